@@ -1,0 +1,13 @@
+// The application framework's classes the program uses, on our own platform layer.
+#pragma once
+
+#include "compat/win32.h"
+#include "compat/afx/object.h"
+#include "compat/afx/string.h"
+#include "compat/afx/coll.h"
+#include "compat/afx/file.h"
+#include "compat/afx/archive.h"
+#include "compat/afx/time.h"
+#include "compat/afx/types.h"
+#include "compat/afx/wnd.h"
+#include "compat/afx/gdi.h"

@@ -1,0 +1,11 @@
+// The platform calls the program makes, declared with the platform's names,
+// argument orders, constants and record layouts. Program code includes this
+// header, never the host's own headers for files, threads, UI or graphics.
+#pragma once
+
+#include "compat/win32/types.h"
+#include "compat/win32/text.h"
+#include "compat/win32/kernel.h"
+#include "compat/win32/registry.h"
+#include "compat/win32/user.h"
+#include "compat/win32/gdi.h"
