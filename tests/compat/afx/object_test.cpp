@@ -5,8 +5,6 @@
 
 #include "compat/afx.h"
 
-namespace {
-
 class CShapeForTest : public CObject {
   DECLARE_DYNAMIC(CShapeForTest)
 };
@@ -18,13 +16,14 @@ class CCircleForTest : public CShapeForTest {
 };
 
 class CStoredForTest : public CObject {
-  DECLARE_DYNCREATE(CStoredForTest)
+  DECLARE_SERIAL(CStoredForTest)
 };
 
 IMPLEMENT_DYNAMIC(CShapeForTest, CObject)
 IMPLEMENT_DYNCREATE(CCircleForTest, CShapeForTest)
-IMPLEMENT_RUNTIMECLASS(CStoredForTest, CObject, 3, CStoredForTest::CreateObject)
-CObject* CStoredForTest::CreateObject() { return new CStoredForTest; }
+IMPLEMENT_SERIAL(CStoredForTest, CObject, 3)
+
+namespace {
 
 TEST(CRuntimeClass, KindFollowsTheBaseChainOnly) {
   CCircleForTest circle;
