@@ -77,7 +77,7 @@ int64_t FileTimeTicks(const FILETIME& ft) {
   return static_cast<int64_t>((static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime);
 }
 
-void SetFileTime(int64_t ticks, FILETIME& ft) {
+void StoreTicks(int64_t ticks, FILETIME& ft) {
   ft.dwLowDateTime = static_cast<DWORD>(static_cast<uint64_t>(ticks));
   ft.dwHighDateTime = static_cast<DWORD>(static_cast<uint64_t>(ticks) >> 32);
 }
@@ -110,7 +110,7 @@ BOOL QueryPerformanceFrequency(LARGE_INTEGER* lpFrequency) {
 }
 
 void GetSystemTimeAsFileTime(LPFILETIME lpSystemTimeAsFileTime) {
-  SetFileTime(NowTicks(), *lpSystemTimeAsFileTime);
+  StoreTicks(NowTicks(), *lpSystemTimeAsFileTime);
 }
 
 void GetSystemTime(SYSTEMTIME* lpSystemTime) { TicksToSystemTime(NowTicks(), *lpSystemTime); }
@@ -150,19 +150,19 @@ BOOL SystemTimeToFileTime(const SYSTEMTIME* lpSystemTime, LPFILETIME lpFileTime)
   int64_t ticks = DaysFromCivil(st.wYear, st.wMonth, st.wDay) * kTicksPerDay +
                   ((st.wHour * 60 + st.wMinute) * 60 + st.wSecond) * kTicksPerSecond +
                   st.wMilliseconds * int64_t{10'000};
-  SetFileTime(ticks, *lpFileTime);
+  StoreTicks(ticks, *lpFileTime);
   return TRUE;
 }
 
 BOOL FileTimeToLocalFileTime(const FILETIME* lpFileTime, LPFILETIME lpLocalFileTime) {
   if (!lpFileTime || !lpLocalFileTime) return FALSE;
-  SetFileTime(FileTimeTicks(*lpFileTime) + LocalOffsetTicks(), *lpLocalFileTime);
+  StoreTicks(FileTimeTicks(*lpFileTime) + LocalOffsetTicks(), *lpLocalFileTime);
   return TRUE;
 }
 
 BOOL LocalFileTimeToFileTime(const FILETIME* lpLocalFileTime, LPFILETIME lpFileTime) {
   if (!lpLocalFileTime || !lpFileTime) return FALSE;
-  SetFileTime(FileTimeTicks(*lpLocalFileTime) - LocalOffsetTicks(), *lpFileTime);
+  StoreTicks(FileTimeTicks(*lpLocalFileTime) - LocalOffsetTicks(), *lpFileTime);
   return TRUE;
 }
 
