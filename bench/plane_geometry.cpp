@@ -38,9 +38,9 @@ void BM_FlattenCubicSegment(benchmark::State& state) {
   CCurveSampleArray samples;
   for (auto _ : state) {
     const Bezier4 c{{p[i], p[i + 1], p[i + 2], p[i + 3]}};
-    samples.clear();
+    samples.RemoveAll();
     FlattenCubicSegment(c, samples);
-    benchmark::DoNotOptimize(samples.data());
+    benchmark::DoNotOptimize(samples.GetData());
     i = (i + 4) % (p.size() - 4);
   }
 }

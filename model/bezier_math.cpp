@@ -50,7 +50,7 @@ void Subdivide(const Chord& chord, int depth, CCurveSampleArray& samples) {
   if (!stop) {
     Subdivide({chord.start, node, chord.a * 0.25f, m, chord.t0, tm}, depth + 1, samples);
   }
-  samples.push_back({node, tm});
+  samples.Add(CurveSample{node, tm});
   if (!stop) {
     Subdivide({node, chord.end, m, chord.b * 0.25f, tm, chord.t1}, depth + 1, samples);
   }
@@ -97,24 +97,25 @@ void FlattenCubicInterior(const Bezier4& c, CCurveSampleArray& samples) {
 }
 
 void FlattenCubicSegment(const Bezier4& c, CCurveSampleArray& samples) {
-  samples.push_back({c.p[0], 0.0f});
+  samples.Add(CurveSample{c.p[0], 0.0f});
   FlattenCubicInterior(c, samples);
-  samples.push_back({c.p[3], 1.0f});
+  samples.Add(CurveSample{c.p[3], 1.0f});
 }
 
 void FlattenCubicToPoints(const Bezier4& c, CVector2Array& points) {
   CCurveSampleArray samples;
   FlattenCubicInterior(c, samples);
-  for (const CurveSample& sample : samples) points.push_back(sample.point);
+  for (int i = 0; i < samples.GetSize(); ++i) points.Add(samples[i].point);
 }
 
 void BuildArcLengthTable(const CCurveSampleArray& samples, CArcLengthTable& table) {
-  table.clear();
-  if (samples.empty()) return;
-  table.push_back({0.0f, samples[0].t});
-  for (size_t k = 1; k < samples.size(); ++k) {
+  const int count = samples.GetSize();
+  table.SetSize(count);
+  if (count == 0) return;
+  table[0] = ArcLengthEntry{0.0f, samples[0].t};
+  for (int k = 1; k < count; ++k) {
     const double step = DistanceBetween(samples[k - 1].point, samples[k].point);
-    table.push_back({static_cast<float>(table[k - 1].length + step), samples[k].t});
+    table[k] = ArcLengthEntry{static_cast<float>(table[k - 1].length + step), samples[k].t};
   }
 }
 
@@ -127,7 +128,7 @@ void BuildSegmentArcTable(const Bezier4& c, CArcLengthTable& table) {
 // Two entries of equal length (a segment collapsed to a point) give the
 // first entry's parameter instead of 0/0.
 float ArcLengthToParam(const CArcLengthTable& table, float length) {
-  const int n = static_cast<int>(table.size());
+  const int n = table.GetSize();
   if (n == 0) return 0.0f;
   if (n == 1) return table[0].t;
   int hi = n - 1, lo = 0;
@@ -137,8 +138,8 @@ float ArcLengthToParam(const CArcLengthTable& table, float length) {
     else lo = mid;
   }
   if (length < table[lo].length && lo > 0) --lo;
-  const ArcLengthEntry& a = table[lo];
-  const ArcLengthEntry& b = table[lo + 1];
+  const ArcLengthEntry a = table[lo];
+  const ArcLengthEntry b = table[lo + 1];
   const double span = static_cast<double>(b.length) - a.length;
   if (span == 0.0) return a.t;
   return static_cast<float>(a.t + (static_cast<double>(b.t) - a.t) * (static_cast<double>(length) - a.length) / span);

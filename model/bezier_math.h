@@ -3,8 +3,7 @@
 // parameter of a segment point near a given point.
 #pragma once
 
-#include <vector>
-
+#include "compat/afx/coll.h"
 #include "model/vector2.h"
 
 // One cubic segment: P0, P1, P2, P3 as eight floats (four CVector2 in a row).
@@ -22,9 +21,10 @@ struct ArcLengthEntry {
   float t;
 };
 
-typedef std::vector<CurveSample> CCurveSampleArray;
-typedef std::vector<ArcLengthEntry> CArcLengthTable;
-typedef std::vector<CVector2> CVector2Array;
+// The framework's growable arrays, which the callers own and pass in.
+typedef CArray<CurveSample, const CurveSample&> CCurveSampleArray;
+typedef CArray<ArcLengthEntry, const ArcLengthEntry&> CArcLengthTable;
+typedef CArray<CVector2, const CVector2&> CVector2Array;
 
 // a u^3 + 3 b t u^2 + 3 c u t^2 + d t^3 with u = 1 - t.
 float CubicBernstein(float a, float b, float c, float d, float t);
@@ -39,6 +39,7 @@ void FlattenCubicInterior(const Bezier4& c, CCurveSampleArray& samples);
 void FlattenCubicSegment(const Bezier4& c, CCurveSampleArray& samples);
 void FlattenCubicToPoints(const Bezier4& c, CVector2Array& points);
 
+// Replaces the table's entries: one entry per sample.
 void BuildArcLengthTable(const CCurveSampleArray& samples, CArcLengthTable& table);
 void BuildSegmentArcTable(const Bezier4& c, CArcLengthTable& table);
 // Linear interpolation in the table; lengths outside it extrapolate along the

@@ -2,10 +2,27 @@
 #include "model/vector2.h"
 
 #include <cmath>
+#include <cstring>
+
+#include "compat/afx/archive.h"
 
 namespace {
+
 // Squared lengths at or below this are treated as zero by Normalize.
 constexpr float kNormalizeMinSquared = 1e-16f;
+
+DWORD BitsOf(float value) {
+  DWORD bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
+
+float FloatOfBits(DWORD bits) {
+  float value;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
 }  // namespace
 
 CVector2& CVector2::operator+=(const CVector2& v) {
@@ -49,3 +66,13 @@ CVector2 operator-(const CVector2& a, const CVector2& b) { return CVector2(a.x -
 float Dot(const CVector2& a, const CVector2& b) {
   return static_cast<float>(static_cast<double>(a.x) * b.x + static_cast<double>(a.y) * b.y);
 }
+
+CArchive& operator>>(CArchive& ar, CVector2& v) {
+  DWORD x, y;
+  ar >> x >> y;
+  v.x = FloatOfBits(x);
+  v.y = FloatOfBits(y);
+  return ar;
+}
+
+CArchive& operator<<(CArchive& ar, CVector2 v) { return ar << BitsOf(v.x) << BitsOf(v.y); }

@@ -2,6 +2,8 @@
 // key points, Bezier nodes, mesh vertices), two raw 32-bit floats.
 #pragma once
 
+class CArchive;
+
 struct CVector2 {
   float x;
   float y;
@@ -24,3 +26,8 @@ struct CVector2 {
 
 CVector2 operator-(const CVector2& a, const CVector2& b);
 float Dot(const CVector2& a, const CVector2& b);
+
+// The archive form: x then y, each the raw 32-bit pattern of the float
+// (8 bytes, no tag), so every value comes back bit for bit.
+CArchive& operator>>(CArchive& ar, CVector2& v);
+CArchive& operator<<(CArchive& ar, CVector2 v);

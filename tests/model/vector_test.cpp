@@ -2,8 +2,39 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <vector>
 
+#include "compat/afx.h"
 #include "model/vector2.h"
+
+namespace {
+
+DWORD Bits(float f) {
+  DWORD b;
+  std::memcpy(&b, &f, 4);
+  return b;
+}
+
+float FromBits(DWORD b) {
+  float f;
+  std::memcpy(&f, &b, 4);
+  return f;
+}
+
+std::vector<BYTE> Store(const std::vector<CVector2>& points) {
+  CMemFile file;
+  {
+    CArchive ar(&file, CArchive::store);
+    for (const CVector2& p : points) ar << p;
+  }
+  std::vector<BYTE> bytes(file.GetLength());
+  file.SeekToBegin();
+  file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
+  return bytes;
+}
+
+}  // namespace
 
 TEST(Vector2, NormalizeScalesToUnitLength) {
   CVector2 v(3.0f, 4.0f);
@@ -72,4 +103,41 @@ TEST(Vector2, ArithmeticAndDot) {
   EXPECT_EQ(d.y, 4.0f);
   EXPECT_EQ(Dot(CVector2(1.0f, 2.0f), CVector2(3.0f, -4.0f)), -5.0f);
   EXPECT_EQ(d.Length(), 5.0f);
+}
+
+TEST(Vector2Archive, EightRawLittleEndianBytes) {
+  const std::vector<BYTE> bytes = Store({CVector2(1.0f, -2.5f)});
+  const std::vector<BYTE> expected = {0x00, 0x00, 0x80, 0x3F, 0x00, 0x00, 0x20, 0xC0};
+  EXPECT_EQ(bytes, expected);
+}
+
+TEST(Vector2Archive, EveryBitPatternComesBack) {
+  const DWORD patterns[] = {0x7FC12345u, 0xFFA00001u, 0x80000000u, 0xFF800000u, 0x00000001u, 0x3F800000u};
+  std::vector<CVector2> points;
+  for (DWORD x : patterns) points.push_back(CVector2(FromBits(x), FromBits(x ^ 0x80000000u)));
+  std::vector<BYTE> bytes = Store(points);
+  ASSERT_EQ(bytes.size(), points.size() * 8);
+  CMemFile file(bytes.data(), static_cast<UINT>(bytes.size()));
+  CArchive ar(&file, CArchive::load);
+  for (DWORD x : patterns) {
+    CVector2 v;
+    ar >> v;
+    EXPECT_EQ(Bits(v.x), x);
+    EXPECT_EQ(Bits(v.y), x ^ 0x80000000u);
+  }
+}
+
+TEST(Vector2Archive, ShortRecordThrowsEndOfFile) {
+  BYTE four[4] = {0, 0, 0x80, 0x3F};
+  CMemFile file(four, 4);
+  CArchive ar(&file, CArchive::load);
+  CVector2 v(7.0f, 7.0f);
+  int cause = -1;
+  try {
+    ar >> v;
+  } catch (CArchiveException* e) {
+    cause = e->m_cause;
+    e->Delete();
+  }
+  EXPECT_EQ(cause, CArchiveException::endOfFile);
 }
