@@ -271,7 +271,8 @@ void CArchive::WriteClass(const CRuntimeClass* runtimeClass) {
     return;
   }
   WORD nameLength = static_cast<WORD>(std::strlen(runtimeClass->m_lpszClassName));
-  *this << kNewClassTag << static_cast<WORD>(runtimeClass->m_wSchema) << nameLength;
+  WORD schema = static_cast<WORD>(runtimeClass->m_wSchema & ~VERSIONABLE_SCHEMA);
+  *this << kNewClassTag << schema << nameLength;
   Write(runtimeClass->m_lpszClassName, nameLength);
   DWORD index = static_cast<DWORD>(m_storeMap.size() + 1);
   m_storeMap[runtimeClass] = index;
@@ -310,7 +311,10 @@ CRuntimeClass* CArchive::ReadNewClass() {
   if (runtimeClass == nullptr || runtimeClass->m_pfnCreateObject == nullptr) {
     AfxThrowArchiveException(CArchiveException::badClass);
   }
-  if (runtimeClass->m_wSchema != schema) AfxThrowArchiveException(CArchiveException::badSchema);
+  bool versionable = (runtimeClass->m_wSchema & VERSIONABLE_SCHEMA) != 0;
+  if (!versionable && runtimeClass->m_wSchema != schema) {
+    AfxThrowArchiveException(CArchiveException::badSchema);
+  }
   m_nObjectSchema = schema;
   m_loadArray.push_back({true, runtimeClass});
   return runtimeClass;
