@@ -268,3 +268,21 @@ int _wrename(const char16_t* oldname, const char16_t* newname);
 #define _tfopen _wfopen
 #define _tremove _wremove
 #define _trename _wrename
+
+// --- folder change notifications ---
+#define FILE_NOTIFY_CHANGE_FILE_NAME 0x00000001
+#define FILE_NOTIFY_CHANGE_DIR_NAME 0x00000002
+#define FILE_NOTIFY_CHANGE_ATTRIBUTES 0x00000004
+#define FILE_NOTIFY_CHANGE_SIZE 0x00000008
+#define FILE_NOTIFY_CHANGE_LAST_WRITE 0x00000010
+#define FILE_NOTIFY_CHANGE_LAST_ACCESS 0x00000020
+#define FILE_NOTIFY_CHANGE_CREATION 0x00000040
+#define FILE_NOTIFY_CHANGE_SECURITY 0x00000100
+
+// A waitable handle, signalled when the folder changes as the filter says and
+// until FindNextChangeNotification asks for the next change. Only the folder
+// itself is watched: a subtree request watches the top folder.
+HANDLE FindFirstChangeNotificationW(LPCWSTR lpPathName, BOOL bWatchSubtree, DWORD dwNotifyFilter);
+BOOL FindNextChangeNotification(HANDLE hChangeHandle);
+BOOL FindCloseChangeNotification(HANDLE hChangeHandle);
+#define FindFirstChangeNotification FindFirstChangeNotificationW
