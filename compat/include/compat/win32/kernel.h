@@ -286,3 +286,16 @@ HANDLE FindFirstChangeNotificationW(LPCWSTR lpPathName, BOOL bWatchSubtree, DWOR
 BOOL FindNextChangeNotification(HANDLE hChangeHandle);
 BOOL FindCloseChangeNotification(HANDLE hChangeHandle);
 #define FindFirstChangeNotification FindFirstChangeNotificationW
+
+// --- C runtime path splitting ---
+#define _MAX_PATH 260
+#define _MAX_DRIVE 3
+#define _MAX_DIR 256
+#define _MAX_FNAME 256
+#define _MAX_EXT 256
+// Any output may be NULL; parts longer than their buffer sizes above are cut.
+void _wsplitpath(const char16_t* path, char16_t* drive, char16_t* dir, char16_t* fname, char16_t* ext);
+void _wmakepath(char16_t* path, const char16_t* drive, const char16_t* dir, const char16_t* fname,
+                const char16_t* ext);
+#define _tsplitpath _wsplitpath
+#define _tmakepath _wmakepath
