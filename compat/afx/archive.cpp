@@ -7,7 +7,6 @@
 #include <cstring>
 #include <string>
 
-#include "compat/host_path.h"
 
 namespace {
 
@@ -194,6 +193,20 @@ DWORD ReadStringLength(CArchive& ar, UINT& charSize) {
   return length;
 }
 
+// 8-bit text is in the ANSI code page (UTF-8 here); text that is not valid
+// UTF-8 was written on a Western system and is read as code page 1252, so
+// accented letters in older files survive.
+std::u16string DecodeNarrow(const std::string& narrow) {
+  constexpr UINT kCodePageWestern = 1252;
+  if (narrow.empty()) return std::u16string();
+  int size = static_cast<int>(narrow.size());
+  std::u16string wide(narrow.size(), u'\0');
+  int n = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, narrow.data(), size, wide.data(), size);
+  if (n <= 0) n = MultiByteToWideChar(kCodePageWestern, 0, narrow.data(), size, wide.data(), size);
+  wide.resize(std::max(n, 0));
+  return wide;
+}
+
 }  // namespace
 
 CArchive& operator<<(CArchive& ar, const CString& text) {
@@ -221,8 +234,7 @@ CArchive& operator>>(CArchive& ar, CString& text) {
     }
     done += piece;
   }
-  // Text stored with 8-bit characters is in the ANSI code page.
-  text = CString(charSize == 2 ? wide : compat::Utf8ToUtf16(narrow));
+  text = CString(charSize == 2 ? wide : DecodeNarrow(narrow));
   return ar;
 }
 

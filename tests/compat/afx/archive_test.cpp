@@ -119,6 +119,12 @@ TEST(CArchive, EightBitStringsReadAsUtf16) {
   Bytes dwordNarrow = {0xFF, 0xFF, 0xFF, 0x03, 0x00, 0x00, 0x00, 'a', 'b', 'c'};
   Load(dwordNarrow, [&](CArchive& ar) { ar >> text; });
   EXPECT_EQ(Text(text), u"abc");
+  Load(Bytes{0x06, 'c', 'a', 'f', 0xC3, 0xA9, '!'}, [&](CArchive& ar) { ar >> text; });
+  EXPECT_EQ(Text(text), u"café!");  // the ANSI code page, UTF-8 here
+  Load(Bytes{0x05, 'c', 'a', 'f', 0xE9, 0x80}, [&](CArchive& ar) { ar >> text; });
+  EXPECT_EQ(Text(text), u"café€");  // not UTF-8: a Western system's 1252
+  Load(Bytes{0x00}, [&](CArchive& ar) { ar >> text; });
+  EXPECT_TRUE(text.IsEmpty());
 }
 
 TEST(CArchive, ReadingPastTheEndThrowsOnEveryKindOfRead) {
