@@ -44,7 +44,7 @@ TEST_F(ChangeNotificationTest, SignalsUntilAskedForTheNextChange) {
   Touch("picture.bmp", "x");
   EXPECT_EQ(WaitForSingleObject(change, 5000), kSignalled);
   EXPECT_EQ(WaitForSingleObject(change, 0), kSignalled);  // stays signalled for every wait
-  Sleep(50);  // let the rest of this change's events arrive
+  Sleep(200);  // let the rest of this change's events arrive
   FindNextChangeNotification(change);
   EXPECT_EQ(WaitForSingleObject(change, 50), kQuiet);
   Touch("picture.bmp", "more");  // a write to an existing file
