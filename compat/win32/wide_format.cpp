@@ -153,10 +153,16 @@ void FormatPointer(std::u16string& out, const Directive& d, va_list& args) {
 }
 
 std::string HostDirective(const Directive& d, const char* length, char type) {
-  std::string spec = "%" + d.flags;
+  std::string spec(1, '%');
+  spec += d.flags;
   if (d.width >= 0) spec += std::to_string(d.width);
-  if (d.precision >= 0) spec += "." + std::to_string(d.precision);
-  return spec + length + type;
+  if (d.precision >= 0) {
+    spec += '.';
+    spec += std::to_string(d.precision);
+  }
+  spec += length;
+  spec += type;
+  return spec;
 }
 
 // Numbers are written with the C locale's '.' whatever locale the host
