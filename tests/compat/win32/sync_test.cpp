@@ -308,3 +308,22 @@ TEST(Time, ClocksAdvance) {
   GetSystemInfo(&info);
   EXPECT_GE(info.dwNumberOfProcessors, 1u);
 }
+
+TEST(SystemInfo, VersionAndMulDiv) {
+  DWORD version = GetVersion();
+  EXPECT_EQ(version & 0x80000000u, 0u);  // the NT family
+  OSVERSIONINFOW info = {};
+  info.dwOSVersionInfoSize = sizeof info;
+  ASSERT_TRUE(GetVersionExW(&info));
+  EXPECT_EQ(info.dwMajorVersion, LOBYTE(LOWORD(version)));
+  EXPECT_EQ(info.dwPlatformId, static_cast<DWORD>(VER_PLATFORM_WIN32_NT));
+  info.dwOSVersionInfoSize = 20;
+  EXPECT_FALSE(GetVersionExW(&info));
+  EXPECT_EQ(MulDiv(255, 86, 100), 219);   // 219.3
+  EXPECT_EQ(MulDiv(5, 1, 2), 3);          // halves round away from zero
+  EXPECT_EQ(MulDiv(-5, 1, 2), -3);
+  EXPECT_EQ(MulDiv(5, 1, -2), -3);
+  EXPECT_EQ(MulDiv(1 << 30, 1 << 30, 1 << 30), 1 << 30);  // the product needs 64 bits
+  EXPECT_EQ(MulDiv(1, 1, 0), -1);
+  EXPECT_EQ(MulDiv(1 << 30, 8, 1), -1);
+}

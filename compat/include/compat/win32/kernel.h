@@ -299,3 +299,26 @@ void _wmakepath(char16_t* path, const char16_t* drive, const char16_t* dir, cons
                 const char16_t* ext);
 #define _tsplitpath _wsplitpath
 #define _tmakepath _wmakepath
+
+// --- system version and arithmetic ---
+struct OSVERSIONINFOW {
+  DWORD dwOSVersionInfoSize;
+  DWORD dwMajorVersion;
+  DWORD dwMinorVersion;
+  DWORD dwBuildNumber;
+  DWORD dwPlatformId;
+  WCHAR szCSDVersion[128];
+};
+typedef OSVERSIONINFOW* LPOSVERSIONINFOW;
+static_assert(sizeof(OSVERSIONINFOW) == 276);
+#define VER_PLATFORM_WIN32s 0
+#define VER_PLATFORM_WIN32_WINDOWS 1
+#define VER_PLATFORM_WIN32_NT 2
+
+// The system reports itself as the NT family, version 5.1.
+DWORD GetVersion();
+BOOL GetVersionExW(LPOSVERSIONINFOW lpVersionInformation);
+#define GetVersionEx GetVersionExW
+// nNumber * nNumerator / nDenominator in 64 bits, rounded half away from
+// zero; -1 when the denominator is 0 or the result does not fit.
+int MulDiv(int nNumber, int nNumerator, int nDenominator);
