@@ -241,3 +241,18 @@ TEST(PathSplit, SplitsAndJoinsAsTheRuntimeDoes) {
   _wmakepath(path, u"D", u"\\x", u"y", u"txt");
   EXPECT_EQ(std::u16string(path), u"D:\\x\\y.txt");
 }
+
+TEST(ErrorText, SystemTextsOfErrorCodes) {
+  LPWSTR text = nullptr;
+  DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, ERROR_PATH_NOT_FOUND, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                           reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(std::u16string(text, n), u"The system cannot find the path specified.\r\n");
+  LocalFree(text);
+  WCHAR small[8];
+  EXPECT_EQ(FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, ERROR_ACCESS_DENIED, 0, small, 8, nullptr), 0u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+  EXPECT_EQ(FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 99999, 0, small, 8, nullptr), 0u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MR_MID_NOT_FOUND));
+}
