@@ -68,7 +68,7 @@ const rc::Resource* Find(const rc::CompileResult& result, uint16_t type, uint16_
   return nullptr;
 }
 
-std::string Run(const std::string& command, int& status) {
+std::string RunCommand(const std::string& command, int& status) {
   std::string output;
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) {

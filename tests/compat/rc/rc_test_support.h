@@ -49,6 +49,6 @@ class Image {
 };
 
 // Runs a command, giving its standard output; the exit status goes to `status`.
-std::string Run(const std::string& command, int& status);
+std::string RunCommand(const std::string& command, int& status);
 
 }  // namespace rctest
