@@ -135,6 +135,7 @@ class Lexer {
     if (IsIdentStart(c)) return Identifier();
     if (std::isdigit(static_cast<unsigned char>(c))) return Number();
     if (c == '"') return String();
+    if (c == '\'') return CharacterLiteral();
     t.kind = TokenKind::Punct;
     t.text = std::string(1, c);
     Advance();
@@ -181,6 +182,20 @@ class Lexer {
     }
     if (IsIdentChar(Peek())) throw CompileError(t.where, "malformed number");
     t.number = static_cast<uint32_t>(value);
+    return t;
+  }
+
+  // Only C++ code in shared headers has these ('"' must not open a string there);
+  // the script language has no use for them, so they reach the parser as punctuation.
+  Token CharacterLiteral() {
+    Token t;
+    t.kind = TokenKind::Punct;
+    t.where = Here();
+    size_t end = pos_ + 1;
+    while (end < text_.size() && text_[end] != '\'' && text_[end] != '\n') end += text_[end] == '\\' ? 2 : 1;
+    size_t stop = end < text_.size() && text_[end] == '\'' ? end + 1 : pos_ + 1;
+    t.text = std::string(text_.substr(pos_, stop - pos_));
+    while (pos_ < stop) Advance();
     return t;
   }
 

@@ -145,7 +145,9 @@ void Parser::Dialog(uint16_t id, const SourceLocation& where) {
       Fail(statement, "unknown dialog statement " + (statement.kind == TokenKind::End ? std::string("(end of script)") : statement.text));
     }
   }
-  if (hasCaption) style |= kWsCaption;
+  // A caption gives the default style a title bar; a STYLE statement is taken as written,
+  // so child dialogs that carry a caption text keep no title bar.
+  if (hasCaption && !styleToken) style |= kWsCaption;
   if (hasFont) style |= kDsSetFont;
   else if (style & kDsSetFont)
     Fail(*styleToken, "DS_SETFONT needs a FONT statement giving the point size and face");

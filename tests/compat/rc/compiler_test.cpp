@@ -290,6 +290,18 @@ END
   EXPECT_TRUE(dialog->items[0].windowClass.isId);  // a predefined class named in quotes is its atom
 }
 
+TEST(ScriptText, CaptionAddsATitleBarOnlyToTheDefaultStyle) {
+  ScratchDir dir;
+  rc::CompileResult result;
+  std::string error;
+  ASSERT_TRUE(Compile(dir, "1 DIALOG 0,0,9,9 CAPTION \"Popup\" BEGIN END\n"
+                           "2 DIALOG 0,0,9,9 STYLE WS_CHILD CAPTION \"Pane\" BEGIN END\n", result, error)) << error;
+  EXPECT_EQ(DecodeDialog(Find(result, 5, 1)->data)->style, 0x80C80000u);  // WS_POPUP | WS_CAPTION | WS_SYSMENU
+  std::optional<DecodedDialog> pane = DecodeDialog(Find(result, 5, 2)->data);
+  EXPECT_EQ(pane->style, 0x40000000u);
+  EXPECT_EQ(pane->title, u"Pane");
+}
+
 TEST(ScriptText, ConditionalsNestAndSkipWhatTheyExclude) {
   ScratchDir dir;
   rc::CompileResult result;

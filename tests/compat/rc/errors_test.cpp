@@ -102,7 +102,11 @@ TEST(ScriptErrors, PreprocessingMistakesAreCaught) {
 }
 
 TEST(ScriptErrors, HeadersContributeOnlyTheirDefinitions) {
-  std::string header = "#pragma once\n#include <cstdint>\n#define IDR_BAR 7\nstruct Ignored { int x = 'c'; };\n";
+  std::string header = R"(#pragma once
+#include <cstdint>
+#define IDR_BAR 7
+struct Ignored { char x = 'c', q = '"', e = '\''; };
+)";
   EXPECT_EQ(CompileError("#include \"ids.h\"\nIDR_BAR TOOLBAR 1, 1 BEGIN SEPARATOR END\n", header), "");
 }
 
