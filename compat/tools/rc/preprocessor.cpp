@@ -56,6 +56,10 @@ std::vector<Token> Preprocessor::Run(const fs::path& script) {
 
 void Preprocessor::ProcessFile(const fs::path& path, const SourceLocation& from, int depth) {
   std::string text = sources_.Read(path, from, kMaxScriptBytes);
+  // Editors mark UTF-8 with a byte-order mark; the platform's own editor saves UTF-16.
+  if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
+  if (text.rfind("\xFF\xFE", 0) == 0 || text.rfind("\xFE\xFF", 0) == 0)
+    throw CompileError(SourceLocation{sources_.Name(path), 1, 1}, "the file is UTF-16; save it as UTF-8");
   std::vector<Token> tokens = Lex(text, SourceLocation{sources_.Name(path), 1, 1});
   bool header = IsHeader(path);
   size_t conditionsAtStart = conditions_.size();

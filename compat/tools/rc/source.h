@@ -34,7 +34,6 @@ struct Token {
   bool fromMacro = false;
   SourceLocation where;
 
-  bool Is(TokenKind k, const char* t) const { return kind == k && text == t; }
   bool IsPunct(char c) const { return kind == TokenKind::Punct && text.size() == 1 && text[0] == c; }
   // Statement keywords of the script language ignore case, like the platform's compiler.
   bool IsKeyword(const char* word) const;

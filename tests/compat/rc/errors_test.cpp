@@ -101,6 +101,11 @@ TEST(ScriptErrors, PreprocessingMistakesAreCaught) {
             "main.rc:2:11: error: unknown symbol LOOP");
 }
 
+TEST(ScriptErrors, ScriptEncodingsAreRecognised) {
+  EXPECT_EQ(CompileError("\xEF\xBB\xBF" "STRINGTABLE BEGIN 1 \"x\" END\r\n"), "");
+  EXPECT_EQ(CompileError(std::string("\xFF\xFE" "1\0 \0", 6)), "main.rc:1:1: error: the file is UTF-16; save it as UTF-8");
+}
+
 TEST(ScriptErrors, HeadersContributeOnlyTheirDefinitions) {
   std::string header = R"(#pragma once
 #include <cstdint>
