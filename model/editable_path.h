@@ -1,0 +1,72 @@
+// CEditablePath: the outline the user draws and edits with the mouse on an
+// image pane. A press does its work at once and names the capture loop to
+// run; the pane's loop hands each message to LoopMessage and dispatches what
+// the path does not consume. The record adds the drag fields to the path.
+#pragma once
+
+#include "model/bezier_path.h"
+#include "model/line_set.h"
+
+class CArchive;
+
+// What the path tells the pane's parent when a click cleared the selection.
+const UINT WM_PATHSELECTIONCLEARED = 0x0524;
+
+enum PathLoop { kPathLoopNone = 0, kPathLoopDraw, kPathLoopDrag };
+
+// The outcome of a press for the pane: its result, the loop to run, whether
+// to send 0x524 to the parent, and where to put the mouse pointer.
+struct CPathPress {
+  int result;
+  int loop;
+  BOOL notifyParent;
+  BOOL moveCursor;
+  POINT cursorAt;
+};
+
+class CEditablePath : public CBezierPath {
+ public:
+  // Most nodes a path record may hold; a larger count is refused.
+  static constexpr int kMaxNodes = 1 << 20;
+  // The program's cursor over a segment.
+  static constexpr int kSegmentCursor = 133;
+  static constexpr int kArrowCursor = 32512;
+
+  CEditablePath() = default;
+
+  void Reset() override;
+
+  CPathPress TrackMouse(int x, int y);
+  int LoopMessage(const CLoopMessage& msg);
+  // The capture was lost or the loop ended otherwise: drag fields reset.
+  void EndLoop();
+  int GetActiveLoop() const { return m_loop; }
+  void Stop() { m_stop = 1; }
+  // The cursor for pane point (x, y), or 0 when the pane's stays.
+  int CursorForPoint(int x, int y) const;
+  // Removes the selected node, if any; 1 when one was removed.
+  int DeleteSelectedPoint();
+  void Serialize(CArchive& ar);
+
+  int GetHitNode() const { return m_hitNode; }
+  int GetTransformHandle() const { return m_transformHandle; }
+  int GetDragHandle() const { return m_dragHandle; }
+  int GetDragNode() const { return m_dragNode; }
+  int GetMoveWhole() const { return m_moveWhole; }
+
+ private:
+  void StartNode(int x, int y);
+  CPathPress PressPoint(int x, int y);
+  int DrawMessage(const CLoopMessage& msg);
+  int DragMessage(const CLoopMessage& msg);
+  void ResetDrag();
+
+  int m_hitNode = -1;
+  int m_transformHandle = -1;
+  int m_dragHandle = -1;
+  int m_dragNode = -1;
+  int m_moveWhole = 0;
+  int m_stop = 0;
+  int m_loop = kPathLoopNone;
+  POINT m_previous{0, 0};
+};
