@@ -1,0 +1,232 @@
+// CEditablePath: scripted presses and drags (drawing with Ctrl, node and
+// handle drags, frame editing), cursors, deleting and the record byte by
+// byte with hostile counts and drag state.
+#include <gtest/gtest.h>
+
+#include "model/editable_path.h"
+#include "record_bytes.h"
+#include "session_messages.h"
+
+using namespace session;
+
+namespace {
+
+CEditablePath Finished(std::initializer_list<CVector2> points) {
+  CEditablePath path;
+  for (const CVector2& p : points) path.AppendPoint(p, nullptr);
+  path.SetClosed(1);
+  path.SetState(kPathFinished);
+  return path;
+}
+
+}  // namespace
+
+TEST(EditablePathDrawing, PressAndReleaseAddsOneSmoothNodeOnItsPoint) {
+  CEditablePath path;
+  path.SetState(kPathDrawing);
+  const CPathPress press = path.TrackMouse(40, 50);
+  EXPECT_EQ(press.result, 1);
+  ASSERT_EQ(press.loop, kPathLoopDraw);
+  Feed(path, {Msg(kLButtonUp, 40, 50)});
+  ASSERT_EQ(path.GetPointCount(), 1);
+  EXPECT_EQ(path.IsSmooth(0), 1);
+  EXPECT_TRUE(path.HandlesCollapsed(0));
+  EXPECT_EQ(path.GetSelected(), 0);
+  EXPECT_EQ(path.GetDragNode(), -1);
+  EXPECT_EQ(path.GetActiveLoop(), kPathLoopNone);
+}
+
+TEST(EditablePathDrawing, DraggingPullsMirroredHandlesAndCtrlMakesACorner) {
+  CEditablePath path;
+  path.SetState(kPathDrawing);
+  path.TrackMouse(100, 100);
+  int dispatched = 0;
+  Feed(path, {Msg(kMouseMove, 120, 90, kLButton), Msg(kPaint, 0, 0), Msg(kMouseMove, 300, 300, 0), Msg(kLButtonUp, 120, 90)},
+      &dispatched);
+  EXPECT_EQ(dispatched, 1);
+  EXPECT_FLOAT_EQ(path.NodeAt(0).handle[1].x, 120.0f);
+  EXPECT_FLOAT_EQ(path.NodeAt(0).handle[0].x, 80.0f);
+  EXPECT_FLOAT_EQ(path.NodeAt(0).handle[0].y, 110.0f);
+
+  path.TrackMouse(200, 100);
+  Feed(path, {Msg(kMouseMove, 230, 100, kLButton | kControl), Msg(kLButtonUp, 230, 100)});
+  ASSERT_EQ(path.GetPointCount(), 2);
+  EXPECT_EQ(path.IsSmooth(1), 0);
+  EXPECT_FLOAT_EQ(path.NodeAt(1).handle[0].x, 200.0f);  // stays on the point
+  EXPECT_FLOAT_EQ(path.NodeAt(1).handle[1].x, 230.0f);
+}
+
+TEST(EditablePathEditing, ClickOnEmptySpaceClearsTheSelectionAndTellsTheParent) {
+  CEditablePath path = Finished({{0, 0}, {100, 0}, {100, 100}, {0, 100}});
+  path.SetSelected(2);
+  const CPathPress press = path.TrackMouse(50, 50);
+  EXPECT_TRUE(press.notifyParent);
+  EXPECT_EQ(press.result, 0);
+  EXPECT_EQ(path.GetSelected(), -1);
+  EXPECT_EQ(press.loop, kPathLoopNone);
+}
+
+TEST(EditablePathEditing, NodeOfAFinishedPathIsDragged) {
+  CEditablePath path = Finished({{0, 0}, {100, 0}, {100, 100}});
+  const CPathPress press = path.TrackMouse(101, 99);
+  ASSERT_EQ(press.loop, kPathLoopDrag);
+  EXPECT_EQ(path.GetSelected(), 2);
+  Feed(path, {Msg(kMouseMove, 120, 130), Msg(kMouseMove, 140, 150), Msg(kLButtonUp, 140, 150)});
+  EXPECT_FLOAT_EQ(path.NodeAt(2).point.x, 140.0f);
+  EXPECT_FLOAT_EQ(path.NodeAt(2).point.y, 150.0f);
+  EXPECT_EQ(path.GetHitNode(), -1);
+}
+
+TEST(EditablePathEditing, ClickOnANodeOfAnEditablePathTogglesCornerAndSmooth) {
+  CEditablePath path = Finished({{0, 0}, {100, 0}, {50, 80}});
+  path.SetState(kPathEditable);
+  EXPECT_EQ(path.TrackMouse(50, 80).loop, kPathLoopNone);
+  EXPECT_FALSE(path.HandlesCollapsed(2));
+  path.TrackMouse(50, 80);
+  EXPECT_TRUE(path.HandlesCollapsed(2));
+}
+
+TEST(EditablePathEditing, HandlePressAlignsMovesThePointerAndDrags) {
+  CEditablePath path = Finished({{0, 0}, {100, 0}, {50, 80}});
+  path.SetState(kPathEditable);
+  path.AutoHandles(1);
+  path.MoveHandle(1, 1, 100, 30);  // bent corner
+  path.SetSelected(1);
+  const CPathPress press = path.TrackMouse(100, 30);
+  ASSERT_EQ(press.loop, kPathLoopDrag);
+  ASSERT_TRUE(press.moveCursor);
+  EXPECT_EQ(press.cursorAt.x, 100);
+  EXPECT_EQ(press.cursorAt.y, 30);
+  const bool smooth = path.IsSmooth(1) != 0;
+  if (smooth) {
+    // Aligned: handle 0 points straight away from handle 1.
+    EXPECT_NEAR(path.NodeAt(1).handle[0].x, 100.0f, 1e-3);
+    EXPECT_LT(path.NodeAt(1).handle[0].y, 0.0f);
+  }
+  Feed(path, {Msg(kMouseMove, 130, 0), Msg(kLButtonUp, 130, 0)});
+  EXPECT_FLOAT_EQ(path.NodeAt(1).handle[1].x, 130.0f);
+  EXPECT_EQ(path.GetDragHandle(), -1);
+  // The next handle press flips the node the other way.
+  path.TrackMouse(130, 0);
+  EXPECT_NE(path.IsSmooth(1) != 0, smooth);
+  path.EndLoop();
+}
+
+TEST(EditablePathEditing, SegmentClickSplitsAndSelectsTheNewNode) {
+  CEditablePath path = Finished({{0, 0}, {100, 0}, {100, 100}});
+  path.SetState(kPathEditable);
+  EXPECT_EQ(path.TrackMouse(50, 2).result, 0);
+  ASSERT_EQ(path.GetPointCount(), 4);
+  EXPECT_EQ(path.GetSelected(), 1);
+  EXPECT_NEAR(path.NodeAt(1).point.x, 50.0f, 1.0f);
+}
+
+TEST(EditablePathFrame, InsideMovesTheWholePathAndHandleFiveScales) {
+  CEditablePath path = Finished({{10, 10}, {50, 50}});
+  path.SetEditMode(0);
+  EXPECT_EQ(path.TrackMouse(30, 30).loop, kPathLoopDrag);
+  EXPECT_EQ(path.GetMoveWhole(), 1);
+  Feed(path, {Msg(kMouseMove, 35, 32), Msg(kMouseMove, 35, 32), Msg(kMouseMove, 40, 40), Msg(kLButtonUp, 40, 40)});
+  EXPECT_FLOAT_EQ(path.NodeAt(0).point.x, 20.0f);
+  EXPECT_FLOAT_EQ(path.NodeAt(1).point.y, 60.0f);
+  EXPECT_EQ(path.GetMoveWhole(), 0);
+
+  const RECT b = path.GetBounds();  // 18..62
+  path.TrackMouse(b.right, b.bottom);
+  EXPECT_EQ(path.GetTransformHandle(), 5);
+  Feed(path, {Msg(kMouseMove, b.right + 44, b.bottom + 44), Msg(kRButtonUp, 0, 0)});
+  EXPECT_FLOAT_EQ(path.NodeAt(0).point.x, 22.0f);  // about the top-left corner
+  EXPECT_FLOAT_EQ(path.NodeAt(1).point.x, 102.0f);
+  EXPECT_EQ(path.GetTransformHandle(), -1);
+}
+
+TEST(EditablePath, CaptureLossOrStopEndsTheDrag) {
+  CEditablePath path = Finished({{0, 0}, {100, 0}});
+  path.TrackMouse(0, 0);
+  Feed(path, {Msg(kCaptureChanged, 0, 0), Msg(kMouseMove, 50, 50)});
+  EXPECT_FLOAT_EQ(path.NodeAt(0).point.x, 0.0f);
+  path.TrackMouse(0, 0);
+  path.Stop();
+  EXPECT_EQ(path.LoopMessage(Msg(kMouseMove, 50, 50)), kLoopEnded);
+  EXPECT_FLOAT_EQ(path.NodeAt(0).point.x, 0.0f);
+}
+
+TEST(EditablePath, CursorsByHit) {
+  CEditablePath path = Finished({{0, 0}, {100, 0}});
+  EXPECT_EQ(path.CursorForPoint(50, 2), CEditablePath::kArrowCursor);
+  path.SetState(kPathEditable);
+  EXPECT_EQ(path.CursorForPoint(50, 2), CEditablePath::kSegmentCursor);
+  EXPECT_EQ(path.CursorForPoint(500, 500), CEditablePath::kArrowCursor);
+  path.SetEditMode(0);
+  EXPECT_EQ(path.CursorForPoint(-2, -2), 0);
+}
+
+TEST(EditablePath, DeleteSelectedPointOnlyWithASelection) {
+  CEditablePath path = Finished({{0, 0}, {100, 0}});
+  EXPECT_EQ(path.DeleteSelectedPoint(), 0);
+  EXPECT_EQ(path.GetPointCount(), 2);
+  path.SetSelected(1);
+  EXPECT_EQ(path.DeleteSelectedPoint(), 1);
+  EXPECT_EQ(path.GetPointCount(), 1);
+  EXPECT_EQ(path.GetSelected(), 0);
+}
+
+TEST(EditablePathRecord, EmptyAndOneNodeBytes) {
+  CEditablePath empty;
+  EXPECT_EQ(StoreRecord(empty), RecordBytes().Int(3).Int(0).Int(0).Int(0).Int(0).Int(-1).Int(-1).Int(-1).Int(-1).bytes());
+  CEditablePath path;
+  const CVector2 handles[2] = {{1, 2}, {3, 4}};
+  path.AppendPoint(CVector2(5, 6), handles);
+  path.SetSmooth(0, 1);
+  path.SetClosed(1);
+  const std::vector<BYTE> expected = RecordBytes()
+                                         .Int(3).Int(1)
+                                         .Int(1).Point(5, 6).Point(1, 2).Point(3, 4)
+                                         .Int(0).Int(0).Int(1).Int(-1).Int(-1).Int(-1).Int(-1)
+                                         .bytes();
+  EXPECT_EQ(StoreRecord(path), expected);
+  EXPECT_EQ(expected.size(), 36u + 28);
+  CEditablePath back;
+  back.SetEditMode(0);
+  ASSERT_EQ(LoadRecord(expected, back), -1);
+  EXPECT_EQ(back.GetClosed(), 1);
+  EXPECT_EQ(back.GetEditMode(), 0);  // kept from before loading
+  EXPECT_EQ(back.IsSmooth(0), 1);
+  EXPECT_EQ(StoreRecord(back), expected);
+}
+
+TEST(EditablePathRecord, DragStateAndSelectionAreHeldToTheNodes) {
+  CEditablePath path;
+  for (int i = 0; i < 5; ++i) path.AppendPoint(CVector2(static_cast<float>(i), 0), nullptr);
+  path.SetSelected(4);
+  RecordBytes bytes;
+  bytes.Int(3).Int(2);
+  for (int i = 0; i < 2; ++i) bytes.Int(0).Point(1, 1).Point(1, 1).Point(1, 1);
+  bytes.Int(0).Int(0).Int(1).Int(7).Int(12).Int(5).Int(-9);
+  ASSERT_EQ(LoadRecord(bytes.bytes(), path), -1);
+  EXPECT_EQ(path.GetHitNode(), -1);
+  EXPECT_EQ(path.GetTransformHandle(), -1);
+  EXPECT_EQ(path.GetDragHandle(), -1);
+  EXPECT_EQ(path.GetDragNode(), -1);
+  EXPECT_EQ(path.GetSelected(), -1);
+  // In-range drag words come back as stored.
+  RecordBytes good;
+  good.Int(3).Int(1).Int(0).Point(1, 1).Point(1, 1).Point(1, 1).Int(0).Int(0).Int(1).Int(0).Int(8).Int(1).Int(0);
+  ASSERT_EQ(LoadRecord(good.bytes(), path), -1);
+  EXPECT_EQ(path.GetHitNode(), 0);
+  EXPECT_EQ(path.GetTransformHandle(), 8);
+  EXPECT_EQ(path.GetDragHandle(), 1);
+}
+
+TEST(EditablePathRecord, HostileCountsAndShortRecordsLeaveThePath) {
+  for (int count : {-1, CEditablePath::kMaxNodes + 1}) {
+    CEditablePath path;
+    path.AppendPoint(CVector2(1, 1), nullptr);
+    EXPECT_EQ(LoadRecord(RecordBytes().Int(3).Int(count).bytes(), path), CArchiveException::badIndex);
+    EXPECT_EQ(path.GetPointCount(), 1);
+  }
+  CEditablePath path;
+  EXPECT_EQ(LoadRecord(RecordBytes().Int(1).Int(2).Int(0).Point(1, 1).bytes(), path), CArchiveException::endOfFile);
+  EXPECT_EQ(path.GetPointCount(), 0);
+  EXPECT_EQ(path.GetKind(), kPathKindBezier);
+}
