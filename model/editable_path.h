@@ -27,7 +27,7 @@ struct CPathPress {
 class CEditablePath : public CBezierPath {
  public:
   // Most nodes a path record may hold; a larger count is refused.
-  static constexpr int kMaxNodes = 1 << 20;
+  static constexpr int kMaxNodes = 1 << 18;
   // The program's cursor over a segment.
   static constexpr int kSegmentCursor = 133;
   static constexpr int kArrowCursor = 32512;

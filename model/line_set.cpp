@@ -28,6 +28,8 @@ void RefillWithNewLines(CFeatureLineArray& lines, int count) {
   for (int i = 0; i < count; ++i) lines[i] = new CFeatureLine;
 }
 
+bool IsUsableScale(float s) { return std::isfinite(s) && s > 0.0f; }
+
 }  // namespace
 
 POINT RoundedPoint(const CVector2& v) { return POINT{RoundHalfAway(v.x), RoundHalfAway(v.y)}; }
@@ -55,6 +57,8 @@ void CLineSet::RemoveLines(int index, int count) { m_lines.RemoveAt(index, count
 // --- geometry ---
 
 float CLineSet::SetScale(float s) {
+  // A zoom of zero would lose every point for good.
+  if (!IsUsableScale(s)) return m_scale;
   const float f = s / m_scale;
   for (int i = 0; i < m_lines.GetSize(); ++i) {
     CFeaturePointArray& points = m_lines[i]->GetPoints();
@@ -121,8 +125,18 @@ void CLineSet::Serialize(CArchive& ar) {
     for (int i = 0; i < GetLineCount(); ++i) m_lines[i]->Serialize(ar);
     return;
   }
-  ar >> m_scale >> m_origin.x >> m_origin.y >> m_rect;
+  float scale = 0.0f;
+  POINT origin;
+  RECT rect;
+  ar >> scale >> origin.x >> origin.y >> rect;
+  // Points are divided by the zoom; a record without a usable one is refused.
+  if (!IsUsableScale(scale)) AfxThrowArchiveException(CArchiveException::badIndex);
+  m_scale = scale;
+  m_origin = origin;
+  m_rect = rect;
   DeleteLines(m_lines);
+  // The crossing marks named the lines that were here.
+  for (CLinePoint& c : crossing) c = CLinePoint{-1, 0};
   const int count = ReadRecordCount(ar, kMaxLines);
   // Lines join the set as they are read, so a short record leaves the lines
   // read so far owned by the set, never leaked.
@@ -131,6 +145,8 @@ void CLineSet::Serialize(CArchive& ar) {
     m_lines.Add(line);
     line->Serialize(ar);
   }
+  // The shared selection may name points the record no longer has.
+  PruneSelection();
 }
 
 // --- selection ---
@@ -225,4 +241,12 @@ void CLineSet::SwapContents(CLineSet& other) {
   std::swap(m_origin, other.m_origin);
   std::swap(m_scale, other.m_scale);
   std::swap(m_rect, other.m_rect);
+}
+
+void CLineSet::PruneSelection() {
+  if (m_selection == nullptr) return;
+  for (int i = m_selection->GetSize() - 1; i >= 0; --i) {
+    const CLinePoint& s = m_selection->ElementAt(i);
+    if (PointAt(s.line, s.point) == nullptr) m_selection->RemoveAt(i);
+  }
 }

@@ -108,6 +108,8 @@ class CLineSet {
   void MoveSelection(POINT from, POINT to);
   void SetSelectedPointsTo(POINT p);
   void DeleteSelectedPoints();
+  // Drops selected points this set no longer has.
+  void PruneSelection();
 
   // --- hit testing and editing (line_editing.cpp) ---
   int HitTestLines(POINT p, CLineHit& out);

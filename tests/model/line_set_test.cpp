@@ -2,6 +2,8 @@
 // deletion, assignment and the set record byte by byte.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "model/line_set.h"
 #include "record_bytes.h"
 
@@ -186,4 +188,36 @@ TEST(LineSetRecord, HostileLineCountsAreRefused) {
       RecordBytes().Float(1).Int(0).Int(0).Int(0).Int(0).Int(0).Int(0).Int(2).Int(0).Int(0).Int(0).Int(0).bytes();
   EXPECT_EQ(LoadRecord(bytes, set), CArchiveException::endOfFile);
   EXPECT_EQ(set.GetLineCount(), 2);
+}
+
+TEST(LineSetRecord, UnusableScaleIsRefusedAndZeroZoomIgnored) {
+  const float nan = std::nanf("");
+  for (float scale : {0.0f, -1.0f, nan, INFINITY}) {
+    CLineSet set;
+    AddLine(set, {{4, 4}});
+    EXPECT_EQ(LoadRecord(RecordBytes().Float(scale).Int(0).Int(0).Int(0).Int(0).Int(0).Int(0).Int(0).bytes(), set),
+              CArchiveException::badIndex);
+    EXPECT_EQ(set.GetLineCount(), 1);
+    EXPECT_FLOAT_EQ(set.GetScale(), 1.0f);
+  }
+  CLineSet set;
+  AddLine(set, {{4, 4}});
+  EXPECT_FLOAT_EQ(set.SetScale(0.0f), 1.0f);
+  set.SetScale(2.0f);
+  EXPECT_FLOAT_EQ(set.LineAt(0)->PointAt(0)->x, 8.0f);
+}
+
+TEST(LineSetRecord, SelectionAndCrossingMarksAreHeldToTheLoadedLines) {
+  SelectedSet s;
+  AddLine(s.set, {{0, 0}, {1, 1}, {2, 2}});
+  AddLine(s.set, {{5, 5}});
+  s.set.SelectPoint(0, -1, 0);
+  s.set.SelectPoint(1, 0, 0);
+  s.set.crossing[0] = CLinePoint{1, 0};
+  const std::vector<BYTE> oneLine =
+      RecordBytes().Float(1).Int(0).Int(0).Int(0).Int(0).Int(0).Int(0).Int(1).Int(0).Int(0).Int(2).Point(0, 0).Point(1, 1).bytes();
+  ASSERT_EQ(LoadRecord(oneLine, s.set), -1);
+  ASSERT_EQ(s.selection.GetSize(), 2);
+  EXPECT_EQ(s.set.IsSelected(0, 1), 1);
+  EXPECT_EQ(s.set.crossing[0].line, -1);
 }
