@@ -6,10 +6,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "model/bezier_math.h"
 #include "model/geometry.h"
+#include "model/pixel_point.h"
 
 // --- helpers ---
 
@@ -27,18 +29,6 @@ constexpr LONG kBoundsMargin = 2;
 constexpr LONG kHitBoundsMargin = 8;
 constexpr LONG kSquareHalf = 4;
 constexpr float kSegmentTolerance = 4.0f;
-
-// Toward zero, saturating, NaN as 0: the integer of a coordinate.
-LONG Truncate(float v) {
-  if (!(v == v)) return 0;
-  if (v >= 2147483520.0f) return 2147483520;
-  if (v <= -2147483520.0f) return -2147483520;
-  return static_cast<LONG>(v);
-}
-
-LONG RoundAway(float v) {
-  return Truncate(v < 0.0f ? static_cast<float>(-std::floor(0.5 - v)) : static_cast<float>(std::floor(v + 0.5)));
-}
 
 bool PtIn(const RECT& r, POINT p) { return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom; }
 
@@ -370,11 +360,11 @@ void CBezierPath::RecalcBounds() {
       return;
     }
   }
-  POINT first{Truncate(m_nodes[0].point.x), Truncate(m_nodes[0].point.y)};
+  POINT first{TruncatedCoordinate(m_nodes[0].point.x), TruncatedCoordinate(m_nodes[0].point.y)};
   RECT box{first.x, first.y, first.x, first.y};
   for (int i = 0; i < n; ++i) {
     for (const CVector2* v : {&m_nodes[i].point, &m_nodes[i].handle[0], &m_nodes[i].handle[1]}) {
-      Extend(box, POINT{Truncate(v->x), Truncate(v->y)});
+      Extend(box, POINT{TruncatedCoordinate(v->x), TruncatedCoordinate(v->y)});
     }
   }
   // A frame turned inside out by a resize keeps its orientation.
@@ -392,7 +382,8 @@ void CBezierPath::GetHitBounds(RECT& out) const {
 
 void CBezierPath::GetTransformHandlePoint(POINT& out, int k) const {
   const RECT& b = m_bounds;
-  const LONG cx = b.left + (b.right - b.left) / 2, cy = b.top + (b.bottom - b.top) / 2;
+  const LONG cx = static_cast<LONG>(b.left + (static_cast<int64_t>(b.right) - b.left) / 2);
+  const LONG cy = static_cast<LONG>(b.top + (static_cast<int64_t>(b.bottom) - b.top) / 2);
   const POINT points[9] = {{b.left, b.top}, {b.left, b.top}, {cx, b.top}, {b.right, b.top}, {b.right, cy},
                            {b.right, b.bottom}, {cx, b.bottom}, {b.left, b.bottom}, {b.left, cy}};
   out = points[k >= 1 && k <= 8 ? k : 0];
@@ -410,7 +401,7 @@ void CBezierPath::GetNodePoint(POINT& out, int i, int h) const {
     return;
   }
   const CVector2& v = h == -1 ? m_nodes[i].point : m_nodes[i].handle[h];
-  out = POINT{Truncate(v.x), Truncate(v.y)};
+  out = POINT{TruncatedCoordinate(v.x), TruncatedCoordinate(v.y)};
 }
 
 void CBezierPath::GetNodeRect(RECT& out, int i, int h) const {
@@ -431,7 +422,7 @@ void CBezierPath::GetNodeDirtyRect(RECT& out, int i) const {
   out = RECT{start.x, start.y, start.x, start.y};
   for (const CVector2* v : {&prev.point, &prev.handle[1], &node.handle[0], &node.point, &node.handle[1],
                             &next.handle[0], &next.point}) {
-    Extend(out, POINT{RoundAway(v->x), RoundAway(v->y)});
+    Extend(out, POINT{RoundedCoordinate(v->x), RoundedCoordinate(v->y)});
   }
   Inflate(out, kBoundsMargin);
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "compat/afx/archive.h"
+#include "model/pixel_point.h"
 #include "model/record_count.h"
 
 namespace {
@@ -254,7 +255,8 @@ float CBezierCurve::Evaluate(float x) {
 void CEditCurve::HitTest(POINT pt, CCurveHit& out) const {
   out = CCurveHit{kCurveHitNothing, -1, 0.0f, 0.0f};
   for (int i = 0; i < GetSize(); ++i) {
-    const LONG kx = std::lround(ElementAt(i).x), ky = std::lround(ElementAt(i).y);
+    const POINT k = RoundedPoint(ElementAt(i));
+    const LONG kx = k.x, ky = k.y;
     if (pt.x >= kx - kKeyHitHalf && pt.x < kx + kKeyHitHalf && pt.y >= ky - kKeyHitHalf && pt.y < ky + kKeyHitHalf) {
       out.code = kCurveHitKey;
       out.key = i;

@@ -8,6 +8,7 @@
 #include "model/line_set.h"
 #include "model/line_tool.h"
 #include "model/morph_pair.h"
+#include "model/pixel_point.h"
 
 namespace {
 

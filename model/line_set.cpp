@@ -1,17 +1,15 @@
 // CLineSet: lines, blending, the set record and the shared selection.
 #include "model/line_set.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
 #include "compat/afx/archive.h"
+#include "model/pixel_point.h"
 #include "model/record_count.h"
 
 namespace {
-
-LONG RoundHalfAway(float v) {
-  return static_cast<LONG>(v < 0.0f ? -std::floor(0.5 - v) : std::floor(v + 0.5));
-}
 
 bool InHalfOpenRect(const RECT& r, POINT p) {
   return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
@@ -31,8 +29,6 @@ void RefillWithNewLines(CFeatureLineArray& lines, int count) {
 bool IsUsableScale(float s) { return std::isfinite(s) && s > 0.0f; }
 
 }  // namespace
-
-POINT RoundedPoint(const CVector2& v) { return POINT{RoundHalfAway(v.x), RoundHalfAway(v.y)}; }
 
 CLineSet::CLineSet() {
   for (CLinePoint& c : crossing) c = CLinePoint{-1, 0};

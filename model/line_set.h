@@ -165,6 +165,3 @@ class CLineSet {
   POINT m_loopPrevious{0, 0};  // set space
   POINT m_loopStart{0, 0};     // pane space, for the rubber band
 };
-
-// The integer position of a point, rounded half away from zero.
-POINT RoundedPoint(const CVector2& v);

@@ -3,6 +3,8 @@
 // byte with hostile counts and drag state.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "model/editable_path.h"
 #include "record_bytes.h"
 #include "session_messages.h"
@@ -229,4 +231,32 @@ TEST(EditablePathRecord, HostileCountsAndShortRecordsLeaveThePath) {
   EXPECT_EQ(LoadRecord(RecordBytes().Int(1).Int(2).Int(0).Point(1, 1).bytes(), path), CArchiveException::endOfFile);
   EXPECT_EQ(path.GetPointCount(), 0);
   EXPECT_EQ(path.GetKind(), kPathKindBezier);
+}
+
+TEST(EditablePathRecord, WildCoordinatesAreHitAndFramedWithoutOverflow) {
+  RecordBytes bytes;
+  bytes.Int(3).Int(3);
+  bytes.Int(1).Point(3e38f, -3e38f).Point(NAN, 0).Point(INFINITY, -INFINITY);
+  bytes.Int(0).Point(-1e30f, 1e30f).Point(0, 0).Point(0, 0);
+  bytes.Int(0).Point(5, 5).Point(5, 5).Point(5, 5);
+  bytes.Int(0).Int(0).Int(1).Int(-1).Int(-1).Int(-1).Int(-1);
+  CEditablePath path;
+  ASSERT_EQ(LoadRecord(bytes.bytes(), path), -1);
+  path.SetSelected(0);
+  int out[3];
+  for (int mode : {1, 0}) {
+    path.SetEditMode(mode);
+    path.HitTest(5, 5, out);
+    path.HitTest(-2000000000, 2000000000, out);
+  }
+  for (int k = 1; k <= 8; ++k) {
+    POINT p;
+    path.GetTransformHandlePoint(p, k);
+  }
+  RECT dirty;
+  path.GetNodeDirtyRect(dirty, 0);
+  path.ResizeByHandle(5, 100, 100);
+  path.SetState(kPathEditable);
+  path.TrackMouse(5, 5);
+  path.EndLoop();
 }

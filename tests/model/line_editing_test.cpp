@@ -3,6 +3,8 @@
 // on both sides of the pair.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "model/line_tool.h"
 #include "model/morph_pair.h"
 #include "session_messages.h"
@@ -295,4 +297,16 @@ TEST_F(LineEditing, StaleSelectionFromAnEarlierStateIsSkipped) {
   pair.DeleteSelectedPoints();
   ExpectSameShape(source(), target());
   EXPECT_EQ(source().LineAt(0)->GetPointCount(), 1);
+}
+
+TEST_F(LineEditing, WildPointsFromAFileAreHitWithoutOverflow) {
+  AddBoth({{3e38f, -3e38f}, {NAN, 1}, {-1e20f, 1e20f}, {5, 5}}, 1);
+  for (int tool : {kLineToolEdit, kLineToolPointDelete}) {
+    SetLineTool(tool);
+    Click(source(), 2000000000, -2000000000);
+    source().EndLoop();
+    source().HoverDeletePoint(5, 5);
+    EXPECT_GE(source().CursorForMode(POINT{5, 5}), 0);
+  }
+  ExpectSameShape(source(), target());
 }
