@@ -207,3 +207,59 @@ TEST(BezierPath, ArcNodeStopsWhereTheCircleStillExists) {
   EXPECT_GT(path.NodeAt(1).point.y, 0.0f);
   EXPECT_LT(path.NodeAt(1).point.y, 40.0f);
 }
+
+TEST(BezierPath, SetNodesKeepsASelectionThatStillExists) {
+  CBezierPath path = Corners({{0, 0}, {10, 0}, {20, 0}});
+  path.SetSelected(2);
+  CBezierNodeArray nodes;
+  path.CopyNodesTo(nodes);
+  EXPECT_EQ(path.SetNodes(nodes), 2);
+  EXPECT_EQ(path.GetSelected(), 2);
+  nodes.SetSize(2);
+  path.SetNodes(nodes);
+  EXPECT_EQ(path.GetSelected(), -1);
+  EXPECT_EQ(path.GetEditMode(), 1);
+}
+
+TEST(BezierPathHit, CollapsedHandlesOfAFinishedOutlineLetTheNodeBeTaken) {
+  CBezierPath path = Corners({{0, 0}, {100, 0}, {100, 100}});
+  path.SetClosed(1);
+  path.SetSelected(1);
+  int out[3];
+  EXPECT_EQ(path.HitTest(100, 0, out), kPathHitHandle);  // handles on the point
+  path.SetState(kPathFinished);
+  EXPECT_EQ(path.HitTest(100, 0, out), kPathHitNode);
+  EXPECT_EQ(out[0], 1);
+}
+
+TEST(BezierPathHit, OpenPathEndsOfferOnlyTheirInnerHandles) {
+  CBezierPath path;
+  const CVector2 h0[2] = {{-10, 0}, {10, 0}}, h1[2] = {{90, 0}, {110, 0}};
+  path.AppendPoint(CVector2(0, 0), h0);
+  path.AppendPoint(CVector2(100, 0), h1);
+  path.SetSelected(0);
+  int out[3];
+  EXPECT_EQ(path.HitTest(-10, 0, out), kPathHitNothing);  // the outer handle is no candidate
+  EXPECT_EQ(path.HitTest(90, 0, out), kPathHitHandle);
+  EXPECT_EQ(out[0], 1);
+  EXPECT_EQ(out[1], 0);
+}
+
+TEST(BezierPath, DirtyRectCoversBothNeighbouringSegments) {
+  CBezierPath path = Corners({{0, 0}, {50, 20.6f}, {100, -30.4f}});
+  RECT r;
+  path.GetNodeDirtyRect(r, 1);
+  EXPECT_EQ(r.left, -2);
+  EXPECT_EQ(r.top, -32);
+  EXPECT_EQ(r.right, 102);
+  EXPECT_EQ(r.bottom, 23);
+}
+
+TEST(BezierPath, ArcBoundsAreTheCircleSquare) {
+  CBezierPath path = Corners({{0, 0}, {50, 50}, {100, 0}});
+  path.SetKind(kPathKindArc);
+  path.RecalcBounds();
+  EXPECT_EQ(path.GetBounds().left, 0);
+  EXPECT_EQ(path.GetBounds().right, 100);
+  EXPECT_EQ(path.GetBounds().bottom, 50);
+}
