@@ -189,16 +189,20 @@ int CEditablePath::DragMessage(const CLoopMessage& msg) {
 
 // --- cursor and delete ---
 
-int CEditablePath::CursorForPoint(int x, int y) const {
+int CEditablePath::CursorForPoint(int x, int y, int& cursor) const {
   int out[3];
+  cursor = 0;
   switch (HitTest(x, y, out)) {
     case kPathHitOutside:
     case kPathHitNothing:
     case kPathHitNode:
     case kPathHitHandle:
-      return kArrowCursor;
+      cursor = kArrowCursor;
+      return 1;
     case kPathHitSegment:
-      return m_state == kPathEditable ? kSegmentCursor : kArrowCursor;
+      // Only an editable outline can be split; otherwise the cursor stays.
+      if (m_state == kPathEditable) cursor = kSegmentCursor;
+      return 1;
     default:
       return 0;
   }

@@ -42,8 +42,9 @@ class CEditablePath : public CBezierPath {
   void EndLoop();
   int GetActiveLoop() const { return m_loop; }
   void Stop() { m_stop = 1; }
-  // The cursor for pane point (x, y), or 0 when the pane's stays.
-  int CursorForPoint(int x, int y) const;
+  // 1 when the path answers the cursor query at pane point (x, y), with the
+  // cursor to show in cursor (0: leave the current one); else 0.
+  int CursorForPoint(int x, int y, int& cursor) const;
   // Removes the selected node, if any; 1 when one was removed.
   int DeleteSelectedPoint();
   void Serialize(CArchive& ar);

@@ -155,12 +155,16 @@ TEST(EditablePath, CaptureLossOrStopEndsTheDrag) {
 
 TEST(EditablePath, CursorsByHit) {
   CEditablePath path = Finished({{0, 0}, {100, 0}});
-  EXPECT_EQ(path.CursorForPoint(50, 2), CEditablePath::kArrowCursor);
+  int cursor = -1;
+  EXPECT_EQ(path.CursorForPoint(50, 2, cursor), 1);
+  EXPECT_EQ(cursor, 0);  // a finished outline is not split: the cursor stays
   path.SetState(kPathEditable);
-  EXPECT_EQ(path.CursorForPoint(50, 2), CEditablePath::kSegmentCursor);
-  EXPECT_EQ(path.CursorForPoint(500, 500), CEditablePath::kArrowCursor);
+  EXPECT_EQ(path.CursorForPoint(50, 2, cursor), 1);
+  EXPECT_EQ(cursor, CEditablePath::kSegmentCursor);
+  EXPECT_EQ(path.CursorForPoint(500, 500, cursor), 1);
+  EXPECT_EQ(cursor, CEditablePath::kArrowCursor);
   path.SetEditMode(0);
-  EXPECT_EQ(path.CursorForPoint(-2, -2), 0);
+  EXPECT_EQ(path.CursorForPoint(-2, -2, cursor), 0);
 }
 
 TEST(EditablePath, DeleteSelectedPointOnlyWithASelection) {
