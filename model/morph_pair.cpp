@@ -3,6 +3,8 @@
 
 #include <utility>
 
+#include "model/line_tool.h"
+
 CMorphPair::CMorphPair() {
   for (CLineSet* set : {&m_sourceLines, &m_targetLines}) {
     set->SetOwnerPair(this);
@@ -56,7 +58,10 @@ void CMorphPair::MirrorLineEdit(CLineSet* edited, const CLinePoint& index, BOOL 
   m_meshDirty = TRUE;
 }
 
-void CMorphPair::RefreshImageViews() { ++m_viewRefreshes; }
+void CMorphPair::RefreshImageViews() {
+  ++m_viewRefreshes;
+  m_lastRefreshWParam = GetLineTool() == kLineToolNewLine ? 1 : 0;
+}
 
 void CMorphPair::DeleteSelectedPoints() {
   m_sourceLines.DeleteSelectedPoints();

@@ -41,6 +41,8 @@ class CMorphPair {
   int m_sourceSlotReloads = 0;
   int m_targetSlotReloads = 0;
   int m_viewRefreshes = 0;
+  // wParam of the last pair-changed message: 1 while the new-line tool is on.
+  WPARAM m_lastRefreshWParam = 0;
 
  private:
   CLineSet* OtherSide(const CLineSet* set) { return set == &m_sourceLines ? &m_targetLines : &m_sourceLines; }

@@ -79,6 +79,7 @@ TEST_F(LineEditing, DrawALineWithClicksAndADoubleClick) {
   ExpectPoint(target(), 0, 2, 55, 65);
   EXPECT_EQ(pair.GetSelection().GetSize(), 0);
   EXPECT_EQ(GetLineTool(), kLineToolEdit);
+  EXPECT_EQ(pair.m_lastRefreshWParam, 1u);  // the last refresh came while drawing
   EXPECT_EQ(source().GetActiveLoop(), kLineLoopNone);
   EXPECT_TRUE(pair.IsMeshDirty());
 }
