@@ -7,24 +7,15 @@
 #include "compat/afx/archive.h"
 #include "model/record_count.h"
 
+using namespace loop_msg;
+
 namespace {
 
-constexpr UINT kMouseMove = 0x0200;
-constexpr UINT kLButtonDown = 0x0201;
-constexpr UINT kLButtonUp = 0x0202;
-constexpr UINT kRButtonUp = 0x0205;
-constexpr UINT kCaptureChanged = 0x0215;
-constexpr WPARAM kFlagLButton = 0x0001;
-constexpr WPARAM kFlagControl = 0x0008;
 constexpr double kMinAlignLength = 1e-6;
 
 // Flips on every handle press of an editable outline: the first makes the
 // node smooth, the next a corner. One for the whole program, as users know it.
 int g_handleToggle = 0;
-
-POINT MessagePoint(LPARAM lParam) {
-  return POINT{static_cast<int16_t>(lParam & 0xFFFF), static_cast<int16_t>((lParam >> 16) & 0xFFFF)};
-}
 
 int ClampIndex(int v, int low, int high) { return v >= low && v <= high ? v : -1; }
 

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "model/bezier_path.h"
-#include "model/line_set.h"
+#include "model/capture_loop.h"
 
 class CArchive;
 

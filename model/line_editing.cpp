@@ -10,17 +10,9 @@
 #include "model/morph_pair.h"
 #include "model/pixel_point.h"
 
-namespace {
+using namespace loop_msg;
 
-// Mouse messages and key flags with the platform's numbers.
-constexpr UINT kMouseMove = 0x0200;
-constexpr UINT kLButtonDown = 0x0201;
-constexpr UINT kLButtonUp = 0x0202;
-constexpr UINT kLButtonDblClk = 0x0203;
-constexpr UINT kRButtonDown = 0x0204;
-constexpr UINT kCaptureChanged = 0x0215;
-constexpr WPARAM kFlagShift = 0x0004;
-constexpr WPARAM kFlagControl = 0x0008;
+namespace {
 
 // A point's square: 6 pixels each side, left and top inclusive.
 constexpr LONG kPointHitHalf = 6;
@@ -32,10 +24,6 @@ constexpr float kSegmentEndGap = 5.0f;
 // Cursor resources of the program.
 constexpr int kCursorPointDelete = 108;
 constexpr int kCursorOnSegment = 30989;
-
-POINT MessagePoint(LPARAM lParam) {
-  return POINT{static_cast<int16_t>(lParam & 0xFFFF), static_cast<int16_t>((lParam >> 16) & 0xFFFF)};
-}
 
 bool InPointSquare(const CVector2& point, POINT p) {
   const POINT r = RoundedPoint(point);

@@ -5,6 +5,7 @@
 
 #include "compat/afx/coll.h"
 #include "compat/win32/types.h"
+#include "model/capture_loop.h"
 #include "model/feature_line.h"
 #include "model/transform_tracker.h"
 
@@ -41,16 +42,6 @@ struct CEditModeRecord {
   float nearestX;
   float nearestY;
 };
-
-// A mouse message of a capture loop, with the platform's numbers.
-struct CLoopMessage {
-  UINT message;
-  WPARAM wParam;
-  LPARAM lParam;
-};
-
-// What a capture loop did with a message.
-enum LoopResult { kLoopConsumed = 0, kLoopDispatch = 1, kLoopEnded = 2 };
 
 // Which capture loop a click starts.
 enum LineLoop { kLineLoopNone = 0, kLineLoopNewLine, kLineLoopDrag, kLineLoopTransform, kLineLoopRubberBand };

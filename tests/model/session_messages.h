@@ -4,17 +4,12 @@
 
 #include <vector>
 
-#include "model/line_set.h"
+#include "model/capture_loop.h"
 
 namespace session {
 
-constexpr UINT kMouseMove = 0x0200;
-constexpr UINT kLButtonDown = 0x0201;
-constexpr UINT kLButtonUp = 0x0202;
-constexpr UINT kLButtonDblClk = 0x0203;
-constexpr UINT kRButtonDown = 0x0204;
-constexpr UINT kRButtonUp = 0x0205;
-constexpr UINT kCaptureChanged = 0x0215;
+using namespace loop_msg;
+
 constexpr UINT kPaint = 0x000F;
 constexpr UINT kLButton = 0x0001;
 constexpr UINT kShift = 0x0004;
