@@ -67,6 +67,7 @@ class CLineSet {
   void SetSelectionList(CSelectionList* list) { m_selection = list; }
   CSelectionList* GetSelectionList() const { return m_selection; }
   void SetOrigin(int x, int y) { m_origin = POINT{x, y}; }
+  void SetOrigin(POINT p) { m_origin = p; }
   POINT GetOrigin() const { return m_origin; }
   void SetRect(const RECT& r) { m_rect = r; }
   const RECT& GetRect() const { return m_rect; }
