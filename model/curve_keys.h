@@ -78,6 +78,8 @@ struct CCurveHit {
 class CEditCurve : public CCurveKeys {
  public:
   CEditCurve() = default;
+  // The controls copy a pair's timing curve in and out: keys and range only.
+  using CCurveKeys::operator=;
 
   void SetRect(const RECT& r) { display = r; }
   const RECT& GetRect() const { return display; }

@@ -139,3 +139,18 @@ TEST(EditCurve, SelectedYIsClampedToTheDisplay) {
   curve.selected = 9;  // stale: nothing moves
   curve.SetSelectedY(50);
 }
+
+TEST(EditCurve, TakesATimingCurvesKeysAndRangeAndGivesThemBack) {
+  CBezierCurve timing;
+  timing.SetRange(0, 49, 0, 256);
+  CEditCurve edit;
+  edit.selected = 1;
+  edit = timing;
+  EXPECT_FLOAT_EQ(edit.x1, 49.0f);
+  EXPECT_FLOAT_EQ(edit[3].x, timing[3].x);
+  EXPECT_EQ(edit.selected, 1);
+  edit.FlipY();
+  timing = edit;
+  EXPECT_FLOAT_EQ(timing[0].y, 256.0f);
+  EXPECT_GT(timing.GetTableCount(), 0);
+}
