@@ -35,6 +35,7 @@ void CEditablePath::ResetDrag() {
 
 CPathPress CEditablePath::TrackMouse(int x, int y) {
   m_stop = 0;
+  m_loop = kPathLoopNone;
   m_previous = POINT{x, y};
   if (m_state == kPathDrawing && m_editMode == 1) {
     RecalcBounds();
@@ -49,7 +50,7 @@ CPathPress CEditablePath::TrackMouse(int x, int y) {
     m_transformHandle = -1;
     if (code == kPathHitFrameHandle) m_transformHandle = out[0];
     if (code == kPathHitNothing) m_moveWhole = 1;
-    m_loop = kPathLoopDrag;
+    DragLoop(x, y);
     return CPathPress{0, m_loop, FALSE, FALSE, POINT{0, 0}};
   }
   return PressPoint(x, y);
@@ -112,8 +113,13 @@ CPathPress CEditablePath::PressPoint(int x, int y) {
       press.notifyParent = TRUE;
       break;
   }
-  m_loop = press.loop;
+  if (press.loop == kPathLoopDrag) DragLoop(x, y);
   return press;
+}
+
+void CEditablePath::DragLoop(int x, int y) {
+  m_previous = POINT{x, y};
+  m_loop = kPathLoopDrag;
 }
 
 // --- capture loops ---

@@ -37,6 +37,8 @@ class CEditablePath : public CBezierPath {
   void Reset() override;
 
   CPathPress TrackMouse(int x, int y);
+  // Starts the drag loop from pane point (x, y).
+  void DragLoop(int x, int y);
   int LoopMessage(const CLoopMessage& msg);
   // The capture was lost or the loop ended otherwise: drag fields reset.
   void EndLoop();

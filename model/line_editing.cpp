@@ -110,8 +110,7 @@ int CLineSet::OnLButtonDown(UINT flags, BOOL tabDown, int x, int y, CEditModeRec
       m_loop = kLineLoopDrag;
       break;
     case kLineHitTracker:
-      m_loopPrevious = POINT{x, y};
-      m_loop = kLineLoopTransform;
+      TrackTransform(POINT{x, y}, hit);
       break;
     default:
       ClearSelection();
@@ -158,6 +157,12 @@ void CLineSet::TrackNewLine(UINT flags, POINT p) {
   SelectPoint(m_loopLine, 1, 1);
   if (m_owner != nullptr) m_owner->SyncLineCount(this);
   m_loop = kLineLoopNewLine;
+}
+
+void CLineSet::TrackTransform(POINT p, const CLineHit& hit) {
+  m_loopHit = hit;
+  m_loopPrevious = p;
+  m_loop = kLineLoopTransform;
 }
 
 // --- capture loops ---

@@ -112,6 +112,9 @@ class CLineSet {
   virtual int OnLButtonDown(UINT flags, BOOL tabDown, int x, int y, CEditModeRecord* record);
   // Starts drawing a new line at p (set space); the loop kLineLoopNewLine.
   virtual void TrackNewLine(UINT flags, POINT p);
+  // Starts moving, scaling or turning the selection with the tracker from
+  // pane point p; the loop kLineLoopTransform.
+  void TrackTransform(POINT p, const CLineHit& hit);
   // One message of the running capture loop.
   int LoopMessage(const CLoopMessage& msg);
   // The capture was lost or the loop stopped otherwise: finish it.
