@@ -144,9 +144,11 @@ void UnpackPicture(CPicFile* file, BYTE* out, size_t total) {
   }
 }
 
+// Two or three planes of 1 bit make up to 8 colours: a 1-bit picture would
+// keep only the lowest plane, so they get 4 bits like four planes do.
 DWORD ImageBpp(const PcxHeader& h) {
   if (h.bitsPerPixel == 8 && (h.planes == 3 || h.planes == 4)) return 24;
-  if (h.bitsPerPixel == 1 && h.planes == 4) return 4;
+  if (h.bitsPerPixel == 1 && h.planes >= 2) return 4;
   return h.bitsPerPixel;
 }
 
