@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "compat/host_path.h"
 #include "imaging/pic_codecs.h"
 #include "imaging/pic_file.h"
 #include "imaging_test_tools.h"
@@ -161,4 +162,22 @@ TEST(PicImageIo, EncodingThroughAGhostLeavesTheImageWhole) {
   EXPECT_TRUE(image.HasAlpha());
   EXPECT_EQ(image.AlphaGet(4, 2), 9);
   EXPECT_FALSE(image.IsGhost());
+}
+
+// Names come as the program writes them: backslashes, wide or 8-bit text.
+TEST(PicImageIo, OpensProgramPathsByName) {
+  TempFolder folder;
+  CPicImage image = SmallPicture(24);
+  std::u16string wide = compat::FromHostPath(folder.Path("")) + u"\u00e9t\u00e9.tga";
+  ASSERT_TRUE(image.Save(wide.c_str(), PIC_FORMAT_TGA)) << image.GetLastError();
+  EXPECT_FALSE(ReadBytes(folder.Path("\xc3\xa9t\xc3\xa9.tga")).empty());
+  std::string narrow = compat::Utf16ToUtf8(wide);
+  CPicImage loaded;
+  ASSERT_TRUE(loaded.Load(narrow.c_str(), PIC_FORMAT_TGA)) << loaded.GetLastError();
+  EXPECT_EQ(loaded.GetWidth(), 5u);
+  ASSERT_TRUE(image.Save(narrow.c_str(), PIC_FORMAT_BMP));
+  ASSERT_TRUE(loaded.Load(narrow.c_str(), PIC_FORMAT_UNKNOWN));
+  EXPECT_EQ(loaded.GetFormatId(), static_cast<DWORD>(PIC_FORMAT_BMP));
+  std::u16string missingFolder = compat::FromHostPath(folder.Path("")) + u"none\\x.bmp";
+  EXPECT_FALSE(image.Save(missingFolder.c_str(), PIC_FORMAT_BMP));
 }
