@@ -198,6 +198,10 @@ protected:
   size_t PlaneBytes() const;
   BYTE* RowPointer(DWORD y) const { return m_info.pixels + static_cast<size_t>(y) * m_info.rowWidthBytes; }
   bool DecodeWith(DWORD formatId, CPicFile* file);
+  // Widens one row of 16-bit pixels to 24 bits; `row` may hold the source
+  // at its start, as the conversion runs from the last pixel back.
+  static void Bitfield16Row(BYTE* row, const BYTE* source, DWORD width, DWORD redMask, DWORD greenMask,
+                            DWORD blueMask);
   bool TryAutoDetect(CPicFile* file);
 
   void* m_dib;

@@ -237,6 +237,20 @@ TEST(BmpCodec, TopDownFileDecodesLikeItsBottomUpTwin) {
   ASSERT_TRUE(DecodeBytes(topDown, &b));
   EXPECT_TRUE(SamePicture(ToRgba(a), ToRgba(b)));
   EXPECT_EQ(b.GetPixelColor(0, 1).rgbBlue, 4);
+
+  // 16-bit and run-length rows land in the same places.
+  CPicImage c, d;
+  ASSERT_TRUE(DecodeBytes(MakeBmp(1, 2, 16, BI_RGB, {}, {0x1F, 0, 0, 0, 0, 0x7C, 0, 0}), &c));
+  ASSERT_TRUE(DecodeBytes(MakeBmp(1, -2, 16, BI_RGB, {}, {0, 0x7C, 0, 0, 0x1F, 0, 0, 0}), &d));
+  EXPECT_TRUE(SamePicture(ToRgba(c), ToRgba(d)));
+  EXPECT_EQ(d.GetPixelColor(0, 1).rgbRed, 248);
+  std::vector<RGBQUAD> palette(256, RGBQUAD{0, 0, 0, 0});
+  CPicImage e, f;
+  ASSERT_TRUE(DecodeBytes(MakeBmp(2, 2, 8, BI_RLE8, palette, {2, 5, 0, 0, 2, 9, 0, 1}), &e));
+  ASSERT_TRUE(DecodeBytes(MakeBmp(2, -2, 8, BI_RLE8, palette, {2, 9, 0, 0, 2, 5, 0, 1}), &f));
+  EXPECT_EQ(f.GetPixelIndex(1, 0), 5);
+  EXPECT_EQ(f.GetPixelIndex(0, 1), 9);
+  EXPECT_EQ(e.GetPixelIndex(0, 1), 9);
 }
 
 TEST(BmpCodec, BareBitmapWithAShortPalette) {
