@@ -201,7 +201,7 @@ bool CPicImageBMP::DecodeStream(CPicFile* file) {
 
   BITMAPINFOHEADER header;
   if (!ReadInfoHeader(file, &header)) Raise("Error reading BMP info");
-  DWORD coreHeader = header.biSize == kCoreHeaderBytes;
+  bool coreHeader = header.biSize == kCoreHeaderBytes;
   DWORD compression = header.biCompression;
   WORD bitCount = header.biBitCount;
   bool topDown = header.biHeight < 0;
