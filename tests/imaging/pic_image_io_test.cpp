@@ -181,3 +181,15 @@ TEST(PicImageIo, OpensProgramPathsByName) {
   std::u16string missingFolder = compat::FromHostPath(folder.Path("")) + u"none\\x.bmp";
   EXPECT_FALSE(image.Save(missingFolder.c_str(), PIC_FORMAT_BMP));
 }
+
+TEST(PicImageIo, SavingToAFullDiskFails) {
+  FILE* probe = fopen("/dev/full", "wb");
+  if (!probe) GTEST_SKIP() << "no /dev/full";
+  fclose(probe);
+  CPicImage image = SmallPicture(8);
+  for (DWORD formatId : {PIC_FORMAT_BMP, PIC_FORMAT_TGA, PIC_FORMAT_PCX, PIC_FORMAT_ICO}) {
+    image.SetLastError("");
+    EXPECT_FALSE(image.Save("/dev/full", formatId)) << formatId;
+    EXPECT_STRNE(image.GetLastError(), "") << formatId;
+  }
+}
