@@ -66,22 +66,41 @@ LONG PelsToDpi(LONG pelsPerMeter) {
 
 class RleWriter {
 public:
-  RleWriter(BYTE* bits, DWORD rowBytes, DWORD width, DWORD height)
-      : m_bits(bits), m_rowBytes(rowBytes), m_width(width), m_height(height) {}
+  RleWriter(BYTE* bits, DWORD rowBytes, DWORD width, DWORD height, bool topDown)
+      : m_bits(bits), m_rowBytes(rowBytes), m_width(width), m_height(height), m_topDown(topDown) {}
   void PutByte(DWORD x, DWORD y, BYTE value) {
-    if (x < m_width && y < m_height) m_bits[static_cast<size_t>(y) * m_rowBytes + x] = value;
+    if (x < m_width && y < m_height) m_bits[Row(y) * m_rowBytes + x] = value;
   }
   // Nibble pixel `pixel` of row y; a high nibble clears the low one.
   void PutNibble(DWORD pixel, DWORD y, BYTE value) {
     if (pixel >= m_width || y >= m_height) return;
-    BYTE& cell = m_bits[static_cast<size_t>(y) * m_rowBytes + pixel / 2];
+    BYTE& cell = m_bits[Row(y) * m_rowBytes + pixel / 2];
     cell = (pixel & 1) ? static_cast<BYTE>(cell | (value & 0x0F)) : static_cast<BYTE>(value << 4);
   }
 
 private:
+  size_t Row(DWORD y) const { return m_topDown ? m_height - 1 - y : y; }
+
   BYTE* m_bits;
   DWORD m_rowBytes, m_width, m_height;
+  bool m_topDown;
 };
+
+// Reads up to `bytes` of plain rows of `rowBytes` each, file row i into stored
+// row i, or height - 1 - i for a top-down file, and stops at a short read.
+void ReadRows(CPicFile* file, CPicImage& image, size_t rowBytes, size_t bytes, bool topDown,
+              void (*convert)(BYTE* row, DWORD width, const DWORD* masks), const DWORD* masks) {
+  DWORD height = image.GetHeight();
+  for (DWORD i = 0; i < height && bytes > 0; ++i) {
+    BYTE* row = image.GetBits() + static_cast<size_t>(topDown ? height - 1 - i : i) * image.GetRowBytes();
+    size_t wanted = rowBytes < bytes ? rowBytes : bytes;
+    size_t got = file->Read(row, 1, wanted);
+    bytes -= wanted;
+    if (got < wanted) memset(row + got, 0, wanted - got);
+    if (convert) convert(row, image.GetWidth(), masks);
+    if (got < wanted) return;
+  }
+}
 
 void DecodeRle8(CPicFile* file, RleWriter& out) {
   DWORD x = 0, y = 0;
@@ -155,6 +174,11 @@ void DecodeRle4(CPicFile* file, RleWriter& out) {
 
 }  // namespace
 
+// Widens a row of 16-bit pixels read into the start of a 24-bit row.
+void CPicImageBMP::Widen16(BYTE* row, DWORD width, const DWORD* masks) {
+  Bitfield16Row(row, row, width, masks[0], masks[1], masks[2]);
+}
+
 bool CPicImageBMP::Decode(CPicFile* file) {
   if (!file) return false;
   try {
@@ -177,7 +201,7 @@ bool CPicImageBMP::DecodeStream(CPicFile* file) {
 
   BITMAPINFOHEADER header;
   if (!ReadInfoHeader(file, &header)) Raise("Error reading BMP info");
-  DWORD coreHeader = header.biSize == kCoreHeaderBytes;
+  bool coreHeader = header.biSize == kCoreHeaderBytes;
   DWORD compression = header.biCompression;
   WORD bitCount = header.biBitCount;
   bool topDown = header.biHeight < 0;
@@ -212,16 +236,17 @@ bool CPicImageBMP::DecodeStream(CPicFile* file) {
   }
   if (dataOffset) file->Seek(start + static_cast<LONG>(dataOffset), SEEK_SET);
 
-  // The file's image size may claim more than this picture holds.
+  // The file's image size may claim more than this picture holds. Top-down
+  // rows go straight to their place: no second copy of a large picture.
   DWORD pixelBytes = header.biSizeImage < m_header.biSizeImage ? header.biSizeImage : m_header.biSizeImage;
   switch (bitCount) {
     case 1:
     case 4:
     case 8:
       if (compression == BI_RGB) {
-        file->Read(m_info.pixels, 1, pixelBytes);
+        ReadRows(file, *this, m_info.rowWidthBytes, pixelBytes, topDown, nullptr, nullptr);
       } else if ((bitCount == 8 && compression == BI_RLE8) || (bitCount == 4 && compression == BI_RLE4)) {
-        RleWriter out(m_info.pixels, m_info.rowWidthBytes, GetWidth(), GetHeight());
+        RleWriter out(m_info.pixels, m_info.rowWidthBytes, GetWidth(), GetHeight(), topDown);
         if (bitCount == 8) DecodeRle8(file, out);
         else DecodeRle4(file, out);
       } else {
@@ -230,28 +255,33 @@ bool CPicImageBMP::DecodeStream(CPicFile* file) {
       break;
     case 24:
       if (compression != BI_RGB) Raise("unknown compression");
-      file->Read(m_info.pixels, 1, pixelBytes);
+      ReadRows(file, *this, m_info.rowWidthBytes, pixelBytes, topDown, nullptr, nullptr);
       break;
     case 16: {
-      size_t bytes = static_cast<size_t>((GetWidth() + 1) / 2) * 4 * GetHeight();
-      file->Read(m_info.pixels, 1, bytes);
-      Bitfield2RGB(m_info.pixels, redMask, greenMask, blueMask, 16);
+      const DWORD masks[3] = {redMask, greenMask, blueMask};
+      size_t rowBytes = static_cast<size_t>((GetWidth() + 1) / 2) * 4;
+      ReadRows(file, *this, rowBytes, rowBytes * GetHeight(), topDown, Widen16, masks);
       break;
     }
     case 32: {
       if (compression != BI_RGB && compression != BI_BITFIELDS) Raise("unknown compression");
-      size_t bytes = static_cast<size_t>(GetWidth()) * GetHeight() * 4;
-      if (bytes > kMaxImageBytes) Raise("can't allocate memory");
-      BYTE* buffer = static_cast<BYTE*>(calloc(bytes, 1));
-      if (!buffer) Raise("can't allocate memory");
-      file->Read(buffer, 1, bytes);
-      Bitfield2RGB(buffer, 0, 0, 0, 32);
-      free(buffer);
+      // Row by row: the same pixels as a whole-picture buffer, without
+      // holding a second copy of a picture that may be very large.
+      size_t rowBytes = static_cast<size_t>(GetWidth()) * 4;
+      BYTE* row = static_cast<BYTE*>(malloc(rowBytes));
+      if (!row) Raise("can't allocate memory");
+      for (DWORD i = 0; i < GetHeight(); ++i) {
+        size_t got = file->Read(row, 1, rowBytes);
+        if (got < rowBytes) memset(row + got, 0, rowBytes - got);
+        BYTE* target = RowPointer(topDown ? GetHeight() - 1 - i : i);
+        for (DWORD x = 0; x < GetWidth(); ++x) memcpy(target + 3 * x, row + 4 * x, 3);
+        if (got < rowBytes) break;
+      }
+      free(row);
       break;
     }
     default: break;
   }
-  if (topDown) Flip();
   return true;
 }
 

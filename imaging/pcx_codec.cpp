@@ -125,28 +125,76 @@ void PcxIndicesToPlane(const BYTE* indices, DWORD width, BYTE* out, DWORD p) {
 
 // --- decoding helpers ---
 
-// Expands the run-length data of the whole picture into `out`.
-void UnpackPicture(CPicFile* file, BYTE* out, size_t total) {
-  size_t done = 0;
-  while (done < total) {
-    LONG byte = file->GetC();
-    if (byte < 0) Raise("corrupted PCX");
-    if (byte >= kCountFlag) {
-      size_t count = byte & kMaxRun;
-      LONG value = file->GetC();
-      if (value < 0) Raise("corrupted PCX");
-      if (count > total - done) Raise("repeat count spans end of image");
-      memset(out + done, value, count);
-      done += count;
-    } else {
-      out[done++] = static_cast<BYTE>(byte);
+// Expands the picture's run-length data one line at a time. A run may go on
+// into the next line but never past the end of the picture.
+class PcxRunReader {
+public:
+  PcxRunReader(CPicFile* file, unsigned long long total) : m_file(file), m_remaining(total) {}
+
+  void ReadLine(BYTE* out, size_t bytes) {
+    size_t done = 0;
+    while (done < bytes) {
+      if (m_pending) {
+        size_t count = m_pending < bytes - done ? m_pending : bytes - done;
+        memset(out + done, m_value, count);
+        done += count;
+        m_pending -= count;
+        continue;
+      }
+      LONG byte = m_file->GetC();
+      if (byte < 0) Raise("corrupted PCX");
+      if (byte >= kCountFlag) {
+        size_t count = byte & kMaxRun;
+        LONG value = m_file->GetC();
+        if (value < 0) Raise("corrupted PCX");
+        if (count > m_remaining) Raise("repeat count spans end of image");
+        m_remaining -= count;
+        m_pending = count;
+        m_value = static_cast<BYTE>(value);
+      } else {
+        if (m_remaining == 0) Raise("repeat count spans end of image");
+        --m_remaining;
+        out[done++] = static_cast<BYTE>(byte);
+      }
     }
   }
+
+private:
+  CPicFile* m_file;
+  unsigned long long m_remaining;
+  size_t m_pending = 0;
+  BYTE m_value = 0;
+};
+
+// Stores one file line (its planes one after the other) as picture row `row`.
+void StoreLine(CPicImage& image, const BYTE* line, const PcxHeader& h, DWORD row, BYTE* indices) {
+  DWORD width = image.GetWidth();
+  if (h.bitsPerPixel == 8 && (h.planes == 3 || h.planes == 4)) {
+    BYTE* target = image.GetBits() + static_cast<size_t>(row) * image.GetRowBytes();
+    const BYTE* red = line;
+    const BYTE* green = line + h.bytesPerLine;
+    const BYTE* blue = green + h.bytesPerLine;
+    for (DWORD x = 0; x < width; ++x) {
+      target[3 * x] = blue[x];
+      target[3 * x + 1] = green[x];
+      target[3 * x + 2] = red[x];
+    }
+    if (h.planes == 4) {
+      const BYTE* alpha = blue + h.bytesPerLine;
+      for (DWORD x = 0; x < width; ++x) image.AlphaSet(x, row, alpha[x]);
+    }
+    return;
+  }
+  if (h.planes == 1) PcxUnpackRow(indices, line, h.bytesPerLine, h.planes, h.bitsPerPixel);
+  else PcxPlanesToIndices(indices, line, h.bytesPerLine, h.planes, h.bitsPerPixel);
+  for (DWORD x = 0; x < width; ++x) image.SetPixelIndex(x, row, indices[x]);
 }
 
+// Two or three planes of 1 bit make up to 8 colours: a 1-bit picture would
+// keep only the lowest plane, so they get 4 bits like four planes do.
 DWORD ImageBpp(const PcxHeader& h) {
   if (h.bitsPerPixel == 8 && (h.planes == 3 || h.planes == 4)) return 24;
-  if (h.bitsPerPixel == 1 && h.planes == 4) return 4;
+  if (h.bitsPerPixel == 1 && h.planes >= 2) return 4;
   return h.bitsPerPixel;
 }
 
@@ -173,6 +221,8 @@ bool CPicImagePCX::DecodeStream(CPicFile* file) {
   DWORD width = h.xMax - h.xMin + 1u, height = h.yMax - h.yMin + 1u;
   // Every plane row must hold the row's pixels; a shorter one would make the
   // rows below read past the data.
+  if (h.bitsPerPixel != 1 && h.bitsPerPixel != 2 && h.bitsPerPixel != 4 && h.bitsPerPixel != 8)
+    Raise("Can't handle this PCX pixel depth");
   if (h.planes == 0 || h.bytesPerLine < (static_cast<unsigned long long>(width) * h.bitsPerPixel + 7) / 8)
     Raise("PCX bytes per line too small");
 
@@ -183,10 +233,13 @@ bool CPicImagePCX::DecodeStream(CPicFile* file) {
   if (truecolor && h.planes == 4 && !AlphaCreate()) Raise("Can't allocate memory for PCX");
 
   size_t lineBytes = static_cast<size_t>(h.bytesPerLine) * h.planes;
-  unsigned long long total = static_cast<unsigned long long>(lineBytes) * height;
-  if (total > kMaxImageBytes) Raise("Can't allocate memory for PCX");
-  std::vector<BYTE> data(total);
-  UnpackPicture(file, data.data(), total);
+  PcxRunReader runs(file, static_cast<unsigned long long>(lineBytes) * height);
+  std::vector<BYTE> line(lineBytes);
+  std::vector<BYTE> indices(static_cast<size_t>(h.bytesPerLine) * 8);
+  for (DWORD y = 0; y < height; ++y) {
+    runs.ReadLine(line.data(), lineBytes);
+    StoreLine(*this, line.data(), h, height - 1 - y, indices.data());
+  }
 
   BYTE map[256 * 3] = {};
   memcpy(map, h.colorMap, sizeof(h.colorMap));
@@ -200,30 +253,6 @@ bool CPicImagePCX::DecodeStream(CPicFile* file) {
   for (DWORD i = 0; i < GetColorCount(); ++i)
     SetPaletteColor(static_cast<BYTE>(i), map[3 * i], map[3 * i + 1], map[3 * i + 2]);
 
-  std::vector<BYTE> indices(static_cast<size_t>(h.bytesPerLine) * 8);
-  for (DWORD y = 0; y < height; ++y) {
-    const BYTE* line = &data[y * lineBytes];
-    DWORD row = height - 1 - y;
-    if (truecolor) {
-      BYTE* target = RowPointer(row);
-      const BYTE* red = line;
-      const BYTE* green = line + h.bytesPerLine;
-      const BYTE* blue = green + h.bytesPerLine;
-      for (DWORD x = 0; x < width; ++x) {
-        target[3 * x] = blue[x];
-        target[3 * x + 1] = green[x];
-        target[3 * x + 2] = red[x];
-      }
-      if (h.planes == 4) {
-        const BYTE* alpha = blue + h.bytesPerLine;
-        for (DWORD x = 0; x < width; ++x) AlphaSet(x, row, alpha[x]);
-      }
-      continue;
-    }
-    if (h.planes == 1) PcxUnpackRow(indices.data(), line, h.bytesPerLine, h.planes, h.bitsPerPixel);
-    else PcxPlanesToIndices(indices.data(), line, h.bytesPerLine, h.planes, h.bitsPerPixel);
-    for (DWORD x = 0; x < width; ++x) SetPixelIndex(x, row, indices[x]);
-  }
   return true;
 }
 

@@ -12,6 +12,7 @@ public:
 
 private:
   bool DecodeStream(CPicFile* file);
+  static void Widen16(BYTE* row, DWORD width, const DWORD* masks);
 };
 
 class CPicImageTGA : public CPicImage {

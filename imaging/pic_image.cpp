@@ -252,21 +252,8 @@ void CPicImage::Bitfield2RGB(BYTE* source, DWORD redMask, DWORD greenMask, DWORD
   DWORD width = GetWidth();
   DWORD height = GetHeight();
   if (bits == 16) {
-    int r = CountBits(redMask & 0xFFFF), g = CountBits(greenMask & 0xFFFF), b = CountBits(blueMask & 0xFFFF);
     size_t sourceRow = static_cast<size_t>((width + 1) / 2) * 4;
-    for (DWORD y = height; y-- > 0;) {
-      const BYTE* line = source + y * sourceRow;
-      BYTE* target = RowPointer(y);
-      for (DWORD x = width; x-- > 0;) {
-        DWORD w = line[2 * x] | (line[2 * x + 1] << 8);
-        BYTE blue = static_cast<BYTE>(ShiftSigned(w & blueMask, -(8 - r)));
-        BYTE green = static_cast<BYTE>(ShiftSigned(w & greenMask, r + g - 8));
-        BYTE red = static_cast<BYTE>(ShiftSigned(w & redMask, r + g + b - 8));
-        target[3 * x] = blue;
-        target[3 * x + 1] = green;
-        target[3 * x + 2] = red;
-      }
-    }
+    for (DWORD y = height; y-- > 0;) Bitfield16Row(RowPointer(y), source + y * sourceRow, width, redMask, greenMask, blueMask);
   } else if (bits == 32) {
     size_t sourceRow = static_cast<size_t>(width) * 4;
     for (DWORD y = height; y-- > 0;) {
@@ -274,6 +261,20 @@ void CPicImage::Bitfield2RGB(BYTE* source, DWORD redMask, DWORD greenMask, DWORD
       BYTE* target = RowPointer(y);
       for (DWORD x = 0; x < width; ++x) memcpy(target + 3 * x, line + 4 * x, 3);
     }
+  }
+}
+
+void CPicImage::Bitfield16Row(BYTE* row, const BYTE* source, DWORD width, DWORD redMask, DWORD greenMask,
+                              DWORD blueMask) {
+  int r = CountBits(redMask & 0xFFFF), g = CountBits(greenMask & 0xFFFF), b = CountBits(blueMask & 0xFFFF);
+  for (DWORD x = width; x-- > 0;) {
+    DWORD w = source[2 * x] | (source[2 * x + 1] << 8);
+    BYTE blue = static_cast<BYTE>(ShiftSigned(w & blueMask, -(8 - r)));
+    BYTE green = static_cast<BYTE>(ShiftSigned(w & greenMask, r + g - 8));
+    BYTE red = static_cast<BYTE>(ShiftSigned(w & redMask, r + g + b - 8));
+    row[3 * x] = blue;
+    row[3 * x + 1] = green;
+    row[3 * x + 2] = red;
   }
 }
 

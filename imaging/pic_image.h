@@ -30,6 +30,11 @@ constexpr DWORD kPicFormatLast = PIC_FORMAT_WMF;
 // against it before anything is allocated.
 constexpr unsigned long long kMaxImageBytes = 1ull << 31;
 
+// One palette colour as some formats store it: red, green, blue.
+struct PicRgbTriple {
+  BYTE red, green, blue;
+};
+
 // The text a codec fails with; thrown inside a codec and caught at its entry,
 // never past it.
 struct PicCodecError {
@@ -133,7 +138,7 @@ public:
   void SetPaletteColor(BYTE index, BYTE red, BYTE green, BYTE blue, BYTE alpha = 0);
   void SetPaletteColor(BYTE index, RGBQUAD color);
   void SetPalette(const RGBQUAD* palette, DWORD count = 256);
-  void SetPalette(const RGBTRIPLE* rgbTriples, DWORD count);
+  void SetPalette(const PicRgbTriple* triples, DWORD count);
   void SetPalette(DWORD count, const BYTE* red, const BYTE* green = nullptr,
                   const BYTE* blue = nullptr);
   void SetGrayPalette();
@@ -198,6 +203,10 @@ protected:
   size_t PlaneBytes() const;
   BYTE* RowPointer(DWORD y) const { return m_info.pixels + static_cast<size_t>(y) * m_info.rowWidthBytes; }
   bool DecodeWith(DWORD formatId, CPicFile* file);
+  // Widens one row of 16-bit pixels to 24 bits; `row` may hold the source
+  // at its start, as the conversion runs from the last pixel back.
+  static void Bitfield16Row(BYTE* row, const BYTE* source, DWORD width, DWORD redMask, DWORD greenMask,
+                            DWORD blueMask);
   bool TryAutoDetect(CPicFile* file);
 
   void* m_dib;

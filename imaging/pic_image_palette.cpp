@@ -74,16 +74,14 @@ void CPicImage::SetPalette(const RGBQUAD* source, DWORD count) {
   memcpy(palette, source, n * sizeof(RGBQUAD));
 }
 
-void CPicImage::SetPalette(const RGBTRIPLE* rgbTriples, DWORD count) {
+void CPicImage::SetPalette(const PicRgbTriple* triples, DWORD count) {
   RGBQUAD* palette = GetPalette();
-  if (!rgbTriples || !palette) return;
-  // The triples are stored red, green, blue despite the record's field names.
-  const BYTE* triple = reinterpret_cast<const BYTE*>(rgbTriples);
+  if (!triples || !palette) return;
   DWORD n = count < m_header.biClrUsed ? count : m_header.biClrUsed;
-  for (DWORD i = 0; i < n; ++i, triple += 3) {
-    palette[i].rgbRed = triple[0];
-    palette[i].rgbGreen = triple[1];
-    palette[i].rgbBlue = triple[2];
+  for (DWORD i = 0; i < n; ++i) {
+    palette[i].rgbRed = triples[i].red;
+    palette[i].rgbGreen = triples[i].green;
+    palette[i].rgbBlue = triples[i].blue;
   }
 }
 

@@ -17,45 +17,8 @@ inline BYTE IndexInRow(const BYTE* row, DWORD x, WORD bpp) {
 
 inline void SetBit(BYTE* row, DWORD x) { row[x >> 3] |= static_cast<BYTE>(0x80 >> (x & 7)); }
 
-}  // namespace
-
-bool CPicImage::Flip() {
-  if (!m_dib) return false;
-  CPicImage flipped(*this, false, false, true);
-  if (!flipped.IsValid()) return false;
-  DWORD height = GetHeight();
-  for (DWORD y = 0; y < height; ++y) memcpy(flipped.RowPointer(y), RowPointer(height - 1 - y), m_info.rowWidthBytes);
-  flipped.AlphaFlip();
-  Transfer(flipped);
-  return true;
-}
-
-bool CPicImage::Mirror() {
-  if (!m_dib) return false;
-  CPicImage mirrored(*this, false, false, true);
-  if (!mirrored.IsValid()) return false;
-  DWORD width = GetWidth(), height = GetHeight();
-  WORD bpp = GetBpp();
-  for (DWORD y = 0; y < height; ++y) {
-    const BYTE* source = RowPointer(y);
-    BYTE* target = mirrored.RowPointer(y);
-    if (bpp == 8) {
-      for (DWORD x = 0; x < width; ++x) target[x] = source[width - 1 - x];
-    } else if (bpp == 24) {
-      for (DWORD x = 0; x < width; ++x) memcpy(target + 3 * x, source + 3 * (width - 1 - x), 3);
-    } else {
-      for (DWORD x = 0; x < width; ++x) mirrored.SetPixelIndex(x, y, GetPixelIndex(width - 1 - x, y));
-    }
-  }
-  mirrored.AlphaMirror();
-  Transfer(mirrored);
-  return true;
-}
-
-// Quarter turns. `counterClockwise` picks the direction: destination pixel
-// (x, y) takes source (y, H - 1 - x) turning left, (W - 1 - y, x) turning right.
-namespace {
-
+// Quarter turns: destination pixel (x, y) takes source (y, H - 1 - x) turning
+// left, (W - 1 - y, x) turning right.
 struct TurnMap {
   bool left;
   DWORD sourceWidth, sourceHeight;
@@ -80,15 +43,7 @@ struct TurnMap {
   }
 };
 
-}  // namespace
-
-static bool TurnPicture(CPicImage& source, CPicImage* target, bool left);
-
-bool CPicImage::RotateLeft(CPicImage* target) { return TurnPicture(*this, target, true); }
-
-bool CPicImage::RotateRight(CPicImage* target) { return TurnPicture(*this, target, false); }
-
-static bool TurnPicture(CPicImage& source, CPicImage* target, bool left) {
+bool TurnPicture(CPicImage& source, CPicImage* target, bool left) {
   if (!source.IsValid()) return false;
   DWORD width = source.GetWidth(), height = source.GetHeight();
   WORD bpp = source.GetBpp();
@@ -138,6 +93,45 @@ static bool TurnPicture(CPicImage& source, CPicImage* target, bool left) {
   (target ? *target : source).Transfer(turned);
   return true;
 }
+
+}  // namespace
+
+bool CPicImage::Flip() {
+  if (!m_dib) return false;
+  CPicImage flipped(*this, false, false, true);
+  if (!flipped.IsValid()) return false;
+  DWORD height = GetHeight();
+  for (DWORD y = 0; y < height; ++y) memcpy(flipped.RowPointer(y), RowPointer(height - 1 - y), m_info.rowWidthBytes);
+  flipped.AlphaFlip();
+  Transfer(flipped);
+  return true;
+}
+
+bool CPicImage::Mirror() {
+  if (!m_dib) return false;
+  CPicImage mirrored(*this, false, false, true);
+  if (!mirrored.IsValid()) return false;
+  DWORD width = GetWidth(), height = GetHeight();
+  WORD bpp = GetBpp();
+  for (DWORD y = 0; y < height; ++y) {
+    const BYTE* source = RowPointer(y);
+    BYTE* target = mirrored.RowPointer(y);
+    if (bpp == 8) {
+      for (DWORD x = 0; x < width; ++x) target[x] = source[width - 1 - x];
+    } else if (bpp == 24) {
+      for (DWORD x = 0; x < width; ++x) memcpy(target + 3 * x, source + 3 * (width - 1 - x), 3);
+    } else {
+      for (DWORD x = 0; x < width; ++x) mirrored.SetPixelIndex(x, y, GetPixelIndex(width - 1 - x, y));
+    }
+  }
+  mirrored.AlphaMirror();
+  Transfer(mirrored);
+  return true;
+}
+
+bool CPicImage::RotateLeft(CPicImage* target) { return TurnPicture(*this, target, true); }
+
+bool CPicImage::RotateRight(CPicImage* target) { return TurnPicture(*this, target, false); }
 
 bool CPicImage::IncreaseBpp(DWORD bits) {
   if (!m_dib) return false;

@@ -96,8 +96,8 @@ TEST(PicPalette, AccessorsStayInsideThePalette) {
   EXPECT_EQ(r, 9);
   EXPECT_TRUE(image.AlphaPaletteIsValid());
 
-  const BYTE triples[] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
-  image.SetPalette(reinterpret_cast<const RGBTRIPLE*>(triples), 3);
+  const PicRgbTriple triples[] = {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}};
+  image.SetPalette(triples, 3);
   EXPECT_EQ(image.GetPaletteColor(1).rgbRed, 4);
   EXPECT_EQ(image.GetPaletteColor(1).rgbBlue, 6);
   EXPECT_EQ(image.GetPaletteColor(1).rgbReserved, 6);
