@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdio>
+#include <vector>
 
 #include "imaging/pic_image.h"
 
@@ -49,6 +50,7 @@ private:
   void FinishFrameData(CPicFile* file);
   void PutLine(CPicImage& frame, const BYTE* line, DWORD width);
   void ComposeOver(CPicImage& previous, DWORD left, DWORD top, LONG firstTransIndex, DWORD tableEntries);
+  void CopyToCanvas(CPicImage& canvas, DWORD left, DWORD top);
 
   // --- encoding ---
   void WriteScreenHeader(CPicFile* file, const CPicImage& image);
@@ -79,6 +81,8 @@ private:
   // Interlace state.
   bool m_interlaced = false;
   DWORD m_nextRow = 0, m_rowStep = 8, m_frameHeight = 0, m_pass = 0;
+  // Rows of the current frame that its data reached (top-down order).
+  std::vector<BYTE> m_rowFilled;
   // Read-ahead buffer for LZW data.
   static constexpr int kReadAhead = 16384;
   std::array<BYTE, kReadAhead + 1> m_readBuffer{};

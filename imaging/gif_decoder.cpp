@@ -32,6 +32,12 @@ bool ReadTable(CPicFile* file, ColorTable& table, BYTE flags) {
 
 WORD Word(const BYTE* p) { return static_cast<WORD>(p[0] | (p[1] << 8)); }
 
+// How much of a span of `length` starting at `offset` lies inside 0..limit.
+DWORD ClippedSpan(DWORD offset, DWORD length, DWORD limit) {
+  if (offset >= limit) return 0;
+  return length < limit - offset ? length : limit - offset;
+}
+
 }  // namespace
 
 CPicImageGIF::CPicImageGIF(DWORD formatId) : CPicImage(formatId) {}
@@ -172,6 +178,7 @@ void CPicImageGIF::FinishFrameData(CPicFile* file) {
 
 void CPicImageGIF::PutLine(CPicImage& frame, const BYTE* line, DWORD width) {
   if (m_nextRow >= m_frameHeight) return;  // rows beyond the frame are dropped
+  m_rowFilled[m_nextRow] = 1;
   BYTE* row = frame.GetBits() + static_cast<size_t>(m_frameHeight - 1 - m_nextRow) * frame.GetRowBytes();
   switch (frame.GetBpp()) {
     case 1:
@@ -201,6 +208,7 @@ void CPicImageGIF::DecodeLzw(CPicFile* file, CPicImage& frame, bool interlaced) 
   const DWORD width = frame.GetWidth();
   m_interlaced = interlaced;
   m_nextRow = 0;
+  m_rowFilled.assign(frame.GetHeight(), 0);
   m_rowStep = interlaced ? kInterlaceStep[0] : 1;
   m_pass = 0;
   m_frameHeight = frame.GetHeight();
@@ -298,8 +306,13 @@ void CPicImageGIF::ComposeOver(CPicImage& previous, DWORD left, DWORD top, LONG 
     if (!previous.IncreaseBpp(24)) return;
   }
   const LONG canvasHeight = static_cast<LONG>(previous.GetHeight());
-  for (DWORD row = 0; row < height; ++row)
-    for (DWORD x = 0; x < width; ++x) {
+  // Only the part of the frame on the picture is drawn: a hostile frame far
+  // larger than the screen costs no more than the screen.
+  const DWORD rows = ClippedSpan(top, height, previous.GetHeight());
+  const DWORD columns = ClippedSpan(left, width, previous.GetWidth());
+  for (DWORD row = 0; row < rows; ++row) {
+    if (!m_rowFilled[row]) continue;
+    for (DWORD x = 0; x < columns; ++x) {
       const LONG sx = static_cast<LONG>(x), sy = static_cast<LONG>(height - 1 - row);
       const BYTE index = GetPixelIndex(sx, sy);
       if (index == trans) continue;
@@ -309,6 +322,7 @@ void CPicImageGIF::ComposeOver(CPicImage& previous, DWORD left, DWORD top, LONG 
       else
         previous.SetPixelColor(cx, cy, GetPixelColor(sx, sy));
     }
+  }
   previous.SetFrameDelay(GetFrameDelay());
   if (samePalette) {
     previous.SetTransIndex(firstTransIndex);
@@ -317,6 +331,28 @@ void CPicImageGIF::ComposeOver(CPicImage& previous, DWORD left, DWORD top, LONG 
     previous.SetTransIndex(firstTransIndex >= 0 ? 0 : -1);
   }
   Transfer(previous);
+}
+
+// True-colour mode: the rows of the frame that its data reached, as colours,
+// on the part of the screen they cover.
+void CPicImageGIF::CopyToCanvas(CPicImage& canvas, DWORD left, DWORD top) {
+  const DWORD height = GetHeight(), canvasHeight = canvas.GetHeight();
+  const DWORD rows = ClippedSpan(top, height, canvasHeight), columns = ClippedSpan(left, GetWidth(), canvas.GetWidth());
+  RGBQUAD palette[256] = {};
+  for (DWORD i = 0; i < GetColorCount() && i < 256; ++i) palette[i] = GetPaletteColor(static_cast<BYTE>(i));
+  const WORD bpp = GetBpp();
+  for (DWORD row = 0; row < rows; ++row) {
+    if (!m_rowFilled[row]) continue;
+    const BYTE* in = GetBits() + static_cast<size_t>(height - 1 - row) * GetRowBytes();
+    BYTE* out = canvas.GetBits() + static_cast<size_t>(canvasHeight - 1 - (top + row)) * canvas.GetRowBytes() +
+                3 * static_cast<size_t>(left);
+    for (DWORD x = 0; x < columns; ++x, out += 3) {
+      const BYTE index = bpp == 8 ? in[x] : bpp == 4 ? (in[x >> 1] >> ((x & 1) ? 0 : 4)) & 15 : (in[x >> 3] >> (7 - (x & 7))) & 1;
+      out[0] = palette[index].rgbBlue;
+      out[1] = palette[index].rgbGreen;
+      out[2] = palette[index].rgbRed;
+    }
+  }
 }
 
 bool CPicImageGIF::Decode(CPicFile* file) {
@@ -395,10 +431,7 @@ bool CPicImageGIF::Decode(CPicFile* file) {
 
     if (previous) ComposeOver(*previous, left, top, firstTransIndex, static_cast<DWORD>(table->size));
     if (trueColor) {
-      for (DWORD row = 0; row < height; ++row)
-        for (DWORD x = 0; x < width; ++x)
-          canvas->SetPixelColor(static_cast<LONG>(left + x), static_cast<LONG>(screenHeight - 1 - (top + row)),
-                                GetPixelColor(static_cast<LONG>(x), static_cast<LONG>(height - 1 - row)));
+      CopyToCanvas(*canvas, left, top);
       lastTransparent = GetTransIndex() != -1;
       if (lastTransparent) lastTransColor = GetPaletteColor(static_cast<BYTE>(GetTransIndex()));
     }
