@@ -2,6 +2,7 @@
 // id or, on reading with id 0, by trying every format in a fixed order.
 #include <cstring>
 
+#include "imaging/gif_codec.h"
 #include "imaging/pic_codecs.h"
 #include "imaging/pic_file.h"
 
@@ -43,7 +44,6 @@ bool EncodeAs(CPicImage& image, CPicFile* file, DWORD formatId) {
 // Formats whose codecs this build does not hold yet; auto-detection skips them.
 bool IsMissing(DWORD formatId) {
   switch (formatId) {
-    case PIC_FORMAT_GIF:
     case PIC_FORMAT_JPG:
     case PIC_FORMAT_PNG:
     case PIC_FORMAT_TIF:
@@ -62,6 +62,7 @@ bool CPicImage::DecodeWith(DWORD formatId, CPicFile* file) {
   LONG frame = IsMultiFrame(formatId) ? m_info.frameIndex : 0;
   switch (formatId) {
     case PIC_FORMAT_BMP: return DecodeAs<CPicImageBMP>(*this, file, formatId, frame);
+    case PIC_FORMAT_GIF: return DecodeAs<CPicImageGIF>(*this, file, formatId, frame);
     case PIC_FORMAT_ICO: return DecodeAs<CPicImageICO>(*this, file, formatId, frame);
     case PIC_FORMAT_TGA: return DecodeAs<CPicImageTGA>(*this, file, formatId, frame);
     case PIC_FORMAT_PCX: return DecodeAs<CPicImagePCX>(*this, file, formatId, frame);
@@ -121,6 +122,7 @@ bool CPicImage::Encode(CPicFile* file, DWORD formatId) {
   if (!file) return false;
   switch (formatId) {
     case PIC_FORMAT_BMP: return EncodeAs<CPicImageBMP>(*this, file, formatId);
+    case PIC_FORMAT_GIF: return EncodeAs<CPicImageGIF>(*this, file, formatId);
     case PIC_FORMAT_ICO: return EncodeAs<CPicImageICO>(*this, file, formatId);
     case PIC_FORMAT_TGA: return EncodeAs<CPicImageTGA>(*this, file, formatId);
     case PIC_FORMAT_PCX: return EncodeAs<CPicImagePCX>(*this, file, formatId);
