@@ -88,28 +88,38 @@ TEST(BmpCodec, ReadsWhatTheToolsWrite) {
       {"netpbm 8-bit", 100, "ppmtobmp -bpp=8 {in} > {out}", 8, 0},
   };
   TempFolder folder;
+  struct Made { std::string path, trace; const ToolCase* c; int width; };
+  std::vector<Made> made;
+  std::string commands = "true";
   for (int width : {13, 16, 1}) {
     for (const ToolCase& c : cases) {
-      SCOPED_TRACE(std::string(c.name) + " width " + std::to_string(width));
-      Rgba source = TestPicture(width, 7, c.colors);
-      std::string in = folder.Path("source.ppm"), out = folder.Path("tool.bmp");
-      ASSERT_TRUE(WritePpm(in, source));
-      ASSERT_TRUE(RunTool(Fill(c.command, in, out)));
-      std::vector<unsigned char> file = ReadBytes(out);
-      ASSERT_GT(file.size(), 54u);
-      if (c.compression == 99) {
-        EXPECT_EQ(file[14], 12);  // an OS/2 core header
-      } else if (width > 1) {  // one column has too few colours for the depth
-        EXPECT_EQ(BitCountOf(file), c.bitCount);
-        EXPECT_EQ(CompressionOf(file), c.compression);
-      }
-      // PIL decodes; ImageMagick misreads its own run-length files of width 1.
-      Rgba reference;
-      ASSERT_TRUE(DecodeWithPil(out, &reference));
-      CPicImage image;
-      ASSERT_TRUE(LoadWithUs(out, PIC_FORMAT_BMP, &image)) << image.GetLastError();
-      EXPECT_TRUE(SamePicture(reference, ToRgba(image), false));
+      std::string in = folder.Path(std::to_string(made.size()) + ".ppm");
+      std::string out = folder.Path(std::to_string(made.size()) + ".bmp");
+      ASSERT_TRUE(WritePpm(in, TestPicture(width, 7, c.colors)));
+      commands += " && " + Fill(c.command, in, out);
+      made.push_back({out, std::string(c.name) + " width " + std::to_string(width), &c, width});
     }
+  }
+  ASSERT_TRUE(RunTool(commands));
+  // PIL decodes; ImageMagick misreads its own run-length files of width 1.
+  std::vector<std::string> paths;
+  for (const Made& m : made) paths.push_back(m.path);
+  std::vector<Rgba> references;
+  ASSERT_TRUE(DecodeAllWithPil(paths, &references));
+  for (size_t i = 0; i < made.size(); ++i) {
+    SCOPED_TRACE(made[i].trace);
+    const ToolCase& c = *made[i].c;
+    std::vector<unsigned char> file = ReadBytes(made[i].path);
+    ASSERT_GT(file.size(), 54u);
+    if (c.compression == 99) {
+      EXPECT_EQ(file[14], 12);  // an OS/2 core header
+    } else if (made[i].width > 1) {  // one column has too few colours for the depth
+      EXPECT_EQ(BitCountOf(file), c.bitCount);
+      EXPECT_EQ(CompressionOf(file), c.compression);
+    }
+    CPicImage image;
+    ASSERT_TRUE(LoadWithUs(made[i].path, PIC_FORMAT_BMP, &image)) << image.GetLastError();
+    EXPECT_TRUE(SamePicture(references[i], ToRgba(image), false));
   }
 }
 

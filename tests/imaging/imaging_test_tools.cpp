@@ -167,24 +167,36 @@ bool DecodeWithMagick(const std::string& path, Rgba* picture, const std::string&
 }
 
 bool DecodeWithPil(const std::string& path, Rgba* picture, int frame) {
-  std::string pam = path + ".pil.pam";
+  std::vector<Rgba> pictures;
+  if (!DecodeAllWithPil({path}, &pictures, frame)) return false;
+  *picture = pictures[0];
+  return true;
+}
+
+bool DecodeAllWithPil(const std::vector<std::string>& paths, std::vector<Rgba>* pictures, int frame) {
   std::string script =
       "import sys\n"
       "from PIL import Image\n"
-      "im = Image.open(sys.argv[1])\n"
-      "f = int(sys.argv[3])\n"
-      "if f >= 0:\n"
-      "    im = im.ico.frame(f) if hasattr(im, 'ico') else (im.seek(f) or im)\n"
-      "im = im.convert('RGBA')\n"
-      "out = open(sys.argv[2], 'wb')\n"
-      "out.write(b'P7\\nWIDTH %d\\nHEIGHT %d\\nDEPTH 4\\nMAXVAL 255\\nTUPLTYPE RGB_ALPHA\\nENDHDR\\n' % im.size)\n"
-      "out.write(im.tobytes())\n";
-  if (!RunTool(PythonWithPil() + " -c " + Quote(script) + " " + Quote(path) + " " + Quote(pam) + " " +
-           std::to_string(frame)))
-    return false;
-  bool read = ReadNetpbm(pam, picture);
-  unlink(pam.c_str());
-  return read;
+      "f = int(sys.argv[1])\n"
+      "for path in sys.argv[2:]:\n"
+      "    im = Image.open(path)\n"
+      "    if f >= 0:\n"
+      "        im = im.ico.frame(f) if hasattr(im, 'ico') else (im.seek(f) or im)\n"
+      "    im = im.convert('RGBA')\n"
+      "    out = open(path + '.pil.pam', 'wb')\n"
+      "    out.write(b'P7\\nWIDTH %d\\nHEIGHT %d\\nDEPTH 4\\nMAXVAL 255\\nTUPLTYPE RGB_ALPHA\\nENDHDR\\n' % im.size)\n"
+      "    out.write(im.tobytes())\n";
+  std::string command = PythonWithPil() + " -c " + Quote(script) + " " + std::to_string(frame);
+  for (const std::string& path : paths) command += " " + Quote(path);
+  if (!RunTool(command)) return false;
+  pictures->assign(paths.size(), Rgba());
+  bool all = true;
+  for (size_t i = 0; i < paths.size(); ++i) {
+    std::string pam = paths[i] + ".pil.pam";
+    all = ReadNetpbm(pam, &(*pictures)[i]) && all;
+    unlink(pam.c_str());
+  }
+  return all;
 }
 
 bool SaveWithPil(const Rgba& picture, const std::string& path, const std::string& mode,

@@ -47,6 +47,8 @@ bool WritePam(const std::string& path, const Rgba& picture);
 bool DecodeWithMagick(const std::string& path, Rgba* picture, const std::string& options = "");
 // PIL's decode, converted to RGBA; `frame` picks an image of a multi-image file.
 bool DecodeWithPil(const std::string& path, Rgba* picture, int frame = -1);
+// The same for many files in one run of the interpreter.
+bool DecodeAllWithPil(const std::vector<std::string>& paths, std::vector<Rgba>* pictures, int frame = -1);
 
 // PIL writes the picture converted to `mode` ("RGB", "RGBA", "P", "L", "1")
 // with the given Python keyword arguments to save().
