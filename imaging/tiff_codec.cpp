@@ -170,6 +170,20 @@ DWORD PaletteDepth(const TiffLayout& layout) {
   return 8;
 }
 
+// libtiff's reader delivers alpha premultiplied, also from files that store
+// it unassociated; the picture keeps colours apart from their alpha.
+bool HasAlphaSample(TIFF* tif) {
+  uint16_t count = 0;
+  uint16_t* kinds = nullptr;
+  if (!TIFFGetField(tif, TIFFTAG_EXTRASAMPLES, &count, &kinds) || count == 0 || !kinds) return false;
+  return kinds[0] == EXTRASAMPLE_ASSOCALPHA || kinds[0] == EXTRASAMPLE_UNASSALPHA;
+}
+
+BYTE Unpremultiply(uint32_t value, uint32_t alpha) {
+  if (alpha == 0) return 0;
+  return static_cast<BYTE>(std::min<uint32_t>(255, (value * 255 + alpha / 2) / alpha));
+}
+
 // TIFFReadRGBAImage delivers the bottom line first, as our rows are stored.
 void ReadRgbaImage(TIFF* tif, const TiffLayout& layout, CPicImage& image) {
   unsigned long long bytes = static_cast<unsigned long long>(layout.width) * layout.height * 4;
@@ -178,14 +192,16 @@ void ReadRgbaImage(TIFF* tif, const TiffLayout& layout, CPicImage& image) {
   if (!raster) Fail(kRasterText);
   if (!TIFFReadRGBAImage(tif, layout.width, layout.height, raster.get(), 1)) Fail(kCorruptText);
   bool alpha = layout.samples == 4;
+  bool premultiplied = alpha && HasAlphaSample(tif);
   for (uint32_t y = 0; y < layout.height; ++y) {
     const uint32_t* source = raster.get() + static_cast<size_t>(y) * layout.width;
     BYTE* target = image.GetBits() + static_cast<size_t>(y) * image.GetRowBytes();
     for (uint32_t x = 0; x < layout.width; ++x) {
-      target[3 * x] = static_cast<BYTE>(TIFFGetB(source[x]));
-      target[3 * x + 1] = static_cast<BYTE>(TIFFGetG(source[x]));
-      target[3 * x + 2] = static_cast<BYTE>(TIFFGetR(source[x]));
-      if (alpha) image.AlphaSet(static_cast<LONG>(x), static_cast<LONG>(y), static_cast<BYTE>(TIFFGetA(source[x])));
+      uint32_t word = source[x], a = TIFFGetA(word);
+      target[3 * x] = premultiplied ? Unpremultiply(TIFFGetB(word), a) : static_cast<BYTE>(TIFFGetB(word));
+      target[3 * x + 1] = premultiplied ? Unpremultiply(TIFFGetG(word), a) : static_cast<BYTE>(TIFFGetG(word));
+      target[3 * x + 2] = premultiplied ? Unpremultiply(TIFFGetR(word), a) : static_cast<BYTE>(TIFFGetR(word));
+      if (alpha) image.AlphaSet(static_cast<LONG>(x), static_cast<LONG>(y), static_cast<BYTE>(a));
     }
   }
 }
@@ -205,14 +221,15 @@ void SetGreyPalette(RGBQUAD* palette, DWORD entries, bool minIsWhite, bool oneBi
   }
 }
 
-// The colour map holds 2^bits entries; our palette takes the first 256. The
-// map counts as 16-bit when any of those values is 256 or more.
+// The colour map holds 2^bits entries, all of which decide whether it is
+// 16-bit (any value of 256 or more); our palette takes only the first 256.
 void SetMapPalette(TIFF* tif, const TiffLayout& layout, RGBQUAD* palette) {
   uint16_t *red = nullptr, *green = nullptr, *blue = nullptr;
   if (!TIFFGetField(tif, TIFFTAG_COLORMAP, &red, &green, &blue) || !red || !green || !blue) return;
-  DWORD entries = layout.bitsPerSample >= 8 ? 256 : 1u << layout.bitsPerSample;
+  DWORD mapEntries = layout.bitsPerSample <= 16 ? 1u << layout.bitsPerSample : 256;
+  DWORD entries = std::min<DWORD>(mapEntries, 256);
   bool wide = false;
-  for (DWORD i = entries; i-- > 0 && !wide;) wide = red[i] >= 256 || green[i] >= 256 || blue[i] >= 256;
+  for (DWORD i = mapEntries; i-- > 0 && !wide;) wide = red[i] >= 256 || green[i] >= 256 || blue[i] >= 256;
   auto component = [wide](uint16_t value) {
     return static_cast<BYTE>(wide ? static_cast<DWORD>(value) * 255 / 65535 : value & 0xFF);
   };
@@ -362,6 +379,12 @@ void CPicImageTIF::DecodeStream(CPicFile* file) {
   if (alpha && !AlphaCreate()) Fail(kTooLargeText);
   if (rgba) {
     ReadRgbaImage(tif.get(), layout, *this);
+    // libtiff's reader turns orientations 5 to 8 as 1 to 4, without the
+    // quarter turn: its flip is undone and the whole turn made here.
+    if (layout.orientation >= ORIENTATION_LEFTTOP && layout.orientation <= ORIENTATION_LEFTBOT) {
+      TurnByOrientation(*this, static_cast<uint16_t>(layout.orientation - 4));
+      TurnByOrientation(*this, layout.orientation);
+    }
     return;
   }
   SetFilePalette(tif.get(), layout, *this);
