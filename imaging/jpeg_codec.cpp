@@ -213,6 +213,7 @@ bool CPicImageJPG::Decode(CPicFile* file) {
   }
   jpeg_start_decompress(&info);
   if (!Create(info.image_width, info.image_height, 8 * info.output_components, PIC_FORMAT_JPG)) {
+    SetLastError(kTooLargeText);
     jpeg_destroy_decompress(&info);
     return false;
   }

@@ -482,3 +482,88 @@ TEST(TiffCodec, AppendedPagesCarryTheirNumbersAndNames) {
   EXPECT_EQ(second.GetFrameCount(), 3);
   EXPECT_EQ(second.GetPixelIndex(2, 2), 80);
 }
+
+namespace {
+
+// A stream with room for `room` bytes; writes beyond fail.
+class ShortDisk : public CPicMemFile {
+public:
+  explicit ShortDisk(size_t room) : m_room(room) {}
+  size_t Write(const void* buffer, size_t size, size_t count) override {
+    if (Tell() + size * count > m_room) return 0;
+    return CPicMemFile::Write(buffer, size, count);
+  }
+
+private:
+  size_t m_room;
+};
+
+}  // namespace
+
+// The last write of a file is its directory; a stream that cannot take it
+// must not be reported as saved.
+TEST(TiffCodec, FailedWritesAreReported) {
+  CPicImage image(64, 64, 8);
+  image.SetGrayPalette();
+  image.Clear(9);
+  ShortDisk none(0);
+  none.Open();
+  EXPECT_FALSE(image.Encode(&none, PIC_FORMAT_TIF));
+  EXPECT_STREQ(image.GetLastError(), "initialization fail");
+  // The header and the rows fit, the directory does not.
+  for (size_t room : {40u, 120u, 160u}) {
+    SCOPED_TRACE(room);
+    ShortDisk some(room);
+    some.Open();
+    EXPECT_FALSE(image.Encode(&some, PIC_FORMAT_TIF));
+    EXPECT_STREQ(image.GetLastError(), "Error saving TIFF file");
+  }
+}
+
+// libtiff's reader premultiplies alpha; the picture gets its colours back.
+TEST(TiffCodec, AlphaRoundTripsWithItsColours) {
+  Rgba picture = TestPicture(17, 9, 0, true);
+  for (size_t i = 3; i < picture.pixels.size(); i += 4) picture.pixels[i] = static_cast<unsigned char>(128 + i % 128);
+  CPicImage image = FromRgba(picture, true);
+  image.SetCodecOption(COMPRESSION_LZW);
+  CPicMemFile out;
+  out.Open();
+  ASSERT_TRUE(image.Encode(&out, PIC_FORMAT_TIF)) << image.GetLastError();
+  out.Seek(0, SEEK_SET);
+  CPicImage back;
+  ASSERT_TRUE(back.Decode(&out, PIC_FORMAT_TIF)) << back.GetLastError();
+  EXPECT_TRUE(SamePicture(picture, ToRgba(back), true, 1));
+}
+
+// Several samples a pixel are read a byte each; other sample sizes are
+// refused rather than read past the row.
+TEST(TiffCodec, SamplesNarrowerThanAByteAreRefusedWhenSeveral) {
+  TempFolder folder;
+  Crafted c;
+  c.samples = 3;
+  c.bits = 4;
+  std::string path = folder.Path("lab4.tif");
+  ASSERT_TRUE(WriteCrafted(path, c, std::vector<unsigned char>(4 * 12, 0x77)));
+  CPicImage image;
+  EXPECT_FALSE(LoadWithUs(path, PIC_FORMAT_TIF, &image));
+  EXPECT_STREQ(image.GetLastError(), "Unsupported TIFF sample layout");
+}
+
+// CIE L*a*b* files take the colour conversion: full lightness, no a or b, is
+// white; half lightness a mid grey.
+TEST(TiffCodec, LabSamplesBecomeColours) {
+  TempFolder folder;
+  Crafted c;
+  c.width = 2;
+  c.height = 1;
+  c.samples = 3;
+  c.photometric = PHOTOMETRIC_CIELAB;
+  std::string path = folder.Path("lab.tif");
+  ASSERT_TRUE(WriteCrafted(path, c, {255, 0, 0, 128, 0, 0}));
+  CPicImage image;
+  ASSERT_TRUE(LoadWithUs(path, PIC_FORMAT_TIF, &image)) << image.GetLastError();
+  ASSERT_EQ(image.GetBpp(), 24);
+  EXPECT_GE(image.GetPixelColor(0, 0).rgbGreen, 253);
+  EXPECT_NEAR(image.GetPixelColor(1, 0).rgbGreen, 119, 3);
+  EXPECT_NEAR(image.GetPixelColor(1, 0).rgbRed, image.GetPixelColor(1, 0).rgbBlue, 3);
+}
