@@ -17,7 +17,20 @@ constexpr DWORD kFileHeaderBytes = 14;
 DWORD ReadLe32(const BYTE* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<DWORD>(p[3]) << 24); }
 WORD ReadLe16(const BYTE* p) { return static_cast<WORD>(p[0] | (p[1] << 8)); }
 
+const char kTruncated[] = "BMP file is truncated";
+
 void Raise(const char* text) { throw PicCodecError{text}; }
+
+void ReadAll(CPicFile* file, void* buffer, size_t size, size_t count) {
+  if (count && file->Read(buffer, size, count) != count) Raise(kTruncated);
+}
+
+// The next byte of a run-length packet; the data may not end inside one.
+BYTE NextByte(CPicFile* file) {
+  LONG byte = file->GetC();
+  if (byte < 0) Raise(kTruncated);
+  return static_cast<BYTE>(byte);
+}
 
 // Reads the 40-byte Windows or 12-byte OS/2 information header; the stream
 // is left right behind the header that was there.
@@ -87,8 +100,9 @@ private:
 };
 
 // Reads up to `bytes` of plain rows of `rowBytes` each, file row i into stored
-// row i, or height - 1 - i for a top-down file, and stops at a short read.
-void ReadRows(CPicFile* file, CPicImage& image, size_t rowBytes, size_t bytes, bool topDown,
+// row i, or height - 1 - i for a top-down file. Data that stops before the
+// pixels of a row is a truncated file; only the last row's padding may miss.
+void ReadRows(CPicFile* file, CPicImage& image, size_t rowBytes, size_t pixelBytes, size_t bytes, bool topDown,
               void (*convert)(BYTE* row, DWORD width, const DWORD* masks), const DWORD* masks) {
   DWORD height = image.GetHeight();
   for (DWORD i = 0; i < height && bytes > 0; ++i) {
@@ -96,6 +110,7 @@ void ReadRows(CPicFile* file, CPicImage& image, size_t rowBytes, size_t bytes, b
     size_t wanted = rowBytes < bytes ? rowBytes : bytes;
     size_t got = file->Read(row, 1, wanted);
     bytes -= wanted;
+    if (got < wanted && got < (pixelBytes < wanted ? pixelBytes : wanted)) Raise(kTruncated);
     if (got < wanted) memset(row + got, 0, wanted - got);
     if (convert) convert(row, image.GetWidth(), masks);
     if (got < wanted) return;
@@ -106,8 +121,8 @@ void DecodeRle8(CPicFile* file, RleWriter& out) {
   DWORD x = 0, y = 0;
   for (;;) {
     LONG count = file->GetC();
-    LONG value = file->GetC();
-    if (count < 0 || value < 0) return;
+    if (count < 0) return;  // data that ends without its end mark
+    LONG value = NextByte(file);
     if (count > 0) {
       for (LONG i = 0; i < count; ++i) out.PutByte(x + i, y, static_cast<BYTE>(value));
       x += count;
@@ -117,16 +132,10 @@ void DecodeRle8(CPicFile* file, RleWriter& out) {
     } else if (value == 1) {
       return;
     } else if (value == 2) {
-      LONG dx = file->GetC(), dy = file->GetC();
-      if (dx < 0 || dy < 0) return;
-      x += dx;
-      y += dy;
+      x += NextByte(file);
+      y += NextByte(file);
     } else {
-      for (LONG i = 0; i < value; ++i) {
-        LONG pixel = file->GetC();
-        if (pixel < 0) return;
-        out.PutByte(x + i, y, static_cast<BYTE>(pixel));
-      }
+      for (LONG i = 0; i < value; ++i) out.PutByte(x + i, y, NextByte(file));
       x += value;
       if (value & 1) file->GetC();
     }
@@ -144,8 +153,8 @@ void DecodeRle4(CPicFile* file, RleWriter& out) {
   };
   for (;;) {
     LONG count = file->GetC();
-    LONG value = file->GetC();
-    if (count < 0 || value < 0) return;
+    if (count < 0) return;  // data that ends without its end mark
+    LONG value = NextByte(file);
     if (count > 0) {
       for (LONG i = 0; i < count; ++i) put(static_cast<BYTE>((i & 1) ? value & 0x0F : value >> 4));
     } else if (value == 0) {
@@ -155,15 +164,12 @@ void DecodeRle4(CPicFile* file, RleWriter& out) {
     } else if (value == 1) {
       return;
     } else if (value == 2) {
-      LONG dx = file->GetC(), dy = file->GetC();
-      if (dx < 0 || dy < 0) return;
-      x += dx / 2;
-      y += dy;
+      x += NextByte(file) / 2;
+      y += NextByte(file);
     } else {
       LONG bytes = (value + 1) / 2;
       for (LONG i = 0; i < bytes; ++i) {
-        LONG pair = file->GetC();
-        if (pair < 0) return;
+        BYTE pair = NextByte(file);
         put(static_cast<BYTE>(pair >> 4));
         if (2 * i + 1 < value) put(static_cast<BYTE>(pair & 0x0F));
       }
@@ -219,17 +225,17 @@ bool CPicImageBMP::DecodeStream(CPicFile* file) {
     DWORD entries = header.biClrUsed < GetColorCount() ? header.biClrUsed : GetColorCount();
     if (coreHeader) {
       BYTE* triples = reinterpret_cast<BYTE*>(palette);
-      file->Read(triples, 3, entries);
+      ReadAll(file, triples, 3, entries);
       for (DWORD i = entries; i-- > 0;) palette[i] = RGBQUAD{triples[3 * i], triples[3 * i + 1], triples[3 * i + 2], 0};
     } else {
-      file->Read(palette, 4, entries);
+      ReadAll(file, palette, 4, entries);
     }
   }
 
   DWORD redMask = 0x7C00, greenMask = 0x3E0, blueMask = 0x1F;
   if (bitCount == 16 && compression == BI_BITFIELDS) {
     BYTE masks[12] = {};
-    file->Read(masks, 1, sizeof(masks));
+    ReadAll(file, masks, 1, sizeof(masks));
     redMask = ReadLe32(masks);
     greenMask = ReadLe32(masks + 4);
     blueMask = ReadLe32(masks + 8);
@@ -244,7 +250,7 @@ bool CPicImageBMP::DecodeStream(CPicFile* file) {
     case 4:
     case 8:
       if (compression == BI_RGB) {
-        ReadRows(file, *this, m_info.rowWidthBytes, pixelBytes, topDown, nullptr, nullptr);
+        ReadRows(file, *this, m_info.rowWidthBytes, RowPixelBytes(), pixelBytes, topDown, nullptr, nullptr);
       } else if ((bitCount == 8 && compression == BI_RLE8) || (bitCount == 4 && compression == BI_RLE4)) {
         RleWriter out(m_info.pixels, m_info.rowWidthBytes, GetWidth(), GetHeight(), topDown);
         if (bitCount == 8) DecodeRle8(file, out);
@@ -255,12 +261,13 @@ bool CPicImageBMP::DecodeStream(CPicFile* file) {
       break;
     case 24:
       if (compression != BI_RGB) Raise("unknown compression");
-      ReadRows(file, *this, m_info.rowWidthBytes, pixelBytes, topDown, nullptr, nullptr);
+      ReadRows(file, *this, m_info.rowWidthBytes, RowPixelBytes(), pixelBytes, topDown, nullptr, nullptr);
       break;
     case 16: {
       const DWORD masks[3] = {redMask, greenMask, blueMask};
       size_t rowBytes = static_cast<size_t>((GetWidth() + 1) / 2) * 4;
-      ReadRows(file, *this, rowBytes, rowBytes * GetHeight(), topDown, Widen16, masks);
+      ReadRows(file, *this, rowBytes, 2 * static_cast<size_t>(GetWidth()), rowBytes * GetHeight(), topDown, Widen16,
+               masks);
       break;
     }
     case 32: {
@@ -271,11 +278,12 @@ bool CPicImageBMP::DecodeStream(CPicFile* file) {
       BYTE* row = static_cast<BYTE*>(malloc(rowBytes));
       if (!row) Raise("can't allocate memory");
       for (DWORD i = 0; i < GetHeight(); ++i) {
-        size_t got = file->Read(row, 1, rowBytes);
-        if (got < rowBytes) memset(row + got, 0, rowBytes - got);
+        if (file->Read(row, 1, rowBytes) != rowBytes) {
+          free(row);
+          Raise(kTruncated);
+        }
         BYTE* target = RowPointer(topDown ? GetHeight() - 1 - i : i);
         for (DWORD x = 0; x < GetWidth(); ++x) memcpy(target + 3 * x, row + 4 * x, 3);
-        if (got < rowBytes) break;
       }
       free(row);
       break;

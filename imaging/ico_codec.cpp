@@ -31,6 +31,12 @@ bool MaskBit(const BYTE* row, DWORD x) { return (row[x >> 3] >> (7 - (x & 7))) &
 
 bool SameColor(RGBQUAD a, RGBQUAD b) { return memcmp(&a, &b, sizeof(a)) == 0; }
 
+const char kTruncated[] = "Icon file is truncated";
+
+bool ReadAll(CPicFile* file, void* buffer, size_t size, size_t count) {
+  return count == 0 || file->Read(buffer, size, count) == count;
+}
+
 }  // namespace
 
 bool CPicImageICO::Decode(CPicFile* file) {
@@ -41,13 +47,19 @@ bool CPicImageICO::Decode(CPicFile* file) {
   DWORD count = Le16(directory + 4);
   m_info.frameCount = static_cast<LONG>(count);
   std::vector<BYTE> entries(static_cast<size_t>(count) * kEntryBytes, 0);
-  file->Read(entries.data(), kEntryBytes, count);
+  if (!ReadAll(file, entries.data(), kEntryBytes, count)) {
+    SetLastError(kTruncated);
+    return false;
+  }
   if (m_info.frameIndex < 0 || static_cast<DWORD>(m_info.frameIndex) >= count) return false;
 
   const BYTE* entry = &entries[static_cast<size_t>(m_info.frameIndex) * kEntryBytes];
   BYTE info[kInfoBytes] = {};
   if (!file->Seek(static_cast<LONG>(Le32(entry + 12)), SEEK_SET)) return false;
-  if (file->Read(info, sizeof(info), 1) != 1) return false;
+  if (!ReadAll(file, info, sizeof(info), 1)) {
+    SetLastError(kTruncated);
+    return false;
+  }
   // Images stored in another form (a PNG stream) have no information header.
   if (Le32(info) != kInfoBytes) return false;
   WORD bitCount = Le16(info + 14);
@@ -55,13 +67,21 @@ bool CPicImageICO::Decode(CPicFile* file) {
   if (!Create(entry[0], entry[1], bitCount, PIC_FORMAT_ICO)) return false;
   m_info.frameCount = frameCount;
 
-  if (RGBQUAD* palette = GetPalette()) file->Read(palette, sizeof(RGBQUAD), GetColorCount());
   DWORD width = GetWidth(), height = GetHeight();
-  if (bitCount <= 24) {
-    file->Read(m_info.pixels, 1, m_header.biSizeImage);
-  } else {
-    std::vector<BYTE> quads(static_cast<size_t>(width) * height * 4, 0);
-    file->Read(quads.data(), 4, static_cast<size_t>(width) * height);
+  std::vector<BYTE> quads(bitCount > 24 ? static_cast<size_t>(width) * height * 4 : 0);
+  DWORD maskRow = MaskRowBytes(width);
+  std::vector<BYTE> mask(static_cast<size_t>(maskRow) * height);
+  RGBQUAD* palette = GetPalette();
+  bool complete = (!palette || ReadAll(file, palette, sizeof(RGBQUAD), GetColorCount())) &&
+                  (bitCount > 24 ? ReadAll(file, quads.data(), 4, static_cast<size_t>(width) * height)
+                                 : ReadAll(file, m_info.pixels, 1, m_header.biSizeImage)) &&
+                  ReadAll(file, mask.data(), maskRow, height);
+  if (!complete) {
+    Destroy();
+    SetLastError(kTruncated);
+    return false;
+  }
+  if (bitCount > 24) {
     if (!m_alpha && !AlphaCreate()) return false;
     const BYTE* quad = quads.data();
     for (DWORD y = 0; y < height; ++y) {
@@ -73,9 +93,6 @@ bool CPicImageICO::Decode(CPicFile* file) {
     }
   }
 
-  DWORD maskRow = MaskRowBytes(width);
-  std::vector<BYTE> mask(static_cast<size_t>(maskRow) * height, 0);
-  file->Read(mask.data(), maskRow, height);
   bool madeHere = false;
   if (!m_alpha) {
     if (!AlphaCreate()) return false;

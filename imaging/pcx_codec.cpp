@@ -245,7 +245,7 @@ bool CPicImagePCX::DecodeStream(CPicFile* file) {
   memcpy(map, h.colorMap, sizeof(h.colorMap));
   if (h.bitsPerPixel == 8 && h.planes == 1) {
     if (file->GetC() != kColorMapSignature) Raise("bad color map signature");
-    file->Read(map, 1, sizeof(map));
+    if (file->Read(map, 1, sizeof(map)) != sizeof(map)) Raise("corrupted PCX");
   } else if (h.bitsPerPixel == 1 && h.planes == 1) {
     memset(map, 0, 3);
     memset(map + 3, 255, 3);

@@ -13,6 +13,7 @@ public:
 private:
   bool DecodeStream(CPicFile* file);
   static void Widen16(BYTE* row, DWORD width, const DWORD* masks);
+  size_t RowPixelBytes() const { return (static_cast<size_t>(GetWidth()) * GetBpp() + 7) / 8; }
 };
 
 class CPicImageTGA : public CPicImage {

@@ -29,6 +29,11 @@ struct TgaHeader {
 
 void Raise(const char* text) { throw PicCodecError{text}; }
 
+// Every read inside the picture's data must deliver all it asks for.
+void ReadAll(CPicFile* file, void* buffer, size_t size, size_t count) {
+  if (count && file->Read(buffer, size, count) != count) Raise("corrupted TGA");
+}
+
 WORD Le16(const BYTE* p) { return static_cast<WORD>(p[0] | (p[1] << 8)); }
 
 void PutLe16(BYTE* p, DWORD value) {
@@ -113,12 +118,12 @@ public:
     while (x < m_width) {
       if (m_pendingRaw == 0) {
         LONG packet = m_file->GetC();
-        if (packet < 0) return;
+        if (packet < 0) Raise("corrupted TGA");
         if (packet >= 128) {
           DWORD count = static_cast<DWORD>(packet) - 127;
           if (count > m_width - x) count = m_width - x;
           BYTE value[4] = {};
-          m_file->Read(value, 1, m_writer.ValueSize());
+          ReadAll(m_file, value, 1, m_writer.ValueSize());
           m_writer.Repeat(value, count, x, row);
           x += count;
           continue;
@@ -126,8 +131,7 @@ public:
         m_pendingRaw = static_cast<DWORD>(packet) + 1;
       }
       DWORD count = m_pendingRaw < m_width - x ? m_pendingRaw : m_width - x;
-      std::fill(m_values.begin(), m_values.end(), 0);
-      m_file->Read(m_values.data(), m_writer.ValueSize(), count);
+      ReadAll(m_file, m_values.data(), m_writer.ValueSize(), count);
       m_writer.Store(m_values.data(), count, x, row);
       m_pendingRaw -= count;
       x += count;
@@ -146,7 +150,7 @@ void ReadColorMap(CPicFile* file, CPicImage& image, const TgaHeader& header) {
   DWORD entryBits = header.mapEntryBits;
   DWORD entryBytes = entryBits == 15 || entryBits == 16 ? 2 : entryBits == 32 ? 4 : 3;
   std::vector<BYTE> map(static_cast<size_t>(header.mapLength) * entryBytes, 0);
-  file->Read(map.data(), entryBytes, header.mapLength);
+  ReadAll(file, map.data(), entryBytes, header.mapLength);
   for (DWORD i = 0; i < header.mapLength; ++i) {
     DWORD index = header.mapFirst + i;
     if (index >= kMaxMapEntries) break;
@@ -198,8 +202,7 @@ bool CPicImageTGA::DecodeStream(CPicFile* file) {
     if (compressed) {
       rle.ExpandCompressedLine(row);
     } else {
-      std::fill(line.begin(), line.end(), 0);
-      file->Read(line.data(), writer.ValueSize(), header.width);
+      ReadAll(file, line.data(), writer.ValueSize(), header.width);
       writer.Store(line.data(), header.width, 0, row);
     }
   }

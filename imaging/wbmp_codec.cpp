@@ -60,9 +60,8 @@ bool CPicImageWBMP::DecodeStream(CPicFile* file) {
   if (!Create(width, height, 1, PIC_FORMAT_WBMP)) Raise("WBMP Create failed");
   SetGrayPalette();
   size_t rowBytes = (static_cast<size_t>(width) + 7) / 8;
-  // A short read ends the picture: the rows below stay black.
   for (LONG y = height; y-- > 0;) {
-    if (file->Read(RowPointer(y), 1, rowBytes) < rowBytes) break;
+    if (file->Read(RowPointer(y), 1, rowBytes) < rowBytes) Raise("Corrupted WBMP");
   }
   return true;
 }

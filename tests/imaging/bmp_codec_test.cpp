@@ -233,8 +233,12 @@ TEST(BmpCodec, RunLengthDataNeverWritesOutsideThePicture) {
   EXPECT_EQ(image.GetPixelIndex(0, 0), 7);
   EXPECT_EQ(image.GetPixelIndex(2, 0), 7);
   EXPECT_EQ(image.GetPixelIndex(0, 1), 0);
-  std::vector<unsigned char> truncated = {0, 5, 1};
-  ASSERT_TRUE(DecodeBytes(MakeBmp(3, 2, 4, BI_RLE4, palette, truncated), &image));
+  // Data that ends inside a packet is a truncated file.
+  std::vector<RGBQUAD> sixteen(16, RGBQUAD{0, 0, 0, 0});
+  EXPECT_FALSE(DecodeBytes(MakeBmp(3, 2, 4, BI_RLE4, sixteen, {0, 5, 1}), &image));
+  EXPECT_STREQ(image.GetLastError(), "BMP file is truncated");
+  EXPECT_FALSE(DecodeBytes(MakeBmp(3, 2, 8, BI_RLE8, palette, {4}), &image));
+  EXPECT_STREQ(image.GetLastError(), "BMP file is truncated");
 }
 
 TEST(BmpCodec, TopDownFileDecodesLikeItsBottomUpTwin) {
@@ -302,14 +306,29 @@ TEST(BmpCodec, HostileHeadersFailWithTheirTexts) {
   EXPECT_FALSE(DecodeBytes(MakeBmp(0, 1, 24, BI_RGB, {}, {}), &image));
   EXPECT_FALSE(DecodeBytes(MakeBmp(1, 1, 24, BI_RLE8, {}, {}), &image));
   EXPECT_STREQ(image.GetLastError(), "unknown compression");
-  EXPECT_FALSE(DecodeBytes(MakeBmp(1, 1, 1, BI_RLE8, {}, {}), &image));
+  std::vector<RGBQUAD> two(2, RGBQUAD{0, 0, 0, 0});
+  EXPECT_FALSE(DecodeBytes(MakeBmp(1, 1, 1, BI_RLE8, two, {}), &image));
   EXPECT_STREQ(image.GetLastError(), "compression type not supported");
   EXPECT_FALSE(DecodeBytes(MakeBmp(100000, 100000, 24, BI_RGB, {}, {}), &image));
   EXPECT_STREQ(image.GetLastError(), "Can't allocate memory");
   // An image size larger than the picture only reads what the picture holds.
-  std::vector<unsigned char> claim = MakeBmp(1, 1, 8, BI_RGB, {}, std::vector<unsigned char>(64, 3));
+  std::vector<RGBQUAD> full(256, RGBQUAD{0, 0, 0, 0});
+  std::vector<unsigned char> claim = MakeBmp(1, 1, 8, BI_RGB, full, std::vector<unsigned char>(64, 3));
   EXPECT_TRUE(DecodeBytes(claim, &image));
   EXPECT_EQ(image.GetPixelIndex(0, 0), 3);
+  // A file that stops inside the pixels, the palette or the masks is truncated;
+  // only the last row's padding may be missing.
+  std::vector<unsigned char> rows = MakeBmp(3, 2, 24, BI_RGB, {}, std::vector<unsigned char>(24, 9));
+  std::vector<unsigned char> noPadding(rows.begin(), rows.end() - 3);
+  EXPECT_TRUE(DecodeBytes(noPadding, &image));
+  EXPECT_EQ(image.GetPixelColor(2, 1).rgbRed, 9);
+  std::vector<unsigned char> shortRow(rows.begin(), rows.end() - 4);
+  EXPECT_FALSE(DecodeBytes(shortRow, &image));
+  EXPECT_STREQ(image.GetLastError(), "BMP file is truncated");
+  std::vector<unsigned char> shortPalette = MakeBmp(1, 1, 8, BI_RGB, two, {});
+  EXPECT_FALSE(DecodeBytes(shortPalette, &image));
+  EXPECT_STREQ(image.GetLastError(), "BMP file is truncated");
+  EXPECT_FALSE(DecodeBytes(MakeBmp(2, 2, 32, BI_RGB, {}, std::vector<unsigned char>(12, 1)), &image));
 }
 
 TEST(BmpCodec, WritesFilesTheToolsRead) {

@@ -168,4 +168,14 @@ TEST(IcoCodec, SizeLimitsAndBadDirectories) {
   png.insert(png.end(), signature.begin(), signature.end());
   png.resize(png.size() + 60, 0);
   EXPECT_FALSE(DecodeBytes(png, &image));
+  // An icon cut short anywhere inside the chosen image fails with its text.
+  CPicImage small(5, 3, 4);
+  std::vector<unsigned char> whole = Encoded(small);
+  for (size_t cut : {size_t(10), size_t(30), size_t(22 + 40 + 30), whole.size() - 1}) {
+    std::vector<unsigned char> part(whole.begin(), whole.begin() + cut);
+    CPicImage truncated;
+    EXPECT_FALSE(DecodeBytes(part, &truncated)) << cut;
+    EXPECT_STREQ(truncated.GetLastError(), "Icon file is truncated") << cut;
+    EXPECT_FALSE(truncated.IsValid());
+  }
 }

@@ -198,6 +198,11 @@ TEST(PcxCodec, BadFilesFailWithTheirTexts) {
   EXPECT_FALSE(DecodeBytes(file, &image));
   EXPECT_STREQ(image.GetLastError(), "bad color map signature");
 
+  std::vector<unsigned char> shortMap = Header(8, 1, 2, 1, 2);
+  shortMap.insert(shortMap.end(), {1, 2, 12, 0, 0, 0});
+  EXPECT_FALSE(DecodeBytes(shortMap, &image));
+  EXPECT_STREQ(image.GetLastError(), "corrupted PCX");
+
   std::vector<unsigned char> span = Header(8, 1, 4, 1, 4);
   span.insert(span.end(), {1, 0xC5, 7});
   EXPECT_FALSE(DecodeBytes(span, &image));

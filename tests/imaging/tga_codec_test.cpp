@@ -109,7 +109,7 @@ TEST(TgaCodec, RawPacketsCarryOnIntoTheNextRow) {
 }
 
 TEST(TgaCodec, RunPacketsStopAtTheEndOfTheRow) {
-  std::vector<unsigned char> data = {255, 7, 0x80 + 3, 9};  // 128 sevens, then 4 nines
+  std::vector<unsigned char> data = {255, 7, 0x80 + 9, 9};  // 128 sevens, then 10 nines
   CPicImage image;
   ASSERT_TRUE(DecodeBytes(Join(Header(11, 10, 2, 8), data), &image));
   EXPECT_EQ(image.GetPixelIndex(9, 0), 7);
@@ -167,8 +167,13 @@ TEST(TgaCodec, BadFilesFailWithTheirTexts) {
   std::vector<unsigned char> half = Join(Header(2, 2, 4, 24), std::vector<unsigned char>(12, 5));
   EXPECT_FALSE(DecodeBytes(half, &image));
   EXPECT_STREQ(image.GetLastError(), "corrupted TGA");
-  // A run-length file cut inside a packet leaves the rest black.
+  // A file cut inside a packet or a colour map is corrupted too.
   EXPECT_FALSE(DecodeBytes(Join(Header(10, 4, 4, 24), {0x83}), &image));
+  EXPECT_STREQ(image.GetLastError(), "corrupted TGA");
+  EXPECT_FALSE(DecodeBytes(Join(Header(10, 4, 1, 24), {0x03, 1, 2, 3}), &image));
+  EXPECT_STREQ(image.GetLastError(), "corrupted TGA");
+  EXPECT_FALSE(DecodeBytes(Join(Header(1, 1, 1, 8, 0, 1, 0, 4, 24), {1, 2, 3, 4, 5}), &image));
+  EXPECT_STREQ(image.GetLastError(), "corrupted TGA");
 }
 
 TEST(TgaCodec, WritesFilesTheToolsRead) {
