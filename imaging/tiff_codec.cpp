@@ -309,6 +309,9 @@ private:
   void ReadTiles(uint32_t ys, uint32_t rows) {
     unsigned long long colb = 0;
     for (uint32_t col = 0; col < m_layout.width; col += m_tileWidth, colb += m_tileRow) {
+      // Tiles narrower than a byte of pixels (allowed on reading) run out of
+      // picture row before they run out of columns.
+      if (colb >= m_imageRow) break;
       if (TIFFReadTile(m_tif, m_tile.get(), col, ys, 0, 0) < 0) Fail(kCorruptTileText);
       // The last tile of a row may reach past the picture; only its part
       // inside is kept.

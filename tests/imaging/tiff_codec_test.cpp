@@ -567,3 +567,60 @@ TEST(TiffCodec, LabSamplesBecomeColours) {
   EXPECT_NEAR(image.GetPixelColor(1, 0).rgbGreen, 119, 3);
   EXPECT_NEAR(image.GetPixelColor(1, 0).rgbRed, image.GetPixelColor(1, 0).rgbBlue, 3);
 }
+
+namespace {
+
+// A little-endian TIFF put together by hand, for directories libtiff will
+// read but not write. Entries are (tag, type, count, value or offset).
+struct Entry {
+  uint16_t tag, type;
+  uint32_t count, value;
+};
+
+std::vector<unsigned char> HandMadeTiff(std::vector<Entry> entries, const std::vector<unsigned char>& tail) {
+  std::vector<unsigned char> bytes = {'I', 'I', 42, 0, 8, 0, 0, 0};
+  auto put16 = [&](uint16_t v) { bytes.insert(bytes.end(), {BYTE(v), BYTE(v >> 8)}); };
+  auto put32 = [&](uint32_t v) { bytes.insert(bytes.end(), {BYTE(v), BYTE(v >> 8), BYTE(v >> 16), BYTE(v >> 24)}); };
+  put16(static_cast<uint16_t>(entries.size()));
+  for (const Entry& e : entries) {
+    put16(e.tag);
+    put16(e.type);
+    put32(e.count);
+    put32(e.value);
+  }
+  put32(0);
+  bytes.insert(bytes.end(), tail.begin(), tail.end());
+  return bytes;
+}
+
+}  // namespace
+
+// One-pixel tiles of a bilevel picture: sixteen tiles across a row of two
+// bytes. Their byte columns once ran past the row and asked for a copy of
+// minus one bytes.
+TEST(TiffCodec, TilesNarrowerThanAByteStayInsideTheRow) {
+  const uint32_t kTiles = 16;
+  const uint32_t kEntries = 10;
+  uint32_t tail = 8 + 2 + kEntries * 12 + 4;  // where the arrays start
+  uint32_t offsets = tail, counts = tail + 4 * kTiles, data = tail + 8 * kTiles;
+  std::vector<unsigned char> arrays;
+  for (uint32_t i = 0; i < kTiles; ++i)
+    for (int b = 0; b < 4; ++b) arrays.push_back(BYTE((data + i) >> (8 * b)));
+  for (uint32_t i = 0; i < kTiles; ++i) arrays.insert(arrays.end(), {1, 0, 0, 0});
+  for (uint32_t i = 0; i < kTiles; ++i) arrays.push_back(i % 2 ? 0x80 : 0);
+  std::vector<unsigned char> file = HandMadeTiff({{256, 3, 1, 16},
+                                                  {257, 3, 1, 1},
+                                                  {258, 3, 1, 1},
+                                                  {259, 3, 1, 1},
+                                                  {262, 3, 1, 1},
+                                                  {277, 3, 1, 1},
+                                                  {322, 3, 1, 1},
+                                                  {323, 3, 1, 1},
+                                                  {324, 4, kTiles, offsets},
+                                                  {325, 4, kTiles, counts}},
+                                                 arrays);
+  CPicImage image;
+  ASSERT_TRUE(DecodeBytes(file, &image)) << image.GetLastError();
+  EXPECT_EQ(image.GetWidth(), 16u);
+  EXPECT_EQ(image.GetBpp(), 1);
+}
