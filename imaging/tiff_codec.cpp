@@ -98,8 +98,10 @@ struct FreeDeleter {
 };
 using Block = std::unique_ptr<BYTE, FreeDeleter>;
 
+// A buffer the file's sizes ask for; none of them may be zero.
 Block AllocateChecked(unsigned long long bytes) {
-  if (bytes == 0 || bytes > kMaxImageBytes) Fail(kTooLargeText);
+  if (bytes == 0) Fail(kCorruptText);
+  if (bytes > kMaxImageBytes) Fail(kTooLargeText);
   Block block(static_cast<BYTE*>(calloc(1, static_cast<size_t>(bytes))));
   if (!block) Fail(kTooLargeText);
   return block;
@@ -281,14 +283,13 @@ public:
     else m_buffer = AllocateChecked(static_cast<unsigned long long>(layout.rowsPerStrip) * layout.line);
   }
   uint32_t RowsPerBand() const { return m_layout.rowsPerStrip; }
-  const BYTE* Read(uint32_t ys, uint32_t rows) {
+  BYTE* Read(uint32_t ys, uint32_t rows) {
     if (m_tiled) ReadTiles(ys, rows);
     else if (TIFFReadEncodedStrip(m_tif, TIFFComputeStrip(m_tif, ys, 0), m_buffer.get(),
                                   static_cast<tmsize_t>(rows * m_layout.line)) == -1)
       Fail(kCorruptText);
     return m_buffer.get();
   }
-  BYTE* Buffer() { return m_buffer.get(); }
 
 private:
   void PrepareTiles() {
@@ -340,6 +341,28 @@ private:
 // 16-bit samples keep their high byte, every sample of the row.
 void NarrowRow(BYTE* row, unsigned long long samples) {
   for (unsigned long long i = 0; i < samples; ++i) row[i] = row[2 * i + 1];
+}
+
+// One file row into stored row `stored`: indices, index and alpha pairs, or
+// L*a*b* colours with an optional alpha.
+void StoreFileRow(CPicImage& image, const TiffLayout& layout, BYTE* row, LONG stored) {
+  if (layout.bitsPerSample == 16) NarrowRow(row, static_cast<unsigned long long>(layout.width) * layout.samples);
+  if (layout.samples == 1) {
+    BYTE* target = image.GetBits() + static_cast<size_t>(stored) * image.GetRowBytes();
+    memcpy(target, row, std::min<unsigned long long>(layout.line, image.GetRowBytes()));
+    return;
+  }
+  for (uint32_t x = 0; x < layout.width; ++x) {
+    const BYTE* s = row + static_cast<size_t>(x) * layout.samples;
+    if (layout.samples == 2) {
+      image.SetPixelIndex(static_cast<LONG>(x), stored, s[0]);
+      image.AlphaSet(static_cast<LONG>(x), stored, s[1]);
+      continue;
+    }
+    RGBQUAD color = LabToColor(s[0], static_cast<signed char>(s[1]), static_cast<signed char>(s[2]));
+    image.SetPixelColor(static_cast<LONG>(x), stored, color, false);
+    if (layout.samples >= 4) image.AlphaSet(static_cast<LONG>(x), stored, s[3]);
+  }
 }
 
 void TurnByOrientation(CPicImage& image, uint16_t orientation) {
@@ -396,37 +419,18 @@ void CPicImageTIF::DecodeStream(CPicFile* file) {
       ((layout.bitsPerSample != 8 && layout.bitsPerSample != 16) || layout.planar != PLANARCONFIG_CONTIG))
     Fail(kLayoutText);
 
+  // Three or more samples are colours: the picture becomes 24-bit.
+  if (layout.samples >= 3) {
+    if (!Create(layout.width, layout.height, 24, PIC_FORMAT_TIF)) Fail(kTooLargeText);
+    if (layout.samples == 4 && !AlphaCreate()) Fail(kTooLargeText);
+  }
   RowSource source(tif.get(), layout);
-  bool colour = false;
   uint32_t band = source.RowsPerBand();
   for (unsigned long long ys = 0; ys < layout.height; ys += band) {
     uint32_t rows = static_cast<uint32_t>(std::min<unsigned long long>(band, layout.height - ys));
-    BYTE* buffer = const_cast<BYTE*>(source.Read(static_cast<uint32_t>(ys), rows));
-    for (uint32_t k = 0; k < rows; ++k) {
-      BYTE* row = buffer + k * layout.line;
-      LONG stored = static_cast<LONG>(layout.height - 1 - ys - k);
-      if (layout.bitsPerSample == 16) NarrowRow(row, static_cast<unsigned long long>(layout.width) * layout.samples);
-      if (layout.samples == 1) {
-        memcpy(RowPointer(stored), row, std::min<unsigned long long>(layout.line, GetRowBytes()));
-      } else if (layout.samples == 2) {
-        for (uint32_t x = 0; x < layout.width; ++x) {
-          SetPixelIndex(static_cast<LONG>(x), stored, row[2 * x]);
-          AlphaSet(static_cast<LONG>(x), stored, row[2 * x + 1]);
-        }
-      } else {
-        if (!colour) {
-          colour = true;
-          if (!Create(layout.width, layout.height, 24, PIC_FORMAT_TIF)) Fail(kTooLargeText);
-          if (layout.samples == 4 && !AlphaCreate()) Fail(kTooLargeText);
-        }
-        for (uint32_t x = 0; x < layout.width; ++x) {
-          const BYTE* s = row + static_cast<size_t>(x) * layout.samples;
-          RGBQUAD color = LabToColor(s[0], static_cast<signed char>(s[1]), static_cast<signed char>(s[2]));
-          SetPixelColor(static_cast<LONG>(x), stored, color, false);
-          if (layout.samples >= 4) AlphaSet(static_cast<LONG>(x), stored, s[3]);
-        }
-      }
-    }
+    BYTE* buffer = source.Read(static_cast<uint32_t>(ys), rows);
+    for (uint32_t k = 0; k < rows; ++k)
+      StoreFileRow(*this, layout, buffer + k * layout.line, static_cast<LONG>(layout.height - 1 - ys - k));
   }
   TurnByOrientation(*this, layout.orientation);
 }
