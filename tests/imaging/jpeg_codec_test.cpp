@@ -261,3 +261,30 @@ TEST(JpegCodec, HugeFrameIsRefusedBeforeDecoding) {
   EXPECT_STREQ(huge.GetLastError(), "JPEG image too large");
   EXPECT_FALSE(huge.IsValid());
 }
+
+// Every scan of a progressive file passes over the whole picture; a file of
+// thousands of scans is refused instead of decoded for minutes.
+TEST(JpegCodec, EndlessScansAreRefused) {
+  REQUIRE_TOOL("convert");
+  TempFolder folder;
+  std::string path = folder.Path("p.jpg");
+  ASSERT_TRUE(RunTool("convert -size 16x16 gradient:red-blue -interlace JPEG " + Quote(path)));
+  std::vector<unsigned char> bytes = ReadBytes(path);
+  size_t lastScan = 0;
+  for (size_t i = 2; i + 1 < bytes.size(); ++i)
+    if (bytes[i] == 0xFF && bytes[i + 1] == 0xDA) lastScan = i;
+  ASSERT_GT(lastScan, 0u);
+  ASSERT_EQ(bytes[bytes.size() - 1], 0xD9);
+  std::vector<unsigned char> scan(bytes.begin() + lastScan, bytes.end() - 2);
+  std::vector<unsigned char> many(bytes.begin(), bytes.end() - 2);
+  for (int i = 0; i < 1100; ++i) many.insert(many.end(), scan.begin(), scan.end());
+  many.insert(many.end(), {0xFF, 0xD9});
+  CPicImage image;
+  EXPECT_FALSE(DecodeBytes(many, &image));
+  EXPECT_STREQ(image.GetLastError(), "JPEG file has too many scans");
+  CPicImage few;
+  std::vector<unsigned char> some(bytes.begin(), bytes.end() - 2);
+  for (int i = 0; i < 20; ++i) some.insert(some.end(), scan.begin(), scan.end());
+  some.insert(some.end(), {0xFF, 0xD9});
+  EXPECT_TRUE(DecodeBytes(some, &few)) << few.GetLastError();
+}
