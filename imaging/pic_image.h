@@ -208,6 +208,7 @@ protected:
   static void Bitfield16Row(BYTE* row, const BYTE* source, DWORD width, DWORD redMask, DWORD greenMask,
                             DWORD blueMask);
   bool TryAutoDetect(CPicFile* file);
+  bool SaveAndClose(FILE* stream, DWORD formatId);
 
   void* m_dib;
   BITMAPINFOHEADER m_header;

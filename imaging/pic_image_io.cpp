@@ -11,6 +11,7 @@ namespace {
 const char kUnknownDecodeText[] = "Decode: Unknown or wrong format";
 const char kUnknownEncodeText[] = "Encode: Unknown format";
 const char kMissingCodecText[] = "Format not supported by this build";
+const char kWriteFailedText[] = "Can't write the picture file";
 
 // Decoders that pick one frame of several are told which one the caller wants
 // and report how many there are.
@@ -141,18 +142,23 @@ bool CPicImage::Encode(FILE* stream, DWORD formatId) {
 
 bool CPicImage::Save(FILE* stream, DWORD formatId) { return Encode(stream, formatId); }
 
+// Buffered data reaches the disk on close: a close that fails (a full disk)
+// fails the save.
+bool CPicImage::SaveAndClose(FILE* stream, DWORD formatId) {
+  bool encoded = Encode(stream, formatId);
+  if (fclose(stream) != 0 && encoded) {
+    SetLastError(kWriteFailedText);
+    return false;
+  }
+  return encoded;
+}
+
 bool CPicImage::Save(const char* fileName, DWORD formatId) {
   FILE* stream = PicOpenFile(fileName, "wb");
-  if (!stream) return false;
-  bool encoded = Encode(stream, formatId);
-  fclose(stream);
-  return encoded;
+  return stream && SaveAndClose(stream, formatId);
 }
 
 bool CPicImage::Save(const WCHAR* fileName, DWORD formatId) {
   FILE* stream = PicOpenFile(fileName, "wb");
-  if (!stream) return false;
-  bool encoded = Encode(stream, formatId);
-  fclose(stream);
-  return encoded;
+  return stream && SaveAndClose(stream, formatId);
 }

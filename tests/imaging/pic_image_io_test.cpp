@@ -181,3 +181,30 @@ TEST(PicImageIo, OpensProgramPathsByName) {
   std::u16string missingFolder = compat::FromHostPath(folder.Path("")) + u"none\\x.bmp";
   EXPECT_FALSE(image.Save(missingFolder.c_str(), PIC_FORMAT_BMP));
 }
+
+TEST(PicImageIo, SavingToAFullDiskFails) {
+  FILE* probe = fopen("/dev/full", "wb");
+  if (!probe) GTEST_SKIP() << "no /dev/full";
+  fclose(probe);
+  CPicImage image = SmallPicture(8);
+  for (DWORD formatId : {PIC_FORMAT_BMP, PIC_FORMAT_TGA, PIC_FORMAT_PCX, PIC_FORMAT_ICO}) {
+    image.SetLastError("");
+    EXPECT_FALSE(image.Save("/dev/full", formatId)) << formatId;
+    EXPECT_STRNE(image.GetLastError(), "") << formatId;
+  }
+}
+
+TEST(PicImageIo, EncodersRefuseWhatTheirFormatCannotHold) {
+  CPicMemFile file;
+  file.Open();
+  CPicImage empty;
+  for (DWORD formatId : {PIC_FORMAT_BMP, PIC_FORMAT_TGA, PIC_FORMAT_ICO, PIC_FORMAT_PCX, PIC_FORMAT_WBMP})
+    EXPECT_FALSE(empty.Encode(&file, formatId)) << formatId;
+  // Sizes are 16-bit fields in both headers.
+  CPicImage wide(65536, 1, 24);
+  EXPECT_FALSE(wide.Encode(&file, PIC_FORMAT_TGA));
+  EXPECT_STREQ(wide.GetLastError(), "Can't save this image as TGA");
+  EXPECT_FALSE(wide.Encode(&file, PIC_FORMAT_PCX));
+  EXPECT_STREQ(wide.GetLastError(), "Can't save this image as PCX");
+  EXPECT_EQ(file.Size(), 0);
+}

@@ -160,3 +160,31 @@ TEST(PicImage, LastErrorIsCutTo255Characters) {
   image.SetLastError(text.c_str());
   EXPECT_EQ(strlen(image.GetLastError()), 255u);
 }
+
+TEST(PicImage, BitfieldPixelsWidenInPlaceAndFromQuads) {
+  CPicImage image(3, 2, 24);
+  // 5-6-5 words laid out as 16-bit rows (8 bytes each) at the start of the
+  // picture's own pixel block.
+  BYTE* bits = image.GetBits();
+  const WORD words[2][3] = {{0xF800, 0x07E0, 0x001F}, {0xFFFF, 0x0000, 0x0841}};
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 3; ++x) {
+      bits[y * 8 + 2 * x] = BYTE(words[y][x]);
+      bits[y * 8 + 2 * x + 1] = BYTE(words[y][x] >> 8);
+    }
+  image.Bitfield2RGB(bits, 0xF800, 0x07E0, 0x001F, 16);
+  EXPECT_EQ(image.GetPixelColor(0, 0).rgbRed, 248);
+  EXPECT_EQ(image.GetPixelColor(1, 0).rgbGreen, 252);
+  EXPECT_EQ(image.GetPixelColor(2, 0).rgbBlue, 248);
+  EXPECT_EQ(image.GetPixelColor(0, 1).rgbGreen, 252);
+  RGBQUAD low = image.GetPixelColor(2, 1);
+  EXPECT_EQ(low.rgbRed, 8);
+  EXPECT_EQ(low.rgbGreen, 8);
+  EXPECT_EQ(low.rgbBlue, 8);
+
+  std::vector<BYTE> quads = {1, 2, 3, 99, 4, 5, 6, 99, 7, 8, 9, 99, 10, 11, 12, 99, 13, 14, 15, 99, 16, 17, 18, 99};
+  image.Bitfield2RGB(quads.data(), 0, 0, 0, 32);
+  EXPECT_EQ(image.GetPixelColor(2, 1).rgbRed, 18);
+  EXPECT_EQ(image.GetPixelColor(0, 0).rgbBlue, 1);
+  EXPECT_FALSE(image.HasAlpha());
+}
