@@ -348,6 +348,9 @@ bool EncodeSession(CPicImage& image, CPicFile* file, PngSession* session) {
   if (colorType == PNG_COLOR_TYPE_RGB_ALPHA) WriteAlphaRows(image, session);
   else WriteStoredRows(image, session, colorType == PNG_COLOR_TYPE_RGB);
   png_write_end(png, session->info);
+  // libpng does not flush at the end; a stream that cannot take the last
+  // bytes must not pass for a saved file.
+  PngFlushData(png);
   return true;
 }
 

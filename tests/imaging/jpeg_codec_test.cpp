@@ -288,3 +288,13 @@ TEST(JpegCodec, EndlessScansAreRefused) {
   some.insert(some.end(), {0xFF, 0xD9});
   EXPECT_TRUE(DecodeBytes(some, &few)) << few.GetLastError();
 }
+
+TEST(JpegCodec, SavingToAFullDiskFails) {
+  FILE* probe = fopen("/dev/full", "wb");
+  if (!probe) GTEST_SKIP() << "no /dev/full";
+  fclose(probe);
+  CPicImage image(40, 30, 24);
+  image.Clear(77);
+  EXPECT_FALSE(image.Save("/dev/full", PIC_FORMAT_JPG));
+  EXPECT_STREQ(image.GetLastError(), "Output file write error --- out of disk space?");
+}

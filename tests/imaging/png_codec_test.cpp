@@ -323,3 +323,13 @@ TEST(PngCodec, ExpandsTwoBitRowsInPlace) {
   EXPECT_EQ(row[2], 0x32);
   EXPECT_EQ(row[3], 0x10);
 }
+
+TEST(PngCodec, SavingToAFullDiskFails) {
+  FILE* probe = fopen("/dev/full", "wb");
+  if (!probe) GTEST_SKIP() << "no /dev/full";
+  fclose(probe);
+  CPicImage image(40, 30, 24);
+  image.Clear(77);
+  EXPECT_FALSE(image.Save("/dev/full", PIC_FORMAT_PNG));
+  EXPECT_STREQ(image.GetLastError(), "Error saving PNG file");
+}

@@ -624,3 +624,13 @@ TEST(TiffCodec, TilesNarrowerThanAByteStayInsideTheRow) {
   EXPECT_EQ(image.GetWidth(), 16u);
   EXPECT_EQ(image.GetBpp(), 1);
 }
+
+TEST(TiffCodec, SavingToAFullDiskFails) {
+  FILE* probe = fopen("/dev/full", "wb");
+  if (!probe) GTEST_SKIP() << "no /dev/full";
+  fclose(probe);
+  CPicImage image(40, 30, 24);
+  image.Clear(77);
+  EXPECT_FALSE(image.Save("/dev/full", PIC_FORMAT_TIF));
+  EXPECT_STREQ(image.GetLastError(), "Error saving TIFF file");
+}
