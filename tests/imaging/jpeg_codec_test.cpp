@@ -8,25 +8,11 @@
 
 #include "imaging/lib_codecs.h"
 #include "imaging/pic_file.h"
-#include "imaging_test_tools.h"
+#include "lib_codec_test_tools.h"
 
 using namespace imaging_test;
 
 namespace {
-
-CPicImage FromRgba(const Rgba& picture) {
-  std::vector<BYTE> bgra(picture.pixels.size());
-  for (size_t i = 0; i < bgra.size(); i += 4) {
-    bgra[i] = picture.pixels[i + 2];
-    bgra[i + 1] = picture.pixels[i + 1];
-    bgra[i + 2] = picture.pixels[i];
-    bgra[i + 3] = 255;
-  }
-  CPicImage image;
-  image.CreateFromBGRA(picture.width, picture.height, bgra.data());
-  image.AlphaDelete();
-  return image;
-}
 
 std::vector<unsigned char> EncodeToBytes(CPicImage& image) {
   CPicMemFile out;
@@ -51,29 +37,6 @@ Rgba SmoothPicture(int width, int height) {
     }
   }
   return picture;
-}
-
-double Psnr(const Rgba& a, const Rgba& b) {
-  double sum = 0;
-  size_t count = 0;
-  for (size_t i = 0; i < a.pixels.size(); ++i) {
-    if (i % 4 == 3) continue;
-    double d = double(a.pixels[i]) - double(b.pixels[i]);
-    sum += d * d;
-    ++count;
-  }
-  return sum == 0 ? 99.0 : 10 * std::log10(255.0 * 255.0 / (sum / count));
-}
-
-std::string Capture(const std::string& command) {
-  std::string output;
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (!pipe) return output;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof(buffer), pipe)) > 0) output.append(buffer, n);
-  pclose(pipe);
-  return output;
 }
 
 size_t FindMarker(const std::vector<unsigned char>& bytes, unsigned char marker) {

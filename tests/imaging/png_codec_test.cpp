@@ -7,26 +7,11 @@
 
 #include "imaging/lib_codecs.h"
 #include "imaging/pic_file.h"
-#include "imaging_test_tools.h"
+#include "lib_codec_test_tools.h"
 
 using namespace imaging_test;
 
 namespace {
-
-// Our picture of the tools' layout; with `alpha` the plane is kept.
-CPicImage FromRgba(const Rgba& picture, bool alpha) {
-  std::vector<BYTE> bgra(picture.pixels.size());
-  for (size_t i = 0; i < bgra.size(); i += 4) {
-    bgra[i] = picture.pixels[i + 2];
-    bgra[i + 1] = picture.pixels[i + 1];
-    bgra[i + 2] = picture.pixels[i];
-    bgra[i + 3] = picture.pixels[i + 3];
-  }
-  CPicImage image;
-  image.CreateFromBGRA(picture.width, picture.height, bgra.data());
-  if (!alpha) image.AlphaDelete();
-  return image;
-}
 
 // An 8-bit picture with `colors` distinct entries, indices in a pattern.
 void MakePaletted(CPicImage& image, DWORD width, DWORD height, DWORD bpp, DWORD colors) {
@@ -36,17 +21,6 @@ void MakePaletted(CPicImage& image, DWORD width, DWORD height, DWORD bpp, DWORD 
                           static_cast<BYTE>(i * 5 + 3));
   for (DWORD y = 0; y < height; ++y)
     for (DWORD x = 0; x < width; ++x) image.SetPixelIndex(x, y, static_cast<BYTE>((x * 3 + y * 7) % colors));
-}
-
-std::string Capture(const std::string& command) {
-  std::string output;
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (!pipe) return output;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof(buffer), pipe)) > 0) output.append(buffer, n);
-  pclose(pipe);
-  return output;
 }
 
 bool DecodeBytes(const std::vector<unsigned char>& bytes, CPicImage* image) {
