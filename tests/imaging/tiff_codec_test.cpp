@@ -595,3 +595,26 @@ TEST(TiffCodec, SavingToAFullDiskFails) {
   EXPECT_FALSE(image.Save("/dev/full", PIC_FORMAT_TIF));
   EXPECT_STREQ(image.GetLastError(), "Error saving TIFF file");
 }
+
+TEST(TiffCodec, CodecOptionChoosesTheCompression) {
+  CPicImage image(20, 10, 8);
+  image.SetGrayPalette();
+  image.Clear(200);
+  image.SetCodecOption(COMPRESSION_ADOBE_DEFLATE);
+  CPicMemFile out;
+  out.Open();
+  ASSERT_TRUE(image.Encode(&out, PIC_FORMAT_TIF)) << image.GetLastError();
+  out.Seek(0, SEEK_SET);
+  CPicImage back;
+  ASSERT_TRUE(back.Decode(&out, PIC_FORMAT_TIF)) << back.GetLastError();
+  EXPECT_EQ(back.GetPixelIndex(19, 9), 200);
+  // Group 4 fax holds one bit a sample; unknown schemes are no schemes.
+  for (DWORD option : {DWORD(COMPRESSION_CCITTFAX4), DWORD(54321)}) {
+    SCOPED_TRACE(option);
+    image.SetCodecOption(option);
+    CPicMemFile refused;
+    refused.Open();
+    EXPECT_FALSE(image.Encode(&refused, PIC_FORMAT_TIF));
+    EXPECT_STREQ(image.GetLastError(), "Error saving TIFF file");
+  }
+}
