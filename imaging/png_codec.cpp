@@ -308,13 +308,17 @@ void WriteAlphaRows(CPicImage& image, PngSession* session) {
   if (!session->row) png_error(session->png, "Out of memory");
   BYTE* row = session->row;
   unsigned alphaMax = image.GetAlphaMax();
+  bool paletted = image.GetPalette() != nullptr;
   for (DWORD y = image.GetHeight(); y-- > 0;) {
+    const BYTE* pixels = StoredRow(image, y);
+    const BYTE* alpha = image.GetAlphaPlane() + static_cast<size_t>(y) * width;
     for (DWORD x = 0; x < width; ++x) {
-      RGBQUAD color = image.GetPixelColor(static_cast<LONG>(x), static_cast<LONG>(y));
+      RGBQUAD color = paletted ? image.GetPixelColor(static_cast<LONG>(x), static_cast<LONG>(y))
+                               : RGBQUAD{pixels[3 * x], pixels[3 * x + 1], pixels[3 * x + 2], 0};
       row[4 * x] = color.rgbRed;
       row[4 * x + 1] = color.rgbGreen;
       row[4 * x + 2] = color.rgbBlue;
-      row[4 * x + 3] = static_cast<BYTE>(image.AlphaGet(static_cast<LONG>(x), static_cast<LONG>(y)) * alphaMax / 255);
+      row[4 * x + 3] = static_cast<BYTE>(alpha[x] * alphaMax / 255);
     }
     png_write_row(session->png, row);
   }
