@@ -1,0 +1,215 @@
+// Triangle setup and scan conversion with the platform's rules: pixel centres
+// at integer coordinates, top-left fill, so that triangles sharing an edge
+// cover each pixel exactly once. Coverage uses exact integer edge tests on
+// positions snapped to 1/256 pixel; each row's run is found by division.
+#include "compat/d3d9/rasterizer.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "compat/d3d9/sampling.h"
+#include "compat/d3d9/shading.h"
+#include "compat/d3d9/worker_pool.h"
+
+namespace compat::d3d9 {
+
+namespace {
+
+constexpr int kBandHeight = 16;
+// Below this many covered pixels a draw is not worth waking the workers.
+constexpr int64_t kParallelArea = 16 * 1024;
+constexpr int64_t kOne = 1 << kSubpixelBits;
+// Positions beyond this many pixels from the origin are clipped before setup
+// (vertex processing guarantees it), which keeps edge products inside 64 bits.
+constexpr double kMaxCoordinate = 1 << 20;
+
+int64_t FloorDiv(int64_t a, int64_t b) {  // b > 0
+  int64_t q = a / b;
+  return (a % b != 0 && a < 0) ? q - 1 : q;
+}
+
+int64_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }
+
+bool Finite(const ScreenVertex& v) {
+  return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.q) && std::fabs(v.x) <= kMaxCoordinate &&
+         std::fabs(v.y) <= kMaxCoordinate;
+}
+
+Plane PlaneThrough(const double x[3], const double y[3], const double a[3]) {
+  double det = (x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]);
+  Plane p;
+  p.dx = ((a[1] - a[0]) * (y[2] - y[0]) - (a[2] - a[0]) * (y[1] - y[0])) / det;
+  p.dy = ((a[2] - a[0]) * (x[1] - x[0]) - (a[1] - a[0]) * (x[2] - x[0])) / det;
+  p.c = a[0] - p.dx * x[0] - p.dy * y[0];
+  return p;
+}
+
+// A line's attribute varies along its major axis only (x[1] != x[0] there).
+Plane PlaneAlong(bool xMajor, const double x[3], const double y[3], const double a[3]) {
+  Plane p;
+  const double* axis = xMajor ? x : y;
+  double slope = axis[1] != axis[0] ? (a[1] - a[0]) / (axis[1] - axis[0]) : 0.0;
+  (xMajor ? p.dx : p.dy) = slope;
+  p.c = a[0] - slope * axis[0];
+  return p;
+}
+
+// The run of row `row` inside all three edges, clipped to [xl, xr).
+bool RowSpan(const PrimitiveSetup& p, int row, int& xl, int& xr) {
+  int64_t Y = static_cast<int64_t>(row) * kOne;
+  for (int e = 0; e < 3; ++e) {
+    int64_t dx = p.dx[e], dy = p.dy[e];
+    if (dy == 0) {
+      // A top edge (dx > 0) owns its row, a bottom edge does not.
+      if (dx > 0 ? Y < p.y0[e] : Y >= p.y0[e]) return false;
+      continue;
+    }
+    int64_t k = dx * (Y - p.y0[e]) + dy * p.x0[e];
+    if (dy < 0) {  // left edge, inclusive
+      int64_t lo = CeilDiv(-k, -dy * kOne);
+      if (lo > xl) xl = static_cast<int>(std::min<int64_t>(lo, xr));
+    } else {  // right edge, exclusive
+      int64_t hi = CeilDiv(k, dy * kOne);
+      if (hi < xr) xr = static_cast<int>(std::max<int64_t>(hi, xl));
+    }
+  }
+  return xl < xr;
+}
+
+}  // namespace
+
+void Rasterizer::Begin(const DrawState* state) {
+  state_ = state;
+  prims_.clear();
+  rows_.clear();
+  queuedArea_ = 0;
+}
+
+void Rasterizer::SetupAttributes(const ScreenVertex* v[3], const double x[3], const double y[3], bool line,
+                                 PrimitiveSetup& p) const {
+  const DrawState& st = *state_;
+  bool xMajor = std::fabs(x[1] - x[0]) >= std::fabs(y[1] - y[0]);
+  auto plane = [&](double a0, double a1, double a2) {
+    double a[3] = {a0, a1, a2};
+    return line ? PlaneAlong(xMajor, x, y, a) : PlaneThrough(x, y, a);
+  };
+  if (st.perspective) p.q = plane(v[0]->q, v[1]->q, v[2]->q);
+  for (int s = 0; s < st.stageCount; ++s) {
+    if (!st.stages[s].samples) continue;
+    int set = st.stages[s].texCoordSet;
+    double w = st.samplers[s].width[0], h = st.samplers[s].height[0];
+    double bias = st.perspective ? 0.0 : 0.5;  // texel centres; perspective runs subtract it per pixel
+    p.s[s] = plane(v[0]->tex[set][0] * w - bias, v[1]->tex[set][0] * w - bias, v[2]->tex[set][0] * w - bias);
+    p.t[s] = plane(v[0]->tex[set][1] * h - bias, v[1]->tex[set][1] * h - bias, v[2]->tex[set][1] * h - bias);
+    if (!st.perspective)
+      p.lod[s] = ChooseLevels(st.samplers[s], FootprintLod(p.s[s].dx, p.t[s].dx, p.s[s].dy, p.t[s].dy));
+  }
+  p.flatColour = v[0]->packedColour;
+  p.gouraud = v[1]->packedColour != p.flatColour || v[2]->packedColour != p.flatColour;
+  if (p.gouraud)
+    for (int c = 0; c < 4; ++c) p.colour[c] = plane(v[0]->colour[c], v[1]->colour[c], v[2]->colour[c]);
+}
+
+void Rasterizer::AddTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
+                             DWORD cullMode) {
+  if (!Finite(a) || !Finite(b) || !Finite(c)) return;
+  const ScreenVertex* v[3] = {&a, &b, &c};
+  int64_t X[3], Y[3];
+  for (int i = 0; i < 3; ++i) {
+    X[i] = std::llrint(static_cast<double>(v[i]->x) * kOne);
+    Y[i] = std::llrint(static_cast<double>(v[i]->y) * kOne);
+  }
+  int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
+  if (area == 0) return;
+  // With y pointing down a positive area is clockwise on screen.
+  if ((cullMode == D3DCULL_CW && area > 0) || (cullMode == D3DCULL_CCW && area < 0)) return;
+  if (area < 0) {
+    std::swap(v[1], v[2]);
+    std::swap(X[1], X[2]);
+    std::swap(Y[1], Y[2]);
+  }
+  const RECT& clip = state_->clip;
+  int64_t minY = std::min({Y[0], Y[1], Y[2]}), maxY = std::max({Y[0], Y[1], Y[2]});
+  int64_t minX = std::min({X[0], X[1], X[2]}), maxX = std::max({X[0], X[1], X[2]});
+  int yFirst = static_cast<int>(std::max<int64_t>(CeilDiv(minY, kOne), clip.top));
+  int yLast = static_cast<int>(std::min<int64_t>(FloorDiv(maxY, kOne), clip.bottom - 1));
+  if (yFirst > yLast || CeilDiv(minX, kOne) >= clip.right || FloorDiv(maxX, kOne) < clip.left) return;
+
+  PrimitiveSetup& p = prims_.emplace_back();
+  for (int e = 0; e < 3; ++e) {
+    int next = (e + 1) % 3;
+    p.x0[e] = X[e];
+    p.y0[e] = Y[e];
+    p.dx[e] = X[next] - X[e];
+    p.dy[e] = Y[next] - Y[e];
+  }
+  p.yFirst = yFirst;
+  p.yLast = yLast;
+  double x[3], y[3];
+  for (int i = 0; i < 3; ++i) {
+    x[i] = static_cast<double>(X[i]) / kOne;
+    y[i] = static_cast<double>(Y[i]) / kOne;
+  }
+  SetupAttributes(v, x, y, false, p);
+  rows_.push_back({yFirst, yLast});
+  queuedArea_ += (area >> (2 * kSubpixelBits + 1)) + (yLast - yFirst + 1);
+}
+
+void Rasterizer::RasteriseBand(int top, int bottom) const {
+  const RECT& clip = state_->clip;
+  for (size_t i = 0; i < prims_.size(); ++i) {
+    const RowRange& rows = rows_[i];
+    if (rows.last < top || rows.first >= bottom) continue;
+    const PrimitiveSetup& p = prims_[i];
+    int last = std::min(rows.last, bottom - 1);
+    for (int y = std::max(rows.first, top); y <= last; ++y) {
+      int xl = clip.left, xr = clip.right;
+      if (RowSpan(p, y, xl, xr)) ShadeSpan(*state_, p, y, xl, xr);
+    }
+  }
+}
+
+void Rasterizer::BandJob(void* self, int band) {
+  auto* r = static_cast<Rasterizer*>(self);
+  int top = r->state_->clip.top + band * kBandHeight;
+  r->RasteriseBand(top, std::min<int>(top + kBandHeight, r->state_->clip.bottom));
+}
+
+void Rasterizer::Flush() {
+  if (prims_.empty()) return;
+  const RECT& clip = state_->clip;
+  if (queuedArea_ < kParallelArea) {
+    RasteriseBand(clip.top, clip.bottom);
+  } else {
+    int bands = (clip.bottom - clip.top + kBandHeight - 1) / kBandHeight;
+    WorkerPool::Instance().Run(bands, &Rasterizer::BandJob, this);
+  }
+  prims_.clear();
+  rows_.clear();
+  queuedArea_ = 0;
+}
+
+void Rasterizer::DrawLine(const ScreenVertex& a, const ScreenVertex& b) {
+  if (!Finite(a) || !Finite(b)) return;
+  const ScreenVertex* v[3] = {&a, &b, &b};
+  double x[3] = {a.x, b.x, b.x}, y[3] = {a.y, b.y, b.y};
+  bool xMajor = std::fabs(x[1] - x[0]) >= std::fabs(y[1] - y[0]);
+  PrimitiveSetup p;
+  SetupAttributes(v, x, y, true, p);
+  const RECT& clip = state_->clip;
+  double major0 = xMajor ? x[0] : y[0], major1 = xMajor ? x[1] : y[1];
+  double minor0 = xMajor ? y[0] : x[0], minor1 = xMajor ? y[1] : x[1];
+  double slope = major1 != major0 ? (minor1 - minor0) / (major1 - major0) : 0.0;
+  int from = static_cast<int>(std::floor(std::min(major0, major1) + 0.5));
+  int to = static_cast<int>(std::floor(std::max(major0, major1) + 0.5));
+  from = std::max(from, static_cast<int>(xMajor ? clip.left : clip.top));
+  to = std::min(to, static_cast<int>(xMajor ? clip.right : clip.bottom) - 1);
+  for (int m = from; m <= to; ++m) {
+    int n = static_cast<int>(std::floor(minor0 + (m - major0) * slope + 0.5));
+    int px = xMajor ? m : n, py = xMajor ? n : m;
+    if (px < clip.left || px >= clip.right || py < clip.top || py >= clip.bottom) continue;
+    ShadeSpan(*state_, p, py, px, px + 1);
+  }
+}
+
+}  // namespace compat::d3d9

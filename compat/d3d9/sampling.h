@@ -1,0 +1,19 @@
+// Texture sampling for a run of pixels: level choice, texel coordinates and
+// the point, bilinear and trilinear filters with wrap or clamp addressing.
+#pragma once
+
+#include "compat/d3d9/pipeline.h"
+
+namespace compat::d3d9 {
+
+// Levels and filter for a footprint of 2^lod texels per pixel.
+LevelChoice ChooseLevels(const SamplerSetup& sampler, double lod);
+
+// log2 of the larger screen derivative of (s, t), in level-0 texels.
+double FootprintLod(double dsdx, double dtdx, double dsdy, double dtdy);
+
+// Texels of stage `stage` for pixels (x .. x + n - 1, y), n <= kBatch.
+void SampleSpan(const DrawState& state, const PrimitiveSetup& prim, int stage, int x, int y, int n,
+                uint32_t* out);
+
+}  // namespace compat::d3d9

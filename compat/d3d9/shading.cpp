@@ -1,0 +1,140 @@
+// Per-pixel work of a span, in batches of up to kBatch pixels: each step
+// (sampling, stage operation, blend) is a tight loop over the batch, chosen
+// once per batch, so every state combination runs specialised loops.
+#include "compat/d3d9/shading.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "compat/d3d9/pixel_ops.h"
+#include "compat/d3d9/sampling.h"
+
+namespace compat::d3d9 {
+
+namespace {
+
+// Perspective runs re-derive their mip level per this many pixels.
+constexpr int kPerspectiveBatch = 16;
+
+inline uint32_t ChannelAt(const Plane& p, double x, double y) {
+  double v = p.At(x, y);
+  if (!(v > 0.0)) return 0;
+  if (v >= 255.0) return 255;
+  return static_cast<uint32_t>(v + 0.5);
+}
+
+void InterpolateDiffuse(const PrimitiveSetup& prim, int x, int y, int n, uint32_t* out) {
+  for (int i = 0; i < n; ++i) {
+    uint32_t packed = 0;
+    for (int c = 0; c < 4; ++c) packed |= ChannelAt(prim.colour[c], x + i, y) << (8 * c);
+    out[i] = packed;
+  }
+}
+
+// Scratch of one batch: the inputs of the stages and their results.
+struct Batch {
+  int n = 0;
+  uint32_t diffuse[kBatch];
+  uint32_t factor[kBatch];
+  uint32_t texel[kStages][kBatch];
+  uint32_t result[kStages][kBatch];
+  uint32_t scratch[kBatch];
+  bool flatDiffuse = false;
+  uint32_t flatColour = 0;
+};
+
+struct StageInputs {
+  const uint32_t* diffuse;
+  const uint32_t* current;
+  const uint32_t* texture;
+  const uint32_t* factor;
+  const uint32_t* Of(Arg a) const {
+    switch (a) {
+      case Arg::Diffuse: return diffuse;
+      case Arg::Current: return current;
+      case Arg::Texture: return texture;
+      case Arg::Factor: return factor;
+    }
+    return current;
+  }
+};
+
+// The constant an argument holds over the whole batch, if it is one.
+bool ConstantOf(Arg a, const Batch& b, const DrawState& state, uint32_t* value) {
+  if (a == Arg::Factor) {
+    *value = state.factor;
+    return true;
+  }
+  if (a == Arg::Diffuse && b.flatDiffuse) {
+    *value = b.flatColour;
+    return true;
+  }
+  return false;
+}
+
+// Evaluates one channel group's operation; returns where its result lies.
+const uint32_t* Evaluate(const ChannelOp& op, const StageInputs& in, const Batch& b, const DrawState& state,
+                         uint32_t* out) {
+  switch (op.op) {
+    case Op::Select1: return in.Of(op.arg1);
+    case Op::Select2: return in.Of(op.arg2);
+    case Op::Modulate: break;
+  }
+  uint32_t constant;
+  if (ConstantOf(op.arg2, b, state, &constant)) {
+    ModulateConstantRun(in.Of(op.arg1), constant, out, b.n);
+  } else if (ConstantOf(op.arg1, b, state, &constant)) {
+    ModulateConstantRun(in.Of(op.arg2), constant, out, b.n);
+  } else {
+    ModulateRun(in.Of(op.arg1), in.Of(op.arg2), out, b.n);
+  }
+  return out;
+}
+
+const uint32_t* RunStages(const DrawState& state, Batch& b) {
+  const uint32_t* current = b.diffuse;
+  for (int s = 0; s < state.stageCount; ++s) {
+    const StageProgram& stage = state.stages[s];
+    StageInputs in{b.diffuse, current, b.texel[s], b.factor};
+    const uint32_t* colour = Evaluate(stage.colour, in, b, state, b.result[s]);
+    if (stage.alpha == stage.colour) {
+      current = colour;
+      continue;
+    }
+    const uint32_t* alpha = Evaluate(stage.alpha, in, b, state, b.scratch);
+    MergeAlphaRun(colour, alpha, b.result[s], b.n);
+    current = b.result[s];
+  }
+  return current;
+}
+
+void ShadeBatch(const DrawState& state, const PrimitiveSetup& prim, Batch& b, int y, int x, uint32_t* dst) {
+  for (int s = 0; s < state.stageCount; ++s)
+    if (state.stages[s].samples) SampleSpan(state, prim, s, x, y, b.n, b.texel[s]);
+  if (prim.gouraud) InterpolateDiffuse(prim, x, y, b.n, b.diffuse);
+  const uint32_t* colour = RunStages(state, b);
+  if (state.blend) {
+    BlendRun(state.srcBlend, state.dstBlend, colour, dst, b.n);
+  } else {
+    std::copy(colour, colour + b.n, dst);
+  }
+}
+
+}  // namespace
+
+void ShadeSpan(const DrawState& state, const PrimitiveSetup& prim, int y, int x0, int x1) {
+  Batch b;
+  b.flatDiffuse = !prim.gouraud;
+  b.flatColour = prim.flatColour;
+  int batch = state.perspective ? kPerspectiveBatch : kBatch;
+  int first = std::min(batch, x1 - x0);
+  if (b.flatDiffuse) std::fill(b.diffuse, b.diffuse + first, prim.flatColour);
+  std::fill(b.factor, b.factor + first, state.factor);
+  uint32_t* row = state.target + static_cast<size_t>(y) * state.pitch;
+  for (int x = x0; x < x1; x += batch) {
+    b.n = std::min(batch, x1 - x);
+    ShadeBatch(state, prim, b, y, x, row + x);
+  }
+}
+
+}  // namespace compat::d3d9
