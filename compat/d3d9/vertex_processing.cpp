@@ -11,7 +11,9 @@ namespace compat::d3d9 {
 
 namespace {
 
-constexpr float kMinW = 1e-6f;
+// Clipping keeps w >= this share of the triangle's largest |w|, so that the
+// divide stays finite and the clipped vertices keep float precision.
+constexpr float kMinWShare = 1e-5f;
 constexpr float kGuard = 1 << 19;  // pixels; well inside the rasteriser's limit
 constexpr int kMaxPolygon = 12;   // 3 vertices + one per clip plane, with room
 
@@ -155,8 +157,10 @@ void EmitTriangle(const DrawInput& in, const ClipVertex tri[3], Rasterizer& r) {
   int n = 3;
   for (int i = 0; i < 3; ++i) a[i] = tri[i];
   if (in.layout.transformed) {
-    n = ClipPolygon(a, n, b, [](const ClipVertex& v) { return v.pos[2]; });
-    n = ClipPolygon(b, n, a, [](const ClipVertex& v) { return v.pos[3] - kMinW; });
+    float minW = kMinWShare * std::max({std::fabs(a[0].pos[3]), std::fabs(a[1].pos[3]), std::fabs(a[2].pos[3])});
+    n = ClipPolygon(a, n, b, [minW](const ClipVertex& v) { return v.pos[3] - minW; });
+    n = ClipPolygon(b, n, a, [](const ClipVertex& v) { return v.pos[2]; });
+    if (minW == 0.0f) return;
   }
   if (n < 3) return;
   ScreenVertex poly[kMaxPolygon];
@@ -169,8 +173,10 @@ void EmitLine(const DrawInput& in, const ClipVertex& a, const ClipVertex& b, Ras
   if (!Finite(a) || !Finite(b)) return;
   ClipVertex p = a, q = b;
   if (in.layout.transformed) {
-    for (int plane = 2; plane <= 3; ++plane) {
-      float offset = plane == 3 ? kMinW : 0.0f;
+    float minW = kMinWShare * std::max(std::fabs(a.pos[3]), std::fabs(b.pos[3]));
+    if (minW == 0.0f) return;
+    for (int plane = 3; plane >= 2; --plane) {
+      float offset = plane == 3 ? minW : 0.0f;
       float da = p.pos[plane] - offset, db = q.pos[plane] - offset;
       if (da < 0 && db < 0) return;
       ClipVertex p0 = p, q0 = q;
