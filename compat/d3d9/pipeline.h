@@ -69,6 +69,11 @@ struct LevelChoice {
   bool linear = false;
 };
 
+// A texel-coordinate plane in 40.24 fixed point, exact over the whole target.
+struct FixedPlane {
+  int64_t c = 0, dx = 0, dy = 0;
+};
+
 struct PrimitiveSetup {
   // Edge i: E = dx * (Y - y0) - dy * (X - x0) over fixed-point X, Y.
   int64_t x0[3], y0[3], dx[3], dy[3];
@@ -82,6 +87,8 @@ struct PrimitiveSetup {
   uint32_t flatColour = 0;
   bool gouraud = false;
   LevelChoice lod[kStages];
+  // Affine draws: the planes of the two levels `lod` chose, in those levels' texels.
+  FixedPlane levelS[kStages][2], levelT[kStages][2];
 };
 
 // One vertex after transformation: screen position, 1 / w, and attributes that

@@ -101,8 +101,10 @@ void Rasterizer::SetupAttributes(const ScreenVertex* v[3], const double x[3], co
     double bias = st.perspective ? 0.0 : 0.5;  // texel centres; perspective runs subtract it per pixel
     p.s[s] = plane(v[0]->tex[set][0] * w - bias, v[1]->tex[set][0] * w - bias, v[2]->tex[set][0] * w - bias);
     p.t[s] = plane(v[0]->tex[set][1] * h - bias, v[1]->tex[set][1] * h - bias, v[2]->tex[set][1] * h - bias);
-    if (!st.perspective)
+    if (!st.perspective) {
       p.lod[s] = ChooseLevels(st.samplers[s], FootprintLod(p.s[s].dx, p.t[s].dx, p.s[s].dy, p.t[s].dy));
+      SetupAffineLevels(st.samplers[s], s, p);
+    }
   }
   p.flatColour = v[0]->packedColour;
   p.gouraud = v[1]->packedColour != p.flatColour || v[2]->packedColour != p.flatColour;

@@ -1,6 +1,8 @@
 // Texture sampling: texel centres at (i + 0.5) / size, so a coordinate s in
 // texels is u * size - 0.5; POINT takes floor(s + 0.5), LINEAR blends the
 // 2 x 2 texels around s with 8-bit weights (an integral s copies exactly).
+// Runs are split so that footprints wholly inside the texture take loops
+// without addressing; only the few at the borders wrap or clamp.
 #include "compat/d3d9/sampling.h"
 
 #include <algorithm>
@@ -14,36 +16,73 @@ namespace compat::d3d9 {
 
 namespace {
 
-constexpr double kCoordLimit = 1 << 22;  // texels; keeps 24.8 values inside int32
+constexpr double kCoordLimit = 1 << 22;      // texels; keeps 24.8 values inside int32
+constexpr double kGradientLimit = 1 << 22;   // texels per pixel
+constexpr int kPlaneBits = 24;               // fraction bits of FixedPlane
+constexpr int64_t kSmallRun = int64_t{1} << 37;  // 8192 texels in 40.24: 16.16 fits int32
 
+// Texel coordinates of a run in 24.8 fixed point.
 struct Coords {
   int32_t s[kBatch], t[kBatch];
 };
 
-// 24.8 fixed point; NaN and huge values land on the limits.
-inline int64_t ToFixed(double v, double scale) {
-  double f = v * scale;
-  double limit = kCoordLimit * scale;
-  if (!(f > -limit)) f = -limit;
-  if (f > limit) f = limit;
-  return std::llrint(f);
+// Fixed point with `bits` fraction bits; NaN and huge values land on the limits.
+int64_t ToFixed(double v, int bits, double limit) {
+  double f = std::ldexp(v, bits);
+  double l = std::ldexp(limit, bits);
+  if (!(f > -l)) f = -l;
+  if (f > l) f = l;
+  return static_cast<int64_t>(std::nearbyint(f));
 }
 
-inline int32_t ClampFixed8(int64_t v) {
+int32_t ClampFixed8(int64_t v) {
   constexpr int64_t kLimit = static_cast<int64_t>(kCoordLimit) << 8;
   return static_cast<int32_t>(std::clamp(v, -kLimit, kLimit));
 }
 
-// Coordinates of an affine run, stepped in 16.16 from the run's start so that
-// a whole-texel step stays exact along the row.
-void AffineCoords(double s0, double ds, double t0, double dt, int n, Coords& c) {
-  int64_t s = ToFixed(s0, 65536.0), sStep = ToFixed(ds, 65536.0);
-  int64_t t = ToFixed(t0, 65536.0), tStep = ToFixed(dt, 65536.0);
+// --- coordinates ---
+
+// Affine run from exact 40.24 planes: each run starts exact and steps in 16.16.
+void AffineCoords(const FixedPlane& ps, const FixedPlane& pt, bool wrapU, bool wrapV, int w, int h, int x, int y,
+                  int n, Coords& c) {
+  int64_t s = ps.c + ps.dx * x + ps.dy * y;
+  int64_t t = pt.c + pt.dx * x + pt.dy * y;
+  // Wrapping repeats every size texels: start inside the first period.
+  int64_t periodU = int64_t{w} << kPlaneBits, periodV = int64_t{h} << kPlaneBits;
+  if (wrapU && (s < 0 || s >= periodU)) s = (s % periodU + periodU) % periodU;
+  if (wrapV && (t < 0 || t >= periodV)) t = (t % periodV + periodV) % periodV;
+  int64_t sEnd = s + ps.dx * n, tEnd = t + pt.dx * n;
+  bool small = std::max({std::llabs(s), std::llabs(t), std::llabs(sEnd), std::llabs(tEnd)}) < kSmallRun;
+  if (small) {
+    constexpr int kShift = kPlaneBits - 16;
+    int32_t s16 = static_cast<int32_t>(s >> kShift) + 128, t16 = static_cast<int32_t>(t >> kShift) + 128;
+    int32_t ds = static_cast<int32_t>(ps.dx >> kShift), dt = static_cast<int32_t>(pt.dx >> kShift);
+    for (int i = 0; i < n; ++i) {
+      c.s[i] = (s16 + ds * i) >> 8;
+      c.t[i] = (t16 + dt * i) >> 8;
+    }
+    return;
+  }
+  constexpr int kShift = kPlaneBits - 8;
   for (int i = 0; i < n; ++i) {
-    c.s[i] = ClampFixed8((s + 128) >> 8);
-    c.t[i] = ClampFixed8((t + 128) >> 8);
-    s += sStep;
-    t += tStep;
+    c.s[i] = ClampFixed8((s + (int64_t{1} << (kShift - 1))) >> kShift);
+    c.t[i] = ClampFixed8((t + (int64_t{1} << (kShift - 1))) >> kShift);
+    s += ps.dx;
+    t += pt.dx;
+  }
+}
+
+// Perspective run: u = (u q) / q per pixel.
+void PerspectiveCoords(const PrimitiveSetup& prim, int stage, bool wrapU, bool wrapV, double kx, double ky, int w,
+                       int h, int x, int y, int n, Coords& c) {
+  for (int i = 0; i < n; ++i) {
+    double q = prim.q.At(x + i, y);
+    double s = prim.s[stage].At(x + i, y) / q * kx - 0.5;
+    double t = prim.t[stage].At(x + i, y) / q * ky - 0.5;
+    if (wrapU && std::isfinite(s)) s -= std::floor(s / w) * w;
+    if (wrapV && std::isfinite(t)) t -= std::floor(t / h) * h;
+    c.s[i] = static_cast<int32_t>(ToFixed(s, 8, kCoordLimit));
+    c.t[i] = static_cast<int32_t>(ToFixed(t, 8, kCoordLimit));
   }
 }
 
@@ -64,36 +103,49 @@ struct WrapAny {
 
 // --- filters ---
 
-template <class AU, class AV>
-void PointKernel(const uint32_t* tex, int w, int h, const Coords& c, int n, uint32_t* out) {
-  for (int i = 0; i < n; ++i) {
-    int x = AU::At((c.s[i] + 128) >> 8, w);
-    int y = AV::At((c.t[i] + 128) >> 8, h);
-    out[i] = tex[static_cast<size_t>(y) * w + x];
-  }
-}
-
 #ifdef __SSE2__
-inline uint32_t Bilerp(uint32_t c00, uint32_t c10, uint32_t c01, uint32_t c11, int fx, int fy) {
+// Two rows of two texels (64-bit pairs) blended with 8-bit weights as
+// a * 256 + (b - a) * f in 16-bit lanes: exact modulo 2^16 since the result fits.
+inline __m128i BilerpPairs(__m128i top, __m128i bottom, int fx, int fy) {
   const __m128i zero = _mm_setzero_si128();
   const __m128i half = _mm_set1_epi16(128);
-  __m128i top = _mm_unpacklo_epi8(
-      _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(c00)), _mm_cvtsi32_si128(static_cast<int>(c10))),
-      zero);
-  __m128i bottom = _mm_unpacklo_epi8(
-      _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(c01)), _mm_cvtsi32_si128(static_cast<int>(c11))),
-      zero);
-  __m128i vertical = _mm_add_epi16(_mm_mullo_epi16(top, _mm_set1_epi16(static_cast<short>(256 - fy))),
-                                   _mm_mullo_epi16(bottom, _mm_set1_epi16(static_cast<short>(fy))));
-  vertical = _mm_srli_epi16(_mm_add_epi16(vertical, half), 8);
-  __m128i wx = _mm_set_epi16(static_cast<short>(fx), static_cast<short>(fx), static_cast<short>(fx),
-                             static_cast<short>(fx), static_cast<short>(256 - fx),
-                             static_cast<short>(256 - fx), static_cast<short>(256 - fx),
-                             static_cast<short>(256 - fx));
-  __m128i products = _mm_mullo_epi16(vertical, wx);
-  __m128i sum = _mm_add_epi16(products, _mm_srli_si128(products, 8));
-  sum = _mm_srli_epi16(_mm_add_epi16(sum, half), 8);
-  return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(sum, sum)));
+  __m128i t = _mm_unpacklo_epi8(top, zero);
+  __m128i b = _mm_unpacklo_epi8(bottom, zero);
+  __m128i v = _mm_add_epi16(_mm_slli_epi16(t, 8),
+                            _mm_mullo_epi16(_mm_sub_epi16(b, t), _mm_set1_epi16(static_cast<short>(fy))));
+  v = _mm_srli_epi16(_mm_add_epi16(v, half), 8);
+  __m128i right = _mm_srli_si128(v, 8);
+  __m128i h = _mm_add_epi16(_mm_slli_epi16(v, 8),
+                            _mm_mullo_epi16(_mm_sub_epi16(right, v), _mm_set1_epi16(static_cast<short>(fx))));
+  return _mm_srli_epi16(_mm_add_epi16(h, half), 8);  // the low four lanes hold the texel
+}
+
+inline __m128i Pair(uint32_t a, uint32_t b) {
+  return _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(a)), _mm_cvtsi32_si128(static_cast<int>(b)));
+}
+
+inline uint32_t Bilerp(uint32_t c00, uint32_t c10, uint32_t c01, uint32_t c11, int fx, int fy) {
+  __m128i r = BilerpPairs(Pair(c00, c10), Pair(c01, c11), fx, fy);
+  return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(r, r)));
+}
+
+inline __m128i Load2(const uint32_t* p) { return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)); }
+
+// Footprints wholly inside the texture: each row's two texels in one load.
+void BilinearInterior(const uint32_t* tex, int w, const int32_t* s, const int32_t* t, int n, uint32_t* out) {
+  int i = 0;
+  for (; i + 2 <= n; i += 2) {
+    const uint32_t* a = tex + static_cast<size_t>(t[i] >> 8) * w + (s[i] >> 8);
+    const uint32_t* b = tex + static_cast<size_t>(t[i + 1] >> 8) * w + (s[i + 1] >> 8);
+    __m128i ra = BilerpPairs(Load2(a), Load2(a + w), s[i] & 255, t[i] & 255);
+    __m128i rb = BilerpPairs(Load2(b), Load2(b + w), s[i + 1] & 255, t[i + 1] & 255);
+    __m128i both = _mm_unpacklo_epi64(ra, rb);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(both, both));
+  }
+  for (; i < n; ++i) {
+    const uint32_t* a = tex + static_cast<size_t>(t[i] >> 8) * w + (s[i] >> 8);
+    out[i] = Bilerp(a[0], a[1], a[w], a[w + 1], s[i] & 255, t[i] & 255);
+  }
 }
 #else
 inline uint32_t Bilerp(uint32_t c00, uint32_t c10, uint32_t c01, uint32_t c11, int fx, int fy) {
@@ -101,87 +153,82 @@ inline uint32_t Bilerp(uint32_t c00, uint32_t c10, uint32_t c01, uint32_t c11, i
   for (int shift = 0; shift < 32; shift += 8) {
     uint32_t a = (c00 >> shift) & 255, b = (c10 >> shift) & 255;
     uint32_t c = (c01 >> shift) & 255, d = (c11 >> shift) & 255;
-    uint32_t left = (a * (256 - fy) + c * fy + 128) >> 8;
-    uint32_t right = (b * (256 - fy) + d * fy + 128) >> 8;
-    result |= ((left * (256 - fx) + right * fx + 128) >> 8) << shift;
+    uint32_t left = (a * 256 + (c - a) * fy + 128) >> 8;
+    uint32_t right = (b * 256 + (d - b) * fy + 128) >> 8;
+    result |= (((left * 256 + (right - left) * fx + 128) >> 8) & 255) << shift;
   }
   return result;
 }
+
+void BilinearInterior(const uint32_t* tex, int w, const int32_t* s, const int32_t* t, int n, uint32_t* out) {
+  for (int i = 0; i < n; ++i) {
+    const uint32_t* a = tex + static_cast<size_t>(t[i] >> 8) * w + (s[i] >> 8);
+    out[i] = Bilerp(a[0], a[1], a[w], a[w + 1], s[i] & 255, t[i] & 255);
+  }
+}
 #endif
 
+void PointInterior(const uint32_t* tex, int w, const int32_t* s, const int32_t* t, int n, uint32_t* out) {
+  for (int i = 0; i < n; ++i) out[i] = tex[static_cast<size_t>((t[i] + 128) >> 8) * w + ((s[i] + 128) >> 8)];
+}
+
 template <class AU, class AV>
-void BilinearKernel(const uint32_t* tex, int w, int h, const Coords& c, int n, uint32_t* out) {
+void PointAddressed(const uint32_t* tex, int w, int h, const int32_t* s, const int32_t* t, int n, uint32_t* out) {
+  for (int i = 0; i < n; ++i)
+    out[i] = tex[static_cast<size_t>(AV::At((t[i] + 128) >> 8, h)) * w + AU::At((s[i] + 128) >> 8, w)];
+}
+
+template <class AU, class AV>
+void BilinearAddressed(const uint32_t* tex, int w, int h, const int32_t* s, const int32_t* t, int n,
+                       uint32_t* out) {
   for (int i = 0; i < n; ++i) {
-    int sx = c.s[i] >> 8, sy = c.t[i] >> 8;
-    int fx = c.s[i] & 255, fy = c.t[i] & 255;
+    int sx = s[i] >> 8, sy = t[i] >> 8;
     int x0 = AU::At(sx, w), x1 = AU::At(sx + 1, w);
     const uint32_t* row0 = tex + static_cast<size_t>(AV::At(sy, h)) * w;
     const uint32_t* row1 = tex + static_cast<size_t>(AV::At(sy + 1, h)) * w;
-    out[i] = Bilerp(row0[x0], row0[x1], row1[x0], row1[x1], fx, fy);
+    out[i] = Bilerp(row0[x0], row0[x1], row1[x0], row1[x1], s[i] & 255, t[i] & 255);
   }
 }
 
-using Kernel = void (*)(const uint32_t*, int, int, const Coords&, int, uint32_t*);
+using AddressedKernel = void (*)(const uint32_t*, int, int, const int32_t*, const int32_t*, int, uint32_t*);
 
-template <template <class, class> class K>
-Kernel PickKernel(bool wrapU, bool wrapV, int w, int h) {
+template <class AU, class AV>
+AddressedKernel Addressed(bool linear) {
+  return linear ? &BilinearAddressed<AU, AV> : &PointAddressed<AU, AV>;
+}
+
+template <class AU>
+AddressedKernel AddressedV(bool linear, bool wrapV, bool pow2V) {
+  if (!wrapV) return Addressed<AU, Clamp>(linear);
+  return pow2V ? Addressed<AU, WrapPow2>(linear) : Addressed<AU, WrapAny>(linear);
+}
+
+AddressedKernel PickAddressed(bool linear, bool wrapU, bool wrapV, int w, int h) {
   bool pow2U = (w & (w - 1)) == 0, pow2V = (h & (h - 1)) == 0;
-  if (!wrapU && !wrapV) return [](const uint32_t* t, int w, int h, const Coords& c, int n, uint32_t* o) {
-      K<Clamp, Clamp>::Run(t, w, h, c, n, o); };
-  if (wrapU && wrapV && pow2U && pow2V)
-    return [](const uint32_t* t, int w, int h, const Coords& c, int n, uint32_t* o) {
-      K<WrapPow2, WrapPow2>::Run(t, w, h, c, n, o); };
-  if (!wrapU) return [](const uint32_t* t, int w, int h, const Coords& c, int n, uint32_t* o) {
-      K<Clamp, WrapAny>::Run(t, w, h, c, n, o); };
-  if (!wrapV) return [](const uint32_t* t, int w, int h, const Coords& c, int n, uint32_t* o) {
-      K<WrapAny, Clamp>::Run(t, w, h, c, n, o); };
-  return [](const uint32_t* t, int w, int h, const Coords& c, int n, uint32_t* o) {
-    K<WrapAny, WrapAny>::Run(t, w, h, c, n, o); };
+  if (!wrapU) return AddressedV<Clamp>(linear, wrapV, pow2V);
+  return pow2U ? AddressedV<WrapPow2>(linear, wrapV, pow2V) : AddressedV<WrapAny>(linear, wrapV, pow2V);
 }
 
-template <class AU, class AV>
-struct PointFilter {
-  static void Run(const uint32_t* t, int w, int h, const Coords& c, int n, uint32_t* o) {
-    PointKernel<AU, AV>(t, w, h, c, n, o);
-  }
-};
-template <class AU, class AV>
-struct LinearFilter {
-  static void Run(const uint32_t* t, int w, int h, const Coords& c, int n, uint32_t* o) {
-    BilinearKernel<AU, AV>(t, w, h, c, n, o);
-  }
-};
+// Whether pixel i's footprint lies wholly inside the texture.
+inline bool Inside(const Coords& c, int i, int w, int h, bool linear) {
+  int bias = linear ? 0 : 128, margin = linear ? 2 : 1;
+  return c.s[i] >= -bias && c.t[i] >= -bias && ((c.s[i] + bias) >> 8) <= w - margin &&
+         ((c.t[i] + bias) >> 8) <= h - margin;
+}
 
-// Texels of one level for the run; the stage's planes are in level-0 texels.
-void SampleLevel(const SamplerSetup& sampler, int level, bool linear, const PrimitiveSetup& prim, int stage,
-                 bool perspective, int x, int y, int n, uint32_t* out) {
+// Filters a run: coordinates along a row are monotone, so the inside pixels
+// form one stretch found from both ends.
+void Filter(const SamplerSetup& sampler, int level, bool linear, const Coords& c, int n, uint32_t* out) {
+  const uint32_t* tex = sampler.pixels[level];
   int w = sampler.width[level], h = sampler.height[level];
-  double kx = static_cast<double>(w) / sampler.width[0];
-  double ky = static_cast<double>(h) / sampler.height[0];
-  Coords c;
-  if (!perspective) {
-    const Plane& ps = prim.s[stage];
-    const Plane& pt = prim.t[stage];
-    double s0 = (ps.At(x, y) + 0.5) * kx - 0.5;
-    double t0 = (pt.At(x, y) + 0.5) * ky - 0.5;
-    // Wrapping repeats every `size` texels: start near the origin to keep precision.
-    if (sampler.wrapU && std::isfinite(s0)) s0 -= std::floor(s0 / w) * w;
-    if (sampler.wrapV && std::isfinite(t0)) t0 -= std::floor(t0 / h) * h;
-    AffineCoords(s0, ps.dx * kx, t0, pt.dx * ky, n, c);
-  } else {
-    for (int i = 0; i < n; ++i) {
-      double q = prim.q.At(x + i, y);
-      double s = prim.s[stage].At(x + i, y) / q * kx - 0.5;
-      double t = prim.t[stage].At(x + i, y) / q * ky - 0.5;
-      if (sampler.wrapU && std::isfinite(s)) s -= std::floor(s / w) * w;
-      if (sampler.wrapV && std::isfinite(t)) t -= std::floor(t / h) * h;
-      c.s[i] = ClampFixed8(ToFixed(s, 256.0));
-      c.t[i] = ClampFixed8(ToFixed(t, 256.0));
-    }
-  }
-  Kernel kernel = linear ? PickKernel<LinearFilter>(sampler.wrapU, sampler.wrapV, w, h)
-                         : PickKernel<PointFilter>(sampler.wrapU, sampler.wrapV, w, h);
-  kernel(sampler.pixels[level], w, h, c, n, out);
+  int first = 0, last = n;
+  while (first < n && !Inside(c, first, w, h, linear)) ++first;
+  while (last > first && !Inside(c, last - 1, w, h, linear)) --last;
+  AddressedKernel addressed = nullptr;
+  if (first > 0 || last < n) addressed = PickAddressed(linear, sampler.wrapU, sampler.wrapV, w, h);
+  if (first > 0) addressed(tex, w, h, c.s, c.t, first, out);
+  if (last > first) (linear ? BilinearInterior : PointInterior)(tex, w, c.s + first, c.t + first, last - first, out + first);
+  if (last < n) addressed(tex, w, h, c.s + last, c.t + last, n - last, out + last);
 }
 
 // Blends two runs of texels: out = a + (b - a) * weight / 256 per channel.
@@ -206,6 +253,30 @@ LevelChoice PerspectiveLevels(const SamplerSetup& sampler, const PrimitiveSetup&
   double dsdx = (ps.dx - u * prim.q.dx) / q, dsdy = (ps.dy - u * prim.q.dy) / q;
   double dtdx = (pt.dx - v * prim.q.dx) / q, dtdy = (pt.dy - v * prim.q.dy) / q;
   return ChooseLevels(sampler, FootprintLod(dsdx, dtdx, dsdy, dtdy));
+}
+
+// Texels of one level (slot 0 or 1 of the primitive's choice) for the run.
+void SampleLevel(const DrawState& state, const PrimitiveSetup& prim, int stage, int level, int slot, bool linear,
+                 int x, int y, int n, uint32_t* out) {
+  const SamplerSetup& sampler = state.samplers[stage];
+  int w = sampler.width[level], h = sampler.height[level];
+  Coords c;
+  if (state.perspective) {
+    double kx = static_cast<double>(w) / sampler.width[0], ky = static_cast<double>(h) / sampler.height[0];
+    PerspectiveCoords(prim, stage, sampler.wrapU, sampler.wrapV, kx, ky, w, h, x, y, n, c);
+  } else {
+    AffineCoords(prim.levelS[stage][slot], prim.levelT[stage][slot], sampler.wrapU, sampler.wrapV, w, h, x, y, n,
+                 c);
+  }
+  Filter(sampler, level, linear, c, n, out);
+}
+
+FixedPlane ToFixedPlane(const Plane& p, double scale) {
+  FixedPlane f;
+  f.c = ToFixed((p.c + 0.5) * scale - 0.5, kPlaneBits, kCoordLimit);
+  f.dx = ToFixed(p.dx * scale, kPlaneBits, kGradientLimit);
+  f.dy = ToFixed(p.dy * scale, kPlaneBits, kGradientLimit);
+  return f;
 }
 
 }  // namespace
@@ -240,15 +311,27 @@ LevelChoice ChooseLevels(const SamplerSetup& sampler, double lod) {
   return choice;
 }
 
+void SetupAffineLevels(const SamplerSetup& sampler, int stage, PrimitiveSetup& prim) {
+  const LevelChoice& choice = prim.lod[stage];
+  int levels[2] = {choice.level0, choice.level1};
+  for (int slot = 0; slot < 2; ++slot) {
+    int level = levels[slot];
+    double kx = static_cast<double>(sampler.width[level]) / sampler.width[0];
+    double ky = static_cast<double>(sampler.height[level]) / sampler.height[0];
+    prim.levelS[stage][slot] = ToFixedPlane(prim.s[stage], kx);
+    prim.levelT[stage][slot] = ToFixedPlane(prim.t[stage], ky);
+  }
+}
+
 void SampleSpan(const DrawState& state, const PrimitiveSetup& prim, int stage, int x, int y, int n,
                 uint32_t* out) {
   const SamplerSetup& sampler = state.samplers[stage];
   LevelChoice choice = state.perspective ? PerspectiveLevels(sampler, prim, stage, x + 0.5 * (n - 1), y)
                                          : prim.lod[stage];
-  SampleLevel(sampler, choice.level0, choice.linear, prim, stage, state.perspective, x, y, n, out);
+  SampleLevel(state, prim, stage, choice.level0, 0, choice.linear, x, y, n, out);
   if (choice.blend > 0) {
     uint32_t upper[kBatch];
-    SampleLevel(sampler, choice.level1, choice.linear, prim, stage, state.perspective, x, y, n, upper);
+    SampleLevel(state, prim, stage, choice.level1, 1, choice.linear, x, y, n, upper);
     LerpTexels(upper, choice.blend, n, out);
   }
   if (sampler.opaque)

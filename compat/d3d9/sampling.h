@@ -12,6 +12,9 @@ LevelChoice ChooseLevels(const SamplerSetup& sampler, double lod);
 // log2 of the larger screen derivative of (s, t), in level-0 texels.
 double FootprintLod(double dsdx, double dtdx, double dsdy, double dtdy);
 
+// Fixed-point planes of the levels an affine primitive's stage reads (after `lod` is set).
+void SetupAffineLevels(const SamplerSetup& sampler, int stage, PrimitiveSetup& prim);
+
 // Texels of stage `stage` for pixels (x .. x + n - 1, y), n <= kBatch.
 void SampleSpan(const DrawState& state, const PrimitiveSetup& prim, int stage, int x, int y, int n,
                 uint32_t* out);
