@@ -8,8 +8,9 @@
 #include <algorithm>
 #include <cmath>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define CALVETTA_X86 1
 #endif
 
 namespace compat::d3d9 {
@@ -147,6 +148,64 @@ void BilinearInterior(const uint32_t* tex, int w, const int32_t* s, const int32_
     out[i] = Bilerp(a[0], a[1], a[w], a[w + 1], s[i] & 255, t[i] & 255);
   }
 }
+
+#ifdef CALVETTA_X86
+// Four footprints per step: the 64-bit texel pairs come by gather and the
+// weights are spread over the 16-bit lanes by byte shuffles.
+__attribute__((target("avx2"))) void BilinearInteriorAvx2(const uint32_t* tex, int w, const int32_t* s,
+                                                           const int32_t* t, int n, uint32_t* out) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i half = _mm256_set1_epi16(128);
+  const __m256i low8 = _mm256_set1_epi32(255);
+  // Word k of each 128-bit lane takes byte 0 (or 8) of that lane: one pixel's weight.
+  const __m256i spreadFirst = _mm256_setr_epi8(0, -128, 0, -128, 0, -128, 0, -128, 0, -128, 0, -128, 0, -128, 0,
+                                               -128, 0, -128, 0, -128, 0, -128, 0, -128, 0, -128, 0, -128, 0, -128,
+                                               0, -128);
+  const __m256i spreadSecond = _mm256_setr_epi8(8, -128, 8, -128, 8, -128, 8, -128, 8, -128, 8, -128, 8, -128, 8,
+                                                -128, 8, -128, 8, -128, 8, -128, 8, -128, 8, -128, 8, -128, 8,
+                                                -128, 8, -128);
+  int i = 0;
+  for (; i + 4 <= n; i += 4) {
+    __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    __m128i tv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
+    const uint32_t* p[4];
+    for (int k = 0; k < 4; ++k) p[k] = tex + static_cast<size_t>(t[i + k] >> 8) * w + (s[i + k] >> 8);
+    // Scalar loads beat gathers on cores where gathers are microcoded.
+    __m256i top = _mm256_set_m128i(_mm_unpacklo_epi64(Load2(p[2]), Load2(p[3])),
+                                   _mm_unpacklo_epi64(Load2(p[0]), Load2(p[1])));
+    __m256i bottom = _mm256_set_m128i(_mm_unpacklo_epi64(Load2(p[2] + w), Load2(p[3] + w)),
+                                      _mm_unpacklo_epi64(Load2(p[0] + w), Load2(p[1] + w)));
+    __m256i fx = _mm256_cvtepu32_epi64(_mm_and_si128(sv, _mm256_castsi256_si128(low8)));
+    __m256i fy = _mm256_cvtepu32_epi64(_mm_and_si128(tv, _mm256_castsi256_si128(low8)));
+    __m256i result[2];
+    for (int k = 0; k < 2; ++k) {  // k = 0: pixels 0 and 2; k = 1: pixels 1 and 3
+      const __m256i& spread = k ? spreadSecond : spreadFirst;
+      __m256i tw = k ? _mm256_unpackhi_epi8(top, zero) : _mm256_unpacklo_epi8(top, zero);
+      __m256i bw = k ? _mm256_unpackhi_epi8(bottom, zero) : _mm256_unpacklo_epi8(bottom, zero);
+      __m256i v = _mm256_add_epi16(_mm256_slli_epi16(tw, 8),
+                                   _mm256_mullo_epi16(_mm256_sub_epi16(bw, tw), _mm256_shuffle_epi8(fy, spread)));
+      v = _mm256_srli_epi16(_mm256_add_epi16(v, half), 8);
+      __m256i right = _mm256_srli_si256(v, 8);
+      __m256i h = _mm256_add_epi16(_mm256_slli_epi16(v, 8),
+                                   _mm256_mullo_epi16(_mm256_sub_epi16(right, v), _mm256_shuffle_epi8(fx, spread)));
+      result[k] = _mm256_srli_epi16(_mm256_add_epi16(h, half), 8);
+    }
+    __m256i pairs = _mm256_unpacklo_epi64(result[0], result[1]);  // lane 0: p0 p1, lane 1: p2 p3
+    __m256i packed = _mm256_packus_epi16(pairs, pairs);
+    __m256i ordered = _mm256_permute4x64_epi64(packed, 0x08);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm256_castsi256_si128(ordered));
+  }
+  if (i < n) BilinearInterior(tex, w, s + i, t + i, n - i, out + i);
+}
+
+using InteriorKernel = void (*)(const uint32_t*, int, const int32_t*, const int32_t*, int, uint32_t*);
+
+InteriorKernel PickBilinearInterior() {
+  static const InteriorKernel kernel =
+      __builtin_cpu_supports("avx2") ? &BilinearInteriorAvx2 : &BilinearInterior;
+  return kernel;
+}
+#endif
 #else
 inline uint32_t Bilerp(uint32_t c00, uint32_t c10, uint32_t c01, uint32_t c11, int fx, int fy) {
   uint32_t result = 0;
@@ -227,17 +286,40 @@ void Filter(const SamplerSetup& sampler, int level, bool linear, const Coords& c
   AddressedKernel addressed = nullptr;
   if (first > 0 || last < n) addressed = PickAddressed(linear, sampler.wrapU, sampler.wrapV, w, h);
   if (first > 0) addressed(tex, w, h, c.s, c.t, first, out);
-  if (last > first) (linear ? BilinearInterior : PointInterior)(tex, w, c.s + first, c.t + first, last - first, out + first);
+  if (last > first) {
+#ifdef CALVETTA_X86
+    auto interior = linear ? PickBilinearInterior() : &PointInterior;
+#else
+    auto interior = linear ? &BilinearInterior : &PointInterior;
+#endif
+    interior(tex, w, c.s + first, c.t + first, last - first, out + first);
+  }
   if (last < n) addressed(tex, w, h, c.s + last, c.t + last, n - last, out + last);
 }
 
 // Blends two runs of texels: out = a + (b - a) * weight / 256 per channel.
 void LerpTexels(const uint32_t* b, int weight, int n, uint32_t* out) {
-  for (int i = 0; i < n; ++i) {
+  int i = 0;
+#ifdef __SSE2__
+  const __m128i zero = _mm_setzero_si128(), half = _mm_set1_epi16(128), f = _mm_set1_epi16(static_cast<short>(weight));
+  for (; i + 4 <= n; i += 4) {
+    __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(out + i));
+    __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+    __m128i lanes[2];
+    for (int k = 0; k < 2; ++k) {
+      __m128i x = k ? _mm_unpackhi_epi8(a, zero) : _mm_unpacklo_epi8(a, zero);
+      __m128i y = k ? _mm_unpackhi_epi8(c, zero) : _mm_unpacklo_epi8(c, zero);
+      __m128i v = _mm_add_epi16(_mm_slli_epi16(x, 8), _mm_mullo_epi16(_mm_sub_epi16(y, x), f));
+      lanes[k] = _mm_srli_epi16(_mm_add_epi16(v, half), 8);
+    }
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(lanes[0], lanes[1]));
+  }
+#endif
+  for (; i < n; ++i) {
     uint32_t r = 0;
     for (int shift = 0; shift < 32; shift += 8) {
       uint32_t a = (out[i] >> shift) & 255, c = (b[i] >> shift) & 255;
-      r |= ((a * (256 - weight) + c * weight + 128) >> 8) << shift;
+      r |= (((a * 256 + (c - a) * weight + 128) >> 8) & 255) << shift;
     }
     out[i] = r;
   }
