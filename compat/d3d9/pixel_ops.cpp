@@ -5,8 +5,9 @@
 #include <algorithm>
 #include <cstring>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define CALVETTA_X86 1
 #endif
 
 namespace compat::d3d9 {
@@ -27,6 +28,50 @@ inline __m128i AlphaLanes(__m128i px16) {
 
 inline __m128i Load4(const uint32_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 inline void Store4(uint32_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+#endif
+
+#ifdef CALVETTA_X86
+// 256-bit forms of the hot loops, chosen at run time.
+__attribute__((target("avx2"))) inline __m256i Mul255x16(__m256i a, __m256i b) {
+  __m256i t = _mm256_add_epi16(_mm256_mullo_epi16(a, b), _mm256_set1_epi16(128));
+  return _mm256_srli_epi16(_mm256_add_epi16(t, _mm256_srli_epi16(t, 8)), 8);
+}
+
+template <bool scaleSource>
+__attribute__((target("avx2"))) int BlendOverAvx2(const uint32_t* src, uint32_t* dst, int n) {
+  const __m256i zero = _mm256_setzero_si256(), full = _mm256_set1_epi16(255);
+  int i = 0;
+  for (; i + 8 <= n; i += 8) {
+    __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
+    __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i));
+    __m256i halves[2];
+    for (int h = 0; h < 2; ++h) {
+      __m256i s16 = h ? _mm256_unpackhi_epi8(s, zero) : _mm256_unpacklo_epi8(s, zero);
+      __m256i d16 = h ? _mm256_unpackhi_epi8(d, zero) : _mm256_unpacklo_epi8(d, zero);
+      __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(s16, 0xFF), 0xFF);
+      __m256i sPart = scaleSource ? Mul255x16(s16, a) : s16;
+      halves[h] = _mm256_add_epi16(sPart, Mul255x16(d16, _mm256_sub_epi16(full, a)));
+    }
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), _mm256_packus_epi16(halves[0], halves[1]));
+  }
+  return i;
+}
+
+__attribute__((target("avx2"))) int ModulateConstantAvx2(const uint32_t* a, uint32_t constant, uint32_t* out,
+                                                         int n) {
+  const __m256i zero = _mm256_setzero_si256();
+  __m256i c16 = _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(constant)), zero);
+  int i = 0;
+  for (; i + 8 <= n; i += 8) {
+    __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(a + i));
+    __m256i lo = Mul255x16(_mm256_unpacklo_epi8(x, zero), c16);
+    __m256i hi = Mul255x16(_mm256_unpackhi_epi8(x, zero), c16);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_packus_epi16(lo, hi));
+  }
+  return i;
+}
+
+const bool kHasAvx2 = __builtin_cpu_supports("avx2");
 #endif
 
 uint32_t ModulatePixel(uint32_t a, uint32_t b) {
@@ -83,6 +128,9 @@ void BlendAdd(const uint32_t* src, uint32_t* dst, int n) {
 template <bool scaleSource>
 void BlendOver(const uint32_t* src, uint32_t* dst, int n) {
   int i = 0;
+#ifdef CALVETTA_X86
+  if (kHasAvx2) i = BlendOverAvx2<scaleSource>(src, dst, n);
+#endif
 #ifdef __SSE2__
   const __m128i zero = _mm_setzero_si128(), full = _mm_set1_epi16(255);
   for (; i + 4 <= n; i += 4) {
@@ -100,6 +148,7 @@ void BlendOver(const uint32_t* src, uint32_t* dst, int n) {
 #endif
   BlendGeneric(scaleSource ? D3DBLEND_SRCALPHA : D3DBLEND_ONE, D3DBLEND_INVSRCALPHA, src + i, dst + i, n - i);
 }
+
 
 }  // namespace
 
@@ -124,6 +173,9 @@ void ModulateConstantRun(const uint32_t* a, uint32_t constant, uint32_t* out, in
   }
   uint32_t repeated[4] = {constant, constant, constant, constant};
   int i = 0;
+#ifdef CALVETTA_X86
+  if (kHasAvx2) i = ModulateConstantAvx2(a, constant, out, n);
+#endif
 #ifdef __SSE2__
   const __m128i zero = _mm_setzero_si128();
   __m128i c = Load4(repeated);

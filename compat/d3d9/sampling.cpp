@@ -96,7 +96,11 @@ struct WrapPow2 {
   static int At(int i, int size) { return i & (size - 1); }
 };
 struct WrapAny {
+  // Runs start inside the first period, so one step back or forth is the common case.
   static int At(int i, int size) {
+    if (i >= size) i -= size;
+    else if (i < 0) i += size;
+    if (static_cast<unsigned>(i) < static_cast<unsigned>(size)) return i;
     int r = i % size;
     return r < 0 ? r + size : r;
   }
