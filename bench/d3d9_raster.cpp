@@ -4,6 +4,7 @@
 // The argument of each benchmark is the number of rasterising threads.
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <thread>
@@ -208,7 +209,7 @@ void BM_MorphFrame640x480(benchmark::State& state) {
   float umax = static_cast<float>(w) / texW, vmax = static_cast<float>(h) / texH;
   dev->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_ANISOTROPIC);
   dev->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_ANISOTROPIC);
-  dev->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_LINEAR);
+  dev->SetSamplerState(0, D3DSAMP_MIPFILTER, getenv("NOMIP") ? D3DTEXF_NONE : D3DTEXF_LINEAR);
   dev->SetSamplerState(0, D3DSAMP_MAXANISOTROPY, 10);
 
   auto warpedPair = [&](IDirect3DSurface9* into, DWORD targetSrcBlend) {

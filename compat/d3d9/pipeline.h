@@ -91,6 +91,11 @@ struct PrimitiveSetup {
   FixedPlane levelS[kStages][2], levelT[kStages][2];
 };
 
+// A run of n pixels of row y from column x; a batch holds several.
+struct Segment {
+  int y, x, n;
+};
+
 // One vertex after transformation: screen position, 1 / w, and attributes that
 // are linear in screen space (texture coordinates premultiplied by q).
 struct ScreenVertex {

@@ -159,15 +159,30 @@ void Rasterizer::AddTriangle(const ScreenVertex& a, const ScreenVertex& b, const
 
 void Rasterizer::RasteriseBand(int top, int bottom) const {
   const RECT& clip = state_->clip;
+  const int limit = BatchLimit(*state_);
+  Segment segments[kBatch];
   for (size_t i = 0; i < prims_.size(); ++i) {
     const RowRange& rows = rows_[i];
     if (rows.last < top || rows.first >= bottom) continue;
     const PrimitiveSetup& p = prims_[i];
+    // Rows of small triangles are short: several are shaded as one batch.
+    int count = 0, pixels = 0;
     int last = std::min(rows.last, bottom - 1);
     for (int y = std::max(rows.first, top); y <= last; ++y) {
       int xl = clip.left, xr = clip.right;
-      if (RowSpan(p, y, xl, xr)) ShadeSpan(*state_, p, y, xl, xr);
+      if (!RowSpan(p, y, xl, xr)) continue;
+      while (xl < xr) {
+        int n = std::min(xr - xl, limit - pixels);
+        segments[count++] = Segment{y, xl, n};
+        pixels += n;
+        xl += n;
+        if (pixels == limit) {
+          ShadeSegments(*state_, p, segments, count, pixels);
+          count = pixels = 0;
+        }
+      }
     }
+    if (pixels > 0) ShadeSegments(*state_, p, segments, count, pixels);
   }
 }
 

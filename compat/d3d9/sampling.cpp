@@ -45,7 +45,7 @@ int32_t ClampFixed8(int64_t v) {
 
 // Affine run from exact 40.24 planes: each run starts exact and steps in 16.16.
 void AffineCoords(const FixedPlane& ps, const FixedPlane& pt, bool wrapU, bool wrapV, int w, int h, int x, int y,
-                  int n, Coords& c) {
+                  int n, int32_t* cs, int32_t* ct) {
   int64_t s = ps.c + ps.dx * x + ps.dy * y;
   int64_t t = pt.c + pt.dx * x + pt.dy * y;
   // Wrapping repeats every size texels: start inside the first period.
@@ -59,15 +59,15 @@ void AffineCoords(const FixedPlane& ps, const FixedPlane& pt, bool wrapU, bool w
     int32_t s16 = static_cast<int32_t>(s >> kShift) + 128, t16 = static_cast<int32_t>(t >> kShift) + 128;
     int32_t ds = static_cast<int32_t>(ps.dx >> kShift), dt = static_cast<int32_t>(pt.dx >> kShift);
     for (int i = 0; i < n; ++i) {
-      c.s[i] = (s16 + ds * i) >> 8;
-      c.t[i] = (t16 + dt * i) >> 8;
+      cs[i] = (s16 + ds * i) >> 8;
+      ct[i] = (t16 + dt * i) >> 8;
     }
     return;
   }
   constexpr int kShift = kPlaneBits - 8;
   for (int i = 0; i < n; ++i) {
-    c.s[i] = ClampFixed8((s + (int64_t{1} << (kShift - 1))) >> kShift);
-    c.t[i] = ClampFixed8((t + (int64_t{1} << (kShift - 1))) >> kShift);
+    cs[i] = ClampFixed8((s + (int64_t{1} << (kShift - 1))) >> kShift);
+    ct[i] = ClampFixed8((t + (int64_t{1} << (kShift - 1))) >> kShift);
     s += ps.dx;
     t += pt.dx;
   }
@@ -75,15 +75,15 @@ void AffineCoords(const FixedPlane& ps, const FixedPlane& pt, bool wrapU, bool w
 
 // Perspective run: u = (u q) / q per pixel.
 void PerspectiveCoords(const PrimitiveSetup& prim, int stage, bool wrapU, bool wrapV, double kx, double ky, int w,
-                       int h, int x, int y, int n, Coords& c) {
+                       int h, int x, int y, int n, int32_t* cs, int32_t* ct) {
   for (int i = 0; i < n; ++i) {
     double q = prim.q.At(x + i, y);
     double s = prim.s[stage].At(x + i, y) / q * kx - 0.5;
     double t = prim.t[stage].At(x + i, y) / q * ky - 0.5;
     if (wrapU && std::isfinite(s)) s -= std::floor(s / w) * w;
     if (wrapV && std::isfinite(t)) t -= std::floor(t / h) * h;
-    c.s[i] = static_cast<int32_t>(ToFixed(s, 8, kCoordLimit));
-    c.t[i] = static_cast<int32_t>(ToFixed(t, 8, kCoordLimit));
+    cs[i] = static_cast<int32_t>(ToFixed(s, 8, kCoordLimit));
+    ct[i] = static_cast<int32_t>(ToFixed(t, 8, kCoordLimit));
   }
 }
 
@@ -107,6 +107,8 @@ struct WrapAny {
 };
 
 // --- filters ---
+
+using InteriorKernel_t = void (*)(const uint32_t*, int, const int32_t*, const int32_t*, int, uint32_t*);
 
 #ifdef __SSE2__
 // Two rows of two texels (64-bit pairs) blended with 8-bit weights as
@@ -202,13 +204,6 @@ __attribute__((target("avx2"))) void BilinearInteriorAvx2(const uint32_t* tex, i
   if (i < n) BilinearInterior(tex, w, s + i, t + i, n - i, out + i);
 }
 
-using InteriorKernel = void (*)(const uint32_t*, int, const int32_t*, const int32_t*, int, uint32_t*);
-
-InteriorKernel PickBilinearInterior() {
-  static const InteriorKernel kernel =
-      __builtin_cpu_supports("avx2") ? &BilinearInteriorAvx2 : &BilinearInterior;
-  return kernel;
-}
 #endif
 #else
 inline uint32_t Bilerp(uint32_t c00, uint32_t c10, uint32_t c01, uint32_t c11, int fx, int fy) {
@@ -233,6 +228,17 @@ void BilinearInterior(const uint32_t* tex, int w, const int32_t* s, const int32_
 
 void PointInterior(const uint32_t* tex, int w, const int32_t* s, const int32_t* t, int n, uint32_t* out) {
   for (int i = 0; i < n; ++i) out[i] = tex[static_cast<size_t>((t[i] + 128) >> 8) * w + ((s[i] + 128) >> 8)];
+}
+
+InteriorKernel_t PickInterior(bool linear) {
+  if (!linear) return &PointInterior;
+#ifdef CALVETTA_X86
+  static const InteriorKernel_t kernel =
+      __builtin_cpu_supports("avx2") ? &BilinearInteriorAvx2 : &BilinearInterior;
+  return kernel;
+#else
+  return &BilinearInterior;
+#endif
 }
 
 template <class AU, class AV>
@@ -273,32 +279,42 @@ AddressedKernel PickAddressed(bool linear, bool wrapU, bool wrapV, int w, int h)
 }
 
 // Whether pixel i's footprint lies wholly inside the texture.
-inline bool Inside(const Coords& c, int i, int w, int h, bool linear) {
+inline bool Inside(const int32_t* s, const int32_t* t, int i, int w, int h, bool linear) {
   int bias = linear ? 0 : 128, margin = linear ? 2 : 1;
-  return c.s[i] >= -bias && c.t[i] >= -bias && ((c.s[i] + bias) >> 8) <= w - margin &&
-         ((c.t[i] + bias) >> 8) <= h - margin;
+  return s[i] >= -bias && t[i] >= -bias && ((s[i] + bias) >> 8) <= w - margin && ((t[i] + bias) >> 8) <= h - margin;
 }
+
+InteriorKernel_t PickInterior(bool linear);
 
 // Filters a run: coordinates along a row are monotone, so the inside pixels
 // form one stretch found from both ends.
-void Filter(const SamplerSetup& sampler, int level, bool linear, const Coords& c, int n, uint32_t* out) {
+void FilterRun(const SamplerSetup& sampler, int level, bool linear, const int32_t* s, const int32_t* t, int n,
+               uint32_t* out) {
   const uint32_t* tex = sampler.pixels[level];
   int w = sampler.width[level], h = sampler.height[level];
   int first = 0, last = n;
-  while (first < n && !Inside(c, first, w, h, linear)) ++first;
-  while (last > first && !Inside(c, last - 1, w, h, linear)) --last;
+  while (first < n && !Inside(s, t, first, w, h, linear)) ++first;
+  while (last > first && !Inside(s, t, last - 1, w, h, linear)) --last;
   AddressedKernel addressed = nullptr;
   if (first > 0 || last < n) addressed = PickAddressed(linear, sampler.wrapU, sampler.wrapV, w, h);
-  if (first > 0) addressed(tex, w, h, c.s, c.t, first, out);
-  if (last > first) {
-#ifdef CALVETTA_X86
-    auto interior = linear ? PickBilinearInterior() : &PointInterior;
-#else
-    auto interior = linear ? &BilinearInterior : &PointInterior;
-#endif
-    interior(tex, w, c.s + first, c.t + first, last - first, out + first);
+  if (first > 0) addressed(tex, w, h, s, t, first, out);
+  if (last > first) PickInterior(linear)(tex, w, s + first, t + first, last - first, out + first);
+  if (last < n) addressed(tex, w, h, s + last, t + last, n - last, out + last);
+}
+
+// A batch whose every segment lies inside goes through one interior loop.
+void Filter(const SamplerSetup& sampler, int level, bool linear, const Segment* segments, int count,
+            const Coords& c, int pixels, uint32_t* out) {
+  int w = sampler.width[level], h = sampler.height[level];
+  bool allInside = true;
+  for (int k = 0, at = 0; k < count && allInside; at += segments[k].n, ++k)
+    allInside = Inside(c.s, c.t, at, w, h, linear) && Inside(c.s, c.t, at + segments[k].n - 1, w, h, linear);
+  if (allInside) {
+    PickInterior(linear)(sampler.pixels[level], w, c.s, c.t, pixels, out);
+    return;
   }
-  if (last < n) addressed(tex, w, h, c.s + last, c.t + last, n - last, out + last);
+  for (int k = 0, at = 0; k < count; at += segments[k].n, ++k)
+    FilterRun(sampler, level, linear, c.s + at, c.t + at, segments[k].n, out + at);
 }
 
 // Blends two runs of texels: out = a + (b - a) * weight / 256 per channel.
@@ -341,20 +357,23 @@ LevelChoice PerspectiveLevels(const SamplerSetup& sampler, const PrimitiveSetup&
   return ChooseLevels(sampler, FootprintLod(dsdx, dtdx, dsdy, dtdy));
 }
 
-// Texels of one level (slot 0 or 1 of the primitive's choice) for the run.
+// Texels of one level (slot 0 or 1 of the primitive's choice) for the batch.
 void SampleLevel(const DrawState& state, const PrimitiveSetup& prim, int stage, int level, int slot, bool linear,
-                 int x, int y, int n, uint32_t* out) {
+                 const Segment* segments, int count, int pixels, uint32_t* out) {
   const SamplerSetup& sampler = state.samplers[stage];
   int w = sampler.width[level], h = sampler.height[level];
   Coords c;
-  if (state.perspective) {
-    double kx = static_cast<double>(w) / sampler.width[0], ky = static_cast<double>(h) / sampler.height[0];
-    PerspectiveCoords(prim, stage, sampler.wrapU, sampler.wrapV, kx, ky, w, h, x, y, n, c);
-  } else {
-    AffineCoords(prim.levelS[stage][slot], prim.levelT[stage][slot], sampler.wrapU, sampler.wrapV, w, h, x, y, n,
-                 c);
+  double kx = static_cast<double>(w) / sampler.width[0], ky = static_cast<double>(h) / sampler.height[0];
+  for (int k = 0, at = 0; k < count; at += segments[k].n, ++k) {
+    const Segment& g = segments[k];
+    if (state.perspective) {
+      PerspectiveCoords(prim, stage, sampler.wrapU, sampler.wrapV, kx, ky, w, h, g.x, g.y, g.n, c.s + at, c.t + at);
+    } else {
+      AffineCoords(prim.levelS[stage][slot], prim.levelT[stage][slot], sampler.wrapU, sampler.wrapV, w, h, g.x, g.y,
+                   g.n, c.s + at, c.t + at);
+    }
   }
-  Filter(sampler, level, linear, c, n, out);
+  Filter(sampler, level, linear, segments, count, c, pixels, out);
 }
 
 FixedPlane ToFixedPlane(const Plane& p, double scale) {
@@ -409,19 +428,20 @@ void SetupAffineLevels(const SamplerSetup& sampler, int stage, PrimitiveSetup& p
   }
 }
 
-void SampleSpan(const DrawState& state, const PrimitiveSetup& prim, int stage, int x, int y, int n,
-                uint32_t* out) {
+void SampleSegments(const DrawState& state, const PrimitiveSetup& prim, int stage, const Segment* segments,
+                    int count, int pixels, uint32_t* out) {
   const SamplerSetup& sampler = state.samplers[stage];
-  LevelChoice choice = state.perspective ? PerspectiveLevels(sampler, prim, stage, x + 0.5 * (n - 1), y)
+  LevelChoice choice = state.perspective ? PerspectiveLevels(sampler, prim, stage,
+                                                             segments[0].x + 0.5 * (segments[0].n - 1), segments[0].y)
                                          : prim.lod[stage];
-  SampleLevel(state, prim, stage, choice.level0, 0, choice.linear, x, y, n, out);
+  SampleLevel(state, prim, stage, choice.level0, 0, choice.linear, segments, count, pixels, out);
   if (choice.blend > 0) {
     uint32_t upper[kBatch];
-    SampleLevel(state, prim, stage, choice.level1, 1, choice.linear, x, y, n, upper);
-    LerpTexels(upper, choice.blend, n, out);
+    SampleLevel(state, prim, stage, choice.level1, 1, choice.linear, segments, count, pixels, upper);
+    LerpTexels(upper, choice.blend, pixels, out);
   }
   if (sampler.opaque)
-    for (int i = 0; i < n; ++i) out[i] |= 0xFF000000u;
+    for (int i = 0; i < pixels; ++i) out[i] |= 0xFF000000u;
 }
 
 }  // namespace compat::d3d9

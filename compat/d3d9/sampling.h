@@ -15,8 +15,8 @@ double FootprintLod(double dsdx, double dtdx, double dsdy, double dtdy);
 // Fixed-point planes of the levels an affine primitive's stage reads (after `lod` is set).
 void SetupAffineLevels(const SamplerSetup& sampler, int stage, PrimitiveSetup& prim);
 
-// Texels of stage `stage` for pixels (x .. x + n - 1, y), n <= kBatch.
-void SampleSpan(const DrawState& state, const PrimitiveSetup& prim, int stage, int x, int y, int n,
-                uint32_t* out);
+// Texels of stage `stage` for a batch of segments of `pixels` <= kBatch pixels in all.
+void SampleSegments(const DrawState& state, const PrimitiveSetup& prim, int stage, const Segment* segments,
+                    int count, int pixels, uint32_t* out);
 
 }  // namespace compat::d3d9

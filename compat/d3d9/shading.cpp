@@ -39,6 +39,7 @@ struct Batch {
   uint32_t texel[kStages][kBatch];
   uint32_t result[kStages][kBatch];
   uint32_t scratch[kBatch];
+  uint32_t destination[kBatch];  // gathered target pixels of a multi-row batch
   bool flatDiffuse = false;
   uint32_t flatColour = 0;
 };
@@ -108,32 +109,59 @@ const uint32_t* RunStages(const DrawState& state, Batch& b) {
   return current;
 }
 
-void ShadeBatch(const DrawState& state, const PrimitiveSetup& prim, Batch& b, int y, int x, uint32_t* dst) {
-  for (int s = 0; s < state.stageCount; ++s)
-    if (state.stages[s].samples) SampleSpan(state, prim, s, x, y, b.n, b.texel[s]);
-  if (prim.gouraud) InterpolateDiffuse(prim, x, y, b.n, b.diffuse);
-  const uint32_t* colour = RunStages(state, b);
-  if (state.blend) {
-    BlendRun(state.srcBlend, state.dstBlend, colour, dst, b.n);
-  } else {
-    std::copy(colour, colour + b.n, dst);
+uint32_t* RowAt(const DrawState& state, const Segment& g) {
+  return state.target + static_cast<size_t>(g.y) * state.pitch + g.x;
+}
+
+// Writes or blends the batch's colours into the target, segment by segment.
+void Output(const DrawState& state, const Segment* segments, int count, int pixels, const uint32_t* colour,
+            uint32_t* scratch) {
+  bool readsTarget = state.blend && !(state.srcBlend == D3DBLEND_ONE && state.dstBlend == D3DBLEND_ZERO);
+  if (!readsTarget) {
+    for (int k = 0, at = 0; k < count; at += segments[k].n, ++k)
+      std::copy(colour + at, colour + at + segments[k].n, RowAt(state, segments[k]));
+    return;
   }
+  if (count == 1) {
+    BlendRun(state.srcBlend, state.dstBlend, colour, RowAt(state, segments[0]), pixels);
+    return;
+  }
+  // Short rows are gathered so that the blend runs once over the whole batch.
+  for (int k = 0, at = 0; k < count; at += segments[k].n, ++k)
+    std::copy(RowAt(state, segments[k]), RowAt(state, segments[k]) + segments[k].n, scratch + at);
+  BlendRun(state.srcBlend, state.dstBlend, colour, scratch, pixels);
+  for (int k = 0, at = 0; k < count; at += segments[k].n, ++k)
+    std::copy(scratch + at, scratch + at + segments[k].n, RowAt(state, segments[k]));
 }
 
 }  // namespace
 
-void ShadeSpan(const DrawState& state, const PrimitiveSetup& prim, int y, int x0, int x1) {
+int BatchLimit(const DrawState& state) { return state.perspective ? kPerspectiveBatch : kBatch; }
+
+void ShadeSegments(const DrawState& state, const PrimitiveSetup& prim, const Segment* segments, int count,
+                   int pixels) {
   Batch b;
+  b.n = pixels;
   b.flatDiffuse = !prim.gouraud;
   b.flatColour = prim.flatColour;
-  int batch = state.perspective ? kPerspectiveBatch : kBatch;
-  int first = std::min(batch, x1 - x0);
-  if (b.flatDiffuse) std::fill(b.diffuse, b.diffuse + first, prim.flatColour);
-  std::fill(b.factor, b.factor + first, state.factor);
-  uint32_t* row = state.target + static_cast<size_t>(y) * state.pitch;
-  for (int x = x0; x < x1; x += batch) {
-    b.n = std::min(batch, x1 - x);
-    ShadeBatch(state, prim, b, y, x, row + x);
+  if (b.flatDiffuse) {
+    std::fill(b.diffuse, b.diffuse + pixels, prim.flatColour);
+  } else {
+    for (int k = 0, at = 0; k < count; at += segments[k].n, ++k)
+      InterpolateDiffuse(prim, segments[k].x, segments[k].y, segments[k].n, b.diffuse + at);
+  }
+  std::fill(b.factor, b.factor + pixels, state.factor);
+  for (int s = 0; s < state.stageCount; ++s)
+    if (state.stages[s].samples) SampleSegments(state, prim, s, segments, count, pixels, b.texel[s]);
+  const uint32_t* colour = RunStages(state, b);
+  Output(state, segments, count, pixels, colour, b.destination);
+}
+
+void ShadeSpan(const DrawState& state, const PrimitiveSetup& prim, int y, int x0, int x1) {
+  int limit = BatchLimit(state);
+  for (int x = x0; x < x1; x += limit) {
+    Segment g{y, x, std::min(limit, x1 - x)};
+    ShadeSegments(state, prim, &g, 1, g.n);
   }
 }
 

@@ -6,7 +6,15 @@
 
 namespace compat::d3d9 {
 
-// Pixels x0 .. x1 - 1 of row y, already inside the state's clip rectangle.
+// Most pixels shaded together: fewer for perspective draws, whose mip level
+// is derived once per batch.
+int BatchLimit(const DrawState& state);
+
+// A batch of segments inside the clip rectangle, `pixels` <= BatchLimit in all.
+void ShadeSegments(const DrawState& state, const PrimitiveSetup& prim, const Segment* segments, int count,
+                   int pixels);
+
+// Pixels x0 .. x1 - 1 of row y, inside the clip rectangle.
 void ShadeSpan(const DrawState& state, const PrimitiveSetup& prim, int y, int x0, int x1);
 
 }  // namespace compat::d3d9
