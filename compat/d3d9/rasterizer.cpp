@@ -54,27 +54,50 @@ Plane PlaneAlong(bool xMajor, const double x[3], const double y[3], const double
   return p;
 }
 
-// The run of row `row` inside all three edges, clipped to [xl, xr).
-bool RowSpan(const PrimitiveSetup& p, int row, int& xl, int& xr) {
-  int64_t Y = static_cast<int64_t>(row) * kOne;
-  for (int e = 0; e < 3; ++e) {
+// One edge walked down the rows: the first (left edge) or last + 1 (right edge)
+// covered column is ceil(N / d) with N growing by a constant per row, kept
+// exact as quotient and remainder so that no row needs a division.
+struct EdgeWalk {
+  enum Kind { kLeft, kRight, kTop, kBottom } kind;
+  int64_t q = 0, r = 0, stepQ = 0, stepR = 0, d = 1;
+  int64_t y0 = 0;  // horizontal edges: their fixed-point row
+
+  void Start(const PrimitiveSetup& p, int e, int row) {
     int64_t dx = p.dx[e], dy = p.dy[e];
     if (dy == 0) {
       // A top edge (dx > 0) owns its row, a bottom edge does not.
-      if (dx > 0 ? Y < p.y0[e] : Y >= p.y0[e]) return false;
-      continue;
+      kind = dx > 0 ? kTop : kBottom;
+      y0 = p.y0[e];
+      return;
     }
-    int64_t k = dx * (Y - p.y0[e]) + dy * p.x0[e];
-    if (dy < 0) {  // left edge, inclusive
-      int64_t lo = CeilDiv(-k, -dy * kOne);
-      if (lo > xl) xl = static_cast<int>(std::min<int64_t>(lo, xr));
-    } else {  // right edge, exclusive
-      int64_t hi = CeilDiv(k, dy * kOne);
-      if (hi < xr) xr = static_cast<int>(std::max<int64_t>(hi, xl));
+    int64_t k = dx * (static_cast<int64_t>(row) * kOne - p.y0[e]) + dy * p.x0[e];
+    int64_t n, step;
+    if (dy < 0) {  // left edge, inclusive: X >= -k / -dy
+      kind = kLeft;
+      n = -k;
+      step = -dx * kOne;
+      d = -dy * kOne;
+    } else {  // right edge, exclusive: X < k / dy
+      kind = kRight;
+      n = k;
+      step = dx * kOne;
+      d = dy * kOne;
+    }
+    q = FloorDiv(n, d);
+    r = n - q * d;
+    stepQ = FloorDiv(step, d);
+    stepR = step - stepQ * d;
+  }
+  int64_t Bound() const { return q + (r > 0); }
+  void Next() {
+    q += stepQ;
+    r += stepR;
+    if (r >= d) {
+      ++q;
+      r -= d;
     }
   }
-  return xl < xr;
-}
+};
 
 }  // namespace
 
@@ -167,10 +190,22 @@ void Rasterizer::RasteriseBand(int top, int bottom) const {
     const PrimitiveSetup& p = prims_[i];
     // Rows of small triangles are short: several are shaded as one batch.
     int count = 0, pixels = 0;
-    int last = std::min(rows.last, bottom - 1);
-    for (int y = std::max(rows.first, top); y <= last; ++y) {
-      int xl = clip.left, xr = clip.right;
-      if (!RowSpan(p, y, xl, xr)) continue;
+    int first = std::max(rows.first, top), last = std::min(rows.last, bottom - 1);
+    EdgeWalk edges[3];
+    for (int e = 0; e < 3; ++e) edges[e].Start(p, e, first);
+    for (int y = first; y <= last; ++y) {
+      int64_t left = clip.left, right = clip.right, rowY = static_cast<int64_t>(y) * kOne;
+      bool inside = true;
+      for (EdgeWalk& edge : edges) {
+        switch (edge.kind) {
+          case EdgeWalk::kLeft: left = std::max(left, edge.Bound()); edge.Next(); break;
+          case EdgeWalk::kRight: right = std::min(right, edge.Bound()); edge.Next(); break;
+          case EdgeWalk::kTop: inside = inside && rowY >= edge.y0; break;
+          case EdgeWalk::kBottom: inside = inside && rowY < edge.y0; break;
+        }
+      }
+      if (!inside || left >= right) continue;
+      int xl = static_cast<int>(left), xr = static_cast<int>(right);
       while (xl < xr) {
         int n = std::min(xr - xl, limit - pixels);
         segments[count++] = Segment{y, xl, n};

@@ -113,13 +113,18 @@ uint32_t* RowAt(const DrawState& state, const Segment& g) {
   return state.target + static_cast<size_t>(g.y) * state.pitch + g.x;
 }
 
+// Segments are short: a plain loop beats a library call.
+inline void CopyPixels(const uint32_t* from, int n, uint32_t* to) {
+  for (int i = 0; i < n; ++i) to[i] = from[i];
+}
+
 // Writes or blends the batch's colours into the target, segment by segment.
 void Output(const DrawState& state, const Segment* segments, int count, int pixels, const uint32_t* colour,
             uint32_t* scratch) {
   bool readsTarget = state.blend && !(state.srcBlend == D3DBLEND_ONE && state.dstBlend == D3DBLEND_ZERO);
   if (!readsTarget) {
     for (int k = 0, at = 0; k < count; at += segments[k].n, ++k)
-      std::copy(colour + at, colour + at + segments[k].n, RowAt(state, segments[k]));
+      CopyPixels(colour + at, segments[k].n, RowAt(state, segments[k]));
     return;
   }
   if (count == 1) {
@@ -128,10 +133,10 @@ void Output(const DrawState& state, const Segment* segments, int count, int pixe
   }
   // Short rows are gathered so that the blend runs once over the whole batch.
   for (int k = 0, at = 0; k < count; at += segments[k].n, ++k)
-    std::copy(RowAt(state, segments[k]), RowAt(state, segments[k]) + segments[k].n, scratch + at);
+    CopyPixels(RowAt(state, segments[k]), segments[k].n, scratch + at);
   BlendRun(state.srcBlend, state.dstBlend, colour, scratch, pixels);
   for (int k = 0, at = 0; k < count; at += segments[k].n, ++k)
-    std::copy(scratch + at, scratch + at + segments[k].n, RowAt(state, segments[k]));
+    CopyPixels(scratch + at, segments[k].n, RowAt(state, segments[k]));
 }
 
 }  // namespace
