@@ -177,7 +177,7 @@ void Rasterizer::AddTriangle(const ScreenVertex& a, const ScreenVertex& b, const
   }
   SetupAttributes(v, x, y, false, p);
   rows_.push_back({yFirst, yLast});
-  queuedArea_ += (area >> (2 * kSubpixelBits + 1)) + (yLast - yFirst + 1);
+  queuedArea_ += (std::llabs(area) >> (2 * kSubpixelBits + 1)) + (yLast - yFirst + 1);
 }
 
 void Rasterizer::RasteriseBand(int top, int bottom) const {
