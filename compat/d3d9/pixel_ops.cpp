@@ -71,7 +71,13 @@ __attribute__((target("avx2"))) int ModulateConstantAvx2(const uint32_t* a, uint
   return i;
 }
 
-const bool kHasAvx2 = __builtin_cpu_supports("avx2");
+bool HasAvx2() {
+  static const bool has = [] {
+    __builtin_cpu_init();  // may run before the library's own constructors
+    return __builtin_cpu_supports("avx2") != 0;
+  }();
+  return has;
+}
 #endif
 
 uint32_t ModulatePixel(uint32_t a, uint32_t b) {
@@ -129,7 +135,7 @@ template <bool scaleSource>
 void BlendOver(const uint32_t* src, uint32_t* dst, int n) {
   int i = 0;
 #ifdef CALVETTA_X86
-  if (kHasAvx2) i = BlendOverAvx2<scaleSource>(src, dst, n);
+  if (HasAvx2()) i = BlendOverAvx2<scaleSource>(src, dst, n);
 #endif
 #ifdef __SSE2__
   const __m128i zero = _mm_setzero_si128(), full = _mm_set1_epi16(255);
@@ -174,7 +180,7 @@ void ModulateConstantRun(const uint32_t* a, uint32_t constant, uint32_t* out, in
   uint32_t repeated[4] = {constant, constant, constant, constant};
   int i = 0;
 #ifdef CALVETTA_X86
-  if (kHasAvx2) i = ModulateConstantAvx2(a, constant, out, n);
+  if (HasAvx2()) i = ModulateConstantAvx2(a, constant, out, n);
 #endif
 #ifdef __SSE2__
   const __m128i zero = _mm_setzero_si128();

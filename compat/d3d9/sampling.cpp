@@ -233,8 +233,10 @@ void PointInterior(const uint32_t* tex, int w, const int32_t* s, const int32_t* 
 InteriorKernel_t PickInterior(bool linear) {
   if (!linear) return &PointInterior;
 #ifdef CALVETTA_X86
-  static const InteriorKernel_t kernel =
-      __builtin_cpu_supports("avx2") ? &BilinearInteriorAvx2 : &BilinearInterior;
+  static const InteriorKernel_t kernel = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") ? &BilinearInteriorAvx2 : &BilinearInterior;
+  }();
   return kernel;
 #else
   return &BilinearInterior;
