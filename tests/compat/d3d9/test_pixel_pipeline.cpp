@@ -186,3 +186,68 @@ TEST_F(PixelPipeline, BilinearBlendsNeighboursAndWrapOrClampAtTheBorder) {
 }
 
 }  // namespace
+
+namespace {
+
+class PixelPipelineMore : public DeviceTest {};
+
+TEST_F(PixelPipelineMore, DiffuseIsInterpolatedAcrossTheTriangle) {
+  // Colour 0 at x = 0 and 0xFF at x = 40 along a horizontal ramp: pixel x carries round(x * 255 / 40).
+  Stage(0, D3DTOP_SELECTARG1, D3DTA_DIFFUSE, D3DTA_TEXTURE, D3DTOP_SELECTARG1, D3DTA_DIFFUSE, D3DTA_TEXTURE);
+  Blend(D3DBLEND_ONE, D3DBLEND_ZERO);
+  std::vector<QuadVertex> v = {{0, 0, 0.9f, 1, 0xFF000000, 0, 0, 0, 0},
+                               {40, 0, 0.9f, 1, 0xFF0000FF, 0, 0, 0, 0},
+                               {40, 40, 0.9f, 1, 0xFF0000FF, 0, 0, 0, 0},
+                               {0, 40, 0.9f, 1, 0xFF000000, 0, 0, 0, 0}};
+  DrawTriangles(v, {0, 1, 2, 2, 3, 0});
+  std::vector<uint32_t> px = ReadBackBuffer();
+  for (int x : {0, 10, 20, 39})
+    EXPECT_EQ(px[20 * kBackWidth + x], 0xFF000000u | static_cast<uint32_t>(x * 255.0 / 40 + 0.5)) << x;
+}
+
+TEST_F(PixelPipelineMore, OpaqueFormatsReadAsFullAlpha) {
+  IDirect3DTexture9* t = nullptr;
+  ASSERT_EQ(device_->CreateTexture(2, 2, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &t, nullptr), D3D_OK);
+  Upload(t, std::vector<uint32_t>(4, 0x00123456));
+  Stage(0, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE);
+  Blend(D3DBLEND_ONE, D3DBLEND_ZERO);
+  device_->SetTexture(0, t);
+  DrawQuad(0, 0, 4, 4);
+  EXPECT_EQ(ReadBackBuffer()[kBackWidth + 1], 0xFF123456u);
+  device_->SetTexture(0, nullptr);
+  t->Release();
+  // Formats the device does not keep are refused.
+  EXPECT_EQ(device_->CreateTexture(2, 2, 1, 0, D3DFMT_D24S8, D3DPOOL_MANAGED, &t, nullptr), D3DERR_INVALIDCALL);
+  EXPECT_EQ(t, nullptr);
+}
+
+TEST_F(PixelPipelineMore, ClearRectanglesAreCutToTheViewport) {
+  device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+  D3DVIEWPORT9 vp{0, 0, 10, 10, 0.0f, 1.0f};
+  device_->SetViewport(&vp);
+  D3DRECT rects[2] = {{8, 8, 20, 20}, {-5, -5, 2, 1}};
+  device_->Clear(2, rects, D3DCLEAR_TARGET, 0xFFFFFFFF, 1.0f, 0);
+  std::vector<uint32_t> px = ReadBackBuffer();
+  int lit = 0;
+  for (uint32_t c : px) lit += c != 0;
+  EXPECT_EQ(lit, 4 + 2);
+  EXPECT_EQ(px[9 * kBackWidth + 9], 0xFFFFFFFFu);
+  EXPECT_EQ(px[0], 0xFFFFFFFFu);
+}
+
+TEST_F(PixelPipelineMore, DrawingIntoTheTextureBeingSampledDoesNotFail) {
+  IDirect3DTexture9* rt = MakeRenderTexture(32, 32);
+  IDirect3DSurface9* s = Target(rt);
+  device_->SetTexture(0, rt);
+  Stage(0, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE);
+  DrawQuad(0, 0, 32, 32);
+  device_->SetTexture(0, nullptr);
+  IDirect3DSurface9* bb = nullptr;
+  device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &bb);
+  device_->SetRenderTarget(0, bb);
+  bb->Release();
+  s->Release();
+  rt->Release();
+}
+
+}  // namespace
