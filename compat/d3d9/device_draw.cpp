@@ -5,6 +5,7 @@
 
 #include "compat/d3d9/device.h"
 #include "compat/d3d9/vertex_processing.h"
+#include "compat/d3d9/worker_pool.h"
 
 namespace compat::d3d9 {
 
@@ -109,6 +110,40 @@ bool Device::BuildDrawState(bool perspective, DrawState& st) const {
   return true;
 }
 
+namespace {
+
+constexpr LONG kClearBandRows = 32;
+constexpr int64_t kParallelClearPixels = 64 * 1024;
+
+struct ClearJob {
+  Surface* target;
+  RECT r;
+  D3DCOLOR color;
+
+  static void Band(void* self, int band) {
+    auto* job = static_cast<ClearJob*>(self);
+    LONG top = job->r.top + band * kClearBandRows, bottom = std::min(top + kClearBandRows, job->r.bottom);
+    for (LONG y = top; y < bottom; ++y) {
+      uint32_t* row = job->target->Pixels() + static_cast<size_t>(y) * job->target->Width();
+      std::fill(row + job->r.left, row + job->r.right, job->color);
+    }
+  }
+};
+
+// Fills a rectangle of the target, across the workers when it is large.
+void Fill(Surface* target, const RECT& r, D3DCOLOR color) {
+  if (r.left >= r.right || r.top >= r.bottom) return;
+  ClearJob job{target, r, color};
+  int bands = static_cast<int>((r.bottom - r.top + kClearBandRows - 1) / kClearBandRows);
+  if (int64_t{r.right - r.left} * (r.bottom - r.top) < kParallelClearPixels) {
+    for (int b = 0; b < bands; ++b) ClearJob::Band(&job, b);
+  } else {
+    WorkerPool::Instance().Run(bands, &ClearJob::Band, &job);
+  }
+}
+
+}  // namespace
+
 HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float, DWORD) {
   if (!(flags & D3DCLEAR_TARGET)) return D3D_OK;  // no depth or stencil buffer is kept
   Surface* target = AsSurface(renderTarget_.Get());
@@ -119,11 +154,7 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
     r.top = std::max(r.top, clip.top);
     r.right = std::min(r.right, clip.right);
     r.bottom = std::min(r.bottom, clip.bottom);
-    if (r.left >= r.right) return;
-    for (LONG y = r.top; y < r.bottom; ++y) {
-      uint32_t* row = target->Pixels() + static_cast<size_t>(y) * target->Width();
-      std::fill(row + r.left, row + r.right, color);
-    }
+    Fill(target, r, color);
   };
   if (count == 0 || !rects) {
     fill(clip);
