@@ -74,11 +74,18 @@ struct FixedPlane {
   int64_t c = 0, dx = 0, dy = 0;
 };
 
+// A 16.16 texel-coordinate plane relative to a small primitive's top-left
+// pixel; valid (no overflow, no wrap) over the primitive's bounding box.
+struct SmallPlane {
+  int32_t c = 0, dx = 0, dy = 0;
+};
+
 struct PrimitiveSetup {
   // Edge i: E = dx * (Y - y0) - dy * (X - x0) over fixed-point X, Y.
   int64_t x0[3], y0[3], dx[3], dy[3];
   int edgeCount = 3;  // 0 for a line pixel run (its span is given directly)
   int yFirst = 0, yLast = -1;
+  int xFirst = 0, xLast = -1;  // bounding box columns inside the clip rectangle
   // Texel coordinates of each stage in level-0 units (s = u * W - 0.5), or for
   // perspective draws u * q * W, v * q * H with q the plane of 1 / w.
   Plane s[kStages], t[kStages];
@@ -89,6 +96,9 @@ struct PrimitiveSetup {
   LevelChoice lod[kStages];
   // Affine draws: the planes of the two levels `lod` chose, in those levels' texels.
   FixedPlane levelS[kStages][2], levelT[kStages][2];
+  // The same for small primitives, cheaper to evaluate per pixel.
+  bool small[kStages][2] = {};
+  SmallPlane smallS[kStages][2], smallT[kStages][2];
 };
 
 // A run of n pixels of row y from column x; a batch holds several.

@@ -359,15 +359,45 @@ LevelChoice PerspectiveLevels(const SamplerSetup& sampler, const PrimitiveSetup&
   return ChooseLevels(sampler, FootprintLod(dsdx, dtdx, dsdy, dtdy));
 }
 
+// Filters a batch of a small primitive: one interior loop when every footprint is inside.
+void FilterBatch(const SamplerSetup& sampler, int level, bool linear, const BatchPixels& batch, const Coords& c,
+                 uint32_t* out) {
+  int32_t sMin = c.s[0], sMax = c.s[0], tMin = c.t[0], tMax = c.t[0];
+  for (int i = 1; i < batch.pixels; ++i) {
+    sMin = std::min(sMin, c.s[i]);
+    sMax = std::max(sMax, c.s[i]);
+    tMin = std::min(tMin, c.t[i]);
+    tMax = std::max(tMax, c.t[i]);
+  }
+  int w = sampler.width[level], h = sampler.height[level];
+  int32_t extremes[2][2] = {{sMin, sMax}, {tMin, tMax}};
+  if (Inside(extremes[0], extremes[1], 0, w, h, linear) && Inside(extremes[0], extremes[1], 1, w, h, linear)) {
+    PickInterior(linear)(sampler.pixels[level], w, c.s, c.t, batch.pixels, out);
+    return;
+  }
+  for (int k = 0, at = 0; k < batch.count; at += batch.segments[k].n, ++k)
+    FilterRun(sampler, level, linear, c.s + at, c.t + at, batch.segments[k].n, out + at);
+}
+
 // Texels of one level (slot 0 or 1 of the primitive's choice) for the batch.
 void SampleLevel(const DrawState& state, const PrimitiveSetup& prim, int stage, int level, int slot, bool linear,
-                 const Segment* segments, int count, int pixels, uint32_t* out) {
+                 const BatchPixels& batch, uint32_t* out) {
   const SamplerSetup& sampler = state.samplers[stage];
   int w = sampler.width[level], h = sampler.height[level];
   Coords c;
+  if (!state.perspective && prim.small[stage][slot] && batch.dx) {
+    const SmallPlane& ps = prim.smallS[stage][slot];
+    const SmallPlane& pt = prim.smallT[stage][slot];
+    for (int i = 0; i < batch.pixels; ++i) {
+      c.s[i] = (ps.c + ps.dx * batch.dx[i] + ps.dy * batch.dy[i] + 128) >> 8;
+      c.t[i] = (pt.c + pt.dx * batch.dx[i] + pt.dy * batch.dy[i] + 128) >> 8;
+    }
+    FilterBatch(sampler, level, linear, batch, c, out);
+    return;
+  }
   double kx = static_cast<double>(w) / sampler.width[0], ky = static_cast<double>(h) / sampler.height[0];
-  for (int k = 0, at = 0; k < count; at += segments[k].n, ++k) {
-    const Segment& g = segments[k];
+  for (int k = 0, at = 0; k < batch.count; at += batch.segments[k].n, ++k) {
+    const Segment& g = batch.segments[k];
     if (state.perspective) {
       PerspectiveCoords(prim, stage, sampler.wrapU, sampler.wrapV, kx, ky, w, h, g.x, g.y, g.n, c.s + at, c.t + at);
     } else {
@@ -375,7 +405,27 @@ void SampleLevel(const DrawState& state, const PrimitiveSetup& prim, int stage, 
                    g.n, c.s + at, c.t + at);
     }
   }
-  Filter(sampler, level, linear, segments, count, c, pixels, out);
+  Filter(sampler, level, linear, batch.segments, batch.count, c, batch.pixels, out);
+}
+
+// A small primitive's plane, when its values over the bounding box need neither
+// wrapping nor more than 16.16 bits.
+bool ToSmallPlane(const Plane& p, double scale, bool wrap, int size, const PrimitiveSetup& prim, SmallPlane& out) {
+  constexpr int kMaxSide = 256;
+  constexpr double kMaxTexel = 8192;
+  if (prim.xLast - prim.xFirst > kMaxSide || prim.yLast - prim.yFirst > kMaxSide) return false;
+  double corners[4];
+  int k = 0;
+  for (int y : {prim.yFirst, prim.yLast})
+    for (int x : {prim.xFirst, prim.xLast}) corners[k++] = (p.At(x, y) + 0.5) * scale - 0.5;
+  for (double v : corners) {
+    if (!std::isfinite(v)) return false;
+    if (wrap ? (v < 0 || v >= size) : std::fabs(v) >= kMaxTexel) return false;
+  }
+  out.c = static_cast<int32_t>(std::lrint(corners[0] * 65536.0));
+  out.dx = static_cast<int32_t>(std::lrint(p.dx * scale * 65536.0));
+  out.dy = static_cast<int32_t>(std::lrint(p.dy * scale * 65536.0));
+  return true;
 }
 
 FixedPlane ToFixedPlane(const Plane& p, double scale) {
@@ -427,23 +477,27 @@ void SetupAffineLevels(const SamplerSetup& sampler, int stage, PrimitiveSetup& p
     double ky = static_cast<double>(sampler.height[level]) / sampler.height[0];
     prim.levelS[stage][slot] = ToFixedPlane(prim.s[stage], kx);
     prim.levelT[stage][slot] = ToFixedPlane(prim.t[stage], ky);
+    prim.small[stage][slot] =
+        ToSmallPlane(prim.s[stage], kx, sampler.wrapU, sampler.width[level], prim, prim.smallS[stage][slot]) &&
+        ToSmallPlane(prim.t[stage], ky, sampler.wrapV, sampler.height[level], prim, prim.smallT[stage][slot]);
   }
 }
 
-void SampleSegments(const DrawState& state, const PrimitiveSetup& prim, int stage, const Segment* segments,
-                    int count, int pixels, uint32_t* out) {
+void SampleSegments(const DrawState& state, const PrimitiveSetup& prim, int stage, const BatchPixels& batch,
+                    uint32_t* out) {
   const SamplerSetup& sampler = state.samplers[stage];
-  LevelChoice choice = state.perspective ? PerspectiveLevels(sampler, prim, stage,
-                                                             segments[0].x + 0.5 * (segments[0].n - 1), segments[0].y)
-                                         : prim.lod[stage];
-  SampleLevel(state, prim, stage, choice.level0, 0, choice.linear, segments, count, pixels, out);
+  const Segment& first = batch.segments[0];
+  LevelChoice choice = state.perspective
+                           ? PerspectiveLevels(sampler, prim, stage, first.x + 0.5 * (first.n - 1), first.y)
+                           : prim.lod[stage];
+  SampleLevel(state, prim, stage, choice.level0, 0, choice.linear, batch, out);
   if (choice.blend > 0) {
     uint32_t upper[kBatch];
-    SampleLevel(state, prim, stage, choice.level1, 1, choice.linear, segments, count, pixels, upper);
-    LerpTexels(upper, choice.blend, pixels, out);
+    SampleLevel(state, prim, stage, choice.level1, 1, choice.linear, batch, upper);
+    LerpTexels(upper, choice.blend, batch.pixels, out);
   }
   if (sampler.opaque)
-    for (int i = 0; i < pixels; ++i) out[i] |= 0xFF000000u;
+    for (int i = 0; i < batch.pixels; ++i) out[i] |= 0xFF000000u;
 }
 
 }  // namespace compat::d3d9
