@@ -170,6 +170,8 @@ void Rasterizer::AddTriangle(const ScreenVertex& a, const ScreenVertex& b, const
   }
   p.yFirst = yFirst;
   p.yLast = yLast;
+  p.xFirst = static_cast<int>(std::max<int64_t>(CeilDiv(minX, kOne), clip.left));
+  p.xLast = static_cast<int>(std::min<int64_t>(FloorDiv(maxX, kOne), clip.right - 1));
   double x[3], y[3];
   for (int i = 0; i < 3; ++i) {
     x[i] = static_cast<double>(X[i]) / kOne;
