@@ -331,3 +331,50 @@ TEST_F(ThreeD, PartsBehindTheEyeAreClippedAtWZero) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Geometry, FineMeshCopiesATextureAsExactlyAsOneQuad) {
+  // Small triangles take the batched path with per-pixel planes; a 1:1 mapping
+  // through them must still copy every texel unchanged, wrap or clamp.
+  const UINT w = 60, h = 44;
+  std::vector<uint32_t> picture = NoisePicture(w, h, 21);
+  IDirect3DTexture9* t = MakeTexture(w, h, picture);
+  IDirect3DTexture9* rt = MakeRenderTexture(w, h);
+  IDirect3DSurface9* s = Target(rt);
+  std::vector<QuadVertex> v;
+  std::vector<WORD> idx;
+  GridMesh(0, 0, w, h, 10, 11, 4, v, idx);
+  for (QuadVertex& q : v) {
+    q.x = std::round(q.x * 4) / 4;  // keep vertices on quarter pixels so uv stays exact in float
+    q.y = std::round(q.y * 4) / 4;
+    q.u0 = q.x / w;
+    q.v0 = q.y / h;
+    q.x -= 0.5f;
+    q.y -= 0.5f;
+    q.diffuse = 0xFFFFFFFF;
+  }
+  Blend(D3DBLEND_ONE, D3DBLEND_ZERO);
+  Stage(0, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE);
+  device_->SetTexture(0, t);
+  for (DWORD address : {D3DTADDRESS_WRAP, D3DTADDRESS_CLAMP}) {
+    device_->SetSamplerState(0, D3DSAMP_ADDRESSU, address);
+    device_->SetSamplerState(0, D3DSAMP_ADDRESSV, address);
+    for (DWORD filter : {D3DTEXF_POINT, D3DTEXF_LINEAR}) {
+      SCOPED_TRACE(testing::Message() << "address " << address << " filter " << filter);
+      device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+      Sampler(0, filter);
+      DrawTriangles(v, idx);
+      std::vector<uint32_t> px = Read(s);
+      int wrong = 0;
+      for (size_t i = 0; i < px.size(); ++i) wrong += px[i] != picture[i];
+      EXPECT_EQ(wrong, 0);
+    }
+  }
+  device_->SetTexture(0, nullptr);
+  s->Release();
+  rt->Release();
+  t->Release();
+}
+
+}  // namespace
