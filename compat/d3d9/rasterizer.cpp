@@ -54,35 +54,19 @@ Plane PlaneAlong(bool xMajor, const double x[3], const double y[3], const double
   return p;
 }
 
-// One edge walked down the rows: the first (left edge) or last + 1 (right edge)
-// covered column is ceil(N / d) with N growing by a constant per row, kept
-// exact as quotient and remainder so that no row needs a division.
+// One sloped edge walked down the rows: the first (left edge) or last + 1
+// (right edge) covered column is ceil(N / d) with N growing by a constant per
+// row, kept exact as quotient and remainder so that no row needs a division.
 struct EdgeWalk {
-  enum Kind { kLeft, kRight, kTop, kBottom } kind;
   int64_t q = 0, r = 0, stepQ = 0, stepR = 0, d = 1;
-  int64_t y0 = 0;  // horizontal edges: their fixed-point row
 
+  // Left edges (dy < 0) include X >= -k / -dy; right edges (dy > 0) keep X < k / dy.
   void Start(const PrimitiveSetup& p, int e, int row) {
     int64_t dx = p.dx[e], dy = p.dy[e];
-    if (dy == 0) {
-      // A top edge (dx > 0) owns its row, a bottom edge does not.
-      kind = dx > 0 ? kTop : kBottom;
-      y0 = p.y0[e];
-      return;
-    }
     int64_t k = dx * (static_cast<int64_t>(row) * kOne - p.y0[e]) + dy * p.x0[e];
-    int64_t n, step;
-    if (dy < 0) {  // left edge, inclusive: X >= -k / -dy
-      kind = kLeft;
-      n = -k;
-      step = -dx * kOne;
-      d = -dy * kOne;
-    } else {  // right edge, exclusive: X < k / dy
-      kind = kRight;
-      n = k;
-      step = dx * kOne;
-      d = dy * kOne;
-    }
+    int64_t sign = dy < 0 ? -1 : 1;
+    int64_t n = sign * k, step = sign * dx * kOne;
+    d = sign * dy * kOne;
     q = FloorDiv(n, d);
     r = n - q * d;
     stepQ = FloorDiv(step, d);
@@ -193,20 +177,30 @@ void Rasterizer::RasteriseBand(int top, int bottom) const {
     // Rows of small triangles are short: several are shaded as one batch.
     int count = 0, pixels = 0;
     int first = std::max(rows.first, top), last = std::min(rows.last, bottom - 1);
-    EdgeWalk edges[3];
-    for (int e = 0; e < 3; ++e) edges[e].Start(p, e, first);
+    // A horizontal top edge owns its row, a bottom edge does not: they only trim the rows.
+    for (int e = 0; e < 3; ++e) {
+      if (p.dy[e] != 0) continue;
+      int64_t edgeRow = CeilDiv(p.y0[e], kOne);
+      if (p.dx[e] > 0) first = static_cast<int>(std::max<int64_t>(first, edgeRow));
+      else last = static_cast<int>(std::min<int64_t>(last, edgeRow - 1));
+    }
+    EdgeWalk lefts[3], rights[3];
+    int leftCount = 0, rightCount = 0;
+    for (int e = 0; e < 3; ++e) {
+      if (p.dy[e] < 0) lefts[leftCount++].Start(p, e, first);
+      if (p.dy[e] > 0) rights[rightCount++].Start(p, e, first);
+    }
     for (int y = first; y <= last; ++y) {
-      int64_t left = clip.left, right = clip.right, rowY = static_cast<int64_t>(y) * kOne;
-      bool inside = true;
-      for (EdgeWalk& edge : edges) {
-        switch (edge.kind) {
-          case EdgeWalk::kLeft: left = std::max(left, edge.Bound()); edge.Next(); break;
-          case EdgeWalk::kRight: right = std::min(right, edge.Bound()); edge.Next(); break;
-          case EdgeWalk::kTop: inside = inside && rowY >= edge.y0; break;
-          case EdgeWalk::kBottom: inside = inside && rowY < edge.y0; break;
-        }
+      int64_t left = clip.left, right = clip.right;
+      for (int k = 0; k < leftCount; ++k) {
+        left = std::max(left, lefts[k].Bound());
+        lefts[k].Next();
       }
-      if (!inside || left >= right) continue;
+      for (int k = 0; k < rightCount; ++k) {
+        right = std::min(right, rights[k].Bound());
+        rights[k].Next();
+      }
+      if (left >= right) continue;
       int xl = static_cast<int>(left), xr = static_cast<int>(right);
       while (xl < xr) {
         int n = std::min(xr - xl, limit - pixels);
