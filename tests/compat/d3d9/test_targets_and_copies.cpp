@@ -48,6 +48,21 @@ TEST_F(TargetsAndCopies, ClearAndDrawingStayInsideTheViewport) {
   EXPECT_EQ(px[1 * kBackWidth + 4], 0xFF000000u);
 }
 
+TEST_F(TargetsAndCopies, AViewportReachingPastTheTargetIsCutToIt) {
+  D3DVIEWPORT9 huge{0, 0, 100000, 100000, 0.0f, 1.0f};
+  ASSERT_EQ(device_->SetViewport(&huge), D3D_OK);
+  device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF00FF00, 1.0f, 0);
+  Stage(0, D3DTOP_SELECTARG1, D3DTA_DIFFUSE, D3DTA_TEXTURE, D3DTOP_SELECTARG1, D3DTA_DIFFUSE, D3DTA_TEXTURE);
+  Blend(D3DBLEND_ONE, D3DBLEND_ZERO);
+  DrawQuad(-1000, -1000, 1000, 1000, 0xFF0000FF);
+  EXPECT_EQ(ReadBackBuffer(), std::vector<uint32_t>(kBackWidth * kBackHeight, 0xFF0000FF));
+  D3DVIEWPORT9 outside{500, 500, 10, 10, 0.0f, 1.0f};
+  device_->SetViewport(&outside);
+  device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+  DrawQuad(0, 0, kBackWidth, kBackHeight, 0xFFFFFFFF);
+  EXPECT_EQ(ReadBackBuffer(), std::vector<uint32_t>(kBackWidth * kBackHeight, 0xFF0000FF));
+}
+
 TEST_F(TargetsAndCopies, RenderToTextureThenSampleItAndReadItBack) {
   // Pass 1: a coloured quad into a render-target texture, restoring the back buffer after.
   IDirect3DSurface9* saved = nullptr;
