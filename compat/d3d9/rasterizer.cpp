@@ -73,13 +73,11 @@ struct EdgeWalk {
     stepR = step - stepQ * d;
   }
   int64_t Bound() const { return q + (r > 0); }
-  void Next() {
-    q += stepQ;
+  void Next() {  // branch-free: the carry is unpredictable
     r += stepR;
-    if (r >= d) {
-      ++q;
-      r -= d;
-    }
+    int64_t carry = r >= d;
+    q += stepQ + carry;
+    r -= d & -carry;
   }
 };
 

@@ -359,16 +359,35 @@ LevelChoice PerspectiveLevels(const SamplerSetup& sampler, const PrimitiveSetup&
   return ChooseLevels(sampler, FootprintLod(dsdx, dtdx, dsdy, dtdy));
 }
 
+// Loops over whole batches are cloned for AVX2 and picked at load time.
+#if defined(CALVETTA_X86) && defined(__x86_64__)
+#define CALVETTA_BATCH_LOOP __attribute__((target_clones("avx2", "default")))
+#else
+#define CALVETTA_BATCH_LOOP
+#endif
+
+CALVETTA_BATCH_LOOP void Extremes(const int32_t* v, int n, int32_t* low, int32_t* high) {
+  int32_t lo = v[0], hi = v[0];
+  for (int i = 1; i < n; ++i) {
+    lo = std::min(lo, v[i]);
+    hi = std::max(hi, v[i]);
+  }
+  *low = lo;
+  *high = hi;
+}
+
+// 24.8 coordinates of a batch from a 16.16 plane and each pixel's offset.
+CALVETTA_BATCH_LOOP void SmallCoords(const SmallPlane& p, const int32_t* dx, const int32_t* dy, int n,
+                                     int32_t* out) {
+  for (int i = 0; i < n; ++i) out[i] = (p.c + p.dx * dx[i] + p.dy * dy[i] + 128) >> 8;
+}
+
 // Filters a batch of a small primitive: one interior loop when every footprint is inside.
 void FilterBatch(const SamplerSetup& sampler, int level, bool linear, const BatchPixels& batch, const Coords& c,
                  uint32_t* out) {
-  int32_t sMin = c.s[0], sMax = c.s[0], tMin = c.t[0], tMax = c.t[0];
-  for (int i = 1; i < batch.pixels; ++i) {
-    sMin = std::min(sMin, c.s[i]);
-    sMax = std::max(sMax, c.s[i]);
-    tMin = std::min(tMin, c.t[i]);
-    tMax = std::max(tMax, c.t[i]);
-  }
+  int32_t sMin, sMax, tMin, tMax;
+  Extremes(c.s, batch.pixels, &sMin, &sMax);
+  Extremes(c.t, batch.pixels, &tMin, &tMax);
   int w = sampler.width[level], h = sampler.height[level];
   int32_t extremes[2][2] = {{sMin, sMax}, {tMin, tMax}};
   if (Inside(extremes[0], extremes[1], 0, w, h, linear) && Inside(extremes[0], extremes[1], 1, w, h, linear)) {
@@ -386,12 +405,8 @@ void SampleLevel(const DrawState& state, const PrimitiveSetup& prim, int stage, 
   int w = sampler.width[level], h = sampler.height[level];
   Coords c;
   if (!state.perspective && prim.small[stage][slot] && batch.dx) {
-    const SmallPlane& ps = prim.smallS[stage][slot];
-    const SmallPlane& pt = prim.smallT[stage][slot];
-    for (int i = 0; i < batch.pixels; ++i) {
-      c.s[i] = (ps.c + ps.dx * batch.dx[i] + ps.dy * batch.dy[i] + 128) >> 8;
-      c.t[i] = (pt.c + pt.dx * batch.dx[i] + pt.dy * batch.dy[i] + 128) >> 8;
-    }
+    SmallCoords(prim.smallS[stage][slot], batch.dx, batch.dy, batch.pixels, c.s);
+    SmallCoords(prim.smallT[stage][slot], batch.dx, batch.dy, batch.pixels, c.t);
     FilterBatch(sampler, level, linear, batch, c, out);
     return;
   }

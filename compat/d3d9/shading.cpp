@@ -191,11 +191,11 @@ void ShadeSegments(const DrawState& state, const PrimitiveSetup& prim, const Seg
   for (int s = 0; s < state.stageCount; ++s) samples = samples || state.stages[s].samples;
   int32_t offsetX[kBatch], offsetY[kBatch];
   if (samples && !state.perspective && count > 1) {
-    for (int k = 0, at = 0; k < count; at += segments[k].n, ++k)
-      for (int i = 0; i < segments[k].n; ++i) {
-        offsetX[at + i] = segments[k].x + i - prim.xFirst;
-        offsetY[at + i] = segments[k].y - prim.yFirst;
-      }
+    for (int k = 0, at = 0; k < count; at += segments[k].n, ++k) {
+      int x = segments[k].x - prim.xFirst, y = segments[k].y - prim.yFirst;
+      for (int i = 0; i < segments[k].n; ++i) offsetX[at + i] = x + i;
+      std::fill(offsetY + at, offsetY + at + segments[k].n, y);
+    }
     batch.dx = offsetX;
     batch.dy = offsetY;
   }
