@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -47,31 +48,42 @@ struct Batch {
   uint32_t destination[kBatch];  // gathered target pixels of a multi-row batch
   bool flatDiffuse = false;
   uint32_t flatColour = 0;
+  bool diffuseReady = false, factorReady = false;
 };
 
+// Constant diffuse and factor runs are written only when a stage reads them whole.
 struct StageInputs {
-  const uint32_t* diffuse;
+  Batch& b;
+  const DrawState& state;
   const uint32_t* current;
   const uint32_t* texture;
-  const uint32_t* factor;
   const uint32_t* Of(Arg a) const {
     switch (a) {
-      case Arg::Diffuse: return diffuse;
-      case Arg::Current: return current;
+      case Arg::Diffuse: return Diffuse(b);
+      case Arg::Current: return current ? current : Diffuse(b);
       case Arg::Texture: return texture;
-      case Arg::Factor: return factor;
+      case Arg::Factor:
+        if (!b.factorReady) std::fill(b.factor, b.factor + b.n, state.factor);
+        b.factorReady = true;
+        return b.factor;
     }
     return current;
+  }
+  static const uint32_t* Diffuse(Batch& b) {
+    if (!b.diffuseReady) std::fill(b.diffuse, b.diffuse + b.n, b.flatColour);
+    b.diffuseReady = true;
+    return b.diffuse;
   }
 };
 
 // The constant an argument holds over the whole batch, if it is one.
-bool ConstantOf(Arg a, const Batch& b, const DrawState& state, uint32_t* value) {
+bool ConstantOf(Arg a, const StageInputs& in, const Batch& b, const DrawState& state, uint32_t* value) {
   if (a == Arg::Factor) {
     *value = state.factor;
     return true;
   }
-  if (a == Arg::Diffuse && b.flatDiffuse) {
+  bool diffuse = a == Arg::Diffuse || (a == Arg::Current && !in.current);
+  if (diffuse && b.flatDiffuse) {
     *value = b.flatColour;
     return true;
   }
@@ -87,9 +99,9 @@ const uint32_t* Evaluate(const ChannelOp& op, const StageInputs& in, const Batch
     case Op::Modulate: break;
   }
   uint32_t constant;
-  if (ConstantOf(op.arg2, b, state, &constant)) {
+  if (ConstantOf(op.arg2, in, b, state, &constant)) {
     ModulateConstantRun(in.Of(op.arg1), constant, out, b.n);
-  } else if (ConstantOf(op.arg1, b, state, &constant)) {
+  } else if (ConstantOf(op.arg1, in, b, state, &constant)) {
     ModulateConstantRun(in.Of(op.arg2), constant, out, b.n);
   } else {
     ModulateRun(in.Of(op.arg1), in.Of(op.arg2), out, b.n);
@@ -98,10 +110,10 @@ const uint32_t* Evaluate(const ChannelOp& op, const StageInputs& in, const Batch
 }
 
 const uint32_t* RunStages(const DrawState& state, Batch& b) {
-  const uint32_t* current = b.diffuse;
+  const uint32_t* current = nullptr;  // stage 0's current is the diffuse colour
   for (int s = 0; s < state.stageCount; ++s) {
     const StageProgram& stage = state.stages[s];
-    StageInputs in{b.diffuse, current, b.texel[s], b.factor};
+    StageInputs in{b, state, current, b.texel[s]};
     const uint32_t* colour = Evaluate(stage.colour, in, b, state, b.result[s]);
     if (stage.alpha == stage.colour) {
       current = colour;
@@ -111,41 +123,22 @@ const uint32_t* RunStages(const DrawState& state, Batch& b) {
     MergeAlphaRun(colour, alpha, b.result[s], b.n);
     current = b.result[s];
   }
-  return current;
+  return current ? current : StageInputs::Diffuse(b);
 }
 
 uint32_t* RowAt(const DrawState& state, const Segment& g) {
   return state.target + static_cast<size_t>(g.y) * state.pitch + g.x;
 }
 
-#ifdef CALVETTA_X86
-// Segments are a handful of pixels: masked 8-pixel moves avoid a loop tail each.
-__attribute__((target("avx2"))) void CopyPixelsAvx2(const uint32_t* from, int n, uint32_t* to) {
-  const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-  for (int i = 0; i < n; i += 8) {
-    __m256i mask = _mm256_cmpgt_epi32(_mm256_set1_epi32(n - i), lanes);
-    __m256i v = _mm256_maskload_epi32(reinterpret_cast<const int*>(from + i), mask);
-    _mm256_maskstore_epi32(reinterpret_cast<int*>(to + i), mask, v);
-  }
-}
-
-bool UseAvx2() {
-  static const bool has = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") != 0;
-  }();
-  return has;
-}
-#endif
-
+// Segments are a handful of pixels: fixed-size moves instead of a library call.
 inline void CopyPixels(const uint32_t* from, int n, uint32_t* to) {
-#ifdef CALVETTA_X86
-  if (UseAvx2()) {
-    CopyPixelsAvx2(from, n, to);
-    return;
+  int i = 0;
+  for (; i + 4 <= n; i += 4) std::memcpy(to + i, from + i, 16);
+  if (i + 2 <= n) {
+    std::memcpy(to + i, from + i, 8);
+    i += 2;
   }
-#endif
-  for (int i = 0; i < n; ++i) to[i] = from[i];
+  if (i < n) to[i] = from[i];
 }
 
 // Writes or blends the batch's colours into the target, segment by segment.
@@ -179,13 +172,11 @@ void ShadeSegments(const DrawState& state, const PrimitiveSetup& prim, const Seg
   b.n = pixels;
   b.flatDiffuse = !prim.gouraud;
   b.flatColour = prim.flatColour;
-  if (b.flatDiffuse) {
-    std::fill(b.diffuse, b.diffuse + pixels, prim.flatColour);
-  } else {
+  if (!b.flatDiffuse) {
     for (int k = 0, at = 0; k < count; at += segments[k].n, ++k)
       InterpolateDiffuse(prim, segments[k].x, segments[k].y, segments[k].n, b.diffuse + at);
+    b.diffuseReady = true;
   }
-  std::fill(b.factor, b.factor + pixels, state.factor);
   BatchPixels batch{segments, count, pixels, nullptr, nullptr};
   bool samples = false;
   for (int s = 0; s < state.stageCount; ++s) samples = samples || state.stages[s].samples;
@@ -193,8 +184,10 @@ void ShadeSegments(const DrawState& state, const PrimitiveSetup& prim, const Seg
   if (samples && !state.perspective && count > 1) {
     for (int k = 0, at = 0; k < count; at += segments[k].n, ++k) {
       int x = segments[k].x - prim.xFirst, y = segments[k].y - prim.yFirst;
-      for (int i = 0; i < segments[k].n; ++i) offsetX[at + i] = x + i;
-      std::fill(offsetY + at, offsetY + at + segments[k].n, y);
+      for (int i = 0; i < segments[k].n; ++i) {
+        offsetX[at + i] = x + i;
+        offsetY[at + i] = y;
+      }
     }
     batch.dx = offsetX;
     batch.dy = offsetY;
