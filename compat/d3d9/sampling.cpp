@@ -226,7 +226,8 @@ void BilinearInterior(const uint32_t* tex, int w, const int32_t* s, const int32_
 }
 #endif
 
-void PointInterior(const uint32_t* tex, int w, const int32_t* s, const int32_t* t, int n, uint32_t* out) {
+void PointInterior(const uint32_t* __restrict tex, int w, const int32_t* __restrict s, const int32_t* __restrict t,
+                   int n, uint32_t* __restrict out) {
   for (int i = 0; i < n; ++i) out[i] = tex[static_cast<size_t>((t[i] + 128) >> 8) * w + ((s[i] + 128) >> 8)];
 }
 
@@ -377,9 +378,10 @@ CALVETTA_BATCH_LOOP void Extremes(const int32_t* v, int n, int32_t* low, int32_t
 }
 
 // 24.8 coordinates of a batch from a 16.16 plane and each pixel's offset.
-CALVETTA_BATCH_LOOP void SmallCoords(const SmallPlane& p, const int32_t* dx, const int32_t* dy, int n,
-                                     int32_t* out) {
-  for (int i = 0; i < n; ++i) out[i] = (p.c + p.dx * dx[i] + p.dy * dy[i] + 128) >> 8;
+CALVETTA_BATCH_LOOP void SmallCoords(const SmallPlane& p, const int32_t* __restrict dx, const int32_t* __restrict dy,
+                                     int n, int32_t* __restrict out) {
+  const int32_t c = p.c + 128, gx = p.dx, gy = p.dy;
+  for (int i = 0; i < n; ++i) out[i] = (c + gx * dx[i] + gy * dy[i]) >> 8;
 }
 
 // Filters a batch of a small primitive: one interior loop when every footprint is inside.
