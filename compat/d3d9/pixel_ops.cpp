@@ -156,7 +156,59 @@ void BlendOver(const uint32_t* src, uint32_t* dst, int n) {
 }
 
 
+#ifdef __SSE2__
+// Two pixels in 16-bit lanes; each blend is a function of source and target lanes.
+struct AddLanes {
+  static __m128i Apply(__m128i s, __m128i d) { return _mm_add_epi16(s, d); }  // packus saturates
+};
+template <bool scaleSource>
+struct OverLanes {
+  static __m128i Apply(__m128i s, __m128i d) {
+    __m128i a = AlphaLanes(s);
+    __m128i sPart = scaleSource ? Mul255x8(s, a) : s;
+    return _mm_add_epi16(sPart, Mul255x8(d, _mm_sub_epi16(_mm_set1_epi16(255), a)));
+  }
+};
+
+// Four pixels at a time, then two, then one, loading exactly what each step needs.
+template <class Lanes>
+void BlendShort(const uint32_t* src, uint32_t* dst, int n) {
+  const __m128i zero = _mm_setzero_si128();
+  int i = 0;
+  for (; i + 4 <= n; i += 4) {
+    __m128i s = Load4(src + i), d = Load4(dst + i);
+    __m128i lo = Lanes::Apply(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(d, zero));
+    __m128i hi = Lanes::Apply(_mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi8(d, zero));
+    Store4(dst + i, _mm_packus_epi16(lo, hi));
+  }
+  if (i + 2 <= n) {
+    __m128i s = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(src + i));
+    __m128i d = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(dst + i));
+    __m128i r = Lanes::Apply(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(d, zero));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + i), _mm_packus_epi16(r, r));
+    i += 2;
+  }
+  if (i < n) {
+    __m128i s = _mm_cvtsi32_si128(static_cast<int>(src[i]));
+    __m128i d = _mm_cvtsi32_si128(static_cast<int>(dst[i]));
+    __m128i r = Lanes::Apply(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(d, zero));
+    dst[i] = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(r, r)));
+  }
+}
+#endif
+
 }  // namespace
+
+void BlendShortRun(DWORD srcFactor, DWORD dstFactor, const uint32_t* src, uint32_t* dst, int n) {
+#ifdef __SSE2__
+  if (srcFactor == D3DBLEND_ONE && dstFactor == D3DBLEND_ONE) return BlendShort<AddLanes>(src, dst, n);
+  if (srcFactor == D3DBLEND_SRCALPHA && dstFactor == D3DBLEND_INVSRCALPHA)
+    return BlendShort<OverLanes<true>>(src, dst, n);
+  if (srcFactor == D3DBLEND_ONE && dstFactor == D3DBLEND_INVSRCALPHA)
+    return BlendShort<OverLanes<false>>(src, dst, n);
+#endif
+  BlendRun(srcFactor, dstFactor, src, dst, n);
+}
 
 void ModulateRun(const uint32_t* a, const uint32_t* b, uint32_t* out, int n) {
   int i = 0;

@@ -24,4 +24,8 @@ void ModulateConstantRun(const uint32_t* a, uint32_t constant, uint32_t* out, in
 // dst = src * srcFactor + dst * dstFactor per channel, saturated (D3DBLEND values).
 void BlendRun(DWORD srcFactor, DWORD dstFactor, const uint32_t* src, uint32_t* dst, int n);
 
+// The same for a short run straight into the target: no gathering into a
+// scratch run, whose wide reloads of narrow stores would stall.
+void BlendShortRun(DWORD srcFactor, DWORD dstFactor, const uint32_t* src, uint32_t* dst, int n);
+
 }  // namespace compat::d3d9

@@ -45,7 +45,6 @@ struct Batch {
   uint32_t texel[kStages][kBatch];
   uint32_t result[kStages][kBatch];
   uint32_t scratch[kBatch];
-  uint32_t destination[kBatch];  // gathered target pixels of a multi-row batch
   bool flatDiffuse = false;
   uint32_t flatColour = 0;
   bool diffuseReady = false, factorReady = false;
@@ -142,8 +141,7 @@ inline void CopyPixels(const uint32_t* from, int n, uint32_t* to) {
 }
 
 // Writes or blends the batch's colours into the target, segment by segment.
-void Output(const DrawState& state, const Segment* segments, int count, int pixels, const uint32_t* colour,
-            uint32_t* scratch) {
+void Output(const DrawState& state, const Segment* segments, int count, int pixels, const uint32_t* colour) {
   bool readsTarget = state.blend && !(state.srcBlend == D3DBLEND_ONE && state.dstBlend == D3DBLEND_ZERO);
   if (!readsTarget) {
     for (int k = 0, at = 0; k < count; at += segments[k].n, ++k)
@@ -154,12 +152,8 @@ void Output(const DrawState& state, const Segment* segments, int count, int pixe
     BlendRun(state.srcBlend, state.dstBlend, colour, RowAt(state, segments[0]), pixels);
     return;
   }
-  // Short rows are gathered so that the blend runs once over the whole batch.
   for (int k = 0, at = 0; k < count; at += segments[k].n, ++k)
-    CopyPixels(RowAt(state, segments[k]), segments[k].n, scratch + at);
-  BlendRun(state.srcBlend, state.dstBlend, colour, scratch, pixels);
-  for (int k = 0, at = 0; k < count; at += segments[k].n, ++k)
-    CopyPixels(scratch + at, segments[k].n, RowAt(state, segments[k]));
+    BlendShortRun(state.srcBlend, state.dstBlend, colour + at, RowAt(state, segments[k]), segments[k].n);
 }
 
 }  // namespace
@@ -195,7 +189,7 @@ void ShadeSegments(const DrawState& state, const PrimitiveSetup& prim, const Seg
   for (int s = 0; s < state.stageCount; ++s)
     if (state.stages[s].samples) SampleSegments(state, prim, s, batch, b.texel[s]);
   const uint32_t* colour = RunStages(state, b);
-  Output(state, segments, count, pixels, colour, b.destination);
+  Output(state, segments, count, pixels, colour);
 }
 
 void ShadeSpan(const DrawState& state, const PrimitiveSetup& prim, int y, int x0, int x1) {
