@@ -199,15 +199,18 @@ void BlendShort(const uint32_t* src, uint32_t* dst, int n) {
 
 }  // namespace
 
-void BlendShortRun(DWORD srcFactor, DWORD dstFactor, const uint32_t* src, uint32_t* dst, int n) {
+ShortBlend PickShortBlend(DWORD srcFactor, DWORD dstFactor) {
 #ifdef __SSE2__
-  if (srcFactor == D3DBLEND_ONE && dstFactor == D3DBLEND_ONE) return BlendShort<AddLanes>(src, dst, n);
+  if (srcFactor == D3DBLEND_ONE && dstFactor == D3DBLEND_ONE)
+    return [](DWORD, DWORD, const uint32_t* s, uint32_t* d, int n) { BlendShort<AddLanes>(s, d, n); };
   if (srcFactor == D3DBLEND_SRCALPHA && dstFactor == D3DBLEND_INVSRCALPHA)
-    return BlendShort<OverLanes<true>>(src, dst, n);
+    return [](DWORD, DWORD, const uint32_t* s, uint32_t* d, int n) { BlendShort<OverLanes<true>>(s, d, n); };
   if (srcFactor == D3DBLEND_ONE && dstFactor == D3DBLEND_INVSRCALPHA)
-    return BlendShort<OverLanes<false>>(src, dst, n);
+    return [](DWORD, DWORD, const uint32_t* s, uint32_t* d, int n) { BlendShort<OverLanes<false>>(s, d, n); };
 #endif
-  BlendRun(srcFactor, dstFactor, src, dst, n);
+  (void)srcFactor;
+  (void)dstFactor;
+  return &BlendRun;
 }
 
 void ModulateRun(const uint32_t* a, const uint32_t* b, uint32_t* out, int n) {

@@ -26,6 +26,7 @@ void BlendRun(DWORD srcFactor, DWORD dstFactor, const uint32_t* src, uint32_t* d
 
 // The same for a short run straight into the target: no gathering into a
 // scratch run, whose wide reloads of narrow stores would stall.
-void BlendShortRun(DWORD srcFactor, DWORD dstFactor, const uint32_t* src, uint32_t* dst, int n);
+using ShortBlend = void (*)(DWORD srcFactor, DWORD dstFactor, const uint32_t* src, uint32_t* dst, int n);
+ShortBlend PickShortBlend(DWORD srcFactor, DWORD dstFactor);
 
 }  // namespace compat::d3d9

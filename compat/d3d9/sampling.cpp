@@ -29,8 +29,9 @@ struct Coords {
 
 // Fixed point with `bits` fraction bits; NaN and huge values land on the limits.
 int64_t ToFixed(double v, int bits, double limit) {
-  double f = std::ldexp(v, bits);
-  double l = std::ldexp(limit, bits);
+  double scale = static_cast<double>(int64_t{1} << bits);
+  double f = v * scale;
+  double l = limit * scale;
   if (!(f > -l)) f = -l;
   if (f > l) f = l;
   return static_cast<int64_t>(std::nearbyint(f));

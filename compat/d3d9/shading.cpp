@@ -152,8 +152,9 @@ void Output(const DrawState& state, const Segment* segments, int count, int pixe
     BlendRun(state.srcBlend, state.dstBlend, colour, RowAt(state, segments[0]), pixels);
     return;
   }
+  ShortBlend blend = PickShortBlend(state.srcBlend, state.dstBlend);
   for (int k = 0, at = 0; k < count; at += segments[k].n, ++k)
-    BlendShortRun(state.srcBlend, state.dstBlend, colour + at, RowAt(state, segments[k]), segments[k].n);
+    blend(state.srcBlend, state.dstBlend, colour + at, RowAt(state, segments[k]), segments[k].n);
 }
 
 }  // namespace
