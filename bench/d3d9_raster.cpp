@@ -4,6 +4,7 @@
 // The argument of each benchmark is the number of rasterising threads.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <thread>
@@ -273,10 +274,18 @@ void BM_MorphFrame640x480(benchmark::State& state) {
 
 int AllCores() { return static_cast<int>(std::max(1u, std::thread::hardware_concurrency())); }
 
+// On a shared machine the fastest repetition is the one least disturbed.
+double Fastest(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
+
+void Configure(benchmark::internal::Benchmark* b) {
+  b->Arg(1)->Arg(AllCores())->UseRealTime()->Unit(benchmark::kMillisecond)->Repetitions(5)->ComputeStatistics(
+      "min", Fastest);
+}
+
 }  // namespace
 
-BENCHMARK(BM_QuadBilinearScaled)->Arg(1)->Arg(AllCores())->UseRealTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_QuadBilinearOneToOne)->Arg(1)->Arg(AllCores())->UseRealTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_MorphFrame640x480)->Arg(1)->Arg(AllCores())->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_QuadBilinearScaled)->Apply(Configure);
+BENCHMARK(BM_QuadBilinearOneToOne)->Apply(Configure);
+BENCHMARK(BM_MorphFrame640x480)->Apply(Configure);
 
 BENCHMARK_MAIN();
