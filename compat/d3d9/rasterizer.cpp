@@ -16,6 +16,9 @@ namespace compat::d3d9 {
 namespace {
 
 constexpr int kBandHeight = 16;
+// Triangles are set up in slices of at least this many, at most kMaxSlices of them.
+constexpr uint64_t kSliceTriangles = 256;
+constexpr uint64_t kMaxSlices = 64;
 // Below this many covered pixels a draw is not worth waking the workers.
 constexpr int64_t kParallelArea = 16 * 1024;
 constexpr int64_t kOne = 1 << kSubpixelBits;
@@ -85,9 +88,36 @@ struct EdgeWalk {
 
 void Rasterizer::Begin(const DrawState* state) {
   state_ = state;
-  prims_.clear();
-  rows_.clear();
-  queuedArea_ = 0;
+  for (int i = 0; i < sliceCount_; ++i) {
+    slices_[i].prims.clear();
+    slices_[i].rows.clear();
+    slices_[i].area = 0;
+  }
+  sliceCount_ = 0;
+}
+
+size_t Rasterizer::QueuedTriangles() const {
+  size_t n = 0;
+  for (int i = 0; i < sliceCount_; ++i) n += slices_[i].prims.size();
+  return n;
+}
+
+void Rasterizer::SliceJob(void* self, int slice) {
+  auto* r = static_cast<Rasterizer*>(self);
+  uint64_t first = r->setupCount_ * slice / r->sliceCount_;
+  uint64_t last = r->setupCount_ * (slice + 1) / r->sliceCount_;
+  r->emit_(r->emitContext_, first, last - first, slice);
+}
+
+void Rasterizer::Setup(uint64_t count, Emitter emit, void* context) {
+  int threads = WorkerPool::Instance().ThreadCount();
+  uint64_t slices = std::min<uint64_t>(kMaxSlices, std::max<uint64_t>(1, count / kSliceTriangles));
+  sliceCount_ = static_cast<int>(std::min<uint64_t>(slices, static_cast<uint64_t>(threads) * 2));
+  if (static_cast<int>(slices_.size()) < sliceCount_) slices_.resize(sliceCount_);
+  setupCount_ = count;
+  emit_ = emit;
+  emitContext_ = context;
+  WorkerPool::Instance().Run(sliceCount_, &Rasterizer::SliceJob, this);
 }
 
 void Rasterizer::SetupAttributes(const ScreenVertex* v[3], const double x[3], const double y[3], bool line,
@@ -117,8 +147,9 @@ void Rasterizer::SetupAttributes(const ScreenVertex* v[3], const double x[3], co
     for (int c = 0; c < 4; ++c) p.colour[c] = plane(v[0]->colour[c], v[1]->colour[c], v[2]->colour[c]);
 }
 
-void Rasterizer::AddTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
+void Rasterizer::AddTriangle(int slice, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
                              DWORD cullMode) {
+  Slice& out = slices_[slice];
   if (!Finite(a) || !Finite(b) || !Finite(c)) return;
   const ScreenVertex* v[3] = {&a, &b, &c};
   int64_t X[3], Y[3];
@@ -142,7 +173,7 @@ void Rasterizer::AddTriangle(const ScreenVertex& a, const ScreenVertex& b, const
   int yLast = static_cast<int>(std::min<int64_t>(FloorDiv(maxY, kOne), clip.bottom - 1));
   if (yFirst > yLast || CeilDiv(minX, kOne) >= clip.right || FloorDiv(maxX, kOne) < clip.left) return;
 
-  PrimitiveSetup& p = prims_.emplace_back();
+  PrimitiveSetup& p = out.prims.emplace_back();
   for (int e = 0; e < 3; ++e) {
     int next = (e + 1) % 3;
     p.x0[e] = X[e];
@@ -160,59 +191,66 @@ void Rasterizer::AddTriangle(const ScreenVertex& a, const ScreenVertex& b, const
     y[i] = static_cast<double>(Y[i]) / kOne;
   }
   SetupAttributes(v, x, y, false, p);
-  rows_.push_back({yFirst, yLast});
-  queuedArea_ += (std::llabs(area) >> (2 * kSubpixelBits + 1)) + (yLast - yFirst + 1);
+  out.rows.push_back({yFirst, yLast});
+  out.area += (std::llabs(area) >> (2 * kSubpixelBits + 1)) + (yLast - yFirst + 1);
 }
 
 void Rasterizer::RasteriseBand(int top, int bottom) const {
+  Segment segments[kBatch];
+  for (int slice = 0; slice < sliceCount_; ++slice) {
+    const Slice& queued = slices_[slice];
+    for (size_t i = 0; i < queued.prims.size(); ++i) {
+      const RowRange& rows = queued.rows[i];
+      if (rows.last < top || rows.first >= bottom) continue;
+      RasterisePrimitive(queued.prims[i], std::max(rows.first, top), std::min(rows.last, bottom - 1), segments);
+    }
+  }
+}
+
+// Rows first .. last of one triangle; rows of small triangles are short, so
+// several are shaded as one batch.
+void Rasterizer::RasterisePrimitive(const PrimitiveSetup& p, int first, int last, Segment* segments) const {
   const RECT& clip = state_->clip;
   const int limit = BatchLimit(*state_);
-  Segment segments[kBatch];
-  for (size_t i = 0; i < prims_.size(); ++i) {
-    const RowRange& rows = rows_[i];
-    if (rows.last < top || rows.first >= bottom) continue;
-    const PrimitiveSetup& p = prims_[i];
-    // Rows of small triangles are short: several are shaded as one batch.
-    int count = 0, pixels = 0;
-    int first = std::max(rows.first, top), last = std::min(rows.last, bottom - 1);
-    // A horizontal top edge owns its row, a bottom edge does not: they only trim the rows.
-    for (int e = 0; e < 3; ++e) {
-      if (p.dy[e] != 0) continue;
-      int64_t edgeRow = CeilDiv(p.y0[e], kOne);
-      if (p.dx[e] > 0) first = static_cast<int>(std::max<int64_t>(first, edgeRow));
-      else last = static_cast<int>(std::min<int64_t>(last, edgeRow - 1));
-    }
-    EdgeWalk lefts[3], rights[3];
-    int leftCount = 0, rightCount = 0;
-    for (int e = 0; e < 3; ++e) {
-      if (p.dy[e] < 0) lefts[leftCount++].Start(p, e, first);
-      if (p.dy[e] > 0) rights[rightCount++].Start(p, e, first);
-    }
-    for (int y = first; y <= last; ++y) {
-      int64_t left = clip.left, right = clip.right;
-      for (int k = 0; k < leftCount; ++k) {
-        left = std::max(left, lefts[k].Bound());
-        lefts[k].Next();
-      }
-      for (int k = 0; k < rightCount; ++k) {
-        right = std::min(right, rights[k].Bound());
-        rights[k].Next();
-      }
-      if (left >= right) continue;
-      int xl = static_cast<int>(left), xr = static_cast<int>(right);
-      while (xl < xr) {
-        int n = std::min(xr - xl, limit - pixels);
-        segments[count++] = Segment{y, xl, n};
-        pixels += n;
-        xl += n;
-        if (pixels == limit) {
-          ShadeSegments(*state_, p, segments, count, pixels);
-          count = pixels = 0;
-        }
-      }
-    }
-    if (pixels > 0) ShadeSegments(*state_, p, segments, count, pixels);
+  // A horizontal top edge owns its row, a bottom edge does not: they only trim the rows.
+  for (int e = 0; e < 3; ++e) {
+    if (p.dy[e] != 0) continue;
+    int64_t edgeRow = CeilDiv(p.y0[e], kOne);
+    if (p.dx[e] > 0) first = static_cast<int>(std::max<int64_t>(first, edgeRow));
+    else last = static_cast<int>(std::min<int64_t>(last, edgeRow - 1));
   }
+  if (first > last) return;
+  EdgeWalk lefts[3], rights[3];
+  int leftCount = 0, rightCount = 0;
+  for (int e = 0; e < 3; ++e) {
+    if (p.dy[e] < 0) lefts[leftCount++].Start(p, e, first);
+    if (p.dy[e] > 0) rights[rightCount++].Start(p, e, first);
+  }
+  int count = 0, pixels = 0;
+  for (int y = first; y <= last; ++y) {
+    int64_t left = clip.left, right = clip.right;
+    for (int k = 0; k < leftCount; ++k) {
+      left = std::max(left, lefts[k].Bound());
+      lefts[k].Next();
+    }
+    for (int k = 0; k < rightCount; ++k) {
+      right = std::min(right, rights[k].Bound());
+      rights[k].Next();
+    }
+    if (left >= right) continue;
+    int xl = static_cast<int>(left), xr = static_cast<int>(right);
+    while (xl < xr) {
+      int n = std::min(xr - xl, limit - pixels);
+      segments[count++] = Segment{y, xl, n};
+      pixels += n;
+      xl += n;
+      if (pixels == limit) {
+        ShadeSegments(*state_, p, segments, count, pixels);
+        count = pixels = 0;
+      }
+    }
+  }
+  if (pixels > 0) ShadeSegments(*state_, p, segments, count, pixels);
 }
 
 void Rasterizer::BandJob(void* self, int band) {
@@ -222,17 +260,16 @@ void Rasterizer::BandJob(void* self, int band) {
 }
 
 void Rasterizer::Flush() {
-  if (prims_.empty()) return;
+  int64_t area = 0;
+  for (int i = 0; i < sliceCount_; ++i) area += slices_[i].area;
+  if (area == 0) return;
   const RECT& clip = state_->clip;
-  if (queuedArea_ < kParallelArea) {
+  if (area < kParallelArea) {
     RasteriseBand(clip.top, clip.bottom);
   } else {
     int bands = (clip.bottom - clip.top + kBandHeight - 1) / kBandHeight;
     WorkerPool::Instance().Run(bands, &Rasterizer::BandJob, this);
   }
-  prims_.clear();
-  rows_.clear();
-  queuedArea_ = 0;
 }
 
 void Rasterizer::DrawLine(const ScreenVertex& a, const ScreenVertex& b) {

@@ -42,6 +42,18 @@ int32_t ClampFixed8(int64_t v) {
   return static_cast<int32_t>(std::clamp(v, -kLimit, kLimit));
 }
 
+bool HasAvx2() {
+#ifdef CALVETTA_X86
+  static const bool has = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+  }();
+  return has;
+#else
+  return false;
+#endif
+}
+
 // --- coordinates ---
 
 // Affine run from exact 40.24 planes: each run starts exact and steps in 16.16.
@@ -235,11 +247,7 @@ void PointInterior(const uint32_t* __restrict tex, int w, const int32_t* __restr
 InteriorKernel_t PickInterior(bool linear) {
   if (!linear) return &PointInterior;
 #ifdef CALVETTA_X86
-  static const InteriorKernel_t kernel = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") ? &BilinearInteriorAvx2 : &BilinearInterior;
-  }();
-  return kernel;
+  return HasAvx2() ? &BilinearInteriorAvx2 : &BilinearInterior;
 #else
   return &BilinearInterior;
 #endif
@@ -361,14 +369,7 @@ LevelChoice PerspectiveLevels(const SamplerSetup& sampler, const PrimitiveSetup&
   return ChooseLevels(sampler, FootprintLod(dsdx, dtdx, dsdy, dtdy));
 }
 
-// Loops over whole batches are cloned for AVX2 and picked at load time.
-#if defined(CALVETTA_X86) && defined(__x86_64__)
-#define CALVETTA_BATCH_LOOP __attribute__((target_clones("avx2", "default")))
-#else
-#define CALVETTA_BATCH_LOOP
-#endif
-
-CALVETTA_BATCH_LOOP void Extremes(const int32_t* v, int n, int32_t* low, int32_t* high) {
+inline void ExtremesBody(const int32_t* v, int n, int32_t* low, int32_t* high) {
   int32_t lo = v[0], hi = v[0];
   for (int i = 1; i < n; ++i) {
     lo = std::min(lo, v[i]);
@@ -379,10 +380,36 @@ CALVETTA_BATCH_LOOP void Extremes(const int32_t* v, int n, int32_t* low, int32_t
 }
 
 // 24.8 coordinates of a batch from a 16.16 plane and each pixel's offset.
-CALVETTA_BATCH_LOOP void SmallCoords(const SmallPlane& p, const int32_t* __restrict dx, const int32_t* __restrict dy,
-                                     int n, int32_t* __restrict out) {
+inline void SmallCoordsBody(const SmallPlane& p, const int32_t* __restrict dx, const int32_t* __restrict dy, int n,
+                            int32_t* __restrict out) {
   const int32_t c = p.c + 128, gx = p.dx, gy = p.dy;
   for (int i = 0; i < n; ++i) out[i] = (c + gx * dx[i] + gy * dy[i]) >> 8;
+}
+
+// The same loops compiled for AVX2, chosen at run time (ifunc clones would
+// run before a sanitizer's start-up).
+#ifdef CALVETTA_X86
+__attribute__((target("avx2"))) void ExtremesAvx2(const int32_t* v, int n, int32_t* low, int32_t* high) {
+  ExtremesBody(v, n, low, high);
+}
+__attribute__((target("avx2"))) void SmallCoordsAvx2(const SmallPlane& p, const int32_t* dx, const int32_t* dy, int n,
+                                                     int32_t* out) {
+  SmallCoordsBody(p, dx, dy, n, out);
+}
+#endif
+
+void Extremes(const int32_t* v, int n, int32_t* low, int32_t* high) {
+#ifdef CALVETTA_X86
+  if (HasAvx2()) return ExtremesAvx2(v, n, low, high);
+#endif
+  ExtremesBody(v, n, low, high);
+}
+
+void SmallCoords(const SmallPlane& p, const int32_t* dx, const int32_t* dy, int n, int32_t* out) {
+#ifdef CALVETTA_X86
+  if (HasAvx2()) return SmallCoordsAvx2(p, dx, dy, n, out);
+#endif
+  SmallCoordsBody(p, dx, dy, n, out);
 }
 
 // Filters a batch of a small primitive: one interior loop when every footprint is inside.

@@ -150,7 +150,7 @@ bool Finite(const ClipVertex& v) {
   return std::isfinite(v.pos[0]) && std::isfinite(v.pos[1]) && std::isfinite(v.pos[2]) && std::isfinite(v.pos[3]);
 }
 
-void EmitTriangle(const DrawInput& in, const ClipVertex tri[3], Rasterizer& r) {
+void EmitTriangle(const DrawInput& in, const ClipVertex tri[3], Rasterizer& r, int slice) {
   for (int i = 0; i < 3; ++i)
     if (!Finite(tri[i])) return;  // NaN or infinite positions: the triangle is dropped
   ClipVertex a[kMaxPolygon], b[kMaxPolygon];
@@ -166,7 +166,7 @@ void EmitTriangle(const DrawInput& in, const ClipVertex tri[3], Rasterizer& r) {
   ScreenVertex poly[kMaxPolygon];
   for (int i = 0; i < n; ++i) poly[i] = Project(in, a[i]);
   n = ClipToGuard(poly, n);
-  for (int i = 2; i < n; ++i) r.AddTriangle(poly[0], poly[i - 1], poly[i], in.cullMode);
+  for (int i = 2; i < n; ++i) r.AddTriangle(slice, poly[0], poly[i - 1], poly[i], in.cullMode);
 }
 
 void EmitLine(const DrawInput& in, const ClipVertex& a, const ClipVertex& b, Rasterizer& r) {
@@ -254,6 +254,26 @@ bool ParseFvf(DWORD fvf, VertexLayout& layout) {
   return true;
 }
 
+namespace {
+
+struct TriangleStretch {
+  const DrawInput* in;
+  Rasterizer* r;
+};
+
+// Fetches, transforms and clips triangles first .. first + n - 1 into a slice.
+void EmitStretch(void* context, uint64_t first, uint64_t n, int slice) {
+  auto* job = static_cast<TriangleStretch*>(context);
+  const DrawInput& in = *job->in;
+  uint64_t start = in.startIndex;
+  for (uint64_t p = first; p < first + n; ++p) {
+    ClipVertex tri[3];
+    if (FetchPrimitive(in, start + 3 * p, 3, tri)) EmitTriangle(in, tri, *job->r, slice);
+  }
+}
+
+}  // namespace
+
 void ProcessPrimitives(const DrawInput& in, Rasterizer& r) {
   uint64_t start = in.startIndex;
   int perPrimitive = in.type == D3DPT_TRIANGLELIST ? 3 : 2;
@@ -261,10 +281,8 @@ void ProcessPrimitives(const DrawInput& in, Rasterizer& r) {
   uint64_t available = in.indexCount > start ? (in.indexCount - start) / perPrimitive : 0;
   uint64_t count = std::min<uint64_t>(in.primCount, available);
   if (in.type == D3DPT_TRIANGLELIST) {
-    for (uint64_t p = 0; p < count; ++p) {
-      ClipVertex tri[3];
-      if (FetchPrimitive(in, start + 3 * p, 3, tri)) EmitTriangle(in, tri, r);
-    }
+    TriangleStretch job{&in, &r};
+    r.Setup(count, &EmitStretch, &job);
   } else if (in.type == D3DPT_LINELIST) {
     for (uint64_t p = 0; p < count; ++p) {
       ClipVertex line[2];
