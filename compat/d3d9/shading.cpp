@@ -7,10 +7,6 @@
 #include <cmath>
 #include <cstring>
 
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
-#define CALVETTA_X86 1
-#endif
 
 #include "compat/d3d9/pixel_ops.h"
 #include "compat/d3d9/sampling.h"
