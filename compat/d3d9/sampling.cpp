@@ -23,8 +23,9 @@ constexpr int kPlaneBits = 24;               // fraction bits of FixedPlane
 constexpr int64_t kSmallRun = int64_t{1} << 37;  // 8192 texels in 40.24: 16.16 fits int32
 
 // Texel coordinates of a run in 24.8 fixed point.
+// Room for one vector store past the last pixel.
 struct Coords {
-  int32_t s[kBatch], t[kBatch];
+  int32_t s[kBatch + 8], t[kBatch + 8];
 };
 
 // Fixed point with `bits` fraction bits; NaN and huge values land on the limits.
@@ -369,57 +370,67 @@ LevelChoice PerspectiveLevels(const SamplerSetup& sampler, const PrimitiveSetup&
   return ChooseLevels(sampler, FootprintLod(dsdx, dtdx, dsdy, dtdy));
 }
 
-inline void ExtremesBody(const int32_t* v, int n, int32_t* low, int32_t* high) {
-  int32_t lo = v[0], hi = v[0];
-  for (int i = 1; i < n; ++i) {
-    lo = std::min(lo, v[i]);
-    hi = std::max(hi, v[i]);
-  }
-  *low = lo;
-  *high = hi;
-}
+// 24.8 coordinates of a batch of a small primitive, segment by segment from
+// its 16.16 plane relative to the primitive's top-left pixel; also the
+// extremes, found at the segments' ends since each segment is monotone.
+struct Range {
+  int32_t low, high;
+};
 
-// 24.8 coordinates of a batch from a 16.16 plane and each pixel's offset.
-inline void SmallCoordsBody(const SmallPlane& p, const int32_t* __restrict dx, const int32_t* __restrict dy, int n,
-                            int32_t* __restrict out) {
+inline Range SmallCoordsBody(const SmallPlane& p, const PrimitiveSetup& prim, const Segment* segments, int count,
+                             int32_t* __restrict out) {
   const int32_t c = p.c + 128, gx = p.dx, gy = p.dy;
-  for (int i = 0; i < n; ++i) out[i] = (c + gx * dx[i] + gy * dy[i]) >> 8;
+  Range range{INT32_MAX, INT32_MIN};
+  for (int k = 0, at = 0; k < count; at += segments[k].n, ++k) {
+    const Segment& g = segments[k];
+    int32_t base = c + gx * (g.x - prim.xFirst) + gy * (g.y - prim.yFirst);
+    int32_t* o = out + at;
+    for (int i = 0; i < g.n; ++i) o[i] = (base + gx * i) >> 8;
+    int32_t a = o[0], b = o[g.n - 1];
+    range.low = std::min(range.low, std::min(a, b));
+    range.high = std::max(range.high, std::max(a, b));
+  }
+  return range;
 }
 
-// The same loops compiled for AVX2, chosen at run time (ifunc clones would
-// run before a sanitizer's start-up).
 #ifdef CALVETTA_X86
-__attribute__((target("avx2"))) void ExtremesAvx2(const int32_t* v, int n, int32_t* low, int32_t* high) {
-  ExtremesBody(v, n, low, high);
-}
-__attribute__((target("avx2"))) void SmallCoordsAvx2(const SmallPlane& p, const int32_t* dx, const int32_t* dy, int n,
-                                                     int32_t* out) {
-  SmallCoordsBody(p, dx, dy, n, out);
+// Eight pixels per store; a segment's last store may spill into the next
+// segment's place (rewritten next) or the padding after the batch.
+__attribute__((target("avx2"))) Range SmallCoordsAvx2(const SmallPlane& p, const PrimitiveSetup& prim,
+                                                      const Segment* segments, int count, int32_t* out) {
+  const int32_t c = p.c + 128, gx = p.dx, gy = p.dy;
+  const __m256i step = _mm256_mullo_epi32(_mm256_set1_epi32(gx), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+  const __m256i eight = _mm256_set1_epi32(gx * 8);
+  Range range{INT32_MAX, INT32_MIN};
+  for (int k = 0, at = 0; k < count; at += segments[k].n, ++k) {
+    const Segment& g = segments[k];
+    int32_t base = c + gx * (g.x - prim.xFirst) + gy * (g.y - prim.yFirst);
+    __m256i v = _mm256_add_epi32(_mm256_set1_epi32(base), step);
+    for (int i = 0; i < g.n; i += 8) {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + at + i), _mm256_srai_epi32(v, 8));
+      v = _mm256_add_epi32(v, eight);
+    }
+    int32_t a = base >> 8, b = (base + gx * (g.n - 1)) >> 8;
+    range.low = std::min(range.low, std::min(a, b));
+    range.high = std::max(range.high, std::max(a, b));
+  }
+  return range;
 }
 #endif
 
-void Extremes(const int32_t* v, int n, int32_t* low, int32_t* high) {
+Range SmallCoords(const SmallPlane& p, const PrimitiveSetup& prim, const Segment* segments, int count,
+                  int32_t* out) {
 #ifdef CALVETTA_X86
-  if (HasAvx2()) return ExtremesAvx2(v, n, low, high);
+  if (HasAvx2()) return SmallCoordsAvx2(p, prim, segments, count, out);
 #endif
-  ExtremesBody(v, n, low, high);
-}
-
-void SmallCoords(const SmallPlane& p, const int32_t* dx, const int32_t* dy, int n, int32_t* out) {
-#ifdef CALVETTA_X86
-  if (HasAvx2()) return SmallCoordsAvx2(p, dx, dy, n, out);
-#endif
-  SmallCoordsBody(p, dx, dy, n, out);
+  return SmallCoordsBody(p, prim, segments, count, out);
 }
 
 // Filters a batch of a small primitive: one interior loop when every footprint is inside.
 void FilterBatch(const SamplerSetup& sampler, int level, bool linear, const BatchPixels& batch, const Coords& c,
-                 uint32_t* out) {
-  int32_t sMin, sMax, tMin, tMax;
-  Extremes(c.s, batch.pixels, &sMin, &sMax);
-  Extremes(c.t, batch.pixels, &tMin, &tMax);
+                 Range sRange, Range tRange, uint32_t* out) {
   int w = sampler.width[level], h = sampler.height[level];
-  int32_t extremes[2][2] = {{sMin, sMax}, {tMin, tMax}};
+  int32_t extremes[2][2] = {{sRange.low, sRange.high}, {tRange.low, tRange.high}};
   if (Inside(extremes[0], extremes[1], 0, w, h, linear) && Inside(extremes[0], extremes[1], 1, w, h, linear)) {
     PickInterior(linear)(sampler.pixels[level], w, c.s, c.t, batch.pixels, out);
     return;
@@ -434,10 +445,10 @@ void SampleLevel(const DrawState& state, const PrimitiveSetup& prim, int stage, 
   const SamplerSetup& sampler = state.samplers[stage];
   int w = sampler.width[level], h = sampler.height[level];
   Coords c;
-  if (!state.perspective && prim.small[stage][slot] && batch.dx) {
-    SmallCoords(prim.smallS[stage][slot], batch.dx, batch.dy, batch.pixels, c.s);
-    SmallCoords(prim.smallT[stage][slot], batch.dx, batch.dy, batch.pixels, c.t);
-    FilterBatch(sampler, level, linear, batch, c, out);
+  if (!state.perspective && prim.small[stage][slot]) {
+    Range sRange = SmallCoords(prim.smallS[stage][slot], prim, batch.segments, batch.count, c.s);
+    Range tRange = SmallCoords(prim.smallT[stage][slot], prim, batch.segments, batch.count, c.t);
+    FilterBatch(sampler, level, linear, batch, c, sRange, tRange, out);
     return;
   }
   double kx = static_cast<double>(w) / sampler.width[0], ky = static_cast<double>(h) / sampler.height[0];

@@ -15,14 +15,11 @@ double FootprintLod(double dsdx, double dtdx, double dsdy, double dtdy);
 // Fixed-point planes of the levels an affine primitive's stage reads (after `lod` is set).
 void SetupAffineLevels(const SamplerSetup& sampler, int stage, PrimitiveSetup& prim);
 
-// The pixels of a batch: its segments and, for affine draws, each pixel's
-// offset from the primitive's top-left pixel.
+// The pixels of a batch: its segments.
 struct BatchPixels {
   const Segment* segments;
   int count;
   int pixels;
-  const int32_t* dx;  // null when not filled
-  const int32_t* dy;
 };
 
 // Texels of stage `stage` for a batch of at most kBatch pixels.

@@ -168,21 +168,7 @@ void ShadeSegments(const DrawState& state, const PrimitiveSetup& prim, const Seg
       InterpolateDiffuse(prim, segments[k].x, segments[k].y, segments[k].n, b.diffuse + at);
     b.diffuseReady = true;
   }
-  BatchPixels batch{segments, count, pixels, nullptr, nullptr};
-  bool samples = false;
-  for (int s = 0; s < state.stageCount; ++s) samples = samples || state.stages[s].samples;
-  int32_t offsetX[kBatch], offsetY[kBatch];
-  if (samples && !state.perspective && count > 1) {
-    for (int k = 0, at = 0; k < count; at += segments[k].n, ++k) {
-      int x = segments[k].x - prim.xFirst, y = segments[k].y - prim.yFirst;
-      for (int i = 0; i < segments[k].n; ++i) {
-        offsetX[at + i] = x + i;
-        offsetY[at + i] = y;
-      }
-    }
-    batch.dx = offsetX;
-    batch.dy = offsetY;
-  }
+  BatchPixels batch{segments, count, pixels};
   for (int s = 0; s < state.stageCount; ++s)
     if (state.stages[s].samples) SampleSegments(state, prim, s, batch, b.texel[s]);
   const uint32_t* colour = RunStages(state, b);
