@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "compat/d3d9/cpu_features.h"
+
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 #define CALVETTA_X86 1
@@ -71,13 +73,6 @@ __attribute__((target("avx2"))) int ModulateConstantAvx2(const uint32_t* a, uint
   return i;
 }
 
-bool HasAvx2() {
-  static const bool has = [] {
-    __builtin_cpu_init();  // may run before the library's own constructors
-    return __builtin_cpu_supports("avx2") != 0;
-  }();
-  return has;
-}
 #endif
 
 uint32_t ModulatePixel(uint32_t a, uint32_t b) {
