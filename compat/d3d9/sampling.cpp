@@ -49,6 +49,32 @@ int32_t ClampFixed8(int64_t v) {
 
 // --- coordinates ---
 
+// A 16.16 ramp start + step * i, shifted to 24.8.
+inline void RampBody(int32_t start, int32_t step, int n, int32_t* __restrict out) {
+  for (int i = 0; i < n; ++i) out[i] = (start + step * i) >> 8;
+}
+
+#ifdef CALVETTA_X86
+__attribute__((target("avx2"))) void RampAvx2(int32_t start, int32_t step, int n, int32_t* out) {
+  __m256i v = _mm256_add_epi32(_mm256_set1_epi32(start),
+                               _mm256_mullo_epi32(_mm256_set1_epi32(step), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7)));
+  const __m256i eight = _mm256_set1_epi32(step * 8);
+  int i = 0;
+  for (; i + 8 <= n; i += 8) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_srai_epi32(v, 8));
+    v = _mm256_add_epi32(v, eight);
+  }
+  RampBody(start + step * i, step, n - i, out + i);
+}
+#endif
+
+void Ramp(int32_t start, int32_t step, int n, int32_t* out) {
+#ifdef CALVETTA_X86
+  if (HasAvx2()) return RampAvx2(start, step, n, out);
+#endif
+  RampBody(start, step, n, out);
+}
+
 // Affine run from exact 40.24 planes: each run starts exact and steps in 16.16.
 void AffineCoords(const FixedPlane& ps, const FixedPlane& pt, bool wrapU, bool wrapV, int w, int h, int x, int y,
                   int n, int32_t* cs, int32_t* ct) {
@@ -64,10 +90,8 @@ void AffineCoords(const FixedPlane& ps, const FixedPlane& pt, bool wrapU, bool w
     constexpr int kShift = kPlaneBits - 16;
     int32_t s16 = static_cast<int32_t>(s >> kShift) + 128, t16 = static_cast<int32_t>(t >> kShift) + 128;
     int32_t ds = static_cast<int32_t>(ps.dx >> kShift), dt = static_cast<int32_t>(pt.dx >> kShift);
-    for (int i = 0; i < n; ++i) {
-      cs[i] = (s16 + ds * i) >> 8;
-      ct[i] = (t16 + dt * i) >> 8;
-    }
+    Ramp(s16, ds, n, cs);
+    Ramp(t16, dt, n, ct);
     return;
   }
   constexpr int kShift = kPlaneBits - 8;
