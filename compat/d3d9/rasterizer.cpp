@@ -277,9 +277,17 @@ void Rasterizer::DrawLine(const ScreenVertex& a, const ScreenVertex& b) {
   const ScreenVertex* v[3] = {&a, &b, &b};
   double x[3] = {a.x, b.x, b.x}, y[3] = {a.y, b.y, b.y};
   bool xMajor = std::fabs(x[1] - x[0]) >= std::fabs(y[1] - y[0]);
-  PrimitiveSetup p;
-  SetupAttributes(v, x, y, true, p);
   const RECT& clip = state_->clip;
+  // The line's pixels lie within a pixel of its rounded ends; the attribute
+  // setup checks its fixed-point planes over that box.
+  auto rounded = [](double v) { return static_cast<int>(std::floor(v + 0.5)); };
+  PrimitiveSetup p;
+  p.xFirst = std::max(rounded(std::min(x[0], x[1])) - 1, static_cast<int>(clip.left));
+  p.xLast = std::min(rounded(std::max(x[0], x[1])) + 1, static_cast<int>(clip.right) - 1);
+  p.yFirst = std::max(rounded(std::min(y[0], y[1])) - 1, static_cast<int>(clip.top));
+  p.yLast = std::min(rounded(std::max(y[0], y[1])) + 1, static_cast<int>(clip.bottom) - 1);
+  if (p.xFirst > p.xLast || p.yFirst > p.yLast) return;
+  SetupAttributes(v, x, y, true, p);
   double major0 = xMajor ? x[0] : y[0], major1 = xMajor ? x[1] : y[1];
   double minor0 = xMajor ? y[0] : x[0], minor1 = xMajor ? y[1] : x[1];
   double slope = major1 != major0 ? (minor1 - minor0) / (major1 - major0) : 0.0;
