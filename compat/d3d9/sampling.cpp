@@ -275,6 +275,7 @@ bool ToSmallPlane(const Plane& p, double scale, bool wrap, int size, const Primi
     if (!std::isfinite(v)) return false;
     if (wrap ? (v < 0 || v >= size) : std::fabs(v) >= kMaxTexel) return false;
   }
+  if (!(std::fabs(p.dx * scale) < kMaxTexel) || !(std::fabs(p.dy * scale) < kMaxTexel)) return false;
   out.c = static_cast<int32_t>(std::lrint(corners[0] * 65536.0));
   out.dx = static_cast<int32_t>(std::lrint(p.dx * scale * 65536.0));
   out.dy = static_cast<int32_t>(std::lrint(p.dy * scale * 65536.0));
