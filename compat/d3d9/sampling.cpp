@@ -58,7 +58,8 @@ inline void RampBody(int32_t start, int32_t step, int n, int32_t* __restrict out
 __attribute__((target("avx2"))) void RampAvx2(int32_t start, int32_t step, int n, int32_t* out) {
   __m256i v = _mm256_add_epi32(_mm256_set1_epi32(start),
                                _mm256_mullo_epi32(_mm256_set1_epi32(step), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7)));
-  const __m256i eight = _mm256_set1_epi32(step * 8);
+  // Lanes past the run may wrap around; only lanes inside it are kept.
+  const __m256i eight = _mm256_slli_epi32(_mm256_set1_epi32(step), 3);
   int i = 0;
   for (; i + 8 <= n; i += 8) {
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_srai_epi32(v, 8));
@@ -103,15 +104,14 @@ void AffineCoords(const FixedPlane& ps, const FixedPlane& pt, bool wrapU, bool w
   }
 }
 
-// Perspective run: u = (u q) / q per pixel.
-void PerspectiveCoords(const PrimitiveSetup& prim, int stage, bool wrapU, bool wrapV, double kx, double ky, int w,
-                       int h, int x, int y, int n, int32_t* cs, int32_t* ct) {
+// Perspective run: u = (u q) / q per pixel. Left unwrapped so that the run
+// stays monotone; the addressed filters wrap what lies outside.
+void PerspectiveCoords(const PrimitiveSetup& prim, int stage, double kx, double ky, int x, int y, int n,
+                       int32_t* cs, int32_t* ct) {
   for (int i = 0; i < n; ++i) {
     double q = prim.q.At(x + i, y);
     double s = prim.s[stage].At(x + i, y) / q * kx - 0.5;
     double t = prim.t[stage].At(x + i, y) / q * ky - 0.5;
-    if (wrapU && std::isfinite(s)) s -= std::floor(s / w) * w;
-    if (wrapV && std::isfinite(t)) t -= std::floor(t / h) * h;
     cs[i] = static_cast<int32_t>(ToFixed(s, 8, kCoordLimit));
     ct[i] = static_cast<int32_t>(ToFixed(t, 8, kCoordLimit));
   }
@@ -133,6 +133,13 @@ void FilterRun(const SamplerSetup& sampler, int level, bool linear, const int32_
   int first = 0, last = n;
   while (first < n && !Inside(s, t, first, w, h, linear)) ++first;
   while (last > first && !Inside(s, t, last - 1, w, h, linear)) --last;
+  // Runs are monotone along a row, so the stretch between is inside too; a
+  // run that is not (clamped coordinates) goes wholly through addressing.
+  for (int i = first + 1; i < last - 1; ++i)
+    if (!Inside(s, t, i, w, h, linear)) {
+      first = last = n;
+      break;
+    }
   AddressedKernel addressed = nullptr;
   if (first > 0 || last < n) addressed = PickAddressed(linear, sampler.wrapU, sampler.wrapV, w, h);
   if (first > 0) addressed(tex, w, h, s, t, first, out);
@@ -197,7 +204,7 @@ __attribute__((target("avx2"))) Range SmallCoordsAvx2(const SmallPlane& p, const
                                                       const Segment* segments, int count, int32_t* out) {
   const int32_t c = p.c + 128, gx = p.dx, gy = p.dy;
   const __m256i step = _mm256_mullo_epi32(_mm256_set1_epi32(gx), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
-  const __m256i eight = _mm256_set1_epi32(gx * 8);
+  const __m256i eight = _mm256_slli_epi32(_mm256_set1_epi32(gx), 3);
   Range range{INT32_MAX, INT32_MIN};
   for (int k = 0, at = 0; k < count; at += segments[k].n, ++k) {
     const Segment& g = segments[k];
@@ -252,7 +259,7 @@ void SampleLevel(const DrawState& state, const PrimitiveSetup& prim, int stage, 
   for (int k = 0, at = 0; k < batch.count; at += batch.segments[k].n, ++k) {
     const Segment& g = batch.segments[k];
     if (state.perspective) {
-      PerspectiveCoords(prim, stage, sampler.wrapU, sampler.wrapV, kx, ky, w, h, g.x, g.y, g.n, c.s + at, c.t + at);
+      PerspectiveCoords(prim, stage, kx, ky, g.x, g.y, g.n, c.s + at, c.t + at);
     } else {
       AffineCoords(prim.levelS[stage][slot], prim.levelT[stage][slot], sampler.wrapU, sampler.wrapV, w, h, g.x, g.y,
                    g.n, c.s + at, c.t + at);
