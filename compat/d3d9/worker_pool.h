@@ -38,6 +38,7 @@ class WorkerPool {
   std::condition_variable wake_, done_;
   std::vector<std::thread> workers_;
   uint64_t generation_ = 0;
+  std::atomic<uint64_t> published_{0};  // generation_, readable without the lock
   bool stopping_ = false;
 
   JobFunction job_ = nullptr;
