@@ -1,5 +1,7 @@
 // The software Direct3D 9 device: the states the fixed-function pipeline
 // reads, the bound resources (each holding a reference) and the draw entry.
+// Calls are serialised by the caller (the program holds its render lock for
+// every use); the device spreads each call's work over the worker pool itself.
 #pragma once
 
 #include "compat/d3d9/objects.h"

@@ -96,12 +96,6 @@ void Rasterizer::Begin(const DrawState* state) {
   sliceCount_ = 0;
 }
 
-size_t Rasterizer::QueuedTriangles() const {
-  size_t n = 0;
-  for (int i = 0; i < sliceCount_; ++i) n += slices_[i].prims.size();
-  return n;
-}
-
 void Rasterizer::SliceJob(void* self, int slice) {
   auto* r = static_cast<Rasterizer*>(self);
   uint64_t first = r->setupCount_ * slice / r->sliceCount_;

@@ -26,8 +26,6 @@ class Rasterizer {
   // Rasterises the queued triangles.
   void Flush();
 
-  size_t QueuedTriangles() const;
-
  private:
   static void BandJob(void* self, int band);
   static void SliceJob(void* self, int slice);

@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstring>
 
-
 #include "compat/d3d9/pixel_ops.h"
 #include "compat/d3d9/sampling.h"
 
