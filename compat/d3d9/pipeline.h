@@ -98,6 +98,8 @@ struct PrimitiveSetup {
   FixedPlane levelS[kStages][2], levelT[kStages][2];
   // The same for small primitives, cheaper to evaluate per pixel.
   bool small[kStages][2] = {};
+  // The level maps pixels onto texel centres one to one (no filtering needed).
+  bool unitStep[kStages][2] = {};
   SmallPlane smallS[kStages][2], smallT[kStages][2];
 };
 

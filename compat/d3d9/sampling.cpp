@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstring>
 
 #include "compat/d3d9/cpu_features.h"
 #include "compat/d3d9/texture_filters.h"
@@ -243,11 +244,34 @@ void FilterBatch(const SamplerSetup& sampler, int level, bool linear, const Batc
     FilterRun(sampler, level, linear, c.s + at, c.t + at, batch.segments[k].n, out + at);
 }
 
+// A level mapped one to one onto the pixels: texel centres fall on pixel
+// centres, so every filter returns the texel itself and rows are copied.
+// False when a segment reaches outside the texture (addressing decides there).
+bool CopyTexels(const PrimitiveSetup& prim, int stage, int slot, const SamplerSetup& sampler, int level,
+                const BatchPixels& batch, uint32_t* out) {
+  const FixedPlane& ps = prim.levelS[stage][slot];
+  const FixedPlane& pt = prim.levelT[stage][slot];
+  int w = sampler.width[level], h = sampler.height[level];
+  for (int k = 0; k < batch.count; ++k) {
+    const Segment& g = batch.segments[k];
+    int64_t sx = (ps.c >> kPlaneBits) + g.x, ty = (pt.c >> kPlaneBits) + g.y;
+    if (sx < 0 || ty < 0 || sx + g.n > w || ty >= h) return false;
+  }
+  for (int k = 0, at = 0; k < batch.count; at += batch.segments[k].n, ++k) {
+    const Segment& g = batch.segments[k];
+    int64_t sx = (ps.c >> kPlaneBits) + g.x, ty = (pt.c >> kPlaneBits) + g.y;
+    std::memcpy(out + at, sampler.pixels[level] + ty * w + sx, static_cast<size_t>(g.n) * 4);
+  }
+  return true;
+}
+
 // Texels of one level (slot 0 or 1 of the primitive's choice) for the batch.
 void SampleLevel(const DrawState& state, const PrimitiveSetup& prim, int stage, int level, int slot, bool linear,
                  const BatchPixels& batch, uint32_t* out) {
   const SamplerSetup& sampler = state.samplers[stage];
   int w = sampler.width[level], h = sampler.height[level];
+  if (!state.perspective && prim.unitStep[stage][slot] && CopyTexels(prim, stage, slot, sampler, level, batch, out))
+    return;
   Coords c;
   if (!state.perspective && prim.small[stage][slot]) {
     Range sRange = SmallCoords(prim.smallS[stage][slot], prim, batch.segments, batch.count, c.s);
@@ -341,6 +365,11 @@ void SetupAffineLevels(const SamplerSetup& sampler, int stage, PrimitiveSetup& p
     prim.small[stage][slot] =
         ToSmallPlane(prim.s[stage], kx, sampler.wrapU, sampler.width[level], prim, prim.smallS[stage][slot]) &&
         ToSmallPlane(prim.t[stage], ky, sampler.wrapV, sampler.height[level], prim, prim.smallT[stage][slot]);
+    const FixedPlane& ps = prim.levelS[stage][slot];
+    const FixedPlane& pt = prim.levelT[stage][slot];
+    constexpr int64_t kUnit = int64_t{1} << kPlaneBits;
+    prim.unitStep[stage][slot] = ps.dx == kUnit && ps.dy == 0 && pt.dx == 0 && pt.dy == kUnit &&
+                                 (ps.c & (kUnit - 1)) == 0 && (pt.c & (kUnit - 1)) == 0;
   }
 }
 
