@@ -447,3 +447,51 @@ TEST_P(RandomGeometry, ExtremeValuesAndStatesNeverFault) {
 INSTANTIATE_TEST_SUITE_P(Seeds, RandomGeometry, testing::Values(2u, 5u, 8u, 99u));
 
 }  // namespace
+
+namespace {
+
+TEST_F(ThreeD, PerspectiveDrawsAreIdenticalWithOneOrEightWorkers) {
+  // Perspective runs choose their mip level per batch: batches must not depend on the workers.
+  IDirect3DTexture9* t = MakeTexture(64, 64, NoisePicture(64, 64, 3), 0);
+  D3DXFilterTexture(t, nullptr, 0, D3DX_FILTER_LINEAR);
+  device_->SetTexture(0, t);
+  device_->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_ANISOTROPIC);
+  device_->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_ANISOTROPIC);
+  device_->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_LINEAR);
+  std::vector<MeshVertex> v;
+  std::vector<WORD> idx;
+  for (int r = 0; r <= 12; ++r)
+    for (int c = 0; c <= 12; ++c) {
+      float x = -500 + 1000.0f * c / 12, y = -500 + 1000.0f * r / 12;
+      v.push_back({x, y, 2000.0f * r / 12, 0, 0, -1, 3.0f * c / 12, 3.0f * r / 12});  // tiles the texture 3 x 3
+    }
+  for (int r = 0; r < 12; ++r)
+    for (int c = 0; c < 12; ++c) {
+      WORD a = static_cast<WORD>(r * 13 + c);
+      idx.insert(idx.end(), {a, static_cast<WORD>(a + 1), static_cast<WORD>(a + 13), static_cast<WORD>(a + 1),
+                             static_cast<WORD>(a + 14), static_cast<WORD>(a + 13)});
+    }
+  // Large enough a target for the draw to be split into bands across the workers.
+  IDirect3DTexture9* big = MakeRenderTexture(480, 480);
+  IDirect3DSurface9* bigSurface = Target(big);
+  std::vector<uint32_t> results[2];
+  int counts[2] = {1, 8};
+  for (int run = 0; run < 2; ++run) {
+    compat::SetD3DWorkerCount(counts[run]);
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+    Draw(v, idx);
+    results[run] = Read(bigSurface);
+  }
+  compat::SetD3DWorkerCount(0);
+  int drawn = 0;
+  for (uint32_t p : results[0]) drawn += p != 0;
+  EXPECT_GT(drawn, 40000);
+  EXPECT_TRUE(results[0] == results[1]);
+  device_->SetRenderTarget(0, surface_);
+  bigSurface->Release();
+  big->Release();
+  device_->SetTexture(0, nullptr);
+  t->Release();
+}
+
+}  // namespace
