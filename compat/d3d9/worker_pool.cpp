@@ -12,8 +12,9 @@ namespace compat::d3d9 {
 namespace {
 
 constexpr int kMaxThreads = 64;
-// About 50 microseconds of watching before a thread sleeps.
-constexpr int kSpinChecks = 2000;
+// Some microseconds of watching before a thread sleeps: long enough to
+// bridge consecutive draws, short enough not to starve a busy machine.
+constexpr int kSpinChecks = 500;
 
 inline void Pause() {
 #if defined(__x86_64__) || defined(__i386__)
