@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "compat/d3d9/device.h"
+#include "compat/d3d9/worker_pool.h"
 #include "compat/d3d9_present.h"
 
 namespace compat::d3d9 {
@@ -58,12 +59,35 @@ void Stretch(const Surface* src, const RECT& sr, Surface* dst, const RECT& dr, b
   }
 }
 
+constexpr LONG kCopyBandRows = 32;
+constexpr int64_t kParallelCopyPixels = 64 * 1024;
+
+struct CopyJob {
+  const Surface* src;
+  RECT sr;
+  Surface* dst;
+  RECT dr;
+
+  static void Band(void* self, int band) {
+    auto* job = static_cast<CopyJob*>(self);
+    size_t width = static_cast<size_t>(job->sr.right - job->sr.left);
+    LONG first = band * kCopyBandRows, last = std::min(first + kCopyBandRows, job->sr.bottom - job->sr.top);
+    for (LONG y = first; y < last; ++y) {
+      const uint32_t* from = job->src->Pixels() + static_cast<size_t>(job->sr.top + y) * job->src->Width() + job->sr.left;
+      uint32_t* to = job->dst->Pixels() + static_cast<size_t>(job->dr.top + y) * job->dst->Width() + job->dr.left;
+      std::copy(from, from + width, to);
+    }
+  }
+};
+
+// Equal-size copy of a rectangle, across the workers when it is large.
 void CopyRows(const Surface* src, const RECT& sr, Surface* dst, const RECT& dr) {
-  size_t width = static_cast<size_t>(sr.right - sr.left);
-  for (LONG y = 0; y < sr.bottom - sr.top; ++y) {
-    const uint32_t* from = src->Pixels() + static_cast<size_t>(sr.top + y) * src->Width() + sr.left;
-    uint32_t* to = dst->Pixels() + static_cast<size_t>(dr.top + y) * dst->Width() + dr.left;
-    std::copy(from, from + width, to);
+  CopyJob job{src, sr, dst, dr};
+  int bands = static_cast<int>((sr.bottom - sr.top + kCopyBandRows - 1) / kCopyBandRows);
+  if (int64_t{sr.right - sr.left} * (sr.bottom - sr.top) < kParallelCopyPixels) {
+    for (int b = 0; b < bands; ++b) CopyJob::Band(&job, b);
+  } else {
+    WorkerPool::Instance().Run(bands, &CopyJob::Band, &job);
   }
 }
 
