@@ -106,6 +106,41 @@ TEST_F(TargetsAndCopies, RenderToTextureThenSampleItAndReadItBack) {
   bb->Release();
 }
 
+TEST_F(TargetsAndCopies, LargeCopiesKeepEveryPixel) {
+  // Large enough to be split across the workers.
+  const UINT w = 400, h = 200;
+  IDirect3DSurface9 *src = nullptr, *rt = nullptr, *sys = nullptr;
+  device_->CreateOffscreenPlainSurface(w, h, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &src, nullptr);
+  device_->CreateRenderTarget(w, h, D3DFMT_A8R8G8B8, D3DMULTISAMPLE_NONE, 0, FALSE, &rt, nullptr);
+  device_->CreateOffscreenPlainSurface(w, h, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &sys, nullptr);
+  std::vector<uint32_t> picture = NoisePicture(w, h, 17);
+  D3DLOCKED_RECT lr;
+  src->LockRect(&lr, nullptr, 0);
+  std::memcpy(lr.pBits, picture.data(), picture.size() * 4);
+  src->UnlockRect();
+  ASSERT_EQ(device_->StretchRect(src, nullptr, rt, nullptr, D3DTEXF_NONE), D3D_OK);
+  ASSERT_EQ(device_->GetRenderTargetData(rt, sys), D3D_OK);
+  EXPECT_TRUE(Read(sys) == picture);
+  // A sub-rectangle lands where asked and nowhere else.
+  device_->SetRenderTarget(0, rt);
+  device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+  RECT from{10, 20, 310, 190}, to{50, 5, 350, 175};
+  ASSERT_EQ(device_->StretchRect(src, &from, rt, &to, D3DTEXF_NONE), D3D_OK);
+  device_->GetRenderTargetData(rt, sys);
+  std::vector<uint32_t> px = Read(sys);
+  EXPECT_EQ(px[5 * w + 50], picture[20 * w + 10]);
+  EXPECT_EQ(px[174 * w + 349], picture[189 * w + 309]);
+  EXPECT_EQ(px[175 * w + 349], 0u);
+  EXPECT_EQ(px[5 * w + 49], 0u);
+  IDirect3DSurface9* bb = nullptr;
+  device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &bb);
+  device_->SetRenderTarget(0, bb);
+  bb->Release();
+  EXPECT_EQ(src->Release(), 0u);
+  EXPECT_EQ(rt->Release(), 0u);
+  EXPECT_EQ(sys->Release(), 0u);
+}
+
 TEST_F(TargetsAndCopies, StretchRectScalesWithPointAndLinearFilters) {
   IDirect3DSurface9 *src = nullptr, *dst = nullptr;
   device_->CreateOffscreenPlainSurface(2, 1, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &src, nullptr);
