@@ -2,6 +2,7 @@
 // id or, on reading with id 0, by trying every format in a fixed order.
 #include <cstring>
 
+#include "imaging/gif_codec.h"
 #include "imaging/pic_codecs.h"
 #include "imaging/pic_file.h"
 #include "imaging/lib_codecs.h"
@@ -44,7 +45,6 @@ bool EncodeAs(CPicImage& image, CPicFile* file, DWORD formatId) {
 // Formats whose codecs this build does not hold yet; auto-detection skips them.
 bool IsMissing(DWORD formatId) {
   switch (formatId) {
-    case PIC_FORMAT_GIF:
     case PIC_FORMAT_WMF: return true;
     default: return false;
   }
@@ -60,6 +60,7 @@ bool CPicImage::DecodeWith(DWORD formatId, CPicFile* file) {
   LONG frame = IsMultiFrame(formatId) ? m_info.frameIndex : 0;
   switch (formatId) {
     case PIC_FORMAT_BMP: return DecodeAs<CPicImageBMP>(*this, file, formatId, frame);
+    case PIC_FORMAT_GIF: return DecodeAs<CPicImageGIF>(*this, file, formatId, frame);
     case PIC_FORMAT_JPG: return DecodeAs<CPicImageJPG>(*this, file, formatId, frame);
     case PIC_FORMAT_PNG: return DecodeAs<CPicImagePNG>(*this, file, formatId, frame);
     case PIC_FORMAT_TIF: return DecodeAs<CPicImageTIF>(*this, file, formatId, frame);
@@ -122,6 +123,7 @@ bool CPicImage::Encode(CPicFile* file, DWORD formatId) {
   if (!file) return false;
   switch (formatId) {
     case PIC_FORMAT_BMP: return EncodeAs<CPicImageBMP>(*this, file, formatId);
+    case PIC_FORMAT_GIF: return EncodeAs<CPicImageGIF>(*this, file, formatId);
     case PIC_FORMAT_JPG: return EncodeAs<CPicImageJPG>(*this, file, formatId);
     case PIC_FORMAT_PNG: return EncodeAs<CPicImagePNG>(*this, file, formatId);
     case PIC_FORMAT_TIF: return EncodeAs<CPicImageTIF>(*this, file, formatId);
