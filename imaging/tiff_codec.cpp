@@ -383,13 +383,10 @@ void TurnByOrientation(CPicImage& image, uint16_t orientation) {
 // --- decoder ---
 
 bool CPicImageTIF::Decode(CPicFile* file) {
-  try {
+  return RunCodecStep([&] {
     DecodeStream(file);
     return true;
-  } catch (const PicCodecError& error) {
-    SetLastError(error.text);
-    return false;
-  }
+  });
 }
 
 void CPicImageTIF::DecodeStream(CPicFile* file) {
@@ -447,14 +444,12 @@ void CPicImageTIF::CloseOutput() {
 }
 
 bool CPicImageTIF::Encode(CPicFile* file, bool append) {
-  try {
+  bool encoded = RunCodecStep([&] {
     EncodeStream(file, append);
     return true;
-  } catch (const PicCodecError& error) {
-    SetLastError(error.text);
-    CloseOutput();
-    return false;
-  }
+  });
+  if (!encoded) CloseOutput();
+  return encoded;
 }
 
 void CPicImageTIF::EncodeStream(CPicFile* file, bool append) {
