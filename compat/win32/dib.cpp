@@ -87,10 +87,10 @@ void DecodeRow(const BITMAPINFO* info, const RGBQUAD* palette, DWORD paletteSize
 }
 
 // Writes one top-down row of pixels in the caller's DIB format (1, 24 or 32 bits).
-void EncodeRow(int bits, const uint32_t* in, BYTE* out, int width) {
+void EncodeRow(int bits, const uint32_t* in, BYTE* out, int width, int64_t rowBytes) {
   switch (bits) {
     case 1:
-      std::memset(out, 0, static_cast<size_t>(DibStride(width, 1)));
+      std::memset(out, 0, static_cast<size_t>(rowBytes));
       for (int x = 0; x < width; ++x)
         if (in[x] & 0xFFFFFF) out[x >> 3] |= static_cast<BYTE>(0x80 >> (x & 7));
       break;
@@ -293,7 +293,7 @@ int GetDIBits(HDC hdc, HBITMAP hbm, UINT start, UINT lines, LPVOID bits, LPBITMA
     int y = bottomUp ? rows - 1 - static_cast<int>(scan) : static_cast<int>(scan);
     std::fill(row.begin(), row.end(), 0u);
     if (y < bmp->height) std::memcpy(row.data(), v.Row(y), static_cast<size_t>(w) * 4);
-    EncodeRow(h.biBitCount, row.data(), static_cast<BYTE*>(bits) + done * stride, h.biWidth);
+    EncodeRow(h.biBitCount, row.data(), static_cast<BYTE*>(bits) + done * stride, h.biWidth, stride);
   }
   return static_cast<int>(done);
 }
@@ -349,7 +349,7 @@ LONG GetBitmapBits(HBITMAP hbm, LONG cb, LPVOID out) {
   int64_t written = 0;
   std::vector<BYTE> row(static_cast<size_t>(stride));
   for (int y = 0; y < bmp->height && written < cb; ++y) {
-    EncodeRow(bmp->mono ? 1 : 32, v.Row(y), row.data(), bmp->width);
+    EncodeRow(bmp->mono ? 1 : 32, v.Row(y), row.data(), bmp->width, stride);
     int64_t n = std::min<int64_t>(stride, cb - written);
     std::memcpy(static_cast<BYTE*>(out) + written, row.data(), static_cast<size_t>(n));
     written += n;
