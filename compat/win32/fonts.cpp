@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <set>
 #include <unordered_map>
@@ -91,6 +92,8 @@ FT_Library Library() {
     FT_Library l = nullptr;
     FT_Init_FreeType(&l);
     FcInit();
+    // Fontconfig keeps its configuration until told to let go.
+    std::atexit([] { FcFini(); });
     return l;
   }();
   return lib;
