@@ -1,369 +1,529 @@
-// Text output and measurement: TextOutW, ExtTextOutW, DrawTextW with its
-// layout flags, and the extent calls. Glyphs are grey-level anti-aliased.
-#include <algorithm>
-#include <cmath>
+// Wide C-runtime functions, code-page conversion, lstr* and Char* calls.
+//
+// Sections: case mapping, strings, numbers, formatting, code pages, lstr/Char.
+#include "compat/win32/text.h"
+
+#include <locale.h>
+#include <wctype.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
-#include "compat/win32/fonts.h"
+#include "compat/host_path.h"
+#include "compat/wide_format.h"
 
-namespace compat::gdi {
-
+// --- case mapping ---
 namespace {
 
-constexpr int kMaxTextLength = 1 << 20;
-
-int CharWidth(FontFace& face, char32_t ch, int extra) { return face.Advance(ch) + extra; }
-
-int RunWidth(FontFace& face, const WCHAR* s, int n, int extra) {
-  int w = 0;
-  for (int i = 0; i < n;) w += CharWidth(face, NextChar(s, n, &i), extra);
-  return w;
+// Case rules of the whole Basic Multilingual Plane, independent of the
+// process locale (which the program never sets).
+locale_t Utf8Locale() {
+  static locale_t locale = [] {
+    locale_t l = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+    if (!l) l = newlocale(LC_CTYPE_MASK, "C.utf8", static_cast<locale_t>(0));
+    return l;
+  }();
+  return locale;
 }
 
-// Draws the glyphs of a run with their pen starting at (x, baseline), device coordinates.
-void DrawGlyphs(DcObj& dc, FontFace& face, int x, int baseline, const WCHAR* s, int n,
-                const INT* dx, int extra, const Region* clip) {
-  Painter painter(dc, clip);
-  if (!painter.Ready()) return;
-  uint32_t color = dc.DeviceColor(dc.state.textColor);
-  const TEXTMETRICW& tm = face.Metrics();
-  int penX = x, penY = baseline, unit = 0;
-  for (int i = 0; i < n; ++unit) {
-    char32_t ch = NextChar(s, n, &i);
-    int step = 0, stepY = 0;
-    if (face.IsMarlett()) {
-      DrawMarlettSymbol(painter, static_cast<WCHAR>(ch), penX, penY - tm.tmAscent, face.EmPixels(), color);
-      step = face.Advance(ch) + extra;
-    } else if (const GlyphImage* g = face.Glyph(ch)) {
-      for (int row = 0; row < g->rows; ++row)
-        painter.BlendSpan(penY - g->top + row, penX + g->left,
-                          &g->coverage[static_cast<size_t>(row) * g->width], g->width, color);
-      step = face.Escapement() != 0.0 ? g->penDx : g->advance + extra;
-      stepY = face.Escapement() != 0.0 ? g->penDy : 0;
-    }
-    if (dx) step = dx[unit];
-    penX += step;
-    penY += stepY;
+char16_t MapCase(char16_t c, bool upper) {
+  if (c < 0x80) {
+    if (upper && c >= u'a' && c <= u'z') return c - 32;
+    if (!upper && c >= u'A' && c <= u'Z') return c + 32;
+    return c;
   }
-}
-
-void FillDeviceRect(DcObj& dc, const RECT& r, COLORREF color, const Region* clip) {
-  Painter painter(dc, clip);
-  painter.FillRect(r, SolidPaint(dc.DeviceColor(color)), R2_COPYPEN);
-}
-
-// Text decoration lines under or through a run.
-void Decorate(DcObj& dc, FontFace& face, int x, int baseline, int width, const Region* clip) {
-  const LOGFONTW& lf = face.Logical();
-  int thick = face.UnderlineThickness();
-  if (lf.lfUnderline) {
-    int y = baseline + face.UnderlinePosition();
-    FillDeviceRect(dc, RECT{x, y, x + width, y + thick}, dc.state.textColor, clip);
-  }
-  if (lf.lfStrikeOut) {
-    int y = baseline - face.StrikeoutPosition();
-    FillDeviceRect(dc, RECT{x, y, x + width, y + thick}, dc.state.textColor, clip);
-  }
-}
-
-RECT DeviceRect(DcObj& dc, const RECT& r) {
-  POINT a = dc.ToDevice(r.left, r.top), b = dc.ToDevice(r.right, r.bottom);
-  return RECT{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
+  if (c >= 0xD800 && c <= 0xDFFF) return c;
+  locale_t locale = Utf8Locale();
+  if (!locale) return c;
+  wint_t mapped = upper ? towupper_l(c, locale) : towlower_l(c, locale);
+  return mapped <= 0xFFFF ? static_cast<char16_t>(mapped) : c;  // stay one unit long
 }
 
 }  // namespace
 
-}  // namespace compat::gdi
+char16_t towlower(char16_t c) { return MapCase(c, false); }
+char16_t towupper(char16_t c) { return MapCase(c, true); }
 
-using namespace compat::gdi;
-
-BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* rect, LPCWSTR s, UINT count,
-                 const INT* dx) {
-  DcObj* dc = GetDc(hdc);
-  if (!dc || count > kMaxTextLength || (count > 0 && !s)) return FALSE;
-  auto face = CurrentFace(*dc);
-  if (!face) return FALSE;
-  int n = static_cast<int>(count);
-  const TEXTMETRICW& tm = face->Metrics();
-  UINT align = dc->state.textAlign;
-  POINT ref = (align & TA_UPDATECP) ? dc->state.position : POINT{x, y};
-  POINT dev = dc->ToDevice(ref.x, ref.y);
-  int width = 0;
-  if (dx) {
-    for (int i = 0, unit = 0; i < n; ++unit) {
-      NextChar(s, n, &i);
-      width += dx[unit];
-    }
-  } else {
-    width = RunWidth(*face, s, n, dc->state.charExtra);
-  }
-  int along = (align & TA_CENTER) == TA_CENTER ? -width / 2 : (align & TA_RIGHT) ? -width : 0;
-  int down = (align & TA_BASELINE) == TA_BASELINE ? 0 : (align & TA_BOTTOM) ? -tm.tmDescent : tm.tmAscent;
-  double angle = face->Escapement();
-  int startX = dev.x + static_cast<int>(std::lround(along * std::cos(angle) + down * std::sin(angle)));
-  int baseline = dev.y + static_cast<int>(std::lround(-along * std::sin(angle) + down * std::cos(angle)));
-
-  Region clipped;
-  const Region* clip = nullptr;
-  if (rect) {
-    RECT r = DeviceRect(*dc, *rect);
-    if (options & ETO_OPAQUE) FillDeviceRect(*dc, r, dc->state.bkColor, nullptr);
-    if (options & ETO_CLIPPED) {
-      clipped = Region::Combine(dc->Clip(), Region(r), RGN_AND);
-      clip = &clipped;
-    }
-  }
-  if (dc->state.bkMode == OPAQUE && angle == 0.0 && !(rect && (options & ETO_OPAQUE)))
-    FillDeviceRect(*dc, RECT{startX, baseline - tm.tmAscent, startX + width, baseline + tm.tmDescent},
-                   dc->state.bkColor, clip);
-  DrawGlyphs(*dc, *face, startX, baseline, s, n, dx, dc->state.charExtra, clip);
-  if (angle == 0.0) Decorate(*dc, *face, startX, baseline, width, clip);
-  if (align & TA_UPDATECP) {
-    POINT end = dc->ToLogical(dev.x + width, dev.y);
-    dc->state.position.x = end.x;
-  }
-  return TRUE;
+char16_t* _wcslwr(char16_t* s) {
+  for (char16_t* p = s; p && *p; ++p) *p = MapCase(*p, false);
+  return s;
 }
 
-BOOL TextOutW(HDC hdc, int x, int y, LPCWSTR s, int c) {
-  if (c < 0) return FALSE;
-  return ExtTextOutW(hdc, x, y, 0, nullptr, s, static_cast<UINT>(c), nullptr);
+char16_t* _wcsupr(char16_t* s) {
+  for (char16_t* p = s; p && *p; ++p) *p = MapCase(*p, true);
+  return s;
 }
 
-BOOL GetTextExtentPoint32W(HDC hdc, LPCWSTR s, int c, LPSIZE size) {
-  DcObj* dc = GetDc(hdc);
-  if (!dc || !size || c < 0 || c > kMaxTextLength || (c > 0 && !s)) return FALSE;
-  auto face = CurrentFace(*dc);
-  if (!face) return FALSE;
-  size->cx = RunWidth(*face, s, c, dc->state.charExtra);
-  size->cy = face->Metrics().tmHeight;
-  return TRUE;
+// --- strings ---
+size_t wcslen(const char16_t* s) {
+  size_t n = 0;
+  while (s[n]) ++n;
+  return n;
 }
 
-BOOL GetTextExtentExPointW(HDC hdc, LPCWSTR s, int c, int maxExtent, LPINT fit, LPINT partial,
-                           LPSIZE size) {
-  DcObj* dc = GetDc(hdc);
-  if (!dc || !size || c < 0 || c > kMaxTextLength || (c > 0 && !s)) return FALSE;
-  auto face = CurrentFace(*dc);
-  if (!face) return FALSE;
-  int w = 0, fitted = 0;
-  for (int i = 0; i < c;) {
-    int start = i;
-    w += CharWidth(*face, NextChar(s, c, &i), dc->state.charExtra);
-    for (int k = start; k < i; ++k)
-      if (partial) partial[k] = w;
-    if (w <= maxExtent) fitted = i;
+size_t wcsnlen(const char16_t* s, size_t max_count) {
+  size_t n = 0;
+  while (n < max_count && s[n]) ++n;
+  return n;
+}
+
+int wcscmp(const char16_t* a, const char16_t* b) { return wcsncmp(a, b, SIZE_MAX); }
+
+int wcsncmp(const char16_t* a, const char16_t* b, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
+    if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
+    if (!a[i]) break;
   }
-  if (fit) *fit = fitted;
-  size->cx = w;
-  size->cy = face->Metrics().tmHeight;
-  return TRUE;
+  return 0;
 }
 
-// --- DrawTextW ---
+int _wcsicmp(const char16_t* a, const char16_t* b) { return _wcsnicmp(a, b, SIZE_MAX); }
+
+int _wcsnicmp(const char16_t* a, const char16_t* b, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
+    int ca = MapCase(a[i], false), cb = MapCase(b[i], false);
+    if (ca != cb) return ca - cb;
+    if (!ca) break;
+  }
+  return 0;
+}
+
+char16_t* wcscpy(char16_t* dst, const char16_t* src) {
+  std::memmove(dst, src, (wcslen(src) + 1) * sizeof(char16_t));
+  return dst;
+}
+
+char16_t* wcsncpy(char16_t* dst, const char16_t* src, size_t count) {
+  size_t i = 0;
+  for (; i < count && src[i]; ++i) dst[i] = src[i];
+  for (; i < count; ++i) dst[i] = 0;
+  return dst;
+}
+
+char16_t* wcscat(char16_t* dst, const char16_t* src) {
+  wcscpy(dst + wcslen(dst), src);
+  return dst;
+}
+
+char16_t* wcsncat(char16_t* dst, const char16_t* src, size_t count) {
+  char16_t* end = dst + wcslen(dst);
+  size_t i = 0;
+  for (; i < count && src[i]; ++i) end[i] = src[i];
+  end[i] = 0;
+  return dst;
+}
+
+const char16_t* wcschr(const char16_t* s, char16_t c) {
+  for (;; ++s) {
+    if (*s == c) return s;
+    if (!*s) return nullptr;
+  }
+}
+
+char16_t* wcschr(char16_t* s, char16_t c) {
+  return const_cast<char16_t*>(wcschr(static_cast<const char16_t*>(s), c));
+}
+
+const char16_t* wcsrchr(const char16_t* s, char16_t c) {
+  const char16_t* found = nullptr;
+  for (;; ++s) {
+    if (*s == c) found = s;
+    if (!*s) return found;
+  }
+}
+
+char16_t* wcsrchr(char16_t* s, char16_t c) {
+  return const_cast<char16_t*>(wcsrchr(static_cast<const char16_t*>(s), c));
+}
+
+const char16_t* wcsstr(const char16_t* s, const char16_t* find) {
+  size_t n = wcslen(find);
+  if (n == 0) return s;
+  for (; *s; ++s) {
+    if (*s == *find && wcsncmp(s, find, n) == 0) return s;
+  }
+  return nullptr;
+}
+
+char16_t* wcsstr(char16_t* s, const char16_t* find) {
+  return const_cast<char16_t*>(wcsstr(static_cast<const char16_t*>(s), find));
+}
+
+char16_t* _wcsdup(const char16_t* s) {
+  if (!s) return nullptr;
+  size_t bytes = (wcslen(s) + 1) * sizeof(char16_t);
+  auto* copy = static_cast<char16_t*>(std::malloc(bytes));
+  if (copy) std::memcpy(copy, s, bytes);
+  return copy;
+}
+
+// --- numbers ---
+namespace {
+
+// The leading ASCII part of `s`: number syntax is ASCII, so positions in the
+// copy are positions in the original.
+std::string AsciiPrefix(const char16_t* s) {
+  constexpr size_t kMaxNumberText = 4096;
+  std::string text;
+  for (size_t i = 0; s[i] && s[i] < 0x80 && i < kMaxNumberText; ++i) {
+    text += static_cast<char>(s[i]);
+  }
+  return text;
+}
+
+void SetEnd(const char16_t* s, char16_t** end, const std::string& text, const char* stop) {
+  if (end) *end = const_cast<char16_t*>(s + (stop - text.c_str()));
+}
+
+bool IsNegative(const std::string& text) {
+  size_t i = text.find_first_not_of(" \t\n\v\f\r");
+  return i != std::string::npos && text[i] == '-';
+}
+
+}  // namespace
+
+long wcstol(const char16_t* s, char16_t** end, int base) {
+  std::string text = AsciiPrefix(s);
+  char* stop = nullptr;
+  errno = 0;
+  long long value = std::strtoll(text.c_str(), &stop, base);
+  SetEnd(s, end, text, stop);
+  if (value > INT32_MAX || value < INT32_MIN) {
+    errno = ERANGE;
+    return value > 0 ? INT32_MAX : INT32_MIN;
+  }
+  return static_cast<long>(value);
+}
+
+unsigned long wcstoul(const char16_t* s, char16_t** end, int base) {
+  std::string text = AsciiPrefix(s);
+  char* stop = nullptr;
+  errno = 0;
+  unsigned long long value = std::strtoull(text.c_str(), &stop, base);
+  SetEnd(s, end, text, stop);
+  bool negative = IsNegative(text);
+  unsigned long long magnitude = negative ? 0 - value : value;
+  if (errno == ERANGE || magnitude > UINT32_MAX) {
+    errno = ERANGE;
+    return UINT32_MAX;
+  }
+  // "-1" is 0xFFFFFFFF, as the C rules say for a 32-bit unsigned long.
+  return negative ? static_cast<uint32_t>(0u - static_cast<uint32_t>(magnitude))
+                  : static_cast<unsigned long>(magnitude);
+}
+
+double wcstod(const char16_t* s, char16_t** end) {
+  std::string text = AsciiPrefix(s);
+  char* stop = nullptr;
+  double value = std::strtod(text.c_str(), &stop);
+  SetEnd(s, end, text, stop);
+  return value;
+}
+
+int _wtoi(const char16_t* s) { return s ? static_cast<int>(wcstol(s, nullptr, 10)) : 0; }
+long _wtol(const char16_t* s) { return s ? wcstol(s, nullptr, 10) : 0; }
+double _wtof(const char16_t* s) { return s ? wcstod(s, nullptr) : 0.0; }
 
 namespace {
 
-struct Line {
-  std::u16string text;
-  int prefixIndex = -1;  // character to underline, after prefix removal
-};
-
-// Removes '&' prefixes; "&&" is a literal ampersand. Returns the underlined index.
-std::u16string StripPrefixes(const std::u16string& s, UINT format, int* underline) {
-  *underline = -1;
-  if (format & DT_NOPREFIX) return s;
-  std::u16string out;
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == u'&' && i + 1 < s.size()) {
-      ++i;
-      if (s[i] != u'&' && !(format & DT_HIDEPREFIX)) *underline = static_cast<int>(out.size());
-    } else if (s[i] == u'&') {
-      continue;
-    }
-    out += s[i];
+char16_t* UnsignedToWide(uint32_t value, bool negative, char16_t* buffer, int radix) {
+  if (radix < 2 || radix > 36) {
+    buffer[0] = 0;
+    return buffer;
   }
-  return out;
+  char16_t digits[40];
+  int n = 0;
+  do {
+    uint32_t digit = value % radix;
+    digits[n++] = static_cast<char16_t>(digit < 10 ? u'0' + digit : u'a' + digit - 10);
+    value /= radix;
+  } while (value);
+  char16_t* out = buffer;
+  if (negative) *out++ = u'-';
+  while (n) *out++ = digits[--n];
+  *out = 0;
+  return buffer;
 }
 
-std::u16string ExpandTabs(const std::u16string& s, FontFace& face, UINT format) {
-  if (!(format & DT_EXPANDTABS) || s.find(u'\t') == std::u16string::npos) return s;
-  int stops = (format & DT_TABSTOP) ? static_cast<int>((format >> 8) & 0xFF) : 8;
-  std::u16string out;
-  for (char16_t c : s) {
-    if (c != u'\t') { out += c; continue; }
-    // Tabs become spaces up to the next stop measured in average characters.
-    int spaceWidth = std::max(1, face.Advance(u' '));
-    int stop = std::max(1, stops) * face.Metrics().tmAveCharWidth;
-    int width = RunWidth(face, out.data(), static_cast<int>(out.size()), 0);
-    int target = (width / stop + 1) * stop;
-    while (width < target) { out += u' '; width += spaceWidth; }
+}  // namespace
+
+char16_t* _itow(int value, char16_t* buffer, int radix) {
+  bool negative = radix == 10 && value < 0;
+  uint32_t magnitude = negative ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
+  return UnsignedToWide(magnitude, negative, buffer, radix);
+}
+
+char16_t* _ltow(long value, char16_t* buffer, int radix) {
+  return _itow(static_cast<int>(value), buffer, radix);
+}
+
+// --- formatting ---
+namespace {
+
+// Copies `text` to `buffer` for the counted forms: -1 with a terminated,
+// truncated copy when it does not fit.
+int CopyCounted(const std::u16string& text, char16_t* buffer, size_t count) {
+  if (!buffer || count == 0) return -1;
+  if (text.size() < count) {
+    std::memcpy(buffer, text.c_str(), (text.size() + 1) * sizeof(char16_t));
+    return static_cast<int>(text.size());
   }
-  return out;
+  std::memcpy(buffer, text.data(), (count - 1) * sizeof(char16_t));
+  buffer[count - 1] = 0;
+  return -1;
 }
 
-int Width(FontFace& face, const std::u16string& s, int extra) {
-  return RunWidth(face, s.data(), static_cast<int>(s.size()), extra);
+int CopyAll(const std::u16string& text, char16_t* buffer) {
+  if (!buffer) return -1;
+  std::memcpy(buffer, text.c_str(), (text.size() + 1) * sizeof(char16_t));
+  return static_cast<int>(text.size());
 }
 
-// Breaks one paragraph at spaces so that each line fits `limit`; a word
-// longer than the limit stays whole on its own line.
-void WrapParagraph(FontFace& face, const std::u16string& para, int limit, int extra,
-                   std::vector<std::u16string>* out) {
-  size_t start = 0;
-  while (start < para.size()) {
-    size_t end = start, lastBreak = std::u16string::npos;
-    while (end < para.size()) {
-      if (para[end] == u' ') lastBreak = end;
-      if (Width(face, para.substr(start, end - start + 1), extra) > limit && end > start) break;
-      ++end;
-    }
-    if (end >= para.size()) {
-      out->push_back(para.substr(start));
-      return;
-    }
-    size_t cut = lastBreak != std::u16string::npos && lastBreak > start ? lastBreak : end;
-    if (cut == end && lastBreak == std::u16string::npos) {
-      // No space before the overflow: run to the next space.
-      size_t next = para.find(u' ', end);
-      cut = next == std::u16string::npos ? para.size() : next;
-    }
-    out->push_back(para.substr(start, cut - start));
-    start = cut;
-    while (start < para.size() && para[start] == u' ') ++start;
+}  // namespace
+
+int vswprintf(char16_t* buffer, const char16_t* format, va_list args) {
+  return CopyAll(compat::FormatWide(format, args), buffer);
+}
+
+int vswprintf(char16_t* buffer, size_t count, const char16_t* format, va_list args) {
+  return CopyCounted(compat::FormatWide(format, args), buffer, count);
+}
+
+int swprintf(char16_t* buffer, const char16_t* format, ...) {
+  va_list args;
+  va_start(args, format);
+  int n = vswprintf(buffer, format, args);
+  va_end(args);
+  return n;
+}
+
+int swprintf(char16_t* buffer, size_t count, const char16_t* format, ...) {
+  va_list args;
+  va_start(args, format);
+  int n = vswprintf(buffer, count, format, args);
+  va_end(args);
+  return n;
+}
+
+int _vsnwprintf(char16_t* buffer, size_t count, const char16_t* format, va_list args) {
+  std::u16string text = compat::FormatWide(format, args);
+  if (text.size() > count || !buffer) return -1;
+  std::memcpy(buffer, text.data(), text.size() * sizeof(char16_t));
+  if (text.size() < count) buffer[text.size()] = 0;  // exactly full: no terminator
+  return static_cast<int>(text.size());
+}
+
+int _snwprintf(char16_t* buffer, size_t count, const char16_t* format, ...) {
+  va_list args;
+  va_start(args, format);
+  int n = _vsnwprintf(buffer, count, format, args);
+  va_end(args);
+  return n;
+}
+
+int wvsprintfW(LPWSTR buffer, LPCWSTR format, va_list args) {
+  constexpr size_t kWsprintfLimit = 1024;
+  std::u16string text = compat::FormatWide(format, args);
+  if (text.size() >= kWsprintfLimit) text.resize(kWsprintfLimit - 1);
+  return CopyAll(text, buffer);
+}
+
+int wsprintfW(LPWSTR buffer, LPCWSTR format, ...) {
+  va_list args;
+  va_start(args, format);
+  int n = wvsprintfW(buffer, format, args);
+  va_end(args);
+  return n;
+}
+
+// --- code pages ---
+namespace {
+
+constexpr UINT kCodePageWestern = 1252;
+constexpr UINT kCodePageLatin1 = 28591;
+
+// Code page 1252 at 0x80..0x9F; 0 marks the unassigned bytes.
+constexpr char16_t kWestern80[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+bool IsUtf8CodePage(UINT cp) {
+  return cp == CP_ACP || cp == CP_OEMCP || cp == CP_MACCP || cp == CP_THREAD_ACP || cp == CP_UTF8;
+}
+
+bool IsSingleByteCodePage(UINT cp) { return cp == kCodePageWestern || cp == kCodePageLatin1; }
+
+char16_t SingleByteToWide(UINT cp, unsigned char b) {
+  if (cp == kCodePageWestern && b >= 0x80 && b < 0xA0) return kWestern80[b - 0x80] ? kWestern80[b - 0x80] : b;
+  return b;
+}
+
+bool WideToSingleByte(UINT cp, char16_t c, char& out) {
+  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF) || (cp == kCodePageLatin1 && c <= 0xFF)) {
+    out = static_cast<char>(c);
+    return true;
   }
-}
-
-std::u16string EndEllipsis(FontFace& face, std::u16string s, int limit, int extra, bool wordWise) {
-  if (Width(face, s, extra) <= limit) return s;
-  static const std::u16string kDots = u"...";
-  while (!s.empty()) {
-    if (wordWise) {
-      size_t sp = s.find_last_of(u' ');
-      s.resize(sp == std::u16string::npos ? s.size() - 1 : sp);
-    } else {
-      s.pop_back();
+  if (cp != kCodePageWestern) return false;
+  for (int i = 0; i < 32; ++i) {
+    if (kWestern80[i] == c) {
+      out = static_cast<char>(0x80 + i);
+      return true;
     }
-    if (Width(face, s + kDots, extra) <= limit) break;
   }
-  return s + kDots;
+  return false;
 }
 
-std::u16string PathEllipsis(FontFace& face, const std::u16string& s, int limit, int extra) {
-  if (Width(face, s, extra) <= limit) return s;
-  size_t slash = s.find_last_of(u"\\/");
-  if (slash == std::u16string::npos) return EndEllipsis(face, s, limit, extra, false);
-  std::u16string head = s.substr(0, slash), tail = s.substr(slash);
-  while (!head.empty() && Width(face, head + u"..." + tail, extra) > limit) head.pop_back();
-  return head + u"..." + tail;
+int Fail(DWORD error) {
+  SetLastError(error);
+  return 0;
 }
 
-std::vector<Line> LayOut(FontFace& face, const std::u16string& text, UINT format, int limit, int extra) {
-  std::vector<std::u16string> paragraphs;
-  if (format & DT_SINGLELINE) {
-    std::u16string one;
-    for (char16_t c : text)
-      if (c != u'\r' && c != u'\n') one += c;
-    paragraphs.push_back(one);
+// Delivers a converted text the platform's way: a size query, or a copy
+// that fails whole when the buffer is short.
+template <typename Char>
+int Deliver(const std::basic_string<Char>& text, Char* out, int capacity) {
+  if (text.size() > static_cast<size_t>(INT_MAX)) return Fail(ERROR_INVALID_PARAMETER);
+  if (capacity == 0) return static_cast<int>(text.size());
+  if (text.size() > static_cast<size_t>(capacity)) return Fail(ERROR_INSUFFICIENT_BUFFER);
+  std::memcpy(out, text.data(), text.size() * sizeof(Char));
+  return static_cast<int>(text.size());
+}
+
+}  // namespace
+
+int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte,
+                        LPWSTR lpWideCharStr, int cchWideChar) {
+  if (!lpMultiByteStr || cbMultiByte == 0 || cbMultiByte < -1 || cchWideChar < 0 ||
+      (cchWideChar > 0 && !lpWideCharStr)) {
+    return Fail(ERROR_INVALID_PARAMETER);
+  }
+  size_t length = cbMultiByte == -1 ? std::strlen(lpMultiByteStr) + 1 : static_cast<size_t>(cbMultiByte);
+  std::string_view input(lpMultiByteStr, length);
+  std::u16string wide;
+  if (IsUtf8CodePage(CodePage)) {
+    wide = compat::Utf8ToUtf16(input);
+    if ((dwFlags & MB_ERR_INVALID_CHARS) && compat::Utf16ToUtf8(wide) != input) {
+      return Fail(ERROR_NO_UNICODE_TRANSLATION);
+    }
+  } else if (IsSingleByteCodePage(CodePage)) {
+    for (char b : input) wide += SingleByteToWide(CodePage, static_cast<unsigned char>(b));
   } else {
-    std::u16string cur;
-    for (size_t i = 0; i < text.size(); ++i) {
-      if (text[i] == u'\r' || text[i] == u'\n') {
-        paragraphs.push_back(cur);
-        cur.clear();
-        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-      } else {
-        cur += text[i];
+    return Fail(ERROR_INVALID_PARAMETER);
+  }
+  return Deliver(wide, lpWideCharStr, cchWideChar);
+}
+
+int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int cchWideChar,
+                        LPSTR lpMultiByteStr, int cbMultiByte, LPCSTR lpDefaultChar,
+                        LPBOOL lpUsedDefaultChar) {
+  (void)dwFlags;
+  if (!lpWideCharStr || cchWideChar == 0 || cchWideChar < -1 || cbMultiByte < 0 ||
+      (cbMultiByte > 0 && !lpMultiByteStr)) {
+    return Fail(ERROR_INVALID_PARAMETER);
+  }
+  size_t length = cchWideChar == -1 ? wcslen(lpWideCharStr) + 1 : static_cast<size_t>(cchWideChar);
+  std::u16string_view input(lpWideCharStr, length);
+  std::string narrow;
+  BOOL used_default = FALSE;
+  if (IsUtf8CodePage(CodePage)) {
+    narrow = compat::Utf16ToUtf8(input);
+  } else if (IsSingleByteCodePage(CodePage)) {
+    char fallback = lpDefaultChar ? *lpDefaultChar : '?';
+    for (char16_t c : input) {
+      char b;
+      if (!WideToSingleByte(CodePage, c, b)) {
+        b = fallback;
+        used_default = TRUE;
       }
+      narrow += b;
     }
-    paragraphs.push_back(cur);
+  } else {
+    return Fail(ERROR_INVALID_PARAMETER);
   }
-  std::vector<Line> lines;
-  for (const std::u16string& para : paragraphs) {
-    int underline = -1;
-    std::u16string plain = ExpandTabs(StripPrefixes(para, format, &underline), face, format);
-    std::vector<std::u16string> pieces;
-    if ((format & DT_WORDBREAK) && !(format & DT_SINGLELINE))
-      WrapParagraph(face, plain, limit, extra, &pieces);
-    else
-      pieces.push_back(plain);
-    if (pieces.empty()) pieces.emplace_back();
-    int offset = 0;
-    for (std::u16string& piece : pieces) {
-      Line line;
-      size_t at = plain.find(piece, static_cast<size_t>(offset));
-      int begin = at == std::u16string::npos ? offset : static_cast<int>(at);
-      if (underline >= begin && underline < begin + static_cast<int>(piece.size())) line.prefixIndex = underline - begin;
-      offset = begin + static_cast<int>(piece.size());
-      if (format & DT_PATH_ELLIPSIS)
-        piece = PathEllipsis(face, piece, limit, extra);
-      else if (format & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS))
-        piece = EndEllipsis(face, piece, limit, extra, (format & DT_WORD_ELLIPSIS) != 0);
-      if (line.prefixIndex >= static_cast<int>(piece.size())) line.prefixIndex = -1;
-      line.text = piece;
-      lines.push_back(line);
+  if (lpUsedDefaultChar) *lpUsedDefaultChar = used_default;
+  return Deliver(narrow, lpMultiByteStr, cbMultiByte);
+}
+
+// --- lstr* and Char* ---
+int lstrlenW(LPCWSTR lpString) { return lpString ? static_cast<int>(wcslen(lpString)) : 0; }
+
+LPWSTR lstrcpyW(LPWSTR lpString1, LPCWSTR lpString2) {
+  if (!lpString1 || !lpString2) return nullptr;
+  return wcscpy(lpString1, lpString2);
+}
+
+LPWSTR lstrcpynW(LPWSTR lpString1, LPCWSTR lpString2, int iMaxLength) {
+  if (!lpString1 || !lpString2 || iMaxLength <= 0) return lpString1;
+  int i = 0;
+  for (; i < iMaxLength - 1 && lpString2[i]; ++i) lpString1[i] = lpString2[i];
+  lpString1[i] = 0;
+  return lpString1;
+}
+
+LPWSTR lstrcatW(LPWSTR lpString1, LPCWSTR lpString2) {
+  if (!lpString1 || !lpString2) return nullptr;
+  return wcscat(lpString1, lpString2);
+}
+
+// The platform compares for people: letters first without regard to case,
+// then lower case before upper case where that is all that differs.
+int lstrcmpW(LPCWSTR lpString1, LPCWSTR lpString2) {
+  int folded = lstrcmpiW(lpString1, lpString2);
+  if (folded || !lpString1 || !lpString2) return folded;
+  for (size_t i = 0; lpString1[i]; ++i) {
+    if (lpString1[i] != lpString2[i]) {
+      return MapCase(lpString1[i], false) == lpString1[i] ? -1 : 1;
     }
   }
-  return lines;
+  return 0;
+}
+
+int lstrcmpiW(LPCWSTR lpString1, LPCWSTR lpString2) {
+  if (!lpString1 || !lpString2) return lpString1 == lpString2 ? 0 : lpString1 ? 1 : -1;
+  int diff = _wcsicmp(lpString1, lpString2);
+  return diff < 0 ? -1 : diff > 0 ? 1 : 0;
+}
+
+namespace {
+
+bool IsSingleCharacter(LPWSTR p) { return (reinterpret_cast<uintptr_t>(p) >> 16) == 0; }
+
+LPWSTR CharCase(LPWSTR lpsz, bool upper) {
+  if (IsSingleCharacter(lpsz)) {
+    auto c = static_cast<char16_t>(reinterpret_cast<uintptr_t>(lpsz) & 0xFFFF);
+    return reinterpret_cast<LPWSTR>(static_cast<uintptr_t>(MapCase(c, upper)));
+  }
+  return upper ? _wcsupr(lpsz) : _wcslwr(lpsz);
 }
 
 }  // namespace
 
-int DrawTextW(HDC hdc, LPCWSTR text, int count, LPRECT rc, UINT format) {
-  DcObj* dc = GetDc(hdc);
-  if (!dc || !rc || (!text && count != 0)) return 0;
-  auto face = CurrentFace(*dc);
-  if (!face) return 0;
-  if (count < 0) {
-    count = 0;
-    while (text[count] && count < kMaxTextLength) ++count;
-  }
-  if (count > kMaxTextLength) return 0;
-  std::u16string str(text, text + count);
-  const TEXTMETRICW& tm = face->Metrics();
-  int lineHeight = tm.tmHeight + ((format & DT_EXTERNALLEADING) ? tm.tmExternalLeading : 0);
-  RECT r = DeviceRect(*dc, *rc);
-  int extra = dc->state.charExtra;
-  std::vector<Line> lines = LayOut(*face, str, format, r.right - r.left, extra);
-  int total = lineHeight * static_cast<int>(lines.size());
-  if (format & DT_CALCRECT) {
-    int widest = 0;
-    for (const Line& l : lines) widest = std::max(widest, Width(*face, l.text, extra));
-    POINT end = dc->ToLogical(r.left + widest, r.top + total);
-    rc->right = end.x;
-    rc->bottom = end.y;
-    return static_cast<int>(std::lround(total / dc->ScaleY()));
-  }
-  int y = r.top;
-  if (format & DT_SINGLELINE) {
-    if (format & DT_VCENTER) y = r.top + (r.bottom - r.top - lineHeight) / 2;
-    else if (format & DT_BOTTOM) y = r.bottom - lineHeight;
-  }
-  Region clipped;
-  const Region* clip = nullptr;
-  if (!(format & DT_NOCLIP)) {
-    clipped = Region::Combine(dc->Clip(), Region(r), RGN_AND);
-    clip = &clipped;
-  }
-  for (const Line& line : lines) {
-    int w = Width(*face, line.text, extra);
-    int x = (format & DT_CENTER) ? r.left + (r.right - r.left - w) / 2
-            : (format & DT_RIGHT) ? r.right - w
-                                  : r.left;
-    int baseline = y + tm.tmAscent;
-    if (dc->state.bkMode == OPAQUE)
-      FillDeviceRect(*dc, RECT{x, y, x + w, y + tm.tmHeight}, dc->state.bkColor, clip);
-    const WCHAR* s = line.text.data();
-    int n = static_cast<int>(line.text.size());
-    if (!(format & DT_PREFIXONLY)) DrawGlyphs(*dc, *face, x, baseline, s, n, nullptr, extra, clip);
-    Decorate(*dc, *face, x, baseline, w, clip);
-    if (line.prefixIndex >= 0) {
-      int ux = x + RunWidth(*face, s, line.prefixIndex, extra);
-      int uw = CharWidth(*face, static_cast<char32_t>(s[line.prefixIndex]), 0);
-      FillDeviceRect(*dc, RECT{ux, baseline + 1, ux + uw, baseline + 2}, dc->state.textColor, clip);
-    }
-    y += lineHeight;
-  }
-  int height = (format & DT_SINGLELINE) && (format & (DT_VCENTER | DT_BOTTOM)) ? (y - r.top) : total;
-  return static_cast<int>(std::lround(height / dc->ScaleY()));
+LPWSTR CharUpperW(LPWSTR lpsz) { return CharCase(lpsz, true); }
+LPWSTR CharLowerW(LPWSTR lpsz) { return CharCase(lpsz, false); }
+
+DWORD CharUpperBuffW(LPWSTR lpsz, DWORD cchLength) {
+  for (DWORD i = 0; lpsz && i < cchLength; ++i) lpsz[i] = MapCase(lpsz[i], true);
+  return lpsz ? cchLength : 0;
+}
+
+DWORD CharLowerBuffW(LPWSTR lpsz, DWORD cchLength) {
+  for (DWORD i = 0; lpsz && i < cchLength; ++i) lpsz[i] = MapCase(lpsz[i], false);
+  return lpsz ? cchLength : 0;
+}
+
+LPWSTR CharNextW(LPCWSTR lpsz) { return const_cast<LPWSTR>(*lpsz ? lpsz + 1 : lpsz); }
+
+BOOL IsCharAlphaW(WCHAR ch) {
+  locale_t locale = Utf8Locale();
+  return locale ? iswalpha_l(ch, locale) != 0 : (MapCase(ch, true) != MapCase(ch, false));
+}
+
+BOOL IsCharAlphaNumericW(WCHAR ch) {
+  locale_t locale = Utf8Locale();
+  return locale ? iswalnum_l(ch, locale) != 0 : IsCharAlphaW(ch) || (ch >= u'0' && ch <= u'9');
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "compat/win32/types.h"
+#include "compat/win32/errors.h"
 #include "compat/win32/text.h"
 #include "compat/win32/kernel.h"
 #include "compat/win32/registry.h"

@@ -1,0 +1,201 @@
+// Threads as waitable kernel objects on std::thread.
+#include <unistd.h>
+
+#include <atomic>
+#include <pthread.h>
+#include <system_error>
+#include <thread>
+
+#include "compat/win32/kernel.h"
+#include "compat/win32/kernel_objects.h"
+
+namespace {
+
+std::atomic<DWORD> g_next_thread_id{1};
+thread_local DWORD t_thread_id = 0;
+
+// Thrown by ExitThread to unwind to the thread's start routine.
+struct ThreadExit {
+  DWORD code;
+};
+thread_local bool t_started_by_create_thread = false;
+
+class Thread : public compat::Waitable {
+ public:
+  Thread(LPTHREAD_START_ROUTINE start, LPVOID parameter, DWORD suspend_count)
+      : start_(start), parameter_(parameter), id_(g_next_thread_id++), suspend_count_(suspend_count) {}
+
+  DWORD id() const { return id_; }
+
+  // Starts the host thread; false if the host refused.
+  bool Launch() {
+    auto self = std::static_pointer_cast<Thread>(shared_from_this());
+    try {
+      std::thread([self] { self->Run(); }).detach();
+      return true;
+    } catch (const std::system_error&) {
+      return false;
+    }
+  }
+
+  // Returns the previous count, or -1 when the thread already runs.
+  DWORD ChangeSuspendCount(int delta, bool& start_now) {
+    std::lock_guard<std::mutex> guard(compat::WaitLock());
+    start_now = false;
+    if (launched_) return static_cast<DWORD>(-1);
+    DWORD previous = suspend_count_;
+    if (delta < 0 && suspend_count_ > 0) --suspend_count_;
+    if (delta > 0) ++suspend_count_;
+    if (suspend_count_ == 0) start_now = launched_ = true;
+    return previous;
+  }
+
+  DWORD ExitCode() const {
+    std::lock_guard<std::mutex> guard(compat::WaitLock());
+    return finished_ ? exit_code_ : STILL_ACTIVE;
+  }
+
+  std::atomic<int> priority{THREAD_PRIORITY_NORMAL};
+
+  bool IsSignalled(compat::WaitTicket) const override { return finished_; }
+
+ private:
+  void Run() {
+    t_thread_id = id_;
+    t_started_by_create_thread = true;
+    DWORD code = 0;
+    try {
+      code = start_(parameter_);
+    } catch (const ThreadExit& exit) {
+      code = exit.code;
+    }
+    std::lock_guard<std::mutex> guard(compat::WaitLock());
+    finished_ = true;
+    exit_code_ = code;
+    compat::WakeWaiters();
+  }
+
+  LPTHREAD_START_ROUTINE start_;
+  LPVOID parameter_;
+  const DWORD id_;
+  DWORD suspend_count_;
+  bool launched_ = false;
+  bool finished_ = false;
+  DWORD exit_code_ = STILL_ACTIVE;
+};
+
+std::shared_ptr<Thread> ThreadFromHandle(HANDLE handle) {
+  auto thread = compat::LookUpHandleAs<Thread>(handle);
+  if (!thread) SetLastError(ERROR_INVALID_HANDLE);
+  return thread;
+}
+
+const HANDLE kCurrentThread = reinterpret_cast<HANDLE>(static_cast<intptr_t>(-2));
+const HANDLE kCurrentProcess = reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1));
+
+bool IsValidPriority(int priority) {
+  return (priority >= THREAD_PRIORITY_LOWEST && priority <= THREAD_PRIORITY_HIGHEST) ||
+         priority == THREAD_PRIORITY_IDLE || priority == THREAD_PRIORITY_TIME_CRITICAL;
+}
+
+}  // namespace
+
+HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE lpStartAddress,
+                    LPVOID lpParameter, DWORD dwCreationFlags, LPDWORD lpThreadId) {
+  if (!lpStartAddress) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  bool suspended = (dwCreationFlags & CREATE_SUSPENDED) != 0;
+  auto thread = std::make_shared<Thread>(lpStartAddress, lpParameter, suspended ? 1 : 0);
+  if (lpThreadId) *lpThreadId = thread->id();
+  HANDLE handle = compat::AddHandle(thread);
+  bool start_now = false;
+  if (!suspended) thread->ChangeSuspendCount(0, start_now);
+  if (start_now && !thread->Launch()) {
+    compat::RemoveHandle(handle);
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+  return handle;
+}
+
+DWORD ResumeThread(HANDLE hThread) {
+  auto thread = ThreadFromHandle(hThread);
+  if (!thread) return static_cast<DWORD>(-1);
+  bool start_now = false;
+  DWORD previous = thread->ChangeSuspendCount(-1, start_now);
+  if (previous == static_cast<DWORD>(-1)) return 0;  // running: nothing to resume
+  if (start_now && !thread->Launch()) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return static_cast<DWORD>(-1);
+  }
+  return previous;
+}
+
+DWORD SuspendThread(HANDLE hThread) {
+  auto thread = ThreadFromHandle(hThread);
+  if (!thread) return static_cast<DWORD>(-1);
+  bool start_now = false;
+  DWORD previous = thread->ChangeSuspendCount(+1, start_now);
+  if (previous == static_cast<DWORD>(-1)) SetLastError(ERROR_NOT_SUPPORTED);
+  return previous;
+}
+
+BOOL GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode) {
+  if (!lpExitCode) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  if (hThread == kCurrentThread) {
+    *lpExitCode = STILL_ACTIVE;
+    return TRUE;
+  }
+  auto thread = ThreadFromHandle(hThread);
+  if (!thread) return FALSE;
+  *lpExitCode = thread->ExitCode();
+  return TRUE;
+}
+
+// Priorities are recorded but not applied: the host schedules fairly enough.
+BOOL SetThreadPriority(HANDLE hThread, int nPriority) {
+  if (!IsValidPriority(nPriority)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  if (hThread == kCurrentThread) return TRUE;
+  auto thread = ThreadFromHandle(hThread);
+  if (!thread) return FALSE;
+  thread->priority = nPriority;
+  return TRUE;
+}
+
+int GetThreadPriority(HANDLE hThread) {
+  if (hThread == kCurrentThread) return THREAD_PRIORITY_NORMAL;
+  auto thread = ThreadFromHandle(hThread);
+  return thread ? thread->priority.load() : 0x7FFFFFFF;
+}
+
+DWORD GetCurrentThreadId() {
+  if (t_thread_id == 0) t_thread_id = g_next_thread_id++;
+  return t_thread_id;
+}
+
+HANDLE GetCurrentThread() { return kCurrentThread; }
+HANDLE GetCurrentProcess() { return kCurrentProcess; }
+DWORD GetCurrentProcessId() { return static_cast<DWORD>(getpid()); }
+
+void ExitThread(DWORD dwExitCode) {
+  if (t_started_by_create_thread) throw ThreadExit{dwExitCode};
+  pthread_exit(nullptr);
+}
+
+void Sleep(DWORD dwMilliseconds) {
+  if (dwMilliseconds == 0) {
+    std::this_thread::yield();
+  } else if (dwMilliseconds == INFINITE) {
+    for (;;) std::this_thread::sleep_for(std::chrono::hours(24));
+  } else {
+    std::this_thread::sleep_for(std::chrono::milliseconds(dwMilliseconds));
+  }
+}

@@ -1,0 +1,28 @@
+// Shared by the framework tests: a fresh host folder per test (removed
+// afterwards) with its program-side path, and a CString's text for asserts.
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "compat/afx.h"
+#include "compat/host_path.h"
+
+inline std::u16string Text(const CString& s) { return s.Native(); }
+
+class TempFolder {
+ public:
+  TempFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "calvetta_afx_XXXXXX").string();
+    m_host = mkdtemp(pattern.data());
+  }
+  ~TempFolder() { std::filesystem::remove_all(m_host); }
+  const std::string& Host() const { return m_host; }
+  CString Path(const char16_t* name) const {
+    return CString(compat::FromHostPath(m_host)) + u"\\" + name;
+  }
+
+ private:
+  std::string m_host;
+};
