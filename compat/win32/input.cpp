@@ -132,6 +132,8 @@ void OnMouse(const host::InputEvent& e, UINT message, WPARAM wParam) {
   Guard guard = Lock();
   UserState& s = State();
   POINT pos = ClampToClip(POINT{e.x, e.y});
+  // A pointer that did not move makes no move message.
+  if (message == WM_MOUSEMOVE && pos.x == s.cursor.x && pos.y == s.cursor.y) return;
   s.cursor = pos;
   bool captured = false;
   HWND target = MouseTarget(pos, &captured);
@@ -249,7 +251,29 @@ UINT DoubleClick(HWND hwnd, UINT message, POINT pt, DWORD time, bool client) {
   return message;
 }
 
-void TranslateMouse(const RawInput& raw, MSG* msg, bool* keep) {
+// Input is routed again when it is read: capture set or windows moved since
+// the event arrived decide, as long as the window stays on this thread.
+RawInput Reroute(RawInput raw) {
+  Guard guard = Lock();
+  UserState& s = State();
+  const DWORD thread = CurrentThreadId();
+  Window* capture = Find(s.capture);
+  if (capture) {
+    if (capture->threadId == thread) {
+      raw.target = s.capture;
+      raw.captured = true;
+    }
+    return raw;
+  }
+  raw.captured = false;
+  HWND now = HitTestGeometry(Desktop(), raw.pt, true);
+  Window* w = Find(now);
+  if (w && w->threadId == thread && !(w->style & WS_DISABLED)) raw.target = now;
+  return raw;
+}
+
+void TranslateMouse(const RawInput& queued, MSG* msg, bool* keep) {
+  const RawInput raw = Reroute(queued);
   HWND hwnd = raw.target;
   if (!IsWindow(hwnd)) return;
   LRESULT hit = raw.captured ? HTCLIENT : HitTest(&hwnd, raw.pt);
