@@ -202,6 +202,7 @@ HBRUSH CreateHatchBrush(int iHatch, COLORREF color);
 HBRUSH CreatePatternBrush(HBITMAP hbm);
 HBRUSH CreateBrushIndirect(const LOGBRUSH* plbrush);
 HBRUSH CreateDIBPatternBrushPt(const void* lpPackedDIB, UINT iUsage);
+typedef LOGPALETTE* LPLOGPALETTE;
 HPALETTE CreatePalette(const LOGPALETTE* plpal);
 HPALETTE SelectPalette(HDC hdc, HPALETTE hPal, BOOL bForceBkgd);
 UINT RealizePalette(HDC hdc);
@@ -598,6 +599,7 @@ struct TEXTMETRICW {
 };
 typedef TEXTMETRICW TEXTMETRIC;
 typedef TEXTMETRICW* LPTEXTMETRICW;
+typedef TEXTMETRICW* LPTEXTMETRIC;
 #define TMPF_FIXED_PITCH 0x01
 #define TMPF_VECTOR 0x02
 #define TMPF_DEVICE 0x08
