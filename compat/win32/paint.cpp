@@ -245,13 +245,12 @@ HDC GetDcInternal(HWND hwnd, HRGN clip, DWORD flags) {
   const bool clientArea = !(flags & DCX_WINDOW);
   const bool clipChildren = (flags & DCX_CLIPCHILDREN) || (w->style & WS_CLIPCHILDREN);
   RectList visible = VisibleArea(w, clientArea, clipChildren);
-  if (flags & DCX_INTERSECTRGN) {
-    RectList region = RegionInScreen(clip);
-    // A region handle of 1 stands for "everything", as WM_NCPAINT passes it.
-    if (reinterpret_cast<uintptr_t>(clip) != 1) visible.Intersect(region);
-  }
-  if ((flags & DCX_EXCLUDERGN) && clip) {
-    for (const RECT& r : RegionInScreen(clip).Rects()) visible.Subtract(r);
+  // A region handle of 1 stands for "everything", as WM_NCPAINT passes it.
+  const bool realRegion = clip && reinterpret_cast<uintptr_t>(clip) != 1;
+  if ((flags & DCX_INTERSECTRGN) && realRegion) visible.Intersect(RegionInScreen(clip));
+  if ((flags & DCX_EXCLUDERGN) && realRegion) {
+    const RectList excluded = RegionInScreen(clip);
+    for (const RECT& r : excluded.Rects()) visible.Subtract(r);
   }
   return HandOutDc(w, clientArea, visible);
 }

@@ -2,8 +2,8 @@
 // window, per-thread queues and small shared helpers.
 #include "compat/win32/user_state.h"
 
-#include <atomic>
-#include <chrono>
+#include "compat/win32/kernel.h"
+
 
 #include "compat/host.h"
 
@@ -28,6 +28,8 @@ struct ThreadExit {
       if (auto sender = QueueOf(sent->senderThread, false)) WakeQueue(*sender);
     }
     queue->sent.clear();
+    if (queue->wakeEvent) CloseHandle(queue->wakeEvent);
+    queue->wakeEvent = nullptr;
     State().queues.erase(queue->threadId);
   }
   std::shared_ptr<ThreadQueue> queue;
@@ -101,11 +103,7 @@ HWND Desktop() {
   return s.desktop;
 }
 
-DWORD CurrentThreadId() {
-  static std::atomic<DWORD> next{0x100};
-  thread_local DWORD id = next.fetch_add(4);
-  return id;
-}
+DWORD CurrentThreadId() { return GetCurrentThreadId(); }
 
 std::shared_ptr<ThreadQueue> QueueOf(DWORD threadId, bool create) {
   UserState& s = State();
@@ -114,6 +112,8 @@ std::shared_ptr<ThreadQueue> QueueOf(DWORD threadId, bool create) {
   if (!create) return nullptr;
   auto queue = std::make_shared<ThreadQueue>();
   queue->threadId = threadId;
+  // Set on every arrival, so MsgWaitForMultipleObjects can wait on it with other objects.
+  queue->wakeEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
   s.queues[threadId] = queue;
   return queue;
 }
@@ -129,13 +129,10 @@ std::shared_ptr<ThreadQueue> CurrentQueue() {
 void WakeQueue(ThreadQueue& queue) {
   ++queue.wakeCount;
   queue.wake.notify_all();
+  if (queue.wakeEvent) SetEvent(queue.wakeEvent);
 }
 
-uint64_t NowMs() {
-  using namespace std::chrono;
-  return static_cast<uint64_t>(
-      duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
+uint64_t NowMs() { return GetTickCount64(); }
 
 std::u16string ToLower(std::u16string_view text) {
   std::u16string lower(text);

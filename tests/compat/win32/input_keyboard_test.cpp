@@ -38,7 +38,9 @@ TEST_F(Keyboard, KeysGoToTheFocusAndBecomeCharacters) {
       EXPECT_EQ((e.lParam >> 16) & 0xFF, 0x23);  // scan code
       EXPECT_EQ(e.lParam & 0xFFFF, 1);           // repeat count
     }
-    if (e.hwnd == edit && e.message == WM_KEYUP) EXPECT_NE(static_cast<DWORD>(e.lParam) & 0x80000000u, 0u);
+    if (e.hwnd == edit && e.message == WM_KEYUP) {
+      EXPECT_NE(static_cast<DWORD>(e.lParam) & 0x80000000u, 0u);
+    }
   }
 }
 

@@ -47,8 +47,12 @@ TEST_F(Mouse, AClickOnAChildActivatesItsTopLevelAndFocusesTheChild) {
       EXPECT_EQ(GET_Y_LPARAM(e.lParam), 20);
       EXPECT_EQ(e.wParam, static_cast<WPARAM>(MK_LBUTTON));
     }
-    if (e.hwnd == second && e.message == WM_ACTIVATE) EXPECT_EQ(LOWORD(e.wParam), WA_INACTIVE);
-    if (e.hwnd == first && e.message == WM_ACTIVATE) EXPECT_EQ(LOWORD(e.wParam), WA_CLICKACTIVE);
+    if (e.hwnd == second && e.message == WM_ACTIVATE) {
+      EXPECT_EQ(LOWORD(e.wParam), WA_INACTIVE);
+    }
+    if (e.hwnd == first && e.message == WM_ACTIVATE) {
+      EXPECT_EQ(LOWORD(e.wParam), WA_CLICKACTIVE);
+    }
   }
 }
 

@@ -210,5 +210,72 @@ TEST_F(Messages, PostingIsBoundedPerThread) {
   }
 }
 
+
+TEST_F(Messages, SendIsDeliveredWhileTheReceiverWaitsInMsgWaitForMultipleObjects) {
+  HANDLE stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::atomic<int> posted{0};
+  Receiver receiver;
+  receiver.Start([&] {
+    for (;;) {
+      DWORD r = MsgWaitForMultipleObjects(1, &stop, FALSE, INFINITE, QS_ALLPOSTMESSAGE);
+      if (r == WAIT_OBJECT_0) break;
+      ASSERT_EQ(r, WAIT_OBJECT_0 + 1);
+      MSG msg;
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_USER + 2) ++posted;
+        DispatchMessageW(&msg);
+      }
+    }
+  });
+  Log().SetHandler(receiver.hwnd, [](HWND, UINT m, WPARAM w, LPARAM, LRESULT* r) {
+    if (m != WM_USER + 1) return false;
+    *r = static_cast<LRESULT>(w + 1);
+    return true;
+  });
+  EXPECT_EQ(SendMessageW(receiver.hwnd, WM_USER + 1, 41, 0), 42);
+  PostMessageW(receiver.hwnd, WM_USER + 2, 0, 0);
+  while (posted == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  SetEvent(stop);
+  receiver.thread.join();
+  CloseHandle(stop);
+  // On the calling thread: a timeout with nothing queued, and the input bit when something is.
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  }
+  EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT), static_cast<DWORD>(WAIT_TIMEOUT));
+  HWND hwnd = TopLevel(0, 0, 10, 10, WS_OVERLAPPED);
+  PostMessageW(hwnd, WM_USER, 0, 0);
+  EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 1000, QS_POSTMESSAGE), WAIT_OBJECT_0);
+  EXPECT_EQ(MsgWaitForMultipleObjects(70, nullptr, FALSE, 0, QS_ALLINPUT), WAIT_FAILED);
+}
+
+TEST_F(Messages, MultimediaTimerPulsesAnEventPeriodically) {
+  TIMECAPS caps;
+  ASSERT_EQ(timeGetDevCaps(&caps, sizeof(caps)), static_cast<UINT>(TIMERR_NOERROR));
+  EXPECT_EQ(caps.wPeriodMin, 1u);
+  EXPECT_EQ(timeGetDevCaps(&caps, 2), static_cast<UINT>(MMSYSERR_INVALPARAM));
+  EXPECT_EQ(timeBeginPeriod(1), static_cast<UINT>(TIMERR_NOERROR));
+  HANDLE tick = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  UINT id = timeSetEvent(10, 1, reinterpret_cast<LPTIMECALLBACK>(tick), 0, TIME_PERIODIC | TIME_CALLBACK_EVENT_PULSE);
+  ASSERT_NE(id, 0u);
+  int ticks = 0;
+  for (int i = 0; i < 20 && ticks < 3; ++i) ticks += WaitForSingleObject(tick, 200) == WAIT_OBJECT_0 ? 1 : 0;
+  EXPECT_EQ(ticks, 3);
+  EXPECT_EQ(timeKillEvent(id), static_cast<UINT>(TIMERR_NOERROR));
+  EXPECT_EQ(timeKillEvent(id), static_cast<UINT>(MMSYSERR_INVALPARAM));
+  EXPECT_EQ(WaitForSingleObject(tick, 40), static_cast<DWORD>(WAIT_TIMEOUT));
+  CloseHandle(tick);
+  timeEndPeriod(1);
+  // A one-shot callback timer fires once; a zero delay is refused.
+  static std::atomic<int> calls;
+  calls = 0;
+  UINT once = timeSetEvent(5, 1, [](UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) { calls += static_cast<int>(user); },
+                           2, TIME_ONESHOT);
+  ASSERT_NE(once, 0u);
+  std::this_thread::sleep_for(std::chrono::milliseconds(60));
+  EXPECT_EQ(calls, 2);
+  EXPECT_EQ(timeSetEvent(0, 1, [](UINT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR) {}, 0, TIME_PERIODIC), 0u);
+}
+
 }  // namespace
 }  // namespace wintest

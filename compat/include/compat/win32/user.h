@@ -1036,7 +1036,6 @@ BOOL WINAPI KillTimer(HWND hwnd, UINT_PTR id);
 UINT WINAPI timeGetDevCaps(LPTIMECAPS caps, UINT size);
 UINT WINAPI timeBeginPeriod(UINT period);
 UINT WINAPI timeEndPeriod(UINT period);
-DWORD WINAPI timeGetTime();
 UINT WINAPI timeSetEvent(UINT delay, UINT resolution, LPTIMECALLBACK callback, DWORD_PTR user,
                          UINT flags);
 UINT WINAPI timeKillEvent(UINT id);
