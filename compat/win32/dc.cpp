@@ -226,9 +226,12 @@ BOOL DeleteDC(HDC hdc) {
   std::lock_guard lock(TableMutex());
   DcObj* dc = GetDc(hdc);
   if (!dc) return FALSE;
-  if (BitmapObj* bmp = GetBitmap(dc->state.bitmap)) bmp->selectedInto = nullptr;
-  for (DcState& saved : dc->saved)
-    if (BitmapObj* bmp = GetBitmap(saved.bitmap)) bmp->selectedInto = nullptr;
+  auto release = [hdc](HBITMAP h) {
+    BitmapObj* bmp = GetBitmap(h);
+    if (bmp && bmp->selectedInto == hdc) bmp->selectedInto = nullptr;
+  };
+  release(dc->state.bitmap);
+  for (DcState& saved : dc->saved) release(saved.bitmap);
   Unregister(hdc);
   return TRUE;
 }
@@ -254,8 +257,11 @@ BOOL RestoreDC(HDC hdc, int which) {
   DcState restored = dc->saved[static_cast<size_t>(index)];
   dc->saved.resize(static_cast<size_t>(index));
   if (restored.bitmap != dc->state.bitmap) {
-    if (BitmapObj* now = GetBitmap(dc->state.bitmap)) now->selectedInto = nullptr;
-    if (BitmapObj* back = GetBitmap(restored.bitmap)) back->selectedInto = hdc;
+    BitmapObj* now = GetBitmap(dc->state.bitmap);
+    BitmapObj* back = GetBitmap(restored.bitmap);
+    if (now && !now->stock) now->selectedInto = nullptr;
+    if (!back) restored.bitmap = DefaultBitmap();
+    else if (!back->stock) back->selectedInto = hdc;
   }
   // Objects deleted while the state was saved fall back to the defaults.
   if (!GetPen(restored.pen)) restored.pen = static_cast<HPEN>(GetStockObject(BLACK_PEN));

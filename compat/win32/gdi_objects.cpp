@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "compat/win32/gdi_internal.h"
 
@@ -86,11 +87,15 @@ StockObjects& Stock() {
   return *stock;
 }
 
-// Every DC that has `h` selected, so that a selected object is not deleted under it.
+// The live DCs, so that deleting an object need not scan every object.
+std::unordered_set<DcObj*>& Dcs() {
+  static auto* dcs = new std::unordered_set<DcObj*>();
+  return *dcs;
+}
+
+// Whether a DC has `h` selected, so that a selected object is not deleted under it.
 bool SelectedSomewhere(HGDIOBJ h) {
-  for (auto& entry : Table()) {
-    if (entry.second->kind != Kind::Dc) continue;
-    auto* dc = static_cast<DcObj*>(entry.second.get());
+  for (DcObj* dc : Dcs()) {
     const DcState& s = dc->state;
     if (s.pen == h || s.brush == h || s.font == h || s.bitmap == h || s.palette == h) return true;
     for (const DcState& saved : dc->saved)
@@ -140,10 +145,12 @@ HGDIOBJ SelectIntoDc(DcObj& dc, HDC hdc, Object* obj, HGDIOBJ h) {
     case Kind::Bitmap: {
       auto* bmp = static_cast<BitmapObj*>(obj);
       if (dc.type != DcType::Memory) return nullptr;
-      if (bmp->selectedInto && bmp->selectedInto != hdc) return nullptr;
+      // A bitmap lives in one DC at a time; the stock 1x1 bitmap in all fresh ones.
+      if (!bmp->stock && bmp->selectedInto && bmp->selectedInto != hdc) return nullptr;
       old = s.bitmap;
-      if (BitmapObj* previous = GetBitmap(old)) previous->selectedInto = nullptr;
-      bmp->selectedInto = hdc;
+      BitmapObj* previous = GetBitmap(old);
+      if (previous && !previous->stock) previous->selectedInto = nullptr;
+      if (!bmp->stock) bmp->selectedInto = hdc;
       s.bitmap = static_cast<HBITMAP>(h);
       dc.clipDirty = true;
       break;
@@ -166,6 +173,7 @@ std::recursive_mutex& TableMutex() {
 HGDIOBJ Register(std::unique_ptr<Object> obj) {
   std::lock_guard lock(TableMutex());
   void* key = obj.get();
+  if (obj->kind == Kind::Dc) Dcs().insert(static_cast<DcObj*>(obj.get()));
   Table()[key] = std::move(obj);
   return key;
 }
@@ -179,6 +187,7 @@ Object* Lookup(HGDIOBJ h) {
 
 void Unregister(HGDIOBJ h) {
   std::lock_guard lock(TableMutex());
+  Dcs().erase(static_cast<DcObj*>(h));
   Table().erase(h);
 }
 

@@ -156,4 +156,21 @@ TEST(GdiDib, CompatibleBitmapsFollowTheSelectedBitmap) {
   EXPECT_EQ(GetDeviceCaps(c.dc(), LOGPIXELSY), 96);
 }
 
+TEST(GdiDib, EveryMemoryDcCanTakeBackItsOwnBitmap) {
+  // The 1x1 bitmap of fresh memory DCs is shared: putting it back must work in each of them.
+  HDC a = CreateCompatibleDC(nullptr), b = CreateCompatibleDC(nullptr);
+  HBITMAP x = CreateBitmap(2, 2, 1, 32, nullptr), y = CreateBitmap(2, 2, 1, 32, nullptr);
+  HGDIOBJ oldA = SelectObject(a, x);
+  HGDIOBJ oldB = SelectObject(b, y);
+  ASSERT_NE(oldA, nullptr);
+  EXPECT_EQ(SelectObject(a, oldA), x);
+  EXPECT_EQ(SelectObject(b, oldB), y);
+  EXPECT_NE(SelectObject(b, x), nullptr);  // x is free again
+  SelectObject(b, oldB);
+  EXPECT_TRUE(DeleteObject(x));
+  EXPECT_TRUE(DeleteObject(y));
+  DeleteDC(a);
+  DeleteDC(b);
+}
+
 }  // namespace
