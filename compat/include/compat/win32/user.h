@@ -152,6 +152,7 @@ struct NMHDR {
 };
 typedef NMHDR* LPNMHDR;
 
+typedef struct STYLESTRUCT* LPSTYLESTRUCT;
 struct STYLESTRUCT {
   DWORD styleOld;
   DWORD styleNew;
