@@ -85,3 +85,38 @@ TEST(GdiFrames, ExtTextOutOpaqueAndClippedRectangles) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GdiDrawState, DisabledTextIsEmbossedAndMonoBitmapsTakeTheBrush) {
+  GdiCanvas c(80, 20, GetSysColor(COLOR_3DFACE));
+  HFONT f = CreateFontW(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, u"Tahoma");
+  SelectObject(c.dc(), f);
+  ASSERT_TRUE(DrawStateW(c.dc(), nullptr, nullptr, reinterpret_cast<LPARAM>(u"&Open"), 0, 2, 2, 0, 0,
+                         DST_PREFIXTEXT | DSS_DISABLED));
+  EXPECT_GT(c.Count(GetSysColor(COLOR_3DHILIGHT)), 5);
+  EXPECT_GT(c.Count(GetSysColor(COLOR_3DSHADOW)), 5);
+  EXPECT_EQ(c.Count(RGB(0, 0, 0)), 0);
+  SelectObject(c.dc(), GetStockObject(SYSTEM_FONT));
+  DeleteObject(f);
+
+  GdiCanvas picture(3, 3);
+  SetPixel(picture.dc(), 1, 1, RGB(0, 0, 0));
+  HDC mem = CreateCompatibleDC(nullptr);
+  HBITMAP bmp = CreateCompatibleBitmap(picture.dc(), 3, 3);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  BitBlt(mem, 0, 0, 3, 3, picture.dc(), 0, 0, SRCCOPY);
+  SelectObject(mem, old);
+  DeleteDC(mem);
+  GdiCanvas out(5, 5);
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  ASSERT_TRUE(DrawStateW(out.dc(), red, nullptr, reinterpret_cast<LPARAM>(bmp), 0, 1, 1, 0, 0,
+                         DST_BITMAP | DSS_MONO));
+  EXPECT_EQ(out.Art(), Rows({".....", ".....", "..#..", ".....", "....."}));
+  EXPECT_EQ(out.At(2, 2), RGB(255, 0, 0));
+  EXPECT_FALSE(DrawStateW(out.dc(), red, nullptr, 0, 0, 0, 0, 0, 0, DST_ICON));
+  DeleteObject(red);
+  DeleteObject(bmp);
+}
+
+}  // namespace

@@ -433,6 +433,25 @@ BOOL DrawEdge(HDC hdc, LPRECT qrc, UINT edge, UINT grfFlags);
 BOOL DrawFocusRect(HDC hDC, const RECT* lprc);
 BOOL DrawFrameControl(HDC hdc, LPRECT lprc, UINT uType, UINT uState);
 
+// DrawStateW: text, prefixed text, bitmaps or a caller's drawing, normal,
+// in one colour, embossed as disabled, or dithered.
+#define DST_COMPLEX 0x0000
+#define DST_TEXT 0x0001
+#define DST_PREFIXTEXT 0x0002
+#define DST_ICON 0x0003
+#define DST_BITMAP 0x0004
+#define DSS_NORMAL 0x0000
+#define DSS_UNION 0x0010
+#define DSS_DISABLED 0x0020
+#define DSS_MONO 0x0080
+#define DSS_HIDEPREFIX 0x0200
+#define DSS_PREFIXONLY 0x0400
+#define DSS_RIGHT 0x8000
+typedef BOOL(CALLBACK* DRAWSTATEPROC)(HDC hdc, LPARAM lData, WPARAM wData, int cx, int cy);
+BOOL DrawStateW(HDC hdc, HBRUSH hbrFore, DRAWSTATEPROC qfnCallBack, LPARAM lData, WPARAM wData,
+                int x, int y, int cx, int cy, UINT uFlags);
+#define DrawState DrawStateW
+
 // --- regions ---
 #define ERROR 0
 #define NULLREGION 1
