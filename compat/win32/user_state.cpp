@@ -21,6 +21,19 @@ uintptr_t HandleValue(uint32_t index, uint16_t generation) {
 struct ThreadExit {
   ~ThreadExit() {
     if (!queue) return;
+    // A thread's windows end with it, as on the platform.
+    std::vector<HWND> mine;
+    {
+      Guard guard = Lock();
+      UserState& s = State();
+      if (Window* desktop = Find(s.desktop)) {
+        for (HWND top : desktop->children) {
+          Window* w = Find(top);
+          if (w && w->threadId == queue->threadId) mine.push_back(top);
+        }
+      }
+    }
+    for (HWND hwnd : mine) DestroyWindowInternal(hwnd);
     Guard guard = Lock();
     queue->alive = false;
     for (auto& sent : queue->sent) {
