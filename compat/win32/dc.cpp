@@ -146,24 +146,34 @@ uint32_t DcObj::DeviceColor(COLORREF c) {
   return Mono() ? MonoPixel(p) : p;
 }
 
+namespace {
+
+// Device coordinates stay far inside 32 bits, so that shape arithmetic cannot overflow.
+constexpr int64_t kDeviceLimit = int64_t{1} << 27;
+LONG ClampDevice(int64_t v) { return static_cast<LONG>(std::clamp(v, -kDeviceLimit, kDeviceLimit)); }
+
+}  // namespace
+
 POINT DcObj::ToDevice(int x, int y) const {
   const DcState& s = state;
   if (s.mapMode == MM_TEXT)
-    return POINT{x - s.windowOrg.x + s.viewportOrg.x, y - s.windowOrg.y + s.viewportOrg.y};
-  return POINT{MulDivRound(int64_t{x} - s.windowOrg.x, s.viewportExt.cx, s.windowExt.cx) +
-                   s.viewportOrg.x,
-               MulDivRound(int64_t{y} - s.windowOrg.y, s.viewportExt.cy, s.windowExt.cy) +
-                   s.viewportOrg.y};
+    return POINT{ClampDevice(int64_t{x} - s.windowOrg.x + s.viewportOrg.x),
+                 ClampDevice(int64_t{y} - s.windowOrg.y + s.viewportOrg.y)};
+  return POINT{ClampDevice(int64_t{MulDivRound(int64_t{x} - s.windowOrg.x, s.viewportExt.cx, s.windowExt.cx)} +
+                           s.viewportOrg.x),
+               ClampDevice(int64_t{MulDivRound(int64_t{y} - s.windowOrg.y, s.viewportExt.cy, s.windowExt.cy)} +
+                           s.viewportOrg.y)};
 }
 
 POINT DcObj::ToLogical(int x, int y) const {
   const DcState& s = state;
   if (s.mapMode == MM_TEXT)
-    return POINT{x - s.viewportOrg.x + s.windowOrg.x, y - s.viewportOrg.y + s.windowOrg.y};
-  return POINT{MulDivRound(int64_t{x} - s.viewportOrg.x, s.windowExt.cx, s.viewportExt.cx) +
-                   s.windowOrg.x,
-               MulDivRound(int64_t{y} - s.viewportOrg.y, s.windowExt.cy, s.viewportExt.cy) +
-                   s.windowOrg.y};
+    return POINT{ClampDevice(int64_t{x} - s.viewportOrg.x + s.windowOrg.x),
+                 ClampDevice(int64_t{y} - s.viewportOrg.y + s.windowOrg.y)};
+  return POINT{ClampDevice(int64_t{MulDivRound(int64_t{x} - s.viewportOrg.x, s.windowExt.cx, s.viewportExt.cx)} +
+                           s.windowOrg.x),
+               ClampDevice(int64_t{MulDivRound(int64_t{y} - s.viewportOrg.y, s.windowExt.cy, s.viewportExt.cy)} +
+                           s.windowOrg.y)};
 }
 
 double DcObj::ScaleX() const {

@@ -34,6 +34,14 @@ std::vector<int> DashPattern(const PenObj& pen) {
 class DashWalker {
  public:
   explicit DashWalker(std::vector<int> pattern) : pattern_(std::move(pattern)) {}
+  // Moves past pixels that fall outside the clip, keeping the pattern's phase.
+  void Skip(int64_t n) {
+    if (pattern_.empty() || n <= 0) return;
+    int64_t period = 0;
+    for (int v : pattern_) period += v;
+    n %= period;
+    while (n-- > 0) Next();
+  }
   // True when the next pixel is in a dash, false in a gap.
   bool Next() {
     if (pattern_.empty()) return true;
@@ -51,24 +59,39 @@ class DashWalker {
   int count_ = 0;
 };
 
+// Steps i of [0, n) whose major coordinate start + step * i lies in [lo, hi).
+void StepRange(int64_t start, int step, int64_t n, int64_t lo, int64_t hi, int64_t* first, int64_t* last) {
+  int64_t a = step > 0 ? lo - start : start - (hi - 1);
+  int64_t b = step > 0 ? hi - start : start - lo + 1;
+  *first = std::clamp<int64_t>(a, 0, n);
+  *last = std::clamp<int64_t>(b, *first, n);
+}
+
 // The pixels of a one-pixel line from a to b, end point excluded. Ties of the
-// minor axis round towards the start.
-template <class Plot>
-void CosmeticLine(POINT a, POINT b, Plot&& plot) {
+// minor axis round towards the start. Only the steps inside `box` are walked,
+// so a line with far-away ends costs what its visible part costs; `skip`
+// learns how many steps were passed over before each run.
+template <class Plot, class Skip>
+void CosmeticLine(POINT a, POINT b, const RECT& box, Plot&& plot, Skip&& skip) {
   int64_t dx = int64_t{b.x} - a.x, dy = int64_t{b.y} - a.y;
   int64_t adx = std::llabs(dx), ady = std::llabs(dy);
   int sx = dx < 0 ? -1 : 1, sy = dy < 0 ? -1 : 1;
-  if (adx >= ady) {
-    for (int64_t i = 0; i < adx; ++i) {
-      int64_t off = (2 * i * ady + adx - 1) / (2 * adx);
+  bool xMajor = adx >= ady;
+  int64_t n = xMajor ? adx : ady, minor = xMajor ? ady : adx;
+  int64_t first = 0, last = 0;
+  if (xMajor)
+    StepRange(a.x, sx, n, box.left, box.right, &first, &last);
+  else
+    StepRange(a.y, sy, n, box.top, box.bottom, &first, &last);
+  skip(first);
+  for (int64_t i = first; i < last; ++i) {
+    int64_t off = (2 * i * minor + n - 1) / (2 * n);
+    if (xMajor)
       plot(static_cast<int>(a.x + sx * i), static_cast<int>(a.y + sy * off));
-    }
-  } else {
-    for (int64_t i = 0; i < ady; ++i) {
-      int64_t off = (2 * i * adx + ady - 1) / (2 * ady);
+    else
       plot(static_cast<int>(a.x + sx * off), static_cast<int>(a.y + sy * i));
-    }
   }
+  skip(n - last);
 }
 
 double SignedArea(const Contour& c) {
@@ -200,9 +223,11 @@ void CosmeticPolyline(DcObj& dc, Painter& painter, PenObj* pen, const std::vecto
     else if (opaqueGaps)
       painter.Pixel(x, y, gap, rop2);
   };
+  auto skip = [&](int64_t k) { dashes.Skip(k); };
+  RECT box = painter.Clip().Box();
   size_t n = pts.size();
-  for (size_t i = 0; i + 1 < n; ++i) CosmeticLine(pts[i], pts[i + 1], plot);
-  if (closed && n > 2) CosmeticLine(pts[n - 1], pts[0], plot);
+  for (size_t i = 0; i + 1 < n; ++i) CosmeticLine(pts[i], pts[i + 1], box, plot, skip);
+  if (closed && n > 2) CosmeticLine(pts[n - 1], pts[0], box, plot, skip);
   if (includeLast && n > 0 && !closed) plot(pts[n - 1].x, pts[n - 1].y);
 }
 

@@ -151,4 +151,26 @@ TEST(GdiLines, BezierPassesThroughItsEndPointsAndArcStaysInItsBox) {
   EXPECT_EQ(c.At(12, 25), kWhite);
 }
 
+TEST(GdiLines, FarAwayEndsCostOnlyTheVisiblePart) {
+  GdiCanvas c(10, 10);
+  // A horizontal line from far left to far right crosses the canvas once.
+  MoveToEx(c.dc(), -2000000000, 4, nullptr);
+  LineTo(c.dc(), 2000000000, 4);
+  EXPECT_EQ(c.Art(0, 3, 10, 6), Rows({"..........", "##########", ".........."}));
+  // A dotted diagonal keeps its phase across the clipped part: (0,0) is 1000 steps in.
+  c.Clear(kWhite);
+  HPEN dot = CreatePen(PS_DOT, 1, kBlack);
+  SelectObject(c.dc(), dot);
+  SetBkMode(c.dc(), TRANSPARENT);
+  MoveToEx(c.dc(), -1000, -1000, nullptr);
+  LineTo(c.dc(), 10, 10);
+  EXPECT_EQ(c.At(0, 0), 1000 % 6 < 3 ? kBlack : kWhite);
+  EXPECT_EQ(c.At(2, 2), 1002 % 6 < 3 ? kBlack : kWhite);
+  SelectObject(c.dc(), GetStockObject(BLACK_PEN));
+  DeleteObject(dot);
+  // Huge shapes are clipped, not walked.
+  EXPECT_TRUE(Ellipse(c.dc(), INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX));
+  EXPECT_TRUE(Rectangle(c.dc(), INT32_MIN, 2, INT32_MAX, 5));
+}
+
 }  // namespace
