@@ -89,3 +89,14 @@ int PumpMessages() {
 }
 
 }  // namespace compat
+
+namespace compat {
+
+bool WriteWindowPng(HWND hwnd, const char* path) {
+  RECT rect;
+  if (!path || !GetWindowRect(hwnd, &rect)) return false;
+  auto surface = host::DesktopSurface();
+  return host::WriteSurfacePng(*surface, &rect, path);
+}
+
+}  // namespace compat

@@ -1,6 +1,9 @@
 // Painting: one WM_PAINT per invalidation with the right update rectangle,
 // erasing, UpdateWindow, and the clipping of siblings and children seen in
 // the drawing targets and the pixels.
+#include <cstdio>
+#include <string>
+
 #include "compat/host.h"
 #include "compat/win32/window_dc.h"
 #include "window_test_support.h"
@@ -167,6 +170,22 @@ TEST_F(Painting, DefaultPaintingDrawsTheClassicFrameAndClassBackground) {
   MoveWindow(other, 600, 400, 100, 100, TRUE);
   Pump();
   EXPECT_EQ(Pixel(510, 310), Expected(COLOR_BACKGROUND));
+}
+
+
+TEST_F(Painting, OneWindowCanBeWrittenToAPngFile) {
+  HWND hwnd = TopLevel(100, 80, 200, 120);
+  Pump();
+  const std::string path = ::testing::TempDir() + "calvetta_window.png";
+  ASSERT_TRUE(compat::WriteWindowPng(hwnd, path.c_str()));
+  FILE* pipe = popen(("identify -format '%w %h' '" + path + "'").c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  char size[64] = {};
+  fgets(size, sizeof(size), pipe);
+  pclose(pipe);
+  EXPECT_STREQ(size, "200 120");
+  EXPECT_FALSE(compat::WriteWindowPng(reinterpret_cast<HWND>(0x7777), path.c_str()));
+  std::remove(path.c_str());
 }
 
 }  // namespace

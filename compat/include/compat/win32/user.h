@@ -1111,3 +1111,9 @@ void ResetDesktop(int width = 1024, int height = 768);
 // the number of messages dispatched. Stops at WM_QUIT, which stays queued.
 int PumpMessages();
 }  // namespace compat
+
+namespace compat {
+// Writes what the window shows on the desktop (its whole window rectangle,
+// clipped to the desktop) to a PNG file; false when it cannot.
+bool WriteWindowPng(HWND hwnd, const char* path);
+}  // namespace compat
