@@ -1,4 +1,5 @@
 // System metrics, colours and parameters of the classic look at 96 dpi.
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -75,6 +76,39 @@ BOOL Put(PVOID data, UINT size, T value) {
   return TRUE;
 }
 
+// The classic look's fonts: 8-point Tahoma, bold in captions.
+LOGFONTW UiFont(bool bold) {
+  LOGFONTW font{};
+  font.lfHeight = -11;
+  font.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+  font.lfCharSet = DEFAULT_CHARSET;
+  const char16_t face[] = u"Tahoma";
+  std::copy(std::begin(face), std::end(face), font.lfFaceName);
+  return font;
+}
+
+// Both record sizes the platform accepts: with and without the padded border.
+constexpr UINT kMetricsSize = sizeof(NONCLIENTMETRICSW);
+constexpr UINT kOldMetricsSize = sizeof(NONCLIENTMETRICSW) - sizeof(int);
+
+BOOL NonClientMetrics(PVOID data) {
+  auto* out = static_cast<NONCLIENTMETRICSW*>(data);
+  if (!out || (out->cbSize != kMetricsSize && out->cbSize != kOldMetricsSize)) return FALSE;
+  NONCLIENTMETRICSW m{};
+  m.cbSize = out->cbSize;
+  m.iBorderWidth = 1;
+  m.iScrollWidth = m.iScrollHeight = 16;
+  m.iCaptionWidth = m.iCaptionHeight = 18;
+  m.lfCaptionFont = UiFont(true);
+  m.iSmCaptionWidth = 12;
+  m.iSmCaptionHeight = 14;
+  m.lfSmCaptionFont = UiFont(true);
+  m.iMenuWidth = m.iMenuHeight = 18;
+  m.lfMenuFont = m.lfStatusFont = m.lfMessageFont = UiFont(false);
+  std::memcpy(out, &m, out->cbSize);
+  return TRUE;
+}
+
 }  // namespace
 
 COLORREF SysColor(int index) {
@@ -141,6 +175,8 @@ BOOL WINAPI SystemParametersInfoW(UINT action, UINT param, PVOID data, UINT) {
       const SIZE desk = DesktopSize();
       return Put(data, 0, RECT{0, 0, desk.cx, desk.cy});
     }
+    case SPI_GETNONCLIENTMETRICS: return NonClientMetrics(data);
+    case SPI_GETICONTITLELOGFONT: return Put<LOGFONTW>(data, 0, UiFont(false));
     case SPI_GETWHEELSCROLLLINES: return Put<UINT>(data, 0, 3);
     case SPI_GETKEYBOARDCUES:
     case SPI_GETDRAGFULLWINDOWS:

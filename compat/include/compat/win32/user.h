@@ -6,6 +6,7 @@
 // system metrics and colours · rectangles
 #pragma once
 
+#include "compat/win32/gdi.h"  // LOGFONTW of the non-client metrics
 #include "compat/win32/types.h"
 
 typedef DWORD_PTR* PDWORD_PTR;
@@ -157,6 +158,26 @@ struct STYLESTRUCT {
   DWORD styleOld;
   DWORD styleNew;
 };
+
+struct NONCLIENTMETRICSW {
+  UINT cbSize;
+  int iBorderWidth;
+  int iScrollWidth;
+  int iScrollHeight;
+  int iCaptionWidth;
+  int iCaptionHeight;
+  LOGFONTW lfCaptionFont;
+  int iSmCaptionWidth;
+  int iSmCaptionHeight;
+  LOGFONTW lfSmCaptionFont;
+  int iMenuWidth;
+  int iMenuHeight;
+  LOGFONTW lfMenuFont;
+  LOGFONTW lfStatusFont;
+  LOGFONTW lfMessageFont;
+  int iPaddedBorderWidth;
+};
+typedef NONCLIENTMETRICSW NONCLIENTMETRICS;
 
 struct TIMECAPS {
   UINT wPeriodMin;
