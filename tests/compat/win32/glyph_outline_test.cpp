@@ -112,7 +112,9 @@ class GlyphOutline : public ::testing::Test {
     DWORD size = GetGlyphOutlineW(canvas_.dc(), ch, GGO_NATIVE, gm, 0, nullptr, &m);
     EXPECT_NE(size, GDI_ERROR);
     std::vector<BYTE> buf(size);
-    if (size) EXPECT_EQ(GetGlyphOutlineW(canvas_.dc(), ch, GGO_NATIVE, gm, size, buf.data(), &m), size);
+    if (size) {
+      EXPECT_EQ(GetGlyphOutlineW(canvas_.dc(), ch, GGO_NATIVE, gm, size, buf.data(), &m), size);
+    }
     return buf;
   }
   GdiCanvas canvas_{4, 4};
