@@ -212,5 +212,3 @@ BOOL WINAPI SystemParametersInfoW(UINT action, UINT param, PVOID data, UINT) {
       return FALSE;
   }
 }
-
-BOOL WINAPI MessageBeep(UINT) { return TRUE; }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "compat/win32/gdi.h"  // LOGFONTW of the non-client metrics
+#include "compat/win32/message_box.h"  // MessageBeep
 #include "compat/win32/types.h"
 
 typedef DWORD_PTR* PDWORD_PTR;
@@ -707,12 +708,6 @@ typedef TIMECAPS* LPTIMECAPS;
 #define IDI_ERROR IDI_HAND
 #define IDI_INFORMATION IDI_ASTERISK
 
-// MessageBeep sounds
-#define MB_OK 0x00000000L
-#define MB_ICONHAND 0x00000010L
-#define MB_ICONQUESTION 0x00000020L
-#define MB_ICONEXCLAMATION 0x00000030L
-#define MB_ICONASTERISK 0x00000040L
 
 // --- hooks ---
 #define WH_MSGFILTER (-1)
@@ -1044,7 +1039,6 @@ BOOL WINAPI ClipCursor(const RECT* rect);
 BOOL WINAPI GetClipCursor(LPRECT rect);
 UINT WINAPI GetDoubleClickTime();
 BOOL WINAPI DragDetect(HWND hwnd, POINT point);
-BOOL WINAPI MessageBeep(UINT type);
 
 // --- hooks ---
 HHOOK WINAPI SetWindowsHookExW(int hookId, HOOKPROC proc, HINSTANCE module, DWORD threadId);
