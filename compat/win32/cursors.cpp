@@ -1,12 +1,18 @@
 // Cursors: the standard shapes, the current cursor, its position, show count
 // and clipping rectangle.
 #include <algorithm>
+#include <map>
+#include <memory>
 
 #include "compat/host.h"
+#include "compat/resource_table.h"
 #include "compat/win32/user_state.h"
 
 namespace compat::user {
 namespace {
+
+using compat::FindResourceEntry;
+using compat::ResourceModule;
 
 struct StockCursor {
   WORD id;
@@ -44,6 +50,21 @@ void ShowOnHost() {
   else host::SetCursor(ShapeOf(s.currentCursor));
 }
 
+constexpr WORD kGroupCursor = 12;  // RT_GROUP_CURSOR
+
+// Cursors from the program's resources: one handle per resource, kept for the
+// process; the host shows them as its custom shape.
+HCURSOR ResourceCursor(WORD id) {
+  static std::map<std::pair<int, WORD>, std::unique_ptr<CursorObject>> cursors;
+  for (auto module : {ResourceModule::Program, ResourceModule::Framework}) {
+    if (!FindResourceEntry(module, kGroupCursor, id)) continue;
+    auto& slot = cursors[{static_cast<int>(module), id}];
+    if (!slot) slot = std::make_unique<CursorObject>(CursorObject{host::CursorShape::Custom});
+    return reinterpret_cast<HCURSOR>(slot.get());
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 HCURSOR StockCursorHandle(WORD id) {
@@ -70,8 +91,11 @@ POINT ClampToClip(POINT p) {
 using namespace compat::user;
 
 HCURSOR WINAPI LoadCursorW(HINSTANCE instance, LPCWSTR name) {
-  if (instance || !IS_INTRESOURCE(name)) return nullptr;  // program cursors come from resources
-  return StockCursorHandle(static_cast<WORD>(reinterpret_cast<uintptr_t>(name)));
+  if (!IS_INTRESOURCE(name)) return nullptr;  // resources are compiled with numeric ids
+  const WORD id = static_cast<WORD>(reinterpret_cast<uintptr_t>(name));
+  if (!instance) return StockCursorHandle(id);
+  Guard guard = Lock();
+  return ResourceCursor(id);
 }
 
 HICON WINAPI LoadIconW(HINSTANCE instance, LPCWSTR name) {

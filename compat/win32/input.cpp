@@ -356,6 +356,8 @@ LRESULT DefaultSetCursor(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   }
   // The parent may take over first, as the platform lets it.
   if (parent && SendMessageW(parent, WM_SETCURSOR, wParam, lParam)) return TRUE;
+  // Asked on behalf of a child, the default leaves the cursor to the child.
+  if (reinterpret_cast<HWND>(wParam) != hwnd) return FALSE;
   WORD shape = 32512;  // arrow
   switch (hit) {
     case HTCLIENT:
