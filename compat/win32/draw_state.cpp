@@ -40,6 +40,9 @@ SIZE ItemSize(HDC hdc, UINT kind, LPARAM data, WPARAM length) {
   } else if (kind == DST_BITMAP) {
     BITMAP bm{};
     if (GetObjectW(reinterpret_cast<HBITMAP>(data), sizeof(bm), &bm)) s = SIZE{bm.bmWidth, bm.bmHeight};
+  } else if (kind == DST_ICON) {
+    std::vector<uint32_t> pixels;
+    compat::IconPixels(reinterpret_cast<HICON>(data), &pixels, &s, nullptr);
   }
   return s;
 }
@@ -73,8 +76,12 @@ bool RenderItem(HDC source, HDC dc, DRAWSTATEPROC callback, UINT kind, UINT flag
     }
     case DST_COMPLEX:
       return callback && callback(dc, data, length, cx, cy);
+    case DST_ICON:
+      // The icon's mask gives the shape of the one-colour and disabled forms.
+      return DrawIconEx(dc, 0, 0, reinterpret_cast<HICON>(data), cx, cy, 0, nullptr,
+                        (flags & (DSS_UNION | DSS_DISABLED | DSS_MONO)) ? DI_MASK : DI_NORMAL);
     default:
-      return false;  // icons have no pixels in this layer
+      return false;
   }
 }
 
@@ -120,6 +127,8 @@ BOOL DrawStateW(HDC hdc, HBRUSH fore, DRAWSTATEPROC callback, LPARAM data, WPARA
   if (state) SetTextColor(item.dc, 0);
   if (!RenderItem(hdc, item.dc, callback, kind, flags, data, wData, cx, cy)) return FALSE;
   POINT at = dst->ToDevice(x, y);
+  if (state == 0 && kind == DST_ICON)
+    return DrawIconEx(hdc, x, y, reinterpret_cast<HICON>(data), cx, cy, 0, nullptr, DI_NORMAL);
   if (state == 0) return BitBlt(hdc, x, y, cx, cy, item.dc, 0, 0, SRCCOPY);
   PixelView view = GetBitmap(item.bitmap)->View();
   if (state & DSS_DISABLED) {

@@ -381,6 +381,54 @@ BOOL ImageList_GetImageInfo(HIMAGELIST h, int i, IMAGEINFO* info) {
   return TRUE;
 }
 
+HICON ImageList_GetIcon(HIMAGELIST h, int i, UINT) {
+  ImageList* il = Find(h);
+  if (!il || i < 0 || i >= static_cast<int>(il->images.size())) return nullptr;
+  const Image& img = il->images[static_cast<size_t>(i)];
+  HBITMAP color = nullptr, mask = nullptr;
+  BitmapObj* c = NewBitmap(il->cx, il->cy, false, &color);
+  BitmapObj* m = NewBitmap(il->cx, il->cy, true, &mask);
+  for (size_t k = 0; k < img.pixels.size(); ++k) {
+    bool hole = !img.mask.empty() && img.mask[k];
+    c->store[k] = hole ? 0u : img.pixels[k];
+    m->store[k] = hole ? 0x00FFFFFFu : 0u;
+  }
+  ICONINFO info{TRUE, 0, 0, mask, color};
+  HICON icon = CreateIconIndirect(&info);
+  DeleteObject(color);
+  DeleteObject(mask);
+  return icon;
+}
+
+int ImageList_ReplaceIcon(HIMAGELIST h, int i, HICON icon) {
+  ImageList* il = Find(h);
+  ICONINFO info{};
+  if (!il || !GetIconInfo(icon, &info)) return -1;
+  // Draw the icon at the list's size, then take it as an image and mask.
+  HBITMAP image = nullptr, mask = nullptr;
+  NewBitmap(il->cx, il->cy, false, &image);
+  NewBitmap(il->cx, il->cy, true, &mask);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, image);
+  DrawIconEx(dc, 0, 0, icon, il->cx, il->cy, 0, nullptr, DI_IMAGE);
+  SelectObject(dc, mask);
+  PatBlt(dc, 0, 0, il->cx, il->cy, WHITENESS);
+  DrawIconEx(dc, 0, 0, icon, il->cx, il->cy, 0, nullptr, DI_MASK);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  int result = -1;
+  if (i == -1) {
+    result = ImageList_Add(h, image, mask);
+  } else if (ImageList_Replace(h, i, image, mask)) {
+    result = i;
+  }
+  DeleteObject(image);
+  DeleteObject(mask);
+  DeleteObject(info.hbmMask);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  return result;
+}
+
 BOOL ImageList_Copy(HIMAGELIST dst, int iDst, HIMAGELIST src, int iSrc, UINT) {
   ImageList* d = Find(dst);
   ImageList* s = Find(src);

@@ -5,6 +5,9 @@
 // fills and frames · regions · blits and bitmaps · text and fonts · image lists
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "compat/win32/types.h"
 
 // --- objects and records ---
@@ -770,6 +773,35 @@ int EnumFontFamiliesExW(HDC hdc, LPLOGFONTW lpLogfont, FONTENUMPROCW lpProc, LPA
 int GetTextFaceW(HDC hdc, int c, LPWSTR lpName);
 #define GetTextFace GetTextFaceW
 
+// --- icons drawn from a colour and a mask bitmap ---
+struct ICONINFO {
+  BOOL fIcon;
+  DWORD xHotspot;
+  DWORD yHotspot;
+  HBITMAP hbmMask;
+  HBITMAP hbmColor;
+};
+typedef ICONINFO* PICONINFO;
+#define DI_MASK 0x0001
+#define DI_IMAGE 0x0002
+#define DI_NORMAL 0x0003
+#define DI_COMPAT 0x0004
+#define DI_DEFAULTSIZE 0x0008
+
+HICON CreateIconIndirect(PICONINFO piconinfo);
+BOOL GetIconInfo(HICON hIcon, PICONINFO piconinfo);
+BOOL DestroyIcon(HICON hIcon);
+HICON CopyIcon(HICON hIcon);
+BOOL DrawIconEx(HDC hdc, int xLeft, int yTop, HICON hIcon, int cxWidth, int cyWidth,
+                UINT istepIfAniCur, HBRUSH hbrFlickerFreeDraw, UINT diFlags);
+BOOL DrawIcon(HDC hDC, int X, int Y, HICON hIcon);
+
+namespace compat {
+// The pixels of an icon made by CreateIconIndirect, as 0xAARRGGBB with alpha 0
+// where the mask is transparent, for a host cursor. False for other handles.
+bool IconPixels(HICON icon, std::vector<uint32_t>* argb, SIZE* size, POINT* hotspot);
+}  // namespace compat
+
 // --- image lists ---
 #define ILC_MASK 0x00000001
 #define ILC_COLOR 0x00000000
@@ -836,6 +868,9 @@ BOOL ImageList_DrawIndirect(IMAGELISTDRAWPARAMS* pimldp);
 BOOL ImageList_GetIconSize(HIMAGELIST himl, int* cx, int* cy);
 BOOL ImageList_SetIconSize(HIMAGELIST himl, int cx, int cy);
 BOOL ImageList_GetImageInfo(HIMAGELIST himl, int i, IMAGEINFO* pImageInfo);
+HICON ImageList_GetIcon(HIMAGELIST himl, int i, UINT flags);
+int ImageList_ReplaceIcon(HIMAGELIST himl, int i, HICON hicon);
+#define ImageList_AddIcon(himl, hicon) ImageList_ReplaceIcon(himl, -1, hicon)
 COLORREF ImageList_SetBkColor(HIMAGELIST himl, COLORREF clrBk);
 COLORREF ImageList_GetBkColor(HIMAGELIST himl);
 BOOL ImageList_Copy(HIMAGELIST himlDst, int iDst, HIMAGELIST himlSrc, int iSrc, UINT uFlags);
