@@ -1,6 +1,7 @@
 // Windows hooks: per-thread or global chains, newest first, called at the
 // platform's points by the queue, the send path and input.
 #include <algorithm>
+#include <vector>
 
 #include "compat/win32/user_state.h"
 
@@ -16,6 +17,16 @@ bool Applies(const Hook& hook, int id, DWORD thread) {
 
 // A thread inside a hook chain does not re-enter the same chain.
 thread_local int t_running[kLastHookId - kFirstHookId + 1] = {};
+// The hook procedure running now on this thread, innermost last: CallNextHookEx
+// goes on from it whatever handle it is given, as the platform ignores that.
+thread_local std::vector<HHOOK> t_current;
+
+LRESULT CallHook(const std::shared_ptr<Hook>& hook, int code, WPARAM wParam, LPARAM lParam) {
+  t_current.push_back(hook->handle);
+  LRESULT result = hook->proc(code, wParam, lParam);
+  t_current.pop_back();
+  return result;
+}
 
 std::shared_ptr<Hook> NextAfter(HHOOK after, int id, DWORD thread) {
   Guard guard = Lock();
@@ -48,7 +59,7 @@ LRESULT CallHooks(int id, int code, WPARAM wParam, LPARAM lParam) {
   auto first = NextAfter(nullptr, id, CurrentThreadId());
   if (!first) return 0;
   ++running;
-  LRESULT result = first->proc(code, wParam, lParam);
+  LRESULT result = CallHook(first, code, wParam, lParam);
   --running;
   return result;
 }
@@ -83,6 +94,7 @@ BOOL WINAPI UnhookWindowsHookEx(HHOOK handle) {
 }
 
 LRESULT WINAPI CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam) {
+  if (!t_current.empty()) hook = t_current.back();
   int id = 0;
   {
     Guard guard = Lock();
@@ -92,7 +104,7 @@ LRESULT WINAPI CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam
     id = (*it)->id;
   }
   auto next = NextAfter(hook, id, CurrentThreadId());
-  return next ? next->proc(code, wParam, lParam) : 0;
+  return next ? CallHook(next, code, wParam, lParam) : 0;
 }
 
 BOOL WINAPI CallMsgFilterW(LPMSG msg, int code) {

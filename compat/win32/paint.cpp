@@ -159,6 +159,16 @@ void PaintDesktopArea(const RECT& screen) {
 // --- WM_PAINT ---
 
 bool HasPendingPaint(const ThreadQueue& queue, HWND filter, HWND* target) {
+  // Most reads of a queue find nothing to paint: look before ordering the tree.
+  bool any = false;
+  for (const auto& slot : State().slots) {
+    const Window* w = slot.window.get();
+    if (w && w->threadId == queue.threadId && (!w->update.Empty() || w->internalPaint || w->frameUpdate)) {
+      any = true;
+      break;
+    }
+  }
+  if (!any) return false;
   for (HWND hwnd : Descendants(Desktop())) {
     Window* w = Find(hwnd);
     if (!w || w->threadId != queue.threadId || w->destroying) continue;
@@ -240,7 +250,17 @@ void ForgetWindowDcs(Window* w) {
 
 HDC GetDcInternal(HWND hwnd, HRGN clip, DWORD flags) {
   Guard guard = Lock();
-  Window* w = Find(hwnd ? hwnd : Desktop());
+  if (!hwnd) {
+    // The screen DC: the whole desktop, over every window.
+    DrawTarget target;
+    target.surface = host::DesktopSurface();
+    target.extent = SIZE{target.surface->width, target.surface->height};
+    target.visible.push_back(RECT{0, 0, target.extent.cx, target.extent.cy});
+    HDC hdc = CreateWindowDC(nullptr, target);
+    if (hdc) DcRecords().push_back(DcRecord{hdc, nullptr, target.visible.front()});
+    return hdc;
+  }
+  Window* w = Find(hwnd);
   if (!w) return nullptr;
   const bool clientArea = !(flags & DCX_WINDOW);
   const bool clipChildren = (flags & DCX_CLIPCHILDREN) || (w->style & WS_CLIPCHILDREN);
