@@ -1,7 +1,6 @@
 // Windows hooks: per-thread or global chains, newest first, called at the
 // platform's points by the queue, the send path and input.
 #include <algorithm>
-#include <vector>
 
 #include "compat/win32/user_state.h"
 
@@ -19,12 +18,16 @@ bool Applies(const Hook& hook, int id, DWORD thread) {
 thread_local int t_running[kLastHookId - kFirstHookId + 1] = {};
 // The hook procedure running now on this thread, innermost last: CallNextHookEx
 // goes on from it whatever handle it is given, as the platform ignores that.
-thread_local std::vector<HHOOK> t_current;
+// Plain arrays: windows destroyed while the thread ends may still run hooks.
+constexpr int kMaxHookDepth = 64;
+thread_local HHOOK t_current[kMaxHookDepth];
+thread_local int t_depth = 0;
 
 LRESULT CallHook(const std::shared_ptr<Hook>& hook, int code, WPARAM wParam, LPARAM lParam) {
-  t_current.push_back(hook->handle);
+  if (t_depth >= kMaxHookDepth) return 0;
+  t_current[t_depth++] = hook->handle;
   LRESULT result = hook->proc(code, wParam, lParam);
-  t_current.pop_back();
+  --t_depth;
   return result;
 }
 
@@ -94,7 +97,7 @@ BOOL WINAPI UnhookWindowsHookEx(HHOOK handle) {
 }
 
 LRESULT WINAPI CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam) {
-  if (!t_current.empty()) hook = t_current.back();
+  if (t_depth > 0) hook = t_current[t_depth - 1];
   int id = 0;
   {
     Guard guard = Lock();
