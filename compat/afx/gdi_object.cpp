@@ -153,6 +153,10 @@ int CFont::GetLogFont(LOGFONT* logFont) { return ::GetObjectW(m_hObject, sizeof(
 
 CBitmap* CBitmap::FromHandle(HBITMAP h) { return Wrap<CBitmap>(h); }
 
+BOOL CBitmap::LoadBitmap(UINT id) { return Attach(::LoadBitmapW(nullptr, MAKEINTRESOURCEW(id))); }
+
+BOOL CBitmap::LoadBitmap(LPCTSTR name) { return Attach(::LoadBitmapW(nullptr, name)); }
+
 BOOL CBitmap::CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits) {
   return Attach(::CreateBitmap(width, height, planes, bitsPerPixel, bits));
 }

@@ -32,6 +32,14 @@ BOOL CImageList::Create(CImageList* source) {
   return source && Attach(::ImageList_Duplicate(source->m_hImageList));
 }
 
+BOOL CImageList::Create(UINT bitmapId, int cx, int grow, COLORREF mask) {
+  return Create(MAKEINTRESOURCEW(bitmapId), cx, grow, mask);
+}
+
+BOOL CImageList::Create(LPCTSTR bitmapName, int cx, int grow, COLORREF mask) {
+  return Attach(::ImageList_LoadImageW(nullptr, bitmapName, cx, grow, mask, IMAGE_BITMAP, LR_CREATEDIBSECTION));
+}
+
 BOOL CImageList::Attach(HIMAGELIST h) {
   if (!h || m_hImageList) return FALSE;
   m_hImageList = h;

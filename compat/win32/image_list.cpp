@@ -239,6 +239,27 @@ HIMAGELIST ImageList_Create(int cx, int cy, UINT flags, int initial, int grow) {
   return h;
 }
 
+HIMAGELIST ImageList_LoadImageW(HINSTANCE instance, LPCWSTR name, int cx, int grow, COLORREF mask,
+                                UINT type, UINT flags) {
+  if (type != IMAGE_BITMAP) return nullptr;
+  HBITMAP bitmap = static_cast<HBITMAP>(LoadImageW(instance, name, IMAGE_BITMAP, 0, 0, flags));
+  BitmapObj* bmp = GetBitmap(bitmap);
+  if (!bmp) return nullptr;
+  // A width of 0 means square images as high as the bitmap.
+  if (cx <= 0) cx = bmp->height;
+  UINT listFlags = ILC_COLOR32 | (mask != CLR_NONE ? ILC_MASK : 0);
+  HIMAGELIST list = ImageList_Create(cx, bmp->height, listFlags, std::max(1, bmp->width / std::max(1, cx)), grow);
+  if (list) {
+    int added = mask != CLR_NONE ? ImageList_AddMasked(list, bitmap, mask) : ImageList_Add(list, bitmap, nullptr);
+    if (added < 0) {
+      ImageList_Destroy(list);
+      list = nullptr;
+    }
+  }
+  DeleteObject(bitmap);
+  return list;
+}
+
 BOOL ImageList_Destroy(HIMAGELIST h) {
   if (Drag().list == h) ImageList_EndDrag();
   std::lock_guard lock(ListMutex());

@@ -95,6 +95,8 @@ class CBitmap : public CGdiObject {
 
  public:
   static CBitmap* FromHandle(HBITMAP h);
+  BOOL LoadBitmap(UINT id);
+  BOOL LoadBitmap(LPCTSTR name);
   BOOL CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits);
   BOOL CreateBitmapIndirect(LPBITMAP bitmap);
   BOOL CreateCompatibleBitmap(CDC* dc, int width, int height);
@@ -368,6 +370,8 @@ class CImageList : public CObject {
   static CImageList* FromHandle(HIMAGELIST h);
   BOOL Create(int cx, int cy, UINT flags, int initial, int grow);
   BOOL Create(CImageList* source);
+  BOOL Create(UINT bitmapId, int cx, int grow, COLORREF mask);
+  BOOL Create(LPCTSTR bitmapName, int cx, int grow, COLORREF mask);
   BOOL Attach(HIMAGELIST h);
   HIMAGELIST Detach();
   BOOL DeleteImageList();

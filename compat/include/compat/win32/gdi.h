@@ -559,6 +559,23 @@ LONG GetBitmapBits(HBITMAP hbit, LONG cb, LPVOID lpvBits);
 LONG SetBitmapBits(HBITMAP hbm, DWORD cb, const void* pvBits);
 BOOL GetBitmapDimensionEx(HBITMAP hbit, LPSIZE lpsize);
 
+// Bitmaps from the program's resources or from .bmp files.
+#define IMAGE_BITMAP 0
+#define IMAGE_ICON 1
+#define IMAGE_CURSOR 2
+#define LR_DEFAULTCOLOR 0x00000000
+#define LR_MONOCHROME 0x00000001
+#define LR_LOADFROMFILE 0x00000010
+#define LR_LOADTRANSPARENT 0x00000020
+#define LR_DEFAULTSIZE 0x00000040
+#define LR_LOADMAP3DCOLORS 0x00001000
+#define LR_CREATEDIBSECTION 0x00002000
+#define LR_SHARED 0x00008000
+HBITMAP LoadBitmapW(HINSTANCE hInstance, LPCWSTR lpBitmapName);
+#define LoadBitmap LoadBitmapW
+HANDLE LoadImageW(HINSTANCE hInst, LPCWSTR name, UINT type, int cx, int cy, UINT fuLoad);
+#define LoadImage LoadImageW
+
 // --- text and fonts ---
 #define TA_NOUPDATECP 0
 #define TA_UPDATECP 1
@@ -853,6 +870,11 @@ struct IMAGELISTDRAWPARAMS {
 };
 
 HIMAGELIST ImageList_Create(int cx, int cy, UINT flags, int cInitial, int cGrow);
+HIMAGELIST ImageList_LoadImageW(HINSTANCE hi, LPCWSTR lpbmp, int cx, int cGrow, COLORREF crMask,
+                                UINT uType, UINT uFlags);
+#define ImageList_LoadImage ImageList_LoadImageW
+#define ImageList_LoadBitmap(hi, lpbmp, cx, cGrow, crMask) \
+  ImageList_LoadImageW(hi, lpbmp, cx, cGrow, crMask, IMAGE_BITMAP, 0)
 BOOL ImageList_Destroy(HIMAGELIST himl);
 int ImageList_GetImageCount(HIMAGELIST himl);
 BOOL ImageList_SetImageCount(HIMAGELIST himl, UINT uNewCount);
