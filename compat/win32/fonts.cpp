@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <set>
 #include <unordered_map>
 
@@ -21,6 +22,7 @@ namespace compat::gdi {
 namespace {
 
 constexpr int kMaxEmPixels = 4096;
+constexpr size_t kRecentFaces = 32;
 constexpr double kPi = 3.14159265358979323846;
 
 // --- face lookup ---
@@ -395,6 +397,11 @@ std::shared_ptr<FontFace> FaceOf(FontObj& font) {
       font.face = FontFace::Create(fallback);
     }
     shared[bytes] = font.face;
+    // Fonts made and deleted on every paint keep their glyphs: the most recent
+    // faces stay alive after their last HFONT goes.
+    static std::deque<std::shared_ptr<FontFace>> recent;
+    recent.push_back(font.face);
+    if (recent.size() > kRecentFaces) recent.pop_front();
   }
   return font.face;
 }
