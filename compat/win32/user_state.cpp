@@ -21,19 +21,9 @@ uintptr_t HandleValue(uint32_t index, uint16_t generation) {
 struct ThreadExit {
   ~ThreadExit() {
     if (!queue) return;
-    // A thread's windows end with it, as on the platform.
-    std::vector<HWND> mine;
-    {
-      Guard guard = Lock();
-      UserState& s = State();
-      if (Window* desktop = Find(s.desktop)) {
-        for (HWND top : desktop->children) {
-          Window* w = Find(top);
-          if (w && w->threadId == queue->threadId) mine.push_back(top);
-        }
-      }
-    }
-    for (HWND hwnd : mine) DestroyWindowInternal(hwnd);
+    // A thread's windows end with it, as on the platform; it can no longer
+    // run their procedures, so they get no messages.
+    FreeThreadWindows(queue->threadId);
     Guard guard = Lock();
     queue->alive = false;
     for (auto& sent : queue->sent) {

@@ -243,6 +243,8 @@ HWND CreateWindowInternal(DWORD exStyle, LPCWSTR className, LPCWSTR name, DWORD 
                           int y, int cx, int cy, HWND parent, HMENU menu, HINSTANCE instance,
                           LPVOID param);
 bool DestroyWindowInternal(HWND hwnd);
+// A thread that ends cannot run procedures: its windows go without messages.
+void FreeThreadWindows(DWORD thread);
 }  // namespace compat::user
 
 namespace compat::user {

@@ -301,6 +301,27 @@ bool DestroyWindowInternal(HWND hwnd) {
   return true;
 }
 
+void FreeThreadWindows(DWORD thread) {
+  Guard guard = Lock();
+  std::vector<HWND> mine;
+  for (HWND top : Find(Desktop())->children) {
+    Window* w = Find(top);
+    if (w && w->threadId == thread) mine.push_back(top);
+  }
+  for (HWND top : mine) {
+    std::vector<HWND> tree = Descendants(top);
+    bool visible = false;
+    RECT area{};
+    if (Window* w = Find(top)) {
+      visible = ReallyVisible(w);
+      area = ScreenWindowRect(w);
+    }
+    for (HWND gone : tree) OnWindowGone(gone);
+    FreeTree(top);
+    if (visible) InvalidateScreenArea(area);
+  }
+}
+
 }  // namespace compat::user
 
 using namespace compat::user;

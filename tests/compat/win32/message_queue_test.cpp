@@ -277,5 +277,19 @@ TEST_F(Messages, MultimediaTimerPulsesAnEventPeriodically) {
   EXPECT_EQ(timeSetEvent(0, 1, [](UINT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR) {}, 0, TIME_PERIODIC), 0u);
 }
 
+
+TEST_F(Messages, AThreadsWindowsGoWhenItEndsWithoutFurtherMessages) {
+  HWND left = nullptr;
+  std::thread worker([&] {
+    left = CreateWindowExW(0, kTestClass, u"", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+  });
+  worker.join();
+  ASSERT_NE(left, nullptr);
+  EXPECT_FALSE(IsWindow(left));
+  EXPECT_EQ(Log().Count(left, WM_DESTROY), 0);
+  EXPECT_EQ(GetActiveWindow(), nullptr);
+  EXPECT_FALSE(PostMessageW(left, WM_USER, 0, 0));
+}
+
 }  // namespace
 }  // namespace wintest
