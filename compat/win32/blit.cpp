@@ -84,7 +84,7 @@ AxisMap MapAxis(int wd, int ws, int srcStart) {
   bool mirror = (wd < 0) != (ws < 0);
   m.first.resize(n);
   m.count.resize(n);
-  int base = ws < 0 ? srcStart + ws + 1 : srcStart;  // leftmost source pixel
+  int base = ws < 0 ? srcStart + ws : srcStart;  // leftmost source pixel
   for (int i = 0; i < n; ++i) {
     int k = mirror ? n - 1 - i : i;
     int64_t a = int64_t{k} * sn / n;
@@ -204,8 +204,9 @@ bool StretchToDc(DcObj& dst, int xd, int yd, int wd, int hd, const BlitSource* s
   }
   Paint paint = BrushPaint(dst, dst.state.brush);
   bool needPattern = UsesPattern(code) || (extras.mask && UsesPattern(static_cast<uint8_t>(extras.backRop >> 16)));
-  // A negative extent runs back from the given pixel, which it includes.
-  int left = wd < 0 ? xd + wd + 1 : xd, top = hd < 0 ? yd + hd + 1 : yd;
+  // A negative extent runs back from the given corner: the rectangle is
+  // normalised and, like every rectangle, excludes its right and bottom edge.
+  int left = wd < 0 ? xd + wd : xd, top = hd < 0 ? yd + hd : yd;
   AxisMap mx, my;
   if (needSource) {
     mx = MapAxis(wd, ws, xs);

@@ -69,7 +69,7 @@ TEST(GdiBlit, StretchEnlargesAndMirrors) {
   StretchBlt(dst.dc(), 0, 0, 4, 2, src.dc(), 0, 0, 2, 1, SRCCOPY);
   EXPECT_EQ(dst.Art(), Rows({"##..", "##.."}));
   dst.Clear(kWhite);
-  StretchBlt(dst.dc(), 3, 0, -4, 2, src.dc(), 0, 0, 2, 1, SRCCOPY);
+  StretchBlt(dst.dc(), 4, 0, -4, 2, src.dc(), 0, 0, 2, 1, SRCCOPY);
   EXPECT_EQ(dst.Art(), Rows({"..##", "..##"}));
 }
 

@@ -226,4 +226,29 @@ TEST(GdiShapes, SelectedObjectsAreNotDeletedUnderTheDc) {
   EXPECT_EQ(GetObjectType(GetStockObject(BLACK_PEN)), static_cast<DWORD>(OBJ_PEN));
 }
 
+TEST(GdiShapes, RoundRectCornersWorkedByHand) {
+  GdiCanvas c(10, 8);
+  SelectObject(c.dc(), GetStockObject(NULL_PEN));
+  SelectObject(c.dc(), GetStockObject(BLACK_BRUSH));
+  RoundRect(c.dc(), 0, 0, 10, 8, 4, 4);
+  EXPECT_EQ(c.Art(), Rows({".#######..", "#########.", "#########.", "#########.", "#########.",
+                           "#########.", ".#######..", ".........."}));
+}
+
+TEST(GdiShapes, PieAndChordFillTheirPartOfTheEllipse) {
+  GdiCanvas c(22, 22);
+  SelectObject(c.dc(), GetStockObject(BLACK_BRUSH));
+  // Counter-clockwise from three o'clock to twelve: the upper right quarter.
+  Pie(c.dc(), 0, 0, 21, 21, 21, 10, 10, 0);
+  EXPECT_EQ(c.At(15, 5), kBlack);
+  EXPECT_EQ(c.At(5, 5), kWhite);
+  EXPECT_EQ(c.At(5, 15), kWhite);
+  EXPECT_EQ(c.At(15, 15), kWhite);
+  c.Clear(kWhite);
+  // The chord from twelve to six o'clock counter-clockwise is the left half.
+  Chord(c.dc(), 0, 0, 21, 21, 10, 0, 10, 21);
+  EXPECT_EQ(c.At(4, 10), kBlack);
+  EXPECT_EQ(c.At(16, 10), kWhite);
+}
+
 }  // namespace
