@@ -64,7 +64,7 @@ BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void* pExtra, void* pHandlerInfo)
 
 void CCmdUI::Enable(BOOL bOn) {
   if (m_pOther) {
-    HWND hwnd = m_pOther->GetSafeHwnd();
+    HWND hwnd = m_pOther->m_hWnd;
     // A control about to be disabled gives the focus back to its parent.
     if (!bOn && ::GetFocus() == hwnd) ::SetFocus(::GetParent(hwnd));
     ::EnableWindow(hwnd, bOn);
@@ -73,13 +73,13 @@ void CCmdUI::Enable(BOOL bOn) {
 }
 
 void CCmdUI::SetCheck(int nCheck) {
-  if (m_pOther) ::SendMessageW(m_pOther->GetSafeHwnd(), kButtonSetCheck, static_cast<WPARAM>(nCheck), 0);
+  if (m_pOther) ::SendMessageW(m_pOther->m_hWnd, kButtonSetCheck, static_cast<WPARAM>(nCheck), 0);
 }
 
 void CCmdUI::SetRadio(BOOL bOn) { SetCheck(bOn ? 1 : 0); }
 
 void CCmdUI::SetText(LPCTSTR lpszText) {
-  if (m_pOther) ::SetWindowTextW(m_pOther->GetSafeHwnd(), lpszText);
+  if (m_pOther) ::SetWindowTextW(m_pOther->m_hWnd, lpszText);
 }
 
 BOOL CCmdUI::DoUpdate(CCmdTarget* target, BOOL disableIfNoHandler) {

@@ -27,6 +27,14 @@ WndThreadState& ThreadState() {
 
 using compat::afx::ThreadState;
 
+namespace {
+
+// A null window object stands for no window (the desktop, the screen), as
+// callers pass it; no member is called through a null pointer.
+HWND HwndOf(const CWnd* wnd) { return wnd ? wnd->m_hWnd : nullptr; }
+
+}  // namespace
+
 // --- handle maps ---
 
 namespace {
@@ -259,7 +267,7 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowNa
 BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle,
                     const RECT& rect, CWnd* pParentWnd, UINT nID, LPVOID lpParam) {
   return CreateEx(dwExStyle, lpszClassName, lpszWindowName, dwStyle, rect.left, rect.top, rect.right - rect.left,
-                  rect.bottom - rect.top, pParentWnd->GetSafeHwnd(),
+                  rect.bottom - rect.top, HwndOf(pParentWnd),
                   reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)), lpParam);
 }
 
@@ -291,10 +299,10 @@ void CWnd::SendMessageToDescendants(UINT message, WPARAM wParam, LPARAM lParam, 
 }
 
 CWnd* CWnd::GetParent() const { return FromHandle(::GetParent(m_hWnd)); }
-CWnd* CWnd::SetParent(CWnd* pWndNewParent) { return FromHandle(::SetParent(m_hWnd, pWndNewParent->GetSafeHwnd())); }
+CWnd* CWnd::SetParent(CWnd* pWndNewParent) { return FromHandle(::SetParent(m_hWnd, HwndOf(pWndNewParent))); }
 CWnd* CWnd::GetOwner() const { return FromHandle(::GetWindow(m_hWnd, GW_OWNER)); }
 void CWnd::SetOwner(CWnd* pOwnerWnd) {
-  ::SetWindowLongPtrW(m_hWnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(pOwnerWnd->GetSafeHwnd()));
+  ::SetWindowLongPtrW(m_hWnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(HwndOf(pOwnerWnd)));
 }
 CWnd* CWnd::GetTopLevelParent() const { return FromHandle(::GetAncestor(m_hWnd, GA_ROOT)); }
 CWnd* CWnd::GetWindow(UINT nCmd) const { return FromHandle(::GetWindow(m_hWnd, nCmd)); }
@@ -302,7 +310,7 @@ CWnd* CWnd::GetNextWindow(UINT nFlag) const { return FromHandle(::GetWindow(m_hW
 CWnd* CWnd::GetDlgItem(int nID) const { return FromHandle(::GetDlgItem(m_hWnd, nID)); }
 int CWnd::GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
 int CWnd::SetDlgCtrlID(int nID) { return static_cast<int>(::SetWindowLongPtrW(m_hWnd, GWLP_ID, nID)); }
-BOOL CWnd::IsChild(const CWnd* pWnd) const { return ::IsChild(m_hWnd, pWnd->GetSafeHwnd()); }
+BOOL CWnd::IsChild(const CWnd* pWnd) const { return ::IsChild(m_hWnd, HwndOf(pWnd)); }
 CWnd* PASCAL CWnd::WindowFromPoint(POINT point) { return FromHandle(::WindowFromPoint(point)); }
 CWnd* CWnd::ChildWindowFromPoint(POINT point) const { return FromHandle(::ChildWindowFromPoint(m_hWnd, point)); }
 CWnd* CWnd::ChildWindowFromPoint(POINT point, UINT nFlags) const {
@@ -368,10 +376,10 @@ void CWnd::ClientToScreen(LPRECT lpRect) const { ::MapWindowPoints(m_hWnd, nullp
 void CWnd::ScreenToClient(LPPOINT lpPoint) const { ::ScreenToClient(m_hWnd, lpPoint); }
 void CWnd::ScreenToClient(LPRECT lpRect) const { ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<LPPOINT>(lpRect), 2); }
 void CWnd::MapWindowPoints(CWnd* pwndTo, LPPOINT lpPoint, UINT nCount) const {
-  ::MapWindowPoints(m_hWnd, pwndTo->GetSafeHwnd(), lpPoint, nCount);
+  ::MapWindowPoints(m_hWnd, HwndOf(pwndTo), lpPoint, nCount);
 }
 void CWnd::MapWindowPoints(CWnd* pwndTo, LPRECT lpRect) const {
-  ::MapWindowPoints(m_hWnd, pwndTo->GetSafeHwnd(), reinterpret_cast<LPPOINT>(lpRect), 2);
+  ::MapWindowPoints(m_hWnd, HwndOf(pwndTo), reinterpret_cast<LPPOINT>(lpRect), 2);
 }
 void CWnd::BringWindowToTop() { ::BringWindowToTop(m_hWnd); }
 
@@ -419,7 +427,7 @@ BOOL CWnd::KillTimer(UINT_PTR nIDEvent) { return ::KillTimer(m_hWnd, nIDEvent); 
 
 // --- window DCs ---
 
-CPaintDC::CPaintDC(CWnd* wnd) : m_hWnd(wnd->GetSafeHwnd()) { Attach(::BeginPaint(m_hWnd, &m_ps)); }
-CClientDC::CClientDC(CWnd* wnd) : m_hWnd(wnd->GetSafeHwnd()) { Attach(::GetDC(m_hWnd)); }
-CWindowDC::CWindowDC(CWnd* wnd) : m_hWnd(wnd->GetSafeHwnd()) { Attach(::GetWindowDC(m_hWnd)); }
+CPaintDC::CPaintDC(CWnd* wnd) : m_hWnd(HwndOf(wnd)) { Attach(::BeginPaint(m_hWnd, &m_ps)); }
+CClientDC::CClientDC(CWnd* wnd) : m_hWnd(HwndOf(wnd)) { Attach(::GetDC(m_hWnd)); }
+CWindowDC::CWindowDC(CWnd* wnd) : m_hWnd(HwndOf(wnd)) { Attach(::GetWindowDC(m_hWnd)); }
 CWnd* CDC::GetWindow() const { return m_hDC ? CWnd::FromHandle(::WindowFromDC(m_hDC)) : nullptr; }

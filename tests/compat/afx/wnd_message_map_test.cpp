@@ -239,4 +239,18 @@ TEST_F(WndTest, PreTranslateMessageSeesKeysOfChildWindowsFirst) {
   parent.DestroyWindow();
 }
 
+
+TEST_F(WndTest, NullWindowObjectsStandForTheScreen) {
+  CClientDC screen(nullptr);
+  EXPECT_NE(screen.m_hDC, nullptr);
+  CTestWnd wnd;
+  ASSERT_TRUE(wnd.CreateEx(0, nullptr, u"", WS_POPUP | WS_VISIBLE, 100, 50, 100, 100, nullptr, nullptr));
+  CRect r(0, 0, 10, 10);
+  wnd.MapWindowPoints(nullptr, &r);
+  EXPECT_EQ(r.left, 100);
+  EXPECT_EQ(r.top, 50);
+  EXPECT_FALSE(wnd.IsChild(nullptr));
+  wnd.DestroyWindow();
+}
+
 }  // namespace

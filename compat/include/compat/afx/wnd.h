@@ -155,8 +155,10 @@ class CWnd : public CCmdTarget {
   ~CWnd() override;
 
   HWND m_hWnd = nullptr;
-  operator HWND() const { return this ? m_hWnd : nullptr; }  // NOLINT
-  HWND GetSafeHwnd() const { return this ? m_hWnd : nullptr; }
+  operator HWND() const { return m_hWnd; }  // NOLINT
+  // Called through a null pointer on the platform; here callers must test the
+  // pointer (a member call through null is undefined and caught by the sanitizer).
+  HWND GetSafeHwnd() const { return m_hWnd; }
   BOOL operator==(const CWnd& other) const { return other.m_hWnd == m_hWnd; }
 
   // --- attaching ---
@@ -373,7 +375,7 @@ class CWinThread : public CCmdTarget {
   DWORD SuspendThread();
   int GetThreadPriority();
   BOOL SetThreadPriority(int nPriority);
-  operator HANDLE() const { return this ? m_hThread : nullptr; }  // NOLINT
+  operator HANDLE() const { return m_hThread; }  // NOLINT
 
   virtual BOOL InitInstance();
   virtual int ExitInstance();
