@@ -182,9 +182,11 @@ void FillContours(Painter& painter, const std::vector<Contour>& contours, bool w
 Region ContoursToRegion(const std::vector<Contour>& contours, bool winding) {
   std::vector<Edge> edges = BuildEdges(contours);
   if (edges.empty()) return Region();
-  int top = static_cast<int>(std::ceil(std::max(edges.front().y0, -kCoordLimit)));
+  // Rows beyond the largest desktop are left out, so absurd polygons cost nothing.
+  constexpr int kRowLimit = 1 << 15;
+  int top = std::max(static_cast<int>(std::ceil(std::max(edges.front().y0, -kCoordLimit))), -kRowLimit);
   std::vector<std::vector<int>> rows;
-  ScanEdges(edges, winding, -(1 << 20), 1 << 20, [&](int y, int x0, int x1) {
+  ScanEdges(edges, winding, -kRowLimit, kRowLimit, [&](int y, int x0, int x1) {
     size_t index = static_cast<size_t>(y - top);
     if (rows.size() <= index) rows.resize(index + 1);
     rows[index].push_back(x0);

@@ -100,10 +100,22 @@ Region Region::FromRects(const std::vector<RECT>& rects) {
 
 Region Region::FromRowSpans(int top, const std::vector<std::vector<int>>& spans) {
   Region out;
+  std::vector<std::pair<int, int>> pairs;
   for (size_t i = 0; i < spans.size(); ++i) {
-    Intervals iv;
+    // Sort the row's spans and merge those that overlap or touch.
+    pairs.clear();
     for (size_t k = 0; k + 1 < spans[i].size(); k += 2)
-      iv = CombineIntervals(iv, Intervals{spans[i][k], spans[i][k + 1]}, RGN_OR);
+      if (spans[i][k] < spans[i][k + 1]) pairs.emplace_back(spans[i][k], spans[i][k + 1]);
+    std::sort(pairs.begin(), pairs.end());
+    Intervals iv;
+    for (const auto& p : pairs) {
+      if (!iv.empty() && p.first <= iv.back())
+        iv.back() = std::max(iv.back(), p.second);
+      else {
+        iv.push_back(p.first);
+        iv.push_back(p.second);
+      }
+    }
     int y = top + static_cast<int>(i);
     AppendBand(out.rects_, y, y + 1, iv);
   }
@@ -166,8 +178,12 @@ bool Region::Intersects(const RECT& r) const {
 }
 
 void Region::Offset(int dx, int dy) {
+  // Saturating, so that a far offset cannot overflow a coordinate.
+  auto move = [](LONG& v, int d) {
+    v = static_cast<LONG>(std::clamp<int64_t>(int64_t{v} + d, -(int64_t{1} << 30), int64_t{1} << 30));
+  };
   for (RECT& r : rects_) {
-    r.left += dx; r.right += dx; r.top += dy; r.bottom += dy;
+    move(r.left, dx); move(r.right, dx); move(r.top, dy); move(r.bottom, dy);
   }
 }
 
@@ -211,13 +227,17 @@ RECT DeviceRect(DcObj& dc, int left, int top, int right, int bottom) {
   return RECT{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
 }
 
+constexpr int kRegionRowLimit = 1 << 15;  // beyond the largest desktop
+
 // Row spans of an ellipse or rounded rectangle for region construction.
 Region RoundedRegion(int l, int t, int r, int b, double rx, double ry) {
   if (l > r) std::swap(l, r);
   if (t > b) std::swap(t, b);
   std::vector<std::vector<int>> rows;
-  double cxl = l + rx, cxr = r - rx, cyt = t + ry, cyb = b - ry;
-  for (int y = t; y < b; ++y) {
+  double cxl = double(l) + rx, cxr = double(r) - rx, cyt = double(t) + ry, cyb = double(b) - ry;
+  // Rows far outside any surface are left out, so absurd sizes cost nothing.
+  int first = std::max(t, -kRegionRowLimit), last = std::min(b, kRegionRowLimit);
+  for (int y = first; y < last; ++y) {
     double py = y + 0.5;
     double dy = py < cyt ? cyt - py : (py > cyb ? py - cyb : 0.0);
     double half = 0.0;
@@ -231,9 +251,10 @@ Region RoundedRegion(int l, int t, int r, int b, double rx, double ry) {
     int x1 = static_cast<int>(std::floor(cxr + half - 0.5)) + 1;
     std::vector<int> row;
     if (x0 < x1) row = {std::max(x0, l), std::min(x1, r)};
+    if (!row.empty() && row[0] >= row[1]) row.clear();
     rows.push_back(row);
   }
-  return Region::FromRowSpans(t, rows);
+  return Region::FromRowSpans(first, rows);
 }
 
 int SetUserClip(DcObj& dc, std::optional<Region> clip) {
@@ -264,7 +285,8 @@ HRGN CreateRectRgnIndirect(const RECT* r) {
 }
 
 HRGN CreateEllipticRgn(int x1, int y1, int x2, int y2) {
-  return NewRegion(RoundedRegion(x1, y1, x2, y2, std::abs(x2 - x1) / 2.0, std::abs(y2 - y1) / 2.0));
+  return NewRegion(RoundedRegion(x1, y1, x2, y2, std::fabs(double(x2) - x1) / 2.0,
+                                 std::fabs(double(y2) - y1) / 2.0));
 }
 
 HRGN CreateEllipticRgnIndirect(const RECT* r) {
@@ -272,8 +294,8 @@ HRGN CreateEllipticRgnIndirect(const RECT* r) {
 }
 
 HRGN CreateRoundRectRgn(int x1, int y1, int x2, int y2, int w, int h) {
-  double rx = std::min(std::abs(w), std::abs(x2 - x1)) / 2.0;
-  double ry = std::min(std::abs(h), std::abs(y2 - y1)) / 2.0;
+  double rx = std::min(std::fabs(double(w)), std::fabs(double(x2) - x1)) / 2.0;
+  double ry = std::min(std::fabs(double(h)), std::fabs(double(y2) - y1)) / 2.0;
   return NewRegion(RoundedRegion(x1, y1, x2, y2, rx, ry));
 }
 

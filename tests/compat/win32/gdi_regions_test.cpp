@@ -74,4 +74,21 @@ TEST(GdiRegions, EllipticAndPolygonRegions) {
   for (HRGN r : {e, alt, wind}) DeleteObject(r);
 }
 
+TEST(GdiRegions, AbsurdSizesAndOffsetsStayCheap) {
+  HRGN e = CreateEllipticRgn(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX);
+  ASSERT_NE(e, nullptr);
+  EXPECT_TRUE(PtInRegion(e, 0, 0));
+  HRGN r = CreateRectRgn(0, 0, 10, 10);
+  EXPECT_EQ(OffsetRgn(r, INT32_MAX, INT32_MAX), SIMPLEREGION);
+  RECT box;
+  GetRgnBox(r, &box);
+  EXPECT_GE(box.right, box.left);
+  HRGN rr = CreateRoundRectRgn(INT32_MIN, 0, INT32_MAX, 50, INT32_MAX, 20);
+  EXPECT_TRUE(PtInRegion(rr, 0, 25));
+  POINT far[] = {{-2000000000, -2000000000}, {2000000000, -2000000000}, {0, 2000000000}};
+  HRGN tri = CreatePolygonRgn(far, 3, ALTERNATE);
+  EXPECT_TRUE(PtInRegion(tri, 0, 0));
+  for (HRGN h : {e, r, rr, tri}) DeleteObject(h);
+}
+
 }  // namespace
