@@ -72,30 +72,30 @@ struct Converter {
   }
 };
 
-// Source pixel boxes for one destination axis: for each destination index,
-// the source range it covers (at least one pixel), mirrored as asked.
+// Source pixel boxes for destination indices [from, to) of one axis: the
+// source range each covers (at least one pixel), mirrored as asked.
 struct AxisMap {
+  int from = 0;
   std::vector<int> first, count;
 };
 
-AxisMap MapAxis(int wd, int ws, int srcStart) {
+AxisMap MapAxis(int wd, int ws, int srcStart, int from, int to) {
   AxisMap m;
-  int n = std::abs(wd), sn = std::abs(ws);
+  m.from = from;
+  int64_t n = std::abs(int64_t{wd}), sn = std::abs(int64_t{ws});
   bool mirror = (wd < 0) != (ws < 0);
-  m.first.resize(n);
-  m.count.resize(n);
   int base = ws < 0 ? srcStart + ws : srcStart;  // leftmost source pixel
-  for (int i = 0; i < n; ++i) {
-    int k = mirror ? n - 1 - i : i;
-    int64_t a = int64_t{k} * sn / n;
-    int64_t b = int64_t{k + 1} * sn / n;
+  for (int i = from; i < to; ++i) {
+    int64_t k = mirror ? n - 1 - i : i;
+    int64_t a = k * sn / n;
+    int64_t b = (k + 1) * sn / n;
     if (b <= a) {
       // Enlarging: the source pixel under the destination pixel's centre.
-      a = (int64_t{2 * k + 1} * sn) / (2 * int64_t{n});
+      a = ((2 * k + 1) * sn) / (2 * n);
       b = a + 1;
     }
-    m.first[i] = base + static_cast<int>(a);
-    m.count[i] = static_cast<int>(b - a);
+    m.first.push_back(static_cast<int>(std::clamp<int64_t>(base + a, INT32_MIN / 2, INT32_MAX / 2)));
+    m.count.push_back(static_cast<int>(std::min<int64_t>(b - a, INT32_MAX / 2)));
   }
   return m;
 }
@@ -207,23 +207,30 @@ bool StretchToDc(DcObj& dst, int xd, int yd, int wd, int hd, const BlitSource* s
   // A negative extent runs back from the given corner: the rectangle is
   // normalised and, like every rectangle, excludes its right and bottom edge.
   int left = wd < 0 ? xd + wd : xd, top = hd < 0 ? yd + hd : yd;
+  // Only the part of the destination inside the clip is mapped and walked.
+  const Region& clip = dst.Clip();
+  RECT box = clip.Box();
+  int64_t width = std::abs(int64_t{wd}), height = std::abs(int64_t{hd});
+  int i0 = static_cast<int>(std::clamp<int64_t>(int64_t{box.left} - left, 0, width));
+  int i1 = static_cast<int>(std::clamp<int64_t>(int64_t{box.right} - left, i0, width));
+  int j0 = static_cast<int>(std::clamp<int64_t>(int64_t{box.top} - top, 0, height));
+  int j1 = static_cast<int>(std::clamp<int64_t>(int64_t{box.bottom} - top, j0, height));
   AxisMap mx, my;
   if (needSource) {
-    mx = MapAxis(wd, ws, xs);
-    my = MapAxis(hd, hs, ys);
+    mx = MapAxis(wd, ws, xs, i0, i1);
+    my = MapAxis(hd, hs, ys, j0, j1);
   }
   int mode = dst.state.stretchMode;
-  const Region& clip = dst.Clip();
-  for (int j = 0; j < std::abs(hd); ++j) {
-    int y = top + j;
-    if (needSource && (my.first[j] < 0 || my.first[j] + my.count[j] > source.view.height)) continue;
-    clip.ClipSpan(y, left, left + std::abs(wd), [&](int a, int b) {
+  for (int jj = j0; jj < j1; ++jj) {
+    int y = top + jj, j = jj - j0;
+    if (needSource && (my.first[j] < 0 || int64_t{my.first[j]} + my.count[j] > source.view.height)) continue;
+    clip.ClipSpan(y, left + i0, left + i1, [&](int a, int b) {
       uint32_t* drow = dv.Row(y);
       for (int x = a; x < b; ++x) {
-        int i = x - left;
+        int i = x - left - i0;
         uint32_t s = 0;
         if (needSource) {
-          if (mx.first[i] < 0 || mx.first[i] + mx.count[i] > source.view.width) continue;
+          if (mx.first[i] < 0 || int64_t{mx.first[i]} + mx.count[i] > source.view.width) continue;
           s = SampleSource(source.view, mx.first[i], mx.count[i], my.first[j], my.count[j], mode);
           if (extras.transparent && (s & 0xFFFFFF) == (*extras.transparent & 0xFFFFFF)) continue;
           s = conv(s);

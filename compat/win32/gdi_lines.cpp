@@ -304,12 +304,16 @@ std::vector<POINT> ToDevicePoints(DcObj& dc, const POINT* pts, size_t count) {
 // Flattens cubic Bézier pieces (start + 3 points each) into a polyline.
 std::vector<POINT> FlattenBeziers(const std::vector<POINT>& dev) {
   std::vector<POINT> out{dev[0]};
+  // Many pieces share a budget of points, so that a long call cannot run away.
+  constexpr size_t kPointBudget = size_t{1} << 22;
+  size_t pieces = std::max<size_t>(1, (dev.size() - 1) / 3);
+  int maxSteps = static_cast<int>(std::clamp<size_t>(kPointBudget / pieces, 2, 1024));
   for (size_t i = 0; i + 3 < dev.size(); i += 3) {
     double x0 = dev[i].x, y0 = dev[i].y, x1 = dev[i + 1].x, y1 = dev[i + 1].y;
     double x2 = dev[i + 2].x, y2 = dev[i + 2].y, x3 = dev[i + 3].x, y3 = dev[i + 3].y;
     double length = std::hypot(x1 - x0, y1 - y0) + std::hypot(x2 - x1, y2 - y1) +
                     std::hypot(x3 - x2, y3 - y2);
-    int steps = std::clamp(static_cast<int>(length / 3), 2, 1024);
+    int steps = std::clamp(static_cast<int>(std::min(length / 3, 1e6)), 2, maxSteps);
     for (int k = 1; k <= steps; ++k) {
       double t = static_cast<double>(k) / steps, u = 1 - t;
       double x = u * u * u * x0 + 3 * u * u * t * x1 + 3 * u * t * t * x2 + t * t * t * x3;

@@ -209,4 +209,12 @@ TEST(GdiBlit, WindowDcDrawsOnlyWhereTheWindowIsVisible) {
   EXPECT_EQ(GetObjectType(dc), 0u);
 }
 
+TEST(GdiBlit, HugeDestinationsCostOnlyTheirVisiblePart) {
+  GdiCanvas src(2, 2, RGB(7, 8, 9));
+  GdiCanvas dst(8, 8);
+  ASSERT_TRUE(StretchBlt(dst.dc(), -(1 << 29), -(1 << 29), 1 << 30, 1 << 30, src.dc(), 0, 0, 2, 2, SRCCOPY));
+  EXPECT_EQ(dst.Count(RGB(7, 8, 9)), 64);
+  EXPECT_TRUE(PatBlt(dst.dc(), INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, BLACKNESS));
+}
+
 }  // namespace
