@@ -217,4 +217,21 @@ TEST(GdiBlit, HugeDestinationsCostOnlyTheirVisiblePart) {
   EXPECT_TRUE(PatBlt(dst.dc(), INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, BLACKNESS));
 }
 
+TEST(GdiBlit, DisplayDcDrawsOnTheDesktopSurface) {
+  HDC screen = CreateDCW(u"DISPLAY", nullptr, nullptr, nullptr);
+  ASSERT_NE(screen, nullptr);
+  auto desktop = compat::host::DesktopSurface();
+  EXPECT_EQ(GetDeviceCaps(screen, HORZRES), desktop->width);
+  RECT r{3, 4, 5, 6};
+  FillRect(screen, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  EXPECT_EQ(desktop->Row(5)[4] & 0xFFFFFF, 0u);
+  EXPECT_EQ(GetPixel(screen, 4, 5), RGB(0, 0, 0));
+  HBITMAP b = CreateCompatibleBitmap(screen, 4, 4);
+  BITMAP info;
+  GetObjectW(b, sizeof(info), &info);
+  EXPECT_EQ(info.bmBitsPixel, 32);
+  DeleteObject(b);
+  DeleteDC(screen);
+}
+
 }  // namespace
