@@ -68,6 +68,26 @@ bool ResetDesktop(int width, int height) {
   return state.driver->CreateDesktop(width, height);
 }
 
+bool ResizeDesktop(int width, int height) {
+  if (width <= 0 || height <= 0 || width > kMaxDesktopSide || height > kMaxDesktopSide) return false;
+  {
+    HostState& state = State();
+    std::lock_guard<std::mutex> guard(state.lock);
+    EnsureDesktop(state);
+    auto fresh = MakeSurface(width, height);
+    const Surface& old = *state.surface;
+    const int rows = std::min(old.height, height), columns = std::min(old.width, width);
+    for (int y = 0; y < rows; ++y) std::copy(old.Row(y), old.Row(y) + columns, fresh->Row(y));
+    state.surface = fresh;
+  }
+  InputEvent event;
+  event.kind = InputKind::DesktopResized;
+  event.x = width;
+  event.y = height;
+  DeliverInput(event);
+  return true;
+}
+
 void PresentRect(const RECT& rect) {
   HostState& state = State();
   std::lock_guard<std::mutex> guard(state.lock);

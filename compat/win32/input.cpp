@@ -6,6 +6,7 @@
 // Sections: keyboard layout · host events · translation · calls
 #include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 #include "compat/host.h"
 #include "compat/win32/user_state.h"
@@ -179,6 +180,33 @@ void OnKey(const host::InputEvent& e, bool down) {
   PostInput(raw);
 }
 
+// The desktop follows the host window; maximized windows keep filling it.
+void OnDesktopResized(int width, int height) {
+  std::vector<std::pair<HWND, RECT>> maximized;
+  std::vector<HWND> all;
+  {
+    Guard guard = Lock();
+    Window* desktop = Find(Desktop());
+    desktop->rect = desktop->client = RECT{0, 0, width, height};
+    State().cursor = ClampToClip(State().cursor);
+    for (HWND top : desktop->children) {
+      Window* w = Find(top);
+      if (!w) continue;
+      all.push_back(top);
+      if (!(w->style & WS_MAXIMIZE)) continue;
+      // The border lies outside the desktop, as when the window was maximized.
+      const int border = FrameInsets(w->style, w->exStyle, false, false).left;
+      maximized.emplace_back(top, RECT{-border, -border, width + border, height + border});
+    }
+    InvalidateScreenArea(desktop->rect);
+  }
+  for (const auto& [hwnd, r] : maximized)
+    SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  for (HWND hwnd : all)
+    SendNotifyMessageW(hwnd, WM_DISPLAYCHANGE, 32, MAKELPARAM(width, height));
+}
+
 void OnHostInput(const host::InputEvent& e) {
   const int button = std::clamp(e.button, 0, 2);
   switch (e.kind) {
@@ -201,6 +229,9 @@ void OnHostInput(const host::InputEvent& e) {
     case host::InputKind::KeyDown:
     case host::InputKind::KeyUp:
       OnKey(e, e.kind == host::InputKind::KeyDown);
+      break;
+    case host::InputKind::DesktopResized:
+      OnDesktopResized(e.x, e.y);
       break;
   }
 }

@@ -23,8 +23,9 @@ struct Surface {
 };
 
 // Raw input as the host sees it, in desktop coordinates. Buttons: 0 left,
-// 1 right, 2 middle. Keys are virtual-key codes.
-enum class InputKind { MouseMove, ButtonDown, ButtonUp, Wheel, KeyDown, KeyUp };
+// 1 right, 2 middle. Keys are virtual-key codes. DesktopResized carries the
+// new size in x and y, after the surface has been replaced.
+enum class InputKind { MouseMove, ButtonDown, ButtonUp, Wheel, KeyDown, KeyUp, DesktopResized };
 struct InputEvent {
   InputKind kind = InputKind::MouseMove;
   int x = 0;
@@ -65,6 +66,9 @@ std::shared_ptr<Surface> DesktopSurface();
 // A fresh desktop of the given size (tests use it to start clean); false
 // when the size is out of range.
 bool ResetDesktop(int width, int height);
+// The host window changed size: a new surface keeps what fits of the old
+// one, and the window manager hears of it through the input sink.
+bool ResizeDesktop(int width, int height);
 // Shows a changed rectangle through the driver.
 void PresentRect(const RECT& rect);
 void SetCursor(CursorShape shape);

@@ -1,5 +1,6 @@
 // System metrics and parameters the program reads, consistent with the frame
 // the window manager draws.
+#include "compat/host.h"
 #include "window_test_support.h"
 
 namespace wintest {
@@ -51,6 +52,31 @@ TEST_F(Metrics, SystemColoursHaveBrushesThatLast) {
   EXPECT_EQ(GetSysColorBrush(COLOR_BTNFACE), face);
   EXPECT_EQ(GetSysColorBrush(99), nullptr);
   EXPECT_EQ(GetSysColor(-1), 0u);
+}
+
+
+TEST_F(Metrics, ResizingTheHostResizesTheDesktopAndMaximizedWindows) {
+  HWND frame = TopLevel(10, 10, 300, 200);
+  ShowWindow(frame, SW_SHOWMAXIMIZED);
+  HWND other = TopLevel(20, 20, 100, 100);
+  Pump();
+  Log().Clear();
+  ASSERT_TRUE(compat::host::ResizeDesktop(1000, 700));
+  Pump();
+  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1000);
+  RECT work;
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  EXPECT_EQ(work.bottom, 700);
+  RECT client;
+  GetClientRect(frame, &client);
+  EXPECT_EQ(client.right, 1000);
+  EXPECT_EQ(GetActiveWindow(), other);  // resizing activates nothing
+  EXPECT_EQ(Log().Count(frame, WM_DISPLAYCHANGE), 1);
+  ShowWindow(frame, SW_RESTORE);
+  RECT r;
+  GetWindowRect(frame, &r);
+  EXPECT_EQ(r.right - r.left, 300);
+  EXPECT_FALSE(compat::host::ResizeDesktop(0, 10));
 }
 
 }  // namespace
