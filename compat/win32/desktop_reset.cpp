@@ -19,24 +19,19 @@ std::vector<HWND> TopLevelWindowsOf(DWORD thread, bool mine) {
   return list;
 }
 
-// Windows of threads that are gone cannot be destroyed with messages.
+// Windows of other threads cannot be destroyed from here with messages.
 void DropForeignWindows(DWORD thread) {
   using namespace compat::user;
-  Guard guard = Lock();
-  UserState& s = State();
-  for (auto& slot : s.slots) {
-    Window* w = slot.window.get();
-    if (!w || w->hwnd == s.desktop || w->threadId == thread) continue;
-    ForgetWindowDcs(w);
+  std::vector<DWORD> others;
+  {
+    Guard guard = Lock();
+    UserState& s = State();
+    for (const auto& slot : s.slots) {
+      const Window* w = slot.window.get();
+      if (w && w->hwnd != s.desktop && w->threadId != thread) others.push_back(w->threadId);
+    }
   }
-  Window* desktop = Find(s.desktop);
-  for (size_t i = 0; i < s.slots.size(); ++i) {
-    Window* w = s.slots[i].window.get();
-    if (!w || w->hwnd == s.desktop || w->threadId == thread) continue;
-    if (Window* parent = Find(w->parent)) UnlinkChild(parent, w->hwnd);
-    (void)desktop;
-    FreeHandle(w->hwnd);
-  }
+  for (DWORD other : others) FreeThreadWindows(other);
 }
 
 }  // namespace
