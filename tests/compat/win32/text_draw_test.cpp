@@ -291,4 +291,27 @@ TEST(TextFonts, AbcWidthsAddUpToTheAdvance) {
   DeleteObject(f);
 }
 
+TEST(TextDraw, UnderlineRunsTheWholeExtentBelowTheBaseline) {
+  GdiCanvas c(120, 30);
+  HFONT f = CreateFontW(-16, 0, 0, 0, FW_NORMAL, 0, TRUE, 0, DEFAULT_CHARSET, 0, 0, 0, 0, u"Arial");
+  SelectObject(c.dc(), f);
+  SetBkMode(c.dc(), TRANSPARENT);
+  TEXTMETRICW tm;
+  GetTextMetricsW(c.dc(), &tm);
+  EXPECT_EQ(tm.tmUnderlined, 255);
+  SIZE size;
+  GetTextExtentPoint32W(c.dc(), u"a b", 3, &size);
+  TextOutW(c.dc(), 5, 2, u"a b", 3);
+  // Somewhere between the baseline and the cell bottom a row is solid under the whole run.
+  bool solidRow = false;
+  for (int y = 2 + tm.tmAscent; y < 2 + tm.tmHeight && !solidRow; ++y) {
+    int n = 0;
+    for (int x = 5; x < 5 + size.cx; ++x) n += c.At(x, y) == RGB(0, 0, 0);
+    solidRow = n == size.cx;
+  }
+  EXPECT_TRUE(solidRow);
+  SelectObject(c.dc(), GetStockObject(SYSTEM_FONT));
+  DeleteObject(f);
+}
+
 }  // namespace
