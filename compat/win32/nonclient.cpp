@@ -311,6 +311,7 @@ LRESULT DefaultNcMouse(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 namespace {
 
 constexpr int kSizeLeft = 1, kSizeRight = 2, kSizeTop = 3, kSizeBottom = 6;
+constexpr int kMsgFilterMove = 3, kMsgFilterSize = 4;  // the system's codes for its move and size loops
 
 RECT Tracked(const RECT& start, int edges, POINT delta, POINT minSize) {
   RECT r = start;
@@ -338,6 +339,8 @@ void MoveSizeLoop(HWND hwnd, int edges, POINT start) {
       PostQuitMessage(static_cast<int>(msg.wParam));
       break;
     }
+    // Message filters see the loop's messages first, as in every modal loop of the system.
+    if (CallMsgFilterW(&msg, edges ? kMsgFilterSize : kMsgFilterMove)) continue;
     if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
       current = startRect;
       break;

@@ -221,5 +221,32 @@ TEST_F(Mouse, DisabledWindowsTakeNoClicksAndCursorsFollowTheFrame) {
   ClipCursor(nullptr);
 }
 
+
+std::vector<int> g_filterCodes;
+LRESULT CALLBACK MessageFilter(int code, WPARAM wParam, LPARAM lParam) {
+  g_filterCodes.push_back(code);
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(Mouse, MessageFiltersSeeTheMoveLoopsMessages) {
+  HWND hwnd = TopLevel(100, 100, 300, 200);
+  Pump();
+  g_filterCodes.clear();
+  HHOOK hook = SetWindowsHookExW(WH_MSGFILTER, MessageFilter, nullptr, GetCurrentThreadId());
+  host::InjectMouseButton(0, true, 200, 110);
+  host::InjectMouseMove(210, 120);
+  host::InjectMouseButton(0, false, 210, 120);
+  Pump();
+  UnhookWindowsHookEx(hook);
+  ASSERT_FALSE(g_filterCodes.empty());
+  for (int code : g_filterCodes) EXPECT_EQ(code, 3);  // the move loop's code
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  EXPECT_EQ(r.left, 110);
+  MSG msg{};
+  msg.message = WM_USER;
+  EXPECT_FALSE(CallMsgFilterW(&msg, MSGF_DIALOGBOX));  // no filter left
+}
+
 }  // namespace
 }  // namespace wintest
