@@ -116,6 +116,7 @@ UINT ButtonVk(UINT m) {
 }
 
 // --- host events ---
+// Input is stamped on arrival with the clock GetTickCount and GetMessageTime use.
 
 // Where a mouse event goes; lock held.
 HWND MouseTarget(POINT pos, bool* captured) {
@@ -139,7 +140,7 @@ void OnMouse(const host::InputEvent& e, UINT message, WPARAM wParam) {
   bool captured = false;
   HWND target = MouseTarget(pos, &captured);
   if (!target) return;
-  RawInput raw{target, message, wParam, MAKELPARAM(pos.x, pos.y), pos, e.time, captured};
+  RawInput raw{target, message, wParam, MAKELPARAM(pos.x, pos.y), pos, static_cast<DWORD>(NowMs()), captured};
   guard.unlock();
   PostInput(raw);
 }
@@ -152,7 +153,7 @@ void OnWheel(const host::InputEvent& e) {
   const WPARAM keys = MouseKeys(s.asyncKeys);
   POINT pos{e.x, e.y};
   RawInput raw{target, WM_MOUSEWHEEL, MAKEWPARAM(keys, static_cast<SHORT>(e.wheelDelta)),
-               MAKELPARAM(pos.x, pos.y), pos, e.time, false};
+               MAKELPARAM(pos.x, pos.y), pos, static_cast<DWORD>(NowMs()), false};
   guard.unlock();
   PostInput(raw);
 }
@@ -175,7 +176,7 @@ void OnKey(const host::InputEvent& e, bool down) {
   if (alt) lParam |= 1 << 29;
   if (wasDown || !down) lParam |= 1 << 30;
   if (!down) lParam |= static_cast<LPARAM>(1u << 31);
-  RawInput raw{target, message, vk, static_cast<LPARAM>(static_cast<DWORD>(lParam)), s.cursor, e.time, false};
+  RawInput raw{target, message, vk, static_cast<LPARAM>(static_cast<DWORD>(lParam)), s.cursor, static_cast<DWORD>(NowMs()), false};
   guard.unlock();
   PostInput(raw);
 }

@@ -22,6 +22,7 @@ TEST_F(Keyboard, KeysGoToTheFocusAndBecomeCharacters) {
   SetFocus(edit);
   Pump();
   Log().Clear();
+  const DWORD before = GetTickCount();
   host::InjectKeyPress('H');
   host::InjectKey(VK_SHIFT, true);
   host::InjectKeyPress('I');
@@ -32,6 +33,9 @@ TEST_F(Keyboard, KeysGoToTheFocusAndBecomeCharacters) {
   host::InjectKeyPress(VK_LEFT);  // no character
   Pump();
   EXPECT_EQ(TypedChars(edit), u"hI! .");
+  // Input messages carry the time of GetTickCount's clock.
+  EXPECT_GE(static_cast<DWORD>(GetMessageTime()) - before, 0u);
+  EXPECT_LE(static_cast<DWORD>(GetMessageTime()) - before, 10000u);
   EXPECT_EQ(Log().Count(top, WM_KEYDOWN), 0);
   for (const Logged& e : Log().Entries()) {
     if (e.hwnd == edit && e.message == WM_KEYDOWN && e.wParam == 'H') {
