@@ -34,7 +34,6 @@ TEST_F(Keyboard, KeysGoToTheFocusAndBecomeCharacters) {
   Pump();
   EXPECT_EQ(TypedChars(edit), u"hI! .");
   // Input messages carry the time of GetTickCount's clock.
-  EXPECT_GE(static_cast<DWORD>(GetMessageTime()) - before, 0u);
   EXPECT_LE(static_cast<DWORD>(GetMessageTime()) - before, 10000u);
   EXPECT_EQ(Log().Count(top, WM_KEYDOWN), 0);
   for (const Logged& e : Log().Entries()) {
