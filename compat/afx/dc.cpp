@@ -336,6 +336,67 @@ void CDC::DrawFocusRect(LPCRECT rect) { ::DrawFocusRect(m_hDC, rect); }
 BOOL CDC::DrawFrameControl(LPRECT rect, UINT type, UINT state) {
   return ::DrawFrameControl(m_hDC, rect, type, state);
 }
+CBrush* PASCAL CDC::GetHalftoneBrush() {
+  static CBrush* brush = [] {
+    WORD rows[8];
+    for (int i = 0; i < 8; ++i) rows[i] = static_cast<WORD>(0x5555 << (i & 1));
+    CBitmap pattern;
+    pattern.CreateBitmap(8, 8, 1, 1, rows);
+    auto* b = new CBrush();
+    b->CreatePatternBrush(&pattern);
+    return b;
+  }();
+  return brush;
+}
+
+namespace {
+
+// The frame of `rect` `size` thick, as a region (empty for a null rectangle).
+void FrameRegion(CRgn& out, LPCRECT rect, SIZE size) {
+  out.CreateRectRgn(0, 0, 0, 0);
+  if (!rect) return;
+  CRect inner(rect);
+  inner.InflateRect(-size.cx, -size.cy);
+  inner.IntersectRect(inner, rect);
+  CRgn outside, inside;
+  outside.CreateRectRgnIndirect(rect);
+  inside.CreateRectRgnIndirect(inner);
+  out.CombineRgn(&outside, &inside, RGN_XOR);
+}
+
+}  // namespace
+
+void CDC::DrawDragRect(LPCRECT rect, SIZE size, LPCRECT last, SIZE sizeLast, CBrush* brush,
+                       CBrush* brushLast) {
+  if (!brush) brush = GetHalftoneBrush();
+  if (!brushLast) brushLast = brush;
+  CRgn rgnNew, rgnLast;
+  FrameRegion(rgnNew, rect, size);
+  FrameRegion(rgnLast, last, sizeLast);
+  CRgn* draw = &rgnNew;
+  CRgn update;
+  if (brush->m_hObject == brushLast->m_hObject) {
+    // One pass over what changed: the old frame goes, the new one comes.
+    update.CreateRectRgn(0, 0, 0, 0);
+    update.CombineRgn(&rgnLast, &rgnNew, RGN_XOR);
+    draw = &update;
+  } else if (last) {
+    SelectClipRgn(&rgnLast);
+    CRect box;
+    GetClipBox(&box);
+    CBrush* old = SelectObject(brushLast);
+    PatBlt(box.left, box.top, box.Width(), box.Height(), PATINVERT);
+    SelectObject(old);
+  }
+  SelectClipRgn(draw);
+  CRect box;
+  GetClipBox(&box);
+  CBrush* old = SelectObject(brush);
+  PatBlt(box.left, box.top, box.Width(), box.Height(), PATINVERT);
+  SelectObject(old);
+  SelectClipRgn(nullptr);
+}
+
 BOOL CDC::FillRgn(CRgn* region, CBrush* brush) {
   return ::FillRgn(m_hDC, static_cast<HRGN>(HandleOfObject(region)), static_cast<HBRUSH>(HandleOfObject(brush)));
 }

@@ -2,6 +2,8 @@
 // that combine several calls, and image lists drawn normal, masked and selected.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "compat/afx.h"
 #include "compat/win32/gdi_canvas.h"
 
@@ -102,6 +104,22 @@ TEST(DcDraw, RegionsThroughTheWrapper) {
   dc->FillRect(CRect(0, 0, 12, 12), &black);
   EXPECT_EQ(canvas.CountNot(kWhite), 16);
   dc->SelectClipRgn(nullptr);
+}
+
+TEST(DcDraw, DragRectanglesMoveAndEraseWithoutTrace) {
+  GdiCanvas canvas(40, 30);
+  CDC* dc = CDC::FromHandle(canvas.dc());
+  dc->FillSolidRect(0, 0, 20, 30, RGB(30, 60, 90));
+  std::vector<uint32_t> before(canvas.bits(), canvas.bits() + 40 * 30);
+  CRect first(2, 2, 20, 15), second(8, 6, 30, 25);
+  CSize thick(3, 3), none(0, 0);
+  dc->DrawDragRect(first, thick, nullptr, none);
+  EXPECT_NE(canvas.At(2, 3), RGB(30, 60, 90));  // a light cell of the halftone pattern
+  EXPECT_EQ(canvas.At(10, 8), RGB(30, 60, 90));  // inside the frame
+  dc->DrawDragRect(second, thick, first, thick);
+  EXPECT_EQ(canvas.At(2, 3), RGB(30, 60, 90));  // the first frame is gone
+  dc->DrawDragRect(CRect(0, 0, 0, 0), none, second, thick);
+  EXPECT_EQ(std::vector<uint32_t>(canvas.bits(), canvas.bits() + 40 * 30), before);
 }
 
 // A strip of two 4x4 images: a black square with a magenta corner, then all red.

@@ -280,6 +280,13 @@ class CDC : public CObject {
   BOOL DrawEdge(LPRECT rect, UINT edge, UINT flags);
   void DrawFocusRect(LPCRECT rect);
   BOOL DrawFrameControl(LPRECT rect, UINT type, UINT state);
+  // The 50% grey pattern brush of tracking frames, made once for the process.
+  static CBrush* PASCAL GetHalftoneBrush();
+  // Inverts a frame `size` thick inside `rect` with the brush, taking away the
+  // previous frame (`last`, `sizeLast`) in the same call, so that frames move
+  // without flicker and drawing the last one again erases it.
+  void DrawDragRect(LPCRECT rect, SIZE size, LPCRECT last, SIZE sizeLast, CBrush* brush = nullptr,
+                    CBrush* brushLast = nullptr);
   BOOL FillRgn(CRgn* region, CBrush* brush);
   BOOL FrameRgn(CRgn* region, CBrush* brush, int width, int height);
   BOOL InvertRgn(CRgn* region);
