@@ -383,6 +383,40 @@ bool QueryWindowDrawTarget(HWND hwnd, bool clientArea, DrawTarget* out) {
   return true;
 }
 
+void PresentToWindow(HWND window, const RECT& dest, const uint32_t* bgra, int pitchPixels, const RECT& source) {
+  using namespace compat::user;
+  const int sw = source.right - source.left, sh = source.bottom - source.top;
+  const int dw = dest.right - dest.left, dh = dest.bottom - dest.top;
+  if (!bgra || sw <= 0 || sh <= 0 || dw <= 0 || dh <= 0 || source.left < 0 || source.top < 0 ||
+      pitchPixels < source.right)
+    return;
+  DrawTarget target;
+  if (!QueryWindowDrawTarget(window, true, &target) || target.visible.empty()) return;
+  host::Surface& surface = *target.surface;
+  const RECT screenDest = RectOffset(dest, target.origin.x, target.origin.y);
+  const RECT clientBox{target.origin.x, target.origin.y, target.origin.x + target.extent.cx,
+                       target.origin.y + target.extent.cy};
+  RECT shown{0, 0, 0, 0};
+  for (const RECT& v : target.visible) {
+    RECT r = RectIntersection(RectIntersection(v, screenDest), clientBox);
+    r = RectIntersection(r, RECT{0, 0, surface.width, surface.height});
+    if (RectEmpty(r)) continue;
+    for (int y = r.top; y < r.bottom; ++y) {
+      // Nearest source pixel for each destination pixel; 64-bit products keep large frames exact.
+      const int64_t sy = source.top + static_cast<int64_t>(y - screenDest.top) * sh / dh;
+      const uint32_t* row = bgra + sy * pitchPixels;
+      uint32_t* out = surface.Row(y);
+      for (int x = r.left; x < r.right; ++x) {
+        const int64_t sx = source.left + static_cast<int64_t>(x - screenDest.left) * sw / dw;
+        out[x] = row[sx] | 0xFF000000u;
+      }
+    }
+    shown = RectEmpty(shown) ? r : RECT{std::min(shown.left, r.left), std::min(shown.top, r.top),
+                                        std::max(shown.right, r.right), std::max(shown.bottom, r.bottom)};
+  }
+  if (!RectEmpty(shown)) host::PresentRect(shown);
+}
+
 }  // namespace compat
 
 using namespace compat::user;

@@ -188,5 +188,26 @@ TEST_F(Painting, OneWindowCanBeWrittenToAPngFile) {
   std::remove(path.c_str());
 }
 
+
+TEST_F(Painting, PresentedFramesLandInTheClientAreaClippedAndScaled) {
+  HWND view = TopLevel(100, 100, 200, 100, WS_POPUP | WS_VISIBLE);
+  HWND cover = TopLevel(150, 150, 50, 50, WS_POPUP | WS_VISIBLE);
+  Pump();
+  // A 4x2 frame: left half red, right half green, shown over 200x100.
+  std::vector<uint32_t> frame(4 * 2);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 4; ++x) frame[y * 4 + x] = x < 2 ? 0x00FF0000u : 0x0000FF00u;
+  compat::PresentToWindow(view, RECT{0, 0, 200, 100}, frame.data(), 4, RECT{0, 0, 4, 2});
+  EXPECT_EQ(Pixel(110, 110), 0xFF0000u);
+  EXPECT_EQ(Pixel(290, 190), 0x00FF00u);
+  EXPECT_EQ(Pixel(160, 160), Expected(COLOR_WINDOW));  // the covering window is left alone
+  // Nonsense rectangles and pitches change nothing.
+  compat::PresentToWindow(view, RECT{0, 0, 200, 100}, frame.data(), 2, RECT{0, 0, 4, 2});
+  compat::PresentToWindow(view, RECT{0, 0, 0, 100}, frame.data(), 4, RECT{0, 0, 4, 2});
+  compat::PresentToWindow(reinterpret_cast<HWND>(0x4242), RECT{0, 0, 10, 10}, frame.data(), 4, RECT{0, 0, 4, 2});
+  EXPECT_EQ(Pixel(110, 110), 0xFF0000u);
+  DestroyWindow(cover);
+}
+
 }  // namespace
 }  // namespace wintest
