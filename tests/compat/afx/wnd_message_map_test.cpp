@@ -253,4 +253,73 @@ TEST_F(WndTest, NullWindowObjectsStandForTheScreen) {
   wnd.DestroyWindow();
 }
 
+
+// More handler families, driven as a user would.
+class CFamilyWnd : public CWnd {
+ public:
+  int timers = 0;
+  short wheel = 0;
+  CPoint wheelAt;
+  std::u16string typed;
+  UINT keyDown = 0;
+  bool focused = false;
+  HBRUSH brush = nullptr;
+  UINT ctlColorKind = 99;
+
+ protected:
+  afx_msg void OnTimer(UINT_PTR id) {
+    if (id == 5) ++timers;
+  }
+  afx_msg BOOL OnMouseWheel(UINT, short delta, CPoint pt) {
+    wheel = delta;
+    wheelAt = pt;
+    return TRUE;
+  }
+  afx_msg void OnKeyDown(UINT nChar, UINT, UINT) { keyDown = nChar; }
+  afx_msg void OnChar(UINT nChar, UINT, UINT) { typed += static_cast<char16_t>(nChar); }
+  afx_msg void OnSetFocus(CWnd* old) {
+    focused = true;
+    CWnd::OnSetFocus(old);
+  }
+  afx_msg HBRUSH OnCtlColor(CDC*, CWnd*, UINT kind) {
+    ctlColorKind = kind;
+    return brush;
+  }
+  DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CFamilyWnd, CWnd)
+ON_WM_TIMER()
+ON_WM_MOUSEWHEEL()
+ON_WM_KEYDOWN()
+ON_WM_CHAR()
+ON_WM_SETFOCUS()
+ON_WM_CTLCOLOR()
+END_MESSAGE_MAP()
+
+TEST_F(WndTest, HandlerFamiliesReceiveInputTimersAndColourRequests) {
+  CFamilyWnd wnd;
+  ASSERT_TRUE(wnd.CreateEx(0, nullptr, u"", WS_POPUP | WS_VISIBLE, 50, 50, 200, 200, nullptr, nullptr));
+  EXPECT_TRUE(wnd.focused);
+  compat::host::InjectWheel(-120, 60, 70);
+  compat::host::InjectKeyPress('K');
+  ASSERT_EQ(wnd.SetTimer(5, 10, nullptr), 5u);
+  MSG msg;
+  while (wnd.timers < 2 && GetMessageW(&msg, nullptr, 0, 0)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  wnd.KillTimer(5);
+  EXPECT_EQ(wnd.wheel, -120);
+  EXPECT_EQ(wnd.wheelAt, CPoint(60, 70));
+  EXPECT_EQ(wnd.keyDown, static_cast<UINT>('K'));
+  EXPECT_EQ(wnd.typed, u"k");
+  wnd.brush = GetSysColorBrush(COLOR_INFOBK);
+  HDC dc = GetDC(wnd.m_hWnd);
+  EXPECT_EQ(wnd.SendMessage(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), 0), reinterpret_cast<LRESULT>(wnd.brush));
+  EXPECT_EQ(wnd.ctlColorKind, 6u);  // CTLCOLOR_STATIC
+  ReleaseDC(wnd.m_hWnd, dc);
+  wnd.DestroyWindow();
+}
+
 }  // namespace
