@@ -64,12 +64,11 @@ struct AFX_MSGMAP {
 #define BN_DOUBLECLICKED 5
 #endif
 
+// Leaves the class in its protected part, as the framework's macro does.
 #define DECLARE_MESSAGE_MAP()                               \
  protected:                                                 \
   static const AFX_MSGMAP* GetThisMessageMap();             \
-  const AFX_MSGMAP* GetMessageMap() const override;         \
-                                                            \
- private:
+  const AFX_MSGMAP* GetMessageMap() const override;
 
 #define BEGIN_MESSAGE_MAP(theClass, baseClass)                                   \
   const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
