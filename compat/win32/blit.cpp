@@ -204,6 +204,7 @@ bool StretchToDc(DcObj& dst, int xd, int yd, int wd, int hd, const BlitSource* s
   }
   Paint paint = BrushPaint(dst, dst.state.brush);
   bool needPattern = UsesPattern(code) || (extras.mask && UsesPattern(static_cast<uint8_t>(extras.backRop >> 16)));
+  if (needPattern && paint.type == Paint::Type::None) return true;  // a hollow brush paints nothing
   // A negative extent runs back from the given corner: the rectangle is
   // normalised and, like every rectangle, excludes its right and bottom edge.
   int left = wd < 0 ? xd + wd : xd, top = hd < 0 ? yd + hd : yd;

@@ -149,6 +149,9 @@ TEST(GdiBlit, PatternInvertTwiceRestores) {
   PatBlt(c.dc(), 2, 3, 11, 9, PATINVERT);
   EXPECT_EQ(std::vector<uint32_t>(c.bits(), c.bits() + 256), before);
   EXPECT_FALSE(PatBlt(c.dc(), 0, 0, 1, 1, SRCCOPY));
+  SelectObject(c.dc(), GetStockObject(NULL_BRUSH));
+  EXPECT_TRUE(PatBlt(c.dc(), 0, 0, 16, 16, PATCOPY));
+  EXPECT_EQ(std::vector<uint32_t>(c.bits(), c.bits() + 256), before);
   SelectObject(c.dc(), GetStockObject(WHITE_BRUSH));
   DeleteObject(hatch);
 }
