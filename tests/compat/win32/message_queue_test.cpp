@@ -291,5 +291,48 @@ TEST_F(Messages, AThreadsWindowsGoWhenItEndsWithoutFurtherMessages) {
   EXPECT_FALSE(PostMessageW(left, WM_USER, 0, 0));
 }
 
+
+TEST_F(Messages, NotifyAndReplyLetTheSenderGoOnEarly) {
+  std::atomic<bool> release{false};
+  std::atomic<int> notified{0};
+  Receiver receiver;
+  receiver.Start(GetMessageLoop);
+  Log().SetHandler(receiver.hwnd, [&](HWND, UINT m, WPARAM, LPARAM, LRESULT* r) {
+    if (m == WM_USER + 1) {
+      ++notified;
+      return true;
+    }
+    if (m != WM_USER + 2) return false;
+    ReplyMessage(55);  // the sender has its answer; this handler goes on
+    EXPECT_EQ(InSendMessageEx(nullptr) & ISMEX_REPLIED, static_cast<DWORD>(ISMEX_REPLIED));
+    while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    *r = 99;  // too late to matter
+    return true;
+  });
+  EXPECT_TRUE(SendNotifyMessageW(receiver.hwnd, WM_USER + 1, 0, 0));
+  EXPECT_EQ(SendMessageW(receiver.hwnd, WM_USER + 2, 0, 0), 55);
+  release = true;
+  EXPECT_EQ(notified, 1);
+  receiver.Stop();
+  EXPECT_FALSE(PostThreadMessageW(0x7FFFFFF0, WM_USER, 0, 0));  // no such thread
+  EXPECT_FALSE(ReplyMessage(1));  // not inside a sent message
+}
+
+TEST_F(Messages, CaptureMovesWithNoticeToTheWindowLosingIt) {
+  HWND a = TopLevel(0, 0, 100, 100, WS_OVERLAPPED);
+  HWND b = TopLevel(0, 0, 100, 100, WS_OVERLAPPED);
+  EXPECT_EQ(SetCapture(a), nullptr);
+  EXPECT_EQ(SetCapture(b), a);
+  ASSERT_EQ(Log().Count(a, WM_CAPTURECHANGED), 1);
+  for (const Logged& e : Log().Entries()) {
+    if (e.hwnd == a && e.message == WM_CAPTURECHANGED) {
+      EXPECT_EQ(reinterpret_cast<HWND>(e.lParam), b);
+    }
+  }
+  DestroyWindow(b);
+  EXPECT_EQ(GetCapture(), nullptr);  // a destroyed window keeps no capture
+  EXPECT_EQ(SetCapture(reinterpret_cast<HWND>(0x5151)), nullptr);
+}
+
 }  // namespace
 }  // namespace wintest
