@@ -357,8 +357,7 @@ bool IsMarlettFace(const WCHAR* face);
 // Draws symbol `ch` filling the cell (left, top, size x size) in `color`.
 void DrawMarlettSymbol(Painter& painter, WCHAR ch, int left, int top, int size, uint32_t color);
 
-// Fonts: the font selected into a DC (the default GUI font when none).
+// Fonts: the font selected into a DC (the system font when none is valid).
 FontObj* CurrentFont(DcObj& dc);
 
-// Text drawing for other callers (DrawFrameControl, image lists), device coordinates.
 }  // namespace compat::gdi

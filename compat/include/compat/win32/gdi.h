@@ -2,7 +2,8 @@
 // text and glyph outlines, image lists, with the platform's names and records.
 //
 // Sections: objects and records · device contexts · lines and shapes ·
-// fills and frames · regions · blits and bitmaps · text and fonts · image lists
+// fills and frames (with DrawStateW) · regions · blits and bitmaps (with
+// loading) · text and fonts · icons · image lists
 #pragma once
 
 #include <cstdint>
