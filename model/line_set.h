@@ -120,6 +120,11 @@ class CLineSet {
   // The capture was lost or the loop stopped otherwise: finish it.
   void EndLoop();
   int GetActiveLoop() const { return m_loop; }
+  // The pane's click: the work above, WM_EDITMODECHANGED to the pane, then
+  // the capture loop on the pane (line_set_window.cpp).
+  void OnLButtonDown(UINT flags, HWND pane, int x, int y);
+  // The lines, their point markers, crossing marks and the selection.
+  void Draw(HDC dc);
   void HoverDeletePoint(int x, int y);
   int HitControlPoint(int x, int y);
   void ToggleClosed(int x, int y);

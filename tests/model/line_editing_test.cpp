@@ -5,6 +5,8 @@
 
 #include <cmath>
 
+#include "compat/host.h"
+#include "compat/win32.h"
 #include "model/line_tool.h"
 #include "model/morph_pair.h"
 #include "session_messages.h"
@@ -310,4 +312,112 @@ TEST_F(LineEditing, WildPointsFromAFileAreHitWithoutOverflow) {
     EXPECT_GE(source().CursorForMode(POINT{5, 5}), 0);
   }
   ExpectSameShape(source(), target());
+}
+
+// --- in a real pane, with injected mouse input ---
+
+namespace {
+
+CMorphPair* g_panePair = nullptr;
+int g_editModeMessages = 0;
+
+LRESULT CALLBACK SourcePaneProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_LBUTTONDOWN && g_panePair != nullptr) {
+    g_panePair->GetSourceLines()->OnLButtonDown(static_cast<UINT>(wParam), hwnd, GET_X_LPARAM(lParam),
+                                                GET_Y_LPARAM(lParam));
+    return 0;
+  }
+  if (message == WM_EDITMODECHANGED) {
+    ++g_editModeMessages;
+    return 0;
+  }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+class LinePane : public LineEditing {
+ protected:
+  void SetUp() override {
+    LineEditing::SetUp();
+    compat::ResetDesktop(800, 600);
+    WNDCLASSW wc{};
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = SourcePaneProc;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = u"CalvettaLinePane";
+    ASSERT_NE(RegisterClassW(&wc), 0);
+    pane = CreateWindowExW(0, u"CalvettaLinePane", u"", WS_POPUP | WS_VISIBLE, 100, 100, 300, 300, nullptr, nullptr,
+                           nullptr, nullptr);
+    ASSERT_NE(pane, nullptr);
+    g_panePair = &pair;
+    g_editModeMessages = 0;
+    compat::PumpMessages();
+  }
+  void TearDown() override {
+    g_panePair = nullptr;
+    compat::ResetDesktop(800, 600);
+    LineEditing::TearDown();
+  }
+  // Client point of the pane to desktop point.
+  static void ClickAt(int x, int y) { compat::host::InjectClick(0, 100 + x, 100 + y); }
+  static void MoveTo(int x, int y) { compat::host::InjectMouseMove(100 + x, 100 + y); }
+
+  HWND pane = nullptr;
+};
+
+}  // namespace
+
+TEST_F(LinePane, DrawALineWithClicksAndADoubleClick) {
+  SetLineTool(kLineToolNewLine);
+  ClickAt(10, 10);
+  MoveTo(30, 10);
+  MoveTo(50, 10);
+  ClickAt(50, 10);
+  MoveTo(50, 60);
+  ClickAt(50, 60);
+  ClickAt(50, 60);
+  compat::PumpMessages();
+  EXPECT_EQ(GetCapture(), nullptr);
+  ASSERT_EQ(source().GetLineCount(), 1);
+  ASSERT_EQ(source().LineAt(0)->GetPointCount(), 3);
+  ExpectPoint(source(), 0, 0, 10, 10);
+  ExpectPoint(source(), 0, 1, 50, 10);
+  ExpectPoint(source(), 0, 2, 50, 60);
+  ExpectSameShape(source(), target());
+  EXPECT_EQ(GetLineTool(), kLineToolEdit);
+}
+
+TEST_F(LinePane, MoveAPointThenDeleteOne) {
+  AddBoth({{20, 20}, {80, 20}, {80, 80}});
+  compat::host::InjectMouseButton(0, true, 100 + 80, 100 + 20);
+  MoveTo(90, 25);
+  MoveTo(95, 30);
+  compat::host::InjectMouseButton(0, false, 100 + 95, 100 + 30);
+  compat::PumpMessages();
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_EQ(g_editModeMessages, 1);
+  ExpectPoint(source(), 0, 1, 95, 30);
+  ExpectPoint(target(), 0, 1, 80, 20);
+  SetLineTool(kLineToolPointDelete);
+  ClickAt(20, 20);
+  compat::PumpMessages();
+  ASSERT_EQ(source().LineAt(0)->GetPointCount(), 2);
+  ASSERT_EQ(target().LineAt(0)->GetPointCount(), 2);
+  ExpectPoint(target(), 0, 0, 80, 20);
+}
+
+TEST_F(LinePane, DrawingPaintsLinesMarkersAndTheSelection) {
+  AddBoth({{20, 20}, {80, 20}});
+  source().SelectPoint(0, 1, 1);
+  source().SelectPoint(0, 7, 1);  // not there: skipped
+  HDC dc = GetDC(pane);
+  RECT all{0, 0, 300, 300};
+  HBRUSH black = CreateSolidBrush(0);
+  FillRect(dc, &all, black);
+  source().Draw(dc);
+  EXPECT_EQ(GetPixel(dc, 50, 20) & 0xFFFFFF, 0x00FF00u);  // the line
+  EXPECT_EQ(GetPixel(dc, 17, 17) & 0xFFFFFF, 0x00FF00u);  // point 0's frame
+  EXPECT_EQ(GetPixel(dc, 80, 20) & 0xFFFFFF, 0x0000FFu);  // the selected point, filled red
+  EXPECT_EQ(GetPixel(dc, 50, 40) & 0xFFFFFF, 0u);
+  DeleteObject(black);
+  ReleaseDC(pane, dc);
 }
