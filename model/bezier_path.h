@@ -84,6 +84,11 @@ class CBezierPath {
   // segment parameter as float bits (HitParam).
   int HitTest(int x, int y, int out[3]) const;
 
+  // Node squares (or the frame's handles), the segments and the selected
+  // node's handles (editable_path_window.cpp).
+  void Draw(HDC dc, COLORREF colour);
+  void DrawNodeHandles(HDC dc, int i, COLORREF colour);
+
   CBezierPath& operator=(const CBezierPath& other);
   bool operator==(const CBezierPath& other) const;
 
@@ -91,6 +96,7 @@ class CBezierPath {
   int HitTestPoints(POINT p, int out[3]) const;
   int HitTestHandles(POINT p, int out[3]) const;
   void MoveArcPoint(int i, float x, float y);
+  void DrawSegments(HDC dc) const;
   void ClampGraphPoint(int i, float& y) const;
   void ClampGraphHandle(int i, int h, float& x, float& y) const;
   void TurnOtherHandle(int i, int h, float x, float y);

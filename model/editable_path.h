@@ -37,6 +37,11 @@ class CEditablePath : public CBezierPath {
   void Reset() override;
 
   CPathPress TrackMouse(int x, int y);
+  // The pane's press: the above with the mouse captured on the pane, the
+  // pointer moved onto a pressed handle, 0x524 to the parent
+  // (editable_path_window.cpp). Returns the press's result.
+  int TrackMouse(HWND pane, int x, int y);
+  void DeleteSelectedPoint(HWND pane);
   // Starts the drag loop from pane point (x, y).
   void DragLoop(int x, int y);
   int LoopMessage(const CLoopMessage& msg);

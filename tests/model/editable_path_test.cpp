@@ -5,6 +5,8 @@
 
 #include <cmath>
 
+#include "compat/host.h"
+#include "compat/win32.h"
 #include "model/editable_path.h"
 #include "record_bytes.h"
 #include "session_messages.h"
@@ -263,4 +265,119 @@ TEST(EditablePathRecord, WildCoordinatesAreHitAndFramedWithoutOverflow) {
   path.SetState(kPathEditable);
   path.TrackMouse(5, 5);
   path.EndLoop();
+}
+
+// --- in a real pane, with injected mouse and keys ---
+
+namespace {
+
+CEditablePath* g_panePath = nullptr;
+int g_clearedMessages = 0;
+
+LRESULT CALLBACK PathPaneProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_LBUTTONDOWN && g_panePath != nullptr) {
+    g_panePath->TrackMouse(hwnd, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+    return 0;
+  }
+  if (message == WM_PATHSELECTIONCLEARED && wParam == static_cast<WPARAM>(-1)) ++g_clearedMessages;
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+class PathPane : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    compat::ResetDesktop(800, 600);
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = PathPaneProc;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = u"CalvettaPathPane";
+    ASSERT_NE(RegisterClassW(&wc), 0);
+    frame = CreateWindowExW(0, u"CalvettaPathPane", u"", WS_POPUP | WS_VISIBLE, 0, 0, 500, 500, nullptr, nullptr,
+                            nullptr, nullptr);
+    pane = CreateWindowExW(0, u"CalvettaPathPane", u"", WS_CHILD | WS_VISIBLE, 100, 100, 300, 300, frame, nullptr,
+                           nullptr, nullptr);
+    ASSERT_NE(pane, nullptr);
+    g_panePath = &path;
+    g_clearedMessages = 0;
+    compat::PumpMessages();
+  }
+  void TearDown() override {
+    g_panePath = nullptr;
+    compat::ResetDesktop(800, 600);
+  }
+  static void Button(bool down, int x, int y) { compat::host::InjectMouseButton(0, down, 100 + x, 100 + y); }
+  static void MoveTo(int x, int y) { compat::host::InjectMouseMove(100 + x, 100 + y); }
+
+  CEditablePath path;
+  HWND frame = nullptr;
+  HWND pane = nullptr;
+};
+
+}  // namespace
+
+TEST_F(PathPane, DrawNodesDraggingHandlesAndCtrlForACorner) {
+  path.SetClosed(1);
+  path.SetState(kPathDrawing);
+  Button(true, 50, 50);
+  MoveTo(60, 45);
+  MoveTo(70, 40);
+  Button(false, 70, 40);
+  compat::host::InjectKey(VK_CONTROL, true);
+  Button(true, 150, 50);
+  MoveTo(180, 50);
+  Button(false, 180, 50);
+  compat::host::InjectKey(VK_CONTROL, false);
+  compat::PumpMessages();
+  EXPECT_EQ(GetCapture(), nullptr);
+  ASSERT_EQ(path.GetPointCount(), 2);
+  EXPECT_EQ(path.IsSmooth(0), 1);
+  EXPECT_FLOAT_EQ(path.NodeAt(0).handle[1].x, 70.0f);
+  EXPECT_FLOAT_EQ(path.NodeAt(0).handle[0].x, 30.0f);
+  EXPECT_FLOAT_EQ(path.NodeAt(0).handle[0].y, 60.0f);
+  EXPECT_EQ(path.IsSmooth(1), 0);
+  EXPECT_FLOAT_EQ(path.NodeAt(1).handle[0].x, 150.0f);
+  EXPECT_FLOAT_EQ(path.NodeAt(1).handle[1].x, 180.0f);
+  EXPECT_EQ(path.GetDragNode(), -1);
+}
+
+TEST_F(PathPane, DragANodeAndClickAwayTellsTheParent) {
+  for (const CVector2& p : {CVector2(20, 20), CVector2(200, 20), CVector2(200, 200)}) path.AppendPoint(p, nullptr);
+  path.SetClosed(1);
+  path.SetState(kPathFinished);
+  Button(true, 200, 200);
+  MoveTo(210, 220);
+  MoveTo(230, 240);
+  Button(false, 230, 240);
+  compat::PumpMessages();
+  EXPECT_FLOAT_EQ(path.NodeAt(2).point.x, 230.0f);
+  EXPECT_FLOAT_EQ(path.NodeAt(2).point.y, 240.0f);
+  EXPECT_EQ(path.GetSelected(), 2);
+  compat::host::InjectClick(0, 100 + 150, 100 + 60);  // inside, on nothing
+  compat::PumpMessages();
+  EXPECT_EQ(path.GetSelected(), -1);
+  EXPECT_EQ(g_clearedMessages, 1);
+}
+
+TEST_F(PathPane, DrawingShowsSegmentsNodesAndTheSelectedHandles) {
+  const CVector2 handles[2] = {{100, 80}, {100, 120}};
+  path.AppendPoint(CVector2(20, 100), nullptr);
+  path.AppendPoint(CVector2(100, 100), handles);
+  path.AppendPoint(CVector2(180, 100), nullptr);
+  path.SetSelected(1);
+  HDC dc = GetDC(pane);
+  RECT all{0, 0, 300, 300};
+  HBRUSH black = CreateSolidBrush(0);
+  FillRect(dc, &all, black);
+  path.Draw(dc, 0xFFFFFF);
+  EXPECT_EQ(GetPixel(dc, 16, 96) & 0xFFFFFF, 0xFFFFFFu);   // node 0's square
+  EXPECT_EQ(GetPixel(dc, 100, 100) & 0xFFFFFF, 0xFFFFFFu);  // the selected node, filled
+  EXPECT_EQ(GetPixel(dc, 100, 90) & 0xFFFFFF, 0xFFFFFFu);   // the line to handle 0
+  // The first segment passes x = 60 at y = 92.5 (its middle).
+  int whiteInColumn = 0;
+  for (int y = 88; y <= 97; ++y) whiteInColumn += (GetPixel(dc, 60, y) & 0xFFFFFF) == 0xFFFFFFu;
+  EXPECT_GE(whiteInColumn, 1);
+  EXPECT_EQ(GetPixel(dc, 60, 100) & 0xFFFFFF, 0u);
+  EXPECT_EQ(GetPixel(dc, 100, 140) & 0xFFFFFF, 0u);
+  DeleteObject(black);
+  ReleaseDC(pane, dc);
 }
