@@ -86,6 +86,8 @@ class CEditCurve : public CCurveKeys {
   void HitTest(POINT pt, CCurveHit& out) const;
   int InsertPoint(const CVector2& p);
   void SetSelectedY(float y);
+  // The curve in red, the keys as small squares (edit_curve_draw.cpp).
+  void Draw(HDC dc) const;
 
   COLORREF colour = 0x00FF00;
   RECT display{0, 0, 0, 0};

@@ -42,6 +42,9 @@ class CEditablePath : public CBezierPath {
   // (editable_path_window.cpp). Returns the press's result.
   int TrackMouse(HWND pane, int x, int y);
   void DeleteSelectedPoint(HWND pane);
+  // The pane's cursor query (WM_SETCURSOR's hit-test code): 1 when handled.
+  int UpdateCursor(HWND pane, UINT hitTest);
+  int SetCursorForPoint(HWND pane, int x, int y);
   // Starts the drag loop from pane point (x, y).
   void DragLoop(int x, int y);
   int LoopMessage(const CLoopMessage& msg);

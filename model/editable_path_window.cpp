@@ -124,3 +124,22 @@ int CEditablePath::TrackMouse(HWND pane, int x, int y) {
 void CEditablePath::DeleteSelectedPoint(HWND pane) {
   if (DeleteSelectedPoint()) InvalidateRect(pane, nullptr, TRUE);
 }
+
+int CEditablePath::UpdateCursor(HWND pane, UINT hitTest) {
+  if (hitTest != HTCLIENT) return 0;
+  POINT p;
+  GetCursorPos(&p);
+  ScreenToClient(pane, &p);
+  return SetCursorForPoint(pane, p.x, p.y);
+}
+
+int CEditablePath::SetCursorForPoint(HWND pane, int x, int y) {
+  int id = 0;
+  if (!CursorForPoint(x, y, id)) return 0;
+  if (id == 0) return 1;
+  const HINSTANCE program = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(pane, GWLP_HINSTANCE));
+  HCURSOR cursor = LoadCursorW(id == kSegmentCursor ? program : nullptr, MAKEINTRESOURCEW(id));
+  // Set only when it changes, so the pointer does not flicker.
+  if (cursor != nullptr && GetCursor() != cursor) SetCursor(cursor);
+  return 1;
+}

@@ -125,6 +125,8 @@ class CLineSet {
   void OnLButtonDown(UINT flags, HWND pane, int x, int y);
   // The lines, their point markers, crossing marks and the selection.
   void Draw(HDC dc);
+  // Sets the cursor for pane point p; 1 when it did, 0 to leave the pane's.
+  int SetCursorForMode(HWND pane, POINT p);
   void HoverDeletePoint(int x, int y);
   int HitControlPoint(int x, int y);
   void ToggleClosed(int x, int y);

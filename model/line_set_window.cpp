@@ -1,5 +1,5 @@
 // CLineSet in its image pane: the click with the mouse captured while a
-// line is drawn or points are dragged, and drawing with GDI.
+// line is drawn or points are dragged, the cursor, and drawing with GDI.
 #include "compat/win32.h"
 #include "model/line_set.h"
 #include "model/line_tool.h"
@@ -14,6 +14,8 @@ constexpr COLORREF kCrossingColour = 0xFF0000;
 constexpr COLORREF kSelectedColour = 0x0000FF;
 constexpr LONG kMarkerHalf = 3;
 constexpr LONG kCrossingHalf = 6;
+// Standard cursors have ids from here on; below are the program's own.
+constexpr int kFirstStandardCursor = 32512;
 
 POINT PaneAt(const CVector2& v, POINT origin) {
   const POINT r = RoundedPoint(v);
@@ -74,4 +76,16 @@ void CLineSet::Draw(HDC dc) {
                     static_cast<HGDIOBJ>(crossingFrame), static_cast<HGDIOBJ>(fill)}) {
     DeleteObject(o);
   }
+}
+
+int CLineSet::SetCursorForMode(HWND pane, POINT p) {
+  const int id = CursorForMode(p);
+  if (id == 0) return 0;
+  // The tracker's sizing cursors are standard ones; the others are the program's.
+  const bool standard = id >= kFirstStandardCursor;
+  const HINSTANCE program = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(pane, GWLP_HINSTANCE));
+  HCURSOR cursor = LoadCursorW(standard ? nullptr : program, MAKEINTRESOURCEW(id));
+  if (cursor == nullptr) return 0;
+  SetCursor(cursor);
+  return 1;
 }

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "compat/win32.h"
 #include "model/curve_keys.h"
 #include "record_bytes.h"
 
@@ -153,4 +154,34 @@ TEST(EditCurve, TakesATimingCurvesKeysAndRangeAndGivesThemBack) {
   timing = edit;
   EXPECT_FLOAT_EQ(timing[0].y, 256.0f);
   EXPECT_GT(timing.GetTableCount(), 0);
+}
+
+TEST(EditCurve, DrawsTheCurveInRedAndTheSelectedKeyFilledBlue) {
+  compat::ResetDesktop(800, 600);
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.lpszClassName = u"CalvettaCurveControl";
+  ASSERT_NE(RegisterClassW(&wc), 0);
+  HWND window = CreateWindowExW(0, u"CalvettaCurveControl", u"", WS_POPUP | WS_VISIBLE, 0, 0, 300, 300, nullptr, nullptr, nullptr,
+                                nullptr);
+  ASSERT_NE(window, nullptr);
+  HDC dc = GetDC(window);
+  const RECT all{0, 0, 300, 300};
+  HBRUSH black = CreateSolidBrush(0);
+  FillRect(dc, &all, black);
+  CEditCurve curve;
+  const CVector2 keys[] = {{10, 10}, {100, 100}, {200, 150}};
+  curve.SetPoints(keys, 3);
+  curve.SetRect(RECT{0, 0, 150, 300});
+  curve.selected = 1;
+  curve.Draw(dc);
+  EXPECT_EQ(GetPixel(dc, 100, 100) & 0xFFFFFF, 0xFF0000u);  // the selected key, filled
+  EXPECT_EQ(GetPixel(dc, 8, 8) & 0xFFFFFF, 0xFFFFFFu);      // a key's frame
+  EXPECT_EQ(GetPixel(dc, 148, 150) & 0xFFFFFF, 0xFFFFFFu);  // the last key, held inside the display
+  int red = 0;
+  for (int y = 30; y <= 70; ++y) red += (GetPixel(dc, 50, y) & 0xFFFFFF) == 0x0000FFu;
+  EXPECT_GE(red, 1);  // the curve passes x = 50
+  DeleteObject(black);
+  ReleaseDC(window, dc);
+  compat::ResetDesktop(800, 600);
 }

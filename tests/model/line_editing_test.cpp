@@ -421,3 +421,21 @@ TEST_F(LinePane, DrawingPaintsLinesMarkersAndTheSelection) {
   DeleteObject(black);
   ReleaseDC(pane, dc);
 }
+
+TEST_F(LinePane, TabClickOpensAClosedLineAndTheCursorFollowsTheTool) {
+  AddBoth({{20, 20}, {80, 20}, {80, 80}, {20, 80}}, 1);
+  compat::host::InjectKey(VK_TAB, true);
+  ClickAt(80, 80);
+  compat::host::InjectKey(VK_TAB, false);
+  compat::PumpMessages();
+  for (CLineSet* set : {&source(), &target()}) {
+    EXPECT_EQ(set->LineAt(0)->closed, 0);
+    ExpectPoint(*set, 0, 0, 80, 80);
+    ExpectPoint(*set, 0, 3, 80, 20);
+  }
+  // Inside the frame of a selection the four-way move cursor is shown.
+  source().SelectPoint(0, -1, 1);
+  EXPECT_EQ(source().SetCursorForMode(pane, POINT{50, 50}), 1);
+  EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_SIZEALL));
+  EXPECT_EQ(source().SetCursorForMode(pane, POINT{150, 150}), 0);
+}
