@@ -45,6 +45,9 @@ class CEditablePath : public CBezierPath {
   // The pane's cursor query (WM_SETCURSOR's hit-test code): 1 when handled.
   int UpdateCursor(HWND pane, UINT hitTest);
   int SetCursorForPoint(HWND pane, int x, int y);
+  // Draw in white with the path moved by minus r's corner, for the XOR
+  // redraw of a change.
+  void DrawOffset(HDC dc, const RECT* r);
   // Starts the drag loop from pane point (x, y).
   void DragLoop(int x, int y);
   int LoopMessage(const CLoopMessage& msg);
@@ -80,4 +83,22 @@ class CEditablePath : public CBezierPath {
   int m_stop = 0;
   int m_loop = kPathLoopNone;
   POINT m_previous{0, 0};
+};
+
+// A snapshot of an outline taken before a change; when it goes out of scope
+// and the outline differs, the change is redrawn on the device context in
+// XOR (the old outline off, the new one on).
+class CPathRedrawGuard : public CBezierPath {
+ public:
+  CPathRedrawGuard(CEditablePath* watched, HDC dc, const RECT* clip = nullptr);
+  ~CPathRedrawGuard() override;
+  CPathRedrawGuard(const CPathRedrawGuard&) = delete;
+
+ private:
+  void Redraw();
+
+  CEditablePath* m_watched;
+  HDC m_dc;
+  int m_active;
+  const RECT* m_clip;
 };

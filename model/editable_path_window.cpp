@@ -122,7 +122,13 @@ int CEditablePath::TrackMouse(HWND pane, int x, int y) {
 }
 
 void CEditablePath::DeleteSelectedPoint(HWND pane) {
-  if (DeleteSelectedPoint()) InvalidateRect(pane, nullptr, TRUE);
+  if (m_selected < 0) return;
+  HDC dc = GetDC(pane);
+  {
+    CPathRedrawGuard guard(this, dc);
+    DeleteSelectedPoint();
+  }
+  ReleaseDC(pane, dc);
 }
 
 int CEditablePath::UpdateCursor(HWND pane, UINT hitTest) {
@@ -142,4 +148,54 @@ int CEditablePath::SetCursorForPoint(HWND pane, int x, int y) {
   // Set only when it changes, so the pointer does not flicker.
   if (cursor != nullptr && GetCursor() != cursor) SetCursor(cursor);
   return 1;
+}
+
+// --- drawing a change in XOR ---
+
+void CEditablePath::DrawOffset(HDC dc, const RECT* r) {
+  const POINT back{r->left, r->top};
+  Translate(POINT{-back.x, -back.y});
+  const int selected = m_selected;
+  m_selected = -1;  // the selected node's handles go in their own colour below
+  Draw(dc, RGB(255, 255, 255));
+  m_selected = selected;
+  if (m_editMode == 1 && selected >= 0 && selected < GetPointCount()) DrawNodeHandles(dc, selected, 0xFFFFFFFF);
+  Translate(back);
+}
+
+CPathRedrawGuard::CPathRedrawGuard(CEditablePath* watched, HDC dc, const RECT* clip)
+    : CBezierPath(*watched), m_watched(watched), m_dc(dc), m_active(1), m_clip(clip) {}
+
+CPathRedrawGuard::~CPathRedrawGuard() {
+  if (!m_active || *static_cast<CBezierPath*>(m_watched) == *this) return;
+  m_active = 0;
+  Redraw();
+}
+
+// The old outline is taken off and the new one put on: both drawn white on
+// black, XORed together, then XORed onto the target.
+void CPathRedrawGuard::Redraw() {
+  RECT before, after, area;
+  GetHitBounds(before);
+  m_watched->GetHitBounds(after);
+  UnionRect(&area, &before, &after);
+  if (GetEditMode() != 1) InflateRect(&area, 10, 10);
+  if (m_clip != nullptr && !IntersectRect(&area, &area, m_clip)) return;
+  const int width = area.right - area.left, height = area.bottom - area.top;
+  if (width <= 0 || height <= 0) return;
+  HDC oldDc = CreateCompatibleDC(m_dc), newDc = CreateCompatibleDC(m_dc);
+  HBITMAP oldBitmap = CreateCompatibleBitmap(m_dc, width, height), newBitmap = CreateCompatibleBitmap(m_dc, width, height);
+  HGDIOBJ keptOld = SelectObject(oldDc, oldBitmap), keptNew = SelectObject(newDc, newBitmap);
+  CEditablePath snapshot;
+  static_cast<CBezierPath&>(snapshot) = *this;
+  snapshot.DrawOffset(oldDc, &area);
+  m_watched->DrawOffset(newDc, &area);
+  BitBlt(oldDc, 0, 0, width, height, newDc, 0, 0, SRCINVERT);
+  BitBlt(m_dc, area.left, area.top, width, height, oldDc, 0, 0, SRCINVERT);
+  SelectObject(oldDc, keptOld);
+  SelectObject(newDc, keptNew);
+  DeleteObject(oldBitmap);
+  DeleteObject(newBitmap);
+  DeleteDC(oldDc);
+  DeleteDC(newDc);
 }

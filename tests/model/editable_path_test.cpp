@@ -381,3 +381,30 @@ TEST_F(PathPane, DrawingShowsSegmentsNodesAndTheSelectedHandles) {
   DeleteObject(black);
   ReleaseDC(pane, dc);
 }
+
+TEST_F(PathPane, DeletingTheSelectedNodeRedrawsTheChangeInXor) {
+  for (const CVector2& p : {CVector2(20, 20), CVector2(200, 20), CVector2(200, 200)}) path.AppendPoint(p, nullptr);
+  path.SetClosed(1);
+  path.SetState(kPathFinished);
+  path.SetSelected(2);
+  HDC dc = GetDC(pane);
+  const RECT all{0, 0, 300, 300};
+  HBRUSH black = CreateSolidBrush(0);
+  FillRect(dc, &all, black);
+  const RECT corner{0, 0, 0, 0};
+  path.DrawOffset(dc, &corner);  // the outline as the pane shows it, in white
+  ASSERT_EQ(GetPixel(dc, 200, 110) & 0xFFFFFF, 0xFFFFFFu);
+  ASSERT_EQ(GetPixel(dc, 198, 198) & 0xFFFFFF, 0xFFFFFFu);
+  path.DeleteSelectedPoint(pane);
+  EXPECT_EQ(path.GetPointCount(), 2);
+  EXPECT_EQ(GetPixel(dc, 200, 110) & 0xFFFFFF, 0u);         // the removed segment is gone
+  EXPECT_EQ(GetPixel(dc, 198, 198) & 0xFFFFFF, 0u);         // and the removed node
+  EXPECT_EQ(GetPixel(dc, 16, 16) & 0xFFFFFF, 0xFFFFFFu);    // node 0 stays
+  EXPECT_EQ(GetPixel(dc, 110, 20) & 0xFFFFFF, 0xFFFFFFu);   // the kept segment stays
+  // Nothing selected: nothing changes.
+  path.SetSelected(-1);
+  path.DeleteSelectedPoint(pane);
+  EXPECT_EQ(path.GetPointCount(), 2);
+  DeleteObject(black);
+  ReleaseDC(pane, dc);
+}
