@@ -3,6 +3,8 @@
 // are handled here because their meaning differs from the host's.
 #include "compat/wide_format.h"
 
+#include <locale.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -151,14 +153,39 @@ void FormatPointer(std::u16string& out, const Directive& d, va_list& args) {
 }
 
 std::string HostDirective(const Directive& d, const char* length, char type) {
-  std::string spec = "%" + d.flags;
+  std::string spec(1, '%');
+  spec += d.flags;
   if (d.width >= 0) spec += std::to_string(d.width);
-  if (d.precision >= 0) spec += "." + std::to_string(d.precision);
-  return spec + length + type;
+  if (d.precision >= 0) {
+    spec += '.';
+    spec += std::to_string(d.precision);
+  }
+  spec += length;
+  spec += type;
+  return spec;
 }
+
+// Numbers are written with the C locale's '.' whatever locale the host
+// process has set, as the program expects.
+locale_t ClassicLocale() {
+  static locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+  return locale;
+}
+
+class ClassicNumbers {
+ public:
+  ClassicNumbers() : previous_(ClassicLocale() ? uselocale(ClassicLocale()) : static_cast<locale_t>(0)) {}
+  ~ClassicNumbers() {
+    if (previous_) uselocale(previous_);
+  }
+
+ private:
+  locale_t previous_;
+};
 
 template <typename T>
 void AppendHost(std::u16string& out, const std::string& spec, T value) {
+  ClassicNumbers classic;
   char small[128];
   int n = std::snprintf(small, sizeof small, spec.c_str(), value);
   if (n < 0) return;
