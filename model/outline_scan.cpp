@@ -81,7 +81,8 @@ void COutlineScanner::BuildTables() {
       const int mid = m_outline.m_contours[c].midRow;
       if (m_setup.orient && mid >= 0 && mid < m_setup.rows) m_marks[mid] = 1;
     } else if (m_setup.depth <= 0) {
-      table = m_outline.ScanContourWide(c, m_setup.rows, m_setup.width);
+      // Tags run on across contours, as in the extrusions.
+      table = m_outline.ScanContourAngled(c, m_setup.rows, m_setup.width, 0, 0, &tag);
     } else if (m_setup.width <= 0) {
       table = m_outline.BuildExtrusion(c, m_setup.rows, m_setup.depth, m_setup.angle, &tag);
     } else {
@@ -100,7 +101,7 @@ void COutlineScanner::BuildTables() {
     if (a.contour != b.contour) return a.contour < b.contour;
     return a.order > b.order;
   });
-  m_tagMin.assign(static_cast<size_t>(m_tagCount), 0);
+  m_tagMin.assign(static_cast<size_t>(m_tagCount), 1);  // min > max: not seen in this row
   m_tagMax.assign(static_cast<size_t>(m_tagCount), 0);
 }
 
