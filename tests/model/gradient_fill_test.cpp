@@ -233,7 +233,7 @@ TEST(GradientFill, HostileDescriptionsStayInsideTheTables) {
   EXPECT_EQ(RenderVaryColorFill(SIZE{1 << 20, 1 << 20}, CGradientDesc()), nullptr);
 }
 
-TEST(GradientFill, DefaultLinearExtentAndEqualStopsAverage) {
+TEST(GradientFill, DefaultLinearExtentAndCoincidentStops) {
   CLinearColorStyle linear;
   EXPECT_EQ(linear.Extent(CGradientDesc(), 100, 100), 141);
   CGradientDesc d;
@@ -245,10 +245,10 @@ TEST(GradientFill, DefaultLinearExtentAndEqualStopsAverage) {
   d.colors[3] = 0xFFFE0000;
   d.positions[0] = 0;
   d.positions[1] = 0.5f;
-  d.positions[2] = 0.5f;  // same index as stop 1
+  d.positions[2] = 0.5f;  // same index as stop 1: a hard step
   d.positions[3] = 1;
   auto px = Render(100, 1, d);
-  // The one-entry segment holds the average of the midpoint colour (half of
-  // each) and the next colour: blue (127 + 0) / 2 = 63, red (127 + 254) / 2.
-  EXPECT_EQ(px[50], 0xFFBE003Fu);
+  EXPECT_EQ(px[49] & 0xFF0000u, 0u);
+  EXPECT_EQ(px[50], 0xFFFE0000u);  // the next pair starts on the shared entry
+  EXPECT_EQ(px[99], 0xFFFE0000u);
 }
