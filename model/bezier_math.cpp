@@ -31,7 +31,7 @@ double DistanceBetween(const CVector2& a, const CVector2& b) {
   return std::sqrt(dx * dx + dy * dy);
 }
 
-struct Chord {
+struct SubdivisionSpan {
   CVector2 start, end;   // curve points at the range's ends
   CVector2 a, b;         // second-difference vectors at the ends
   float t0, t1;
@@ -39,7 +39,7 @@ struct Chord {
 
 // In-order walk of the midpoint subdivision tree: left subtree, node, right
 // subtree, so the samples come in increasing t. The tree is never stored.
-void Subdivide(const Chord& chord, int depth, CCurveSampleArray& samples) {
+void Subdivide(const SubdivisionSpan& chord, int depth, CCurveSampleArray& samples) {
   const CVector2 m(static_cast<float>((static_cast<double>(chord.a.x) + chord.b.x) * 0.125),
                    static_cast<float>((static_cast<double>(chord.a.y) + chord.b.y) * 0.125));
   const float tm = static_cast<float>((static_cast<double>(chord.t0) + chord.t1) * 0.5);
@@ -91,7 +91,7 @@ void SplitCubic(const Bezier4& c, Bezier4& left, Bezier4& right, float t) {
 }
 
 void FlattenCubicInterior(const Bezier4& c, CCurveSampleArray& samples) {
-  const Chord whole{c.p[0], c.p[3], SecondDifference(c.p[0], c.p[1], c.p[2]),
+  const SubdivisionSpan whole{c.p[0], c.p[3], SecondDifference(c.p[0], c.p[1], c.p[2]),
                     SecondDifference(c.p[1], c.p[2], c.p[3]), 0.0f, 1.0f};
   Subdivide(whole, 0, samples);
 }
