@@ -10,6 +10,7 @@
 #include <cmath>
 #include <vector>
 
+#include "model/geometry.h"
 #include "model/outline_walk.h"
 
 using namespace outline_walk;
@@ -144,7 +145,13 @@ void ForEachWidthPiece(const std::vector<CVector2>& v, int w, F add) {
       AppendArc(piece, s.b, w, 0.0, 2 * kPi);
       add(piece);
     } else if (std::fabs(turn) * w >= kMinJoinGap) {
+      // The gap between the bands opens on the outer side of the turn; the
+      // inner side lies inside both bands unless a segment is too short.
+      const double s1 = Distance(s.a, s.b), s2 = Distance(t.a, t.b);
+      const bool shortSide = std::min(s1, s2) < w * std::sin(std::fabs(turn)) + 1.0;
       for (double side : {0.0, kPi}) {
+        const bool outer = (turn > 0) == (side != 0.0);
+        if (!outer && !shortSide) continue;
         piece.assign({s.b});
         AppendArc(piece, s.b, w, from + side, turn);
         add(piece);

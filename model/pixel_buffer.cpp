@@ -322,21 +322,60 @@ void BlurMaskGaussian(BYTE* plane, const SIZE& size, int radius) {
 
 namespace {
 
+// Truncating division of a window sum by the window's divisor through a
+// multiply: the sums never exceed 255 times the divisor, for which the
+// rounded-up reciprocal at 2^40 is exact while divisor^2 * 255 < 2^40.
+class WindowDivider {
+ public:
+  explicit WindowDivider(int64_t divisor)
+      : m_divisor(divisor), m_exact(divisor < 60000), m_factor((uint64_t{1} << 40) / static_cast<uint64_t>(divisor) + 1) {}
+  BYTE operator()(int64_t sum) const {
+    return static_cast<BYTE>(m_exact ? (static_cast<uint64_t>(sum) * m_factor) >> 40 : sum / m_divisor);
+  }
+
+ private:
+  int64_t m_divisor;
+  bool m_exact;
+  uint64_t m_factor;
+};
+
 // Running-sum box filter along lines; the window of output x is
 // x - r .. x + r - 1 clipped to the line, the divisor always 2r so that the
 // ends fade. Reads and writes stay inside the line for every r.
 void BoxLines(const BYTE* src, BYTE* dst, int64_t lines, int64_t length, int64_t stride,
               int64_t lineStride, int64_t r) {
-  const int64_t divisor = 2 * r;
+  const WindowDivider divide(2 * r);
   for (int64_t line = 0; line < lines; ++line) {
     const BYTE* s = src + line * lineStride;
     BYTE* d = dst + line * lineStride;
     int64_t sum = 0;
     for (int64_t x = 0; x < std::min(r, length); ++x) sum += s[x * stride];
     for (int64_t x = 0; x < length; ++x) {
-      d[x * stride] = static_cast<BYTE>(sum / divisor);
+      d[x * stride] = divide(sum);
       if (x + r < length) sum += s[(x + r) * stride];
       if (x - r >= 0) sum -= s[(x - r) * stride];
+    }
+  }
+}
+
+// The same filter down the columns, walked row by row with one running sum
+// per column so that memory is read in order.
+void BoxColumns(const BYTE* src, BYTE* dst, int64_t width, int64_t height, int64_t r) {
+  const WindowDivider divide(2 * r);
+  std::vector<int64_t> sum(static_cast<size_t>(width), 0);
+  for (int64_t y = 0; y < std::min(r, height); ++y) {
+    for (int64_t x = 0; x < width; ++x) sum[x] += src[y * width + x];
+  }
+  for (int64_t y = 0; y < height; ++y) {
+    BYTE* out = dst + y * width;
+    for (int64_t x = 0; x < width; ++x) out[x] = divide(sum[x]);
+    if (y + r < height) {
+      const BYTE* add = src + (y + r) * width;
+      for (int64_t x = 0; x < width; ++x) sum[x] += add[x];
+    }
+    if (y - r >= 0) {
+      const BYTE* take = src + (y - r) * width;
+      for (int64_t x = 0; x < width; ++x) sum[x] -= take[x];
     }
   }
 }
@@ -363,7 +402,7 @@ void BoxBlurMask(const BYTE* src, const SIZE& size, int rx, int ry, BYTE* dst) {
     BoxLines(src, out, size.cy, size.cx, 1, size.cx, rx);
     vertSrc = out;
   }
-  if (ry > 0) BoxLines(vertSrc, dst, size.cx, size.cy, size.cx, 1, ry);
+  if (ry > 0) BoxColumns(vertSrc, dst, size.cx, size.cy, ry);
 }
 
 // --- pixel copies ---

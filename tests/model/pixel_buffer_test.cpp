@@ -163,8 +163,30 @@ TEST(MaskBlur, BoxBlurFadesAtTheEndsAndStaysInside) {
           }
         }
         EXPECT_EQ(dst, ref) << w << "x" << h << " r " << r;
+        BoxBlurMask(src.data(), SIZE{w, h}, 0, r, dst.data());
+        for (int y = 0; y < h; ++y) {
+          for (int x = 0; x < w; ++x) {
+            int s = 0;
+            for (int c = std::max(0, y - r); c <= std::min(h - 1, y + r - 1); ++c) s += src[c * w + x];
+            ref[y * w + x] = static_cast<BYTE>(s / (2 * r));
+          }
+        }
+        EXPECT_EQ(dst, ref) << w << "x" << h << " vertical r " << r;
         BoxBlurMask(src.data(), SIZE{w, h}, r, r + 1, dst.data());  // both passes, ASan watches
       }
+    }
+  }
+}
+
+TEST(MaskBlur, BoxBlurOfFullCoverageAtEveryRadius) {
+  // Window sums at their largest, where a division by multiply would slip.
+  const int w = 150;
+  std::vector<BYTE> src(w, 255), dst(w);
+  for (int r = 1; r <= 80; ++r) {
+    BoxBlurMask(src.data(), SIZE{w, 1}, r, 0, dst.data());
+    for (int x = 0; x < w; ++x) {
+      const int count = std::min(w - 1, x + r - 1) - std::max(0, x - r) + 1;
+      ASSERT_EQ(dst[x], 255 * count / (2 * r)) << "r " << r << " x " << x;
     }
   }
 }
