@@ -42,10 +42,6 @@ void COutlineEdgeTable::AddEdge(int x0, int y0, int x1, int y1, int tag, int con
   edges.push_back(e);
 }
 
-int COutlineEdgeTable::CountStartingAt(int r) const {
-  return static_cast<int>(std::count_if(edges.begin(), edges.end(), [r](const COutlineEdge& e) { return e.startRow == r; }));
-}
-
 COutlineEdgeTable CShapeOutline::ScanContour(int contour, int rows) {
   COutlineEdgeTable table(std::clamp(rows, 0, kMaxOutlineRows));
   if (contour < 0 || contour >= GetContourCount()) return table;

@@ -58,8 +58,6 @@ struct COutlineEdgeTable {
 
   explicit COutlineEdgeTable(int rowCount = 0) : rows(rowCount) {}
   void AddEdge(int x0, int y0, int x1, int y1, int tag, int contour);
-  // Edges that start on row r, in the order the scan takes them.
-  int CountStartingAt(int r) const;
 };
 
 // Items of the near-segment grid: which segment of which contour comes close

@@ -160,6 +160,18 @@ TEST(ScanConversion, NormalizeOrientationReversesOnlyDisagreeingContours) {
   EXPECT_EQ(std::vector<BYTE>(o.GetContour(1)->buffer, o.GetContour(1)->buffer + 48), after1);
 }
 
+TEST(ScanConversion, ContoursMeetingOnTheMiddleRowAreClassifiedLater) {
+  // The triangle's slanted left edge passes x = 20 exactly on the square's
+  // middle row, where the square's right edge is: that row cannot decide.
+  CShapeOutline o;
+  Add(o, Polygon({{10, 10}, {20, 10}, {20, 30}, {10, 30}}));
+  Add(o, Polygon({{15, 10}, {40, 10}, {25, 30}}));
+  o.SetBounds(0, 0, 48, 48);
+  o.NormalizeOrientation();
+  EXPECT_EQ(o.GetOrientedCount(), 2);
+  EXPECT_NE(o.GetValue(), 0);
+}
+
 TEST(ScanConversion, FullRowsAreOpaqueAndTheLastRowIsNeverWritten) {
   CShapeOutline o;
   Add(o, Polygon({{-4, -4}, {20, -4}, {20, 20}, {-4, 20}}));
