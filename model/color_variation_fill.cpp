@@ -30,7 +30,7 @@ CGradientDesc Sanitized(const CGradientDesc& in) {
   return d;
 }
 
-int TruncInt(double v) { return v >= 2e9 ? 2000000000 : v <= -2e9 ? -2000000000 : static_cast<int>(v); }
+int TruncInt(double v) { return v >= 2e9 ? 2000000000 : v <= -2e9 ? -2000000000 : v == v ? static_cast<int>(v) : 0; }
 
 DWORD Lerp(DWORD c0, DWORD c1, float t, DWORD fallback) {
   LerpArgb(c0, c1, fallback, t);

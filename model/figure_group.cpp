@@ -21,6 +21,12 @@ constexpr float kUnitsPerPixel = 8.0f;
 
 int RoundAway(float v) { return RoundOutline(v); }
 
+// The platform's round-to-nearest (ties to even), saturated; NaN gives 0.
+int NearestInt(float v) {
+  if (!(v == v)) return 0;
+  return static_cast<int>(std::clamp(std::nearbyint(static_cast<double>(v)), -2e9, 2e9));
+}
+
 float ToUnits(float v) {
   const double scaled = static_cast<double>(v) * kUnitsPerPixel;
   if (!(scaled > -1e9)) return -1e9f;
@@ -167,8 +173,8 @@ void CFigureGroup::ComputeBounds(RECT& out) {
       const CFigureNode& n = nodes.ElementAt(k);
       if (first) {
         // The very first anchor takes the platform's round-to-nearest.
-        const int x = static_cast<int>(std::clamp(std::nearbyint(n.anchor.x), -2e9f, 2e9f));
-        const int y = static_cast<int>(std::clamp(std::nearbyint(n.anchor.y), -2e9f, 2e9f));
+        const int x = NearestInt(n.anchor.x);
+        const int y = NearestInt(n.anchor.y);
         b = RECT{x, y, x, y};
         first = false;
       } else {

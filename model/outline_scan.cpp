@@ -397,7 +397,7 @@ class CoverageRows {
   int m_curLo = 1 << 30, m_curHi = -1, m_nextLo = 1 << 30, m_nextHi = -1;
 };
 
-int TruncToInt(double v) { return v > 2e9 ? 2000000000 : v < -2e9 ? -2000000000 : static_cast<int>(v); }
+int TruncToInt(double v) { return v > 2e9 ? 2000000000 : v < -2e9 ? -2000000000 : v == v ? static_cast<int>(v) : 0; }
 
 }  // namespace
 

@@ -232,6 +232,9 @@ void CopyMaskClipped(BYTE* dst, const SIZE& dstSize, const BYTE* src, const SIZE
 // --- blurs ---
 
 int MakeGaussianKernel(int out[kGaussianTaps], int radius) {
+  // Beyond this radius every tap but the centre is the same; negative radii
+  // would leave no spread at all.
+  radius = std::clamp(radius, 0, kMaxGaussianRadius);
   const int64_t spread = 14 * int64_t{radius} + 48;
   const int s = static_cast<int>((spread * spread) / 961);
   const double v = 0.5 * s;

@@ -64,6 +64,7 @@ void CopyMaskClipped(BYTE* dst, const SIZE& dstSize, const BYTE* src, const SIZE
                      const POINT& offset);
 
 constexpr int kGaussianTaps = 33;
+constexpr int kMaxGaussianRadius = 1 << 16;
 int MakeGaussianKernel(int out[kGaussianTaps], int radius);
 void ConvolveMaskSeparable(BYTE* plane, const SIZE& size, const int* taps, int count);
 void BlurMaskGaussian(BYTE* plane, const SIZE& size, int radius);

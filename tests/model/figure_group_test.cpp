@@ -155,6 +155,23 @@ TEST(FigureGroup, MaskPlacementAndEmptyGroups) {
   EXPECT_NEAR(MaskArea(placed), 400, 1 + 80 / 8.0);
 }
 
+TEST(FigureGroup, HostileNodesStayDefined) {
+  const float nan = std::nanf("");
+  CFigureGroup g;
+  const CFigureNode nodes[4] = {Node(nan, 3), Node(1e30f, -1e30f), {{5, 5}, {nan, nan}, {1e20f, 4}, FALSE}, Node(9, 9)};
+  g.AddNodes(nodes, 4, kFigureFilled);
+  g.AddNodes(nodes, -3, kFigureStroked);
+  g.AddNodes(nullptr, 5, kFigureFilled);
+  RECT r;
+  g.ComputeBounds(r);
+  Mask m(0, 0, 32, 32);
+  g.DrawMask(&m, 2, 1e30f, nan);
+  g.DrawMaskCopy(&m, 2, 0, 0);
+  CNearSegmentGrid lists;
+  g.RenderMask(lists, 1 << 30);
+  SUCCEED();
+}
+
 TEST(FigureGroup, CloneTwiceGivesBackTheNodeOrder) {
   CFigureGroup g;
   const std::vector<CFigureNode> nodes = CircleNodes(0, 0, 10, true);

@@ -210,6 +210,12 @@ TEST(MaskBlur, GaussianKeepsCoverageAndWindowIsAsymmetric) {
   ConvolveMaskSeparable(narrow.data(), SIZE{3, 1}, t3, 7);  // 7 > 2 * 3: one tap, a copy
   EXPECT_EQ(narrow, (std::vector<BYTE>{0, 255, 0}));
 
+  for (int radius : {-5, 0, 1 << 30}) {  // hostile radii stay defined
+    std::vector<BYTE> plane(64, 0);
+    plane[27] = 200;
+    BlurMaskGaussian(plane.data(), SIZE{8, 8}, radius);
+    EXPECT_LE(Sum(plane), 200 + 64) << radius;
+  }
   std::vector<BYTE> zero(100, 0);
   BlurMaskGaussian(zero.data(), SIZE{10, 10}, 3);
   EXPECT_EQ(Sum(zero), 0);
