@@ -8,10 +8,15 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <thread>
 
 #include "model/pixel_buffer.h"
 
 namespace {
+
+// Below this many pixels a fill is not worth a thread.
+constexpr int64_t kParallelFillPixels = 1 << 16;
+constexpr unsigned kMaxFillThreads = 8;
 
 float Clamp01(float v) { return v >= 0.0f ? std::min(v, 1.0f) : 0.0f; }  // NaN gives 0
 
@@ -299,9 +304,25 @@ DWORD* RenderVaryColorFill(const SIZE& size, const CGradientDesc& desc) {
     std::fill_n(pixels, static_cast<size_t>(size.cx) * size.cy, desc.colors[0]);
     return pixels;
   }
-  DWORD* out = pixels;
-  for (int y = 0; y < size.cy; ++y) {
-    for (int x = 0; x < size.cx; ++x) *out++ = style->ColorAt(x, y);
+  // Rows are independent and the prepared style is only read: large areas
+  // are shared out in bands over the cores.
+  const CColorStyle& prepared = *style;
+  auto band = [&](int y0, int y1) {
+    for (int y = y0; y < y1; ++y) {
+      DWORD* out = pixels + static_cast<size_t>(y) * size.cx;
+      for (int x = 0; x < size.cx; ++x) out[x] = prepared.ColorAt(x, y);
+    }
+  };
+  const int64_t area = int64_t{size.cx} * size.cy;
+  const int workers = area < kParallelFillPixels
+                          ? 1
+                          : static_cast<int>(std::clamp<unsigned>(std::thread::hardware_concurrency(), 1, kMaxFillThreads));
+  std::vector<std::thread> threads;
+  for (int i = 1; i < workers; ++i) {
+    threads.emplace_back(band, static_cast<int>(int64_t{size.cy} * i / workers),
+                         static_cast<int>(int64_t{size.cy} * (i + 1) / workers));
   }
+  band(0, static_cast<int>(size.cy / workers));
+  for (std::thread& t : threads) t.join();
   return pixels;
 }

@@ -184,6 +184,20 @@ TEST(ScanConversion, FullRowsAreOpaqueAndTheLastRowIsNeverWritten) {
   }
 }
 
+TEST(ScanConversion, ZeroWidthLineStillCoversOneSubColumn) {
+  // A contour along a vertical line and back: every sub-row has a span of
+  // one sub-column, whose weight reaches the two pixels whose windows hold it.
+  CShapeOutline o;
+  Add(o, Polygon({{10, 4}, {10, 20}}));
+  Mask m(24, 24);
+  o.RenderCoverage(&m, 0, 0, 0, 0);
+  EXPECT_GT(m.At(10, 12), 0);
+  EXPECT_GT(m.At(9, 12), 0);
+  EXPECT_EQ(m.At(11, 12), 0);
+  EXPECT_EQ(m.At(8, 12), 0);
+  EXPECT_NEAR(MaskArea(m), 16.0 / 8, 0.5);
+}
+
 TEST(ScanConversion, SolidRendererFillsRoundedSpansOnly) {
   CShapeOutline o;
   Add(o, Polygon({{2, 1}, {6, 1}, {6, 4}, {2, 4}}, 1.0f));
