@@ -48,5 +48,6 @@ float ArcLengthToParam(const CArcLengthTable& table, float length);
 
 // y where a curve whose x runs one way across the segment passes x.
 float CubicYAtX(const Bezier4& c, float x);
-// A parameter in [t0, t1] of a curve point within tol-ish of p, or -1.0.
+// A parameter in [t0, t1] of a curve point near p (within about 2 tol), or
+// -1.0 when the segment passes nowhere near.
 float FindSegmentParam(const CVector2& p, const Bezier4& c, float tol, float t0, float t1);
