@@ -1,0 +1,165 @@
+// Cursors: the standard shapes, the current cursor, its position, show count
+// and clipping rectangle.
+#include <algorithm>
+#include <map>
+#include <memory>
+
+#include "compat/host.h"
+#include "compat/resource_table.h"
+#include "compat/win32/user_state.h"
+
+namespace compat::user {
+namespace {
+
+using compat::FindResourceEntry;
+using compat::ResourceModule;
+
+struct StockCursor {
+  WORD id;
+  host::CursorShape shape;
+};
+
+constexpr StockCursor kStockCursors[] = {
+    {32512, host::CursorShape::Arrow},    {32513, host::CursorShape::IBeam},
+    {32514, host::CursorShape::Wait},     {32515, host::CursorShape::Cross},
+    {32516, host::CursorShape::UpArrow},  {32642, host::CursorShape::SizeNWSE},
+    {32643, host::CursorShape::SizeNESW}, {32644, host::CursorShape::SizeWE},
+    {32645, host::CursorShape::SizeNS},   {32646, host::CursorShape::SizeAll},
+    {32648, host::CursorShape::No},       {32649, host::CursorShape::Hand},
+    {32650, host::CursorShape::AppStarting}, {32651, host::CursorShape::Help},
+};
+constexpr size_t kStockCount = sizeof(kStockCursors) / sizeof(kStockCursors[0]);
+
+// Stock cursor handles point into this table; they are never freed.
+struct CursorObject {
+  host::CursorShape shape;
+};
+CursorObject g_cursors[kStockCount];
+CursorObject g_icons[6];
+
+host::CursorShape ShapeOf(HCURSOR cursor) {
+  for (size_t i = 0; i < kStockCount; ++i) {
+    if (cursor == reinterpret_cast<HCURSOR>(&g_cursors[i])) return kStockCursors[i].shape;
+  }
+  return host::CursorShape::Custom;
+}
+
+void ShowOnHost() {
+  UserState& s = State();
+  if (s.cursorShowCount < 0 || !s.currentCursor) host::SetCursor(host::CursorShape::Hidden);
+  else host::SetCursor(ShapeOf(s.currentCursor));
+}
+
+constexpr WORD kGroupCursor = 12;  // RT_GROUP_CURSOR
+
+// Cursors from the program's resources: one handle per resource, kept for the
+// process; the host shows them as its custom shape.
+HCURSOR ResourceCursor(WORD id) {
+  static std::map<std::pair<int, WORD>, std::unique_ptr<CursorObject>> cursors;
+  for (auto module : {ResourceModule::Program, ResourceModule::Framework}) {
+    if (!FindResourceEntry(module, kGroupCursor, id)) continue;
+    auto& slot = cursors[{static_cast<int>(module), id}];
+    if (!slot) slot = std::make_unique<CursorObject>(CursorObject{host::CursorShape::Custom});
+    return reinterpret_cast<HCURSOR>(slot.get());
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+HCURSOR StockCursorHandle(WORD id) {
+  for (size_t i = 0; i < kStockCount; ++i) {
+    if (kStockCursors[i].id == id) {
+      g_cursors[i].shape = kStockCursors[i].shape;
+      return reinterpret_cast<HCURSOR>(&g_cursors[i]);
+    }
+  }
+  return nullptr;
+}
+
+POINT ClampToClip(POINT p) {
+  UserState& s = State();
+  RECT desk = Find(Desktop())->rect;
+  RECT clip = s.cursorClipped ? s.cursorClip : desk;
+  p.x = std::clamp<LONG>(p.x, clip.left, std::max(clip.left, clip.right - 1));
+  p.y = std::clamp<LONG>(p.y, clip.top, std::max(clip.top, clip.bottom - 1));
+  return p;
+}
+
+}  // namespace compat::user
+
+using namespace compat::user;
+
+HCURSOR WINAPI LoadCursorW(HINSTANCE instance, LPCWSTR name) {
+  if (!IS_INTRESOURCE(name)) return nullptr;  // resources are compiled with numeric ids
+  const WORD id = static_cast<WORD>(reinterpret_cast<uintptr_t>(name));
+  if (!instance) return StockCursorHandle(id);
+  Guard guard = Lock();
+  return ResourceCursor(id);
+}
+
+HICON WINAPI LoadIconW(HINSTANCE instance, LPCWSTR name) {
+  if (instance || !IS_INTRESOURCE(name)) return nullptr;
+  const uintptr_t id = reinterpret_cast<uintptr_t>(name);
+  if (id < 32512 || id > 32517) return nullptr;
+  return reinterpret_cast<HICON>(&g_icons[id - 32512]);
+}
+
+HCURSOR WINAPI SetCursor(HCURSOR cursor) {
+  Guard guard = Lock();
+  UserState& s = State();
+  HCURSOR old = s.currentCursor;
+  s.currentCursor = cursor;
+  ShowOnHost();
+  return old;
+}
+
+HCURSOR WINAPI GetCursor() {
+  Guard guard = Lock();
+  return State().currentCursor;
+}
+
+BOOL WINAPI GetCursorPos(LPPOINT point) {
+  if (!point) return FALSE;
+  Guard guard = Lock();
+  *point = State().cursor;
+  return TRUE;
+}
+
+BOOL WINAPI SetCursorPos(int x, int y) {
+  // Moving the pointer is input: windows see the move as a user's.
+  compat::host::InjectMouseMove(x, y);
+  return TRUE;
+}
+
+int WINAPI ShowCursor(BOOL show) {
+  Guard guard = Lock();
+  UserState& s = State();
+  s.cursorShowCount += show ? 1 : -1;
+  ShowOnHost();
+  return s.cursorShowCount;
+}
+
+BOOL WINAPI ClipCursor(const RECT* rect) {
+  Guard guard = Lock();
+  UserState& s = State();
+  if (!rect) {
+    s.cursorClipped = false;
+    return TRUE;
+  }
+  RECT desk = Find(Desktop())->rect;
+  s.cursorClip = RectIntersection(*rect, desk);
+  s.cursorClipped = true;
+  s.cursor = ClampToClip(s.cursor);
+  return TRUE;
+}
+
+BOOL WINAPI GetClipCursor(LPRECT rect) {
+  if (!rect) return FALSE;
+  Guard guard = Lock();
+  UserState& s = State();
+  *rect = s.cursorClipped ? s.cursorClip : Find(Desktop())->rect;
+  return TRUE;
+}
+
+UINT WINAPI GetDoubleClickTime() { return 500; }

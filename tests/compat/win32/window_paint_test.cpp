@@ -1,0 +1,213 @@
+// Painting: one WM_PAINT per invalidation with the right update rectangle,
+// erasing, UpdateWindow, and the clipping of siblings and children seen in
+// the drawing targets and the pixels.
+#include <cstdio>
+#include <string>
+
+#include "compat/host.h"
+#include "compat/win32/window_dc.h"
+#include "window_test_support.h"
+
+namespace wintest {
+namespace {
+
+using Painting = WindowTest;
+
+struct PaintRecord {
+  HWND hwnd;
+  RECT rcPaint;
+  BOOL fErase;
+};
+std::vector<PaintRecord> g_paints;
+
+// Paints like a program: BeginPaint, remember what was asked, EndPaint.
+bool RecordPaint(HWND hwnd, UINT m, WPARAM, LPARAM, LRESULT* r) {
+  if (m != WM_PAINT) return false;
+  PAINTSTRUCT ps;
+  BeginPaint(hwnd, &ps);
+  g_paints.push_back(PaintRecord{hwnd, ps.rcPaint, ps.fErase});
+  EndPaint(hwnd, &ps);
+  *r = 0;
+  return true;
+}
+
+bool SameRect(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALSE; }
+
+TEST_F(Painting, OnePaintPerInvalidationWithTheUpdateRectangle) {
+  HWND hwnd = TopLevel(10, 10, 300, 200, WS_POPUP | WS_VISIBLE);
+  Log().SetHandler(hwnd, RecordPaint);
+  Pump();
+  g_paints.clear();
+  RECT a{10, 10, 50, 40}, b{100, 20, 120, 30};
+  InvalidateRect(hwnd, &a, FALSE);
+  InvalidateRect(hwnd, &b, FALSE);
+  Pump();
+  ASSERT_EQ(g_paints.size(), 1u);
+  EXPECT_TRUE(SameRect(g_paints[0].rcPaint, RECT{10, 10, 120, 40}));
+  EXPECT_FALSE(g_paints[0].fErase);
+  Pump();
+  EXPECT_EQ(g_paints.size(), 1u);  // validated: no second WM_PAINT
+  // Validating part of it before the paint leaves the rest.
+  InvalidateRect(hwnd, nullptr, TRUE);
+  RECT left{0, 0, 150, 200};
+  ValidateRect(hwnd, &left);
+  RECT update;
+  EXPECT_TRUE(GetUpdateRect(hwnd, &update, FALSE));
+  EXPECT_TRUE(SameRect(update, RECT{150, 0, 300, 200}));
+  Pump();
+  ASSERT_EQ(g_paints.size(), 2u);
+  EXPECT_TRUE(SameRect(g_paints[1].rcPaint, RECT{150, 0, 300, 200}));
+  // Out-of-range rectangles are clipped to the client area.
+  RECT huge{-1000, -1000, 100000, 100000};
+  InvalidateRect(hwnd, &huge, FALSE);
+  EXPECT_TRUE(GetUpdateRect(hwnd, &update, FALSE));
+  EXPECT_TRUE(SameRect(update, RECT{0, 0, 300, 200}));
+}
+
+TEST_F(Painting, UpdateWindowPaintsNowAndBeginPaintErases) {
+  HWND hwnd = TopLevel(0, 0, 100, 100, WS_POPUP | WS_VISIBLE);
+  Log().SetHandler(hwnd, RecordPaint);
+  Pump();
+  Log().Clear();
+  Log().SetHandler(hwnd, RecordPaint);
+  g_paints.clear();
+  InvalidateRect(hwnd, nullptr, TRUE);
+  UpdateWindow(hwnd);
+  ASSERT_EQ(g_paints.size(), 1u);
+  EXPECT_EQ(Log().Filtered({WM_ERASEBKGND, WM_PAINT}, hwnd), (std::vector<UINT>{WM_PAINT, WM_ERASEBKGND}));
+  EXPECT_FALSE(g_paints[0].fErase);  // DefWindowProc erased with the class brush
+  UpdateWindow(hwnd);
+  EXPECT_EQ(g_paints.size(), 1u);
+  // Hidden windows take no invalidation.
+  ShowWindow(hwnd, SW_HIDE);
+  InvalidateRect(hwnd, nullptr, TRUE);
+  RECT update;
+  EXPECT_FALSE(GetUpdateRect(hwnd, &update, FALSE));
+}
+
+TEST_F(Painting, ParentInvalidationReachesChildrenUnlessItClipsThem) {
+  HWND parent = TopLevel(0, 0, 300, 300, WS_POPUP | WS_VISIBLE);
+  HWND child = Child(parent, 50, 50, 100, 100);
+  Pump();
+  RECT update;
+  RECT part{0, 0, 60, 60};
+  InvalidateRect(parent, &part, FALSE);
+  EXPECT_TRUE(GetUpdateRect(child, &update, FALSE));
+  EXPECT_TRUE(SameRect(update, RECT{0, 0, 10, 10}));
+  Pump();
+  SetWindowLongPtrW(parent, GWL_STYLE, GetWindowLongPtrW(parent, GWL_STYLE) | WS_CLIPCHILDREN);
+  InvalidateRect(parent, &part, FALSE);
+  EXPECT_FALSE(GetUpdateRect(child, &update, FALSE));
+  Pump();
+  RedrawWindow(parent, &part, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+  EXPECT_TRUE(GetUpdateRect(child, &update, FALSE));
+}
+
+RECT Bounds(const std::vector<RECT>& rects) {
+  RECT b{0, 0, 0, 0};
+  for (const RECT& r : rects) UnionRect(&b, &b, &r);
+  return b;
+}
+
+long Area(const std::vector<RECT>& rects) {
+  long area = 0;
+  for (const RECT& r : rects) area += static_cast<long>(r.right - r.left) * (r.bottom - r.top);
+  return area;
+}
+
+TEST_F(Painting, DrawTargetsClipSiblingsChildrenAndOverlappingWindows) {
+  HWND parent = TopLevel(100, 100, 200, 200, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN);
+  HWND left = Child(parent, 0, 0, 100, 100, 1, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS);
+  HWND over = Child(parent, 50, 50, 100, 100, 2, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS);
+  compat::DrawTarget target;
+  ASSERT_TRUE(compat::QueryWindowDrawTarget(parent, true, &target));
+  EXPECT_EQ(target.origin.x, 100);
+  // The parent loses both children's areas: 200*200 - (100*100 + 100*100 - 50*50).
+  EXPECT_EQ(Area(target.visible), 200 * 200 - 17500);
+  // `left` is below `over` in z-order (created first = top), so `over` loses the overlap.
+  ASSERT_TRUE(compat::QueryWindowDrawTarget(over, true, &target));
+  EXPECT_EQ(Area(target.visible), 100 * 100 - 50 * 50);
+  ASSERT_TRUE(compat::QueryWindowDrawTarget(left, true, &target));
+  EXPECT_EQ(Area(target.visible), 100 * 100);
+  // A top-level window over part of the parent clips all of it.
+  HWND cover = TopLevel(0, 0, 150, 150, WS_POPUP | WS_VISIBLE);
+  ASSERT_TRUE(compat::QueryWindowDrawTarget(left, true, &target));
+  EXPECT_EQ(Area(target.visible), 100 * 100 - 50 * 50);
+  EXPECT_TRUE(SameRect(Bounds(target.visible), RECT{100, 100, 200, 200}));
+  DestroyWindow(cover);
+  ShowWindow(parent, SW_HIDE);
+  ASSERT_TRUE(compat::QueryWindowDrawTarget(left, true, &target));
+  EXPECT_TRUE(target.visible.empty());
+}
+
+uint32_t Pixel(int x, int y) { return compat::host::DesktopSurface()->Row(y)[x] & 0xFFFFFF; }
+uint32_t Expected(int color) {
+  COLORREF c = GetSysColor(color);
+  return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+}
+
+TEST_F(Painting, DefaultPaintingDrawsTheClassicFrameAndClassBackground) {
+  HWND hwnd = TopLevel(50, 50, 300, 200);
+  Pump();
+  RECT client;
+  GetClientRect(hwnd, &client);
+  POINT origin{0, 0};
+  ClientToScreen(hwnd, &origin);
+  // The client is erased with COLOR_WINDOW, the active caption in its colour.
+  EXPECT_EQ(Pixel(origin.x + 5, origin.y + 5), Expected(COLOR_WINDOW));
+  EXPECT_EQ(Pixel(50 + 100, 50 + 4 + 8), Expected(COLOR_ACTIVECAPTION));
+  // The outer edge is the raised 3D frame: light top-left, dark bottom-right.
+  EXPECT_EQ(Pixel(50 + 100, 50), Expected(COLOR_3DLIGHT));
+  EXPECT_EQ(Pixel(50 + 100, 50 + 199), Expected(COLOR_3DDKSHADOW));
+  // The desktop shows around it.
+  EXPECT_EQ(Pixel(10, 10), Expected(COLOR_BACKGROUND));
+  // A second window on top deactivates the first: its caption turns grey.
+  HWND other = TopLevel(500, 300, 200, 100);
+  Pump();
+  EXPECT_EQ(GetActiveWindow(), other);
+  EXPECT_EQ(Pixel(50 + 100, 50 + 4 + 8), Expected(COLOR_INACTIVECAPTION));
+  // Moving the top window away repaints the desktop where it was.
+  MoveWindow(other, 600, 400, 100, 100, TRUE);
+  Pump();
+  EXPECT_EQ(Pixel(510, 310), Expected(COLOR_BACKGROUND));
+}
+
+
+TEST_F(Painting, OneWindowCanBeWrittenToAPngFile) {
+  HWND hwnd = TopLevel(100, 80, 200, 120);
+  Pump();
+  const std::string path = ::testing::TempDir() + "calvetta_window.png";
+  ASSERT_TRUE(compat::WriteWindowPng(hwnd, path.c_str()));
+  FILE* pipe = popen(("identify -format '%w %h' '" + path + "'").c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  char size[64] = {};
+  fgets(size, sizeof(size), pipe);
+  pclose(pipe);
+  EXPECT_STREQ(size, "200 120");
+  EXPECT_FALSE(compat::WriteWindowPng(reinterpret_cast<HWND>(0x7777), path.c_str()));
+  std::remove(path.c_str());
+}
+
+
+TEST_F(Painting, PresentedFramesLandInTheClientAreaClippedAndScaled) {
+  HWND view = TopLevel(100, 100, 200, 100, WS_POPUP | WS_VISIBLE);
+  HWND cover = TopLevel(150, 150, 50, 50, WS_POPUP | WS_VISIBLE);
+  Pump();
+  // A 4x2 frame: left half red, right half green, shown over 200x100.
+  std::vector<uint32_t> frame(4 * 2);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 4; ++x) frame[y * 4 + x] = x < 2 ? 0x00FF0000u : 0x0000FF00u;
+  compat::PresentToWindow(view, RECT{0, 0, 200, 100}, frame.data(), 4, RECT{0, 0, 4, 2});
+  EXPECT_EQ(Pixel(110, 110), 0xFF0000u);
+  EXPECT_EQ(Pixel(290, 190), 0x00FF00u);
+  EXPECT_EQ(Pixel(160, 160), Expected(COLOR_WINDOW));  // the covering window is left alone
+  // Nonsense rectangles and pitches change nothing.
+  compat::PresentToWindow(view, RECT{0, 0, 200, 100}, frame.data(), 2, RECT{0, 0, 4, 2});
+  compat::PresentToWindow(view, RECT{0, 0, 0, 100}, frame.data(), 4, RECT{0, 0, 4, 2});
+  compat::PresentToWindow(reinterpret_cast<HWND>(0x4242), RECT{0, 0, 10, 10}, frame.data(), 4, RECT{0, 0, 4, 2});
+  EXPECT_EQ(Pixel(110, 110), 0xFF0000u);
+  DestroyWindow(cover);
+}
+
+}  // namespace
+}  // namespace wintest
