@@ -6,6 +6,8 @@
 #include "compat/win32/types.h"
 #include "model/shape_outline.h"
 
+class CFont;
+
 // Layout of the native outline: a polygon header of byte size, type and start
 // point, then curve records of type, point count and points.
 constexpr DWORD kNativePolygonHeaderBytes = 16;
@@ -14,6 +16,13 @@ constexpr WORD kNativeLine = 1;
 constexpr WORD kNativeQSpline = 2;
 // Largest native outline taken; glyphs of real fonts are far smaller.
 constexpr DWORD kMaxNativeOutlineBytes = 1u << 22;
+
+// Fills the outline with a character of the font (device units of the font,
+// so a font made eight times the wanted size gives eight units a pixel) and
+// writes left shift, top, advance and descent. Returns 1 when the character
+// has an outline; 0 for a space or a character the font cannot outline,
+// whose advance is still given and whose contours stay as they were.
+int BuildGlyph(CShapeOutline& outline, UINT character, CFont* font, int metrics[4], BOOL vertical);
 
 // Replaces the outline's contours and bounds with the polygons of a native
 // outline: y turned to point down, each contour closed back to its start and
