@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "compat/afx.h"
 #include "outline_test_shapes.h"
 
 using namespace test_shapes;
@@ -153,4 +154,21 @@ TEST(ShapeOutline, DrawWalksLinesAndSubdividesCurves) {
   // A bent quadratic is drawn as several short pieces ending at its end.
   EXPECT_GT(std::count(curved.calls.begin(), curved.calls.end(), 'L'), 4);
   EXPECT_NE(curved.calls.find("L50,60 "), std::string::npos);
+}
+
+TEST(ShapeOutline, DrawsOnADeviceContext) {
+  CDC screen;
+  ASSERT_TRUE(screen.CreateCompatibleDC(nullptr));
+  CBitmap bitmap;
+  ASSERT_TRUE(bitmap.CreateCompatibleBitmap(&screen, 40, 40));
+  CBitmap* previous = screen.SelectObject(&bitmap);
+  screen.FillSolidRect(0, 0, 40, 40, RGB(255, 255, 255));
+  CShapeOutline o;
+  Add(o, Polygon({{5, 5}, {30, 5}, {30, 30}, {5, 30}}));
+  const POINT origin{2, 3};
+  EXPECT_EQ(o.Draw(&screen, &origin, 1.0f), 1);
+  EXPECT_EQ(screen.GetPixel(20, 8), RGB(0, 0, 0));    // top side, moved by the origin
+  EXPECT_EQ(screen.GetPixel(32, 20), RGB(0, 0, 0));   // right side
+  EXPECT_EQ(screen.GetPixel(20, 20), RGB(255, 255, 255));
+  screen.SelectObject(previous);
 }
