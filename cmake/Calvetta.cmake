@@ -36,3 +36,4 @@ function(calvetta_tests name)
       ENVIRONMENT "CALVETTA_HOST=headless;CALVETTA_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data;ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;UBSAN_OPTIONS=print_stacktrace=1"
       TIMEOUT 900)
 endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/CalvettaResources.cmake)

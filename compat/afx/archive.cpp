@@ -7,7 +7,6 @@
 #include <cstring>
 #include <string>
 
-#include "compat/host_path.h"
 
 namespace {
 
@@ -194,6 +193,20 @@ DWORD ReadStringLength(CArchive& ar, UINT& charSize) {
   return length;
 }
 
+// 8-bit text is in the ANSI code page (UTF-8 here); text that is not valid
+// UTF-8 was written on a Western system and is read as code page 1252, so
+// accented letters in older files survive.
+std::u16string DecodeNarrow(const std::string& narrow) {
+  constexpr UINT kCodePageWestern = 1252;
+  if (narrow.empty()) return std::u16string();
+  int size = static_cast<int>(narrow.size());
+  std::u16string wide(narrow.size(), u'\0');
+  int n = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, narrow.data(), size, wide.data(), size);
+  if (n <= 0) n = MultiByteToWideChar(kCodePageWestern, 0, narrow.data(), size, wide.data(), size);
+  wide.resize(std::max(n, 0));
+  return wide;
+}
+
 }  // namespace
 
 CArchive& operator<<(CArchive& ar, const CString& text) {
@@ -221,8 +234,7 @@ CArchive& operator>>(CArchive& ar, CString& text) {
     }
     done += piece;
   }
-  // Text stored with 8-bit characters is in the ANSI code page.
-  text = CString(charSize == 2 ? wide : compat::Utf8ToUtf16(narrow));
+  text = CString(charSize == 2 ? wide : DecodeNarrow(narrow));
   return ar;
 }
 
@@ -271,7 +283,8 @@ void CArchive::WriteClass(const CRuntimeClass* runtimeClass) {
     return;
   }
   WORD nameLength = static_cast<WORD>(std::strlen(runtimeClass->m_lpszClassName));
-  *this << kNewClassTag << static_cast<WORD>(runtimeClass->m_wSchema) << nameLength;
+  WORD schema = static_cast<WORD>(runtimeClass->m_wSchema & ~VERSIONABLE_SCHEMA);
+  *this << kNewClassTag << schema << nameLength;
   Write(runtimeClass->m_lpszClassName, nameLength);
   DWORD index = static_cast<DWORD>(m_storeMap.size() + 1);
   m_storeMap[runtimeClass] = index;
@@ -310,7 +323,10 @@ CRuntimeClass* CArchive::ReadNewClass() {
   if (runtimeClass == nullptr || runtimeClass->m_pfnCreateObject == nullptr) {
     AfxThrowArchiveException(CArchiveException::badClass);
   }
-  if (runtimeClass->m_wSchema != schema) AfxThrowArchiveException(CArchiveException::badSchema);
+  bool versionable = (runtimeClass->m_wSchema & VERSIONABLE_SCHEMA) != 0;
+  if (!versionable && runtimeClass->m_wSchema != schema) {
+    AfxThrowArchiveException(CArchiveException::badSchema);
+  }
   m_nObjectSchema = schema;
   m_loadArray.push_back({true, runtimeClass});
   return runtimeClass;

@@ -64,4 +64,6 @@ BOOL CObject::IsKindOf(const CRuntimeClass* runtimeClass) const {
   return GetRuntimeClass()->IsDerivedFrom(runtimeClass);
 }
 
-BOOL CObject::IsSerializable() const { return GetRuntimeClass()->m_wSchema != 0xFFFF; }
+BOOL CObject::IsSerializable() const {
+  return (GetRuntimeClass()->m_wSchema & ~VERSIONABLE_SCHEMA) != 0xFFFF;
+}

@@ -367,21 +367,9 @@ void CString::TrimRight(LPCTSTR charSet) {
 
 // --- formatting ---
 
-void CString::Format(LPCTSTR format, ...) {
+void CString::FormatArgs(LPCTSTR format, ...) {
   va_list args;
   va_start(args, format);
-  FormatV(format, args);
-  va_end(args);
-}
-
-void CString::Format(UINT formatId, ...) {
-  CString format;
-  if (!format.LoadString(formatId)) {
-    Empty();
-    return;
-  }
-  va_list args;
-  va_start(args, formatId);
   FormatV(format, args);
   va_end(args);
 }

@@ -219,7 +219,8 @@ unsigned long wcstoul(const char16_t* s, char16_t** end, int base) {
 double wcstod(const char16_t* s, char16_t** end) {
   std::string text = AsciiPrefix(s);
   char* stop = nullptr;
-  double value = std::strtod(text.c_str(), &stop);
+  static locale_t classic = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+  double value = classic ? strtod_l(text.c_str(), &stop, classic) : std::strtod(text.c_str(), &stop);
   SetEnd(s, end, text, stop);
   return value;
 }

@@ -1,9 +1,6 @@
 // Clocks, the platform's calendar records and file times (100 ns units
-// since 1601-01-01 UTC), and the processor count.
+// since 1601-01-01 UTC).
 #include <time.h>
-#include <unistd.h>
-
-#include <thread>
 
 #include "compat/win32/kernel.h"
 
@@ -170,20 +167,4 @@ LONG CompareFileTime(const FILETIME* lpFileTime1, const FILETIME* lpFileTime2) {
   uint64_t a = static_cast<uint64_t>(FileTimeTicks(*lpFileTime1));
   uint64_t b = static_cast<uint64_t>(FileTimeTicks(*lpFileTime2));
   return a < b ? -1 : a > b ? 1 : 0;
-}
-
-void GetSystemInfo(LPSYSTEM_INFO lpSystemInfo) {
-  SYSTEM_INFO& info = *lpSystemInfo;
-  info = SYSTEM_INFO{};
-  info.wProcessorArchitecture = PROCESSOR_ARCHITECTURE_AMD64;
-  info.dwPageSize = static_cast<DWORD>(sysconf(_SC_PAGESIZE));
-  unsigned processors = std::thread::hardware_concurrency();
-  info.dwNumberOfProcessors = processors ? processors : 1;
-  info.dwActiveProcessorMask = info.dwNumberOfProcessors >= 64 ? ~DWORD_PTR{0}
-                                                                 : (DWORD_PTR{1} << info.dwNumberOfProcessors) - 1;
-  info.dwAllocationGranularity = 65536;
-  info.lpMinimumApplicationAddress = reinterpret_cast<LPVOID>(0x10000);
-  info.lpMaximumApplicationAddress = reinterpret_cast<LPVOID>(0x7FFFFFFEFFFF);
-  info.dwProcessorType = 8664;
-  info.wProcessorLevel = 6;
 }

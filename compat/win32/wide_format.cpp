@@ -3,6 +3,8 @@
 // are handled here because their meaning differs from the host's.
 #include "compat/wide_format.h"
 
+#include <locale.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -151,30 +153,55 @@ void FormatPointer(std::u16string& out, const Directive& d, va_list& args) {
 }
 
 std::string HostDirective(const Directive& d, const char* length, char type) {
-  std::string spec = "%" + d.flags;
-  if (d.width >= 0) spec += std::to_string(d.width);
-  if (d.precision >= 0) spec += "." + std::to_string(d.precision);
-  return spec + length + type;
+  std::string conversion(1, '%');
+  conversion += d.flags;
+  if (d.width >= 0) conversion += std::to_string(d.width);
+  if (d.precision >= 0) {
+    conversion += '.';
+    conversion += std::to_string(d.precision);
+  }
+  conversion += length;
+  conversion += type;
+  return conversion;
 }
 
+// Numbers are written with the C locale's '.' whatever locale the host
+// process has set, as the program expects.
+locale_t ClassicLocale() {
+  static locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+  return locale;
+}
+
+class ClassicNumbers {
+ public:
+  ClassicNumbers() : previous_(ClassicLocale() ? uselocale(ClassicLocale()) : static_cast<locale_t>(0)) {}
+  ~ClassicNumbers() {
+    if (previous_) uselocale(previous_);
+  }
+
+ private:
+  locale_t previous_;
+};
+
 template <typename T>
-void AppendHost(std::u16string& out, const std::string& spec, T value) {
+void AppendHost(std::u16string& out, const std::string& conversion, T value) {
+  ClassicNumbers classic;
   char small[128];
-  int n = std::snprintf(small, sizeof small, spec.c_str(), value);
+  int n = std::snprintf(small, sizeof small, conversion.c_str(), value);
   if (n < 0) return;
   if (static_cast<size_t>(n) < sizeof small) {
     out.append(small, small + n);
     return;
   }
   std::string big(static_cast<size_t>(n) + 1, '\0');
-  std::snprintf(big.data(), big.size(), spec.c_str(), value);
+  std::snprintf(big.data(), big.size(), conversion.c_str(), value);
   out.append(big.begin(), big.begin() + n);
 }
 
 void FormatInteger(std::u16string& out, const Directive& d, va_list& args) {
   char type = static_cast<char>(d.type == u'i' ? u'd' : d.type);
   bool is_signed = type == 'd';
-  std::string spec = HostDirective(d, "ll", type);
+  std::string conversion = HostDirective(d, "ll", type);
   long long value = 0;
   switch (d.size) {
     case Size::kLongLong: value = va_arg(args, long long); break;
@@ -186,14 +213,14 @@ void FormatInteger(std::u16string& out, const Directive& d, va_list& args) {
   }
   if (d.size == Size::kShort) value = is_signed ? static_cast<short>(value) : static_cast<unsigned short>(value);
   if (d.size == Size::kChar) value = is_signed ? static_cast<signed char>(value) : static_cast<unsigned char>(value);
-  if (is_signed) AppendHost(out, spec, value);
-  else AppendHost(out, spec, static_cast<unsigned long long>(value));
+  if (is_signed) AppendHost(out, conversion, value);
+  else AppendHost(out, conversion, static_cast<unsigned long long>(value));
 }
 
 void FormatFloat(std::u16string& out, const Directive& d, va_list& args) {
-  std::string spec = HostDirective(d, "", static_cast<char>(d.type));
+  std::string conversion = HostDirective(d, "", static_cast<char>(d.type));
   // `L` is the same double on the platform.
-  AppendHost(out, spec, va_arg(args, double));
+  AppendHost(out, conversion, va_arg(args, double));
 }
 
 // Handles one directive starting after '%'; returns false for a directive the

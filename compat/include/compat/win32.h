@@ -5,8 +5,11 @@
 
 #include "compat/win32/types.h"
 #include "compat/win32/errors.h"
+#include "compat/win32/com.h"
 #include "compat/win32/text.h"
 #include "compat/win32/kernel.h"
 #include "compat/win32/registry.h"
+#include "compat/win32/profile.h"
+#include "compat/win32/message_box.h"
 #include "compat/win32/user.h"
 #include "compat/win32/gdi.h"

@@ -41,7 +41,7 @@ CString RoundTrip(const CString& text) {
   return back;
 }
 
-int EndOfFileCause(Bytes bytes, const std::function<void(CArchive&)>& read) {
+int ArchiveErrorCause(Bytes bytes, const std::function<void(CArchive&)>& read) {
   int cause = -1;
   try {
     Load(std::move(bytes), read);
@@ -119,31 +119,37 @@ TEST(CArchive, EightBitStringsReadAsUtf16) {
   Bytes dwordNarrow = {0xFF, 0xFF, 0xFF, 0x03, 0x00, 0x00, 0x00, 'a', 'b', 'c'};
   Load(dwordNarrow, [&](CArchive& ar) { ar >> text; });
   EXPECT_EQ(Text(text), u"abc");
+  Load(Bytes{0x06, 'c', 'a', 'f', 0xC3, 0xA9, '!'}, [&](CArchive& ar) { ar >> text; });
+  EXPECT_EQ(Text(text), u"café!");  // the ANSI code page, UTF-8 here
+  Load(Bytes{0x05, 'c', 'a', 'f', 0xE9, 0x80}, [&](CArchive& ar) { ar >> text; });
+  EXPECT_EQ(Text(text), u"café€");  // not UTF-8: a Western system's 1252
+  Load(Bytes{0x00}, [&](CArchive& ar) { ar >> text; });
+  EXPECT_TRUE(text.IsEmpty());
 }
 
 TEST(CArchive, ReadingPastTheEndThrowsOnEveryKindOfRead) {
   const int eof = CArchiveException::endOfFile;
   Bytes three = {1, 2, 3};
-  EXPECT_EQ(EndOfFileCause(three, [](CArchive& ar) { DWORD d; ar >> d; }), eof);
-  EXPECT_EQ(EndOfFileCause(three, [](CArchive& ar) { int i; ar >> i; }), eof);
-  EXPECT_EQ(EndOfFileCause(three, [](CArchive& ar) { float f; ar >> f; }), eof);
-  EXPECT_EQ(EndOfFileCause({1}, [](CArchive& ar) { WORD w; ar >> w; }), eof);
-  EXPECT_EQ(EndOfFileCause({}, [](CArchive& ar) { BYTE b; ar >> b; }), eof);
-  EXPECT_EQ(EndOfFileCause(three, [](CArchive& ar) { BYTE raw[4]; ar.Read(raw, 4); }), eof);
-  EXPECT_EQ(EndOfFileCause(Bytes(5000, 0), [](CArchive& ar) {
+  EXPECT_EQ(ArchiveErrorCause(three, [](CArchive& ar) { DWORD d; ar >> d; }), eof);
+  EXPECT_EQ(ArchiveErrorCause(three, [](CArchive& ar) { int i; ar >> i; }), eof);
+  EXPECT_EQ(ArchiveErrorCause(three, [](CArchive& ar) { float f; ar >> f; }), eof);
+  EXPECT_EQ(ArchiveErrorCause({1}, [](CArchive& ar) { WORD w; ar >> w; }), eof);
+  EXPECT_EQ(ArchiveErrorCause({}, [](CArchive& ar) { BYTE b; ar >> b; }), eof);
+  EXPECT_EQ(ArchiveErrorCause(three, [](CArchive& ar) { BYTE raw[4]; ar.Read(raw, 4); }), eof);
+  EXPECT_EQ(ArchiveErrorCause(Bytes(5000, 0), [](CArchive& ar) {
               std::vector<BYTE> raw(6000);
               ar.Read(raw.data(), 6000);
             }), eof);
   // Strings: cut inside the length, inside the characters, and a length far
   // beyond the data (no allocation of the stated size happens first).
-  EXPECT_EQ(EndOfFileCause({0xFF, 0xFE}, [](CArchive& ar) { CString s; ar >> s; }), eof);
-  EXPECT_EQ(EndOfFileCause({0xFF, 0xFE, 0xFF, 0x03, 'a', 0}, [](CArchive& ar) { CString s; ar >> s; }), eof);
-  EXPECT_EQ(EndOfFileCause({0x04, 'a', 'b'}, [](CArchive& ar) { CString s; ar >> s; }), eof);
-  EXPECT_EQ(EndOfFileCause({0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 'a', 0},
+  EXPECT_EQ(ArchiveErrorCause({0xFF, 0xFE}, [](CArchive& ar) { CString s; ar >> s; }), eof);
+  EXPECT_EQ(ArchiveErrorCause({0xFF, 0xFE, 0xFF, 0x03, 'a', 0}, [](CArchive& ar) { CString s; ar >> s; }), eof);
+  EXPECT_EQ(ArchiveErrorCause({0x04, 'a', 'b'}, [](CArchive& ar) { CString s; ar >> s; }), eof);
+  EXPECT_EQ(ArchiveErrorCause({0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 'a', 0},
                            [](CArchive& ar) { CString s; ar >> s; }), eof);
   // Fields before the end stay read.
   DWORD first = 0;
-  EXPECT_EQ(EndOfFileCause({9, 0, 0, 0, 1}, [&](CArchive& ar) { ar >> first >> first; }), eof);
+  EXPECT_EQ(ArchiveErrorCause({9, 0, 0, 0, 1}, [&](CArchive& ar) { ar >> first >> first; }), eof);
   EXPECT_EQ(first, 9u);
 }
 
@@ -191,7 +197,7 @@ TEST(CArchive, WorksOverHostFilesAndGivesBackReadAhead) {
   EXPECT_EQ(p, CPoint(3, -4));
   ar.Flush();
   EXPECT_EQ(file.GetPosition(), 24u);
-  EXPECT_EQ(EndOfFileCause({}, [](CArchive& a) { a.WriteString(u"x"); }), CArchiveException::readOnly);
+  EXPECT_EQ(ArchiveErrorCause({}, [](CArchive& a) { a.WriteString(u"x"); }), CArchiveException::readOnly);
 }
 
 TEST(CArchive, TextLinesDropTheirLineEnds) {
@@ -252,9 +258,13 @@ TEST(CArchive, ObjectsAreWrittenOnceAndReferencedAfterwards) {
   delete loaded;
 
   Bytes badIndex = {0x05, 0x00};
-  EXPECT_EQ(EndOfFileCause(badIndex, [](CArchive& ar) { CObject* o; ar >> o; }), CArchiveException::badIndex);
+  EXPECT_EQ(ArchiveErrorCause(badIndex, [](CArchive& ar) { CObject* o; ar >> o; }), CArchiveException::badIndex);
+  Bytes oldSchema = {0xFF, 0xFF, 0x01, 0x00, 0x0C, 0x00};
+  for (char c : std::string("CNodeForTest")) oldSchema.push_back(static_cast<BYTE>(c));
+  oldSchema.insert(oldSchema.end(), {1, 0, 0, 0, 0, 0});
+  EXPECT_EQ(ArchiveErrorCause(oldSchema, [](CArchive& ar) { CObject* o; ar >> o; }), CArchiveException::badSchema);
   Bytes unknown = {0xFF, 0xFF, 0x01, 0x00, 0x03, 0x00, 'X', 'y', 'z'};
-  EXPECT_EQ(EndOfFileCause(unknown, [](CArchive& ar) { CObject* o; ar >> o; }), CArchiveException::badClass);
+  EXPECT_EQ(ArchiveErrorCause(unknown, [](CArchive& ar) { CObject* o; ar >> o; }), CArchiveException::badClass);
 }
 
 }  // namespace

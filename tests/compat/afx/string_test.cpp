@@ -120,11 +120,17 @@ TEST(CString, FormatUsesThePlatformsWidePrintf) {
   CString name(u"Frame");
   s.Format(u"%s %03d", static_cast<LPCTSTR>(name), 7);
   EXPECT_EQ(Text(s), u"Frame 007");
+  s.Format(u"%s/%s", name, CString(u"x"));  // strings passed as objects
+  EXPECT_EQ(Text(s), u"Frame/x");
   s.Format(u"%5s|%-3d|", u"ab", 1);
   EXPECT_EQ(Text(s), u"   ab|1  |");
   std::u16string longArg(5000, u'z');
   s.Format(u"<%s>", longArg.c_str());
   EXPECT_EQ(s.GetLength(), 5002);
+  s.Format(u"%s", static_cast<LPCTSTR>(s));  // formatting from its own text
+  EXPECT_EQ(s.GetLength(), 5002);
+  s.Format(u"%c%hs %g", u'W', "narrow", 0.5f);
+  EXPECT_EQ(Text(s), u"Wnarrow 0.5");
 }
 
 TEST(CString, BufferAccessKeepsContentAndFindsTheNewEnd) {

@@ -222,3 +222,37 @@ TEST_F(FilesTest, RuntimeFileCallsTakeWidePathsAndModes) {
   EXPECT_EQ(_wremove(Path(u"free.txt").c_str()), 0);
   EXPECT_EQ(_wremove(Path(u"free.txt").c_str()), -1);
 }
+
+TEST(PathSplit, SplitsAndJoinsAsTheRuntimeDoes) {
+  WCHAR drive[_MAX_DRIVE], dir[_MAX_DIR], name[_MAX_FNAME], ext[_MAX_EXT];
+  _wsplitpath(u"C:\\cM\\Image\\pic.old.jpg", drive, dir, name, ext);
+  EXPECT_EQ(std::u16string(drive), u"C:");
+  EXPECT_EQ(std::u16string(dir), u"\\cM\\Image\\");
+  EXPECT_EQ(std::u16string(name), u"pic.old");
+  EXPECT_EQ(std::u16string(ext), u".jpg");
+  _wsplitpath(u"noext", drive, dir, name, nullptr);
+  EXPECT_EQ(std::u16string(drive), u"");
+  EXPECT_EQ(std::u16string(dir), u"");
+  EXPECT_EQ(std::u16string(name), u"noext");
+  _wsplitpath(u"\\a.b\\c", nullptr, dir, name, ext);
+  EXPECT_EQ(std::u16string(dir), u"\\a.b\\");
+  EXPECT_EQ(std::u16string(ext), u"");  // a dot in a folder name is no extension
+  WCHAR path[_MAX_PATH];
+  _wmakepath(path, u"D", u"\\x", u"y", u"txt");
+  EXPECT_EQ(std::u16string(path), u"D:\\x\\y.txt");
+}
+
+TEST(ErrorText, SystemTextsOfErrorCodes) {
+  LPWSTR text = nullptr;
+  DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, ERROR_PATH_NOT_FOUND, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                           reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(std::u16string(text, n), u"The system cannot find the path specified.\r\n");
+  LocalFree(text);
+  WCHAR small[8];
+  EXPECT_EQ(FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, ERROR_ACCESS_DENIED, 0, small, 8, nullptr), 0u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+  EXPECT_EQ(FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 99999, 0, small, 8, nullptr), 0u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MR_MID_NOT_FOUND));
+}

@@ -11,11 +11,13 @@ namespace {
 struct ThreadCall {
   HANDLE go = nullptr;
   HANDLE done = nullptr;
+  HANDLE ready = nullptr;  // set just before the thread starts waiting
   std::atomic<int> runs{0};
 };
 
 DWORD WINAPI WaitThenSignal(LPVOID parameter) {
   auto* call = static_cast<ThreadCall*>(parameter);
+  if (call->ready) SetEvent(call->ready);
   if (WaitForSingleObject(call->go, 5000) != WAIT_OBJECT_0) return 99;
   ++call->runs;
   if (call->done) SetEvent(call->done);
@@ -55,7 +57,6 @@ TEST(Events, ManualResetStaysSetAutoResetReleasesOne) {
 
 TEST(Events, PulseReleasesWaitersPresentAndLeavesEventClear) {
   HANDLE pulse = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   ThreadCall calls[3];
   HANDLE threads[3];
   for (int i = 0; i < 3; ++i) {
@@ -74,18 +75,20 @@ TEST(Events, PulseReleasesWaitersPresentAndLeavesEventClear) {
   EXPECT_EQ(WaitForSingleObject(pulse, 20), static_cast<DWORD>(WAIT_TIMEOUT));
   for (HANDLE t : threads) CloseHandle(t);
   CloseHandle(pulse);
-  CloseHandle(ready);
 }
 
 TEST(Events, AutoResetPulseReleasesExactlyOneOfTwoWaiters) {
   HANDLE pulse = CreateEventW(nullptr, FALSE, FALSE, nullptr);
   ThreadCall calls[2];
   HANDLE threads[2];
+  HANDLE ready[2];
   for (int i = 0; i < 2; ++i) {
     calls[i].go = pulse;
+    calls[i].ready = ready[i] = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     threads[i] = StartThread(WaitThenSignal, &calls[i]);
   }
-  Sleep(50);  // both threads are waiting by now on any sane machine
+  ASSERT_EQ(WaitForMultipleObjects(2, ready, TRUE, 5000), static_cast<DWORD>(WAIT_OBJECT_0));
+  Sleep(100);  // from "ready" into the wait is a few instructions
   PulseEvent(pulse);
   DWORD first = WaitForMultipleObjects(2, threads, FALSE, 5000);
   ASSERT_LT(first, 2u);
@@ -93,6 +96,7 @@ TEST(Events, AutoResetPulseReleasesExactlyOneOfTwoWaiters) {
   SetEvent(pulse);
   EXPECT_EQ(WaitForSingleObject(threads[1 - first], 5000), static_cast<DWORD>(WAIT_OBJECT_0));
   for (HANDLE t : threads) CloseHandle(t);
+  for (HANDLE r : ready) CloseHandle(r);
   CloseHandle(pulse);
 }
 
@@ -303,4 +307,23 @@ TEST(Time, ClocksAdvance) {
   SYSTEM_INFO info;
   GetSystemInfo(&info);
   EXPECT_GE(info.dwNumberOfProcessors, 1u);
+}
+
+TEST(SystemInfo, VersionAndMulDiv) {
+  DWORD version = GetVersion();
+  EXPECT_EQ(version & 0x80000000u, 0u);  // the NT family
+  OSVERSIONINFOW info = {};
+  info.dwOSVersionInfoSize = sizeof info;
+  ASSERT_TRUE(GetVersionExW(&info));
+  EXPECT_EQ(info.dwMajorVersion, LOBYTE(LOWORD(version)));
+  EXPECT_EQ(info.dwPlatformId, static_cast<DWORD>(VER_PLATFORM_WIN32_NT));
+  info.dwOSVersionInfoSize = 20;
+  EXPECT_FALSE(GetVersionExW(&info));
+  EXPECT_EQ(MulDiv(255, 86, 100), 219);   // 219.3
+  EXPECT_EQ(MulDiv(5, 1, 2), 3);          // halves round away from zero
+  EXPECT_EQ(MulDiv(-5, 1, 2), -3);
+  EXPECT_EQ(MulDiv(5, 1, -2), -3);
+  EXPECT_EQ(MulDiv(1 << 30, 1 << 30, 1 << 30), 1 << 30);  // the product needs 64 bits
+  EXPECT_EQ(MulDiv(1, 1, 0), -1);
+  EXPECT_EQ(MulDiv(1 << 30, 8, 1), -1);
 }

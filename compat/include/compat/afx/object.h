@@ -51,6 +51,10 @@ class CObject {
   CObject& operator=(const CObject&) = delete;
 };
 
+// Or-ed into a schema: objects of any stored schema load, and Serialize asks
+// the archive's GetObjectSchema which one it reads.
+#define VERSIONABLE_SCHEMA (0x80000000)
+
 #define RUNTIME_CLASS(class_name) (&class_name::class##class_name)
 
 #define DECLARE_DYNAMIC(class_name)           \

@@ -7,6 +7,16 @@
 
 #include "compat/win32.h"
 
+class CString;
+
+namespace afx_detail {
+// Format arguments pass through C varargs; a CString goes as its text
+// pointer, as the platform's callers expect, instead of as an object.
+template <class T>
+inline const T& FormatArg(const T& value) { return value; }
+inline const char16_t* FormatArg(const CString& text);
+}  // namespace afx_detail
+
 class CString {
  public:
   CString() = default;
@@ -84,8 +94,19 @@ class CString {
   CString& Trim() { TrimRight(); TrimLeft(); return *this; }
 
   // --- formatting ---
-  void Format(LPCTSTR format, ...);
-  void Format(UINT formatId, ...);
+  template <class... Args>
+  void Format(LPCTSTR format, const Args&... args) {
+    FormatArgs(format, afx_detail::FormatArg(args)...);
+  }
+  template <class... Args>
+  void Format(UINT formatId, const Args&... args) {
+    CString format;
+    if (format.LoadString(formatId)) {
+      FormatArgs(format.GetString(), afx_detail::FormatArg(args)...);
+    } else {
+      Empty();
+    }
+  }
   void FormatV(LPCTSTR format, va_list args);
   BOOL LoadString(UINT id);
 
@@ -103,8 +124,12 @@ class CString {
   const std::u16string& Native() const { return m_text; }
 
  private:
+  void FormatArgs(LPCTSTR format, ...);
+
   std::u16string m_text;
 };
+
+inline const char16_t* afx_detail::FormatArg(const CString& text) { return text.GetString(); }
 
 bool operator==(const CString& a, const CString& b);
 bool operator==(const CString& a, LPCTSTR b);

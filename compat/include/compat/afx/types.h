@@ -14,8 +14,9 @@ class CPoint : public POINT {
   CPoint() : POINT{0, 0} {}
   CPoint(int x0, int y0) : POINT{x0, y0} {}
   CPoint(POINT p) : POINT(p) {}  // NOLINT
-  explicit CPoint(SIZE s) : POINT{s.cx, s.cy} {}
-  explicit CPoint(DWORD packed) : POINT{static_cast<SHORT>(LOWORD(packed)), static_cast<SHORT>(HIWORD(packed))} {}
+  CPoint(SIZE s) : POINT{s.cx, s.cy} {}  // NOLINT
+  CPoint(DWORD packed)  // NOLINT: from GetMessagePos and the like
+      : POINT{static_cast<SHORT>(LOWORD(packed)), static_cast<SHORT>(HIWORD(packed))} {}
 
   void Offset(int dx, int dy) { x += dx; y += dy; }
   void Offset(POINT p) { Offset(p.x, p.y); }
@@ -40,8 +41,9 @@ class CSize : public SIZE {
   CSize() : SIZE{0, 0} {}
   CSize(int cx0, int cy0) : SIZE{cx0, cy0} {}
   CSize(SIZE s) : SIZE(s) {}  // NOLINT
-  explicit CSize(POINT p) : SIZE{p.x, p.y} {}
-  explicit CSize(DWORD packed) : SIZE{static_cast<SHORT>(LOWORD(packed)), static_cast<SHORT>(HIWORD(packed))} {}
+  CSize(POINT p) : SIZE{p.x, p.y} {}  // NOLINT
+  CSize(DWORD packed)  // NOLINT
+      : SIZE{static_cast<SHORT>(LOWORD(packed)), static_cast<SHORT>(HIWORD(packed))} {}
 
   void SetSize(int cx0, int cy0) { cx = cx0; cy = cy0; }
   bool operator==(SIZE s) const { return cx == s.cx && cy == s.cy; }

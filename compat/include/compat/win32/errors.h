@@ -23,6 +23,7 @@
 #define ERROR_FILE_EXISTS 80L
 #define ERROR_INVALID_PARAMETER 87L
 #define ERROR_BROKEN_PIPE 109L
+#define ERROR_NEGATIVE_SEEK 131L
 #define ERROR_DISK_FULL 112L
 #define ERROR_BUFFER_OVERFLOW 111L
 #define ERROR_INSUFFICIENT_BUFFER 122L
@@ -51,3 +52,31 @@ namespace compat {
 // The platform's code for a host errno value (ENOENT -> ERROR_FILE_NOT_FOUND).
 DWORD ErrorFromErrno(int error);
 }  // namespace compat
+
+// --- the system's texts of its error codes ---
+#define ERROR_MR_MID_NOT_FOUND 317L
+#define FORMAT_MESSAGE_ALLOCATE_BUFFER 0x00000100
+#define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200
+#define FORMAT_MESSAGE_FROM_STRING 0x00000400
+#define FORMAT_MESSAGE_FROM_HMODULE 0x00000800
+#define FORMAT_MESSAGE_FROM_SYSTEM 0x00001000
+#define FORMAT_MESSAGE_ARGUMENT_ARRAY 0x00002000
+#define FORMAT_MESSAGE_MAX_WIDTH_MASK 0x000000FF
+#define LANG_NEUTRAL 0x00
+#define SUBLANG_DEFAULT 0x01
+#define MAKELANGID(p, s) ((((WORD)(s)) << 10) | (WORD)(p))
+
+// Only system texts (FORMAT_MESSAGE_FROM_SYSTEM) of the codes above; they
+// end in "\r\n" as the platform's do. With FORMAT_MESSAGE_ALLOCATE_BUFFER,
+// `lpBuffer` receives a LocalAlloc'ed text for LocalFree.
+DWORD FormatMessageW(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId, LPWSTR lpBuffer,
+                     DWORD nSize, void* Arguments);
+#define FormatMessage FormatMessageW
+
+// --- local memory: fixed blocks only ---
+#define LMEM_FIXED 0x0000
+#define LMEM_MOVEABLE 0x0002
+#define LMEM_ZEROINIT 0x0040
+#define LPTR (LMEM_FIXED | LMEM_ZEROINIT)
+HLOCAL LocalAlloc(UINT uFlags, SIZE_T uBytes);
+HLOCAL LocalFree(HLOCAL hMem);

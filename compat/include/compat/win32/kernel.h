@@ -159,7 +159,6 @@ void GetSystemInfo(LPSYSTEM_INFO lpSystemInfo);
 #define FILE_END 2
 #define INVALID_SET_FILE_POINTER ((DWORD)-1)
 #define INVALID_FILE_SIZE ((DWORD)0xFFFFFFFF)
-#define ERROR_NEGATIVE_SEEK 131L
 #define MOVEFILE_REPLACE_EXISTING 0x00000001
 #define MOVEFILE_COPY_ALLOWED 0x00000002
 
@@ -268,3 +267,57 @@ int _wrename(const char16_t* oldname, const char16_t* newname);
 #define _tfopen _wfopen
 #define _tremove _wremove
 #define _trename _wrename
+
+// --- folder change notifications ---
+#define FILE_NOTIFY_CHANGE_FILE_NAME 0x00000001
+#define FILE_NOTIFY_CHANGE_DIR_NAME 0x00000002
+#define FILE_NOTIFY_CHANGE_ATTRIBUTES 0x00000004
+#define FILE_NOTIFY_CHANGE_SIZE 0x00000008
+#define FILE_NOTIFY_CHANGE_LAST_WRITE 0x00000010
+#define FILE_NOTIFY_CHANGE_LAST_ACCESS 0x00000020
+#define FILE_NOTIFY_CHANGE_CREATION 0x00000040
+#define FILE_NOTIFY_CHANGE_SECURITY 0x00000100
+
+// A waitable handle, signalled when the folder changes as the filter says and
+// until FindNextChangeNotification asks for the next change. Only the folder
+// itself is watched: a subtree request watches the top folder.
+HANDLE FindFirstChangeNotificationW(LPCWSTR lpPathName, BOOL bWatchSubtree, DWORD dwNotifyFilter);
+BOOL FindNextChangeNotification(HANDLE hChangeHandle);
+BOOL FindCloseChangeNotification(HANDLE hChangeHandle);
+#define FindFirstChangeNotification FindFirstChangeNotificationW
+
+// --- C runtime path splitting ---
+#define _MAX_PATH 260
+#define _MAX_DRIVE 3
+#define _MAX_DIR 256
+#define _MAX_FNAME 256
+#define _MAX_EXT 256
+// Any output may be NULL; parts longer than their buffer sizes above are cut.
+void _wsplitpath(const char16_t* path, char16_t* drive, char16_t* dir, char16_t* fname, char16_t* ext);
+void _wmakepath(char16_t* path, const char16_t* drive, const char16_t* dir, const char16_t* fname,
+                const char16_t* ext);
+#define _tsplitpath _wsplitpath
+#define _tmakepath _wmakepath
+
+// --- system version and arithmetic ---
+struct OSVERSIONINFOW {
+  DWORD dwOSVersionInfoSize;
+  DWORD dwMajorVersion;
+  DWORD dwMinorVersion;
+  DWORD dwBuildNumber;
+  DWORD dwPlatformId;
+  WCHAR szCSDVersion[128];
+};
+typedef OSVERSIONINFOW* LPOSVERSIONINFOW;
+static_assert(sizeof(OSVERSIONINFOW) == 276);
+#define VER_PLATFORM_WIN32s 0
+#define VER_PLATFORM_WIN32_WINDOWS 1
+#define VER_PLATFORM_WIN32_NT 2
+
+// The system reports itself as the NT family, version 5.1.
+DWORD GetVersion();
+BOOL GetVersionExW(LPOSVERSIONINFOW lpVersionInformation);
+#define GetVersionEx GetVersionExW
+// nNumber * nNumerator / nDenominator in 64 bits, rounded half away from
+// zero; -1 when the denominator is 0 or the result does not fit.
+int MulDiv(int nNumber, int nNumerator, int nDenominator);

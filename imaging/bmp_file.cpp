@@ -1,0 +1,237 @@
+// The own BMP reader and writer: 1, 4, 8, 24 and 32 bits, RLE4 and RLE8.
+#include "imaging/bmp_file.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr size_t kFileHeaderBytes = 14;
+constexpr size_t kInfoHeaderBytes = 40;
+constexpr DWORD kMaxPaletteEntries = 256;
+
+DWORD RowBytes(LONG width, int bits) {
+  return static_cast<DWORD>(((static_cast<unsigned long long>(width) * bits + 31) / 32) * 4);
+}
+
+DWORD Opaque(const RGBQUAD& c) {
+  return c.rgbBlue | (c.rgbGreen << 8) | (c.rgbRed << 16) | 0xFF000000u;
+}
+
+}  // namespace
+
+bool CBmpFile::ParseHeaders(const std::vector<BYTE>& bytes) {
+  if (bytes.size() < kFileHeaderBytes + kInfoHeaderBytes) return false;
+  const BYTE* p = bytes.data();
+  m_fileHeader.bfType = ownfile::Word(p);
+  m_fileHeader.bfSize = ownfile::Dword(p + 2);
+  m_fileHeader.bfReserved1 = ownfile::Word(p + 6);
+  m_fileHeader.bfReserved2 = ownfile::Word(p + 8);
+  m_fileHeader.bfOffBits = ownfile::Dword(p + 10);
+  if (m_fileHeader.bfType != kTypeBM) return false;
+  std::memcpy(&m_infoHeader, p + kFileHeaderBytes, kInfoHeaderBytes);
+  m_width = m_infoHeader.biWidth;
+  // Rows of a negative-height file run top-down; its size is the magnitude.
+  m_topDown = m_infoHeader.biHeight < 0;
+  m_height = m_topDown ? -static_cast<LONG>(static_cast<unsigned>(m_infoHeader.biHeight)) : m_infoHeader.biHeight;
+  return true;
+}
+
+bool CBmpFile::ReadInfo(LPCTSTR path, PictureInfo& info) {
+  std::vector<BYTE> bytes;
+  if (!ownfile::ReadFilePrefix(path, kFileHeaderBytes + kInfoHeaderBytes, bytes) || !ParseHeaders(bytes))
+    return false;
+  info.originX = info.originY = 0;
+  info.width = m_width;
+  info.height = m_height;
+  info.bitsPerPixel = m_infoHeader.biBitCount;
+  info.compression = m_infoHeader.biCompression;
+  return true;
+}
+
+bool CBmpFile::ReadPalette(const std::vector<BYTE>& bytes, size_t at) {
+  std::memset(m_palette, 0, sizeof m_palette);
+  DWORD entries = 0;
+  const WORD bits = m_infoHeader.biBitCount;
+  if (bits == 1) {
+    // Two entries, whatever part of them the file holds.
+    size_t have = bytes.size() > at ? bytes.size() - at : 0;
+    std::memcpy(m_palette, bytes.data() + at, have < 8 ? have : 8);
+    return true;
+  }
+  if (bits == 4 || bits == 8) {
+    entries = m_infoHeader.biClrUsed ? m_infoHeader.biClrUsed : (1u << bits);
+    if (entries > kMaxPaletteEntries) return false;
+    if (at + 4ull * entries > bytes.size()) return false;
+    std::memcpy(m_palette, bytes.data() + at, 4 * entries);
+  }
+  return true;
+}
+
+bool CBmpFile::Read(LPCTSTR path, std::vector<DWORD>& pixels, PictureInfo* info) {
+  pixels.clear();
+  std::vector<BYTE> bytes;
+  if (!ownfile::ReadWholeFile(path, bytes) || !ParseHeaders(bytes)) return false;
+  if (!ownfile::PixelCountFits(m_width, m_height)) return false;
+  // V4 and V5 headers are longer than 40 bytes: the palette follows the header
+  // as long as it says, and the pixels start where the file header says.
+  const size_t headerSize = m_infoHeader.biSize >= kInfoHeaderBytes ? m_infoHeader.biSize : kInfoHeaderBytes;
+  const size_t paletteAt = kFileHeaderBytes + headerSize;
+  if (!ReadPalette(bytes, paletteAt)) return false;
+  const WORD bits = m_infoHeader.biBitCount;
+  size_t dataAt = paletteAt;
+  if (bits == 4 || bits == 8) dataAt += 4ull * (m_infoHeader.biClrUsed ? m_infoHeader.biClrUsed : (1u << bits));
+  if (bits == 1) dataAt += 8;
+  if (m_fileHeader.bfOffBits >= paletteAt && m_fileHeader.bfOffBits < bytes.size()) dataAt = m_fileHeader.bfOffBits;
+
+  pixels.assign(static_cast<size_t>(m_width) * static_cast<size_t>(m_height), 0);
+  bool ok;
+  switch (m_infoHeader.biCompression) {
+    case BI_RGB:
+    case BI_BITFIELDS: ok = DecodeRows(bytes, dataAt, pixels); break;
+    case BI_RLE8: ok = bits == 8 && DecodeRunLength(bytes, dataAt, pixels); break;
+    case BI_RLE4: ok = bits == 4 && DecodeRunLength(bytes, dataAt, pixels); break;
+    default: ok = false;
+  }
+  if (ok && m_topDown) {
+    // Hand rows over bottom row first, as for an ordinary file.
+    for (LONG y = 0; y < m_height / 2; ++y)
+      std::swap_ranges(pixels.begin() + static_cast<long>(y) * m_width, pixels.begin() + static_cast<long>(y + 1) * m_width,
+                       pixels.begin() + static_cast<long>(m_height - 1 - y) * m_width);
+  }
+  if (!ok) {
+    pixels.clear();
+    return false;
+  }
+  if (info) {
+    info->width = m_width;
+    info->height = m_height;
+    info->bitsPerPixel = bits;
+    info->compression = m_infoHeader.biCompression;
+  }
+  return true;
+}
+
+bool CBmpFile::DecodeRows(const std::vector<BYTE>& bytes, size_t at, std::vector<DWORD>& pixels) {
+  const WORD bits = m_infoHeader.biBitCount;
+  if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) return false;
+  const DWORD rowBytes = RowBytes(m_width, bits);
+  const size_t available = bytes.size() > at ? bytes.size() - at : 0;
+  const size_t need = static_cast<size_t>(rowBytes) * static_cast<size_t>(m_height);
+  // Short pixel blocks fail for 1, 4 and 32 bits; 8 and 24 bits decode the
+  // rows the file holds (8 bits needs at least one byte).
+  if ((bits == 1 || bits == 4 || bits == 32) && available < need) return false;
+  if (bits == 8 && available == 0) return false;
+  const BYTE* data = bytes.data() + at;
+  for (LONG y = 0; y < m_height; ++y) {
+    const size_t rowStart = static_cast<size_t>(y) * rowBytes;
+    if (rowStart >= available) break;
+    const BYTE* row = data + rowStart;
+    const size_t rowHave = available - rowStart < rowBytes ? available - rowStart : rowBytes;
+    DWORD* out = pixels.data() + static_cast<size_t>(y) * m_width;
+    for (LONG x = 0; x < m_width; ++x) {
+      switch (bits) {
+        case 1: out[x] = Opaque(m_palette[(row[x >> 3] >> (7 - (x & 7))) & 1]); break;
+        case 4: out[x] = Opaque(m_palette[(row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15]); break;
+        case 8:
+          if (static_cast<size_t>(x) < rowHave) out[x] = Opaque(m_palette[row[x]]);
+          break;
+        case 24:
+          if (3 * static_cast<size_t>(x) + 2 < rowHave)
+            out[x] = row[3 * x] | (row[3 * x + 1] << 8) | (row[3 * x + 2] << 16) | 0xFF000000u;
+          break;
+        case 32: out[x] = ownfile::Dword(row + 4 * x); break;
+      }
+    }
+  }
+  return true;
+}
+
+// RLE8 and RLE4, row by row from the bottom. Pixels a run places past the end
+// of its row are dropped (writers pad rows with them), and nothing is written
+// outside the picture. Skipped areas keep palette entry 0.
+bool CBmpFile::DecodeRunLength(const std::vector<BYTE>& bytes, size_t at, std::vector<DWORD>& pixels) {
+  const bool rle4 = m_infoHeader.biCompression == BI_RLE4;
+  const BYTE* data = bytes.data() + (at < bytes.size() ? at : bytes.size());
+  const size_t size = at < bytes.size() ? bytes.size() - at : 0;
+  std::fill(pixels.begin(), pixels.end(), Opaque(m_palette[0]));
+  unsigned long long row = 0, x = 0;
+  const unsigned long long width = static_cast<unsigned long long>(m_width), height = static_cast<unsigned long long>(m_height);
+  auto put = [&](BYTE index) {
+    if (x < width && row < height) pixels[row * width + x] = Opaque(m_palette[index]);
+    ++x;
+  };
+  size_t p = 0;
+  while (p + 1 < size && row < height) {
+    if (p & 1) return false;
+    const BYTE n = data[p], second = data[p + 1];
+    if (n > 0) {
+      for (int i = 0; i < n; ++i) put(rle4 ? ((i & 1) ? second & 15 : second >> 4) : second);
+      p += 2;
+    } else if (second == 0) {
+      ++row;
+      x = 0;
+      p += 2;
+    } else if (second == 1) {
+      return true;
+    } else if (second == 2) {
+      if (p + 3 >= size) return true;
+      x += data[p + 2];
+      row += data[p + 3];
+      p += 4;
+    } else {
+      const size_t count = second;
+      const size_t dataBytes = rle4 ? (count + 1) / 2 : count;
+      if (p + 2 + dataBytes > size) return false;
+      for (size_t i = 0; i < count; ++i) {
+        const BYTE b = data[p + 2 + (rle4 ? i / 2 : i)];
+        put(rle4 ? ((i & 1) ? b & 15 : b >> 4) : b);
+      }
+      p += 2 + dataBytes;
+      p += p & 1;
+    }
+  }
+  return true;
+}
+
+bool CBmpFile::Save(LPCTSTR path, const PictureDescription& d, const BYTE* pixels) {
+  if (!pixels || !ownfile::PixelCountFits(d.width, d.height)) return false;
+  const DWORD bits = d.bitsPerPixel;
+  if (bits != 8 && bits != 24 && bits != 32) return false;
+  if (bits == 8 && d.greySource != 1) return false;
+  const DWORD rowBytes = bits == 32 ? static_cast<DWORD>(d.width) * 4 : RowBytes(d.width, bits);
+  const DWORD paletteBytes = bits == 8 ? 1024 : 0;
+  const unsigned long long imageBytes = static_cast<unsigned long long>(rowBytes) * d.height;
+  if (imageBytes + 54 + paletteBytes > 0x7FFFFFFF) return false;
+  std::vector<BYTE> file;
+  file.reserve(static_cast<size_t>(imageBytes) + 54 + paletteBytes);
+  ownfile::PutWord(file, kTypeBM);
+  ownfile::PutDword(file, static_cast<DWORD>(imageBytes) + 54 + paletteBytes);
+  ownfile::PutDword(file, 0);
+  ownfile::PutDword(file, 54 + paletteBytes);
+  ownfile::PutDword(file, 40);
+  ownfile::PutDword(file, static_cast<DWORD>(d.width));
+  ownfile::PutDword(file, static_cast<DWORD>(d.height));
+  ownfile::PutWord(file, 1);
+  ownfile::PutWord(file, bits);
+  ownfile::PutDword(file, 0);  // no compression is written
+  for (int i = 0; i < 5; ++i) ownfile::PutDword(file, 0);
+  for (DWORD i = 0; i < paletteBytes / 4; ++i) ownfile::PutDword(file, i | (i << 8) | (i << 16));
+  // Every depth stores the picture's bottom row first, as readers expect of
+  // a positive height.
+  for (LONG y = d.height - 1; y >= 0; --y) {
+    const size_t start = file.size();
+    if (bits == 8) {
+      const BYTE* row = pixels + static_cast<size_t>(y) * d.width;
+      file.insert(file.end(), row, row + d.width);
+    } else if (bits == 32) {
+      const BYTE* row = pixels + static_cast<size_t>(y) * d.width * 4;
+      file.insert(file.end(), row, row + static_cast<size_t>(d.width) * 4);
+    } else {
+      const BYTE* row = pixels + static_cast<size_t>(y) * d.width * 4;
+      for (LONG x = 0; x < d.width; ++x) file.insert(file.end(), row + 4 * x, row + 4 * x + 3);
+    }
+    file.resize(start + rowBytes, 0);
+  }
+  return ownfile::WriteWholeFile(path, file);
+}

@@ -1,0 +1,37 @@
+// CBmpFile: the system's own reader and writer of Windows BMP files, apart
+// from the codec library.
+#pragma once
+
+#include <vector>
+
+#include "imaging/image_file_types.h"
+#include "imaging/own_file_io.h"
+
+class CBmpFile {
+public:
+  static constexpr WORD kTypeBM = 19778;
+
+  // The two headers only. Top-down files report their height as positive.
+  bool ReadInfo(LPCTSTR path, PictureInfo& info);
+  // Decodes into `pixels` (width x height 32-bit words, blue, green, red,
+  // alpha), rows bottom row first whatever the file's own row order.
+  bool Read(LPCTSTR path, std::vector<DWORD>& pixels, PictureInfo* info = nullptr);
+  // Writes a top-down 32-bit buffer at 24 bits (or 32, or 8 from a grey
+  // source of one byte a pixel).
+  bool Save(LPCTSTR path, const PictureDescription& description, const BYTE* pixels);
+
+  const BITMAPFILEHEADER& FileHeader() const { return m_fileHeader; }
+  const BITMAPINFOHEADER& InfoHeader() const { return m_infoHeader; }
+
+private:
+  bool ParseHeaders(const std::vector<BYTE>& bytes);
+  bool ReadPalette(const std::vector<BYTE>& bytes, size_t at);
+  bool DecodeRows(const std::vector<BYTE>& bytes, size_t at, std::vector<DWORD>& pixels);
+  bool DecodeRunLength(const std::vector<BYTE>& bytes, size_t at, std::vector<DWORD>& pixels);
+
+  BITMAPFILEHEADER m_fileHeader = {};
+  BITMAPINFOHEADER m_infoHeader = {};
+  RGBQUAD m_palette[256] = {};
+  LONG m_width = 0, m_height = 0;
+  bool m_topDown = false;
+};

@@ -1,0 +1,185 @@
+// ICO format class of the codec library: one image of a Windows icon file,
+// its AND mask turned into alpha, and one-image icons written back.
+#include <cstring>
+#include <vector>
+
+#include "imaging/pic_codecs.h"
+#include "imaging/pic_file.h"
+
+namespace {
+
+constexpr DWORD kDirectoryBytes = 6;
+constexpr DWORD kEntryBytes = 16;
+constexpr DWORD kInfoBytes = 40;
+constexpr DWORD kMaxIconSide = 255;
+
+WORD Le16(const BYTE* p) { return static_cast<WORD>(p[0] | (p[1] << 8)); }
+DWORD Le32(const BYTE* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<DWORD>(p[3]) << 24); }
+
+void Put16(std::vector<BYTE>& out, DWORD value) {
+  out.push_back(static_cast<BYTE>(value));
+  out.push_back(static_cast<BYTE>(value >> 8));
+}
+void Put32(std::vector<BYTE>& out, DWORD value) {
+  Put16(out, value & 0xFFFF);
+  Put16(out, value >> 16);
+}
+
+DWORD MaskRowBytes(DWORD width) { return ((width + 31) / 32) * 4; }
+
+bool MaskBit(const BYTE* row, DWORD x) { return (row[x >> 3] >> (7 - (x & 7))) & 1; }
+
+bool SameColor(RGBQUAD a, RGBQUAD b) { return memcmp(&a, &b, sizeof(a)) == 0; }
+
+const char kTruncated[] = "Icon file is truncated";
+
+bool ReadAll(CPicFile* file, void* buffer, size_t size, size_t count) {
+  return count == 0 || file->Read(buffer, size, count) == count;
+}
+
+}  // namespace
+
+bool CPicImageICO::Decode(CPicFile* file) {
+  if (!file) return false;
+  BYTE directory[kDirectoryBytes];
+  if (file->Read(directory, sizeof(directory), 1) != 1) return false;
+  if (Le16(directory) != 0 || Le16(directory + 2) != 1) return false;
+  DWORD count = Le16(directory + 4);
+  m_info.frameCount = static_cast<LONG>(count);
+  std::vector<BYTE> entries(static_cast<size_t>(count) * kEntryBytes, 0);
+  if (!ReadAll(file, entries.data(), kEntryBytes, count)) {
+    SetLastError(kTruncated);
+    return false;
+  }
+  if (m_info.frameIndex < 0 || static_cast<DWORD>(m_info.frameIndex) >= count) return false;
+
+  const BYTE* entry = &entries[static_cast<size_t>(m_info.frameIndex) * kEntryBytes];
+  BYTE info[kInfoBytes] = {};
+  if (!file->Seek(static_cast<LONG>(Le32(entry + 12)), SEEK_SET)) return false;
+  if (!ReadAll(file, info, sizeof(info), 1)) {
+    SetLastError(kTruncated);
+    return false;
+  }
+  // Images stored in another form (a PNG stream) have no information header.
+  if (Le32(info) != kInfoBytes) return false;
+  WORD bitCount = Le16(info + 14);
+  LONG frameCount = m_info.frameCount;
+  if (!Create(entry[0], entry[1], bitCount, PIC_FORMAT_ICO)) return false;
+  m_info.frameCount = frameCount;
+
+  DWORD width = GetWidth(), height = GetHeight();
+  std::vector<BYTE> quads(bitCount > 24 ? static_cast<size_t>(width) * height * 4 : 0);
+  DWORD maskRow = MaskRowBytes(width);
+  std::vector<BYTE> mask(static_cast<size_t>(maskRow) * height);
+  RGBQUAD* palette = GetPalette();
+  bool complete = (!palette || ReadAll(file, palette, sizeof(RGBQUAD), GetColorCount())) &&
+                  (bitCount > 24 ? ReadAll(file, quads.data(), 4, static_cast<size_t>(width) * height)
+                                 : ReadAll(file, m_info.pixels, 1, m_header.biSizeImage)) &&
+                  ReadAll(file, mask.data(), maskRow, height);
+  if (!complete) {
+    Destroy();
+    SetLastError(kTruncated);
+    return false;
+  }
+  if (bitCount > 24) {
+    if (!m_alpha && !AlphaCreate()) return false;
+    const BYTE* quad = quads.data();
+    for (DWORD y = 0; y < height; ++y) {
+      BYTE* row = RowPointer(y);
+      for (DWORD x = 0; x < width; ++x, quad += 4) {
+        memcpy(row + 3 * x, quad, 3);
+        AlphaSet(x, y, quad[3]);
+      }
+    }
+  }
+
+  bool madeHere = false;
+  if (!m_alpha) {
+    if (!AlphaCreate()) return false;
+    AlphaSet(255);
+    madeHere = true;
+  }
+  bool anyTransparent = false;
+  for (DWORD y = 0; y < height; ++y) {
+    const BYTE* row = &mask[static_cast<size_t>(y) * maskRow];
+    for (DWORD x = 0; x < width; ++x) {
+      if (!MaskBit(row, x)) continue;
+      AlphaSet(x, y, 0);
+      anyTransparent = true;
+    }
+  }
+  if (madeHere && !anyTransparent) AlphaDelete();
+  return true;
+}
+
+bool CPicImageICO::Encode(CPicFile* file) {
+  if (!file || !IsValid()) return false;
+  DWORD width = GetWidth(), height = GetHeight();
+  if (width > kMaxIconSide || height > kMaxIconSide) {
+    SetLastError("Can't save this image as icon");
+    return false;
+  }
+  if (GetBpp() <= 8 && !GetPalette()) return false;
+  DWORD maskRow = MaskRowBytes(width);
+  DWORD maskSize = maskRow * height;
+  bool quads = !GetPalette() && HasAlpha();
+  WORD bitCount = quads ? 32 : GetBpp();
+  DWORD imageSize = quads ? 4 * width * height : m_header.biSizeImage;
+  DWORD colors = GetColorCount();
+
+  std::vector<BYTE> out;
+  Put16(out, 0);
+  Put16(out, 1);
+  Put16(out, 1);
+  out.push_back(static_cast<BYTE>(width));
+  out.push_back(static_cast<BYTE>(height));
+  out.push_back(static_cast<BYTE>(colors));
+  out.push_back(0);
+  Put16(out, 0);
+  Put16(out, bitCount);
+  Put32(out, kInfoBytes + colors * 4 + imageSize + maskSize);
+  Put32(out, kDirectoryBytes + kEntryBytes);
+  Put32(out, kInfoBytes);
+  Put32(out, width);
+  Put32(out, height * 2);
+  Put16(out, 1);
+  Put16(out, bitCount);
+  Put32(out, BI_RGB);
+  Put32(out, imageSize);
+  for (int i = 0; i < 4; ++i) Put32(out, 0);
+  const BYTE* palette = reinterpret_cast<const BYTE*>(GetPalette());
+  if (palette) out.insert(out.end(), palette, palette + colors * 4);
+
+  if (quads) {
+    for (DWORD y = 0; y < height; ++y) {
+      const BYTE* row = RowPointer(y);
+      for (DWORD x = 0; x < width; ++x) {
+        out.insert(out.end(), row + 3 * x, row + 3 * x + 3);
+        out.push_back(AlphaGet(x, y));
+      }
+    }
+  } else {
+    out.insert(out.end(), m_info.pixels, m_info.pixels + imageSize);
+  }
+
+  std::vector<BYTE> mask(maskSize, 0);
+  bool alphaPalette = AlphaPaletteIsValid();
+  bool keyed = m_info.transIndex != -1;
+  RGBQUAD key = GetTransColor();
+  for (DWORD y = 0; y < height; ++y) {
+    for (DWORD x = 0; x < width; ++x) {
+      bool transparent = HasAlpha() && AlphaGet(x, y) == 0;
+      if (!transparent && (alphaPalette || keyed)) {
+        RGBQUAD color = GetPixelColor(x, y);
+        transparent = (alphaPalette && color.rgbReserved == 0) || (keyed && SameColor(color, key));
+      }
+      if (transparent) mask[static_cast<size_t>(y) * maskRow + (x >> 3)] |= static_cast<BYTE>(0x80 >> (x & 7));
+    }
+  }
+  out.insert(out.end(), mask.begin(), mask.end());
+  if (file->Write(out.data(), out.size(), 1) != 1) {
+    SetLastError("Can't write icon file");
+    return false;
+  }
+  return true;
+}

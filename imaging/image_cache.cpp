@@ -1,0 +1,75 @@
+// The five-entry decoded-picture cache.
+#include "imaging/image_cache.h"
+
+#include <algorithm>
+
+namespace {
+
+bool LastWriteTime(const CString& path, DWORD* seconds) {
+  CFileStatus status;
+  if (!CFile::GetStatus(path, status)) return false;
+  *seconds = static_cast<DWORD>(status.m_mtime.GetTime());
+  return true;
+}
+
+}  // namespace
+
+int CImageCache::FindLocked(const CString& path) {
+  for (int i = 0; i < kEntries; ++i) {
+    if (m_entries[i].path.IsEmpty() || m_entries[i].path != path) continue;
+    DWORD modified;
+    if (LastWriteTime(path, &modified) && modified == m_entries[i].modified) return i;
+  }
+  return -1;
+}
+
+int CImageCache::Find(const CString& path) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  return FindLocked(path);
+}
+
+bool CImageCache::GetInfo(const CString& path, LONG* originX, LONG* originY, LONG* width, LONG* height) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  int i = FindLocked(path);
+  if (i < 0) return false;
+  if (originX) *originX = m_entries[i].originX;
+  if (originY) *originY = m_entries[i].originY;
+  if (width) *width = m_entries[i].width;
+  if (height) *height = m_entries[i].height;
+  return true;
+}
+
+bool CImageCache::CopyPixels(const CString& path, DWORD* pixels, LONG width, LONG height) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  int i = FindLocked(path);
+  if (i < 0 || !pixels || width != m_entries[i].width || height != m_entries[i].height) return false;
+  std::copy(m_entries[i].pixels.begin(), m_entries[i].pixels.end(), pixels);
+  return true;
+}
+
+bool CImageCache::Store(const CString& path, const DWORD* pixels, LONG width, LONG height) {
+  if (!pixels || width <= 0 || height <= 0) return false;
+  std::lock_guard<std::mutex> guard(m_lock);
+  // The first free entry; once all are taken, entry 0 is replaced.
+  int slot = 0;
+  for (int i = 0; i < kEntries; ++i)
+    if (m_entries[i].path.IsEmpty()) {
+      slot = i;
+      break;
+    }
+  Entry& e = m_entries[slot];
+  e.path = path;
+  e.width = width;
+  e.height = height;
+  e.originX = e.originY = 0;
+  e.pixels.assign(pixels, pixels + static_cast<size_t>(width) * height);
+  DWORD modified;
+  if (!LastWriteTime(path, &modified)) return false;
+  e.modified = modified;
+  return true;
+}
+
+CImageCache& GetImageCache() {
+  static CImageCache cache;
+  return cache;
+}

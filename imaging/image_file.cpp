@@ -1,0 +1,205 @@
+// CImageFile: probing, decoding and saving by file name ending, with the
+// decoded-picture cache in front of every decode.
+#include "imaging/image_file.h"
+
+#include <vector>
+
+#include "imaging/bmp_file.h"
+#include "imaging/image_cache.h"
+#include "imaging/pic_image.h"
+#include "imaging/tga_file.h"
+#include "platform/helpers.h"
+
+namespace {
+
+// The program path in the 8-bit code page, as the codec library takes it.
+std::vector<char> AnsiPath(const CString& path) {
+  std::vector<char> ansi(static_cast<size_t>(kAnsiBytesPerWideChar) * path.GetLength() + 1);
+  WideToAnsi(ansi.data(), path);
+  return ansi;
+}
+
+CString Ending(const CString& path, int count, bool upper) {
+  CString end = path.Right(count);
+  if (upper)
+    end.MakeUpper();
+  else
+    end.MakeLower();
+  return end;
+}
+
+// The codec format of a path that goes neither to the own readers nor to the
+// JPG and GIF roads; 0 for an ending no codec reads.
+DWORD CodecFormatOf(const CString& path) {
+  if (Ending(path, 4, true) == u"WBMP") return PIC_FORMAT_WBMP;
+  CString end = Ending(path, 3, false);
+  if (end == u"pcx") return PIC_FORMAT_PCX;
+  if (end == u"png") return PIC_FORMAT_PNG;
+  if (end == u"ico") return PIC_FORMAT_ICO;
+  if (end == u"tif") return PIC_FORMAT_TIF;
+  if (end == u"wmf" || end == u"emf") return PIC_FORMAT_WMF;
+  if (end == u"bmp") return PIC_FORMAT_WBMP;
+  return PIC_FORMAT_UNKNOWN;
+}
+
+DWORD Bgra(const RGBQUAD& c, BYTE alpha) {
+  return c.rgbBlue | (c.rgbGreen << 8) | (c.rgbRed << 16) | (static_cast<DWORD>(alpha) << 24);
+}
+
+}  // namespace
+
+// --- loader ---
+
+CImageLoader::CImageLoader() = default;
+CImageLoader::~CImageLoader() = default;
+
+CPicImage* CImageLoader::Load(const char* path, DWORD formatId, LONG frameIndex) {
+  m_image.reset();
+  auto image = std::make_unique<CPicImage>(path, formatId, frameIndex);
+  if (!image->IsValid()) return nullptr;
+  m_image = std::move(image);
+  return m_image.get();
+}
+
+// --- image file ---
+
+CImageFile::CImageFile() = default;
+CImageFile::~CImageFile() = default;
+
+bool CImageFile::ProbeCodec(DWORD formatId) {
+  if (formatId == PIC_FORMAT_UNKNOWN) return false;
+  std::vector<char> ansi = AnsiPath(m_path);
+  CImageLoader loader;
+  CPicImage* image = loader.Load(ansi.data(), formatId);
+  if (!image) return false;
+  m_info = PictureInfo{0, 0, static_cast<LONG>(image->GetWidth()), static_cast<LONG>(image->GetHeight()), 32, 0, 0};
+  return true;
+}
+
+BOOL CImageFile::Open(LPCTSTR path) {
+  m_path = path;
+  if (GetImageCache().Find(m_path) >= 0) return TRUE;
+  bool ok;
+  // Four characters first, so that ".wbmp" is not taken for a BMP.
+  if (Ending(m_path, 4, true) == u"WBMP") {
+    m_type = TYPE_CODEC;
+    ok = ProbeCodec(PIC_FORMAT_WBMP);
+  } else if (Ending(m_path, 3, true) == u"TGA") {
+    m_type = TYPE_TGA;
+    ok = CTgaFile().ReadInfo(m_path, m_info);
+  } else if (Ending(m_path, 3, true) == u"BMP") {
+    m_type = TYPE_BMP;
+    ok = CBmpFile().ReadInfo(m_path, m_info);
+  } else if (Ending(m_path, 3, true) == u"JPG") {
+    m_type = TYPE_JPG;
+    ok = ProbeCodec(PIC_FORMAT_JPG);
+  } else if (Ending(m_path, 3, true) == u"GIF") {
+    m_type = TYPE_GIF;
+    ok = ProbeCodec(PIC_FORMAT_GIF);
+  } else {
+    m_type = TYPE_CODEC;
+    ok = ProbeCodec(CodecFormatOf(m_path));
+  }
+  return ok ? TRUE : FALSE;
+}
+
+BOOL CImageFile::GetSize(LONG* originX, LONG* originY, LONG* width, LONG* height) {
+  if (GetImageCache().GetInfo(m_path, originX, originY, width, height)) return TRUE;
+  if (m_type == TYPE_NONE) return FALSE;
+  if (originX) *originX = m_info.originX;
+  if (originY) *originY = m_info.originY;
+  if (width) *width = m_info.width;
+  if (height) *height = m_info.height;
+  return TRUE;
+}
+
+// Decodes through the codec library and writes the picture top row first.
+bool CImageFile::ReadFromCodec(DWORD formatId, DWORD* pixels, LONG width, LONG height, bool gif) {
+  if (formatId == PIC_FORMAT_UNKNOWN) return false;
+  std::vector<char> ansi = AnsiPath(m_path);
+  CImageLoader loader;
+  CPicImage* image = loader.Load(ansi.data(), formatId);
+  if (!image) return false;
+  // The file may have changed since Open: its size must still be the caller's.
+  if (static_cast<LONG>(image->GetWidth()) != width || static_cast<LONG>(image->GetHeight()) != height) return false;
+  const LONG trans = image->GetTransIndex();
+  if (gif) {
+    image->IncreaseBpp(8);
+  } else {
+    image->IncreaseBpp(24);
+  }
+  const bool byIndex = gif && trans >= 0 && image->GetBpp() <= 8;
+  const bool byColour = gif && trans >= 0 && image->GetBpp() > 8;
+  const RGBQUAD transColor = image->GetTransColor();
+  for (LONG y = 0; y < height; ++y) {
+    DWORD* out = pixels + static_cast<size_t>(height - 1 - y) * width;
+    for (LONG x = 0; x < width; ++x) {
+      const RGBQUAD c = image->GetPixelColor(x, y);
+      const bool clear = (byIndex && image->GetPixelIndex(x, y) == static_cast<BYTE>(trans)) ||
+                         (byColour && c.rgbRed == transColor.rgbRed && c.rgbGreen == transColor.rgbGreen &&
+                          c.rgbBlue == transColor.rgbBlue);
+      out[x] = clear ? 0 : Bgra(c, 255);
+    }
+  }
+  return true;
+}
+
+bool CImageFile::ReadBmp(DWORD* pixels, LONG width, LONG height) {
+  std::vector<DWORD> decoded;
+  PictureInfo info;
+  if (!CBmpFile().Read(m_path, decoded, &info) || width <= 0 || height <= 0) return false;
+  if (info.width != width || info.height != height) return false;
+  // The reader hands rows bottom row first.
+  for (LONG y = 0; y < height; ++y)
+    std::copy(decoded.begin() + static_cast<long>(height - 1 - y) * width,
+              decoded.begin() + static_cast<long>(height - y) * width, pixels + static_cast<size_t>(y) * width);
+  return true;
+}
+
+BOOL CImageFile::ReadPixels(DWORD* pixels, LONG width, LONG height) {
+  if (!pixels || width <= 0 || height <= 0) return FALSE;
+  if (GetImageCache().CopyPixels(m_path, pixels, width, height)) return TRUE;
+  bool ok;
+  switch (m_type) {
+    case TYPE_TGA:
+      ok = CTgaFile().Read(m_path, pixels, width, height) ||
+           ReadFromCodec(PIC_FORMAT_TGA, pixels, width, height, false);
+      break;
+    case TYPE_BMP: ok = ReadBmp(pixels, width, height); break;
+    case TYPE_JPG: ok = ReadFromCodec(PIC_FORMAT_JPG, pixels, width, height, false); break;
+    case TYPE_GIF: ok = ReadFromCodec(PIC_FORMAT_GIF, pixels, width, height, true); break;
+    default: ok = ReadFromCodec(CodecFormatOf(m_path), pixels, width, height, false); break;
+  }
+  if (!ok) return FALSE;
+  GetImageCache().Store(m_path, pixels, width, height);
+  return TRUE;
+}
+
+BOOL CImageFile::Save(LPCTSTR path, LONG originX, LONG originY, LONG width, LONG height, const DWORD* pixels,
+                      DWORD compression) {
+  const CString target(path);
+  const CString end = Ending(target, 3, true);
+  PictureDescription d;
+  d.originX = originX;
+  d.originY = originY;
+  d.width = width;
+  d.height = height;
+  d.compression = compression;
+  const BYTE* bytes = reinterpret_cast<const BYTE*>(pixels);
+  if (end == u"TGA") {
+    d.bitsPerPixel = 32;
+    return CTgaFile().Save(target, d, bytes) ? TRUE : FALSE;
+  }
+  if (end == u"BMP") {
+    d.bitsPerPixel = 24;
+    return CBmpFile().Save(target, d, bytes) ? TRUE : FALSE;
+  }
+  if (end != u"JPG" || !pixels || width <= 0 || height <= 0) return FALSE;
+  m_path = target;
+  CPicImage image(static_cast<DWORD>(width), static_cast<DWORD>(height), 32);
+  if (!image.CreateFromBGRA(static_cast<DWORD>(width), static_cast<DWORD>(height), bytes)) return FALSE;
+  image.SetJpegQuality(static_cast<BYTE>(m_quality));
+  std::vector<char> ansi = AnsiPath(target);
+  // A save that did not happen is reported, not taken for success.
+  return image.Save(ansi.data(), PIC_FORMAT_JPG) ? TRUE : FALSE;
+}

@@ -1,0 +1,55 @@
+// CMedianCutQuantizer: reduces a 32-bit frame to at most a given number of
+// colours by cutting its colour cube into boxes, and maps the frame onto the
+// palette with serpentine Floyd-Steinberg error diffusion.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "compat/win32/types.h"
+
+class CPicImage;
+
+// Pixel indices that the two halves of a split box share.
+struct CIndexList {
+  std::vector<DWORD> indices;
+};
+
+struct CColorBox {
+  BYTE redMin = 255, redMax = 0, greenMin = 255, greenMax = 0, blueMin = 255, blueMax = 0;
+  std::shared_ptr<CIndexList> list;
+  DWORD first = 0;
+  LONG pixelCount = 0;
+  LONG volume = 0;
+
+  void ComputeVolume();
+};
+
+class CMedianCutQuantizer {
+public:
+  explicit CMedianCutQuantizer(int maxColors = 256);
+  ~CMedianCutQuantizer();
+  CMedianCutQuantizer(const CMedianCutQuantizer&) = delete;
+  CMedianCutQuantizer& operator=(const CMedianCutQuantizer&) = delete;
+
+  // Pixels are 4 bytes each (blue, green, red, fourth byte), top line first.
+  int AddPixels(BYTE* pixels, DWORD width, DWORD height);
+  // Fills up to 256 entries; returns how many it wrote.
+  int MakePalette(RGBQUAD* palette);
+  // A new indexed picture the caller deletes; the source pixels take the
+  // diffused error. A transparent index of -1 means none.
+  CPicImage* CreateIndexedImage(BYTE* pixels, DWORD width, DWORD height, WORD bpp, int colorCount,
+                                const RGBQUAD* palette, float strength, LONG transIndex = -1);
+
+  int GetBoxCount() const { return static_cast<int>(m_boxes.size()); }
+
+private:
+  void ComputeRanges(CColorBox& box) const;
+  void InsertBox(std::unique_ptr<CColorBox> box);
+  void SplitBox(std::unique_ptr<CColorBox> box);
+  void MapPixels(CPicImage& image, BYTE* pixels, DWORD width, DWORD height, float strength);
+
+  std::vector<std::unique_ptr<CColorBox>> m_boxes;  // ascending volume
+  BYTE* m_pixels = nullptr;
+  int m_maxColors;
+};

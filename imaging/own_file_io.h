@@ -1,0 +1,52 @@
+// Shared pieces of the system's own BMP and TGA files: the picture
+// description their writers take, and whole-file reads and writes on the
+// framework's file class that report failure as a result.
+#pragma once
+
+#include <vector>
+
+#include "compat/afx.h"
+
+// What a writer is asked to store.
+struct PictureDescription {
+  LONG originX = 0;
+  LONG originY = 0;
+  LONG width = 0;
+  LONG height = 0;
+  DWORD bitsPerPixel = 32;
+  DWORD compression = 0;
+  DWORD greySource = 0;
+  DWORD jpegQuality = 75;
+};
+
+namespace ownfile {
+
+// Largest decoded picture, in bytes of 32-bit pixels.
+constexpr unsigned long long kMaxPixelBytes = 1ull << 31;
+
+// Width x height 32-bit pixels fit the limit, both sides positive.
+bool PixelCountFits(LONG width, LONG height);
+
+// The whole file, or false when it cannot be opened.
+bool ReadWholeFile(LPCTSTR path, std::vector<BYTE>& bytes);
+
+// Up to `count` bytes from the start of the file; false when it cannot be opened.
+bool ReadFilePrefix(LPCTSTR path, UINT count, std::vector<BYTE>& bytes);
+
+// Creates (or truncates) the file and writes the bytes; false on any failure.
+bool WriteWholeFile(LPCTSTR path, const std::vector<BYTE>& bytes);
+
+inline WORD Word(const BYTE* p) { return static_cast<WORD>(p[0] | (p[1] << 8)); }
+inline DWORD Dword(const BYTE* p) {
+  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<DWORD>(p[3]) << 24);
+}
+inline void PutWord(std::vector<BYTE>& out, DWORD v) {
+  out.push_back(static_cast<BYTE>(v));
+  out.push_back(static_cast<BYTE>(v >> 8));
+}
+inline void PutDword(std::vector<BYTE>& out, DWORD v) {
+  PutWord(out, v & 0xFFFF);
+  PutWord(out, v >> 16);
+}
+
+}  // namespace ownfile

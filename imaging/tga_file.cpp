@@ -1,0 +1,177 @@
+// The own TGA reader (colour-mapped, true-colour and grey, uncompressed) and
+// writer (32 bits, raw or run-length).
+#include "imaging/tga_file.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr BYTE kTypeColorMapped = 1, kTypeTrueColor = 2, kTypeGrey = 3, kTypeTrueColorRle = 10;
+constexpr BYTE kDescriptorTopLeft32 = 40;
+constexpr int kMaxPacket = 127;
+
+}  // namespace
+
+bool CTgaFile::ParseHeader(const std::vector<BYTE>& bytes) {
+  // A header cut short is no TGA file.
+  if (bytes.size() < kHeaderBytes) return false;
+  const BYTE* p = bytes.data();
+  m_header.idLength = p[0];
+  m_header.colorMapType = p[1];
+  m_header.imageType = p[2];
+  m_header.colorMapFirst = ownfile::Word(p + 3);
+  m_header.colorMapLength = ownfile::Word(p + 5);
+  m_header.colorMapEntryBits = p[7];
+  m_header.originX = ownfile::Word(p + 8);
+  m_header.originY = ownfile::Word(p + 10);
+  m_header.width = ownfile::Word(p + 12);
+  m_header.height = ownfile::Word(p + 14);
+  m_header.pixelDepth = p[16];
+  m_header.descriptor = p[17];
+  return true;
+}
+
+bool CTgaFile::ReadInfo(LPCTSTR path, PictureInfo& info) {
+  std::vector<BYTE> bytes;
+  if (!ownfile::ReadFilePrefix(path, kHeaderBytes, bytes) || !ParseHeader(bytes)) return false;
+  info.originX = m_header.originX;
+  info.originY = m_header.originY;
+  info.width = m_header.width;
+  info.height = m_header.height;
+  info.bitsPerPixel = m_header.pixelDepth;
+  info.compression = 0;
+  return true;
+}
+
+bool CTgaFile::ReadColorMap(const std::vector<BYTE>& bytes, size_t& at) {
+  // Grey pictures index a ramp; a colour map replaces it.
+  for (DWORD i = 0; i < 256; ++i) m_palette[i] = i | (i << 8) | (i << 16) | 0xFF000000u;
+  if (m_header.colorMapType == 0) return true;
+  if (m_header.colorMapType != 1) return false;
+  const DWORD first = m_header.colorMapFirst, length = m_header.colorMapLength;
+  // Entries past the 256 a pixel byte can name are refused, not written past the table.
+  if (first + length > 256) return false;
+  const DWORD entryBytes = m_header.colorMapEntryBits == 24 ? 3 : m_header.colorMapEntryBits == 32 ? 4 : 0;
+  if (!entryBytes) return false;
+  if (at + static_cast<size_t>(length) * entryBytes > bytes.size()) return false;
+  for (DWORD i = 0; i < length; ++i) {
+    const BYTE* e = bytes.data() + at + i * entryBytes;
+    m_palette[first + i] = entryBytes == 3 ? (e[0] | (e[1] << 8) | (e[2] << 16) | 0xFF000000u) : ownfile::Dword(e);
+  }
+  at += static_cast<size_t>(length) * entryBytes;
+  return true;
+}
+
+bool CTgaFile::Decode(const std::vector<BYTE>& bytes, size_t at, std::vector<DWORD>& pixels) {
+  const LONG width = m_header.width, height = m_header.height;
+  const size_t count = static_cast<size_t>(width) * height;
+  const size_t available = bytes.size() > at ? bytes.size() - at : 0;
+  const BYTE* data = bytes.data() + (at < bytes.size() ? at : 0);
+  pixels.assign(count, 0);
+  switch (m_header.pixelDepth) {
+    case 1: {
+      // Rows in file order; the origin bits are not applied to 1-bit pictures.
+      const size_t rowBytes = ((static_cast<size_t>(width) + 7) / 8 + 3) / 4 * 4;
+      if (available < rowBytes * height) return false;
+      for (LONG y = 0; y < height; ++y)
+        for (LONG x = 0; x < width; ++x)
+          pixels[static_cast<size_t>(y) * width + x] =
+              (data[y * rowBytes + x / 8] >> (7 - (x & 7))) & 1 ? 0xFFFFFFFFu : 0xFF000000u;
+      return true;
+    }
+    case 8:
+      if (available == 0) return false;
+      for (size_t i = 0; i < count && i < available; ++i) pixels[i] = m_palette[data[i]];
+      break;
+    case 16:
+      if (available < 2 * count) return false;
+      for (size_t i = 0; i < count; ++i) {
+        const WORD w = ownfile::Word(data + 2 * i);
+        pixels[i] = ((w & 31) << 3) | (((w >> 5) & 31) << 11) | (((w >> 10) & 31) << 19) | 0xFF000000u;
+      }
+      break;
+    case 24:
+      if (available < 3 * count) return false;
+      for (size_t i = 0; i < count; ++i)
+        pixels[i] = data[3 * i] | (data[3 * i + 1] << 8) | (data[3 * i + 2] << 16) | 0xFF000000u;
+      break;
+    case 32:
+      if (available < 4 * count) return false;
+      std::memcpy(pixels.data(), data, 4 * count);
+      break;
+    default: return false;
+  }
+  // Place the file's pixels so that the buffer starts at the top-left pixel.
+  const int origin = (m_header.descriptor >> 4) & 3;
+  if (origin == 0 || origin == 1)
+    for (LONG y = 0; y < height / 2; ++y)
+      std::swap_ranges(pixels.begin() + static_cast<long>(y) * width, pixels.begin() + static_cast<long>(y + 1) * width,
+                       pixels.begin() + static_cast<long>(height - 1 - y) * width);
+  if (origin == 1 || origin == 3)
+    for (LONG y = 0; y < height; ++y)
+      std::reverse(pixels.begin() + static_cast<long>(y) * width, pixels.begin() + static_cast<long>(y + 1) * width);
+  return true;
+}
+
+bool CTgaFile::Read(LPCTSTR path, DWORD* out, LONG width, LONG height) {
+  std::vector<BYTE> bytes;
+  if (!out || !ownfile::ReadWholeFile(path, bytes) || !ParseHeader(bytes)) return false;
+  if (m_header.imageType != kTypeColorMapped && m_header.imageType != kTypeTrueColor &&
+      m_header.imageType != kTypeGrey)
+    return false;
+  if (!ownfile::PixelCountFits(m_header.width, m_header.height)) return false;
+  size_t at = kHeaderBytes + m_header.idLength;
+  if (!ReadColorMap(bytes, at)) return false;
+  std::vector<DWORD> pixels;
+  if (!Decode(bytes, at, pixels)) return false;
+  // The caller's size must be the picture's: a file that changed since its
+  // size was read is refused rather than read out of bounds.
+  if (width != m_header.width || height != m_header.height) return false;
+  std::memcpy(out, pixels.data(), pixels.size() * 4);
+  return true;
+}
+
+bool CTgaFile::Save(LPCTSTR path, const PictureDescription& d, const BYTE* pixels) {
+  if (d.bitsPerPixel != 32 || !pixels || d.width <= 0 || d.height <= 0 || d.width > 0xFFFF || d.height > 0xFFFF)
+    return false;
+  const bool rle = d.compression == 1;
+  std::vector<BYTE> file = {0, 0, rle ? kTypeTrueColorRle : kTypeTrueColor, 0, 0, 0, 0, 0};
+  ownfile::PutWord(file, static_cast<DWORD>(d.originX));
+  ownfile::PutWord(file, static_cast<DWORD>(d.originY));
+  ownfile::PutWord(file, static_cast<DWORD>(d.width));
+  ownfile::PutWord(file, static_cast<DWORD>(d.height));
+  file.push_back(32);
+  file.push_back(kDescriptorTopLeft32);
+  const size_t count = static_cast<size_t>(d.width) * d.height;
+  if (!rle) {
+    file.insert(file.end(), pixels, pixels + 4 * count);
+    return ownfile::WriteWholeFile(path, file);
+  }
+  auto pixel = [&](LONG y, LONG x) { return ownfile::Dword(pixels + 4 * (static_cast<size_t>(y) * d.width + x)); };
+  for (LONG y = 0; y < d.height; ++y) {
+    LONG x = 0;
+    while (x < d.width) {
+      const BYTE* at = pixels + 4 * (static_cast<size_t>(y) * d.width + x);
+      if (x + 1 < d.width && pixel(y, x) == pixel(y, x + 1)) {
+        int n = 0;
+        while (n < kMaxPacket && x + 1 + n < d.width && pixel(y, x + 1 + n) == pixel(y, x)) ++n;
+        file.push_back(static_cast<BYTE>(128 + n));
+        file.insert(file.end(), at, at + 4);
+        x += n + 1;
+      } else if (x + 1 == d.width) {
+        file.push_back(0);
+        file.insert(file.end(), at, at + 4);
+        ++x;
+      } else {
+        // Raw pixels up to the next pair of equal neighbours, never the row's last.
+        int m = 0;
+        while (m < kMaxPacket && x + m < d.width - 1 && pixel(y, x + m) != pixel(y, x + m + 1)) ++m;
+        file.push_back(static_cast<BYTE>(m - 1));
+        file.insert(file.end(), at, at + 4 * m);
+        x += m;
+      }
+    }
+  }
+  return ownfile::WriteWholeFile(path, file);
+}

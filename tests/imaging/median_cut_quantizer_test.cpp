@@ -1,0 +1,130 @@
+// The median-cut quantiser: box splitting, palettes and error diffusion.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "imaging/median_cut_quantizer.h"
+#include "imaging/pic_image.h"
+
+namespace {
+
+// Pixels given as red, green, blue triples, stored blue, green, red, 0.
+std::vector<BYTE> Frame(std::initializer_list<std::array<int, 3>> rgb) {
+  std::vector<BYTE> pixels;
+  for (const auto& c : rgb) {
+    pixels.push_back(static_cast<BYTE>(c[2]));
+    pixels.push_back(static_cast<BYTE>(c[1]));
+    pixels.push_back(static_cast<BYTE>(c[0]));
+    pixels.push_back(0);
+  }
+  return pixels;
+}
+
+TEST(MedianCutQuantizer, OneColourGivesOneEntryAndIndexZero) {
+  std::vector<BYTE> pixels(4 * 6 * 5);
+  for (size_t i = 0; i < pixels.size(); i += 4) pixels[i] = 9, pixels[i + 1] = 99, pixels[i + 2] = 199;
+  CMedianCutQuantizer q(256);
+  EXPECT_EQ(q.AddPixels(pixels.data(), 6, 5), 1);
+  RGBQUAD palette[256] = {};
+  ASSERT_EQ(q.MakePalette(palette), 1);
+  EXPECT_EQ(palette[0].rgbBlue, 9);
+  EXPECT_EQ(palette[0].rgbRed, 199);
+  std::unique_ptr<CPicImage> image(q.CreateIndexedImage(pixels.data(), 6, 5, 8, 1, palette, 1.0f));
+  for (LONG y = 0; y < 5; ++y)
+    for (LONG x = 0; x < 6; ++x) EXPECT_EQ(image->GetPixelIndex(x, y), 0);
+}
+
+TEST(MedianCutQuantizer, ASmallColourCubeIsListedExactly) {
+  std::vector<BYTE> pixels = Frame({{12, 12, 12}, {10, 10, 10}, {12, 12, 12}, {10, 10, 10}});
+  CMedianCutQuantizer q(256);
+  EXPECT_EQ(q.AddPixels(pixels.data(), 2, 2), 1);
+  RGBQUAD palette[256] = {};
+  ASSERT_EQ(q.MakePalette(palette), 2);
+  EXPECT_EQ(palette[0].rgbRed, 12);  // order of first appearance
+  EXPECT_EQ(palette[1].rgbRed, 10);
+  std::unique_ptr<CPicImage> image(q.CreateIndexedImage(pixels.data(), 2, 2, 8, 2, palette, 1.0f));
+  // Exact colours leave no error to diffuse; the top line is stored last.
+  EXPECT_EQ(image->GetPixelIndex(0, 1), 0);
+  EXPECT_EQ(image->GetPixelIndex(1, 1), 1);
+  EXPECT_EQ(image->GetPixelIndex(0, 0), 0);
+  EXPECT_EQ(image->GetPixelIndex(1, 0), 1);
+  EXPECT_EQ(image->GetPaletteColor(2).rgbRed, 0);  // unused entries stay black
+}
+
+TEST(MedianCutQuantizer, SplitsOnTheWidestChannelWithRedFirstAndTheSplitValueLow) {
+  // Spans 10, 10, 10: red is cut at 5, so {P1, P3} | {P2}.
+  std::vector<BYTE> pixels = Frame({{0, 0, 0}, {10, 0, 10}, {0, 10, 10}});
+  CMedianCutQuantizer q(2);
+  EXPECT_EQ(q.AddPixels(pixels.data(), 3, 1), 2);
+  RGBQUAD palette[256] = {};
+  ASSERT_EQ(q.MakePalette(palette), 2);
+  // Ascending volume: the single pixel first, then the average of the others.
+  EXPECT_EQ(palette[0].rgbRed, 10);
+  EXPECT_EQ(palette[0].rgbBlue, 10);
+  EXPECT_EQ(palette[1].rgbRed, 0);
+  EXPECT_EQ(palette[1].rgbGreen, 5);
+  EXPECT_EQ(palette[1].rgbBlue, 5);
+
+  // Red span 5 against green and blue 10: green is cut at 5, and a green of
+  // exactly 5 stays in the low box.
+  std::vector<BYTE> greenCut = Frame({{0, 0, 0}, {5, 5, 10}, {0, 10, 0}});
+  CMedianCutQuantizer g(2);
+  g.AddPixels(greenCut.data(), 3, 1);
+  ASSERT_EQ(g.MakePalette(palette), 2);
+  EXPECT_EQ(palette[0].rgbGreen, 10);  // the high box holds one pixel
+  EXPECT_EQ(palette[1].rgbRed, 2);     // (0 + 5) / 2
+  EXPECT_EQ(palette[1].rgbBlue, 5);
+}
+
+TEST(MedianCutQuantizer, AnEmptyFrameGivesNoColours) {
+  CMedianCutQuantizer q(256);
+  BYTE pixel[4] = {};
+  EXPECT_EQ(q.AddPixels(pixel, 0, 7), 0);
+  RGBQUAD palette[256] = {};
+  EXPECT_EQ(q.MakePalette(palette), 0);
+}
+
+TEST(MedianCutQuantizer, ManyColoursFillTheWholePalette) {
+  std::vector<BYTE> pixels(4 * 64 * 64);
+  for (int i = 0; i < 64 * 64; ++i) {
+    pixels[4 * i] = static_cast<BYTE>(i * 7);
+    pixels[4 * i + 1] = static_cast<BYTE>(i * 13);
+    pixels[4 * i + 2] = static_cast<BYTE>(i >> 4);
+  }
+  CMedianCutQuantizer q(256);
+  EXPECT_EQ(q.AddPixels(pixels.data(), 64, 64), 256);
+  RGBQUAD palette[256];
+  EXPECT_EQ(q.MakePalette(palette), 256);
+}
+
+TEST(MedianCutQuantizer, SerpentineDiffusionMatchesAHandComputation) {
+  // Grey 100 on black and white, 2 x 2. Worked by hand: the bottom line runs
+  // left to right (black, then 143 becomes white), the top line right to left
+  // (71 black, then 110 + 31 = 141 white).
+  std::vector<BYTE> pixels = Frame({{100, 100, 100}, {100, 100, 100}, {100, 100, 100}, {100, 100, 100}});
+  RGBQUAD palette[2] = {{0, 0, 0, 0}, {255, 255, 255, 0}};
+  CMedianCutQuantizer q(256);
+  std::unique_ptr<CPicImage> image(q.CreateIndexedImage(pixels.data(), 2, 2, 8, 2, palette, 1.0f));
+  EXPECT_EQ(image->GetPixelIndex(0, 0), 0);
+  EXPECT_EQ(image->GetPixelIndex(1, 0), 1);
+  EXPECT_EQ(image->GetPixelIndex(1, 1), 0);
+  EXPECT_EQ(image->GetPixelIndex(0, 1), 1);
+  // The diffused error is left in the caller's pixels.
+  EXPECT_EQ(pixels[4 * 0], 141);  // top left
+  EXPECT_EQ(pixels[4 * 1], 71);   // top right
+  EXPECT_EQ(pixels[4 * 3], 143);  // bottom right
+}
+
+TEST(MedianCutQuantizer, TransparentIndexIsCarriedByTheImage) {
+  std::vector<BYTE> pixels = Frame({{1, 2, 3}});
+  RGBQUAD palette[1] = {{3, 2, 1, 0}};
+  CMedianCutQuantizer q(256);
+  std::unique_ptr<CPicImage> a(q.CreateIndexedImage(pixels.data(), 1, 1, 8, 1, palette, 1.0f, 0));
+  std::unique_ptr<CPicImage> b(q.CreateIndexedImage(pixels.data(), 1, 1, 8, 1, palette, 1.0f));
+  EXPECT_EQ(a->GetTransIndex(), 0);
+  EXPECT_EQ(b->GetTransIndex(), -1);
+}
+
+}  // namespace

@@ -1,0 +1,178 @@
+// The own BMP reader and writer, against files ImageMagick writes and reads.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "compat/host_path.h"
+#include "imaging/bmp_file.h"
+#include "imaging_test_tools.h"
+
+using namespace imaging_test;
+
+namespace {
+
+CString Program(const std::string& hostPath) { return CString(compat::FromHostPath(hostPath).c_str()); }
+
+std::vector<BYTE> Bytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+void Write(const std::string& path, const std::vector<BYTE>& bytes) {
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+// A test picture with distinct colours in every corner.
+Rgba Picture(int width, int height) {
+  Rgba p;
+  p.width = width;
+  p.height = height;
+  p.pixels.resize(static_cast<size_t>(width) * height * 4);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      unsigned char* q = &p.pixels[(static_cast<size_t>(y) * width + x) * 4];
+      q[0] = static_cast<unsigned char>(x * 37 + y * 5);
+      q[1] = static_cast<unsigned char>(y * 41);
+      q[2] = static_cast<unsigned char>((x ^ y) * 13);
+      q[3] = 255;
+    }
+  return p;
+}
+
+// Our decode (bottom row first) against a top-down RGBA reference.
+void ExpectSame(const std::vector<DWORD>& ours, const Rgba& reference, const std::string& what) {
+  ASSERT_EQ(ours.size(), static_cast<size_t>(reference.width) * reference.height) << what;
+  for (int y = 0; y < reference.height; ++y)
+    for (int x = 0; x < reference.width; ++x) {
+      const DWORD p = ours[static_cast<size_t>(reference.height - 1 - y) * reference.width + x];
+      const unsigned char* r = reference.At(x, y);
+      ASSERT_EQ(p & 0xFFFFFF, static_cast<DWORD>(r[2] | (r[1] << 8) | (r[0] << 16))) << what << " at " << x << "," << y;
+    }
+}
+
+class OwnBmp : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick is not installed";
+  }
+  TempFolder dir_;
+};
+
+TEST_F(OwnBmp, ReadsImageMagickFilesOfEveryDepthAndCoding) {
+  Rgba picture = Picture(13, 7);
+  ASSERT_TRUE(WritePpm(dir_.Path("in.ppm"), picture));
+  struct Case { const char* name; const char* options; } cases[] = {
+      {"24.bmp", "-type TrueColor BMP3:"}, {"32.bmp", "-type TrueColorAlpha -define bmp:format=bmp3 BMP3:"},
+      {"8.bmp", "-type Palette BMP3:"},    {"4.bmp", "-colors 16 -type Palette BMP3:"},
+      {"1.bmp", "-monochrome BMP3:"},      {"rle8.bmp", "-type Palette -compress RLE BMP3:"},
+      {"rle4.bmp", "-colors 16 -type Palette -compress RLE BMP3:"}, {"v5.bmp", "-type TrueColor BMP:"}};
+  for (const Case& c : cases) {
+    std::string path = dir_.Path(c.name);
+    std::string options = c.options;
+    std::string prefix = options.substr(options.rfind(' ') + 1);
+    options = options.substr(0, options.rfind(' '));
+    ASSERT_TRUE(RunTool("convert " + Quote(dir_.Path("in.ppm")) + " " + options + " " + prefix + Quote(path))) << c.name;
+    Rgba reference;
+    ASSERT_TRUE(DecodeWithMagick(path, &reference)) << c.name;
+    CBmpFile bmp;
+    std::vector<DWORD> ours;
+    ASSERT_TRUE(bmp.Read(Program(path), ours)) << c.name;
+    ExpectSame(ours, reference, c.name);
+  }
+}
+
+TEST_F(OwnBmp, TopDownFilesReportPositiveHeightAndComeOutBottomRowFirst) {
+  Rgba picture = Picture(5, 4);
+  ASSERT_TRUE(WritePpm(dir_.Path("in.ppm"), picture));
+  ASSERT_TRUE(RunTool("convert " + Quote(dir_.Path("in.ppm")) + " -type TrueColor BMP3:" + Quote(dir_.Path("up.bmp"))));
+  // Turn the file top-down by hand: negative height, rows reversed.
+  std::vector<BYTE> bytes = Bytes(dir_.Path("up.bmp"));
+  LONG height;
+  std::memcpy(&height, &bytes[22], 4);
+  height = -height;
+  std::memcpy(&bytes[22], &height, 4);
+  const size_t row = 16, data = 54;
+  for (size_t y = 0; y < 2; ++y)
+    std::swap_ranges(bytes.begin() + data + y * row, bytes.begin() + data + (y + 1) * row, bytes.begin() + data + (3 - y) * row);
+  Write(dir_.Path("down.bmp"), bytes);
+  CBmpFile bmp;
+  PictureInfo info;
+  ASSERT_TRUE(bmp.ReadInfo(Program(dir_.Path("down.bmp")), info));
+  EXPECT_EQ(info.height, 4);
+  std::vector<DWORD> ours;
+  ASSERT_TRUE(bmp.Read(Program(dir_.Path("down.bmp")), ours));
+  ExpectSame(ours, picture, "top-down");
+}
+
+TEST_F(OwnBmp, SavedFilesAreBottomUp24BitAndReadBackByImageMagick) {
+  const DWORD pixels[6] = {0xFF0000FF, 0xFF00FF00, 0xFFFF0000, 0xFF112233, 0xFF445566, 0xFF778899};
+  PictureDescription d;
+  d.width = 3;
+  d.height = 2;
+  d.bitsPerPixel = 24;
+  ASSERT_TRUE(CBmpFile().Save(Program(dir_.Path("out.bmp")), d, reinterpret_cast<const BYTE*>(pixels)));
+  std::vector<BYTE> bytes = Bytes(dir_.Path("out.bmp"));
+  ASSERT_EQ(bytes.size(), 78u);
+  EXPECT_EQ(bytes[54], 0x33);  // first stored row: the picture's bottom row
+  Rgba back;
+  ASSERT_TRUE(DecodeWithMagick(dir_.Path("out.bmp"), &back));
+  EXPECT_EQ(back.At(0, 0)[2], 0xFF);  // top-left is blue
+  EXPECT_EQ(back.At(2, 1)[0], 0x77);
+}
+
+TEST(OwnBmpRules, RefusesBadHeadersDepthsAndPalettes) {
+  TempFolder dir;
+  auto header = [](WORD bits, DWORD colorsUsed, DWORD compression) {
+    std::vector<BYTE> b(54, 0);
+    b[0] = 'B', b[1] = 'M';
+    b[14] = 40, b[18] = 4, b[22] = 2, b[26] = 1;
+    b[28] = static_cast<BYTE>(bits);
+    std::memcpy(&b[30], &compression, 4);
+    std::memcpy(&b[46], &colorsUsed, 4);
+    b.resize(54 + 4 * 256 + 64, 0);
+    return b;
+  };
+  std::vector<DWORD> pixels;
+  PictureInfo info;
+  Write(dir.Path("short.bmp"), std::vector<BYTE>(13, 'B'));
+  EXPECT_FALSE(CBmpFile().ReadInfo(Program(dir.Path("short.bmp")), info));
+  std::vector<BYTE> swapped = header(24, 0, 0);
+  swapped[0] = 'M', swapped[1] = 'B';
+  Write(dir.Path("mb.bmp"), swapped);
+  EXPECT_FALSE(CBmpFile().Read(Program(dir.Path("mb.bmp")), pixels));
+  Write(dir.Path("16.bmp"), header(16, 0, 0));
+  EXPECT_FALSE(CBmpFile().Read(Program(dir.Path("16.bmp")), pixels));
+  Write(dir.Path("many.bmp"), header(8, 300, 0));
+  EXPECT_FALSE(CBmpFile().Read(Program(dir.Path("many.bmp")), pixels));
+  Write(dir.Path("rle24.bmp"), header(24, 0, BI_RLE8));
+  EXPECT_FALSE(CBmpFile().Read(Program(dir.Path("rle24.bmp")), pixels));
+}
+
+TEST(OwnBmpRules, RunLengthDataFollowsItsCodesAndStaysInThePicture) {
+  TempFolder dir;
+  std::vector<BYTE> b(54, 0);
+  b[0] = 'B', b[1] = 'M';
+  b[14] = 40, b[18] = 4, b[22] = 1, b[26] = 1, b[28] = 8, b[30] = BI_RLE8, b[46] = 6;
+  const BYTE palette[24] = {1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 50, 60, 70, 0};
+  b.insert(b.end(), palette, palette + 24);
+  const BYTE rle[] = {0x03, 0x05, 0x00, 0x00, 0x00, 0x01};
+  b.insert(b.end(), rle, rle + sizeof rle);
+  Write(dir.Path("rle.bmp"), b);
+  std::vector<DWORD> pixels;
+  ASSERT_TRUE(CBmpFile().Read(Program(dir.Path("rle.bmp")), pixels));
+  ASSERT_EQ(pixels.size(), 4u);
+  EXPECT_EQ(pixels[0], 0xFF463C32u);
+  EXPECT_EQ(pixels[2], 0xFF463C32u);
+  EXPECT_EQ(pixels[3], 0xFF010101u);  // palette entry 0 fills the rest of the line
+  // Runs and deltas far past the picture are cut at its end.
+  b.resize(54 + 24);
+  const BYTE hostile[] = {0xFF, 0x05, 0x00, 0x02, 0xFF, 0xFF, 0x00, 0x09, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0};
+  b.insert(b.end(), hostile, hostile + sizeof hostile);
+  Write(dir.Path("hostile.bmp"), b);
+  EXPECT_TRUE(CBmpFile().Read(Program(dir.Path("hostile.bmp")), pixels));
+  EXPECT_EQ(pixels.size(), 4u);
+}
+
+}  // namespace
