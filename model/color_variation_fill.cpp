@@ -16,7 +16,7 @@ namespace {
 
 // Below this many pixels a fill is not worth a thread.
 constexpr int64_t kParallelFillPixels = 1 << 16;
-constexpr unsigned kMaxFillThreads = 8;
+constexpr unsigned kMaxFillThreads = 4;
 
 float Clamp01(float v) { return v >= 0.0f ? std::min(v, 1.0f) : 0.0f; }  // NaN gives 0
 
