@@ -1,0 +1,140 @@
+// Plane of a triangle in space, triangle cuts and the moving-edge test of the
+// mesh's fold-over check.
+#include "model/picking.h"
+
+#include <cmath>
+
+#include "model/geometry.h"
+#include "model/matrix3.h"
+
+namespace {
+
+// Edge components below this make a triangle degenerate.
+constexpr float kDegenerateEdge = 1e-4f;
+constexpr double kOnPlane = static_cast<double>(0.001f);
+
+enum PlaneSide { kAbove = 0, kOn = 1, kBelow = 2 };
+
+CVector3 Difference(const CVector3& a, const CVector3& b) {
+  CVector3 out = a;
+  out -= b;
+  return out;
+}
+
+bool AllComponentsTiny(const CVector3& v) {
+  return std::fabs(v.x) < kDegenerateEdge && std::fabs(v.y) < kDegenerateEdge && std::fabs(v.z) < kDegenerateEdge;
+}
+
+CVector3 AtTime(const CVector2& p, float time) { return CVector3(p.x, p.y, time, 1.0f); }
+
+CPickTriangle MakeTriangle(const CVector3& p0, const CVector3& p1, const CVector3& p2) {
+  CPickTriangle triangle;
+  triangle.vertices[0] = p0;
+  triangle.vertices[1] = p1;
+  triangle.vertices[2] = p2;
+  triangle.ComputePlane();
+  return triangle;
+}
+
+}  // namespace
+
+// The plane starts as "none" (zero normal, d 0) so that a degenerate
+// triangle, whose plane is never computed, classifies every point as on it
+// instead of against an unset constant.
+CPickTriangle::CPickTriangle() : normal(0.0f, 0.0f, 0.0f, 1.0f), d(0.0f) {}
+
+void CPickTriangle::ComputePlane() {
+  const CVector3 e1 = Difference(vertices[1], vertices[0]);
+  const CVector3 e2 = Difference(vertices[2], vertices[1]);
+  if (AllComponentsTiny(e1) || AllComponentsTiny(e2)) {
+    normal.x = normal.y = normal.z = 0.0f;
+    return;
+  }
+  Cross3(e1, e2, normal);
+  normal.Normalize();
+  d = Dot3(normal, vertices[0]);
+}
+
+int CPickTriangle::Classify(const CVector3& p) const {
+  const double s = static_cast<double>(Dot3(normal, p)) - d;
+  if (s > kOnPlane) return kAbove;
+  if (s < -kOnPlane) return kBelow;
+  return kOn;
+}
+
+void CPickTriangle::IntersectLine(const CVector3& p, const CVector3& q, CVector3& out) const {
+  const CVector3 dir = Difference(q, p);
+  const double t = (static_cast<double>(d) - Dot3(normal, p)) / Dot3(normal, dir);
+  out.x = static_cast<float>(p.x + t * dir.x);
+  out.y = static_cast<float>(p.y + t * dir.y);
+  out.z = static_cast<float>(p.z + t * dir.z);
+}
+
+int CPickTriangle::SegmentHitsInPlane(const CVector3& p, const CVector3& q) const {
+  CMatrix4 toPlane;
+  toPlane.SetRotationToDirection(normal.x, normal.y, normal.z);
+  CMatrix4 shift;
+  shift.SetTranslation(0.0f, 0.0f, -d);
+  toPlane *= shift;
+  CVector2 flat[3];
+  for (int i = 0; i < 3; ++i) {
+    const float in[3] = {vertices[i].x, vertices[i].y, vertices[i].z};
+    float out[3];
+    toPlane.TransformPoint(in, out);
+    flat[i] = CVector2(out[0], out[1]);
+  }
+  const float pin[3] = {p.x, p.y, p.z}, qin[3] = {q.x, q.y, q.z};
+  float pout[3], qout[3];
+  toPlane.TransformPoint(pin, pout);
+  toPlane.TransformPoint(qin, qout);
+  return SegmentHitsTriangle2D(flat, CVector2(pout[0], pout[1]), CVector2(qout[0], qout[1]));
+}
+
+int CPickTriangle::IntersectsTriangle(const CVector3 other[3]) const {
+  int side[3];
+  bool above = false, below = false;
+  for (int i = 0; i < 3; ++i) {
+    side[i] = Classify(other[i]);
+    if (side[i] == kOn) return 0;  // touching, or lying in the plane
+    above |= side[i] == kAbove;
+    below |= side[i] == kBelow;
+  }
+  if (!above || !below) return 0;
+  CVector3 crossing[2];
+  int count = 0;
+  for (int i = 0; i < 3 && count < 2; ++i) {
+    const int j = (i + 1) % 3;
+    if (side[i] != side[j]) IntersectLine(other[i], other[j], crossing[count++]);
+  }
+  return SegmentHitsInPlane(crossing[0], crossing[1]);
+}
+
+// A chord whose two ends lie on the outline (edge to edge, or vertex to
+// edge) crosses no edge strictly and has no end strictly inside, yet runs
+// through the triangle: its midpoint is inside. Two edges that swap places
+// exactly meet that way in space-time.
+int SegmentHitsTriangle2D(const CVector2 triangle[3], const CVector2& p, const CVector2& q) {
+  const float tri[6] = {triangle[0].x, triangle[0].y, triangle[1].x, triangle[1].y, triangle[2].x, triangle[2].y};
+  if (PointInTriangle(tri, p.x, p.y) || PointInTriangle(tri, q.x, q.y)) return 1;
+  if (PointInTriangle(tri, (p.x + q.x) * 0.5f, (p.y + q.y) * 0.5f)) return 1;
+  const float segment[4] = {p.x, p.y, q.x, q.y};
+  for (int i = 0; i < 3; ++i) {
+    const int j = (i + 1) % 3;
+    const float edge[4] = {triangle[i].x, triangle[i].y, triangle[j].x, triangle[j].y};
+    if (SegmentsIntersect(segment, edge, nullptr)) return 1;
+  }
+  return 0;
+}
+
+int MovingEdgesCross(const CVector2& a0, const CVector2& a1, const CVector2& a2, const CVector2& a3,
+                     const CVector2& b0, const CVector2& b1, const CVector2& b2, const CVector2& b3) {
+  const CPickTriangle a[2] = {MakeTriangle(AtTime(a0, 0), AtTime(a1, 0), AtTime(a2, 1)),
+                              MakeTriangle(AtTime(a1, 0), AtTime(a3, 1), AtTime(a2, 1))};
+  const CPickTriangle b[2] = {MakeTriangle(AtTime(b0, 0), AtTime(b1, 0), AtTime(b2, 1)),
+                              MakeTriangle(AtTime(b1, 0), AtTime(b3, 1), AtTime(b2, 1))};
+  static const int kPairs[4][2] = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
+  for (const auto& pair : kPairs) {
+    if (a[pair[0]].IntersectsTriangle(b[pair[1]].vertices)) return 1;
+  }
+  return 0;
+}
