@@ -8,12 +8,14 @@
 #include "compat/d3d9/device.h"
 #include "compat/d3d9/worker_pool.h"
 #include "compat/d3d9_present.h"
+#include "compat/win32/window_dc.h"
 
 namespace compat::d3d9 {
 
 namespace {
 
-std::atomic<D3DPresentTarget> g_presentTarget{nullptr};
+// Frames go to the window layer unless a test or a host takes them.
+std::atomic<D3DPresentTarget> g_presentTarget{&compat::PresentToWindow};
 
 bool ValidRect(const RECT& r, const Surface* s) {
   return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom &&
