@@ -1,0 +1,702 @@
+// The triangle mesh of a pair: vertices and constraint edges from the
+// feature lines, a sweep of advancing fronts in ascending y, and
+// minimum-angle edge flips.
+//
+// Sections: --- building --- --- sweep --- --- fronts --- --- flips ---
+//           --- export ---
+#include "model/triangle_mesh.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "model/geometry.h"
+#include "model/picking.h"
+#include "model/rect_clipper.h"
+
+namespace {
+
+constexpr float kParamLow = 1e-5f;
+constexpr float kParamHigh = 0.999999f;
+constexpr double kCornerTolerance = 1e-6;
+// Twice the distance within which a point counts as on an edge's line.
+constexpr float kBoxMargin = 0.002f;
+constexpr double kFlipGain = 0.02;
+// Flips raise the smallest angle of a pair each time; the budget only guards
+// against degenerate input (NaN coordinates) that could otherwise cycle.
+constexpr long kFlipsPerTriangle = 64;
+constexpr int kMaxFlipDepth = 256;
+
+double Cross(const CVector2& a, const CVector2& b, const CVector2& c) {
+  return (static_cast<double>(c.x) - a.x) * (static_cast<double>(b.y) - a.y) -
+         (static_cast<double>(c.y) - a.y) * (static_cast<double>(b.x) - a.x);
+}
+
+double CornerAngle(const CVector2& at, const CVector2& p, const CVector2& q) {
+  const double ux = static_cast<double>(p.x) - at.x, uy = static_cast<double>(p.y) - at.y;
+  const double vx = static_cast<double>(q.x) - at.x, vy = static_cast<double>(q.y) - at.y;
+  const double lengths = std::sqrt((ux * ux + uy * uy) * (vx * vx + vy * vy));
+  if (lengths <= 0) return 0;
+  return std::acos(std::clamp((ux * vx + uy * vy) / lengths, -1.0, 1.0));
+}
+
+double TriangleMinAngle(const CVector2& a, const CVector2& b, const CVector2& c) {
+  return std::min({CornerAngle(a, b, c), CornerAngle(b, c, a), CornerAngle(c, a, b)});
+}
+
+bool InsideTriangle(const CVector2& a, const CVector2& b, const CVector2& c, const CVector2& p) {
+  const float tri[6] = {a.x, a.y, b.x, b.y, c.x, c.y};
+  return PointInTriangle(tri, p.x, p.y);
+}
+
+}  // namespace
+
+CTriangleMesh::CTriangleMesh() = default;
+CTriangleMesh::~CTriangleMesh() = default;
+
+// --- building ---
+
+void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
+  struct Input {
+    CVector2 position;
+    CMeshVertexSource source;
+  };
+  std::vector<Input> inputs;
+  std::vector<std::vector<int>> lineInputs;  // input index of each point, per line
+  for (int l = 0; l < lines.GetSize(); ++l) {
+    lineInputs.emplace_back();
+    const CFeatureLine* line = lines[l];
+    if (!line) continue;
+    for (int p = 0; p < line->GetPointCount(); ++p) {
+      lineInputs.back().push_back(static_cast<int>(inputs.size()));
+      inputs.push_back({*line->PointAt(p), {l, p}});
+    }
+  }
+  // Ascending y; equal y keep their input order.
+  std::vector<int> order(inputs.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
+  std::stable_sort(order.begin(), order.end(),
+                   [&](int a, int b) { return inputs[a].position.y < inputs[b].position.y; });
+  std::vector<int> vertexOf(inputs.size());
+  m_positions.clear();
+  m_sources.clear();
+  for (size_t v = 0; v < order.size(); ++v) {
+    vertexOf[order[v]] = static_cast<int>(v);
+    m_positions.push_back(inputs[order[v]].position);
+    m_sources.push_back(inputs[order[v]].source);
+  }
+  m_vertexCount = static_cast<int>(m_positions.size());
+
+  m_constraints.clear();
+  for (int l = 0; l < lines.GetSize(); ++l) {
+    const std::vector<int>& points = lineInputs[l];
+    const int n = static_cast<int>(points.size());
+    const bool closed = lines[l] && lines[l]->closed && n > 2;
+    for (int i = 0; i + 1 < n || (closed && i < n); ++i) {
+      ConstraintEdge e;
+      e.first = vertexOf[points[i]];
+      e.second = vertexOf[points[(i + 1) % n]];
+      e.upper = m_positions[e.second].y < m_positions[e.first].y ? e.second : e.first;
+      m_constraints.push_back(e);
+    }
+  }
+  std::stable_sort(m_constraints.begin(), m_constraints.end(), [&](const ConstraintEdge& a, const ConstraintEdge& b) {
+    return m_positions[a.upper].y < m_positions[b.upper].y;
+  });
+  m_constraintCount = static_cast<int>(m_constraints.size());
+  for (int e = 0; e < m_constraintCount; ++e)
+    m_constraintBoxes.Set(static_cast<size_t>(e), m_positions[m_constraints[e].first], m_positions[m_constraints[e].second]);
+  m_vertexEdges.assign(m_vertexCount, {-1, -1});
+  for (int e = 0; e < m_constraintCount; ++e)
+    for (int end : {m_constraints[e].first, m_constraints[e].second})
+      for (int& slot : m_vertexEdges[end])
+        if (slot < 0) {
+          slot = e;
+          break;
+        }
+}
+
+int CTriangleMesh::FindEdge(int a, int b) const {
+  if (a < 0 || a >= m_vertexCount) return -1;
+  for (int e : m_vertexEdges[a]) {
+    if (e < 0) continue;
+    const ConstraintEdge& c = m_constraints[e];
+    if ((c.first == a && c.second == b) || (c.first == b && c.second == a)) return e;
+  }
+  return -1;
+}
+
+void CTriangleMesh::EdgeEnds(EdgeRef e, int* a, int* b) const {
+  if (e.kind) {
+    *a = m_constraints[e.index].first;
+    *b = m_constraints[e.index].second;
+  } else {
+    *a = m_createdEdges[e.index]->first;
+    *b = m_createdEdges[e.index]->second;
+  }
+}
+
+// --- sweep ---
+
+int CTriangleMesh::Triangulate() {
+  m_flipBudget = kFlipsPerTriangle * (3L * m_vertexCount + 16);
+  Sweep();
+  LinkRemaining();
+  // Flip passes over every created edge until one flips nothing.
+  for (bool flipped = true; flipped && m_flipBudget > 0;) {
+    const long before = m_flipBudget;
+    for (size_t e = 0; e < m_createdEdges.size(); ++e) Flip(static_cast<int>(e), 0);
+    flipped = m_flipBudget != before;
+  }
+  return 1;
+}
+
+void CTriangleMesh::Sweep() {
+  m_activeConstraints = 0;
+  for (m_current = 0; m_current < m_vertexCount; ++m_current) {
+    const int p = m_current;
+    while (m_activeConstraints < m_constraintCount &&
+           m_positions[m_constraints[m_activeConstraints].upper].y <= m_positions[p].y)
+      ++m_activeConstraints;
+    bool added = false;
+    for (size_t f = 0; f < m_fronts.size() && !added; ++f)
+      for (FrontNode* node = m_fronts[f]; node; node = node->next) {
+        int a, b;
+        NodeEnds(node, &a, &b);
+        if (a == p || b == p || !Sees(p, a, b)) continue;
+        AddToFront(static_cast<int>(f), node, p);
+        added = true;
+        break;
+      }
+    if (!added) StartOrWait(p);
+  }
+}
+
+bool CTriangleMesh::BlockedBy(const CVector2& p, const CVector2& q, int a, int b) const {
+  const CVector2& c = m_positions[a];
+  const CVector2& d = m_positions[b];
+  // Boxes apart by more than the on-line distance: neither test can hold.
+  if (std::max(p.x, q.x) < std::min(c.x, d.x) - kBoxMargin || std::max(c.x, d.x) < std::min(p.x, q.x) - kBoxMargin ||
+      std::max(p.y, q.y) < std::min(c.y, d.y) - kBoxMargin || std::max(c.y, d.y) < std::min(p.y, q.y) - kBoxMargin)
+    return false;
+  float s = 0, t = 0;
+  if (SegmentIntersectParams(p, q, c, d, &s, &t) && s > kParamLow && s < kParamHigh && t > kParamLow &&
+      t < kParamHigh)
+    return true;
+  return SegmentRelation(p.x, p.y, q.x, q.y, c.x, c.y, d.x, d.y) >= 0;
+}
+
+void CTriangleMesh::EdgeBoxes::Set(size_t i, const CVector2& a, const CVector2& b) {
+  if (minX.size() <= i) {
+    minX.resize(i + 1), maxX.resize(i + 1), minY.resize(i + 1), maxY.resize(i + 1);
+  }
+  minX[i] = std::min(a.x, b.x), maxX[i] = std::max(a.x, b.x);
+  minY[i] = std::min(a.y, b.y), maxY[i] = std::max(a.y, b.y);
+}
+
+bool CTriangleMesh::ScanBoxes(const EdgeBoxes& boxes, size_t count, bool created, const CVector2& p,
+                              const CVector2& q, float lowestY) const {
+  const float x0 = std::min(p.x, q.x) - kBoxMargin, x1 = std::max(p.x, q.x) + kBoxMargin;
+  const float y0 = std::min(p.y, q.y) - kBoxMargin, y1 = std::max(p.y, q.y) + kBoxMargin;
+  const float* minX = boxes.minX.data();
+  const float* maxX = boxes.maxX.data();
+  const float* minY = boxes.minY.data();
+  const float* maxY = boxes.maxY.data();
+  // Newest edges first: they lie near the sweep line, where blockers are, and
+  // the answer does not depend on the order.
+  for (size_t e = count; e-- > 0;) {
+    // Edges wholly above the three points are skipped, as are edges whose
+    // box the segment's cannot meet.
+    if (maxY[e] < lowestY || maxX[e] < x0 || minX[e] > x1 || maxY[e] < y0 || minY[e] > y1) continue;
+    int a, b;
+    EdgeEnds({static_cast<BYTE>(created ? 0 : 1), static_cast<int>(e)}, &a, &b);
+    if (BlockedBy(p, q, a, b)) return true;
+  }
+  return false;
+}
+
+// A segment is blocked by an active constraint edge or by any created edge.
+bool CTriangleMesh::Blocked(const CVector2& p, const CVector2& q, float lowestY) const {
+  return ScanBoxes(m_constraintBoxes, static_cast<size_t>(m_activeConstraints), false, p, q, lowestY) ||
+         ScanBoxes(m_createdBoxes, m_createdEdges.size(), true, p, q, lowestY);
+}
+
+bool CTriangleMesh::Sees(int p, int a, int b) const {
+  const float lowest = std::min({m_positions[p].y, m_positions[a].y, m_positions[b].y});
+  return !Blocked(m_positions[p], m_positions[a], lowest) && !Blocked(m_positions[p], m_positions[b], lowest);
+}
+
+// The node's ends in the front's direction: the left end is the one it shares
+// with the node before (or does not share with the node after).
+void CTriangleMesh::NodeEnds(const FrontNode* node, int* left, int* right) const {
+  int a, b;
+  EdgeEnds(node->edge, &a, &b);
+  int shared = -1;
+  if (node->prev) {
+    int pa, pb;
+    EdgeEnds(node->prev->edge, &pa, &pb);
+    shared = (a == pa || a == pb) ? a : b;
+  } else if (node->next) {
+    int na, nb;
+    EdgeEnds(node->next->edge, &na, &nb);
+    shared = (a == na || a == nb) ? b : a;
+  } else {
+    // A front of one edge runs left to right.
+    const CVector2 &pa = m_positions[a], &pb = m_positions[b];
+    shared = (pa.x < pb.x || (pa.x == pb.x && pa.y <= pb.y)) ? a : b;
+  }
+  *left = shared;
+  *right = shared == a ? b : a;
+}
+
+CTriangleMesh::FrontNode* CTriangleMesh::NewNode(EdgeRef edge) {
+  m_nodePool.push_back(std::make_unique<FrontNode>());
+  m_nodePool.back()->edge = edge;
+  return m_nodePool.back().get();
+}
+
+// The constraint edge joining a and b, or a new created edge owned by `owner`.
+CTriangleMesh::EdgeRef CTriangleMesh::JoinEdge(int a, int b, Triangle* owner) {
+  const int c = FindEdge(a, b);
+  if (c >= 0) return {1, c};
+  auto e = std::make_unique<CreatedEdge>();
+  e->first = a;
+  e->second = b;
+  e->left = owner;
+  m_createdBoxes.Set(m_createdEdges.size(), m_positions[a], m_positions[b]);
+  m_createdEdges.push_back(std::move(e));
+  return {0, static_cast<int>(m_createdEdges.size() - 1)};
+}
+
+CTriangleMesh::Triangle* CTriangleMesh::NewTriangle(EdgeRef s0, EdgeRef s1, EdgeRef s2) {
+  m_triangles.push_back(std::make_unique<Triangle>());
+  Triangle* t = m_triangles.back().get();
+  t->sides[0] = s0;
+  t->sides[1] = s1;
+  t->sides[2] = s2;
+  return t;
+}
+
+// A created edge that a new triangle uses from its other side.
+void CTriangleMesh::LinkRight(EdgeRef side, Triangle* t) {
+  if (side.kind) return;
+  CreatedEdge& e = *m_createdEdges[side.index];
+  if (!e.left)
+    e.left = t;
+  else if (e.left != t && !e.right)
+    e.right = t;
+}
+
+void CTriangleMesh::AddToFront(int front, FrontNode* node, int p) {
+  int a, b;
+  NodeEnds(node, &a, &b);
+  Triangle* t = NewTriangle({0, 0}, {0, 0}, node->edge);
+  const EdgeRef ap = JoinEdge(a, p, t), pb = JoinEdge(p, b, t);
+  t->sides[0] = ap;
+  t->sides[1] = pb;
+  LinkRight(ap, t);
+  LinkRight(pb, t);
+  LinkRight(node->edge, t);
+
+  FrontNode* first = NewNode(ap);
+  FrontNode* second = NewNode(pb);
+  first->prev = node->prev;
+  first->next = second;
+  second->prev = first;
+  second->next = node->next;
+  if (node->prev) node->prev->next = first;
+  if (node->next) node->next->prev = second;
+  if (m_fronts[front] == node) m_fronts[front] = first;
+
+  for (EdgeRef side : {ap, pb})
+    if (!side.kind) Flip(side.index, 0);
+  JoinPending();
+  MergeFronts();
+  if (front < static_cast<int>(m_fronts.size())) CloseCorners(front);
+  if (!m_fronts.empty()) CloseCorners(static_cast<int>(m_fronts.size()) - 1);
+}
+
+// --- fronts ---
+
+int CTriangleMesh::FrontFirstVertex(int front) const {
+  int left, right;
+  NodeEnds(m_fronts[front], &left, &right);
+  return left;
+}
+
+int CTriangleMesh::FrontLastVertex(int front) const {
+  const FrontNode* node = m_fronts[front];
+  while (node->next) node = node->next;
+  int left, right;
+  NodeEnds(node, &left, &right);
+  return right;
+}
+
+void CTriangleMesh::StartOrWait(int p) {
+  bool started = false;
+  for (auto it = m_pending.begin(); it != m_pending.end(); ++it) {
+    const int c = FindEdge(*it, p);
+    if (c < 0) continue;
+    m_fronts.push_back(NewNode({1, c}));
+    m_pending.erase(it);
+    started = true;
+    break;
+  }
+  if (!started) m_pending.push_back(p);
+  JoinPending();
+  MergeFronts();
+}
+
+void CTriangleMesh::JoinPending() {
+  for (bool attached = true; attached;) {
+    attached = false;
+    for (auto it = m_pending.begin(); it != m_pending.end() && !attached; ++it) {
+      const int q = *it;
+      for (size_t f = 0; f < m_fronts.size() && !attached; ++f) {
+        const int first = FrontFirstVertex(static_cast<int>(f)), last = FrontLastVertex(static_cast<int>(f));
+        int c = FindEdge(q, first);
+        if (c >= 0) {
+          FrontNode* node = NewNode({1, c});
+          node->next = m_fronts[f];
+          m_fronts[f]->prev = node;
+          m_fronts[f] = node;
+          attached = true;
+        } else if ((c = FindEdge(last, q)) >= 0) {
+          FrontNode* tail = m_fronts[f];
+          while (tail->next) tail = tail->next;
+          FrontNode* node = NewNode({1, c});
+          node->prev = tail;
+          tail->next = node;
+          attached = true;
+        }
+      }
+      if (attached) {
+        m_pending.erase(it);
+        break;
+      }
+    }
+  }
+}
+
+void CTriangleMesh::MergeFronts() {
+  for (bool merged = true; merged;) {
+    merged = false;
+    for (size_t i = 0; i < m_fronts.size() && !merged; ++i)
+      for (size_t j = i + 1; j < m_fronts.size() && !merged; ++j) {
+        int c = FindEdge(FrontLastVertex(static_cast<int>(j)), FrontFirstVertex(static_cast<int>(i)));
+        size_t head = j, tailFront = i;
+        if (c < 0) {
+          c = FindEdge(FrontLastVertex(static_cast<int>(i)), FrontFirstVertex(static_cast<int>(j)));
+          head = i;
+          tailFront = j;
+        }
+        if (c < 0) continue;
+        FrontNode* tail = m_fronts[head];
+        while (tail->next) tail = tail->next;
+        FrontNode* node = NewNode({1, c});
+        node->prev = tail;
+        tail->next = node;
+        node->next = m_fronts[tailFront];
+        m_fronts[tailFront]->prev = node;
+        m_fronts[i] = m_fronts[head];
+        m_fronts.erase(m_fronts.begin() + static_cast<long>(j));
+        merged = true;
+      }
+  }
+}
+
+void CTriangleMesh::CloseCorners(int front) {
+  for (bool closed = true; closed;) {
+    closed = false;
+    for (FrontNode* node = m_fronts[front]; node && node->next; node = node->next) {
+      FrontNode* next = node->next;
+      int a, b, b2, c;
+      NodeEnds(node, &a, &b);
+      NodeEnds(next, &b2, &c);
+      if (b != b2 || a == c) continue;
+      if (Cross(m_positions[a], m_positions[b], m_positions[c]) > -kCornerTolerance) continue;
+      const float lowest = std::min({m_positions[a].y, m_positions[b].y, m_positions[c].y});
+      if (FindEdge(a, c) < 0 && Blocked(m_positions[a], m_positions[c], lowest)) continue;
+      Triangle* t = NewTriangle(node->edge, next->edge, {0, 0});
+      const EdgeRef ac = JoinEdge(a, c, t);
+      t->sides[2] = ac;
+      LinkRight(ac, t);
+      LinkRight(node->edge, t);
+      LinkRight(next->edge, t);
+      FrontNode* merged = NewNode(ac);
+      merged->prev = node->prev;
+      merged->next = next->next;
+      if (node->prev) node->prev->next = merged;
+      if (next->next) next->next->prev = merged;
+      if (m_fronts[front] == node) m_fronts[front] = merged;
+      for (EdgeRef side : t->sides)
+        if (!side.kind) Flip(side.index, 0);
+      closed = true;
+      break;
+    }
+  }
+}
+
+// --- flips ---
+
+int CTriangleMesh::OppositeVertex(const Triangle* t, int a, int b) const {
+  for (EdgeRef side : t->sides) {
+    int x, y;
+    EdgeEnds(side, &x, &y);
+    if (x != a && x != b) return x;
+    if (y != a && y != b) return y;
+  }
+  return -1;
+}
+
+void CTriangleMesh::Flip(int created, int depth) {
+  if (m_flipBudget <= 0 || depth > kMaxFlipDepth) return;
+  CreatedEdge& e = *m_createdEdges[created];
+  Triangle *left = e.left, *right = e.right;
+  if (!left || !right || left == right) return;
+  const int a = e.first, b = e.second;
+  const int p = OppositeVertex(left, a, b), q = OppositeVertex(right, a, b);
+  if (p < 0 || q < 0 || p == q) return;
+  const CVector2 &A = m_positions[a], &B = m_positions[b], &P = m_positions[p], &Q = m_positions[q];
+  // Only a convex quadrilateral can swap its diagonal.
+  if (InsideTriangle(P, B, Q, A) || InsideTriangle(A, P, Q, B) || InsideTriangle(A, B, Q, P) ||
+      InsideTriangle(A, B, P, Q))
+    return;
+  const double before = std::min(TriangleMinAngle(A, B, P), TriangleMinAngle(A, B, Q));
+  const double after = std::min(TriangleMinAngle(P, Q, A), TriangleMinAngle(P, Q, B));
+  if (!(after - before > kFlipGain)) return;
+  --m_flipBudget;
+
+  // Sides other than the edge: in the left triangle b-p and p-a, in the right
+  // a-q and q-b. The left triangle becomes (p, q, a), the right (p, q, b).
+  auto sideJoining = [&](const Triangle* t, int x, int y) {
+    for (EdgeRef side : t->sides) {
+      int s0, s1;
+      EdgeEnds(side, &s0, &s1);
+      if ((s0 == x && s1 == y) || (s0 == y && s1 == x)) return side;
+    }
+    return EdgeRef{2, -1};
+  };
+  const EdgeRef bp = sideJoining(left, b, p), pa = sideJoining(left, p, a);
+  const EdgeRef aq = sideJoining(right, a, q), qb = sideJoining(right, q, b);
+  if (bp.kind == 2 || pa.kind == 2 || aq.kind == 2 || qb.kind == 2) return;
+  const EdgeRef self = {0, created};
+  e.first = p;
+  e.second = q;
+  m_createdBoxes.Set(static_cast<size_t>(created), P, Q);
+  left->sides[0] = self, left->sides[1] = aq, left->sides[2] = pa;
+  right->sides[0] = self, right->sides[1] = qb, right->sides[2] = bp;
+  auto move = [&](EdgeRef side, Triangle* from, Triangle* to) {
+    if (side.kind) return;
+    CreatedEdge& moved = *m_createdEdges[side.index];
+    if (moved.left == from) moved.left = to;
+    if (moved.right == from) moved.right = to;
+  };
+  move(aq, right, left);
+  move(bp, left, right);
+  for (Triangle* t : {left, right})
+    for (int s = 0; s < 3; ++s)
+      if (!t->sides[s].kind && t->sides[s].index != created) Flip(t->sides[s].index, depth + 1);
+}
+
+void CTriangleMesh::LinkRemaining() {
+  for (const auto& t : m_triangles)
+    for (EdgeRef side : t->sides)
+      if (!side.kind) {
+        CreatedEdge& e = *m_createdEdges[side.index];
+        if (e.left && e.left != t.get() && !e.right) e.right = t.get();
+      }
+}
+
+// --- export ---
+
+void CTriangleMesh::TriangleVertices(int triangle, int out[3]) const {
+  const Triangle& t = *m_triangles[triangle];
+  for (int i = 0; i < 3; ++i) {
+    int a0, a1, b0, b1;
+    EdgeEnds(t.sides[(i + 2) % 3], &a0, &a1);
+    EdgeEnds(t.sides[i], &b0, &b1);
+    out[i] = (a0 == b0 || a0 == b1) ? a0 : a1;
+  }
+}
+
+void CTriangleMesh::Edges(std::vector<std::pair<int, int>>& out) const {
+  out.clear();
+  for (const ConstraintEdge& c : m_constraints) out.emplace_back(c.first, c.second);
+  for (const auto& e : m_createdEdges) out.emplace_back(e->first, e->second);
+}
+
+int CTriangleMesh::BuildRenderMesh(const CFeatureLineArray& geometry, const CFeatureLineArray& texture,
+                                   CMeshReceiver* shape, const CRectF& rect, float uMin, float uMax, float vMin,
+                                   float vMax) {
+  if (!shape || m_vertexCount > kMaxRenderVertices) return 0;
+  auto pointOf = [](const CFeatureLineArray& lines, const CMeshVertexSource& s) -> CVector2 {
+    if (s.line < 0 || s.line >= lines.GetSize() || !lines[s.line] || s.point < 0 ||
+        s.point >= lines[s.line]->GetPointCount())
+      return CVector2(0, 0);
+    return *lines[s.line]->PointAt(s.point);
+  };
+  const float width = rect.right - rect.left, height = rect.bottom - rect.top;
+  auto* vertices = new CRenderVertex[static_cast<size_t>(m_vertexCount) + 1];
+  for (int v = 0; v < m_vertexCount; ++v) {
+    const CVector2 g = pointOf(geometry, m_sources[v]), tex = pointOf(texture, m_sources[v]);
+    const float u = width != 0 ? (tex.x - rect.left) / width : 0;
+    const float w = height != 0 ? (tex.y - rect.top) / height : 0;
+    vertices[v] = {g.x, g.y, uMin + u * (uMax - uMin), vMin + w * (vMax - vMin), 0xFFFFFFFFu};
+  }
+  const int triangles = GetTriangleCount();
+  auto* indices = new WORD[3 * static_cast<size_t>(triangles) + 1];
+  for (int t = 0; t < triangles; ++t) {
+    int v[3];
+    TriangleVertices(t, v);
+    for (int k = 0; k < 3; ++k) indices[3 * t + k] = static_cast<WORD>(v[k]);
+  }
+  shape->SetMesh(vertices, m_vertexCount, indices, triangles);
+  return m_vertexCount;
+}
+
+void CopyMeshVertexPositions(const CFeatureLineArray& lines, const std::vector<CMeshVertexSource>& sources,
+                             CRenderVertex* vertices) {
+  for (size_t v = 0; v < sources.size(); ++v) {
+    const CMeshVertexSource& s = sources[v];
+    if (s.line < 0 || s.line >= lines.GetSize() || !lines[s.line] || s.point < 0 ||
+        s.point >= lines[s.line]->GetPointCount())
+      continue;
+    const CVector2& p = *lines[s.line]->PointAt(s.point);
+    vertices[v].x = p.x;
+    vertices[v].y = p.y;
+  }
+}
+
+// --- fold-over check ---
+
+namespace {
+
+struct EdgeSweepRecord {
+  CRectF box;
+  int first, second;
+  CVector2 sourceFirst, sourceSecond, targetFirst, targetSecond;
+};
+
+CVector2 SourcePoint(const CFeatureLineArray& lines, const CMeshVertexSource& s) {
+  if (s.line < 0 || s.line >= lines.GetSize() || !lines[s.line] || s.point < 0 ||
+      s.point >= lines[s.line]->GetPointCount())
+    return CVector2(0, 0);
+  return *lines[s.line]->PointAt(s.point);
+}
+
+bool EdgesCollide(const EdgeSweepRecord& a, const EdgeSweepRecord& b) {
+  if (a.first == b.first || a.first == b.second || a.second == b.first || a.second == b.second) return false;
+  if (a.box.right < b.box.left || b.box.right < a.box.left) return false;
+  return MovingEdgesCross(a.sourceFirst, a.sourceSecond, a.targetFirst, a.targetSecond, b.sourceFirst,
+                          b.sourceSecond, b.targetFirst, b.targetSecond) != 0;
+}
+
+}  // namespace
+
+int FindCrossingTriangles(const CTriangleMesh& mesh, const CFeatureLineArray& source,
+                          const CFeatureLineArray& target, int out[4]) {
+  std::vector<std::pair<int, int>> edges;
+  mesh.Edges(edges);
+  std::vector<EdgeSweepRecord> records;
+  records.reserve(edges.size());
+  for (const auto& [a, b] : edges) {
+    EdgeSweepRecord r;
+    r.first = a;
+    r.second = b;
+    r.sourceFirst = SourcePoint(source, mesh.Sources()[a]);
+    r.sourceSecond = SourcePoint(source, mesh.Sources()[b]);
+    r.targetFirst = SourcePoint(target, mesh.Sources()[a]);
+    r.targetSecond = SourcePoint(target, mesh.Sources()[b]);
+    const CVector2 corners[4] = {r.sourceFirst, r.sourceSecond, r.targetFirst, r.targetSecond};
+    BoundsOfPoints(r.box, corners, 4);
+    records.push_back(r);
+  }
+  std::stable_sort(records.begin(), records.end(),
+                   [](const EdgeSweepRecord& a, const EdgeSweepRecord& b) { return a.box.top < b.box.top; });
+  // A record leaves the active list once the sweep passes its bottom, after
+  // it has been tested against every record still listed: each pair whose
+  // boxes meet in y is tested once.
+  std::vector<const EdgeSweepRecord*> active;
+  size_t next = 0;
+  while (next < records.size() || !active.empty()) {
+    const float sweep = next < records.size() ? records[next].box.top : records.back().box.bottom;
+    if (next < records.size()) active.push_back(&records[next++]);  // even when its top is not a number
+    while (next < records.size() && records[next].box.top <= sweep) active.push_back(&records[next++]);
+    for (size_t i = 0; i < active.size();) {
+      const EdgeSweepRecord* r = active[i];
+      if (!(r->box.bottom <= sweep) && next < records.size()) {
+        ++i;
+        continue;
+      }
+      for (const EdgeSweepRecord* other : active) {
+        if (other == r || !EdgesCollide(*other, *r)) continue;
+        out[0] = other->first;
+        out[1] = other->second;
+        out[2] = r->first;
+        out[3] = r->second;
+        return 1;
+      }
+      active.erase(active.begin() + static_cast<long>(i));
+    }
+  }
+  return 0;
+}
+
+// --- outlines ---
+
+namespace {
+
+CTreeNode* TriangleNode(const CVector2& a, const CVector2& b, const CVector2& c) {
+  auto* node = new CTreeNode;
+  node->m_pBuffer = new BYTE[3 * sizeof(CVector2)];
+  node->m_nCount = 3;
+  auto* points = reinterpret_cast<CVector2*>(node->m_pBuffer);
+  points[0] = a, points[1] = b, points[2] = c;
+  return node;
+}
+
+}  // namespace
+
+void CTriangleMesh::BuildEdges(const CTypedPtrArray<CPtrArray, CTreeNode*>& outlines) {
+  std::vector<std::unique_ptr<CFeatureLine>> contours;
+  CFeatureLineArray lines;
+  for (int i = 0; i < outlines.GetSize(); ++i) {
+    contours.push_back(std::make_unique<CFeatureLine>());
+    const CTreeNode* node = outlines[i];
+    if (node && node->m_pBuffer)
+      for (int k = 0; k < node->m_nCount; ++k) contours.back()->AddPoint(reinterpret_cast<const CVector2*>(node->m_pBuffer)[k]);
+    contours.back()->closed = 1;
+    lines.Add(contours.back().get());
+  }
+  AddPoints(lines);
+}
+
+void CTriangleMesh::ExportTriangles(CTypedPtrArray<CPtrArray, CTreeNode*>& out) const {
+  for (int t = 0; t < GetTriangleCount(); ++t) {
+    int v[3];
+    TriangleVertices(t, v);
+    out.Add(TriangleNode(m_positions[v[0]], m_positions[v[1]], m_positions[v[2]]));
+  }
+}
+
+void TriangulateOutlines(const CTypedPtrArray<CPtrArray, CTreeNode*>& outlines, CTypedPtrArray<CPtrArray, CTreeNode*>& out) {
+  CTriangleMesh mesh;
+  mesh.BuildEdges(outlines);
+  mesh.Triangulate();
+  mesh.ExportTriangles(out);
+}
+
+void ClipTriangleToRect(const CVector2& a, const CVector2& b, const CVector2& c, const CRectF& rect,
+                        CTypedPtrArray<CPtrArray, CTreeNode*>& out) {
+  CRectClipper clipper(rect);
+  const CVector2 triangle[3] = {a, c, b};
+  const int count = clipper.Clip(triangle, 3);
+  if (count < 1) return;
+  CTreeNode polygon;
+  polygon.m_pBuffer = new BYTE[static_cast<size_t>(count) * sizeof(CVector2)];
+  polygon.m_nCount = count;
+  std::copy(clipper.Output(), clipper.Output() + count, reinterpret_cast<CVector2*>(polygon.m_pBuffer));
+  CTypedPtrArray<CPtrArray, CTreeNode*> outlines;
+  outlines.Add(&polygon);
+  TriangulateOutlines(outlines, out);
+}

@@ -1,0 +1,152 @@
+// CTriangleMesh: triangulation of feature points joined by constraint edges
+// (the feature lines) with a sweep of advancing fronts, improved by edge flips
+// that raise the smallest angles; the fold-over check of a morph between two
+// line sets; and the render meshes handed to the renderer.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "compat/afx.h"
+#include "model/line_set.h"
+#include "model/rect_f.h"
+#include "model/render_mesh.h"
+#include "model/vector2.h"
+#include "platform/tree_node.h"
+
+// The feature point a mesh vertex came from.
+struct CMeshVertexSource {
+  int line = -1;
+  int point = -1;
+};
+
+class CTriangleMesh {
+public:
+  // Render triangles index vertices with 16-bit words.
+  static constexpr int kMaxRenderVertices = 65536;
+
+  CTriangleMesh();
+  ~CTriangleMesh();
+  CTriangleMesh(const CTriangleMesh&) = delete;
+  CTriangleMesh& operator=(const CTriangleMesh&) = delete;
+
+  // Vertices from every point of every line, constraint edges from each point
+  // to the next (and closing edges of closed lines).
+  void AddPoints(const CFeatureLineArray& lines);
+  int Triangulate();
+  // One render vertex per mesh vertex (position from `geometry`, texture
+  // coordinates from `texture` mapped from `rect` into the ranges) and one
+  // index triple per triangle, handed to `shape`. Returns the vertex count.
+  int BuildRenderMesh(const CFeatureLineArray& geometry, const CFeatureLineArray& texture, CMeshReceiver* shape,
+                      const CRectF& rect, float uMin, float uMax, float vMin, float vMax);
+
+  // Every outline closed: its points become vertices and its sides edges.
+  void BuildEdges(const CTypedPtrArray<CPtrArray, CTreeNode*>& outlines);
+  // One new 3-point node per triangle, its points in side order.
+  void ExportTriangles(CTypedPtrArray<CPtrArray, CTreeNode*>& out) const;
+
+  int GetVertexCount() const { return m_vertexCount; }
+  int GetConstraintCount() const { return m_constraintCount; }
+  int GetTriangleCount() const { return static_cast<int>(m_triangles.size()); }
+  int GetCreatedEdgeCount() const { return static_cast<int>(m_createdEdges.size()); }
+  const CVector2& Position(int vertex) const { return m_positions[vertex]; }
+  const std::vector<CMeshVertexSource>& Sources() const { return m_sources; }
+  // The three vertices of a triangle, read off its sides.
+  void TriangleVertices(int triangle, int out[3]) const;
+  // Both ends of every edge, constraint edges first.
+  void Edges(std::vector<std::pair<int, int>>& out) const;
+  int FindEdge(int a, int b) const;
+
+  // --- used by the fold-over check ---
+  struct EdgeRef {
+    BYTE kind;  // 1 constraint, 0 created
+    int index;
+  };
+  void EdgeEnds(EdgeRef e, int* a, int* b) const;
+
+private:
+  struct ConstraintEdge {
+    BYTE kind = 1;
+    int first = 0, second = 0, upper = 0;
+  };
+  struct Triangle;
+  struct CreatedEdge {
+    int first = 0, second = 0;
+    Triangle* left = nullptr;
+    Triangle* right = nullptr;
+  };
+  struct Triangle {
+    EdgeRef sides[3];
+  };
+  struct FrontNode {
+    FrontNode* prev = nullptr;
+    FrontNode* next = nullptr;
+    EdgeRef edge;
+  };
+
+  // --- sweep ---
+  void Sweep();
+  bool Blocked(const CVector2& p, const CVector2& q, float lowestY) const;
+  bool BlockedBy(const CVector2& p, const CVector2& q, int a, int b) const;
+  bool Sees(int p, int a, int b) const;
+  void NodeEnds(const FrontNode* node, int* left, int* right) const;
+  EdgeRef JoinEdge(int a, int b, Triangle* owner);
+  Triangle* NewTriangle(EdgeRef s0, EdgeRef s1, EdgeRef s2);
+  void LinkRight(EdgeRef side, Triangle* t);
+  void AddToFront(int front, FrontNode* node, int p);
+  void StartOrWait(int p);
+  void JoinPending();
+  void MergeFronts();
+  void CloseCorners(int front);
+  FrontNode* NewNode(EdgeRef edge);
+  int FrontFirstVertex(int front) const;
+  int FrontLastVertex(int front) const;
+
+  // --- flips ---
+  void Flip(int created, int depth);
+  int OppositeVertex(const Triangle* t, int a, int b) const;
+  void LinkRemaining();
+
+  int m_current = 0;
+  std::vector<CVector2> m_positions;
+  int m_activeConstraints = 0;
+  int m_constraintCount = 0;
+  int m_vertexCount = 0;
+  std::vector<ConstraintEdge> m_constraints;
+  std::vector<CMeshVertexSource> m_sources;
+  std::vector<FrontNode*> m_fronts;
+  std::vector<std::array<int, 2>> m_vertexEdges;
+  std::vector<std::unique_ptr<CreatedEdge>> m_createdEdges;
+  std::vector<std::unique_ptr<Triangle>> m_triangles;
+  std::vector<int> m_pending;  // most recent last
+  std::vector<std::unique_ptr<FrontNode>> m_nodePool;
+  long m_flipBudget = 0;
+  // Boxes of the constraint and created edges, kept flat so that the
+  // visibility scans run over memory in order.
+  struct EdgeBoxes {
+    std::vector<float> minX, maxX, minY, maxY;
+    void Set(size_t i, const CVector2& a, const CVector2& b);
+  };
+  EdgeBoxes m_constraintBoxes, m_createdBoxes;
+  bool ScanBoxes(const EdgeBoxes& boxes, size_t count, bool created, const CVector2& p, const CVector2& q,
+                 float lowestY) const;
+};
+
+// 1 when two edges of the mesh pass through each other while the source
+// lines morph into the target lines; `out` gets the two vertices of each.
+int FindCrossingTriangles(const CTriangleMesh& mesh, const CFeatureLineArray& source,
+                          const CFeatureLineArray& target, int out[4]);
+
+// Per-frame update: vertex k takes the position of its source point.
+void CopyMeshVertexPositions(const CFeatureLineArray& lines, const std::vector<CMeshVertexSource>& sources,
+                             CRenderVertex* vertices);
+
+// Triangulates closed outlines; one new 3-point node per triangle is
+// appended to `out` (the caller deletes them).
+void TriangulateOutlines(const CTypedPtrArray<CPtrArray, CTreeNode*>& outlines, CTypedPtrArray<CPtrArray, CTreeNode*>& out);
+
+// Clips the triangle to the rectangle and appends what is left of it as
+// triangles (3-point nodes the caller deletes); nothing when it lies outside.
+void ClipTriangleToRect(const CVector2& a, const CVector2& b, const CVector2& c, const CRectF& rect,
+                        CTypedPtrArray<CPtrArray, CTreeNode*>& out);
