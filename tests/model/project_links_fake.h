@@ -1,0 +1,31 @@
+// An editor link for tests that counts what the model asked of the editor.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "model/project_links.h"
+
+class CountingEditorLink : public CEditorLink {
+ public:
+  CountingEditorLink() { SetEditorLink(this); }
+  ~CountingEditorLink() override { SetEditorLink(nullptr); }
+
+  void RefreshPanel() override { ++panelRefreshes; }
+  void RebuildThumbnails() override {}
+  void StopPlayback() override { ++stops; }
+  void RefreshTimeline() override {}
+  void ApplyFrameCount() override {}
+  void RefreshImageView(int) override {}
+  void EnableViews(BOOL) override {}
+  void SetDocumentModified(BOOL) override { ++modified; }
+  void CheckFigureTool(int) override {}
+  void PairChanged(WPARAM) override { ++pairChanges; }
+  void ShowMessage(const char16_t* text) override { messages.emplace_back(text); }
+
+  int panelRefreshes = 0;
+  int stops = 0;
+  int modified = 0;
+  int pairChanges = 0;
+  std::vector<std::u16string> messages;
+};
