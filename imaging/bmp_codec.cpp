@@ -186,13 +186,7 @@ void CPicImageBMP::Widen16(BYTE* row, DWORD width, const DWORD* masks) {
 }
 
 bool CPicImageBMP::Decode(CPicFile* file) {
-  if (!file) return false;
-  try {
-    return DecodeStream(file);
-  } catch (const PicCodecError& error) {
-    SetLastError(error.text);
-    return false;
-  }
+  return file && RunCodecStep([&] { return DecodeStream(file); });
 }
 
 bool CPicImageBMP::DecodeStream(CPicFile* file) {

@@ -201,13 +201,7 @@ DWORD ImageBpp(const PcxHeader& h) {
 }  // namespace
 
 bool CPicImagePCX::Decode(CPicFile* file) {
-  if (!file) return false;
-  try {
-    return DecodeStream(file);
-  } catch (const PicCodecError& error) {
-    SetLastError(error.text);
-    return false;
-  }
+  return file && RunCodecStep([&] { return DecodeStream(file); });
 }
 
 bool CPicImagePCX::DecodeStream(CPicFile* file) {
@@ -257,13 +251,7 @@ bool CPicImagePCX::DecodeStream(CPicFile* file) {
 }
 
 bool CPicImagePCX::Encode(CPicFile* file) {
-  if (!file || !IsValid()) return false;
-  try {
-    return EncodeStream(file);
-  } catch (const PicCodecError& error) {
-    SetLastError(error.text);
-    return false;
-  }
+  return file && IsValid() && RunCodecStep([&] { return EncodeStream(file); });
 }
 
 bool CPicImagePCX::EncodeStream(CPicFile* file) {

@@ -202,6 +202,16 @@ protected:
   // Size of the plane of one byte a pixel (alpha, selection).
   size_t PlaneBytes() const;
   BYTE* RowPointer(DWORD y) const { return m_info.pixels + static_cast<size_t>(y) * m_info.rowWidthBytes; }
+  // Runs one codec step; a text the step raises becomes the last-error text.
+  template <class Step>
+  bool RunCodecStep(Step step) {
+    try {
+      return step();
+    } catch (const PicCodecError& error) {
+      SetLastError(error.text);
+      return false;
+    }
+  }
   bool DecodeWith(DWORD formatId, CPicFile* file);
   // Widens one row of 16-bit pixels to 24 bits; `row` may hold the source
   // at its start, as the conversion runs from the last pixel back.

@@ -5,6 +5,7 @@
 #include "imaging/gif_codec.h"
 #include "imaging/pic_codecs.h"
 #include "imaging/pic_file.h"
+#include "imaging/lib_codecs.h"
 
 namespace {
 
@@ -44,9 +45,6 @@ bool EncodeAs(CPicImage& image, CPicFile* file, DWORD formatId) {
 // Formats whose codecs this build does not hold yet; auto-detection skips them.
 bool IsMissing(DWORD formatId) {
   switch (formatId) {
-    case PIC_FORMAT_JPG:
-    case PIC_FORMAT_PNG:
-    case PIC_FORMAT_TIF:
     case PIC_FORMAT_WMF: return true;
     default: return false;
   }
@@ -63,6 +61,9 @@ bool CPicImage::DecodeWith(DWORD formatId, CPicFile* file) {
   switch (formatId) {
     case PIC_FORMAT_BMP: return DecodeAs<CPicImageBMP>(*this, file, formatId, frame);
     case PIC_FORMAT_GIF: return DecodeAs<CPicImageGIF>(*this, file, formatId, frame);
+    case PIC_FORMAT_JPG: return DecodeAs<CPicImageJPG>(*this, file, formatId, frame);
+    case PIC_FORMAT_PNG: return DecodeAs<CPicImagePNG>(*this, file, formatId, frame);
+    case PIC_FORMAT_TIF: return DecodeAs<CPicImageTIF>(*this, file, formatId, frame);
     case PIC_FORMAT_ICO: return DecodeAs<CPicImageICO>(*this, file, formatId, frame);
     case PIC_FORMAT_TGA: return DecodeAs<CPicImageTGA>(*this, file, formatId, frame);
     case PIC_FORMAT_PCX: return DecodeAs<CPicImagePCX>(*this, file, formatId, frame);
@@ -123,6 +124,9 @@ bool CPicImage::Encode(CPicFile* file, DWORD formatId) {
   switch (formatId) {
     case PIC_FORMAT_BMP: return EncodeAs<CPicImageBMP>(*this, file, formatId);
     case PIC_FORMAT_GIF: return EncodeAs<CPicImageGIF>(*this, file, formatId);
+    case PIC_FORMAT_JPG: return EncodeAs<CPicImageJPG>(*this, file, formatId);
+    case PIC_FORMAT_PNG: return EncodeAs<CPicImagePNG>(*this, file, formatId);
+    case PIC_FORMAT_TIF: return EncodeAs<CPicImageTIF>(*this, file, formatId);
     case PIC_FORMAT_ICO: return EncodeAs<CPicImageICO>(*this, file, formatId);
     case PIC_FORMAT_TGA: return EncodeAs<CPicImageTGA>(*this, file, formatId);
     case PIC_FORMAT_PCX: return EncodeAs<CPicImagePCX>(*this, file, formatId);

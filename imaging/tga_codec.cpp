@@ -163,13 +163,7 @@ void ReadColorMap(CPicFile* file, CPicImage& image, const TgaHeader& header) {
 }  // namespace
 
 bool CPicImageTGA::Decode(CPicFile* file) {
-  if (!file) return false;
-  try {
-    return DecodeStream(file);
-  } catch (const PicCodecError& error) {
-    SetLastError(error.text);
-    return false;
-  }
+  return file && RunCodecStep([&] { return DecodeStream(file); });
 }
 
 bool CPicImageTGA::DecodeStream(CPicFile* file) {

@@ -40,13 +40,7 @@ void WriteMultiByte(std::vector<BYTE>& out, DWORD value) {
 }  // namespace
 
 bool CPicImageWBMP::Decode(CPicFile* file) {
-  if (!file) return false;
-  try {
-    return DecodeStream(file);
-  } catch (const PicCodecError& error) {
-    SetLastError(error.text);
-    return false;
-  }
+  return file && RunCodecStep([&] { return DecodeStream(file); });
 }
 
 bool CPicImageWBMP::DecodeStream(CPicFile* file) {

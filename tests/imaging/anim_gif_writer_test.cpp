@@ -29,8 +29,12 @@ TEST(AnimGifWriter, TheFrameListGrowsOnceForThreeHundredFrames) {
   for (int i = 0; i < 300; ++i) {
     std::vector<BYTE> pixels = Flat(2, 2, static_cast<BYTE>(i), 0, 0);
     ASSERT_TRUE(writer.AddFrame(pixels.data()));
-    if (i == 254) EXPECT_EQ(writer.GetCapacity(), 256);
-    if (i == 255) EXPECT_EQ(writer.GetCapacity(), 512);
+    if (i == 254) {
+      EXPECT_EQ(writer.GetCapacity(), 256);
+    }
+    if (i == 255) {
+      EXPECT_EQ(writer.GetCapacity(), 512);
+    }
   }
   EXPECT_EQ(writer.GetCapacity(), 512);
   writer.Close();

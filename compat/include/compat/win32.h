@@ -5,6 +5,7 @@
 
 #include "compat/win32/types.h"
 #include "compat/win32/errors.h"
+#include "compat/win32/com.h"
 #include "compat/win32/text.h"
 #include "compat/win32/kernel.h"
 #include "compat/win32/registry.h"

@@ -1,0 +1,18 @@
+// Processor features, asked once.
+#include "compat/d3d9/cpu_features.h"
+
+namespace compat::d3d9 {
+
+bool HasAvx2() {
+#if defined(__x86_64__) || defined(__i386__)
+  static const bool has = [] {
+    __builtin_cpu_init();  // may run before the library's own constructors
+    return __builtin_cpu_supports("avx2") != 0;
+  }();
+  return has;
+#else
+  return false;
+#endif
+}
+
+}  // namespace compat::d3d9

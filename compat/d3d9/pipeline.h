@@ -1,0 +1,120 @@
+// The pixel pipeline of one draw call, resolved from the device's states, and
+// the per-primitive records the rasteriser walks: edges in 24.8 fixed point
+// and attribute planes evaluated at pixel centres (integer coordinates).
+#pragma once
+
+#include <cstdint>
+
+#include "compat/d3d9/objects.h"
+
+namespace compat::d3d9 {
+
+constexpr int kStages = 2;
+constexpr int kTexCoordSets = 2;
+constexpr int kBatch = 64;       // pixels shaded together inside a span
+constexpr int kSubpixelBits = 8;  // vertex positions snap to 1/256 pixel
+
+enum class Arg : uint8_t { Diffuse, Current, Texture, Factor };
+enum class Op : uint8_t { Select1, Select2, Modulate };
+
+struct ChannelOp {
+  Op op = Op::Select1;
+  Arg arg1 = Arg::Current, arg2 = Arg::Current;
+  bool operator==(const ChannelOp&) const = default;
+};
+
+struct StageProgram {
+  ChannelOp colour, alpha;
+  bool samples = false;  // one of its channels reads the stage's texture
+  int texCoordSet = 0;
+};
+
+enum class MipMode : uint8_t { None, Point, Linear };
+
+// What a stage's sampler reads: the texture's levels and its filter states.
+struct SamplerSetup {
+  const uint32_t* pixels[kMaxLevels] = {};
+  int width[kMaxLevels] = {}, height[kMaxLevels] = {};
+  int levels = 0;
+  int baseLevel = 0;
+  bool magLinear = false, minLinear = false;
+  MipMode mip = MipMode::None;
+  bool wrapU = true, wrapV = true;
+  bool opaque = false;  // X8R8G8B8: alpha reads as 255
+};
+
+struct DrawState {
+  int stageCount = 0;
+  StageProgram stages[kStages];
+  SamplerSetup samplers[kStages];
+  uint32_t factor = 0xFFFFFFFF;
+  bool blend = false;
+  DWORD srcBlend = 2, dstBlend = 1;
+  uint32_t* target = nullptr;
+  int pitch = 0;
+  RECT clip{};  // viewport inside the render target
+  bool perspective = false;
+};
+
+// value(x, y) = c + dx * x + dy * y, with x, y in pixels.
+struct Plane {
+  double c = 0, dx = 0, dy = 0;
+  double At(double x, double y) const { return c + dx * x + dy * y; }
+};
+
+// Which levels a stage reads for one primitive, when its footprint is constant.
+struct LevelChoice {
+  int level0 = 0, level1 = 0;
+  int blend = 0;  // weight of level1 out of 256
+  bool linear = false;
+};
+
+// A texel-coordinate plane in 40.24 fixed point, exact over the whole target.
+struct FixedPlane {
+  int64_t c = 0, dx = 0, dy = 0;
+};
+
+// A 16.16 texel-coordinate plane relative to a small primitive's top-left
+// pixel; valid (no overflow, no wrap) over the primitive's bounding box.
+struct SmallPlane {
+  int32_t c = 0, dx = 0, dy = 0;
+};
+
+struct PrimitiveSetup {
+  // Edge i: E = dx * (Y - y0) - dy * (X - x0) over fixed-point X, Y.
+  int64_t x0[3], y0[3], dx[3], dy[3];
+  int edgeCount = 3;  // 0 for a line pixel run (its span is given directly)
+  int yFirst = 0, yLast = -1;
+  int xFirst = 0, xLast = -1;  // bounding box columns inside the clip rectangle
+  // Texel coordinates of each stage in level-0 units (s = u * W - 0.5), or for
+  // perspective draws u * q * W, v * q * H with q the plane of 1 / w.
+  Plane s[kStages], t[kStages];
+  Plane q;
+  Plane colour[4];  // b, g, r, a in 0..255
+  uint32_t flatColour = 0;
+  bool gouraud = false;
+  LevelChoice lod[kStages];
+  // Affine draws: the planes of the two levels `lod` chose, in those levels' texels.
+  FixedPlane levelS[kStages][2], levelT[kStages][2];
+  // The same for small primitives, cheaper to evaluate per pixel.
+  bool small[kStages][2] = {};
+  // The level maps pixels onto texel centres one to one (no filtering needed).
+  bool unitStep[kStages][2] = {};
+  SmallPlane smallS[kStages][2], smallT[kStages][2];
+};
+
+// A run of n pixels of row y from column x; a batch holds several.
+struct Segment {
+  int y, x, n;
+};
+
+// One vertex after transformation: screen position, 1 / w, and attributes that
+// are linear in screen space (texture coordinates premultiplied by q).
+struct ScreenVertex {
+  float x, y, q;
+  float tex[kTexCoordSets][2];
+  float colour[4];  // b, g, r, a in 0..255
+  uint32_t packedColour;
+};
+
+}  // namespace compat::d3d9

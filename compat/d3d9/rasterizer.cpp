@@ -1,0 +1,300 @@
+// Triangle setup and scan conversion with the platform's rules: pixel centres
+// at integer coordinates, top-left fill, so that triangles sharing an edge
+// cover each pixel exactly once. Coverage uses exact integer edge tests on
+// positions snapped to 1/256 pixel; each row's run is found by division.
+#include "compat/d3d9/rasterizer.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "compat/d3d9/sampling.h"
+#include "compat/d3d9/shading.h"
+#include "compat/d3d9/worker_pool.h"
+
+namespace compat::d3d9 {
+
+namespace {
+
+constexpr int kBandHeight = 16;
+// Triangles are set up in slices of at least this many, at most kMaxSlices of them.
+constexpr uint64_t kSliceTriangles = 256;
+constexpr uint64_t kMaxSlices = 64;
+// Below this many covered pixels a draw is not worth waking the workers.
+constexpr int64_t kParallelArea = 16 * 1024;
+constexpr int64_t kOne = 1 << kSubpixelBits;
+// Positions beyond this many pixels from the origin are clipped before setup
+// (vertex processing guarantees it), which keeps edge products inside 64 bits.
+constexpr double kMaxCoordinate = 1 << 20;
+
+int64_t FloorDiv(int64_t a, int64_t b) {  // b > 0
+  int64_t q = a / b;
+  return (a % b != 0 && a < 0) ? q - 1 : q;
+}
+
+int64_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }
+
+bool Finite(const ScreenVertex& v) {
+  return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.q) && std::fabs(v.x) <= kMaxCoordinate &&
+         std::fabs(v.y) <= kMaxCoordinate;
+}
+
+Plane PlaneThrough(const double x[3], const double y[3], const double a[3]) {
+  double det = (x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]);
+  Plane p;
+  p.dx = ((a[1] - a[0]) * (y[2] - y[0]) - (a[2] - a[0]) * (y[1] - y[0])) / det;
+  p.dy = ((a[2] - a[0]) * (x[1] - x[0]) - (a[1] - a[0]) * (x[2] - x[0])) / det;
+  p.c = a[0] - p.dx * x[0] - p.dy * y[0];
+  return p;
+}
+
+// A line's attribute varies along its major axis only (x[1] != x[0] there).
+Plane PlaneAlong(bool xMajor, const double x[3], const double y[3], const double a[3]) {
+  Plane p;
+  const double* axis = xMajor ? x : y;
+  double slope = axis[1] != axis[0] ? (a[1] - a[0]) / (axis[1] - axis[0]) : 0.0;
+  (xMajor ? p.dx : p.dy) = slope;
+  p.c = a[0] - slope * axis[0];
+  return p;
+}
+
+// One sloped edge walked down the rows: the first (left edge) or last + 1
+// (right edge) covered column is ceil(N / d) with N growing by a constant per
+// row, kept exact as quotient and remainder so that no row needs a division.
+struct EdgeWalk {
+  int64_t q = 0, r = 0, stepQ = 0, stepR = 0, d = 1;
+
+  // Left edges (dy < 0) include X >= -k / -dy; right edges (dy > 0) keep X < k / dy.
+  void Start(const PrimitiveSetup& p, int e, int row) {
+    int64_t dx = p.dx[e], dy = p.dy[e];
+    int64_t k = dx * (static_cast<int64_t>(row) * kOne - p.y0[e]) + dy * p.x0[e];
+    int64_t sign = dy < 0 ? -1 : 1;
+    int64_t n = sign * k, step = sign * dx * kOne;
+    d = sign * dy * kOne;
+    q = FloorDiv(n, d);
+    r = n - q * d;
+    stepQ = FloorDiv(step, d);
+    stepR = step - stepQ * d;
+  }
+  int64_t Bound() const { return q + (r > 0); }
+  void Next() {  // branch-free: the carry is unpredictable
+    r += stepR;
+    int64_t carry = r >= d;
+    q += stepQ + carry;
+    r -= d & -carry;
+  }
+};
+
+}  // namespace
+
+void Rasterizer::Begin(const DrawState* state) {
+  state_ = state;
+  for (int i = 0; i < sliceCount_; ++i) {
+    slices_[i].prims.clear();
+    slices_[i].rows.clear();
+    slices_[i].area = 0;
+  }
+  sliceCount_ = 0;
+}
+
+void Rasterizer::SliceJob(void* self, int slice) {
+  auto* r = static_cast<Rasterizer*>(self);
+  uint64_t first = r->setupCount_ * slice / r->sliceCount_;
+  uint64_t last = r->setupCount_ * (slice + 1) / r->sliceCount_;
+  r->emit_(r->emitContext_, first, last - first, slice);
+}
+
+void Rasterizer::Setup(uint64_t count, Emitter emit, void* context) {
+  int threads = WorkerPool::Instance().ThreadCount();
+  uint64_t slices = std::min<uint64_t>(kMaxSlices, std::max<uint64_t>(1, count / kSliceTriangles));
+  sliceCount_ = static_cast<int>(std::min<uint64_t>(slices, static_cast<uint64_t>(threads) * 2));
+  if (static_cast<int>(slices_.size()) < sliceCount_) slices_.resize(sliceCount_);
+  setupCount_ = count;
+  emit_ = emit;
+  emitContext_ = context;
+  WorkerPool::Instance().Run(sliceCount_, &Rasterizer::SliceJob, this);
+}
+
+void Rasterizer::SetupAttributes(const ScreenVertex* v[3], const double x[3], const double y[3], bool line,
+                                 PrimitiveSetup& p) const {
+  const DrawState& st = *state_;
+  bool xMajor = std::fabs(x[1] - x[0]) >= std::fabs(y[1] - y[0]);
+  auto plane = [&](double a0, double a1, double a2) {
+    double a[3] = {a0, a1, a2};
+    return line ? PlaneAlong(xMajor, x, y, a) : PlaneThrough(x, y, a);
+  };
+  if (st.perspective) p.q = plane(v[0]->q, v[1]->q, v[2]->q);
+  for (int s = 0; s < st.stageCount; ++s) {
+    if (!st.stages[s].samples) continue;
+    int set = st.stages[s].texCoordSet;
+    double w = st.samplers[s].width[0], h = st.samplers[s].height[0];
+    double bias = st.perspective ? 0.0 : 0.5;  // texel centres; perspective runs subtract it per pixel
+    p.s[s] = plane(v[0]->tex[set][0] * w - bias, v[1]->tex[set][0] * w - bias, v[2]->tex[set][0] * w - bias);
+    p.t[s] = plane(v[0]->tex[set][1] * h - bias, v[1]->tex[set][1] * h - bias, v[2]->tex[set][1] * h - bias);
+    if (!st.perspective) {
+      p.lod[s] = ChooseLevels(st.samplers[s], FootprintLod(p.s[s].dx, p.t[s].dx, p.s[s].dy, p.t[s].dy));
+      SetupAffineLevels(st.samplers[s], s, p);
+    }
+  }
+  p.flatColour = v[0]->packedColour;
+  p.gouraud = v[1]->packedColour != p.flatColour || v[2]->packedColour != p.flatColour;
+  if (p.gouraud)
+    for (int c = 0; c < 4; ++c) p.colour[c] = plane(v[0]->colour[c], v[1]->colour[c], v[2]->colour[c]);
+}
+
+void Rasterizer::AddTriangle(int slice, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
+                             DWORD cullMode) {
+  Slice& out = slices_[slice];
+  if (!Finite(a) || !Finite(b) || !Finite(c)) return;
+  const ScreenVertex* v[3] = {&a, &b, &c};
+  int64_t X[3], Y[3];
+  for (int i = 0; i < 3; ++i) {
+    X[i] = std::llrint(static_cast<double>(v[i]->x) * kOne);
+    Y[i] = std::llrint(static_cast<double>(v[i]->y) * kOne);
+  }
+  int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
+  if (area == 0) return;
+  // With y pointing down a positive area is clockwise on screen.
+  if ((cullMode == D3DCULL_CW && area > 0) || (cullMode == D3DCULL_CCW && area < 0)) return;
+  if (area < 0) {
+    std::swap(v[1], v[2]);
+    std::swap(X[1], X[2]);
+    std::swap(Y[1], Y[2]);
+  }
+  const RECT& clip = state_->clip;
+  int64_t minY = std::min({Y[0], Y[1], Y[2]}), maxY = std::max({Y[0], Y[1], Y[2]});
+  int64_t minX = std::min({X[0], X[1], X[2]}), maxX = std::max({X[0], X[1], X[2]});
+  int yFirst = static_cast<int>(std::max<int64_t>(CeilDiv(minY, kOne), clip.top));
+  int yLast = static_cast<int>(std::min<int64_t>(FloorDiv(maxY, kOne), clip.bottom - 1));
+  if (yFirst > yLast || CeilDiv(minX, kOne) >= clip.right || FloorDiv(maxX, kOne) < clip.left) return;
+
+  PrimitiveSetup& p = out.prims.emplace_back();
+  for (int e = 0; e < 3; ++e) {
+    int next = (e + 1) % 3;
+    p.x0[e] = X[e];
+    p.y0[e] = Y[e];
+    p.dx[e] = X[next] - X[e];
+    p.dy[e] = Y[next] - Y[e];
+  }
+  p.yFirst = yFirst;
+  p.yLast = yLast;
+  p.xFirst = static_cast<int>(std::max<int64_t>(CeilDiv(minX, kOne), clip.left));
+  p.xLast = static_cast<int>(std::min<int64_t>(FloorDiv(maxX, kOne), clip.right - 1));
+  double x[3], y[3];
+  for (int i = 0; i < 3; ++i) {
+    x[i] = static_cast<double>(X[i]) / kOne;
+    y[i] = static_cast<double>(Y[i]) / kOne;
+  }
+  SetupAttributes(v, x, y, false, p);
+  out.rows.push_back({yFirst, yLast});
+  out.area += (std::llabs(area) >> (2 * kSubpixelBits + 1)) + (yLast - yFirst + 1);
+}
+
+void Rasterizer::RasteriseBand(int top, int bottom) const {
+  Segment segments[kBatch];
+  for (int slice = 0; slice < sliceCount_; ++slice) {
+    const Slice& queued = slices_[slice];
+    for (size_t i = 0; i < queued.prims.size(); ++i) {
+      const RowRange& rows = queued.rows[i];
+      if (rows.last < top || rows.first >= bottom) continue;
+      RasterisePrimitive(queued.prims[i], std::max(rows.first, top), std::min(rows.last, bottom - 1), segments);
+    }
+  }
+}
+
+// Rows first .. last of one triangle; rows of small triangles are short, so
+// several are shaded as one batch.
+void Rasterizer::RasterisePrimitive(const PrimitiveSetup& p, int first, int last, Segment* segments) const {
+  const RECT& clip = state_->clip;
+  const int limit = BatchLimit(*state_);
+  // A horizontal top edge owns its row, a bottom edge does not: they only trim the rows.
+  for (int e = 0; e < 3; ++e) {
+    if (p.dy[e] != 0) continue;
+    int64_t edgeRow = CeilDiv(p.y0[e], kOne);
+    if (p.dx[e] > 0) first = static_cast<int>(std::max<int64_t>(first, edgeRow));
+    else last = static_cast<int>(std::min<int64_t>(last, edgeRow - 1));
+  }
+  if (first > last) return;
+  EdgeWalk lefts[3], rights[3];
+  int leftCount = 0, rightCount = 0;
+  for (int e = 0; e < 3; ++e) {
+    if (p.dy[e] < 0) lefts[leftCount++].Start(p, e, first);
+    if (p.dy[e] > 0) rights[rightCount++].Start(p, e, first);
+  }
+  int count = 0, pixels = 0;
+  for (int y = first; y <= last; ++y) {
+    int64_t left = clip.left, right = clip.right;
+    for (int k = 0; k < leftCount; ++k) {
+      left = std::max(left, lefts[k].Bound());
+      lefts[k].Next();
+    }
+    for (int k = 0; k < rightCount; ++k) {
+      right = std::min(right, rights[k].Bound());
+      rights[k].Next();
+    }
+    if (left >= right) continue;
+    int xl = static_cast<int>(left), xr = static_cast<int>(right);
+    while (xl < xr) {
+      int n = std::min(xr - xl, limit - pixels);
+      segments[count++] = Segment{y, xl, n};
+      pixels += n;
+      xl += n;
+      if (pixels == limit) {
+        ShadeSegments(*state_, p, segments, count, pixels);
+        count = pixels = 0;
+      }
+    }
+  }
+  if (pixels > 0) ShadeSegments(*state_, p, segments, count, pixels);
+}
+
+void Rasterizer::BandJob(void* self, int band) {
+  auto* r = static_cast<Rasterizer*>(self);
+  int top = r->state_->clip.top + band * kBandHeight;
+  r->RasteriseBand(top, std::min<int>(top + kBandHeight, r->state_->clip.bottom));
+}
+
+void Rasterizer::Flush() {
+  int64_t area = 0;
+  for (int i = 0; i < sliceCount_; ++i) area += slices_[i].area;
+  if (area == 0) return;
+  const RECT& clip = state_->clip;
+  if (area < kParallelArea) {
+    RasteriseBand(clip.top, clip.bottom);
+  } else {
+    int bands = (clip.bottom - clip.top + kBandHeight - 1) / kBandHeight;
+    WorkerPool::Instance().Run(bands, &Rasterizer::BandJob, this);
+  }
+}
+
+void Rasterizer::DrawLine(const ScreenVertex& a, const ScreenVertex& b) {
+  if (!Finite(a) || !Finite(b)) return;
+  const ScreenVertex* v[3] = {&a, &b, &b};
+  double x[3] = {a.x, b.x, b.x}, y[3] = {a.y, b.y, b.y};
+  bool xMajor = std::fabs(x[1] - x[0]) >= std::fabs(y[1] - y[0]);
+  const RECT& clip = state_->clip;
+  // The line's pixels lie within a pixel of its rounded ends; the attribute
+  // setup checks its fixed-point planes over that box.
+  auto rounded = [](double v) { return static_cast<int>(std::floor(v + 0.5)); };
+  PrimitiveSetup p;
+  p.xFirst = std::max(rounded(std::min(x[0], x[1])) - 1, static_cast<int>(clip.left));
+  p.xLast = std::min(rounded(std::max(x[0], x[1])) + 1, static_cast<int>(clip.right) - 1);
+  p.yFirst = std::max(rounded(std::min(y[0], y[1])) - 1, static_cast<int>(clip.top));
+  p.yLast = std::min(rounded(std::max(y[0], y[1])) + 1, static_cast<int>(clip.bottom) - 1);
+  if (p.xFirst > p.xLast || p.yFirst > p.yLast) return;
+  SetupAttributes(v, x, y, true, p);
+  double major0 = xMajor ? x[0] : y[0], major1 = xMajor ? x[1] : y[1];
+  double minor0 = xMajor ? y[0] : x[0], minor1 = xMajor ? y[1] : x[1];
+  double slope = major1 != major0 ? (minor1 - minor0) / (major1 - major0) : 0.0;
+  int from = static_cast<int>(std::floor(std::min(major0, major1) + 0.5));
+  int to = static_cast<int>(std::floor(std::max(major0, major1) + 0.5));
+  from = std::max(from, static_cast<int>(xMajor ? clip.left : clip.top));
+  to = std::min(to, static_cast<int>(xMajor ? clip.right : clip.bottom) - 1);
+  for (int m = from; m <= to; ++m) {
+    int n = static_cast<int>(std::floor(minor0 + (m - major0) * slope + 0.5));
+    int px = xMajor ? m : n, py = xMajor ? n : m;
+    if (px < clip.left || px >= clip.right || py < clip.top || py >= clip.bottom) continue;
+    ShadeSpan(*state_, p, py, px, px + 1);
+  }
+}
+
+}  // namespace compat::d3d9

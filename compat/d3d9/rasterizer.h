@@ -1,0 +1,56 @@
+// Turns screen-space triangles and lines into pixel runs. Triangles of one
+// draw are set up first (in slices of consecutive triangles, across the
+// worker pool), then rasterised in horizontal bands across the pool; each
+// band walks the slices and their triangles in submission order.
+#pragma once
+
+#include <vector>
+
+#include "compat/d3d9/pipeline.h"
+
+namespace compat::d3d9 {
+
+class Rasterizer {
+ public:
+  // Starts a draw; the state must outlive `Flush`.
+  void Begin(const DrawState* state);
+  // Sets up `count` primitives: emit(context, first, n, slice) hands primitives
+  // first .. first + n - 1 to AddTriangle with that slice; slices run in parallel.
+  using Emitter = void (*)(void* context, uint64_t first, uint64_t n, int slice);
+  void Setup(uint64_t count, Emitter emit, void* context);
+  // Queues a triangle into a slice; degenerate, culled, non-finite or off-target ones are dropped.
+  void AddTriangle(int slice, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
+                   DWORD cullMode);
+  // Draws a one-pixel line at once, the last pixel included.
+  void DrawLine(const ScreenVertex& a, const ScreenVertex& b);
+  // Rasterises the queued triangles.
+  void Flush();
+
+ private:
+  static void BandJob(void* self, int band);
+  static void SliceJob(void* self, int slice);
+  void RasteriseBand(int top, int bottom) const;
+  void RasterisePrimitive(const PrimitiveSetup& p, int first, int last, Segment* segments) const;
+  void SetupAttributes(const ScreenVertex* v[3], const double x[3], const double y[3], bool line,
+                       PrimitiveSetup& p) const;
+
+  const DrawState* state_ = nullptr;
+  struct RowRange {
+    int first, last;
+  };
+  // The triangles set up from one stretch of the draw's primitives. The
+  // vectors grow to the largest draw and never shrink: no allocation per draw.
+  struct Slice {
+    std::vector<PrimitiveSetup> prims;
+    std::vector<RowRange> rows;  // compact copy of each triangle's rows, for band filtering
+    int64_t area = 0;
+  };
+  std::vector<Slice> slices_;
+  int sliceCount_ = 0;
+  // The stretch being set up.
+  uint64_t setupCount_ = 0;
+  Emitter emit_ = nullptr;
+  void* emitContext_ = nullptr;
+};
+
+}  // namespace compat::d3d9

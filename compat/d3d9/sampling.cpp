@@ -1,0 +1,393 @@
+// Texture sampling: texel centres at (i + 0.5) / size, so a coordinate s in
+// texels is u * size - 0.5; POINT takes floor(s + 0.5), LINEAR blends the
+// 2 x 2 texels around s with 8-bit weights (an integral s copies exactly).
+// Runs are split so that footprints wholly inside the texture take loops
+// without addressing; only the few at the borders wrap or clamp.
+#include "compat/d3d9/sampling.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstring>
+
+#include "compat/d3d9/cpu_features.h"
+#include "compat/d3d9/texture_filters.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define CALVETTA_X86 1
+#endif
+
+namespace compat::d3d9 {
+
+namespace {
+
+constexpr double kCoordLimit = 1 << 22;      // texels; keeps 24.8 values inside int32
+constexpr double kGradientLimit = 1 << 22;   // texels per pixel
+constexpr int kPlaneBits = 24;               // fraction bits of FixedPlane
+constexpr int64_t kSmallRun = int64_t{1} << 37;  // 8192 texels in 40.24: 16.16 fits int32
+
+// Texel coordinates of a run in 24.8 fixed point.
+// Room for one vector store past the last pixel.
+struct Coords {
+  int32_t s[kBatch + 8], t[kBatch + 8];
+};
+
+// Fixed point with `bits` fraction bits; NaN and huge values land on the limits.
+int64_t ToFixed(double v, int bits, double limit) {
+  double scale = static_cast<double>(int64_t{1} << bits);
+  double f = v * scale;
+  double l = limit * scale;
+  if (!(f > -l)) f = -l;
+  if (f > l) f = l;
+  return static_cast<int64_t>(std::nearbyint(f));
+}
+
+int32_t ClampFixed8(int64_t v) {
+  constexpr int64_t kLimit = static_cast<int64_t>(kCoordLimit) << 8;
+  return static_cast<int32_t>(std::clamp(v, -kLimit, kLimit));
+}
+
+// --- coordinates ---
+
+// A 16.16 ramp start + step * i, shifted to 24.8.
+inline void RampBody(int32_t start, int32_t step, int n, int32_t* __restrict out) {
+  for (int i = 0; i < n; ++i) out[i] = (start + step * i) >> 8;
+}
+
+#ifdef CALVETTA_X86
+__attribute__((target("avx2"))) void RampAvx2(int32_t start, int32_t step, int n, int32_t* out) {
+  __m256i v = _mm256_add_epi32(_mm256_set1_epi32(start),
+                               _mm256_mullo_epi32(_mm256_set1_epi32(step), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7)));
+  // Lanes past the run may wrap around; only lanes inside it are kept.
+  const __m256i eight = _mm256_slli_epi32(_mm256_set1_epi32(step), 3);
+  int i = 0;
+  for (; i + 8 <= n; i += 8) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_srai_epi32(v, 8));
+    v = _mm256_add_epi32(v, eight);
+  }
+  RampBody(start + step * i, step, n - i, out + i);
+}
+#endif
+
+void Ramp(int32_t start, int32_t step, int n, int32_t* out) {
+#ifdef CALVETTA_X86
+  if (HasAvx2()) return RampAvx2(start, step, n, out);
+#endif
+  RampBody(start, step, n, out);
+}
+
+// Affine run from exact 40.24 planes: each run starts exact and steps in 16.16.
+void AffineCoords(const FixedPlane& ps, const FixedPlane& pt, bool wrapU, bool wrapV, int w, int h, int x, int y,
+                  int n, int32_t* cs, int32_t* ct) {
+  int64_t s = ps.c + ps.dx * x + ps.dy * y;
+  int64_t t = pt.c + pt.dx * x + pt.dy * y;
+  // Wrapping repeats every size texels: start inside the first period.
+  int64_t periodU = int64_t{w} << kPlaneBits, periodV = int64_t{h} << kPlaneBits;
+  if (wrapU && (s < 0 || s >= periodU)) s = (s % periodU + periodU) % periodU;
+  if (wrapV && (t < 0 || t >= periodV)) t = (t % periodV + periodV) % periodV;
+  int64_t sEnd = s + ps.dx * n, tEnd = t + pt.dx * n;
+  bool small = std::max({std::llabs(s), std::llabs(t), std::llabs(sEnd), std::llabs(tEnd)}) < kSmallRun;
+  if (small) {
+    constexpr int kShift = kPlaneBits - 16;
+    int32_t s16 = static_cast<int32_t>(s >> kShift) + 128, t16 = static_cast<int32_t>(t >> kShift) + 128;
+    int32_t ds = static_cast<int32_t>(ps.dx >> kShift), dt = static_cast<int32_t>(pt.dx >> kShift);
+    Ramp(s16, ds, n, cs);
+    Ramp(t16, dt, n, ct);
+    return;
+  }
+  constexpr int kShift = kPlaneBits - 8;
+  for (int i = 0; i < n; ++i) {
+    cs[i] = ClampFixed8((s + (int64_t{1} << (kShift - 1))) >> kShift);
+    ct[i] = ClampFixed8((t + (int64_t{1} << (kShift - 1))) >> kShift);
+    s += ps.dx;
+    t += pt.dx;
+  }
+}
+
+// Perspective run: u = (u q) / q per pixel. Left unwrapped so that the run
+// stays monotone; the addressed filters wrap what lies outside.
+void PerspectiveCoords(const PrimitiveSetup& prim, int stage, double kx, double ky, int x, int y, int n,
+                       int32_t* cs, int32_t* ct) {
+  for (int i = 0; i < n; ++i) {
+    double q = prim.q.At(x + i, y);
+    double s = prim.s[stage].At(x + i, y) / q * kx - 0.5;
+    double t = prim.t[stage].At(x + i, y) / q * ky - 0.5;
+    cs[i] = static_cast<int32_t>(ToFixed(s, 8, kCoordLimit));
+    ct[i] = static_cast<int32_t>(ToFixed(t, 8, kCoordLimit));
+  }
+}
+
+// Whether pixel i's footprint lies wholly inside the texture.
+inline bool Inside(const int32_t* s, const int32_t* t, int i, int w, int h, bool linear) {
+  int bias = linear ? 0 : 128, margin = linear ? 2 : 1;
+  return s[i] >= -bias && t[i] >= -bias && ((s[i] + bias) >> 8) <= w - margin && ((t[i] + bias) >> 8) <= h - margin;
+}
+
+
+// Filters a run: coordinates along a row are monotone, so the inside pixels
+// form one stretch found from both ends.
+void FilterRun(const SamplerSetup& sampler, int level, bool linear, const int32_t* s, const int32_t* t, int n,
+               uint32_t* out) {
+  const uint32_t* tex = sampler.pixels[level];
+  int w = sampler.width[level], h = sampler.height[level];
+  int first = 0, last = n;
+  while (first < n && !Inside(s, t, first, w, h, linear)) ++first;
+  while (last > first && !Inside(s, t, last - 1, w, h, linear)) --last;
+  // Runs are monotone along a row, so the stretch between is inside too; a
+  // run that is not (clamped coordinates) goes wholly through addressing.
+  for (int i = first + 1; i < last - 1; ++i)
+    if (!Inside(s, t, i, w, h, linear)) {
+      first = last = n;
+      break;
+    }
+  AddressedKernel addressed = nullptr;
+  if (first > 0 || last < n) addressed = PickAddressed(linear, sampler.wrapU, sampler.wrapV, w, h);
+  if (first > 0) addressed(tex, w, h, s, t, first, out);
+  if (last > first) PickInterior(linear)(tex, w, s + first, t + first, last - first, out + first);
+  if (last < n) addressed(tex, w, h, s + last, t + last, n - last, out + last);
+}
+
+// A batch whose every segment lies inside goes through one interior loop.
+void Filter(const SamplerSetup& sampler, int level, bool linear, const Segment* segments, int count,
+            const Coords& c, int pixels, uint32_t* out) {
+  int w = sampler.width[level], h = sampler.height[level];
+  bool allInside = true;
+  for (int k = 0, at = 0; k < count && allInside; at += segments[k].n, ++k)
+    allInside = Inside(c.s, c.t, at, w, h, linear) && Inside(c.s, c.t, at + segments[k].n - 1, w, h, linear);
+  if (allInside) {
+    PickInterior(linear)(sampler.pixels[level], w, c.s, c.t, pixels, out);
+    return;
+  }
+  for (int k = 0, at = 0; k < count; at += segments[k].n, ++k)
+    FilterRun(sampler, level, linear, c.s + at, c.t + at, segments[k].n, out + at);
+}
+
+// Level choice of a perspective run, from the derivatives at its middle pixel.
+LevelChoice PerspectiveLevels(const SamplerSetup& sampler, const PrimitiveSetup& prim, int stage, double x,
+                              double y) {
+  const Plane& ps = prim.s[stage];
+  const Plane& pt = prim.t[stage];
+  double q = prim.q.At(x, y);
+  double u = ps.At(x, y) / q, v = pt.At(x, y) / q;
+  double dsdx = (ps.dx - u * prim.q.dx) / q, dsdy = (ps.dy - u * prim.q.dy) / q;
+  double dtdx = (pt.dx - v * prim.q.dx) / q, dtdy = (pt.dy - v * prim.q.dy) / q;
+  return ChooseLevels(sampler, FootprintLod(dsdx, dtdx, dsdy, dtdy));
+}
+
+// 24.8 coordinates of a batch of a small primitive, segment by segment from
+// its 16.16 plane relative to the primitive's top-left pixel; also the
+// extremes, found at the segments' ends since each segment is monotone.
+struct Range {
+  int32_t low, high;
+};
+
+inline Range SmallCoordsBody(const SmallPlane& p, const PrimitiveSetup& prim, const Segment* segments, int count,
+                             int32_t* __restrict out) {
+  const int32_t c = p.c + 128, gx = p.dx, gy = p.dy;
+  Range range{INT32_MAX, INT32_MIN};
+  for (int k = 0, at = 0; k < count; at += segments[k].n, ++k) {
+    const Segment& g = segments[k];
+    int32_t base = c + gx * (g.x - prim.xFirst) + gy * (g.y - prim.yFirst);
+    int32_t* o = out + at;
+    for (int i = 0; i < g.n; ++i) o[i] = (base + gx * i) >> 8;
+    int32_t a = o[0], b = o[g.n - 1];
+    range.low = std::min(range.low, std::min(a, b));
+    range.high = std::max(range.high, std::max(a, b));
+  }
+  return range;
+}
+
+#ifdef CALVETTA_X86
+// Eight pixels per store; a segment's last store may spill into the next
+// segment's place (rewritten next) or the padding after the batch.
+__attribute__((target("avx2"))) Range SmallCoordsAvx2(const SmallPlane& p, const PrimitiveSetup& prim,
+                                                      const Segment* segments, int count, int32_t* out) {
+  const int32_t c = p.c + 128, gx = p.dx, gy = p.dy;
+  const __m256i step = _mm256_mullo_epi32(_mm256_set1_epi32(gx), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+  const __m256i eight = _mm256_slli_epi32(_mm256_set1_epi32(gx), 3);
+  Range range{INT32_MAX, INT32_MIN};
+  for (int k = 0, at = 0; k < count; at += segments[k].n, ++k) {
+    const Segment& g = segments[k];
+    int32_t base = c + gx * (g.x - prim.xFirst) + gy * (g.y - prim.yFirst);
+    __m256i v = _mm256_add_epi32(_mm256_set1_epi32(base), step);
+    for (int i = 0; i < g.n; i += 8) {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + at + i), _mm256_srai_epi32(v, 8));
+      v = _mm256_add_epi32(v, eight);
+    }
+    int32_t a = base >> 8, b = (base + gx * (g.n - 1)) >> 8;
+    range.low = std::min(range.low, std::min(a, b));
+    range.high = std::max(range.high, std::max(a, b));
+  }
+  return range;
+}
+#endif
+
+Range SmallCoords(const SmallPlane& p, const PrimitiveSetup& prim, const Segment* segments, int count,
+                  int32_t* out) {
+#ifdef CALVETTA_X86
+  if (HasAvx2()) return SmallCoordsAvx2(p, prim, segments, count, out);
+#endif
+  return SmallCoordsBody(p, prim, segments, count, out);
+}
+
+// Filters a batch of a small primitive: one interior loop when every footprint is inside.
+void FilterBatch(const SamplerSetup& sampler, int level, bool linear, const BatchPixels& batch, const Coords& c,
+                 Range sRange, Range tRange, uint32_t* out) {
+  int w = sampler.width[level], h = sampler.height[level];
+  int32_t extremes[2][2] = {{sRange.low, sRange.high}, {tRange.low, tRange.high}};
+  if (Inside(extremes[0], extremes[1], 0, w, h, linear) && Inside(extremes[0], extremes[1], 1, w, h, linear)) {
+    PickInterior(linear)(sampler.pixels[level], w, c.s, c.t, batch.pixels, out);
+    return;
+  }
+  for (int k = 0, at = 0; k < batch.count; at += batch.segments[k].n, ++k)
+    FilterRun(sampler, level, linear, c.s + at, c.t + at, batch.segments[k].n, out + at);
+}
+
+// A level mapped one to one onto the pixels: texel centres fall on pixel
+// centres, so every filter returns the texel itself and rows are copied.
+// False when a segment reaches outside the texture (addressing decides there).
+bool CopyTexels(const PrimitiveSetup& prim, int stage, int slot, const SamplerSetup& sampler, int level,
+                const BatchPixels& batch, uint32_t* out) {
+  const FixedPlane& ps = prim.levelS[stage][slot];
+  const FixedPlane& pt = prim.levelT[stage][slot];
+  int w = sampler.width[level], h = sampler.height[level];
+  for (int k = 0; k < batch.count; ++k) {
+    const Segment& g = batch.segments[k];
+    int64_t sx = (ps.c >> kPlaneBits) + g.x, ty = (pt.c >> kPlaneBits) + g.y;
+    if (sx < 0 || ty < 0 || sx + g.n > w || ty >= h) return false;
+  }
+  for (int k = 0, at = 0; k < batch.count; at += batch.segments[k].n, ++k) {
+    const Segment& g = batch.segments[k];
+    int64_t sx = (ps.c >> kPlaneBits) + g.x, ty = (pt.c >> kPlaneBits) + g.y;
+    std::memcpy(out + at, sampler.pixels[level] + ty * w + sx, static_cast<size_t>(g.n) * 4);
+  }
+  return true;
+}
+
+// Texels of one level (slot 0 or 1 of the primitive's choice) for the batch.
+void SampleLevel(const DrawState& state, const PrimitiveSetup& prim, int stage, int level, int slot, bool linear,
+                 const BatchPixels& batch, uint32_t* out) {
+  const SamplerSetup& sampler = state.samplers[stage];
+  int w = sampler.width[level], h = sampler.height[level];
+  if (!state.perspective && prim.unitStep[stage][slot] && CopyTexels(prim, stage, slot, sampler, level, batch, out))
+    return;
+  Coords c;
+  if (!state.perspective && prim.small[stage][slot]) {
+    Range sRange = SmallCoords(prim.smallS[stage][slot], prim, batch.segments, batch.count, c.s);
+    Range tRange = SmallCoords(prim.smallT[stage][slot], prim, batch.segments, batch.count, c.t);
+    FilterBatch(sampler, level, linear, batch, c, sRange, tRange, out);
+    return;
+  }
+  double kx = static_cast<double>(w) / sampler.width[0], ky = static_cast<double>(h) / sampler.height[0];
+  for (int k = 0, at = 0; k < batch.count; at += batch.segments[k].n, ++k) {
+    const Segment& g = batch.segments[k];
+    if (state.perspective) {
+      PerspectiveCoords(prim, stage, kx, ky, g.x, g.y, g.n, c.s + at, c.t + at);
+    } else {
+      AffineCoords(prim.levelS[stage][slot], prim.levelT[stage][slot], sampler.wrapU, sampler.wrapV, w, h, g.x, g.y,
+                   g.n, c.s + at, c.t + at);
+    }
+  }
+  Filter(sampler, level, linear, batch.segments, batch.count, c, batch.pixels, out);
+}
+
+// A small primitive's plane, when its values over the bounding box need neither
+// wrapping nor more than 16.16 bits.
+bool ToSmallPlane(const Plane& p, double scale, bool wrap, int size, const PrimitiveSetup& prim, SmallPlane& out) {
+  constexpr int kMaxSide = 256;
+  constexpr double kMaxTexel = 8192;
+  if (prim.xLast - prim.xFirst > kMaxSide || prim.yLast - prim.yFirst > kMaxSide) return false;
+  double corners[4];
+  int k = 0;
+  for (int y : {prim.yFirst, prim.yLast})
+    for (int x : {prim.xFirst, prim.xLast}) corners[k++] = (p.At(x, y) + 0.5) * scale - 0.5;
+  for (double v : corners) {
+    if (!std::isfinite(v)) return false;
+    if (wrap ? (v < 0 || v >= size) : std::fabs(v) >= kMaxTexel) return false;
+  }
+  if (!(std::fabs(p.dx * scale) < kMaxTexel) || !(std::fabs(p.dy * scale) < kMaxTexel)) return false;
+  out.c = static_cast<int32_t>(std::lrint(corners[0] * 65536.0));
+  out.dx = static_cast<int32_t>(std::lrint(p.dx * scale * 65536.0));
+  out.dy = static_cast<int32_t>(std::lrint(p.dy * scale * 65536.0));
+  return true;
+}
+
+FixedPlane ToFixedPlane(const Plane& p, double scale) {
+  FixedPlane f;
+  f.c = ToFixed((p.c + 0.5) * scale - 0.5, kPlaneBits, kCoordLimit);
+  f.dx = ToFixed(p.dx * scale, kPlaneBits, kGradientLimit);
+  f.dy = ToFixed(p.dy * scale, kPlaneBits, kGradientLimit);
+  return f;
+}
+
+}  // namespace
+
+double FootprintLod(double dsdx, double dtdx, double dsdy, double dtdy) {
+  double rho = std::max(dsdx * dsdx + dtdx * dtdx, dsdy * dsdy + dtdy * dtdy);
+  if (!(rho > 0) || !std::isfinite(rho)) return 0.0;
+  return 0.5 * std::log2(rho);
+}
+
+LevelChoice ChooseLevels(const SamplerSetup& sampler, double lod) {
+  LevelChoice choice;
+  int base = sampler.baseLevel, last = sampler.levels - 1;
+  choice.level0 = choice.level1 = base;
+  if (lod <= 0.0 || sampler.mip == MipMode::None || base >= last) {
+    choice.linear = lod <= 0.0 ? sampler.magLinear : sampler.minLinear;
+    return choice;
+  }
+  choice.linear = sampler.minLinear;
+  if (sampler.mip == MipMode::Point) {
+    choice.level0 = choice.level1 = std::min(last, base + static_cast<int>(std::floor(lod + 0.5)));
+    return choice;
+  }
+  int whole = static_cast<int>(std::floor(lod));
+  choice.level0 = std::min(last, base + whole);
+  choice.level1 = std::min(last, choice.level0 + 1);
+  choice.blend = choice.level0 == choice.level1 ? 0 : static_cast<int>((lod - whole) * 256.0 + 0.5);
+  if (choice.blend >= 256) {
+    choice.level0 = choice.level1;
+    choice.blend = 0;
+  }
+  return choice;
+}
+
+void SetupAffineLevels(const SamplerSetup& sampler, int stage, PrimitiveSetup& prim) {
+  const LevelChoice& choice = prim.lod[stage];
+  int levels[2] = {choice.level0, choice.level1};
+  for (int slot = 0; slot < 2; ++slot) {
+    int level = levels[slot];
+    double kx = static_cast<double>(sampler.width[level]) / sampler.width[0];
+    double ky = static_cast<double>(sampler.height[level]) / sampler.height[0];
+    prim.levelS[stage][slot] = ToFixedPlane(prim.s[stage], kx);
+    prim.levelT[stage][slot] = ToFixedPlane(prim.t[stage], ky);
+    prim.small[stage][slot] =
+        ToSmallPlane(prim.s[stage], kx, sampler.wrapU, sampler.width[level], prim, prim.smallS[stage][slot]) &&
+        ToSmallPlane(prim.t[stage], ky, sampler.wrapV, sampler.height[level], prim, prim.smallT[stage][slot]);
+    const FixedPlane& ps = prim.levelS[stage][slot];
+    const FixedPlane& pt = prim.levelT[stage][slot];
+    constexpr int64_t kUnit = int64_t{1} << kPlaneBits;
+    prim.unitStep[stage][slot] = ps.dx == kUnit && ps.dy == 0 && pt.dx == 0 && pt.dy == kUnit &&
+                                 (ps.c & (kUnit - 1)) == 0 && (pt.c & (kUnit - 1)) == 0;
+  }
+}
+
+void SampleSegments(const DrawState& state, const PrimitiveSetup& prim, int stage, const BatchPixels& batch,
+                    uint32_t* out) {
+  const SamplerSetup& sampler = state.samplers[stage];
+  const Segment& first = batch.segments[0];
+  LevelChoice choice = state.perspective
+                           ? PerspectiveLevels(sampler, prim, stage, first.x + 0.5 * (first.n - 1), first.y)
+                           : prim.lod[stage];
+  SampleLevel(state, prim, stage, choice.level0, 0, choice.linear, batch, out);
+  if (choice.blend > 0) {
+    uint32_t upper[kBatch];
+    SampleLevel(state, prim, stage, choice.level1, 1, choice.linear, batch, upper);
+    LerpTexels(upper, choice.blend, batch.pixels, out);
+  }
+  if (sampler.opaque)
+    for (int i = 0; i < batch.pixels; ++i) out[i] |= 0xFF000000u;
+}
+
+}  // namespace compat::d3d9

@@ -1,0 +1,235 @@
+// Texture filter loops over runs of texel coordinates (24.8 fixed point):
+// POINT and bilinear, inside the texture or with wrap/clamp addressing.
+#include "compat/d3d9/texture_filters.h"
+
+#include <algorithm>
+
+#include "compat/d3d9/cpu_features.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define CALVETTA_X86 1
+#endif
+
+namespace compat::d3d9 {
+
+namespace {
+
+// --- addressing ---
+
+struct Clamp {
+  static int At(int i, int size) { return std::clamp(i, 0, size - 1); }
+};
+struct WrapPow2 {
+  static int At(int i, int size) { return i & (size - 1); }
+};
+struct WrapAny {
+  // Runs start inside the first period, so one step back or forth is the common case.
+  static int At(int i, int size) {
+    if (i >= size) i -= size;
+    else if (i < 0) i += size;
+    if (static_cast<unsigned>(i) < static_cast<unsigned>(size)) return i;
+    int r = i % size;
+    return r < 0 ? r + size : r;
+  }
+};
+
+// --- filters ---
+
+#ifdef __SSE2__
+// Two rows of two texels (64-bit pairs) blended with 8-bit weights as
+// a * 256 + (b - a) * f in 16-bit lanes: exact modulo 2^16 since the result fits.
+inline __m128i BilerpPairs(__m128i top, __m128i bottom, int fx, int fy) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i half = _mm_set1_epi16(128);
+  __m128i t = _mm_unpacklo_epi8(top, zero);
+  __m128i b = _mm_unpacklo_epi8(bottom, zero);
+  __m128i v = _mm_add_epi16(_mm_slli_epi16(t, 8),
+                            _mm_mullo_epi16(_mm_sub_epi16(b, t), _mm_set1_epi16(static_cast<short>(fy))));
+  v = _mm_srli_epi16(_mm_add_epi16(v, half), 8);
+  __m128i right = _mm_srli_si128(v, 8);
+  __m128i h = _mm_add_epi16(_mm_slli_epi16(v, 8),
+                            _mm_mullo_epi16(_mm_sub_epi16(right, v), _mm_set1_epi16(static_cast<short>(fx))));
+  return _mm_srli_epi16(_mm_add_epi16(h, half), 8);  // the low four lanes hold the texel
+}
+
+inline __m128i Pair(uint32_t a, uint32_t b) {
+  return _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(a)), _mm_cvtsi32_si128(static_cast<int>(b)));
+}
+
+inline uint32_t Bilerp(uint32_t c00, uint32_t c10, uint32_t c01, uint32_t c11, int fx, int fy) {
+  __m128i r = BilerpPairs(Pair(c00, c10), Pair(c01, c11), fx, fy);
+  return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(r, r)));
+}
+
+inline __m128i Load2(const uint32_t* p) { return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)); }
+
+// Footprints wholly inside the texture: each row's two texels in one load.
+void BilinearInterior(const uint32_t* tex, int w, const int32_t* s, const int32_t* t, int n, uint32_t* out) {
+  int i = 0;
+  for (; i + 2 <= n; i += 2) {
+    const uint32_t* a = tex + static_cast<size_t>(t[i] >> 8) * w + (s[i] >> 8);
+    const uint32_t* b = tex + static_cast<size_t>(t[i + 1] >> 8) * w + (s[i + 1] >> 8);
+    __m128i ra = BilerpPairs(Load2(a), Load2(a + w), s[i] & 255, t[i] & 255);
+    __m128i rb = BilerpPairs(Load2(b), Load2(b + w), s[i + 1] & 255, t[i + 1] & 255);
+    __m128i both = _mm_unpacklo_epi64(ra, rb);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(both, both));
+  }
+  for (; i < n; ++i) {
+    const uint32_t* a = tex + static_cast<size_t>(t[i] >> 8) * w + (s[i] >> 8);
+    out[i] = Bilerp(a[0], a[1], a[w], a[w + 1], s[i] & 255, t[i] & 255);
+  }
+}
+
+#ifdef CALVETTA_X86
+// Four footprints per step: the 64-bit texel pairs come by gather and the
+// weights are spread over the 16-bit lanes by byte shuffles.
+__attribute__((target("avx2"))) void BilinearInteriorAvx2(const uint32_t* tex, int w, const int32_t* s,
+                                                           const int32_t* t, int n, uint32_t* out) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i half = _mm256_set1_epi16(128);
+  const __m256i low8 = _mm256_set1_epi32(255);
+  // Word k of each 128-bit lane takes byte 0 (or 8) of that lane: one pixel's weight.
+  const __m256i spreadFirst = _mm256_setr_epi8(0, -128, 0, -128, 0, -128, 0, -128, 0, -128, 0, -128, 0, -128, 0,
+                                               -128, 0, -128, 0, -128, 0, -128, 0, -128, 0, -128, 0, -128, 0, -128,
+                                               0, -128);
+  const __m256i spreadSecond = _mm256_setr_epi8(8, -128, 8, -128, 8, -128, 8, -128, 8, -128, 8, -128, 8, -128, 8,
+                                                -128, 8, -128, 8, -128, 8, -128, 8, -128, 8, -128, 8, -128, 8,
+                                                -128, 8, -128);
+  int i = 0;
+  for (; i + 4 <= n; i += 4) {
+    __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    __m128i tv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
+    const uint32_t* p[4];
+    for (int k = 0; k < 4; ++k) p[k] = tex + static_cast<size_t>(t[i + k] >> 8) * w + (s[i + k] >> 8);
+    // Scalar loads beat gathers on cores where gathers are microcoded.
+    __m256i top = _mm256_set_m128i(_mm_unpacklo_epi64(Load2(p[2]), Load2(p[3])),
+                                   _mm_unpacklo_epi64(Load2(p[0]), Load2(p[1])));
+    __m256i bottom = _mm256_set_m128i(_mm_unpacklo_epi64(Load2(p[2] + w), Load2(p[3] + w)),
+                                      _mm_unpacklo_epi64(Load2(p[0] + w), Load2(p[1] + w)));
+    __m256i fx = _mm256_cvtepu32_epi64(_mm_and_si128(sv, _mm256_castsi256_si128(low8)));
+    __m256i fy = _mm256_cvtepu32_epi64(_mm_and_si128(tv, _mm256_castsi256_si128(low8)));
+    __m256i result[2];
+    for (int k = 0; k < 2; ++k) {  // k = 0: pixels 0 and 2; k = 1: pixels 1 and 3
+      const __m256i& spread = k ? spreadSecond : spreadFirst;
+      __m256i tw = k ? _mm256_unpackhi_epi8(top, zero) : _mm256_unpacklo_epi8(top, zero);
+      __m256i bw = k ? _mm256_unpackhi_epi8(bottom, zero) : _mm256_unpacklo_epi8(bottom, zero);
+      __m256i v = _mm256_add_epi16(_mm256_slli_epi16(tw, 8),
+                                   _mm256_mullo_epi16(_mm256_sub_epi16(bw, tw), _mm256_shuffle_epi8(fy, spread)));
+      v = _mm256_srli_epi16(_mm256_add_epi16(v, half), 8);
+      __m256i right = _mm256_srli_si256(v, 8);
+      __m256i h = _mm256_add_epi16(_mm256_slli_epi16(v, 8),
+                                   _mm256_mullo_epi16(_mm256_sub_epi16(right, v), _mm256_shuffle_epi8(fx, spread)));
+      result[k] = _mm256_srli_epi16(_mm256_add_epi16(h, half), 8);
+    }
+    __m256i pairs = _mm256_unpacklo_epi64(result[0], result[1]);  // lane 0: p0 p1, lane 1: p2 p3
+    __m256i packed = _mm256_packus_epi16(pairs, pairs);
+    __m256i ordered = _mm256_permute4x64_epi64(packed, 0x08);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm256_castsi256_si128(ordered));
+  }
+  if (i < n) BilinearInterior(tex, w, s + i, t + i, n - i, out + i);
+}
+
+#endif
+#else
+inline uint32_t Bilerp(uint32_t c00, uint32_t c10, uint32_t c01, uint32_t c11, int fx, int fy) {
+  uint32_t result = 0;
+  for (int shift = 0; shift < 32; shift += 8) {
+    uint32_t a = (c00 >> shift) & 255, b = (c10 >> shift) & 255;
+    uint32_t c = (c01 >> shift) & 255, d = (c11 >> shift) & 255;
+    uint32_t left = (a * 256 + (c - a) * fy + 128) >> 8;
+    uint32_t right = (b * 256 + (d - b) * fy + 128) >> 8;
+    result |= (((left * 256 + (right - left) * fx + 128) >> 8) & 255) << shift;
+  }
+  return result;
+}
+
+void BilinearInterior(const uint32_t* tex, int w, const int32_t* s, const int32_t* t, int n, uint32_t* out) {
+  for (int i = 0; i < n; ++i) {
+    const uint32_t* a = tex + static_cast<size_t>(t[i] >> 8) * w + (s[i] >> 8);
+    out[i] = Bilerp(a[0], a[1], a[w], a[w + 1], s[i] & 255, t[i] & 255);
+  }
+}
+#endif
+
+void PointInterior(const uint32_t* __restrict tex, int w, const int32_t* __restrict s, const int32_t* __restrict t,
+                   int n, uint32_t* __restrict out) {
+  for (int i = 0; i < n; ++i) out[i] = tex[static_cast<size_t>((t[i] + 128) >> 8) * w + ((s[i] + 128) >> 8)];
+}
+
+template <class AU, class AV>
+void PointAddressed(const uint32_t* tex, int w, int h, const int32_t* s, const int32_t* t, int n, uint32_t* out) {
+  for (int i = 0; i < n; ++i)
+    out[i] = tex[static_cast<size_t>(AV::At((t[i] + 128) >> 8, h)) * w + AU::At((s[i] + 128) >> 8, w)];
+}
+
+template <class AU, class AV>
+void BilinearAddressed(const uint32_t* tex, int w, int h, const int32_t* s, const int32_t* t, int n,
+                       uint32_t* out) {
+  for (int i = 0; i < n; ++i) {
+    int sx = s[i] >> 8, sy = t[i] >> 8;
+    int x0 = AU::At(sx, w), x1 = AU::At(sx + 1, w);
+    const uint32_t* row0 = tex + static_cast<size_t>(AV::At(sy, h)) * w;
+    const uint32_t* row1 = tex + static_cast<size_t>(AV::At(sy + 1, h)) * w;
+    out[i] = Bilerp(row0[x0], row0[x1], row1[x0], row1[x1], s[i] & 255, t[i] & 255);
+  }
+}
+
+template <class AU, class AV>
+AddressedKernel Addressed(bool linear) {
+  return linear ? &BilinearAddressed<AU, AV> : &PointAddressed<AU, AV>;
+}
+
+template <class AU>
+AddressedKernel AddressedV(bool linear, bool wrapV, bool pow2V) {
+  if (!wrapV) return Addressed<AU, Clamp>(linear);
+  return pow2V ? Addressed<AU, WrapPow2>(linear) : Addressed<AU, WrapAny>(linear);
+}
+
+}  // namespace
+
+InteriorKernel PickInterior(bool linear) {
+  if (!linear) return &PointInterior;
+#ifdef CALVETTA_X86
+  return HasAvx2() ? &BilinearInteriorAvx2 : &BilinearInterior;
+#else
+  return &BilinearInterior;
+#endif
+}
+
+AddressedKernel PickAddressed(bool linear, bool wrapU, bool wrapV, int w, int h) {
+  bool pow2U = (w & (w - 1)) == 0, pow2V = (h & (h - 1)) == 0;
+  if (!wrapU) return AddressedV<Clamp>(linear, wrapV, pow2V);
+  return pow2U ? AddressedV<WrapPow2>(linear, wrapV, pow2V) : AddressedV<WrapAny>(linear, wrapV, pow2V);
+}
+
+
+// Blends two runs of texels: out = a + (b - a) * weight / 256 per channel.
+void LerpTexels(const uint32_t* b, int weight, int n, uint32_t* out) {
+  int i = 0;
+#ifdef __SSE2__
+  const __m128i zero = _mm_setzero_si128(), half = _mm_set1_epi16(128), f = _mm_set1_epi16(static_cast<short>(weight));
+  for (; i + 4 <= n; i += 4) {
+    __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(out + i));
+    __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+    __m128i lanes[2];
+    for (int k = 0; k < 2; ++k) {
+      __m128i x = k ? _mm_unpackhi_epi8(a, zero) : _mm_unpacklo_epi8(a, zero);
+      __m128i y = k ? _mm_unpackhi_epi8(c, zero) : _mm_unpacklo_epi8(c, zero);
+      __m128i v = _mm_add_epi16(_mm_slli_epi16(x, 8), _mm_mullo_epi16(_mm_sub_epi16(y, x), f));
+      lanes[k] = _mm_srli_epi16(_mm_add_epi16(v, half), 8);
+    }
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(lanes[0], lanes[1]));
+  }
+#endif
+  for (; i < n; ++i) {
+    uint32_t r = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+      uint32_t a = (out[i] >> shift) & 255, c = (b[i] >> shift) & 255;
+      r |= (((a * 256 + (c - a) * weight + 128) >> 8) & 255) << shift;
+    }
+    out[i] = r;
+  }
+}
+
+}  // namespace compat::d3d9

@@ -1,0 +1,52 @@
+// A persistent pool of rasterising threads. `Run` hands out job indices to the
+// calling thread and the workers and returns when every job is done.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace compat::d3d9 {
+
+class WorkerPool {
+ public:
+  using JobFunction = void (*)(void* context, int job);
+
+  static WorkerPool& Instance();
+
+  // Threads taking part in a run, the caller included; at least 1.
+  void SetThreadCount(int count);
+  int ThreadCount();
+
+  // Runs job(context, i) for every i in [0, jobs); jobs may run in any order
+  // and on any thread, each exactly once.
+  void Run(int jobs, JobFunction job, void* context);
+
+  ~WorkerPool();
+
+ private:
+  WorkerPool();
+  void StartWorkers(int count);
+  void StopWorkers();
+  void WorkerLoop();
+  void TakeJobs();
+
+  std::mutex runMutex_;  // one run at a time
+  std::mutex mutex_;
+  std::condition_variable wake_, done_;
+  std::vector<std::thread> workers_;
+  uint64_t generation_ = 0;
+  std::atomic<uint64_t> published_{0};  // generation_, readable without the lock
+  bool stopping_ = false;
+
+  JobFunction job_ = nullptr;
+  void* context_ = nullptr;
+  int jobCount_ = 0;
+  std::atomic<int> nextJob_{0};
+  std::atomic<int> finishedJobs_{0};
+  std::atomic<int> activeWorkers_{0};
+};
+
+}  // namespace compat::d3d9

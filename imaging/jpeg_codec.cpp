@@ -1,0 +1,285 @@
+// CPicImageJPG: JPEG decoder and encoder on libjpeg (library version 62) over
+// the codec library's byte streams.
+//
+// libjpeg reports errors by a long jump out of its own frames. Every function
+// that holds the jump buffer keeps only trivially destructible locals, and
+// everything the library allocates comes from its own pools, so that
+// jpeg_destroy_* after the jump frees it all.
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+
+#include <jpeglib.h>
+#include <jerror.h>
+
+#include "imaging/lib_codecs.h"
+#include "imaging/pic_file.h"
+
+namespace {
+
+constexpr size_t kStreamBufferBytes = 4096;
+// A progressive file may ask for scan after scan over the whole picture;
+// real files have a few dozen.
+constexpr int kMaxScans = 1000;
+const char kRefusePaletteText[] = "JPEG can save only RGB or GreyScale images";
+const char kTooManyScansText[] = "JPEG file has too many scans";
+const char kTooLargeText[] = "JPEG image too large";
+
+// The stream object of one call: the library's source and destination
+// managers over a CPicFile, with one buffer from the library's pool.
+struct CPicJpegStream {
+  jpeg_destination_mgr destination;
+  jpeg_source_mgr source;
+  CPicFile* file;
+  JOCTET* buffer;
+  boolean startOfFile;
+};
+
+CPicJpegStream* StreamOf(j_decompress_ptr info) {
+  return reinterpret_cast<CPicJpegStream*>(reinterpret_cast<char*>(info->src) -
+                                           offsetof(CPicJpegStream, source));
+}
+
+CPicJpegStream* StreamOf(j_compress_ptr info) {
+  return reinterpret_cast<CPicJpegStream*>(reinterpret_cast<char*>(info->dest) -
+                                           offsetof(CPicJpegStream, destination));
+}
+
+// The standard error manager with a way back to the codec and the picture's
+// last-error text as the place for the message.
+struct JpegErrorManager {
+  jpeg_error_mgr standard;
+  jmp_buf jump;
+  char* text;
+};
+
+void JpegErrorExit(j_common_ptr info) {
+  JpegErrorManager* manager = reinterpret_cast<JpegErrorManager*>(info->err);
+  char message[JMSG_LENGTH_MAX];
+  manager->standard.format_message(info, message);
+  snprintf(manager->text, 256, "%s", message);
+  longjmp(manager->jump, 1);
+}
+
+// Warnings (a premature end, corrupt data) are not worth a console line in a
+// desktop program; the library still counts them.
+void JpegOutputMessage(j_common_ptr) {}
+
+void JpegProgress(j_common_ptr info) {
+  if (!info->is_decompressor) return;
+  if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number <= kMaxScans) return;
+  JpegErrorManager* manager = reinterpret_cast<JpegErrorManager*>(info->err);
+  snprintf(manager->text, 256, "%s", kTooManyScansText);
+  longjmp(manager->jump, 1);
+}
+
+void SetUpErrors(jpeg_common_struct* info, JpegErrorManager* manager, char* text) {
+  info->err = jpeg_std_error(&manager->standard);
+  manager->standard.error_exit = JpegErrorExit;
+  manager->standard.output_message = JpegOutputMessage;
+  manager->text = text;
+}
+
+// --- source ---
+
+void InitSource(j_decompress_ptr info) { StreamOf(info)->startOfFile = TRUE; }
+
+boolean FillInputBuffer(j_decompress_ptr info) {
+  CPicJpegStream* stream = StreamOf(info);
+  size_t count = stream->file->Read(stream->buffer, 1, kStreamBufferBytes);
+  if (count == 0) {
+    if (stream->startOfFile) ERREXIT(info, JERR_INPUT_EMPTY);
+    WARNMS(info, JWRN_JPEG_EOF);
+    // An end-of-image marker in place of the missing data.
+    stream->buffer[0] = 0xFF;
+    stream->buffer[1] = JPEG_EOI;
+    count = 2;
+  }
+  stream->source.next_input_byte = stream->buffer;
+  stream->source.bytes_in_buffer = count;
+  stream->startOfFile = FALSE;
+  return TRUE;
+}
+
+void SkipInputData(j_decompress_ptr info, long count) {
+  if (count <= 0) return;
+  CPicJpegStream* stream = StreamOf(info);
+  while (static_cast<size_t>(count) > stream->source.bytes_in_buffer) {
+    count -= static_cast<long>(stream->source.bytes_in_buffer);
+    FillInputBuffer(info);
+  }
+  stream->source.next_input_byte += count;
+  stream->source.bytes_in_buffer -= static_cast<size_t>(count);
+}
+
+void TermSource(j_decompress_ptr) {}
+
+void AttachSource(j_decompress_ptr info, CPicJpegStream* stream, CPicFile* file) {
+  memset(stream, 0, sizeof(*stream));
+  stream->file = file;
+  stream->buffer = static_cast<JOCTET*>(
+      (*info->mem->alloc_small)(reinterpret_cast<j_common_ptr>(info), JPOOL_PERMANENT, kStreamBufferBytes));
+  stream->source.init_source = InitSource;
+  stream->source.fill_input_buffer = FillInputBuffer;
+  stream->source.skip_input_data = SkipInputData;
+  stream->source.resync_to_restart = jpeg_resync_to_restart;
+  stream->source.term_source = TermSource;
+  info->src = &stream->source;
+}
+
+// --- destination ---
+
+void InitDestination(j_compress_ptr info) {
+  CPicJpegStream* stream = StreamOf(info);
+  stream->destination.next_output_byte = stream->buffer;
+  stream->destination.free_in_buffer = kStreamBufferBytes;
+}
+
+boolean EmptyOutputBuffer(j_compress_ptr info) {
+  CPicJpegStream* stream = StreamOf(info);
+  if (stream->file->Write(stream->buffer, 1, kStreamBufferBytes) != kStreamBufferBytes)
+    ERREXIT(info, JERR_FILE_WRITE);
+  InitDestination(info);
+  return TRUE;
+}
+
+void TermDestination(j_compress_ptr info) {
+  CPicJpegStream* stream = StreamOf(info);
+  size_t held = kStreamBufferBytes - stream->destination.free_in_buffer;
+  if (held > 0 && stream->file->Write(stream->buffer, 1, held) == 0) ERREXIT(info, JERR_FILE_WRITE);
+  stream->file->Flush();
+  if (stream->file->Error()) ERREXIT(info, JERR_FILE_WRITE);
+}
+
+void AttachDestination(j_compress_ptr info, CPicJpegStream* stream, CPicFile* file) {
+  memset(stream, 0, sizeof(*stream));
+  stream->file = file;
+  stream->buffer = static_cast<JOCTET*>(
+      (*info->mem->alloc_small)(reinterpret_cast<j_common_ptr>(info), JPOOL_PERMANENT, kStreamBufferBytes));
+  stream->destination.init_destination = InitDestination;
+  stream->destination.empty_output_buffer = EmptyOutputBuffer;
+  stream->destination.term_destination = TermDestination;
+  info->dest = &stream->destination;
+}
+
+// --- rows ---
+
+LONG DensityToDpi(UINT8 unit, UINT16 density) {
+  // Dots per centimetre.
+  if (unit == 2) return static_cast<LONG>(density) * 254 / 100;
+  return density;
+}
+
+// CMYK as the library delivers it (inverted, as Adobe writes it): each colour
+// is a colour sample scaled by the fourth.
+void StoreCmykRow(BYTE* target, DWORD targetBytes, const JSAMPLE* row, DWORD stride) {
+  for (DWORD out = 0, in = 0; out < targetBytes && in < stride; out += 3, in += 4) {
+    unsigned k = row[in + 3];
+    target[out] = static_cast<BYTE>(k * row[in + 2] / 255);
+    target[out + 1] = static_cast<BYTE>(k * row[in + 1] / 255);
+    target[out + 2] = static_cast<BYTE>(k * row[in] / 255);
+  }
+}
+
+}  // namespace
+
+// --- decoder ---
+
+bool CPicImageJPG::Decode(CPicFile* file) {
+  jpeg_decompress_struct info;
+  JpegErrorManager errors;
+  CPicJpegStream stream;
+  jpeg_progress_mgr progress;
+  memset(&info, 0, sizeof(info));
+  SetUpErrors(reinterpret_cast<j_common_ptr>(&info), &errors, m_info.lastError);
+  if (setjmp(errors.jump)) {
+    jpeg_destroy_decompress(&info);
+    return false;
+  }
+  jpeg_create_decompress(&info);
+  info.mem->max_memory_to_use = static_cast<long>(kMaxImageBytes);
+  progress.progress_monitor = JpegProgress;
+  info.progress = &progress;
+  AttachSource(&info, &stream, file);
+  jpeg_read_header(&info, TRUE);
+
+  // Refused before the library builds its buffers for the whole picture.
+  unsigned long long components = info.num_components == 1 ? 1 : 3;
+  unsigned long long rowBytes = (info.image_width * components * 8 + 31) / 32 * 4;
+  if (rowBytes * info.image_height > kMaxImageBytes) {
+    SetLastError(kTooLargeText);
+    jpeg_destroy_decompress(&info);
+    return false;
+  }
+  jpeg_start_decompress(&info);
+  if (!Create(info.image_width, info.image_height, 8 * info.output_components, PIC_FORMAT_JPG)) {
+    SetLastError(kTooLargeText);
+    jpeg_destroy_decompress(&info);
+    return false;
+  }
+  SetXDPI(DensityToDpi(info.density_unit, info.X_density));
+  SetYDPI(DensityToDpi(info.density_unit, info.Y_density));
+  if (info.jpeg_color_space == JCS_GRAYSCALE) SetGrayPalette();
+
+  DWORD stride = info.output_width * info.output_components;
+  JSAMPARRAY buffer =
+      (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE, stride, 1);
+  DWORD copyBytes = stride < GetRowBytes() ? stride : GetRowBytes();
+  for (DWORD y = 0; y < GetHeight() && info.output_scanline < info.output_height; ++y) {
+    jpeg_read_scanlines(&info, buffer, 1);
+    BYTE* target = RowPointer(GetHeight() - 1 - y);
+    if (info.output_components == 4) StoreCmykRow(target, GetRowBytes(), buffer[0], stride);
+    else memcpy(target, buffer[0], copyBytes);
+  }
+  jpeg_finish_decompress(&info);
+  if (info.output_components == 3) {
+    for (DWORD y = 0; y < GetHeight(); ++y) RGBtoBGR(RowPointer(y), GetWidth() * 3);
+  }
+  jpeg_destroy_decompress(&info);
+  return true;
+}
+
+// --- encoder ---
+
+bool CPicImageJPG::Encode(CPicFile* file) {
+  // One byte a pixel for grey: a 1- or 4-bit picture whose two or sixteen
+  // entries happen to start the identity ramp is refused too.
+  if (GetPalette() && !(IsGrayScale() && GetBpp() == 8)) {
+    SetLastError(kRefusePaletteText);
+    return false;
+  }
+  if (!IsValid()) return false;
+  jpeg_compress_struct info;
+  JpegErrorManager errors;
+  CPicJpegStream stream;
+  memset(&info, 0, sizeof(info));
+  SetUpErrors(reinterpret_cast<j_common_ptr>(&info), &errors, m_info.lastError);
+  if (setjmp(errors.jump)) {
+    jpeg_destroy_compress(&info);
+    return false;
+  }
+  jpeg_create_compress(&info);
+  AttachDestination(&info, &stream, file);
+  info.image_width = GetWidth();
+  info.image_height = GetHeight();
+  bool grey = GetPalette() != nullptr;
+  info.input_components = grey ? 1 : 3;
+  info.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
+  jpeg_set_defaults(&info);
+  jpeg_set_quality(&info, GetJpegQuality(), TRUE);
+  info.density_unit = 1;
+  info.X_density = static_cast<UINT16>(GetXDPI());
+  info.Y_density = static_cast<UINT16>(GetYDPI());
+  jpeg_start_compress(&info, TRUE);
+
+  JSAMPARRAY buffer = (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE,
+                                                GetRowBytes() + 8, 1);
+  for (DWORD y = 0; y < GetHeight(); ++y) {
+    memcpy(buffer[0], RowPointer(GetHeight() - 1 - y), GetRowBytes());
+    if (!grey) RGBtoBGR(buffer[0], GetRowBytes());
+    jpeg_write_scanlines(&info, buffer, 1);
+  }
+  jpeg_finish_compress(&info);
+  jpeg_destroy_compress(&info);
+  return true;
+}
