@@ -14,7 +14,7 @@ constexpr int kFigureToolMovePoint = 2;
 
 bool IsUsableZoom(float z) { return std::isfinite(z) && z > 0.0f && z <= CImageSlot::kMaxZoom; }
 
-void CheckLayout(const SIZE& s) {
+void CheckSize(const SIZE& s) {
   if (s.cx < 0 || s.cy < 0 || s.cx > CImageSlot::kMaxLayoutSide || s.cy > CImageSlot::kMaxLayoutSide)
     AfxThrowArchiveException(CArchiveException::badIndex);
 }
@@ -46,6 +46,7 @@ void CImageSlot::ReleasePicture() {
   delete[] m_pixels;
   m_pixels = nullptr;
   m_pixelSize = SIZE{0, 0};
+  m_pictureSize = SIZE{0, 0};
   delete[] m_display;
   m_display = nullptr;
   m_displaySize = SIZE{0, 0};
@@ -101,7 +102,6 @@ void CImageSlot::Assign(const CImageSlot& other) {
   m_zoom = other.m_zoom;
   m_origin = other.m_origin;
   m_lines = other.m_lines;
-  m_lines.SetScale(m_zoom);
   m_clip = other.m_clip;
   m_adjust = other.m_adjust;
 }
@@ -132,7 +132,7 @@ void CImageSlot::Serialize(CArchive& ar) {
     ExchangeAdjust(ar, m_adjust);
     ar << m_zoom;
     m_lines.Serialize(ar);
-    ar << m_layout << m_clip;
+    ar << m_pictureSize << m_clip;
     ExchangeAdjust(ar, m_adjust);
     StoreOutline(ar);
     return;
@@ -143,10 +143,10 @@ void CImageSlot::Serialize(CArchive& ar) {
   if (!IsUsableZoom(zoom)) AfxThrowArchiveException(CArchiveException::badIndex);
   m_zoom = zoom;
   m_lines.Serialize(ar);
-  SIZE layout;
-  ar >> layout >> m_clip;
-  CheckLayout(layout);
-  m_layout = layout;
+  SIZE picture;
+  ar >> picture >> m_clip;
+  CheckSize(picture);
+  m_pictureSize = picture;
   // The second copy is the one that stays.
   ExchangeAdjust(ar, m_adjust);
   m_outline.Serialize(ar);
@@ -157,7 +157,7 @@ void CImageSlot::SerializeSnapshot(CArchive& ar) {
   if (ar.IsStoring()) {
     ar << m_zoom;
     m_lines.Serialize(ar);
-    ar << m_layout;
+    ar << m_pictureSize;
     StoreOutline(ar);
     return;
   }
@@ -166,10 +166,10 @@ void CImageSlot::SerializeSnapshot(CArchive& ar) {
   if (!IsUsableZoom(zoom)) AfxThrowArchiveException(CArchiveException::badIndex);
   m_zoom = zoom;
   m_lines.Serialize(ar);
-  SIZE layout;
-  ar >> layout;
-  CheckLayout(layout);
-  m_layout = layout;
+  // The picture may have changed since: the slot keeps its own size.
+  SIZE picture;
+  ar >> picture;
+  CheckSize(picture);
   m_outline.Serialize(ar);
   // As after a project load, the outline comes back unshifted.
   m_origin = POINT{0, 0};

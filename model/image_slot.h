@@ -26,7 +26,7 @@ static_assert(sizeof(CColorAdjust) == 24);
 
 class CImageSlot {
  public:
-  // Largest zoom and layout side a record may carry.
+  // Largest zoom and picture side a record may carry.
   static constexpr float kMaxZoom = 64.0f;
   static constexpr int kMaxLayoutSide = 16384;
 

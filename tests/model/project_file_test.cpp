@@ -11,6 +11,7 @@
 
 #include "compat/afx.h"
 #include "compat/host_path.h"
+#include "imaging/image_file.h"
 #include "model/effect.h"
 #include "model/morph_pair.h"
 #include "model/morph_project.h"
@@ -75,8 +76,8 @@ pvk::Slot RichSlot(float shift, int width, int height) {
   s.lines.rect[2] = 400;
   s.lines.rect[3] = 300;
   s.lines.lines = {pvk::Line{1, 1, {{1 + shift, 2}, {3, 4}, {5, 6}}}, pvk::Line{0, 0, {{7, 8}, {9, 10 + shift}}}};
-  s.layoutW = width;
-  s.layoutH = height;
+  s.pictureW = width;
+  s.pictureH = height;
   s.clip[0] = 5;
   s.clip[2] = 50;
   s.outline.nodes = {pvk::Node{1, {1, 1}, {0, 1}, {2, 1}}, pvk::Node{0, {20, 5}, {20, 5}, {20, 5}}};
@@ -212,6 +213,9 @@ TEST_F(ProjectFile, ReferenceFileLoadsAndSavesBackByteForByte) {
 
   pvk::Project expected = reference;
   expected.editMode = 2;  // written from the editor's own mode
+  // The picture size is the loaded picture's; none of these loads.
+  for (pvk::Pair& pair : expected.pairs)
+    for (pvk::Slot* slot : {&pair.source_slot, &pair.target_slot}) slot->pictureW = slot->pictureH = 0;
   EXPECT_EQ(Save(), pvk::WriteProject(expected));
   ASSERT_TRUE(project().LoadProjectFile(Program("out.pvk").c_str()));
   EXPECT_EQ(Save("again.pvk"), pvk::WriteProject(expected));
@@ -262,7 +266,7 @@ TEST_F(ProjectFile, MalformedFilesAreRefused) {
   refuse([](pvk::Project& p) { p.pairs[1].out.id = 9; }, "unknown out effect");
   refuse([](pvk::Project& p) { p.pairs[0].source_slot.zoom = 0; }, "zero zoom");
   refuse([](pvk::Project& p) { p.pairs[0].source_slot.zoom = std::nanf(""); }, "NaN zoom");
-  refuse([](pvk::Project& p) { p.pairs[0].target_slot.layoutW = -4; }, "negative layout");
+  refuse([](pvk::Project& p) { p.pairs[0].target_slot.pictureW = -4; }, "negative picture size");
   refuse([](pvk::Project& p) { p.pairs[0].target_slot.lines.lines.pop_back(); }, "line counts differ");
   refuse([](pvk::Project& p) { p.pairs[1].target_slot.lines.lines[0].points.pop_back(); }, "point counts differ");
   refuse([](pvk::Project& p) {
@@ -322,4 +326,18 @@ TEST_F(ProjectFile, FailedSaveKeepsThePreviousFile) {
   for (const auto& entry : std::filesystem::directory_iterator(dir.path())) files += entry.is_regular_file();
   EXPECT_EQ(files, 1u);
   EXPECT_FALSE(project().SaveProjectFile(Program("no/such/folder/x.pvk").c_str()));
+}
+
+TEST_F(ProjectFile, SlotRecordCarriesThePictureSize) {
+  std::vector<DWORD> pixels(64 * 32, 0xFF336699);
+  const CString path(Program("p.bmp").c_str());
+  CImageFile file;
+  ASSERT_TRUE(file.Save(path, 0, 0, 64, 32, pixels.data(), 0));
+  project().CurrentPair()->SetTargetImage(path);
+  pvk::Project read;
+  ASSERT_TRUE(pvk::ReadProject(Save(), read));
+  EXPECT_EQ(read.pairs[0].target_slot.pictureW, 64);
+  EXPECT_EQ(read.pairs[0].target_slot.pictureH, 32);
+  EXPECT_EQ(read.pairs[0].source_slot.pictureW, 0);
+  EXPECT_EQ(read.pairs[0].target, std::u16string(path));
 }
