@@ -75,6 +75,9 @@ class CMorphPair {
   CMorphPair* InitFromPair(CMorphPair* other);
   // On the renderer's device (drawn by the renderer).
   void RecreateTextures();
+  // The mesh of the mid-way lines and the output corners, the two shapes
+  // over it and the fold-over check.
+  void BuildMesh();
 
   // --- records ---
   int Serialize(CArchive& ar);

@@ -5,6 +5,7 @@
 
 #include "compat/win32/types.h"
 
+class CMeshReceiver;
 class CMorphPair;
 class CTextureHolder;
 struct CFillStyle;
@@ -23,6 +24,13 @@ class CRendererLink {
   virtual CTextureHolder* CreateTexture(const RECT& picture, int renderTarget) = 0;
   virtual void DeleteTexture(CTextureHolder* texture) = 0;
   virtual void UploadTexture(CTextureHolder* texture, const DWORD* pixels) = 0;
+  // The part of the texture the picture fills (picture size over texture size).
+  virtual void GetTextureExtent(CTextureHolder* texture, float* u, float* v) = 0;
+  // A new empty shape for a pair's mesh; the pair deletes it.
+  virtual CMeshReceiver* CreateShape() = 0;
+  // The vertices of the two crossing mesh edges (-1 when none), for the
+  // wire frame.
+  virtual void SetCrossingEdges(const int vertices[4]) = 0;
 };
 
 class CEditorLink {
@@ -45,7 +53,14 @@ class CEditorLink {
   // Message 0x501 to the view: the current pair changed.
   virtual void PairChanged(WPARAM flag) = 0;
   virtual void ShowMessage(const char16_t* text) = 0;
+  // The status bar's fold-over text.
+  virtual void ShowIntersect(BOOL folded) = 0;
 };
+
+// The renderer could not start: says so and ends the program with
+// kDirect3DFailureExitCode, so that scripts see the failure.
+constexpr int kDirect3DFailureExitCode = 3;
+[[noreturn]] void EndAfterDirect3DFailure();
 
 void SetRendererLink(CRendererLink* link);
 CRendererLink* GetRendererLink();

@@ -6,6 +6,7 @@
 
 #include "model/morph_pair.h"
 #include "model/no_effect.h"
+#include "model/render_mesh.h"
 #include "model/undo_history.h"
 #include "project_links_fake.h"
 
@@ -194,4 +195,100 @@ TEST(ImageSlot, MidPointAndAlphaTransfer) {
   EXPECT_EQ(AlphaTransferByte(0, 4), 255);
   EXPECT_EQ(AlphaTransferByte(128, 4), 63);
   EXPECT_EQ(AlphaTransferByte(77, 9), 77);
+}
+
+namespace {
+
+class CountingShape : public CMeshReceiver {
+ public:
+  ~CountingShape() override {
+    delete[] vertices;
+    delete[] triangles;
+  }
+  void SetMesh(CRenderVertex* v, int vc, WORD* t, int tc) override {
+    vertices = v;
+    vertexCount = vc;
+    triangles = t;
+    triangleCount = tc;
+  }
+  CRenderVertex* vertices = nullptr;
+  WORD* triangles = nullptr;
+  int vertexCount = 0;
+  int triangleCount = 0;
+};
+
+// A renderer that hands out counting shapes and remembers the crossings.
+class ShapeRenderer : public CRendererLink {
+ public:
+  ShapeRenderer() { SetRendererLink(this); }
+  ~ShapeRenderer() override { SetRendererLink(nullptr); }
+  void RenderFrame(CMorphPair* pair) override {
+    ++frames;
+    if (pair->IsMeshDirty()) pair->BuildMesh();
+  }
+  void RecreateTextures(CMorphPair*) override {}
+  void SetFills(const CFillStyle&, const CFillStyle&) override {}
+  void ResizeSurfaces(int, int) override {}
+  void SetBusy(int) override {}
+  CTextureHolder* CreateTexture(const RECT&, int) override { return nullptr; }
+  void DeleteTexture(CTextureHolder*) override {}
+  void UploadTexture(CTextureHolder*, const DWORD*) override {}
+  void GetTextureExtent(CTextureHolder*, float* u, float* v) override { *u = *v = 1.0f; }
+  CMeshReceiver* CreateShape() override { return new CountingShape; }
+  void SetCrossingEdges(const int vertices[4]) override { std::copy(vertices, vertices + 4, crossing); }
+  int frames = 0;
+  int crossing[4] = {0, 0, 0, 0};
+};
+
+void AddTwin(CMorphPair& pair, std::initializer_list<CVector2> source, std::initializer_list<CVector2> target) {
+  AddLine(*pair.GetSourceLines(), source);
+  AddLine(*pair.GetTargetLines(), target);
+}
+
+}  // namespace
+
+TEST(PairMesh, MidLinesAndCornersMakeBothShapes) {
+  ShapeRenderer renderer;
+  CountingEditorLink editor;
+  CMorphPair pair;
+  // Pane points at zoom 0.5: (50, 50) and (150, 50) in the output.
+  AddTwin(pair, {{25, 25}, {75, 25}}, {{25, 35}, {75, 35}});
+  RenderPair(&pair);
+  EXPECT_EQ(renderer.frames, 1);
+  EXPECT_FALSE(pair.IsMeshDirty());
+  auto* source = static_cast<CountingShape*>(pair.m_sourceShape);
+  auto* target = static_cast<CountingShape*>(pair.m_targetShape);
+  ASSERT_NE(source, nullptr);
+  ASSERT_EQ(source->vertexCount, 6);
+  EXPECT_EQ(target->vertexCount, 6);
+  EXPECT_EQ(source->triangleCount, target->triangleCount);
+  EXPECT_GE(source->triangleCount, 4);
+  ASSERT_EQ(pair.m_meshSources.GetSize(), 6);
+  for (int v = 0; v < 6; ++v) {
+    const CLinePoint s = pair.m_meshSources[v];
+    if (s.line != 0) continue;
+    // The geometry is the blend, the texture each side's own point.
+    EXPECT_FLOAT_EQ(source->vertices[v].y, 60.0f);
+    EXPECT_FLOAT_EQ(source->vertices[v].v, 50.0f / 256.0f);
+    EXPECT_FLOAT_EQ(target->vertices[v].v, 70.0f / 256.0f);
+  }
+  EXPECT_EQ(editor.intersect, 0);
+  EXPECT_EQ(renderer.crossing[0], -1);
+}
+
+TEST(PairMesh, PointsPassingThroughEachOtherAreReported) {
+  ShapeRenderer renderer;
+  CountingEditorLink editor;
+  CMorphPair pair;
+  AddTwin(pair, {{20, 20}, {100, 100}}, {{100, 100}, {20, 20}});
+  AddTwin(pair, {{100, 20}}, {{100, 20}});
+  AddTwin(pair, {{20, 100}}, {{20, 100}});
+  pair.BuildMesh();
+  EXPECT_EQ(editor.intersect, 1);
+  EXPECT_NE(renderer.crossing[0], -1);
+  EXPECT_GE(pair.GetSourceLines()->crossing[0].line, 0);
+}
+
+TEST(Direct3DFailure, EndsTheProgramWithAFailureCode) {
+  EXPECT_EXIT(EndAfterDirect3DFailure(), ::testing::ExitedWithCode(kDirect3DFailureExitCode), "");
 }

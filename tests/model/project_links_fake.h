@@ -22,10 +22,12 @@ class CountingEditorLink : public CEditorLink {
   void CheckFigureTool(int) override {}
   void PairChanged(WPARAM) override { ++pairChanges; }
   void ShowMessage(const char16_t* text) override { messages.emplace_back(text); }
+  void ShowIntersect(BOOL folded) override { intersect = folded; }
 
   int panelRefreshes = 0;
   int stops = 0;
   int modified = 0;
   int pairChanges = 0;
+  int intersect = -1;
   std::vector<std::u16string> messages;
 };
