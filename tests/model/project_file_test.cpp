@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 
 #include "compat/afx.h"
 #include "compat/host_path.h"
@@ -15,6 +16,7 @@
 #include "model/effect.h"
 #include "model/morph_pair.h"
 #include "model/morph_project.h"
+#include "platform/program_folder.h"
 #include "pvk_reference.h"
 #include "support/tool_runner.h"
 
@@ -340,4 +342,48 @@ TEST_F(ProjectFile, SlotRecordCarriesThePictureSize) {
   EXPECT_EQ(read.pairs[0].target_slot.pictureH, 32);
   EXPECT_EQ(read.pairs[0].source_slot.pictureW, 0);
   EXPECT_EQ(read.pairs[0].target, std::u16string(path));
+}
+
+TEST_F(ProjectFile, RandomlyDamagedFilesNeverCrash) {
+  const Bytes good = pvk::WriteProject(RichProject(u""));
+  std::mt19937 random(1234);
+  int loaded = 0;
+  for (int round = 0; round < 400; ++round) {
+    Bytes bytes = good;
+    const int changes = 1 + static_cast<int>(random() % 4);
+    for (int k = 0; k < changes; ++k) {
+      const size_t at = random() % bytes.size();
+      // Mostly bytes of counts and sizes: 0, 0xFF, or anything.
+      const uint32_t pick = random() % 3;
+      bytes[at] = pick == 0 ? 0 : pick == 1 ? 0xFF : static_cast<uint8_t>(random());
+    }
+    if (random() % 4 == 0) bytes.resize(random() % bytes.size());
+    loaded += Load(bytes);
+    // Whatever the file held, the project stays usable.
+    ASSERT_GE(project().GetPairCount(), 1);
+    ASSERT_LT(project().GetCurrentIndex(), project().GetPairCount());
+    CMorphPair* pair = project().CurrentPair();
+    ASSERT_EQ(pair->GetSourceLines()->GetLineCount(), pair->GetTargetLines()->GetLineCount());
+    pair->BuildMesh();
+  }
+  EXPECT_GT(loaded, 0);  // some damage lands in values that are still valid
+}
+
+TEST_F(ProjectFile, MovedPicturesAreFoundInTheImageFolder) {
+  const CString folder = GetProgramFolder() + u"\\Image\\";
+  const CString name(u"calvetta_relocation_test.bmp");
+  std::vector<DWORD> pixels(8 * 8, 0xFF00FF00);
+  CreateDirectoryW(folder, nullptr);
+  CImageFile file;
+  ASSERT_TRUE(file.Save(folder + name, 0, 0, 8, 8, pixels.data(), 0));
+  pvk::Project p = pvk::DefaultProject();
+  p.pairs[0].source = u"\\gone\\elsewhere\\" + std::u16string(name);
+  p.pairs[0].target = u"\\gone\\elsewhere\\nowhere_at_all.bmp";
+  ASSERT_TRUE(Load(pvk::WriteProject(p)));
+  CMorphPair* pair = project().CurrentPair();
+  EXPECT_TRUE(pair->m_sourcePath == folder + name);
+  EXPECT_TRUE(pair->GetSourceSlot()->HasPicture());
+  EXPECT_TRUE(pair->m_targetPath.IsEmpty());
+  EXPECT_FALSE(pair->GetTargetSlot()->HasPicture());
+  DeleteFileW(folder + name);
 }
