@@ -81,9 +81,12 @@ void CFillGradientPart::Serialize(CArchive& ar) {
 // --- the fill ---
 
 void CFillStyle::FreeParts() {
-  Replace(image, static_cast<CFillImagePart*>(nullptr));
-  Replace(texture, static_cast<CFillTexturePart*>(nullptr));
-  Replace(pattern, static_cast<CFillPart*>(nullptr));
+  delete image;
+  delete texture;
+  delete pattern;
+  image = nullptr;
+  texture = nullptr;
+  pattern = nullptr;
 }
 
 CFillStyle& CFillStyle::operator=(const CFillStyle& other) {

@@ -62,6 +62,7 @@ void CImageSlot::SetZoom(float zoom) {
   m_outline.Translate(m_origin);
   m_outline.Scale(ratio);
   m_outline.Translate(Negated(m_origin));
+  if (CEditorLink* editor = GetEditorLink()) editor->ShowZoom();
 }
 
 void CImageSlot::SetShape(const CEditablePath& outline) {

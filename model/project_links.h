@@ -53,8 +53,9 @@ class CEditorLink {
   // Message 0x501 to the view: the current pair changed.
   virtual void PairChanged(WPARAM flag) = 0;
   virtual void ShowMessage(const char16_t* text) = 0;
-  // The status bar's fold-over text.
+  // The status bar's fold-over text and zoom percentage.
   virtual void ShowIntersect(BOOL folded) = 0;
+  virtual void ShowZoom() = 0;
 };
 
 // The renderer could not start: says so and ends the program with

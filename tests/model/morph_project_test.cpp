@@ -292,3 +292,19 @@ TEST(PairMesh, PointsPassingThroughEachOtherAreReported) {
 TEST(Direct3DFailure, EndsTheProgramWithAFailureCode) {
   EXPECT_EXIT(EndAfterDirect3DFailure(), ::testing::ExitedWithCode(kDirect3DFailureExitCode), "");
 }
+
+TEST(ImageSlot, ZoomScalesLinesAndTheScrolledOutline) {
+  CImageSlot slot;
+  slot.GetShape()->AppendPoint(CVector2(10, 0), nullptr);
+  slot.SetOrigin(POINT{10, 0});  // scrolled: the node shows at 0
+  AddLine(*slot.GetLines(), {{5, 5}});
+  slot.SetZoom(1.0f);
+  EXPECT_FLOAT_EQ(slot.GetShape()->NodeAt(0).point.x, 10.0f);
+  EXPECT_FLOAT_EQ(slot.GetLines()->PointAt(0, 0)->x, 10.0f);
+  EXPECT_FLOAT_EQ(slot.GetLines()->GetScale(), 1.0f);
+  slot.SetZoom(0.0f);  // would lose every point for good
+  EXPECT_FLOAT_EQ(slot.GetZoom(), 1.0f);
+  SIZE shown;
+  slot.GetDisplaySize(shown);
+  EXPECT_EQ(shown.cx, 0);  // no picture
+}

@@ -23,6 +23,7 @@ class CountingEditorLink : public CEditorLink {
   void PairChanged(WPARAM) override { ++pairChanges; }
   void ShowMessage(const char16_t* text) override { messages.emplace_back(text); }
   void ShowIntersect(BOOL folded) override { intersect = folded; }
+  void ShowZoom() override {}
 
   int panelRefreshes = 0;
   int stops = 0;
