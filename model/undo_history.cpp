@@ -45,6 +45,8 @@ std::unique_ptr<CUndoScope> RestoreBytes(std::vector<BYTE>& bytes) {
 
 // --- history file ---
 
+// Files of earlier runs are not searched for and deleted: other programs use
+// the same prefix in the same folder, and ours are removed when we close.
 CHistoryFile::CHistoryFile() {
   TCHAR folder[kTempPathChars] = {};
   TCHAR name[kTempPathChars] = {};
