@@ -5,6 +5,8 @@
 #include "compat/win32/types.h"
 #include "model/vector2.h"
 
+class CArchive;
+
 // Stop colours, positions and midpoints live in fixed tables of this size.
 constexpr int kMaxGradientStops = 256;
 constexpr int kMaxGradientRepeat = 32;
@@ -22,6 +24,8 @@ struct CGradientDesc {
   CVector2 controlPoints[4];
 
   CGradientDesc();
+  // The gradient record of fills (gradient_record.cpp).
+  void Serialize(CArchive& ar);
 };
 
 // out = c0 + (c1 - c0) x t per channel, truncated; out is left alone when t

@@ -5,13 +5,6 @@
 
 #include "model/line_tool.h"
 
-CMorphPair::CMorphPair() {
-  for (CLineSet* set : {&m_sourceLines, &m_targetLines}) {
-    set->SetOwnerPair(this);
-    set->SetSelectionList(&m_selection);
-  }
-}
-
 void CMorphPair::SyncLineCount(CLineSet* edited) {
   CLineSet* other = OtherSide(edited);
   if (edited->GetLineCount() == 0) return;
@@ -41,7 +34,7 @@ void CMorphPair::RemoveMirroredLine(CLineSet* edited, int line) {
 }
 
 void CMorphPair::UpdateSlotForLines(CLineSet* set) {
-  if (set == &m_sourceLines) ++m_sourceSlotReloads;
+  if (set == GetSourceLines()) ++m_sourceSlotReloads;
   else ++m_targetSlotReloads;
 }
 
@@ -64,8 +57,8 @@ void CMorphPair::RefreshImageViews() {
 }
 
 void CMorphPair::DeleteSelectedPoints() {
-  m_sourceLines.DeleteSelectedPoints();
-  m_targetLines.DeleteSelectedPoints();
+  GetSourceLines()->DeleteSelectedPoints();
+  GetTargetLines()->DeleteSelectedPoints();
   m_selection.RemoveAll();
   m_meshDirty = TRUE;
 }
@@ -73,15 +66,15 @@ void CMorphPair::DeleteSelectedPoints() {
 void CMorphPair::SwapImages() {
   std::swap(m_sourcePath, m_targetPath);
   // The lines change sides whole, mask flags included.
-  m_sourceLines.SwapContents(m_targetLines);
-  UpdateSlotForLines(&m_sourceLines);
-  UpdateSlotForLines(&m_targetLines);
+  GetSourceLines()->SwapContents(*GetTargetLines());
+  UpdateSlotForLines(GetSourceLines());
+  UpdateSlotForLines(GetTargetLines());
   m_meshDirty = TRUE;
 }
 
 void CMorphPair::CopyPointsAcross(BOOL toTarget) {
-  CLineSet* from = toTarget ? &m_sourceLines : &m_targetLines;
-  CLineSet* to = toTarget ? &m_targetLines : &m_sourceLines;
+  CLineSet* from = toTarget ? GetSourceLines() : GetTargetLines();
+  CLineSet* to = toTarget ? GetTargetLines() : GetSourceLines();
   for (int i = 0; i < m_selection.GetSize(); ++i) {
     const CLinePoint& s = m_selection[i];
     const CVector2* p = from->PointAt(s.line, s.point);

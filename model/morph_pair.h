@@ -1,26 +1,87 @@
-// CMorphPair, as far as the mirrored editing of its two line sets needs it:
-// the two sides' lines, the shared selection, the image paths and the
-// mesh-dirty flag, and the operations that keep both sides in step.
-//
-// TO BE COMPLETED by the morph-pair work: the image slots (the line sets
-// move into them), frame count and timing curve, meshes, textures, effects
-// and the record. The slot reload and the view refresh below are counted
-// here until the slots and the views exist.
+// CMorphPair: one step of the animation, a source picture turning into a
+// target picture over a number of frames: the two image slots, the timing
+// curve, fades, in and out effects, the transition picture and light
+// records, the shared point selection and the meshes the renderer draws;
+// the mirrored editing that keeps both line sets in step; the pair record.
 #pragma once
 
 #include "compat/afx/string.h"
+#include "model/curve_keys.h"
+#include "model/image_slot.h"
 #include "model/line_set.h"
+
+class CArchive;
+class CEffect;
+class CMeshReceiver;
+class CTextureHolder;
+
+// The "Transition Effect" picture; the renderer owns the last four members.
+struct CPairTransitionPicture {
+  CString path;
+  float edge = 0.2f;
+  int reverse = 0;
+  int width = 0;
+  int height = 0;
+  CTextureHolder* texture = nullptr;
+  BYTE* grey = nullptr;
+};
+
+// The "Light" picture; the renderer owns the textures.
+struct CPairLight {
+  CString path;
+  float strength = 1.0f;
+  CTextureHolder* lightTexture = nullptr;
+  CTextureHolder* pictureTexture = nullptr;
+};
 
 class CMorphPair {
  public:
-  CMorphPair();
-  CMorphPair(const CMorphPair&) = delete;
+  // Limits of the values a pair record may carry.
+  static constexpr int kMaxFrames = 1 << 20;
+  static constexpr int kMaxMaskEdge = 1024;
+  static constexpr int kMaxSelected = 1 << 22;
 
-  CLineSet* GetSourceLines() { return &m_sourceLines; }
-  CLineSet* GetTargetLines() { return &m_targetLines; }
+  CMorphPair();
+  ~CMorphPair();
+  CMorphPair(const CMorphPair&) = delete;
+  CMorphPair& operator=(const CMorphPair&) = delete;
+
+  // --- members ---
+  CImageSlot* GetSourceSlot() { return &m_source; }
+  CImageSlot* GetTargetSlot() { return &m_target; }
+  CLineSet* GetSourceLines() { return m_source.GetLines(); }
+  CLineSet* GetTargetLines() { return m_target.GetLines(); }
   CSelectionList& GetSelection() { return m_selection; }
   BOOL IsMeshDirty() const { return m_meshDirty; }
   void SetMeshDirty(BOOL dirty) { m_meshDirty = dirty; }
+  int GetFrameCount() const { return m_frameCount; }
+  void SetFrameCount(int n);
+  int GetCurrentFrame() const { return m_currentFrame; }
+  void SetCurrentFrame(int f);
+  CBezierCurve* GetTimingCurve() { return &m_curve; }
+  void SetTimingCurve(const CCurveKeys& curve);
+  int GetWarpMode() const { return m_warpMode; }
+  void SetWarpMode(int mode) { m_warpMode = mode; }
+  int GetMaskEdge() const { return m_maskEdge; }
+  void SetMaskEdge(int n);
+  CPairTransitionPicture* GetTransitionPicture() { return &m_transition; }
+  CPairLight* GetLight() { return &m_light; }
+
+  // --- pictures ---
+  void SetSourceImage(const CString& path);
+  void SetTargetImage(const CString& path);
+  void ReloadImages();
+  // Continues from another pair: both sides take its target picture.
+  CMorphPair* InitFromPair(CMorphPair* other);
+  // On the renderer's device (drawn by the renderer).
+  void RecreateTextures();
+  // The mesh of the mid-way lines and the output corners, the two shapes
+  // over it and the fold-over check.
+  void BuildMesh();
+
+  // --- records ---
+  int Serialize(CArchive& ar);
+  int SerializeSnapshot(CArchive& ar);
 
   // --- mirrored line editing ---
   void SyncLineCount(CLineSet* edited);
@@ -36,8 +97,21 @@ class CMorphPair {
 
   CString m_sourcePath;
   CString m_targetPath;
+  CString m_totalMaskPath;
+  int m_fadeIn = 3;
+  int m_fadeOut = 3;
+  int m_inFrames = 20;
+  int m_outFrames = 20;
+  CEffect* m_inEffect = nullptr;
+  CEffect* m_outEffect = nullptr;
+  CTextureHolder* m_pairTexture = nullptr;
+  // For each mesh vertex, the feature point it comes from (line -1: made).
+  CArray<CLinePoint, const CLinePoint&> m_meshSources;
+  CMeshReceiver* m_sourceShape = nullptr;
+  CMeshReceiver* m_targetShape = nullptr;
 
-  // Until the slots and views exist: how often each was asked for.
+  // Until the slots reload on line edits and the views exist: how often
+  // each was asked for.
   int m_sourceSlotReloads = 0;
   int m_targetSlotReloads = 0;
   int m_viewRefreshes = 0;
@@ -45,10 +119,26 @@ class CMorphPair {
   WPARAM m_lastRefreshWParam = 0;
 
  private:
-  CLineSet* OtherSide(const CLineSet* set) { return set == &m_sourceLines ? &m_targetLines : &m_sourceLines; }
+  CLineSet* OtherSide(const CLineSet* set) {
+    return set == m_source.GetLines() ? m_target.GetLines() : m_source.GetLines();
+  }
+  void SerializeEffect(CArchive& ar, CEffect*& effect);
+  void LoadFields(CArchive& ar);
+  void CheckLinesInStep();
 
-  CLineSet m_sourceLines;
-  CLineSet m_targetLines;
+  int m_frameCount = 100;
+  int m_currentFrame = 0;
+  int m_warpMode = 0;
+  int m_maskEdge = 16;
   CSelectionList m_selection;
-  BOOL m_meshDirty = FALSE;
+  CPairTransitionPicture m_transition;
+  CPairLight m_light;
+  CImageSlot m_source;
+  CImageSlot m_target;
+  CBezierCurve m_curve;
+  BOOL m_meshDirty = TRUE;
 };
+
+// Renders the pair's current frame under the render lock, unless an export
+// is rendering; returns TRUE.
+BOOL RenderPair(CMorphPair* pair);

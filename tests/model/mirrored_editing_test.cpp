@@ -66,6 +66,7 @@ TEST(MirroredEditing, OpeningAtPointTwoReordersTheOtherSide) {
   CLineSet& t = *pair.GetTargetLines();
   AddLine(s, {{0, 0}, {1, 0}, {2, 0}, {3, 0}}, 1);
   AddLine(t, {{0, 0}, {1, 0}, {2, 0}, {3, 0}}, 1);
+  pair.SetMeshDirty(FALSE);
   pair.MirrorLineEdit(&s, CLinePoint{0, 2}, FALSE);
   EXPECT_EQ(t.LineAt(0)->closed, 0);
   const float expected[] = {2, 3, 0, 1};
@@ -80,6 +81,7 @@ TEST(MirroredEditing, OutOfRangeIndicesOnTheOtherSideAreRefused) {
   CLineSet& t = *pair.GetTargetLines();
   AddLine(s, {{0, 0}, {1, 0}, {2, 0}}, 1);
   AddLine(t, {{0, 0}, {1, 0}}, 1);
+  pair.SetMeshDirty(FALSE);
   pair.MirrorLineEdit(&s, CLinePoint{0, 2}, FALSE);
   EXPECT_EQ(t.LineAt(0)->closed, 1);
   pair.MirrorLineEdit(&s, CLinePoint{5, 0}, TRUE);
@@ -95,6 +97,7 @@ TEST(MirroredEditing, SwappingTwiceRestoresLinesMasksAndPaths) {
   pair.m_targetPath = u"\\b.png";
   CLineSet& s = *pair.GetSourceLines();
   CLineSet& t = *pair.GetTargetLines();
+  s.SetScale(1.0f);  // slots start at zoom 0.5
   AddLine(s, {{1, 1}})->mask = 1;
   AddLine(t, {{2, 2}});
   s.SetScale(2.0f);

@@ -1,0 +1,28 @@
+// The effect registry.
+#include "model/effect.h"
+
+void CEffectRegistry::Register(int id, EffectCreateFunction create, const CString& name) {
+  m_factories.push_back(std::make_unique<CEffectFactory>(CEffectFactory{create, name, 0}));
+  m_map[id] = m_factories.back().get();
+}
+
+const CEffectFactory* CEffectRegistry::Lookup(int id) const {
+  auto it = m_map.find(id);
+  return it == m_map.end() ? nullptr : it->second;
+}
+
+CEffect* CEffectRegistry::Create(int id) const {
+  const CEffectFactory* factory = Lookup(id);
+  return factory ? factory->create() : nullptr;
+}
+
+std::vector<int> CEffectRegistry::GetIds() const {
+  std::vector<int> ids;
+  for (const auto& entry : m_map) ids.push_back(entry.first);
+  return ids;
+}
+
+CEffectRegistry& GetEffectRegistry() {
+  static CEffectRegistry registry;
+  return registry;
+}

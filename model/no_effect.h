@@ -1,0 +1,16 @@
+// "No Effect": the in and out effect of every new pair; it passes the
+// picture through unchanged and has no parameters.
+#pragma once
+
+#include "model/effect.h"
+
+class CNoEffect : public CEffect {
+ public:
+  static constexpr int kId = 0;
+
+  int GetID() const override { return kId; }
+  // Defined beside the registration so that every use links it in.
+  CString GetName() const override;
+  void Prepare(IDirect3DDevice9*) override {}
+  void Serialize(CArchive&) override {}
+};

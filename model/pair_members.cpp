@@ -1,0 +1,122 @@
+// CMorphPair: construction, frames and timing curve, pictures, and the
+// render lock that RenderPair takes.
+#include "model/morph_pair.h"
+
+#include "compat/win32.h"
+#include "model/morph_project.h"
+#include "model/no_effect.h"
+#include "model/project_links.h"
+#include "model/render_mesh.h"
+
+namespace {
+
+constexpr float kBlendMax = 256.0f;
+
+// Created before main and kept to the end: the export's render thread and
+// the user-interface thread both take it.
+struct RenderLock {
+  CRITICAL_SECTION section;
+  RenderLock() { InitializeCriticalSection(&section); }
+  ~RenderLock() { DeleteCriticalSection(&section); }
+};
+
+RenderLock& GetRenderLock() {
+  static RenderLock lock;
+  return lock;
+}
+
+const RenderLock& g_renderLockAtStart = GetRenderLock();
+
+}  // namespace
+
+CMorphPair::CMorphPair() {
+  for (CLineSet* set : {GetSourceLines(), GetTargetLines()}) {
+    set->SetOwnerPair(this);
+    set->SetSelectionList(&m_selection);
+  }
+  m_inEffect = new CNoEffect;
+  m_outEffect = new CNoEffect;
+  const CVector2 keys[2] = {CVector2(0.0f, 0.0f), CVector2(static_cast<float>(m_frameCount - 1), kBlendMax)};
+  m_curve.SetRangeValues(0.0f, static_cast<float>(m_frameCount - 1), 0.0f, kBlendMax);
+  m_curve.SetPoints(keys, 2);
+}
+
+CMorphPair::~CMorphPair() {
+  delete m_inEffect;
+  delete m_outEffect;
+  delete m_sourceShape;
+  delete m_targetShape;
+  if (m_pairTexture != nullptr) {
+    if (CRendererLink* renderer = GetRendererLink()) renderer->DeleteTexture(m_pairTexture);
+  }
+}
+
+// --- frames and timing ---
+
+void CMorphPair::SetFrameCount(int n) {
+  if (n < 1 || n > kMaxFrames) return;
+  m_frameCount = n;
+  m_curve.SetRange(0.0f, static_cast<float>(n - 1), 0.0f, kBlendMax);
+  m_curve.RebuildTable();
+}
+
+void CMorphPair::SetCurrentFrame(int f) {
+  // Compared as unsigned, so a negative frame lands on the last one too.
+  m_currentFrame = static_cast<unsigned>(f) >= static_cast<unsigned>(m_frameCount) ? m_frameCount - 1 : f;
+}
+
+void CMorphPair::SetTimingCurve(const CCurveKeys& curve) { m_curve = curve; }
+
+void CMorphPair::SetMaskEdge(int n) {
+  m_maskEdge = n;
+  m_source.SetFeather(n);
+  m_target.SetFeather(n);
+}
+
+// --- pictures ---
+
+void CMorphPair::SetSourceImage(const CString& path) {
+  m_sourcePath = path;
+  m_source.m_path = path;
+  LoadImageSlot(&m_source, this);
+  m_meshDirty = TRUE;
+  RenderPair(this);
+}
+
+void CMorphPair::SetTargetImage(const CString& path) {
+  m_targetPath = path;
+  m_target.m_path = path;
+  LoadImageSlot(&m_target, this);
+  m_meshDirty = TRUE;
+  RenderPair(this);
+}
+
+void CMorphPair::ReloadImages() {
+  if (!m_sourcePath.IsEmpty()) SetSourceImage(CString(m_sourcePath));
+  if (!m_targetPath.IsEmpty()) SetTargetImage(CString(m_targetPath));
+}
+
+CMorphPair* CMorphPair::InitFromPair(CMorphPair* other) {
+  m_source.Assign(other->m_target);
+  m_target.Assign(other->m_target);
+  m_targetPath = other->m_targetPath;
+  m_sourcePath = m_targetPath;
+  m_source.m_path = m_sourcePath;
+  m_target.m_path = m_targetPath;
+  LoadImageSlot(&m_source, this);
+  LoadImageSlot(&m_target, this);
+  return this;
+}
+
+void CMorphPair::RecreateTextures() {
+  if (CRendererLink* renderer = GetRendererLink()) renderer->RecreateTextures(this);
+}
+
+BOOL RenderPair(CMorphPair* pair) {
+  RenderLock& lock = GetRenderLock();
+  EnterCriticalSection(&lock.section);
+  CRendererLink* renderer = GetRendererLink();
+  if (renderer != nullptr && !GetMorphProject()->IsBusy()) renderer->RenderFrame(pair);
+  LeaveCriticalSection(&lock.section);
+  return TRUE;
+}
