@@ -7,6 +7,19 @@
 namespace compat::user {
 namespace {
 
+// Sleeps until something wakes the queue or its next timer falls due.
+void WaitForWakeOrTimer(ThreadQueue& queue, Guard& guard) {
+  const uint64_t seen = queue.wakeCount;
+  const uint64_t due = NextTimerDue(queue);
+  auto ready = [&] { return queue.wakeCount != seen; };
+  if (due == UINT64_MAX) {
+    queue.wake.wait(guard, ready);
+  } else {
+    const uint64_t now = NowMs();
+    if (due > now) queue.wake.wait_for(guard, std::chrono::milliseconds(due - now), ready);
+  }
+}
+
 constexpr UINT kFirstRegisteredMessage = 0xC000;
 constexpr size_t kMaxRegisteredMessages = 0x3FFF;
 
@@ -100,15 +113,7 @@ bool FetchMessage(MSG* msg, HWND filter, UINT low, UINT high, UINT flags, bool w
     }
     if (result == Fetch::Retry) continue;
     if (!wait) return false;
-    const uint64_t seen = queue->wakeCount;
-    const uint64_t due = NextTimerDue(*queue);
-    auto ready = [&] { return queue->wakeCount != seen; };
-    if (due == UINT64_MAX) {
-      queue->wake.wait(guard, ready);
-    } else {
-      const uint64_t now = NowMs();
-      if (due > now) queue->wake.wait_for(guard, std::chrono::milliseconds(due - now), ready);
-    }
+    WaitForWakeOrTimer(*queue, guard);
   }
 }
 
@@ -222,15 +227,7 @@ BOOL WINAPI WaitMessage() {
   Guard guard = Lock();
   HWND target;
   if (HasQueuedWork(*queue) || HasPendingPaint(*queue, nullptr, &target)) return TRUE;
-  const uint64_t seen = queue->wakeCount;
-  const uint64_t due = NextTimerDue(*queue);
-  auto ready = [&] { return queue->wakeCount != seen; };
-  if (due == UINT64_MAX) {
-    queue->wake.wait(guard, ready);
-  } else {
-    const uint64_t now = NowMs();
-    if (due > now) queue->wake.wait_for(guard, std::chrono::milliseconds(due - now), ready);
-  }
+  WaitForWakeOrTimer(*queue, guard);
   return TRUE;
 }
 
