@@ -199,36 +199,50 @@ inline Range SmallCoordsBody(const SmallPlane& p, const PrimitiveSetup& prim, co
 }
 
 #ifdef CALVETTA_X86
-// Eight pixels per store; a segment's last store may spill into the next
-// segment's place (rewritten next) or the padding after the batch.
-__attribute__((target("avx2"))) Range SmallCoordsAvx2(const SmallPlane& p, const PrimitiveSetup& prim,
-                                                      const Segment* segments, int count, int32_t* out) {
-  const int32_t c = p.c + 128, gx = p.dx, gy = p.dy;
-  const __m256i step = _mm256_mullo_epi32(_mm256_set1_epi32(gx), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
-  const __m256i eight = _mm256_slli_epi32(_mm256_set1_epi32(gx), 3);
-  Range range{INT32_MAX, INT32_MIN};
-  for (int k = 0, at = 0; k < count; at += segments[k].n, ++k) {
-    const Segment& g = segments[k];
-    int32_t base = c + gx * (g.x - prim.xFirst) + gy * (g.y - prim.yFirst);
-    __m256i v = _mm256_add_epi32(_mm256_set1_epi32(base), step);
-    for (int i = 0; i < g.n; i += 8) {
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + at + i), _mm256_srai_epi32(v, 8));
-      v = _mm256_add_epi32(v, eight);
-    }
-    int32_t a = base >> 8, b = (base + gx * (g.n - 1)) >> 8;
-    range.low = std::min(range.low, std::min(a, b));
-    range.high = std::max(range.high, std::max(a, b));
+// Both coordinates in one pass: a segment's first eight pixels take one
+// store each whatever its length, so short runs take no data-dependent branch.
+__attribute__((target("avx2"))) void SmallCoordPairAvx2(const SmallPlane& ps, const SmallPlane& pt,
+                                                        const PrimitiveSetup& prim, const Segment* segments,
+                                                        int count, int32_t* __restrict cs, int32_t* __restrict ct,
+                                                        Range& sRange, Range& tRange) {
+  const int32_t c[2] = {ps.c + 128, pt.c + 128}, gx[2] = {ps.dx, pt.dx}, gy[2] = {ps.dy, pt.dy};
+  const __m256i index = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+  __m256i step[2], eight[2];
+  for (int a = 0; a < 2; ++a) {
+    step[a] = _mm256_mullo_epi32(_mm256_set1_epi32(gx[a]), index);
+    eight[a] = _mm256_slli_epi32(_mm256_set1_epi32(gx[a]), 3);
   }
-  return range;
+  int32_t* out[2] = {cs, ct};
+  Range range[2] = {{INT32_MAX, INT32_MIN}, {INT32_MAX, INT32_MIN}};
+  const int x0 = prim.xFirst, y0 = prim.yFirst;
+  for (int k = 0, at = 0; k < count; ++k) {
+    const int x = segments[k].x - x0, y = segments[k].y - y0, n = segments[k].n;
+    for (int a = 0; a < 2; ++a) {
+      int32_t base = c[a] + gx[a] * x + gy[a] * y;
+      __m256i v = _mm256_add_epi32(_mm256_set1_epi32(base), step[a]);
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out[a] + at), _mm256_srai_epi32(v, 8));
+      for (int i = 8; i < n; i += 8) {
+        v = _mm256_add_epi32(v, eight[a]);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out[a] + at + i), _mm256_srai_epi32(v, 8));
+      }
+      int32_t first = base >> 8, last = (base + gx[a] * (n - 1)) >> 8;
+      range[a].low = std::min(range[a].low, std::min(first, last));
+      range[a].high = std::max(range[a].high, std::max(first, last));
+    }
+    at += n;
+  }
+  sRange = range[0];
+  tRange = range[1];
 }
 #endif
 
-Range SmallCoords(const SmallPlane& p, const PrimitiveSetup& prim, const Segment* segments, int count,
-                  int32_t* out) {
+void SmallCoordPair(const SmallPlane& ps, const SmallPlane& pt, const PrimitiveSetup& prim,
+                    const Segment* segments, int count, int32_t* cs, int32_t* ct, Range& sRange, Range& tRange) {
 #ifdef CALVETTA_X86
-  if (HasAvx2()) return SmallCoordsAvx2(p, prim, segments, count, out);
+  if (HasAvx2()) return SmallCoordPairAvx2(ps, pt, prim, segments, count, cs, ct, sRange, tRange);
 #endif
-  return SmallCoordsBody(p, prim, segments, count, out);
+  sRange = SmallCoordsBody(ps, prim, segments, count, cs);
+  tRange = SmallCoordsBody(pt, prim, segments, count, ct);
 }
 
 // Filters a batch of a small primitive: one interior loop when every footprint is inside.
@@ -274,8 +288,9 @@ void SampleLevel(const DrawState& state, const PrimitiveSetup& prim, int stage, 
     return;
   Coords c;
   if (!state.perspective && prim.small[stage][slot]) {
-    Range sRange = SmallCoords(prim.smallS[stage][slot], prim, batch.segments, batch.count, c.s);
-    Range tRange = SmallCoords(prim.smallT[stage][slot], prim, batch.segments, batch.count, c.t);
+    Range sRange, tRange;
+    SmallCoordPair(prim.smallS[stage][slot], prim.smallT[stage][slot], prim, batch.segments, batch.count, c.s, c.t,
+                   sRange, tRange);
     FilterBatch(sampler, level, linear, batch, c, sRange, tRange, out);
     return;
   }
