@@ -5,6 +5,7 @@
 #include "compat/d3d9/rasterizer.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 #include "compat/d3d9/sampling.h"
@@ -227,9 +228,11 @@ void Rasterizer::RasterisePrimitive(const PrimitiveSetup& p, int first, int last
     if (p.dy[e] > 0) rights[rightCount++].Start(p, e, first);
   }
   int count = 0, pixels = 0;
+  int restart = batchRows_ ? first + batchRows_ - (first - clip.top) % batchRows_ : INT_MAX;
   for (int y = first; y <= last; ++y) {
-    if (batchRows_ && y != first && (y - clip.top) % batchRows_ == 0 && pixels > 0) {
-      ShadeSegments(*state_, p, segments, count, pixels);
+    if (y == restart) {
+      restart += batchRows_;
+      if (pixels > 0) ShadeSegments(*state_, p, segments, count, pixels);
       count = pixels = 0;
     }
     int64_t left = clip.left, right = clip.right;
