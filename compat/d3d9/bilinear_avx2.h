@@ -38,21 +38,26 @@ __attribute__((target("avx2"))) inline __m128i Bilinear4Avx2(const uint32_t* tex
                                     _mm_unpacklo_epi64(load2(p[0] + w), load2(p[1] + w)));
   __m256i fx = _mm256_cvtepu32_epi64(_mm_and_si128(sv, low8));
   __m256i fy = _mm256_cvtepu32_epi64(_mm_and_si128(tv, low8));
-  __m256i result[2];
-  for (int k = 0; k < 2; ++k) {  // k = 0: pixels 0 and 2; k = 1: pixels 1 and 3
+  // Vertical blends, k = 0: pixels 0 and 2; k = 1: pixels 1 and 3 (left then right texel of each).
+  __m256i vertical[2];
+  for (int k = 0; k < 2; ++k) {
     const __m256i& spread = k ? spreadSecond : spreadFirst;
     __m256i tw = k ? _mm256_unpackhi_epi8(top, zero) : _mm256_unpacklo_epi8(top, zero);
     __m256i bw = k ? _mm256_unpackhi_epi8(bottom, zero) : _mm256_unpacklo_epi8(bottom, zero);
     __m256i v = _mm256_add_epi16(_mm256_slli_epi16(tw, 8),
                                  _mm256_mullo_epi16(_mm256_sub_epi16(bw, tw), _mm256_shuffle_epi8(fy, spread)));
-    v = _mm256_srli_epi16(_mm256_add_epi16(v, half), 8);
-    __m256i right = _mm256_srli_si256(v, 8);
-    __m256i h = _mm256_add_epi16(_mm256_slli_epi16(v, 8),
-                                 _mm256_mullo_epi16(_mm256_sub_epi16(right, v), _mm256_shuffle_epi8(fx, spread)));
-    result[k] = _mm256_srli_epi16(_mm256_add_epi16(h, half), 8);
+    vertical[k] = _mm256_srli_epi16(_mm256_add_epi16(v, half), 8);
   }
-  __m256i pairs = _mm256_unpacklo_epi64(result[0], result[1]);  // lane 0: p0 p1, lane 1: p2 p3
-  __m256i packed = _mm256_packus_epi16(pairs, pairs);
+  // The horizontal blend of all four at once: left texels (lane 0: p0 p1, lane 1: p2 p3) and right ones.
+  const __m256i spreadPair = _mm256_setr_epi8(0, -128, 0, -128, 0, -128, 0, -128, 8, -128, 8, -128, 8, -128, 8,
+                                              -128, 0, -128, 0, -128, 0, -128, 0, -128, 8, -128, 8, -128, 8, -128,
+                                              8, -128);
+  __m256i left = _mm256_unpacklo_epi64(vertical[0], vertical[1]);
+  __m256i right = _mm256_unpackhi_epi64(vertical[0], vertical[1]);
+  __m256i h = _mm256_add_epi16(_mm256_slli_epi16(left, 8),
+                               _mm256_mullo_epi16(_mm256_sub_epi16(right, left), _mm256_shuffle_epi8(fx, spreadPair)));
+  h = _mm256_srli_epi16(_mm256_add_epi16(h, half), 8);
+  __m256i packed = _mm256_packus_epi16(h, h);
   return _mm256_castsi256_si128(_mm256_permute4x64_epi64(packed, 0x08));
 }
 
