@@ -371,7 +371,8 @@ LevelChoice ChooseLevels(const SamplerSetup& sampler, double lod) {
 void SetupAffineLevels(const SamplerSetup& sampler, int stage, PrimitiveSetup& prim) {
   const LevelChoice& choice = prim.lod[stage];
   int levels[2] = {choice.level0, choice.level1};
-  for (int slot = 0; slot < 2; ++slot) {
+  // Slot 1 is read only when two levels are blended.
+  for (int slot = 0; slot < (choice.blend > 0 ? 2 : 1); ++slot) {
     int level = levels[slot];
     double kx = static_cast<double>(sampler.width[level]) / sampler.width[0];
     double ky = static_cast<double>(sampler.height[level]) / sampler.height[0];
