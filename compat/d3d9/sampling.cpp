@@ -27,10 +27,10 @@ constexpr double kGradientLimit = 1 << 22;   // texels per pixel
 constexpr int kPlaneBits = 24;               // fraction bits of FixedPlane
 constexpr int64_t kSmallRun = int64_t{1} << 37;  // 8192 texels in 40.24: 16.16 fits int32
 
-// Texel coordinates of a run in 24.8 fixed point.
-// Room for one vector store past the last pixel.
+// Texel coordinates of a run in 24.8 fixed point, with room for the
+// sixteen-lane stores of a run starting at the last pixel.
 struct Coords {
-  int32_t s[kBatch + 8], t[kBatch + 8];
+  int32_t s[kBatch + 16], t[kBatch + 16];
 };
 
 // Fixed point with `bits` fraction bits; NaN and huge values land on the limits.
@@ -199,40 +199,54 @@ inline Range SmallCoordsBody(const SmallPlane& p, const PrimitiveSetup& prim, co
 }
 
 #ifdef CALVETTA_X86
-// Both coordinates in one pass: a segment's first eight pixels take one
-// store each whatever its length, so short runs take no data-dependent branch.
+// One coordinate of a segment: its first sixteen pixels take two stores
+// whatever its length (the batch's room after it absorbs the excess), so the
+// short runs of small primitives take no data-dependent branch.
+struct RampLanes {
+  __m256i step, eight;
+};
+
+__attribute__((target("avx2"))) inline void StoreRamp(int32_t base, const RampLanes& lanes, int n, int32_t* out) {
+  __m256i v = _mm256_add_epi32(_mm256_set1_epi32(base), lanes.step);
+  __m256i w = _mm256_add_epi32(v, lanes.eight);
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_srai_epi32(v, 8));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 8), _mm256_srai_epi32(w, 8));
+  for (int i = 16; i < n; i += 8) {
+    w = _mm256_add_epi32(w, lanes.eight);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_srai_epi32(w, 8));
+  }
+}
+
+__attribute__((target("avx2"))) inline void Widen(Range& range, int32_t base, int32_t gx, int n) {
+  int32_t first = base >> 8, last = (base + gx * (n - 1)) >> 8;
+  range.low = std::min(range.low, std::min(first, last));
+  range.high = std::max(range.high, std::max(first, last));
+}
+
+// Both coordinates in one pass over the segments.
 __attribute__((target("avx2"))) void SmallCoordPairAvx2(const SmallPlane& ps, const SmallPlane& pt,
                                                         const PrimitiveSetup& prim, const Segment* segments,
                                                         int count, int32_t* __restrict cs, int32_t* __restrict ct,
                                                         Range& sRange, Range& tRange) {
-  const int32_t c[2] = {ps.c + 128, pt.c + 128}, gx[2] = {ps.dx, pt.dx}, gy[2] = {ps.dy, pt.dy};
   const __m256i index = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-  __m256i step[2], eight[2];
-  for (int a = 0; a < 2; ++a) {
-    step[a] = _mm256_mullo_epi32(_mm256_set1_epi32(gx[a]), index);
-    eight[a] = _mm256_slli_epi32(_mm256_set1_epi32(gx[a]), 3);
-  }
-  int32_t* out[2] = {cs, ct};
-  Range range[2] = {{INT32_MAX, INT32_MIN}, {INT32_MAX, INT32_MIN}};
+  const RampLanes sLanes{_mm256_mullo_epi32(_mm256_set1_epi32(ps.dx), index),
+                         _mm256_slli_epi32(_mm256_set1_epi32(ps.dx), 3)};
+  const RampLanes tLanes{_mm256_mullo_epi32(_mm256_set1_epi32(pt.dx), index),
+                         _mm256_slli_epi32(_mm256_set1_epi32(pt.dx), 3)};
+  const int32_t sc = ps.c + 128, tc = pt.c + 128;
+  Range sr{INT32_MAX, INT32_MIN}, tr{INT32_MAX, INT32_MIN};
   const int x0 = prim.xFirst, y0 = prim.yFirst;
   for (int k = 0, at = 0; k < count; ++k) {
     const int x = segments[k].x - x0, y = segments[k].y - y0, n = segments[k].n;
-    for (int a = 0; a < 2; ++a) {
-      int32_t base = c[a] + gx[a] * x + gy[a] * y;
-      __m256i v = _mm256_add_epi32(_mm256_set1_epi32(base), step[a]);
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out[a] + at), _mm256_srai_epi32(v, 8));
-      for (int i = 8; i < n; i += 8) {
-        v = _mm256_add_epi32(v, eight[a]);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out[a] + at + i), _mm256_srai_epi32(v, 8));
-      }
-      int32_t first = base >> 8, last = (base + gx[a] * (n - 1)) >> 8;
-      range[a].low = std::min(range[a].low, std::min(first, last));
-      range[a].high = std::max(range[a].high, std::max(first, last));
-    }
+    int32_t sBase = sc + ps.dx * x + ps.dy * y, tBase = tc + pt.dx * x + pt.dy * y;
+    StoreRamp(sBase, sLanes, n, cs + at);
+    StoreRamp(tBase, tLanes, n, ct + at);
+    Widen(sr, sBase, ps.dx, n);
+    Widen(tr, tBase, pt.dx, n);
     at += n;
   }
-  sRange = range[0];
-  tRange = range[1];
+  sRange = sr;
+  tRange = tr;
 }
 #endif
 
