@@ -1,4 +1,5 @@
-// The fused output: after the batch's texels are sampled, each row run is
+// The fused output: after the batch's texels are sampled (or found in place
+// for one-to-one copies), each row run is
 // multiplied by the stage's constant and blended into the target eight pixels
 // at a time under a lane mask, so short runs take no scalar tails and no
 // mispredicted branches, and no intermediate run is stored and reloaded.
@@ -77,14 +78,14 @@ CALVETTA_AVX512 inline __m256i Combine(__m256i s, __m256i d, __m256i constant16)
 }
 
 template <FusedBlend kBlend, bool kModulate>
-CALVETTA_AVX512 void OutputAvx512(const DrawState& state, const Segment* segments, int count, const uint32_t* colour,
-                                  uint32_t constant) {
+CALVETTA_AVX512 void OutputAvx512(const DrawState& state, const Segment* segments, int count,
+                                  const uint32_t* const* sources, uint32_t constant) {
   const __m256i constant16 =
       _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(constant)), _mm256_setzero_si256());
-  for (int k = 0, at = 0; k < count; at += segments[k].n, ++k) {
+  for (int k = 0; k < count; ++k) {
     const Segment& g = segments[k];
     uint32_t* dst = state.target + static_cast<size_t>(g.y) * state.pitch + g.x;
-    const uint32_t* src = colour + at;
+    const uint32_t* src = sources[k];
     for (int i = 0; i < g.n; i += 8) {
       __mmask8 lanes = static_cast<__mmask8>(0xFFu >> (8 - std::min(8, g.n - i)));
       __m256i s = _mm256_maskz_loadu_epi32(lanes, src + i);
@@ -95,10 +96,10 @@ CALVETTA_AVX512 void OutputAvx512(const DrawState& state, const Segment* segment
 }
 
 template <FusedBlend kBlend>
-void OutputWith(const DrawState& state, const Segment* segments, int count, const uint32_t* colour,
+void OutputWith(const DrawState& state, const Segment* segments, int count, const uint32_t* const* sources,
                 uint32_t constant) {
-  if (constant == 0xFFFFFFFFu) OutputAvx512<kBlend, false>(state, segments, count, colour, constant);
-  else OutputAvx512<kBlend, true>(state, segments, count, colour, constant);
+  if (constant == 0xFFFFFFFFu) OutputAvx512<kBlend, false>(state, segments, count, sources, constant);
+  else OutputAvx512<kBlend, true>(state, segments, count, sources, constant);
 }
 #endif
 
@@ -126,19 +127,25 @@ bool ShadeFused(const DrawState& state, const PrimitiveSetup& prim, const Segmen
                 int pixels) {
 #ifdef CALVETTA_FUSED
   if (state.fused.constant == FusedConstant::Diffuse && prim.gouraud) return false;
+  // Each segment's texels: straight from the texture when drawn one to one, else sampled into the batch.
   uint32_t texels[kBatch];
-  SampleSegments(state, prim, 0, BatchPixels{segments, count, pixels}, texels);
+  const uint32_t* sources[kBatch];
+  BatchPixels batch{segments, count, pixels};
+  if (!DirectTexels(state, prim, 0, batch, sources)) {
+    SampleSegments(state, prim, 0, batch, texels);
+    for (int k = 0, at = 0; k < count; at += segments[k].n, ++k) sources[k] = texels + at;
+  }
   // A product with white is the texel itself, as in the general path.
   uint32_t constant = 0xFFFFFFFFu;
   if (state.fused.constant == FusedConstant::Diffuse) constant = prim.flatColour;
   if (state.fused.constant == FusedConstant::Factor) constant = state.factor;
   switch (state.fused.blend) {
     case FusedBlend::Off: return false;
-    case FusedBlend::Copy: OutputWith<FusedBlend::Copy>(state, segments, count, texels, constant); break;
-    case FusedBlend::Add: OutputWith<FusedBlend::Add>(state, segments, count, texels, constant); break;
-    case FusedBlend::Over: OutputWith<FusedBlend::Over>(state, segments, count, texels, constant); break;
+    case FusedBlend::Copy: OutputWith<FusedBlend::Copy>(state, segments, count, sources, constant); break;
+    case FusedBlend::Add: OutputWith<FusedBlend::Add>(state, segments, count, sources, constant); break;
+    case FusedBlend::Over: OutputWith<FusedBlend::Over>(state, segments, count, sources, constant); break;
     case FusedBlend::OverPremultiplied:
-      OutputWith<FusedBlend::OverPremultiplied>(state, segments, count, texels, constant);
+      OutputWith<FusedBlend::OverPremultiplied>(state, segments, count, sources, constant);
       break;
   }
   return true;

@@ -293,6 +293,27 @@ bool CopyTexels(const PrimitiveSetup& prim, int stage, int slot, const SamplerSe
   return true;
 }
 
+}  // namespace
+
+bool DirectTexels(const DrawState& state, const PrimitiveSetup& prim, int stage, const BatchPixels& batch,
+                  const uint32_t** rows) {
+  const SamplerSetup& sampler = state.samplers[stage];
+  const LevelChoice& choice = prim.lod[stage];
+  if (state.perspective || sampler.opaque || choice.blend > 0 || !prim.unitStep[stage][0]) return false;
+  const FixedPlane& ps = prim.levelS[stage][0];
+  const FixedPlane& pt = prim.levelT[stage][0];
+  int level = choice.level0, w = sampler.width[level], h = sampler.height[level];
+  for (int k = 0; k < batch.count; ++k) {
+    const Segment& g = batch.segments[k];
+    int64_t sx = (ps.c >> kPlaneBits) + g.x, ty = (pt.c >> kPlaneBits) + g.y;
+    if (sx < 0 || ty < 0 || sx + g.n > w || ty >= h) return false;
+    rows[k] = sampler.pixels[level] + ty * w + sx;
+  }
+  return true;
+}
+
+namespace {
+
 // Texels of one level (slot 0 or 1 of the primitive's choice) for the batch.
 void SampleLevel(const DrawState& state, const PrimitiveSetup& prim, int stage, int level, int slot, bool linear,
                  const BatchPixels& batch, uint32_t* out) {

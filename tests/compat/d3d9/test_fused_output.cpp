@@ -61,7 +61,8 @@ class FusedOutput : public DeviceTest {
   // Draws the case on a noisy background; `fused` picks equal stage programs
   // that do or do not allow the fused loop (alpha arguments swapped).
   std::vector<uint32_t> Draw(const Case& c, IDirect3DTexture9* picture, IDirect3DTexture9* background,
-                             const std::vector<QuadVertex>& v, const std::vector<WORD>& idx, bool fused) {
+                             const std::vector<QuadVertex>& v, const std::vector<WORD>& idx, float quadX,
+                             float quadY, bool fused) {
     Stage(0, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE);
     device_->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
     device_->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
@@ -91,6 +92,10 @@ class FusedOutput : public DeviceTest {
     device_->SetSamplerState(0, D3DSAMP_ADDRESSV, c.address);
     device_->SetTexture(0, picture);
     DrawTriangles(v, idx);
+    // The picture one to one (texels read in place), partly off the target.
+    D3DSURFACE_DESC d;
+    picture->GetLevelDesc(0, &d);
+    DrawQuad(quadX, quadY, quadX + static_cast<float>(d.Width), quadY + static_cast<float>(d.Height), v[0].diffuse);
     device_->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
     return ReadTarget();
   }
@@ -131,8 +136,9 @@ TEST_F(FusedOutput, RandomMeshesMatchTheGeneralPathBitForBit) {
           std::vector<WORD> idx;
           Mesh(rng, diffuse, variant == 3 && arg == D3DTA_DIFFUSE, v, idx);
           IDirect3DTexture9* picture = Picture(rng, c.format);
-          std::vector<uint32_t> general = Draw(c, picture, background, v, idx, false);
-          std::vector<uint32_t> fused = Draw(c, picture, background, v, idx, true);
+          float quadX = static_cast<float>(rng() % 140) - 20, quadY = static_cast<float>(rng() % 100) - 20;
+          std::vector<uint32_t> general = Draw(c, picture, background, v, idx, quadX, quadY, false);
+          std::vector<uint32_t> fused = Draw(c, picture, background, v, idx, quadX, quadY, true);
           device_->SetTexture(0, nullptr);
           picture->Release();
           ASSERT_TRUE(general == fused) << "argument " << arg << ", blend " << pair[0] << "/" << pair[1]
