@@ -1,8 +1,8 @@
 // The fused output: after the batch's texels are sampled (or found in place
-// for one-to-one copies), each row run is
-// multiplied by the stage's constant and blended into the target eight pixels
-// at a time under a lane mask, so short runs take no scalar tails and no
-// mispredicted branches, and no intermediate run is stored and reloaded.
+// for one-to-one copies), each row run is multiplied by the stage's constant
+// and blended into the target eight pixels at a time under a lane mask, so
+// short runs take no scalar tails and no mispredicted branches, and no
+// intermediate run is stored and reloaded.
 // The arithmetic is that of the general path's stage and blend loops.
 #include "compat/d3d9/fused_shading.h"
 
