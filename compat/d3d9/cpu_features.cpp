@@ -15,4 +15,17 @@ bool HasAvx2() {
 #endif
 }
 
+bool HasAvx512() {
+#if defined(__x86_64__) || defined(__i386__)
+  static const bool has = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+           __builtin_cpu_supports("avx512bw");
+  }();
+  return has;
+#else
+  return false;
+#endif
+}
+
 }  // namespace compat::d3d9

@@ -5,5 +5,7 @@
 namespace compat::d3d9 {
 
 bool HasAvx2();
+// AVX-512 F, VL and BW: masked loads and stores of 32-bit lanes on 256-bit vectors.
+bool HasAvx512();
 
 }  // namespace compat::d3d9

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "compat/d3d9/device.h"
+#include "compat/d3d9/fused_shading.h"
 #include "compat/d3d9/vertex_processing.h"
 #include "compat/d3d9/worker_pool.h"
 
@@ -107,6 +108,7 @@ bool Device::BuildDrawState(bool perspective, DrawState& st) const {
     if (stage.samples) SetupSampler(s, st.samplers[s]);
     st.stageCount = s + 1;
   }
+  st.fused = PlanFused(st);
   return true;
 }
 

@@ -43,6 +43,16 @@ struct SamplerSetup {
   bool opaque = false;  // X8R8G8B8: alpha reads as 255
 };
 
+// How a draw's pixels may take the fused loop (fused_shading.h): stage 0
+// filters its texture and multiplies by a constant, the later stages pass the
+// colour on, and the blend is one of the common pairs. Off: the general path.
+enum class FusedBlend : uint8_t { Off, Copy, Add, Over, OverPremultiplied };
+enum class FusedConstant : uint8_t { None, Diffuse, Factor };
+struct FusedPlan {
+  FusedBlend blend = FusedBlend::Off;
+  FusedConstant constant = FusedConstant::None;
+};
+
 struct DrawState {
   int stageCount = 0;
   StageProgram stages[kStages];
@@ -54,6 +64,7 @@ struct DrawState {
   int pitch = 0;
   RECT clip{};  // viewport inside the render target
   bool perspective = false;
+  FusedPlan fused;
 };
 
 // value(x, y) = c + dx * x + dy * y, with x, y in pixels.

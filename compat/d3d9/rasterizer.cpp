@@ -5,6 +5,7 @@
 #include "compat/d3d9/rasterizer.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 #include "compat/d3d9/sampling.h"
@@ -15,7 +16,13 @@ namespace compat::d3d9 {
 
 namespace {
 
-constexpr int kBandHeight = 16;
+// Large draws shade in batches that never straddle a multiple of this many
+// rows: batch boundaries (and the per-batch mip choice of perspective runs)
+// are then the same whatever the number of workers.
+constexpr int kBatchRows = 16;
+// Each worker gets a few bands (multiples of kBatchRows) for balance; taller
+// bands restart fewer triangles' edge walks.
+constexpr int kBandsPerThread = 4;
 // Triangles are set up in slices of at least this many, at most kMaxSlices of them.
 constexpr uint64_t kSliceTriangles = 256;
 constexpr uint64_t kMaxSlices = 64;
@@ -195,7 +202,7 @@ void Rasterizer::RasteriseBand(int top, int bottom) const {
     const Slice& queued = slices_[slice];
     for (size_t i = 0; i < queued.prims.size(); ++i) {
       const RowRange& rows = queued.rows[i];
-      if (rows.last < top || rows.first >= bottom) continue;
+          if (rows.last < top || rows.first >= bottom) continue;
       RasterisePrimitive(queued.prims[i], std::max(rows.first, top), std::min(rows.last, bottom - 1), segments);
     }
   }
@@ -221,7 +228,13 @@ void Rasterizer::RasterisePrimitive(const PrimitiveSetup& p, int first, int last
     if (p.dy[e] > 0) rights[rightCount++].Start(p, e, first);
   }
   int count = 0, pixels = 0;
+  int restart = batchRows_ ? first + batchRows_ - (first - clip.top) % batchRows_ : INT_MAX;
   for (int y = first; y <= last; ++y) {
+    if (y == restart) {
+      restart += batchRows_;
+      if (pixels > 0) ShadeSegments(*state_, p, segments, count, pixels);
+      count = pixels = 0;
+    }
     int64_t left = clip.left, right = clip.right;
     for (int k = 0; k < leftCount; ++k) {
       left = std::max(left, lefts[k].Bound());
@@ -249,8 +262,8 @@ void Rasterizer::RasterisePrimitive(const PrimitiveSetup& p, int first, int last
 
 void Rasterizer::BandJob(void* self, int band) {
   auto* r = static_cast<Rasterizer*>(self);
-  int top = r->state_->clip.top + band * kBandHeight;
-  r->RasteriseBand(top, std::min<int>(top + kBandHeight, r->state_->clip.bottom));
+  int top = r->state_->clip.top + band * r->bandHeight_;
+  r->RasteriseBand(top, std::min<int>(top + r->bandHeight_, r->state_->clip.bottom));
 }
 
 void Rasterizer::Flush() {
@@ -259,11 +272,17 @@ void Rasterizer::Flush() {
   if (area == 0) return;
   const RECT& clip = state_->clip;
   if (area < kParallelArea) {
+    batchRows_ = 0;
     RasteriseBand(clip.top, clip.bottom);
-  } else {
-    int bands = (clip.bottom - clip.top + kBandHeight - 1) / kBandHeight;
-    WorkerPool::Instance().Run(bands, &Rasterizer::BandJob, this);
+    return;
   }
+  batchRows_ = kBatchRows;
+  int height = clip.bottom - clip.top, threads = WorkerPool::Instance().ThreadCount();
+  int units = (height + kBatchRows - 1) / kBatchRows;
+  int bands = std::min(units, threads <= 1 ? 1 : threads * kBandsPerThread);
+  bandHeight_ = (units + bands - 1) / bands * kBatchRows;
+  bands = (height + bandHeight_ - 1) / bandHeight_;
+  WorkerPool::Instance().Run(bands, &Rasterizer::BandJob, this);
 }
 
 void Rasterizer::DrawLine(const ScreenVertex& a, const ScreenVertex& b) {

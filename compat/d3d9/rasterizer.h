@@ -46,6 +46,8 @@ class Rasterizer {
     int64_t area = 0;
   };
   std::vector<Slice> slices_;
+  int bandHeight_ = 1;
+  int batchRows_ = 0;  // batches restart at rows this far apart (0: never)
   int sliceCount_ = 0;
   // The stretch being set up.
   uint64_t setupCount_ = 0;

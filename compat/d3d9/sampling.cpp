@@ -27,10 +27,10 @@ constexpr double kGradientLimit = 1 << 22;   // texels per pixel
 constexpr int kPlaneBits = 24;               // fraction bits of FixedPlane
 constexpr int64_t kSmallRun = int64_t{1} << 37;  // 8192 texels in 40.24: 16.16 fits int32
 
-// Texel coordinates of a run in 24.8 fixed point.
-// Room for one vector store past the last pixel.
+// Texel coordinates of a run in 24.8 fixed point, with room for the
+// sixteen-lane stores of a run starting at the last pixel.
 struct Coords {
-  int32_t s[kBatch + 8], t[kBatch + 8];
+  int32_t s[kBatch + 16], t[kBatch + 16];
 };
 
 // Fixed point with `bits` fraction bits; NaN and huge values land on the limits.
@@ -199,36 +199,64 @@ inline Range SmallCoordsBody(const SmallPlane& p, const PrimitiveSetup& prim, co
 }
 
 #ifdef CALVETTA_X86
-// Eight pixels per store; a segment's last store may spill into the next
-// segment's place (rewritten next) or the padding after the batch.
-__attribute__((target("avx2"))) Range SmallCoordsAvx2(const SmallPlane& p, const PrimitiveSetup& prim,
-                                                      const Segment* segments, int count, int32_t* out) {
-  const int32_t c = p.c + 128, gx = p.dx, gy = p.dy;
-  const __m256i step = _mm256_mullo_epi32(_mm256_set1_epi32(gx), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
-  const __m256i eight = _mm256_slli_epi32(_mm256_set1_epi32(gx), 3);
-  Range range{INT32_MAX, INT32_MIN};
-  for (int k = 0, at = 0; k < count; at += segments[k].n, ++k) {
-    const Segment& g = segments[k];
-    int32_t base = c + gx * (g.x - prim.xFirst) + gy * (g.y - prim.yFirst);
-    __m256i v = _mm256_add_epi32(_mm256_set1_epi32(base), step);
-    for (int i = 0; i < g.n; i += 8) {
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + at + i), _mm256_srai_epi32(v, 8));
-      v = _mm256_add_epi32(v, eight);
-    }
-    int32_t a = base >> 8, b = (base + gx * (g.n - 1)) >> 8;
-    range.low = std::min(range.low, std::min(a, b));
-    range.high = std::max(range.high, std::max(a, b));
+// One coordinate of a segment: its first sixteen pixels take two stores
+// whatever its length (the batch's room after it absorbs the excess), so the
+// short runs of small primitives take no data-dependent branch.
+struct RampLanes {
+  __m256i step, eight;
+};
+
+__attribute__((target("avx2"))) inline void StoreRamp(int32_t base, const RampLanes& lanes, int n, int32_t* out) {
+  __m256i v = _mm256_add_epi32(_mm256_set1_epi32(base), lanes.step);
+  __m256i w = _mm256_add_epi32(v, lanes.eight);
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_srai_epi32(v, 8));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 8), _mm256_srai_epi32(w, 8));
+  for (int i = 16; i < n; i += 8) {
+    w = _mm256_add_epi32(w, lanes.eight);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_srai_epi32(w, 8));
   }
-  return range;
+}
+
+__attribute__((target("avx2"))) inline void Widen(Range& range, int32_t base, int32_t gx, int n) {
+  int32_t first = base >> 8, last = (base + gx * (n - 1)) >> 8;
+  range.low = std::min(range.low, std::min(first, last));
+  range.high = std::max(range.high, std::max(first, last));
+}
+
+// Both coordinates in one pass over the segments.
+__attribute__((target("avx2"))) void SmallCoordPairAvx2(const SmallPlane& ps, const SmallPlane& pt,
+                                                        const PrimitiveSetup& prim, const Segment* segments,
+                                                        int count, int32_t* __restrict cs, int32_t* __restrict ct,
+                                                        Range& sRange, Range& tRange) {
+  const __m256i index = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+  const RampLanes sLanes{_mm256_mullo_epi32(_mm256_set1_epi32(ps.dx), index),
+                         _mm256_slli_epi32(_mm256_set1_epi32(ps.dx), 3)};
+  const RampLanes tLanes{_mm256_mullo_epi32(_mm256_set1_epi32(pt.dx), index),
+                         _mm256_slli_epi32(_mm256_set1_epi32(pt.dx), 3)};
+  const int32_t sc = ps.c + 128, tc = pt.c + 128;
+  Range sr{INT32_MAX, INT32_MIN}, tr{INT32_MAX, INT32_MIN};
+  const int x0 = prim.xFirst, y0 = prim.yFirst;
+  for (int k = 0, at = 0; k < count; ++k) {
+    const int x = segments[k].x - x0, y = segments[k].y - y0, n = segments[k].n;
+    int32_t sBase = sc + ps.dx * x + ps.dy * y, tBase = tc + pt.dx * x + pt.dy * y;
+    StoreRamp(sBase, sLanes, n, cs + at);
+    StoreRamp(tBase, tLanes, n, ct + at);
+    Widen(sr, sBase, ps.dx, n);
+    Widen(tr, tBase, pt.dx, n);
+    at += n;
+  }
+  sRange = sr;
+  tRange = tr;
 }
 #endif
 
-Range SmallCoords(const SmallPlane& p, const PrimitiveSetup& prim, const Segment* segments, int count,
-                  int32_t* out) {
+void SmallCoordPair(const SmallPlane& ps, const SmallPlane& pt, const PrimitiveSetup& prim,
+                    const Segment* segments, int count, int32_t* cs, int32_t* ct, Range& sRange, Range& tRange) {
 #ifdef CALVETTA_X86
-  if (HasAvx2()) return SmallCoordsAvx2(p, prim, segments, count, out);
+  if (HasAvx2()) return SmallCoordPairAvx2(ps, pt, prim, segments, count, cs, ct, sRange, tRange);
 #endif
-  return SmallCoordsBody(p, prim, segments, count, out);
+  sRange = SmallCoordsBody(ps, prim, segments, count, cs);
+  tRange = SmallCoordsBody(pt, prim, segments, count, ct);
 }
 
 // Filters a batch of a small primitive: one interior loop when every footprint is inside.
@@ -265,6 +293,27 @@ bool CopyTexels(const PrimitiveSetup& prim, int stage, int slot, const SamplerSe
   return true;
 }
 
+}  // namespace
+
+bool DirectTexels(const DrawState& state, const PrimitiveSetup& prim, int stage, const BatchPixels& batch,
+                  const uint32_t** rows) {
+  const SamplerSetup& sampler = state.samplers[stage];
+  const LevelChoice& choice = prim.lod[stage];
+  if (state.perspective || sampler.opaque || choice.blend > 0 || !prim.unitStep[stage][0]) return false;
+  const FixedPlane& ps = prim.levelS[stage][0];
+  const FixedPlane& pt = prim.levelT[stage][0];
+  int level = choice.level0, w = sampler.width[level], h = sampler.height[level];
+  for (int k = 0; k < batch.count; ++k) {
+    const Segment& g = batch.segments[k];
+    int64_t sx = (ps.c >> kPlaneBits) + g.x, ty = (pt.c >> kPlaneBits) + g.y;
+    if (sx < 0 || ty < 0 || sx + g.n > w || ty >= h) return false;
+    rows[k] = sampler.pixels[level] + ty * w + sx;
+  }
+  return true;
+}
+
+namespace {
+
 // Texels of one level (slot 0 or 1 of the primitive's choice) for the batch.
 void SampleLevel(const DrawState& state, const PrimitiveSetup& prim, int stage, int level, int slot, bool linear,
                  const BatchPixels& batch, uint32_t* out) {
@@ -274,8 +323,9 @@ void SampleLevel(const DrawState& state, const PrimitiveSetup& prim, int stage, 
     return;
   Coords c;
   if (!state.perspective && prim.small[stage][slot]) {
-    Range sRange = SmallCoords(prim.smallS[stage][slot], prim, batch.segments, batch.count, c.s);
-    Range tRange = SmallCoords(prim.smallT[stage][slot], prim, batch.segments, batch.count, c.t);
+    Range sRange, tRange;
+    SmallCoordPair(prim.smallS[stage][slot], prim.smallT[stage][slot], prim, batch.segments, batch.count, c.s, c.t,
+                   sRange, tRange);
     FilterBatch(sampler, level, linear, batch, c, sRange, tRange, out);
     return;
   }
@@ -356,7 +406,8 @@ LevelChoice ChooseLevels(const SamplerSetup& sampler, double lod) {
 void SetupAffineLevels(const SamplerSetup& sampler, int stage, PrimitiveSetup& prim) {
   const LevelChoice& choice = prim.lod[stage];
   int levels[2] = {choice.level0, choice.level1};
-  for (int slot = 0; slot < 2; ++slot) {
+  // Slot 1 is read only when two levels are blended.
+  for (int slot = 0; slot < (choice.blend > 0 ? 2 : 1); ++slot) {
     int level = levels[slot];
     double kx = static_cast<double>(sampler.width[level]) / sampler.width[0];
     double ky = static_cast<double>(sampler.height[level]) / sampler.height[0];

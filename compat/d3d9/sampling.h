@@ -22,6 +22,12 @@ struct BatchPixels {
   int pixels;
 };
 
+// Where each segment's texels lie in the texture when the batch copies level
+// texels one to one (what SampleSegments would return, without copying);
+// false otherwise.
+bool DirectTexels(const DrawState& state, const PrimitiveSetup& prim, int stage, const BatchPixels& batch,
+                  const uint32_t** rows);
+
 // Texels of stage `stage` for a batch of at most kBatch pixels.
 void SampleSegments(const DrawState& state, const PrimitiveSetup& prim, int stage, const BatchPixels& batch,
                     uint32_t* out);

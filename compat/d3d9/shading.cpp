@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "compat/d3d9/fused_shading.h"
 #include "compat/d3d9/pixel_ops.h"
 #include "compat/d3d9/sampling.h"
 
@@ -158,6 +159,7 @@ int BatchLimit(const DrawState& state) { return state.perspective ? kPerspective
 
 void ShadeSegments(const DrawState& state, const PrimitiveSetup& prim, const Segment* segments, int count,
                    int pixels) {
+  if (state.fused.blend != FusedBlend::Off && ShadeFused(state, prim, segments, count, pixels)) return;
   Batch b;
   b.n = pixels;
   b.flatDiffuse = !prim.gouraud;

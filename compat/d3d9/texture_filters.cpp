@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "compat/d3d9/bilinear_avx2.h"
 #include "compat/d3d9/cpu_features.h"
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -82,51 +83,11 @@ void BilinearInterior(const uint32_t* tex, int w, const int32_t* s, const int32_
 }
 
 #ifdef CALVETTA_X86
-// Four footprints per step: the 64-bit texel pairs come by gather and the
-// weights are spread over the 16-bit lanes by byte shuffles.
 __attribute__((target("avx2"))) void BilinearInteriorAvx2(const uint32_t* tex, int w, const int32_t* s,
                                                            const int32_t* t, int n, uint32_t* out) {
-  const __m256i zero = _mm256_setzero_si256();
-  const __m256i half = _mm256_set1_epi16(128);
-  const __m256i low8 = _mm256_set1_epi32(255);
-  // Word k of each 128-bit lane takes byte 0 (or 8) of that lane: one pixel's weight.
-  const __m256i spreadFirst = _mm256_setr_epi8(0, -128, 0, -128, 0, -128, 0, -128, 0, -128, 0, -128, 0, -128, 0,
-                                               -128, 0, -128, 0, -128, 0, -128, 0, -128, 0, -128, 0, -128, 0, -128,
-                                               0, -128);
-  const __m256i spreadSecond = _mm256_setr_epi8(8, -128, 8, -128, 8, -128, 8, -128, 8, -128, 8, -128, 8, -128, 8,
-                                                -128, 8, -128, 8, -128, 8, -128, 8, -128, 8, -128, 8, -128, 8,
-                                                -128, 8, -128);
   int i = 0;
-  for (; i + 4 <= n; i += 4) {
-    __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-    __m128i tv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
-    const uint32_t* p[4];
-    for (int k = 0; k < 4; ++k) p[k] = tex + static_cast<size_t>(t[i + k] >> 8) * w + (s[i + k] >> 8);
-    // Scalar loads beat gathers on cores where gathers are microcoded.
-    __m256i top = _mm256_set_m128i(_mm_unpacklo_epi64(Load2(p[2]), Load2(p[3])),
-                                   _mm_unpacklo_epi64(Load2(p[0]), Load2(p[1])));
-    __m256i bottom = _mm256_set_m128i(_mm_unpacklo_epi64(Load2(p[2] + w), Load2(p[3] + w)),
-                                      _mm_unpacklo_epi64(Load2(p[0] + w), Load2(p[1] + w)));
-    __m256i fx = _mm256_cvtepu32_epi64(_mm_and_si128(sv, _mm256_castsi256_si128(low8)));
-    __m256i fy = _mm256_cvtepu32_epi64(_mm_and_si128(tv, _mm256_castsi256_si128(low8)));
-    __m256i result[2];
-    for (int k = 0; k < 2; ++k) {  // k = 0: pixels 0 and 2; k = 1: pixels 1 and 3
-      const __m256i& spread = k ? spreadSecond : spreadFirst;
-      __m256i tw = k ? _mm256_unpackhi_epi8(top, zero) : _mm256_unpacklo_epi8(top, zero);
-      __m256i bw = k ? _mm256_unpackhi_epi8(bottom, zero) : _mm256_unpacklo_epi8(bottom, zero);
-      __m256i v = _mm256_add_epi16(_mm256_slli_epi16(tw, 8),
-                                   _mm256_mullo_epi16(_mm256_sub_epi16(bw, tw), _mm256_shuffle_epi8(fy, spread)));
-      v = _mm256_srli_epi16(_mm256_add_epi16(v, half), 8);
-      __m256i right = _mm256_srli_si256(v, 8);
-      __m256i h = _mm256_add_epi16(_mm256_slli_epi16(v, 8),
-                                   _mm256_mullo_epi16(_mm256_sub_epi16(right, v), _mm256_shuffle_epi8(fx, spread)));
-      result[k] = _mm256_srli_epi16(_mm256_add_epi16(h, half), 8);
-    }
-    __m256i pairs = _mm256_unpacklo_epi64(result[0], result[1]);  // lane 0: p0 p1, lane 1: p2 p3
-    __m256i packed = _mm256_packus_epi16(pairs, pairs);
-    __m256i ordered = _mm256_permute4x64_epi64(packed, 0x08);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm256_castsi256_si128(ordered));
-  }
+  for (; i + 4 <= n; i += 4)
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), Bilinear4Avx2(tex, w, s + i, t + i));
   if (i < n) BilinearInterior(tex, w, s + i, t + i, n - i, out + i);
 }
 

@@ -74,12 +74,20 @@ void WorkerPool::StopWorkers() {
   workers_.clear();
 }
 
-void WorkerPool::TakeJobs() {
+void WorkerPool::TakeJobs(const RunInfo& run) {
   for (;;) {
-    int i = nextJob_.fetch_add(1, std::memory_order_relaxed);
-    if (i >= jobCount_) return;
-    job_(context_, i);
-    finishedJobs_.fetch_add(1, std::memory_order_acq_rel);
+    uint64_t cursor = cursor_.load(std::memory_order_acquire);
+    for (;;) {
+      if (static_cast<uint32_t>(cursor >> 32) != run.generation ||
+          static_cast<int>(cursor & 0xFFFFFFFFu) >= run.count)
+        return;
+      if (cursor_.compare_exchange_weak(cursor, cursor + 1, std::memory_order_acq_rel)) break;
+    }
+    run.job(run.context, static_cast<int>(cursor & 0xFFFFFFFFu));
+    if (finishedJobs_.fetch_add(1, std::memory_order_acq_rel) + 1 == run.count) {
+      std::lock_guard<std::mutex> lock(mutex_);  // the runner may be going to sleep
+      done_.notify_all();
+    }
   }
 }
 
@@ -89,51 +97,43 @@ void WorkerPool::WorkerLoop() {
     // Draws come in quick succession: watch for the next run a little while
     // before sleeping, which saves a wake-up per draw.
     for (int spin = 0; spin < kSpinChecks && published_.load(std::memory_order_acquire) == seen; ++spin) Pause();
+    RunInfo run;
     {
       std::unique_lock<std::mutex> lock(mutex_);
       wake_.wait(lock, [&] { return stopping_ || generation_ != seen; });
       if (stopping_) return;
       seen = generation_;
-      activeWorkers_.fetch_add(1, std::memory_order_relaxed);
+      run = RunInfo{job_, context_, jobCount_, static_cast<uint32_t>(generation_)};
     }
-    TakeJobs();
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      activeWorkers_.fetch_sub(1, std::memory_order_relaxed);
-    }
-    done_.notify_all();
+    TakeJobs(run);
   }
 }
 
 void WorkerPool::Run(int jobs, JobFunction job, void* context) {
   if (jobs <= 0) return;
-  std::lock_guard<std::mutex> run(runMutex_);
+  std::lock_guard<std::mutex> runLock(runMutex_);
   if (workers_.empty() || jobs == 1) {
     for (int i = 0; i < jobs; ++i) job(context, i);
     return;
   }
+  RunInfo run;
   {
-    // A worker that woke after the previous run ended may still be leaving it.
-    std::unique_lock<std::mutex> lock(mutex_);
-    done_.wait(lock, [&] { return activeWorkers_.load(std::memory_order_relaxed) == 0; });
+    // Every job of the previous run has finished, so its counters are free.
+    std::lock_guard<std::mutex> lock(mutex_);
     job_ = job;
     context_ = context;
     jobCount_ = jobs;
-    nextJob_.store(0, std::memory_order_relaxed);
-    finishedJobs_.store(0, std::memory_order_relaxed);
     ++generation_;
+    run = RunInfo{job, context, jobs, static_cast<uint32_t>(generation_)};
+    finishedJobs_.store(0, std::memory_order_relaxed);
+    cursor_.store(uint64_t{run.generation} << 32, std::memory_order_release);
     published_.store(generation_, std::memory_order_release);
   }
   wake_.notify_all();
-  TakeJobs();
+  TakeJobs(run);
   // The last jobs usually end within microseconds: watch before sleeping.
-  auto finished = [&] {
-    return finishedJobs_.load(std::memory_order_acquire) == jobCount_ &&
-           activeWorkers_.load(std::memory_order_acquire) == 0;
-  };
+  auto finished = [&] { return finishedJobs_.load(std::memory_order_acquire) == jobs; };
   for (int spin = 0; spin < kSpinChecks && !finished(); ++spin) Pause();
-  // Workers that woke late must not touch the next run's job list (the next
-  // run waits for them under the lock before it changes anything).
   std::unique_lock<std::mutex> lock(mutex_);
   done_.wait(lock, finished);
 }

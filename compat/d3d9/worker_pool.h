@@ -30,8 +30,15 @@ class WorkerPool {
   WorkerPool();
   void StartWorkers(int count);
   void StopWorkers();
+  // What a thread needs of one run, copied under the lock.
+  struct RunInfo {
+    JobFunction job;
+    void* context;
+    int count;
+    uint32_t generation;
+  };
   void WorkerLoop();
-  void TakeJobs();
+  void TakeJobs(const RunInfo& run);
 
   std::mutex runMutex_;  // one run at a time
   std::mutex mutex_;
@@ -44,9 +51,11 @@ class WorkerPool {
   JobFunction job_ = nullptr;
   void* context_ = nullptr;
   int jobCount_ = 0;
-  std::atomic<int> nextJob_{0};
+  // The run's generation (high half) and next job index: a worker that wakes
+  // after its run has ended sees another generation and claims nothing, so a
+  // run waits only for its jobs, never for idle or descheduled workers.
+  std::atomic<uint64_t> cursor_{0};
   std::atomic<int> finishedJobs_{0};
-  std::atomic<int> activeWorkers_{0};
 };
 
 }  // namespace compat::d3d9

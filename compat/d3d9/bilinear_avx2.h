@@ -1,0 +1,65 @@
+// The 256-bit bilinear step shared by the filter loops and the fused shading
+// loops, so that both give the same texels bit for bit.
+#pragma once
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+
+#include <cstddef>
+#include <cstdint>
+
+namespace compat::d3d9 {
+
+// Four footprints wholly inside the texture, from 24.8 coordinates s[0..3],
+// t[0..3]: two rows of two texels each, blended as a * 256 + (b - a) * f in
+// 16-bit lanes (exact modulo 2^16 since the result fits). The texel pairs come
+// by scalar loads, which beat gathers on cores where gathers are microcoded;
+// the weights are spread over the 16-bit lanes by byte shuffles.
+__attribute__((target("avx2"))) inline __m128i Bilinear4Avx2(const uint32_t* tex, int w, const int32_t* s,
+                                                            const int32_t* t) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i half = _mm256_set1_epi16(128);
+  const __m128i low8 = _mm_set1_epi32(255);
+  // Word k of each 128-bit lane takes byte 0 (or 8) of that lane: one pixel's weight.
+  const __m256i spreadFirst = _mm256_setr_epi8(0, -128, 0, -128, 0, -128, 0, -128, 0, -128, 0, -128, 0, -128, 0,
+                                               -128, 0, -128, 0, -128, 0, -128, 0, -128, 0, -128, 0, -128, 0, -128,
+                                               0, -128);
+  const __m256i spreadSecond = _mm256_setr_epi8(8, -128, 8, -128, 8, -128, 8, -128, 8, -128, 8, -128, 8, -128, 8,
+                                                -128, 8, -128, 8, -128, 8, -128, 8, -128, 8, -128, 8, -128, 8,
+                                                -128, 8, -128);
+  auto load2 = [](const uint32_t* p) { return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)); };
+  __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+  __m128i tv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t));
+  const uint32_t* p[4];
+  for (int k = 0; k < 4; ++k) p[k] = tex + static_cast<size_t>(t[k] >> 8) * w + (s[k] >> 8);
+  __m256i top = _mm256_set_m128i(_mm_unpacklo_epi64(load2(p[2]), load2(p[3])),
+                                 _mm_unpacklo_epi64(load2(p[0]), load2(p[1])));
+  __m256i bottom = _mm256_set_m128i(_mm_unpacklo_epi64(load2(p[2] + w), load2(p[3] + w)),
+                                    _mm_unpacklo_epi64(load2(p[0] + w), load2(p[1] + w)));
+  __m256i fx = _mm256_cvtepu32_epi64(_mm_and_si128(sv, low8));
+  __m256i fy = _mm256_cvtepu32_epi64(_mm_and_si128(tv, low8));
+  // Vertical blends, k = 0: pixels 0 and 2; k = 1: pixels 1 and 3 (left then right texel of each).
+  __m256i vertical[2];
+  for (int k = 0; k < 2; ++k) {
+    const __m256i& spread = k ? spreadSecond : spreadFirst;
+    __m256i tw = k ? _mm256_unpackhi_epi8(top, zero) : _mm256_unpacklo_epi8(top, zero);
+    __m256i bw = k ? _mm256_unpackhi_epi8(bottom, zero) : _mm256_unpacklo_epi8(bottom, zero);
+    __m256i v = _mm256_add_epi16(_mm256_slli_epi16(tw, 8),
+                                 _mm256_mullo_epi16(_mm256_sub_epi16(bw, tw), _mm256_shuffle_epi8(fy, spread)));
+    vertical[k] = _mm256_srli_epi16(_mm256_add_epi16(v, half), 8);
+  }
+  // The horizontal blend of all four at once: left texels (lane 0: p0 p1, lane 1: p2 p3) and right ones.
+  const __m256i spreadPair = _mm256_setr_epi8(0, -128, 0, -128, 0, -128, 0, -128, 8, -128, 8, -128, 8, -128, 8,
+                                              -128, 0, -128, 0, -128, 0, -128, 0, -128, 8, -128, 8, -128, 8, -128,
+                                              8, -128);
+  __m256i left = _mm256_unpacklo_epi64(vertical[0], vertical[1]);
+  __m256i right = _mm256_unpackhi_epi64(vertical[0], vertical[1]);
+  __m256i h = _mm256_add_epi16(_mm256_slli_epi16(left, 8),
+                               _mm256_mullo_epi16(_mm256_sub_epi16(right, left), _mm256_shuffle_epi8(fx, spreadPair)));
+  h = _mm256_srli_epi16(_mm256_add_epi16(h, half), 8);
+  __m256i packed = _mm256_packus_epi16(h, h);
+  return _mm256_castsi256_si128(_mm256_permute4x64_epi64(packed, 0x08));
+}
+
+}  // namespace compat::d3d9
+#endif

@@ -1,0 +1,162 @@
+// The fused output: after the batch's texels are sampled (or found in place
+// for one-to-one copies), each row run is multiplied by the stage's constant
+// and blended into the target eight pixels at a time under a lane mask, so
+// short runs take no scalar tails and no mispredicted branches, and no
+// intermediate run is stored and reloaded.
+// The arithmetic is that of the general path's stage and blend loops.
+#include "compat/d3d9/fused_shading.h"
+
+#include <algorithm>
+
+#include "compat/d3d9/cpu_features.h"
+#include "compat/d3d9/sampling.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define CALVETTA_FUSED 1
+#endif
+
+namespace compat::d3d9 {
+
+namespace {
+
+bool PassesOn(const ChannelOp& c) {
+  return (c.op == Op::Select1 && c.arg1 == Arg::Current) || (c.op == Op::Select2 && c.arg2 == Arg::Current);
+}
+
+// Stage 0's operation as texture times a constant; false for other forms.
+bool TextureTimesConstant(const ChannelOp& c, FusedConstant& constant) {
+  if ((c.op == Op::Select1 && c.arg1 == Arg::Texture) || (c.op == Op::Select2 && c.arg2 == Arg::Texture)) {
+    constant = FusedConstant::None;
+    return true;
+  }
+  if (c.op != Op::Modulate || (c.arg1 == Arg::Texture) == (c.arg2 == Arg::Texture)) return false;
+  Arg other = c.arg1 == Arg::Texture ? c.arg2 : c.arg1;
+  constant = other == Arg::Factor ? FusedConstant::Factor : FusedConstant::Diffuse;  // stage 0's current is diffuse
+  return true;
+}
+
+FusedBlend BlendOf(const DrawState& state) {
+  if (!state.blend || (state.srcBlend == D3DBLEND_ONE && state.dstBlend == D3DBLEND_ZERO)) return FusedBlend::Copy;
+  if (state.srcBlend == D3DBLEND_ONE && state.dstBlend == D3DBLEND_ONE) return FusedBlend::Add;
+  if (state.srcBlend == D3DBLEND_SRCALPHA && state.dstBlend == D3DBLEND_INVSRCALPHA) return FusedBlend::Over;
+  if (state.srcBlend == D3DBLEND_ONE && state.dstBlend == D3DBLEND_INVSRCALPHA)
+    return FusedBlend::OverPremultiplied;
+  return FusedBlend::Off;
+}
+
+#ifdef CALVETTA_FUSED
+#define CALVETTA_AVX512 __attribute__((target("avx2,avx512f,avx512vl,avx512bw")))
+
+// round(a * b / 255) on 16-bit lanes holding 0..255.
+CALVETTA_AVX512 inline __m256i Mul255(__m256i a, __m256i b) {
+  __m256i t = _mm256_add_epi16(_mm256_mullo_epi16(a, b), _mm256_set1_epi16(128));
+  return _mm256_srli_epi16(_mm256_add_epi16(t, _mm256_srli_epi16(t, 8)), 8);
+}
+
+template <FusedBlend kBlend, bool kModulate>
+CALVETTA_AVX512 inline __m256i Combine(__m256i s, __m256i d, __m256i constant16) {
+  const __m256i zero = _mm256_setzero_si256();
+  __m256i halves[2];
+  for (int h = 0; h < 2; ++h) {
+    __m256i s16 = h ? _mm256_unpackhi_epi8(s, zero) : _mm256_unpacklo_epi8(s, zero);
+    if constexpr (kModulate) s16 = Mul255(s16, constant16);
+    if constexpr (kBlend == FusedBlend::Copy) {
+      halves[h] = s16;
+    } else {
+      __m256i d16 = h ? _mm256_unpackhi_epi8(d, zero) : _mm256_unpacklo_epi8(d, zero);
+      if constexpr (kBlend == FusedBlend::Add) {
+        halves[h] = _mm256_add_epi16(s16, d16);  // the pack saturates
+      } else {
+        __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(s16, 0xFF), 0xFF);
+        __m256i sPart = kBlend == FusedBlend::Over ? Mul255(s16, a) : s16;
+        halves[h] = _mm256_add_epi16(sPart, Mul255(d16, _mm256_sub_epi16(_mm256_set1_epi16(255), a)));
+      }
+    }
+  }
+  return _mm256_packus_epi16(halves[0], halves[1]);
+}
+
+template <FusedBlend kBlend, bool kModulate>
+CALVETTA_AVX512 void OutputAvx512(const DrawState& state, const Segment* segments, int count,
+                                  const uint32_t* const* sources, uint32_t constant) {
+  const __m256i constant16 =
+      _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(constant)), _mm256_setzero_si256());
+  for (int k = 0; k < count; ++k) {
+    const Segment& g = segments[k];
+    uint32_t* dst = state.target + static_cast<size_t>(g.y) * state.pitch + g.x;
+    const uint32_t* src = sources[k];
+    for (int i = 0; i < g.n; i += 8) {
+      __mmask8 lanes = static_cast<__mmask8>(0xFFu >> (8 - std::min(8, g.n - i)));
+      __m256i s = _mm256_maskz_loadu_epi32(lanes, src + i);
+      __m256i d = kBlend == FusedBlend::Copy ? s : _mm256_maskz_loadu_epi32(lanes, dst + i);
+      _mm256_mask_storeu_epi32(dst + i, lanes, Combine<kBlend, kModulate>(s, d, constant16));
+    }
+  }
+}
+
+template <FusedBlend kBlend>
+void OutputWith(const DrawState& state, const Segment* segments, int count, const uint32_t* const* sources,
+                uint32_t constant) {
+  if (constant == 0xFFFFFFFFu) OutputAvx512<kBlend, false>(state, segments, count, sources, constant);
+  else OutputAvx512<kBlend, true>(state, segments, count, sources, constant);
+}
+#endif
+
+}  // namespace
+
+FusedPlan PlanFused(const DrawState& state) {
+  FusedPlan plan;
+#ifdef CALVETTA_FUSED
+  if (!HasAvx512() || state.stageCount < 1) return plan;
+  const StageProgram& first = state.stages[0];
+  if (!first.samples || !(first.colour == first.alpha)) return plan;
+  FusedConstant constant;
+  if (!TextureTimesConstant(first.colour, constant)) return plan;
+  for (int s = 1; s < state.stageCount; ++s)
+    if (!PassesOn(state.stages[s].colour) || !PassesOn(state.stages[s].alpha)) return plan;
+  plan.constant = constant;
+  plan.blend = BlendOf(state);
+#else
+  (void)state;
+#endif
+  return plan;
+}
+
+bool ShadeFused(const DrawState& state, const PrimitiveSetup& prim, const Segment* segments, int count,
+                int pixels) {
+#ifdef CALVETTA_FUSED
+  if (state.fused.constant == FusedConstant::Diffuse && prim.gouraud) return false;
+  // Each segment's texels: straight from the texture when drawn one to one, else sampled into the batch.
+  uint32_t texels[kBatch];
+  const uint32_t* sources[kBatch];
+  BatchPixels batch{segments, count, pixels};
+  if (!DirectTexels(state, prim, 0, batch, sources)) {
+    SampleSegments(state, prim, 0, batch, texels);
+    for (int k = 0, at = 0; k < count; at += segments[k].n, ++k) sources[k] = texels + at;
+  }
+  // A product with white is the texel itself, as in the general path.
+  uint32_t constant = 0xFFFFFFFFu;
+  if (state.fused.constant == FusedConstant::Diffuse) constant = prim.flatColour;
+  if (state.fused.constant == FusedConstant::Factor) constant = state.factor;
+  switch (state.fused.blend) {
+    case FusedBlend::Off: return false;
+    case FusedBlend::Copy: OutputWith<FusedBlend::Copy>(state, segments, count, sources, constant); break;
+    case FusedBlend::Add: OutputWith<FusedBlend::Add>(state, segments, count, sources, constant); break;
+    case FusedBlend::Over: OutputWith<FusedBlend::Over>(state, segments, count, sources, constant); break;
+    case FusedBlend::OverPremultiplied:
+      OutputWith<FusedBlend::OverPremultiplied>(state, segments, count, sources, constant);
+      break;
+  }
+  return true;
+#else
+  (void)state;
+  (void)prim;
+  (void)segments;
+  (void)count;
+  (void)pixels;
+  return false;
+#endif
+}
+
+}  // namespace compat::d3d9

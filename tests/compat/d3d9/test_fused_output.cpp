@@ -1,0 +1,156 @@
+// The fused output loop against the general stage and blend loops: the same
+// random meshes and quads drawn once with states that take the fused loop and
+// once with an equivalent stage program that does not, compared bit for bit.
+#include <random>
+
+#include "device_fixture.h"
+
+namespace {
+
+struct Case {
+  DWORD colourArg;  // D3DTA_DIFFUSE, D3DTA_TFACTOR or D3DTA_TEXTURE (texture alone)
+  DWORD src, dst;
+  BOOL blend;
+  DWORD filter, mip;
+  D3DFORMAT format;
+  DWORD address;
+};
+
+class FusedOutput : public DeviceTest {
+ protected:
+  static constexpr UINT kW = 160, kH = 120;
+
+  // A jittered grid of small triangles with texture coordinates reaching past
+  // the texture's edges, and one large quad whose rows exceed eight pixels.
+  static void Mesh(std::mt19937& rng, DWORD diffuse, bool gouraud, std::vector<QuadVertex>& v,
+                   std::vector<WORD>& idx) {
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    const int cols = 14, rows = 9;
+    float su = 0.6f + 2.0f * unit(rng), sv = 0.6f + 2.0f * unit(rng), ou = unit(rng) - 0.5f, ov = unit(rng) - 0.5f;
+    for (int r = 0; r <= rows; ++r)
+      for (int c = 0; c <= cols; ++c) {
+        float x = kW * c / float(cols) + (unit(rng) - 0.5f) * 7, y = kH * r / float(rows) + (unit(rng) - 0.5f) * 7;
+        DWORD colour = gouraud ? static_cast<DWORD>(rng()) : diffuse;
+        v.push_back({x - 0.5f, y - 0.5f, 0.9f, 1, colour, ou + su * x / kW, ov + sv * y / kH, 0, 0});
+      }
+    for (int r = 0; r < rows; ++r)
+      for (int c = 0; c < cols; ++c) {
+        WORD a = static_cast<WORD>(r * (cols + 1) + c), b = static_cast<WORD>(a + 1);
+        WORD d = static_cast<WORD>(a + cols + 1), e = static_cast<WORD>(d + 1);
+        idx.insert(idx.end(), {a, b, d, b, e, d});
+      }
+    WORD base = static_cast<WORD>(v.size());
+    float x0 = 10 + 20 * unit(rng), y0 = 8 + 20 * unit(rng);
+    v.push_back({x0, y0, 0.9f, 1, diffuse, 0.1f, 0.2f, 0, 0});
+    v.push_back({x0 + 120, y0 + 5, 0.9f, 1, diffuse, 0.9f, 0.1f, 0, 0});
+    v.push_back({x0 + 10, y0 + 80, 0.9f, 1, diffuse, 0.2f, 0.95f, 0, 0});
+    idx.insert(idx.end(), {base, static_cast<WORD>(base + 1), static_cast<WORD>(base + 2)});
+  }
+
+  IDirect3DTexture9* Picture(std::mt19937& rng, D3DFORMAT format) {
+    UINT w = 24 + rng() % 90, h = 20 + rng() % 70;
+    IDirect3DTexture9* t = nullptr;
+    EXPECT_EQ(D3DXCreateTexture(device_, w, h, 0, 0, format, D3DPOOL_MANAGED, &t), D3D_OK);
+    D3DSURFACE_DESC d;
+    t->GetLevelDesc(0, &d);
+    Upload(t, NoisePicture(d.Width, d.Height, static_cast<uint32_t>(rng())));
+    D3DXFilterTexture(t, nullptr, 0, D3DX_FILTER_LINEAR);
+    return t;
+  }
+
+  // Draws the case on a noisy background; `fused` picks equal stage programs
+  // that do or do not allow the fused loop (alpha arguments swapped).
+  std::vector<uint32_t> Draw(const Case& c, IDirect3DTexture9* picture, IDirect3DTexture9* background,
+                             const std::vector<QuadVertex>& v, const std::vector<WORD>& idx, float quadX,
+                             float quadY, bool fused) {
+    Stage(0, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE);
+    device_->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    device_->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    Sampler(0, D3DTEXF_POINT);
+    device_->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
+    device_->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_WRAP);
+    device_->SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_WRAP);
+    device_->SetTexture(0, background);
+    DrawQuad(0, 0, kW, kH);
+
+    if (c.colourArg == D3DTA_TEXTURE) {
+      DWORD op2 = fused ? D3DTOP_SELECTARG1 : D3DTOP_SELECTARG2;
+      DWORD a1 = fused ? D3DTA_TEXTURE : D3DTA_DIFFUSE, a2 = fused ? D3DTA_DIFFUSE : D3DTA_TEXTURE;
+      Stage(0, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, op2, a1, a2);
+    } else {
+      DWORD a1 = fused ? D3DTA_TEXTURE : c.colourArg, a2 = fused ? c.colourArg : D3DTA_TEXTURE;
+      Stage(0, D3DTOP_MODULATE, D3DTA_TEXTURE, c.colourArg, D3DTOP_MODULATE, a1, a2);
+    }
+    // A later stage that only passes the colour on, as the renderer's pair draws set it.
+    Stage(1, D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_CURRENT, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_CURRENT);
+    device_->SetRenderState(D3DRS_ALPHABLENDENABLE, c.blend);
+    device_->SetRenderState(D3DRS_SRCBLEND, c.src);
+    device_->SetRenderState(D3DRS_DESTBLEND, c.dst);
+    Sampler(0, c.filter);
+    device_->SetSamplerState(0, D3DSAMP_MIPFILTER, c.mip);
+    device_->SetSamplerState(0, D3DSAMP_ADDRESSU, c.address);
+    device_->SetSamplerState(0, D3DSAMP_ADDRESSV, c.address);
+    device_->SetTexture(0, picture);
+    DrawTriangles(v, idx);
+    // The picture one to one (texels read in place), partly off the target.
+    D3DSURFACE_DESC d;
+    picture->GetLevelDesc(0, &d);
+    DrawQuad(quadX, quadY, quadX + static_cast<float>(d.Width), quadY + static_cast<float>(d.Height), v[0].diffuse);
+    device_->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    return ReadTarget();
+  }
+
+  std::vector<uint32_t> ReadTarget() {
+    IDirect3DSurface9* s = nullptr;
+    device_->GetRenderTarget(0, &s);
+    std::vector<uint32_t> px = Read(s);
+    s->Release();
+    return px;
+  }
+};
+
+TEST_F(FusedOutput, RandomMeshesMatchTheGeneralPathBitForBit) {
+  IDirect3DTexture9* rt = MakeRenderTexture(kW, kH);
+  IDirect3DSurface9* target = Target(rt);
+  IDirect3DTexture9* background = MakeTexture(kW, kH, NoisePicture(kW, kH, 77));
+  const DWORD args[] = {D3DTA_DIFFUSE, D3DTA_TFACTOR, D3DTA_TEXTURE};
+  const DWORD pairs[][2] = {{D3DBLEND_ONE, D3DBLEND_ZERO},
+                            {D3DBLEND_ONE, D3DBLEND_ONE},
+                            {D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA},
+                            {D3DBLEND_ONE, D3DBLEND_INVSRCALPHA}};
+  std::mt19937 rng(2024);
+  int drawn = 0;
+  for (DWORD arg : args)
+    for (const auto& pair : pairs)
+      for (BOOL blend : {TRUE, FALSE}) {
+        if (!blend && pair[0] != D3DBLEND_ONE) continue;
+        for (int variant = 0; variant < 4; ++variant) {
+          Case c{arg, pair[0], pair[1], blend,
+                 variant % 2 ? DWORD{D3DTEXF_LINEAR} : DWORD{D3DTEXF_POINT},
+                 variant / 2 ? DWORD{D3DTEXF_LINEAR} : DWORD{D3DTEXF_NONE},
+                 rng() % 3 == 0 ? D3DFMT_X8R8G8B8 : D3DFMT_A8R8G8B8,
+                 rng() % 2 ? DWORD{D3DTADDRESS_WRAP} : DWORD{D3DTADDRESS_CLAMP}};
+          DWORD diffuse = rng() % 4 == 0 ? 0xFFFFFFFFu : static_cast<DWORD>(rng());
+          device_->SetRenderState(D3DRS_TEXTUREFACTOR, rng() % 4 == 0 ? 0xFFFFFFFFu : static_cast<DWORD>(rng()));
+          std::vector<QuadVertex> v;
+          std::vector<WORD> idx;
+          Mesh(rng, diffuse, variant == 3 && arg == D3DTA_DIFFUSE, v, idx);
+          IDirect3DTexture9* picture = Picture(rng, c.format);
+          float quadX = static_cast<float>(rng() % 140) - 20, quadY = static_cast<float>(rng() % 100) - 20;
+          std::vector<uint32_t> general = Draw(c, picture, background, v, idx, quadX, quadY, false);
+          std::vector<uint32_t> fused = Draw(c, picture, background, v, idx, quadX, quadY, true);
+          device_->SetTexture(0, nullptr);
+          picture->Release();
+          ASSERT_TRUE(general == fused) << "argument " << arg << ", blend " << pair[0] << "/" << pair[1]
+                                        << (blend ? "" : " (off)") << ", variant " << variant;
+          ++drawn;
+        }
+      }
+  EXPECT_EQ(drawn, 3 * 7 * 4);
+  device_->SetTexture(0, nullptr);
+  background->Release();
+  target->Release();
+  rt->Release();
+}
+
+}  // namespace
