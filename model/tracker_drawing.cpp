@@ -93,6 +93,7 @@ CRect TrackRubberBandRect(CWnd* pane, const POINT& start, COLORREF colour) {
     const bool ends = msg.message == WM_LBUTTONUP || msg.message == WM_RBUTTONDOWN;
     if (!ends && msg.message != WM_MOUSEMOVE) {
       ::DispatchMessageW(&msg);
+      if (::GetCapture() != pane->GetSafeHwnd()) break;  // e.g. WM_CANCELMODE took it
       continue;
     }
     DrawXorRect(&dc, band, colour);

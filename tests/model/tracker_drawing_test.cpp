@@ -174,3 +174,13 @@ TEST(TrackerCursor, SetsTheCursorOfTheHandleUnderTheMouse) {
   EXPECT_TRUE(tracker.SetTrackerCursor(POINT{115, 25}));      // the rotation handle
   EXPECT_NE(GetCursor(), nullptr);
 }
+
+TEST_F(RubberBand, LosingTheCaptureEndsItAndErases) {
+  const std::vector<uint32_t> before = Pixels();
+  PostMessageW(pane_.GetSafeHwnd(), WM_CANCELMODE, 0, 0);  // the default handling drops the capture
+  const CRect band = TrackRubberBandRect(&pane_, POINT{10, 10}, RGB(128, 128, 128));
+  EXPECT_EQ(band.left, 10);
+  EXPECT_EQ(band.right, 10);  // no mouse move came before
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_TRUE(Pixels() == before);
+}
