@@ -9,6 +9,10 @@
 #include "model/rect_f.h"
 #include "model/vector2.h"
 
+class CDC;
+class CRect;
+class CWnd;
+
 // Handles: 0..3 the corners (left top, right top, right bottom, left bottom),
 // 4 the rotation handle, 5..8 the middles of the top, right, bottom and left
 // edges; -1 the inside of the frame.
@@ -34,6 +38,11 @@ class CTransformTracker {
   // The cursor for the handle under p: a standard cursor id, or the
   // program's rotation cursor resource; 0 when p is on no part of the frame.
   int CursorIdAt(const POINT& p) const;
+  // Sets that cursor; FALSE, leaving the cursor alone, off the frame.
+  BOOL SetTrackerCursor(const POINT& p) const;
+  // The red frame with its nine handles, moved by offset; nothing for a
+  // frame of no width or height.
+  void Draw(CDC* dc, const POINT& offset) const;
 
   // One drag step of a sizing handle: a symmetric scale about the centre in
   // the frame's own turned axes.
@@ -64,3 +73,12 @@ int CursorForAngle(float degrees);
 
 // The four corners, then the middles of the top, right, bottom and left sides.
 void RectToEightPoints(const RECT& rect, POINT out[8]);
+// A dotted outline drawn with XOR, so drawing it twice restores the pixels.
+void DrawXorRect(CDC* dc, const RECT& rect, COLORREF colour);
+// Runs a rubber band from start with the mouse captured until the left
+// button goes up, the right one down or the capture is lost; returns the
+// rectangle from start to the last mouse position, not normalised.
+CRect TrackRubberBandRect(CWnd* pane, const POINT& start, COLORREF colour);
+// The rectangle's outline in red with a small square at each corner and
+// side middle.
+void DrawRectWithGrips(const RECT& rect, CDC* dc);
