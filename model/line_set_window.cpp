@@ -1,5 +1,6 @@
 // CLineSet in its image pane: the click with the mouse captured while a
 // line is drawn or points are dragged, the cursor, and drawing with GDI.
+#include "compat/afx.h"
 #include "compat/win32.h"
 #include "model/line_set.h"
 #include "model/line_tool.h"
@@ -40,6 +41,11 @@ void CLineSet::OnLButtonDown(UINT flags, HWND pane, int x, int y) {
 }
 
 void CLineSet::Draw(HDC dc) {
+  // The line-edit tool shows its transform frame under the lines.
+  if (GetLineTool() == 1) {
+    const POINT offset = {-static_cast<LONG>(m_origin.x), -static_cast<LONG>(m_origin.y)};
+    m_tracker.Draw(CDC::FromHandle(dc), offset);
+  }
   HPEN green = CreatePen(PS_SOLID, 1, kLineColour), red = CreatePen(PS_SOLID, 1, kMaskColour);
   HBRUSH frame = CreateSolidBrush(kLineColour), crossingFrame = CreateSolidBrush(kCrossingColour);
   HBRUSH fill = CreateSolidBrush(kSelectedColour);

@@ -4,6 +4,8 @@
 
 #include "compat/afx.h"
 #include "compat/host.h"
+#include "model/line_set.h"
+#include "model/line_tool.h"
 #include "model/transform_tracker.h"
 
 namespace {
@@ -183,4 +185,23 @@ TEST_F(RubberBand, LosingTheCaptureEndsItAndErases) {
   EXPECT_EQ(band.right, 10);  // no mouse move came before
   EXPECT_EQ(GetCapture(), nullptr);
   EXPECT_TRUE(Pixels() == before);
+}
+
+// With the line-edit tool the line set shows its transform frame under the
+// lines, moved by the set's origin.
+TEST(TrackerDrawing, LineSetDrawsItsFrameOnlyWithTheLineEditTool) {
+  CLineSet lines;
+  lines.GetTracker().SetRect(CRectF(20.0f, 30.0f, 120.0f, 80.0f));
+  lines.SetOrigin(-5, -10);
+  const int tool = GetLineTool();
+  SetLineTool(0);
+  Canvas plain(200, 150);
+  lines.Draw(plain.dc()->GetSafeHdc());
+  EXPECT_EQ(plain.CountNot(kWhite, 200, 150), 0);
+  SetLineTool(1);
+  Canvas framed(200, 150);
+  lines.Draw(framed.dc()->GetSafeHdc());
+  EXPECT_EQ(framed.At(60, 40), kRed);
+  EXPECT_EQ(framed.At(60, 60), kWhite);
+  SetLineTool(tool);
 }
