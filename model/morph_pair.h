@@ -49,6 +49,9 @@ class CMorphPair {
   // --- members ---
   CImageSlot* GetSourceSlot() { return &m_source; }
   CImageSlot* GetTargetSlot() { return &m_target; }
+  // Both display pictures side by side with the pair number between them:
+  // w x h pixels, bottom row first, alpha 255.
+  void DrawThumbnail(DWORD* out, int w, int h, int number);
   CLineSet* GetSourceLines() { return m_source.GetLines(); }
   CLineSet* GetTargetLines() { return m_target.GetLines(); }
   CSelectionList& GetSelection() { return m_selection; }
