@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "model/bezier_math.h"
+#include "model/bezier_path.h"
 #include "model/geometry.h"
 #include "model/outline_walk.h"
 #include "model/pixel_buffer.h"
@@ -131,8 +132,14 @@ CFigureGroup::~CFigureGroup() {
   delete m_outline;
 }
 
-void CFigureGroup::AddNodes(const CFigureNode* nodes, int count, int kind) {
-  CFigureItem* item = new CFigureItem{kind, 1.0f, new CFigureNodeArray};
+void CFigureGroup::AddPath(const CBezierPath& path, int kind) {
+  CFigureItem* item = new CFigureItem{kind, 1.0f, new CBezierNodeArray};
+  path.CopyNodesTo(*item->nodes);
+  m_items.Add(item);
+}
+
+void CFigureGroup::AddNodes(const CBezierNode* nodes, int count, int kind) {
+  CFigureItem* item = new CFigureItem{kind, 1.0f, new CBezierNodeArray};
   for (int i = 0; nodes && i < count; ++i) item->nodes->Add(nodes[i]);
   m_items.Add(item);
 }
@@ -140,7 +147,7 @@ void CFigureGroup::AddNodes(const CFigureNode* nodes, int count, int kind) {
 void CFigureGroup::CopyItemsTo(CFigureItemArray& items) const {
   for (int i = 0; i < m_items.GetSize(); ++i) {
     const CFigureItem* src = m_items[i];
-    CFigureItem* copy = new CFigureItem{src->kind, src->weight, new CFigureNodeArray};
+    CFigureItem* copy = new CFigureItem{src->kind, src->weight, new CBezierNodeArray};
     copy->nodes->Copy(*src->nodes);
     items.Add(copy);
   }
@@ -158,6 +165,10 @@ const CFigureItem* CFigureGroup::GetItem(int index) const {
   return index >= 0 && index < m_items.GetSize() ? m_items[index] : nullptr;
 }
 
+CFigureItem* CFigureGroup::GetItem(int index) {
+  return index >= 0 && index < m_items.GetSize() ? m_items[index] : nullptr;
+}
+
 void CFigureGroup::ComputeBounds(RECT& out) {
   bool first = true;
   RECT b = {0, 0, 0, 0};
@@ -168,20 +179,20 @@ void CFigureGroup::ComputeBounds(RECT& out) {
     b.bottom = std::max<LONG>(b.bottom, y);
   };
   for (int i = 0; i < m_items.GetSize(); ++i) {
-    const CFigureNodeArray& nodes = *m_items[i]->nodes;
+    const CBezierNodeArray& nodes = *m_items[i]->nodes;
     for (int k = 0; k < nodes.GetSize(); ++k) {
-      const CFigureNode& n = nodes.ElementAt(k);
+      const CBezierNode& n = nodes.ElementAt(k);
       if (first) {
         // The very first anchor takes the platform's round-to-nearest.
-        const int x = NearestInt(n.anchor.x);
-        const int y = NearestInt(n.anchor.y);
+        const int x = NearestInt(n.point.x);
+        const int y = NearestInt(n.point.y);
         b = RECT{x, y, x, y};
         first = false;
       } else {
-        widen(RoundAway(n.anchor.x), RoundAway(n.anchor.y));
+        widen(RoundAway(n.point.x), RoundAway(n.point.y));
       }
-      widen(RoundAway(n.inHandle.x), RoundAway(n.inHandle.y));
-      widen(RoundAway(n.outHandle.x), RoundAway(n.outHandle.y));
+      widen(RoundAway(n.handle[0].x), RoundAway(n.handle[0].y));
+      widen(RoundAway(n.handle[1].x), RoundAway(n.handle[1].y));
     }
   }
   m_bounds = RECT{b.left - 2, b.top - 2, b.right + 2, b.bottom + 2};
@@ -190,13 +201,13 @@ void CFigureGroup::ComputeBounds(RECT& out) {
 
 void CFigureGroup::Transform(const CMatrix3& m) {
   for (int i = 0; i < m_items.GetSize(); ++i) {
-    CFigureNodeArray& nodes = *m_items[i]->nodes;
+    CBezierNodeArray& nodes = *m_items[i]->nodes;
     for (int k = 0; k < nodes.GetSize(); ++k) {
-      CFigureNode& n = nodes.ElementAt(k);
-      const CFigureNode before = n;
-      m.TransformPoint(before.anchor, n.anchor);
-      m.TransformPoint(before.inHandle, n.inHandle);
-      m.TransformPoint(before.outHandle, n.outHandle);
+      CBezierNode& n = nodes.ElementAt(k);
+      const CBezierNode before = n;
+      m.TransformPoint(before.point, n.point);
+      m.TransformPoint(before.handle[0], n.handle[0]);
+      m.TransformPoint(before.handle[1], n.handle[1]);
     }
   }
 }
@@ -216,26 +227,26 @@ void CFigureGroup::BuildOutline() {
   std::vector<CContourPoint> records;
   for (int i = 0; i < m_items.GetSize(); ++i) {
     const CFigureItem& item = *m_items[i];
-    const CFigureNodeArray& nodes = *item.nodes;
+    const CBezierNodeArray& nodes = *item.nodes;
     const int n = nodes.GetSize();
     if (n == 0) continue;
     records.clear();
-    auto segment = [&](const CFigureNode& a, const CFigureNode& z) {
-      FlattenCubic(a.anchor, a.outHandle, z.inHandle, z.anchor, records);
+    auto segment = [&](const CBezierNode& a, const CBezierNode& z) {
+      FlattenCubic(a.point, a.handle[1], z.handle[0], z.point, records);
     };
     if (item.kind == kFigureStroked) {
       // A stroke runs along its line and back: no area of its own, all of
       // it from the widening.
       for (int k = 0; k + 1 < n; ++k) segment(nodes.ElementAt(k), nodes.ElementAt(k + 1));
       for (int k = n - 1; k > 0; --k) {
-        const CFigureNode& a = nodes.ElementAt(k);
-        const CFigureNode& z = nodes.ElementAt(k - 1);
-        FlattenCubic(a.anchor, a.inHandle, z.outHandle, z.anchor, records);
+        const CBezierNode& a = nodes.ElementAt(k);
+        const CBezierNode& z = nodes.ElementAt(k - 1);
+        FlattenCubic(a.point, a.handle[0], z.handle[1], z.point, records);
       }
     } else {
       for (int k = 0; k < n; ++k) segment(nodes.ElementAt(k), nodes.ElementAt((k + 1) % n));
     }
-    const CVector2 start(ToUnits(nodes.ElementAt(0).anchor.x), ToUnits(nodes.ElementAt(0).anchor.y));
+    const CVector2 start(ToUnits(nodes.ElementAt(0).point.x), ToUnits(nodes.ElementAt(0).point.y));
     std::vector<CContourPoint> scaled;
     scaled.reserve(records.size());
     for (const CContourPoint& r : records) scaled.push_back(Scaled(r));
@@ -278,10 +289,10 @@ CFigureGroup* CFigureGroup::Clone() const {
   CFigureGroup* copy = new CFigureGroup;
   for (int i = 0; i < m_items.GetSize(); ++i) {
     const CFigureItem& src = *m_items[i];
-    CFigureItem* item = new CFigureItem{src.kind, src.weight, new CFigureNodeArray};
+    CFigureItem* item = new CFigureItem{src.kind, src.weight, new CBezierNodeArray};
     for (int k = src.nodes->GetSize() - 1; k >= 0; --k) {
-      CFigureNode n = src.nodes->ElementAt(k);
-      std::swap(n.inHandle, n.outHandle);
+      CBezierNode n = src.nodes->ElementAt(k);
+      std::swap(n.handle[0], n.handle[1]);
       item->nodes->Add(n);
     }
     copy->m_items.Add(item);
@@ -315,26 +326,26 @@ void CFigureGroup::RenderMask(CNearSegmentGrid& lists, int reach) {
 
 void ContourToNodes(const BYTE* contour, CFigureItem& item) {
   if (!contour || !item.nodes) return;
-  CFigureNodeArray& nodes = *item.nodes;
+  CBezierNodeArray& nodes = *item.nodes;
   const int firstIndex = nodes.GetSize();
   const CVector2 start = outline_walk::ReadPoint(contour + 4);
-  nodes.Add(CFigureNode{start, start, start, FALSE});
-  auto last = [&]() -> CFigureNode& { return nodes.ElementAt(nodes.GetSize() - 1); };
+  nodes.Add(CBezierNode{start, start, start, FALSE});
+  auto last = [&]() -> CBezierNode& { return nodes.ElementAt(nodes.GetSize() - 1); };
   outline_walk::WalkContour(
       contour,
-      [&](const CVector2&, const CVector2& q) { nodes.Add(CFigureNode{q, q, q, FALSE}); },
+      [&](const CVector2&, const CVector2& q) { nodes.Add(CBezierNode{q, q, q, FALSE}); },
       [&](const CVector2& a, const CVector2& b, const CVector2& c) {
-        last().outHandle = CVector2(a.x + 0.6666667f * (b.x - a.x), a.y + 0.6666667f * (b.y - a.y));
+        last().handle[1] = CVector2(a.x + 0.6666667f * (b.x - a.x), a.y + 0.6666667f * (b.y - a.y));
         const CVector2 in(c.x + 0.6666667f * (b.x - c.x), c.y + 0.6666667f * (b.y - c.y));
-        nodes.Add(CFigureNode{c, in, c, FALSE});
+        nodes.Add(CBezierNode{c, in, c, FALSE});
       });
   // A closed contour ends on its start: the last node's in-handle moves to
   // the first node.
   if (nodes.GetSize() - firstIndex > 1) {
-    const CFigureNode end = last();
-    CFigureNode& first = nodes.ElementAt(firstIndex);
-    if (end.anchor.x == first.anchor.x && end.anchor.y == first.anchor.y) {
-      first.inHandle = end.inHandle;
+    const CBezierNode end = last();
+    CBezierNode& first = nodes.ElementAt(firstIndex);
+    if (end.point.x == first.point.x && end.point.y == first.point.y) {
+      first.handle[0] = end.handle[0];
       nodes.RemoveAt(nodes.GetSize() - 1);
     }
   }

@@ -7,20 +7,14 @@
 
 #include "compat/afx/coll.h"
 #include "compat/win32/types.h"
+#include "model/bezier_node.h"
+#include "model/fill_style.h"
 #include "model/matrix3.h"
 #include "model/shape_outline.h"
 #include "model/vector2.h"
 
+class CBezierPath;
 struct CMaskBuffer;
-
-// A node of a Bezier outline: anchor and its two handles.
-struct CFigureNode {
-  CVector2 anchor;
-  CVector2 inHandle;
-  CVector2 outHandle;
-  BOOL smooth;
-};
-typedef CArray<CFigureNode, const CFigureNode&> CFigureNodeArray;
 
 // Item kinds: a stroked line whose weight is its width, or a filled figure.
 constexpr int kFigureStroked = 0;
@@ -29,7 +23,7 @@ constexpr int kFigureFilled = 1;
 struct CFigureItem {
   int kind;
   float weight;
-  CFigureNodeArray* nodes;  // owned
+  CBezierNodeArray* nodes;  // owned
 };
 typedef CArray<CFigureItem*, CFigureItem*> CFigureItemArray;
 
@@ -57,13 +51,20 @@ class CFigureGroup {
   virtual void ComputeBounds(RECT& out);
   virtual void GetBounds(RECT& out) const { out = m_bounds; }
 
-  // Appends an item with a copy of the nodes (a path's nodes without its
-  // offset); a count below 0 is taken as none.
-  void AddNodes(const CFigureNode* nodes, int count, int kind);
+  // Appends an item of weight 1 with a copy of the path's nodes, less the
+  // path's offset.
+  void AddPath(const CBezierPath& path, int kind);
+  // Appends an item with a copy of the nodes; a count below 0 is taken as
+  // none.
+  void AddNodes(const CBezierNode* nodes, int count, int kind);
   void CopyItemsTo(CFigureItemArray& items) const;
   void RemoveAllItems();
   int GetItemCount() const { return m_items.GetSize(); }
   const CFigureItem* GetItem(int index) const;
+  // The owner sets a stroked item's weight (its line width) here.
+  CFigureItem* GetItem(int index);
+  CFillTransform& GetTransform() { return m_transform; }
+  const CFillTransform& GetTransform() const { return m_transform; }
 
   void Transform(const CMatrix3& m);
   void Offset(float x, float y);
@@ -86,6 +87,7 @@ class CFigureGroup {
   void DrawMaskImpl(CMaskBuffer* mask, float grow, float dx, float dy, bool inward);
 
   CFigureItemArray m_items;
+  CFillTransform m_transform;  // offsets 0, scale 1 until the owner places it
   RECT m_bounds = {0, 0, 0, 0};
   CShapeOutline* m_outline = nullptr;
 };

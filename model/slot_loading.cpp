@@ -169,10 +169,10 @@ void CImageSlot::UpdateMask() {
   for (int i = 0; i < m_lines.GetLineCount(); ++i) {
     const CFeatureLine* line = m_lines.LineAt(i);
     if (!line->mask || line->GetPointCount() == 0) continue;
-    CFigureNodeArray nodes;
+    CBezierNodeArray nodes;
     for (int k = 0; k < line->GetPointCount(); ++k) {
       const CVector2 p(sx * line->PointAt(k)->x / m_zoom, sy * line->PointAt(k)->y / m_zoom);
-      nodes.Add(CFigureNode{p, p, p, FALSE});
+      nodes.Add(CBezierNode{p, p, p, FALSE});
     }
     figures.AddNodes(nodes.GetData(), nodes.GetSize(), kFigureFilled);
   }

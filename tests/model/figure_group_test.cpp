@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "model/bezier_math.h"
+#include "model/bezier_path.h"
 #include "model/figure_group.h"
 #include "outline_test_shapes.h"
 
@@ -14,23 +15,40 @@ using namespace test_shapes;
 
 namespace {
 
-CFigureNode Node(float x, float y) { return CFigureNode{{x, y}, {x, y}, {x, y}, FALSE}; }
+CBezierNode Node(float x, float y) { return CBezierNode{{x, y}, {{x, y}, {x, y}}, FALSE}; }
 
 // A circle of four cubic arcs, running clockwise on the screen or not.
-std::vector<CFigureNode> CircleNodes(float cx, float cy, float r, bool clockwise) {
+std::vector<CBezierNode> CircleNodes(float cx, float cy, float r, bool clockwise) {
   const float k = 0.5522847f * r;
-  std::vector<CFigureNode> n = {
-      {{cx + r, cy}, {cx + r, cy - k}, {cx + r, cy + k}, TRUE},
-      {{cx, cy + r}, {cx + k, cy + r}, {cx - k, cy + r}, TRUE},
-      {{cx - r, cy}, {cx - r, cy + k}, {cx - r, cy - k}, TRUE},
-      {{cx, cy - r}, {cx - k, cy - r}, {cx + k, cy - r}, TRUE},
+  std::vector<CBezierNode> n = {
+      {{cx + r, cy}, {{cx + r, cy - k}, {cx + r, cy + k}}, TRUE},
+      {{cx, cy + r}, {{cx + k, cy + r}, {cx - k, cy + r}}, TRUE},
+      {{cx - r, cy}, {{cx - r, cy + k}, {cx - r, cy - k}}, TRUE},
+      {{cx, cy - r}, {{cx - k, cy - r}, {cx + k, cy - r}}, TRUE},
   };
   if (!clockwise) {
     std::reverse(n.begin(), n.end());
-    for (CFigureNode& node : n) std::swap(node.inHandle, node.outHandle);
+    for (CBezierNode& node : n) std::swap(node.handle[0], node.handle[1]);
   }
   return n;
 }
+
+// A path as loaded from a file: nodes held with its offset already added.
+struct LoadedPath : CBezierPath {
+  LoadedPath(const CBezierNodeArray& nodes, POINT offset) {
+    CBezierNodeArray shifted;
+    shifted.Copy(nodes);
+    for (int i = 0; i < shifted.GetSize(); ++i) {
+      CBezierNode& n = shifted.ElementAt(i);
+      for (CVector2* v : {&n.point, &n.handle[0], &n.handle[1]}) {
+        v->x += static_cast<float>(offset.x);
+        v->y += static_cast<float>(offset.y);
+      }
+    }
+    SetNodes(shifted);
+    m_offset = offset;
+  }
+};
 
 struct Mask : CMaskBuffer {
   Mask(int left, int top, int w, int h, int fill = 0) : CMaskBuffer() {
@@ -78,7 +96,7 @@ TEST(FigureGroup, CubicsFlattenToLinesAndCloseQuadratics) {
 
 TEST(FigureGroup, BoundsRoundTheFirstAnchorToNearestAndTheRestAwayFromZero) {
   CFigureGroup g;
-  const CFigureNode nodes[3] = {Node(2.5f, 3.2f), Node(-10.5f, 4), Node(7, 8.5f)};
+  const CBezierNode nodes[3] = {Node(2.5f, 3.2f), Node(-10.5f, 4), Node(7, 8.5f)};
   g.AddNodes(nodes, 3, kFigureFilled);
   RECT r;
   g.ComputeBounds(r);
@@ -94,7 +112,7 @@ TEST(FigureGroup, BoundsRoundTheFirstAnchorToNearestAndTheRestAwayFromZero) {
 TEST(FigureGroup, FilledCircleMaskGrowsOutwardAndTheCopyShrinks) {
   for (bool clockwise : {true, false}) {
     CFigureGroup g;
-    const std::vector<CFigureNode> nodes = CircleNodes(48, 48, 20, clockwise);
+    const std::vector<CBezierNode> nodes = CircleNodes(48, 48, 20, clockwise);
     g.AddNodes(nodes.data(), 4, kFigureFilled);
     Mask plain(0, 0, 96, 96);
     g.DrawMask(&plain, 0, 0, 0);
@@ -112,7 +130,7 @@ TEST(FigureGroup, FilledCircleMaskGrowsOutwardAndTheCopyShrinks) {
 
 TEST(FigureGroup, StrokedLineCoversHalfItsWeightEachSide) {
   CFigureGroup g;
-  const CFigureNode line[2] = {Node(10, 20), Node(50, 20)};
+  const CBezierNode line[2] = {Node(10, 20), Node(50, 20)};
   g.AddNodes(line, 2, kFigureStroked);
   CFigureItemArray items;
   g.CopyItemsTo(items);
@@ -123,7 +141,8 @@ TEST(FigureGroup, StrokedLineCoversHalfItsWeightEachSide) {
     delete items[i]->nodes;
     delete items[i];
   }
-  // Weight is 1.0 when added; a weight of 4 draws 2 pixels each side.
+  // Nodes added take weight 1.0 (half a pixel each side), whatever the
+  // weight of the copied item they came from.
   Mask thin(0, 0, 64, 40);
   stroked.DrawMask(&thin, 0, 0, 0);
   EXPECT_NEAR(MaskArea(thin), 40 * 1.0 + M_PI * 0.25, 12);
@@ -141,7 +160,7 @@ TEST(FigureGroup, MaskPlacementAndEmptyGroups) {
   EXPECT_EQ(untouched.At(3, 3), 5);
 
   CFigureGroup g;
-  const CFigureNode square[4] = {Node(110, 60), Node(130, 60), Node(130, 80), Node(110, 80)};
+  const CBezierNode square[4] = {Node(110, 60), Node(130, 60), Node(130, 80), Node(110, 80)};
   g.AddNodes(square, 4, kFigureFilled);
   Mask placed(100, 50, 48, 48);
   g.DrawMask(&placed, 0, 3.9f, 0);  // moved by three whole pixels
@@ -158,7 +177,7 @@ TEST(FigureGroup, MaskPlacementAndEmptyGroups) {
 TEST(FigureGroup, HostileNodesStayDefined) {
   const float nan = std::nanf("");
   CFigureGroup g;
-  const CFigureNode nodes[4] = {Node(nan, 3), Node(1e30f, -1e30f), {{5, 5}, {nan, nan}, {1e20f, 4}, FALSE}, Node(9, 9)};
+  const CBezierNode nodes[4] = {Node(nan, 3), Node(1e30f, -1e30f), {{5, 5}, {{nan, nan}, {1e20f, 4}}, FALSE}, Node(9, 9)};
   g.AddNodes(nodes, 4, kFigureFilled);
   g.AddNodes(nodes, -3, kFigureStroked);
   g.AddNodes(nullptr, 5, kFigureFilled);
@@ -174,17 +193,17 @@ TEST(FigureGroup, HostileNodesStayDefined) {
 
 TEST(FigureGroup, CloneTwiceGivesBackTheNodeOrder) {
   CFigureGroup g;
-  const std::vector<CFigureNode> nodes = CircleNodes(0, 0, 10, true);
+  const std::vector<CBezierNode> nodes = CircleNodes(0, 0, 10, true);
   g.AddNodes(nodes.data(), 4, kFigureFilled);
   CFigureGroup* once = g.Clone();
-  EXPECT_EQ(once->GetItem(0)->nodes->ElementAt(0).anchor.y, -10.0f);
-  EXPECT_EQ(once->GetItem(0)->nodes->ElementAt(0).inHandle.x, nodes[3].outHandle.x);
+  EXPECT_EQ(once->GetItem(0)->nodes->ElementAt(0).point.y, -10.0f);
+  EXPECT_EQ(once->GetItem(0)->nodes->ElementAt(0).handle[0].x, nodes[3].handle[1].x);
   CFigureGroup* twice = once->Clone();
   for (int k = 0; k < 4; ++k) {
-    const CFigureNode& a = twice->GetItem(0)->nodes->ElementAt(k);
-    EXPECT_EQ(a.anchor.x, nodes[k].anchor.x);
-    EXPECT_EQ(a.inHandle.y, nodes[k].inHandle.y);
-    EXPECT_EQ(a.outHandle.y, nodes[k].outHandle.y);
+    const CBezierNode& a = twice->GetItem(0)->nodes->ElementAt(k);
+    EXPECT_EQ(a.point.x, nodes[k].point.x);
+    EXPECT_EQ(a.handle[0].y, nodes[k].handle[0].y);
+    EXPECT_EQ(a.handle[1].y, nodes[k].handle[1].y);
   }
   delete once;
   delete twice;
@@ -193,21 +212,21 @@ TEST(FigureGroup, CloneTwiceGivesBackTheNodeOrder) {
 TEST(FigureGroup, GlyphContoursBecomeNodes) {
   const std::vector<BYTE> contour = ContourBytes(
       {0, 0}, {{kOutlinePolyline, {{30, 0}}}, {kOutlineQSpline, {{30, 30}, {0, 30}}}, {kOutlinePolyline, {{0, 0}}}});
-  CFigureItem item{kFigureFilled, 1.0f, new CFigureNodeArray};
+  CFigureItem item{kFigureFilled, 1.0f, new CBezierNodeArray};
   ContourToNodes(contour.data(), item);
   ASSERT_EQ(item.nodes->GetSize(), 3);
-  const CFigureNode& corner = item.nodes->ElementAt(1);
-  EXPECT_EQ(corner.anchor.x, 30.0f);
-  EXPECT_NEAR(corner.outHandle.y, 20.0f, 1e-4f);  // 2/3 of the way to the control
-  const CFigureNode& end = item.nodes->ElementAt(2);
-  EXPECT_NEAR(end.inHandle.x, 20.0f, 1e-4f);
-  EXPECT_EQ(item.nodes->ElementAt(0).inHandle.x, 0.0f);
+  const CBezierNode& corner = item.nodes->ElementAt(1);
+  EXPECT_EQ(corner.point.x, 30.0f);
+  EXPECT_NEAR(corner.handle[1].y, 20.0f, 1e-4f);  // 2/3 of the way to the control
+  const CBezierNode& end = item.nodes->ElementAt(2);
+  EXPECT_NEAR(end.handle[0].x, 20.0f, 1e-4f);
+  EXPECT_EQ(item.nodes->ElementAt(0).handle[0].x, 0.0f);
   delete item.nodes;
 }
 
 TEST(FigureGroup, NearPieceListsMeasureDistanceToTheOutline) {
   CFigureGroup g;
-  const std::vector<CFigureNode> nodes = CircleNodes(40, 40, 15, true);
+  const std::vector<CBezierNode> nodes = CircleNodes(40, 40, 15, true);
   g.AddNodes(nodes.data(), 4, kFigureFilled);
   CNearSegmentGrid lists;
   g.RenderMask(lists, 5);
@@ -225,4 +244,63 @@ TEST(FigureGroup, NearPieceListsMeasureDistanceToTheOutline) {
       }
     }
   }
+}
+
+TEST(FigureGroup, PathsAreAddedWithoutTheirOffset) {
+  const std::vector<CBezierNode> circle = CircleNodes(48, 48, 20, true);
+  CBezierNodeArray nodes;
+  for (const CBezierNode& n : circle) nodes.Add(n);
+  const LoadedPath path(nodes, POINT{7, -3});
+  ASSERT_EQ(path.NodeAt(0).point.x, 75.0f);
+
+  CFigureGroup g;
+  EXPECT_EQ(g.GetTransform().p1.x, 0.0f);
+  EXPECT_EQ(g.GetTransform().p3.x, 1.0f);
+  EXPECT_EQ(g.GetTransform().p3.y, 1.0f);
+  g.AddPath(path, kFigureFilled);
+  g.AddPath(CBezierPath(), kFigureStroked);
+  ASSERT_EQ(g.GetItemCount(), 2);
+  const CFigureItem* item = g.GetItem(0);
+  EXPECT_EQ(item->kind, kFigureFilled);
+  EXPECT_EQ(item->weight, 1.0f);
+  ASSERT_EQ(item->nodes->GetSize(), 4);
+  for (int k = 0; k < 4; ++k) {
+    const CBezierNode& a = item->nodes->ElementAt(k);
+    EXPECT_EQ(a.point.x, circle[k].point.x);
+    EXPECT_EQ(a.point.y, circle[k].point.y);
+    EXPECT_EQ(a.handle[0].x, circle[k].handle[0].x);
+    EXPECT_EQ(a.handle[1].y, circle[k].handle[1].y);
+    EXPECT_EQ(a.smooth, circle[k].smooth);
+  }
+  EXPECT_EQ(g.GetItem(1)->nodes->GetSize(), 0);
+  // The copy is the group's own: the path may go away.
+  EXPECT_NE(item->nodes->GetData(), &path.NodeAt(0));
+
+  // Drawn where the unshifted circle lies; the empty stroked item adds
+  // nothing but its half-pixel widening of nothing.
+  CFigureGroup filled;
+  filled.AddPath(path, kFigureFilled);
+  Mask m(0, 0, 96, 96);
+  filled.DrawMask(&m, 0, 0, 0);
+  EXPECT_EQ(m.At(48, 48), 255);
+  EXPECT_EQ(m.At(72, 48), 0);
+  EXPECT_NEAR(MaskArea(m), M_PI * 400, 1 + 2 * M_PI * 20 / 8);
+}
+
+TEST(FigureGroup, StrokedItemOfWeightFourCoversTwoPixelsEachSide) {
+  CFigureGroup g;
+  const CBezierNode line[2] = {Node(10, 20), Node(50, 20)};
+  g.AddNodes(line, 2, kFigureStroked);
+  g.GetItem(0)->weight = 4;
+  Mask m(0, 0, 64, 40);
+  g.DrawMask(&m, 0, 0, 0);
+  EXPECT_NEAR(MaskArea(m), 40 * 4.0 + M_PI * 4, 1 + 90 / 8.0);
+  // Rows 18 .. 21 lie within 2 of the line at y = 20; the outer two get the
+  // coverage kernel's soft edge, the same on both sides.
+  EXPECT_EQ(m.At(30, 19), 255);
+  EXPECT_EQ(m.At(30, 20), 255);
+  EXPECT_GT(m.At(30, 18), 127);
+  EXPECT_EQ(m.At(30, 18), m.At(30, 21));
+  EXPECT_EQ(m.At(30, 16), 0);
+  EXPECT_EQ(m.At(30, 23), 0);
 }
