@@ -83,6 +83,10 @@ class CFigureGroup {
   // are those of GetOutline()->SegmentDistance.
   void RenderMask(CNearSegmentGrid& lists, int reach);
 
+ protected:
+  // Derived figures that know their bounds without measuring set them.
+  void SetBounds(const RECT& r) { m_bounds = r; }
+
  private:
   void DrawMaskImpl(CMaskBuffer* mask, float grow, float dx, float dy, bool inward);
 
