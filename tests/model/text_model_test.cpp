@@ -119,8 +119,12 @@ TEST(TextModel, AlignmentsPlaceEveryLine) {
       const int left = line[0]->cell.left;
       const int right = line[line.GetSize() - 1]->cell.right;
       const int lineWidth = LineWidth(line, 5);
-      if (align == kAlignLeft) EXPECT_EQ(left, 0) << i;
-      if (align == kAlignRight) EXPECT_EQ(right, 0) << i;
+      if (align == kAlignLeft) {
+        EXPECT_EQ(left, 0) << i;
+      }
+      if (align == kAlignRight) {
+        EXPECT_EQ(right, 0) << i;
+      }
       if (align == kAlignCentre || (align == kAlignJustify && line.GetSize() == 1)) {
         EXPECT_EQ(left, (width - lineWidth) / 2) << align << " " << i;
         EXPECT_LE(right, width);
