@@ -8,7 +8,9 @@
 
 #include "compat/afx/archive.h"
 #include "compat/afx/file.h"
+#include "model/color_variation_fill.h"
 #include "model/pixel_buffer.h"
+#include "model/shape_outline.h"
 
 namespace {
 
@@ -22,6 +24,7 @@ DWORD MaskedAlpha(DWORD a, DWORD m) { return a == 255 ? m : ((a * m) >> 8); }
 CLayer* MakeEffect(int kind) {
   if (kind == kEffectPlain) return new CLayer;
   if (kind == kEffectRelief || kind == kEffectReliefInner) return new CShadowEffect;
+  if (kind == kEffectDistanceRamp) return new CRampEffect;
   return nullptr;
 }
 
@@ -110,6 +113,23 @@ void CShadowEffect::Serialize(CArchive& ar) {
   }
 }
 
+CLayer* CRampEffect::Clone() const {
+  CRampEffect* copy = new CRampEffect;
+  copy->kind = kind;
+  copy->gradient = gradient;
+  copy->distanceLimit = distanceLimit;
+  return copy;
+}
+
+void CRampEffect::Serialize(CArchive& ar) {
+  if (ar.IsStoring()) {
+    ar << kind << distanceLimit;
+  } else {
+    ar >> kind >> distanceLimit;
+  }
+  gradient.Serialize(ar);
+}
+
 COverlayItem::COverlayItem() : effect(new CLayer) {}
 
 COverlayItem::~COverlayItem() { delete effect; }
@@ -149,9 +169,11 @@ void COverlayItem::Serialize(CArchive& ar) {
   effect->Serialize(ar);
   // The effect's record restores its kind; one that disagrees with the
   // class made for it would be drawn as something it is not.
-  const bool relief = dynamic_cast<CShadowEffect*>(effect) != nullptr;
-  const bool agrees = relief ? (effect->kind == kEffectRelief || effect->kind == kEffectReliefInner)
-                             : effect->kind == kEffectPlain;
+  bool agrees = effect->kind == kEffectPlain;
+  if (dynamic_cast<CShadowEffect*>(effect))
+    agrees = effect->kind == kEffectRelief || effect->kind == kEffectReliefInner;
+  else if (dynamic_cast<CRampEffect*>(effect))
+    agrees = effect->kind == kEffectDistanceRamp;
   if (!agrees) {
     delete effect;
     effect = new CLayer;
@@ -278,4 +300,38 @@ void AlphaComposite(const CMaskBuffer& mask, CPixelBuffer& layer, CPixelBuffer& 
     layer.bits[i] = p;
     dest.bits[i] = BlendPixelOver(dest.bits[i], p);
   }
+}
+
+void RenderLayer(const CRampEffect& effect, const CShapeOutline& outline, const CNearSegmentGrid& lists,
+                 const CMaskBuffer& mask, CPixelBuffer& layer, CPixelBuffer& dest) {
+  constexpr int kRampLength = 513;
+  CGradientDesc desc = effect.gradient;
+  desc.angle = 0;
+  desc.style = 0;
+  DWORD* ramp = RenderVaryColorFill(SIZE{kRampLength, 2}, desc);
+  if (!ramp) return;
+  const int64_t n = CommonPixels(layer, mask, dest);
+  const int w = mask.width;
+  for (int64_t i = 0; n > 0 && i < n; ++i) {
+    const DWORD m = mask.bits[i];
+    if (m == 0) continue;
+    const int x = mask.x + static_cast<int>(i % w);
+    const int y = mask.y + static_cast<int>(i / w);
+    float d = 10000.0f;
+    for (int k = lists.Head(x, y); k >= 0 && k < static_cast<int>(lists.items.size());
+         k = lists.items[static_cast<size_t>(k)].next) {
+      const CNearSegmentGrid::Item& item = lists.items[static_cast<size_t>(k)];
+      d = std::min(d, outline.SegmentDistance(item.contour, item.segment, x, y, nullptr));
+    }
+    // A pixel that no listed piece comes near, or one beyond the ramp, takes
+    // the ramp's last colour rather than reading past it.
+    d = d >= 0 ? std::min(d, static_cast<float>(kRampLength - 1)) : static_cast<float>(kRampLength - 1);
+    const int at = std::min(static_cast<int>(d), kRampLength - 2);
+    DWORD colour;
+    LerpArgb(ramp[at], ramp[at + 1], colour, d - static_cast<float>(at));
+    colour = (colour & 0x00FFFFFF) | (MaskedAlpha(colour >> 24, m) << 24);
+    layer.bits[i] = colour;
+    dest.bits[i] = BlendPixelOver(colour, dest.bits[i]);
+  }
+  delete[] ramp;
 }

@@ -6,8 +6,11 @@
 #include "compat/afx/coll.h"
 #include "compat/win32/types.h"
 #include "model/fill_style.h"
+#include "model/gradient_desc.h"
 
 class CArchive;
+class CShapeOutline;
+struct CNearSegmentGrid;
 struct CMaskBuffer;
 struct CPixelBuffer;
 
@@ -43,6 +46,19 @@ class CShadowEffect : public CLayer {
   int angle = 45;  // degrees
   int softness = 3;
   DWORD color = 0xFFFFFF00;
+};
+
+// Paints the layer with a colour ramp by the distance from the figure's
+// outline.
+class CRampEffect : public CLayer {
+ public:
+  CRampEffect() { kind = kEffectDistanceRamp; }
+  CLayer* Clone() const override;
+  // Record: kind, distance limit, the gradient record.
+  void Serialize(CArchive& ar) override;
+
+  CGradientDesc gradient;
+  float distanceLimit = 20.0f;  // pixels from the outline the lists reach
 };
 
 class COverlayItem {
@@ -106,3 +122,8 @@ void BlendColorThroughMask(CPixelBuffer& layer, const CMaskBuffer& mask, const B
                            DWORD colour, CPixelBuffer& dest);
 // Lays dest over the masked layer.
 void AlphaComposite(const CMaskBuffer& mask, CPixelBuffer& layer, CPixelBuffer& dest);
+// The distance-ramp fill: each masked pixel takes the ramp's colour at its
+// distance from the nearest listed outline piece; the layer colour lies
+// over dest. Distances beyond the ramp take its last colour.
+void RenderLayer(const CRampEffect& effect, const CShapeOutline& outline, const CNearSegmentGrid& lists,
+                 const CMaskBuffer& mask, CPixelBuffer& layer, CPixelBuffer& dest);

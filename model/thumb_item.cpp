@@ -72,7 +72,12 @@ class LayerMasks {
     m_prev.CopyFrom(m_base);
   }
 
+  // Whether the last band made was the first band, centred on the outline
+  // and without blur: the distance ramp follows the outline there.
+  bool FirstPlainBand() const { return m_firstPlainBand; }
+
   void Make(const COverlayItem& layer, Plane& mask) {
+    m_firstPlainBand = false;
     mask.Clear();
     switch (layer.shapeKind) {
       case kShapeFigure: Figure(layer, mask); break;
@@ -119,6 +124,7 @@ class LayerMasks {
     }
     m_prevOuter.CopyFrom(outer);
     m_offset += w + static_cast<float>(b);
+    m_firstPlainBand = layer.bandMode == 2 && m_offset == w;
   }
 
   void Shifted(const COverlayItem& layer, Plane& mask) {
@@ -146,12 +152,13 @@ class LayerMasks {
   Plane m_prevOuter;
   Plane m_prev;
   float m_offset = 0;
+  bool m_firstPlainBand = false;
   float m_shiftX = 0;
   float m_shiftY = 0;
 };
 
-void CompositeLayer(const COverlayItem& layer, Plane& mask, CPixelBuffer& paint, CPixelBuffer& work,
-                    const RECT& area) {
+void CompositeLayer(const COverlayItem& layer, const LayerMasks& masks, CFigureGroup* figure, Plane& mask,
+                    CPixelBuffer& paint, CPixelBuffer& work, const RECT& area) {
   const int kind = layer.effect ? layer.effect->kind : kEffectPlain;
   if (kind == kEffectRelief || kind == kEffectReliefInner) {
     // A relief without a distance has no plane and draws nothing.
@@ -159,6 +166,16 @@ void CompositeLayer(const COverlayItem& layer, Plane& mask, CPixelBuffer& paint,
     if (!relief) return;
     BlendColorThroughMask(paint, mask, relief, static_cast<const CShadowEffect*>(layer.effect)->color, work);
     delete[] relief;
+    return;
+  }
+  const CRampEffect* ramp = dynamic_cast<const CRampEffect*>(layer.effect);
+  const bool followsOutline =
+      layer.shapeKind == kShapeFigure || (layer.shapeKind == kShapeBand && masks.FirstPlainBand());
+  if (ramp && figure && followsOutline) {
+    CNearSegmentGrid lists;
+    const float limit = std::isfinite(ramp->distanceLimit) ? std::clamp(ramp->distanceLimit, 0.0f, 4096.0f) : 0;
+    figure->RenderMask(lists, static_cast<int>(limit) + 2);
+    if (figure->GetOutline()) RenderLayer(*ramp, *figure->GetOutline(), lists, mask, paint, work);
     return;
   }
   AlphaComposite(mask, paint, work);
@@ -245,7 +262,7 @@ void CThumbItem::RenderLayers() {
     Plane mask(area);
     if (paint.bits && mask.bits && work.bits) {
       masks.Make(layer, mask);
-      if (layer.visible) CompositeLayer(layer, mask, paint, work, area);
+      if (layer.visible) CompositeLayer(layer, masks, figure, mask, paint, work, area);
     }
     paint.Free();
   }

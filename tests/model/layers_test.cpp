@@ -201,12 +201,32 @@ TEST(LayerRecord, RoundTripsAndClonesDeeply) {
 
 TEST(LayerRecord, UnknownOrMismatchedEffectsAreRefused) {
   COverlayItem item;
-  std::vector<BYTE> kind4 = RecordBytes().Int(0).Int(0).Int(1).Int(4).Int(4).bytes();
-  EXPECT_EQ(LoadRecord(kind4, item), CArchiveException::badClass);
+  std::vector<BYTE> kind3 = RecordBytes().Int(0).Int(0).Int(1).Int(3).Int(3).bytes();
+  EXPECT_EQ(LoadRecord(kind3, item), CArchiveException::badClass);
   ASSERT_NE(item.effect, nullptr);
   // A plain effect whose own record says relief.
   std::vector<BYTE> mismatch = RecordBytes().Int(0).Int(0).Int(1).Int(0).Int(1).bytes();
   EXPECT_EQ(LoadRecord(mismatch, item), CArchiveException::badClass);
   ASSERT_NE(item.effect, nullptr);
   EXPECT_EQ(item.effect->kind, kEffectPlain);
+}
+
+TEST(LayerRecord, DistanceRampKeepsItsGradient) {
+  COverlayItem item;
+  delete item.effect;
+  CRampEffect* ramp = new CRampEffect;
+  ramp->distanceLimit = 12.5f;
+  ramp->gradient.colors[1] = 0xFF00FF00;
+  item.effect = ramp;
+  const std::vector<BYTE> bytes = StoreRecord(item);
+  COverlayItem back;
+  ASSERT_EQ(LoadRecord(bytes, back), -1);
+  const CRampEffect* loaded = dynamic_cast<const CRampEffect*>(back.effect);
+  ASSERT_NE(loaded, nullptr);
+  EXPECT_EQ(loaded->kind, kEffectDistanceRamp);
+  EXPECT_EQ(loaded->distanceLimit, 12.5f);
+  EXPECT_EQ(loaded->gradient.colors[1], 0xFF00FF00u);
+  CLayer* copy = loaded->Clone();
+  EXPECT_EQ(static_cast<CRampEffect*>(copy)->gradient.colors[1], 0xFF00FF00u);
+  delete copy;
 }

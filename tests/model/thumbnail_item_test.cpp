@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "model/color_variation_fill.h"
 #include "model/figure_group.h"
 #include "model/layer_list.h"
 #include "model/pixel_buffer.h"
@@ -201,4 +202,36 @@ TEST(ThumbItem, ClipRecordAssignmentCopiesEverything) {
   EXPECT_EQ(item.fill.color, 0xFF808080u);
   // An item without a figure renders an empty stack without failing.
   EXPECT_EQ(item.Render(), 0);
+}
+
+TEST(ThumbItem, DistanceRampColoursByDistanceFromTheOutline) {
+  SquareItem item;
+  COverlayItem* layer = item.AddLayer(0xFFFFFFFF);
+  CRampEffect* e = new CRampEffect;
+  e->gradient.stopCount = 2;
+  e->gradient.colors[0] = 0xFF000000;
+  e->gradient.colors[1] = 0xFFFFFFFF;
+  e->gradient.positions[0] = 0;
+  e->gradient.positions[1] = 0.05f;
+  e->distanceLimit = 12;
+  delete layer->effect;
+  layer->effect = e;
+  item.Render();
+  CGradientDesc flat = e->gradient;
+  flat.angle = 0;
+  flat.style = 0;
+  DWORD* ramp = RenderVaryColorFill(SIZE{513, 2}, flat);
+  ASSERT_NE(ramp, nullptr);
+  // (20, 30) lies 10 pixels inside the square's left edge, (13, 30) three.
+  for (int x : {13, 20}) {
+    const DWORD got = item.At(x, 30);
+    const DWORD want = ramp[x - 10];
+    for (int shift = 0; shift < 24; shift += 8)
+      EXPECT_NEAR(static_cast<int>((got >> shift) & 0xFF), static_cast<int>((want >> shift) & 0xFF), 2) << x;
+    EXPECT_EQ(got >> 24, 255u);
+  }
+  // The centre is 20 pixels from every edge, beyond the lists' reach: it
+  // takes the ramp's last colour instead of reading past the ramp.
+  EXPECT_EQ(item.At(30, 30), ramp[512]);
+  delete[] ramp;
 }
