@@ -7,6 +7,7 @@
 #include <cwctype>
 #include <locale.h>
 
+#include "compat/afx/resource.h"
 #include "compat/host_path.h"
 #include "compat/wide_format.h"
 
@@ -382,11 +383,19 @@ void CString::FormatV(LPCTSTR format, va_list args) {
   m_text = compat::FormatWide(format, args);
 }
 
-// The program's string table comes with the resources; until a loader is
-// registered there is nothing to find.
+// The program's string table first, then the framework's own texts. Each string is looked
+// up in both: a program bundle that shares a number with the framework's need not hold it.
 BOOL CString::LoadString(UINT id) {
-  (void)id;
   Empty();
+  if (id > 0xFFFF) return FALSE;
+  for (auto module : {compat::ResourceModule::Program, compat::ResourceModule::Framework}) {
+    const WCHAR* text = nullptr;
+    const int length = LoadStringW(compat::ResourceModuleHandle(module), id, reinterpret_cast<LPWSTR>(&text), 0);
+    if (length > 0 && text) {
+      m_text.assign(text, static_cast<size_t>(length));
+      return TRUE;
+    }
+  }
   return FALSE;
 }
 

@@ -71,6 +71,38 @@ HBITMAP BitmapFromPackedDib(const BYTE* data, size_t size, UINT flags, size_t bi
   return bitmap;
 }
 
+// A copy of a packed DIB whose colour table has the mapped colours replaced; rows of more
+// than 8 bits have no table and are left as they are.
+std::vector<uint32_t> MapColorTable(const BYTE* data, size_t size, const compat::ColorMapping* map, size_t count) {
+  std::vector<uint32_t> aligned((size + 3) / 4, 0);
+  std::memcpy(aligned.data(), data, size);
+  size_t bitsOffset = 0;
+  if (!PackedDibFits(data, size, &bitsOffset)) return aligned;
+  BITMAPINFOHEADER h;
+  std::memcpy(&h, data, sizeof(h));
+  if (h.biBitCount > 8) return aligned;
+  auto* table = reinterpret_cast<RGBQUAD*>(reinterpret_cast<BYTE*>(aligned.data()) + h.biSize);
+  const size_t colors = (bitsOffset - h.biSize) / sizeof(RGBQUAD);
+  for (size_t i = 0; i < colors; ++i) {
+    const COLORREF c = RGB(table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue);
+    for (size_t m = 0; m < count; ++m) {
+      if (map[m].from != c) continue;
+      table[i] = RGBQUAD{GetBValue(map[m].to), GetGValue(map[m].to), GetRValue(map[m].to), 0};
+      break;
+    }
+  }
+  return aligned;
+}
+
+// The platform's 3-D greys, replaced by the system colours in force.
+HBITMAP BitmapWith3DColors(const BYTE* data, size_t size, UINT flags) {
+  const compat::ColorMapping map[] = {{RGB(128, 128, 128), GetSysColor(COLOR_3DSHADOW)},
+                                      {RGB(192, 192, 192), GetSysColor(COLOR_3DFACE)},
+                                      {RGB(223, 223, 223), GetSysColor(COLOR_3DLIGHT)}};
+  std::vector<uint32_t> mapped = MapColorTable(data, size, map, 3);
+  return BitmapFromPackedDib(reinterpret_cast<const BYTE*>(mapped.data()), size, flags);
+}
+
 const ResourceEntry* FindBitmap(LPCWSTR name) {
   if (!IS_INTRESOURCE(name)) return nullptr;  // only numbered bitmaps are compiled
   WORD id = static_cast<WORD>(reinterpret_cast<ULONG_PTR>(name));
@@ -110,7 +142,9 @@ HANDLE LoadImageW(HINSTANCE instance, LPCWSTR name, UINT type, int, int, UINT fl
   switch (type) {
     case IMAGE_BITMAP:
       if (flags & LR_LOADFROMFILE) return name ? BitmapFromFile(name, flags) : nullptr;
-      if (const compat::ResourceEntry* e = FindBitmap(name)) return BitmapFromPackedDib(e->data, e->size, flags);
+      if (const compat::ResourceEntry* e = FindBitmap(name))
+        return (flags & LR_LOADMAP3DCOLORS) ? BitmapWith3DColors(e->data, e->size, flags)
+                                            : BitmapFromPackedDib(e->data, e->size, flags);
       return nullptr;
     case IMAGE_CURSOR:
       return (flags & LR_LOADFROMFILE) ? nullptr : LoadCursorW(instance, name);
@@ -119,4 +153,10 @@ HANDLE LoadImageW(HINSTANCE instance, LPCWSTR name, UINT type, int, int, UINT fl
     default:
       return nullptr;
   }
+}
+
+HBITMAP compat::BitmapWithMappedColors(const BYTE* dib, size_t size, const ColorMapping* map, size_t count) {
+  if (!dib || (count && !map)) return nullptr;
+  std::vector<uint32_t> mapped = MapColorTable(dib, size, map, count);
+  return BitmapFromPackedDib(reinterpret_cast<const BYTE*>(mapped.data()), size, 0);
 }

@@ -1,17 +1,15 @@
 // Cursors: the standard shapes, the current cursor, its position, show count
 // and clipping rectangle.
 #include <algorithm>
-#include <map>
-#include <memory>
 
 #include "compat/host.h"
 #include "compat/resource_table.h"
+#include "compat/win32/resource.h"
 #include "compat/win32/user_state.h"
 
 namespace compat::user {
 namespace {
 
-using compat::FindResourceEntry;
 using compat::ResourceModule;
 
 struct StockCursor {
@@ -50,18 +48,11 @@ void ShowOnHost() {
   else host::SetCursor(ShapeOf(s.currentCursor));
 }
 
-constexpr WORD kGroupCursor = 12;  // RT_GROUP_CURSOR
-
-// Cursors from the program's resources: one handle per resource, kept for the
-// process; the host shows them as its custom shape.
-HCURSOR ResourceCursor(WORD id) {
-  static std::map<std::pair<int, WORD>, std::unique_ptr<CursorObject>> cursors;
-  for (auto module : {ResourceModule::Program, ResourceModule::Framework}) {
-    if (!FindResourceEntry(module, kGroupCursor, id)) continue;
-    auto& slot = cursors[{static_cast<int>(module), id}];
-    if (!slot) slot = std::make_unique<CursorObject>(CursorObject{host::CursorShape::Custom});
-    return reinterpret_cast<HCURSOR>(slot.get());
-  }
+// Cursors and icons from the resources (the program's, then the framework's): one shared
+// handle per resource, which GetIconInfo describes; the host shows cursors as its custom shape.
+HICON ResourceIcon(WORD id, bool cursor) {
+  for (auto module : {ResourceModule::Program, ResourceModule::Framework})
+    if (HICON icon = compat::SharedResourceIcon(module, id, cursor)) return icon;
   return nullptr;
 }
 
@@ -94,14 +85,16 @@ HCURSOR WINAPI LoadCursorW(HINSTANCE instance, LPCWSTR name) {
   if (!IS_INTRESOURCE(name)) return nullptr;  // resources are compiled with numeric ids
   const WORD id = static_cast<WORD>(reinterpret_cast<uintptr_t>(name));
   if (!instance) return StockCursorHandle(id);
-  Guard guard = Lock();
-  return ResourceCursor(id);
+  return ResourceIcon(id, true);
 }
 
 HICON WINAPI LoadIconW(HINSTANCE instance, LPCWSTR name) {
-  if (instance || !IS_INTRESOURCE(name)) return nullptr;
-  const uintptr_t id = reinterpret_cast<uintptr_t>(name);
+  if (!IS_INTRESOURCE(name)) return nullptr;
+  const WORD id = static_cast<WORD>(reinterpret_cast<uintptr_t>(name));
+  if (instance) return ResourceIcon(id, false);
   if (id < 32512 || id > 32517) return nullptr;
+  // The application icon has a picture in the framework's table; the others stay placeholders.
+  if (HICON icon = compat::SharedResourceIcon(ResourceModule::Framework, id, false)) return icon;
   return reinterpret_cast<HICON>(&g_icons[id - 32512]);
 }
 

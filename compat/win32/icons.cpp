@@ -11,6 +11,7 @@ namespace {
 
 struct Icon {
   bool isIcon = true;
+  bool shared = false;  // loaded from resources: one handle for the process
   POINT hotspot{0, 0};
   HBITMAP mask = nullptr;   // black/white; twice the height when there is no colour bitmap
   HBITMAP color = nullptr;  // may be null for black-and-white cursors
@@ -96,9 +97,13 @@ BOOL GetIconInfo(HICON h, PICONINFO info) {
 BOOL DestroyIcon(HICON h) {
   if (!h) return FALSE;
   std::lock_guard lock(IconMutex());
-  Icons().erase(h);  // handles of the window manager's stock icons are left alone
+  // Shared and stock handles are left alone.
+  auto it = Icons().find(h);
+  if (it != Icons().end() && !it->second->shared) Icons().erase(it);
   return TRUE;
 }
+
+BOOL DestroyCursor(HCURSOR h) { return DestroyIcon(h); }
 
 HICON CopyIcon(HICON h) {
   ICONINFO info{};
@@ -151,6 +156,12 @@ BOOL DrawIcon(HDC hdc, int x, int y, HICON h) {
 }
 
 namespace compat {
+
+HICON CreateSharedIcon(PICONINFO info) {
+  HICON h = CreateIconIndirect(info);
+  if (Icon* icon = FindIcon(h)) icon->shared = true;
+  return h;
+}
 
 bool IconPixels(HICON h, std::vector<uint32_t>* argb, SIZE* size, POINT* hotspot) {
   Icon* icon = FindIcon(h);

@@ -111,9 +111,18 @@ BOOL NonClientMetrics(PVOID data) {
 
 }  // namespace
 
+// The colours in force: the classic scheme until SetSysColors changes them.
+static std::array<COLORREF, kColorCount>& SysColors() {
+  static std::array<COLORREF, kColorCount> colors = kClassicColors;
+  return colors;
+}
+
+// Made on first use and kept for the process, as the platform's are.
+static HBRUSH g_sysColorBrushes[kColorCount] = {};
+
 COLORREF SysColor(int index) {
   if (index < 0 || index >= kColorCount) return 0;
-  return kClassicColors[static_cast<size_t>(index)];
+  return SysColors()[static_cast<size_t>(index)];
 }
 
 uint32_t ToPixel(COLORREF color) {
@@ -162,11 +171,22 @@ DWORD WINAPI GetSysColor(int index) { return SysColor(index); }
 
 HBRUSH WINAPI GetSysColorBrush(int index) {
   if (index < 0 || index >= kColorCount) return nullptr;
-  // Made once and kept for the process, as the platform's are.
-  static HBRUSH brushes[kColorCount] = {};
   Guard guard = Lock();
-  if (!brushes[index]) brushes[index] = CreateSolidBrush(SysColor(index));
-  return brushes[index];
+  HBRUSH& brush = g_sysColorBrushes[index];
+  if (!brush) brush = CreateSolidBrush(SysColor(index));
+  return brush;
+}
+
+BOOL WINAPI SetSysColors(int count, const INT* elements, const COLORREF* values) {
+  if (count < 0 || (count > 0 && (!elements || !values))) return FALSE;
+  Guard guard = Lock();
+  for (int i = 0; i < count; ++i) {
+    if (elements[i] < 0 || elements[i] >= kColorCount) continue;
+    SysColors()[static_cast<size_t>(elements[i])] = values[i];
+    // A brush handed out earlier may still be selected somewhere: leave it, make a new one.
+    g_sysColorBrushes[elements[i]] = nullptr;
+  }
+  return TRUE;
 }
 
 BOOL WINAPI SystemParametersInfoW(UINT action, UINT param, PVOID data, UINT) {

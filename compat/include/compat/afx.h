@@ -11,3 +11,4 @@
 #include "compat/afx/types.h"
 #include "compat/afx/wnd.h"
 #include "compat/afx/gdi.h"
+#include "compat/afx/resource.h"

@@ -150,7 +150,7 @@ TEST(CString, BufferAccessKeepsContentAndFindsTheNewEnd) {
   EXPECT_EQ(Text(s), u"abc");
 }
 
-TEST(CString, LoadStringFailsUntilResourcesExist) {
+TEST(CString, LoadStringOfAMissingIdLeavesItEmpty) {
   CString s(u"keep");
   EXPECT_FALSE(s.LoadString(101));
   EXPECT_TRUE(s.IsEmpty());

@@ -10,6 +10,7 @@ namespace {
 using Cursors = WindowTest;
 namespace host = compat::host;
 
+// A cursor group that promises an image its data does not hold.
 const BYTE kCursorGroup[8] = {0, 0, 2, 0, 1, 0, 0, 0};
 compat::ResourceEntry g_entries[] = {{12, 501, kCursorGroup, sizeof(kCursorGroup)}};
 compat::ResourceTable g_table{g_entries, 1, compat::ResourceModule::Program, "cursor_test", nullptr};
@@ -23,9 +24,10 @@ TEST_F(Cursors, StandardAndResourceCursorsHaveLastingHandles) {
   EXPECT_NE(LoadCursorW(nullptr, IDC_SIZEWE), arrow);
   EXPECT_EQ(LoadCursorW(nullptr, MAKEINTRESOURCEW(1)), nullptr);
   HINSTANCE program = reinterpret_cast<HINSTANCE>(0x400000);
-  HCURSOR custom = LoadCursorW(program, MAKEINTRESOURCEW(501));
+  HCURSOR custom = LoadCursorW(program, MAKEINTRESOURCEW(33));  // resource_calls_test.rc
   ASSERT_NE(custom, nullptr);
-  EXPECT_EQ(LoadCursorW(program, MAKEINTRESOURCEW(501)), custom);
+  EXPECT_EQ(LoadCursorW(program, MAKEINTRESOURCEW(33)), custom);
+  EXPECT_EQ(LoadCursorW(program, MAKEINTRESOURCEW(501)), nullptr);
   EXPECT_EQ(LoadCursorW(program, MAKEINTRESOURCEW(502)), nullptr);
   SetCursor(custom);
   EXPECT_EQ(host::CurrentCursor(), host::CursorShape::Custom);

@@ -814,11 +814,21 @@ HICON CopyIcon(HICON hIcon);
 BOOL DrawIconEx(HDC hdc, int xLeft, int yTop, HICON hIcon, int cxWidth, int cyWidth,
                 UINT istepIfAniCur, HBRUSH hbrFlickerFreeDraw, UINT diFlags);
 BOOL DrawIcon(HDC hDC, int X, int Y, HICON hIcon);
+BOOL DestroyCursor(HCURSOR hCursor);
 
 namespace compat {
 // The pixels of an icon made by CreateIconIndirect, as 0xAARRGGBB with alpha 0
 // where the mask is transparent, for a host cursor. False for other handles.
 bool IconPixels(HICON icon, std::vector<uint32_t>* argb, SIZE* size, POINT* hotspot);
+// CreateIconIndirect for a handle shared for the process: DestroyIcon keeps it.
+HICON CreateSharedIcon(PICONINFO info);
+// A bitmap from a packed DIB (a bitmap resource's data) whose colour table has each `from`
+// colour replaced by its `to`; nullptr for data that does not hold a whole DIB.
+struct ColorMapping {
+  COLORREF from;
+  COLORREF to;
+};
+HBITMAP BitmapWithMappedColors(const BYTE* dib, size_t size, const ColorMapping* map, size_t count);
 }  // namespace compat
 
 // --- image lists ---

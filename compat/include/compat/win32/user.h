@@ -1060,6 +1060,7 @@ UINT WINAPI timeKillEvent(UINT id);
 int WINAPI GetSystemMetrics(int index);
 DWORD WINAPI GetSysColor(int index);
 HBRUSH WINAPI GetSysColorBrush(int index);
+BOOL WINAPI SetSysColors(int count, const INT* elements, const COLORREF* values);
 BOOL WINAPI SystemParametersInfoW(UINT action, UINT param, PVOID data, UINT winIni);
 
 // --- rectangles ---
