@@ -170,18 +170,18 @@ CString PickFirstTrueTypeFace() {
   return face;
 }
 
-CFont* CreateTextFont(const CFontSpec* spec) {
+CFont* CreateTextFont(const CFontSpec* fontSpec) {
   int height = -58;
   int width = 36;
   CString face;
   int italic = 0;
   int bold = 0;
-  if (spec) {
-    face = spec->face.IsEmpty() ? PickFirstTrueTypeFace() : spec->face;
-    height = -RoundHalfAway(std::clamp(spec->heightSize, 4, kMaxFontSize));
-    width = RoundHalfAway(std::clamp(spec->widthSize, 4, kMaxFontSize) / 2.0);
-    italic = spec->italic;
-    bold = spec->bold;
+  if (fontSpec) {
+    face = fontSpec->face.IsEmpty() ? PickFirstTrueTypeFace() : fontSpec->face;
+    height = -RoundHalfAway(std::clamp(fontSpec->heightSize, 4, kMaxFontSize));
+    width = RoundHalfAway(std::clamp(fontSpec->widthSize, 4, kMaxFontSize) / 2.0);
+    italic = fontSpec->italic;
+    bold = fontSpec->bold;
   }
   CFont* font = new CFont;
   if (!font->CreateFont(height, width, 0, 0, bold > 0 ? 900 : 500, static_cast<BYTE>(italic != 0), 0, 0,
@@ -265,9 +265,9 @@ int CTextModel::Create() {
 void CTextModel::BuildLines() {
   ClearLines();
   m_layoutWidth = 0;
-  CFontSpec spec = m_params.font;
-  if (m_params.wide) spec.widthSize = std::clamp(spec.widthSize, 4, kMaxFontSize) * 2;
-  CFont* font = CreateTextFont(&spec);
+  CFontSpec fontSpec = m_params.font;
+  if (m_params.wide) fontSpec.widthSize = std::clamp(fontSpec.widthSize, 4, kMaxFontSize) * 2;
+  CFont* font = CreateTextFont(&fontSpec);
   const int gap = TruncPixels(m_params.charSpacing);
   for (const std::vector<UINT>& chars : SplitLines(m_params.text)) {
     CGlyphLine* line = LayoutTextGlyphs(chars, font, m_params.vertical != 0);
