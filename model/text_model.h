@@ -78,9 +78,9 @@ class CTextModel : public CFigureGroup {
   int m_layoutWidth = 0;
 };
 
-// A new font for the spec (null: the default size), or null when none can
+// A new font for the parameters (null: the default size), or null when none can
 // be made.
-CFont* CreateTextFont(const CFontSpec* spec);
+CFont* CreateTextFont(const CFontSpec* fontSpec);
 CString PickFirstTrueTypeFace();
 // Characters that lie sideways in vertical text.
 bool IsTextCharClass(UINT c);
