@@ -11,6 +11,9 @@ class CNoEffect : public CEffect {
   int GetID() const override { return kId; }
   // Defined beside the registration so that every use links it in.
   CString GetName() const override;
+  // The source picture into the target, exactly, at any progress.
+  void Render(CD3DRenderer* renderer, IDirect3DDevice9* device, CTextureHolder* source, CTextureHolder* target,
+              float progress) override;
   void Prepare(IDirect3DDevice9*) override {}
   void Serialize(CArchive&) override {}
 };

@@ -5,10 +5,12 @@
 
 #include "compat/win32/types.h"
 
+class CD3DRenderer;
 class CMeshReceiver;
 class CMorphPair;
 class CTextureHolder;
 struct CFillStyle;
+struct IDirect3DDevice9;
 
 class CRendererLink {
  public:
@@ -31,6 +33,11 @@ class CRendererLink {
   // The vertices of the two crossing mesh edges (-1 when none), for the
   // wire frame.
   virtual void SetCrossingEdges(const int vertices[4]) = 0;
+  // "No Effect": the source picture copied into the target.
+  virtual void RenderPassThrough(CD3DRenderer* renderer, IDirect3DDevice9* device, CTextureHolder* source,
+                                 CTextureHolder* target) {
+    (void)renderer, (void)device, (void)source, (void)target;
+  }
 };
 
 class CEditorLink {
