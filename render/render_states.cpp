@@ -34,9 +34,11 @@ void SetBlend(IDirect3DDevice9* device, DWORD source, DWORD dest) {
 namespace {
 constexpr DWORD kMaxAnisotropy = 10;
 
+// No picture repeats: with wrapping, a stretched picture's border pixels
+// would filter in its opposite edge.
 void SetAddressing(IDirect3DDevice9* device, DWORD sampler) {
-  device->SetSamplerState(sampler, D3DSAMP_ADDRESSU, D3DTADDRESS_WRAP);
-  device->SetSamplerState(sampler, D3DSAMP_ADDRESSV, D3DTADDRESS_WRAP);
+  device->SetSamplerState(sampler, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
+  device->SetSamplerState(sampler, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
 }
 }  // namespace
 
