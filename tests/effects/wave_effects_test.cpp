@@ -81,7 +81,8 @@ TEST_F(WaveEffectRender, WaveMovesTheInsideAndIgnoresVelocity) {
   effect.m_velocity = 17.0f;
   EXPECT_EQ(RenderCoded(effect, 0.37f), first);
   // The outline stays: the picture's corners are where they were.
-  for (auto [x, y] : {std::pair{0, 0}, std::pair{kSide - 1, 0}, std::pair{0, kSide - 1}, std::pair{kSide - 1, kSide - 1}})
+  const int last = kSide - 1;
+  for (auto [x, y] : {std::pair{0, 0}, std::pair{last, 0}, std::pair{0, last}, std::pair{last, last}})
     EXPECT_LE(ChannelDistance(At(first, x, y), Coded(x, y)), 2) << x << "," << y;
 }
 

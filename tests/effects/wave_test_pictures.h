@@ -86,7 +86,8 @@ class EffectPictureTest : public RendererTest {
   static int CountChanged(const std::vector<DWORD>& got, int width, int height, int tolerance = 2) {
     int changed = 0;
     for (int y = 0; y < height; ++y)
-      for (int x = 0; x < width; ++x) changed += ChannelDistance(got[static_cast<size_t>(y) * width + x], Coded(x, y)) > tolerance;
+      for (int x = 0; x < width; ++x)
+        changed += ChannelDistance(got[static_cast<size_t>(y) * width + x], Coded(x, y)) > tolerance;
     return changed;
   }
 
