@@ -28,7 +28,7 @@ CEffectRegistration<CScrewEffect> registration;
 
 // The mesh while it is built: positions and triangles before compaction,
 // with indices that may pass 16 bits.
-struct CScrewMesh::Build {
+struct CScrewMesh::Workspace {
   std::vector<CVector2> points;
   std::vector<int> triangles;
 };
@@ -41,7 +41,7 @@ BOOL CScrewMesh::Create() {
   m_directions = std::max(kMinDirections, static_cast<int>(longest));
   m_rings = 3 * m_directions;
   try {
-    Build build;
+    Workspace build;
     BuildGrid(build);
     const int n = m_directions, m = m_rings;
     for (int j = 0; j + 1 < m; ++j) {
@@ -62,7 +62,7 @@ BOOL CScrewMesh::Create() {
   return 1;
 }
 
-void CScrewMesh::BuildGrid(Build& build) const {
+void CScrewMesh::BuildGrid(Workspace& build) const {
   const int n = m_directions, m = m_rings;
   // The rings reach well beyond the picture, so that the twisted grid still
   // covers it.
@@ -80,7 +80,7 @@ void CScrewMesh::BuildGrid(Build& build) const {
   build.points[static_cast<size_t>(n) * m] = CVector2(0.0f, 0.0f);
 }
 
-void CScrewMesh::ClipTriangle(Build& build, int a, int b, int c) const {
+void CScrewMesh::ClipTriangle(Workspace& build, int a, int b, int c) const {
   const float hw = m_width * 0.5f, hh = m_height * 0.5f;
   const CVector2 pa = build.points[a], pb = build.points[b], pc = build.points[c];
   auto strictlyInside = [&](const CVector2& p) { return p.x > -hw && p.x < hw && p.y > -hh && p.y < hh; };
@@ -105,7 +105,7 @@ void CScrewMesh::ClipTriangle(Build& build, int a, int b, int c) const {
   }
 }
 
-BOOL CScrewMesh::Compact(const Build& build) {
+BOOL CScrewMesh::Compact(const Workspace& build) {
   const float hw = m_width * 0.5f, hh = m_height * 0.5f;
   m_gridVertexCount = static_cast<int>(build.points.size());
   m_indexMap.assign(build.points.size(), -1);

@@ -38,10 +38,10 @@ class CScrewMesh : public CShapeBase {
   float m_largestDistance = 0.0f;
 
  private:
-  struct Build;
-  void BuildGrid(Build& build) const;
-  void ClipTriangle(Build& build, int a, int b, int c) const;
-  BOOL Compact(const Build& build);
+  struct Workspace;
+  void BuildGrid(Workspace& build) const;
+  void ClipTriangle(Workspace& build, int a, int b, int c) const;
+  BOOL Compact(const Workspace& build);
   void FinishVertices();
 };
 
