@@ -38,37 +38,38 @@ float LocalTime(int type, float progress, int i, int j, int n) {
 }
 
 struct TileCell {
-  float cellW, cellH;     // one tile's size
-  float left, bottom;     // its grid corner (i, j)
+  float left, right, bottom, top;  // grid positions, shared with the neighbours
 };
 
 // Corners in the order (i, j), (i, j+1), (i+1, j+1), (i+1, j), turned by
-// angle a; positions move, normals stay on the flat page's.
+// angle a; positions move, normals stay on the flat page's. Moving corners
+// are measured from the grid lines so that a flat tile meets its
+// neighbours exactly.
 void TurnTile(int type, float a, const TileCell& cell, CPageVertex corner[4]) {
   const float s = std::sin(a), c = std::cos(a);
-  const float cx = cell.left + cell.cellW * 0.5f, cy = cell.bottom + cell.cellH * 0.5f;
+  const float cellW = cell.right - cell.left, cellH = cell.top - cell.bottom;
   if (type == 0 || type == 1) {
     // About the vertical centre line.
-    const float dx = s * cell.cellW * 0.5f, dz = c * cell.cellW * 0.5f;
-    corner[0].x = corner[1].x = cx - dx;
+    const float in = (1.0f - s) * cellW * 0.5f, dz = c * cellW * 0.5f;
+    corner[0].x = corner[1].x = cell.left + in;
     corner[0].z = corner[1].z = dz;
-    corner[2].x = corner[3].x = cx + dx;
+    corner[2].x = corner[3].x = cell.right - in;
     corner[2].z = corner[3].z = -dz;
   } else if (type == 2 || type == 3) {
     // About the horizontal centre line.
-    const float dy = s * cell.cellH * 0.5f, dz = c * cell.cellH * 0.5f;
-    corner[0].y = corner[3].y = cy - dy;
+    const float in = (1.0f - s) * cellH * 0.5f, dz = c * cellH * 0.5f;
+    corner[0].y = corner[3].y = cell.bottom + in;
     corner[0].z = corner[3].z = -dz;
-    corner[1].y = corner[2].y = cy + dy;
+    corner[1].y = corner[2].y = cell.top - in;
     corner[1].z = corner[2].z = dz;
   } else {
     // About the diagonal through (i, j+1) and (i+1, j), which stay put.
-    const float half = cell.cellW * 0.5f, dz = c * cell.cellW / std::sqrt(2.0f);
-    corner[0].x = cell.left + half * (1.0f - s);
-    corner[0].y = cell.bottom + half * (1.0f - s);
+    const float in = (1.0f - s) * cellW * 0.5f, dz = c * cellW / std::sqrt(2.0f);
+    corner[0].x = cell.left + in;
+    corner[0].y = cell.bottom + in;
     corner[0].z = dz;
-    corner[2].x = cell.left + half + half * s;
-    corner[2].y = cell.bottom + half + half * s;
+    corner[2].x = cell.right - in;
+    corner[2].y = cell.top - in;
     corner[2].z = -dz;
   }
 }
@@ -105,7 +106,6 @@ BOOL CTileMesh::Build(int type, float progress, IDirect3DDevice9* device, IDirec
     return 0;
   }
 
-  const float cellW = m_width / static_cast<float>(n), cellH = m_height / static_cast<float>(n);
   for (int j = 0; j < n; ++j) {
     for (int i = 0; i < n; ++i) {
       // A tile still edge-on is left out as well: seen off the axis in
@@ -124,8 +124,8 @@ BOOL CTileMesh::Build(int type, float progress, IDirect3DDevice9* device, IDirec
                                 m_umin + fi * (m_umax - m_umin),
                                 m_vmin + (1.0f - fj) * (m_vmax - m_vmin)};
       }
-      const TileCell cell{cellW, cellH, corner[0].x, corner[0].y};
-      TurnTile(type, t * kQuarterTurn, cell, corner);
+      const TileCell cell{corner[0].x, corner[2].x, corner[0].y, corner[2].y};
+      if (t < 1.0f) TurnTile(type, t * kQuarterTurn, cell, corner);
       const WORD first = static_cast<WORD>(m_builtVertices);
       std::copy(corner, corner + 4, vertices + m_builtVertices);
       const WORD tile[6] = {first, WORD(first + 1), WORD(first + 2), first, WORD(first + 2), WORD(first + 3)};

@@ -125,6 +125,7 @@ class RefusingDevice : public IDirect3DDevice9 {
 class EffectPictureTest : public RendererTest {
  protected:
   void MakePictures(int width, int height) {
+    ASSERT_TRUE(width <= 112 && height <= 112) << "the gradient would overflow its channels";
     width_ = width;
     height_ = height;
     MakePicture(source_, width, height, TRUE, Gradient);
