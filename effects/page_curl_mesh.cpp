@@ -7,9 +7,15 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 #include "effects/page_camera.h"
+
+struct CCurlMesh::CurlParams {
+  float radius;
+  float progress;
+  float band;
+  int cylinder;
+};
 
 namespace {
 
@@ -132,16 +138,9 @@ void PlaceVertex(CCurlVertex& v, const PieceShape& s) {
 
 }  // namespace
 
-struct CCurlMesh::CurlParams {
-  float radius;
-  float progress;
-  float band;
-  int cylinder;
-};
+// --- the curl of one polygon ---
 
 namespace {
-
-// --- the curl of one polygon ---
 
 // Cuts a piece into bands between the lines y = k x band, shapes every
 // vertex, turns it back by (c, s) and appends the bands as fans.
