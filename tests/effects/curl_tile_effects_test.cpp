@@ -40,24 +40,33 @@ TEST_F(PageCurlEffectTest, ProgressOneIsThePictureInEveryStyle) {
   }
 }
 
-TEST_F(PageCurlEffectTest, HalfwayTheTopHalfStandsCurledOverTheFlatBottom) {
+TEST_F(PageCurlEffectTest, HalfwayTheFarHalfStandsCurledOverTheFlatNearHalf) {
   // Direction 0: the line runs across the middle at progress 0.5; above it
   // the page wraps a cylinder of 200 towards the camera, reaching up to
   // 1000 sin t / (4 + cos t) units above the middle, at most 258.2.
+  // Direction 90 turns the same picture a quarter: the right half curls.
   MakePictures(100, 100);
   const std::vector<DWORD> source = Source();
-  CPageCurlEffect effect;
-  effect.m_direction = 0.0f;
-  effect.Render(&renderer_, Device(), &source_, &target_, 0.5f);
-  const std::vector<DWORD> out = Target();
-  for (int y = 0; y <= 22; ++y)
-    for (int x = 0; x < width_; ++x) ASSERT_EQ(Alpha(At(out, x, y)), 0) << x << "," << y;
-  for (int y = 27; y <= 47; ++y) EXPECT_EQ(Alpha(At(out, 50, y)), 255) << y;
-  for (int y = 53; y < height_ - 1; ++y)
-    for (int x = 1; x < width_ - 1; ++x)
-      for (int shift = 0; shift < 32; shift += 8)
-        ASSERT_LE(std::abs(Channel(At(out, x, y), shift) - Channel(At(source, x, y), shift)), kFilterTolerance)
-            << x << "," << y;
+  for (float direction : {0.0f, 90.0f}) {
+    CPageCurlEffect effect;
+    effect.m_direction = direction;
+    effect.Render(&renderer_, Device(), &source_, &target_, 0.5f);
+    const std::vector<DWORD> out = Target();
+    // (across, along): `along` runs from the far edge towards the flat half.
+    auto pixel = [&](const std::vector<DWORD>& picture, int across, int along) {
+      return direction == 0.0f ? At(picture, across, along) : At(picture, width_ - 1 - along, across);
+    };
+    for (int along = 0; along <= 22; ++along)
+      for (int across = 0; across < width_; ++across)
+        ASSERT_EQ(Alpha(pixel(out, across, along)), 0) << direction << ": " << across << "," << along;
+    for (int along = 27; along <= 47; ++along) EXPECT_EQ(Alpha(pixel(out, 50, along)), 255) << along;
+    for (int along = 53; along < height_ - 1; ++along)
+      for (int across = 1; across < width_ - 1; ++across)
+        for (int shift = 0; shift < 32; shift += 8)
+          ASSERT_LE(std::abs(Channel(pixel(out, across, along), shift) - Channel(pixel(source, across, along), shift)),
+                    kFilterTolerance)
+              << direction << ": " << across << "," << along;
+  }
 }
 
 TEST_F(PageCurlEffectTest, ProgressZeroLeavesOnlyTheRollAtTheBottom) {

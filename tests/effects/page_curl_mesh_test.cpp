@@ -159,6 +159,28 @@ TEST(CurlMesh, HalvesAndQuartersCurlTheirOwnWay) {
   EXPECT_GT(rightCurled, 0);
   EXPECT_GT(leftCurled, 0);
 
+  // Style 3 mirrors the right half's direction: both halves curl from the
+  // top of the middle line, each a mirror image of the other.
+  CCurlMesh mirrored;
+  mirrored.m_cylinder = 1;
+  mirrored.BuildPage(100.0f, 0.4f, 30.0f, 3, kBand);
+  double rightX = 0.0, leftX = 0.0, rightZ = 0.0, leftZ = 0.0;
+  for (const CCurlVertex& v : mirrored.m_vertices) {
+    float x0, y0;
+    FlatPosition(v, &x0, &y0);
+    if (v.position.z > -0.01f) continue;
+    if (x0 > 0.01f) {
+      rightX += v.position.x;
+      rightZ += v.position.z;
+    } else if (x0 < -0.01f) {
+      leftX += v.position.x;
+      leftZ += v.position.z;
+    }
+  }
+  EXPECT_LT(leftZ, -1.0);
+  EXPECT_NEAR(rightX, -leftX, 1e-3 * std::fabs(leftX));
+  EXPECT_NEAR(rightZ, leftZ, 1e-3 * std::fabs(leftZ));
+
   // Style 4 at angle 0: every quarter curls from the horizontal centre
   // line, a quarter of its height at progress 0.25.
   CCurlMesh quarters;
