@@ -68,15 +68,18 @@ void CD3DMeshRenderer::Draw(BOOL present, IDirect3DTexture9* wipe, IDirect3DText
   SetPictureSampler(m_device, 0);
   SetBlend(m_device, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
   const RECT frame{0, 0, width, height};
-  DrawTextureQuad(m_backgroundAPicture.m_texture, m_backgroundAPicture.m_picture, TextureSize(m_backgroundAPicture),
-                  frame, 1.0f, kOpaqueWhite);
+  // A layer without texture is left out (a quad without one would be white).
+  const auto layer = [&](const CTextureHolder& holder, float layerAlpha) {
+    if (holder.m_texture)
+      DrawTextureQuad(holder.m_texture, holder.m_picture, TextureSize(holder), frame, layerAlpha, kOpaqueWhite);
+  };
+  layer(m_backgroundAPicture, 1.0f);
   m_device->EndScene();
   m_device->BeginScene();
-  DrawTextureQuad(current->m_texture, current->m_picture, TextureSize(*current), frame, alpha, kOpaqueWhite);
+  layer(*current, alpha);
   m_device->EndScene();
   m_device->BeginScene();
-  DrawTextureQuad(m_backgroundBPicture.m_texture, m_backgroundBPicture.m_picture, TextureSize(m_backgroundBPicture),
-                  frame, 1.0f, kOpaqueWhite);
+  layer(m_backgroundBPicture, 1.0f);
   m_device->EndScene();
   m_device->SetTexture(0, nullptr);
 
