@@ -3,6 +3,9 @@
 // pictures, and what the grabs write.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "frame_fixture.h"
 #include "render/pair_pictures.h"
 
@@ -188,6 +191,36 @@ TEST_F(FrameRender, TransitionMaskHolderIsLaidOutLikeTheOutput) {
   EXPECT_EQ(Pair()->m_pairTexture->m_picture.bottom, 240);
   EXPECT_EQ(Pair()->m_pairTexture->m_picture.right, Renderer()->m_imageA.m_picture.right);
   EXPECT_EQ(Pair()->m_pairTexture->m_textureWidth, Renderer()->m_imageA.m_textureWidth);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FrameRender, ScreenRendersBetweenExportFramesLeaveTheGrabsAlone) {
+  PlainPair(Picture("s.bmp", 256, 256, [](int x, int y) { return static_cast<DWORD>(x << 16 | y); }),
+            Solid("t.bmp", kTargetRgb, 256, 256));
+  Project()->SetShowMesh(1);
+  const std::vector<DWORD> expected = Grab(1);
+  std::atomic<bool> done{false};
+  // The editor keeps drawing the pair on screen while the export grabs.
+  std::thread screen([&] {
+    while (!done) {
+      RenderPair(Pair());
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  });
+  int differing = 0;
+  for (int i = 0; i < 8; ++i) {
+    CPixelBuffer buffer(RECT{0, 0, 256, 256});
+    RenderFrameToPixels(Pair(), &buffer);
+    differing += !std::equal(expected.begin(), expected.end(), buffer.bits);
+    buffer.Free();
+  }
+  done = true;
+  screen.join();
+  EXPECT_EQ(differing, 0);
+  EXPECT_EQ(Project()->IsBusy(), 0);
 }
 
 }  // namespace
