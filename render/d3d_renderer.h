@@ -110,6 +110,15 @@ class CD3DMeshRenderer : public CD3DRenderer {
   CTextureHolder m_imageC;
   CTextureHolder m_backgroundAPicture;
   CTextureHolder m_backgroundBPicture;
+
+ private:
+  // The two halves of DrawWarpedPair: the source picture warped into the
+  // cleared holder, then the target picture over it.
+  void WarpSource(const CShapeBase* mesh, CTextureHolder* picture, CTextureHolder& into);
+  void WarpTarget(const CShapeBase* mesh, CTextureHolder* picture, CTextureHolder* maskHolder, BOOL alphaTarget,
+                  BYTE blend, CTextureHolder& into);
+  // Level 0 of one working picture onto another of the same size.
+  BOOL CopyImage(CTextureHolder& from, CTextureHolder& to);
 };
 
 // The process-wide renderer (null until start-up succeeded) and the one the

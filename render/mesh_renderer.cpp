@@ -138,11 +138,8 @@ void CD3DMeshRenderer::BlendPass(int mode, CTextureHolder* from, CTextureHolder*
   m_device->SetTexture(0, nullptr);
 }
 
-void CD3DMeshRenderer::DrawWarpedPair(const CShapeBase* sourceMesh, const CShapeBase* targetMesh,
-                                      CTextureHolder* sourceHolder, CTextureHolder* targetHolder,
-                                      CTextureHolder* maskHolder, BOOL alphaTarget, BYTE blend) {
-  CTextureHolder& into = alphaTarget ? m_imageC : m_imageB;
-  if (!m_device || !into.m_texture || !sourceHolder || !targetHolder) return;
+void CD3DMeshRenderer::WarpSource(const CShapeBase* mesh, CTextureHolder* picture, CTextureHolder& into) {
+  if (!m_device || !into.m_texture || !picture) return;
   CRenderTargetScope scope(m_device, into.m_texture, TRUE);
   if (!scope.IsReady()) return;
   m_device->BeginScene();
@@ -153,22 +150,57 @@ void CD3DMeshRenderer::DrawWarpedPair(const CShapeBase* sourceMesh, const CShape
   // The target's alpha is its own times the blend byte (or the mask).
   SetStage(m_device, 0, kStageTextureByDiffuse);
   SetStage(m_device, 1, kWarpMaskStage);
-  m_device->SetTexture(0, sourceHolder->m_texture);
+  m_device->SetTexture(0, picture->m_texture);
   m_device->SetTexture(1, nullptr);
-  DrawMesh(sourceMesh, &kOpaqueWhite);
+  DrawMesh(mesh, &kOpaqueWhite);
+  m_device->EndScene();
+  m_device->SetTexture(0, nullptr);
+}
 
+void CD3DMeshRenderer::WarpTarget(const CShapeBase* mesh, CTextureHolder* picture, CTextureHolder* maskHolder,
+                                  BOOL alphaTarget, BYTE blend, CTextureHolder& into) {
+  if (!m_device || !into.m_texture || !picture) return;
+  CRenderTargetScope scope(m_device, into.m_texture, FALSE);
+  if (!scope.IsReady()) return;
+  m_device->BeginScene();
+  SetPassBasics(m_device);
+  SetPictureSampler(m_device, 0);
+  SetPointSampler(m_device, 1);
+  SetStage(m_device, 0, kStageTextureByDiffuse);
+  SetStage(m_device, 1, kWarpMaskStage);
   SetBlend(m_device, alphaTarget ? D3DBLEND_ONE : D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
-  m_device->SetTexture(0, targetHolder->m_texture);
+  m_device->SetTexture(0, picture->m_texture);
   if (maskHolder && maskHolder->m_texture) {
     m_device->SetTexture(1, maskHolder->m_texture);
-    DrawMeshMaskUV(targetMesh, &kOpaqueWhite);
+    DrawMeshMaskUV(mesh, &kOpaqueWhite);
   } else {
+    m_device->SetTexture(1, nullptr);
     const DWORD colour = (static_cast<DWORD>(blend) << 24) | 0x00FFFFFF;
-    DrawMesh(targetMesh, &colour);
+    DrawMesh(mesh, &colour);
   }
   m_device->EndScene();
   m_device->SetTexture(0, nullptr);
   m_device->SetTexture(1, nullptr);
+}
+
+BOOL CD3DMeshRenderer::CopyImage(CTextureHolder& from, CTextureHolder& to) {
+  if (!m_device || !from.m_texture || !to.m_texture) return FALSE;
+  IDirect3DSurface9 *source = nullptr, *dest = nullptr;
+  BOOL copied = FALSE;
+  if (SUCCEEDED(from.m_texture->GetSurfaceLevel(0, &source)) && SUCCEEDED(to.m_texture->GetSurfaceLevel(0, &dest)))
+    copied = SUCCEEDED(m_device->StretchRect(source, nullptr, dest, nullptr, D3DTEXF_NONE));
+  if (source) source->Release();
+  if (dest) dest->Release();
+  return copied;
+}
+
+void CD3DMeshRenderer::DrawWarpedPair(const CShapeBase* sourceMesh, const CShapeBase* targetMesh,
+                                      CTextureHolder* sourceHolder, CTextureHolder* targetHolder,
+                                      CTextureHolder* maskHolder, BOOL alphaTarget, BYTE blend) {
+  CTextureHolder& into = alphaTarget ? m_imageC : m_imageB;
+  if (!sourceHolder || !targetHolder) return;
+  WarpSource(sourceMesh, sourceHolder, into);
+  WarpTarget(targetMesh, targetHolder, maskHolder, alphaTarget, blend, into);
 }
 
 void CD3DMeshRenderer::DrawSingleWarp(const CShapeBase* sourceMesh, const CShapeBase* targetMesh,
@@ -204,8 +236,13 @@ void CD3DMeshRenderer::DrawMorph(const CShapeBase* sourceMesh, const CShapeBase*
     RenderTextureToTarget(maskTexture, maskHolder);
     mask = maskHolder;
   }
-  DrawWarpedPair(sourceMesh, targetMesh, sourceHolder, targetHolder, mask, FALSE, blend);
-  DrawWarpedPair(sourceMesh, targetMesh, sourceHolder, targetHolder, mask, TRUE, blend);
+  if (!sourceHolder || !targetHolder) return;
+  // Both pictures start from the same warped source: it is drawn once and
+  // copied (the warps are the frame's dearest draws).
+  WarpSource(sourceMesh, sourceHolder, m_imageB);
+  if (!CopyImage(m_imageB, m_imageC)) WarpSource(sourceMesh, sourceHolder, m_imageC);
+  WarpTarget(targetMesh, targetHolder, mask, FALSE, blend, m_imageB);
+  WarpTarget(targetMesh, targetHolder, mask, TRUE, blend, m_imageC);
 
   // Image A: the colour of the cross-dissolve (B) with the covered area's
   // alpha (C).
