@@ -180,6 +180,33 @@ TEST_F(FrameCompose, WipeMaskBecomesTheWipePass) {
   EXPECT_EQ(wipe->prepares, 1);  // the mask is kept
 }
 
+TEST_F(FrameCompose, RecreatingTexturesReloadsPicturesAndPreparesEffects) {
+  Pair()->SetFrameCount(100);
+  Pair()->m_inFrames = 20;
+  auto* wipe = new HalfWipe;
+  delete Pair()->m_inEffect;
+  Pair()->m_inEffect = wipe;
+  Pair()->GetLight()->path = Solid("light.bmp", 0x808080, 4, 4);
+  Pair()->RecreateTextures();
+  EXPECT_EQ(wipe->prepares, 1);
+  ASSERT_NE(Pair()->GetLight()->lightTexture, nullptr);
+  ASSERT_NE(Pair()->GetSourceSlot()->m_texture, nullptr);
+  // The light is already in place for the first frame, the wipe's mask too.
+  const std::vector<DWORD> frame = Grab(40);
+  EXPECT_LE(ColourDistance(At(frame, 128, 128), 0x185028), 2);
+  EXPECT_EQ(wipe->prepares, 1);
+}
+
+TEST_F(FrameCompose, RestartingTheRendererKeepsFramesAlike) {
+  const std::vector<DWORD> before = Grab(1);
+  Project()->InitDirect3D(nullptr);
+  ASSERT_TRUE(IsRendererCreated());
+  // The pairs' textures went with the old renderer; they are made again.
+  EXPECT_EQ(Pair()->GetSourceSlot()->m_texture, nullptr);
+  Pair()->RecreateTextures();
+  EXPECT_EQ(Grab(1), before);
+}
+
 TEST_F(FrameCompose, PictureFillsPaintTheBackground) {
   // The fill picture's halves are told apart after scaling to the output.
   CFillStyle fill;
