@@ -13,6 +13,7 @@ class CArchive;
 class CD3DRenderer;
 class CTextureHolder;
 struct IDirect3DDevice9;
+struct IDirect3DTexture9;
 
 class CEffect {
  public:
@@ -27,6 +28,7 @@ class CEffect {
   // The effect's parameter block, both directions; it carries no length,
   // so a reader must check every value it takes.
   virtual void Serialize(CArchive& ar) = 0;
+  virtual IDirect3DTexture9* GetWipeTexture() { return nullptr; }
 };
 
 typedef CEffect* (*EffectCreateFunction)();
