@@ -1,9 +1,9 @@
 // Shared device states of the picture-moving effects.
-#include "effects/picture_stages.h"
+#include "effects/picture_states.h"
 
 #include "compat/d3d9.h"
 
-void SetPlainPictureStages(IDirect3DDevice9* device) {
+void SetPlainPictureStates(IDirect3DDevice9* device) {
   device->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
   device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
   device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_TFACTOR);
@@ -21,4 +21,7 @@ void SetPlainPictureStages(IDirect3DDevice9* device) {
   device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
   device->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
   device->SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
+  // The wire-frame view and masked passes may have left these changed.
+  device->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
+  device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
 }

@@ -1,9 +1,0 @@
-// The texture-stage and sampler states of a mesh effect that copies its
-// source picture, colour and alpha, into the target without tinting it.
-#pragma once
-
-struct IDirect3DDevice9;
-
-// Stage 0 selects the texture for colour and alpha, stage 1 is off, and the
-// sampler filters linearly and clamps at the texture's border.
-void SetPlainPictureStages(IDirect3DDevice9* device);
