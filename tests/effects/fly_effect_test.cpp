@@ -29,6 +29,9 @@ TEST_F(FlyFrames, EveryStyleShowsTheWholePictureAtTheEndAndNothingAtTheStart) {
       EXPECT_TRUE(AllClear(Frame(style, 0.0f, strips)));
     }
   }
+  // The most strips the settings allow: 8192 vertices, still one draw.
+  EXPECT_TRUE(ShowsWholeSource(Frame(9, 1.0f, CFlyEffect::kMaxStrips)));
+  EXPECT_TRUE(ShowsWholeSource(Frame(11, 1.0f, CFlyEffect::kMaxStrips)));
 }
 
 TEST_F(FlyFrames, LeftToRightShowsTheLeftPartOfThePictureAtTheRightEdge) {
