@@ -28,7 +28,9 @@ enum FlyStyle {
 };
 
 // A stored word read as a signed value and held to [low, high].
-int ClampWord(DWORD word, int low, int high) { return std::clamp(static_cast<int>(static_cast<int32_t>(word)), low, high); }
+int ClampWord(DWORD word, int low, int high) {
+  return std::clamp(static_cast<int>(static_cast<int32_t>(word)), low, high);
+}
 
 }  // namespace
 

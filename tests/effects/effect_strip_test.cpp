@@ -110,14 +110,16 @@ class EffectStrip : public RendererTest {
     IDirect3DTexture9* mask = effect.GetWipeTexture();
     D3DSURFACE_DESC desc;
     D3DLOCKED_RECT locked;
-    if (!mask || FAILED(mask->GetLevelDesc(0, &desc)) || FAILED(mask->LockRect(0, &locked, nullptr, D3DLOCK_READONLY)))
+    if (!mask || FAILED(mask->GetLevelDesc(0, &desc)) ||
+        FAILED(mask->LockRect(0, &locked, nullptr, D3DLOCK_READONLY)))
       return out;
     for (int y = 0; y < kCellH; ++y)
       for (int x = 0; x < kCellW; ++x) {
         const int mx = static_cast<int>(x * static_cast<int64_t>(desc.Width) / kCellW);
         const int my = static_cast<int>(y * static_cast<int64_t>(desc.Height) / kCellH);
         const DWORD alpha = static_cast<const BYTE*>(locked.pBits)[my * locked.Pitch + 4 * mx + 3];
-        out[static_cast<size_t>(y) * kCellW + x] = (picture[static_cast<size_t>(y) * kCellW + x] & 0xFFFFFFu) | alpha << 24;
+        const size_t at = static_cast<size_t>(y) * kCellW + x;
+        out[at] = (picture[at] & 0xFFFFFFu) | alpha << 24;
       }
     mask->UnlockRect(0);
     return out;
