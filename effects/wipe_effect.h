@@ -1,0 +1,53 @@
+// "Wipe": the next picture shows through a grey-level mask whose pixels turn
+// opaque past a moving threshold, with a soft edge. The frame rendering takes
+// the effect's mask texture as the frame's wipe texture.
+#pragma once
+
+#include <vector>
+
+#include "model/effect.h"
+
+class CWipeEffect : public CEffect {
+ public:
+  static constexpr int kId = 1;
+  // Table markers for grey levels fully past or short of the threshold.
+  static constexpr int kClearEntry = 256;
+  static constexpr int kOpaqueEntry = 512;
+  // Largest mask side accepted from a picture file.
+  static constexpr int kMaxMaskSide = 8192;
+
+  CWipeEffect();
+  ~CWipeEffect() override;
+  CWipeEffect(const CWipeEffect&) = delete;
+  CWipeEffect& operator=(const CWipeEffect&) = delete;
+
+  int GetID() const override { return kId; }
+  CString GetName() const override;
+  // Writes the mask texture's alpha for this progress; the holders and the
+  // renderer are not used.
+  void Render(CD3DRenderer* renderer, IDirect3DDevice9* device, CTextureHolder* source, CTextureHolder* target,
+              float progress) override;
+  // Reads the mask picture and makes its texture; a picture that exists but
+  // cannot be read is reported once per path and leaves no texture.
+  void Prepare(IDirect3DDevice9* device) override;
+  // Mask path, edge, reverse. A loaded path is looked up again in the data
+  // folder when its file is gone; edge and reverse are held to their ranges.
+  void Serialize(CArchive& ar) override;
+  IDirect3DTexture9* GetWipeTexture() override { return m_maskTexture; }
+
+  // Mask value of each grey level 0..255 at level (the share still covered,
+  // 1 - progress): kOpaqueEntry, kClearEntry or a ramp value 0..255.
+  static void BuildThresholdTable(int table[256], double level, double edge, int reverse);
+
+  CString m_maskPath;
+  float m_edge = 0.2f;
+  int m_reverse = 1;
+  int m_maskWidth = 0;
+  int m_maskHeight = 0;
+  IDirect3DTexture9* m_maskTexture = nullptr;
+  std::vector<BYTE> m_maskLevels;  // red byte of each mask pixel, rows top-down
+
+ private:
+  void ReleaseMask();
+  BOOL ReadMask();
+};
