@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "compat/d3d9_present.h"
+#include "effects/wipe_effect.h"
 #include "frame_fixture.h"
 #include "model/effect.h"
 #include "model/fill_render.h"
@@ -178,6 +179,24 @@ TEST_F(FrameCompose, WipeMaskBecomesTheWipePass) {
   EXPECT_LE(ColourDistance(At(got, 240, 100), kPictureRgb), 1);
   Grab(6);
   EXPECT_EQ(wipe->prepares, 1);  // the mask is kept
+}
+
+TEST_F(FrameCompose, WipeEffectOpensThroughItsMaskPicture) {
+  Pair()->SetFrameCount(100);
+  Pair()->m_inFrames = 20;
+  auto* wipe = new CWipeEffect;
+  wipe->m_maskPath = Picture("wipe.bmp", 64, 64, [](int x, int) { return x < 32 ? 0x202020u : 0xE0E0E0u; });
+  wipe->m_edge = 0.0f;
+  wipe->m_reverse = 0;
+  delete Pair()->m_inEffect;
+  Pair()->m_inEffect = wipe;
+  // Half-way through the in effect the bright half of the mask is open.
+  const std::vector<DWORD> half = Grab(10);
+  EXPECT_LE(ColourDistance(At(half, 30, 128), kBackgroundRgb), 1);
+  EXPECT_LE(ColourDistance(At(half, 220, 128), kPictureRgb), 1);
+  EXPECT_NE(wipe->GetWipeTexture(), nullptr);
+  // Past the effect the whole picture shows.
+  EXPECT_LE(ColourDistance(At(Grab(30), 30, 128), kPictureRgb), 1);
 }
 
 TEST_F(FrameCompose, RecreatingTexturesReloadsPicturesAndPreparesEffects) {
