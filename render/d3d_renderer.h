@@ -119,6 +119,9 @@ class CD3DMeshRenderer : public CD3DRenderer {
                   BYTE blend, CTextureHolder& into);
   // Level 0 of one working picture onto another of the same size.
   BOOL CopyImage(CTextureHolder& from, CTextureHolder& to);
+
+  // The foreground is one fully transparent colour: its layer changes no pixel.
+  BOOL m_foregroundClear = TRUE;
 };
 
 // The process-wide renderer (null until start-up succeeded) and the one the

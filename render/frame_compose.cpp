@@ -79,7 +79,7 @@ void CD3DMeshRenderer::Draw(BOOL present, IDirect3DTexture9* wipe, IDirect3DText
   layer(*current, alpha);
   m_device->EndScene();
   m_device->BeginScene();
-  layer(m_backgroundBPicture, 1.0f);
+  if (!m_foregroundClear) layer(m_backgroundBPicture, 1.0f);
   m_device->EndScene();
   m_device->SetTexture(0, nullptr);
 
@@ -220,6 +220,7 @@ void CD3DMeshRenderer::SetBackgroundA(const CFillStyle& fill) {
 
 void CD3DMeshRenderer::SetBackgroundB(const CFillStyle& fill) {
   m_backgroundB = fill;
+  m_foregroundClear = fill.type == kFillColor && (fill.color >> 24) == 0;
   PaintBackground(m_backgroundB, m_backgroundBPicture, m_outputWidth, m_outputHeight);
 }
 

@@ -226,6 +226,16 @@ TEST_F(FrameCompose, RestartingTheRendererKeepsFramesAlike) {
   EXPECT_EQ(Grab(1), before);
 }
 
+TEST_F(FrameCompose, ForegroundLiesOverThePicture) {
+  CFillStyle fill;
+  fill.color = 0x800000FF;  // half-transparent blue
+  Project()->SetForeground(fill);
+  EXPECT_LE(ColourDistance(Grab(1)[5000], 0x1850A8), 2);
+  fill.color = 0x000000FF;  // transparent: the picture alone
+  Project()->SetForeground(fill);
+  EXPECT_LE(ColourDistance(Grab(1)[5000], kPictureRgb), 1);
+}
+
 TEST_F(FrameCompose, PictureFillsPaintTheBackground) {
   // The fill picture's halves are told apart after scaling to the output.
   CFillStyle fill;
