@@ -97,7 +97,9 @@ class CD3DMeshRenderer : public CD3DRenderer {
   void SetBackgroundB(const CFillStyle& fill);
   // A new output size: the grab surfaces, images A, B and C and the two
   // background pictures are made again at that size and the backgrounds
-  // painted anew. FALSE when a surface or texture could not be made.
+  // painted anew; a frame larger than the back buffer starts a new device
+  // with a back buffer that holds it (m_device then changes). FALSE when a
+  // surface or texture could not be made.
   BOOL ResizeOutput(int width, int height);
 
   RECT m_viewRect = {0, 0, 720, 576};

@@ -228,6 +228,15 @@ BOOL CD3DMeshRenderer::ResizeOutput(int width, int height) {
   if (!m_device || width < 1 || height < 1) return FALSE;
   m_outputWidth = width;
   m_outputHeight = height;
+  // An export frame is composed in the back buffer: a frame larger than it
+  // (a project file may ask for one) needs a larger device.
+  if (width > m_backWidth || height > m_backHeight) {
+    for (CTextureHolder* holder : {&m_imageA, &m_imageB, &m_imageC, &m_backgroundAPicture, &m_backgroundBPicture})
+      holder->Release();
+    m_backWidth = std::max(m_backWidth, width);
+    m_backHeight = std::max(m_backHeight, height);
+    if (FAILED(Init(m_window))) return FALSE;
+  }
   BOOL made = CreateGrabSurfaces();
   for (CTextureHolder* image : {&m_imageA, &m_imageB, &m_imageC})
     made &= image->Create(m_device, 0, 0, width, height, TRUE) != nullptr;

@@ -14,6 +14,21 @@
 
 namespace {
 
+template <class T>
+void DeleteHolder(T*& holder) {
+  delete holder;
+  holder = nullptr;
+}
+
+void ReleasePairTextures(CMorphPair* pair) {
+  for (CImageSlot* slot : {pair->GetSourceSlot(), pair->GetTargetSlot()}) DeleteHolder(slot->m_texture);
+  DeleteHolder(pair->m_pairTexture);
+  DeleteHolder(pair->m_totalMaskTexture);
+  DeleteHolder(pair->GetTransitionPicture()->texture);
+  DeleteHolder(pair->GetLight()->lightTexture);
+  DeleteHolder(pair->GetLight()->pictureTexture);
+}
+
 class CMeshRendererLink : public CRendererLink {
  public:
   void RenderFrame(CMorphPair* pair) override { ::RenderFrame(pair); }
@@ -40,7 +55,17 @@ class CMeshRendererLink : public CRendererLink {
   }
 
   void ResizeSurfaces(int width, int height) override {
-    if (CD3DMeshRenderer* renderer = GetRenderer()) renderer->ResizeOutput(width, height);
+    CD3DMeshRenderer* renderer = GetRenderer();
+    if (!renderer) return;
+    const bool newDevice = width > renderer->m_backWidth || height > renderer->m_backHeight;
+    renderer->ResizeOutput(width, height);
+    if (!newDevice) return;
+    // A new device: every pair's pictures are made again on it.
+    CMorphProject* project = GetMorphProject();
+    for (int i = 0; i < project->GetPairCount(); ++i) {
+      ReleasePairTextures(project->PairAt(i));
+      RecreateTextures(project->PairAt(i));
+    }
   }
 
   void SetBusy(int busy) override {
@@ -80,21 +105,6 @@ class CMeshRendererLink : public CRendererLink {
 };
 
 CMeshRendererLink g_link;
-
-template <class T>
-void DeleteHolder(T*& holder) {
-  delete holder;
-  holder = nullptr;
-}
-
-void ReleasePairTextures(CMorphPair* pair) {
-  for (CImageSlot* slot : {pair->GetSourceSlot(), pair->GetTargetSlot()}) DeleteHolder(slot->m_texture);
-  DeleteHolder(pair->m_pairTexture);
-  DeleteHolder(pair->m_totalMaskTexture);
-  DeleteHolder(pair->GetTransitionPicture()->texture);
-  DeleteHolder(pair->GetLight()->lightTexture);
-  DeleteHolder(pair->GetLight()->pictureTexture);
-}
 
 }  // namespace
 

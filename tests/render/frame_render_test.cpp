@@ -127,6 +127,18 @@ TEST_F(FrameRender, ExportWidthRoundedUpRepeatsTheLastColumn) {
   }
 }
 
+TEST_F(FrameRender, FramesLargerThanTheBackBufferAreWhole) {
+  PlainPair(Picture("s.bmp", 100, 100, [](int x, int y) { return static_cast<DWORD>(x << 16 | y); }),
+            Picture("t.bmp", 100, 100, [](int x, int y) { return static_cast<DWORD>(x << 16 | y); }));
+  Pair()->GetLight()->path = Solid("light.bmp", 0xFFFFFF, 4, 4);
+  Grab(0);
+  // Wider than the 1024-pixel back buffer, as a project file may ask.
+  Project()->SetOutputSize(1200, 90);
+  ASSERT_NE(Renderer()->m_device, nullptr);
+  const std::vector<DWORD> frame = Grab(0);
+  for (int x : {0, 500, 1100, 1199}) EXPECT_LE(ColourDistance(frame[45 * 1200 + x], (x * 100 / 1200) << 16 | 50), 2) << x;
+}
+
 TEST_F(FrameRender, Dib24RowsArePackedLastRowFirst) {
   PlainPair(Picture("s.bmp", 256, 256, [](int, int y) { return static_cast<DWORD>(y) << 8; }),
             Picture("t.bmp", 256, 256, [](int, int y) { return static_cast<DWORD>(y) << 8; }));
