@@ -116,19 +116,17 @@ void CD3DMeshRenderer::RenderTextureToTarget(IDirect3DTexture9* texture, CTextur
 
 void CD3DMeshRenderer::BlendPass(int mode, CTextureHolder* from, CTextureHolder* to, IDirect3DTexture9* second) {
   if (!m_device || !from || !to || !to->m_texture) return;
-  // The caller chose stage 1's coordinate set; everything else is set here.
-  DWORD texCoordIndex = 0;
-  m_device->GetTextureStageState(1, D3DTSS_TEXCOORDINDEX, &texCoordIndex);
   CRenderTargetScope scope(m_device, to->m_texture, FALSE);
   if (!scope.IsReady()) return;
   const CStageSetup alphaMask = {D3DTOP_SELECTARG1, D3DTA_CURRENT, D3DTA_CURRENT,
-                                 D3DTOP_MODULATE,   D3DTA_TEXTURE, D3DTA_CURRENT, texCoordIndex};
+                                 D3DTOP_MODULATE,   D3DTA_TEXTURE, D3DTA_CURRENT, 0};
   const CStageSetup colourLight = {D3DTOP_MODULATE,   D3DTA_TEXTURE, D3DTA_CURRENT,
-                                   D3DTOP_SELECTARG1, D3DTA_CURRENT, D3DTA_CURRENT, texCoordIndex};
+                                   D3DTOP_SELECTARG1, D3DTA_CURRENT, D3DTA_CURRENT, 0};
   m_device->BeginScene();
   SetPassBasics(m_device);
   SetStage(m_device, 0, kStageTextureOnly);
-  SetStage(m_device, 1, mode == 1 ? alphaMask : colourLight);
+  // The caller chose stage 1's coordinate set; everything else is set here.
+  SetStageOperations(m_device, 1, mode == 1 ? alphaMask : colourLight);
   SetPictureSampler(m_device, 0);
   SetPointSampler(m_device, 1);
   SetBlend(m_device, D3DBLEND_ONE, D3DBLEND_ZERO);

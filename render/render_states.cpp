@@ -2,13 +2,17 @@
 #include "render/render_states.h"
 
 void SetStage(IDirect3DDevice9* device, DWORD stage, const CStageSetup& setup) {
+  SetStageOperations(device, stage, setup);
+  device->SetTextureStageState(stage, D3DTSS_TEXCOORDINDEX, setup.texCoordIndex);
+}
+
+void SetStageOperations(IDirect3DDevice9* device, DWORD stage, const CStageSetup& setup) {
   device->SetTextureStageState(stage, D3DTSS_COLOROP, setup.colourOp);
   device->SetTextureStageState(stage, D3DTSS_COLORARG1, setup.colourArg1);
   device->SetTextureStageState(stage, D3DTSS_COLORARG2, setup.colourArg2);
   device->SetTextureStageState(stage, D3DTSS_ALPHAOP, setup.alphaOp);
   device->SetTextureStageState(stage, D3DTSS_ALPHAARG1, setup.alphaArg1);
   device->SetTextureStageState(stage, D3DTSS_ALPHAARG2, setup.alphaArg2);
-  device->SetTextureStageState(stage, D3DTSS_TEXCOORDINDEX, setup.texCoordIndex);
 }
 
 void DisableSecondStage(IDirect3DDevice9* device) {

@@ -24,6 +24,8 @@ constexpr CStageSetup kStageDiffuseOnly = {D3DTOP_SELECTARG1, D3DTA_DIFFUSE, D3D
                                            D3DTOP_SELECTARG1, D3DTA_DIFFUSE, D3DTA_DIFFUSE, 0};
 
 void SetStage(IDirect3DDevice9* device, DWORD stage, const CStageSetup& setup);
+// The operations and arguments only; the coordinate set stays as it is.
+void SetStageOperations(IDirect3DDevice9* device, DWORD stage, const CStageSetup& setup);
 // Stage 1 off and without texture.
 void DisableSecondStage(IDirect3DDevice9* device);
 // Cull none, depth test and writes off, alpha test off, solid fill.
