@@ -125,6 +125,17 @@ TEST_F(FrameRender, ExportWidthRoundedUpRepeatsTheLastColumn) {
     EXPECT_EQ(frame[y * 252 + 251], frame[y * 252 + 249]);
     EXPECT_LE(ColourDistance(frame[y * 252 + 100], 100), 1);
   }
+  // The 24-bit grab the same way: rows of 756 bytes, no padding.
+  CPixelBuffer dib(RECT{0, 0, 252, 40});
+  RenderFrameToDib24(Pair(), &dib);
+  const BYTE* bytes = reinterpret_cast<const BYTE*>(dib.bits);
+  for (int k : {0, 39}) {
+    const BYTE* row = bytes + k * 756;
+    EXPECT_EQ(row[3 * 251], row[3 * 249]);
+    EXPECT_EQ(row[3 * 250], row[3 * 249]);
+    EXPECT_NEAR(row[3 * 249], 249, 1);
+  }
+  dib.Free();
 }
 
 TEST_F(FrameRender, FramesLargerThanTheBackBufferAreWhole) {
