@@ -13,6 +13,7 @@ class CArchive;
 class CD3DRenderer;
 class CTextureHolder;
 struct IDirect3DDevice9;
+struct IDirect3DTexture9;
 
 class CEffect {
  public:
@@ -24,6 +25,9 @@ class CEffect {
     (void)renderer, (void)device, (void)source, (void)target, (void)progress;
   }
   virtual void Prepare(IDirect3DDevice9* device) = 0;
+  // The mask texture of a wipe: frame rendering applies it as the wipe pass
+  // instead of handing the effect to the effect pass. Null for the others.
+  virtual IDirect3DTexture9* GetWipeTexture() { return nullptr; }
   // The effect's parameter block, both directions; it carries no length,
   // so a reader must check every value it takes.
   virtual void Serialize(CArchive& ar) = 0;

@@ -107,7 +107,11 @@ class CMorphPair {
   int m_outFrames = 20;
   CEffect* m_inEffect = nullptr;
   CEffect* m_outEffect = nullptr;
+  // The transition mask holder: a render target laid out like the
+  // renderer's output-size working pictures.
   CTextureHolder* m_pairTexture = nullptr;
+  // The "Mask" picture as an alpha mask (the renderer owns it).
+  CTextureHolder* m_totalMaskTexture = nullptr;
   // For each mesh vertex, the feature point it comes from (line -1: made).
   CArray<CLinePoint, const CLinePoint&> m_meshSources;
   CMeshReceiver* m_sourceShape = nullptr;
@@ -145,3 +149,15 @@ class CMorphPair {
 // Renders the pair's current frame under the render lock, unless an export
 // is rendering; returns TRUE.
 BOOL RenderPair(CMorphPair* pair);
+
+// The process-wide lock held around every drawing with the device: the
+// screen render above and the export's frame grabs.
+void EnterRenderLock();
+void LeaveRenderLock();
+class CRenderLockScope {
+ public:
+  CRenderLockScope() { EnterRenderLock(); }
+  ~CRenderLockScope() { LeaveRenderLock(); }
+  CRenderLockScope(const CRenderLockScope&) = delete;
+  CRenderLockScope& operator=(const CRenderLockScope&) = delete;
+};

@@ -46,9 +46,12 @@ CMorphPair::~CMorphPair() {
   delete m_outEffect;
   delete m_sourceShape;
   delete m_targetShape;
-  if (m_pairTexture != nullptr) {
-    if (CRendererLink* renderer = GetRendererLink()) renderer->DeleteTexture(m_pairTexture);
+  CRendererLink* renderer = GetRendererLink();
+  for (CTextureHolder* texture : {m_pairTexture, m_totalMaskTexture, m_transition.texture, m_light.lightTexture,
+                                  m_light.pictureTexture}) {
+    if (texture != nullptr && renderer != nullptr) renderer->DeleteTexture(texture);
   }
+  delete[] m_transition.grey;
 }
 
 // --- frames and timing ---
@@ -112,11 +115,12 @@ void CMorphPair::RecreateTextures() {
   if (CRendererLink* renderer = GetRendererLink()) renderer->RecreateTextures(this);
 }
 
+void EnterRenderLock() { EnterCriticalSection(&GetRenderLock().section); }
+void LeaveRenderLock() { LeaveCriticalSection(&GetRenderLock().section); }
+
 BOOL RenderPair(CMorphPair* pair) {
-  RenderLock& lock = GetRenderLock();
-  EnterCriticalSection(&lock.section);
+  CRenderLockScope lock;
   CRendererLink* renderer = GetRendererLink();
   if (renderer != nullptr && !GetMorphProject()->IsBusy()) renderer->RenderFrame(pair);
-  LeaveCriticalSection(&lock.section);
   return TRUE;
 }

@@ -145,8 +145,11 @@ void LoadImageSlot(CImageSlot* slot, CMorphPair* pair) {
     const RECT picture{0, 0, current.cx, current.cy};
     slot->m_texture = renderer->CreateTexture(picture, 0);
     if (slot == pair->GetTargetSlot()) {
+      // The mask is read at the output position of each pixel (as the
+      // renderer's working pictures are laid out), not at the target
+      // picture's own, so it takes the output's size.
       if (pair->m_pairTexture) renderer->DeleteTexture(pair->m_pairTexture);
-      pair->m_pairTexture = renderer->CreateTexture(picture, 1);
+      pair->m_pairTexture = renderer->CreateTexture(RECT{0, 0, output.cx, output.cy}, 1);
     }
   }
   if (!imageMode && output.cx > 0 && output.cy > 0) {

@@ -95,6 +95,10 @@ class CD3DMeshRenderer : public CD3DRenderer {
   void UnlockRenderedFrame();
   void SetBackgroundA(const CFillStyle& fill);
   void SetBackgroundB(const CFillStyle& fill);
+  // A new output size: the grab surfaces, images A, B and C and the two
+  // background pictures are made again at that size and the backgrounds
+  // painted anew. FALSE when a surface or texture could not be made.
+  BOOL ResizeOutput(int width, int height);
 
   RECT m_viewRect = {0, 0, 720, 576};
   CFillStyle m_backgroundA;

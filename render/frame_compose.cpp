@@ -1,0 +1,235 @@
+// CD3DMeshRenderer: the end of a frame — wipe, mask and light passes, the
+// effect pass, the composition over the backgrounds on the back buffer, the
+// on-screen wire frame, presenting — the export's read-back of the frame,
+// and the background pictures with the output-size surfaces.
+#include <algorithm>
+#include <cstdint>
+#include <utility>
+
+#include "compat/afx/wnd.h"
+#include "model/effect.h"
+#include "model/fill_render.h"
+#include "model/morph_project.h"
+#include "model/pixel_buffer.h"
+#include "render/d3d_renderer.h"
+#include "render/render_states.h"
+#include "render/shape_base.h"
+
+namespace {
+
+constexpr float kVertexZ = 0.9f;
+constexpr DWORD kOpaqueWhite = 0xFFFFFFFF;
+constexpr DWORD kWireColour = 0xFF0000FF;
+constexpr DWORD kCrossingColour = 0xFFFF0000;
+constexpr int kIndicesPerWireTriangle = 6;
+constexpr int kCrossingIndices = 4;
+
+SIZE TextureSize(const CTextureHolder& holder) { return SIZE{holder.m_textureWidth, holder.m_textureHeight}; }
+
+}  // namespace
+
+// --- the frame ---
+
+void CD3DMeshRenderer::Draw(BOOL present, IDirect3DTexture9* wipe, IDirect3DTexture9* light,
+                            IDirect3DTexture9* mask, CEffect* effect, float progress, float alpha,
+                            const CShapeBase* mesh) {
+  if (!m_device) return;
+  CTextureHolder* current = &m_imageA;
+  CTextureHolder* other = &m_imageB;
+  if (wipe) {
+    RenderTextureToTarget(wipe, &m_imageC);
+    m_device->SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 0);
+    BlendPass(1, current, other, m_imageC.m_texture);
+    std::swap(current, other);
+  }
+  if (mask) {
+    m_device->SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 1);
+    BlendPass(1, current, other, mask);
+    std::swap(current, other);
+  }
+  if (light) {
+    m_device->SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 1);
+    BlendPass(0, current, other, light);
+    std::swap(current, other);
+  }
+  RECT view;
+  ComputeViewRect(&view, present);
+  const LONG width = view.right - view.left, height = view.bottom - view.top;
+  if (effect) {
+    DisableSecondStage(m_device);
+    effect->Render(this, m_device, current, other, progress);
+    current = other;
+  }
+
+  BeginFrame();
+  SetPassBasics(m_device);
+  SetStage(m_device, 0, kStageTextureByDiffuse);
+  DisableSecondStage(m_device);
+  SetPictureSampler(m_device, 0);
+  SetBlend(m_device, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
+  const RECT frame{0, 0, width, height};
+  DrawTextureQuad(m_backgroundAPicture.m_texture, m_backgroundAPicture.m_picture, TextureSize(m_backgroundAPicture),
+                  frame, 1.0f, kOpaqueWhite);
+  m_device->EndScene();
+  m_device->BeginScene();
+  DrawTextureQuad(current->m_texture, current->m_picture, TextureSize(*current), frame, alpha, kOpaqueWhite);
+  m_device->EndScene();
+  m_device->BeginScene();
+  DrawTextureQuad(m_backgroundBPicture.m_texture, m_backgroundBPicture.m_picture, TextureSize(m_backgroundBPicture),
+                  frame, 1.0f, kOpaqueWhite);
+  m_device->EndScene();
+  m_device->SetTexture(0, nullptr);
+
+  // Only an on-screen frame gets the wire frame; an export frame stays in
+  // the back buffer for the grab.
+  if (!present) return;
+  if (GetMorphProject()->GetShowMesh()) {
+    DrawMeshWireframe(mesh, kWireColour);
+    DrawCrossingEdges(mesh, kCrossingColour, m_crossingEdges);
+  }
+  const RECT shown{0, 0, width, height};
+  m_device->Present(&shown, &shown, WindowHandle(), nullptr);
+}
+
+// --- wire frame ---
+
+namespace {
+
+// The mesh's vertices scaled onto the fitted frame, in the shared buffer.
+BOOL WriteWireVertices(IDirect3DVertexBuffer9* buffer, const CShapeBase* mesh, float sx, float sy, DWORD colour) {
+  CRendererVertex* vertices = nullptr;
+  if (FAILED(buffer->Lock(0, 0, reinterpret_cast<void**>(&vertices), 0))) return FALSE;
+  for (int i = 0; i < mesh->m_vertexCount; ++i) {
+    const CRenderVertex& v = mesh->m_vertices[i];
+    vertices[i] = CRendererVertex{v.x * sx, v.y * sy, kVertexZ, 1.0f, colour, 0.0f, 0.0f, 0.0f, 0.0f};
+  }
+  buffer->Unlock();
+  return TRUE;
+}
+
+void SetLineStates(IDirect3DDevice9* device) {
+  SetPassBasics(device);
+  device->SetTexture(0, nullptr);
+  SetStage(device, 0, kStageDiffuseOnly);
+  DisableSecondStage(device);
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+}
+
+}  // namespace
+
+void CD3DMeshRenderer::DrawMeshWireframe(const CShapeBase* mesh, DWORD colour) {
+  if (!m_device || !mesh || mesh->m_vertexCount < 1 || mesh->m_triangleCount < 1) return;
+  if (m_outputWidth < 1 || m_outputHeight < 1) return;
+  // Each triangle's three edges as a line list: six indices a triangle, so
+  // the shared index buffer grows for it as for the mesh draws.
+  const int64_t indexCount = int64_t{mesh->m_triangleCount} * kIndicesPerWireTriangle;
+  if (indexCount > INT32_MAX || !EnsureIndexCapacity(static_cast<int>(indexCount))) return;
+  if (!EnsureVertexCapacity(mesh->m_vertexCount)) return;
+  RECT fitted;
+  ComputeViewRect(&fitted, TRUE);
+  const float sx = static_cast<float>(fitted.right - fitted.left) / static_cast<float>(m_outputWidth);
+  const float sy = static_cast<float>(fitted.bottom - fitted.top) / static_cast<float>(m_outputHeight);
+  if (!WriteWireVertices(m_vertexBuffer, mesh, sx, sy, colour)) return;
+  WORD* indices = nullptr;
+  if (FAILED(m_indexBuffer->Lock(0, 0, reinterpret_cast<void**>(&indices), 0))) return;
+  for (int t = 0; t < mesh->m_triangleCount; ++t) {
+    const WORD* corner = mesh->m_indices + 3 * t;
+    WORD* out = indices + kIndicesPerWireTriangle * t;
+    out[0] = corner[0], out[1] = corner[1];
+    out[2] = corner[1], out[3] = corner[2];
+    out[4] = corner[2], out[5] = corner[0];
+  }
+  m_indexBuffer->Unlock();
+  m_device->BeginScene();
+  SetLineStates(m_device);
+  m_device->SetIndices(m_indexBuffer);
+  m_device->SetFVF(kRendererFvf);
+  m_device->SetStreamSource(0, m_vertexBuffer, 0, sizeof(CRendererVertex));
+  m_device->DrawIndexedPrimitive(D3DPT_LINELIST, 0, 0, mesh->m_vertexCount, 0, mesh->m_triangleCount * 3);
+  m_device->EndScene();
+}
+
+void CD3DMeshRenderer::DrawCrossingEdges(const CShapeBase* mesh, DWORD colour, const int indices[4]) {
+  if (!m_device || !mesh || !indices || indices[0] == -1 || mesh->m_vertexCount < 1) return;
+  for (int k = 0; k < kCrossingIndices; ++k)
+    if (indices[k] < 0 || indices[k] >= mesh->m_vertexCount) return;
+  if (m_outputWidth < 1 || m_outputHeight < 1) return;
+  if (!EnsureIndexCapacity(kCrossingIndices) || !EnsureVertexCapacity(mesh->m_vertexCount)) return;
+  RECT fitted;
+  ComputeViewRect(&fitted, TRUE);
+  const float sx = static_cast<float>(fitted.right - fitted.left) / static_cast<float>(m_outputWidth);
+  const float sy = static_cast<float>(fitted.bottom - fitted.top) / static_cast<float>(m_outputHeight);
+  if (!WriteWireVertices(m_vertexBuffer, mesh, sx, sy, colour)) return;
+  WORD* out = nullptr;
+  if (FAILED(m_indexBuffer->Lock(0, 0, reinterpret_cast<void**>(&out), 0))) return;
+  for (int k = 0; k < kCrossingIndices; ++k) out[k] = static_cast<WORD>(indices[k]);
+  m_indexBuffer->Unlock();
+  m_device->BeginScene();
+  SetLineStates(m_device);
+  m_device->SetIndices(m_indexBuffer);
+  m_device->SetFVF(kRendererFvf);
+  m_device->SetStreamSource(0, m_vertexBuffer, 0, sizeof(CRendererVertex));
+  m_device->DrawIndexedPrimitive(D3DPT_LINELIST, 0, 0, mesh->m_vertexCount, 0, 2);
+  m_device->EndScene();
+}
+
+// --- read-back ---
+
+BYTE* CD3DMeshRenderer::LockRenderedFrame(int* pitch) {
+  if (pitch) *pitch = 0;
+  if (!m_device || !m_renderSurface || !m_systemSurface) return nullptr;
+  IDirect3DSurface9* back = nullptr;
+  if (FAILED(m_device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back))) return nullptr;
+  const RECT frame{0, 0, m_outputWidth, m_outputHeight};
+  const HRESULT copied = m_device->StretchRect(back, &frame, m_renderSurface, nullptr, D3DTEXF_NONE);
+  back->Release();
+  if (FAILED(copied) || FAILED(m_device->GetRenderTargetData(m_renderSurface, m_systemSurface))) return nullptr;
+  D3DLOCKED_RECT locked;
+  if (FAILED(m_systemSurface->LockRect(&locked, nullptr, 0))) return nullptr;
+  if (pitch) *pitch = locked.Pitch;
+  return static_cast<BYTE*>(locked.pBits);
+}
+
+void CD3DMeshRenderer::UnlockRenderedFrame() {
+  if (m_systemSurface) m_systemSurface->UnlockRect();
+}
+
+// --- backgrounds and surfaces ---
+
+namespace {
+
+void PaintBackground(const CFillStyle& fill, CTextureHolder& holder, int width, int height) {
+  if (!holder.m_texture || width < 1 || height < 1) return;
+  CPixelBuffer buffer(RECT{0, 0, width, height});
+  if (!buffer.bits) return;
+  buffer.Fill(0);
+  RenderFillStyle(fill, buffer);
+  holder.Upload(buffer.bits);
+  buffer.Free();
+}
+
+}  // namespace
+
+void CD3DMeshRenderer::SetBackgroundA(const CFillStyle& fill) {
+  m_backgroundA = fill;
+  PaintBackground(m_backgroundA, m_backgroundAPicture, m_outputWidth, m_outputHeight);
+}
+
+void CD3DMeshRenderer::SetBackgroundB(const CFillStyle& fill) {
+  m_backgroundB = fill;
+  PaintBackground(m_backgroundB, m_backgroundBPicture, m_outputWidth, m_outputHeight);
+}
+
+BOOL CD3DMeshRenderer::ResizeOutput(int width, int height) {
+  if (!m_device || width < 1 || height < 1) return FALSE;
+  m_outputWidth = width;
+  m_outputHeight = height;
+  BOOL made = CreateGrabSurfaces();
+  for (CTextureHolder* image : {&m_imageA, &m_imageB, &m_imageC})
+    made &= image->Create(m_device, 0, 0, width, height, TRUE) != nullptr;
+  for (CTextureHolder* background : {&m_backgroundAPicture, &m_backgroundBPicture})
+    made &= background->Create(m_device, 0, 0, width, height, FALSE) != nullptr;
+  SetBackgroundA(CFillStyle(m_backgroundA));
+  SetBackgroundB(CFillStyle(m_backgroundB));
+  return made;
+}

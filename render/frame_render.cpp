@@ -1,0 +1,212 @@
+// One frame of a pair: the morph position from the timing curve, the warped
+// cross-dissolve on the interpolated mesh, fades, the pair's pictures and
+// its in and out effects; and the export's grabs of a frame under the
+// render lock.
+#include "render/frame_render.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "model/effect.h"
+#include "model/morph_pair.h"
+#include "model/morph_project.h"
+#include "model/pixel_buffer.h"
+#include "render/d3d_renderer.h"
+#include "render/pair_pictures.h"
+#include "render/shape_base.h"
+
+namespace {
+
+constexpr float kCurveScale = 1.0f / 256.0f;
+const char16_t kWipeName[] = u"Wipe";
+
+// Owns the lines of a transformed copy.
+struct OwnedLines {
+  CFeatureLineArray lines;
+  ~OwnedLines() {
+    for (int i = 0; i < lines.GetSize(); ++i) delete lines[i];
+  }
+};
+
+// The output's border as one closed line, after the feature lines: the
+// mesh was built with it in that place.
+void AppendCornerLine(CFeatureLineArray& lines, SIZE output) {
+  const float w = static_cast<float>(output.cx), h = static_cast<float>(output.cy);
+  auto* corners = new CFeatureLine;
+  for (CVector2 p : {CVector2(0, 0), CVector2(0, h), CVector2(w, h), CVector2(w, 0)}) corners->AddPoint(p);
+  corners->closed = 1;
+  lines.Add(corners);
+}
+
+// Each vertex takes the position of the feature point it was made from.
+void CopyPositions(const CFeatureLineArray& lines, const CMorphPair& pair, CShapeBase* shape) {
+  if (!shape) return;
+  const int count = std::min(shape->m_vertexCount, pair.m_meshSources.GetSize());
+  for (int v = 0; v < count; ++v) {
+    const CLinePoint& s = pair.m_meshSources[v];
+    if (s.line < 0 || s.line >= lines.GetSize() || s.point < 0 || s.point >= lines[s.line]->GetPointCount()) continue;
+    const CVector2& p = *lines[s.line]->PointAt(s.point);
+    shape->m_vertices[v].x = p.x;
+    shape->m_vertices[v].y = p.y;
+  }
+}
+
+float FadeAlpha(const CMorphPair& pair, int frame) {
+  const int count = pair.GetFrameCount();
+  if (frame < pair.m_fadeIn) return static_cast<float>(frame) / static_cast<float>(pair.m_fadeIn);
+  const int remaining = count - frame;
+  if (remaining < pair.m_fadeOut) return static_cast<float>(remaining - 1) / static_cast<float>(pair.m_fadeOut);
+  return 1.0f;
+}
+
+// The running effect and its progress: 0 at the covered end of either
+// transition. The in effect wins where both ranges meet.
+CEffect* ChooseEffect(const CMorphPair& pair, int frame, float* progress) {
+  *progress = 0.0f;
+  if (frame < pair.m_inFrames) {
+    *progress = static_cast<float>(frame) / static_cast<float>(pair.m_inFrames);
+    return pair.m_inEffect;
+  }
+  const int remaining = pair.GetFrameCount() - frame;
+  if (remaining < pair.m_outFrames) {
+    *progress = static_cast<float>(remaining - 1) / static_cast<float>(pair.m_outFrames);
+    return pair.m_outEffect;
+  }
+  return nullptr;
+}
+
+IDirect3DTexture9* TextureOf(const CTextureHolder* holder) { return holder ? holder->m_texture : nullptr; }
+
+}  // namespace
+
+void RenderMorph(CMorphPair* pair, float t) {
+  CD3DMeshRenderer* renderer = GetRenderer();
+  if (!renderer || !renderer->m_device || !pair) return;
+  const BYTE blend = static_cast<BYTE>(std::clamp(t, 0.0f, 1.0f) * 255.0f);
+  renderer->BeginFrame();
+  if (pair->IsMeshDirty()) {
+    pair->BuildMesh();
+    pair->SetMeshDirty(FALSE);
+  }
+  SIZE output;
+  GetMorphProject()->GetOutputSize(output);
+
+  CLineSet between;
+  between.Interpolate(*pair->GetSourceLines(), *pair->GetTargetLines(), t);
+  OwnedLines lines;
+  between.GetTransformedLines(lines.lines, 0, 0);
+  AppendCornerLine(lines.lines, output);
+  auto* sourceMesh = static_cast<CShapeBase*>(pair->m_sourceShape);
+  auto* targetMesh = static_cast<CShapeBase*>(pair->m_targetShape);
+  CopyPositions(lines.lines, *pair, sourceMesh);
+  CopyPositions(lines.lines, *pair, targetMesh);
+
+  CPairTransitionPicture* transition = pair->GetTransitionPicture();
+  if (!transition->texture) LoadTransitionPicture(pair, renderer->m_device);
+  UpdateTransitionPicture(pair, t);
+  if (!pair->m_pairTexture || !pair->m_pairTexture->m_texture) LoadImageSlot(pair->GetTargetSlot(), pair);
+
+  const BYTE transferred = AlphaTransferByte(blend, pair->GetWarpMode());
+  renderer->DrawMorph(sourceMesh, targetMesh, pair->GetSourceSlot()->m_texture, pair->GetTargetSlot()->m_texture,
+                      pair->m_pairTexture, TextureOf(transition->texture), transferred, pair->GetWarpMode());
+}
+
+void RenderFrame(CMorphPair* pair) {
+  CD3DMeshRenderer* renderer = GetRenderer();
+  if (!renderer || !renderer->m_device || !pair) return;
+  if (!pair->GetSourceSlot()->m_texture || !pair->GetTargetSlot()->m_texture) return;
+  const int count = pair->GetFrameCount();
+  const int frame = std::clamp(pair->GetCurrentFrame(), 0, std::max(count - 1, 0));
+  const float t = std::clamp(pair->GetTimingCurve()->Evaluate(static_cast<float>(frame)) * kCurveScale, 0.0f, 1.0f);
+  RenderMorph(pair, t);
+
+  IDirect3DDevice9* device = renderer->m_device;
+  CPairLight* light = pair->GetLight();
+  if (!light->lightTexture) {
+    LoadLightPicture(pair, device);
+    RenderLightTarget(pair, device);
+  }
+  if (!pair->m_totalMaskTexture) LoadTotalMaskPicture(pair, device);
+
+  const float alpha = FadeAlpha(*pair, frame);
+  float progress = 0.0f;
+  CEffect* effect = ChooseEffect(*pair, frame, &progress);
+  IDirect3DTexture9* wipe = nullptr;
+  if (effect && effect->GetName() == CString(kWipeName)) {
+    // The wipe never reaches the effect pass: its mask becomes the wipe pass.
+    if (!effect->GetWipeTexture()) effect->Prepare(device);
+    effect->Render(renderer, device, nullptr, nullptr, progress);
+    wipe = effect->GetWipeTexture();
+    effect = nullptr;
+  }
+  renderer->Draw(!GetMorphProject()->IsBusy(), wipe, TextureOf(light->lightTexture),
+                 TextureOf(pair->m_totalMaskTexture), effect, progress, alpha, static_cast<CShapeBase*>(pair->m_sourceShape));
+}
+
+// --- grabs ---
+
+namespace {
+
+// The locked frame: rows `pitch` bytes apart, width x height pixels.
+struct LockedFrame {
+  const BYTE* bits;
+  int pitch;
+  int width;
+  int height;
+  // Pixels past the frame's right or bottom edge repeat its last column or
+  // row: an export width rounded up to a multiple of 4 gets clean columns.
+  DWORD At(LONG x, LONG y) const {
+    x = std::clamp<LONG>(x, 0, width - 1);
+    y = std::clamp<LONG>(y, 0, height - 1);
+    return reinterpret_cast<const DWORD*>(bits + static_cast<size_t>(y) * pitch)[x];
+  }
+};
+
+void CopyFrame32(const LockedFrame& frame, CPixelBuffer* buffer) {
+  const int w = buffer->Width(), h = buffer->Height();
+  for (int y = 0; y < h; ++y) {
+    DWORD* out = buffer->bits + static_cast<size_t>(y) * w;
+    for (int x = 0; x < w; ++x) out[x] = frame.At(buffer->rect.left + x, buffer->rect.top + y);
+  }
+}
+
+void CopyFrame24(const LockedFrame& frame, CPixelBuffer* buffer) {
+  const int w = buffer->Width(), h = buffer->Height();
+  BYTE* out = reinterpret_cast<BYTE*>(buffer->bits);
+  // Bottom-up: the first row written is the rectangle's last.
+  for (int k = 0; k < h; ++k) {
+    const LONG y = buffer->rect.top + (h - 1 - k);
+    for (int x = 0; x < w; ++x) {
+      const DWORD p = frame.At(buffer->rect.left + x, y);
+      *out++ = static_cast<BYTE>(p);
+      *out++ = static_cast<BYTE>(p >> 8);
+      *out++ = static_cast<BYTE>(p >> 16);
+    }
+  }
+}
+
+void Grab(CMorphPair* pair, CPixelBuffer* buffer, void (*copy)(const LockedFrame&, CPixelBuffer*)) {
+  if (!buffer || !buffer->bits || buffer->Width() < 1 || buffer->Height() < 1) return;
+  CRenderLockScope lock;
+  CMorphProject* project = GetMorphProject();
+  project->SetBusy(1);
+  RenderFrame(pair);
+  CD3DMeshRenderer* renderer = GetRenderer();
+  int pitch = 0;
+  BYTE* bits = renderer ? renderer->LockRenderedFrame(&pitch) : nullptr;
+  if (bits && renderer->m_outputWidth > 0 && renderer->m_outputHeight > 0) {
+    copy(LockedFrame{bits, pitch, renderer->m_outputWidth, renderer->m_outputHeight}, buffer);
+  } else {
+    // Nothing to read back: a black frame rather than stale memory.
+    std::fill(reinterpret_cast<BYTE*>(buffer->bits),
+              reinterpret_cast<BYTE*>(buffer->bits + static_cast<size_t>(buffer->Width()) * buffer->Height()), 0);
+  }
+  if (bits) renderer->UnlockRenderedFrame();
+  project->SetBusy(0);
+}
+
+}  // namespace
+
+void RenderFrameToPixels(CMorphPair* pair, CPixelBuffer* buffer) { Grab(pair, buffer, CopyFrame32); }
+
+void RenderFrameToDib24(CMorphPair* pair, CPixelBuffer* buffer) { Grab(pair, buffer, CopyFrame24); }
