@@ -4,6 +4,7 @@
 
 #include "export/avi_writer.h"
 #include "export/export_frame_source.h"
+#include "export/render_grab_source.h"
 #include "export/swf_html_page.h"
 #include "export/swf_movie_writer.h"
 #include "imaging/anim_gif_writer.h"
@@ -71,7 +72,7 @@ BOOL CRenerThread::InitInstance() {
   m_owner = m_pMainWnd ? m_pMainWnd->GetSafeHwnd() : nullptr;
   m_totalFrames = GetMorphProject()->GetTotalFrames();
   m_lastFramePending = false;
-  if (!m_source) return RenderUnsupported();
+  if (!m_source) m_source = GetRenderFrameGrabs();
   switch (GetImageFileType(m_outputPath)) {
     case IMAGE_FILE_AVI: return RenderToAvi();
     case IMAGE_FILE_GIF: return RenderToGif();

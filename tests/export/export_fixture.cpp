@@ -75,7 +75,7 @@ void ExportTest::RunExport(const std::string& name, int quality) {
   thread_->SetQuality(quality);
   thread_->SetOutputPath(CString(ProgramPath(name).c_str()));
   thread_->SetFps(GetMorphProject()->GetFps());
-  thread_->SetFrameSource(&frames_);
+  thread_->SetFrameSource(source_);
   ASSERT_TRUE(thread_->CreateThread(0, 0, nullptr));
   ASSERT_TRUE(thread_->WaitForEnd());
 }

@@ -115,6 +115,7 @@ class ExportTest : public ::testing::Test {
 
   testsupport::TempDir dir_;
   CPaintedFrames frames_;
+  CExportFrameSource* source_ = &frames_;  // null: the renderer's grabs
   std::unique_ptr<OwnerWindow> owner_;
   std::unique_ptr<CRenerThread> thread_;
 };
