@@ -4,6 +4,9 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include <cstring>
 #include <functional>
@@ -71,6 +74,27 @@ class CPaintedFrames : public CExportFrameSource {
     ++grabs;
     if (onGrab) onGrab(frame);
   }
+};
+
+// While it lives, files of this process cannot grow past `bytes`: a full
+// disk at a chosen point.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &m_old);
+    m_handler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit = m_old;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &m_old);
+    std::signal(SIGXFSZ, m_handler);
+  }
+
+ private:
+  struct rlimit m_old;
+  void (*m_handler)(int);
 };
 
 struct Progress {

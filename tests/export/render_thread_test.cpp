@@ -1,9 +1,6 @@
 // Whole exports of a two-pair project through the render thread, read back
 // by independent tools: stills, animated GIF, AVI with both compressors, SWF
 // movie and page; stops, failures and the order of the end report.
-#include <sys/resource.h>
-
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -235,16 +232,10 @@ TEST_F(RenderThread, AviThatCannotBeCreatedIsReportedAndEndsTheExport) {
 }
 
 TEST_F(RenderThread, AviWriteFailureMidwayIsReportedOnceAndStillEndsTheExport) {
-  // A file-size limit makes the disk "full" after a few frames.
-  struct rlimit old;
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-  struct rlimit limit = old;
-  limit.rlim_cur = 64 * 1024;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
-  RunExport("movie.avi");
-  setrlimit(RLIMIT_FSIZE, &old);
-  std::signal(SIGXFSZ, oldHandler);
+  {
+    FileSizeLimit limit(64 * 1024);  // the disk is full after a few frames
+    RunExport("movie.avi");
+  }
   EXPECT_EQ(compat::MessageBoxCount(), 1);
   EXPECT_EQ(compat::LastMessageBoxText(), u"Create AVI File Error!");
   std::vector<int> frames = owner_->Frames();
