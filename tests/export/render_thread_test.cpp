@@ -5,6 +5,7 @@
 #include <fstream>
 #include <thread>
 
+#include "export/swf_movie_writer.h"
 #include "export_fixture.h"
 
 namespace exporttest {
@@ -208,6 +209,15 @@ TEST_F(RenderThread, AnOutputTypeWithoutAWriterIsReportedAndEndsTheExport) {
   EXPECT_EQ(frames_.grabs, 0);
   EXPECT_EQ(owner_->Frames(), std::vector<int>{kFrames - 1});  // the owner returns to idle
   EXPECT_TRUE(std::filesystem::is_empty(dir_.path()));
+}
+
+TEST_F(RenderThread, MovieLongerThanAFlashMovieHoldsIsRefusedWithAMessage) {
+  GetMorphProject()->PairAt(1)->SetFrameCount(CSwfMovieWriter::kMaxFrames + 1 - kFrames / 2);
+  RunExport("long.swf");
+  EXPECT_EQ(compat::MessageBoxCount(), 1);
+  EXPECT_EQ(frames_.grabs, 0);
+  EXPECT_EQ(owner_->Frames(), std::vector<int>{CSwfMovieWriter::kMaxFrames});  // the last frame: the end
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("long.swf")));
 }
 
 TEST_F(RenderThread, CancelledCompressorChoiceEndsTheExportWithoutAMessage) {
