@@ -57,6 +57,7 @@ BOOL CSwfMovieWriter::AddFrame(const CPixelBuffer& frame, int quality) {
   m_bitmaps.push_back(bitmap);
   if (!SWFMovie_add(m_movie, bitmap)) return FALSE;
   SWFMovie_nextFrame(m_movie);
+  ++m_frames;
   return TRUE;
 }
 
@@ -67,7 +68,7 @@ BOOL CSwfMovieWriter::Save(LPCTSTR path) {
   }
   // A stopped export holds fewer frames than it announced; the header must
   // not promise the missing ones.
-  SWFMovie_setNumberOfFrames(m_movie, GetFrameCount());
+  SWFMovie_setNumberOfFrames(m_movie, m_frames);
   std::string ansiPath = ToAnsiText(path);
   BOOL saved = SWFMovie_save(m_movie, ansiPath.c_str(), -1) >= 0;
   Discard();
@@ -81,4 +82,5 @@ void CSwfMovieWriter::Discard() {
   for (SWFJpegBitmap bitmap : m_bitmaps) destroySWFJpegBitmap(bitmap);
   m_bitmaps.clear();
   m_capacity = 0;
+  m_frames = 0;
 }

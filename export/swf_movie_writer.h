@@ -29,7 +29,7 @@ class CSwfMovieWriter {
   // and its bitmaps (whatever the result).
   BOOL Save(LPCTSTR path);
 
-  int GetFrameCount() const { return static_cast<int>(m_bitmaps.size()); }
+  int GetFrameCount() const { return m_frames; }
 
  private:
   void Discard();
@@ -37,5 +37,6 @@ class CSwfMovieWriter {
   SWFMovie m_movie = nullptr;
   SIZE m_size = {0, 0};
   int m_capacity = 0;
+  int m_frames = 0;  // frames shown in the movie
   std::vector<SWFJpegBitmap> m_bitmaps;
 };
