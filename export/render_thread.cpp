@@ -57,10 +57,13 @@ CRenerThread::~CRenerThread() = default;
 BOOL CRenerThread::WaitForEnd() {
   if (!m_hThread) return TRUE;
   for (;;) {
-    // The wait answers sent messages while it waits; it only wakes for them.
     DWORD result = ::MsgWaitForMultipleObjects(1, &m_hThread, FALSE, INFINITE, QS_SENDMESSAGE);
     if (result == WAIT_OBJECT_0) return TRUE;
     if (result != WAIT_OBJECT_0 + 1) return FALSE;
+    // Woken by a sent message: the peek delivers it. Posted messages stay
+    // queued for the owner's own loop.
+    MSG msg;
+    ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
   }
 }
 
