@@ -228,17 +228,20 @@ TEST_F(RenderThread, CancelledCompressorChoiceEndsTheExportWithoutAMessage) {
   EXPECT_EQ(owner_->Frames(), std::vector<int>{kFrames - 1});
 }
 
-TEST_F(RenderThread, AviThatCannotBeCreatedIsReportedAndEndsTheExport) {
-  thread_ = std::make_unique<CRenerThread>();
-  thread_->m_pMainWnd = owner_->Wnd();
-  thread_->SetOutputPath(CString(compat::FromHostPath(dir_.File("no/such/folder/movie.avi")).c_str()));
-  thread_->SetFps(kFps);
-  thread_->SetFrameSource(&frames_);
-  ASSERT_TRUE(thread_->CreateThread(0, 0, nullptr));
-  ASSERT_TRUE(thread_->WaitForEnd());
-  EXPECT_EQ(compat::MessageBoxCount(), 1);
-  EXPECT_EQ(compat::LastMessageBoxText(), u"Create AVI File Error!");
-  EXPECT_EQ(owner_->Frames(), std::vector<int>{kFrames - 1});
+TEST_F(RenderThread, MoviesThatCannotBeCreatedAreReportedAndEndTheExport) {
+  const std::pair<std::string, std::u16string> cases[] = {{"movie.avi", u"Create AVI File Error!"},
+                                                          {"anim.gif", u"Create GIF File Error!"},
+                                                          {"movie.swf", u"Create SWF File Error!"}};
+  for (const auto& [name, text] : cases) {
+    SCOPED_TRACE(name);
+    compat::ResetMessageBoxLog();
+    owner_ = std::make_unique<OwnerWindow>();
+    RunExport("no/such/folder/" + name);
+    EXPECT_EQ(compat::MessageBoxCount(), 1);
+    EXPECT_EQ(compat::LastMessageBoxText(), text);
+    ASSERT_FALSE(owner_->Frames().empty());
+    EXPECT_EQ(owner_->Frames().back(), kFrames - 1);  // the owner returns to idle
+  }
 }
 
 TEST_F(RenderThread, AviWriteFailureMidwayIsReportedOnceAndStillEndsTheExport) {
