@@ -289,6 +289,10 @@ void CTriangleMesh::LinkRight(EdgeRef side, Triangle* t) {
 void CTriangleMesh::AddToFront(int front, FrontNode* node, int p) {
   int a, b;
   NodeEnds(node, &a, &b);
+  // A lone edge has no side yet; turn it so that the new triangle lies on
+  // the side a corner never closes, else a nearly vertical edge closed the
+  // same triangle a second time.
+  if (!node->prev && !node->next && Cross(m_positions[a], m_positions[p], m_positions[b]) < 0) std::swap(a, b);
   Triangle* t = NewTriangle({0, 0}, {0, 0}, node->edge);
   const EdgeRef ap = JoinEdge(a, p, t), pb = JoinEdge(p, b, t);
   t->sides[0] = ap;

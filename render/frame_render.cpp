@@ -5,6 +5,7 @@
 #include "render/frame_render.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 
 #include "model/effect.h"
@@ -155,18 +156,22 @@ struct LockedFrame {
   int height;
   // Pixels past the frame's right or bottom edge repeat its last column or
   // row: an export width rounded up to a multiple of 4 gets clean columns.
-  DWORD At(LONG x, LONG y) const {
-    x = std::clamp<LONG>(x, 0, width - 1);
+  const DWORD* Row(LONG y) const {
     y = std::clamp<LONG>(y, 0, height - 1);
-    return reinterpret_cast<const DWORD*>(bits + static_cast<size_t>(y) * pitch)[x];
+    return reinterpret_cast<const DWORD*>(bits + static_cast<size_t>(y) * pitch);
   }
+  DWORD At(LONG x, LONG y) const { return Row(y)[std::clamp<LONG>(x, 0, width - 1)]; }
 };
 
 void CopyFrame32(const LockedFrame& frame, CPixelBuffer* buffer) {
   const int w = buffer->Width(), h = buffer->Height();
+  const LONG left = buffer->rect.left;
+  // The columns the frame holds are copied whole; the rest repeat.
+  const int inside = left < 0 ? 0 : static_cast<int>(std::clamp<LONG>(frame.width - left, 0, w));
   for (int y = 0; y < h; ++y) {
     DWORD* out = buffer->bits + static_cast<size_t>(y) * w;
-    for (int x = 0; x < w; ++x) out[x] = frame.At(buffer->rect.left + x, buffer->rect.top + y);
+    if (inside > 0) std::memcpy(out, &frame.Row(buffer->rect.top + y)[left], static_cast<size_t>(inside) * 4);
+    for (int x = inside; x < w; ++x) out[x] = frame.At(left + x, buffer->rect.top + y);
   }
 }
 

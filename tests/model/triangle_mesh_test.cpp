@@ -352,3 +352,16 @@ TEST(TriangulateOutlines, ConvexOutlinesBecomeTrianglesOfTheirArea) {
 }
 
 }  // namespace
+
+namespace {
+
+// A thin sliver of coordinates near zero once came out as the same triangle
+// twice, doubling the area a mesh covers.
+TEST(ClipTriangleToRect, NearlyAxisAlignedCornersGiveOneCover) {
+  Nodes out;
+  ClipTriangleToRect(CVector2(0, 0), CVector2(-10.1015f, 1.52529e-6f), CVector2(1.20459e-7f, -10.1015f),
+                     CRectF(-25, -25, 25, 25), out.array);
+  EXPECT_NEAR(out.Area(), 0.5 * 10.1015 * 10.1015, 1e-2);
+}
+
+}  // namespace
