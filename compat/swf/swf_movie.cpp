@@ -18,6 +18,7 @@ constexpr int kMaxCharacterId = 65535;
 constexpr int kMaxFrames = 65535;
 constexpr int kSwfVersion = 6;
 constexpr int kMaxInputBytes = 64 << 20;
+constexpr size_t kMaxFileBytes = 0xFFFFFFFFu;
 
 enum TagCode {
   kTagEnd = 0,
@@ -281,6 +282,8 @@ int SWFMovie_save(SWFMovie movie, const char* filename, int level) {
   // JPEG frames gain nothing from zlib, so the default writes the body as
   // it is; levels 1..9 ask for a compressed movie.
   bool compressed = level >= 1 && level <= 9;
+  // The header's file length is 32-bit; a longer movie cannot be written.
+  if (body.size() > kMaxFileBytes - 8) return -1;
   unsigned long total = 8 + body.size();
   std::vector<unsigned char> file = {static_cast<unsigned char>(compressed ? 'C' : 'F'), 'W', 'S',
                                      static_cast<unsigned char>(kSwfVersion)};
@@ -299,5 +302,7 @@ int SWFMovie_save(SWFMovie movie, const char* filename, int level) {
   if (!f) return -1;
   bool ok = std::fwrite(file.data(), 1, file.size(), f) == file.size();
   ok = (std::fclose(f) == 0) && ok;
-  return ok ? static_cast<int>(file.size()) : -1;
+  if (!ok) return -1;
+  // Sizes past the result's range are reported as its largest value.
+  return file.size() > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(file.size());
 }

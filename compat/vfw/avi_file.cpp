@@ -188,6 +188,15 @@ BOOL AVISaveOptions(HWND, UINT uiFlags, int nStreams, PAVISTREAM* ppavi, LPAVICO
     o->dwQuality = choice.quality;
     o->dwKeyFrameEvery = (uiFlags & ICMF_CHOOSE_KEYFRAME) ? 1 : 0;
     o->dwFlags = AVICOMPRESSF_VALID | ((uiFlags & ICMF_CHOOSE_KEYFRAME) ? AVICOMPRESSF_KEYFRAMES : 0);
+    // A codec with settings hands back its state block, as on the platform;
+    // the caller returns it with AVISaveOptionsFree.
+    if (choice.handler == comptypeMJPG) {
+      auto* state = static_cast<DWORD*>(std::malloc(sizeof(DWORD)));
+      if (!state) return FALSE;
+      *state = choice.quality;
+      o->lpParms = state;
+      o->cbParms = sizeof(DWORD);
+    }
   }
   return TRUE;
 }

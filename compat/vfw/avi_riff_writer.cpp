@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include <unistd.h>
+
 #include "compat/vfw.h"
 
 namespace compat {
@@ -58,6 +60,9 @@ AviRiffWriter::~AviRiffWriter() {
 bool AviRiffWriter::Open(const std::string& hostPath) {
   file_ = std::fopen(hostPath.c_str(), "wb+");
   if (!file_) return false;
+  // Unbuffered: samples are large anyway, and a failed write must leave no
+  // bytes behind in a buffer that a later seek would try to write again.
+  std::setvbuf(file_, nullptr, _IONBF, 0);
   // RIFF header and 'movi' list header; sizes are filled in by Finish.
   std::vector<BYTE> head;
   PutFourcc(head, "RIFF");
@@ -135,7 +140,7 @@ std::vector<BYTE> AviRiffWriter::BuildHeaderList() const {
   PutDword(out, microSecPerFrame);
   PutDword(out, bytesPerSecond > 0xFFFFFFFF ? 0xFFFFFFFF : static_cast<DWORD>(bytesPerSecond));
   PutDword(out, 0);  // padding granularity
-  PutDword(out, kAviHasIndex);
+  PutDword(out, hasIndex_ ? kAviHasIndex : 0);
   PutDword(out, totalFrames);
   PutDword(out, 0);  // initial frames
   PutDword(out, static_cast<DWORD>(streams_.size()));
@@ -190,25 +195,34 @@ bool AviRiffWriter::WriteHeaders() {
 
 bool AviRiffWriter::Finish() {
   if (!file_) return false;
+  // After a failed write (a full disk) the chunks before it are kept: the
+  // file is cut back to them and still gets its headers, so what was written
+  // stays playable.
   bool ok = !failed_;
-  if (ok) {
-    std::vector<BYTE> idx;
-    size_t at = BeginChunk(idx, "idx1");
-    for (const IndexEntry& e : index_) {
-      PutDword(idx, e.chunkId);
-      PutDword(idx, e.flags);
-      PutDword(idx, e.offset);
-      PutDword(idx, e.size);
-    }
-    EndChunk(idx, at);
-    ok = std::fseek(file_, static_cast<long>(moviEnd_), SEEK_SET) == 0 &&
-         WriteAll(file_, idx.data(), idx.size());
-    ULONGLONG fileEnd = moviEnd_ + idx.size();
-    ok = ok && WriteHeaders() &&
-         WriteDwordAt(file_, 4, static_cast<DWORD>(fileEnd - 8)) &&
-         WriteDwordAt(file_, static_cast<long>(kMoviListOffset + 4),
-                      static_cast<DWORD>(moviEnd_ - kMoviListOffset - 8));
+  std::clearerr(file_);
+  bool cut = ::ftruncate(::fileno(file_), static_cast<off_t>(moviEnd_)) == 0;
+  std::vector<BYTE> idx;
+  size_t at = BeginChunk(idx, "idx1");
+  for (const IndexEntry& e : index_) {
+    PutDword(idx, e.chunkId);
+    PutDword(idx, e.flags);
+    PutDword(idx, e.offset);
+    PutDword(idx, e.size);
   }
+  EndChunk(idx, at);
+  hasIndex_ = cut && std::fseek(file_, static_cast<long>(moviEnd_), SEEK_SET) == 0 &&
+              WriteAll(file_, idx.data(), idx.size());
+  ULONGLONG fileEnd = moviEnd_ + idx.size();
+  if (!hasIndex_) {
+    // Players find the chunks without an index by walking 'movi'.
+    ok = false;
+    std::clearerr(file_);
+    if (::ftruncate(::fileno(file_), static_cast<off_t>(moviEnd_)) != 0) ok = false;
+    fileEnd = moviEnd_;
+  }
+  ok = WriteHeaders() && WriteDwordAt(file_, 4, static_cast<DWORD>(fileEnd - 8)) &&
+       WriteDwordAt(file_, static_cast<long>(kMoviListOffset + 4), static_cast<DWORD>(moviEnd_ - kMoviListOffset - 8)) &&
+       ok;
   ok = (std::fclose(file_) == 0) && ok;
   file_ = nullptr;
   return ok;

@@ -56,6 +56,7 @@ class AviRiffWriter {
 
   std::FILE* file_ = nullptr;
   bool failed_ = false;
+  bool hasIndex_ = true;
   std::vector<AviStreamLayout> streams_;
   std::vector<IndexEntry> index_;
   ULONGLONG moviEnd_ = 0;  // file position after the last chunk

@@ -2,6 +2,9 @@
 // and ffmpeg and by a walk over their chunks.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -204,6 +207,27 @@ TEST(AviStreams, RefuseBadArgumentsAndShortFrames) {
   AVIFileRelease(file);
   EXPECT_NE(AVIFileOpenW(&file, u"\\no\\such\\folder\\x.avi", OF_WRITE | OF_CREATE, nullptr), AVIERR_OK);
   EXPECT_EQ(file, nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// A full disk part-way through: the frames before it stay playable.
+TEST_F(AviFile, FramesBeforeAFailedWriteStayReadable) {
+  std::string path = dir_.File("full.avi");
+  struct rlimit old;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit limit = old;
+  limit.rlim_cur = 8192 + 5 * (kWidth * kHeight * 3 + 8 + 26) + 100;  // room for five frames and captions
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+  bool ok = WriteMovie(path, comptypeDIB, 20);
+  setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_FALSE(ok);
+  std::string info = Probe(path, "nb_read_frames");
+  EXPECT_NE(info.find("nb_read_frames=5"), std::string::npos) << info;
 }
 
 }  // namespace

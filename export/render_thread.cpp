@@ -1,0 +1,277 @@
+// The export's worker thread: the writer dispatch by output type, the frame
+// loop all writers share, progress to the owner and the end of an export.
+#include "export/render_thread.h"
+
+#include "export/avi_writer.h"
+#include "export/export_frame_source.h"
+#include "export/render_grab_source.h"
+#include "export/swf_html_page.h"
+#include "export/swf_movie_writer.h"
+#include "imaging/anim_gif_writer.h"
+#include "imaging/image_file.h"
+#include "model/morph_pair.h"
+#include "model/morph_project.h"
+#include "model/pixel_buffer.h"
+
+IMPLEMENT_DYNCREATE(CRenerThread, CWinThread)
+
+namespace {
+
+constexpr UINT kIdsCreateAviError = 61204;
+constexpr WCHAR kCreateAviErrorText[] = u"Create AVI File Error!";
+constexpr WCHAR kCreateGifErrorText[] = u"Create GIF File Error!";
+constexpr WCHAR kCreateSwfErrorText[] = u"Create SWF File Error!";
+constexpr WCHAR kUnsupportedTypeText[] = u"Animations cannot be exported to files of this type.";
+constexpr WCHAR kTooManySwfFramesText[] = u"A Flash movie holds at most 32767 frames; shorten the animation.";
+constexpr int kMinFps = 1;
+constexpr int kMaxFps = 100;
+constexpr int kHundredthsPerSecond = 100;
+constexpr int kExtensionLength = 4;  // ".bmp", ".tga"
+
+// One frame buffer for a whole export, cleared once: the grab fills the
+// output's columns, the columns of the rounded width beyond stay black.
+class CExportBuffer {
+ public:
+  explicit CExportBuffer(SIZE size) : m_buffer(RECT{0, 0, size.cx, size.cy}) { m_buffer.Fill(0); }
+  ~CExportBuffer() { m_buffer.Free(); }
+  CExportBuffer(const CExportBuffer&) = delete;
+  CExportBuffer& operator=(const CExportBuffer&) = delete;
+  CPixelBuffer& Get() { return m_buffer; }
+  bool IsValid() const { return m_buffer.bits != nullptr; }
+
+ private:
+  CPixelBuffer m_buffer;
+};
+
+SIZE OutputSize() {
+  SIZE size{0, 0};
+  return GetMorphProject()->GetOutputSize(size);
+}
+
+}  // namespace
+
+CRenerThread::CRenerThread() { m_bAutoDelete = FALSE; }
+
+CRenerThread::~CRenerThread() = default;
+
+BOOL CRenerThread::WaitForEnd() {
+  if (!m_hThread) return TRUE;
+  for (;;) {
+    DWORD result = ::MsgWaitForMultipleObjects(1, &m_hThread, FALSE, INFINITE, QS_SENDMESSAGE);
+    if (result == WAIT_OBJECT_0) return TRUE;
+    if (result != WAIT_OBJECT_0 + 1) return FALSE;
+    // Woken by a sent message: the peek delivers it. Posted messages stay
+    // queued for the owner's own loop.
+    MSG msg;
+    ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+  }
+}
+
+// --- dispatch ---
+
+BOOL CRenerThread::InitInstance() {
+  // The owner sets its window before it starts the thread and stops the
+  // export before it goes away, so the handle is taken once here.
+  m_owner = m_pMainWnd ? m_pMainWnd->GetSafeHwnd() : nullptr;
+  m_totalFrames = GetMorphProject()->GetTotalFrames();
+  m_lastFramePending = false;
+  if (!m_source) m_source = GetRenderFrameGrabs();
+  switch (GetImageFileType(m_outputPath)) {
+    case IMAGE_FILE_AVI: return RenderToAvi();
+    case IMAGE_FILE_GIF: return RenderToGif();
+    case IMAGE_FILE_TGA:
+    case IMAGE_FILE_BMP: return RenderToStills();
+    case IMAGE_FILE_SWF: return RenderToSwf();
+    default: return RenderUnsupported();
+  }
+}
+
+int CRenerThread::ExitInstance() { return CWinThread::ExitInstance(); }
+
+BOOL CRenerThread::RenderUnsupported() {
+  // The owner offers every picture type, but only these writers exist; an
+  // export that silently wrote nothing would look like a success.
+  ShowError(kUnsupportedTypeText);
+  FinishExport(true);
+  return TRUE;
+}
+
+// --- the frame loop ---
+
+bool CRenerThread::RunFrameLoop(CPixelBuffer& buffer, bool dib24, CFrameStep& step) {
+  CMorphProject* project = GetMorphProject();
+  int n = 0;
+  for (int p = 0; p < project->GetPairCount(); ++p) {
+    CMorphPair* pair = project->PairAt(p);
+    for (int f = 0; f < pair->GetFrameCount(); ++f) {
+      if (IsStopRequested()) return true;
+      pair->SetCurrentFrame(f);
+      if (dib24)
+        m_source->GrabDib24(pair, &buffer);
+      else
+        m_source->GrabPixels(pair, &buffer);
+      if (!step.Write(buffer, n)) return false;
+      if (IsStopRequested()) return true;
+      if (n == m_totalFrames - 1) {
+        // The owner takes the last number for the end of the export; it is
+        // sent once the writer has closed its file.
+        m_lastFramePending = true;
+        if (const CString* name = step.FileName()) m_lastFileName = *name;
+      } else {
+        SendProgress(n, step.FileName());
+      }
+      ++n;
+    }
+  }
+  return true;
+}
+
+void CRenerThread::SendProgress(int n, const CString* fileName) {
+  if (!m_owner || IsStopRequested()) return;
+  WPARAM text = fileName ? reinterpret_cast<WPARAM>(fileName->GetString()) : 0;
+  ::SendMessageW(m_owner, WM_RENDER_PROGRESS, text, static_cast<LPARAM>(n));
+}
+
+void CRenerThread::FinishExport(bool reportEnd) {
+  if (m_lastFramePending)
+    SendProgress(m_totalFrames - 1, m_lastFileName.IsEmpty() ? nullptr : &m_lastFileName);
+  else if (reportEnd)
+    SendProgress(m_totalFrames - 1, nullptr);
+  m_lastFramePending = false;
+  ::PostQuitMessage(0);
+}
+
+void CRenerThread::ShowError(LPCTSTR text, UINT stringId) {
+  CString message;
+  if (stringId == 0 || !message.LoadString(stringId)) message = text;
+  ::MessageBoxW(nullptr, message, nullptr, MB_OK | MB_ICONEXCLAMATION);
+}
+
+SIZE CRenerThread::RoundedFrameSize() const {
+  SIZE size = OutputSize();
+  size.cx = (size.cx + 3) / 4 * 4;
+  return size;
+}
+
+int CRenerThread::ExportFps() const { return m_fps < kMinFps ? kMinFps : m_fps > kMaxFps ? kMaxFps : m_fps; }
+
+// --- writers ---
+
+BOOL CRenerThread::RenderToAvi() {
+  const SIZE size = RoundedFrameSize();
+  CAviWriter writer;
+  if (!writer.Open(m_outputPath, ExportFps(), size, m_pMainWnd)) {
+    // Cancelling the compressor choice is the user's own decision.
+    if (!writer.WasCancelled()) ShowError(kCreateAviErrorText, kIdsCreateAviError);
+    FinishExport(true);
+    return TRUE;
+  }
+  class CAviStep : public CFrameStep {
+   public:
+    explicit CAviStep(CAviWriter& writer) : m_writer(writer) {}
+    bool Write(CPixelBuffer& frame, int) override { return m_writer.WriteFrame(reinterpret_cast<BYTE*>(frame.bits)); }
+
+   private:
+    CAviWriter& m_writer;
+  } step(writer);
+  CExportBuffer buffer(size);
+  bool written = buffer.IsValid() && RunFrameLoop(buffer.Get(), true, step);
+  writer.Close();
+  if (!written) ShowError(kCreateAviErrorText, kIdsCreateAviError);
+  FinishExport(!written);
+  return TRUE;
+}
+
+BOOL CRenerThread::RenderToGif() {
+  const SIZE size = RoundedFrameSize();
+  CAnimGifWriter writer;
+  if (!writer.Open(m_outputPath, static_cast<DWORD>(kHundredthsPerSecond / ExportFps()), size)) {
+    ShowError(kCreateGifErrorText);
+    FinishExport(true);
+    return TRUE;
+  }
+  if (m_transparent) {
+    CFillStyle background;
+    GetMorphProject()->GetBackground(background);
+    writer.SetTransparentColor(background.type == kFillColor ? background.color : 0);
+    writer.SetTransparent(true);
+  }
+  class CGifStep : public CFrameStep {
+   public:
+    explicit CGifStep(CAnimGifWriter& writer) : m_writer(writer) {}
+    bool Write(CPixelBuffer& frame, int) override {
+      m_writer.AddFrame(reinterpret_cast<BYTE*>(frame.bits));
+      return true;
+    }
+
+   private:
+    CAnimGifWriter& m_writer;
+  } step(writer);
+  CExportBuffer buffer(size);
+  if (buffer.IsValid()) RunFrameLoop(buffer.Get(), false, step);
+  writer.Close();
+  FinishExport(!buffer.IsValid());
+  return TRUE;
+}
+
+class CRenerThread::CStillStep : public CFrameStep {
+ public:
+  CStillStep(const CString& stem, const CString& extension) : m_stem(stem), m_extension(extension) {}
+  bool Write(CPixelBuffer& frame, int n) override {
+    m_fileName.Format(_T("%s%d"), m_stem.GetString(), n);
+    m_fileName += m_extension;
+    // A still that cannot be written is skipped; the others still come.
+    CImageFile().Save(m_fileName, 0, 0, frame.Width(), frame.Height(), frame.bits, 0);
+    return true;
+  }
+  const CString* FileName() const override { return &m_fileName; }
+
+ private:
+  CString m_stem;
+  CString m_extension;
+  CString m_fileName;
+};
+
+BOOL CRenerThread::RenderToStills() {
+  const int length = m_outputPath.GetLength();
+  if (length <= kExtensionLength) return RenderUnsupported();
+  CStillStep step(m_outputPath.Left(length - kExtensionLength), m_outputPath.Right(kExtensionLength));
+  CExportBuffer buffer(RoundedFrameSize());
+  if (buffer.IsValid()) RunFrameLoop(buffer.Get(), false, step);
+  FinishExport(!buffer.IsValid());
+  return TRUE;
+}
+
+BOOL CRenerThread::RenderToSwf() {
+  const SIZE size = OutputSize();  // the movie takes the exact size
+  if (m_totalFrames > CSwfMovieWriter::kMaxFrames) {
+    ShowError(kTooManySwfFramesText);
+    FinishExport(true);
+    return TRUE;
+  }
+  CSwfMovieWriter movie;
+  CExportBuffer buffer(size);
+  if (!buffer.IsValid() || !movie.Open(size, ExportFps(), m_totalFrames)) {
+    ShowError(kCreateSwfErrorText);
+    FinishExport(true);
+    return TRUE;
+  }
+  class CSwfStep : public CFrameStep {
+   public:
+    CSwfStep(CSwfMovieWriter& movie, int quality) : m_movie(movie), m_quality(quality) {}
+    bool Write(CPixelBuffer& frame, int) override {
+      m_movie.AddFrame(frame, m_quality);
+      return true;
+    }
+
+   private:
+    CSwfMovieWriter& m_movie;
+    int m_quality;
+  } step(movie, m_quality);
+  RunFrameLoop(buffer.Get(), false, step);
+  if (!movie.Save(m_outputPath)) ShowError(kCreateSwfErrorText);
+  // A page that cannot be written leaves the movie as it is.
+  WriteSwfHtmlPage(m_outputPath, size.cx, size.cy);
+  FinishExport(false);
+  return TRUE;
+}
