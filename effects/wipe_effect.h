@@ -10,11 +10,6 @@
 class CWipeEffect : public CEffect {
  public:
   static constexpr int kId = 1;
-  // Table markers for grey levels fully past or short of the threshold.
-  static constexpr int kClearEntry = 256;
-  static constexpr int kOpaqueEntry = 512;
-  // Largest mask side accepted from a picture file.
-  static constexpr int kMaxMaskSide = 8192;
 
   CWipeEffect();
   ~CWipeEffect() override;
@@ -34,10 +29,6 @@ class CWipeEffect : public CEffect {
   // folder when its file is gone; edge and reverse are held to their ranges.
   void Serialize(CArchive& ar) override;
   IDirect3DTexture9* GetWipeTexture() override { return m_maskTexture; }
-
-  // Mask value of each grey level 0..255 at level (the share still covered,
-  // 1 - progress): kOpaqueEntry, kClearEntry or a ramp value 0..255.
-  static void BuildThresholdTable(int table[256], double level, double edge, int reverse);
 
   CString m_maskPath;
   float m_edge = 0.2f;

@@ -32,7 +32,11 @@ void ReportOnce(const CString& path, const char16_t* text) {
     std::lock_guard<std::mutex> guard(g_reportedMutex);
     if (!ReportedPaths().insert(PathKey(path)).second) return;
   }
-  if (CEditorLink* editor = GetEditorLink()) editor->ShowMessage(path + text);
+  const CString message = path + text;
+  if (CEditorLink* editor = GetEditorLink())
+    editor->ShowMessage(message);
+  else
+    MessageBoxW(nullptr, message, nullptr, MB_OK);
 }
 
 void ForgetReport(const CString& path) {

@@ -76,8 +76,12 @@ DWORD WithAlpha(DWORD pixel, DWORD alpha) { return (pixel & 0x00FFFFFF) | (alpha
 }  // namespace
 
 void BuildThresholdTable(int table[256], double level, double edge, int reverse) {
-  const int e = static_cast<int>(std::clamp(edge * kGreyMax + 0.5, 0.0, kGreyMax));
-  const int h = static_cast<int>((e + kGreyMax) * std::clamp(level, 0.0, 1.0));
+  // Values outside 0..1, or not numbers, would make the integer casts below
+  // undefined.
+  edge = std::isnan(edge) ? 0.0 : std::clamp(edge, 0.0, 1.0);
+  level = std::isnan(level) ? 1.0 : std::clamp(level, 0.0, 1.0);
+  const int e = static_cast<int>(std::min(edge * kGreyMax + 0.5, kGreyMax));
+  const int h = static_cast<int>((e + kGreyMax) * level);
   const int high = std::min(h, 255);
   const int low = std::max(h - e, 0);
   const int range = high - low == 0 ? 1 : high - low;
@@ -90,6 +94,31 @@ void BuildThresholdTable(int table[256], double level, double edge, int reverse)
     else
       table[i] = kThresholdClear;
   }
+}
+
+void WriteThresholdAlpha(IDirect3DTexture9* texture, const BYTE* grey, int width, int height, double level,
+                         double edge, int reverse) {
+  if (!texture || !grey || width < 1 || height < 1) return;
+  int table[kGreyLevels];
+  BuildThresholdTable(table, level, edge, reverse);
+  DWORD alphaOf[kGreyLevels];
+  for (int g = 0; g < kGreyLevels; ++g) {
+    if (std::fabs(level - 1.0) < kEndTolerance)
+      alphaOf[g] = 0;
+    else if (std::fabs(level) < kEndTolerance)
+      alphaOf[g] = 255;
+    else
+      alphaOf[g] = table[g] == kThresholdClear ? 0 : table[g] == kThresholdOpaque ? 255 : (table[g] * 255) >> 8;
+  }
+  D3DSURFACE_DESC desc;
+  if (FAILED(texture->GetLevelDesc(0, &desc))) return;
+  const int columns = std::min(width, static_cast<int>(desc.Width));
+  const int rows = std::min(height, static_cast<int>(desc.Height));
+  // Only the alpha bytes carry the mask.
+  ForEachRow(texture, rows, [&](DWORD* row, int y) {
+    const BYTE* levels = grey + static_cast<size_t>(y) * width;
+    for (int x = 0; x < columns; ++x) row[x] = WithAlpha(row[x], alphaOf[levels[x]]);
+  });
 }
 
 void LoadTransitionPicture(CMorphPair* pair, IDirect3DDevice9* device) {
@@ -111,28 +140,9 @@ void LoadTransitionPicture(CMorphPair* pair, IDirect3DDevice9* device) {
 
 void UpdateTransitionPicture(CMorphPair* pair, float t) {
   CPairTransitionPicture* picture = pair->GetTransitionPicture();
-  if (!picture->texture || !picture->texture->m_texture || !picture->grey) return;
-  const double level = 1.0 - t;
-  int table[kGreyLevels];
-  BuildThresholdTable(table, level, picture->edge, picture->reverse);
-  DWORD alphaOf[kGreyLevels];
-  for (int g = 0; g < kGreyLevels; ++g) {
-    if (std::fabs(level - 1.0) < kEndTolerance)
-      alphaOf[g] = 0;
-    else if (std::fabs(level) < kEndTolerance)
-      alphaOf[g] = 255;
-    else
-      alphaOf[g] = table[g] == kThresholdClear ? 0 : table[g] == kThresholdOpaque ? 255 : (table[g] * 255) >> 8;
-  }
-  const int width = std::min(picture->width, picture->texture->m_textureWidth);
-  const int height = std::min(picture->height, picture->texture->m_textureHeight);
-  const BYTE* grey = picture->grey;
-  const int greyPitch = picture->width;
-  // Row by row at the lock's pitch: only the alpha bytes carry the mask.
-  ForEachRow(picture->texture->m_texture, height, [&](DWORD* row, int y) {
-    const BYTE* levels = grey + static_cast<size_t>(y) * greyPitch;
-    for (int x = 0; x < width; ++x) row[x] = WithAlpha(row[x], alphaOf[levels[x]]);
-  });
+  if (!picture->texture) return;
+  WriteThresholdAlpha(picture->texture->m_texture, picture->grey, picture->width, picture->height, 1.0 - t,
+                      picture->edge, picture->reverse);
 }
 
 void LoadTotalMaskPicture(CMorphPair* pair, IDirect3DDevice9* device) {

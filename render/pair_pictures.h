@@ -16,6 +16,12 @@ constexpr int kThresholdOpaque = 512;
 // `edge` wide (a fraction of the grey range) ramps below it; reverse opens
 // from the bright end.
 void BuildThresholdTable(int table[256], double level, double edge, int reverse);
+// The alpha bytes of level 0 of a texture from width x height grey levels
+// opened at `level` (1 - the morph position): all clear at level 1, all
+// opaque at level 0, else through the threshold table. Rows follow the
+// lock's pitch and stop at the texture's own size.
+void WriteThresholdAlpha(IDirect3DTexture9* texture, const BYTE* grey, int width, int height, double level,
+                         double edge, int reverse);
 
 // Reads the picture into its grey levels and a picture-size texture whose
 // alpha UpdateTransitionPicture writes. Silent for an empty path or a

@@ -1,6 +1,7 @@
 // "Wipe": the threshold table, the mask alpha written per progress, loading
 // the mask picture (broken ones reported once) and the parameter block.
 #include "effects/wipe_effect.h"
+#include "render/pair_pictures.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -21,12 +22,12 @@ namespace {
 
 std::vector<int> Table(double level, double edge, int reverse) {
   std::vector<int> table(256);
-  CWipeEffect::BuildThresholdTable(table.data(), level, edge, reverse);
+  BuildThresholdTable(table.data(), level, edge, reverse);
   return table;
 }
 
-constexpr int kClear = CWipeEffect::kClearEntry;
-constexpr int kOpaque = CWipeEffect::kOpaqueEntry;
+constexpr int kClear = kThresholdClear;
+constexpr int kOpaque = kThresholdOpaque;
 
 TEST(WipeThresholdTable, EdgeZeroIsAHardThresholdFromEitherEnd) {
   // Half way: level 127 is the threshold, from the bright end without
