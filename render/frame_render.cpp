@@ -55,8 +55,11 @@ void CopyPositions(const CFeatureLineArray& lines, const CMorphPair& pair, CShap
 float FadeAlpha(const CMorphPair& pair, int frame) {
   const int count = pair.GetFrameCount();
   if (frame < pair.m_fadeIn) return static_cast<float>(frame) / static_cast<float>(pair.m_fadeIn);
+  // The fade-out mirrors the fade-in: a fade of n frames spends all n of
+  // them on the way down ((n - 1) / n to 0), instead of dropping from full
+  // alpha to (n - 2) / n at once.
   const int remaining = count - frame;
-  if (remaining < pair.m_fadeOut) return static_cast<float>(remaining - 1) / static_cast<float>(pair.m_fadeOut);
+  if (remaining <= pair.m_fadeOut) return static_cast<float>(remaining - 1) / static_cast<float>(pair.m_fadeOut);
   return 1.0f;
 }
 
@@ -68,8 +71,10 @@ CEffect* ChooseEffect(const CMorphPair& pair, int frame, float* progress) {
     *progress = static_cast<float>(frame) / static_cast<float>(pair.m_inFrames);
     return pair.m_inEffect;
   }
+  // The last n frames run an out effect of n frames, from (n - 1) / n down
+  // to 0, as the in effect runs its first n.
   const int remaining = pair.GetFrameCount() - frame;
-  if (remaining < pair.m_outFrames) {
+  if (remaining <= pair.m_outFrames) {
     *progress = static_cast<float>(remaining - 1) / static_cast<float>(pair.m_outFrames);
     return pair.m_outEffect;
   }

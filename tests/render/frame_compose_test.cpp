@@ -148,14 +148,14 @@ TEST_F(FrameCompose, EffectsRunAtBothEndsWithFallingCoverage) {
   delete Pair()->m_outEffect;
   Pair()->m_inEffect = new RecordingEffect(&in);
   Pair()->m_outEffect = new RecordingEffect(&out);
-  for (int frame : {0, 1, 19, 20, 80, 81, 98, 99}) {
+  for (int frame : {0, 1, 19, 20, 79, 80, 81, 98, 99}) {
     const std::vector<DWORD> got = Grab(frame);
     EXPECT_LE(ColourDistance(got[1000], kPictureRgb), 1) << frame;
   }
   EXPECT_EQ(in, (std::vector<float>{0.0f, 0.05f, 0.95f}));
-  // The out effect counts the frames left after this one: 19 of 20 at
-  // frame 81, none at the last frame.
-  EXPECT_EQ(out, (std::vector<float>{0.9f, 0.05f, 0.0f}));
+  // The last 20 frames run the out effect, 0.95 at frame 80 down to 0 at the
+  // last one; frames 20 and 79 run none.
+  EXPECT_EQ(out, (std::vector<float>{0.95f, 0.9f, 0.05f, 0.0f}));
 
   // Overlapping ranges: the in effect wins.
   in.clear(), out.clear();

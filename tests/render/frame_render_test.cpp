@@ -53,7 +53,10 @@ TEST_F(FrameRender, FadeInStartsOnTheBackgroundAndRisesByThirds) {
   EXPECT_EQ(CountOff(Grab(1), Mix(kBackgroundRgb, kSourceRgb, 85), 2), 0);
   EXPECT_EQ(CountOff(Grab(2), Mix(kBackgroundRgb, kSourceRgb, 170), 2), 0);
   EXPECT_EQ(CountOff(Grab(5), kSourceRgb, 1), 0);
-  // The fade-out ends on the background too.
+  // The fade-out falls by thirds too and ends on the background.
+  EXPECT_EQ(CountOff(Grab(6), kSourceRgb, 1), 0);
+  EXPECT_EQ(CountOff(Grab(7), Mix(kBackgroundRgb, kSourceRgb, 170), 2), 0);
+  EXPECT_EQ(CountOff(Grab(8), Mix(kBackgroundRgb, kSourceRgb, 85), 2), 0);
   EXPECT_EQ(CountOff(Grab(9), kBackgroundRgb, 0), 0);
 }
 
