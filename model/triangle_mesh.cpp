@@ -96,7 +96,10 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
       e.first = vertexOf[points[i]];
       e.second = vertexOf[points[(i + 1) % n]];
       e.upper = m_positions[e.second].y < m_positions[e.first].y ? e.second : e.first;
-      m_constraints.push_back(e);
+      // Two crossing edges cannot both be sides of triangles: the sweep would
+      // leave the region round the crossing empty, a hole in the frame. The
+      // earlier line keeps its edge; the later one keeps only its points.
+      if (!CrossesKeptConstraint(e)) m_constraints.push_back(e);
     }
   }
   std::stable_sort(m_constraints.begin(), m_constraints.end(), [&](const ConstraintEdge& a, const ConstraintEdge& b) {
@@ -113,6 +116,23 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
           slot = e;
           break;
         }
+}
+
+bool CTriangleMesh::CrossesKeptConstraint(const ConstraintEdge& e) const {
+  const CVector2& p = m_positions[e.first];
+  const CVector2& q = m_positions[e.second];
+  for (const ConstraintEdge& kept : m_constraints) {
+    const CVector2& c = m_positions[kept.first];
+    const CVector2& d = m_positions[kept.second];
+    if (std::max(p.x, q.x) < std::min(c.x, d.x) || std::max(c.x, d.x) < std::min(p.x, q.x) ||
+        std::max(p.y, q.y) < std::min(c.y, d.y) || std::max(c.y, d.y) < std::min(p.y, q.y))
+      continue;
+    float s = 0, t = 0;
+    if (SegmentIntersectParams(p, q, c, d, &s, &t) && s > kParamLow && s < kParamHigh && t > kParamLow &&
+        t < kParamHigh)
+      return true;
+  }
+  return false;
 }
 
 int CTriangleMesh::FindEdge(int a, int b) const {

@@ -58,6 +58,7 @@ public:
   void Edges(std::vector<std::pair<int, int>>& out) const;
   int FindEdge(int a, int b) const;
 
+
   // --- used by the fold-over check ---
   struct EdgeRef {
     BYTE kind;  // 1 constraint, 0 created
@@ -70,6 +71,8 @@ private:
     BYTE kind = 1;
     int first = 0, second = 0, upper = 0;
   };
+  // True when e crosses an edge already in m_constraints inside both.
+  bool CrossesKeptConstraint(const ConstraintEdge& e) const;
   struct Triangle;
   struct CreatedEdge {
     int first = 0, second = 0;

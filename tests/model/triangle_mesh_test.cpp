@@ -294,6 +294,20 @@ TEST(TriangleMesh, TenThousandRandomLineSets) {
   EXPECT_GT(checked, 3000);
 }
 
+// Crossing feature lines once left the region round the crossing without
+// triangles, and the background showed through the morph.
+TEST(TriangleMesh, CrossingLinesLeaveNoHole) {
+  Lines lines;
+  lines.AddCorners(256, 256);
+  lines.Add({CVector2(13.5f, 200.25f), CVector2(97, 31), CVector2(201.75f, 190.5f)});
+  lines.Add({CVector2(128, 128), CVector2(129, 250)});
+  lines.Add({CVector2(240, 17), CVector2(31, 111)});
+  Built b = Build(lines.array);
+  EXPECT_NEAR(TotalArea(b), 256.0 * 256.0, 0.5);
+  for (float y = 3.1f; y < 256; y += 9.7f)
+    for (float x = 2.3f; x < 256; x += 11.3f) ASSERT_EQ(Cover(b, x, y), 1) << x << "," << y;
+}
+
 }  // namespace
 
 namespace {
