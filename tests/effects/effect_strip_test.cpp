@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "compat/host_path.h"
+#include "effects/screw_effect.h"
 #include "imaging/image_file.h"
 #include "imaging/pic_image.h"
 #include "model/effect.h"
@@ -147,6 +148,9 @@ TEST_F(EffectStrip, EveryEffectAtFiveStagesInOnePicture) {
     ASSERT_NE(effect, nullptr) << ids[row];
     names << ids[row] << ' ' << compat::Utf16ToUtf8(std::u16string(effect->GetName())) << '\n';
     effect->Prepare(Device());
+    // The screw sizes its mesh by the renderer's working picture, which this
+    // bare device does not have: the cell stands in for it.
+    if (auto* screw = dynamic_cast<CScrewEffect*>(effect.get())) screw->PrepareFor(&source);
     for (int column = 0; column < kColumns; ++column) {
       const std::vector<DWORD> frame = Frame(*effect, source, picture, kProgress[column]);
       ASSERT_EQ(frame.size(), picture.size()) << ids[row];
