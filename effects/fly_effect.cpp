@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "compat/afx.h"
-#include "effects/picture_states.h"
 
 namespace {
 
@@ -46,7 +45,7 @@ void CFlyEffect::Render(CD3DRenderer* renderer, IDirect3DDevice9* device, CTextu
   CFlyMesh mesh(extent);
   mesh.SetParams(m_style, 1.0f - f, m_stripCount);
   if (!mesh.Create()) return;
-  SetPlainPictureStates(device);
+  SetStraightPictureStates(device);
   DrawCentredMesh(renderer, device, source, &mesh, extent);
 }
 

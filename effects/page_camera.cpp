@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "compat/d3dx9.h"
+#include "render/effect_frame.h"
 #include "render/texture_holder.h"
 
 void SetPageCamera(IDirect3DDevice9* device, float worldX, float worldY) {
@@ -52,13 +53,8 @@ void SetPageMeshStates(IDirect3DDevice9* device, BOOL lit, const D3DMATERIAL9& m
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
   device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
   device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-  device->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
-  device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-  device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-  device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
-  device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-  device->SetTexture(1, nullptr);
+  SetStraightPictureStates(device);
+  // Pages seen at a slant: filtered across mip levels.
   device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_ANISOTROPIC);
   device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_ANISOTROPIC);
   device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_LINEAR);

@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "compat/afx.h"
-#include "effects/picture_states.h"
 #include "model/matrix3.h"
 
 namespace {
@@ -47,7 +46,7 @@ void CScaleEffect::Render(CD3DRenderer* renderer, IDirect3DDevice9* device, CTex
   const float k = std::isnan(progress) ? 0.0f : std::clamp(progress, 0.0f, 1.0f);
   CScaleMesh mesh(extent);
   if (!mesh.Build(m_scaleType, k)) return;
-  SetPlainPictureStates(device);
+  SetStraightPictureStates(device);
   DrawCentredMesh(renderer, device, source, &mesh, extent);
 }
 

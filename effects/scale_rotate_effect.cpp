@@ -19,23 +19,6 @@ float ClampScale(float value) {
   return std::clamp(value, CScaleRotateEffect::kMinScale, CScaleRotateEffect::kMaxScale);
 }
 
-// Stage 0 passes the texture through and the sampler stays inside the
-// picture, whatever the passes before left on the device.
-void SetQuadStates(IDirect3DDevice9* device) {
-  device->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
-  device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-  device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-  device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
-  device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-  device->SetTexture(1, nullptr);
-  device->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
-  device->SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
-  device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-  device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
-  device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
-}
-
 }  // namespace
 
 BOOL CScaleRotateMesh::Build(float scaleX, float scaleY, float angleDegrees) {
@@ -75,7 +58,7 @@ void CScaleRotateEffect::Render(CD3DRenderer* renderer, IDirect3DDevice9* device
   const CEffectExtent extent = GetHolderExtent(*target);
   CScaleRotateMesh mesh(extent.width, extent.height, extent.umin, extent.umax, extent.vmin, extent.vmax);
   if (!mesh.Build(FrameScale(m_scaleX, q), FrameScale(m_scaleY, q), angle)) return;
-  SetQuadStates(device);
+  SetStraightPictureStates(device);
   DrawCentredMesh(renderer, device, source, &mesh, extent);
 }
 

@@ -211,6 +211,6 @@ void CScrewEffect::Render(CD3DRenderer* renderer, IDirect3DDevice9* device, CTex
   CEffectTargetScope scope(device, target);
   if (!scope.IsReady()) return;
   m_mesh->Animate(1.0f - progress);
-  SetStraightTextureStates(device);
+  SetStraightPictureStates(device);
   DrawCentredMesh(renderer, device, source, m_mesh.get(), GetHolderExtent(*target));
 }

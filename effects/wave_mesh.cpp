@@ -128,24 +128,6 @@ void CWaveMesh::ApplyRadialPinch(double q) {
   });
 }
 
-void SetStraightTextureStates(IDirect3DDevice9* device) {
-  device->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
-  device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_TFACTOR);
-  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-  device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-  device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_CURRENT);
-  device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
-  // The previous pass may have left mip or anisotropic sampling, or wrapping
-  // that would pull the opposite edge into the border pixels.
-  device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-  device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
-  device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
-  device->SetSamplerState(0, D3DSAMP_MAXMIPLEVEL, 0);
-  device->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
-  device->SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
-}
-
 void RenderWaveGrid(CD3DRenderer* renderer, IDirect3DDevice9* device, CTextureHolder* source,
                     CTextureHolder* target, const std::function<void(CWaveMesh&)>& deform) {
   if (!renderer || !device || !source || !target) return;
@@ -155,6 +137,6 @@ void RenderWaveGrid(CD3DRenderer* renderer, IDirect3DDevice9* device, CTextureHo
   CWaveMesh mesh(extent.width, extent.height, extent.umin, extent.umax, extent.vmin, extent.vmax);
   if (!mesh.Create()) return;
   deform(mesh);
-  SetStraightTextureStates(device);
+  SetStraightPictureStates(device);
   DrawCentredMesh(renderer, device, source, &mesh, extent);
 }

@@ -51,9 +51,6 @@ class CWaveMesh : public CShapeBase {
   void ForEachInnerVertex(Visit visit);
 };
 
-// Stage 0 and sampler 0 as the mesh effects draw: colour and alpha straight
-// from the texture, filtered bilinearly and clamped at its edges.
-void SetStraightTextureStates(IDirect3DDevice9* device);
 
 // The whole frame of a grid effect: a fresh grid over the target picture,
 // deformed by `deform`, drawn with the source texture into the target.

@@ -16,28 +16,34 @@ CEffectExtent GetHolderExtent(const CTextureHolder& holder) {
   return extent;
 }
 
-CEffectTargetScope::CEffectTargetScope(IDirect3DDevice9* device, CTextureHolder* target) : m_device(device) {
-  if (!device || !target || !target->m_texture) return;
-  if (FAILED(device->GetRenderTarget(0, &m_savedTarget))) return;
-  device->GetDepthStencilSurface(&m_savedDepth);
-  IDirect3DSurface9* level = nullptr;
-  if (FAILED(target->m_texture->GetSurfaceLevel(0, &level))) return;
-  device->SetDepthStencilSurface(nullptr);
-  device->SetRenderState(D3DRS_ZENABLE, FALSE);
-  device->SetRenderTarget(0, level);
-  level->Release();
-  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00000000, 1.0f, 0);
-  m_ready = TRUE;
-}
+CEffectTargetScope::CEffectTargetScope(IDirect3DDevice9* device, CTextureHolder* target)
+    : CRenderTargetScope(device, target ? target->m_texture : nullptr, TRUE) {}
 
 CEffectTargetScope::~CEffectTargetScope() {
-  if (m_device) m_device->SetTexture(0, nullptr);
-  if (m_savedTarget) {
-    m_device->SetRenderTarget(0, m_savedTarget);
-    m_device->SetDepthStencilSurface(m_savedDepth);
-    m_savedTarget->Release();
-  }
-  if (m_savedDepth) m_savedDepth->Release();
+  if (IsReady()) Device()->SetTexture(0, nullptr);
+}
+
+void SetStraightPictureStates(IDirect3DDevice9* device) {
+  device->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
+  device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_TFACTOR);
+  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+  device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_CURRENT);
+  device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+  device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+  device->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+  device->SetTexture(1, nullptr);
+  // Wrapping would pull the opposite edge into the border pixels of a
+  // squeezed picture; mips would blur a picture drawn at its own size.
+  device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+  device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+  device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
+  device->SetSamplerState(0, D3DSAMP_MAXMIPLEVEL, 0);
+  device->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
+  device->SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
+  device->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
+  device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
 }
 
 void DrawCentredMesh(CD3DRenderer* renderer, IDirect3DDevice9* device, CTextureHolder* source, CShapeBase* mesh,
@@ -65,12 +71,6 @@ void RenderPassThrough(CD3DRenderer* renderer, IDirect3DDevice9* device, CTextur
   const CEffectExtent extent = GetHolderExtent(*target);
   CColorMesh mesh(extent.width, extent.height, extent.umin, extent.umax, extent.vmin, extent.vmax);
   if (!mesh.Create()) return;
-  device->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
-  device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_TFACTOR);
-  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-  device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-  device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_CURRENT);
-  device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+  SetStraightPictureStates(device);
   DrawCentredMesh(renderer, device, source, &mesh, extent);
 }

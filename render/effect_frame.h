@@ -3,6 +3,7 @@
 #pragma once
 
 #include "compat/d3d9.h"
+#include "render/render_states.h"
 
 class CD3DRenderer;
 class CShapeBase;
@@ -15,24 +16,19 @@ struct CEffectExtent {
 };
 CEffectExtent GetHolderExtent(const CTextureHolder& holder);
 
-class CEffectTargetScope {
+// The effects' render-target frame: the target holder's texture, cleared;
+// the stage-0 texture is unset when it ends.
+class CEffectTargetScope : public CRenderTargetScope {
  public:
-  // Saves render target 0 and the depth-stencil surface, turns depth off and
-  // makes level 0 of the target's texture the cleared render target.
   CEffectTargetScope(IDirect3DDevice9* device, CTextureHolder* target);
   ~CEffectTargetScope();
-  CEffectTargetScope(const CEffectTargetScope&) = delete;
-  CEffectTargetScope& operator=(const CEffectTargetScope&) = delete;
-
-  // FALSE when the saved or the new target could not be got: draw nothing.
-  BOOL IsReady() const { return m_ready; }
-
- private:
-  IDirect3DDevice9* m_device;
-  IDirect3DSurface9* m_savedTarget = nullptr;
-  IDirect3DSurface9* m_savedDepth = nullptr;
-  BOOL m_ready = FALSE;
 };
+
+// Stage 0 takes colour and alpha straight from the texture, stage 1 is off,
+// sampler 0 filters linearly from level 0 and clamps at the texture's
+// border, triangles are solid with no alpha test: whatever the passes
+// before left on the device, a mesh effect copies its picture untinted.
+void SetStraightPictureStates(IDirect3DDevice9* device);
 
 // Moves a centred mesh onto the picture (by half its size) and draws it with
 // the source texture, blending ONE / ZERO, colour 0xFFFFFFFF, in a scene of

@@ -50,6 +50,9 @@ class CRenderTargetScope {
   // FALSE when a target could not be got: the pass draws nothing.
   BOOL IsReady() const { return m_ready; }
 
+ protected:
+  IDirect3DDevice9* Device() const { return m_device; }
+
  private:
   IDirect3DDevice9* m_device;
   IDirect3DSurface9* m_savedTarget = nullptr;
