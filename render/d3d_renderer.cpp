@@ -175,31 +175,40 @@ void CD3DRenderer::DrawTextureQuad(IDirect3DTexture9* texture, const RECT& pictu
   m_device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2);
 }
 
-void CD3DRenderer::DrawMesh(const CShapeBase* mesh, const DWORD* colour) {
-  if (!m_device || !mesh || mesh->m_vertexCount < 1 || mesh->m_triangleCount < 1) return;
-  if (!EnsureVertexCapacity(mesh->m_vertexCount)) return;
-  const int64_t indexCount = int64_t{mesh->m_triangleCount} * 3;
-  if (indexCount > INT32_MAX || !EnsureIndexCapacity(static_cast<int>(indexCount))) return;
-
+CRendererVertex* CD3DRenderer::LockMeshVertices(const CShapeBase* mesh, int indicesPerTriangle) {
+  if (!m_device || !mesh || mesh->m_vertexCount < 1 || mesh->m_triangleCount < 1) return nullptr;
+  if (!EnsureVertexCapacity(mesh->m_vertexCount)) return nullptr;
+  const int64_t room = int64_t{mesh->m_triangleCount} * indicesPerTriangle;
+  if (room > INT32_MAX || !EnsureIndexCapacity(static_cast<int>(room))) return nullptr;
   CRendererVertex* vertices = nullptr;
-  if (FAILED(m_vertexBuffer->Lock(0, 0, reinterpret_cast<void**>(&vertices), 0))) return;
-  for (int i = 0; i < mesh->m_vertexCount; ++i) {
-    const CRenderVertex& v = mesh->m_vertices[i];
-    vertices[i] = MakeVertex(v.x - 0.5f, v.y - 0.5f, colour ? *colour : v.diffuse, v.u, v.v, 0.0f, 0.0f);
-  }
+  if (FAILED(m_vertexBuffer->Lock(0, 0, reinterpret_cast<void**>(&vertices), 0))) return nullptr;
+  return vertices;
+}
+
+void CD3DRenderer::DrawLockedMesh(const CShapeBase* mesh) {
   m_vertexBuffer->Unlock();
   WORD* indices = nullptr;
   if (FAILED(m_indexBuffer->Lock(0, 0, reinterpret_cast<void**>(&indices), 0))) {
     MessageBoxW(WindowHandle(), u"lock Index buffer fail!", nullptr, MB_OK);
     return;
   }
-  std::copy(mesh->m_indices, mesh->m_indices + indexCount, indices);
+  std::copy(mesh->m_indices, mesh->m_indices + int64_t{mesh->m_triangleCount} * 3, indices);
   m_indexBuffer->Unlock();
 
   m_device->SetIndices(m_indexBuffer);
   m_device->SetFVF(kRendererFvf);
   m_device->SetStreamSource(0, m_vertexBuffer, 0, sizeof(CRendererVertex));
   m_device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, mesh->m_vertexCount, 0, mesh->m_triangleCount);
+}
+
+void CD3DRenderer::DrawMesh(const CShapeBase* mesh, const DWORD* colour) {
+  CRendererVertex* vertices = LockMeshVertices(mesh, 3);
+  if (!vertices) return;
+  for (int i = 0; i < mesh->m_vertexCount; ++i) {
+    const CRenderVertex& v = mesh->m_vertices[i];
+    vertices[i] = MakeVertex(v.x - 0.5f, v.y - 0.5f, colour ? *colour : v.diffuse, v.u, v.v, 0.0f, 0.0f);
+  }
+  DrawLockedMesh(mesh);
 }
 
 CD3DMeshRenderer* GetRenderer() { return g_renderer; }

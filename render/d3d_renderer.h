@@ -67,6 +67,12 @@ class CD3DRenderer {
   BOOL CreateGrabSurfaces();
   void ReleaseGrabSurfaces();
   HWND WindowHandle() const;
+  // A mesh draw in two steps: the shared buffers grown for the mesh (room
+  // for indicesPerTriangle indices a triangle) and the vertex buffer locked
+  // for the caller to fill, or null when nothing can be drawn; then the
+  // indices copied and the mesh drawn.
+  CRendererVertex* LockMeshVertices(const CShapeBase* mesh, int indicesPerTriangle);
+  void DrawLockedMesh(const CShapeBase* mesh);
 };
 
 class CD3DMeshRenderer : public CD3DRenderer {

@@ -33,13 +33,9 @@ CD3DMeshRenderer::CD3DMeshRenderer() {
 
 void CD3DMeshRenderer::DrawMeshMaskUV(const CShapeBase* mesh, const DWORD* colour) {
   (void)colour;  // the mask decides the alpha; the diffuse is always white
-  if (!m_device || !mesh || mesh->m_vertexCount < 1 || mesh->m_triangleCount < 1) return;
-  if (!EnsureVertexCapacity(mesh->m_vertexCount)) return;
-  const int64_t indexCount = int64_t{mesh->m_triangleCount} * 3;
-  if (indexCount * 2 > INT32_MAX || !EnsureIndexCapacity(static_cast<int>(indexCount * 2))) return;
-
-  CRendererVertex* vertices = nullptr;
-  if (FAILED(m_vertexBuffer->Lock(0, 0, reinterpret_cast<void**>(&vertices), 0))) return;
+  // Room for six indices a triangle, as the wire frame of the same mesh needs.
+  CRendererVertex* vertices = LockMeshVertices(mesh, 6);
+  if (!vertices) return;
   const float maskWidth = static_cast<float>(m_imageA.m_textureWidth);
   const float maskHeight = static_cast<float>(m_imageA.m_textureHeight);
   for (int i = 0; i < mesh->m_vertexCount; ++i) {
@@ -50,19 +46,7 @@ void CD3DMeshRenderer::DrawMeshMaskUV(const CShapeBase* mesh, const DWORD* colou
     vertices[i] = CRendererVertex{v.x - 0.5f, v.y - 0.5f, kVertexZ, 1.0f, kOpaqueWhite,
                                   v.u,        v.v,        v.x / maskWidth, v.y / maskHeight};
   }
-  m_vertexBuffer->Unlock();
-  WORD* indices = nullptr;
-  if (FAILED(m_indexBuffer->Lock(0, 0, reinterpret_cast<void**>(&indices), 0))) {
-    MessageBoxW(WindowHandle(), u"lock Index buffer fail!", nullptr, MB_OK);
-    return;
-  }
-  std::copy(mesh->m_indices, mesh->m_indices + indexCount, indices);
-  m_indexBuffer->Unlock();
-
-  m_device->SetIndices(m_indexBuffer);
-  m_device->SetFVF(kRendererFvf);
-  m_device->SetStreamSource(0, m_vertexBuffer, 0, sizeof(CRendererVertex));
-  m_device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, mesh->m_vertexCount, 0, mesh->m_triangleCount);
+  DrawLockedMesh(mesh);
 }
 
 void CD3DMeshRenderer::BeginFrame() {
