@@ -11,7 +11,8 @@ namespace compat::d3d9 {
 
 constexpr int kStages = 2;
 constexpr int kTexCoordSets = 2;
-constexpr int kBatch = 64;       // pixels shaded together inside a span
+constexpr int kBatch = 256;      // most pixels shaded together
+constexpr int kRunBatch = 64;    // most for primitives whose texel coordinates restart with each run
 constexpr int kSubpixelBits = 8;  // vertex positions snap to 1/256 pixel
 
 enum class Arg : uint8_t { Diffuse, Current, Texture, Factor };

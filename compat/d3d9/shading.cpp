@@ -155,7 +155,16 @@ void Output(const DrawState& state, const Segment* segments, int count, int pixe
 
 }  // namespace
 
-int BatchLimit(const DrawState& state) { return state.perspective ? kPerspectiveBatch : kBatch; }
+int BatchLimit(const DrawState& state) { return state.perspective ? kPerspectiveBatch : kRunBatch; }
+
+int BatchLimit(const DrawState& state, const PrimitiveSetup& prim) {
+  if (state.perspective) return kPerspectiveBatch;
+  for (int s = 0; s < state.stageCount; ++s) {
+    if (!state.stages[s].samples) continue;
+    if (!prim.small[s][0] || (prim.lod[s].blend > 0 && !prim.small[s][1])) return kRunBatch;
+  }
+  return kBatch;
+}
 
 void ShadeSegments(const DrawState& state, const PrimitiveSetup& prim, const Segment* segments, int count,
                    int pixels) {
