@@ -159,9 +159,12 @@ int BatchLimit(const DrawState& state) { return state.perspective ? kPerspective
 
 int BatchLimit(const DrawState& state, const PrimitiveSetup& prim) {
   if (state.perspective) return kPerspectiveBatch;
+  // Planes over the bounding box, or levels copied one to one (whose runs
+  // step by exactly one texel), give the same texels however runs split.
+  auto anyRun = [&](int stage, int slot) { return prim.small[stage][slot] || prim.unitStep[stage][slot]; };
   for (int s = 0; s < state.stageCount; ++s) {
     if (!state.stages[s].samples) continue;
-    if (!prim.small[s][0] || (prim.lod[s].blend > 0 && !prim.small[s][1])) return kRunBatch;
+    if (!anyRun(s, 0) || (prim.lod[s].blend > 0 && !anyRun(s, 1))) return kRunBatch;
   }
   return kBatch;
 }
