@@ -165,9 +165,37 @@ AddressedKernel PickAddressed(bool linear, bool wrapU, bool wrapV, int w, int h)
 }
 
 
+namespace {
+
+#ifdef CALVETTA_X86
+__attribute__((target("avx2"))) int LerpTexelsAvx2(const uint32_t* b, int weight, int n, uint32_t* out) {
+  const __m256i zero = _mm256_setzero_si256(), half = _mm256_set1_epi16(128);
+  const __m256i f = _mm256_set1_epi16(static_cast<short>(weight));
+  int i = 0;
+  for (; i + 8 <= n; i += 8) {
+    __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(out + i));
+    __m256i c = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b + i));
+    __m256i lanes[2];
+    for (int k = 0; k < 2; ++k) {
+      __m256i x = k ? _mm256_unpackhi_epi8(a, zero) : _mm256_unpacklo_epi8(a, zero);
+      __m256i y = k ? _mm256_unpackhi_epi8(c, zero) : _mm256_unpacklo_epi8(c, zero);
+      __m256i v = _mm256_add_epi16(_mm256_slli_epi16(x, 8), _mm256_mullo_epi16(_mm256_sub_epi16(y, x), f));
+      lanes[k] = _mm256_srli_epi16(_mm256_add_epi16(v, half), 8);
+    }
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_packus_epi16(lanes[0], lanes[1]));
+  }
+  return i;
+}
+#endif
+
+}  // namespace
+
 // Blends two runs of texels: out = a + (b - a) * weight / 256 per channel.
 void LerpTexels(const uint32_t* b, int weight, int n, uint32_t* out) {
   int i = 0;
+#ifdef CALVETTA_X86
+  if (HasAvx2()) i = LerpTexelsAvx2(b, weight, n, out);
+#endif
 #ifdef __SSE2__
   const __m128i zero = _mm_setzero_si128(), half = _mm_set1_epi16(128), f = _mm_set1_epi16(static_cast<short>(weight));
   for (; i + 4 <= n; i += 4) {
