@@ -14,7 +14,7 @@ namespace {
 constexpr int kMaxThreads = 64;
 // Some microseconds of watching before a thread sleeps: long enough to
 // bridge consecutive draws, short enough not to starve a busy machine.
-constexpr int kSpinChecks = 500;
+constexpr int kSpinChecks = 5000;
 
 inline void Pause() {
 #if defined(__x86_64__) || defined(__i386__)
