@@ -126,17 +126,18 @@ inline bool Inside(const int32_t* s, const int32_t* t, int i, int w, int h, bool
 
 
 // Filters a run: coordinates along a row are monotone, so the inside pixels
-// form one stretch found from both ends.
-void FilterRun(const SamplerSetup& sampler, int level, bool linear, const int32_t* s, const int32_t* t, int n,
-               uint32_t* out) {
+// form one stretch found from both ends. Affine runs are linear in integers
+// (`linearRun`) and monotone by construction; perspective runs are checked
+// pixel by pixel, since a non-finite coordinate would break the stretch.
+void FilterRun(const SamplerSetup& sampler, int level, bool linear, bool linearRun, const int32_t* s,
+               const int32_t* t, int n, uint32_t* out) {
   const uint32_t* tex = sampler.pixels[level];
   int w = sampler.width[level], h = sampler.height[level];
   int first = 0, last = n;
   while (first < n && !Inside(s, t, first, w, h, linear)) ++first;
   while (last > first && !Inside(s, t, last - 1, w, h, linear)) --last;
-  // Runs are monotone along a row, so the stretch between is inside too; a
-  // run that is not (clamped coordinates) goes wholly through addressing.
-  for (int i = first + 1; i < last - 1; ++i)
+  // A run that is not monotone goes wholly through addressing.
+  for (int i = first + 1; !linearRun && i < last - 1; ++i)
     if (!Inside(s, t, i, w, h, linear)) {
       first = last = n;
       break;
@@ -149,8 +150,8 @@ void FilterRun(const SamplerSetup& sampler, int level, bool linear, const int32_
 }
 
 // A batch whose every segment lies inside goes through one interior loop.
-void Filter(const SamplerSetup& sampler, int level, bool linear, const Segment* segments, int count,
-            const Coords& c, int pixels, uint32_t* out) {
+void Filter(const SamplerSetup& sampler, int level, bool linear, bool linearRuns, const Segment* segments,
+            int count, const Coords& c, int pixels, uint32_t* out) {
   int w = sampler.width[level], h = sampler.height[level];
   bool allInside = true;
   for (int k = 0, at = 0; k < count && allInside; at += segments[k].n, ++k)
@@ -160,7 +161,7 @@ void Filter(const SamplerSetup& sampler, int level, bool linear, const Segment* 
     return;
   }
   for (int k = 0, at = 0; k < count; at += segments[k].n, ++k)
-    FilterRun(sampler, level, linear, c.s + at, c.t + at, segments[k].n, out + at);
+    FilterRun(sampler, level, linear, linearRuns, c.s + at, c.t + at, segments[k].n, out + at);
 }
 
 // Level choice of a perspective run, from the derivatives at its middle pixel.
@@ -269,7 +270,7 @@ void FilterBatch(const SamplerSetup& sampler, int level, bool linear, const Batc
     return;
   }
   for (int k = 0, at = 0; k < batch.count; at += batch.segments[k].n, ++k)
-    FilterRun(sampler, level, linear, c.s + at, c.t + at, batch.segments[k].n, out + at);
+    FilterRun(sampler, level, linear, true, c.s + at, c.t + at, batch.segments[k].n, out + at);
 }
 
 // A level mapped one to one onto the pixels: texel centres fall on pixel
@@ -339,7 +340,7 @@ void SampleLevel(const DrawState& state, const PrimitiveSetup& prim, int stage, 
                    g.n, c.s + at, c.t + at);
     }
   }
-  Filter(sampler, level, linear, batch.segments, batch.count, c, batch.pixels, out);
+  Filter(sampler, level, linear, !state.perspective, batch.segments, batch.count, c, batch.pixels, out);
 }
 
 // A small primitive's plane, when its values over the bounding box need neither
