@@ -91,6 +91,66 @@ __attribute__((target("avx2"))) void BilinearInteriorAvx2(const uint32_t* tex, i
   if (i < n) BilinearInterior(tex, w, s + i, t + i, n - i, out + i);
 }
 
+// Most texel columns a row run blends up front; wider runs (strong
+// minification) take the general loop.
+constexpr int kRowColumns = 160;
+
+// Vertical blends of texels c .. c + 3 of two rows, 16-bit words.
+__attribute__((target("avx2"))) inline __m256i Vertical4(const uint32_t* top, const uint32_t* bottom, __m256i fy) {
+  __m256i a = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(top)));
+  __m256i b = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bottom)));
+  __m256i v = _mm256_add_epi16(_mm256_slli_epi16(a, 8), _mm256_mullo_epi16(_mm256_sub_epi16(b, a), fy));
+  return _mm256_srli_epi16(_mm256_add_epi16(v, _mm256_set1_epi16(128)), 8);
+}
+
+// A run along one texel row: the vertical blend of every column it touches
+// (the value the per-pixel loop computes for that column) is made once and
+// kept as 16-byte pairs of neighbouring columns, so each pixel reads its two
+// in one aligned load (loads straddling recent stores would stall), then
+// blends them horizontally.
+__attribute__((target("avx2"))) void BilinearRowAvx2(const uint32_t* tex, int w, const int32_t* s,
+                                                      const int32_t* t, int n, uint32_t* out) {
+  int first = std::min(s[0], s[n - 1]) >> 8, last = std::max(s[0], s[n - 1]) >> 8;
+  // Columns first .. last + 1 are read; groups of four reach three past them.
+  int count = last + 1 - first;
+  if (n < 16 || count > kRowColumns || first + ((count + 3) & ~3) + 1 > w)
+    return BilinearInteriorAvx2(tex, w, s, t, n, out);
+  alignas(32) uint16_t pairs[(kRowColumns + 4) * 8];
+  const uint32_t* top = tex + static_cast<size_t>(t[0] >> 8) * w + first;
+  const uint32_t* bottom = top + w;
+  const __m256i fy = _mm256_set1_epi16(static_cast<short>(t[0] & 255));
+  for (int c = 0; c < count; c += 4) {
+    __m256i left = Vertical4(top + c, bottom + c, fy);           // columns c .. c + 3
+    __m256i right = Vertical4(top + c + 1, bottom + c + 1, fy);  // columns c + 1 .. c + 4
+    __m256i even = _mm256_unpacklo_epi64(left, right);  // pairs c, c + 2
+    __m256i odd = _mm256_unpackhi_epi64(left, right);   // pairs c + 1, c + 3
+    _mm256_store_si256(reinterpret_cast<__m256i*>(pairs + c * 8), _mm256_permute2x128_si256(even, odd, 0x20));
+    _mm256_store_si256(reinterpret_cast<__m256i*>(pairs + c * 8 + 16), _mm256_permute2x128_si256(even, odd, 0x31));
+  }
+  auto pair = [&](int i) {
+    return _mm_load_si128(reinterpret_cast<const __m128i*>(pairs + ((s[i] >> 8) - first) * 8));
+  };
+  const __m256i half = _mm256_set1_epi16(128);
+  // Words 0-3 of each 128-bit lane take its byte 0, words 4-7 its byte 8.
+  const __m256i spread = _mm256_setr_epi8(0, -128, 0, -128, 0, -128, 0, -128, 8, -128, 8, -128, 8, -128, 8, -128, 0,
+                                          -128, 0, -128, 0, -128, 0, -128, 8, -128, 8, -128, 8, -128, 8, -128);
+  int i = 0;
+  for (; i + 4 <= n; i += 4) {
+    __m256i v01 = _mm256_set_m128i(pair(i + 1), pair(i));
+    __m256i v23 = _mm256_set_m128i(pair(i + 3), pair(i + 2));
+    // Low lane: pixels i, i + 2; high lane: i + 1, i + 3.
+    __m256i left = _mm256_unpacklo_epi64(v01, v23), right = _mm256_unpackhi_epi64(v01, v23);
+    __m128i f = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i)), _mm_set1_epi32(255));
+    __m256i fx = _mm256_shuffle_epi8(_mm256_cvtepu32_epi64(_mm_shuffle_epi32(f, 0xD8)), spread);
+    __m256i h = _mm256_add_epi16(_mm256_slli_epi16(left, 8), _mm256_mullo_epi16(_mm256_sub_epi16(right, left), fx));
+    h = _mm256_srli_epi16(_mm256_add_epi16(h, half), 8);
+    __m256i packed = _mm256_packus_epi16(h, h);
+    __m128i low = _mm256_castsi256_si128(packed), high = _mm256_extracti128_si256(packed, 1);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi32(low, high));
+  }
+  if (i < n) BilinearInterior(tex, w, s + i, t + i, n - i, out + i);
+}
+
 #endif
 #else
 inline uint32_t Bilerp(uint32_t c00, uint32_t c10, uint32_t c01, uint32_t c11, int fx, int fy) {
@@ -156,6 +216,13 @@ InteriorKernel PickInterior(bool linear) {
 #else
   return &BilinearInterior;
 #endif
+}
+
+InteriorKernel PickRowInterior(bool linear) {
+#ifdef CALVETTA_X86
+  if (linear && HasAvx2()) return &BilinearRowAvx2;
+#endif
+  return PickInterior(linear);
 }
 
 AddressedKernel PickAddressed(bool linear, bool wrapU, bool wrapV, int w, int h) {
