@@ -49,9 +49,14 @@ struct SamplerSetup {
 // colour on, and the blend is one of the common pairs. Off: the general path.
 enum class FusedBlend : uint8_t { Off, Copy, Add, Over, OverPremultiplied };
 enum class FusedConstant : uint8_t { None, Diffuse, Factor };
+// A second stage that mixes stage 0's colour with its own texture (copies only):
+// each channel group takes the current colour, the texture, or their product.
+enum class FusedMix : uint8_t { Current, Texture, Product };
 struct FusedPlan {
   FusedBlend blend = FusedBlend::Off;
   FusedConstant constant = FusedConstant::None;
+  bool secondTexture = false;
+  FusedMix colour = FusedMix::Current, alpha = FusedMix::Current;
 };
 
 struct DrawState {
