@@ -12,8 +12,9 @@ namespace compat::d3d9 {
 namespace {
 
 constexpr int kMaxThreads = 64;
-// Some microseconds of watching before a thread sleeps: long enough to
-// bridge consecutive draws, short enough not to starve a busy machine.
+// About a tenth of a millisecond of watching before a thread sleeps: long
+// enough to bridge a frame's consecutive draws and calls (a wake-up from sleep
+// takes longer than most of them), short enough not to starve a busy machine.
 constexpr int kSpinChecks = 5000;
 
 inline void Pause() {
