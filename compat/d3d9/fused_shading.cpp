@@ -73,6 +73,8 @@ CALVETTA_AVX512 inline __m256i Mul255(__m256i a, __m256i b) {
 template <FusedBlend kBlend, bool kModulate>
 CALVETTA_AVX512 inline __m256i Combine(__m256i s, __m256i d, __m256i constant16) {
   const __m256i zero = _mm256_setzero_si256();
+  // An unscaled sum saturates per byte, as the widened sum and its pack do.
+  if constexpr (kBlend == FusedBlend::Add && !kModulate) return _mm256_adds_epu8(s, d);
   __m256i halves[2];
   for (int h = 0; h < 2; ++h) {
     __m256i s16 = h ? _mm256_unpackhi_epi8(s, zero) : _mm256_unpacklo_epi8(s, zero);
