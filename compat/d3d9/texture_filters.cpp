@@ -88,7 +88,16 @@ __attribute__((target("avx2"))) void BilinearInteriorAvx2(const uint32_t* tex, i
   int i = 0;
   for (; i + 4 <= n; i += 4)
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), Bilinear4Avx2(tex, w, s + i, t + i));
-  if (i < n) BilinearInterior(tex, w, s + i, t + i, n - i, out + i);
+  if (i == n) return;
+  // The last one to three pixels as a group of four, the missing lanes
+  // repeating the last footprint (inside the texture), stored under a mask.
+  int32_t sTail[4], tTail[4];
+  for (int k = 0; k < 4; ++k) {
+    sTail[k] = s[std::min(i + k, n - 1)];
+    tTail[k] = t[std::min(i + k, n - 1)];
+  }
+  __m128i keep = _mm_cmpgt_epi32(_mm_set1_epi32(n - i), _mm_setr_epi32(0, 1, 2, 3));
+  _mm_maskstore_epi32(reinterpret_cast<int*>(out + i), keep, Bilinear4Avx2(tex, w, sTail, tTail));
 }
 
 // Most texel columns a row run blends up front; wider runs (strong
