@@ -1,6 +1,7 @@
 // Throughput of the software Direct3D device: a full-screen textured,
-// bilinear, alpha-blended quad, and a whole morph-like frame as the renderer
-// draws it (two warped 2,000-triangle meshes, compose, three quads, readback).
+// bilinear, alpha-blended quad, a picture copied through a mask texture, and a
+// whole morph-like frame as the renderer draws it (two warped 2,000-triangle
+// meshes, compose, three quads, readback).
 // The argument of each benchmark is the number of rasterising threads.
 #include <benchmark/benchmark.h>
 
@@ -156,6 +157,38 @@ void QuadBenchmark(benchmark::State& state, UINT texW, UINT texH) {
 void BM_QuadBilinearScaled(benchmark::State& state) { QuadBenchmark(state, 700, 500); }
 // A 1024 x 768 picture drawn 1:1.
 void BM_QuadBilinearOneToOne(benchmark::State& state) { QuadBenchmark(state, 1024, 768); }
+
+// The compose and mask passes: a 640 x 480 picture copied one to one through
+// a second texture that gives the alpha.
+void BM_QuadThroughMask(benchmark::State& state) {
+  compat::SetD3DWorkerCount(static_cast<int>(state.range(0)));
+  Scene scene;
+  IDirect3DDevice9* dev = scene.Device();
+  IDirect3DTexture9* picture = scene.Picture(1024, 512, 10);
+  IDirect3DTexture9* mask = scene.Picture(1024, 512, 11);
+  IDirect3DTexture9* image = scene.RenderTexture(1024, 512);
+  IDirect3DSurface9* surface = nullptr;
+  image->GetSurfaceLevel(0, &surface);
+  dev->SetRenderTarget(0, surface);
+  scene.Blend(D3DBLEND_ONE, D3DBLEND_ZERO);
+  scene.Stage(0, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE);
+  dev->SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 0);
+  scene.Stage(1, D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_CURRENT, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_CURRENT);
+  dev->SetTexture(0, picture);
+  dev->SetTexture(1, mask);
+  for (auto _ : state) scene.Quad(640, 480, 640.0f / 1024, 480.0f / 512, 0xFFFFFFFF);
+  state.counters["Mpixels/s"] =
+      benchmark::Counter(static_cast<double>(state.iterations()) * 640 * 480 / 1e6, benchmark::Counter::kIsRate);
+  dev->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+  for (DWORD s = 0; s < 2; ++s) dev->SetTexture(s, nullptr);
+  IDirect3DSurface9* back = nullptr;
+  dev->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back);
+  dev->SetRenderTarget(0, back);
+  back->Release();
+  surface->Release();
+  for (IDirect3DTexture9* t : {picture, mask, image}) t->Release();
+  compat::SetD3DWorkerCount(0);
+}
 
 // --- morph-like frame ---
 
@@ -319,6 +352,7 @@ void Configure(benchmark::internal::Benchmark* b) {
 
 BENCHMARK(BM_QuadBilinearScaled)->Apply(Configure);
 BENCHMARK(BM_QuadBilinearOneToOne)->Apply(Configure);
+BENCHMARK(BM_QuadThroughMask)->Apply(Configure);
 BENCHMARK(BM_WarpedMesh640x480)->Apply(Configure);
 BENCHMARK(BM_MorphFrame640x480)->Apply(Configure);
 

@@ -36,6 +36,22 @@ bool TextureTimesConstant(const ChannelOp& c, FusedConstant& constant) {
   return true;
 }
 
+// Stage 1's channel group as a mix of the current colour and its texture.
+bool MixOf(const ChannelOp& c, FusedMix& mix) {
+  if (PassesOn(c)) {
+    mix = FusedMix::Current;
+    return true;
+  }
+  if ((c.op == Op::Select1 && c.arg1 == Arg::Texture) || (c.op == Op::Select2 && c.arg2 == Arg::Texture)) {
+    mix = FusedMix::Texture;
+    return true;
+  }
+  bool product = c.op == Op::Modulate && ((c.arg1 == Arg::Texture && c.arg2 == Arg::Current) ||
+                                          (c.arg1 == Arg::Current && c.arg2 == Arg::Texture));
+  mix = FusedMix::Product;
+  return product;
+}
+
 FusedBlend BlendOf(const DrawState& state) {
   if (!state.blend || (state.srcBlend == D3DBLEND_ONE && state.dstBlend == D3DBLEND_ZERO)) return FusedBlend::Copy;
   if (state.srcBlend == D3DBLEND_ONE && state.dstBlend == D3DBLEND_ONE) return FusedBlend::Add;
@@ -57,6 +73,8 @@ CALVETTA_AVX512 inline __m256i Mul255(__m256i a, __m256i b) {
 template <FusedBlend kBlend, bool kModulate>
 CALVETTA_AVX512 inline __m256i Combine(__m256i s, __m256i d, __m256i constant16) {
   const __m256i zero = _mm256_setzero_si256();
+  // An unscaled sum saturates per byte, as the widened sum and its pack do.
+  if constexpr (kBlend == FusedBlend::Add && !kModulate) return _mm256_adds_epu8(s, d);
   __m256i halves[2];
   for (int h = 0; h < 2; ++h) {
     __m256i s16 = h ? _mm256_unpackhi_epi8(s, zero) : _mm256_unpacklo_epi8(s, zero);
@@ -86,13 +104,82 @@ CALVETTA_AVX512 void OutputAvx512(const DrawState& state, const Segment* segment
     const Segment& g = segments[k];
     uint32_t* dst = state.target + static_cast<size_t>(g.y) * state.pitch + g.x;
     const uint32_t* src = sources[k];
-    for (int i = 0; i < g.n; i += 8) {
-      __mmask8 lanes = static_cast<__mmask8>(0xFFu >> (8 - std::min(8, g.n - i)));
+    // Whole groups of eight take plain moves (cheaper than masked ones on
+    // some cores); the rest of a run goes under a lane mask.
+    int i = 0;
+    for (; i + 8 <= g.n; i += 8) {
+      __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
+      __m256i d = kBlend == FusedBlend::Copy ? s : _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), Combine<kBlend, kModulate>(s, d, constant16));
+    }
+    if (i < g.n) {
+      __mmask8 lanes = static_cast<__mmask8>(0xFFu >> (8 - (g.n - i)));
       __m256i s = _mm256_maskz_loadu_epi32(lanes, src + i);
       __m256i d = kBlend == FusedBlend::Copy ? s : _mm256_maskz_loadu_epi32(lanes, dst + i);
       _mm256_mask_storeu_epi32(dst + i, lanes, Combine<kBlend, kModulate>(s, d, constant16));
     }
   }
+}
+
+// round(a * b / 255) per channel of eight packed pixels.
+CALVETTA_AVX512 inline __m256i Product8(__m256i a, __m256i b) {
+  const __m256i zero = _mm256_setzero_si256();
+  return _mm256_packus_epi16(Mul255(_mm256_unpacklo_epi8(a, zero), _mm256_unpacklo_epi8(b, zero)),
+                             Mul255(_mm256_unpackhi_epi8(a, zero), _mm256_unpackhi_epi8(b, zero)));
+}
+
+template <FusedMix kMix>
+CALVETTA_AVX512 inline __m256i Mix8(__m256i current, __m256i texture) {
+  if constexpr (kMix == FusedMix::Current) return current;
+  if constexpr (kMix == FusedMix::Texture) return texture;
+  return Product8(current, texture);
+}
+
+// Copies of stage 0's texels (times the constant) mixed with stage 1's, as
+// the general path's stage loops and MergeAlphaRun compute them.
+template <bool kModulate, FusedMix kColour, FusedMix kAlpha>
+CALVETTA_AVX512 void SecondTextureAvx512(const DrawState& state, const Segment* segments, int count,
+                                         const uint32_t* const* first, const uint32_t* const* second,
+                                         uint32_t constant) {
+  const __m256i constantPixels = _mm256_set1_epi32(static_cast<int>(constant));
+  const __m256i colourBits = _mm256_set1_epi32(0x00FFFFFF);
+  for (int k = 0; k < count; ++k) {
+    const Segment& g = segments[k];
+    uint32_t* dst = state.target + static_cast<size_t>(g.y) * state.pitch + g.x;
+    for (int i = 0; i < g.n; i += 8) {
+      __mmask8 lanes = static_cast<__mmask8>(0xFFu >> (8 - std::min(8, g.n - i)));
+      __m256i current = _mm256_maskz_loadu_epi32(lanes, first[k] + i);
+      if constexpr (kModulate) current = Product8(current, constantPixels);
+      __m256i texture = _mm256_maskz_loadu_epi32(lanes, second[k] + i);
+      __m256i out = Mix8<kColour>(current, texture);
+      if constexpr (kAlpha != kColour)
+        out = _mm256_ternarylogic_epi32(colourBits, out, Mix8<kAlpha>(current, texture), 0xCA);  // bits ? out : alpha
+      _mm256_mask_storeu_epi32(dst + i, lanes, out);
+    }
+  }
+}
+
+using SecondTextureOutput = void (*)(const DrawState&, const Segment*, int, const uint32_t* const*,
+                                     const uint32_t* const*, uint32_t);
+
+template <bool kModulate, FusedMix kColour>
+SecondTextureOutput PickSecond(FusedMix alpha) {
+  switch (alpha) {
+    case FusedMix::Current: return &SecondTextureAvx512<kModulate, kColour, FusedMix::Current>;
+    case FusedMix::Texture: return &SecondTextureAvx512<kModulate, kColour, FusedMix::Texture>;
+    case FusedMix::Product: break;
+  }
+  return &SecondTextureAvx512<kModulate, kColour, FusedMix::Product>;
+}
+
+template <bool kModulate>
+SecondTextureOutput PickSecond(FusedMix colour, FusedMix alpha) {
+  switch (colour) {
+    case FusedMix::Current: return PickSecond<kModulate, FusedMix::Current>(alpha);
+    case FusedMix::Texture: return PickSecond<kModulate, FusedMix::Texture>(alpha);
+    case FusedMix::Product: break;
+  }
+  return PickSecond<kModulate, FusedMix::Product>(alpha);
 }
 
 template <FusedBlend kBlend>
@@ -113,10 +200,18 @@ FusedPlan PlanFused(const DrawState& state) {
   if (!first.samples || !(first.colour == first.alpha)) return plan;
   FusedConstant constant;
   if (!TextureTimesConstant(first.colour, constant)) return plan;
-  for (int s = 1; s < state.stageCount; ++s)
-    if (!PassesOn(state.stages[s].colour) || !PassesOn(state.stages[s].alpha)) return plan;
   plan.constant = constant;
   plan.blend = BlendOf(state);
+  if (state.stageCount == 2 && state.stages[1].samples) {
+    // A second texture: copies whose stage 1 mixes in its texels.
+    const StageProgram& second = state.stages[1];
+    plan.secondTexture = plan.blend == FusedBlend::Copy && MixOf(second.colour, plan.colour) &&
+                         MixOf(second.alpha, plan.alpha);
+    if (!plan.secondTexture) plan = FusedPlan{};
+    return plan;
+  }
+  for (int s = 1; s < state.stageCount; ++s)
+    if (!PassesOn(state.stages[s].colour) || !PassesOn(state.stages[s].alpha)) return FusedPlan{};
 #else
   (void)state;
 #endif
@@ -127,18 +222,29 @@ bool ShadeFused(const DrawState& state, const PrimitiveSetup& prim, const Segmen
                 int pixels) {
 #ifdef CALVETTA_FUSED
   if (state.fused.constant == FusedConstant::Diffuse && prim.gouraud) return false;
-  // Each segment's texels: straight from the texture when drawn one to one, else sampled into the batch.
-  uint32_t texels[kBatch];
-  const uint32_t* sources[kBatch];
-  BatchPixels batch{segments, count, pixels};
-  if (!DirectTexels(state, prim, 0, batch, sources)) {
-    SampleSegments(state, prim, 0, batch, texels);
-    for (int k = 0, at = 0; k < count; at += segments[k].n, ++k) sources[k] = texels + at;
-  }
   // A product with white is the texel itself, as in the general path.
   uint32_t constant = 0xFFFFFFFFu;
   if (state.fused.constant == FusedConstant::Diffuse) constant = prim.flatColour;
   if (state.fused.constant == FusedConstant::Factor) constant = state.factor;
+  const uint32_t* sources[kBatch];
+  BatchPixels batch{segments, count, pixels};
+  if (state.fused.secondTexture) {
+    // Both stages' texels read in place, or the general path.
+    const uint32_t* seconds[kBatch];
+    if (!DirectTexels(state, prim, 0, batch, sources) || !DirectTexels(state, prim, 1, batch, seconds))
+      return false;
+    bool modulate = constant != 0xFFFFFFFFu;
+    (modulate ? PickSecond<true>(state.fused.colour, state.fused.alpha)
+              : PickSecond<false>(state.fused.colour, state.fused.alpha))(state, segments, count, sources, seconds,
+                                                                          constant);
+    return true;
+  }
+  // Each segment's texels: straight from the texture when drawn one to one, else sampled into the batch.
+  uint32_t texels[kBatch];
+  if (!DirectTexels(state, prim, 0, batch, sources)) {
+    SampleSegments(state, prim, 0, batch, texels);
+    for (int k = 0, at = 0; k < count; at += segments[k].n, ++k) sources[k] = texels + at;
+  }
   switch (state.fused.blend) {
     case FusedBlend::Off: return false;
     case FusedBlend::Copy: OutputWith<FusedBlend::Copy>(state, segments, count, sources, constant); break;

@@ -1,5 +1,6 @@
 // The common draws' last steps in one pass per row run: the stage's texels
-// times a constant, blended straight into the target in registers.
+// times a constant, blended straight into the target in registers, or mixed
+// with a second stage's texels read in place (picture passes through a mask).
 #pragma once
 
 #include "compat/d3d9/pipeline.h"

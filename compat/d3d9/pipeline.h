@@ -11,7 +11,8 @@ namespace compat::d3d9 {
 
 constexpr int kStages = 2;
 constexpr int kTexCoordSets = 2;
-constexpr int kBatch = 64;       // pixels shaded together inside a span
+constexpr int kBatch = 256;      // most pixels shaded together
+constexpr int kRunBatch = 64;    // most for primitives whose texel coordinates restart with each run
 constexpr int kSubpixelBits = 8;  // vertex positions snap to 1/256 pixel
 
 enum class Arg : uint8_t { Diffuse, Current, Texture, Factor };
@@ -48,9 +49,14 @@ struct SamplerSetup {
 // colour on, and the blend is one of the common pairs. Off: the general path.
 enum class FusedBlend : uint8_t { Off, Copy, Add, Over, OverPremultiplied };
 enum class FusedConstant : uint8_t { None, Diffuse, Factor };
+// A second stage that mixes stage 0's colour with its own texture (copies only):
+// each channel group takes the current colour, the texture, or their product.
+enum class FusedMix : uint8_t { Current, Texture, Product };
 struct FusedPlan {
   FusedBlend blend = FusedBlend::Off;
   FusedConstant constant = FusedConstant::None;
+  bool secondTexture = false;
+  FusedMix colour = FusedMix::Current, alpha = FusedMix::Current;
 };
 
 struct DrawState {

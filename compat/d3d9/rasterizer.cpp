@@ -212,7 +212,7 @@ void Rasterizer::RasteriseBand(int top, int bottom) const {
 // several are shaded as one batch.
 void Rasterizer::RasterisePrimitive(const PrimitiveSetup& p, int first, int last, Segment* segments) const {
   const RECT& clip = state_->clip;
-  const int limit = BatchLimit(*state_);
+  const int limit = BatchLimit(*state_, p);
   // A horizontal top edge owns its row, a bottom edge does not: they only trim the rows.
   for (int e = 0; e < 3; ++e) {
     if (p.dy[e] != 0) continue;

@@ -1,6 +1,7 @@
 // Surfaces, textures and buffers of the software device: plain memory with
 // the platform's descriptions, locks and reference counts.
 #include <algorithm>
+#include <atomic>
 
 #include "compat/d3d9/objects.h"
 
@@ -11,6 +12,17 @@ bool IsColourFormat(D3DFORMAT format) {
 }
 
 namespace {
+
+// Pixel memory of successive surfaces and levels starts at different offsets
+// within a page: large blocks otherwise all begin at the same offset, and a
+// texel read at (x, y) then seems to the processor to depend on the pixel just
+// written at (x, y) of a target of the same pitch (addresses alike in their low
+// twelve bits), which stalls the read until the write is done.
+constexpr size_t kStaggerWords = 272;  // 1088 bytes: a page offset that cycles through all cache-line slots
+constexpr size_t kPageWords = 1024;
+std::atomic<size_t> g_staggerSlot{0};
+
+size_t NextStagger() { return (g_staggerSlot.fetch_add(1, std::memory_order_relaxed) * kStaggerWords) % kPageWords; }
 
 // A lock rectangle must lie inside the surface and be non-empty.
 bool RectInside(const RECT& r, UINT width, UINT height) {
@@ -25,8 +37,9 @@ bool RectInside(const RECT& r, UINT width, UINT height) {
 Surface::Surface(UINT width, UINT height, D3DFORMAT format, DWORD usage, D3DPOOL pool)
     : width_(width), height_(height), format_(format), usage_(usage), pool_(pool) {
   if (IsColourFormat(format)) {
-    storage_.assign(static_cast<size_t>(width) * height, 0u);
-    pixels_ = storage_.data();
+    size_t stagger = NextStagger();
+    storage_.assign(static_cast<size_t>(width) * height + stagger, 0u);
+    pixels_ = storage_.data() + stagger;
   }
 }
 
@@ -90,8 +103,9 @@ Texture::Texture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT fo
   levels_.resize(levels);
   for (UINT i = 0; i < levels; ++i) {
     UINT w = std::max(1u, width >> i), h = std::max(1u, height >> i);
-    levels_[i].assign(static_cast<size_t>(w) * h, 0u);
-    surfaces_.emplace_back(new Surface(this, levels_[i].data(), w, h, usage, pool));
+    size_t stagger = NextStagger();
+    levels_[i].assign(static_cast<size_t>(w) * h + stagger, 0u);
+    surfaces_.emplace_back(new Surface(this, levels_[i].data() + stagger, w, h, usage, pool));
   }
 }
 

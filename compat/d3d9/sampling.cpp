@@ -126,17 +126,18 @@ inline bool Inside(const int32_t* s, const int32_t* t, int i, int w, int h, bool
 
 
 // Filters a run: coordinates along a row are monotone, so the inside pixels
-// form one stretch found from both ends.
-void FilterRun(const SamplerSetup& sampler, int level, bool linear, const int32_t* s, const int32_t* t, int n,
-               uint32_t* out) {
+// form one stretch found from both ends. Affine runs are linear in integers
+// (`linearRun`) and monotone by construction; perspective runs are checked
+// pixel by pixel, since a non-finite coordinate would break the stretch.
+void FilterRun(const SamplerSetup& sampler, int level, bool linear, bool linearRun, bool rowRun,
+               const int32_t* s, const int32_t* t, int n, uint32_t* out) {
   const uint32_t* tex = sampler.pixels[level];
   int w = sampler.width[level], h = sampler.height[level];
   int first = 0, last = n;
   while (first < n && !Inside(s, t, first, w, h, linear)) ++first;
   while (last > first && !Inside(s, t, last - 1, w, h, linear)) --last;
-  // Runs are monotone along a row, so the stretch between is inside too; a
-  // run that is not (clamped coordinates) goes wholly through addressing.
-  for (int i = first + 1; i < last - 1; ++i)
+  // A run that is not monotone goes wholly through addressing.
+  for (int i = first + 1; !linearRun && i < last - 1; ++i)
     if (!Inside(s, t, i, w, h, linear)) {
       first = last = n;
       break;
@@ -144,23 +145,32 @@ void FilterRun(const SamplerSetup& sampler, int level, bool linear, const int32_
   AddressedKernel addressed = nullptr;
   if (first > 0 || last < n) addressed = PickAddressed(linear, sampler.wrapU, sampler.wrapV, w, h);
   if (first > 0) addressed(tex, w, h, s, t, first, out);
-  if (last > first) PickInterior(linear)(tex, w, s + first, t + first, last - first, out + first);
+  if (last > first)
+    (rowRun ? PickRowInterior(linear) : PickInterior(linear))(tex, w, s + first, t + first, last - first,
+                                                             out + first);
   if (last < n) addressed(tex, w, h, s + last, t + last, n - last, out + last);
 }
 
-// A batch whose every segment lies inside goes through one interior loop.
-void Filter(const SamplerSetup& sampler, int level, bool linear, const Segment* segments, int count,
-            const Coords& c, int pixels, uint32_t* out) {
+// A batch whose every segment lies inside goes through one interior loop, or
+// one per run when the runs follow texel rows (`rowRuns`: affine, t constant along x).
+void Filter(const SamplerSetup& sampler, int level, bool linear, bool linearRuns, bool rowRuns,
+            const Segment* segments, int count, const Coords& c, int pixels, uint32_t* out) {
   int w = sampler.width[level], h = sampler.height[level];
   bool allInside = true;
   for (int k = 0, at = 0; k < count && allInside; at += segments[k].n, ++k)
     allInside = Inside(c.s, c.t, at, w, h, linear) && Inside(c.s, c.t, at + segments[k].n - 1, w, h, linear);
+  if (allInside && rowRuns) {
+    InteriorKernel row = PickRowInterior(linear);
+    for (int k = 0, at = 0; k < count; at += segments[k].n, ++k)
+      row(sampler.pixels[level], w, c.s + at, c.t + at, segments[k].n, out + at);
+    return;
+  }
   if (allInside) {
     PickInterior(linear)(sampler.pixels[level], w, c.s, c.t, pixels, out);
     return;
   }
   for (int k = 0, at = 0; k < count; at += segments[k].n, ++k)
-    FilterRun(sampler, level, linear, c.s + at, c.t + at, segments[k].n, out + at);
+    FilterRun(sampler, level, linear, linearRuns, rowRuns, c.s + at, c.t + at, segments[k].n, out + at);
 }
 
 // Level choice of a perspective run, from the derivatives at its middle pixel.
@@ -269,7 +279,7 @@ void FilterBatch(const SamplerSetup& sampler, int level, bool linear, const Batc
     return;
   }
   for (int k = 0, at = 0; k < batch.count; at += batch.segments[k].n, ++k)
-    FilterRun(sampler, level, linear, c.s + at, c.t + at, batch.segments[k].n, out + at);
+    FilterRun(sampler, level, linear, true, false, c.s + at, c.t + at, batch.segments[k].n, out + at);
 }
 
 // A level mapped one to one onto the pixels: texel centres fall on pixel
@@ -339,7 +349,8 @@ void SampleLevel(const DrawState& state, const PrimitiveSetup& prim, int stage, 
                    g.n, c.s + at, c.t + at);
     }
   }
-  Filter(sampler, level, linear, batch.segments, batch.count, c, batch.pixels, out);
+  bool rowRuns = !state.perspective && prim.levelT[stage][slot].dx == 0;
+  Filter(sampler, level, linear, !state.perspective, rowRuns, batch.segments, batch.count, c, batch.pixels, out);
 }
 
 // A small primitive's plane, when its values over the bounding box need neither

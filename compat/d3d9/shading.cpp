@@ -155,7 +155,19 @@ void Output(const DrawState& state, const Segment* segments, int count, int pixe
 
 }  // namespace
 
-int BatchLimit(const DrawState& state) { return state.perspective ? kPerspectiveBatch : kBatch; }
+int BatchLimit(const DrawState& state) { return state.perspective ? kPerspectiveBatch : kRunBatch; }
+
+int BatchLimit(const DrawState& state, const PrimitiveSetup& prim) {
+  if (state.perspective) return kPerspectiveBatch;
+  // Planes over the bounding box, or levels copied one to one (whose runs
+  // step by exactly one texel), give the same texels however runs split.
+  auto anyRun = [&](int stage, int slot) { return prim.small[stage][slot] || prim.unitStep[stage][slot]; };
+  for (int s = 0; s < state.stageCount; ++s) {
+    if (!state.stages[s].samples) continue;
+    if (!anyRun(s, 0) || (prim.lod[s].blend > 0 && !anyRun(s, 1))) return kRunBatch;
+  }
+  return kBatch;
+}
 
 void ShadeSegments(const DrawState& state, const PrimitiveSetup& prim, const Segment* segments, int count,
                    int pixels) {

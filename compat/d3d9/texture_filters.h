@@ -11,6 +11,9 @@ namespace compat::d3d9 {
 using InteriorKernel = void (*)(const uint32_t* texels, int width, const int32_t* s, const int32_t* t, int n,
                                 uint32_t* out);
 InteriorKernel PickInterior(bool linear);
+// The same for runs along one texel row (t constant): bilinear runs blend
+// each texel column vertically once, then each pixel horizontally.
+InteriorKernel PickRowInterior(bool linear);
 
 // Runs that may reach past the texture's edges: wrap or clamp per axis.
 using AddressedKernel = void (*)(const uint32_t* texels, int width, int height, const int32_t* s, const int32_t* t,

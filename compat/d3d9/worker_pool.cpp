@@ -12,9 +12,10 @@ namespace compat::d3d9 {
 namespace {
 
 constexpr int kMaxThreads = 64;
-// Some microseconds of watching before a thread sleeps: long enough to
-// bridge consecutive draws, short enough not to starve a busy machine.
-constexpr int kSpinChecks = 500;
+// About a tenth of a millisecond of watching before a thread sleeps: long
+// enough to bridge a frame's consecutive draws and calls (a wake-up from sleep
+// takes longer than most of them), short enough not to starve a busy machine.
+constexpr int kSpinChecks = 5000;
 
 inline void Pause() {
 #if defined(__x86_64__) || defined(__i386__)

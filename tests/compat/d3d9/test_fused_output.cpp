@@ -153,4 +153,62 @@ TEST_F(FusedOutput, RandomMeshesMatchTheGeneralPathBitForBit) {
   rt->Release();
 }
 
+// A picture drawn one to one through a second texture (the compose and the
+// mask and light passes): every pair of colour and alpha mixes of stage 1,
+// with and without a diffuse constant on stage 0, against the stage formulas.
+TEST_F(FusedOutput, SecondTextureMixesFollowTheStageFormulas) {
+  constexpr UINT kSide = 40;
+  IDirect3DTexture9* rt = MakeRenderTexture(kSide, kSide);
+  IDirect3DSurface9* target = Target(rt);
+  std::vector<uint32_t> first = NoisePicture(kSide, kSide, 5), second = NoisePicture(kSide, kSide, 6);
+  IDirect3DTexture9* picture = MakeTexture(kSide, kSide, first);
+  IDirect3DTexture9* mask = MakeTexture(kSide, kSide, second);
+  struct Mix {
+    DWORD op, arg1, arg2;
+  };
+  const Mix mixes[] = {{D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_CURRENT},
+                       {D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_CURRENT},
+                       {D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_CURRENT},
+                       {D3DTOP_MODULATE, D3DTA_CURRENT, D3DTA_TEXTURE}};
+  auto mixed = [](int mix, uint32_t current, uint32_t texture, int shift) {
+    uint32_t c = (current >> shift) & 255, t = (texture >> shift) & 255;
+    return mix == 0 ? c : mix == 1 ? t : Mul(c, t);
+  };
+  device_->SetTexture(0, picture);
+  device_->SetTexture(1, mask);
+  device_->SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 0);
+  for (DWORD diffuse : {0xFFFFFFFFu, 0x80C0407Fu})
+    for (BOOL blend : {TRUE, FALSE})
+      for (int colourMix = 0; colourMix < 4; ++colourMix)
+        for (int alphaMix = 0; alphaMix < 4; ++alphaMix) {
+          device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0x12345678, 1.0f, 0);
+          Stage(0, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE);
+          const Mix& c = mixes[colourMix];
+          const Mix& a = mixes[alphaMix];
+          Stage(1, c.op, c.arg1, c.arg2, a.op, a.arg1, a.arg2);
+          Blend(D3DBLEND_ONE, D3DBLEND_ZERO);
+          device_->SetRenderState(D3DRS_ALPHABLENDENABLE, blend);
+          DrawQuad(0, 0, kSide, kSide, diffuse);
+          std::vector<uint32_t> px = Read(target);
+          for (size_t i = 0; i < px.size(); ++i) {
+            uint32_t current = 0;
+            for (int shift = 0; shift < 32; shift += 8)
+              current |= Mul((first[i] >> shift) & 255, (diffuse >> shift) & 255) << shift;
+            uint32_t want = 0;
+            for (int shift = 0; shift < 24; shift += 8)
+              want |= mixed(std::min(colourMix, 2), current, second[i], shift) << shift;
+            want |= mixed(std::min(alphaMix, 2), current, second[i], 24) << 24;
+            ASSERT_EQ(px[i], want) << "pixel " << i << ", colour mix " << colourMix << ", alpha mix " << alphaMix
+                                   << ", diffuse " << std::hex << diffuse;
+          }
+        }
+  device_->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+  device_->SetTexture(0, nullptr);
+  device_->SetTexture(1, nullptr);
+  picture->Release();
+  mask->Release();
+  target->Release();
+  rt->Release();
+}
+
 }  // namespace
