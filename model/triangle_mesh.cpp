@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 #include "model/geometry.h"
 #include "model/picking.h"
@@ -20,6 +21,11 @@ constexpr float kParamHigh = 0.999999f;
 constexpr double kCornerTolerance = 1e-6;
 // Twice the distance within which a point counts as on an edge's line.
 constexpr float kBoxMargin = 0.002f;
+// Distance within which a vertex counts as on a feature-line segment.
+constexpr float kOnLine = 0.001f;
+// Relative difference of area and outline length within which the triangles
+// count as covering the hull.
+constexpr double kCoverTolerance = 1e-6;
 constexpr double kFlipGain = 0.02;
 // Flips raise the smallest angle of a pair each time; the budget only guards
 // against degenerate input (NaN coordinates) that could otherwise cycle.
@@ -86,21 +92,21 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
   }
   m_vertexCount = static_cast<int>(m_positions.size());
 
+  // Coincident points share one vertex in the triangles: the first of them.
+  m_representative.resize(m_vertexCount);
+  for (int v = 0; v < m_vertexCount; ++v) {
+    m_representative[v] = v;
+    for (int w = v - 1; w >= 0 && m_positions[w].y == m_positions[v].y; --w)
+      if (m_positions[w].x == m_positions[v].x) m_representative[v] = m_representative[w];
+  }
+
   m_constraints.clear();
   for (int l = 0; l < lines.GetSize(); ++l) {
     const std::vector<int>& points = lineInputs[l];
     const int n = static_cast<int>(points.size());
     const bool closed = lines[l] && lines[l]->closed && n > 2;
-    for (int i = 0; i + 1 < n || (closed && i < n); ++i) {
-      ConstraintEdge e;
-      e.first = vertexOf[points[i]];
-      e.second = vertexOf[points[(i + 1) % n]];
-      e.upper = m_positions[e.second].y < m_positions[e.first].y ? e.second : e.first;
-      // Two crossing edges cannot both be sides of triangles: the sweep would
-      // leave the region round the crossing empty, a hole in the frame. The
-      // earlier line keeps its edge; the later one keeps only its points.
-      if (!CrossesKeptConstraint(e)) m_constraints.push_back(e);
-    }
+    for (int i = 0; i + 1 < n || (closed && i < n); ++i)
+      AddConstraint(vertexOf[points[i]], vertexOf[points[(i + 1) % n]]);
   }
   std::stable_sort(m_constraints.begin(), m_constraints.end(), [&](const ConstraintEdge& a, const ConstraintEdge& b) {
     return m_positions[a.upper].y < m_positions[b.upper].y;
@@ -108,14 +114,55 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
   m_constraintCount = static_cast<int>(m_constraints.size());
   for (int e = 0; e < m_constraintCount; ++e)
     m_constraintBoxes.Set(static_cast<size_t>(e), m_positions[m_constraints[e].first], m_positions[m_constraints[e].second]);
-  m_vertexEdges.assign(m_vertexCount, {-1, -1});
+  // Edges of each vertex in sorted order, packed: m_edgeStart[v] .. m_edgeStart[v + 1].
+  m_edgeStart.assign(static_cast<size_t>(m_vertexCount) + 1, 0);
+  for (const ConstraintEdge& c : m_constraints) ++m_edgeStart[c.first + 1], ++m_edgeStart[c.second + 1];
+  for (int v = 0; v < m_vertexCount; ++v) m_edgeStart[v + 1] += m_edgeStart[v];
+  m_edgeList.assign(static_cast<size_t>(m_edgeStart[m_vertexCount]), -1);
+  std::vector<int> fill(m_edgeStart.begin(), m_edgeStart.end() - 1);
   for (int e = 0; e < m_constraintCount; ++e)
-    for (int end : {m_constraints[e].first, m_constraints[e].second})
-      for (int& slot : m_vertexEdges[end])
-        if (slot < 0) {
-          slot = e;
-          break;
-        }
+    for (int end : {m_constraints[e].first, m_constraints[e].second}) m_edgeList[fill[end]++] = e;
+}
+
+// One segment of a feature line. A vertex lying on it splits it there, since
+// a side of a triangle cannot pass through a vertex; a piece already held
+// (lines drawn over each other) is kept once, and a piece crossing an earlier
+// one is left out: two crossing edges cannot both be sides of triangles, and
+// the region round the crossing would stay empty. The earlier line keeps its
+// edge; the later one keeps only its points.
+void CTriangleMesh::AddConstraint(int from, int to) {
+  const int a = m_representative[from], b = m_representative[to];
+  if (a == b) return;
+  const CVector2 &p = m_positions[a], &q = m_positions[b];
+  const double dx = static_cast<double>(q.x) - p.x, dy = static_cast<double>(q.y) - p.y;
+  const double length2 = dx * dx + dy * dy;
+  std::vector<std::pair<double, int>> cuts;
+  const float x0 = std::min(p.x, q.x) - kOnLine, x1 = std::max(p.x, q.x) + kOnLine;
+  const float y0 = std::min(p.y, q.y) - kOnLine, y1 = std::max(p.y, q.y) + kOnLine;
+  const auto lowest = std::lower_bound(m_positions.begin(), m_positions.end(), y0,
+                                       [](const CVector2& v, float y) { return v.y < y; });
+  for (int v = static_cast<int>(lowest - m_positions.begin()); v < m_vertexCount; ++v) {
+    const CVector2& r = m_positions[v];
+    if (r.y > y1) break;  // vertices run in ascending y
+    if (m_representative[v] != v || v == a || v == b || r.x < x0 || r.x > x1) continue;
+    const double t = ((static_cast<double>(r.x) - p.x) * dx + (static_cast<double>(r.y) - p.y) * dy) / length2;
+    const double cross = ((static_cast<double>(r.x) - p.x) * dy - (static_cast<double>(r.y) - p.y) * dx);
+    if (t > 0 && t < 1 && cross * cross <= static_cast<double>(kOnLine) * kOnLine * length2) cuts.emplace_back(t, v);
+  }
+  std::sort(cuts.begin(), cuts.end());
+  cuts.emplace_back(1.0, b);
+  int start = a;
+  for (const auto& [t, end] : cuts) {
+    ConstraintEdge e;
+    e.first = start;
+    e.second = end;
+    e.upper = m_positions[end].y < m_positions[start].y ? end : start;
+    start = end;
+    const bool held = std::any_of(m_constraints.begin(), m_constraints.end(), [&](const ConstraintEdge& c) {
+      return (c.first == e.first && c.second == e.second) || (c.first == e.second && c.second == e.first);
+    });
+    if (!held && !CrossesKeptConstraint(e)) m_constraints.push_back(e);
+  }
 }
 
 bool CTriangleMesh::CrossesKeptConstraint(const ConstraintEdge& e) const {
@@ -136,11 +183,10 @@ bool CTriangleMesh::CrossesKeptConstraint(const ConstraintEdge& e) const {
 }
 
 int CTriangleMesh::FindEdge(int a, int b) const {
-  if (a < 0 || a >= m_vertexCount) return -1;
-  for (int e : m_vertexEdges[a]) {
-    if (e < 0) continue;
-    const ConstraintEdge& c = m_constraints[e];
-    if ((c.first == a && c.second == b) || (c.first == b && c.second == a)) return e;
+  if (a < 0 || a >= m_vertexCount || m_edgeStart.empty()) return -1;
+  for (int k = m_edgeStart[a]; k < m_edgeStart[a + 1]; ++k) {
+    const ConstraintEdge& c = m_constraints[m_edgeList[k]];
+    if ((c.first == a && c.second == b) || (c.first == b && c.second == a)) return m_edgeList[k];
   }
   return -1;
 }
@@ -161,6 +207,10 @@ int CTriangleMesh::Triangulate() {
   m_flipBudget = kFlipsPerTriangle * (3L * m_vertexCount + 16);
   Sweep();
   LinkRemaining();
+  if (m_coverHull && !CoversHull()) {
+    Retriangulate();
+    m_flipBudget = kFlipsPerTriangle * (3L * m_vertexCount + 16);
+  }
   // Flip passes over every created edge until one flips nothing.
   for (bool flipped = true; flipped && m_flipBudget > 0;) {
     const long before = m_flipBudget;
@@ -174,6 +224,7 @@ void CTriangleMesh::Sweep() {
   m_activeConstraints = 0;
   for (m_current = 0; m_current < m_vertexCount; ++m_current) {
     const int p = m_current;
+    if (m_representative[p] != p) continue;  // its twin stands for it
     while (m_activeConstraints < m_constraintCount &&
            m_positions[m_constraints[m_activeConstraints].upper].y <= m_positions[p].y)
       ++m_activeConstraints;
@@ -460,6 +511,247 @@ void CTriangleMesh::CloseCorners(int front) {
   }
 }
 
+// --- cover check ---
+
+namespace {
+
+// Twice the signed area of (a, b, c); positive when c lies left of a -> b.
+double Orient(const CVector2& a, const CVector2& b, const CVector2& c) {
+  return (static_cast<double>(b.x) - a.x) * (static_cast<double>(c.y) - a.y) -
+         (static_cast<double>(b.y) - a.y) * (static_cast<double>(c.x) - a.x);
+}
+
+bool Before(const CVector2& a, const CVector2& b) { return a.x < b.x || (a.x == b.x && a.y < b.y); }
+
+double Length(const CVector2& a, const CVector2& b) {
+  return std::hypot(static_cast<double>(b.x) - a.x, static_cast<double>(b.y) - a.y);
+}
+
+// The convex hull of distinct points, counter-clockwise, collinear points left out.
+std::vector<int> ConvexHull(const std::vector<CVector2>& positions, std::vector<int> points) {
+  std::sort(points.begin(), points.end(), [&](int a, int b) { return Before(positions[a], positions[b]); });
+  std::vector<int> hull(2 * points.size() + 1);
+  size_t k = 0;
+  for (size_t i = 0; i < points.size(); ++i) {
+    while (k >= 2 && Orient(positions[hull[k - 2]], positions[hull[k - 1]], positions[points[i]]) <= 0) --k;
+    hull[k++] = points[i];
+  }
+  for (size_t i = points.size() - 1, lower = k + 1; i > 0; --i) {
+    while (k >= lower && Orient(positions[hull[k - 2]], positions[hull[k - 1]], positions[points[i - 1]]) <= 0) --k;
+    hull[k++] = points[i - 1];
+  }
+  hull.resize(k > 0 ? k - 1 : 0);
+  return hull;
+}
+
+// A triangulation of the convex hull of distinct points into which edges are
+// then forced by flips: the mesh's repair when its sweep leaves holes.
+class HullTriangulation {
+public:
+  explicit HullTriangulation(const std::vector<CVector2>& positions) : m_positions(positions) {}
+
+  // False when the points are all on one line.
+  bool Build(std::vector<int> points) {
+    std::sort(points.begin(), points.end(), [&](int a, int b) { return Before(P(a), P(b)); });
+    const size_t n = points.size();
+    size_t k = 2;
+    while (k < n && Orient(P(points[0]), P(points[1]), P(points[k])) == 0) ++k;
+    if (k >= n) return false;
+    // A fan from the first point off the line over the points before it.
+    for (size_t i = 0; i + 1 < k; ++i) Add(points[i], points[i + 1], points[k]);
+    std::vector<int> hull;
+    if (Orient(P(points[0]), P(points[1]), P(points[k])) > 0) {
+      hull.assign(points.begin(), points.begin() + static_cast<long>(k) + 1);
+    } else {
+      hull.push_back(points[0]);
+      for (size_t i = k; i >= 1; --i) hull.push_back(points[i]);
+    }
+    // Each later point lies beyond the hull: it joins every hull side it sees.
+    for (size_t i = k + 1; i < n; ++i) {
+      const int p = points[i];
+      const size_t m = hull.size();
+      std::vector<char> sees(m);
+      bool any = false;
+      for (size_t h = 0; h < m; ++h) any |= sees[h] = Orient(P(hull[h]), P(hull[(h + 1) % m]), P(p)) < 0;
+      if (!any) continue;
+      size_t s = 0;
+      while (s < m && !(sees[s] && !sees[(s + m - 1) % m])) ++s;
+      if (s == m) continue;
+      size_t c = 0;
+      for (; c < m && sees[(s + c) % m]; ++c) Add(hull[(s + c + 1) % m], hull[(s + c) % m], p);
+      std::vector<int> next = {hull[s], p};
+      for (size_t h = (s + c) % m; h != s; h = (h + 1) % m) next.push_back(hull[h]);
+      hull.swap(next);
+    }
+    return true;
+  }
+
+  // Flips edges crossing a-b until a-b is an edge; false when it cannot be
+  // made (a vertex lies on it).
+  bool Force(int a, int b) {
+    const long budget = 16 * static_cast<long>(m_edges.size()) + 64;
+    for (long step = 0; step < budget; ++step) {
+      if (m_edges.count(Key(a, b))) return true;
+      Edge chosen{-1, -1};
+      bool chosenClears = false;
+      for (const auto& [key, owners] : m_edges) {
+        const int x = key.first, y = key.second;
+        if (owners[1] < 0 || x == a || x == b || y == a || y == b || !Crosses(a, b, x, y)) continue;
+        const int p = Opposite(owners[0], x, y), q = Opposite(owners[1], x, y);
+        // Only a convex quadrilateral can swap its diagonal.
+        if (!(Orient(P(p), P(q), P(x)) * Orient(P(p), P(q), P(y)) < 0)) continue;
+        const bool clears = p == a || p == b || q == a || q == b || !Crosses(a, b, p, q);
+        if (chosen.first < 0 || (clears && !chosenClears)) chosen = key, chosenClears = clears;
+        if (chosenClears) break;
+      }
+      if (chosen.first < 0) return false;
+      Flip(chosen.first, chosen.second);
+    }
+    return false;
+  }
+
+  const std::vector<std::array<int, 3>>& Triangles() const { return m_triangles; }
+
+private:
+  using Edge = std::pair<int, int>;
+  const CVector2& P(int v) const { return m_positions[v]; }
+  static Edge Key(int a, int b) { return std::minmax(a, b); }
+
+  bool Crosses(int a, int b, int x, int y) const {
+    return Orient(P(a), P(b), P(x)) * Orient(P(a), P(b), P(y)) < 0 && Orient(P(x), P(y), P(a)) * Orient(P(x), P(y), P(b)) < 0;
+  }
+
+  int Opposite(int t, int x, int y) const {
+    for (int v : m_triangles[t])
+      if (v != x && v != y) return v;
+    return -1;
+  }
+
+  void Link(int t, bool on) {
+    const std::array<int, 3>& v = m_triangles[t];
+    for (int k = 0; k < 3; ++k) {
+      const Edge key = Key(v[k], v[(k + 1) % 3]);
+      if (on) {
+        auto [it, fresh] = m_edges.try_emplace(key, std::array<int, 2>{t, -1});
+        if (!fresh) it->second[1] = t;
+      } else {
+        auto it = m_edges.find(key);
+        if (it == m_edges.end()) continue;
+        if (it->second[0] == t) it->second[0] = it->second[1];
+        else if (it->second[1] != t) continue;
+        it->second[1] = -1;
+        if (it->second[0] < 0) m_edges.erase(it);
+      }
+    }
+  }
+
+  void Set(int t, int a, int b, int c) {
+    m_triangles[t] = Orient(P(a), P(b), P(c)) > 0 ? std::array<int, 3>{a, b, c} : std::array<int, 3>{a, c, b};
+  }
+
+  void Add(int a, int b, int c) {
+    m_triangles.emplace_back();
+    Set(static_cast<int>(m_triangles.size()) - 1, a, b, c);
+    Link(static_cast<int>(m_triangles.size()) - 1, true);
+  }
+
+  void Flip(int x, int y) {
+    const std::array<int, 2> owners = m_edges.at(Key(x, y));
+    const int p = Opposite(owners[0], x, y), q = Opposite(owners[1], x, y);
+    for (int t : owners) Link(t, false);
+    Set(owners[0], p, q, x);
+    Set(owners[1], p, q, y);
+    for (int t : owners) Link(t, true);
+  }
+
+  const std::vector<CVector2>& m_positions;
+  std::vector<std::array<int, 3>> m_triangles;  // counter-clockwise
+  std::map<Edge, std::array<int, 2>> m_edges;   // the one or two triangles on each edge
+};
+
+}  // namespace
+
+// The triangles cover the convex hull of the vertices exactly once: every
+// vertex is used, no edge has both its triangles on one side or more than two,
+// and the area and the outer sides' length are the hull's.
+bool CTriangleMesh::CoversHull() const {
+  std::vector<int> points;
+  for (int v = 0; v < m_vertexCount; ++v)
+    if (m_representative[v] == v) points.push_back(v);
+  const std::vector<int> hull = ConvexHull(m_positions, points);
+  if (hull.size() < 3) return true;  // all on one line: nothing to cover
+  double hullArea = 0, hullLength = 0;
+  for (size_t h = 0; h < hull.size(); ++h) {
+    const CVector2 &a = m_positions[hull[h]], &b = m_positions[hull[(h + 1) % hull.size()]];
+    hullArea += Orient(m_positions[hull[0]], a, b) / 2;
+    hullLength += Length(a, b);
+  }
+  struct Side {
+    std::pair<int, int> edge;
+    bool left;
+  };
+  std::vector<Side> sides;
+  sides.reserve(3 * m_triangles.size());
+  std::vector<char> used(m_vertexCount, 0);
+  double area = 0;
+  for (int t = 0; t < GetTriangleCount(); ++t) {
+    int v[3];
+    TriangleVertices(t, v);
+    const double twice = Orient(m_positions[v[0]], m_positions[v[1]], m_positions[v[2]]);
+    if (twice == 0) return false;
+    area += std::fabs(twice) / 2;
+    for (int k = 0; k < 3; ++k) {
+      if (m_representative[v[k]] != v[k]) return false;
+      used[v[k]] = 1;
+      const auto edge = std::minmax(v[k], v[(k + 1) % 3]);
+      sides.push_back({edge, Orient(m_positions[edge.first], m_positions[edge.second], m_positions[v[(k + 2) % 3]]) > 0});
+    }
+  }
+  for (int v : points)
+    if (!used[v]) return false;
+  std::sort(sides.begin(), sides.end(), [](const Side& a, const Side& b) { return a.edge < b.edge; });
+  double outerLength = 0;
+  for (size_t i = 0; i < sides.size();) {
+    size_t j = i + 1;
+    while (j < sides.size() && sides[j].edge == sides[i].edge) ++j;
+    if (j - i > 2 || (j - i == 2 && sides[i].left == sides[i + 1].left)) return false;
+    if (j - i == 1) outerLength += Length(m_positions[sides[i].edge.first], m_positions[sides[i].edge.second]);
+    i = j;
+  }
+  return std::fabs(area - hullArea) <= kCoverTolerance * hullArea &&
+         std::fabs(outerLength - hullLength) <= kCoverTolerance * hullLength;
+}
+
+// Replaces the sweep's triangles by a triangulation of the hull into which
+// every constraint edge is forced. Vertices and constraint edges stay as they are.
+void CTriangleMesh::Retriangulate() {
+  std::vector<int> points;
+  for (int v = 0; v < m_vertexCount; ++v)
+    if (m_representative[v] == v) points.push_back(v);
+  HullTriangulation hull(m_positions);
+  if (!hull.Build(points)) return;
+  for (const ConstraintEdge& c : m_constraints) hull.Force(c.first, c.second);
+  m_fronts.clear();
+  m_pending.clear();
+  m_triangles.clear();
+  m_createdEdges.clear();
+  std::map<std::pair<int, int>, int> created;
+  for (const std::array<int, 3>& v : hull.Triangles()) {
+    Triangle* t = NewTriangle({1, -1}, {1, -1}, {1, -1});
+    for (int k = 0; k < 3; ++k) {
+      const int a = v[k], b = v[(k + 1) % 3];
+      const auto found = created.find(std::minmax(a, b));
+      if (found != created.end()) {
+        t->sides[k] = {0, found->second};
+        m_createdEdges[found->second]->right = t;
+        continue;
+      }
+      t->sides[k] = JoinEdge(a, b, t);
+      if (!t->sides[k].kind) created.emplace(std::minmax(a, b), t->sides[k].index);
+    }
+  }
+}
+
 // --- flips ---
 
 int CTriangleMesh::OppositeVertex(const Triangle* t, int a, int b) const {
@@ -619,6 +911,17 @@ bool EdgesCollide(const EdgeSweepRecord& a, const EdgeSweepRecord& b) {
 
 int FindCrossingTriangles(const CTriangleMesh& mesh, const CFeatureLineArray& source,
                           const CFeatureLineArray& target, int out[4]) {
+  // Coincident vertices share their triangles, so no edge joins them; when
+  // their points lie apart in the source they run through each other.
+  for (int v = 1; v < mesh.GetVertexCount(); ++v)
+    for (int w = v - 1; w >= 0 && mesh.Position(w).y == mesh.Position(v).y; --w) {
+      if (mesh.Position(w).x != mesh.Position(v).x) continue;
+      const CVector2 a = SourcePoint(source, mesh.Sources()[w]), b = SourcePoint(source, mesh.Sources()[v]);
+      if (a.x == b.x && a.y == b.y) continue;
+      out[0] = out[2] = w;
+      out[1] = out[3] = v;
+      return 1;
+    }
   std::vector<std::pair<int, int>> edges;
   mesh.Edges(edges);
   std::vector<EdgeSweepRecord> records;
@@ -693,6 +996,8 @@ void CTriangleMesh::BuildEdges(const CTypedPtrArray<CPtrArray, CTreeNode*>& outl
     lines.Add(contours.back().get());
   }
   AddPoints(lines);
+  // An outline may be concave: its hull is not the region to cover.
+  m_coverHull = false;
 }
 
 void CTriangleMesh::ExportTriangles(CTypedPtrArray<CPtrArray, CTreeNode*>& out) const {

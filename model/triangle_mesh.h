@@ -71,6 +71,7 @@ private:
     BYTE kind = 1;
     int first = 0, second = 0, upper = 0;
   };
+  void AddConstraint(int from, int to);
   // True when e crosses an edge already in m_constraints inside both.
   bool CrossesKeptConstraint(const ConstraintEdge& e) const;
   struct Triangle;
@@ -111,6 +112,10 @@ private:
   int OppositeVertex(const Triangle* t, int a, int b) const;
   void LinkRemaining();
 
+  // --- cover check ---
+  bool CoversHull() const;
+  void Retriangulate();
+
   int m_current = 0;
   std::vector<CVector2> m_positions;
   int m_activeConstraints = 0;
@@ -119,12 +124,14 @@ private:
   std::vector<ConstraintEdge> m_constraints;
   std::vector<CMeshVertexSource> m_sources;
   std::vector<FrontNode*> m_fronts;
-  std::vector<std::array<int, 2>> m_vertexEdges;
+  std::vector<int> m_edgeStart, m_edgeList;  // constraint edges of each vertex
+  std::vector<int> m_representative;         // first vertex at the same position
   std::vector<std::unique_ptr<CreatedEdge>> m_createdEdges;
   std::vector<std::unique_ptr<Triangle>> m_triangles;
   std::vector<int> m_pending;  // most recent last
   std::vector<std::unique_ptr<FrontNode>> m_nodePool;
   long m_flipBudget = 0;
+  bool m_coverHull = true;  // the triangles should cover the vertices' convex hull
   // Boxes of the constraint and created edges, kept flat so that the
   // visibility scans run over memory in order.
   struct EdgeBoxes {
