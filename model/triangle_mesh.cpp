@@ -8,7 +8,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
 #include <map>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "model/geometry.h"
 #include "model/picking.h"
@@ -548,7 +551,9 @@ std::vector<int> ConvexHull(const std::vector<CVector2>& positions, std::vector<
 // then forced by flips: the mesh's repair when its sweep leaves holes.
 class HullTriangulation {
 public:
-  explicit HullTriangulation(const std::vector<CVector2>& positions) : m_positions(positions) {}
+  HullTriangulation(const std::vector<CVector2>& positions, size_t edges) : m_positions(positions) {
+    m_edges.reserve(edges);
+  }
 
   // False when the points are all on one line.
   bool Build(std::vector<int> points) {
@@ -586,28 +591,59 @@ public:
     return true;
   }
 
-  // Flips edges crossing a-b until a-b is an edge; false when it cannot be
-  // made (a vertex lies on it).
-  bool Force(int a, int b) {
-    const long budget = 16 * static_cast<long>(m_edges.size()) + 64;
-    for (long step = 0; step < budget; ++step) {
-      if (m_edges.count(Key(a, b))) return true;
-      Edge chosen{-1, -1};
-      bool chosenClears = false;
-      for (const auto& [key, owners] : m_edges) {
-        const int x = key.first, y = key.second;
-        if (owners[1] < 0 || x == a || x == b || y == a || y == b || !Crosses(a, b, x, y)) continue;
-        const int p = Opposite(owners[0], x, y), q = Opposite(owners[1], x, y);
-        // Only a convex quadrilateral can swap its diagonal.
-        if (!(Orient(P(p), P(q), P(x)) * Orient(P(p), P(q), P(y)) < 0)) continue;
-        const bool clears = p == a || p == b || q == a || q == b || !Crosses(a, b, p, q);
-        if (chosen.first < 0 || (clears && !chosenClears)) chosen = key, chosenClears = clears;
-        if (chosenClears) break;
-      }
-      if (chosen.first < 0) return false;
-      Flip(chosen.first, chosen.second);
+  // Delaunay flips: segments forced in later then cross few edges.
+  void MakeDelaunay() {
+    std::vector<Edge> stack;
+    for (const auto& [key, owners] : m_edges)
+      if (owners[1] >= 0) stack.push_back(key);
+    for (long budget = 64 * static_cast<long>(m_edges.size()) + 64; !stack.empty() && budget > 0; --budget) {
+      const Edge e = stack.back();
+      stack.pop_back();
+      const auto it = m_edges.find(e);
+      if (it == m_edges.end() || it->second[1] < 0) continue;
+      const std::array<int, 3>& t = m_triangles[it->second[0]];
+      const int q = Opposite(it->second[1], e.first, e.second);
+      if (!(InCircle(P(t[0]), P(t[1]), P(t[2]), P(q)) > 0)) continue;
+      const int p = Opposite(it->second[0], e.first, e.second);
+      if (!Convex(p, q, e.first, e.second)) continue;
+      Flip(e.first, e.second);
+      for (int x : {e.first, e.second})
+        for (int y : {p, q}) stack.push_back(Key(x, y));
     }
-    return false;
+  }
+
+  // Flips edges crossing a-b until a-b is an edge; false when it cannot be
+  // made (a vertex lies on it, or it crosses a segment forced in before).
+  bool Force(int a, int b) {
+    if (m_edges.count(Key(a, b))) return Lock(a, b);
+    std::deque<Edge> crossing;
+    const float x0 = std::min(P(a).x, P(b).x), x1 = std::max(P(a).x, P(b).x);
+    const float y0 = std::min(P(a).y, P(b).y), y1 = std::max(P(a).y, P(b).y);
+    for (const auto& [key, owners] : m_edges) {
+      const int x = key.first, y = key.second;
+      if (std::max(P(x).x, P(y).x) < x0 || std::min(P(x).x, P(y).x) > x1 || std::max(P(x).y, P(y).y) < y0 ||
+          std::min(P(x).y, P(y).y) > y1)
+        continue;
+      if (x == a || x == b || y == a || y == b || !Crosses(a, b, x, y)) continue;
+      if (owners[1] < 0 || m_locked.count(key)) return false;
+      crossing.push_back(key);
+    }
+    const long budget = 16 * static_cast<long>(crossing.size() * crossing.size()) + 64;
+    for (long step = 0; step < budget && !crossing.empty(); ++step) {
+      const Edge e = crossing.front();
+      crossing.pop_front();
+      const auto it = m_edges.find(e);
+      if (it == m_edges.end() || it->second[1] < 0) continue;
+      const int p = Opposite(it->second[0], e.first, e.second), q = Opposite(it->second[1], e.first, e.second);
+      // Only a convex quadrilateral can swap its diagonal.
+      if (!Convex(p, q, e.first, e.second)) {
+        crossing.push_back(e);
+        continue;
+      }
+      Flip(e.first, e.second);
+      if (p != a && p != b && q != a && q != b && Crosses(a, b, p, q)) crossing.push_back(Key(p, q));
+    }
+    return m_edges.count(Key(a, b)) && Lock(a, b);
   }
 
   const std::vector<std::array<int, 3>>& Triangles() const { return m_triangles; }
@@ -616,6 +652,25 @@ private:
   using Edge = std::pair<int, int>;
   const CVector2& P(int v) const { return m_positions[v]; }
   static Edge Key(int a, int b) { return std::minmax(a, b); }
+
+  bool Lock(int a, int b) {
+    m_locked.insert(Key(a, b));
+    return true;
+  }
+
+  // The diagonal x-y of the quadrilateral x, p, y, q can become p-q.
+  bool Convex(int p, int q, int x, int y) const {
+    return Orient(P(p), P(q), P(x)) * Orient(P(p), P(q), P(y)) < 0 && Orient(P(x), P(y), P(p)) * Orient(P(x), P(y), P(q)) < 0;
+  }
+
+  // d lies inside the circle through the counter-clockwise a, b, c.
+  static double InCircle(const CVector2& a, const CVector2& b, const CVector2& c, const CVector2& d) {
+    const double ax = static_cast<double>(a.x) - d.x, ay = static_cast<double>(a.y) - d.y;
+    const double bx = static_cast<double>(b.x) - d.x, by = static_cast<double>(b.y) - d.y;
+    const double cx = static_cast<double>(c.x) - d.x, cy = static_cast<double>(c.y) - d.y;
+    return (ax * ax + ay * ay) * (bx * cy - cx * by) - (bx * bx + by * by) * (ax * cy - cx * ay) +
+           (cx * cx + cy * cy) * (ax * by - bx * ay);
+  }
 
   bool Crosses(int a, int b, int x, int y) const {
     return Orient(P(a), P(b), P(x)) * Orient(P(a), P(b), P(y)) < 0 && Orient(P(x), P(y), P(a)) * Orient(P(x), P(y), P(b)) < 0;
@@ -666,7 +721,14 @@ private:
 
   const std::vector<CVector2>& m_positions;
   std::vector<std::array<int, 3>> m_triangles;  // counter-clockwise
-  std::map<Edge, std::array<int, 2>> m_edges;   // the one or two triangles on each edge
+  struct EdgeHash {
+    size_t operator()(const Edge& e) const {
+      return std::hash<uint64_t>()(static_cast<uint64_t>(static_cast<uint32_t>(e.first)) << 32 |
+                                   static_cast<uint32_t>(e.second));
+    }
+  };
+  std::unordered_map<Edge, std::array<int, 2>, EdgeHash> m_edges;  // the one or two triangles on each edge
+  std::unordered_set<Edge, EdgeHash> m_locked;                     // segments forced in
 };
 
 }  // namespace
@@ -728,8 +790,9 @@ void CTriangleMesh::Retriangulate() {
   std::vector<int> points;
   for (int v = 0; v < m_vertexCount; ++v)
     if (m_representative[v] == v) points.push_back(v);
-  HullTriangulation hull(m_positions);
+  HullTriangulation hull(m_positions, 3 * points.size());
   if (!hull.Build(points)) return;
+  hull.MakeDelaunay();
   for (const ConstraintEdge& c : m_constraints) hull.Force(c.first, c.second);
   m_fronts.clear();
   m_pending.clear();
