@@ -1,9 +1,10 @@
 // The triangle mesh of a pair: vertices and constraint edges from the
 // feature lines, a sweep of advancing fronts in ascending y, and
-// minimum-angle edge flips.
+// minimum-angle edge flips; a mesh the sweep leaves with holes is
+// triangulated afresh over the hull of its points.
 //
-// Sections: --- building --- --- sweep --- --- fronts --- --- flips ---
-//           --- export ---
+// Sections: --- building --- --- sweep --- --- fronts --- --- cover check ---
+//           --- flips --- --- export --- --- fold-over check --- --- outlines ---
 #include "model/triangle_mesh.h"
 
 #include <algorithm>
@@ -243,6 +244,109 @@ void CTriangleMesh::Sweep() {
       }
     if (!added) StartOrWait(p);
   }
+  JoinLeftovers();
+  SplitAroundLeftovers();
+}
+
+// A vertex still outside every triangle but inside one of them (the sweep
+// closed that triangle over it) splits it into three.
+void CTriangleMesh::SplitAroundLeftovers() {
+  if (m_pending.empty()) return;
+  std::vector<char> used(m_vertexCount, 0);
+  for (int t = 0; t < GetTriangleCount(); ++t) {
+    int v[3];
+    TriangleVertices(t, v);
+    for (int k : v) used[k] = 1;
+  }
+  for (int q : m_pending) {
+    if (used[q]) continue;
+    const CVector2& Q = m_positions[q];
+    for (int t = 0; t < GetTriangleCount(); ++t) {
+      int v[3];
+      TriangleVertices(t, v);
+      const double s0 = Cross(m_positions[v[0]], m_positions[v[1]], Q), s1 = Cross(m_positions[v[1]], m_positions[v[2]], Q),
+                   s2 = Cross(m_positions[v[2]], m_positions[v[0]], Q);
+      if (!((s0 > 0 && s1 > 0 && s2 > 0) || (s0 < 0 && s1 < 0 && s2 < 0))) continue;
+      SplitTriangle(t, q);
+      used[q] = 1;
+      break;
+    }
+  }
+}
+
+void CTriangleMesh::SplitTriangle(int triangle, int q) {
+  int v[3];
+  TriangleVertices(triangle, v);
+  Triangle* parts[3] = {m_triangles[triangle].get(), nullptr, nullptr};
+  const EdgeRef sides[3] = {parts[0]->sides[0], parts[0]->sides[1], parts[0]->sides[2]};
+  for (int k = 1; k < 3; ++k) parts[k] = NewTriangle(sides[k], {1, -1}, {1, -1});
+  // Side k joins v[k] and v[k + 1]; the created side moves with it.
+  for (int k = 1; k < 3; ++k)
+    if (!sides[k].kind) {
+      CreatedEdge& e = *m_createdEdges[sides[k].index];
+      if (e.left == parts[0]) e.left = parts[k];
+      else if (e.right == parts[0]) e.right = parts[k];
+    }
+  EdgeRef spokes[3];
+  for (int k = 0; k < 3; ++k) spokes[k] = JoinEdge(v[k], q, parts[k]);
+  for (int k = 0; k < 3; ++k) {
+    parts[k]->sides[0] = sides[k];
+    parts[k]->sides[1] = spokes[(k + 1) % 3];
+    parts[k]->sides[2] = spokes[k];
+    LinkRight(spokes[(k + 1) % 3], parts[k]);
+  }
+}
+
+// Vertices that no front could take while the sweep passed them (their
+// segments were left out, or edges hid every front edge from them) join a
+// front edge they see from its open side.
+void CTriangleMesh::JoinLeftovers() {
+  if (m_pending.empty()) return;
+  m_activeConstraints = m_constraintCount;
+  std::vector<char> used(m_vertexCount, 0);
+  for (int t = 0; t < GetTriangleCount(); ++t) {
+    int v[3];
+    TriangleVertices(t, v);
+    for (int k : v) used[k] = 1;
+  }
+  for (bool joined = true; joined && !m_pending.empty();) {
+    joined = false;
+    for (size_t i = 0; i < m_pending.size() && !joined; ++i) {
+      const int q = m_pending[i];
+      if (used[q]) continue;
+      for (size_t f = 0; f < m_fronts.size() && !joined; ++f)
+        for (FrontNode* node = m_fronts[f]; node; node = node->next) {
+          int a, b;
+          NodeEnds(node, &a, &b);
+          if (a == q || b == q || !OpensTowards(node->edge, q) || !Sees(q, a, b)) continue;
+          m_pending.erase(m_pending.begin() + static_cast<long>(i));
+          AddToFront(static_cast<int>(f), node, q);
+          used[q] = 1;
+          joined = true;
+          break;
+        }
+    }
+  }
+}
+
+// No triangle lies on q's side of the edge yet.
+bool CTriangleMesh::OpensTowards(EdgeRef edge, int q) const {
+  int a, b;
+  EdgeEnds(edge, &a, &b);
+  const double side = Cross(m_positions[a], m_positions[b], m_positions[q]);
+  if (side == 0) return false;
+  auto facesAway = [&](const Triangle* t) {
+    const int r = OppositeVertex(t, a, b);
+    return r >= 0 && Cross(m_positions[a], m_positions[b], m_positions[r]) * side < 0;
+  };
+  if (!edge.kind) {
+    const CreatedEdge& e = *m_createdEdges[edge.index];
+    return !e.right && (!e.left || facesAway(e.left));
+  }
+  for (const auto& t : m_triangles)
+    for (EdgeRef s : t->sides)
+      if (s.kind && s.index == edge.index && !facesAway(t.get())) return false;
+  return true;
 }
 
 bool CTriangleMesh::BlockedBy(const CVector2& p, const CVector2& q, int a, int b) const {
@@ -772,6 +876,11 @@ bool CTriangleMesh::CoversHull() const {
   for (int v : points)
     if (!used[v]) return false;
   std::sort(sides.begin(), sides.end(), [](const Side& a, const Side& b) { return a.edge < b.edge; });
+  for (const ConstraintEdge& c : m_constraints) {
+    const Side key = {std::minmax(c.first, c.second), false};
+    if (!std::binary_search(sides.begin(), sides.end(), key, [](const Side& a, const Side& b) { return a.edge < b.edge; }))
+      return false;
+  }
   double outerLength = 0;
   for (size_t i = 0; i < sides.size();) {
     size_t j = i + 1;

@@ -100,6 +100,10 @@ private:
   void LinkRight(EdgeRef side, Triangle* t);
   void AddToFront(int front, FrontNode* node, int p);
   void StartOrWait(int p);
+  void JoinLeftovers();
+  void SplitAroundLeftovers();
+  void SplitTriangle(int triangle, int q);
+  bool OpensTowards(EdgeRef edge, int q) const;
   void JoinPending();
   void MergeFronts();
   void CloseCorners(int front);
