@@ -842,8 +842,11 @@ private:
 // and the area and the outer sides' length are the hull's.
 bool CTriangleMesh::CoversHull() const {
   std::vector<int> points;
-  for (int v = 0; v < m_vertexCount; ++v)
+  for (int v = 0; v < m_vertexCount; ++v) {
+    // Points that are not numbers have no hull to cover; keep what the sweep made.
+    if (!std::isfinite(m_positions[v].x) || !std::isfinite(m_positions[v].y)) return true;
     if (m_representative[v] == v) points.push_back(v);
+  }
   const std::vector<int> hull = ConvexHull(m_positions, points);
   if (hull.size() < 3) return true;  // all on one line: nothing to cover
   double hullArea = 0, hullLength = 0;

@@ -423,6 +423,22 @@ TEST(TriangleMesh, PointsOnSegmentsAndCoincidentPointsJoinTheMesh) {
   ExpectNoWorthwhileFlip(b);
 }
 
+// Points that are not numbers (a damaged file) neither crash nor hang the
+// sweep, its repair or the fold-over check.
+TEST(TriangleMesh, PointsThatAreNotNumbersEndTheBuild) {
+  for (float bad : {std::nanf(""), INFINITY, -INFINITY}) {
+    Lines lines;
+    lines.AddCorners(64, 48);
+    lines.Add({CVector2(10, 10), CVector2(bad, 20), CVector2(30, bad)});
+    lines.Add({CVector2(50, 5), CVector2(5, 40)});
+    lines.Add({CVector2(bad, bad)});
+    Built b = Build(lines.array);
+    int out[4];
+    FindCrossingTriangles(*b.mesh, lines.array, lines.array, out);
+    EXPECT_EQ(b.mesh->GetVertexCount(), 4 + 3 + 2 + 1);
+  }
+}
+
 // Feature points outside the output: the triangles cover the hull of all
 // points, so the output rectangle inside it is covered once.
 TEST(TriangleMesh, PointsOutsideTheOutputCoverTheirHull) {
