@@ -21,6 +21,19 @@ struct CLinePoint {
 typedef CArray<CLinePoint, const CLinePoint&> CSelectionList;
 typedef CArray<CFeatureLine*, CFeatureLine*> CFeatureLineArray;
 
+// Lines made for one use (transformed copies); deleted with the holder.
+struct COwnedLines {
+  CFeatureLineArray lines;
+  COwnedLines() = default;
+  ~COwnedLines();
+  COwnedLines(const COwnedLines&) = delete;
+  COwnedLines& operator=(const COwnedLines&) = delete;
+};
+
+// The output's border as one closed line of its four corners, appended
+// after the feature lines: the pair's mesh is built and moved with it there.
+void AppendOutputCorners(CFeatureLineArray& lines, SIZE output);
+
 // Hit kinds of CLineSet::HitTestLines.
 enum LineHitKind { kLineHitNothing = 0, kLineHitTracker = 1, kLineHitPoint = 2, kLineHitSegment = 3 };
 

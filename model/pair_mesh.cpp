@@ -7,37 +7,29 @@
 #include "model/project_links.h"
 #include "model/triangle_mesh.h"
 
-namespace {
-
-// Owns the lines of a transformed copy.
-struct OwnedLines {
-  CFeatureLineArray lines;
-  ~OwnedLines() {
-    for (int i = 0; i < lines.GetSize(); ++i) delete lines[i];
-  }
-};
-
-void AppendFrame(CFeatureLineArray& lines, SIZE size) {
-  const float w = static_cast<float>(size.cx), h = static_cast<float>(size.cy);
-  auto* frame = new CFeatureLine;
-  for (CVector2 p : {CVector2(0, 0), CVector2(0, h), CVector2(w, h), CVector2(w, 0)}) frame->AddPoint(p);
-  // Closed: the sweep needs the whole border to bound the mesh.
-  frame->closed = 1;
-  lines.Add(frame);
+COwnedLines::~COwnedLines() {
+  for (int i = 0; i < lines.GetSize(); ++i) delete lines[i];
 }
 
-}  // namespace
+void AppendOutputCorners(CFeatureLineArray& lines, SIZE output) {
+  const float w = static_cast<float>(output.cx), h = static_cast<float>(output.cy);
+  auto* corners = new CFeatureLine;
+  for (CVector2 p : {CVector2(0, 0), CVector2(0, h), CVector2(w, h), CVector2(w, 0)}) corners->AddPoint(p);
+  // Closed: the sweep needs the whole border to bound the mesh.
+  corners->closed = 1;
+  lines.Add(corners);
+}
 
 void CMorphPair::BuildMesh() {
   SIZE size;
   GetMorphProject()->GetOutputSize(size);
-  OwnedLines source, target, mid;
+  COwnedLines source, target, mid;
   GetSourceLines()->GetTransformedLines(source.lines, 0, 0);
   GetTargetLines()->GetTransformedLines(target.lines, 0, 0);
   CLineSet midSet;
   midSet.Interpolate(*GetSourceLines(), *GetTargetLines(), 0.5f);
   midSet.GetTransformedLines(mid.lines, 0, 0);
-  for (CFeatureLineArray* lines : {&source.lines, &target.lines, &mid.lines}) AppendFrame(*lines, size);
+  for (CFeatureLineArray* lines : {&source.lines, &target.lines, &mid.lines}) AppendOutputCorners(*lines, size);
 
   CTriangleMesh mesh;
   mesh.AddPoints(mid.lines);

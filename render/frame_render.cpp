@@ -21,24 +21,6 @@ namespace {
 constexpr float kCurveScale = 1.0f / 256.0f;
 const char16_t kWipeName[] = u"Wipe";
 
-// Owns the lines of a transformed copy.
-struct OwnedLines {
-  CFeatureLineArray lines;
-  ~OwnedLines() {
-    for (int i = 0; i < lines.GetSize(); ++i) delete lines[i];
-  }
-};
-
-// The output's border as one closed line, after the feature lines: the
-// mesh was built with it in that place.
-void AppendCornerLine(CFeatureLineArray& lines, SIZE output) {
-  const float w = static_cast<float>(output.cx), h = static_cast<float>(output.cy);
-  auto* corners = new CFeatureLine;
-  for (CVector2 p : {CVector2(0, 0), CVector2(0, h), CVector2(w, h), CVector2(w, 0)}) corners->AddPoint(p);
-  corners->closed = 1;
-  lines.Add(corners);
-}
-
 // Each vertex takes the position of the feature point it was made from.
 void CopyPositions(const CFeatureLineArray& lines, const CMorphPair& pair, CShapeBase* shape) {
   if (!shape) return;
@@ -99,9 +81,9 @@ void RenderMorph(CMorphPair* pair, float t) {
 
   CLineSet between;
   between.Interpolate(*pair->GetSourceLines(), *pair->GetTargetLines(), t);
-  OwnedLines lines;
+  COwnedLines lines;
   between.GetTransformedLines(lines.lines, 0, 0);
-  AppendCornerLine(lines.lines, output);
+  AppendOutputCorners(lines.lines, output);
   auto* sourceMesh = static_cast<CShapeBase*>(pair->m_sourceShape);
   auto* targetMesh = static_cast<CShapeBase*>(pair->m_targetShape);
   CopyPositions(lines.lines, *pair, sourceMesh);

@@ -48,7 +48,9 @@ TEST_F(ProjectEffects, EveryEffectSurvivesTheProjectFileByteForByte) {
   ASSERT_EQ(ids.size(), 13u);
   // One pair per effect, in as that effect and out as the next one.
   for (size_t i = 0; i < ids.size(); ++i) {
-    if (i > 0) ASSERT_TRUE(project().InsertPair());
+    if (i > 0) {
+      ASSERT_TRUE(project().InsertPair());
+    }
     CMorphPair* pair = project().CurrentPair();
     delete pair->m_inEffect;
     delete pair->m_outEffect;
