@@ -91,6 +91,14 @@ bool Device::BuildDrawState(bool perspective, DrawState& st) const {
   st.blend = renderStates_[D3DRS_ALPHABLENDENABLE] != FALSE;
   st.srcBlend = renderStates_[D3DRS_SRCBLEND];
   st.dstBlend = renderStates_[D3DRS_DESTBLEND];
+  st.srcBlendAlpha = st.srcBlend;
+  st.dstBlendAlpha = st.dstBlend;
+  if (renderStates_[D3DRS_SEPARATEALPHABLENDENABLE] != FALSE) {
+    st.srcBlendAlpha = renderStates_[D3DRS_SRCBLENDALPHA];
+    st.dstBlendAlpha = renderStates_[D3DRS_DESTBLENDALPHA];
+  }
+  // Equal factor pairs blend alpha as the colour blend does: the plain paths take them.
+  st.separateAlpha = st.blend && (st.srcBlendAlpha != st.srcBlend || st.dstBlendAlpha != st.dstBlend);
   st.factor = renderStates_[D3DRS_TEXTUREFACTOR];
   st.stageCount = 0;
   for (int s = 0; s < kStages; ++s) {

@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "compat/d3d9/cpu_features.h"
+#include "compat/d3d9/pixel_ops.h"
 #include "compat/d3d9/sampling.h"
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -53,6 +54,12 @@ bool MixOf(const ChannelOp& c, FusedMix& mix) {
 }
 
 FusedBlend BlendOf(const DrawState& state) {
+  if (state.separateAlpha) {
+    uint16_t use, flip;
+    for (DWORD f : {state.srcBlend, state.dstBlend, state.srcBlendAlpha, state.dstBlendAlpha})
+      if (!LaneFactor(f, use, flip)) return FusedBlend::Off;
+    return FusedBlend::Factors;
+  }
   if (!state.blend || (state.srcBlend == D3DBLEND_ONE && state.dstBlend == D3DBLEND_ZERO)) return FusedBlend::Copy;
   if (state.srcBlend == D3DBLEND_ONE && state.dstBlend == D3DBLEND_ONE) return FusedBlend::Add;
   if (state.srcBlend == D3DBLEND_SRCALPHA && state.dstBlend == D3DBLEND_INVSRCALPHA) return FusedBlend::Over;
@@ -70,8 +77,29 @@ CALVETTA_AVX512 inline __m256i Mul255(__m256i a, __m256i b) {
   return _mm256_srli_epi16(_mm256_add_epi16(t, _mm256_srli_epi16(t, 8)), 8);
 }
 
+// The per-lane factor masks of a separate blend: factor = (alpha & use) ^ flip.
+struct LaneFactors {
+  __m256i srcUse, srcFlip, dstUse, dstFlip;
+};
+
+CALVETTA_AVX512 LaneFactors FactorsOf(const DrawState& state) {
+  uint16_t use[4] = {}, flip[4] = {};  // src, dst, srcAlpha, dstAlpha (PlanFused checked all four)
+  const DWORD factors[4] = {state.srcBlend, state.dstBlend, state.srcBlendAlpha, state.dstBlendAlpha};
+  for (int i = 0; i < 4; ++i) LaneFactor(factors[i], use[i], flip[i]);
+  // Colour lanes from the colour pair, every fourth (alpha) lane from the alpha pair.
+  const __m256i alphaLanes = _mm256_set1_epi64x(static_cast<int64_t>(0xFFFF000000000000ull));
+  __m256i v[4];
+  for (int i = 0; i < 2; ++i) {
+    v[2 * i] = _mm256_blendv_epi8(_mm256_set1_epi16(static_cast<short>(use[i])),
+                                  _mm256_set1_epi16(static_cast<short>(use[i + 2])), alphaLanes);
+    v[2 * i + 1] = _mm256_blendv_epi8(_mm256_set1_epi16(static_cast<short>(flip[i])),
+                                      _mm256_set1_epi16(static_cast<short>(flip[i + 2])), alphaLanes);
+  }
+  return LaneFactors{v[0], v[1], v[2], v[3]};
+}
+
 template <FusedBlend kBlend, bool kModulate>
-CALVETTA_AVX512 inline __m256i Combine(__m256i s, __m256i d, __m256i constant16) {
+CALVETTA_AVX512 inline __m256i Combine(__m256i s, __m256i d, __m256i constant16, const LaneFactors& f) {
   const __m256i zero = _mm256_setzero_si256();
   // An unscaled sum saturates per byte, as the widened sum and its pack do.
   if constexpr (kBlend == FusedBlend::Add && !kModulate) return _mm256_adds_epu8(s, d);
@@ -85,6 +113,11 @@ CALVETTA_AVX512 inline __m256i Combine(__m256i s, __m256i d, __m256i constant16)
       __m256i d16 = h ? _mm256_unpackhi_epi8(d, zero) : _mm256_unpacklo_epi8(d, zero);
       if constexpr (kBlend == FusedBlend::Add) {
         halves[h] = _mm256_add_epi16(s16, d16);  // the pack saturates
+      } else if constexpr (kBlend == FusedBlend::Factors) {
+        __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(s16, 0xFF), 0xFF);
+        __m256i fs = _mm256_xor_si256(_mm256_and_si256(a, f.srcUse), f.srcFlip);
+        __m256i fd = _mm256_xor_si256(_mm256_and_si256(a, f.dstUse), f.dstFlip);
+        halves[h] = _mm256_add_epi16(Mul255(s16, fs), Mul255(d16, fd));
       } else {
         __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(s16, 0xFF), 0xFF);
         __m256i sPart = kBlend == FusedBlend::Over ? Mul255(s16, a) : s16;
@@ -100,6 +133,8 @@ CALVETTA_AVX512 void OutputAvx512(const DrawState& state, const Segment* segment
                                   const uint32_t* const* sources, uint32_t constant) {
   const __m256i constant16 =
       _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(constant)), _mm256_setzero_si256());
+  LaneFactors factors{};
+  if constexpr (kBlend == FusedBlend::Factors) factors = FactorsOf(state);
   for (int k = 0; k < count; ++k) {
     const Segment& g = segments[k];
     uint32_t* dst = state.target + static_cast<size_t>(g.y) * state.pitch + g.x;
@@ -110,13 +145,14 @@ CALVETTA_AVX512 void OutputAvx512(const DrawState& state, const Segment* segment
     for (; i + 8 <= g.n; i += 8) {
       __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
       __m256i d = kBlend == FusedBlend::Copy ? s : _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i));
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), Combine<kBlend, kModulate>(s, d, constant16));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i),
+                          Combine<kBlend, kModulate>(s, d, constant16, factors));
     }
     if (i < g.n) {
       __mmask8 lanes = static_cast<__mmask8>(0xFFu >> (8 - (g.n - i)));
       __m256i s = _mm256_maskz_loadu_epi32(lanes, src + i);
       __m256i d = kBlend == FusedBlend::Copy ? s : _mm256_maskz_loadu_epi32(lanes, dst + i);
-      _mm256_mask_storeu_epi32(dst + i, lanes, Combine<kBlend, kModulate>(s, d, constant16));
+      _mm256_mask_storeu_epi32(dst + i, lanes, Combine<kBlend, kModulate>(s, d, constant16, factors));
     }
   }
 }
@@ -253,6 +289,7 @@ bool ShadeFused(const DrawState& state, const PrimitiveSetup& prim, const Segmen
     case FusedBlend::OverPremultiplied:
       OutputWith<FusedBlend::OverPremultiplied>(state, segments, count, sources, constant);
       break;
+    case FusedBlend::Factors: OutputWith<FusedBlend::Factors>(state, segments, count, sources, constant); break;
   }
   return true;
 #else

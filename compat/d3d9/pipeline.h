@@ -47,7 +47,9 @@ struct SamplerSetup {
 // How a draw's pixels may take the fused loop (fused_shading.h): stage 0
 // filters its texture and multiplies by a constant, the later stages pass the
 // colour on, and the blend is one of the common pairs. Off: the general path.
-enum class FusedBlend : uint8_t { Off, Copy, Add, Over, OverPremultiplied };
+// Factors: separate alpha factors, each of the four ZERO, ONE, SRCALPHA or
+// INVSRCALPHA, applied per channel as lane masks.
+enum class FusedBlend : uint8_t { Off, Copy, Add, Over, OverPremultiplied, Factors };
 enum class FusedConstant : uint8_t { None, Diffuse, Factor };
 // A second stage that mixes stage 0's colour with its own texture (copies only):
 // each channel group takes the current colour, the texture, or their product.
@@ -66,6 +68,9 @@ struct DrawState {
   uint32_t factor = 0xFFFFFFFF;
   bool blend = false;
   DWORD srcBlend = 2, dstBlend = 1;
+  // Alpha blended with its own factors; only set when they differ from the colour's.
+  bool separateAlpha = false;
+  DWORD srcBlendAlpha = 2, dstBlendAlpha = 1;
   uint32_t* target = nullptr;
   int pitch = 0;
   RECT clip{};  // viewport inside the render target

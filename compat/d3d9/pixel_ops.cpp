@@ -101,19 +101,25 @@ uint32_t Factor(DWORD blend, uint32_t s, uint32_t sa, uint32_t d, uint32_t da) {
   }
 }
 
-void BlendGeneric(DWORD srcFactor, DWORD dstFactor, const uint32_t* src, uint32_t* dst, int n) {
+// The alpha channel takes its own pair; SRCALPHASAT is (f, f, f, 1), so
+// its alpha factor is one.
+void BlendGeneric(const BlendFactors& f, const uint32_t* src, uint32_t* dst, int n) {
   for (int i = 0; i < n; ++i) {
     uint32_t s = src[i], d = dst[i], sa = s >> 24, da = d >> 24, out = 0;
     for (int shift = 0; shift < 32; shift += 8) {
       uint32_t sc = (s >> shift) & 255, dc = (d >> shift) & 255;
-      uint32_t fs = Factor(srcFactor, sc, sa, dc, da), fd = Factor(dstFactor, sc, sa, dc, da);
-      // SRCALPHASAT is (f, f, f, 1): its alpha factor is one.
-      if (shift == 24 && srcFactor == D3DBLEND_SRCALPHASAT) fs = 255;
-      if (shift == 24 && dstFactor == D3DBLEND_SRCALPHASAT) fd = 255;
+      bool alpha = shift == 24;
+      DWORD srcFactor = alpha ? f.srcAlpha : f.src, dstFactor = alpha ? f.dstAlpha : f.dst;
+      uint32_t fs = alpha && srcFactor == D3DBLEND_SRCALPHASAT ? 255 : Factor(srcFactor, sc, sa, dc, da);
+      uint32_t fd = alpha && dstFactor == D3DBLEND_SRCALPHASAT ? 255 : Factor(dstFactor, sc, sa, dc, da);
       out |= std::min(255u, Mul255(sc, fs) + Mul255(dc, fd)) << shift;
     }
     dst[i] = out;
   }
+}
+
+void BlendGeneric(DWORD srcFactor, DWORD dstFactor, const uint32_t* src, uint32_t* dst, int n) {
+  BlendGeneric(BlendFactors{srcFactor, dstFactor, srcFactor, dstFactor}, src, dst, n);
 }
 
 // ONE, ONE: saturating sum.
@@ -192,6 +198,70 @@ void BlendShort(const uint32_t* src, uint32_t* dst, int n) {
 }
 #endif
 
+#ifdef __SSE2__
+// Per-lane factor masks of a separate blend, alpha lanes from the alpha pair.
+struct LaneMasks {
+  uint16_t srcUse[8], srcFlip[8], dstUse[8], dstFlip[8];
+};
+
+bool MasksOf(const BlendFactors& f, LaneMasks& m) {
+  uint16_t su, sf, du, df, sua, sfa, dua, dfa;
+  if (!LaneFactor(f.src, su, sf) || !LaneFactor(f.dst, du, df) || !LaneFactor(f.srcAlpha, sua, sfa) ||
+      !LaneFactor(f.dstAlpha, dua, dfa))
+    return false;
+  for (int i = 0; i < 8; ++i) {
+    bool alpha = i % 4 == 3;
+    m.srcUse[i] = alpha ? sua : su;
+    m.srcFlip[i] = alpha ? sfa : sf;
+    m.dstUse[i] = alpha ? dua : du;
+    m.dstFlip[i] = alpha ? dfa : df;
+  }
+  return true;
+}
+
+// src * ((a & srcUse) ^ srcFlip) + dst * ((a & dstUse) ^ dstFlip) on 16-bit lanes.
+struct FactorLanes {
+  __m128i srcUse, srcFlip, dstUse, dstFlip;
+  explicit FactorLanes(const LaneMasks& m)
+      : srcUse(Load8(m.srcUse)), srcFlip(Load8(m.srcFlip)), dstUse(Load8(m.dstUse)), dstFlip(Load8(m.dstFlip)) {}
+  static __m128i Load8(const uint16_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+  __m128i Apply(__m128i s, __m128i d) const {
+    __m128i a = AlphaLanes(s);
+    __m128i fs = _mm_xor_si128(_mm_and_si128(a, srcUse), srcFlip);
+    __m128i fd = _mm_xor_si128(_mm_and_si128(a, dstUse), dstFlip);
+    return _mm_add_epi16(Mul255x8(s, fs), Mul255x8(d, fd));  // packus saturates
+  }
+};
+#endif
+
+#ifdef CALVETTA_X86
+__attribute__((target("avx2"))) int BlendFactorsAvx2(const LaneMasks& m, const uint32_t* src, uint32_t* dst,
+                                                     int n) {
+  const __m256i zero = _mm256_setzero_si256();
+  __m256i masks[4];
+  const uint16_t* from[4] = {m.srcUse, m.srcFlip, m.dstUse, m.dstFlip};
+  for (int k = 0; k < 4; ++k)
+    masks[k] = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(from[k])));
+  const __m256i srcUse = masks[0], srcFlip = masks[1], dstUse = masks[2], dstFlip = masks[3];
+  int i = 0;
+  for (; i + 8 <= n; i += 8) {
+    __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
+    __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i));
+    __m256i halves[2];
+    for (int h = 0; h < 2; ++h) {
+      __m256i s16 = h ? _mm256_unpackhi_epi8(s, zero) : _mm256_unpacklo_epi8(s, zero);
+      __m256i d16 = h ? _mm256_unpackhi_epi8(d, zero) : _mm256_unpacklo_epi8(d, zero);
+      __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(s16, 0xFF), 0xFF);
+      __m256i fs = _mm256_xor_si256(_mm256_and_si256(a, srcUse), srcFlip);
+      __m256i fd = _mm256_xor_si256(_mm256_and_si256(a, dstUse), dstFlip);
+      halves[h] = _mm256_add_epi16(Mul255x16(s16, fs), Mul255x16(d16, fd));
+    }
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), _mm256_packus_epi16(halves[0], halves[1]));
+  }
+  return i;
+}
+#endif
+
 }  // namespace
 
 ShortBlend PickShortBlend(DWORD srcFactor, DWORD dstFactor) {
@@ -248,6 +318,55 @@ void ModulateConstantRun(const uint32_t* a, uint32_t constant, uint32_t* out, in
 
 void MergeAlphaRun(const uint32_t* colour, const uint32_t* alpha, uint32_t* out, int n) {
   for (int i = 0; i < n; ++i) out[i] = (colour[i] & 0x00FFFFFFu) | (alpha[i] & 0xFF000000u);
+}
+
+bool LaneFactor(DWORD blend, uint16_t& use, uint16_t& flip) {
+  switch (blend) {
+    case D3DBLEND_ZERO: use = 0, flip = 0; return true;
+    case D3DBLEND_ONE: use = 0, flip = 255; return true;
+    case D3DBLEND_SRCALPHA: use = 0xFFFF, flip = 0; return true;
+    case D3DBLEND_INVSRCALPHA: use = 0xFFFF, flip = 255; return true;
+    default: return false;
+  }
+}
+
+// Eight, four, two, then one pixel at a time, loading exactly what each step
+// needs: long runs and a mesh's short ones alike.
+void BlendRunSeparate(const BlendFactors& factors, const uint32_t* src, uint32_t* dst, int n) {
+#ifdef __SSE2__
+  LaneMasks m;
+  if (!MasksOf(factors, m)) {
+    BlendGeneric(factors, src, dst, n);
+    return;
+  }
+  int i = 0;
+#ifdef CALVETTA_X86
+  if (HasAvx2()) i = BlendFactorsAvx2(m, src, dst, n);
+#endif
+  const FactorLanes lanes(m);
+  const __m128i zero = _mm_setzero_si128();
+  for (; i + 4 <= n; i += 4) {
+    __m128i s = Load4(src + i), d = Load4(dst + i);
+    __m128i lo = lanes.Apply(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(d, zero));
+    __m128i hi = lanes.Apply(_mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi8(d, zero));
+    Store4(dst + i, _mm_packus_epi16(lo, hi));
+  }
+  if (i + 2 <= n) {
+    __m128i s = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(src + i));
+    __m128i d = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(dst + i));
+    __m128i r = lanes.Apply(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(d, zero));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + i), _mm_packus_epi16(r, r));
+    i += 2;
+  }
+  if (i < n) {
+    __m128i s = _mm_cvtsi32_si128(static_cast<int>(src[i]));
+    __m128i d = _mm_cvtsi32_si128(static_cast<int>(dst[i]));
+    __m128i r = lanes.Apply(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(d, zero));
+    dst[i] = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(r, r)));
+  }
+#else
+  BlendGeneric(factors, src, dst, n);
+#endif
 }
 
 void BlendRun(DWORD srcFactor, DWORD dstFactor, const uint32_t* src, uint32_t* dst, int n) {

@@ -24,6 +24,16 @@ void ModulateConstantRun(const uint32_t* a, uint32_t constant, uint32_t* out, in
 // dst = src * srcFactor + dst * dstFactor per channel, saturated (D3DBLEND values).
 void BlendRun(DWORD srcFactor, DWORD dstFactor, const uint32_t* src, uint32_t* dst, int n);
 
+// Colour channels blended with src/dst, alpha with srcAlpha/dstAlpha (D3DBLEND values).
+struct BlendFactors {
+  DWORD src, dst, srcAlpha, dstAlpha;
+};
+void BlendRunSeparate(const BlendFactors& factors, const uint32_t* src, uint32_t* dst, int n);
+
+// A factor of the form (alpha & use) ^ flip over 0..255: ZERO, ONE, SRCALPHA
+// and INVSRCALPHA. False for the others.
+bool LaneFactor(DWORD blend, uint16_t& use, uint16_t& flip);
+
 // The same for a short run straight into the target: no gathering into a
 // scratch run, whose wide reloads of narrow stores would stall.
 using ShortBlend = void (*)(DWORD srcFactor, DWORD dstFactor, const uint32_t* src, uint32_t* dst, int n);

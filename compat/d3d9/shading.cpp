@@ -138,10 +138,17 @@ inline void CopyPixels(const uint32_t* from, int n, uint32_t* to) {
 
 // Writes or blends the batch's colours into the target, segment by segment.
 void Output(const DrawState& state, const Segment* segments, int count, int pixels, const uint32_t* colour) {
-  bool readsTarget = state.blend && !(state.srcBlend == D3DBLEND_ONE && state.dstBlend == D3DBLEND_ZERO);
+  bool readsTarget = state.separateAlpha ||
+                     (state.blend && !(state.srcBlend == D3DBLEND_ONE && state.dstBlend == D3DBLEND_ZERO));
   if (!readsTarget) {
     for (int k = 0, at = 0; k < count; at += segments[k].n, ++k)
       CopyPixels(colour + at, segments[k].n, RowAt(state, segments[k]));
+    return;
+  }
+  if (state.separateAlpha) {
+    const BlendFactors factors{state.srcBlend, state.dstBlend, state.srcBlendAlpha, state.dstBlendAlpha};
+    for (int k = 0, at = 0; k < count; at += segments[k].n, ++k)
+      BlendRunSeparate(factors, colour + at, RowAt(state, segments[k]), segments[k].n);
     return;
   }
   if (count == 1) {
