@@ -120,13 +120,17 @@ class CD3DMeshRenderer : public CD3DRenderer {
   CTextureHolder m_backgroundBPicture;
 
  private:
+  // How the warped target goes over the warped source: its colour by its
+  // alpha (the cross-dissolve), its alpha added as coverage, or both at once
+  // (separate alpha factors).
+  enum class TargetBlend { Colour, Coverage, ColourAndCoverage };
   // The two halves of DrawWarpedPair: the source picture warped into the
   // cleared holder, then the target picture over it.
   void WarpSource(const CShapeBase* mesh, CTextureHolder* picture, CTextureHolder& into);
-  void WarpTarget(const CShapeBase* mesh, CTextureHolder* picture, CTextureHolder* maskHolder, BOOL alphaTarget,
+  void WarpTarget(const CShapeBase* mesh, CTextureHolder* picture, CTextureHolder* maskHolder, TargetBlend how,
                   BYTE blend, CTextureHolder& into);
-  // Level 0 of one working picture onto another of the same size.
-  BOOL CopyImage(CTextureHolder& from, CTextureHolder& to);
+  // Clears what the meshes drew of a holder's texture beyond its picture.
+  void ClearBeyondPicture(CTextureHolder& holder, const CShapeBase* first, const CShapeBase* second);
 
   // The foreground is one fully transparent colour: its layer changes no pixel.
   BOOL m_foregroundClear = TRUE;

@@ -1,5 +1,5 @@
 // CD3DMeshRenderer: the warp passes that build a frame's picture in image A
-// (single warp, the two warped cross-dissolves and their composition), the
+// (single warp, the warped cross-dissolve, and the warped pairs), the
 // pass that copies a mask texture into a holder and the blend pass that
 // applies a second texture.
 #include <algorithm>
@@ -140,7 +140,7 @@ void CD3DMeshRenderer::WarpSource(const CShapeBase* mesh, CTextureHolder* pictur
 }
 
 void CD3DMeshRenderer::WarpTarget(const CShapeBase* mesh, CTextureHolder* picture, CTextureHolder* maskHolder,
-                                  BOOL alphaTarget, BYTE blend, CTextureHolder& into) {
+                                  TargetBlend how, BYTE blend, CTextureHolder& into) {
   if (!m_device || !into.m_texture || !picture) return;
   CRenderTargetScope scope(m_device, into.m_texture, FALSE);
   if (!scope.IsReady()) return;
@@ -150,7 +150,12 @@ void CD3DMeshRenderer::WarpTarget(const CShapeBase* mesh, CTextureHolder* pictur
   SetPointSampler(m_device, 1);
   SetStage(m_device, 0, kStageTextureByDiffuse);
   SetStage(m_device, 1, kWarpMaskStage);
-  SetBlend(m_device, alphaTarget ? D3DBLEND_ONE : D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
+  SetBlend(m_device, how == TargetBlend::Coverage ? D3DBLEND_ONE : D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
+  if (how == TargetBlend::ColourAndCoverage) {
+    m_device->SetRenderState(D3DRS_SEPARATEALPHABLENDENABLE, TRUE);
+    m_device->SetRenderState(D3DRS_SRCBLENDALPHA, D3DBLEND_ONE);
+    m_device->SetRenderState(D3DRS_DESTBLENDALPHA, D3DBLEND_INVSRCALPHA);
+  }
   m_device->SetTexture(0, picture->m_texture);
   if (maskHolder && maskHolder->m_texture) {
     m_device->SetTexture(1, maskHolder->m_texture);
@@ -160,20 +165,28 @@ void CD3DMeshRenderer::WarpTarget(const CShapeBase* mesh, CTextureHolder* pictur
     const DWORD colour = (static_cast<DWORD>(blend) << 24) | 0x00FFFFFF;
     DrawMesh(mesh, &colour);
   }
+  // No other pass expects separate alpha factors.
+  m_device->SetRenderState(D3DRS_SEPARATEALPHABLENDENABLE, FALSE);
   m_device->EndScene();
   m_device->SetTexture(0, nullptr);
   m_device->SetTexture(1, nullptr);
 }
 
-BOOL CD3DMeshRenderer::CopyImage(CTextureHolder& from, CTextureHolder& to) {
-  if (!m_device || !from.m_texture || !to.m_texture) return FALSE;
-  IDirect3DSurface9 *source = nullptr, *dest = nullptr;
-  BOOL copied = FALSE;
-  if (SUCCEEDED(from.m_texture->GetSurfaceLevel(0, &source)) && SUCCEEDED(to.m_texture->GetSurfaceLevel(0, &dest)))
-    copied = SUCCEEDED(m_device->StretchRect(source, nullptr, dest, nullptr, D3DTEXF_NONE));
-  if (source) source->Release();
-  if (dest) dest->Release();
-  return copied;
+void CD3DMeshRenderer::ClearBeyondPicture(CTextureHolder& holder, const CShapeBase* first,
+                                          const CShapeBase* second) {
+  const float right = static_cast<float>(holder.m_picture.right);
+  const float bottom = static_cast<float>(holder.m_picture.bottom);
+  bool inside = true;
+  for (const CShapeBase* mesh : {first, second})
+    for (int i = 0; mesh && i < mesh->m_vertexCount; ++i)
+      inside &= mesh->m_vertices[i].x <= right && mesh->m_vertices[i].y <= bottom;  // false for NaN too
+  if (inside || !m_device || !holder.m_texture) return;
+  CRenderTargetScope scope(m_device, holder.m_texture, FALSE);
+  if (!scope.IsReady()) return;
+  const D3DRECT beyond[2] = {
+      {holder.m_picture.right, 0, holder.m_textureWidth, holder.m_textureHeight},
+      {0, holder.m_picture.bottom, holder.m_picture.right, holder.m_textureHeight}};
+  m_device->Clear(2, beyond, D3DCLEAR_TARGET, 0x00000000, 1.0f, 0);
 }
 
 void CD3DMeshRenderer::DrawWarpedPair(const CShapeBase* sourceMesh, const CShapeBase* targetMesh,
@@ -182,7 +195,8 @@ void CD3DMeshRenderer::DrawWarpedPair(const CShapeBase* sourceMesh, const CShape
   CTextureHolder& into = alphaTarget ? m_imageC : m_imageB;
   if (!sourceHolder || !targetHolder) return;
   WarpSource(sourceMesh, sourceHolder, into);
-  WarpTarget(targetMesh, targetHolder, maskHolder, alphaTarget, blend, into);
+  WarpTarget(targetMesh, targetHolder, maskHolder, alphaTarget ? TargetBlend::Coverage : TargetBlend::Colour, blend,
+             into);
 }
 
 void CD3DMeshRenderer::DrawSingleWarp(const CShapeBase* sourceMesh, const CShapeBase* targetMesh,
@@ -218,32 +232,12 @@ void CD3DMeshRenderer::DrawMorph(const CShapeBase* sourceMesh, const CShapeBase*
     RenderTextureToTarget(maskTexture, maskHolder);
     mask = maskHolder;
   }
-  if (!sourceHolder || !targetHolder) return;
-  // Both pictures start from the same warped source: it is drawn once and
-  // copied (the warps are the frame's dearest draws).
-  WarpSource(sourceMesh, sourceHolder, m_imageB);
-  if (!CopyImage(m_imageB, m_imageC)) WarpSource(sourceMesh, sourceHolder, m_imageC);
-  WarpTarget(targetMesh, targetHolder, mask, FALSE, blend, m_imageB);
-  WarpTarget(targetMesh, targetHolder, mask, TRUE, blend, m_imageC);
-
-  // Image A: the colour of the cross-dissolve (B) with the covered area's
-  // alpha (C).
-  if (!m_imageA.m_texture) return;
-  CRenderTargetScope scope(m_device, m_imageA.m_texture, TRUE);
-  if (!scope.IsReady()) return;
-  const CStageSetup alphaFromC = {D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_CURRENT,
-                                  D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_CURRENT, 0};
-  m_device->BeginScene();
-  SetPassBasics(m_device);
-  SetStage(m_device, 0, kStageTextureOnly);
-  SetStage(m_device, 1, alphaFromC);
-  SetPictureSampler(m_device, 0);
-  SetPictureSampler(m_device, 1);
-  SetBlend(m_device, D3DBLEND_ONE, D3DBLEND_ZERO);
-  m_device->SetTexture(1, m_imageC.m_texture);
-  DrawTextureQuad(m_imageB.m_texture, m_imageB.m_picture, TextureSize(m_imageB), m_imageB.m_picture, 1.0f,
-                  kOpaqueWhite);
-  m_device->EndScene();
-  m_device->SetTexture(0, nullptr);
-  m_device->SetTexture(1, nullptr);
+  if (!sourceHolder || !targetHolder || !m_imageA.m_texture) return;
+  // Image A: the warped source, then the warped target over it in one pass,
+  // its colour cross-dissolving by its alpha while its alpha adds to the
+  // covered area's. Image A holds only its picture: what the meshes drew
+  // beyond it is cleared.
+  WarpSource(sourceMesh, sourceHolder, m_imageA);
+  WarpTarget(targetMesh, targetHolder, mask, TargetBlend::ColourAndCoverage, blend, m_imageA);
+  ClearBeyondPicture(m_imageA, sourceMesh, targetMesh);
 }
