@@ -56,6 +56,10 @@ void CD3DMeshRenderer::Draw(BOOL present, IDirect3DTexture9* wipe, IDirect3DText
   ComputeViewRect(&view, present);
   const LONG width = view.right - view.left, height = view.bottom - view.top;
   if (effect) {
+    // An effect that cannot draw (buffers refused, never prepared) leaves
+    // its target untouched: start it clear, so such a frame shows no
+    // picture rather than whatever an earlier frame left in it.
+    { CRenderTargetScope clear(m_device, other->m_texture, TRUE); }
     DisableSecondStage(m_device);
     effect->Render(this, m_device, current, other, progress);
     current = other;

@@ -54,6 +54,15 @@ class RecordingEffect : public CEffect {
   std::vector<float>* m_log;
 };
 
+// An effect that cannot draw, as one whose buffers were refused.
+class IdleEffect : public CEffect {
+ public:
+  int GetID() const override { return 98; }
+  CString GetName() const override { return CString(u"Idle"); }
+  void Prepare(IDirect3DDevice9*) override {}
+  void Serialize(CArchive&) override {}
+};
+
 // A wipe whose mask is clear on the left half and opaque on the right.
 class HalfWipe : public CEffect {
  public:
@@ -163,6 +172,20 @@ TEST_F(FrameCompose, EffectsRunAtBothEndsWithFallingCoverage) {
   Grab(15);
   EXPECT_EQ(in.size(), 1u);
   EXPECT_TRUE(out.empty());
+}
+
+TEST_F(FrameCompose, AnEffectThatCannotDrawShowsNoStalePicture) {
+  Pair()->SetFrameCount(100);
+  Pair()->m_inFrames = 20;
+  Pair()->m_fadeIn = 0;
+  // A pass-through effect leaves the picture in the effect's target.
+  std::vector<float> log;
+  delete Pair()->m_inEffect;
+  Pair()->m_inEffect = new RecordingEffect(&log);
+  EXPECT_LE(ColourDistance(Grab(5)[1000], kPictureRgb), 1);
+  delete Pair()->m_inEffect;
+  Pair()->m_inEffect = new IdleEffect;
+  EXPECT_LE(ColourDistance(Grab(6)[1000], kBackgroundRgb), 1);
 }
 
 TEST_F(FrameCompose, WipeMaskBecomesTheWipePass) {
