@@ -1045,10 +1045,14 @@ int CTriangleMesh::BuildRenderMesh(const CFeatureLineArray& geometry, const CFea
   return m_vertexCount;
 }
 
-void CopyMeshVertexPositions(const CFeatureLineArray& lines, const std::vector<CMeshVertexSource>& sources,
-                             CRenderVertex* vertices) {
-  for (size_t v = 0; v < sources.size(); ++v) {
-    const CMeshVertexSource& s = sources[v];
+namespace {
+
+// Vertex k takes the position of the feature point sources[k] names; a
+// source that names no point leaves its vertex where it is.
+template <class Source>
+void CopyPositionsFrom(const CFeatureLineArray& lines, const Source* sources, size_t count, CRenderVertex* vertices) {
+  for (size_t v = 0; v < count; ++v) {
+    const Source& s = sources[v];
     if (s.line < 0 || s.line >= lines.GetSize() || !lines[s.line] || s.point < 0 ||
         s.point >= lines[s.line]->GetPointCount())
       continue;
@@ -1056,6 +1060,18 @@ void CopyMeshVertexPositions(const CFeatureLineArray& lines, const std::vector<C
     vertices[v].x = p.x;
     vertices[v].y = p.y;
   }
+}
+
+}  // namespace
+
+void CopyMeshVertexPositions(const CFeatureLineArray& lines, const std::vector<CMeshVertexSource>& sources,
+                             CRenderVertex* vertices) {
+  CopyPositionsFrom(lines, sources.data(), sources.size(), vertices);
+}
+
+void CopyMeshVertexPositions(const CFeatureLineArray& lines, const CLinePoint* sources, int count,
+                             CRenderVertex* vertices) {
+  if (count > 0) CopyPositionsFrom(lines, sources, static_cast<size_t>(count), vertices);
 }
 
 // --- fold-over check ---

@@ -155,6 +155,9 @@ int FindCrossingTriangles(const CTriangleMesh& mesh, const CFeatureLineArray& so
 // Per-frame update: vertex k takes the position of its source point.
 void CopyMeshVertexPositions(const CFeatureLineArray& lines, const std::vector<CMeshVertexSource>& sources,
                              CRenderVertex* vertices);
+// The same from a pair's vertex map, for at most `count` vertices.
+void CopyMeshVertexPositions(const CFeatureLineArray& lines, const CLinePoint* sources, int count,
+                             CRenderVertex* vertices);
 
 // Triangulates closed outlines; one new 3-point node per triangle is
 // appended to `out` (the caller deletes them).

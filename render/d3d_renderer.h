@@ -3,6 +3,8 @@
 // presents the result or leaves it for the export grab.
 #pragma once
 
+#include <functional>
+
 #include "compat/d3d9.h"
 #include "model/fill_style.h"
 #include "render/texture_holder.h"
@@ -134,6 +136,11 @@ class CD3DMeshRenderer : public CD3DRenderer {
 
   // The foreground is one fully transparent colour: its layer changes no pixel.
   BOOL m_foregroundClear = TRUE;
+
+  // A line list over the mesh's vertices scaled onto the fitted view, in
+  // one colour; writeIndices fills indexCount indices.
+  void DrawMeshLines(const CShapeBase* mesh, DWORD colour, int indexCount,
+                     const std::function<void(WORD*)>& writeIndices);
 };
 
 // The process-wide renderer (null until start-up succeeded) and the one the

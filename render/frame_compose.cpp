@@ -4,6 +4,7 @@
 // and the background pictures with the output-size surfaces.
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <utility>
 
 #include "compat/afx/wnd.h"
@@ -125,13 +126,35 @@ void SetLineStates(IDirect3DDevice9* device) {
 }  // namespace
 
 void CD3DMeshRenderer::DrawMeshWireframe(const CShapeBase* mesh, DWORD colour) {
-  if (!m_device || !mesh || mesh->m_vertexCount < 1 || mesh->m_triangleCount < 1) return;
-  if (m_outputWidth < 1 || m_outputHeight < 1) return;
+  if (!mesh || mesh->m_triangleCount < 1) return;
   // Each triangle's three edges as a line list: six indices a triangle, so
   // the shared index buffer grows for it as for the mesh draws.
   const int64_t indexCount = int64_t{mesh->m_triangleCount} * kIndicesPerWireTriangle;
-  if (indexCount > INT32_MAX || !EnsureIndexCapacity(static_cast<int>(indexCount))) return;
-  if (!EnsureVertexCapacity(mesh->m_vertexCount)) return;
+  if (indexCount > INT32_MAX) return;
+  DrawMeshLines(mesh, colour, static_cast<int>(indexCount), [mesh](WORD* indices) {
+    for (int t = 0; t < mesh->m_triangleCount; ++t) {
+      const WORD* corner = mesh->m_indices + 3 * t;
+      WORD* out = indices + kIndicesPerWireTriangle * t;
+      out[0] = corner[0], out[1] = corner[1];
+      out[2] = corner[1], out[3] = corner[2];
+      out[4] = corner[2], out[5] = corner[0];
+    }
+  });
+}
+
+void CD3DMeshRenderer::DrawCrossingEdges(const CShapeBase* mesh, DWORD colour, const int indices[4]) {
+  if (!mesh || !indices || indices[0] == -1) return;
+  for (int k = 0; k < kCrossingIndices; ++k)
+    if (indices[k] < 0 || indices[k] >= mesh->m_vertexCount) return;
+  DrawMeshLines(mesh, colour, kCrossingIndices, [indices](WORD* out) {
+    for (int k = 0; k < kCrossingIndices; ++k) out[k] = static_cast<WORD>(indices[k]);
+  });
+}
+
+void CD3DMeshRenderer::DrawMeshLines(const CShapeBase* mesh, DWORD colour, int indexCount,
+                                     const std::function<void(WORD*)>& writeIndices) {
+  if (!m_device || mesh->m_vertexCount < 1 || m_outputWidth < 1 || m_outputHeight < 1) return;
+  if (!EnsureIndexCapacity(indexCount) || !EnsureVertexCapacity(mesh->m_vertexCount)) return;
   RECT fitted;
   ComputeViewRect(&fitted, TRUE);
   const float sx = static_cast<float>(fitted.right - fitted.left) / static_cast<float>(m_outputWidth);
@@ -139,44 +162,14 @@ void CD3DMeshRenderer::DrawMeshWireframe(const CShapeBase* mesh, DWORD colour) {
   if (!WriteWireVertices(m_vertexBuffer, mesh, sx, sy, colour)) return;
   WORD* indices = nullptr;
   if (FAILED(m_indexBuffer->Lock(0, 0, reinterpret_cast<void**>(&indices), 0))) return;
-  for (int t = 0; t < mesh->m_triangleCount; ++t) {
-    const WORD* corner = mesh->m_indices + 3 * t;
-    WORD* out = indices + kIndicesPerWireTriangle * t;
-    out[0] = corner[0], out[1] = corner[1];
-    out[2] = corner[1], out[3] = corner[2];
-    out[4] = corner[2], out[5] = corner[0];
-  }
+  writeIndices(indices);
   m_indexBuffer->Unlock();
   m_device->BeginScene();
   SetLineStates(m_device);
   m_device->SetIndices(m_indexBuffer);
   m_device->SetFVF(kRendererFvf);
   m_device->SetStreamSource(0, m_vertexBuffer, 0, sizeof(CRendererVertex));
-  m_device->DrawIndexedPrimitive(D3DPT_LINELIST, 0, 0, mesh->m_vertexCount, 0, mesh->m_triangleCount * 3);
-  m_device->EndScene();
-}
-
-void CD3DMeshRenderer::DrawCrossingEdges(const CShapeBase* mesh, DWORD colour, const int indices[4]) {
-  if (!m_device || !mesh || !indices || indices[0] == -1 || mesh->m_vertexCount < 1) return;
-  for (int k = 0; k < kCrossingIndices; ++k)
-    if (indices[k] < 0 || indices[k] >= mesh->m_vertexCount) return;
-  if (m_outputWidth < 1 || m_outputHeight < 1) return;
-  if (!EnsureIndexCapacity(kCrossingIndices) || !EnsureVertexCapacity(mesh->m_vertexCount)) return;
-  RECT fitted;
-  ComputeViewRect(&fitted, TRUE);
-  const float sx = static_cast<float>(fitted.right - fitted.left) / static_cast<float>(m_outputWidth);
-  const float sy = static_cast<float>(fitted.bottom - fitted.top) / static_cast<float>(m_outputHeight);
-  if (!WriteWireVertices(m_vertexBuffer, mesh, sx, sy, colour)) return;
-  WORD* out = nullptr;
-  if (FAILED(m_indexBuffer->Lock(0, 0, reinterpret_cast<void**>(&out), 0))) return;
-  for (int k = 0; k < kCrossingIndices; ++k) out[k] = static_cast<WORD>(indices[k]);
-  m_indexBuffer->Unlock();
-  m_device->BeginScene();
-  SetLineStates(m_device);
-  m_device->SetIndices(m_indexBuffer);
-  m_device->SetFVF(kRendererFvf);
-  m_device->SetStreamSource(0, m_vertexBuffer, 0, sizeof(CRendererVertex));
-  m_device->DrawIndexedPrimitive(D3DPT_LINELIST, 0, 0, mesh->m_vertexCount, 0, 2);
+  m_device->DrawIndexedPrimitive(D3DPT_LINELIST, 0, 0, mesh->m_vertexCount, 0, indexCount / 2);
   m_device->EndScene();
 }
 

@@ -12,6 +12,7 @@
 #include "model/morph_pair.h"
 #include "model/morph_project.h"
 #include "model/pixel_buffer.h"
+#include "model/triangle_mesh.h"
 #include "render/d3d_renderer.h"
 #include "render/pair_pictures.h"
 #include "render/shape_base.h"
@@ -25,13 +26,7 @@ const char16_t kWipeName[] = u"Wipe";
 void CopyPositions(const CFeatureLineArray& lines, const CMorphPair& pair, CShapeBase* shape) {
   if (!shape) return;
   const int count = std::min(shape->m_vertexCount, pair.m_meshSources.GetSize());
-  for (int v = 0; v < count; ++v) {
-    const CLinePoint& s = pair.m_meshSources[v];
-    if (s.line < 0 || s.line >= lines.GetSize() || s.point < 0 || s.point >= lines[s.line]->GetPointCount()) continue;
-    const CVector2& p = *lines[s.line]->PointAt(s.point);
-    shape->m_vertices[v].x = p.x;
-    shape->m_vertices[v].y = p.y;
-  }
+  CopyMeshVertexPositions(lines, pair.m_meshSources.GetData(), count, shape->m_vertices);
 }
 
 float FadeAlpha(const CMorphPair& pair, int frame) {
