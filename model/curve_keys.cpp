@@ -8,7 +8,7 @@
 
 #include "compat/afx/archive.h"
 #include "model/pixel_point.h"
-#include "model/record_count.h"
+#include "model/record_checks.h"
 
 namespace {
 
@@ -22,13 +22,17 @@ constexpr float kCurveHitReach = 8.0f;
 const CVector2 kDefaultKeys[] = {{0, 0}, {60, 60}, {120, 120}, {400, 180}};
 
 // v := (v - from0) * (to1 - to0) / (from1 - from0) + to0, or unchanged when
-// either range is empty or the result would not be finite.
+// the range does not change, when either range is empty or when the result
+// would not be finite. The arithmetic is in double with one rounding, so a
+// load that sets the range the curve already has moves no key.
 bool RescaleValue(float& v, float from0, float from1, float to0, float to1) {
-  const float fromWidth = from1 - from0, toWidth = to1 - to0;
-  if (fromWidth == 0.0f || toWidth == 0.0f) return false;
-  const float moved = (v - from0) * toWidth / fromWidth + to0;
-  if (!std::isfinite(moved)) return false;
-  v = moved;
+  if (from0 == to0 && from1 == to1) return false;
+  const double fromWidth = static_cast<double>(from1) - from0, toWidth = static_cast<double>(to1) - to0;
+  if (fromWidth == 0.0 || toWidth == 0.0) return false;
+  const double moved = (static_cast<double>(v) - from0) * toWidth / fromWidth + to0;
+  const float rounded = static_cast<float>(moved);
+  if (!std::isfinite(moved) || !std::isfinite(rounded)) return false;
+  v = rounded;
   return true;
 }
 
@@ -190,9 +194,15 @@ void CCurveKeys::Serialize(CArchive& ar) {
   const int n = ReadRecordCount(ar, kMaxKeys);
   CVector2Array keys;
   keys.SetSize(n);
-  for (int i = 0; i < n; ++i) ar >> keys[i];
+  for (int i = 0; i < n; ++i) {
+    ar >> keys[i];
+    CheckFinite(keys[i]);
+  }
   float range[4];
-  for (float& v : range) ar >> v;
+  for (float& v : range) {
+    ar >> v;
+    CheckFinite(v);
+  }
   Copy(keys);
   SetRangeValues(range[0], range[1], range[2], range[3]);
 }

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "compat/afx/archive.h"
-#include "model/record_count.h"
+#include "model/record_checks.h"
 
 using namespace loop_msg;
 
@@ -227,7 +227,14 @@ void CEditablePath::Serialize(CArchive& ar) {
   const int n = ReadRecordCount(ar, kMaxNodes);
   CBezierNodeArray nodes;
   nodes.SetSize(n);
-  for (int i = 0; i < n; ++i) ar >> nodes[i].smooth >> nodes[i].point >> nodes[i].handle[0] >> nodes[i].handle[1];
+  for (int i = 0; i < n; ++i) {
+    CBezierNode& node = nodes[i];
+    ar >> node.smooth >> node.point >> node.handle[0] >> node.handle[1];
+    CheckFinite(node.point);
+    CheckFinite(node.handle[0]);
+    CheckFinite(node.handle[1]);
+    node.smooth = NormalFlag(node.smooth);
+  }
   POINT offset;
   int closed = 0, drag[4];
   ar >> offset.x >> offset.y >> closed;
@@ -237,7 +244,7 @@ void CEditablePath::Serialize(CArchive& ar) {
   m_kind = kind;
   m_nodes.Copy(nodes);
   m_offset = offset;
-  m_closed = closed;
+  m_closed = NormalFlag(closed);
   m_hitNode = ClampIndex(drag[0], 0, n - 1);
   m_transformHandle = ClampIndex(drag[1], 1, 8);
   m_dragHandle = ClampIndex(drag[2], 0, 1);

@@ -2,7 +2,7 @@
 #include "model/feature_line.h"
 
 #include "compat/afx/archive.h"
-#include "model/record_count.h"
+#include "model/record_checks.h"
 
 CFeatureLine& CFeatureLine::operator=(const CFeatureLine& other) {
   if (this == &other) return *this;
@@ -43,9 +43,12 @@ void CFeatureLine::Serialize(CArchive& ar) {
   const int n = ReadRecordCount(ar, kMaxPoints);
   CFeaturePointArray points;
   points.SetSize(n);
-  for (int k = 0; k < n; ++k) ar >> points[k];
+  for (int k = 0; k < n; ++k) {
+    ar >> points[k];
+    CheckFinite(points[k]);
+  }
   // Only a whole record replaces the line: a short read leaves it as it was.
-  closed = newClosed;
-  mask = newMask;
+  closed = NormalFlag(newClosed);
+  mask = NormalFlag(newMask);
   m_points.Copy(points);
 }

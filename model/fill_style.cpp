@@ -2,6 +2,7 @@
 #include "model/fill_style.h"
 
 #include "compat/afx/archive.h"
+#include "model/record_checks.h"
 
 namespace {
 
@@ -37,6 +38,7 @@ void CFillPathPart::Serialize(CArchive& ar) {
   } else {
     DWORD stored = 0;
     ar >> stored >> path;
+    CheckPathText(path);
   }
 }
 
@@ -47,6 +49,7 @@ void CFillImagePart::Serialize(CArchive& ar) {
   } else {
     DWORD stored = 0;
     ar >> stored >> value;
+    CheckFinite(value);
   }
 }
 
@@ -55,6 +58,8 @@ void CFillTransform::Serialize(CArchive& ar) {
     ar << p1 << p5 << p4 << p3 << n << p2;
   else
     ar >> p1 >> p5 >> p4 >> p3 >> n >> p2;
+  if (ar.IsLoading())
+    for (const CVector2* p : {&p1, &p2, &p3, &p4, &p5}) CheckFinite(*p);
 }
 
 void CFillTexturePart::Serialize(CArchive& ar) {
@@ -63,6 +68,7 @@ void CFillTexturePart::Serialize(CArchive& ar) {
   } else {
     DWORD stored = 0;
     ar >> stored >> value;
+    CheckFinite(value);
   }
   transform.Serialize(ar);
 }

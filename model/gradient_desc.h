@@ -10,6 +10,8 @@ class CArchive;
 // Stop colours, positions and midpoints live in fixed tables of this size.
 constexpr int kMaxGradientStops = 256;
 constexpr int kMaxGradientRepeat = 32;
+// Linear, radial and angular.
+constexpr int kGradientStyleCount = 3;
 
 struct CGradientDesc {
   DWORD colors[kMaxGradientStops];      // 0xAARRGGBB

@@ -3,7 +3,10 @@
 // extra word.
 #include "model/gradient_desc.h"
 
+#include <algorithm>
+
 #include "compat/afx/archive.h"
+#include "model/record_checks.h"
 
 void CGradientDesc::Serialize(CArchive& ar) {
   if (ar.IsStoring()) {
@@ -24,9 +27,20 @@ void CGradientDesc::Serialize(CArchive& ar) {
   stopCount = count;
   for (int i = 0; i < count; ++i) {
     ar >> colors[i] >> positions[i];
-    if (i + 1 < count) ar >> midpoints[i];
+    positions[i] = std::clamp(CheckFinite(positions[i]), 0.0f, 1.0f);
+    if (i + 1 < count) {
+      ar >> midpoints[i];
+      midpoints[i] = std::clamp(CheckFinite(midpoints[i]), 0.0f, 1.0f);
+    }
   }
   ar >> repeatCount >> angle >> repeatMode >> style;
-  for (CVector2& p : controlPoints) ar >> p;
+  CheckFinite(angle);
+  repeatCount = std::clamp(repeatCount, 1, kMaxGradientRepeat);
+  repeatMode = NormalFlag(repeatMode);
+  style = std::clamp(style, 0, kGradientStyleCount - 1);
+  for (CVector2& p : controlPoints) {
+    ar >> p;
+    CheckFinite(p);
+  }
   ar >> extra;
 }

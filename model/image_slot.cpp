@@ -2,11 +2,13 @@
 // slot's archive records.
 #include "model/image_slot.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "compat/afx/archive.h"
 #include "model/morph_project.h"
 #include "model/project_links.h"
+#include "model/record_checks.h"
 
 namespace {
 
@@ -19,11 +21,19 @@ void CheckSize(const SIZE& s) {
     AfxThrowArchiveException(CArchiveException::badIndex);
 }
 
+// Percentages as the colour dialog enters them.
+constexpr float kAdjustLimit = 100.0f;
+
 void ExchangeAdjust(CArchive& ar, CColorAdjust& a) {
-  if (ar.IsStoring())
+  if (ar.IsStoring()) {
     ar << a.brightness << a.hue << a.saturation << a.contrast << a.flip << a.mirror;
-  else
-    ar >> a.brightness >> a.hue >> a.saturation >> a.contrast >> a.flip >> a.mirror;
+    return;
+  }
+  ar >> a.brightness >> a.hue >> a.saturation >> a.contrast >> a.flip >> a.mirror;
+  for (float* v : {&a.brightness, &a.hue, &a.saturation, &a.contrast})
+    *v = std::clamp(CheckFinite(*v), -kAdjustLimit, kAdjustLimit);
+  a.flip = NormalFlag(a.flip);
+  a.mirror = NormalFlag(a.mirror);
 }
 
 POINT Negated(POINT p) { return POINT{-p.x, -p.y}; }
@@ -46,7 +56,6 @@ void CImageSlot::ReleasePicture() {
   delete[] m_pixels;
   m_pixels = nullptr;
   m_pixelSize = SIZE{0, 0};
-  m_pictureSize = SIZE{0, 0};
   delete[] m_display;
   m_display = nullptr;
   m_displaySize = SIZE{0, 0};

@@ -7,7 +7,7 @@
 
 #include "compat/afx/archive.h"
 #include "model/pixel_point.h"
-#include "model/record_count.h"
+#include "model/record_checks.h"
 
 namespace {
 

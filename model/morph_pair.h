@@ -40,6 +40,8 @@ class CMorphPair {
   static constexpr int kMaxFrames = 1 << 20;
   static constexpr int kMaxMaskEdge = 1024;
   static constexpr int kMaxSelected = 1 << 22;
+  // Warp modes 0 to 4 (the frame renderer gives them their meaning).
+  static constexpr int kMaxWarpMode = 4;
 
   CMorphPair();
   ~CMorphPair();
@@ -131,6 +133,11 @@ class CMorphPair {
   }
   void SerializeEffect(CArchive& ar, CEffect*& effect);
   void LoadFields(CArchive& ar);
+  // Reads the timing curve and fits it to the frame count; a curve that
+  // cannot give a value per frame becomes the default one.
+  void LoadTimingCurve(CArchive& ar);
+  // Keys (0, 0) and (last frame, 256) over the pair's frames.
+  void SetDefaultTimingCurve();
   void CheckLinesInStep();
 
   int m_frameCount = 100;

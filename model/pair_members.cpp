@@ -36,6 +36,10 @@ CMorphPair::CMorphPair() {
   }
   m_inEffect = new CNoEffect;
   m_outEffect = new CNoEffect;
+  SetDefaultTimingCurve();
+}
+
+void CMorphPair::SetDefaultTimingCurve() {
   const CVector2 keys[2] = {CVector2(0.0f, 0.0f), CVector2(static_cast<float>(m_frameCount - 1), kBlendMax)};
   m_curve.SetRangeValues(0.0f, static_cast<float>(m_frameCount - 1), 0.0f, kBlendMax);
   m_curve.SetPoints(keys, 2);

@@ -7,6 +7,7 @@
 #include "compat/afx/archive.h"
 #include "imaging/image_file_types.h"
 #include "model/effect.h"
+#include "model/record_checks.h"
 
 namespace {
 
@@ -24,7 +25,26 @@ int ReadInRange(CArchive& ar, int low, int high) {
 
 // A stored picture path that no longer exists is looked for in the data
 // folder of its kind; an empty path stays empty.
-CString Relocated(const CString& path, int kind) { return path.IsEmpty() ? path : AppSubfolderPath(path, kind); }
+CString Relocated(const CString& path, int kind) {
+  CheckPathText(path);
+  return path.IsEmpty() ? path : AppSubfolderPath(path, kind);
+}
+
+// A fraction the panel edits between 0 and 1.
+float ReadFraction(CArchive& ar) {
+  float v = 0.0f;
+  ar >> v;
+  return std::clamp(CheckFinite(v), 0.0f, 1.0f);
+}
+
+// A timing curve must give one value per frame: at least two keys, none
+// to the left of the one before it. Any other is the pair's default curve.
+bool IsUsableTimingCurve(const CCurveKeys& curve) {
+  if (curve.GetSize() < 2) return false;
+  for (int i = 1; i < curve.GetSize(); ++i)
+    if (curve[i].x < curve[i - 1].x) return false;
+  return curve.x0 != curve.x1 && curve.y0 != curve.y1;
+}
 
 void StoreSelection(CArchive& ar, const CSelectionList& selection) {
   ar << selection.GetSize();
@@ -96,6 +116,7 @@ void CMorphPair::LoadFields(CArchive& ar) {
   m_source.m_path = m_sourcePath;
   m_target.m_path = m_targetPath;
   ar >> m_warpMode;
+  m_warpMode = std::clamp(m_warpMode, 0, kMaxWarpMode);
   m_maskEdge = ReadInRange(ar, 0, kMaxMaskEdge);
   LoadSelection(ar, m_selection);
   m_inFrames = ReadInRange(ar, 0, kMaxFrames);
@@ -103,21 +124,24 @@ void CMorphPair::LoadFields(CArchive& ar) {
   SerializeEffect(ar, m_inEffect);
   SerializeEffect(ar, m_outEffect);
   CString wipe, light;
-  ar >> wipe >> m_transition.edge >> m_transition.reverse;
+  ar >> wipe;
+  m_transition.edge = ReadFraction(ar);
+  ar >> m_transition.reverse;
+  m_transition.reverse = NormalFlag(m_transition.reverse);
   m_transition.path = Relocated(wipe, SUBFOLDER_WIPE);
-  ar >> light >> m_light.strength;
+  ar >> light;
+  m_light.strength = ReadFraction(ar);
   m_light.path = Relocated(light, SUBFOLDER_LIGHT);
   m_fadeIn = ReadInRange(ar, 0, kMaxFrames);
   m_fadeOut = ReadInRange(ar, 0, kMaxFrames);
   ar >> m_totalMaskPath;
+  CheckPathText(m_totalMaskPath);
   m_source.Serialize(ar);
   m_target.Serialize(ar);
   CheckLinesInStep();
   m_source.SetFeather(m_maskEdge);
   m_target.SetFeather(m_maskEdge);
-  m_curve.Serialize(ar);
-  m_curve.SetRange(0.0f, static_cast<float>(m_frameCount - 1), 0.0f, 256.0f);
-  m_curve.RebuildTable();
+  LoadTimingCurve(ar);
   m_meshDirty = TRUE;
   RecreateTextures();
 }
@@ -145,10 +169,15 @@ int CMorphPair::SerializeSnapshot(CArchive& ar) {
   m_source.SerializeSnapshot(ar);
   m_target.SerializeSnapshot(ar);
   CheckLinesInStep();
-  m_curve.Serialize(ar);
   // The curve's lookup table follows the restored keys.
-  m_curve.SetRange(0.0f, static_cast<float>(m_frameCount - 1), 0.0f, 256.0f);
-  m_curve.RebuildTable();
+  LoadTimingCurve(ar);
   m_meshDirty = TRUE;
   return 1;
+}
+
+void CMorphPair::LoadTimingCurve(CArchive& ar) {
+  m_curve.Serialize(ar);
+  if (!IsUsableTimingCurve(m_curve)) SetDefaultTimingCurve();
+  m_curve.SetRange(0.0f, static_cast<float>(m_frameCount - 1), 0.0f, 256.0f);
+  m_curve.RebuildTable();
 }

@@ -11,12 +11,19 @@
 #include "compat/win32.h"
 #include "model/morph_pair.h"
 #include "model/project_links.h"
+#include "model/record_checks.h"
 
 namespace {
 
 constexpr DWORD kMaxTempPath = 4096;
 
 [[noreturn]] void Refuse() { AfxThrowArchiveException(CArchiveException::badIndex); }
+
+bool IsAtEnd(CArchive& ar) {
+  if (!ar.IsBufferEmpty()) return false;
+  CFile* file = ar.GetFile();
+  return file == nullptr || file->GetPosition() >= file->GetLength();
+}
 
 bool HasProjectEnding(const CString& path) {
   CString ending = path.Right(3);
@@ -33,6 +40,14 @@ bool MakeTempBeside(const CString& path, CString& temp) {
   if (GetTempFileNameW(folder, u"pvk", 0, name) == 0) return false;
   temp = name;
   return true;
+}
+
+// A project that already exists keeps its permissions: the new file takes
+// the old one's place rather than arriving with default ones.
+bool PutInPlace(const CString& temp, const CString& path) {
+  if (GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES)
+    return ReplaceFileW(path, temp, nullptr, 0, nullptr, nullptr) != FALSE;
+  return MoveFileExW(temp, path, MOVEFILE_REPLACE_EXISTING) != FALSE;
 }
 
 }  // namespace
@@ -72,6 +87,10 @@ void CMorphProject::LoadRecord(CArchive& ar) {
     pairs.push_back(std::make_unique<CMorphPair>());
     pairs.back()->Serialize(ar);
   }
+  // The file is exactly its records: anything after them means the counts
+  // were wrong (a pair count one short would lose the last pair at the next
+  // save), so the file is refused.
+  if (!IsAtEnd(ar)) Refuse();
   RemoveAllPairs();
   for (auto& pair : pairs) m_pairs.Add(pair.release());
   m_reserved = reserved;
@@ -138,7 +157,7 @@ BOOL CMorphProject::SaveProjectFile(LPCTSTR path) {
   } catch (CException* e) {
     e->Delete();
   }
-  if (written && MoveFileExW(temp, path, MOVEFILE_REPLACE_EXISTING)) return TRUE;
+  if (written && PutInPlace(temp, CString(path))) return TRUE;
   DeleteFileW(temp);
   return FALSE;
 }

@@ -430,6 +430,20 @@ BOOL MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD dwFlag
   return TRUE;
 }
 
+BOOL ReplaceFileW(LPCWSTR lpReplacedFileName, LPCWSTR lpReplacementFileName, LPCWSTR lpBackupFileName,
+                  DWORD dwReplaceFlags, LPVOID lpExclude, LPVOID lpReserved) {
+  if (!lpReplacedFileName || !lpReplacementFileName || lpBackupFileName || dwReplaceFlags || lpExclude || lpReserved)
+    return Fail(ERROR_INVALID_PARAMETER);
+  const std::string replaced = compat::ToHostPath(lpReplacedFileName);
+  const std::string replacement = compat::ToHostPath(lpReplacementFileName);
+  struct stat info;
+  if (stat(replaced.c_str(), &info) != 0) return FailForPath(replaced);
+  if (!S_ISREG(info.st_mode)) return Fail(ERROR_ACCESS_DENIED);
+  if (chmod(replacement.c_str(), info.st_mode & 07777) != 0) return FailForPath(replacement);
+  if (rename(replacement.c_str(), replaced.c_str()) != 0) return FailForPath(replaced);
+  return TRUE;
+}
+
 BOOL MoveFileW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName) {
   return MoveFileExW(lpExistingFileName, lpNewFileName, MOVEFILE_COPY_ALLOWED);
 }

@@ -80,6 +80,23 @@ TEST(CurveKeys, SetRangeRescalesKeysAndFlipTwiceRestores) {
   EXPECT_FLOAT_EQ(curve[2].y, y);
 }
 
+TEST(CurveKeys, SettingTheSameRangeMovesNoKeyAndARealChangeRoundsOnce) {
+  CCurveKeys curve;
+  curve.SetRangeValues(0.0f, 99.0f, 0.0f, 256.0f);
+  // Values whose float rescaling by an unchanged range moves them a unit in
+  // the last place.
+  const CVector2 keys[] = {{0, 0}, {0.2193f, 0.4386f}, {0.8772f, 201.3f}, {98.7f, 255.9f}};
+  curve.SetPoints(keys, 4);
+  curve.SetRange(0.0f, 99.0f, 0.0f, 256.0f);
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(curve[i].x, keys[i].x) << i;
+    EXPECT_EQ(curve[i].y, keys[i].y) << i;
+  }
+  curve.SetRange(0.0f, 49.0f, 0.0f, 256.0f);
+  for (int i = 0; i < 4; ++i)
+    EXPECT_EQ(curve[i].x, static_cast<float>(static_cast<double>(keys[i].x) * 49.0 / 99.0)) << i;
+}
+
 TEST(CurveKeysRecord, BytesAreCountPointsThenRange) {
   CCurveKeys curve;
   SetKeys(curve, {{0, 0}, {99, 256}});

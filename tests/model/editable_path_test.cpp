@@ -239,10 +239,22 @@ TEST(EditablePathRecord, HostileCountsAndShortRecordsLeaveThePath) {
   EXPECT_EQ(path.GetKind(), kPathKindBezier);
 }
 
+TEST(EditablePathRecord, NumbersThatAreNotFiniteRefuseTheRecord) {
+  for (float wild : {NAN, INFINITY, -INFINITY}) {
+    CEditablePath path;
+    path.AppendPoint(CVector2(1, 1), nullptr);
+    RecordBytes bytes;
+    bytes.Int(3).Int(1).Int(1).Point(1, 1).Point(wild, 0).Point(1, 1);
+    bytes.Int(0).Int(0).Int(1).Int(-1).Int(-1).Int(-1).Int(-1);
+    EXPECT_EQ(LoadRecord(bytes.bytes(), path), CArchiveException::badIndex);
+    EXPECT_EQ(path.GetPointCount(), 1);
+  }
+}
+
 TEST(EditablePathRecord, WildCoordinatesAreHitAndFramedWithoutOverflow) {
   RecordBytes bytes;
   bytes.Int(3).Int(3);
-  bytes.Int(1).Point(3e38f, -3e38f).Point(NAN, 0).Point(INFINITY, -INFINITY);
+  bytes.Int(1).Point(3e38f, -3e38f).Point(-3.4e38f, 0).Point(3.4e38f, -3.4e38f);
   bytes.Int(0).Point(-1e30f, 1e30f).Point(0, 0).Point(0, 0);
   bytes.Int(0).Point(5, 5).Point(5, 5).Point(5, 5);
   bytes.Int(0).Int(0).Int(1).Int(-1).Int(-1).Int(-1).Int(-1);

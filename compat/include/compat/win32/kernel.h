@@ -227,6 +227,11 @@ BOOL DeleteFileW(LPCWSTR lpFileName);
 BOOL MoveFileW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName);
 BOOL MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD dwFlags);
 BOOL CopyFileW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, BOOL bFailIfExists);
+// Puts the replacement in the replaced file's place; the result keeps the
+// replaced file's attributes (its permission bits here). The replaced file
+// must exist; backups and the flags are not offered.
+BOOL ReplaceFileW(LPCWSTR lpReplacedFileName, LPCWSTR lpReplacementFileName, LPCWSTR lpBackupFileName,
+                  DWORD dwReplaceFlags, LPVOID lpExclude, LPVOID lpReserved);
 DWORD GetTempPathW(DWORD nBufferLength, LPWSTR lpBuffer);
 UINT GetTempFileNameW(LPCWSTR lpPathName, LPCWSTR lpPrefixString, UINT uUnique, LPWSTR lpTempFileName);
 DWORD GetFullPathNameW(LPCWSTR lpFileName, DWORD nBufferLength, LPWSTR lpBuffer, LPWSTR* lpFilePart);
@@ -249,6 +254,7 @@ BOOL FindClose(HANDLE hFindFile);
 #define MoveFile MoveFileW
 #define MoveFileEx MoveFileExW
 #define CopyFile CopyFileW
+#define ReplaceFile ReplaceFileW
 #define GetTempPath GetTempPathW
 #define GetTempFileName GetTempFileNameW
 #define GetFullPathName GetFullPathNameW
