@@ -17,50 +17,24 @@
 #include "model/morph_pair.h"
 #include "model/morph_project.h"
 #include "platform/program_folder.h"
+#include "project_file_fixture.h"
 #include "pvk_reference.h"
 #include "support/tool_runner.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using pvktest::Bytes;
+using pvktest::ReadHost;
+using pvktest::WriteHost;
 
-Bytes ReadHost(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteHost(const std::string& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-class ProjectFile : public ::testing::Test {
+class ProjectFile : public pvktest::ProjectFileTest {
  protected:
-  void SetUp() override { project().ResetProject(); }
-  void TearDown() override {
-    project().ResetProject();
-    project().SetOutputSize(256, 256);
-  }
-
-  static CMorphProject& project() { return *GetMorphProject(); }
-  std::u16string Program(const std::string& name) const { return compat::FromHostPath(dir.File(name)); }
-
-  Bytes Save(const std::string& name = "out.pvk") {
-    EXPECT_TRUE(project().SaveProjectFile(Program(name).c_str()));
-    return ReadHost(dir.File(name));
-  }
-  BOOL Load(const Bytes& bytes, const std::string& name = "in.pvk") {
-    WriteHost(dir.File(name), bytes);
-    return project().LoadProjectFile(Program(name).c_str());
-  }
   // Refused and left as a fresh project.
   void ExpectRefused(const Bytes& bytes, const std::string& what) {
     EXPECT_FALSE(Load(bytes)) << what;
     EXPECT_EQ(project().GetPairCount(), 1) << what;
     EXPECT_EQ(project().CurrentPair()->GetSourceLines()->GetLineCount(), 0) << what;
   }
-
-  testsupport::TempDir dir;
 };
 
 pvk::Slot RichSlot(float shift, int width, int height) {

@@ -8,30 +8,20 @@
 
 #include <cmath>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <random>
 
 #include "compat/afx.h"
 #include "compat/host_path.h"
 #include "model/morph_pair.h"
 #include "model/morph_project.h"
+#include "project_file_fixture.h"
 #include "pvk_reference.h"
 #include "support/tool_runner.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-Bytes ReadHost(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteHost(const std::string& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
+using pvktest::Bytes;
+using pvktest::WriteHost;
 
 uint32_t FloatWord(float f) {
   uint32_t w;
@@ -190,28 +180,7 @@ void ExpectEveryValueInRange(const pvk::Project& p) {
   }
 }
 
-class ProjectValues : public ::testing::Test {
- protected:
-  void SetUp() override { project().ResetProject(); }
-  void TearDown() override {
-    project().ResetProject();
-    project().SetOutputSize(256, 256);
-  }
-
-  static CMorphProject& project() { return *GetMorphProject(); }
-  std::u16string Program(const std::string& name) const { return compat::FromHostPath(dir.File(name)); }
-
-  BOOL Load(const Bytes& bytes, const std::string& name = "in.pvk") {
-    WriteHost(dir.File(name), bytes);
-    return project().LoadProjectFile(Program(name).c_str());
-  }
-  Bytes Save(const std::string& name = "out.pvk") {
-    EXPECT_TRUE(project().SaveProjectFile(Program(name).c_str()));
-    return ReadHost(dir.File(name));
-  }
-
-  testsupport::TempDir dir;
-};
+class ProjectValues : public pvktest::ProjectFileTest {};
 
 }  // namespace
 
