@@ -46,3 +46,22 @@
 #define AFX_IDP_PARSE_RADIO_BUTTON 0xF115
 #define AFX_IDP_PARSE_BYTE 0xF116
 #define AFX_IDP_PARSE_UINT 0xF117
+
+// The framework's standard commands, which menus, toolbars and accelerators name.
+#define ID_FILE_NEW 0xE100
+#define ID_FILE_OPEN 0xE101
+#define ID_FILE_SAVE 0xE103
+#define ID_FILE_SAVE_AS 0xE104
+#define ID_FILE_MRU_FILE1 0xE110
+#define ID_EDIT_UNDO 0xE12B
+#define ID_EDIT_REDO 0xE12C
+#define ID_APP_ABOUT 0xE140
+#define ID_APP_EXIT 0xE141
+#define ID_HELP 0xE146
+
+// The application's title and idle prompt, and the status bar's key indicators.
+#define AFX_IDS_APP_TITLE 0xE000
+#define AFX_IDS_IDLEMESSAGE 0xE001
+#define ID_INDICATOR_CAPS 0xE701
+#define ID_INDICATOR_NUM 0xE702
+#define ID_INDICATOR_SCRL 0xE703
