@@ -12,12 +12,12 @@
 #include "model/morph_pair.h"
 #include "model/morph_project.h"
 #include "model/pixel_buffer.h"
+#include "res/resource.h"
 
 IMPLEMENT_DYNCREATE(CRenerThread, CWinThread)
 
 namespace {
 
-constexpr UINT kIdsCreateAviError = 61204;
 constexpr WCHAR kCreateAviErrorText[] = u"Create AVI File Error!";
 constexpr WCHAR kCreateGifErrorText[] = u"Create GIF File Error!";
 constexpr WCHAR kCreateSwfErrorText[] = u"Create SWF File Error!";
@@ -91,7 +91,7 @@ int CRenerThread::ExitInstance() { return CWinThread::ExitInstance(); }
 BOOL CRenerThread::RenderUnsupported() {
   // The owner offers every picture type, but only these writers exist; an
   // export that silently wrote nothing would look like a success.
-  ShowError(kUnsupportedTypeText);
+  ShowError(kUnsupportedTypeText, IDS_NO_WRITER_FOR_TYPE);
   FinishExport(true);
   return TRUE;
 }
@@ -162,7 +162,7 @@ BOOL CRenerThread::RenderToAvi() {
   CAviWriter writer;
   if (!writer.Open(m_outputPath, ExportFps(), size, m_pMainWnd)) {
     // Cancelling the compressor choice is the user's own decision.
-    if (!writer.WasCancelled()) ShowError(kCreateAviErrorText, kIdsCreateAviError);
+    if (!writer.WasCancelled()) ShowError(kCreateAviErrorText, IDS_CREATE_AVI_ERROR);
     FinishExport(true);
     return TRUE;
   }
@@ -177,7 +177,7 @@ BOOL CRenerThread::RenderToAvi() {
   CExportBuffer buffer(size);
   bool written = buffer.IsValid() && RunFrameLoop(buffer.Get(), true, step);
   writer.Close();
-  if (!written) ShowError(kCreateAviErrorText, kIdsCreateAviError);
+  if (!written) ShowError(kCreateAviErrorText, IDS_CREATE_AVI_ERROR);
   FinishExport(!written);
   return TRUE;
 }
@@ -186,7 +186,7 @@ BOOL CRenerThread::RenderToGif() {
   const SIZE size = RoundedFrameSize();
   CAnimGifWriter writer;
   if (!writer.Open(m_outputPath, static_cast<DWORD>(kHundredthsPerSecond / ExportFps()), size)) {
-    ShowError(kCreateGifErrorText);
+    ShowError(kCreateGifErrorText, IDS_CREATE_GIF_ERROR);
     FinishExport(true);
     return TRUE;
   }
@@ -245,14 +245,14 @@ BOOL CRenerThread::RenderToStills() {
 BOOL CRenerThread::RenderToSwf() {
   const SIZE size = OutputSize();  // the movie takes the exact size
   if (m_totalFrames > CSwfMovieWriter::kMaxFrames) {
-    ShowError(kTooManySwfFramesText);
+    ShowError(kTooManySwfFramesText, IDS_SWF_TOO_MANY_FRAMES);
     FinishExport(true);
     return TRUE;
   }
   CSwfMovieWriter movie;
   CExportBuffer buffer(size);
   if (!buffer.IsValid() || !movie.Open(size, ExportFps(), m_totalFrames)) {
-    ShowError(kCreateSwfErrorText);
+    ShowError(kCreateSwfErrorText, IDS_CREATE_SWF_ERROR);
     FinishExport(true);
     return TRUE;
   }
@@ -269,7 +269,7 @@ BOOL CRenerThread::RenderToSwf() {
     int m_quality;
   } step(movie, m_quality);
   RunFrameLoop(buffer.Get(), false, step);
-  if (!movie.Save(m_outputPath)) ShowError(kCreateSwfErrorText);
+  if (!movie.Save(m_outputPath)) ShowError(kCreateSwfErrorText, IDS_CREATE_SWF_ERROR);
   // A page that cannot be written leaves the movie as it is.
   WriteSwfHtmlPage(m_outputPath, size.cx, size.cy);
   FinishExport(false);

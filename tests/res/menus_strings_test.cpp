@@ -103,4 +103,9 @@ TEST(ProgramStrings, TextsLookedUpByIdAreThere) {
   EXPECT_EQ(String(IDS_CREATE_AVI_ERROR), u"Create AVI File Error!");
   EXPECT_EQ(String(IDS_TRIANGLES_NOT_CROSSED), u"Trangels have not intersects");
   EXPECT_EQ(String(ID_INDICATOR_SCRL), u"SCRL");
+  // The export's messages, which it shows from these ids.
+  EXPECT_EQ(String(IDS_CREATE_GIF_ERROR), u"Create GIF File Error!");
+  EXPECT_EQ(String(IDS_CREATE_SWF_ERROR), u"Create SWF File Error!");
+  EXPECT_EQ(String(IDS_NO_WRITER_FOR_TYPE), u"Animations cannot be exported to files of this type.");
+  EXPECT_EQ(String(IDS_SWF_TOO_MANY_FRAMES), u"A Flash movie holds at most 32767 frames; shorten the animation.");
 }
