@@ -28,8 +28,11 @@ void OutlineSquare(CDC* dc, int x, int y, int half) {
 BOOL CTransformTracker::SetTrackerCursor(const POINT& p) const {
   const int id = CursorIdAt(p);
   if (id == 0) return FALSE;
-  const LPCWSTR name = id == kCursorRotateResource ? IDC_ARROW : MAKEINTRESOURCEW(id);
-  ::SetCursor(::LoadCursorW(NULL, name));
+  // The rotation cursor is the program's own; the sizing cursors are the system's.
+  const HINSTANCE owner = id == kCursorRotateResource ? ::GetModuleHandleW(NULL) : NULL;
+  HCURSOR cursor = ::LoadCursorW(owner, MAKEINTRESOURCEW(id));
+  if (cursor == NULL) cursor = ::LoadCursorW(NULL, IDC_ARROW);
+  ::SetCursor(cursor);
   return TRUE;
 }
 

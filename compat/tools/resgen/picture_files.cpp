@@ -45,13 +45,19 @@ void InfoHeader(Bytes& out, int width, int height, int bitCount, uint32_t imageB
   out.Dword(0);
 }
 
-void Palette(Bytes& out, int bitCount) {
+// 1 bit: black and white. 4 bits: the VGA colours. 8 bits: the VGA colours,
+// black and white for the two mask indices, then the picture's own colours.
+void Palette(Bytes& out, int bitCount, const std::vector<uint32_t>& extra) {
   if (bitCount == 1) {
     out.Dword(0x000000);
     out.Dword(0xFFFFFF);
     return;
   }
   for (uint32_t rgb : kVgaPalette) out.Dword(rgb);  // RGBQUAD is blue, green, red, 0: the same DWORD
+  if (bitCount == 4) return;
+  out.Dword(0x000000);
+  out.Dword(0xFFFFFF);
+  for (size_t i = kFirstExtraColour; i < 256; ++i) out.Dword(i - kFirstExtraColour < extra.size() ? extra[i - kFirstExtraColour] : 0);
 }
 
 // Bottom-up rows of `bitCount` bits, each padded to a DWORD; `value` maps a pixel to its bits.
@@ -75,15 +81,20 @@ uint8_t VgaColour(uint8_t pixel) {
   if (pixel < 16) return pixel;
   return pixel == kInvert ? uint8_t{kWhite} : uint8_t{kBlack};
 }
+uint8_t PaletteColour(uint8_t pixel) { return pixel < 16 || pixel >= kFirstExtraColour ? pixel : VgaColour(pixel); }
+
+auto ColourOf(int bitCount) {
+  return bitCount == 1 ? MonoColour : bitCount == 4 ? VgaColour : PaletteColour;
+}
 
 // A DIB for an icon or cursor: the header's height covers the colour and mask planes.
-Bytes IconImage(const Canvas& canvas, int bitCount) {
+Bytes IconImage(const Canvas& canvas, int bitCount, const std::vector<uint32_t>& extra) {
   Bytes image;
   uint32_t colourBytes = RowBytes(canvas.Width(), bitCount) * canvas.Height();
   uint32_t maskBytes = RowBytes(canvas.Width(), 1) * canvas.Height();
   InfoHeader(image, canvas.Width(), canvas.Height() * 2, bitCount, colourBytes + maskBytes);
-  Palette(image, bitCount);
-  Plane(image, canvas, bitCount, bitCount == 1 ? MonoColour : VgaColour);
+  Palette(image, bitCount, extra);
+  Plane(image, canvas, bitCount, ColourOf(bitCount));
   Plane(image, canvas, 1, MaskBit);
   return image;
 }
@@ -92,7 +103,8 @@ uint8_t DirSize(int size) { return size >= 256 ? 0 : static_cast<uint8_t>(size);
 
 }  // namespace
 
-bool WriteBitmap(const std::filesystem::path& path, const Canvas& canvas, int bitCount) {
+bool WriteBitmap(const std::filesystem::path& path, const Canvas& canvas, int bitCount,
+                 const std::vector<uint32_t>& extraColours) {
   uint32_t paletteBytes = 4u << bitCount;
   uint32_t imageBytes = RowBytes(canvas.Width(), bitCount) * canvas.Height();
   uint32_t offset = 14 + 40 + paletteBytes;
@@ -104,20 +116,21 @@ bool WriteBitmap(const std::filesystem::path& path, const Canvas& canvas, int bi
   out.Word(0);
   out.Dword(offset);
   InfoHeader(out, canvas.Width(), canvas.Height(), bitCount, imageBytes);
-  Palette(out, bitCount);
-  Plane(out, canvas, bitCount, bitCount == 1 ? MonoColour : VgaColour);
+  Palette(out, bitCount, extraColours);
+  Plane(out, canvas, bitCount, ColourOf(bitCount));
   return out.Save(path);
 }
 
-bool WriteCursor(const std::filesystem::path& path, const CursorPicture& cursor) {
-  Bytes image = IconImage(cursor.canvas, 1);
+bool WriteCursor(const std::filesystem::path& path, const CursorPicture& cursor, int bitCount,
+                 const std::vector<uint32_t>& extraColours) {
+  Bytes image = IconImage(cursor.canvas, bitCount, extraColours);
   Bytes out;
   out.Word(0);
   out.Word(2);  // cursor
   out.Word(1);
   out.Byte(DirSize(cursor.canvas.Width()));
   out.Byte(DirSize(cursor.canvas.Height()));
-  out.Byte(2);  // colours
+  out.Byte(bitCount >= 8 ? 0 : static_cast<uint8_t>(1u << bitCount));  // colours; 0 for 256
   out.Byte(0);
   out.Word(static_cast<uint16_t>(cursor.hotX));
   out.Word(static_cast<uint16_t>(cursor.hotY));
@@ -127,9 +140,10 @@ bool WriteCursor(const std::filesystem::path& path, const CursorPicture& cursor)
   return out.Save(path);
 }
 
-bool WriteIcon(const std::filesystem::path& path, const std::vector<Canvas>& images) {
+bool WriteIcon(const std::filesystem::path& path, const std::vector<Canvas>& images, int bitCount,
+               const std::vector<uint32_t>& extraColours) {
   std::vector<Bytes> dibs;
-  for (const Canvas& canvas : images) dibs.push_back(IconImage(canvas, 4));
+  for (const Canvas& canvas : images) dibs.push_back(IconImage(canvas, bitCount, extraColours));
   Bytes out;
   out.Word(0);
   out.Word(1);  // icon
@@ -138,10 +152,10 @@ bool WriteIcon(const std::filesystem::path& path, const std::vector<Canvas>& ima
   for (size_t i = 0; i < images.size(); ++i) {
     out.Byte(DirSize(images[i].Width()));
     out.Byte(DirSize(images[i].Height()));
-    out.Byte(16);
+    out.Byte(bitCount >= 8 ? 0 : static_cast<uint8_t>(1u << bitCount));
     out.Byte(0);
     out.Word(1);  // planes
-    out.Word(4);  // bits per pixel
+    out.Word(static_cast<uint16_t>(bitCount));
     out.Dword(static_cast<uint32_t>(dibs[i].Size()));
     out.Dword(offset);
     offset += static_cast<uint32_t>(dibs[i].Size());

@@ -1,6 +1,7 @@
 // Writes canvases as the platform's .bmp, .cur and .ico files.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <vector>
 
@@ -13,11 +14,19 @@ struct CursorPicture {
   int hotX, hotY;
 };
 
-// 1 bit per pixel (black and white) or 4 (the 16 VGA colours).
-bool WriteBitmap(const std::filesystem::path& path, const Canvas& canvas, int bitCount);
-// A monochrome cursor: colour and mask planes of 1 bit per pixel.
-bool WriteCursor(const std::filesystem::path& path, const CursorPicture& cursor);
-// Each canvas becomes a 16-colour image with its mask.
-bool WriteIcon(const std::filesystem::path& path, const std::vector<Canvas>& images);
+// Pictures of 8 bits per pixel have 256 palette entries: the VGA colours, two
+// for the mask indices, then the picture's own colours, which the canvas
+// names from kFirstExtraColour on.
+constexpr int kFirstExtraColour = 18;
+
+// 1 bit per pixel (black and white), 4 (the 16 VGA colours) or 8.
+bool WriteBitmap(const std::filesystem::path& path, const Canvas& canvas, int bitCount,
+                 const std::vector<uint32_t>& extraColours = {});
+// A cursor: a colour plane of 1 (monochrome) or 8 bits per pixel and the mask.
+bool WriteCursor(const std::filesystem::path& path, const CursorPicture& cursor, int bitCount = 1,
+                 const std::vector<uint32_t>& extraColours = {});
+// Each canvas becomes an image of 4 (16 colours) or 8 bits per pixel with its mask.
+bool WriteIcon(const std::filesystem::path& path, const std::vector<Canvas>& images, int bitCount = 4,
+               const std::vector<uint32_t>& extraColours = {});
 
 }  // namespace resgen
