@@ -103,3 +103,56 @@
 #define IDC_LINE_MOVE 30989
 #define IDC_ROTATE 14
 #define IDC_SEGMENT 133
+
+// --- dialogs ---
+#define IDD_ABOUTBOX 100
+#define IDD_SOURCE_PANE 130
+#define IDD_TARGET_PANE 131
+#define IDD_TIMELINE 132
+#define IDD_EXPORT 136
+#define IDD_PREVIEW 137
+#define IDD_OUTPUT_SIZE 138
+#define IDD_MORPHER_SETUP 139
+#define IDD_VARY_COLOR 1001
+#define IDD_COLOR_PICKER_PAGE 1002
+#define IDD_BRUSH_EDIT 1006
+#define IDD_SELECT_BACKGROUND 2026
+#define IDD_IMAGE_SWATCH 2027
+#define IDD_IMAGE_FILE 11078
+#define IDD_COLOR_PICKER 11079
+#define IDD_LOAD_SAMPLE 11088
+#define IDD_TRANSITION_PANEL 11099
+#define IDD_PREVIEW_PLAY 11143
+#define IDD_CLIP_AREA 11148
+#define IDD_COLOR_ADJUST 11149
+#define IDD_FRAME_SAVE 11128
+#define IDD_EDIT_SLIDER 11184
+#define IDD_WAVE_SETTINGS 11107
+#define IDD_WIPE_SETTINGS 11144
+#define IDD_FLY_SETTINGS 11145
+#define IDD_SCALE_ROTATE_SETTINGS 11146
+#define IDD_EMPTY_SETTINGS 11147
+#define IDD_PAGE_CURL_SETTINGS 11150
+#define IDD_TILE_SETTINGS 11151
+#define IDD_SCALE_SETTINGS 11152
+
+// --- style bits of the program's own controls, as dialog templates give them ---
+// "EditCtrl": buttons at the right edge; two spin buttons (else one drop-down
+// slider button); a sunken bevel.
+#define ECS_BUTTONS 0x0100
+#define ECS_SPIN 0x1000
+#define ECS_SUNKEN 0x0400
+#define ECS_SPIN_FIELD (ECS_BUTTONS | ECS_SPIN | ECS_SUNKEN)
+#define ECS_SLIDER_FIELD (ECS_BUTTONS | ECS_SUNKEN)
+// "ColorIconCtrl": a picture swatch, and the data folder its chooser opens.
+#define CIS_PICTURE 0x0004
+#define CIS_MASK_FOLDER 0x0080
+#define CIS_LIGHT_FOLDER 0x0100
+#define CIS_WIPE_FOLDER 0x0200
+// "ImageListCtrl": the pair list's two styles.
+#define ILCS_PAIR_LIST 0x0003
+// "CSliderBarCtrl": the channel a colour picker's slider edits.
+#define SLS_CHANNEL_ALPHA 0x0002
+#define SLS_CHANNEL_RED 0x0004
+#define SLS_CHANNEL_GREEN 0x0008
+#define SLS_CHANNEL_BLUE 0x0010
