@@ -184,4 +184,28 @@ TEST_F(ImageCacheTest, TwoThreadsLoadingAndStoringStayConsistent) {
   b.join();
 }
 
+// A picture saved again within the same second (a paint program, a script
+// writing frames) is a new picture: the full last-write time and the size
+// tell it apart.
+TEST_F(ImageCacheTest, ARewriteWithinTheSameSecondIsReadAgain) {
+  namespace fs = std::filesystem;
+  std::string path = Make("rewritten.tga", 21);
+  const fs::file_time_type first = fs::last_write_time(path);
+  std::vector<DWORD> pixels;
+  LONG w, h;
+  ASSERT_TRUE(Load(path, &pixels, &w, &h));
+  EXPECT_EQ(pixels[0] & 0xFF, 21u);
+  // Same size, a few microseconds later.
+  Make("rewritten.tga", 22);
+  fs::last_write_time(path, first + std::chrono::microseconds(3));
+  ASSERT_TRUE(Load(path, &pixels, &w, &h));
+  EXPECT_EQ(pixels[0] & 0xFF, 22u);
+  // Same time to the nanosecond, another size.
+  Make("rewritten.tga", 23, 5);
+  fs::last_write_time(path, first + std::chrono::microseconds(3));
+  ASSERT_TRUE(Load(path, &pixels, &w, &h));
+  EXPECT_EQ(w, 5);
+  EXPECT_EQ(pixels[0] & 0xFF, 23u);
+}
+
 }  // namespace
