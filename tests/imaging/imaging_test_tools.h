@@ -32,6 +32,14 @@ private:
   std::string m_path;
 };
 
+// Reads a picture file whose ending goes to the codec library through the
+// image file object and through its former road (whole decode, 24-bit copy
+// pixel by pixel) and expects the same outcome and bytes.
+void CompareLoadRoads(const std::string& path);
+void CompareLoadRoadsInFolder(const std::string& folder);
+// How many files were compared so far.
+int LoadRoadsCompared();
+
 bool HaveTool(const std::string& name);
 // A Python interpreter that can import PIL, or an empty string.
 const std::string& PythonWithPil();
