@@ -180,28 +180,27 @@ void ReadRowsIntoTarget(png_structp png, png_infop info, PngSession* session, co
     for (int i = 0; i < 256; ++i)
       palette[i] = i < count ? 0xFF000000u | (entries[i].red << 16) | (entries[i].green << 8) | entries[i].blue
                              : 0xFF000000u;
-  } else {
-    png_set_bgr(png);
-    if (colorType == PNG_COLOR_TYPE_RGB) png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
   }
   png_read_update_info(png, info);
-  if (colorType == PNG_COLOR_TYPE_PALETTE) {
-    session->row = static_cast<BYTE*>(malloc(png_get_rowbytes(png, info)));
-    if (!session->row) png_error(png, kTooLargeText);
-  } else if (png_get_rowbytes(png, info) != 4 * static_cast<size_t>(target.width)) {
-    png_error(png, "Unexpected PNG row size");
-  }
+  const size_t channels = colorType == PNG_COLOR_TYPE_PALETTE ? 1 : colorType == PNG_COLOR_TYPE_RGB ? 3 : 4;
+  if (png_get_rowbytes(png, info) != channels * target.width) png_error(png, "Unexpected PNG row size");
+  session->row = static_cast<BYTE*>(malloc(channels * target.width));
+  if (!session->row) png_error(png, kTooLargeText);
+  const BYTE* row = session->row;
+  // One pass a row from the library's own layout: cheaper than its swap and
+  // filler steps. The caller's pictures are opaque; alpha is not kept.
   for (DWORD y = 0; y < target.height; ++y) {
     DWORD* out = target.pixels + static_cast<size_t>(y) * target.width;
-    if (colorType == PNG_COLOR_TYPE_PALETTE) {
-      png_read_row(png, session->row, nullptr);
-      for (DWORD x = 0; x < target.width; ++x) out[x] = palette[session->row[x]];
-      continue;
+    png_read_row(png, session->row, nullptr);
+    if (channels == 1) {
+      for (DWORD x = 0; x < target.width; ++x) out[x] = palette[row[x]];
+    } else if (channels == 3) {
+      for (DWORD x = 0; x < target.width; ++x)
+        out[x] = 0xFF000000u | (row[3 * x] << 16) | (row[3 * x + 1] << 8) | row[3 * x + 2];
+    } else {
+      for (DWORD x = 0; x < target.width; ++x)
+        out[x] = 0xFF000000u | (row[4 * x] << 16) | (row[4 * x + 1] << 8) | row[4 * x + 2];
     }
-    png_read_row(png, reinterpret_cast<png_bytep>(out), nullptr);
-    // The caller's pictures are opaque; an alpha channel is not kept.
-    if (colorType == PNG_COLOR_TYPE_RGB_ALPHA)
-      for (DWORD x = 0; x < target.width; ++x) out[x] |= 0xFF000000u;
   }
   png_read_end(png, info);
 }
