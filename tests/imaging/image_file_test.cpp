@@ -56,7 +56,7 @@ void ExpectPicture(const std::vector<DWORD>& ours, const Rgba& reference, const 
 class ImageFileFormats : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick is not installed";
+    REQUIRE_TOOL("convert");
   }
   TempFolder dir_;
 };

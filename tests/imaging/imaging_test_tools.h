@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "imaging/pic_image.h"
+#include "support/tool_runner.h"
 
 namespace imaging_test {
 
@@ -78,7 +79,5 @@ Rgba TestPicture(int width, int height, int colors = 0, bool alpha = false);
 
 }  // namespace imaging_test
 
-#define REQUIRE_TOOL(name) \
-  if (!imaging_test::HaveTool(name)) GTEST_SKIP() << name << " is not installed"
-#define REQUIRE_PIL() \
-  if (imaging_test::PythonWithPil().empty()) GTEST_SKIP() << "PIL is not installed"
+#define REQUIRE_TOOL(name) CALVETTA_REQUIRE_TOOL(imaging_test::HaveTool(name), name)
+#define REQUIRE_PIL() CALVETTA_REQUIRE_TOOL(!imaging_test::PythonWithPil().empty(), "PIL")

@@ -56,7 +56,7 @@ void ExpectSame(const std::vector<DWORD>& ours, const Rgba& reference, const std
 class OwnBmp : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick is not installed";
+    REQUIRE_TOOL("convert");
   }
   TempFolder dir_;
 };
