@@ -207,6 +207,19 @@ bool CPicImageBMP::DecodeStream(CPicFile* file) {
   bool topDown = header.biHeight < 0;
   long long height = topDown ? -static_cast<long long>(header.biHeight) : header.biHeight;
   if (header.biWidth <= 0 || height <= 0 || height > 0x7FFFFFFF) Raise("Error reading BMP info");
+  // A depth no case below reads would leave a blank picture of any size.
+  if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32)
+    Raise("Error reading BMP info");
+  // Raw rows must all be in the file (the last may lack its padding) before
+  // a picture of their size is allocated.
+  if (compression == BI_RGB || compression == BI_BITFIELDS || coreHeader) {
+    const unsigned long long pixelBits = static_cast<unsigned long long>(header.biWidth) * bitCount;
+    const unsigned long long rows = (pixelBits + 31) / 32 * 4 * (height - 1) + (pixelBits + 7) / 8;
+    const long long dataStart = dataOffset ? static_cast<long long>(start) + dataOffset : file->Tell();
+    const long long size = file->Size();
+    if (size >= 0 && dataStart >= 0 && (dataStart > size || static_cast<unsigned long long>(size - dataStart) < rows))
+      Raise(kTruncated);
+  }
 
   if (!Create(header.biWidth, static_cast<DWORD>(height), bitCount, PIC_FORMAT_BMP, 0))
     Raise("Can't allocate memory");

@@ -3,11 +3,17 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace {
 
 constexpr size_t kFileHeaderBytes = 14;
+constexpr size_t kCoreHeaderBytes = 12;
 constexpr size_t kInfoHeaderBytes = 40;
+// Headers from this size on (V3 and later) carry an alpha mask after the
+// three colour masks.
+constexpr size_t kAlphaMaskHeaderBytes = 56;
+constexpr size_t kColorMaskBytes = 12;
 constexpr DWORD kMaxPaletteEntries = 256;
 
 DWORD RowBytes(LONG width, int bits) {
@@ -18,10 +24,37 @@ DWORD Opaque(const RGBQUAD& c) {
   return c.rgbBlue | (c.rgbGreen << 8) | (c.rgbRed << 16) | 0xFF000000u;
 }
 
+// One channel of a bit-field pixel: where its mask sits and how wide it is,
+// so that any field width comes out as 0..255.
+struct MaskedChannel {
+  DWORD mask = 0;
+  int shift = 0;
+  unsigned long long maxValue = 0;
+
+  explicit MaskedChannel(DWORD m) : mask(m) {
+    if (!mask) return;
+    while (!((mask >> shift) & 1)) ++shift;
+    maxValue = mask >> shift;
+  }
+  DWORD Extract(DWORD pixel) const {
+    if (!mask) return 0;
+    const unsigned long long value = (pixel & mask) >> shift;
+    return static_cast<DWORD>((value * 255 + maxValue / 2) / maxValue);
+  }
+};
+
+// Most programs leave the fourth byte of a 32-bit pixel unused and write 0:
+// a picture whose fourth bytes are all 0 is opaque, not invisible.
+void OpaqueWhenAlphaIsAllZero(std::vector<DWORD>& pixels) {
+  for (DWORD p : pixels)
+    if (p >> 24) return;
+  for (DWORD& p : pixels) p |= 0xFF000000u;
+}
+
 }  // namespace
 
 bool CBmpFile::ParseHeaders(const std::vector<BYTE>& bytes) {
-  if (bytes.size() < kFileHeaderBytes + kInfoHeaderBytes) return false;
+  if (bytes.size() < kFileHeaderBytes + 4) return false;
   const BYTE* p = bytes.data();
   m_fileHeader.bfType = ownfile::Word(p);
   m_fileHeader.bfSize = ownfile::Dword(p + 2);
@@ -29,11 +62,27 @@ bool CBmpFile::ParseHeaders(const std::vector<BYTE>& bytes) {
   m_fileHeader.bfReserved2 = ownfile::Word(p + 8);
   m_fileHeader.bfOffBits = ownfile::Dword(p + 10);
   if (m_fileHeader.bfType != kTypeBM) return false;
-  std::memcpy(&m_infoHeader, p + kFileHeaderBytes, kInfoHeaderBytes);
+  std::memset(&m_infoHeader, 0, sizeof m_infoHeader);
+  m_core = ownfile::Dword(p + kFileHeaderBytes) == kCoreHeaderBytes;
+  if (m_core) {
+    // The OS/2 core header: unsigned 16-bit sides, no compression field.
+    if (bytes.size() < kFileHeaderBytes + kCoreHeaderBytes) return false;
+    const BYTE* h = p + kFileHeaderBytes;
+    m_infoHeader.biSize = kCoreHeaderBytes;
+    m_infoHeader.biWidth = ownfile::Word(h + 4);
+    m_infoHeader.biHeight = ownfile::Word(h + 6);
+    m_infoHeader.biPlanes = ownfile::Word(h + 8);
+    m_infoHeader.biBitCount = ownfile::Word(h + 10);
+  } else {
+    if (bytes.size() < kFileHeaderBytes + kInfoHeaderBytes) return false;
+    std::memcpy(&m_infoHeader, p + kFileHeaderBytes, kInfoHeaderBytes);
+  }
+  // The one height whose magnitude a 32-bit value cannot hold.
+  if (m_infoHeader.biHeight == std::numeric_limits<LONG>::min()) return false;
   m_width = m_infoHeader.biWidth;
   // Rows of a negative-height file run top-down; its size is the magnitude.
   m_topDown = m_infoHeader.biHeight < 0;
-  m_height = m_topDown ? -static_cast<LONG>(static_cast<unsigned>(m_infoHeader.biHeight)) : m_infoHeader.biHeight;
+  m_height = m_topDown ? -m_infoHeader.biHeight : m_infoHeader.biHeight;
   return true;
 }
 
@@ -49,23 +98,40 @@ bool CBmpFile::ReadInfo(LPCTSTR path, PictureInfo& info) {
   return true;
 }
 
+DWORD CBmpFile::PaletteEntries() const {
+  const WORD bits = m_infoHeader.biBitCount;
+  if (bits == 1) return 2;
+  if (bits != 4 && bits != 8) return 0;
+  return !m_core && m_infoHeader.biClrUsed ? m_infoHeader.biClrUsed : (1u << bits);
+}
+
 bool CBmpFile::ReadPalette(const std::vector<BYTE>& bytes, size_t at) {
   std::memset(m_palette, 0, sizeof m_palette);
-  DWORD entries = 0;
-  const WORD bits = m_infoHeader.biBitCount;
-  if (bits == 1) {
+  const DWORD entries = PaletteEntries();
+  const size_t entryBytes = m_core ? 3 : 4;
+  const size_t have = bytes.size() > at ? bytes.size() - at : 0;
+  if (entries > kMaxPaletteEntries) return false;
+  if (m_infoHeader.biBitCount == 1 && !m_core) {
     // Two entries, whatever part of them the file holds.
-    size_t have = bytes.size() > at ? bytes.size() - at : 0;
     std::memcpy(m_palette, bytes.data() + at, have < 8 ? have : 8);
     return true;
   }
-  if (bits == 4 || bits == 8) {
-    entries = m_infoHeader.biClrUsed ? m_infoHeader.biClrUsed : (1u << bits);
-    if (entries > kMaxPaletteEntries) return false;
-    if (at + 4ull * entries > bytes.size()) return false;
-    std::memcpy(m_palette, bytes.data() + at, 4 * entries);
+  if (have < entryBytes * entries) return false;
+  for (DWORD i = 0; i < entries; ++i) {
+    const BYTE* e = bytes.data() + at + i * entryBytes;
+    m_palette[i] = RGBQUAD{e[0], e[1], e[2], static_cast<BYTE>(entryBytes == 4 ? e[3] : 0)};
   }
   return true;
+}
+
+void CBmpFile::ReadMasks(const std::vector<BYTE>& bytes) {
+  m_masks[0] = m_masks[1] = m_masks[2] = m_masks[3] = 0;
+  if (m_core || m_infoHeader.biCompression != BI_BITFIELDS) return;
+  // After a 40-byte header the three colour masks follow it; longer headers
+  // hold them (and from V3 on the alpha mask) at the same place.
+  const size_t at = kFileHeaderBytes + kInfoHeaderBytes;
+  const size_t count = m_infoHeader.biSize >= kAlphaMaskHeaderBytes ? 4 : 3;
+  for (size_t i = 0; i < count && at + 4 * (i + 1) <= bytes.size(); ++i) m_masks[i] = ownfile::Dword(bytes.data() + at + 4 * i);
 }
 
 bool CBmpFile::Read(LPCTSTR path, std::vector<DWORD>& pixels, PictureInfo* info) {
@@ -75,18 +141,26 @@ bool CBmpFile::Read(LPCTSTR path, std::vector<DWORD>& pixels, PictureInfo* info)
   if (!ownfile::PixelCountFits(m_width, m_height)) return false;
   // V4 and V5 headers are longer than 40 bytes: the palette follows the header
   // as long as it says, and the pixels start where the file header says.
-  const size_t headerSize = m_infoHeader.biSize >= kInfoHeaderBytes ? m_infoHeader.biSize : kInfoHeaderBytes;
+  const size_t headerSize = m_core                                   ? kCoreHeaderBytes
+                            : m_infoHeader.biSize >= kInfoHeaderBytes ? m_infoHeader.biSize
+                                                                      : kInfoHeaderBytes;
   const size_t paletteAt = kFileHeaderBytes + headerSize;
   if (!ReadPalette(bytes, paletteAt)) return false;
+  ReadMasks(bytes);
   const WORD bits = m_infoHeader.biBitCount;
-  size_t dataAt = paletteAt;
-  if (bits == 4 || bits == 8) dataAt += 4ull * (m_infoHeader.biClrUsed ? m_infoHeader.biClrUsed : (1u << bits));
-  if (bits == 1) dataAt += 8;
+  size_t dataAt = paletteAt + (m_core ? 3 : 4) * static_cast<size_t>(PaletteEntries());
+  if (!m_core && headerSize == kInfoHeaderBytes && m_infoHeader.biCompression == BI_BITFIELDS) dataAt += kColorMaskBytes;
   if (m_fileHeader.bfOffBits >= paletteAt && m_fileHeader.bfOffBits < bytes.size()) dataAt = m_fileHeader.bfOffBits;
 
+  const DWORD compression = m_core ? BI_RGB : m_infoHeader.biCompression;
+  const bool raw = compression == BI_RGB || compression == BI_BITFIELDS;
+  // A depth this reader decodes, and for raw rows all of them (the last may
+  // lack its padding), before a buffer the size of the picture is taken.
+  if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) return false;
+  if (raw && !RowsPresent(bytes.size() > dataAt ? bytes.size() - dataAt : 0)) return false;
   pixels.assign(static_cast<size_t>(m_width) * static_cast<size_t>(m_height), 0);
   bool ok;
-  switch (m_infoHeader.biCompression) {
+  switch (compression) {
     case BI_RGB:
     case BI_BITFIELDS: ok = DecodeRows(bytes, dataAt, pixels); break;
     case BI_RLE8: ok = bits == 8 && DecodeRunLength(bytes, dataAt, pixels); break;
@@ -107,43 +181,56 @@ bool CBmpFile::Read(LPCTSTR path, std::vector<DWORD>& pixels, PictureInfo* info)
     info->width = m_width;
     info->height = m_height;
     info->bitsPerPixel = bits;
-    info->compression = m_infoHeader.biCompression;
+    info->compression = compression;
   }
   return true;
+}
+
+bool CBmpFile::RowsPresent(size_t available) const {
+  const WORD bits = m_infoHeader.biBitCount;
+  const unsigned long long rowBytes = RowBytes(m_width, bits);
+  const unsigned long long lastRow = (static_cast<unsigned long long>(m_width) * bits + 7) / 8;
+  return available >= rowBytes * (static_cast<unsigned long long>(m_height) - 1) + lastRow;
 }
 
 bool CBmpFile::DecodeRows(const std::vector<BYTE>& bytes, size_t at, std::vector<DWORD>& pixels) {
   const WORD bits = m_infoHeader.biBitCount;
   if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) return false;
+  const bool masked = bits == 32 && m_infoHeader.biCompression == BI_BITFIELDS && !m_core;
+  const MaskedChannel red(m_masks[0]), green(m_masks[1]), blue(m_masks[2]), alpha(m_masks[3]);
   const DWORD rowBytes = RowBytes(m_width, bits);
-  const size_t available = bytes.size() > at ? bytes.size() - at : 0;
-  const size_t need = static_cast<size_t>(rowBytes) * static_cast<size_t>(m_height);
-  // Short pixel blocks fail for 1, 4 and 32 bits; 8 and 24 bits decode the
-  // rows the file holds (8 bits needs at least one byte).
-  if ((bits == 1 || bits == 4 || bits == 32) && available < need) return false;
-  if (bits == 8 && available == 0) return false;
   const BYTE* data = bytes.data() + at;
   for (LONG y = 0; y < m_height; ++y) {
-    const size_t rowStart = static_cast<size_t>(y) * rowBytes;
-    if (rowStart >= available) break;
-    const BYTE* row = data + rowStart;
-    const size_t rowHave = available - rowStart < rowBytes ? available - rowStart : rowBytes;
+    const BYTE* row = data + static_cast<size_t>(y) * rowBytes;
     DWORD* out = pixels.data() + static_cast<size_t>(y) * m_width;
-    for (LONG x = 0; x < m_width; ++x) {
-      switch (bits) {
-        case 1: out[x] = Opaque(m_palette[(row[x >> 3] >> (7 - (x & 7))) & 1]); break;
-        case 4: out[x] = Opaque(m_palette[(row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15]); break;
-        case 8:
-          if (static_cast<size_t>(x) < rowHave) out[x] = Opaque(m_palette[row[x]]);
+    switch (bits) {
+      case 1:
+        for (LONG x = 0; x < m_width; ++x) out[x] = Opaque(m_palette[(row[x >> 3] >> (7 - (x & 7))) & 1]);
+        break;
+      case 4:
+        for (LONG x = 0; x < m_width; ++x) out[x] = Opaque(m_palette[(row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15]);
+        break;
+      case 8:
+        for (LONG x = 0; x < m_width; ++x) out[x] = Opaque(m_palette[row[x]]);
+        break;
+      case 24:
+        for (LONG x = 0; x < m_width; ++x)
+          out[x] = row[3 * x] | (row[3 * x + 1] << 8) | (row[3 * x + 2] << 16) | 0xFF000000u;
+        break;
+      case 32:
+        if (!masked) {
+          for (LONG x = 0; x < m_width; ++x) out[x] = ownfile::Dword(row + 4 * x);
           break;
-        case 24:
-          if (3 * static_cast<size_t>(x) + 2 < rowHave)
-            out[x] = row[3 * x] | (row[3 * x + 1] << 8) | (row[3 * x + 2] << 16) | 0xFF000000u;
-          break;
-        case 32: out[x] = ownfile::Dword(row + 4 * x); break;
-      }
+        }
+        for (LONG x = 0; x < m_width; ++x) {
+          const DWORD p = ownfile::Dword(row + 4 * x);
+          const DWORD a = m_masks[3] ? alpha.Extract(p) : 255;
+          out[x] = blue.Extract(p) | (green.Extract(p) << 8) | (red.Extract(p) << 16) | (a << 24);
+        }
+        break;
     }
   }
+  if (bits == 32 && (!masked || m_masks[3])) OpaqueWhenAlphaIsAllZero(pixels);
   return true;
 }
 

@@ -25,7 +25,10 @@ public:
 
 private:
   bool ParseHeaders(const std::vector<BYTE>& bytes);
+  DWORD PaletteEntries() const;
   bool ReadPalette(const std::vector<BYTE>& bytes, size_t at);
+  void ReadMasks(const std::vector<BYTE>& bytes);
+  bool RowsPresent(size_t available) const;
   bool DecodeRows(const std::vector<BYTE>& bytes, size_t at, std::vector<DWORD>& pixels);
   bool DecodeRunLength(const std::vector<BYTE>& bytes, size_t at, std::vector<DWORD>& pixels);
 
@@ -34,4 +37,8 @@ private:
   RGBQUAD m_palette[256] = {};
   LONG m_width = 0, m_height = 0;
   bool m_topDown = false;
+  // The file has the 12-byte OS/2 core header.
+  bool m_core = false;
+  // Red, green, blue and alpha masks of a 32-bit bit-field file.
+  DWORD m_masks[4] = {};
 };

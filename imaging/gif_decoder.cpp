@@ -2,6 +2,7 @@
 // composition of frames that leave their picture in place.
 //
 // Sections: --- blocks and extensions --- --- LZW data --- --- frames ---
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -19,6 +20,12 @@ constexpr BYTE kLabelComment = 0xFE;
 constexpr BYTE kLabelApplication = 0xFF;
 constexpr int kInterlaceStart[4] = {0, 4, 2, 1};
 constexpr int kInterlaceStep[4] = {8, 8, 4, 2};
+// A 12-bit LZW code stands for at most 4096 pixels, so no file holds more
+// than a few thousand pixels a byte. Frames whose areas add up beyond that
+// would come out of missing data; they are refused before their allocation.
+constexpr unsigned long long kMaxPixelsPerFileByte = 4096;
+constexpr unsigned long long kPixelsAlwaysAllowed = 1ull << 22;
+const char kTooLargeForFileText[] = "GIF frames too large for the file";
 
 struct ColorTable {
   int size = 0;
@@ -357,6 +364,10 @@ void CPicImageGIF::CopyToCanvas(CPicImage& canvas, DWORD left, DWORD top) {
 
 bool CPicImageGIF::Decode(CPicFile* file) {
   if (!file) return false;
+  const LONG fileBytes = file->Remaining();
+  const unsigned long long pixelBudget =
+      fileBytes < 0 ? ~0ull : std::max(kPixelsAlwaysAllowed, kMaxPixelsPerFileByte * fileBytes);
+  unsigned long long pixelsSpent = 0;
   BYTE head[13];
   if (file->Read(head, 1, sizeof head) != sizeof head || memcmp(head, "GIF8", 4) != 0) return false;
   const DWORD screenWidth = Word(head + 6), screenHeight = Word(head + 8);
@@ -396,6 +407,13 @@ bool CPicImageGIF::Decode(CPicFile* file) {
     if (file->Read(d, 1, sizeof d) != sizeof d) break;
     const DWORD left = Word(d), top = Word(d + 2), width = Word(d + 4), height = Word(d + 6);
     if (frameNo == 0 && width != screenWidth && height != screenHeight) ++trueColorPoints;
+    pixelsSpent += static_cast<unsigned long long>(width) * height;
+    if (frameNo == 0 && trueColorPoints >= 2) pixelsSpent += static_cast<unsigned long long>(screenWidth) * screenHeight;
+    if (pixelsSpent > pixelBudget) {
+      SetLastError(kTooLargeForFileText);
+      return false;
+    }
+    if (SizeOnly() && trueColorPoints >= 2) return StopAtSize(screenWidth, screenHeight, 24);
     if (frameNo == 0 && trueColorPoints >= 2) {
       trueColor = true;
       wanted = count - 1;
@@ -415,6 +433,7 @@ bool CPicImageGIF::Decode(CPicFile* file) {
     if (frameNo == 0) firstTransIndex = GetTransIndex();
 
     DWORD bpp = table->size <= 2 ? 1 : table->size <= 16 ? 4 : 8;
+    if (SizeOnly()) return StopAtSize(width, height, bpp);
     if (!Create(width, height, bpp, PIC_FORMAT_GIF)) return false;
     if (hasGlobal || (d[8] & 0x80)) {
       const BYTE fill = GetTransIndex() != -1 ? 255 : 0;

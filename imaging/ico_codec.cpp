@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "imaging/lib_codecs.h"
 #include "imaging/pic_codecs.h"
 #include "imaging/pic_file.h"
 
@@ -32,6 +33,11 @@ bool MaskBit(const BYTE* row, DWORD x) { return (row[x >> 3] >> (7 - (x & 7))) &
 bool SameColor(RGBQUAD a, RGBQUAD b) { return memcmp(&a, &b, sizeof(a)) == 0; }
 
 const char kTruncated[] = "Icon file is truncated";
+const char kSizeMismatch[] = "Icon entry size does not match its image";
+const BYTE kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+
+// A directory size byte of 0 stands for 256, the one side a byte cannot hold.
+DWORD EntrySide(BYTE stored) { return stored ? stored : 256; }
 
 bool ReadAll(CPicFile* file, void* buffer, size_t size, size_t count) {
   return count == 0 || file->Read(buffer, size, count) == count;
@@ -54,17 +60,28 @@ bool CPicImageICO::Decode(CPicFile* file) {
   if (m_info.frameIndex < 0 || static_cast<DWORD>(m_info.frameIndex) >= count) return false;
 
   const BYTE* entry = &entries[static_cast<size_t>(m_info.frameIndex) * kEntryBytes];
+  const LONG start = static_cast<LONG>(Le32(entry + 12));
   BYTE info[kInfoBytes] = {};
-  if (!file->Seek(static_cast<LONG>(Le32(entry + 12)), SEEK_SET)) return false;
+  if (!file->Seek(start, SEEK_SET)) return false;
   if (!ReadAll(file, info, sizeof(info), 1)) {
     SetLastError(kTruncated);
     return false;
   }
-  // Images stored in another form (a PNG stream) have no information header.
+  // Large icons are stored as whole PNG streams, alpha included.
+  if (memcmp(info, kPngSignature, sizeof(kPngSignature)) == 0) return DecodePngEntry(file, start);
   if (Le32(info) != kInfoBytes) return false;
   WORD bitCount = Le16(info + 14);
+  const DWORD side = EntrySide(entry[0]), otherSide = EntrySide(entry[1]);
+  // The image header stores twice the height (image and mask); a 256 read
+  // from a 0 byte must be what the image itself says.
+  if ((entry[0] == 0 && static_cast<LONG>(Le32(info + 4)) != 256) ||
+      (entry[1] == 0 && static_cast<LONG>(Le32(info + 8)) != 512)) {
+    SetLastError(kSizeMismatch);
+    return false;
+  }
   LONG frameCount = m_info.frameCount;
-  if (!Create(entry[0], entry[1], bitCount, PIC_FORMAT_ICO)) return false;
+  if (SizeOnly()) return StopAtSize(side, otherSide, bitCount);
+  if (!Create(side, otherSide, bitCount, PIC_FORMAT_ICO)) return false;
   m_info.frameCount = frameCount;
 
   DWORD width = GetWidth(), height = GetHeight();
@@ -109,6 +126,22 @@ bool CPicImageICO::Decode(CPicFile* file) {
     }
   }
   if (madeHere && !anyTransparent) AlphaDelete();
+  return true;
+}
+
+bool CPicImageICO::DecodePngEntry(CPicFile* file, LONG start) {
+  if (!file->Seek(start, SEEK_SET)) return false;
+  CPicImagePNG png;
+  png.TakeRequests(*this);
+  if (!png.Decode(file)) {
+    SetLastError(png.GetLastError());
+    return false;
+  }
+  const LONG frameCount = m_info.frameCount, frameIndex = m_info.frameIndex;
+  Transfer(png);
+  m_info.formatId = PIC_FORMAT_ICO;
+  m_info.frameCount = frameCount;
+  m_info.frameIndex = frameIndex;
   return true;
 }
 

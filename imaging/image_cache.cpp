@@ -5,10 +5,16 @@
 
 namespace {
 
-bool LastWriteTime(const CString& path, DWORD* seconds) {
-  CFileStatus status;
-  if (!CFile::GetStatus(path, status)) return false;
-  *seconds = static_cast<DWORD>(status.m_mtime.GetTime());
+// The file's last-write time in full precision and its size: a picture saved
+// again within the same second still differs in one or the other.
+bool StampOf(const CString& path, CImageCache::FileStamp* stamp) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(path, &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  FindClose(search);
+  stamp->written = (static_cast<unsigned long long>(found.ftLastWriteTime.dwHighDateTime) << 32) |
+                   found.ftLastWriteTime.dwLowDateTime;
+  stamp->size = (static_cast<unsigned long long>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
   return true;
 }
 
@@ -17,8 +23,8 @@ bool LastWriteTime(const CString& path, DWORD* seconds) {
 int CImageCache::FindLocked(const CString& path) {
   for (int i = 0; i < kEntries; ++i) {
     if (m_entries[i].path.IsEmpty() || m_entries[i].path != path) continue;
-    DWORD modified;
-    if (LastWriteTime(path, &modified) && modified == m_entries[i].modified) return i;
+    FileStamp stamp;
+    if (StampOf(path, &stamp) && stamp == m_entries[i].stamp) return i;
   }
   return -1;
 }
@@ -63,9 +69,9 @@ bool CImageCache::Store(const CString& path, const DWORD* pixels, LONG width, LO
   e.height = height;
   e.originX = e.originY = 0;
   e.pixels.assign(pixels, pixels + static_cast<size_t>(width) * height);
-  DWORD modified;
-  if (!LastWriteTime(path, &modified)) return false;
-  e.modified = modified;
+  FileStamp stamp;
+  if (!StampOf(path, &stamp)) return false;
+  e.stamp = stamp;
   return true;
 }
 

@@ -1,5 +1,5 @@
-// CImageCache: the last decoded pictures, keyed by path and the file's
-// last-write time, shared by every CImageFile of the process.
+// CImageCache: the last decoded pictures, keyed by path, the file's
+// last-write time and its size, shared by every CImageFile of the process.
 #pragma once
 
 #include <mutex>
@@ -10,6 +10,13 @@
 class CImageCache {
 public:
   static constexpr int kEntries = 5;
+
+  // What tells one version of a file from another.
+  struct FileStamp {
+    unsigned long long written = 0;  // last-write time, 100-ns units
+    unsigned long long size = 0;
+    bool operator==(const FileStamp&) const = default;
+  };
 
   // Index of the entry holding this unchanged file, or -1.
   int Find(const CString& path);
@@ -23,7 +30,7 @@ public:
 
 private:
   struct Entry {
-    DWORD modified = 0;
+    FileStamp stamp;
     LONG originX = 0, originY = 0;
     LONG width = 0, height = 0;
     CString path;

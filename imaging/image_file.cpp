@@ -46,12 +46,77 @@ DWORD Bgra(const RGBQUAD& c, BYTE alpha) {
   return c.rgbBlue | (c.rgbGreen << 8) | (c.rgbRed << 16) | (static_cast<DWORD>(alpha) << 24);
 }
 
+// Palette pictures through a table of finished words: entries past the
+// palette are black, and a GIF's transparent index is the word 0.
+void CopyIndexedRows(const CPicImage& image, DWORD* pixels, bool gif) {
+  DWORD table[256];
+  const RGBQUAD* palette = image.GetPalette();
+  const DWORD colors = image.GetColorCount();
+  for (DWORD i = 0; i < 256; ++i) table[i] = Bgra(i < colors && palette ? palette[i] : RGBQUAD{0, 0, 0, 0}, 255);
+  if (gif && image.GetTransIndex() >= 0) table[static_cast<BYTE>(image.GetTransIndex())] = 0;
+  const DWORD width = image.GetWidth(), height = image.GetHeight();
+  const BYTE* bits = image.GetBits();
+  for (DWORD y = 0; y < height; ++y) {
+    const BYTE* row = bits + static_cast<size_t>(height - 1 - y) * image.GetRowBytes();
+    DWORD* out = pixels + static_cast<size_t>(y) * width;
+    switch (image.GetBpp()) {
+      case 8:
+        for (DWORD x = 0; x < width; ++x) out[x] = table[row[x]];
+        break;
+      case 4:
+        for (DWORD x = 0; x < width; ++x) out[x] = table[(x & 1) ? row[x >> 1] & 15 : row[x >> 1] >> 4];
+        break;
+      default:
+        for (DWORD x = 0; x < width; ++x) out[x] = table[(row[x >> 3] >> (7 - (x & 7))) & 1];
+        break;
+    }
+  }
+}
+
+// 24-bit pictures: blue, green, red and 255; a GIF's transparent colour (the
+// composed frames of a true-colour GIF) is the word 0.
+void CopyTrueColorRows(const CPicImage& image, DWORD* pixels, bool gif) {
+  const bool keyed = gif && image.GetTransIndex() >= 0;
+  const RGBQUAD key = image.GetTransColor();
+  const DWORD keyWord = Bgra(key, 255);
+  const DWORD width = image.GetWidth(), height = image.GetHeight();
+  for (DWORD y = 0; y < height; ++y) {
+    const BYTE* row = image.GetBits() + static_cast<size_t>(height - 1 - y) * image.GetRowBytes();
+    DWORD* out = pixels + static_cast<size_t>(y) * width;
+    for (DWORD x = 0; x < width; ++x, row += 3) out[x] = row[0] | (row[1] << 8) | (row[2] << 16) | 0xFF000000u;
+    if (keyed)
+      for (DWORD x = 0; x < width; ++x)
+        if (out[x] == keyWord) out[x] = 0;
+  }
+}
+
+// A decoded codec picture, top row first, with row loops chosen once for its
+// depth. Depths with no loop of their own go pixel by pixel at 24 bits.
+void CopyCodecPicture(CPicImage& image, DWORD* pixels, bool gif) {
+  const WORD bpp = image.GetBpp();
+  if ((bpp == 1 || bpp == 4 || bpp == 8) && image.GetPalette()) return CopyIndexedRows(image, pixels, gif);
+  if (bpp == 24) return CopyTrueColorRows(image, pixels, gif);
+  image.IncreaseBpp(24);
+  const LONG width = static_cast<LONG>(image.GetWidth()), height = static_cast<LONG>(image.GetHeight());
+  for (LONG y = 0; y < height; ++y) {
+    DWORD* out = pixels + static_cast<size_t>(height - 1 - y) * width;
+    for (LONG x = 0; x < width; ++x) out[x] = Bgra(image.GetPixelColor(x, y), 255);
+  }
+}
+
 }  // namespace
 
 // --- loader ---
 
 CImageLoader::CImageLoader() = default;
 CImageLoader::~CImageLoader() = default;
+
+CPicImage* CImageLoader::Decode(const char* path, DWORD formatId, const PicBgraTarget& target) {
+  m_image = std::make_unique<CPicImage>();
+  if (m_image->DecodeToBgra(path, formatId, target)) return m_image.get();
+  m_image.reset();
+  return nullptr;
+}
 
 CPicImage* CImageLoader::Load(const char* path, DWORD formatId, LONG frameIndex) {
   m_image.reset();
@@ -69,6 +134,13 @@ CImageFile::~CImageFile() = default;
 bool CImageFile::ProbeCodec(DWORD formatId) {
   if (formatId == PIC_FORMAT_UNKNOWN) return false;
   std::vector<char> ansi = AnsiPath(m_path);
+  // The headers give the size the decode would. A file they do not describe
+  // may still be another format that the full decode detects.
+  DWORD width = 0, height = 0;
+  if (CPicImage().ProbeSize(ansi.data(), formatId, &width, &height)) {
+    m_info = PictureInfo{0, 0, static_cast<LONG>(width), static_cast<LONG>(height), 32, 0, 0};
+    return true;
+  }
   CImageLoader loader;
   CPicImage* image = loader.Load(ansi.data(), formatId);
   if (!image) return false;
@@ -113,34 +185,24 @@ BOOL CImageFile::GetSize(LONG* originX, LONG* originY, LONG* width, LONG* height
   return TRUE;
 }
 
-// Decodes through the codec library and writes the picture top row first.
+// Decodes through the codec library and writes the picture top row first:
+// straight into the caller's buffer where the decoder can, else from the
+// decoded picture.
 bool CImageFile::ReadFromCodec(DWORD formatId, DWORD* pixels, LONG width, LONG height, bool gif) {
   if (formatId == PIC_FORMAT_UNKNOWN) return false;
   std::vector<char> ansi = AnsiPath(m_path);
   CImageLoader loader;
-  CPicImage* image = loader.Load(ansi.data(), formatId);
+  CPicImage* image = nullptr;
+  const PicBgraTarget target = {pixels, static_cast<DWORD>(width), static_cast<DWORD>(height)};
+  if (!gif) {
+    image = loader.Decode(ansi.data(), formatId, target);
+    if (image && !image->IsValid()) return true;
+  }
+  if (!image || !image->IsValid()) image = loader.Load(ansi.data(), formatId);
   if (!image) return false;
   // The file may have changed since Open: its size must still be the caller's.
   if (static_cast<LONG>(image->GetWidth()) != width || static_cast<LONG>(image->GetHeight()) != height) return false;
-  const LONG trans = image->GetTransIndex();
-  if (gif) {
-    image->IncreaseBpp(8);
-  } else {
-    image->IncreaseBpp(24);
-  }
-  const bool byIndex = gif && trans >= 0 && image->GetBpp() <= 8;
-  const bool byColour = gif && trans >= 0 && image->GetBpp() > 8;
-  const RGBQUAD transColor = image->GetTransColor();
-  for (LONG y = 0; y < height; ++y) {
-    DWORD* out = pixels + static_cast<size_t>(height - 1 - y) * width;
-    for (LONG x = 0; x < width; ++x) {
-      const RGBQUAD c = image->GetPixelColor(x, y);
-      const bool clear = (byIndex && image->GetPixelIndex(x, y) == static_cast<BYTE>(trans)) ||
-                         (byColour && c.rgbRed == transColor.rgbRed && c.rgbGreen == transColor.rgbGreen &&
-                          c.rgbBlue == transColor.rgbBlue);
-      out[x] = clear ? 0 : Bgra(c, 255);
-    }
-  }
+  CopyCodecPicture(*image, pixels, gif);
   return true;
 }
 

@@ -8,6 +8,7 @@
 #include "imaging/image_file_types.h"
 
 class CPicImage;
+struct PicBgraTarget;
 
 // Holds at most one codec image during one load or save.
 class CImageLoader {
@@ -16,6 +17,9 @@ public:
   ~CImageLoader();
   // Decodes the file (8-bit program path); null when nothing could be read.
   CPicImage* Load(const char* path, DWORD formatId, LONG frameIndex = 0);
+  // Decodes the named format into the target where its decoder can; the
+  // image holds no picture then. Null when the file fails as that format.
+  CPicImage* Decode(const char* path, DWORD formatId, const PicBgraTarget& target);
   CPicImage* Image() const { return m_image.get(); }
 
 private:

@@ -7,6 +7,7 @@
 // jpeg_destroy_* after the jump frees it all.
 #include <csetjmp>
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 
 #include <jpeglib.h>
@@ -21,7 +22,19 @@ constexpr size_t kStreamBufferBytes = 4096;
 // A progressive file may ask for scan after scan over the whole picture;
 // real files have a few dozen.
 constexpr int kMaxScans = 1000;
+// Huffman coding spends at least a bit or two on every 8 x 8 block, so even
+// a flat picture stays below a few hundred pixels a byte: a file that
+// declares many thousand times its size in pixels is broken (its data would
+// come out blank) and is refused before the library builds its buffers.
+constexpr unsigned long long kMaxPixelsPerFileByte = 4096;
+constexpr unsigned long long kPixelsAlwaysPlausible = 1ull << 20;
+// Work is counted in MCUs of the rows the library consumes or outputs, scan
+// after scan; real files stay far below this much a byte.
+constexpr unsigned long long kMaxWorkPerFileByte = 256;
+constexpr unsigned long long kWorkAlwaysAllowed = 1ull << 22;
 const char kRefusePaletteText[] = "JPEG can save only RGB or GreyScale images";
+const char kImplausibleText[] = "JPEG image too large for its file";
+const char kTooMuchWorkText[] = "JPEG file takes too long to decode";
 const char kTooManyScansText[] = "JPEG file has too many scans";
 const char kTooLargeText[] = "JPEG image too large";
 
@@ -51,6 +64,9 @@ struct JpegErrorManager {
   jpeg_error_mgr standard;
   jmp_buf jump;
   char* text;
+  // Work done so far and the most a file of this size may cost.
+  unsigned long long work;
+  unsigned long long workLimit;
 };
 
 void JpegErrorExit(j_common_ptr info) {
@@ -65,12 +81,28 @@ void JpegErrorExit(j_common_ptr info) {
 // desktop program; the library still counts them.
 void JpegOutputMessage(j_common_ptr) {}
 
+// Called for every row of MCUs the library consumes or outputs.
 void JpegProgress(j_common_ptr info) {
   if (!info->is_decompressor) return;
-  if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number <= kMaxScans) return;
+  j_decompress_ptr decompress = reinterpret_cast<j_decompress_ptr>(info);
   JpegErrorManager* manager = reinterpret_cast<JpegErrorManager*>(info->err);
-  snprintf(manager->text, 256, "%s", kTooManyScansText);
+  manager->work += decompress->MCUs_per_row + 1ull;
+  const char* text = decompress->input_scan_number > kMaxScans ? kTooManyScansText
+                     : manager->work > manager->workLimit  ? kTooMuchWorkText
+                                                           : nullptr;
+  if (!text) return;
+  snprintf(manager->text, 256, "%s", text);
   longjmp(manager->jump, 1);
+}
+
+// What a file of `fileBytes` may hold and cost; no limit when the stream
+// cannot tell its size.
+bool PlausibleSize(unsigned long long pixels, LONG fileBytes) {
+  return fileBytes < 0 || pixels <= std::max(kPixelsAlwaysPlausible, kMaxPixelsPerFileByte * fileBytes);
+}
+unsigned long long WorkLimit(LONG fileBytes) {
+  if (fileBytes < 0) return ~0ull;
+  return std::max(kWorkAlwaysAllowed, kMaxWorkPerFileByte * fileBytes);
 }
 
 void SetUpErrors(jpeg_common_struct* info, JpegErrorManager* manager, char* text) {
@@ -78,6 +110,8 @@ void SetUpErrors(jpeg_common_struct* info, JpegErrorManager* manager, char* text
   manager->standard.error_exit = JpegErrorExit;
   manager->standard.output_message = JpegOutputMessage;
   manager->text = text;
+  manager->work = 0;
+  manager->workLimit = ~0ull;
 }
 
 // --- source ---
@@ -181,6 +215,30 @@ void StoreCmykRow(BYTE* target, DWORD targetBytes, const JSAMPLE* row, DWORD str
   }
 }
 
+// The caller's buffer when the library can write it as it stands: a picture
+// of its size in colour or grey (CMYK takes the ordinary road).
+const PicBgraTarget* DirectTarget(const jpeg_decompress_struct& info, const PicBgraTarget* target) {
+  if (!target || info.image_width != target->width || info.image_height != target->height) return nullptr;
+  if (info.out_color_space != JCS_RGB && info.out_color_space != JCS_GRAYSCALE) return nullptr;
+  return target;
+}
+
+// Rows straight into the target: the library writes blue, green, red and an
+// alpha of 255, the same colours as its RGB output.
+void ReadIntoTarget(j_decompress_ptr info, const PicBgraTarget& target) {
+  info->out_color_space = JCS_EXT_BGRA;
+  jpeg_start_decompress(info);
+  JSAMPROW rows[16];
+  while (info->output_scanline < info->output_height) {
+    const JDIMENSION first = info->output_scanline;
+    const JDIMENSION count = std::min<JDIMENSION>(16, info->output_height - first);
+    for (JDIMENSION i = 0; i < count; ++i)
+      rows[i] = reinterpret_cast<JSAMPROW>(target.pixels + static_cast<size_t>(first + i) * target.width);
+    if (jpeg_read_scanlines(info, rows, count) == 0) break;
+  }
+  jpeg_finish_decompress(info);
+}
+
 }  // namespace
 
 // --- decoder ---
@@ -192,6 +250,8 @@ bool CPicImageJPG::Decode(CPicFile* file) {
   jpeg_progress_mgr progress;
   memset(&info, 0, sizeof(info));
   SetUpErrors(reinterpret_cast<j_common_ptr>(&info), &errors, m_info.lastError);
+  const LONG fileBytes = file->Remaining();
+  errors.workLimit = WorkLimit(fileBytes);
   if (setjmp(errors.jump)) {
     jpeg_destroy_decompress(&info);
     return false;
@@ -206,10 +266,26 @@ bool CPicImageJPG::Decode(CPicFile* file) {
   // Refused before the library builds its buffers for the whole picture.
   unsigned long long components = info.num_components == 1 ? 1 : 3;
   unsigned long long rowBytes = (info.image_width * components * 8 + 31) / 32 * 4;
-  if (rowBytes * info.image_height > kMaxImageBytes) {
-    SetLastError(kTooLargeText);
+  const char* refusal = rowBytes * info.image_height > kMaxImageBytes ? kTooLargeText
+                        : !PlausibleSize(static_cast<unsigned long long>(info.image_width) * info.image_height, fileBytes)
+                            ? kImplausibleText
+                            : nullptr;
+  if (refusal) {
+    SetLastError(refusal);
     jpeg_destroy_decompress(&info);
     return false;
+  }
+  jpeg_calc_output_dimensions(&info);
+  if (SizeOnly()) {
+    const bool fits = StopAtSize(info.image_width, info.image_height, 8 * info.output_components);
+    jpeg_destroy_decompress(&info);
+    if (!fits) SetLastError(kTooLargeText);
+    return fits;
+  }
+  if (const PicBgraTarget* target = DirectTarget(info, BgraTarget())) {
+    ReadIntoTarget(&info, *target);
+    jpeg_destroy_decompress(&info);
+    return true;
   }
   jpeg_start_decompress(&info);
   if (!Create(info.image_width, info.image_height, 8 * info.output_components, PIC_FORMAT_JPG)) {

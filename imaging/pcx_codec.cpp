@@ -220,6 +220,14 @@ bool CPicImagePCX::DecodeStream(CPicFile* file) {
   if (h.planes == 0 || h.bytesPerLine < (static_cast<unsigned long long>(width) * h.bitsPerPixel + 7) / 8)
     Raise("PCX bytes per line too small");
 
+  // A run byte repeats the next one at most 63 times: a file can hold no more
+  // line bytes than that, and a smaller one is refused before allocating.
+  const unsigned long long planeBytes = static_cast<unsigned long long>(h.bytesPerLine) * h.planes * height;
+  if (file->HoldsLessThan((planeBytes + kMaxRun - 1) / kMaxRun * 2)) Raise("corrupted PCX");
+  if (SizeOnly()) {
+    if (!StopAtSize(width, height, ImageBpp(h))) Raise("Can't allocate memory for PCX");
+    return true;
+  }
   if (!Create(width, height, ImageBpp(h), PIC_FORMAT_PCX)) Raise("Can't allocate memory for PCX");
   SetXDPI(h.hDpi);
   SetYDPI(h.vDpi);

@@ -31,6 +31,9 @@ public:
   explicit CPicImageICO(DWORD formatId = PIC_FORMAT_ICO) : CPicImage(formatId) {}
   bool Decode(CPicFile* file);
   bool Encode(CPicFile* file);
+
+private:
+  bool DecodePngEntry(CPicFile* file, LONG start);
 };
 
 class CPicImagePCX : public CPicImage {

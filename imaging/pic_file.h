@@ -20,6 +20,19 @@ public:
   virtual LONG Error() = 0;
   virtual bool PutC(BYTE c);
   virtual LONG GetC() = 0;
+
+  // Bytes from the current position to the end, or -1 when the stream cannot
+  // tell. Decoders test the sizes a header declares against it before they
+  // allocate for them.
+  LONG Remaining() {
+    const LONG size = Size(), at = Tell();
+    return size < 0 || at < 0 || at > size ? -1 : size - at;
+  }
+  // At most `bytes` are left.
+  bool HoldsLessThan(unsigned long long bytes) {
+    const LONG left = Remaining();
+    return left >= 0 && static_cast<unsigned long long>(left) < bytes;
+  }
 };
 
 // A stdio stream. Built around a caller's stream it never closes it.

@@ -105,6 +105,29 @@ void CPicImage::Destroy() {
   m_info.pixels = nullptr;
 }
 
+namespace {
+
+// Bytes of the rows of a picture Create accepts, or 0 for one it refuses.
+unsigned long long AcceptedImageBytes(DWORD width, DWORD height, DWORD bpp, DWORD colorCount) {
+  if (width == 0 || height == 0 || width > 0x7FFFFFFF || height > 0x7FFFFFFF) return 0;
+  bpp = NormaliseBpp(bpp);
+  DWORD entries = colorCount ? colorCount : DefaultPaletteEntries(bpp);
+  if (entries > 256) return 0;
+  unsigned long long rowBytes = ((static_cast<unsigned long long>(width) * bpp + 31) >> 5) << 2;
+  unsigned long long imageBytes = rowBytes * height;
+  return imageBytes > kMaxImageBytes ? 0 : imageBytes;
+}
+
+}  // namespace
+
+bool CPicImage::StopAtSize(DWORD width, DWORD height, DWORD bpp) {
+  if (!AcceptedImageBytes(width, height, bpp, 0)) return false;
+  m_header.biWidth = static_cast<LONG>(width);
+  m_header.biHeight = static_cast<LONG>(height);
+  m_header.biBitCount = static_cast<WORD>(NormaliseBpp(bpp));
+  return true;
+}
+
 void* CPicImage::Create(DWORD width, DWORD height, DWORD bpp, DWORD formatId, DWORD colorCount) {
   Destroy();
   // Planes left from an earlier life without a block are ours to free; the
@@ -114,13 +137,11 @@ void* CPicImage::Create(DWORD width, DWORD height, DWORD bpp, DWORD formatId, DW
   m_selection = nullptr;
   m_alpha = nullptr;
 
-  if (width == 0 || height == 0 || width > 0x7FFFFFFF || height > 0x7FFFFFFF) return nullptr;
+  const unsigned long long imageBytes = AcceptedImageBytes(width, height, bpp, colorCount);
+  if (!imageBytes) return nullptr;
   bpp = NormaliseBpp(bpp);
   DWORD entries = colorCount ? colorCount : DefaultPaletteEntries(bpp);
-  if (entries > 256) return nullptr;
-  unsigned long long rowBytes = ((static_cast<unsigned long long>(width) * bpp + 31) >> 5) << 2;
-  unsigned long long imageBytes = rowBytes * height;
-  if (imageBytes > kMaxImageBytes) return nullptr;
+  unsigned long long rowBytes = imageBytes / height;
 
   m_header.biSize = kHeaderBytes;
   m_header.biWidth = static_cast<LONG>(width);
@@ -303,14 +324,27 @@ void CPicImage::SetFrameOffset(LONG x, LONG y) {
   m_info.frameOffsetY = y;
 }
 
+namespace {
+
+// Pixels a metre of a resolution in dots an inch. Files may claim any value:
+// it is clamped to what the header's signed 32-bit field holds.
+LONG DpiToPelsPerMeter(LONG dpi) {
+  const double pels = floor(dpi * 39.37007874015748 + 0.5);
+  if (pels >= 2147483647.0) return 2147483647;
+  if (pels <= -2147483648.0) return -2147483647 - 1;
+  return static_cast<LONG>(pels);
+}
+
+}  // namespace
+
 void CPicImage::SetXDPI(LONG dpi) {
   m_info.xDpi = dpi;
-  m_header.biXPelsPerMeter = static_cast<LONG>(floor(dpi * 39.37007874015748 + 0.5));
+  m_header.biXPelsPerMeter = DpiToPelsPerMeter(dpi);
 }
 
 void CPicImage::SetYDPI(LONG dpi) {
   m_info.yDpi = dpi;
-  m_header.biYPelsPerMeter = static_cast<LONG>(floor(dpi * 39.37007874015748 + 0.5));
+  m_header.biYPelsPerMeter = DpiToPelsPerMeter(dpi);
 }
 
 int CPicImage::CompareColorsByLuminance(const BYTE* a, const BYTE* b) {

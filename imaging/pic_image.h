@@ -35,6 +35,14 @@ struct PicRgbTriple {
   BYTE red, green, blue;
 };
 
+// A caller's buffer that a decoder may fill directly: width x height 32-bit
+// words, top row first, bytes blue, green, red, alpha (always 255).
+struct PicBgraTarget {
+  DWORD* pixels;
+  DWORD width;
+  DWORD height;
+};
+
 // The text a codec fails with; thrown inside a codec and caught at its entry,
 // never past it.
 struct PicCodecError {
@@ -187,6 +195,30 @@ public:
   bool RotateRight(CPicImage* target = nullptr);
   bool IncreaseBpp(DWORD bits);
 
+  // --- size probes and direct decoding ---
+  // Reads the named format only as far as its headers give the size a full
+  // decode would give; false when the headers are not that format's or
+  // declare a picture the decoder would refuse. Nothing is allocated.
+  bool ProbeSize(const char* fileName, DWORD formatId, DWORD* width, DWORD* height);
+  // Decodes the named format, straight into the target where its decoder can
+  // (a picture of the target's size; alpha 255). When the image holds a
+  // picture afterwards, the decoder could not and decoded the usual way.
+  // False when the file fails as the named format.
+  bool DecodeToBgra(const char* fileName, DWORD formatId, const PicBgraTarget& target);
+  // What a decoder is asked for besides a whole picture; format classes take
+  // it over from the image that dispatches to them.
+  void TakeRequests(const CPicImage& from) {
+    m_sizeOnly = from.m_sizeOnly;
+    m_bgraTarget = from.m_bgraTarget;
+  }
+  // Size-probe mode: a decoder calls StopAtSize where it would create the
+  // picture and stops there, with the size in the header and no pixels;
+  // false for a size Create would refuse.
+  bool SizeOnly() const { return m_sizeOnly; }
+  bool StopAtSize(DWORD width, DWORD height, DWORD bpp);
+  // The caller's buffer to decode into, or null.
+  const PicBgraTarget* BgraTarget() const { return m_bgraTarget; }
+
   // --- load and save ---
   bool Load(const char* fileName, DWORD formatId = PIC_FORMAT_UNKNOWN);
   bool Decode(CPicFile* file, DWORD formatId);
@@ -220,6 +252,10 @@ protected:
   bool TryAutoDetect(CPicFile* file);
   bool SaveAndClose(FILE* stream, DWORD formatId);
 
+  bool DecodeFileWithRequests(const char* fileName, DWORD formatId);
+
+  bool m_sizeOnly = false;
+  const PicBgraTarget* m_bgraTarget = nullptr;
   void* m_dib;
   BITMAPINFOHEADER m_header;
   Info m_info;

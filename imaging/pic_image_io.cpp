@@ -24,6 +24,7 @@ template <class Codec>
 bool DecodeAs(CPicImage& image, CPicFile* file, DWORD formatId, LONG frameIndex) {
   Codec codec(formatId);
   codec.SetFrameIndex(frameIndex);
+  codec.TakeRequests(image);
   if (codec.Decode(file)) {
     image.Transfer(codec);
     return true;
@@ -117,6 +118,32 @@ bool CPicImage::Load(const char* fileName, DWORD formatId) {
   fclose(stream);
   if (!decoded && formatId != PIC_FORMAT_UNKNOWN) memcpy(m_info.lastError, kept, sizeof(kept));
   return decoded;
+}
+
+// Only the named format: a size or a direct decode must be that format's, and
+// files that need detection take the ordinary road.
+bool CPicImage::DecodeFileWithRequests(const char* fileName, DWORD formatId) {
+  if (formatId < 1 || formatId > kPicFormatLast) return false;
+  FILE* stream = PicOpenFile(fileName, "rb");
+  if (!stream) return false;
+  bool decoded = Decode(stream, formatId);
+  fclose(stream);
+  m_sizeOnly = false;
+  m_bgraTarget = nullptr;
+  return decoded;
+}
+
+bool CPicImage::ProbeSize(const char* fileName, DWORD formatId, DWORD* width, DWORD* height) {
+  m_sizeOnly = true;
+  if (!DecodeFileWithRequests(fileName, formatId)) return false;
+  *width = GetWidth();
+  *height = GetHeight();
+  return true;
+}
+
+bool CPicImage::DecodeToBgra(const char* fileName, DWORD formatId, const PicBgraTarget& target) {
+  m_bgraTarget = &target;
+  return DecodeFileWithRequests(fileName, formatId);
 }
 
 bool CPicImage::Encode(CPicFile* file, DWORD formatId) {

@@ -155,7 +155,58 @@ void StoreAlphaRow(CPicImage& image, DWORD storedRow, const BYTE* buffer) {
   }
 }
 
-bool DecodeSession(CPicImage& image, CPicFile* file, PngSession* session) {
+// Files whose rows the library can deliver as blue, green, red, alpha (or as
+// palette indices) with the same colours as the ordinary road: 8-bit colour
+// without transparency or background to compose, 8-bit colour with alpha
+// (whose alpha the caller's buffer does not keep), 8-bit palette without
+// either chunk.
+bool CanDecodeIntoTarget(png_structp png, png_infop info, const PicBgraTarget* target) {
+  if (!target || png_get_image_width(png, info) != target->width || png_get_image_height(png, info) != target->height)
+    return false;
+  if (png_get_bit_depth(png, info) != 8 || png_get_interlace_type(png, info) != PNG_INTERLACE_NONE) return false;
+  const int colorType = png_get_color_type(png, info);
+  if (colorType == PNG_COLOR_TYPE_RGB_ALPHA) return true;
+  const bool plain = !png_get_valid(png, info, PNG_INFO_tRNS) && !png_get_valid(png, info, PNG_INFO_bKGD);
+  return plain && (colorType == PNG_COLOR_TYPE_RGB || colorType == PNG_COLOR_TYPE_PALETTE);
+}
+
+void ReadRowsIntoTarget(png_structp png, png_infop info, PngSession* session, const PicBgraTarget& target) {
+  const int colorType = png_get_color_type(png, info);
+  DWORD palette[256];
+  if (colorType == PNG_COLOR_TYPE_PALETTE) {
+    png_colorp entries = nullptr;
+    int count = 0;
+    png_get_PLTE(png, info, &entries, &count);
+    for (int i = 0; i < 256; ++i)
+      palette[i] = i < count ? 0xFF000000u | (entries[i].red << 16) | (entries[i].green << 8) | entries[i].blue
+                             : 0xFF000000u;
+  }
+  png_read_update_info(png, info);
+  const size_t channels = colorType == PNG_COLOR_TYPE_PALETTE ? 1 : colorType == PNG_COLOR_TYPE_RGB ? 3 : 4;
+  if (png_get_rowbytes(png, info) != channels * target.width) png_error(png, "Unexpected PNG row size");
+  session->row = static_cast<BYTE*>(malloc(channels * target.width));
+  if (!session->row) png_error(png, kTooLargeText);
+  const BYTE* row = session->row;
+  // One pass a row from the library's own layout: cheaper than its swap and
+  // filler steps. The caller's pictures are opaque; alpha is not kept.
+  for (DWORD y = 0; y < target.height; ++y) {
+    DWORD* out = target.pixels + static_cast<size_t>(y) * target.width;
+    png_read_row(png, session->row, nullptr);
+    if (channels == 1) {
+      for (DWORD x = 0; x < target.width; ++x) out[x] = palette[row[x]];
+    } else if (channels == 3) {
+      for (DWORD x = 0; x < target.width; ++x)
+        out[x] = 0xFF000000u | (row[3 * x] << 16) | (row[3 * x + 1] << 8) | row[3 * x + 2];
+    } else {
+      for (DWORD x = 0; x < target.width; ++x)
+        out[x] = 0xFF000000u | (row[4 * x] << 16) | (row[4 * x + 1] << 8) | row[4 * x + 2];
+    }
+  }
+  png_read_end(png, info);
+}
+
+bool DecodeSession(CPicImage& image, CPicFile* file, PngSession* session, const PicBgraTarget* target,
+                   bool sizeOnly) {
   png_structp png = session->png;
   png_infop info = session->info;
   if (setjmp(png_jmpbuf(png))) return false;
@@ -170,6 +221,15 @@ bool DecodeSession(CPicImage& image, CPicFile* file, PngSession* session) {
   SetBackground(png, info, image, depth);
   if (bitDepth == 16) png_set_strip_16(png);
   int pictureDepth = depth > 16 ? 24 : depth == 16 ? 8 : depth;
+  if (sizeOnly) {
+    if (image.StopAtSize(width, height, pictureDepth)) return true;
+    image.SetLastError(kTooLargeText);
+    return false;
+  }
+  if (CanDecodeIntoTarget(png, info, target)) {
+    ReadRowsIntoTarget(png, info, session, *target);
+    return true;
+  }
   if (!image.Create(width, height, pictureDepth, PIC_FORMAT_PNG)) {
     image.SetLastError(kTooLargeText);
     return false;
@@ -237,7 +297,7 @@ bool CPicImagePNG::Decode(CPicFile* file) {
     SetLastError(kCreateInfoText);
     return false;
   }
-  bool decoded = DecodeSession(*this, file, &session);
+  bool decoded = DecodeSession(*this, file, &session, BgraTarget(), SizeOnly());
   free(session.row);
   png_destroy_read_struct(&session.png, &session.info, nullptr);
   return decoded;

@@ -13,6 +13,7 @@ constexpr DWORD kMaxMapEntries = 256;
 constexpr BYTE kRightToLeft = 0x10;
 constexpr BYTE kTopToBottom = 0x20;
 constexpr DWORD kMaxTgaSide = 0xFFFF;
+constexpr unsigned long long kMaxPacketPixels = 128;
 
 struct TgaHeader {
   BYTE idLength;
@@ -106,8 +107,9 @@ private:
   DWORD m_valueBytes;
 };
 
-// Run-length decoding. A raw packet may run on past the end of a row; its
-// remaining values open the next row, and none goes past the last row.
+// Run-length decoding. A packet, raw or repeated, may run on past the end of
+// a row; what remains of it opens the next row, and none goes past the last
+// row.
 class TgaRleReader {
 public:
   TgaRleReader(CPicFile* file, TgaRowWriter& writer, DWORD width)
@@ -116,19 +118,13 @@ public:
   void ExpandCompressedLine(DWORD row) {
     DWORD x = 0;
     while (x < m_width) {
-      if (m_pendingRaw == 0) {
-        LONG packet = m_file->GetC();
-        if (packet < 0) Raise("corrupted TGA");
-        if (packet >= 128) {
-          DWORD count = static_cast<DWORD>(packet) - 127;
-          if (count > m_width - x) count = m_width - x;
-          BYTE value[4] = {};
-          ReadAll(m_file, value, 1, m_writer.ValueSize());
-          m_writer.Repeat(value, count, x, row);
-          x += count;
-          continue;
-        }
-        m_pendingRaw = static_cast<DWORD>(packet) + 1;
+      if (m_pendingRaw == 0 && m_pendingRun == 0) ReadPacketHeader();
+      if (m_pendingRun) {
+        DWORD count = m_pendingRun < m_width - x ? m_pendingRun : m_width - x;
+        m_writer.Repeat(m_runValue, count, x, row);
+        m_pendingRun -= count;
+        x += count;
+        continue;
       }
       DWORD count = m_pendingRaw < m_width - x ? m_pendingRaw : m_width - x;
       ReadAll(m_file, m_values.data(), m_writer.ValueSize(), count);
@@ -138,11 +134,27 @@ public:
     }
   }
 
+  // Pixels of a packet already read are still to be placed.
+  bool HasPending() const { return m_pendingRaw || m_pendingRun; }
+
 private:
+  void ReadPacketHeader() {
+    LONG packet = m_file->GetC();
+    if (packet < 0) Raise("corrupted TGA");
+    if (packet < 128) {
+      m_pendingRaw = static_cast<DWORD>(packet) + 1;
+      return;
+    }
+    m_pendingRun = static_cast<DWORD>(packet) - 127;
+    ReadAll(m_file, m_runValue, 1, m_writer.ValueSize());
+  }
+
   CPicFile* m_file;
   TgaRowWriter& m_writer;
   DWORD m_width;
   DWORD m_pendingRaw = 0;
+  DWORD m_pendingRun = 0;
+  BYTE m_runValue[4] = {};
   std::vector<BYTE> m_values;
 };
 
@@ -181,6 +193,14 @@ bool CPicImageTGA::DecodeStream(CPicFile* file) {
     Raise("bad TGA header");
   if (depth != 8 && depth != 15 && depth != 16 && depth != 24 && depth != 32) Raise("bad TGA header");
   file->Seek(header.idLength, SEEK_CUR);
+  // Raw pixels must all be there; a run packet (a count and one value) makes
+  // at most 128. A file too short for its picture is refused before the
+  // picture is allocated.
+  const unsigned long long pixels = static_cast<unsigned long long>(header.width) * header.height;
+  const DWORD valueBytes = ValueBytes(depth);
+  const unsigned long long leastBytes =
+      compressed ? (pixels + kMaxPacketPixels - 1) / kMaxPacketPixels * (1 + valueBytes) : pixels * valueBytes;
+  if (file->HoldsLessThan(leastBytes)) Raise("corrupted TGA");
 
   if (!Create(header.width, header.height, depth, PIC_FORMAT_TGA)) Raise("TGA Create failed");
   if (depth == 32 && !AlphaCreate()) Raise("TGA Create failed");
@@ -191,7 +211,7 @@ bool CPicImageTGA::DecodeStream(CPicFile* file) {
   TgaRleReader rle(file, writer, header.width);
   std::vector<BYTE> line(static_cast<size_t>(header.width) * writer.ValueSize());
   for (DWORD y = 0; y < header.height; ++y) {
-    if (file->Eof()) Raise("corrupted TGA");
+    if (file->Eof() && !rle.HasPending()) Raise("corrupted TGA");
     DWORD row = (header.descriptor & kTopToBottom) ? header.height - 1 - y : y;
     if (compressed) {
       rle.ExpandCompressedLine(row);

@@ -68,12 +68,17 @@ bool CTgaFile::Decode(const std::vector<BYTE>& bytes, size_t at, std::vector<DWO
   const size_t count = static_cast<size_t>(width) * height;
   const size_t available = bytes.size() > at ? bytes.size() - at : 0;
   const BYTE* data = bytes.data() + (at < bytes.size() ? at : 0);
+  const size_t rowBytes1 = ((static_cast<size_t>(width) + 7) / 8 + 3) / 4 * 4;
+  const size_t depth = m_header.pixelDepth;
+  // Every pixel must be in the file before a buffer the picture's size is taken.
+  const size_t need = depth == 1 ? rowBytes1 * height : count * (depth / 8);
+  if (depth % 8 != 0 && depth != 1) return false;
+  if (available < need) return false;
   pixels.assign(count, 0);
-  switch (m_header.pixelDepth) {
+  switch (depth) {
     case 1: {
       // Rows in file order; the origin bits are not applied to 1-bit pictures.
-      const size_t rowBytes = ((static_cast<size_t>(width) + 7) / 8 + 3) / 4 * 4;
-      if (available < rowBytes * height) return false;
+      const size_t rowBytes = rowBytes1;
       for (LONG y = 0; y < height; ++y)
         for (LONG x = 0; x < width; ++x)
           pixels[static_cast<size_t>(y) * width + x] =
@@ -81,23 +86,19 @@ bool CTgaFile::Decode(const std::vector<BYTE>& bytes, size_t at, std::vector<DWO
       return true;
     }
     case 8:
-      if (available == 0) return false;
-      for (size_t i = 0; i < count && i < available; ++i) pixels[i] = m_palette[data[i]];
+      for (size_t i = 0; i < count; ++i) pixels[i] = m_palette[data[i]];
       break;
     case 16:
-      if (available < 2 * count) return false;
       for (size_t i = 0; i < count; ++i) {
         const WORD w = ownfile::Word(data + 2 * i);
         pixels[i] = ((w & 31) << 3) | (((w >> 5) & 31) << 11) | (((w >> 10) & 31) << 19) | 0xFF000000u;
       }
       break;
     case 24:
-      if (available < 3 * count) return false;
       for (size_t i = 0; i < count; ++i)
         pixels[i] = data[3 * i] | (data[3 * i + 1] << 8) | (data[3 * i + 2] << 16) | 0xFF000000u;
       break;
     case 32:
-      if (available < 4 * count) return false;
       std::memcpy(pixels.data(), data, 4 * count);
       break;
     default: return false;

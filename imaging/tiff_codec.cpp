@@ -186,15 +186,57 @@ BYTE Unpremultiply(uint32_t value, uint32_t alpha) {
   return static_cast<BYTE>(std::min<uint32_t>(255, (value * 255 + alpha / 2) / alpha));
 }
 
-// TIFFReadRGBAImage delivers the bottom line first, as our rows are stored.
+uint32_t PackAbgr(uint32_t r, uint32_t g, uint32_t b, uint32_t a) { return r | (g << 8) | (b << 16) | (a << 24); }
+
+// Put routines for 8-bit unassociated alpha that store the samples as they
+// are: multiplying by alpha and dividing again would lose the colour under
+// nearly transparent pixels.
+void PutStraightContig8(TIFFRGBAImage* image, uint32_t* target, uint32_t, uint32_t, uint32_t width, uint32_t height,
+                        int32_t fromSkew, int32_t toSkew, unsigned char* source) {
+  const int samples = image->samplesperpixel;
+  for (; height > 0; --height) {
+    for (uint32_t x = width; x > 0; --x, source += samples) *target++ = PackAbgr(source[0], source[1], source[2], source[3]);
+    target += toSkew;
+    source += static_cast<ptrdiff_t>(fromSkew) * samples;
+  }
+}
+
+void PutStraightSeparate8(TIFFRGBAImage*, uint32_t* target, uint32_t, uint32_t, uint32_t width, uint32_t height,
+                          int32_t fromSkew, int32_t toSkew, unsigned char* red, unsigned char* green,
+                          unsigned char* blue, unsigned char* alpha) {
+  for (; height > 0; --height) {
+    for (uint32_t x = width; x > 0; --x) *target++ = PackAbgr(*red++, *green++, *blue++, *alpha++);
+    red += fromSkew, green += fromSkew, blue += fromSkew, alpha += fromSkew;
+    target += toSkew;
+  }
+}
+
+// The library's RGBA reading, bottom line first, with unassociated 8-bit
+// alpha kept straight. True when the colours came out straight.
+bool ReadRgbaRaster(TIFF* tif, const TiffLayout& layout, uint32_t* raster) {
+  char message[1024];
+  TIFFRGBAImage reader;
+  if (!TIFFRGBAImageOK(tif, message) || !TIFFRGBAImageBegin(&reader, tif, 1, message)) Fail(kCorruptText);
+  const bool straight = reader.alpha == EXTRASAMPLE_UNASSALPHA && reader.bitspersample == 8 &&
+                        reader.photometric == PHOTOMETRIC_RGB && reader.samplesperpixel >= 4;
+  if (straight && reader.isContig) reader.put.contig = PutStraightContig8;
+  if (straight && !reader.isContig) reader.put.separate = PutStraightSeparate8;
+  reader.req_orientation = ORIENTATION_BOTLEFT;
+  const int ok = TIFFRGBAImageGet(&reader, raster, layout.width, layout.height);
+  TIFFRGBAImageEnd(&reader);
+  if (!ok) Fail(kCorruptText);
+  return straight;
+}
+
+// TIFFRGBAImageGet delivers the bottom line first, as our rows are stored.
 void ReadRgbaImage(TIFF* tif, const TiffLayout& layout, CPicImage& image) {
   unsigned long long bytes = static_cast<unsigned long long>(layout.width) * layout.height * 4;
   if (bytes > kMaxImageBytes) Fail(kTooLargeText);
   std::unique_ptr<uint32_t, FreeDeleter> raster(static_cast<uint32_t*>(malloc(static_cast<size_t>(bytes))));
   if (!raster) Fail(kRasterText);
-  if (!TIFFReadRGBAImage(tif, layout.width, layout.height, raster.get(), 1)) Fail(kCorruptText);
+  const bool straight = ReadRgbaRaster(tif, layout, raster.get());
   bool alpha = layout.samples == 4;
-  bool premultiplied = alpha && HasAlphaSample(tif);
+  bool premultiplied = alpha && !straight && HasAlphaSample(tif);
   for (uint32_t y = 0; y < layout.height; ++y) {
     const uint32_t* source = raster.get() + static_cast<size_t>(y) * layout.width;
     BYTE* target = image.GetBits() + static_cast<size_t>(y) * image.GetRowBytes();
@@ -365,6 +407,12 @@ void StoreFileRow(CPicImage& image, const TiffLayout& layout, BYTE* row, LONG st
   }
 }
 
+// Several samples a pixel are read a byte a sample, from one plane.
+bool ReadableSamples(const TiffLayout& layout) {
+  return layout.samples <= 1 ||
+         ((layout.bitsPerSample == 8 || layout.bitsPerSample == 16) && layout.planar == PLANARCONFIG_CONTIG);
+}
+
 void TurnByOrientation(CPicImage& image, uint16_t orientation) {
   switch (orientation) {
     case ORIENTATION_TOPRIGHT: image.Mirror(); break;
@@ -397,6 +445,16 @@ void CPicImageTIF::DecodeStream(CPicFile* file) {
   TiffLayout layout = ReadLayout(tif.get(), *this);
   SetTransIndex(-1);
   bool rgba = UsesRgbaReader(layout);
+  if (SizeOnly()) {
+    // The size a full decode gives, with the refusals its layout alone
+    // decides; orientations 5 to 8 turn the picture a quarter.
+    const DWORD bpp = rgba || layout.samples >= 3 ? 24 : PaletteDepth(layout);
+    if (!StopAtSize(layout.width, layout.height, bpp)) Fail(kTooLargeText);
+    if (!rgba && !ReadableSamples(layout)) Fail(kLayoutText);
+    const bool turned = layout.orientation >= ORIENTATION_LEFTTOP && layout.orientation <= ORIENTATION_LEFTBOT;
+    if (turned && !StopAtSize(layout.height, layout.width, bpp)) Fail(kTooLargeText);
+    return;
+  }
   if (!Create(layout.width, layout.height, rgba ? 24 : PaletteDepth(layout), PIC_FORMAT_TIF)) Fail(kTooLargeText);
   bool alpha = layout.samples == 4 || (layout.samples == 2 && layout.bitsPerSample == 8);
   if (alpha && !AlphaCreate()) Fail(kTooLargeText);
@@ -411,10 +469,7 @@ void CPicImageTIF::DecodeStream(CPicFile* file) {
     return;
   }
   SetFilePalette(tif.get(), layout, *this);
-  // Several samples a pixel are read a byte a sample, from one plane.
-  if (layout.samples > 1 &&
-      ((layout.bitsPerSample != 8 && layout.bitsPerSample != 16) || layout.planar != PLANARCONFIG_CONTIG))
-    Fail(kLayoutText);
+  if (!ReadableSamples(layout)) Fail(kLayoutText);
 
   // Three or more samples are colours: the picture becomes 24-bit.
   if (layout.samples >= 3) {

@@ -51,9 +51,17 @@ bool CPicImageWBMP::DecodeStream(CPicFile* file) {
   LONG height = ReadMultiByte(file);
   if (type != 0) Raise("Unsupported WBMP type");
   if (width <= 0 || height <= 0) Raise("Corrupted WBMP");
+  size_t rowBytes = (static_cast<size_t>(width) + 7) / 8;
+  // The rows are stored raw: a file too short for them is refused before the
+  // picture is allocated.
+  if (file->HoldsLessThan(static_cast<unsigned long long>(rowBytes) * static_cast<DWORD>(height)))
+    Raise("Corrupted WBMP");
+  if (SizeOnly()) {
+    if (!StopAtSize(width, height, 1)) Raise("WBMP Create failed");
+    return true;
+  }
   if (!Create(width, height, 1, PIC_FORMAT_WBMP)) Raise("WBMP Create failed");
   SetGrayPalette();
-  size_t rowBytes = (static_cast<size_t>(width) + 7) / 8;
   for (LONG y = height; y-- > 0;) {
     if (file->Read(RowPointer(y), 1, rowBytes) < rowBytes) Raise("Corrupted WBMP");
   }

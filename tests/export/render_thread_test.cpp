@@ -55,7 +55,7 @@ TEST_F(RenderThread, StillsAreNumberedOverBothPairsAndEachIsReported) {
     EXPECT_EQ(received[n].fileName, ProgramPath(name)) << n;
   }
   EXPECT_FALSE(std::filesystem::exists(dir_.File("a20.bmp")));
-  if (!HaveTool("convert")) return;
+  CALVETTA_REQUIRE_TOOL(HaveTool("convert"), "ImageMagick");
   // Frame 13 (pair 2, frame 3), pixel (5, 7): its own colours, right way up.
   std::string rgb = RunTool("convert " + Quote(dir_.File("a13.bmp")) + " -crop 1x1+5+7 -depth 8 rgb:-");
   ASSERT_EQ(rgb.size(), 3u);
@@ -66,7 +66,7 @@ TEST_F(RenderThread, StillsAreNumberedOverBothPairsAndEachIsReported) {
 }
 
 TEST_F(RenderThread, FramesOfAnOddWidthAreWrittenAtTheNextMultipleOfFour) {
-  if (!HaveTool("identify")) GTEST_SKIP() << "ImageMagick is not installed";
+  CALVETTA_REQUIRE_TOOL(HaveTool("identify"), "ImageMagick");
   GetMorphProject()->SetOutputSize(62, kHeight);
   RunExport("b.tga");
   EXPECT_EQ(RunTool("identify -format '%w x %h' " + Quote(dir_.File("b0.tga"))), "64 x 48");
@@ -74,7 +74,7 @@ TEST_F(RenderThread, FramesOfAnOddWidthAreWrittenAtTheNextMultipleOfFour) {
 }
 
 TEST_F(RenderThread, AnimatedGifHoldsEveryFrameAtTheProjectsRate) {
-  if (!HaveTool("gifsicle")) GTEST_SKIP() << "gifsicle is not installed";
+  CALVETTA_REQUIRE_TOOL(HaveTool("gifsicle"), "gifsicle");
   RunExport("anim.gif");
   EXPECT_EQ(owner_->Frames(), Range(kFrames));
   std::string info = RunTool("gifsicle --info " + Quote(dir_.File("anim.gif")));
@@ -90,7 +90,7 @@ TEST_F(RenderThread, AnimatedGifHoldsEveryFrameAtTheProjectsRate) {
 }
 
 TEST_F(RenderThread, AviWithEitherCompressorHasEveryFrameAndACaptionPerFrame) {
-  if (!HaveTool("ffprobe")) GTEST_SKIP() << "ffprobe is not installed";
+  CALVETTA_REQUIRE_TOOL(HaveTool("ffprobe"), "ffprobe");
   for (DWORD handler : {comptypeDIB, comptypeMJPG}) {
     SCOPED_TRACE(handler == comptypeDIB ? "uncompressed" : "motion jpeg");
     compat::SetAviCompressorChoice(handler);
@@ -112,7 +112,7 @@ TEST_F(RenderThread, AviWithEitherCompressorHasEveryFrameAndACaptionPerFrame) {
 }
 
 TEST_F(RenderThread, SwfMovieHasEveryFrameAndItsPageLiesBeside) {
-  if (!HaveTool("ffprobe")) GTEST_SKIP() << "ffprobe is not installed";
+  CALVETTA_REQUIRE_TOOL(HaveTool("ffprobe"), "ffprobe");
   RunExport("movie.swf");
   EXPECT_EQ(owner_->Frames(), Range(kFrames));
   std::string path = dir_.File("movie.swf");

@@ -65,7 +65,7 @@ TEST_F(RenderedExport, StillsShowEachPairFromSourceToTarget) {
   RunExport("a.bmp");
   ASSERT_EQ(owner_->Frames().size(), size_t(kFrames));
   ASSERT_TRUE(std::filesystem::exists(dir_.File("a19.bmp")));
-  if (!HaveTool("convert")) return;
+  CALVETTA_REQUIRE_TOOL(HaveTool("convert"), "ImageMagick");
   auto middle = [&](int n) {
     std::string rgb = RunTool("convert '" + dir_.File("a" + std::to_string(n) + ".bmp") + "' -crop 1x1+32+24 -depth 8 rgb:-");
     return rgb.size() != 3 ? 0xFFFFFFFFu
@@ -78,7 +78,7 @@ TEST_F(RenderedExport, StillsShowEachPairFromSourceToTarget) {
 }
 
 TEST_F(RenderedExport, MoviesOfEveryKindHoldTheRenderedFrames) {
-  if (!HaveTool("ffprobe") || !HaveTool("gifsicle")) GTEST_SKIP() << "ffprobe or gifsicle is not installed";
+  CALVETTA_REQUIRE_TOOL(HaveTool("ffprobe") && HaveTool("gifsicle"), "ffprobe or gifsicle");
   for (DWORD handler : {comptypeDIB, comptypeMJPG}) {
     compat::SetAviCompressorChoice(handler);
     std::string name = handler == comptypeDIB ? "movie.avi" : "mjpeg.avi";

@@ -59,7 +59,7 @@ TEST_F(SwfMovie, FramesAreCountedAsMadeAtTheExactSize) {
   ASSERT_TRUE(Make("cut.swf", 20, 5));  // a stop after five frames
   EXPECT_EQ(HeaderFrameCount(ReadAll(dir_.File("full.swf"))), 6);
   EXPECT_EQ(HeaderFrameCount(ReadAll(dir_.File("cut.swf"))), 5);
-  if (!HaveTool("ffprobe")) return;
+  CALVETTA_REQUIRE_TOOL(HaveTool("ffprobe"), "ffprobe");
   std::string info = RunTool("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
                              "stream=width,height,r_frame_rate,nb_read_frames -of default=noprint_wrappers=1 '" +
                              dir_.File("cut.swf") + "'");
@@ -119,7 +119,7 @@ TEST(SwfHtmlPage, LiesBesideTheMovieWithTheMoviesName) {
 }
 
 TEST(SwfHtmlPage, EveryTagParsesIntoWholeAttributes) {
-  if (!HaveTool("python3")) GTEST_SKIP() << "python3 is not installed";
+  CALVETTA_REQUIRE_TOOL(HaveTool("python3"), "python3");
   testsupport::TempDir dir;
   // A name with characters that end attribute values or start markup.
   std::string name = "a&b\"c.swf";

@@ -38,7 +38,7 @@ TEST(AnimGifWriter, TheFrameListGrowsOnceForThreeHundredFrames) {
   }
   EXPECT_EQ(writer.GetCapacity(), 512);
   writer.Close();
-  if (!testsupport::HaveTool("gifsicle")) return;
+  CALVETTA_REQUIRE_TOOL(testsupport::HaveTool("gifsicle"), "gifsicle");
   std::string info = testsupport::RunTool("gifsicle --info '" + dir.File("many.gif") + "'");
   EXPECT_NE(info.find("300 images"), std::string::npos);
 }
@@ -74,7 +74,7 @@ TEST(AnimGifWriter, NoFramesLeaveAnEmptyFileAndAFailedOpenWritesNothing) {
 }
 
 TEST(AnimGifWriter, GifsicleSeesTheLoopTheDelaysAndLocalTables) {
-  if (!testsupport::HaveTool("gifsicle")) GTEST_SKIP();
+  CALVETTA_REQUIRE_TOOL(testsupport::HaveTool("gifsicle"), "gifsicle");
   testsupport::TempDir dir;
   CAnimGifWriter writer;
   writer.SetTransparent(true);

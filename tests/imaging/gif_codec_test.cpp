@@ -337,7 +337,7 @@ TEST(GifEncoder, TrueColourPicturesBecomeAMosaicThatDecodesBack) {
 class GifTools : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!testsupport::HaveTool("gifsicle") || !testsupport::HaveTool("/usr/bin/python3")) GTEST_SKIP();
+    CALVETTA_REQUIRE_TOOL(testsupport::HaveTool("gifsicle") && testsupport::HaveTool("/usr/bin/python3"), "gifsicle or python3");
   }
   testsupport::TempDir dir_;
 };

@@ -179,3 +179,39 @@ TEST(IcoCodec, SizeLimitsAndBadDirectories) {
     EXPECT_FALSE(truncated.IsValid());
   }
 }
+
+// Current tools write 256-pixel entries with a size byte of 0, and large
+// entries as whole PNG streams.
+TEST(IcoCodec, TwoHundredFiftySixPixelAndPngEntriesDecode) {
+  REQUIRE_TOOL("icotool");
+  REQUIRE_PIL();
+  TempFolder folder;
+  Rgba picture = TestPicture(256, 256, 0, true);
+  for (size_t p = 3; p < picture.pixels.size(); p += 4) picture.pixels[p] = static_cast<unsigned char>(p / 4 % 7 ? 255 : 0);
+  ASSERT_TRUE(SaveWithPil(picture, folder.Path("big.png"), "RGBA"));
+  Rgba translucent = TestPicture(40, 30, 0, true);
+  ASSERT_TRUE(SaveWithPil(translucent, folder.Path("raw.png"), "RGBA"));
+  ASSERT_TRUE(RunTool("icotool -c -o " + Quote(folder.Path("two.ico")) + " -b 32 " + Quote(folder.Path("big.png")) +
+                      " --raw=" + Quote(folder.Path("raw.png"))));
+  std::vector<unsigned char> icon = ReadBytes(folder.Path("two.ico"));
+  ASSERT_EQ(icon[6], 0);  // the 256 is stored as 0
+
+  CPicImage bitmap;
+  ASSERT_TRUE(DecodeBytes(icon, &bitmap, 0)) << bitmap.GetLastError();
+  EXPECT_EQ(bitmap.GetFrameCount(), 2);
+  EXPECT_TRUE(SameVisiblePixels(picture, ToRgba(bitmap)));
+
+  CPicImage png;
+  ASSERT_TRUE(DecodeBytes(icon, &png, 1)) << png.GetLastError();
+  EXPECT_EQ(png.GetFrameCount(), 2);
+  EXPECT_EQ(png.GetFormatId(), static_cast<DWORD>(PIC_FORMAT_ICO));
+  ASSERT_TRUE(png.HasAlpha());
+  EXPECT_TRUE(SamePicture(translucent, ToRgba(png)));
+
+  // A size byte of 0 whose image says another width is refused.
+  std::vector<unsigned char> lying = icon;
+  const size_t header = lying[18] | (lying[19] << 8) | (lying[20] << 16);
+  lying[header + 4] = 255, lying[header + 5] = 0;
+  CPicImage refused;
+  EXPECT_FALSE(DecodeBytes(lying, &refused, 0));
+}

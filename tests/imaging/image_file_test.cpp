@@ -56,7 +56,7 @@ void ExpectPicture(const std::vector<DWORD>& ours, const Rgba& reference, const 
 class ImageFileFormats : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick is not installed";
+    REQUIRE_TOOL("convert");
   }
   TempFolder dir_;
 };
@@ -182,6 +182,70 @@ TEST_F(ImageCacheTest, TwoThreadsLoadingAndStoringStayConsistent) {
   std::thread a(work, 0), b(work, 3);
   a.join();
   b.join();
+}
+
+// A picture saved again within the same second (a paint program, a script
+// writing frames) is a new picture: the full last-write time and the size
+// tell it apart.
+TEST_F(ImageCacheTest, ARewriteWithinTheSameSecondIsReadAgain) {
+  namespace fs = std::filesystem;
+  std::string path = Make("rewritten.tga", 21);
+  const fs::file_time_type first = fs::last_write_time(path);
+  std::vector<DWORD> pixels;
+  LONG w, h;
+  ASSERT_TRUE(Load(path, &pixels, &w, &h));
+  EXPECT_EQ(pixels[0] & 0xFF, 21u);
+  // Same size, a few microseconds later.
+  Make("rewritten.tga", 22);
+  fs::last_write_time(path, first + std::chrono::microseconds(3));
+  ASSERT_TRUE(Load(path, &pixels, &w, &h));
+  EXPECT_EQ(pixels[0] & 0xFF, 22u);
+  // Same time to the nanosecond, another size.
+  Make("rewritten.tga", 23, 5);
+  fs::last_write_time(path, first + std::chrono::microseconds(3));
+  ASSERT_TRUE(Load(path, &pixels, &w, &h));
+  EXPECT_EQ(w, 5);
+  EXPECT_EQ(pixels[0] & 0xFF, 23u);
+}
+
+}  // namespace
+
+namespace {
+
+// JPEG and PNG files of every kind the direct decoders take or pass on, read
+// through the image file object and through its former road.
+TEST_F(ImageFileFormats, DirectDecodingDeliversTheFormerBytes) {
+  REQUIRE_PIL();
+  Rgba picture = TestPicture(37, 23, 0, true);
+  for (size_t i = 3; i < picture.pixels.size(); i += 4) picture.pixels[i] = static_cast<unsigned char>(i % 3 ? 255 : i % 256);
+  ASSERT_TRUE(WritePam(dir_.Path("in.pam"), picture));
+  const std::string in = Quote(dir_.Path("in.pam"));
+  const struct {
+    const char* name;
+    const char* options;
+  } magick[] = {{"q90_420.jpg", "-quality 90 -sampling-factor 2x2"}, {"q75_444.jpg", "-sampling-factor 1x1"},
+                {"q80_422.jpg", "-sampling-factor 2x1"},            {"progressive.jpg", "-interlace JPEG"},
+                {"grey.jpg", "-colorspace Gray"},                    {"cmyk.jpg", "-colorspace CMYK"},
+                {"rgb.png", "-alpha off PNG24:"},                    {"rgba.png", "PNG32:"},
+                {"palette8.png", "-alpha off -colors 200 PNG8:"},   {"palette4.png", "-alpha off -colors 12 -depth 4"},
+                {"bilevel.png", "-alpha off -monochrome"},           {"grey16.png", "-alpha off -colorspace Gray -depth 16"},
+                {"rgb16.png", "-alpha off -depth 16 PNG48:"},        {"interlaced.png", "-alpha off -interlace PNG PNG24:"},
+                {"greyalpha.png", "-colorspace Gray PNG:"},          {"background.png", "-alpha off -background '#336699' PNG24:"}};
+  for (const auto& c : magick) {
+    std::string options = c.options, prefix;
+    if (!options.empty() && options.back() == ':') {
+      const size_t space = options.rfind(' ');
+      prefix = space == std::string::npos ? options : options.substr(space + 1);
+      options = space == std::string::npos ? "" : options.substr(0, space);
+    }
+    ASSERT_TRUE(RunTool("convert " + in + " " + options + " " + prefix + Quote(dir_.Path(c.name)))) << c.name;
+  }
+  ASSERT_TRUE(SaveWithPil(picture, dir_.Path("pil_trns.png"), "P", "transparency=3"));
+  ASSERT_TRUE(SaveWithPil(picture, dir_.Path("pil_rgb_trns.png"), "RGB", "transparency=(0, 0, 0)"));
+  ASSERT_TRUE(SaveWithPil(picture, dir_.Path("pil_optimised.jpg"), "RGB", "optimize=True, progressive=True"));
+  const int before = LoadRoadsCompared();
+  CompareLoadRoadsInFolder(dir_.Path(""));
+  EXPECT_EQ(LoadRoadsCompared() - before, 19);
 }
 
 }  // namespace

@@ -21,7 +21,10 @@ TempFolder::TempFolder() {
   if (mkdtemp(name.data())) m_path = name.data();
 }
 
+// Every picture a test leaves behind is also read through the image file
+// object, which must deliver what its former road delivered.
 TempFolder::~TempFolder() {
+  if (!m_path.empty()) CompareLoadRoadsInFolder(m_path);
   std::error_code ignored;
   if (!m_path.empty()) std::filesystem::remove_all(m_path, ignored);
 }

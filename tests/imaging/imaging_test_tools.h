@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "imaging/pic_image.h"
+#include "support/tool_runner.h"
 
 namespace imaging_test {
 
@@ -31,6 +32,14 @@ public:
 private:
   std::string m_path;
 };
+
+// Reads a picture file whose ending goes to the codec library through the
+// image file object and through its former road (whole decode, 24-bit copy
+// pixel by pixel) and expects the same outcome and bytes.
+void CompareLoadRoads(const std::string& path);
+void CompareLoadRoadsInFolder(const std::string& folder);
+// How many files were compared so far.
+int LoadRoadsCompared();
 
 bool HaveTool(const std::string& name);
 // A Python interpreter that can import PIL, or an empty string.
@@ -70,7 +79,5 @@ Rgba TestPicture(int width, int height, int colors = 0, bool alpha = false);
 
 }  // namespace imaging_test
 
-#define REQUIRE_TOOL(name) \
-  if (!imaging_test::HaveTool(name)) GTEST_SKIP() << name << " is not installed"
-#define REQUIRE_PIL() \
-  if (imaging_test::PythonWithPil().empty()) GTEST_SKIP() << "PIL is not installed"
+#define REQUIRE_TOOL(name) CALVETTA_REQUIRE_TOOL(imaging_test::HaveTool(name), name)
+#define REQUIRE_PIL() CALVETTA_REQUIRE_TOOL(!imaging_test::PythonWithPil().empty(), "PIL")

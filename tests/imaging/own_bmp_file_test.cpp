@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <vector>
 
 #include "compat/host_path.h"
@@ -55,7 +56,7 @@ void ExpectSame(const std::vector<DWORD>& ours, const Rgba& reference, const std
 class OwnBmp : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick is not installed";
+    REQUIRE_TOOL("convert");
   }
   TempFolder dir_;
 };
@@ -173,6 +174,103 @@ TEST(OwnBmpRules, RunLengthDataFollowsItsCodesAndStaysInThePicture) {
   Write(dir.Path("hostile.bmp"), b);
   EXPECT_TRUE(CBmpFile().Read(Program(dir.Path("hostile.bmp")), pixels));
   EXPECT_EQ(pixels.size(), 4u);
+}
+
+// A 32-bit file of the given header size and compression: the header, then
+// `extra` (masks that follow a 40-byte header), then the pixel bytes.
+std::vector<BYTE> File32(LONG width, LONG height, DWORD headerSize, DWORD compression, const std::vector<DWORD>& masks,
+                         const std::vector<BYTE>& pixelBytes) {
+  std::vector<BYTE> b(14 + headerSize, 0);
+  b[0] = 'B', b[1] = 'M';
+  const DWORD extra = headerSize == 40 && compression == BI_BITFIELDS ? 12 : 0;
+  const DWORD offset = 14 + headerSize + extra;
+  std::memcpy(&b[10], &offset, 4);
+  std::memcpy(&b[14], &headerSize, 4);
+  std::memcpy(&b[18], &width, 4);
+  std::memcpy(&b[22], &height, 4);
+  b[26] = 1, b[28] = 32;
+  std::memcpy(&b[30], &compression, 4);
+  if (headerSize > 40)
+    for (size_t i = 0; i < masks.size(); ++i) std::memcpy(&b[54 + 4 * i], &masks[i], 4);
+  if (extra)
+    for (size_t i = 0; i < 3; ++i) b.insert(b.end(), reinterpret_cast<const BYTE*>(&masks[i]), reinterpret_cast<const BYTE*>(&masks[i]) + 4);
+  b.insert(b.end(), pixelBytes.begin(), pixelBytes.end());
+  return b;
+}
+
+TEST(OwnBmpRules, AHeightWithNoPositiveMagnitudeIsRefusedBeforeAnyArithmetic) {
+  TempFolder dir;
+  std::vector<BYTE> b = File32(1, std::numeric_limits<LONG>::min(), 40, BI_RGB, {}, {1, 2, 3, 4});
+  Write(dir.Path("min.bmp"), b);
+  PictureInfo info;
+  std::vector<DWORD> pixels;
+  EXPECT_FALSE(CBmpFile().ReadInfo(Program(dir.Path("min.bmp")), info));
+  EXPECT_FALSE(CBmpFile().Read(Program(dir.Path("min.bmp")), pixels));
+}
+
+TEST(OwnBmpRules, ThirtyTwoBitFilesWithAnUnusedFourthByteAreOpaque) {
+  TempFolder dir;
+  // Two pixels, bottom row first: blue-green-red-unused.
+  Write(dir.Path("zero.bmp"), File32(2, 1, 40, BI_RGB, {}, {10, 20, 30, 0, 40, 50, 60, 0}));
+  std::vector<DWORD> pixels;
+  ASSERT_TRUE(CBmpFile().Read(Program(dir.Path("zero.bmp")), pixels));
+  EXPECT_EQ(pixels, (std::vector<DWORD>{0xFF1E140Au, 0xFF3C3228u}));
+  // One non-zero fourth byte: the file has alpha, and keeps it as it stands.
+  Write(dir.Path("alpha.bmp"), File32(2, 1, 40, BI_RGB, {}, {10, 20, 30, 0, 40, 50, 60, 7}));
+  ASSERT_TRUE(CBmpFile().Read(Program(dir.Path("alpha.bmp")), pixels));
+  EXPECT_EQ(pixels, (std::vector<DWORD>{0x001E140Au, 0x073C3228u}));
+}
+
+TEST(OwnBmpRules, BitFieldMasksPlaceEveryChannel) {
+  TempFolder dir;
+  std::vector<DWORD> pixels;
+  // Bytes stored red, green, blue, unused: masks after a 40-byte header.
+  Write(dir.Path("rgbx.bmp"), File32(1, 1, 40, BI_BITFIELDS, {0xFF, 0xFF00, 0xFF0000}, {10, 20, 30, 99}));
+  ASSERT_TRUE(CBmpFile().Read(Program(dir.Path("rgbx.bmp")), pixels));
+  EXPECT_EQ(pixels, (std::vector<DWORD>{0xFF0A141Eu}));  // red 10, green 20, blue 30, no alpha mask
+  // A V5 header with an alpha mask in the low byte, a 5-bit red field and no
+  // green: pixel 0x448800C1 gives alpha 0xC1, red 17 of 31, blue 0x44.
+  const std::vector<DWORD> masks = {0x00F80000u, 0, 0xFF000000u, 0xFF};
+  Write(dir.Path("v5.bmp"), File32(1, 1, 124, BI_BITFIELDS, masks, {0xC1, 0x00, 0x88, 0x44}));
+  ASSERT_TRUE(CBmpFile().Read(Program(dir.Path("v5.bmp")), pixels));
+  const DWORD red = (17 * 255 + 15) / 31;
+  EXPECT_EQ(pixels, (std::vector<DWORD>{0xC1000044u | (red << 16)}));
+}
+
+TEST(OwnBmpRules, CoreHeaderFilesHaveSixteenBitSidesAndThreeBytePalettes) {
+  TempFolder dir;
+  // 3 x 2 at 8 bits: 12-byte header, 256 palette entries of 3 bytes.
+  std::vector<BYTE> b = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 12, 0, 0, 0, 3, 0, 2, 0, 1, 0, 8, 0};
+  for (int i = 0; i < 256; ++i) b.insert(b.end(), {BYTE(i), BYTE(2 * i), BYTE(255 - i)});
+  const DWORD offset = static_cast<DWORD>(b.size());
+  std::memcpy(&b[10], &offset, 4);
+  b.insert(b.end(), {1, 2, 3, 0, 4, 5, 6, 0});  // bottom row, then top row (rows of 4 bytes)
+  Write(dir.Path("core.bmp"), b);
+  PictureInfo info;
+  ASSERT_TRUE(CBmpFile().ReadInfo(Program(dir.Path("core.bmp")), info));
+  EXPECT_EQ(info.width, 3);
+  EXPECT_EQ(info.height, 2);
+  EXPECT_EQ(info.bitsPerPixel, 8u);
+  std::vector<DWORD> pixels;
+  ASSERT_TRUE(CBmpFile().Read(Program(dir.Path("core.bmp")), pixels));
+  auto entry = [](DWORD i) { return 0xFF000000u | i | ((2 * i & 0xFF) << 8) | ((255 - i) << 16); };
+  EXPECT_EQ(pixels, (std::vector<DWORD>{entry(1), entry(2), entry(3), entry(4), entry(5), entry(6)}));
+}
+
+TEST(OwnBmpRules, RawRowsShorterThanTheHeaderSaysAreRefused) {
+  TempFolder dir;
+  std::vector<DWORD> pixels;
+  // 1 x -536870911 at 32 bits from a file of a few bytes.
+  Write(dir.Path("tall.bmp"), File32(1, -536870911, 40, BI_RGB, {}, std::vector<BYTE>(2800, 1)));
+  EXPECT_FALSE(CBmpFile().Read(Program(dir.Path("tall.bmp")), pixels));
+  // 24 bits, 3 x 2: rows of 12 bytes; the last row may lack its padding only.
+  std::vector<BYTE> b = File32(3, 2, 40, BI_RGB, {}, std::vector<BYTE>(12 + 9, 7));
+  b[28] = 24;
+  Write(dir.Path("unpadded.bmp"), b);
+  EXPECT_TRUE(CBmpFile().Read(Program(dir.Path("unpadded.bmp")), pixels));
+  b.pop_back();
+  Write(dir.Path("short.bmp"), b);
+  EXPECT_FALSE(CBmpFile().Read(Program(dir.Path("short.bmp")), pixels));
 }
 
 }  // namespace

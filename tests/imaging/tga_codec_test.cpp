@@ -108,13 +108,26 @@ TEST(TgaCodec, RawPacketsCarryOnIntoTheNextRow) {
   EXPECT_EQ(image.GetPixelIndex(2, 1), 6);
 }
 
-TEST(TgaCodec, RunPacketsStopAtTheEndOfTheRow) {
-  std::vector<unsigned char> data = {255, 7, 0x80 + 9, 9};  // 128 sevens, then 10 nines
+// Common writers let a run go on past the end of a row, as raw packets do.
+TEST(TgaCodec, RunPacketsCarryOnIntoTheNextRow) {
+  std::vector<unsigned char> data = {0x80 + 3, 7, 0x80 + 1, 9};  // four sevens, then two nines
   CPicImage image;
-  ASSERT_TRUE(DecodeBytes(Join(Header(11, 10, 2, 8), data), &image));
-  EXPECT_EQ(image.GetPixelIndex(9, 0), 7);
-  EXPECT_EQ(image.GetPixelIndex(0, 1), 9);
-  EXPECT_EQ(image.GetPixelIndex(3, 1), 9);
+  ASSERT_TRUE(DecodeBytes(Join(Header(11, 3, 2, 8), data), &image)) << image.GetLastError();
+  const BYTE expected[2][3] = {{7, 7, 7}, {7, 9, 9}};
+  for (LONG y = 0; y < 2; ++y)
+    for (LONG x = 0; x < 3; ++x) EXPECT_EQ(image.GetPixelIndex(x, y), expected[y][x]) << x << "," << y;
+  // A run longer than what is left of the picture ends with it.
+  std::vector<unsigned char> longer = {255, 7};
+  ASSERT_TRUE(DecodeBytes(Join(Header(11, 10, 2, 8), longer), &image));
+  EXPECT_EQ(image.GetPixelIndex(9, 1), 7);
+  // 24-bit runs keep their colour across the row end too.
+  std::vector<unsigned char> colour = {0x80 + 2, 1, 2, 3, 0x00, 4, 5, 6};
+  ASSERT_TRUE(DecodeBytes(Join(Header(10, 2, 2, 24), colour), &image)) << image.GetLastError();
+  RGBQUAD carried = image.GetPixelColor(0, 1), last = image.GetPixelColor(1, 1);
+  EXPECT_EQ(carried.rgbBlue, 1);
+  EXPECT_EQ(carried.rgbRed, 3);
+  EXPECT_EQ(last.rgbBlue, 4);
+  EXPECT_EQ(last.rgbRed, 6);
 }
 
 // Map entries are read at their stored size and placed from the first index.

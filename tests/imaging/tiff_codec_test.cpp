@@ -618,3 +618,33 @@ TEST(TiffCodec, CodecOptionChoosesTheCompression) {
     EXPECT_STREQ(image.GetLastError(), "Error saving TIFF file");
   }
 }
+
+// PIL stores RGBA as unassociated alpha (extra sample 2): the colour under a
+// nearly transparent pixel is the file's, not rounded through a multiply.
+TEST(TiffCodec, UnassociatedAlphaKeepsTheFilesColours) {
+  REQUIRE_PIL();
+  TempFolder folder;
+  Rgba picture = TestPicture(23, 11, 0, true);
+  for (size_t i = 3; i < picture.pixels.size(); i += 4) picture.pixels[i] = static_cast<unsigned char>(1 + i % 40);
+  for (const char* compression : {"raw", "tiff_lzw"}) {
+    SCOPED_TRACE(compression);
+    std::string path = folder.Path(std::string(compression) + ".tif");
+    ASSERT_TRUE(SaveWithPil(picture, path, "RGBA", std::string("compression=\"") + compression + "\""));
+    CPicImage image;
+    ASSERT_TRUE(LoadWithUs(path, PIC_FORMAT_TIF, &image)) << image.GetLastError();
+    EXPECT_TRUE(SamePicture(picture, ToRgba(image)));
+  }
+}
+
+// A resolution far beyond any device still loads; the header's pixels a
+// metre saturate instead of overflowing.
+TEST(TiffCodec, HugeResolutionsAreClampedNotOverflowed) {
+  REQUIRE_PIL();
+  TempFolder folder;
+  std::string path = folder.Path("dense.tif");
+  ASSERT_TRUE(SaveWithPil(TestPicture(3, 2), path, "RGB", "dpi=(2000000000, 2000000000)"));
+  CPicImage image;
+  ASSERT_TRUE(LoadWithUs(path, PIC_FORMAT_TIF, &image)) << image.GetLastError();
+  EXPECT_EQ(image.GetXDPI(), 2000000000);
+  EXPECT_EQ(image.GetHeader().biXPelsPerMeter, 2147483647);
+}

@@ -48,7 +48,7 @@ int LargestDifference(int w, int h, int dw, int dh) {
 }  // namespace
 
 TEST(BoxScale, WholeFactorsMatchImageMagick) {
-  if (!testsupport::HaveTool("convert")) GTEST_SKIP() << "ImageMagick missing";
+  CALVETTA_REQUIRE_TOOL(testsupport::HaveTool("convert"), "ImageMagick");
   for (auto [w, h, dw, dh] : {std::array{64, 48, 32, 24}, std::array{90, 30, 30, 10}}) {
     const int worst = LargestDifference(w, h, dw, dh);
     EXPECT_GE(worst, 0) << "ImageMagick failed";

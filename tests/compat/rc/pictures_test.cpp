@@ -8,6 +8,7 @@
 #include "compat/resource_table.h"
 #include "rc_test_support.h"
 #include "res_decoder.h"
+#include "support/tool_runner.h"
 
 namespace rctest {
 namespace {
@@ -52,7 +53,7 @@ class Pictures : public ::testing::Test {
 ScratchDir* Pictures::dir_ = nullptr;
 
 TEST_F(Pictures, IcotoolListsEachCursorWithItsSizeAndHotSpot) {
-  if (!HaveTool("icotool")) GTEST_SKIP() << "icotool is not installed";
+  CALVETTA_REQUIRE_TOOL(HaveTool("icotool"), "icotool");
   for (const char* name : kCursors) {
     int status = 0;
     std::string listing = RunCommand("icotool -l '" + File(std::string(name) + ".cur").string() + "' 2>&1", status);
@@ -75,7 +76,7 @@ TEST_F(Pictures, IcotoolListsEachCursorWithItsSizeAndHotSpot) {
 
 TEST_F(Pictures, PilOpensEveryBitmapWithTheDrawnColours) {
   std::string python = Python();
-  if (python.empty()) GTEST_SKIP() << "python3 with PIL is not installed";
+  CALVETTA_REQUIRE_TOOL(!python.empty(), "python3 with PIL");
   std::string script = "import sys\nfrom PIL import Image\n"
                        "for path in sys.argv[1:]:\n"
                        "    im = Image.open(path); im.load(); rgb = im.convert('RGB')\n"

@@ -129,7 +129,7 @@ TEST(SwfMovie, AStoppedExportCountsOnlyTheFramesMade) {
 }
 
 TEST(SwfMovie, FfprobeReadsEveryFrameAtTheMovieRate) {
-  if (!testsupport::HaveTool("ffprobe")) GTEST_SKIP() << "ffprobe is not installed";
+  CALVETTA_REQUIRE_TOOL(testsupport::HaveTool("ffprobe"), "ffprobe");
   testsupport::TempDir dir;
   std::string path = dir.File("movie.swf");
   ASSERT_GT(SaveMovie(path, 20, 20), 0);

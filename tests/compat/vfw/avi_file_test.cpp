@@ -100,7 +100,7 @@ std::vector<BYTE> ReadAll(const std::string& path) {
 class AviFile : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!testsupport::HaveTool("ffprobe")) GTEST_SKIP() << "ffprobe is not installed";
+    CALVETTA_REQUIRE_TOOL(testsupport::HaveTool("ffprobe"), "ffprobe");
   }
   testsupport::TempDir dir_;
 };

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "compat/resource_table.h"
+#include "support/tool_runner.h"
 #include "compat/win32/gdi_canvas.h"
 
 namespace {
@@ -70,7 +71,7 @@ TEST(GdiBitmapLoad, BmpFilesWrittenByAnIndependentTool) {
   std::string path = ::testing::TempDir() + "gdi_load_test.bmp";
   std::string command = "convert -size 3x2 xc:'rgb(10,200,30)' -fill 'rgb(250,0,5)' -draw 'point 2,1' "
                         "-type TrueColor BMP3:" + path + " 2>/dev/null";
-  if (std::system(command.c_str()) != 0) GTEST_SKIP() << "ImageMagick is not available";
+  CALVETTA_REQUIRE_TOOL(std::system(command.c_str()) == 0, "ImageMagick");
   std::u16string wide(path.begin(), path.end());
   HANDLE b = LoadImageW(nullptr, wide.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
   ASSERT_NE(b, nullptr);
