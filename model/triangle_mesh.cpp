@@ -29,6 +29,8 @@ constexpr float kBoxMargin = 0.002f;
 // Distance within which the spatial index offers an edge: well above every
 // tolerance under which an edge can block or cross a segment.
 constexpr float kIndexMargin = 0.01f;
+// Below this many vertices scanning every edge is faster than the index.
+constexpr int kIndexFromVertices = 128;
 // Distance within which a vertex counts as on a feature-line segment.
 constexpr float kOnLine = 0.001f;
 // Relative difference of area and outline length within which the triangles
@@ -99,6 +101,8 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
     m_sources.push_back(inputs[order[v]].source);
   }
   m_vertexCount = static_cast<int>(m_positions.size());
+  m_linearScans = m_scanMode == ScanMode::Linear ||
+                  (m_scanMode == ScanMode::Automatic && m_vertexCount < kIndexFromVertices);
 
   // Coincident points share one vertex in the triangles: the first of them.
   m_representative.resize(m_vertexCount);
@@ -1183,10 +1187,18 @@ class ActiveRecordsByX {
  public:
   explicit ActiveRecordsByX(const std::vector<EdgeSweepRecord>& records)
       : m_records(records), m_active(records.size(), 0), m_stamps(records.size(), 0) {
-    double x0 = INFINITY, x1 = -INFINITY;
+    double x0 = INFINITY, x1 = -INFINITY, widths = 0;
+    size_t finite = 0;
     for (const EdgeSweepRecord& r : records)
-      if (FiniteX(r)) x0 = std::min<double>(x0, r.box.left), x1 = std::max<double>(x1, r.box.right);
-    m_count = x0 <= x1 ? static_cast<int>(std::clamp<size_t>(records.size() / 4, 1, kMaxBuckets)) : 0;
+      if (FiniteX(r)) {
+        x0 = std::min<double>(x0, r.box.left), x1 = std::max<double>(x1, r.box.right);
+        widths += static_cast<double>(r.box.right) - r.box.left;
+        ++finite;
+      }
+    // Buckets about as wide as a box: a box then spans two or three.
+    const double mean = finite ? widths / static_cast<double>(finite) : 0;
+    const double wanted = mean > 0 ? (x1 - x0) / mean : 1.0;
+    m_count = x0 <= x1 ? static_cast<int>(std::clamp(wanted, 1.0, static_cast<double>(kMaxBuckets))) : 0;
     m_left = x0;
     m_width = x1 > x0 ? (x1 - x0) / m_count : 1.0;
     m_buckets.resize(static_cast<size_t>(m_count));

@@ -60,10 +60,13 @@ public:
   void Edges(std::vector<std::pair<int, int>>& out) const;
   int FindEdge(int a, int b) const;
 
-  // The visibility and crossing queries scan every edge instead of asking
-  // the spatial index: the plain form the index must agree with, kept for
-  // the tests that compare the two. Set before AddPoints.
-  void SetLinearScans(bool linear) { m_linearScans = linear; }
+  // How the visibility and crossing queries find the edges to test: through
+  // a spatial index, or by scanning every edge, the plain form the index
+  // must agree with (kept for the tests that compare the two). Automatic
+  // scans small meshes, where the index costs more than it saves. Set
+  // before AddPoints.
+  enum class ScanMode { Automatic, Indexed, Linear };
+  void SetScanMode(ScanMode mode) { m_scanMode = mode; }
   bool UsesLinearScans() const { return m_linearScans; }
 
   // --- used by the fold-over check ---
@@ -163,7 +166,8 @@ private:
   void ActivateConstraints(int count);
   void IndexCreated(int created, bool add);
 
-  bool m_linearScans = false;
+  ScanMode m_scanMode = ScanMode::Automatic;
+  bool m_linearScans = false;  // decided by AddPoints
   // Index ids: 2 x constraint index, 2 x created index + 1. Constraint edges
   // enter as they become active; the index lives for the sweep only.
   CSegmentGrid m_grid;

@@ -479,7 +479,7 @@ struct MeshImage {
 
 MeshImage BuildImage(const CFeatureLineArray& lines, bool linear) {
   CTriangleMesh mesh;
-  mesh.SetLinearScans(linear);
+  mesh.SetScanMode(linear ? CTriangleMesh::ScanMode::Linear : CTriangleMesh::ScanMode::Indexed);
   mesh.AddPoints(lines);
   mesh.Triangulate();
   MeshImage image;
@@ -498,7 +498,7 @@ int ExpectSameFoldOver(const CFeatureLineArray& source, const CFeatureLineArray&
   int answers[2][5];
   for (int linear = 0; linear < 2; ++linear) {
     CTriangleMesh mesh;
-    mesh.SetLinearScans(linear != 0);
+    mesh.SetScanMode(linear ? CTriangleMesh::ScanMode::Linear : CTriangleMesh::ScanMode::Indexed);
     mesh.AddPoints(source);
     mesh.Triangulate();
     int* a = answers[linear];
