@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr int kChannelBlue = 0, kChannelGreen = 1, kChannelRed = 2;
 constexpr DWORD kMappingCacheBuckets = 257;
 
 // Nearest palette entry of a colour: the smallest sum of absolute channel
@@ -168,15 +167,11 @@ CMedianCutQuantizer::~CMedianCutQuantizer() = default;
 void CMedianCutQuantizer::ComputeRanges(CColorBox& box) const {
   if (box.pixelCount <= 0) return;  // an empty box keeps the ranges it started with
   BYTE rMin = 255, rMax = 0, gMin = 255, gMax = 0, bMin = 255, bMax = 0;
-  const DWORD* index = box.list->indices.data() + box.first;
-  for (LONG i = 0; i < box.pixelCount; ++i) {
-    const BYTE* p = m_pixels + 4 * static_cast<size_t>(index[i]);
-    if (p[kChannelRed] < rMin) rMin = p[kChannelRed];
-    if (p[kChannelRed] > rMax) rMax = p[kChannelRed];
-    if (p[kChannelGreen] < gMin) gMin = p[kChannelGreen];
-    if (p[kChannelGreen] > gMax) gMax = p[kChannelGreen];
-    if (p[kChannelBlue] < bMin) bMin = p[kChannelBlue];
-    if (p[kChannelBlue] > bMax) bMax = p[kChannelBlue];
+  const CHistogramColor* color = m_colors.data() + box.first;
+  for (LONG i = 0; i < box.pixelCount; ++i, ++color) {
+    rMin = std::min(rMin, color->red), rMax = std::max(rMax, color->red);
+    gMin = std::min(gMin, color->green), gMax = std::max(gMax, color->green);
+    bMin = std::min(bMin, color->blue), bMax = std::max(bMax, color->blue);
   }
   box.redMin = rMin, box.redMax = rMax, box.greenMin = gMin, box.greenMax = gMax;
   box.blueMin = bMin, box.blueMax = bMax;
@@ -190,19 +185,57 @@ void CMedianCutQuantizer::InsertBox(std::unique_ptr<CColorBox> box) {
   m_boxes.insert(at, std::move(box));
 }
 
+// The distinct colours with their counts, by a two-pass radix sort of the
+// pixels' colour words. Boxes, their ranges and their averages depend only
+// on how many pixels have each colour, never on where they are.
+void CMedianCutQuantizer::BuildHistogram(DWORD count) {
+  constexpr int kDigitBits = 12;
+  constexpr DWORD kDigits = 1u << kDigitBits, kDigitMask = kDigits - 1;
+  std::vector<DWORD> keys(count), sorted(count);
+  std::vector<DWORD> offsets(kDigits + 1);
+  const BYTE* p = m_pixels;
+  for (DWORD i = 0; i < count; ++i, p += 4) keys[i] = p[0] | p[1] << 8 | static_cast<DWORD>(p[2]) << 16;
+  for (int shift = 0; shift < 24; shift += kDigitBits) {
+    std::fill(offsets.begin(), offsets.end(), 0u);
+    for (DWORD key : keys) ++offsets[((key >> shift) & kDigitMask) + 1];
+    for (DWORD d = 0; d < kDigits; ++d) offsets[d + 1] += offsets[d];
+    for (DWORD key : keys) sorted[offsets[(key >> shift) & kDigitMask]++] = key;
+    keys.swap(sorted);
+  }
+  m_colors.clear();
+  for (DWORD i = 0; i < count;) {
+    DWORD j = i + 1;
+    while (j < count && keys[j] == keys[i]) ++j;
+    m_colors.push_back({static_cast<BYTE>(keys[i]), static_cast<BYTE>(keys[i] >> 8), static_cast<BYTE>(keys[i] >> 16), 0, j - i});
+    i = j;
+  }
+}
+
 int CMedianCutQuantizer::AddPixels(BYTE* pixels, DWORD width, DWORD height) {
   m_boxes.clear();
+  m_colors.clear();
   m_pixels = pixels;
+  m_pixelCount = 0;
   const unsigned long long count = static_cast<unsigned long long>(width) * height;
   if (!pixels || count == 0 || count > 0x7FFFFFFF) return 0;
+  m_pixelCount = static_cast<DWORD>(count);
   auto box = std::make_unique<CColorBox>();
-  box->list = std::make_shared<CIndexList>();
-  box->list->indices.resize(count);
-  for (DWORD i = 0; i < count; ++i) box->list->indices[i] = i;
   box->pixelCount = static_cast<LONG>(count);
-  ComputeRanges(*box);
+  BYTE rMin = 255, rMax = 0, gMin = 255, gMax = 0, bMin = 255, bMax = 0;
+  const BYTE* p = pixels;
+  for (DWORD i = 0; i < m_pixelCount; ++i, p += 4) {
+    bMin = std::min(bMin, p[0]), bMax = std::max(bMax, p[0]);
+    gMin = std::min(gMin, p[1]), gMax = std::max(gMax, p[1]);
+    rMin = std::min(rMin, p[2]), rMax = std::max(rMax, p[2]);
+  }
+  box->redMin = rMin, box->redMax = rMax, box->greenMin = gMin, box->greenMax = gMax;
+  box->blueMin = bMin, box->blueMax = bMax;
   box->ComputeVolume();
   const bool small = box->volume < m_maxColors;
+  if (!small) {
+    BuildHistogram(m_pixelCount);
+    box->pixelCount = static_cast<LONG>(m_colors.size());
+  }
   InsertBox(std::move(box));
   if (small) return 1;
   while (static_cast<int>(m_boxes.size()) < m_maxColors) {
@@ -217,35 +250,28 @@ int CMedianCutQuantizer::AddPixels(BYTE* pixels, DWORD width, DWORD height) {
 void CMedianCutQuantizer::SplitBox(std::unique_ptr<CColorBox> box) {
   const int red = Span(box->redMin, box->redMax), green = Span(box->greenMin, box->greenMax),
             blue = Span(box->blueMin, box->blueMax);
-  int channel, split;
+  int split;
+  BYTE CHistogramColor::*channel;
   if (red >= green && red >= blue) {
-    channel = kChannelRed;
+    channel = &CHistogramColor::red;
     split = (box->redMin + box->redMax) / 2;
   } else if (green >= blue) {
-    channel = kChannelGreen;
+    channel = &CHistogramColor::green;
     split = (box->greenMin + box->greenMax) / 2;
   } else {
-    channel = kChannelBlue;
+    channel = &CHistogramColor::blue;
     split = (box->blueMin + box->blueMax) / 2;
   }
-  auto list = std::make_shared<CIndexList>();
-  list->indices.resize(static_cast<size_t>(box->pixelCount));
-  size_t front = 0, back = list->indices.size();
-  const DWORD* source = box->list->indices.data() + box->first;
-  for (LONG i = 0; i < box->pixelCount; ++i) {
-    DWORD index = source[i];
-    if (m_pixels[4 * static_cast<size_t>(index) + channel] <= split)
-      list->indices[front++] = index;
-    else
-      list->indices[--back] = index;
-  }
+  // Colours at or below the split value make the low box.
+  CHistogramColor* begin = m_colors.data() + box->first;
+  CHistogramColor* middle = std::partition(begin, begin + box->pixelCount,
+                                           [&](const CHistogramColor& c) { return c.*channel <= split; });
+  const LONG front = static_cast<LONG>(middle - begin);
   auto low = std::make_unique<CColorBox>(*box);
   auto high = std::make_unique<CColorBox>(*box);
-  low->list = high->list = list;
-  low->first = 0;
-  low->pixelCount = static_cast<LONG>(front);
-  high->first = static_cast<DWORD>(front);
-  high->pixelCount = box->pixelCount - static_cast<LONG>(front);
+  low->pixelCount = front;
+  high->first = box->first + static_cast<DWORD>(front);
+  high->pixelCount = box->pixelCount - front;
   ComputeRanges(*low);
   low->ComputeVolume();
   ComputeRanges(*high);
@@ -254,36 +280,51 @@ void CMedianCutQuantizer::SplitBox(std::unique_ptr<CColorBox> box) {
   InsertBox(std::move(high));
 }
 
-int CMedianCutQuantizer::MakePalette(RGBQUAD* palette) {
-  if (!palette || m_boxes.empty()) return 0;
-  if (m_boxes.size() == 1) {
-    // One box only when the frame has fewer colours than entries: list them.
-    const CColorBox& box = *m_boxes.front();
-    int n = 0;
-    const DWORD* index = box.list->indices.data() + box.first;
-    for (LONG i = 0; i < box.pixelCount && n < 256; ++i) {
-      const BYTE* p = m_pixels + 4 * static_cast<size_t>(index[i]);
-      bool seen = false;
+// The colours of an unsplit frame in the order of their first pixel.
+int CMedianCutQuantizer::ListDistinctColors(RGBQUAD* palette) const {
+  const CColorBox& box = *m_boxes.front();
+  // The cube of an unsplit frame is small: a table over its cells says which
+  // colours are listed already. A larger one (a quantiser for one colour) searches.
+  const int redSpan = box.redMax - box.redMin + 1, greenSpan = box.greenMax - box.greenMin + 1;
+  const bool tabled = box.volume > 0 && box.volume <= 256;
+  BYTE listed[256] = {};
+  int n = 0;
+  const BYTE* p = m_pixels;
+  for (DWORD i = 0; i < m_pixelCount && n < 256; ++i, p += 4) {
+    bool seen = false;
+    if (tabled) {
+      const int cell = ((p[0] - box.blueMin) * greenSpan + (p[1] - box.greenMin)) * redSpan + (p[2] - box.redMin);
+      seen = listed[cell] != 0;
+      listed[cell] = 1;
+    } else {
       for (int k = 0; k < n && !seen; ++k)
         seen = palette[k].rgbBlue == p[0] && palette[k].rgbGreen == p[1] && palette[k].rgbRed == p[2];
-      if (seen) continue;
-      palette[n].rgbBlue = p[0];
-      palette[n].rgbGreen = p[1];
-      palette[n].rgbRed = p[2];
-      ++n;
     }
-    return n;
+    if (seen) continue;
+    palette[n].rgbBlue = p[0];
+    palette[n].rgbGreen = p[1];
+    palette[n].rgbRed = p[2];
+    ++n;
   }
+  return n;
+}
+
+int CMedianCutQuantizer::MakePalette(RGBQUAD* palette) {
+  if (!palette || m_boxes.empty()) return 0;
+  // One box only when the frame has fewer colours than entries: list them.
+  if (m_boxes.size() == 1) return ListDistinctColors(palette);
   int n = 0;
   for (const auto& box : m_boxes) {
     if (n >= 256) break;
-    unsigned long long sum[3] = {0, 0, 0};
-    const DWORD* index = box->list->indices.data() + box->first;
-    for (LONG i = 0; i < box->pixelCount; ++i) {
-      const BYTE* p = m_pixels + 4 * static_cast<size_t>(index[i]);
-      sum[0] += p[0], sum[1] += p[1], sum[2] += p[2];
+    unsigned long long sum[3] = {0, 0, 0}, pixels = 0;
+    const CHistogramColor* color = m_colors.data() + box->first;
+    for (LONG i = 0; i < box->pixelCount; ++i, ++color) {
+      sum[0] += static_cast<unsigned long long>(color->blue) * color->count;
+      sum[1] += static_cast<unsigned long long>(color->green) * color->count;
+      sum[2] += static_cast<unsigned long long>(color->red) * color->count;
+      pixels += color->count;
     }
-    const unsigned long long count = box->pixelCount > 0 ? box->pixelCount : 1;
+    const unsigned long long count = pixels > 0 ? pixels : 1;
     palette[n].rgbBlue = static_cast<BYTE>(sum[0] / count);
     palette[n].rgbGreen = static_cast<BYTE>(sum[1] / count);
     palette[n].rgbRed = static_cast<BYTE>(sum[2] / count);
