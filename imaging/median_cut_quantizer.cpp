@@ -50,6 +50,21 @@ class NearestColorFinder {
     const __m128i b = _mm_set1_epi16(static_cast<int16_t>(blue)), g = _mm_set1_epi16(static_cast<int16_t>(green)),
                   r = _mm_set1_epi16(static_cast<int16_t>(red));
     __m128i best = _mm_set1_epi16(0x7FFF);
+    if (end - first <= kPackedLanes) {
+      // Distance and lane position in one word (a distance fits in 10 bits):
+      // the least word is the least distance at the lowest position.
+      __m128i position = _mm_set_epi16(7, 6, 5, 4, 3, 2, 1, 0);
+      // Padding lanes are held to the largest distance that still fits.
+      const __m128i step = _mm_set1_epi16(8), cap = _mm_set1_epi16(kDistanceCap);
+      for (size_t i = first; i < end; i += 8, position = _mm_add_epi16(position, step)) {
+        const __m128i distance = _mm_min_epi16(Distances(i, b, g, r), cap);
+        best = _mm_min_epi16(best, _mm_or_si128(_mm_slli_epi16(distance, kPositionBits), position));
+      }
+      best = _mm_min_epi16(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(1, 0, 3, 2)));
+      best = _mm_min_epi16(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(2, 3, 0, 1)));
+      best = _mm_min_epi16(best, _mm_shufflelo_epi16(best, _MM_SHUFFLE(2, 3, 0, 1)));
+      return m_index[first + (_mm_cvtsi128_si32(best) & ((1 << kPositionBits) - 1))];
+    }
     for (size_t i = first; i < end; i += 8) best = _mm_min_epi16(best, Distances(i, b, g, r));
     best = _mm_min_epi16(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(1, 0, 3, 2)));
     best = _mm_min_epi16(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(2, 3, 0, 1)));
@@ -76,6 +91,10 @@ class NearestColorFinder {
   static constexpr DWORD kUnbuilt = 0xFFFFFFFFu;
   static constexpr int16_t kFar = 10000;  // a padding lane's channel value
   static constexpr size_t kLanes = 8;
+  // Cells of up to 32 candidates pack a lane's position beside its distance.
+  static constexpr int kPositionBits = 5;
+  static constexpr size_t kPackedLanes = size_t{1} << kPositionBits;
+  static constexpr int16_t kDistanceCap = (1 << (15 - kPositionBits)) - 1;  // above 3 x 255
 
 #if defined(__SSE2__)
   __m128i Distances(size_t i, __m128i b, __m128i g, __m128i r) const {
@@ -127,19 +146,23 @@ class NearestColorFinder {
       bound = std::min(bound, Most(m_blue[i], blue) + Most(m_green[i], green) + Most(m_red[i], red));
     }
 #endif
-    const size_t start = m_index.size();
+    const size_t start = m_used;
+    if (m_index.size() < m_used + 256 + kLanes) {
+      const size_t size = std::max<size_t>(2 * m_index.size(), m_used + 256 + kLanes);
+      m_laneBlue.resize(size), m_laneGreen.resize(size), m_laneRed.resize(size), m_index.resize(size);
+    }
     for (DWORD i = 0; i < m_entries; ++i)
       if (least[i] <= bound) Append(m_blue[i], m_green[i], m_red[i], static_cast<BYTE>(i));
-    while ((m_index.size() - start) % kLanes != 0) Append(kFar, kFar, kFar, 0);
+    while ((m_used - start) % kLanes != 0) Append(kFar, kFar, kFar, 0);
     m_cellStart[cell] = static_cast<DWORD>(start);
-    m_cellCount[cell] = static_cast<WORD>(m_index.size() - start);
+    m_cellCount[cell] = static_cast<WORD>(m_used - start);
   }
 
   void Append(int16_t blue, int16_t green, int16_t red, BYTE index) {
-    m_laneBlue.push_back(blue);
-    m_laneGreen.push_back(green);
-    m_laneRed.push_back(red);
-    m_index.push_back(index);
+    m_laneBlue[m_used] = blue;
+    m_laneGreen[m_used] = green;
+    m_laneRed[m_used] = red;
+    m_index[m_used++] = index;
   }
 
   DWORD m_entries;
@@ -149,6 +172,7 @@ class NearestColorFinder {
   // The cells' candidates, each cell's run padded to whole groups of lanes.
   std::vector<int16_t> m_laneBlue, m_laneGreen, m_laneRed;
   std::vector<BYTE> m_index;
+  size_t m_used = 0;  // lanes filled
 };
 
 int Span(BYTE lo, BYTE hi) { return std::abs(static_cast<int>(hi) - static_cast<int>(lo)); }
