@@ -151,8 +151,20 @@ class NearestColorFinder {
       const size_t size = std::max<size_t>(2 * m_index.size(), m_used + 256 + kLanes);
       m_laneBlue.resize(size), m_laneGreen.resize(size), m_laneRed.resize(size), m_index.resize(size);
     }
+#if defined(__SSE2__)
+    // Entries past the palette have a least distance above any bound.
+    const __m128i limit = _mm_set1_epi16(static_cast<int16_t>(bound));
+    for (int i = 0; i < 256; i += 8) {
+      const __m128i over = _mm_cmpgt_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(least + i)), limit);
+      for (unsigned keep = ~static_cast<unsigned>(_mm_movemask_epi8(over)) & 0xAAAAu; keep; keep &= keep - 1) {
+        const int k = i + __builtin_ctz(keep) / 2;
+        Append(m_blue[k], m_green[k], m_red[k], static_cast<BYTE>(k));
+      }
+    }
+#else
     for (DWORD i = 0; i < m_entries; ++i)
       if (least[i] <= bound) Append(m_blue[i], m_green[i], m_red[i], static_cast<BYTE>(i));
+#endif
     while ((m_used - start) % kLanes != 0) Append(kFar, kFar, kFar, 0);
     m_cellStart[cell] = static_cast<DWORD>(start);
     m_cellCount[cell] = static_cast<WORD>(m_used - start);
