@@ -669,11 +669,18 @@ void CTriangleMesh::MergeFronts() {
 void CTriangleMesh::CloseCorners(int front) {
   for (bool closed = true; closed;) {
     closed = false;
+    // Each node's ends serve twice: as the next node of one corner and the
+    // first of the following one.
+    int nextLeft = -1, nextRight = -1;
     for (FrontNode* node = m_fronts[front]; node && node->next; node = node->next) {
       FrontNode* next = node->next;
       int a, b, b2, c;
-      NodeEnds(node, &a, &b);
+      if (nextLeft >= 0)
+        a = nextLeft, b = nextRight;
+      else
+        NodeEnds(node, &a, &b);
       NodeEnds(next, &b2, &c);
+      nextLeft = b2, nextRight = c;
       if (b != b2 || a == c) continue;
       if (Cross(m_positions[a], m_positions[b], m_positions[c]) > -kCornerTolerance) continue;
       const float lowest = std::min({m_positions[a].y, m_positions[b].y, m_positions[c].y});
