@@ -185,6 +185,10 @@ BOOL CRenerThread::RenderToAvi() {
 BOOL CRenerThread::RenderToGif() {
   const SIZE size = RoundedFrameSize();
   CAnimGifWriter writer;
+  // Frames are quantised on every core while the next ones render.
+  SYSTEM_INFO system;
+  ::GetSystemInfo(&system);
+  writer.SetWorkers(static_cast<int>(system.dwNumberOfProcessors));
   if (!writer.Open(m_outputPath, static_cast<DWORD>(kHundredthsPerSecond / ExportFps()), size)) {
     ShowError(kCreateGifErrorText, IDS_CREATE_GIF_ERROR);
     FinishExport(true);

@@ -1,19 +1,36 @@
-// Animated GIF output: frames are quantised as they arrive and the whole file
-// is encoded at Close.
+// Animated GIF output: frames are quantised and encoded as they arrive, on
+// the caller's thread or on workers, and written in frame order.
 #include "imaging/anim_gif_writer.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 
 #include "imaging/median_cut_quantizer.h"
-#include "imaging/pic_file.h"
+
+namespace {
+
+// Frames queued or being quantised per worker: enough to keep every worker
+// busy while the caller renders, few enough to bound the copies held.
+constexpr int kJobsPerWorker = 2;
+
+}  // namespace
+
+// A quantised frame: its image (kept until written, for the screen header
+// or a re-encoding) and its control and image blocks.
+struct CAnimGifWriter::CEncodedFrame {
+  std::unique_ptr<CPicImage> image;
+  std::vector<BYTE> blocks;
+  bool localTable = false;
+  bool ok = false;
+};
 
 CAnimGifWriter::CAnimGifWriter(DWORD delay, int colors)
-    : m_delay(delay), m_colors(colors), m_frames(new CPicImage*[kListStep]()) {}
+    : m_delay(delay), m_colors(colors), m_frames(new CEncodedFrame*[kListStep]()) {}
 
 CAnimGifWriter::~CAnimGifWriter() {
   Close();
+  StopWorkers();
   for (int i = 0; i < m_frameCount; ++i) delete m_frames[i];
   delete[] m_frames;
 }
@@ -24,56 +41,154 @@ void CAnimGifWriter::SetTransparentColor(DWORD argb) {
   m_transColor[2] = static_cast<BYTE>(argb >> 16);
 }
 
+void CAnimGifWriter::SetWorkers(int workers) {
+  if (m_frameCount == 0) m_workerCount = std::max(workers, 1);
+}
+
 bool CAnimGifWriter::Open(const WCHAR* path, DWORD delay, SIZE size) {
   if (m_stream || size.cx <= 0 || size.cy <= 0 || size.cx > 0xFFFF || size.cy > 0xFFFF) return false;
   m_width = static_cast<DWORD>(size.cx);
   m_height = static_cast<DWORD>(size.cy);
   m_stream = PicOpenFile(path, "wb");
   if (!m_stream) return false;
+  m_file = std::make_unique<CPicIOFile>(m_stream);
   m_delay = delay;
   return true;
 }
 
-bool CAnimGifWriter::AddFrame(BYTE* pixels) {
-  if (!pixels || m_width == 0 || m_height == 0) return false;
+CAnimGifWriter::CFrameSettings CAnimGifWriter::Settings() const {
+  return {m_width, m_height, m_delay, m_colors, m_transparent, {m_transColor[0], m_transColor[1], m_transColor[2]}};
+}
+
+std::unique_ptr<CAnimGifWriter::CEncodedFrame> CAnimGifWriter::EncodeFrame(BYTE* pixels, const CFrameSettings& settings,
+                                                                           bool localTable, CPicImageGIF& codec) {
+  auto frame = std::make_unique<CEncodedFrame>();
   RGBQUAD palette[256] = {};
-  CMedianCutQuantizer quantizer(m_colors);
-  quantizer.AddPixels(pixels, m_width, m_height);
+  CMedianCutQuantizer quantizer(settings.colors);
+  quantizer.AddPixels(pixels, settings.width, settings.height);
   const int colors = quantizer.MakePalette(palette);
   LONG transIndex = -1;
-  if (m_transparent) {
+  if (settings.transparent) {
     int best = 0x7FFFFFFF;
     for (int i = 0; i < colors; ++i) {
-      int d = std::abs(palette[i].rgbBlue - m_transColor[0]) + std::abs(palette[i].rgbGreen - m_transColor[1]) +
-              std::abs(palette[i].rgbRed - m_transColor[2]);
+      int d = std::abs(palette[i].rgbBlue - settings.transColor[0]) +
+              std::abs(palette[i].rgbGreen - settings.transColor[1]) +
+              std::abs(palette[i].rgbRed - settings.transColor[2]);
       if (d < best) {
         best = d;
         transIndex = i;
       }
     }
   }
-  std::unique_ptr<CPicImage> image(
-      quantizer.CreateIndexedImage(pixels, m_width, m_height, 8, colors, palette, 1.0f, transIndex));
-  if (!image->IsValid()) return false;
-  image->SetFrameOffset(0, 0);
-  image->SetFrameDelay(m_delay);
-  if (m_frameCount + 1 == m_capacity) {
-    auto** grown = new CPicImage*[m_capacity + kListStep]();
-    std::memcpy(grown, m_frames, sizeof(CPicImage*) * m_capacity);
-    delete[] m_frames;
-    m_frames = grown;
-    m_capacity += kListStep;
+  frame->image.reset(
+      quantizer.CreateIndexedImage(pixels, settings.width, settings.height, 8, colors, palette, 1.0f, transIndex));
+  if (!frame->image->IsValid()) return frame;
+  frame->image->SetFrameOffset(0, 0);
+  frame->image->SetFrameDelay(settings.delay);
+  CPicMemFile blocks;
+  blocks.Open();
+  frame->localTable = localTable;
+  frame->ok = codec.EncodePage(&blocks, frame->image.get(), localTable);
+  const BYTE* bytes = blocks.GetBuffer(false);
+  if (bytes) frame->blocks.assign(bytes, bytes + blocks.Size());
+  return frame;
+}
+
+void CAnimGifWriter::GrowList() {
+  if (m_frameCount + 1 != m_capacity) return;
+  auto** grown = new CEncodedFrame*[m_capacity + kListStep]();
+  std::memcpy(grown, m_frames, sizeof(CEncodedFrame*) * m_capacity);
+  delete[] m_frames;
+  m_frames = grown;
+  m_capacity += kListStep;
+}
+
+bool CAnimGifWriter::AddFrame(BYTE* pixels) {
+  if (!pixels || m_width == 0 || m_height == 0) return false;
+  m_codec.SetDisposalMethod(1);  // leave each frame in place
+  m_pageCodec.SetDisposalMethod(1);
+  if (m_workerCount <= 1) {
+    std::unique_ptr<CEncodedFrame> frame = EncodeFrame(pixels, Settings(), m_frameCount > 0, m_pageCodec);
+    if (!frame->image->IsValid()) return false;
+    GrowList();
+    m_frames[m_frameCount++] = frame.release();
+    WriteReadyFrames();
+    return true;
   }
-  m_frames[m_frameCount++] = image.release();
+  StartWorkers();
+  CFrameJob job{0, std::vector<BYTE>(pixels, pixels + 4 * static_cast<size_t>(m_width) * m_height), Settings()};
+  {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    // Wait while the workers are full, writing what they finish meanwhile.
+    while (m_inFlight >= kJobsPerWorker * m_workerCount) {
+      m_frameDone.wait(lock);
+      lock.unlock();
+      WriteReadyFrames();
+      lock.lock();
+    }
+    GrowList();
+    job.index = m_frameCount++;
+    ++m_inFlight;
+    m_jobs.push_back(std::move(job));
+  }
+  m_jobReady.notify_one();
+  WriteReadyFrames();
   return true;
+}
+
+// Writes the frames at the head of the list that are ready, in order.
+void CAnimGifWriter::WriteReadyFrames() {
+  for (;;) {
+    CEncodedFrame* frame;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      if (m_written >= m_frameCount || !m_frames[m_written]) return;
+      frame = m_frames[m_written];
+      m_frames[m_written++] = nullptr;
+    }
+    WriteFrame(*frame);
+    delete frame;
+  }
+}
+
+void CAnimGifWriter::WriteFrame(CEncodedFrame& frame) {
+  // A frame the quantiser could not make is left out.
+  if (!frame.image || !frame.image->IsValid() || m_failed || !m_file) return;
+  if (!m_started) {
+    m_codec.SetLoops(m_loops);
+    if (!m_codec.BeginMultiPage(m_file.get(), frame.image.get())) {
+      m_failed = true;
+      return;
+    }
+    m_started = true;
+    // The first frame written takes the global colour table.
+    if (frame.localTable || !frame.ok) {
+      m_codec.EncodePage(m_file.get(), frame.image.get(), false);
+      return;
+    }
+  }
+  if (!frame.ok) {
+    m_codec.EncodePage(m_file.get(), frame.image.get(), true);
+    return;
+  }
+  m_file->Write(frame.blocks.data(), 1, frame.blocks.size());
 }
 
 void CAnimGifWriter::Close() {
   if (!m_stream) return;
-  m_codec.SetLoops(m_loops);
-  m_codec.SetDisposalMethod(1);
-  // Without frames the encoder refuses with its text and writes nothing.
-  m_codec.EncodeMultiPage(m_stream, m_frames, m_frameCount, true);
+  {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    while (m_inFlight > 0) m_frameDone.wait(lock);
+  }
+  WriteReadyFrames();
+  if (m_started) {
+    m_codec.EndMultiPage(m_file.get());
+  } else if (!m_failed) {
+    // Without frames the encoder refuses with its text and writes nothing.
+    m_codec.SetLoops(m_loops);
+    m_codec.EncodeMultiPage(m_file.get(), nullptr, 0, true);
+  }
+  m_file.reset();
   fclose(m_stream);
   m_stream = nullptr;
   for (int i = 0; i < m_frameCount; ++i) {
@@ -81,4 +196,46 @@ void CAnimGifWriter::Close() {
     m_frames[i] = nullptr;
   }
   m_frameCount = 0;
+  m_written = 0;
+  m_started = m_failed = false;
+}
+
+// --- workers ---
+
+void CAnimGifWriter::StartWorkers() {
+  if (!m_workers.empty()) return;
+  m_stopping = false;
+  for (int i = 0; i < m_workerCount; ++i) m_workers.emplace_back(&CAnimGifWriter::WorkerLoop, this);
+}
+
+void CAnimGifWriter::StopWorkers() {
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_stopping = true;
+  }
+  m_jobReady.notify_all();
+  for (std::thread& worker : m_workers) worker.join();
+  m_workers.clear();
+}
+
+void CAnimGifWriter::WorkerLoop() {
+  CPicImageGIF codec;
+  codec.SetDisposalMethod(1);
+  for (;;) {
+    CFrameJob job;
+    {
+      std::unique_lock<std::mutex> lock(m_mutex);
+      m_jobReady.wait(lock, [&] { return m_stopping || !m_jobs.empty(); });
+      if (m_jobs.empty()) return;
+      job = std::move(m_jobs.front());
+      m_jobs.pop_front();
+    }
+    std::unique_ptr<CEncodedFrame> frame = EncodeFrame(job.pixels.data(), job.settings, job.index > 0, codec);
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_frames[job.index] = frame.release();
+      --m_inFlight;
+    }
+    m_frameDone.notify_all();
+  }
 }

@@ -21,6 +21,13 @@ public:
   bool EncodeMultiPage(CPicFile* file, CPicImage** images, int count, bool localColorTables);
   bool EncodeMultiPage(FILE* stream, CPicImage** images, int count, bool localColorTables);
   void EncodeLoopExtension(CPicFile* file);
+  // The multi-page file in steps, for a writer that has its frames one at a
+  // time: the screen header (and loop block) from the first frame, then each
+  // frame's control and image blocks in order, then the end. The steps of
+  // EncodeMultiPage, with its failure texts.
+  bool BeginMultiPage(CPicFile* file, CPicImage* first);
+  bool EncodePage(CPicFile* file, CPicImage* image, bool localColorTable);
+  bool EndMultiPage(CPicFile* file);
 
   void SetLoops(LONG count) { m_loops = count; }
   LONG GetLoops() const { return m_loops; }

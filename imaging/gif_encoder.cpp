@@ -238,32 +238,62 @@ bool CPicImageGIF::EncodeMultiPage(CPicFile* file, CPicImage** images, int count
     // anything is written rather than encoded as garbage.
     for (int i = 0; i < count; ++i)
       if (images[i] && (images[i]->GetBpp() > 8 || !images[i]->IsValid())) throw PicCodecError{kTooDeepText};
+  } catch (const PicCodecError& error) {
+    SetLastError(error.text);
+    return false;
+  }
+  if (!BeginMultiPage(file, images[0]) || !EncodePage(file, images[0], false)) return false;
+  for (int i = 1; i < count; ++i)
+    if (!EncodePage(file, images[i], localColorTables)) return false;
+  return EndMultiPage(file);
+}
+
+bool CPicImageGIF::BeginMultiPage(CPicFile* file, CPicImage* first) {
+  try {
+    if (!file) throw PicCodecError{kNoFileText};
+    if (!first) throw PicCodecError{kNoImagesText};
+    if (first->GetBpp() > 8 || !first->IsValid()) throw PicCodecError{kTooDeepText};
     SetLastError("");
-    CPicImage first;
-    first.Ghost(images[0]);
-    WriteScreenHeader(file, first);
+    CPicImage ghost;
+    ghost.Ghost(first);
+    WriteScreenHeader(file, ghost);
     if (m_loops != 1) {
       LONG loops = m_loops;
       m_loops = std::max<LONG>(loops - 1, 0);
       EncodeLoopExtension(file);
       m_loops = loops;
     }
-    WriteGraphicControl(file, first);
-    WriteImageBlock(file, first, false);
-    for (int i = 1; i < count; ++i) {
-      if (!images[i]) throw PicCodecError{kBadImageText};
-      CPicImage frame;
-      frame.Ghost(images[i]);
-      WriteGraphicControl(file, frame);
-      WriteImageBlock(file, frame, localColorTables);
-    }
-    WriteComment(file);
-    PutByte(file, 0x3B);
-    file->Flush();
   } catch (const PicCodecError& error) {
     SetLastError(error.text);
     return false;
   }
+  return true;
+}
+
+bool CPicImageGIF::EncodePage(CPicFile* file, CPicImage* image, bool localColorTable) {
+  try {
+    if (!file) throw PicCodecError{kNoFileText};
+    if (!image) throw PicCodecError{kBadImageText};
+    if (image->GetBpp() > 8 || !image->IsValid()) throw PicCodecError{kTooDeepText};
+    CPicImage frame;
+    frame.Ghost(image);
+    WriteGraphicControl(file, frame);
+    WriteImageBlock(file, frame, localColorTable);
+  } catch (const PicCodecError& error) {
+    SetLastError(error.text);
+    return false;
+  }
+  return true;
+}
+
+bool CPicImageGIF::EndMultiPage(CPicFile* file) {
+  if (!file) {
+    SetLastError(kNoFileText);
+    return false;
+  }
+  WriteComment(file);
+  PutByte(file, 0x3B);
+  file->Flush();
   // A full disk or a closed stream is a failure, not a truncated success.
   if (file->Error()) {
     SetLastError(kWriteErrorText);

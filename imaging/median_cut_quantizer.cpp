@@ -1,6 +1,7 @@
 // Median-cut colour reduction and serpentine error diffusion.
 #include "imaging/median_cut_quantizer.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -9,112 +10,181 @@
 #include <emmintrin.h>
 #endif
 
+
 #include "imaging/pic_image.h"
 
 namespace {
 
-constexpr int kChannelBlue = 0, kChannelGreen = 1, kChannelRed = 2;
 constexpr DWORD kMappingCacheBuckets = 257;
 
 // Nearest palette entry of a colour: the smallest sum of absolute channel
 // differences, the lowest index on a tie (so an exact match is the first
-// entry of that colour). Results are remembered per colour for the frame in
-// an open-addressed table; a frame of dithered photographs has up to a few
-// hundred thousand distinct colours, which a short chained table cannot hold
-// at speed.
-class NearestColorCache {
+// entry of that colour). The colour cube is cut into cells of 8 x 8 x 8; a
+// cell lists, on first use, the entries that can be nearest for some colour
+// in it: an entry whose least distance to the cell exceeds the greatest
+// distance of some other entry to every colour of the cell never wins nor
+// ties there. A search then compares a handful of entries, in index order.
+class NearestColorFinder {
  public:
-  explicit NearestColorCache(const RGBQUAD* palette, DWORD entries) {
+  NearestColorFinder(const RGBQUAD* palette, DWORD entries) : m_entries(entries < 256 ? entries : 256) {
+    // Entries past the palette sit farther than any colour: they never win
+    // and never narrow a cell's bound.
     for (DWORD i = 0; i < 256; ++i) {
-      m_blue[i] = i < entries ? palette[i].rgbBlue : 10000;
-      m_green[i] = i < entries ? palette[i].rgbGreen : 10000;
-      m_red[i] = i < entries ? palette[i].rgbRed : 10000;
+      m_blue[i] = i < m_entries ? palette[i].rgbBlue : kFar;
+      m_green[i] = i < m_entries ? palette[i].rgbGreen : kFar;
+      m_red[i] = i < m_entries ? palette[i].rgbRed : kFar;
     }
-    Resize(1u << 16);
+    m_cellStart.assign(kCells, kUnbuilt);
+    m_cellCount.assign(kCells, 0);
   }
 
   BYTE Find(const BYTE* bgr) {
-    const DWORD key = 1u + (bgr[0] | (bgr[1] << 8) | (static_cast<DWORD>(bgr[2]) << 16));
-    DWORD slot = Hash(key);
-    while (m_keys[slot] != 0) {
-      if (m_keys[slot] == key) return m_values[slot];
-      slot = (slot + 1) & m_mask;
-    }
-    const BYTE index = Search(bgr);
-    m_keys[slot] = key;
-    m_values[slot] = index;
-    if (++m_used * 2 > m_keys.size()) Resize(static_cast<DWORD>(m_keys.size() * 2));
-    return index;
-  }
-
- private:
-  DWORD Hash(DWORD key) const { return (key * 2654435761u) >> m_shift; }
-
-  BYTE Search(const BYTE* bgr) const {
+    const int blue = bgr[0], green = bgr[1], red = bgr[2];
+    const DWORD cell = (blue >> kCellShift) | (green >> kCellShift) << kCellBits | (red >> kCellShift) << (2 * kCellBits);
+    if (m_cellStart[cell] == kUnbuilt) BuildCell(cell);
+    const size_t first = m_cellStart[cell], end = first + m_cellCount[cell];
 #if defined(__SSE2__)
-    // Sixteen-bit lanes hold every distance (at most 3 x 255); the first
-    // lane equal to the minimum is the lowest index among equals.
-    alignas(16) int16_t distance[256];
-    const __m128i b = _mm_set1_epi16(bgr[0]), g = _mm_set1_epi16(bgr[1]), r = _mm_set1_epi16(bgr[2]);
+    // Eight candidates at a time in 16-bit lanes (a distance is at most
+    // 3 x 255; padding lanes sit farther than any colour); the first lane
+    // equal to the least distance is the lowest index among equals.
+    const __m128i b = _mm_set1_epi16(static_cast<int16_t>(blue)), g = _mm_set1_epi16(static_cast<int16_t>(green)),
+                  r = _mm_set1_epi16(static_cast<int16_t>(red));
     __m128i best = _mm_set1_epi16(0x7FFF);
-    for (int i = 0; i < 256; i += 8) {
-      const __m128i db = _mm_sub_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(m_blue + i)), b);
-      const __m128i dg = _mm_sub_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(m_green + i)), g);
-      const __m128i dr = _mm_sub_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(m_red + i)), r);
-      const __m128i sum = _mm_add_epi16(
-          _mm_add_epi16(_mm_max_epi16(db, _mm_sub_epi16(_mm_setzero_si128(), db)),
-                        _mm_max_epi16(dg, _mm_sub_epi16(_mm_setzero_si128(), dg))),
-          _mm_max_epi16(dr, _mm_sub_epi16(_mm_setzero_si128(), dr)));
-      _mm_store_si128(reinterpret_cast<__m128i*>(distance + i), sum);
-      best = _mm_min_epi16(best, sum);
+    if (end - first <= kPackedLanes) {
+      // Distance and lane position in one word (a distance fits in 10 bits):
+      // the least word is the least distance at the lowest position.
+      __m128i position = _mm_set_epi16(7, 6, 5, 4, 3, 2, 1, 0);
+      // Padding lanes are held to the largest distance that still fits.
+      const __m128i step = _mm_set1_epi16(8), cap = _mm_set1_epi16(kDistanceCap);
+      for (size_t i = first; i < end; i += 8, position = _mm_add_epi16(position, step)) {
+        const __m128i distance = _mm_min_epi16(Distances(i, b, g, r), cap);
+        best = _mm_min_epi16(best, _mm_or_si128(_mm_slli_epi16(distance, kPositionBits), position));
+      }
+      best = _mm_min_epi16(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(1, 0, 3, 2)));
+      best = _mm_min_epi16(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(2, 3, 0, 1)));
+      best = _mm_min_epi16(best, _mm_shufflelo_epi16(best, _MM_SHUFFLE(2, 3, 0, 1)));
+      return m_index[first + (_mm_cvtsi128_si32(best) & ((1 << kPositionBits) - 1))];
     }
+    for (size_t i = first; i < end; i += 8) best = _mm_min_epi16(best, Distances(i, b, g, r));
     best = _mm_min_epi16(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(1, 0, 3, 2)));
     best = _mm_min_epi16(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(2, 3, 0, 1)));
     best = _mm_min_epi16(best, _mm_shufflelo_epi16(_mm_shufflehi_epi16(best, _MM_SHUFFLE(2, 3, 0, 1)), _MM_SHUFFLE(2, 3, 0, 1)));
-    for (int i = 0; i < 256; i += 8) {
-      const int mask = _mm_movemask_epi8(
-          _mm_cmpeq_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(distance + i)), best));
-      if (mask) return static_cast<BYTE>(i + __builtin_ctz(static_cast<unsigned>(mask)) / 2);
+    for (size_t i = first; i < end; i += 8) {
+      const int mask = _mm_movemask_epi8(_mm_cmpeq_epi16(Distances(i, b, g, r), best));
+      if (mask) return m_index[i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)) / 2)];
     }
     return 0;
 #else
     int best = 200000;
     BYTE bestIndex = 0;
-    for (int i = 0; i < 256; ++i) {
-      const int d = std::abs(m_blue[i] - bgr[0]) + std::abs(m_green[i] - bgr[1]) + std::abs(m_red[i] - bgr[2]);
-      if (d < best) {
-        best = d;
-        bestIndex = static_cast<BYTE>(i);
-      }
+    for (size_t i = first; i < end; ++i) {
+      const int d = std::abs(m_laneBlue[i] - blue) + std::abs(m_laneGreen[i] - green) + std::abs(m_laneRed[i] - red);
+      if (d < best) best = d, bestIndex = m_index[i];
     }
     return bestIndex;
 #endif
   }
 
-  void Resize(DWORD size) {
-    std::vector<DWORD> keys(size, 0);
-    std::vector<BYTE> values(size, 0);
-    m_mask = size - 1;
-    m_shift = 32;
-    for (DWORD s = size; s > 1; s >>= 1) --m_shift;
-    for (size_t i = 0; i < m_keys.size(); ++i) {
-      if (!m_keys[i]) continue;
-      DWORD slot = Hash(m_keys[i]);
-      while (keys[slot]) slot = (slot + 1) & m_mask;
-      keys[slot] = m_keys[i];
-      values[slot] = m_values[i];
+ private:
+  static constexpr int kCellShift = 3, kCellBits = 8 - kCellShift, kCellSide = 1 << kCellShift;
+  static constexpr DWORD kCells = 1u << (3 * kCellBits);
+  static constexpr DWORD kUnbuilt = 0xFFFFFFFFu;
+  static constexpr int16_t kFar = 10000;  // a padding lane's channel value
+  static constexpr size_t kLanes = 8;
+  // Cells of up to 32 candidates pack a lane's position beside its distance.
+  static constexpr int kPositionBits = 5;
+  static constexpr size_t kPackedLanes = size_t{1} << kPositionBits;
+  static constexpr int16_t kDistanceCap = (1 << (15 - kPositionBits)) - 1;  // above 3 x 255
+
+#if defined(__SSE2__)
+  __m128i Distances(size_t i, __m128i b, __m128i g, __m128i r) const {
+    const __m128i db = _mm_sub_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(m_laneBlue.data() + i)), b);
+    const __m128i dg = _mm_sub_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(m_laneGreen.data() + i)), g);
+    const __m128i dr = _mm_sub_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(m_laneRed.data() + i)), r);
+    const __m128i zero = _mm_setzero_si128();
+    return _mm_add_epi16(_mm_add_epi16(_mm_max_epi16(db, _mm_sub_epi16(zero, db)), _mm_max_epi16(dg, _mm_sub_epi16(zero, dg))),
+                         _mm_max_epi16(dr, _mm_sub_epi16(zero, dr)));
+  }
+#endif
+
+  // Distance from v to the nearest and the farthest value of [low, low + side - 1].
+  static int Least(int v, int low) { return v < low ? low - v : v > low + kCellSide - 1 ? v - (low + kCellSide - 1) : 0; }
+  static int Most(int v, int low) { return std::max(std::abs(v - low), std::abs(v - (low + kCellSide - 1))); }
+
+  void BuildCell(DWORD cell) {
+    const int mask = (1 << kCellBits) - 1;
+    const int blue = static_cast<int>(cell & mask) << kCellShift, green = static_cast<int>((cell >> kCellBits) & mask) << kCellShift,
+              red = static_cast<int>(cell >> (2 * kCellBits)) << kCellShift;
+    alignas(16) int16_t least[256];
+    int bound = 0x7FFF;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i lowB = _mm_set1_epi16(static_cast<int16_t>(blue)), highB = _mm_set1_epi16(static_cast<int16_t>(blue + kCellSide - 1));
+    const __m128i lowG = _mm_set1_epi16(static_cast<int16_t>(green)), highG = _mm_set1_epi16(static_cast<int16_t>(green + kCellSide - 1));
+    const __m128i lowR = _mm_set1_epi16(static_cast<int16_t>(red)), highR = _mm_set1_epi16(static_cast<int16_t>(red + kCellSide - 1));
+    // Per channel: least = max(low - v, v - high, 0), most = max(|v - low|, |v - high|).
+    auto channel = [&](const int16_t* values, int i, __m128i low, __m128i high, __m128i* most) {
+      const __m128i v = _mm_load_si128(reinterpret_cast<const __m128i*>(values + i));
+      const __m128i below = _mm_sub_epi16(low, v), above = _mm_sub_epi16(v, high);
+      *most = _mm_max_epi16(_mm_max_epi16(below, _mm_sub_epi16(zero, below)), _mm_max_epi16(above, _mm_sub_epi16(zero, above)));
+      return _mm_max_epi16(_mm_max_epi16(below, above), zero);
+    };
+    __m128i bounds = _mm_set1_epi16(0x7FFF);
+    for (int i = 0; i < 256; i += 8) {
+      __m128i mostB, mostG, mostR;
+      const __m128i l = _mm_add_epi16(_mm_add_epi16(channel(m_blue, i, lowB, highB, &mostB), channel(m_green, i, lowG, highG, &mostG)),
+                                      channel(m_red, i, lowR, highR, &mostR));
+      _mm_store_si128(reinterpret_cast<__m128i*>(least + i), l);
+      bounds = _mm_min_epi16(bounds, _mm_add_epi16(_mm_add_epi16(mostB, mostG), mostR));
     }
-    m_keys.swap(keys);
-    m_values.swap(values);
+    alignas(16) int16_t lanes[8];
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), bounds);
+    for (int16_t b : lanes) bound = std::min<int>(bound, b);
+#else
+    for (int i = 0; i < 256; ++i) {
+      least[i] = static_cast<int16_t>(Least(m_blue[i], blue) + Least(m_green[i], green) + Least(m_red[i], red));
+      bound = std::min(bound, Most(m_blue[i], blue) + Most(m_green[i], green) + Most(m_red[i], red));
+    }
+#endif
+    const size_t start = m_used;
+    if (m_index.size() < m_used + 256 + kLanes) {
+      const size_t size = std::max<size_t>(2 * m_index.size(), m_used + 256 + kLanes);
+      m_laneBlue.resize(size), m_laneGreen.resize(size), m_laneRed.resize(size), m_index.resize(size);
+    }
+#if defined(__SSE2__)
+    // Entries past the palette have a least distance above any bound.
+    const __m128i limit = _mm_set1_epi16(static_cast<int16_t>(bound));
+    for (int i = 0; i < 256; i += 8) {
+      const __m128i over = _mm_cmpgt_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(least + i)), limit);
+      for (unsigned keep = ~static_cast<unsigned>(_mm_movemask_epi8(over)) & 0xAAAAu; keep; keep &= keep - 1) {
+        const int k = i + __builtin_ctz(keep) / 2;
+        Append(m_blue[k], m_green[k], m_red[k], static_cast<BYTE>(k));
+      }
+    }
+#else
+    for (DWORD i = 0; i < m_entries; ++i)
+      if (least[i] <= bound) Append(m_blue[i], m_green[i], m_red[i], static_cast<BYTE>(i));
+#endif
+    while ((m_used - start) % kLanes != 0) Append(kFar, kFar, kFar, 0);
+    m_cellStart[cell] = static_cast<DWORD>(start);
+    m_cellCount[cell] = static_cast<WORD>(m_used - start);
   }
 
-  // Entries past the palette's size can never win: they sit at a distance
-  // no colour reaches.
+  void Append(int16_t blue, int16_t green, int16_t red, BYTE index) {
+    m_laneBlue[m_used] = blue;
+    m_laneGreen[m_used] = green;
+    m_laneRed[m_used] = red;
+    m_index[m_used++] = index;
+  }
+
+  DWORD m_entries;
   alignas(16) int16_t m_blue[256], m_green[256], m_red[256];
-  std::vector<DWORD> m_keys;
-  std::vector<BYTE> m_values;
-  DWORD m_mask = 0, m_used = 0;
-  int m_shift = 32;
+  std::vector<DWORD> m_cellStart;
+  std::vector<WORD> m_cellCount;
+  // The cells' candidates, each cell's run padded to whole groups of lanes.
+  std::vector<int16_t> m_laneBlue, m_laneGreen, m_laneRed;
+  std::vector<BYTE> m_index;
+  size_t m_used = 0;  // lanes filled
 };
 
 int Span(BYTE lo, BYTE hi) { return std::abs(static_cast<int>(hi) - static_cast<int>(lo)); }
@@ -133,15 +203,11 @@ CMedianCutQuantizer::~CMedianCutQuantizer() = default;
 void CMedianCutQuantizer::ComputeRanges(CColorBox& box) const {
   if (box.pixelCount <= 0) return;  // an empty box keeps the ranges it started with
   BYTE rMin = 255, rMax = 0, gMin = 255, gMax = 0, bMin = 255, bMax = 0;
-  const DWORD* index = box.list->indices.data() + box.first;
-  for (LONG i = 0; i < box.pixelCount; ++i) {
-    const BYTE* p = m_pixels + 4 * static_cast<size_t>(index[i]);
-    if (p[kChannelRed] < rMin) rMin = p[kChannelRed];
-    if (p[kChannelRed] > rMax) rMax = p[kChannelRed];
-    if (p[kChannelGreen] < gMin) gMin = p[kChannelGreen];
-    if (p[kChannelGreen] > gMax) gMax = p[kChannelGreen];
-    if (p[kChannelBlue] < bMin) bMin = p[kChannelBlue];
-    if (p[kChannelBlue] > bMax) bMax = p[kChannelBlue];
+  const CHistogramColor* color = m_colors.data() + box.first;
+  for (LONG i = 0; i < box.pixelCount; ++i, ++color) {
+    rMin = std::min(rMin, color->red), rMax = std::max(rMax, color->red);
+    gMin = std::min(gMin, color->green), gMax = std::max(gMax, color->green);
+    bMin = std::min(bMin, color->blue), bMax = std::max(bMax, color->blue);
   }
   box.redMin = rMin, box.redMax = rMax, box.greenMin = gMin, box.greenMax = gMax;
   box.blueMin = bMin, box.blueMax = bMax;
@@ -155,19 +221,57 @@ void CMedianCutQuantizer::InsertBox(std::unique_ptr<CColorBox> box) {
   m_boxes.insert(at, std::move(box));
 }
 
+// The distinct colours with their counts, by a two-pass radix sort of the
+// pixels' colour words. Boxes, their ranges and their averages depend only
+// on how many pixels have each colour, never on where they are.
+void CMedianCutQuantizer::BuildHistogram(DWORD count) {
+  constexpr int kDigitBits = 12;
+  constexpr DWORD kDigits = 1u << kDigitBits, kDigitMask = kDigits - 1;
+  std::vector<DWORD> keys(count), sorted(count);
+  std::vector<DWORD> offsets(kDigits + 1);
+  const BYTE* p = m_pixels;
+  for (DWORD i = 0; i < count; ++i, p += 4) keys[i] = p[0] | p[1] << 8 | static_cast<DWORD>(p[2]) << 16;
+  for (int shift = 0; shift < 24; shift += kDigitBits) {
+    std::fill(offsets.begin(), offsets.end(), 0u);
+    for (DWORD key : keys) ++offsets[((key >> shift) & kDigitMask) + 1];
+    for (DWORD d = 0; d < kDigits; ++d) offsets[d + 1] += offsets[d];
+    for (DWORD key : keys) sorted[offsets[(key >> shift) & kDigitMask]++] = key;
+    keys.swap(sorted);
+  }
+  m_colors.clear();
+  for (DWORD i = 0; i < count;) {
+    DWORD j = i + 1;
+    while (j < count && keys[j] == keys[i]) ++j;
+    m_colors.push_back({static_cast<BYTE>(keys[i]), static_cast<BYTE>(keys[i] >> 8), static_cast<BYTE>(keys[i] >> 16), 0, j - i});
+    i = j;
+  }
+}
+
 int CMedianCutQuantizer::AddPixels(BYTE* pixels, DWORD width, DWORD height) {
   m_boxes.clear();
+  m_colors.clear();
   m_pixels = pixels;
+  m_pixelCount = 0;
   const unsigned long long count = static_cast<unsigned long long>(width) * height;
   if (!pixels || count == 0 || count > 0x7FFFFFFF) return 0;
+  m_pixelCount = static_cast<DWORD>(count);
   auto box = std::make_unique<CColorBox>();
-  box->list = std::make_shared<CIndexList>();
-  box->list->indices.resize(count);
-  for (DWORD i = 0; i < count; ++i) box->list->indices[i] = i;
   box->pixelCount = static_cast<LONG>(count);
-  ComputeRanges(*box);
+  BYTE rMin = 255, rMax = 0, gMin = 255, gMax = 0, bMin = 255, bMax = 0;
+  const BYTE* p = pixels;
+  for (DWORD i = 0; i < m_pixelCount; ++i, p += 4) {
+    bMin = std::min(bMin, p[0]), bMax = std::max(bMax, p[0]);
+    gMin = std::min(gMin, p[1]), gMax = std::max(gMax, p[1]);
+    rMin = std::min(rMin, p[2]), rMax = std::max(rMax, p[2]);
+  }
+  box->redMin = rMin, box->redMax = rMax, box->greenMin = gMin, box->greenMax = gMax;
+  box->blueMin = bMin, box->blueMax = bMax;
   box->ComputeVolume();
   const bool small = box->volume < m_maxColors;
+  if (!small) {
+    BuildHistogram(m_pixelCount);
+    box->pixelCount = static_cast<LONG>(m_colors.size());
+  }
   InsertBox(std::move(box));
   if (small) return 1;
   while (static_cast<int>(m_boxes.size()) < m_maxColors) {
@@ -182,35 +286,28 @@ int CMedianCutQuantizer::AddPixels(BYTE* pixels, DWORD width, DWORD height) {
 void CMedianCutQuantizer::SplitBox(std::unique_ptr<CColorBox> box) {
   const int red = Span(box->redMin, box->redMax), green = Span(box->greenMin, box->greenMax),
             blue = Span(box->blueMin, box->blueMax);
-  int channel, split;
+  int split;
+  BYTE CHistogramColor::*channel;
   if (red >= green && red >= blue) {
-    channel = kChannelRed;
+    channel = &CHistogramColor::red;
     split = (box->redMin + box->redMax) / 2;
   } else if (green >= blue) {
-    channel = kChannelGreen;
+    channel = &CHistogramColor::green;
     split = (box->greenMin + box->greenMax) / 2;
   } else {
-    channel = kChannelBlue;
+    channel = &CHistogramColor::blue;
     split = (box->blueMin + box->blueMax) / 2;
   }
-  auto list = std::make_shared<CIndexList>();
-  list->indices.resize(static_cast<size_t>(box->pixelCount));
-  size_t front = 0, back = list->indices.size();
-  const DWORD* source = box->list->indices.data() + box->first;
-  for (LONG i = 0; i < box->pixelCount; ++i) {
-    DWORD index = source[i];
-    if (m_pixels[4 * static_cast<size_t>(index) + channel] <= split)
-      list->indices[front++] = index;
-    else
-      list->indices[--back] = index;
-  }
+  // Colours at or below the split value make the low box.
+  CHistogramColor* begin = m_colors.data() + box->first;
+  CHistogramColor* middle = std::partition(begin, begin + box->pixelCount,
+                                           [&](const CHistogramColor& c) { return c.*channel <= split; });
+  const LONG front = static_cast<LONG>(middle - begin);
   auto low = std::make_unique<CColorBox>(*box);
   auto high = std::make_unique<CColorBox>(*box);
-  low->list = high->list = list;
-  low->first = 0;
-  low->pixelCount = static_cast<LONG>(front);
-  high->first = static_cast<DWORD>(front);
-  high->pixelCount = box->pixelCount - static_cast<LONG>(front);
+  low->pixelCount = front;
+  high->first = box->first + static_cast<DWORD>(front);
+  high->pixelCount = box->pixelCount - front;
   ComputeRanges(*low);
   low->ComputeVolume();
   ComputeRanges(*high);
@@ -219,36 +316,51 @@ void CMedianCutQuantizer::SplitBox(std::unique_ptr<CColorBox> box) {
   InsertBox(std::move(high));
 }
 
-int CMedianCutQuantizer::MakePalette(RGBQUAD* palette) {
-  if (!palette || m_boxes.empty()) return 0;
-  if (m_boxes.size() == 1) {
-    // One box only when the frame has fewer colours than entries: list them.
-    const CColorBox& box = *m_boxes.front();
-    int n = 0;
-    const DWORD* index = box.list->indices.data() + box.first;
-    for (LONG i = 0; i < box.pixelCount && n < 256; ++i) {
-      const BYTE* p = m_pixels + 4 * static_cast<size_t>(index[i]);
-      bool seen = false;
+// The colours of an unsplit frame in the order of their first pixel.
+int CMedianCutQuantizer::ListDistinctColors(RGBQUAD* palette) const {
+  const CColorBox& box = *m_boxes.front();
+  // The cube of an unsplit frame is small: a table over its cells says which
+  // colours are listed already. A larger one (a quantiser for one colour) searches.
+  const int redSpan = box.redMax - box.redMin + 1, greenSpan = box.greenMax - box.greenMin + 1;
+  const bool tabled = box.volume > 0 && box.volume <= 256;
+  BYTE listed[256] = {};
+  int n = 0;
+  const BYTE* p = m_pixels;
+  for (DWORD i = 0; i < m_pixelCount && n < 256; ++i, p += 4) {
+    bool seen = false;
+    if (tabled) {
+      const int cell = ((p[0] - box.blueMin) * greenSpan + (p[1] - box.greenMin)) * redSpan + (p[2] - box.redMin);
+      seen = listed[cell] != 0;
+      listed[cell] = 1;
+    } else {
       for (int k = 0; k < n && !seen; ++k)
         seen = palette[k].rgbBlue == p[0] && palette[k].rgbGreen == p[1] && palette[k].rgbRed == p[2];
-      if (seen) continue;
-      palette[n].rgbBlue = p[0];
-      palette[n].rgbGreen = p[1];
-      palette[n].rgbRed = p[2];
-      ++n;
     }
-    return n;
+    if (seen) continue;
+    palette[n].rgbBlue = p[0];
+    palette[n].rgbGreen = p[1];
+    palette[n].rgbRed = p[2];
+    ++n;
   }
+  return n;
+}
+
+int CMedianCutQuantizer::MakePalette(RGBQUAD* palette) {
+  if (!palette || m_boxes.empty()) return 0;
+  // One box only when the frame has fewer colours than entries: list them.
+  if (m_boxes.size() == 1) return ListDistinctColors(palette);
   int n = 0;
   for (const auto& box : m_boxes) {
     if (n >= 256) break;
-    unsigned long long sum[3] = {0, 0, 0};
-    const DWORD* index = box->list->indices.data() + box->first;
-    for (LONG i = 0; i < box->pixelCount; ++i) {
-      const BYTE* p = m_pixels + 4 * static_cast<size_t>(index[i]);
-      sum[0] += p[0], sum[1] += p[1], sum[2] += p[2];
+    unsigned long long sum[3] = {0, 0, 0}, pixels = 0;
+    const CHistogramColor* color = m_colors.data() + box->first;
+    for (LONG i = 0; i < box->pixelCount; ++i, ++color) {
+      sum[0] += static_cast<unsigned long long>(color->blue) * color->count;
+      sum[1] += static_cast<unsigned long long>(color->green) * color->count;
+      sum[2] += static_cast<unsigned long long>(color->red) * color->count;
+      pixels += color->count;
     }
-    const unsigned long long count = box->pixelCount > 0 ? box->pixelCount : 1;
+    const unsigned long long count = pixels > 0 ? pixels : 1;
     palette[n].rgbBlue = static_cast<BYTE>(sum[0] / count);
     palette[n].rgbGreen = static_cast<BYTE>(sum[1] / count);
     palette[n].rgbRed = static_cast<BYTE>(sum[2] / count);
@@ -272,7 +384,91 @@ CPicImage* CMedianCutQuantizer::CreateIndexedImage(BYTE* pixels, DWORD width, DW
   return image;
 }
 
+namespace {
+
+// Signed diffusion amounts for errors -255..255 (index e + 255) and the clamp
+// of a channel value plus an amount (index v + kClampBias).
+struct DiffusionTables {
+  static constexpr int kClampBias = 256;
+  int ahead[511], belowBehind[511], below[511], belowAhead[511];
+  BYTE clamp[768];
+
+  explicit DiffusionTables(float strength) {
+    for (int e = 0; e < 256; ++e) {
+      const int a = static_cast<int>(e * strength * 0.4375f), bb = static_cast<int>(e * strength * 0.1875f);
+      const int b = static_cast<int>(e * strength * 0.3125f), ba = static_cast<int>(e * strength * 0.0625f);
+      ahead[255 + e] = a, ahead[255 - e] = -a;
+      belowBehind[255 + e] = bb, belowBehind[255 - e] = -bb;
+      below[255 + e] = b, below[255 - e] = -b;
+      belowAhead[255 + e] = ba, belowAhead[255 - e] = -ba;
+    }
+    for (int v = 0; v < 768; ++v) clamp[v] = Clamp(v - kClampBias);
+  }
+};
+
+// One line of the serpentine walk: `dir` is +1 left to right, -1 right to left.
+template <int dir>
+void DiffuseLine(const DiffusionTables& t, NearestColorFinder& nearest, const RGBQUAD* palette, BYTE* line,
+                 BYTE* next, LONG width, BYTE* indices) {
+  const BYTE* clamp = t.clamp + DiffusionTables::kClampBias;
+  for (LONG step = 0; step < width; ++step) {
+    const LONG x = dir > 0 ? step : width - 1 - step;
+    BYTE* p = line + 4 * x;
+    const BYTE index = nearest.Find(p);
+    indices[x] = index;
+    const RGBQUAD& chosen = palette[index];
+    const int error[3] = {255 + p[0] - chosen.rgbBlue, 255 + p[1] - chosen.rgbGreen, 255 + p[2] - chosen.rgbRed};
+    const bool aheadOnLine = step + 1 < width, behindOnLine = step > 0;
+    if (aheadOnLine) {
+      BYTE* a = p + 4 * dir;
+      for (int ch = 0; ch < 3; ++ch) a[ch] = clamp[a[ch] + t.ahead[error[ch]]];
+    }
+    if (!next) continue;
+    BYTE* below = next + 4 * x;
+    for (int ch = 0; ch < 3; ++ch) {
+      if (behindOnLine) below[ch - 4 * dir] = clamp[below[ch - 4 * dir] + t.belowBehind[error[ch]]];
+      below[ch] = clamp[below[ch] + t.below[error[ch]]];
+      if (aheadOnLine) below[ch + 4 * dir] = clamp[below[ch + 4 * dir] + t.belowAhead[error[ch]]];
+    }
+  }
+}
+
+}  // namespace
+
 void CMedianCutQuantizer::MapPixels(CPicImage& image, BYTE* pixels, DWORD width, DWORD height, float strength) {
+  image.ResetNearestIndexCache(kMappingCacheBuckets);
+  const RGBQUAD* palette = image.GetPalette();
+  if (!palette) return;
+  if (!(strength >= 0 && strength <= 1.0f)) {
+    MapPixelsAnyStrength(image, pixels, width, height, strength);
+    return;
+  }
+  const DiffusionTables tables(strength);
+  NearestColorFinder nearest(palette, image.GetColorCount());
+  const size_t stride = static_cast<size_t>(width) * 4;
+  BYTE* bits = image.GetBits();
+  const DWORD rowBytes = image.GetRowBytes();
+  const WORD bpp = image.GetBpp();
+  std::vector<BYTE> indices(width);
+  for (DWORD k = 0; k < height; ++k) {
+    const DWORD sourceLine = height - 1 - k;  // bottom line of the picture first
+    BYTE* line = pixels + stride * sourceLine;
+    BYTE* next = sourceLine > 0 ? line - stride : nullptr;
+    // An 8-bit row takes the indices directly.
+    BYTE* row = bpp == 8 ? bits + static_cast<size_t>(k) * rowBytes : indices.data();
+    if ((k & 1) == 0)
+      DiffuseLine<1>(tables, nearest, palette, line, next, static_cast<LONG>(width), row);
+    else
+      DiffuseLine<-1>(tables, nearest, palette, line, next, static_cast<LONG>(width), row);
+    if (bpp != 8)
+      for (DWORD x = 0; x < width; ++x) image.SetPixelIndex(static_cast<LONG>(x), static_cast<LONG>(k), indices[x]);
+  }
+}
+
+// Strengths outside 0..1 give errors beyond the signed tables' range: the
+// per-channel form with its clamped table index serves them.
+void CMedianCutQuantizer::MapPixelsAnyStrength(CPicImage& image, BYTE* pixels, DWORD width, DWORD height,
+                                               float strength) {
   int ahead[256], belowBehind[256], below[256], belowAhead[256];
   for (int e = 0; e < 256; ++e) {
     ahead[e] = static_cast<int>(e * strength * 0.4375f);
@@ -284,10 +480,8 @@ void CMedianCutQuantizer::MapPixels(CPicImage& image, BYTE* pixels, DWORD width,
     value = Clamp(value + (e >= 0 ? table[e > 255 ? 255 : e] : -table[-e > 255 ? 255 : -e]));
   };
 
-  image.ResetNearestIndexCache(kMappingCacheBuckets);
   const RGBQUAD* palette = image.GetPalette();
-  if (!palette) return;
-  NearestColorCache nearest(palette, image.GetColorCount());
+  NearestColorFinder nearest(palette, image.GetColorCount());
   const size_t stride = static_cast<size_t>(width) * 4;
   BYTE* bits = image.GetBits();
   const DWORD rowBytes = image.GetRowBytes();

@@ -10,16 +10,18 @@
 
 class CPicImage;
 
-// Pixel indices that the two halves of a split box share.
-struct CIndexList {
-  std::vector<DWORD> indices;
+// One distinct colour of the frame and how many pixels have it.
+struct CHistogramColor {
+  BYTE blue, green, red, unused;
+  DWORD count;
 };
 
+// One box of the colour cube: a run of the histogram (the boxes' runs
+// partition it), or, while the frame is one unsplit box, all its pixels.
 struct CColorBox {
   BYTE redMin = 255, redMax = 0, greenMin = 255, greenMax = 0, blueMin = 255, blueMax = 0;
-  std::shared_ptr<CIndexList> list;
   DWORD first = 0;
-  LONG pixelCount = 0;
+  LONG pixelCount = 0;  // histogram entries of the run (pixels of an unsplit frame)
   LONG volume = 0;
 
   void ComputeVolume();
@@ -45,11 +47,18 @@ public:
 
 private:
   void ComputeRanges(CColorBox& box) const;
+  void BuildHistogram(DWORD count);
+  int ListDistinctColors(RGBQUAD* palette) const;
   void InsertBox(std::unique_ptr<CColorBox> box);
   void SplitBox(std::unique_ptr<CColorBox> box);
   void MapPixels(CPicImage& image, BYTE* pixels, DWORD width, DWORD height, float strength);
+  void MapPixelsAnyStrength(CPicImage& image, BYTE* pixels, DWORD width, DWORD height, float strength);
 
   std::vector<std::unique_ptr<CColorBox>> m_boxes;  // ascending volume
   BYTE* m_pixels = nullptr;
+  DWORD m_pixelCount = 0;
+  // The frame's distinct colours; empty while the frame is one unsplit box,
+  // which needs them in the order of the pixels.
+  std::vector<CHistogramColor> m_colors;
   int m_maxColors;
 };

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <deque>
 #include <map>
+#include <queue>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -25,6 +26,11 @@ constexpr float kParamHigh = 0.999999f;
 constexpr double kCornerTolerance = 1e-6;
 // Twice the distance within which a point counts as on an edge's line.
 constexpr float kBoxMargin = 0.002f;
+// Distance within which the spatial index offers an edge: well above every
+// tolerance under which an edge can block or cross a segment.
+constexpr float kIndexMargin = 0.01f;
+// Below this many vertices scanning every edge is faster than the index.
+constexpr int kIndexFromVertices = 128;
 // Distance within which a vertex counts as on a feature-line segment.
 constexpr float kOnLine = 0.001f;
 // Relative difference of area and outline length within which the triangles
@@ -95,6 +101,8 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
     m_sources.push_back(inputs[order[v]].source);
   }
   m_vertexCount = static_cast<int>(m_positions.size());
+  m_linearScans = m_scanMode == ScanMode::Linear ||
+                  (m_scanMode == ScanMode::Automatic && m_vertexCount < kIndexFromVertices);
 
   // Coincident points share one vertex in the triangles: the first of them.
   m_representative.resize(m_vertexCount);
@@ -105,6 +113,9 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
   }
 
   m_constraints.clear();
+  m_keptPairs.clear();
+  const size_t cells = 2 * static_cast<size_t>(m_vertexCount) + 16;
+  if (!m_linearScans) m_keptGrid.Reset(m_positions.data(), m_positions.size(), cells, kIndexMargin);
   for (int l = 0; l < lines.GetSize(); ++l) {
     const std::vector<int>& points = lineInputs[l];
     const int n = static_cast<int>(points.size());
@@ -116,6 +127,9 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
     return m_positions[a.upper].y < m_positions[b.upper].y;
   });
   m_constraintCount = static_cast<int>(m_constraints.size());
+  m_keptGrid = CSegmentGrid();
+  m_keptPairs.clear();
+  if (!m_linearScans) m_grid.Reset(m_positions.data(), m_positions.size(), cells, kIndexMargin);
   for (int e = 0; e < m_constraintCount; ++e)
     m_constraintBoxes.Set(static_cast<size_t>(e), m_positions[m_constraints[e].first], m_positions[m_constraints[e].second]);
   // Edges of each vertex in sorted order, packed: m_edgeStart[v] .. m_edgeStart[v + 1].
@@ -162,28 +176,44 @@ void CTriangleMesh::AddConstraint(int from, int to) {
     e.second = end;
     e.upper = m_positions[end].y < m_positions[start].y ? end : start;
     start = end;
-    const bool held = std::any_of(m_constraints.begin(), m_constraints.end(), [&](const ConstraintEdge& c) {
-      return (c.first == e.first && c.second == e.second) || (c.first == e.second && c.second == e.first);
-    });
-    if (!held && !CrossesKeptConstraint(e)) m_constraints.push_back(e);
+    bool held;
+    if (m_linearScans) {
+      held = std::any_of(m_constraints.begin(), m_constraints.end(), [&](const ConstraintEdge& c) {
+        return (c.first == e.first && c.second == e.second) || (c.first == e.second && c.second == e.first);
+      });
+    } else {
+      const auto [low, high] = std::minmax(e.first, e.second);
+      held = m_keptPairs.count(static_cast<uint64_t>(low) << 32 | static_cast<uint32_t>(high)) != 0;
+    }
+    if (held || CrossesKeptConstraint(e)) continue;
+    if (!m_linearScans) {
+      const auto [low, high] = std::minmax(e.first, e.second);
+      m_keptPairs.insert(static_cast<uint64_t>(low) << 32 | static_cast<uint32_t>(high));
+      m_keptGrid.Insert(static_cast<int>(m_constraints.size()), m_positions[e.first], m_positions[e.second]);
+    }
+    m_constraints.push_back(e);
   }
 }
 
 bool CTriangleMesh::CrossesKeptConstraint(const ConstraintEdge& e) const {
   const CVector2& p = m_positions[e.first];
   const CVector2& q = m_positions[e.second];
-  for (const ConstraintEdge& kept : m_constraints) {
-    const CVector2& c = m_positions[kept.first];
-    const CVector2& d = m_positions[kept.second];
-    if (std::max(p.x, q.x) < std::min(c.x, d.x) || std::max(c.x, d.x) < std::min(p.x, q.x) ||
-        std::max(p.y, q.y) < std::min(c.y, d.y) || std::max(c.y, d.y) < std::min(p.y, q.y))
-      continue;
-    float s = 0, t = 0;
-    if (SegmentIntersectParams(p, q, c, d, &s, &t) && s > kParamLow && s < kParamHigh && t > kParamLow &&
-        t < kParamHigh)
-      return true;
-  }
+  if (!m_linearScans && CSegmentGrid::Finite(p) && CSegmentGrid::Finite(q))
+    return m_keptGrid.Query(p, q, [&](int kept) { return CrossesKept(p, q, kept); });
+  for (size_t kept = 0; kept < m_constraints.size(); ++kept)
+    if (CrossesKept(p, q, static_cast<int>(kept))) return true;
   return false;
+}
+
+bool CTriangleMesh::CrossesKept(const CVector2& p, const CVector2& q, int kept) const {
+  const CVector2& c = m_positions[m_constraints[kept].first];
+  const CVector2& d = m_positions[m_constraints[kept].second];
+  if (std::max(p.x, q.x) < std::min(c.x, d.x) || std::max(c.x, d.x) < std::min(p.x, q.x) ||
+      std::max(p.y, q.y) < std::min(c.y, d.y) || std::max(c.y, d.y) < std::min(p.y, q.y))
+    return false;
+  float s = 0, t = 0;
+  return SegmentIntersectParams(p, q, c, d, &s, &t) && s > kParamLow && s < kParamHigh && t > kParamLow &&
+         t < kParamHigh;
 }
 
 int CTriangleMesh::FindEdge(int a, int b) const {
@@ -226,18 +256,20 @@ int CTriangleMesh::Triangulate() {
 
 void CTriangleMesh::Sweep() {
   m_activeConstraints = 0;
+  m_gridLive = !m_linearScans;
+  m_lastBlocker = -1;
   for (m_current = 0; m_current < m_vertexCount; ++m_current) {
     const int p = m_current;
     if (m_representative[p] != p) continue;  // its twin stands for it
-    while (m_activeConstraints < m_constraintCount &&
-           m_positions[m_constraints[m_activeConstraints].upper].y <= m_positions[p].y)
-      ++m_activeConstraints;
+    int active = m_activeConstraints;
+    while (active < m_constraintCount && m_positions[m_constraints[active].upper].y <= m_positions[p].y) ++active;
+    ActivateConstraints(active);
     bool added = false;
     for (size_t f = 0; f < m_fronts.size() && !added; ++f)
       for (FrontNode* node = m_fronts[f]; node; node = node->next) {
         int a, b;
         NodeEnds(node, &a, &b);
-        if (a == p || b == p || !Sees(p, a, b)) continue;
+        if (a == p || b == p || !Sees(p, a, b, &node->sightBlocker)) continue;
         AddToFront(static_cast<int>(f), node, p);
         added = true;
         break;
@@ -245,7 +277,24 @@ void CTriangleMesh::Sweep() {
     if (!added) StartOrWait(p);
   }
   JoinLeftovers();
+  m_gridLive = false;
+  m_grid = CSegmentGrid();
   SplitAroundLeftovers();
+}
+
+void CTriangleMesh::ActivateConstraints(int count) {
+  for (int e = m_activeConstraints; m_gridLive && e < count; ++e)
+    m_grid.Insert(2 * e, m_positions[m_constraints[e].first], m_positions[m_constraints[e].second]);
+  m_activeConstraints = count;
+}
+
+void CTriangleMesh::IndexCreated(int created, bool add) {
+  if (!m_gridLive) return;
+  const CreatedEdge& e = *m_createdEdges[created];
+  if (add)
+    m_grid.Insert(2 * created + 1, m_positions[e.first], m_positions[e.second]);
+  else
+    m_grid.Remove(2 * created + 1, m_positions[e.first], m_positions[e.second]);
 }
 
 // A vertex still outside every triangle but inside one of them (the sweep
@@ -302,7 +351,7 @@ void CTriangleMesh::SplitTriangle(int triangle, int q) {
 // front edge they see from its open side.
 void CTriangleMesh::JoinLeftovers() {
   if (m_pending.empty()) return;
-  m_activeConstraints = m_constraintCount;
+  ActivateConstraints(m_constraintCount);
   std::vector<char> used(m_vertexCount, 0);
   for (int t = 0; t < GetTriangleCount(); ++t) {
     int v[3];
@@ -318,7 +367,7 @@ void CTriangleMesh::JoinLeftovers() {
         for (FrontNode* node = m_fronts[f]; node; node = node->next) {
           int a, b;
           NodeEnds(node, &a, &b);
-          if (a == q || b == q || !OpensTowards(node->edge, q) || !Sees(q, a, b)) continue;
+          if (a == q || b == q || !OpensTowards(node->edge, q) || !Sees(q, a, b, &node->sightBlocker)) continue;
           m_pending.erase(m_pending.begin() + static_cast<long>(i));
           AddToFront(static_cast<int>(f), node, q);
           used[q] = 1;
@@ -393,14 +442,44 @@ bool CTriangleMesh::ScanBoxes(const EdgeBoxes& boxes, size_t count, bool created
 }
 
 // A segment is blocked by an active constraint edge or by any created edge.
-bool CTriangleMesh::Blocked(const CVector2& p, const CVector2& q, float lowestY) const {
+bool CTriangleMesh::Blocked(const CVector2& p, const CVector2& q, float lowestY, int* hint) const {
+  if (m_gridLive && CSegmentGrid::Finite(p) && CSegmentGrid::Finite(q)) return IndexedBlocked(p, q, lowestY, hint);
   return ScanBoxes(m_constraintBoxes, static_cast<size_t>(m_activeConstraints), false, p, q, lowestY) ||
          ScanBoxes(m_createdBoxes, m_createdEdges.size(), true, p, q, lowestY);
 }
 
-bool CTriangleMesh::Sees(int p, int a, int b) const {
+bool CTriangleMesh::IndexedBlocked(const CVector2& p, const CVector2& q, float lowestY, int* hint) const {
+  if (hint && *hint >= 0 && BlocksSight(*hint, p, q, lowestY)) return true;
+  if (m_lastBlocker >= 0 && BlocksSight(m_lastBlocker, p, q, lowestY)) {
+    if (hint) *hint = m_lastBlocker;
+    return true;
+  }
+  return m_grid.Query(p, q, [&](int id) {
+    if (!BlocksSight(id, p, q, lowestY)) return false;
+    m_lastBlocker = id;
+    if (hint) *hint = id;
+    return true;
+  });
+}
+
+// The test ScanBoxes makes of one edge, for an index id.
+bool CTriangleMesh::BlocksSight(int id, const CVector2& p, const CVector2& q, float lowestY) const {
+  const bool created = (id & 1) != 0;
+  const size_t e = static_cast<size_t>(id >> 1);
+  if (created ? e >= m_createdEdges.size() : static_cast<int>(e) >= m_activeConstraints) return false;
+  const EdgeBoxes& boxes = created ? m_createdBoxes : m_constraintBoxes;
+  const float x0 = std::min(p.x, q.x) - kBoxMargin, x1 = std::max(p.x, q.x) + kBoxMargin;
+  const float y0 = std::min(p.y, q.y) - kBoxMargin, y1 = std::max(p.y, q.y) + kBoxMargin;
+  if (boxes.maxY[e] < lowestY || boxes.maxX[e] < x0 || boxes.minX[e] > x1 || boxes.maxY[e] < y0 || boxes.minY[e] > y1)
+    return false;
+  int a, b;
+  EdgeEnds({static_cast<BYTE>(created ? 0 : 1), static_cast<int>(e)}, &a, &b);
+  return BlockedBy(p, q, a, b);
+}
+
+bool CTriangleMesh::Sees(int p, int a, int b, int* hint) const {
   const float lowest = std::min({m_positions[p].y, m_positions[a].y, m_positions[b].y});
-  return !Blocked(m_positions[p], m_positions[a], lowest) && !Blocked(m_positions[p], m_positions[b], lowest);
+  return !Blocked(m_positions[p], m_positions[a], lowest, hint) && !Blocked(m_positions[p], m_positions[b], lowest, hint);
 }
 
 // The node's ends in the front's direction: the left end is the one it shares
@@ -442,6 +521,7 @@ CTriangleMesh::EdgeRef CTriangleMesh::JoinEdge(int a, int b, Triangle* owner) {
   e->left = owner;
   m_createdBoxes.Set(m_createdEdges.size(), m_positions[a], m_positions[b]);
   m_createdEdges.push_back(std::move(e));
+  IndexCreated(static_cast<int>(m_createdEdges.size() - 1), true);
   return {0, static_cast<int>(m_createdEdges.size() - 1)};
 }
 
@@ -589,15 +669,22 @@ void CTriangleMesh::MergeFronts() {
 void CTriangleMesh::CloseCorners(int front) {
   for (bool closed = true; closed;) {
     closed = false;
+    // Each node's ends serve twice: as the next node of one corner and the
+    // first of the following one.
+    int nextLeft = -1, nextRight = -1;
     for (FrontNode* node = m_fronts[front]; node && node->next; node = node->next) {
       FrontNode* next = node->next;
       int a, b, b2, c;
-      NodeEnds(node, &a, &b);
+      if (nextLeft >= 0)
+        a = nextLeft, b = nextRight;
+      else
+        NodeEnds(node, &a, &b);
       NodeEnds(next, &b2, &c);
+      nextLeft = b2, nextRight = c;
       if (b != b2 || a == c) continue;
       if (Cross(m_positions[a], m_positions[b], m_positions[c]) > -kCornerTolerance) continue;
       const float lowest = std::min({m_positions[a].y, m_positions[b].y, m_positions[c].y});
-      if (FindEdge(a, c) < 0 && Blocked(m_positions[a], m_positions[c], lowest)) continue;
+      if (FindEdge(a, c) < 0 && Blocked(m_positions[a], m_positions[c], lowest, &node->cornerBlocker)) continue;
       Triangle* t = NewTriangle(node->edge, next->edge, {0, 0});
       const EdgeRef ac = JoinEdge(a, c, t);
       t->sides[2] = ac;
@@ -971,8 +1058,10 @@ void CTriangleMesh::Flip(int created, int depth) {
   const EdgeRef aq = sideJoining(right, a, q), qb = sideJoining(right, q, b);
   if (bp.kind == 2 || pa.kind == 2 || aq.kind == 2 || qb.kind == 2) return;
   const EdgeRef self = {0, created};
+  IndexCreated(created, false);
   e.first = p;
   e.second = q;
+  IndexCreated(created, true);
   m_createdBoxes.Set(static_cast<size_t>(created), P, Q);
   left->sides[0] = self, left->sides[1] = aq, left->sides[2] = pa;
   right->sides[0] = self, right->sides[1] = qb, right->sides[2] = bp;
@@ -1098,6 +1187,136 @@ bool EdgesCollide(const EdgeSweepRecord& a, const EdgeSweepRecord& b) {
                           b.sourceSecond, b.targetFirst, b.targetSecond) != 0;
 }
 
+// The active records of the fold-over sweep by their x range, in buckets
+// over the finite x range of all boxes: a record meets only records whose
+// boxes overlap its own in x, so only those are tested.
+class ActiveRecordsByX {
+ public:
+  explicit ActiveRecordsByX(const std::vector<EdgeSweepRecord>& records)
+      : m_records(records), m_active(records.size(), 0), m_stamps(records.size(), 0) {
+    double x0 = INFINITY, x1 = -INFINITY, widths = 0;
+    size_t finite = 0;
+    for (const EdgeSweepRecord& r : records)
+      if (FiniteX(r)) {
+        x0 = std::min<double>(x0, r.box.left), x1 = std::max<double>(x1, r.box.right);
+        widths += static_cast<double>(r.box.right) - r.box.left;
+        ++finite;
+      }
+    // Buckets about as wide as a box: a box then spans two or three.
+    const double mean = finite ? widths / static_cast<double>(finite) : 0;
+    const double wanted = mean > 0 ? (x1 - x0) / mean : 1.0;
+    m_count = x0 <= x1 ? static_cast<int>(std::clamp(wanted, 1.0, static_cast<double>(kMaxBuckets))) : 0;
+    m_left = x0;
+    m_width = x1 > x0 ? (x1 - x0) / m_count : 1.0;
+    m_buckets.resize(static_cast<size_t>(m_count));
+  }
+
+  void Add(int r) {
+    m_active[r] = 1;
+    if (!FiniteX(m_records[r])) {
+      m_everywhere.push_back(r);
+      return;
+    }
+    for (int b = Bucket(m_records[r].box.left); b <= Bucket(m_records[r].box.right); ++b) m_buckets[b].push_back(r);
+  }
+
+  void Remove(int r) {
+    m_active[r] = 0;
+    auto drop = [r](std::vector<int>& list) { list.erase(std::find(list.begin(), list.end(), r)); };
+    if (!FiniteX(m_records[r])) {
+      drop(m_everywhere);
+      return;
+    }
+    for (int b = Bucket(m_records[r].box.left); b <= Bucket(m_records[r].box.right); ++b) drop(m_buckets[b]);
+  }
+
+  bool IsActive(int r) const { return m_active[r] != 0; }
+
+  // The first active record in list order (ascending index) that collides
+  // with r, or -1.
+  int FirstCollision(int r) const {
+    const EdgeSweepRecord& mine = m_records[r];
+    if (!FiniteX(mine)) {
+      for (size_t o = 0; o < m_records.size(); ++o)
+        if (m_active[o] && static_cast<int>(o) != r && EdgesCollide(m_records[o], mine)) return static_cast<int>(o);
+      return -1;
+    }
+    ++m_query;
+    int best = -1;
+    auto consider = [&](int o) {
+      if (o == r || m_stamps[o] == m_query || (best >= 0 && o > best)) return;
+      m_stamps[o] = m_query;
+      if (EdgesCollide(m_records[o], mine)) best = o;
+    };
+    for (int o : m_everywhere) consider(o);
+    for (int b = Bucket(mine.box.left); b <= Bucket(mine.box.right); ++b)
+      for (int o : m_buckets[b]) consider(o);
+    return best;
+  }
+
+ private:
+  static constexpr size_t kMaxBuckets = 1 << 16;
+  static bool FiniteX(const EdgeSweepRecord& r) { return std::isfinite(r.box.left) && std::isfinite(r.box.right); }
+  int Bucket(float x) const {
+    return static_cast<int>(std::clamp(std::floor((x - m_left) / m_width), 0.0, static_cast<double>(m_count - 1)));
+  }
+
+  const std::vector<EdgeSweepRecord>& m_records;
+  std::vector<char> m_active;
+  std::vector<std::vector<int>> m_buckets;
+  std::vector<int> m_everywhere;  // boxes whose x range is not finite
+  double m_left = 0, m_width = 1;
+  int m_count = 0;
+  mutable std::vector<uint32_t> m_stamps;
+  mutable uint32_t m_query = 0;
+};
+
+// The sweep below with the active list kept by x and the records leaving a
+// step found by their bottoms: the same pairs in the same order give the
+// same first collision.
+int SweepIndexed(const std::vector<EdgeSweepRecord>& records, int out[4]) {
+  ActiveRecordsByX active(records);
+  using Bottom = std::pair<float, int>;
+  std::priority_queue<Bottom, std::vector<Bottom>, std::greater<Bottom>> bottoms;
+  const size_t count = records.size();
+  size_t next = 0, listed = 0;
+  std::vector<int> leaving;
+  auto add = [&](size_t r) {
+    active.Add(static_cast<int>(r));
+    ++listed;
+    if (!std::isnan(records[r].box.bottom)) bottoms.push({records[r].box.bottom, static_cast<int>(r)});
+  };
+  while (next < count || listed > 0) {
+    const float sweep = next < count ? records[next].box.top : records.back().box.bottom;
+    if (next < count) add(next++);
+    while (next < count && records[next].box.top <= sweep) add(next++);
+    leaving.clear();
+    if (next < count) {
+      while (!bottoms.empty() && bottoms.top().first <= sweep) {
+        leaving.push_back(bottoms.top().second);
+        bottoms.pop();
+      }
+      std::sort(leaving.begin(), leaving.end());
+    } else {
+      for (size_t r = 0; r < count; ++r)
+        if (active.IsActive(static_cast<int>(r))) leaving.push_back(static_cast<int>(r));
+    }
+    for (int r : leaving) {
+      const int other = active.FirstCollision(r);
+      if (other >= 0) {
+        out[0] = records[other].first;
+        out[1] = records[other].second;
+        out[2] = records[r].first;
+        out[3] = records[r].second;
+        return 1;
+      }
+      active.Remove(r);
+      --listed;
+    }
+  }
+  return 0;
+}
+
 }  // namespace
 
 int FindCrossingTriangles(const CTriangleMesh& mesh, const CFeatureLineArray& source,
@@ -1131,6 +1350,7 @@ int FindCrossingTriangles(const CTriangleMesh& mesh, const CFeatureLineArray& so
   }
   std::stable_sort(records.begin(), records.end(),
                    [](const EdgeSweepRecord& a, const EdgeSweepRecord& b) { return a.box.top < b.box.top; });
+  if (!mesh.UsesLinearScans()) return SweepIndexed(records, out);
   // A record leaves the active list once the sweep passes its bottom, after
   // it has been tested against every record still listed: each pair whose
   // boxes meet in y is tested once.

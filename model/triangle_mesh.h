@@ -6,12 +6,14 @@
 
 #include <array>
 #include <memory>
+#include <unordered_set>
 #include <vector>
 
 #include "compat/afx.h"
 #include "model/line_set.h"
 #include "model/rect_f.h"
 #include "model/render_mesh.h"
+#include "model/segment_grid.h"
 #include "model/vector2.h"
 #include "platform/tree_node.h"
 
@@ -58,6 +60,14 @@ public:
   void Edges(std::vector<std::pair<int, int>>& out) const;
   int FindEdge(int a, int b) const;
 
+  // How the visibility and crossing queries find the edges to test: through
+  // a spatial index, or by scanning every edge, the plain form the index
+  // must agree with (kept for the tests that compare the two). Automatic
+  // scans small meshes, where the index costs more than it saves. Set
+  // before AddPoints.
+  enum class ScanMode { Automatic, Indexed, Linear };
+  void SetScanMode(ScanMode mode) { m_scanMode = mode; }
+  bool UsesLinearScans() const { return m_linearScans; }
 
   // --- used by the fold-over check ---
   struct EdgeRef {
@@ -74,6 +84,7 @@ private:
   void AddConstraint(int from, int to);
   // True when e crosses an edge already in m_constraints inside both.
   bool CrossesKeptConstraint(const ConstraintEdge& e) const;
+  bool CrossesKept(const CVector2& p, const CVector2& q, int kept) const;
   struct Triangle;
   struct CreatedEdge {
     int first = 0, second = 0;
@@ -87,13 +98,17 @@ private:
     FrontNode* prev = nullptr;
     FrontNode* next = nullptr;
     EdgeRef edge;
+    // Index ids of the edges that last hid this edge from a vertex and
+    // kept its corner with the next node open: likely to do so again.
+    int sightBlocker = -1, cornerBlocker = -1;
   };
 
   // --- sweep ---
   void Sweep();
-  bool Blocked(const CVector2& p, const CVector2& q, float lowestY) const;
+  // `hint`, when given, names an index id to try first and takes the blocker found.
+  bool Blocked(const CVector2& p, const CVector2& q, float lowestY, int* hint = nullptr) const;
   bool BlockedBy(const CVector2& p, const CVector2& q, int a, int b) const;
-  bool Sees(int p, int a, int b) const;
+  bool Sees(int p, int a, int b, int* hint) const;
   void NodeEnds(const FrontNode* node, int* left, int* right) const;
   EdgeRef JoinEdge(int a, int b, Triangle* owner);
   Triangle* NewTriangle(EdgeRef s0, EdgeRef s1, EdgeRef s2);
@@ -145,6 +160,22 @@ private:
   EdgeBoxes m_constraintBoxes, m_createdBoxes;
   bool ScanBoxes(const EdgeBoxes& boxes, size_t count, bool created, const CVector2& p, const CVector2& q,
                  float lowestY) const;
+  // The same answer as the scans, from the edges the index offers.
+  bool IndexedBlocked(const CVector2& p, const CVector2& q, float lowestY, int* hint) const;
+  bool BlocksSight(int gridId, const CVector2& p, const CVector2& q, float lowestY) const;
+  void ActivateConstraints(int count);
+  void IndexCreated(int created, bool add);
+
+  ScanMode m_scanMode = ScanMode::Automatic;
+  bool m_linearScans = false;  // decided by AddPoints
+  // Index ids: 2 x constraint index, 2 x created index + 1. Constraint edges
+  // enter as they become active; the index lives for the sweep only.
+  CSegmentGrid m_grid;
+  bool m_gridLive = false;
+  mutable int m_lastBlocker = -1;  // tried first: one edge often hides a run of front edges
+  // Constraint edges kept so far while AddPoints builds them, by kept order.
+  CSegmentGrid m_keptGrid;
+  std::unordered_set<uint64_t> m_keptPairs;  // both ends, the smaller first
 };
 
 // 1 when two edges of the mesh pass through each other while the source

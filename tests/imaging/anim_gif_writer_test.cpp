@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
 #include <vector>
 
 #include "compat/host_path.h"
@@ -96,6 +99,36 @@ TEST(AnimGifWriter, GifsicleSeesTheLoopTheDelaysAndLocalTables) {
   EXPECT_NE(info.find("delay 0.03s"), std::string::npos) << info;
   EXPECT_NE(info.find("transparent"), std::string::npos) << info;
   EXPECT_NE(info.find("local color table"), std::string::npos) << info;
+}
+
+// With workers the writer copies each frame: the caller's buffer, reused for
+// the next frame at once, is neither changed nor read later. Three hundred
+// frames grow the list while workers fill it, and the file is the one a
+// single worker writes.
+TEST(AnimGifWriter, WorkersLeaveTheCallersFramesAndWriteTheSameFile) {
+  testsupport::TempDir dir;
+  std::vector<std::vector<char>> files;
+  for (int workers : {1, 4}) {
+    const std::string name = "w" + std::to_string(workers) + ".gif";
+    CAnimGifWriter writer;
+    writer.SetWorkers(workers);
+    ASSERT_TRUE(writer.Open(ProgramPath(dir, name.c_str()).c_str(), 4, SIZE{6, 5}));
+    std::vector<BYTE> buffer(4 * 6 * 5);
+    for (int i = 0; i < 300; ++i) {
+      for (size_t p = 0; p < buffer.size(); ++p) buffer[p] = static_cast<BYTE>(p * 37 + i * 11);
+      const std::vector<BYTE> before = buffer;
+      ASSERT_TRUE(writer.AddFrame(buffer.data()));
+      if (workers > 1) {
+        ASSERT_EQ(buffer, before) << i;
+      }
+    }
+    EXPECT_EQ(writer.GetCapacity(), 512);
+    writer.Close();
+    std::ifstream in(dir.File(name), std::ios::binary);
+    files.emplace_back((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  }
+  EXPECT_GT(files[0].size(), 300u * 20);
+  EXPECT_TRUE(files[0] == files[1]);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // hand-made and seeded random line sets.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -297,6 +298,35 @@ TEST(FindCrossingTriangles, PointsMeetingHalfWayAreReported) {
   EXPECT_EQ(ends, (std::set<std::pair<int, int>>{{1, 1}, {2, 0}}));
 }
 
+// One seeded random line set of the kind `round % 5` names, over the corners
+// of a 64 x 48 output: separate points, short horizontal segments, duplicates
+// and collinear runs, crossing lines, lines partly outside the output.
+void AddRandomLines(std::mt19937& rng, int round, Lines& lines) {
+  lines.AddCorners(64, 48);
+  const int kind = round % 5;
+  std::uniform_int_distribution<int> count(0, 6);
+  std::uniform_real_distribution<float> x(1, 63), y(1, 47), wild(-20, 90);
+  if (kind == 0) {
+    for (int i = count(rng); i > 0; --i) lines.Add({CVector2(x(rng), y(rng))});
+  } else if (kind == 1) {
+    // Distinct rows never cross.
+    for (int i = count(rng); i > 0; --i) {
+      float row = 2 + 7 * i, a = x(rng), b = x(rng);
+      if (std::fabs(a - b) < 1) b = a + 1;
+      lines.Add({CVector2(a, row), CVector2(b, row)});
+    }
+  } else if (kind == 2) {
+    float px = x(rng), py = y(rng);
+    lines.Add({CVector2(px, py), CVector2(px, py)});
+    lines.Add({CVector2(0, py), CVector2(32, py), CVector2(64, py)});
+    lines.Add({CVector2(px, 0), CVector2(px, 48)});
+  } else if (kind == 3) {
+    for (int i = count(rng); i > 0; --i) lines.Add({CVector2(x(rng), y(rng)), CVector2(x(rng), y(rng))});
+  } else {
+    for (int i = count(rng); i > 0; --i) lines.Add({CVector2(wild(rng), wild(rng)), CVector2(wild(rng), wild(rng))});
+  }
+}
+
 // Seeded random line sets, degenerate ones included: every set gives triangles
 // that cover the convex hull of its points exactly once (the output rectangle
 // when all points lie in it), with every kept feature segment a side.
@@ -304,33 +334,9 @@ TEST(TriangleMesh, TenThousandRandomLineSets) {
   std::mt19937 rng(20261207);
   for (int round = 0; round < 10000; ++round) {
     Lines lines;
-    lines.AddCorners(64, 48);
+    AddRandomLines(rng, round, lines);
     const int kind = round % 5;
-    std::uniform_int_distribution<int> count(0, 6);
-    std::uniform_real_distribution<float> x(1, 63), y(1, 47), wild(-20, 90);
-    if (kind == 0) {
-      // Separate points: no lines to cross.
-      for (int i = count(rng); i > 0; --i) lines.Add({CVector2(x(rng), y(rng))});
-    } else if (kind == 1) {
-      // Short horizontal segments on distinct rows never cross.
-      for (int i = count(rng); i > 0; --i) {
-        float row = 2 + 7 * i, a = x(rng), b = x(rng);
-        if (std::fabs(a - b) < 1) b = a + 1;
-        lines.Add({CVector2(a, row), CVector2(b, row)});
-      }
-    } else if (kind == 2) {
-      // Duplicates, collinear runs and points on the border.
-      float px = x(rng), py = y(rng);
-      lines.Add({CVector2(px, py), CVector2(px, py)});
-      lines.Add({CVector2(0, py), CVector2(32, py), CVector2(64, py)});
-      lines.Add({CVector2(px, 0), CVector2(px, 48)});
-    } else if (kind == 3) {
-      // Crossing lines.
-      for (int i = count(rng); i > 0; --i) lines.Add({CVector2(x(rng), y(rng)), CVector2(x(rng), y(rng))});
-    } else {
-      // Lines partly outside the output.
-      for (int i = count(rng); i > 0; --i) lines.Add({CVector2(wild(rng), wild(rng)), CVector2(wild(rng), wild(rng))});
-    }
+    std::uniform_real_distribution<float> x(1, 63), y(1, 47);
     Built b = Build(lines.array);
     int out[4];
     // Lines that do not move never fold, however degenerate.
@@ -460,6 +466,109 @@ TEST(TriangleMesh, PointsOutsideTheOutputCoverTheirHull) {
   }
   ExpectConstraintsAreEdges(b);
   ExpectNoWorthwhileFlip(b);
+}
+
+// The mesh as its triangles and edges, built with the spatial index or with
+// the linear scans the index stands in for.
+struct MeshImage {
+  std::vector<std::array<int, 3>> triangles;
+  std::vector<std::pair<int, int>> edges;
+  int vertices = 0;
+  bool operator==(const MeshImage&) const = default;
+};
+
+MeshImage BuildImage(const CFeatureLineArray& lines, bool linear) {
+  CTriangleMesh mesh;
+  mesh.SetScanMode(linear ? CTriangleMesh::ScanMode::Linear : CTriangleMesh::ScanMode::Indexed);
+  mesh.AddPoints(lines);
+  mesh.Triangulate();
+  MeshImage image;
+  image.vertices = mesh.GetVertexCount();
+  for (int t = 0; t < mesh.GetTriangleCount(); ++t) {
+    image.triangles.emplace_back();
+    mesh.TriangleVertices(t, image.triangles.back().data());
+  }
+  mesh.Edges(image.edges);
+  return image;
+}
+
+// The fold-over check's answer, both ways, for a target of moved points;
+// returns the indexed answer.
+int ExpectSameFoldOver(const CFeatureLineArray& source, const CFeatureLineArray& target, const char* what) {
+  int answers[2][5];
+  for (int linear = 0; linear < 2; ++linear) {
+    CTriangleMesh mesh;
+    mesh.SetScanMode(linear ? CTriangleMesh::ScanMode::Linear : CTriangleMesh::ScanMode::Indexed);
+    mesh.AddPoints(source);
+    mesh.Triangulate();
+    int* a = answers[linear];
+    a[1] = a[2] = a[3] = a[4] = -1;
+    a[0] = FindCrossingTriangles(mesh, source, target, a + 1);
+  }
+  for (int k = 0; k < 5; ++k) EXPECT_EQ(answers[0][k], answers[1][k]) << what << " value " << k;
+  return answers[0][0];
+}
+
+// The lines with every point but the corners moved by up to `reach`.
+void AddMovedCopy(std::mt19937& rng, const Lines& from, float reach, Lines& to) {
+  std::uniform_real_distribution<float> move(-reach, reach);
+  for (int l = 0; l < from.array.GetSize(); ++l) {
+    to.owned.push_back(std::make_unique<CFeatureLine>());
+    const CFeatureLine* line = from.array[l];
+    for (int p = 0; p < line->GetPointCount(); ++p) {
+      CVector2 point = *line->PointAt(p);
+      if (l > 0) point = CVector2(point.x + move(rng), point.y + move(rng));
+      to.owned.back()->AddPoint(point);
+    }
+    to.owned.back()->closed = line->closed;
+    to.array.Add(to.owned.back().get());
+  }
+}
+
+// The spatial index only narrows which edges are tested: the sweep, its
+// repairs and the fold-over check must make exactly what the scans of every
+// edge make, on the random sets of the mesh tests and on dense drawings.
+TEST(TriangleMesh, SpatialIndexGivesTheTrianglesOfTheLinearScans) {
+  std::mt19937 rng(20261207);
+  for (int round = 0; round < 4000; ++round) {
+    Lines lines;
+    AddRandomLines(rng, round, lines);
+    ASSERT_TRUE(BuildImage(lines.array, false) == BuildImage(lines.array, true)) << "round " << round;
+    Lines moved;
+    AddMovedCopy(rng, lines, 12, moved);
+    ExpectSameFoldOver(lines.array, moved.array, "random set");
+  }
+}
+
+TEST(TriangleMesh, SpatialIndexAgreesOnDenseDrawings) {
+  std::mt19937 rng(7);
+  int folds = 0;
+  for (int round = 0; round < 10; ++round) {
+    // Curves of ten points over a 640 x 480 output, some crossing, some
+    // sharing points, as a traced face gives.
+    Lines lines;
+    lines.AddCorners(640, 480);
+    std::uniform_real_distribution<float> x(0, 640), y(0, 480), bend(-30, 30);
+    const int curves = 20 + 15 * round;
+    for (int c = 0; c < curves; ++c) {
+      const CVector2 start(x(rng), y(rng));
+      const float dx = bend(rng), dy = bend(rng);
+      std::vector<CVector2> points;
+      for (int k = 0; k < 10; ++k)
+        points.emplace_back(start.x + dx * k / 3, start.y + dy * k / 3 + bend(rng) / 6);
+      if (round % 3 == 1 && c > 0) points[0] = *lines.array[lines.array.GetSize() - 1]->PointAt(9);
+      CFeatureLine* line = lines.Add({});
+      for (const CVector2& p : points) line->AddPoint(p);
+    }
+    ASSERT_TRUE(BuildImage(lines.array, false) == BuildImage(lines.array, true)) << "round " << round;
+    for (float reach : {0.0f, 3.0f, 40.0f}) {
+      Lines moved;
+      AddMovedCopy(rng, lines, reach, moved);
+      folds += ExpectSameFoldOver(lines.array, moved.array, "dense drawing");
+    }
+  }
+  // The first of several crossing pairs depends on the order of the tests.
+  EXPECT_GT(folds, 5);
 }
 
 }  // namespace
