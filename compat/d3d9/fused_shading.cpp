@@ -69,10 +69,11 @@ FusedBlend BlendOf(const DrawState& state) {
 }
 
 #ifdef CALVETTA_FUSED
+#define CALVETTA_AVX2 __attribute__((target("avx2")))
 #define CALVETTA_AVX512 __attribute__((target("avx2,avx512f,avx512vl,avx512bw")))
 
 // round(a * b / 255) on 16-bit lanes holding 0..255.
-CALVETTA_AVX512 inline __m256i Mul255(__m256i a, __m256i b) {
+CALVETTA_AVX2 inline __m256i Mul255(__m256i a, __m256i b) {
   __m256i t = _mm256_add_epi16(_mm256_mullo_epi16(a, b), _mm256_set1_epi16(128));
   return _mm256_srli_epi16(_mm256_add_epi16(t, _mm256_srli_epi16(t, 8)), 8);
 }
@@ -82,7 +83,7 @@ struct LaneFactors {
   __m256i srcUse, srcFlip, dstUse, dstFlip;
 };
 
-CALVETTA_AVX512 LaneFactors FactorsOf(const DrawState& state) {
+CALVETTA_AVX2 inline LaneFactors FactorsOf(const DrawState& state) {
   uint16_t use[4] = {}, flip[4] = {};  // src, dst, srcAlpha, dstAlpha (PlanFused checked all four)
   const DWORD factors[4] = {state.srcBlend, state.dstBlend, state.srcBlendAlpha, state.dstBlendAlpha};
   for (int i = 0; i < 4; ++i) LaneFactor(factors[i], use[i], flip[i]);
@@ -99,7 +100,7 @@ CALVETTA_AVX512 LaneFactors FactorsOf(const DrawState& state) {
 }
 
 template <FusedBlend kBlend, bool kModulate>
-CALVETTA_AVX512 inline __m256i Combine(__m256i s, __m256i d, __m256i constant16, const LaneFactors& f) {
+CALVETTA_AVX2 inline __m256i Combine(__m256i s, __m256i d, __m256i constant16, const LaneFactors& f) {
   const __m256i zero = _mm256_setzero_si256();
   // An unscaled sum saturates per byte, as the widened sum and its pack do.
   if constexpr (kBlend == FusedBlend::Add && !kModulate) return _mm256_adds_epu8(s, d);
@@ -153,6 +154,39 @@ CALVETTA_AVX512 void OutputAvx512(const DrawState& state, const Segment* segment
       __m256i s = _mm256_maskz_loadu_epi32(lanes, src + i);
       __m256i d = kBlend == FusedBlend::Copy ? s : _mm256_maskz_loadu_epi32(lanes, dst + i);
       _mm256_mask_storeu_epi32(dst + i, lanes, Combine<kBlend, kModulate>(s, d, constant16, factors));
+    }
+  }
+}
+
+// The same loop on cores without 512-bit masks: the rest of a run goes
+// under an AVX2 lane mask (lanes outside it neither read nor written).
+CALVETTA_AVX2 inline __m256i TailMask(int n) {
+  return _mm256_cmpgt_epi32(_mm256_set1_epi32(n), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+}
+
+template <FusedBlend kBlend, bool kModulate>
+CALVETTA_AVX2 void OutputAvx2(const DrawState& state, const Segment* segments, int count,
+                              const uint32_t* const* sources, uint32_t constant) {
+  const __m256i constant16 =
+      _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(constant)), _mm256_setzero_si256());
+  LaneFactors factors{};
+  if constexpr (kBlend == FusedBlend::Factors) factors = FactorsOf(state);
+  for (int k = 0; k < count; ++k) {
+    const Segment& g = segments[k];
+    uint32_t* dst = state.target + static_cast<size_t>(g.y) * state.pitch + g.x;
+    const uint32_t* src = sources[k];
+    int i = 0;
+    for (; i + 8 <= g.n; i += 8) {
+      __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
+      __m256i d = kBlend == FusedBlend::Copy ? s : _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i),
+                          Combine<kBlend, kModulate>(s, d, constant16, factors));
+    }
+    if (i < g.n) {
+      const __m256i lanes = TailMask(g.n - i);
+      __m256i s = _mm256_maskload_epi32(reinterpret_cast<const int*>(src + i), lanes);
+      __m256i d = kBlend == FusedBlend::Copy ? s : _mm256_maskload_epi32(reinterpret_cast<const int*>(dst + i), lanes);
+      _mm256_maskstore_epi32(reinterpret_cast<int*>(dst + i), lanes, Combine<kBlend, kModulate>(s, d, constant16, factors));
     }
   }
 }
@@ -221,8 +255,12 @@ SecondTextureOutput PickSecond(FusedMix colour, FusedMix alpha) {
 template <FusedBlend kBlend>
 void OutputWith(const DrawState& state, const Segment* segments, int count, const uint32_t* const* sources,
                 uint32_t constant) {
-  if (constant == 0xFFFFFFFFu) OutputAvx512<kBlend, false>(state, segments, count, sources, constant);
-  else OutputAvx512<kBlend, true>(state, segments, count, sources, constant);
+  bool modulate = constant != 0xFFFFFFFFu;
+  if (HasAvx512()) {
+    (modulate ? OutputAvx512<kBlend, true> : OutputAvx512<kBlend, false>)(state, segments, count, sources, constant);
+  } else {
+    (modulate ? OutputAvx2<kBlend, true> : OutputAvx2<kBlend, false>)(state, segments, count, sources, constant);
+  }
 }
 #endif
 
@@ -231,7 +269,7 @@ void OutputWith(const DrawState& state, const Segment* segments, int count, cons
 FusedPlan PlanFused(const DrawState& state) {
   FusedPlan plan;
 #ifdef CALVETTA_FUSED
-  if (!HasAvx512() || state.stageCount < 1) return plan;
+  if (!HasAvx2() || state.stageCount < 1) return plan;
   const StageProgram& first = state.stages[0];
   if (!first.samples || !(first.colour == first.alpha)) return plan;
   FusedConstant constant;
@@ -241,7 +279,7 @@ FusedPlan PlanFused(const DrawState& state) {
   if (state.stageCount == 2 && state.stages[1].samples) {
     // A second texture: copies whose stage 1 mixes in its texels.
     const StageProgram& second = state.stages[1];
-    plan.secondTexture = plan.blend == FusedBlend::Copy && MixOf(second.colour, plan.colour) &&
+    plan.secondTexture = HasAvx512() && plan.blend == FusedBlend::Copy && MixOf(second.colour, plan.colour) &&
                          MixOf(second.alpha, plan.alpha);
     if (!plan.secondTexture) plan = FusedPlan{};
     return plan;

@@ -186,10 +186,21 @@ void Rasterizer::AddTriangle(int slice, const ScreenVertex& a, const ScreenVerte
   p.yLast = yLast;
   p.xFirst = static_cast<int>(std::max<int64_t>(CeilDiv(minX, kOne), clip.left));
   p.xLast = static_cast<int>(std::min<int64_t>(FloorDiv(maxX, kOne), clip.right - 1));
+  // Attributes follow the vertices' own positions; snapped ones decide only
+  // coverage. Snapping moves a thin triangle's corners across a good part of
+  // its width, which would tilt its planes: its texels would be read off
+  // the mark and its footprint (so its mip level) overstated. A triangle
+  // that snapping turned over or out of a line keeps the snapped positions.
   double x[3], y[3];
   for (int i = 0; i < 3; ++i) {
-    x[i] = static_cast<double>(X[i]) / kOne;
-    y[i] = static_cast<double>(Y[i]) / kOne;
+    x[i] = v[i]->x;
+    y[i] = v[i]->y;
+  }
+  if (!((x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]) > 0.0)) {
+    for (int i = 0; i < 3; ++i) {
+      x[i] = static_cast<double>(X[i]) / kOne;
+      y[i] = static_cast<double>(Y[i]) / kOne;
+    }
   }
   SetupAttributes(v, x, y, false, p);
   out.rows.push_back({yFirst, yLast});

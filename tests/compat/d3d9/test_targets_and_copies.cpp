@@ -141,6 +141,31 @@ TEST_F(TargetsAndCopies, LargeCopiesKeepEveryPixel) {
   EXPECT_EQ(sys->Release(), 0u);
 }
 
+TEST_F(TargetsAndCopies, LargeClearsFillExactlyTheirRectangles) {
+  // Large enough to be streamed across the workers; edges off any alignment.
+  const UINT w = 517, h = 301;
+  IDirect3DTexture9* texture = MakeRenderTexture(w, h);
+  IDirect3DSurface9* target = Target(texture);
+  for (int workers : {1, 8}) {
+    compat::SetD3DWorkerCount(workers);
+    ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0x11223344, 1.0f, 0), D3D_OK);
+    EXPECT_TRUE(Read(target) == std::vector<uint32_t>(size_t{w} * h, 0x11223344u)) << workers << " workers";
+    const D3DRECT rects[2] = {{3, 1, 514, 290}, {0, 295, 1, 301}};
+    ASSERT_EQ(device_->Clear(2, rects, D3DCLEAR_TARGET, 0xFFEEDDCC, 1.0f, 0), D3D_OK);
+    std::vector<uint32_t> px = Read(target);
+    int wrong = 0;
+    for (UINT y = 0; y < h; ++y)
+      for (UINT x = 0; x < w; ++x) {
+        const bool inside = (x >= 3 && x < 514 && y >= 1 && y < 290) || (x == 0 && y >= 295);
+        wrong += px[size_t{y} * w + x] != (inside ? 0xFFEEDDCCu : 0x11223344u);
+      }
+    EXPECT_EQ(wrong, 0) << workers << " workers";
+  }
+  compat::SetD3DWorkerCount(0);
+  target->Release();
+  texture->Release();
+}
+
 TEST_F(TargetsAndCopies, StretchRectScalesWithPointAndLinearFilters) {
   IDirect3DSurface9 *src = nullptr, *dst = nullptr;
   device_->CreateOffscreenPlainSurface(2, 1, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &src, nullptr);
