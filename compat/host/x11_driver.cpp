@@ -258,6 +258,7 @@ class X11Driver final : public Driver {
   bool motionPending_ = false;
   int motionX_ = 0, motionY_ = 0;
   bool focused_ = false;
+  HostKey pressed_[256] = {};  // by keycode
   bool delivered_ = false;
   std::thread::id owner_;
   // handed over by other threads
@@ -759,6 +760,14 @@ void X11Driver::OnKey(XKeyEvent& e, bool down) {
   const bool keypad = IsKeypadKey(plain) || IsKeypadKey(modified);
   HostKey key = KeyFromKeysym(keypad ? modified : plain);
   if (!key.virtualKey && character >= 0x20) key.virtualKey = kVkPacket;
+  // A release is the key that was pressed, even when the keyboard was remapped
+  // in between (as tools typing characters beyond the layout do).
+  if (down) {
+    pressed_[e.keycode & 0xFF] = key;
+  } else if (pressed_[e.keycode & 0xFF].virtualKey) {
+    key = pressed_[e.keycode & 0xFF];
+    pressed_[e.keycode & 0xFF] = HostKey{};
+  }
   if (!key.virtualKey) return;
   InputEvent event;
   event.kind = down ? InputKind::KeyDown : InputKind::KeyUp;
