@@ -4,8 +4,11 @@
 // headless through injection (--replay), so the two logs can be compared.
 //
 //   x11_demo [--log FILE] [--capture PNG] [--replay SCRIPT] [--refuse-closes N]
-//            [--clip L,T,R,B] [--print-host]
+//            [--clip L,T,R,B] [--worker-paint] [--print-host]
 #include <unistd.h>
+
+#include <chrono>
+#include <thread>
 
 #include <cstdio>
 #include <cstdlib>
@@ -30,6 +33,7 @@ struct Options {
   bool clip = false;
   RECT clipRect{};
   bool printHost = false;
+  bool workerPaint = false;
 };
 
 Options g_options;
@@ -346,6 +350,18 @@ void Replay(const std::string& path) {
 
 // --- the program ---
 
+// Another thread draws on the frame while the program's thread idles, as
+// the renderer presents a preview: the square must reach the screen by itself.
+void PaintFromWorker() {
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  HDC dc = GetDC(g_main);
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  RECT square{600, 100, 680, 180};
+  FillRect(dc, &square, red);
+  DeleteObject(red);
+  ReleaseDC(g_main, dc);
+}
+
 void WriteCapture() {
   host::SyncPresents();
   const std::string partial = g_options.capture + ".part";
@@ -364,6 +380,7 @@ bool ParseOptions(int argc, char** argv) {
       RECT& r = g_options.clipRect;
       g_options.clip = std::sscanf(argv[++i], "%d,%d,%d,%d", &r.left, &r.top, &r.right, &r.bottom) == 4;
     } else if (arg == "--print-host") g_options.printHost = true;
+    else if (arg == "--worker-paint") g_options.workerPaint = true;
     else return false;
   }
   return true;
@@ -392,6 +409,8 @@ int main(int argc, char** argv) {
     DrainMessages();
     Replay(g_options.replay);
   }
+  std::thread worker;
+  if (g_options.workerPaint) worker = std::thread(PaintFromWorker);
   MSG msg;
   for (;;) {
     if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -406,6 +425,7 @@ int main(int argc, char** argv) {
     g_painted = false;
     WaitMessage();
   }
+  if (worker.joinable()) worker.join();
   if (!g_options.log.empty()) {
     std::ofstream out(g_options.log);
     for (const std::string& line : g_log) out << line << '\n';

@@ -262,6 +262,24 @@ TEST(X11Host, ScreenShowsTheDesktopThroughCoverResizeAndClose) {
   EXPECT_EQ(demo.WaitForExit(), 0);
 }
 
+// "#RRGGBB" of one pixel of the X screen.
+std::string ScreenPixel(int x, int y) {
+  const std::string text = Shell("import -window root -crop 1x1+" + std::to_string(x) + "+" + std::to_string(y) +
+                                 " -depth 8 txt:- 2>/dev/null");
+  const auto hash = text.find('#', text.find('\n'));
+  return hash == std::string::npos ? "" : text.substr(hash, 7);
+}
+
+TEST(X11Host, PresentFromAnotherThreadReachesTheScreenWhileTheProgramIdles) {
+  Demo demo({"--worker-paint"});
+  const std::string window = DemoWindow();
+  ASSERT_FALSE(window.empty());
+  std::string pixel;
+  EXPECT_TRUE(WaitUntil([&] { return (pixel = ScreenPixel(640, 170)) == "#FF0000"; })) << pixel;
+  SendCloseRequest(window);
+  EXPECT_EQ(demo.WaitForExit(), 0);
+}
+
 // --- cursors and ClipCursor ---
 
 struct ShownCursor {
