@@ -200,6 +200,7 @@ class X11Driver final : public Driver {
   // window
   void ApplyWaitState(const WaitState& state);
   void SetTitle(const std::u16string& title);
+  void SetIcon(const std::shared_ptr<const CursorImage>& icon);
   // presenting
   void Flush(std::vector<RECT> damage);
   bool EnsureImage(int width, int height);
@@ -233,14 +234,14 @@ class X11Driver final : public Driver {
   Visual* visual_ = nullptr;
   int depth_ = 0;
   bool directPixels_ = false;  // the visual takes BGRA rows as they are
-  Atom wmProtocols_ = 0, wmDelete_ = 0, netWmName_ = 0, utf8String_ = 0;
+  Atom wmProtocols_ = 0, wmDelete_ = 0, netWmName_ = 0, utf8String_ = 0, netWmIcon_ = 0;
   XIM im_ = nullptr;
   XIC ic_ = nullptr;
   int xkbEventBase_ = 0;
   int capsIndicator_ = -1, numIndicator_ = -1, scrollIndicator_ = -1;
   // shared memory
   bool shmAvailable_ = false;
-  int shmCompletion_ = 0;
+  int shmCompletion_ = -1;  // no event has this type
   XShmSegmentInfo shm_{};
   XImage* shmImage_ = nullptr;
   bool completionPending_ = false;
@@ -255,6 +256,7 @@ class X11Driver final : public Driver {
   RECT clip_{};
   std::u16string title_;
   bool titleSet_ = false;
+  std::shared_ptr<const CursorImage> icon_;
   bool motionPending_ = false;
   int motionX_ = 0, motionY_ = 0;
   bool focused_ = false;
@@ -295,18 +297,19 @@ bool X11Driver::Open(std::string* error) {
   directPixels_ = visual_->c_class == TrueColor && (depth_ == 24 || depth_ == 32) &&
                   visual_->red_mask == 0xFF0000 && visual_->green_mask == 0xFF00 &&
                   visual_->blue_mask == 0xFF && ImageByteOrder(display_) == LSBFirst;
-  int major, minor;
+  int major, minor, eventBase, errorBase;
   Bool pixmaps;
-  // Shared memory only works when the server runs on this machine.
-  shmAvailable_ = XShmQueryVersion(display_, &major, &minor, &pixmaps) && directPixels_;
-  shmCompletion_ = XShmGetEventBase(display_) + ShmCompletion;
-  int eventBase, errorBase;
+  // Shared memory only works when the server runs on this machine (the attach says).
+  shmAvailable_ = directPixels_ && XQueryExtension(display_, "MIT-SHM", &major, &eventBase, &errorBase) &&
+                  XShmQueryVersion(display_, &major, &minor, &pixmaps);
+  if (shmAvailable_) shmCompletion_ = XShmGetEventBase(display_) + ShmCompletion;
   renderAvailable_ = XRenderQueryExtension(display_, &eventBase, &errorBase);
   fixesAvailable_ = XFixesQueryExtension(display_, &eventBase, &errorBase);
   wmProtocols_ = XInternAtom(display_, "WM_PROTOCOLS", False);
   wmDelete_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
   netWmName_ = XInternAtom(display_, "_NET_WM_NAME", False);
   utf8String_ = XInternAtom(display_, "UTF8_STRING", False);
+  netWmIcon_ = XInternAtom(display_, "_NET_WM_ICON", False);
   int xkbMajor = XkbMajorVersion, xkbMinor = XkbMinorVersion, opcode, xkbError;
   if (XkbQueryExtension(display_, &opcode, &xkbEventBase_, &xkbError, &xkbMajor, &xkbMinor)) {
     Bool supported;
@@ -417,8 +420,23 @@ void X11Driver::SetTitle(const std::u16string& title) {
   }
 }
 
+// The window manager's icon: width, height, then ARGB pixels, each in a long.
+void X11Driver::SetIcon(const std::shared_ptr<const CursorImage>& icon) {
+  if (icon == icon_) return;
+  icon_ = icon;
+  if (!icon || icon->width <= 0 || icon->argb.size() != static_cast<size_t>(icon->width) * icon->height) {
+    XDeleteProperty(display_, window_, netWmIcon_);
+    return;
+  }
+  std::vector<unsigned long> data{static_cast<unsigned long>(icon->width), static_cast<unsigned long>(icon->height)};
+  data.insert(data.end(), icon->argb.begin(), icon->argb.end());
+  XChangeProperty(display_, window_, netWmIcon_, XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(data.data()), static_cast<int>(data.size()));
+}
+
 void X11Driver::ApplyWaitState(const WaitState& state) {
   if (!state.title.empty()) SetTitle(state.title);
+  SetIcon(state.icon);
   clipped_ = state.clipped;
   clip_ = state.clip;
   if (state.captured && !grabbed_) {

@@ -42,14 +42,16 @@ host::CursorShape ShapeOf(HCURSOR cursor) {
   return host::CursorShape::Custom;
 }
 
-// A cursor object's picture as straight ARGB: its colour bitmap with the
-// mask's transparency (or the colour's own alpha), or for a black-and-white
-// cursor the AND and XOR halves of the mask (inverted pixels show black).
-host::CursorImage PictureOf(HCURSOR cursor) {
+}  // namespace
+
+// A cursor or icon object's picture as straight ARGB: its colour bitmap with
+// the mask's transparency (or the colour's own alpha), or for a black-and-white
+// one the AND and XOR halves of the mask (inverted pixels show black).
+host::CursorImage IconPicture(HICON icon) {
   host::CursorImage image;
   image.shape = host::CursorShape::Custom;
   ICONINFO info{};
-  if (!GetIconInfo(reinterpret_cast<HICON>(cursor), &info)) return image;
+  if (!GetIconInfo(icon, &info)) return image;
   BITMAP mask{};
   GetObjectW(info.hbmMask, sizeof(mask), &mask);
   const int width = mask.bmWidth, height = info.hbmColor ? mask.bmHeight : mask.bmHeight / 2;
@@ -94,6 +96,8 @@ host::CursorImage PictureOf(HCURSOR cursor) {
   return image;
 }
 
+namespace {
+
 void ShowOnHost() {
   UserState& s = State();
   if (s.cursorShowCount < 0 || !s.currentCursor) {
@@ -110,7 +114,7 @@ void ShowOnHost() {
   static host::CursorImage shownPicture;
   if (s.currentCursor != shownCursor || host::CurrentCursor() != host::CursorShape::Custom) {
     shownCursor = s.currentCursor;
-    shownPicture = PictureOf(s.currentCursor);
+    shownPicture = IconPicture(reinterpret_cast<HICON>(s.currentCursor));
   }
   host::SetCursor(shownPicture);
 }

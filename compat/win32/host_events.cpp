@@ -26,6 +26,18 @@ HWND MainWindow() {
   return nullptr;
 }
 
+// The main window's class icon, read again only when it changes. Lock held.
+std::shared_ptr<const host::CursorImage> MainIcon(const Window* main) {
+  static HICON shownIcon = nullptr;
+  static std::shared_ptr<const host::CursorImage> picture;
+  HICON icon = main && main->cls ? (main->cls->icon ? main->cls->icon : main->cls->iconSmall) : nullptr;
+  if (icon != shownIcon) {
+    shownIcon = icon;
+    picture = icon ? std::make_shared<const host::CursorImage>(IconPicture(icon)) : nullptr;
+  }
+  return picture;
+}
+
 host::WaitState CurrentWaitState() {
   Guard guard = Lock();
   UserState& s = State();
@@ -33,7 +45,9 @@ host::WaitState CurrentWaitState() {
   state.captured = Find(s.capture) != nullptr;
   state.clipped = s.cursorClipped;
   state.clip = s.cursorClip;
-  if (const Window* main = Find(MainWindow())) state.title = main->text;
+  const Window* main = Find(MainWindow());
+  if (main) state.title = main->text;
+  state.icon = MainIcon(main);
   return state;
 }
 

@@ -15,6 +15,10 @@
 #include "compat/win32/types.h"
 #include "compat/win32/user.h"
 
+namespace compat::host {
+struct CursorImage;
+}
+
 namespace compat::user {
 
 constexpr size_t kMaxWindows = 0xFFF0;        // handle index is 16 bits
@@ -218,6 +222,7 @@ void OnWindowGone(HWND hwnd);  // focus, activation, capture, timers
 LRESULT DefaultSetCursor(HWND hwnd, WPARAM wParam, LPARAM lParam);
 HWND ActivateWindow(HWND hwnd, WORD how);
 void SetKeyToggles(unsigned lockToggles, bool synchronousToo);  // lock held
+host::CursorImage IconPicture(HICON icon);  // straight ARGB, empty when it has none
 
 // --- the host's side of waiting and of the host window (host_events.cpp) ---
 void PumpHostForWait();  // no lock held; the desktop's thread only

@@ -72,12 +72,13 @@ struct CursorImage {
 
 // What the window manager tells the host before each wait of the thread that
 // owns the desktop: the pointer grab follows the capture, the pointer clip
-// follows ClipCursor, the title follows the main window's caption.
+// follows ClipCursor, the title and icon follow the main window's.
 struct WaitState {
   bool captured = false;
   bool clipped = false;
   RECT clip{};
   std::u16string title;
+  std::shared_ptr<const CursorImage> icon;  // the main window's class icon; may be null
 };
 
 // What a host implementation does. The headless driver keeps no window.

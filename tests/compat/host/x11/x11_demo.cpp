@@ -195,9 +195,9 @@ LRESULT CALLBACK ChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-// A 32x32 colour cursor made at run time: red top half, blue bottom half,
-// a transparent left quarter, hot spot at (16, 16).
-HCURSOR MakeColourCursor() {
+// A 32x32 colour cursor (or icon) made at run time: red top half, blue
+// bottom half, a transparent left quarter, hot spot at (16, 16).
+HCURSOR MakeColourCursor(bool icon = false) {
   BITMAPINFO bmi{};
   bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
   bmi.bmiHeader.biWidth = 32;
@@ -211,7 +211,7 @@ HCURSOR MakeColourCursor() {
     for (int x = 0; x < 32; ++x) pixels[y * 32 + x] = x < 8 ? 0 : y < 16 ? 0xFFFF0000u : 0xFF0000FFu;
   std::vector<BYTE> maskBits(32 * 4, 0);
   HBITMAP mask = CreateBitmap(32, 32, 1, 1, maskBits.data());
-  ICONINFO info{FALSE, 16, 16, mask, color};
+  ICONINFO info{icon, 16, 16, mask, color};
   HCURSOR cursor = CreateIconIndirect(&info);
   DeleteObject(mask);
   DeleteObject(color);
@@ -222,6 +222,7 @@ void RegisterClasses() {
   WNDCLASSW frame{};
   frame.lpfnWndProc = FrameProc;
   frame.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  frame.hIcon = reinterpret_cast<HICON>(MakeColourCursor(true));
   frame.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   frame.lpszClassName = u"DemoFrame";
   RegisterClassW(&frame);

@@ -208,6 +208,26 @@ TEST(X11Host, ScriptedSessionLogsAsTheSameScriptPlayedHeadless) {
   EXPECT_EQ(typed, "Hello, wrld");
 }
 
+// The size of the window's _NET_WM_ICON and its number of pixels.
+std::string WindowIconShape(const std::string& windowId) {
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return "";
+  Atom type;
+  int format;
+  unsigned long count = 0, after;
+  unsigned char* data = nullptr;
+  std::string shape;
+  if (XGetWindowProperty(display, std::stoul(windowId), XInternAtom(display, "_NET_WM_ICON", False), 0, 1 << 16,
+                         False, AnyPropertyType, &type, &format, &count, &after, &data) == Success &&
+      data && count >= 2) {
+    const auto* values = reinterpret_cast<const unsigned long*>(data);
+    shape = std::to_string(values[0]) + "x" + std::to_string(values[1]) + " " + std::to_string(count - 2);
+  }
+  if (data) XFree(data);
+  XCloseDisplay(display);
+  return shape;
+}
+
 // --- screenshots, title and close ---
 
 // Pixels that differ between the X screen (the window's part) and the program's capture.
@@ -254,12 +274,46 @@ TEST(X11Host, ScreenShowsTheDesktopThroughCoverResizeAndClose) {
   Shell("cp '" + capture + "' '" + TempPath("resized.png") + "'");
 
   EXPECT_EQ(Shell("xdotool getwindowname " + window), "Calvetta demo");
+  EXPECT_EQ(WindowIconShape(window), "32x32 1024") << "the main window's class icon";
   SendCloseRequest(window);
   EXPECT_TRUE(WaitUntil([&] { return Shell("xdotool getwindowname " + window) == "Calvetta demo - still open"; }))
       << "a refused close keeps the window and its caption reaches the title";
   EXPECT_TRUE(demo.Running());
   SendCloseRequest(window);
   EXPECT_EQ(demo.WaitForExit(), 0);
+}
+
+// A server of our own without shared memory and with a 16-bit visual: the
+// desktop goes out through plain image puts, converted pixel by pixel.
+TEST(X11Host, PlainPutsToASixteenBitDisplayShowTheDesktopToo) {
+  int number = 150;
+  while (access(("/tmp/.X11-unix/X" + std::to_string(number)).c_str(), F_OK) == 0) ++number;
+  const std::string display = ":" + std::to_string(number);
+  const pid_t server = fork();
+  if (server == 0) {
+    execlp("Xvfb", "Xvfb", display.c_str(), "-screen", "0", "1024x768x16", "-extension", "MIT-SHM", "-nolisten",
+           "tcp", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  ASSERT_TRUE(WaitUntil([&] { return access(("/tmp/.X11-unix/X" + std::to_string(number)).c_str(), F_OK) == 0; }));
+  const std::string saved = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
+  setenv("DISPLAY", display.c_str(), 1);
+  const std::string capture = TempPath("capture16.png"), shot = TempPath("shot16.png");
+  {
+    Demo demo({"--capture", capture});
+    EXPECT_TRUE(WaitUntil([&] { return access(capture.c_str(), R_OK) == 0; }));
+    const std::string window = DemoWindow();
+    // Each channel keeps its top 5 or 6 bits: 1/32 of the range at most.
+    EXPECT_TRUE(WaitUntil([&] {
+      Shell("import -window root -crop 800x600+0+0 +repage '" + shot + "' 2>/dev/null");
+      return Shell("compare -metric AE -fuzz 4% '" + shot + "' '" + capture + "' null: 2>&1") == "0";
+    }));
+    if (!window.empty()) SendCloseRequest(window);
+    EXPECT_EQ(demo.WaitForExit(), 0);
+  }
+  setenv("DISPLAY", saved.c_str(), 1);
+  kill(server, SIGTERM);
+  waitpid(server, nullptr, 0);
 }
 
 // "#RRGGBB" of one pixel of the X screen.
