@@ -142,12 +142,17 @@ void SetCursor(CursorShape shape) {
 }
 
 void SetCursor(const CursorImage& cursor) {
-  HostState& state = State();
-  std::lock_guard<std::mutex> guard(state.lock);
-  EnsureDesktop(state);
-  if (state.cursor == cursor) return;
-  state.cursor = cursor;
-  state.driver->SetCursor(cursor);
+  Driver* driver;
+  {
+    HostState& state = State();
+    std::lock_guard<std::mutex> guard(state.lock);
+    EnsureDesktop(state);
+    if (state.cursor == cursor) return;
+    state.cursor = cursor;
+    driver = state.driver.get();
+  }
+  // Unlocked, as presents: from another thread the driver wakes the owner.
+  driver->SetCursor(cursor);
 }
 
 CursorShape CurrentCursor() {

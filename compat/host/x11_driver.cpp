@@ -131,31 +131,6 @@ uint64_t CursorKey(const CursorImage& cursor) {
   return hash;
 }
 
-std::string Utf8(std::u16string_view text) {
-  std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    char32_t c = text[i];
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
-
 // The first character of UTF-8 text; 0 when there is none or it is malformed.
 char32_t FirstCharacter(const char* text, int length) {
   if (length <= 0) return 0;
@@ -199,7 +174,7 @@ class X11Driver final : public Driver {
 
   // window
   void ApplyWaitState(const WaitState& state);
-  void SetTitle(const std::u16string& title);
+  void SetTitle(const std::string& title);
   void SetIcon(const std::shared_ptr<const CursorImage>& icon);
   // presenting
   void Flush(std::vector<RECT> damage);
@@ -254,7 +229,7 @@ class X11Driver final : public Driver {
   bool grabbed_ = false;
   bool clipped_ = false;
   RECT clip_{};
-  std::u16string title_;
+  std::string title_;
   bool titleSet_ = false;
   std::shared_ptr<const CursorImage> icon_;
   bool motionPending_ = false;
@@ -399,17 +374,17 @@ bool X11Driver::CreateDesktop(int width, int height) {
     ic_ = XCreateIC(im_, XNInputStyle, XIMPreeditNothing | XIMStatusNothing, XNClientWindow, window_,
                     XNFocusWindow, window_, nullptr);
   }
-  SetTitle(u"Calvetta");
+  SetTitle("Calvetta");
   XMapWindow(display_, window_);
   XFlush(display_);
   return true;
 }
 
-void X11Driver::SetTitle(const std::u16string& title) {
+void X11Driver::SetTitle(const std::string& title) {
   if (titleSet_ && title == title_) return;
   title_ = title;
   titleSet_ = true;
-  const std::string utf8 = Utf8(title.empty() ? u"Calvetta" : title);
+  const std::string utf8 = title.empty() ? "Calvetta" : title;
   XChangeProperty(display_, window_, netWmName_, utf8String_, 8, PropModeReplace,
                   reinterpret_cast<const unsigned char*>(utf8.data()), static_cast<int>(utf8.size()));
   XTextProperty property{};

@@ -5,6 +5,7 @@
 #include <atomic>
 
 #include "compat/host.h"
+#include "compat/host_path.h"
 #include "compat/win32/user_state.h"
 
 namespace compat::user {
@@ -46,7 +47,7 @@ host::WaitState CurrentWaitState() {
   state.clipped = s.cursorClipped;
   state.clip = s.cursorClip;
   const Window* main = Find(MainWindow());
-  if (main) state.title = main->text;
+  if (main) state.title = Utf16ToUtf8(main->text);
   state.icon = MainIcon(main);
   return state;
 }

@@ -77,7 +77,7 @@ struct WaitState {
   bool captured = false;
   bool clipped = false;
   RECT clip{};
-  std::u16string title;
+  std::string title;  // UTF-8
   std::shared_ptr<const CursorImage> icon;  // the main window's class icon; may be null
 };
 
