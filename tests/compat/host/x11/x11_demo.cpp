@@ -352,9 +352,11 @@ void Replay(const std::string& path) {
 // --- the program ---
 
 // Another thread draws on the frame while the program's thread idles, as
-// the renderer presents a preview: the square must reach the screen by itself.
+// the renderer presents a preview: the square must reach the screen by
+// itself; so must the cursor it sets.
 void PaintFromWorker() {
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  SetCursor(LoadCursorW(nullptr, IDC_CROSS));
   HDC dc = GetDC(g_main);
   HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
   RECT square{600, 100, 680, 180};

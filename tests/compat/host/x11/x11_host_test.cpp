@@ -324,23 +324,27 @@ std::string ScreenPixel(int x, int y) {
   return hash == std::string::npos ? "" : text.substr(hash, 7);
 }
 
-TEST(X11Host, PresentFromAnotherThreadReachesTheScreenWhileTheProgramIdles) {
-  Demo demo({"--worker-paint"});
-  const std::string window = DemoWindow();
-  ASSERT_FALSE(window.empty());
-  std::string pixel;
-  EXPECT_TRUE(WaitUntil([&] { return (pixel = ScreenPixel(640, 170)) == "#FF0000"; })) << pixel;
-  SendCloseRequest(window);
-  EXPECT_EQ(demo.WaitForExit(), 0);
-}
-
-// --- cursors and ClipCursor ---
-
 struct ShownCursor {
   std::string name;
   int width = 0, height = 0, hotX = 0, hotY = 0;
   std::vector<unsigned long> pixels;
 };
+
+ShownCursor CursorOnScreen();
+
+TEST(X11Host, PresentAndCursorFromAnotherThreadReachTheScreenWhileTheProgramIdles) {
+  Demo demo({"--worker-paint"});
+  const std::string window = DemoWindow();
+  ASSERT_FALSE(window.empty());
+  Shell("xdotool mousemove 600 450");
+  std::string pixel;
+  EXPECT_TRUE(WaitUntil([&] { return (pixel = ScreenPixel(640, 170)) == "#FF0000"; })) << pixel;
+  EXPECT_TRUE(WaitUntil([] { return CursorOnScreen().name == "crosshair"; })) << CursorOnScreen().name;
+  SendCloseRequest(window);
+  EXPECT_EQ(demo.WaitForExit(), 0);
+}
+
+// --- cursors and ClipCursor ---
 
 ShownCursor CursorOnScreen() {
   ShownCursor shown;
