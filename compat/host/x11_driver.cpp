@@ -30,6 +30,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <clocale>
 #include <condition_variable>
 #include <cstdio>
@@ -59,6 +60,7 @@ int OnXError(Display* display, XErrorEvent* error) {
 // --- images ---
 
 constexpr int kMaxDamageRects = 32;
+constexpr std::chrono::seconds kCompletionTimeout{2};
 
 bool Touches(const RECT& a, const RECT& b) {
   return a.left <= b.right && b.left <= a.right && a.top <= b.bottom && b.top <= a.bottom;
@@ -173,6 +175,8 @@ class X11Driver final : public Driver {
   };
 
   // window
+  void QueryServer();
+  void SetUpKeyboard();
   void ApplyWaitState(const WaitState& state);
   void SetTitle(const std::string& title);
   void SetIcon(const std::shared_ptr<const CursorImage>& icon);
@@ -220,6 +224,7 @@ class X11Driver final : public Driver {
   XShmSegmentInfo shm_{};
   XImage* shmImage_ = nullptr;
   bool completionPending_ = false;
+  unsigned long errorsAtPut_ = 0;
   bool renderAvailable_ = false;
   bool fixesAvailable_ = false;
   // owner state
@@ -266,6 +271,16 @@ bool X11Driver::Open(std::string* error) {
     return false;
   }
   XSetErrorHandler(OnXError);
+  QueryServer();
+  SetUpKeyboard();
+  stopFd_ = eventfd(0, EFD_CLOEXEC);
+  owner_ = std::this_thread::get_id();
+  watcher_ = std::thread([this] { Watch(); });
+  return true;
+}
+
+// The visual, the extensions the driver uses and the atoms it speaks.
+void X11Driver::QueryServer() {
   screen_ = DefaultScreen(display_);
   visual_ = DefaultVisual(display_, screen_);
   depth_ = DefaultDepth(display_, screen_);
@@ -285,6 +300,9 @@ bool X11Driver::Open(std::string* error) {
   netWmName_ = XInternAtom(display_, "_NET_WM_NAME", False);
   utf8String_ = XInternAtom(display_, "UTF8_STRING", False);
   netWmIcon_ = XInternAtom(display_, "_NET_WM_ICON", False);
+}
+
+void X11Driver::SetUpKeyboard() {
   int xkbMajor = XkbMajorVersion, xkbMinor = XkbMinorVersion, opcode, xkbError;
   if (XkbQueryExtension(display_, &opcode, &xkbEventBase_, &xkbError, &xkbMajor, &xkbMinor)) {
     Bool supported;
@@ -300,10 +318,6 @@ bool X11Driver::Open(std::string* error) {
     numIndicator_ = indicator("Num Lock");
     scrollIndicator_ = indicator("Scroll Lock");
   }
-  stopFd_ = eventfd(0, EFD_CLOEXEC);
-  owner_ = std::this_thread::get_id();
-  watcher_ = std::thread([this] { Watch(); });
-  return true;
 }
 
 X11Driver::~X11Driver() {
@@ -483,14 +497,23 @@ void X11Driver::DropImage() {
   shmImage_ = nullptr;
 }
 
-// The shared buffer is written again only after the server has read it.
+// The shared buffer is written again only after the server has read it. A put
+// the server refused sends no completion; nor does a server that hangs: both
+// end the wait rather than the program.
 void X11Driver::WaitForCompletion() {
   if (!completionPending_) return;
-  XEvent event;
-  XIfEvent(display_, &event,
-           [](Display*, XEvent* e, XPointer arg) -> Bool { return e->type == *reinterpret_cast<int*>(arg); },
-           reinterpret_cast<XPointer>(&shmCompletion_));
   completionPending_ = false;
+  const auto until = std::chrono::steady_clock::now() + kCompletionTimeout;
+  XEvent event;
+  while (!XCheckTypedEvent(display_, shmCompletion_, &event)) {
+    if (g_errorCount != errorsAtPut_) return;
+    if (std::chrono::steady_clock::now() > until) {
+      std::fprintf(stderr, "calvetta: the X server did not finish showing the desktop\n");
+      return;
+    }
+    pollfd fd{ConnectionNumber(display_), POLLIN, 0};
+    poll(&fd, 1, 50);
+  }
 }
 
 void X11Driver::PutShared(const Surface& surface, const std::vector<RECT>& damage) {
@@ -509,6 +532,7 @@ void X11Driver::PutShared(const Surface& surface, const std::vector<RECT>& damag
                  static_cast<unsigned>(r.right - r.left), static_cast<unsigned>(r.bottom - r.top), last);
   }
   completionPending_ = true;
+  errorsAtPut_ = g_errorCount;
 }
 
 void X11Driver::PutPlain(const Surface& surface, const RECT& r) {
