@@ -1,7 +1,13 @@
-// The desktop surface, the running driver and the input sink.
+// The desktop surface, the running driver, the input sink and the hooks the
+// message waits call.
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <mutex>
+#include <thread>
 
 #include "compat/host.h"
 #include "compat/host/driver.h"
@@ -14,7 +20,10 @@ struct HostState {
   std::unique_ptr<Driver> driver;
   std::shared_ptr<Surface> surface;
   InputSink sink;
-  CursorShape cursor = CursorShape::Arrow;
+  std::function<void()> wake;
+  CursorImage cursor;
+  std::thread::id owner;          // the thread that created the desktop pumps the driver
+  std::atomic<bool> hasOwner{false};
 };
 
 HostState& State() {
@@ -30,17 +39,46 @@ std::shared_ptr<Surface> MakeSurface(int width, int height) {
   return surface;
 }
 
+bool ValidSize(int width, int height) {
+  return width > 0 && height > 0 && width <= kMaxDesktopSide && height <= kMaxDesktopSide;
+}
+
+// X11 when a display is named and nobody asked for headless; a display that
+// cannot be opened is said once and the run goes on headless.
+std::unique_ptr<Driver> ChooseDriver() {
+  const char* wanted = std::getenv("CALVETTA_HOST");
+  const char* display = std::getenv("DISPLAY");
+  if ((wanted && std::strcmp(wanted, "headless") == 0) || !display || !*display)
+    return MakeHeadlessDriver();
+  std::string error;
+  if (auto x11 = MakeX11Driver(&error)) return x11;
+  std::fprintf(stderr, "calvetta: %s; running headless\n", error.c_str());
+  return MakeHeadlessDriver();
+}
+
 // Called with the lock held.
 void EnsureDesktop(HostState& state) {
   if (!state.driver) {
-    // Only the headless driver exists so far; the X11 one is chosen here when
-    // DISPLAY is set and CALVETTA_HOST does not say headless.
-    state.driver = MakeHeadlessDriver();
+    state.driver = ChooseDriver();
+    state.owner = std::this_thread::get_id();
+    state.hasOwner = std::strcmp(state.driver->Name(), "headless") != 0;
   }
   if (!state.surface) {
-    state.surface = MakeSurface(kDefaultDesktopWidth, kDefaultDesktopHeight);
-    state.driver->CreateDesktop(kDefaultDesktopWidth, kDefaultDesktopHeight);
+    int width, height;
+    state.driver->DefaultSize(&width, &height);
+    state.surface = MakeSurface(width, height);
+    state.driver->CreateDesktop(width, height);
   }
+}
+
+// The driver and the surface, for calls made outside the lock: the driver
+// never changes once chosen.
+Driver* CurrentDriver(std::shared_ptr<Surface>* surface = nullptr) {
+  HostState& state = State();
+  std::lock_guard<std::mutex> guard(state.lock);
+  EnsureDesktop(state);
+  if (surface) *surface = state.surface;
+  return state.driver.get();
 }
 
 uint32_t NowMilliseconds() {
@@ -59,17 +97,17 @@ std::shared_ptr<Surface> DesktopSurface() {
 }
 
 bool ResetDesktop(int width, int height) {
-  if (width <= 0 || height <= 0 || width > kMaxDesktopSide || height > kMaxDesktopSide) return false;
+  if (!ValidSize(width, height)) return false;
   HostState& state = State();
   std::lock_guard<std::mutex> guard(state.lock);
   EnsureDesktop(state);
   state.surface = MakeSurface(width, height);
-  state.cursor = CursorShape::Arrow;
+  state.cursor = CursorImage{};
   return state.driver->CreateDesktop(width, height);
 }
 
 bool ResizeDesktop(int width, int height) {
-  if (width <= 0 || height <= 0 || width > kMaxDesktopSide || height > kMaxDesktopSide) return false;
+  if (!ValidSize(width, height)) return false;
   {
     HostState& state = State();
     std::lock_guard<std::mutex> guard(state.lock);
@@ -89,36 +127,46 @@ bool ResizeDesktop(int width, int height) {
 }
 
 void PresentRect(const RECT& rect) {
-  HostState& state = State();
-  std::lock_guard<std::mutex> guard(state.lock);
-  EnsureDesktop(state);
+  std::shared_ptr<Surface> surface;
+  Driver* driver = CurrentDriver(&surface);
   RECT clipped{std::max<LONG>(rect.left, 0), std::max<LONG>(rect.top, 0),
-               std::min<LONG>(rect.right, state.surface->width),
-               std::min<LONG>(rect.bottom, state.surface->height)};
-  if (clipped.left < clipped.right && clipped.top < clipped.bottom)
-    state.driver->PresentRect(*state.surface, clipped);
+               std::min<LONG>(rect.right, surface->width), std::min<LONG>(rect.bottom, surface->height)};
+  // Unlocked: a driver may wake the owning thread, which takes the window manager's lock.
+  if (clipped.left < clipped.right && clipped.top < clipped.bottom) driver->PresentRect(*surface, clipped);
 }
 
 void SetCursor(CursorShape shape) {
-  HostState& state = State();
-  std::lock_guard<std::mutex> guard(state.lock);
-  EnsureDesktop(state);
-  if (state.cursor == shape) return;
-  state.cursor = shape;
-  state.driver->SetCursor(shape);
+  CursorImage cursor;
+  cursor.shape = shape;
+  SetCursor(cursor);
+}
+
+void SetCursor(const CursorImage& cursor) {
+  Driver* driver;
+  {
+    HostState& state = State();
+    std::lock_guard<std::mutex> guard(state.lock);
+    EnsureDesktop(state);
+    if (state.cursor == cursor) return;
+    state.cursor = cursor;
+    driver = state.driver.get();
+  }
+  // Unlocked, as presents: from another thread the driver wakes the owner.
+  driver->SetCursor(cursor);
 }
 
 CursorShape CurrentCursor() {
   HostState& state = State();
   std::lock_guard<std::mutex> guard(state.lock);
-  return state.cursor;
+  return state.cursor.shape;
 }
 
-const char* DriverName() {
-  HostState& state = State();
-  std::lock_guard<std::mutex> guard(state.lock);
-  EnsureDesktop(state);
-  return state.driver->Name();
+const char* DriverName() { return CurrentDriver()->Name(); }
+
+void WarpPointer(int x, int y) { CurrentDriver()->WarpPointer(x, y); }
+
+void SyncPresents() {
+  if (IsHostThread()) CurrentDriver()->SyncPresents();
 }
 
 void SetInputSink(InputSink sink) {
@@ -139,15 +187,36 @@ void DeliverInput(InputEvent event) {
   if (sink) sink(event);
 }
 
-bool PollInput() {
-  Driver* driver;
+bool IsHostThread() {
+  HostState& state = State();
+  if (!state.hasOwner) return false;
+  std::lock_guard<std::mutex> guard(state.lock);
+  return state.owner == std::this_thread::get_id();
+}
+
+bool PumpHost(const WaitState& wait) {
+  return IsHostThread() && CurrentDriver()->Pump(wait);
+}
+
+void ArmHostWake() {
+  if (IsHostThread()) CurrentDriver()->ArmWake();
+}
+
+void SetHostWake(std::function<void()> wake) {
+  HostState& state = State();
+  std::lock_guard<std::mutex> guard(state.lock);
+  state.wake = std::move(wake);
+}
+
+// For drivers: wakes the owning thread's wait.
+void WakeHostOwner() {
+  std::function<void()> wake;
   {
     HostState& state = State();
     std::lock_guard<std::mutex> guard(state.lock);
-    EnsureDesktop(state);
-    driver = state.driver.get();
+    wake = state.wake;
   }
-  return driver->PollInput();
+  if (wake) wake();
 }
 
 }  // namespace compat::host

@@ -9,11 +9,15 @@ class HeadlessDriver final : public Driver {
   const char* Name() const override { return "headless"; }
   bool CreateDesktop(int, int) override { return true; }
   void PresentRect(const Surface&, const RECT&) override {}
-  void SetCursor(CursorShape) override {}
-  bool PollInput() override { return false; }
+  void SetCursor(const CursorImage&) override {}
 };
 
 }  // namespace
+
+void Driver::DefaultSize(int* width, int* height) const {
+  *width = kDefaultDesktopWidth;
+  *height = kDefaultDesktopHeight;
+}
 
 std::unique_ptr<Driver> MakeHeadlessDriver() { return std::make_unique<HeadlessDriver>(); }
 

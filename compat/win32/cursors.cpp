@@ -42,10 +42,81 @@ host::CursorShape ShapeOf(HCURSOR cursor) {
   return host::CursorShape::Custom;
 }
 
+}  // namespace
+
+// A cursor or icon object's picture as straight ARGB: its colour bitmap with
+// the mask's transparency (or the colour's own alpha), or for a black-and-white
+// one the AND and XOR halves of the mask (inverted pixels show black).
+host::CursorImage IconPicture(HICON icon) {
+  host::CursorImage image;
+  image.shape = host::CursorShape::Custom;
+  ICONINFO info{};
+  if (!GetIconInfo(icon, &info)) return image;
+  BITMAP mask{};
+  GetObjectW(info.hbmMask, sizeof(mask), &mask);
+  const int width = mask.bmWidth, height = info.hbmColor ? mask.bmHeight : mask.bmHeight / 2;
+  auto rows = [](HBITMAP bitmap, int w, int h) {
+    std::vector<uint32_t> pixels(static_cast<size_t>(w) * h);
+    BITMAPINFO bmi{};
+    bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bmi.bmiHeader.biWidth = w;
+    bmi.bmiHeader.biHeight = -h;
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    bmi.bmiHeader.biCompression = BI_RGB;
+    HDC dc = GetDC(nullptr);
+    GetDIBits(dc, bitmap, 0, static_cast<UINT>(h), pixels.data(), &bmi, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, dc);
+    return pixels;
+  };
+  if (width > 0 && height > 0 && width <= 256 && height <= 256) {
+    const auto maskBits = rows(info.hbmMask, mask.bmWidth, mask.bmHeight);
+    const size_t count = static_cast<size_t>(width) * height;
+    image.width = width;
+    image.height = height;
+    image.hotX = static_cast<int>(info.xHotspot);
+    image.hotY = static_cast<int>(info.yHotspot);
+    image.argb.resize(count);
+    if (info.hbmColor) {
+      const auto color = rows(info.hbmColor, width, height);
+      const bool hasAlpha = std::any_of(color.begin(), color.end(), [](uint32_t p) { return p >> 24; });
+      for (size_t i = 0; i < count; ++i) {
+        const bool transparent = (maskBits[i] & 0xFFFFFF) != 0;
+        image.argb[i] = hasAlpha ? color[i] : transparent ? 0 : (color[i] | 0xFF000000u);
+      }
+    } else {
+      for (size_t i = 0; i < count; ++i) {
+        const bool andBit = (maskBits[i] & 0xFFFFFF) != 0, xorBit = (maskBits[i + count] & 0xFFFFFF) != 0;
+        image.argb[i] = andBit && !xorBit ? 0 : (xorBit && !andBit) ? 0xFFFFFFFFu : 0xFF000000u;
+      }
+    }
+  }
+  DeleteObject(info.hbmMask);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  return image;
+}
+
+namespace {
+
 void ShowOnHost() {
   UserState& s = State();
-  if (s.cursorShowCount < 0 || !s.currentCursor) host::SetCursor(host::CursorShape::Hidden);
-  else host::SetCursor(ShapeOf(s.currentCursor));
+  if (s.cursorShowCount < 0 || !s.currentCursor) {
+    host::SetCursor(host::CursorShape::Hidden);
+    return;
+  }
+  const host::CursorShape shape = ShapeOf(s.currentCursor);
+  if (shape != host::CursorShape::Custom) {
+    host::SetCursor(shape);
+    return;
+  }
+  // The picture is read once per change of cursor, not on every WM_SETCURSOR.
+  static HCURSOR shownCursor = nullptr;
+  static host::CursorImage shownPicture;
+  if (s.currentCursor != shownCursor || host::CurrentCursor() != host::CursorShape::Custom) {
+    shownCursor = s.currentCursor;
+    shownPicture = IconPicture(reinterpret_cast<HICON>(s.currentCursor));
+  }
+  host::SetCursor(shownPicture);
 }
 
 // Cursors and icons from the resources (the program's, then the framework's): one shared
@@ -120,7 +191,9 @@ BOOL WINAPI GetCursorPos(LPPOINT point) {
 }
 
 BOOL WINAPI SetCursorPos(int x, int y) {
-  // Moving the pointer is input: windows see the move as a user's.
+  // Moving the pointer is input: windows see the move as a user's; the
+  // host's real pointer goes there too.
+  compat::host::WarpPointer(x, y);
   compat::host::InjectMouseMove(x, y);
   return TRUE;
 }

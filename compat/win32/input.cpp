@@ -176,7 +176,10 @@ void OnKey(const host::InputEvent& e, bool down) {
   if (alt) lParam |= 1 << 29;
   if (wasDown || !down) lParam |= 1 << 30;
   if (!down) lParam |= static_cast<LPARAM>(1u << 31);
+  if (e.extended) lParam |= 1 << 24;
   RawInput raw{target, message, vk, static_cast<LPARAM>(static_cast<DWORD>(lParam)), s.cursor, static_cast<DWORD>(NowMs()), false};
+  raw.hasCharacter = e.hasCharacter;
+  raw.character = e.character;
   guard.unlock();
   PostInput(raw);
 }
@@ -233,6 +236,18 @@ void OnHostInput(const host::InputEvent& e) {
       break;
     case host::InputKind::DesktopResized:
       OnDesktopResized(e.x, e.y);
+      break;
+    case host::InputKind::FocusLost:
+      OnHostFocusLost();
+      break;
+    case host::InputKind::FocusGained:
+      OnHostFocusGained(e.heldKeys, e.lockToggles);
+      break;
+    case host::InputKind::LockState:
+      OnHostLockState(e.lockToggles);
+      break;
+    case host::InputKind::CloseRequest:
+      OnHostCloseRequest();
       break;
   }
 }
@@ -358,6 +373,14 @@ void TranslateKey(const RawInput& raw, MSG* msg, bool* keep) {
   }
   if (!IsWindow(raw.target)) return;
   *msg = MSG{raw.target, raw.message, raw.wParam, raw.lParam, raw.time, raw.pt};
+  {
+    // TranslateMessage makes this key's character from what the host said.
+    auto queue = CurrentQueue();
+    Guard guard = Lock();
+    queue->lastKey = *msg;
+    queue->lastKeyHasCharacter = raw.hasCharacter;
+    queue->lastKeyCharacter = raw.character;
+  }
   if (HasHook(WH_KEYBOARD, CurrentThreadId()) &&
       CallHooks(WH_KEYBOARD, HC_ACTION, raw.wParam, raw.lParam))
     return;
@@ -366,7 +389,21 @@ void TranslateKey(const RawInput& raw, MSG* msg, bool* keep) {
 
 }  // namespace
 
-void InstallInputSink() { host::SetInputSink(OnHostInput); }
+void InstallInputSink() {
+  host::SetInputSink(OnHostInput);
+  InstallHostWake();
+}
+
+void SetKeyToggles(unsigned lockToggles, bool synchronousToo) {
+  UserState& s = State();
+  const std::pair<UINT, unsigned> locks[] = {
+      {VK_CAPITAL, host::kCapsLockOn}, {VK_NUMLOCK, host::kNumLockOn}, {VK_SCROLL, host::kScrollLockOn}};
+  for (const auto& [vk, bit] : locks) {
+    const BYTE on = (lockToggles & bit) ? 0x01 : 0x00;
+    s.asyncKeys[vk] = static_cast<BYTE>((s.asyncKeys[vk] & ~0x01) | on);
+    if (synchronousToo) s.keys[vk] = static_cast<BYTE>((s.keys[vk] & ~0x01) | on);
+  }
+}
 
 void TranslateAndDeliverInput(const RawInput& raw, MSG* out, bool* keep) {
   *keep = false;
@@ -420,13 +457,22 @@ BOOL WINAPI TranslateMessage(const MSG* msg) {
   if (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN) {
     return msg->message == WM_KEYUP || msg->message == WM_SYSKEYUP;
   }
-  char16_t c;
+  char32_t c;
   {
+    auto queue = CurrentQueue();
     Guard guard = Lock();
-    c = CharFor(static_cast<UINT>(msg->wParam), State().keys);
+    const MSG& last = queue->lastKey;
+    const bool fromHost = queue->lastKeyHasCharacter && last.hwnd == msg->hwnd && last.message == msg->message &&
+                          last.wParam == msg->wParam && last.lParam == msg->lParam && last.time == msg->time;
+    c = fromHost ? queue->lastKeyCharacter : CharFor(static_cast<UINT>(msg->wParam), State().keys);
   }
-  if (c) {
-    const UINT charMessage = msg->message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR;
+  const UINT charMessage = msg->message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR;
+  if (c >= 0x10000 && c <= 0x10FFFF) {
+    // Outside the basic plane: a surrogate pair, one message each.
+    const char32_t v = c - 0x10000;
+    PostMessageW(msg->hwnd, charMessage, 0xD800 + (v >> 10), msg->lParam);
+    PostMessageW(msg->hwnd, charMessage, 0xDC00 + (v & 0x3FF), msg->lParam);
+  } else if (c && c < 0x10000) {
     PostMessageW(msg->hwnd, charMessage, c, msg->lParam);
   }
   return TRUE;

@@ -101,6 +101,7 @@ bool FetchMessage(MSG* msg, HWND filter, UINT low, UINT high, UINT flags, bool w
   auto queue = CurrentQueue();
   for (;;) {
     ProcessSentMessages();
+    PumpHostForWait();
     Guard guard = Lock();
     if (!queue->sent.empty()) continue;
     Fetch result = TryFetch(*queue, guard, msg, filter, low, high, flags);
@@ -113,6 +114,7 @@ bool FetchMessage(MSG* msg, HWND filter, UINT low, UINT high, UINT flags, bool w
     }
     if (result == Fetch::Retry) continue;
     if (!wait) return false;
+    ArmHostWake();
     WaitForWakeOrTimer(*queue, guard);
   }
 }
@@ -224,9 +226,11 @@ LRESULT WINAPI DispatchMessageW(const MSG* msg) {
 
 BOOL WINAPI WaitMessage() {
   auto queue = CurrentQueue();
+  PumpHostForWait();
   Guard guard = Lock();
   HWND target;
   if (HasQueuedWork(*queue) || HasPendingPaint(*queue, nullptr, &target)) return TRUE;
+  ArmHostWake();
   WaitForWakeOrTimer(*queue, guard);
   return TRUE;
 }

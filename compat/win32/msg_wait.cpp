@@ -35,11 +35,13 @@ DWORD WINAPI MsgWaitForMultipleObjectsEx(DWORD count, const HANDLE* handles, DWO
   std::vector<HANDLE> all(handles, handles + count);
   for (;;) {
     ProcessSentMessages();
+    PumpHostForWait();
     HANDLE wake;
     uint64_t timerDue;
     {
       Guard guard = Lock();
       if (QueueBits(*queue) & wakeMask) return WAIT_OBJECT_0 + count;
+      ArmHostWake();
       wake = queue->wakeEvent;
       timerDue = (wakeMask & QS_TIMER) ? NextTimerDue(*queue) : UINT64_MAX;
     }

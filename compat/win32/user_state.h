@@ -15,6 +15,10 @@
 #include "compat/win32/types.h"
 #include "compat/win32/user.h"
 
+namespace compat::host {
+struct CursorImage;
+}
+
 namespace compat::user {
 
 constexpr size_t kMaxWindows = 0xFFF0;        // handle index is 16 bits
@@ -100,6 +104,8 @@ struct RawInput {
   POINT pt{};
   DWORD time = 0;
   bool captured = false;
+  bool hasCharacter = false;  // keys: the host's keyboard made `character` (maybe none)
+  char32_t character = 0;
 };
 
 struct ThreadQueue {
@@ -116,6 +122,9 @@ struct ThreadQueue {
   bool alive = true;
   std::vector<Timer> timers;
   MSG last{};                       // for GetMessagePos and GetMessageTime
+  MSG lastKey{};                    // the last key message taken, and the host's character for it
+  bool lastKeyHasCharacter = false;
+  char32_t lastKeyCharacter = 0;
   int modalFilterDepth = 0;
 };
 
@@ -212,6 +221,17 @@ void TranslateAndDeliverInput(const RawInput& input, MSG* out, bool* keep);
 void OnWindowGone(HWND hwnd);  // focus, activation, capture, timers
 LRESULT DefaultSetCursor(HWND hwnd, WPARAM wParam, LPARAM lParam);
 HWND ActivateWindow(HWND hwnd, WORD how);
+void SetKeyToggles(unsigned lockToggles, bool synchronousToo);  // lock held
+host::CursorImage IconPicture(HICON icon);  // straight ARGB, empty when it has none
+
+// --- the host's side of waiting and of the host window (host_events.cpp) ---
+void PumpHostForWait();  // no lock held; the desktop's thread only
+void ArmHostWake();      // lock held, just before the wait
+void InstallHostWake();
+void OnHostFocusLost();
+void OnHostFocusGained(const uint8_t* heldKeys, unsigned lockToggles);
+void OnHostLockState(unsigned lockToggles);
+void OnHostCloseRequest();
 
 // --- hooks ---
 bool HasHook(int id, DWORD threadId);

@@ -24,8 +24,16 @@ struct Surface {
 
 // Raw input as the host sees it, in desktop coordinates. Buttons: 0 left,
 // 1 right, 2 middle. Keys are virtual-key codes. DesktopResized carries the
-// new size in x and y, after the surface has been replaced.
-enum class InputKind { MouseMove, ButtonDown, ButtonUp, Wheel, KeyDown, KeyUp, DesktopResized };
+// new size in x and y, after the surface has been replaced. FocusLost and
+// FocusGained: another program took or gave back the keyboard; FocusGained
+// and LockState carry the real keyboard in heldKeys and lockToggles.
+// CloseRequest: the user asked the host window to close.
+enum class InputKind { MouseMove, ButtonDown, ButtonUp, Wheel, KeyDown, KeyUp, DesktopResized,
+                       FocusLost, FocusGained, LockState, CloseRequest };
+
+// Caps, Num and Scroll Lock as bits of InputEvent::lockToggles.
+constexpr unsigned kCapsLockOn = 1, kNumLockOn = 2, kScrollLockOn = 4;
+
 struct InputEvent {
   InputKind kind = InputKind::MouseMove;
   int x = 0;
@@ -33,7 +41,15 @@ struct InputEvent {
   int button = 0;
   int wheelDelta = 0;        // multiples of 120, positive away from the user
   unsigned virtualKey = 0;
-  unsigned scanCode = 0;
+  unsigned scanCode = 0;     // 0: the window manager's US table decides
+  bool extended = false;     // right-hand and navigation keys
+  bool repeat = false;       // auto-repeat of a key held down
+  // The character the host's keyboard made for a key press. Injected keys
+  // carry none (hasCharacter false): the US table makes theirs.
+  bool hasCharacter = false;
+  char32_t character = 0;
+  unsigned lockToggles = 0;
+  uint8_t heldKeys[32] = {};  // one bit per virtual key
   uint32_t time = 0;         // milliseconds, filled by the host when 0
 };
 
@@ -41,16 +57,52 @@ struct InputEvent {
 enum class CursorShape { Arrow, IBeam, Wait, Cross, UpArrow, SizeNWSE, SizeNESW, SizeWE, SizeNS,
                          SizeAll, No, Hand, AppStarting, Help, Custom, Hidden };
 
+// A cursor as the host shows it: a standard shape, or (Custom) a picture of
+// straight (not premultiplied) ARGB pixels with its hot spot.
+struct CursorImage {
+  CursorShape shape = CursorShape::Arrow;
+  int width = 0;
+  int height = 0;
+  int hotX = 0;
+  int hotY = 0;
+  std::vector<uint32_t> argb;  // width * height, top row first
+
+  bool operator==(const CursorImage&) const = default;
+};
+
+// What the window manager tells the host before each wait of the thread that
+// owns the desktop: the pointer grab follows the capture, the pointer clip
+// follows ClipCursor, the title and icon follow the main window's.
+struct WaitState {
+  bool captured = false;
+  bool clipped = false;
+  RECT clip{};
+  std::string title;  // UTF-8
+  std::shared_ptr<const CursorImage> icon;  // the main window's class icon; may be null
+};
+
 // What a host implementation does. The headless driver keeps no window.
+// PresentRect, SetCursor and WarpPointer may come from any thread; a driver
+// with a connection gathers them and acts in Pump, which only the thread
+// that created the desktop calls, when it is about to wait.
 class Driver {
  public:
   virtual ~Driver() = default;
   virtual const char* Name() const = 0;
+  // The desktop's size when nobody asked for one.
+  virtual void DefaultSize(int* width, int* height) const;
   virtual bool CreateDesktop(int width, int height) = 0;
   virtual void PresentRect(const Surface& surface, const RECT& rect) = 0;
-  virtual void SetCursor(CursorShape shape) = 0;
-  // Pulls pending host input into the sink; false when there is none.
-  virtual bool PollInput() = 0;
+  virtual void SetCursor(const CursorImage& cursor) = 0;
+  virtual void WarpPointer(int x, int y) { (void)x, (void)y; }
+  // Sends gathered presents, applies the wait state and delivers pending
+  // host input to the sink; true when input was delivered.
+  virtual bool Pump(const WaitState& state) { (void)state; return false; }
+  // Lets the thread that pumps sleep: from now on, host activity calls the
+  // wake function set with SetHostWake.
+  virtual void ArmWake() {}
+  // Sends what is gathered and waits until the host has shown it.
+  virtual void SyncPresents() {}
 };
 
 // Who receives input: the window manager installs itself here.
@@ -69,18 +121,32 @@ bool ResetDesktop(int width, int height);
 // The host window changed size: a new surface keeps what fits of the old
 // one, and the window manager hears of it through the input sink.
 bool ResizeDesktop(int width, int height);
-// Shows a changed rectangle through the driver.
+// Marks a changed rectangle; the driver shows it at the owner's next wait.
 void PresentRect(const RECT& rect);
 void SetCursor(CursorShape shape);
+void SetCursor(const CursorImage& cursor);
 CursorShape CurrentCursor();
 const char* DriverName();
+// Moves the host's real pointer (SetCursorPos).
+void WarpPointer(int x, int y);
+// Everything presented so far is on the host's screen when this returns.
+void SyncPresents();
 
 // --- input ---
 void SetInputSink(InputSink sink);
 // Delivers one event to the sink as if it came from the host.
 void DeliverInput(InputEvent event);
-// Lets the driver deliver what the host has queued.
-bool PollInput();
+// The message waits' hooks. PumpHost: called by every message wait before it
+// looks at its queue; on the thread that owns the desktop it shows gathered
+// presents and delivers host input (true when some was delivered); elsewhere
+// it does nothing. ArmHostWake: called just before that thread sleeps, with
+// the window manager's lock held, so that a wake cannot slip in between.
+bool PumpHost(const WaitState& state);
+void ArmHostWake();
+bool IsHostThread();
+// Who wakes the owner's wait when the host has something for it (input
+// arrived, a present came from another thread). Runs on a host thread.
+void SetHostWake(std::function<void()> wake);
 
 // Injection for tests: what a user does at desktop coordinates.
 void InjectMouseMove(int x, int y);

@@ -1,0 +1,996 @@
+// The X11 host: the desktop in one X window. Presents gather damage and go to
+// the server (through shared memory when it can) when the owning thread is
+// about to wait; X events become host input in the same place. A watcher
+// thread only polls the connection's descriptor and wakes the owner, so an
+// idle program sleeps and no thread but the owner talks to X.
+//
+// Sections: errors · images · cursors · the driver: window, presenting,
+// pointer, keyboard, events, waking
+#include "compat/host/driver.h"
+#include "compat/host/x11_keymap.h"
+
+#include <langinfo.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
+#include <unistd.h>
+
+#include <X11/XKBlib.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/cursorfont.h>
+#include <X11/extensions/XShm.h>
+#include <X11/extensions/Xfixes.h>
+#include <X11/extensions/Xrender.h>
+// X names a query constant like our cursor enumeration.
+#undef CursorShape
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <clocale>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <thread>
+
+namespace compat::host {
+namespace {
+
+// --- errors ---
+// Protocol errors arrive asynchronously; they are logged and counted, and the
+// calls that can fail (the shared-memory attach) look at the count after a sync.
+
+std::atomic<unsigned long> g_errorCount{0};
+
+int OnXError(Display* display, XErrorEvent* error) {
+  char text[160];
+  XGetErrorText(display, error->error_code, text, sizeof(text));
+  std::fprintf(stderr, "calvetta: X error: %s (request %d.%d)\n", text, error->request_code, error->minor_code);
+  ++g_errorCount;
+  return 0;
+}
+
+// --- images ---
+
+constexpr int kMaxDamageRects = 32;
+constexpr std::chrono::seconds kCompletionTimeout{2};
+
+bool Touches(const RECT& a, const RECT& b) {
+  return a.left <= b.right && b.left <= a.right && a.top <= b.bottom && b.top <= a.bottom;
+}
+
+RECT Union(const RECT& a, const RECT& b) {
+  return RECT{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+              std::max(a.bottom, b.bottom)};
+}
+
+// Adds a rectangle, merging those that touch; past a limit everything merges.
+void AddDamage(std::vector<RECT>& damage, RECT rect) {
+  for (size_t i = 0; i < damage.size();) {
+    if (Touches(damage[i], rect)) {
+      rect = Union(rect, damage[i]);
+      damage.erase(damage.begin() + static_cast<long>(i));
+      i = 0;
+    } else {
+      ++i;
+    }
+  }
+  damage.push_back(rect);
+  if (damage.size() > kMaxDamageRects) {
+    RECT all = damage[0];
+    for (const RECT& r : damage) all = Union(all, r);
+    damage.assign(1, all);
+  }
+}
+
+// Straight ARGB to the premultiplied ARGB the Render extension takes.
+uint32_t Premultiply(uint32_t argb) {
+  const uint32_t a = argb >> 24;
+  auto scale = [a](uint32_t c) { return (c * a + 127) / 255; };
+  return (a << 24) | (scale((argb >> 16) & 0xFF) << 16) | (scale((argb >> 8) & 0xFF) << 8) | scale(argb & 0xFF);
+}
+
+// The cursor font's glyph and the name a reader of the cursor sees.
+struct FontCursor {
+  unsigned glyph;
+  const char* name;
+};
+
+FontCursor FontCursorFor(CursorShape shape) {
+  switch (shape) {
+    case CursorShape::IBeam: return {XC_xterm, "xterm"};
+    case CursorShape::Wait: return {XC_watch, "watch"};
+    case CursorShape::Cross: return {XC_crosshair, "crosshair"};
+    case CursorShape::UpArrow: return {XC_sb_up_arrow, "sb_up_arrow"};
+    case CursorShape::SizeNWSE: return {XC_bottom_right_corner, "bottom_right_corner"};
+    case CursorShape::SizeNESW: return {XC_bottom_left_corner, "bottom_left_corner"};
+    case CursorShape::SizeWE: return {XC_sb_h_double_arrow, "sb_h_double_arrow"};
+    case CursorShape::SizeNS: return {XC_sb_v_double_arrow, "sb_v_double_arrow"};
+    case CursorShape::SizeAll: return {XC_fleur, "fleur"};
+    case CursorShape::No: return {XC_circle, "circle"};
+    case CursorShape::Hand: return {XC_hand2, "hand2"};
+    case CursorShape::AppStarting: return {XC_watch, "watch"};
+    case CursorShape::Help: return {XC_question_arrow, "question_arrow"};
+    default: return {XC_left_ptr, "left_ptr"};
+  }
+}
+
+uint64_t CursorKey(const CursorImage& cursor) {
+  // FNV-1a over the picture: equal pictures share one X cursor.
+  uint64_t hash = 1469598103934665603ull;
+  auto mix = [&hash](uint64_t v) { hash = (hash ^ v) * 1099511628211ull; };
+  mix(static_cast<uint64_t>(cursor.shape));
+  mix(static_cast<uint64_t>(cursor.width) << 32 | static_cast<uint32_t>(cursor.height));
+  mix(static_cast<uint64_t>(cursor.hotX) << 32 | static_cast<uint32_t>(cursor.hotY));
+  for (uint32_t p : cursor.argb) mix(p);
+  return hash;
+}
+
+// The first character of UTF-8 text; 0 when there is none or it is malformed.
+char32_t FirstCharacter(const char* text, int length) {
+  if (length <= 0) return 0;
+  const auto* p = reinterpret_cast<const unsigned char*>(text);
+  const int extra = p[0] < 0x80 ? 0 : p[0] >= 0xF0 ? 3 : p[0] >= 0xE0 ? 2 : p[0] >= 0xC0 ? 1 : -1;
+  if (extra < 0 || extra >= length) return 0;
+  char32_t c = extra == 0 ? p[0] : p[0] & (0x3F >> extra);
+  for (int i = 1; i <= extra; ++i) {
+    if ((p[i] & 0xC0) != 0x80) return 0;
+    c = (c << 6) | (p[i] & 0x3F);
+  }
+  return c;
+}
+
+// --- the driver ---
+
+class X11Driver final : public Driver {
+ public:
+  ~X11Driver() override;
+  bool Open(std::string* error);
+
+  const char* Name() const override { return "x11"; }
+  void DefaultSize(int* width, int* height) const override;
+  bool CreateDesktop(int width, int height) override;
+  void PresentRect(const Surface& surface, const RECT& rect) override;
+  void SetCursor(const CursorImage& cursor) override;
+  void WarpPointer(int x, int y) override;
+  bool Pump(const WaitState& state) override;
+  void ArmWake() override;
+  void SyncPresents() override;
+
+ private:
+  // What other threads hand to the owner, under `pendingLock`.
+  struct Pending {
+    std::vector<RECT> damage;
+    bool cursorChanged = false;
+    CursorImage cursor;
+    bool warp = false;
+    POINT warpTo{};
+  };
+
+  // window
+  void QueryServer();
+  void SetUpKeyboard();
+  void ApplyWaitState(const WaitState& state);
+  void SetTitle(const std::string& title);
+  void SetIcon(const std::shared_ptr<const CursorImage>& icon);
+  // presenting
+  void Flush(std::vector<RECT> damage);
+  bool EnsureImage(int width, int height);
+  void DropImage();
+  void PutShared(const Surface& surface, const std::vector<RECT>& damage);
+  void PutPlain(const Surface& surface, const RECT& rect);
+  void WaitForCompletion();
+  // pointer
+  void ShowCursor(const CursorImage& cursor);
+  Cursor MakeCursor(const CursorImage& cursor);
+  Cursor MakeArgbCursor(const CursorImage& cursor);
+  Cursor MakeMonoCursor(const CursorImage& cursor);
+  void OnMotion(int x, int y);
+  void DeliverMotion();
+  void OnButton(const XButtonEvent& e, bool down);
+  // keyboard
+  void OnKey(XKeyEvent& e, bool down);
+  void DeliverCharacterOnly(char32_t c);
+  unsigned LockToggles();
+  void OnFocus(bool in);
+  // events
+  bool DrainEvents();
+  void Handle(XEvent& event);
+  // waking
+  void Watch();
+
+  Display* display_ = nullptr;
+  int screen_ = 0;
+  Window window_ = 0;
+  GC gc_ = nullptr;
+  Visual* visual_ = nullptr;
+  int depth_ = 0;
+  bool directPixels_ = false;  // the visual takes BGRA rows as they are
+  Atom wmProtocols_ = 0, wmDelete_ = 0, netWmName_ = 0, utf8String_ = 0, netWmIcon_ = 0;
+  XIM im_ = nullptr;
+  XIC ic_ = nullptr;
+  int xkbEventBase_ = 0;
+  int capsIndicator_ = -1, numIndicator_ = -1, scrollIndicator_ = -1;
+  // shared memory
+  bool shmAvailable_ = false;
+  int shmCompletion_ = -1;  // no event has this type
+  XShmSegmentInfo shm_{};
+  XImage* shmImage_ = nullptr;
+  bool completionPending_ = false;
+  unsigned long errorsAtPut_ = 0;
+  bool renderAvailable_ = false;
+  bool fixesAvailable_ = false;
+  // owner state
+  int width_ = 0, height_ = 0;
+  std::map<uint64_t, Cursor> cursors_;
+  uint64_t shownCursor_ = 0;
+  bool grabbed_ = false;
+  bool clipped_ = false;
+  RECT clip_{};
+  std::string title_;
+  bool titleSet_ = false;
+  std::shared_ptr<const CursorImage> icon_;
+  bool motionPending_ = false;
+  int motionX_ = 0, motionY_ = 0;
+  bool focused_ = false;
+  HostKey pressed_[256] = {};  // by keycode
+  bool delivered_ = false;
+  std::thread::id owner_;
+  // handed over by other threads
+  std::mutex pendingLock_;
+  Pending pending_;
+  // the watcher
+  std::mutex watchLock_;
+  std::condition_variable watchWake_;
+  bool armed_ = false;
+  bool stopping_ = false;
+  int stopFd_ = -1;
+  std::thread watcher_;
+};
+
+// --- window ---
+
+bool X11Driver::Open(std::string* error) {
+  XInitThreads();
+  const char* name = std::getenv("DISPLAY");
+  // The input method needs the user's character set; the program's own text is UTF-16.
+  const char* locale = std::setlocale(LC_CTYPE, "");
+  if (!locale || std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0 || !XSupportsLocale())
+    if (!std::setlocale(LC_CTYPE, "C.UTF-8") || !XSupportsLocale()) std::setlocale(LC_CTYPE, "C");
+  XSetLocaleModifiers("");
+  display_ = XOpenDisplay(nullptr);
+  if (!display_) {
+    *error = std::string("cannot open display \"") + (name ? name : "") + "\"";
+    return false;
+  }
+  XSetErrorHandler(OnXError);
+  QueryServer();
+  SetUpKeyboard();
+  stopFd_ = eventfd(0, EFD_CLOEXEC);
+  owner_ = std::this_thread::get_id();
+  watcher_ = std::thread([this] { Watch(); });
+  return true;
+}
+
+// The visual, the extensions the driver uses and the atoms it speaks.
+void X11Driver::QueryServer() {
+  screen_ = DefaultScreen(display_);
+  visual_ = DefaultVisual(display_, screen_);
+  depth_ = DefaultDepth(display_, screen_);
+  directPixels_ = visual_->c_class == TrueColor && (depth_ == 24 || depth_ == 32) &&
+                  visual_->red_mask == 0xFF0000 && visual_->green_mask == 0xFF00 &&
+                  visual_->blue_mask == 0xFF && ImageByteOrder(display_) == LSBFirst;
+  int major, minor, eventBase, errorBase;
+  Bool pixmaps;
+  // Shared memory only works when the server runs on this machine (the attach says).
+  shmAvailable_ = directPixels_ && XQueryExtension(display_, "MIT-SHM", &major, &eventBase, &errorBase) &&
+                  XShmQueryVersion(display_, &major, &minor, &pixmaps);
+  if (shmAvailable_) shmCompletion_ = XShmGetEventBase(display_) + ShmCompletion;
+  renderAvailable_ = XRenderQueryExtension(display_, &eventBase, &errorBase);
+  fixesAvailable_ = XFixesQueryExtension(display_, &eventBase, &errorBase);
+  wmProtocols_ = XInternAtom(display_, "WM_PROTOCOLS", False);
+  wmDelete_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
+  netWmName_ = XInternAtom(display_, "_NET_WM_NAME", False);
+  utf8String_ = XInternAtom(display_, "UTF8_STRING", False);
+  netWmIcon_ = XInternAtom(display_, "_NET_WM_ICON", False);
+}
+
+void X11Driver::SetUpKeyboard() {
+  int xkbMajor = XkbMajorVersion, xkbMinor = XkbMinorVersion, opcode, xkbError;
+  if (XkbQueryExtension(display_, &opcode, &xkbEventBase_, &xkbError, &xkbMajor, &xkbMinor)) {
+    Bool supported;
+    // Held keys repeat as presses only, so a repeat is told by the key's state.
+    XkbSetDetectableAutoRepeat(display_, True, &supported);
+    XkbSelectEvents(display_, XkbUseCoreKbd, XkbIndicatorStateNotifyMask, XkbIndicatorStateNotifyMask);
+    auto indicator = [this](const char* label) {
+      int index = -1;
+      XkbGetNamedIndicator(display_, XInternAtom(display_, label, False), &index, nullptr, nullptr, nullptr);
+      return index;
+    };
+    capsIndicator_ = indicator("Caps Lock");
+    numIndicator_ = indicator("Num Lock");
+    scrollIndicator_ = indicator("Scroll Lock");
+  }
+}
+
+X11Driver::~X11Driver() {
+  if (watcher_.joinable()) {
+    {
+      std::lock_guard<std::mutex> guard(watchLock_);
+      stopping_ = true;
+    }
+    watchWake_.notify_all();
+    const uint64_t one = 1;
+    if (write(stopFd_, &one, sizeof(one)) < 0) {}
+    watcher_.join();
+  }
+  if (stopFd_ >= 0) close(stopFd_);
+  if (!display_) return;
+  DropImage();
+  for (auto& [key, cursor] : cursors_) XFreeCursor(display_, cursor);
+  if (ic_) XDestroyIC(ic_);
+  if (im_) XCloseIM(im_);
+  if (gc_) XFreeGC(display_, gc_);
+  XCloseDisplay(display_);
+}
+
+void X11Driver::DefaultSize(int* width, int* height) const {
+  int w = 0, h = 0;
+  if (const char* asked = std::getenv("CALVETTA_DESKTOP"); asked && std::sscanf(asked, "%dx%d", &w, &h) == 2 &&
+      w > 0 && h > 0 && w <= kMaxDesktopSide && h <= kMaxDesktopSide) {
+    *width = w;
+    *height = h;
+    return;
+  }
+  const int screenWidth = DisplayWidth(display_, screen_), screenHeight = DisplayHeight(display_, screen_);
+  *width = std::min(screenWidth, std::max(screenWidth * 9 / 10, kDefaultDesktopWidth));
+  *height = std::min(screenHeight, std::max(screenHeight * 9 / 10, kDefaultDesktopHeight));
+}
+
+bool X11Driver::CreateDesktop(int width, int height) {
+  {
+    std::lock_guard<std::mutex> guard(pendingLock_);
+    pending_.damage.clear();
+    AddDamage(pending_.damage, RECT{0, 0, width, height});
+  }
+  width_ = width;
+  height_ = height;
+  if (window_) {
+    XResizeWindow(display_, window_, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    XFlush(display_);
+    return true;
+  }
+  XSetWindowAttributes attributes{};
+  attributes.background_pixel = BlackPixel(display_, screen_);
+  attributes.event_mask = ExposureMask | StructureNotifyMask | KeyPressMask | KeyReleaseMask | ButtonPressMask |
+                          ButtonReleaseMask | PointerMotionMask | FocusChangeMask;
+  window_ = XCreateWindow(display_, RootWindow(display_, screen_), 0, 0, static_cast<unsigned>(width),
+                          static_cast<unsigned>(height), 0, depth_, InputOutput, visual_,
+                          CWBackPixel | CWEventMask, &attributes);
+  XSetWMProtocols(display_, window_, &wmDelete_, 1);
+  XClassHint hint{const_cast<char*>("calvetta"), const_cast<char*>("Calvetta")};
+  XSetClassHint(display_, window_, &hint);
+  XWMHints hints{};
+  hints.flags = InputHint;
+  hints.input = True;
+  XSetWMHints(display_, window_, &hints);
+  gc_ = XCreateGC(display_, window_, 0, nullptr);
+  im_ = XOpenIM(display_, nullptr, nullptr, nullptr);
+  if (im_) {
+    // No pre-edit or status area: composed text arrives with the key that ends it.
+    ic_ = XCreateIC(im_, XNInputStyle, XIMPreeditNothing | XIMStatusNothing, XNClientWindow, window_,
+                    XNFocusWindow, window_, nullptr);
+  }
+  SetTitle("Calvetta");
+  XMapWindow(display_, window_);
+  XFlush(display_);
+  return true;
+}
+
+void X11Driver::SetTitle(const std::string& title) {
+  if (titleSet_ && title == title_) return;
+  title_ = title;
+  titleSet_ = true;
+  const std::string utf8 = title.empty() ? "Calvetta" : title;
+  XChangeProperty(display_, window_, netWmName_, utf8String_, 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(utf8.data()), static_cast<int>(utf8.size()));
+  XTextProperty property{};
+  char* list[] = {const_cast<char*>(utf8.c_str())};
+  if (Xutf8TextListToTextProperty(display_, list, 1, XStdICCTextStyle, &property) >= 0) {
+    XSetWMName(display_, window_, &property);
+    XFree(property.value);
+  }
+}
+
+// The window manager's icon: width, height, then ARGB pixels, each in a long.
+void X11Driver::SetIcon(const std::shared_ptr<const CursorImage>& icon) {
+  if (icon == icon_) return;
+  icon_ = icon;
+  if (!icon || icon->width <= 0 || icon->argb.size() != static_cast<size_t>(icon->width) * icon->height) {
+    XDeleteProperty(display_, window_, netWmIcon_);
+    return;
+  }
+  std::vector<unsigned long> data{static_cast<unsigned long>(icon->width), static_cast<unsigned long>(icon->height)};
+  data.insert(data.end(), icon->argb.begin(), icon->argb.end());
+  XChangeProperty(display_, window_, netWmIcon_, XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(data.data()), static_cast<int>(data.size()));
+}
+
+void X11Driver::ApplyWaitState(const WaitState& state) {
+  if (!state.title.empty()) SetTitle(state.title);
+  SetIcon(state.icon);
+  clipped_ = state.clipped;
+  clip_ = state.clip;
+  if (state.captured && !grabbed_) {
+    // Moves and releases outside the window still reach the capture.
+    const int result = XGrabPointer(display_, window_, False, ButtonPressMask | ButtonReleaseMask | PointerMotionMask,
+                                    GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
+    grabbed_ = result == GrabSuccess;
+  } else if (!state.captured && grabbed_) {
+    XUngrabPointer(display_, CurrentTime);
+    grabbed_ = false;
+  }
+}
+
+// --- presenting ---
+
+void X11Driver::PresentRect(const Surface&, const RECT& rect) {
+  bool wake;
+  {
+    std::lock_guard<std::mutex> guard(pendingLock_);
+    wake = pending_.damage.empty() && std::this_thread::get_id() != owner_;
+    AddDamage(pending_.damage, rect);
+  }
+  // Another thread's present waits for the owner; wake it once per batch.
+  if (wake) WakeHostOwner();
+}
+
+bool X11Driver::EnsureImage(int width, int height) {
+  if (shmImage_ && shmImage_->width == width && shmImage_->height == height) return true;
+  DropImage();
+  if (!shmAvailable_) return false;
+  shmImage_ = XShmCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, nullptr, &shm_,
+                              static_cast<unsigned>(width), static_cast<unsigned>(height));
+  if (!shmImage_) return shmAvailable_ = false;
+  shm_.shmid = shmget(IPC_PRIVATE, static_cast<size_t>(shmImage_->bytes_per_line) * height, IPC_CREAT | 0600);
+  if (shm_.shmid >= 0) shm_.shmaddr = static_cast<char*>(shmat(shm_.shmid, nullptr, 0));
+  if (shm_.shmid < 0 || shm_.shmaddr == reinterpret_cast<char*>(-1)) {
+    if (shm_.shmid >= 0) shmctl(shm_.shmid, IPC_RMID, nullptr);
+    XDestroyImage(shmImage_);
+    shmImage_ = nullptr;
+    return shmAvailable_ = false;
+  }
+  shmImage_->data = shm_.shmaddr;
+  shm_.readOnly = True;
+  const unsigned long errorsBefore = g_errorCount;
+  XShmAttach(display_, &shm_);
+  XSync(display_, False);
+  // The segment is freed with its last user, whatever happens next.
+  shmctl(shm_.shmid, IPC_RMID, nullptr);
+  if (g_errorCount != errorsBefore) {
+    // A remote server cannot attach: plain puts from now on.
+    std::fprintf(stderr, "calvetta: shared memory refused by the X server; using plain image puts\n");
+    shmdt(shm_.shmaddr);
+    shmImage_->data = nullptr;
+    XDestroyImage(shmImage_);
+    shmImage_ = nullptr;
+    return shmAvailable_ = false;
+  }
+  return true;
+}
+
+void X11Driver::DropImage() {
+  if (!shmImage_) return;
+  WaitForCompletion();
+  XShmDetach(display_, &shm_);
+  XSync(display_, False);
+  shmdt(shm_.shmaddr);
+  shmImage_->data = nullptr;
+  XDestroyImage(shmImage_);
+  shmImage_ = nullptr;
+}
+
+// The shared buffer is written again only after the server has read it. A put
+// the server refused sends no completion; nor does a server that hangs: both
+// end the wait rather than the program.
+void X11Driver::WaitForCompletion() {
+  if (!completionPending_) return;
+  completionPending_ = false;
+  const auto until = std::chrono::steady_clock::now() + kCompletionTimeout;
+  XEvent event;
+  while (!XCheckTypedEvent(display_, shmCompletion_, &event)) {
+    if (g_errorCount != errorsAtPut_) return;
+    if (std::chrono::steady_clock::now() > until) {
+      std::fprintf(stderr, "calvetta: the X server did not finish showing the desktop\n");
+      return;
+    }
+    pollfd fd{ConnectionNumber(display_), POLLIN, 0};
+    poll(&fd, 1, 50);
+  }
+}
+
+void X11Driver::PutShared(const Surface& surface, const std::vector<RECT>& damage) {
+  WaitForCompletion();
+  for (const RECT& r : damage) {
+    const size_t columns = static_cast<size_t>(r.right - r.left);
+    for (LONG y = r.top; y < r.bottom; ++y) {
+      auto* row = reinterpret_cast<uint32_t*>(shmImage_->data + static_cast<size_t>(y) * shmImage_->bytes_per_line);
+      std::memcpy(row + r.left, surface.Row(y) + r.left, columns * 4);
+    }
+  }
+  for (size_t i = 0; i < damage.size(); ++i) {
+    const RECT& r = damage[i];
+    const bool last = i + 1 == damage.size();
+    XShmPutImage(display_, window_, gc_, shmImage_, r.left, r.top, r.left, r.top,
+                 static_cast<unsigned>(r.right - r.left), static_cast<unsigned>(r.bottom - r.top), last);
+  }
+  completionPending_ = true;
+  errorsAtPut_ = g_errorCount;
+}
+
+void X11Driver::PutPlain(const Surface& surface, const RECT& r) {
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  if (directPixels_) {
+    // The surface's rows go out as they are; Xlib splits what is too large for one request.
+    XImage* image = XCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, 0,
+                                 reinterpret_cast<char*>(const_cast<uint32_t*>(surface.Row(0))),
+                                 static_cast<unsigned>(surface.width), static_cast<unsigned>(surface.height), 32,
+                                 surface.width * 4);
+    if (!image) return;
+    XPutImage(display_, window_, gc_, image, r.left, r.top, r.left, r.top, static_cast<unsigned>(width),
+              static_cast<unsigned>(height));
+    image->data = nullptr;
+    XDestroyImage(image);
+    return;
+  }
+  // Other visuals: each pixel through the visual's masks.
+  XImage* image = XCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, 0, nullptr,
+                               static_cast<unsigned>(width), static_cast<unsigned>(height), 32, 0);
+  if (!image) return;
+  image->data = static_cast<char*>(std::malloc(static_cast<size_t>(image->bytes_per_line) * height));
+  if (!image->data) {
+    XDestroyImage(image);
+    return;
+  }
+  auto channel = [](uint32_t value8, unsigned long mask) -> unsigned long {
+    if (!mask) return 0;
+    int shift = 0, bits = 0;
+    while (!((mask >> shift) & 1)) ++shift;
+    while ((mask >> (shift + bits)) & 1) ++bits;
+    return ((value8 >> (8 - std::min(bits, 8))) << shift) & mask;
+  };
+  for (int y = 0; y < height; ++y) {
+    const uint32_t* row = surface.Row(r.top + y) + r.left;
+    for (int x = 0; x < width; ++x) {
+      const uint32_t p = row[x];
+      XPutPixel(image, x, y, channel((p >> 16) & 0xFF, visual_->red_mask) |
+                                 channel((p >> 8) & 0xFF, visual_->green_mask) | channel(p & 0xFF, visual_->blue_mask));
+    }
+  }
+  XPutImage(display_, window_, gc_, image, 0, 0, r.left, r.top, static_cast<unsigned>(width),
+            static_cast<unsigned>(height));
+  XDestroyImage(image);
+}
+
+void X11Driver::Flush(std::vector<RECT> damage) {
+  auto surface = DesktopSurface();
+  const RECT bounds{0, 0, surface->width, surface->height};
+  for (RECT& r : damage) {
+    r = RECT{std::max(r.left, bounds.left), std::max(r.top, bounds.top), std::min(r.right, bounds.right),
+             std::min(r.bottom, bounds.bottom)};
+  }
+  std::erase_if(damage, [](const RECT& r) { return r.left >= r.right || r.top >= r.bottom; });
+  if (damage.empty()) return;
+  if (EnsureImage(surface->width, surface->height)) {
+    PutShared(*surface, damage);
+  } else {
+    for (const RECT& r : damage) PutPlain(*surface, r);
+  }
+}
+
+void X11Driver::SyncPresents() {
+  std::vector<RECT> damage;
+  {
+    std::lock_guard<std::mutex> guard(pendingLock_);
+    damage.swap(pending_.damage);
+  }
+  Flush(std::move(damage));
+  WaitForCompletion();
+  XSync(display_, False);
+}
+
+// --- pointer ---
+
+void X11Driver::SetCursor(const CursorImage& cursor) {
+  {
+    std::lock_guard<std::mutex> guard(pendingLock_);
+    pending_.cursorChanged = true;
+    pending_.cursor = cursor;
+  }
+  if (std::this_thread::get_id() != owner_) WakeHostOwner();
+}
+
+void X11Driver::WarpPointer(int x, int y) {
+  {
+    std::lock_guard<std::mutex> guard(pendingLock_);
+    pending_.warp = true;
+    pending_.warpTo = POINT{x, y};
+  }
+  if (std::this_thread::get_id() != owner_) WakeHostOwner();
+}
+
+Cursor X11Driver::MakeArgbCursor(const CursorImage& cursor) {
+  Pixmap pixmap = XCreatePixmap(display_, window_, static_cast<unsigned>(cursor.width),
+                                static_cast<unsigned>(cursor.height), 32);
+  std::vector<uint32_t> premultiplied(cursor.argb.size());
+  std::transform(cursor.argb.begin(), cursor.argb.end(), premultiplied.begin(), Premultiply);
+  XImage* image = XCreateImage(display_, nullptr, 32, ZPixmap, 0, reinterpret_cast<char*>(premultiplied.data()),
+                               static_cast<unsigned>(cursor.width), static_cast<unsigned>(cursor.height), 32,
+                               cursor.width * 4);
+  GC gc = XCreateGC(display_, pixmap, 0, nullptr);
+  XPutImage(display_, pixmap, gc, image, 0, 0, 0, 0, static_cast<unsigned>(cursor.width),
+            static_cast<unsigned>(cursor.height));
+  image->data = nullptr;
+  XDestroyImage(image);
+  XFreeGC(display_, gc);
+  Picture picture = XRenderCreatePicture(display_, pixmap, XRenderFindStandardFormat(display_, PictStandardARGB32),
+                                         0, nullptr);
+  Cursor made = XRenderCreateCursor(display_, picture, static_cast<unsigned>(cursor.hotX),
+                                    static_cast<unsigned>(cursor.hotY));
+  XRenderFreePicture(display_, picture);
+  XFreePixmap(display_, pixmap);
+  return made;
+}
+
+// Without the Render extension: black where the picture is dark, white where
+// it is light, nothing where it is transparent.
+Cursor X11Driver::MakeMonoCursor(const CursorImage& cursor) {
+  const int rowBytes = (cursor.width + 7) / 8;
+  std::vector<char> source(static_cast<size_t>(rowBytes) * cursor.height), mask(source.size());
+  for (int y = 0; y < cursor.height; ++y) {
+    for (int x = 0; x < cursor.width; ++x) {
+      const uint32_t p = cursor.argb[static_cast<size_t>(y) * cursor.width + x];
+      const uint32_t light = ((p >> 16) & 0xFF) * 30 + ((p >> 8) & 0xFF) * 59 + (p & 0xFF) * 11;
+      const size_t byte = static_cast<size_t>(y) * rowBytes + x / 8;
+      const char bit = static_cast<char>(1 << (x % 8));
+      if ((p >> 24) >= 128) mask[byte] |= bit;
+      if (light < 128 * 100) source[byte] |= bit;
+    }
+  }
+  Pixmap sourceMap = XCreateBitmapFromData(display_, window_, source.data(), static_cast<unsigned>(cursor.width),
+                                           static_cast<unsigned>(cursor.height));
+  Pixmap maskMap = XCreateBitmapFromData(display_, window_, mask.data(), static_cast<unsigned>(cursor.width),
+                                         static_cast<unsigned>(cursor.height));
+  XColor black{}, white{};
+  white.red = white.green = white.blue = 0xFFFF;
+  Cursor made = XCreatePixmapCursor(display_, sourceMap, maskMap, &black, &white,
+                                    static_cast<unsigned>(cursor.hotX), static_cast<unsigned>(cursor.hotY));
+  XFreePixmap(display_, sourceMap);
+  XFreePixmap(display_, maskMap);
+  return made;
+}
+
+Cursor X11Driver::MakeCursor(const CursorImage& cursor) {
+  const char* name = nullptr;
+  Cursor made;
+  if (cursor.shape == CursorShape::Hidden) {
+    CursorImage blank;
+    blank.width = blank.height = 1;
+    blank.argb.assign(1, 0);
+    made = MakeMonoCursor(blank);
+    name = "none";
+  } else if (cursor.shape == CursorShape::Custom && cursor.width > 0 && cursor.height > 0 &&
+             cursor.argb.size() == static_cast<size_t>(cursor.width) * cursor.height) {
+    made = renderAvailable_ ? MakeArgbCursor(cursor) : MakeMonoCursor(cursor);
+  } else {
+    const FontCursor font = FontCursorFor(cursor.shape);
+    made = XCreateFontCursor(display_, font.glyph);
+    name = font.name;
+  }
+  // Named, so that the cursor can be told from outside (XFixes).
+  if (name && fixesAvailable_) XFixesSetCursorName(display_, made, name);
+  return made;
+}
+
+void X11Driver::ShowCursor(const CursorImage& cursor) {
+  const uint64_t key = CursorKey(cursor);
+  if (key == shownCursor_) return;
+  auto found = cursors_.find(key);
+  if (found == cursors_.end()) found = cursors_.emplace(key, MakeCursor(cursor)).first;
+  XDefineCursor(display_, window_, found->second);
+  shownCursor_ = key;
+}
+
+void X11Driver::OnMotion(int x, int y) {
+  if (clipped_ && (x < clip_.left || x >= clip_.right || y < clip_.top || y >= clip_.bottom)) {
+    // The real pointer goes back inside ClipCursor's rectangle.
+    x = std::clamp<int>(x, clip_.left, std::max<int>(clip_.left, clip_.right - 1));
+    y = std::clamp<int>(y, clip_.top, std::max<int>(clip_.top, clip_.bottom - 1));
+    XWarpPointer(display_, None, window_, 0, 0, 0, 0, x, y);
+  }
+  // Moves are compressed: the last position before another event wins.
+  motionPending_ = true;
+  motionX_ = x;
+  motionY_ = y;
+}
+
+void X11Driver::DeliverMotion() {
+  if (!motionPending_) return;
+  motionPending_ = false;
+  InputEvent event;
+  event.kind = InputKind::MouseMove;
+  event.x = motionX_;
+  event.y = motionY_;
+  DeliverInput(event);
+  delivered_ = true;
+}
+
+void X11Driver::OnButton(const XButtonEvent& e, bool down) {
+  OnMotion(e.x, e.y);
+  DeliverMotion();
+  InputEvent event;
+  event.x = e.x;
+  event.y = e.y;
+  if (e.button == Button4 || e.button == Button5) {
+    if (!down) return;
+    event.kind = InputKind::Wheel;
+    event.wheelDelta = e.button == Button4 ? 120 : -120;
+  } else if (e.button >= Button1 && e.button <= Button3) {
+    event.kind = down ? InputKind::ButtonDown : InputKind::ButtonUp;
+    event.button = e.button == Button1 ? 0 : e.button == Button2 ? 2 : 1;
+  } else {
+    return;
+  }
+  DeliverInput(event);
+  delivered_ = true;
+}
+
+// --- keyboard ---
+
+void X11Driver::OnKey(XKeyEvent& e, bool down) {
+  DeliverMotion();
+  char text[32];
+  KeySym modified = NoSymbol;
+  int length = 0;
+  if (down) {
+    Status status = 0;
+    length = ic_ ? Xutf8LookupString(ic_, &e, text, sizeof(text) - 1, &modified, &status)
+                 : XLookupString(&e, text, sizeof(text) - 1, &modified, nullptr);
+    if (ic_ && status != XLookupChars && status != XLookupBoth) length = 0;
+  } else {
+    XLookupString(&e, text, sizeof(text) - 1, &modified, nullptr);
+  }
+  const char32_t character = FirstCharacter(text, length);
+  // Text an input method composed arrives on a key of its own.
+  if (e.keycode == 0) {
+    if (character) DeliverCharacterOnly(character);
+    return;
+  }
+  const KeySym plain = XLookupKeysym(&e, 0);
+  const bool keypad = IsKeypadKey(plain) || IsKeypadKey(modified);
+  HostKey key = KeyFromKeysym(keypad ? modified : plain);
+  if (!key.virtualKey && character >= 0x20) key.virtualKey = kVkPacket;
+  // A release is the key that was pressed, even when the keyboard was remapped
+  // in between (as tools typing characters beyond the layout do).
+  if (down) {
+    pressed_[e.keycode & 0xFF] = key;
+  } else if (pressed_[e.keycode & 0xFF].virtualKey) {
+    key = pressed_[e.keycode & 0xFF];
+    pressed_[e.keycode & 0xFF] = HostKey{};
+  }
+  if (!key.virtualKey) return;
+  InputEvent event;
+  event.kind = down ? InputKind::KeyDown : InputKind::KeyUp;
+  event.virtualKey = key.virtualKey;
+  event.scanCode = key.scanCode;
+  event.extended = key.extended;
+  event.hasCharacter = down;
+  // Control makes only control characters; Delete makes none.
+  const bool control = (e.state & ControlMask) != 0;
+  if (down && !(control && character >= 0x20) && character != 0x7F) event.character = character;
+  DeliverInput(event);
+  delivered_ = true;
+}
+
+void X11Driver::DeliverCharacterOnly(char32_t c) {
+  for (InputKind kind : {InputKind::KeyDown, InputKind::KeyUp}) {
+    InputEvent event;
+    event.kind = kind;
+    event.virtualKey = kVkPacket;
+    event.hasCharacter = kind == InputKind::KeyDown;
+    event.character = kind == InputKind::KeyDown ? c : 0;
+    DeliverInput(event);
+  }
+  delivered_ = true;
+}
+
+unsigned X11Driver::LockToggles() {
+  unsigned state = 0;
+  if (XkbGetIndicatorState(display_, XkbUseCoreKbd, &state) != Success) return 0;
+  auto on = [state](int index) { return index >= 0 && (state & (1u << index)); };
+  return (on(capsIndicator_) ? kCapsLockOn : 0) | (on(numIndicator_) ? kNumLockOn : 0) |
+         (on(scrollIndicator_) ? kScrollLockOn : 0);
+}
+
+void X11Driver::OnFocus(bool in) {
+  if (in == focused_) return;
+  focused_ = in;
+  DeliverMotion();
+  InputEvent event;
+  event.kind = in ? InputKind::FocusGained : InputKind::FocusLost;
+  if (in) {
+    if (ic_) XSetICFocus(ic_);
+    // The keys held now, by their virtual keys, and the lock lights.
+    char keymap[32];
+    XQueryKeymap(display_, keymap);
+    for (int code = 8; code < 256; ++code) {
+      if (!(keymap[code / 8] & (1 << (code % 8)))) continue;
+      const HostKey key = KeyFromKeysym(XkbKeycodeToKeysym(display_, static_cast<KeyCode>(code), 0, 0));
+      if (key.virtualKey) event.heldKeys[key.virtualKey / 8] |= static_cast<uint8_t>(1 << (key.virtualKey % 8));
+    }
+    event.lockToggles = LockToggles();
+  } else if (ic_) {
+    XUnsetICFocus(ic_);
+  }
+  DeliverInput(event);
+  delivered_ = true;
+}
+
+// --- events ---
+
+void X11Driver::Handle(XEvent& event) {
+  switch (event.type) {
+    case MotionNotify:
+      OnMotion(event.xmotion.x, event.xmotion.y);
+      break;
+    case ButtonPress:
+    case ButtonRelease:
+      OnButton(event.xbutton, event.type == ButtonPress);
+      break;
+    case KeyPress:
+    case KeyRelease:
+      OnKey(event.xkey, event.type == KeyPress);
+      break;
+    case FocusIn:
+    case FocusOut:
+      // Grabs and pointer-root bookkeeping are not another program's doing.
+      if (event.xfocus.mode == NotifyGrab || event.xfocus.mode == NotifyUngrab ||
+          event.xfocus.detail == NotifyPointer || event.xfocus.detail == NotifyInferior)
+        break;
+      OnFocus(event.type == FocusIn);
+      break;
+    case Expose: {
+      std::lock_guard<std::mutex> guard(pendingLock_);
+      const XExposeEvent& e = event.xexpose;
+      AddDamage(pending_.damage, RECT{e.x, e.y, e.x + e.width, e.y + e.height});
+      break;
+    }
+    case ConfigureNotify: {
+      // Only the last of a run of resizes counts.
+      XConfigureEvent last = event.xconfigure;
+      while (XCheckTypedWindowEvent(display_, window_, ConfigureNotify, &event)) last = event.xconfigure;
+      if (last.width != width_ || last.height != height_) {
+        DeliverMotion();
+        width_ = last.width;
+        height_ = last.height;
+        ResizeDesktop(width_, height_);
+        delivered_ = true;
+      }
+      break;
+    }
+    case ClientMessage:
+      if (event.xclient.message_type == wmProtocols_ && static_cast<Atom>(event.xclient.data.l[0]) == wmDelete_) {
+        DeliverMotion();
+        InputEvent close;
+        close.kind = InputKind::CloseRequest;
+        DeliverInput(close);
+        delivered_ = true;
+      }
+      break;
+    case MappingNotify:
+      XRefreshKeyboardMapping(&event.xmapping);
+      break;
+    default:
+      if (event.type == xkbEventBase_ + XkbEventCode &&
+          reinterpret_cast<XkbEvent*>(&event)->any.xkb_type == XkbIndicatorStateNotify) {
+        InputEvent lights;
+        lights.kind = InputKind::LockState;
+        lights.lockToggles = LockToggles();
+        DeliverInput(lights);
+      } else if (event.type == shmCompletion_) {
+        completionPending_ = false;
+      }
+      break;
+  }
+}
+
+// True when something came.
+bool X11Driver::DrainEvents() {
+  bool any = false;
+  while (XPending(display_) > 0) {
+    XEvent event;
+    XNextEvent(display_, &event);
+    any = true;
+    // The input method takes the keys of a sequence it composes.
+    if (XFilterEvent(&event, None)) continue;
+    Handle(event);
+  }
+  DeliverMotion();
+  return any;
+}
+
+bool X11Driver::Pump(const WaitState& state) {
+  delivered_ = false;
+  Pending pending;
+  {
+    std::lock_guard<std::mutex> guard(pendingLock_);
+    pending.cursorChanged = pending_.cursorChanged;
+    pending.cursor = std::move(pending_.cursor);
+    pending.warp = pending_.warp;
+    pending.warpTo = pending_.warpTo;
+    pending_.cursorChanged = pending_.warp = false;
+  }
+  ApplyWaitState(state);
+  if (pending.cursorChanged) ShowCursor(pending.cursor);
+  if (pending.warp) XWarpPointer(display_, None, window_, 0, 0, 0, 0, pending.warpTo.x, pending.warpTo.y);
+  // Events first (an Expose adds damage), then presents; waiting for the
+  // shared buffer may queue more events, so go round until both are done.
+  for (;;) {
+    DrainEvents();
+    std::vector<RECT> damage;
+    {
+      std::lock_guard<std::mutex> guard(pendingLock_);
+      damage.swap(pending_.damage);
+    }
+    if (damage.empty()) break;
+    Flush(std::move(damage));
+    if (XQLength(display_) == 0) break;
+  }
+  XFlush(display_);
+  return delivered_;
+}
+
+// --- waking ---
+
+void X11Driver::ArmWake() {
+  {
+    std::lock_guard<std::mutex> guard(watchLock_);
+    armed_ = true;
+  }
+  watchWake_.notify_one();
+}
+
+void X11Driver::Watch() {
+  const int connection = ConnectionNumber(display_);
+  std::unique_lock<std::mutex> guard(watchLock_);
+  for (;;) {
+    watchWake_.wait(guard, [this] { return armed_ || stopping_; });
+    if (stopping_) return;
+    guard.unlock();
+    pollfd fds[2] = {{connection, POLLIN, 0}, {stopFd_, POLLIN, 0}};
+    while (poll(fds, 2, -1) < 0 && errno == EINTR) {}
+    guard.lock();
+    if (stopping_) return;
+    armed_ = false;
+    guard.unlock();
+    WakeHostOwner();
+    guard.lock();
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<Driver> MakeX11Driver(std::string* error) {
+  auto driver = std::make_unique<X11Driver>();
+  if (!driver->Open(error)) return nullptr;
+  return driver;
+}
+
+}  // namespace compat::host

@@ -1,0 +1,419 @@
+// The X11 host on a virtual display, driven as a user would with xdotool: the
+// demonstration program's message log against the same script played
+// headless, screenshots of the X screen against the program's own capture,
+// the title, the close request, cursors read back through XFixes, ClipCursor,
+// and the fallback when the display cannot be opened.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <X11/Xlib.h>
+#include <X11/extensions/Xfixes.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr int kDesktopWidth = 800;
+constexpr int kDesktopHeight = 600;
+
+std::string Shell(const std::string& command) {
+  std::string out;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return out;
+  char buffer[512];
+  while (fgets(buffer, sizeof(buffer), pipe)) out += buffer;
+  pclose(pipe);
+  while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
+  return out;
+}
+
+std::string TempPath(const std::string& name) {
+  return ::testing::TempDir() + "x11_" + std::to_string(getpid()) + "_" + name;
+}
+
+std::vector<std::string> ReadLines(const std::string& path) {
+  std::vector<std::string> lines;
+  std::ifstream in(path);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+bool WaitUntil(const std::function<bool()>& done, int milliseconds = 5000) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  while (std::chrono::steady_clock::now() < until) {
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return done();
+}
+
+// The demonstration program running on the display, with the X11 host.
+class Demo {
+ public:
+  explicit Demo(std::vector<std::string> args, bool headless = false) {
+    pid_ = fork();
+    if (pid_ == 0) {
+      if (headless) setenv("CALVETTA_HOST", "headless", 1);
+      else unsetenv("CALVETTA_HOST");
+      setenv("CALVETTA_DESKTOP", "800x600", 1);
+      std::vector<char*> argv{const_cast<char*>(CALVETTA_X11_DEMO)};
+      for (std::string& a : args) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      execv(argv[0], argv.data());
+      _exit(127);
+    }
+  }
+  ~Demo() {
+    if (pid_ > 0 && Running()) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+
+  bool Running() {
+    if (exited_) return false;
+    int status;
+    if (waitpid(pid_, &status, WNOHANG) == pid_) {
+      exited_ = true;
+      exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+      return false;
+    }
+    return true;
+  }
+  // The exit code, or -1 when the program is still running after the wait.
+  int WaitForExit(int milliseconds = 10000) {
+    WaitUntil([this] { return !Running(); }, milliseconds);
+    return exited_ ? exitCode_ : -1;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  bool exited_ = false;
+  int exitCode_ = 0;
+};
+
+std::string DemoWindow() {
+  std::string id;
+  WaitUntil([&] {
+    id = Shell("xdotool search --classname calvetta 2>/dev/null | head -1");
+    return !id.empty();
+  });
+  return id;
+}
+
+// As a window manager does when the user clicks the close button.
+void SendCloseRequest(const std::string& windowId) {
+  Display* display = XOpenDisplay(nullptr);
+  ASSERT_NE(display, nullptr);
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = std::stoul(windowId);
+  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(display, event.xclient.window, False, NoEventMask, &event);
+  XCloseDisplay(display);
+}
+
+// --- the scripted session ---
+
+// The script, in the demonstration program's replay syntax; xdotool plays it on X.
+const char* const kScript[] = {
+    "click 1 150 150",
+    "dblclick 200 180",
+    "down 1 120 200",
+    "move 300 220",
+    "move 1000 700",  // outside the X window while the capture holds
+    "up 1 1000 700",
+    "wheel up 150 150",
+    "wheel down 150 150",
+    "click 3 160 160",
+    "type Hello, w\xC3\xB6rld",
+    "key alt+f",
+    "key F10",
+    "key Caps_Lock",
+};
+
+std::string XdotoolFor(const std::string& line) {
+  std::istringstream in(line);
+  std::string verb, a, b, c;
+  in >> verb >> a >> b >> c;
+  if (verb == "click") return "xdotool mousemove " + b + " " + c + " click " + a;
+  if (verb == "dblclick") return "xdotool mousemove " + a + " " + b + " click --repeat 2 --delay 120 1";
+  if (verb == "down") return "xdotool mousemove " + b + " " + c + " mousedown " + a;
+  if (verb == "up") return "xdotool mousemove " + b + " " + c + " mouseup " + a;
+  if (verb == "move") return "xdotool mousemove " + a + " " + b;
+  if (verb == "wheel") return "xdotool mousemove " + b + " " + c + " click " + (a == "up" ? "4" : "5");
+  if (verb == "type") return "xdotool type --delay 40 '" + line.substr(5) + "'";
+  if (verb == "key") return "xdotool key " + a;
+  return "true";
+}
+
+TEST(X11Host, ScriptedSessionLogsAsTheSameScriptPlayedHeadless) {
+  const std::string xLog = TempPath("x.log"), headlessLog = TempPath("headless.log"), script = TempPath("script");
+  {
+    std::ofstream out(script);
+    for (const char* line : kScript) out << line << '\n';
+  }
+  Demo demo({"--log", xLog});
+  const std::string window = DemoWindow();
+  ASSERT_FALSE(window.empty());
+  Shell("xdotool windowfocus --sync " + window);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  for (const char* line : kScript) {
+    Shell(XdotoolFor(line));
+    // Clicks apart from each other stay single clicks.
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  }
+  SendCloseRequest(window);
+  ASSERT_EQ(demo.WaitForExit(), 0);
+
+  Demo replay({"--replay", script, "--log", headlessLog}, true);
+  ASSERT_EQ(replay.WaitForExit(), 0);
+
+  std::vector<std::string> onX = ReadLines(xLog), headless = ReadLines(headlessLog);
+  // The "ö" comes as a character of its own, which the US table cannot type.
+  std::vector<std::string> umlaut;
+  std::erase_if(onX, [&](const std::string& l) {
+    const bool special = l.find(" 00e7 ") != std::string::npos || l.find("WM_CHAR 00f6") != std::string::npos;
+    if (special) umlaut.push_back(l);
+    return special;
+  });
+  EXPECT_EQ(umlaut, (std::vector<std::string>{"child WM_KEYDOWN 00e7 00000001", "child WM_CHAR 00f6 00000001",
+                                              "child WM_KEYUP 00e7 c0000001"}));
+  EXPECT_EQ(onX, headless);
+  // The session did what the script says, not merely the same on both hosts.
+  auto has = [&](const std::string& l) { return std::find(headless.begin(), headless.end(), l) != headless.end(); };
+  EXPECT_TRUE(has("child WM_LBUTTONDBLCLK keys=1 at=158,119"));
+  EXPECT_TRUE(has("child WM_MOUSEWHEEL delta=120"));
+  EXPECT_TRUE(has("child WM_MOUSEWHEEL delta=-120"));
+  EXPECT_TRUE(has("child WM_SYSCHAR 0066 20210001"));
+  EXPECT_TRUE(has("child WM_SYSKEYDOWN 0079 00440001"));
+  EXPECT_TRUE(has("child caps lock toggled=1"));
+  EXPECT_TRUE(has("main WM_SYSCOMMAND f060 00000000"));
+  std::string typed;
+  for (const std::string& l : onX)
+    if (l.rfind("child WM_CHAR ", 0) == 0) typed += static_cast<char>(std::stoi(l.substr(14, 4), nullptr, 16));
+  EXPECT_EQ(typed, "Hello, wrld");
+}
+
+// The size of the window's _NET_WM_ICON and its number of pixels.
+std::string WindowIconShape(const std::string& windowId) {
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return "";
+  Atom type;
+  int format;
+  unsigned long count = 0, after;
+  unsigned char* data = nullptr;
+  std::string shape;
+  if (XGetWindowProperty(display, std::stoul(windowId), XInternAtom(display, "_NET_WM_ICON", False), 0, 1 << 16,
+                         False, AnyPropertyType, &type, &format, &count, &after, &data) == Success &&
+      data && count >= 2) {
+    const auto* values = reinterpret_cast<const unsigned long*>(data);
+    shape = std::to_string(values[0]) + "x" + std::to_string(values[1]) + " " + std::to_string(count - 2);
+  }
+  if (data) XFree(data);
+  XCloseDisplay(display);
+  return shape;
+}
+
+// --- screenshots, title and close ---
+
+// Pixels that differ between the X screen (the window's part) and the program's capture.
+long ScreenDifference(const std::string& capture) {
+  const std::string shot = TempPath("shot.png");
+  const std::string size = Shell("identify -format '%wx%h' '" + capture + "' 2>/dev/null");
+  if (size.empty()) return -1;
+  Shell("import -window root -crop " + size + "+0+0 +repage '" + shot + "' 2>/dev/null");
+  const std::string count = Shell("compare -metric AE '" + shot + "' '" + capture + "' null: 2>&1");
+  try {
+    return std::stol(count);
+  } catch (...) {
+    return -1;
+  }
+}
+
+bool ScreenMatches(const std::string& capture) {
+  return WaitUntil([&] { return ScreenDifference(capture) == 0; }, 4000);
+}
+
+TEST(X11Host, ScreenShowsTheDesktopThroughCoverResizeAndClose) {
+  const std::string capture = TempPath("capture.png");
+  std::remove(capture.c_str());
+  Demo demo({"--capture", capture, "--refuse-closes", "1"});
+  const std::string window = DemoWindow();
+  ASSERT_FALSE(window.empty());
+  ASSERT_TRUE(WaitUntil([&] { return access(capture.c_str(), R_OK) == 0; }));
+  EXPECT_TRUE(ScreenMatches(capture)) << "after painting";
+  Shell("cp '" + capture + "' '" + TempPath("painted.png") + "'");
+
+  // Another program's window over ours, then gone: the exposed part comes back.
+  Shell("xlogo -geometry 300x200+150+120 >/dev/null 2>&1 & echo $! > '" + TempPath("xlogo.pid") + "'");
+  ASSERT_TRUE(WaitUntil([&] { return !Shell("xdotool search --class xlogo 2>/dev/null").empty(); }));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  Shell("import -window root '" + TempPath("covered.png") + "'");
+  EXPECT_GT(ScreenDifference(capture), 0) << "the other window shows";
+  Shell("kill $(cat '" + TempPath("xlogo.pid") + "')");
+  EXPECT_TRUE(ScreenMatches(capture)) << "after uncovering";
+
+  // The host window resized: the maximised frame follows the new desktop.
+  Shell("xdotool windowsize " + window + " 900 700");
+  EXPECT_TRUE(WaitUntil([&] { return Shell("identify -format '%wx%h' '" + capture + "'") == "900x700"; }));
+  EXPECT_TRUE(ScreenMatches(capture)) << "after resizing";
+  Shell("cp '" + capture + "' '" + TempPath("resized.png") + "'");
+
+  EXPECT_EQ(Shell("xdotool getwindowname " + window), "Calvetta demo");
+  EXPECT_EQ(WindowIconShape(window), "32x32 1024") << "the main window's class icon";
+  SendCloseRequest(window);
+  EXPECT_TRUE(WaitUntil([&] { return Shell("xdotool getwindowname " + window) == "Calvetta demo - still open"; }))
+      << "a refused close keeps the window and its caption reaches the title";
+  EXPECT_TRUE(demo.Running());
+  SendCloseRequest(window);
+  EXPECT_EQ(demo.WaitForExit(), 0);
+}
+
+// A server of our own without shared memory and with a 16-bit visual: the
+// desktop goes out through plain image puts, converted pixel by pixel.
+TEST(X11Host, PlainPutsToASixteenBitDisplayShowTheDesktopToo) {
+  int number = 150;
+  while (access(("/tmp/.X11-unix/X" + std::to_string(number)).c_str(), F_OK) == 0) ++number;
+  const std::string display = ":" + std::to_string(number);
+  const pid_t server = fork();
+  if (server == 0) {
+    execlp("Xvfb", "Xvfb", display.c_str(), "-screen", "0", "1024x768x16", "-extension", "MIT-SHM", "-nolisten",
+           "tcp", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  ASSERT_TRUE(WaitUntil([&] { return access(("/tmp/.X11-unix/X" + std::to_string(number)).c_str(), F_OK) == 0; }));
+  const std::string saved = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
+  setenv("DISPLAY", display.c_str(), 1);
+  const std::string capture = TempPath("capture16.png"), shot = TempPath("shot16.png");
+  {
+    Demo demo({"--capture", capture});
+    EXPECT_TRUE(WaitUntil([&] { return access(capture.c_str(), R_OK) == 0; }));
+    const std::string window = DemoWindow();
+    // Each channel keeps its top 5 or 6 bits: 1/32 of the range at most.
+    EXPECT_TRUE(WaitUntil([&] {
+      Shell("import -window root -crop 800x600+0+0 +repage '" + shot + "' 2>/dev/null");
+      return Shell("compare -metric AE -fuzz 4% '" + shot + "' '" + capture + "' null: 2>&1") == "0";
+    }));
+    if (!window.empty()) SendCloseRequest(window);
+    EXPECT_EQ(demo.WaitForExit(), 0);
+  }
+  setenv("DISPLAY", saved.c_str(), 1);
+  kill(server, SIGTERM);
+  waitpid(server, nullptr, 0);
+}
+
+// "#RRGGBB" of one pixel of the X screen.
+std::string ScreenPixel(int x, int y) {
+  const std::string text = Shell("import -window root -crop 1x1+" + std::to_string(x) + "+" + std::to_string(y) +
+                                 " -depth 8 txt:- 2>/dev/null");
+  const auto hash = text.find('#', text.find('\n'));
+  return hash == std::string::npos ? "" : text.substr(hash, 7);
+}
+
+struct ShownCursor {
+  std::string name;
+  int width = 0, height = 0, hotX = 0, hotY = 0;
+  std::vector<unsigned long> pixels;
+};
+
+ShownCursor CursorOnScreen();
+
+TEST(X11Host, PresentAndCursorFromAnotherThreadReachTheScreenWhileTheProgramIdles) {
+  Demo demo({"--worker-paint"});
+  const std::string window = DemoWindow();
+  ASSERT_FALSE(window.empty());
+  Shell("xdotool mousemove 600 450");
+  std::string pixel;
+  EXPECT_TRUE(WaitUntil([&] { return (pixel = ScreenPixel(640, 170)) == "#FF0000"; })) << pixel;
+  EXPECT_TRUE(WaitUntil([] { return CursorOnScreen().name == "crosshair"; })) << CursorOnScreen().name;
+  SendCloseRequest(window);
+  EXPECT_EQ(demo.WaitForExit(), 0);
+}
+
+// --- cursors and ClipCursor ---
+
+ShownCursor CursorOnScreen() {
+  ShownCursor shown;
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return shown;
+  if (XFixesCursorImage* image = XFixesGetCursorImage(display)) {
+    shown.name = image->name ? image->name : "";
+    shown.width = image->width;
+    shown.height = image->height;
+    shown.hotX = image->xhot;
+    shown.hotY = image->yhot;
+    shown.pixels.assign(image->pixels, image->pixels + image->width * image->height);
+    XFree(image);
+  }
+  XCloseDisplay(display);
+  return shown;
+}
+
+TEST(X11Host, CursorsFollowSetCursorAndClipCursorHoldsThePointer) {
+  Demo demo({"--clip", "100,100,500,400"});
+  const std::string window = DemoWindow();
+  ASSERT_FALSE(window.empty());
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+
+  // The child's class cursor.
+  Shell("xdotool mousemove 150 150");
+  EXPECT_TRUE(WaitUntil([] { return CursorOnScreen().name == "sb_h_double_arrow"; }))
+      << CursorOnScreen().name;
+
+  // The second window's colour cursor, made at run time.
+  Shell("xdotool mousemove 470 360");
+  ShownCursor colour;
+  EXPECT_TRUE(WaitUntil([&] {
+    colour = CursorOnScreen();
+    return colour.width == 32 && colour.height == 32;
+  }));
+  EXPECT_EQ(colour.hotX, 16);
+  EXPECT_EQ(colour.hotY, 16);
+  if (colour.pixels.size() == 32u * 32u) {
+    EXPECT_EQ(colour.pixels[5 * 32 + 20] & 0xFFFFFFFFu, 0xFFFF0000u);
+    EXPECT_EQ(colour.pixels[25 * 32 + 20] & 0xFFFFFFFFu, 0xFF0000FFu);
+    EXPECT_EQ(colour.pixels[2 * 32 + 2] >> 24 & 0xFF, 0u);
+  }
+
+  // Outside the clip rectangle the pointer is put back inside it.
+  Shell("xdotool mousemove 700 550");
+  int x = -1, y = -1;
+  EXPECT_TRUE(WaitUntil([&] {
+    std::sscanf(Shell("xdotool getmouselocation").c_str(), "x:%d y:%d", &x, &y);
+    return x == 499 && y == 399;
+  })) << x << "," << y;
+
+  SendCloseRequest(window);
+  EXPECT_EQ(demo.WaitForExit(), 0);
+}
+
+// --- no display ---
+
+TEST(X11Host, UnopenableDisplayRunsHeadlessAndSaysSo) {
+  // :99 unless a server (ours or another run's) is behind it.
+  int number = 99;
+  while (access(("/tmp/.X11-unix/X" + std::to_string(number)).c_str(), F_OK) == 0) ++number;
+  const std::string dead = ":" + std::to_string(number);
+  const std::string err = TempPath("stderr");
+  const std::string out = Shell("DISPLAY=" + dead + " CALVETTA_HOST= '" CALVETTA_X11_DEMO "' --print-host 2>'" + err + "'");
+  EXPECT_EQ(out, "headless");
+  const std::vector<std::string> said = ReadLines(err);
+  ASSERT_EQ(said.size(), 1u);
+  EXPECT_NE(said[0].find("running headless"), std::string::npos) << said[0];
+}
+
+}  // namespace
