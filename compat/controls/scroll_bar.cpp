@@ -30,8 +30,18 @@ void Tell(HWND hwnd, WORD code, int pos) {
                reinterpret_cast<LPARAM>(hwnd));
 }
 
+// A parent that answers WM_CTLCOLORSCROLLBAR colours the shaft; otherwise it
+// is the classic checker.
+HBRUSH ShaftBrush(HWND hwnd, HDC hdc) {
+  HWND parent = GetParent(hwnd);
+  if (!parent) return nullptr;
+  const LRESULT brush = SendMessageW(parent, WM_CTLCOLORSCROLLBAR, reinterpret_cast<WPARAM>(hdc), reinterpret_cast<LPARAM>(hwnd));
+  const LRESULT standard = DefWindowProcW(parent, WM_CTLCOLORSCROLLBAR, reinterpret_cast<WPARAM>(hdc), reinterpret_cast<LPARAM>(hwnd));
+  return brush && brush != standard ? reinterpret_cast<HBRUSH>(brush) : nullptr;
+}
+
 void Paint(HWND hwnd, HDC hdc, const ScrollBarState& s) {
-  HBRUSH shaft = ControlColor(hwnd, hdc, WM_CTLCOLORSCROLLBAR);
+  HBRUSH shaft = ShaftBrush(hwnd, hdc);
   scroll::BarState shown = s.bar;
   if (!IsWindowEnabled(hwnd)) shown.disabledArrows = ESB_DISABLE_BOTH;
   scroll::Paint(hdc, Bounds(hwnd), Vertical(hwnd), shown, s.tracker.Pressed(), shaft);

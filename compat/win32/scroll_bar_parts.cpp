@@ -45,6 +45,25 @@ int PositionAt(const BarState& state, const Layout& layout, bool vertical, int p
   return state.min + static_cast<int>((span * offset + room / 2) / room);
 }
 
+// The classic shaft: a checker of the highlight and face colours in force.
+void FillShaft(HDC hdc, const RECT& shaft, HBRUSH given) {
+  if (given) {
+    FillRect(hdc, &shaft, given);
+    return;
+  }
+  constexpr int kSide = 8;
+  uint32_t bits[kSide * kSide];
+  const COLORREF light = GetSysColor(COLOR_3DHIGHLIGHT), face = GetSysColor(COLOR_3DFACE);
+  auto pixel = [](COLORREF c) { return static_cast<uint32_t>(GetRValue(c)) << 16 | GetGValue(c) << 8 | GetBValue(c); };
+  for (int y = 0; y < kSide; ++y)
+    for (int x = 0; x < kSide; ++x) bits[y * kSide + x] = pixel(((x + y) & 1) ? face : light);
+  HBITMAP pattern = CreateBitmap(kSide, kSide, 1, 32, bits);
+  HBRUSH brush = CreatePatternBrush(pattern);
+  FillRect(hdc, &shaft, brush);
+  DeleteObject(brush);
+  DeleteObject(pattern);
+}
+
 }  // namespace
 
 int MaxPos(const BarState& bar) {
@@ -124,7 +143,7 @@ void Paint(HDC hdc, const RECT& bar, bool vertical, const BarState& state, Part 
   };
   arrow(layout.up, vertical ? DFCS_SCROLLUP : DFCS_SCROLLLEFT, Part::LineUp);
   arrow(layout.down, vertical ? DFCS_SCROLLDOWN : DFCS_SCROLLRIGHT, Part::LineDown);
-  FillRect(hdc, &layout.shaft, shaft);
+  FillShaft(hdc, layout.shaft, shaft);
   if (!layout.hasThumb) return;
   // A held page area darkens between the thumb and the arrow on its side.
   if (pressed == Part::PageUp || pressed == Part::PageDown) {

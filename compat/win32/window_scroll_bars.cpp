@@ -69,7 +69,7 @@ void Repaint(HWND hwnd, bool vertical, scroll::Part pressed = scroll::Part::None
   HDC hdc = GetDCEx(hwnd, nullptr, DCX_WINDOW);
   if (!hdc) return;
   const scroll::BarState state = Read(hwnd, vertical);
-  scroll::Paint(hdc, BarRect(hwnd, vertical, false), vertical, state, pressed, GetSysColorBrush(COLOR_SCROLLBAR));
+  scroll::Paint(hdc, BarRect(hwnd, vertical, false), vertical, state, pressed, nullptr);
   ReleaseDC(hwnd, hdc);
 }
 
@@ -103,7 +103,7 @@ void SendScroll(HWND target, bool vertical, WORD code, int pos) {
 
 // Runs one tracker step on a copy of the bar, then stores it back.
 template <class Step>
-void Step_(ActiveTrack& t, Step step) {
+void RunStep(ActiveTrack& t, Step step) {
   scroll::BarState state = Read(t.target, t.vertical);
   const scroll::Layout layout = scroll::LayoutOf(BarRect(t.target, t.vertical, true), t.vertical, state);
   auto send = [&](WORD code, int pos) {
@@ -127,7 +127,7 @@ void Step_(ActiveTrack& t, Step step) {
 
 void EndTrack(ActiveTrack& t) {
   if (!t.tracker.Active()) return;
-  Step_(t, [&](scroll::BarState& state, const scroll::Layout&, auto& send, auto& timer) {
+  RunStep(t, [&](scroll::BarState& state, const scroll::Layout&, auto& send, auto& timer) {
     t.tracker.Release(state, send, timer);
   });
   HWND window = t.window;
@@ -144,12 +144,12 @@ LRESULT CALLBACK TrackerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
   const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
   switch (message) {
     case WM_MOUSEMOVE:
-      Step_(t, [&](scroll::BarState& state, const scroll::Layout& layout, auto& send, auto&) {
+      RunStep(t, [&](scroll::BarState& state, const scroll::Layout& layout, auto& send, auto&) {
         t.tracker.Move(state, layout, t.vertical, point, send);
       });
       return 0;
     case WM_TIMER:
-      Step_(t, [&](scroll::BarState& state, const scroll::Layout& layout, auto& send, auto& timer) {
+      RunStep(t, [&](scroll::BarState& state, const scroll::Layout& layout, auto& send, auto& timer) {
         t.tracker.Tick(state, layout, send, timer);
       });
       return 0;
@@ -180,7 +180,7 @@ void PaintWindowScrollBar(HWND hwnd, HDC windowDc, const RECT& bar, bool vertica
   const scroll::BarState state = Read(hwnd, vertical);
   ActiveTrack& t = Track();
   const scroll::Part pressed = t.target == hwnd && t.vertical == vertical ? t.tracker.Pressed() : scroll::Part::None;
-  scroll::Paint(windowDc, bar, vertical, state, pressed, GetSysColorBrush(COLOR_SCROLLBAR));
+  scroll::Paint(windowDc, bar, vertical, state, pressed, nullptr);
 }
 
 void PressWindowScrollBar(HWND hwnd, WPARAM hit, POINT screen) {
@@ -193,7 +193,7 @@ void PressWindowScrollBar(HWND hwnd, WPARAM hit, POINT screen) {
   t.vertical = vertical;
   t.window = window;
   bool started = false;
-  Step_(t, [&](scroll::BarState& state, const scroll::Layout& layout, auto& send, auto& timer) {
+  RunStep(t, [&](scroll::BarState& state, const scroll::Layout& layout, auto& send, auto& timer) {
     // A disabled bar stays drawn and takes no clicks.
     started = t.tracker.Press(state, layout, vertical, screen, send, timer);
   });

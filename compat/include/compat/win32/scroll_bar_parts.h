@@ -42,7 +42,8 @@ struct Layout {
 Layout LayoutOf(const RECT& bar, bool vertical, const BarState& state);
 Part HitTest(const Layout& layout, POINT point, bool vertical);
 
-// Draws the bar into its rectangle; `pressed` shows the part held down.
+// Draws the bar into its rectangle; `pressed` shows the part held down. A
+// null shaft brush gives the classic checkered shaft.
 void Paint(HDC hdc, const RECT& bar, bool vertical, const BarState& state, Part pressed, HBRUSH shaft);
 
 // What the mouse does to a bar between press and release. The owner forwards
