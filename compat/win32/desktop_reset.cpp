@@ -1,6 +1,7 @@
 // Starting over with a clean desktop, and pumping a thread's messages; used
 // by tests and batch runs.
 #include "compat/host.h"
+#include "compat/win32/kernel.h"
 #include "compat/win32/user_state.h"
 
 namespace compat {
@@ -59,6 +60,7 @@ void ResetDesktop(int width, int height) {
   std::fill(std::begin(s.keys), std::end(s.keys), 0);
   std::fill(std::begin(s.asyncKeys), std::end(s.asyncKeys), 0);
   s.lastClickWindow = nullptr;
+  RunClock();  // a test that stopped the clock leaves real time behind it
   host::ResetDesktop(width, height);
   auto surface = host::DesktopSurface();
   Window* desktop = Find(Desktop());

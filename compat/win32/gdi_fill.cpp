@@ -56,9 +56,9 @@ void GlyphWithState(DcObj& dc, const RECT& box, WCHAR ch, UINT state) {
   Glyph(dc, box, ch, SystemColor(kColorBtnText), shift);
 }
 
-void ButtonFace(HDC hdc, DcObj& dc, RECT r, UINT state) {
+void ButtonFace(HDC hdc, DcObj& dc, RECT r, UINT state, UINT extraFlags = 0) {
   UINT edge = (state & (DFCS_PUSHED | DFCS_CHECKED)) ? EDGE_SUNKEN : EDGE_RAISED;
-  UINT flags = BF_RECT | BF_MIDDLE | BF_ADJUST | ((state & DFCS_FLAT) ? BF_FLAT : 0) |
+  UINT flags = BF_RECT | BF_MIDDLE | BF_ADJUST | extraFlags | ((state & DFCS_FLAT) ? BF_FLAT : 0) |
                ((state & DFCS_MONO) ? BF_MONO : 0);
   RECT logical = r;
   POINT a = dc.ToLogical(r.left, r.top), b = dc.ToLogical(r.right, r.bottom);
@@ -232,7 +232,8 @@ BOOL DrawFrameControl(HDC hdc, LPRECT rc, UINT type, UINT state) {
   switch (type) {
     case DFC_BUTTON:
       if (part & DFCS_BUTTONPUSH) {
-        ButtonFace(hdc, *dc, r, state);
+        // A push button's outer line is the highlight, its inner one the light colour.
+        ButtonFace(hdc, *dc, r, state, BF_SOFT);
       } else if (part & (DFCS_BUTTONRADIO | DFCS_BUTTONRADIOIMAGE | DFCS_BUTTONRADIOMASK)) {
         RadioButton(*dc, r, state | (part & DFCS_BUTTONRADIOMASK));
       } else {
