@@ -17,6 +17,7 @@ using dlgtest::QueueKey;
 
 class Dialogs : public wintest::WindowTest {
  protected:
+  dlgtest::Watchdog m_watchdog;
   void SetUp() override {
     WindowTest::SetUp();
     dlgtest::RegisterStandInControls();

@@ -359,6 +359,13 @@ inline LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
   return ListMessage(hwnd, message, wParam, lParam, false);
 }
 inline LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  // A drop-down list is as tall as its closed field; the template's height is the open list's.
+  if (message == WM_CREATE) {
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    SetWindowPos(hwnd, nullptr, 0, 0, r.right - r.left, 21, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return 0;
+  }
   return ListMessage(hwnd, message, wParam, lParam, true);
 }
 

@@ -6,7 +6,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "compat/host.h"
 #include "compat/win32.h"
@@ -42,5 +46,37 @@ inline std::string PngPath(const std::string& name) {
 }
 
 inline int FocusId() { return GetDlgCtrlID(GetFocus()); }
+
+// Ends a test's modal loops with WM_QUIT when a step never finds its window,
+// so a fault fails the test instead of hanging it.
+class Watchdog {
+ public:
+  explicit Watchdog(int seconds = 30) : thread_(GetCurrentThreadId()) {
+    worker_ = std::thread([this, seconds] {
+      std::unique_lock<std::mutex> lock(lock_);
+      if (!done_.wait_for(lock, std::chrono::seconds(seconds), [this] { return stop_; })) {
+        fired_ = true;
+        PostThreadMessageW(thread_, WM_QUIT, 0, 0);
+      }
+    });
+  }
+  ~Watchdog() {
+    {
+      std::lock_guard<std::mutex> guard(lock_);
+      stop_ = true;
+    }
+    done_.notify_all();
+    worker_.join();
+    EXPECT_FALSE(fired_) << "a modal loop waited for a step that never ran";
+  }
+
+ private:
+  DWORD thread_;
+  std::mutex lock_;
+  std::condition_variable done_;
+  bool stop_ = false;
+  bool fired_ = false;
+  std::thread worker_;
+};
 
 }  // namespace dlgtest

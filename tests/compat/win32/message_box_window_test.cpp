@@ -11,6 +11,7 @@ namespace {
 
 class RealMessageBoxes : public wintest::WindowTest {
  protected:
+  dlgtest::Watchdog m_watchdog;
   void SetUp() override {
     WindowTest::SetUp();
     dlgtest::RegisterStandInControls();
