@@ -16,3 +16,15 @@ LRESULT CALLBACK ScrollBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
 inline constexpr const WCHAR* kComboListClass = u"ComboLBox";
 
 }  // namespace compat::controls
+
+namespace compat::controls {
+
+// What the dropped list of a combo box tells its combo: the user chose the
+// highlighted item (accept) or dismissed the list.
+void ComboListClosed(HWND combo, bool accept);
+
+// The list box keys shared with the combo box: the index a navigation key
+// leads to from `current`, or -1 when the key does not move.
+int NavigateIndex(HWND list, int current, WPARAM key);
+
+}  // namespace compat::controls

@@ -193,10 +193,9 @@ bool ReplaceSelection(HWND hwnd, EditState& s, std::u16string_view input, bool u
   return true;
 }
 
+// The limit holds what the user enters; a program's WM_SETTEXT is not cut.
 void SetText(HWND hwnd, EditState& s, LPCWSTR text) {
-  std::u16string value = Filtered(hwnd, text ? std::u16string_view(text) : std::u16string_view());
-  if (value.size() > s.limit) value.resize(s.limit);
-  s.text = std::move(value);
+  s.text = Filtered(hwnd, text ? std::u16string_view(text) : std::u16string_view());
   s.anchor = s.caret = 0;
   s.scroll = 0;
   s.modified = false;
@@ -470,7 +469,6 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
       const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
       if (create->lpszName && !IS_INTRESOURCE(create->lpszName)) {
         s.text = Filtered(hwnd, create->lpszName);
-        if (s.text.size() > s.limit) s.text.resize(s.limit);
       }
       return TRUE;
     }

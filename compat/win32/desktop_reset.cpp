@@ -3,6 +3,7 @@
 #include "compat/host.h"
 #include "compat/win32/kernel.h"
 #include "compat/win32/user_state.h"
+#include "compat/win32/window_scroll_bars.h"
 
 namespace compat {
 namespace {
@@ -60,6 +61,7 @@ void ResetDesktop(int width, int height) {
   std::fill(std::begin(s.keys), std::end(s.keys), 0);
   std::fill(std::begin(s.asyncKeys), std::end(s.asyncKeys), 0);
   s.lastClickWindow = nullptr;
+  ForgetAllWindowScrollBars();
   RunClock();  // a test that stopped the clock leaves real time behind it
   host::ResetDesktop(width, height);
   auto surface = host::DesktopSurface();

@@ -7,6 +7,7 @@
 
 #include "compat/win32/gdi.h"
 #include "compat/win32/user_state.h"
+#include "compat/win32/window_scroll_bars.h"
 
 namespace compat::user {
 
@@ -238,8 +239,8 @@ void DefaultNcPaint(HWND hwnd) {
   PaintFrame(hdc, &copy, l);
   PaintCaption(hdc, &copy, l);
   if (!RectEmpty(l.menu)) FillSys(hdc, l.menu, COLOR_MENU);
-  FillSys(hdc, l.vscroll, COLOR_SCROLLBAR);
-  FillSys(hdc, l.hscroll, COLOR_SCROLLBAR);
+  if (!RectEmpty(l.vscroll)) PaintWindowScrollBar(hwnd, hdc, l.vscroll, true);
+  if (!RectEmpty(l.hscroll)) PaintWindowScrollBar(hwnd, hdc, l.hscroll, false);
   if (!RectEmpty(l.vscroll) && !RectEmpty(l.hscroll))
     FillSys(hdc, RECT{l.vscroll.left, l.hscroll.top, l.vscroll.right, l.hscroll.bottom}, COLOR_BTNFACE);
   ReleaseDC(hwnd, hdc);
@@ -300,6 +301,10 @@ LRESULT DefaultNcMouse(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case HTMINBUTTON:
       if (TrackButton(hwnd, hit)) SendMessageW(hwnd, WM_SYSCOMMAND, SC_MINIMIZE, lParam);
+      return 0;
+    case HTHSCROLL:
+    case HTVSCROLL:
+      PressWindowScrollBar(hwnd, static_cast<WPARAM>(hit), POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
       return 0;
     default:
       return 0;

@@ -85,14 +85,21 @@ TEST_F(EditTest, SetSelAnswersThePlatformsSpecialValues) {
   EXPECT_EQ(std::u16string(small), u"mo");
 }
 
-TEST_F(EditTest, LimitCutsTypingAndProgramWrites) {
+// The limit holds what the user enters and what EM_REPLACESEL adds; as the
+// platform documents, a program's WM_SETTEXT is not cut.
+TEST_F(EditTest, LimitCutsTypingAndReplacementsButNotProgramWrites) {
   HWND edit = MakeEdit();
   SendMessageW(edit, EM_LIMITTEXT, 3, 0);
   Type("abcd");
   EXPECT_EQ(Text(edit), u"abc");
   EXPECT_EQ(Codes(edit).back(), EN_MAXTEXT);
+  SendMessageW(edit, EM_SETSEL, 1, 2);
+  SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(u"XYZ"));
+  EXPECT_EQ(Text(edit), u"aXc");
   SetWindowTextW(edit, u"123456");
-  EXPECT_EQ(Text(edit), u"123");
+  EXPECT_EQ(Text(edit), u"123456");
+  Type("7");
+  EXPECT_EQ(Text(edit), u"123456");
 }
 
 TEST_F(EditTest, ALongTextScrollsWithAutoHScrollAndStopsAtTheEdgeWithout) {
