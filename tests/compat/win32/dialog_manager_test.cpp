@@ -120,6 +120,7 @@ LRESULT CALLBACK CountFilter(int code, WPARAM wParam, LPARAM lParam) {
 INT_PTR CALLBACK RecordingProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) return lParam != 1 || EndDialog(dialog, 77) == FALSE;
   if (message == WM_COMMAND && g_loop) {
+    if (HIWORD(wParam) != 0) return FALSE;  // an edit's notifications
     g_loop->commands.push_back(LOWORD(wParam));
     if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) EndDialog(dialog, LOWORD(wParam));
     return TRUE;
@@ -250,6 +251,9 @@ TEST_F(Dialogs, TabArrowsMnemonicsEnterAndEscapeFollowTheTemplate) {
   dlgtest::QueueText("X");
   QueueCheck([] {
     HWND dialog = FindWindowW(nullptr, u"Navigation");
+    // The focus left the push buttons: OK is the default again.
+    EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(dialog, IDOK), GWL_STYLE) & dlgtest::kBsTypeMask, 1);
+    EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(dialog, IDCANCEL), GWL_STYLE) & dlgtest::kBsTypeMask, 0);
     ASSERT_TRUE(compat::WriteWindowPng(dialog, dlgtest::PngPath("dialog_navigation").c_str()));
   });
   QueueKey(VK_RETURN);  // the default button
