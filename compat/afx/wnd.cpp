@@ -209,6 +209,19 @@ std::u16string Hex(uintptr_t value) {
 
 }  // namespace
 
+HWND compat::afx::CreateAttached(CWnd* wnd, const std::function<HWND()>& create) {
+  auto& state = ThreadState();
+  CWnd* outerCreating = state.creating;
+  HHOOK outerHook = state.creationHook;
+  state.creating = wnd;
+  state.creationHook = ::SetWindowsHookExW(WH_CBT, CreationHook, nullptr, ::GetCurrentThreadId());
+  HWND hwnd = create();
+  ::UnhookWindowsHookEx(state.creationHook);
+  state.creating = outerCreating;
+  state.creationHook = outerHook;
+  return hwnd;
+}
+
 BOOL AfxRegisterClass(WNDCLASS* lpWndClass) {
   if (!lpWndClass) return FALSE;
   WNDCLASSW existing{};
@@ -250,16 +263,10 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowNa
     PostNcDestroy();
     return FALSE;
   }
-  auto& state = ThreadState();
-  CWnd* outerCreating = state.creating;
-  HHOOK outerHook = state.creationHook;
-  state.creating = this;
-  state.creationHook = ::SetWindowsHookExW(WH_CBT, CreationHook, nullptr, ::GetCurrentThreadId());
-  HWND hwnd = ::CreateWindowExW(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style), cs.x, cs.y,
-                                cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
-  ::UnhookWindowsHookEx(state.creationHook);
-  state.creating = outerCreating;
-  state.creationHook = outerHook;
+  HWND hwnd = compat::afx::CreateAttached(this, [&] {
+    return ::CreateWindowExW(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style), cs.x, cs.y,
+                             cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
+  });
   // On failure the object may already be gone (PostNcDestroy): `this` is not touched.
   return hwnd ? TRUE : FALSE;
 }

@@ -1,6 +1,8 @@
 // Per-thread state of the framework's window core.
 #pragma once
 
+#include <functional>
+
 #include "compat/afx/wnd.h"
 
 namespace compat::afx {
@@ -13,5 +15,9 @@ struct WndThreadState {
 };
 
 WndThreadState& ThreadState();
+
+// Runs `create` with `wnd` attached to the first window it makes, before that
+// window's first message; the window made, or null.
+HWND CreateAttached(CWnd* wnd, const std::function<HWND()>& create);
 
 }  // namespace compat::afx

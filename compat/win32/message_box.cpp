@@ -1,4 +1,6 @@
-// The message box seam: records each message and answers without a window.
+// The message box seam: records each message; a real box answers when real
+// boxes are on (always with a display), else the box answers at once without
+// a window: the preset answer, or its default button.
 #include "compat/win32/message_box.h"
 
 #include <cstdio>
@@ -7,6 +9,7 @@
 #include <mutex>
 
 #include "compat/host_path.h"
+#include "compat/win32/message_box_window.h"
 
 namespace {
 
@@ -17,6 +20,7 @@ struct MessageLog {
   std::u16string text;
   std::u16string caption;
   UINT type = 0;
+  int realBoxes = -1;  // -1: as the host decides
 };
 
 MessageLog& Log() {
@@ -43,24 +47,37 @@ bool IsHeadless() {
 
 }  // namespace
 
-int MessageBoxW(HWND, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType) {
+int MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType) {
   MessageLog& log = Log();
-  std::lock_guard<std::mutex> guard(log.lock);
-  ++log.count;
-  log.text = lpText ? lpText : u"";
-  log.caption = lpCaption ? lpCaption : u"Error";  // the platform's caption when none is given
-  log.type = uType;
-  // Nobody would see the message otherwise while a real display is up.
-  if (!IsHeadless()) {
-    std::fprintf(stderr, "[%s] %s\n", compat::Utf16ToUtf8(log.caption).c_str(),
-                 compat::Utf16ToUtf8(log.text).c_str());
+  std::u16string text = lpText ? lpText : u"";
+  std::u16string caption = lpCaption ? lpCaption : u"Error";  // the platform's caption when none is given
+  bool real;
+  int preset;
+  {
+    std::lock_guard<std::mutex> guard(log.lock);
+    ++log.count;
+    log.text = text;
+    log.caption = caption;
+    log.type = uType;
+    real = log.realBoxes < 0 ? !IsHeadless() : log.realBoxes != 0;
+    preset = log.answer;
   }
-  return log.answer ? log.answer : DefaultAnswer(uType);
+  // The log outlives a box that cannot be made, so nothing goes unseen.
+  std::fprintf(stderr, "[%s] %s\n", compat::Utf16ToUtf8(caption).c_str(), compat::Utf16ToUtf8(text).c_str());
+  if (real) {
+    if (int answer = compat::dialogs::ShowMessageBoxWindow(hWnd, text, caption, uType)) return answer;
+  }
+  return preset ? preset : DefaultAnswer(uType);
 }
 
 BOOL MessageBeep(UINT) { return TRUE; }
 
 namespace compat {
+
+void SetRealMessageBoxes(bool on) {
+  std::lock_guard<std::mutex> guard(Log().lock);
+  Log().realBoxes = on ? 1 : 0;
+}
 
 void SetMessageBoxAnswer(int answer) {
   std::lock_guard<std::mutex> guard(Log().lock);
@@ -95,6 +112,7 @@ void ResetMessageBoxLog() {
   log.text.clear();
   log.caption.clear();
   log.type = 0;
+  log.realBoxes = -1;
 }
 
 }  // namespace compat

@@ -13,3 +13,5 @@
 #include "compat/afx/controls.h"
 #include "compat/afx/gdi.h"
 #include "compat/afx/resource.h"
+#include "compat/afx/dialog.h"
+#include "compat/afx/data_exchange.h"

@@ -18,6 +18,7 @@ class CWinThread;
 class CWinApp;
 class CScrollBar;
 class CMenu;
+class CDataExchange;
 
 #define afx_msg
 #define AFX_MSG_CALL
@@ -273,6 +274,19 @@ class CWnd : public CCmdTarget {
   UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse, void(CALLBACK* lpfnTimer)(HWND, UINT, UINT_PTR, DWORD));
   BOOL KillTimer(UINT_PTR nIDEvent);
 
+  // --- dialog data and modal loops ---
+  virtual void DoDataExchange(CDataExchange* pDX) { (void)pDX; }
+  // Controls to members (TRUE, checked) or members to controls; FALSE when a check failed.
+  BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
+  // Sends the list and combo strings of a dialog-initialisation resource to the controls.
+  BOOL ExecuteDlgInit(LPCTSTR lpszResourceName);
+  BOOL ExecuteDlgInit(LPVOID lpResource, DWORD dwSize);
+  BOOL IsDialogMessage(LPMSG lpMsg);
+  // Runs messages for this window until EndModalLoop; the result EndModalLoop gave.
+  virtual int RunModalLoop(DWORD dwFlags = 0);
+  virtual BOOL ContinueModal();
+  virtual void EndModalLoop(int nResult);
+
   // --- scroll bars of the window (SB_HORZ, SB_VERT) ---
   BOOL SetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, BOOL bRedraw = TRUE);
   BOOL GetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, UINT nMask = SIF_ALL);
@@ -364,6 +378,8 @@ class CWnd : public CCmdTarget {
 
  protected:
   WNDPROC m_pfnSuper = nullptr;  // the procedure a subclassed window had
+  int m_nModalResult = -1;
+  BOOL m_bContinueModal = FALSE;
   virtual WNDPROC* GetSuperWndProcAddr() { return &m_pfnSuper; }
   DECLARE_MESSAGE_MAP()
   friend LRESULT CALLBACK AfxWndProc(HWND, UINT, WPARAM, LPARAM);
@@ -431,6 +447,10 @@ void AfxEndThread(UINT nExitCode, BOOL bDelete = TRUE);
 CWinThread* AfxGetThread();
 CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
+// RunModalLoop flags.
+#define MLF_NOIDLEMSG 0x0001
+#define MLF_NOKICKIDLE 0x0002
+#define MLF_SHOWONIDLE 0x0004
 // Walks from the message's window up to `pMainWnd`, giving each framework
 // window the chance to take the message.
 BOOL AfxPreTranslateMessageTree(CWnd* pMainWnd, MSG* pMsg);

@@ -1,5 +1,5 @@
-// MessageBoxW. Until dialogs exist it records the message and answers as the
-// test (or, by default, the box's default button) says.
+// MessageBoxW: a real box with a display, or when a test switches real boxes
+// on; otherwise the box answers as the test (or its default button) says.
 #pragma once
 
 #include <string>
@@ -45,8 +45,11 @@ BOOL MessageBeep(UINT uType);
 #define MessageBox MessageBoxW
 
 namespace compat {
-// The answer the next message boxes give; 0 (the start) presses the default
-// button of each box.
+// Real boxes on or off (ResetMessageBoxLog returns to the host's choice:
+// real with a display, none headless).
+void SetRealMessageBoxes(bool on);
+// The answer the next boxes without a window give; 0 (the start) presses the
+// default button of each box.
 void SetMessageBoxAnswer(int answer);
 int MessageBoxCount();
 std::u16string LastMessageBoxText();
