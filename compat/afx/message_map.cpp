@@ -1,5 +1,6 @@
 // CWnd message routing: WindowProc, OnWndMsg, commands and notifications,
 // and the default handlers, each of which passes its message on.
+#include "compat/afx/menu.h"
 #include "compat/afx/wnd.h"
 
 BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
@@ -57,6 +58,12 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
     handled = SendChildNotify(OwnerDrawControl(m_hWnd, message, lParam), message, wParam, lParam, &result);
   } else if (IsControlColor(message)) {
     handled = SendChildNotify(reinterpret_cast<HWND>(lParam), message, wParam, lParam, &result);
+  }
+  // Owner-drawn menu items nobody else drew go to the CMenu that holds them.
+  if (!handled && (message == WM_DRAWITEM || message == WM_MEASUREITEM) &&
+      compat::afx::RouteMenuItemMessage(m_hWnd, message, lParam)) {
+    handled = TRUE;
+    result = TRUE;
   }
   if (handled && pResult) *pResult = result;
   return handled;

@@ -6,6 +6,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "compat/afx/menu.h"
 #include "compat/afx/temporary_map.h"
 #include "compat/afx/wnd_state.h"
 
@@ -438,3 +439,10 @@ CPaintDC::CPaintDC(CWnd* wnd) : m_hWnd(HwndOf(wnd)) { Attach(::BeginPaint(m_hWnd
 CClientDC::CClientDC(CWnd* wnd) : m_hWnd(HwndOf(wnd)) { Attach(::GetDC(m_hWnd)); }
 CWindowDC::CWindowDC(CWnd* wnd) : m_hWnd(HwndOf(wnd)) { Attach(::GetWindowDC(m_hWnd)); }
 CWnd* CDC::GetWindow() const { return m_hDC ? CWnd::FromHandle(::WindowFromDC(m_hDC)) : nullptr; }
+
+// --- menus ---
+
+CMenu* CWnd::GetMenu() const { return CMenu::FromHandle(::GetMenu(m_hWnd)); }
+BOOL CWnd::SetMenu(CMenu* pMenu) { return ::SetMenu(m_hWnd, pMenu ? pMenu->m_hMenu : nullptr); }
+void CWnd::DrawMenuBar() { ::DrawMenuBar(m_hWnd); }
+CMenu* CWnd::GetSystemMenu(BOOL bRevert) const { return CMenu::FromHandle(::GetSystemMenu(m_hWnd, bRevert)); }

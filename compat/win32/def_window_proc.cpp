@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "compat/win32/gdi.h"
+#include "compat/win32/menu_state.h"
 #include "compat/win32/user_state.h"
 
 namespace compat::user {
@@ -113,12 +114,32 @@ LRESULT ControlColor(UINT message, HDC hdc) {
   return reinterpret_cast<LRESULT>(GetSysColorBrush(back));
 }
 
+// Alt or F10 pressed and released with no other key between opens the menu bar.
+thread_local WPARAM t_lastSysKey = 0;
+
 LRESULT SysKey(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  // Alt+F4 closes the top-level window.
-  if (message == WM_SYSKEYDOWN && wParam == VK_F4 && (lParam & (1 << 29))) {
-    HWND top = GetAncestor(hwnd, GA_ROOT);
-    if (top) PostMessageW(top, WM_SYSCOMMAND, SC_CLOSE, 0);
+  if (message == WM_SYSKEYDOWN) {
+    const bool repeat = (lParam & (1 << 30)) && wParam == t_lastSysKey;
+    if (!repeat) t_lastSysKey = wParam;
+    // Alt+F4 closes the top-level window, unless its system menu greys Close.
+    if (wParam == VK_F4 && (lParam & (1 << 29))) {
+      HWND top = GetAncestor(hwnd, GA_ROOT);
+      if (top && !compat::menus::CloseDisabled(top)) PostMessageW(top, WM_SYSCOMMAND, SC_CLOSE, 0);
+    }
+    return 0;
   }
+  if (message == WM_SYSKEYUP && (wParam == VK_MENU || wParam == VK_F10) && wParam == t_lastSysKey) {
+    t_lastSysKey = 0;
+    SendMessageW(hwnd, WM_SYSCOMMAND, SC_KEYMENU, 0);
+  }
+  return 0;
+}
+
+// Alt+character: the menu bar's mnemonic, or the system menu for Space.
+LRESULT SysChar(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  t_lastSysKey = 0;
+  if (!(lParam & (1 << 29)) || wParam == VK_TAB || wParam == VK_ESCAPE) return 0;
+  SendMessageW(hwnd, WM_SYSCOMMAND, SC_KEYMENU, static_cast<LPARAM>(wParam));
   return 0;
 }
 
@@ -166,7 +187,9 @@ LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
       return ControlColor(message, reinterpret_cast<HDC>(wParam));
     case WM_SYSKEYDOWN:
     case WM_SYSKEYUP: return SysKey(hwnd, message, wParam, lParam);
+    case WM_SYSCHAR: return SysChar(hwnd, wParam, lParam);
     case WM_CANCELMODE:
+      EndMenu();
       if (GetCapture() == hwnd) ReleaseCapture();
       return 0;
     case WM_QUERYENDSESSION: return TRUE;

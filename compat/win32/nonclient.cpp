@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "compat/win32/gdi.h"
+#include "compat/win32/menu_state.h"
 #include "compat/win32/user_state.h"
 #include "compat/win32/window_scroll_bars.h"
 
@@ -191,7 +192,8 @@ void PaintCaption(HDC hdc, const Window* w, const NcLayout& l) {
   const UINT inactive = (w->style & WS_DISABLED) ? DFCS_INACTIVE : 0;
   if (!RectEmpty(l.close)) {
     RECT b = l.close;
-    DrawFrameControl(hdc, &b, DFC_CAPTION, DFCS_CAPTIONCLOSE | inactive);
+    const UINT closeOff = compat::menus::CloseDisabled(w->hwnd) ? DFCS_INACTIVE : 0;
+    DrawFrameControl(hdc, &b, DFC_CAPTION, DFCS_CAPTIONCLOSE | inactive | closeOff);
   }
   if (!RectEmpty(l.max)) {
     RECT b = l.max;
@@ -229,6 +231,7 @@ void DefaultNcPaint(HWND hwnd) {
     copy.text = w->text;
     copy.id = w->id;
     copy.ncActive = w->ncActive;
+    copy.hwnd = hwnd;
   }
   NcLayout l = Layout(&copy);
   if (EqualRect(&l.client, &l.window)) return;
@@ -238,7 +241,7 @@ void DefaultNcPaint(HWND hwnd) {
   ExcludeClipRect(hdc, l.client.left, l.client.top, l.client.right, l.client.bottom);
   PaintFrame(hdc, &copy, l);
   PaintCaption(hdc, &copy, l);
-  if (!RectEmpty(l.menu)) FillSys(hdc, l.menu, COLOR_MENU);
+  if (!RectEmpty(l.menu)) compat::menus::PaintMenuBar(hwnd, hdc, l.menu);
   if (!RectEmpty(l.vscroll)) PaintWindowScrollBar(hwnd, hdc, l.vscroll, true);
   if (!RectEmpty(l.hscroll)) PaintWindowScrollBar(hwnd, hdc, l.hscroll, false);
   if (!RectEmpty(l.vscroll) && !RectEmpty(l.hscroll))
@@ -293,7 +296,11 @@ LRESULT DefaultNcMouse(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       SendMessageW(hwnd, WM_SYSCOMMAND, SC_SIZE + (hit - HTLEFT + 1), lParam);
       return 0;
     case HTCLOSE:
-      if (TrackButton(hwnd, hit)) SendMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, lParam);
+      if (!compat::menus::CloseDisabled(hwnd) && TrackButton(hwnd, hit)) SendMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, lParam);
+      return 0;
+    case HTMENU:
+    case HTSYSMENU:
+      SendMessageW(hwnd, WM_SYSCOMMAND, SC_MOUSEMENU + static_cast<WPARAM>(hit), lParam);
       return 0;
     case HTMAXBUTTON:
       if (TrackButton(hwnd, hit))
@@ -318,15 +325,51 @@ namespace {
 constexpr int kSizeLeft = 1, kSizeRight = 2, kSizeTop = 3, kSizeBottom = 6;
 constexpr int kMsgFilterMove = 3, kMsgFilterSize = 4;  // the system's codes for its move and size loops
 
-RECT Tracked(const RECT& start, int edges, POINT delta, POINT minSize) {
+struct TrackLimits {
+  POINT minSize;
+  POINT maxSize;
+  bool inParent = false;  // a child sizes inside its parent's client area
+  RECT parent{};          // screen coordinates
+};
+
+// The tracking sizes the window asks for, and for a child its parent's area.
+TrackLimits AskLimits(HWND hwnd, HWND parent) {
+  MINMAXINFO info{};
+  RECT desk;
+  GetWindowRect(GetDesktopWindow(), &desk);
+  info.ptMaxSize = POINT{desk.right, desk.bottom};
+  info.ptMinTrackSize = POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
+  info.ptMaxTrackSize = POINT{GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
+  SendMessageW(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+  TrackLimits limits{info.ptMinTrackSize, info.ptMaxTrackSize};
+  limits.maxSize.x = std::max(limits.maxSize.x, limits.minSize.x);
+  limits.maxSize.y = std::max(limits.maxSize.y, limits.minSize.y);
+  if ((GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD) && parent && parent != GetDesktopWindow()) {
+    limits.inParent = true;
+    GetClientRect(parent, &limits.parent);
+    MapWindowPoints(parent, nullptr, reinterpret_cast<POINT*>(&limits.parent), 2);
+  }
+  return limits;
+}
+
+RECT Tracked(const RECT& start, int edges, POINT delta, const TrackLimits& limits) {
   RECT r = start;
   if (edges == 0) return RectOffset(start, delta.x, delta.y);
   const int horizontal = edges % 3;      // 1 left, 2 right
   const int vertical = edges - horizontal;  // 3 top, 6 bottom
-  if (horizontal == kSizeLeft) r.left = std::min(start.left + delta.x, start.right - minSize.x);
-  if (horizontal == kSizeRight) r.right = std::max(start.right + delta.x, start.left + minSize.x);
-  if (vertical == kSizeTop) r.top = std::min(start.top + delta.y, start.bottom - minSize.y);
-  if (vertical == kSizeBottom) r.bottom = std::max(start.bottom + delta.y, start.top + minSize.y);
+  const POINT minSize = limits.minSize, maxSize = limits.maxSize;
+  auto moved = [&](LONG edge, LONG by, LONG low, LONG high) { return std::clamp<LONG>(edge + by, low, std::max(low, high)); };
+  if (horizontal == kSizeLeft) r.left = moved(start.left, delta.x, start.right - maxSize.x, start.right - minSize.x);
+  if (horizontal == kSizeRight) r.right = moved(start.right, delta.x, start.left + minSize.x, start.left + maxSize.x);
+  if (vertical == kSizeTop) r.top = moved(start.top, delta.y, start.bottom - maxSize.y, start.bottom - minSize.y);
+  if (vertical == kSizeBottom) r.bottom = moved(start.bottom, delta.y, start.top + minSize.y, start.top + maxSize.y);
+  if (limits.inParent) {
+    // Sizing stops at the parent's edges, keeping at least the minimum size.
+    if (horizontal == kSizeLeft) r.left = std::min(std::max(r.left, limits.parent.left), r.right - minSize.x);
+    if (horizontal == kSizeRight) r.right = std::max(std::min(r.right, limits.parent.right), r.left + minSize.x);
+    if (vertical == kSizeTop) r.top = std::min(std::max(r.top, limits.parent.top), r.bottom - minSize.y);
+    if (vertical == kSizeBottom) r.bottom = std::max(std::min(r.bottom, limits.parent.bottom), r.top + minSize.y);
+  }
   return r;
 }
 
@@ -334,7 +377,7 @@ void MoveSizeLoop(HWND hwnd, int edges, POINT start) {
   RECT startRect;
   GetWindowRect(hwnd, &startRect);
   HWND parent = GetAncestor(hwnd, GA_PARENT);
-  POINT minSize{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
+  const TrackLimits limits = AskLimits(hwnd, parent);
   SetCapture(hwnd);
   SendMessageW(hwnd, WM_ENTERSIZEMOVE, 0, 0);
   RECT current = startRect;
@@ -358,7 +401,7 @@ void MoveSizeLoop(HWND hwnd, int edges, POINT start) {
       }
       continue;
     }
-    RECT next = Tracked(startRect, edges, POINT{msg.pt.x - start.x, msg.pt.y - start.y}, minSize);
+    RECT next = Tracked(startRect, edges, POINT{msg.pt.x - start.x, msg.pt.y - start.y}, limits);
     SendMessageW(hwnd, edges ? WM_SIZING : WM_MOVING, static_cast<WPARAM>(edges), reinterpret_cast<LPARAM>(&next));
     current = next;
     RECT local = next;
@@ -381,7 +424,13 @@ LRESULT DefaultSysCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   const UINT command = static_cast<UINT>(wParam & 0xFFF0);
   switch (command) {
     case SC_CLOSE:
-      SendMessageW(hwnd, WM_CLOSE, 0, 0);
+      if (!compat::menus::CloseDisabled(hwnd)) SendMessageW(hwnd, WM_CLOSE, 0, 0);
+      return 0;
+    case SC_KEYMENU:
+      compat::menus::KeyMenu(hwnd, static_cast<char16_t>(lParam));
+      return 0;
+    case SC_MOUSEMENU:
+      compat::menus::MouseMenu(hwnd, static_cast<LRESULT>(wParam & 0xF), POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
       return 0;
     case SC_MINIMIZE:
       ShowWindow(hwnd, SW_MINIMIZE);

@@ -202,9 +202,9 @@ BOOL WINAPI SystemParametersInfoW(UINT action, UINT param, PVOID data, UINT) {
     case SPI_GETDRAGFULLWINDOWS:
     case SPI_GETFONTSMOOTHING:
     case SPI_GETBEEP:
+    case SPI_GETDROPSHADOW:  // the toolkit then leaves popup shadows to the system, which draws none
       return Put<BOOL>(data, 0, TRUE);
     case SPI_GETFLATMENU:
-    case SPI_GETDROPSHADOW:
     case SPI_GETMENUANIMATION:
     case SPI_GETMENUFADE:
     case SPI_GETCOMBOBOXANIMATION:

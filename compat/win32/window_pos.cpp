@@ -413,7 +413,17 @@ RECT MaximizedRect(HWND hwnd) {
   area.right += border;
   area.bottom += border;
   area.top -= border;
-  return area;
+  guard.unlock();
+  // The window may ask for another maximised size and place.
+  MINMAXINFO info{};
+  info.ptMaxSize = POINT{area.right - area.left, area.bottom - area.top};
+  info.ptMaxPosition = POINT{area.left, area.top};
+  info.ptMinTrackSize = POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
+  info.ptMaxTrackSize = POINT{GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
+  SendMessageW(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+  const LONG width = std::min(info.ptMaxSize.x, std::max(info.ptMaxTrackSize.x, info.ptMinTrackSize.x));
+  const LONG height = std::min(info.ptMaxSize.y, std::max(info.ptMaxTrackSize.y, info.ptMinTrackSize.y));
+  return RECT{info.ptMaxPosition.x, info.ptMaxPosition.y, info.ptMaxPosition.x + width, info.ptMaxPosition.y + height};
 }
 
 void SetShowState(HWND hwnd, DWORD add, DWORD remove, bool saveNormal) {

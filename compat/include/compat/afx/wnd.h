@@ -230,6 +230,12 @@ class CWnd : public CCmdTarget {
   CFont* GetFont() const;
   void SetRedraw(BOOL bRedraw = TRUE);
 
+  // --- menus ---
+  CMenu* GetMenu() const;
+  BOOL SetMenu(CMenu* pMenu);
+  void DrawMenuBar();
+  CMenu* GetSystemMenu(BOOL bRevert) const;
+
   // --- geometry ---
   void MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint = TRUE);
   void MoveWindow(LPCRECT lpRect, BOOL bRepaint = TRUE);

@@ -1139,3 +1139,5 @@ namespace compat {
 // clipped to the desktop) to a PNG file; false when it cannot.
 bool WriteWindowPng(HWND hwnd, const char* path);
 }  // namespace compat
+
+#include "compat/win32/menus.h"
