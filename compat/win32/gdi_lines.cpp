@@ -128,6 +128,7 @@ struct StrokeStyle {
   double half;
   DWORD cap;
   DWORD join;
+  double miterLimit;  // longest miter tip, in half widths
 };
 
 void AddSegment(std::vector<Contour>& out, double ax, double ay, double bx, double by,
@@ -163,7 +164,7 @@ void AddJoin(std::vector<Contour>& out, double px, double py, double vx, double 
     c.Add(vx, vy);
     c.Add(vx + side * n1x, vy + side * n1y);
     if (st.join == PS_JOIN_MITER) {
-      // The miter tip where the two offset edges meet, within a limit of 10.
+      // The miter tip where the two offset edges meet, within the DC's limit.
       double ax = vx + side * n1x, ay = vy + side * n1y;
       double bx = vx + side * n2x, by = vy + side * n2y;
       double d1x = (vx - px) / l1, d1y = (vy - py) / l1, d2x = (qx - vx) / l2, d2y = (qy - vy) / l2;
@@ -171,7 +172,7 @@ void AddJoin(std::vector<Contour>& out, double px, double py, double vx, double 
       if (std::fabs(den) > 1e-9) {
         double t = ((bx - ax) * d2y - (by - ay) * d2x) / den;
         double mx = ax + d1x * t, my = ay + d1y * t;
-        if (std::hypot(mx - vx, my - vy) <= 10 * st.half) c.Add(mx, my);
+        if (std::hypot(mx - vx, my - vy) <= st.miterLimit * st.half) c.Add(mx, my);
       }
     }
     c.Add(vx + side * n2x, vy + side * n2y);
@@ -203,6 +204,63 @@ std::vector<Contour> WideStroke(const Contour& path, bool closed, const StrokeSt
     AddDisc(pieces, path.xs[n - 1], path.ys[n - 1], st.half);
   }
   return pieces;
+}
+
+// Dash lengths of a geometric pen follow its width; a user style is in
+// logical units. Returns on, off, on, off... in device pixels.
+std::vector<double> GeometricDashes(DcObj& dc, const PenObj& pen, double width) {
+  switch (pen.Dash()) {
+    case PS_DASH: return {3 * width, width};
+    case PS_DOT: return {width, width};
+    case PS_DASHDOT: return {3 * width, width, width, width};
+    case PS_DASHDOTDOT: return {3 * width, width, width, width, width, width};
+    default: break;
+  }
+  std::vector<double> p;
+  for (DWORD v : pen.userStyle) p.push_back(std::clamp<double>(v * dc.ScaleX(), 0.0, 1e6));
+  if (p.size() % 2) p.insert(p.end(), p.begin(), p.end());
+  double period = 0;
+  for (double v : p) period += v;
+  // A pattern of nothing draws solid, and one below a pixel would cost without showing.
+  if (period < 1) return {};
+  return p;
+}
+
+// Cuts a polyline into its dashes, each an open piece stroked with its caps.
+std::vector<Contour> CutDashes(const Contour& path, bool closed, const std::vector<double>& pattern) {
+  std::vector<Contour> dashes;
+  size_t n = path.Size();
+  size_t segments = closed ? n : n - 1;
+  size_t index = 0;
+  double left = pattern[0];  // of the current dash or gap
+  bool on = true;
+  Contour current;
+  // Dashes are capped in number: a huge path with tiny dashes cannot run away.
+  constexpr size_t kMaxDashes = size_t{1} << 20;
+  for (size_t i = 0; i < segments && dashes.size() < kMaxDashes; ++i) {
+    size_t j = (i + 1) % n;
+    double ax = path.xs[i], ay = path.ys[i], bx = path.xs[j], by = path.ys[j];
+    double len = std::hypot(bx - ax, by - ay), pos = 0;
+    if (on && current.Size() == 0) current.Add(ax, ay);
+    while (len - pos > left && dashes.size() < kMaxDashes) {
+      pos += left;
+      double x = ax + (bx - ax) * pos / len, y = ay + (by - ay) * pos / len;
+      if (on) {
+        current.Add(x, y);
+        dashes.push_back(std::move(current));
+        current = Contour{};
+      } else {
+        current.Add(x, y);
+      }
+      on = !on;
+      index = (index + 1) % pattern.size();
+      left = pattern[index];
+    }
+    left -= len - pos;
+    if (on) current.Add(bx, by);
+  }
+  if (on && current.Size() > 1) dashes.push_back(std::move(current));
+  return dashes;
 }
 
 bool IsCosmetic(DcObj& dc, PenObj* pen) {
@@ -240,6 +298,7 @@ int DeviceWidth(DcObj& dc, PenObj* pen) {
 
 void StrokePolyline(DcObj& dc, Painter& painter, const std::vector<POINT>& pts, bool closed,
                     bool includeLast) {
+  if (RecordIntoPath(dc, pts, closed)) return;
   PenObj* pen = CurrentPen(dc);
   if (!pen || pen->Dash() == PS_NULL || pts.empty() || !painter.Ready()) return;
   if (IsCosmetic(dc, pen)) {
@@ -252,6 +311,7 @@ void StrokePolyline(DcObj& dc, Painter& painter, const std::vector<POINT>& pts, 
 }
 
 void StrokeContour(DcObj& dc, Painter& painter, const Contour& path, bool closed) {
+  if (RecordContourIntoPath(dc, path, closed)) return;
   PenObj* pen = CurrentPen(dc);
   if (!pen || pen->Dash() == PS_NULL || path.Size() == 0) return;
   if (IsCosmetic(dc, pen)) {
@@ -262,15 +322,28 @@ void StrokeContour(DcObj& dc, Painter& painter, const Contour& path, bool closed
     CosmeticPolyline(dc, painter, pen, pts, closed, !closed);
     return;
   }
-  StrokeStyle st{DeviceWidth(dc, pen) / 2.0, pen->style & PS_ENDCAP_MASK, pen->style & PS_JOIN_MASK};
-  FillContours(painter, WideStroke(path, closed, st), true, SolidPaint(PenPixel(dc, pen)),
-               dc.state.rop2);
+  int width = DeviceWidth(dc, pen);
+  StrokeStyle st{width / 2.0, pen->style & PS_ENDCAP_MASK, pen->style & PS_JOIN_MASK,
+                 dc.state.miterLimit};
+  std::vector<double> pattern = IsDashedGeometric(pen) ? GeometricDashes(dc, *pen, width)
+                                                       : std::vector<double>{};
+  std::vector<Contour> outline;
+  if (pattern.empty() || path.Size() < 2) {
+    outline = WideStroke(path, closed, st);
+  } else {
+    for (const Contour& dash : CutDashes(path, closed, pattern)) {
+      std::vector<Contour> pieces = WideStroke(dash, false, st);
+      for (Contour& piece : pieces) outline.push_back(std::move(piece));
+    }
+  }
+  FillContours(painter, outline, true, SolidPaint(PenPixel(dc, pen)), dc.state.rop2);
 }
 
 // Points on an elliptical arc in device coordinates, counter-clockwise on
 // screen from the start radial to the end radial (clockwise when asked).
 Contour ArcPoints(DcObj& dc, int left, int top, int right, int bottom, int xs, int ys, int xe,
                   int ye) {
+  if (dc.WorldRotates()) return TurnedArcPoints(dc, left, top, right, bottom, xs, ys, xe, ye);
   POINT a = dc.ToDevice(left, top), b = dc.ToDevice(right, bottom);
   POINT s = dc.ToDevice(xs, ys), e = dc.ToDevice(xe, ye);
   double l = std::min(a.x, b.x), r = std::max(a.x, b.x), t = std::min(a.y, b.y), btm = std::max(a.y, b.y);
@@ -356,6 +429,7 @@ BOOL MoveToEx(HDC hdc, int x, int y, LPPOINT old) {
   if (!dc) return FALSE;
   if (old) *old = dc->state.position;
   dc->state.position = POINT{x, y};
+  PathMoveTo(*dc);
   return TRUE;
 }
 

@@ -13,4 +13,5 @@
 #include "compat/win32/message_box.h"
 #include "compat/win32/user.h"
 #include "compat/win32/gdi.h"
+#include "compat/win32/metafile.h"
 #include "compat/win32/resource.h"
