@@ -3,6 +3,7 @@
 // window-coloured bitmap whose pixels become the picture.
 #include "imaging/metafile_codec.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "imaging/pic_file.h"
@@ -112,11 +113,11 @@ HENHMETAFILE CPicImageWMF::ReadEnhancedMetafile(CPicFile* file, ENHMETAHEADER* h
 
 void CPicImageWMF::ClampMetafileSize(LONG& width, LONG& height) {
   if (width > kMaxSide) {
-    height = height * kMaxSide / width;
+    height = static_cast<LONG>(static_cast<long long>(height) * kMaxSide / width);
     width = kMaxSide;
   }
   if (height > kMaxSide) {
-    width = width * kMaxSide / height;
+    width = static_cast<LONG>(static_cast<long long>(width) * kMaxSide / height);
     height = kMaxSide;
   }
 }
@@ -137,8 +138,11 @@ bool CPicImageWMF::Decode(CPicFile* file, LONG width, LONG height) {
       SetLastError("corrupted WMF");
       return false;
     }
-    w = header.rclBounds.right - header.rclBounds.left;
-    h = header.rclBounds.bottom - header.rclBounds.top;
+    // Bounds from the file may lie anywhere in 32 bits; their difference may not.
+    long long bw = static_cast<long long>(header.rclBounds.right) - header.rclBounds.left;
+    long long bh = static_cast<long long>(header.rclBounds.bottom) - header.rclBounds.top;
+    w = static_cast<LONG>(std::clamp<long long>(bw, -1, 0x7FFFFFFF));
+    h = static_cast<LONG>(std::clamp<long long>(bh, -1, 0x7FFFFFFF));
   }
   // A box turned inside out is as empty as one of no size.
   if (w <= 0 || h <= 0) {
@@ -151,6 +155,12 @@ bool CPicImageWMF::Decode(CPicFile* file, LONG width, LONG height) {
     h = height;
   }
   ClampMetafileSize(w, h);
+  // A sliver clamped down to nothing has nothing to show either.
+  if (w <= 0 || h <= 0) {
+    DeleteEnhMetaFile(metafile);
+    SetLastError("empty WMF");
+    return false;
+  }
   bool rendered = Render(metafile, w, h);
   DeleteEnhMetaFile(metafile);
   return rendered;
