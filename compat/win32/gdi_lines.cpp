@@ -226,42 +226,107 @@ std::vector<double> GeometricDashes(DcObj& dc, const PenObj& pen, double width) 
   return p;
 }
 
-// Cuts a polyline into its dashes, each an open piece stroked with its caps.
-std::vector<Contour> CutDashes(const Contour& path, bool closed, const std::vector<double>& pattern) {
-  std::vector<Contour> dashes;
-  size_t n = path.Size();
-  size_t segments = closed ? n : n - 1;
-  size_t index = 0;
-  double left = pattern[0];  // of the current dash or gap
-  bool on = true;
-  Contour current;
-  // Dashes are capped in number: a huge path with tiny dashes cannot run away.
-  constexpr size_t kMaxDashes = size_t{1} << 20;
-  for (size_t i = 0; i < segments && dashes.size() < kMaxDashes; ++i) {
-    size_t j = (i + 1) % n;
-    double ax = path.xs[i], ay = path.ys[i], bx = path.xs[j], by = path.ys[j];
-    double len = std::hypot(bx - ax, by - ay), pos = 0;
-    if (on && current.Size() == 0) current.Add(ax, ay);
-    while (len - pos > left && dashes.size() < kMaxDashes) {
-      pos += left;
-      double x = ax + (bx - ax) * pos / len, y = ay + (by - ay) * pos / len;
-      if (on) {
-        current.Add(x, y);
-        dashes.push_back(std::move(current));
-        current = Contour{};
-      } else {
-        current.Add(x, y);
-      }
-      on = !on;
-      index = (index + 1) % pattern.size();
-      left = pattern[index];
+// The part [t0, t1] of segment a-b inside `box`; false when none is.
+bool ClipSegment(double ax, double ay, double bx, double by, const RECT& box, double* t0, double* t1) {
+  *t0 = 0;
+  *t1 = 1;
+  const double d[4] = {-(bx - ax), bx - ax, -(by - ay), by - ay};
+  const double q[4] = {ax - box.left, box.right - ax, ay - box.top, box.bottom - ay};
+  for (int i = 0; i < 4; ++i) {
+    if (d[i] == 0) {
+      if (q[i] < 0) return false;
+      continue;
     }
-    left -= len - pos;
-    if (on) current.Add(bx, by);
+    double t = q[i] / d[i];
+    if (d[i] < 0)
+      *t0 = std::max(*t0, t);
+    else
+      *t1 = std::min(*t1, t);
   }
-  if (on && current.Size() > 1) dashes.push_back(std::move(current));
-  return dashes;
+  return *t0 < *t1;
 }
+
+// Cuts a polyline into its dashes, each an open piece stroked with its caps.
+// Only the parts of segments inside `box` are cut; elsewhere the pattern just
+// moves on, so a long line mostly off the surface costs what its visible part costs.
+class DashCutter {
+ public:
+  explicit DashCutter(const std::vector<double>& pattern) : pattern_(pattern), left_(pattern[0]) {
+    for (double v : pattern) period_ += v;
+  }
+  std::vector<Contour> Cut(const Contour& path, bool closed, const RECT& box) {
+    size_t n = path.Size();
+    size_t segments = closed ? n : n - 1;
+    for (size_t i = 0; i < segments; ++i) {
+      size_t j = (i + 1) % n;
+      Segment(path.xs[i], path.ys[i], path.xs[j], path.ys[j], box);
+    }
+    EndDash();
+    return std::move(dashes_);
+  }
+
+ private:
+  void Segment(double ax, double ay, double bx, double by, const RECT& box) {
+    double len = std::hypot(bx - ax, by - ay), t0 = 0, t1 = 0;
+    if (len <= 0) return;
+    if (!ClipSegment(ax, ay, bx, by, box, &t0, &t1)) {
+      Skip(len, bx, by);
+      return;
+    }
+    if (t0 > 0) Skip(t0 * len, ax + (bx - ax) * t0, ay + (by - ay) * t0);
+    double ux = (bx - ax) / len, uy = (by - ay) / len;
+    double sx = ax + (bx - ax) * t0, sy = ay + (by - ay) * t0;
+    double visible = (t1 - t0) * len, pos = 0;
+    if (on_ && current_.Size() == 0) current_.Add(sx, sy);
+    while (visible - pos > left_) {
+      pos += left_;
+      double x = sx + ux * pos, y = sy + uy * pos;
+      if (on_) {
+        current_.Add(x, y);
+        EndDash();
+      } else {
+        current_ = Contour{};
+        current_.Add(x, y);
+      }
+      Next();
+    }
+    left_ -= visible - pos;
+    if (on_) current_.Add(sx + ux * visible, sy + uy * visible);
+    if (t1 < 1) Skip((1 - t1) * len, bx, by);
+  }
+  // Moves the pattern on by `distance` without drawing; (x, y) is where that ends.
+  void Skip(double distance, double x, double y) {
+    EndDash();
+    if (distance >= left_) {
+      distance -= left_;
+      Next();
+      distance = std::fmod(distance, period_);
+      while (distance >= left_) {
+        distance -= left_;
+        Next();
+      }
+    }
+    left_ -= distance;
+    if (on_) current_.Add(x, y);
+  }
+  void Next() {
+    on_ = !on_;
+    index_ = (index_ + 1) % pattern_.size();
+    left_ = pattern_[index_];
+  }
+  void EndDash() {
+    if (current_.Size() > 1) dashes_.push_back(std::move(current_));
+    current_ = Contour{};
+  }
+
+  const std::vector<double>& pattern_;
+  double period_ = 0;
+  size_t index_ = 0;
+  double left_;  // of the current dash or gap
+  bool on_ = true;
+  Contour current_;
+  std::vector<Contour> dashes_;
+};
 
 bool IsCosmetic(DcObj& dc, PenObj* pen) {
   if (pen->extended) return (pen->style & PS_TYPE_MASK) != PS_GEOMETRIC || DeviceWidth(dc, pen) <= 1;
@@ -331,7 +396,9 @@ void StrokeContour(DcObj& dc, Painter& painter, const Contour& path, bool closed
   if (pattern.empty() || path.Size() < 2) {
     outline = WideStroke(path, closed, st);
   } else {
-    for (const Contour& dash : CutDashes(path, closed, pattern)) {
+    RECT clip = painter.Clip().Box();
+    RECT box{clip.left - width, clip.top - width, clip.right + width, clip.bottom + width};
+    for (const Contour& dash : DashCutter(pattern).Cut(path, closed, box)) {
       std::vector<Contour> pieces = WideStroke(dash, false, st);
       for (Contour& piece : pieces) outline.push_back(std::move(piece));
     }

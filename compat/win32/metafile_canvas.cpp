@@ -80,8 +80,8 @@ MetafileCanvas::MetafileCanvas(HDC dc, const XFORM& playback, double pixelsPerMm
   SetWindowOrgEx(dc_, 0, 0, nullptr);
   SetViewportOrgEx(dc_, 0, 0, nullptr);
   SetGraphicsMode(dc_, GM_ADVANCED);
-  Apply();
-  ready_ = true;
+  // A destination of no width or height has nothing to draw into.
+  ready_ = Apply();
 }
 
 MetafileCanvas::~MetafileCanvas() {
@@ -127,9 +127,11 @@ XFORM MetafileCanvas::PageTransform() const {
   return x;
 }
 
-void MetafileCanvas::Apply() {
+bool MetafileCanvas::Apply() {
   XFORM m = Combine(Combine(page_.world, PageTransform()), playback_);
-  if (SetWorldTransform(dc_, &m)) combined_ = m;
+  if (!SetWorldTransform(dc_, &m)) return false;
+  combined_ = m;
+  return true;
 }
 
 void MetafileCanvas::SetMapMode(int mode) {
@@ -276,8 +278,19 @@ void MetafileCanvas::Select(DWORD index) {
 void MetafileCanvas::Delete(DWORD index) {
   if (index >= objects_.size()) return;
   Slot& s = objects_[index];
-  if (s.handle) retired_.push_back(s.handle);
+  if (s.handle) Retire(s.handle);
   s = Slot{};
+}
+
+// Freed at once when nothing can select it again; a file that keeps
+// replacing one object then holds only the live ones.
+void MetafileCanvas::Retire(HGDIOBJ h) {
+  DWORD type = GetObjectType(h);
+  bool selected = type != 0 && GetCurrentObject(dc_, type == OBJ_EXTPEN ? OBJ_PEN : type) == h;
+  if (saved_.empty() && !selected)
+    DeleteObject(h);
+  else
+    retired_.push_back(h);
 }
 
 // --- text ---
@@ -303,7 +316,7 @@ void MetafileCanvas::RealizeFont() {
   if (!realized_ || std::memcmp(&lf, &realizedFrom_, sizeof(lf)) != 0) {
     HFONT font = CreateFontIndirectW(&lf);
     if (!font) return;
-    if (realized_) retired_.push_back(realized_);
+    if (realized_) Retire(realized_);
     realized_ = font;
     realizedFrom_ = lf;
   }

@@ -90,7 +90,8 @@ class MetafileCanvas {
     LOGFONTW font{};
   };
   XFORM PageTransform() const;
-  void Apply();
+  bool Apply();
+  void Retire(HGDIOBJ h);
   void RealizeFont();
 
   HDC dc_;

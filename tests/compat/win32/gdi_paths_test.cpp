@@ -2,6 +2,8 @@
 // directly as the metafile player calls them.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "compat/win32.h"
 #include "compat/win32/gdi_advanced.h"
 #include "compat/win32/gdi_canvas.h"
@@ -200,4 +202,23 @@ TEST(GdiPens, MiterLimitCutsSharpCorners) {
   GdiCanvas probe(1, 1);
   EXPECT_FALSE(SetMiterLimit(probe.dc(), 0.5f, &old));
   EXPECT_LT(tip(10), tip(1) - 2);
+}
+
+// A dashed line reaching far beyond the surface cuts dashes only where it shows.
+TEST(GdiPens, FarReachingDashedLineCostsItsVisiblePart) {
+  GdiCanvas canvas(64, 8);
+  HDC dc = canvas.dc();
+  LOGBRUSH lb{BS_SOLID, kBlack, 0};
+  HPEN pen = ExtCreatePen(PS_GEOMETRIC | PS_DASH | PS_ENDCAP_FLAT, 2, &lb, 0, nullptr);
+  HGDIOBJ old = SelectObject(dc, pen);
+  auto start = std::chrono::steady_clock::now();
+  MoveToEx(dc, -100000000, 4, nullptr);
+  LineTo(dc, 100000000, 4);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+  SelectObject(dc, old);
+  DeleteObject(pen);
+  // Dashes of six and gaps of two: three quarters of the row, in some phase.
+  int inked = 0;
+  for (int x = 0; x < 64; ++x) inked += canvas.At(x, 4) == kBlack;
+  EXPECT_EQ(inked, 48);
 }
