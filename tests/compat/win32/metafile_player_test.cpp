@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 
+#include "compat/host.h"
 #include "compat/win32.h"
 #include "compat/win32/gdi_advanced.h"
 #include "compat/win32/gdi_canvas.h"
@@ -366,4 +368,92 @@ TEST(MetafilePlayer, WindowsMetafileMapsItsWindowOntoTheRectangle) {
   EXPECT_EQ(canvas.Count(kBlack), 50);
   EXPECT_EQ(canvas.At(9, 4), kRed);
   EXPECT_EQ(canvas.At(10, 5), kBlack);
+}
+
+TEST(MetafilePlayer, WindowsMetafileTextAndBitmapRecords) {
+  WmfWriter w(0, 0, 40, 20, 96);
+  w.SetWindowExt(40, 20);
+  // DIBSTRETCHBLT: SRCCOPY, source 2 x 1 at (0, 0), onto (0, 0) 20 x 10, then a
+  // 2 x 1 bottom-up 24-bit DIB: red, then blue.
+  std::vector<int> blt{0x0020, 0x00CC, 1, 2, 0, 0, 10, 20, 0, 0};
+  for (int v : {40, 0, 2, 0, 1, 0, 1, 24, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0})
+    blt.push_back(v);
+  blt.push_back(0x0000);  // blue 0, green 0 of the first pixel
+  blt.push_back(0xFFFF);  // its red 255; the second pixel's blue 255
+  blt.push_back(0x0000);  // the second pixel's green and red
+  blt.push_back(0x0000);  // row padding
+  w.RecordWords(0x0B41, blt);
+  w.SetBkMode(TRANSPARENT);
+  w.TextOut(22, 2, "Hi");
+  std::vector<uint8_t> bytes = w.Finish();
+  METAFILEPICT pict{MM_ANISOTROPIC, 1000, 500, nullptr};
+  HENHMETAFILE mf = SetWinMetaFileBits(static_cast<UINT>(bytes.size() - 22), bytes.data() + 22, nullptr, &pict);
+  ASSERT_NE(mf, nullptr);
+  GdiCanvas canvas(40, 20);
+  RECT r{0, 0, 40, 20};
+  ASSERT_TRUE(PlayEnhMetaFile(canvas.dc(), mf, &r));
+  DeleteEnhMetaFile(mf);
+  EXPECT_EQ(canvas.At(0, 0), kRed);
+  EXPECT_EQ(canvas.At(9, 9), kRed);
+  EXPECT_EQ(canvas.At(10, 0), RGB(0, 0, 255));
+  EXPECT_EQ(canvas.Count(kRed), 100);
+  int text = 0;
+  for (int y = 0; y < 20; ++y)
+    for (int x = 21; x < 40; ++x) text += canvas.At(x, y) != kWhite;
+  EXPECT_GT(text, 10);
+}
+
+// Many kinds of record on one page, written to a PNG beside the test program
+// for a look by eye.
+TEST(MetafilePlayer, GalleryOfRecordsPlays) {
+  EmfWriter w(320, 200);
+  w.CreatePen(1, PS_SOLID, 3, RGB(0, 0, 128));
+  w.CreateBrush(2, BS_HATCHED, RGB(200, 0, 0), HS_DIAGCROSS);
+  w.SelectObject(1);
+  w.SelectObject(2);
+  w.Rectangle(10, 10, 90, 70);
+  w.CreateBrush(3, BS_SOLID, RGB(0, 160, 0));
+  w.SelectObject(3);
+  w.Ellipse(100, 10, 180, 70);
+  w.Record(44, {190, 10, 260, 70, 20, 20});                     // ROUNDRECT
+  w.Record(47, {270, 10, 310, 50, 310, 30, 290, 10});           // PIE
+  w.Record(46, {270, 40, 310, 80, 270, 60, 310, 60});           // CHORD
+  w.Record(45, {10, 80, 70, 140, 70, 110, 10, 110});            // ARC
+  for (int i = 0; i < 3; ++i) {
+    w.ExtCreatePen(4 + i, PS_GEOMETRIC | (PS_DASH + i) | PS_ENDCAP_FLAT, 4, RGB(0, 0, 0));
+    w.SelectObject(4 + i);
+    w.MoveTo(80, 90 + 12 * i);
+    w.LineTo(200, 90 + 12 * i);
+  }
+  w.SelectStock(BLACK_PEN);
+  w.Poly(2, {{210, 140}, {230, 80}, {290, 160}, {310, 90}});
+  std::vector<uint32_t> checks;
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 4; ++x) checks.push_back((x + y) % 2 ? 0xFFCC00 : 0x3333AA);
+  w.StretchDib(10, 150, 40, 40, 4, 4, checks);
+  w.SelectStock(NULL_PEN);
+  w.SelectStock(BLACK_BRUSH);
+  w.SetPolyFillMode(WINDING);
+  w.BeginPath();
+  w.Poly(3, {{100, 190}, {115, 145}, {130, 190}, {92, 162}, {138, 162}});
+  w.EndPath();
+  w.FillPath();
+  w.CreateFont(7, -18, u"Arial", 700);
+  w.SelectObject(7);
+  w.SetBkMode(TRANSPARENT);
+  w.SetTextColor(RGB(128, 0, 128));
+  w.TextOut(150, 130, u"Calvetta");
+  w.SetWorldTransform(0.866f, -0.5f, 0.5f, 0.866f, 150, 190);
+  w.TextOut(0, -20, u"turned");
+  GdiCanvas canvas(320, 200);
+  ASSERT_TRUE(Play(w.Finish(), canvas));
+  EXPECT_EQ(canvas.At(140, 40), RGB(0, 160, 0));
+  EXPECT_EQ(canvas.At(10, 150), RGB(0x33, 0x33, 0xAA));
+  EXPECT_EQ(canvas.At(115, 165), kBlack);
+  compat::host::Surface surface;
+  surface.width = canvas.width();
+  surface.height = canvas.height();
+  surface.pixels.assign(canvas.bits(), canvas.bits() + canvas.width() * canvas.height());
+  std::string path = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "metafile_gallery.png";
+  EXPECT_TRUE(compat::host::WriteSurfacePng(surface, nullptr, path));
 }
