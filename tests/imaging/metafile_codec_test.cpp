@@ -225,3 +225,9 @@ TEST(MetafileCodec, WrittenMetafilesWithOverstatedCountsDrawWhatCameBefore) {
   EXPECT_TRUE(IsColor(At(image, 9, 0), 0, 0, 0));
   EXPECT_TRUE(IsColor(At(image, 9, 9), 255, 255, 255));
 }
+
+TEST(MetafileCodec, PaletteCarryingMetafileDecodes) {
+  CPicImage image;
+  ASSERT_TRUE(DecodeBytes(EmfWriter(5, 3).Finish({0x000000FF, 0x00FFFFFF}), &image)) << image.GetLastError();
+  EXPECT_EQ(Art(image), ".....\n.....\n.....\n");
+}

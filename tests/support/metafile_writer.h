@@ -234,8 +234,15 @@ class EmfWriter {
     End();
   }
 
-  std::vector<uint8_t> Finish() {
-    Record(14, {0, 16, 20});  // EOF: no palette, nSizeLast
+  // Ends the file; palette entries (0x00BBGGRR with flags on top) go into
+  // the end-of-file record.
+  std::vector<uint8_t> Finish(const std::vector<uint32_t>& palette = {}) {
+    Begin(14);
+    body_.U32(uint32_t(palette.size()));
+    body_.U32(16);
+    for (uint32_t entry : palette) body_.U32(entry);
+    body_.U32(uint32_t(20 + palette.size() * 4));
+    End();
     ByteSink out;
     out.U32(1);
     out.U32(108);
@@ -249,7 +256,7 @@ class EmfWriter {
     out.U16(0);
     out.U32(0);
     out.U32(0);
-    out.U32(0);
+    out.U32(uint32_t(palette.size()));
     out.I32(1000);
     out.I32(1000);
     out.I32(100);

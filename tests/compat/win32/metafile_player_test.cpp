@@ -457,3 +457,73 @@ TEST(MetafilePlayer, GalleryOfRecordsPlays) {
   std::string path = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "metafile_gallery.png";
   EXPECT_TRUE(compat::host::WriteSurfacePng(surface, nullptr, path));
 }
+
+TEST(MetafilePlayer, RegionClipAndPatternBlits) {
+  EmfWriter w(20, 20);
+  w.SelectStock(BLACK_BRUSH);
+  // EXTSELECTCLIPRGN, RGN_COPY: two rectangles, 0..5 x 0..5 and 10..20 x 10..12.
+  w.Begin(75);
+  w.Body().U32(32 + 32);
+  w.Body().U32(RGN_COPY);
+  for (uint32_t v : {32u, 1u, 2u, 32u, 0u, 0u, 20u, 12u}) w.Body().U32(v);
+  for (uint32_t v : {0u, 0u, 5u, 5u, 10u, 10u, 20u, 12u}) w.Body().U32(v);
+  w.End();
+  // BITBLT without a bitmap: PATCOPY over everything.
+  w.Begin(76);
+  for (int i = 0; i < 4; ++i) w.Body().U32(0);
+  for (uint32_t v : {0u, 0u, 20u, 20u, uint32_t(PATCOPY), 0u, 0u}) w.Body().U32(v);
+  for (float f : {1.f, 0.f, 0.f, 1.f, 0.f, 0.f}) w.Body().F32(f);
+  for (int i = 0; i < 6; ++i) w.Body().U32(0);
+  w.End();
+  // An empty region with RGN_COPY lifts the clip again.
+  w.Record(75, {0, RGN_COPY});
+  w.SelectStock(NULL_PEN);
+  w.Poly(3, {{0, 18}, {20, 18}, {20, 20}, {0, 20}});
+  GdiCanvas canvas(20, 20);
+  ASSERT_TRUE(Play(w.Finish(), canvas));
+  EXPECT_EQ(canvas.At(4, 4), kBlack);
+  EXPECT_EQ(canvas.At(5, 5), kWhite);
+  EXPECT_EQ(canvas.At(15, 11), kBlack);
+  EXPECT_EQ(canvas.At(15, 12), kWhite);
+  EXPECT_EQ(canvas.CountNot(kWhite), 25 + 20 + 40);
+}
+
+TEST(MetafilePlayer, ScaledViewportAndSavedPages) {
+  EmfWriter w(40, 40);
+  w.SelectStock(BLACK_BRUSH);
+  w.SelectStock(NULL_PEN);
+  w.SetMapMode(MM_ANISOTROPIC);
+  w.SetWindowExt(10, 10);
+  w.SetViewportExt(10, 10);
+  w.SaveDc();
+  w.Record(31, {3, 1, 2, 1});  // SCALEVIEWPORTEXTEX: x3, y2
+  w.Poly(3, {{0, 0}, {5, 0}, {5, 5}, {0, 5}});
+  w.RestoreDc(-1);
+  w.Poly(3, {{30, 30}, {35, 30}, {35, 35}, {30, 35}});
+  GdiCanvas canvas(40, 40);
+  ASSERT_TRUE(Play(w.Finish(), canvas));
+  EXPECT_EQ(canvas.At(14, 9), kBlack);
+  EXPECT_EQ(canvas.At(15, 9), kWhite);
+  EXPECT_EQ(canvas.At(14, 10), kWhite);
+  EXPECT_EQ(canvas.At(30, 30), kBlack);
+  EXPECT_EQ(canvas.CountNot(kWhite), 150 + 25);
+}
+
+TEST(MetafilePlayer, PaletteComesFromTheEndRecord) {
+  std::vector<uint8_t> bytes = EmfWriter(4, 4).Finish({0x000000FF, 0x0000FF00, 0x00FF0000});
+  HENHMETAFILE mf = SetEnhMetaFileBits(static_cast<UINT>(bytes.size()), bytes.data());
+  ASSERT_NE(mf, nullptr);
+  EXPECT_EQ(GetEnhMetaFilePaletteEntries(mf, 0, nullptr), 3u);
+  PALETTEENTRY entries[3] = {};
+  EXPECT_EQ(GetEnhMetaFilePaletteEntries(mf, 3, entries), 3u);
+  EXPECT_EQ(entries[0].peRed, 255);
+  EXPECT_EQ(entries[2].peBlue, 255);
+  ENHMETAHEADER h{};
+  GetEnhMetaFileHeader(mf, sizeof(h), &h);
+  EXPECT_EQ(h.nPalEntries, 3u);
+  DeleteEnhMetaFile(mf);
+  EXPECT_EQ(GetEnhMetaFilePaletteEntries(mf, 0, nullptr), GDI_ERROR);
+  // Not an enhanced metafile: no signature.
+  bytes[40] = 'X';
+  EXPECT_EQ(SetEnhMetaFileBits(static_cast<UINT>(bytes.size()), bytes.data()), nullptr);
+}
