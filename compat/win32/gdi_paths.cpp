@@ -62,6 +62,16 @@ void Stroke(DcObj& dc, const GdiPath& path) {
     StrokeContour(dc, painter, path.figures[i], path.closed[i]);
 }
 
+// Fills and/or strokes the ended path, which is used up by it.
+BOOL UsePath(HDC hdc, bool fill, bool stroke) {
+  DcObj* dc = nullptr;
+  auto path = TakeEndedPath(hdc, &dc);
+  if (!path) return FALSE;
+  if (fill) Fill(*dc, *path);
+  if (stroke) Stroke(*dc, *path);
+  return TRUE;
+}
+
 }  // namespace
 
 bool PathIsOpen(const DcObj& dc) { return dc.path && dc.path->open; }
@@ -119,30 +129,9 @@ BOOL CloseFigure(HDC hdc) {
   return TRUE;
 }
 
-BOOL FillPath(HDC hdc) {
-  DcObj* dc = nullptr;
-  auto path = TakeEndedPath(hdc, &dc);
-  if (!path) return FALSE;
-  Fill(*dc, *path);
-  return TRUE;
-}
-
-BOOL StrokePath(HDC hdc) {
-  DcObj* dc = nullptr;
-  auto path = TakeEndedPath(hdc, &dc);
-  if (!path) return FALSE;
-  Stroke(*dc, *path);
-  return TRUE;
-}
-
-BOOL StrokeAndFillPath(HDC hdc) {
-  DcObj* dc = nullptr;
-  auto path = TakeEndedPath(hdc, &dc);
-  if (!path) return FALSE;
-  Fill(*dc, *path);
-  Stroke(*dc, *path);
-  return TRUE;
-}
+BOOL FillPath(HDC hdc) { return UsePath(hdc, true, false); }
+BOOL StrokePath(HDC hdc) { return UsePath(hdc, false, true); }
+BOOL StrokeAndFillPath(HDC hdc) { return UsePath(hdc, true, true); }
 
 BOOL SelectClipPath(HDC hdc, int mode) {
   DcObj* dc = nullptr;
