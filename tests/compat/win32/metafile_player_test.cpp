@@ -445,8 +445,9 @@ TEST(MetafilePlayer, GalleryOfRecordsPlays) {
   w.TextOut(150, 130, u"Calvetta");
   w.SetWorldTransform(0.866f, -0.5f, 0.5f, 0.866f, 150, 190);
   w.TextOut(0, -20, u"turned");
+  std::vector<uint8_t> bytes = w.Finish();
   GdiCanvas canvas(320, 200);
-  ASSERT_TRUE(Play(w.Finish(), canvas));
+  ASSERT_TRUE(Play(bytes, canvas));
   EXPECT_EQ(canvas.At(140, 40), RGB(0, 160, 0));
   EXPECT_EQ(canvas.At(10, 150), RGB(0x33, 0x33, 0xAA));
   EXPECT_EQ(canvas.At(115, 165), kBlack);
@@ -454,8 +455,13 @@ TEST(MetafilePlayer, GalleryOfRecordsPlays) {
   surface.width = canvas.width();
   surface.height = canvas.height();
   surface.pixels.assign(canvas.bits(), canvas.bits() + canvas.width() * canvas.height());
-  std::string path = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "metafile_gallery.png";
-  EXPECT_TRUE(compat::host::WriteSurfacePng(surface, nullptr, path));
+  std::filesystem::path folder = std::filesystem::read_symlink("/proc/self/exe").parent_path();
+  EXPECT_TRUE(compat::host::WriteSurfacePng(surface, nullptr, folder / "metafile_gallery.png"));
+  // The file itself too: a seed with many kinds of record for the fuzzer.
+  std::FILE* out = std::fopen((folder / "metafile_gallery.emf").c_str(), "wb");
+  ASSERT_NE(out, nullptr);
+  std::fwrite(bytes.data(), 1, bytes.size(), out);
+  std::fclose(out);
 }
 
 TEST(MetafilePlayer, RegionClipAndPatternBlits) {
