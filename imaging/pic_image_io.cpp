@@ -6,6 +6,7 @@
 #include "imaging/pic_codecs.h"
 #include "imaging/pic_file.h"
 #include "imaging/lib_codecs.h"
+#include "imaging/metafile_codec.h"
 
 namespace {
 
@@ -43,14 +44,6 @@ bool EncodeAs(CPicImage& image, CPicFile* file, DWORD formatId) {
   return false;
 }
 
-// Formats whose codecs this build does not hold yet; auto-detection skips them.
-bool IsMissing(DWORD formatId) {
-  switch (formatId) {
-    case PIC_FORMAT_WMF: return true;
-    default: return false;
-  }
-}
-
 const DWORD kDetectOrder[] = {PIC_FORMAT_BMP, PIC_FORMAT_JPG, PIC_FORMAT_ICO, PIC_FORMAT_GIF,
                               PIC_FORMAT_PNG, PIC_FORMAT_TIF, PIC_FORMAT_TGA, PIC_FORMAT_PCX,
                               PIC_FORMAT_WBMP, PIC_FORMAT_WMF};
@@ -69,6 +62,7 @@ bool CPicImage::DecodeWith(DWORD formatId, CPicFile* file) {
     case PIC_FORMAT_TGA: return DecodeAs<CPicImageTGA>(*this, file, formatId, frame);
     case PIC_FORMAT_PCX: return DecodeAs<CPicImagePCX>(*this, file, formatId, frame);
     case PIC_FORMAT_WBMP: return DecodeAs<CPicImageWBMP>(*this, file, formatId, frame);
+    case PIC_FORMAT_WMF: return DecodeAs<CPicImageWMF>(*this, file, formatId, frame);
     default: SetLastError(kMissingCodecText); return false;
   }
 }
@@ -77,7 +71,6 @@ bool CPicImage::TryAutoDetect(CPicFile* file) {
   LONG start = file->Tell();
   LONG frame = m_info.frameIndex;
   for (DWORD formatId : kDetectOrder) {
-    if (IsMissing(formatId)) continue;
     m_info.frameIndex = 0;
     if (DecodeWith(formatId, file)) return true;
     m_info.frameIndex = frame;
@@ -158,6 +151,7 @@ bool CPicImage::Encode(CPicFile* file, DWORD formatId) {
     case PIC_FORMAT_TGA: return EncodeAs<CPicImageTGA>(*this, file, formatId);
     case PIC_FORMAT_PCX: return EncodeAs<CPicImagePCX>(*this, file, formatId);
     case PIC_FORMAT_WBMP: return EncodeAs<CPicImageWBMP>(*this, file, formatId);
+    case PIC_FORMAT_WMF: return EncodeAs<CPicImageWMF>(*this, file, formatId);
     default: break;
   }
   SetLastError(formatId >= 1 && formatId <= kPicFormatLast ? kMissingCodecText : kUnknownEncodeText);

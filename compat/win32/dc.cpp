@@ -152,10 +152,8 @@ namespace {
 constexpr int64_t kDeviceLimit = int64_t{1} << 27;
 LONG ClampDevice(int64_t v) { return static_cast<LONG>(std::clamp(v, -kDeviceLimit, kDeviceLimit)); }
 
-}  // namespace
-
-POINT DcObj::ToDevice(int x, int y) const {
-  const DcState& s = state;
+// The mapping mode alone, without the world transform.
+POINT PageToDevice(const DcState& s, int x, int y) {
   if (s.mapMode == MM_TEXT)
     return POINT{ClampDevice(int64_t{x} - s.windowOrg.x + s.viewportOrg.x),
                  ClampDevice(int64_t{y} - s.windowOrg.y + s.viewportOrg.y)};
@@ -165,8 +163,7 @@ POINT DcObj::ToDevice(int x, int y) const {
                            s.viewportOrg.y)};
 }
 
-POINT DcObj::ToLogical(int x, int y) const {
-  const DcState& s = state;
+POINT PageToLogical(const DcState& s, int x, int y) {
   if (s.mapMode == MM_TEXT)
     return POINT{ClampDevice(int64_t{x} - s.viewportOrg.x + s.windowOrg.x),
                  ClampDevice(int64_t{y} - s.viewportOrg.y + s.windowOrg.y)};
@@ -176,14 +173,74 @@ POINT DcObj::ToLogical(int x, int y) const {
                            s.windowOrg.y)};
 }
 
+double PageScale(const DcState& s, bool vertical) {
+  LONG w = vertical ? s.windowExt.cy : s.windowExt.cx;
+  LONG v = vertical ? s.viewportExt.cy : s.viewportExt.cx;
+  if (s.mapMode == MM_TEXT || w == 0) return 1.0;
+  return static_cast<double>(v) / w;
+}
+
+LONG RoundDevice(double v) {
+  if (!(v == v)) return 0;
+  return static_cast<LONG>(std::llround(std::clamp(v, -double(kDeviceLimit), double(kDeviceLimit))));
+}
+
+}  // namespace
+
+bool HasWorldTransform(const DcState& s) {
+  const XFORM& w = s.world;
+  return s.graphicsMode == GM_ADVANCED &&
+         (w.eM11 != 1 || w.eM12 != 0 || w.eM21 != 0 || w.eM22 != 1 || w.eDx != 0 || w.eDy != 0);
+}
+
+void DcObj::ToDeviceExact(double x, double y, double* dx, double* dy) const {
+  const DcState& s = state;
+  if (HasWorldTransform(s)) {
+    const XFORM& w = s.world;
+    double wx = x * w.eM11 + y * w.eM21 + w.eDx, wy = x * w.eM12 + y * w.eM22 + w.eDy;
+    x = wx;
+    y = wy;
+  }
+  double sx = PageScale(s, false), sy = PageScale(s, true);
+  *dx = (x - s.windowOrg.x) * sx + s.viewportOrg.x;
+  *dy = (y - s.windowOrg.y) * sy + s.viewportOrg.y;
+}
+
+bool DcObj::WorldRotates() const {
+  return HasWorldTransform(state) && (state.world.eM12 != 0 || state.world.eM21 != 0);
+}
+
+POINT DcObj::ToDevice(int x, int y) const {
+  if (!HasWorldTransform(state)) return PageToDevice(state, x, y);
+  double dx = 0, dy = 0;
+  ToDeviceExact(x, y, &dx, &dy);
+  return POINT{RoundDevice(dx), RoundDevice(dy)};
+}
+
+POINT DcObj::ToLogical(int x, int y) const {
+  if (!HasWorldTransform(state)) return PageToLogical(state, x, y);
+  const DcState& s = state;
+  double sx = PageScale(s, false), sy = PageScale(s, true);
+  double px = sx != 0 ? (x - s.viewportOrg.x) / sx + s.windowOrg.x : 0;
+  double py = sy != 0 ? (y - s.viewportOrg.y) / sy + s.windowOrg.y : 0;
+  const XFORM& w = s.world;
+  double det = double(w.eM11) * w.eM22 - double(w.eM12) * w.eM21;
+  if (det == 0) return POINT{0, 0};
+  px -= w.eDx;
+  py -= w.eDy;
+  return POINT{RoundDevice((px * w.eM22 - py * w.eM21) / det), RoundDevice((py * w.eM11 - px * w.eM12) / det)};
+}
+
+// How far a logical unit along x (or y) reaches on the device, the world
+// transform's turn left out.
 double DcObj::ScaleX() const {
-  if (state.mapMode == MM_TEXT || state.windowExt.cx == 0) return 1.0;
-  return std::fabs(static_cast<double>(state.viewportExt.cx) / state.windowExt.cx);
+  double world = HasWorldTransform(state) ? std::hypot(state.world.eM11, state.world.eM12) : 1.0;
+  return std::fabs(PageScale(state, false)) * world;
 }
 
 double DcObj::ScaleY() const {
-  if (state.mapMode == MM_TEXT || state.windowExt.cy == 0) return 1.0;
-  return std::fabs(static_cast<double>(state.viewportExt.cy) / state.windowExt.cy);
+  double world = HasWorldTransform(state) ? std::hypot(state.world.eM21, state.world.eM22) : 1.0;
+  return std::fabs(PageScale(state, true)) * world;
 }
 
 }  // namespace compat::gdi

@@ -81,5 +81,8 @@ std::string ResolveFamily(const std::u16string& face, bool bold, bool italic, st
 
 // Reads one character of UTF-16 text, advancing *i.
 char32_t NextChar(const WCHAR* s, int n, int* i);
+// Text in an open path: the glyph outlines go into it as figures.
+void RecordTextIntoPath(DcObj& dc, FontFace& face, int x, int baseline, const WCHAR* s, int n,
+                        const INT* dx, int extra);
 
 }  // namespace compat::gdi

@@ -10,6 +10,7 @@
 
 #include "compat/host.h"
 #include "compat/win32/gdi.h"
+#include "compat/win32/gdi_advanced.h"
 
 namespace compat::gdi {
 
@@ -169,6 +170,7 @@ struct RegionObj : Object {
 };
 
 enum class DcType { Memory, Window, Display };
+struct GdiPath;  // gdi_paths.cpp
 
 struct DcState {
   HPEN pen = nullptr;
@@ -187,6 +189,8 @@ struct DcState {
   int mapMode = MM_TEXT;
   int arcDirection = AD_COUNTERCLOCKWISE;
   int graphicsMode = GM_COMPATIBLE;
+  XFORM world{1, 0, 0, 1, 0, 0};  // applies under GM_ADVANCED
+  double miterLimit = 10.0;
   POINT windowOrg{0, 0};
   POINT viewportOrg{0, 0};
   SIZE windowExt{1, 1};
@@ -210,6 +214,7 @@ struct DcObj : Object {
   Region visible;  // window DCs: what may be drawn, device coordinates
   Region effectiveClip;  // visible/bitmap bounds ∩ user clip; device coordinates
   bool clipDirty = true;
+  std::shared_ptr<GdiPath> path;  // BeginPath .. the next path operation
 
   PixelView View();
   bool Mono();
@@ -217,6 +222,10 @@ struct DcObj : Object {
   // Logical to device coordinates under the mapping mode.
   POINT ToDevice(int x, int y) const;
   POINT ToLogical(int x, int y) const;
+  // The same without rounding, for curves and paths.
+  void ToDeviceExact(double x, double y, double* dx, double* dy) const;
+  // The world transform turns or shears: boxes no longer stay boxes.
+  bool WorldRotates() const;
   // A logical length along x or y in device pixels (magnitude).
   double ScaleX() const;
   double ScaleY() const;
@@ -356,6 +365,25 @@ bool DecodeDib(const BITMAPINFO* info, UINT usage, const void* bits, UINT firstS
 bool IsMarlettFace(const WCHAR* face);
 // Draws symbol `ch` filling the cell (left, top, size x size) in `color`.
 void DrawMarlettSymbol(Painter& painter, WCHAR ch, int left, int top, int size, uint32_t color);
+
+// --- world transforms and paths ---
+
+// Under GM_ADVANCED with a transform other than identity.
+bool HasWorldTransform(const DcState& s);
+// True when the DC has an open path; the outline (device coordinates) went
+// into it and the caller draws nothing.
+bool RecordIntoPath(DcObj& dc, const std::vector<POINT>& pts, bool closed);
+bool RecordContourIntoPath(DcObj& dc, const Contour& c, bool closed);
+bool PathIsOpen(const DcObj& dc);
+// MoveToEx inside a path starts a new figure.
+void PathMoveTo(DcObj& dc);
+// Shapes drawn as polygons of logical points when the world transform turns
+// them; also how a dashed geometric pen outlines a rounded shape.
+bool DrawTurnedRectangle(DcObj& dc, int left, int top, int right, int bottom);
+bool DrawTurnedEllipse(DcObj& dc, int left, int top, int right, int bottom, double rx, double ry);
+bool IsDashedGeometric(const PenObj* pen);
+Contour TurnedArcPoints(DcObj& dc, int left, int top, int right, int bottom, int xs, int ys,
+                        int xe, int ye);
 
 // Fonts: the font selected into a DC (the system font when none is valid).
 FontObj* CurrentFont(DcObj& dc);

@@ -128,6 +128,7 @@ struct StrokeStyle {
   double half;
   DWORD cap;
   DWORD join;
+  double miterLimit;  // longest miter tip, in half widths
 };
 
 void AddSegment(std::vector<Contour>& out, double ax, double ay, double bx, double by,
@@ -163,7 +164,7 @@ void AddJoin(std::vector<Contour>& out, double px, double py, double vx, double 
     c.Add(vx, vy);
     c.Add(vx + side * n1x, vy + side * n1y);
     if (st.join == PS_JOIN_MITER) {
-      // The miter tip where the two offset edges meet, within a limit of 10.
+      // The miter tip where the two offset edges meet, within the DC's limit.
       double ax = vx + side * n1x, ay = vy + side * n1y;
       double bx = vx + side * n2x, by = vy + side * n2y;
       double d1x = (vx - px) / l1, d1y = (vy - py) / l1, d2x = (qx - vx) / l2, d2y = (qy - vy) / l2;
@@ -171,7 +172,7 @@ void AddJoin(std::vector<Contour>& out, double px, double py, double vx, double 
       if (std::fabs(den) > 1e-9) {
         double t = ((bx - ax) * d2y - (by - ay) * d2x) / den;
         double mx = ax + d1x * t, my = ay + d1y * t;
-        if (std::hypot(mx - vx, my - vy) <= 10 * st.half) c.Add(mx, my);
+        if (std::hypot(mx - vx, my - vy) <= st.miterLimit * st.half) c.Add(mx, my);
       }
     }
     c.Add(vx + side * n2x, vy + side * n2y);
@@ -204,6 +205,128 @@ std::vector<Contour> WideStroke(const Contour& path, bool closed, const StrokeSt
   }
   return pieces;
 }
+
+// Dash lengths of a geometric pen follow its width; a user style is in
+// logical units. Returns on, off, on, off... in device pixels.
+std::vector<double> GeometricDashes(DcObj& dc, const PenObj& pen, double width) {
+  switch (pen.Dash()) {
+    case PS_DASH: return {3 * width, width};
+    case PS_DOT: return {width, width};
+    case PS_DASHDOT: return {3 * width, width, width, width};
+    case PS_DASHDOTDOT: return {3 * width, width, width, width, width, width};
+    default: break;
+  }
+  std::vector<double> p;
+  for (DWORD v : pen.userStyle) p.push_back(std::clamp<double>(v * dc.ScaleX(), 0.0, 1e6));
+  if (p.size() % 2) p.insert(p.end(), p.begin(), p.end());
+  double period = 0;
+  for (double v : p) period += v;
+  // A pattern of nothing draws solid, and one below a pixel would cost without showing.
+  if (period < 1) return {};
+  return p;
+}
+
+// The part [t0, t1] of segment a-b inside `box`; false when none is.
+bool ClipSegment(double ax, double ay, double bx, double by, const RECT& box, double* t0, double* t1) {
+  *t0 = 0;
+  *t1 = 1;
+  const double d[4] = {-(bx - ax), bx - ax, -(by - ay), by - ay};
+  const double q[4] = {ax - box.left, box.right - ax, ay - box.top, box.bottom - ay};
+  for (int i = 0; i < 4; ++i) {
+    if (d[i] == 0) {
+      if (q[i] < 0) return false;
+      continue;
+    }
+    double t = q[i] / d[i];
+    if (d[i] < 0)
+      *t0 = std::max(*t0, t);
+    else
+      *t1 = std::min(*t1, t);
+  }
+  return *t0 < *t1;
+}
+
+// Cuts a polyline into its dashes, each an open piece stroked with its caps.
+// Only the parts of segments inside `box` are cut; elsewhere the pattern just
+// moves on, so a long line mostly off the surface costs what its visible part costs.
+class DashCutter {
+ public:
+  explicit DashCutter(const std::vector<double>& pattern) : pattern_(pattern), left_(pattern[0]) {
+    for (double v : pattern) period_ += v;
+  }
+  std::vector<Contour> Cut(const Contour& path, bool closed, const RECT& box) {
+    size_t n = path.Size();
+    size_t segments = closed ? n : n - 1;
+    for (size_t i = 0; i < segments; ++i) {
+      size_t j = (i + 1) % n;
+      Segment(path.xs[i], path.ys[i], path.xs[j], path.ys[j], box);
+    }
+    EndDash();
+    return std::move(dashes_);
+  }
+
+ private:
+  void Segment(double ax, double ay, double bx, double by, const RECT& box) {
+    double len = std::hypot(bx - ax, by - ay), t0 = 0, t1 = 0;
+    if (len <= 0) return;
+    if (!ClipSegment(ax, ay, bx, by, box, &t0, &t1)) {
+      Skip(len, bx, by);
+      return;
+    }
+    if (t0 > 0) Skip(t0 * len, ax + (bx - ax) * t0, ay + (by - ay) * t0);
+    double ux = (bx - ax) / len, uy = (by - ay) / len;
+    double sx = ax + (bx - ax) * t0, sy = ay + (by - ay) * t0;
+    double visible = (t1 - t0) * len, pos = 0;
+    if (on_ && current_.Size() == 0) current_.Add(sx, sy);
+    while (visible - pos > left_) {
+      pos += left_;
+      double x = sx + ux * pos, y = sy + uy * pos;
+      if (on_) {
+        current_.Add(x, y);
+        EndDash();
+      } else {
+        current_ = Contour{};
+        current_.Add(x, y);
+      }
+      Next();
+    }
+    left_ -= visible - pos;
+    if (on_) current_.Add(sx + ux * visible, sy + uy * visible);
+    if (t1 < 1) Skip((1 - t1) * len, bx, by);
+  }
+  // Moves the pattern on by `distance` without drawing; (x, y) is where that ends.
+  void Skip(double distance, double x, double y) {
+    EndDash();
+    if (distance >= left_) {
+      distance -= left_;
+      Next();
+      distance = std::fmod(distance, period_);
+      while (distance >= left_) {
+        distance -= left_;
+        Next();
+      }
+    }
+    left_ -= distance;
+    if (on_) current_.Add(x, y);
+  }
+  void Next() {
+    on_ = !on_;
+    index_ = (index_ + 1) % pattern_.size();
+    left_ = pattern_[index_];
+  }
+  void EndDash() {
+    if (current_.Size() > 1) dashes_.push_back(std::move(current_));
+    current_ = Contour{};
+  }
+
+  const std::vector<double>& pattern_;
+  double period_ = 0;
+  size_t index_ = 0;
+  double left_;  // of the current dash or gap
+  bool on_ = true;
+  Contour current_;
+  std::vector<Contour> dashes_;
+};
 
 bool IsCosmetic(DcObj& dc, PenObj* pen) {
   if (pen->extended) return (pen->style & PS_TYPE_MASK) != PS_GEOMETRIC || DeviceWidth(dc, pen) <= 1;
@@ -240,6 +363,7 @@ int DeviceWidth(DcObj& dc, PenObj* pen) {
 
 void StrokePolyline(DcObj& dc, Painter& painter, const std::vector<POINT>& pts, bool closed,
                     bool includeLast) {
+  if (RecordIntoPath(dc, pts, closed)) return;
   PenObj* pen = CurrentPen(dc);
   if (!pen || pen->Dash() == PS_NULL || pts.empty() || !painter.Ready()) return;
   if (IsCosmetic(dc, pen)) {
@@ -252,6 +376,7 @@ void StrokePolyline(DcObj& dc, Painter& painter, const std::vector<POINT>& pts, 
 }
 
 void StrokeContour(DcObj& dc, Painter& painter, const Contour& path, bool closed) {
+  if (RecordContourIntoPath(dc, path, closed)) return;
   PenObj* pen = CurrentPen(dc);
   if (!pen || pen->Dash() == PS_NULL || path.Size() == 0) return;
   if (IsCosmetic(dc, pen)) {
@@ -262,15 +387,30 @@ void StrokeContour(DcObj& dc, Painter& painter, const Contour& path, bool closed
     CosmeticPolyline(dc, painter, pen, pts, closed, !closed);
     return;
   }
-  StrokeStyle st{DeviceWidth(dc, pen) / 2.0, pen->style & PS_ENDCAP_MASK, pen->style & PS_JOIN_MASK};
-  FillContours(painter, WideStroke(path, closed, st), true, SolidPaint(PenPixel(dc, pen)),
-               dc.state.rop2);
+  int width = DeviceWidth(dc, pen);
+  StrokeStyle st{width / 2.0, pen->style & PS_ENDCAP_MASK, pen->style & PS_JOIN_MASK,
+                 dc.state.miterLimit};
+  std::vector<double> pattern = IsDashedGeometric(pen) ? GeometricDashes(dc, *pen, width)
+                                                       : std::vector<double>{};
+  std::vector<Contour> outline;
+  if (pattern.empty() || path.Size() < 2) {
+    outline = WideStroke(path, closed, st);
+  } else {
+    RECT clip = painter.Clip().Box();
+    RECT box{clip.left - width, clip.top - width, clip.right + width, clip.bottom + width};
+    for (const Contour& dash : DashCutter(pattern).Cut(path, closed, box)) {
+      std::vector<Contour> pieces = WideStroke(dash, false, st);
+      for (Contour& piece : pieces) outline.push_back(std::move(piece));
+    }
+  }
+  FillContours(painter, outline, true, SolidPaint(PenPixel(dc, pen)), dc.state.rop2);
 }
 
 // Points on an elliptical arc in device coordinates, counter-clockwise on
 // screen from the start radial to the end radial (clockwise when asked).
 Contour ArcPoints(DcObj& dc, int left, int top, int right, int bottom, int xs, int ys, int xe,
                   int ye) {
+  if (dc.WorldRotates()) return TurnedArcPoints(dc, left, top, right, bottom, xs, ys, xe, ye);
   POINT a = dc.ToDevice(left, top), b = dc.ToDevice(right, bottom);
   POINT s = dc.ToDevice(xs, ys), e = dc.ToDevice(xe, ye);
   double l = std::min(a.x, b.x), r = std::max(a.x, b.x), t = std::min(a.y, b.y), btm = std::max(a.y, b.y);
@@ -356,6 +496,7 @@ BOOL MoveToEx(HDC hdc, int x, int y, LPPOINT old) {
   if (!dc) return FALSE;
   if (old) *old = dc->state.position;
   dc->state.position = POINT{x, y};
+  PathMoveTo(*dc);
   return TRUE;
 }
 

@@ -67,6 +67,12 @@ void SpanMinus(Painter& painter, int y, RowSpan outer, RowSpan inner, const Pain
   painter.Span(y, std::max(inner.x1, outer.x0), outer.x1, paint, rop2);
 }
 
+// Paths, a turning world transform and dashed geometric pens need a shape's
+// outline as points rather than its pixel rows.
+bool DrawsAsOutline(DcObj& dc) {
+  return PathIsOpen(dc) || dc.WorldRotates() || IsDashedGeometric(CurrentPen(dc));
+}
+
 // Fills and outlines a rounded shape. A one-pixel outline is the shape's
 // boundary pixels; a wide one is the band between the shape grown and shrunk.
 void DrawRoundShape(DcObj& dc, const RoundShape& shape) {
@@ -112,6 +118,9 @@ void DrawRoundShape(DcObj& dc, const RoundShape& shape) {
 }
 
 void FillAndStroke(DcObj& dc, const std::vector<Contour>& contours, bool winding) {
+  bool recorded = false;
+  for (const Contour& c : contours) recorded = RecordContourIntoPath(dc, c, true) || recorded;
+  if (recorded) return;
   Painter painter(dc);
   FillContours(painter, contours, winding, BrushPaint(dc, dc.state.brush), dc.state.rop2);
   for (const Contour& c : contours) StrokeContour(dc, painter, c, true);
@@ -122,6 +131,7 @@ void FillAndStroke(DcObj& dc, const std::vector<Contour>& contours, bool winding
 BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom) {
   DcObj* dc = GetDc(hdc);
   if (!dc) return FALSE;
+  if (DrawsAsOutline(*dc)) return DrawTurnedRectangle(*dc, left, top, right, bottom);
   RECT r = DeviceBox(*dc, left, top, right, bottom);
   Painter painter(*dc);
   int rop2 = dc->state.rop2;
@@ -162,6 +172,9 @@ BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom) {
 BOOL Ellipse(HDC hdc, int left, int top, int right, int bottom) {
   DcObj* dc = GetDc(hdc);
   if (!dc) return FALSE;
+  if (DrawsAsOutline(*dc))
+    return DrawTurnedEllipse(*dc, left, top, right, bottom, std::fabs(right - left) / 2.0,
+                             std::fabs(bottom - top) / 2.0);
   RECT r = DeviceBox(*dc, left, top, right, bottom);
   if (PenIsNull(*dc)) { --r.right; --r.bottom; }
   RoundShape shape{double(r.left), double(r.top), double(r.right), double(r.bottom),
@@ -173,6 +186,8 @@ BOOL Ellipse(HDC hdc, int left, int top, int right, int bottom) {
 BOOL RoundRect(HDC hdc, int left, int top, int right, int bottom, int width, int height) {
   DcObj* dc = GetDc(hdc);
   if (!dc) return FALSE;
+  if (DrawsAsOutline(*dc))
+    return DrawTurnedEllipse(*dc, left, top, right, bottom, std::fabs(width) / 2.0, std::fabs(height) / 2.0);
   RECT r = DeviceBox(*dc, left, top, right, bottom);
   if (PenIsNull(*dc)) { --r.right; --r.bottom; }
   double rx = std::min(std::fabs(width * dc->ScaleX()), double(r.right - r.left)) / 2.0;
@@ -211,8 +226,14 @@ BOOL Pie(HDC hdc, int left, int top, int right, int bottom, int xr1, int yr1, in
   if (!dc) return FALSE;
   Contour c = ArcPoints(*dc, left, top, right, bottom, xr1, yr1, xr2, yr2);
   if (c.Size() == 0) return TRUE;
-  RECT r = DeviceBox(*dc, left, top, right, bottom);
-  c.Add((r.left + r.right - 1) / 2.0, (r.top + r.bottom - 1) / 2.0);
+  if (dc->WorldRotates()) {
+    double cx = 0, cy = 0;
+    dc->ToDeviceExact((left + right) / 2.0, (top + bottom) / 2.0, &cx, &cy);
+    c.Add(cx, cy);
+  } else {
+    RECT r = DeviceBox(*dc, left, top, right, bottom);
+    c.Add((r.left + r.right - 1) / 2.0, (r.top + r.bottom - 1) / 2.0);
+  }
   FillAndStroke(*dc, {c}, false);
   return TRUE;
 }

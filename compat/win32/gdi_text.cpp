@@ -103,6 +103,10 @@ BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* rect, LPCWSTR 
   int startX = dev.x + static_cast<int>(std::lround(along * std::cos(angle) + down * std::sin(angle)));
   int baseline = dev.y + static_cast<int>(std::lround(-along * std::sin(angle) + down * std::cos(angle)));
 
+  if (PathIsOpen(*dc)) {
+    RecordTextIntoPath(*dc, *face, startX, baseline, s, n, dx, dc->state.charExtra);
+    return TRUE;
+  }
   Region clipped;
   const Region* clip = nullptr;
   if (rect) {

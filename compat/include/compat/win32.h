@@ -15,4 +15,5 @@
 #include "compat/win32/controls.h"
 #include "compat/win32/dialogs.h"
 #include "compat/win32/gdi.h"
+#include "compat/win32/metafile.h"
 #include "compat/win32/resource.h"
