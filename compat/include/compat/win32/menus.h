@@ -2,6 +2,7 @@
 // menu bar, the system menu, accelerator translation and key names.
 #pragma once
 
+#include "compat/win32/owner_draw.h"
 #include "compat/win32/resource.h"
 #include "compat/win32/types.h"
 
@@ -33,28 +34,7 @@ struct TPMPARAMS {
 };
 typedef TPMPARAMS* LPTPMPARAMS;
 
-struct MEASUREITEMSTRUCT {
-  UINT CtlType;
-  UINT CtlID;
-  UINT itemID;
-  UINT itemWidth;
-  UINT itemHeight;
-  ULONG_PTR itemData;
-};
-typedef MEASUREITEMSTRUCT* LPMEASUREITEMSTRUCT;
 
-struct DRAWITEMSTRUCT {
-  UINT CtlType;
-  UINT CtlID;
-  UINT itemID;
-  UINT itemAction;
-  UINT itemState;
-  HWND hwndItem;
-  HDC hDC;
-  RECT rcItem;
-  ULONG_PTR itemData;
-};
-typedef DRAWITEMSTRUCT* LPDRAWITEMSTRUCT;
 
 // menu item flags
 #define MF_INSERT 0x00000000L
@@ -135,20 +115,6 @@ typedef DRAWITEMSTRUCT* LPDRAWITEMSTRUCT;
 #define ODT_COMBOBOX 3
 #define ODT_BUTTON 4
 #define ODT_STATIC 5
-#define ODA_DRAWENTIRE 0x0001
-#define ODA_SELECT 0x0002
-#define ODA_FOCUS 0x0004
-#define ODS_SELECTED 0x0001
-#define ODS_GRAYED 0x0002
-#define ODS_DISABLED 0x0004
-#define ODS_CHECKED 0x0008
-#define ODS_FOCUS 0x0010
-#define ODS_DEFAULT 0x0020
-#define ODS_COMBOBOXEDIT 0x1000
-#define ODS_HOTLIGHT 0x0040
-#define ODS_INACTIVE 0x0080
-#define ODS_NOACCEL 0x0100
-#define ODS_NOFOCUSRECT 0x0200
 
 // WM_MENUCHAR answers (high word)
 #define MNC_IGNORE 0

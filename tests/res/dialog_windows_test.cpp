@@ -1,0 +1,165 @@
+// Every program template opens as a dialog window: each control is created
+// with its class, and a picture of each dialog is written for a person to
+// look at. Classes of controls the program has not registered yet stand in
+// as plain framed windows that show their class name.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "compat/host.h"
+#include "compat/rc/res_decoder.h"
+#include "compat/win32.h"
+#include "res/resource.h"
+
+namespace {
+
+const char16_t* const kProgramClasses[] = {u"BmpBtnClass",    u"ColorIconCtrl",  u"ColorPalCtrl",  u"ColorBarCtrl",
+                                           u"CSliderBarCtrl", u"CurverCtrl",     u"EditCtrl",      u"VaryColorBar",
+                                           u"ImageListCtrl",  u"TLCurverCtrl",   u"CSliderCtrlBar", u"SysTabControl32"};
+
+LRESULT CALLBACK StandInProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_PAINT) return DefWindowProcW(hwnd, message, wParam, lParam);
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd, &ps);
+  RECT r;
+  GetClientRect(hwnd, &r);
+  FillRect(dc, &r, GetSysColorBrush(COLOR_WINDOW));
+  DrawEdge(dc, &r, EDGE_SUNKEN, BF_RECT);
+  WCHAR name[64] = {};
+  GetClassNameW(hwnd, name, 64);
+  SetBkMode(dc, TRANSPARENT);
+  SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+  DrawTextW(dc, name, -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  EndPaint(hwnd, &ps);
+  return 0;
+}
+
+void RegisterStandIns() {
+  for (const char16_t* name : kProgramClasses) {
+    WNDCLASSW existing;
+    if (GetClassInfoW(GetModuleHandleW(nullptr), name, &existing)) continue;
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = StandInProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = name;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    RegisterClassW(&wc);
+  }
+}
+
+INT_PTR CALLBACK QuietDialogProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+
+std::vector<uint8_t> ResourceBytes(UINT id) {
+  HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(id), RT_DIALOG);
+  if (found == nullptr) return {};
+  const BYTE* data = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, found)));
+  return std::vector<uint8_t>(data, data + SizeofResource(nullptr, found));
+}
+
+void Pump() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+}
+
+const UINT kAllDialogs[] = {
+    IDD_ABOUTBOX,          IDD_SOURCE_PANE,       IDD_TARGET_PANE,       IDD_TIMELINE,       IDD_EXPORT,
+    IDD_PREVIEW,           IDD_OUTPUT_SIZE,       IDD_MORPHER_SETUP,     IDD_VARY_COLOR,     IDD_COLOR_PICKER_PAGE,
+    IDD_BRUSH_EDIT,        IDD_SELECT_BACKGROUND, IDD_IMAGE_SWATCH,      IDD_IMAGE_FILE,     IDD_COLOR_PICKER,
+    IDD_LOAD_SAMPLE,       IDD_TRANSITION_PANEL,  IDD_PREVIEW_PLAY,      IDD_CLIP_AREA,      IDD_COLOR_ADJUST,
+    IDD_FRAME_SAVE,        IDD_EDIT_SLIDER,       IDD_WAVE_SETTINGS,     IDD_WIPE_SETTINGS,  IDD_FLY_SETTINGS,
+    IDD_SCALE_ROTATE_SETTINGS, IDD_EMPTY_SETTINGS, IDD_PAGE_CURL_SETTINGS, IDD_TILE_SETTINGS, IDD_SCALE_SETTINGS,
+};
+
+}  // namespace
+
+TEST(DialogWindows, EveryTemplateOpensWithEachControlOfItsClass) {
+  compat::host::ResetDesktop(1024, 768);
+  RegisterStandIns();
+  // Child templates open inside a plain frame, as the program hosts them.
+  HWND host = CreateWindowExW(0, u"#32770", u"Host", WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 700,
+                              700, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(host, nullptr);
+  for (UINT id : kAllDialogs) {
+    const auto decoded = rctest::DecodeDialog(ResourceBytes(id));
+    ASSERT_TRUE(decoded.has_value()) << id;
+    const bool child = (decoded->style & WS_CHILD) != 0;
+    HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), child ? host : nullptr,
+                                     QuietDialogProc, 0);
+    ASSERT_NE(dialog, nullptr) << "template " << id;
+    for (const auto& item : decoded->items) {
+      if (item.id == 0xFFFF) continue;  // labels share one id
+      HWND control = GetDlgItem(dialog, item.id);
+      ASSERT_NE(control, nullptr) << id << " control " << item.id;
+      if (!item.windowClass.isId) {
+        WCHAR name[64] = {};
+        GetClassNameW(control, name, 64);
+        EXPECT_EQ(std::u16string(name), item.windowClass.name) << id << " control " << item.id;
+      }
+    }
+    ShowWindow(dialog, SW_SHOW);
+    UpdateWindow(dialog);
+    Pump();
+    RECT r;
+    GetWindowRect(dialog, &r);
+    const std::string path = std::string(CALVETTA_RES_PNG_DIR) + "/dialog_" + std::to_string(id) + ".png";
+    EXPECT_TRUE(compat::host::WriteSurfacePng(*compat::host::DesktopSurface(), &r, path)) << path;
+    DestroyWindow(dialog);
+  }
+  DestroyWindow(host);
+}
+
+TEST(DialogWindows, DialogUnitsOfTheProgramFontGiveTheStatedPixels) {
+  RegisterStandIns();
+  HWND slider = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_EDIT_SLIDER), nullptr,
+                                   QuietDialogProc, 0);
+  ASSERT_NE(slider, nullptr);
+  RECT client;
+  GetClientRect(slider, &client);
+  EXPECT_EQ(client.right, 126);  // 84 x 11 units
+  EXPECT_EQ(client.bottom, 18);
+  DestroyWindow(slider);
+}
+
+namespace {
+
+HHOOK g_menuHook = nullptr;
+std::string g_menuPng;
+int g_filtered = 0;
+
+// Inside the menu loop: once the popup has drawn, take the picture and close.
+LRESULT CALLBACK PictureMenuHook(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == MSGF_MENU && ++g_filtered == 2) {
+    compat::host::WriteDesktopPng(g_menuPng);
+    EndMenu();
+  }
+  return CallNextHookEx(g_menuHook, code, wParam, lParam);
+}
+
+}  // namespace
+
+TEST(DialogWindows, EveryMenuOpensAndIsPictured) {
+  compat::host::ResetDesktop(1024, 768);
+  HWND owner = CreateWindowExW(0, u"#32770", u"Menus", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 640, 480, nullptr,
+                               nullptr, nullptr, nullptr);
+  ASSERT_NE(owner, nullptr);
+  SetForegroundWindow(owner);
+  g_menuHook = SetWindowsHookExW(WH_MSGFILTER, PictureMenuHook, nullptr, GetCurrentThreadId());
+  const UINT menus[] = {IDR_MAINFRAME, IDR_LINE_POINT_MENU, IDR_IMAGE_MENU, IDR_CURVE_KIND_MENU,
+                        IDR_TIMELINE_POINT_MENU, IDR_SWATCH_MENU};
+  for (UINT id : menus) {
+    HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
+    ASSERT_NE(menu, nullptr) << id;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+      HMENU popup = GetSubMenu(menu, i);
+      ASSERT_NE(popup, nullptr) << id;
+      g_menuPng = std::string(CALVETTA_RES_PNG_DIR) + "/menu_" + std::to_string(id) + "_" + std::to_string(i) + ".png";
+      g_filtered = 0;
+      for (int k = 0; k < 4; ++k) PostMessageW(owner, WM_NULL, 0, 0);
+      TrackPopupMenu(popup, TPM_RETURNCMD | TPM_NONOTIFY, 40 + 40 * i, 40, 0, owner, nullptr);
+      EXPECT_GE(g_filtered, 2) << id << " popup " << i;
+    }
+    DestroyMenu(menu);
+  }
+  UnhookWindowsHookEx(g_menuHook);
+  DestroyWindow(owner);
+}
