@@ -8,10 +8,13 @@ namespace {
 // The file's last-write time in full precision and its size: a picture saved
 // again within the same second still differs in one or the other.
 bool StampOf(const CString& path, CImageCache::FileStamp* stamp) {
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW(path, &found);
-  if (search == INVALID_HANDLE_VALUE) return false;
-  FindClose(search);
+  HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION found;
+  const BOOL known = GetFileInformationByHandle(file, &found);
+  CloseHandle(file);
+  if (!known) return false;
   stamp->written = (static_cast<unsigned long long>(found.ftLastWriteTime.dwHighDateTime) << 32) |
                    found.ftLastWriteTime.dwLowDateTime;
   stamp->size = (static_cast<unsigned long long>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;

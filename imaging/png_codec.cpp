@@ -23,6 +23,12 @@ const char kSaveText[] = "Error saving PNG file";
 const char kTooLargeText[] = "PNG image too large";
 
 constexpr BYTE kDefaultBackground = 192;
+// Ancillary chunks no picture of ours uses. The library allocates a buffer of
+// a chunk's stated length before reading it, so that a few bytes claiming a
+// gigabyte of text would cost that much; skipped chunks are read past in
+// small pieces.
+const png_byte kIgnoredChunks[] = "tEXt\0zTXt\0iTXt\0iCCP\0sPLT\0eXIf\0pCAL\0sCAL\0";
+constexpr int kIgnoredChunkCount = 8;
 
 // What one call allocates, freed by the caller of the jumping function.
 struct PngSession {
@@ -211,6 +217,7 @@ bool DecodeSession(CPicImage& image, CPicFile* file, PngSession* session, const 
   png_infop info = session->info;
   if (setjmp(png_jmpbuf(png))) return false;
   png_set_read_fn(png, file, PngReadData);
+  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kIgnoredChunks, kIgnoredChunkCount);
   png_read_info(png, info);
   DWORD width = png_get_image_width(png, info);
   DWORD height = png_get_image_height(png, info);

@@ -67,3 +67,12 @@ TEST(FuzzRegression, PicturesLargerThanTheirFilesCanHoldAreRefusedEarly) {
     EXPECT_STREQ(image.GetLastError(), c.text) << c.name;
   }
 }
+
+// A text chunk after the pixels states a length of almost 2 GB in a 328-byte
+// file: it is read past in small pieces, not allocated (the fuzzer's 2 GB
+// limit stopped the allocation), and the file ends inside it.
+TEST(FuzzRegression, PngChunkLongerThanItsFileIsNotAllocated) {
+  CPicImage image;
+  EXPECT_FALSE(DecodeFile("png_huge_text_chunk.png", PIC_FORMAT_PNG, &image));
+  EXPECT_STREQ(image.GetLastError(), "Read Error");
+}

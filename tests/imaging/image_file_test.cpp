@@ -249,3 +249,36 @@ TEST_F(ImageFileFormats, DirectDecodingDeliversTheFormerBytes) {
 }
 
 }  // namespace
+
+namespace {
+
+// Open learns the size from the headers alone: a file cut short in its
+// pixel data opens with its size and fails when its pixels are read; a file
+// whose header is wrong still fails to open.
+TEST(ImageFileProbe, SizesComeFromHeadersAndDamageShowsWhenReading) {
+  REQUIRE_PIL();
+  TempFolder dir;
+  Rgba picture = TestPicture(300, 200);
+  for (const char* name : {"cut.png", "cut.tif", "cut.gif"}) {
+    SCOPED_TRACE(name);
+    const std::string path = dir.Path(name);
+    ASSERT_TRUE(SaveWithPil(picture, path, "RGB"));
+    std::vector<unsigned char> bytes = ReadBytes(path);
+    bytes.resize(bytes.size() / 2);  // PIL writes the TIFF directory first
+    ASSERT_TRUE(WriteBytes(path, bytes));
+    CImageFile file;
+    ASSERT_TRUE(file.Open(Program(path)));
+    LONG width = 0, height = 0;
+    ASSERT_TRUE(file.GetSize(&width, &height));
+    EXPECT_EQ(width, 300);
+    EXPECT_EQ(height, 200);
+  }
+  ASSERT_TRUE(WriteBytes(dir.Path("bad.png"), std::vector<unsigned char>(64, 'x')));
+  EXPECT_FALSE(CImageFile().Open(Program(dir.Path("bad.png"))));
+  std::vector<DWORD> pixels(300 * 200);
+  CImageFile cut;
+  ASSERT_TRUE(cut.Open(Program(dir.Path("cut.png"))));
+  EXPECT_FALSE(cut.ReadPixels(pixels.data(), 300, 200));
+}
+
+}  // namespace
