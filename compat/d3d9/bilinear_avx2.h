@@ -30,8 +30,12 @@ __attribute__((target("avx2"))) inline __m128i Bilinear4Avx2(const uint32_t* tex
   auto load2 = [](const uint32_t* p) { return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)); };
   __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
   __m128i tv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t));
-  const uint32_t* p[4];
-  for (int k = 0; k < 4; ++k) p[k] = tex + static_cast<size_t>(t[k] >> 8) * w + (s[k] >> 8);
+  // The footprints' top-left texels, (t >> 8) * w + (s >> 8), in four lanes
+  // at once (a texture holds fewer than 2^31 texels), taken out two by two.
+  __m128i offsets = _mm_add_epi32(_mm_mullo_epi32(_mm_srai_epi32(tv, 8), _mm_set1_epi32(w)), _mm_srai_epi32(sv, 8));
+  const int64_t low = _mm_cvtsi128_si64(offsets), high = _mm_extract_epi64(offsets, 1);
+  const uint32_t* p[4] = {tex + static_cast<int32_t>(low), tex + (low >> 32), tex + static_cast<int32_t>(high),
+                          tex + (high >> 32)};
   __m256i top = _mm256_set_m128i(_mm_unpacklo_epi64(load2(p[2]), load2(p[3])),
                                  _mm_unpacklo_epi64(load2(p[0]), load2(p[1])));
   __m256i bottom = _mm256_set_m128i(_mm_unpacklo_epi64(load2(p[2] + w), load2(p[3] + w)),
