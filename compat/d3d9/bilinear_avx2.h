@@ -30,12 +30,17 @@ __attribute__((target("avx2"))) inline __m128i Bilinear4Avx2(const uint32_t* tex
   auto load2 = [](const uint32_t* p) { return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)); };
   __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
   __m128i tv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t));
-  const uint32_t* p[4];
-  for (int k = 0; k < 4; ++k) p[k] = tex + static_cast<size_t>(t[k] >> 8) * w + (s[k] >> 8);
-  __m256i top = _mm256_set_m128i(_mm_unpacklo_epi64(load2(p[2]), load2(p[3])),
-                                 _mm_unpacklo_epi64(load2(p[0]), load2(p[1])));
-  __m256i bottom = _mm256_set_m128i(_mm_unpacklo_epi64(load2(p[2] + w), load2(p[3] + w)),
-                                    _mm_unpacklo_epi64(load2(p[0] + w), load2(p[1] + w)));
+  // The footprints' top-left texels, (t >> 8) * w + (s >> 8), in four lanes
+  // at once (a texture holds fewer than 2^31 texels), taken out two by two.
+  __m128i offsets = _mm_add_epi32(_mm_mullo_epi32(_mm_srai_epi32(tv, 8), _mm_set1_epi32(w)), _mm_srai_epi32(sv, 8));
+  const int64_t low = _mm_cvtsi128_si64(offsets), high = _mm_extract_epi64(offsets, 1);
+  const int64_t at[4] = {static_cast<int32_t>(low), low >> 32, static_cast<int32_t>(high), high >> 32};
+  // Rows below from their own base, so each load is one address form.
+  const uint32_t* below = tex + w;
+  __m256i top = _mm256_set_m128i(_mm_unpacklo_epi64(load2(tex + at[2]), load2(tex + at[3])),
+                                 _mm_unpacklo_epi64(load2(tex + at[0]), load2(tex + at[1])));
+  __m256i bottom = _mm256_set_m128i(_mm_unpacklo_epi64(load2(below + at[2]), load2(below + at[3])),
+                                    _mm_unpacklo_epi64(load2(below + at[0]), load2(below + at[1])));
   __m256i fx = _mm256_cvtepu32_epi64(_mm_and_si128(sv, low8));
   __m256i fy = _mm256_cvtepu32_epi64(_mm_and_si128(tv, low8));
   // Vertical blends, k = 0: pixels 0 and 2; k = 1: pixels 1 and 3 (left then right texel of each).

@@ -2,11 +2,6 @@
 // DrawState per call (stage programs, samplers, blend, target and clip),
 // then the primitives go through vertex processing and the rasteriser.
 #include <algorithm>
-#include <cstdint>
-
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 #include "compat/d3d9/device.h"
 #include "compat/d3d9/fused_shading.h"
@@ -130,45 +125,27 @@ namespace {
 constexpr LONG kClearBandRows = 32;
 constexpr int64_t kParallelClearPixels = 64 * 1024;
 
-// Fills a row with stores that bypass the caches: a large clear goes at
-// memory speed, without first reading every line it overwrites.
-void StreamFill(uint32_t* from, uint32_t* to, uint32_t color) {
-#ifdef __SSE2__
-  while (from < to && (reinterpret_cast<uintptr_t>(from) & 15) != 0) *from++ = color;
-  const __m128i value = _mm_set1_epi32(static_cast<int>(color));
-  for (; to - from >= 4; from += 4) _mm_stream_si128(reinterpret_cast<__m128i*>(from), value);
-#endif
-  std::fill(from, to, color);
-}
-
 struct ClearJob {
   Surface* target;
   RECT r;
   D3DCOLOR color;
-  bool stream;
 
   static void Band(void* self, int band) {
     auto* job = static_cast<ClearJob*>(self);
     LONG top = job->r.top + band * kClearBandRows, bottom = std::min(top + kClearBandRows, job->r.bottom);
     for (LONG y = top; y < bottom; ++y) {
       uint32_t* row = job->target->Pixels() + static_cast<size_t>(y) * job->target->Width();
-      if (job->stream) StreamFill(row + job->r.left, row + job->r.right, job->color);
-      else std::fill(row + job->r.left, row + job->r.right, job->color);
+      std::fill(row + job->r.left, row + job->r.right, job->color);
     }
-#ifdef __SSE2__
-    if (job->stream) _mm_sfence();  // the streamed stores are seen before the band counts as done
-#endif
   }
 };
 
-// Fills a rectangle of the target; a large one is streamed across the
-// workers, a small one stays in the caches for the pass that follows.
+// Fills a rectangle of the target, across the workers when it is large.
 void Fill(Surface* target, const RECT& r, D3DCOLOR color) {
   if (r.left >= r.right || r.top >= r.bottom) return;
-  bool large = int64_t{r.right - r.left} * (r.bottom - r.top) >= kParallelClearPixels;
-  ClearJob job{target, r, color, large};
+  ClearJob job{target, r, color};
   int bands = static_cast<int>((r.bottom - r.top + kClearBandRows - 1) / kClearBandRows);
-  if (!large) {
+  if (int64_t{r.right - r.left} * (r.bottom - r.top) < kParallelClearPixels) {
     for (int b = 0; b < bands; ++b) ClearJob::Band(&job, b);
   } else {
     WorkerPool::Instance().Run(bands, &ClearJob::Band, &job);

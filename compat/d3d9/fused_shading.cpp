@@ -129,65 +129,64 @@ CALVETTA_AVX2 inline __m256i Combine(__m256i s, __m256i d, __m256i constant16, c
   return _mm256_packus_epi16(halves[0], halves[1]);
 }
 
+// What every group of a draw's output combines with.
+struct OutputConstants {
+  __m256i constant16;
+  LaneFactors factors;
+};
+
+template <FusedBlend kBlend>
+CALVETTA_AVX2 inline OutputConstants ConstantsOf(const DrawState& state, uint32_t constant) {
+  OutputConstants c{_mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(constant)), _mm256_setzero_si256()), {}};
+  if constexpr (kBlend == FusedBlend::Factors) c.factors = FactorsOf(state);
+  return c;
+}
+
+// A run's whole groups of eight, with plain moves (cheaper than masked ones
+// on some cores); returns where the rest of the run begins.
 template <FusedBlend kBlend, bool kModulate>
-CALVETTA_AVX512 void OutputAvx512(const DrawState& state, const Segment* segments, int count,
-                                  const uint32_t* const* sources, uint32_t constant) {
-  const __m256i constant16 =
-      _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(constant)), _mm256_setzero_si256());
-  LaneFactors factors{};
-  if constexpr (kBlend == FusedBlend::Factors) factors = FactorsOf(state);
-  for (int k = 0; k < count; ++k) {
-    const Segment& g = segments[k];
-    uint32_t* dst = state.target + static_cast<size_t>(g.y) * state.pitch + g.x;
-    const uint32_t* src = sources[k];
-    // Whole groups of eight take plain moves (cheaper than masked ones on
-    // some cores); the rest of a run goes under a lane mask.
-    int i = 0;
-    for (; i + 8 <= g.n; i += 8) {
-      __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
-      __m256i d = kBlend == FusedBlend::Copy ? s : _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i));
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i),
-                          Combine<kBlend, kModulate>(s, d, constant16, factors));
-    }
-    if (i < g.n) {
-      __mmask8 lanes = static_cast<__mmask8>(0xFFu >> (8 - (g.n - i)));
-      __m256i s = _mm256_maskz_loadu_epi32(lanes, src + i);
-      __m256i d = kBlend == FusedBlend::Copy ? s : _mm256_maskz_loadu_epi32(lanes, dst + i);
-      _mm256_mask_storeu_epi32(dst + i, lanes, Combine<kBlend, kModulate>(s, d, constant16, factors));
-    }
+CALVETTA_AVX2 inline int WholeGroups(const uint32_t* src, uint32_t* dst, int n, const OutputConstants& c) {
+  int i = 0;
+  for (; i + 8 <= n; i += 8) {
+    __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
+    __m256i d = kBlend == FusedBlend::Copy ? s : _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), Combine<kBlend, kModulate>(s, d, c.constant16, c.factors));
   }
+  return i;
 }
 
-// The same loop on cores without 512-bit masks: the rest of a run goes
-// under an AVX2 lane mask (lanes outside it neither read nor written).
-CALVETTA_AVX2 inline __m256i TailMask(int n) {
-  return _mm256_cmpgt_epi32(_mm256_set1_epi32(n), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
-}
+// The rest of a run (fewer than eight) under a lane mask: 512-bit masks
+// where the core has them, AVX2 lane masks elsewhere; lanes outside the
+// run are neither read nor written.
+struct MaskTail512 {
+  template <FusedBlend kBlend, bool kModulate>
+  CALVETTA_AVX512 static void Run(const uint32_t* src, uint32_t* dst, int n, const OutputConstants& c) {
+    __mmask8 lanes = static_cast<__mmask8>(0xFFu >> (8 - n));
+    __m256i s = _mm256_maskz_loadu_epi32(lanes, src);
+    __m256i d = kBlend == FusedBlend::Copy ? s : _mm256_maskz_loadu_epi32(lanes, dst);
+    _mm256_mask_storeu_epi32(dst, lanes, Combine<kBlend, kModulate>(s, d, c.constant16, c.factors));
+  }
+};
 
-template <FusedBlend kBlend, bool kModulate>
-CALVETTA_AVX2 void OutputAvx2(const DrawState& state, const Segment* segments, int count,
+struct MaskTail256 {
+  template <FusedBlend kBlend, bool kModulate>
+  CALVETTA_AVX2 static void Run(const uint32_t* src, uint32_t* dst, int n, const OutputConstants& c) {
+    const __m256i lanes = _mm256_cmpgt_epi32(_mm256_set1_epi32(n), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+    __m256i s = _mm256_maskload_epi32(reinterpret_cast<const int*>(src), lanes);
+    __m256i d = kBlend == FusedBlend::Copy ? s : _mm256_maskload_epi32(reinterpret_cast<const int*>(dst), lanes);
+    _mm256_maskstore_epi32(reinterpret_cast<int*>(dst), lanes, Combine<kBlend, kModulate>(s, d, c.constant16, c.factors));
+  }
+};
+
+template <class Tail, FusedBlend kBlend, bool kModulate>
+CALVETTA_AVX2 void OutputRuns(const DrawState& state, const Segment* segments, int count,
                               const uint32_t* const* sources, uint32_t constant) {
-  const __m256i constant16 =
-      _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(constant)), _mm256_setzero_si256());
-  LaneFactors factors{};
-  if constexpr (kBlend == FusedBlend::Factors) factors = FactorsOf(state);
+  const OutputConstants c = ConstantsOf<kBlend>(state, constant);
   for (int k = 0; k < count; ++k) {
     const Segment& g = segments[k];
     uint32_t* dst = state.target + static_cast<size_t>(g.y) * state.pitch + g.x;
-    const uint32_t* src = sources[k];
-    int i = 0;
-    for (; i + 8 <= g.n; i += 8) {
-      __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
-      __m256i d = kBlend == FusedBlend::Copy ? s : _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i));
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i),
-                          Combine<kBlend, kModulate>(s, d, constant16, factors));
-    }
-    if (i < g.n) {
-      const __m256i lanes = TailMask(g.n - i);
-      __m256i s = _mm256_maskload_epi32(reinterpret_cast<const int*>(src + i), lanes);
-      __m256i d = kBlend == FusedBlend::Copy ? s : _mm256_maskload_epi32(reinterpret_cast<const int*>(dst + i), lanes);
-      _mm256_maskstore_epi32(reinterpret_cast<int*>(dst + i), lanes, Combine<kBlend, kModulate>(s, d, constant16, factors));
-    }
+    int i = WholeGroups<kBlend, kModulate>(sources[k], dst, g.n, c);
+    if (i < g.n) Tail::template Run<kBlend, kModulate>(sources[k] + i, dst + i, g.n - i, c);
   }
 }
 
@@ -257,9 +256,11 @@ void OutputWith(const DrawState& state, const Segment* segments, int count, cons
                 uint32_t constant) {
   bool modulate = constant != 0xFFFFFFFFu;
   if (HasAvx512()) {
-    (modulate ? OutputAvx512<kBlend, true> : OutputAvx512<kBlend, false>)(state, segments, count, sources, constant);
+    (modulate ? OutputRuns<MaskTail512, kBlend, true>
+              : OutputRuns<MaskTail512, kBlend, false>)(state, segments, count, sources, constant);
   } else {
-    (modulate ? OutputAvx2<kBlend, true> : OutputAvx2<kBlend, false>)(state, segments, count, sources, constant);
+    (modulate ? OutputRuns<MaskTail256, kBlend, true>
+              : OutputRuns<MaskTail256, kBlend, false>)(state, segments, count, sources, constant);
   }
 }
 #endif

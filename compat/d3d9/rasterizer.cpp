@@ -2,6 +2,7 @@
 // at integer coordinates, top-left fill, so that triangles sharing an edge
 // cover each pixel exactly once. Coverage uses exact integer edge tests on
 // positions snapped to 1/256 pixel; each row's run is found by division.
+// Attribute planes go through the unsnapped positions.
 #include "compat/d3d9/rasterizer.h"
 
 #include <algorithm>

@@ -48,6 +48,19 @@ TEST_F(WarpSeams, PictureMorphedOntoItselfComesBackWhateverTheMesh) {
   }
 }
 
+// Pixel (x, y) of the half-way frame between picture f and its copy moved
+// by (5, 3): both sample f at (x - 2.5, y - 1.5), the mean of its four
+// nearest pixels.
+DWORD HalfShifted(DWORD (*f)(int, int), int x, int y) {
+  DWORD expected = 0;
+  for (int shift : {0, 8, 16}) {
+    const int sum = Channel(f(x - 3, y - 2), shift) + Channel(f(x - 2, y - 2), shift) + Channel(f(x - 3, y - 1), shift) +
+                    Channel(f(x - 2, y - 1), shift);
+    expected |= static_cast<DWORD>(std::lround(sum / 4.0)) << shift;
+  }
+  return expected;
+}
+
 // Whether a point lies in a triangle (edges included), or within `margin`
 // pixels of it.
 bool Inside(const CRenderVertex& a, const CRenderVertex& b, const CRenderVertex& c, float px, float py,
@@ -97,15 +110,7 @@ TEST_F(WarpSeams, HalfWayBetweenShiftedPicturesHasNoSeams) {
       for (int x = 0; x < 256; ++x) {
         // Pixel (x, y) shows the mesh at its centre, (x + 0.5, y + 0.5).
         if (!Inside(a, b, c, x + 0.5f, y + 0.5f)) continue;
-        // Half-way, both pictures sample the source at (x - 2.5, y - 1.5):
-        // the mean of its four nearest pixels.
-        DWORD expected = 0;
-        for (int shift : {0, 8, 16}) {
-          const int sum = Channel(Smooth(x - 3, y - 2), shift) + Channel(Smooth(x - 2, y - 2), shift) +
-                          Channel(Smooth(x - 3, y - 1), shift) + Channel(Smooth(x - 2, y - 1), shift);
-          expected |= static_cast<DWORD>(std::lround(sum / 4.0)) << shift;
-        }
-        const int d = ColourDistance(At(got, x, y), expected);
+        const int d = ColourDistance(At(got, x, y), HalfShifted(Smooth, x, y));
         off += d > 1;
         worst = std::max(worst, d);
         ++checked;
@@ -227,13 +232,7 @@ TEST_P(DenseMeshSeams, HalfWayBetweenShiftedPicturesIsTheHalfShiftedPicture) {
   for (int y = 0; y < Height(); ++y)
     for (int x = 0; x < Width(); ++x) {
       if (!shifted[static_cast<size_t>(y) * Width() + x]) continue;
-      DWORD expected = 0;
-      for (int shift : {0, 8, 16}) {
-        const int sum = Channel(Detailed(x - 3, y - 2), shift) + Channel(Detailed(x - 2, y - 2), shift) +
-                        Channel(Detailed(x - 3, y - 1), shift) + Channel(Detailed(x - 2, y - 1), shift);
-        expected |= static_cast<DWORD>(std::lround(sum / 4.0)) << shift;
-      }
-      const int d = ColourDistance(Pixel(got, x, y), expected);
+      const int d = ColourDistance(Pixel(got, x, y), HalfShifted(Detailed, x, y));
       if (d > 1 && off < 5) ADD_FAILURE() << "pixel " << x << ", " << y << " off by " << d;
       off += d > 1;
       worst = std::max(worst, d);
