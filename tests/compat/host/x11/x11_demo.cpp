@@ -37,7 +37,11 @@ struct Options {
 };
 
 Options g_options;
-std::vector<std::string> g_log;
+std::ofstream g_log;  // written as messages come, so a killed run keeps its log
+
+void Note(const std::string& line) {
+  if (g_log.is_open()) g_log << line << std::endl;
+}
 HWND g_main = nullptr;
 HWND g_child = nullptr;
 HWND g_second = nullptr;
@@ -87,7 +91,7 @@ void Log(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     std::snprintf(line, sizeof(line), "%s %s %04lx %08lx", NameOf(hwnd), name, static_cast<unsigned long>(wParam),
                   static_cast<unsigned long>(static_cast<DWORD>(lParam)));
   }
-  g_log.emplace_back(line);
+  Note(line);
 }
 
 void PaintChild(HWND hwnd, HDC dc) {
@@ -181,7 +185,7 @@ LRESULT CALLBACK ChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
       if (wParam == VK_CAPITAL) {
         char line[64];
         std::snprintf(line, sizeof(line), "child caps lock toggled=%d", GetKeyState(VK_CAPITAL) & 1);
-        g_log.emplace_back(line);
+        Note(line);
       }
       return 0;
     // The demonstration has no menu: system keys stop here.
@@ -397,6 +401,7 @@ int main(int argc, char** argv) {
                          "[--clip L,T,R,B] [--print-host]\n");
     return 2;
   }
+  if (!g_options.log.empty()) g_log.open(g_options.log);
   RegisterClasses();
   CreateWindows();
   if (g_options.printHost) {
@@ -429,9 +434,5 @@ int main(int argc, char** argv) {
     WaitMessage();
   }
   if (worker.joinable()) worker.join();
-  if (!g_options.log.empty()) {
-    std::ofstream out(g_options.log);
-    for (const std::string& line : g_log) out << line << '\n';
-  }
   return 0;
 }

@@ -228,6 +228,23 @@ std::string WindowIconShape(const std::string& windowId) {
   return shape;
 }
 
+TEST(X11Host, DeadKeysComposeThroughTheInputMethodOntoTheKeyThatEndsThem) {
+  const std::string log = TempPath("dead.log");
+  Demo demo({"--log", log});
+  const std::string window = DemoWindow();
+  ASSERT_FALSE(window.empty());
+  Shell("xdotool windowfocus --sync " + window);
+  Shell("xdotool key dead_diaeresis o");
+  Shell("xdotool key dead_acute e");
+  SendCloseRequest(window);
+  ASSERT_EQ(demo.WaitForExit(), 0);
+  std::vector<std::string> keys = ReadLines(log);
+  std::erase_if(keys, [](const std::string& l) { return l.rfind("child WM_", 0) != 0; });
+  EXPECT_EQ(keys, (std::vector<std::string>{
+                      "child WM_KEYDOWN 004f 00180001", "child WM_CHAR 00f6 00180001", "child WM_KEYUP 004f c0180001",
+                      "child WM_KEYDOWN 0045 00120001", "child WM_CHAR 00e9 00120001", "child WM_KEYUP 0045 c0120001"}));
+}
+
 // --- screenshots, title and close ---
 
 // Pixels that differ between the X screen (the window's part) and the program's capture.
