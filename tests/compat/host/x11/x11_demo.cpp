@@ -141,6 +141,15 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
       g_painted = true;
       return 0;
     }
+    case WM_RBUTTONUP:
+      // The second window takes the mouse with no button held (as a menu
+      // does) and hides the pointer.
+      if (hwnd == g_second) {
+        SetCapture(hwnd);
+        ShowCursor(FALSE);
+        return 0;
+      }
+      break;
     case WM_SETCURSOR:
       if (hwnd == g_second && LOWORD(lParam) == HTCLIENT) {
         SetCursor(g_colourCursor);

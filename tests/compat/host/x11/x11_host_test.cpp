@@ -418,6 +418,27 @@ TEST(X11Host, CursorsFollowSetCursorAndClipCursorHoldsThePointer) {
   EXPECT_EQ(demo.WaitForExit(), 0);
 }
 
+TEST(X11Host, CaptureWithNoButtonHeldGrabsThePointerAndShowCursorHidesIt) {
+  const std::string log = TempPath("grab.log");
+  Demo demo({"--log", log});
+  const std::string window = DemoWindow();
+  ASSERT_FALSE(window.empty());
+  Shell("xdotool mousemove 470 360 click 3");
+  EXPECT_TRUE(WaitUntil([] { return CursorOnScreen().name == "none"; })) << CursorOnScreen().name;
+  // Outside the X window, only the grab brings the move.
+  Shell("xdotool mousemove 1100 900");
+  bool outside = false;
+  EXPECT_TRUE(WaitUntil([&] {
+    for (const std::string& line : ReadLines(log)) {
+      int x = 0, y = 0;
+      if (std::sscanf(line.c_str(), "second WM_MOUSEMOVE keys=%*x at=%d,%d", &x, &y) == 2) outside |= x >= 300;
+    }
+    return outside;
+  }));
+  SendCloseRequest(window);
+  EXPECT_EQ(demo.WaitForExit(), 0);
+}
+
 // --- no display ---
 
 TEST(X11Host, UnopenableDisplayRunsHeadlessAndSaysSo) {
