@@ -126,6 +126,9 @@ void PaintFrameClient(HWND hwnd, HDC dc) {
 
 LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   Log(hwnd, message, wParam, lParam);
+  // Any message may draw (a caption when activation changes), even one the
+  // host sends while the loop waits: capture again at the next idle turn.
+  g_painted = true;
   switch (message) {
     case WM_PAINT: {
       PAINTSTRUCT ps;
@@ -138,7 +141,6 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         TextOutW(dc, 10, 10, u"Second window", 13);
       }
       EndPaint(hwnd, &ps);
-      g_painted = true;
       return 0;
     }
     case WM_RBUTTONUP:
@@ -148,6 +150,15 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         SetCapture(hwnd);
         ShowCursor(FALSE);
         return 0;
+      }
+      break;
+    case WM_ACTIVATEAPP:
+      if (hwnd == g_main) {
+        // Coming back, no key is held that was let go elsewhere.
+        char line[64];
+        std::snprintf(line, sizeof(line), "main WM_ACTIVATEAPP %d alt held=%d", wParam ? 1 : 0,
+                      GetKeyState(VK_MENU) < 0 ? 1 : 0);
+        Note(line);
       }
       break;
     case WM_SETCURSOR:
@@ -175,13 +186,13 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 
 LRESULT CALLBACK ChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   Log(hwnd, message, wParam, lParam);
+  g_painted = true;
   switch (message) {
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(hwnd, &ps);
       PaintChild(hwnd, dc);
       EndPaint(hwnd, &ps);
-      g_painted = true;
       return 0;
     }
     case WM_LBUTTONDOWN:
@@ -434,7 +445,6 @@ int main(int argc, char** argv) {
       if (msg.message == WM_QUIT) break;
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
-      g_painted = true;  // a caption redrawn by the default procedure counts too
       continue;
     }
     // Idle: what was drawn is shown, then captured for the tests.
