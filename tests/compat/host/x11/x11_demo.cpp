@@ -152,6 +152,13 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         return 0;
       }
       break;
+    case WM_MBUTTONUP:
+      // The program moves the pointer itself, as a spin control's drag does.
+      if (hwnd == g_second) {
+        SetCursorPos(200, 250);
+        return 0;
+      }
+      break;
     case WM_ACTIVATEAPP:
       if (hwnd == g_main) {
         // Coming back, no key is held that was let go elsewhere.

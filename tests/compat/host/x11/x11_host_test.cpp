@@ -470,9 +470,16 @@ TEST(X11Host, CursorsFollowSetCursorAndClipCursorHoldsThePointer) {
     EXPECT_EQ(colour.pixels[2 * 32 + 2] >> 24 & 0xFF, 0u);
   }
 
+  // SetCursorPos moves the real pointer.
+  Shell("xdotool click 2");
+  int x = -1, y = -1;
+  EXPECT_TRUE(WaitUntil([&] {
+    std::sscanf(Shell("xdotool getmouselocation").c_str(), "x:%d y:%d", &x, &y);
+    return x == 200 && y == 250;
+  })) << x << "," << y;
+
   // Outside the clip rectangle the pointer is put back inside it.
   Shell("xdotool mousemove 700 550");
-  int x = -1, y = -1;
   EXPECT_TRUE(WaitUntil([&] {
     std::sscanf(Shell("xdotool getmouselocation").c_str(), "x:%d y:%d", &x, &y);
     return x == 499 && y == 399;
