@@ -943,6 +943,9 @@ bool X11Driver::DrainEvents() {
   return any;
 }
 
+// Re-entered when a window procedure run by delivered input waits for
+// messages itself (a modal loop): the inner pump carries on with the events
+// that follow, so a wait inside never goes without its input.
 bool X11Driver::Pump(const WaitState& state) {
   delivered_ = false;
   Pending pending;
