@@ -4,8 +4,8 @@
 // thread only polls the connection's descriptor and wakes the owner, so an
 // idle program sleeps and no thread but the owner talks to X.
 //
-// Sections: errors · images · cursors · the driver: window, presenting,
-// pointer, keyboard, events, waking
+// Sections: errors · images (damage, cursor pictures, text) · the driver:
+// window, presenting, pointer, keyboard, events, waking
 #include "compat/host/driver.h"
 #include "compat/host/x11_keymap.h"
 
