@@ -124,25 +124,29 @@ void PaintFrameClient(HWND hwnd, HDC dc) {
   DeleteObject(pen);
 }
 
+void PaintSecond(HWND hwnd, HDC dc) {
+  RECT r;
+  GetClientRect(hwnd, &r);
+  FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  TextOutW(dc, 10, 10, u"Second window", 13);
+}
+
+void Paint(HWND hwnd, void (*draw)(HWND, HDC)) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd, &ps);
+  draw(hwnd, dc);
+  EndPaint(hwnd, &ps);
+}
+
 LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   Log(hwnd, message, wParam, lParam);
   // Any message may draw (a caption when activation changes), even one the
   // host sends while the loop waits: capture again at the next idle turn.
   g_painted = true;
   switch (message) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd, &ps);
-      if (hwnd == g_main) PaintFrameClient(hwnd, dc);
-      else {
-        RECT r;
-        GetClientRect(hwnd, &r);
-        FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-        TextOutW(dc, 10, 10, u"Second window", 13);
-      }
-      EndPaint(hwnd, &ps);
+    case WM_PAINT:
+      Paint(hwnd, hwnd == g_main ? PaintFrameClient : PaintSecond);
       return 0;
-    }
     case WM_RBUTTONUP:
       // The second window takes the mouse with no button held (as a menu
       // does) and hides the pointer.
@@ -195,13 +199,9 @@ LRESULT CALLBACK ChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
   Log(hwnd, message, wParam, lParam);
   g_painted = true;
   switch (message) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd, &ps);
-      PaintChild(hwnd, dc);
-      EndPaint(hwnd, &ps);
+    case WM_PAINT:
+      Paint(hwnd, PaintChild);
       return 0;
-    }
     case WM_LBUTTONDOWN:
       SetCapture(hwnd);
       return 0;
