@@ -5,6 +5,7 @@
 // and the fallback when the display cannot be opened.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -52,8 +53,10 @@ std::string Shell(const std::string& command) {
   return out;
 }
 
+// Logs, captures and screenshots go under the build tree, to be looked at.
 std::string TempPath(const std::string& name) {
-  return ::testing::TempDir() + "x11_" + std::to_string(getpid()) + "_" + name;
+  mkdir("x11_host_output", 0755);
+  return "x11_host_output/" + name;
 }
 
 std::vector<std::string> ReadLines(const std::string& path) {
