@@ -4,8 +4,8 @@
 // thread only polls the connection's descriptor and wakes the owner, so an
 // idle program sleeps and no thread but the owner talks to X.
 //
-// Sections: errors · images · cursors · the driver: window, presenting,
-// pointer, keyboard, events, waking
+// Sections: errors · images (damage, cursor pictures, text) · the driver:
+// window, presenting, pointer, keyboard, events, waking
 #include "compat/host/driver.h"
 #include "compat/host/x11_keymap.h"
 
@@ -241,6 +241,8 @@ class X11Driver final : public Driver {
   int motionX_ = 0, motionY_ = 0;
   bool focused_ = false;
   HostKey pressed_[256] = {};  // by keycode
+  unsigned composingKey_ = 0;  // the last key the input method took, and its modifiers
+  unsigned composingState_ = 0;
   bool delivered_ = false;
   std::thread::id owner_;
   // handed over by other threads
@@ -768,10 +770,16 @@ void X11Driver::OnKey(XKeyEvent& e, bool down) {
     XLookupString(&e, text, sizeof(text) - 1, &modified, nullptr);
   }
   const char32_t character = FirstCharacter(text, length);
-  // Text an input method composed arrives on a key of its own.
+  // Text an input method composed arrives on a key of its own: it is the
+  // character of the key that ended the sequence, when there was one.
   if (e.keycode == 0) {
-    if (character) DeliverCharacterOnly(character);
-    return;
+    if (!composingKey_) {
+      if (character) DeliverCharacterOnly(character);
+      return;
+    }
+    e.keycode = composingKey_;
+    e.state = composingState_;
+    composingKey_ = 0;
   }
   const KeySym plain = XLookupKeysym(&e, 0);
   const bool keypad = IsKeypadKey(plain) || IsKeypadKey(modified);
@@ -918,14 +926,26 @@ bool X11Driver::DrainEvents() {
     XEvent event;
     XNextEvent(display_, &event);
     any = true;
-    // The input method takes the keys of a sequence it composes.
-    if (XFilterEvent(&event, None)) continue;
+    // The input method takes the keys of a sequence it composes (and may
+    // change the event as it does).
+    const XKeyEvent key = event.xkey;
+    if (XFilterEvent(&event, None)) {
+      if (key.type == KeyPress && key.keycode != 0) {
+        composingKey_ = key.keycode;
+        composingState_ = key.state;
+      }
+      continue;
+    }
+    if (event.type == KeyPress && event.xkey.keycode != 0) composingKey_ = 0;
     Handle(event);
   }
   DeliverMotion();
   return any;
 }
 
+// Re-entered when a window procedure run by delivered input waits for
+// messages itself (a modal loop): the inner pump carries on with the events
+// that follow, so a wait inside never goes without its input.
 bool X11Driver::Pump(const WaitState& state) {
   delivered_ = false;
   Pending pending;

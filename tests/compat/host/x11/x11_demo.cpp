@@ -37,7 +37,11 @@ struct Options {
 };
 
 Options g_options;
-std::vector<std::string> g_log;
+std::ofstream g_log;  // written as messages come, so a killed run keeps its log
+
+void Note(const std::string& line) {
+  if (g_log.is_open()) g_log << line << std::endl;
+}
 HWND g_main = nullptr;
 HWND g_child = nullptr;
 HWND g_second = nullptr;
@@ -87,7 +91,7 @@ void Log(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     std::snprintf(line, sizeof(line), "%s %s %04lx %08lx", NameOf(hwnd), name, static_cast<unsigned long>(wParam),
                   static_cast<unsigned long>(static_cast<DWORD>(lParam)));
   }
-  g_log.emplace_back(line);
+  Note(line);
 }
 
 void PaintChild(HWND hwnd, HDC dc) {
@@ -120,23 +124,54 @@ void PaintFrameClient(HWND hwnd, HDC dc) {
   DeleteObject(pen);
 }
 
+void PaintSecond(HWND hwnd, HDC dc) {
+  RECT r;
+  GetClientRect(hwnd, &r);
+  FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  TextOutW(dc, 10, 10, u"Second window", 13);
+}
+
+void Paint(HWND hwnd, void (*draw)(HWND, HDC)) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd, &ps);
+  draw(hwnd, dc);
+  EndPaint(hwnd, &ps);
+}
+
 LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   Log(hwnd, message, wParam, lParam);
+  // Any message may draw (a caption when activation changes), even one the
+  // host sends while the loop waits: capture again at the next idle turn.
+  g_painted = true;
   switch (message) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd, &ps);
-      if (hwnd == g_main) PaintFrameClient(hwnd, dc);
-      else {
-        RECT r;
-        GetClientRect(hwnd, &r);
-        FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-        TextOutW(dc, 10, 10, u"Second window", 13);
-      }
-      EndPaint(hwnd, &ps);
-      g_painted = true;
+    case WM_PAINT:
+      Paint(hwnd, hwnd == g_main ? PaintFrameClient : PaintSecond);
       return 0;
-    }
+    case WM_RBUTTONUP:
+      // The second window takes the mouse with no button held (as a menu
+      // does) and hides the pointer.
+      if (hwnd == g_second) {
+        SetCapture(hwnd);
+        ShowCursor(FALSE);
+        return 0;
+      }
+      break;
+    case WM_MBUTTONUP:
+      // The program moves the pointer itself, as a spin control's drag does.
+      if (hwnd == g_second) {
+        SetCursorPos(200, 250);
+        return 0;
+      }
+      break;
+    case WM_ACTIVATEAPP:
+      if (hwnd == g_main) {
+        // Coming back, no key is held that was let go elsewhere.
+        char line[64];
+        std::snprintf(line, sizeof(line), "main WM_ACTIVATEAPP %d alt held=%d", wParam ? 1 : 0,
+                      GetKeyState(VK_MENU) < 0 ? 1 : 0);
+        Note(line);
+      }
+      break;
     case WM_SETCURSOR:
       if (hwnd == g_second && LOWORD(lParam) == HTCLIENT) {
         SetCursor(g_colourCursor);
@@ -162,15 +197,11 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 
 LRESULT CALLBACK ChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   Log(hwnd, message, wParam, lParam);
+  g_painted = true;
   switch (message) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd, &ps);
-      PaintChild(hwnd, dc);
-      EndPaint(hwnd, &ps);
-      g_painted = true;
+    case WM_PAINT:
+      Paint(hwnd, PaintChild);
       return 0;
-    }
     case WM_LBUTTONDOWN:
       SetCapture(hwnd);
       return 0;
@@ -181,7 +212,7 @@ LRESULT CALLBACK ChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
       if (wParam == VK_CAPITAL) {
         char line[64];
         std::snprintf(line, sizeof(line), "child caps lock toggled=%d", GetKeyState(VK_CAPITAL) & 1);
-        g_log.emplace_back(line);
+        Note(line);
       }
       return 0;
     // The demonstration has no menu: system keys stop here.
@@ -397,6 +428,7 @@ int main(int argc, char** argv) {
                          "[--clip L,T,R,B] [--print-host]\n");
     return 2;
   }
+  if (!g_options.log.empty()) g_log.open(g_options.log);
   RegisterClasses();
   CreateWindows();
   if (g_options.printHost) {
@@ -420,7 +452,6 @@ int main(int argc, char** argv) {
       if (msg.message == WM_QUIT) break;
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
-      g_painted = true;  // a caption redrawn by the default procedure counts too
       continue;
     }
     // Idle: what was drawn is shown, then captured for the tests.
@@ -429,9 +460,5 @@ int main(int argc, char** argv) {
     WaitMessage();
   }
   if (worker.joinable()) worker.join();
-  if (!g_options.log.empty()) {
-    std::ofstream out(g_options.log);
-    for (const std::string& line : g_log) out << line << '\n';
-  }
   return 0;
 }

@@ -5,12 +5,15 @@
 // and the fallback when the display cannot be opened.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
+#include <X11/keysym.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -23,8 +26,21 @@
 
 namespace {
 
-constexpr int kDesktopWidth = 800;
-constexpr int kDesktopHeight = 600;
+// The X server resets itself (refusing connections for a moment and losing
+// keyboard changes) whenever its last client leaves: one connection stays
+// open for the whole run.
+class KeepServer : public ::testing::Environment {
+ public:
+  void SetUp() override { display_ = XOpenDisplay(nullptr); }
+  void TearDown() override {
+    if (display_) XCloseDisplay(display_);
+  }
+
+ private:
+  Display* display_ = nullptr;
+};
+const auto* const g_keepServer = ::testing::AddGlobalTestEnvironment(new KeepServer);
+
 
 std::string Shell(const std::string& command) {
   std::string out;
@@ -37,8 +53,10 @@ std::string Shell(const std::string& command) {
   return out;
 }
 
+// Logs, captures and screenshots go under the build tree, to be looked at.
 std::string TempPath(const std::string& name) {
-  return ::testing::TempDir() + "x11_" + std::to_string(getpid()) + "_" + name;
+  mkdir("x11_host_output", 0755);
+  return "x11_host_output/" + name;
 }
 
 std::vector<std::string> ReadLines(const std::string& path) {
@@ -177,7 +195,9 @@ TEST(X11Host, ScriptedSessionLogsAsTheSameScriptPlayedHeadless) {
     std::this_thread::sleep_for(std::chrono::milliseconds(150));
   }
   SendCloseRequest(window);
-  ASSERT_EQ(demo.WaitForExit(), 0);
+  const int exitCode = demo.WaitForExit();
+  Shell("xdotool key Caps_Lock");  // the server outlives the program: leave it as found
+  ASSERT_EQ(exitCode, 0);
 
   Demo replay({"--replay", script, "--log", headlessLog}, true);
   ASSERT_EQ(replay.WaitForExit(), 0);
@@ -226,6 +246,70 @@ std::string WindowIconShape(const std::string& windowId) {
   if (data) XFree(data);
   XCloseDisplay(display);
   return shape;
+}
+
+// Gives the keysyms keys of their own, as a layout with dead keys has, so that
+// xdotool presses them without remapping a key on the fly (which races with
+// the program reading the events).
+void BindKeysyms(const std::vector<KeySym>& keysyms) {
+  Display* display = XOpenDisplay(nullptr);
+  ASSERT_NE(display, nullptr);
+  int low, high, perCode;
+  XDisplayKeycodes(display, &low, &high);
+  KeySym* map = XGetKeyboardMapping(display, static_cast<KeyCode>(low), high - low + 1, &perCode);
+  size_t next = 0;
+  for (int code = low; code <= high && next < keysyms.size(); ++code) {
+    const KeySym* row = map + static_cast<size_t>(code - low) * perCode;
+    if (std::all_of(row, row + perCode, [](KeySym k) { return k == NoSymbol; })) {
+      KeySym bound = keysyms[next++];
+      XChangeKeyboardMapping(display, code, 1, &bound, 1);
+    }
+  }
+  XFree(map);
+  XSync(display, False);
+  XCloseDisplay(display);
+  ASSERT_EQ(next, keysyms.size());
+}
+
+TEST(X11Host, DeadKeysComposeThroughTheInputMethodOntoTheKeyThatEndsThem) {
+  BindKeysyms({XK_dead_diaeresis, XK_dead_acute});
+  const std::string log = TempPath("dead.log");
+  Demo demo({"--log", log});
+  const std::string window = DemoWindow();
+  ASSERT_FALSE(window.empty());
+  Shell("xdotool windowfocus --sync " + window);
+  Shell("xdotool key dead_diaeresis o");
+  Shell("xdotool key dead_acute e");
+  SendCloseRequest(window);
+  ASSERT_EQ(demo.WaitForExit(), 0);
+  std::vector<std::string> keys = ReadLines(log);
+  std::erase_if(keys, [](const std::string& l) { return l.rfind("child WM_", 0) != 0; });
+  EXPECT_EQ(keys, (std::vector<std::string>{
+                      "child WM_KEYDOWN 004f 00180001", "child WM_CHAR 00f6 00180001", "child WM_KEYUP 004f c0180001",
+                      "child WM_KEYDOWN 0045 00120001", "child WM_CHAR 00e9 00120001", "child WM_KEYUP 0045 c0120001"}));
+}
+
+TEST(X11Host, AnotherProgramTakingTheFocusDeactivatesAndLeavesNoKeyHeld) {
+  const std::string log = TempPath("focus.log");
+  Demo demo({"--log", log});
+  const std::string window = DemoWindow();
+  ASSERT_FALSE(window.empty());
+  Shell("xdotool windowfocus --sync " + window);
+  Shell("xlogo -geometry 200x200+900+100 >/dev/null 2>&1 & echo $! > '" + TempPath("xlogo2.pid") + "'");
+  std::string other;
+  ASSERT_TRUE(WaitUntil([&] { return !(other = Shell("xdotool search --class xlogo 2>/dev/null | head -1")).empty(); }));
+  // Alt goes down here and comes up in the other program.
+  Shell("xdotool keydown alt");
+  Shell("xdotool windowfocus --sync " + other);
+  Shell("xdotool keyup alt");
+  Shell("xdotool windowfocus --sync " + window);
+  Shell("kill $(cat '" + TempPath("xlogo2.pid") + "')");
+  SendCloseRequest(window);
+  ASSERT_EQ(demo.WaitForExit(), 0);
+  std::vector<std::string> activation = ReadLines(log);
+  std::erase_if(activation, [](const std::string& l) { return l.find("WM_ACTIVATEAPP") == std::string::npos; });
+  EXPECT_EQ(activation,
+            (std::vector<std::string>{"main WM_ACTIVATEAPP 0 alt held=1", "main WM_ACTIVATEAPP 1 alt held=0"}));
 }
 
 // --- screenshots, title and close ---
@@ -389,14 +473,42 @@ TEST(X11Host, CursorsFollowSetCursorAndClipCursorHoldsThePointer) {
     EXPECT_EQ(colour.pixels[2 * 32 + 2] >> 24 & 0xFF, 0u);
   }
 
+  // SetCursorPos moves the real pointer.
+  Shell("xdotool click 2");
+  int x = -1, y = -1;
+  EXPECT_TRUE(WaitUntil([&] {
+    std::sscanf(Shell("xdotool getmouselocation").c_str(), "x:%d y:%d", &x, &y);
+    return x == 200 && y == 250;
+  })) << x << "," << y;
+
   // Outside the clip rectangle the pointer is put back inside it.
   Shell("xdotool mousemove 700 550");
-  int x = -1, y = -1;
   EXPECT_TRUE(WaitUntil([&] {
     std::sscanf(Shell("xdotool getmouselocation").c_str(), "x:%d y:%d", &x, &y);
     return x == 499 && y == 399;
   })) << x << "," << y;
 
+  SendCloseRequest(window);
+  EXPECT_EQ(demo.WaitForExit(), 0);
+}
+
+TEST(X11Host, CaptureWithNoButtonHeldGrabsThePointerAndShowCursorHidesIt) {
+  const std::string log = TempPath("grab.log");
+  Demo demo({"--log", log});
+  const std::string window = DemoWindow();
+  ASSERT_FALSE(window.empty());
+  Shell("xdotool mousemove 470 360 click 3");
+  EXPECT_TRUE(WaitUntil([] { return CursorOnScreen().name == "none"; })) << CursorOnScreen().name;
+  // Outside the X window, only the grab brings the move.
+  Shell("xdotool mousemove 1100 900");
+  bool outside = false;
+  EXPECT_TRUE(WaitUntil([&] {
+    for (const std::string& line : ReadLines(log)) {
+      int x = 0, y = 0;
+      if (std::sscanf(line.c_str(), "second WM_MOUSEMOVE keys=%*x at=%d,%d", &x, &y) == 2) outside |= x >= 300;
+    }
+    return outside;
+  }));
   SendCloseRequest(window);
   EXPECT_EQ(demo.WaitForExit(), 0);
 }
