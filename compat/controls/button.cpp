@@ -316,20 +316,12 @@ void ChangeStyle(HWND hwnd, ButtonState& state, WPARAM style, BOOL redraw) {
   if (redraw) Redraw(hwnd, state, ODA_DRAWENTIRE);
 }
 
-LRESULT OnPaint(HWND hwnd, ButtonState& state, WPARAM wParam) {
-  PAINTSTRUCT paint;
-  HDC hdc = wParam ? reinterpret_cast<HDC>(wParam) : BeginPaint(hwnd, &paint);
-  Paint(hwnd, hdc, state, ODA_DRAWENTIRE);
-  if (!wParam) EndPaint(hwnd, &paint);
-  return 0;
-}
 
 }  // namespace
 
 // --- procedure ---
 LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) AttachState<ButtonState>(hwnd);
-  ButtonState* state = StateOf<ButtonState>(hwnd);
+  ButtonState* state = StateForMessage<ButtonState>(hwnd, message);
   if (!state) return DefWindowProcW(hwnd, message, wParam, lParam);
   switch (message) {
     case WM_NCDESTROY:
@@ -341,7 +333,8 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case WM_GETDLGCODE: return DialogCode(TypeOf(hwnd));
     case WM_ERASEBKGND: return 1;
     case WM_PAINT:
-    case WM_PRINTCLIENT: return OnPaint(hwnd, *state, message == WM_PRINTCLIENT ? wParam : 0);
+    case WM_PRINTCLIENT:
+      return PaintMessage(hwnd, message, wParam, [&](HDC hdc) { Paint(hwnd, hdc, *state, ODA_DRAWENTIRE); });
     case WM_LBUTTONDBLCLK: {
       const UINT type = TypeOf(hwnd);
       if (IsRadioType(type) || type == BS_OWNERDRAW) NotifyParent(hwnd, BN_DOUBLECLICKED);

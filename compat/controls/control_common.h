@@ -32,6 +32,23 @@ void DetachState(HWND hwnd) {
   SetWindowLongPtrW(hwnd, 0, 0);
 }
 
+// The state a procedure works on for this message: made at WM_NCCREATE.
+template <class State>
+State* StateForMessage(HWND hwnd, UINT message) {
+  return message == WM_NCCREATE ? AttachState<State>(hwnd) : StateOf<State>(hwnd);
+}
+
+// WM_PAINT, or WM_PRINTCLIENT with its DC in wParam: `paint` draws on the DC.
+template <class Paint>
+LRESULT PaintMessage(HWND hwnd, UINT message, WPARAM wParam, Paint paint) {
+  HDC given = message == WM_PRINTCLIENT ? reinterpret_cast<HDC>(wParam) : nullptr;
+  PAINTSTRUCT ps;
+  HDC hdc = given ? given : BeginPaint(hwnd, &ps);
+  paint(hdc);
+  if (!given) EndPaint(hwnd, &ps);
+  return 0;
+}
+
 DWORD StyleOf(HWND hwnd);
 int ControlId(HWND hwnd);
 
