@@ -2,7 +2,7 @@
 // WM_HSCROLL/WM_VSCROLL with its own handle, and answers keys when focused.
 #include "compat/controls/control_classes.h"
 #include "compat/controls/control_common.h"
-#include "compat/win32/scroll_bar_parts.h"
+#include "compat/win32/scroll_bar_core.h"
 
 namespace compat::controls {
 namespace {
@@ -45,7 +45,7 @@ void Paint(HWND hwnd, HDC hdc, const ScrollBarState& s) {
   scroll::BarState shown = s.bar;
   if (!IsWindowEnabled(hwnd)) shown.disabledArrows = ESB_DISABLE_BOTH;
   scroll::Paint(hdc, Bounds(hwnd), Vertical(hwnd), shown, s.tracker.Pressed(), shaft);
-  if (s.focus && s.tracker.Pressed() == scroll::Part::None) {
+  if (s.focus && s.tracker.Pressed() == scroll::Zone::None) {
     // The focused control blinks its thumb on the platform; a focus rectangle stands for it.
     const scroll::Layout layout = scroll::LayoutOf(Bounds(hwnd), Vertical(hwnd), shown);
     if (layout.hasThumb) {
