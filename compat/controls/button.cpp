@@ -369,15 +369,8 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case WM_SETFOCUS: SetFocusState(hwnd, *state, true); return 0;
     case WM_KILLFOCUS: SetFocusState(hwnd, *state, false); return 0;
     case WM_ENABLE: Redraw(hwnd, *state, ODA_DRAWENTIRE); return 0;
-    case WM_SETTEXT: {
-      LRESULT result = DefWindowProcW(hwnd, message, wParam, lParam);
-      Redraw(hwnd, *state, ODA_DRAWENTIRE);
-      return result;
-    }
-    case WM_SETFONT:
-      state->font = reinterpret_cast<HFONT>(wParam);
-      if (LOWORD(lParam)) InvalidateRect(hwnd, nullptr, TRUE);
-      return 0;
+    case WM_SETTEXT: return SetTextAndRedraw(hwnd, wParam, lParam);
+    case WM_SETFONT: StoreFont(hwnd, &state->font, wParam, lParam); return 0;
     case WM_GETFONT: return reinterpret_cast<LRESULT>(state->font);
     case BM_GETCHECK: return state->check;
     case BM_SETCHECK: SetCheck(hwnd, *state, static_cast<UINT>(wParam)); return 0;

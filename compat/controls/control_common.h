@@ -59,6 +59,12 @@ void NotifyParent(HWND hwnd, WORD code);
 // the background brush; a parent that answers nothing gets the default.
 HBRUSH ControlColor(HWND hwnd, HDC hdc, UINT message);
 
+// WM_SETTEXT of a control that keeps its text in the window: stored, then redrawn.
+LRESULT SetTextAndRedraw(HWND hwnd, WPARAM wParam, LPARAM lParam);
+
+// WM_SETFONT into the control's slot, redrawn when lParam asks.
+void StoreFont(HWND hwnd, HFONT* slot, WPARAM wParam, LPARAM lParam);
+
 // The font set by WM_SETFONT, or the system font.
 HFONT FontOrDefault(HFONT font);
 

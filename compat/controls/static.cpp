@@ -197,15 +197,8 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       InvalidateRect(hwnd, nullptr, TRUE);
       if (style & SS_NOTIFY) NotifyParent(hwnd, wParam ? STN_ENABLE : STN_DISABLE);
       return 0;
-    case WM_SETTEXT: {
-      LRESULT result = DefWindowProcW(hwnd, message, wParam, lParam);
-      InvalidateRect(hwnd, nullptr, TRUE);
-      return result;
-    }
-    case WM_SETFONT:
-      state->font = reinterpret_cast<HFONT>(wParam);
-      if (LOWORD(lParam)) InvalidateRect(hwnd, nullptr, TRUE);
-      return 0;
+    case WM_SETTEXT: return SetTextAndRedraw(hwnd, wParam, lParam);
+    case WM_SETFONT: StoreFont(hwnd, &state->font, wParam, lParam); return 0;
     case WM_GETFONT: return reinterpret_cast<LRESULT>(state->font);
     case STM_SETICON: return reinterpret_cast<LRESULT>(SetImage(hwnd, *state, IMAGE_ICON, reinterpret_cast<HANDLE>(wParam)));
     case STM_GETICON: return state->imageType == IMAGE_ICON ? reinterpret_cast<LRESULT>(state->image) : 0;

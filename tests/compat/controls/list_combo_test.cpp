@@ -75,6 +75,12 @@ TEST_F(ListBoxTest, KeysMoveTheSelectionAndKeepItInView) {
   ASSERT_TRUE(GetScrollInfo(list, SB_VERT, &info));
   EXPECT_EQ(info.nMax, 11);
   EXPECT_EQ(info.nPos, 3);
+  // A click on the bar's down arrow scrolls the list by one item.
+  RECT client;
+  GetClientRect(list, &client);
+  Click(At(list, client.right + 8, client.bottom - 4));
+  EXPECT_EQ(SendMessageW(list, LB_GETTOPINDEX, 0, 0), 4);
+  EXPECT_EQ(GetScrollPos(list, SB_VERT), 4);
 }
 
 TEST_F(ListBoxTest, BadIndexesAnswerLbErrAndChangeNothing) {
