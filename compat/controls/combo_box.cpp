@@ -114,6 +114,7 @@ void PaintField(HWND hwnd, HDC hdc, const ComboState& s) {
 void Drop(HWND hwnd, ComboState& s) {
   if (s.dropped || !IsWindowEnabled(hwnd)) return;
   NotifyParent(hwnd, CBN_DROPDOWN);
+  if (!StillAlive(hwnd, s)) return;
   s.dropped = true;
   s.selectionBeforeDrop = Selected(s);
   RECT window;
@@ -138,9 +139,12 @@ void CloseUp(HWND hwnd, ComboState& s, bool accept) {
   s.dropped = false;
   if (GetCapture() == s.list) ReleaseCapture();
   ShowWindow(s.list, SW_HIDE);
+  // A handler may close the dialog, and the combo with it, at any notification.
   NotifyParent(hwnd, accept ? CBN_SELENDOK : CBN_SELENDCANCEL);
+  if (!StillAlive(hwnd, s)) return;
   if (!accept) SendMessageW(s.list, LB_SETCURSEL, static_cast<WPARAM>(s.selectionBeforeDrop), 0);
   NotifyParent(hwnd, CBN_CLOSEUP);
+  if (!StillAlive(hwnd, s)) return;
   InvalidateRect(hwnd, nullptr, FALSE);
   if (accept && Selected(s) != s.selectionBeforeDrop) {
     SyncEdit(hwnd, s);

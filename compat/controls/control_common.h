@@ -32,6 +32,12 @@ void DetachState(HWND hwnd) {
   SetWindowLongPtrW(hwnd, 0, 0);
 }
 
+// False once a notification's handler destroyed the control: its state is gone.
+template <class State>
+bool StillAlive(HWND hwnd, const State& state) {
+  return StateOf<State>(hwnd) == &state;
+}
+
 // The state a procedure works on for this message: made at WM_NCCREATE.
 template <class State>
 State* StateForMessage(HWND hwnd, UINT message) {

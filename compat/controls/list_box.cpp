@@ -231,7 +231,11 @@ void OnButtonDown(HWND hwnd, ListState& s, LPARAM lParam, bool doubleClick) {
   }
   if (GetFocus() != hwnd) SetFocus(hwnd);
   UserSelect(hwnd, s, ItemAt(hwnd, s, GET_Y_LPARAM(lParam)));
-  if (doubleClick && Notifies(hwnd) && s.selected >= 0) NotifyParent(hwnd, LBN_DBLCLK);
+  if (!StillAlive(hwnd, s)) return;
+  if (doubleClick && Notifies(hwnd) && s.selected >= 0) {
+    NotifyParent(hwnd, LBN_DBLCLK);
+    if (!StillAlive(hwnd, s)) return;
+  }
   s.tracking = true;
   SetCapture(hwnd);
 }

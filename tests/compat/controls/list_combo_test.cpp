@@ -231,3 +231,39 @@ TEST_F(ComboBoxTest, ADropDownComboEditsItsTextAndNotifiesEditChanges) {
 }
 
 }  // namespace
+
+namespace {
+
+class ClosingTest : public controltest::ControlTest {};
+
+// A parent that closes on a choice destroys the control inside the
+// notification; the control must not touch its state afterwards.
+TEST_F(ClosingTest, ControlsDestroyedByTheirNotificationsStopCleanly) {
+  HWND combo = Make(u"ComboBox", u"", CBS_DROPDOWNLIST, 10, 10, 150, 120, 1);
+  SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(u"One"));
+  SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(u"Two"));
+  HWND list = Make(u"ListBox", u"", LBS_NOTIFY | WS_BORDER, 200, 10, 150, 100, 2);
+  SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(u"Item"));
+  Log().SetHandler(parent_, [&](HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT*) {
+    if (message == WM_COMMAND && HIWORD(wParam) == CBN_SELENDOK) DestroyWindow(reinterpret_cast<HWND>(lParam));
+    if (message == WM_COMMAND && HIWORD(wParam) == LBN_DBLCLK) DestroyWindow(reinterpret_cast<HWND>(lParam));
+    return false;
+  });
+  SetFocus(combo);
+  Key(VK_F4);
+  Key(VK_DOWN);
+  Key(VK_RETURN);
+  EXPECT_FALSE(IsWindow(combo));
+  EXPECT_EQ(FindWindowW(u"ComboLBox", nullptr), nullptr);
+  EXPECT_EQ(GetCapture(), nullptr);
+
+  compat::StopClock();
+  const POINT p = At(list, 20, 5);
+  Click(p);
+  compat::AdvanceClock(50);
+  Click(p);
+  EXPECT_FALSE(IsWindow(list));
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
+}  // namespace
