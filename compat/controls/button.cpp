@@ -276,6 +276,7 @@ void Click(HWND hwnd, ButtonState& state) {
 
 void Press(HWND hwnd, ButtonState& state) {
   if (GetFocus() != hwnd) SetFocus(hwnd);
+  if (!StillAlive(hwnd, state)) return;  // BN_SETFOCUS's handler may have closed the dialog
   SetCapture(hwnd);
   state.tracking = true;
   SetPushed(hwnd, state, true);
