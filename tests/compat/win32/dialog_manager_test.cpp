@@ -15,20 +15,7 @@ using dlgtest::Program;
 using dlgtest::QueueCheck;
 using dlgtest::QueueKey;
 
-class Dialogs : public wintest::WindowTest {
- protected:
-  dlgtest::Watchdog m_watchdog;
-  void SetUp() override {
-    WindowTest::SetUp();
-    dlgtest::RegisterStandInControls();
-    compat::ClearModalSteps();
-  }
-  void TearDown() override {
-    EXPECT_EQ(compat::PendingModalSteps(), 0) << "the loop ended before every step ran";
-    compat::ClearModalSteps();
-    WindowTest::TearDown();
-  }
-};
+class Dialogs : public dlgtest::DialogTest {};
 
 RECT RectInParent(HWND hwnd) {
   RECT r;

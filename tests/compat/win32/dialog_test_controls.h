@@ -44,6 +44,14 @@ auto WithState(HWND hwnd, F f) {
   return f(States()[hwnd]);
 }
 
+inline LRESULT Forget(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  {
+    std::lock_guard<std::mutex> guard(StatesLock());
+    States().erase(hwnd);
+  }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
 inline std::u16string Text(HWND hwnd) {
   WCHAR buffer[512];
   GetWindowTextW(hwnd, buffer, 512);
@@ -166,11 +174,7 @@ inline LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
       return 0;
     case WM_SETFOCUS: case WM_KILLFOCUS: InvalidateRect(hwnd, nullptr, TRUE); return 0;
     case WM_PAINT: PaintButton(hwnd); return 0;
-    case WM_NCDESTROY: {
-      std::lock_guard<std::mutex> guard(StatesLock());
-      States().erase(hwnd);
-      return DefWindowProcW(hwnd, message, wParam, lParam);
-    }
+    case WM_NCDESTROY: return Forget(hwnd, message, wParam, lParam);
     default: return DefWindowProcW(hwnd, message, wParam, lParam);
   }
 }
@@ -245,11 +249,7 @@ inline LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     case WM_LBUTTONDOWN: SetFocus(hwnd); return 0;
     case WM_SETFOCUS: case WM_KILLFOCUS: InvalidateRect(hwnd, nullptr, TRUE); return 0;
     case WM_PAINT: PaintEdit(hwnd); return 0;
-    case WM_NCDESTROY: {
-      std::lock_guard<std::mutex> guard(StatesLock());
-      States().erase(hwnd);
-      return DefWindowProcW(hwnd, message, wParam, lParam);
-    }
+    case WM_NCDESTROY: return Forget(hwnd, message, wParam, lParam);
     default: return DefWindowProcW(hwnd, message, wParam, lParam);
   }
 }
@@ -346,11 +346,7 @@ inline LRESULT ListMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
       return 0;
     case WM_LBUTTONDOWN: SetFocus(hwnd); return 0;
     case WM_PAINT: PaintList(hwnd, combo); return 0;
-    case WM_NCDESTROY: {
-      std::lock_guard<std::mutex> guard(StatesLock());
-      States().erase(hwnd);
-      return DefWindowProcW(hwnd, message, wParam, lParam);
-    }
+    case WM_NCDESTROY: return Forget(hwnd, message, wParam, lParam);
     default: return DefWindowProcW(hwnd, message, wParam, lParam);
   }
 }

@@ -15,6 +15,7 @@
 #include "compat/host.h"
 #include "compat/win32.h"
 #include "compat/win32/dialog_test_controls.h"
+#include "compat/win32/window_test_support.h"
 
 namespace dlgtest {
 
@@ -77,6 +78,22 @@ class Watchdog {
   bool stop_ = false;
   bool fired_ = false;
   std::thread worker_;
+};
+
+// A clean desktop with the controls, no steps left over and a watchdog on the loops.
+class DialogTest : public wintest::WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    RegisterStandInControls();
+    compat::ClearModalSteps();
+  }
+  void TearDown() override {
+    EXPECT_EQ(compat::PendingModalSteps(), 0) << "the loop ended before every step ran";
+    compat::ClearModalSteps();
+    WindowTest::TearDown();
+  }
+  Watchdog m_watchdog;
 };
 
 }  // namespace dlgtest
