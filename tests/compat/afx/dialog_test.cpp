@@ -62,7 +62,6 @@ class FrameworkDialogs : public ::testing::Test {
  protected:
   void SetUp() override {
     compat::ResetDesktop(800, 600);
-    dlgtest::RegisterStandInControls();
     compat::ClearModalSteps();
     compat::ResetMessageBoxLog();
     compat::SetRealMessageBoxes(true);
@@ -87,7 +86,7 @@ class FrameworkDialogs : public ::testing::Test {
 
 DWORD Selection(HWND edit) {
   DWORD start = 99, end = 99;
-  SendMessageW(edit, dlgtest::kEmGetSel, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
   return MAKELONG(start, end);
 }
 
@@ -100,9 +99,9 @@ TEST_F(FrameworkDialogs, ASettingsDialogIsDrivenByKeysAndReadsBackWhatWasTyped) 
     EXPECT_EQ(FocusId(), IDC_NAME);
     EXPECT_EQ(Selection(GetFocus()), static_cast<DWORD>(MAKELONG(0, 4)));  // "clip", selected
     // The combo's strings came from the template's initialisation data.
-    EXPECT_EQ(SendDlgItemMessageW(hwnd, IDC_QUALITY, dlgtest::kCbGetCount, 0, 0), 3);
-    EXPECT_EQ(SendDlgItemMessageW(hwnd, IDC_QUALITY, dlgtest::kCbGetCurSel, 0, 0), 1);
-    EXPECT_EQ(SendDlgItemMessageW(hwnd, IDC_KIND, dlgtest::kLbGetCount, 0, 0), 2);
+    EXPECT_EQ(SendDlgItemMessageW(hwnd, IDC_QUALITY, CB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(SendDlgItemMessageW(hwnd, IDC_QUALITY, CB_GETCURSEL, 0, 0), 1);
+    EXPECT_EQ(SendDlgItemMessageW(hwnd, IDC_KIND, LB_GETCOUNT, 0, 0), 2);
   });
   std::vector<int> order;
   auto tab = [&] {

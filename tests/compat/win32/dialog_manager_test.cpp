@@ -229,7 +229,7 @@ TEST_F(Dialogs, TabArrowsMnemonicsEnterAndEscapeFollowTheTemplate) {
   QueueCheck([&] {
     EXPECT_EQ(FocusId(), IDC_FRAMES);
     DWORD start = 9, end = 9;
-    SendMessageW(GetFocus(), dlgtest::kEmGetSel, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    SendMessageW(GetFocus(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     EXPECT_EQ(start, 0u);
   });
   QueueKey('W', VK_MENU);  // a check box's mnemonic clicks it
@@ -239,8 +239,8 @@ TEST_F(Dialogs, TabArrowsMnemonicsEnterAndEscapeFollowTheTemplate) {
   QueueCheck([] {
     HWND dialog = FindWindowW(nullptr, u"Navigation");
     // The focus left the push buttons: OK is the default again.
-    EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(dialog, IDOK), GWL_STYLE) & dlgtest::kBsTypeMask, 1);
-    EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(dialog, IDCANCEL), GWL_STYLE) & dlgtest::kBsTypeMask, 0);
+    EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(dialog, IDOK), GWL_STYLE) & BS_TYPEMASK, 1);
+    EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(dialog, IDCANCEL), GWL_STYLE) & BS_TYPEMASK, 0);
     ASSERT_TRUE(compat::WriteWindowPng(dialog, dlgtest::PngPath("dialog_navigation").c_str()));
   });
   QueueKey(VK_RETURN);  // the default button
@@ -266,8 +266,8 @@ TEST_F(Dialogs, AFocusedPushButtonIsTheDefaultWhileItHasTheFocus) {
   });
   QueueCheck([] {
     HWND dialog = FindWindowW(nullptr, u"Navigation");
-    EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(dialog, IDOK), GWL_STYLE) & dlgtest::kBsTypeMask, 0);
-    EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(dialog, IDCANCEL), GWL_STYLE) & dlgtest::kBsTypeMask, 1);
+    EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(dialog, IDOK), GWL_STYLE) & BS_TYPEMASK, 0);
+    EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(dialog, IDCANCEL), GWL_STYLE) & BS_TYPEMASK, 1);
   });
   QueueKey(VK_RETURN);
   EXPECT_EQ(DialogBoxParamW(Program(), MAKEINTRESOURCEW(IDD_NAVIGATION), nullptr, NavigationProc, 0), IDCANCEL);
@@ -322,7 +322,7 @@ TEST_F(Dialogs, ItemCallsReadAndWriteByControlId) {
   EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_HIGH), 1u);
   EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_LOW), 0u);
   CheckDlgButton(dialog, IDC_LOOP, 1);
-  EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_LOOP, dlgtest::kBmGetCheck, 0, 0), 1);
+  EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_LOOP, BM_GETCHECK, 0, 0), 1);
   DestroyWindow(dialog);
 }
 

@@ -1,5 +1,5 @@
-// Shared pieces of the dialog tests: a clean desktop with the controls
-// registered, the test resources' module, keys a user presses inside a modal
+// Shared pieces of the dialog tests (which link the standard controls): a
+// clean desktop, the test resources' module, keys a user presses inside a modal
 // loop, and where the dialog pictures go.
 #pragma once
 
@@ -14,7 +14,6 @@
 
 #include "compat/host.h"
 #include "compat/win32.h"
-#include "compat/win32/dialog_test_controls.h"
 #include "compat/win32/window_test_support.h"
 
 namespace dlgtest {
@@ -80,12 +79,11 @@ class Watchdog {
   std::thread worker_;
 };
 
-// A clean desktop with the controls, no steps left over and a watchdog on the loops.
+// A clean desktop, no steps left over and a watchdog on the loops.
 class DialogTest : public wintest::WindowTest {
  protected:
   void SetUp() override {
     WindowTest::SetUp();
-    RegisterStandInControls();
     compat::ClearModalSteps();
   }
   void TearDown() override {
