@@ -15,7 +15,8 @@ bool Ended(HWND dialog) {
 // starts: the window holding the capture is told and loses it.
 void CancelCapture() {
   HWND capture = GetCapture();
-  if (!capture) return;
+  // Another thread's press (the interface thread's, under a worker's box) goes on.
+  if (!capture || GetWindowThreadProcessId(capture, nullptr) != GetCurrentThreadId()) return;
   SendMessageW(capture, WM_CANCELMODE, 0, 0);
   if (GetCapture() == capture) ReleaseCapture();
 }

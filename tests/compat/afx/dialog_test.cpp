@@ -5,6 +5,7 @@
 
 #include "compat/afx.h"
 #include "compat/afx/dialog_test_ids.h"
+#include "compat/afx/resource_ids.h"
 #include "compat/win32/dialog_test_support.h"
 
 namespace {
@@ -182,6 +183,53 @@ TEST_F(FrameworkDialogs, AFailedRangeCheckMakesUpdateDataFalse) {
   EXPECT_TRUE(dialog.UpdateData(TRUE));
   EXPECT_EQ(dialog.m_frames, 4086u);
   dialog.DestroyWindow();
+}
+
+TEST_F(FrameworkDialogs, AModelessDialogGetsItsKeysThroughThePreTranslateWalk) {
+  SessionDialog dialog(CWnd::FromHandle(m_owner));
+  ASSERT_TRUE(dialog.Create(IDD_SESSION, CWnd::FromHandle(m_owner)));
+  dialog.ShowWindow(SW_SHOW);
+  dialog.SetActiveWindow();
+  EXPECT_EQ(FocusId(), IDC_NAME);
+  // Tab in the nested child's edit goes on to its check box, then on to the parent's controls.
+  dialog.GotoDlgCtrl(dialog.m_child.GetDlgItem(IDC_WIDTH));
+  for (int i = 0; i < 2; ++i) compat::host::InjectKeyPress(VK_TAB);
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (!AfxPreTranslateMessageTree(&dialog, &msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+  EXPECT_EQ(FocusId(), IDC_QUALITY);
+  EXPECT_EQ(dialog.GetDefID(), static_cast<DWORD>(MAKELONG(IDOK, DC_HASDEFID)));
+  dialog.DestroyWindow();
+}
+
+class AttachedDialog : public SessionDialog {
+ public:
+  explicit AttachedDialog(CWnd* parent) : SessionDialog(parent) {}
+  CWnd m_nameEdit;
+
+ protected:
+  void DoDataExchange(CDataExchange* pDX) override {
+    DDX_Control(pDX, IDC_NAME, m_nameEdit);
+    SessionDialog::DoDataExchange(pDX);
+  }
+};
+
+TEST_F(FrameworkDialogs, DataExchangeAttachesAControlOnceAndMessagesComeFromStringIds) {
+  compat::SetRealMessageBoxes(false);
+  AttachedDialog dialog(CWnd::FromHandle(m_owner));
+  ASSERT_TRUE(dialog.Create(IDD_SESSION, CWnd::FromHandle(m_owner)));
+  EXPECT_EQ(dialog.m_nameEdit.m_hWnd, ::GetDlgItem(dialog.m_hWnd, IDC_NAME));
+  EXPECT_EQ(CWnd::FromHandlePermanent(dialog.m_nameEdit.m_hWnd), &dialog.m_nameEdit);
+  EXPECT_TRUE(dialog.UpdateData(TRUE));  // a second exchange leaves it attached
+  EXPECT_EQ(dialog.m_nameEdit.m_hWnd, ::GetDlgItem(dialog.m_hWnd, IDC_NAME));
+  dialog.DestroyWindow();
+  EXPECT_EQ(AfxMessageBox(AFX_IDP_PARSE_INT, MB_OKCANCEL), IDOK);
+  EXPECT_EQ(compat::LastMessageBoxText(), u"Please enter an integer.");
+  EXPECT_EQ(compat::LastMessageBoxCaption(), u"Calvetta Test");
 }
 
 TEST_F(FrameworkDialogs, AMissingTemplateOrClassGivesMinusOne) {

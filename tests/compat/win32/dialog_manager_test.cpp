@@ -293,6 +293,11 @@ TEST_F(Dialogs, TheDialogsBrushPaintsItsBackground) {
   ClientToScreen(dialog, &inside);
   const uint32_t pixel = compat::host::DesktopSurface()->Row(inside.y)[inside.x];
   EXPECT_EQ(pixel & 0xFFFFFF, 0x008000u);
+  // The label's background comes from the brush the dialog gave for it: the
+  // right end of "&Name:" (30 units wide) is past its text.
+  POINT label{MulDiv(7 + 29, 6, 4), MulDiv(9 + 4, 13, 8)};
+  ClientToScreen(dialog, &label);
+  EXPECT_EQ(compat::host::DesktopSurface()->Row(label.y)[label.x] & 0xFFFFFF, 0x008000u);
   DestroyWindow(dialog);
   DeleteObject(g_background);
 }
@@ -323,6 +328,31 @@ TEST_F(Dialogs, ItemCallsReadAndWriteByControlId) {
   EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_LOW), 0u);
   CheckDlgButton(dialog, IDC_LOOP, 1);
   EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_LOOP, BM_GETCHECK, 0, 0), 1);
+  DestroyWindow(dialog);
+}
+
+TEST_F(Dialogs, TheFocusComesBackWhenTheDialogIsActivatedAgain) {
+  HWND dialog = CreateDialogParamW(Program(), MAKEINTRESOURCEW(IDD_NAVIGATION), nullptr, PlainProc, 0);
+  ASSERT_NE(dialog, nullptr);
+  ShowWindow(dialog, SW_SHOW);
+  SetActiveWindow(dialog);
+  EXPECT_EQ(FocusId(), IDC_NAME);
+  SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_LOOP)), TRUE);
+  HWND other = TopLevel(500, 400, 200, 100);
+  SetActiveWindow(other);
+  EXPECT_NE(FocusId(), IDC_LOOP);
+  SetActiveWindow(dialog);
+  EXPECT_EQ(FocusId(), IDC_LOOP);
+  // A modeless dialog takes its keys through IsDialogMessageW in the program's own loop.
+  compat::host::InjectKeyPress(VK_TAB);
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (!IsDialogMessageW(dialog, &msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+  EXPECT_EQ(FocusId(), IDOK);
   DestroyWindow(dialog);
 }
 
