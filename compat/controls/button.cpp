@@ -276,6 +276,7 @@ void Click(HWND hwnd, ButtonState& state) {
 
 void Press(HWND hwnd, ButtonState& state) {
   if (GetFocus() != hwnd) SetFocus(hwnd);
+  if (!StillAlive(hwnd, state)) return;  // BN_SETFOCUS's handler may have closed the dialog
   SetCapture(hwnd);
   state.tracking = true;
   SetPushed(hwnd, state, true);
@@ -316,20 +317,12 @@ void ChangeStyle(HWND hwnd, ButtonState& state, WPARAM style, BOOL redraw) {
   if (redraw) Redraw(hwnd, state, ODA_DRAWENTIRE);
 }
 
-LRESULT OnPaint(HWND hwnd, ButtonState& state, WPARAM wParam) {
-  PAINTSTRUCT paint;
-  HDC hdc = wParam ? reinterpret_cast<HDC>(wParam) : BeginPaint(hwnd, &paint);
-  Paint(hwnd, hdc, state, ODA_DRAWENTIRE);
-  if (!wParam) EndPaint(hwnd, &paint);
-  return 0;
-}
 
 }  // namespace
 
 // --- procedure ---
 LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) AttachState<ButtonState>(hwnd);
-  ButtonState* state = StateOf<ButtonState>(hwnd);
+  ButtonState* state = StateForMessage<ButtonState>(hwnd, message);
   if (!state) return DefWindowProcW(hwnd, message, wParam, lParam);
   switch (message) {
     case WM_NCDESTROY:
@@ -341,7 +334,8 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case WM_GETDLGCODE: return DialogCode(TypeOf(hwnd));
     case WM_ERASEBKGND: return 1;
     case WM_PAINT:
-    case WM_PRINTCLIENT: return OnPaint(hwnd, *state, message == WM_PRINTCLIENT ? wParam : 0);
+    case WM_PRINTCLIENT:
+      return PaintMessage(hwnd, message, wParam, [&](HDC hdc) { Paint(hwnd, hdc, *state, ODA_DRAWENTIRE); });
     case WM_LBUTTONDBLCLK: {
       const UINT type = TypeOf(hwnd);
       if (IsRadioType(type) || type == BS_OWNERDRAW) NotifyParent(hwnd, BN_DOUBLECLICKED);
@@ -376,15 +370,8 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case WM_SETFOCUS: SetFocusState(hwnd, *state, true); return 0;
     case WM_KILLFOCUS: SetFocusState(hwnd, *state, false); return 0;
     case WM_ENABLE: Redraw(hwnd, *state, ODA_DRAWENTIRE); return 0;
-    case WM_SETTEXT: {
-      LRESULT result = DefWindowProcW(hwnd, message, wParam, lParam);
-      Redraw(hwnd, *state, ODA_DRAWENTIRE);
-      return result;
-    }
-    case WM_SETFONT:
-      state->font = reinterpret_cast<HFONT>(wParam);
-      if (LOWORD(lParam)) InvalidateRect(hwnd, nullptr, TRUE);
-      return 0;
+    case WM_SETTEXT: return SetTextAndRedraw(hwnd, wParam, lParam);
+    case WM_SETFONT: StoreFont(hwnd, &state->font, wParam, lParam); return 0;
     case WM_GETFONT: return reinterpret_cast<LRESULT>(state->font);
     case BM_GETCHECK: return state->check;
     case BM_SETCHECK: SetCheck(hwnd, *state, static_cast<UINT>(wParam)); return 0;

@@ -114,6 +114,7 @@ void PaintField(HWND hwnd, HDC hdc, const ComboState& s) {
 void Drop(HWND hwnd, ComboState& s) {
   if (s.dropped || !IsWindowEnabled(hwnd)) return;
   NotifyParent(hwnd, CBN_DROPDOWN);
+  if (!StillAlive(hwnd, s)) return;
   s.dropped = true;
   s.selectionBeforeDrop = Selected(s);
   RECT window;
@@ -138,9 +139,12 @@ void CloseUp(HWND hwnd, ComboState& s, bool accept) {
   s.dropped = false;
   if (GetCapture() == s.list) ReleaseCapture();
   ShowWindow(s.list, SW_HIDE);
+  // A handler may close the dialog, and the combo with it, at any notification.
   NotifyParent(hwnd, accept ? CBN_SELENDOK : CBN_SELENDCANCEL);
+  if (!StillAlive(hwnd, s)) return;
   if (!accept) SendMessageW(s.list, LB_SETCURSEL, static_cast<WPARAM>(s.selectionBeforeDrop), 0);
   NotifyParent(hwnd, CBN_CLOSEUP);
+  if (!StillAlive(hwnd, s)) return;
   InvalidateRect(hwnd, nullptr, FALSE);
   if (accept && Selected(s) != s.selectionBeforeDrop) {
     SyncEdit(hwnd, s);
@@ -384,13 +388,6 @@ void SetFont(HWND hwnd, ComboState& s, HFONT font, bool redraw) {
   if (redraw) InvalidateRect(hwnd, nullptr, FALSE);
 }
 
-LRESULT OnPaintMessage(HWND hwnd, const ComboState& s, HDC given) {
-  PAINTSTRUCT paint;
-  HDC hdc = given ? given : BeginPaint(hwnd, &paint);
-  PaintField(hwnd, hdc, s);
-  if (!given) EndPaint(hwnd, &paint);
-  return 0;
-}
 
 }  // namespace
 
@@ -400,8 +397,7 @@ void ComboListClosed(HWND combo, bool accept) {
 
 // --- procedure ---
 LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) AttachState<ComboState>(hwnd);
-  ComboState* state = StateOf<ComboState>(hwnd);
+  ComboState* state = StateForMessage<ComboState>(hwnd, message);
   if (!state) return DefWindowProcW(hwnd, message, wParam, lParam);
   ComboState& s = *state;
   switch (message) {
@@ -415,8 +411,9 @@ LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
       return DefWindowProcW(hwnd, message, wParam, lParam);
     case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS | (s.dropped ? DLGC_WANTALLKEYS : 0);
     case WM_ERASEBKGND: return 1;
-    case WM_PAINT: return OnPaintMessage(hwnd, s, nullptr);
-    case WM_PRINTCLIENT: return OnPaintMessage(hwnd, s, reinterpret_cast<HDC>(wParam));
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+      return PaintMessage(hwnd, message, wParam, [&](HDC hdc) { PaintField(hwnd, hdc, s); });
     case WM_SIZE: LayoutEdit(hwnd, s); return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: OnButtonDown(hwnd, s, lParam); return 0;

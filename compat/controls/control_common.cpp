@@ -24,6 +24,17 @@ HBRUSH ControlColor(HWND hwnd, HDC hdc, UINT message) {
   return reinterpret_cast<HBRUSH>(brush);
 }
 
+LRESULT SetTextAndRedraw(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  const LRESULT result = DefWindowProcW(hwnd, WM_SETTEXT, wParam, lParam);
+  InvalidateRect(hwnd, nullptr, TRUE);
+  return result;
+}
+
+void StoreFont(HWND hwnd, HFONT* slot, WPARAM wParam, LPARAM lParam) {
+  *slot = reinterpret_cast<HFONT>(wParam);
+  if (LOWORD(lParam)) InvalidateRect(hwnd, nullptr, TRUE);
+}
+
 HFONT FontOrDefault(HFONT font) {
   return font ? font : static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
 }

@@ -32,6 +32,29 @@ void DetachState(HWND hwnd) {
   SetWindowLongPtrW(hwnd, 0, 0);
 }
 
+// False once a notification's handler destroyed the control: its state is gone.
+template <class State>
+bool StillAlive(HWND hwnd, const State& state) {
+  return StateOf<State>(hwnd) == &state;
+}
+
+// The state a procedure works on for this message: made at WM_NCCREATE.
+template <class State>
+State* StateForMessage(HWND hwnd, UINT message) {
+  return message == WM_NCCREATE ? AttachState<State>(hwnd) : StateOf<State>(hwnd);
+}
+
+// WM_PAINT, or WM_PRINTCLIENT with its DC in wParam: `paint` draws on the DC.
+template <class Paint>
+LRESULT PaintMessage(HWND hwnd, UINT message, WPARAM wParam, Paint paint) {
+  HDC given = message == WM_PRINTCLIENT ? reinterpret_cast<HDC>(wParam) : nullptr;
+  PAINTSTRUCT ps;
+  HDC hdc = given ? given : BeginPaint(hwnd, &ps);
+  paint(hdc);
+  if (!given) EndPaint(hwnd, &ps);
+  return 0;
+}
+
 DWORD StyleOf(HWND hwnd);
 int ControlId(HWND hwnd);
 
@@ -41,6 +64,12 @@ void NotifyParent(HWND hwnd, WORD code);
 // Sends WM_CTLCOLOR* to the parent, which sets the DC's colours and answers
 // the background brush; a parent that answers nothing gets the default.
 HBRUSH ControlColor(HWND hwnd, HDC hdc, UINT message);
+
+// WM_SETTEXT of a control that keeps its text in the window: stored, then redrawn.
+LRESULT SetTextAndRedraw(HWND hwnd, WPARAM wParam, LPARAM lParam);
+
+// WM_SETFONT into the control's slot, redrawn when lParam asks.
+void StoreFont(HWND hwnd, HFONT* slot, WPARAM wParam, LPARAM lParam);
 
 // The font set by WM_SETFONT, or the system font.
 HFONT FontOrDefault(HFONT font);

@@ -397,13 +397,6 @@ void SetSel(HWND hwnd, EditState& s, WPARAM wParam, LPARAM lParam) {
   SetSelection(hwnd, s, from, to);
 }
 
-LRESULT OnPaintMessage(HWND hwnd, EditState& s, HDC given) {
-  PAINTSTRUCT paint;
-  HDC hdc = given ? given : BeginPaint(hwnd, &paint);
-  Paint(hwnd, hdc, s);
-  if (!given) EndPaint(hwnd, &paint);
-  return 0;
-}
 
 LRESULT PositionFromChar(HWND hwnd, const EditState& s, WPARAM index) {
   if (index > s.text.size()) return -1;
@@ -460,8 +453,7 @@ LRESULT EditMessage(HWND hwnd, EditState& s, UINT message, WPARAM wParam, LPARAM
 
 // --- procedure ---
 LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) AttachState<EditState>(hwnd);
-  EditState* state = StateOf<EditState>(hwnd);
+  EditState* state = StateForMessage<EditState>(hwnd, message);
   if (!state) return DefWindowProcW(hwnd, message, wParam, lParam);
   EditState& s = *state;
   switch (message) {
@@ -480,8 +472,9 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_GETTEXT: return CopyText(s.text, reinterpret_cast<LPWSTR>(lParam), wParam);
     case WM_GETTEXTLENGTH: return static_cast<LRESULT>(s.text.size());
     case WM_ERASEBKGND: return 1;
-    case WM_PAINT: return OnPaintMessage(hwnd, s, nullptr);
-    case WM_PRINTCLIENT: return OnPaintMessage(hwnd, s, reinterpret_cast<HDC>(wParam));
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+      return PaintMessage(hwnd, message, wParam, [&](HDC hdc) { Paint(hwnd, hdc, s); });
     case WM_TIMER:
       if (wParam == kBlinkTimer) {
         s.caretOn = !s.caretOn;

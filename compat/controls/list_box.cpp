@@ -231,7 +231,11 @@ void OnButtonDown(HWND hwnd, ListState& s, LPARAM lParam, bool doubleClick) {
   }
   if (GetFocus() != hwnd) SetFocus(hwnd);
   UserSelect(hwnd, s, ItemAt(hwnd, s, GET_Y_LPARAM(lParam)));
-  if (doubleClick && Notifies(hwnd) && s.selected >= 0) NotifyParent(hwnd, LBN_DBLCLK);
+  if (!StillAlive(hwnd, s)) return;
+  if (doubleClick && Notifies(hwnd) && s.selected >= 0) {
+    NotifyParent(hwnd, LBN_DBLCLK);
+    if (!StillAlive(hwnd, s)) return;
+  }
   s.tracking = true;
   SetCapture(hwnd);
 }
@@ -302,13 +306,6 @@ void SetFont(HWND hwnd, ListState& s, HFONT font, bool redraw) {
   if (redraw) InvalidateRect(hwnd, nullptr, TRUE);
 }
 
-LRESULT OnPaintMessage(HWND hwnd, const ListState& s, HDC given) {
-  PAINTSTRUCT paint;
-  HDC hdc = given ? given : BeginPaint(hwnd, &paint);
-  Paint(hwnd, hdc, s);
-  if (!given) EndPaint(hwnd, &paint);
-  return 0;
-}
 
 // --- messages ---
 LRESULT ListMessage(HWND hwnd, ListState& s, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -400,8 +397,7 @@ int NavigateIndex(HWND list, int current, WPARAM key) {
 
 // --- procedure ---
 LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) AttachState<ListState>(hwnd);
-  ListState* state = StateOf<ListState>(hwnd);
+  ListState* state = StateForMessage<ListState>(hwnd, message);
   if (!state) return DefWindowProcW(hwnd, message, wParam, lParam);
   ListState& s = *state;
   switch (message) {
@@ -417,8 +413,9 @@ LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
       return DefWindowProcW(hwnd, message, wParam, lParam);
     case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_ERASEBKGND: return 1;
-    case WM_PAINT: return OnPaintMessage(hwnd, s, nullptr);
-    case WM_PRINTCLIENT: return OnPaintMessage(hwnd, s, reinterpret_cast<HDC>(wParam));
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+      return PaintMessage(hwnd, message, wParam, [&](HDC hdc) { Paint(hwnd, hdc, s); });
     case WM_SIZE: UpdateScrollBar(hwnd, s); SetTop(hwnd, s, s.top); return 0;
     case WM_VSCROLL: OnScroll(hwnd, s, LOWORD(wParam)); return 0;
     case WM_LBUTTONDOWN: OnButtonDown(hwnd, s, lParam, false); return 0;

@@ -2,7 +2,7 @@
 // WM_HSCROLL/WM_VSCROLL with its own handle, and answers keys when focused.
 #include "compat/controls/control_classes.h"
 #include "compat/controls/control_common.h"
-#include "compat/win32/scroll_bar_parts.h"
+#include "compat/win32/scroll_bar_core.h"
 
 namespace compat::controls {
 namespace {
@@ -45,7 +45,7 @@ void Paint(HWND hwnd, HDC hdc, const ScrollBarState& s) {
   scroll::BarState shown = s.bar;
   if (!IsWindowEnabled(hwnd)) shown.disabledArrows = ESB_DISABLE_BOTH;
   scroll::Paint(hdc, Bounds(hwnd), Vertical(hwnd), shown, s.tracker.Pressed(), shaft);
-  if (s.focus && s.tracker.Pressed() == scroll::Part::None) {
+  if (s.focus && s.tracker.Pressed() == scroll::Zone::None) {
     // The focused control blinks its thumb on the platform; a focus rectangle stands for it.
     const scroll::Layout layout = scroll::LayoutOf(Bounds(hwnd), Vertical(hwnd), shown);
     if (layout.hasThumb) {
@@ -98,13 +98,6 @@ LRESULT SetInfo(HWND hwnd, ScrollBarState& s, const SCROLLINFO* info, BOOL redra
   return s.bar.pos;
 }
 
-LRESULT OnPaintMessage(HWND hwnd, const ScrollBarState& s, HDC given) {
-  PAINTSTRUCT paint;
-  HDC hdc = given ? given : BeginPaint(hwnd, &paint);
-  Paint(hwnd, hdc, s);
-  if (!given) EndPaint(hwnd, &paint);
-  return 0;
-}
 
 LRESULT BarMessage(HWND hwnd, ScrollBarState& s, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
@@ -146,8 +139,7 @@ LRESULT BarMessage(HWND hwnd, ScrollBarState& s, UINT message, WPARAM wParam, LP
 }  // namespace
 
 LRESULT CALLBACK ScrollBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) AttachState<ScrollBarState>(hwnd);
-  ScrollBarState* state = StateOf<ScrollBarState>(hwnd);
+  ScrollBarState* state = StateForMessage<ScrollBarState>(hwnd, message);
   if (!state) return DefWindowProcW(hwnd, message, wParam, lParam);
   ScrollBarState& s = *state;
   switch (message) {
@@ -156,8 +148,9 @@ LRESULT CALLBACK ScrollBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
       return DefWindowProcW(hwnd, message, wParam, lParam);
     case WM_GETDLGCODE: return DLGC_WANTARROWS;
     case WM_ERASEBKGND: return 1;
-    case WM_PAINT: return OnPaintMessage(hwnd, s, nullptr);
-    case WM_PRINTCLIENT: return OnPaintMessage(hwnd, s, reinterpret_cast<HDC>(wParam));
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+      return PaintMessage(hwnd, message, wParam, [&](HDC hdc) { Paint(hwnd, hdc, s); });
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
       if (s.tracker.Active() || !IsWindowEnabled(hwnd)) return 0;

@@ -162,19 +162,11 @@ HANDLE SetImage(HWND hwnd, StaticState& state, UINT type, HANDLE image) {
   return old;
 }
 
-LRESULT OnPaint(HWND hwnd, const StaticState& state, HDC given) {
-  PAINTSTRUCT paint;
-  HDC hdc = given ? given : BeginPaint(hwnd, &paint);
-  Paint(hwnd, hdc, state);
-  if (!given) EndPaint(hwnd, &paint);
-  return 0;
-}
 
 }  // namespace
 
 LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) AttachState<StaticState>(hwnd);
-  StaticState* state = StateOf<StaticState>(hwnd);
+  StaticState* state = StateForMessage<StaticState>(hwnd, message);
   if (!state) return DefWindowProcW(hwnd, message, wParam, lParam);
   const DWORD style = StyleOf(hwnd);
   switch (message) {
@@ -192,8 +184,9 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case WM_NCHITTEST: return (style & SS_NOTIFY) ? HTCLIENT : HTTRANSPARENT;
     case WM_GETDLGCODE: return DLGC_STATIC;
     case WM_ERASEBKGND: return 1;
-    case WM_PAINT: return OnPaint(hwnd, *state, nullptr);
-    case WM_PRINTCLIENT: return OnPaint(hwnd, *state, reinterpret_cast<HDC>(wParam));
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+      return PaintMessage(hwnd, message, wParam, [&](HDC hdc) { Paint(hwnd, hdc, *state); });
     case WM_LBUTTONDOWN:
       if (style & SS_NOTIFY) NotifyParent(hwnd, STN_CLICKED);
       return 0;
@@ -204,15 +197,8 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       InvalidateRect(hwnd, nullptr, TRUE);
       if (style & SS_NOTIFY) NotifyParent(hwnd, wParam ? STN_ENABLE : STN_DISABLE);
       return 0;
-    case WM_SETTEXT: {
-      LRESULT result = DefWindowProcW(hwnd, message, wParam, lParam);
-      InvalidateRect(hwnd, nullptr, TRUE);
-      return result;
-    }
-    case WM_SETFONT:
-      state->font = reinterpret_cast<HFONT>(wParam);
-      if (LOWORD(lParam)) InvalidateRect(hwnd, nullptr, TRUE);
-      return 0;
+    case WM_SETTEXT: return SetTextAndRedraw(hwnd, wParam, lParam);
+    case WM_SETFONT: StoreFont(hwnd, &state->font, wParam, lParam); return 0;
     case WM_GETFONT: return reinterpret_cast<LRESULT>(state->font);
     case STM_SETICON: return reinterpret_cast<LRESULT>(SetImage(hwnd, *state, IMAGE_ICON, reinterpret_cast<HANDLE>(wParam)));
     case STM_GETICON: return state->imageType == IMAGE_ICON ? reinterpret_cast<LRESULT>(state->image) : 0;

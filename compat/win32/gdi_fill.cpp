@@ -77,10 +77,12 @@ void CheckBox(HDC hdc, DcObj& dc, const RECT& r, UINT state) {
   RECT logical{a.x, a.y, b.x, b.y};
   DrawEdge(hdc, &logical, EDGE_SUNKEN, BF_RECT | ((state & DFCS_FLAT) ? BF_FLAT : 0));
   RECT inner{box.left + 2, box.top + 2, box.right - 2, box.bottom - 2};
-  bool grey = (state & (DFCS_INACTIVE | DFCS_PUSHED)) != 0;
+  // A three-state box in its third state shows a grey check on the face colour.
+  bool grey = (state & (DFCS_INACTIVE | DFCS_PUSHED | DFCS_BUTTON3STATE)) != 0;
   FillDevice(dc, inner, dc.DeviceColor(SystemColor(grey ? kColor3DFace : kColorWindow)));
   if (state & DFCS_CHECKED)
-    Glyph(dc, inner, u'a', SystemColor((state & DFCS_INACTIVE) ? kColorGrayText : kColorWindowText));
+    Glyph(dc, inner, u'a',
+          SystemColor((state & (DFCS_INACTIVE | DFCS_BUTTON3STATE)) ? kColorGrayText : kColorWindowText));
 }
 
 void RadioButton(DcObj& dc, const RECT& r, UINT state) {

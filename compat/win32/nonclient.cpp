@@ -278,6 +278,11 @@ bool TrackButton(HWND hwnd, LRESULT hit) {
 
 LRESULT DefaultNcMouse(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   const LRESULT hit = static_cast<LRESULT>(wParam);
+  // A scroll bar takes the second press of a double click as a press.
+  if (hit == HTHSCROLL || hit == HTVSCROLL) {
+    PressWindowScrollBar(hwnd, static_cast<WPARAM>(hit), POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    return 0;
+  }
   if (message == WM_NCLBUTTONDBLCLK) {
     if (hit == HTCAPTION && (GetWindowLongW(hwnd, GWL_STYLE) & WS_MAXIMIZEBOX))
       SendMessageW(hwnd, WM_SYSCOMMAND, IsZoomed(hwnd) ? SC_RESTORE : SC_MAXIMIZE, lParam);
@@ -301,10 +306,6 @@ LRESULT DefaultNcMouse(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case HTMINBUTTON:
       if (TrackButton(hwnd, hit)) SendMessageW(hwnd, WM_SYSCOMMAND, SC_MINIMIZE, lParam);
-      return 0;
-    case HTHSCROLL:
-    case HTVSCROLL:
-      PressWindowScrollBar(hwnd, static_cast<WPARAM>(hit), POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
       return 0;
     default:
       return 0;

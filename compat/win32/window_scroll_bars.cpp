@@ -10,7 +10,7 @@
 #include <unordered_map>
 
 #include "compat/win32/controls.h"
-#include "compat/win32/scroll_bar_parts.h"
+#include "compat/win32/scroll_bar_core.h"
 
 namespace compat::user {
 namespace {
@@ -64,7 +64,7 @@ RECT BarRect(HWND hwnd, bool vertical, bool screen) {
 
 bool Showing(HWND hwnd, bool vertical) { return (GetWindowLongW(hwnd, GWL_STYLE) & StyleBit(vertical)) != 0; }
 
-void Repaint(HWND hwnd, bool vertical, scroll::Part pressed = scroll::Part::None) {
+void Repaint(HWND hwnd, bool vertical, scroll::Zone pressed = scroll::Zone::None) {
   if (!Showing(hwnd, vertical) || !IsWindowVisible(hwnd)) return;
   HDC hdc = GetDCEx(hwnd, nullptr, DCX_WINDOW);
   if (!hdc) return;
@@ -179,7 +179,7 @@ HWND MakeTracker() {
 void PaintWindowScrollBar(HWND hwnd, HDC windowDc, const RECT& bar, bool vertical) {
   const scroll::BarState state = Read(hwnd, vertical);
   ActiveTrack& t = Track();
-  const scroll::Part pressed = t.target == hwnd && t.vertical == vertical ? t.tracker.Pressed() : scroll::Part::None;
+  const scroll::Zone pressed = t.target == hwnd && t.vertical == vertical ? t.tracker.Pressed() : scroll::Zone::None;
   scroll::Paint(windowDc, bar, vertical, state, pressed, nullptr);
 }
 
@@ -233,22 +233,18 @@ int WINAPI SetScrollInfo(HWND hwnd, int bar, LPCSCROLLINFO info, BOOL redraw) {
   if (bar == SB_CTL) return static_cast<int>(SendMessageW(hwnd, SBM_SETSCROLLINFO, redraw, reinterpret_cast<LPARAM>(info)));
   if (!IsWindowBar(bar)) return 0;
   const bool vertical = bar == SB_VERT;
-  bool needed = false, wasAutoDisabled = false;
+  const bool keep = (info->fMask & SIF_DISABLENOSCROLL) != 0;
+  bool needed = false;
   const int pos = Update(hwnd, vertical, [&](scroll::BarState& state, bool& autoDisabled) {
     scroll::Apply(state, *info);
     needed = scroll::Needed(state);
-    wasAutoDisabled = autoDisabled;
     // With nothing to scroll the bar goes away, or stays disabled when asked to.
-    if (!needed && (info->fMask & SIF_DISABLENOSCROLL)) {
-      autoDisabled = true;
-      state.disabledArrows = ESB_DISABLE_BOTH;
-    } else if (needed && autoDisabled) {
-      autoDisabled = false;
-      state.disabledArrows = ESB_ENABLE_BOTH;
-    }
+    const bool disable = !needed && keep;
+    if (disable != autoDisabled) state.disabledArrows = disable ? ESB_DISABLE_BOTH : ESB_ENABLE_BOTH;
+    autoDisabled = disable;
     return state.pos;
   });
-  if (info->fMask & (SIF_RANGE | SIF_PAGE)) SetShown(hwnd, vertical, needed || (info->fMask & SIF_DISABLENOSCROLL) || wasAutoDisabled);
+  if (info->fMask & (SIF_RANGE | SIF_PAGE)) SetShown(hwnd, vertical, needed || keep);
   if (redraw) Repaint(hwnd, vertical);
   return pos;
 }

@@ -3,6 +3,7 @@
 // a control colouring itself.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -205,6 +206,41 @@ TEST_F(ControlsReflectionTest, AControlColoursItselfThroughCtlColorReflect) {
   auto surface = compat::host::DesktopSurface();
   const uint32_t pixel = surface->Row(p.y)[p.x];
   EXPECT_EQ(pixel & 0xFFFFFF, 0xC80000u);
+}
+
+// A 4x4 bitmap of one colour.
+void Solid(CBitmap& bitmap, uint32_t rgb) {
+  uint32_t bits[16];
+  std::fill(std::begin(bits), std::end(bits), rgb);
+  ASSERT_TRUE(bitmap.CreateBitmap(4, 4, 1, 32, bits));
+}
+
+TEST_F(ControlsReflectionTest, BitmapButtonShowsTheBitmapOfItsState) {
+  CBitmapButton button;
+  ASSERT_TRUE(button.Create(u"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(10, 10, 60, 60), &parent, kButtonId));
+  Solid(button.m_bitmap, 0x0000FF);
+  Solid(button.m_bitmapSel, 0x00FF00);
+  Solid(button.m_bitmapDisabled, 0xFF0000);
+  button.SizeToContent();
+  CRect r;
+  button.GetWindowRect(&r);
+  EXPECT_EQ(r.Width(), 4);
+  EXPECT_EQ(r.Height(), 4);
+  auto shown = [&] {
+    Pump();
+    POINT p = Center(button);
+    return compat::host::DesktopSurface()->Row(p.y)[p.x] & 0xFFFFFF;
+  };
+  button.Invalidate();
+  EXPECT_EQ(shown(), 0x0000FFu);
+  button.SetState(TRUE);
+  EXPECT_EQ(shown(), 0x00FF00u);
+  button.SetState(FALSE);
+  button.SetFocus();  // no focus bitmap: the normal one stands in
+  EXPECT_EQ(shown(), 0x0000FFu);
+  button.EnableWindow(FALSE);
+  EXPECT_EQ(shown(), 0xFF0000u);
+  EXPECT_FALSE(button.LoadBitmaps(u"NoSuchBitmap"));
 }
 
 TEST_F(ControlsReflectionTest, WrappersSpeakForTheirControls) {

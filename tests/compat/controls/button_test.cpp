@@ -244,3 +244,47 @@ TEST_F(ButtonLookTest, PushCheckAndRadioShowTheClassicPixels) {
 }
 
 }  // namespace
+
+namespace {
+
+using controltest::ControlTest;
+
+class StaticTest : public ControlTest {};
+
+TEST_F(StaticTest, ParentColoursAndGroupBoxesLetTheMouseThrough) {
+  HBRUSH red = CreateSolidBrush(RGB(200, 0, 0));
+  HWND label = Make(u"Static", u"", SS_LEFT, 10, 10, 80, 20, 1);
+  Log().SetHandler(parent_, [&](HWND, UINT message, WPARAM, LPARAM lParam, LRESULT* result) {
+    if (message != WM_CTLCOLORSTATIC || reinterpret_cast<HWND>(lParam) != label) return false;
+    *result = reinterpret_cast<LRESULT>(red);
+    return true;
+  });
+  InvalidateRect(label, nullptr, TRUE);
+  EXPECT_EQ(PixelAt(Center(label)), RGB(200, 0, 0));
+
+  HWND group = Make(u"Button", u"Group", BS_GROUPBOX, 100, 100, 200, 100, 2);
+  ClearLog();
+  Click(At(group, 100, 50));
+  EXPECT_EQ(Log().Count(parent_, WM_LBUTTONDOWN), 1);
+  EXPECT_EQ(SendMessageW(group, WM_GETDLGCODE, 0, 0), DLGC_STATIC);
+  DeleteObject(red);
+}
+
+TEST_F(StaticTest, APictureStaticTakesTheSizeOfItsBitmap) {
+  HWND picture = Make(u"Static", u"", SS_BITMAP, 10, 10, 100, 100, 3);
+  uint32_t bits[6 * 5];
+  std::fill(std::begin(bits), std::end(bits), 0x00FF00u);
+  HBITMAP bitmap = CreateBitmap(6, 5, 1, 32, bits);
+  EXPECT_EQ(SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)), 0);
+  RECT r;
+  GetWindowRect(picture, &r);
+  EXPECT_EQ(r.right - r.left, 6);
+  EXPECT_EQ(r.bottom - r.top, 5);
+  EXPECT_EQ(SendMessageW(picture, STM_GETIMAGE, IMAGE_BITMAP, 0), reinterpret_cast<LRESULT>(bitmap));
+  EXPECT_EQ(PixelAt(Center(picture)), RGB(0, 255, 0));
+  EXPECT_EQ(SendMessageW(picture, WM_NCHITTEST, 0, 0), HTTRANSPARENT);
+  DestroyWindow(picture);
+  DeleteObject(bitmap);
+}
+
+}  // namespace

@@ -34,11 +34,11 @@ TEST_F(EditTest, EveryKeystrokeNotifiesUpdateThenChangeAndSetsTheModifiedFlag) {
   EXPECT_EQ(Text(edit), u"a");
 }
 
-// What we settled on for program writes: EN_UPDATE then EN_CHANGE follow every
-// WM_SETTEXT, also one that leaves the text as it was, and the write clears
-// the modified flag. The platform documents EN_CHANGE as sent when the text
-// may have changed, and its edits send both for an unchanged SetWindowText;
-// the numeric field counts on exactly one change per program write.
+// Program writes: on the platform EN_CHANGE says the text may have changed,
+// and a single-line edit (unlike a multi-line one) sends it for WM_SETTEXT;
+// an unchanged text is no exception. So EN_UPDATE then EN_CHANGE follow
+// every WM_SETTEXT, once each, and the write clears the modified flag: the
+// numeric field counts on exactly one change per program write.
 TEST_F(EditTest, EveryProgramWriteNotifiesOnceEvenWithTheSameTextAndClearsTheModifiedFlag) {
   HWND edit = MakeEdit();
   Type("1");
@@ -85,8 +85,8 @@ TEST_F(EditTest, SetSelAnswersThePlatformsSpecialValues) {
   EXPECT_EQ(std::u16string(small), u"mo");
 }
 
-// The limit holds what the user enters and what EM_REPLACESEL adds; as the
-// platform documents, a program's WM_SETTEXT is not cut.
+// The limit holds what the user enters and what EM_REPLACESEL adds; as on
+// the platform, a program's WM_SETTEXT is not cut.
 TEST_F(EditTest, LimitCutsTypingAndReplacementsButNotProgramWrites) {
   HWND edit = MakeEdit();
   SendMessageW(edit, EM_LIMITTEXT, 3, 0);

@@ -75,6 +75,12 @@ TEST_F(ListBoxTest, KeysMoveTheSelectionAndKeepItInView) {
   ASSERT_TRUE(GetScrollInfo(list, SB_VERT, &info));
   EXPECT_EQ(info.nMax, 11);
   EXPECT_EQ(info.nPos, 3);
+  // A click on the bar's down arrow scrolls the list by one item.
+  RECT client;
+  GetClientRect(list, &client);
+  Click(At(list, client.right + 8, client.bottom - 4));
+  EXPECT_EQ(SendMessageW(list, LB_GETTOPINDEX, 0, 0), 4);
+  EXPECT_EQ(GetScrollPos(list, SB_VERT), 4);
 }
 
 TEST_F(ListBoxTest, BadIndexesAnswerLbErrAndChangeNothing) {
@@ -222,6 +228,42 @@ TEST_F(ComboBoxTest, ADropDownComboEditsItsTextAndNotifiesEditChanges) {
   Key(VK_RETURN);
   EXPECT_EQ(Text(combo), u"Sharp");
   EXPECT_EQ(Codes(combo), (std::vector<WORD>{CBN_DROPDOWN, CBN_SELENDOK, CBN_CLOSEUP, CBN_SELCHANGE}));
+}
+
+}  // namespace
+
+namespace {
+
+class ClosingTest : public controltest::ControlTest {};
+
+// A parent that closes on a choice destroys the control inside the
+// notification; the control must not touch its state afterwards.
+TEST_F(ClosingTest, ControlsDestroyedByTheirNotificationsStopCleanly) {
+  HWND combo = Make(u"ComboBox", u"", CBS_DROPDOWNLIST, 10, 10, 150, 120, 1);
+  SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(u"One"));
+  SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(u"Two"));
+  HWND list = Make(u"ListBox", u"", LBS_NOTIFY | WS_BORDER, 200, 10, 150, 100, 2);
+  SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(u"Item"));
+  Log().SetHandler(parent_, [&](HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT*) {
+    if (message == WM_COMMAND && HIWORD(wParam) == CBN_SELENDOK) DestroyWindow(reinterpret_cast<HWND>(lParam));
+    if (message == WM_COMMAND && HIWORD(wParam) == LBN_DBLCLK) DestroyWindow(reinterpret_cast<HWND>(lParam));
+    return false;
+  });
+  SetFocus(combo);
+  Key(VK_F4);
+  Key(VK_DOWN);
+  Key(VK_RETURN);
+  EXPECT_FALSE(IsWindow(combo));
+  EXPECT_EQ(FindWindowW(u"ComboLBox", nullptr), nullptr);
+  EXPECT_EQ(GetCapture(), nullptr);
+
+  compat::StopClock();
+  const POINT p = At(list, 20, 5);
+  Click(p);
+  compat::AdvanceClock(50);
+  Click(p);
+  EXPECT_FALSE(IsWindow(list));
+  EXPECT_EQ(GetCapture(), nullptr);
 }
 
 }  // namespace

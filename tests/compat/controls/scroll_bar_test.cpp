@@ -127,6 +127,14 @@ TEST_F(ScrollBarTest, WindowBarsScrollTheWindowItselfAndADisabledBarIgnoresClick
   GetClientRect(view, &client);
   Click(At(view, client.right - 5, client.bottom + 8));
   EXPECT_TRUE(ScrollCodes(WM_HSCROLL, nullptr).empty());
+  // Something to scroll again enables it; nothing, without the request, hides it.
+  SCROLLINFO again{sizeof(again), SIF_RANGE | SIF_PAGE | SIF_DISABLENOSCROLL, 0, 500, 100, 0, 0};
+  SetScrollInfo(view, SB_HORZ, &again, TRUE);
+  Click(At(view, client.right - 5, client.bottom + 8));
+  EXPECT_EQ(ScrollCodes(WM_HSCROLL, nullptr), (std::vector<WORD>{SB_LINERIGHT, SB_ENDSCROLL}));
+  none.fMask = SIF_RANGE | SIF_PAGE;
+  SetScrollInfo(view, SB_HORZ, &none, TRUE);
+  EXPECT_FALSE(GetWindowLongW(view, GWL_STYLE) & WS_HSCROLL);
 }
 
 }  // namespace

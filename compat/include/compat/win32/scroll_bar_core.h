@@ -32,7 +32,7 @@ void Fill(const BarState& bar, SCROLLINFO* info);
 // True when the range holds more than a page: the bar has something to do.
 bool Needed(const BarState& bar);
 
-enum class Part { None, LineUp, PageUp, Thumb, PageDown, LineDown };
+enum class Zone { None, LineUp, PageUp, Thumb, PageDown, LineDown };
 
 struct Layout {
   RECT up{}, down{}, shaft{}, thumb{};
@@ -40,11 +40,11 @@ struct Layout {
 };
 
 Layout LayoutOf(const RECT& bar, bool vertical, const BarState& state);
-Part HitTest(const Layout& layout, POINT point, bool vertical);
+Zone HitTest(const Layout& layout, POINT point, bool vertical);
 
 // Draws the bar into its rectangle; `pressed` shows the part held down. A
 // null shaft brush gives the classic checkered shaft.
-void Paint(HDC hdc, const RECT& bar, bool vertical, const BarState& state, Part pressed, HBRUSH shaft);
+void Paint(HDC hdc, const RECT& bar, bool vertical, const BarState& state, Zone pressed, HBRUSH shaft);
 
 // What the mouse does to a bar between press and release. The owner forwards
 // its mouse and timer messages here and sends out the codes it is given.
@@ -60,12 +60,12 @@ class Tracker {
   // The release, or the capture lost: the thumb drops where it is.
   void Release(BarState& state, const Send& send, const Timer& timer);
 
-  bool Active() const { return part_ != Part::None; }
-  Part Pressed() const { return over_ ? part_ : Part::None; }
+  bool Active() const { return part_ != Zone::None; }
+  Zone Pressed() const { return over_ ? part_ : Zone::None; }
 
  private:
   void Fire(const Send& send) const;
-  Part part_ = Part::None;
+  Zone part_ = Zone::None;
   bool vertical_ = true;
   bool over_ = false;
   POINT last_{};

@@ -1,5 +1,5 @@
 // One scroll bar's arithmetic, drawing and mouse tracking.
-#include "compat/win32/scroll_bar_parts.h"
+#include "compat/win32/scroll_bar_core.h"
 
 #include <algorithm>
 
@@ -20,19 +20,19 @@ RECT Span(const RECT& bar, bool vertical, int from, int to) {
   return vertical ? RECT{bar.left, from, bar.right, to} : RECT{from, bar.top, to, bar.bottom};
 }
 
-WORD CodeOf(Part part) {
+WORD CodeOf(Zone part) {
   switch (part) {
-    case Part::LineUp: return SB_LINEUP;
-    case Part::LineDown: return SB_LINEDOWN;
-    case Part::PageUp: return SB_PAGEUP;
-    case Part::PageDown: return SB_PAGEDOWN;
+    case Zone::LineUp: return SB_LINEUP;
+    case Zone::LineDown: return SB_LINEDOWN;
+    case Zone::PageUp: return SB_PAGEUP;
+    case Zone::PageDown: return SB_PAGEDOWN;
     default: return SB_ENDSCROLL;
   }
 }
 
-bool ArrowDisabled(const BarState& state, Part part) {
-  if (part == Part::LineUp || part == Part::PageUp) return (state.disabledArrows & ESB_DISABLE_UP) != 0;
-  if (part == Part::LineDown || part == Part::PageDown) return (state.disabledArrows & ESB_DISABLE_DOWN) != 0;
+bool ArrowDisabled(const BarState& state, Zone part) {
+  if (part == Zone::LineUp || part == Zone::PageUp) return (state.disabledArrows & ESB_DISABLE_UP) != 0;
+  if (part == Zone::LineDown || part == Zone::PageDown) return (state.disabledArrows & ESB_DISABLE_DOWN) != 0;
   return state.disabledArrows == ESB_DISABLE_BOTH;
 }
 
@@ -124,30 +124,30 @@ Layout LayoutOf(const RECT& bar, bool vertical, const BarState& state) {
   return layout;
 }
 
-Part HitTest(const Layout& layout, POINT point, bool vertical) {
-  if (Inside(layout.up, point)) return Part::LineUp;
-  if (Inside(layout.down, point)) return Part::LineDown;
-  if (!Inside(layout.shaft, point)) return Part::None;
-  if (!layout.hasThumb) return Part::None;
-  if (Inside(layout.thumb, point)) return Part::Thumb;
-  return Along(point, vertical) < Start(layout.thumb, vertical) ? Part::PageUp : Part::PageDown;
+Zone HitTest(const Layout& layout, POINT point, bool vertical) {
+  if (Inside(layout.up, point)) return Zone::LineUp;
+  if (Inside(layout.down, point)) return Zone::LineDown;
+  if (!Inside(layout.shaft, point)) return Zone::None;
+  if (!layout.hasThumb) return Zone::None;
+  if (Inside(layout.thumb, point)) return Zone::Thumb;
+  return Along(point, vertical) < Start(layout.thumb, vertical) ? Zone::PageUp : Zone::PageDown;
 }
 
-void Paint(HDC hdc, const RECT& bar, bool vertical, const BarState& state, Part pressed, HBRUSH shaft) {
+void Paint(HDC hdc, const RECT& bar, bool vertical, const BarState& state, Zone pressed, HBRUSH shaft) {
   const Layout layout = LayoutOf(bar, vertical, state);
-  auto arrow = [&](RECT r, UINT glyph, Part part) {
+  auto arrow = [&](RECT r, UINT glyph, Zone part) {
     UINT flags = glyph;
     if (pressed == part) flags |= DFCS_PUSHED | DFCS_FLAT;
     if (ArrowDisabled(state, part)) flags |= DFCS_INACTIVE;
     DrawFrameControl(hdc, &r, DFC_SCROLL, flags);
   };
-  arrow(layout.up, vertical ? DFCS_SCROLLUP : DFCS_SCROLLLEFT, Part::LineUp);
-  arrow(layout.down, vertical ? DFCS_SCROLLDOWN : DFCS_SCROLLRIGHT, Part::LineDown);
+  arrow(layout.up, vertical ? DFCS_SCROLLUP : DFCS_SCROLLLEFT, Zone::LineUp);
+  arrow(layout.down, vertical ? DFCS_SCROLLDOWN : DFCS_SCROLLRIGHT, Zone::LineDown);
   FillShaft(hdc, layout.shaft, shaft);
   if (!layout.hasThumb) return;
   // A held page area darkens between the thumb and the arrow on its side.
-  if (pressed == Part::PageUp || pressed == Part::PageDown) {
-    RECT page = pressed == Part::PageUp
+  if (pressed == Zone::PageUp || pressed == Zone::PageDown) {
+    RECT page = pressed == Zone::PageUp
                     ? Span(bar, vertical, Start(layout.shaft, vertical), Start(layout.thumb, vertical))
                     : Span(bar, vertical, vertical ? layout.thumb.bottom : layout.thumb.right,
                            vertical ? layout.shaft.bottom : layout.shaft.right);
@@ -159,18 +159,18 @@ void Paint(HDC hdc, const RECT& bar, bool vertical, const BarState& state, Part 
 
 // --- tracking ---
 void Tracker::Fire(const Send& send) const {
-  if (part_ != Part::Thumb) send(CodeOf(part_), 0);
+  if (part_ != Zone::Thumb) send(CodeOf(part_), 0);
 }
 
 bool Tracker::Press(BarState& state, const Layout& layout, bool vertical, POINT point, const Send& send,
                     const Timer& timer) {
-  const Part part = HitTest(layout, point, vertical);
-  if (part == Part::None || ArrowDisabled(state, part)) return false;
+  const Zone part = HitTest(layout, point, vertical);
+  if (part == Zone::None || ArrowDisabled(state, part)) return false;
   part_ = part;
   vertical_ = vertical;
   over_ = true;
   last_ = point;
-  if (part == Part::Thumb) {
+  if (part == Zone::Thumb) {
     grab_ = Along(point, vertical) - Start(layout.thumb, vertical);
     state.tracking = true;
     state.trackPos = state.pos;
@@ -183,7 +183,7 @@ bool Tracker::Press(BarState& state, const Layout& layout, bool vertical, POINT 
 
 void Tracker::Move(BarState& state, const Layout& layout, bool vertical, POINT point, const Send& send) {
   last_ = point;
-  if (part_ == Part::Thumb) {
+  if (part_ == Zone::Thumb) {
     const int position = PositionAt(state, layout, vertical, Along(point, vertical) - grab_);
     if (position != state.trackPos) {
       state.trackPos = position;
@@ -195,7 +195,7 @@ void Tracker::Move(BarState& state, const Layout& layout, bool vertical, POINT p
 }
 
 void Tracker::Tick(BarState& state, const Layout& layout, const Send& send, const Timer& timer) {
-  if (part_ == Part::None || part_ == Part::Thumb) return;
+  if (part_ == Zone::None || part_ == Zone::Thumb) return;
   timer(kRepeatMs);
   // A page area repeats only while the pointer is over it and the thumb has
   // not reached the pointer; an arrow while the pointer is on it.
@@ -204,12 +204,12 @@ void Tracker::Tick(BarState& state, const Layout& layout, const Send& send, cons
 }
 
 void Tracker::Release(BarState& state, const Send& send, const Timer& timer) {
-  if (part_ == Part::None) return;
-  const Part part = part_;
-  part_ = Part::None;
+  if (part_ == Zone::None) return;
+  const Zone part = part_;
+  part_ = Zone::None;
   over_ = false;
   timer(0);
-  if (part == Part::Thumb) {
+  if (part == Zone::Thumb) {
     state.tracking = false;
     send(SB_THUMBPOSITION, state.trackPos);
   }
