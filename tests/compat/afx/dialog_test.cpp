@@ -258,72 +258,71 @@ BEGIN_MESSAGE_MAP(SliderPopup, CPropertyPage)
   ON_WM_ACTIVATE()
 END_MESSAGE_MAP()
 
-struct PressButton {
-  bool pressed = false;
+// The owner of an owner-drawn button that opens the popup as the button is
+// drawn pressed, as the numeric field's drop-down button does.
+struct PressOwner {
+  bool open = false;
   int clicks = 0;
   INT_PTR popupResult = 0;
 };
-PressButton* g_button = nullptr;
+PressOwner* g_press = nullptr;
 
-LRESULT CALLBACK PressButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_LBUTTONDOWN: {
-      SetCapture(hwnd);
-      g_button->pressed = true;
+LRESULT CALLBACK PressOwnerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_DRAWITEM && g_press) {
+    const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+    FillRect(item->hDC, &item->rcItem, GetSysColorBrush(COLOR_3DFACE));
+    if ((item->itemState & ODS_SELECTED) && !g_press->open) {
+      g_press->open = true;
       SliderPopup popup;
-      popup.m_pParentWnd = CWnd::FromHandle(hwnd);
-      g_button->popupResult = popup.DoModal();
-      return 0;
+      popup.m_pParentWnd = CWnd::FromHandle(item->hwndItem);
+      g_press->popupResult = popup.DoModal();
     }
-    case WM_LBUTTONUP:
-      if (g_button->pressed && GetCapture() == hwnd) ++g_button->clicks;
-      g_button->pressed = false;
-      if (GetCapture() == hwnd) ReleaseCapture();
-      return 0;
-    case WM_CAPTURECHANGED:
-      g_button->pressed = false;
-      return 0;
-    default:
-      return DefWindowProcW(hwnd, message, wParam, lParam);
+    return TRUE;
   }
+  if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED && g_press) ++g_press->clicks;
+  return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 TEST_F(FrameworkDialogs, APopupOpenedInAPressClosesWhenAnotherWindowIsActivated) {
-  PressButton state;
-  g_button = &state;
+  PressOwner state;
+  g_press = &state;
   WNDCLASSW wc{};
-  wc.lpfnWndProc = PressButtonProc;
-  wc.lpszClassName = u"PressButton";
+  wc.lpfnWndProc = PressOwnerProc;
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_3DFACE + 1);
+  wc.lpszClassName = u"PressOwner";
   RegisterClassW(&wc);
-  ASSERT_NE(CreateWindowExW(0, u"PressButton", u"", WS_CHILD | WS_VISIBLE, 20, 20, 40, 20, m_owner, nullptr,
-                            nullptr, nullptr),
+  HWND owner = CreateWindowExW(0, u"PressOwner", u"Field", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 500, 400,
+                               nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(CreateWindowExW(0, u"Button", u"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 20, 20, 16, 20, owner,
+                            reinterpret_cast<HMENU>(7), nullptr, nullptr),
             nullptr);
   HWND other = CreateWindowExW(0, u"DialogTestFrame", u"Other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 560, 420, 200, 120,
                                nullptr, nullptr, nullptr, nullptr);
-  SetWindowPos(m_owner, nullptr, 0, 0, 500, 400, SWP_NOZORDER);
-  SetActiveWindow(m_owner);
-  POINT press{30, 30};
-  ClientToScreen(m_owner, &press);
+  ShowWindow(m_owner, SW_HIDE);
+  SetActiveWindow(owner);
+  compat::PumpMessages();
+  POINT press{28, 30};
+  ClientToScreen(owner, &press);
   compat::AddModalStepOnTemplate(IDD_SLIDER_POPUP, [&](HWND popup) {
     RECT client;
     GetClientRect(popup, &client);
     EXPECT_EQ(client.right, 126);
     EXPECT_EQ(client.bottom, 18);
-    EXPECT_FALSE(IsWindowEnabled(m_owner));
+    EXPECT_FALSE(IsWindowEnabled(owner));
     EXPECT_EQ(GetCapture(), nullptr);  // the press gave the capture up
     compat::host::InjectClick(0, 660, 480);  // the user clicks another window
   });
   compat::host::InjectMouseButton(0, true, press.x, press.y);
   compat::PumpMessages();
+  EXPECT_TRUE(state.open);
   EXPECT_EQ(state.popupResult, IDCANCEL);
   EXPECT_EQ(GetActiveWindow(), other);
   compat::host::InjectMouseButton(0, false, press.x, press.y);
   compat::PumpMessages();
-  EXPECT_EQ(state.clicks, 0);
+  EXPECT_EQ(state.clicks, 0);  // the press ended with the popup: no click follows
   EXPECT_EQ(GetCapture(), nullptr);
-  EXPECT_TRUE(IsWindowEnabled(m_owner));
-  EXPECT_EQ(FindWindowW(nullptr, nullptr), other);
-  g_button = nullptr;
+  EXPECT_TRUE(IsWindowEnabled(owner));
+  g_press = nullptr;
 }
 
 }  // namespace
