@@ -10,6 +10,7 @@
 #include "compat/afx/dialog.h"
 #include "compat/afx/resource.h"
 #include "compat/afx/resource_ids.h"
+#include "compat/afx/wnd_state.h"
 
 IMPLEMENT_DYNAMIC(CUserException, CException)
 
@@ -67,13 +68,20 @@ void CDataExchange::Fail() {
 
 BOOL CWnd::UpdateData(BOOL bSaveAndValidate) {
   CDataExchange dx(this, bSaveAndValidate);
+  // A control set here tells its parent at once; a handler that exchanged data
+  // again would read controls not yet set and overwrite the members with them.
+  HWND& lockout = compat::afx::ThreadState().lockoutNotify;
+  const HWND outer = lockout;
+  lockout = m_hWnd;
+  BOOL ok = TRUE;
   try {
     DoDataExchange(&dx);
   } catch (CUserException* e) {
     e->Delete();
-    return FALSE;
+    ok = FALSE;
   }
-  return TRUE;
+  lockout = outer;
+  return ok;
 }
 
 // --- text and numbers ---

@@ -232,6 +232,44 @@ TEST_F(FrameworkDialogs, DataExchangeAttachesAControlOnceAndMessagesComeFromStri
   EXPECT_EQ(compat::LastMessageBoxCaption(), u"Calvetta Test");
 }
 
+// Reads the controls back whenever the name changes, as the export dialog does.
+class LiveDialog : public SessionDialog {
+ public:
+  explicit LiveDialog(CWnd* parent) : SessionDialog(parent) {}
+  int m_changes = 0;
+
+ protected:
+  afx_msg void OnNameChanged() {
+    ++m_changes;
+    UpdateData(TRUE);
+  }
+  DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(LiveDialog, SessionDialog)
+  ON_CONTROL(EN_CHANGE, IDC_NAME, OnNameChanged)
+END_MESSAGE_MAP()
+
+TEST_F(FrameworkDialogs, ControlsSetByUpdateDataDoNotCallItBackHalfWay) {
+  LiveDialog dialog(CWnd::FromHandle(m_owner));
+  ASSERT_TRUE(dialog.Create(IDD_SESSION, CWnd::FromHandle(m_owner)));
+  dialog.ShowWindow(SW_SHOW);
+  EXPECT_EQ(dialog.m_changes, 0);
+  dialog.m_name = u"night";
+  dialog.m_frames = 77;
+  EXPECT_TRUE(dialog.UpdateData(FALSE));
+  EXPECT_EQ(dialog.m_changes, 0);
+  EXPECT_EQ(GetDlgItemInt(dialog.m_hWnd, IDC_FRAMES, nullptr, FALSE), 77u);
+  EXPECT_EQ(dialog.m_frames, 77u);
+  // Typed by the user, the change is heard again.
+  dialog.GotoDlgCtrl(dialog.GetDlgItem(IDC_NAME));
+  compat::host::InjectKeyPress('S');
+  compat::PumpMessages();
+  EXPECT_EQ(dialog.m_changes, 1);
+  EXPECT_EQ(dialog.m_name, CString(u"s"));
+  dialog.DestroyWindow();
+}
+
 TEST_F(FrameworkDialogs, AMissingTemplateOrClassGivesMinusOne) {
   CDialog missing(4711, CWnd::FromHandle(m_owner));
   testing::internal::CaptureStderr();
