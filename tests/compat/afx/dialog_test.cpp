@@ -274,8 +274,13 @@ TEST_F(FrameworkDialogs, AMissingTemplateOrClassGivesMinusOne) {
   CDialog missing(4711, CWnd::FromHandle(m_owner));
   testing::internal::CaptureStderr();
   EXPECT_EQ(missing.DoModal(), -1);
-  EXPECT_NE(testing::internal::GetCapturedStderr().find("4711"), std::string::npos);
+  CDialog unregistered(IDD_MISSING_CLASS, CWnd::FromHandle(m_owner));
+  EXPECT_EQ(unregistered.DoModal(), -1);
+  const std::string log = testing::internal::GetCapturedStderr();
+  EXPECT_NE(log.find("4711"), std::string::npos);
+  EXPECT_NE(log.find("CSliderCtrlBarNotRegistered"), std::string::npos);
   EXPECT_TRUE(IsWindowEnabled(m_owner));
+  EXPECT_EQ(unregistered.m_hWnd, nullptr);
 }
 
 // --- a popup page opened from inside a button's press ---
