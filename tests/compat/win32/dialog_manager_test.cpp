@@ -120,12 +120,16 @@ TEST_F(Dialogs, AModalDialogHoldsItsOwnerAndGivesItBackActive) {
   g_loop = &log;
   HWND owner = TopLevel(40, 40, 400, 300);
   SetActiveWindow(owner);
+  HWND seen = nullptr;
+  bool reactivatedBeforeGone = false;
   Log().SetHandler(owner, [&](HWND, UINT message, WPARAM wParam, LPARAM, LRESULT*) {
     if (message == WM_ENTERIDLE && wParam == MSGF_DIALOGBOX) ++log.enterIdle;
+    // Enabled and active again while the dialog is still there.
+    if (message == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE && seen)
+      reactivatedBeforeGone = IsWindow(seen) && IsWindowEnabled(owner);
     return false;
   });
   HHOOK hook = SetWindowsHookExW(WH_MSGFILTER, CountFilter, nullptr, GetCurrentThreadId());
-  HWND seen = nullptr;
   compat::AddModalStepOnTemplate(IDD_UNITS, [&](HWND dialog) {
     seen = dialog;
     EXPECT_FALSE(IsWindowEnabled(owner));
@@ -139,6 +143,7 @@ TEST_F(Dialogs, AModalDialogHoldsItsOwnerAndGivesItBackActive) {
   EXPECT_FALSE(IsWindow(seen));
   EXPECT_TRUE(IsWindowEnabled(owner));
   EXPECT_EQ(GetActiveWindow(), owner);
+  EXPECT_TRUE(reactivatedBeforeGone);
   EXPECT_GT(log.enterIdle, 0);
   EXPECT_GT(log.filtered, 0);
   g_loop = nullptr;
