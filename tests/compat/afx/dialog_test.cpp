@@ -165,6 +165,17 @@ TEST_F(FrameworkDialogs, ASettingsDialogIsDrivenByKeysAndReadsBackWhatWasTyped) 
   EXPECT_EQ(dialog.m_name, CString(u"dawn"));
 }
 
+TEST_F(FrameworkDialogs, QuitEndsDoModalAndReachesTheOuterLoop) {
+  SessionDialog dialog(CWnd::FromHandle(m_owner));
+  QueueCheck([] { PostQuitMessage(3); });
+  EXPECT_EQ(dialog.DoModal(), -1);
+  EXPECT_EQ(dialog.m_hWnd, nullptr);
+  EXPECT_TRUE(IsWindowEnabled(m_owner));
+  MSG msg;
+  ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, 3u);
+}
+
 TEST_F(FrameworkDialogs, AFailedRangeCheckMakesUpdateDataFalse) {
   compat::SetRealMessageBoxes(false);  // the seam answers at once
   SessionDialog dialog(CWnd::FromHandle(m_owner));

@@ -51,6 +51,24 @@ TEST_F(Dialogs, ClassicFontUnitsPlaceControlsAsOnThePlatform) {
   EXPECT_TRUE(IsWindowVisible(popup));
 }
 
+TEST_F(Dialogs, APopupDialogIsPlacedFromItsOwnerOrCentred) {
+  HWND owner = TopLevel(100, 50, 400, 300);
+  HWND dialog = CreateDialogParamW(Program(), MAKEINTRESOURCEW(IDD_UNITS), owner, PlainProc, 0);
+  ASSERT_NE(dialog, nullptr);
+  // (20, 20) units from the owner's client origin, to the client area's corner.
+  POINT origin{0, 0}, client{0, 0};
+  ClientToScreen(owner, &origin);
+  ClientToScreen(dialog, &client);
+  EXPECT_EQ(client.x - origin.x, 30);
+  EXPECT_EQ(client.y - origin.y, 33);
+  HWND centred = CreateDialogParamW(Program(), MAKEINTRESOURCEW(IDD_CENTERED), owner, PlainProc, 0);
+  ASSERT_NE(centred, nullptr);
+  RECT r;
+  GetWindowRect(centred, &r);
+  EXPECT_NEAR((r.left + r.right) / 2, 400, 1);
+  EXPECT_NEAR((r.top + r.bottom) / 2, 300, 1);
+}
+
 TEST_F(Dialogs, AnUnregisteredControlClassFailsAndIsNamed) {
   HWND owner = TopLevel(50, 50, 300, 200);
   testing::internal::CaptureStderr();
