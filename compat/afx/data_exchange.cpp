@@ -10,6 +10,7 @@
 #include "compat/afx/dialog.h"
 #include "compat/afx/resource.h"
 #include "compat/afx/resource_ids.h"
+#include "compat/afx/wnd_state.h"
 
 IMPLEMENT_DYNAMIC(CUserException, CException)
 
@@ -67,13 +68,20 @@ void CDataExchange::Fail() {
 
 BOOL CWnd::UpdateData(BOOL bSaveAndValidate) {
   CDataExchange dx(this, bSaveAndValidate);
+  // A control set here tells its parent at once; a handler that exchanged data
+  // again would read controls not yet set and overwrite the members with them.
+  HWND& lockout = compat::afx::ThreadState().lockoutNotify;
+  const HWND outer = lockout;
+  lockout = m_hWnd;
+  BOOL ok = TRUE;
   try {
     DoDataExchange(&dx);
   } catch (CUserException* e) {
     e->Delete();
-    return FALSE;
+    ok = FALSE;
   }
-  return TRUE;
+  lockout = outer;
+  return ok;
 }
 
 // --- text and numbers ---
@@ -115,38 +123,34 @@ CString Number(long long value) {
   return text;
 }
 
+// A number in an edit: written as digits, read back within the type's range
+// or failed with the framework's message for the type.
+template <typename T>
+void ExchangeNumber(CDataExchange* pDX, int nIDC, T& value, bool allowSign, long long low, long long high,
+                    UINT messageId) {
+  HWND control = pDX->PrepareEditCtrl(nIDC);
+  if (!control) return;
+  if (!pDX->m_bSaveAndValidate) {
+    ::SetWindowTextW(control, Number(value));
+    return;
+  }
+  long long parsed = 0;
+  if (!ParseInteger(ControlText(control), allowSign, &parsed) || parsed < low || parsed > high) {
+    CString message;
+    message.LoadString(messageId);
+    ShowAndFail(pDX, message);
+  }
+  value = static_cast<T>(parsed);
+}
+
 }  // namespace
 
 void DDX_Text(CDataExchange* pDX, int nIDC, int& value) {
-  HWND control = pDX->PrepareEditCtrl(nIDC);
-  if (!control) return;
-  if (!pDX->m_bSaveAndValidate) {
-    ::SetWindowTextW(control, Number(value));
-    return;
-  }
-  long long parsed = 0;
-  if (!ParseInteger(ControlText(control), true, &parsed) || parsed < -2147483648ll || parsed > 2147483647ll) {
-    CString message;
-    message.LoadString(AFX_IDP_PARSE_INT);
-    ShowAndFail(pDX, message);
-  }
-  value = static_cast<int>(parsed);
+  ExchangeNumber(pDX, nIDC, value, true, -2147483648ll, 2147483647ll, AFX_IDP_PARSE_INT);
 }
 
 void DDX_Text(CDataExchange* pDX, int nIDC, UINT& value) {
-  HWND control = pDX->PrepareEditCtrl(nIDC);
-  if (!control) return;
-  if (!pDX->m_bSaveAndValidate) {
-    ::SetWindowTextW(control, Number(value));
-    return;
-  }
-  long long parsed = 0;
-  if (!ParseInteger(ControlText(control), false, &parsed) || parsed < 0) {
-    CString message;
-    message.LoadString(AFX_IDP_PARSE_UINT);
-    ShowAndFail(pDX, message);
-  }
-  value = static_cast<UINT>(parsed);
+  ExchangeNumber(pDX, nIDC, value, false, 0, 0xFFFFFFFFll, AFX_IDP_PARSE_UINT);
 }
 
 // --- buttons and lists ---

@@ -34,7 +34,8 @@ std::string TemplateName(LPCTSTR name) {
 // A press in progress (a button held down) ends when a modal dialog starts.
 void CancelCapture() {
   HWND capture = ::GetCapture();
-  if (!capture) return;
+  // Another thread's press (the interface thread's, under a worker's box) goes on.
+  if (!capture || ::GetWindowThreadProcessId(capture, nullptr) != ::GetCurrentThreadId()) return;
   ::SendMessageW(capture, WM_CANCELMODE, 0, 0);
   if (::GetCapture() == capture) ::ReleaseCapture();
 }

@@ -2,6 +2,7 @@
 // and the default handlers, each of which passes its message on.
 #include "compat/afx/menu.h"
 #include "compat/afx/wnd.h"
+#include "compat/afx/wnd_state.h"
 
 BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
 ON_WM_NCDESTROY()
@@ -70,6 +71,8 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
 }
 
 BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
+  // Controls changed by UpdateData do not call back into it while it runs.
+  if (lParam && compat::afx::ThreadState().lockoutNotify == m_hWnd) return TRUE;
   // A control's notification goes to its own object first.
   if (lParam && SendChildNotify(reinterpret_cast<HWND>(lParam), WM_COMMAND, wParam, lParam, nullptr)) return TRUE;
   const UINT id = LOWORD(wParam);
@@ -82,6 +85,7 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
 BOOL CWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
   auto* header = reinterpret_cast<NMHDR*>(lParam);
   if (!header) return FALSE;
+  if (compat::afx::ThreadState().lockoutNotify == m_hWnd) return TRUE;
   if (SendChildNotify(header->hwndFrom, WM_NOTIFY, wParam, lParam, pResult)) return TRUE;
   AFX_MSGCALL call{WM_NOTIFY, wParam, lParam, static_cast<UINT>(header->idFrom), header->code, nullptr, 0};
   const UINT code = MAKELONG(static_cast<WORD>(header->code), WM_NOTIFY);

@@ -12,6 +12,7 @@ struct WndThreadState {
   CWnd* creating = nullptr;     // the CWnd whose window CreateEx is making
   HHOOK creationHook = nullptr;
   CWinThread* thread = nullptr; // the CWinThread running on this thread
+  HWND lockoutNotify = nullptr; // the window whose UpdateData runs: its controls' notifications wait
 };
 
 WndThreadState& ThreadState();

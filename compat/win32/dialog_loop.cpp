@@ -15,7 +15,8 @@ bool Ended(HWND dialog) {
 // starts: the window holding the capture is told and loses it.
 void CancelCapture() {
   HWND capture = GetCapture();
-  if (!capture) return;
+  // Another thread's press (the interface thread's, under a worker's box) goes on.
+  if (!capture || GetWindowThreadProcessId(capture, nullptr) != GetCurrentThreadId()) return;
   SendMessageW(capture, WM_CANCELMODE, 0, 0);
   if (GetCapture() == capture) ReleaseCapture();
 }
@@ -94,16 +95,10 @@ INT_PTR RunModal(HWND dialog, HWND owner) {
 using namespace compat::dialogs;
 
 INT_PTR WINAPI DialogBoxParamW(HINSTANCE instance, LPCWSTR templateName, HWND parent, DLGPROC proc, LPARAM param) {
-  HRSRC resource = FindResourceW(instance, templateName, RT_DIALOG);
-  HGLOBAL data = resource ? LoadResource(instance, resource) : nullptr;
-  const WORD id = IS_INTRESOURCE(templateName) ? static_cast<WORD>(reinterpret_cast<ULONG_PTR>(templateName)) : 0;
-  if (!data) {
-    LogDialogFailure("no dialog template " + std::to_string(id));
-    return -1;
-  }
+  TemplateBytes bytes;
+  if (!FindTemplate(instance, templateName, &bytes)) return -1;
   HWND owner = ModalOwner(parent);
-  HWND dialog = CreateFromBytes(instance, static_cast<const BYTE*>(LockResource(data)),
-                                SizeofResource(instance, resource), id, owner, proc, param, true);
+  HWND dialog = CreateFromBytes(instance, bytes.data, bytes.size, bytes.id, owner, proc, param, true);
   return dialog ? RunModal(dialog, owner) : -1;
 }
 

@@ -37,6 +37,13 @@ HWND CreateFromTemplate(HINSTANCE instance, const DialogTemplate& dialogTemplate
 // Reads a template from resource or memory bytes and makes it.
 HWND CreateFromBytes(HINSTANCE instance, const BYTE* data, size_t size, WORD templateId, HWND parent,
                      DLGPROC proc, LPARAM param, bool forceHidden);
+// A dialog template in the module's resources; false (logged) when there is none.
+struct TemplateBytes {
+  const BYTE* data = nullptr;
+  size_t size = 0;
+  WORD id = 0;
+};
+bool FindTemplate(HINSTANCE instance, LPCWSTR templateName, TemplateBytes* out);
 // Runs the modal loop of a made (hidden) dialog and destroys it.
 INT_PTR RunModal(HWND dialog, HWND owner);
 // The top-level window a modal dialog of `parent` is owned by.

@@ -325,6 +325,19 @@ HWND CreateFromBytes(HINSTANCE instance, const BYTE* data, size_t size, WORD tem
   return CreateFromTemplate(instance, t, templateId, parent, proc, param, forceHidden);
 }
 
+bool FindTemplate(HINSTANCE instance, LPCWSTR templateName, TemplateBytes* out) {
+  HRSRC resource = FindResourceW(instance, templateName, RT_DIALOG);
+  HGLOBAL data = resource ? LoadResource(instance, resource) : nullptr;
+  out->id = IS_INTRESOURCE(templateName) ? static_cast<WORD>(reinterpret_cast<ULONG_PTR>(templateName)) : 0;
+  if (!data) {
+    LogDialogFailure("no dialog template " + std::to_string(out->id));
+    return false;
+  }
+  out->data = static_cast<const BYTE*>(LockResource(data));
+  out->size = SizeofResource(instance, resource);
+  return true;
+}
+
 HWND ModalOwner(HWND parent) {
   if (!parent || !IsWindow(parent)) return nullptr;
   return GetAncestor(parent, GA_ROOT);
@@ -486,15 +499,9 @@ LRESULT WINAPI DefDlgProcW(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
 // --- calls ---
 
 HWND WINAPI CreateDialogParamW(HINSTANCE instance, LPCWSTR templateName, HWND parent, DLGPROC proc, LPARAM param) {
-  HRSRC resource = FindResourceW(instance, templateName, RT_DIALOG);
-  HGLOBAL data = resource ? LoadResource(instance, resource) : nullptr;
-  const WORD id = IS_INTRESOURCE(templateName) ? static_cast<WORD>(reinterpret_cast<ULONG_PTR>(templateName)) : 0;
-  if (!data) {
-    LogDialogFailure("no dialog template " + std::to_string(id));
-    return nullptr;
-  }
-  return CreateFromBytes(instance, static_cast<const BYTE*>(LockResource(data)), SizeofResource(instance, resource),
-                         id, parent, proc, param, false);
+  TemplateBytes bytes;
+  if (!FindTemplate(instance, templateName, &bytes)) return nullptr;
+  return CreateFromBytes(instance, bytes.data, bytes.size, bytes.id, parent, proc, param, false);
 }
 
 HWND WINAPI CreateDialogIndirectParamW(HINSTANCE instance, LPCDLGTEMPLATEW dialogTemplate, HWND parent, DLGPROC proc,

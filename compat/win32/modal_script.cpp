@@ -57,37 +57,35 @@ HWND StepWindow(const Step& step) {
   return search.found;
 }
 
-}  // namespace
-
-void AddModalStep(std::function<void()> step) {
+void AddStep(Step entry) {
   Script& s = TheScript();
   std::lock_guard<std::mutex> guard(s.lock);
-  Step entry;
-  entry.onIdle = std::move(step);
   entry.serial = s.nextSerial++;
   s.steps.push_back(std::move(entry));
 }
 
+}  // namespace
+
+void AddModalStep(std::function<void()> step) {
+  Step entry;
+  entry.onIdle = std::move(step);
+  AddStep(std::move(entry));
+}
+
 void AddModalStepOnCaption(const std::u16string& caption, std::function<void(HWND)> step) {
-  Script& s = TheScript();
-  std::lock_guard<std::mutex> guard(s.lock);
   Step entry;
   entry.trigger = Trigger::Caption;
   entry.caption = caption;
   entry.onWindow = std::move(step);
-  entry.serial = s.nextSerial++;
-  s.steps.push_back(std::move(entry));
+  AddStep(std::move(entry));
 }
 
 void AddModalStepOnTemplate(WORD templateId, std::function<void(HWND)> step) {
-  Script& s = TheScript();
-  std::lock_guard<std::mutex> guard(s.lock);
   Step entry;
   entry.trigger = Trigger::Template;
   entry.templateId = templateId;
   entry.onWindow = std::move(step);
-  entry.serial = s.nextSerial++;
-  s.steps.push_back(std::move(entry));
+  AddStep(std::move(entry));
 }
 
 void ClearModalSteps() {

@@ -5,6 +5,7 @@
 
 #include "compat/afx.h"
 #include "compat/afx/dialog_test_ids.h"
+#include "compat/afx/resource_ids.h"
 #include "compat/win32/dialog_test_support.h"
 
 namespace {
@@ -62,7 +63,6 @@ class FrameworkDialogs : public ::testing::Test {
  protected:
   void SetUp() override {
     compat::ResetDesktop(800, 600);
-    dlgtest::RegisterStandInControls();
     compat::ClearModalSteps();
     compat::ResetMessageBoxLog();
     compat::SetRealMessageBoxes(true);
@@ -87,7 +87,7 @@ class FrameworkDialogs : public ::testing::Test {
 
 DWORD Selection(HWND edit) {
   DWORD start = 99, end = 99;
-  SendMessageW(edit, dlgtest::kEmGetSel, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
   return MAKELONG(start, end);
 }
 
@@ -100,9 +100,9 @@ TEST_F(FrameworkDialogs, ASettingsDialogIsDrivenByKeysAndReadsBackWhatWasTyped) 
     EXPECT_EQ(FocusId(), IDC_NAME);
     EXPECT_EQ(Selection(GetFocus()), static_cast<DWORD>(MAKELONG(0, 4)));  // "clip", selected
     // The combo's strings came from the template's initialisation data.
-    EXPECT_EQ(SendDlgItemMessageW(hwnd, IDC_QUALITY, dlgtest::kCbGetCount, 0, 0), 3);
-    EXPECT_EQ(SendDlgItemMessageW(hwnd, IDC_QUALITY, dlgtest::kCbGetCurSel, 0, 0), 1);
-    EXPECT_EQ(SendDlgItemMessageW(hwnd, IDC_KIND, dlgtest::kLbGetCount, 0, 0), 2);
+    EXPECT_EQ(SendDlgItemMessageW(hwnd, IDC_QUALITY, CB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(SendDlgItemMessageW(hwnd, IDC_QUALITY, CB_GETCURSEL, 0, 0), 1);
+    EXPECT_EQ(SendDlgItemMessageW(hwnd, IDC_KIND, LB_GETCOUNT, 0, 0), 2);
   });
   std::vector<int> order;
   auto tab = [&] {
@@ -165,6 +165,17 @@ TEST_F(FrameworkDialogs, ASettingsDialogIsDrivenByKeysAndReadsBackWhatWasTyped) 
   EXPECT_EQ(dialog.m_name, CString(u"dawn"));
 }
 
+TEST_F(FrameworkDialogs, QuitEndsDoModalAndReachesTheOuterLoop) {
+  SessionDialog dialog(CWnd::FromHandle(m_owner));
+  QueueCheck([] { PostQuitMessage(3); });
+  EXPECT_EQ(dialog.DoModal(), -1);
+  EXPECT_EQ(dialog.m_hWnd, nullptr);
+  EXPECT_TRUE(IsWindowEnabled(m_owner));
+  MSG msg;
+  ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, 3u);
+}
+
 TEST_F(FrameworkDialogs, AFailedRangeCheckMakesUpdateDataFalse) {
   compat::SetRealMessageBoxes(false);  // the seam answers at once
   SessionDialog dialog(CWnd::FromHandle(m_owner));
@@ -185,12 +196,102 @@ TEST_F(FrameworkDialogs, AFailedRangeCheckMakesUpdateDataFalse) {
   dialog.DestroyWindow();
 }
 
+TEST_F(FrameworkDialogs, AModelessDialogGetsItsKeysThroughThePreTranslateWalk) {
+  SessionDialog dialog(CWnd::FromHandle(m_owner));
+  ASSERT_TRUE(dialog.Create(IDD_SESSION, CWnd::FromHandle(m_owner)));
+  dialog.ShowWindow(SW_SHOW);
+  dialog.SetActiveWindow();
+  EXPECT_EQ(FocusId(), IDC_NAME);
+  // Tab in the nested child's edit goes on to its check box, then on to the parent's controls.
+  dialog.GotoDlgCtrl(dialog.m_child.GetDlgItem(IDC_WIDTH));
+  for (int i = 0; i < 2; ++i) compat::host::InjectKeyPress(VK_TAB);
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (!AfxPreTranslateMessageTree(&dialog, &msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+  EXPECT_EQ(FocusId(), IDC_QUALITY);
+  EXPECT_EQ(dialog.GetDefID(), static_cast<DWORD>(MAKELONG(IDOK, DC_HASDEFID)));
+  dialog.DestroyWindow();
+}
+
+class AttachedDialog : public SessionDialog {
+ public:
+  explicit AttachedDialog(CWnd* parent) : SessionDialog(parent) {}
+  CWnd m_nameEdit;
+
+ protected:
+  void DoDataExchange(CDataExchange* pDX) override {
+    DDX_Control(pDX, IDC_NAME, m_nameEdit);
+    SessionDialog::DoDataExchange(pDX);
+  }
+};
+
+TEST_F(FrameworkDialogs, DataExchangeAttachesAControlOnceAndMessagesComeFromStringIds) {
+  compat::SetRealMessageBoxes(false);
+  AttachedDialog dialog(CWnd::FromHandle(m_owner));
+  ASSERT_TRUE(dialog.Create(IDD_SESSION, CWnd::FromHandle(m_owner)));
+  EXPECT_EQ(dialog.m_nameEdit.m_hWnd, ::GetDlgItem(dialog.m_hWnd, IDC_NAME));
+  EXPECT_EQ(CWnd::FromHandlePermanent(dialog.m_nameEdit.m_hWnd), &dialog.m_nameEdit);
+  EXPECT_TRUE(dialog.UpdateData(TRUE));  // a second exchange leaves it attached
+  EXPECT_EQ(dialog.m_nameEdit.m_hWnd, ::GetDlgItem(dialog.m_hWnd, IDC_NAME));
+  dialog.DestroyWindow();
+  EXPECT_EQ(AfxMessageBox(AFX_IDP_PARSE_INT, MB_OKCANCEL), IDOK);
+  EXPECT_EQ(compat::LastMessageBoxText(), u"Please enter an integer.");
+  EXPECT_EQ(compat::LastMessageBoxCaption(), u"Calvetta Test");
+}
+
+// Reads the controls back whenever the name changes, as the export dialog does.
+class LiveDialog : public SessionDialog {
+ public:
+  explicit LiveDialog(CWnd* parent) : SessionDialog(parent) {}
+  int m_changes = 0;
+
+ protected:
+  afx_msg void OnNameChanged() {
+    ++m_changes;
+    UpdateData(TRUE);
+  }
+  DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(LiveDialog, SessionDialog)
+  ON_CONTROL(EN_CHANGE, IDC_NAME, OnNameChanged)
+END_MESSAGE_MAP()
+
+TEST_F(FrameworkDialogs, ControlsSetByUpdateDataDoNotCallItBackHalfWay) {
+  LiveDialog dialog(CWnd::FromHandle(m_owner));
+  ASSERT_TRUE(dialog.Create(IDD_SESSION, CWnd::FromHandle(m_owner)));
+  dialog.ShowWindow(SW_SHOW);
+  EXPECT_EQ(dialog.m_changes, 0);
+  dialog.m_name = u"night";
+  dialog.m_frames = 77;
+  EXPECT_TRUE(dialog.UpdateData(FALSE));
+  EXPECT_EQ(dialog.m_changes, 0);
+  EXPECT_EQ(GetDlgItemInt(dialog.m_hWnd, IDC_FRAMES, nullptr, FALSE), 77u);
+  EXPECT_EQ(dialog.m_frames, 77u);
+  // Typed by the user, the change is heard again.
+  dialog.GotoDlgCtrl(dialog.GetDlgItem(IDC_NAME));
+  compat::host::InjectKeyPress('S');
+  compat::PumpMessages();
+  EXPECT_EQ(dialog.m_changes, 1);
+  EXPECT_EQ(dialog.m_name, CString(u"s"));
+  dialog.DestroyWindow();
+}
+
 TEST_F(FrameworkDialogs, AMissingTemplateOrClassGivesMinusOne) {
   CDialog missing(4711, CWnd::FromHandle(m_owner));
   testing::internal::CaptureStderr();
   EXPECT_EQ(missing.DoModal(), -1);
-  EXPECT_NE(testing::internal::GetCapturedStderr().find("4711"), std::string::npos);
+  CDialog unregistered(IDD_MISSING_CLASS, CWnd::FromHandle(m_owner));
+  EXPECT_EQ(unregistered.DoModal(), -1);
+  const std::string log = testing::internal::GetCapturedStderr();
+  EXPECT_NE(log.find("4711"), std::string::npos);
+  EXPECT_NE(log.find("CSliderCtrlBarNotRegistered"), std::string::npos);
   EXPECT_TRUE(IsWindowEnabled(m_owner));
+  EXPECT_EQ(unregistered.m_hWnd, nullptr);
 }
 
 // --- a popup page opened from inside a button's press ---
@@ -211,72 +312,71 @@ BEGIN_MESSAGE_MAP(SliderPopup, CPropertyPage)
   ON_WM_ACTIVATE()
 END_MESSAGE_MAP()
 
-struct PressButton {
-  bool pressed = false;
+// The owner of an owner-drawn button that opens the popup as the button is
+// drawn pressed, as the numeric field's drop-down button does.
+struct PressOwner {
+  bool open = false;
   int clicks = 0;
   INT_PTR popupResult = 0;
 };
-PressButton* g_button = nullptr;
+PressOwner* g_press = nullptr;
 
-LRESULT CALLBACK PressButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_LBUTTONDOWN: {
-      SetCapture(hwnd);
-      g_button->pressed = true;
+LRESULT CALLBACK PressOwnerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_DRAWITEM && g_press) {
+    const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+    FillRect(item->hDC, &item->rcItem, GetSysColorBrush(COLOR_3DFACE));
+    if ((item->itemState & ODS_SELECTED) && !g_press->open) {
+      g_press->open = true;
       SliderPopup popup;
-      popup.m_pParentWnd = CWnd::FromHandle(hwnd);
-      g_button->popupResult = popup.DoModal();
-      return 0;
+      popup.m_pParentWnd = CWnd::FromHandle(item->hwndItem);
+      g_press->popupResult = popup.DoModal();
     }
-    case WM_LBUTTONUP:
-      if (g_button->pressed && GetCapture() == hwnd) ++g_button->clicks;
-      g_button->pressed = false;
-      if (GetCapture() == hwnd) ReleaseCapture();
-      return 0;
-    case WM_CAPTURECHANGED:
-      g_button->pressed = false;
-      return 0;
-    default:
-      return DefWindowProcW(hwnd, message, wParam, lParam);
+    return TRUE;
   }
+  if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED && g_press) ++g_press->clicks;
+  return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 TEST_F(FrameworkDialogs, APopupOpenedInAPressClosesWhenAnotherWindowIsActivated) {
-  PressButton state;
-  g_button = &state;
+  PressOwner state;
+  g_press = &state;
   WNDCLASSW wc{};
-  wc.lpfnWndProc = PressButtonProc;
-  wc.lpszClassName = u"PressButton";
+  wc.lpfnWndProc = PressOwnerProc;
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_3DFACE + 1);
+  wc.lpszClassName = u"PressOwner";
   RegisterClassW(&wc);
-  ASSERT_NE(CreateWindowExW(0, u"PressButton", u"", WS_CHILD | WS_VISIBLE, 20, 20, 40, 20, m_owner, nullptr,
-                            nullptr, nullptr),
+  HWND owner = CreateWindowExW(0, u"PressOwner", u"Field", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 500, 400,
+                               nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(CreateWindowExW(0, u"Button", u"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 20, 20, 16, 20, owner,
+                            reinterpret_cast<HMENU>(7), nullptr, nullptr),
             nullptr);
   HWND other = CreateWindowExW(0, u"DialogTestFrame", u"Other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 560, 420, 200, 120,
                                nullptr, nullptr, nullptr, nullptr);
-  SetWindowPos(m_owner, nullptr, 0, 0, 500, 400, SWP_NOZORDER);
-  SetActiveWindow(m_owner);
-  POINT press{30, 30};
-  ClientToScreen(m_owner, &press);
+  ShowWindow(m_owner, SW_HIDE);
+  SetActiveWindow(owner);
+  compat::PumpMessages();
+  POINT press{28, 30};
+  ClientToScreen(owner, &press);
   compat::AddModalStepOnTemplate(IDD_SLIDER_POPUP, [&](HWND popup) {
     RECT client;
     GetClientRect(popup, &client);
     EXPECT_EQ(client.right, 126);
     EXPECT_EQ(client.bottom, 18);
-    EXPECT_FALSE(IsWindowEnabled(m_owner));
+    EXPECT_FALSE(IsWindowEnabled(owner));
     EXPECT_EQ(GetCapture(), nullptr);  // the press gave the capture up
     compat::host::InjectClick(0, 660, 480);  // the user clicks another window
   });
   compat::host::InjectMouseButton(0, true, press.x, press.y);
   compat::PumpMessages();
+  EXPECT_TRUE(state.open);
   EXPECT_EQ(state.popupResult, IDCANCEL);
   EXPECT_EQ(GetActiveWindow(), other);
   compat::host::InjectMouseButton(0, false, press.x, press.y);
   compat::PumpMessages();
-  EXPECT_EQ(state.clicks, 0);
+  EXPECT_EQ(state.clicks, 0);  // the press ended with the popup: no click follows
   EXPECT_EQ(GetCapture(), nullptr);
-  EXPECT_TRUE(IsWindowEnabled(m_owner));
-  EXPECT_EQ(FindWindowW(nullptr, nullptr), other);
-  g_button = nullptr;
+  EXPECT_TRUE(IsWindowEnabled(owner));
+  g_press = nullptr;
 }
 
 }  // namespace

@@ -15,20 +15,7 @@ using dlgtest::Program;
 using dlgtest::QueueCheck;
 using dlgtest::QueueKey;
 
-class Dialogs : public wintest::WindowTest {
- protected:
-  dlgtest::Watchdog m_watchdog;
-  void SetUp() override {
-    WindowTest::SetUp();
-    dlgtest::RegisterStandInControls();
-    compat::ClearModalSteps();
-  }
-  void TearDown() override {
-    EXPECT_EQ(compat::PendingModalSteps(), 0) << "the loop ended before every step ran";
-    compat::ClearModalSteps();
-    WindowTest::TearDown();
-  }
-};
+class Dialogs : public dlgtest::DialogTest {};
 
 RECT RectInParent(HWND hwnd) {
   RECT r;
@@ -62,6 +49,24 @@ TEST_F(Dialogs, ClassicFontUnitsPlaceControlsAsOnThePlatform) {
   EXPECT_EQ(client.right, 126);
   EXPECT_EQ(client.bottom, 18);
   EXPECT_TRUE(IsWindowVisible(popup));
+}
+
+TEST_F(Dialogs, APopupDialogIsPlacedFromItsOwnerOrCentred) {
+  HWND owner = TopLevel(100, 50, 400, 300);
+  HWND dialog = CreateDialogParamW(Program(), MAKEINTRESOURCEW(IDD_UNITS), owner, PlainProc, 0);
+  ASSERT_NE(dialog, nullptr);
+  // (20, 20) units from the owner's client origin, to the client area's corner.
+  POINT origin{0, 0}, client{0, 0};
+  ClientToScreen(owner, &origin);
+  ClientToScreen(dialog, &client);
+  EXPECT_EQ(client.x - origin.x, 30);
+  EXPECT_EQ(client.y - origin.y, 33);
+  HWND centred = CreateDialogParamW(Program(), MAKEINTRESOURCEW(IDD_CENTERED), owner, PlainProc, 0);
+  ASSERT_NE(centred, nullptr);
+  RECT r;
+  GetWindowRect(centred, &r);
+  EXPECT_NEAR((r.left + r.right) / 2, 400, 1);
+  EXPECT_NEAR((r.top + r.bottom) / 2, 300, 1);
 }
 
 TEST_F(Dialogs, AnUnregisteredControlClassFailsAndIsNamed) {
@@ -133,12 +138,16 @@ TEST_F(Dialogs, AModalDialogHoldsItsOwnerAndGivesItBackActive) {
   g_loop = &log;
   HWND owner = TopLevel(40, 40, 400, 300);
   SetActiveWindow(owner);
+  HWND seen = nullptr;
+  bool reactivatedBeforeGone = false;
   Log().SetHandler(owner, [&](HWND, UINT message, WPARAM wParam, LPARAM, LRESULT*) {
     if (message == WM_ENTERIDLE && wParam == MSGF_DIALOGBOX) ++log.enterIdle;
+    // Enabled and active again while the dialog is still there.
+    if (message == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE && seen)
+      reactivatedBeforeGone = IsWindow(seen) && IsWindowEnabled(owner);
     return false;
   });
   HHOOK hook = SetWindowsHookExW(WH_MSGFILTER, CountFilter, nullptr, GetCurrentThreadId());
-  HWND seen = nullptr;
   compat::AddModalStepOnTemplate(IDD_UNITS, [&](HWND dialog) {
     seen = dialog;
     EXPECT_FALSE(IsWindowEnabled(owner));
@@ -152,6 +161,7 @@ TEST_F(Dialogs, AModalDialogHoldsItsOwnerAndGivesItBackActive) {
   EXPECT_FALSE(IsWindow(seen));
   EXPECT_TRUE(IsWindowEnabled(owner));
   EXPECT_EQ(GetActiveWindow(), owner);
+  EXPECT_TRUE(reactivatedBeforeGone);
   EXPECT_GT(log.enterIdle, 0);
   EXPECT_GT(log.filtered, 0);
   g_loop = nullptr;
@@ -242,7 +252,7 @@ TEST_F(Dialogs, TabArrowsMnemonicsEnterAndEscapeFollowTheTemplate) {
   QueueCheck([&] {
     EXPECT_EQ(FocusId(), IDC_FRAMES);
     DWORD start = 9, end = 9;
-    SendMessageW(GetFocus(), dlgtest::kEmGetSel, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    SendMessageW(GetFocus(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     EXPECT_EQ(start, 0u);
   });
   QueueKey('W', VK_MENU);  // a check box's mnemonic clicks it
@@ -252,8 +262,8 @@ TEST_F(Dialogs, TabArrowsMnemonicsEnterAndEscapeFollowTheTemplate) {
   QueueCheck([] {
     HWND dialog = FindWindowW(nullptr, u"Navigation");
     // The focus left the push buttons: OK is the default again.
-    EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(dialog, IDOK), GWL_STYLE) & dlgtest::kBsTypeMask, 1);
-    EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(dialog, IDCANCEL), GWL_STYLE) & dlgtest::kBsTypeMask, 0);
+    EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(dialog, IDOK), GWL_STYLE) & BS_TYPEMASK, 1);
+    EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(dialog, IDCANCEL), GWL_STYLE) & BS_TYPEMASK, 0);
     ASSERT_TRUE(compat::WriteWindowPng(dialog, dlgtest::PngPath("dialog_navigation").c_str()));
   });
   QueueKey(VK_RETURN);  // the default button
@@ -279,8 +289,8 @@ TEST_F(Dialogs, AFocusedPushButtonIsTheDefaultWhileItHasTheFocus) {
   });
   QueueCheck([] {
     HWND dialog = FindWindowW(nullptr, u"Navigation");
-    EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(dialog, IDOK), GWL_STYLE) & dlgtest::kBsTypeMask, 0);
-    EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(dialog, IDCANCEL), GWL_STYLE) & dlgtest::kBsTypeMask, 1);
+    EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(dialog, IDOK), GWL_STYLE) & BS_TYPEMASK, 0);
+    EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(dialog, IDCANCEL), GWL_STYLE) & BS_TYPEMASK, 1);
   });
   QueueKey(VK_RETURN);
   EXPECT_EQ(DialogBoxParamW(Program(), MAKEINTRESOURCEW(IDD_NAVIGATION), nullptr, NavigationProc, 0), IDCANCEL);
@@ -306,6 +316,11 @@ TEST_F(Dialogs, TheDialogsBrushPaintsItsBackground) {
   ClientToScreen(dialog, &inside);
   const uint32_t pixel = compat::host::DesktopSurface()->Row(inside.y)[inside.x];
   EXPECT_EQ(pixel & 0xFFFFFF, 0x008000u);
+  // The label's background comes from the brush the dialog gave for it: the
+  // right end of "&Name:" (30 units wide) is past its text.
+  POINT label{MulDiv(7 + 29, 6, 4), MulDiv(9 + 4, 13, 8)};
+  ClientToScreen(dialog, &label);
+  EXPECT_EQ(compat::host::DesktopSurface()->Row(label.y)[label.x] & 0xFFFFFF, 0x008000u);
   DestroyWindow(dialog);
   DeleteObject(g_background);
 }
@@ -335,7 +350,32 @@ TEST_F(Dialogs, ItemCallsReadAndWriteByControlId) {
   EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_HIGH), 1u);
   EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_LOW), 0u);
   CheckDlgButton(dialog, IDC_LOOP, 1);
-  EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_LOOP, dlgtest::kBmGetCheck, 0, 0), 1);
+  EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_LOOP, BM_GETCHECK, 0, 0), 1);
+  DestroyWindow(dialog);
+}
+
+TEST_F(Dialogs, TheFocusComesBackWhenTheDialogIsActivatedAgain) {
+  HWND dialog = CreateDialogParamW(Program(), MAKEINTRESOURCEW(IDD_NAVIGATION), nullptr, PlainProc, 0);
+  ASSERT_NE(dialog, nullptr);
+  ShowWindow(dialog, SW_SHOW);
+  SetActiveWindow(dialog);
+  EXPECT_EQ(FocusId(), IDC_NAME);
+  SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_LOOP)), TRUE);
+  HWND other = TopLevel(500, 400, 200, 100);
+  SetActiveWindow(other);
+  EXPECT_NE(FocusId(), IDC_LOOP);
+  SetActiveWindow(dialog);
+  EXPECT_EQ(FocusId(), IDC_LOOP);
+  // A modeless dialog takes its keys through IsDialogMessageW in the program's own loop.
+  compat::host::InjectKeyPress(VK_TAB);
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (!IsDialogMessageW(dialog, &msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+  EXPECT_EQ(FocusId(), IDOK);
   DestroyWindow(dialog);
 }
 

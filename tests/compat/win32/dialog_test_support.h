@@ -1,5 +1,5 @@
-// Shared pieces of the dialog tests: a clean desktop with the controls
-// registered, the test resources' module, keys a user presses inside a modal
+// Shared pieces of the dialog tests (which link the standard controls): a
+// clean desktop, the test resources' module, keys a user presses inside a modal
 // loop, and where the dialog pictures go.
 #pragma once
 
@@ -14,7 +14,7 @@
 
 #include "compat/host.h"
 #include "compat/win32.h"
-#include "compat/win32/dialog_test_controls.h"
+#include "compat/win32/window_test_support.h"
 
 namespace dlgtest {
 
@@ -77,6 +77,21 @@ class Watchdog {
   bool stop_ = false;
   bool fired_ = false;
   std::thread worker_;
+};
+
+// A clean desktop, no steps left over and a watchdog on the loops.
+class DialogTest : public wintest::WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    compat::ClearModalSteps();
+  }
+  void TearDown() override {
+    EXPECT_EQ(compat::PendingModalSteps(), 0) << "the loop ended before every step ran";
+    compat::ClearModalSteps();
+    WindowTest::TearDown();
+  }
+  Watchdog m_watchdog;
 };
 
 }  // namespace dlgtest

@@ -9,21 +9,16 @@
 
 namespace {
 
-class RealMessageBoxes : public wintest::WindowTest {
+class RealMessageBoxes : public dlgtest::DialogTest {
  protected:
-  dlgtest::Watchdog m_watchdog;
   void SetUp() override {
-    WindowTest::SetUp();
-    dlgtest::RegisterStandInControls();
-    compat::ClearModalSteps();
+    DialogTest::SetUp();
     compat::ResetMessageBoxLog();
     compat::SetRealMessageBoxes(true);
   }
   void TearDown() override {
-    EXPECT_EQ(compat::PendingModalSteps(), 0);
-    compat::ClearModalSteps();
     compat::ResetMessageBoxLog();
-    WindowTest::TearDown();
+    DialogTest::TearDown();
   }
 };
 
