@@ -339,11 +339,16 @@ BOOL WINAPI CheckMenuRadioItem(HMENU menu, UINT first, UINT last, UINT check, UI
 }
 
 BOOL WINAPI EnableMenuItem(HMENU menu, UINT id, UINT enable) {
-  MenuGuard guard = LockMenus();
-  MenuItem* item = FindItem(menu, id, (enable & MF_BYPOSITION) != 0);
-  if (!item) return static_cast<BOOL>(kNotFound);
-  const UINT before = item->state & (MF_GRAYED | MF_DISABLED);
-  item->state = (item->state & ~(MF_GRAYED | MF_DISABLED)) | (enable & (MF_GRAYED | MF_DISABLED));
+  UINT before = 0, command = 0;
+  {
+    MenuGuard guard = LockMenus();
+    MenuItem* item = FindItem(menu, id, (enable & MF_BYPOSITION) != 0);
+    if (!item) return static_cast<BOOL>(kNotFound);
+    before = item->state & (MF_GRAYED | MF_DISABLED);
+    item->state = (item->state & ~(MF_GRAYED | MF_DISABLED)) | (enable & (MF_GRAYED | MF_DISABLED));
+    command = item->id;
+  }
+  if (command == SC_CLOSE && before != (enable & (MF_GRAYED | MF_DISABLED))) SystemMenuChanged(menu);
   return static_cast<BOOL>(before);
 }
 
