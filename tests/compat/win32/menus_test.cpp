@@ -65,11 +65,12 @@ class Menus : public WindowTest {
     return list;
   }
 
-  static void PressWithAlt(UINT vk) {
-    host::InjectKey(VK_MENU, true);
+  static void PressWith(UINT modifier, UINT vk) {
+    host::InjectKey(modifier, true);
     host::InjectKeyPress(vk);
-    host::InjectKey(VK_MENU, false);
+    host::InjectKey(modifier, false);
   }
+  static void PressWithAlt(UINT vk) { PressWith(VK_MENU, vk); }
 
   std::vector<Logged> Commands(HWND hwnd, UINT message = WM_COMMAND) {
     std::vector<Logged> out;
@@ -287,6 +288,78 @@ TEST_F(Menus, AltThenArrowsAndMnemonicsAndEscapeWorkLevelByLevel) {
   auto commands = Commands(frame);
   ASSERT_EQ(commands.size(), 1u);
   EXPECT_EQ(LOWORD(commands[0].wParam), kViewWire);
+}
+
+TEST_F(Menus, LeftFromTheFirstTitleWrapsIntoTheSystemMenu) {
+  HWND frame = Frame();
+  Log().Clear();
+  HMENU system = nullptr;
+  Drive(frame, {
+      [&] { host::InjectKeyPress(VK_LEFT); },
+      [&] { host::InjectKeyPress(VK_DOWN); },
+      [&] {
+        ASSERT_EQ(OpenPopups().size(), 1u);
+        system = GetSystemMenu(frame, FALSE);
+        host::InjectKeyPress(VK_LEFT);  // on to the last title
+      },
+      [&] { EXPECT_EQ(OpenPopups().size(), 1u); },
+  });
+  host::InjectKeyPress(VK_MENU);
+  Pump();
+  std::vector<HMENU> opened;
+  for (const Logged& e : Log().Entries()) {
+    if (e.hwnd == frame && e.message == WM_INITMENUPOPUP) opened.push_back(reinterpret_cast<HMENU>(e.wParam));
+    if (e.hwnd == frame && e.message == WM_INITMENUPOPUP && reinterpret_cast<HMENU>(e.wParam) == system) {
+      EXPECT_EQ(HIWORD(e.lParam), TRUE);
+    }
+  }
+  ASSERT_EQ(opened.size(), 2u);
+  EXPECT_EQ(opened[0], system);
+  EXPECT_EQ(opened[1], GetSubMenu(GetMenu(frame), 2));
+}
+
+TEST_F(Menus, HoveringOverASubmenuItemOpensItAfterTheDelay) {
+  HWND frame = Frame();
+  const POINT view = TitleCentre(frame, 2);
+  RECT recent{};
+  std::deque<std::function<void()>> steps{
+      [&] {
+        ASSERT_TRUE(GetMenuItemRect(frame, GetSubMenu(GetMenu(frame), 2), 5, &recent));
+        host::InjectMouseMove(recent.left + 20, (recent.top + recent.bottom) / 2);
+      },
+      [&] { EXPECT_EQ(OpenPopups().size(), 1u); },  // not at once
+  };
+  bool opened = false;
+  for (int i = 0; i < 40; ++i) {
+    steps.push_back([&] {
+      opened |= OpenPopups().size() == 2;
+      if (!opened) Sleep(25);
+    });
+  }
+  Drive(frame, std::move(steps));
+  host::InjectClick(0, view.x, view.y);
+  Pump();
+  EXPECT_TRUE(opened);
+}
+
+TEST_F(Menus, EndMenuAndAQuitEndTheLoopAndTheQuitGoesOn) {
+  HWND owner = TopLevel(50, 50, 300, 200);
+  HMENU popup = CreatePopupMenu();
+  AppendMenuW(popup, MF_STRING, 1, u"One");
+  Drive(owner, {[] { EndMenu(); }, [] { ADD_FAILURE() << "EndMenu left the menu open"; }});
+  EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD, 100, 100, owner, nullptr), 0);
+  EXPECT_TRUE(OpenPopups().empty());
+  EXPECT_FALSE(EndMenu());  // no menu is open
+
+  Drive(owner, {[] { PostQuitMessage(7); }, [] { ADD_FAILURE() << "WM_QUIT left the menu open"; }});
+  TrackPopupMenuEx(popup, TPM_RETURNCMD, 100, 100, owner, nullptr);
+  MSG msg;
+  ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, 7u);
+
+  // A menu cannot open while another runs, nor for a stale menu.
+  DestroyMenu(popup);
+  EXPECT_FALSE(TrackPopupMenuEx(popup, 0, 100, 100, owner, nullptr));
 }
 
 TEST_F(Menus, AClickOutsideClosesTheMenuAndGoesNoFurther) {
@@ -522,9 +595,7 @@ TEST_F(Menus, AcceleratorsSendCommandsUnlessTheirItemIsDisabled) {
     }
   };
   Log().Clear();
-  host::InjectKey(VK_CONTROL, true);
-  host::InjectKeyPress('N');
-  host::InjectKey(VK_CONTROL, false);
+  PressWith(VK_CONTROL, 'N');
   host::InjectKeyPress('G');  // a character entry
   run();
   auto commands = Commands(frame);
@@ -540,9 +611,7 @@ TEST_F(Menus, AcceleratorsSendCommandsUnlessTheirItemIsDisabled) {
     if (m == WM_INITMENUPOPUP) EnableMenuItem(reinterpret_cast<HMENU>(w), kFileNew, MF_GRAYED);
     return false;
   });
-  host::InjectKey(VK_CONTROL, true);
-  host::InjectKeyPress('N');
-  host::InjectKey(VK_CONTROL, false);
+  PressWith(VK_CONTROL, 'N');
   run();
   EXPECT_TRUE(Commands(frame).empty());
   EXPECT_EQ(Log().Count(frame, WM_CHAR), 0);  // the key was still eaten
