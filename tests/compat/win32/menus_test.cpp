@@ -385,10 +385,25 @@ WNDPROC g_menuProc = nullptr;
 std::vector<std::pair<int, UINT>> g_filtered;
 HWND g_owner = nullptr;
 
+// What the toolkit's popup hook does: the border styles go at WM_CREATE, its
+// own 2-pixel border comes out of WM_NCCALCSIZE, and with system shadows the
+// window shrinks by 2 and moves up by 1.
+constexpr int kOwnBorder = 2;
+
 LRESULT CALLBACK BorderlessMenuProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCALCSIZE) {
-    SetWindowLongW(hwnd, GWL_STYLE, GetWindowLongW(hwnd, GWL_STYLE) & ~WS_BORDER);
-    SetWindowLongW(hwnd, GWL_EXSTYLE, GetWindowLongW(hwnd, GWL_EXSTYLE) & ~(WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE));
+  if (message == WM_NCCALCSIZE && lParam) {
+    RECT* r = wParam ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0] : reinterpret_cast<RECT*>(lParam);
+    InflateRect(r, -kOwnBorder, -kOwnBorder);
+  }
+  if (message == WM_WINDOWPOSCHANGING) {
+    auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
+    BOOL shadows = FALSE;
+    SystemParametersInfoW(SPI_GETDROPSHADOW, 0, &shadows, 0);
+    if (!(pos->flags & SWP_NOSIZE)) {
+      pos->cx += shadows ? -2 : 2;
+      pos->cy += shadows ? -2 : 2;
+      pos->y -= 1;
+    }
   }
   return CallWindowProcW(g_menuProc, hwnd, message, wParam, lParam);
 }
@@ -401,6 +416,8 @@ LRESULT CALLBACK SubclassingHook(int code, WPARAM wParam, LPARAM lParam) {
     g_hooked = cwp->hwnd;
     EXPECT_TRUE(SetPropW(cwp->hwnd, u"OldMenuProc", reinterpret_cast<HANDLE>(GetWindowLongPtrW(cwp->hwnd, GWLP_WNDPROC))));
     g_menuProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(cwp->hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(BorderlessMenuProc)));
+    SetWindowLongW(cwp->hwnd, GWL_STYLE, GetWindowLongW(cwp->hwnd, GWL_STYLE) & ~WS_BORDER);
+    SetWindowLongW(cwp->hwnd, GWL_EXSTYLE, GetWindowLongW(cwp->hwnd, GWL_EXSTYLE) & ~(WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE));
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -415,7 +432,7 @@ LRESULT CALLBACK MenuFilter(int code, WPARAM, LPARAM lParam) {
   return 0;
 }
 
-TEST_F(Menus, ACallWndProcHookSubclassesPopupsAndSizesThemWithoutBorder) {
+TEST_F(Menus, ACallWndProcHookSubclassesPopupsAndItsOwnBorderFitsTheItems) {
   HWND owner = TopLevel(50, 50, 300, 200);
   HMENU popup = CreatePopupMenu();
   AppendMenuW(popup, MF_STRING, 1, u"One");
@@ -437,11 +454,14 @@ TEST_F(Menus, ACallWndProcHookSubclassesPopupsAndSizesThemWithoutBorder) {
   UnhookWindowsHookEx(hook);
 
   const int rows = 3 * GetSystemMetrics(SM_CYMENU);
-  EXPECT_EQ(hookedClient.bottom, rows);
-  EXPECT_EQ(hooked.bottom - hooked.top, rows);  // no border left around the items
-  EXPECT_EQ(hooked.right - hooked.left, hookedClient.right);
   // The platform's frame: a dialog frame on every side.
   EXPECT_EQ((plain.bottom - plain.top) - rows, 2 * GetSystemMetrics(SM_CYDLGFRAME));
+  // The hook's own border fits exactly around the items.
+  EXPECT_EQ(hookedClient.bottom, rows);
+  EXPECT_EQ(hooked.bottom - hooked.top, rows + 2 * kOwnBorder);
+  EXPECT_EQ(hooked.right - hooked.left, hookedClient.right + 2 * kOwnBorder);
+  EXPECT_EQ(hookedClient.right, plain.right - plain.left - 2 * GetSystemMetrics(SM_CXDLGFRAME));
+  EXPECT_EQ(hooked.top, plain.top - 1);
   DestroyMenu(popup);
 }
 
