@@ -52,7 +52,7 @@ char16_t MnemonicOf(const std::u16string& text);  // upper case, 0 for none
 HMENU MenuFromTemplate(const BYTE* data, size_t size);
 
 // --- drawing (menu_draw.cpp) ---
-HFONT MenuFont();
+HFONT MenuFont(bool bold = false);  // bold for a menu's default item
 struct PopupMetrics {
   int width = 0;
   int height = 0;

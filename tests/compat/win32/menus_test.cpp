@@ -687,6 +687,7 @@ TEST_F(Menus, AltSpaceOpensTheSystemMenuAndAGreyCloseStopsClosing) {
         // Restore is greyed for a restored window; Minimize is not.
         EXPECT_TRUE(GetMenuState(system, SC_RESTORE, MF_BYCOMMAND) & MF_GRAYED);
         EXPECT_FALSE(GetMenuState(system, SC_MINIMIZE, MF_BYCOMMAND) & MF_GRAYED);
+        EXPECT_TRUE(host::WriteDesktopPng(std::string(CALVETTA_TEST_PNG_DIR) + "/menus_system_menu.png"));
         host::InjectKeyPress('N');
       },
   });
