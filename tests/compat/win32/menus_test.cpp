@@ -342,6 +342,34 @@ TEST_F(Menus, HoveringOverASubmenuItemOpensItAfterTheDelay) {
   EXPECT_TRUE(opened);
 }
 
+TEST_F(Menus, TheRightButtonChoosesOnlyWithTpmRightButtonAndGreyItemsNever) {
+  HWND owner = TopLevel(50, 50, 300, 200);
+  HMENU popup = CreatePopupMenu();
+  AppendMenuW(popup, MF_STRING | MF_GRAYED, 1, u"Grey");
+  AppendMenuW(popup, MF_STRING, 2, u"Plain");
+  auto clickItem = [&](int button, int position) {
+    return [&, button, position] {
+      RECT r;
+      ASSERT_TRUE(GetMenuItemRect(owner, popup, static_cast<UINT>(position), &r));
+      host::InjectClick(button, r.left + 10, (r.top + r.bottom) / 2);
+    };
+  };
+  Drive(owner, {clickItem(1, 1), clickItem(0, 0), clickItem(0, 1)});
+  EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD, 100, 100, owner, nullptr), 2);
+  Drive(owner, {clickItem(1, 1)});
+  EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, 100, 100, owner, nullptr), 2);
+  // Without TPM_RETURNCMD the choice arrives as a posted WM_COMMAND.
+  Log().Clear();
+  Drive(owner, {clickItem(0, 1)});
+  EXPECT_TRUE(TrackPopupMenuEx(popup, 0, 100, 100, owner, nullptr));
+  EXPECT_EQ(Log().Count(owner, WM_COMMAND), 0);
+  Pump();
+  auto commands = Commands(owner);
+  ASSERT_EQ(commands.size(), 1u);
+  EXPECT_EQ(commands[0].wParam, MAKEWPARAM(2, 0));
+  DestroyMenu(popup);
+}
+
 TEST_F(Menus, EndMenuAndAQuitEndTheLoopAndTheQuitGoesOn) {
   HWND owner = TopLevel(50, 50, 300, 200);
   HMENU popup = CreatePopupMenu();
