@@ -67,6 +67,17 @@ bool CloseDisabled(HWND hwnd) {
   return state != 0xFFFFFFFFu && (state & (MF_GRAYED | MF_DISABLED));
 }
 
+void SystemMenuChanged(HMENU menu) {
+  HWND owner = nullptr;
+  {
+    std::lock_guard guard(Bars().lock);
+    for (const auto& [hwnd, systemMenu] : Bars().systemMenus) {
+      if (systemMenu == menu) owner = hwnd;
+    }
+  }
+  if (owner && IsWindow(owner)) RedrawWindow(owner, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
+}
+
 void UpdateSystemMenu(HWND hwnd, HMENU menu) {
   const DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE));
   const bool maximized = (style & WS_MAXIMIZE) != 0, minimized = (style & WS_MINIMIZE) != 0;

@@ -2,6 +2,7 @@
 // column, caption, accelerator column, submenu arrow, etched separators) and
 // the titles of the menu bar. Owner-drawn items go to the owner instead.
 #include <algorithm>
+#include <utility>
 
 #include "compat/win32/gdi.h"
 #include "compat/win32/menu_state.h"
@@ -68,14 +69,16 @@ void DrawOwnerItem(HDC hdc, HWND owner, HMENU menu, const MenuItem& item, UINT s
 
 }  // namespace
 
-HFONT MenuFont() {
-  static HFONT font = [] {
+HFONT MenuFont(bool bold) {
+  static const auto fonts = [] {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-    return CreateFontIndirectW(&metrics.lfMenuFont);
+    HFONT normal = CreateFontIndirectW(&metrics.lfMenuFont);
+    metrics.lfMenuFont.lfWeight = FW_BOLD;
+    return std::pair{normal, CreateFontIndirectW(&metrics.lfMenuFont)};
   }();
-  return font;
+  return bold ? fonts.second : fonts.first;
 }
 
 PopupMetrics LayoutPopup(HMENU menu, HWND owner, std::vector<MenuItem>* items) {
@@ -92,6 +95,7 @@ PopupMetrics LayoutPopup(HMENU menu, HWND owner, std::vector<MenuItem>* items) {
     } else if (Separator(item)) {
       sizes[i] = SIZE{0, rowHeight / 2};
     } else {
+      SelectObject(hdc, MenuFont((item.state & MFS_DEFAULT) != 0));
       sizes[i] = SIZE{CheckColumn() + TextSize(hdc, LabelOf(item.text)).cx + ArrowColumn(), rowHeight};
       accelWidth = std::max<int>(accelWidth, TextSize(hdc, AcceleratorOf(item.text)).cx);
     }
@@ -152,7 +156,7 @@ void DrawPopupItem(HDC hdc, HWND owner, HMENU menu, const MenuItem& item, bool s
   else if (item.state & MF_CHECKED) DrawGlyph(hdc, RECT{check.left + 3, check.top + 3, check.right - 1, check.bottom - 3},
                                               (item.type & MFT_RADIOCHECK) ? u'h' : u'a', color);
   if (item.submenu) DrawGlyph(hdc, RECT{r.right - ArrowColumn(), r.top + 1, r.right - 1, r.bottom - 1}, u'8', color);
-  HGDIOBJ oldFont = SelectObject(hdc, MenuFont());
+  HGDIOBJ oldFont = SelectObject(hdc, MenuFont((item.state & MFS_DEFAULT) != 0));
   RECT text{check.right, r.top, r.right - ArrowColumn(), r.bottom};
   if (Grayed(item) && !selected) {
     // Grey text is embossed: a light copy one pixel down and right first.

@@ -222,7 +222,10 @@ void CloseAbove(Tracker& t, size_t keep) {
 }
 
 // Makes the popup window: created hidden so that hooks see its WM_CREATE,
-// then sized from its items plus whatever non-client area WM_NCCALCSIZE leaves.
+// then sized from its items plus the frame of its own styles. The frame is
+// the popup class's, whatever a hook later makes of it: a hook that draws its
+// own border shrinks the window in WM_WINDOWPOSCHANGING from that size, as
+// it must on the platform.
 bool OpenPopup(Tracker& t, HMENU menu, int position, bool system, const POINT* rootAt, const RECT* title, bool selectFirst) {
   Send(t, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(position, system ? TRUE : FALSE));
   if (t.ended || !IsMenu(menu)) return false;
@@ -232,21 +235,18 @@ bool OpenPopup(Tracker& t, HMENU menu, int position, bool system, const POINT* r
   if (p.items.empty()) return false;
   const PopupMetrics content = LayoutPopup(menu, t.owner, &p.items);
   RegisterPopupClass();
-  p.hwnd = CreateWindowExW(WS_EX_TOPMOST | WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE, kPopupClass, nullptr,
-                           WS_POPUP | WS_BORDER | WS_CLIPSIBLINGS, 0, 0, content.width, content.height, t.owner,
-                           nullptr, nullptr, nullptr);
+  constexpr DWORD kStyle = WS_POPUP | WS_BORDER | WS_CLIPSIBLINGS;
+  constexpr DWORD kExStyle = WS_EX_TOPMOST | WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
+  RECT frame{0, 0, content.width, content.height};
+  AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+  const SIZE size{frame.right - frame.left, frame.bottom - frame.top};
+  p.hwnd = CreateWindowExW(kExStyle, kPopupClass, nullptr, kStyle, 0, 0, 0, 0, t.owner, nullptr, nullptr, nullptr);
   if (!p.hwnd) return false;
-  SetWindowPos(p.hwnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-  RECT window, client;
-  GetWindowRect(p.hwnd, &window);
-  GetClientRect(p.hwnd, &client);
-  const SIZE size{content.width + (window.right - window.left) - client.right,
-                  content.height + (window.bottom - window.top) - client.bottom};
   POINT at;
   if (rootAt) at = PlaceRoot(t, *rootAt, size);
   else if (title) at = PlaceUnderTitle(*title, size);
   else at = PlaceSubmenu(t.popups.back(), t.popups.back().items[static_cast<size_t>(position)], size);
-  SetWindowPos(p.hwnd, HWND_TOPMOST, at.x, at.y, size.cx, size.cy, SWP_NOACTIVATE);
+  SetWindowPos(p.hwnd, HWND_TOPMOST, at.x, at.y, size.cx, size.cy, SWP_NOACTIVATE | SWP_FRAMECHANGED);
   t.popups.push_back(std::move(p));
   HWND hwnd = t.popups.back().hwnd;
   ShowWindow(hwnd, SW_SHOWNOACTIVATE);

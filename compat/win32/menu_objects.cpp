@@ -139,6 +139,18 @@ bool Remove(HMENU handle, UINT position, UINT flags, bool destroy) {
   return true;
 }
 
+// The item a MENUITEMINFOW call names, with the platform's errors; lock held.
+// The record may be the older one without hbmpItem.
+MenuItem* ItemForInfo(HMENU menu, UINT position, BOOL byPosition, const MENUITEMINFOW* info) {
+  if (!info || info->cbSize < sizeof(MENUITEMINFOW) - sizeof(HBITMAP)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  MenuItem* item = FindItem(menu, position, byPosition != FALSE);
+  if (!item) SetLastError(ERROR_MENU_ITEM_NOT_FOUND);
+  return item;
+}
+
 }  // namespace
 
 MenuGuard LockMenus() { return MenuGuard(Menus().lock); }
@@ -339,11 +351,16 @@ BOOL WINAPI CheckMenuRadioItem(HMENU menu, UINT first, UINT last, UINT check, UI
 }
 
 BOOL WINAPI EnableMenuItem(HMENU menu, UINT id, UINT enable) {
-  MenuGuard guard = LockMenus();
-  MenuItem* item = FindItem(menu, id, (enable & MF_BYPOSITION) != 0);
-  if (!item) return static_cast<BOOL>(kNotFound);
-  const UINT before = item->state & (MF_GRAYED | MF_DISABLED);
-  item->state = (item->state & ~(MF_GRAYED | MF_DISABLED)) | (enable & (MF_GRAYED | MF_DISABLED));
+  UINT before = 0, command = 0;
+  {
+    MenuGuard guard = LockMenus();
+    MenuItem* item = FindItem(menu, id, (enable & MF_BYPOSITION) != 0);
+    if (!item) return static_cast<BOOL>(kNotFound);
+    before = item->state & (MF_GRAYED | MF_DISABLED);
+    item->state = (item->state & ~(MF_GRAYED | MF_DISABLED)) | (enable & (MF_GRAYED | MF_DISABLED));
+    command = item->id;
+  }
+  if (command == SC_CLOSE && before != (enable & (MF_GRAYED | MF_DISABLED))) SystemMenuChanged(menu);
   return static_cast<BOOL>(before);
 }
 
@@ -357,16 +374,9 @@ BOOL WINAPI SetMenuItemBitmaps(HMENU menu, UINT position, UINT flags, HBITMAP un
 }
 
 BOOL WINAPI GetMenuItemInfoW(HMENU menu, UINT position, BOOL byPosition, LPMENUITEMINFOW info) {
-  if (!info || info->cbSize < sizeof(MENUITEMINFOW) - sizeof(HBITMAP)) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
   MenuGuard guard = LockMenus();
-  MenuItem* item = FindItem(menu, position, byPosition != FALSE);
-  if (!item) {
-    SetLastError(ERROR_MENU_ITEM_NOT_FOUND);
-    return FALSE;
-  }
+  MenuItem* item = ItemForInfo(menu, position, byPosition, info);
+  if (!item) return FALSE;
   const UINT mask = info->fMask;
   if (mask & (MIIM_TYPE | MIIM_FTYPE)) info->fType = item->type;
   if (mask & MIIM_STATE) info->fState = item->state;
@@ -396,16 +406,9 @@ BOOL WINAPI GetMenuItemInfoW(HMENU menu, UINT position, BOOL byPosition, LPMENUI
 }
 
 BOOL WINAPI SetMenuItemInfoW(HMENU menu, UINT position, BOOL byPosition, LPCMENUITEMINFOW info) {
-  if (!info || info->cbSize < sizeof(MENUITEMINFOW) - sizeof(HBITMAP)) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
   MenuGuard guard = LockMenus();
-  MenuItem* item = FindItem(menu, position, byPosition != FALSE);
-  if (!item) {
-    SetLastError(ERROR_MENU_ITEM_NOT_FOUND);
-    return FALSE;
-  }
+  MenuItem* item = ItemForInfo(menu, position, byPosition, info);
+  if (!item) return FALSE;
   const UINT mask = info->fMask;
   if ((mask & MIIM_SUBMENU) && info->hSubMenu && !FindMenu(info->hSubMenu)) return FALSE;
   if (mask & (MIIM_TYPE | MIIM_FTYPE)) item->type = info->fType & kTypeFlags;

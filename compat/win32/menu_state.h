@@ -52,7 +52,7 @@ char16_t MnemonicOf(const std::u16string& text);  // upper case, 0 for none
 HMENU MenuFromTemplate(const BYTE* data, size_t size);
 
 // --- drawing (menu_draw.cpp) ---
-HFONT MenuFont();
+HFONT MenuFont(bool bold = false);  // bold for a menu's default item
 struct PopupMetrics {
   int width = 0;
   int height = 0;
@@ -68,6 +68,7 @@ void DrawBarItem(HDC hdc, HWND owner, HMENU menu, const MenuItem& item, bool pre
 void PaintMenuBar(HWND hwnd, HDC windowDc, const RECT& strip);
 HMENU SystemMenuOf(HWND hwnd);  // the window's copy, or null when it has none yet
 bool CloseDisabled(HWND hwnd);  // the system menu's Close is greyed
+void SystemMenuChanged(HMENU menu);  // the caption's close button follows Close
 void UpdateSystemMenu(HWND hwnd, HMENU menu);  // items enabled by the window's state
 // DefWindowProc's SC_KEYMENU and SC_MOUSEMENU.
 void KeyMenu(HWND hwnd, char16_t key);

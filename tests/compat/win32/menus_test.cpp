@@ -65,11 +65,12 @@ class Menus : public WindowTest {
     return list;
   }
 
-  static void PressWithAlt(UINT vk) {
-    host::InjectKey(VK_MENU, true);
+  static void PressWith(UINT modifier, UINT vk) {
+    host::InjectKey(modifier, true);
     host::InjectKeyPress(vk);
-    host::InjectKey(VK_MENU, false);
+    host::InjectKey(modifier, false);
   }
+  static void PressWithAlt(UINT vk) { PressWith(VK_MENU, vk); }
 
   std::vector<Logged> Commands(HWND hwnd, UINT message = WM_COMMAND) {
     std::vector<Logged> out;
@@ -289,6 +290,106 @@ TEST_F(Menus, AltThenArrowsAndMnemonicsAndEscapeWorkLevelByLevel) {
   EXPECT_EQ(LOWORD(commands[0].wParam), kViewWire);
 }
 
+TEST_F(Menus, LeftFromTheFirstTitleWrapsIntoTheSystemMenu) {
+  HWND frame = Frame();
+  Log().Clear();
+  HMENU system = nullptr;
+  Drive(frame, {
+      [&] { host::InjectKeyPress(VK_LEFT); },
+      [&] { host::InjectKeyPress(VK_DOWN); },
+      [&] {
+        ASSERT_EQ(OpenPopups().size(), 1u);
+        system = GetSystemMenu(frame, FALSE);
+        host::InjectKeyPress(VK_LEFT);  // on to the last title
+      },
+      [&] { EXPECT_EQ(OpenPopups().size(), 1u); },
+  });
+  host::InjectKeyPress(VK_MENU);
+  Pump();
+  std::vector<HMENU> opened;
+  for (const Logged& e : Log().Entries()) {
+    if (e.hwnd == frame && e.message == WM_INITMENUPOPUP) opened.push_back(reinterpret_cast<HMENU>(e.wParam));
+    if (e.hwnd == frame && e.message == WM_INITMENUPOPUP && reinterpret_cast<HMENU>(e.wParam) == system) {
+      EXPECT_EQ(HIWORD(e.lParam), TRUE);
+    }
+  }
+  ASSERT_EQ(opened.size(), 2u);
+  EXPECT_EQ(opened[0], system);
+  EXPECT_EQ(opened[1], GetSubMenu(GetMenu(frame), 2));
+}
+
+TEST_F(Menus, HoveringOverASubmenuItemOpensItAfterTheDelay) {
+  HWND frame = Frame();
+  const POINT view = TitleCentre(frame, 2);
+  RECT recent{};
+  std::deque<std::function<void()>> steps{
+      [&] {
+        ASSERT_TRUE(GetMenuItemRect(frame, GetSubMenu(GetMenu(frame), 2), 5, &recent));
+        host::InjectMouseMove(recent.left + 20, (recent.top + recent.bottom) / 2);
+      },
+      [&] { EXPECT_EQ(OpenPopups().size(), 1u); },  // not at once
+  };
+  bool opened = false;
+  for (int i = 0; i < 40; ++i) {
+    steps.push_back([&] {
+      opened |= OpenPopups().size() == 2;
+      if (!opened) Sleep(25);
+    });
+  }
+  Drive(frame, std::move(steps));
+  host::InjectClick(0, view.x, view.y);
+  Pump();
+  EXPECT_TRUE(opened);
+}
+
+TEST_F(Menus, TheRightButtonChoosesOnlyWithTpmRightButtonAndGreyItemsNever) {
+  HWND owner = TopLevel(50, 50, 300, 200);
+  HMENU popup = CreatePopupMenu();
+  AppendMenuW(popup, MF_STRING | MF_GRAYED, 1, u"Grey");
+  AppendMenuW(popup, MF_STRING, 2, u"Plain");
+  auto clickItem = [&](int button, int position) {
+    return [&, button, position] {
+      RECT r;
+      ASSERT_TRUE(GetMenuItemRect(owner, popup, static_cast<UINT>(position), &r));
+      host::InjectClick(button, r.left + 10, (r.top + r.bottom) / 2);
+    };
+  };
+  Drive(owner, {clickItem(1, 1), clickItem(0, 0), clickItem(0, 1)});
+  EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD, 100, 100, owner, nullptr), 2);
+  Drive(owner, {clickItem(1, 1)});
+  EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, 100, 100, owner, nullptr), 2);
+  // Without TPM_RETURNCMD the choice arrives as a posted WM_COMMAND.
+  Log().Clear();
+  Drive(owner, {clickItem(0, 1)});
+  EXPECT_TRUE(TrackPopupMenuEx(popup, 0, 100, 100, owner, nullptr));
+  EXPECT_EQ(Log().Count(owner, WM_COMMAND), 0);
+  Pump();
+  auto commands = Commands(owner);
+  ASSERT_EQ(commands.size(), 1u);
+  EXPECT_EQ(commands[0].wParam, MAKEWPARAM(2, 0));
+  DestroyMenu(popup);
+}
+
+TEST_F(Menus, EndMenuAndAQuitEndTheLoopAndTheQuitGoesOn) {
+  HWND owner = TopLevel(50, 50, 300, 200);
+  HMENU popup = CreatePopupMenu();
+  AppendMenuW(popup, MF_STRING, 1, u"One");
+  Drive(owner, {[] { EndMenu(); }, [] { ADD_FAILURE() << "EndMenu left the menu open"; }});
+  EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD, 100, 100, owner, nullptr), 0);
+  EXPECT_TRUE(OpenPopups().empty());
+  EXPECT_FALSE(EndMenu());  // no menu is open
+
+  Drive(owner, {[] { PostQuitMessage(7); }, [] { ADD_FAILURE() << "WM_QUIT left the menu open"; }});
+  TrackPopupMenuEx(popup, TPM_RETURNCMD, 100, 100, owner, nullptr);
+  MSG msg;
+  ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, 7u);
+
+  // A menu cannot open while another runs, nor for a stale menu.
+  DestroyMenu(popup);
+  EXPECT_FALSE(TrackPopupMenuEx(popup, 0, 100, 100, owner, nullptr));
+}
+
 TEST_F(Menus, AClickOutsideClosesTheMenuAndGoesNoFurther) {
   HWND under = TopLevel(500, 400, 200, 150);
   HWND frame = Frame();
@@ -312,10 +413,25 @@ WNDPROC g_menuProc = nullptr;
 std::vector<std::pair<int, UINT>> g_filtered;
 HWND g_owner = nullptr;
 
+// What the toolkit's popup hook does: the border styles go at WM_CREATE, its
+// own 2-pixel border comes out of WM_NCCALCSIZE, and with system shadows the
+// window shrinks by 2 and moves up by 1.
+constexpr int kOwnBorder = 2;
+
 LRESULT CALLBACK BorderlessMenuProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCALCSIZE) {
-    SetWindowLongW(hwnd, GWL_STYLE, GetWindowLongW(hwnd, GWL_STYLE) & ~WS_BORDER);
-    SetWindowLongW(hwnd, GWL_EXSTYLE, GetWindowLongW(hwnd, GWL_EXSTYLE) & ~(WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE));
+  if (message == WM_NCCALCSIZE && lParam) {
+    RECT* r = wParam ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0] : reinterpret_cast<RECT*>(lParam);
+    InflateRect(r, -kOwnBorder, -kOwnBorder);
+  }
+  if (message == WM_WINDOWPOSCHANGING) {
+    auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
+    BOOL shadows = FALSE;
+    SystemParametersInfoW(SPI_GETDROPSHADOW, 0, &shadows, 0);
+    if (!(pos->flags & SWP_NOSIZE)) {
+      pos->cx += shadows ? -2 : 2;
+      pos->cy += shadows ? -2 : 2;
+      pos->y -= 1;
+    }
   }
   return CallWindowProcW(g_menuProc, hwnd, message, wParam, lParam);
 }
@@ -328,6 +444,8 @@ LRESULT CALLBACK SubclassingHook(int code, WPARAM wParam, LPARAM lParam) {
     g_hooked = cwp->hwnd;
     EXPECT_TRUE(SetPropW(cwp->hwnd, u"OldMenuProc", reinterpret_cast<HANDLE>(GetWindowLongPtrW(cwp->hwnd, GWLP_WNDPROC))));
     g_menuProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(cwp->hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(BorderlessMenuProc)));
+    SetWindowLongW(cwp->hwnd, GWL_STYLE, GetWindowLongW(cwp->hwnd, GWL_STYLE) & ~WS_BORDER);
+    SetWindowLongW(cwp->hwnd, GWL_EXSTYLE, GetWindowLongW(cwp->hwnd, GWL_EXSTYLE) & ~(WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE));
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -342,7 +460,7 @@ LRESULT CALLBACK MenuFilter(int code, WPARAM, LPARAM lParam) {
   return 0;
 }
 
-TEST_F(Menus, ACallWndProcHookSubclassesPopupsAndSizesThemWithoutBorder) {
+TEST_F(Menus, ACallWndProcHookSubclassesPopupsAndItsOwnBorderFitsTheItems) {
   HWND owner = TopLevel(50, 50, 300, 200);
   HMENU popup = CreatePopupMenu();
   AppendMenuW(popup, MF_STRING, 1, u"One");
@@ -364,11 +482,14 @@ TEST_F(Menus, ACallWndProcHookSubclassesPopupsAndSizesThemWithoutBorder) {
   UnhookWindowsHookEx(hook);
 
   const int rows = 3 * GetSystemMetrics(SM_CYMENU);
-  EXPECT_EQ(hookedClient.bottom, rows);
-  EXPECT_EQ(hooked.bottom - hooked.top, rows);  // no border left around the items
-  EXPECT_EQ(hooked.right - hooked.left, hookedClient.right);
   // The platform's frame: a dialog frame on every side.
   EXPECT_EQ((plain.bottom - plain.top) - rows, 2 * GetSystemMetrics(SM_CYDLGFRAME));
+  // The hook's own border fits exactly around the items.
+  EXPECT_EQ(hookedClient.bottom, rows);
+  EXPECT_EQ(hooked.bottom - hooked.top, rows + 2 * kOwnBorder);
+  EXPECT_EQ(hooked.right - hooked.left, hookedClient.right + 2 * kOwnBorder);
+  EXPECT_EQ(hookedClient.right, plain.right - plain.left - 2 * GetSystemMetrics(SM_CXDLGFRAME));
+  EXPECT_EQ(hooked.top, plain.top - 1);
   DestroyMenu(popup);
 }
 
@@ -522,9 +643,7 @@ TEST_F(Menus, AcceleratorsSendCommandsUnlessTheirItemIsDisabled) {
     }
   };
   Log().Clear();
-  host::InjectKey(VK_CONTROL, true);
-  host::InjectKeyPress('N');
-  host::InjectKey(VK_CONTROL, false);
+  PressWith(VK_CONTROL, 'N');
   host::InjectKeyPress('G');  // a character entry
   run();
   auto commands = Commands(frame);
@@ -540,9 +659,7 @@ TEST_F(Menus, AcceleratorsSendCommandsUnlessTheirItemIsDisabled) {
     if (m == WM_INITMENUPOPUP) EnableMenuItem(reinterpret_cast<HMENU>(w), kFileNew, MF_GRAYED);
     return false;
   });
-  host::InjectKey(VK_CONTROL, true);
-  host::InjectKeyPress('N');
-  host::InjectKey(VK_CONTROL, false);
+  PressWith(VK_CONTROL, 'N');
   run();
   EXPECT_TRUE(Commands(frame).empty());
   EXPECT_EQ(Log().Count(frame, WM_CHAR), 0);  // the key was still eaten
@@ -598,6 +715,7 @@ TEST_F(Menus, AltSpaceOpensTheSystemMenuAndAGreyCloseStopsClosing) {
         // Restore is greyed for a restored window; Minimize is not.
         EXPECT_TRUE(GetMenuState(system, SC_RESTORE, MF_BYCOMMAND) & MF_GRAYED);
         EXPECT_FALSE(GetMenuState(system, SC_MINIMIZE, MF_BYCOMMAND) & MF_GRAYED);
+        EXPECT_TRUE(host::WriteDesktopPng(std::string(CALVETTA_TEST_PNG_DIR) + "/menus_system_menu.png"));
         host::InjectKeyPress('N');
       },
   });
@@ -620,8 +738,7 @@ TEST_F(Menus, AltSpaceOpensTheSystemMenuAndAGreyCloseStopsClosing) {
   const POINT close{window.right - 12, window.top + 12};
   auto surface = host::DesktopSurface();
   const uint32_t before = surface->Row(close.y)[close.x];
-  EnableMenuItem(system, SC_CLOSE, MF_GRAYED);
-  RedrawWindow(frame, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+  EnableMenuItem(system, SC_CLOSE, MF_GRAYED);  // the button follows at once
   Pump();
   EXPECT_NE(surface->Row(close.y)[close.x], before);
   SetFocus(frame);
