@@ -178,6 +178,11 @@ HGDIOBJ Register(std::unique_ptr<Object> obj) {
   return key;
 }
 
+size_t ObjectCount() {
+  std::lock_guard lock(TableMutex());
+  return Table().size();
+}
+
 Object* Lookup(HGDIOBJ h) {
   if (!h) return nullptr;
   std::lock_guard lock(TableMutex());

@@ -9,6 +9,7 @@
 #include "compat/win32.h"
 #include "compat/win32/gdi_advanced.h"
 #include "compat/win32/gdi_canvas.h"
+#include "compat/win32/gdi_internal.h"
 #include "support/metafile_writer.h"
 
 using testsupport::EmfWriter;
@@ -532,4 +533,35 @@ TEST(MetafilePlayer, PaletteComesFromTheEndRecord) {
   // Not an enhanced metafile: no signature.
   bytes[40] = 'X';
   EXPECT_EQ(SetEnhMetaFileBits(static_cast<UINT>(bytes.size()), bytes.data()), nullptr);
+}
+
+// Every object a playback makes (pens, brushes, fonts sized for the page,
+// regions) is gone when it ends.
+TEST(MetafilePlayer, PlaybackLeavesNoObjectsBehind) {
+  EmfWriter w(60, 40);
+  w.CreatePen(1, PS_SOLID, 2, kRed);
+  w.CreateBrush(2, BS_HATCHED, kBlack, HS_CROSS);
+  w.CreateFont(3, -12, u"Arial");
+  w.SelectObject(1);
+  w.SelectObject(2);
+  w.SelectObject(3);
+  w.SaveDc();
+  w.CreatePen(1, PS_DOT, 1, kBlack);  // replaces the selected pen's slot
+  w.SelectObject(1);
+  w.Rectangle(2, 2, 30, 20);
+  w.TextOut(2, 22, u"abc");
+  w.SetWorldTransform(2, 0, 0, 2, 0, 0);
+  w.TextOut(2, 2, u"abc");
+  w.RestoreDc(-1);
+  w.BeginPath();
+  w.Ellipse(30, 2, 58, 38);
+  w.EndPath();
+  w.SelectClipPath(RGN_COPY);
+  w.Rectangle(0, 0, 60, 40);
+  std::vector<uint8_t> bytes = w.Finish();
+  GdiCanvas canvas(60, 40);
+  Play(bytes, canvas);
+  size_t before = compat::gdi::ObjectCount();
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(Play(bytes, canvas));
+  EXPECT_EQ(compat::gdi::ObjectCount(), before);
 }
