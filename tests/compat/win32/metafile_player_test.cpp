@@ -565,3 +565,23 @@ TEST(MetafilePlayer, PlaybackLeavesNoObjectsBehind) {
   for (int i = 0; i < 3; ++i) ASSERT_TRUE(Play(bytes, canvas));
   EXPECT_EQ(compat::gdi::ObjectCount(), before);
 }
+
+TEST(MetafilePlayer, DibPatternBrushTilesItsBitmap) {
+  EmfWriter w(8, 8);
+  // CREATEDIBPATTERNBRUSHPT, slot 1: a 2 x 2 top-down 32-bit checker of red and black.
+  w.Begin(94);
+  for (uint32_t v : {1u, 0u, 32u, 40u, 72u, 16u}) w.Body().U32(v);
+  for (uint32_t v : {40u, 2u, uint32_t(-2), 0x00200001u, 0u, 0u, 0u, 0u, 0u, 0u}) w.Body().U32(v);
+  for (uint32_t v : {0xFF0000u, 0u, 0u, 0xFF0000u}) w.Body().U32(v);
+  w.End();
+  w.UseSlot(1);
+  w.SelectObject(1);
+  w.SelectStock(NULL_PEN);
+  w.Poly(3, {{0, 0}, {8, 0}, {8, 8}, {0, 8}});
+  GdiCanvas canvas(8, 8);
+  ASSERT_TRUE(Play(w.Finish(), canvas));
+  EXPECT_EQ(canvas.Count(kRed), 32);
+  EXPECT_EQ(canvas.Count(kBlack), 32);
+  EXPECT_NE(canvas.At(0, 0), canvas.At(1, 0));
+  EXPECT_EQ(canvas.At(0, 0), canvas.At(1, 1));
+}
