@@ -585,3 +585,39 @@ TEST(MetafilePlayer, DibPatternBrushTilesItsBitmap) {
   EXPECT_NE(canvas.At(0, 0), canvas.At(1, 0));
   EXPECT_EQ(canvas.At(0, 0), canvas.At(1, 1));
 }
+
+TEST(MetafilePlayer, WindowsMetafileClipsSavesAndPatternBlits) {
+  WmfWriter w(0, 0, 20, 20, 96);
+  w.SetWindowOrg(0, 0);
+  w.SetWindowExt(20, 20);
+  w.CreateBrush(BS_SOLID, kRed);
+  w.SelectObject(0);
+  w.Record(0x001E, {});                 // SAVEDC
+  w.Record(0x0416, {10, 10, 0, 0});     // INTERSECTCLIPRECT 0,0,10,10
+  w.Record(0x0940, {0x0021, 0x00F0, 0, 0, 0, 20, 20, 0, 0});  // DIBBITBLT, no bitmap: PATCOPY 20 x 20
+  w.Record(0x0127, {-1});               // RESTOREDC
+  w.Record(0x0415, {20, 20, 12, 12});   // EXCLUDECLIPRECT 12,12,20,20
+  w.CreatePen(PS_SOLID, 1, kBlack);
+  w.SelectObject(1);
+  w.MoveTo(0, 15);
+  w.LineTo(20, 15);
+  // EXTTEXTOUT with ETO_OPAQUE and no characters paints its rectangle in the background colour.
+  w.Record(0x0201, {0x0000, 0x0000});   // SETBKCOLOR black
+  w.Record(0x0A32, {0, 0, 0, ETO_OPAQUE, 14, 0, 20, 4});
+  std::vector<uint8_t> bytes = w.Finish();
+  METAFILEPICT pict{MM_ANISOTROPIC, 529, 529, nullptr};
+  HENHMETAFILE mf = SetWinMetaFileBits(static_cast<UINT>(bytes.size() - 22), bytes.data() + 22, nullptr, &pict);
+  ASSERT_NE(mf, nullptr);
+  GdiCanvas canvas(20, 20);
+  RECT r{0, 0, 20, 20};
+  ASSERT_TRUE(PlayEnhMetaFile(canvas.dc(), mf, &r));
+  DeleteEnhMetaFile(mf);
+  EXPECT_EQ(canvas.Count(kRed), 100);
+  EXPECT_EQ(canvas.At(9, 9), kRed);
+  EXPECT_EQ(canvas.At(10, 10), kWhite);
+  // The line stops where the excluded corner begins.
+  EXPECT_EQ(canvas.At(11, 15), kBlack);
+  EXPECT_EQ(canvas.At(12, 15), kWhite);
+  EXPECT_EQ(canvas.At(16, 2), kBlack);
+  EXPECT_EQ(canvas.CountNot(kWhite), 100 + 12 + 6 * 4);
+}
