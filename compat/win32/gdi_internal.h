@@ -238,6 +238,7 @@ std::recursive_mutex& TableMutex();
 HGDIOBJ Register(std::unique_ptr<Object> obj);
 Object* Lookup(HGDIOBJ h);
 void Unregister(HGDIOBJ h);  // frees the object behind the handle
+size_t ObjectCount();  // live objects, stock ones included: tests find leaks with it
 template <class T>
 T* Get(HGDIOBJ h, Kind kind) {
   Object* o = Lookup(h);

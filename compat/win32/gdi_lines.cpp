@@ -115,7 +115,7 @@ void AddOriented(std::vector<Contour>& out, Contour c) {
 }
 
 void AddDisc(std::vector<Contour>& out, double cx, double cy, double r) {
-  int n = std::clamp(static_cast<int>(2 * kPi * r), 32, 256);
+  int n = static_cast<int>(std::clamp(2 * kPi * r, 32.0, 256.0));
   Contour c;
   for (int i = 0; i < n; ++i) {
     double t = 2 * kPi * (i + 0.5) / n;
@@ -358,7 +358,10 @@ void CosmeticPolyline(DcObj& dc, Painter& painter, PenObj* pen, const std::vecto
 
 int DeviceWidth(DcObj& dc, PenObj* pen) {
   if (pen->width <= 1) return 1;
-  return std::max(1, static_cast<int>(std::lround(pen->width * dc.ScaleX())));
+  // Twice the widest surface covers everything a stroke can reach; wider
+  // would only overflow the arithmetic of its outline.
+  constexpr double kMaxDeviceWidth = 1 << 16;
+  return std::max(1, static_cast<int>(std::lround(std::min(pen->width * dc.ScaleX(), kMaxDeviceWidth))));
 }
 
 void StrokePolyline(DcObj& dc, Painter& painter, const std::vector<POINT>& pts, bool closed,

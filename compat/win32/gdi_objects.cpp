@@ -178,6 +178,11 @@ HGDIOBJ Register(std::unique_ptr<Object> obj) {
   return key;
 }
 
+size_t ObjectCount() {
+  std::lock_guard lock(TableMutex());
+  return Table().size();
+}
+
 Object* Lookup(HGDIOBJ h) {
   if (!h) return nullptr;
   std::lock_guard lock(TableMutex());
@@ -344,11 +349,19 @@ HBRUSH CreateDIBPatternBrushPt(const void* packed, UINT usage) {
   DWORD colors = h.biClrUsed ? h.biClrUsed : (h.biBitCount <= 8 ? 1u << h.biBitCount : 0u);
   if (colors > 256) return nullptr;
   size_t offset = h.biSize + colors * 4 + (h.biCompression == BI_BITFIELDS ? 12 : 0);
-  HDC screen = CreateCompatibleDC(nullptr);
-  HBITMAP bmp = CreateDIBitmap(screen, &h, CBM_INIT,
-                               static_cast<const BYTE*>(packed) + offset, info, DIB_RGB_COLORS);
-  DeleteDC(screen);
+  // The pattern keeps the DIB's colours: a bitmap compatible with a memory DC
+  // would be black and white.
+  if (h.biWidth <= 0 || h.biHeight == 0 || h.biHeight == INT32_MIN) return nullptr;
+  UINT rows = static_cast<UINT>(std::abs(h.biHeight));
+  HBITMAP bmp = CreateBitmap(h.biWidth, static_cast<int>(rows), 1, 32, nullptr);
   if (!bmp) return nullptr;
+  HDC screen = CreateCompatibleDC(nullptr);
+  int copied = SetDIBits(screen, bmp, 0, rows, static_cast<const BYTE*>(packed) + offset, info, DIB_RGB_COLORS);
+  DeleteDC(screen);
+  if (copied == 0) {
+    DeleteObject(bmp);
+    return nullptr;
+  }
   HBRUSH brush = CreatePatternBrush(bmp);
   DeleteObject(bmp);
   if (BrushObj* b = GetBrush(brush)) b->style = BS_DIBPATTERNPT;

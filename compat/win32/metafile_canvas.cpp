@@ -89,6 +89,7 @@ MetafileCanvas::~MetafileCanvas() {
   for (Slot& s : objects_)
     if (s.handle) DeleteObject(s.handle);
   for (HGDIOBJ h : retired_) DeleteObject(h);
+  if (realized_) DeleteObject(realized_);
   if (initialClip_) DeleteObject(initialClip_);
 }
 

@@ -251,6 +251,9 @@ void PlayText(MetafileCanvas& c, uint32_t type, const Bytes& rec) {
   if (!rec.S32(36, &x) || !rec.S32(40, &y) || !rec.U32(44, &chars) || !rec.U32(48, &offString) ||
       !rec.U32(52, &options) || !ReadRect(rec, 56, &r) || !rec.U32(72, &offDx))
     return;
+  // Glyph indices name glyphs of the writer's font, not characters: drawn as
+  // characters they would be wrong letters, so only the background shows.
+  if (options & ETO_GLYPH_INDEX) chars = 0;
   if (chars == 0 && !(options & ETO_OPAQUE)) return;
   if (chars > kMaxTextChars) return;
   bool wide = type == kExtTextOutW;

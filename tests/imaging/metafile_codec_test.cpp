@@ -231,3 +231,26 @@ TEST(MetafileCodec, PaletteCarryingMetafileDecodes) {
   ASSERT_TRUE(DecodeBytes(EmfWriter(5, 3).Finish({0x000000FF, 0x00FFFFFF}), &image)) << image.GetLastError();
   EXPECT_EQ(Art(image), ".....\n.....\n.....\n");
 }
+
+// Inputs the fuzzer found; each must now decode or fail cleanly. The first
+// byte chose the fuzzer's drawing size.
+TEST(MetafileCodec, FuzzFindingsStayFixed) {
+  const char* root = getenv("CALVETTA_TEST_DATA");
+  for (const char* name : {"fuzz_huge_pen_disc.emf"}) {  // a pen wide enough to overflow its round caps
+    std::vector<uint8_t> bytes;
+    for (std::string base : {std::string(root ? root : ""), std::string("../data")}) {
+      std::ifstream in(base + "/metafiles/" + name, std::ios::binary);
+      if (in) {
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        break;
+      }
+    }
+    ASSERT_FALSE(bytes.empty()) << name;
+    LONG side = 16 + bytes[0] % 240;
+    CPicMemFile file(bytes.data(), static_cast<DWORD>(bytes.size()));
+    CPicImageWMF codec;
+    codec.Decode(&file, side, side);
+    CPicImage image;
+    DecodeBytes(bytes, &image);
+  }
+}

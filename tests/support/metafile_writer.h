@@ -236,6 +236,11 @@ class EmfWriter {
 
   // Ends the file; palette entries (0x00BBGGRR with flags on top) go into
   // the end-of-file record.
+  // Counts an object slot that a hand-built record fills.
+  void UseSlot(uint32_t slot) {
+    if (slot + 1 > handles_) handles_ = static_cast<uint16_t>(slot + 1);
+  }
+
   std::vector<uint8_t> Finish(const std::vector<uint32_t>& palette = {}) {
     Begin(14);
     body_.U32(uint32_t(palette.size()));
@@ -272,9 +277,7 @@ class EmfWriter {
   }
 
  private:
-  void Slot(uint32_t slot) {
-    if (slot + 1 > handles_) handles_ = static_cast<uint16_t>(slot + 1);
-  }
+  void Slot(uint32_t slot) { UseSlot(slot); }
   void Bounds(const std::vector<Pt>&) {
     for (int i = 0; i < 4; ++i) body_.U32(0);
   }

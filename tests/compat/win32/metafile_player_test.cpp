@@ -9,6 +9,7 @@
 #include "compat/win32.h"
 #include "compat/win32/gdi_advanced.h"
 #include "compat/win32/gdi_canvas.h"
+#include "compat/win32/gdi_internal.h"
 #include "support/metafile_writer.h"
 
 using testsupport::EmfWriter;
@@ -532,4 +533,91 @@ TEST(MetafilePlayer, PaletteComesFromTheEndRecord) {
   // Not an enhanced metafile: no signature.
   bytes[40] = 'X';
   EXPECT_EQ(SetEnhMetaFileBits(static_cast<UINT>(bytes.size()), bytes.data()), nullptr);
+}
+
+// Every object a playback makes (pens, brushes, fonts sized for the page,
+// regions) is gone when it ends.
+TEST(MetafilePlayer, PlaybackLeavesNoObjectsBehind) {
+  EmfWriter w(60, 40);
+  w.CreatePen(1, PS_SOLID, 2, kRed);
+  w.CreateBrush(2, BS_HATCHED, kBlack, HS_CROSS);
+  w.CreateFont(3, -12, u"Arial");
+  w.SelectObject(1);
+  w.SelectObject(2);
+  w.SelectObject(3);
+  w.SaveDc();
+  w.CreatePen(1, PS_DOT, 1, kBlack);  // replaces the selected pen's slot
+  w.SelectObject(1);
+  w.Rectangle(2, 2, 30, 20);
+  w.TextOut(2, 22, u"abc");
+  w.SetWorldTransform(2, 0, 0, 2, 0, 0);
+  w.TextOut(2, 2, u"abc");
+  w.RestoreDc(-1);
+  w.BeginPath();
+  w.Ellipse(30, 2, 58, 38);
+  w.EndPath();
+  w.SelectClipPath(RGN_COPY);
+  w.Rectangle(0, 0, 60, 40);
+  std::vector<uint8_t> bytes = w.Finish();
+  GdiCanvas canvas(60, 40);
+  Play(bytes, canvas);
+  size_t before = compat::gdi::ObjectCount();
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(Play(bytes, canvas));
+  EXPECT_EQ(compat::gdi::ObjectCount(), before);
+}
+
+TEST(MetafilePlayer, DibPatternBrushTilesItsBitmap) {
+  EmfWriter w(8, 8);
+  // CREATEDIBPATTERNBRUSHPT, slot 1: a 2 x 2 top-down 32-bit checker of red and black.
+  w.Begin(94);
+  for (uint32_t v : {1u, 0u, 32u, 40u, 72u, 16u}) w.Body().U32(v);
+  for (uint32_t v : {40u, 2u, uint32_t(-2), 0x00200001u, 0u, 0u, 0u, 0u, 0u, 0u}) w.Body().U32(v);
+  for (uint32_t v : {0xFF0000u, 0u, 0u, 0xFF0000u}) w.Body().U32(v);
+  w.End();
+  w.UseSlot(1);
+  w.SelectObject(1);
+  w.SelectStock(NULL_PEN);
+  w.Poly(3, {{0, 0}, {8, 0}, {8, 8}, {0, 8}});
+  GdiCanvas canvas(8, 8);
+  ASSERT_TRUE(Play(w.Finish(), canvas));
+  EXPECT_EQ(canvas.Count(kRed), 32);
+  EXPECT_EQ(canvas.Count(kBlack), 32);
+  EXPECT_NE(canvas.At(0, 0), canvas.At(1, 0));
+  EXPECT_EQ(canvas.At(0, 0), canvas.At(1, 1));
+}
+
+TEST(MetafilePlayer, WindowsMetafileClipsSavesAndPatternBlits) {
+  WmfWriter w(0, 0, 20, 20, 96);
+  w.SetWindowOrg(0, 0);
+  w.SetWindowExt(20, 20);
+  w.CreateBrush(BS_SOLID, kRed);
+  w.SelectObject(0);
+  w.Record(0x001E, {});                 // SAVEDC
+  w.Record(0x0416, {10, 10, 0, 0});     // INTERSECTCLIPRECT 0,0,10,10
+  w.Record(0x0940, {0x0021, 0x00F0, 0, 0, 0, 20, 20, 0, 0});  // DIBBITBLT, no bitmap: PATCOPY 20 x 20
+  w.Record(0x0127, {-1});               // RESTOREDC
+  w.Record(0x0415, {20, 20, 12, 12});   // EXCLUDECLIPRECT 12,12,20,20
+  w.CreatePen(PS_SOLID, 1, kBlack);
+  w.SelectObject(1);
+  w.MoveTo(0, 15);
+  w.LineTo(20, 15);
+  // EXTTEXTOUT with ETO_OPAQUE and no characters paints its rectangle in the background colour.
+  w.Record(0x0201, {0x0000, 0x0000});   // SETBKCOLOR black
+  w.Record(0x0A32, {0, 0, 0, ETO_OPAQUE, 14, 0, 20, 4});
+  std::vector<uint8_t> bytes = w.Finish();
+  METAFILEPICT pict{MM_ANISOTROPIC, 529, 529, nullptr};
+  HENHMETAFILE mf = SetWinMetaFileBits(static_cast<UINT>(bytes.size() - 22), bytes.data() + 22, nullptr, &pict);
+  ASSERT_NE(mf, nullptr);
+  GdiCanvas canvas(20, 20);
+  RECT r{0, 0, 20, 20};
+  ASSERT_TRUE(PlayEnhMetaFile(canvas.dc(), mf, &r));
+  DeleteEnhMetaFile(mf);
+  EXPECT_EQ(canvas.Count(kRed), 100);
+  EXPECT_EQ(canvas.At(9, 9), kRed);
+  EXPECT_EQ(canvas.At(10, 10), kWhite);
+  // The line stops where the excluded corner begins.
+  EXPECT_EQ(canvas.At(11, 15), kBlack);
+  EXPECT_EQ(canvas.At(12, 15), kWhite);
+  EXPECT_EQ(canvas.At(16, 2), kBlack);
+  EXPECT_EQ(canvas.CountNot(kWhite), 100 + 12 + 6 * 4);
 }
