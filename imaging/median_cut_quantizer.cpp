@@ -34,15 +34,14 @@ class NearestColorFinder {
       m_green[i] = i < m_entries ? palette[i].rgbGreen : kFar;
       m_red[i] = i < m_entries ? palette[i].rgbRed : kFar;
     }
-    m_cellStart.assign(kCells, kUnbuilt);
-    m_cellCount.assign(kCells, 0);
+    m_cells.assign(kCells, kUnbuilt);
   }
 
   BYTE Find(const BYTE* bgr) {
     const int blue = bgr[0], green = bgr[1], red = bgr[2];
     const DWORD cell = (blue >> kCellShift) | (green >> kCellShift) << kCellBits | (red >> kCellShift) << (2 * kCellBits);
-    if (m_cellStart[cell] == kUnbuilt) BuildCell(cell);
-    const size_t first = m_cellStart[cell], end = first + m_cellCount[cell];
+    if (m_cells[cell] == kUnbuilt) BuildCell(cell);
+    const size_t first = m_cells[cell] & kStartMask, end = first + (m_cells[cell] >> kStartBits) * kLanes;
 #if defined(__SSE2__)
     // Eight candidates at a time in 16-bit lanes (a distance is at most
     // 3 x 255; padding lanes sit farther than any colour); the first lane
@@ -89,6 +88,10 @@ class NearestColorFinder {
   static constexpr int kCellShift = 3, kCellBits = 8 - kCellShift, kCellSide = 1 << kCellShift;
   static constexpr DWORD kCells = 1u << (3 * kCellBits);
   static constexpr DWORD kUnbuilt = 0xFFFFFFFFu;
+  // A run starts below 2^24 lanes (32768 cells of at most 264 lanes) and
+  // holds at most 33 groups of eight.
+  static constexpr int kStartBits = 24;
+  static constexpr DWORD kStartMask = (1u << kStartBits) - 1;
   static constexpr int16_t kFar = 10000;  // a padding lane's channel value
   static constexpr size_t kLanes = 8;
   // Cells of up to 32 candidates pack a lane's position beside its distance.
@@ -166,8 +169,7 @@ class NearestColorFinder {
       if (least[i] <= bound) Append(m_blue[i], m_green[i], m_red[i], static_cast<BYTE>(i));
 #endif
     while ((m_used - start) % kLanes != 0) Append(kFar, kFar, kFar, 0);
-    m_cellStart[cell] = static_cast<DWORD>(start);
-    m_cellCount[cell] = static_cast<WORD>(m_used - start);
+    m_cells[cell] = static_cast<DWORD>(start) | static_cast<DWORD>((m_used - start) / kLanes) << kStartBits;
   }
 
   void Append(int16_t blue, int16_t green, int16_t red, BYTE index) {
@@ -179,8 +181,8 @@ class NearestColorFinder {
 
   DWORD m_entries;
   alignas(16) int16_t m_blue[256], m_green[256], m_red[256];
-  std::vector<DWORD> m_cellStart;
-  std::vector<WORD> m_cellCount;
+  // Per cell: the first lane of its run (low bits) and its groups of lanes.
+  std::vector<DWORD> m_cells;
   // The cells' candidates, each cell's run padded to whole groups of lanes.
   std::vector<int16_t> m_laneBlue, m_laneGreen, m_laneRed;
   std::vector<BYTE> m_index;
@@ -286,22 +288,20 @@ int CMedianCutQuantizer::AddPixels(BYTE* pixels, DWORD width, DWORD height) {
 void CMedianCutQuantizer::SplitBox(std::unique_ptr<CColorBox> box) {
   const int red = Span(box->redMin, box->redMax), green = Span(box->greenMin, box->greenMax),
             blue = Span(box->blueMin, box->blueMax);
-  int split;
-  BYTE CHistogramColor::*channel;
-  if (red >= green && red >= blue) {
-    channel = &CHistogramColor::red;
-    split = (box->redMin + box->redMax) / 2;
-  } else if (green >= blue) {
-    channel = &CHistogramColor::green;
-    split = (box->greenMin + box->greenMax) / 2;
-  } else {
-    channel = &CHistogramColor::blue;
-    split = (box->blueMin + box->blueMax) / 2;
-  }
   // Colours at or below the split value make the low box.
   CHistogramColor* begin = m_colors.data() + box->first;
-  CHistogramColor* middle = std::partition(begin, begin + box->pixelCount,
-                                           [&](const CHistogramColor& c) { return c.*channel <= split; });
+  CHistogramColor* end = begin + box->pixelCount;
+  CHistogramColor* middle;
+  if (red >= green && red >= blue) {
+    const int split = (box->redMin + box->redMax) / 2;
+    middle = std::partition(begin, end, [split](const CHistogramColor& c) { return c.red <= split; });
+  } else if (green >= blue) {
+    const int split = (box->greenMin + box->greenMax) / 2;
+    middle = std::partition(begin, end, [split](const CHistogramColor& c) { return c.green <= split; });
+  } else {
+    const int split = (box->blueMin + box->blueMax) / 2;
+    middle = std::partition(begin, end, [split](const CHistogramColor& c) { return c.blue <= split; });
+  }
   const LONG front = static_cast<LONG>(middle - begin);
   auto low = std::make_unique<CColorBox>(*box);
   auto high = std::make_unique<CColorBox>(*box);
