@@ -59,6 +59,20 @@ double TriangleMinAngle(const CVector2& a, const CVector2& b, const CVector2& c)
   return std::min({CornerAngle(a, b, c), CornerAngle(b, c, a), CornerAngle(c, a, b)});
 }
 
+// The cosine CornerAngle takes the arc cosine of (1 for a side of no length).
+double CornerCosine(const CVector2& at, const CVector2& p, const CVector2& q) {
+  const double ux = static_cast<double>(p.x) - at.x, uy = static_cast<double>(p.y) - at.y;
+  const double vx = static_cast<double>(q.x) - at.x, vy = static_cast<double>(q.y) - at.y;
+  const double lengths = std::sqrt((ux * ux + uy * uy) * (vx * vx + vy * vy));
+  if (lengths <= 0) return 1;
+  return std::clamp((ux * vx + uy * vy) / lengths, -1.0, 1.0);
+}
+
+// The largest corner cosine of a triangle: its smallest angle's.
+double TriangleMaxCosine(const CVector2& a, const CVector2& b, const CVector2& c) {
+  return std::max({CornerCosine(a, b, c), CornerCosine(b, c, a), CornerCosine(c, a, b)});
+}
+
 bool InsideTriangle(const CVector2& a, const CVector2& b, const CVector2& c, const CVector2& p) {
   const float tri[6] = {a.x, a.y, b.x, b.y, c.x, c.y};
   return PointInTriangle(tri, p.x, p.y);
@@ -1122,6 +1136,12 @@ void CTriangleMesh::Flip(int created, int depth) {
   if (InsideTriangle(P, B, Q, A) || InsideTriangle(A, P, Q, B) || InsideTriangle(A, B, Q, P) ||
       InsideTriangle(A, B, P, Q))
     return;
+  // When the new pair's smallest angle is no larger than the old pair's, as
+  // their cosines tell, the gain is nowhere near the threshold: no arc
+  // cosines needed to refuse.
+  const double cosineBefore = std::max(TriangleMaxCosine(A, B, P), TriangleMaxCosine(A, B, Q));
+  const double cosineAfter = std::max(TriangleMaxCosine(P, Q, A), TriangleMaxCosine(P, Q, B));
+  if (cosineAfter >= cosineBefore) return;
   const double before = std::min(TriangleMinAngle(A, B, P), TriangleMinAngle(A, B, Q));
   const double after = std::min(TriangleMinAngle(P, Q, A), TriangleMinAngle(P, Q, B));
   if (!(after - before > kFlipGain)) return;
