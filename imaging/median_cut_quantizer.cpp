@@ -17,6 +17,12 @@ namespace {
 
 constexpr DWORD kMappingCacheBuckets = 257;
 
+int Span(BYTE lo, BYTE hi) { return std::abs(static_cast<int>(hi) - static_cast<int>(lo)); }
+
+BYTE Clamp(int v) { return static_cast<BYTE>(v < 0 ? 0 : v > 255 ? 255 : v); }
+
+}  // namespace
+
 // Nearest palette entry of a colour: the smallest sum of absolute channel
 // differences, the lowest index on a tie (so an exact match is the first
 // entry of that colour). The colour cube is cut into cells of 8 x 8 x 8; a
@@ -24,9 +30,12 @@ constexpr DWORD kMappingCacheBuckets = 257;
 // in it: an entry whose least distance to the cell exceeds the greatest
 // distance of some other entry to every colour of the cell never wins nor
 // ties there. A search then compares a handful of entries, in index order.
-class NearestColorFinder {
+class CNearestColorFinder {
  public:
-  NearestColorFinder(const RGBQUAD* palette, DWORD entries) : m_entries(entries < 256 ? entries : 256) {
+  // A new palette: the cells' lists are made again as colours need them;
+  // the memory stays for the next frame.
+  void Reset(const RGBQUAD* palette, DWORD entries) {
+    m_entries = entries < 256 ? entries : 256;
     // Entries past the palette sit farther than any colour: they never win
     // and never narrow a cell's bound.
     for (DWORD i = 0; i < 256; ++i) {
@@ -35,6 +44,7 @@ class NearestColorFinder {
       m_red[i] = i < m_entries ? palette[i].rgbRed : kFar;
     }
     m_cells.assign(kCells, kUnbuilt);
+    m_used = 0;
   }
 
   BYTE Find(const BYTE* bgr) {
@@ -179,7 +189,7 @@ class NearestColorFinder {
     m_index[m_used++] = index;
   }
 
-  DWORD m_entries;
+  DWORD m_entries = 0;
   alignas(16) int16_t m_blue[256], m_green[256], m_red[256];
   // Per cell: the first lane of its run (low bits) and its groups of lanes.
   std::vector<DWORD> m_cells;
@@ -188,12 +198,6 @@ class NearestColorFinder {
   std::vector<BYTE> m_index;
   size_t m_used = 0;  // lanes filled
 };
-
-int Span(BYTE lo, BYTE hi) { return std::abs(static_cast<int>(hi) - static_cast<int>(lo)); }
-
-BYTE Clamp(int v) { return static_cast<BYTE>(v < 0 ? 0 : v > 255 ? 255 : v); }
-
-}  // namespace
 
 void CColorBox::ComputeVolume() {
   volume = (Span(redMin, redMax) + 1) * (Span(greenMin, greenMax) + 1) * (Span(blueMin, blueMax) + 1);
@@ -229,7 +233,9 @@ void CMedianCutQuantizer::InsertBox(std::unique_ptr<CColorBox> box) {
 void CMedianCutQuantizer::BuildHistogram(DWORD count) {
   constexpr int kDigitBits = 12;
   constexpr DWORD kDigits = 1u << kDigitBits, kDigitMask = kDigits - 1;
-  std::vector<DWORD> keys(count), sorted(count);
+  std::vector<DWORD>& keys = m_sortKeys;
+  std::vector<DWORD>& sorted = m_sortScratch;
+  keys.resize(count), sorted.resize(count);
   std::vector<DWORD> offsets(kDigits + 1);
   const BYTE* p = m_pixels;
   for (DWORD i = 0; i < count; ++i, p += 4) keys[i] = p[0] | p[1] << 8 | static_cast<DWORD>(p[2]) << 16;
@@ -408,7 +414,7 @@ struct DiffusionTables {
 
 // One line of the serpentine walk: `dir` is +1 left to right, -1 right to left.
 template <int dir>
-void DiffuseLine(const DiffusionTables& t, NearestColorFinder& nearest, const RGBQUAD* palette, BYTE* line,
+void DiffuseLine(const DiffusionTables& t, CNearestColorFinder& nearest, const RGBQUAD* palette, BYTE* line,
                  BYTE* next, LONG width, BYTE* indices) {
   const BYTE* clamp = t.clamp + DiffusionTables::kClampBias;
   for (LONG step = 0; step < width; ++step) {
@@ -444,7 +450,9 @@ void CMedianCutQuantizer::MapPixels(CPicImage& image, BYTE* pixels, DWORD width,
     return;
   }
   const DiffusionTables tables(strength);
-  NearestColorFinder nearest(palette, image.GetColorCount());
+  if (!m_nearest) m_nearest = std::make_unique<CNearestColorFinder>();
+  CNearestColorFinder& nearest = *m_nearest;
+  nearest.Reset(palette, image.GetColorCount());
   const size_t stride = static_cast<size_t>(width) * 4;
   BYTE* bits = image.GetBits();
   const DWORD rowBytes = image.GetRowBytes();
@@ -481,7 +489,9 @@ void CMedianCutQuantizer::MapPixelsAnyStrength(CPicImage& image, BYTE* pixels, D
   };
 
   const RGBQUAD* palette = image.GetPalette();
-  NearestColorFinder nearest(palette, image.GetColorCount());
+  if (!m_nearest) m_nearest = std::make_unique<CNearestColorFinder>();
+  CNearestColorFinder& nearest = *m_nearest;
+  nearest.Reset(palette, image.GetColorCount());
   const size_t stride = static_cast<size_t>(width) * 4;
   BYTE* bits = image.GetBits();
   const DWORD rowBytes = image.GetRowBytes();
