@@ -522,8 +522,7 @@ void CTriangleMesh::NodeEnds(const FrontNode* node, int* left, int* right) const
 }
 
 CTriangleMesh::FrontNode* CTriangleMesh::NewNode(EdgeRef edge) {
-  m_nodePool.push_back(std::make_unique<FrontNode>());
-  FrontNode* node = m_nodePool.back().get();
+  FrontNode* node = &m_nodePool.emplace_back();
   node->edge = edge;
   m_freshNodes.push_back(node);
   if (!edge.kind && edge.index >= 0) {

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <unordered_set>
 #include <vector>
@@ -159,7 +160,7 @@ private:
   std::vector<std::unique_ptr<CreatedEdge>> m_createdEdges;
   std::vector<std::unique_ptr<Triangle>> m_triangles;
   std::vector<int> m_pending;  // most recent last
-  std::vector<std::unique_ptr<FrontNode>> m_nodePool;
+  std::deque<FrontNode> m_nodePool;  // nodes stay where they are made
   long m_flipBudget = 0;
   bool m_coverHull = true;  // the triangles should cover the vertices' convex hull
   // Boxes of the constraint and created edges, kept flat so that the
