@@ -280,10 +280,11 @@ void CTriangleMesh::Sweep() {
     while (active < m_constraintCount && m_positions[m_constraints[active].upper].y <= m_positions[p].y) ++active;
     ActivateConstraints(active);
     bool added = false;
+    int previous[2];
     for (size_t f = 0; f < m_fronts.size() && !added; ++f)
       for (FrontNode* node = m_fronts[f]; node; node = node->next) {
         int a, b;
-        NodeEnds(node, &a, &b);
+        WalkEnds(node, previous, &a, &b);
         if (a == p || b == p || !Sees(p, a, b, &node->sightBlocker)) continue;
         AddToFront(static_cast<int>(f), node, p);
         added = true;
@@ -379,10 +380,11 @@ void CTriangleMesh::JoinLeftovers() {
     for (size_t i = 0; i < m_pending.size() && !joined; ++i) {
       const int q = m_pending[i];
       if (used[q]) continue;
+      int previous[2];
       for (size_t f = 0; f < m_fronts.size() && !joined; ++f)
         for (FrontNode* node = m_fronts[f]; node; node = node->next) {
           int a, b;
-          NodeEnds(node, &a, &b);
+          WalkEnds(node, previous, &a, &b);
           if (a == q || b == q || !OpensTowards(node->edge, q) || !Sees(q, a, b, &node->sightBlocker)) continue;
           m_pending.erase(m_pending.begin() + static_cast<long>(i));
           AddToFront(static_cast<int>(f), node, q);
@@ -519,6 +521,20 @@ void CTriangleMesh::NodeEnds(const FrontNode* node, int* left, int* right) const
   }
   *left = shared;
   *right = shared == a ? b : a;
+}
+
+// NodeEnds for a walk from a front's first node on: `previous` holds the
+// edge ends of the node before, read one step earlier, and takes this one's.
+void CTriangleMesh::WalkEnds(const FrontNode* node, int previous[2], int* left, int* right) const {
+  int a, b;
+  EdgeEnds(node->edge, &a, &b);
+  if (node->prev) {
+    *left = (a == previous[0] || a == previous[1]) ? a : b;
+    *right = *left == a ? b : a;
+  } else {
+    NodeEnds(node, left, right);
+  }
+  previous[0] = a, previous[1] = b;
 }
 
 CTriangleMesh::FrontNode* CTriangleMesh::NewNode(EdgeRef edge) {

@@ -117,6 +117,7 @@ private:
   bool BlockedBy(const CVector2& p, const CVector2& q, int a, int b) const;
   bool Sees(int p, int a, int b, int* hint) const;
   void NodeEnds(const FrontNode* node, int* left, int* right) const;
+  void WalkEnds(const FrontNode* node, int previous[2], int* left, int* right) const;
   EdgeRef JoinEdge(int a, int b, Triangle* owner);
   Triangle* NewTriangle(EdgeRef s0, EdgeRef s1, EdgeRef s2);
   void LinkRight(EdgeRef side, Triangle* t);
