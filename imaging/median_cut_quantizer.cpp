@@ -393,7 +393,9 @@ CPicImage* CMedianCutQuantizer::CreateIndexedImage(BYTE* pixels, DWORD width, DW
 namespace {
 
 // Signed diffusion amounts for errors -255..255 (index e + 255) and the clamp
-// of a channel value plus an amount (index v + kClampBias).
+// of a channel value plus an amount (index v + kClampBias). An amount beyond
+// 256 either way clamps like 256 does, so strengths far from 1 (or not a
+// number, which spreads nothing) fit the same tables.
 struct DiffusionTables {
   static constexpr int kClampBias = 256;
   int ahead[511], belowBehind[511], below[511], belowAhead[511];
@@ -401,14 +403,19 @@ struct DiffusionTables {
 
   explicit DiffusionTables(float strength) {
     for (int e = 0; e < 256; ++e) {
-      const int a = static_cast<int>(e * strength * 0.4375f), bb = static_cast<int>(e * strength * 0.1875f);
-      const int b = static_cast<int>(e * strength * 0.3125f), ba = static_cast<int>(e * strength * 0.0625f);
-      ahead[255 + e] = a, ahead[255 - e] = -a;
-      belowBehind[255 + e] = bb, belowBehind[255 - e] = -bb;
-      below[255 + e] = b, below[255 - e] = -b;
-      belowAhead[255 + e] = ba, belowAhead[255 - e] = -ba;
+      Set(ahead, e, e * strength * 0.4375f);
+      Set(belowBehind, e, e * strength * 0.1875f);
+      Set(below, e, e * strength * 0.3125f);
+      Set(belowAhead, e, e * strength * 0.0625f);
     }
     for (int v = 0; v < 768; ++v) clamp[v] = Clamp(v - kClampBias);
+  }
+
+ private:
+  static void Set(int* table, int e, float amount) {
+    const int truncated = amount >= 256.0f ? 256 : amount <= -256.0f ? -256 : amount == amount ? static_cast<int>(amount) : 0;
+    table[255 + e] = truncated;
+    table[255 - e] = -truncated;
   }
 };
 
@@ -445,10 +452,6 @@ void CMedianCutQuantizer::MapPixels(CPicImage& image, BYTE* pixels, DWORD width,
   image.ResetNearestIndexCache(kMappingCacheBuckets);
   const RGBQUAD* palette = image.GetPalette();
   if (!palette) return;
-  if (!(strength >= 0 && strength <= 1.0f)) {
-    MapPixelsAnyStrength(image, pixels, width, height, strength);
-    return;
-  }
   const DiffusionTables tables(strength);
   if (!m_nearest) m_nearest = std::make_unique<CNearestColorFinder>();
   CNearestColorFinder& nearest = *m_nearest;
@@ -470,59 +473,5 @@ void CMedianCutQuantizer::MapPixels(CPicImage& image, BYTE* pixels, DWORD width,
       DiffuseLine<-1>(tables, nearest, palette, line, next, static_cast<LONG>(width), row);
     if (bpp != 8)
       for (DWORD x = 0; x < width; ++x) image.SetPixelIndex(static_cast<LONG>(x), static_cast<LONG>(k), indices[x]);
-  }
-}
-
-// Strengths outside 0..1 give errors beyond the signed tables' range: the
-// per-channel form with its clamped table index serves them.
-void CMedianCutQuantizer::MapPixelsAnyStrength(CPicImage& image, BYTE* pixels, DWORD width, DWORD height,
-                                               float strength) {
-  int ahead[256], belowBehind[256], below[256], belowAhead[256];
-  for (int e = 0; e < 256; ++e) {
-    ahead[e] = static_cast<int>(e * strength * 0.4375f);
-    belowBehind[e] = static_cast<int>(e * strength * 0.1875f);
-    below[e] = static_cast<int>(e * strength * 0.3125f);
-    belowAhead[e] = static_cast<int>(e * strength * 0.0625f);
-  }
-  auto add = [](BYTE& value, int e, const int* table) {
-    value = Clamp(value + (e >= 0 ? table[e > 255 ? 255 : e] : -table[-e > 255 ? 255 : -e]));
-  };
-
-  const RGBQUAD* palette = image.GetPalette();
-  if (!m_nearest) m_nearest = std::make_unique<CNearestColorFinder>();
-  CNearestColorFinder& nearest = *m_nearest;
-  nearest.Reset(palette, image.GetColorCount());
-  const size_t stride = static_cast<size_t>(width) * 4;
-  BYTE* bits = image.GetBits();
-  const DWORD rowBytes = image.GetRowBytes();
-  const WORD bpp = image.GetBpp();
-  for (DWORD k = 0; k < height; ++k) {
-    const DWORD sourceLine = height - 1 - k;  // bottom line of the picture first
-    BYTE* line = pixels + stride * sourceLine;
-    BYTE* next = sourceLine > 0 ? line - stride : nullptr;
-    const bool forward = (k & 1) == 0;
-    const int dir = forward ? 1 : -1;
-    BYTE* row = bits + static_cast<size_t>(k) * rowBytes;
-    for (DWORD step = 0; step < width; ++step) {
-      const LONG x = forward ? static_cast<LONG>(step) : static_cast<LONG>(width - 1 - step);
-      BYTE* p = line + 4 * static_cast<size_t>(x);
-      const BYTE index = nearest.Find(p);
-      if (bpp == 8)
-        row[x] = index;
-      else
-        image.SetPixelIndex(x, static_cast<LONG>(k), index);
-      const RGBQUAD& chosen = palette[index];
-      const int error[3] = {p[0] - chosen.rgbBlue, p[1] - chosen.rgbGreen, p[2] - chosen.rgbRed};
-      const LONG ax = x + dir, bx = x - dir;
-      const bool aheadOnLine = ax >= 0 && ax < static_cast<LONG>(width);
-      const bool behindOnLine = bx >= 0 && bx < static_cast<LONG>(width);
-      for (int ch = 0; ch < 3; ++ch) {
-        if (aheadOnLine) add(line[4 * ax + ch], error[ch], ahead);
-        if (!next) continue;
-        if (behindOnLine) add(next[4 * bx + ch], error[ch], belowBehind);
-        add(next[4 * x + ch], error[ch], below);
-        if (aheadOnLine) add(next[4 * ax + ch], error[ch], belowAhead);
-      }
-    }
   }
 }

@@ -54,7 +54,6 @@ private:
   void InsertBox(std::unique_ptr<CColorBox> box);
   void SplitBox(std::unique_ptr<CColorBox> box);
   void MapPixels(CPicImage& image, BYTE* pixels, DWORD width, DWORD height, float strength);
-  void MapPixelsAnyStrength(CPicImage& image, BYTE* pixels, DWORD width, DWORD height, float strength);
 
   std::vector<std::unique_ptr<CColorBox>> m_boxes;  // ascending volume
   BYTE* m_pixels = nullptr;
