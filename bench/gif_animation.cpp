@@ -105,6 +105,8 @@ void BM_AnimatedGif100Frames(benchmark::State& state) {
 }
 BENCHMARK(BM_AnimatedGif100Frames)
     ->Arg(1)
+    ->Arg(2)
+    ->Arg(4)
     ->Arg(static_cast<int>(std::thread::hardware_concurrency()))
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)

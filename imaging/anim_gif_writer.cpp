@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "imaging/median_cut_quantizer.h"
 
 namespace {
 
@@ -26,7 +25,7 @@ struct CAnimGifWriter::CEncodedFrame {
 };
 
 CAnimGifWriter::CAnimGifWriter(DWORD delay, int colors)
-    : m_delay(delay), m_colors(colors), m_frames(new CEncodedFrame*[kListStep]()) {}
+    : m_quantizer(colors), m_delay(delay), m_colors(colors), m_frames(new CEncodedFrame*[kListStep]()) {}
 
 CAnimGifWriter::~CAnimGifWriter() {
   Close();
@@ -61,10 +60,10 @@ CAnimGifWriter::CFrameSettings CAnimGifWriter::Settings() const {
 }
 
 std::unique_ptr<CAnimGifWriter::CEncodedFrame> CAnimGifWriter::EncodeFrame(BYTE* pixels, const CFrameSettings& settings,
-                                                                           bool localTable, CPicImageGIF& codec) {
+                                                                           bool localTable, CMedianCutQuantizer& quantizer,
+                                                                           CPicImageGIF& codec) {
   auto frame = std::make_unique<CEncodedFrame>();
   RGBQUAD palette[256] = {};
-  CMedianCutQuantizer quantizer(settings.colors);
   quantizer.AddPixels(pixels, settings.width, settings.height);
   const int colors = quantizer.MakePalette(palette);
   LONG transIndex = -1;
@@ -108,7 +107,7 @@ bool CAnimGifWriter::AddFrame(BYTE* pixels) {
   m_codec.SetDisposalMethod(1);  // leave each frame in place
   m_pageCodec.SetDisposalMethod(1);
   if (m_workerCount <= 1) {
-    std::unique_ptr<CEncodedFrame> frame = EncodeFrame(pixels, Settings(), m_frameCount > 0, m_pageCodec);
+    std::unique_ptr<CEncodedFrame> frame = EncodeFrame(pixels, Settings(), m_frameCount > 0, m_quantizer, m_pageCodec);
     if (!frame->image->IsValid()) return false;
     GrowList();
     m_frames[m_frameCount++] = frame.release();
@@ -116,7 +115,15 @@ bool CAnimGifWriter::AddFrame(BYTE* pixels) {
     return true;
   }
   StartWorkers();
-  CFrameJob job{0, std::vector<BYTE>(pixels, pixels + 4 * static_cast<size_t>(m_width) * m_height), Settings()};
+  CFrameJob job{0, {}, Settings()};
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_spareBuffers.empty()) {
+      job.pixels.swap(m_spareBuffers.back());
+      m_spareBuffers.pop_back();
+    }
+  }
+  job.pixels.assign(pixels, pixels + 4 * static_cast<size_t>(m_width) * m_height);
   {
     std::unique_lock<std::mutex> lock(m_mutex);
     // Wait while the workers are full, writing what they finish meanwhile.
@@ -219,6 +226,7 @@ void CAnimGifWriter::StopWorkers() {
 }
 
 void CAnimGifWriter::WorkerLoop() {
+  CMedianCutQuantizer quantizer(m_colors);
   CPicImageGIF codec;
   codec.SetDisposalMethod(1);
   for (;;) {
@@ -230,10 +238,11 @@ void CAnimGifWriter::WorkerLoop() {
       job = std::move(m_jobs.front());
       m_jobs.pop_front();
     }
-    std::unique_ptr<CEncodedFrame> frame = EncodeFrame(job.pixels.data(), job.settings, job.index > 0, codec);
+    std::unique_ptr<CEncodedFrame> frame = EncodeFrame(job.pixels.data(), job.settings, job.index > 0, quantizer, codec);
     {
       std::lock_guard<std::mutex> lock(m_mutex);
       m_frames[job.index] = frame.release();
+      m_spareBuffers.push_back(std::move(job.pixels));
       --m_inFlight;
     }
     m_frameDone.notify_all();

@@ -14,6 +14,7 @@
 
 #include "compat/win32/types.h"
 #include "imaging/gif_codec.h"
+#include "imaging/median_cut_quantizer.h"
 #include "imaging/pic_file.h"
 
 class CAnimGifWriter {
@@ -65,7 +66,7 @@ private:
   };
 
   static std::unique_ptr<CEncodedFrame> EncodeFrame(BYTE* pixels, const CFrameSettings& settings, bool localTable,
-                                                    CPicImageGIF& codec);
+                                                    CMedianCutQuantizer& quantizer, CPicImageGIF& codec);
   CFrameSettings Settings() const;
   void GrowList();
   void WriteReadyFrames();
@@ -78,6 +79,7 @@ private:
   bool m_transparent = false;
   CPicImageGIF m_codec;      // writes the header, the first frame when it must, and the end
   CPicImageGIF m_pageCodec;  // encodes frames on the caller's thread
+  CMedianCutQuantizer m_quantizer;
   int m_frameCount = 0;
   int m_capacity = kListStep;
   int m_written = 0;          // frames taken from the list, in order
@@ -98,6 +100,7 @@ private:
   std::mutex m_mutex;  // the job queue, the frame list's slots, m_stopping
   std::condition_variable m_jobReady, m_frameDone;
   std::deque<CFrameJob> m_jobs;
+  std::vector<std::vector<BYTE>> m_spareBuffers;  // frame copies the workers are done with
   int m_inFlight = 0;
   bool m_stopping = false;
 };

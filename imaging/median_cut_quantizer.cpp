@@ -17,6 +17,12 @@ namespace {
 
 constexpr DWORD kMappingCacheBuckets = 257;
 
+int Span(BYTE lo, BYTE hi) { return std::abs(static_cast<int>(hi) - static_cast<int>(lo)); }
+
+BYTE Clamp(int v) { return static_cast<BYTE>(v < 0 ? 0 : v > 255 ? 255 : v); }
+
+}  // namespace
+
 // Nearest palette entry of a colour: the smallest sum of absolute channel
 // differences, the lowest index on a tie (so an exact match is the first
 // entry of that colour). The colour cube is cut into cells of 8 x 8 x 8; a
@@ -24,9 +30,12 @@ constexpr DWORD kMappingCacheBuckets = 257;
 // in it: an entry whose least distance to the cell exceeds the greatest
 // distance of some other entry to every colour of the cell never wins nor
 // ties there. A search then compares a handful of entries, in index order.
-class NearestColorFinder {
+class CNearestColorFinder {
  public:
-  NearestColorFinder(const RGBQUAD* palette, DWORD entries) : m_entries(entries < 256 ? entries : 256) {
+  // A new palette: the cells' lists are made again as colours need them;
+  // the memory stays for the next frame.
+  void Reset(const RGBQUAD* palette, DWORD entries) {
+    m_entries = entries < 256 ? entries : 256;
     // Entries past the palette sit farther than any colour: they never win
     // and never narrow a cell's bound.
     for (DWORD i = 0; i < 256; ++i) {
@@ -34,15 +43,15 @@ class NearestColorFinder {
       m_green[i] = i < m_entries ? palette[i].rgbGreen : kFar;
       m_red[i] = i < m_entries ? palette[i].rgbRed : kFar;
     }
-    m_cellStart.assign(kCells, kUnbuilt);
-    m_cellCount.assign(kCells, 0);
+    m_cells.assign(kCells, kUnbuilt);
+    m_used = 0;
   }
 
   BYTE Find(const BYTE* bgr) {
     const int blue = bgr[0], green = bgr[1], red = bgr[2];
     const DWORD cell = (blue >> kCellShift) | (green >> kCellShift) << kCellBits | (red >> kCellShift) << (2 * kCellBits);
-    if (m_cellStart[cell] == kUnbuilt) BuildCell(cell);
-    const size_t first = m_cellStart[cell], end = first + m_cellCount[cell];
+    if (m_cells[cell] == kUnbuilt) BuildCell(cell);
+    const size_t first = m_cells[cell] & kStartMask, end = first + (m_cells[cell] >> kStartBits) * kLanes;
 #if defined(__SSE2__)
     // Eight candidates at a time in 16-bit lanes (a distance is at most
     // 3 x 255; padding lanes sit farther than any colour); the first lane
@@ -89,6 +98,10 @@ class NearestColorFinder {
   static constexpr int kCellShift = 3, kCellBits = 8 - kCellShift, kCellSide = 1 << kCellShift;
   static constexpr DWORD kCells = 1u << (3 * kCellBits);
   static constexpr DWORD kUnbuilt = 0xFFFFFFFFu;
+  // A run starts below 2^24 lanes (32768 cells of at most 264 lanes) and
+  // holds at most 33 groups of eight.
+  static constexpr int kStartBits = 24;
+  static constexpr DWORD kStartMask = (1u << kStartBits) - 1;
   static constexpr int16_t kFar = 10000;  // a padding lane's channel value
   static constexpr size_t kLanes = 8;
   // Cells of up to 32 candidates pack a lane's position beside its distance.
@@ -166,8 +179,7 @@ class NearestColorFinder {
       if (least[i] <= bound) Append(m_blue[i], m_green[i], m_red[i], static_cast<BYTE>(i));
 #endif
     while ((m_used - start) % kLanes != 0) Append(kFar, kFar, kFar, 0);
-    m_cellStart[cell] = static_cast<DWORD>(start);
-    m_cellCount[cell] = static_cast<WORD>(m_used - start);
+    m_cells[cell] = static_cast<DWORD>(start) | static_cast<DWORD>((m_used - start) / kLanes) << kStartBits;
   }
 
   void Append(int16_t blue, int16_t green, int16_t red, BYTE index) {
@@ -177,21 +189,15 @@ class NearestColorFinder {
     m_index[m_used++] = index;
   }
 
-  DWORD m_entries;
+  DWORD m_entries = 0;
   alignas(16) int16_t m_blue[256], m_green[256], m_red[256];
-  std::vector<DWORD> m_cellStart;
-  std::vector<WORD> m_cellCount;
+  // Per cell: the first lane of its run (low bits) and its groups of lanes.
+  std::vector<DWORD> m_cells;
   // The cells' candidates, each cell's run padded to whole groups of lanes.
   std::vector<int16_t> m_laneBlue, m_laneGreen, m_laneRed;
   std::vector<BYTE> m_index;
   size_t m_used = 0;  // lanes filled
 };
-
-int Span(BYTE lo, BYTE hi) { return std::abs(static_cast<int>(hi) - static_cast<int>(lo)); }
-
-BYTE Clamp(int v) { return static_cast<BYTE>(v < 0 ? 0 : v > 255 ? 255 : v); }
-
-}  // namespace
 
 void CColorBox::ComputeVolume() {
   volume = (Span(redMin, redMax) + 1) * (Span(greenMin, greenMax) + 1) * (Span(blueMin, blueMax) + 1);
@@ -227,7 +233,9 @@ void CMedianCutQuantizer::InsertBox(std::unique_ptr<CColorBox> box) {
 void CMedianCutQuantizer::BuildHistogram(DWORD count) {
   constexpr int kDigitBits = 12;
   constexpr DWORD kDigits = 1u << kDigitBits, kDigitMask = kDigits - 1;
-  std::vector<DWORD> keys(count), sorted(count);
+  std::vector<DWORD>& keys = m_sortKeys;
+  std::vector<DWORD>& sorted = m_sortScratch;
+  keys.resize(count), sorted.resize(count);
   std::vector<DWORD> offsets(kDigits + 1);
   const BYTE* p = m_pixels;
   for (DWORD i = 0; i < count; ++i, p += 4) keys[i] = p[0] | p[1] << 8 | static_cast<DWORD>(p[2]) << 16;
@@ -286,22 +294,20 @@ int CMedianCutQuantizer::AddPixels(BYTE* pixels, DWORD width, DWORD height) {
 void CMedianCutQuantizer::SplitBox(std::unique_ptr<CColorBox> box) {
   const int red = Span(box->redMin, box->redMax), green = Span(box->greenMin, box->greenMax),
             blue = Span(box->blueMin, box->blueMax);
-  int split;
-  BYTE CHistogramColor::*channel;
-  if (red >= green && red >= blue) {
-    channel = &CHistogramColor::red;
-    split = (box->redMin + box->redMax) / 2;
-  } else if (green >= blue) {
-    channel = &CHistogramColor::green;
-    split = (box->greenMin + box->greenMax) / 2;
-  } else {
-    channel = &CHistogramColor::blue;
-    split = (box->blueMin + box->blueMax) / 2;
-  }
   // Colours at or below the split value make the low box.
   CHistogramColor* begin = m_colors.data() + box->first;
-  CHistogramColor* middle = std::partition(begin, begin + box->pixelCount,
-                                           [&](const CHistogramColor& c) { return c.*channel <= split; });
+  CHistogramColor* end = begin + box->pixelCount;
+  CHistogramColor* middle;
+  if (red >= green && red >= blue) {
+    const int split = (box->redMin + box->redMax) / 2;
+    middle = std::partition(begin, end, [split](const CHistogramColor& c) { return c.red <= split; });
+  } else if (green >= blue) {
+    const int split = (box->greenMin + box->greenMax) / 2;
+    middle = std::partition(begin, end, [split](const CHistogramColor& c) { return c.green <= split; });
+  } else {
+    const int split = (box->blueMin + box->blueMax) / 2;
+    middle = std::partition(begin, end, [split](const CHistogramColor& c) { return c.blue <= split; });
+  }
   const LONG front = static_cast<LONG>(middle - begin);
   auto low = std::make_unique<CColorBox>(*box);
   auto high = std::make_unique<CColorBox>(*box);
@@ -387,7 +393,9 @@ CPicImage* CMedianCutQuantizer::CreateIndexedImage(BYTE* pixels, DWORD width, DW
 namespace {
 
 // Signed diffusion amounts for errors -255..255 (index e + 255) and the clamp
-// of a channel value plus an amount (index v + kClampBias).
+// of a channel value plus an amount (index v + kClampBias). An amount beyond
+// 256 either way clamps like 256 does, so strengths far from 1 (or not a
+// number, which spreads nothing) fit the same tables.
 struct DiffusionTables {
   static constexpr int kClampBias = 256;
   int ahead[511], belowBehind[511], below[511], belowAhead[511];
@@ -395,20 +403,25 @@ struct DiffusionTables {
 
   explicit DiffusionTables(float strength) {
     for (int e = 0; e < 256; ++e) {
-      const int a = static_cast<int>(e * strength * 0.4375f), bb = static_cast<int>(e * strength * 0.1875f);
-      const int b = static_cast<int>(e * strength * 0.3125f), ba = static_cast<int>(e * strength * 0.0625f);
-      ahead[255 + e] = a, ahead[255 - e] = -a;
-      belowBehind[255 + e] = bb, belowBehind[255 - e] = -bb;
-      below[255 + e] = b, below[255 - e] = -b;
-      belowAhead[255 + e] = ba, belowAhead[255 - e] = -ba;
+      Set(ahead, e, e * strength * 0.4375f);
+      Set(belowBehind, e, e * strength * 0.1875f);
+      Set(below, e, e * strength * 0.3125f);
+      Set(belowAhead, e, e * strength * 0.0625f);
     }
     for (int v = 0; v < 768; ++v) clamp[v] = Clamp(v - kClampBias);
+  }
+
+ private:
+  static void Set(int* table, int e, float amount) {
+    const int truncated = amount >= 256.0f ? 256 : amount <= -256.0f ? -256 : amount == amount ? static_cast<int>(amount) : 0;
+    table[255 + e] = truncated;
+    table[255 - e] = -truncated;
   }
 };
 
 // One line of the serpentine walk: `dir` is +1 left to right, -1 right to left.
 template <int dir>
-void DiffuseLine(const DiffusionTables& t, NearestColorFinder& nearest, const RGBQUAD* palette, BYTE* line,
+void DiffuseLine(const DiffusionTables& t, CNearestColorFinder& nearest, const RGBQUAD* palette, BYTE* line,
                  BYTE* next, LONG width, BYTE* indices) {
   const BYTE* clamp = t.clamp + DiffusionTables::kClampBias;
   for (LONG step = 0; step < width; ++step) {
@@ -439,12 +452,10 @@ void CMedianCutQuantizer::MapPixels(CPicImage& image, BYTE* pixels, DWORD width,
   image.ResetNearestIndexCache(kMappingCacheBuckets);
   const RGBQUAD* palette = image.GetPalette();
   if (!palette) return;
-  if (!(strength >= 0 && strength <= 1.0f)) {
-    MapPixelsAnyStrength(image, pixels, width, height, strength);
-    return;
-  }
   const DiffusionTables tables(strength);
-  NearestColorFinder nearest(palette, image.GetColorCount());
+  if (!m_nearest) m_nearest = std::make_unique<CNearestColorFinder>();
+  CNearestColorFinder& nearest = *m_nearest;
+  nearest.Reset(palette, image.GetColorCount());
   const size_t stride = static_cast<size_t>(width) * 4;
   BYTE* bits = image.GetBits();
   const DWORD rowBytes = image.GetRowBytes();
@@ -462,57 +473,5 @@ void CMedianCutQuantizer::MapPixels(CPicImage& image, BYTE* pixels, DWORD width,
       DiffuseLine<-1>(tables, nearest, palette, line, next, static_cast<LONG>(width), row);
     if (bpp != 8)
       for (DWORD x = 0; x < width; ++x) image.SetPixelIndex(static_cast<LONG>(x), static_cast<LONG>(k), indices[x]);
-  }
-}
-
-// Strengths outside 0..1 give errors beyond the signed tables' range: the
-// per-channel form with its clamped table index serves them.
-void CMedianCutQuantizer::MapPixelsAnyStrength(CPicImage& image, BYTE* pixels, DWORD width, DWORD height,
-                                               float strength) {
-  int ahead[256], belowBehind[256], below[256], belowAhead[256];
-  for (int e = 0; e < 256; ++e) {
-    ahead[e] = static_cast<int>(e * strength * 0.4375f);
-    belowBehind[e] = static_cast<int>(e * strength * 0.1875f);
-    below[e] = static_cast<int>(e * strength * 0.3125f);
-    belowAhead[e] = static_cast<int>(e * strength * 0.0625f);
-  }
-  auto add = [](BYTE& value, int e, const int* table) {
-    value = Clamp(value + (e >= 0 ? table[e > 255 ? 255 : e] : -table[-e > 255 ? 255 : -e]));
-  };
-
-  const RGBQUAD* palette = image.GetPalette();
-  NearestColorFinder nearest(palette, image.GetColorCount());
-  const size_t stride = static_cast<size_t>(width) * 4;
-  BYTE* bits = image.GetBits();
-  const DWORD rowBytes = image.GetRowBytes();
-  const WORD bpp = image.GetBpp();
-  for (DWORD k = 0; k < height; ++k) {
-    const DWORD sourceLine = height - 1 - k;  // bottom line of the picture first
-    BYTE* line = pixels + stride * sourceLine;
-    BYTE* next = sourceLine > 0 ? line - stride : nullptr;
-    const bool forward = (k & 1) == 0;
-    const int dir = forward ? 1 : -1;
-    BYTE* row = bits + static_cast<size_t>(k) * rowBytes;
-    for (DWORD step = 0; step < width; ++step) {
-      const LONG x = forward ? static_cast<LONG>(step) : static_cast<LONG>(width - 1 - step);
-      BYTE* p = line + 4 * static_cast<size_t>(x);
-      const BYTE index = nearest.Find(p);
-      if (bpp == 8)
-        row[x] = index;
-      else
-        image.SetPixelIndex(x, static_cast<LONG>(k), index);
-      const RGBQUAD& chosen = palette[index];
-      const int error[3] = {p[0] - chosen.rgbBlue, p[1] - chosen.rgbGreen, p[2] - chosen.rgbRed};
-      const LONG ax = x + dir, bx = x - dir;
-      const bool aheadOnLine = ax >= 0 && ax < static_cast<LONG>(width);
-      const bool behindOnLine = bx >= 0 && bx < static_cast<LONG>(width);
-      for (int ch = 0; ch < 3; ++ch) {
-        if (aheadOnLine) add(line[4 * ax + ch], error[ch], ahead);
-        if (!next) continue;
-        if (behindOnLine) add(next[4 * bx + ch], error[ch], belowBehind);
-        add(next[4 * x + ch], error[ch], below);
-        if (aheadOnLine) add(next[4 * ax + ch], error[ch], belowAhead);
-      }
-    }
   }
 }

@@ -9,6 +9,7 @@
 #include "compat/win32/types.h"
 
 class CPicImage;
+class CNearestColorFinder;
 
 // One distinct colour of the frame and how many pixels have it.
 struct CHistogramColor {
@@ -35,6 +36,7 @@ public:
   CMedianCutQuantizer& operator=(const CMedianCutQuantizer&) = delete;
 
   // Pixels are 4 bytes each (blue, green, red, fourth byte), top line first.
+  // Each call starts a new frame.
   int AddPixels(BYTE* pixels, DWORD width, DWORD height);
   // Fills up to 256 entries; returns how many it wrote.
   int MakePalette(RGBQUAD* palette);
@@ -52,7 +54,6 @@ private:
   void InsertBox(std::unique_ptr<CColorBox> box);
   void SplitBox(std::unique_ptr<CColorBox> box);
   void MapPixels(CPicImage& image, BYTE* pixels, DWORD width, DWORD height, float strength);
-  void MapPixelsAnyStrength(CPicImage& image, BYTE* pixels, DWORD width, DWORD height, float strength);
 
   std::vector<std::unique_ptr<CColorBox>> m_boxes;  // ascending volume
   BYTE* m_pixels = nullptr;
@@ -60,5 +61,9 @@ private:
   // The frame's distinct colours; empty while the frame is one unsplit box,
   // which needs them in the order of the pixels.
   std::vector<CHistogramColor> m_colors;
+  // Working memory kept from frame to frame: a quantiser may serve a whole
+  // animation, AddPixels starting each frame afresh.
+  std::vector<DWORD> m_sortKeys, m_sortScratch;
+  std::unique_ptr<CNearestColorFinder> m_nearest;
   int m_maxColors;
 };

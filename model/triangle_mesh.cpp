@@ -59,6 +59,20 @@ double TriangleMinAngle(const CVector2& a, const CVector2& b, const CVector2& c)
   return std::min({CornerAngle(a, b, c), CornerAngle(b, c, a), CornerAngle(c, a, b)});
 }
 
+// The cosine CornerAngle takes the arc cosine of (1 for a side of no length).
+double CornerCosine(const CVector2& at, const CVector2& p, const CVector2& q) {
+  const double ux = static_cast<double>(p.x) - at.x, uy = static_cast<double>(p.y) - at.y;
+  const double vx = static_cast<double>(q.x) - at.x, vy = static_cast<double>(q.y) - at.y;
+  const double lengths = std::sqrt((ux * ux + uy * uy) * (vx * vx + vy * vy));
+  if (lengths <= 0) return 1;
+  return std::clamp((ux * vx + uy * vy) / lengths, -1.0, 1.0);
+}
+
+// The largest corner cosine of a triangle: its smallest angle's.
+double TriangleMaxCosine(const CVector2& a, const CVector2& b, const CVector2& c) {
+  return std::max({CornerCosine(a, b, c), CornerCosine(b, c, a), CornerCosine(c, a, b)});
+}
+
 bool InsideTriangle(const CVector2& a, const CVector2& b, const CVector2& c, const CVector2& p) {
   const float tri[6] = {a.x, a.y, b.x, b.y, c.x, c.y};
   return PointInTriangle(tri, p.x, p.y);
@@ -258,6 +272,7 @@ void CTriangleMesh::Sweep() {
   m_activeConstraints = 0;
   m_gridLive = !m_linearScans;
   m_lastBlocker = -1;
+  m_cornerIndex = true;
   for (m_current = 0; m_current < m_vertexCount; ++m_current) {
     const int p = m_current;
     if (m_representative[p] != p) continue;  // its twin stands for it
@@ -265,10 +280,11 @@ void CTriangleMesh::Sweep() {
     while (active < m_constraintCount && m_positions[m_constraints[active].upper].y <= m_positions[p].y) ++active;
     ActivateConstraints(active);
     bool added = false;
+    int previous[2];
     for (size_t f = 0; f < m_fronts.size() && !added; ++f)
       for (FrontNode* node = m_fronts[f]; node; node = node->next) {
         int a, b;
-        NodeEnds(node, &a, &b);
+        WalkEnds(node, previous, &a, &b);
         if (a == p || b == p || !Sees(p, a, b, &node->sightBlocker)) continue;
         AddToFront(static_cast<int>(f), node, p);
         added = true;
@@ -278,6 +294,7 @@ void CTriangleMesh::Sweep() {
   }
   JoinLeftovers();
   m_gridLive = false;
+  m_cornerIndex = false;
   m_grid = CSegmentGrid();
   SplitAroundLeftovers();
 }
@@ -363,10 +380,11 @@ void CTriangleMesh::JoinLeftovers() {
     for (size_t i = 0; i < m_pending.size() && !joined; ++i) {
       const int q = m_pending[i];
       if (used[q]) continue;
+      int previous[2];
       for (size_t f = 0; f < m_fronts.size() && !joined; ++f)
         for (FrontNode* node = m_fronts[f]; node; node = node->next) {
           int a, b;
-          NodeEnds(node, &a, &b);
+          WalkEnds(node, previous, &a, &b);
           if (a == q || b == q || !OpensTowards(node->edge, q) || !Sees(q, a, b, &node->sightBlocker)) continue;
           m_pending.erase(m_pending.begin() + static_cast<long>(i));
           AddToFront(static_cast<int>(f), node, q);
@@ -505,10 +523,29 @@ void CTriangleMesh::NodeEnds(const FrontNode* node, int* left, int* right) const
   *right = shared == a ? b : a;
 }
 
+// NodeEnds for a walk from a front's first node on: `previous` holds the
+// edge ends of the node before, read one step earlier, and takes this one's.
+void CTriangleMesh::WalkEnds(const FrontNode* node, int previous[2], int* left, int* right) const {
+  int a, b;
+  EdgeEnds(node->edge, &a, &b);
+  if (node->prev) {
+    *left = (a == previous[0] || a == previous[1]) ? a : b;
+    *right = *left == a ? b : a;
+  } else {
+    NodeEnds(node, left, right);
+  }
+  previous[0] = a, previous[1] = b;
+}
+
 CTriangleMesh::FrontNode* CTriangleMesh::NewNode(EdgeRef edge) {
-  m_nodePool.push_back(std::make_unique<FrontNode>());
-  m_nodePool.back()->edge = edge;
-  return m_nodePool.back().get();
+  FrontNode* node = &m_nodePool.emplace_back();
+  node->edge = edge;
+  m_freshNodes.push_back(node);
+  if (!edge.kind && edge.index >= 0) {
+    if (m_frontUses.size() <= static_cast<size_t>(edge.index)) m_frontUses.resize(static_cast<size_t>(edge.index) + 1, 0);
+    ++m_frontUses[edge.index];
+  }
+  return node;
 }
 
 // The constraint edge joining a and b, or a new created edge owned by `owner`.
@@ -568,6 +605,7 @@ void CTriangleMesh::AddToFront(int front, FrontNode* node, int p) {
   if (node->prev) node->prev->next = first;
   if (node->next) node->next->prev = second;
   if (m_fronts[front] == node) m_fronts[front] = first;
+  Retire(node);
 
   for (EdgeRef side : {ap, pb})
     if (!side.kind) Flip(side.index, 0);
@@ -667,42 +705,116 @@ void CTriangleMesh::MergeFronts() {
 }
 
 void CTriangleMesh::CloseCorners(int front) {
+  if (!m_linearScans && m_cornerIndex && m_fronts.size() == 1) {
+    CloseCornersIndexed(front);
+    return;
+  }
   for (bool closed = true; closed;) {
     closed = false;
     // Each node's ends serve twice: as the next node of one corner and the
     // first of the following one.
     int nextLeft = -1, nextRight = -1;
     for (FrontNode* node = m_fronts[front]; node && node->next; node = node->next) {
-      FrontNode* next = node->next;
       int a, b, b2, c;
       if (nextLeft >= 0)
         a = nextLeft, b = nextRight;
       else
         NodeEnds(node, &a, &b);
-      NodeEnds(next, &b2, &c);
+      NodeEnds(node->next, &b2, &c);
       nextLeft = b2, nextRight = c;
-      if (b != b2 || a == c) continue;
-      if (Cross(m_positions[a], m_positions[b], m_positions[c]) > -kCornerTolerance) continue;
-      const float lowest = std::min({m_positions[a].y, m_positions[b].y, m_positions[c].y});
-      if (FindEdge(a, c) < 0 && Blocked(m_positions[a], m_positions[c], lowest, &node->cornerBlocker)) continue;
-      Triangle* t = NewTriangle(node->edge, next->edge, {0, 0});
-      const EdgeRef ac = JoinEdge(a, c, t);
-      t->sides[2] = ac;
-      LinkRight(ac, t);
-      LinkRight(node->edge, t);
-      LinkRight(next->edge, t);
-      FrontNode* merged = NewNode(ac);
-      merged->prev = node->prev;
-      merged->next = next->next;
-      if (node->prev) node->prev->next = merged;
-      if (next->next) next->next->prev = merged;
-      if (m_fronts[front] == node) m_fronts[front] = merged;
-      for (EdgeRef side : t->sides)
-        if (!side.kind) Flip(side.index, 0);
+      if (CornerState(node, a, b, b2, c) != Corner::Closable) continue;
+      CloseCorner(front, node, a, c);
       closed = true;
       break;
     }
   }
+}
+
+CTriangleMesh::Corner CTriangleMesh::CornerState(FrontNode* node, int a, int b, int b2, int c) const {
+  if (b != b2 || a == c) return Corner::Open;
+  if (Cross(m_positions[a], m_positions[b], m_positions[c]) > -kCornerTolerance) return Corner::Open;
+  const float lowest = std::min({m_positions[a].y, m_positions[b].y, m_positions[c].y});
+  if (FindEdge(a, c) < 0 && Blocked(m_positions[a], m_positions[c], lowest, &node->cornerBlocker)) return Corner::Blocked;
+  return Corner::Closable;
+}
+
+void CTriangleMesh::CloseCorner(int front, FrontNode* node, int a, int c) {
+  FrontNode* next = node->next;
+  Triangle* t = NewTriangle(node->edge, next->edge, {0, 0});
+  const EdgeRef ac = JoinEdge(a, c, t);
+  t->sides[2] = ac;
+  LinkRight(ac, t);
+  LinkRight(node->edge, t);
+  LinkRight(next->edge, t);
+  FrontNode* merged = NewNode(ac);
+  merged->prev = node->prev;
+  merged->next = next->next;
+  if (node->prev) node->prev->next = merged;
+  if (next->next) next->next->prev = merged;
+  if (m_fronts[front] == node) m_fronts[front] = merged;
+  Retire(node);
+  Retire(next);
+  for (EdgeRef side : t->sides)
+    if (!side.kind) Flip(side.index, 0);
+}
+
+// The scan above closes the first closable corner of the front and starts
+// again until none closes. After a scan that closed nothing, a corner can
+// only become closable if a node of it (or the node before, which decides
+// how its first node's ends run) is new, or if it was concave but hidden and
+// an edge has moved since. Those corners alone are examined; the first
+// closable one in front order is found by walking between the candidates.
+void CTriangleMesh::CloseCornersIndexed(int front) {
+  for (;;) {
+    FrontNode* first = nullptr;
+    ++m_cornerStamp;
+    auto consider = [&](FrontNode* node) {
+      if (!node || node->dead || !node->next || node->stamp == m_cornerStamp) return;
+      node->stamp = m_cornerStamp;
+      int a, b, b2, c;
+      NodeEnds(node, &a, &b);
+      NodeEnds(node->next, &b2, &c);
+      const Corner state = CornerState(node, a, b, b2, c);
+      if (state == Corner::Blocked && !node->hiddenCorner) m_hiddenCorners.push_back(node);
+      node->hiddenCorner = state == Corner::Blocked;
+      if (state == Corner::Closable) first = first ? Earlier(first, node) : node;
+    };
+    for (FrontNode* node : m_freshNodes) {
+      if (node->dead) continue;
+      consider(node->prev);
+      consider(node);
+      consider(node->next);
+    }
+    if (m_flips != m_flipsAtClean)
+      for (size_t i = 0, n = m_hiddenCorners.size(); i < n; ++i)
+        if (m_hiddenCorners[i]->hiddenCorner) consider(m_hiddenCorners[i]);
+    if (!first) {
+      m_freshNodes.clear();
+      std::erase_if(m_hiddenCorners, [](const FrontNode* node) { return node->dead || !node->hiddenCorner; });
+      m_flipsAtClean = m_flips;
+      return;
+    }
+    int a, b, c;
+    NodeEnds(first, &a, &b);
+    NodeEnds(first->next, &b, &c);
+    CloseCorner(front, first, a, c);
+  }
+}
+
+// Whichever of two nodes of one front comes first: walk on from both.
+CTriangleMesh::FrontNode* CTriangleMesh::Earlier(FrontNode* x, FrontNode* y) {
+  for (FrontNode *fromX = x, *fromY = y; fromX || fromY;) {
+    if (fromX == y) return x;
+    if (fromY == x) return y;
+    if (fromX) fromX = fromX->next;
+    if (fromY) fromY = fromY->next;
+  }
+  return x;
+}
+
+void CTriangleMesh::Retire(FrontNode* node) {
+  node->dead = true;
+  if (!node->edge.kind && node->edge.index < static_cast<int>(m_frontUses.size())) --m_frontUses[node->edge.index];
 }
 
 // --- cover check ---
@@ -1039,10 +1151,20 @@ void CTriangleMesh::Flip(int created, int depth) {
   if (InsideTriangle(P, B, Q, A) || InsideTriangle(A, P, Q, B) || InsideTriangle(A, B, Q, P) ||
       InsideTriangle(A, B, P, Q))
     return;
+  // When the new pair's smallest angle is no larger than the old pair's, as
+  // their cosines tell, the gain is nowhere near the threshold: no arc
+  // cosines needed to refuse.
+  const double cosineBefore = std::max(TriangleMaxCosine(A, B, P), TriangleMaxCosine(A, B, Q));
+  const double cosineAfter = std::max(TriangleMaxCosine(P, Q, A), TriangleMaxCosine(P, Q, B));
+  if (cosineAfter >= cosineBefore) return;
   const double before = std::min(TriangleMinAngle(A, B, P), TriangleMinAngle(A, B, Q));
   const double after = std::min(TriangleMinAngle(P, Q, A), TriangleMinAngle(P, Q, B));
   if (!(after - before > kFlipGain)) return;
   --m_flipBudget;
+  ++m_flips;
+  // A front's own edge has one triangle and never flips; should one ever,
+  // the corners of the fronts are no longer what their records say.
+  if (static_cast<size_t>(created) < m_frontUses.size() && m_frontUses[created] > 0) m_cornerIndex = false;
 
   // Sides other than the edge: in the left triangle b-p and p-a, in the right
   // a-q and q-b. The left triangle becomes (p, q, a), the right (p, q, b).

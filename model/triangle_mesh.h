@@ -5,6 +5,8 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <deque>
 #include <memory>
 #include <unordered_set>
 #include <vector>
@@ -101,7 +103,12 @@ private:
     // Index ids of the edges that last hid this edge from a vertex and
     // kept its corner with the next node open: likely to do so again.
     int sightBlocker = -1, cornerBlocker = -1;
+    // For the corner index: its corner with the next node was concave but
+    // hidden when last examined; it has left the front.
+    bool hiddenCorner = false, dead = false;
+    uint32_t stamp = 0;
   };
+  enum class Corner { Open, Blocked, Closable };
 
   // --- sweep ---
   void Sweep();
@@ -110,6 +117,7 @@ private:
   bool BlockedBy(const CVector2& p, const CVector2& q, int a, int b) const;
   bool Sees(int p, int a, int b, int* hint) const;
   void NodeEnds(const FrontNode* node, int* left, int* right) const;
+  void WalkEnds(const FrontNode* node, int previous[2], int* left, int* right) const;
   EdgeRef JoinEdge(int a, int b, Triangle* owner);
   Triangle* NewTriangle(EdgeRef s0, EdgeRef s1, EdgeRef s2);
   void LinkRight(EdgeRef side, Triangle* t);
@@ -122,6 +130,11 @@ private:
   void JoinPending();
   void MergeFronts();
   void CloseCorners(int front);
+  void CloseCornersIndexed(int front);
+  Corner CornerState(FrontNode* node, int a, int b, int b2, int c) const;
+  void CloseCorner(int front, FrontNode* node, int a, int c);
+  static FrontNode* Earlier(FrontNode* x, FrontNode* y);
+  void Retire(FrontNode* node);
   FrontNode* NewNode(EdgeRef edge);
   int FrontFirstVertex(int front) const;
   int FrontLastVertex(int front) const;
@@ -148,7 +161,7 @@ private:
   std::vector<std::unique_ptr<CreatedEdge>> m_createdEdges;
   std::vector<std::unique_ptr<Triangle>> m_triangles;
   std::vector<int> m_pending;  // most recent last
-  std::vector<std::unique_ptr<FrontNode>> m_nodePool;
+  std::deque<FrontNode> m_nodePool;  // nodes stay where they are made
   long m_flipBudget = 0;
   bool m_coverHull = true;  // the triangles should cover the vertices' convex hull
   // Boxes of the constraint and created edges, kept flat so that the
@@ -172,6 +185,13 @@ private:
   // enter as they become active; the index lives for the sweep only.
   CSegmentGrid m_grid;
   bool m_gridLive = false;
+  // Corner closing examines only new corners and hidden ones (one front only).
+  bool m_cornerIndex = false;
+  std::vector<FrontNode*> m_freshNodes;     // made since the last scan that closed nothing
+  std::vector<FrontNode*> m_hiddenCorners;  // concave corners hidden when last examined
+  std::vector<int> m_frontUses;  // front nodes on each created edge
+  long m_flips = 0, m_flipsAtClean = -1;
+  uint32_t m_cornerStamp = 0;
   mutable int m_lastBlocker = -1;  // tried first: one edge often hides a run of front edges
   // Constraint edges kept so far while AddPoints builds them, by kept order.
   CSegmentGrid m_keptGrid;

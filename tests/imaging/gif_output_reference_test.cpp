@@ -69,14 +69,14 @@ std::vector<BYTE> MakeFrame(Kind kind, DWORD width, DWORD height, int n) {
 }
 
 // Palette, indices and the diffused source of one quantised frame.
-uint64_t QuantiseHash(Kind kind, DWORD width, DWORD height, int n, WORD bpp, int maxColours) {
+uint64_t QuantiseHash(Kind kind, DWORD width, DWORD height, int n, WORD bpp, int maxColours, float strength = 1.0f) {
   std::vector<BYTE> pixels = MakeFrame(kind, width, height, n);
   CMedianCutQuantizer quantizer(maxColours);
   quantizer.AddPixels(pixels.data(), width, height);
   RGBQUAD palette[256] = {};
   const int colours = quantizer.MakePalette(palette);
   std::unique_ptr<CPicImage> image(
-      quantizer.CreateIndexedImage(pixels.data(), width, height, bpp, colours, palette, 1.0f));
+      quantizer.CreateIndexedImage(pixels.data(), width, height, bpp, colours, palette, strength));
   uint64_t hash = Fnv(reinterpret_cast<const BYTE*>(&colours), sizeof colours);
   hash = Fnv(reinterpret_cast<const BYTE*>(palette), sizeof palette, hash);
   for (LONG y = 0; y < static_cast<LONG>(height); ++y)
@@ -120,6 +120,14 @@ TEST(GifOutputReference, QuantisedFramesKeepTheirPalettesIndicesAndDiffusion) {
   EXPECT_EQ(QuantiseHash(Kind::Noise, 83, 1, 0, 8, 256), 9771932892540536626ull);
   EXPECT_EQ(QuantiseHash(Kind::Morph, 48, 32, 5, 4, 16), 14954405460305543386ull);
   EXPECT_EQ(QuantiseHash(Kind::Extremes, 33, 17, 6, 1, 2), 5255430807385673007ull);
+}
+
+// Strengths other than the export's: weaker, stronger than the channel
+// range allows, and turned round.
+TEST(GifOutputReference, OtherDiffusionStrengthsKeepTheirOutput) {
+  EXPECT_EQ(QuantiseHash(Kind::Morph, 64, 48, 2, 8, 256, 0.5f), 10332751060952044464ull);
+  EXPECT_EQ(QuantiseHash(Kind::Extremes, 40, 30, 1, 8, 256, 3.0f), 4668608517055462572ull);
+  EXPECT_EQ(QuantiseHash(Kind::Noise, 30, 20, 5, 8, 64, -0.75f), 10262118127112711117ull);
 }
 
 // Frames quantised on workers come out in order with the same bytes.

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -115,6 +116,24 @@ TEST(MedianCutQuantizer, SerpentineDiffusionMatchesAHandComputation) {
   EXPECT_EQ(pixels[4 * 0], 141);  // top left
   EXPECT_EQ(pixels[4 * 1], 71);   // top right
   EXPECT_EQ(pixels[4 * 3], 143);  // bottom right
+}
+
+// A strength that is not a number, or far beyond 1, once turned into
+// integers out of range (undefined); it now spreads nothing, or as much as
+// the clamp to 0..255 lets through.
+TEST(MedianCutQuantizer, StrengthsOutOfRangeSpreadNothingOrSaturate) {
+  std::vector<BYTE> pixels = Frame({{100, 100, 100}, {100, 100, 100}, {100, 100, 100}, {100, 100, 100}});
+  RGBQUAD palette[2] = {{0, 0, 0, 0}, {255, 255, 255, 0}};
+  CMedianCutQuantizer q(256);
+  std::unique_ptr<CPicImage> plain(q.CreateIndexedImage(pixels.data(), 2, 2, 8, 2, palette, std::nanf("")));
+  for (LONG y = 0; y < 2; ++y)
+    for (LONG x = 0; x < 2; ++x) EXPECT_EQ(plain->GetPixelIndex(x, y), 0);
+  for (size_t i = 0; i < pixels.size(); i += 4) EXPECT_EQ(pixels[i], 100);
+  // The bottom left pixel's error of 100 pushes every neighbour to white.
+  std::unique_ptr<CPicImage> strong(q.CreateIndexedImage(pixels.data(), 2, 2, 8, 2, palette, 1e30f));
+  EXPECT_EQ(strong->GetPixelIndex(0, 0), 0);
+  EXPECT_EQ(pixels[4 * 3], 255);  // bottom right
+  EXPECT_EQ(pixels[4 * 1], 255);  // top right
 }
 
 TEST(MedianCutQuantizer, TransparentIndexIsCarriedByTheImage) {

@@ -530,7 +530,7 @@ void AddMovedCopy(std::mt19937& rng, const Lines& from, float reach, Lines& to) 
 // edge make, on the random sets of the mesh tests and on dense drawings.
 TEST(TriangleMesh, SpatialIndexGivesTheTrianglesOfTheLinearScans) {
   std::mt19937 rng(20261207);
-  for (int round = 0; round < 4000; ++round) {
+  for (int round = 0; round < 2500; ++round) {
     Lines lines;
     AddRandomLines(rng, round, lines);
     ASSERT_TRUE(BuildImage(lines.array, false) == BuildImage(lines.array, true)) << "round " << round;
@@ -543,7 +543,7 @@ TEST(TriangleMesh, SpatialIndexGivesTheTrianglesOfTheLinearScans) {
 TEST(TriangleMesh, SpatialIndexAgreesOnDenseDrawings) {
   std::mt19937 rng(7);
   int folds = 0;
-  for (int round = 0; round < 10; ++round) {
+  for (int round = 0; round < 8; ++round) {
     // Curves of ten points over a 640 x 480 output, some crossing, some
     // sharing points, as a traced face gives.
     Lines lines;

@@ -1,0 +1,91 @@
+// Recorded meshes: the triangles (vertex triples in triangle order) and the
+// fold-over answer of drawings of a few hundred to a few thousand points,
+// as the sweep made them before it had a spatial index. Speed work inside
+// the mesh must keep every triangle where it was.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "model/triangle_mesh.h"
+
+namespace {
+
+struct Drawing {
+  std::vector<std::unique_ptr<CFeatureLine>> owned;
+  CFeatureLineArray array;
+  CFeatureLine* Add(bool closed = false) {
+    owned.push_back(std::make_unique<CFeatureLine>());
+    owned.back()->closed = closed ? 1 : 0;
+    array.Add(owned.back().get());
+    return owned.back().get();
+  }
+};
+
+uint64_t Mix(uint64_t hash, int64_t value) {
+  for (int i = 0; i < 8; ++i) hash = (hash ^ static_cast<uint8_t>(value >> (8 * i))) * 1099511628211ull;
+  return hash;
+}
+
+// Gentle curves of ten points over a 640 x 480 output, in rows and columns,
+// and seeded random strokes, some crossing and some sharing points.
+void Draw(Drawing& d, int curves, unsigned seed) {
+  CFeatureLine* frame = d.Add(true);
+  for (const CVector2& p : {CVector2(0, 0), CVector2(640, 0), CVector2(640, 480), CVector2(0, 480)}) frame->AddPoint(p);
+  const int rows = static_cast<int>(std::ceil(std::sqrt(curves)));
+  for (int l = 0; l < curves; ++l) {
+    CFeatureLine* line = d.Add();
+    const float x0 = 10 + (l % rows) * 620.0f / rows, y0 = 10 + (l / rows) * 460.0f / rows;
+    const float w = 600.0f / rows, h = 440.0f / rows;
+    for (int k = 0; k < 10; ++k) line->AddPoint(CVector2(x0 + w * k / 10, y0 + h * 0.5f * (1 + std::sin(k * 0.7f + l))));
+  }
+  std::mt19937 rng(seed);
+  std::uniform_real_distribution<float> x(0, 640), y(0, 480), bend(-40, 40);
+  for (int c = 0; c < curves / 4; ++c) {
+    CFeatureLine* line = d.Add();
+    const CVector2 start(x(rng), y(rng));
+    const float dx = bend(rng), dy = bend(rng);
+    for (int k = 0; k < 6; ++k) line->AddPoint(CVector2(start.x + dx * k / 2, start.y + dy * k / 2));
+  }
+}
+
+uint64_t MeshHash(int curves, unsigned seed) {
+  Drawing d;
+  Draw(d, curves, seed);
+  CTriangleMesh mesh;
+  mesh.AddPoints(d.array);
+  mesh.Triangulate();
+  uint64_t hash = Mix(14695981039346656037ull, mesh.GetVertexCount());
+  for (int t = 0; t < mesh.GetTriangleCount(); ++t) {
+    int v[3];
+    mesh.TriangleVertices(t, v);
+    for (int k : v) hash = Mix(hash, k);
+  }
+  // A target with every point but the frame's moved: the first pair that
+  // passes through each other is the one the sweep of boxes meets first.
+  Drawing moved;
+  Draw(moved, curves, seed);
+  std::mt19937 rng(seed + 1);
+  std::uniform_real_distribution<float> move(-25, 25);
+  for (int l = 1; l < moved.array.GetSize(); ++l)
+    for (int p = 0; p < moved.array[l]->GetPointCount(); ++p) {
+      CVector2* point = moved.array[l]->PointAt(p);
+      *point = CVector2(point->x + move(rng), point->y + move(rng));
+    }
+  int out[4] = {-1, -1, -1, -1};
+  hash = Mix(hash, FindCrossingTriangles(mesh, d.array, moved.array, out));
+  for (int k : out) hash = Mix(hash, k);
+  return hash;
+}
+
+TEST(TriangleMeshReference, DenseDrawingsKeepTheirTriangles) {
+  EXPECT_EQ(MeshHash(20, 1), 11064617794408049111ull);
+  EXPECT_EQ(MeshHash(60, 2), 2755707134777290485ull);
+  EXPECT_EQ(MeshHash(150, 3), 9269549487418960339ull);
+  EXPECT_EQ(MeshHash(400, 4), 7976024845807776560ull);
+}
+
+}  // namespace
