@@ -117,10 +117,14 @@ LRESULT ControlColor(UINT message, HDC hdc) {
 // Alt or F10 pressed and released with no other key between opens the menu bar.
 thread_local WPARAM t_lastSysKey = 0;
 
+void NoteKeyDown(WPARAM wParam, LPARAM lParam) {
+  const bool repeat = (lParam & (1 << 30)) && wParam == t_lastSysKey;
+  if (!repeat) t_lastSysKey = wParam;
+}
+
 LRESULT SysKey(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_SYSKEYDOWN) {
-    const bool repeat = (lParam & (1 << 30)) && wParam == t_lastSysKey;
-    if (!repeat) t_lastSysKey = wParam;
+    NoteKeyDown(wParam, lParam);
     // Alt+F4 closes the top-level window, unless its system menu greys Close.
     if (wParam == VK_F4 && (lParam & (1 << 29))) {
       HWND top = GetAncestor(hwnd, GA_ROOT);
@@ -144,6 +148,13 @@ LRESULT SysChar(HWND hwnd, WPARAM wParam, LPARAM lParam) {
 }
 
 }  // namespace
+
+// Every key pressed counts, also one that a window handles without passing it
+// on (a combo box's Alt+Down): taken when the key leaves the queue.
+void NoteKeyRetrieved(const MSG& msg) {
+  if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) NoteKeyDown(msg.wParam, msg.lParam);
+}
+
 }  // namespace compat::user
 
 using namespace compat::user;

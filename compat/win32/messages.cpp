@@ -114,6 +114,7 @@ bool FetchMessage(MSG* msg, HWND filter, UINT low, UINT high, UINT flags, bool w
     if (result == Fetch::Got) {
       if (flags & PM_REMOVE) queue->last = *msg;
       guard.unlock();
+      if (flags & PM_REMOVE) NoteKeyRetrieved(*msg);
       if (HasHook(WH_GETMESSAGE, queue->threadId))
         CallHooks(WH_GETMESSAGE, HC_ACTION, flags & PM_REMOVE, reinterpret_cast<LPARAM>(msg));
       return true;

@@ -220,6 +220,7 @@ void InstallInputSink();
 void TranslateAndDeliverInput(const RawInput& input, MSG* out, bool* keep);
 void OnWindowGone(HWND hwnd);  // focus, activation, capture, timers
 LRESULT DefaultSetCursor(HWND hwnd, WPARAM wParam, LPARAM lParam);
+void NoteKeyRetrieved(const MSG& msg);  // the menu bar's lone-Alt rule
 HWND ActivateWindow(HWND hwnd, WORD how);
 void SetKeyToggles(unsigned lockToggles, bool synchronousToo);  // lock held
 host::CursorImage IconPicture(HICON icon);  // straight ARGB, empty when it has none

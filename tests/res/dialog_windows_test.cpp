@@ -34,7 +34,15 @@ LRESULT CALLBACK StandInProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
   return 0;
 }
 
+constexpr char16_t kHostClass[] = u"ResTestHost";
+
 void RegisterStandIns() {
+  WNDCLASSW host{};
+  host.lpfnWndProc = DefWindowProcW;
+  host.hInstance = GetModuleHandleW(nullptr);
+  host.lpszClassName = kHostClass;
+  host.hbrBackground = GetSysColorBrush(COLOR_APPWORKSPACE);
+  RegisterClassW(&host);
   for (const char16_t* name : kProgramClasses) {
     WNDCLASSW existing;
     if (GetClassInfoW(GetModuleHandleW(nullptr), name, &existing)) continue;
@@ -76,7 +84,7 @@ TEST(DialogWindows, EveryTemplateOpensWithEachControlOfItsClass) {
   compat::host::ResetDesktop(1024, 768);
   RegisterStandIns();
   // Child templates open inside a plain frame, as the program hosts them.
-  HWND host = CreateWindowExW(0, u"#32770", u"Host", WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 700,
+  HWND host = CreateWindowExW(0, kHostClass, u"Host", WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 700,
                               700, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(host, nullptr);
   for (UINT id : kAllDialogs) {
@@ -139,7 +147,8 @@ LRESULT CALLBACK PictureMenuHook(int code, WPARAM wParam, LPARAM lParam) {
 
 TEST(DialogWindows, EveryMenuOpensAndIsPictured) {
   compat::host::ResetDesktop(1024, 768);
-  HWND owner = CreateWindowExW(0, u"#32770", u"Menus", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 640, 480, nullptr,
+  RegisterStandIns();
+  HWND owner = CreateWindowExW(0, kHostClass, u"Menus", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 640, 480, nullptr,
                                nullptr, nullptr, nullptr);
   ASSERT_NE(owner, nullptr);
   SetForegroundWindow(owner);
