@@ -12,6 +12,34 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   return result;
 }
 
+namespace {
+
+// The control an owner-draw record speaks for; menus have none.
+HWND OwnerDrawControl(HWND parent, UINT message, LPARAM lParam) {
+  if (!lParam) return nullptr;
+  switch (message) {
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      return item->CtlType == ODT_MENU ? nullptr : item->hwndItem;
+    }
+    case WM_MEASUREITEM: {
+      const auto* item = reinterpret_cast<const MEASUREITEMSTRUCT*>(lParam);
+      return item->CtlType == ODT_MENU ? nullptr : ::GetDlgItem(parent, static_cast<int>(item->CtlID));
+    }
+    case WM_COMPAREITEM: return reinterpret_cast<const COMPAREITEMSTRUCT*>(lParam)->hwndItem;
+    case WM_DELETEITEM: return reinterpret_cast<const DELETEITEMSTRUCT*>(lParam)->hwndItem;
+    default: return nullptr;
+  }
+}
+
+bool IsOwnerDraw(UINT message) {
+  return message == WM_DRAWITEM || message == WM_MEASUREITEM || message == WM_COMPAREITEM || message == WM_DELETEITEM;
+}
+
+bool IsControlColor(UINT message) { return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC; }
+
+}  // namespace
+
 BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
   LRESULT result = 0;
   BOOL handled = FALSE;
@@ -24,12 +52,19 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
     AFX_MSGCALL call{message, wParam, lParam, 0, 0, nullptr, 0};
     handled = entry->handler(this, call);
     result = call.result;
+  } else if (IsOwnerDraw(message)) {
+    // With no handler of its own the parent lets the control draw itself.
+    handled = SendChildNotify(OwnerDrawControl(m_hWnd, message, lParam), message, wParam, lParam, &result);
+  } else if (IsControlColor(message)) {
+    handled = SendChildNotify(reinterpret_cast<HWND>(lParam), message, wParam, lParam, &result);
   }
   if (handled && pResult) *pResult = result;
   return handled;
 }
 
 BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
+  // A control's notification goes to its own object first.
+  if (lParam && SendChildNotify(reinterpret_cast<HWND>(lParam), WM_COMMAND, wParam, lParam, nullptr)) return TRUE;
   const UINT id = LOWORD(wParam);
   UINT code = HIWORD(wParam);
   // Menus (0) and accelerators (1) both mean "the command".
@@ -40,6 +75,7 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
 BOOL CWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
   auto* header = reinterpret_cast<NMHDR*>(lParam);
   if (!header) return FALSE;
+  if (SendChildNotify(header->hwndFrom, WM_NOTIFY, wParam, lParam, pResult)) return TRUE;
   AFX_MSGCALL call{WM_NOTIFY, wParam, lParam, static_cast<UINT>(header->idFrom), header->code, nullptr, 0};
   const UINT code = MAKELONG(static_cast<WORD>(header->code), WM_NOTIFY);
   if (!OnCmdMsg(static_cast<UINT>(header->idFrom), static_cast<int>(code), &call, nullptr)) return FALSE;
@@ -109,7 +145,15 @@ void CWnd::OnSysCommand(UINT nID, LPARAM lParam) { (void)nID; (void)lParam; Defa
 void CWnd::OnCancelMode() { Default(); }
 void CWnd::OnSettingChange(UINT uFlags, LPCTSTR lpszSection) { (void)uFlags; (void)lpszSection; Default(); }
 void CWnd::OnSysColorChange() { Default(); }
-HBRUSH CWnd::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) { (void)pDC; (void)pWnd; (void)nCtlColor; return reinterpret_cast<HBRUSH>(Default()); }
+// A control that colours itself (ON_WM_CTLCOLOR_REFLECT) answers first.
+HBRUSH CWnd::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
+  LRESULT brush = 0;
+  if (pDC && pWnd &&
+      SendChildNotify(pWnd->m_hWnd, WM_CTLCOLORMSGBOX + nCtlColor, reinterpret_cast<WPARAM>(pDC->m_hDC),
+                      reinterpret_cast<LPARAM>(pWnd->m_hWnd), &brush))
+    return reinterpret_cast<HBRUSH>(brush);
+  return reinterpret_cast<HBRUSH>(Default());
+}
 void CWnd::OnParentNotify(UINT message, LPARAM lParam) { (void)message; (void)lParam; Default(); }
 void CWnd::OnStyleChanged(int nStyleType, LPSTYLESTRUCT lpStyleStruct) { (void)nStyleType; (void)lpStyleStruct; Default(); }
 void CWnd::OnDropFiles(HDROP hDropInfo) { (void)hDropInfo; Default(); }

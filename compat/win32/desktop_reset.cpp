@@ -1,7 +1,9 @@
 // Starting over with a clean desktop, and pumping a thread's messages; used
 // by tests and batch runs.
 #include "compat/host.h"
+#include "compat/win32/kernel.h"
 #include "compat/win32/user_state.h"
+#include "compat/win32/window_scroll_bars.h"
 
 namespace compat {
 namespace {
@@ -59,6 +61,8 @@ void ResetDesktop(int width, int height) {
   std::fill(std::begin(s.keys), std::end(s.keys), 0);
   std::fill(std::begin(s.asyncKeys), std::end(s.asyncKeys), 0);
   s.lastClickWindow = nullptr;
+  ForgetAllWindowScrollBars();
+  RunClock();  // a test that stopped the clock leaves real time behind it
   host::ResetDesktop(width, height);
   auto surface = host::DesktopSurface();
   Window* desktop = Find(Desktop());

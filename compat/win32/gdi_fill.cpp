@@ -56,9 +56,9 @@ void GlyphWithState(DcObj& dc, const RECT& box, WCHAR ch, UINT state) {
   Glyph(dc, box, ch, SystemColor(kColorBtnText), shift);
 }
 
-void ButtonFace(HDC hdc, DcObj& dc, RECT r, UINT state) {
+void ButtonFace(HDC hdc, DcObj& dc, RECT r, UINT state, UINT extraFlags = 0) {
   UINT edge = (state & (DFCS_PUSHED | DFCS_CHECKED)) ? EDGE_SUNKEN : EDGE_RAISED;
-  UINT flags = BF_RECT | BF_MIDDLE | BF_ADJUST | ((state & DFCS_FLAT) ? BF_FLAT : 0) |
+  UINT flags = BF_RECT | BF_MIDDLE | BF_ADJUST | extraFlags | ((state & DFCS_FLAT) ? BF_FLAT : 0) |
                ((state & DFCS_MONO) ? BF_MONO : 0);
   RECT logical = r;
   POINT a = dc.ToLogical(r.left, r.top), b = dc.ToLogical(r.right, r.bottom);
@@ -77,10 +77,12 @@ void CheckBox(HDC hdc, DcObj& dc, const RECT& r, UINT state) {
   RECT logical{a.x, a.y, b.x, b.y};
   DrawEdge(hdc, &logical, EDGE_SUNKEN, BF_RECT | ((state & DFCS_FLAT) ? BF_FLAT : 0));
   RECT inner{box.left + 2, box.top + 2, box.right - 2, box.bottom - 2};
-  bool grey = (state & (DFCS_INACTIVE | DFCS_PUSHED)) != 0;
+  // A three-state box in its third state shows a grey check on the face colour.
+  bool grey = (state & (DFCS_INACTIVE | DFCS_PUSHED | DFCS_BUTTON3STATE)) != 0;
   FillDevice(dc, inner, dc.DeviceColor(SystemColor(grey ? kColor3DFace : kColorWindow)));
   if (state & DFCS_CHECKED)
-    Glyph(dc, inner, u'a', SystemColor((state & DFCS_INACTIVE) ? kColorGrayText : kColorWindowText));
+    Glyph(dc, inner, u'a',
+          SystemColor((state & (DFCS_INACTIVE | DFCS_BUTTON3STATE)) ? kColorGrayText : kColorWindowText));
 }
 
 void RadioButton(DcObj& dc, const RECT& r, UINT state) {
@@ -232,7 +234,8 @@ BOOL DrawFrameControl(HDC hdc, LPRECT rc, UINT type, UINT state) {
   switch (type) {
     case DFC_BUTTON:
       if (part & DFCS_BUTTONPUSH) {
-        ButtonFace(hdc, *dc, r, state);
+        // A push button's outer line is the highlight, its inner one the light colour.
+        ButtonFace(hdc, *dc, r, state, BF_SOFT);
       } else if (part & (DFCS_BUTTONRADIO | DFCS_BUTTONRADIOIMAGE | DFCS_BUTTONRADIOMASK)) {
         RadioButton(*dc, r, state | (part & DFCS_BUTTONRADIOMASK));
       } else {

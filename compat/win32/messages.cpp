@@ -2,6 +2,7 @@
 // (sent, posted, quit, input, paint, timer), dispatch and waiting.
 #include <algorithm>
 
+#include "compat/win32/kernel.h"
 #include "compat/win32/user_state.h"
 
 namespace compat::user {
@@ -16,7 +17,12 @@ void WaitForWakeOrTimer(ThreadQueue& queue, Guard& guard) {
     queue.wake.wait(guard, ready);
   } else {
     const uint64_t now = NowMs();
-    if (due > now) queue.wake.wait_for(guard, std::chrono::milliseconds(due - now), ready);
+    // A stopped clock moves only when a test advances it, from any thread:
+    // look again soon rather than sleeping the timer's whole span.
+    constexpr uint64_t kStoppedClockPollMs = 10;
+    uint64_t wait = due > now ? due - now : 0;
+    if (compat::IsClockStopped()) wait = std::min(wait, kStoppedClockPollMs);
+    if (wait) queue.wake.wait_for(guard, std::chrono::milliseconds(wait), ready);
   }
 }
 

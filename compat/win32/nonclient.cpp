@@ -7,6 +7,7 @@
 
 #include "compat/win32/gdi.h"
 #include "compat/win32/user_state.h"
+#include "compat/win32/window_scroll_bars.h"
 
 namespace compat::user {
 
@@ -238,8 +239,8 @@ void DefaultNcPaint(HWND hwnd) {
   PaintFrame(hdc, &copy, l);
   PaintCaption(hdc, &copy, l);
   if (!RectEmpty(l.menu)) FillSys(hdc, l.menu, COLOR_MENU);
-  FillSys(hdc, l.vscroll, COLOR_SCROLLBAR);
-  FillSys(hdc, l.hscroll, COLOR_SCROLLBAR);
+  if (!RectEmpty(l.vscroll)) PaintWindowScrollBar(hwnd, hdc, l.vscroll, true);
+  if (!RectEmpty(l.hscroll)) PaintWindowScrollBar(hwnd, hdc, l.hscroll, false);
   if (!RectEmpty(l.vscroll) && !RectEmpty(l.hscroll))
     FillSys(hdc, RECT{l.vscroll.left, l.hscroll.top, l.vscroll.right, l.hscroll.bottom}, COLOR_BTNFACE);
   ReleaseDC(hwnd, hdc);
@@ -277,6 +278,11 @@ bool TrackButton(HWND hwnd, LRESULT hit) {
 
 LRESULT DefaultNcMouse(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   const LRESULT hit = static_cast<LRESULT>(wParam);
+  // A scroll bar takes the second press of a double click as a press.
+  if (hit == HTHSCROLL || hit == HTVSCROLL) {
+    PressWindowScrollBar(hwnd, static_cast<WPARAM>(hit), POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    return 0;
+  }
   if (message == WM_NCLBUTTONDBLCLK) {
     if (hit == HTCAPTION && (GetWindowLongW(hwnd, GWL_STYLE) & WS_MAXIMIZEBOX))
       SendMessageW(hwnd, WM_SYSCOMMAND, IsZoomed(hwnd) ? SC_RESTORE : SC_MAXIMIZE, lParam);

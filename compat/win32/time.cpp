@@ -2,6 +2,9 @@
 // since 1601-01-01 UTC).
 #include <time.h>
 
+#include <atomic>
+#include <mutex>
+
 #include "compat/win32/kernel.h"
 
 namespace {
@@ -90,8 +93,68 @@ int64_t LocalOffsetTicks() {
 
 }  // namespace
 
-DWORD GetTickCount() { return static_cast<DWORD>(MonotonicNanoseconds() / 1'000'000); }
-ULONGLONG GetTickCount64() { return static_cast<ULONGLONG>(MonotonicNanoseconds() / 1'000'000); }
+// --- the controllable clock ---
+namespace {
+
+// The tick clock is real time plus an offset; a stopped clock holds a value
+// that only AdvanceClock moves. The offset keeps the ticks continuous when
+// the clock runs again.
+struct TickClock {
+  std::mutex lock;
+  bool stopped = false;
+  int64_t stoppedMs = 0;
+  int64_t offsetMs = 0;
+};
+
+TickClock& Clock() {
+  static TickClock* clock = new TickClock;  // outlives threads ending after main
+  return *clock;
+}
+
+std::atomic<bool> g_clockStopped{false};
+
+int64_t RealMs() { return MonotonicNanoseconds() / 1'000'000; }
+
+int64_t TickMs() {
+  TickClock& clock = Clock();
+  std::lock_guard<std::mutex> guard(clock.lock);
+  return clock.stopped ? clock.stoppedMs : RealMs() + clock.offsetMs;
+}
+
+}  // namespace
+
+namespace compat {
+
+void StopClock() {
+  TickClock& clock = Clock();
+  std::lock_guard<std::mutex> guard(clock.lock);
+  if (clock.stopped) return;
+  clock.stoppedMs = RealMs() + clock.offsetMs;
+  clock.stopped = true;
+  g_clockStopped = true;
+}
+
+void AdvanceClock(DWORD milliseconds) {
+  TickClock& clock = Clock();
+  std::lock_guard<std::mutex> guard(clock.lock);
+  if (clock.stopped) clock.stoppedMs += milliseconds;
+}
+
+void RunClock() {
+  TickClock& clock = Clock();
+  std::lock_guard<std::mutex> guard(clock.lock);
+  if (!clock.stopped) return;
+  clock.offsetMs = clock.stoppedMs - RealMs();
+  clock.stopped = false;
+  g_clockStopped = false;
+}
+
+bool IsClockStopped() { return g_clockStopped; }
+
+}  // namespace compat
+
+DWORD GetTickCount() { return static_cast<DWORD>(TickMs()); }
+ULONGLONG GetTickCount64() { return static_cast<ULONGLONG>(TickMs()); }
 DWORD timeGetTime() { return GetTickCount(); }
 
 BOOL QueryPerformanceCounter(LARGE_INTEGER* lpPerformanceCount) {

@@ -9,7 +9,29 @@ namespace {
 
 bool IsAtomName(LPCWSTR name) { return IS_INTRESOURCE(name); }
 
+// --- system classes from the libraries above ---
+struct SystemRegistrars {
+  std::vector<void (*)()> pending;
+  bool started = false;
+};
+
+SystemRegistrars& Registrars() {
+  static SystemRegistrars* registrars = new SystemRegistrars;  // filled by static initializers
+  return *registrars;
+}
+
+// The window manager starts at its first class lookup: the system classes
+// are then present for GetClassInfoW and CreateWindowExW alike. Lock held;
+// the registrars re-enter RegisterClassW under the same recursive lock.
+void StartSystemClasses() {
+  SystemRegistrars& r = Registrars();
+  if (r.started) return;
+  r.started = true;
+  for (auto registrar : r.pending) registrar();
+}
+
 std::shared_ptr<WindowClass> Lookup(LPCWSTR name) {
+  StartSystemClasses();
   if (!name) return nullptr;
   for (auto& cls : State().classes) {
     if (IsAtomName(name)) {
@@ -73,6 +95,19 @@ std::shared_ptr<WindowClass> FindClass(LPCWSTR name) {
 }
 
 }  // namespace compat::user
+
+namespace compat {
+
+void AddSystemClassRegistrar(void (*registrar)()) {
+  if (!registrar) return;
+  using namespace compat::user;
+  Guard guard = Lock();
+  SystemRegistrars& r = Registrars();
+  r.pending.push_back(registrar);
+  if (r.started) registrar();
+}
+
+}  // namespace compat
 
 using namespace compat::user;
 

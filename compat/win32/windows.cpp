@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "compat/win32/window_scroll_bars.h"
 #include "compat/win32/user_state.h"
 
 namespace compat::user {
@@ -185,6 +186,7 @@ void SendNcDestroy(HWND hwnd) {
   }
   for (HWND child : children) SendNcDestroy(child);
   DeliverSent(hwnd, WM_NCDESTROY, 0, 0);
+  ForgetWindowScrollBars(hwnd);
 }
 
 std::vector<HWND> OwnedWindows(HWND hwnd) {

@@ -10,5 +10,6 @@
 #include "compat/afx/time.h"
 #include "compat/afx/types.h"
 #include "compat/afx/wnd.h"
+#include "compat/afx/controls.h"
 #include "compat/afx/gdi.h"
 #include "compat/afx/resource.h"

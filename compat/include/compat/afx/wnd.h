@@ -273,6 +273,26 @@ class CWnd : public CCmdTarget {
   UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse, void(CALLBACK* lpfnTimer)(HWND, UINT, UINT_PTR, DWORD));
   BOOL KillTimer(UINT_PTR nIDEvent);
 
+  // --- scroll bars of the window (SB_HORZ, SB_VERT) ---
+  BOOL SetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, BOOL bRedraw = TRUE);
+  BOOL GetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, UINT nMask = SIF_ALL);
+  int SetScrollPos(int nBar, int nPos, BOOL bRedraw = TRUE);
+  int GetScrollPos(int nBar) const;
+  void SetScrollRange(int nBar, int nMinPos, int nMaxPos, BOOL bRedraw = TRUE);
+  void GetScrollRange(int nBar, LPINT lpMinPos, LPINT lpMaxPos) const;
+  int GetScrollLimit(int nBar);
+  BOOL EnableScrollBar(int nSBFlags, UINT nArrowFlags = ESB_ENABLE_BOTH);
+  void ShowScrollBar(UINT nBar, BOOL bShow = TRUE);
+
+  // --- notifications reflected to the control that sent them ---
+  // The parent offers a control's notification to the control's own object
+  // first; TRUE when the control took it (the parent then does not see it).
+  virtual BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+  // Runs the ON_*_REFLECT entries of this object's map for the message.
+  BOOL ReflectChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+  // Offers the message to the object of `hWndChild` when it is a child of this window.
+  BOOL SendChildNotify(HWND hWndChild, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+
   // --- message handlers: the default of each passes the message on ---
   afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
   afx_msg BOOL OnNcCreate(LPCREATESTRUCT lpCreateStruct);
@@ -509,6 +529,30 @@ void RegisterApp(CWinApp* app, CWinThread* asThread);
 #define ON_WM_CANCELMODE() {WM_CANCELMODE, 0, 0, 0, nullptr, AFX_HANDLER(afxThis->ThisClass::OnCancelMode(); return TRUE;)},
 #define ON_WM_SETTINGCHANGE() {WM_SETTINGCHANGE, 0, 0, 0, nullptr, AFX_HANDLER(afxThis->ThisClass::OnSettingChange(static_cast<UINT>(afxCall.wParam), reinterpret_cast<LPCTSTR>(afxCall.lParam)); return TRUE;)},
 #define ON_WM_SYSCOLORCHANGE() {WM_SYSCOLORCHANGE, 0, 0, 0, nullptr, AFX_HANDLER(afxThis->ThisClass::OnSysColorChange(); return TRUE;)},
+// Reflected notifications: the parent's message number plus WM_REFLECT_BASE.
+#define WM_REFLECT_BASE 0xBC00
+#define WM_CTLCOLOR 0x0019
+#define ON_CONTROL_REFLECT(wNotifyCode, memberFxn) \
+  {WM_COMMAND + WM_REFLECT_BASE, (UINT)(WORD)(wNotifyCode), 0, 0, nullptr, AFX_HANDLER(afxThis->ThisClass::memberFxn(); return TRUE;)},
+// The handler answers whether the parent should not see the notification too.
+#define ON_CONTROL_REFLECT_EX(wNotifyCode, memberFxn) \
+  {WM_COMMAND + WM_REFLECT_BASE, (UINT)(WORD)(wNotifyCode), 0, 0, nullptr, AFX_HANDLER(return afxThis->ThisClass::memberFxn();)},
+#define ON_NOTIFY_REFLECT(wNotifyCode, memberFxn) \
+  {WM_NOTIFY + WM_REFLECT_BASE, (UINT)(wNotifyCode), 0, 0, nullptr, AFX_HANDLER(afxThis->ThisClass::memberFxn(reinterpret_cast<NMHDR*>(afxCall.lParam), &afxCall.result); return TRUE;)},
+#define ON_NOTIFY_REFLECT_EX(wNotifyCode, memberFxn) \
+  {WM_NOTIFY + WM_REFLECT_BASE, (UINT)(wNotifyCode), 0, 0, nullptr, AFX_HANDLER(return afxThis->ThisClass::memberFxn(reinterpret_cast<NMHDR*>(afxCall.lParam), &afxCall.result);)},
+// A control answering NULL leaves the colour to its parent.
+#define ON_WM_CTLCOLOR_REFLECT() \
+  {WM_CTLCOLOR + WM_REFLECT_BASE, 0, 0, 0, nullptr, AFX_HANDLER(HBRUSH afxBrush = afxThis->ThisClass::CtlColor(CDC::FromHandle(reinterpret_cast<HDC>(afxCall.wParam)), afxCall.nCode); afxCall.result = reinterpret_cast<LRESULT>(afxBrush); return afxBrush != nullptr;)},
+#define ON_WM_DRAWITEM_REFLECT() \
+  {WM_DRAWITEM + WM_REFLECT_BASE, 0, 0, 0, nullptr, AFX_HANDLER(afxThis->ThisClass::DrawItem(reinterpret_cast<LPDRAWITEMSTRUCT>(afxCall.lParam)); afxCall.result = TRUE; return TRUE;)},
+#define ON_WM_MEASUREITEM_REFLECT() \
+  {WM_MEASUREITEM + WM_REFLECT_BASE, 0, 0, 0, nullptr, AFX_HANDLER(afxThis->ThisClass::MeasureItem(reinterpret_cast<LPMEASUREITEMSTRUCT>(afxCall.lParam)); afxCall.result = TRUE; return TRUE;)},
+#define ON_WM_COMPAREITEM_REFLECT() \
+  {WM_COMPAREITEM + WM_REFLECT_BASE, 0, 0, 0, nullptr, AFX_HANDLER(afxCall.result = afxThis->ThisClass::CompareItem(reinterpret_cast<LPCOMPAREITEMSTRUCT>(afxCall.lParam)); return TRUE;)},
+#define ON_WM_DELETEITEM_REFLECT() \
+  {WM_DELETEITEM + WM_REFLECT_BASE, 0, 0, 0, nullptr, AFX_HANDLER(afxThis->ThisClass::DeleteItem(reinterpret_cast<LPDELETEITEMSTRUCT>(afxCall.lParam)); afxCall.result = TRUE; return TRUE;)},
+
 #define ON_WM_CTLCOLOR() {WM_CTLCOLORMSGBOX, AFX_MSGRANGE, 0, WM_CTLCOLORSTATIC, nullptr, AFX_HANDLER(HBRUSH afxBrush = afxThis->ThisClass::OnCtlColor(CDC::FromHandle(reinterpret_cast<HDC>(afxCall.wParam)), CWnd::FromHandle(reinterpret_cast<HWND>(afxCall.lParam)), afxCall.nMessage - WM_CTLCOLORMSGBOX); afxCall.result = reinterpret_cast<LRESULT>(afxBrush); return TRUE;)},
 #define ON_WM_PARENTNOTIFY() {WM_PARENTNOTIFY, 0, 0, 0, nullptr, AFX_HANDLER(afxThis->ThisClass::OnParentNotify(static_cast<UINT>(LOWORD(afxCall.wParam)), afxCall.lParam); return TRUE;)},
 #define ON_WM_STYLECHANGED() {WM_STYLECHANGED, 0, 0, 0, nullptr, AFX_HANDLER(afxThis->ThisClass::OnStyleChanged(static_cast<int>(afxCall.wParam), reinterpret_cast<LPSTYLESTRUCT>(afxCall.lParam)); return TRUE;)},

@@ -327,3 +327,15 @@ BOOL GetVersionExW(LPOSVERSIONINFOW lpVersionInformation);
 // nNumber * nNumerator / nDenominator in 64 bits, rounded half away from
 // zero; -1 when the denominator is 0 or the result does not fit.
 int MulDiv(int nNumber, int nNumerator, int nDenominator);
+
+// --- the controllable clock (a test seam, not a platform call) ---
+namespace compat {
+// Stops the clock that GetTickCount, GetTickCount64, timeGetTime, message
+// times, window timers, double clicks and the controls' caret blink and
+// auto-repeat follow: it then moves only by AdvanceClock. RunClock goes back
+// to real time, continuing from the stopped value so time never runs back.
+void StopClock();
+void AdvanceClock(DWORD milliseconds);
+void RunClock();
+bool IsClockStopped();
+}  // namespace compat

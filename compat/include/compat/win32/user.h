@@ -1126,6 +1126,12 @@ void ResetDesktop(int width = 1024, int height = 768);
 // Translates and dispatches what is waiting for the calling thread; returns
 // the number of messages dispatched. Stops at WM_QUIT, which stays queued.
 int PumpMessages();
+
+// System window classes that live in a library above the window manager (the
+// standard controls) join through a registrar: each runs once when the window
+// manager starts, or at once when added after that, and registers its
+// classes with CS_GLOBALCLASS so that ResetDesktop keeps them.
+void AddSystemClassRegistrar(void (*registrar)());
 }  // namespace compat
 
 namespace compat {
