@@ -13,5 +13,6 @@
 #include "compat/win32/message_box.h"
 #include "compat/win32/user.h"
 #include "compat/win32/controls.h"
+#include "compat/win32/common_controls.h"
 #include "compat/win32/gdi.h"
 #include "compat/win32/resource.h"
