@@ -11,5 +11,6 @@
 #include "compat/afx/types.h"
 #include "compat/afx/wnd.h"
 #include "compat/afx/controls.h"
+#include "compat/afx/common_controls.h"
 #include "compat/afx/gdi.h"
 #include "compat/afx/resource.h"
