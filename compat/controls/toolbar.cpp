@@ -455,15 +455,11 @@ void DrawButton(HDC hdc, HWND hwnd, const Toolbar& tb, int index) {
   const int offset = down ? 1 : 0;
   const int x = face.left + (face.right - face.left - cx) / 2 + offset;
   const int y = face.top + (face.bottom - face.top - cy) / 2 + offset;
-  if (!enabled) {
+  // An indeterminate button shows its image greyed as a disabled one does.
+  if (!enabled || (b.state & TBSTATE_INDETERMINATE)) {
     DrawDisabledImage(hdc, images, b.image, x, y, SIZE{cx, cy});
   } else {
     ImageList_Draw(images, b.image, hdc, x, y, ILD_TRANSPARENT);
-  }
-  if (b.state & TBSTATE_INDETERMINATE) {
-    RECT inner = face;
-    InflateRect(&inner, -2, -2);
-    FillDitheredFace(hdc, inner);
   }
 }
 
