@@ -47,7 +47,11 @@ BOOL CToolTipCtrl::Create(CWnd* pParentWnd, DWORD dwStyle) {
                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, pParentWnd ? pParentWnd->m_hWnd : nullptr, nullptr);
 }
 void CToolTipCtrl::Activate(BOOL bActivate) { Send(this, TTM_ACTIVATE, bActivate); }
-BOOL CToolTipCtrl::AddTool(CWnd* pWnd, LPCTSTR lpszText, LPCRECT lpRectTool, UINT_PTR nIDTool) {
+namespace {
+
+// Adds a tool with its text (or a string id with its module); an id without a
+// rectangle covers the window's client area.
+BOOL AddToolTo(CToolTipCtrl* tip, CWnd* pWnd, LPCRECT lpRectTool, UINT_PTR nIDTool, HINSTANCE hinst, LPCTSTR text) {
   if (!pWnd) return FALSE;
   TOOLINFOW ti = ToolInfo(pWnd, nIDTool);
   if (lpRectTool) {
@@ -55,20 +59,18 @@ BOOL CToolTipCtrl::AddTool(CWnd* pWnd, LPCTSTR lpszText, LPCRECT lpRectTool, UIN
   } else if (nIDTool != 0) {
     ::GetClientRect(pWnd->m_hWnd, &ti.rect);
   }
-  ti.lpszText = const_cast<LPWSTR>(lpszText);
-  return static_cast<BOOL>(Send(this, TTM_ADDTOOLW, 0, Ptr(&ti)));
+  ti.hinst = hinst;
+  ti.lpszText = const_cast<LPWSTR>(text);
+  return static_cast<BOOL>(Send(tip, TTM_ADDTOOLW, 0, Ptr(&ti)));
+}
+
+}  // namespace
+
+BOOL CToolTipCtrl::AddTool(CWnd* pWnd, LPCTSTR lpszText, LPCRECT lpRectTool, UINT_PTR nIDTool) {
+  return AddToolTo(this, pWnd, lpRectTool, nIDTool, nullptr, lpszText);
 }
 BOOL CToolTipCtrl::AddTool(CWnd* pWnd, UINT nIDText, LPCRECT lpRectTool, UINT_PTR nIDTool) {
-  if (!pWnd) return FALSE;
-  TOOLINFOW ti = ToolInfo(pWnd, nIDTool);
-  if (lpRectTool) {
-    ti.rect = *lpRectTool;
-  } else if (nIDTool != 0) {
-    ::GetClientRect(pWnd->m_hWnd, &ti.rect);
-  }
-  ti.hinst = AfxGetResourceHandle();
-  ti.lpszText = MAKEINTRESOURCEW(nIDText);
-  return static_cast<BOOL>(Send(this, TTM_ADDTOOLW, 0, Ptr(&ti)));
+  return AddToolTo(this, pWnd, lpRectTool, nIDTool, AfxGetResourceHandle(), MAKEINTRESOURCEW(nIDText));
 }
 void CToolTipCtrl::DelTool(CWnd* pWnd, UINT_PTR nIDTool) {
   TOOLINFOW ti = ToolInfo(pWnd, nIDTool);

@@ -144,7 +144,8 @@ int Layout(HWND hwnd, Toolbar& tb) {
     x += w;
     if (b.state & TBSTATE_WRAP) {
       x = 0;
-      y += tb.button.cy + (IsSeparator(b) ? kSeparatorWidth : 0);
+      // A wrapped separator leaves a gap of two thirds of its width between the rows.
+      y += tb.button.cy + (IsSeparator(b) ? w * 2 / 3 : 0);
     }
   }
   if (tb.tooltips) {

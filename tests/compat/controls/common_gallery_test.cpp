@@ -10,35 +10,13 @@ namespace {
 
 using controltest::ControlTest;
 
+// Four 16 x 15 glyphs: a square, a cross, a bar and a dot.
 HBITMAP Strip() {
-  // Four 16 x 15 glyphs on the classic face grey: a square, a cross, a bar and a dot.
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, 64, 15);
-  HGDIOBJ old = SelectObject(mem, bitmap);
-  RECT all{0, 0, 64, 15};
-  HBRUSH face = CreateSolidBrush(RGB(192, 192, 192));
-  FillRect(mem, &all, face);
-  DeleteObject(face);
-  HBRUSH ink = CreateSolidBrush(RGB(0, 0, 0));
-  RECT square{3, 3, 13, 12};
-  FillRect(mem, &square, ink);
-  RECT across{16 + 2, 6, 16 + 14, 9}, down{16 + 6, 2, 16 + 9, 13};
-  FillRect(mem, &across, ink);
-  FillRect(mem, &down, ink);
-  HBRUSH red = CreateSolidBrush(RGB(200, 0, 0));
-  RECT bar{32 + 2, 5, 32 + 14, 10};
-  FillRect(mem, &bar, red);
-  DeleteObject(red);
-  HBRUSH green = CreateSolidBrush(RGB(0, 128, 0));
-  RECT dot{48 + 5, 4, 48 + 11, 11};
-  FillRect(mem, &dot, green);
-  DeleteObject(green);
-  DeleteObject(ink);
-  SelectObject(mem, old);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
-  return bitmap;
+  return controltest::FaceBitmap(64, 15, {{RECT{3, 3, 13, 12}, RGB(0, 0, 0)},
+                                          {RECT{16 + 2, 6, 16 + 14, 9}, RGB(0, 0, 0)},
+                                          {RECT{16 + 6, 2, 16 + 9, 13}, RGB(0, 0, 0)},
+                                          {RECT{32 + 2, 5, 32 + 14, 10}, RGB(200, 0, 0)},
+                                          {RECT{48 + 5, 4, 48 + 11, 11}, RGB(0, 128, 0)}});
 }
 
 class CommonGalleryTest : public ControlTest {

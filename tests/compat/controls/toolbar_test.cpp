@@ -12,24 +12,7 @@ using controltest::ControlTest;
 constexpr int kCommands[10] = {928, 929, 924, 922, 920, 925, 923, 921, 926, 927};
 
 // A 14x14 picture on the face colour: a dark square in the middle.
-HBITMAP Glyph(COLORREF ink) {
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, 14, 14);
-  HGDIOBJ old = SelectObject(mem, bitmap);
-  RECT all{0, 0, 14, 14};
-  HBRUSH face = CreateSolidBrush(RGB(192, 192, 192));
-  FillRect(mem, &all, face);
-  DeleteObject(face);
-  RECT square{3, 3, 11, 11};
-  HBRUSH brush = CreateSolidBrush(ink);
-  FillRect(mem, &square, brush);
-  DeleteObject(brush);
-  SelectObject(mem, old);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
-  return bitmap;
-}
+HBITMAP Glyph(COLORREF ink) { return controltest::FaceBitmap(14, 14, {{RECT{3, 3, 11, 11}, ink}}); }
 
 class ToolbarTest : public ControlTest {
  protected:
