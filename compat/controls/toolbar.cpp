@@ -478,13 +478,18 @@ void Paint(HWND hwnd, const Toolbar& tb, HDC hdc) {
 // Without CCS_NORESIZE the toolbar takes its parent's width and its rows' height,
 // along the top or the bottom.
 void AutoSize(HWND hwnd, Toolbar& tb) {
-  const int height = Layout(hwnd, tb) + TopMargin(hwnd);
   const DWORD style = StyleOf(hwnd);
-  if (style & CCS_NORESIZE) return;
   HWND parent = GetParent(hwnd);
-  if (!parent) return;
-  RECT pr;
+  if ((style & CCS_NORESIZE) || !parent) {
+    Relayout(hwnd, tb);
+    return;
+  }
+  RECT pr, now;
   GetClientRect(parent, &pr);
+  GetClientRect(hwnd, &now);
+  // The rows wrap at the parent's width, so take that width before counting them.
+  SetWindowPos(hwnd, nullptr, 0, 0, pr.right, now.bottom, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+  const int height = Layout(hwnd, tb) + TopMargin(hwnd);
   const int y = (style & CCS_BOTTOM) == CCS_BOTTOM ? pr.bottom - height : 0;
   SetWindowPos(hwnd, nullptr, 0, y, pr.right, height, SWP_NOZORDER | SWP_NOACTIVATE);
   Relayout(hwnd, tb);

@@ -255,6 +255,23 @@ TEST_F(CommonControlsTest, StatusBarShowsItsPartsAndPaintsIntoAGivenDc) {
   DeleteDC(mem);
   ReleaseDC(bar, screen);
 
+  // An owner-drawn part is the parent's to draw, with the value it was given.
+  std::vector<ULONG_PTR> drawn;
+  Log().SetHandler(parent_, [&drawn](HWND, UINT message, WPARAM, LPARAM lParam, LRESULT* result) {
+    if (message != WM_DRAWITEM) return false;
+    const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+    drawn.push_back(item->itemData);
+    FillRect(item->hDC, &item->rcItem, GetSysColorBrush(COLOR_HIGHLIGHT));
+    *result = TRUE;
+    return true;
+  });
+  SendMessageW(bar, SB_SETTEXTW, 3 | SBT_OWNERDRAW, 1234);
+  EXPECT_EQ(SendMessageW(bar, SB_GETTEXTW, 3, 0), 1234);
+  ASSERT_TRUE(SendMessageW(bar, SB_GETRECT, 3, reinterpret_cast<LPARAM>(&part)));
+  EXPECT_EQ(PixelAt(At(bar, part.left + 5, (part.top + part.bottom) / 2)), GetSysColor(COLOR_HIGHLIGHT));
+  EXPECT_FALSE(drawn.empty());
+  EXPECT_EQ(drawn.back(), 1234u);
+
   // Simple mode shows one text over the whole bar and keeps the parts.
   SendMessageW(bar, SB_SIMPLE, TRUE, 0);
   SendMessageW(bar, SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(u"Opens a file"));

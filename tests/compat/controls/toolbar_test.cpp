@@ -297,4 +297,33 @@ TEST_F(ToolbarTest, DropDownArrowNotifiesAndWrapBreaksTheRow) {
   EXPECT_EQ(ItemRect(tb, 2).left, second.right);
 }
 
+TEST_F(ToolbarTest, WithoutNoResizeTheToolbarTakesItsParentsWidthAndItsRowsHeight) {
+  HWND tb = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE | TBSTYLE_WRAPABLE, 0, 0, 50, 50, parent_,
+                            reinterpret_cast<HMENU>(9), nullptr, nullptr);
+  TBBUTTON b{};
+  b.fsState = TBSTATE_ENABLED;
+  for (int i = 0; i < 3; ++i) {
+    b.idCommand = 60 + i;
+    SendMessageW(tb, TB_ADDBUTTONS, 1, reinterpret_cast<LPARAM>(&b));
+  }
+  SendMessageW(tb, TB_AUTOSIZE, 0, 0);
+  RECT client, placed;
+  GetClientRect(parent_, &client);
+  GetWindowRect(tb, &placed);
+  MapWindowPoints(nullptr, parent_, reinterpret_cast<POINT*>(&placed), 2);
+  // Along the top, under a two-pixel divider, one row of default 24 x 22 buttons.
+  EXPECT_EQ(placed.top, 0);
+  EXPECT_EQ(placed.right - placed.left, client.right);
+  EXPECT_EQ(placed.bottom - placed.top, 2 + 22);
+  EXPECT_EQ(ItemRect(tb, 2).left, 48);
+  EXPECT_EQ(ItemRect(tb, 2).top, 2);
+  // A narrow parent wraps the row and the toolbar grows to hold both rows.
+  MoveWindow(parent_, 20, 20, 60 + GetSystemMetrics(SM_CXFRAME) * 2, 300, TRUE);
+  SendMessageW(tb, TB_AUTOSIZE, 0, 0);
+  EXPECT_EQ(ItemRect(tb, 2).left, 0);
+  EXPECT_EQ(ItemRect(tb, 2).top, 2 + 22);
+  GetWindowRect(tb, &placed);
+  EXPECT_EQ(placed.bottom - placed.top, 2 + 44);
+}
+
 }  // namespace
