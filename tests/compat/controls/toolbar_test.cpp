@@ -326,4 +326,52 @@ TEST_F(ToolbarTest, WithoutNoResizeTheToolbarTakesItsParentsWidthAndItsRowsHeigh
   EXPECT_EQ(placed.bottom - placed.top, 2 + 44);
 }
 
+TEST_F(ToolbarTest, ButtonsAreInsertedDeletedAndChangedByIdOrIndex) {
+  HWND tb = TimelineToolbar();
+  TBBUTTON sep{};
+  sep.fsStyle = TBSTYLE_SEP;
+  sep.iBitmap = 6;
+  ASSERT_TRUE(SendMessageW(tb, TB_INSERTBUTTON, 2, reinterpret_cast<LPARAM>(&sep)));
+  EXPECT_EQ(SendMessageW(tb, TB_BUTTONCOUNT, 0, 0), 11);
+  EXPECT_EQ(SendMessageW(tb, TB_COMMANDTOINDEX, 924, 0), 3);
+  EXPECT_EQ(ItemRect(tb, 3).left, 40 + 6);  // a separator as wide as its image field
+  ASSERT_TRUE(SendMessageW(tb, TB_DELETEBUTTON, 2, 0));
+  EXPECT_EQ(ItemRect(tb, 2).left, 40);
+
+  TBBUTTONINFOW info{};
+  info.cbSize = sizeof(info);
+  info.dwMask = TBIF_IMAGE | TBIF_STATE | TBIF_STYLE | TBIF_LPARAM | TBIF_SIZE;
+  EXPECT_EQ(SendMessageW(tb, TB_GETBUTTONINFOW, 926, reinterpret_cast<LPARAM>(&info)), 8);
+  EXPECT_EQ(info.iImage, 8);
+  EXPECT_EQ(info.fsStyle, TBSTYLE_CHECK);
+  EXPECT_EQ(info.cx, 20);
+  info.dwMask = TBIF_COMMAND | TBIF_IMAGE;
+  info.idCommand = 990;
+  info.iImage = 1;
+  ASSERT_TRUE(SendMessageW(tb, TB_SETBUTTONINFOW, 926, reinterpret_cast<LPARAM>(&info)));
+  EXPECT_EQ(SendMessageW(tb, TB_COMMANDTOINDEX, 990, 0), 8);
+  EXPECT_EQ(SendMessageW(tb, TB_COMMANDTOINDEX, 926, 0), -1);
+  info.dwMask = TBIF_BYINDEX | TBIF_COMMAND;
+  EXPECT_EQ(SendMessageW(tb, TB_GETBUTTONINFOW, 0, reinterpret_cast<LPARAM>(&info)), 0);
+  EXPECT_EQ(info.idCommand, 928);
+  EXPECT_EQ(SendMessageW(tb, TB_GETBUTTONINFOW, 4242, reinterpret_cast<LPARAM>(&info)), -1);
+
+  // TB_SETSTATE writes the whole state; hiding takes the button out of the row.
+  ASSERT_TRUE(SendMessageW(tb, TB_SETSTATE, 920, MAKELONG(TBSTATE_ENABLED | TBSTATE_HIDDEN, 0)));
+  EXPECT_EQ(SendMessageW(tb, TB_GETSTATE, 920, 0), TBSTATE_ENABLED | TBSTATE_HIDDEN);
+  EXPECT_EQ(ItemRect(tb, 5).left, 80);
+  // The renamed button still answers the parent's tip request by its new id.
+  std::vector<UINT_PTR> asked;
+  Log().SetHandler(parent_, [&asked](HWND, UINT message, WPARAM, LPARAM lParam, LRESULT*) {
+    if (message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == TTN_NEEDTEXTW)
+      asked.push_back(reinterpret_cast<NMHDR*>(lParam)->idFrom);
+    return false;
+  });
+  compat::StopClock();
+  MoveTo(ButtonCenter(tb, 8));
+  compat::AdvanceClock(GetDoubleClickTime() + 10);
+  Pump();
+  EXPECT_EQ(asked, std::vector<UINT_PTR>{990});
+}
+
 }  // namespace
