@@ -119,6 +119,19 @@ int ButtonWidth(const Toolbar& tb, const Button& b) {
   return tb.button.cx + (HasDropArrow(tb, b) ? kDropArrowWidth : 0);
 }
 
+// Each button but a separator is a tool of the toolbar's tooltip under its
+// command id, its text asked of the parent.
+void ToolMessage(HWND hwnd, const Toolbar& tb, const Button& b, UINT message) {
+  if (!tb.tooltips || IsSeparator(b)) return;
+  TOOLINFOW ti{};
+  ti.cbSize = sizeof(ti);
+  ti.hwnd = hwnd;
+  ti.uId = static_cast<UINT_PTR>(b.command);
+  ti.rect = b.rect;
+  ti.lpszText = LPSTR_TEXTCALLBACKW;
+  SendMessageW(tb.tooltips, message, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
 int TopMargin(HWND hwnd) { return (StyleOf(hwnd) & CCS_NODIVIDER) ? 0 : 2; }
 
 // Places the buttons in rows: a row breaks after a TBSTATE_WRAP button, and in
@@ -148,17 +161,7 @@ int Layout(HWND hwnd, Toolbar& tb) {
       y += tb.button.cy + (IsSeparator(b) ? w * 2 / 3 : 0);
     }
   }
-  if (tb.tooltips) {
-    for (const Button& b : tb.buttons) {
-      if (IsSeparator(b)) continue;
-      TOOLINFOW ti{};
-      ti.cbSize = sizeof(ti);
-      ti.hwnd = hwnd;
-      ti.uId = static_cast<UINT_PTR>(b.command);
-      ti.rect = b.rect;
-      SendMessageW(tb.tooltips, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&ti));
-    }
-  }
+  for (const Button& b : tb.buttons) ToolMessage(hwnd, tb, b, TTM_NEWTOOLRECTW);
   return (x > 0 ? y + tb.button.cy : y) - TopMargin(hwnd);
 }
 
@@ -167,25 +170,8 @@ void Relayout(HWND hwnd, Toolbar& tb) {
   InvalidateRect(hwnd, nullptr, TRUE);
 }
 
-void AddTool(HWND hwnd, Toolbar& tb, const Button& b) {
-  if (!tb.tooltips || IsSeparator(b)) return;
-  TOOLINFOW ti{};
-  ti.cbSize = sizeof(ti);
-  ti.hwnd = hwnd;
-  ti.uId = static_cast<UINT_PTR>(b.command);
-  ti.rect = b.rect;
-  ti.lpszText = LPSTR_TEXTCALLBACKW;
-  SendMessageW(tb.tooltips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-}
-
-void RemoveTool(HWND hwnd, Toolbar& tb, const Button& b) {
-  if (!tb.tooltips || IsSeparator(b)) return;
-  TOOLINFOW ti{};
-  ti.cbSize = sizeof(ti);
-  ti.hwnd = hwnd;
-  ti.uId = static_cast<UINT_PTR>(b.command);
-  SendMessageW(tb.tooltips, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-}
+void AddTool(HWND hwnd, Toolbar& tb, const Button& b) { ToolMessage(hwnd, tb, b, TTM_ADDTOOLW); }
+void RemoveTool(HWND hwnd, Toolbar& tb, const Button& b) { ToolMessage(hwnd, tb, b, TTM_DELTOOLW); }
 
 BOOL InsertButton(HWND hwnd, Toolbar& tb, int at, const TBBUTTON* src) {
   if (!src) return FALSE;
