@@ -41,6 +41,7 @@ struct Tooltip {
   int reshow = -1;
   int current = -1;  // the tool under the pointer
   bool showing = false;
+  bool retry = false;  // the tool had no text when its wait ended: the next move waits again
   std::u16string shown;
   HFONT font = nullptr;
 };
@@ -118,6 +119,11 @@ SIZE MeasureText(HWND hwnd, const Tooltip& tt, const std::u16string& text) {
   return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
+SIZE FrameSize(HWND hwnd, const Tooltip& tt, const std::u16string& text) {
+  const SIZE size = MeasureText(hwnd, tt, text);
+  return SIZE{size.cx + 2 * (kMargin + 1) + 2, size.cy + 2 * (kMargin + 1)};
+}
+
 void Notify(HWND hwnd, const Tooltip& tt, UINT code) {
   if (tt.current < 0) return;
   const Tool& t = tt.tools[tt.current];
@@ -147,14 +153,14 @@ void Show(HWND hwnd, Tooltip& tt) {
   const int current = tt.current;
   std::u16string text = TextOf(hwnd, tt.tools[current]);
   if (!IsWindow(hwnd) || Get(hwnd) != &tt || tt.current != current) return;  // the answer changed the tools
+  tt.retry = text.empty();
   if (text.empty()) return;
   tt.shown = text;
-  const SIZE size = MeasureText(hwnd, tt, text);
-  RECT frame{0, 0, size.cx + 2 * (kMargin + 1) + 2, size.cy + 2 * (kMargin + 1)};
+  const SIZE frame = FrameSize(hwnd, tt, text);
   POINT p;
   GetCursorPos(&p);
-  const int w = frame.right;
-  const int h = frame.bottom;
+  const int w = frame.cx;
+  const int h = frame.cy;
   const int screenW = GetSystemMetrics(SM_CXSCREEN);
   const int screenH = GetSystemMetrics(SM_CYSCREEN);
   int x = std::clamp(static_cast<int>(p.x), 0, std::max(0, screenW - w));
@@ -171,7 +177,15 @@ void Show(HWND hwnd, Tooltip& tt) {
 void MouseMoved(HWND hwnd, Tooltip& tt, HWND window, POINT screen) {
   if (!tt.active) return;
   const int tool = ToolAt(tt, window, screen);
-  if (tool == tt.current) return;
+  if (tool == tt.current) {
+    // A tool whose text was empty may have one now (programs set it as the pointer moves).
+    if (tool >= 0 && tt.retry) {
+      tt.retry = false;
+      SetTimer(hwnd, kShowTimer, Delay(tt, TTDT_INITIAL), nullptr);
+    }
+    return;
+  }
+  tt.retry = false;
   const bool wasShowing = tt.showing;
   Hide(hwnd, tt);
   tt.current = tool;
@@ -405,7 +419,15 @@ LRESULT CALLBACK TooltipProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
       if (index < 0) return 0;
       SetText(tt->tools[index], *info);
       if (index == tt->current && tt->showing) {
+        // The shown tip takes the new text at once, resized where it stands; no text hides it.
         tt->shown = TextOf(hwnd, tt->tools[index]);
+        if (tt->shown.empty()) {
+          Hide(hwnd, *tt);
+          tt->retry = true;
+          return 0;
+        }
+        const SIZE frame = FrameSize(hwnd, *tt, tt->shown);
+        SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, frame.cx, frame.cy, SWP_NOACTIVATE | SWP_NOMOVE);
         InvalidateRect(hwnd, nullptr, TRUE);
       }
       return 0;

@@ -140,6 +140,37 @@ TEST_F(CommonControlsTest, AMaximumWidthWrapsALongTipIntoLines) {
   DestroyWindow(tip);
 }
 
+TEST_F(CommonControlsTest, ATextSetWhileThePointerMovesShowsAndResizesTheTip) {
+  // As a curve editor does: one tool over the control with no text until the
+  // pointer reaches a point, then the point's text, changed as it moves.
+  HWND tip = Tooltip();
+  AddRectTool(tip, parent_, 1, RECT{0, 0, 400, 300}, u"");
+  auto setText = [&](const WCHAR* text) {
+    TOOLINFOW ti{sizeof(TOOLINFOW), 0, parent_, 1, {}, nullptr, const_cast<LPWSTR>(text), 0, nullptr};
+    SendMessageW(tip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
+  };
+  compat::StopClock();
+  RelayMove(tip, parent_, 50, 50);
+  compat::AdvanceClock(GetDoubleClickTime() + 10);
+  Pump();
+  EXPECT_FALSE(IsWindowVisible(tip));
+  RelayMove(tip, parent_, 60, 50);
+  setText(u"(3,100)");
+  compat::AdvanceClock(GetDoubleClickTime() + 10);
+  Pump();
+  ASSERT_TRUE(IsWindowVisible(tip));
+  RECT narrow;
+  GetWindowRect(tip, &narrow);
+  setText(u"(12,200) and a good deal more");
+  RECT wide;
+  GetWindowRect(tip, &wide);
+  EXPECT_EQ(wide.left, narrow.left);
+  EXPECT_GT(wide.right - wide.left, narrow.right - narrow.left + 40);
+  setText(u"");
+  EXPECT_FALSE(IsWindowVisible(tip));
+  DestroyWindow(tip);
+}
+
 TEST_F(CommonControlsTest, SubclassedToolRelaysItsOwnMovesAndAsksForItsText) {
   HWND child = Make(u"Static", u"", SS_BLACKRECT | SS_NOTIFY, 50, 50, 80, 30, 44);
   HWND tip = Tooltip();
