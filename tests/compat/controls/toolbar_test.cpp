@@ -374,4 +374,31 @@ TEST_F(ToolbarTest, ButtonsAreInsertedDeletedAndChangedByIdOrIndex) {
   EXPECT_EQ(asked, std::vector<UINT_PTR>{990});
 }
 
+TEST_F(ToolbarTest, ANewParentHearsTheClicksAndAProgramsTooltipReplacesTheOwn) {
+  HWND tb = TimelineToolbar();
+  HWND other = TopLevel(450, 20, 200, 150, WS_OVERLAPPEDWINDOW | WS_VISIBLE, u"Other");
+  EXPECT_EQ(reinterpret_cast<HWND>(SendMessageW(tb, TB_SETPARENT, reinterpret_cast<WPARAM>(other), 0)), parent_);
+  ClearLog();
+  Click(ButtonCenter(tb, 0));
+  int toOther = 0, toParent = 0;
+  for (const wintest::Logged& e : Log().Entries()) {
+    if (e.message != WM_COMMAND || reinterpret_cast<HWND>(e.lParam) != tb) continue;
+    toOther += e.hwnd == other;
+    toParent += e.hwnd == parent_;
+  }
+  EXPECT_EQ(toOther, 1);
+  EXPECT_EQ(toParent, 0);
+  // The toolbar's own tip goes when the program gives it another; the program's stays the program's.
+  HWND own = reinterpret_cast<HWND>(SendMessageW(tb, TB_GETTOOLTIPS, 0, 0));
+  HWND program = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP, 0, 0, 0, 0, parent_, nullptr,
+                                 nullptr, nullptr);
+  SendMessageW(tb, TB_SETTOOLTIPS, reinterpret_cast<WPARAM>(program), 0);
+  EXPECT_FALSE(IsWindow(own));
+  EXPECT_EQ(reinterpret_cast<HWND>(SendMessageW(tb, TB_GETTOOLTIPS, 0, 0)), program);
+  EXPECT_EQ(SendMessageW(program, TTM_GETTOOLCOUNT, 0, 0), 10);
+  DestroyWindow(tb);
+  EXPECT_TRUE(IsWindow(program));
+  DestroyWindow(program);
+}
+
 }  // namespace
