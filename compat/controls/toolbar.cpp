@@ -14,7 +14,8 @@ namespace {
 
 constexpr int kSeparatorWidth = 8;
 constexpr int kDropArrowWidth = 14;
-constexpr UINT_PTR kHotTimer = 1;
+// Programs subclass toolbars and run timers of their own on them: an id of ours they will not pick.
+constexpr UINT_PTR kHotTimer = 0x7B01;
 constexpr UINT kHotCheckMs = 100;
 
 struct Button {
