@@ -1,6 +1,9 @@
 // The toolbar: a row (or rows) of image buttons from bitmaps the program adds,
 // clicked into WM_COMMAND, checked alone or in groups, with a drop-down part,
 // hot tracking in the flat look and its own tooltips asked of the parent.
+//
+// Sections: images · layout · buttons and states · mouse · painting ·
+// records and tooltips · messages
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -13,6 +16,10 @@ namespace compat::controls {
 namespace {
 
 constexpr int kSeparatorWidth = 8;
+// Bounds on what a message may ask for, so that a wild count or size cannot
+// make the image list allocate without end.
+constexpr int kMaxImages = 4096;
+constexpr int kMaxBitmapSide = 1024;
 constexpr int kDropArrowWidth = 14;
 // Programs subclass toolbars and run timers of their own on them: an id of ours they will not pick.
 constexpr UINT_PTR kHotTimer = 0x7B01;
@@ -72,6 +79,8 @@ int IndexOfCommand(const Toolbar& tb, WPARAM command) {
   return -1;
 }
 
+// --- images ---
+
 // Cuts every added bitmap again at the current bitmap size. The images keep
 // their indices: a bitmap narrower than its count pads with empty images.
 void RebuildImages(Toolbar& tb) {
@@ -102,7 +111,7 @@ HBITMAP LoadToolbarBitmap(HINSTANCE module, UINT_PTR id) {
 }
 
 int AddBitmap(Toolbar& tb, int count, const TBADDBITMAP* add) {
-  if (!add || count < 0) return -1;
+  if (!add || count < 0 || count > kMaxImages - tb.imageCount) return -1;
   const bool resource = add->hInst != nullptr;
   HBITMAP bitmap = resource ? LoadToolbarBitmap(add->hInst, add->nID) : reinterpret_cast<HBITMAP>(add->nID);
   if (!bitmap) return -1;
@@ -114,6 +123,8 @@ int AddBitmap(Toolbar& tb, int count, const TBADDBITMAP* add) {
   RebuildImages(tb);
   return first;
 }
+
+// --- layout ---
 
 int ButtonWidth(const Toolbar& tb, const Button& b) {
   if (IsSeparator(b)) return b.image > 0 ? b.image : kSeparatorWidth;
@@ -174,6 +185,8 @@ void Relayout(HWND hwnd, Toolbar& tb) {
 void AddTool(HWND hwnd, Toolbar& tb, const Button& b) { ToolMessage(hwnd, tb, b, TTM_ADDTOOLW); }
 void RemoveTool(HWND hwnd, Toolbar& tb, const Button& b) { ToolMessage(hwnd, tb, b, TTM_DELTOOLW); }
 
+// --- buttons and states ---
+
 BOOL InsertButton(HWND hwnd, Toolbar& tb, int at, const TBBUTTON* src) {
   if (!src) return FALSE;
   Button b;
@@ -231,6 +244,8 @@ LRESULT CommandState(HWND hwnd, Toolbar& tb, WPARAM command, BYTE bits, bool on)
   SetState(hwnd, tb, index, bits, on);
   return TRUE;
 }
+
+// --- mouse ---
 
 int HitTest(const Toolbar& tb, POINT p) {
   for (size_t i = 0; i < tb.buttons.size(); ++i) {
@@ -353,6 +368,8 @@ void CheckHot(HWND hwnd, Toolbar& tb) {
   ScreenToClient(hwnd, &p);
   OnMouseMove(hwnd, tb, p);
 }
+
+// --- painting ---
 
 // The disabled look: the image's dark ink embossed, highlight below right and
 // shadow on top, from its mask.
@@ -482,6 +499,8 @@ void AutoSize(HWND hwnd, Toolbar& tb) {
   Relayout(hwnd, tb);
 }
 
+// --- records and tooltips ---
+
 void CopyButton(const Button& b, TBBUTTON* out) {
   *out = TBBUTTON{};
   out->iBitmap = b.image;
@@ -546,6 +565,8 @@ void Destroy(HWND hwnd, Toolbar& tb) {
 }
 
 }  // namespace
+
+// --- messages ---
 
 LRESULT CALLBACK ToolbarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   Toolbar* tb = StateForMessage<Toolbar>(hwnd, message);
@@ -710,7 +731,7 @@ LRESULT CALLBACK ToolbarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
       return MAKELONG(tb->button.cx, tb->button.cy);
     case TB_SETBITMAPSIZE: {
       const SIZE size{LOWORD(lParam), HIWORD(lParam)};
-      if (size.cx <= 0 || size.cy <= 0) return FALSE;
+      if (size.cx <= 0 || size.cy <= 0 || size.cx > kMaxBitmapSide || size.cy > kMaxBitmapSide) return FALSE;
       if (size.cx != tb->bitmap.cx || size.cy != tb->bitmap.cy) {
         tb->bitmap = size;
         if (!tb->sources.empty()) RebuildImages(*tb);

@@ -171,6 +171,14 @@ TEST_F(ToolbarTest, ADisabledButtonIsGreyedAndItsClicksDoNothing) {
   TBADDBITMAP missing{GetModuleHandleW(nullptr), 31999};
   EXPECT_EQ(SendMessageW(tb, TB_ADDBITMAP, 1, reinterpret_cast<LPARAM>(&missing)), -1);
   EXPECT_EQ(ImageList_GetImageCount(reinterpret_cast<HIMAGELIST>(SendMessageW(tb, TB_GETIMAGELIST, 0, 0))), 10);
+  // Wild counts and sizes are refused rather than allocated.
+  TBADDBITMAP wild{nullptr, reinterpret_cast<UINT_PTR>(glyphs_[0])};
+  EXPECT_EQ(SendMessageW(tb, TB_ADDBITMAP, 1u << 30, reinterpret_cast<LPARAM>(&wild)), -1);
+  EXPECT_FALSE(SendMessageW(tb, TB_SETBITMAPSIZE, 0, MAKELONG(65535, 65535)));
+  int cx = 0, cy = 0;
+  ImageList_GetIconSize(reinterpret_cast<HIMAGELIST>(SendMessageW(tb, TB_GETIMAGELIST, 0, 0)), &cx, &cy);
+  EXPECT_EQ(cx, 14);
+  EXPECT_EQ(ImageList_GetImageCount(reinterpret_cast<HIMAGELIST>(SendMessageW(tb, TB_GETIMAGELIST, 0, 0))), 10);
 }
 
 TEST_F(ToolbarTest, RestingOnAButtonShowsTheTextTheParentGivesAtTheDelay) {
