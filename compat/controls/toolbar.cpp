@@ -5,6 +5,8 @@
 // Sections: images · layout · buttons and states · mouse · painting ·
 // records and tooltips · messages
 #include <algorithm>
+#include <cstddef>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -53,6 +55,7 @@ struct Toolbar {
   SIZE button{24, 22};
   int imageCount = 0;
   DWORD extended = 0;
+  size_t buttonStructSize = sizeof(TBBUTTON);  // older callers pass a shorter record
   HWND tooltips = nullptr;
   bool ownTooltips = false;  // made by the toolbar, destroyed with it
   HWND notify = nullptr;
@@ -186,6 +189,13 @@ void AddTool(HWND hwnd, Toolbar& tb, const Button& b) { ToolMessage(hwnd, tb, b,
 void RemoveTool(HWND hwnd, Toolbar& tb, const Button& b) { ToolMessage(hwnd, tb, b, TTM_DELTOOLW); }
 
 // --- buttons and states ---
+
+// A caller's button record of the size it declared; fields past it read as zero.
+TBBUTTON ReadButton(const BYTE* record, size_t size) {
+  TBBUTTON b{};
+  std::memcpy(&b, record, std::min(size, sizeof(b)));
+  return b;
+}
 
 BOOL InsertButton(HWND hwnd, Toolbar& tb, int at, const TBBUTTON* src) {
   if (!src) return FALSE;
@@ -629,17 +639,25 @@ LRESULT CALLBACK ToolbarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
       return 0;
     }
     case TB_BUTTONSTRUCTSIZE:
+      // The fields up to the state and style bytes at least; anything longer is read as ours.
+      if (wParam >= offsetof(TBBUTTON, bReserved)) tb->buttonStructSize = std::min(static_cast<size_t>(wParam), sizeof(TBBUTTON));
       return 0;
     case TB_ADDBITMAP:
       return AddBitmap(*tb, static_cast<int>(wParam), reinterpret_cast<const TBADDBITMAP*>(lParam));
     case TB_ADDBUTTONSW: {
-      const auto* list = reinterpret_cast<const TBBUTTON*>(lParam);
+      const auto* list = reinterpret_cast<const BYTE*>(lParam);
       if (!list) return FALSE;
-      for (WPARAM i = 0; i < wParam; ++i) InsertButton(hwnd, *tb, -1, &list[i]);
+      for (WPARAM i = 0; i < wParam; ++i) {
+        const TBBUTTON b = ReadButton(list + i * tb->buttonStructSize, tb->buttonStructSize);
+        InsertButton(hwnd, *tb, -1, &b);
+      }
       return TRUE;
     }
-    case TB_INSERTBUTTONW:
-      return InsertButton(hwnd, *tb, static_cast<int>(wParam), reinterpret_cast<const TBBUTTON*>(lParam));
+    case TB_INSERTBUTTONW: {
+      if (!lParam) return FALSE;
+      const TBBUTTON b = ReadButton(reinterpret_cast<const BYTE*>(lParam), tb->buttonStructSize);
+      return InsertButton(hwnd, *tb, static_cast<int>(wParam), &b);
+    }
     case TB_DELETEBUTTON: {
       const int index = static_cast<int>(wParam);
       if (index < 0 || index >= static_cast<int>(tb->buttons.size())) return FALSE;

@@ -3,6 +3,7 @@
 // window when the program gives it late. The tip never activates and lets the
 // mouse through.
 #include <algorithm>
+#include <cstddef>
 #include <map>
 #include <string>
 #include <vector>
@@ -299,7 +300,8 @@ BOOL AddTool(HWND hwnd, Tooltip& tt, const TOOLINFOW* info) {
   t.hwnd = info->hwnd;
   t.id = info->uId;
   t.rect = info->rect;
-  t.lParam = info->lParam;
+  // Records of the first layout end before lParam.
+  t.lParam = info->cbSize >= offsetof(TOOLINFOW, lpReserved) ? info->lParam : 0;
   SetText(t, *info);
   const int existing = FindTool(tt, info);
   if (existing >= 0) {

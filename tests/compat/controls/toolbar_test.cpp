@@ -1,6 +1,8 @@
 // The toolbar and its tooltips as a user works them: the timeline bar's
 // toolbar built from raw messages, hover, clicks, check buttons and groups,
 // disabled buttons, drop-downs and the tip the parent names.
+#include <cstddef>
+#include <cstring>
 #include <string>
 
 #include "controls_test_support.h"
@@ -407,6 +409,26 @@ TEST_F(ToolbarTest, ANewParentHearsTheClicksAndAProgramsTooltipReplacesTheOwn) {
   DestroyWindow(tb);
   EXPECT_TRUE(IsWindow(program));
   DestroyWindow(program);
+}
+
+TEST_F(ToolbarTest, AShorterButtonRecordDeclaredByTheCallerIsSteppedBySize) {
+  HWND tb = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE | CCS_NORESIZE, 10, 10, 300, 30, parent_,
+                            reinterpret_cast<HMENU>(11), nullptr, nullptr);
+  // The record without its data and string fields, packed back to back.
+  constexpr size_t kShort = offsetof(TBBUTTON, dwData);
+  SendMessageW(tb, TB_BUTTONSTRUCTSIZE, kShort, 0);
+  std::vector<BYTE> records(2 * kShort, 0xEE);
+  for (int i = 0; i < 2; ++i) {
+    TBBUTTON b{};
+    b.idCommand = 70 + i;
+    b.fsState = TBSTATE_ENABLED;
+    std::memcpy(records.data() + i * kShort, &b, kShort);
+  }
+  ASSERT_TRUE(SendMessageW(tb, TB_ADDBUTTONS, 2, reinterpret_cast<LPARAM>(records.data())));
+  TBBUTTON got{};
+  ASSERT_TRUE(SendMessageW(tb, TB_GETBUTTON, 1, reinterpret_cast<LPARAM>(&got)));
+  EXPECT_EQ(got.idCommand, 71);
+  EXPECT_EQ(got.dwData, 0u);
 }
 
 }  // namespace
