@@ -23,6 +23,11 @@ const SystemClass kClasses[] = {
     {u"ComboBox", ComboBoxProc, CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW, IDC_ARROW},
     {kComboListClass, ListBoxProc, CS_DBLCLKS | CS_SAVEBITS, IDC_ARROW},
     {u"ScrollBar", ScrollBarProc, CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW, IDC_ARROW},
+    {TOOLBARCLASSNAMEW, ToolbarProc, CS_DBLCLKS, IDC_ARROW},
+    {TOOLTIPS_CLASSW, TooltipProc, CS_DBLCLKS | CS_SAVEBITS, IDC_ARROW},
+    {STATUSCLASSNAMEW, StatusBarProc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, IDC_ARROW},
+    {PROGRESS_CLASSW, ProgressProc, CS_HREDRAW | CS_VREDRAW, IDC_ARROW},
+    {WC_TABCONTROLW, TabControlProc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, IDC_ARROW},
 };
 
 void RegisterControlClasses() {

@@ -45,9 +45,11 @@ State* StateForMessage(HWND hwnd, UINT message) {
 }
 
 // WM_PAINT, or WM_PRINTCLIENT with its DC in wParam: `paint` draws on the DC.
+// A WM_PAINT that carries a DC in wParam paints into that DC only, so that a
+// subclass can draw the control where it likes.
 template <class Paint>
 LRESULT PaintMessage(HWND hwnd, UINT message, WPARAM wParam, Paint paint) {
-  HDC given = message == WM_PRINTCLIENT ? reinterpret_cast<HDC>(wParam) : nullptr;
+  HDC given = (message == WM_PRINTCLIENT || message == WM_PAINT) ? reinterpret_cast<HDC>(wParam) : nullptr;
   PAINTSTRUCT ps;
   HDC hdc = given ? given : BeginPaint(hwnd, &ps);
   paint(hdc);

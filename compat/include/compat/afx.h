@@ -12,6 +12,7 @@
 #include "compat/afx/wnd.h"
 #include "compat/afx/controls.h"
 #include "compat/afx/menu.h"
+#include "compat/afx/common_controls.h"
 #include "compat/afx/gdi.h"
 #include "compat/afx/resource.h"
 #include "compat/afx/dialog.h"

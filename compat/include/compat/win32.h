@@ -14,6 +14,7 @@
 #include "compat/win32/user.h"
 #include "compat/win32/controls.h"
 #include "compat/win32/dialogs.h"
+#include "compat/win32/common_controls.h"
 #include "compat/win32/gdi.h"
 #include "compat/win32/metafile.h"
 #include "compat/win32/resource.h"

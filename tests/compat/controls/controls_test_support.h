@@ -2,10 +2,32 @@
 // injected-input steps the control tests take.
 #pragma once
 
+#include <initializer_list>
+#include <utility>
+
 #include "compat/host.h"
 #include "compat/win32/window_test_support.h"
 
 namespace controltest {
+
+// A toolbar-style picture: the classic face grey with coloured rectangles on it.
+inline HBITMAP FaceBitmap(int cx, int cy, std::initializer_list<std::pair<RECT, COLORREF>> fills) {
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, cx, cy);
+  HGDIOBJ old = SelectObject(mem, bitmap);
+  auto fill = [mem](RECT r, COLORREF colour) {
+    HBRUSH brush = CreateSolidBrush(colour);
+    FillRect(mem, &r, brush);
+    DeleteObject(brush);
+  };
+  fill(RECT{0, 0, cx, cy}, RGB(192, 192, 192));
+  for (const auto& [r, colour] : fills) fill(r, colour);
+  SelectObject(mem, old);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+  return bitmap;
+}
 
 class ControlTest : public wintest::WindowTest {
  protected:

@@ -495,6 +495,8 @@ void RegisterApp(CWinApp* app, CWinThread* asThread);
   {WM_NOTIFY, (UINT)(wNotifyCode), (UINT)(id), (UINT)(idLast), nullptr, AFX_HANDLER(afxThis->ThisClass::memberFxn(afxCall.nID, reinterpret_cast<NMHDR*>(afxCall.lParam), &afxCall.result); return TRUE;)},
 #define ON_NOTIFY_EX(wNotifyCode, id, memberFxn) \
   {WM_NOTIFY, (UINT)(wNotifyCode), (UINT)(id), (UINT)(id), nullptr, AFX_HANDLER(return afxThis->ThisClass::memberFxn(afxCall.nID, reinterpret_cast<NMHDR*>(afxCall.lParam), &afxCall.result);)},
+#define ON_NOTIFY_EX_RANGE(wNotifyCode, id, idLast, memberFxn) \
+  {WM_NOTIFY, (UINT)(wNotifyCode), (UINT)(id), (UINT)(idLast), nullptr, AFX_HANDLER(return afxThis->ThisClass::memberFxn(afxCall.nID, reinterpret_cast<NMHDR*>(afxCall.lParam), &afxCall.result);)},
 
 #define ON_WM_CREATE() {WM_CREATE, 0, 0, 0, nullptr, AFX_HANDLER(afxCall.result = static_cast<LRESULT>(afxThis->ThisClass::OnCreate(reinterpret_cast<LPCREATESTRUCT>(afxCall.lParam))); return TRUE;)},
 #define ON_WM_NCCREATE() {WM_NCCREATE, 0, 0, 0, nullptr, AFX_HANDLER(afxCall.result = static_cast<LRESULT>(afxThis->ThisClass::OnNcCreate(reinterpret_cast<LPCREATESTRUCT>(afxCall.lParam))); return TRUE;)},

@@ -1,0 +1,313 @@
+// The common controls' class names, styles, messages, notifications and
+// records, with the platform's values and layouts (pointer-sized records
+// keep their padding).
+//
+// Sections: shared notifications · toolbar · tooltips · status bar ·
+// progress bar · tab control
+#pragma once
+
+#include "compat/win32/types.h"
+#include "compat/win32/user.h"
+
+// --- shared notifications and styles ---
+#define NM_FIRST 0U
+#define NM_CLICK (NM_FIRST - 2)
+#define NM_RCLICK (NM_FIRST - 5)
+#define CCS_TOP 0x00000001L
+#define CCS_NOMOVEY 0x00000002L
+#define CCS_BOTTOM 0x00000003L
+#define CCS_NORESIZE 0x00000004L
+#define CCS_NOPARENTALIGN 0x00000008L
+#define CCS_ADJUSTABLE 0x00000020L
+#define CCS_NODIVIDER 0x00000040L
+#define CCS_VERT 0x00000080L
+
+// --- toolbar ---
+#define TOOLBARCLASSNAMEW u"ToolbarWindow32"
+#define TOOLBARCLASSNAME TOOLBARCLASSNAMEW
+#define TBSTATE_CHECKED 0x01
+#define TBSTATE_PRESSED 0x02
+#define TBSTATE_ENABLED 0x04
+#define TBSTATE_HIDDEN 0x08
+#define TBSTATE_INDETERMINATE 0x10
+#define TBSTATE_WRAP 0x20
+#define TBSTYLE_BUTTON 0x0000
+#define TBSTYLE_SEP 0x0001
+#define TBSTYLE_CHECK 0x0002
+#define TBSTYLE_GROUP 0x0004
+#define TBSTYLE_CHECKGROUP (TBSTYLE_GROUP | TBSTYLE_CHECK)
+#define TBSTYLE_DROPDOWN 0x0008
+#define TBSTYLE_AUTOSIZE 0x0010
+#define TBSTYLE_NOPREFIX 0x0020
+#define TBSTYLE_TOOLTIPS 0x0100
+#define TBSTYLE_WRAPABLE 0x0200
+#define TBSTYLE_ALTDRAG 0x0400
+#define TBSTYLE_FLAT 0x0800
+#define TBSTYLE_LIST 0x1000
+#define TBSTYLE_TRANSPARENT 0x8000
+#define TBSTYLE_EX_DRAWDDARROWS 0x00000001
+#define TB_ENABLEBUTTON (WM_USER + 1)
+#define TB_CHECKBUTTON (WM_USER + 2)
+#define TB_PRESSBUTTON (WM_USER + 3)
+#define TB_HIDEBUTTON (WM_USER + 4)
+#define TB_INDETERMINATE (WM_USER + 5)
+#define TB_ISBUTTONENABLED (WM_USER + 9)
+#define TB_ISBUTTONCHECKED (WM_USER + 10)
+#define TB_ISBUTTONPRESSED (WM_USER + 11)
+#define TB_ISBUTTONHIDDEN (WM_USER + 12)
+#define TB_SETSTATE (WM_USER + 17)
+#define TB_GETSTATE (WM_USER + 18)
+#define TB_ADDBITMAP (WM_USER + 19)
+#define TB_DELETEBUTTON (WM_USER + 22)
+#define TB_GETBUTTON (WM_USER + 23)
+#define TB_BUTTONCOUNT (WM_USER + 24)
+#define TB_COMMANDTOINDEX (WM_USER + 25)
+#define TB_GETITEMRECT (WM_USER + 29)
+#define TB_BUTTONSTRUCTSIZE (WM_USER + 30)
+#define TB_SETBUTTONSIZE (WM_USER + 31)
+#define TB_SETBITMAPSIZE (WM_USER + 32)
+#define TB_AUTOSIZE (WM_USER + 33)
+#define TB_GETTOOLTIPS (WM_USER + 35)
+#define TB_SETTOOLTIPS (WM_USER + 36)
+#define TB_SETPARENT (WM_USER + 37)
+#define TB_SETIMAGELIST (WM_USER + 48)
+#define TB_GETIMAGELIST (WM_USER + 49)
+#define TB_GETRECT (WM_USER + 51)
+#define TB_SETSTYLE (WM_USER + 56)
+#define TB_GETSTYLE (WM_USER + 57)
+#define TB_GETBUTTONSIZE (WM_USER + 58)
+#define TB_GETBUTTONINFOW (WM_USER + 63)
+#define TB_SETBUTTONINFOW (WM_USER + 64)
+#define TB_INSERTBUTTONW (WM_USER + 67)
+#define TB_ADDBUTTONSW (WM_USER + 68)
+#define TB_HITTEST (WM_USER + 69)
+#define TB_SETEXTENDEDSTYLE (WM_USER + 84)
+#define TB_GETEXTENDEDSTYLE (WM_USER + 85)
+#define TB_INSERTBUTTON TB_INSERTBUTTONW
+#define TB_ADDBUTTONS TB_ADDBUTTONSW
+#define TB_GETBUTTONINFO TB_GETBUTTONINFOW
+#define TB_SETBUTTONINFO TB_SETBUTTONINFOW
+#define TBIF_IMAGE 0x00000001
+#define TBIF_TEXT 0x00000002
+#define TBIF_STATE 0x00000004
+#define TBIF_STYLE 0x00000008
+#define TBIF_LPARAM 0x00000010
+#define TBIF_COMMAND 0x00000020
+#define TBIF_SIZE 0x00000040
+#define TBIF_BYINDEX 0x80000000
+#define TBN_FIRST (0U - 700U)
+#define TBN_DROPDOWN (TBN_FIRST - 10)
+#define TBDDRET_DEFAULT 0
+#define HINST_COMMCTRL (reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(-1)))
+
+struct TBBUTTON {
+  int iBitmap;
+  int idCommand;
+  BYTE fsState;
+  BYTE fsStyle;
+  BYTE bReserved[sizeof(void*) - 2];
+  DWORD_PTR dwData;
+  INT_PTR iString;
+};
+typedef TBBUTTON* LPTBBUTTON;
+typedef const TBBUTTON* LPCTBBUTTON;
+
+struct TBADDBITMAP {
+  HINSTANCE hInst;  // the module of a bitmap resource, or null for a bitmap handle in nID
+  UINT_PTR nID;
+};
+typedef TBADDBITMAP* LPTBADDBITMAP;
+
+struct TBBUTTONINFOW {
+  UINT cbSize;
+  DWORD dwMask;
+  int idCommand;
+  int iImage;
+  BYTE fsState;
+  BYTE fsStyle;
+  WORD cx;
+  DWORD_PTR lParam;
+  LPWSTR pszText;
+  int cchText;
+};
+typedef TBBUTTONINFOW TBBUTTONINFO;
+typedef TBBUTTONINFOW* LPTBBUTTONINFOW;
+
+struct NMTOOLBARW {
+  NMHDR hdr;
+  int iItem;
+  TBBUTTON tbButton;
+  int cchText;
+  LPWSTR pszText;
+  RECT rcButton;
+};
+typedef NMTOOLBARW NMTOOLBAR;
+typedef NMTOOLBARW* LPNMTOOLBAR;
+
+// --- tooltips ---
+#define TOOLTIPS_CLASSW u"tooltips_class32"
+#define TOOLTIPS_CLASS TOOLTIPS_CLASSW
+#define TTS_ALWAYSTIP 0x01
+#define TTS_NOPREFIX 0x02
+#define TTF_IDISHWND 0x0001
+#define TTF_CENTERTIP 0x0002
+#define TTF_SUBCLASS 0x0010
+#define TTF_TRACK 0x0020
+#define TTF_ABSOLUTE 0x0080
+#define TTF_TRANSPARENT 0x0100
+#define TTDT_AUTOMATIC 0
+#define TTDT_RESHOW 1
+#define TTDT_AUTOPOP 2
+#define TTDT_INITIAL 3
+#define TTM_ACTIVATE (WM_USER + 1)
+#define TTM_SETDELAYTIME (WM_USER + 3)
+#define TTM_RELAYEVENT (WM_USER + 7)
+#define TTM_GETTOOLCOUNT (WM_USER + 13)
+#define TTM_GETDELAYTIME (WM_USER + 21)
+#define TTM_SETMAXTIPWIDTH (WM_USER + 24)
+#define TTM_GETMAXTIPWIDTH (WM_USER + 25)
+#define TTM_POP (WM_USER + 28)
+#define TTM_ADDTOOLW (WM_USER + 50)
+#define TTM_DELTOOLW (WM_USER + 51)
+#define TTM_NEWTOOLRECTW (WM_USER + 52)
+#define TTM_GETTOOLINFOW (WM_USER + 53)
+#define TTM_GETTEXTW (WM_USER + 56)
+#define TTM_UPDATETIPTEXTW (WM_USER + 57)
+#define TTM_ADDTOOL TTM_ADDTOOLW
+#define TTM_DELTOOL TTM_DELTOOLW
+#define TTM_NEWTOOLRECT TTM_NEWTOOLRECTW
+#define TTM_GETTOOLINFO TTM_GETTOOLINFOW
+#define TTM_UPDATETIPTEXT TTM_UPDATETIPTEXTW
+#define TTN_FIRST (0U - 520U)
+#define TTN_GETDISPINFOW (TTN_FIRST - 10)
+#define TTN_NEEDTEXTW TTN_GETDISPINFOW
+#define TTN_SHOW (TTN_FIRST - 1)
+#define TTN_POP (TTN_FIRST - 2)
+#define TTN_GETDISPINFO TTN_GETDISPINFOW
+#define TTN_NEEDTEXT TTN_NEEDTEXTW
+#define LPSTR_TEXTCALLBACKW (reinterpret_cast<LPWSTR>(static_cast<INT_PTR>(-1)))
+#define LPSTR_TEXTCALLBACK LPSTR_TEXTCALLBACKW
+
+struct TOOLINFOW {
+  UINT cbSize;
+  UINT uFlags;
+  HWND hwnd;     // the window that holds the tool and hears its notifications
+  UINT_PTR uId;  // the tool's id, or its window with TTF_IDISHWND
+  RECT rect;     // in hwnd's client coordinates, for a tool that is not a window
+  HINSTANCE hinst;
+  LPWSTR lpszText;  // text, a string id with hinst, or LPSTR_TEXTCALLBACKW
+  LPARAM lParam;
+  void* lpReserved;
+};
+typedef TOOLINFOW TOOLINFO;
+typedef TOOLINFOW* LPTOOLINFOW;
+typedef TOOLINFOW* LPTOOLINFO;
+
+struct NMTTDISPINFOW {
+  NMHDR hdr;
+  LPWSTR lpszText;
+  WCHAR szText[80];
+  HINSTANCE hinst;
+  UINT uFlags;
+  LPARAM lParam;
+};
+typedef NMTTDISPINFOW NMTTDISPINFO;
+typedef NMTTDISPINFOW* LPNMTTDISPINFOW;
+typedef NMTTDISPINFOW TOOLTIPTEXTW;
+typedef NMTTDISPINFOW TOOLTIPTEXT;
+
+// --- status bar ---
+#define STATUSCLASSNAMEW u"msctls_statusbar32"
+#define STATUSCLASSNAME STATUSCLASSNAMEW
+#define SBARS_SIZEGRIP 0x0100
+#define SB_SETPARTS (WM_USER + 4)
+#define SB_GETPARTS (WM_USER + 6)
+#define SB_GETBORDERS (WM_USER + 7)
+#define SB_SETMINHEIGHT (WM_USER + 8)
+#define SB_SIMPLE (WM_USER + 9)
+#define SB_GETRECT (WM_USER + 10)
+#define SB_SETTEXTW (WM_USER + 11)
+#define SB_GETTEXTLENGTHW (WM_USER + 12)
+#define SB_GETTEXTW (WM_USER + 13)
+#define SB_ISSIMPLE (WM_USER + 14)
+#define SB_SETTEXT SB_SETTEXTW
+#define SB_GETTEXT SB_GETTEXTW
+#define SB_GETTEXTLENGTH SB_GETTEXTLENGTHW
+#define SBT_OWNERDRAW 0x1000
+#define SBT_NOBORDERS 0x0100
+#define SBT_POPOUT 0x0200
+#define SB_SIMPLEID 0x00FF
+
+// --- progress bar ---
+#define PROGRESS_CLASSW u"msctls_progress32"
+#define PROGRESS_CLASS PROGRESS_CLASSW
+#define PBS_SMOOTH 0x01
+#define PBS_VERTICAL 0x04
+#define PBM_SETRANGE (WM_USER + 1)
+#define PBM_SETPOS (WM_USER + 2)
+#define PBM_DELTAPOS (WM_USER + 3)
+#define PBM_SETSTEP (WM_USER + 4)
+#define PBM_STEPIT (WM_USER + 5)
+#define PBM_SETRANGE32 (WM_USER + 6)
+#define PBM_GETRANGE (WM_USER + 7)
+#define PBM_GETPOS (WM_USER + 8)
+
+struct PBRANGE {
+  int iLow;
+  int iHigh;
+};
+
+// --- tab control ---
+#define WC_TABCONTROLW u"SysTabControl32"
+#define WC_TABCONTROL WC_TABCONTROLW
+#define TCS_TABS 0x0000
+#define TCS_BOTTOM 0x0002
+#define TCS_MULTILINE 0x0200
+#define TCS_FIXEDWIDTH 0x0400
+#define TCS_TOOLTIPS 0x4000
+#define TCS_FOCUSNEVER 0x8000
+#define TCM_FIRST 0x1300
+#define TCM_GETITEMCOUNT (TCM_FIRST + 4)
+#define TCM_DELETEITEM (TCM_FIRST + 8)
+#define TCM_DELETEALLITEMS (TCM_FIRST + 9)
+#define TCM_GETITEMRECT (TCM_FIRST + 10)
+#define TCM_GETCURSEL (TCM_FIRST + 11)
+#define TCM_SETCURSEL (TCM_FIRST + 12)
+#define TCM_HITTEST (TCM_FIRST + 13)
+#define TCM_ADJUSTRECT (TCM_FIRST + 40)
+#define TCM_GETITEMW (TCM_FIRST + 60)
+#define TCM_SETITEMW (TCM_FIRST + 61)
+#define TCM_INSERTITEMW (TCM_FIRST + 62)
+#define TCM_GETITEM TCM_GETITEMW
+#define TCM_SETITEM TCM_SETITEMW
+#define TCM_INSERTITEM TCM_INSERTITEMW
+#define TCIF_TEXT 0x0001
+#define TCIF_IMAGE 0x0002
+#define TCIF_PARAM 0x0008
+#define TCHT_NOWHERE 0x0001
+#define TCHT_ONITEMICON 0x0002
+#define TCHT_ONITEMLABEL 0x0004
+#define TCHT_ONITEM (TCHT_ONITEMICON | TCHT_ONITEMLABEL)
+#define TCN_FIRST (0U - 550U)
+#define TCN_KEYDOWN (TCN_FIRST - 0)
+#define TCN_SELCHANGE (TCN_FIRST - 1)
+#define TCN_SELCHANGING (TCN_FIRST - 2)
+
+struct TCITEMW {
+  UINT mask;
+  DWORD dwState;
+  DWORD dwStateMask;
+  LPWSTR pszText;
+  int cchTextMax;
+  int iImage;
+  LPARAM lParam;
+};
+typedef TCITEMW TCITEM;
+typedef TCITEMW* LPTCITEMW;
+typedef TCITEMW TC_ITEM;
+
+struct TCHITTESTINFO {
+  POINT pt;
+  UINT flags;
+};
+typedef TCHITTESTINFO* LPTCHITTESTINFO;
