@@ -49,8 +49,11 @@ TEST_F(HostEvents, LosingTheFocusDeactivatesEndsTheDragAndForgetsHeldKeys) {
   EXPECT_EQ(Log().Count(top, WM_CANCELMODE), 1);
   EXPECT_EQ(Log().Filtered({WM_NCACTIVATE, WM_ACTIVATE, WM_ACTIVATEAPP}, top),
             (std::vector<UINT>{WM_NCACTIVATE, WM_ACTIVATE, WM_ACTIVATEAPP}));
-  for (const Logged& e : Log().Entries())
-    if (e.hwnd == top && (e.message == WM_NCACTIVATE || e.message == WM_ACTIVATEAPP)) EXPECT_EQ(e.wParam, 0u);
+  for (const Logged& e : Log().Entries()) {
+    if (e.hwnd == top && (e.message == WM_NCACTIVATE || e.message == WM_ACTIVATEAPP)) {
+      EXPECT_EQ(e.wParam, 0u);
+    }
+  }
   // No Alt stays down after the user switched away with it.
   EXPECT_GE(GetKeyState(VK_MENU), 0);
   EXPECT_EQ(GetAsyncKeyState(VK_MENU), 0);
