@@ -250,8 +250,13 @@ void CreateParts(HWND hwnd, ComboState& s, const CREATESTRUCTW& create) {
     s.editProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(s.edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ComboEditProc)));
   }
+  // A template's WS_VSCROLL and WS_HSCROLL are meant for the dropped list,
+  // which has its own bar; the field itself shows none.
+  const LONG style = GetWindowLongW(hwnd, GWL_STYLE);
+  SetWindowLongW(hwnd, GWL_STYLE, style & ~(WS_VSCROLL | WS_HSCROLL));
   // The field keeps one line; the height given at creation is the drop height.
-  SetWindowPos(hwnd, nullptr, 0, 0, create.cx, FieldHeight(hwnd, s), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(hwnd, nullptr, 0, 0, create.cx, FieldHeight(hwnd, s),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   LayoutEdit(hwnd, s);
 }
 

@@ -4,6 +4,7 @@
 // as plain framed windows that show their class name.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "compat/host.h"
@@ -171,4 +172,58 @@ TEST(DialogWindows, EveryMenuOpensAndIsPictured) {
   }
   UnhookWindowsHookEx(g_menuHook);
   DestroyWindow(owner);
+}
+
+TEST(DialogWindows, EveryPictureIsDrawnForAPersonToSee) {
+  compat::host::ResetDesktop(1024, 768);
+  RegisterStandIns();
+  HWND board = CreateWindowExW(0, kHostClass, u"Pictures", WS_POPUP | WS_VISIBLE, 0, 0, 700, 300, nullptr, nullptr,
+                               nullptr, nullptr);
+  ASSERT_NE(board, nullptr);
+  UpdateWindow(board);
+  HDC dc = GetDC(board);
+  const UINT bitmaps[] = {IDR_MAINFRAME,         IDB_CAPTION_GLYPHS,      IDB_FRAME_GLYPHS,     IDB_ALPHA_TRACK,
+                          IDB_TIMELINE_REMOVE_POINT, IDB_TIMELINE_RESET_POINTS, IDB_TIMELINE_PLAY, IDB_TIMELINE_STOP,
+                          IDB_TIMELINE_FIRST,    IDB_TIMELINE_PREVIOUS,   IDB_TIMELINE_NEXT,    IDB_TIMELINE_LAST,
+                          IDB_TIMELINE_LOOP,     IDB_TIMELINE_MESH,       IDB_LIST_INSERT,      IDB_LIST_INSERT_DOWN,
+                          IDB_LIST_DELETE,       IDB_LIST_DELETE_DOWN,    IDB_LIST_UP,          IDB_LIST_UP_DOWN,
+                          IDB_LIST_DOWN,         IDB_LIST_DOWN_DOWN,      IDB_LIST_BROWSE,      IDB_LIST_BROWSE_DOWN};
+  int x = 8, y = 8, rowHeight = 0;
+  for (UINT id : bitmaps) {
+    HBITMAP bitmap = LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
+    ASSERT_NE(bitmap, nullptr) << id;
+    BITMAP info;
+    GetObjectW(bitmap, sizeof info, &info);
+    if (x + info.bmWidth * 2 > 690) {
+      x = 8;
+      y += rowHeight + 8;
+      rowHeight = 0;
+    }
+    HDC memory = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    StretchBlt(dc, x, y, info.bmWidth * 2, info.bmHeight * 2, memory, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    DeleteObject(bitmap);
+    x += info.bmWidth * 2 + 8;
+    rowHeight = std::max(rowHeight, static_cast<int>(info.bmHeight) * 2);
+  }
+  x = 8;
+  y += rowHeight + 16;
+  for (UINT id : {IDC_FILL_DRAG, IDC_DROP_ACCEPTED, IDC_DROP_REFUSED, IDC_POINT_DELETE, IDC_LINE_MOVE, IDC_ROTATE,
+                  IDC_SEGMENT}) {
+    HCURSOR cursor = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
+    ASSERT_NE(cursor, nullptr) << id;
+    DrawIconEx(dc, x, y, cursor, 0, 0, 0, nullptr, DI_NORMAL);
+    x += 72;
+  }
+  HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
+  ASSERT_NE(icon, nullptr);
+  DrawIconEx(dc, x, y, icon, 48, 48, 0, nullptr, DI_NORMAL);
+  ReleaseDC(board, dc);
+  RECT r;
+  GetWindowRect(board, &r);
+  EXPECT_TRUE(compat::host::WriteSurfacePng(*compat::host::DesktopSurface(), &r,
+                                            std::string(CALVETTA_RES_PNG_DIR) + "/pictures.png"));
+  DestroyWindow(board);
 }

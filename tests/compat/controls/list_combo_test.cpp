@@ -126,6 +126,10 @@ TEST_F(ComboBoxTest, ADropDownListOpensOnAClickAndArrowsAndEnterChoose) {
   RECT window;
   GetWindowRect(combo, &window);
   EXPECT_LT(window.bottom - window.top, 40);  // the field keeps one line
+  // WS_VSCROLL is the dropped list's: the field shows no bar of its own.
+  RECT client;
+  GetClientRect(combo, &client);
+  EXPECT_EQ(client.right, window.right - window.left);
   Click(Center(combo));
   EXPECT_TRUE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
   HWND list = DroppedList();
