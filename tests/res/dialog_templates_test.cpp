@@ -10,20 +10,17 @@
 #include "compat/rc/res_decoder.h"
 #include "compat/win32.h"
 #include "res/resource.h"
+#include "program_resources.h"
 
 namespace {
+
+using restest::ResourceBytes;
+using restest::kAllDialogs;
 
 // Style values of the template records.
 constexpr uint32_t kGroupBoxStyle = 0x7;
 constexpr uint32_t kDsControl = 0x0400;
 constexpr uint32_t kDs3dLook = 0x0004;
-
-std::vector<uint8_t> ResourceBytes(UINT id, LPCWSTR type) {
-  HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(id), type);
-  if (found == nullptr) return {};
-  const BYTE* data = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, found)));
-  return std::vector<uint8_t>(data, data + SizeofResource(nullptr, found));
-}
 
 rctest::DecodedDialog Template(UINT id) {
   auto dialog = rctest::DecodeDialog(ResourceBytes(id, RT_DIALOG));
@@ -64,15 +61,6 @@ void ExpectControls(UINT dialog, std::initializer_list<Expected> controls) {
     EXPECT_EQ(ClassOf(*item), e.windowClass) << dialog << " control " << e.id;
   }
 }
-
-const UINT kAllDialogs[] = {
-    IDD_ABOUTBOX,          IDD_SOURCE_PANE,      IDD_TARGET_PANE,       IDD_TIMELINE,       IDD_EXPORT,
-    IDD_PREVIEW,           IDD_OUTPUT_SIZE,      IDD_MORPHER_SETUP,     IDD_VARY_COLOR,     IDD_COLOR_PICKER_PAGE,
-    IDD_BRUSH_EDIT,        IDD_SELECT_BACKGROUND, IDD_IMAGE_SWATCH,     IDD_IMAGE_FILE,     IDD_COLOR_PICKER,
-    IDD_LOAD_SAMPLE,       IDD_TRANSITION_PANEL, IDD_PREVIEW_PLAY,      IDD_CLIP_AREA,      IDD_COLOR_ADJUST,
-    IDD_FRAME_SAVE,        IDD_EDIT_SLIDER,      IDD_WAVE_SETTINGS,     IDD_WIPE_SETTINGS,  IDD_FLY_SETTINGS,
-    IDD_SCALE_ROTATE_SETTINGS, IDD_EMPTY_SETTINGS, IDD_PAGE_CURL_SETTINGS, IDD_TILE_SETTINGS, IDD_SCALE_SETTINGS,
-};
 
 bool IsContainer(const rctest::DecodedItem& item) {
   // Group boxes frame other controls; hidden statics only mark a place.

@@ -11,8 +11,12 @@
 #include "compat/rc/res_decoder.h"
 #include "compat/win32.h"
 #include "res/resource.h"
+#include "program_resources.h"
 
 namespace {
+
+using restest::ResourceBytes;
+using restest::kAllDialogs;
 
 const char16_t* const kProgramClasses[] = {u"BmpBtnClass",    u"ColorIconCtrl",  u"ColorPalCtrl",  u"ColorBarCtrl",
                                            u"CSliderBarCtrl", u"CurverCtrl",     u"EditCtrl",      u"VaryColorBar",
@@ -58,26 +62,10 @@ void RegisterStandIns() {
 
 INT_PTR CALLBACK QuietDialogProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
 
-std::vector<uint8_t> ResourceBytes(UINT id) {
-  HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(id), RT_DIALOG);
-  if (found == nullptr) return {};
-  const BYTE* data = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, found)));
-  return std::vector<uint8_t>(data, data + SizeofResource(nullptr, found));
-}
-
 void Pump() {
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
 }
-
-const UINT kAllDialogs[] = {
-    IDD_ABOUTBOX,          IDD_SOURCE_PANE,       IDD_TARGET_PANE,       IDD_TIMELINE,       IDD_EXPORT,
-    IDD_PREVIEW,           IDD_OUTPUT_SIZE,       IDD_MORPHER_SETUP,     IDD_VARY_COLOR,     IDD_COLOR_PICKER_PAGE,
-    IDD_BRUSH_EDIT,        IDD_SELECT_BACKGROUND, IDD_IMAGE_SWATCH,      IDD_IMAGE_FILE,     IDD_COLOR_PICKER,
-    IDD_LOAD_SAMPLE,       IDD_TRANSITION_PANEL,  IDD_PREVIEW_PLAY,      IDD_CLIP_AREA,      IDD_COLOR_ADJUST,
-    IDD_FRAME_SAVE,        IDD_EDIT_SLIDER,       IDD_WAVE_SETTINGS,     IDD_WIPE_SETTINGS,  IDD_FLY_SETTINGS,
-    IDD_SCALE_ROTATE_SETTINGS, IDD_EMPTY_SETTINGS, IDD_PAGE_CURL_SETTINGS, IDD_TILE_SETTINGS, IDD_SCALE_SETTINGS,
-};
 
 }  // namespace
 
@@ -89,7 +77,7 @@ TEST(DialogWindows, EveryTemplateOpensWithEachControlOfItsClass) {
                               700, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(host, nullptr);
   for (UINT id : kAllDialogs) {
-    const auto decoded = rctest::DecodeDialog(ResourceBytes(id));
+    const auto decoded = rctest::DecodeDialog(ResourceBytes(id, RT_DIALOG));
     ASSERT_TRUE(decoded.has_value()) << id;
     const bool child = (decoded->style & WS_CHILD) != 0;
     HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), child ? host : nullptr,

@@ -11,15 +11,11 @@
 #include "compat/rc/res_decoder.h"
 #include "compat/win32.h"
 #include "res/resource.h"
+#include "program_resources.h"
 
 namespace {
 
-std::vector<uint8_t> ResourceBytes(UINT id, LPCWSTR type) {
-  HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(id), type);
-  if (found == nullptr) return {};
-  const BYTE* data = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, found)));
-  return std::vector<uint8_t>(data, data + SizeofResource(nullptr, found));
-}
+using restest::ResourceBytes;
 
 std::u16string String(UINT id) {
   WCHAR text[512] = {};
