@@ -144,16 +144,16 @@ void MakeButtons(HWND dialog, Box* box, SIZE client) {
   auto font = static_cast<WPARAM>(SendMessageW(dialog, WM_GETFONT, 0, 0));
   const int defaultIndex = std::min<int>((box->type & MB_DEFMASK) >> 8, count - 1);
   for (int i = 0; i < count; ++i) {
-    const ButtonSpec& spec = box->buttons[static_cast<size_t>(i)];
+    const ButtonSpec& entry = box->buttons[static_cast<size_t>(i)];
     const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | (i == 0 ? WS_GROUP : 0) | (i == defaultIndex ? 1 : 0);
-    HWND button = CreateWindowExW(0, u"Button", spec.text, style, x, y, kButtonWidth, kButtonHeight, dialog,
-                                  reinterpret_cast<HMENU>(static_cast<UINT_PTR>(spec.id)), nullptr, nullptr);
+    HWND button = CreateWindowExW(0, u"Button", entry.text, style, x, y, kButtonWidth, kButtonHeight, dialog,
+                                  reinterpret_cast<HMENU>(static_cast<UINT_PTR>(entry.id)), nullptr, nullptr);
     SendMessageW(button, WM_SETFONT, font, FALSE);
     x += kButtonWidth + kButtonGap;
     if (i == defaultIndex) {
-      box->defaultId = spec.id;
+      box->defaultId = entry.id;
       UpdateRecord(dialog, [&](DialogRecord& r) {
-        r.defaultId = spec.id;
+        r.defaultId = entry.id;
         r.savedFocus = button;
       });
     }

@@ -353,13 +353,13 @@ void ReplayLine(const std::string& line) {
       DrainMessages();
     }
   } else if (verb == "key") {
-    std::string spec;
-    in >> spec;
+    std::string chord;
+    in >> chord;
     std::vector<UINT> keys;
-    for (size_t start = 0; start <= spec.size();) {
-      size_t plus = spec.find('+', start);
-      if (plus == std::string::npos) plus = spec.size();
-      keys.push_back(KeyNamed(spec.substr(start, plus - start)));
+    for (size_t start = 0; start <= chord.size();) {
+      size_t plus = chord.find('+', start);
+      if (plus == std::string::npos) plus = chord.size();
+      keys.push_back(KeyNamed(chord.substr(start, plus - start)));
       start = plus + 1;
     }
     // Released in the order pressed, as xdotool does.
