@@ -1,0 +1,23 @@
+// Registration and auto-objects shared by the custom controls.
+#include "controls/custom_class.h"
+
+namespace controls {
+
+void AttachAutoObject(CWnd* object, HWND hwnd) {
+  object->Attach(hwnd);
+  ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AfxWndProc));
+}
+
+BOOL RegisterCustomClass(WNDCLASS& wc) {
+  if (!wc.hInstance) wc.hInstance = ::GetModuleHandleW(nullptr);
+  WNDCLASS existing{};
+  if (::GetClassInfoW(wc.hInstance, wc.lpszClassName, &existing)) return existing.lpfnWndProc == wc.lpfnWndProc;
+  return AfxRegisterClass(&wc);
+}
+
+HWND NotifyTarget(HWND control) {
+  HWND owner = ::GetWindow(control, GW_OWNER);
+  return owner ? owner : ::GetParent(control);
+}
+
+}  // namespace controls

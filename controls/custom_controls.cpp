@@ -1,0 +1,18 @@
+// The custom control classes, registered in one place.
+#include "controls/custom_controls.h"
+
+#include "controls/edit_ctrl.h"
+#include "controls/slider_ctrl_bar.h"
+
+namespace controls {
+
+const char16_t* const kCustomControlClasses[] = {u"EditCtrl", u"CSliderCtrlBar", nullptr};
+
+BOOL RegisterCustomControls(HINSTANCE instance) {
+  BOOL ok = TRUE;
+  ok &= RegisterEditCtrlClass(instance);
+  ok &= CSliderCtrlBar::RegisterClass(instance);
+  return ok;
+}
+
+}  // namespace controls

@@ -1,0 +1,60 @@
+// The custom-control tests: the standard control fixture with the program's
+// classes registered, the clock stopped, and the WM_NOTIFY records a parent
+// received copied out as they arrived.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "compat/afx.h"
+#include "compat/controls/controls_test_support.h"
+#include "controls/custom_controls.h"
+#include "controls/custom_notify.h"
+
+namespace customtest {
+
+struct NotifyRecord {
+  UINT_PTR id;
+  UINT code;
+  BYTE position;
+  BYTE channel;
+  int fullPosition;  // asked back from the sender while the record was delivered
+};
+
+class CustomControlTest : public controltest::ControlTest {
+ protected:
+  void SetUp() override {
+    ControlTest::SetUp();
+    compat::StopClock();
+    ASSERT_TRUE(controls::RegisterCustomControls(nullptr));
+    Log().SetHandler(parent_, [this](HWND, UINT message, WPARAM, LPARAM lParam, LRESULT*) {
+      if (message != WM_NOTIFY) return false;
+      const auto* record = reinterpret_cast<const controls::NMSLIDER*>(lParam);
+      int full = -1;
+      if (record->hdr.code == controls::kNotifySliderMoving || record->hdr.code == controls::kNotifySliderReleased)
+        SendMessageW(record->hdr.hwndFrom, WM_SLIDERPOS, 1, reinterpret_cast<LPARAM>(&full));
+      notes_.push_back(NotifyRecord{record->hdr.idFrom, record->hdr.code, record->position, record->channel, full});
+      return false;
+    });
+  }
+  void TearDown() override {
+    compat::ClearModalSteps();
+    compat::RunClock();
+    ControlTest::TearDown();
+  }
+
+  std::vector<UINT> NotifyCodes() const {
+    std::vector<UINT> codes;
+    for (const NotifyRecord& n : notes_) codes.push_back(n.code);
+    return codes;
+  }
+  static void WritePng(HWND hwnd, const char* name) {
+    for (int i = 0; i < 3; ++i) Pump();
+    const std::string path = std::string(CALVETTA_CONTROLS_PNG_DIR) + "/" + name + ".png";
+    EXPECT_TRUE(compat::WriteWindowPng(hwnd, path.c_str())) << path;
+  }
+
+  std::vector<NotifyRecord> notes_;
+};
+
+}  // namespace customtest
