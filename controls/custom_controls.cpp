@@ -1,15 +1,20 @@
 // The custom control classes, registered in one place.
 #include "controls/custom_controls.h"
 
+#include "controls/bmp_btn.h"
 #include "controls/edit_ctrl.h"
+#include "controls/slider_bar_ctrl.h"
 #include "controls/slider_ctrl_bar.h"
 
 namespace controls {
 
-const char16_t* const kCustomControlClasses[] = {u"EditCtrl", u"CSliderCtrlBar", nullptr};
+const char16_t* const kCustomControlClasses[] = {u"BmpBtnClass", u"CSliderBarCtrl", u"EditCtrl", u"CSliderCtrlBar",
+                                                 nullptr};
 
 BOOL RegisterCustomControls(HINSTANCE instance) {
   BOOL ok = TRUE;
+  ok &= CBmpBtn::RegisterClass(instance);
+  ok &= CSliderBarCtrl::RegisterClass(instance);
   ok &= RegisterEditCtrlClass(instance);
   ok &= CSliderCtrlBar::RegisterClass(instance);
   return ok;

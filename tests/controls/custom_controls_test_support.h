@@ -29,11 +29,16 @@ class CustomControlTest : public controltest::ControlTest {
     ASSERT_TRUE(controls::RegisterCustomControls(nullptr));
     Log().SetHandler(parent_, [this](HWND, UINT message, WPARAM, LPARAM lParam, LRESULT*) {
       if (message != WM_NOTIFY) return false;
-      const auto* record = reinterpret_cast<const controls::NMSLIDER*>(lParam);
-      int full = -1;
-      if (record->hdr.code == controls::kNotifySliderMoving || record->hdr.code == controls::kNotifySliderReleased)
-        SendMessageW(record->hdr.hwndFrom, WM_SLIDERPOS, 1, reinterpret_cast<LPARAM>(&full));
-      notes_.push_back(NotifyRecord{record->hdr.idFrom, record->hdr.code, record->position, record->channel, full});
+      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+      NotifyRecord note{header->idFrom, header->code, 0, 0, -1};
+      // Only the slider notes carry the bytes after the header.
+      if (header->code == controls::kNotifySliderMoving || header->code == controls::kNotifySliderReleased) {
+        const auto* record = reinterpret_cast<const controls::NMSLIDER*>(lParam);
+        note.position = record->position;
+        note.channel = record->channel;
+        SendMessageW(header->hwndFrom, WM_SLIDERPOS, 1, reinterpret_cast<LPARAM>(&note.fullPosition));
+      }
+      notes_.push_back(note);
       return false;
     });
   }

@@ -1,6 +1,7 @@
 // The ruler slider: position message with clamping, clicks and drags with
 // their notification records, the drop-down form, narrow and one-value
 // sliders, and its pixels.
+#include "controls/slider_bar_ctrl.h"
 #include "controls/slider_ctrl_bar.h"
 #include <algorithm>
 
@@ -143,6 +144,39 @@ TEST_F(SliderTest, RulerAndThumbPixels) {
   EXPECT_EQ(PixelAt(At(slider, 100, base - 5)), GetSysColor(COLOR_BTNFACE));  // no tick mid-way
   EXPECT_EQ(PixelAt(At(slider, 206, ThumbY(slider) + 2)), RGB(0, 0, 0));      // thumb at the right end
   EXPECT_EQ(PixelAt(At(slider, 6, ThumbY(slider) + 2)), GetSysColor(COLOR_BTNFACE));
+}
+
+}  // namespace
+
+namespace {
+
+class SliderBarTest : public customtest::CustomControlTest {};
+
+TEST_F(SliderBarTest, ChannelSlidersTakeTheirByteOfAColourAndNameTheirChannel) {
+  const DWORD styles[] = {SBS_ALPHA, SBS_RED, SBS_GREEN, SBS_BLUE};
+  const int expected[] = {0x11, 0x22, 0x33, 0x44};
+  HWND sliders[4];
+  for (int i = 0; i < 4; ++i) {
+    sliders[i] = Make(u"CSliderBarCtrl", u"", styles[i], 20, 40 + 30 * i, 212, 20, 450 + i);
+    controls::NMSETCOLOR record{};
+    record.hdr.hwndFrom = parent_;
+    record.hdr.code = controls::kNotifySetColor;
+    record.color = 0x11223344;
+    SendMessageW(sliders[i], WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&record));
+    int position = -1;
+    SendMessageW(sliders[i], WM_SLIDERPOS, 1, reinterpret_cast<LPARAM>(&position));
+    EXPECT_EQ(position, expected[i]);
+  }
+  WritePng(parent_, "slider_bar_ctrl_channels");
+  // Tracks: red, green and blue filled; the thumb points down from the top.
+  EXPECT_EQ(PixelAt(At(sliders[1], 100, 15)), RGB(255, 0, 0));
+  EXPECT_EQ(PixelAt(At(sliders[2], 100, 15)), RGB(0, 255, 0));
+  EXPECT_EQ(PixelAt(At(sliders[3], 100, 15)), RGB(0, 0, 255));
+  EXPECT_EQ(PixelAt(At(sliders[0], 210, 2)), RGB(0xC0, 0xC0, 0xC0));
+  Click(At(sliders[2], 211, 15));  // past the right limit: clamped to it
+  ASSERT_FALSE(notes_.empty());
+  EXPECT_EQ(notes_.back().channel, 2);
+  EXPECT_EQ(notes_.back().position, 255);
 }
 
 }  // namespace
