@@ -39,3 +39,14 @@ struct NMSETCOLOR {
 // The slider bars' position: wParam 0 sets it to lParam, 1 stores it at the
 // int lParam points to.
 #define WM_SLIDERPOS 0x521
+
+namespace controls {
+
+// Code 301 of the timeline curve: the frame the user moved the cursor to.
+constexpr UINT kNotifyFrameChanged = 301;
+struct NMFRAME {
+  NMHDR hdr;
+  int frame;
+};
+
+}  // namespace controls

@@ -19,6 +19,7 @@ struct NotifyRecord {
   BYTE position;
   BYTE channel;
   int fullPosition;  // asked back from the sender while the record was delivered
+  int frame;         // code 301
 };
 
 class CustomControlTest : public controltest::ControlTest {
@@ -30,7 +31,7 @@ class CustomControlTest : public controltest::ControlTest {
     Log().SetHandler(parent_, [this](HWND, UINT message, WPARAM, LPARAM lParam, LRESULT*) {
       if (message != WM_NOTIFY) return false;
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-      NotifyRecord note{header->idFrom, header->code, 0, 0, -1};
+      NotifyRecord note{header->idFrom, header->code, 0, 0, -1, -1};
       // Only the slider notes carry the bytes after the header.
       if (header->code == controls::kNotifySliderMoving || header->code == controls::kNotifySliderReleased) {
         const auto* record = reinterpret_cast<const controls::NMSLIDER*>(lParam);
@@ -38,6 +39,8 @@ class CustomControlTest : public controltest::ControlTest {
         note.channel = record->channel;
         SendMessageW(header->hwndFrom, WM_SLIDERPOS, 1, reinterpret_cast<LPARAM>(&note.fullPosition));
       }
+      if (header->code == controls::kNotifyFrameChanged)
+        note.frame = reinterpret_cast<const controls::NMFRAME*>(lParam)->frame;
       notes_.push_back(note);
       return false;
     });
