@@ -46,13 +46,8 @@ void CBmpBtn::AttachToNewWindow(HWND hwnd) {
 }
 
 BOOL CBmpBtn::RegisterClass(HINSTANCE instance) {
-  WNDCLASS wc{};
-  if (!::GetClassInfoW(nullptr, u"BUTTON", &wc)) return FALSE;
-  wc.style &= ~CS_DBLCLKS;  // a double click is two clicks: two toggles
-  wc.lpfnWndProc = BmpBtnProc;
-  wc.hInstance = instance;
-  wc.lpszClassName = kClassName;
-  return RegisterCustomClass(wc);
+  // No double clicks: a quick second click is a second toggle.
+  return RegisterCopyOfClass(instance, u"BUTTON", kClassName, BmpBtnProc, 0, CS_DBLCLKS);
 }
 
 BOOL CBmpBtn::SubclassDlgItem(UINT nID, CWnd* pParent) {

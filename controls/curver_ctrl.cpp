@@ -26,13 +26,7 @@ constexpr int kTipWidth = 200;
 BOOL RegisterCurverCtrlClass(HINSTANCE instance) { return CCurverCtrl::RegisterClass(instance); }
 
 BOOL CCurverCtrl::RegisterClass(HINSTANCE instance) {
-  WNDCLASS wc{};
-  if (!::GetClassInfoW(nullptr, u"BUTTON", &wc)) return FALSE;
-  wc.lpfnWndProc = AutoObjectProc<CCurverCtrl>;
-  wc.hInstance = instance;
-  wc.lpszClassName = u"CurverCtrl";
-  if (!wc.hCursor) wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  return RegisterCustomClass(wc);
+  return RegisterCopyOfClass(instance, u"BUTTON", u"CurverCtrl", AutoObjectProc<CCurverCtrl>);
 }
 
 BOOL CCurverCtrl::PreCreateWindow(CREATESTRUCT& cs) {
@@ -90,17 +84,7 @@ int CCurverCtrl::OnCreate(LPCREATESTRUCT lpCreateStruct) {
 BOOL CCurverCtrl::OnEraseBkgnd(CDC*) { return TRUE; }
 
 void CCurverCtrl::OnPaint() {
-  CPaintDC dc(this);
-  CRect client;
-  GetClientRect(&client);
-  CDC memory;
-  memory.CreateCompatibleDC(&dc);
-  CBitmap bitmap;
-  bitmap.CreateCompatibleBitmap(&dc, client.Width() > 0 ? client.Width() : 1, client.Height() > 0 ? client.Height() : 1);
-  CBitmap* old = memory.SelectObject(&bitmap);
-  OnDraw(&memory);
-  dc.BitBlt(0, 0, client.Width(), client.Height(), &memory, 0, 0, SRCCOPY);
-  memory.SelectObject(old);
+  PaintBuffered(*this, [this](CDC& dc, const CRect&) { OnDraw(&dc); });
 }
 
 void CCurverCtrl::DrawGrid(CDC& dc, const CRect& area, int rows, int columns) const {

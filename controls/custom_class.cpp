@@ -15,6 +15,18 @@ BOOL RegisterCustomClass(WNDCLASS& wc) {
   return AfxRegisterClass(&wc);
 }
 
+BOOL RegisterCopyOfClass(HINSTANCE instance, LPCTSTR baseClass, LPCTSTR name, WNDPROC proc, UINT addStyles,
+                         UINT removeStyles) {
+  WNDCLASS wc{};
+  if (!::GetClassInfoW(nullptr, baseClass, &wc)) return FALSE;
+  wc.style = (wc.style | addStyles) & ~removeStyles;
+  wc.lpfnWndProc = proc;
+  wc.hInstance = instance;
+  wc.lpszClassName = name;
+  if (!wc.hCursor) wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+  return RegisterCustomClass(wc);
+}
+
 HWND NotifyTarget(HWND control) {
   HWND owner = ::GetWindow(control, GW_OWNER);
   return owner ? owner : ::GetParent(control);

@@ -42,6 +42,30 @@ LRESULT CALLBACK AutoObjectProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 // procedure.
 BOOL RegisterCustomClass(WNDCLASS& wc);
 
+// Registers `name` in `instance` as a copy of the system class `baseClass`
+// with `proc`, its class styles changed by `addStyles` and `removeStyles`
+// (and the arrow cursor when the copy has none).
+BOOL RegisterCopyOfClass(HINSTANCE instance, LPCTSTR baseClass, LPCTSTR name, WNDPROC proc, UINT addStyles = 0,
+                         UINT removeStyles = 0);
+
+// Paints the client area of `wnd` through an off-screen bitmap, so a control
+// that draws in layers does not flicker: `draw` gets the memory DC and the
+// client rectangle.
+template <class Draw>
+void PaintBuffered(CWnd& wnd, Draw draw) {
+  CPaintDC dc(&wnd);
+  CRect client;
+  wnd.GetClientRect(&client);
+  CDC memory;
+  memory.CreateCompatibleDC(&dc);
+  CBitmap bitmap;
+  bitmap.CreateCompatibleBitmap(&dc, client.Width() > 0 ? client.Width() : 1, client.Height() > 0 ? client.Height() : 1);
+  CBitmap* old = memory.SelectObject(&bitmap);
+  draw(memory, client);
+  dc.BitBlt(0, 0, client.Width(), client.Height(), &memory, 0, 0, SRCCOPY);
+  memory.SelectObject(old);
+}
+
 // Where a control's notifications go: its owner, else its parent.
 HWND NotifyTarget(HWND control);
 

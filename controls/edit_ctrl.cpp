@@ -48,14 +48,7 @@ CEditCtrl::~CEditCtrl() {
 CEditCtrl* EditCtrlFromHandle(HWND hwnd) { return dynamic_cast<CEditCtrl*>(CWnd::FromHandlePermanent(hwnd)); }
 
 BOOL CEditCtrl::RegisterClass(HINSTANCE instance) {
-  WNDCLASS wc{};
-  if (!::GetClassInfoW(nullptr, u"Static", &wc)) return FALSE;
-  wc.style |= CS_DBLCLKS;
-  wc.lpfnWndProc = AutoObjectProc<CEditCtrl>;
-  wc.hInstance = instance;
-  wc.lpszClassName = kClassName;
-  if (!wc.hCursor) wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  return RegisterCustomClass(wc);
+  return RegisterCopyOfClass(instance, u"Static", kClassName, AutoObjectProc<CEditCtrl>, CS_DBLCLKS);
 }
 
 BOOL RegisterEditCtrlClass(HINSTANCE instance) { return CEditCtrl::RegisterClass(instance); }

@@ -6,13 +6,7 @@
 namespace controls {
 
 BOOL CSliderBarCtrl::RegisterClass(HINSTANCE instance) {
-  WNDCLASS wc{};
-  wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_PARENTDC;
-  wc.lpfnWndProc = AutoObjectProc<CSliderBarCtrl>;
-  wc.hInstance = instance;
-  wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = u"CSliderBarCtrl";
-  return RegisterCustomClass(wc);
+  return RegisterSliderClass(instance, u"CSliderBarCtrl", AutoObjectProc<CSliderBarCtrl>);
 }
 
 int CSliderBarCtrl::ChannelCode() const {

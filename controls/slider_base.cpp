@@ -37,6 +37,16 @@ int CSliderBase::OnCreate(LPCREATESTRUCT lpCreateStruct) {
   return 0;
 }
 
+BOOL CSliderBase::RegisterSliderClass(HINSTANCE instance, LPCTSTR name, WNDPROC proc) {
+  WNDCLASS wc{};
+  wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_PARENTDC;
+  wc.lpfnWndProc = proc;
+  wc.hInstance = instance;
+  wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+  wc.lpszClassName = name;
+  return RegisterCustomClass(wc);
+}
+
 void CSliderBase::SetPosition(int position) {
   if (position == m_nPosition) return;
   if (position > m_nMax) position = m_nMax;
@@ -134,17 +144,7 @@ void CSliderBase::OnLButtonUp(UINT, CPoint) {
 BOOL CSliderBase::OnEraseBkgnd(CDC*) { return TRUE; }
 
 void CSliderBase::OnPaint() {
-  CPaintDC dc(this);
-  CRect client;
-  GetClientRect(&client);
-  CDC memory;
-  memory.CreateCompatibleDC(&dc);
-  CBitmap bitmap;
-  bitmap.CreateCompatibleBitmap(&dc, client.Width() > 0 ? client.Width() : 1, client.Height() > 0 ? client.Height() : 1);
-  CBitmap* old = memory.SelectObject(&bitmap);
-  PaintInto(memory, client);
-  dc.BitBlt(0, 0, client.Width(), client.Height(), &memory, 0, 0, SRCCOPY);
-  memory.SelectObject(old);
+  PaintBuffered(*this, [this](CDC& dc, const CRect& client) { PaintInto(dc, client); });
 }
 
 LRESULT CSliderBase::OnSliderPos(WPARAM wParam, LPARAM lParam) {

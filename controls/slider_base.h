@@ -16,6 +16,9 @@ class CSliderBase : public CAutoObject<CWnd> {
   void SetRange(int minimum, int maximum);
   void SetThumbColor(COLORREF color) { m_crThumb = color; }
 
+  // The slider classes are registered afresh, not copied from a system class.
+  static BOOL RegisterSliderClass(HINSTANCE instance, LPCTSTR name, WNDPROC proc);
+
  protected:
   CSliderBase(int thumbWidth, int thumbHeight) : m_nThumbWidth(thumbWidth), m_nThumbHeight(thumbHeight) {}
 

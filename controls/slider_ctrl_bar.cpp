@@ -4,13 +4,7 @@
 namespace controls {
 
 BOOL CSliderCtrlBar::RegisterClass(HINSTANCE instance) {
-  WNDCLASS wc{};
-  wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_PARENTDC;
-  wc.lpfnWndProc = AutoObjectProc<CSliderCtrlBar>;
-  wc.hInstance = instance;
-  wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = u"CSliderCtrlBar";
-  return RegisterCustomClass(wc);
+  return RegisterSliderClass(instance, u"CSliderCtrlBar", AutoObjectProc<CSliderCtrlBar>);
 }
 
 void CSliderCtrlBar::PaintInto(CDC& dc, const RECT& client) {

@@ -32,13 +32,7 @@ const COLORREF kCursorColor = RGB(0, 255, 0);
 BOOL RegisterTLCurverCtrlClass(HINSTANCE instance) { return CTLCurverCtrl::RegisterClass(instance); }
 
 BOOL CTLCurverCtrl::RegisterClass(HINSTANCE instance) {
-  WNDCLASS wc{};
-  if (!::GetClassInfoW(nullptr, u"BUTTON", &wc)) return FALSE;
-  wc.lpfnWndProc = AutoObjectProc<CTLCurverCtrl>;
-  wc.hInstance = instance;
-  wc.lpszClassName = u"TLCurverCtrl";
-  if (!wc.hCursor) wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  return RegisterCustomClass(wc);
+  return RegisterCopyOfClass(instance, u"BUTTON", u"TLCurverCtrl", AutoObjectProc<CTLCurverCtrl>);
 }
 
 void CTLCurverCtrl::GetCurveRect(RECT* rect) const {
