@@ -27,6 +27,16 @@ BOOL RegisterCopyOfClass(HINSTANCE instance, LPCTSTR baseClass, LPCTSTR name, WN
   return RegisterCustomClass(wc);
 }
 
+void FillTriangle(CDC& dc, const POINT (&corners)[3], COLORREF color) {
+  CPen pen(PS_SOLID, 1, color);
+  CBrush brush(color);
+  CPen* oldPen = dc.SelectObject(&pen);
+  CBrush* oldBrush = dc.SelectObject(&brush);
+  dc.Polygon(corners, 3);
+  dc.SelectObject(oldPen);
+  dc.SelectObject(oldBrush);
+}
+
 HWND NotifyTarget(HWND control) {
   HWND owner = ::GetWindow(control, GW_OWNER);
   return owner ? owner : ::GetParent(control);

@@ -66,6 +66,9 @@ void PaintBuffered(CWnd& wnd, Draw draw) {
   memory.SelectObject(old);
 }
 
+// A triangle filled and outlined in one colour (thumbs and button glyphs).
+void FillTriangle(CDC& dc, const POINT (&corners)[3], COLORREF color);
+
 // Where a control's notifications go: its owner, else its parent.
 HWND NotifyTarget(HWND control);
 

@@ -30,14 +30,7 @@ BOOL CSliderBarCtrl::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
 void CSliderBarCtrl::PaintInto(CDC& dc, const RECT& client) {
   dc.FillSolidRect(&client, RGB(0xC0, 0xC0, 0xC0));
   const CRect thumb = ThumbRect();
-  const POINT triangle[3] = {{thumb.left, thumb.top}, {thumb.right, thumb.top}, {m_nThumbX, thumb.bottom}};
-  CPen pen(PS_SOLID, 1, m_crThumb);
-  CBrush brush(m_crThumb);
-  CPen* oldPen = dc.SelectObject(&pen);
-  CBrush* oldBrush = dc.SelectObject(&brush);
-  dc.Polygon(triangle, 3);
-  dc.SelectObject(oldPen);
-  dc.SelectObject(oldBrush);
+  FillTriangle(dc, {{thumb.left, thumb.top}, {thumb.right, thumb.top}, {m_nThumbX, thumb.bottom}}, m_crThumb);
   const CRect track(m_nLeftLimit, client.top + m_nThumbHeight + 1, m_nRightLimit, client.bottom);
   if (track.Width() <= 0 || track.Height() <= 0) return;
   static const COLORREF kChannelColor[] = {0, RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255)};

@@ -10,14 +10,9 @@ BOOL CSliderCtrlBar::RegisterClass(HINSTANCE instance) {
 void CSliderCtrlBar::PaintInto(CDC& dc, const RECT& client) {
   dc.FillSolidRect(&client, ::GetSysColor(COLOR_BTNFACE));
   const CRect thumb = ThumbRect();
-  const POINT triangle[3] = {{thumb.left, thumb.bottom}, {thumb.right, thumb.bottom}, {m_nThumbX, thumb.top}};
-  CPen thumbPen(PS_SOLID, 1, m_crThumb);
-  CBrush thumbBrush(m_crThumb);
-  CPen* oldPen = dc.SelectObject(&thumbPen);
-  CBrush* oldBrush = dc.SelectObject(&thumbBrush);
-  dc.Polygon(triangle, 3);
+  FillTriangle(dc, {{thumb.left, thumb.bottom}, {thumb.right, thumb.bottom}, {m_nThumbX, thumb.top}}, m_crThumb);
   CPen ruler(PS_SOLID, 1, RGB(0, 0, 0));
-  dc.SelectObject(&ruler);
+  CPen* oldPen = dc.SelectObject(&ruler);
   const int base = client.bottom - 4 - m_nThumbHeight;
   dc.MoveTo(m_nLeftLimit, base);
   dc.LineTo(m_nRightLimit, base);
@@ -31,7 +26,6 @@ void CSliderCtrlBar::PaintInto(CDC& dc, const RECT& client) {
     dc.LineTo(x, base - 4);
   }
   dc.SelectObject(oldPen);
-  dc.SelectObject(oldBrush);
 }
 
 }  // namespace controls

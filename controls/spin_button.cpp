@@ -1,6 +1,7 @@
 // CSpinButton: glyphs, the classic frame, and the pressed/released reports.
 #include "controls/spin_button.h"
 
+#include "controls/custom_class.h"
 #include "controls/custom_notify.h"
 
 namespace controls {
@@ -9,37 +10,28 @@ namespace {
 
 const COLORREF kGlyphColor = RGB(0x60, 0x60, 0x60);
 
-void FillTriangle(CDC& dc, POINT a, POINT b, POINT c) {
-  CPen pen(PS_SOLID, 1, kGlyphColor);
-  CBrush brush(kGlyphColor);
-  CPen* oldPen = dc.SelectObject(&pen);
-  CBrush* oldBrush = dc.SelectObject(&brush);
-  const POINT points[3] = {a, b, c};
-  dc.Polygon(points, 3);
-  dc.SelectObject(oldPen);
-  dc.SelectObject(oldBrush);
-}
+void Glyph(CDC& dc, POINT a, POINT b, POINT c) { FillTriangle(dc, {a, b, c}, kGlyphColor); }
 
 }  // namespace
 
 void CSpinButton::DropDownGlyph(CDC& dc, const CRect& r) {
   const int w = r.Width();
   const int mid = r.top + r.Height() / 2;
-  FillTriangle(dc, POINT{r.left + 3 * w / 4 - 1, mid}, POINT{r.left + w / 4, mid - (w / 2 - 1)},
+  Glyph(dc, POINT{r.left + 3 * w / 4 - 1, mid}, POINT{r.left + w / 4, mid - (w / 2 - 1)},
                POINT{r.left + w / 4, mid + (w / 2 - 1)});
 }
 
 void CSpinButton::UpGlyph(CDC& dc, const CRect& r) {
   const int w = r.Width();
   const int h = r.Height();
-  FillTriangle(dc, POINT{r.left + w / 2, r.top + h / 4}, POINT{r.left + w / 2 - h / 2, r.top + 3 * h / 4},
+  Glyph(dc, POINT{r.left + w / 2, r.top + h / 4}, POINT{r.left + w / 2 - h / 2, r.top + 3 * h / 4},
                POINT{r.left + w / 2 + h / 2, r.top + 3 * h / 4});
 }
 
 void CSpinButton::DownGlyph(CDC& dc, const CRect& r) {
   const int w = r.Width();
   const int h = r.Height();
-  FillTriangle(dc, POINT{r.left + w / 2, r.bottom - h / 4}, POINT{r.left + w / 2 - h / 2, r.bottom - 3 * h / 4},
+  Glyph(dc, POINT{r.left + w / 2, r.bottom - h / 4}, POINT{r.left + w / 2 - h / 2, r.bottom - 3 * h / 4},
                POINT{r.left + w / 2 + h / 2, r.bottom - 3 * h / 4});
 }
 

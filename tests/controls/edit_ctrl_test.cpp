@@ -257,6 +257,26 @@ TEST_F(EditCtrlTest, DropDownSliderStaysOnTheScreenAndSetsTheValueFromTheFullPos
   EXPECT_FALSE(Ctrl(control).m_button1.m_bLatched);
 }
 
+TEST_F(EditCtrlTest, DropDownSliderOpenedAtTheScreensCornerStaysOnIt) {
+  const int screenW = GetSystemMetrics(SM_CXSCREEN);
+  const int screenH = GetSystemMetrics(SM_CYSCREEN);
+  HWND corner = CreateWindowExW(0, wintest::kTestClass, u"Corner", WS_POPUP | WS_VISIBLE, screenW - 100,
+                                screenH - 30, 100, 30, nullptr, nullptr, nullptr, nullptr);
+  HWND control = Make(u"EditCtrl", u"", ECS_SLIDER_FIELD, 5, 3, 90, 24, 520, corner);
+  Pump();
+  RECT popupRect{};
+  compat::AddModalStepOnTemplate(IDD_EDIT_SLIDER, [&](HWND popup) {
+    GetWindowRect(popup, &popupRect);
+    compat::host::InjectMouseButton(0, false, screenW - 10, screenH - 10);
+  });
+  Press(Center(GetDlgItem(control, 2)));
+  for (int i = 0; i < 5; ++i) Pump();
+  EXPECT_EQ(compat::PendingModalSteps(), 0);
+  EXPECT_EQ(popupRect.right, screenW);
+  EXPECT_EQ(popupRect.bottom, screenH - 30);
+  EXPECT_LT(popupRect.left, popupRect.right);
+}
+
 TEST_F(EditCtrlTest, DataExchangeRoundTripsAndRefusesAValueOutsideTheRange) {
   HWND a = MakeField(ECS_SPIN_FIELD, 10, 10, 90, 24, 601);
   HWND b = MakeField(ECS_SPIN_FIELD, 10, 40, 90, 24, 602);
