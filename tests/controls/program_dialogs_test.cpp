@@ -64,3 +64,40 @@ TEST_F(ProgramDialogsTest, BrushEditHoldsTheCurveEditor) {
 }
 
 }  // namespace
+
+namespace {
+
+// A modal dialog holding one numeric field made with Create, recording the
+// field's notification codes.
+class FieldDialog : public CDialog {
+ public:
+  FieldDialog() : CDialog(IDD_BRUSH_EDIT) {}
+  BOOL OnInitDialog() override {
+    CDialog::OnInitDialog();
+    m_field.Create(ECS_SPIN_FIELD, CRect(10, 10, 100, 34), this, 700);
+    m_field.SendMessage(ECM_FOCUSFIELD);
+    return FALSE;  // the focus is set
+  }
+  BOOL OnCommand(WPARAM wParam, LPARAM lParam) override {
+    if (LOWORD(wParam) == 700) m_codes.push_back(HIWORD(wParam));
+    return CDialog::OnCommand(wParam, lParam);
+  }
+  controls::CEditCtrl m_field;
+  std::vector<WORD> m_codes;
+};
+
+TEST_F(ProgramDialogsTest, EnterInADialogCommitsTheTypedValueBeforeTheDefaultButton) {
+  FieldDialog dialog;
+  compat::AddModalStepOnTemplate(IDD_BRUSH_EDIT, [](HWND) {
+    SendMessageW(GetFocus(), EM_SETSEL, 0, -1);  // typing replaces the shown 0
+    compat::host::InjectKeyPress('4');
+    compat::host::InjectKeyPress('2');
+  });
+  compat::AddModalStep([] { compat::host::InjectKeyPress(VK_RETURN); });
+  EXPECT_EQ(dialog.DoModal(), IDOK);
+  EXPECT_EQ(dialog.m_field.GetValue(), 42.0);
+  const std::vector<WORD> expected{2185, 2185, 2185, 2186};  // two keys, the rewrite, the commit
+  EXPECT_EQ(dialog.m_codes, expected);
+}
+
+}  // namespace
