@@ -90,6 +90,25 @@ TEST_F(TLCurverCtrlTest, ResetGivesTheStraightLineAndRemoveIsSafeWithNoSelection
   EXPECT_EQ(ctrl_->m_curve.GetSize(), 2);
 }
 
+TEST_F(TLCurverCtrlTest, TooltipShowsTheFrameAndLevelOfTheKeyUnderThePointer) {
+  SendMessageW(hwnd_, WM_COMMAND, ID_CURVE_RESET_POINTS, 0);
+  auto tip = [this] {
+    WCHAR text[64] = {};
+    TOOLINFOW info{};
+    info.cbSize = sizeof(info);
+    info.uFlags = TTF_IDISHWND;
+    info.hwnd = parent_;  // a whole-window tool belongs to the window's parent
+    info.uId = reinterpret_cast<UINT_PTR>(hwnd_);
+    info.lpszText = text;
+    SendMessageW(ctrl_->m_tooltip.m_hWnd, TTM_GETTEXTW, 64, reinterpret_cast<LPARAM>(&info));
+    return std::u16string(text);
+  };
+  MoveTo(At(hwnd_, 215, 14));
+  EXPECT_EQ(tip(), u"(100,256)");
+  MoveTo(At(hwnd_, 60, 45));
+  EXPECT_EQ(tip(), u"");
+}
+
 TEST_F(TLCurverCtrlTest, GreenCursorLineAndAPicture) {
   SendMessageW(hwnd_, WM_COMMAND, ID_CURVE_RESET_POINTS, 0);
   ctrl_->SetCurrentFrame(30);
