@@ -1,0 +1,45 @@
+// Registration and auto-objects shared by the custom controls.
+#include "controls/custom_class.h"
+
+namespace controls {
+
+void AttachAutoObject(CWnd* object, HWND hwnd) {
+  object->Attach(hwnd);
+  ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AfxWndProc));
+}
+
+BOOL RegisterCustomClass(WNDCLASS& wc) {
+  if (!wc.hInstance) wc.hInstance = ::GetModuleHandleW(nullptr);
+  WNDCLASS existing{};
+  if (::GetClassInfoW(wc.hInstance, wc.lpszClassName, &existing)) return existing.lpfnWndProc == wc.lpfnWndProc;
+  return AfxRegisterClass(&wc);
+}
+
+BOOL RegisterCopyOfClass(HINSTANCE instance, LPCTSTR baseClass, LPCTSTR name, WNDPROC proc, UINT addStyles,
+                         UINT removeStyles) {
+  WNDCLASS wc{};
+  if (!::GetClassInfoW(nullptr, baseClass, &wc)) return FALSE;
+  wc.style = (wc.style | addStyles) & ~removeStyles;
+  wc.lpfnWndProc = proc;
+  wc.hInstance = instance;
+  wc.lpszClassName = name;
+  if (!wc.hCursor) wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+  return RegisterCustomClass(wc);
+}
+
+void FillTriangle(CDC& dc, const POINT (&corners)[3], COLORREF color) {
+  CPen pen(PS_SOLID, 1, color);
+  CBrush brush(color);
+  CPen* oldPen = dc.SelectObject(&pen);
+  CBrush* oldBrush = dc.SelectObject(&brush);
+  dc.Polygon(corners, 3);
+  dc.SelectObject(oldPen);
+  dc.SelectObject(oldBrush);
+}
+
+HWND NotifyTarget(HWND control) {
+  HWND owner = ::GetWindow(control, GW_OWNER);
+  return owner ? owner : ::GetParent(control);
+}
+
+}  // namespace controls

@@ -1,0 +1,28 @@
+// The custom control classes, registered in one place.
+#include "controls/custom_controls.h"
+
+#include "controls/bmp_btn.h"
+#include "controls/curver_ctrl.h"
+#include "controls/edit_ctrl.h"
+#include "controls/slider_bar_ctrl.h"
+#include "controls/slider_ctrl_bar.h"
+#include "controls/tl_curver_ctrl.h"
+
+namespace controls {
+
+const char16_t* const kCustomControlClasses[] = {u"BmpBtnClass", u"CSliderBarCtrl", u"CurverCtrl", u"EditCtrl", u"TLCurverCtrl",
+                                                 u"CSliderCtrlBar",
+                                                 nullptr};
+
+BOOL RegisterCustomControls(HINSTANCE instance) {
+  BOOL ok = TRUE;
+  ok &= CBmpBtn::RegisterClass(instance);
+  ok &= CSliderBarCtrl::RegisterClass(instance);
+  ok &= RegisterCurverCtrlClass(instance);
+  ok &= RegisterEditCtrlClass(instance);
+  ok &= RegisterTLCurverCtrlClass(instance);
+  ok &= CSliderCtrlBar::RegisterClass(instance);
+  return ok;
+}
+
+}  // namespace controls
