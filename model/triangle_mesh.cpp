@@ -624,11 +624,20 @@ int CTriangleMesh::FrontFirstVertex(int front) const {
 }
 
 int CTriangleMesh::FrontLastVertex(int front) const {
-  const FrontNode* node = m_fronts[front];
-  while (node->next) node = node->next;
   int left, right;
-  NodeEnds(node, &left, &right);
+  NodeEnds(FrontTail(front), &left, &right);
   return right;
+}
+
+// The last node of a front, walked to from the one found last time: nodes
+// leave a front only by retiring, and a merge appends after the old tail.
+CTriangleMesh::FrontNode* CTriangleMesh::FrontTail(int front) const {
+  if (m_frontTails.size() < m_fronts.size()) m_frontTails.resize(m_fronts.size(), nullptr);
+  FrontNode* node = m_frontTails[front];
+  if (!node || node->dead) node = m_fronts[front];
+  while (node->next) node = node->next;
+  m_frontTails[front] = node;
+  return node;
 }
 
 void CTriangleMesh::StartOrWait(int p) {
@@ -661,8 +670,7 @@ void CTriangleMesh::JoinPending() {
           m_fronts[f] = node;
           attached = true;
         } else if ((c = FindEdge(last, q)) >= 0) {
-          FrontNode* tail = m_fronts[f];
-          while (tail->next) tail = tail->next;
+          FrontNode* tail = FrontTail(static_cast<int>(f));
           FrontNode* node = NewNode({1, c});
           node->prev = tail;
           tail->next = node;
@@ -690,8 +698,7 @@ void CTriangleMesh::MergeFronts() {
           tailFront = j;
         }
         if (c < 0) continue;
-        FrontNode* tail = m_fronts[head];
-        while (tail->next) tail = tail->next;
+        FrontNode* tail = FrontTail(static_cast<int>(head));
         FrontNode* node = NewNode({1, c});
         node->prev = tail;
         tail->next = node;
@@ -699,6 +706,7 @@ void CTriangleMesh::MergeFronts() {
         m_fronts[tailFront]->prev = node;
         m_fronts[i] = m_fronts[head];
         m_fronts.erase(m_fronts.begin() + static_cast<long>(j));
+        if (m_frontTails.size() > j) m_frontTails.erase(m_frontTails.begin() + static_cast<long>(j));
         merged = true;
       }
   }
@@ -1106,6 +1114,7 @@ void CTriangleMesh::Retriangulate() {
   hull.MakeDelaunay();
   for (const ConstraintEdge& c : m_constraints) hull.Force(c.first, c.second);
   m_fronts.clear();
+  m_frontTails.clear();
   m_pending.clear();
   m_triangles.clear();
   m_createdEdges.clear();
