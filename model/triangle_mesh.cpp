@@ -624,11 +624,20 @@ int CTriangleMesh::FrontFirstVertex(int front) const {
 }
 
 int CTriangleMesh::FrontLastVertex(int front) const {
-  const FrontNode* node = m_fronts[front];
-  while (node->next) node = node->next;
   int left, right;
-  NodeEnds(node, &left, &right);
+  NodeEnds(FrontTail(front), &left, &right);
   return right;
+}
+
+// The last node of a front, walked to from the one found last time: nodes
+// leave a front only by retiring, and a merge appends after the old tail.
+CTriangleMesh::FrontNode* CTriangleMesh::FrontTail(int front) const {
+  if (m_frontTails.size() < m_fronts.size()) m_frontTails.resize(m_fronts.size(), nullptr);
+  FrontNode* node = m_frontTails[front];
+  if (!node || node->dead) node = m_fronts[front];
+  while (node->next) node = node->next;
+  m_frontTails[front] = node;
+  return node;
 }
 
 void CTriangleMesh::StartOrWait(int p) {
@@ -661,8 +670,7 @@ void CTriangleMesh::JoinPending() {
           m_fronts[f] = node;
           attached = true;
         } else if ((c = FindEdge(last, q)) >= 0) {
-          FrontNode* tail = m_fronts[f];
-          while (tail->next) tail = tail->next;
+          FrontNode* tail = FrontTail(static_cast<int>(f));
           FrontNode* node = NewNode({1, c});
           node->prev = tail;
           tail->next = node;
@@ -690,8 +698,7 @@ void CTriangleMesh::MergeFronts() {
           tailFront = j;
         }
         if (c < 0) continue;
-        FrontNode* tail = m_fronts[head];
-        while (tail->next) tail = tail->next;
+        FrontNode* tail = FrontTail(static_cast<int>(head));
         FrontNode* node = NewNode({1, c});
         node->prev = tail;
         tail->next = node;
@@ -699,6 +706,7 @@ void CTriangleMesh::MergeFronts() {
         m_fronts[tailFront]->prev = node;
         m_fronts[i] = m_fronts[head];
         m_fronts.erase(m_fronts.begin() + static_cast<long>(j));
+        if (m_frontTails.size() > j) m_frontTails.erase(m_frontTails.begin() + static_cast<long>(j));
         merged = true;
       }
   }
@@ -850,12 +858,100 @@ std::vector<int> ConvexHull(const std::vector<CVector2>& positions, std::vector<
   return hull;
 }
 
+// Both ends of an edge in one number.
+uint64_t EdgeCode(const std::pair<int, int>& e) {
+  return static_cast<uint64_t>(static_cast<uint32_t>(e.first)) << 32 | static_cast<uint32_t>(e.second);
+}
+
+// The one or two triangles on each edge, by the edge's ends (the smaller
+// first), in an open-addressed table: the flips' lookups.
+class EdgeOwnerTable {
+public:
+  using Edge = std::pair<int, int>;
+  using Owners = std::array<int, 2>;
+
+  explicit EdgeOwnerTable(size_t edges) { Grow(2 * edges + 16); }
+
+  size_t Size() const { return m_size; }
+
+  Owners* Find(const Edge& e) {
+    const uint64_t code = Code(e);
+    for (size_t i = Home(code);; i = (i + 1) & m_mask) {
+      if (m_codes[i] == code) return &m_owners[i];
+      if (m_codes[i] == kEmpty) return nullptr;
+    }
+  }
+
+  // The owners of e, made `owners` when e is new (true).
+  std::pair<Owners*, bool> Insert(const Edge& e, const Owners& owners) {
+    if (2 * (m_size + 1) > m_codes.size()) Grow(2 * m_codes.size());
+    const uint64_t code = Code(e);
+    size_t i = Home(code);
+    for (; m_codes[i] != kEmpty; i = (i + 1) & m_mask)
+      if (m_codes[i] == code) return {&m_owners[i], false};
+    m_codes[i] = code;
+    m_owners[i] = owners;
+    ++m_size;
+    return {&m_owners[i], true};
+  }
+
+  void Erase(const Edge& e) {
+    const uint64_t code = Code(e);
+    size_t i = Home(code);
+    while (m_codes[i] != code) {
+      if (m_codes[i] == kEmpty) return;
+      i = (i + 1) & m_mask;
+    }
+    // Later entries of the run move back into the gap unless that would put
+    // them before their home slot.
+    for (size_t j = (i + 1) & m_mask; m_codes[j] != kEmpty; j = (j + 1) & m_mask)
+      if (((j - Home(m_codes[j])) & m_mask) >= ((j - i) & m_mask)) {
+        m_codes[i] = m_codes[j];
+        m_owners[i] = m_owners[j];
+        i = j;
+      }
+    m_codes[i] = kEmpty;
+    --m_size;
+  }
+
+private:
+  static constexpr uint64_t kEmpty = ~0ull;  // vertex numbers are never negative
+  static uint64_t Code(const Edge& e) { return EdgeCode(e); }
+  size_t Home(uint64_t code) const { return static_cast<size_t>((code * 0x9E3779B97F4A7C15ull) >> m_shift) & m_mask; }
+
+  void Grow(size_t wanted) {
+    size_t slots = 16;
+    int bits = 4;
+    while (slots < wanted) slots *= 2, ++bits;
+    std::vector<uint64_t> codes(slots, kEmpty);
+    std::vector<Owners> owners(slots);
+    codes.swap(m_codes);
+    owners.swap(m_owners);
+    m_mask = slots - 1;
+    m_shift = 64 - bits;
+    m_size = 0;
+    for (size_t k = 0; k < codes.size(); ++k)
+      if (codes[k] != kEmpty) {
+        size_t i = Home(codes[k]);
+        while (m_codes[i] != kEmpty) i = (i + 1) & m_mask;
+        m_codes[i] = codes[k];
+        m_owners[i] = owners[k];
+        ++m_size;
+      }
+  }
+
+  std::vector<uint64_t> m_codes;
+  std::vector<Owners> m_owners;
+  size_t m_mask = 0, m_size = 0;
+  int m_shift = 60;
+};
+
 // A triangulation of the convex hull of distinct points into which edges are
 // then forced by flips: the mesh's repair when its sweep leaves holes.
 class HullTriangulation {
 public:
-  HullTriangulation(const std::vector<CVector2>& positions, size_t edges) : m_positions(positions) {
-    m_edges.reserve(edges);
+  HullTriangulation(const std::vector<CVector2>& positions, size_t edges) : m_positions(positions), m_edges(edges) {
+    m_order.reserve(edges);
   }
 
   // False when the points are all on one line.
@@ -897,17 +993,17 @@ public:
   // Delaunay flips: segments forced in later then cross few edges.
   void MakeDelaunay() {
     std::vector<Edge> stack;
-    for (const auto& [key, owners] : m_edges)
-      if (owners[1] >= 0) stack.push_back(key);
-    for (long budget = 64 * static_cast<long>(m_edges.size()) + 64; !stack.empty() && budget > 0; --budget) {
+    for (const auto& [key, unused] : Ordered())
+      if ((*m_edges.Find(key))[1] >= 0) stack.push_back(key);
+    for (long budget = 64 * static_cast<long>(m_edges.Size()) + 64; !stack.empty() && budget > 0; --budget) {
       const Edge e = stack.back();
       stack.pop_back();
-      const auto it = m_edges.find(e);
-      if (it == m_edges.end() || it->second[1] < 0) continue;
-      const std::array<int, 3>& t = m_triangles[it->second[0]];
-      const int q = Opposite(it->second[1], e.first, e.second);
+      const EdgeOwnerTable::Owners* owners = m_edges.Find(e);
+      if (!owners || (*owners)[1] < 0) continue;
+      const std::array<int, 3>& t = m_triangles[(*owners)[0]];
+      const int q = Opposite((*owners)[1], e.first, e.second);
       if (!(InCircle(P(t[0]), P(t[1]), P(t[2]), P(q)) > 0)) continue;
-      const int p = Opposite(it->second[0], e.first, e.second);
+      const int p = Opposite((*owners)[0], e.first, e.second);
       if (!Convex(p, q, e.first, e.second)) continue;
       Flip(e.first, e.second);
       for (int x : {e.first, e.second})
@@ -918,26 +1014,26 @@ public:
   // Flips edges crossing a-b until a-b is an edge; false when it cannot be
   // made (a vertex lies on it, or it crosses a segment forced in before).
   bool Force(int a, int b) {
-    if (m_edges.count(Key(a, b))) return Lock(a, b);
+    if (m_edges.Find(Key(a, b))) return Lock(a, b);
     std::deque<Edge> crossing;
     const float x0 = std::min(P(a).x, P(b).x), x1 = std::max(P(a).x, P(b).x);
     const float y0 = std::min(P(a).y, P(b).y), y1 = std::max(P(a).y, P(b).y);
-    for (const auto& [key, owners] : m_edges) {
+    for (const auto& [key, unused] : Ordered()) {
       const int x = key.first, y = key.second;
       if (std::max(P(x).x, P(y).x) < x0 || std::min(P(x).x, P(y).x) > x1 || std::max(P(x).y, P(y).y) < y0 ||
           std::min(P(x).y, P(y).y) > y1)
         continue;
       if (x == a || x == b || y == a || y == b || !Crosses(a, b, x, y)) continue;
-      if (owners[1] < 0 || m_locked.count(key)) return false;
+      if ((*m_edges.Find(key))[1] < 0 || m_locked.count(key)) return false;
       crossing.push_back(key);
     }
     const long budget = 16 * static_cast<long>(crossing.size() * crossing.size()) + 64;
     for (long step = 0; step < budget && !crossing.empty(); ++step) {
       const Edge e = crossing.front();
       crossing.pop_front();
-      const auto it = m_edges.find(e);
-      if (it == m_edges.end() || it->second[1] < 0) continue;
-      const int p = Opposite(it->second[0], e.first, e.second), q = Opposite(it->second[1], e.first, e.second);
+      const EdgeOwnerTable::Owners* owners = m_edges.Find(e);
+      if (!owners || (*owners)[1] < 0) continue;
+      const int p = Opposite((*owners)[0], e.first, e.second), q = Opposite((*owners)[1], e.first, e.second);
       // Only a convex quadrilateral can swap its diagonal.
       if (!Convex(p, q, e.first, e.second)) {
         crossing.push_back(e);
@@ -946,7 +1042,7 @@ public:
       Flip(e.first, e.second);
       if (p != a && p != b && q != a && q != b && Crosses(a, b, p, q)) crossing.push_back(Key(p, q));
     }
-    return m_edges.count(Key(a, b)) && Lock(a, b);
+    return m_edges.Find(Key(a, b)) && Lock(a, b);
   }
 
   const std::vector<std::array<int, 3>>& Triangles() const { return m_triangles; }
@@ -990,15 +1086,19 @@ private:
     for (int k = 0; k < 3; ++k) {
       const Edge key = Key(v[k], v[(k + 1) % 3]);
       if (on) {
-        auto [it, fresh] = m_edges.try_emplace(key, std::array<int, 2>{t, -1});
-        if (!fresh) it->second[1] = t;
+        auto [owners, fresh] = m_edges.Insert(key, {t, -1});
+        if (!fresh) (*owners)[1] = t;
+        else m_changes.push_back(Code(key));
       } else {
-        auto it = m_edges.find(key);
-        if (it == m_edges.end()) continue;
-        if (it->second[0] == t) it->second[0] = it->second[1];
-        else if (it->second[1] != t) continue;
-        it->second[1] = -1;
-        if (it->second[0] < 0) m_edges.erase(it);
+        EdgeOwnerTable::Owners* owners = m_edges.Find(key);
+        if (!owners) continue;
+        if ((*owners)[0] == t) (*owners)[0] = (*owners)[1];
+        else if ((*owners)[1] != t) continue;
+        (*owners)[1] = -1;
+        if ((*owners)[0] < 0) {
+          m_edges.Erase(key);
+          m_changes.push_back(Code(key) | kErased);
+        }
       }
     }
   }
@@ -1014,7 +1114,7 @@ private:
   }
 
   void Flip(int x, int y) {
-    const std::array<int, 2> owners = m_edges.at(Key(x, y));
+    const EdgeOwnerTable::Owners owners = *m_edges.Find(Key(x, y));
     const int p = Opposite(owners[0], x, y), q = Opposite(owners[1], x, y);
     for (int t : owners) Link(t, false);
     Set(owners[0], p, q, x);
@@ -1026,11 +1126,26 @@ private:
   std::vector<std::array<int, 3>> m_triangles;  // counter-clockwise
   struct EdgeHash {
     size_t operator()(const Edge& e) const {
-      return std::hash<uint64_t>()(static_cast<uint64_t>(static_cast<uint32_t>(e.first)) << 32 |
-                                   static_cast<uint32_t>(e.second));
+      return std::hash<uint64_t>()(EdgeCode(e));
     }
   };
-  std::unordered_map<Edge, std::array<int, 2>, EdgeHash> m_edges;  // the one or two triangles on each edge
+  EdgeOwnerTable m_edges;
+  // The edges once more in a hash map: the order in which the repair visits
+  // them is this map's, which follows every insertion and erasure made.
+  // Those are logged and replayed only when the order is read.
+  std::unordered_map<Edge, char, EdgeHash> m_order;
+  std::vector<uint64_t> m_changes;  // edge codes, kErased for an erasure
+  static constexpr uint64_t kErased = 1ull << 63;
+  static uint64_t Code(const Edge& e) { return EdgeCode(e); }
+  const std::unordered_map<Edge, char, EdgeHash>& Ordered() {
+    for (uint64_t change : m_changes) {
+      const Edge key(static_cast<int>((change & ~kErased) >> 32), static_cast<int>(change & 0xFFFFFFFFu));
+      if (change & kErased) m_order.erase(key);
+      else m_order.try_emplace(key, 0);
+    }
+    m_changes.clear();
+    return m_order;
+  }
   std::unordered_set<Edge, EdgeHash> m_locked;                     // segments forced in
 };
 
@@ -1106,6 +1221,7 @@ void CTriangleMesh::Retriangulate() {
   hull.MakeDelaunay();
   for (const ConstraintEdge& c : m_constraints) hull.Force(c.first, c.second);
   m_fronts.clear();
+  m_frontTails.clear();
   m_pending.clear();
   m_triangles.clear();
   m_createdEdges.clear();

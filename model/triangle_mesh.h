@@ -138,6 +138,7 @@ private:
   FrontNode* NewNode(EdgeRef edge);
   int FrontFirstVertex(int front) const;
   int FrontLastVertex(int front) const;
+  FrontNode* FrontTail(int front) const;
 
   // --- flips ---
   void Flip(int created, int depth);
@@ -156,6 +157,7 @@ private:
   std::vector<ConstraintEdge> m_constraints;
   std::vector<CMeshVertexSource> m_sources;
   std::vector<FrontNode*> m_fronts;
+  mutable std::vector<FrontNode*> m_frontTails;  // last found tail of each front, or null
   std::vector<int> m_edgeStart, m_edgeList;  // constraint edges of each vertex
   std::vector<int> m_representative;         // first vertex at the same position
   std::vector<std::unique_ptr<CreatedEdge>> m_createdEdges;
