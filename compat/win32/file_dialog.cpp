@@ -195,14 +195,15 @@ struct FileDialog {
 
 FileDialog* StateOf(HWND dialog) { return reinterpret_cast<FileDialog*>(GetWindowLongPtrW(dialog, DWLP_USER)); }
 
-std::u16string ItemText(HWND dialog, int id) {
-  HWND item = GetDlgItem(dialog, id);
-  const int n = GetWindowTextLengthW(item);
+std::u16string WindowText(HWND hwnd) {
+  const int n = GetWindowTextLengthW(hwnd);
   std::u16string text(static_cast<size_t>(n) + 1, u'\0');
-  GetWindowTextW(item, text.data(), n + 1);
+  GetWindowTextW(hwnd, text.data(), n + 1);
   text.resize(static_cast<size_t>(n));
   return text;
 }
+
+std::u16string ItemText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
 
 // Sends a notification to the child dialog (the hook); true when it refuses.
 bool Notify(FileDialog* fd, UINT code) {
@@ -411,16 +412,8 @@ void Navigate(FileDialog* fd, const std::string& folder) {
 
 // --- choosing ---
 
-std::u16string Caption(HWND dialog) {
-  const int n = GetWindowTextLengthW(dialog);
-  std::u16string text(static_cast<size_t>(n) + 1, u'\0');
-  GetWindowTextW(dialog, text.data(), n + 1);
-  text.resize(static_cast<size_t>(n));
-  return text;
-}
-
 int Warn(FileDialog* fd, const std::u16string& text, UINT type) {
-  const std::u16string caption = Caption(fd->dialog);
+  const std::u16string caption = WindowText(fd->dialog);
   return MessageBoxW(fd->dialog, text.c_str(), caption.c_str(), type);
 }
 
