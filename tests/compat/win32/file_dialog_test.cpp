@@ -281,6 +281,27 @@ TEST_F(FileDialogTest, AHookWithoutATemplateGetsAnEmptyChild) {
   EXPECT_EQ(log.codes.front(), CDN_INITDONE);
 }
 
+TEST_F(FileDialogTest, TypedFoldersAndPatternsNavigateAndFilterAndTheHookCanAskAndChange) {
+  compat::AddModalStepOnCaption(u"Open", [&](HWND dialog) {
+    SetDlgItemTextW(dialog, edt1, u"sub");
+    SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+    char16_t folder[512] = {};
+    SendMessageW(dialog, CDM_GETFOLDERPATH, 512, reinterpret_cast<LPARAM>(folder));
+    EXPECT_EQ(std::u16string(folder), Backslashed("sub"));
+    SetDlgItemTextW(dialog, edt1, u"../*.jpg");
+    SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(ListItems(dialog), (std::vector<std::u16string>{u"sub/", u"c.jpg"}));
+    SendMessageW(dialog, CDM_SETCONTROLTEXT, IDOK, reinterpret_cast<LPARAM>(u"Import"));
+    SendMessageW(dialog, CDM_HIDECONTROL, stc2, 0);
+    char16_t label[32] = {};
+    GetDlgItemTextW(dialog, IDOK, label, 32);
+    EXPECT_EQ(std::u16string(label), u"Import");
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, stc2)));
+  });
+  QueueKey(VK_ESCAPE);
+  EXPECT_FALSE(GetOpenFileNameW(&ofn_));
+}
+
 TEST_F(FileDialogTest, ABadRecordSizeIsRefused) {
   ofn_.lStructSize = 12;
   EXPECT_FALSE(GetOpenFileNameW(&ofn_));
