@@ -569,6 +569,7 @@ void Choose(FileDialog* fd) {
     return;
   }
   if (Notify(fd, CDN_FILEOK)) return;
+  if (!fd->filters.empty()) fd->ofn->nFilterIndex = static_cast<DWORD>(fd->filterIndex + 1);
   EndDialog(fd->dialog, IDOK);
 }
 

@@ -152,6 +152,7 @@ TEST_F(FileDialogTest, SavingAsksBeforeReplacingAndAppendsTheDefaultExtension) {
   QueueKey(VK_RETURN);
   ASSERT_TRUE(GetSaveFileNameW(&ofn_));
   EXPECT_EQ(std::u16string(file_), Backslashed("x.PVK"));
+  EXPECT_EQ(ofn_.nFilterIndex, 1u) << "0 took the first filter, which is the one chosen";
 
   // A wildcard default extension never makes a name with a wildcard in it.
   ofn_.lpstrDefExt = u"*.GIF";
