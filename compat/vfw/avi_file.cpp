@@ -9,6 +9,7 @@
 #include "compat/host_path.h"
 #include "compat/vfw.h"
 #include "compat/vfw/avi_riff_writer.h"
+#include "compat/vfw/compressor_dialog.h"
 #include "compat/vfw/mjpeg_encoder.h"
 
 // --- objects ---
@@ -41,6 +42,14 @@ struct CompressorChoice {
 };
 std::mutex g_choiceLock;
 CompressorChoice g_choice;
+std::atomic<int> g_realDialog{-1};  // -1: a dialog with a display, none headless
+
+bool ShowsDialog() {
+  const int real = g_realDialog;
+  if (real >= 0) return real != 0;
+  const char* host = std::getenv("CALVETTA_HOST");
+  return !(host && std::strcmp(host, "headless") == 0) && std::getenv("DISPLAY");
+}
 
 constexpr ULONGLONG kMaxFrameBytes = 256ull << 20;
 
@@ -120,6 +129,8 @@ void SetAviCompressorChoice(DWORD fccHandler, DWORD quality, bool cancel) {
   g_choice.cancel = cancel;
 }
 
+void SetRealCompressorDialog(bool on) { g_realDialog = on ? 1 : 0; }
+
 }  // namespace compat
 
 // --- the calls ---
@@ -172,12 +183,16 @@ HRESULT AVIFileCreateStreamW(PAVIFILE pfile, PAVISTREAM* ppavi, AVISTREAMINFOW* 
   return AVIERR_OK;
 }
 
-BOOL AVISaveOptions(HWND, UINT uiFlags, int nStreams, PAVISTREAM* ppavi, LPAVICOMPRESSOPTIONS* plpOptions) {
+BOOL AVISaveOptions(HWND hwnd, UINT uiFlags, int nStreams, PAVISTREAM* ppavi, LPAVICOMPRESSOPTIONS* plpOptions) {
   if (nStreams <= 0 || !ppavi || !plpOptions) return FALSE;
   CompressorChoice choice;
   {
     std::lock_guard<std::mutex> guard(g_choiceLock);
     choice = g_choice;
+  }
+  DWORD keyFrameEvery = 1;
+  if (ShowsDialog()) {
+    choice.cancel = !compat::vfw::RunCompressorDialog(hwnd, uiFlags, &choice.handler, &choice.quality, &keyFrameEvery);
   }
   if (choice.cancel) return FALSE;
   for (int i = 0; i < nStreams; ++i) {
@@ -186,7 +201,7 @@ BOOL AVISaveOptions(HWND, UINT uiFlags, int nStreams, PAVISTREAM* ppavi, LPAVICO
     o->fccType = streamtypeVIDEO;
     o->fccHandler = choice.handler;
     o->dwQuality = choice.quality;
-    o->dwKeyFrameEvery = (uiFlags & ICMF_CHOOSE_KEYFRAME) ? 1 : 0;
+    o->dwKeyFrameEvery = (uiFlags & ICMF_CHOOSE_KEYFRAME) ? keyFrameEvery : 0;
     o->dwFlags = AVICOMPRESSF_VALID | ((uiFlags & ICMF_CHOOSE_KEYFRAME) ? AVICOMPRESSF_KEYFRAMES : 0);
     // A codec with settings hands back its state block, as on the platform;
     // the caller returns it with AVISaveOptionsFree.

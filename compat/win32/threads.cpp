@@ -1,4 +1,7 @@
 // Threads as waitable kernel objects on std::thread.
+#include <sys/resource.h>
+#include <cerrno>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -19,6 +22,23 @@ struct ThreadExit {
   DWORD code;
 };
 thread_local bool t_started_by_create_thread = false;
+
+pid_t HostThreadId() { return static_cast<pid_t>(syscall(SYS_gettid)); }
+
+// The lower priorities raise the host thread's nice value; raising a thread
+// above normal needs rights the program does not have, so those are recorded only.
+void ApplyPriority(pid_t tid, int priority) {
+  int nice = 0;
+  if (priority == THREAD_PRIORITY_IDLE) nice = 19;
+  else if (priority == THREAD_PRIORITY_LOWEST) nice = 10;
+  else if (priority == THREAD_PRIORITY_BELOW_NORMAL) nice = 5;
+  if (nice == 0 || tid <= 0) return;
+  errno = 0;
+  const int now = getpriority(PRIO_PROCESS, static_cast<id_t>(tid));
+  if (errno == 0 && now < nice) setpriority(PRIO_PROCESS, static_cast<id_t>(tid), nice);
+}
+
+thread_local int t_current_priority = THREAD_PRIORITY_NORMAL;
 
 class Thread : public compat::Waitable {
  public:
@@ -56,6 +76,7 @@ class Thread : public compat::Waitable {
   }
 
   std::atomic<int> priority{THREAD_PRIORITY_NORMAL};
+  std::atomic<pid_t> hostId{0};  // 0 until the thread runs
 
   bool IsSignalled(compat::WaitTicket) const override { return finished_; }
 
@@ -63,12 +84,17 @@ class Thread : public compat::Waitable {
   void Run() {
     t_thread_id = id_;
     t_started_by_create_thread = true;
+    hostId = HostThreadId();
+    // A priority set before the thread ran takes effect now.
+    t_current_priority = priority;
+    ApplyPriority(hostId, priority);
     DWORD code = 0;
     try {
       code = start_(parameter_);
     } catch (const ThreadExit& exit) {
       code = exit.code;
     }
+    hostId = 0;  // the host may give the id to another thread now
     std::lock_guard<std::mutex> guard(compat::WaitLock());
     finished_ = true;
     exit_code_ = code;
@@ -157,21 +183,25 @@ BOOL GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode) {
   return TRUE;
 }
 
-// Priorities are recorded but not applied: the host schedules fairly enough.
 BOOL SetThreadPriority(HANDLE hThread, int nPriority) {
   if (!IsValidPriority(nPriority)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  if (hThread == kCurrentThread) return TRUE;
+  if (hThread == kCurrentThread) {
+    t_current_priority = nPriority;
+    ApplyPriority(HostThreadId(), nPriority);
+    return TRUE;
+  }
   auto thread = ThreadFromHandle(hThread);
   if (!thread) return FALSE;
   thread->priority = nPriority;
+  ApplyPriority(thread->hostId, nPriority);
   return TRUE;
 }
 
 int GetThreadPriority(HANDLE hThread) {
-  if (hThread == kCurrentThread) return THREAD_PRIORITY_NORMAL;
+  if (hThread == kCurrentThread) return t_current_priority;
   auto thread = ThreadFromHandle(hThread);
   return thread ? thread->priority.load() : 0x7FFFFFFF;
 }

@@ -109,6 +109,9 @@ namespace compat {
 // with this handler (comptypeDIB or comptypeMJPG, quality 0..10000), or
 // reports Cancel when `cancel` is set. The default is uncompressed frames.
 void SetAviCompressorChoice(DWORD fccHandler, DWORD quality = 7500, bool cancel = false);
+// The "Video Compression" dialog on or off (by default on with a display);
+// with it on, the choice above is only where the dialog starts.
+void SetRealCompressorDialog(bool on);
 
 // Largest file the writer produces; past it a write fails cleanly, because a
 // plain AVI file (no extended index) cannot grow beyond it.

@@ -8,10 +8,12 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <thread>
 #include <vector>
 
 #include "compat/host_path.h"
 #include "compat/vfw.h"
+#include "compat/win32/dialog_test_support.h"
 #include "support/tool_runner.h"
 
 namespace {
@@ -231,3 +233,28 @@ TEST_F(AviFile, FramesBeforeAFailedWriteStayReadable) {
 }
 
 }  // namespace
+
+// The export's render thread asks; the user picks Motion JPEG in the dialog.
+TEST_F(AviFile, TheCompressorDialogOnTheRenderThreadChoosesMotionJpeg) {
+  compat::ResetDesktop(800, 600);
+  compat::ClearModalSteps();
+  compat::SetRealCompressorDialog(true);
+  compat::AddModalStepOnCaption(u"Video Compression", [](HWND dialog) {
+    EXPECT_EQ(GetDlgCtrlID(GetFocus()), 1000) << "the compressor combo has the focus";
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, 1001))) << "no quality for full frames";
+    EXPECT_TRUE(GetDlgItem(dialog, 1003)) << "key frames asked for";
+    EXPECT_TRUE(compat::WriteWindowPng(dialog, dlgtest::PngPath("video_compression").c_str()));
+  });
+  dlgtest::QueueKey(VK_DOWN);
+  dlgtest::QueueCheck([] { EXPECT_TRUE(IsWindowEnabled(GetDlgItem(GetActiveWindow(), 1001))); });
+  dlgtest::QueueKey(VK_RETURN);
+  const std::string path = dir_.File("chosen.avi");
+  bool written = false;
+  std::thread render([&] { written = WriteMovie(path, comptypeDIB, 5); });
+  render.join();
+  compat::SetRealCompressorDialog(false);
+  EXPECT_EQ(compat::PendingModalSteps(), 0);
+  ASSERT_TRUE(written);
+  const std::string info = Probe(path, "codec_name");
+  EXPECT_NE(info.find("codec_name=mjpeg"), std::string::npos) << info;
+}

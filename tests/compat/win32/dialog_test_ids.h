@@ -8,6 +8,7 @@
 #define IDD_NAVIGATION 903
 #define IDD_NESTED 904
 #define IDD_CENTERED 905
+#define IDD_FILE_CHILD 906
 
 #define IDC_PROBE_BUTTON 1000
 #define IDC_NAME 1010
@@ -17,4 +18,6 @@
 #define IDC_LOOP 1014
 #define IDC_FRAMES 1020
 #define IDC_WRAP 1021
+#define IDC_FILE_FRAME 1119
+#define IDC_FILE_PREVIEW 1030
 #endif

@@ -328,6 +328,30 @@ BOOL GetVersionExW(LPOSVERSIONINFOW lpVersionInformation);
 // zero; -1 when the denominator is 0 or the result does not fit.
 int MulDiv(int nNumber, int nNumerator, int nDenominator);
 
+// --- languages and global atoms ---
+#define LANG_CHINESE 0x04
+#define LANG_ENGLISH 0x09
+#define SUBLANG_CHINESE_TRADITIONAL 0x01
+#define SUBLANG_CHINESE_SIMPLIFIED 0x02
+#define SUBLANG_ENGLISH_US 0x01
+#define PRIMARYLANGID(lgid) ((WORD)(lgid) & 0x3FF)
+#define SUBLANGID(lgid) ((WORD)(lgid) >> 10)
+// From the locale variables (LC_ALL, LC_MESSAGES, LANG, the first set); US
+// English without one.
+LANGID GetSystemDefaultLangID();
+LANGID GetUserDefaultLangID();
+
+#define MAKEINTATOM(i) ((LPCWSTR)(ULONG_PTR)((WORD)(i)))
+#define MAXINTATOM 0xC000
+// Names compare without case; an atom lives until as many deletes as adds.
+ATOM GlobalAddAtomW(LPCWSTR lpString);
+ATOM GlobalFindAtomW(LPCWSTR lpString);
+ATOM GlobalDeleteAtom(ATOM nAtom);
+UINT GlobalGetAtomNameW(ATOM nAtom, LPWSTR lpBuffer, int nSize);
+#define GlobalAddAtom GlobalAddAtomW
+#define GlobalFindAtom GlobalFindAtomW
+#define GlobalGetAtomName GlobalGetAtomNameW
+
 // --- the controllable clock (a test seam, not a platform call) ---
 namespace compat {
 // Stops the clock that GetTickCount, GetTickCount64, timeGetTime, message
