@@ -77,7 +77,9 @@ TEST_F(OpenerTest, LinksAndHelpPagesGoToTheOpener) {
   const std::u16string book = compat::FromHostPath(folder_ + "/Calvetta.chm");
   const std::u16string loose = compat::FromHostPath(folder_ + "/Other.chm");
 
+  // Each opener runs on its own: wait for one before starting the next, so the log keeps their order.
   EXPECT_GT(reinterpret_cast<intptr_t>(ShellExecuteW(nullptr, u"open", u"http://www.example.com/", nullptr, nullptr, 1)), 32);
+  ASSERT_EQ(Opened(1).size(), 1u);
   EXPECT_GT(reinterpret_cast<intptr_t>(ShellExecuteW(nullptr, u"open", u"mailto:support@example.com", nullptr, nullptr, 1)), 32);
   ASSERT_EQ(Opened(2).size(), 2u);
   EXPECT_NE(HtmlHelpW(nullptr, book.c_str(), HH_DISPLAY_TOPIC, 0), nullptr);
