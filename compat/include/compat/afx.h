@@ -17,3 +17,4 @@
 #include "compat/afx/resource.h"
 #include "compat/afx/dialog.h"
 #include "compat/afx/data_exchange.h"
+#include "compat/afx/doc_view.h"
