@@ -1,5 +1,6 @@
 // CWinApp: the application object with its names and INI profile, the recent
 // file list, the document templates and the File commands, and idle updates.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -130,6 +131,52 @@ void CRecentFileList::UpdateMenu(CCmdUI* pCmdUI) {
   pCmdUI->m_nIndex += static_cast<UINT>(inserted) - 1;
   pCmdUI->m_nIndexMax = static_cast<UINT>(::GetMenuItemCount(menu));
   pCmdUI->m_bEnableChanged = TRUE;
+}
+
+// --- the command line ---
+
+namespace {
+
+std::vector<std::u16string>& Arguments() {
+  static std::vector<std::u16string> arguments;
+  return arguments;
+}
+
+}  // namespace
+
+void compat::afx::SetCommandLine(std::vector<std::u16string> arguments) { Arguments() = std::move(arguments); }
+
+void CCommandLineInfo::ParseParam(LPCTSTR pszParam, BOOL bFlag, BOOL) {
+  // Flags this program does not know are ignored; the first other argument is the file.
+  if (bFlag || !m_strFileName.IsEmpty()) return;
+  std::u16string path = pszParam;
+  std::replace(path.begin(), path.end(), u'/', u'\\');
+  char16_t full[kMaxPath] = {};
+  const DWORD length = ::GetFullPathNameW(path.c_str(), kMaxPath, full, nullptr);
+  m_strFileName = length > 0 && length < kMaxPath ? CString(full) : CString(path);
+  m_nShellCommand = FileOpen;
+}
+
+void CWinApp::ParseCommandLine(CCommandLineInfo& rCmdInfo) {
+  const std::vector<std::u16string>& arguments = Arguments();
+  for (size_t i = 1; i < arguments.size(); ++i) {
+    const std::u16string& argument = arguments[i];
+    const bool flag = !argument.empty() && (argument[0] == u'/' || argument[0] == u'-');
+    const std::u16string text = flag ? argument.substr(1) : argument;
+    rCmdInfo.ParseParam(text.c_str(), flag, i + 1 == arguments.size());
+  }
+}
+
+BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& rCmdInfo) {
+  switch (rCmdInfo.m_nShellCommand) {
+    case CCommandLineInfo::FileNew:
+      OnFileNew();
+      return m_pMainWnd != nullptr;
+    case CCommandLineInfo::FileOpen:
+      return OpenDocumentFile(rCmdInfo.m_strFileName) != nullptr;
+    default:
+      return TRUE;
+  }
 }
 
 // --- CWinApp: names ---
@@ -295,6 +342,35 @@ BOOL CWinApp::SaveAllModified() {
 
 void CWinApp::CloseAllDocuments(BOOL bEndSession) {
   for (CDocTemplate* docTemplate : m_templates) docTemplate->CloseAllDocuments(bEndSession);
+}
+
+namespace {
+
+// Sets the unnamed value of a key under HKEY_CLASSES_ROOT, making the key.
+bool SetClassesValue(const CString& key, const CString& value) {
+  HKEY handle = nullptr;
+  if (::RegCreateKeyW(HKEY_CLASSES_ROOT, key, &handle) != ERROR_SUCCESS) return false;
+  const auto bytes = static_cast<DWORD>((value.GetLength() + 1) * sizeof(char16_t));
+  const LONG result = ::RegSetValueExW(handle, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.GetString()), bytes);
+  ::RegCloseKey(handle);
+  return result == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+void CWinApp::RegisterShellFileTypes(BOOL) {
+  char16_t module[kMaxPath] = {};
+  ::GetModuleFileNameW(nullptr, module, kMaxPath);
+  const CString program(module);
+  for (CDocTemplate* docTemplate : m_templates) {
+    CString typeId, typeName, extension;
+    if (!docTemplate->GetDocString(typeId, CDocTemplate::regFileTypeId)) continue;
+    docTemplate->GetDocString(typeName, CDocTemplate::regFileTypeName);
+    SetClassesValue(typeId, typeName);
+    SetClassesValue(typeId + u"\\DefaultIcon", program + u",0");
+    SetClassesValue(typeId + u"\\shell\\open\\command", u"\"" + program + u"\" \"%1\"");
+    if (docTemplate->GetDocString(extension, CDocTemplate::filterExt)) SetClassesValue(extension, typeId);
+  }
 }
 
 void CWinApp::OnFileNew() {

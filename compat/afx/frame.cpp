@@ -54,6 +54,38 @@ class CTestCmdUI : public CCmdUI {
 
 }  // namespace
 
+// --- CWnd: frames and owners above a window ---
+
+CFrameWnd* CWnd::GetParentFrame() const { return m_hWnd ? FrameOf(m_hWnd) : nullptr; }
+
+CFrameWnd* CWnd::GetTopLevelFrame() const {
+  auto* frame = dynamic_cast<CFrameWnd*>(const_cast<CWnd*>(this));
+  if (!frame) frame = GetParentFrame();
+  while (frame) {
+    CFrameWnd* above = frame->GetParentFrame();
+    if (!above) break;
+    frame = above;
+  }
+  return frame;
+}
+
+CWnd* CWnd::GetTopLevelOwner() const {
+  HWND hwnd = m_hWnd;
+  for (HWND up = hwnd; up; up = ::GetParent(up)) hwnd = up;  // parents, then owners
+  return CWnd::FromHandle(hwnd);
+}
+
+CWnd* CWnd::GetDescendantWindow(int nID, BOOL bOnlyPerm) const {
+  HWND direct = ::GetDlgItem(m_hWnd, nID);
+  if (direct && (!bOnlyPerm || CWnd::FromHandlePermanent(direct))) {
+    return bOnlyPerm ? CWnd::FromHandlePermanent(direct) : CWnd::FromHandle(direct);
+  }
+  for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    if (CWnd* found = CWnd::FromHandle(child)->GetDescendantWindow(nID, bOnlyPerm)) return found;
+  }
+  return nullptr;
+}
+
 // --- CMenuCmdUI ---
 
 void CMenuCmdUI::Enable(BOOL bOn) {
@@ -63,24 +95,16 @@ void CMenuCmdUI::Enable(BOOL bOn) {
 
 void CMenuCmdUI::SetCheck(int nCheck) {
   if (!m_pMenu) return;
-  MENUITEMINFOW info{};
-  info.cbSize = sizeof(info);
-  info.fMask = MIIM_FTYPE;
-  ::GetMenuItemInfoW(m_pMenu->m_hMenu, m_nIndex, TRUE, &info);
-  info.fType &= ~static_cast<UINT>(MFT_RADIOCHECK);
-  ::SetMenuItemInfoW(m_pMenu->m_hMenu, m_nIndex, TRUE, &info);
   ::CheckMenuItem(m_pMenu->m_hMenu, m_nIndex, MF_BYPOSITION | (nCheck ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void CMenuCmdUI::SetRadio(BOOL bOn) {
   if (!m_pMenu) return;
-  MENUITEMINFOW info{};
-  info.cbSize = sizeof(info);
-  info.fMask = MIIM_FTYPE | MIIM_STATE;
-  ::GetMenuItemInfoW(m_pMenu->m_hMenu, m_nIndex, TRUE, &info);
-  info.fType |= MFT_RADIOCHECK;
-  info.fState = bOn ? (info.fState | MFS_CHECKED) : (info.fState & ~static_cast<UINT>(MFS_CHECKED));
-  ::SetMenuItemInfoW(m_pMenu->m_hMenu, m_nIndex, TRUE, &info);
+  // The framework's dot stands for the check mark; loaded once and kept for the process.
+  static HBITMAP dot = ::LoadBitmapW(AfxFindResourceHandle(MAKEINTRESOURCEW(AFX_IDB_MENU_RADIO_DOT), RT_BITMAP),
+                                     MAKEINTRESOURCEW(AFX_IDB_MENU_RADIO_DOT));
+  if (bOn && dot) ::SetMenuItemBitmaps(m_pMenu->m_hMenu, m_nIndex, MF_BYPOSITION, nullptr, dot);
+  ::CheckMenuItem(m_pMenu->m_hMenu, m_nIndex, MF_BYPOSITION | (bOn ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void CMenuCmdUI::SetText(LPCTSTR lpszText) {

@@ -4,6 +4,8 @@
 // headless desktop, with its message boxes and file names answered by the script.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -92,6 +94,8 @@ class CNoteView : public CView {
     Invalidate();
   }
   void OnUpdateUpper(CCmdUI* ui) { ui->Enable(GetNote() && !GetNote()->m_text.IsEmpty()); }
+  int m_colourChanges = 0;
+  void OnSysColorChange() { ++m_colourChanges; }
 
  protected:
   DECLARE_MESSAGE_MAP()
@@ -101,6 +105,7 @@ IMPLEMENT_DYNCREATE(CNoteView, CView)
 BEGIN_MESSAGE_MAP(CNoteView, CView)
 ON_COMMAND(ID_EDIT_UPPER, OnUpper)
 ON_UPDATE_COMMAND_UI(ID_EDIT_UPPER, OnUpdateUpper)
+ON_WM_SYSCOLORCHANGE()
 END_MESSAGE_MAP()
 
 class CNoteFrame : public CFrameWnd {
@@ -109,6 +114,7 @@ class CNoteFrame : public CFrameWnd {
  public:
   void OnUpper() { Trace().push_back("frame upper"); }
   void OnLocked() { Trace().push_back("locked ran"); }
+  void OnThrow() { throw new CFileException(CFileException::diskFull, -1, u"C:\\full.not"); }
   void OnWide() {}
   void OnUpdateWide(CCmdUI* ui) { ui->SetRadio(TRUE); }
 
@@ -120,6 +126,7 @@ IMPLEMENT_DYNCREATE(CNoteFrame, CFrameWnd)
 BEGIN_MESSAGE_MAP(CNoteFrame, CFrameWnd)
 ON_COMMAND(ID_EDIT_UPPER, OnUpper)
 ON_COMMAND(ID_EDIT_LOCKED, OnLocked)
+ON_COMMAND(ID_EDIT_ORPHAN + 100, OnThrow)
 ON_COMMAND(ID_VIEW_WIDE, OnWide)
 ON_UPDATE_COMMAND_UI(ID_VIEW_WIDE, OnUpdateWide)
 END_MESSAGE_MAP()
@@ -297,9 +304,9 @@ TEST_F(DocViewTest, KeysAndMenusReachTheHandlersInRouteOrderAndUpdateHandlersGua
   EXPECT_TRUE(::GetMenuState(view, ID_VIEW_GRID, MF_BYCOMMAND) & MF_CHECKED);
   MENUITEMINFOW wide{};
   wide.cbSize = sizeof(wide);
-  wide.fMask = MIIM_FTYPE | MIIM_STATE;
+  wide.fMask = MIIM_CHECKMARKS | MIIM_STATE;
   ASSERT_TRUE(::GetMenuItemInfoW(view, ID_VIEW_WIDE, FALSE, &wide));
-  EXPECT_TRUE(wide.fType & MFT_RADIOCHECK);
+  EXPECT_NE(wide.hbmpChecked, nullptr);  // the framework's radio dot
   EXPECT_TRUE(wide.fState & MFS_CHECKED);
 
   Doc(*app)->m_text = u"Notes of the day";
@@ -339,6 +346,13 @@ TEST_F(DocViewTest, SaveOnAnUntitledDocumentAsksForANameAndTheRecentListOpensItO
   std::string text((std::istreambuf_iterator<char>(ini)), std::istreambuf_iterator<char>());
   EXPECT_NE(text.find("[Recent File List]"), std::string::npos) << text;
   EXPECT_NE(text.find("File1="), std::string::npos) << text;
+  // An independent reader agrees: Python's configparser finds the entry.
+  if (std::system("python3 -c 'import configparser' 2>/dev/null") == 0) {
+    const std::string command = "python3 -c \"import configparser,sys; c=configparser.ConfigParser(); c.read(sys.argv[1]); "
+                                "sys.exit(0 if c['Recent File List']['File1'].lower().endswith('first.not') else 1)\" '" +
+                                m_folder.Host() + "/notes.ini'";
+    EXPECT_EQ(std::system(command.c_str()), 0) << text;
+  }
 
   auto app = Start();
   EXPECT_EQ(Title(*app), u"Untitled - Notes");
@@ -480,6 +494,119 @@ TEST_F(DocViewTest, ProfileCallsReadDefaultsAndSignedNumbersFromTheIni) {
   EXPECT_TRUE(app->WriteProfileString(u"Settings", nullptr, nullptr));  // the whole section goes
   EXPECT_EQ(app->GetProfileString(u"Settings", u"Name", u"none").Native(), u"none");
   Frame(*app)->DestroyWindow();
+}
+
+TEST_F(DocViewTest, AnExceptionInAHandlerIsShownAndTheProgramGoesOn) {
+  auto app = Start();
+  AnswerBox(VK_RETURN);
+  Frame(*app)->SendMessage(WM_COMMAND, ID_EDIT_ORPHAN + 100, 0);
+  EXPECT_NE(compat::LastMessageBoxText().find(u"full.not"), std::u16string::npos);
+  Doc(*app)->m_text = u"still here";
+  Chord('U', *app);
+  EXPECT_EQ(Doc(*app)->m_text.Native(), u"STILL HERE");
+  Frame(*app)->DestroyWindow();
+}
+
+TEST_F(DocViewTest, OwnersOfChildrenAndColourChangesReachTheFramesChildren) {
+  auto app = Start();
+  CNoteView* view = View(*app);
+  EXPECT_EQ(view->GetOwner()->m_hWnd, Frame(*app)->m_hWnd);  // no owner set: the parent
+  CWnd other;
+  ASSERT_TRUE(other.CreateEx(0, AfxRegisterWndClass(0), u"Other", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+                             nullptr));
+  EXPECT_EQ(view->GetParentFrame(), Frame(*app));
+  EXPECT_EQ(view->GetTopLevelFrame(), Frame(*app));
+  EXPECT_EQ(Frame(*app)->GetDescendantWindow(AFX_IDW_PANE_FIRST, TRUE), view);
+  view->SetOwner(&other);
+  EXPECT_EQ(view->GetOwner(), &other);
+  EXPECT_EQ(view->GetParent()->m_hWnd, Frame(*app)->m_hWnd);  // the parent stays
+
+  const INT element = COLOR_WINDOW;
+  const COLORREF colour = ::GetSysColor(COLOR_WINDOW);
+  ASSERT_TRUE(::SetSysColors(1, &element, &colour));
+  EXPECT_EQ(view->m_colourChanges, 1);
+  other.DestroyWindow();
+  Frame(*app)->DestroyWindow();
+}
+
+TEST_F(DocViewTest, TheCommandLineOpensItsFileMadeAbsoluteOrElseANewDocument) {
+  auto app = std::make_unique<CNotesApp>(m_folder.Path(u"notes.ini"));
+  {
+    const std::u16string text = u"from the shell";  // the archive's text is UTF-16
+    std::ofstream(m_folder.Host() + "/given.not", std::ios::binary)
+        .write(reinterpret_cast<const char*>(text.data()), static_cast<std::streamsize>(text.size() * 2));
+  }
+  char16_t folder[MAX_PATH] = {};
+  ::GetCurrentDirectoryW(MAX_PATH, folder);
+  ASSERT_TRUE(::SetCurrentDirectoryW(compat::FromHostPath(m_folder.Host()).c_str()));
+  compat::afx::SetCommandLine({u"calvetta.exe", u"/nologo", u"given.not", u"other.not"});
+  CCommandLineInfo info;
+  app->ParseCommandLine(info);
+  ::SetCurrentDirectoryW(folder);
+  EXPECT_EQ(info.m_nShellCommand, CCommandLineInfo::FileOpen);
+  EXPECT_EQ(info.m_strFileName.Native(), m_folder.Path(u"given.not").Native());
+  EXPECT_TRUE(app->InitInstance());
+  EXPECT_TRUE(app->ProcessShellCommand(info));
+  EXPECT_EQ(Doc(*app)->m_text.Native(), u"from the shell");
+  EXPECT_EQ(Title(*app), u"given.not - Notes");
+
+  info.m_strFileName = m_folder.Path(u"absent.not");
+  AnswerBox(VK_RETURN);
+  EXPECT_FALSE(app->ProcessShellCommand(info));
+
+  CCommandLineInfo none;
+  compat::afx::SetCommandLine({u"calvetta.exe"});
+  app->ParseCommandLine(none);
+  EXPECT_EQ(none.m_nShellCommand, CCommandLineInfo::FileNew);
+  Frame(*app)->DestroyWindow();
+}
+
+// The unnamed value of a key under HKEY_CLASSES_ROOT, or "(none)".
+std::u16string ClassesValue(const char16_t* key) {
+  HKEY handle = nullptr;
+  if (RegOpenKeyW(HKEY_CLASSES_ROOT, key, &handle) != ERROR_SUCCESS) return u"(none)";
+  char16_t value[300] = {};
+  DWORD bytes = sizeof(value);
+  const LONG result = RegQueryValueExW(handle, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &bytes);
+  RegCloseKey(handle);
+  return result == ERROR_SUCCESS ? std::u16string(value) : u"(none)";
+}
+
+TEST_F(DocViewTest, ShellFileTypesAreWrittenOnceIntoTheRegistryStore) {
+  auto app = Start();
+  app->RegisterShellFileTypes(TRUE);
+  app->RegisterShellFileTypes(TRUE);  // a second start writes the same again
+  char16_t module[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, module, MAX_PATH);
+  const std::u16string program = module;
+  EXPECT_EQ(ClassesValue(u"Notes.Document"), u"Note Document");
+  EXPECT_EQ(ClassesValue(u"Notes.Document\\DefaultIcon"), program + u",0");
+  EXPECT_EQ(ClassesValue(u"Notes.Document\\shell\\open\\command"), u"\"" + program + u"\" \"%1\"");
+  EXPECT_EQ(ClassesValue(u".not"), u"Notes.Document");
+  HKEY handle = nullptr;
+  ASSERT_EQ(RegOpenKeyW(HKEY_CLASSES_ROOT, u"Notes.Document", &handle), ERROR_SUCCESS);
+  DWORD subkeys = 0;
+  RegQueryInfoKeyW(handle, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                   nullptr);
+  RegCloseKey(handle);
+  EXPECT_EQ(subkeys, 2u);  // DefaultIcon and shell
+  Frame(*app)->DestroyWindow();
+}
+
+TEST_F(DocViewTest, FindingFilesMatchesNamesWithoutCase) {
+  for (const char* name : {"X.PVK", "y.pvk", "z.txt"}) std::ofstream(m_folder.Host() + "/" + name) << "1";
+  CFileFind finder;
+  std::vector<std::u16string> found;
+  BOOL more = finder.FindFile(m_folder.Path(u"*.pvk"));
+  while (more) {
+    more = finder.FindNextFile();
+    EXPECT_FALSE(finder.IsDirectory());
+    found.push_back(finder.GetFilePath().Native());
+  }
+  std::sort(found.begin(), found.end());
+  EXPECT_EQ(found, (std::vector<std::u16string>{m_folder.Path(u"X.PVK").Native(), m_folder.Path(u"y.pvk").Native()}));
+  EXPECT_FALSE(finder.FindFile(m_folder.Path(u"*.none")));
+  EXPECT_FALSE(finder.FindNextFile());
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "compat/afx/coll.h"
@@ -266,6 +267,26 @@ class CRecentFileList {
   CString m_strOriginal;            // the placeholder item's text, shown when the list is empty
 };
 
+// --- CCommandLineInfo ---
+
+// What the command line asks for: a new document, or the file it names.
+class CCommandLineInfo : public CObject {
+ public:
+  enum ShellCommand { FileNew, FileOpen, FilePrint, FilePrintTo, FileDDE, AppRegister, AppUnregister, FileNothing = -1 };
+  ~CCommandLineInfo() override = default;
+  // One argument: a flag (after "/" or "-", without it) or a parameter.
+  virtual void ParseParam(LPCTSTR pszParam, BOOL bFlag, BOOL bLast);
+
+  ShellCommand m_nShellCommand = FileNew;
+  BOOL m_bShowSplash = TRUE;
+  CString m_strFileName;
+};
+
+namespace compat::afx {
+// The program's entry hands its arguments (the program first) to the framework.
+void SetCommandLine(std::vector<std::u16string> arguments);
+}  // namespace compat::afx
+
 // --- CWinApp ---
 
 class CWinApp : public CWinThread {
@@ -312,6 +333,13 @@ class CWinApp : public CWinThread {
                                 CDocTemplate* pTemplate);
   BOOL SaveAllModified();
   void CloseAllDocuments(BOOL bEndSession);
+  void ParseCommandLine(CCommandLineInfo& rCmdInfo);
+  // FileNew makes a new document, FileOpen opens the file; FALSE when that failed.
+  BOOL ProcessShellCommand(CCommandLineInfo& rCmdInfo);
+  void Enable3dControlsStatic() {}
+  // Writes each template's file type (name, icon, open command) and its
+  // extension under HKEY_CLASSES_ROOT of our registry store; nothing reaches the desktop.
+  void RegisterShellFileTypes(BOOL bCompat = FALSE);
 
   afx_msg void OnFileNew();
   afx_msg void OnFileOpen();

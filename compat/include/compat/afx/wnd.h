@@ -14,6 +14,7 @@
 class CCmdTarget;
 class CCmdUI;
 class CWnd;
+class CFrameWnd;
 class CWinThread;
 class CWinApp;
 class CScrollBar;
@@ -201,6 +202,12 @@ class CWnd : public CCmdTarget {
   CWnd* GetOwner() const;
   void SetOwner(CWnd* pOwnerWnd);
   CWnd* GetTopLevelParent() const;
+  CFrameWnd* GetParentFrame() const;    // the nearest frame above this window
+  CFrameWnd* GetTopLevelFrame() const;  // the outermost frame, this one included
+  CWnd* GetTopLevelOwner() const;
+  // The descendant with the id, at any depth (children first); with bOnlyPerm
+  // only one that has a framework object.
+  CWnd* GetDescendantWindow(int nID, BOOL bOnlyPerm = FALSE) const;
   CWnd* GetWindow(UINT nCmd) const;
   CWnd* GetNextWindow(UINT nFlag = GW_HWNDNEXT) const;
   CWnd* GetDlgItem(int nID) const;
@@ -384,6 +391,7 @@ class CWnd : public CCmdTarget {
 
  protected:
   WNDPROC m_pfnSuper = nullptr;  // the procedure a subclassed window had
+  HWND m_hWndOwner = nullptr;    // set by SetOwner; children have no platform owner
   int m_nModalResult = -1;
   BOOL m_bContinueModal = FALSE;
   virtual WNDPROC* GetSuperWndProcAddr() { return &m_pfnSuper; }
