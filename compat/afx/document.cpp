@@ -169,8 +169,8 @@ BOOL CDocument::DoSave(LPCTSTR lpszPathName, BOOL bReplace) {
         path += ext;
       }
     }
-    if (!app || !app->DoPromptFileName(path, bReplace ? AFX_IDS_SAVEFILE : AFX_IDS_SAVEFILE,
-                                        OFN_HIDEREADONLY | OFN_PATHMUSTEXIST, FALSE, m_pDocTemplate)) {
+    if (!app || !app->DoPromptFileName(path, AFX_IDS_SAVEFILE, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, FALSE,
+                                        m_pDocTemplate)) {
       return FALSE;
     }
     CString ext;

@@ -593,6 +593,24 @@ TEST_F(DocViewTest, ShellFileTypesAreWrittenOnceIntoTheRegistryStore) {
   Frame(*app)->DestroyWindow();
 }
 
+TEST_F(DocViewTest, TheWaitCursorLastsAsLongAsTheOutermostWait) {
+  HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
+  HCURSOR wait = LoadCursorW(nullptr, IDC_WAIT);
+  SetCursor(arrow);
+  {
+    CWaitCursor outer;
+    EXPECT_EQ(GetCursor(), wait);
+    {
+      CWaitCursor inner;
+    }
+    EXPECT_EQ(GetCursor(), wait);  // the outer wait still holds
+    SetCursor(arrow);
+    outer.Restore();
+    EXPECT_EQ(GetCursor(), wait);
+  }
+  EXPECT_EQ(GetCursor(), arrow);
+}
+
 TEST_F(DocViewTest, FindingFilesMatchesNamesWithoutCase) {
   for (const char* name : {"X.PVK", "y.pvk", "z.txt"}) std::ofstream(m_folder.Host() + "/" + name) << "1";
   CFileFind finder;

@@ -107,6 +107,10 @@ class CCmdTarget : public CObject {
   // update (CN_UPDATE_COMMAND_UI, pExtra the CCmdUI) or a notification
   // (CN_NOTIFY, pExtra the AFX_MSGCALL) through this object's message map.
   virtual BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, void* pHandlerInfo);
+  // The hourglass until as many EndWaitCursor calls; RestoreWaitCursor shows it again.
+  void BeginWaitCursor();
+  void EndWaitCursor();
+  void RestoreWaitCursor();
 
  protected:
   static const AFX_MSGMAP* GetThisMessageMap();
@@ -114,6 +118,16 @@ class CCmdTarget : public CObject {
   // Finds the entry for a window message, or null.
   const AFX_MSGMAP_ENTRY* FindMessageEntry(UINT message) const;
   friend class CWnd;
+};
+
+// Shows the hourglass for as long as the object lives.
+class CWaitCursor {
+ public:
+  CWaitCursor();
+  ~CWaitCursor();
+  CWaitCursor(const CWaitCursor&) = delete;
+  CWaitCursor& operator=(const CWaitCursor&) = delete;
+  void Restore();
 };
 
 // --- CCmdUI ---
