@@ -60,6 +60,34 @@ BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void* pExtra, void* pHandlerInfo)
   return FALSE;
 }
 
+// --- the wait cursor ---
+
+namespace {
+
+// Nested waits share one count per thread: the arrow comes back with the last.
+thread_local int t_waitDepth = 0;
+thread_local HCURSOR t_beforeWait = nullptr;
+
+}  // namespace
+
+void CCmdTarget::BeginWaitCursor() {
+  HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+  if (t_waitDepth++ == 0) t_beforeWait = previous;
+}
+
+void CCmdTarget::EndWaitCursor() {
+  if (t_waitDepth == 0) return;
+  if (--t_waitDepth == 0) ::SetCursor(t_beforeWait ? t_beforeWait : ::LoadCursorW(nullptr, IDC_ARROW));
+}
+
+void CCmdTarget::RestoreWaitCursor() {
+  if (t_waitDepth > 0) ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+}
+
+CWaitCursor::CWaitCursor() { CCmdTarget().BeginWaitCursor(); }
+CWaitCursor::~CWaitCursor() { CCmdTarget().EndWaitCursor(); }
+void CWaitCursor::Restore() { CCmdTarget().RestoreWaitCursor(); }
+
 // --- CCmdUI ---
 
 void CCmdUI::Enable(BOOL bOn) {

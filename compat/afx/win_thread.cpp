@@ -110,8 +110,8 @@ int CWinThread::ExitInstance() { return static_cast<int>(m_msgCur.wParam); }
 BOOL CWinThread::OnIdle(LONG) { return FALSE; }
 
 BOOL CWinThread::IsIdleMessage(MSG* pMsg) {
-  // Timers, paints and repeated moves do not restart idle processing.
-  return pMsg->message != WM_TIMER && pMsg->message != WM_PAINT && pMsg->message != 0x0118;
+  // Paints and the caret's blink do not restart idle processing; a timer does.
+  return pMsg->message != WM_PAINT && pMsg->message != 0x0118;
 }
 
 BOOL CWinThread::PreTranslateMessage(MSG* pMsg) { return AfxPreTranslateMessageTree(GetMainWnd(), pMsg); }

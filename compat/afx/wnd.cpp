@@ -8,6 +8,8 @@
 
 #include "compat/afx/menu.h"
 #include "compat/afx/temporary_map.h"
+#include "compat/afx/file.h"
+#include "compat/afx/doc_view.h"
 #include "compat/afx/wnd_state.h"
 
 IMPLEMENT_DYNCREATE(CWnd, CCmdTarget)
@@ -123,7 +125,15 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
   auto& state = ThreadState();
   const MSG saved = state.lastSent;
   state.lastSent = MSG{hWnd, message, wParam, lParam, 0, POINT{0, 0}};
-  LRESULT result = wnd->WindowProc(message, wParam, lParam);
+  LRESULT result = 0;
+  try {
+    result = wnd->WindowProc(message, wParam, lParam);
+  } catch (CException* e) {
+    // A handler's failure is shown to the user and the program goes on.
+    CWinApp* app = AfxGetApp();
+    result = app ? app->ProcessWndProcException(e, &state.lastSent) : 0;
+    e->Delete();
+  }
   state.lastSent = saved;
   return result;
 }
@@ -308,9 +318,18 @@ void CWnd::SendMessageToDescendants(UINT message, WPARAM wParam, LPARAM lParam, 
 
 CWnd* CWnd::GetParent() const { return FromHandle(::GetParent(m_hWnd)); }
 CWnd* CWnd::SetParent(CWnd* pWndNewParent) { return FromHandle(::SetParent(m_hWnd, HwndOf(pWndNewParent))); }
-CWnd* CWnd::GetOwner() const { return FromHandle(::GetWindow(m_hWnd, GW_OWNER)); }
+// A child window's owner is the framework's own record (the platform keeps
+// owners for top-level windows only); without one it is the parent.
+CWnd* CWnd::GetOwner() const {
+  if (m_hWndOwner) return FromHandle(m_hWndOwner);
+  if (::GetWindowLongPtrW(m_hWnd, GWL_STYLE) & WS_CHILD) return FromHandle(::GetParent(m_hWnd));
+  return FromHandle(::GetWindow(m_hWnd, GW_OWNER));
+}
 void CWnd::SetOwner(CWnd* pOwnerWnd) {
-  ::SetWindowLongPtrW(m_hWnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(HwndOf(pOwnerWnd)));
+  m_hWndOwner = HwndOf(pOwnerWnd);
+  if (!(::GetWindowLongPtrW(m_hWnd, GWL_STYLE) & WS_CHILD)) {
+    ::SetWindowLongPtrW(m_hWnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(m_hWndOwner));
+  }
 }
 CWnd* CWnd::GetTopLevelParent() const { return FromHandle(::GetAncestor(m_hWnd, GA_ROOT)); }
 CWnd* CWnd::GetWindow(UINT nCmd) const { return FromHandle(::GetWindow(m_hWnd, nCmd)); }

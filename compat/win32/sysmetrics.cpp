@@ -179,13 +179,20 @@ HBRUSH WINAPI GetSysColorBrush(int index) {
 
 BOOL WINAPI SetSysColors(int count, const INT* elements, const COLORREF* values) {
   if (count < 0 || (count > 0 && (!elements || !values))) return FALSE;
-  Guard guard = Lock();
-  for (int i = 0; i < count; ++i) {
-    if (elements[i] < 0 || elements[i] >= kColorCount) continue;
-    SysColors()[static_cast<size_t>(elements[i])] = values[i];
-    // A brush handed out earlier may still be selected somewhere: leave it, make a new one.
-    g_sysColorBrushes[elements[i]] = nullptr;
+  {
+    Guard guard = Lock();
+    for (int i = 0; i < count; ++i) {
+      if (elements[i] < 0 || elements[i] >= kColorCount) continue;
+      SysColors()[static_cast<size_t>(elements[i])] = values[i];
+      // A brush handed out earlier may still be selected somewhere: leave it, make a new one.
+      g_sysColorBrushes[elements[i]] = nullptr;
+    }
   }
+  // Every top-level window learns of the change (outside the lock: they read the colours back).
+  ::EnumWindows([](HWND hwnd, LPARAM) -> BOOL {
+    ::SendMessageW(hwnd, WM_SYSCOLORCHANGE, 0, 0);
+    return TRUE;
+  }, 0);
   return TRUE;
 }
 

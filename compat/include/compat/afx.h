@@ -18,3 +18,4 @@
 #include "compat/afx/dialog.h"
 #include "compat/afx/data_exchange.h"
 #include "compat/afx/file_dialog.h"
+#include "compat/afx/doc_view.h"

@@ -205,3 +205,32 @@ class CMemFile : public CFile {
   BYTE* m_lpBuffer;
   BOOL m_bAutoDelete;
 };
+
+// Walks the files a pattern matches ("*.pvk" finds "X.PVK": names match without case).
+class CFileFind : public CObject {
+ public:
+  CFileFind() = default;
+  ~CFileFind() override { Close(); }
+  CFileFind(const CFileFind&) = delete;
+  CFileFind& operator=(const CFileFind&) = delete;
+
+  // TRUE when something matches; FindNextFile then steps onto each match in turn.
+  virtual BOOL FindFile(LPCTSTR pstrName = nullptr, DWORD dwUnused = 0);
+  // Steps onto the next match; FALSE when this one is the last.
+  virtual BOOL FindNextFile();
+  void Close();
+
+  CString GetFileName() const;
+  CString GetFilePath() const;
+  CString GetRoot() const { return m_strRoot; }
+  ULONGLONG GetLength() const;
+  BOOL IsDirectory() const { return (m_found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+  BOOL IsDots() const;
+
+ private:
+  HANDLE m_hFind = INVALID_HANDLE_VALUE;
+  WIN32_FIND_DATAW m_next{};   // the match FindNextFile steps onto
+  WIN32_FIND_DATAW m_found{};  // the current match
+  BOOL m_bHaveNext = FALSE;
+  CString m_strRoot;           // the folder of the pattern, with its backslash
+};

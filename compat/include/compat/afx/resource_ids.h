@@ -36,6 +36,7 @@
 #define AFX_IDP_FAILED_TO_OPEN_DOC 0xF101
 #define AFX_IDP_FAILED_TO_SAVE_DOC 0xF102
 #define AFX_IDP_ASK_TO_SAVE 0xF103
+#define AFX_IDP_FAILED_TO_CREATE_DOC 0xF104
 
 // Messages of dialog data exchange.
 #define AFX_IDP_PARSE_INT 0xF110

@@ -14,6 +14,7 @@
 class CCmdTarget;
 class CCmdUI;
 class CWnd;
+class CFrameWnd;
 class CWinThread;
 class CWinApp;
 class CScrollBar;
@@ -106,6 +107,10 @@ class CCmdTarget : public CObject {
   // update (CN_UPDATE_COMMAND_UI, pExtra the CCmdUI) or a notification
   // (CN_NOTIFY, pExtra the AFX_MSGCALL) through this object's message map.
   virtual BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, void* pHandlerInfo);
+  // The hourglass until as many EndWaitCursor calls; RestoreWaitCursor shows it again.
+  void BeginWaitCursor();
+  void EndWaitCursor();
+  void RestoreWaitCursor();
 
  protected:
   static const AFX_MSGMAP* GetThisMessageMap();
@@ -113,6 +118,16 @@ class CCmdTarget : public CObject {
   // Finds the entry for a window message, or null.
   const AFX_MSGMAP_ENTRY* FindMessageEntry(UINT message) const;
   friend class CWnd;
+};
+
+// Shows the hourglass for as long as the object lives.
+class CWaitCursor {
+ public:
+  CWaitCursor();
+  ~CWaitCursor();
+  CWaitCursor(const CWaitCursor&) = delete;
+  CWaitCursor& operator=(const CWaitCursor&) = delete;
+  void Restore();
 };
 
 // --- CCmdUI ---
@@ -201,6 +216,12 @@ class CWnd : public CCmdTarget {
   CWnd* GetOwner() const;
   void SetOwner(CWnd* pOwnerWnd);
   CWnd* GetTopLevelParent() const;
+  CFrameWnd* GetParentFrame() const;    // the nearest frame above this window
+  CFrameWnd* GetTopLevelFrame() const;  // the outermost frame, this one included
+  CWnd* GetTopLevelOwner() const;
+  // The descendant with the id, at any depth (children first); with bOnlyPerm
+  // only one that has a framework object.
+  CWnd* GetDescendantWindow(int nID, BOOL bOnlyPerm = FALSE) const;
   CWnd* GetWindow(UINT nCmd) const;
   CWnd* GetNextWindow(UINT nFlag = GW_HWNDNEXT) const;
   CWnd* GetDlgItem(int nID) const;
@@ -384,6 +405,7 @@ class CWnd : public CCmdTarget {
 
  protected:
   WNDPROC m_pfnSuper = nullptr;  // the procedure a subclassed window had
+  HWND m_hWndOwner = nullptr;    // set by SetOwner; children have no platform owner
   int m_nModalResult = -1;
   BOOL m_bContinueModal = FALSE;
   virtual WNDPROC* GetSuperWndProcAddr() { return &m_pfnSuper; }

@@ -1,0 +1,407 @@
+// CWinApp: the application object with its names and INI profile, the recent
+// file list, the document templates and the File commands, and idle updates.
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "compat/afx.h"
+
+IMPLEMENT_DYNAMIC(CWinApp, CWinThread)
+
+BEGIN_MESSAGE_MAP(CWinApp, CWinThread)
+ON_COMMAND(ID_FILE_NEW, OnFileNew)
+ON_COMMAND(ID_FILE_OPEN, OnFileOpen)
+ON_COMMAND(ID_APP_EXIT, OnAppExit)
+ON_COMMAND_EX_RANGE(ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE1 + 15, OnOpenRecentFile)
+ON_UPDATE_COMMAND_UI(ID_FILE_MRU_FILE1, OnUpdateRecentFileMenu)
+END_MESSAGE_MAP()
+
+namespace {
+
+constexpr int kMaxPath = 260;
+constexpr int kNumberLength = 16;
+
+// Copies text into malloc'ed memory, as the program may free the names with free.
+LPCTSTR MallocCopy(const std::u16string& text) {
+  auto* copy = static_cast<char16_t*>(std::malloc((text.size() + 1) * sizeof(char16_t)));
+  if (!copy) return nullptr;
+  std::memcpy(copy, text.c_str(), (text.size() + 1) * sizeof(char16_t));
+  return copy;
+}
+
+void FreeName(LPCTSTR& name) {
+  std::free(const_cast<char16_t*>(name));
+  name = nullptr;
+}
+
+// A path shortened for a menu: the file name survives, the middle of the folder
+// gives way to "...", and "&" stays a character.
+CString MenuDisplayName(const CString& path, int maxLength) {
+  CString shown = path;
+  if (shown.GetLength() > maxLength) {
+    const int slash = shown.ReverseFind(u'\\');
+    const CString name = slash >= 0 ? shown.Mid(slash) : shown;
+    const int keep = maxLength - name.GetLength() - 3;
+    shown = keep > 3 ? shown.Left(keep) + u"..." + name : name;
+  }
+  shown.Replace(u"&", u"&&");
+  return shown;
+}
+
+}  // namespace
+
+// --- CRecentFileList ---
+
+CRecentFileList::CRecentFileList(UINT nStart, LPCTSTR lpszSection, LPCTSTR lpszEntryFormat, int nSize,
+                                 int nMaxDispLen)
+    : m_nStart(nStart),
+      m_strSectionName(lpszSection),
+      m_strEntryFormat(lpszEntryFormat),
+      m_nMaxDisplayLength(nMaxDispLen),
+      m_arrNames(static_cast<size_t>(nSize > 0 ? nSize : 1)) {}
+
+void CRecentFileList::Add(LPCTSTR lpszPathName) {
+  if (!lpszPathName || !*lpszPathName) return;
+  size_t from = m_arrNames.size() - 1;  // a new path pushes the oldest out
+  for (size_t i = 0; i < m_arrNames.size(); ++i) {
+    if (m_arrNames[i].CompareNoCase(lpszPathName) == 0) {
+      from = i;
+      break;
+    }
+  }
+  for (size_t i = from; i > 0; --i) m_arrNames[i] = m_arrNames[i - 1];
+  m_arrNames[0] = lpszPathName;
+}
+
+void CRecentFileList::Remove(int nIndex) {
+  if (nIndex < 0 || nIndex >= GetSize()) return;
+  m_arrNames.erase(m_arrNames.begin() + nIndex);
+  m_arrNames.emplace_back();
+}
+
+void CRecentFileList::ReadList() {
+  CWinApp* app = AfxGetApp();
+  if (!app) return;
+  for (int i = 0; i < GetSize(); ++i) {
+    CString entry;
+    entry.Format(m_strEntryFormat, i + 1);
+    m_arrNames[static_cast<size_t>(i)] = app->GetProfileString(m_strSectionName, entry, u"");
+  }
+}
+
+void CRecentFileList::WriteList() {
+  CWinApp* app = AfxGetApp();
+  if (!app) return;
+  // The section is written afresh so that no entry of a longer list lingers.
+  app->WriteProfileString(m_strSectionName, nullptr, nullptr);
+  for (int i = 0; i < GetSize(); ++i) {
+    CString entry;
+    entry.Format(m_strEntryFormat, i + 1);
+    const CString& name = m_arrNames[static_cast<size_t>(i)];
+    if (!name.IsEmpty()) app->WriteProfileString(m_strSectionName, entry, name);
+  }
+}
+
+void CRecentFileList::UpdateMenu(CCmdUI* pCmdUI) {
+  if (!pCmdUI->m_pMenu) return;
+  HMENU menu = pCmdUI->m_pMenu->m_hMenu;
+  const UINT first = pCmdUI->m_nID;
+  if (m_arrNames[0].IsEmpty()) {
+    if (m_strOriginal.IsEmpty()) pCmdUI->m_pMenu->GetMenuString(pCmdUI->m_nIndex, m_strOriginal, MF_BYPOSITION);
+    pCmdUI->SetText(m_strOriginal);
+    pCmdUI->Enable(FALSE);
+    return;
+  }
+  if (m_strOriginal.IsEmpty() && ::GetMenuItemID(menu, static_cast<int>(pCmdUI->m_nIndex)) == first) {
+    pCmdUI->m_pMenu->GetMenuString(pCmdUI->m_nIndex, m_strOriginal, MF_BYPOSITION);
+  }
+  for (int i = 0; i < GetSize(); ++i) ::DeleteMenu(menu, first + static_cast<UINT>(i), MF_BYCOMMAND);
+  int inserted = 0;
+  for (int i = 0; i < GetSize(); ++i) {
+    const CString& name = m_arrNames[static_cast<size_t>(i)];
+    if (name.IsEmpty()) break;
+    CString text;
+    text.Format(u"&%d %s", i + 1, MenuDisplayName(name, m_nMaxDisplayLength).GetString());
+    ::InsertMenuW(menu, pCmdUI->m_nIndex + static_cast<UINT>(inserted), MF_BYPOSITION | MF_STRING,
+                  first + static_cast<UINT>(i), text);
+    ++inserted;
+  }
+  // The popup's walk goes on after the items put in.
+  pCmdUI->m_nIndex += static_cast<UINT>(inserted) - 1;
+  pCmdUI->m_nIndexMax = static_cast<UINT>(::GetMenuItemCount(menu));
+  pCmdUI->m_bEnableChanged = TRUE;
+}
+
+// --- the command line ---
+
+namespace {
+
+std::vector<std::u16string>& Arguments() {
+  static std::vector<std::u16string> arguments;
+  return arguments;
+}
+
+}  // namespace
+
+void compat::afx::SetCommandLine(std::vector<std::u16string> arguments) { Arguments() = std::move(arguments); }
+
+void CCommandLineInfo::ParseParam(LPCTSTR pszParam, BOOL bFlag, BOOL) {
+  // Flags this program does not know are ignored; the first other argument is the file.
+  if (bFlag || !m_strFileName.IsEmpty()) return;
+  std::u16string path = pszParam;
+  std::replace(path.begin(), path.end(), u'/', u'\\');
+  char16_t full[kMaxPath] = {};
+  const DWORD length = ::GetFullPathNameW(path.c_str(), kMaxPath, full, nullptr);
+  m_strFileName = length > 0 && length < kMaxPath ? CString(full) : CString(path);
+  m_nShellCommand = FileOpen;
+}
+
+void CWinApp::ParseCommandLine(CCommandLineInfo& rCmdInfo) {
+  const std::vector<std::u16string>& arguments = Arguments();
+  for (size_t i = 1; i < arguments.size(); ++i) {
+    const std::u16string& argument = arguments[i];
+    const bool flag = !argument.empty() && (argument[0] == u'/' || argument[0] == u'-');
+    const std::u16string text = flag ? argument.substr(1) : argument;
+    rCmdInfo.ParseParam(text.c_str(), flag, i + 1 == arguments.size());
+  }
+}
+
+BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& rCmdInfo) {
+  switch (rCmdInfo.m_nShellCommand) {
+    case CCommandLineInfo::FileNew:
+      OnFileNew();
+      return m_pMainWnd != nullptr;
+    case CCommandLineInfo::FileOpen:
+      return OpenDocumentFile(rCmdInfo.m_strFileName) != nullptr;
+    default:
+      return TRUE;
+  }
+}
+
+// --- CWinApp: names ---
+
+CWinApp::CWinApp(LPCTSTR lpszAppName) {
+  compat::afx::RegisterApp(this, this);
+  m_hInstance = ::GetModuleHandleW(nullptr);
+  char16_t module[kMaxPath] = {};
+  ::GetModuleFileNameW(nullptr, module, kMaxPath);
+  std::u16string path = module;
+  const size_t slash = path.find_last_of(u'\\');
+  std::u16string exe = slash == std::u16string::npos ? path : path.substr(slash + 1);
+  const size_t dot = exe.find_last_of(u'.');
+  if (dot != std::u16string::npos) exe.resize(dot);
+  m_pszExeName = MallocCopy(exe);
+  CString title;
+  if (lpszAppName) {
+    m_pszAppName = MallocCopy(lpszAppName);
+  } else if (title.LoadString(AFX_IDS_APP_TITLE)) {
+    m_pszAppName = MallocCopy(title.Native());
+  } else {
+    m_pszAppName = MallocCopy(exe);
+  }
+  const std::u16string folder = slash == std::u16string::npos ? std::u16string() : path.substr(0, slash + 1);
+  m_pszProfileName = MallocCopy(folder + exe + u".INI");
+}
+
+CWinApp::~CWinApp() {
+  for (CDocTemplate* docTemplate : m_templates) {
+    POSITION pos = docTemplate->GetFirstDocPosition();
+    while (pos) delete docTemplate->GetNextDoc(pos);
+    delete docTemplate;
+  }
+  delete m_pRecentFileList;
+  FreeName(m_pszAppName);
+  FreeName(m_pszExeName);
+  FreeName(m_pszProfileName);
+  FreeName(m_pszRegistryKey);
+  FreeName(m_pszHelpFilePath);
+  compat::afx::RegisterApp(nullptr, nullptr);
+}
+
+// --- CWinApp: running ---
+
+BOOL CWinApp::InitInstance() { return TRUE; }
+
+int CWinApp::ExitInstance() {
+  SaveStdProfileSettings();
+  return static_cast<int>(m_msgCur.wParam);
+}
+
+int CWinApp::Run() {
+  // With no window there is nothing to run the loop for.
+  if (!m_pMainWnd) ::PostQuitMessage(0);
+  return CWinThread::Run();
+}
+
+BOOL CWinApp::OnIdle(LONG lCount) {
+  if (lCount <= 0) {
+    if (CWnd* main = m_pMainWnd; main && main->m_hWnd && ::IsWindowVisible(main->m_hWnd)) {
+      main->SendMessage(WM_IDLEUPDATECMDUI, TRUE, 0);
+      main->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE);
+    }
+  }
+  return lCount < 1;  // one more pass after the update
+}
+
+BOOL CWinApp::IsIdleMessage(MSG* pMsg) {
+  // A mouse resting where it was does not count as activity.
+  if (pMsg->message == WM_MOUSEMOVE || pMsg->message == WM_NCMOUSEMOVE) {
+    if (pMsg->pt.x == m_ptLastMove.x && pMsg->pt.y == m_ptLastMove.y) return FALSE;
+    m_ptLastMove = pMsg->pt;
+    return TRUE;
+  }
+  return CWinThread::IsIdleMessage(pMsg);
+}
+
+LRESULT CWinApp::ProcessWndProcException(CException* e, const MSG* pMsg) {
+  CString text;
+  if (!e || !e->GetErrorMessage(text.GetBuffer(kMaxPath), kMaxPath)) {
+    text.ReleaseBuffer();
+    text = u"An unexpected error occurred.";
+  } else {
+    text.ReleaseBuffer();
+  }
+  AfxMessageBox(text, MB_ICONEXCLAMATION);
+  return pMsg && pMsg->message == WM_CREATE ? -1 : 0;
+}
+
+// --- CWinApp: profile ---
+
+UINT CWinApp::GetProfileInt(LPCTSTR lpszSection, LPCTSTR lpszEntry, int nDefault) {
+  const CString text = GetProfileString(lpszSection, lpszEntry, nullptr);
+  if (text.IsEmpty()) return static_cast<UINT>(nDefault);
+  std::string digits;
+  for (char16_t ch : text.Native()) digits += static_cast<char>(ch < 0x80 ? ch : '?');
+  return static_cast<UINT>(std::strtol(digits.c_str(), nullptr, 10));
+}
+
+CString CWinApp::GetProfileString(LPCTSTR lpszSection, LPCTSTR lpszEntry, LPCTSTR lpszDefault) {
+  std::u16string buffer(4096, u'\0');
+  const DWORD length = ::GetPrivateProfileStringW(lpszSection, lpszEntry, lpszDefault ? lpszDefault : u"",
+                                                  buffer.data(), static_cast<DWORD>(buffer.size()), m_pszProfileName);
+  buffer.resize(length);
+  return CString(buffer);
+}
+
+BOOL CWinApp::WriteProfileInt(LPCTSTR lpszSection, LPCTSTR lpszEntry, int nValue) {
+  CString text;
+  text.Format(u"%d", nValue);
+  return WriteProfileString(lpszSection, lpszEntry, text);
+}
+
+BOOL CWinApp::WriteProfileString(LPCTSTR lpszSection, LPCTSTR lpszEntry, LPCTSTR lpszValue) {
+  return ::WritePrivateProfileStringW(lpszSection, lpszEntry, lpszValue, m_pszProfileName);
+}
+
+void CWinApp::LoadStdProfileSettings(UINT nMaxMRU) {
+  if (nMaxMRU == 0) return;
+  delete m_pRecentFileList;
+  m_pRecentFileList = new CRecentFileList(0, u"Recent File List", u"File%d", static_cast<int>(nMaxMRU));
+  m_pRecentFileList->ReadList();
+}
+
+void CWinApp::SaveStdProfileSettings() {
+  if (m_pRecentFileList) m_pRecentFileList->WriteList();
+}
+
+// --- CWinApp: documents ---
+
+void CWinApp::AddDocTemplate(CDocTemplate* pTemplate) { m_templates.push_back(pTemplate); }
+
+POSITION CWinApp::GetFirstDocTemplatePosition() const {
+  return m_templates.empty() ? nullptr : reinterpret_cast<POSITION>(static_cast<size_t>(1));
+}
+
+CDocTemplate* CWinApp::GetNextDocTemplate(POSITION& pos) const {
+  const size_t index = reinterpret_cast<size_t>(pos) - 1;
+  pos = index + 1 < m_templates.size() ? reinterpret_cast<POSITION>(index + 2) : nullptr;
+  return m_templates[index];
+}
+
+CDocument* CWinApp::OpenDocumentFile(LPCTSTR lpszFileName) {
+  if (m_templates.empty()) return nullptr;
+  return m_templates.front()->OpenDocumentFile(lpszFileName);
+}
+
+void CWinApp::AddToRecentFileList(LPCTSTR lpszPathName) {
+  if (m_pRecentFileList) m_pRecentFileList->Add(lpszPathName);
+}
+
+BOOL CWinApp::DoPromptFileName(CString&, UINT, DWORD, BOOL, CDocTemplate*) {
+  // The file dialogs answer here; without them no name can be asked for.
+  return FALSE;
+}
+
+BOOL CWinApp::SaveAllModified() {
+  for (CDocTemplate* docTemplate : m_templates) {
+    if (!docTemplate->SaveAllModified()) return FALSE;
+  }
+  return TRUE;
+}
+
+void CWinApp::CloseAllDocuments(BOOL bEndSession) {
+  for (CDocTemplate* docTemplate : m_templates) docTemplate->CloseAllDocuments(bEndSession);
+}
+
+namespace {
+
+// Sets the unnamed value of a key under HKEY_CLASSES_ROOT, making the key.
+bool SetClassesValue(const CString& key, const CString& value) {
+  HKEY handle = nullptr;
+  if (::RegCreateKeyW(HKEY_CLASSES_ROOT, key, &handle) != ERROR_SUCCESS) return false;
+  const auto bytes = static_cast<DWORD>((value.GetLength() + 1) * sizeof(char16_t));
+  const LONG result = ::RegSetValueExW(handle, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.GetString()), bytes);
+  ::RegCloseKey(handle);
+  return result == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+void CWinApp::RegisterShellFileTypes(BOOL) {
+  char16_t module[kMaxPath] = {};
+  ::GetModuleFileNameW(nullptr, module, kMaxPath);
+  const CString program(module);
+  for (CDocTemplate* docTemplate : m_templates) {
+    CString typeId, typeName, extension;
+    if (!docTemplate->GetDocString(typeId, CDocTemplate::regFileTypeId)) continue;
+    docTemplate->GetDocString(typeName, CDocTemplate::regFileTypeName);
+    SetClassesValue(typeId, typeName);
+    SetClassesValue(typeId + u"\\DefaultIcon", program + u",0");
+    SetClassesValue(typeId + u"\\shell\\open\\command", u"\"" + program + u"\" \"%1\"");
+    if (docTemplate->GetDocString(extension, CDocTemplate::filterExt)) SetClassesValue(extension, typeId);
+  }
+}
+
+void CWinApp::OnFileNew() {
+  if (!m_templates.empty()) m_templates.front()->OpenDocumentFile(nullptr);
+}
+
+void CWinApp::OnFileOpen() {
+  CString name;
+  if (!DoPromptFileName(name, AFX_IDS_OPENFILE, OFN_HIDEREADONLY | OFN_FILEMUSTEXIST, TRUE, nullptr)) return;
+  OpenDocumentFile(name);
+}
+
+void CWinApp::OnAppExit() {
+  if (m_pMainWnd) m_pMainWnd->SendMessage(WM_CLOSE);
+}
+
+BOOL CWinApp::OnOpenRecentFile(UINT nID) {
+  if (!m_pRecentFileList) return FALSE;
+  const int index = static_cast<int>(nID - ID_FILE_MRU_FILE1);
+  if (index < 0 || index >= m_pRecentFileList->GetSize()) return FALSE;
+  const CString path = (*m_pRecentFileList)[index];
+  if (path.IsEmpty()) return FALSE;
+  // A file that no longer opens leaves the list.
+  if (!OpenDocumentFile(path)) m_pRecentFileList->Remove(index);
+  return TRUE;
+}
+
+void CWinApp::OnUpdateRecentFileMenu(CCmdUI* pCmdUI) {
+  if (m_pRecentFileList) {
+    m_pRecentFileList->UpdateMenu(pCmdUI);
+  } else {
+    pCmdUI->Enable(FALSE);
+  }
+}
