@@ -328,9 +328,37 @@ void CWinApp::AddToRecentFileList(LPCTSTR lpszPathName) {
   if (m_pRecentFileList) m_pRecentFileList->Add(lpszPathName);
 }
 
-BOOL CWinApp::DoPromptFileName(CString&, UINT, DWORD, BOOL, CDocTemplate*) {
-  // The file dialogs answer here; without them no name can be asked for.
-  return FALSE;
+namespace {
+
+// "Name (*.ext)|*.ext|" for a template whose document string names a filter.
+void AppendTemplateFilter(CString& filter, const CDocTemplate* docTemplate, CString* defaultExt) {
+  CString name, ext;
+  if (!docTemplate->GetDocString(name, CDocTemplate::filterName) || name.IsEmpty()) return;
+  if (!docTemplate->GetDocString(ext, CDocTemplate::filterExt) || ext.IsEmpty()) return;
+  filter += name + u"|*" + ext + u"|";
+  if (defaultExt && defaultExt->IsEmpty()) *defaultExt = ext.Mid(ext[0] == u'.' ? 1 : 0);
+}
+
+}  // namespace
+
+BOOL CWinApp::DoPromptFileName(CString& fileName, UINT titleId, DWORD flags, BOOL openFileDialog,
+                               CDocTemplate* docTemplate) {
+  CString title, filter, defaultExt, all;
+  title.LoadString(titleId);
+  if (docTemplate) {
+    AppendTemplateFilter(filter, docTemplate, &defaultExt);
+  } else {
+    for (const CDocTemplate* each : m_templates) AppendTemplateFilter(filter, each, &defaultExt);
+  }
+  if (!all.LoadString(AFX_IDS_ALLFILTER)) all = u"All Files (*.*)";
+  filter += all + u"|*.*||";
+  CFileDialog dialog(openFileDialog, defaultExt.IsEmpty() ? nullptr : static_cast<LPCTSTR>(defaultExt),
+                     fileName.IsEmpty() ? nullptr : static_cast<LPCTSTR>(fileName), flags | OFN_OVERWRITEPROMPT,
+                     filter, m_pMainWnd);
+  if (!title.IsEmpty()) dialog.m_ofn.lpstrTitle = title;
+  if (dialog.DoModal() != IDOK) return FALSE;
+  fileName = dialog.GetPathName();
+  return !fileName.IsEmpty();
 }
 
 BOOL CWinApp::SaveAllModified() {

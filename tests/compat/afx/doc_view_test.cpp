@@ -137,6 +137,7 @@ class CNotesApp : public CWinApp {
   BOOL m_bGrid = FALSE;
   std::optional<CString> m_answer;  // the name the file dialog gives, or cancelled
   std::vector<UINT> m_prompts;      // the titles of the file dialogs asked
+  BOOL m_realDialog = FALSE;        // ask through the framework's own file dialog
 
   BOOL InitInstance() override {
     std::free(const_cast<char16_t*>(m_pszProfileName));
@@ -147,7 +148,8 @@ class CNotesApp : public CWinApp {
     OnFileNew();
     return m_pMainWnd != nullptr;
   }
-  BOOL DoPromptFileName(CString& fileName, UINT nIDSTitle, DWORD, BOOL, CDocTemplate*) override {
+  BOOL DoPromptFileName(CString& fileName, UINT nIDSTitle, DWORD flags, BOOL open, CDocTemplate* docTemplate) override {
+    if (m_realDialog) return CWinApp::DoPromptFileName(fileName, nIDSTitle, flags, open, docTemplate);
     m_prompts.push_back(nIDSTitle);
     if (!m_answer) return FALSE;
     fileName = *m_answer;
@@ -365,6 +367,29 @@ TEST_F(DocViewTest, SaveOnAnUntitledDocumentAsksForANameAndTheRecentListOpensItO
   EXPECT_EQ(Doc(*app)->m_text.Native(), u"remember me");
   EXPECT_EQ(Title(*app), u"first.not - Notes");
   EXPECT_EQ(View(*app)->m_initialUpdates, 2);  // New, then Open
+  Frame(*app)->DestroyWindow();
+}
+
+TEST_F(DocViewTest, SaveAsAsksThroughTheFileDialogWithTheDocumentsFilterAndExtension) {
+  auto app = Start();
+  app->m_realDialog = TRUE;
+  Doc(*app)->m_text = u"asked for";
+  Doc(*app)->SetModifiedFlag();
+  const CString stem = m_folder.Path(u"named");
+  std::u16string filter;
+  compat::AddModalStepOnCaption(u"Save As", [&](HWND dialog) {
+    WCHAR type[100] = {};
+    ::GetDlgItemTextW(dialog, cmb1, type, 100);
+    filter = type;
+    ::SetDlgItemTextW(dialog, edt1, stem);  // typed without an extension
+    compat::host::InjectKeyPress(VK_RETURN);
+  });
+  Chord('S', *app);
+  EXPECT_EQ(filter, u"Note files (*.not)");
+  EXPECT_EQ(Doc(*app)->GetPathName().Native(), (stem + u".not").Native());
+  EXPECT_FALSE(Doc(*app)->IsModified());
+  std::ifstream saved(m_folder.Host() + "/named.not");
+  EXPECT_TRUE(saved.good());
   Frame(*app)->DestroyWindow();
 }
 
