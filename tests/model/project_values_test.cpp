@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -22,18 +23,6 @@ namespace {
 
 using pvktest::Bytes;
 using pvktest::WriteHost;
-
-uint32_t FloatWord(float f) {
-  uint32_t w;
-  std::memcpy(&w, &f, 4);
-  return w;
-}
-
-float WordFloat(uint32_t w) {
-  float f;
-  std::memcpy(&f, &w, 4);
-  return f;
-}
 
 // A project as varied as an editor session makes them: lines the two sides
 // share, curves with rising keys, every setting somewhere in its range.
@@ -92,7 +81,7 @@ class RandomProjects {
 
   pvk::Slot MakeSlot(const std::vector<size_t>& shape) {
     pvk::Slot s;
-    for (int i = 0; i < 4; ++i) s.adjust[i] = FloatWord(Real(-100, 100));
+    for (int i = 0; i < 4; ++i) s.adjust[i] = std::bit_cast<uint32_t>(Real(-100, 100));
     s.adjust[4] = static_cast<uint32_t>(Int(0, 1));
     s.adjust[5] = static_cast<uint32_t>(Int(0, 1));
     std::memcpy(s.adjustAgain, s.adjust, sizeof s.adjust);
@@ -165,7 +154,7 @@ void ExpectEveryValueInRange(const pvk::Project& p) {
     EXPECT_TRUE(pair.lightStrength >= 0 && pair.lightStrength <= 1);
     EXPECT_LE(pair.wipeReverse, 1u);
     for (const pvk::Slot* s : {&pair.source_slot, &pair.target_slot}) {
-      for (int i = 0; i < 4; ++i) EXPECT_TRUE(std::fabs(WordFloat(s->adjust[i])) <= 100) << i;
+      for (int i = 0; i < 4; ++i) EXPECT_TRUE(std::fabs(std::bit_cast<float>(s->adjust[i])) <= 100) << i;
       EXPECT_LE(s->adjust[4], 1u);
       EXPECT_LE(s->adjust[5], 1u);
       for (const pvk::Line& line : s->lines.lines) {
@@ -282,7 +271,7 @@ TEST_F(ProjectValues, NumbersThatAreNotFiniteAndUnusablePathsRefuseTheFile) {
   const std::pair<const char*, Change> changes[] = {
       {"transition edge", [](pvk::Project& p, float v) { p.pairs[0].wipeEdge = v; }},
       {"light strength", [](pvk::Project& p, float v) { p.pairs[0].lightStrength = v; }},
-      {"colour adjustment", [](pvk::Project& p, float v) { p.pairs[0].target_slot.adjustAgain[2] = FloatWord(v); }},
+      {"colour adjustment", [](pvk::Project& p, float v) { p.pairs[0].target_slot.adjustAgain[2] = std::bit_cast<uint32_t>(v); }},
       {"feature point", [](pvk::Project& p, float v) { p.pairs[0].source_slot.lines.lines[0].points[0].y = v; }},
       {"outline node", [](pvk::Project& p, float v) { p.pairs[0].source_slot.outline.nodes[0].in.x = v; }},
       {"curve key", [](pvk::Project& p, float v) { p.pairs[0].curve.keys[0].y = v; }},
@@ -322,8 +311,8 @@ TEST_F(ProjectValues, ValuesOutsideTheirRangesAreHeldToThemAndSavedValid) {
   pair.wipeEdge = 3.5f;
   pair.wipeReverse = 7;
   pair.lightStrength = -2.0f;
-  pair.source_slot.adjust[0] = pair.source_slot.adjustAgain[0] = FloatWord(450.0f);
-  pair.source_slot.adjustAgain[3] = FloatWord(-1000.0f);
+  pair.source_slot.adjust[0] = pair.source_slot.adjustAgain[0] = std::bit_cast<uint32_t>(450.0f);
+  pair.source_slot.adjustAgain[3] = std::bit_cast<uint32_t>(-1000.0f);
   pair.target_slot.adjustAgain[4] = 5;
   pair.target_slot.adjustAgain[5] = 0xFFFFFFFF;
   pair.source_slot.lines.lines = {pvk::Line{3, -1, {{1, 2}, {3, 4}}}};
@@ -351,8 +340,8 @@ TEST_F(ProjectValues, ValuesOutsideTheirRangesAreHeldToThemAndSavedValid) {
   EXPECT_EQ(back.wipeEdge, 1.0f);
   EXPECT_EQ(back.wipeReverse, 1u);
   EXPECT_EQ(back.lightStrength, 0.0f);
-  EXPECT_EQ(WordFloat(back.source_slot.adjust[0]), 100.0f);
-  EXPECT_EQ(WordFloat(back.source_slot.adjust[3]), -100.0f);
+  EXPECT_EQ(std::bit_cast<float>(back.source_slot.adjust[0]), 100.0f);
+  EXPECT_EQ(std::bit_cast<float>(back.source_slot.adjust[3]), -100.0f);
   EXPECT_EQ(back.target_slot.adjust[4], 1u);
   EXPECT_EQ(back.source_slot.lines.lines[0].closed, 1);
   EXPECT_EQ(back.source_slot.lines.lines[0].mask, 1);
