@@ -1,7 +1,7 @@
 // Every program template opens as a dialog window: each control is created
 // with its class, and a picture of each dialog is written for a person to
-// look at. Classes of controls the program has not registered yet stand in
-// as plain framed windows that show their class name.
+// look at. Classes of controls the program does not have yet stand in as
+// plain framed windows that show their class name.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +10,7 @@
 #include "compat/host.h"
 #include "compat/rc/res_decoder.h"
 #include "compat/win32.h"
+#include "controls/custom_controls.h"
 #include "res/resource.h"
 #include "program_resources.h"
 
@@ -42,6 +43,8 @@ LRESULT CALLBACK StandInProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
 constexpr char16_t kHostClass[] = u"ResTestHost";
 
 void RegisterStandIns() {
+  // The program's own controls where they exist; framed stand-ins for the rest.
+  controls::RegisterCustomControls(GetModuleHandleW(nullptr));
   WNDCLASSW host{};
   host.lpfnWndProc = DefWindowProcW;
   host.hInstance = GetModuleHandleW(nullptr);
