@@ -60,11 +60,31 @@ class CPlainView : public CView {
 
 IMPLEMENT_DYNCREATE(CPlainView, CView)
 
+// The test frame: handlers for the toolbar's commands (Help has none), and
+// update handlers that grey Cut and check Grid while the grid shows.
+class CBarsFrame : public CFrameWnd {
+ public:
+  std::vector<UINT> m_commands;
+  BOOL m_grid = FALSE;
+
+ protected:
+  void OnBarCommand(UINT nID) { m_commands.push_back(nID); }
+  void OnUpdateCut(CCmdUI* ui) { ui->Enable(FALSE); }
+  void OnUpdateGrid(CCmdUI* ui) { ui->SetCheck(m_grid); }
+  DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CBarsFrame, CFrameWnd)
+ON_COMMAND_RANGE(ID_BAR_CUT, ID_BAR_GRID, OnBarCommand)
+ON_UPDATE_COMMAND_UI(ID_BAR_CUT, OnUpdateCut)
+ON_UPDATE_COMMAND_UI(ID_BAR_GRID, OnUpdateGrid)
+END_MESSAGE_MAP()
+
 class ControlBarsTest : public dlgtest::DialogTest {
  protected:
   void SetUp() override {
     DialogTest::SetUp();
-    m_frame = new CFrameWnd;
+    m_frame = new CBarsFrame;
     CCreateContext context;
     context.m_pNewViewClass = RUNTIME_CLASS(CPlainView);
     ASSERT_TRUE(m_frame->Create(nullptr, u"Bars", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(20, 20, 520, 420), nullptr,
@@ -102,7 +122,35 @@ class ControlBarsTest : public dlgtest::DialogTest {
   }
   CWnd* View() const { return m_frame->GetDlgItem(AFX_IDW_PANE_FIRST); }
 
-  CFrameWnd* m_frame = nullptr;  // deletes itself with its window
+  // The toolkit's toolbar: flat, gripper, tips, fly-by prompts, sized to its length.
+  static constexpr DWORD kToolbarStyle = WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_GRIPPER | CBRS_TOOLTIPS | CBRS_FLYBY |
+                                         CBRS_SIZE_DYNAMIC;
+  // A screen point at a client point of a window.
+  static POINT At(const CWnd& wnd, int x, int y) {
+    POINT p{x, y};
+    ::ClientToScreen(wnd.m_hWnd, &p);
+    return p;
+  }
+  static COLORREF PixelAt(POINT screen) {
+    Pump();
+    auto surface = compat::host::DesktopSurface();
+    const uint32_t p = surface->Row(screen.y)[screen.x];
+    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+  }
+  static CRect ItemRect(const CToolBar& bar, int index) {
+    CRect r;
+    bar.GetItemRect(index, &r);
+    return r;
+  }
+  // The indices of the buttons that end a row.
+  static std::vector<int> Wraps(const CToolBar& bar) {
+    std::vector<int> wraps;
+    for (int i = 0; i < bar.GetToolBarCtrl().GetButtonCount(); ++i)
+      if (bar.GetButtonStyle(i) & TBBS_WRAPPED) wraps.push_back(i);
+    return wraps;
+  }
+
+  CBarsFrame* m_frame = nullptr;  // deletes itself with its window
 };
 
 // --- layout ---
@@ -191,6 +239,155 @@ TEST_F(ControlBarsTest, ABarLeavesTheFrameListWhenDestroyedAndAnAutoDeleteBarDel
   owned->DestroyWindow();  // the sanitizer reports a leak if it stays
   EXPECT_EQ(m_frame->m_listControlBars.GetCount(), 0);
   EXPECT_EQ(m_frame->GetControlBar(0xE820), nullptr);
+}
+
+// --- the toolbar ---
+
+TEST_F(ControlBarsTest, AToolbarResourceGivesButtonsAtTheirPlacesWithImagesInTheButtonColours) {
+  CToolBar bar;
+  ASSERT_TRUE(bar.CreateEx(m_frame, TBSTYLE_FLAT, kToolbarStyle));
+  EXPECT_EQ(bar.GetDlgCtrlID(), AFX_IDW_TOOLBAR);
+  EXPECT_EQ(bar.GetBarStyle(), static_cast<DWORD>(kToolbarStyle & CBRS_ALL));
+  EXPECT_FALSE(bar.GetStyle() & CBRS_GRIPPER);  // a bar style, not the window's thick frame
+  ASSERT_TRUE(bar.LoadToolBar(IDR_BAR_BUTTONS));
+  EXPECT_FALSE(bar.LoadToolBar(31999));
+  EXPECT_EQ(bar.m_sizeImage, CSize(16, 15));
+  EXPECT_EQ(bar.m_sizeButton, CSize(23, 22));
+  ASSERT_EQ(bar.GetCount(), 10);
+  EXPECT_EQ(bar.GetItemID(3), static_cast<UINT>(ID_SEPARATOR));
+  EXPECT_EQ(bar.CommandToIndex(ID_BAR_SQUARE), 4);
+  EXPECT_EQ(bar.CommandToIndex(ID_BAR_ZOOM), -1);
+  EXPECT_EQ(bar.GetButtonStyle(3), static_cast<UINT>(TBBS_SEPARATOR));
+  m_frame->RecalcLayout();
+
+  // Three buttons, a 6-pixel flat separator, three buttons, a separator, two buttons.
+  EXPECT_EQ(ItemRect(bar, 0), CRect(0, 0, 23, 22));
+  EXPECT_EQ(ItemRect(bar, 2), CRect(46, 0, 69, 22));
+  EXPECT_EQ(ItemRect(bar, 3), CRect(69, 0, 75, 22));
+  EXPECT_EQ(ItemRect(bar, 4), CRect(75, 0, 98, 22));
+  EXPECT_EQ(ItemRect(bar, 8), CRect(150, 0, 173, 22));
+  EXPECT_EQ(ItemRect(bar, 9), CRect(173, 0, 196, 22));
+  // Docked at the top: the frame's width, 22 for the buttons and 2 for the
+  // bottom border; the gripper takes 7 pixels before the first button.
+  const CRect c = Client();
+  EXPECT_EQ(Place(bar), CRect(0, 0, c.right, 24));
+  EXPECT_EQ(Place(*View()), CRect(0, 24, c.right, c.bottom));
+  CRect client;
+  bar.GetClientRect(&client);
+  EXPECT_EQ(client.Size(), CSize(c.right - 7, 22));
+  EXPECT_EQ(At(bar, 0, 0).x, At(*m_frame, 7, 0).x);
+
+  // The image sits in the middle of its button: (3, 3) in 23 x 22.
+  const POINT redFace = At(bar, 3 + 8, 3 + 7);
+  const POINT greyCorner = At(bar, 3 + 0, 3 + 0);
+  const POINT whiteTop = At(bar, 3 + 8, 3 + 3);
+  EXPECT_EQ(PixelAt(redFace), RGB(255, 0, 0));
+  EXPECT_EQ(PixelAt(whiteTop), ::GetSysColor(COLOR_BTNHIGHLIGHT));
+  EXPECT_EQ(PixelAt(greyCorner), ::GetSysColor(COLOR_BTNFACE));
+
+  // A new face colour maps the bitmap's light grey again.
+  const INT element = COLOR_BTNFACE;
+  const COLORREF before = ::GetSysColor(COLOR_BTNFACE);
+  const COLORREF face = RGB(0xE0, 0xE0, 0xE0);
+  HIMAGELIST oldList = bar.GetToolBarCtrl().GetImageList()->GetSafeHandle();
+  ::SetSysColors(1, &element, &face);
+  Pump();
+  EXPECT_NE(bar.GetToolBarCtrl().GetImageList()->GetSafeHandle(), oldList);
+  CDC mem;
+  mem.CreateCompatibleDC(nullptr);
+  HGDIOBJ old = ::SelectObject(mem.m_hDC, bar.m_hbmImageWell);
+  EXPECT_EQ(mem.GetPixel(0, 0), face);
+  EXPECT_EQ(mem.GetPixel(8, 7), RGB(255, 0, 0));
+  ::SelectObject(mem.m_hDC, old);
+  bar.RedrawWindow();
+  EXPECT_EQ(PixelAt(greyCorner), face);
+  EXPECT_EQ(PixelAt(redFace), RGB(255, 0, 0));
+  ::SetSysColors(1, &element, &before);
+}
+
+TEST_F(ControlBarsTest, OnIdleTheButtonsFollowTheirUpdateHandlersAndACheckGroupKeepsOneChecked) {
+  CToolBar bar;
+  ASSERT_TRUE(bar.CreateEx(m_frame, TBSTYLE_FLAT, kToolbarStyle));
+  ASSERT_TRUE(bar.LoadToolBar(IDR_BAR_BUTTONS));
+  m_frame->RecalcLayout();
+  for (int i : {1, 2, 4, 5, 6}) bar.SetButtonStyle(i, TBBS_CHECKGROUP);
+  bar.SetButtonStyle(1, TBBS_CHECKGROUP | TBBS_CHECKED);
+  bar.SetButtonStyle(4, TBBS_CHECKGROUP | TBBS_CHECKED);
+  bar.SetButtonStyle(6, TBBS_CHECKGROUP | TBBS_CHECKED);
+  EXPECT_TRUE(bar.GetToolBarCtrl().IsButtonChecked(ID_BAR_LINE));
+
+  Idle();
+  EXPECT_TRUE(bar.GetButtonStyle(0) & TBBS_DISABLED);   // its handler greys Cut
+  EXPECT_TRUE(bar.GetButtonStyle(9) & TBBS_DISABLED);   // nothing handles Help
+  EXPECT_FALSE(bar.GetButtonStyle(8) & TBBS_CHECKED);
+  EXPECT_FALSE(bar.GetButtonStyle(5) & TBBS_DISABLED);
+  EXPECT_FALSE(bar.GetToolBarCtrl().IsButtonEnabled(ID_BAR_CUT));
+  // Greyed, Cut's red face is drawn embossed.
+  EXPECT_NE(PixelAt(At(bar, 3 + 8, 3 + 7)), RGB(255, 0, 0));
+  m_frame->m_grid = TRUE;
+  Idle();
+  EXPECT_EQ(bar.GetButtonStyle(8) & (TBBS_CHECKED | TBBS_CHECKBOX), static_cast<UINT>(TBBS_CHECKED | TBBS_CHECKBOX));
+
+  const CRect circle = ItemRect(bar, 5);
+  const POINT p = At(bar, circle.CenterPoint().x, circle.CenterPoint().y);
+  compat::host::InjectClick(0, p.x, p.y);
+  Pump();
+  Idle();
+  EXPECT_EQ(m_frame->m_commands, std::vector<UINT>{ID_BAR_CIRCLE});
+  std::vector<int> checked;
+  for (int i = 0; i < 10; ++i)
+    if (bar.GetButtonStyle(i) & TBBS_CHECKED) checked.push_back(i);
+  EXPECT_EQ(checked, (std::vector<int>{1, 5, 8}));
+  // A click on a greyed button does nothing.
+  const POINT cut = At(bar, 11, 11);
+  compat::host::InjectClick(0, cut.x, cut.y);
+  Pump();
+  EXPECT_EQ(m_frame->m_commands.size(), 1u);
+}
+
+TEST_F(ControlBarsTest, DynamicLayoutsWrapIntoTheRowsTheLengthAllows) {
+  CToolBar bar;
+  ASSERT_TRUE(bar.CreateEx(m_frame, TBSTYLE_FLAT, kToolbarStyle));
+  ASSERT_TRUE(bar.LoadToolBar(IDR_BAR_BUTTONS));
+
+  // The last floating width, 100: three rows, broken at the separators, each
+  // as narrow as still gives three rows (69 wide); plus 7 for the gripper and 2 for the border.
+  bar.m_nMRUWidth = 100;
+  EXPECT_EQ(bar.CalcDynamicLayout(-1, LM_HORZ | LM_MRUWIDTH), CSize(69 + 7, 22 + 4 + 22 + 4 + 22 + 2));
+  EXPECT_EQ(Wraps(bar), (std::vector<int>{3, 7}));
+  EXPECT_EQ(ItemRect(bar, 4), CRect(0, 26, 23, 48));
+  EXPECT_EQ(ItemRect(bar, 8), CRect(0, 52, 23, 74));
+
+  // A length of 150 for the bar leaves 143 for the buttons: two rows, the
+  // second (121) the wider.
+  EXPECT_EQ(bar.CalcDynamicLayout(150, LM_HORZ), CSize(121 + 7, 22 + 4 + 22 + 2));
+  EXPECT_EQ(Wraps(bar), std::vector<int>{3});
+  // A height of 80 for the buttons: the search between one button a row
+  // (184 high) and one row (22) settles on three rows, 74 high.
+  EXPECT_EQ(bar.CalcDynamicLayout(80 + 2, LM_HORZ | LM_LENGTHY), CSize(69 + 7, 74 + 2));
+  EXPECT_EQ(Wraps(bar), (std::vector<int>{3, 7}));
+  // Committed while floating, the width becomes the bar's last floating width.
+  bar.SetBarStyle(bar.GetBarStyle() | CBRS_FLOATING);
+  bar.CalcDynamicLayout(150, LM_HORZ | LM_COMMIT);
+  EXPECT_EQ(bar.m_nMRUWidth, 121u);
+  bar.SetBarStyle(bar.GetBarStyle() & ~CBRS_FLOATING);
+
+  // Docked on a side: one button a row, a separator stays at the end of its
+  // row and leaves two thirds of its width before the next.
+  const CSize vertical = bar.CalcDynamicLayout(-1, LM_VERTDOCK);
+  EXPECT_EQ(Wraps(bar), (std::vector<int>{0, 1, 3, 4, 5, 7, 8}));
+  EXPECT_EQ(vertical, CSize(23, 8 * 22 + 2 * 4 + 7 + 2));
+  EXPECT_EQ(ItemRect(bar, 2), CRect(0, 44, 23, 66));
+  EXPECT_EQ(ItemRect(bar, 4), CRect(0, 70, 23, 92));
+  EXPECT_EQ(ItemRect(bar, 9), CRect(0, 162, 23, 184));
+
+  // Docked along the top again: one row.
+  EXPECT_EQ(bar.CalcDynamicLayout(-1, LM_HORZ | LM_HORZDOCK), CSize(196 + 7, 24));
+  EXPECT_TRUE(Wraps(bar).empty());
+  // Without buttons: the borders alone.
+  CToolBar empty;
+  ASSERT_TRUE(empty.CreateEx(m_frame, TBSTYLE_FLAT, kToolbarStyle, CRect(0, 0, 0, 0), 0xE830));
+  EXPECT_EQ(empty.CalcFixedLayout(FALSE, TRUE), CSize(7, 2));
 }
 
 }  // namespace

@@ -201,6 +201,90 @@ class CControlBar : public CWnd {
   void CheckFlyBy();
 };
 
+// --- CToolBar ---
+
+// The toolbar common control as a bar: buttons from a toolbar resource and its
+// bitmap, laid out in rows by the bar's layout, updated at idle.
+class CToolBar : public CControlBar {
+  DECLARE_DYNAMIC(CToolBar)
+
+ public:
+  CToolBar();
+  ~CToolBar() override;
+
+  BOOL Create(CWnd* pParentWnd, DWORD dwStyle = WS_CHILD | WS_VISIBLE | CBRS_TOP, UINT nID = AFX_IDW_TOOLBAR);
+  BOOL CreateEx(CWnd* pParentWnd, DWORD dwCtrlStyle = TBSTYLE_FLAT,
+                DWORD dwStyle = WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP, CRect rcBorders = CRect(0, 0, 0, 0),
+                UINT nID = AFX_IDW_TOOLBAR);
+  void SetSizes(SIZE sizeButton, SIZE sizeImage);
+  // Sets the bar's height by sharing it out between the top and bottom margins.
+  void SetHeight(int cyHeight);
+  // The RT_TOOLBAR resource (image size, button ids) and the bitmap of the same id.
+  BOOL LoadToolBar(UINT nIDResource);
+  BOOL LoadToolBar(LPCTSTR lpszResourceName);
+  // The images from a 16-colour bitmap resource, its greys mapped to the button colours.
+  BOOL LoadBitmap(UINT nIDResource);
+  BOOL LoadBitmap(LPCTSTR lpszResourceName);
+  // The images from a bitmap the toolbar then owns.
+  BOOL SetBitmap(HBITMAP hbmImageWell);
+  // One button per id (ID_SEPARATOR makes a separator), images in order.
+  BOOL SetButtons(const UINT* lpIDArray, int nIDCount);
+
+  int CommandToIndex(UINT nIDFind) const;
+  UINT GetItemID(int nIndex) const;
+  void GetItemRect(int nIndex, LPRECT lpRect) const;
+  UINT GetButtonStyle(int nIndex) const;
+  void SetButtonStyle(int nIndex, UINT nStyle);
+  void GetButtonInfo(int nIndex, UINT& nID, UINT& nStyle, int& iImage) const;
+  void SetButtonInfo(int nIndex, UINT nID, UINT nStyle, int iImage);
+  CToolBarCtrl& GetToolBarCtrl() const;
+
+  CSize CalcFixedLayout(BOOL bStretch, BOOL bHorz) override;
+  CSize CalcDynamicLayout(int nLength, DWORD dwMode) override;
+  void OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler) override;
+  INT_PTR OnToolHitTest(CPoint point, TOOLINFOW* pTI) const override;
+  void DoPaint(CDC* pDC) override;
+
+  CSize m_sizeButton{23, 22};
+  CSize m_sizeImage{16, 15};
+  HINSTANCE m_hInstImageWell = nullptr;  // where the bitmap came from, to map it again
+  HRSRC m_hRsrcImageWell = nullptr;
+  HBITMAP m_hbmImageWell = nullptr;
+
+ protected:
+  // A button as the bar reads it: TBSTATE_ENABLED inverted (set means disabled).
+  void _GetButton(int nIndex, TBBUTTON* pButton) const;
+  // Changes the control's button only where it differs.
+  void _SetButton(int nIndex, TBBUTTON* pButton);
+  // The extent of the buttons laid out with their wrap marks.
+  virtual CSize CalcSize(TBBUTTON* pData, int nCount);
+  // Marks where rows break for a width; the number of rows.
+  int WrapToolBar(TBBUTTON* pData, int nCount, int nWidth);
+  // Wraps to a length: the width of a row, or (bVert) the height of the block.
+  void SizeToolBar(TBBUTTON* pData, int nCount, int nLength, BOOL bVert = FALSE);
+  // The layout both size requests share; applies the wrap marks it finds.
+  CSize CalcLayout(DWORD dwMode, int nLength = -1);
+
+  afx_msg void OnSysColorChange();
+  afx_msg void OnDestroy();
+
+  HIMAGELIST m_hImageList = nullptr;  // cut from m_hbmImageWell
+  DECLARE_MESSAGE_MAP()
+
+ private:
+  void MakeImageList();
+  mutable CToolBarCtrl m_ctrl;  // the same window seen through the control's members
+};
+
+// The command state of one toolbar button at idle.
+class CToolCmdUI : public CCmdUI {
+ public:
+  void Enable(BOOL bOn = TRUE) override;
+  void SetCheck(int nCheck = 1) override;  // 0 clear, 1 checked, 2 indeterminate
+  void SetRadio(BOOL bOn = TRUE) override;
+  void SetText(LPCTSTR) override {}
+};
+
 // --- message-map entries ---
 
 #define ON_WM_MENUSELECT() {WM_MENUSELECT, 0, 0, 0, nullptr, AFX_HANDLER(afxThis->ThisClass::OnMenuSelect(static_cast<UINT>(LOWORD(afxCall.wParam)), static_cast<UINT>(HIWORD(afxCall.wParam)), reinterpret_cast<HMENU>(afxCall.lParam)); return TRUE;)},
