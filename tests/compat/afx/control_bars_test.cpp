@@ -406,6 +406,16 @@ TEST_F(ControlBarsTest, DynamicLayoutsWrapIntoTheRowsTheLengthAllows) {
   // Docked along the top again: one row.
   EXPECT_EQ(bar.CalcDynamicLayout(-1, LM_HORZ | LM_HORZDOCK), CSize(196 + 7, 24));
   EXPECT_TRUE(Wraps(bar).empty());
+  // A wider separator moves the buttons after it; a set height shares out its margins.
+  bar.SetButtonInfo(3, ID_SEPARATOR, TBBS_SEPARATOR, 20);
+  UINT id = 1, style = 0;
+  int image = 0;
+  bar.GetButtonInfo(3, id, style, image);
+  EXPECT_EQ(id, static_cast<UINT>(ID_SEPARATOR));
+  EXPECT_EQ(image, 20);
+  EXPECT_EQ(ItemRect(bar, 4), CRect(89, 0, 112, 22));
+  bar.SetHeight(30);
+  EXPECT_EQ(bar.CalcDynamicLayout(-1, LM_HORZ | LM_HORZDOCK), CSize(210 + 7, 30));
   // Without buttons: the borders alone.
   CToolBar empty;
   ASSERT_TRUE(empty.CreateEx(m_frame, TBSTYLE_FLAT, kToolbarStyle, CRect(0, 0, 0, 0), 0xE830));
