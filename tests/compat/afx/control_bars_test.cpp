@@ -107,9 +107,7 @@ class ControlBarsTest : public dlgtest::DialogTest {
   }
   HWND m_hwndFrame() const { return m_frame ? m_frame->m_hWnd : nullptr; }
 
-  static void Pump() {
-    for (int i = 0; i < 3; ++i) compat::PumpMessages();
-  }
+  static void Pump() { PumpWindows(); }
 
   // What the application's idle time does for the frame and its bars.
   void Idle() {
@@ -135,18 +133,8 @@ class ControlBarsTest : public dlgtest::DialogTest {
   // The toolkit's toolbar: flat, gripper, tips, fly-by prompts, sized to its length.
   static constexpr DWORD kToolbarStyle = WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_GRIPPER | CBRS_TOOLTIPS | CBRS_FLYBY |
                                          CBRS_SIZE_DYNAMIC;
-  // A screen point at a client point of a window.
-  static POINT At(const CWnd& wnd, int x, int y) {
-    POINT p{x, y};
-    ::ClientToScreen(wnd.m_hWnd, &p);
-    return p;
-  }
-  static COLORREF PixelAt(POINT screen) {
-    Pump();
-    auto surface = compat::host::DesktopSurface();
-    const uint32_t p = surface->Row(screen.y)[screen.x];
-    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-  }
+  static POINT At(const CWnd& wnd, int x, int y) { return ScreenAt(wnd, x, y); }
+  static COLORREF PixelAt(POINT screen) { return DesktopPixel(screen); }
   static CRect ItemRect(const CToolBar& bar, int index) {
     CRect r;
     bar.GetItemRect(index, &r);
