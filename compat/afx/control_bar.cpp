@@ -59,6 +59,8 @@ CControlBar::CControlBar() = default;
 
 CControlBar::~CControlBar() {
   DestroyDockContext();
+  // Deleted while its window lives: the window goes, the object is already going.
+  m_bAutoDelete = FALSE;
   if (m_hWnd) DestroyWindow();
 }
 

@@ -249,6 +249,14 @@ TEST_F(ControlBarsTest, ABarLeavesTheFrameListWhenDestroyedAndAnAutoDeleteBarDel
   owned->DestroyWindow();  // the sanitizer reports a leak if it stays
   EXPECT_EQ(m_frame->m_listControlBars.GetCount(), 0);
   EXPECT_EQ(m_frame->GetControlBar(0xE820), nullptr);
+  // Deleted by its owner while its window lives, an auto-deleting bar goes once.
+  auto* deleted = new CTestBar(12);
+  deleted->m_bAutoDelete = TRUE;
+  ASSERT_TRUE(deleted->Create(m_frame, WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP, 0xE822));
+  HWND window = deleted->m_hWnd;
+  delete deleted;
+  EXPECT_FALSE(::IsWindow(window));
+  EXPECT_EQ(m_frame->m_listControlBars.GetCount(), 0);
 }
 
 // --- the toolbar ---
@@ -441,6 +449,15 @@ TEST_F(ControlBarsTest, StatusPanesAreAsWideAsTheirTextsAndTheLockKeysShowTheirI
   EXPECT_EQ(last.right, client.right - ::GetSystemMetrics(SM_CXVSCROLL) - 2 * ::GetSystemMetrics(SM_CXBORDER));
   EXPECT_EQ(Place(status).bottom, Client().bottom);
   EXPECT_EQ(Place(*View()).bottom, Place(status).top);
+
+  // Maximised, the frame cannot be sized from the corner: no grip, the panes reach the edge.
+  m_frame->ShowWindow(SW_MAXIMIZE);
+  Pump();
+  status.GetClientRect(&client);
+  status.GetItemRect(5, &last);
+  EXPECT_EQ(last.right, client.right);
+  m_frame->ShowWindow(SW_RESTORE);
+  Pump();
 
   EXPECT_TRUE(status.SetPaneText(1, u"50 %"));
   EXPECT_EQ(Shown(status, 1), u"50 %");
