@@ -12,9 +12,21 @@
 #include "compat/afx/control_bars_test_ids.h"
 #include "compat/afx/resource_ids.h"
 #include "compat/afx/test_helpers.h"
+#include "compat/resource_table.h"
 #include "compat/win32/dialog_test_support.h"
 
 namespace {
+
+// Damaged toolbar resources: one names 50 buttons and holds one, one has an
+// unknown version.
+constexpr WORD kShortToolbar = 790;
+constexpr WORD kFutureToolbar = 791;
+alignas(4) const BYTE kShortToolbarData[] = {1, 0, 16, 0, 15, 0, 50, 0, 0x21, 0x80};
+alignas(4) const BYTE kFutureToolbarData[] = {2, 0, 16, 0, 15, 0, 1, 0, 0x21, 0x80};
+const compat::ResourceEntry kDamagedEntries[] = {{241, kShortToolbar, kShortToolbarData, sizeof(kShortToolbarData)},
+                                                  {241, kFutureToolbar, kFutureToolbarData, sizeof(kFutureToolbarData)}};
+compat::ResourceTable g_damagedTable{kDamagedEntries, 2, compat::ResourceModule::Program, "damaged toolbars", nullptr};
+const bool g_damagedRegistered = compat::RegisterResourceTable(g_damagedTable);
 
 // A bar of a fixed thickness along whatever edge its style names.
 class CTestBar : public CControlBar {
@@ -269,6 +281,10 @@ TEST_F(ControlBarsTest, AToolbarResourceGivesButtonsAtTheirPlacesWithImagesInThe
   EXPECT_FALSE(bar.GetStyle() & CBRS_GRIPPER);  // a bar style, not the window's thick frame
   ASSERT_TRUE(bar.LoadToolBar(IDR_BAR_BUTTONS));
   EXPECT_FALSE(bar.LoadToolBar(31999));
+  ASSERT_TRUE(g_damagedRegistered);
+  EXPECT_FALSE(bar.LoadToolBar(kShortToolbar));
+  EXPECT_FALSE(bar.LoadToolBar(kFutureToolbar));
+  EXPECT_EQ(bar.GetToolBarCtrl().GetButtonCount(), 10);  // the buttons it had stay
   EXPECT_EQ(bar.m_sizeImage, CSize(16, 15));
   EXPECT_EQ(bar.m_sizeButton, CSize(23, 22));
   ASSERT_EQ(bar.GetCount(), 10);
