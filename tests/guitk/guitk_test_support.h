@@ -2,14 +2,51 @@
 // stopped, and scripted system colour tables put back after each test.
 #pragma once
 
+#include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "compat/afx.h"
 #include "compat/controls/controls_test_support.h"
 #include "guitk/kit_colors.h"
+#include "guitk/menu_looks.h"
+#include "guitk/subclass_wnd.h"
 
 namespace kittest {
+
+// Plays steps inside a menu loop: each time the loop waits with nothing to
+// do (WM_ENTERIDLE to the owner) the next step runs; with none left the menu ends.
+class MenuDriver : public CSubclassWnd {
+ public:
+  std::deque<std::function<void()>> steps;
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message != WM_ENTERIDLE || wParam != MSGF_MENU) return CSubclassWnd::WindowProc(message, wParam, lParam);
+    if (steps.empty()) {
+      EndMenu();
+    } else {
+      auto step = std::move(steps.front());
+      steps.pop_front();
+      step();
+      PostMessageW(m_hWnd, WM_NULL, 0, 0);  // a step that injects nothing still gets another wait
+    }
+    return 0;
+  }
+};
+
+inline std::vector<HWND> OpenPopups() {
+  std::vector<HWND> list;
+  for (HWND w = FindWindowExW(nullptr, nullptr, u"#32768", nullptr); w; w = FindWindowExW(nullptr, w, u"#32768", nullptr))
+    if (IsWindowVisible(w)) list.push_back(w);
+  return list;
+}
+
+// A desktop pixel as it stands now, without pumping (safe inside a menu loop).
+inline COLORREF ScreenPixel(int x, int y) {
+  auto surface = compat::host::DesktopSurface();
+  const uint32_t p = surface->Row(y)[x];
+  return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+}
 
 class KitTest : public controltest::ControlTest {
  protected:
@@ -19,6 +56,7 @@ class KitTest : public controltest::ControlTest {
     g_kitDrawStyle = kKitStyleFlat;
     g_kitTheme = FALSE;
     g_kitMenuStyle = kKitStyleFlat;
+    StartMenuLooks();  // the desktop reset dropped the thread's hooks
   }
   void TearDown() override {
     RestoreColors();
