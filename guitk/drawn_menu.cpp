@@ -59,8 +59,13 @@ BOOL CDrawnMenu::DestroyMenu() {
   return m_hMenu ? CMenu::DestroyMenu() : TRUE;
 }
 
+BOOL CDrawnMenu::CreatePopupMenu() {
+  m_bPopupMenu = CMenu::CreatePopupMenu();
+  return m_bPopupMenu;
+}
+
 void CDrawnMenu::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) {
-  const BOOL barLine = !m_hOwnerMenu && !m_bSystemMenu;
+  const BOOL barLine = !m_hOwnerMenu && !m_bSystemMenu && !m_bPopupMenu;
   GetCurrentMenuLook()->m_pfnDraw(this, lpDrawItemStruct, barLine);
 }
 
@@ -193,12 +198,12 @@ BOOL CDrawnMenu::EndSystemMenuUse() {
 BOOL CDrawnMenu::LoadMenu(UINT nIDResource) { return LoadMenu(MAKEINTRESOURCEW(nIDResource)); }
 
 BOOL CDrawnMenu::LoadMenu(LPCTSTR lpszResourceName) {
+  DestroyMenu();
   HINSTANCE module = AfxFindResourceHandle(lpszResourceName, RT_MENU);
   HRSRC found = FindResourceW(module, lpszResourceName, RT_MENU);
   if (!found) return FALSE;
   const auto* data = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
   const DWORD size = SizeofResource(module, found);
-  DestroyMenu();
   if (!data || !CreateMenu()) return FALSE;
   if (ParseTemplate(data, size)) return TRUE;
   DestroyMenu();

@@ -39,6 +39,8 @@ class CDrawnMenu : public CMenu {
   CDrawnMenu();
   ~CDrawnMenu() override;
 
+  // A menu made here as a popup draws its items as popup items even without an owner menu.
+  BOOL CreatePopupMenu();
   void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override;
   void MeasureItem(LPMEASUREITEMSTRUCT lpMeasureItemStruct) override;
   virtual BOOL LoadMenu(UINT nIDResource);
@@ -81,6 +83,7 @@ class CDrawnMenu : public CMenu {
   BOOL m_bSystemMenu = FALSE;
   int m_nSystemMenuUses = 0;
   CDrawnMenu* m_pOwnerObject = nullptr;
+  BOOL m_bPopupMenu = FALSE;
 
  private:
   void AddItemData(CDrawnMenuItemData* data);
