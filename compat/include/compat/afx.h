@@ -19,3 +19,4 @@
 #include "compat/afx/data_exchange.h"
 #include "compat/afx/file_dialog.h"
 #include "compat/afx/doc_view.h"
+#include "compat/afx/sync.h"
