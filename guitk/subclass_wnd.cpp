@@ -19,10 +19,7 @@ CSubclassWnd* HeadOf(HWND hWnd) {
 }
 
 // The framework's record of the message being routed on this thread.
-MSG& CurrentMessage() {
-  thread_local MSG current{};  // until the framework exposes its own record
-  return current;
-}
+MSG& CurrentMessage() { return AfxGetThreadState()->m_lastSentMsg; }
 
 }  // namespace
 

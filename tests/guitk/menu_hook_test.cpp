@@ -65,6 +65,45 @@ TEST_F(MenuHook, ADestroyedWindowLeavesEveryChain) {
   EXPECT_EQ(Log().Count(window, WM_NCDESTROY), 1);  // the window's own procedure still heard it
 }
 
+// Framework code inside a hook sees the hooked message as current, and the
+// message it was handling again once the hook returns.
+class CurrentProbe : public CSubclassWnd {
+ public:
+  UINT seen = 0;
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_USER + 7) seen = CWnd::GetCurrentMessage()->message;
+    return CSubclassWnd::WindowProc(message, wParam, lParam);
+  }
+};
+
+class SendingWnd : public CWnd {
+ public:
+  HWND target = nullptr;
+  UINT before = 0, after = 0;
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_USER + 1) {
+      before = GetCurrentMessage()->message;
+      ::SendMessageW(target, WM_USER + 7, 0, 0);
+      after = GetCurrentMessage()->message;
+    }
+    return CWnd::WindowProc(message, wParam, lParam);
+  }
+};
+
+TEST_F(MenuHook, TheCurrentMessageInsideAHookIsTheHookedOne) {
+  HWND target = TopLevel(50, 50, 200, 100);
+  CurrentProbe probe;
+  probe.HookWindow(target);
+  SendingWnd sender;
+  sender.target = target;
+  ASSERT_TRUE(sender.CreateEx(0, AfxRegisterWndClass(0), u"Sender", WS_OVERLAPPEDWINDOW, 10, 10, 100, 100, nullptr, nullptr));
+  sender.SendMessage(WM_USER + 1);
+  EXPECT_EQ(probe.seen, static_cast<UINT>(WM_USER + 7));
+  EXPECT_EQ(sender.before, static_cast<UINT>(WM_USER + 1));
+  EXPECT_EQ(sender.after, static_cast<UINT>(WM_USER + 1));
+  sender.DestroyWindow();
+}
+
 TEST_F(MenuHook, OnlyPopupMenuWindowsAreTakenAndTheirBorderIsTwoPixels) {
   HWND other = TopLevel(400, 50, 100, 100);
   EXPECT_EQ(FindPopupRecord(other), nullptr);
