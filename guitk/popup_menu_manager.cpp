@@ -211,6 +211,15 @@ CPopupMenuManager::ItemRecord* CPopupMenuManager::RecordOf(ULONG_PTR itemData) c
   return m_records.count(record) ? record : nullptr;
 }
 
+CString CPopupMenuManager::GetItemCaption(HMENU hMenu, UINT nPosition) const {
+  MENUITEMINFOW info{};
+  info.cbSize = sizeof(info);
+  info.fMask = MIIM_DATA;
+  if (!GetMenuItemInfoW(hMenu, nPosition, TRUE, &info)) return CString();
+  const ItemRecord* record = RecordOf(info.dwItemData);
+  return record ? record->caption : CString();
+}
+
 BOOL CPopupMenuManager::IsOwnRecord(ULONG_PTR itemData) const { return RecordOf(itemData) != nullptr; }
 
 void CPopupMenuManager::ConvertMenu(HMENU hMenu, BOOL bConvert, BOOL bSysMenu) {

@@ -35,6 +35,9 @@ class CPopupMenuManager : public CSubclassWnd {
   // The text shown after the tab for a command ("Ctrl+N, F3"), empty for none.
   CString AcceleratorText(UINT nCommand);
   int ImageOf(UINT nCommand) const;
+  // The caption a converted item shows (with its accelerator text); empty
+  // for an item this manager did not convert.
+  CString GetItemCaption(HMENU hMenu, UINT nPosition) const;
   BOOL IsOwnRecord(ULONG_PTR itemData) const;
 
   BOOL m_bShowImages = TRUE;

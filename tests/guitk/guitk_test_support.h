@@ -12,27 +12,11 @@
 #include "guitk/kit_colors.h"
 #include "guitk/menu_looks.h"
 #include "guitk/subclass_wnd.h"
+#include "kitdemo/kit_demo.h"
 
 namespace kittest {
 
-// Plays steps inside a menu loop: each time the loop waits with nothing to
-// do (WM_ENTERIDLE to the owner) the next step runs; with none left the menu ends.
-class MenuDriver : public CSubclassWnd {
- public:
-  std::deque<std::function<void()>> steps;
-  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
-    if (message != WM_ENTERIDLE || wParam != MSGF_MENU) return CSubclassWnd::WindowProc(message, wParam, lParam);
-    if (steps.empty()) {
-      EndMenu();
-    } else {
-      auto step = std::move(steps.front());
-      steps.pop_front();
-      step();
-      PostMessageW(m_hWnd, WM_NULL, 0, 0);  // a step that injects nothing still gets another wait
-    }
-    return 0;
-  }
-};
+using MenuDriver = kitdemo::KitMenuDriver;
 
 inline std::vector<HWND> OpenPopups() {
   std::vector<HWND> list;
