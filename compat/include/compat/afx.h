@@ -20,3 +20,4 @@
 #include "compat/afx/file_dialog.h"
 #include "compat/afx/doc_view.h"
 #include "compat/afx/sync.h"
+#include "compat/afx/control_bars.h"

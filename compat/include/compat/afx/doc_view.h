@@ -19,6 +19,7 @@ class CDocument;
 class CView;
 class CFrameWnd;
 class CDocTemplate;
+class CControlBar;
 
 // --- messages and ids ---
 
@@ -178,6 +179,27 @@ class CFrameWnd : public CWnd {
   afx_msg void OnSysColorChange();
   afx_msg void OnSettingChange(UINT uFlags, LPCTSTR lpszSection);
 
+  // --- control bars (in creation order: the first is outermost) ---
+  void AddControlBar(CControlBar* pBar);
+  void RemoveControlBar(CControlBar* pBar);
+  CControlBar* GetControlBar(UINT nID);
+  void ShowControlBar(CControlBar* pBar, BOOL bShow, BOOL bDelay);
+  // The status bar that shows command prompts (child AFX_IDW_STATUS_BAR).
+  virtual CWnd* GetMessageBar();
+  // The prompt of a command: its string up to the first newline.
+  virtual void GetMessageString(UINT nID, CString& rMessage) const;
+  void SetMessageText(LPCTSTR lpszText);
+  void SetMessageText(UINT nID);
+  afx_msg void OnMenuSelect(UINT nItemID, UINT nFlags, HMENU hSysMenu);
+  afx_msg LRESULT OnSetMessageString(WPARAM wParam, LPARAM lParam);
+  afx_msg void OnUpdateKeyIndicator(CCmdUI* pCmdUI);
+  afx_msg BOOL OnBarCheck(UINT nID);
+  afx_msg void OnUpdateControlBarMenu(CCmdUI* pCmdUI);
+  afx_msg BOOL OnToolTipText(UINT nID, NMHDR* pNMHDR, LRESULT* pResult);
+  CPtrList m_listControlBars;
+  UINT m_nIDTracking = 0;     // the command whose prompt should show
+  UINT m_nIDLastMessage = 0;  // the command whose prompt shows
+
   enum { idleMenu = 1, idleTitle = 2, idleNotify = 4, idleLayout = 8 };
   UINT m_nIdleFlags = 0;
   HMENU m_hMenuDefault = nullptr;
@@ -188,6 +210,7 @@ class CFrameWnd : public CWnd {
 
  protected:
   CView* m_pViewActive = nullptr;
+  BOOL m_bInRecalcLayout = FALSE;
   DECLARE_MESSAGE_MAP()
 };
 
