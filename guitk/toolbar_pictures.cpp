@@ -6,6 +6,8 @@ namespace {
 constexpr WORD kToolbarVersion = 1;
 constexpr size_t kToolbarHeader = 8;  // version, width, height, count
 constexpr int kMaxToolbarItems = 4096;
+constexpr DWORD kTemporaryToolbarStyle = 0x40002800;  // a child, not shown, with the bar's alignment bits
+constexpr UINT kTemporaryToolbarId = 0xE800;
 
 WORD WordAt(const BYTE* data, size_t offset) { return static_cast<WORD>(data[offset] | (data[offset + 1] << 8)); }
 
@@ -43,13 +45,21 @@ HBITMAP KitLoadToolbarBitmap(UINT id) {
 }
 
 int KitToolbarImageOf(UINT toolbarId, UINT command) {
-  KitToolbarResource toolbar;
-  if (!KitReadToolbarResource(toolbarId, &toolbar)) return -1;
-  int image = 0;
-  for (WORD id : toolbar.ids) {
-    if (id == 0) continue;
-    if (id == command) return image;
-    ++image;
+  // A hidden toolbar of the resource, on the main window (or the desktop),
+  // maps the command to its button; a command without a button has no
+  // picture (not the strip's first one).
+  CWnd* parent = AfxGetMainWnd();
+  if (!parent || !parent->m_hWnd) parent = CWnd::FromHandle(GetDesktopWindow());
+  CToolBar toolbar;
+  if (!toolbar.Create(parent, kTemporaryToolbarStyle, kTemporaryToolbarId)) return -1;
+  int image = -1;
+  if (toolbar.LoadToolBar(toolbarId)) {
+    const int index = toolbar.CommandToIndex(command);
+    if (index >= 0) {
+      UINT id = 0, style = 0;
+      toolbar.GetButtonInfo(index, id, style, image);
+    }
   }
-  return -1;
+  toolbar.DestroyWindow();
+  return image;
 }
