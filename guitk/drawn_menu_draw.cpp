@@ -218,25 +218,13 @@ void StyledPopupItem(CDC* pDC, CDrawnMenu* menu, LPDRAWITEMSTRUCT dis, CDrawnMen
     pDC->FillSolidRect(text.left, r.top + r.Height() / 2, r.right - text.left, 1, GetSysColor(COLOR_GRAYTEXT));
     return;
   }
-  CPen frame(PS_SOLID, 1, GetSysColor(COLOR_HIGHLIGHT));
-  if (selected && !grayed) {
-    CBrush fill(select);
-    CPen* oldPen = pDC->SelectObject(&frame);
-    CBrush* oldBrush = pDC->SelectObject(&fill);
-    pDC->Rectangle(&r);
-    pDC->SelectObject(oldBrush);
-    pDC->SelectObject(oldPen);
-  }
+  const COLORREF frame = GetSysColor(COLOR_HIGHLIGHT);
+  if (selected && !grayed) KitFramedFill(pDC, r, select, frame);
   const CPoint at(r.left + 3, r.top + 4);
   const bool picture = HasPicture(data);
   if (checked) {
     CRect box(column.left + 1, column.top + 1, column.right - 1, column.bottom - 1);
-    CBrush fill(KitLightShadow(selected ? select : KitMenuColumnColor()));
-    CPen* oldPen = pDC->SelectObject(&frame);
-    CBrush* oldBrush = pDC->SelectObject(&fill);
-    pDC->Rectangle(&box);
-    pDC->SelectObject(oldBrush);
-    pDC->SelectObject(oldPen);
+    KitFramedFill(pDC, box, KitLightShadow(selected ? select : KitMenuColumnColor()), frame);
     if (!picture) {
       const MENUITEMINFOW info = StateOf(menu, dis->itemID, data);
       const bool shared = menu->m_pSharedImages && (menu->m_nUncheckedImage > 0 || (selected && menu->m_nCheckedImage > 0));
@@ -268,13 +256,8 @@ void StyledBarItem(CDC* pDC, LPDRAWITEMSTRUCT dis, CDrawnMenuItemData* data) {
   CRect r(dis->rcItem);
   pDC->FillSolidRect(&r, GetSysColor(GetMenuColorIndex()));
   if (dis->itemState & (ODS_SELECTED | ODS_HOTLIGHT)) {
-    CBrush fill((dis->itemState & ODS_SELECTED) ? KitMenuColumnColor() : KitMenuSelectColor());
-    CPen frame(PS_SOLID, 1, GetSysColor(COLOR_HIGHLIGHT));
-    CPen* oldPen = pDC->SelectObject(&frame);
-    CBrush* oldBrush = pDC->SelectObject(&fill);
-    pDC->Rectangle(&r);
-    pDC->SelectObject(oldBrush);
-    pDC->SelectObject(oldPen);
+    KitFramedFill(pDC, r, (dis->itemState & ODS_SELECTED) ? KitMenuColumnColor() : KitMenuSelectColor(),
+                  GetSysColor(COLOR_HIGHLIGHT));
   }
   pDC->SetBkMode(TRANSPARENT);
   pDC->SetTextColor(GetSysColor((dis->itemState & (ODS_INACTIVE | ODS_GRAYED)) ? COLOR_GRAYTEXT : COLOR_MENUTEXT));
@@ -290,6 +273,16 @@ void DrawMenuCaption(CDC* pDC, const CString& caption, RECT rect, UINT extraForm
   CString label = LabelOf(caption), accel = AccelOf(caption);
   pDC->DrawText(label, &rect, format | DT_LEFT);
   if (!accel.IsEmpty()) pDC->DrawText(accel, &rect, format | DT_RIGHT | DT_NOPREFIX);
+}
+
+void KitFramedFill(CDC* pDC, const RECT& rect, COLORREF fill, COLORREF frame) {
+  CBrush brush(fill);
+  CPen pen(PS_SOLID, 1, frame);
+  CBrush* oldBrush = pDC->SelectObject(&brush);
+  CPen* oldPen = pDC->SelectObject(&pen);
+  pDC->Rectangle(&rect);
+  pDC->SelectObject(oldPen);
+  pDC->SelectObject(oldBrush);
 }
 
 void DrawMarlettGlyph(CDC* pDC, const RECT& box, WCHAR glyph, COLORREF color, BOOL bold) {

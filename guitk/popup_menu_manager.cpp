@@ -414,13 +414,7 @@ BOOL CPopupMenuManager::OnDrawItem(LPDRAWITEMSTRUCT dis) {
   if (selected && !disabled) {
     COLORREF frame = GetThemeBaseColor();
     if (gradient && GetNearestColor(pDC->m_hDC, GetThemeBaseColor()) == kSilverNearest) frame = GetShadowColor(kKitStyleGradient);
-    CBrush fill(selection);
-    CPen pen(PS_SOLID, 1, frame);
-    CBrush* oldBrush = pDC->SelectObject(&fill);
-    CPen* oldPen = pDC->SelectObject(&pen);
-    pDC->Rectangle(&r);
-    pDC->SelectObject(oldPen);
-    pDC->SelectObject(oldBrush);
+    KitFramedFill(pDC, r, selection, frame);
   }
   const CRect box(CPoint(r.left, r.top + (r.Height() - m_buttonSize.cy) / 2), m_buttonSize);
   if (checked) {
