@@ -85,6 +85,16 @@ bool SystemCommand(UINT id) {
   return masked >= kFirstSystemCommand && masked <= kLastSystemCommand;
 }
 
+WCHAR SystemCommandGlyph(UINT id) {
+  switch (id & 0xFFF0) {
+    case SC_MINIMIZE: return u'0';
+    case SC_MAXIMIZE: return u'1';
+    case SC_RESTORE: return u'2';
+    case SC_CLOSE: return u'r';
+    default: return 0;
+  }
+}
+
 // --- measuring ---
 
 void Measure(CDrawnMenu* menu, LPMEASUREITEMSTRUCT mis, BOOL topLevel, int heightPad) {
@@ -162,7 +172,16 @@ void ClassicPopupItem(CDC* pDC, CDrawnMenu* menu, LPDRAWITEMSTRUCT dis, CDrawnMe
   CRect box(r.left + 3, r.top + (r.Height() - ih) / 4 + 1, r.left + 3 + iw, r.top + (r.Height() - ih) / 4 + 1 + ih);
   box.InflateRect(2, 2);
   const bool framed = GetWindowsVersionCode() >= 2;
-  if (checked && !picture) {
+  const WCHAR systemGlyph = menu->m_bSystemMenu ? SystemCommandGlyph(static_cast<UINT>(data->m_nID)) : 0;
+  if (systemGlyph) {
+    // A maximised child's system commands show the caption buttons' glyphs.
+    CRect raised = box;
+    if (selected) {
+      DrawMarlettGlyph(pDC, box, systemGlyph, GetSysColor(COLOR_GRAYTEXT), FALSE);
+      raised.OffsetRect(-2, -2);
+    }
+    DrawMarlettGlyph(pDC, raised, systemGlyph, GetSysColor(COLOR_MENUTEXT), FALSE);
+  } else if (checked && !picture) {
     if (framed) pDC->DrawEdge(&box, BDR_SUNKENOUTER, BF_RECT);
     const MENUITEMINFOW info = StateOf(menu, dis->itemID, data);
     const COLORREF glyph = GetSysColor(grayed ? COLOR_GRAYTEXT : selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT);

@@ -104,6 +104,24 @@ TEST_F(DrawnMenu, SeparatorsTabsAndPictures) {
   EXPECT_EQ(menu.ItemData(4)->m_pImages, nullptr);
 }
 
+TEST_F(DrawnMenu, AChildsSystemMenuTakesItsOwnCommandsWhileInUse) {
+  HMENU system = CreatePopupMenu();
+  AppendMenuW(system, MF_STRING, SC_RESTORE, u"&Restore");
+  AppendMenuW(system, MF_STRING, SC_MINIMIZE, u"Mi&nimize");
+  AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(system, MF_STRING, SC_CLOSE, u"&Close\tCtrl+F4");
+  CDrawnMenu menu;
+  ASSERT_TRUE(menu.AttachMenu(system));
+  menu.StartSystemMenuUse();
+  EXPECT_EQ(GetMenuItemID(system, 0), static_cast<UINT>(SC_RESTORE + 1));
+  EXPECT_EQ(GetMenuItemID(system, 1), static_cast<UINT>(SC_MINIMIZE + 1));
+  EXPECT_EQ(GetMenuItemID(system, 3), static_cast<UINT>(SC_CLOSE + 1));
+  EXPECT_EQ(std::u16string(static_cast<LPCTSTR>(menu.ItemData(3)->m_strText)), u"&Close\tCtrl+F4");
+  menu.EndSystemMenuUse();
+  EXPECT_EQ(GetMenuItemID(system, 0), static_cast<UINT>(SC_RESTORE));
+  EXPECT_EQ(GetMenuItemID(system, 3), static_cast<UINT>(SC_CLOSE));
+}
+
 // A framework window owns the popup so that its items reach the menu object.
 TEST_F(DrawnMenu, APopupDrawnByTheStyledLook) {
   CWnd owner;

@@ -102,3 +102,53 @@ TEST_F(KitColors, ThemedCaptionWithoutASchemeDrawsNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+using kittest::KitTest;
+
+class KitDrawing : public KitTest {};
+
+TEST_F(KitDrawing, HorizontalGradientsAndTheirReverse) {
+  HDC screen = GetDC(nullptr);
+  CDC* target = CDC::FromHandle(screen);
+  CKitGradient gradient(256, 2);
+  gradient.DrawHorizontal(target, kKitStyleFlat, RGB(100, 100, 100));
+  EXPECT_EQ(gradient.GetMemoryDC()->GetPixel(0, 0), RGB(110, 110, 110));   // colour + 10
+  EXPECT_EQ(gradient.GetMemoryDC()->GetPixel(255, 1), RGB(81, 81, 81));   // towards (colour + 10) less 30
+  gradient.DrawReverseHorizontal(target, kKitStyleFlat, RGB(100, 100, 100));
+  EXPECT_EQ(gradient.GetMemoryDC()->GetPixel(0, 0), RGB(80, 80, 80));
+  SetColor(COLOR_HIGHLIGHT, 0xC56A31);  // the blue scheme
+  g_kitTheme = TRUE;
+  gradient.DrawReverseHorizontal(target, kKitStyleGradient, 0);
+  EXPECT_EQ(gradient.GetMemoryDC()->GetPixel(0, 0), RGB(141, 178, 223));
+  CKitGradient band(2, 256);  // vertical: one row a band
+  band.DrawLightBand(target, kKitStyleGradient, 0);
+  EXPECT_EQ(band.GetMemoryDC()->GetPixel(0, 0), RGB(216, 228, 243));
+  ReleaseDC(nullptr, screen);
+}
+
+// A flat caption button: the hot fill and the theme base frame.
+TEST_F(KitDrawing, AFlatCaptionButtonWhenHot) {
+  HDC screen = GetDC(nullptr);
+  CDC memory;
+  memory.CreateCompatibleDC(CDC::FromHandle(screen));
+  CBitmap bits;
+  bits.CreateCompatibleBitmap(CDC::FromHandle(screen), 20, 20);
+  CBitmap* old = memory.SelectObject(&bits);
+  CKitCaptionButton button;
+  button.m_bFlat = TRUE;
+  button.Paint(&memory, CKitCaptionButton::Hot, CRect(0, 0, 16, 14), 0, FALSE, RGB(1, 2, 3));
+  EXPECT_EQ(memory.GetPixel(0, 0), GetThemeBaseColor());
+  EXPECT_EQ(memory.GetPixel(15, 13), GetThemeBaseColor());
+  EXPECT_EQ(memory.GetPixel(5, 5), GetHotColor());
+  button.m_bFlat = FALSE;
+  button.Paint(&memory, CKitCaptionButton::Pressed, CRect(0, 0, 16, 14), 0, FALSE, RGB(1, 2, 3));
+  EXPECT_EQ(memory.GetPixel(0, 0), GetSysColor(COLOR_BTNSHADOW));
+  EXPECT_EQ(memory.GetPixel(15, 13), GetSysColor(COLOR_BTNHIGHLIGHT));
+  EXPECT_EQ(memory.GetPixel(5, 5), RGB(1, 2, 3));
+  memory.SelectObject(old);
+  ReleaseDC(nullptr, screen);
+}
+
+}  // namespace
