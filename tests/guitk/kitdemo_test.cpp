@@ -85,7 +85,9 @@ TEST_F(KitDemo, TheFilePopupShowsPicturesAcceleratorsTheRadioBulletAndTheDisable
 }
 
 TEST_F(KitDemo, TheWindowTreeDump) {
-  EXPECT_EQ(kitdemo::DumpWindowTree(frame_->m_hWnd), "Afx \"Kit demo\" id=0 (10,10)-(570,370)\n");
+  EXPECT_EQ(kitdemo::DumpWindowTree(frame_->m_hWnd),
+            "Afx \"Kit demo\" id=0 (10,10)-(570,370)\n"
+            "  ToolbarWindow32 \"\" id=59392 (0,0)-(552,28)\n");
 }
 
 TEST(KitDemoDescription, BadLinesAreNamed) {

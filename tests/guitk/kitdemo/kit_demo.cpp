@@ -136,7 +136,15 @@ BOOL CKitDemoFrame::Build() {
   m_bAutoMenuEnable = FALSE;
   m_menuManager.m_nDrawStyle = m_description.style;
   m_menuManager.Install(this);
-  for (UINT toolbar : m_description.toolbars) m_menuManager.LoadToolbar(toolbar);
+  for (UINT toolbar : m_description.toolbars) {
+    auto bar = std::make_unique<CToolBar>();
+    const UINT id = AFX_IDW_TOOLBAR + static_cast<UINT>(m_toolBars.size());
+    if (!bar->Create(this, WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_TOOLTIPS | CBRS_FLYBY, id) || !bar->LoadToolBar(toolbar))
+      return FALSE;
+    m_toolBars.push_back(std::move(bar));
+    m_menuManager.LoadToolbar(toolbar);
+  }
+  RecalcLayout();
   if (m_description.menu) m_drawnMenu.LoadMenu(m_description.menu);
   return TRUE;
 }

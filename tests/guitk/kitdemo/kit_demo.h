@@ -7,7 +7,7 @@
 //   size   640 420             the frame's size
 //   menu   128                 the frame's menu resource
 //   accelerators 128           the frame's accelerator table
-//   toolbar 128                pictures for the popup menus
+//   toolbar 128                a toolbar on the frame, its pictures also in the popup menus
 //   style  0x8002              the toolkit's drawing style word
 //   theme  1                   the theme flag
 //   profile kit.ini KitDemo    "Style" and "Theme" of section "KitDemo-Main" in the file
@@ -61,6 +61,7 @@ class CKitDemoFrame : public CFrameWnd {
 
   const Description& m_description;
   CPopupMenuManager m_menuManager;
+  std::vector<std::unique_ptr<CToolBar>> m_toolBars;
   CDrawnMenu m_drawnMenu;  // the frame's menu as the drawn menus show it (for --drawn-popup)
 };
 
