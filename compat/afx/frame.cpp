@@ -108,11 +108,17 @@ void CMenuCmdUI::SetCheck(int nCheck) {
   ::CheckMenuItem(m_pMenu->m_hMenu, m_nIndex, MF_BYPOSITION | (nCheck ? MF_CHECKED : MF_UNCHECKED));
 }
 
-void CMenuCmdUI::SetRadio(BOOL bOn) {
-  if (!m_pMenu) return;
-  // The framework's dot stands for the check mark; loaded once and kept for the process.
+// The framework's dot stands for the check mark; loaded once and kept for the
+// process, so that whoever redraws it changes every radio item.
+HBITMAP compat::afx::MenuRadioDot() {
   static HBITMAP dot = ::LoadBitmapW(AfxFindResourceHandle(MAKEINTRESOURCEW(AFX_IDB_MENU_RADIO_DOT), RT_BITMAP),
                                      MAKEINTRESOURCEW(AFX_IDB_MENU_RADIO_DOT));
+  return dot;
+}
+
+void CMenuCmdUI::SetRadio(BOOL bOn) {
+  if (!m_pMenu) return;
+  HBITMAP dot = compat::afx::MenuRadioDot();
   if (bOn && dot) ::SetMenuItemBitmaps(m_pMenu->m_hMenu, m_nIndex, MF_BYPOSITION, nullptr, dot);
   ::CheckMenuItem(m_pMenu->m_hMenu, m_nIndex, MF_BYPOSITION | (bOn ? MF_CHECKED : MF_UNCHECKED));
 }
@@ -234,9 +240,8 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentW
   if (title.IsEmpty()) {
     if (CWinApp* app = AfxGetApp(); app && app->m_pszAppName) title = app->m_pszAppName;
   }
-  HICON icon = ::LoadIconW(instance, MAKEINTRESOURCEW(nIDResource));
-  LPCTSTR windowClass = AfxRegisterWndClass(CS_DBLCLKS, ::LoadCursorW(nullptr, IDC_ARROW),
-                                            reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), icon);
+  if (!AfxDeferRegisterClass(AFX_WNDFRAMEORVIEW_REG)) return FALSE;
+  LPCTSTR windowClass = GetIconWndClass(dwDefaultStyle, nIDResource);
   if (!Create(windowClass, title, dwDefaultStyle, rectDefault, pParentWnd, MAKEINTRESOURCEW(nIDResource), 0,
               pContext)) {
     return FALSE;
@@ -246,6 +251,15 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentW
   // Without a document the views learn here that their frame is complete.
   if (!pContext) SendMessageToDescendants(WM_INITIALUPDATE, 0, 0, TRUE);
   return TRUE;
+}
+
+LPCTSTR CFrameWnd::GetIconWndClass(DWORD, UINT nIDResource) {
+  HICON icon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nIDResource));
+  if (!icon) return _afxWndFrameOrView;
+  // The frame class with the resource's icon.
+  WNDCLASSW frameClass{};
+  ::GetClassInfoW(AfxGetInstanceHandle(), _afxWndFrameOrView, &frameClass);
+  return AfxRegisterWndClass(frameClass.style, frameClass.hCursor, frameClass.hbrBackground, icon);
 }
 
 int CFrameWnd::OnCreate(LPCREATESTRUCT lpcs) {
