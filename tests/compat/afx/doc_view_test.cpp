@@ -267,6 +267,12 @@ TEST_F(DocViewTest, StartsWithAnUntitledDocumentInAFrameWithTheResourcesMenuAndK
   EXPECT_EQ(part.Native(), u".not");
   EXPECT_TRUE(docTemplate->GetDocString(part, CDocTemplate::regFileTypeName));
   EXPECT_EQ(part.Native(), u"Note Document");
+  // The application's templates live in its document manager.
+  ASSERT_NE(app->m_pDocManager, nullptr);
+  EXPECT_EQ(app->m_pDocManager->GetDocumentCount(), 1);
+  POSITION pos = app->m_pDocManager->GetFirstDocTemplatePosition();
+  EXPECT_EQ(app->m_pDocManager->GetNextDocTemplate(pos), docTemplate);
+  EXPECT_EQ(pos, nullptr);
   frame->DestroyWindow();
 }
 
@@ -316,6 +322,24 @@ TEST_F(DocViewTest, KeysAndMenusReachTheHandlersInRouteOrderAndUpdateHandlersGua
   View(*app)->UpdateWindow();
   ASSERT_TRUE(compat::WriteWindowPng(Frame(*app)->m_hWnd, dlgtest::PngPath("framework_notes_frame").c_str()));
   Doc(*app)->SetModifiedFlag(FALSE);
+  Frame(*app)->DestroyWindow();
+}
+
+TEST_F(DocViewTest, AnOpenMenuKeepsTheKeyboardFromTheFramesAccelerators) {
+  auto app = Start();
+  Doc(*app)->m_text = u"hello";
+  compat::host::InjectKey(VK_MENU, true);
+  compat::host::InjectKeyPress('V');
+  compat::host::InjectKey(VK_MENU, false);
+  compat::host::InjectKey(VK_CONTROL, true);
+  compat::host::InjectKeyPress('E');  // Append's accelerator, pressed inside the View menu
+  compat::host::InjectKey(VK_CONTROL, false);
+  compat::host::InjectKeyPress(VK_ESCAPE);
+  compat::host::InjectKeyPress(VK_ESCAPE);
+  Pump(*app);
+  EXPECT_EQ(Doc(*app)->m_text.Native(), u"hello");
+  Chord('E', *app);  // with the menu closed the key works again
+  EXPECT_EQ(Doc(*app)->m_text.Native(), u"hello!");
   Frame(*app)->DestroyWindow();
 }
 

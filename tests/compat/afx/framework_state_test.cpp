@@ -1,11 +1,9 @@
 // The framework's per-thread state and its edges: the current message that
 // Default passes on, objects a class procedure attaches on the window's first
-// message, PreTranslateMessage inside modal loops, the framework's window
-// classes, and the synchronisation objects.
+// message, PreTranslateMessage inside modal loops, window relations and the
+// framework's window classes.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
 #include <vector>
 
 #include "compat/afx.h"
@@ -226,55 +224,19 @@ TEST_F(FrameworkStateTest, TheFrameworksWindowClassesAreRegisteredWhenAskedAndAg
   EXPECT_FALSE(AfxDeferRegisterClass(0x40000));  // a class the framework does not know
 }
 
-TEST(SyncObjectsTest, EventsWakeWaitersAndASingleLockFreesWhatItHolds) {
-  CEvent autoReset;
-  EXPECT_FALSE(autoReset.Lock(0));
-  EXPECT_TRUE(autoReset.SetEvent());
-  EXPECT_TRUE(autoReset.Lock(0));
-  EXPECT_FALSE(autoReset.Lock(0));  // taken by the first wait
-
-  CEvent manual(TRUE, TRUE);
-  EXPECT_TRUE(manual.Lock(0));
-  EXPECT_TRUE(manual.Lock(0));
-  manual.ResetEvent();
-  {
-    CSingleLock wait(&manual);
-    EXPECT_FALSE(wait.Lock(10));
-    EXPECT_FALSE(wait.IsLocked());
-  }
-
-  // A worker waits on the event through a lock until the main thread sets it.
-  CEvent go;
-  std::atomic<bool> passed{false};
-  std::thread worker([&] {
-    CSingleLock lock(&go, TRUE);
-    passed = lock.IsLocked() != FALSE;
-  });
-  ::Sleep(20);
-  EXPECT_FALSE(passed);
-  go.SetEvent();
-  worker.join();
-  EXPECT_TRUE(passed);
-
-  // The critical section is held as long as the lock lives, and recursively.
-  CCriticalSection section;
-  std::atomic<int> entered{-1};
-  {
-    CSingleLock outer(&section, TRUE);
-    EXPECT_TRUE(outer.IsLocked());
-    EXPECT_TRUE(outer.Lock());  // already held: not taken twice
-    CSingleLock inner(&section, TRUE);
-    EXPECT_TRUE(inner.IsLocked());
-    std::thread other([&] { entered = ::TryEnterCriticalSection(section) ? 1 : 0; });
-    other.join();
-    EXPECT_EQ(entered, 0);
-  }
-  std::thread other([&] {
-    entered = ::TryEnterCriticalSection(section) ? 1 : 0;
-    if (entered) ::LeaveCriticalSection(section);
-  });
-  other.join();
-  EXPECT_EQ(entered, 1);
+TEST_F(FrameworkStateTest, TheTopLevelOwnerIsFoundThroughParentsAndOwners) {
+  CWnd owner, popup, child;
+  ASSERT_TRUE(owner.CreateEx(0, nullptr, u"owner", WS_OVERLAPPEDWINDOW, 0, 0, 200, 200, nullptr, nullptr));
+  ASSERT_TRUE(popup.CreateEx(0, nullptr, u"popup", WS_POPUP, 10, 10, 100, 100, owner.m_hWnd, nullptr));
+  ASSERT_TRUE(child.Create(nullptr, u"child", WS_VISIBLE, CRect(0, 0, 20, 20), &popup, 5));
+  EXPECT_EQ(child.GetTopLevelParent(), &popup);
+  EXPECT_EQ(child.GetTopLevelOwner(), &owner);
+  EXPECT_EQ(owner.GetTopLevelOwner(), &owner);
+  EXPECT_EQ(owner.GetDescendantWindow(5), nullptr);  // an owned window is no descendant
+  EXPECT_EQ(popup.GetDescendantWindow(5, TRUE), &child);
+  EXPECT_EQ(child.GetParentFrame(), nullptr);
+  popup.DestroyWindow();
+  owner.DestroyWindow();
 }
 
 }  // namespace
