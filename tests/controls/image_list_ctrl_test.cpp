@@ -371,6 +371,24 @@ TEST_F(SwatchDragTest, PaintAndTimersRunDuringTheDrag) {
   EXPECT_EQ(controls::ColorIconFromHandle(icon_)->Fill().color, 0xFF00FF00u);
 }
 
+// A bitmap's pixels as 32-bit values, rows top-down.
+std::vector<uint32_t> Pixels32(HBITMAP bitmap) {
+  BITMAP info{};
+  if (!GetObjectW(bitmap, sizeof info, &info)) return {};
+  BITMAPINFO header{};
+  header.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  header.bmiHeader.biWidth = info.bmWidth;
+  header.bmiHeader.biHeight = -info.bmHeight;
+  header.bmiHeader.biPlanes = 1;
+  header.bmiHeader.biBitCount = 32;
+  header.bmiHeader.biCompression = BI_RGB;
+  std::vector<uint32_t> pixels(static_cast<size_t>(info.bmWidth) * info.bmHeight);
+  HDC screen = GetDC(nullptr);
+  GetDIBits(screen, bitmap, 0, static_cast<UINT>(info.bmHeight), pixels.data(), &header, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
 TEST_F(ImageListTest, TheDragCursorWearsTheFillOnCursor33sShape) {
   MakeList(0, 40, 40, 90, 80);  // the first list loads cursor 33's record
   ICONINFO& record = FillDragIconInfo();
@@ -402,12 +420,10 @@ TEST_F(ImageListTest, TheDragCursorWearsTheFillOnCursor33sShape) {
     EXPECT_EQ(p & 0xFFFFFF, 0x2050A0u);
   }
   EXPECT_GT(opaque, 0);
-  BITMAP maskBits{};
-  ASSERT_TRUE(GetObjectW(made.hbmMask, sizeof maskBits, &maskBits));
-  BITMAP resourceMask{};
-  ASSERT_TRUE(GetObjectW(resourceInfo.hbmMask, sizeof resourceMask, &resourceMask));
-  EXPECT_EQ(maskBits.bmWidth, resourceMask.bmWidth);
-  EXPECT_EQ(maskBits.bmHeight, resourceMask.bmHeight);
+  EXPECT_EQ(Pixels32(made.hbmMask), Pixels32(resourceInfo.hbmMask));
+  const std::vector<uint32_t> colour = Pixels32(made.hbmColor);
+  ASSERT_EQ(colour.size(), 64u * 64u);
+  for (uint32_t p : colour) ASSERT_EQ(p & 0xFFFFFF, 0x2050A0u);
   DestroyIcon(cursor);
   for (HBITMAP b : {made.hbmMask, made.hbmColor, resourceInfo.hbmMask, resourceInfo.hbmColor})
     if (b) DeleteObject(b);
