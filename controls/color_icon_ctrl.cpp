@@ -288,13 +288,15 @@ void CColorIconCtrl::Click() {
     CRect rect;
     GetWindowRect(&rect);
     if (host) host->OpenColorPicker(*this, m_fill.color, POINT{rect.left, rect.bottom});
-  } else if (style & kIconFixedColor) {
-  } else if (style & kIconPicture) {
+    return;
+  }
+  if (style & kIconFixedColor) return;  // shown, never edited
+  if (style & kIconPicture) {
     if (host) host->ChoosePictureFile(*this, (GetStyle() & kFolderBits) != 0);
     NotifyFillChanged();
-  } else if (host) {
-    host->SetPaletteTarget(*this);
+    return;
   }
+  if (host) host->SetPaletteTarget(*this);
 }
 
 void CColorIconCtrl::OnLButtonDown(UINT nFlags, CPoint point) {
