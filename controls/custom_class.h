@@ -66,10 +66,25 @@ void PaintBuffered(CWnd& wnd, Draw draw) {
   memory.SelectObject(old);
 }
 
+// Copies top-down 32-bit pixels of `size` to `dc` at (0, 0).
+void DrawPixels(CDC& dc, const DWORD* pixels, CSize size);
+
 // A triangle filled and outlined in one colour (thumbs and button glyphs).
 void FillTriangle(CDC& dc, const POINT (&corners)[3], COLORREF color);
 
 // Where a control's notifications go: its owner, else its parent.
 HWND NotifyTarget(HWND control);
+
+// Sends a notification record (one that starts with its NMHDR `hdr`) to the
+// control's owner as coming from `control` with `code`.
+LRESULT SendNotify(HWND control, UINT code, NMHDR& header, void* record);
+template <class Record>
+LRESULT SendNotify(HWND control, UINT code, Record& record) {
+  return SendNotify(control, code, record.hdr, &record);
+}
+inline LRESULT SendNotify(HWND control, UINT code) {
+  NMHDR header{};
+  return SendNotify(control, code, header, &header);
+}
 
 }  // namespace controls
