@@ -2,6 +2,8 @@
 #include "controls/custom_controls.h"
 
 #include "controls/bmp_btn.h"
+#include "controls/color_bar_ctrl.h"
+#include "controls/color_pal_ctrl.h"
 #include "controls/curver_ctrl.h"
 #include "controls/edit_ctrl.h"
 #include "controls/slider_bar_ctrl.h"
@@ -10,13 +12,15 @@
 
 namespace controls {
 
-const char16_t* const kCustomControlClasses[] = {u"BmpBtnClass", u"CSliderBarCtrl", u"CurverCtrl", u"EditCtrl", u"TLCurverCtrl",
+const char16_t* const kCustomControlClasses[] = {u"BmpBtnClass", u"ColorPalCtrl", u"ColorBarCtrl", u"CSliderBarCtrl", u"CurverCtrl", u"EditCtrl", u"TLCurverCtrl",
                                                  u"CSliderCtrlBar",
                                                  nullptr};
 
 BOOL RegisterCustomControls(HINSTANCE instance) {
   BOOL ok = TRUE;
   ok &= CBmpBtn::RegisterClass(instance);
+  ok &= CColorPalCtrl::RegisterClass(instance);
+  ok &= CColorBarCtrl::RegisterClass(instance);
   ok &= CSliderBarCtrl::RegisterClass(instance);
   ok &= RegisterCurverCtrlClass(instance);
   ok &= RegisterEditCtrlClass(instance);

@@ -20,6 +20,10 @@ struct NotifyRecord {
   BYTE channel;
   int fullPosition;  // asked back from the sender while the record was delivered
   int frame;         // code 301
+  DWORD color;       // codes 10, 33 and 34
+  int mode;          // code 10
+  int rgbOnly;       // codes 33 and 34
+  int keepMarker;
 };
 
 class CustomControlTest : public controltest::ControlTest {
@@ -31,7 +35,7 @@ class CustomControlTest : public controltest::ControlTest {
     Log().SetHandler(parent_, [this](HWND, UINT message, WPARAM, LPARAM lParam, LRESULT*) {
       if (message != WM_NOTIFY) return false;
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-      NotifyRecord note{header->idFrom, header->code, 0, 0, -1, -1};
+      NotifyRecord note{header->idFrom, header->code, 0, 0, -1, -1, 0, -1, -1, -1};
       // Only the slider notes carry the bytes after the header.
       if (header->code == controls::kNotifySliderMoving || header->code == controls::kNotifySliderReleased) {
         const auto* record = reinterpret_cast<const controls::NMSLIDER*>(lParam);
@@ -41,6 +45,16 @@ class CustomControlTest : public controltest::ControlTest {
       }
       if (header->code == controls::kNotifyFrameChanged)
         note.frame = reinterpret_cast<const controls::NMFRAME*>(lParam)->frame;
+      if (header->code == controls::kNotifyColorDragging || header->code == controls::kNotifyColorDragEnd) {
+        const auto* record = reinterpret_cast<const controls::NMCOLORDRAG*>(lParam);
+        note.color = record->color;
+        note.rgbOnly = record->rgbOnly;
+        note.keepMarker = record->keepMarker;
+      }
+      if (header->code == controls::kNotifyColorMode) {
+        note.mode = reinterpret_cast<const controls::NMCOLORMODE*>(lParam)->mode;
+        note.color = reinterpret_cast<const controls::NMCOLORMODE*>(lParam)->color;
+      }
       notes_.push_back(note);
       return false;
     });
