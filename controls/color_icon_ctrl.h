@@ -55,7 +55,8 @@ class CColorIconCtrl : public CAutoObject<CWnd> {
   CFillStyle m_fill;
   BOOL m_bPictureRemoved = FALSE;
   CToolTipCtrl m_tooltip;
-  std::unique_ptr<DWORD[]> m_pixels;  // client width x height, top row first
+  std::unique_ptr<DWORD[]> m_pixels;  // 0xAARRGGBB, top row first
+  CSize m_pixelSize{0, 0};
 
  protected:
   DWORD KindBits() const;
@@ -74,7 +75,6 @@ class CColorIconCtrl : public CAutoObject<CWnd> {
   afx_msg void OnDestroy();
   afx_msg void OnPaint();
   afx_msg BOOL OnEraseBkgnd(CDC* pDC);
-  afx_msg void OnSize(UINT nType, int cx, int cy);
   afx_msg void OnLButtonDown(UINT nFlags, CPoint point);
   afx_msg void OnRButtonDown(UINT nFlags, CPoint point);
   DECLARE_MESSAGE_MAP()

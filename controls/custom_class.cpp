@@ -37,6 +37,18 @@ void FillTriangle(CDC& dc, const POINT (&corners)[3], COLORREF color) {
   dc.SelectObject(oldBrush);
 }
 
+void DrawPixels(CDC& dc, const DWORD* pixels, CSize size) {
+  if (!pixels || size.cx <= 0 || size.cy <= 0) return;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = size.cx;
+  info.bmiHeader.biHeight = -size.cy;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  ::SetDIBitsToDevice(dc.GetSafeHdc(), 0, 0, size.cx, size.cy, 0, 0, 0, size.cy, pixels, &info, DIB_RGB_COLORS);
+}
+
 HWND NotifyTarget(HWND control) {
   HWND owner = ::GetWindow(control, GW_OWNER);
   return owner ? owner : ::GetParent(control);

@@ -66,6 +66,9 @@ void PaintBuffered(CWnd& wnd, Draw draw) {
   memory.SelectObject(old);
 }
 
+// Copies top-down 32-bit pixels of `size` to `dc` at (0, 0).
+void DrawPixels(CDC& dc, const DWORD* pixels, CSize size);
+
 // A triangle filled and outlined in one colour (thumbs and button glyphs).
 void FillTriangle(CDC& dc, const POINT (&corners)[3], COLORREF color);
 

@@ -3,6 +3,7 @@
 
 #include "controls/bmp_btn.h"
 #include "controls/color_bar_ctrl.h"
+#include "controls/color_icon_ctrl.h"
 #include "controls/color_pal_ctrl.h"
 #include "controls/curver_ctrl.h"
 #include "controls/edit_ctrl.h"
@@ -12,13 +13,14 @@
 
 namespace controls {
 
-const char16_t* const kCustomControlClasses[] = {u"BmpBtnClass", u"ColorPalCtrl", u"ColorBarCtrl", u"CSliderBarCtrl", u"CurverCtrl", u"EditCtrl", u"TLCurverCtrl",
+const char16_t* const kCustomControlClasses[] = {u"BmpBtnClass", u"ColorIconCtrl", u"ColorPalCtrl", u"ColorBarCtrl", u"CSliderBarCtrl", u"CurverCtrl", u"EditCtrl", u"TLCurverCtrl",
                                                  u"CSliderCtrlBar",
                                                  nullptr};
 
 BOOL RegisterCustomControls(HINSTANCE instance) {
   BOOL ok = TRUE;
   ok &= CBmpBtn::RegisterClass(instance);
+  ok &= CColorIconCtrl::RegisterClass(instance);
   ok &= CColorPalCtrl::RegisterClass(instance);
   ok &= CColorBarCtrl::RegisterClass(instance);
   ok &= CSliderBarCtrl::RegisterClass(instance);

@@ -38,18 +38,6 @@ void HsvOfColor(DWORD rgb, float* hue, float* saturation, float* value) {
            static_cast<float>(rgb & 0xFF) * kByteScale, hue, saturation, value);
 }
 
-void DrawPixels(CDC& dc, const DWORD* pixels, CSize size) {
-  if (!pixels || size.cx <= 0 || size.cy <= 0) return;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = size.cx;
-  info.bmiHeader.biHeight = -size.cy;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  ::SetDIBitsToDevice(dc.GetSafeHdc(), 0, 0, size.cx, size.cy, 0, 0, 0, size.cy, pixels, &info, DIB_RGB_COLORS);
-}
-
 CSize CHsvField::ClientSize() const {
   CRect client;
   GetClientRect(&client);

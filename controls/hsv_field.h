@@ -55,7 +55,4 @@ class CHsvField : public CAutoObject<CWnd> {
   CSize m_pixelSize{0, 0};
 };
 
-// Copies top-down 32-bit pixels of `size` to `dc` at (0, 0).
-void DrawPixels(CDC& dc, const DWORD* pixels, CSize size);
-
 }  // namespace controls
