@@ -1,9 +1,9 @@
 // The picture file dialogs and the picture chooser of the colour icons.
 #include "ui/picture_file_dialogs.h"
 
+#include "controls/color_icon_ctrl.h"
 #include "controls/edit_ctrl.h"
 #include "model/fill_render.h"
-#include "model/fill_style.h"
 #include "platform/program_folder.h"
 #include "platform/settings_store.h"
 #include "res/resource.h"
@@ -31,9 +31,6 @@ constexpr int kIdTrueColor = 1230;
 // dialog shows the type it opened with, and 1-based after the user changes it.
 constexpr DWORD kBmpIndex = 1;
 constexpr DWORD kJpgIndex = 2;
-
-// The colour icon's message that sets (wParam 1) or reads (2) its fill.
-constexpr UINT kColorIconFill = 0x500;
 
 void UseTemplate(OPENFILENAME& ofn, UINT templateId) {
   ofn.Flags = kPictureDialogFlags | kTemplateFlags;
@@ -85,11 +82,8 @@ void CImageFileDlg::ShowPreview(const CString& path) {
     icon->ShowWindow(SW_HIDE);
     return;
   }
-  CFillStyle fill;
-  fill.type = 2;
-  fill.SetPatternImage(path);
   icon->ShowWindow(SW_SHOW);
-  icon->SendMessage(kColorIconFill, 1, reinterpret_cast<LPARAM>(&fill));
+  if (auto* preview = controls::ColorIconFromHandle(icon->m_hWnd)) preview->SetTextureFile(path);
   icon->Invalidate();
 }
 

@@ -3,6 +3,7 @@
 // picture chooser starts in and remembers each kind's folder.
 #include "ui/picture_file_dialogs.h"
 
+#include "controls/color_icon_ctrl.h"
 #include "ui/stored_text.h"
 #include "ui_test_support.h"
 
@@ -131,6 +132,74 @@ TEST_F(PictureChooser, EachKindStartsInItsFolderAndRemembersTheChosenOne) {
   EXPECT_FALSE(Choose(0x04 | 0x200, u"gone.bmp", ignored));
   EXPECT_EQ(m_openedIn, compat::FromHostPath(pictures.Host()));
   EXPECT_EQ(Str(ReadRegistryText(u"MaskFilePath")), Str(pictures.Program() + u"\\"));
+}
+
+}  // namespace
+
+namespace {
+
+// A 24-bit BMP of one colour, w x h.
+uitest::Bytes SolidBmp(int w, int h, unsigned char r, unsigned char g, unsigned char b) {
+  const int row = (w * 3 + 3) & ~3;
+  const uint32_t size = 54 + static_cast<uint32_t>(row * h);
+  uitest::Bytes bytes(size, 0);
+  auto put32 = [&](size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<unsigned char>(v >> (8 * i));
+  };
+  bytes[0] = 'B';
+  bytes[1] = 'M';
+  put32(2, size);
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, static_cast<uint32_t>(w));
+  put32(22, static_cast<uint32_t>(h));
+  bytes[26] = 1;
+  bytes[28] = 24;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const size_t at = 54 + static_cast<size_t>(y * row + x * 3);
+      bytes[at] = b;
+      bytes[at + 1] = g;
+      bytes[at + 2] = r;
+    }
+  return bytes;
+}
+
+TEST_F(PictureFileDialogs, PreviewShowsTheSelectedPictureOnlyWhileChecked) {
+  HostFolder folder;
+  uitest::WriteHostFile(uitest::fs::path(folder.Host()) / "a.bmp", SolidBmp(8, 8, 255, 0, 0));
+  uitest::WriteHostFile(uitest::fs::path(folder.Host()) / "b.bmp", SolidBmp(8, 8, 0, 0, 255));
+  CImageFileDlg dialog(TRUE, u"*.jpg", nullptr, 0x226, kPictureFileFilter);
+  const CString start = folder.Program();
+  dialog.m_ofn.lpstrInitialDir = start;
+  HWND icon = nullptr;
+  compat::AddModalStepOnCaption(u"Open", [&](HWND fileDialog) {
+    icon = ::GetDlgItem(dialog.m_hWnd, 24400);
+    ASSERT_NE(controls::ColorIconFromHandle(icon), nullptr);
+    EXPECT_EQ(::IsDlgButtonChecked(dialog.m_hWnd, 24401), 1u);
+    ::SetFocus(::GetDlgItem(fileDialog, lst1));
+  });
+  QueueKey(VK_DOWN);  // a.bmp
+  QueueCheck([&] {
+    EXPECT_TRUE(IsWindowVisible(icon));
+    EXPECT_EQ(Str(controls::ColorIconFromHandle(icon)->GetTexturePath()), Str(folder.Path(u"a.bmp")));
+    RECT r;
+    GetWindowRect(icon, &r);
+    EXPECT_EQ(PixelAt(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}), RGB(255, 0, 0));
+    WritePng(GetParent(dialog.m_hWnd), "image_file_preview");
+    ::SendDlgItemMessageW(dialog.m_hWnd, 24401, BM_CLICK, 0, 0);  // Preview off
+    EXPECT_FALSE(IsWindowVisible(icon));
+  });
+  QueueKey(VK_DOWN);  // b.bmp: nothing shown
+  QueueCheck([&] {
+    EXPECT_FALSE(IsWindowVisible(icon));
+    EXPECT_EQ(Str(controls::ColorIconFromHandle(icon)->GetTexturePath()), Str(folder.Path(u"a.bmp")));
+    ::SendDlgItemMessageW(dialog.m_hWnd, 24401, BM_CLICK, 0, 0);  // on again: the selection shows
+    EXPECT_TRUE(IsWindowVisible(icon));
+    EXPECT_EQ(Str(controls::ColorIconFromHandle(icon)->GetTexturePath()), Str(folder.Path(u"b.bmp")));
+  });
+  QueueKey(VK_ESCAPE);
+  EXPECT_EQ(dialog.DoModal(), IDCANCEL);
 }
 
 }  // namespace
