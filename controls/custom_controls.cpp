@@ -7,13 +7,14 @@
 #include "controls/color_pal_ctrl.h"
 #include "controls/curver_ctrl.h"
 #include "controls/edit_ctrl.h"
+#include "controls/image_list_ctrl.h"
 #include "controls/slider_bar_ctrl.h"
 #include "controls/slider_ctrl_bar.h"
 #include "controls/tl_curver_ctrl.h"
 
 namespace controls {
 
-const char16_t* const kCustomControlClasses[] = {u"BmpBtnClass", u"ColorIconCtrl", u"ColorPalCtrl", u"ColorBarCtrl", u"CSliderBarCtrl", u"CurverCtrl", u"EditCtrl", u"TLCurverCtrl",
+const char16_t* const kCustomControlClasses[] = {u"BmpBtnClass", u"ColorIconCtrl", u"ColorPalCtrl", u"ColorBarCtrl", u"CSliderBarCtrl", u"CurverCtrl", u"EditCtrl", u"ImageListCtrl", u"TLCurverCtrl",
                                                  u"CSliderCtrlBar",
                                                  nullptr};
 
@@ -26,6 +27,7 @@ BOOL RegisterCustomControls(HINSTANCE instance) {
   ok &= CSliderBarCtrl::RegisterClass(instance);
   ok &= RegisterCurverCtrlClass(instance);
   ok &= RegisterEditCtrlClass(instance);
+  ok &= CImageListCtrl::RegisterClass(instance);
   ok &= RegisterTLCurverCtrlClass(instance);
   ok &= CSliderCtrlBar::RegisterClass(instance);
   return ok;

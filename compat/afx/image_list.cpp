@@ -1,6 +1,7 @@
 // CImageList: the framework's image list over the ImageList_ calls.
 #include "compat/afx/gdi.h"
 #include "compat/afx/temporary_map.h"
+#include "compat/afx/wnd.h"
 
 IMPLEMENT_DYNCREATE(CImageList, CObject)
 
@@ -110,6 +111,8 @@ BOOL CImageList::BeginDrag(int image, CPoint hotSpot) {
 }
 void PASCAL CImageList::EndDrag() { ::ImageList_EndDrag(); }
 BOOL PASCAL CImageList::DragMove(CPoint point) { return ::ImageList_DragMove(point.x, point.y); }
-BOOL PASCAL CImageList::DragEnter(CWnd*, CPoint point) { return ::ImageList_DragEnter(nullptr, point.x, point.y); }
+BOOL PASCAL CImageList::DragEnter(CWnd* lock, CPoint point) {
+  return ::ImageList_DragEnter(lock ? lock->GetSafeHwnd() : nullptr, point.x, point.y);
+}
 BOOL PASCAL CImageList::DragLeave(CWnd*) { return ::ImageList_DragLeave(nullptr); }
 BOOL PASCAL CImageList::DragShowNolock(BOOL show) { return ::ImageList_DragShowNolock(show); }

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "compat/win32/gdi_internal.h"
+#include "compat/win32/user.h"
 
 namespace compat::gdi {
 
@@ -165,7 +166,8 @@ struct DragState {
   HIMAGELIST list = nullptr;
   int index = 0;
   POINT hotspot{0, 0};
-  POINT position{0, 0};
+  POINT position{0, 0};  // on the desktop
+  POINT origin{0, 0};    // the lock window's top left corner: drag points are relative to it
   bool shown = false;
   std::vector<uint32_t> saved;
   RECT savedRect{0, 0, 0, 0};
@@ -450,13 +452,14 @@ int ImageList_ReplaceIcon(HIMAGELIST h, int i, HICON icon) {
   return result;
 }
 
-BOOL ImageList_Copy(HIMAGELIST dst, int iDst, HIMAGELIST src, int iSrc, UINT) {
+BOOL ImageList_Copy(HIMAGELIST dst, int iDst, HIMAGELIST src, int iSrc, UINT uFlags) {
   ImageList* d = Find(dst);
   ImageList* s = Find(src);
   if (!d || !s || d->cx != s->cx || d->cy != s->cy || iSrc < 0 ||
       iSrc >= static_cast<int>(s->images.size()) || iDst < 0 || iDst >= static_cast<int>(d->images.size()))
     return FALSE;
-  d->images[static_cast<size_t>(iDst)] = s->images[static_cast<size_t>(iSrc)];
+  if ((uFlags & ILCF_SWAP) && d == s) std::swap(d->images[static_cast<size_t>(iDst)], d->images[static_cast<size_t>(iSrc)]);
+  else d->images[static_cast<size_t>(iDst)] = s->images[static_cast<size_t>(iSrc)];
   Invalidate(*d);
   return TRUE;
 }
@@ -487,9 +490,12 @@ void ImageList_EndDrag() {
   Drag() = DragState{};
 }
 
-BOOL ImageList_DragEnter(HWND, int x, int y) {
+BOOL ImageList_DragEnter(HWND hwndLock, int x, int y) {
   if (!Drag().list) return FALSE;
-  Drag().position = POINT{x, y};
+  RECT window{0, 0, 0, 0};
+  if (hwndLock) GetWindowRect(hwndLock, &window);
+  Drag().origin = POINT{window.left, window.top};
+  Drag().position = POINT{window.left + x, window.top + y};
   ShowDrag();
   return TRUE;
 }
@@ -503,7 +509,7 @@ BOOL ImageList_DragMove(int x, int y) {
   if (!Drag().list) return FALSE;
   bool wasShown = Drag().shown;
   HideDrag();
-  Drag().position = POINT{x, y};
+  Drag().position = POINT{Drag().origin.x + x, Drag().origin.y + y};
   if (wasShown) ShowDrag();
   return TRUE;
 }

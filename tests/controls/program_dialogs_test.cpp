@@ -1,6 +1,5 @@
 // The program's dialogs that hold custom controls open with the real
 // controls, each with its object, and are pictured for a person to look at.
-// Classes other issues bring stand in as plain windows.
 #include "controls/curver_ctrl.h"
 #include "controls/edit_ctrl.h"
 #include "custom_controls_test_support.h"
@@ -14,17 +13,6 @@ INT_PTR CALLBACK QuietDialogProc(HWND, UINT message, WPARAM, LPARAM) { return me
 
 class ProgramDialogsTest : public CustomControlTest {
  protected:
-  void SetUp() override {
-    CustomControlTest::SetUp();
-    for (const char16_t* name : {u"ColorPalCtrl", u"ColorBarCtrl", u"ColorIconCtrl", u"ImageListCtrl"}) {
-      WNDCLASSW wc{};
-      wc.lpfnWndProc = DefWindowProcW;
-      wc.hInstance = GetModuleHandleW(nullptr);
-      wc.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
-      wc.lpszClassName = name;
-      RegisterClassW(&wc);
-    }
-  }
   HWND Open(UINT id) {
     HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), parent_, QuietDialogProc, 0);
     if (dialog) {

@@ -907,6 +907,8 @@ int ImageList_ReplaceIcon(HIMAGELIST himl, int i, HICON hicon);
 #define ImageList_AddIcon(himl, hicon) ImageList_ReplaceIcon(himl, -1, hicon)
 COLORREF ImageList_SetBkColor(HIMAGELIST himl, COLORREF clrBk);
 COLORREF ImageList_GetBkColor(HIMAGELIST himl);
+#define ILCF_MOVE 0x00000000
+#define ILCF_SWAP 0x00000001
 BOOL ImageList_Copy(HIMAGELIST himlDst, int iDst, HIMAGELIST himlSrc, int iSrc, UINT uFlags);
 HIMAGELIST ImageList_Duplicate(HIMAGELIST himl);
 BOOL ImageList_BeginDrag(HIMAGELIST himlTrack, int iTrack, int dxHotspot, int dyHotspot);
