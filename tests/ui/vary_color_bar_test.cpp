@@ -2,6 +2,8 @@
 // midpoints and deleting stops, and the records its parent receives.
 #include "ui/vary_color_bar.h"
 
+#include "ui/palette_icon_host.h"
+
 #include "ui_test_support.h"
 
 namespace {
@@ -163,6 +165,19 @@ TEST_F(VaryColorBarTest, ABarWithoutStopsPaintsAndIgnoresPresses) {
   Key(VK_DELETE);
   WritePng(hwnd_, "vary_color_bar_empty");
   EXPECT_LE(bar_->m_stops.size(), 1u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(UiClasses, TheLibraryRegistersTheStopBarOnce) {
+  ASSERT_TRUE(RegisterUiClasses(nullptr));
+  WNDCLASSW wc{};
+  ASSERT_TRUE(GetClassInfoW(GetModuleHandleW(nullptr), u"VaryColorBar", &wc));
+  EXPECT_EQ(wc.style & (CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_PARENTDC),
+            static_cast<UINT>(CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_PARENTDC));
+  EXPECT_TRUE(RegisterUiClasses(nullptr)) << "registered already, with this procedure";
 }
 
 }  // namespace
