@@ -93,9 +93,11 @@ TEST_F(BackgroundPaletteTest, SwitchingTabsChangesTheTargetsFillTypeAtOnce) {
   EXPECT_TRUE(Icon().Fill().GetGradient(desc));
   EXPECT_TRUE(palette.m_varyPage.IsWindowVisible());
   EXPECT_FALSE(palette.m_colorPage.IsWindowVisible());
+  WritePng(palette.m_hWnd, "background_palette_gradient");
   ClickTab(palette, 2);
   EXPECT_EQ(Icon().Fill().type, 2);
   EXPECT_TRUE(palette.m_imagePage.IsWindowVisible());
+  WritePng(palette.m_hWnd, "background_palette_image");
   ClickTab(palette, 0);
   EXPECT_EQ(Icon().Fill().type, kFillColor);
   // A fill of a type past the three kinds shows the picture page.

@@ -138,37 +138,10 @@ TEST_F(PictureChooser, EachKindStartsInItsFolderAndRemembersTheChosenOne) {
 
 namespace {
 
-// A 24-bit BMP of one colour, w x h.
-uitest::Bytes SolidBmp(int w, int h, unsigned char r, unsigned char g, unsigned char b) {
-  const int row = (w * 3 + 3) & ~3;
-  const uint32_t size = 54 + static_cast<uint32_t>(row * h);
-  uitest::Bytes bytes(size, 0);
-  auto put32 = [&](size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<unsigned char>(v >> (8 * i));
-  };
-  bytes[0] = 'B';
-  bytes[1] = 'M';
-  put32(2, size);
-  put32(10, 54);
-  put32(14, 40);
-  put32(18, static_cast<uint32_t>(w));
-  put32(22, static_cast<uint32_t>(h));
-  bytes[26] = 1;
-  bytes[28] = 24;
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      const size_t at = 54 + static_cast<size_t>(y * row + x * 3);
-      bytes[at] = b;
-      bytes[at + 1] = g;
-      bytes[at + 2] = r;
-    }
-  return bytes;
-}
-
 TEST_F(PictureFileDialogs, PreviewShowsTheSelectedPictureOnlyWhileChecked) {
   HostFolder folder;
-  uitest::WriteHostFile(uitest::fs::path(folder.Host()) / "a.bmp", SolidBmp(8, 8, 255, 0, 0));
-  uitest::WriteHostFile(uitest::fs::path(folder.Host()) / "b.bmp", SolidBmp(8, 8, 0, 0, 255));
+  uitest::WriteHostFile(uitest::fs::path(folder.Host()) / "a.bmp", uitest::SolidBmp(8, 8, 255, 0, 0));
+  uitest::WriteHostFile(uitest::fs::path(folder.Host()) / "b.bmp", uitest::SolidBmp(8, 8, 0, 0, 255));
   CImageFileDlg dialog(TRUE, u"*.jpg", nullptr, 0x226, kPictureFileFilter);
   const CString start = folder.Program();
   dialog.m_ofn.lpstrInitialDir = start;

@@ -4,11 +4,14 @@
 #include "controls/color_bar_ctrl.h"
 #include "controls/color_pal_ctrl.h"
 #include "controls/edit_ctrl.h"
+#include "controls/color_icon_ctrl.h"
+#include "controls/color_icon_host.h"
 #include "controls/image_list_ctrl.h"
 #include "ui/color_picker_dlg.h"
 #include "ui/image_swatch_page.h"
 #include "ui/palette_icon_host.h"
 #include "ui/vary_color_bar.h"
+#include "ui/stored_text.h"
 #include "ui/vary_color_panel.h"
 #include "res/resource.h"
 #include "ui_test_support.h"
@@ -270,6 +273,68 @@ TEST_F(SwatchCells, EveryPageShowsSquareThumbnails) {
   }
   GetColorPicker().CreatePopup(nullptr);
   EXPECT_EQ(GetColorPicker().m_nThumbWidth, GetColorPicker().m_nThumbHeight);
+}
+
+}  // namespace
+
+namespace {
+
+class PagesWithHost : public SwatchPages {
+ protected:
+  void SetUp() override {
+    SwatchPages::SetUp();
+    controls::SetColorIconHost(&GetPaletteIconHost());
+  }
+  void TearDown() override {
+    SwatchPages::TearDown();
+    controls::SetColorIconHost(nullptr);
+  }
+};
+
+TEST_F(PagesWithHost, AColourIconOpensThePickerUnderItAndTakesItsSwatch) {
+  SharedSwatchList(u"Color.dat").fills = {Colour(0xFF102030), Colour(0xFFE0C0A0)};
+  HWND icon = Make(u"ColorIconCtrl", u"", controls::kIconColor, 30, 40, 32, 32, 701);
+  ASSERT_NE(icon, nullptr);
+  Click(Center(icon));
+  CColorPickerDlg& picker = GetColorPicker();
+  ASSERT_TRUE(picker.m_hWnd);
+  EXPECT_TRUE(picker.IsWindowVisible());
+  EXPECT_EQ(picker.GetOwner()->m_hWnd, icon);
+  CRect iconRect, pickerRect;
+  ::GetWindowRect(icon, &iconRect);
+  picker.GetWindowRect(&pickerRect);
+  EXPECT_EQ(pickerRect.TopLeft(), CPoint(iconRect.left, iconRect.bottom));
+  controls::CImageListCtrl* list = controls::ImageListCtrlFromHandle(::GetDlgItem(picker.m_hWnd, kSwatchListId));
+  ASSERT_NE(list, nullptr);
+  fills_.clear();
+  Click(CellCenter(*list, 1));
+  EXPECT_EQ(controls::ColorIconFromHandle(icon)->Fill().color, 0xFFE0C0A0u) << "the owner icon took the colour";
+  ASSERT_FALSE(fills_.empty());
+  EXPECT_EQ(fills_.back().id, 701u) << "and told its own owner";
+  EXPECT_EQ(fills_.back().color, 0xFFE0C0A0u);
+}
+
+TEST_F(PagesWithHost, TheImagePageAddsEachChosenFileThatExists) {
+  uitest::HostFolder folder;
+  for (const char* name : {"one.bmp", "two.bmp"}) uitest::WriteHostFile(uitest::fs::path(folder.Host()) / name, uitest::SolidBmp(4, 4, 0, 128, 0));
+  CImageSwatchPage page;
+  ASSERT_TRUE(page.Create(Parent()));
+  const CString start = folder.Program();
+  compat::AddModalStepOnCaption(u"Open", [&](HWND fileDialog) {
+    const std::u16string names = u"\"" + uitest::Str(start) + u"\\two.bmp\" \"gone.bmp\" \"one.bmp\"";
+    // The folder of the first name is where the others are looked for.
+    ::SetDlgItemTextW(fileDialog, edt1, names.c_str());
+  });
+  dlgtest::QueueKey(VK_RETURN);
+  page.AddSwatch();
+  ASSERT_EQ(page.Swatches().size(), 2u);
+  CString path;
+  ASSERT_TRUE(page.Swatches()[0].GetPatternImage(path));
+  EXPECT_EQ(uitest::Str(path), uitest::Str(folder.Path(u"two.bmp")));
+  ASSERT_TRUE(page.Swatches()[1].GetPatternImage(path));
+  EXPECT_EQ(uitest::Str(path), uitest::Str(folder.Path(u"one.bmp")));
+  EXPECT_EQ(page.Swatches()[0].type, 2);
+  EXPECT_EQ(uitest::Str(ReadSettingText(u"ImageFilePath")), uitest::Str(start + u"\\"));
 }
 
 }  // namespace

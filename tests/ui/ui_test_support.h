@@ -39,6 +39,33 @@ inline void WriteHostFile(const fs::path& path, const Bytes& bytes) {
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
+// A 24-bit BMP of one colour, w x h.
+inline Bytes SolidBmp(int w, int h, unsigned char r, unsigned char g, unsigned char b) {
+  const int row = (w * 3 + 3) & ~3;
+  const uint32_t size = 54 + static_cast<uint32_t>(row * h);
+  Bytes bytes(size, 0);
+  auto put32 = [&](size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<unsigned char>(v >> (8 * i));
+  };
+  bytes[0] = 'B';
+  bytes[1] = 'M';
+  put32(2, size);
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, static_cast<uint32_t>(w));
+  put32(22, static_cast<uint32_t>(h));
+  bytes[26] = 1;
+  bytes[28] = 24;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const size_t at = 54 + static_cast<size_t>(y * row + x * 3);
+      bytes[at] = b;
+      bytes[at + 1] = g;
+      bytes[at + 2] = r;
+    }
+  return bytes;
+}
+
 // A temp folder as the program sees it (backslashes) and as the host does.
 class HostFolder {
  public:
