@@ -140,8 +140,8 @@ namespace {
 
 TEST_F(PictureFileDialogs, PreviewShowsTheSelectedPictureOnlyWhileChecked) {
   HostFolder folder;
-  uitest::WriteHostFile(uitest::fs::path(folder.Host()) / "a.bmp", uitest::SolidBmp(8, 8, 255, 0, 0));
-  uitest::WriteHostFile(uitest::fs::path(folder.Host()) / "b.bmp", uitest::SolidBmp(8, 8, 0, 0, 255));
+  folder.PutBmp("a.bmp", 8, 8, 0xFF0000);
+  folder.PutBmp("b.bmp", 8, 8, 0x0000FF);
   CImageFileDlg dialog(TRUE, u"*.jpg", nullptr, 0x226, kPictureFileFilter);
   const CString start = folder.Program();
   dialog.m_ofn.lpstrInitialDir = start;

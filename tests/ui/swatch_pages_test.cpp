@@ -316,7 +316,7 @@ TEST_F(PagesWithHost, AColourIconOpensThePickerUnderItAndTakesItsSwatch) {
 
 TEST_F(PagesWithHost, TheImagePageAddsEachChosenFileThatExists) {
   uitest::HostFolder folder;
-  for (const char* name : {"one.bmp", "two.bmp"}) uitest::WriteHostFile(uitest::fs::path(folder.Host()) / name, uitest::SolidBmp(4, 4, 0, 128, 0));
+  for (const char* name : {"one.bmp", "two.bmp"}) folder.PutBmp(name, 4, 4, 0x008000);
   CImageSwatchPage page;
   ASSERT_TRUE(page.Create(Parent()));
   const CString start = folder.Program();

@@ -13,6 +13,7 @@
 
 #include "compat/host_path.h"
 #include "compat/win32/dialog_test_support.h"
+#include "controls/color_icon_test_support.h"
 #include "controls/custom_controls_test_support.h"
 #include "platform/program_folder.h"
 #include "ui/swatch_lists.h"
@@ -39,33 +40,6 @@ inline void WriteHostFile(const fs::path& path, const Bytes& bytes) {
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-// A 24-bit BMP of one colour, w x h.
-inline Bytes SolidBmp(int w, int h, unsigned char r, unsigned char g, unsigned char b) {
-  const int row = (w * 3 + 3) & ~3;
-  const uint32_t size = 54 + static_cast<uint32_t>(row * h);
-  Bytes bytes(size, 0);
-  auto put32 = [&](size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<unsigned char>(v >> (8 * i));
-  };
-  bytes[0] = 'B';
-  bytes[1] = 'M';
-  put32(2, size);
-  put32(10, 54);
-  put32(14, 40);
-  put32(18, static_cast<uint32_t>(w));
-  put32(22, static_cast<uint32_t>(h));
-  bytes[26] = 1;
-  bytes[28] = 24;
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      const size_t at = 54 + static_cast<size_t>(y * row + x * 3);
-      bytes[at] = b;
-      bytes[at + 1] = g;
-      bytes[at + 2] = r;
-    }
-  return bytes;
-}
-
 // A temp folder as the program sees it (backslashes) and as the host does.
 class HostFolder {
  public:
@@ -77,6 +51,10 @@ class HostFolder {
   const std::string& Host() const { return m_host; }
   CString Program() const { return CString(compat::FromHostPath(m_host)); }
   CString Path(const char16_t* name) const { return Program() + u"\\" + name; }
+  // A w x h BMP of one colour (0xRRGGBB) in the folder.
+  void PutBmp(const char* name, int w, int h, DWORD rgb) const {
+    customtest::WriteSolidBmp((fs::path(m_host).filename() / name).string(), w, h, rgb);
+  }
 
  private:
   std::string m_host;
