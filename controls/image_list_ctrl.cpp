@@ -137,7 +137,9 @@ void CImageListCtrl::InsertImage(int index, CBitmap* bitmap) {
   const int oldCount = GetCount();
   const int added = m_images.Add(bitmap, RGB(255, 255, 255));
   if (added < 0) return;
-  if (index != -1 && index != added - 1 && index >= 0 && index < oldCount) {
+  // Any index of an old item, the last one included: the owner keeps its
+  // items in the same order and has put the new one there.
+  if (index >= 0 && index < oldCount) {
     for (int i = added; i > index; --i) ::ImageList_Copy(m_images, i, m_images, i - 1, ILCF_SWAP);
   }
   if (m_nSelected < 0) m_nSelected = 0;
