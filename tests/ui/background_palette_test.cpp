@@ -205,3 +205,25 @@ TEST_F(BackgroundPaletteTest, ADamagedMaterialFileGivesTheDefaultFill) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(BackgroundPaletteTest, ASwatchDraggedOntoAnIconGivesItThatFill) {
+  SharedSwatchList(u"Color.dat").fills = {Colour(0xFF000000), Colour(0xFF22AA44)};
+  HWND other = Make(u"ColorIconCtrl", u"", 0, 80, 20, 40, 40, 702);
+  CBackgroundPalette& palette = Open();
+  palette.SetWindowPos(nullptr, 200, 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
+  Pump();
+  const POINT from = CellCenter(palette.m_colorPage.m_hWnd, 1);
+  const POINT to = Center(other);
+  compat::host::InjectMouseMove(from.x, from.y);
+  compat::host::InjectMouseButton(0, true, from.x, from.y);
+  compat::host::InjectMouseMove(from.x + 20, from.y);
+  compat::host::InjectMouseMove(to.x, to.y);
+  compat::host::InjectMouseButton(0, false, to.x, to.y);
+  Pump();
+  EXPECT_EQ(controls::ColorIconFromHandle(other)->Fill().color, 0xFF22AA44u);
+  EXPECT_EQ(controls::ColorIconFromHandle(other)->Fill().type, kFillColor);
+}
+
+}  // namespace

@@ -338,3 +338,24 @@ TEST_F(PagesWithHost, TheImagePageAddsEachChosenFileThatExists) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(VaryColorPanelTest, AddingToAnEmptyListSelectsTheNewSwatch) {
+  controls::CImageListCtrl* list = controls::ImageListCtrlFromHandle(::GetDlgItem(panel_.m_hWnd, kSwatchListId));
+  ASSERT_NE(list, nullptr);
+  ASSERT_EQ(list->GetCount(), 0);
+  EXPECT_EQ(list->GetSelection(), -1);
+  CGradientDesc desc;
+  desc.repeatCount = 3;
+  panel_.SetGradient(desc);
+  panel_.AddSwatch();
+  EXPECT_EQ(list->GetSelection(), 0);
+  ASSERT_EQ(panel_.Swatches().size(), 1u);
+  CGradientDesc stored;
+  ASSERT_TRUE(panel_.Swatches()[0].GetGradient(stored));
+  EXPECT_EQ(stored.repeatCount, 3);
+  EXPECT_EQ(panel_.Swatches()[0].type, kFillVaryColor);
+}
+
+}  // namespace
