@@ -27,7 +27,6 @@ class CColorPickerDlg : public CSwatchPage {
   void AddSwatch() override;
 
   DWORD m_color;  // 0xAARRGGBB
-  BOOL m_bFlag = FALSE;
   BOOL m_bPopup = FALSE;
 
  protected:

@@ -9,9 +9,6 @@
 
 struct CSwatchList {
   CSwatchArray fills;
-  // Counts changes, so a page that shows the list can tell that another
-  // page changed it.
-  unsigned revision = 0;
 };
 
 // The list of `fileName` ("Color.dat" ...), read from the Data folder the

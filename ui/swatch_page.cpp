@@ -74,7 +74,6 @@ void CSwatchPage::ShowSwatches() {
   list->SetCellSize(SIZE{m_nThumbWidth, m_nThumbHeight});
   for (const CFillStyle& fill : m_list->fills) AppendSwatch(fill);
   if (selected >= 0) list->SetSelection(selected);
-  m_shownRevision = m_list->revision;
 }
 
 void CSwatchPage::AppendSwatch(const CFillStyle& fill) {
@@ -87,8 +86,6 @@ void CSwatchPage::AppendSwatch(const CFillStyle& fill) {
 }
 
 void CSwatchPage::ListChanged() {
-  ++m_list->revision;
-  m_shownRevision = m_list->revision;
   for (CSwatchPage* page : LivePages())
     if (page != this && page->m_list == m_list && page->m_hWnd) page->ShowSwatches();
 }

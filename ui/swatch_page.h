@@ -51,8 +51,9 @@ class CSwatchPage : public CDialog {
   void AppendSwatch(const CFillStyle& fill);
   // Adds `fill` to the list and its thumbnail to the list control.
   void StoreSwatch(const CFillStyle& fill);
-  // The thumbnails again from the list, for every page that shows it.
+  // The thumbnails again from the list.
   void ShowSwatches();
+  // Every other page that shows the list shows it again.
   void ListChanged();
   // Where the swatch menu's commands go: the window that holds the page.
   virtual CWnd* SwatchCommandTarget();
@@ -64,7 +65,6 @@ class CSwatchPage : public CDialog {
 
   CSwatchList m_ownList;
   CSwatchList* m_list = &m_ownList;
-  unsigned m_shownRevision = 0;
   CFillStyle m_dragFill;
   UINT m_nTemplate;
 };

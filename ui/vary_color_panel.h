@@ -20,7 +20,6 @@ class CVaryColorPanel : public CSwatchPage {
   void PrepareCurrentFill() override;
 
   CGradientDesc m_desc;
-  CGradientDesc m_desc2;
 
  protected:
   BOOL OnInitDialog() override;
