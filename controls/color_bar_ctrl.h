@@ -11,7 +11,7 @@ class CColorBarCtrl : public CHsvField {
  public:
   static BOOL RegisterClass(HINSTANCE instance);
 
-  // 0 value strip, 1 hue strip, 2 saturation strip.
+  // Modes: 0 value strip, 1 hue strip, 2 saturation strip.
   int m_nMarker = 30;      // client row
   float m_fFirst = 0.5f;   // hue (modes 0 and 2) or saturation (mode 1)
   float m_fSecond = 0.5f;  // saturation (mode 0) or value (modes 1 and 2)

@@ -226,26 +226,25 @@ LRESULT CColorIconCtrl::OnSwatchDragDrop(WPARAM wParam, const CFillStyle* fill) 
 
 void CColorIconCtrl::NotifyFillChanged() {
   NMFILLCHANGE record;
-  record.hdr.hwndFrom = m_hWnd;
-  record.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID());
-  record.hdr.code = kNotifyFillChanged;
   CFillStyle fill;
   GetFill(fill);
   record.kind = fill.type == kFillColor || fill.type == kFillVaryColor ? fill.type : kFillChangePicture;
   record.color = fill.color;
   fill.GetGradient(record.gradient);
   fill.GetPatternImage(record.path);
-  ::SendMessageW(NotifyTarget(m_hWnd), WM_NOTIFY, record.hdr.idFrom, reinterpret_cast<LPARAM>(&record));
+  SendNotify(m_hWnd, kNotifyFillChanged, record);
 }
+
+namespace {
 
 // The owner hears it from this icon, as if the icon had sent it.
 template <class Record>
-static void SendAsFrom(CWnd& icon, const Record& received) {
+void SendAsFrom(CWnd& icon, const Record& received) {
   Record record = received;
-  record.hdr.hwndFrom = icon.m_hWnd;
-  record.hdr.idFrom = static_cast<UINT_PTR>(icon.GetDlgCtrlID());
-  ::SendMessageW(NotifyTarget(icon.m_hWnd), WM_NOTIFY, record.hdr.idFrom, reinterpret_cast<LPARAM>(&record));
+  SendNotify(icon.m_hWnd, received.hdr.code, record);
 }
+
+}  // namespace
 
 void CColorIconCtrl::TakeFillChange(const NMFILLCHANGE& record) {
   if (KindBits() && record.kind != m_fill.type) return;
@@ -341,7 +340,9 @@ void CColorIconCtrl::RenderSwatch(DWORD* pixels, int width, int height) {
       if (style && !(style & kIconGradient)) return;
       auto* gradient = static_cast<CFillGradientPart*>(m_fill.pattern);
       // A gradient swatch shows the colours, not where the user placed them.
-      if (style & kIconGradient) std::fill(std::begin(gradient->first.controlPoints), std::end(gradient->first.controlPoints), CVector2(0.0f, 0.0f));
+      if (style & kIconGradient) {
+        for (CVector2& point : gradient->first.controlPoints) point = CVector2(0.0f, 0.0f);
+      }
       std::unique_ptr<DWORD[]> colors(RenderVaryColorFill(SIZE{width, height}, gradient->first));
       if (colors) LayOver(pixels, colors.get(), count);
     }

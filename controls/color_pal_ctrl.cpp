@@ -123,11 +123,8 @@ BOOL CColorPalCtrl::OnCommand(WPARAM wParam, LPARAM lParam) {
   for (int mode = 0; mode < 3; ++mode) {
     if (command != kModeCommands[mode]) continue;
     NMCOLORMODE record{};
-    record.hdr.hwndFrom = m_hWnd;
-    record.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID());
-    record.hdr.code = kNotifyColorMode;
     record.mode = mode;
-    ::SendMessageW(NotifyTarget(m_hWnd), WM_NOTIFY, record.hdr.idFrom, reinterpret_cast<LPARAM>(&record));
+    SendNotify(m_hWnd, kNotifyColorMode, record);
     return TRUE;
   }
   return CHsvField::OnCommand(wParam, lParam);

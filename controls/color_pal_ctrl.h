@@ -15,8 +15,8 @@ class CColorPalCtrl : public CHsvField {
 
   BOOL PreCreateWindow(CREATESTRUCT& cs) override;
 
-  // 0 hue across, saturation down; 1 saturation across, value down; 2 hue
-  // across, value down.
+  // Modes: 0 hue across, saturation down; 1 saturation across, value down;
+  // 2 hue across, value down.
   CPoint m_ptPress{0, 0};
   float m_fFixed = 0.9f;  // value (mode 0), hue (mode 1) or saturation (mode 2)
   CPoint m_ptMarker{0, 0};

@@ -57,13 +57,7 @@ void CCurverCtrl::GetCurve(CCurveKeys& keys) const {
   keys.FlipY();
 }
 
-void CCurverCtrl::Notify(UINT code) {
-  NMHDR header{};
-  header.hwndFrom = m_hWnd;
-  header.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID());
-  header.code = code;
-  ::SendMessageW(NotifyTarget(m_hWnd), WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
-}
+void CCurverCtrl::Notify(UINT code) { SendNotify(m_hWnd, code); }
 
 // --- creation and painting ---
 

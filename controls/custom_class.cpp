@@ -54,4 +54,11 @@ HWND NotifyTarget(HWND control) {
   return owner ? owner : ::GetParent(control);
 }
 
+LRESULT SendNotify(HWND control, UINT code, NMHDR& header, void* record) {
+  header.hwndFrom = control;
+  header.idFrom = static_cast<UINT_PTR>(::GetDlgCtrlID(control));
+  header.code = code;
+  return ::SendMessageW(NotifyTarget(control), WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(record));
+}
+
 }  // namespace controls

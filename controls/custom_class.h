@@ -75,4 +75,16 @@ void FillTriangle(CDC& dc, const POINT (&corners)[3], COLORREF color);
 // Where a control's notifications go: its owner, else its parent.
 HWND NotifyTarget(HWND control);
 
+// Sends a notification record (one that starts with its NMHDR `hdr`) to the
+// control's owner as coming from `control` with `code`.
+LRESULT SendNotify(HWND control, UINT code, NMHDR& header, void* record);
+template <class Record>
+LRESULT SendNotify(HWND control, UINT code, Record& record) {
+  return SendNotify(control, code, record.hdr, &record);
+}
+inline LRESULT SendNotify(HWND control, UINT code) {
+  NMHDR header{};
+  return SendNotify(control, code, header, &header);
+}
+
 }  // namespace controls

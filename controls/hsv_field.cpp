@@ -56,13 +56,10 @@ void CHsvField::Rebuild() {
 
 void CHsvField::NotifyDrag(UINT code, DWORD color, int flag) {
   NMCOLORDRAG record{};
-  record.hdr.hwndFrom = m_hWnd;
-  record.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID());
-  record.hdr.code = code;
   record.color = color;
   record.rgbOnly = flag;
   record.keepMarker = flag;
-  ::SendMessageW(NotifyTarget(m_hWnd), WM_NOTIFY, record.hdr.idFrom, reinterpret_cast<LPARAM>(&record));
+  SendNotify(m_hWnd, code, record);
 }
 
 BOOL CHsvField::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {

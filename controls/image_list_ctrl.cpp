@@ -101,13 +101,7 @@ CImageListCtrl* ImageListCtrlFromHandle(HWND hwnd) {
 
 DWORD CImageListCtrl::ListStyle() const { return m_hWnd ? (GetStyle() & 0xFF) : 0; }
 
-void CImageListCtrl::Notify(UINT code) {
-  NMHDR header{};
-  header.hwndFrom = m_hWnd;
-  header.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID());
-  header.code = code;
-  ::SendMessageW(NotifyTarget(m_hWnd), WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
-}
+void CImageListCtrl::Notify(UINT code) { SendNotify(m_hWnd, code); }
 
 // --- items ---
 

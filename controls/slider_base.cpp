@@ -78,12 +78,9 @@ CRect CSliderBase::ThumbRect() const {
 
 void CSliderBase::Notify(UINT code) {
   NMSLIDER record{};
-  record.hdr.hwndFrom = m_hWnd;
-  record.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID());
-  record.hdr.code = code;
   record.position = static_cast<BYTE>(m_nPosition);
   FillRecord(record);
-  ::SendMessageW(NotifyTarget(m_hWnd), WM_NOTIFY, record.hdr.idFrom, reinterpret_cast<LPARAM>(&record));
+  SendNotify(m_hWnd, code, record);
 }
 
 void CSliderBase::EndDrag() {

@@ -88,11 +88,8 @@ void CTLCurverCtrl::SetBar(CWnd* pBar) {
 
 void CTLCurverCtrl::NotifyFrame() {
   NMFRAME record{};
-  record.hdr.hwndFrom = m_hWnd;
-  record.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID());
-  record.hdr.code = kNotifyFrameChanged;
   record.frame = m_nCurrentFrame;
-  ::SendMessageW(NotifyTarget(m_hWnd), WM_NOTIFY, record.hdr.idFrom, reinterpret_cast<LPARAM>(&record));
+  SendNotify(m_hWnd, kNotifyFrameChanged, record);
 }
 
 // --- mouse and keys ---

@@ -197,6 +197,7 @@ TEST_F(ColorIconTest, TheSwatchLaysTheColourOverTheCheckerboard) {
   EXPECT_EQ(Swatch(icon, 7, 7), 0xFF810202u);   // 4 + 125, 4 - 2
   EXPECT_EQ(Swatch(icon, 12, 7), 0xFFFC7D7Du);  // 250 + 2, 250 - 125
   EXPECT_EQ(PixelAt(At(icon, 12, 7)), RGB(252, 125, 125));
+  WritePng(icon, "color_icon_half_red");
   Icon(icon).SetFill(ColorFill(0xFF0000FF));  // opaque: the colour
   EXPECT_EQ(Swatch(icon, 7, 7), 0xFF0000FFu);
   EXPECT_EQ(object.m_pixelSize, CSize(40, 40));

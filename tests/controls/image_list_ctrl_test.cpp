@@ -165,6 +165,25 @@ TEST_F(ImageListTest, PressesDoubleClicksAndTheButtonTellTheOwner) {
   EXPECT_EQ(bar.top, listRect.top);  // the scroll bar has the whole height
 }
 
+// The framework's pump hands every mouse move to PreTranslateMessage; the
+// owner's callback hears which item is under the pointer.
+TEST_F(ImageListTest, TheTooltipCallbackHearsTheItemUnderThePointer) {
+  HWND list = MakeList(controls::kListTooltips, 40, 40, 90, 80);
+  CImageListCtrl& object = List(list);
+  for (COLORREF c : {kRed, kGreen}) object.InsertImage(-1, Solid(c));
+  std::vector<int> asked;
+  object.SetTooltipTextProc([&](CImageListCtrl& from, CToolTipCtrl& tooltip, int index) {
+    EXPECT_EQ(&from, &object);
+    EXPECT_EQ(&tooltip, &object.m_tooltip);
+    asked.push_back(index);
+  });
+  for (POINT p : {POINT{30, 10}, POINT{5, 5}, POINT{60, 60}}) {
+    MSG msg{list, WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y), 0, {}};
+    object.PreTranslateMessage(&msg);
+  }
+  EXPECT_EQ(asked, (std::vector<int>{1, 0, -1}));
+}
+
 TEST_F(ImageListTest, TheScrollBarMovesTheGridOnePixelALine) {
   HWND list = MakeList(controls::kListNoButton, 40, 40, 16 + 69, 50);
   CImageListCtrl& object = List(list);
