@@ -205,15 +205,12 @@ void CVaryColorBar::DeleteSelected() {
 
 void CVaryColorBar::SendRecord(DWORD stopColor, int stopIndex, int state) {
   controls::NMFILLCHANGE record;
-  record.hdr.hwndFrom = m_hWnd;
-  record.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID());
-  record.hdr.code = controls::kNotifyFillChanged;
   record.kind = controls::kFillChangeGradient;
   record.gradient = m_desc;
   record.stopColor = stopColor;
   record.stopIndex = stopIndex;
   record.stopState = state;
-  ::SendMessageW(controls::NotifyTarget(m_hWnd), WM_NOTIFY, record.hdr.idFrom, reinterpret_cast<LPARAM>(&record));
+  controls::SendNotify(m_hWnd, controls::kNotifyFillChanged, record);
 }
 
 // --- painting ---
