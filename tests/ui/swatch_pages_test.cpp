@@ -48,8 +48,9 @@ class SwatchPages : public uitest::UiTest {
   }
   CWnd* Parent() { return CWnd::FromHandle(parent_); }
   static std::u16string FieldText(HWND page, int id) { return Text(GetDlgItem(GetDlgItem(page, id), 1)); }
-  // Sends `page` what a channel slider sends while it moves.
+  // Moves a channel slider's thumb and sends `page` what the slider sends.
   static void SlideChannel(HWND page, int sliderId, int channel, int position) {
+    SendDlgItemMessageW(page, sliderId, WM_SLIDERPOS, 0, position);
     controls::NMSLIDER record{};
     record.hdr = NMHDR{GetDlgItem(page, sliderId), static_cast<UINT_PTR>(sliderId), controls::kNotifySliderMoving};
     record.position = static_cast<BYTE>(position);
