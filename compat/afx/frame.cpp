@@ -17,6 +17,16 @@ ON_WM_INITMENUPOPUP()
 ON_WM_SYSCOLORCHANGE()
 ON_WM_SETTINGCHANGE()
 ON_MESSAGE(WM_IDLEUPDATECMDUI, OnIdleUpdateCmdUI)
+ON_WM_MENUSELECT()
+ON_MESSAGE(WM_SETMESSAGESTRING, OnSetMessageString)
+ON_UPDATE_COMMAND_UI(ID_INDICATOR_CAPS, OnUpdateKeyIndicator)
+ON_UPDATE_COMMAND_UI(ID_INDICATOR_NUM, OnUpdateKeyIndicator)
+ON_UPDATE_COMMAND_UI(ID_INDICATOR_SCRL, OnUpdateKeyIndicator)
+ON_UPDATE_COMMAND_UI(ID_VIEW_TOOLBAR, OnUpdateControlBarMenu)
+ON_UPDATE_COMMAND_UI(ID_VIEW_STATUS_BAR, OnUpdateControlBarMenu)
+ON_COMMAND_EX(ID_VIEW_TOOLBAR, OnBarCheck)
+ON_COMMAND_EX(ID_VIEW_STATUS_BAR, OnBarCheck)
+ON_NOTIFY_EX_RANGE(TTN_NEEDTEXTW, 0, 0xFFFF, OnToolTipText)
 END_MESSAGE_MAP()
 
 BEGIN_MESSAGE_MAP(CView, CWnd)
@@ -317,12 +327,11 @@ void CFrameWnd::UpdateFrameTitleForDocument(LPCTSTR lpszDocName) {
 // --- CFrameWnd: layout ---
 
 void CFrameWnd::RecalcLayout(BOOL) {
-  m_nIdleFlags &= ~static_cast<UINT>(idleLayout);
-  HWND pane = ::GetDlgItem(m_hWnd, AFX_IDW_PANE_FIRST);
-  if (!pane) return;
-  CRect client;
-  GetClientRect(&client);
-  ::MoveWindow(pane, client.left, client.top, client.Width(), client.Height(), TRUE);
+  if (m_bInRecalcLayout) return;  // a bar's layout may ask for another
+  m_bInRecalcLayout = TRUE;
+  m_nIdleFlags &= ~static_cast<UINT>(idleLayout | idleNotify);
+  RepositionBars(0, 0xFFFF, AFX_IDW_PANE_FIRST);
+  m_bInRecalcLayout = FALSE;
 }
 
 void CFrameWnd::DelayRecalcLayout(BOOL bNotify) {

@@ -5,12 +5,20 @@
 #include "compat/afx.h"
 
 IMPLEMENT_DYNCREATE(CMiniFrameWnd, CFrameWnd)
+IMPLEMENT_DYNCREATE(CMiniDockFrameWnd, CMiniFrameWnd)
 
 BEGIN_MESSAGE_MAP(CMiniFrameWnd, CFrameWnd)
 ON_WM_NCHITTEST()
 ON_WM_NCACTIVATE()
 ON_WM_GETMINMAXINFO()
 ON_MESSAGE(WM_FLOATSTATUS, OnFloatStatus)
+END_MESSAGE_MAP()
+
+BEGIN_MESSAGE_MAP(CMiniDockFrameWnd, CMiniFrameWnd)
+ON_WM_CLOSE()
+ON_WM_NCLBUTTONDOWN()
+ON_WM_NCLBUTTONDBLCLK()
+ON_WM_MOUSEACTIVATE()
 END_MESSAGE_MAP()
 
 namespace {
@@ -85,3 +93,92 @@ LRESULT CMiniFrameWnd::OnFloatStatus(WPARAM wParam, LPARAM) {
   return 1;
 }
 
+// --- CMiniDockFrameWnd ---
+
+CMiniDockFrameWnd::CMiniDockFrameWnd() : m_wndDockBar(TRUE) {
+  // A member, not a heap object: the window's end must not delete it.
+  m_wndDockBar.m_bAutoDelete = FALSE;
+}
+
+BOOL CMiniDockFrameWnd::Create(CWnd* pParent, DWORD dwBarStyle) {
+  // No layout until a bar is docked: an empty frame has nothing to fit.
+  m_bInRecalcLayout = TRUE;
+  DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | MFS_MOVEFRAME | MFS_4THICKFRAME | MFS_SYNCACTIVE |
+                MFS_BLOCKSYSMENU;
+  if (dwBarStyle & CBRS_SIZE_DYNAMIC) style = (style & ~static_cast<DWORD>(MFS_MOVEFRAME)) | MFS_THICKFRAME;
+  if (!CMiniFrameWnd::CreateEx(0, nullptr, u"", style, rectDefault, pParent)) {
+    m_bInRecalcLayout = FALSE;
+    return FALSE;
+  }
+  DWORD barStyle = (dwBarStyle & (CBRS_ALIGN_LEFT | CBRS_ALIGN_RIGHT)) ? CBRS_ALIGN_LEFT : CBRS_ALIGN_TOP;
+  barStyle |= dwBarStyle & CBRS_FLOAT_MULTI;
+  // Created under the docking frame, so that it joins that frame's bars, then moved in here.
+  if (!m_wndDockBar.Create(pParent, WS_CHILD | WS_VISIBLE | barStyle, AFX_IDW_DOCKBAR_FLOAT)) {
+    m_bInRecalcLayout = FALSE;
+    return FALSE;
+  }
+  m_wndDockBar.SetParent(this);
+  m_bInRecalcLayout = FALSE;
+  return TRUE;
+}
+
+void CMiniDockFrameWnd::RecalcLayout(BOOL) {
+  if (m_bInRecalcLayout || !m_wndDockBar.GetSafeHwnd()) return;
+  m_bInRecalcLayout = TRUE;
+  m_nIdleFlags &= ~static_cast<UINT>(idleLayout | idleNotify);
+  // The frame fits round its bars.
+  const BOOL horz = (m_wndDockBar.m_dwStyle & CBRS_ORIENT_HORZ) != 0;
+  m_wndDockBar.m_rectLayout.SetRectEmpty();
+  const CSize size = m_wndDockBar.CalcFixedLayout(FALSE, horz);
+  m_wndDockBar.SetWindowPos(nullptr, 0, 0, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+  CRect rect(0, 0, size.cx, size.cy);
+  ::AdjustWindowRectEx(&rect, GetStyle() & ~static_cast<DWORD>(0xFFFF), FALSE, GetExStyle());
+  SetWindowPos(nullptr, 0, 0, rect.Width(), rect.Height(), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  CString title;
+  m_wndDockBar.GetWindowText(title);
+  SetWindowText(title);
+  m_bInRecalcLayout = FALSE;
+}
+
+CControlBar* CMiniDockFrameWnd::SoleBar() {
+  if (m_wndDockBar.m_dwStyle & CBRS_FLOAT_MULTI) return nullptr;
+  for (int pos = 1; pos < m_wndDockBar.m_arrBars.GetSize(); ++pos) {
+    if (CControlBar* bar = m_wndDockBar.GetDockedControlBar(pos)) return bar;
+  }
+  return nullptr;
+}
+
+void CMiniDockFrameWnd::OnClose() {
+  // Closing hides the bars; the frame goes away with its last bar.
+  m_wndDockBar.ShowAll(FALSE);
+}
+
+void CMiniDockFrameWnd::OnNcLButtonDown(UINT nHitTest, CPoint point) {
+  CControlBar* bar = SoleBar();
+  if (bar && bar->m_pDockContext) {
+    if (nHitTest == HTCAPTION) {
+      bar->m_pDockContext->StartDrag(point);
+      return;
+    }
+    if (nHitTest >= HTLEFT && nHitTest <= HTBOTTOMRIGHT && (bar->m_dwStyle & CBRS_SIZE_DYNAMIC)) {
+      bar->m_pDockContext->StartResize(static_cast<int>(nHitTest), point);
+      return;
+    }
+  }
+  CMiniFrameWnd::OnNcLButtonDown(nHitTest, point);
+}
+
+void CMiniDockFrameWnd::OnNcLButtonDblClk(UINT nHitTest, CPoint point) {
+  CControlBar* bar = SoleBar();
+  if (nHitTest == HTCAPTION && bar && bar->m_pDockContext) {
+    bar->m_pDockContext->ToggleDocking();
+    return;
+  }
+  CMiniFrameWnd::OnNcLButtonDblClk(nHitTest, point);
+}
+
+int CMiniDockFrameWnd::OnMouseActivate(CWnd* pDesktopWnd, UINT nHitTest, UINT message) {
+  // Sizing a floating bar leaves the activation where it is.
+  if (nHitTest >= HTLEFT && nHitTest <= HTBOTTOMRIGHT) return MA_NOACTIVATE;
+  return CMiniFrameWnd::OnMouseActivate(pDesktopWnd, nHitTest, message);
+}

@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
   ok &= resgen::WriteIcon(folder / "application.ico", {resgen::ApplicationIcon(32), resgen::ApplicationIcon(16)});
   ok &= resgen::WriteBitmap(folder / "menu_radio_dot.bmp", resgen::MenuRadioDot(), 1);
   ok &= resgen::WriteBitmap(folder / "test_toolbar16.bmp", resgen::ToolbarTestBitmap(), 4);
+  ok &= resgen::WriteBitmap(folder / "test_bar_buttons.bmp", resgen::BarTestToolbarBitmap(), 4);
   if (!ok) {
     std::cerr << "calvetta_resgen: cannot write the pictures into " << folder.string() << "\n";
     return 1;

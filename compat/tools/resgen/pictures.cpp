@@ -163,4 +163,19 @@ Canvas ToolbarTestBitmap() {
   return canvas;
 }
 
+// Eight 16 x 15 buttons on light grey for the control-bar tests: each a
+// coloured square in a black frame, lit white at the top and grey below.
+Canvas BarTestToolbarBitmap() {
+  constexpr uint8_t kFaces[8] = {kRed, kGreen, kBlue, kYellow, kFuchsia, kAqua, kNavy, kMaroon};
+  Canvas canvas(8 * 16, 15, kSilver);
+  for (int i = 0; i < 8; ++i) {
+    const int x = i * 16;
+    canvas.FillRect(x + 2, 2, x + 14, 13, kBlack);
+    canvas.FillRect(x + 3, 3, x + 13, 12, kFaces[i]);
+    canvas.FillRect(x + 3, 3, x + 13, 4, kWhite);
+    canvas.FillRect(x + 3, 11, x + 13, 12, kGray);
+  }
+  return canvas;
+}
+
 }  // namespace resgen

@@ -17,5 +17,6 @@ std::vector<NamedCursor> Cursors();
 Canvas ApplicationIcon(int size);
 Canvas MenuRadioDot();
 Canvas ToolbarTestBitmap();
+Canvas BarTestToolbarBitmap();
 
 }  // namespace resgen

@@ -180,6 +180,27 @@ class CFrameWnd : public CWnd {
   afx_msg void OnSysColorChange();
   afx_msg void OnSettingChange(UINT uFlags, LPCTSTR lpszSection);
 
+  // --- control bars (in creation order: the first is outermost) ---
+  void AddControlBar(CControlBar* pBar);
+  void RemoveControlBar(CControlBar* pBar);
+  CControlBar* GetControlBar(UINT nID);
+  void ShowControlBar(CControlBar* pBar, BOOL bShow, BOOL bDelay);
+  // The status bar that shows command prompts (child AFX_IDW_STATUS_BAR).
+  virtual CWnd* GetMessageBar();
+  // The prompt of a command: its string up to the first newline.
+  virtual void GetMessageString(UINT nID, CString& rMessage) const;
+  void SetMessageText(LPCTSTR lpszText);
+  void SetMessageText(UINT nID);
+  afx_msg void OnMenuSelect(UINT nItemID, UINT nFlags, HMENU hSysMenu);
+  afx_msg LRESULT OnSetMessageString(WPARAM wParam, LPARAM lParam);
+  afx_msg void OnUpdateKeyIndicator(CCmdUI* pCmdUI);
+  afx_msg BOOL OnBarCheck(UINT nID);
+  afx_msg void OnUpdateControlBarMenu(CCmdUI* pCmdUI);
+  afx_msg BOOL OnToolTipText(UINT nID, NMHDR* pNMHDR, LRESULT* pResult);
+  CPtrList m_listControlBars;
+  UINT m_nIDTracking = 0;     // the command whose prompt should show
+  UINT m_nIDLastMessage = 0;  // the command whose prompt shows
+
   // --- docking (the bar styles are CBRS_ values) ---
   // Makes the dock bars of the edges the style names, in the order top,
   // bottom, left, right; floating bars get m_pFloatingFrameClass frames.
@@ -200,6 +221,8 @@ class CFrameWnd : public CWnd {
   void LoadBarState(LPCTSTR lpszProfileName);
   void GetDockState(CDockState& state) const;
   void SetDockState(const CDockState& state);
+  // A floating bar's frame shows with its first visible bar and hides with its last.
+  void ShowFloatingFrameOf(CControlBar* pBar, BOOL bShow);
   CRuntimeClass* m_pFloatingFrameClass = nullptr;
   BOOL m_bInRecalcLayout = FALSE;  // a layout started inside a layout is skipped
 

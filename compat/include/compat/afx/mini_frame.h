@@ -4,6 +4,7 @@
 #pragma once
 
 #include "compat/afx/doc_view.h"
+#include "compat/afx/dock_bar.h"
 
 // Mini-frame styles, carried in the window style's class-specific bits.
 #define MFS_SYNCACTIVE 0x00000100L    // the caption shows active while the owner frame is active
@@ -37,6 +38,34 @@ class CMiniFrameWnd : public CFrameWnd {
 
  protected:
   BOOL m_bSyncActive = FALSE;  // the active look last given by the owner frame
+  DECLARE_MESSAGE_MAP()
+};
+
+// The frame a floating control bar lives in: one floating dock bar holds
+// the bar (or, with CBRS_FLOAT_MULTI, several), and the frame fits round it.
+class CMiniDockFrameWnd : public CMiniFrameWnd {
+  DECLARE_DYNCREATE(CMiniDockFrameWnd)
+
+ public:
+  CMiniDockFrameWnd();
+  ~CMiniDockFrameWnd() override = default;
+
+  using CMiniFrameWnd::Create;
+  // dwBarStyle: the bar's orientation (CBRS_ALIGN_TOP or CBRS_ALIGN_LEFT),
+  // CBRS_SIZE_DYNAMIC and CBRS_FLOAT_MULTI.
+  virtual BOOL Create(CWnd* pParent, DWORD dwBarStyle);
+  void RecalcLayout(BOOL bNotify = TRUE) override;
+
+  CDockBar m_wndDockBar;
+
+  afx_msg void OnClose();
+  afx_msg void OnNcLButtonDown(UINT nHitTest, CPoint point);
+  afx_msg void OnNcLButtonDblClk(UINT nHitTest, CPoint point);
+  afx_msg int OnMouseActivate(CWnd* pDesktopWnd, UINT nHitTest, UINT message);
+
+ protected:
+  // The first bar of the dock bar, when it holds one kind (no CBRS_FLOAT_MULTI).
+  CControlBar* SoleBar();
   DECLARE_MESSAGE_MAP()
 };
 

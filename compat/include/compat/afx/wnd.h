@@ -270,6 +270,11 @@ class CWnd : public CCmdTarget {
   void MapWindowPoints(CWnd* pwndTo, LPPOINT lpPoint, UINT nCount) const;
   void MapWindowPoints(CWnd* pwndTo, LPRECT lpRect) const;
   void CenterWindow(CWnd* pAlternateOwner = nullptr);
+  // Lays out the control-bar children with ids in [nIDFirst, nIDLast] in
+  // creation order (WM_SIZEPARENT), then gives nIDLeftOver what remains.
+  enum RepositionFlags { reposDefault = 0, reposQuery = 1, reposExtra = 2, reposNoPosLeftOver = 0x8000 };
+  void RepositionBars(UINT nIDFirst, UINT nIDLast, UINT nIDLeftOver, UINT nFlags = reposDefault,
+                      LPRECT lpRectParam = nullptr, LPCRECT lpRectClient = nullptr, BOOL bStretch = TRUE);
   void BringWindowToTop();
   static const CWnd wndTop;
   static const CWnd wndBottom;
