@@ -270,16 +270,6 @@ BOOL CWinApp::OnIdle(LONG lCount) {
   return lCount < 1;  // one more pass after the update
 }
 
-BOOL CWinApp::IsIdleMessage(MSG* pMsg) {
-  // A mouse resting where it was does not count as activity.
-  if (pMsg->message == WM_MOUSEMOVE || pMsg->message == WM_NCMOUSEMOVE) {
-    if (pMsg->pt.x == m_ptLastMove.x && pMsg->pt.y == m_ptLastMove.y) return FALSE;
-    m_ptLastMove = pMsg->pt;
-    return TRUE;
-  }
-  return CWinThread::IsIdleMessage(pMsg);
-}
-
 LRESULT CWinApp::ProcessWndProcException(CException* e, const MSG* pMsg) {
   CString text;
   if (!e || !e->GetErrorMessage(text.GetBuffer(kMaxPath), kMaxPath)) {

@@ -183,17 +183,28 @@ int CWnd::RunModalLoop(DWORD dwFlags) {
   HWND parent = ::GetParent(m_hWnd);
   if (!parent) parent = ::GetWindow(m_hWnd, GW_OWNER);
   bool idleTold = false;
+  bool kickIdle = !(dwFlags & MLF_NOKICKIDLE);
+  LONG idleCount = 0;
+  compat::afx::InstallMessageFilter();
   while (ContinueModal()) {
     MSG msg;
     if (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
       idleTold = false;
+      kickIdle = !(dwFlags & MLF_NOKICKIDLE);
+      idleCount = 0;
       if (msg.message == WM_QUIT) {
         // Every loop on the way out sees the quit too.
         ::PostQuitMessage(static_cast<int>(msg.wParam));
         m_nModalResult = -1;
         break;
       }
-      if (::CallMsgFilterW(&msg, MSGF_DIALOGBOX)) continue;
+      // Other filters see the message; the framework's own walks it below.
+      auto& state = compat::afx::ThreadState();
+      const HWND outerLoop = state.ownModalLoop;
+      state.ownModalLoop = m_hWnd;
+      const BOOL filtered = ::CallMsgFilterW(&msg, MSGF_DIALOGBOX);
+      state.ownModalLoop = outerLoop;
+      if (filtered) continue;
       if (!AfxPreTranslateMessageTree(this, &msg)) {
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
@@ -211,6 +222,11 @@ int CWnd::RunModalLoop(DWORD dwFlags) {
       idleTold = true;
       if (parent && !(dwFlags & MLF_NOIDLEMSG))
         ::SendMessageW(parent, WM_ENTERIDLE, MSGF_DIALOGBOX, reinterpret_cast<LPARAM>(m_hWnd));
+      continue;
+    }
+    // The window does its idle work (updating its controls) while it asks for more.
+    if (kickIdle) {
+      if (!::SendMessageW(m_hWnd, WM_KICKIDLE, MSGF_DIALOGBOX, idleCount++)) kickIdle = false;
       continue;
     }
     if (compat::RunModalStep()) continue;
@@ -261,6 +277,7 @@ int AfxMessageBox(LPCTSTR lpszText, UINT nType, UINT) {
   // The box belongs over whatever the user works in: the main window's active popup.
   HWND owner = main ? ::GetLastActivePopup(main->m_hWnd) : ::GetActiveWindow();
   if (owner && !::IsWindowEnabled(owner)) owner = ::GetActiveWindow();
+  compat::afx::InstallMessageFilter();
   return ::MessageBoxW(owner, lpszText, AppTitle(), nType);
 }
 

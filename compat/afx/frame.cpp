@@ -234,9 +234,8 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentW
   if (title.IsEmpty()) {
     if (CWinApp* app = AfxGetApp(); app && app->m_pszAppName) title = app->m_pszAppName;
   }
-  HICON icon = ::LoadIconW(instance, MAKEINTRESOURCEW(nIDResource));
-  LPCTSTR windowClass = AfxRegisterWndClass(CS_DBLCLKS, ::LoadCursorW(nullptr, IDC_ARROW),
-                                            reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), icon);
+  if (!AfxDeferRegisterClass(AFX_WNDFRAMEORVIEW_REG)) return FALSE;
+  LPCTSTR windowClass = GetIconWndClass(dwDefaultStyle, nIDResource);
   if (!Create(windowClass, title, dwDefaultStyle, rectDefault, pParentWnd, MAKEINTRESOURCEW(nIDResource), 0,
               pContext)) {
     return FALSE;
@@ -246,6 +245,15 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentW
   // Without a document the views learn here that their frame is complete.
   if (!pContext) SendMessageToDescendants(WM_INITIALUPDATE, 0, 0, TRUE);
   return TRUE;
+}
+
+LPCTSTR CFrameWnd::GetIconWndClass(DWORD, UINT nIDResource) {
+  HICON icon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nIDResource));
+  if (!icon) return _afxWndFrameOrView;
+  // The frame class with the resource's icon.
+  WNDCLASSW frameClass{};
+  ::GetClassInfoW(AfxGetInstanceHandle(), _afxWndFrameOrView, &frameClass);
+  return AfxRegisterWndClass(frameClass.style, frameClass.hCursor, frameClass.hbrBackground, icon);
 }
 
 int CFrameWnd::OnCreate(LPCREATESTRUCT lpcs) {

@@ -1,6 +1,8 @@
 // The framework's resource helpers over the platform's resource calls.
 #include "compat/afx/resource.h"
 
+#include "compat/afx.h"
+
 #include <string>
 
 namespace {
@@ -33,6 +35,11 @@ void FormatString(CString& result, UINT id, const LPCTSTR* inserts, int count) {
 }
 
 }  // namespace
+
+HINSTANCE AfxGetInstanceHandle() {
+  CWinApp* app = AfxGetApp();
+  return app && app->m_hInstance ? app->m_hInstance : ::GetModuleHandleW(nullptr);
+}
 
 HINSTANCE AfxGetResourceHandle() { return compat::ResourceModuleHandle(compat::ResourceModule::Program); }
 

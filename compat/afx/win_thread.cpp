@@ -39,6 +39,10 @@ void RegisterApp(CWinApp* app, CWinThread* asThread) {
     asThread->m_nThreadID = ::GetCurrentThreadId();
     asThread->m_hThread = ::GetCurrentThread();
     ThreadState().thread = asThread;
+    InstallMessageFilter();
+  } else if (ThreadState().msgFilter) {
+    ::UnhookWindowsHookEx(ThreadState().msgFilter);
+    ThreadState().msgFilter = nullptr;
   }
 }
 
@@ -71,6 +75,8 @@ DWORD WINAPI CWinThread::ThreadEntry(LPVOID param) {
     result = thread->Run();
   }
   ThreadState().thread = nullptr;
+  if (ThreadState().msgFilter) ::UnhookWindowsHookEx(ThreadState().msgFilter);
+  ThreadState().msgFilter = nullptr;
   if (thread->m_bAutoDelete) thread->Delete();
   return static_cast<DWORD>(result);
 }
@@ -110,13 +116,33 @@ int CWinThread::ExitInstance() { return static_cast<int>(m_msgCur.wParam); }
 BOOL CWinThread::OnIdle(LONG) { return FALSE; }
 
 BOOL CWinThread::IsIdleMessage(MSG* pMsg) {
-  // Paints and the caret's blink do not restart idle processing; a timer does.
+  // A mouse resting where it was, paints and the caret's blink do not restart
+  // idle processing; every other message (a timer too) does.
+  if (pMsg->message == WM_MOUSEMOVE || pMsg->message == WM_NCMOUSEMOVE) {
+    if (pMsg->message == m_nMsgLast && pMsg->pt.x == m_ptCursorLast.x && pMsg->pt.y == m_ptCursorLast.y) return FALSE;
+    m_ptCursorLast = pMsg->pt;
+    m_nMsgLast = pMsg->message;
+    return TRUE;
+  }
   return pMsg->message != WM_PAINT && pMsg->message != 0x0118;
 }
 
 BOOL CWinThread::PreTranslateMessage(MSG* pMsg) { return AfxPreTranslateMessageTree(GetMainWnd(), pMsg); }
 
+BOOL CWinThread::ProcessMessageFilter(int code, LPMSG lpMsg) {
+  if (code < 0 || !lpMsg || !lpMsg->hwnd) return FALSE;
+  if (code != MSGF_DIALOGBOX && code != MSGF_MESSAGEBOX && code != MSGF_MENU) return FALSE;
+  // The framework's own modal loop walks the tree itself.
+  if (ThreadState().ownModalLoop) return FALSE;
+  // A menu's loop keeps the keyboard: no accelerator of the window beneath runs.
+  if (code == MSGF_MENU && lpMsg->message >= WM_KEYFIRST && lpMsg->message <= WM_KEYLAST) return FALSE;
+  // The walk ends at the message's own top-level window: a dialog's owner does
+  // not see what happens in the dialog.
+  return CWnd::WalkPreTranslateTree(::GetAncestor(lpMsg->hwnd, GA_ROOT), lpMsg);
+}
+
 BOOL CWinThread::PumpMessage() {
+  compat::afx::InstallMessageFilter();
   if (::GetMessageW(&m_msgCur, nullptr, 0, 0) <= 0) return FALSE;
   if (!PreTranslateMessage(&m_msgCur)) {
     ::TranslateMessage(&m_msgCur);
@@ -148,15 +174,48 @@ void CWinThread::Delete() {
   if (m_bAutoDelete) delete this;
 }
 
-BOOL AfxPreTranslateMessageTree(CWnd* pMainWnd, MSG* pMsg) {
-  HWND stop = pMainWnd ? pMainWnd->m_hWnd : nullptr;
+BOOL PASCAL CWnd::WalkPreTranslateTree(HWND hWndStop, MSG* pMsg) {
   for (HWND hwnd = pMsg->hwnd; hwnd; hwnd = ::GetParent(hwnd)) {
     CWnd* wnd = CWnd::FromHandlePermanent(hwnd);
     if (wnd && wnd->PreTranslateMessage(pMsg)) return TRUE;
+    if (hwnd == hWndStop) break;
+  }
+  return FALSE;
+}
+
+BOOL AfxPreTranslateMessageTree(CWnd* pMainWnd, MSG* pMsg) {
+  HWND stop = pMainWnd ? pMainWnd->m_hWnd : nullptr;
+  if (CWnd::WalkPreTranslateTree(stop, pMsg)) return TRUE;
+  if (!stop || !pMsg->hwnd) return FALSE;
+  // A message outside the main window's tree still passes the main window.
+  for (HWND hwnd = pMsg->hwnd; hwnd; hwnd = ::GetParent(hwnd)) {
     if (hwnd == stop) return FALSE;
   }
-  // A message outside the main window's tree still passes the main window.
-  return pMainWnd && pMsg->hwnd ? pMainWnd->PreTranslateMessage(pMsg) : FALSE;
+  return pMainWnd->PreTranslateMessage(pMsg);
+}
+
+namespace {
+
+// The thread's hook for modal loops run by the platform: their messages pass
+// the framework windows' PreTranslateMessage as the main loop's do.
+LRESULT CALLBACK MessageFilterHook(int code, WPARAM wParam, LPARAM lParam) {
+  auto* msg = reinterpret_cast<LPMSG>(lParam);
+  BOOL taken = FALSE;
+  if (CWinThread* thread = AfxGetThread()) {
+    taken = thread->ProcessMessageFilter(code, msg);
+  } else if (code >= 0 && msg && msg->hwnd && !ThreadState().ownModalLoop) {
+    taken = CWnd::WalkPreTranslateTree(::GetAncestor(msg->hwnd, GA_ROOT), msg);
+  }
+  return taken ? TRUE : ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+void compat::afx::InstallMessageFilter() {
+  auto& state = ThreadState();
+  // A desktop reset drops every hook: the one recorded may be gone.
+  if (state.msgFilter) ::UnhookWindowsHookEx(state.msgFilter);
+  state.msgFilter = ::SetWindowsHookExW(WH_MSGFILTER, MessageFilterHook, nullptr, ::GetCurrentThreadId());
 }
 
 namespace {

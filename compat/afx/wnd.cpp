@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "compat/afx/menu.h"
+#include "compat/afx/resource.h"
 #include "compat/afx/temporary_map.h"
 #include "compat/afx/file.h"
 #include "compat/afx/doc_view.h"
@@ -29,6 +30,8 @@ WndThreadState& ThreadState() {
 }  // namespace compat::afx
 
 using compat::afx::ThreadState;
+
+_AFX_THREAD_STATE* AfxGetThreadState() { return &ThreadState(); }
 
 namespace {
 
@@ -123,19 +126,29 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
   CWnd* wnd = CWnd::FromHandlePermanent(hWnd);
   if (!wnd) return ::DefWindowProcW(hWnd, message, wParam, lParam);
   auto& state = ThreadState();
-  const MSG saved = state.lastSent;
-  state.lastSent = MSG{hWnd, message, wParam, lParam, 0, POINT{0, 0}};
+  const MSG saved = state.m_lastSentMsg;
+  state.m_lastSentMsg = MSG{hWnd, message, wParam, lParam, 0, POINT{0, 0}};
   LRESULT result = 0;
   try {
     result = wnd->WindowProc(message, wParam, lParam);
   } catch (CException* e) {
     // A handler's failure is shown to the user and the program goes on.
     CWinApp* app = AfxGetApp();
-    result = app ? app->ProcessWndProcException(e, &state.lastSent) : 0;
+    result = app ? app->ProcessWndProcException(e, &state.m_lastSentMsg) : 0;
     e->Delete();
   }
-  state.lastSent = saved;
+  state.m_lastSentMsg = saved;
   return result;
+}
+
+WNDPROC AfxGetAfxWndProc() { return AfxWndProc; }
+
+const MSG* PASCAL CWnd::GetCurrentMessage() {
+  MSG& msg = ThreadState().m_lastSentMsg;
+  const DWORD pos = ::GetMessagePos();
+  msg.time = static_cast<DWORD>(::GetMessageTime());
+  msg.pt = POINT{GET_X_LPARAM(pos), GET_Y_LPARAM(pos)};
+  return &msg;
 }
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -144,7 +157,7 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CWnd::Default() {
-  const MSG& msg = ThreadState().lastSent;
+  const MSG& msg = ThreadState().m_lastSentMsg;
   return DefWindowProc(msg.message, msg.wParam, msg.lParam);
 }
 
@@ -255,6 +268,35 @@ LPCTSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor, HBRUSH hbrBackgro
   WNDCLASSW wc{nClassStyle, AfxWndProc, 0, 0, nullptr, hIcon, hCursor, hbrBackground, nullptr, it->second.c_str()};
   AfxRegisterClass(&wc);
   return it->second.c_str();
+}
+
+const TCHAR _afxWnd[] = u"AfxWnd";
+const TCHAR _afxWndControlBar[] = u"AfxControlBar";
+const TCHAR _afxWndMDIFrame[] = u"AfxMDIFrame";
+const TCHAR _afxWndFrameOrView[] = u"AfxFrameOrView";
+
+BOOL AfxDeferRegisterClass(LONG fToRegister) {
+  struct Kind {
+    LONG flag;
+    const TCHAR* name;
+    UINT style;
+    int brush;  // system colour + 1, or 0 for none
+  };
+  static const Kind kinds[] = {
+      {AFX_WND_REG, _afxWnd, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, 0},
+      {AFX_WNDCONTROLBAR_REG, _afxWndControlBar, CS_DBLCLKS, COLOR_BTNFACE + 1},
+      {AFX_WNDMDIFRAME_REG, _afxWndMDIFrame, CS_DBLCLKS, 0},
+      {AFX_WNDFRAMEORVIEW_REG, _afxWndFrameOrView, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, COLOR_WINDOW + 1},
+  };
+  BOOL all = TRUE;
+  for (const Kind& kind : kinds) {
+    if (!(fToRegister & kind.flag)) continue;
+    WNDCLASSW wc{kind.style, AfxWndProc, 0, 0, AfxGetInstanceHandle(), nullptr, ::LoadCursorW(nullptr, IDC_ARROW),
+                 reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(kind.brush)), nullptr, kind.name};
+    if (!AfxRegisterClass(&wc)) all = FALSE;
+    fToRegister &= ~kind.flag;
+  }
+  return all && !fToRegister;  // an unknown class asked for is a failure
 }
 
 BOOL CWnd::PreCreateWindow(CREATESTRUCT& cs) {

@@ -43,7 +43,7 @@ bool Contains(const RECT& r, POINT p) {
 
 }  // namespace
 
-HWND HitTestGeometry(HWND root, POINT screen, bool skipDisabled) {
+HWND HitTestGeometry(HWND root, POINT screen, bool skipDisabled, const std::vector<HWND>* skip) {
   Window* w = Find(root);
   if (!w) return nullptr;
   HWND found = nullptr;
@@ -56,6 +56,7 @@ HWND HitTestGeometry(HWND root, POINT screen, bool skipDisabled) {
         if (!c || !(c->style & WS_VISIBLE) || c->destroying) continue;
         if (!Contains(ScreenWindowRect(c), screen)) continue;
         if (skipDisabled && found && (c->style & WS_DISABLED)) continue;
+        if (skip && std::find(skip->begin(), skip->end(), child) != skip->end()) continue;
         next = child;
         break;
       }
@@ -198,6 +199,11 @@ void CalcClient(HWND hwnd, const RECT& newRect, WINDOWPOS* pos) {
   DeliverSent(hwnd, WM_NCCALCSIZE, TRUE, reinterpret_cast<LPARAM>(&params));
   Guard guard = Lock();
   if (Window* w = Find(hwnd)) {
+    // A move from inside WM_NCCALCSIZE gave the window another size, which it
+    // keeps (this call changes no size): its client area was measured for that.
+    const bool resizedInside = w->rect.right - w->rect.left != newRect.right - newRect.left ||
+                               w->rect.bottom - w->rect.top != newRect.bottom - newRect.top;
+    if (resizedInside && (pos->flags & SWP_NOSIZE)) return;
     RECT c = params.rgrc[0];
     c.right = std::max(c.right, c.left);
     c.bottom = std::max(c.bottom, c.top);

@@ -19,6 +19,7 @@
 #include "compat/afx/data_exchange.h"
 #include "compat/afx/file_dialog.h"
 #include "compat/afx/doc_view.h"
+#include "compat/afx/sync.h"
 #include "compat/afx/control_bars.h"
 #include "compat/afx/dock_state.h"
 #include "compat/afx/mini_frame.h"

@@ -152,6 +152,8 @@ class CFrameWnd : public CWnd {
   virtual BOOL LoadFrame(UINT nIDResource, DWORD dwDefaultStyle = WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE,
                          CWnd* pParentWnd = nullptr, CCreateContext* pContext = nullptr);
   virtual BOOL OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext);
+  // The frame window class carrying the icon of `nIDResource`, or the plain frame class.
+  LPCTSTR GetIconWndClass(DWORD dwDefaultStyle, UINT nIDResource);
   CWnd* CreateView(CCreateContext* pContext, UINT nID = AFX_IDW_PANE_FIRST);
 
   CView* GetActiveView() const { return m_pViewActive; }
@@ -360,7 +362,6 @@ class CWinApp : public CWinThread {
   int Run() override;
   // Updates the frames' command states; TRUE while more idle work remains.
   BOOL OnIdle(LONG lCount) override;
-  BOOL IsIdleMessage(MSG* pMsg) override;
   // An exception out of a handler: its message is shown and the message gets its default.
   virtual LRESULT ProcessWndProcException(CException* e, const MSG* pMsg);
 
@@ -399,7 +400,6 @@ class CWinApp : public CWinThread {
 
  protected:
   std::vector<CDocTemplate*> m_templates;  // owned
-  POINT m_ptLastMove{-1, -1};
   DECLARE_MESSAGE_MAP()
 };
 

@@ -6,6 +6,8 @@
 #include "compat/afx/string.h"
 #include "compat/win32.h"
 
+// The application's module (the program's when no application object exists).
+HINSTANCE AfxGetInstanceHandle();
 HINSTANCE AfxGetResourceHandle();
 HINSTANCE AfxFindResourceHandle(LPCTSTR name, LPCTSTR type);
 

@@ -206,6 +206,12 @@ class CWnd : public CCmdTarget {
   virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
   virtual BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult);
   LRESULT Default();
+  // The message AfxWndProc is handling on this thread, with the time and
+  // cursor position of the moment it is asked for.
+  static const MSG* PASCAL GetCurrentMessage();
+  // Offers the message to the framework windows from its own window up to
+  // `hWndStop` (included); TRUE when one of them took it.
+  static BOOL PASCAL WalkPreTranslateTree(HWND hWndStop, MSG* pMsg);
   LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
   BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
   void SendMessageToDescendants(UINT message, WPARAM wParam = 0, LPARAM lParam = 0, BOOL bDeep = TRUE) const;
@@ -420,6 +426,26 @@ class CWnd : public CCmdTarget {
 };
 
 LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+WNDPROC AfxGetAfxWndProc();
+// The framework's per-thread record of the message being handled. Code that
+// calls a window's handlers itself (a subclassing hook) saves m_lastSentMsg,
+// sets it to its message and restores it afterwards, so that Default and
+// GetCurrentMessage see the right message.
+struct _AFX_THREAD_STATE {
+  MSG m_lastSentMsg{};
+};
+_AFX_THREAD_STATE* AfxGetThreadState();
+// The framework's own window classes, registered when first asked for (and
+// again after the desktop forgot them); TRUE when all asked for exist.
+#define AFX_WND_REG 0x00001
+#define AFX_WNDCONTROLBAR_REG 0x00002
+#define AFX_WNDMDIFRAME_REG 0x00004
+#define AFX_WNDFRAMEORVIEW_REG 0x00008
+BOOL AfxDeferRegisterClass(LONG fToRegister);
+extern const TCHAR _afxWnd[];
+extern const TCHAR _afxWndControlBar[];
+extern const TCHAR _afxWndMDIFrame[];
+extern const TCHAR _afxWndFrameOrView[];
 // Registers (once per desktop) and names a class whose procedure is AfxWndProc.
 LPCTSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor = nullptr, HBRUSH hbrBackground = nullptr,
                             HICON hIcon = nullptr);
@@ -452,6 +478,9 @@ class CWinThread : public CCmdTarget {
   virtual BOOL PumpMessage();
   virtual BOOL OnIdle(LONG lCount);
   virtual BOOL IsIdleMessage(MSG* pMsg);
+  // Called for the messages of modal loops the framework does not run itself
+  // (dialog boxes, message boxes, menus); TRUE when the message was taken.
+  virtual BOOL ProcessMessageFilter(int code, LPMSG lpMsg);
   virtual CWnd* GetMainWnd();
   virtual void Delete();
 
@@ -465,6 +494,8 @@ class CWinThread : public CCmdTarget {
   LPVOID m_pThreadParams = nullptr;
 
  private:
+  POINT m_ptCursorLast{-1, -1};  // where the last mouse move was, for IsIdleMessage
+  UINT m_nMsgLast = 0;
   static DWORD WINAPI ThreadEntry(LPVOID param);
 };
 
@@ -484,6 +515,9 @@ CWnd* AfxGetMainWnd();
 #define MLF_NOIDLEMSG 0x0001
 #define MLF_NOKICKIDLE 0x0002
 #define MLF_SHOWONIDLE 0x0004
+// Sent to a window in RunModalLoop while the loop is idle: wParam MSGF_DIALOGBOX,
+// lParam the idle count; a nonzero answer asks for another idle pass.
+#define WM_KICKIDLE 0x036A
 // Walks from the message's window up to `pMainWnd`, giving each framework
 // window the chance to take the message.
 BOOL AfxPreTranslateMessageTree(CWnd* pMainWnd, MSG* pMsg);
