@@ -310,6 +310,46 @@ TEST_F(Docking, EscapeCancelsAndLeavesTheDesktopAsItWas) {
   EXPECT_EQ(::GetCapture(), nullptr);
 }
 
+TEST_F(Docking, LosingTheCaptureOrAQuitEndsTheDragWithNothingMoved) {
+  const CPoint start = Gripper(m_frame->m_drawing);
+  const CRect place = Screen(m_frame->m_drawing);
+  Drag(start, {CPoint(start.x + 150, start.y + 150)}, {}, [](CPoint end) {
+    ::ReleaseCapture();
+    compat::host::InjectMouseButton(0, false, end.x, end.y);
+  });
+  EXPECT_EQ(Screen(m_frame->m_drawing), place);
+  EXPECT_FALSE(m_frame->m_drawing.IsFloating());
+  // A quit during the drag ends it and stays queued for the program's own loop.
+  const CPoint other = Gripper(m_frame->m_editing);
+  const CRect otherPlace = Screen(m_frame->m_editing);
+  Drag(other, {CPoint(other.x + 150, other.y + 150)}, {}, [](CPoint end) {
+    ::PostQuitMessage(7);
+    compat::host::InjectMouseButton(0, false, end.x, end.y);
+  });
+  EXPECT_EQ(Screen(m_frame->m_editing), otherPlace);
+  MSG msg;
+  ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, 7u);
+  EXPECT_EQ(::GetCapture(), nullptr);
+}
+
+// The frame class a program sets is the one its bars float in.
+class CCustomFloatingFrame : public CMiniDockFrameWnd {
+  DECLARE_DYNCREATE(CCustomFloatingFrame)
+};
+IMPLEMENT_DYNCREATE(CCustomFloatingFrame, CMiniDockFrameWnd)
+
+TEST_F(Docking, BarsFloatInTheFrameClassTheProgramSets) {
+  m_frame->m_pFloatingFrameClass = RUNTIME_CLASS(CCustomFloatingFrame);
+  m_frame->FloatControlBar(&m_frame->m_testBar, CPoint(300, 300), CBRS_ALIGN_LEFT);
+  Pump();
+  CMiniDockFrameWnd* floating = FloatingFrameOf(m_frame->m_testBar);
+  ASSERT_NE(floating, nullptr);
+  EXPECT_TRUE(floating->IsKindOf(RUNTIME_CLASS(CCustomFloatingFrame)));
+  EXPECT_EQ(Screen(*floating).TopLeft(), CPoint(300, 300));
+  EXPECT_EQ(Screen(m_frame->m_testBar).Size(), CSize(30, 120));  // floated upright
+}
+
 TEST_F(Docking, TheTrackingFrameDrawnTwiceLeavesNothing) {
   CDockContext context(&m_frame->m_testBar);
   const std::vector<uint32_t> before = Snapshot();
