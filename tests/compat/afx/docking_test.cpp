@@ -3,6 +3,8 @@
 // floating frames with the tracking frame drawn over everything, Ctrl and
 // Shift during the drag, Escape, double clicks, the floating frame's close
 // button and border, and the arrangement saved to and restored from the profile.
+//
+// Sections: the test frame · dragging and floating · the dock state
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -19,6 +21,8 @@
 #include "support/tool_runner.h"
 
 namespace {
+
+// --- the test frame ---
 
 constexpr UINT kSecondToolbarId = AFX_IDW_TOOLBAR + 2;
 constexpr UINT kTestBarId = 0xE810;
@@ -97,6 +101,8 @@ class CDockFrame : public CFrameWnd {
 BEGIN_MESSAGE_MAP(CDockFrame, CFrameWnd)
 ON_WM_CREATE()
 END_MESSAGE_MAP()
+
+// --- dragging and floating ---
 
 class ProfileApp : public CWinApp {
  public:
