@@ -215,6 +215,20 @@ TEST_F(Docking, BarsStartInRowsAndTwoToolbarsShareOne) {
   ASSERT_TRUE(compat::WriteWindowPng(m_frame->m_hWnd, dlgtest::PngPath("docking_frame").c_str()));
 }
 
+TEST_F(Docking, ABarThatMayGoAnywhereDocksAndADestroyedBarLeavesItsRow) {
+  // Aligned to every edge: docked at the first edge of the frame's order, not lost.
+  m_frame->m_testBar.SetBarStyle((m_frame->m_testBar.GetBarStyle() & ~CBRS_ALIGN_ANY) | CBRS_ALIGN_ANY);
+  m_frame->DockControlBar(&m_frame->m_testBar);
+  m_frame->RecalcLayout();
+  EXPECT_EQ(Dump(Edge(AFX_IDW_DOCKBAR_TOP)), "0 e800 e802 0 e810 0");
+  EXPECT_EQ(Dump(Edge(AFX_IDW_DOCKBAR_BOTTOM)), "0");
+  // A bar whose window goes is no longer in any row.
+  m_frame->m_editing.DestroyWindow();
+  EXPECT_EQ(Dump(Edge(AFX_IDW_DOCKBAR_TOP)), "0 e800 0 e810 0");
+  m_frame->RecalcLayout();
+  EXPECT_EQ(m_frame->GetControlBar(kSecondToolbarId), nullptr);
+}
+
 TEST_F(Docking, DraggingAToolbarToTheLeftEdgeDocksItThereUpright) {
   const CRect client = FrameClient();
   const CPoint start = Gripper(m_frame->m_drawing);
