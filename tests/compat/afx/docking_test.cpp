@@ -212,6 +212,10 @@ TEST_F(Docking, BarsStartInRowsAndTwoToolbarsShareOne) {
   m_frame->m_bInRecalcLayout = FALSE;
   m_frame->RecalcLayout();
   EXPECT_FALSE(m_frame->m_testBar.IsWindowVisible());
+  CRect view;
+  m_frame->GetDlgItem(AFX_IDW_PANE_FIRST)->GetWindowRect(&view);
+  EXPECT_EQ(view.bottom, FrameClient().bottom);  // the empty bottom dock bar takes no room
+  PumpWindows();
   ASSERT_TRUE(compat::WriteWindowPng(m_frame->m_hWnd, dlgtest::PngPath("docking_frame").c_str()));
 }
 
