@@ -199,6 +199,7 @@ class CControlBar : public CWnd {
 
   INT_PTR m_nFlyByHit = -1;  // the command whose prompt the fly-by shows
   DECLARE_MESSAGE_MAP()
+  friend class CDockBar;  // lays out its bars' delayed shows
 
  private:
   void TrackFlyBy(CPoint point);
@@ -271,6 +272,7 @@ class CToolBar : public CControlBar {
 
   afx_msg void OnSysColorChange();
   afx_msg void OnDestroy();
+  afx_msg LRESULT OnNcHitTest(CPoint point);
 
   HIMAGELIST m_hImageList = nullptr;  // cut from m_hbmImageWell
   DECLARE_MESSAGE_MAP()
