@@ -108,11 +108,17 @@ void CMenuCmdUI::SetCheck(int nCheck) {
   ::CheckMenuItem(m_pMenu->m_hMenu, m_nIndex, MF_BYPOSITION | (nCheck ? MF_CHECKED : MF_UNCHECKED));
 }
 
-void CMenuCmdUI::SetRadio(BOOL bOn) {
-  if (!m_pMenu) return;
-  // The framework's dot stands for the check mark; loaded once and kept for the process.
+// The framework's dot stands for the check mark; loaded once and kept for the
+// process, so that whoever redraws it changes every radio item.
+HBITMAP compat::afx::MenuRadioDot() {
   static HBITMAP dot = ::LoadBitmapW(AfxFindResourceHandle(MAKEINTRESOURCEW(AFX_IDB_MENU_RADIO_DOT), RT_BITMAP),
                                      MAKEINTRESOURCEW(AFX_IDB_MENU_RADIO_DOT));
+  return dot;
+}
+
+void CMenuCmdUI::SetRadio(BOOL bOn) {
+  if (!m_pMenu) return;
+  HBITMAP dot = compat::afx::MenuRadioDot();
   if (bOn && dot) ::SetMenuItemBitmaps(m_pMenu->m_hMenu, m_nIndex, MF_BYPOSITION, nullptr, dot);
   ::CheckMenuItem(m_pMenu->m_hMenu, m_nIndex, MF_BYPOSITION | (bOn ? MF_CHECKED : MF_UNCHECKED));
 }

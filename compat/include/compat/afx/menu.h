@@ -59,4 +59,6 @@ namespace compat::afx {
 // WM_MEASUREITEM and WM_DRAWITEM for ODT_MENU go to the permanent CMenu that
 // holds the item; false when none does.
 bool RouteMenuItemMessage(HWND hwnd, UINT message, LPARAM lParam);
+// The shared checked-state bitmap of radio menu items (CCmdUI::SetRadio).
+HBITMAP MenuRadioDot();
 }  // namespace compat::afx

@@ -1,0 +1,66 @@
+// kitdemo: makes a toolkit frame from a description file, and can dump its
+// window tree and write pictures of it and of its popup menus.
+//
+//   kitdemo DESCRIPTION [--dump FILE|-] [--png DIR] [--popup N [--select K]] [--drawn-popup N]
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include "compat/host.h"
+#include "kit_demo.h"
+
+namespace {
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: kitdemo DESCRIPTION [--dump FILE|-] [--png DIR] [--popup N [--select K]] [--drawn-popup N]\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return Usage();
+  std::string dump, pngDir;
+  int popup = -1, drawnPopup = -1, select = 0;
+  for (int i = 2; i < argc; ++i) {
+    const bool hasValue = i + 1 < argc;
+    if (!std::strcmp(argv[i], "--dump") && hasValue) dump = argv[++i];
+    else if (!std::strcmp(argv[i], "--png") && hasValue) pngDir = argv[++i];
+    else if (!std::strcmp(argv[i], "--popup") && hasValue) popup = std::atoi(argv[++i]);
+    else if (!std::strcmp(argv[i], "--drawn-popup") && hasValue) drawnPopup = std::atoi(argv[++i]);
+    else if (!std::strcmp(argv[i], "--select") && hasValue) select = std::atoi(argv[++i]);
+    else return Usage();
+  }
+  kitdemo::Description description;
+  std::string error;
+  if (!kitdemo::LoadDescription(argv[1], &description, &error)) {
+    std::fprintf(stderr, "kitdemo: %s\n", error.c_str());
+    return 1;
+  }
+  compat::ResetDesktop(description.width + 120, description.height + 200);
+  auto* frame = new kitdemo::CKitDemoFrame(description);
+  if (!frame->Build()) {
+    std::fprintf(stderr, "kitdemo: the frame could not be made\n");
+    return 1;
+  }
+  compat::PumpMessages();
+  int result = 0;
+  if (!dump.empty()) {
+    const std::string tree = kitdemo::DumpWindowTree(frame->m_hWnd);
+    if (dump == "-") {
+      std::fputs(tree.c_str(), stdout);
+    } else if (!(std::ofstream(dump) << tree)) {
+      std::fprintf(stderr, "kitdemo: cannot write %s\n", dump.c_str());
+      result = 1;
+    }
+  }
+  if (!pngDir.empty() && !compat::WriteWindowPng(frame->m_hWnd, (pngDir + "/kitdemo_frame.png").c_str())) result = 1;
+  if (popup >= 0 && !kitdemo::WritePopupPng(frame, popup, select, false, pngDir + "/kitdemo_popup.png")) result = 1;
+  if (drawnPopup >= 0 &&
+      !kitdemo::WritePopupPng(frame, drawnPopup, select, true, pngDir + "/kitdemo_drawn_popup.png"))
+    result = 1;
+  frame->DestroyWindow();
+  return result;
+}
