@@ -89,6 +89,11 @@ void CControlBar::OnDestroy() {
     m_pDockSite->RemoveControlBar(this);
     m_pDockSite = nullptr;
   }
+  // A dock bar must not keep a bar that is gone.
+  if (m_pDockBar) {
+    m_pDockBar->ForgetControlBar(this);
+    m_pDockBar = nullptr;
+  }
   CWnd::OnDestroy();
 }
 

@@ -2,6 +2,7 @@
 // bars, and the dock state saved to and restored from the profile.
 //
 // Sections: dock bars · docking and floating · dock state
+#include <algorithm>
 #include <vector>
 
 #include "compat/afx.h"
@@ -172,6 +173,20 @@ void CFrameWnd::ShowFloatingFrameOf(CControlBar* pBar, BOOL bShow) {
   }
 }
 
+BOOL CFrameWnd::OnNcActivate(BOOL bActive) {
+  std::vector<HWND> floating;
+  ::EnumThreadWindows(::GetCurrentThreadId(), [](HWND hwnd, LPARAM list) -> BOOL {
+    if (dynamic_cast<CMiniFrameWnd*>(CWnd::FromHandlePermanent(hwnd)))
+      reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
+    return TRUE;
+  }, reinterpret_cast<LPARAM>(&floating));
+  std::erase_if(floating, [this](HWND hwnd) { return ::GetWindow(hwnd, GW_OWNER) != m_hWnd; });
+  const HWND active = ::GetActiveWindow();
+  if (!bActive && std::find(floating.begin(), floating.end(), active) != floating.end()) bActive = TRUE;
+  for (HWND hwnd : floating) ::SendMessageW(hwnd, WM_FLOATSTATUS, bActive ? FS_ACTIVATE : FS_DEACTIVATE, 0);
+  return static_cast<BOOL>(DefWindowProc(WM_NCACTIVATE, bActive, 0));
+}
+
 // --- dock state ---
 
 namespace {
@@ -180,7 +195,7 @@ void GetPlainBarInfo(CControlBar* bar, CControlBarInfo* info) {
   info->m_nBarID = BarId(bar);
   info->m_pBar = bar;
   info->m_bVisible = bar->IsVisible();
-  info->m_nMRUWidth = static_cast<UINT>(bar->m_nMRUWidth);
+  info->m_nMRUWidth = bar->m_nMRUWidth;
   info->m_bHorz = (bar->m_dwStyle & CBRS_ORIENT_HORZ) != 0;
   info->m_bFloating = FALSE;
   if (bar->m_pDockBar) {
@@ -206,7 +221,7 @@ void SetPlainBarInfo(CControlBar* bar, const CControlBarInfo* info) {
     context->m_dwMRUFloatStyle = info->m_dwMRUFloatStyle;
     context->m_ptMRUFloatPos = info->m_ptMRUFloatPos;
   }
-  bar->m_nMRUWidth = static_cast<int>(info->m_nMRUWidth);
+  bar->m_nMRUWidth = info->m_nMRUWidth;
   UINT flags = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | (info->m_bVisible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW);
   // Its place in its row; the layout keeps a bar where it was put.
   const bool placed = info->m_pointPos.x != -1 || info->m_pointPos.y != -1;
