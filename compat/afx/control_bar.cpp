@@ -59,6 +59,8 @@ CControlBar::CControlBar() = default;
 
 CControlBar::~CControlBar() {
   DestroyDockContext();
+  // Deleted while its window lives: the window goes, the object is already going.
+  m_bAutoDelete = FALSE;
   if (m_hWnd) DestroyWindow();
 }
 
@@ -248,6 +250,10 @@ void CControlBar::OnWindowPosChanging(WINDOWPOS* lpWndPos) {
 void CControlBar::OnNcCalcSize(BOOL, NCCALCSIZE_PARAMS* lpncsp) {
   CRect inside(0, 0, 0, 0);
   CalcInsideRect(inside, (m_dwStyle & CBRS_ORIENT_HORZ) != 0);
+  ShrinkToInside(lpncsp, inside);
+}
+
+void CControlBar::ShrinkToInside(NCCALCSIZE_PARAMS* lpncsp, const CRect& inside) {
   RECT& r = lpncsp->rgrc[0];
   r.left += inside.left;
   r.top += inside.top;
