@@ -12,6 +12,7 @@
 #include "guitk/kit_colors.h"
 #include "guitk/kit_dock_bar.h"
 #include "guitk/kit_dock_context.h"
+#include "guitk/kit_mini_frame.h"
 #include "res/resource.h"
 
 namespace {
@@ -79,13 +80,7 @@ CKitControlBar::CKitControlBar() {
   m_cxLeftBorder = m_cxRightBorder = m_cyTopBorder = m_cyBottomBorder = 0;
 }
 
-CKitControlBar::~CKitControlBar() {
-  // A bar deleted with its window (the usual case: made with new) leaves its
-  // dock bar first, which would otherwise keep a pointer to it. Without a
-  // dock context the dock bar only forgets the slot.
-  DestroyDockContext();
-  if (m_pDockBar) m_pDockBar->RemoveControlBar(this);
-}
+CKitControlBar::~CKitControlBar() = default;
 
 BOOL CKitControlBar::Create(LPCTSTR title, DWORD style, CWnd* parent, UINT id) {
   if (id < kMinBarId) return FALSE;
@@ -314,28 +309,12 @@ void CKitControlBar::OnNcCalcSize(BOOL, NCCALCSIZE_PARAMS* lpncsp) {
 }
 
 void CKitControlBar::OnNcPaint() {
-  CWindowDC dc(this);
-  CRect window;
-  GetWindowRect(&window);
-  window.OffsetRect(-window.left, -window.top);
-  if (window.IsRectEmpty()) return;
-  CDC memory;
-  memory.CreateCompatibleDC(&dc);
-  CBitmap bitmap;
-  bitmap.CreateCompatibleBitmap(&dc, window.Width(), window.Height());
-  CBitmap* old = memory.SelectObject(&bitmap);
   m_clrFace = GetFaceColor(g_kitDrawStyle);
-  memory.FillSolidRect(&window, m_clrFace);
-  if (!(IsFloating() && !m_bAutoHidden)) DrawCaption(&memory, window);
-  CRect client;
-  GetClientRect(&client);
-  ClientToScreen(&client);
-  CRect screen;
-  GetWindowRect(&screen);
-  client.OffsetRect(-screen.left, -screen.top);
-  dc.ExcludeClipRect(&client);
-  dc.BitBlt(0, 0, window.Width(), window.Height(), &memory, 0, 0, SRCCOPY);
-  memory.SelectObject(old);
+  KitPaintNonClient(this, [&](CDC* dc, const CRect& window) {
+    dc->FillSolidRect(&window, m_clrFace);
+    CRect rect = window;
+    if (!(IsFloating() && !m_bAutoHidden)) DrawCaption(dc, rect);
+  });
 }
 
 void CKitControlBar::DrawCaption(CDC* pDC, CRect& windowRect) {
@@ -462,7 +441,7 @@ BOOL CKitControlBar::OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message) {
 
 // --- caption buttons and splitter ---
 
-void CKitControlBar::OnNcMouseMove(UINT nHitTest, CPoint pt) {
+void CKitControlBar::OnNcMouseMove(UINT nHitTest, CPoint) {
   if (nHitTest == HTCLOSE && m_nCloseState == CKitCaptionButton::Normal) {
     m_nCloseState = CKitCaptionButton::Hot;
     SetTimer(kCloseTimer, kCaptionHoverMs, nullptr);

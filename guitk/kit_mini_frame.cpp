@@ -29,9 +29,16 @@ CRect ClientInWindow(CWnd* wnd) {
   return client;
 }
 
-// Paints the non-client area off screen and copies it to the window.
-template <class Painter>
-void PaintNonClient(CWnd* wnd, Painter paint) {
+CRect CaptionBand(CWnd* wnd) {
+  CRect client = ClientInWindow(wnd);
+  return CRect(client.left, client.top - ::GetSystemMetrics(SM_CYSMCAPTION), client.right, client.top);
+}
+
+}  // namespace
+
+// --- shared caption ---
+
+void KitPaintNonClient(CWnd* wnd, const std::function<void(CDC*, const CRect&)>& paint) {
   CWindowDC dc(wnd);
   CRect window;
   wnd->GetWindowRect(&window);
@@ -48,15 +55,6 @@ void PaintNonClient(CWnd* wnd, Painter paint) {
   dc.BitBlt(0, 0, window.Width(), window.Height(), &memory, 0, 0, SRCCOPY);
   memory.SelectObject(old);
 }
-
-CRect CaptionBand(CWnd* wnd) {
-  CRect client = ClientInWindow(wnd);
-  return CRect(client.left, client.top - ::GetSystemMetrics(SM_CYSMCAPTION), client.right, client.top);
-}
-
-}  // namespace
-
-// --- shared caption ---
 
 void KitPaintMiniCaption(CDC* pDC, CWnd* frame, const CRect& caption, CKitCaptionButton& close, int closeState,
                          BOOL showClose, CRect* closeRect) {
@@ -111,7 +109,9 @@ CKitMiniFrame::~CKitMiniFrame() = default;
 BOOL CKitMiniFrame::Create(CWnd* pParent, DWORD dwBarStyle) {
   if (!CMiniDockFrameWnd::Create(pParent, dwBarStyle)) return FALSE;
   ModifyStyleEx(0, WS_EX_TOOLWINDOW);
-  ModifyStyle(WS_SYSMENU, 0);
+  // Clipping its children: the frame's own paint never covers the bar it carries.
+  ModifyStyle(WS_SYSMENU, WS_CLIPCHILDREN);
+  m_wndDockBar.ModifyStyle(0, WS_CLIPCHILDREN);
   SetUpClose(m_btnClose);
   SetTimer(kCaptionTimer, 100, nullptr);
   return TRUE;
@@ -166,7 +166,7 @@ void CKitMiniFrame::OnNcPaint() {
     Default();
     return;
   }
-  PaintNonClient(this, [&](CDC* dc, const CRect& window) {
+  KitPaintNonClient(this, [&](CDC* dc, const CRect& window) {
     CKitControlBar* kitBar = HostedKitBar();
     dc->FillSolidRect(&window, kitBar ? GetFaceColor(g_kitDrawStyle) : GetShadowColor(g_kitDrawStyle));
     CRect client = ClientInWindow(this);
@@ -387,7 +387,7 @@ void CKitMiniFrameWnd::OnNcCalcSize(BOOL bCalcValidRects, NCCALCSIZE_PARAMS* lpn
 }
 
 void CKitMiniFrameWnd::OnNcPaint() {
-  PaintNonClient(this, [&](CDC* dc, const CRect& window) {
+  KitPaintNonClient(this, [&](CDC* dc, const CRect& window) {
     dc->FillSolidRect(&window, m_bMoving ? GetShadowColor(g_kitDrawStyle) : GetDeepHighlightColor());
     CRect client = ClientInWindow(this);
     client.InflateRect(1, 1);

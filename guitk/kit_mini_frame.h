@@ -4,6 +4,8 @@
 // a while (a window torn off a toolbar button) and gives it back on closing.
 #pragma once
 
+#include <functional>
+
 #include "compat/afx.h"
 #include "guitk/kit_draw.h"
 
@@ -47,6 +49,10 @@ class CKitMiniFrame : public CMiniDockFrameWnd {
   afx_msg void OnNcMouseMove(UINT nHitTest, CPoint point);
   DECLARE_MESSAGE_MAP()
 };
+
+// Paints a window's non-client area off screen (`paint` gets a memory DC of
+// the window's size) and copies it to the window, leaving the client alone.
+void KitPaintNonClient(CWnd* wnd, const std::function<void(CDC*, const CRect&)>& paint);
 
 // The caption both floating frames draw: band, bold title cut to fit, Close button.
 void KitPaintMiniCaption(CDC* pDC, CWnd* frame, const CRect& caption, CKitCaptionButton& close, int closeState,

@@ -353,6 +353,12 @@ TEST_F(KitDocking, AutoHideMakesATabThatSlidesTheBarOutAndBackAndAutoHideAgainDo
   CKitAutoHideTab* tab = Strip(CBRS_ALIGN_BOTTOM)->GetTab(0);
   MoveTo(ScreenRect(tab).CenterPoint());
   EXPECT_TRUE(carrier->IsWindowVisible());
+  EXPECT_TRUE(effect->IsWindowVisible());
+  EXPECT_GT(ScreenRect(effect).Height(), 50);
+  // The slid-out bar shows its caption and panel, not the carrier's face.
+  const CRect slid = ScreenRect(effect);
+  for (int i = 0; i < 3; ++i) Pump();
+  EXPECT_EQ(ScreenPixel(slid.CenterPoint().x, slid.CenterPoint().y), RGB(255, 255, 255));
   EXPECT_TRUE(tab->m_bSlidOut);
   EXPECT_LT(ScreenRect(carrier).top, ScreenRect(Strip(CBRS_ALIGN_BOTTOM)).top);
   EXPECT_GT(ScreenRect(carrier).Height(), 50);
