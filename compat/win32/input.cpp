@@ -254,14 +254,20 @@ void OnHostInput(const host::InputEvent& e) {
 
 // --- translation ---
 
-// Asks the window (and, past transparent ones, its parents) where the point is.
+// Asks the window where the point is; one answering HTTRANSPARENT passes the
+// question (and the mouse) to the window of this thread beneath it: a sibling
+// below, its parent, or another top-level window.
 LRESULT HitTest(HWND* hwnd, POINT pt) {
+  std::vector<HWND> transparent;
   for (;;) {
     LRESULT hit = SendMessageW(*hwnd, WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y));
     if (hit != HTTRANSPARENT) return hit;
-    HWND parent = GetAncestor(*hwnd, GA_PARENT);
-    if (!parent || parent == GetDesktopWindow()) return HTNOWHERE;
-    *hwnd = parent;
+    transparent.push_back(*hwnd);
+    Guard guard = Lock();
+    HWND beneath = HitTestGeometry(Desktop(), pt, true, &transparent);
+    Window* w = Find(beneath);
+    if (!w || w->threadId != CurrentThreadId() || (w->style & WS_DISABLED)) return HTNOWHERE;
+    *hwnd = beneath;
   }
 }
 

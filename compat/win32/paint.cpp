@@ -12,11 +12,25 @@ namespace compat::user {
 
 // --- visible areas ---
 
-RectList VisibleArea(const Window* w, bool clientArea, bool clipChildren) {
+namespace {
+
+// A locked window and everything inside it draw nothing; locking the desktop
+// silences every window.
+bool UpdateLocked(const Window* w) {
+  const HWND locked = State().lockedUpdate;
+  if (!locked) return false;
+  for (const Window* cur = w; cur; cur = cur->parent ? Find(cur->parent) : nullptr) {
+    if (cur->hwnd == locked) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+RectList VisibleArea(const Window* w, bool clientArea, bool clipChildren, bool clipSiblings, bool ignoreLock) {
   RectList area;
   if (!ReallyVisible(w)) return area;
-  UserState& s = State();
-  if (s.lockedUpdate && (w->hwnd == s.lockedUpdate || TopLevelOf(w->hwnd) == s.lockedUpdate)) return area;
+  if (!ignoreLock && UpdateLocked(w)) return area;
   Window* desktop = Find(Desktop());
   area.Add(clientArea ? ScreenClientRect(w) : ScreenWindowRect(w));
   area.Intersect(desktop->rect);
@@ -24,8 +38,9 @@ RectList VisibleArea(const Window* w, bool clientArea, bool clipChildren) {
     Window* parent = Find(cur->parent);
     if (!parent) break;
     if (parent != desktop) area.Intersect(ScreenClientRect(parent));
-    // Top-level windows always clip each other; children only with WS_CLIPSIBLINGS.
-    if (parent == desktop || (cur->style & WS_CLIPSIBLINGS)) {
+    // Top-level windows always clip each other; children with WS_CLIPSIBLINGS
+    // or when the DC asks for it.
+    if (parent == desktop || (cur->style & WS_CLIPSIBLINGS) || (clipSiblings && cur == w)) {
       for (HWND sibling : parent->children) {
         if (sibling == cur->hwnd) break;
         Window* s2 = Find(sibling);
@@ -248,6 +263,9 @@ void ForgetWindowDcs(Window* w) {
   w->dcs.clear();
 }
 
+// GetDC and GetWindowDC clip by the window's styles, as GetDCEx does not for the desktop.
+constexpr DWORD kUseStyle = 0x00010000;
+
 HDC GetDcInternal(HWND hwnd, HRGN clip, DWORD flags) {
   Guard guard = Lock();
   if (!hwnd) {
@@ -263,8 +281,14 @@ HDC GetDcInternal(HWND hwnd, HRGN clip, DWORD flags) {
   Window* w = Find(hwnd);
   if (!w) return nullptr;
   const bool clientArea = !(flags & DCX_WINDOW);
-  const bool clipChildren = (flags & DCX_CLIPCHILDREN) || (w->style & WS_CLIPCHILDREN);
-  RectList visible = VisibleArea(w, clientArea, clipChildren);
+  // A DC of the desktop window from GetDCEx clips only as asked: it is how a
+  // drag draws its tracker over every window. DCX_CACHE and DCX_PARENTCLIP
+  // change nothing here: every DC comes from the cache, and a child's DC
+  // already lies inside its parent's visible area.
+  const bool byStyle = (flags & kUseStyle) || hwnd != Desktop();
+  const bool clipChildren = (flags & DCX_CLIPCHILDREN) || (byStyle && (w->style & WS_CLIPCHILDREN));
+  RectList visible = VisibleArea(w, clientArea, clipChildren, (flags & DCX_CLIPSIBLINGS) != 0,
+                                 (flags & DCX_LOCKWINDOWUPDATE) != 0);
   // A region handle of 1 stands for "everything", as WM_NCPAINT passes it.
   const bool realRegion = clip && reinterpret_cast<uintptr_t>(clip) != 1;
   if ((flags & DCX_INTERSECTRGN) && realRegion) visible.Intersect(RegionInScreen(clip));
@@ -521,11 +545,11 @@ BOOL WINAPI EndPaint(HWND, const PAINTSTRUCT* paint) {
   return TRUE;
 }
 
-HDC WINAPI GetDC(HWND hwnd) { return GetDcInternal(hwnd, nullptr, 0); }
+HDC WINAPI GetDC(HWND hwnd) { return GetDcInternal(hwnd, nullptr, kUseStyle); }
 
 HDC WINAPI GetDCEx(HWND hwnd, HRGN clip, DWORD flags) { return GetDcInternal(hwnd, clip, flags); }
 
-HDC WINAPI GetWindowDC(HWND hwnd) { return GetDcInternal(hwnd, nullptr, DCX_WINDOW); }
+HDC WINAPI GetWindowDC(HWND hwnd) { return GetDcInternal(hwnd, nullptr, DCX_WINDOW | kUseStyle); }
 
 int WINAPI ReleaseDC(HWND, HDC hdc) { return ReleaseDcInternal(hdc); }
 
@@ -542,7 +566,11 @@ BOOL WINAPI LockWindowUpdate(HWND hwnd) {
     unlocked = s.lockedUpdate;
     s.lockedUpdate = nullptr;
     // What was drawn while locked never reached the screen.
-    if (Window* w = Find(unlocked)) InvalidateWhole(w, true, true, true);
+    if (unlocked == Desktop()) {
+      InvalidateScreenArea(Find(unlocked)->rect);
+    } else if (Window* w = Find(unlocked)) {
+      InvalidateWhole(w, true, true, true);
+    }
   }
   return TRUE;
 }

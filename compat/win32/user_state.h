@@ -199,7 +199,9 @@ bool ReallyVisible(const Window* w);  // it and every ancestor has WS_VISIBLE
 void UnlinkChild(Window* parent, HWND child);
 void LinkChild(Window* parent, HWND child, HWND insertAfter);
 std::vector<HWND> Descendants(HWND hwnd);  // parents before children
-HWND HitTestGeometry(HWND root, POINT screen, bool skipDisabled);
+// The deepest visible window under the point; windows in `skip` (and what
+// lies inside them) are looked through.
+HWND HitTestGeometry(HWND root, POINT screen, bool skipDisabled, const std::vector<HWND>* skip = nullptr);
 
 // --- messages (no lock held) ---
 LRESULT DeliverSent(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -213,7 +215,11 @@ void InvalidateWhole(Window* w, bool erase, bool frame, bool children);  // lock
 bool HasPendingPaint(const ThreadQueue& queue, HWND filter, HWND* target);  // lock held
 void PaintDesktopArea(const RECT& screen);  // lock held
 void ForgetWindowDcs(Window* w);            // lock held
-RectList VisibleArea(const Window* w, bool clientArea, bool clipChildren);  // lock held
+// The screen area a DC of w may draw on. clipSiblings clips a child by the
+// siblings above it even without WS_CLIPSIBLINGS; ignoreLock lets it draw
+// while LockWindowUpdate holds it or a window above it.
+RectList VisibleArea(const Window* w, bool clientArea, bool clipChildren, bool clipSiblings = false,
+                     bool ignoreLock = false);  // lock held
 
 // --- input, focus, capture (no lock held) ---
 void InstallInputSink();

@@ -43,7 +43,7 @@ bool Contains(const RECT& r, POINT p) {
 
 }  // namespace
 
-HWND HitTestGeometry(HWND root, POINT screen, bool skipDisabled) {
+HWND HitTestGeometry(HWND root, POINT screen, bool skipDisabled, const std::vector<HWND>* skip) {
   Window* w = Find(root);
   if (!w) return nullptr;
   HWND found = nullptr;
@@ -56,6 +56,7 @@ HWND HitTestGeometry(HWND root, POINT screen, bool skipDisabled) {
         if (!c || !(c->style & WS_VISIBLE) || c->destroying) continue;
         if (!Contains(ScreenWindowRect(c), screen)) continue;
         if (skipDisabled && found && (c->style & WS_DISABLED)) continue;
+        if (skip && std::find(skip->begin(), skip->end(), child) != skip->end()) continue;
         next = child;
         break;
       }
@@ -198,6 +199,11 @@ void CalcClient(HWND hwnd, const RECT& newRect, WINDOWPOS* pos) {
   DeliverSent(hwnd, WM_NCCALCSIZE, TRUE, reinterpret_cast<LPARAM>(&params));
   Guard guard = Lock();
   if (Window* w = Find(hwnd)) {
+    // A move from inside WM_NCCALCSIZE gave the window another size, which it
+    // keeps (this call changes no size): its client area was measured for that.
+    const bool resizedInside = w->rect.right - w->rect.left != newRect.right - newRect.left ||
+                               w->rect.bottom - w->rect.top != newRect.bottom - newRect.top;
+    if (resizedInside && (pos->flags & SWP_NOSIZE)) return;
     RECT c = params.rgrc[0];
     c.right = std::max(c.right, c.left);
     c.bottom = std::max(c.bottom, c.top);
@@ -206,6 +212,30 @@ void CalcClient(HWND hwnd, const RECT& newRect, WINDOWPOS* pos) {
 }
 
 // Applies position, z-order and visibility; lock held.
+// Owned windows stay above their owner: a floating tool frame does not
+// drop behind its main frame when that is brought forward. Lock held.
+void KeepOwnedAbove(Window* parent, Window* owner) {
+  auto& list = parent->children;
+  std::vector<HWND> owned;
+  for (HWND h : list) {
+    Window* s = Find(h);
+    if (s && s->owner == owner->hwnd && h != owner->hwnd) owned.push_back(h);
+  }
+  if (owned.empty()) return;
+  const auto ownerAt = std::find(list.begin(), list.end(), owner->hwnd);
+  bool inPlace = true;
+  for (HWND h : owned) inPlace = inPlace && std::find(list.begin(), list.end(), h) < ownerAt;
+  if (inPlace) return;
+  for (HWND h : owned) std::erase(list, h);
+  list.insert(std::find(list.begin(), list.end(), owner->hwnd), owned.begin(), owned.end());
+  for (HWND h : owned) {
+    Window* s = Find(h);
+    if (!s) continue;
+    if (ReallyVisible(s)) InvalidateScreenArea(ScreenWindowRect(s));
+    KeepOwnedAbove(parent, s);
+  }
+}
+
 PosChange Apply(Window* w, const WINDOWPOS& pos) {
   PosChange change;
   change.wasVisible = ReallyVisible(w);
@@ -238,6 +268,7 @@ PosChange Apply(Window* w, const WINDOWPOS& pos) {
       }
     }
     if (after != w->hwnd) LinkChild(parent, w->hwnd, after);
+    if (parent && IsTopLevel(w)) KeepOwnedAbove(parent, w);
   }
   if (pos.flags & SWP_SHOWWINDOW) w->style |= WS_VISIBLE;
   if (pos.flags & SWP_HIDEWINDOW) w->style &= ~WS_VISIBLE;

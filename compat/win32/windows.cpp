@@ -156,7 +156,11 @@ void FreeTree(HWND hwnd) {
   for (HWND child : std::vector<HWND>(w->children)) FreeTree(child);
   if (Window* parent = Find(w->parent)) UnlinkChild(parent, hwnd);
   ForgetWindowDcs(w);
-  if (auto queue = QueueOf(w->threadId, false)) KillWindowTimers(*queue, hwnd);
+  if (auto queue = QueueOf(w->threadId, false)) {
+    KillWindowTimers(*queue, hwnd);
+    // What was posted to the window dies with it.
+    std::erase_if(queue->posted, [hwnd](const MSG& msg) { return msg.hwnd == hwnd; });
+  }
   FreeHandle(hwnd);
 }
 

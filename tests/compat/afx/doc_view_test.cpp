@@ -319,6 +319,24 @@ TEST_F(DocViewTest, KeysAndMenusReachTheHandlersInRouteOrderAndUpdateHandlersGua
   Frame(*app)->DestroyWindow();
 }
 
+TEST_F(DocViewTest, AnOpenMenuKeepsTheKeyboardFromTheFramesAccelerators) {
+  auto app = Start();
+  Doc(*app)->m_text = u"hello";
+  compat::host::InjectKey(VK_MENU, true);
+  compat::host::InjectKeyPress('V');
+  compat::host::InjectKey(VK_MENU, false);
+  compat::host::InjectKey(VK_CONTROL, true);
+  compat::host::InjectKeyPress('E');  // Append's accelerator, pressed inside the View menu
+  compat::host::InjectKey(VK_CONTROL, false);
+  compat::host::InjectKeyPress(VK_ESCAPE);
+  compat::host::InjectKeyPress(VK_ESCAPE);
+  Pump(*app);
+  EXPECT_EQ(Doc(*app)->m_text.Native(), u"hello");
+  Chord('E', *app);  // with the menu closed the key works again
+  EXPECT_EQ(Doc(*app)->m_text.Native(), u"hello!");
+  Frame(*app)->DestroyWindow();
+}
+
 TEST_F(DocViewTest, SaveOnAnUntitledDocumentAsksForANameAndTheRecentListOpensItOnTheNextRun) {
   const CString stem = m_folder.Path(u"first");
   {

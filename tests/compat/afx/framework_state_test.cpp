@@ -226,6 +226,21 @@ TEST_F(FrameworkStateTest, TheFrameworksWindowClassesAreRegisteredWhenAskedAndAg
   EXPECT_FALSE(AfxDeferRegisterClass(0x40000));  // a class the framework does not know
 }
 
+TEST_F(FrameworkStateTest, TheTopLevelOwnerIsFoundThroughParentsAndOwners) {
+  CWnd owner, popup, child;
+  ASSERT_TRUE(owner.CreateEx(0, nullptr, u"owner", WS_OVERLAPPEDWINDOW, 0, 0, 200, 200, nullptr, nullptr));
+  ASSERT_TRUE(popup.CreateEx(0, nullptr, u"popup", WS_POPUP, 10, 10, 100, 100, owner.m_hWnd, nullptr));
+  ASSERT_TRUE(child.Create(nullptr, u"child", WS_VISIBLE, CRect(0, 0, 20, 20), &popup, 5));
+  EXPECT_EQ(child.GetTopLevelParent(), &popup);
+  EXPECT_EQ(child.GetTopLevelOwner(), &owner);
+  EXPECT_EQ(owner.GetTopLevelOwner(), &owner);
+  EXPECT_EQ(owner.GetDescendantWindow(5), nullptr);  // an owned window is no descendant
+  EXPECT_EQ(popup.GetDescendantWindow(5, TRUE), &child);
+  EXPECT_EQ(child.GetParentFrame(), nullptr);
+  popup.DestroyWindow();
+  owner.DestroyWindow();
+}
+
 TEST(SyncObjectsTest, EventsWakeWaitersAndASingleLockFreesWhatItHolds) {
   CEvent autoReset;
   EXPECT_FALSE(autoReset.Lock(0));

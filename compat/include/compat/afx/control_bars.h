@@ -195,6 +195,7 @@ class CControlBar : public CWnd {
 
   INT_PTR m_nFlyByHit = -1;  // the command whose prompt the fly-by shows
   DECLARE_MESSAGE_MAP()
+  friend class CDockBar;  // lays out its bars' delayed shows
 
  private:
   void TrackFlyBy(CPoint point);
