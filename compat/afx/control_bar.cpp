@@ -243,6 +243,10 @@ void CControlBar::OnWindowPosChanging(WINDOWPOS* lpWndPos) {
 void CControlBar::OnNcCalcSize(BOOL, NCCALCSIZE_PARAMS* lpncsp) {
   CRect inside(0, 0, 0, 0);
   CalcInsideRect(inside, (m_dwStyle & CBRS_ORIENT_HORZ) != 0);
+  ShrinkToInside(lpncsp, inside);
+}
+
+void CControlBar::ShrinkToInside(NCCALCSIZE_PARAMS* lpncsp, const CRect& inside) {
   RECT& r = lpncsp->rgrc[0];
   r.left += inside.left;
   r.top += inside.top;

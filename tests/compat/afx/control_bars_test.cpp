@@ -4,9 +4,8 @@
 // panes, and the prompts and tips the frame gives for the bars' commands.
 #include <gtest/gtest.h>
 
-#include <chrono>
+#include <algorithm>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "compat/afx.h"
@@ -66,8 +65,18 @@ class CBarsFrame : public CFrameWnd {
  public:
   std::vector<UINT> m_commands;
   BOOL m_grid = FALSE;
+  std::vector<std::u16string> m_prompts;  // the message pane's text after each prompt
 
  protected:
+  LRESULT OnPrompt(WPARAM wParam, LPARAM lParam) {
+    const LRESULT before = CFrameWnd::OnSetMessageString(wParam, lParam);
+    if (CWnd* bar = GetMessageBar()) {
+      CString text;
+      bar->GetWindowText(text);
+      m_prompts.push_back(text.Native());
+    }
+    return before;
+  }
   void OnBarCommand(UINT nID) { m_commands.push_back(nID); }
   void OnUpdateCut(CCmdUI* ui) { ui->Enable(FALSE); }
   void OnUpdateGrid(CCmdUI* ui) { ui->SetCheck(m_grid); }
@@ -78,6 +87,7 @@ BEGIN_MESSAGE_MAP(CBarsFrame, CFrameWnd)
 ON_COMMAND_RANGE(ID_BAR_CUT, ID_BAR_GRID, OnBarCommand)
 ON_UPDATE_COMMAND_UI(ID_BAR_CUT, OnUpdateCut)
 ON_UPDATE_COMMAND_UI(ID_BAR_GRID, OnUpdateGrid)
+ON_MESSAGE(WM_SETMESSAGESTRING, OnPrompt)
 END_MESSAGE_MAP()
 
 class ControlBarsTest : public dlgtest::DialogTest {
@@ -148,6 +158,18 @@ class ControlBarsTest : public dlgtest::DialogTest {
     for (int i = 0; i < bar.GetToolBarCtrl().GetButtonCount(); ++i)
       if (bar.GetButtonStyle(i) & TBBS_WRAPPED) wraps.push_back(i);
     return wraps;
+  }
+
+  // The editor's status panes: message, zoom, triangles and the three lock keys.
+  static constexpr UINT kIndicators[] = {ID_SEPARATOR,      ID_BAR_ZOOM,      ID_BAR_INTERSECT,
+                                         ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL};
+  static std::u16string Shown(const CStatusBar& bar, int pane) { return bar.GetStatusBarCtrl().GetText(pane).Native(); }
+  static int TextWidth(const CString& text) {
+    CClientDC dc(nullptr);
+    HGDIOBJ old = ::SelectObject(dc.m_hDC, ::GetStockObject(SYSTEM_FONT));
+    const int width = dc.GetTextExtent(text).cx;
+    ::SelectObject(dc.m_hDC, old);
+    return width;
   }
 
   CBarsFrame* m_frame = nullptr;  // deletes itself with its window
@@ -384,10 +406,182 @@ TEST_F(ControlBarsTest, DynamicLayoutsWrapIntoTheRowsTheLengthAllows) {
   // Docked along the top again: one row.
   EXPECT_EQ(bar.CalcDynamicLayout(-1, LM_HORZ | LM_HORZDOCK), CSize(196 + 7, 24));
   EXPECT_TRUE(Wraps(bar).empty());
+  // A wider separator moves the buttons after it; a set height shares out its margins.
+  bar.SetButtonInfo(3, ID_SEPARATOR, TBBS_SEPARATOR, 20);
+  UINT id = 1, style = 0;
+  int image = 0;
+  bar.GetButtonInfo(3, id, style, image);
+  EXPECT_EQ(id, static_cast<UINT>(ID_SEPARATOR));
+  EXPECT_EQ(image, 20);
+  EXPECT_EQ(ItemRect(bar, 4), CRect(89, 0, 112, 22));
+  bar.SetHeight(30);
+  EXPECT_EQ(bar.CalcDynamicLayout(-1, LM_HORZ | LM_HORZDOCK), CSize(210 + 7, 30));
   // Without buttons: the borders alone.
   CToolBar empty;
   ASSERT_TRUE(empty.CreateEx(m_frame, TBSTYLE_FLAT, kToolbarStyle, CRect(0, 0, 0, 0), 0xE830));
   EXPECT_EQ(empty.CalcFixedLayout(FALSE, TRUE), CSize(7, 2));
+}
+
+// --- the status bar and the frame's prompts ---
+
+TEST_F(ControlBarsTest, StatusPanesAreAsWideAsTheirTextsAndTheLockKeysShowTheirIndicators) {
+  CStatusBar status;
+  ASSERT_TRUE(status.CreateEx(m_frame, 0x50008200, 0x50008200, AFX_IDW_STATUS_BAR));
+  EXPECT_TRUE(status.GetStyle() & SBARS_SIZEGRIP);  // the frame can be sized
+  ASSERT_TRUE(status.SetIndicators(kIndicators, 6));
+  // Wide enough for the panes: the message pane keeps a quarter of the screen.
+  m_frame->SetWindowPos(nullptr, 0, 0, 790, 400, SWP_NOMOVE | SWP_NOZORDER);
+  m_frame->RecalcLayout();
+  EXPECT_EQ(m_frame->GetMessageBar(), &status);
+  EXPECT_EQ(status.GetPaneText(1).Native(), u"100 %");
+  EXPECT_EQ(Shown(status, 2), u"Trangels have not intersects");
+  EXPECT_EQ(status.CommandToIndex(ID_INDICATOR_NUM), 4);
+  for (int pane = 1; pane < 6; ++pane) {
+    CRect r;
+    status.GetItemRect(pane, &r);
+    EXPECT_EQ(r.Width(), TextWidth(status.GetPaneText(pane)) + 8) << "pane " << pane;
+  }
+  // The message pane takes the rest, up to the grip.
+  CRect message, zoom, client;
+  status.GetItemRect(0, &message);
+  status.GetItemRect(1, &zoom);
+  status.GetClientRect(&client);
+  EXPECT_EQ(message.left, 0);
+  EXPECT_EQ(message.right + 2, zoom.left);
+  CRect last;
+  status.GetItemRect(5, &last);
+  EXPECT_EQ(last.right, client.right - ::GetSystemMetrics(SM_CXVSCROLL) - 2 * ::GetSystemMetrics(SM_CXBORDER));
+  EXPECT_EQ(Place(status).bottom, Client().bottom);
+  EXPECT_EQ(Place(*View()).bottom, Place(status).top);
+
+  EXPECT_TRUE(status.SetPaneText(1, u"50 %"));
+  EXPECT_EQ(Shown(status, 1), u"50 %");
+  EXPECT_FALSE(status.SetPaneText(6, u"no such pane"));
+
+  // The lock keys: each indicator shows while its lock is on.
+  Idle();
+  EXPECT_EQ(Shown(status, 3), u"");
+  EXPECT_EQ(status.GetPaneStyle(3) & SBPS_DISABLED, static_cast<UINT>(SBPS_DISABLED));
+  EXPECT_EQ(Shown(status, 1), u"50 %");  // no handler: it keeps its text
+  compat::host::InjectKeyPress(VK_CAPITAL);
+  Pump();
+  Idle();
+  EXPECT_EQ(Shown(status, 3), u"CAP");
+  EXPECT_EQ(Shown(status, 4), u"");
+  compat::host::InjectKeyPress(VK_CAPITAL);
+  Pump();
+  Idle();
+  EXPECT_EQ(Shown(status, 3), u"");
+
+  // An indicator without a string: FALSE, and its pane stays empty.
+  const UINT missing[] = {ID_SEPARATOR, 31999, ID_BAR_ZOOM};
+  EXPECT_FALSE(status.SetIndicators(missing, 3));
+  EXPECT_EQ(Shown(status, 1), u"");
+  EXPECT_EQ(Shown(status, 2), u"100 %");
+}
+
+TEST_F(ControlBarsTest, AHighlightedMenuItemShowsItsPromptAndClosingTheMenuShowsReady) {
+  CStatusBar status;
+  ASSERT_TRUE(status.Create(m_frame));
+  ASSERT_TRUE(status.SetIndicators(kIndicators, 6));
+  HMENU popup = ::CreatePopupMenu();
+  ::AppendMenuW(popup, MF_STRING, ID_BAR_COPY, u"&Copy");
+  ::AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
+  ::AppendMenuW(popup, MF_STRING, ID_BAR_CUT, u"C&ut");
+  HMENU menu = ::CreateMenu();
+  ::AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), u"&Edit");
+  ::SetMenu(m_frame->m_hWnd, menu);
+  m_frame->RecalcLayout();
+  m_frame->m_prompts.clear();
+
+  compat::host::InjectKey(VK_MENU, true);
+  compat::host::InjectKeyPress('E');
+  compat::host::InjectKey(VK_MENU, false);
+  compat::host::InjectKeyPress(VK_DOWN);
+  compat::host::InjectKeyPress(VK_ESCAPE);
+  compat::host::InjectKeyPress(VK_ESCAPE);
+  Pump();
+  const auto& prompts = m_frame->m_prompts;
+  auto copy = std::find(prompts.begin(), prompts.end(), u"Copy the selection");
+  ASSERT_NE(copy, prompts.end());
+  EXPECT_NE(std::find(copy, prompts.end(), u"Cut the selection"), prompts.end());
+  ASSERT_FALSE(prompts.empty());
+  EXPECT_EQ(prompts.back(), u"Ready");
+  EXPECT_EQ(Shown(status, 0), u"Ready");
+
+  // A text of its own, and a command without a prompt.
+  m_frame->SetMessageText(u"Rendering...");
+  EXPECT_EQ(Shown(status, 0), u"Rendering...");
+  m_frame->SetMessageText(ID_BAR_ZOOM + 1000);
+  EXPECT_EQ(Shown(status, 0), u"");
+  ::SetMenu(m_frame->m_hWnd, nullptr);
+  ::DestroyMenu(menu);
+}
+
+TEST_F(ControlBarsTest, RestingOnAButtonShowsItsPromptAndItsTipAndLeavingItShowsReady) {
+  CToolBar bar;
+  ASSERT_TRUE(bar.CreateEx(m_frame, TBSTYLE_FLAT, kToolbarStyle));
+  ASSERT_TRUE(bar.LoadToolBar(IDR_BAR_BUTTONS));
+  CStatusBar status;
+  ASSERT_TRUE(status.Create(m_frame));
+  ASSERT_TRUE(status.SetIndicators(kIndicators, 6));
+  m_frame->RecalcLayout();
+  Pump();
+
+  compat::StopClock();
+  const CRect copy = ItemRect(bar, 1);
+  const POINT over = At(bar, copy.CenterPoint().x, copy.CenterPoint().y);
+  compat::host::InjectMouseMove(over.x, over.y);
+  Pump();
+  EXPECT_EQ(Shown(status, 0), u"Copy the selection");
+  // Its tip comes after the tooltip's wait, from the part after the prompt.
+  compat::AdvanceClock(::GetDoubleClickTime() + 10);
+  Pump();
+  HWND tip = bar.GetToolBarCtrl().GetToolTips()->m_hWnd;
+  EXPECT_TRUE(::IsWindowVisible(tip));
+  WCHAR text[80] = {};
+  TOOLINFOW ti{};
+  ti.cbSize = sizeof(ti);
+  ti.hwnd = bar.m_hWnd;
+  ti.uId = ID_BAR_COPY;
+  ti.lpszText = text;
+  ::SendMessageW(tip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&ti));
+  EXPECT_EQ(std::u16string(text), u"Copy");
+
+  // To the next button, then off the bar: the prompt goes at the next check.
+  const CRect paste = ItemRect(bar, 2);
+  const POINT next = At(bar, paste.CenterPoint().x, paste.CenterPoint().y);
+  compat::host::InjectMouseMove(next.x, next.y);
+  Pump();
+  EXPECT_EQ(Shown(status, 0), u"Insert the clipboard");
+  const POINT away = At(*View(), 100, 100);
+  compat::host::InjectMouseMove(away.x, away.y);
+  Pump();
+  EXPECT_EQ(Shown(status, 0), u"Insert the clipboard");
+  compat::AdvanceClock(250);
+  Pump();
+  EXPECT_EQ(Shown(status, 0), u"Ready");
+  compat::RunClock();
+}
+
+TEST_F(ControlBarsTest, TheTestFrameWithAToolbarAStatusBarAndAViewForAPersonToLookAt) {
+  CToolBar bar;
+  ASSERT_TRUE(bar.CreateEx(m_frame, TBSTYLE_FLAT, kToolbarStyle));
+  ASSERT_TRUE(bar.LoadToolBar(IDR_BAR_BUTTONS));
+  CStatusBar status;
+  ASSERT_TRUE(status.CreateEx(m_frame, 0x50008200, 0x50008200, AFX_IDW_STATUS_BAR));
+  ASSERT_TRUE(status.SetIndicators(kIndicators, 6));
+  m_frame->SetWindowPos(nullptr, 5, 5, 790, 400, SWP_NOZORDER);
+  bar.SetButtonStyle(5, TBBS_CHECKGROUP | TBBS_CHECKED);
+  m_frame->m_grid = TRUE;
+  m_frame->RecalcLayout();
+  Idle();
+  m_frame->SetMessageText(ID_BAR_GRID);
+  m_frame->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  Pump();
+  // Between the bars, the view.
+  EXPECT_EQ(Place(*View()), CRect(0, Place(bar).bottom, Client().right, Place(status).top));
+  ASSERT_TRUE(compat::WriteWindowPng(m_frame->m_hWnd, dlgtest::PngPath("control_bars_frame").c_str()));
 }
 
 }  // namespace

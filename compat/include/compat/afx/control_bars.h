@@ -6,6 +6,8 @@
 // message-map entries
 #pragma once
 
+#include <vector>
+
 #include "compat/afx/common_controls.h"
 #include "compat/afx/doc_view.h"
 #include "compat/afx/wnd.h"
@@ -172,6 +174,8 @@ class CControlBar : public CWnd {
   DWORD RecalcDelayShow(AFX_SIZEPARENTPARAMS* lpLayout);
   // Paints the borders and gripper into the window's non-client area.
   void EraseNonClient();
+  // The client rectangle of a non-client calculation moved in by an inside rectangle.
+  static void ShrinkToInside(NCCALCSIZE_PARAMS* lpncsp, const CRect& inside);
   CFrameWnd* CommandTarget() const;
   // The dock context makes a dockable bar's drag and its docked/floating
   // toggle; without one (no docking yet) they do nothing.
@@ -284,6 +288,77 @@ class CToolCmdUI : public CCmdUI {
   void SetCheck(int nCheck = 1) override;  // 0 clear, 1 checked, 2 indeterminate
   void SetRadio(BOOL bOn = TRUE) override;
   void SetText(LPCTSTR) override {}
+};
+
+// --- CStatusBar ---
+
+// The status common control as a bar: a stretching message pane and panes as
+// wide as their indicators' strings, updated at idle.
+class CStatusBar : public CControlBar {
+  DECLARE_DYNAMIC(CStatusBar)
+
+ public:
+  CStatusBar();
+  ~CStatusBar() override;
+
+  BOOL Create(CWnd* pParentWnd, DWORD dwStyle = WS_CHILD | WS_VISIBLE | CBRS_BOTTOM, UINT nID = AFX_IDW_STATUS_BAR);
+  BOOL CreateEx(CWnd* pParentWnd, DWORD dwCtrlStyle = 0, DWORD dwStyle = WS_CHILD | WS_VISIBLE | CBRS_BOTTOM,
+                UINT nID = AFX_IDW_STATUS_BAR);
+  // One pane per id: ID_SEPARATOR first stretches; any other shows its string
+  // and is as wide as it. FALSE when an id has no string (its pane stays empty).
+  BOOL SetIndicators(const UINT* lpIDArray, int nIDCount);
+
+  int CommandToIndex(UINT nIDFind) const;
+  UINT GetItemID(int nIndex) const;
+  void GetItemRect(int nIndex, LPRECT lpRect) const;
+  CString GetPaneText(int nIndex) const;
+  void GetPaneText(int nIndex, CString& rString) const;
+  BOOL SetPaneText(int nIndex, LPCTSTR lpszNewText, BOOL bUpdate = TRUE);
+  void GetPaneInfo(int nIndex, UINT& nID, UINT& nStyle, int& cxWidth) const;
+  void SetPaneInfo(int nIndex, UINT nID, UINT nStyle, int cxWidth);
+  UINT GetPaneStyle(int nIndex) const;
+  void SetPaneStyle(int nIndex, UINT nStyle);
+  CStatusBarCtrl& GetStatusBarCtrl() const;
+
+  CSize CalcFixedLayout(BOOL bStretch, BOOL bHorz) override;
+  void CalcInsideRect(CRect& rect, BOOL bHorz) const override;
+  void OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler) override;
+  void DoPaint(CDC* pDC) override;
+
+ protected:
+  struct Pane {
+    UINT nID = 0;
+    int cxText = 0;   // the text's width, without the pane's borders
+    UINT nStyle = 0;  // SBPS_*
+    CString strText;
+    bool pending = false;  // text not yet given to the control
+  };
+  // Gives the control the panes' right edges (bUpdateRects) and their pending texts.
+  void UpdateAllPanes(BOOL bUpdateRects, BOOL bUpdateText);
+  void ShowPaneText(int nIndex);
+  HFONT Font() const;
+  bool ValidIndex(int nIndex) const { return nIndex >= 0 && nIndex < static_cast<int>(m_panes.size()); }
+
+  afx_msg void OnSize(UINT nType, int cx, int cy);
+  afx_msg void OnPaint();
+  afx_msg void OnDestroy();
+  afx_msg void OnNcCalcSize(BOOL bCalcValidRects, NCCALCSIZE_PARAMS* lpncsp);
+  afx_msg LRESULT OnSetText(WPARAM wParam, LPARAM lParam);
+
+  std::vector<Pane> m_panes;
+  DECLARE_MESSAGE_MAP()
+
+ private:
+  mutable CStatusBarCtrl m_ctrl;
+};
+
+// The command state of one status pane at idle: enabled shows its text.
+class CStatusCmdUI : public CCmdUI {
+ public:
+  void Enable(BOOL bOn = TRUE) override;
+  void SetCheck(int nCheck = 1) override;  // a raised pane
+  void SetRadio(BOOL bOn = TRUE) override { SetCheck(bOn ? 1 : 0); }
+  void SetText(LPCTSTR lpszText) override;
 };
 
 // --- message-map entries ---
