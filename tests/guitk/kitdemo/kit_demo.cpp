@@ -93,6 +93,12 @@ bool ParseDescription(const std::string& text, const std::string& folder, Descri
       if (values.empty() || values.size() > 2) return fail("profile needs a file and may name a section");
       out->profileFile = values[0].front() == '/' ? values[0] : folder + "/" + values[0];
       if (values.size() == 2) out->profileName = Widen(values[1]);
+    } else if (keyword == "frame") {
+      if (values.size() != 1 || (values[0] != "kit" && values[0] != "plain")) return fail("frame is kit or plain");
+      out->kitFrame = values[0] == "kit";
+    } else if (keyword == "statusbar") {
+      if (!needNumbers(1)) return fail("statusbar needs 0 or 1");
+      out->statusBar = a != 0;
     } else if (keyword == "radio" || keyword == "check" || keyword == "disable") {
       if (!needNumbers(1) || a <= 0 || a > 0xFFFF) return fail(keyword + " needs a command id");
       out->states[static_cast<UINT>(a)] = keyword == "radio"   ? CommandState::Radio

@@ -14,6 +14,8 @@
 //   radio  32885               command states the frame's update handlers report:
 //   check  57603               radio, check, disable
 //   disable 57603
+//   frame  kit                 a toolkit frame (menu bar, toolbar and docking) instead of the plain one
+//   statusbar 1                the toolkit frame's status bar
 #pragma once
 
 #include <deque>
@@ -44,6 +46,8 @@ struct Description {
   std::string profileFile;  // host path; empty for none
   std::u16string profileName = u"KitDemo";
   std::map<UINT, CommandState> states;
+  bool kitFrame = false;
+  bool statusBar = false;
 };
 
 // Reads a description; false with the line and the reason in *error.

@@ -1,0 +1,73 @@
+// CKitFrameWnd: the toolkit's single-document frame. It owns the menu bar,
+// the owner-drawn menu, the popup menu manager, the toolbar and the status
+// bar, sets up two rings of dock bars, keeps its placement, the drawing
+// style and the theme flag in a profile section of its own, and saves and
+// restores the layout of every docking bar.
+#pragma once
+
+#include "compat/afx.h"
+#include "guitk/drawn_menu.h"
+#include "guitk/kit_status_bar.h"
+#include "guitk/kit_tool_bar.h"
+#include "guitk/menu_bar.h"
+#include "guitk/popup_menu_manager.h"
+
+// The outer ring's dock-bar ids (toolbars, the menu bar, auto-hide strips).
+constexpr UINT kKitDockTop = 0x2000;
+constexpr UINT kKitDockBottom = 0x8000;
+constexpr UINT kKitDockLeft = 0x1000;
+constexpr UINT kKitDockRight = 0x4000;
+// The id every auto-hide strip and filler bar shares: never part of the dock state.
+constexpr UINT kKitSharedBarId = 0x9999;
+constexpr UINT kKitMenuBarId = 0xE806;
+
+class CKitFrameWnd : public CFrameWnd {
+  DECLARE_DYNCREATE(CKitFrameWnd)
+
+ public:
+  CKitFrameWnd();
+  ~CKitFrameWnd() override;
+
+  BOOL DestroyWindow() override;
+  BOOL PreCreateWindow(CREATESTRUCT& cs) override;
+  BOOL PreTranslateMessage(MSG* pMsg) override;
+  BOOL LoadFrame(UINT nIDResource, DWORD dwDefaultStyle = WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE,
+                 CWnd* pParentWnd = nullptr, CCreateContext* pContext = nullptr) override;
+
+  virtual void SetDrawStyle(UINT style);
+  virtual void EnableKitDocking(DWORD dwDockStyle);
+  virtual BOOL PreCreateWindowWithIcon(CREATESTRUCT& cs, UINT iconId);
+
+  // 0, or -1 when the bar cannot be created or its resource not loaded.
+  int CreateKitMenuBar(UINT menuId);
+  int CreateKitToolBar(UINT toolbarId);
+  // Applies the saved dock state when every bar it names exists, then the bars' sizes.
+  void LoadDefaultLayout();
+
+  // "<base>-Main".
+  CString MainSection() const { return m_strProfileBase + u"-Main"; }
+
+  CString m_strProfileBase;  // the application's name, blanks as '_'
+  CDockBar* m_pDockTop = nullptr;
+  CDockBar* m_pDockLeft = nullptr;
+  CDockBar* m_pDockRight = nullptr;
+  CDockBar* m_pDockBottom = nullptr;
+  CMenuBar m_wndMenuBar;
+  CDrawnMenu m_drawnMenu;
+  CPopupMenuManager m_menuManager;
+  CKitStatusBar m_wndStatusBar;
+  CKitToolBarWnd m_wndToolBar;
+  UINT m_nDrawStyle = 0x8001;
+
+ protected:
+  // The dock state as saved, without the records that cannot be told apart.
+  void GetSavableDockState(CDockState& state) const;
+  HIMAGELIST m_hToolImages = nullptr;
+
+  afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
+  afx_msg void OnSysColorChange();
+  DECLARE_MESSAGE_MAP()
+};
+
+// Leaves out the records of bars that share kKitSharedBarId, and their slots in the dock bars' rows.
+void RemoveSharedIdRecords(CDockState& state);

@@ -1,0 +1,28 @@
+// kitdemo's toolkit frame: a CKitFrameWnd with the description's menu bar,
+// toolbar and status bar docked in the toolkit's rings, for the bar and
+// frame tests and for looking at them.
+#pragma once
+
+#include <vector>
+
+#include "guitk/kit_frame_wnd.h"
+#include "kit_demo.h"
+
+namespace kitdemo {
+
+class CKitDemoKitFrame : public CKitFrameWnd {
+ public:
+  explicit CKitDemoKitFrame(const Description& description);
+  // Made as the program makes its frame: LoadFrame, then the layout.
+  BOOL Build();
+  BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, void* pHandlerInfo) override;
+
+  const Description& m_description;
+  std::vector<UINT> m_commands;  // every command the frame carried out, in order
+
+ protected:
+  afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
+  DECLARE_MESSAGE_MAP()
+};
+
+}  // namespace kitdemo
