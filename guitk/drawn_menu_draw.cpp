@@ -206,7 +206,11 @@ void ClassicPopupItem(CDC* pDC, CDrawnMenu* menu, LPDRAWITEMSTRUCT dis, CDrawnMe
   pDC->SelectObject(old);
 }
 
-void Classic(CDrawnMenu* menu, LPDRAWITEMSTRUCT dis, BOOL barLine, bool barLineHighlight) {
+using ItemPainter = void (*)(CDC* pDC, CDrawnMenu* menu, LPDRAWITEMSTRUCT dis, CDrawnMenuItemData* data);
+
+// Titles go to the look's title routine; every other item to the painter,
+// with the DC's state kept.
+void DrawWith(CDrawnMenu* menu, LPDRAWITEMSTRUCT dis, ItemPainter painter) {
   CDrawnMenuItemData* data = DataOf(dis->itemData);
   if (!data) return;
   if (IsTitle(data)) {
@@ -215,9 +219,15 @@ void Classic(CDrawnMenu* menu, LPDRAWITEMSTRUCT dis, BOOL barLine, bool barLineH
   }
   CDC* pDC = CDC::FromHandle(dis->hDC);
   const int saved = pDC->SaveDC();
-  if (barLine) ClassicBarItem(pDC, menu, dis, data);
-  else ClassicPopupItem(pDC, menu, dis, data, barLineHighlight);
+  painter(pDC, menu, dis, data);
   pDC->RestoreDC(saved);
+}
+
+void ClassicPlainPopupItem(CDC* pDC, CDrawnMenu* menu, LPDRAWITEMSTRUCT dis, CDrawnMenuItemData* data) {
+  ClassicPopupItem(pDC, menu, dis, data, false);
+}
+void ClassicHighlightedPopupItem(CDC* pDC, CDrawnMenu* menu, LPDRAWITEMSTRUCT dis, CDrawnMenuItemData* data) {
+  ClassicPopupItem(pDC, menu, dis, data, true);
 }
 
 // --- styled draw ---
@@ -271,7 +281,7 @@ void StyledPopupItem(CDC* pDC, CDrawnMenu* menu, LPDRAWITEMSTRUCT dis, CDrawnMen
   pDC->SelectObject(old);
 }
 
-void StyledBarItem(CDC* pDC, LPDRAWITEMSTRUCT dis, CDrawnMenuItemData* data) {
+void StyledBarItem(CDC* pDC, CDrawnMenu*, LPDRAWITEMSTRUCT dis, CDrawnMenuItemData* data) {
   CRect r(dis->rcItem);
   pDC->FillSolidRect(&r, GetSysColor(GetMenuColorIndex()));
   if (dis->itemState & (ODS_SELECTED | ODS_HOTLIGHT)) {
@@ -331,21 +341,14 @@ CFont* GetKitMenuFont(BOOL bold) {
 
 void PlainMeasure(CDrawnMenu* menu, LPMEASUREITEMSTRUCT mis, BOOL topLevel) { Measure(menu, mis, topLevel, 4); }
 void StyledMeasure(CDrawnMenu* menu, LPMEASUREITEMSTRUCT mis, BOOL topLevel) { Measure(menu, mis, topLevel, 8); }
-void ClassicDraw(CDrawnMenu* menu, LPDRAWITEMSTRUCT dis, BOOL barLine) { Classic(menu, dis, barLine, false); }
-void ClassicDrawBarLine(CDrawnMenu* menu, LPDRAWITEMSTRUCT dis, BOOL barLine) { Classic(menu, dis, barLine, true); }
-
+void ClassicDraw(CDrawnMenu* menu, LPDRAWITEMSTRUCT dis, BOOL barLine) {
+  DrawWith(menu, dis, barLine ? &ClassicBarItem : &ClassicPlainPopupItem);
+}
+void ClassicDrawBarLine(CDrawnMenu* menu, LPDRAWITEMSTRUCT dis, BOOL barLine) {
+  DrawWith(menu, dis, barLine ? &ClassicBarItem : &ClassicHighlightedPopupItem);
+}
 void StyledDraw(CDrawnMenu* menu, LPDRAWITEMSTRUCT dis, BOOL barLine) {
-  CDrawnMenuItemData* data = DataOf(dis->itemData);
-  if (!data) return;
-  if (IsTitle(data)) {
-    GetCurrentMenuLook()->m_pfnTitle(menu, dis);
-    return;
-  }
-  CDC* pDC = CDC::FromHandle(dis->hDC);
-  const int saved = pDC->SaveDC();
-  if (barLine) StyledBarItem(pDC, dis, data);
-  else StyledPopupItem(pDC, menu, dis, data);
-  pDC->RestoreDC(saved);
+  DrawWith(menu, dis, barLine ? &StyledBarItem : &StyledPopupItem);
 }
 
 // --- titles ---

@@ -59,6 +59,8 @@ CControlBar::CControlBar() = default;
 
 CControlBar::~CControlBar() {
   DestroyDockContext();
+  // Deleted while its window lives: the window goes, the object is already going.
+  m_bAutoDelete = FALSE;
   if (m_hWnd) DestroyWindow();
 }
 
@@ -88,6 +90,11 @@ void CControlBar::OnDestroy() {
   if (m_pDockSite) {
     m_pDockSite->RemoveControlBar(this);
     m_pDockSite = nullptr;
+  }
+  // A dock bar must not keep a bar that is gone.
+  if (m_pDockBar) {
+    m_pDockBar->ForgetControlBar(this);
+    m_pDockBar = nullptr;
   }
   CWnd::OnDestroy();
 }

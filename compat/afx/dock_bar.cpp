@@ -281,6 +281,11 @@ BOOL CDockBar::RemoveControlBar(CControlBar* pBar, int nPosExclude, int nAddPlac
   return FALSE;
 }
 
+void CDockBar::ForgetControlBar(CControlBar* pBar) {
+  const int pos = FindBar(pBar);
+  if (pos > 0) RemoveSlot(m_arrBars, pos);
+}
+
 void CDockBar::ShowAll(BOOL bShow) {
   if (!m_pDockSite) return;
   for (int i = 0; i < m_arrBars.GetSize(); ++i) {

@@ -179,8 +179,7 @@ void CDockContext::EndDrag() {
       return;
     }
   }
-  const bool horzFloat = (m_dwStyle & CBRS_SIZE_DYNAMIC) || (Horizontal(m_dwStyle) && !m_bFlip) ||
-                         (Vertical(m_dwStyle) && m_bFlip) || (m_pBar->m_dwStyle & CBRS_SIZE_DYNAMIC);
+  const bool horzFloat = (Horizontal(m_dwStyle) && !m_bFlip) || (Vertical(m_dwStyle) && m_bFlip);
   m_dwMRUFloatStyle = (horzFloat ? CBRS_ALIGN_TOP : CBRS_ALIGN_LEFT) | (m_dwDockStyle & CBRS_FLOAT_MULTI);
   m_ptMRUFloatPos = (horzFloat ? m_rectFrameDragHorz : m_rectFrameDragVert).TopLeft();
   m_pDockSite->FloatControlBar(m_pBar, m_ptMRUFloatPos, m_dwMRUFloatStyle);

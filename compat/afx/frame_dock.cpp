@@ -2,6 +2,7 @@
 // bars, and the dock state saved to and restored from the profile.
 //
 // Sections: dock bars · docking and floating · dock state
+#include <algorithm>
 #include <vector>
 
 #include "compat/afx.h"
@@ -170,6 +171,20 @@ void CFrameWnd::ShowFloatingFrameOf(CControlBar* pBar, BOOL bShow) {
   } else if (visible == 0) {
     frame->ShowWindow(SW_HIDE);
   }
+}
+
+BOOL CFrameWnd::OnNcActivate(BOOL bActive) {
+  std::vector<HWND> floating;
+  ::EnumThreadWindows(::GetCurrentThreadId(), [](HWND hwnd, LPARAM list) -> BOOL {
+    if (dynamic_cast<CMiniFrameWnd*>(CWnd::FromHandlePermanent(hwnd)))
+      reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
+    return TRUE;
+  }, reinterpret_cast<LPARAM>(&floating));
+  std::erase_if(floating, [this](HWND hwnd) { return ::GetWindow(hwnd, GW_OWNER) != m_hWnd; });
+  const HWND active = ::GetActiveWindow();
+  if (!bActive && std::find(floating.begin(), floating.end(), active) != floating.end()) bActive = TRUE;
+  for (HWND hwnd : floating) ::SendMessageW(hwnd, WM_FLOATSTATUS, bActive ? FS_ACTIVATE : FS_DEACTIVATE, 0);
+  return static_cast<BOOL>(DefWindowProc(WM_NCACTIVATE, bActive, 0));
 }
 
 // --- dock state ---

@@ -12,6 +12,7 @@ ON_WM_NCHITTEST()
 ON_WM_NCACTIVATE()
 ON_WM_GETMINMAXINFO()
 ON_MESSAGE(WM_FLOATSTATUS, OnFloatStatus)
+ON_WM_SHOWWINDOW()
 END_MESSAGE_MAP()
 
 BEGIN_MESSAGE_MAP(CMiniDockFrameWnd, CMiniFrameWnd)
@@ -38,16 +39,18 @@ BOOL CMiniFrameWnd::Create(LPCTSTR lpClassName, LPCTSTR lpWindowName, DWORD dwSt
 
 BOOL CMiniFrameWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpClassName, LPCTSTR lpWindowName, DWORD dwStyle,
                              const RECT& rect, CWnd* pParentWnd, UINT nID) {
-  if (dwStyle & MFS_THICKFRAME) dwStyle |= WS_THICKFRAME;
+  // Sizable by its edges (MFS_4THICKFRAME) or also by its corners.
+  if (dwStyle & (MFS_THICKFRAME | MFS_4THICKFRAME)) dwStyle |= WS_THICKFRAME;
   else dwStyle &= ~static_cast<DWORD>(WS_THICKFRAME);
   // The bit shares its value with WS_MAXIMIZEBOX; a tool caption has no system menu to block.
   dwStyle &= ~static_cast<DWORD>(MFS_BLOCKSYSMENU);
   dwExStyle |= WS_EX_TOOLWINDOW;
   HWND parent = pParentWnd ? pParentWnd->GetSafeHwnd() : nullptr;
   // A top-level mini frame is owned by its frame: it stays above it and goes with it.
+  const bool placed = rect.left != CW_USEDEFAULT;
   return CWnd::CreateEx(dwExStyle, lpClassName, lpWindowName, dwStyle, rect.left, rect.top,
-                        rect.right - rect.left, rect.bottom - rect.top, parent,
-                        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)));
+                        placed ? rect.right - rect.left : CW_USEDEFAULT, placed ? rect.bottom - rect.top : CW_USEDEFAULT,
+                        parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)));
 }
 
 void PASCAL CMiniFrameWnd::CalcBorders(LPRECT lpClientRect, DWORD dwStyle, DWORD dwExStyle) {
@@ -57,12 +60,18 @@ void PASCAL CMiniFrameWnd::CalcBorders(LPRECT lpClientRect, DWORD dwStyle, DWORD
 LRESULT CMiniFrameWnd::OnNcHitTest(CPoint point) {
   LRESULT hit = Default();
   const DWORD style = GetStyle();
-  if (style & MFS_4THICKFRAME) {
-    if (hit == HTTOPLEFT || hit == HTTOPRIGHT) hit = HTTOP;
-    else if (hit == HTBOTTOMLEFT || hit == HTBOTTOMRIGHT) hit = HTBOTTOM;
+  if ((style & MFS_4THICKFRAME) && hit >= HTTOPLEFT && hit <= HTBOTTOMRIGHT) {
+    // A corner sizes by the edge whose border the point lies on.
+    CRect window;
+    GetWindowRect(&window);
+    const int border = GetSystemMetrics(SM_CXFRAME);
+    const bool left = hit == HTTOPLEFT || hit == HTBOTTOMLEFT;
+    const bool top = hit == HTTOPLEFT || hit == HTTOPRIGHT;
+    const bool onSide = left ? point.x < window.left + border : point.x >= window.right - border;
+    hit = onSide ? (left ? HTLEFT : HTRIGHT) : (top ? HTTOP : HTBOTTOM);
   }
-  if ((style & MFS_MOVEFRAME) && hit == HTBORDER) hit = HTCAPTION;
-  (void)point;
+  // A frame moved by its edges is not sized by them.
+  if ((style & MFS_MOVEFRAME) && (hit == HTBORDER || (hit >= HTLEFT && hit <= HTBOTTOMRIGHT))) hit = HTCAPTION;
   return hit;
 }
 
@@ -75,6 +84,16 @@ BOOL CMiniFrameWnd::OnNcActivate(BOOL bActive) {
     bActive = bActive || family || m_bSyncActive;
   }
   return static_cast<BOOL>(DefWindowProc(WM_NCACTIVATE, bActive, 0));
+}
+
+void CMiniFrameWnd::OnShowWindow(BOOL bShow, UINT nStatus) {
+  CFrameWnd::OnShowWindow(bShow, nStatus);
+  // Shown while its owner is active: the caption says so from the start.
+  if (bShow && (GetStyle() & MFS_SYNCACTIVE)) {
+    HWND owner = OwnerFrame(m_hWnd);
+    m_bSyncActive = owner && ::GetActiveWindow() == owner;
+    SendMessage(WM_NCACTIVATE, FALSE);
+  }
 }
 
 void CMiniFrameWnd::OnGetMinMaxInfo(MINMAXINFO* lpMMI) {
@@ -105,8 +124,9 @@ BOOL CMiniDockFrameWnd::Create(CWnd* pParent, DWORD dwBarStyle) {
   m_bInRecalcLayout = TRUE;
   DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | MFS_MOVEFRAME | MFS_4THICKFRAME | MFS_SYNCACTIVE |
                 MFS_BLOCKSYSMENU;
-  if (dwBarStyle & CBRS_SIZE_DYNAMIC) style = (style & ~static_cast<DWORD>(MFS_MOVEFRAME)) | MFS_THICKFRAME;
-  if (!CMiniFrameWnd::CreateEx(0, nullptr, u"", style, rectDefault, pParent)) {
+  if (dwBarStyle & CBRS_SIZE_DYNAMIC) style &= ~static_cast<DWORD>(MFS_MOVEFRAME);
+  // Placed and sized once a bar is docked in it.
+  if (!CMiniFrameWnd::CreateEx(0, nullptr, u"", style, CRect(0, 0, 0, 0), pParent)) {
     m_bInRecalcLayout = FALSE;
     return FALSE;
   }
@@ -126,6 +146,10 @@ void CMiniDockFrameWnd::RecalcLayout(BOOL) {
   if (m_bInRecalcLayout || !m_wndDockBar.GetSafeHwnd()) return;
   m_bInRecalcLayout = TRUE;
   m_nIdleFlags &= ~static_cast<UINT>(idleLayout | idleNotify);
+  // A bar that lays itself out to a length is sized by the frame's edges;
+  // any other moves the frame by them.
+  if (m_wndDockBar.m_dwStyle & CBRS_SIZE_DYNAMIC) ModifyStyle(MFS_MOVEFRAME, 0);
+  else ModifyStyle(0, MFS_MOVEFRAME);
   // The frame fits round its bars.
   const BOOL horz = (m_wndDockBar.m_dwStyle & CBRS_ORIENT_HORZ) != 0;
   m_wndDockBar.m_rectLayout.SetRectEmpty();

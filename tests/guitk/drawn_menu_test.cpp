@@ -157,3 +157,44 @@ TEST_F(DrawnMenu, APopupDrawnByTheStyledLook) {
 }
 
 }  // namespace
+
+namespace {
+
+// The plain look draws the classic items: menu colour, a highlighted selection
+// right of the picture column, and its own popup border.
+TEST_F(DrawnMenu, APopupDrawnByThePlainLook) {
+  SetCurrentMenuLook(0);
+  CWnd owner;
+  ASSERT_TRUE(owner.CreateEx(0, AfxRegisterWndClass(0), u"Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 400, 300,
+                             nullptr, nullptr));
+  CDrawnMenu menu;
+  ASSERT_TRUE(menu.CreatePopupMenu());
+  menu.AppendDrawnItem(u"&New\tCtrl+N", 0, ID_FILE_NEW, IDR_MAINFRAME);
+  menu.AppendDrawnItem(u"&Undo\tCtrl+Z", 0, ID_EDIT_UNDO, IDR_MAINFRAME);
+  menu.AppendDrawnItem(u"", 0, 0);
+  menu.AppendDrawnItem(u"&Checked", MF_CHECKED, 201);
+  menu.AppendDrawnItem(u"&Grayed", MF_GRAYED, 202);
+  kittest::MenuDriver driver;
+  driver.HookWindow(owner.m_hWnd);
+  COLORREF selection = 0, back = 0, border = 0;
+  driver.steps.push_back([&] { compat::host::InjectKeyPress(VK_DOWN); });
+  driver.steps.push_back([&] {
+    HWND shown = kittest::OpenPopups().at(0);
+    WritePng(shown, "guitk_drawn_menu_plain_popup");
+    RECT item{}, window{};
+    GetMenuItemRect(owner.m_hWnd, menu.m_hMenu, 0, &item);
+    GetWindowRect(shown, &window);
+    selection = kittest::ScreenPixel(item.right - 3, item.bottom - 2);
+    GetMenuItemRect(owner.m_hWnd, menu.m_hMenu, 4, &item);
+    back = kittest::ScreenPixel(item.right - 3, item.bottom - 2);
+    border = kittest::ScreenPixel(window.left, window.top + 8);
+  });
+  menu.TrackPopupMenu(TPM_RETURNCMD, 60, 60, &owner);
+  SetCurrentMenuLook(2);
+  EXPECT_EQ(selection, GetSysColor(COLOR_HIGHLIGHT));
+  EXPECT_EQ(back, GetSysColor(COLOR_MENU));
+  EXPECT_EQ(border, GetSysColor(COLOR_HIGHLIGHT));
+  owner.DestroyWindow();
+}
+
+}  // namespace

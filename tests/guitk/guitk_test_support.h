@@ -41,6 +41,7 @@ class KitTest : public controltest::ControlTest {
     g_kitTheme = FALSE;
     g_kitMenuStyle = kKitStyleFlat;
     StartMenuLooks();  // the desktop reset dropped the thread's hooks
+    SetCurrentMenuLook(2);
   }
   void TearDown() override {
     RestoreColors();

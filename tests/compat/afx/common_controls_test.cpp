@@ -48,20 +48,9 @@ class CommonControlsWrapperTest : public ::testing::Test {
     host.DestroyWindow();
     compat::ResetDesktop(800, 600);
   }
-  static void Pump() {
-    for (int i = 0; i < 3; ++i) compat::PumpMessages();
-  }
-  static POINT At(const CWnd& wnd, int x, int y) {
-    POINT p{x, y};
-    ::ClientToScreen(wnd.m_hWnd, &p);
-    return p;
-  }
-  static COLORREF PixelAt(POINT screen) {
-    Pump();
-    auto surface = compat::host::DesktopSurface();
-    const uint32_t p = surface->Row(screen.y)[screen.x];
-    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-  }
+  static void Pump() { PumpWindows(); }
+  static POINT At(const CWnd& wnd, int x, int y) { return ScreenAt(wnd, x, y); }
+  static COLORREF PixelAt(POINT screen) { return DesktopPixel(screen); }
 
   CToolbarHost host;
 };

@@ -12,9 +12,21 @@
 #include "compat/afx/control_bars_test_ids.h"
 #include "compat/afx/resource_ids.h"
 #include "compat/afx/test_helpers.h"
+#include "compat/resource_table.h"
 #include "compat/win32/dialog_test_support.h"
 
 namespace {
+
+// Damaged toolbar resources: one names 50 buttons and holds one, one has an
+// unknown version.
+constexpr WORD kShortToolbar = 790;
+constexpr WORD kFutureToolbar = 791;
+alignas(4) const BYTE kShortToolbarData[] = {1, 0, 16, 0, 15, 0, 50, 0, 0x21, 0x80};
+alignas(4) const BYTE kFutureToolbarData[] = {2, 0, 16, 0, 15, 0, 1, 0, 0x21, 0x80};
+const compat::ResourceEntry kDamagedEntries[] = {{241, kShortToolbar, kShortToolbarData, sizeof(kShortToolbarData)},
+                                                  {241, kFutureToolbar, kFutureToolbarData, sizeof(kFutureToolbarData)}};
+compat::ResourceTable g_damagedTable{kDamagedEntries, 2, compat::ResourceModule::Program, "damaged toolbars", nullptr};
+const bool g_damagedRegistered = compat::RegisterResourceTable(g_damagedTable);
 
 // A bar of a fixed thickness along whatever edge its style names.
 class CTestBar : public CControlBar {
@@ -107,9 +119,7 @@ class ControlBarsTest : public dlgtest::DialogTest {
   }
   HWND m_hwndFrame() const { return m_frame ? m_frame->m_hWnd : nullptr; }
 
-  static void Pump() {
-    for (int i = 0; i < 3; ++i) compat::PumpMessages();
-  }
+  static void Pump() { PumpWindows(); }
 
   // What the application's idle time does for the frame and its bars.
   void Idle() {
@@ -135,18 +145,8 @@ class ControlBarsTest : public dlgtest::DialogTest {
   // The toolkit's toolbar: flat, gripper, tips, fly-by prompts, sized to its length.
   static constexpr DWORD kToolbarStyle = WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_GRIPPER | CBRS_TOOLTIPS | CBRS_FLYBY |
                                          CBRS_SIZE_DYNAMIC;
-  // A screen point at a client point of a window.
-  static POINT At(const CWnd& wnd, int x, int y) {
-    POINT p{x, y};
-    ::ClientToScreen(wnd.m_hWnd, &p);
-    return p;
-  }
-  static COLORREF PixelAt(POINT screen) {
-    Pump();
-    auto surface = compat::host::DesktopSurface();
-    const uint32_t p = surface->Row(screen.y)[screen.x];
-    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-  }
+  static POINT At(const CWnd& wnd, int x, int y) { return ScreenAt(wnd, x, y); }
+  static COLORREF PixelAt(POINT screen) { return DesktopPixel(screen); }
   static CRect ItemRect(const CToolBar& bar, int index) {
     CRect r;
     bar.GetItemRect(index, &r);
@@ -261,6 +261,14 @@ TEST_F(ControlBarsTest, ABarLeavesTheFrameListWhenDestroyedAndAnAutoDeleteBarDel
   owned->DestroyWindow();  // the sanitizer reports a leak if it stays
   EXPECT_EQ(m_frame->m_listControlBars.GetCount(), 0);
   EXPECT_EQ(m_frame->GetControlBar(0xE820), nullptr);
+  // Deleted by its owner while its window lives, an auto-deleting bar goes once.
+  auto* deleted = new CTestBar(12);
+  deleted->m_bAutoDelete = TRUE;
+  ASSERT_TRUE(deleted->Create(m_frame, WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP, 0xE822));
+  HWND window = deleted->m_hWnd;
+  delete deleted;
+  EXPECT_FALSE(::IsWindow(window));
+  EXPECT_EQ(m_frame->m_listControlBars.GetCount(), 0);
 }
 
 // --- the toolbar ---
@@ -273,6 +281,10 @@ TEST_F(ControlBarsTest, AToolbarResourceGivesButtonsAtTheirPlacesWithImagesInThe
   EXPECT_FALSE(bar.GetStyle() & CBRS_GRIPPER);  // a bar style, not the window's thick frame
   ASSERT_TRUE(bar.LoadToolBar(IDR_BAR_BUTTONS));
   EXPECT_FALSE(bar.LoadToolBar(31999));
+  ASSERT_TRUE(g_damagedRegistered);
+  EXPECT_FALSE(bar.LoadToolBar(kShortToolbar));
+  EXPECT_FALSE(bar.LoadToolBar(kFutureToolbar));
+  EXPECT_EQ(bar.GetToolBarCtrl().GetButtonCount(), 10);  // the buttons it had stay
   EXPECT_EQ(bar.m_sizeImage, CSize(16, 15));
   EXPECT_EQ(bar.m_sizeButton, CSize(23, 22));
   ASSERT_EQ(bar.GetCount(), 10);
@@ -453,6 +465,15 @@ TEST_F(ControlBarsTest, StatusPanesAreAsWideAsTheirTextsAndTheLockKeysShowTheirI
   EXPECT_EQ(last.right, client.right - ::GetSystemMetrics(SM_CXVSCROLL) - 2 * ::GetSystemMetrics(SM_CXBORDER));
   EXPECT_EQ(Place(status).bottom, Client().bottom);
   EXPECT_EQ(Place(*View()).bottom, Place(status).top);
+
+  // Maximised, the frame cannot be sized from the corner: no grip, the panes reach the edge.
+  m_frame->ShowWindow(SW_MAXIMIZE);
+  Pump();
+  status.GetClientRect(&client);
+  status.GetItemRect(5, &last);
+  EXPECT_EQ(last.right, client.right);
+  m_frame->ShowWindow(SW_RESTORE);
+  Pump();
 
   EXPECT_TRUE(status.SetPaneText(1, u"50 %"));
   EXPECT_EQ(Shown(status, 1), u"50 %");

@@ -55,9 +55,11 @@ TEST_F(MiniFrame, ToolCaptionHitCodesFollowTheStyles) {
   EXPECT_EQ(Hit(frame.m_hWnd, window.left + 60, window.top + border + 5), HTCAPTION);
   EXPECT_EQ(Hit(frame.m_hWnd, window.left + 60, window.bottom - 1), HTBOTTOM);
   EXPECT_EQ(Hit(frame.m_hWnd, window.left + 1, window.top + 60), HTLEFT);
-  // Corners size by one edge only.
-  EXPECT_EQ(Hit(frame.m_hWnd, window.left + 1, window.top + 1), HTTOP);
-  EXPECT_EQ(Hit(frame.m_hWnd, window.right - 1, window.bottom - 1), HTBOTTOM);
+  // Corners size by one edge only: the one whose border is under the pointer.
+  EXPECT_EQ(Hit(frame.m_hWnd, window.left + 10, window.top + 1), HTTOP);
+  EXPECT_EQ(Hit(frame.m_hWnd, window.left + 1, window.top + 10), HTLEFT);
+  EXPECT_EQ(Hit(frame.m_hWnd, window.right - 10, window.bottom - 1), HTBOTTOM);
+  EXPECT_EQ(Hit(frame.m_hWnd, window.right - 1, window.bottom - 10), HTRIGHT);
   const int closeX = window.right - border - 2 - GetSystemMetrics(SM_CXSMSIZE) / 2;
   const int captionY = window.top + border + GetSystemMetrics(SM_CYSMCAPTION) / 2;
   EXPECT_EQ(Hit(frame.m_hWnd, closeX, captionY), HTCLOSE);

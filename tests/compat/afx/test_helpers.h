@@ -7,6 +7,7 @@
 #include <string>
 
 #include "compat/afx.h"
+#include "compat/host.h"
 #include "compat/host_path.h"
 
 inline std::u16string Text(const CString& s) { return s.Native(); }
@@ -26,3 +27,23 @@ class TempFolder {
  private:
   std::string m_host;
 };
+
+// Lets the queued messages (paints among them) run.
+inline void PumpWindows() {
+  for (int i = 0; i < 3; ++i) compat::PumpMessages();
+}
+
+// The screen point at a client point of a window.
+inline POINT ScreenAt(const CWnd& wnd, int x, int y) {
+  POINT p{x, y};
+  ::ClientToScreen(wnd.m_hWnd, &p);
+  return p;
+}
+
+// The desktop's colour at a screen point, once the windows have painted.
+inline COLORREF DesktopPixel(POINT screen) {
+  PumpWindows();
+  auto surface = compat::host::DesktopSurface();
+  const uint32_t p = surface->Row(screen.y)[screen.x];
+  return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+}

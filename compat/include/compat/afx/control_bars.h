@@ -272,6 +272,7 @@ class CToolBar : public CControlBar {
 
   afx_msg void OnSysColorChange();
   afx_msg void OnDestroy();
+  afx_msg LRESULT OnNcHitTest(CPoint point);
 
   HIMAGELIST m_hImageList = nullptr;  // cut from m_hbmImageWell
   DECLARE_MESSAGE_MAP()

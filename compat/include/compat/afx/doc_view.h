@@ -223,6 +223,8 @@ class CFrameWnd : public CWnd {
   void LoadBarState(LPCTSTR lpszProfileName);
   void GetDockState(CDockState& state) const;
   void SetDockState(const CDockState& state);
+  // Keeps the caption active while one of its floating frames is active, and tells them.
+  afx_msg BOOL OnNcActivate(BOOL bActive);
   // A floating bar's frame shows with its first visible bar and hides with its last.
   void ShowFloatingFrameOf(CControlBar* pBar, BOOL bShow);
   CRuntimeClass* m_pFloatingFrameClass = nullptr;

@@ -40,6 +40,8 @@ class CDockBar : public CControlBar {
   // keeps other placeholders of it. TRUE when that destroyed a floating frame.
   BOOL RemoveControlBar(CControlBar* pBar, int nPosExclude = -1, int nAddPlaceHolder = 0);
   void RemovePlaceHolder(CControlBar* pBar);
+  // Drops a bar whose window is going, with no layout and no placeholder.
+  void ForgetControlBar(CControlBar* pBar);
   void ShowAll(BOOL bShow);
 
   // --- layout and state ---

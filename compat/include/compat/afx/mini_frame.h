@@ -35,6 +35,7 @@ class CMiniFrameWnd : public CFrameWnd {
   afx_msg BOOL OnNcActivate(BOOL bActive);
   afx_msg void OnGetMinMaxInfo(MINMAXINFO* lpMMI);
   afx_msg LRESULT OnFloatStatus(WPARAM wParam, LPARAM lParam);
+  afx_msg void OnShowWindow(BOOL bShow, UINT nStatus);
 
  protected:
   BOOL m_bSyncActive = FALSE;  // the active look last given by the owner frame
