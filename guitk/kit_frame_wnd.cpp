@@ -134,6 +134,19 @@ BOOL CKitFrameWnd::PreTranslateMessage(MSG* pMsg) {
   return CFrameWnd::PreTranslateMessage(pMsg);
 }
 
+// A toolbar tells its owner, the frame, of a drop-down, not the dock bar
+// that holds it: the notification goes back to the bar, whose own handler
+// opens the drop-down.
+BOOL CKitFrameWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+  const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+  if (header && header->code == static_cast<UINT>(TBN_DROPDOWN)) {
+    if (auto* bar = dynamic_cast<CKitToolBarWnd*>(CWnd::FromHandlePermanent(header->hwndFrom))) {
+      if (bar->OnChildNotify(WM_NOTIFY, wParam, lParam, pResult)) return TRUE;
+    }
+  }
+  return CFrameWnd::OnNotify(wParam, lParam, pResult);
+}
+
 // --- bars ---
 
 int CKitFrameWnd::CreateKitMenuBar(UINT menuId) {

@@ -31,6 +31,7 @@ class CKitFrameWnd : public CFrameWnd {
   BOOL DestroyWindow() override;
   BOOL PreCreateWindow(CREATESTRUCT& cs) override;
   BOOL PreTranslateMessage(MSG* pMsg) override;
+  BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
   BOOL LoadFrame(UINT nIDResource, DWORD dwDefaultStyle = WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE,
                  CWnd* pParentWnd = nullptr, CCreateContext* pContext = nullptr) override;
 

@@ -155,7 +155,7 @@ TEST_F(KitBars, TheRightClickMenuAndADropDownButtonsPopupAppear) {
   NMTOOLBARW nm{};
   nm.hdr.hwndFrom = Tools().m_hWnd;
   nm.hdr.code = TBN_DROPDOWN;
-  nm.iItem = ID_FILE_NEW;
+  nm.iItem = ID_FILE_OPEN;
   LRESULT result = 5;
   Tools().OnWndMsg(WM_NOTIFY + WM_REFLECT_BASE, 0, reinterpret_cast<LPARAM>(&nm), &result);
   EXPECT_EQ(result, 0);
