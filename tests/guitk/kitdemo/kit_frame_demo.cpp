@@ -1,6 +1,13 @@
 // kitdemo's toolkit frame.
 #include "kit_frame_demo.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <unistd.h>
+
+#include "compat/host.h"
+
 #include "guitk/kit_colors.h"
 #include "res/resource.h"
 
@@ -63,6 +70,73 @@ BOOL CKitDemoKitFrame::OnCmdMsg(UINT nID, int nCode, void* pExtra, void* pHandle
     return TRUE;
   }
   return CKitFrameWnd::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
+}
+
+namespace {
+
+class DemoApp : public CWinApp {
+ public:
+  DemoApp(const std::u16string& name, const std::u16string& profile) : CWinApp(name.c_str()) {
+    std::free(const_cast<char16_t*>(m_pszProfileName));
+    m_pszProfileName = _wcsdup(profile.c_str());
+  }
+};
+
+std::u16string PlatformPath(const std::string& host) {
+  std::u16string path;
+  for (unsigned char c : host) path += c == '/' ? u'\\' : static_cast<char16_t>(c);
+  return path;
+}
+
+}  // namespace
+
+int RunKitFrame(const Description& description, const std::string& dump, const std::string& pngDir, bool tour) {
+  // Without a profile of its own the demo keeps its layout in a scratch file.
+  std::string scratch;
+  std::string profile = description.profileFile;
+  if (profile.empty()) {
+    char pattern[] = "/tmp/kitdemo_XXXXXX";
+    const int fd = mkstemp(pattern);
+    if (fd >= 0) close(fd);
+    scratch = profile = pattern;
+  }
+  int result = 0;
+  {
+    DemoApp app(description.profileName, PlatformPath(profile));
+    auto* frame = new CKitDemoKitFrame(description);
+    if (!frame->Build()) {
+      std::fprintf(stderr, "kitdemo: the toolkit frame could not be made\n");
+      if (!scratch.empty()) std::remove(scratch.c_str());
+      return 1;
+    }
+    app.m_pMainWnd = frame;
+    compat::PumpMessages();
+    if (!dump.empty()) {
+      const std::string tree = DumpWindowTree(frame->m_hWnd);
+      if (dump == "-") std::fputs(tree.c_str(), stdout);
+      else if (!(std::ofstream(dump) << tree)) result = 1;
+    }
+    if (!pngDir.empty() && !compat::WriteWindowPng(frame->m_hWnd, (pngDir + "/kitdemo_kit_frame.png").c_str())) result = 1;
+    if (tour) {
+      // The File popup opened by its title, and the whole desktop taken while it shows.
+      KitMenuDriver driver;
+      driver.HookWindow(frame->m_hWnd);
+      bool written = false;
+      driver.steps.push_back([] {});
+      driver.steps.push_back([&] {
+        std::string error;
+        written = compat::host::WriteDesktopPng(pngDir + "/kitdemo_tour.png", &error);
+        if (!written) std::fprintf(stderr, "kitdemo: %s\n", error.c_str());
+      });
+      frame->m_wndMenuBar.SendMessage(WM_COMMAND, 100, reinterpret_cast<LPARAM>(frame->m_wndMenuBar.m_hWnd));
+      driver.HookWindow(static_cast<HWND>(nullptr));
+      if (!written) result = 1;
+    }
+    frame->DestroyWindow();
+    app.m_pMainWnd = nullptr;
+  }
+  if (!scratch.empty()) std::remove(scratch.c_str());
+  return result;
 }
 
 }  // namespace kitdemo

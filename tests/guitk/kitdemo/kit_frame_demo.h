@@ -3,6 +3,7 @@
 // frame tests and for looking at them.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "guitk/kit_frame_wnd.h"
@@ -24,5 +25,11 @@ class CKitDemoKitFrame : public CKitFrameWnd {
   afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
   DECLARE_MESSAGE_MAP()
 };
+
+// Runs the toolkit frame of a description under an application whose
+// profile is the description's file (or a scratch one): the window tree to
+// `dump`, the frame's picture into `pngDir`, and with `tour` a picture of the
+// whole desktop with the File popup open. The process's exit code.
+int RunKitFrame(const Description& description, const std::string& dump, const std::string& pngDir, bool tour);
 
 }  // namespace kitdemo
