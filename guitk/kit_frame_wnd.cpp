@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "guitk/kit_colors.h"
+#include "guitk/kit_control_bar.h"
 
 IMPLEMENT_DYNCREATE(CKitFrameWnd, CFrameWnd)
 
@@ -23,19 +24,8 @@ constexpr int kDefaultLeft = 10;
 constexpr int kDefaultTop = 10;
 constexpr int kDefaultRight = 600;
 constexpr int kDefaultBottom = 400;
-constexpr DWORD kDockBarWindowStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;  // 0x56000000
 constexpr DWORD kMenuBarStyle = 0x50402804;
 constexpr DWORD kToolBarStyle = 0x50402834;
-
-struct DockEdge {
-  UINT id;
-  DWORD style;
-};
-// Top, bottom, left, right: the order the rings are made in.
-constexpr DockEdge kOuterRing[] = {{kKitDockTop, CBRS_TOP}, {kKitDockBottom, CBRS_BOTTOM},
-                                   {kKitDockLeft, CBRS_LEFT}, {kKitDockRight, CBRS_RIGHT}};
-constexpr DockEdge kInnerRing[] = {{AFX_IDW_DOCKBAR_TOP, CBRS_TOP}, {AFX_IDW_DOCKBAR_BOTTOM, CBRS_BOTTOM},
-                                   {AFX_IDW_DOCKBAR_LEFT, CBRS_LEFT}, {AFX_IDW_DOCKBAR_RIGHT, CBRS_RIGHT}};
 
 CWinApp* App() { return AfxGetApp(); }
 
@@ -44,15 +34,13 @@ int ProfileInt(const CString& section, LPCTSTR key, int value) {
   return app ? static_cast<int>(app->GetProfileInt(section, key, value)) : value;
 }
 
-CDockBar* MakeDockBar(CFrameWnd* frame, const DockEdge& edge) {
-  auto* dock = new CDockBar;
-  if (!dock->Create(frame, kDockBarWindowStyle | edge.style, edge.id)) {
-    delete dock;
-    return nullptr;
+// Every sizable docking bar of the frame.
+template <class Fn>
+void ForEachKitControlBar(CFrameWnd* frame, Fn fn) {
+  for (POSITION pos = frame->m_listControlBars.GetHeadPosition(); pos;) {
+    auto* bar = static_cast<CControlBar*>(frame->m_listControlBars.GetNext(pos));
+    if (auto* kit = dynamic_cast<CKitControlBar*>(bar)) fn(kit);
   }
-  // The bars along the window edges draw no borders of their own.
-  dock->m_dwStyle &= ~static_cast<DWORD>(CBRS_BORDER_ANY);
-  return dock;
 }
 
 }  // namespace
@@ -182,13 +170,7 @@ int CKitFrameWnd::CreateKitToolBar(UINT toolbarId) {
 
 // --- docking ---
 
-void CKitFrameWnd::EnableKitDocking(DWORD) {
-  m_pFloatingFrameClass = RUNTIME_CLASS(CMiniDockFrameWnd);
-  CDockBar** outer[] = {&m_pDockTop, &m_pDockBottom, &m_pDockLeft, &m_pDockRight};
-  for (size_t i = 0; i < std::size(kOuterRing); ++i) *outer[i] = MakeDockBar(this, kOuterRing[i]);
-  // Made after the outer ring, the inner ring lies inside it.
-  for (const DockEdge& edge : kInnerRing) MakeDockBar(this, edge);
-}
+void CKitFrameWnd::EnableKitDocking(DWORD) { m_dockRing.EnableKitDocking(this); }
 
 // --- drawing style ---
 
@@ -205,11 +187,8 @@ void CKitFrameWnd::SetDrawStyle(UINT style) {
   m_wndMenuBar.m_nStyle = static_cast<int>(style);
   if (m_wndToolBar.m_hWnd) m_wndToolBar.SetStyle(static_cast<int>(style));
   m_wndToolBar.m_nStyle = static_cast<int>(style);
-  for (CDockBar* dock : {m_pDockTop, m_pDockBottom, m_pDockLeft, m_pDockRight}) {
-    if (dock && dock->m_hWnd) {
-      dock->Invalidate(TRUE);
-      dock->UpdateWindow();
-    }
+  for (CKitDocBarExtenEx* dock : m_dockRing.m_outer) {
+    if (dock && dock->m_hWnd) dock->SetStyle(style);
   }
   g_kitMenuStyle = static_cast<int>(m_nDrawStyle);
   m_menuManager.m_nDrawStyle = static_cast<int>(m_nDrawStyle);
@@ -225,14 +204,14 @@ void CKitFrameWnd::SetDrawStyle(UINT style) {
 void RemoveSharedIdRecords(CDockState& state) {
   for (INT_PTR i = state.m_arrBarInfo.GetSize() - 1; i >= 0; --i) {
     auto* info = static_cast<CControlBarInfo*>(state.m_arrBarInfo[i]);
-    if (info->m_nBarID == kKitSharedBarId) {
+    if (info->m_nBarID == kKitStripId) {
       delete info;
       state.m_arrBarInfo.RemoveAt(i);
       continue;
     }
     for (INT_PTR slot = info->m_arrBarID.GetSize() - 1; slot >= 0; --slot) {
       const auto id = static_cast<UINT>(reinterpret_cast<UINT_PTR>(info->m_arrBarID[slot]));
-      if ((id & 0xFFFF) == kKitSharedBarId) info->m_arrBarID.RemoveAt(slot);
+      if ((id & 0xFFFF) == kKitStripId) info->m_arrBarID.RemoveAt(slot);
     }
   }
 }
@@ -260,6 +239,7 @@ BOOL CKitFrameWnd::DestroyWindow() {
     CDockState state;
     GetSavableDockState(state);
     state.SaveState(m_strProfileBase);
+    ForEachKitControlBar(this, [&](CKitControlBar* bar) { bar->SaveBarSizeState(m_strProfileBase); });
   }
   return CFrameWnd::DestroyWindow();
 }
@@ -278,4 +258,5 @@ void CKitFrameWnd::LoadDefaultLayout() {
     if (!info->m_bFloating && !GetControlBar(info->m_nBarID)) return;
   }
   SetDockState(state);
+  ForEachKitControlBar(this, [&](CKitControlBar* bar) { bar->LoadBarSizeState(m_strProfileBase); });
 }

@@ -7,19 +7,11 @@
 
 #include "compat/afx.h"
 #include "guitk/drawn_menu.h"
+#include "guitk/kit_dock_bar.h"
 #include "guitk/kit_status_bar.h"
 #include "guitk/kit_tool_bar.h"
 #include "guitk/menu_bar.h"
 #include "guitk/popup_menu_manager.h"
-
-// The outer ring's dock-bar ids (toolbars, the menu bar, auto-hide strips).
-constexpr UINT kKitDockTop = 0x2000;
-constexpr UINT kKitDockBottom = 0x8000;
-constexpr UINT kKitDockLeft = 0x1000;
-constexpr UINT kKitDockRight = 0x4000;
-// The id every auto-hide strip and filler bar shares: never part of the dock state.
-constexpr UINT kKitSharedBarId = 0x9999;
-constexpr UINT kKitMenuBarId = 0xE806;
 
 class CKitFrameWnd : public CFrameWnd {
   DECLARE_DYNCREATE(CKitFrameWnd)
@@ -49,10 +41,7 @@ class CKitFrameWnd : public CFrameWnd {
   CString MainSection() const { return m_strProfileBase + u"-Main"; }
 
   CString m_strProfileBase;  // the application's name, blanks as '_'
-  CDockBar* m_pDockTop = nullptr;
-  CDockBar* m_pDockLeft = nullptr;
-  CDockBar* m_pDockRight = nullptr;
-  CDockBar* m_pDockBottom = nullptr;
+  CKitDockRing m_dockRing;   // fillers, outer dock bars and auto-hide strips
   CMenuBar m_wndMenuBar;
   CDrawnMenu m_drawnMenu;
   CPopupMenuManager m_menuManager;
@@ -70,5 +59,6 @@ class CKitFrameWnd : public CFrameWnd {
   DECLARE_MESSAGE_MAP()
 };
 
-// Leaves out the records of bars that share kKitSharedBarId, and their slots in the dock bars' rows.
+// Leaves out the records of the strips and fillers, which share one id
+// (kKitStripId) and cannot be told apart, and their slots in the dock bars' rows.
 void RemoveSharedIdRecords(CDockState& state);

@@ -8,6 +8,8 @@
 #include <algorithm>
 
 #include "guitk/kit_colors.h"
+#include "guitk/kit_dock_context.h"
+#include "guitk/kit_mini_frame.h"
 #include "guitk/kit_draw.h"
 #include "guitk/menu_looks.h"
 #include "res/resource.h"
@@ -104,6 +106,8 @@ BOOL CKitToolBarWnd::PreCreateWindow(CREATESTRUCT& cs) {
   cs.style |= WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
   return CToolBar::PreCreateWindow(cs);
 }
+
+CDockContext* CKitToolBarWnd::CreateDockContext() { return new CKitDockContext(this); }
 
 int CKitToolBarWnd::OnCreate(LPCREATESTRUCT lpcs) {
   if (CToolBar::OnCreate(lpcs) == -1) return -1;
@@ -514,17 +518,20 @@ void CKitToolBarWnd::OnDropDown(NMHDR* pNotify, LRESULT* pResult) {
   if (!OpenTearOff(*record, button)) {
     if (record->pWnd->m_hWnd && record->pWnd->IsWindowVisible()) ::LockWindowUpdate(nullptr);
   } else {
+    // The torn-off window is in place; the bar's updates are not locked to
+    // it, or the bar would never repaint again.
     if (!m_rcHot.IsRectEmpty()) InvalidateRect(&m_rcHot, TRUE);
     UpdateWindow();
-    // The torn-off window is in place: the bar repaints as usual again.
-    ::LockWindowUpdate(nullptr);
   }
   m_bPopupOpen = FALSE;
   *pResult = 1;
 }
 
 BOOL CKitToolBarWnd::OpenTearOff(const DropDown& record, const CRect& place) {
-  (void)record;
-  (void)place;
-  return FALSE;
+  CString title;
+  if (record.pWnd->m_hWnd) record.pWnd->GetWindowText(title);
+  RECT at = place;
+  // The frame deletes itself when it closes, or at once when it cannot be made.
+  auto* frame = new CKitMiniFrameWnd;
+  return frame->Create(this, record.pWnd, &at, title, record.nValue);
 }

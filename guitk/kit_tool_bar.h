@@ -29,6 +29,7 @@ class CKitToolBarWnd : public CToolBar {
   CSize CalcFixedLayout(BOOL bStretch, BOOL bHorz) override;
   CSize CalcDynamicLayout(int nLength, DWORD dwMode) override;
   BOOL PreCreateWindow(CREATESTRUCT& cs) override;
+  CDockContext* CreateDockContext() override;
 
   // Where the bar is docked, asked of the dock bar that holds it.
   BOOL IsDockedLeft() const;

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "guitk/kit_colors.h"
+#include "guitk/kit_dock_context.h"
 #include "guitk/menu_looks.h"
 
 IMPLEMENT_DYNAMIC(CMenuBarButton, CKitToolButton)
@@ -462,6 +463,8 @@ CFont* CMenuBar::MenuFont(BOOL bHorz) const {
 int CMenuBar::TextOffset() const { return Fonts().textOffset; }
 
 void CMenuBar::OnUpdateCmdUI(CFrameWnd*, BOOL) {}
+
+CDockContext* CMenuBar::CreateDockContext() { return new CKitDockContext(this); }
 
 LRESULT CMenuBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_COMMAND && lParam) {

@@ -94,6 +94,7 @@ class CMenuBar : public CControlBar {
   void CalcInsideRect(CRect& rect, BOOL bHorz) const override;
   void OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler) override;
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  CDockContext* CreateDockContext() override;
 
   BOOL IsHorizontal() const;
   CFont* MenuFont(BOOL bHorz) const;

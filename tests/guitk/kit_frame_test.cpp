@@ -92,7 +92,7 @@ TEST_F(KitFrame, ClosingWritesTheSevenKeysInOrderAndNoSharedIdRecord) {
   Open();
   SharedIdBar shared;
   ASSERT_TRUE(shared.CreateEx(0, AfxRegisterWndClass(0), nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), frame_,
-                              kKitSharedBarId));
+                              kKitStripId));
   shared.m_dwStyle = CBRS_ALIGN_TOP;
   frame_->AddControlBar(&shared);
   frame_->SetDrawStyle(kKitStyleGradient);
@@ -110,22 +110,22 @@ TEST_F(KitFrame, ClosingWritesTheSevenKeysInOrderAndNoSharedIdRecord) {
 
 TEST_F(KitFrame, ARestartRestoresTheLayoutAndAStaleProfileRestoresNothing) {
   Open();
-  frame_->DockControlBar(&frame_->m_wndToolBar, kKitDockLeft);
+  frame_->DockControlBar(&frame_->m_wndToolBar, kKitOuterLeft);
   FramePump();
-  ASSERT_EQ(ToolBarDock(), kKitDockLeft);
+  ASSERT_EQ(ToolBarDock(), kKitOuterLeft);
   Close();
   Open();
-  EXPECT_EQ(ToolBarDock(), kKitDockLeft);
+  EXPECT_EQ(ToolBarDock(), kKitOuterLeft);
   EXPECT_EQ(Section(ProfileText(), "KitDemo-Main").size(), 7u);
   // A dock state naming a bar the frame no longer has is not applied at all.
-  frame_->DockControlBar(&frame_->m_wndToolBar, kKitDockBottom);
+  frame_->DockControlBar(&frame_->m_wndToolBar, kKitOuterBottom);
   Close();
   CDockState state;
   state.LoadState(u"KitDemo");
   bool named = false;
   for (INT_PTR i = 0; i < state.m_arrBarInfo.GetSize(); ++i) {
     auto* info = static_cast<CControlBarInfo*>(state.m_arrBarInfo[i]);
-    if (info->m_nBarID == kKitDockBottom) {
+    if (info->m_nBarID == kKitOuterBottom) {
       info->m_arrBarID.InsertAt(1, reinterpret_cast<void*>(static_cast<UINT_PTR>(0x7777)));
       named = true;
     }
@@ -133,12 +133,12 @@ TEST_F(KitFrame, ARestartRestoresTheLayoutAndAStaleProfileRestoresNothing) {
   ASSERT_TRUE(named);
   state.SaveState(u"KitDemo");
   Open();
-  EXPECT_EQ(ToolBarDock(), kKitDockTop);  // the creation layout
+  EXPECT_EQ(ToolBarDock(), kKitOuterTop);  // the creation layout
 }
 
 TEST_F(KitFrame, AFactoryLayoutIsAppliedAndItsFileLeftAsItWas) {
   Open();
-  frame_->DockControlBar(&frame_->m_wndToolBar, kKitDockRight);
+  frame_->DockControlBar(&frame_->m_wndToolBar, kKitOuterRight);
   Close();
   // The factory file is a saved profile, copied over the user's before loading.
   const std::string factory = folder_.Host() + "/cMDefault.ini";
@@ -149,11 +149,11 @@ TEST_F(KitFrame, AFactoryLayoutIsAppliedAndItsFileLeftAsItWas) {
   }();
   std::filesystem::remove(folder_.Host() + "/cM.ini");
   Open();
-  ASSERT_EQ(ToolBarDock(), kKitDockTop);
+  ASSERT_EQ(ToolBarDock(), kKitOuterTop);
   std::filesystem::copy_file(factory, folder_.Host() + "/cM.ini");
   frame_->LoadDefaultLayout();
   FramePump();
-  EXPECT_EQ(ToolBarDock(), kKitDockRight);
+  EXPECT_EQ(ToolBarDock(), kKitOuterRight);
   std::ifstream in(factory, std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), before);
 }

@@ -55,8 +55,8 @@ TEST_F(MenuBar, TheFrameHasNoMenuLineOnlyTheBarsSixTitles) {
   frame_->m_wndToolBar.GetWindowRect(&tools);
   EXPECT_LT(bar.top, tools.top);
   EXPECT_LE(bar.bottom, tools.top + 2);  // rows of a dock bar overlap by their gap
-  EXPECT_EQ(static_cast<UINT>(Bar().GetParent()->GetDlgCtrlID()), kKitDockTop);
-  EXPECT_EQ(static_cast<UINT>(frame_->m_wndToolBar.GetParent()->GetDlgCtrlID()), kKitDockTop);
+  EXPECT_EQ(static_cast<UINT>(Bar().GetParent()->GetDlgCtrlID()), kKitOuterTop);
+  EXPECT_EQ(static_cast<UINT>(frame_->m_wndToolBar.GetParent()->GetDlgCtrlID()), kKitOuterTop);
   WritePng(frame_->m_hWnd, "guitk_kit_frame");
 }
 

@@ -45,11 +45,11 @@ int CKitDemoKitFrame::OnCreate(LPCREATESTRUCT lpcs) {
   // The menu bar lies above the toolbar in the outer top ring.
   if (m_wndMenuBar.m_hWnd) {
     m_wndMenuBar.EnableDocking(CBRS_ALIGN_ANY);
-    DockControlBar(&m_wndMenuBar, kKitDockTop);
+    DockControlBar(&m_wndMenuBar, kKitOuterTop);
   }
   if (m_wndToolBar.m_hWnd) {
     m_wndToolBar.EnableDocking(CBRS_ALIGN_ANY);
-    DockControlBar(&m_wndToolBar, kKitDockTop);
+    DockControlBar(&m_wndToolBar, kKitOuterTop);
   }
   SetDrawStyle(static_cast<UINT>(g_kitDrawStyle));
   return 0;

@@ -62,9 +62,10 @@ class CDockContext {
   void InitLoop();
   void CancelLoop();
   void UpdateState(BOOL* pFlag, BOOL bNewValue);
-  DWORD CanDock();
-  CDockBar* GetDockBar(DWORD dwOverDockStyle);
-  void DrawFocusRect(BOOL bRemoveRect = FALSE);
+  // Virtual so that a toolkit's context can choose its own dock bars and frame.
+  virtual DWORD CanDock();
+  virtual CDockBar* GetDockBar(DWORD dwOverDockStyle);
+  virtual void DrawFocusRect(BOOL bRemoveRect = FALSE);
   void AdjustWindowForFloat(CRect& rect);
   // Runs the modal loop; TRUE when it ended with the button's release.
   BOOL Track();
