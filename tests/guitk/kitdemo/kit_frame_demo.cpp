@@ -51,6 +51,17 @@ int CKitDemoKitFrame::OnCreate(LPCREATESTRUCT lpcs) {
     m_wndToolBar.EnableDocking(CBRS_ALIGN_ANY);
     DockControlBar(&m_wndToolBar, kKitOuterTop);
   }
+  for (const Description::DockingBar& wanted : m_description.dockingBars) {
+    auto* bar = new CDemoDockingBar;
+    if (!bar->Create(wanted.title.c_str(), WS_CHILD | WS_VISIBLE | CBRS_SIZE_DYNAMIC, this, wanted.id)) {
+      delete bar;
+      return -1;
+    }
+    bar->m_bAutoDelete = TRUE;
+    bar->EnableDocking(CBRS_ALIGN_ANY);
+    DockControlBar(bar, KitInnerDockBar(this, wanted.side), nullptr);
+    m_dockingBars.push_back(bar);
+  }
   SetDrawStyle(static_cast<UINT>(g_kitDrawStyle));
   return 0;
 }
@@ -118,6 +129,12 @@ int RunKitFrame(const Description& description, const std::string& dump, const s
     }
     if (!pngDir.empty() && !compat::WriteWindowPng(frame->m_hWnd, (pngDir + "/kitdemo_kit_frame.png").c_str())) result = 1;
     if (tour) {
+      frame->MoveWindow(10, 10, 700, 460);
+      // The second sizable bar floats and the third hides as a tab on its edge.
+      if (frame->m_dockingBars.size() > 1) frame->FloatControlBar(frame->m_dockingBars[1], CPoint(480, 300));
+      if (frame->m_dockingBars.size() > 2) frame->m_dockingBars[2]->EnterAutoHide();
+      frame->RecalcLayout();
+      compat::PumpMessages();
       // The File popup opened by its title, and the whole desktop taken while it shows.
       KitMenuDriver driver;
       driver.HookWindow(frame->m_hWnd);

@@ -20,6 +20,7 @@ class CKitDemoKitFrame : public CKitFrameWnd {
 
   const Description& m_description;
   std::vector<UINT> m_commands;  // every command the frame carried out, in order
+  std::vector<CDemoDockingBar*> m_dockingBars;  // the description's sizable bars, deleted with their windows
 
  protected:
   afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
