@@ -532,6 +532,8 @@ BOOL CKitToolBarWnd::OpenTearOff(const DropDown& record, const CRect& place) {
   if (record.pWnd->m_hWnd) record.pWnd->GetWindowText(title);
   RECT at = place;
   // The frame deletes itself when it closes, or at once when it cannot be made.
+  // Owned by the frame, which also gets the window back when it closes.
+  CWnd* owner = GetTopLevelParent();
   auto* frame = new CKitMiniFrameWnd;
-  return frame->Create(this, record.pWnd, &at, title, record.nValue);
+  return frame->Create(owner ? owner : this, record.pWnd, &at, title, record.nValue);
 }

@@ -3,6 +3,7 @@
 // the right-click menu, drop-down menus, and the status bar's own painting.
 #include <gtest/gtest.h>
 
+#include "guitk/kit_mini_frame.h"
 #include "guitk/kit_status_bar.h"
 #include "guitk/kit_tool_bar.h"
 #include "kit_frame_fixture.h"
@@ -160,6 +161,53 @@ TEST_F(KitBars, TheRightClickMenuAndADropDownButtonsPopupAppear) {
   Tools().OnWndMsg(WM_NOTIFY + WM_REFLECT_BASE, 0, reinterpret_cast<LPARAM>(&nm), &result);
   EXPECT_EQ(result, 0);
   EXPECT_TRUE(OpenPopups().empty());
+}
+
+TEST_F(KitBars, ADropDownWindowTearsOffAndTheToolBarStillRepaints) {
+  CEdit hosted;
+  ASSERT_TRUE(hosted.Create(WS_CHILD | ES_MULTILINE, CRect(0, 0, 140, 90), frame_, 4000));
+  Tools().SendMessage(TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS);
+  Tools().SetButtonStyle(1, Tools().GetButtonStyle(1) | TBBS_DROPDOWN);
+  Tools().AddDropDown(ID_FILE_OPEN, 0, &hosted, 7);
+  FramePump();
+  const CRect open = ButtonRect(1);
+  compat::host::InjectMouseMove(open.right - 3, open.CenterPoint().y);
+  compat::host::InjectClick(0, open.right - 3, open.CenterPoint().y);
+  FramePump();
+  auto* torn = dynamic_cast<CKitMiniFrameWnd*>(CWnd::FromHandlePermanent(::GetParent(hosted.m_hWnd)));
+  ASSERT_NE(torn, nullptr);
+  EXPECT_TRUE(hosted.IsWindowVisible());
+  EXPECT_EQ(torn->m_nValue, 7u);
+  EXPECT_FALSE(Tools().IsPopupOpen());
+  CRect place;
+  torn->GetWindowRect(&place);
+  EXPECT_NEAR(place.left, open.left, 12);
+  RECT shot = place;
+  InflateRect(&shot, 4, 4);
+  for (int i = 0; i < 3; ++i) FramePump();
+  EXPECT_TRUE(compat::host::WriteSurfacePng(*compat::host::DesktopSurface(), &shot,
+                                            std::string(CALVETTA_GUITK_PNG_DIR) + "/guitk_kit_toolbar_tear_off.png"));
+  // No window's updates stay locked: another can lock them, and the bar
+  // repaints in a new look.
+  EXPECT_TRUE(LockWindowUpdate(frame_->m_hWnd));
+  LockWindowUpdate(nullptr);
+  CRect client;
+  Tools().GetClientRect(&client);
+  CPoint top(client.right - 2, client.top), bottom(client.right - 2, client.bottom - 1);
+  Tools().ClientToScreen(&top);
+  Tools().ClientToScreen(&bottom);
+  EXPECT_EQ(PixelAt(top), PixelAt(bottom));
+  Tools().SetStyle(kKitStyleGradient);
+  EXPECT_NE(PixelAt(top), PixelAt(bottom));
+  // Escape gives the window back.
+  const HWND tornWindow = torn->m_hWnd;
+  PressKey(VK_ESCAPE);
+  if (IsWindow(tornWindow)) {
+    ADD_FAILURE() << "Escape left the window torn off";
+    torn->CloseFrame();
+    FramePump();
+  }
+  EXPECT_EQ(::GetParent(hosted.m_hWnd), frame_->m_hWnd);
 }
 
 TEST_F(KitBars, TheStatusBarDrawsItsFramesFillerAndGripOverTheControl) {

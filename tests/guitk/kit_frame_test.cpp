@@ -4,6 +4,8 @@
 // the drawing style carried to every bar.
 #include "guitk/kit_frame_wnd.h"
 
+#include "guitk/kit_control_bar.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -134,6 +136,29 @@ TEST_F(KitFrame, ARestartRestoresTheLayoutAndAStaleProfileRestoresNothing) {
   state.SaveState(u"KitDemo");
   Open();
   EXPECT_EQ(ToolBarDock(), kKitOuterTop);  // the creation layout
+}
+
+TEST_F(KitFrame, SizableBarsKeepTheirSizesUnlessTheSavedStateNamesAMissingBar) {
+  description_.dockingBars.push_back({2448, CBRS_ALIGN_LEFT, u"Effect"});
+  Open();
+  ASSERT_EQ(frame_->m_dockingBars.size(), 1u);
+  frame_->m_dockingBars[0]->m_sizeVert = CSize(150, 260);
+  Close();
+  EXPECT_FALSE(Section(ProfileText(), "KitDemo-Bar2448").empty());
+  Open();
+  // The width; the length follows the column the bar stands in.
+  EXPECT_EQ(frame_->m_dockingBars[0]->m_sizeVert.cx, 150);
+  Close();
+  // The same profile with a bar the frame no longer has.
+  CDockState state;
+  state.LoadState(u"KitDemo");
+  ASSERT_GT(state.m_arrBarInfo.GetSize(), 0);
+  auto* first = static_cast<CControlBarInfo*>(state.m_arrBarInfo[0]);
+  first->m_arrBarID.Add(reinterpret_cast<void*>(static_cast<UINT_PTR>(0x7777)));
+  first->m_arrBarID.Add(nullptr);
+  state.SaveState(u"KitDemo");
+  Open();
+  EXPECT_EQ(frame_->m_dockingBars[0]->m_sizeVert.cx, 200);  // the bar's own default
 }
 
 TEST_F(KitFrame, AFactoryLayoutIsAppliedAndItsFileLeftAsItWas) {
