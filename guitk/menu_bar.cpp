@@ -639,6 +639,12 @@ CSize CMenuBar::CalcDynamicLayout(int nLength, DWORD dwMode) {
   if (horz) size.cy += 1;
   else size.cx += 2;
   if ((dwMode & LM_COMMIT) || !floating) PlaceItems();
+  if (floating) {
+    // The menu line cannot be closed away; only docked again.
+    if (CWnd* holder = GetParentFrame(); holder && holder->m_hWnd) {
+      if (HMENU system = ::GetSystemMenu(holder->m_hWnd, FALSE)) ::EnableMenuItem(system, SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
+    }
+  }
   return size;
 }
 

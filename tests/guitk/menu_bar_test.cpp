@@ -238,4 +238,37 @@ TEST_F(MenuBar, TheHotTitleIsDrawnByTheBarAndClearsWhenThePointerLeaves) {
   EXPECT_TRUE(title->m_button.IsWindowVisible());
 }
 
+TEST_F(MenuBar, DockedLeftTheTitlesStackAndUpAndDownMoveBetweenThem) {
+  frame_->DockControlBar(&Bar(), kKitOuterLeft);
+  frame_->RecalcLayout();
+  FramePump();
+  ASSERT_FALSE(Bar().IsHorizontal());
+  const CRect first = Bar().GetItem(0)->m_rcItem, second = Bar().GetItem(1)->m_rcItem;
+  EXPECT_EQ(second.top, first.bottom);
+  EXPECT_EQ(second.left, first.left);
+  EXPECT_GT(first.Height(), first.Width());
+  Alt();
+  PressKey(VK_DOWN);
+  EXPECT_EQ(Bar().GetHotItem(), 1);
+  PressKey(VK_UP);
+  PressKey(VK_UP);
+  EXPECT_EQ(Bar().GetHotItem(), 5);
+  PressKey(VK_ESCAPE);
+  WritePng(frame_->m_hWnd, "guitk_kit_menu_bar_left");
+}
+
+TEST_F(MenuBar, FloatingItsFrameCannotBeClosed) {
+  frame_->FloatControlBar(&Bar(), CPoint(300, 300));
+  FramePump();
+  ASSERT_TRUE(Bar().IsFloating());
+  CWnd* holder = Bar().GetParentFrame();
+  ASSERT_NE(holder, frame_);
+  HMENU system = ::GetSystemMenu(holder->m_hWnd, FALSE);
+  // The toolkit's floating frame may have no system menu at all; one that has keeps Close grey.
+  if (system) {
+    EXPECT_TRUE(GetMenuState(system, SC_CLOSE, MF_BYCOMMAND) & MF_GRAYED);
+  }
+  EXPECT_EQ(Bar().GetItemCount(), 6);
+}
+
 }  // namespace

@@ -220,14 +220,17 @@ int CDemoDockingBar::OnCreate(LPCREATESTRUCT lpcs) {
   return 0;
 }
 
+void ReportCommandState(const Description& description, UINT nID, CCmdUI* ui) {
+  auto it = description.states.find(nID);
+  const CommandState state = it == description.states.end() ? CommandState::Enabled : it->second;
+  ui->Enable(state != CommandState::Disabled);
+  if (state == CommandState::Radio) ui->SetRadio(TRUE);
+  if (state == CommandState::Checked) ui->SetCheck(1);
+}
+
 BOOL CKitDemoFrame::OnCmdMsg(UINT nID, int nCode, void* pExtra, void* pHandlerInfo) {
   if (nCode == static_cast<int>(CN_UPDATE_COMMAND_UI)) {
-    auto* ui = static_cast<CCmdUI*>(pExtra);
-    auto it = m_description.states.find(nID);
-    const CommandState state = it == m_description.states.end() ? CommandState::Enabled : it->second;
-    ui->Enable(state != CommandState::Disabled);
-    if (state == CommandState::Radio) ui->SetRadio(TRUE);
-    if (state == CommandState::Checked) ui->SetCheck(1);
+    ReportCommandState(m_description, nID, static_cast<CCmdUI*>(pExtra));
     return TRUE;
   }
   if (nCode == CN_COMMAND && nID < 0xF000) return TRUE;  // the demo's commands do nothing

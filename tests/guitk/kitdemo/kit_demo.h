@@ -78,6 +78,9 @@ class CDemoDockingBar : public CKitControlBar {
   CEdit m_panel;
 };
 
+// What a frame's update handler reports for a command: the description's state.
+void ReportCommandState(const Description& description, UINT nID, CCmdUI* ui);
+
 // Reads a description; false with the line and the reason in *error.
 bool ParseDescription(const std::string& text, const std::string& folder, Description* out, std::string* error);
 bool LoadDescription(const std::string& path, Description* out, std::string* error);

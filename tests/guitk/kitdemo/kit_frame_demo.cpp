@@ -68,12 +68,7 @@ int CKitDemoKitFrame::OnCreate(LPCREATESTRUCT lpcs) {
 
 BOOL CKitDemoKitFrame::OnCmdMsg(UINT nID, int nCode, void* pExtra, void* pHandlerInfo) {
   if (nCode == static_cast<int>(CN_UPDATE_COMMAND_UI)) {
-    auto* ui = static_cast<CCmdUI*>(pExtra);
-    auto it = m_description.states.find(nID);
-    const CommandState state = it == m_description.states.end() ? CommandState::Enabled : it->second;
-    ui->Enable(state != CommandState::Disabled);
-    if (state == CommandState::Radio) ui->SetRadio(TRUE);
-    if (state == CommandState::Checked) ui->SetCheck(1);
+    ReportCommandState(m_description, nID, static_cast<CCmdUI*>(pExtra));
     return TRUE;
   }
   if (nCode == CN_COMMAND && nID < 0xF000) {
