@@ -217,12 +217,16 @@ void CMenuBarTitleItem::Draw(CDC* pDC, CMenuBar* pBar) {
     inside.DeflateRect(1, 1);
     pDC->FillSolidRect(&inside, GetHotColor());
   }
-  // The border joint of the popup about to open.
-  CRect screen = r;
-  pBar->ClientToScreen(&screen);
-  if (horizontal) screen.right -= 5;
-  else screen.bottom -= 3;
-  RegisterPressedButton(screen, horizontal ? 0 : 1);
+  // The border joint of the popup about to open. Only a pressed title has
+  // one: a hot title's rectangle left registered would shape the border of
+  // whatever popup opens next, anywhere.
+  if (m_fsState & kPressed) {
+    CRect screen = r;
+    pBar->ClientToScreen(&screen);
+    if (horizontal) screen.right -= 5;
+    else screen.bottom -= 3;
+    RegisterPressedButton(screen, horizontal ? 0 : 1);
+  }
   pDC->SetBkMode(TRANSPARENT);
   pDC->SetTextColor(GetSysColor((m_fsState & kInactive) ? COLOR_GRAYTEXT : COLOR_MENUTEXT));
   CFont* old = pDC->SelectObject(pBar->MenuFont(horizontal));

@@ -65,6 +65,14 @@ TEST_F(MenuBar, AltSelectsTheFirstTitleAndASecondAltDeselects) {
   EXPECT_EQ(Bar().GetTrackingState(), 1);
   EXPECT_EQ(Bar().GetHotItem(), 0);
   EXPECT_TRUE(Bar().GetItem(0)->m_fsState & CMenuBarItem::kHot);
+  // A selected title opens nothing: no popup border joins it.
+  RegisterPressedButton(RECT{}, -1);
+  Bar().Invalidate();
+  FramePump();
+  RECT pressed;
+  int orientation = 0;
+  GetPressedButton(&pressed, &orientation);
+  EXPECT_EQ(orientation, -1);
   Alt();
   EXPECT_EQ(Bar().GetTrackingState(), 0);
   EXPECT_EQ(Bar().GetHotItem(), -1);
