@@ -206,11 +206,7 @@ CWinApp::CWinApp(LPCTSTR lpszAppName) {
 }
 
 CWinApp::~CWinApp() {
-  for (CDocTemplate* docTemplate : m_templates) {
-    POSITION pos = docTemplate->GetFirstDocPosition();
-    while (pos) delete docTemplate->GetNextDoc(pos);
-    delete docTemplate;
-  }
+  delete m_pDocManager;
   delete m_pRecentFileList;
   FreeName(m_pszAppName);
   FreeName(m_pszExeName);
@@ -323,108 +319,48 @@ void CWinApp::SaveStdProfileSettings() {
 
 // --- CWinApp: documents ---
 
-void CWinApp::AddDocTemplate(CDocTemplate* pTemplate) { m_templates.push_back(pTemplate); }
+void CWinApp::AddDocTemplate(CDocTemplate* pTemplate) {
+  if (!m_pDocManager) m_pDocManager = new CDocManager;
+  m_pDocManager->AddDocTemplate(pTemplate);
+}
 
 POSITION CWinApp::GetFirstDocTemplatePosition() const {
-  return m_templates.empty() ? nullptr : reinterpret_cast<POSITION>(static_cast<size_t>(1));
+  return m_pDocManager ? m_pDocManager->GetFirstDocTemplatePosition() : nullptr;
 }
 
-CDocTemplate* CWinApp::GetNextDocTemplate(POSITION& pos) const {
-  const size_t index = reinterpret_cast<size_t>(pos) - 1;
-  pos = index + 1 < m_templates.size() ? reinterpret_cast<POSITION>(index + 2) : nullptr;
-  return m_templates[index];
-}
+CDocTemplate* CWinApp::GetNextDocTemplate(POSITION& pos) const { return m_pDocManager->GetNextDocTemplate(pos); }
 
 CDocument* CWinApp::OpenDocumentFile(LPCTSTR lpszFileName) {
-  if (m_templates.empty()) return nullptr;
-  return m_templates.front()->OpenDocumentFile(lpszFileName);
+  return m_pDocManager ? m_pDocManager->OpenDocumentFile(lpszFileName) : nullptr;
 }
 
 void CWinApp::AddToRecentFileList(LPCTSTR lpszPathName) {
   if (m_pRecentFileList) m_pRecentFileList->Add(lpszPathName);
 }
 
-namespace {
-
-// "Name (*.ext)|*.ext|" for a template whose document string names a filter.
-void AppendTemplateFilter(CString& filter, const CDocTemplate* docTemplate, CString* defaultExt) {
-  CString name, ext;
-  if (!docTemplate->GetDocString(name, CDocTemplate::filterName) || name.IsEmpty()) return;
-  if (!docTemplate->GetDocString(ext, CDocTemplate::filterExt) || ext.IsEmpty()) return;
-  filter += name + u"|*" + ext + u"|";
-  if (defaultExt && defaultExt->IsEmpty()) *defaultExt = ext.Mid(ext[0] == u'.' ? 1 : 0);
-}
-
-}  // namespace
-
 BOOL CWinApp::DoPromptFileName(CString& fileName, UINT titleId, DWORD flags, BOOL openFileDialog,
                                CDocTemplate* docTemplate) {
-  CString title, filter, defaultExt, all;
-  title.LoadString(titleId);
-  if (docTemplate) {
-    AppendTemplateFilter(filter, docTemplate, &defaultExt);
-  } else {
-    for (const CDocTemplate* each : m_templates) AppendTemplateFilter(filter, each, &defaultExt);
-  }
-  if (!all.LoadString(AFX_IDS_ALLFILTER)) all = u"All Files (*.*)";
-  filter += all + u"|*.*||";
-  CFileDialog dialog(openFileDialog, defaultExt.IsEmpty() ? nullptr : static_cast<LPCTSTR>(defaultExt),
-                     fileName.IsEmpty() ? nullptr : static_cast<LPCTSTR>(fileName), flags | OFN_OVERWRITEPROMPT,
-                     filter, m_pMainWnd);
-  if (!title.IsEmpty()) dialog.m_ofn.lpstrTitle = title;
-  if (dialog.DoModal() != IDOK) return FALSE;
-  fileName = dialog.GetPathName();
-  return !fileName.IsEmpty();
+  CDocManager none;  // without templates the dialog offers All Files alone
+  return (m_pDocManager ? m_pDocManager : &none)->DoPromptFileName(fileName, titleId, flags, openFileDialog,
+                                                                    docTemplate);
 }
 
-BOOL CWinApp::SaveAllModified() {
-  for (CDocTemplate* docTemplate : m_templates) {
-    if (!docTemplate->SaveAllModified()) return FALSE;
-  }
-  return TRUE;
-}
+BOOL CWinApp::SaveAllModified() { return m_pDocManager ? m_pDocManager->SaveAllModified() : TRUE; }
 
 void CWinApp::CloseAllDocuments(BOOL bEndSession) {
-  for (CDocTemplate* docTemplate : m_templates) docTemplate->CloseAllDocuments(bEndSession);
+  if (m_pDocManager) m_pDocManager->CloseAllDocuments(bEndSession);
 }
 
-namespace {
-
-// Sets the unnamed value of a key under HKEY_CLASSES_ROOT, making the key.
-bool SetClassesValue(const CString& key, const CString& value) {
-  HKEY handle = nullptr;
-  if (::RegCreateKeyW(HKEY_CLASSES_ROOT, key, &handle) != ERROR_SUCCESS) return false;
-  const auto bytes = static_cast<DWORD>((value.GetLength() + 1) * sizeof(char16_t));
-  const LONG result = ::RegSetValueExW(handle, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.GetString()), bytes);
-  ::RegCloseKey(handle);
-  return result == ERROR_SUCCESS;
-}
-
-}  // namespace
-
-void CWinApp::RegisterShellFileTypes(BOOL) {
-  char16_t module[kMaxPath] = {};
-  ::GetModuleFileNameW(nullptr, module, kMaxPath);
-  const CString program(module);
-  for (CDocTemplate* docTemplate : m_templates) {
-    CString typeId, typeName, extension;
-    if (!docTemplate->GetDocString(typeId, CDocTemplate::regFileTypeId)) continue;
-    docTemplate->GetDocString(typeName, CDocTemplate::regFileTypeName);
-    SetClassesValue(typeId, typeName);
-    SetClassesValue(typeId + u"\\DefaultIcon", program + u",0");
-    SetClassesValue(typeId + u"\\shell\\open\\command", u"\"" + program + u"\" \"%1\"");
-    if (docTemplate->GetDocString(extension, CDocTemplate::filterExt)) SetClassesValue(extension, typeId);
-  }
+void CWinApp::RegisterShellFileTypes(BOOL bCompat) {
+  if (m_pDocManager) m_pDocManager->RegisterShellFileTypes(bCompat);
 }
 
 void CWinApp::OnFileNew() {
-  if (!m_templates.empty()) m_templates.front()->OpenDocumentFile(nullptr);
+  if (m_pDocManager) m_pDocManager->OnFileNew();
 }
 
 void CWinApp::OnFileOpen() {
-  CString name;
-  if (!DoPromptFileName(name, AFX_IDS_OPENFILE, OFN_HIDEREADONLY | OFN_FILEMUSTEXIST, TRUE, nullptr)) return;
-  OpenDocumentFile(name);
+  if (m_pDocManager) m_pDocManager->OnFileOpen();
 }
 
 void CWinApp::OnAppExit() {

@@ -107,12 +107,11 @@ int CDockBar::Insert(CControlBar* pBar, CRect rect, CPoint ptMid) {
   // Walk the rows, each from the slot after a NULL up to the next NULL.
   int rowStart = 0;  // index of the NULL that opens the row
   int rowTop = 0;
-  bool anyRow = false;
   const int count = static_cast<int>(m_arrBars.GetSize());
   for (int pos = 1; pos <= count; ++pos) {
     if (pos < count && m_arrBars[pos] != nullptr) continue;
     // Slots rowStart+1 .. pos-1 form a row.
-    int thickness = 0;
+    int rowEnd = 0;
     int insertAfter = rowStart;
     bool bandFromBars = false;
     for (int i = rowStart + 1; i < pos; ++i) {
@@ -121,21 +120,18 @@ int CDockBar::Insert(CControlBar* pBar, CRect rect, CPoint ptMid) {
       CRect barRect;
       bar->GetWindowRect(&barRect);
       ScreenToClient(&barRect);
-      if (!bandFromBars) rowTop = horz ? barRect.top : barRect.left;
+      const int top = horz ? barRect.top : barRect.left;
+      const int bottom = horz ? barRect.bottom : barRect.right;
+      if (!bandFromBars) rowTop = top, rowEnd = bottom;
+      rowTop = std::min(rowTop, top);
+      rowEnd = std::max(rowEnd, bottom);
       bandFromBars = true;
-      thickness = std::max(thickness, static_cast<int>(horz ? barRect.Height() : barRect.Width()));
       if ((horz ? barRect.left : barRect.top) < (horz ? rect.left : rect.top)) insertAfter = i;
     }
     if (bandFromBars) {
-      const int rowEnd = rowTop + thickness;
-      if (!anyRow && across < rowTop + kNewRowZone) {
-        // Above the first row: a new first row.
-        m_arrBars.InsertAt(rowStart + 1, static_cast<void*>(nullptr));
-        m_arrBars.InsertAt(rowStart + 1, pBar);
-        return rowStart + 1;
-      }
-      if (anyRow && across < rowTop + kNewRowZone) {
-        // On the line between the previous row and this one: a row between them.
+      if (across < rowTop + kNewRowZone) {
+        // Above the first row, or on the line between the row before and
+        // this one: a new row there.
         m_arrBars.InsertAt(rowStart + 1, static_cast<void*>(nullptr));
         m_arrBars.InsertAt(rowStart + 1, pBar);
         return rowStart + 1;
@@ -144,7 +140,6 @@ int CDockBar::Insert(CControlBar* pBar, CRect rect, CPoint ptMid) {
         m_arrBars.InsertAt(insertAfter + 1, pBar);
         return insertAfter + 1;
       }
-      anyRow = true;
     }
     rowStart = pos;
   }

@@ -1,5 +1,7 @@
 // CDockState and CControlBarInfo: the frame's bar arrangement in the
 // application's profile, in "<name>-Summary" and "<name>-Bar<n>" sections.
+#include <algorithm>
+
 #include "compat/afx/dock_state.h"
 
 #include "compat/afx.h"
@@ -180,11 +182,10 @@ CPoint CDockState::ScalePoint(CPoint pt) {
   if (!m_bScaling) return pt;
   const CSize current = CurrentScreen();
   const CSize device = m_rectDevice.Size();
-  pt.x = MulDiv(pt.x, current.cx, device.cx);
-  pt.y = MulDiv(pt.y, current.cy, device.cy);
-  pt.x = std::clamp(static_cast<int>(pt.x), static_cast<int>(m_rectClip.left), static_cast<int>(std::max(m_rectClip.left, m_rectClip.right)));
-  pt.y = std::clamp(static_cast<int>(pt.y), static_cast<int>(m_rectClip.top), static_cast<int>(std::max(m_rectClip.top, m_rectClip.bottom)));
-  return pt;
+  const LONG x = MulDiv(pt.x, current.cx, device.cx);
+  const LONG y = MulDiv(pt.y, current.cy, device.cy);
+  return CPoint(std::clamp(x, m_rectClip.left, std::max(m_rectClip.left, m_rectClip.right)),
+                std::clamp(y, m_rectClip.top, std::max(m_rectClip.top, m_rectClip.bottom)));
 }
 
 CRect CDockState::ScaleRectPos(CRect& rect) {

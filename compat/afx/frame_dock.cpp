@@ -195,7 +195,7 @@ void GetPlainBarInfo(CControlBar* bar, CControlBarInfo* info) {
   info->m_nBarID = BarId(bar);
   info->m_pBar = bar;
   info->m_bVisible = bar->IsVisible();
-  info->m_nMRUWidth = static_cast<UINT>(bar->m_nMRUWidth);
+  info->m_nMRUWidth = bar->m_nMRUWidth;
   info->m_bHorz = (bar->m_dwStyle & CBRS_ORIENT_HORZ) != 0;
   info->m_bFloating = FALSE;
   if (bar->m_pDockBar) {
@@ -221,7 +221,7 @@ void SetPlainBarInfo(CControlBar* bar, const CControlBarInfo* info) {
     context->m_dwMRUFloatStyle = info->m_dwMRUFloatStyle;
     context->m_ptMRUFloatPos = info->m_ptMRUFloatPos;
   }
-  bar->m_nMRUWidth = static_cast<int>(info->m_nMRUWidth);
+  bar->m_nMRUWidth = info->m_nMRUWidth;
   UINT flags = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | (info->m_bVisible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW);
   // Its place in its row; the layout keeps a bar where it was put.
   const bool placed = info->m_pointPos.x != -1 || info->m_pointPos.y != -1;

@@ -129,17 +129,24 @@ BOOL CWinThread::IsIdleMessage(MSG* pMsg) {
 
 BOOL CWinThread::PreTranslateMessage(MSG* pMsg) { return AfxPreTranslateMessageTree(GetMainWnd(), pMsg); }
 
-BOOL CWinThread::ProcessMessageFilter(int code, LPMSG lpMsg) {
-  if (code < 0 || !lpMsg || !lpMsg->hwnd) return FALSE;
-  if (code != MSGF_DIALOGBOX && code != MSGF_MESSAGEBOX && code != MSGF_MENU) return FALSE;
+namespace {
+
+// The walk for a message of a modal loop the platform runs.
+BOOL WalkModalLoopMessage(int code, LPMSG msg) {
+  if (code < 0 || !msg || !msg->hwnd) return FALSE;
+  // A menu's loop keeps its input to itself (and to the menu bar's own filter):
+  // no PreTranslateMessage, so no accelerator of the window beneath runs.
+  if (code != MSGF_DIALOGBOX && code != MSGF_MESSAGEBOX) return FALSE;
   // The framework's own modal loop walks the tree itself.
   if (ThreadState().ownModalLoop) return FALSE;
-  // A menu's loop keeps the keyboard: no accelerator of the window beneath runs.
-  if (code == MSGF_MENU && lpMsg->message >= WM_KEYFIRST && lpMsg->message <= WM_KEYLAST) return FALSE;
   // The walk ends at the message's own top-level window: a dialog's owner does
   // not see what happens in the dialog.
-  return CWnd::WalkPreTranslateTree(::GetAncestor(lpMsg->hwnd, GA_ROOT), lpMsg);
+  return CWnd::WalkPreTranslateTree(::GetAncestor(msg->hwnd, GA_ROOT), msg);
 }
+
+}  // namespace
+
+BOOL CWinThread::ProcessMessageFilter(int code, LPMSG lpMsg) { return WalkModalLoopMessage(code, lpMsg); }
 
 BOOL CWinThread::PumpMessage() {
   compat::afx::InstallMessageFilter();
@@ -200,12 +207,8 @@ namespace {
 // the framework windows' PreTranslateMessage as the main loop's do.
 LRESULT CALLBACK MessageFilterHook(int code, WPARAM wParam, LPARAM lParam) {
   auto* msg = reinterpret_cast<LPMSG>(lParam);
-  BOOL taken = FALSE;
-  if (CWinThread* thread = AfxGetThread()) {
-    taken = thread->ProcessMessageFilter(code, msg);
-  } else if (code >= 0 && msg && msg->hwnd && !ThreadState().ownModalLoop) {
-    taken = CWnd::WalkPreTranslateTree(::GetAncestor(msg->hwnd, GA_ROOT), msg);
-  }
+  CWinThread* thread = AfxGetThread();
+  const BOOL taken = thread ? thread->ProcessMessageFilter(code, msg) : WalkModalLoopMessage(code, msg);
   return taken ? TRUE : ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 

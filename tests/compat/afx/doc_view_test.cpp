@@ -267,6 +267,12 @@ TEST_F(DocViewTest, StartsWithAnUntitledDocumentInAFrameWithTheResourcesMenuAndK
   EXPECT_EQ(part.Native(), u".not");
   EXPECT_TRUE(docTemplate->GetDocString(part, CDocTemplate::regFileTypeName));
   EXPECT_EQ(part.Native(), u"Note Document");
+  // The application's templates live in its document manager.
+  ASSERT_NE(app->m_pDocManager, nullptr);
+  EXPECT_EQ(app->m_pDocManager->GetDocumentCount(), 1);
+  POSITION pos = app->m_pDocManager->GetFirstDocTemplatePosition();
+  EXPECT_EQ(app->m_pDocManager->GetNextDocTemplate(pos), docTemplate);
+  EXPECT_EQ(pos, nullptr);
   frame->DestroyWindow();
 }
 

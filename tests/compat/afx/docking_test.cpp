@@ -3,6 +3,8 @@
 // floating frames with the tracking frame drawn over everything, Ctrl and
 // Shift during the drag, Escape, double clicks, the floating frame's close
 // button and border, and the arrangement saved to and restored from the profile.
+//
+// Sections: the test frame · dragging and floating · the dock state
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -19,6 +21,8 @@
 #include "support/tool_runner.h"
 
 namespace {
+
+// --- the test frame ---
 
 constexpr UINT kSecondToolbarId = AFX_IDW_TOOLBAR + 2;
 constexpr UINT kTestBarId = 0xE810;
@@ -98,6 +102,8 @@ BEGIN_MESSAGE_MAP(CDockFrame, CFrameWnd)
 ON_WM_CREATE()
 END_MESSAGE_MAP()
 
+// --- dragging and floating ---
+
 class ProfileApp : public CWinApp {
  public:
   explicit ProfileApp(const CString& ini) {
@@ -134,14 +140,11 @@ class Docking : public dlgtest::DialogTest {
     compat::ResetDesktop(1024, 768);
     m_frame = new CDockFrame;
     ASSERT_TRUE(m_frame->Make(TRUE));
-    Pump();
+    PumpWindows();
   }
   void TearDown() override {
     if (m_frame && ::IsWindow(m_frame->m_hWnd)) m_frame->DestroyWindow();
     DialogTest::TearDown();
-  }
-  static void Pump() {
-    for (int i = 0; i < 3; ++i) compat::PumpMessages();
   }
   CDockBar* Edge(UINT id) const { return dynamic_cast<CDockBar*>(m_frame->GetControlBar(id)); }
   static CRect Screen(const CWnd& wnd) {
@@ -177,7 +180,7 @@ class Docking : public dlgtest::DialogTest {
     });
     compat::host::InjectMouseMove(from.x, from.y);
     compat::host::InjectMouseButton(0, true, from.x, from.y);
-    Pump();
+    PumpWindows();
   }
 
   CDockFrame* m_frame = nullptr;
@@ -209,7 +212,25 @@ TEST_F(Docking, BarsStartInRowsAndTwoToolbarsShareOne) {
   m_frame->m_bInRecalcLayout = FALSE;
   m_frame->RecalcLayout();
   EXPECT_FALSE(m_frame->m_testBar.IsWindowVisible());
+  CRect view;
+  m_frame->GetDlgItem(AFX_IDW_PANE_FIRST)->GetWindowRect(&view);
+  EXPECT_EQ(view.bottom, FrameClient().bottom);  // the empty bottom dock bar takes no room
+  PumpWindows();
   ASSERT_TRUE(compat::WriteWindowPng(m_frame->m_hWnd, dlgtest::PngPath("docking_frame").c_str()));
+}
+
+TEST_F(Docking, ABarThatMayGoAnywhereDocksAndADestroyedBarLeavesItsRow) {
+  // Aligned to every edge: docked at the first edge of the frame's order, not lost.
+  m_frame->m_testBar.SetBarStyle((m_frame->m_testBar.GetBarStyle() & ~CBRS_ALIGN_ANY) | CBRS_ALIGN_ANY);
+  m_frame->DockControlBar(&m_frame->m_testBar);
+  m_frame->RecalcLayout();
+  EXPECT_EQ(Dump(Edge(AFX_IDW_DOCKBAR_TOP)), "0 e800 e802 0 e810 0");
+  EXPECT_EQ(Dump(Edge(AFX_IDW_DOCKBAR_BOTTOM)), "0");
+  // A bar whose window goes is no longer in any row.
+  m_frame->m_editing.DestroyWindow();
+  EXPECT_EQ(Dump(Edge(AFX_IDW_DOCKBAR_TOP)), "0 e800 0 e810 0");
+  m_frame->RecalcLayout();
+  EXPECT_EQ(m_frame->GetControlBar(kSecondToolbarId), nullptr);
 }
 
 TEST_F(Docking, DraggingAToolbarToTheLeftEdgeDocksItThereUpright) {
@@ -218,7 +239,7 @@ TEST_F(Docking, DraggingAToolbarToTheLeftEdgeDocksItThereUpright) {
   std::vector<uint32_t> before;
   int changed = 0;
   compat::host::InjectMouseMove(start.x, start.y);
-  Pump();
+  PumpWindows();
   before = Snapshot();
   Drag(start, {CPoint(start.x + 40, start.y + 60), CPoint(client.left + 2, client.top + 150)}, [&] {
     // The tracking frame shows over the frame while the drag goes on.
@@ -274,7 +295,7 @@ TEST_F(Docking, CtrlFloatsOverADockBarAndShiftFlips) {
          compat::host::InjectMouseButton(0, false, end.x, end.y);
          compat::host::InjectKey(VK_CONTROL, false);
        });
-  Pump();
+  PumpWindows();
   EXPECT_TRUE(m_frame->m_editing.IsFloating());
   // The test bar (lying along the bottom) dragged into the middle with Shift floats upright.
   const CRect lying = Screen(m_frame->m_testBar);
@@ -285,7 +306,7 @@ TEST_F(Docking, CtrlFloatsOverADockBarAndShiftFlips) {
          compat::host::InjectMouseButton(0, false, end.x, end.y);
          compat::host::InjectKey(VK_SHIFT, false);
        });
-  Pump();
+  PumpWindows();
   ASSERT_TRUE(m_frame->m_testBar.IsFloating());
   EXPECT_TRUE(m_frame->m_testBar.m_pDockContext->m_dwMRUFloatStyle & CBRS_ALIGN_LEFT);
   const CRect upright = Screen(m_frame->m_testBar);
@@ -295,19 +316,59 @@ TEST_F(Docking, CtrlFloatsOverADockBarAndShiftFlips) {
 TEST_F(Docking, EscapeCancelsAndLeavesTheDesktopAsItWas) {
   const CPoint start = Gripper(m_frame->m_drawing);
   compat::host::InjectMouseMove(start.x, start.y);
-  Pump();
+  PumpWindows();
   const std::vector<uint32_t> before = Snapshot();
   const std::string arrangement = Dump(Edge(AFX_IDW_DOCKBAR_TOP));
   const CRect place = Screen(m_frame->m_drawing);
   int during = 0;
   Drag(start, {CPoint(start.x + 200, start.y + 200), start}, [&] { during = Differences(before, Snapshot()); },
        [](CPoint) { compat::host::InjectKeyPress(VK_ESCAPE); });
-  Pump();
+  PumpWindows();
   EXPECT_GT(during, 0);  // the tracking frame was there
   EXPECT_EQ(Differences(before, Snapshot()), 0);
   EXPECT_EQ(Dump(Edge(AFX_IDW_DOCKBAR_TOP)), arrangement);
   EXPECT_EQ(Screen(m_frame->m_drawing), place);
   EXPECT_EQ(::GetCapture(), nullptr);
+}
+
+TEST_F(Docking, LosingTheCaptureOrAQuitEndsTheDragWithNothingMoved) {
+  const CPoint start = Gripper(m_frame->m_drawing);
+  const CRect place = Screen(m_frame->m_drawing);
+  Drag(start, {CPoint(start.x + 150, start.y + 150)}, {}, [](CPoint end) {
+    ::ReleaseCapture();
+    compat::host::InjectMouseButton(0, false, end.x, end.y);
+  });
+  EXPECT_EQ(Screen(m_frame->m_drawing), place);
+  EXPECT_FALSE(m_frame->m_drawing.IsFloating());
+  // A quit during the drag ends it and stays queued for the program's own loop.
+  const CPoint other = Gripper(m_frame->m_editing);
+  const CRect otherPlace = Screen(m_frame->m_editing);
+  Drag(other, {CPoint(other.x + 150, other.y + 150)}, {}, [](CPoint end) {
+    ::PostQuitMessage(7);
+    compat::host::InjectMouseButton(0, false, end.x, end.y);
+  });
+  EXPECT_EQ(Screen(m_frame->m_editing), otherPlace);
+  MSG msg;
+  ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, 7u);
+  EXPECT_EQ(::GetCapture(), nullptr);
+}
+
+// The frame class a program sets is the one its bars float in.
+class CCustomFloatingFrame : public CMiniDockFrameWnd {
+  DECLARE_DYNCREATE(CCustomFloatingFrame)
+};
+IMPLEMENT_DYNCREATE(CCustomFloatingFrame, CMiniDockFrameWnd)
+
+TEST_F(Docking, BarsFloatInTheFrameClassTheProgramSets) {
+  m_frame->m_pFloatingFrameClass = RUNTIME_CLASS(CCustomFloatingFrame);
+  m_frame->FloatControlBar(&m_frame->m_testBar, CPoint(300, 300), CBRS_ALIGN_LEFT);
+  PumpWindows();
+  CMiniDockFrameWnd* floating = FloatingFrameOf(m_frame->m_testBar);
+  ASSERT_NE(floating, nullptr);
+  EXPECT_TRUE(floating->IsKindOf(RUNTIME_CLASS(CCustomFloatingFrame)));
+  EXPECT_EQ(Screen(*floating).TopLeft(), CPoint(300, 300));
+  EXPECT_EQ(Screen(m_frame->m_testBar).Size(), CSize(30, 120));  // floated upright
 }
 
 TEST_F(Docking, TheTrackingFrameDrawnTwiceLeavesNothing) {
@@ -329,7 +390,7 @@ TEST_F(Docking, TheTrackingFrameDrawnTwiceLeavesNothing) {
   EXPECT_GT(thin, 0);
   EXPECT_LT(thin, thick);
   context.CancelLoop();
-  Pump();
+  PumpWindows();
   EXPECT_EQ(Differences(before, Snapshot()), 0);
 }
 
@@ -350,7 +411,7 @@ TEST_F(Docking, ADoubleClickTogglesBetweenFloatingAndTheRememberedPlace) {
   ASSERT_EQ(floating->SendMessage(WM_NCHITTEST, 0, MAKELPARAM(onCaption.x, onCaption.y)), HTCAPTION);
   compat::host::InjectClick(0, onCaption.x, onCaption.y);
   compat::host::InjectClick(0, onCaption.x, onCaption.y);
-  Pump();
+  PumpWindows();
   EXPECT_FALSE(m_frame->m_editing.IsFloating());
   EXPECT_EQ(Dump(Edge(AFX_IDW_DOCKBAR_TOP)), "0 e800 e802 0");
   const CRect back = Screen(m_frame->m_editing);
@@ -358,7 +419,7 @@ TEST_F(Docking, ADoubleClickTogglesBetweenFloatingAndTheRememberedPlace) {
   // A double click on the gripper: floating again where it floated before.
   compat::host::InjectClick(0, grip.x, grip.y);
   compat::host::InjectClick(0, grip.x, grip.y);
-  Pump();
+  PumpWindows();
   ASSERT_TRUE(m_frame->m_editing.IsFloating());
   EXPECT_EQ(Screen(*FloatingFrameOf(m_frame->m_editing)).TopLeft(), floatedAt);
 }
@@ -383,7 +444,7 @@ TEST_F(Docking, AToolbarDroppedBetweenRowsOpensANewRow) {
 
 TEST_F(Docking, TheFloatingFramesCloseButtonHidesTheBarUntilItIsShownAgain) {
   m_frame->FloatControlBar(&m_frame->m_testBar, CPoint(300, 300));
-  Pump();
+  PumpWindows();
   CMiniDockFrameWnd* floating = FloatingFrameOf(m_frame->m_testBar);
   ASSERT_NE(floating, nullptr);
   const CRect r = Screen(*floating);
@@ -392,12 +453,12 @@ TEST_F(Docking, TheFloatingFramesCloseButtonHidesTheBarUntilItIsShownAgain) {
                      r.top + border + GetSystemMetrics(SM_CYSMCAPTION) / 2);
   ASSERT_EQ(floating->SendMessage(WM_NCHITTEST, 0, MAKELPARAM(close.x, close.y)), HTCLOSE);
   compat::host::InjectClick(0, close.x, close.y);
-  Pump();
+  PumpWindows();
   EXPECT_FALSE(m_frame->m_testBar.IsWindowVisible());
   EXPECT_FALSE(floating->IsWindowVisible());
   EXPECT_EQ(FloatingFrameOf(m_frame->m_testBar), floating);  // hidden, not destroyed
   m_frame->ShowControlBar(&m_frame->m_testBar, TRUE, FALSE);
-  Pump();
+  PumpWindows();
   EXPECT_TRUE(m_frame->m_testBar.IsWindowVisible());
   EXPECT_TRUE(floating->IsWindowVisible());
   EXPECT_EQ(Screen(*floating).TopLeft(), r.TopLeft());
@@ -405,7 +466,7 @@ TEST_F(Docking, TheFloatingFramesCloseButtonHidesTheBarUntilItIsShownAgain) {
 
 TEST_F(Docking, SizingAFloatingToolbarByItsBorderWrapsItsButtons) {
   m_frame->FloatControlBar(&m_frame->m_drawing, CPoint(200, 250));
-  Pump();
+  PumpWindows();
   CMiniDockFrameWnd* floating = FloatingFrameOf(m_frame->m_drawing);
   ASSERT_NE(floating, nullptr);
   const CRect wide = Screen(m_frame->m_drawing);
@@ -414,7 +475,7 @@ TEST_F(Docking, SizingAFloatingToolbarByItsBorderWrapsItsButtons) {
   ASSERT_EQ(floating->SendMessage(WM_NCHITTEST, 0, MAKELPARAM(edge.x, edge.y)), HTRIGHT);
   // Narrowed to about three buttons.
   Drag(edge, {CPoint(edge.x - 40, edge.y), CPoint(r.left + 80, edge.y)});
-  Pump();
+  PumpWindows();
   const CRect narrow = Screen(m_frame->m_drawing);
   EXPECT_LT(narrow.Width(), wide.Width());
   EXPECT_GT(narrow.Height(), wide.Height());
@@ -437,7 +498,7 @@ class DockingState : public Docking {
   CDockFrame* Fresh() {
     auto* frame = new CDockFrame;
     EXPECT_TRUE(frame->Make(TRUE));
-    Pump();
+    PumpWindows();
     return frame;
   }
 };
@@ -448,7 +509,7 @@ TEST_F(DockingState, SavedArrangementIsReadByConfigParserAndRestoredByANewFrame)
   m_frame->FloatControlBar(&m_frame->m_editing, CPoint(420, 380));
   m_frame->ShowControlBar(&m_frame->m_testBar, FALSE, FALSE);
   m_frame->RecalcLayout();
-  Pump();
+  PumpWindows();
   const CRect floatingAt = Screen(*FloatingFrameOf(m_frame->m_editing));
   m_frame->SaveBarState(u"Layout");
 
@@ -486,7 +547,7 @@ TEST_F(DockingState, SavedArrangementIsReadByConfigParserAndRestoredByANewFrame)
 
   CDockFrame* second = Fresh();
   second->LoadBarState(u"Layout");
-  Pump();
+  PumpWindows();
   EXPECT_EQ(second->m_drawing.m_pDockBar, dynamic_cast<CDockBar*>(second->GetControlBar(AFX_IDW_DOCKBAR_LEFT)));
   ASSERT_TRUE(second->m_editing.IsFloating());
   EXPECT_EQ(Screen(*FloatingFrameOf(second->m_editing)).TopLeft(), floatingAt.TopLeft());
@@ -494,7 +555,7 @@ TEST_F(DockingState, SavedArrangementIsReadByConfigParserAndRestoredByANewFrame)
   EXPECT_EQ(Dump(dynamic_cast<CDockBar*>(second->GetControlBar(AFX_IDW_DOCKBAR_TOP))), "0 (e802) 0");
   // Toggling brings Editing back to its old place in the top row.
   second->m_editing.m_pDockContext->ToggleDocking();
-  Pump();
+  PumpWindows();
   EXPECT_EQ(Dump(dynamic_cast<CDockBar*>(second->GetControlBar(AFX_IDW_DOCKBAR_TOP))), "0 e802 0");
   second->DestroyWindow();
 }
@@ -510,7 +571,7 @@ TEST_F(DockingState, RowOrderIsRestored) {
   m_frame->SaveBarState(u"Order");
   CDockFrame* second = Fresh();
   second->LoadBarState(u"Order");
-  Pump();
+  PumpWindows();
   EXPECT_EQ(Dump(dynamic_cast<CDockBar*>(second->GetControlBar(AFX_IDW_DOCKBAR_TOP))), "0 e802 e800 0");
   CRect restored;
   second->m_drawing.GetWindowRect(&restored);
@@ -531,7 +592,7 @@ TEST_F(DockingState, AStateNamingAMissingBarLoadsWithoutHarm) {
   ::WritePrivateProfileStringW(u"Missing-Bar8", u"Bar#1", u"1234", m_ini);
   CDockFrame* second = Fresh();
   second->LoadBarState(u"Missing");
-  Pump();
+  PumpWindows();
   // Drawing, whose slot now names the missing bar, keeps a row of its own.
   EXPECT_EQ(Dump(dynamic_cast<CDockBar*>(second->GetControlBar(AFX_IDW_DOCKBAR_TOP))), "0 e802 0 e800 0");
   EXPECT_FALSE(second->m_editing.IsFloating());
@@ -547,13 +608,13 @@ TEST_F(DockingState, AStateNamingAMissingBarLoadsWithoutHarm) {
 
 TEST_F(DockingState, AFloatingFrameSavedOnALargerDesktopIsScaledIntoThisOne) {
   m_frame->FloatControlBar(&m_frame->m_editing, CPoint(600, 400));
-  Pump();
+  PumpWindows();
   m_frame->SaveBarState(u"Large");
   ::WritePrivateProfileStringW(u"Large-Summary", u"ScreenCX", u"2048", m_ini);
   ::WritePrivateProfileStringW(u"Large-Summary", u"ScreenCY", u"1536", m_ini);
   CDockFrame* second = Fresh();
   second->LoadBarState(u"Large");
-  Pump();
+  PumpWindows();
   ASSERT_TRUE(second->m_editing.IsFloating());
   EXPECT_EQ(Screen(*FloatingFrameOf(second->m_editing)).TopLeft(), CPoint(300, 200));
   second->DestroyWindow();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "compat/afx.h"
+#include "compat/afx/test_helpers.h"
 #include "compat/host.h"
 #include "compat/win32/dialog_test_support.h"
 
@@ -23,9 +24,6 @@ END_MESSAGE_MAP()
 
 class MiniFrame : public dlgtest::DialogTest {
  protected:
-  static void Pump() {
-    for (int i = 0; i < 3; ++i) compat::PumpMessages();
-  }
   static LRESULT Hit(HWND hwnd, int x, int y) { return ::SendMessageW(hwnd, WM_NCHITTEST, 0, MAKELPARAM(x, y)); }
   static void Drag(CPoint from, CPoint to) {
     compat::host::InjectMouseMove(from.x, from.y);
@@ -33,7 +31,7 @@ class MiniFrame : public dlgtest::DialogTest {
     compat::host::InjectMouseMove((from.x + to.x) / 2, (from.y + to.y) / 2);
     compat::host::InjectMouseMove(to.x, to.y);
     compat::host::InjectMouseButton(0, false, to.x, to.y);
-    Pump();
+    PumpWindows();
   }
 };
 
@@ -41,7 +39,7 @@ TEST_F(MiniFrame, ToolCaptionHitCodesFollowTheStyles) {
   CClosingMiniFrame frame;
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | MFS_THICKFRAME | MFS_4THICKFRAME;
   ASSERT_TRUE(frame.CreateEx(0, nullptr, u"Tools", style, CRect(100, 100, 300, 220)));
-  Pump();
+  PumpWindows();
   EXPECT_TRUE(frame.GetExStyle() & WS_EX_TOOLWINDOW);
   EXPECT_TRUE(frame.GetStyle() & WS_THICKFRAME);
   CRect window, client;
@@ -80,7 +78,7 @@ TEST_F(MiniFrame, ToolCaptionHitCodesFollowTheStyles) {
   EXPECT_EQ(frame.m_closes, 0);
   const CPoint close(sized.right - border - 2 - GetSystemMetrics(SM_CXSMSIZE) / 2, sized.top + border + 7);
   compat::host::InjectClick(0, close.x, close.y);
-  Pump();
+  PumpWindows();
   EXPECT_EQ(frame.m_closes, 1);
   frame.DestroyWindow();
 }
@@ -89,7 +87,7 @@ TEST_F(MiniFrame, AMoveFrameIsMovedByItsBorderAndAFixedOneIsNotSized) {
   CClosingMiniFrame frame;
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | MFS_MOVEFRAME | WS_BORDER;
   ASSERT_TRUE(frame.CreateEx(0, nullptr, u"Moves", style, CRect(200, 200, 330, 260)));
-  Pump();
+  PumpWindows();
   EXPECT_FALSE(frame.GetStyle() & WS_THICKFRAME);
   CRect window;
   frame.GetWindowRect(&window);
@@ -105,11 +103,11 @@ TEST_F(MiniFrame, ASynchronisedCaptionShowsActiveWithItsOwner) {
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | MFS_SYNCACTIVE;
   ASSERT_TRUE(frame.CreateEx(0, nullptr, u"Sync", style, CRect(350, 50, 500, 120), owner));
   owner->SetActiveWindow();
-  Pump();
+  PumpWindows();
   ASSERT_EQ(::GetActiveWindow(), owner->m_hWnd);
   // The inactive caption would take the inactive colour; this one keeps the active one.
   frame.SendMessage(WM_NCACTIVATE, FALSE);
-  Pump();
+  PumpWindows();
   ASSERT_TRUE(compat::host::WriteDesktopPng(dlgtest::PngPath("mini_frame_sync")));
   CRect window;
   frame.GetWindowRect(&window);

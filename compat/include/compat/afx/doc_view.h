@@ -341,6 +341,36 @@ namespace compat::afx {
 void SetCommandLine(std::vector<std::u16string> arguments);
 }  // namespace compat::afx
 
+// --- CDocManager: the application's document templates and the File commands on them ---
+
+class CDocManager : public CObject {
+ public:
+  CDocManager() = default;
+  ~CDocManager() override;  // deletes the templates and their documents
+  CDocManager(const CDocManager&) = delete;
+  CDocManager& operator=(const CDocManager&) = delete;
+
+  virtual void AddDocTemplate(CDocTemplate* pTemplate);
+  virtual POSITION GetFirstDocTemplatePosition() const;
+  virtual CDocTemplate* GetNextDocTemplate(POSITION& pos) const;
+  // The single-document flow of the first template; NULL when it failed.
+  virtual CDocument* OpenDocumentFile(LPCTSTR lpszFileName);
+  virtual BOOL SaveAllModified();
+  virtual void CloseAllDocuments(BOOL bEndSession);
+  virtual int GetDocumentCount();
+  virtual void RegisterShellFileTypes(BOOL bCompat);
+  virtual void OnFileNew();
+  // Asks through the application's DoPromptFileName, so that a program
+  // overriding it there is heard.
+  virtual void OnFileOpen();
+  // The file dialog with the templates' filters and "All Files (*.*)"; FALSE when cancelled.
+  virtual BOOL DoPromptFileName(CString& fileName, UINT nIDSTitle, DWORD lFlags, BOOL bOpenFileDialog,
+                                CDocTemplate* pTemplate);
+
+ protected:
+  std::vector<CDocTemplate*> m_templateList;  // owned
+};
+
 // --- CWinApp ---
 
 class CWinApp : public CWinThread {
@@ -358,6 +388,7 @@ class CWinApp : public CWinThread {
   LPCTSTR m_pszHelpFilePath = nullptr;
   int m_nCmdShow = SW_SHOWNORMAL;
   CRecentFileList* m_pRecentFileList = nullptr;
+  CDocManager* m_pDocManager = nullptr;  // made by the first AddDocTemplate; owned
 
   BOOL InitInstance() override;
   int ExitInstance() override;
@@ -381,7 +412,7 @@ class CWinApp : public CWinThread {
   CDocTemplate* GetNextDocTemplate(POSITION& pos) const;
   virtual CDocument* OpenDocumentFile(LPCTSTR lpszFileName);
   virtual void AddToRecentFileList(LPCTSTR lpszPathName);
-  // Asks the user for a file name: the seam the file dialogs fill; FALSE when cancelled.
+  // Asks the user for a file name (the document manager's dialog); FALSE when cancelled.
   virtual BOOL DoPromptFileName(CString& fileName, UINT nIDSTitle, DWORD lFlags, BOOL bOpenFileDialog,
                                 CDocTemplate* pTemplate);
   BOOL SaveAllModified();
@@ -401,7 +432,6 @@ class CWinApp : public CWinThread {
   afx_msg void OnUpdateRecentFileMenu(CCmdUI* pCmdUI);
 
  protected:
-  std::vector<CDocTemplate*> m_templates;  // owned
   DECLARE_MESSAGE_MAP()
 };
 

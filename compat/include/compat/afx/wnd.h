@@ -479,7 +479,8 @@ class CWinThread : public CCmdTarget {
   virtual BOOL OnIdle(LONG lCount);
   virtual BOOL IsIdleMessage(MSG* pMsg);
   // Called for the messages of modal loops the framework does not run itself
-  // (dialog boxes, message boxes, menus); TRUE when the message was taken.
+  // (dialog boxes and message boxes get the PreTranslateMessage walk; menus
+  // keep their input); TRUE when the message was taken.
   virtual BOOL ProcessMessageFilter(int code, LPMSG lpMsg);
   virtual CWnd* GetMainWnd();
   virtual void Delete();
