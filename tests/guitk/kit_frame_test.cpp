@@ -225,6 +225,10 @@ TEST_F(KitFrame, SetDrawStyleRepaintsEveryBarInTheGradientLook) {
   EXPECT_EQ(frame_->m_wndMenuBar.m_nStyle, kKitStyleGradient);
   EXPECT_NE(PixelAt(toolTop), PixelAt(toolBottom));  // the gradient runs down the bar
   EXPECT_EQ(frame_->m_wndStatusBar.m_nStyle, kKitStyleGradient);
+  for (CKitDocBarExtenEx* dock : frame_->m_dockRing.m_outer) {
+    ASSERT_NE(dock, nullptr);
+    EXPECT_EQ(dock->m_nDrawStyle, kKitStyleGradient);
+  }
   // The status grip's dark grooves take the flat shadow colour in this look.
   CRect status;
   frame_->m_wndStatusBar.GetClientRect(&status);
