@@ -297,8 +297,8 @@ void CKitAutoHideTab::OnMouseMove(UINT, CPoint point) {
 void CKitAutoHideTab::OnTimer(UINT_PTR nIDEvent) {
   if (nIDEvent != kSlideTimer) return;
   CKitControlBar* bar = Bar();
-  const DWORD pos = ::GetMessagePos();
-  const CPoint cursor(GET_X_LPARAM(pos), GET_Y_LPARAM(pos));
+  CPoint cursor;
+  ::GetCursorPos(&cursor);
   CRect barRect, tabRect;
   if (bar) bar->GetWindowRect(&barRect);
   GetWindowRect(&tabRect);

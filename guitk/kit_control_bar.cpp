@@ -67,6 +67,13 @@ END_MESSAGE_MAP()
 
 // --- creation ---
 
+CString KitFitTitle(CDC* pDC, const CString& title, int room) {
+  CString shown = title;
+  for (int keep = title.GetLength() - 1; keep >= 1 && pDC->GetTextExtent(shown).cx > room; --keep)
+    shown = title.Left(keep) + u"...";
+  return shown;
+}
+
 CKitControlBar::CKitControlBar() {
   m_clrFace = GetFaceColor(g_kitDrawStyle);
   m_cxLeftBorder = m_cxRightBorder = m_cyTopBorder = m_cyBottomBorder = 0;
@@ -357,24 +364,32 @@ void CKitControlBar::DrawCaption(CDC* pDC, CRect& windowRect) {
   GetWindowText(title);
   HFONT font = CaptionFont(FW_NORMAL);
   HGDIOBJ oldFont = ::SelectObject(pDC->m_hDC, font);
-  const int room = caption.Width() - 30;
-  CString shown = title;
-  for (int keep = title.GetLength() - 1; keep >= 1 && pDC->GetTextExtent(shown).cx > room; --keep)
-    shown = title.Left(keep) + u"...";
+  const CString shown = KitFitTitle(pDC, title, caption.Width() - 30);
   pDC->SetBkMode(TRANSPARENT);
   pDC->SetTextColor(active && style == kKitStyleFlat ? RGB(255, 255, 255) : ::GetSysColor(COLOR_BTNTEXT));
   pDC->TextOut(caption.left + 8, 6, shown);
   ::SelectObject(pDC->m_hDC, oldFont);
   ::DeleteObject(font);
 
-  const int right = windowRect.Width() - (rightInset - 3);
-  m_rectClose = CRect(right - 20, 6, right - 7, 19);
-  m_rectAutoHide = m_rectClose;
-  m_rectAutoHide.OffsetRect(-14, 0);
+  PlaceButtons(windowRect.Width());
   const BOOL white = active && style != kKitStyleGradient;
   m_btnAutoHide.m_nImage = m_bAutoHidden ? kGlyphAutoHidden : kGlyphAutoHide;
   m_btnClose.Paint(pDC, m_nCloseState, m_rectClose, CKitCaptionButton::kNoFill, white, m_clrFace);
   m_btnAutoHide.Paint(pDC, m_nAutoHideState, m_rectAutoHide, CKitCaptionButton::kNoFill, white, m_clrFace);
+}
+
+// The caption buttons' rectangles for a window width; the hit test places
+// them again, so a bar sized since its last paint still finds them.
+void CKitControlBar::PlaceButtons(int windowWidth) {
+  if (IsFloating() && !m_bAutoHidden) {
+    m_rectClose.SetRectEmpty();
+    m_rectAutoHide.SetRectEmpty();
+    return;
+  }
+  const int right = windowWidth - (m_nDockPos == AFX_IDW_DOCKBAR_LEFT ? 3 : 0);
+  m_rectClose = CRect(right - 20, 6, right - 7, 19);
+  m_rectAutoHide = m_rectClose;
+  m_rectAutoHide.OffsetRect(-14, 0);
 }
 
 DWORD CKitControlBar::Side() const {
@@ -405,6 +420,7 @@ LRESULT CKitControlBar::OnNcHitTest(CPoint point) {
   CRect window;
   GetWindowRect(&window);
   const CPoint at = point - window.TopLeft();
+  PlaceButtons(window.Width());
   if (m_rectClose.PtInRect(at)) return HTCLOSE;
   if (m_rectAutoHide.PtInRect(at)) return kHitAutoHide;
   if (m_pDockBar && (!IsFloating() || m_bAutoHidden)) {
@@ -446,7 +462,7 @@ BOOL CKitControlBar::OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message) {
 
 // --- caption buttons and splitter ---
 
-void CKitControlBar::OnNcMouseMove(UINT nHitTest, CPoint) {
+void CKitControlBar::OnNcMouseMove(UINT nHitTest, CPoint pt) {
   if (nHitTest == HTCLOSE && m_nCloseState == CKitCaptionButton::Normal) {
     m_nCloseState = CKitCaptionButton::Hot;
     SetTimer(kCloseTimer, kCaptionHoverMs, nullptr);

@@ -8,6 +8,10 @@
 #include "compat/afx.h"
 #include "guitk/kit_draw.h"
 
+// A caption title cut to `room` pixels: the original title shortened one
+// character at a time, each try with "..." after it, down to one character.
+CString KitFitTitle(CDC* pDC, const CString& title, int room);
+
 class CKitControlBar : public CControlBar {
   DECLARE_DYNAMIC(CKitControlBar)
 
@@ -100,6 +104,7 @@ class CKitControlBar : public CControlBar {
   void MoveBoundary(int delta);
   BOOL EdgeAllowed(int hit) const;
   DWORD Side() const;
+  void PlaceButtons(int windowWidth);
   void SizeChild(int cx, int cy);
 
   afx_msg LRESULT OnCreateMessage(WPARAM, LPARAM lParam);

@@ -42,6 +42,10 @@ class KitDocking : public KitTest {
  protected:
   void SetUp() override {
     KitTest::SetUp();
+    // Room for two toolbars side by side in the frame, and for the mouse beside it.
+    compat::ResetDesktop(1240, 760);
+    compat::StopClock();
+    StartMenuLooks();
     std::remove(HostIni().c_str());
     app_ = std::make_unique<ProfileApp>(PlatformIni());
     std::string error;
@@ -72,6 +76,59 @@ class KitDocking : public KitTest {
     frame_->ScreenToClient(&r);
     return r;
   }
+
+  // A point of a bar's window, screen coordinates.
+  static CPoint WindowPoint(CWnd* wnd, int x, int y) {
+    const CRect r = ScreenRect(wnd);
+    return CPoint(r.left + x, r.top + y);
+  }
+  // Queues a press, moves and (unless `release` is false) a release, then
+  // lets them all be handled: a drag loop started by the press reads the rest.
+  static void Drag(CPoint from, std::initializer_list<CPoint> path, bool release = true) {
+    compat::host::InjectMouseMove(from.x, from.y);
+    compat::host::InjectMouseButton(0, true, from.x, from.y);
+    CPoint last = from;
+    for (CPoint p : path) {
+      compat::host::InjectMouseMove(p.x, p.y);
+      last = p;
+    }
+    if (release) compat::host::InjectMouseButton(0, false, last.x, last.y);
+    for (int i = 0; i < 3; ++i) Pump();
+  }
+  // The stopped clock moved on in steps, each handled as it comes.
+  static void Advance(DWORD ms) {
+    for (DWORD done = 0; done < ms; done += 10) {
+      compat::AdvanceClock(10);
+      Pump();
+    }
+  }
+  static void ClickAt(CPoint p) {
+    compat::host::InjectMouseMove(p.x, p.y);
+    compat::host::InjectClick(0, p.x, p.y);
+    for (int i = 0; i < 3; ++i) Pump();
+  }
+  // The caption buttons' centres (after a paint has placed them).
+  // Close: 20 to 7 pixels from the right edge, 6 to 19 down; Auto Hide 14 pixels left of it.
+  static CPoint CloseButton(CWnd* bar) { return WindowPoint(bar, ScreenRect(bar).Width() - 14, 12); }
+  static CPoint AutoHideButton(CWnd* bar) { return WindowPoint(bar, ScreenRect(bar).Width() - 28, 12); }
+  // Docks `bar` in `dock`'s row just after `after`.
+  void DockAfter(CKitControlBar* bar, CControlBar* after, CDockBar* dock) {
+    CRect place = ScreenRect(after);
+    const bool horz = (dock->m_dwStyle & CBRS_ORIENT_HORZ) != 0;
+    place.OffsetRect(horz ? place.Width() - 10 : 0, horz ? 0 : place.Height() - 10);
+    frame_->DockControlBar(bar, dock, &place);
+    frame_->RecalcLayout();
+    Pump();
+  }
+  std::vector<uint32_t> Snapshot() {
+    auto surface = compat::host::DesktopSurface();
+    std::vector<uint32_t> pixels;
+    for (int y = 0; y < surface->height; ++y) pixels.insert(pixels.end(), surface->Row(y), surface->Row(y) + surface->width);
+    return pixels;
+  }
+  CKitAutoHideStrip* Strip(DWORD side) { return KitFindStrip(frame_, side); }
+  int TabsOn(DWORD side) { return Strip(side)->GetTabCount(); }
+  CWnd* FloatingFrameOf(CControlBar* bar) { return bar->m_pDockBar ? bar->m_pDockBar->GetParent() : nullptr; }
 
   std::unique_ptr<ProfileApp> app_;
   kitdemo::Description description_;
@@ -126,6 +183,356 @@ TEST_F(KitDocking, TheOuterRingLiesOutsideTheInnerOneAndToolbarsTouch) {
   frame_->ClientToScreen(&at);
   EXPECT_EQ(ScreenPixel(at.x, at.y), GetFaceColor(kKitStyleFlat));
   WritePng(frame_->m_hWnd, "kit_docking_frame");
+}
+
+
+// --- dragging ---
+
+TEST_F(KitDocking, ASizableBarPutInTheOuterRingEndsInTheInnerOne) {
+  CKitControlBar* effect = Bar(2448);
+  frame_->DockControlBar(effect, KitOuterDockBar(frame_, CBRS_ALIGN_TOP), nullptr);
+  frame_->RecalcLayout();
+  Pump();
+  EXPECT_EQ(effect->m_pDockBar, KitInnerDockBar(frame_, CBRS_ALIGN_TOP));
+  EXPECT_EQ(effect->GetParent()->GetDlgCtrlID(), AFX_IDW_DOCKBAR_TOP);
+}
+
+TEST_F(KitDocking, AToolbarDraggedOverAColumnOfSizableBarsFloats) {
+  CToolBar* toolbar = frame_->m_toolBars[0].get();
+  const CPoint from = WindowPoint(toolbar, 480, 15);
+  const CPoint over = ScreenRect(Bar(2449)).CenterPoint();
+  compat::host::InjectMouseMove(over.x, over.y);
+  compat::host::InjectMouseButton(0, false, over.x, over.y);
+  toolbar->m_pDockContext->StartDrag(from);
+  for (int i = 0; i < 3; ++i) Pump();
+  EXPECT_TRUE(toolbar->IsFloating());
+  EXPECT_TRUE(dynamic_cast<CKitMiniFrame*>(FloatingFrameOf(toolbar))) << "floats in the toolkit's frame";
+  EXPECT_EQ(Bar(2449)->m_pDockBar, KitInnerDockBar(frame_, CBRS_ALIGN_RIGHT));
+}
+
+TEST_F(KitDocking, CtrlDragFloatsAndEscapeCancels) {
+  CKitControlBar* effect = Bar(2448);
+  const CRect before = ScreenRect(effect);
+  const CPoint caption = WindowPoint(effect, 300, 10);
+  // Escape: the bar stays where it was.
+  compat::host::InjectMouseMove(caption.x, caption.y);
+  compat::host::InjectMouseButton(0, true, caption.x, caption.y);
+  compat::host::InjectMouseMove(caption.x, caption.y - 200);
+  compat::host::InjectKeyPress(VK_ESCAPE);
+  compat::host::InjectMouseButton(0, false, caption.x, caption.y - 200);
+  for (int i = 0; i < 3; ++i) Pump();
+  EXPECT_FALSE(effect->IsFloating());
+  EXPECT_EQ(ScreenRect(effect), before);
+  // Ctrl held: it floats even over its own dock bar.
+  compat::host::InjectMouseMove(caption.x, caption.y);
+  compat::host::InjectMouseButton(0, true, caption.x, caption.y);
+  compat::host::InjectKey(VK_CONTROL, true);
+  compat::host::InjectMouseMove(caption.x + 5, caption.y - 5);
+  compat::host::InjectMouseButton(0, false, caption.x + 5, caption.y - 5);
+  compat::host::InjectKey(VK_CONTROL, false);
+  for (int i = 0; i < 3; ++i) Pump();
+  EXPECT_TRUE(effect->IsFloating());
+  EXPECT_TRUE(dynamic_cast<CKitMiniFrame*>(FloatingFrameOf(effect)));
+}
+
+// --- rows ---
+
+TEST_F(KitDocking, ARowTooLongLosesOnePixelPerBarFromTheFirstNoneBelow26) {
+  CKitControlBar* effect = Bar(2448);
+  CKitControlBar* preview = Bar(2449);
+  CDockBar* bottom = KitInnerDockBar(frame_, CBRS_ALIGN_BOTTOM);
+  DockAfter(preview, effect, bottom);
+  auto* third = new kitdemo::CDemoDockingBar;
+  ASSERT_TRUE(third->Create(u"Third", WS_CHILD | WS_VISIBLE | CBRS_SIZE_DYNAMIC, frame_, 2450));
+  third->m_bAutoDelete = TRUE;
+  third->EnableDocking(CBRS_ALIGN_ANY);
+  DockAfter(third, preview, bottom);
+  ASSERT_EQ(effect->m_nRowFirst, effect->m_pDockBar->FindBar(effect));
+  const int length = bottom->m_rectLayout.Width();
+  // 7 pixels too long, the middle bar already at the smallest length.
+  effect->m_sizeHorz.cx = length - 26 - 300 + 7;
+  preview->m_sizeHorz.cx = 26;
+  third->m_sizeHorz.cx = 300;
+  effect->CalcFixedLayout(FALSE, TRUE);
+  // Seven turns: first, (middle skipped), third, first, (skipped), third, first.
+  EXPECT_EQ(effect->m_sizeHorz.cx, length - 26 - 300 + 7 - 3);
+  EXPECT_EQ(preview->m_sizeHorz.cx, 26);
+  EXPECT_EQ(third->m_sizeHorz.cx, 300 - 2);
+  // The pixel a skipped turn left over goes at the next bar's layout: the row then fits.
+  frame_->RecalcLayout();
+  EXPECT_EQ(preview->m_sizeHorz.cx, 26);
+  EXPECT_EQ(effect->m_sizeHorz.cx + preview->m_sizeHorz.cx + third->m_sizeHorz.cx, length);
+  // The bars follow one another along the row.
+  EXPECT_EQ(ScreenRect(effect).right, ScreenRect(preview).left);
+  EXPECT_EQ(ScreenRect(preview).right, ScreenRect(third).left);
+}
+
+TEST_F(KitDocking, AFloatingBarIsNeverSizedBelow32By32) {
+  CKitControlBar* effect = Bar(2448);
+  frame_->FloatControlBar(effect, CPoint(200, 150), CBRS_ALIGN_TOP);
+  Pump();
+  ASSERT_TRUE(effect->IsFloating());
+  CWnd* floating = FloatingFrameOf(effect);
+  const CRect frameRect = ScreenRect(floating);
+  // Sized from its top-left corner with the cursor far past the bottom-right one.
+  effect->m_pDockContext->m_nHitTest = HTTOPLEFT;
+  SetCursorPos(frameRect.right + 300, frameRect.bottom + 300);
+  const CSize size = effect->CalcDynamicLayout(0, LM_HORZ);
+  effect->m_pDockContext->m_nHitTest = 0;
+  EXPECT_GE(size.cx, 32);
+  EXPECT_GE(size.cy, 32);
+}
+
+TEST_F(KitDocking, DraggingTheSplitterBetweenTwoBarsMovesTheBoundaryAndTheTrackerLeavesNoTrace) {
+  CKitControlBar* effect = Bar(2448);
+  CKitControlBar* preview = Bar(2449);
+  DockAfter(preview, effect, KitInnerDockBar(frame_, CBRS_ALIGN_BOTTOM));
+  for (int i = 0; i < 3; ++i) Pump();
+  const int effectLength = effect->m_sizeHorz.cx, previewLength = preview->m_sizeHorz.cx;
+  const CRect r = ScreenRect(effect);
+  const CPoint edge(r.right - 2, r.top + 50);
+  const std::vector<uint32_t> before = Snapshot();
+  // There and back: nothing changes and the screen is as it was.
+  compat::host::InjectMouseMove(edge.x, edge.y);
+  for (int i = 0; i < 2; ++i) Pump();
+  compat::host::InjectMouseButton(0, true, edge.x, edge.y);
+  Pump();
+  ASSERT_TRUE(effect->IsDragging()) << "the press lands on the splitter";
+  MoveTo(CPoint(edge.x + 30, edge.y));
+  EXPECT_NE(Snapshot(), before) << "the tracker shows";
+  MoveTo(edge);
+  ReleaseAt(edge);
+  EXPECT_EQ(Snapshot(), before);
+  EXPECT_EQ(effect->m_sizeHorz.cx, effectLength);
+  // 40 pixels to the right: the first bar gains what the second gives.
+  // (Lower down, so that the press is not taken for a double click.)
+  const CPoint lower(edge.x, edge.y + 20);
+  Press(lower);
+  MoveTo(CPoint(lower.x + 40, lower.y));
+  ReleaseAt(CPoint(lower.x + 40, lower.y));
+  EXPECT_EQ(effect->m_sizeHorz.cx, effectLength + 40);
+  EXPECT_EQ(preview->m_sizeHorz.cx, previewLength - 40);
+  EXPECT_EQ(ScreenRect(effect).right, ScreenRect(preview).left);
+}
+
+TEST_F(KitDocking, ADragPastTheOppositeEdgeStopsAt28Pixels) {
+  CKitControlBar* preview = Bar(2449);
+  frame_->DockControlBar(preview, KitInnerDockBar(frame_, CBRS_ALIGN_LEFT), nullptr);
+  frame_->RecalcLayout();
+  for (int i = 0; i < 3; ++i) Pump();
+  const CRect r = ScreenRect(preview);
+  // Inside the band and inside the dock bar, which clips the bar's last 2 pixels.
+  const CPoint edge(r.right - 3, r.top + 100);
+  ASSERT_EQ(preview->SendMessageW(WM_NCHITTEST, 0, MAKELPARAM(edge.x, edge.y)), HTRIGHT);
+  MoveTo(edge);
+  Press(edge);
+  ASSERT_TRUE(preview->IsDragging());
+  MoveTo(CPoint(r.left - 60, edge.y));
+  ReleaseAt(CPoint(r.left - 60, edge.y));
+  EXPECT_EQ(preview->m_sizeVert.cx, 28);
+}
+
+// --- auto-hide ---
+
+TEST_F(KitDocking, AutoHideMakesATabThatSlidesTheBarOutAndBackAndAutoHideAgainDocksIt) {
+  CKitControlBar* effect = Bar(2448);
+  for (int i = 0; i < 3; ++i) Pump();
+  ClickAt(AutoHideButton(effect));
+  ASSERT_TRUE(effect->IsAutoHidden());
+  ASSERT_EQ(TabsOn(CBRS_ALIGN_BOTTOM), 1);
+  EXPECT_EQ(Strip(CBRS_ALIGN_BOTTOM)->GetTab(0)->m_nEdge, static_cast<UINT>(AFX_IDW_DOCKBAR_BOTTOM));
+  EXPECT_TRUE(Strip(CBRS_ALIGN_BOTTOM)->IsWindowVisible());
+  EXPECT_EQ(ScreenRect(Strip(CBRS_ALIGN_BOTTOM)).Height(), 24);
+  CWnd* carrier = FloatingFrameOf(effect);
+  ASSERT_TRUE(carrier);
+  EXPECT_FALSE(carrier->IsWindowVisible());
+  EXPECT_FALSE(carrier->GetStyle() & WS_CAPTION);
+  WritePng(frame_->m_hWnd, "kit_docking_auto_hidden");
+
+  // Resting on the tab slides the bar out above the strip.
+  CKitAutoHideTab* tab = Strip(CBRS_ALIGN_BOTTOM)->GetTab(0);
+  MoveTo(ScreenRect(tab).CenterPoint());
+  EXPECT_TRUE(carrier->IsWindowVisible());
+  EXPECT_TRUE(tab->m_bSlidOut);
+  EXPECT_LT(ScreenRect(carrier).top, ScreenRect(Strip(CBRS_ALIGN_BOTTOM)).top);
+  EXPECT_GT(ScreenRect(carrier).Height(), 50);
+  WritePng(frame_->m_hWnd, "kit_docking_slid_out");
+
+  // Over the bar it stays out; once the mouse has left both it goes back within 500 ms.
+  MoveTo(ScreenRect(effect).CenterPoint());
+  Advance(500);
+  EXPECT_TRUE(carrier->IsWindowVisible());
+  const CPoint away = ScreenRect(Bar(2449)).CenterPoint();
+  MoveTo(away);
+  Advance(500);
+  EXPECT_FALSE(carrier->IsWindowVisible());
+  EXPECT_FALSE(tab->m_bSlidOut);
+
+  // Out again, then its Auto Hide button docks it back where it was.
+  MoveTo(ScreenRect(tab).CenterPoint());
+  ASSERT_TRUE(effect->IsWindowVisible());
+  for (int i = 0; i < 3; ++i) Pump();
+  ClickAt(AutoHideButton(effect));
+  EXPECT_FALSE(effect->IsAutoHidden());
+  EXPECT_EQ(effect->m_pDockBar, KitInnerDockBar(frame_, CBRS_ALIGN_BOTTOM));
+  EXPECT_EQ(TabsOn(CBRS_ALIGN_BOTTOM), 0);
+  EXPECT_FALSE(Strip(CBRS_ALIGN_BOTTOM)->IsWindowVisible());
+}
+
+TEST_F(KitDocking, LoadingTheSavedStateTwiceWhileHiddenLeavesOneTabOnTheBarsOwnEdge) {
+  CKitControlBar* preview = Bar(2449);
+  for (int i = 0; i < 3; ++i) Pump();
+  ClickAt(AutoHideButton(preview));
+  ASSERT_TRUE(preview->IsAutoHidden());
+  frame_->SaveBarSizes();
+  frame_->LoadBarSizes();
+  frame_->LoadBarSizes();
+  Pump();
+  EXPECT_EQ(TabsOn(CBRS_ALIGN_RIGHT), 1);
+  for (DWORD side : {CBRS_ALIGN_LEFT, CBRS_ALIGN_TOP, CBRS_ALIGN_BOTTOM}) EXPECT_EQ(TabsOn(side), 0);
+  EXPECT_EQ(Strip(CBRS_ALIGN_RIGHT)->GetTab(0)->m_nEdge, static_cast<UINT>(AFX_IDW_DOCKBAR_RIGHT));
+  EXPECT_TRUE(preview->IsAutoHidden());
+}
+
+// --- the profile ---
+
+TEST_F(KitDocking, TheSizeSectionHoldsSixKeysInOrderAndARestartRestoresThem) {
+  CKitControlBar* effect = Bar(2448);
+  effect->m_sizeHorz = CSize(640, 140);
+  effect->m_sizeVert = CSize(230, 310);
+  for (int i = 0; i < 3; ++i) Pump();
+  ClickAt(AutoHideButton(Bar(2449)));
+  frame_->SaveBarSizes();
+  // The keys in the file's line order.
+  std::ifstream file(HostIni());
+  std::vector<std::string> keys;
+  bool inSection = false;
+  for (std::string line; std::getline(file, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty() && line[0] == '[') inSection = line == "[KitDock-Bar2448]";
+    else if (inSection && line.find('=') != std::string::npos) keys.push_back(line.substr(0, line.find('=')));
+  }
+  EXPECT_EQ(keys, (std::vector<std::string>{"sizeHorz.cx", "sizeHorz.cy", "sizeVert.cx", "sizeVert.cy", "AutoHide", "Aling"}));
+  const std::string script =
+      "import configparser,sys\nc=configparser.ConfigParser(interpolation=None)\nc.optionxform=str\n"
+      "c.read(sys.argv[1],encoding='utf-8')\nprint(list(c['KitDock-Bar2448'].items()))\nprint(dict(c['KitDock-Bar2449']))\n";
+  const std::string output = testsupport::RunTool("python3 -c \"" + script + "\" '" + HostIni() + "'");
+  const std::string expected = "[('sizeHorz.cx', '" + std::to_string(effect->m_sizeHorz.cx) +
+                               "'), ('sizeHorz.cy', '140'), ('sizeVert.cx', '230'), ('sizeVert.cy', '310'), "
+                               "('AutoHide', '0'), ('Aling', '0')]";
+  EXPECT_NE(output.find(expected), std::string::npos) << output;
+  EXPECT_NE(output.find("'AutoHide': '1', 'Aling': '16384'"), std::string::npos) << output;
+
+  // A restart: a new frame reads them back.
+  frame_->DestroyWindow();
+  Pump();
+  Build();
+  frame_->LoadBarSizes();
+  Pump();
+  EXPECT_EQ(Bar(2448)->m_sizeHorz.cy, 140);
+  EXPECT_EQ(Bar(2448)->m_sizeVert, CSize(230, 310));
+  EXPECT_TRUE(Bar(2449)->IsAutoHidden());
+  EXPECT_EQ(TabsOn(CBRS_ALIGN_RIGHT), 1);
+  EXPECT_EQ(Strip(CBRS_ALIGN_RIGHT)->GetTab(0)->m_nEdge, static_cast<UINT>(AFX_IDW_DOCKBAR_RIGHT));
+}
+
+TEST_F(KitDocking, ABarIdBelow1000IsRefused) {
+  kitdemo::CDemoDockingBar bar;
+  EXPECT_FALSE(bar.Create(u"Low", WS_CHILD | WS_VISIBLE, frame_, 5));
+  EXPECT_FALSE(bar.GetSafeHwnd());
+}
+
+// --- caption ---
+
+TEST_F(KitDocking, CaptionButtonsAndTheFocusHighlight) {
+  CKitControlBar* effect = Bar(2448);
+  CKitControlBar* preview = Bar(2449);
+  for (int i = 0; i < 3; ++i) Pump();
+  // The focus in a bar's panel makes its caption active at the next idle update.
+  static_cast<kitdemo::CDemoDockingBar*>(effect)->m_panel.SetFocus();
+  frame_->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE);
+  for (int i = 0; i < 3; ++i) Pump();
+  EXPECT_TRUE(effect->m_bCaptionActive);
+  EXPECT_FALSE(preview->m_bCaptionActive);
+  EXPECT_EQ(ScreenPixel(ScreenRect(effect).left + 40, ScreenRect(effect).top + 4), GetSysColor(COLOR_ACTIVECAPTION));
+  EXPECT_NE(ScreenPixel(ScreenRect(preview).left + 40, ScreenRect(preview).top + 8), GetSysColor(COLOR_ACTIVECAPTION));
+  // The other bar takes the highlight when it is activated.
+  preview->SendMessageW(WM_COMMAND, CKitControlBar::kActivateCommand, 0);
+  Pump();
+  EXPECT_TRUE(preview->m_bCaptionActive);
+  EXPECT_FALSE(effect->m_bCaptionActive);
+
+  // Hovering Close turns it hot; leaving it, normal within 100 ms.
+  const CPoint close = CloseButton(effect);
+  compat::host::InjectMouseMove(close.x, close.y);
+  for (int i = 0; i < 3; ++i) Pump();
+  EXPECT_EQ(effect->m_nCloseState, CKitCaptionButton::Hot);
+  WritePng(frame_->m_hWnd, "kit_docking_captions");
+  MoveTo(ScreenRect(effect).CenterPoint());
+  Advance(100);
+  EXPECT_EQ(effect->m_nCloseState, CKitCaptionButton::Normal);
+  // Close hides the bar.
+  ClickAt(close);
+  EXPECT_FALSE(effect->IsWindowVisible());
+}
+
+TEST_F(KitDocking, ATooLongTitleIsShortenedAndEndsInAnEllipsis) {
+  CKitControlBar* preview = Bar(2449);
+  const CString title(std::u16string(200, u'W').c_str());
+  CClientDC dc(preview);
+  const CString shown = KitFitTitle(&dc, title, 120);
+  EXPECT_LT(shown.GetLength(), 200);
+  EXPECT_EQ(shown.Right(3), CString(u"..."));
+  EXPECT_EQ(shown.Left(shown.GetLength() - 3), title.Left(shown.GetLength() - 3));
+  // One character and the ellipsis is as short as it gets.
+  EXPECT_EQ(KitFitTitle(&dc, title, 1), CString(u"W..."));
+  preview->SetWindowText(title);
+  preview->SendMessageW(WM_NCPAINT, 0, 0);
+  WritePng(preview->m_hWnd, "kit_docking_long_title");
+}
+
+// --- floating frames ---
+
+TEST_F(KitDocking, ATornOffWindowShowsTheWholeHostedWindow) {
+  CWnd hosted;
+  ASSERT_TRUE(hosted.CreateEx(0, AfxRegisterWndClass(0, nullptr, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1)), u"",
+                              WS_CHILD, CRect(0, 0, 150, 90), frame_, 77));
+  CRect button(40, 40, 64, 62);
+  frame_->ClientToScreen(&button);
+  auto* tearOff = new CKitMiniFrameWnd;
+  ASSERT_TRUE(tearOff->Create(frame_, &hosted, &button, u"Torn off", 0));
+  Pump();
+  CRect client;
+  tearOff->GetClientRect(&client);
+  EXPECT_GE(client.Width(), 150);
+  EXPECT_GE(client.Height(), 90);
+  EXPECT_EQ(hosted.GetParent(), tearOff);
+  WritePng(tearOff->m_hWnd, "kit_docking_torn_off");
+  // Escape gives the window back and the frame goes, with nothing posted after it.
+  const HWND frameHwnd = tearOff->m_hWnd;
+  tearOff->CloseFrame();
+  Pump();
+  EXPECT_FALSE(IsWindow(frameHwnd));
+  EXPECT_EQ(hosted.GetParent(), frame_);
+  EXPECT_FALSE(hosted.IsWindowVisible());
+  hosted.DestroyWindow();
+}
+
+TEST_F(KitDocking, AFloatingFrameThatCarriesAnAutoHiddenBarLetsClicksThrough) {
+  CKitControlBar* effect = Bar(2448);
+  for (int i = 0; i < 3; ++i) Pump();
+  ClickAt(AutoHideButton(effect));
+  auto* carrier = dynamic_cast<CKitMiniFrame*>(FloatingFrameOf(effect));
+  ASSERT_TRUE(carrier);
+  CRect r = ScreenRect(carrier);
+  EXPECT_EQ(carrier->SendMessageW(WM_NCHITTEST, 0, MAKELPARAM(r.left + 1, r.top + 1)), HTTRANSPARENT);
+  // WM_CLOSE on a floating frame hides its bars.
+  CKitControlBar* preview = Bar(2449);
+  frame_->FloatControlBar(preview, CPoint(300, 200), CBRS_ALIGN_TOP);
+  Pump();
+  FloatingFrameOf(preview)->SendMessageW(WM_CLOSE, 0, 0);
+  Pump();
+  EXPECT_FALSE(preview->IsWindowVisible());
 }
 
 }  // namespace
