@@ -94,6 +94,12 @@ bool ParseDescription(const std::string& text, const std::string& folder, Descri
       if (values.empty() || values.size() > 2) return fail("profile needs a file and may name a section");
       out->profileFile = values[0].front() == '/' ? values[0] : folder + "/" + values[0];
       if (values.size() == 2) out->profileName = Widen(values[1]);
+    } else if (keyword == "frame") {
+      if (values.size() != 1 || (values[0] != "kit" && values[0] != "plain")) return fail("frame is kit or plain");
+      out->kitFrame = values[0] == "kit";
+    } else if (keyword == "statusbar") {
+      if (!needNumbers(1)) return fail("statusbar needs 0 or 1");
+      out->statusBar = a != 0;
     } else if (keyword == "docking") {
       out->docking = true;
     } else if (keyword == "dockbar") {
@@ -214,14 +220,17 @@ int CDemoDockingBar::OnCreate(LPCREATESTRUCT lpcs) {
   return 0;
 }
 
+void ReportCommandState(const Description& description, UINT nID, CCmdUI* ui) {
+  auto it = description.states.find(nID);
+  const CommandState state = it == description.states.end() ? CommandState::Enabled : it->second;
+  ui->Enable(state != CommandState::Disabled);
+  if (state == CommandState::Radio) ui->SetRadio(TRUE);
+  if (state == CommandState::Checked) ui->SetCheck(1);
+}
+
 BOOL CKitDemoFrame::OnCmdMsg(UINT nID, int nCode, void* pExtra, void* pHandlerInfo) {
   if (nCode == static_cast<int>(CN_UPDATE_COMMAND_UI)) {
-    auto* ui = static_cast<CCmdUI*>(pExtra);
-    auto it = m_description.states.find(nID);
-    const CommandState state = it == m_description.states.end() ? CommandState::Enabled : it->second;
-    ui->Enable(state != CommandState::Disabled);
-    if (state == CommandState::Radio) ui->SetRadio(TRUE);
-    if (state == CommandState::Checked) ui->SetCheck(1);
+    ReportCommandState(m_description, nID, static_cast<CCmdUI*>(pExtra));
     return TRUE;
   }
   if (nCode == CN_COMMAND && nID < 0xF000) return TRUE;  // the demo's commands do nothing

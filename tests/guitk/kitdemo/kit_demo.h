@@ -14,6 +14,8 @@
 //   radio  32885               command states the frame's update handlers report:
 //   check  57603               radio, check, disable
 //   disable 57603
+//   frame  kit                 a toolkit frame (menu bar, toolbar and docking) instead of the plain one
+//   statusbar 1                the toolkit frame's status bar
 //   docking                    the toolkit's two rings of dock bars; toolbars then
 //                              dock in the outer top ring
 //   dockbar 2448 bottom Effect a sizable docking bar: id, edge, title
@@ -49,6 +51,8 @@ struct Description {
   std::string profileFile;  // host path; empty for none
   std::u16string profileName = u"KitDemo";
   std::map<UINT, CommandState> states;
+  bool kitFrame = false;
+  bool statusBar = false;
   bool docking = false;
   struct DockingBar {
     UINT id;
@@ -73,6 +77,9 @@ class CDemoDockingBar : public CKitControlBar {
   int OnCreate(LPCREATESTRUCT lpcs) override;
   CEdit m_panel;
 };
+
+// What a frame's update handler reports for a command: the description's state.
+void ReportCommandState(const Description& description, UINT nID, CCmdUI* ui);
 
 // Reads a description; false with the line and the reason in *error.
 bool ParseDescription(const std::string& text, const std::string& folder, Description* out, std::string* error);
