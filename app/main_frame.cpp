@@ -114,6 +114,8 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct) {
   SetDrawStyle(0x8001);
   if (CWinApp* app = AfxGetApp()) SetWindowText(app->m_pszAppName);
   RestoreWindowRect();
+  // The message pane starts with the idle prompt ("Ready").
+  PostMessage(WM_SETMESSAGESTRING, AFX_IDS_IDLEMESSAGE);
   return 0;
 }
 
