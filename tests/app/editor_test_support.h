@@ -56,12 +56,15 @@ class EditorTest : public ::testing::Test {
     ClearProgramFiles();
     compat::ResetDesktop(1024, 768);
     compat::ClearModalSteps();
+    // Message boxes are windows a test answers, as a user would.
+    compat::SetRealMessageBoxes(true);
     StoreShowNextTime(1);  // most tests start without the Load Sample dialog
   }
   void TearDown() override {
     if (m_app) Exit();
     EXPECT_EQ(compat::PendingModalSteps(), 0) << "a step never ran";
     compat::ClearModalSteps();
+    compat::ResetMessageBoxLog();
     ClearProgramFiles();
     fs::remove_all(m_temp);
     unsetenv("CALVETTA_REGISTRY");
