@@ -71,7 +71,7 @@ class EditorTest : public ::testing::Test {
   }
   static void ClearProgramFiles() {
     const fs::path folder = ProgramFolder();
-    for (const char* name : {"cM.ini", "Sample", "Data"}) fs::remove_all(folder / name);
+    for (const char* name : {"cM.ini", "cMDefault.ini", "Sample", "Data"}) fs::remove_all(folder / name);
   }
 
   void Start(std::vector<std::u16string> arguments = {}) {
