@@ -63,7 +63,8 @@ TEST_F(Documents, ARefusedFileLeavesTheOpenProjectTitleFileAndFlagAlone) {
   SaveTwoPairs(Temp("good.pvk"));
   Project()->InsertPair();  // three pairs now, not saved
   ASSERT_TRUE(Modified());
-  Bytes damaged = ReadBytes(Temp("good.pvk"));
+  const Bytes saved = ReadBytes(Temp("good.pvk"));
+  Bytes damaged = saved;
   damaged.resize(damaged.size() / 2);
   WriteBytes(Temp("bad.pvk"), damaged);
   QueueDialog(u"Open", Temp("bad.pvk"));
@@ -75,6 +76,7 @@ TEST_F(Documents, ARefusedFileLeavesTheOpenProjectTitleFileAndFlagAlone) {
   EXPECT_EQ(Title().Native(), u"good.pvk - Calvetta");
   EXPECT_TRUE(Modified());
   EXPECT_EQ(ReadBytes(Temp("bad.pvk")), damaged);
+  EXPECT_EQ(ReadBytes(Temp("good.pvk")), saved);
   // The next Save writes the project that stayed open, to its own file.
   Frame()->SendMessage(WM_COMMAND, ID_FILE_SAVE);
   EXPECT_FALSE(Modified());

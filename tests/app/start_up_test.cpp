@@ -2,8 +2,10 @@
 // commands, the wheel routing, the stored layout and the program without a display.
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 
 #include "editor_test_support.h"
+#include "platform/file_watch.h"
 #include "res/resource.h"
 #include "support/tool_runner.h"
 
@@ -95,6 +97,56 @@ TEST_F(EditorStart, EditModeMessagesCheckTheirToolbarButtons) {
   // Figure tools are not on the main toolbar: the messages are harmless.
   for (int tool : {0, 1, 2, 5}) Frame()->SendMessage(WM_CHECK_FIGURE_TOOL, 0, tool);
   EXPECT_TRUE(ButtonChecked(ID_LINE_CREATE));
+}
+
+}  // namespace
+}  // namespace apptest
+
+namespace apptest {
+namespace {
+
+TEST_F(EditorStart, APaneWithoutSizeTakesNoWheelZoom) {
+  Start();
+  CImageSlot* source = Project()->CurrentPair()->GetSourceSlot();
+  const float before = source->GetZoom();
+  View()->SourcePane()->MoveWindow(0, 0, 0, 0);
+  View()->OnMouseWheelRouted(120);
+  EXPECT_EQ(source->GetZoom(), before);
+}
+
+TEST_F(EditorStart, ClosingWithAPaneHiddenKeepsTheRememberedSplit) {
+  const int32_t record[3] = {7, 9, 200};
+  SaveSetting(u"Spliter", reinterpret_cast<const BYTE*>(record), sizeof record);
+  Start();
+  CRect source;
+  View()->SourcePane()->GetWindowRect(&source);
+  EXPECT_EQ(source.Width(), 200);
+  View()->TargetPane()->ShowWindow(SW_HIDE);
+  View()->RecalcPaneLayout(nullptr);
+  Exit();
+  BYTE* bytes = nullptr;
+  int count = 0;
+  ASSERT_TRUE(LoadSetting(u"Spliter", &bytes, &count));
+  ASSERT_EQ(count, 12);
+  int32_t saved[3] = {};
+  std::memcpy(saved, bytes, sizeof saved);
+  delete[] bytes;
+  EXPECT_EQ(saved[0], 7) << "the first two words are carried unchanged";
+  EXPECT_EQ(saved[1], 9);
+  EXPECT_EQ(saved[2], 200) << "not the full width the source pane had alone";
+}
+
+TEST_F(EditorStart, AChangedPictureOnDiskReachesTheViewAndMarksTheDocument) {
+  Start();
+  const fs::path picture = fs::path(m_temp) / "watched.bmp";
+  WriteBytes(picture, Bytes{'B', 'M'});
+  ASSERT_NE(AddFileWatch(Program(picture).c_str(), View()->m_hWnd, 0), 0u);
+  ASSERT_FALSE(GetMainDocument()->IsModified());
+  WriteBytes(fs::path(m_temp) / "part", Bytes{'B', 'M', '2'});
+  fs::rename(fs::path(m_temp) / "part", picture);
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  while (!GetMainDocument()->IsModified() && std::chrono::steady_clock::now() < end) Idle();
+  EXPECT_TRUE(GetMainDocument()->IsModified());
 }
 
 }  // namespace
