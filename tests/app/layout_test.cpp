@@ -106,5 +106,15 @@ TEST_F(Layout, TheDefaultLayoutIsAppliedFromItsFileWhichStaysUntouched) {
   EXPECT_EQ(ReadBytes(ProgramFolder() / "cMDefault.ini"), factory);
 }
 
+TEST_F(Layout, WithoutAFactoryFileTheLayoutStaysAsItIs) {
+  Start();
+  Frame()->SendMessage(WM_COMMAND, ID_DEFAULT_LAYOUT);
+  Idle();
+  EXPECT_TRUE(m_app->m_wndEffectBar.GetStyle() & WS_VISIBLE);
+  EXPECT_TRUE(View()->PreviewBar().GetStyle() & WS_VISIBLE);
+  EXPECT_EQ(::GetDlgCtrlID(::GetParent(m_app->m_wndEffectBar.m_hWnd)), AFX_IDW_DOCKBAR_BOTTOM);
+  EXPECT_FALSE(fs::exists(ProgramFolder() / "cMDefault.ini")) << "only ever read";
+}
+
 }  // namespace
 }  // namespace apptest

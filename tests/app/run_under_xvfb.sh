@@ -11,7 +11,7 @@ pid=$!
 # The editor is up when a window of its own name is on the screen.
 for _ in $(seq 1 120); do
   if ! kill -0 "$pid" 2>/dev/null; then echo "calvetta ended early" >&2; exit 1; fi
-  if xwininfo -root -tree 2>/dev/null | grep -q 'Calvetta'; then break; fi
+  if xdotool search --name Calvetta >/dev/null 2>&1; then break; fi
   sleep 0.5
 done
 sleep 3
