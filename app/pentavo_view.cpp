@@ -6,6 +6,7 @@
 
 #include "app/main_frame.h"
 #include "app/pentavo_doc.h"
+#include "model/editable_path.h"
 #include "model/image_slot.h"
 #include "model/morph_pair.h"
 #include "model/morph_project.h"
@@ -37,6 +38,10 @@ ON_MESSAGE(WM_PANE_RESIZED, OnPaneResized)
 ON_MESSAGE(WM_PAIR_CHANGED, OnPaneChanged)
 ON_MESSAGE(WM_RENDER_CURRENT, OnRenderCurrent)
 ON_REGISTERED_MESSAGE(g_fileWatchMessage, OnFileWatchNotify)
+ON_MESSAGE(WM_MIRROR_SHAPE, OnMirrorShape)
+ON_MESSAGE(WM_MIRROR_INSERT_POINT, OnMirrorInsertPoint)
+ON_MESSAGE(WM_MIRROR_REMOVE_POINT, OnMirrorRemovePoint)
+ON_MESSAGE(WM_MIRROR_SELECT_POINT, OnMirrorSelectPoint)
 END_MESSAGE_MAP()
 
 CPentavoView::CPentavoView() {
@@ -211,5 +216,48 @@ LRESULT CPentavoView::OnFileWatchNotify(WPARAM, LPARAM) {
   RedrawPanes();
   RenderCurrent();
   SetDocumentModified(TRUE);
+  return 0;
+}
+
+// --- outline edits mirrored to the other side ---
+
+CImageSlot* CPentavoView::OtherSlot(LPARAM changed) {
+  CMorphPair* pair = GetMorphProject()->CurrentPair();
+  return reinterpret_cast<HWND>(changed) == m_sourcePane.m_hWnd ? pair->GetTargetSlot() : pair->GetSourceSlot();
+}
+
+CWnd* CPentavoView::OtherPane(LPARAM changed) {
+  return reinterpret_cast<HWND>(changed) == m_sourcePane.m_hWnd ? &m_targetPane : &m_sourcePane;
+}
+
+LRESULT CPentavoView::OnMirrorShape(WPARAM, LPARAM lParam) {
+  CMorphPair* pair = GetMorphProject()->CurrentPair();
+  CImageSlot* other = OtherSlot(lParam);
+  CImageSlot* changed = other == pair->GetTargetSlot() ? pair->GetSourceSlot() : pair->GetTargetSlot();
+  other->SetShape(*changed->GetShape());
+  other->GetShape()->SetState(2);  // finished
+  if (CWnd* pane = OtherPane(lParam); pane->m_hWnd) pane->Invalidate();
+  return 0;
+}
+
+LRESULT CPentavoView::OnMirrorInsertPoint(WPARAM wParam, LPARAM lParam) {
+  OtherSlot(lParam)->InsertMidPoint(static_cast<int>(wParam));
+  if (CWnd* pane = OtherPane(lParam); pane->m_hWnd) pane->Invalidate();
+  return 0;
+}
+
+LRESULT CPentavoView::OnMirrorRemovePoint(WPARAM wParam, LPARAM lParam) {
+  CImageSlot* other = OtherSlot(lParam);
+  other->GetShape()->RemovePoint(static_cast<int>(wParam));
+  other->UpdateMask();
+  if (CWnd* pane = OtherPane(lParam); pane->m_hWnd) pane->Invalidate();
+  return 0;
+}
+
+LRESULT CPentavoView::OnMirrorSelectPoint(WPARAM wParam, LPARAM lParam) {
+  CEditablePath* shape = OtherSlot(lParam)->GetShape();
+  const int index = static_cast<int>(wParam);
+  if (index >= 0 && index < shape->GetPointCount()) shape->SetSelected(index);
+  if (CWnd* pane = OtherPane(lParam); pane->m_hWnd) pane->Invalidate();
   return 0;
 }

@@ -7,12 +7,20 @@
 #include "app/dock_panel_bar.h"
 #include "compat/afx.h"
 
+class CImageSlot;
+
 // Private messages to the view: a pane or the preview was resized (lParam
 // the window), the current pair changed (wParam: a line edit ended), render
 // the current pair.
 constexpr UINT WM_PANE_RESIZED = 0x500;
 constexpr UINT WM_PAIR_CHANGED = 0x501;
 constexpr UINT WM_RENDER_CURRENT = 0x502;
+// An outline edit in one pane (lParam) mirrored on the other side: the whole
+// shape copied; a mid point inserted, a point removed or selected (wParam its index).
+constexpr UINT WM_MIRROR_SHAPE = 0x521;
+constexpr UINT WM_MIRROR_INSERT_POINT = 0x522;
+constexpr UINT WM_MIRROR_REMOVE_POINT = 0x523;
+constexpr UINT WM_MIRROR_SELECT_POINT = 0x524;
 
 class CPentavoView : public CView {
   DECLARE_DYNCREATE(CPentavoView)
@@ -62,6 +70,13 @@ class CPentavoView : public CView {
   afx_msg LRESULT OnPaneChanged(WPARAM wParam, LPARAM lParam);
   afx_msg LRESULT OnRenderCurrent(WPARAM wParam, LPARAM lParam);
   afx_msg LRESULT OnFileWatchNotify(WPARAM wParam, LPARAM lParam);
+  afx_msg LRESULT OnMirrorShape(WPARAM wParam, LPARAM lParam);
+  afx_msg LRESULT OnMirrorInsertPoint(WPARAM wParam, LPARAM lParam);
+  afx_msg LRESULT OnMirrorRemovePoint(WPARAM wParam, LPARAM lParam);
+  afx_msg LRESULT OnMirrorSelectPoint(WPARAM wParam, LPARAM lParam);
+  // The slot and pane across from the pane `changed` (the target's unless it is the source pane).
+  CImageSlot* OtherSlot(LPARAM changed);
+  CWnd* OtherPane(LPARAM changed);
   DECLARE_MESSAGE_MAP()
 };
 

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "editor_test_support.h"
+#include "model/editable_path.h"
 #include "platform/file_watch.h"
 #include "res/resource.h"
 #include "support/tool_runner.h"
@@ -147,6 +148,37 @@ TEST_F(EditorStart, AChangedPictureOnDiskReachesTheViewAndMarksTheDocument) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
   while (!GetMainDocument()->IsModified() && std::chrono::steady_clock::now() < end) Idle();
   EXPECT_TRUE(GetMainDocument()->IsModified());
+}
+
+}  // namespace
+}  // namespace apptest
+
+namespace apptest {
+namespace {
+
+TEST_F(EditorStart, OutlineEditsInOnePaneAreMirroredOnTheOtherSide) {
+  Start();
+  CMorphPair* pair = Project()->CurrentPair();
+  CEditablePath* source = pair->GetSourceSlot()->GetShape();
+  CEditablePath* target = pair->GetTargetSlot()->GetShape();
+  for (float x : {10.0f, 50.0f, 30.0f}) source->AppendPoint(CVector2(x, x / 2), nullptr);
+  const LPARAM sourcePane = reinterpret_cast<LPARAM>(View()->SourcePane()->m_hWnd);
+  View()->SendMessage(WM_MIRROR_SHAPE, 0, sourcePane);
+  ASSERT_EQ(target->GetPointCount(), 3);
+  EXPECT_EQ(target->GetState(), 2);
+  View()->SendMessage(WM_MIRROR_REMOVE_POINT, 0, sourcePane);
+  EXPECT_EQ(target->GetPointCount(), 2);
+  View()->SendMessage(WM_MIRROR_INSERT_POINT, 0, sourcePane);
+  EXPECT_EQ(target->GetPointCount(), 3);
+  View()->SendMessage(WM_MIRROR_SELECT_POINT, 1, sourcePane);
+  EXPECT_EQ(target->GetSelected(), 1);
+  // Indices from outside the outline change nothing.
+  View()->SendMessage(WM_MIRROR_REMOVE_POINT, 99, sourcePane);
+  View()->SendMessage(WM_MIRROR_INSERT_POINT, static_cast<WPARAM>(-1), sourcePane);
+  EXPECT_EQ(target->GetPointCount(), 3);
+  // From the target pane the source is the other side.
+  View()->SendMessage(WM_MIRROR_REMOVE_POINT, 0, reinterpret_cast<LPARAM>(View()->TargetPane()->m_hWnd));
+  EXPECT_EQ(source->GetPointCount(), 2);
 }
 
 }  // namespace
