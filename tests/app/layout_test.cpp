@@ -106,6 +106,29 @@ TEST_F(Layout, TheDefaultLayoutIsAppliedFromItsFileWhichStaysUntouched) {
   EXPECT_EQ(ReadBytes(ProgramFolder() / "cMDefault.ini"), factory);
 }
 
+// The unnamed value of a key under HKEY_CLASSES_ROOT of our registry store.
+std::u16string ClassesValue(const char16_t* key) {
+  HKEY handle = nullptr;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) return u"<missing>";
+  char16_t text[1024] = {};
+  DWORD size = sizeof text - sizeof(char16_t);
+  const LONG result = RegQueryValueExW(handle, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
+  RegCloseKey(handle);
+  return result == ERROR_SUCCESS ? std::u16string(text) : u"<unreadable>";
+}
+
+TEST_F(Layout, EveryStartRegistersTheProjectTypeWithTheSameContent) {
+  Start();
+  const std::u16string extension = ClassesValue(u".PVK");
+  const std::u16string command = ClassesValue(u"project\\shell\\open\\command");
+  EXPECT_EQ(extension, u"project");
+  EXPECT_NE(command.find(u"\"%1\""), std::u16string::npos) << std::string(command.begin(), command.end());
+  Exit();
+  Start();
+  EXPECT_EQ(ClassesValue(u".PVK"), extension);
+  EXPECT_EQ(ClassesValue(u"project\\shell\\open\\command"), command);
+}
+
 TEST_F(Layout, WithoutAFactoryFileTheLayoutStaysAsItIs) {
   Start();
   Frame()->SendMessage(WM_COMMAND, ID_DEFAULT_LAYOUT);
