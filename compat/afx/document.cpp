@@ -134,7 +134,10 @@ void CDocument::OnCloseDocument() {
     CView* view = m_viewList.front();
     HWND frame = ::GetParent(view->m_hWnd);
     RemoveView(view);
-    ::DestroyWindow(frame ? frame : view->m_hWnd);
+    // Through the frame's own DestroyWindow, which a frame may extend (to save its layout).
+    HWND window = frame ? frame : view->m_hWnd;
+    if (CWnd* object = CWnd::FromHandlePermanent(window)) object->DestroyWindow();
+    else ::DestroyWindow(window);
   }
   m_bAutoDelete = autoDelete;
   DeleteContents();

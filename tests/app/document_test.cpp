@@ -1,0 +1,157 @@
+// New, Open and Save of a project through the framework's dialogs and the
+// command line, and what a refused file or a failed save leaves behind.
+#include <sys/stat.h>
+
+#include "editor_test_support.h"
+#include "model/project_links.h"
+#include "res/resource.h"
+
+namespace apptest {
+namespace {
+
+class Documents : public EditorTest {
+ protected:
+  // A user choosing `path` in the framework's file dialog of this caption.
+  void QueueDialog(const char16_t* caption, const std::string& path) {
+    const std::u16string name = Program(path);
+    compat::AddModalStepOnCaption(caption, [name](HWND dialog) { ::SetDlgItemTextW(dialog, edt1, name.c_str()); });
+    dlgtest::QueueKey(VK_RETURN);
+  }
+  void Command(UINT id) {
+    Frame()->SendMessage(WM_COMMAND, id);
+    Idle();
+  }
+  void Open(const std::string& path) {
+    QueueDialog(u"Open", path);
+    Command(ID_FILE_OPEN);
+  }
+  void SaveAs(const std::string& path) {
+    QueueDialog(u"Save As", path);
+    Command(ID_FILE_SAVE_AS);
+  }
+  // The next message box, answered with this button.
+  void Answer(int button) {
+    compat::AddModalStepOnCaption(u"Calvetta", [button](HWND box) { ::PostMessageW(box, WM_COMMAND, button, 0); });
+  }
+  static std::u16string LastMessage() { return compat::LastMessageBoxText(); }
+  // Two pairs, saved as `path`.
+  void SaveTwoPairs(const std::string& path) {
+    Project()->InsertPair();
+    SaveAs(path);
+    ASSERT_TRUE(fs::exists(path));
+  }
+  BOOL Modified() { return GetMainDocument()->IsModified(); }
+};
+
+TEST_F(Documents, NewOpenAndSaveAsKeepAnUneditedProjectByteForByte) {
+  Start();
+  SaveTwoPairs(Temp("first.pvk"));
+  EXPECT_EQ(Title().Native(), u"first.pvk - Calvetta");
+  EXPECT_FALSE(Modified());
+  Frame()->SendMessage(WM_COMMAND, ID_FILE_NEW);
+  EXPECT_EQ(Title().Native(), u"Untitled - Calvetta");
+  EXPECT_EQ(Project()->GetPairCount(), 1);
+  Open(Temp("first.pvk"));
+  EXPECT_EQ(Project()->GetPairCount(), 2);
+  EXPECT_EQ(Title().Native(), u"first.pvk - Calvetta");
+  SaveAs(Temp("again.pvk"));
+  EXPECT_EQ(ReadBytes(Temp("again.pvk")), ReadBytes(Temp("first.pvk")));
+}
+
+TEST_F(Documents, ARefusedFileLeavesTheOpenProjectTitleFileAndFlagAlone) {
+  Start();
+  SaveTwoPairs(Temp("good.pvk"));
+  Project()->InsertPair();  // three pairs now, not saved
+  ASSERT_TRUE(Modified());
+  const Bytes saved = ReadBytes(Temp("good.pvk"));
+  Bytes damaged = saved;
+  damaged.resize(damaged.size() / 2);
+  WriteBytes(Temp("bad.pvk"), damaged);
+  QueueDialog(u"Open", Temp("bad.pvk"));
+  Answer(IDNO);  // "Save changes ...?"
+  Answer(IDOK);
+  Command(ID_FILE_OPEN);
+  EXPECT_EQ(LastMessage(), u"Failed to open document.");
+  EXPECT_EQ(Project()->GetPairCount(), 3);
+  EXPECT_EQ(Title().Native(), u"good.pvk - Calvetta");
+  EXPECT_TRUE(Modified());
+  EXPECT_EQ(ReadBytes(Temp("bad.pvk")), damaged);
+  EXPECT_EQ(ReadBytes(Temp("good.pvk")), saved);
+  // The next Save writes the project that stayed open, to its own file.
+  Frame()->SendMessage(WM_COMMAND, ID_FILE_SAVE);
+  EXPECT_FALSE(Modified());
+  Frame()->SendMessage(WM_COMMAND, ID_FILE_NEW);
+  Open(Temp("good.pvk"));
+  EXPECT_EQ(Project()->GetPairCount(), 3);
+}
+
+TEST_F(Documents, AProjectOnTheCommandLineOpensOrIsReportedAndTheEditorStartsEmpty) {
+  Start();
+  SaveTwoPairs(Temp("given.pvk"));
+  Exit();
+  Start({Program(Temp("given.pvk"))});
+  EXPECT_EQ(Title().Native(), u"given.pvk - Calvetta");
+  EXPECT_EQ(Project()->GetPairCount(), 2);
+  Exit();
+
+  WriteBytes(Temp("broken.pvk"), Bytes{1, 2, 3});
+  Answer(IDOK);
+  Start({Program(Temp("broken.pvk"))});
+  EXPECT_EQ(LastMessage(), u"Failed to open document.");
+  ASSERT_TRUE(Frame());
+  EXPECT_TRUE(Frame()->IsWindowVisible());
+  EXPECT_EQ(Title().Native(), u"Untitled - Calvetta");
+  EXPECT_EQ(Project()->GetPairCount(), 1);
+}
+
+TEST_F(Documents, AFailedSaveIsReportedAndTheDocumentStaysModified) {
+  Start();
+  Project()->InsertPair();
+  ASSERT_TRUE(Modified());
+  // A folder nobody may write to; the superuser may write anywhere, so for
+  // it the folder is a plain file.
+  std::string path;
+  if (geteuid() == 0) {
+    WriteBytes(Temp("plain"), Bytes{'x'});
+    path = Temp("plain") + "/p.pvk";
+  } else {
+    fs::create_directories(Temp("locked"));
+    chmod(Temp("locked").c_str(), 0555);
+    path = Temp("locked") + "/p.pvk";
+  }
+  Answer(IDOK);
+  EXPECT_FALSE(GetMainDocument()->DoSave(Program(path).c_str()));
+  EXPECT_EQ(LastMessage(), u"Failed to save document.");
+  EXPECT_TRUE(Modified());
+  EXPECT_EQ(Title().Native(), u"Untitled - Calvetta");
+  chmod(Temp("locked").c_str(), 0755);
+}
+
+TEST_F(Documents, ThePairOperationsReachThePanelTheDocumentAndTheStatusBar) {
+  Start();
+  ASSERT_FALSE(Modified());
+  CWnd* panel = m_app->m_pTransitionPanel;
+  ASSERT_TRUE(panel && panel->m_hWnd);
+  panel->UpdateWindow();
+  Project()->InsertPair();
+  EXPECT_TRUE(Modified());
+  SetDocumentModified(FALSE);
+  panel->UpdateWindow();
+  Project()->MovePairUp();
+  RECT dirty{};
+  EXPECT_TRUE(::GetUpdateRect(panel->m_hWnd, &dirty, FALSE)) << "the panel is refreshed";
+  EXPECT_TRUE(Modified());
+  GetEditorLink()->ShowIntersect(TRUE);
+  EXPECT_EQ(Pane(2), u"Trangles have intersects");
+  GetEditorLink()->ShowIntersect(FALSE);
+  EXPECT_EQ(Pane(2), u"Trangles have not intersects");
+  Project()->CurrentPair()->GetSourceSlot()->SetZoom(0.5f);
+  GetEditorLink()->ShowZoom();
+  EXPECT_EQ(Pane(1), u"50%");
+  Project()->CurrentPair()->GetSourceSlot()->SetZoom(1.0f);
+  GetEditorLink()->ShowZoom();
+  EXPECT_EQ(Pane(1), u"100%");
+}
+
+}  // namespace
+}  // namespace apptest
