@@ -106,6 +106,7 @@ BEGIN_MESSAGE_MAP(CImageViewDlg, CDialog)
 ON_WM_PAINT()
 ON_WM_ERASEBKGND()
 ON_WM_SIZE()
+ON_WM_GETMINMAXINFO()
 ON_WM_HSCROLL()
 ON_WM_VSCROLL()
 ON_WM_LBUTTONDOWN()
@@ -265,6 +266,13 @@ void CImageViewDlg::OnSize(UINT nType, int cx, int cy) {
     if (CWnd* report = ReportWindow()) report->SendMessage(WM_PANE_RESIZED, 0, reinterpret_cast<LPARAM>(m_hWnd));
   }
   RefitZoom();
+}
+
+// The view holds the split within its own limits; the size loop must not
+// stop the border before them.
+void CImageViewDlg::OnGetMinMaxInfo(MINMAXINFO* lpMMI) {
+  CDialog::OnGetMinMaxInfo(lpMMI);
+  lpMMI->ptMinTrackSize = POINT{0, 0};
 }
 
 // --- drawing ---
