@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "controls/edit_ctrl.h"
 #include "imaging/image_file.h"
 #include "model/line_tool.h"
 #include "model/morph_pair.h"
