@@ -3,8 +3,6 @@
 
 #include "controls/custom_notify.h"
 #include "controls/edit_ctrl.h"
-#include "model/morph_pair.h"
-#include "model/morph_project.h"
 #include "res/resource.h"
 #include "ui/editing_dialogs.h"
 
@@ -42,16 +40,6 @@ void CColorAdjustDlg::DoDataExchange(CDataExchange* pDX) {
   DDX_Check(pDX, kIdMirror, a.mirror);
 }
 
-void CColorAdjustDlg::ApplyToSlot() {
-  CMorphProject* project = GetMorphProject();
-  if (m_pSlot == nullptr || project->GetPairCount() == 0) return;
-  CMorphPair* pair = project->CurrentPair();
-  LoadImageSlot(m_pSlot, pair);
-  pair->SetMeshDirty(TRUE);
-  RenderPair(pair);
-  pair->RefreshImageViews();
-}
-
 BOOL CColorAdjustDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
   const int id = LOWORD(wParam);
   const WORD code = HIWORD(wParam);
@@ -59,14 +47,14 @@ BOOL CColorAdjustDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
   const bool box = (id == kIdFlip || id == kIdMirror) && code == BN_CLICKED;
   if (!field && !box) return CDialog::OnCommand(wParam, lParam);
   UpdateData(TRUE);
-  ApplyToSlot();
+  ReloadSlotPicture(m_pSlot);
   return TRUE;
 }
 
 void CColorAdjustDlg::OnCancel() {
   if (m_pSlot != nullptr) {
     m_pSlot->m_adjust = m_saved;
-    ApplyToSlot();
+    ReloadSlotPicture(m_pSlot);
   }
   CDialog::OnCancel();
 }

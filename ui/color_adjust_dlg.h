@@ -18,8 +18,6 @@ class CColorAdjustDlg : public CDialog {
   void DoDataExchange(CDataExchange* pDX) override;
   BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
   void OnCancel() override;
-  // The slot's picture reloaded with its settings, and the panes refreshed.
-  void ApplyToSlot();
 
   CColorAdjust m_saved;
 };

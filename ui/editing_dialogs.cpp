@@ -43,6 +43,15 @@ CMorphPair* CurrentPair() {
 
 }  // namespace
 
+void ReloadSlotPicture(CImageSlot* slot) {
+  CMorphPair* pair = CurrentPair();
+  if (pair == nullptr || slot == nullptr) return;
+  LoadImageSlot(slot, pair);
+  pair->SetMeshDirty(TRUE);
+  RenderPair(pair);
+  pair->RefreshImageViews();
+}
+
 void SetFieldRange(CWnd& dialog, int id, double min, double max) {
   if (auto* field = controls::EditCtrlFromHandle(::GetDlgItem(dialog.m_hWnd, id))) field->SetRange(min, max);
 }
@@ -180,15 +189,6 @@ void CClipAreaDlg::DoDataExchange(CDataExchange* pDX) {
   if (pDX->m_bSaveAndValidate) clip = RECT{left, top, left + width, top + height};
 }
 
-void CClipAreaDlg::ApplyToPair() {
-  CMorphPair* pair = CurrentPair();
-  if (pair == nullptr || m_pSlot == nullptr) return;
-  LoadImageSlot(m_pSlot, pair);
-  pair->SetMeshDirty(TRUE);
-  RenderPair(pair);
-  pair->RefreshImageViews();
-}
-
 BOOL CClipAreaDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
   const int id = LOWORD(wParam);
   if (!IsFieldChange(wParam) || m_pSlot == nullptr) return CDialog::OnCommand(wParam, lParam);
@@ -206,7 +206,7 @@ BOOL CClipAreaDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     }
   }
   // Left and top too: the pane and the texture show the rectangle as it is.
-  ApplyToPair();
+  ReloadSlotPicture(m_pSlot);
   return TRUE;
 }
 
@@ -214,7 +214,7 @@ void CClipAreaDlg::OnCancel() {
   // The pane followed every edit live; Cancel gives back the rectangle of before.
   if (m_pSlot != nullptr) {
     m_pSlot->m_clip = m_savedClip;
-    ApplyToPair();
+    ReloadSlotPicture(m_pSlot);
   }
   CDialog::OnCancel();
 }

@@ -8,6 +8,10 @@
 
 class CImageSlot;
 
+// The slot's picture derived again (clip, colour adjustment) for the current
+// pair, which renders again and refreshes its panes.
+void ReloadSlotPicture(CImageSlot* slot);
+
 // The range of a numeric field of a dialog.
 void SetFieldRange(CWnd& dialog, int id, double min, double max);
 
@@ -66,8 +70,6 @@ class CClipAreaDlg : public CDialog {
   void DoDataExchange(CDataExchange* pDX) override;
   BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
   void OnCancel() override;
-  // The slot's picture follows the rectangle and the pair renders again.
-  void ApplyToPair();
 
   // What Cancel gives back.
   RECT m_savedClip{0, 0, 0, 0};

@@ -465,6 +465,7 @@ void CImageViewDlg::StoreClipFromPane(CImageSlot* slot, CRect pane) {
 }
 
 void CImageViewDlg::PressClip(CImageSlot* slot, CPoint point) {
+  const CRect before(slot->m_clip);
   CRect rect = ClipInPane(slot);
   const bool isSet = slot->m_clip.right > slot->m_clip.left && slot->m_clip.bottom > slot->m_clip.top;
   const int grip = isSet ? HitGrip(rect, point) : kNoGrip;
@@ -499,30 +500,26 @@ void CImageViewDlg::PressClip(CImageSlot* slot, CPoint point) {
     if (::GetCapture() == m_hWnd) ::ReleaseCapture();
   }
   // The texture and the output picture follow the new clip.
-  if (CMorphPair* pair = CurrentPair()) LoadImageSlot(slot, pair);
-  RefreshPair();
+  if (before != slot->m_clip) ReloadSlotPicture(slot);
 }
 
 // --- context menus ---
 
 void CImageViewDlg::OnRButtonDown(UINT nFlags, CPoint point) {
+  g_activePane = this;
   CImageSlot* slot = GetImageSlot();
-  if (slot != nullptr) {
-    if (CurrentEditMode() != kEditImageProcess) {
-      SetSlotOrigins(slot);
-      CLineHit hit{-1, -1, -1, CVector2(0.0f, 0.0f)};
-      const POINT at{point.x + m_nHScroll, point.y + m_nVScroll};
-      if (slot->GetLines()->HitTestLines(at, hit) == kLineHitPoint) {
-        m_ptRButton = point;
-        g_activePane = this;
-        ShowContextMenu(IDR_LINE_POINT_MENU, point);
-      }
-    } else {
-      g_activePane = this;
-      ShowContextMenu(IDR_IMAGE_MENU, point);
+  if (slot != nullptr && CurrentEditMode() == kEditImageProcess) {
+    ShowContextMenu(IDR_IMAGE_MENU, point);
+  } else if (slot != nullptr) {
+    // Only on a line point: the commands work on the point.
+    SetSlotOrigins(slot);
+    CLineHit hit{-1, -1, -1, CVector2(0.0f, 0.0f)};
+    const POINT at{point.x + m_nHScroll, point.y + m_nVScroll};
+    if (slot->GetLines()->HitTestLines(at, hit) == kLineHitPoint) {
+      m_ptRButton = point;
+      ShowContextMenu(IDR_LINE_POINT_MENU, point);
     }
   }
-  g_activePane = this;
   CDialog::OnRButtonDown(nFlags, point);
 }
 
