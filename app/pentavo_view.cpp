@@ -99,6 +99,7 @@ void CPentavoView::CreatePanes() {
     m_targetPane.MoveWindow(x, client.top, client.right - x, client.Height());
     m_targetPane.ShowWindow(SW_SHOW);
   }
+  RefreshPanes();
 }
 
 void CPentavoView::RecalcPaneLayout(CWnd* except) {
@@ -126,6 +127,7 @@ BOOL CPentavoView::LoadProject(LPCTSTR path) {
   CreatePanes();
   CMorphProject* project = GetMorphProject();
   if (!project->LoadProjectFile(path)) return FALSE;
+  RefreshPanes();
   RedrawPanes();
   if (CEditorLink* editor = GetEditorLink()) editor->RefreshTimeline();
   if (CWnd* frame = GetParentFrame()) frame->SendMessage(WM_CHECK_EDIT_MODE, 0, project->GetEditMode());
@@ -142,6 +144,11 @@ void CPentavoView::RedrawPanes() {
     if (pane->m_hWnd) pane->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
 
+void CPentavoView::RefreshPanes() {
+  m_sourcePane.RefreshImage();
+  m_targetPane.RefreshImage();
+}
+
 void CPentavoView::OnMouseWheelRouted(int delta) {
   if (!m_sourcePane.m_hWnd) return;
   CRect rect;
@@ -150,10 +157,13 @@ void CPentavoView::OnMouseWheelRouted(int delta) {
   const int extent = rect.Width() + rect.Height();
   if (extent <= 0) return;
   const float step = static_cast<float>(delta) / static_cast<float>(extent);
-  CMorphPair* pair = GetMorphProject()->CurrentPair();
-  for (CImageSlot* slot : {pair->GetSourceSlot(), pair->GetTargetSlot()}) slot->SetZoom(slot->GetZoom() + step);
-  RedrawPanes();
-  if (CEditorLink* editor = GetEditorLink()) editor->ShowZoom();
+  for (CImageViewDlg* pane : {SourcePane(), TargetPane()}) {
+    if (!pane->m_hWnd) continue;
+    if (delta > 0)
+      pane->Enlarge(step);
+    else
+      pane->Shrink(step);
+  }
 }
 
 void CPentavoView::OnSize(UINT nType, int cx, int cy) {
