@@ -140,7 +140,7 @@ void CPentavoView::RenderCurrent() {
 }
 
 void CPentavoView::RedrawPanes() {
-  for (CWnd* pane : {&m_sourcePane, &m_targetPane})
+  for (CImageViewDlg* pane : {SourcePane(), TargetPane()})
     if (pane->m_hWnd) pane->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
 
