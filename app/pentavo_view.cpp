@@ -104,6 +104,7 @@ void CPentavoView::CreatePanes() {
     m_targetPane.MoveWindow(x, client.top, client.right - x, client.Height());
     m_targetPane.ShowWindow(SW_SHOW);
   }
+  RefreshPanes();
 }
 
 void CPentavoView::RecalcPaneLayout(CWnd* except) {
@@ -131,6 +132,7 @@ BOOL CPentavoView::LoadProject(LPCTSTR path) {
   CreatePanes();
   CMorphProject* project = GetMorphProject();
   if (!project->LoadProjectFile(path)) return FALSE;
+  RefreshPanes();
   RedrawPanes();
   if (CEditorLink* editor = GetEditorLink()) editor->RefreshTimeline();
   if (CWnd* frame = GetParentFrame()) frame->SendMessage(WM_CHECK_EDIT_MODE, 0, project->GetEditMode());
@@ -143,8 +145,13 @@ void CPentavoView::RenderCurrent() {
 }
 
 void CPentavoView::RedrawPanes() {
-  for (CWnd* pane : {&m_sourcePane, &m_targetPane})
+  for (CImageViewDlg* pane : {SourcePane(), TargetPane()})
     if (pane->m_hWnd) pane->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+void CPentavoView::RefreshPanes() {
+  m_sourcePane.RefreshImage();
+  m_targetPane.RefreshImage();
 }
 
 void CPentavoView::OnMouseWheelRouted(int delta) {
@@ -155,10 +162,13 @@ void CPentavoView::OnMouseWheelRouted(int delta) {
   const int extent = rect.Width() + rect.Height();
   if (extent <= 0) return;
   const float step = static_cast<float>(delta) / static_cast<float>(extent);
-  CMorphPair* pair = GetMorphProject()->CurrentPair();
-  for (CImageSlot* slot : {pair->GetSourceSlot(), pair->GetTargetSlot()}) slot->SetZoom(slot->GetZoom() + step);
-  RedrawPanes();
-  if (CEditorLink* editor = GetEditorLink()) editor->ShowZoom();
+  for (CImageViewDlg* pane : {SourcePane(), TargetPane()}) {
+    if (!pane->m_hWnd) continue;
+    if (delta > 0)
+      pane->Enlarge(step);
+    else
+      pane->Shrink(step);
+  }
 }
 
 void CPentavoView::OnSize(UINT nType, int cx, int cy) {

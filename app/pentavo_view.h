@@ -6,14 +6,12 @@
 
 #include "app/dock_panel_bar.h"
 #include "compat/afx.h"
+#include "ui/image_view_dlg.h"
 
 class CImageSlot;
 
-// Private messages to the view: a pane or the preview was resized (lParam
-// the window), the current pair changed (wParam: a line edit ended), render
-// the current pair.
-constexpr UINT WM_PANE_RESIZED = 0x500;
-constexpr UINT WM_PAIR_CHANGED = 0x501;
+// Private messages to the view (besides the panes' WM_PANE_RESIZED and
+// WM_PAIR_CHANGED): render the current pair.
 constexpr UINT WM_RENDER_CURRENT = 0x502;
 // An outline edit in one pane (lParam) mirrored on the other side: the whole
 // shape copied; a mid point inserted, a point removed or selected (wParam its index).
@@ -39,22 +37,24 @@ class CPentavoView : public CView {
   // The application's mouse hook: both panes zoom by the wheel's turn.
   void OnMouseWheelRouted(int delta);
   void RedrawPanes();
+  // Both panes take their scroll bars and line origins from their slots.
+  void RefreshPanes();
 
-  // Where the panes and the preview are made. Until they have classes of
-  // their own they are plain dialogs from their templates.
-  CWnd* SourcePane() { return &m_sourcePane; }
-  CWnd* TargetPane() { return &m_targetPane; }
+  // Where the panes and the preview are made. Until the preview has a class
+  // of its own it is a plain dialog from its template.
+  CImageViewDlg* SourcePane() { return &m_sourcePane; }
+  CImageViewDlg* TargetPane() { return &m_targetPane; }
   CWnd* PreviewWindow() { return &m_previewPlay; }
   CDockPanelBar& PreviewBar() { return m_previewBar; }
 
  protected:
-  BOOL CreateSourcePane() { return m_sourcePane.Create(130, this); }
-  BOOL CreateTargetPane() { return m_targetPane.Create(131, this); }
+  BOOL CreateSourcePane() { return m_sourcePane.Create(this); }
+  BOOL CreateTargetPane() { return m_targetPane.Create(this); }
   BOOL CreatePreviewWindow(CWnd* bar) { return m_previewPlay.Create(11143, bar); }
   int SplitPosition() const;
 
-  CDialog m_sourcePane;
-  CDialog m_targetPane;
+  CSourceImageView m_sourcePane;
+  CTargetImageView m_targetPane;
   CDialog m_previewPlay;
   CDockPanelBar m_previewBar;
   // Two words carried unchanged from load to save, then the split (0: half the width).

@@ -15,10 +15,10 @@ CWnd* TransitionPanel() {
   return panel && panel->m_hWnd ? panel : nullptr;
 }
 
-CWnd* Pane(int side) {
+CImageViewDlg* Pane(int side) {
   CPentavoView* view = GetMainView();
   if (!view) return nullptr;
-  CWnd* pane = side == 0 ? view->SourcePane() : view->TargetPane();
+  CImageViewDlg* pane = side == 0 ? view->SourcePane() : view->TargetPane();
   return pane->m_hWnd ? pane : nullptr;
 }
 
@@ -35,11 +35,11 @@ class CShellEditorLink : public CEditorLink {
   void RefreshTimeline() override {}
   void ApplyFrameCount() override {}
   void RefreshImageView(int side) override {
-    if (CWnd* pane = Pane(side)) pane->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    if (CImageViewDlg* pane = Pane(side)) pane->RefreshAndDraw();
   }
   void EnableViews(BOOL enable) override {
     for (int side : {0, 1})
-      if (CWnd* pane = Pane(side)) pane->EnableWindow(enable);
+      if (CImageViewDlg* pane = Pane(side)) pane->EnableWindow(enable);
   }
   void SetDocumentModified(BOOL modified) override { ::SetDocumentModified(modified); }
   void CheckFigureTool(int tool) override {

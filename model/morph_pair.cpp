@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "model/line_tool.h"
+#include "model/project_links.h"
 
 void CMorphPair::SyncLineCount(CLineSet* edited) {
   CLineSet* other = OtherSide(edited);
@@ -54,6 +55,7 @@ void CMorphPair::MirrorLineEdit(CLineSet* edited, const CLinePoint& index, BOOL 
 void CMorphPair::RefreshImageViews() {
   ++m_viewRefreshes;
   m_lastRefreshWParam = GetLineTool() == kLineToolNewLine ? 1 : 0;
+  if (CEditorLink* editor = GetEditorLink()) editor->PairChanged(m_lastRefreshWParam);
 }
 
 void CMorphPair::DeleteSelectedPoints() {

@@ -81,7 +81,9 @@ void FlipAndAdjust(DWORD* pixels, SIZE size, const CColorAdjust& adjust) {
   destination.width = destination.rowPixels = size.cx;
   destination.height = size.cy;
   destination.pixels = pixels;
-  destination.clip = RECT{0, 0, size.cx - 1, size.cy - 1};
+  // The copy takes the clip as inclusive and the adjustment as exclusive:
+  // the full size copies within the picture and adjusts all of it.
+  destination.clip = RECT{0, 0, size.cx, size.cy};
   AdjustPixelColors(&source, &destination, adjust.brightness * kPercent, adjust.hue * kPercent,
                     adjust.saturation * kPercent, adjust.contrast * kPercent);
 }

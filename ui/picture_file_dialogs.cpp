@@ -150,17 +150,21 @@ LPCTSTR PictureFolderValueName(DWORD iconStyle) {
   return (iconStyle & (kPictureStyleMask | kPictureStyleLight | kPictureStyleWipe)) ? u"MaskFilePath" : u"ImageFilePath";
 }
 
-BOOL ChoosePictureFile(DWORD iconStyle, CWnd* pParentWnd, CString& path) {
-  LPCTSTR valueName = PictureFolderValueName(iconStyle);
-  CString folder = ReadRegistryText(valueName);
-  if (folder.IsEmpty()) folder = DefaultPictureFolder(iconStyle);
-  CImageFileDlg dialog(TRUE, u"*.jpg", nullptr, 0x226, kPictureFileFilter, pParentWnd);
+BOOL AskPictureFile(LPCTSTR valueName, const CString& startFolder, DWORD flags, CWnd* pParentWnd, CString& path) {
+  CImageFileDlg dialog(TRUE, u"*.jpg", nullptr, flags, kPictureFileFilter, pParentWnd);
   dialog.m_ofn.lpstrTitle = u"Image File";
-  dialog.m_ofn.lpstrInitialDir = folder;
+  if (!startFolder.IsEmpty()) dialog.m_ofn.lpstrInitialDir = startFolder;
   if (dialog.DoModal() != IDOK) return FALSE;
   const CString chosen = dialog.GetPathName();
   if (!PictureFileExists(chosen)) return FALSE;
   path = chosen;
   WriteRegistryText(valueName, FolderOfPath(chosen));
   return TRUE;
+}
+
+BOOL ChoosePictureFile(DWORD iconStyle, CWnd* pParentWnd, CString& path) {
+  LPCTSTR valueName = PictureFolderValueName(iconStyle);
+  CString folder = ReadRegistryText(valueName);
+  if (folder.IsEmpty()) folder = DefaultPictureFolder(iconStyle);
+  return AskPictureFile(valueName, folder, 0x226, pParentWnd, path);
 }

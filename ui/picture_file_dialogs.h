@@ -59,6 +59,11 @@ CString DefaultPictureFolder(DWORD iconStyle);
 // "MaskFilePath" for masks, lights and wipes, else "ImageFilePath".
 LPCTSTR PictureFolderValueName(DWORD iconStyle);
 
+// Asks for a picture, starting in `startFolder` (the dialog's own start when
+// empty). TRUE with `path` when the user chose a file that exists; its folder
+// is then stored as the registry value `valueName`.
+BOOL AskPictureFile(LPCTSTR valueName, const CString& startFolder, DWORD flags, CWnd* pParentWnd, CString& path);
+
 // Asks for a picture for a swatch of `iconStyle`. TRUE with `path` when the
 // user chose a file that exists; its folder is then remembered for the kind.
 BOOL ChoosePictureFile(DWORD iconStyle, CWnd* pParentWnd, CString& path);

@@ -90,6 +90,18 @@ TEST_F(SlotLoading, FlipAndMirrorTurnThePictureHalfRound) {
   EXPECT_EQ(At(slot, 0, 0) & 0xFFFFFF, 0x30u);  // mirror only
 }
 
+TEST_F(SlotLoading, ColourAdjustmentReachesTheLastRowAndColumn) {
+  CImageSlot* slot = GetMorphProject()->CurrentPair()->GetSourceSlot();
+  slot->m_adjust.brightness = 100.0f;
+  slot = Load(Picture("dark.bmp", 5, 4, [](int x, int y) { return static_cast<DWORD>(0x102030 + x + y); }));
+  ASSERT_TRUE(slot->HasPicture());
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 5; ++x) EXPECT_EQ(At(slot, x, y) & 0xFFFFFF, 0xFFFFFFu) << x << "," << y;
+  slot->m_adjust = CColorAdjust{};
+  LoadImageSlot(slot, GetMorphProject()->CurrentPair());
+  EXPECT_EQ(At(slot, 4, 3) & 0xFFFFFF, 0x102037u) << "no adjustment: the plain copy";
+}
+
 TEST_F(SlotLoading, ClipIsHeldToThePicture) {
   CImageSlot* slot = GetMorphProject()->CurrentPair()->GetSourceSlot();
   slot->m_clip = RECT{10, 10, 5000, 20};
