@@ -12,6 +12,7 @@
 #include "model/morph_pair.h"
 #include "model/project_links.h"
 #include "model/record_checks.h"
+#include "model/undo_history.h"
 
 namespace {
 
@@ -53,8 +54,8 @@ bool PutInPlace(const CString& temp, const CString& path) {
 }  // namespace
 
 int CMorphProject::Serialize(CArchive& ar) {
-  if (CEditorLink* editor = GetEditorLink()) editor->StopPlayback();
   if (ar.IsStoring()) {
+    if (CEditorLink* editor = GetEditorLink()) editor->StopPlayback();
     StoreRecord(ar);
   } else {
     LoadRecord(ar);
@@ -91,6 +92,10 @@ void CMorphProject::LoadRecord(CArchive& ar) {
   // were wrong (a pair count one short would lose the last pair at the next
   // save), so the file is refused.
   if (!IsAtEnd(ar)) Refuse();
+  // Only a whole record replaces the project: until here a refusal leaves
+  // the open project, its undo history and its playback as they were.
+  CComandmanger::Get()->Clear();
+  if (CEditorLink* editor = GetEditorLink()) editor->StopPlayback();
   RemoveAllPairs();
   for (auto& pair : pairs) m_pairs.Add(pair.release());
   m_reserved = reserved;
@@ -114,7 +119,6 @@ void CMorphProject::AfterLoad() {
 
 BOOL CMorphProject::LoadProjectFile(LPCTSTR path) {
   if (path == nullptr || !HasProjectEnding(CString(path))) return FALSE;
-  ResetProject();
   BOOL loaded = FALSE;
   try {
     CFile file(path, CFile::modeRead);
@@ -130,9 +134,8 @@ BOOL CMorphProject::LoadProjectFile(LPCTSTR path) {
   } catch (CException* e) {
     e->Delete();
   }
-  // A file that could not be read whole leaves a fresh project, not a part
-  // of one.
-  if (!loaded) ResetProject();
+  // The record is read aside and taken only when whole, so a file that
+  // could not be read leaves the open project untouched.
   return loaded;
 }
 

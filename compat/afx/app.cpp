@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "compat/afx.h"
 
@@ -230,11 +231,36 @@ int CWinApp::Run() {
   return CWinThread::Run();
 }
 
+namespace {
+
+// The visible frames a window owns (its floating bar frames), in z-order.
+std::vector<HWND> OwnedFrames(HWND owner) {
+  struct Search {
+    HWND owner;
+    std::vector<HWND> found;
+  } search{owner, {}};
+  ::EnumThreadWindows(::GetCurrentThreadId(), [](HWND hwnd, LPARAM param) -> BOOL {
+    auto* s = reinterpret_cast<Search*>(param);
+    if (::GetWindow(hwnd, GW_OWNER) == s->owner && ::IsWindowVisible(hwnd) &&
+        dynamic_cast<CFrameWnd*>(CWnd::FromHandlePermanent(hwnd)))
+      s->found.push_back(hwnd);
+    return TRUE;
+  }, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+}  // namespace
+
 BOOL CWinApp::OnIdle(LONG lCount) {
   if (lCount <= 0) {
     if (CWnd* main = m_pMainWnd; main && main->m_hWnd && ::IsWindowVisible(main->m_hWnd)) {
       main->SendMessage(WM_IDLEUPDATECMDUI, TRUE, 0);
       main->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE);
+      // Floating bars live in frames the main window owns.
+      for (HWND owned : OwnedFrames(main->m_hWnd)) {
+        ::SendMessageW(owned, WM_IDLEUPDATECMDUI, TRUE, 0);
+        CWnd::FromHandle(owned)->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE);
+      }
     }
   }
   return lCount < 1;  // one more pass after the update

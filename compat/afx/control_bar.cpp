@@ -91,6 +91,11 @@ void CControlBar::OnDestroy() {
     m_pDockSite->RemoveControlBar(this);
     m_pDockSite = nullptr;
   }
+  // A dock bar must not keep a bar that is gone.
+  if (m_pDockBar) {
+    m_pDockBar->ForgetControlBar(this);
+    m_pDockBar = nullptr;
+  }
   CWnd::OnDestroy();
 }
 
@@ -432,18 +437,24 @@ LRESULT CControlBar::OnIdleUpdateCmdUI(WPARAM wParam, LPARAM) {
 }
 
 // --- dock context ---
-// The docking code supplies CDockContext and fills these in; a bar without a
-// context does not drag or toggle.
+// A dockable bar drags and toggles through its CDockContext; a bar without
+// one does neither.
 
 void CControlBar::EnableDocking(DWORD dwDockStyle) {
-  m_dwDockStyle = dwDockStyle & CBRS_ALIGN_ANY;
+  // CBRS_FLOAT_MULTI travels with the dock style: such bars share a floating frame.
+  m_dwDockStyle = dwDockStyle & (CBRS_ALIGN_ANY | CBRS_FLOAT_MULTI);
   if (!m_pDockContext) m_pDockContext = CreateDockContext();
 }
 
-CDockContext* CControlBar::CreateDockContext() { return nullptr; }
-void CControlBar::DestroyDockContext() { m_pDockContext = nullptr; }
-void CControlBar::StartDockDrag(CPoint) {}
-void CControlBar::ToggleDocking() {}
+CDockContext* CControlBar::CreateDockContext() { return new CDockContext(this); }
+
+void CControlBar::DestroyDockContext() {
+  delete m_pDockContext;
+  m_pDockContext = nullptr;
+}
+
+void CControlBar::StartDockDrag(CPoint point) { m_pDockContext->StartDrag(point); }
+void CControlBar::ToggleDocking() { m_pDockContext->ToggleDocking(); }
 
 // --- RepositionBars ---
 

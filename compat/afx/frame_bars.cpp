@@ -50,6 +50,7 @@ void CFrameWnd::ShowControlBar(CControlBar* pBar, BOOL bShow, BOOL bDelay) {
   CFrameWnd* frame = pBar->GetDockingFrame();
   pBar->DelayShow(bShow);
   if (!bDelay && frame) frame->RecalcLayout();
+  if (pBar->IsFloating()) ShowFloatingFrameOf(pBar, bShow);
 }
 
 BOOL CFrameWnd::OnBarCheck(UINT nID) {

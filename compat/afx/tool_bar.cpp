@@ -13,6 +13,7 @@
 IMPLEMENT_DYNAMIC(CToolBar, CControlBar)
 
 BEGIN_MESSAGE_MAP(CToolBar, CControlBar)
+ON_WM_NCHITTEST()
 ON_WM_SYSCOLORCHANGE()
 ON_WM_DESTROY()
 END_MESSAGE_MAP()
@@ -512,3 +513,6 @@ void CToolCmdUI::SetCheck(int nCheck) {
 }
 
 void CToolCmdUI::SetRadio(BOOL bOn) { SetCheck(bOn ? 1 : 0); }
+
+// The borders and the gripper are the bar's too: a press there drags it.
+LRESULT CToolBar::OnNcHitTest(CPoint) { return HTCLIENT; }

@@ -163,6 +163,27 @@ CursorShape CurrentCursor() {
 
 const char* DriverName() { return CurrentDriver()->Name(); }
 
+bool OpenDisplay(std::string* reason) {
+  HostState& state = State();
+  std::lock_guard<std::mutex> guard(state.lock);
+  if (state.driver) {
+    if (std::strcmp(state.driver->Name(), "headless") != 0) return true;
+    *reason = "the desktop is already headless";
+    return false;
+  }
+  const char* display = std::getenv("DISPLAY");
+  if (!display || !*display) {
+    *reason = "no display (DISPLAY is not set)";
+    return false;
+  }
+  std::unique_ptr<Driver> x11 = MakeX11Driver(reason);
+  if (!x11) return false;
+  state.driver = std::move(x11);
+  state.owner = std::this_thread::get_id();
+  state.hasOwner = true;
+  return true;
+}
+
 void WarpPointer(int x, int y) { CurrentDriver()->WarpPointer(x, y); }
 
 void SyncPresents() {

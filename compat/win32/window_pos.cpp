@@ -212,6 +212,30 @@ void CalcClient(HWND hwnd, const RECT& newRect, WINDOWPOS* pos) {
 }
 
 // Applies position, z-order and visibility; lock held.
+// Owned windows stay above their owner: a floating tool frame does not
+// drop behind its main frame when that is brought forward. Lock held.
+void KeepOwnedAbove(Window* parent, Window* owner) {
+  auto& list = parent->children;
+  std::vector<HWND> owned;
+  for (HWND h : list) {
+    Window* s = Find(h);
+    if (s && s->owner == owner->hwnd && h != owner->hwnd) owned.push_back(h);
+  }
+  if (owned.empty()) return;
+  const auto ownerAt = std::find(list.begin(), list.end(), owner->hwnd);
+  bool inPlace = true;
+  for (HWND h : owned) inPlace = inPlace && std::find(list.begin(), list.end(), h) < ownerAt;
+  if (inPlace) return;
+  for (HWND h : owned) std::erase(list, h);
+  list.insert(std::find(list.begin(), list.end(), owner->hwnd), owned.begin(), owned.end());
+  for (HWND h : owned) {
+    Window* s = Find(h);
+    if (!s) continue;
+    if (ReallyVisible(s)) InvalidateScreenArea(ScreenWindowRect(s));
+    KeepOwnedAbove(parent, s);
+  }
+}
+
 PosChange Apply(Window* w, const WINDOWPOS& pos) {
   PosChange change;
   change.wasVisible = ReallyVisible(w);
@@ -244,6 +268,7 @@ PosChange Apply(Window* w, const WINDOWPOS& pos) {
       }
     }
     if (after != w->hwnd) LinkChild(parent, w->hwnd, after);
+    if (parent && IsTopLevel(w)) KeepOwnedAbove(parent, w);
   }
   if (pos.flags & SWP_SHOWWINDOW) w->style |= WS_VISIBLE;
   if (pos.flags & SWP_HIDEWINDOW) w->style &= ~WS_VISIBLE;

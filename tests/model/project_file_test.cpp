@@ -29,10 +29,16 @@ using pvktest::WriteHost;
 
 class ProjectFile : public pvktest::ProjectFileTest {
  protected:
-  // Refused and left as a fresh project.
+  // Refused, and the project open before (three pairs, the second current)
+  // is left as it was.
   void ExpectRefused(const Bytes& bytes, const std::string& what) {
+    project().ResetProject();
+    project().InsertPair();
+    project().InsertPair();
+    project().SelectPair(1);
     EXPECT_FALSE(Load(bytes)) << what;
-    EXPECT_EQ(project().GetPairCount(), 1) << what;
+    EXPECT_EQ(project().GetPairCount(), 3) << what;
+    EXPECT_EQ(project().GetCurrentIndex(), 1) << what;
     EXPECT_EQ(project().CurrentPair()->GetSourceLines()->GetLineCount(), 0) << what;
   }
 };
@@ -203,7 +209,9 @@ TEST_F(ProjectFile, OnlyPvkNamesAreOpened) {
   EXPECT_EQ(project().GetPairCount(), 2);  // untouched
   EXPECT_TRUE(Load(bytes, "A.PVK"));
   EXPECT_EQ(project().GetPairCount(), 1);
+  project().InsertPair();
   EXPECT_FALSE(project().LoadProjectFile(Program("missing.pvk").c_str()));
+  EXPECT_EQ(project().GetPairCount(), 2);  // a missing file changes nothing
 }
 
 TEST_F(ProjectFile, OutOfRangeCurrentIndexIsHeldToThePairs) {

@@ -226,6 +226,7 @@ TEST_F(ProjectValues, AFileWithMoreOrFewerRecordsThanItsCountsIsRefused) {
 
   for (const Bytes& bytes : {trailing, shortCount, longFile}) {
     // The archive refuses it before the project is touched.
+    project().ResetProject();
     project().InsertPair();
     project().SetOutputSize(320, 240);
     Bytes copy = bytes;
@@ -244,9 +245,11 @@ TEST_F(ProjectValues, AFileWithMoreOrFewerRecordsThanItsCountsIsRefused) {
     SIZE size;
     project().GetOutputSize(size);
     EXPECT_EQ(size.cx, 320);
-    // Through Open, the file is refused as a whole.
+    // Through Open, the file is refused as a whole and the project kept.
     EXPECT_FALSE(Load(bytes));
-    EXPECT_EQ(project().GetPairCount(), 1);
+    EXPECT_EQ(project().GetPairCount(), 2);
+    project().GetOutputSize(size);
+    EXPECT_EQ(size.cx, 320);
   }
   EXPECT_TRUE(Load(whole));
   EXPECT_EQ(project().GetPairCount(), 2);

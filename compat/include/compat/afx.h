@@ -21,3 +21,6 @@
 #include "compat/afx/doc_view.h"
 #include "compat/afx/sync.h"
 #include "compat/afx/control_bars.h"
+#include "compat/afx/dock_state.h"
+#include "compat/afx/mini_frame.h"
+#include "compat/afx/dock_context.h"

@@ -127,6 +127,10 @@ void SetCursor(CursorShape shape);
 void SetCursor(const CursorImage& cursor);
 CursorShape CurrentCursor();
 const char* DriverName();
+// Opens the X display for the desktop, without the headless fallback: false
+// with the reason when there is none to open. A program that must be seen
+// calls it before anything else touches the desktop.
+bool OpenDisplay(std::string* reason);
 // Moves the host's real pointer (SetCursorPos).
 void WarpPointer(int x, int y);
 // Everything presented so far is on the host's screen when this returns.

@@ -8,6 +8,7 @@
 
 #include "compat/host.h"
 #include "guitk/kit_colors.h"
+#include "guitk/kit_dock_context.h"
 #include "guitk/menu_looks.h"
 
 namespace kitdemo {
@@ -93,6 +94,23 @@ bool ParseDescription(const std::string& text, const std::string& folder, Descri
       if (values.empty() || values.size() > 2) return fail("profile needs a file and may name a section");
       out->profileFile = values[0].front() == '/' ? values[0] : folder + "/" + values[0];
       if (values.size() == 2) out->profileName = Widen(values[1]);
+    } else if (keyword == "frame") {
+      if (values.size() != 1 || (values[0] != "kit" && values[0] != "plain")) return fail("frame is kit or plain");
+      out->kitFrame = values[0] == "kit";
+    } else if (keyword == "statusbar") {
+      if (!needNumbers(1)) return fail("statusbar needs 0 or 1");
+      out->statusBar = a != 0;
+    } else if (keyword == "docking") {
+      out->docking = true;
+    } else if (keyword == "dockbar") {
+      static const std::map<std::string, DWORD> sides = {
+          {"left", CBRS_ALIGN_LEFT}, {"top", CBRS_ALIGN_TOP}, {"right", CBRS_ALIGN_RIGHT}, {"bottom", CBRS_ALIGN_BOTTOM}};
+      if (values.size() < 3 || !ParseNumber(values[0], &a) || a <= 0 || a > 0xFFFF || !sides.count(values[1]))
+        return fail("dockbar needs an id, an edge (left, top, right, bottom) and a title");
+      const size_t at = line.find(values[1], line.find(values[0]) + values[0].size()) + values[1].size();
+      const size_t start = line.find_first_not_of(" \t", at);
+      out->dockingBars.push_back({static_cast<UINT>(a), sides.at(values[1]),
+                                  Widen(line.substr(start, line.find_last_not_of(" \t\r") + 1 - start))});
     } else if (keyword == "radio" || keyword == "check" || keyword == "disable") {
       if (!needNumbers(1) || a <= 0 || a > 0xFFFF) return fail(keyword + " needs a command id");
       out->states[static_cast<UINT>(a)] = keyword == "radio"   ? CommandState::Radio
@@ -127,7 +145,9 @@ CKitDemoFrame::~CKitDemoFrame() = default;
 BOOL CKitDemoFrame::Build() {
   g_kitDrawStyle = g_kitMenuStyle = m_description.style;
   g_kitTheme = m_description.theme;
-  if (!Create(nullptr, m_description.title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+  // A docking frame never paints over its bars, as the toolkit's frame does.
+  const DWORD clip = m_description.docking ? WS_CLIPCHILDREN | WS_CLIPSIBLINGS : 0;
+  if (!Create(nullptr, m_description.title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE | clip,
               CRect(10, 10, 10 + m_description.width, 10 + m_description.height), nullptr,
               m_description.menu ? MAKEINTRESOURCEW(m_description.menu) : nullptr))
     return FALSE;
@@ -137,16 +157,67 @@ BOOL CKitDemoFrame::Build() {
   m_menuManager.m_nDrawStyle = m_description.style;
   m_menuManager.Install(this);
   for (UINT toolbar : m_description.toolbars) {
-    auto bar = std::make_unique<CToolBar>();
+    auto bar = m_description.docking ? std::make_unique<CKitToolBarWnd>() : std::make_unique<CToolBar>();
     const UINT id = AFX_IDW_TOOLBAR + static_cast<UINT>(m_toolBars.size());
     if (!bar->Create(this, WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_TOOLTIPS | CBRS_FLYBY, id) || !bar->LoadToolBar(toolbar))
       return FALSE;
     m_toolBars.push_back(std::move(bar));
     m_menuManager.LoadToolbar(toolbar);
   }
+  if (m_description.docking && !BuildDocking()) return FALSE;
   RecalcLayout();
   if (m_description.menu) m_drawnMenu.LoadMenu(m_description.menu);
   return TRUE;
+}
+
+BOOL CKitDemoFrame::BuildDocking() {
+  m_dockRing.EnableKitDocking(this);
+  // The toolbars side by side in one row: each docked just right of the one before.
+  CControlBar* previous = nullptr;
+  for (auto& bar : m_toolBars) {
+    bar->EnableDocking(CBRS_ALIGN_ANY);
+    CRect place;
+    if (previous) {
+      RecalcLayout();
+      previous->GetWindowRect(&place);
+      place.OffsetRect(place.Width(), 0);
+    }
+    DockControlBar(bar.get(), KitOuterDockBar(this, CBRS_ALIGN_TOP), previous ? &place : nullptr);
+    previous = bar.get();
+  }
+  for (const Description::DockingBar& wanted : m_description.dockingBars) {
+    auto* bar = new CDemoDockingBar;
+    if (!bar->Create(wanted.title.c_str(), WS_CHILD | WS_VISIBLE | CBRS_SIZE_DYNAMIC, this, wanted.id)) {
+      delete bar;
+      return FALSE;
+    }
+    bar->m_bAutoDelete = TRUE;
+    bar->EnableDocking(CBRS_ALIGN_ANY);
+    DockControlBar(bar, KitInnerDockBar(this, wanted.side), nullptr);
+    m_dockingBars.push_back(bar);
+  }
+  return TRUE;
+}
+
+void CKitDemoFrame::LoadBarSizes() {
+  for (CDemoDockingBar* bar : m_dockingBars) bar->LoadBarSizeState(m_description.profileName.c_str());
+  RecalcLayout();
+}
+
+void CKitDemoFrame::SaveBarSizes() {
+  for (CDemoDockingBar* bar : m_dockingBars) bar->SaveBarSizeState(m_description.profileName.c_str());
+}
+
+// --- the stand-ins ---
+
+IMPLEMENT_DYNAMIC(CKitToolBarWnd, CToolBar)
+
+CDockContext* CKitToolBarWnd::CreateDockContext() { return new CKitDockContext(this); }
+
+int CDemoDockingBar::OnCreate(LPCREATESTRUCT lpcs) {
+  if (CKitControlBar::OnCreate(lpcs) == -1) return -1;
+  m_panel.Create(WS_CHILD | WS_VISIBLE | ES_MULTILINE, CRect(0, 0, 10, 10), this, 1);
+  return 0;
 }
 
 BOOL CKitDemoFrame::OnCmdMsg(UINT nID, int nCode, void* pExtra, void* pHandlerInfo) {

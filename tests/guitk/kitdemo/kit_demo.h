@@ -14,6 +14,11 @@
 //   radio  32885               command states the frame's update handlers report:
 //   check  57603               radio, check, disable
 //   disable 57603
+//   frame  kit                 a toolkit frame (menu bar, toolbar and docking) instead of the plain one
+//   statusbar 1                the toolkit frame's status bar
+//   docking                    the toolkit's two rings of dock bars; toolbars then
+//                              dock in the outer top ring
+//   dockbar 2448 bottom Effect a sizable docking bar: id, edge, title
 #pragma once
 
 #include <deque>
@@ -25,6 +30,8 @@
 
 #include "compat/afx.h"
 #include "guitk/drawn_menu.h"
+#include "guitk/kit_control_bar.h"
+#include "guitk/kit_dock_bar.h"
 #include "guitk/popup_menu_manager.h"
 #include "guitk/subclass_wnd.h"
 
@@ -44,6 +51,31 @@ struct Description {
   std::string profileFile;  // host path; empty for none
   std::u16string profileName = u"KitDemo";
   std::map<UINT, CommandState> states;
+  bool kitFrame = false;
+  bool statusBar = false;
+  bool docking = false;
+  struct DockingBar {
+    UINT id;
+    DWORD side;  // CBRS_ALIGN_*
+    std::u16string title;
+  };
+  std::vector<DockingBar> dockingBars;
+};
+
+// A stand-in for the toolkit's toolbar until it exists: the docking code
+// knows a toolbar by its class name, and takes the toolkit's dock context.
+class CKitToolBarWnd : public CToolBar {
+  DECLARE_DYNAMIC(CKitToolBarWnd)
+
+ protected:
+  CDockContext* CreateDockContext() override;
+};
+
+// A sizable bar of the demo with an edit field as its panel.
+class CDemoDockingBar : public CKitControlBar {
+ public:
+  int OnCreate(LPCREATESTRUCT lpcs) override;
+  CEdit m_panel;
 };
 
 // Reads a description; false with the line and the reason in *error.
@@ -63,6 +95,15 @@ class CKitDemoFrame : public CFrameWnd {
   CPopupMenuManager m_menuManager;
   std::vector<std::unique_ptr<CToolBar>> m_toolBars;
   CDrawnMenu m_drawnMenu;  // the frame's menu as the drawn menus show it (for --drawn-popup)
+  CKitDockRing m_dockRing;
+  std::vector<CDemoDockingBar*> m_dockingBars;  // deleted with their windows
+
+  // The sizable bars' sizes and auto-hide state in the profile's "<name>-Bar<id>".
+  void LoadBarSizes();
+  void SaveBarSizes();
+
+ private:
+  BOOL BuildDocking();
 };
 
 // Plays steps inside a menu loop: each time the loop waits with nothing to

@@ -1,7 +1,8 @@
 // kitdemo: makes a toolkit frame from a description file, and can dump its
 // window tree and write pictures of it and of its popup menus.
 //
-//   kitdemo DESCRIPTION [--dump FILE|-] [--png DIR] [--popup N [--select K]] [--drawn-popup N]
+//   kitdemo DESCRIPTION [--dump FILE|-] [--png DIR] [--popup N [--select K]] [--drawn-popup N] [--tour]
+// --tour (a toolkit frame's description, with --png): the desktop with the File popup open.
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -9,12 +10,13 @@
 
 #include "compat/host.h"
 #include "kit_demo.h"
+#include "kit_frame_demo.h"
 
 namespace {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: kitdemo DESCRIPTION [--dump FILE|-] [--png DIR] [--popup N [--select K]] [--drawn-popup N]\n");
+               "usage: kitdemo DESCRIPTION [--dump FILE|-] [--png DIR] [--popup N [--select K]] [--drawn-popup N] [--tour]\n");
   return 2;
 }
 
@@ -24,6 +26,7 @@ int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   std::string dump, pngDir;
   int popup = -1, drawnPopup = -1, select = 0;
+  bool tour = false;
   for (int i = 2; i < argc; ++i) {
     const bool hasValue = i + 1 < argc;
     if (!std::strcmp(argv[i], "--dump") && hasValue) dump = argv[++i];
@@ -31,6 +34,7 @@ int main(int argc, char** argv) {
     else if (!std::strcmp(argv[i], "--popup") && hasValue) popup = std::atoi(argv[++i]);
     else if (!std::strcmp(argv[i], "--drawn-popup") && hasValue) drawnPopup = std::atoi(argv[++i]);
     else if (!std::strcmp(argv[i], "--select") && hasValue) select = std::atoi(argv[++i]);
+    else if (!std::strcmp(argv[i], "--tour")) tour = true;
     else return Usage();
   }
   kitdemo::Description description;
@@ -40,6 +44,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   compat::ResetDesktop(description.width + 120, description.height + 200);
+  if (description.kitFrame) {
+    if (tour && pngDir.empty()) return Usage();
+    return kitdemo::RunKitFrame(description, dump, pngDir, tour);
+  }
   auto* frame = new kitdemo::CKitDemoFrame(description);
   if (!frame->Build()) {
     std::fprintf(stderr, "kitdemo: the frame could not be made\n");

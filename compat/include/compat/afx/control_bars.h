@@ -149,6 +149,9 @@ class CControlBar : public CWnd {
 
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   void PostNcDestroy() override;
+  // Applies a delayed show or hide when the layout is real; the style the
+  // layout should assume (alignment, borders, visibility). Dock bars call it.
+  DWORD RecalcDelayShow(AFX_SIZEPARENTPARAMS* lpLayout);
 
   // Bar state flags of m_nStateFlags.
   enum StateFlags { delayHide = 1, delayShow = 2, tempHide = 4, statusSet = 8 };
@@ -169,9 +172,6 @@ class CControlBar : public CWnd {
  protected:
   // Creates the window: bar style from dwStyle's CBRS_ALL bits, window style the rest.
   BOOL CreateBar(LPCTSTR lpszClassName, DWORD dwStyle, DWORD dwCtrlStyle, UINT nID, CWnd* pParentWnd);
-  // Applies a delayed show or hide when the layout is real; the style the
-  // layout should assume (alignment, borders, visibility).
-  DWORD RecalcDelayShow(AFX_SIZEPARENTPARAMS* lpLayout);
   // Paints the borders and gripper into the window's non-client area.
   void EraseNonClient();
   // The client rectangle of a non-client calculation moved in by an inside rectangle.
@@ -199,6 +199,7 @@ class CControlBar : public CWnd {
 
   INT_PTR m_nFlyByHit = -1;  // the command whose prompt the fly-by shows
   DECLARE_MESSAGE_MAP()
+  friend class CDockBar;  // lays out its bars' delayed shows
 
  private:
   void TrackFlyBy(CPoint point);
@@ -271,6 +272,7 @@ class CToolBar : public CControlBar {
 
   afx_msg void OnSysColorChange();
   afx_msg void OnDestroy();
+  afx_msg LRESULT OnNcHitTest(CPoint point);
 
   HIMAGELIST m_hImageList = nullptr;  // cut from m_hbmImageWell
   DECLARE_MESSAGE_MAP()

@@ -20,6 +20,9 @@ class CView;
 class CFrameWnd;
 class CDocTemplate;
 class CControlBar;
+class CDockBar;
+class CDockState;
+class CMiniDockFrameWnd;
 
 // --- messages and ids ---
 
@@ -200,6 +203,33 @@ class CFrameWnd : public CWnd {
   UINT m_nIDTracking = 0;     // the command whose prompt should show
   UINT m_nIDLastMessage = 0;  // the command whose prompt shows
 
+  // --- docking (the bar styles are CBRS_ values) ---
+  // Makes the dock bars of the edges the style names, in the order top,
+  // bottom, left, right; floating bars get m_pFloatingFrameClass frames.
+  void EnableDocking(DWORD dwDockStyle);
+  // Docks into the dock bar with that id (0: the one of the bar's alignment);
+  // lpRect, in screen coordinates, picks the row and place.
+  void DockControlBar(CControlBar* pBar, UINT nDockBarID = 0, LPCRECT lpRect = nullptr);
+  void DockControlBar(CControlBar* pBar, CDockBar* pDockBar, LPCRECT lpRect = nullptr);
+  // Docks back where the bar's placeholder is (pDockBar null: searched for).
+  void ReDockControlBar(CControlBar* pBar, CDockBar* pDockBar, LPCRECT lpRect = nullptr);
+  // Floats the bar in a floating frame at the screen point; dwStyle
+  // CBRS_ALIGN_TOP (0x2000) or CBRS_ALIGN_LEFT gives its orientation.
+  void FloatControlBar(CControlBar* pBar, CPoint point, DWORD dwStyle = 0x2000);
+  // The alignment of the dock bar that a bar dragged to rect would join, 0 for none.
+  DWORD CanDock(CRect rect, DWORD dwDockStyle, CDockBar** ppDockBar = nullptr);
+  CMiniDockFrameWnd* CreateFloatingFrame(DWORD dwStyle);  // of m_pFloatingFrameClass
+  void SaveBarState(LPCTSTR lpszProfileName) const;
+  void LoadBarState(LPCTSTR lpszProfileName);
+  void GetDockState(CDockState& state) const;
+  void SetDockState(const CDockState& state);
+  // Keeps the caption active while one of its floating frames is active, and tells them.
+  afx_msg BOOL OnNcActivate(BOOL bActive);
+  // A floating bar's frame shows with its first visible bar and hides with its last.
+  void ShowFloatingFrameOf(CControlBar* pBar, BOOL bShow);
+  CRuntimeClass* m_pFloatingFrameClass = nullptr;
+  BOOL m_bInRecalcLayout = FALSE;  // a layout started inside a layout is skipped
+
   enum { idleMenu = 1, idleTitle = 2, idleNotify = 4, idleLayout = 8 };
   UINT m_nIdleFlags = 0;
   HMENU m_hMenuDefault = nullptr;
@@ -210,7 +240,6 @@ class CFrameWnd : public CWnd {
 
  protected:
   CView* m_pViewActive = nullptr;
-  BOOL m_bInRecalcLayout = FALSE;
   DECLARE_MESSAGE_MAP()
 };
 

@@ -1,0 +1,215 @@
+// CPentavoView: panes, split, the "Preview and Play" bar and the renderer.
+#include "app/pentavo_view.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "app/main_frame.h"
+#include "app/pentavo_doc.h"
+#include "model/image_slot.h"
+#include "model/morph_pair.h"
+#include "model/morph_project.h"
+#include "model/project_links.h"
+#include "platform/file_watch.h"
+#include "platform/settings_store.h"
+#include "res/resource.h"
+
+namespace {
+
+constexpr const TCHAR* kSplitterSetting = u"Spliter";
+constexpr UINT kPreviewBarId = 2449;
+constexpr int kMinSourceWidth = 30;
+constexpr int kTargetMargin = 20;
+
+UINT g_fileWatchMessage = GetFileWatchMessage();
+
+bool Shown(CWnd& pane) { return pane.m_hWnd && pane.IsWindowVisible(); }
+
+}  // namespace
+
+IMPLEMENT_DYNCREATE(CPentavoView, CView)
+
+BEGIN_MESSAGE_MAP(CPentavoView, CView)
+ON_WM_SIZE()
+ON_WM_ERASEBKGND()
+ON_WM_DESTROY()
+ON_MESSAGE(WM_PANE_RESIZED, OnPaneResized)
+ON_MESSAGE(WM_PAIR_CHANGED, OnPaneChanged)
+ON_MESSAGE(WM_RENDER_CURRENT, OnRenderCurrent)
+ON_REGISTERED_MESSAGE(g_fileWatchMessage, OnFileWatchNotify)
+END_MESSAGE_MAP()
+
+CPentavoView::CPentavoView() {
+  BYTE* bytes = nullptr;
+  int count = 0;
+  if (LoadSetting(kSplitterSetting, &bytes, &count)) {
+    if (count == static_cast<int>(sizeof m_splitter)) std::memcpy(&m_splitter, bytes, sizeof m_splitter);
+    delete[] bytes;
+  }
+}
+
+// The bar's window goes with the frame; the object is ours and must outlive it.
+CPentavoView::~CPentavoView() {
+  if (m_previewBar.m_hWnd) m_previewBar.DestroyWindow();
+}
+
+CPentavoView* GetMainView() {
+  CDocument* document = GetMainDocument();
+  if (!document) return nullptr;
+  POSITION pos = document->GetFirstViewPosition();
+  return pos ? dynamic_cast<CPentavoView*>(document->GetNextView(pos)) : nullptr;
+}
+
+void CPentavoView::OnDraw(CDC*) {}
+
+void CPentavoView::OnInitialUpdate() {
+  CView::OnInitialUpdate();
+  CreatePanes();
+}
+
+int CPentavoView::SplitPosition() const {
+  CRect client;
+  GetClientRect(&client);
+  return m_splitter.split != 0 ? m_splitter.split : client.Width() / 2;
+}
+
+void CPentavoView::CreatePanes() {
+  if (IsRendererCreated()) return;
+  if (!m_sourcePane.m_hWnd) CreateSourcePane();
+  if (!m_targetPane.m_hWnd) CreateTargetPane();
+  if (!m_previewPlay.m_hWnd) {
+    if (CreateDockingPanel(m_previewBar, u"Preview and Play", kPreviewBarId, AFX_IDW_DOCKBAR_RIGHT) &&
+        CreatePreviewWindow(&m_previewBar)) {
+      m_previewBar.SetHostedWindow(&m_previewPlay);
+      // The preview's size reports come to the view.
+      ::SetWindowLongPtrW(m_previewPlay.m_hWnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(m_hWnd));
+      m_previewPlay.ShowWindow(SW_SHOW);
+    }
+    GetMorphProject()->InitDirect3D(m_previewPlay.m_hWnd ? &m_previewPlay : nullptr);
+  }
+  RenderCurrent();
+  CRect client;
+  GetClientRect(&client);
+  const int x = SplitPosition();
+  if (m_sourcePane.m_hWnd) {
+    m_sourcePane.MoveWindow(client.left, client.top, x - client.left, client.Height());
+    m_sourcePane.ShowWindow(SW_SHOW);
+  }
+  if (m_targetPane.m_hWnd) {
+    m_targetPane.MoveWindow(x, client.top, client.right - x, client.Height());
+    m_targetPane.ShowWindow(SW_SHOW);
+  }
+}
+
+void CPentavoView::RecalcPaneLayout(CWnd* except) {
+  if (!m_sourcePane.m_hWnd || !m_targetPane.m_hWnd) return;
+  CRect client;
+  GetClientRect(&client);
+  const bool source = Shown(m_sourcePane), target = Shown(m_targetPane);
+  if (!source) {
+    m_targetPane.MoveWindow(&client);
+    return;
+  }
+  if (!target) {
+    m_sourcePane.MoveWindow(&client);
+    return;
+  }
+  CRect sourceRect;
+  m_sourcePane.GetWindowRect(&sourceRect);
+  const int w = std::max(kMinSourceWidth, std::min(sourceRect.Width(), static_cast<int>(client.right) - kTargetMargin));
+  m_sourcePane.MoveWindow(client.left, client.top, w - client.left, client.Height());
+  if (except != &m_targetPane && (!except || except->m_hWnd != m_targetPane.m_hWnd))
+    m_targetPane.MoveWindow(w, client.top, client.right - w, client.Height());
+}
+
+BOOL CPentavoView::LoadProject(LPCTSTR path) {
+  CreatePanes();
+  CMorphProject* project = GetMorphProject();
+  if (!project->LoadProjectFile(path)) return FALSE;
+  RedrawPanes();
+  if (CEditorLink* editor = GetEditorLink()) editor->RefreshTimeline();
+  if (CWnd* frame = GetParentFrame()) frame->SendMessage(WM_CHECK_EDIT_MODE, 0, project->GetEditMode());
+  return TRUE;
+}
+
+void CPentavoView::RenderCurrent() {
+  CMorphProject* project = GetMorphProject();
+  if (IsRendererCreated()) RenderPair(project->CurrentPair());
+}
+
+void CPentavoView::RedrawPanes() {
+  for (CWnd* pane : {&m_sourcePane, &m_targetPane})
+    if (pane->m_hWnd) pane->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+void CPentavoView::OnMouseWheelRouted(int delta) {
+  if (!m_sourcePane.m_hWnd) return;
+  CRect rect;
+  m_sourcePane.GetWindowRect(&rect);
+  // A pane with no size yet gives no step (the division would be by zero).
+  const int extent = rect.Width() + rect.Height();
+  if (extent <= 0) return;
+  const float step = static_cast<float>(delta) / static_cast<float>(extent);
+  CMorphPair* pair = GetMorphProject()->CurrentPair();
+  for (CImageSlot* slot : {pair->GetSourceSlot(), pair->GetTargetSlot()}) slot->SetZoom(slot->GetZoom() + step);
+  RedrawPanes();
+  if (CEditorLink* editor = GetEditorLink()) editor->ShowZoom();
+}
+
+void CPentavoView::OnSize(UINT nType, int cx, int cy) {
+  RecalcPaneLayout(nullptr);
+  CView::OnSize(nType, cx, cy);
+}
+
+BOOL CPentavoView::OnEraseBkgnd(CDC*) { return FALSE; }
+
+void CPentavoView::OnDestroy() {
+  CView::OnDestroy();
+  // While one pane is hidden the source's width is not the split: keep the remembered one.
+  if (Shown(m_sourcePane) && Shown(m_targetPane)) {
+    CRect rect;
+    m_sourcePane.GetWindowRect(&rect);
+    m_splitter.split = rect.Width();
+  }
+  SaveSetting(kSplitterSetting, reinterpret_cast<const BYTE*>(&m_splitter), sizeof m_splitter);
+  StopFileWatch();
+  if (m_previewBar.m_hWnd) m_previewBar.DestroyWindow();
+}
+
+LRESULT CPentavoView::OnPaneResized(WPARAM, LPARAM lParam) {
+  auto window = reinterpret_cast<HWND>(lParam);
+  if (!window) return 0;
+  if (window == m_previewPlay.m_hWnd) {
+    RenderCurrent();
+    return 0;
+  }
+  RecalcPaneLayout(CWnd::FromHandle(window));
+  return 0;
+}
+
+LRESULT CPentavoView::OnPaneChanged(WPARAM wParam, LPARAM) {
+  RedrawPanes();
+  CMorphProject* project = GetMorphProject();
+  if (project->GetEditMode() == kEditFeatureLine && wParam)
+    if (auto* frame = dynamic_cast<CMainFrame*>(GetParentFrame()))
+      frame->m_wndToolBar.SendMessage(TB_CHECKBUTTON, ID_LINE_EDIT, MAKELPARAM(TRUE, 0));
+  project->CurrentPair()->SetMeshDirty(TRUE);
+  RenderCurrent();
+  SetDocumentModified(TRUE);
+  return 0;
+}
+
+LRESULT CPentavoView::OnRenderCurrent(WPARAM, LPARAM) {
+  RenderCurrent();
+  return 0;
+}
+
+// Any watched picture changed: every pair reads its pictures again.
+LRESULT CPentavoView::OnFileWatchNotify(WPARAM, LPARAM) {
+  CMorphProject* project = GetMorphProject();
+  for (int i = 0; i < project->GetPairCount(); ++i) project->PairAt(i)->ReloadImages();
+  RedrawPanes();
+  RenderCurrent();
+  SetDocumentModified(TRUE);
+  return 0;
+}

@@ -1,0 +1,64 @@
+// The editor link. Windows that do not exist (yet) are skipped.
+#include "app/shell_editor_link.h"
+
+#include "app/main_frame.h"
+#include "app/pentavo_app.h"
+#include "app/pentavo_doc.h"
+#include "app/pentavo_view.h"
+#include "model/project_links.h"
+
+namespace {
+
+CWnd* TransitionPanel() {
+  auto* app = dynamic_cast<CPentavoApp*>(AfxGetApp());
+  CWnd* panel = app ? app->m_pTransitionPanel : nullptr;
+  return panel && panel->m_hWnd ? panel : nullptr;
+}
+
+CWnd* Pane(int side) {
+  CPentavoView* view = GetMainView();
+  if (!view) return nullptr;
+  CWnd* pane = side == 0 ? view->SourcePane() : view->TargetPane();
+  return pane->m_hWnd ? pane : nullptr;
+}
+
+class CShellEditorLink : public CEditorLink {
+ public:
+  void RefreshPanel() override {
+    if (CWnd* panel = TransitionPanel()) panel->Invalidate();
+  }
+  void RebuildThumbnails() override {
+    if (CWnd* panel = TransitionPanel()) panel->Invalidate();
+  }
+  // The timeline bar is part of the "Preview and Play" window.
+  void StopPlayback() override {}
+  void RefreshTimeline() override {}
+  void ApplyFrameCount() override {}
+  void RefreshImageView(int side) override {
+    if (CWnd* pane = Pane(side)) pane->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  }
+  void EnableViews(BOOL enable) override {
+    for (int side : {0, 1})
+      if (CWnd* pane = Pane(side)) pane->EnableWindow(enable);
+  }
+  void SetDocumentModified(BOOL modified) override { ::SetDocumentModified(modified); }
+  void CheckFigureTool(int tool) override {
+    if (CWnd* frame = AfxGetMainWnd(); frame && frame->m_hWnd) frame->SendMessage(WM_CHECK_FIGURE_TOOL, 0, tool);
+  }
+  void PairChanged(WPARAM flag) override {
+    if (CPentavoView* view = GetMainView(); view && view->m_hWnd) view->SendMessage(WM_PAIR_CHANGED, flag, 0);
+  }
+  void ShowMessage(const char16_t* text) override {
+    CWnd* frame = AfxGetMainWnd();
+    ::MessageBoxW(frame ? frame->m_hWnd : nullptr, text, AfxGetApp() ? AfxGetApp()->m_pszAppName : u"", MB_OK);
+  }
+  void ShowIntersect(BOOL folded) override { ShowIntersectInStatusBar(folded); }
+  void ShowZoom() override { ShowZoomInStatusBar(); }
+};
+
+}  // namespace
+
+CEditorLink& GetShellEditorLink() {
+  static CShellEditorLink link;
+  return link;
+}

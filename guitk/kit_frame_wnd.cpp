@@ -1,0 +1,262 @@
+// The toolkit's frame: placement, style and theme from its profile section,
+// the menu bar and toolbar made from resources, the two rings of dock bars,
+// the drawing style carried to every bar, and the layout saved on closing
+// and restored only when the saved state fits the bars that exist.
+//
+// Sections: profile · creating · bars · docking · drawing style · saving and restoring
+#include "guitk/kit_frame_wnd.h"
+
+#include <algorithm>
+
+#include "guitk/kit_colors.h"
+#include "guitk/kit_control_bar.h"
+
+IMPLEMENT_DYNCREATE(CKitFrameWnd, CFrameWnd)
+
+BEGIN_MESSAGE_MAP(CKitFrameWnd, CFrameWnd)
+ON_WM_CREATE()
+ON_WM_SYSCOLORCHANGE()
+END_MESSAGE_MAP()
+
+namespace {
+
+constexpr int kDefaultLeft = 10;
+constexpr int kDefaultTop = 10;
+constexpr int kDefaultRight = 600;
+constexpr int kDefaultBottom = 400;
+constexpr DWORD kMenuBarStyle = 0x50402804;
+constexpr DWORD kToolBarStyle = 0x50402834;
+
+CWinApp* App() { return AfxGetApp(); }
+
+int ProfileInt(const CString& section, LPCTSTR key, int value) {
+  CWinApp* app = App();
+  return app ? static_cast<int>(app->GetProfileInt(section, key, value)) : value;
+}
+
+// Every sizable docking bar of the frame.
+template <class Fn>
+void ForEachKitControlBar(CFrameWnd* frame, Fn fn) {
+  for (POSITION pos = frame->m_listControlBars.GetHeadPosition(); pos;) {
+    auto* bar = static_cast<CControlBar*>(frame->m_listControlBars.GetNext(pos));
+    if (auto* kit = dynamic_cast<CKitControlBar*>(bar)) fn(kit);
+  }
+}
+
+}  // namespace
+
+// --- profile ---
+
+CKitFrameWnd::CKitFrameWnd() {
+  CWinApp* app = App();
+  m_strProfileBase = app && app->m_pszAppName ? app->m_pszAppName : u"";
+  m_strProfileBase.Replace(u' ', u'_');
+}
+
+CKitFrameWnd::~CKitFrameWnd() {
+  if (m_hToolImages) ImageList_Destroy(m_hToolImages);
+}
+
+BOOL CKitFrameWnd::PreCreateWindow(CREATESTRUCT& cs) {
+  const CString section = MainSection();
+  const int left = ProfileInt(section, u"left", kDefaultLeft);
+  const int top = ProfileInt(section, u"top", kDefaultTop);
+  const int bottom = ProfileInt(section, u"bottom", kDefaultBottom);
+  const int right = ProfileInt(section, u"right", kDefaultRight);
+  const int status = ProfileInt(section, u"status", 1);
+  g_kitDrawStyle = ProfileInt(section, u"Style", kKitStyleFlat);
+  g_kitTheme = ProfileInt(section, u"Theme", 0);
+  if (CWinApp* app = App()) app->m_nCmdShow = status;
+  int cx = right - left, cy = bottom - top;
+  if (cx <= 0 || cy <= 0) {
+    // A damaged rectangle: the first start's size.
+    cx = kDefaultRight - kDefaultLeft;
+    cy = kDefaultBottom - kDefaultTop;
+  }
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  // Kept inside the work area on every side: a saved place from a larger
+  // screen (or a damaged one) must not put the window out of reach.
+  cx = std::min(cx, static_cast<int>(work.right - work.left));
+  cy = std::min(cy, static_cast<int>(work.bottom - work.top));
+  cs.cx = cx;
+  cs.cy = cy;
+  cs.x = std::clamp(left + static_cast<int>(work.left), static_cast<int>(work.left), static_cast<int>(work.right) - cx);
+  cs.y = std::clamp(top + static_cast<int>(work.top), static_cast<int>(work.top), static_cast<int>(work.bottom) - cy);
+  // The clipping styles take effect only when the window is made with them.
+  cs.style |= WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+  return CFrameWnd::PreCreateWindow(cs);
+}
+
+BOOL CKitFrameWnd::PreCreateWindowWithIcon(CREATESTRUCT& cs, UINT iconId) {
+  HICON icon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(iconId));
+  cs.lpszClass = AfxRegisterWndClass(0, nullptr, nullptr, icon);
+  return CFrameWnd::PreCreateWindow(cs);
+}
+
+// --- creating ---
+
+BOOL CKitFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentWnd, CCreateContext* pContext) {
+  m_nIDHelp = nIDResource;
+  CString strings;
+  strings.LoadString(nIDResource);
+  const int newline = strings.Find(u'\n');
+  const CString title = newline >= 0 ? strings.Left(newline) : strings;
+  if (!AfxDeferRegisterClass(AFX_WNDFRAMEORVIEW_REG)) return FALSE;
+  LPCTSTR windowClass = GetIconWndClass(dwDefaultStyle, nIDResource);
+  if (!Create(windowClass, title, dwDefaultStyle, rectDefault, pParentWnd, nullptr, 0, pContext)) return FALSE;
+  m_hMenuDefault = ::GetMenu(m_hWnd);
+  m_hAccelTable = ::LoadAcceleratorsW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nIDResource));
+  if (!pContext) SendMessageToDescendants(WM_INITIALUPDATE, 0, 0, TRUE);
+  return TRUE;
+}
+
+int CKitFrameWnd::OnCreate(LPCREATESTRUCT lpcs) {
+  return CFrameWnd::OnCreate(lpcs) == -1 ? -1 : 0;
+}
+
+void CKitFrameWnd::OnSysColorChange() { CFrameWnd::OnSysColorChange(); }
+
+BOOL CKitFrameWnd::PreTranslateMessage(MSG* pMsg) {
+  if (m_wndMenuBar.m_hWnd && m_wndMenuBar.TranslateFrameMessage(pMsg)) return TRUE;
+  return CFrameWnd::PreTranslateMessage(pMsg);
+}
+
+// A toolbar tells its owner, the frame, of a drop-down, not the dock bar
+// that holds it: the notification goes back to the bar, whose own handler
+// opens the drop-down.
+BOOL CKitFrameWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+  const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+  if (header && header->code == static_cast<UINT>(TBN_DROPDOWN)) {
+    if (auto* bar = dynamic_cast<CKitToolBarWnd*>(CWnd::FromHandlePermanent(header->hwndFrom))) {
+      if (bar->OnChildNotify(WM_NOTIFY, wParam, lParam, pResult)) return TRUE;
+    }
+  }
+  return CFrameWnd::OnNotify(wParam, lParam, pResult);
+}
+
+// --- bars ---
+
+int CKitFrameWnd::CreateKitMenuBar(UINT menuId) {
+  if (!m_wndMenuBar.Create(this, kMenuBarStyle, kKitMenuBarId)) return -1;
+  if (!m_wndMenuBar.LoadMenu(menuId)) return -1;
+  m_drawnMenu.LoadMenu(menuId);
+  m_menuManager.m_nDrawStyle = static_cast<int>(m_nDrawStyle);
+  m_menuManager.Install(this);
+  m_menuManager.LoadToolbar(menuId);
+  return 0;
+}
+
+int CKitFrameWnd::CreateKitToolBar(UINT toolbarId) {
+  if (!m_wndToolBar.CreateEx(this, TBSTYLE_FLAT, kToolBarStyle, CRect(0, 0, 0, 0), toolbarId)) return -1;
+  if (!m_wndToolBar.LoadToolBar(toolbarId)) return -1;
+  // The pictures in their own colours, light grey as the transparent colour.
+  auto current = reinterpret_cast<HIMAGELIST>(m_wndToolBar.SendMessage(TB_GETIMAGELIST));
+  int cx = 0, cy = 0;
+  if (!current || !ImageList_GetIconSize(current, &cx, &cy)) return 0;
+  const int count = ImageList_GetImageCount(current);
+  HBITMAP bitmap = ::LoadBitmapW(AfxGetResourceHandle(), MAKEINTRESOURCEW(toolbarId));
+  if (!bitmap) return 0;
+  HIMAGELIST colour = ImageList_Create(cx, cy, ILC_COLOR24 | ILC_MASK, count, 0);
+  if (colour) {
+    ImageList_AddMasked(colour, bitmap, RGB(192, 192, 192));
+    m_wndToolBar.SendMessage(TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(colour));
+    if (m_hToolImages) ImageList_Destroy(m_hToolImages);
+    m_hToolImages = colour;
+  }
+  ::DeleteObject(bitmap);
+  return 0;
+}
+
+// --- docking ---
+
+void CKitFrameWnd::EnableKitDocking(DWORD) { m_dockRing.EnableKitDocking(this); }
+
+// --- drawing style ---
+
+void CKitFrameWnd::SetDrawStyle(UINT style) {
+  m_nDrawStyle = style;
+  g_kitDrawStyle = static_cast<int>(style);
+  // A bar that was never made has nothing to repaint.
+  if (m_wndStatusBar.m_hWnd) {
+    m_wndStatusBar.SetStyle(static_cast<int>(style));
+  } else {
+    m_wndStatusBar.m_nStyle = static_cast<int>(style);
+  }
+  if (m_wndMenuBar.m_hWnd) m_wndMenuBar.SetStyle(static_cast<int>(style));
+  m_wndMenuBar.m_nStyle = static_cast<int>(style);
+  if (m_wndToolBar.m_hWnd) m_wndToolBar.SetStyle(static_cast<int>(style));
+  m_wndToolBar.m_nStyle = static_cast<int>(style);
+  for (CKitDocBarExtenEx* dock : m_dockRing.m_outer) {
+    if (dock && dock->m_hWnd) dock->SetStyle(style);
+  }
+  g_kitMenuStyle = static_cast<int>(m_nDrawStyle);
+  m_menuManager.m_nDrawStyle = static_cast<int>(m_nDrawStyle);
+  if (m_hWnd) {
+    SendMessage(WM_NCPAINT, 1, 0);
+    Invalidate(TRUE);
+    UpdateWindow();
+  }
+}
+
+// --- saving and restoring ---
+
+void RemoveSharedIdRecords(CDockState& state) {
+  for (INT_PTR i = state.m_arrBarInfo.GetSize() - 1; i >= 0; --i) {
+    auto* info = static_cast<CControlBarInfo*>(state.m_arrBarInfo[i]);
+    if (info->m_nBarID == kKitStripId) {
+      delete info;
+      state.m_arrBarInfo.RemoveAt(i);
+      continue;
+    }
+    for (INT_PTR slot = info->m_arrBarID.GetSize() - 1; slot >= 0; --slot) {
+      const auto id = static_cast<UINT>(reinterpret_cast<UINT_PTR>(info->m_arrBarID[slot]));
+      if ((id & 0xFFFF) == kKitStripId) info->m_arrBarID.RemoveAt(slot);
+    }
+  }
+}
+
+void CKitFrameWnd::GetSavableDockState(CDockState& state) const {
+  GetDockState(state);
+  RemoveSharedIdRecords(state);
+}
+
+BOOL CKitFrameWnd::DestroyWindow() {
+  CWinApp* app = App();
+  if (m_hWnd && app) {
+    const CString section = MainSection();
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof(placement);
+    ::GetWindowPlacement(m_hWnd, &placement);
+    app->WriteProfileString(section, nullptr, nullptr);
+    app->WriteProfileInt(section, u"left", placement.rcNormalPosition.left);
+    app->WriteProfileInt(section, u"right", placement.rcNormalPosition.right);
+    app->WriteProfileInt(section, u"bottom", placement.rcNormalPosition.bottom);
+    app->WriteProfileInt(section, u"top", placement.rcNormalPosition.top);
+    app->WriteProfileInt(section, u"status", static_cast<int>(placement.showCmd));
+    app->WriteProfileInt(section, u"Style", g_kitDrawStyle);
+    app->WriteProfileInt(section, u"Theme", g_kitTheme);
+    CDockState state;
+    GetSavableDockState(state);
+    state.SaveState(m_strProfileBase);
+    ForEachKitControlBar(this, [&](CKitControlBar* bar) { bar->SaveBarSizeState(m_strProfileBase); });
+  }
+  return CFrameWnd::DestroyWindow();
+}
+
+void CKitFrameWnd::LoadDefaultLayout() {
+  CDockState state;
+  state.LoadState(m_strProfileBase);
+  RemoveSharedIdRecords(state);
+  for (INT_PTR i = 0; i < state.m_arrBarInfo.GetSize(); ++i) {
+    auto* info = static_cast<CControlBarInfo*>(state.m_arrBarInfo[i]);
+    for (INT_PTR slot = 0; slot < info->m_arrBarID.GetSize(); ++slot) {
+      UINT id = static_cast<UINT>(reinterpret_cast<UINT_PTR>(info->m_arrBarID[slot]));
+      if (id > 0xFFFF) id &= 0xFFFF;
+      if (id != 0 && !GetControlBar(id)) return;  // saved for other bars: keep the creation layout
+    }
+    if (!info->m_bFloating && !GetControlBar(info->m_nBarID)) return;
+  }
+  SetDockState(state);
+  ForEachKitControlBar(this, [&](CKitControlBar* bar) { bar->LoadBarSizeState(m_strProfileBase); });
+}

@@ -1,0 +1,961 @@
+// The menu bar: titles as flat buttons, their popups opened by the bar in a
+// loop that reopens at the neighbour the mouse or the arrow keys move to, and
+// the keyboard of a menu line taken from the frame's messages before they are
+// translated.
+//
+// Sections: fonts and messages · title button · items · bar · layout ·
+// painting · mouse · popup loop · keyboard · frame hook
+#include "guitk/menu_bar.h"
+
+#include <algorithm>
+
+#include "guitk/kit_colors.h"
+#include "guitk/kit_dock_context.h"
+#include "guitk/menu_looks.h"
+
+IMPLEMENT_DYNAMIC(CMenuBarButton, CKitToolButton)
+IMPLEMENT_DYNAMIC(CMenuBar, CControlBar)
+
+namespace {
+
+constexpr UINT_PTR kHoverTimer = 1;
+constexpr UINT kHoverMs = 100;
+constexpr int kButtonIdBase = 100;
+constexpr int kIconButtonId = 1000;
+constexpr DWORD kGripperStyle = 0x00400000;
+constexpr int kGripper = 7;
+constexpr int kTitleExtra = 18;
+
+// --- fonts and messages ---
+
+struct MenuBarFonts {
+  CFont horizontal;
+  CFont vertical;
+  int rowHeight = 0;
+  int textHeight = 0;
+  int textOffset = 0;
+};
+
+MenuBarFonts& Fonts() {
+  static MenuBarFonts fonts;
+  return fonts;
+}
+
+void CreateFonts(bool again) {
+  MenuBarFonts& f = Fonts();
+  if (f.horizontal.m_hObject && !again) return;
+  f.horizontal.DeleteObject();
+  f.vertical.DeleteObject();
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof(metrics);
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+  f.horizontal.CreateFontIndirect(&metrics.lfMenuFont);
+  LOGFONTW vertical = metrics.lfMenuFont;
+  vertical.lfEscapement = -900;
+  vertical.lfOrientation = -900;
+  wcscpy(vertical.lfFaceName, u"verdana");
+  f.vertical.CreateFontIndirect(&vertical);
+  f.rowHeight = std::max(GetSystemMetrics(SM_CYMENU), GetSystemMetrics(SM_CYSMICON));
+  f.textHeight = std::abs(metrics.lfMenuFont.lfHeight);
+  if (f.textHeight == 0) {
+    // A zero height asks for the default: measure what the font gives.
+    HDC screen = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(screen, f.horizontal.m_hObject);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(screen, &tm);
+    SelectObject(screen, old);
+    ReleaseDC(nullptr, screen);
+    f.textHeight = tm.tmHeight;
+  }
+  f.textOffset = (f.rowHeight - f.textHeight) / 2;
+}
+
+CMenuBar* g_trackingBar = nullptr;
+HHOOK g_filterHook = nullptr;
+
+bool IsMouseButtonDown(UINT m) {
+  return m == WM_LBUTTONDOWN || m == WM_RBUTTONDOWN || m == WM_MBUTTONDOWN || m == WM_NCLBUTTONDOWN ||
+         m == WM_NCRBUTTONDOWN || m == WM_NCMBUTTONDOWN;
+}
+
+}  // namespace
+
+UINT MenuBarGetMenuMessage() { return RegisterWindowMessageW(u"CMenuBar::WM_GETMENU"); }
+UINT MenuBarSetMenuNullMessage() { return RegisterWindowMessageW(u"CMenuBar::MB_SET_MENU_NULL"); }
+
+// --- title button ---
+
+BEGIN_MESSAGE_MAP(CMenuBarButton, CKitToolButton)
+ON_WM_LBUTTONDOWN()
+ON_WM_MOUSEMOVE()
+END_MESSAGE_MAP()
+
+void CMenuBarButton::DrawItem(LPDRAWITEMSTRUCT dis) {
+  auto* bar = dynamic_cast<CMenuBar*>(GetParent());
+  CDC* pDC = CDC::FromHandle(dis->hDC);
+  CRect r(dis->rcItem);
+  pDC->FillSolidRect(&r, bar ? bar->m_crFace : GetFaceColor(kKitStyleFlat));
+  CString caption;
+  GetWindowText(caption);
+  pDC->SetBkMode(TRANSPARENT);
+  pDC->SetTextColor(GetSysColor(bar && !bar->m_bFrameActive ? COLOR_GRAYTEXT : COLOR_MENUTEXT));
+  CFont* old = pDC->SelectObject(bar ? bar->MenuFont(TRUE) : GetFont());
+  r.OffsetRect(1, 0);
+  pDC->DrawText(caption, &r, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+  pDC->SelectObject(old);
+}
+
+void CMenuBarButton::OnLButtonDown(UINT, CPoint) {
+  if (CWnd* bar = GetParent()) {
+    bar->SendMessage(WM_COMMAND, static_cast<WPARAM>(GetDlgCtrlID() + kButtonIdBase), reinterpret_cast<LPARAM>(m_hWnd));
+  }
+}
+
+// The bar tracks the mouse over its titles, buttons included.
+void CMenuBarButton::OnMouseMove(UINT nFlags, CPoint point) {
+  if (CWnd* bar = GetParent()) {
+    MapWindowPoints(bar, &point, 1);
+    bar->SendMessage(WM_MOUSEMOVE, nFlags, MAKELPARAM(point.x, point.y));
+  }
+}
+
+// --- items ---
+
+void CMenuBarItem::Layout(CPoint at, BOOL bHorz) {
+  if (bHorz) m_fsState |= kHorizontal;
+  else m_fsState &= static_cast<BYTE>(~kHorizontal);
+  const CSize size = (m_fsState & kHidden) ? CSize(0, 0) : (bHorz ? m_size : CSize(m_size.cy, m_size.cx));
+  m_rcItem = CRect(at, size);
+}
+
+void CMenuBarItem::Repaint(CMenuBar* pBar) {
+  if (pBar->m_hWnd) {
+    pBar->InvalidateRect(&m_rcItem, FALSE);
+  }
+}
+
+CMenuBarTitleItem::CMenuBarTitleItem(CMenuBar* pBar, HMENU hMenu, int nPosition) : m_nPosition(nPosition) {
+  WCHAR text[256] = {};
+  GetMenuStringW(hMenu, static_cast<UINT>(nPosition), text, 256, MF_BYPOSITION);
+  m_strCaption = text;
+  m_hPopup = GetSubMenu(hMenu, nPosition);
+  if (!m_hPopup) m_nCommand = GetMenuItemID(hMenu, nPosition);
+  CClientDC dc(pBar);
+  CFont* old = dc.SelectObject(pBar->MenuFont(TRUE));
+  CString plain = m_strCaption;
+  plain.Remove(u'&');
+  const CSize extent = dc.GetTextExtent(plain, plain.GetLength());
+  dc.SelectObject(old);
+  m_size = CSize(extent.cx + kTitleExtra, Fonts().textHeight + 2 * Fonts().textOffset + 1);
+  m_button.Create(m_strCaption, WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(0, 0, m_size.cx, m_size.cy), pBar,
+                  static_cast<UINT>(nPosition));
+}
+
+CMenuBarTitleItem::~CMenuBarTitleItem() { Destroy(); }
+
+void CMenuBarTitleItem::Destroy() {
+  if (m_button.m_hWnd) m_button.DestroyWindow();
+}
+
+char16_t CMenuBarTitleItem::Mnemonic() const {
+  const int at = m_strCaption.Find(u'&');
+  if (at < 0 || at + 1 >= m_strCaption.GetLength()) return 0;
+  char16_t c = m_strCaption[at + 1];
+  if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
+  return c;
+}
+
+void CMenuBarTitleItem::Layout(CPoint at, BOOL bHorz) {
+  CMenuBarItem::Layout(at, bHorz);
+  if (m_button.m_hWnd) {
+    // Horizontal titles show their button at rest; vertical ones are drawn by the bar.
+    m_button.SetWindowPos(nullptr, m_rcItem.left, m_rcItem.top, m_rcItem.Width(), m_rcItem.Height(),
+                          SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+void CMenuBarTitleItem::Repaint(CMenuBar* pBar) {
+  const bool plain = !(m_fsState & (kHot | kPressed)) && (m_fsState & kHorizontal) && !(m_fsState & kHidden);
+  if (m_button.m_hWnd) {
+    if (plain != (m_button.IsWindowVisible() != FALSE)) m_button.ShowWindow(plain ? SW_SHOWNA : SW_HIDE);
+    if (plain) m_button.Invalidate();
+  }
+  CMenuBarItem::Repaint(pBar);
+}
+
+void CMenuBarTitleItem::TakeFaceColor(COLORREF color) {
+  if (m_button.m_hWnd) m_button.SetFaceColor(color);
+}
+
+void CMenuBarTitleItem::Draw(CDC* pDC, CMenuBar* pBar) {
+  if (m_fsState & kHidden) return;
+  CRect r = m_rcItem;
+  pDC->FillSolidRect(&r, pBar->m_crFace);
+  if (!(m_fsState & (kHot | kPressed)) && (m_fsState & kHorizontal)) return;  // the button shows it
+  const bool horizontal = (m_fsState & kHorizontal) != 0;
+  if (m_fsState & kPressed) {
+    // Open towards the popup below (or beside) so that its border joins.
+    CPen pen(PS_SOLID, 1, GetShadowColor(pBar->m_nStyle));
+    CPen* oldPen = pDC->SelectObject(&pen);
+    pDC->FillSolidRect(r.left + 1, r.top + 1, r.Width() - 2, r.Height() - 1, GetLightFaceColor());
+    if (horizontal) {
+      pDC->MoveTo(r.left, r.bottom);
+      pDC->LineTo(r.left, r.top);
+      pDC->LineTo(r.right - 1, r.top);
+      pDC->LineTo(r.right - 1, r.bottom);
+    } else {
+      pDC->MoveTo(r.right, r.top);
+      pDC->LineTo(r.left, r.top);
+      pDC->LineTo(r.left, r.bottom - 1);
+      pDC->LineTo(r.right, r.bottom - 1);
+    }
+    pDC->SelectObject(oldPen);
+  } else if (m_fsState & kHot) {
+    CBrush frame(GetThemeBaseColor());
+    pDC->FrameRect(&r, &frame);
+    CRect inside = r;
+    inside.DeflateRect(1, 1);
+    pDC->FillSolidRect(&inside, GetHotColor());
+  }
+  // The border joint of the popup about to open.
+  CRect screen = r;
+  pBar->ClientToScreen(&screen);
+  if (horizontal) screen.right -= 5;
+  else screen.bottom -= 3;
+  RegisterPressedButton(screen, horizontal ? 0 : 1);
+  pDC->SetBkMode(TRANSPARENT);
+  pDC->SetTextColor(GetSysColor((m_fsState & kInactive) ? COLOR_GRAYTEXT : COLOR_MENUTEXT));
+  CFont* old = pDC->SelectObject(pBar->MenuFont(horizontal));
+  if (horizontal) {
+    CRect text = r;
+    text.OffsetRect(1, 0);
+    pDC->DrawText(m_strCaption, &text, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+  } else {
+    CString plain = m_strCaption;
+    plain.Remove(u'&');
+    const int shift = (m_fsState & kPressed) ? 1 : 0;
+    const int oldMode = SetGraphicsMode(pDC->m_hDC, GM_ADVANCED);
+    const int x = r.right - pBar->TextOffset() + shift;
+    const int y = r.top + kTitleExtra / 2 + shift;
+    pDC->TextOut(x, y, plain);
+    SetGraphicsMode(pDC->m_hDC, oldMode);
+    // The mnemonic's underline, drawn by hand: the vertical text has no prefix processing.
+    const int at = m_strCaption.Find(u'&');
+    if (at >= 0 && at + 1 < m_strCaption.GetLength()) {
+      const CString before = plain.Left(at);
+      const int from = y + pDC->GetTextExtent(before, before.GetLength()).cx;
+      const CString mnemonic = plain.Mid(at, 1);
+      const int length = pDC->GetTextExtent(mnemonic, 1).cx;
+      CPen pen(PS_SOLID, 1, GetSysColor(COLOR_MENUTEXT));
+      CPen* oldPen = pDC->SelectObject(&pen);
+      pDC->MoveTo(x - Fonts().textHeight - 1, from);
+      pDC->LineTo(x - Fonts().textHeight - 1, from + length);
+      pDC->SelectObject(oldPen);
+    }
+  }
+  pDC->SelectObject(old);
+}
+
+void CMenuBarTitleItem::Track(CMenuBar* pBar, CWnd* pFrame) {
+  if (!m_hPopup) {
+    pFrame->SendMessage(WM_COMMAND, m_nCommand, 0);
+    return;
+  }
+  CRect r = m_rcItem;
+  pBar->ClientToScreen(&r);
+  const DWORD align = pBar->GetBarStyle() & CBRS_ALIGN_ANY;
+  const bool beside = !pBar->IsFloating() && (align & CBRS_ORIENT_VERT) && !(align & CBRS_ORIENT_HORZ);
+  RECT screen;
+  ::GetWindowRect(GetDesktopWindow(), &screen);
+  TPMPARAMS params{};
+  params.cbSize = sizeof(params);
+  POINT at;
+  UINT flags = 0;
+  if (beside) {
+    at = POINT{r.right - 1, r.top + 1};
+    params.rcExclude = screen;
+  } else {
+    // The popup may drop below the title but never rise over the bar.
+    at = POINT{std::max<LONG>(r.left, 0), r.bottom - 2};
+    params.rcExclude = RECT{screen.left, screen.top, screen.right, r.bottom - 2};
+    flags = TPM_VERTICAL;
+  }
+  TrackPopupMenuEx(m_hPopup, flags, at.x, at.y, pFrame->m_hWnd, &params);
+  RegisterPressedButton(RECT{0, 0, 0, 0}, -1);
+}
+
+// --- bar ---
+
+BEGIN_MESSAGE_MAP(CMenuBar, CControlBar)
+ON_WM_CREATE()
+ON_WM_DESTROY()
+ON_WM_SIZE()
+ON_WM_MOUSEMOVE()
+ON_WM_LBUTTONDOWN()
+ON_WM_RBUTTONDOWN()
+ON_WM_TIMER()
+ON_WM_SETCURSOR()
+ON_WM_NCPAINT()
+ON_WM_NCHITTEST()
+ON_WM_PAINT()
+ON_WM_ERASEBKGND()
+ON_WM_SYSCOLORCHANGE()
+END_MESSAGE_MAP()
+
+// Hooked on the frame: activation greys the titles, the popup flags follow
+// the selection, and a settings change rebuilds the titles.
+class CMenuBarFrameHook : public CSubclassWnd {
+ public:
+  explicit CMenuBarFrameHook(CMenuBar* bar) : m_pBar(bar) {}
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    switch (message) {
+      case WM_SYSCOLORCHANGE:
+      case WM_SETTINGCHANGE: {
+        const LRESULT result = CSubclassWnd::WindowProc(message, wParam, lParam);
+        CreateFonts(true);
+        m_pBar->BuildItems();
+        if (CFrameWnd* frame = m_pBar->GetParentFrame()) frame->RecalcLayout();
+        return result;
+      }
+      case WM_NCACTIVATE: {
+        m_pBar->m_bFrameActive = wParam != 0;
+        for (CMenuBarItem* item : m_pBar->m_items) {
+          if (wParam) item->m_fsState &= static_cast<BYTE>(~CMenuBarItem::kInactive);
+          else item->m_fsState |= CMenuBarItem::kInactive;
+          item->Repaint(m_pBar);
+        }
+        break;
+      }
+      case WM_MENUSELECT: {
+        const UINT flags = HIWORD(wParam);
+        const auto menu = reinterpret_cast<HMENU>(lParam);
+        const int hot = m_pBar->m_nHotItem;
+        auto* title = hot >= 0 && hot < m_pBar->GetItemCount() ? dynamic_cast<CMenuBarTitleItem*>(m_pBar->m_items[static_cast<size_t>(hot)]) : nullptr;
+        if (flags != 0xFFFF || menu) {
+          m_pBar->m_bNoSubmenu = !(flags & MF_POPUP);
+          m_pBar->m_bOwnPopup = title && menu == title->m_hPopup;
+        }
+        break;
+      }
+      default:
+        if (message == MenuBarGetMenuMessage()) return reinterpret_cast<LRESULT>(m_pBar->m_hMenu);
+        break;
+    }
+    return CSubclassWnd::WindowProc(message, wParam, lParam);
+  }
+
+ private:
+  CMenuBar* m_pBar;
+};
+
+CMenuBar::CMenuBar() : m_crFace(GetFaceColor(kKitStyleFlat)) {
+  m_cxLeftBorder = m_cxRightBorder = 0;
+  m_cyTopBorder = m_cyBottomBorder = 0;
+}
+
+CMenuBar::~CMenuBar() {
+  DeleteItems();
+  if (m_hWnd) DestroyWindow();
+  delete m_pFrameHook;
+  if (m_bOwnMenu && m_hMenu) ::DestroyMenu(m_hMenu);
+}
+
+BOOL CMenuBar::Create(CWnd* pParentWnd, DWORD dwStyle, UINT nID) {
+  m_dwStyle = dwStyle & CBRS_ALL;
+  LPCTSTR cls = AfxRegisterWndClass(0, ::LoadCursorW(nullptr, IDC_ARROW));
+  const DWORD windowStyle = (dwStyle & ~CBRS_ALL) | WS_CHILD | WS_CLIPCHILDREN;
+  return CWnd::CreateEx(0, cls, u"MenuBar", windowStyle, CRect(0, 0, 0, 0), pParentWnd, nID);
+}
+
+int CMenuBar::OnCreate(LPCREATESTRUCT lpcs) {
+  if (CControlBar::OnCreate(lpcs) == -1) return -1;
+  CreateFonts(false);
+  if (CWnd* frame = GetParentFrame()) {
+    m_pFrameHook = new CMenuBarFrameHook(this);
+    m_pFrameHook->HookWindow(frame);
+  }
+  return 0;
+}
+
+void CMenuBar::OnDestroy() {
+  if (m_nHoverTimer) KillTimer(kHoverTimer);
+  m_nHoverTimer = 0;
+  DeleteItems();
+  if (m_pFrameHook) m_pFrameHook->HookWindow(static_cast<HWND>(nullptr));
+  CControlBar::OnDestroy();
+}
+
+BOOL CMenuBar::LoadMenu(UINT nIDResource) {
+  CWnd* frame = GetParentFrame();
+  if (frame && ::GetMenu(frame->m_hWnd)) PostMessage(MenuBarSetMenuNullMessage(), reinterpret_cast<WPARAM>(frame->m_hWnd));
+  HMENU menu = ::LoadMenuW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nIDResource));
+  if (!menu) {
+    SetMenu(nullptr);
+    return FALSE;
+  }
+  if (m_bOwnMenu && m_hMenu) ::DestroyMenu(m_hMenu);
+  m_hMenu = nullptr;
+  SetMenu(menu);
+  m_bOwnMenu = TRUE;
+  return TRUE;
+}
+
+HMENU CMenuBar::SetMenu(HMENU hMenu, HMENU hWindowMenu) {
+  HMENU old = m_hMenu;
+  m_hMenu = hMenu;
+  m_bOwnMenu = FALSE;
+  m_hWindowMenu = hWindowMenu;
+  BuildItems();
+  Refresh();
+  return old;
+}
+
+void CMenuBar::DeleteItems() {
+  for (CMenuBarItem* item : m_items) delete item;
+  m_items.clear();
+  m_nHotItem = -1;
+  m_nTrackingState = 0;
+}
+
+void CMenuBar::BuildItems() {
+  DeleteItems();
+  if (!m_hWnd || !m_hMenu) return;
+  const int count = GetMenuItemCount(m_hMenu);
+  for (int i = 0; i < count; ++i) {
+    auto* item = new CMenuBarTitleItem(this, m_hMenu, i);
+    if (!m_bFrameActive) item->m_fsState |= CMenuBarItem::kInactive;
+    m_items.push_back(item);
+  }
+  for (CMenuBarItem* item : m_items) item->TakeFaceColor(m_crFace);
+}
+
+void CMenuBar::Refresh() {
+  if (!m_hWnd) return;
+  Invalidate();
+  if (CFrameWnd* frame = GetParentFrame()) frame->RecalcLayout();
+  if (m_pDockSite && m_pDockSite != GetParentFrame()) m_pDockSite->RecalcLayout();
+}
+
+void CMenuBar::SetStyle(int style) {
+  m_nStyle = style;
+  m_crFace = GetFaceColor(style);
+  for (CMenuBarItem* item : m_items) item->TakeFaceColor(m_crFace);
+  if (!m_hWnd) return;
+  SendMessage(WM_NCPAINT, 1, 0);
+  Invalidate(TRUE);
+  UpdateWindow();
+}
+
+CMenuBarItem* CMenuBar::GetItem(int nIndex) const {
+  return nIndex >= 0 && nIndex < GetItemCount() ? m_items[static_cast<size_t>(nIndex)] : nullptr;
+}
+
+BOOL CMenuBar::IsHorizontal() const {
+  if (IsFloating()) return TRUE;
+  return (m_dwStyle & CBRS_ORIENT_HORZ) != 0;
+}
+
+CFont* CMenuBar::MenuFont(BOOL bHorz) const {
+  CreateFonts(false);
+  return bHorz ? &Fonts().horizontal : &Fonts().vertical;
+}
+
+int CMenuBar::TextOffset() const { return Fonts().textOffset; }
+
+void CMenuBar::OnUpdateCmdUI(CFrameWnd*, BOOL) {}
+
+CDockContext* CMenuBar::CreateDockContext() { return new CKitDockContext(this); }
+
+LRESULT CMenuBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COMMAND && lParam) {
+    // A title's button was pressed.
+    const int id = LOWORD(wParam);
+    int index = -1;
+    if (id == kIconButtonId) index = 0;
+    else if (id >= kButtonIdBase) index = id - kButtonIdBase;
+    if (CMenuBarItem* item = GetItem(index); item && (item->m_fFlags & CMenuBarItem::kHitTest)) {
+      OpenItem(index);
+      return 0;
+    }
+  }
+  if (message == MenuBarSetMenuNullMessage()) {
+    ::SetMenu(reinterpret_cast<HWND>(wParam), nullptr);
+    return 0;
+  }
+  return CControlBar::WindowProc(message, wParam, lParam);
+}
+
+// --- layout ---
+
+CSize CMenuBar::WrapItems(int nWidth) {
+  int x = 0;
+  for (size_t i = 0; i < m_items.size(); ++i) {
+    CMenuBarItem* item = m_items[i];
+    item->m_fsState &= static_cast<BYTE>(~CMenuBarItem::kRowBreak);
+    const int width = (item->m_fsState & CMenuBarItem::kHidden) ? 0 : item->m_size.cx;
+    x += width;
+    if (i + 1 < m_items.size()) {
+      const int next = (m_items[i + 1]->m_fsState & CMenuBarItem::kHidden) ? 0 : m_items[i + 1]->m_size.cx;
+      if (x + next > nWidth) {
+        item->m_fsState |= CMenuBarItem::kRowBreak;
+        x = 0;
+      }
+    }
+  }
+  return BlockSize();
+}
+
+CSize CMenuBar::BlockSize() const {
+  CSize block(0, 0);
+  int row = 0, rowHeight = 0;
+  for (CMenuBarItem* item : m_items) {
+    if (!(item->m_fsState & CMenuBarItem::kHidden)) {
+      row += item->m_size.cx;
+      rowHeight = std::max(rowHeight, static_cast<int>(item->m_size.cy));
+    }
+    if (item->m_fsState & CMenuBarItem::kRowBreak) {
+      block.cx = std::max(block.cx, static_cast<LONG>(row));
+      block.cy += rowHeight;
+      row = rowHeight = 0;
+    }
+  }
+  block.cx = std::max(block.cx, static_cast<LONG>(row));
+  block.cy += rowHeight;
+  return block;
+}
+
+void CMenuBar::PlaceItems() {
+  const BOOL horz = IsHorizontal();
+  int x = 0, y = 0;
+  for (CMenuBarItem* item : m_items) {
+    item->Layout(CPoint(x, y), horz);
+    if (!horz) {
+      y += item->m_rcItem.Height();
+      continue;
+    }
+    x += item->m_rcItem.Width();
+    if (item->m_fsState & CMenuBarItem::kRowBreak) {
+      x = 0;
+      y += item->m_size.cy;
+    }
+  }
+  for (CMenuBarItem* item : m_items) item->Repaint(this);
+}
+
+int CMenuBar::LengthAvailable() const {
+  if (IsFloating() || !GetParentFrame()) {
+    CRect client;
+    GetClientRect(&client);
+    return IsHorizontal() ? client.Width() : client.Height();
+  }
+  CRect frame;
+  GetParentFrame()->GetWindowRect(&frame);
+  CRect inside(0, 0, 0, 0);
+  CalcInsideRect(inside, IsHorizontal());
+  if (IsHorizontal()) return frame.Width() - 2 * GetSystemMetrics(SM_CXFRAME) - inside.left + inside.right;
+  return frame.Height() - 2 * GetSystemMetrics(SM_CYFRAME) - inside.top + inside.bottom -
+         2 * (2 * GetSystemMetrics(SM_CYBORDER));
+}
+
+CSize CMenuBar::NonClientSize() const {
+  CRect inside(0, 0, 0, 0);
+  CalcInsideRect(inside, IsHorizontal());
+  return CSize(-inside.Width(), -inside.Height());
+}
+
+void CMenuBar::CalcInsideRect(CRect& rect, BOOL bHorz) const {
+  const int cx = 2 * GetSystemMetrics(SM_CXBORDER), cy = 2 * GetSystemMetrics(SM_CYBORDER);
+  if (m_dwStyle & CBRS_BORDER_LEFT) rect.left += cx;
+  if (m_dwStyle & CBRS_BORDER_TOP) rect.top += cy;
+  if (m_dwStyle & CBRS_BORDER_RIGHT) rect.right -= cx;
+  if (m_dwStyle & CBRS_BORDER_BOTTOM) rect.bottom -= cy;
+  if (IsFloating()) {
+    rect.top += 4;
+    return;
+  }
+  if (m_dwStyle & kGripperStyle) {
+    if (bHorz) rect.left += kGripper;
+    else rect.top += kGripper;
+  }
+  if (bHorz) {
+    rect.left += 4;
+    rect.top += 4;
+  } else {
+    rect.left += 1;
+    rect.top += 2;
+  }
+}
+
+CSize CMenuBar::CalcFixedLayout(BOOL bStretch, BOOL bHorz) {
+  return CalcDynamicLayout(-1, (bStretch ? LM_STRETCH : 0) | (bHorz ? LM_HORZ | LM_HORZDOCK : LM_VERTDOCK));
+}
+
+CSize CMenuBar::CalcDynamicLayout(int nLength, DWORD dwMode) {
+  const BOOL floating = IsFloating();
+  const BOOL horz = floating || ((dwMode & LM_HORZ) && !(dwMode & LM_VERTDOCK));
+  CSize block;
+  if (floating && nLength != -1 && !(dwMode & LM_MRUWIDTH)) {
+    // The user sizes the floating bar: search the wrap width whose layout meets the length.
+    const bool byHeight = (dwMode & LM_LENGTHY) != 0;
+    const CSize nc = NonClientSize();
+    const int wanted = nLength - (byHeight ? nc.cy : nc.cx);
+    int narrow = 0, wide = 32767;
+    CSize lo = WrapItems(narrow), hi = WrapItems(wide);
+    int best = byHeight ? wide : narrow;
+    for (int guard = 0; guard < 32 && narrow < wide; ++guard) {
+      const int middle = (narrow + wide) / 2;
+      const CSize size = WrapItems(middle);
+      const int length = byHeight ? size.cy : size.cx;
+      if (size == lo || size == hi) {
+        if (length <= wanted) best = middle;
+        if (size == lo) narrow = middle + 1;
+        else wide = middle;
+        continue;
+      }
+      if (length <= wanted) {
+        best = middle;
+        if (byHeight) wide = middle; else narrow = middle + 1;
+      } else {
+        if (byHeight) narrow = middle + 1; else wide = middle;
+      }
+    }
+    block = WrapItems(best);
+    if (dwMode & LM_COMMIT) m_nWrapWidth = best;
+  } else if (floating) {
+    block = WrapItems(m_nWrapWidth);
+  } else if (horz) {
+    block = WrapItems(std::max(0, LengthAvailable()));
+  } else {
+    for (CMenuBarItem* item : m_items) item->m_fsState &= static_cast<BYTE>(~CMenuBarItem::kRowBreak);
+    block = CSize(0, 0);
+    for (CMenuBarItem* item : m_items) {
+      if (item->m_fsState & CMenuBarItem::kHidden) continue;
+      block.cx = std::max(block.cx, item->m_size.cy);
+      block.cy += item->m_size.cx;
+    }
+  }
+  const CSize nc = NonClientSize();
+  CSize size(block.cx + nc.cx, block.cy + nc.cy);
+  if (horz) size.cy += 1;
+  else size.cx += 2;
+  if ((dwMode & LM_COMMIT) || !floating) PlaceItems();
+  return size;
+}
+
+void CMenuBar::OnSize(UINT nType, int cx, int cy) {
+  CControlBar::OnSize(nType, cx, cy);
+  PlaceItems();
+  Invalidate();
+}
+
+// --- painting ---
+
+void CMenuBar::OnNcPaint() {
+  CWindowDC dc(this);
+  CRect window;
+  GetWindowRect(&window);
+  CRect client;
+  GetClientRect(&client);
+  ClientToScreen(&client);
+  client.OffsetRect(-window.left, -window.top);
+  window.OffsetRect(-window.left, -window.top);
+  dc.ExcludeClipRect(&client);
+  dc.FillSolidRect(&window, m_crFace);
+  if ((m_dwStyle & kGripperStyle) && !IsFloating()) {
+    const COLORREF dots = GetSysColor(COLOR_BTNSHADOW);
+    if (IsHorizontal()) {
+      for (int y = window.top + 6; y < window.bottom - 3; y += 2) dc.FillSolidRect(window.left + 4, y, 3, 1, dots);
+    } else {
+      for (int x = window.left + 2; x < window.right - 2; x += 2) dc.FillSolidRect(x, window.top + 2, 1, 3, dots);
+    }
+  }
+}
+
+LRESULT CMenuBar::OnNcHitTest(CPoint) { return HTCLIENT; }
+
+BOOL CMenuBar::OnEraseBkgnd(CDC*) { return TRUE; }
+
+void CMenuBar::OnPaint() {
+  CPaintDC dc(this);
+  CRect client;
+  GetClientRect(&client);
+  dc.FillSolidRect(&client, m_crFace);
+  for (CMenuBarItem* item : m_items) item->Draw(&dc, this);
+}
+
+void CMenuBar::OnSysColorChange() {
+  CControlBar::OnSysColorChange();
+  m_crFace = GetFaceColor(m_nStyle);
+  for (CMenuBarItem* item : m_items) {
+    item->TakeFaceColor(m_crFace);
+    item->Repaint(this);
+  }
+}
+
+void CMenuBar::InvalidateItem(int nItem) {
+  if (CMenuBarItem* item = GetItem(nItem)) {
+    item->Repaint(this);
+    UpdateWindow();
+  }
+}
+
+// --- mouse ---
+
+int CMenuBar::ItemFromPoint(CPoint point) const {
+  for (size_t i = 0; i < m_items.size(); ++i) {
+    const CMenuBarItem* item = m_items[i];
+    if ((item->m_fFlags & CMenuBarItem::kHitTest) && !(item->m_fsState & CMenuBarItem::kHidden) &&
+        item->m_rcItem.PtInRect(point))
+      return static_cast<int>(i);
+  }
+  return -1;
+}
+
+void CMenuBar::OnMouseMove(UINT nFlags, CPoint point) {
+  CWnd* top = GetTopLevelParent();
+  const bool active = top && ::GetActiveWindow() == top->m_hWnd && top->IsWindowEnabled();
+  if (active && m_nTrackingState != 2) {
+    const int item = ItemFromPoint(point);
+    if (item >= 0 && item != m_nHotItem) {
+      SetTrackingState(3, item);
+      if (!m_nHoverTimer) m_nHoverTimer = SetTimer(kHoverTimer, kHoverMs, nullptr);
+    } else if (item < 0 && m_nTrackingState == 3) {
+      SetTrackingState(0, -1);
+    }
+  }
+  CControlBar::OnMouseMove(nFlags, point);
+}
+
+void CMenuBar::OnTimer(UINT_PTR nIDEvent) {
+  if (nIDEvent != kHoverTimer) {
+    CControlBar::OnTimer(nIDEvent);
+    return;
+  }
+  const DWORD pos = GetMessagePos();
+  const CPoint pointer(static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos)));
+  CRect window;
+  GetWindowRect(&window);
+  if (m_nTrackingState == 3 && !window.PtInRect(pointer)) SetTrackingState(0, -1);
+  if (m_nTrackingState != 3) {
+    KillTimer(kHoverTimer);
+    m_nHoverTimer = 0;
+  }
+}
+
+void CMenuBar::OnLButtonDown(UINT nFlags, CPoint point) {
+  const int item = ItemFromPoint(point);
+  if (item >= 0) {
+    OpenItem(item);
+    return;
+  }
+  CControlBar::OnLButtonDown(nFlags, point);
+}
+
+void CMenuBar::OnRButtonDown(UINT, CPoint point) {
+  if (!m_nRightMenuId) return;
+  CMenu menu;
+  if (!menu.LoadMenu(static_cast<UINT>(m_nRightMenuId))) return;
+  CMenu* popup = menu.GetSubMenu(0);
+  if (!popup) return;
+  ClientToScreen(&point);
+  CWnd* owner = AfxGetMainWnd() ? AfxGetMainWnd() : GetTopLevelParent();
+  popup->TrackPopupMenu(TPM_VERTICAL, point.x, point.y - 2, owner);
+}
+
+BOOL CMenuBar::OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message) {
+  const DWORD pos = GetMessagePos();
+  CPoint pointer(static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos)));
+  ScreenToClient(&pointer);
+  const bool overGripper = IsHorizontal() ? pointer.x < 0 : pointer.y < 0;
+  if (overGripper && !IsFloating()) {
+    ::SetCursor(::LoadCursorW(nullptr, IDC_SIZEALL));
+    return TRUE;
+  }
+  return CControlBar::OnSetCursor(pWnd, nHitTest, message);
+}
+
+// --- popup loop ---
+
+void CMenuBar::SetTrackingState(int nState, int nItem) {
+  if (m_nTrackingState == 3 && nState != 3) m_bAltUsed = FALSE;
+  if (CMenuBarItem* old = GetItem(m_nHotItem)) {
+    old->m_fsState &= static_cast<BYTE>(~(CMenuBarItem::kHot | CMenuBarItem::kPressed));
+    InvalidateItem(m_nHotItem);
+  }
+  m_nTrackingState = nState;
+  m_nHotItem = nState == 0 ? -1 : nItem;
+  if (CMenuBarItem* item = GetItem(m_nHotItem)) {
+    if (nState == 1 || nState == 3) item->m_fsState |= CMenuBarItem::kHot;
+    else if (nState == 2) item->m_fsState |= CMenuBarItem::kPressed;
+    InvalidateItem(m_nHotItem);
+  }
+  m_bNoSubmenu = TRUE;
+  m_bOwnPopup = TRUE;
+}
+
+void CMenuBar::OpenItem(int nItem) {
+  SetTrackingState(1, nItem);
+  TrackPopup(nItem);
+}
+
+void CMenuBar::TrackPopup(int nItem) {
+  CWnd* frame = GetParentFrame();
+  if (frame && frame->IsKindOf(RUNTIME_CLASS(CMiniFrameWnd)) && m_pDockSite) frame = m_pDockSite;
+  if (!frame) frame = GetTopLevelParent();
+  if (!frame || !GetItem(nItem)) return;
+  m_nHotItem = nItem;
+  m_bContinue = TRUE;
+  while (m_bContinue && GetItem(m_nHotItem)) {
+    UpdateWindow();
+    SetTrackingState(2, m_nHotItem);
+    g_trackingBar = this;
+    m_bContinue = FALSE;
+    m_ptMouse = CPoint(-1, -1);
+    g_filterHook = SetWindowsHookExW(WH_MSGFILTER, MenuFilter, nullptr, GetCurrentThreadId());
+    m_items[static_cast<size_t>(m_nHotItem)]->Track(this, frame);
+    if (g_filterHook) UnhookWindowsHookEx(g_filterHook);
+    g_filterHook = nullptr;
+    g_trackingBar = nullptr;
+    if (!m_hWnd) return;
+  }
+  SetTrackingState(0, -1);
+}
+
+LRESULT CALLBACK CMenuBar::MenuFilter(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == MSGF_MENU && g_trackingBar && g_trackingBar->OnMenuFilter(reinterpret_cast<MSG*>(lParam))) return 1;
+  return CallNextHookEx(g_filterHook, code, wParam, lParam);
+}
+
+BOOL CMenuBar::OnMenuFilter(MSG* pMsg) {
+  CWnd* main = AfxGetMainWnd() ? AfxGetMainWnd() : GetParentFrame();
+  auto cancel = [&] {
+    // An open system menu belongs to the bar's loop, not the main window's.
+    if (main) main->PostMessage(WM_CANCELMODE);
+  };
+  switch (pMsg->message) {
+    case WM_MOUSEMOVE: {
+      const CPoint screen = pMsg->pt;
+      if (screen == m_ptMouse) return FALSE;
+      m_ptMouse = screen;
+      CPoint local = screen;
+      ScreenToClient(&local);
+      const int item = ItemFromPoint(local);
+      if (item >= 0 && item != m_nHotItem) {
+        cancel();
+        SetTrackingState(1, item);
+        m_nHotItem = item;
+        m_bContinue = TRUE;
+      }
+      return FALSE;
+    }
+    case WM_LBUTTONDOWN: {
+      CPoint local = pMsg->pt;
+      ScreenToClient(&local);
+      if (ItemFromPoint(local) == m_nHotItem && m_nHotItem >= 0) {
+        cancel();
+        SetTrackingState(1, m_nHotItem);
+        m_bContinue = FALSE;
+        return TRUE;
+      }
+      return FALSE;
+    }
+    case WM_KEYDOWN: {
+      if (!IsHorizontal()) return FALSE;
+      int step = 0;
+      if (pMsg->wParam == VK_LEFT && m_bOwnPopup) step = -1;
+      if (pMsg->wParam == VK_RIGHT && m_bNoSubmenu) step = 1;
+      if (!step) return FALSE;
+      m_nHotItem = NextItem(m_nHotItem, step);
+      cancel();
+      m_bContinue = TRUE;
+      return TRUE;
+    }
+    case WM_SYSKEYDOWN:
+      m_bAltUsed = TRUE;
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+int CMenuBar::NextItem(int nItem, int step) const {
+  const int count = GetItemCount();
+  if (count == 0) return -1;
+  int i = nItem;
+  for (int tries = 0; tries < count; ++tries) {
+    i = (i + step + count) % count;
+    const CMenuBarItem* item = m_items[static_cast<size_t>(i)];
+    if ((item->m_fFlags & CMenuBarItem::kHitTest) && !(item->m_fsState & CMenuBarItem::kHidden)) return i;
+  }
+  return nItem;
+}
+
+// --- keyboard ---
+
+BOOL CMenuBar::TranslateFrameMessage(MSG* pMsg) {
+  if (!m_hWnd || !IsWindowVisible()) return FALSE;
+  const UINT m = pMsg->message;
+  if (m_nTrackingState > 0 && IsMouseButtonDown(m) && pMsg->hwnd != m_hWnd && !::IsChild(m_hWnd, pMsg->hwnd)) {
+    SetTrackingState(0, -1);
+    return FALSE;
+  }
+  if (m != WM_KEYDOWN && m != WM_SYSKEYDOWN && m != WM_SYSKEYUP) return FALSE;
+  const auto vk = static_cast<UINT>(pMsg->wParam);
+  const bool shift = GetKeyState(VK_SHIFT) < 0;
+  const bool ctrl = GetKeyState(VK_CONTROL) < 0;
+  const bool alt = (vk != VK_MENU) && GetKeyState(VK_MENU) < 0;
+  // 1. Alt or F10 alone: the release selects the first title, or deselects.
+  if ((vk == VK_MENU || vk == VK_F10) && !shift && !ctrl && !alt) {
+    if (m == WM_SYSKEYUP) {
+      if (m_nTrackingState == 0) {
+        if (m_bAltUsed) m_bAltUsed = FALSE;
+        else SetTrackingState(1, NextItem(-1, 1));
+      } else if (m_nTrackingState == 1) {
+        SetTrackingState(0, -1);
+      }
+    }
+    return TRUE;
+  }
+  if (m == WM_SYSKEYUP) return FALSE;
+  const BOOL horz = IsHorizontal();
+  // 2. Moving and opening in the keyboard state.
+  if (m_nTrackingState == 1 && vk >= VK_ESCAPE && vk <= VK_DOWN) {
+    switch (vk) {
+      case VK_ESCAPE:
+        SetTrackingState(0, -1);
+        return TRUE;
+      case VK_SPACE:
+        TrackPopup(m_nHotItem);
+        return TRUE;
+      case VK_UP:
+      case VK_DOWN:
+        if (horz) TrackPopup(m_nHotItem);
+        else SetTrackingState(1, NextItem(m_nHotItem, vk == VK_UP ? -1 : 1));
+        return TRUE;
+      case VK_LEFT:
+      case VK_RIGHT:
+        if (horz) SetTrackingState(1, NextItem(m_nHotItem, vk == VK_LEFT ? -1 : 1));
+        else TrackPopup(m_nHotItem);
+        return TRUE;
+      default:
+        break;  // Page Up, Page Down, End, Home: the last rule
+    }
+  }
+  // 3. Mnemonics, with Alt held or in the keyboard state.
+  const bool letterOrDigit = (vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9');
+  if (letterOrDigit && (m == WM_SYSKEYDOWN || m_nTrackingState == 1)) {
+    for (size_t i = 0; i < m_items.size(); ++i) {
+      auto* title = dynamic_cast<CMenuBarTitleItem*>(m_items[i]);
+      if (title && !(title->m_fsState & CMenuBarItem::kHidden) && title->Mnemonic() == static_cast<char16_t>(vk)) {
+        if (m == WM_SYSKEYDOWN) m_bAltUsed = TRUE;  // the Alt release that follows selects nothing
+        OpenItem(static_cast<int>(i));
+        return TRUE;
+      }
+    }
+    if (m_nTrackingState == 1 && m != WM_SYSKEYDOWN) return TRUE;
+  }
+  if (m == WM_SYSKEYDOWN) m_bAltUsed = TRUE;
+  // 4. Any other key ends the keyboard state and goes on.
+  if (m_nTrackingState == 1 || m_nTrackingState == 2) SetTrackingState(0, -1);
+  return FALSE;
+}
