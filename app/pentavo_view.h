@@ -6,6 +6,7 @@
 
 #include "app/dock_panel_bar.h"
 #include "compat/afx.h"
+#include "ui/preview_play_dlg.h"
 
 // Private messages to the view: a pane or the preview was resized (lParam
 // the window), the current pair changed (wParam: a line edit ended), render
@@ -32,22 +33,22 @@ class CPentavoView : public CView {
   void OnMouseWheelRouted(int delta);
   void RedrawPanes();
 
-  // Where the panes and the preview are made. Until they have classes of
-  // their own they are plain dialogs from their templates.
+  // Where the panes and the preview are made. Until the panes have classes
+  // of their own they are plain dialogs from their templates.
   CWnd* SourcePane() { return &m_sourcePane; }
   CWnd* TargetPane() { return &m_targetPane; }
-  CWnd* PreviewWindow() { return &m_previewPlay; }
+  CPreviewPlayDlg* PreviewWindow() { return &m_previewPlay; }
   CDockPanelBar& PreviewBar() { return m_previewBar; }
 
  protected:
   BOOL CreateSourcePane() { return m_sourcePane.Create(130, this); }
   BOOL CreateTargetPane() { return m_targetPane.Create(131, this); }
-  BOOL CreatePreviewWindow(CWnd* bar) { return m_previewPlay.Create(11143, bar); }
+  BOOL CreatePreviewWindow(CWnd* bar) { return m_previewPlay.Create(bar); }
   int SplitPosition() const;
 
   CDialog m_sourcePane;
   CDialog m_targetPane;
-  CDialog m_previewPlay;
+  CPreviewPlayDlg m_previewPlay;
   CDockPanelBar m_previewBar;
   // Two words carried unchanged from load to save, then the split (0: half the width).
   struct SplitterRecord {

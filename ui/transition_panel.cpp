@@ -317,6 +317,10 @@ void CTransitionPanel::RefreshFromProject() {
   HostEffectsOfCurrentPair();
 }
 
+void CTransitionPanel::EnablePairList(BOOL enable) {
+  if (HWND list = ::GetDlgItem(m_hWnd, kIdPairList)) ::EnableWindow(list, enable);
+}
+
 // --- pictures ---
 
 void CTransitionPanel::ShowPairPictures() {

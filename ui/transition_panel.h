@@ -19,6 +19,8 @@ class CTransitionPanel : public CDialog {
   void RefreshFromProject();
   // One thumbnail per pair, each drawn again and numbered from 1.
   void RebuildThumbnails();
+  // Off while play runs.
+  void EnablePairList(BOOL enable);
 
   CDialog* GetHostedDialog(int side) const { return side == 0 ? m_pInDialog : m_pOutDialog; }
 

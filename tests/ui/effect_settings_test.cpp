@@ -22,32 +22,13 @@
 #include "model/project_links.h"
 #include "res/resource.h"
 #include "ui/effect_settings_dlg.h"
+#include "recording_renderer.h"
 #include "ui_test_support.h"
 
 namespace {
 
 using controls::CEditCtrl;
 using controls::EditCtrlFromHandle;
-
-// Counts what the dialogs ask of the renderer.
-class CountingRenderer : public CRendererLink {
- public:
-  CountingRenderer() { SetRendererLink(this); }
-  ~CountingRenderer() override { SetRendererLink(nullptr); }
-  void RenderFrame(CMorphPair*) override { ++frames; }
-  void RecreateTextures(CMorphPair*) override { ++recreations; }
-  void SetFills(const CFillStyle&, const CFillStyle&) override {}
-  void ResizeSurfaces(int, int) override {}
-  void SetBusy(int) override {}
-  CTextureHolder* CreateTexture(const RECT&, int) override { return nullptr; }
-  void DeleteTexture(CTextureHolder*) override {}
-  void UploadTexture(CTextureHolder*, const DWORD*) override {}
-  void GetTextureExtent(CTextureHolder*, float* u, float* v) override { *u = *v = 1.0f; }
-  CMeshReceiver* CreateShape() override { return nullptr; }
-  void SetCrossingEdges(const int*) override {}
-  int frames = 0;
-  int recreations = 0;
-};
 
 struct DialogDeleter {
   void operator()(CDialog* dialog) const {
@@ -128,7 +109,7 @@ class EffectSettingsTest : public uitest::UiTest {
     Pump();
   }
 
-  CountingRenderer m_renderer;
+  uitest::RecordingRenderer m_renderer;
   DialogPtr m_dialog;
 };
 
@@ -227,7 +208,8 @@ TEST_F(EffectSettingsTest, ListsHoldTheirTextsInOrderSoTheIndexIsTheValue) {
 
 TEST_F(EffectSettingsTest, EveryEditReachesTheEffectAndReRendersTheCurrentPair) {
   auto* wave = static_cast<CWaveParameterEffect*>(Open(8));
-  m_renderer.frames = m_renderer.recreations = 0;
+  m_renderer.frames.clear();
+  m_renderer.recreations = 0;
   TypeInto(1106, "12.5");
   TypeInto(1109, "2");
   TypeInto(1112, "7");
@@ -235,7 +217,7 @@ TEST_F(EffectSettingsTest, EveryEditReachesTheEffectAndReRendersTheCurrentPair) 
   EXPECT_FLOAT_EQ(wave->m_frequency, 2.0f);
   EXPECT_FLOAT_EQ(wave->m_velocity, 7.0f);
   EXPECT_EQ(m_renderer.recreations, 3);
-  EXPECT_EQ(m_renderer.frames, 3);
+  EXPECT_EQ(m_renderer.Renders(), 3);
 
   auto* fly = static_cast<CFlyEffect*>(Open(2));
   ChooseNext(1081);
@@ -245,10 +227,10 @@ TEST_F(EffectSettingsTest, EveryEditReachesTheEffectAndReRendersTheCurrentPair) 
 
   // Scale X is applied at once like Scale Y and Rotate.
   auto* spin = static_cast<CScaleRotateEffect*>(Open(3));
-  const int before = m_renderer.frames;
+  const int before = m_renderer.Renders();
   TypeInto(1045, "2.5");
   EXPECT_FLOAT_EQ(spin->m_scaleX, 2.5f);
-  EXPECT_EQ(m_renderer.frames, before + 1);
+  EXPECT_EQ(m_renderer.Renders(), before + 1);
   TypeInto(1046, "0.5");
   TypeInto(1047, "3");
   EXPECT_FLOAT_EQ(spin->m_scaleY, 0.5f);

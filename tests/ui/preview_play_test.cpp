@@ -9,32 +9,10 @@
 #include "model/morph_project.h"
 #include "model/project_links.h"
 #include "ui/preview_play_dlg.h"
+#include "recording_renderer.h"
 #include "ui_test_support.h"
 
 namespace {
-
-// Records the frame of every render; `onFrame` may act in the middle of play.
-class RecordingRenderer : public CRendererLink {
- public:
-  RecordingRenderer() { SetRendererLink(this); }
-  ~RecordingRenderer() override { SetRendererLink(nullptr); }
-  void RenderFrame(CMorphPair* pair) override {
-    frames.push_back(pair->GetCurrentFrame());
-    if (onFrame) onFrame(static_cast<int>(frames.size()));
-  }
-  void RecreateTextures(CMorphPair*) override {}
-  void SetFills(const CFillStyle&, const CFillStyle&) override {}
-  void ResizeSurfaces(int, int) override {}
-  void SetBusy(int) override {}
-  CTextureHolder* CreateTexture(const RECT&, int) override { return nullptr; }
-  void DeleteTexture(CTextureHolder*) override {}
-  void UploadTexture(CTextureHolder*, const DWORD*) override {}
-  void GetTextureExtent(CTextureHolder*, float* u, float* v) override { *u = *v = 1.0f; }
-  CMeshReceiver* CreateShape() override { return nullptr; }
-  void SetCrossingEdges(const int*) override {}
-  std::vector<int> frames;
-  std::function<void(int count)> onFrame;
-};
 
 using Frames = std::vector<int>;
 
@@ -72,7 +50,7 @@ class PreviewPlayTest : public uitest::UiTest {
   }
   static CMorphPair* Current() { return GetMorphProject()->CurrentPair(); }
 
-  RecordingRenderer m_renderer;
+  uitest::RecordingRenderer m_renderer;
   std::unique_ptr<CPreviewPlayDlg> m_window;
 };
 

@@ -13,27 +13,10 @@
 #include "res/resource.h"
 #include "ui/effect_settings_dlg.h"
 #include "ui/transition_panel.h"
+#include "recording_renderer.h"
 #include "ui_test_support.h"
 
 namespace {
-
-class CountingRenderer : public CRendererLink {
- public:
-  CountingRenderer() { SetRendererLink(this); }
-  ~CountingRenderer() override { SetRendererLink(nullptr); }
-  void RenderFrame(CMorphPair*) override { ++frames; }
-  void RecreateTextures(CMorphPair*) override {}
-  void SetFills(const CFillStyle&, const CFillStyle&) override {}
-  void ResizeSurfaces(int, int) override {}
-  void SetBusy(int) override {}
-  CTextureHolder* CreateTexture(const RECT&, int) override { return nullptr; }
-  void DeleteTexture(CTextureHolder*) override {}
-  void UploadTexture(CTextureHolder*, const DWORD*) override {}
-  void GetTextureExtent(CTextureHolder*, float* u, float* v) override { *u = *v = 1.0f; }
-  CMeshReceiver* CreateShape() override { return nullptr; }
-  void SetCrossingEdges(const int*) override {}
-  int frames = 0;
-};
 
 class TransitionPanelTest : public uitest::UiTest {
  protected:
@@ -85,7 +68,7 @@ class TransitionPanelTest : public uitest::UiTest {
   }
   static CMorphPair* Current() { return GetMorphProject()->CurrentPair(); }
 
-  CountingRenderer m_renderer;
+  uitest::RecordingRenderer m_renderer;
   std::unique_ptr<CTransitionPanel> m_panel;
 };
 
@@ -111,7 +94,7 @@ TEST_F(TransitionPanelTest, EffectListsHoldTheRegistryInIdOrderWithTheIdsAsData)
 }
 
 TEST_F(TransitionPanelTest, ChoosingAnEffectHostsItsDialogOnThePlaceholderAndRendersAgain) {
-  const int frames = m_renderer.frames;
+  const int frames = m_renderer.Renders();
   Choose(1060, u"Wipe");
   ASSERT_NE(Current()->m_inEffect, nullptr);
   EXPECT_EQ(Current()->m_inEffect->GetID(), 1);
@@ -124,7 +107,7 @@ TEST_F(TransitionPanelTest, ChoosingAnEffectHostsItsDialogOnThePlaceholderAndRen
   ::GetWindowRect(Item(1061), &place);
   hosted->GetWindowRect(&dialog);
   EXPECT_EQ(dialog.TopLeft(), place.TopLeft());
-  EXPECT_GT(m_renderer.frames, frames);
+  EXPECT_GT(m_renderer.Renders(), frames);
   uitest::UiTest::WritePng(m_panel->m_hWnd, "panel_wipe");
 }
 
