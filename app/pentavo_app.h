@@ -6,6 +6,7 @@
 
 #include "app/dock_panel_bar.h"
 #include "compat/afx.h"
+#include "ui/transition_panel.h"
 
 // Where "Visite homepage" and "Support" lead.
 inline constexpr const TCHAR* kHomePageAddress = u"https://example.org/calvetta/";
@@ -30,14 +31,13 @@ class CPentavoApp : public CWinApp {
   void OnHookMouseWheel(WPARAM message, LPARAM hookStruct);
 
   CDockPanelBar m_wndEffectBar;
-  // The transition panel; a plain dialog from its template until the panel has its class.
-  CDialog m_transitionPanel;
-  CWnd* m_pTransitionPanel = nullptr;
+  CTransitionPanel m_transitionPanel;
+  CTransitionPanel* m_pTransitionPanel = nullptr;
 
  protected:
   // The framework's profile becomes this file of the program folder.
   void UseProfile(const TCHAR* fileName);
-  BOOL CreateTransitionPanel() { return m_transitionPanel.Create(11099, &m_wndEffectBar); }
+  BOOL CreateTransitionPanel() { return m_transitionPanel.Create(&m_wndEffectBar); }
 
   afx_msg void OnAppAbout();
   afx_msg void OnShowEffect();

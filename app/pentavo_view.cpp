@@ -87,10 +87,10 @@ void CPentavoView::CreatePanes() {
         CreatePreviewWindow(&m_previewBar)) {
       m_previewBar.SetHostedWindow(&m_previewPlay);
       // The preview's size reports come to the view.
-      ::SetWindowLongPtrW(m_previewPlay.m_hWnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(m_hWnd));
+      m_previewPlay.m_preview.SetOwner(this);
       m_previewPlay.ShowWindow(SW_SHOW);
     }
-    GetMorphProject()->InitDirect3D(m_previewPlay.m_hWnd ? &m_previewPlay : nullptr);
+    GetMorphProject()->InitDirect3D(m_previewPlay.m_preview.m_hWnd ? &m_previewPlay.m_preview : nullptr);
   }
   RenderCurrent();
   CRect client;
@@ -194,7 +194,7 @@ void CPentavoView::OnDestroy() {
 LRESULT CPentavoView::OnPaneResized(WPARAM, LPARAM lParam) {
   auto window = reinterpret_cast<HWND>(lParam);
   if (!window) return 0;
-  if (window == m_previewPlay.m_hWnd) {
+  if (window == m_previewPlay.m_hWnd || window == m_previewPlay.m_preview.m_hWnd) {
     RenderCurrent();
     return 0;
   }

@@ -7,6 +7,7 @@
 #include "app/dock_panel_bar.h"
 #include "compat/afx.h"
 #include "ui/image_view_dlg.h"
+#include "ui/preview_play_dlg.h"
 
 class CImageSlot;
 
@@ -40,22 +41,21 @@ class CPentavoView : public CView {
   // Both panes take their scroll bars and line origins from their slots.
   void RefreshPanes();
 
-  // Where the panes and the preview are made. Until the preview has a class
-  // of its own it is a plain dialog from its template.
+  // Where the panes and the preview are made.
   CImageViewDlg* SourcePane() { return &m_sourcePane; }
   CImageViewDlg* TargetPane() { return &m_targetPane; }
-  CWnd* PreviewWindow() { return &m_previewPlay; }
+  CPreviewPlayDlg* PreviewWindow() { return &m_previewPlay; }
   CDockPanelBar& PreviewBar() { return m_previewBar; }
 
  protected:
   BOOL CreateSourcePane() { return m_sourcePane.Create(this); }
   BOOL CreateTargetPane() { return m_targetPane.Create(this); }
-  BOOL CreatePreviewWindow(CWnd* bar) { return m_previewPlay.Create(11143, bar); }
+  BOOL CreatePreviewWindow(CWnd* bar) { return m_previewPlay.Create(bar); }
   int SplitPosition() const;
 
   CSourceImageView m_sourcePane;
   CTargetImageView m_targetPane;
-  CDialog m_previewPlay;
+  CPreviewPlayDlg m_previewPlay;
   CDockPanelBar m_previewBar;
   // Two words carried unchanged from load to save, then the split (0: half the width).
   struct SplitterRecord {

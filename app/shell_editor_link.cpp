@@ -9,10 +9,16 @@
 
 namespace {
 
-CWnd* TransitionPanel() {
+CTransitionPanel* TransitionPanel() {
   auto* app = dynamic_cast<CPentavoApp*>(AfxGetApp());
-  CWnd* panel = app ? app->m_pTransitionPanel : nullptr;
+  CTransitionPanel* panel = app ? app->m_pTransitionPanel : nullptr;
   return panel && panel->m_hWnd ? panel : nullptr;
+}
+
+CTimeLineBar* TimeLineBar() {
+  CPentavoView* view = GetMainView();
+  CTimeLineBar* bar = view ? &view->PreviewWindow()->m_timeLineBar : nullptr;
+  return bar && bar->m_hWnd ? bar : nullptr;
 }
 
 CImageViewDlg* Pane(int side) {
@@ -25,21 +31,28 @@ CImageViewDlg* Pane(int side) {
 class CShellEditorLink : public CEditorLink {
  public:
   void RefreshPanel() override {
-    if (CWnd* panel = TransitionPanel()) panel->Invalidate();
+    if (CTransitionPanel* panel = TransitionPanel()) panel->RefreshFromProject();
   }
   void RebuildThumbnails() override {
-    if (CWnd* panel = TransitionPanel()) panel->Invalidate();
+    if (CTransitionPanel* panel = TransitionPanel()) panel->RebuildThumbnails();
   }
   // The timeline bar is part of the "Preview and Play" window.
-  void StopPlayback() override {}
-  void RefreshTimeline() override {}
-  void ApplyFrameCount() override {}
+  void StopPlayback() override {
+    if (CTimeLineBar* bar = TimeLineBar()) bar->OnStop();
+  }
+  void RefreshTimeline() override {
+    if (CTimeLineBar* bar = TimeLineBar()) bar->RefreshFromPair();
+  }
+  void ApplyFrameCount() override {
+    if (CTimeLineBar* bar = TimeLineBar()) bar->ApplyFrameCount();
+  }
   void RefreshImageView(int side) override {
     if (CImageViewDlg* pane = Pane(side)) pane->RefreshAndDraw();
   }
   void EnableViews(BOOL enable) override {
     for (int side : {0, 1})
       if (CImageViewDlg* pane = Pane(side)) pane->EnableWindow(enable);
+    if (CTransitionPanel* panel = TransitionPanel()) panel->EnablePairList(enable);
   }
   void SetDocumentModified(BOOL modified) override { ::SetDocumentModified(modified); }
   void CheckFigureTool(int tool) override {

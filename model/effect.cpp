@@ -1,4 +1,4 @@
-// The effect registry.
+// The effect registry and the registry of the effects' settings dialogs.
 #include "model/effect.h"
 
 void CEffectRegistry::Register(int id, EffectCreateFunction create, const CString& name) {
@@ -25,4 +25,25 @@ std::vector<int> CEffectRegistry::GetIds() const {
 CEffectRegistry& GetEffectRegistry() {
   static CEffectRegistry registry;
   return registry;
+}
+
+namespace {
+
+std::map<int, EffectDialogMaker>& DialogMakers() {
+  static std::map<int, EffectDialogMaker> makers;
+  return makers;
+}
+
+}  // namespace
+
+void RegisterEffectDialogMaker(int id, EffectDialogMaker maker) { DialogMakers()[id] = maker; }
+
+EffectDialogMaker FindEffectDialogMaker(int id) {
+  auto it = DialogMakers().find(id);
+  return it == DialogMakers().end() ? nullptr : it->second;
+}
+
+CDialog* CEffect::CreateSettingsDialog(CWnd* parent) {
+  EffectDialogMaker maker = FindEffectDialogMaker(GetID());
+  return maker ? maker(this, parent) : nullptr;
 }

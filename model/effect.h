@@ -11,6 +11,8 @@
 
 class CArchive;
 class CD3DRenderer;
+class CDialog;
+class CWnd;
 class CTextureHolder;
 struct IDirect3DDevice9;
 struct IDirect3DTexture9;
@@ -31,7 +33,17 @@ class CEffect {
   // The effect's parameter block, both directions; it carries no length,
   // so a reader must check every value it takes.
   virtual void Serialize(CArchive& ar) = 0;
+  // The effect's modeless settings dialog, a child of parent; the caller
+  // destroys and deletes it. The editor registers the dialog makers, since
+  // the dialogs live above the effects; null when none is registered.
+  virtual CDialog* CreateSettingsDialog(CWnd* parent);
 };
+
+typedef CDialog* (*EffectDialogMaker)(CEffect* effect, CWnd* parent);
+// One maker per effect id, beside the effect registry; a later
+// registration of an id replaces the earlier one.
+void RegisterEffectDialogMaker(int id, EffectDialogMaker maker);
+EffectDialogMaker FindEffectDialogMaker(int id);
 
 typedef CEffect* (*EffectCreateFunction)();
 

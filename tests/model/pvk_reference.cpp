@@ -281,9 +281,16 @@ int EffectBlockWords(uint32_t id) {
   switch (id) {
     case 0: return 0;   // No Effect
     case 2: return 2;   // Fly: style, strips
+    case 3: return 3;   // Scale and Rotate: scale x, scale y, turns
+    case 4: return 3;   // Wave: strength, frequency, velocity
+    case 5: return 0;   // Screw
+    case 7: return 3;   // Under Warer: strength, frequency, velocity
     case 8: return 3;   // Circle Wave: strength, frequency, velocity
+    case 10: return 5;  // Page Curl And Turn: radius, direction, lit, style, curl
     case 20: return 2;  // Tile: type, blocks
     case 21: return 1;  // Scale: type
+    case 22: return 0;  // Special Wave
+    case 23: return 0;  // Sphere Form
     default: return -1;
   }
 }
