@@ -2,12 +2,15 @@
 #include "guitk/kit_tabs.h"
 
 #include <algorithm>
+#include <string_view>
+#include <vector>
 
 #include "guitk/kit_colors.h"
 #include "guitk/kit_draw.h"
 
 IMPLEMENT_DYNAMIC(CKitTabCtrl, CWnd)
 IMPLEMENT_DYNAMIC(CKitScrollTabStrip, CKitTabCtrl)
+IMPLEMENT_DYNAMIC(CKitMdiTabs, CKitScrollTabStrip)
 
 namespace {
 
@@ -21,6 +24,9 @@ constexpr int kScrollStep = 10;
 constexpr int kButtonSize = 14;
 constexpr UINT kArrowBitmap = 18041;
 constexpr COLORREF kArrowMask = RGB(255, 0, 255);
+constexpr UINT_PTR kScanTimer = 1;
+constexpr UINT kFirstScanMs = 100;
+constexpr UINT kRescanMs = 200;
 
 BOOL MakeTabFont(CFont* font, int width, int weight) {
   return font->CreateFont(-11, width, 0, 0, weight, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_STRING_PRECIS,
@@ -89,13 +95,14 @@ const KitTab* CKitTabCtrl::GetTab(int index) const {
 
 int CKitTabCtrl::FindTab(HWND hwnd) const {
   for (int i = 0; i < m_nTabs; ++i)
-    if (GetTab(i)->window && GetTab(i)->window->m_hWnd == hwnd) return i;
+    if (hwnd && GetTab(i)->handle == hwnd) return i;
   return -1;
 }
 
 int CKitTabCtrl::AddTab(CWnd* pWnd, LPCTSTR lpszCaption, int image, UINT menuId) {
   auto* tab = new KitTab;
   tab->window = pWnd;
+  tab->handle = pWnd ? pWnd->m_hWnd : nullptr;
   tab->caption = lpszCaption ? lpszCaption : u"";
   tab->image = image;
   tab->menuId = menuId;
@@ -118,13 +125,13 @@ BOOL CKitTabCtrl::DeleteTab(int index) {
   if (index < 0 || index >= m_nTabs) return FALSE;
   auto* tab = static_cast<KitTab*>(m_tabs[index]);
   // The deleted tab's window would stay over the new current one.
-  if (index == m_nCurrent && tab->window && ::IsWindow(tab->window->m_hWnd)) tab->window->ShowWindow(SW_HIDE);
+  if (index == m_nCurrent && ::IsWindow(tab->handle)) ::ShowWindow(tab->handle, SW_HIDE);
   delete tab;
   m_tabs.RemoveAt(index);
   m_nTabs = static_cast<int>(m_tabs.GetSize());
   if (m_nCurrent >= index) m_nCurrent = std::max(0, m_nCurrent - 1);
-  if (const KitTab* current = GetTab(m_nCurrent); current && current->window && ::IsWindow(current->window->m_hWnd))
-    current->window->ShowWindow(SW_SHOW);
+  if (const KitTab* current = GetTab(m_nCurrent); current && ::IsWindow(current->handle))
+    ::ShowWindow(current->handle, SW_SHOW);
   RecalcLayout();
   if (m_hWnd) Invalidate();
   return TRUE;
@@ -137,10 +144,10 @@ void CKitTabCtrl::SetCurrentTab(int index) {
     const KitTab* next = GetTab(index);
     m_nCurrent = index;
     if (m_bBringToTop && !m_bTabsAtBottom) {
-      if (next->window && next->window->m_hWnd) next->window->BringWindowToTop();
+      if (::IsWindow(next->handle)) ::BringWindowToTop(next->handle);
     } else {
-      if (old && old->window && old->window->m_hWnd) old->window->ShowWindow(SW_HIDE);
-      if (next->window && next->window->m_hWnd) next->window->ShowWindow(SW_SHOW);
+      if (old && ::IsWindow(old->handle)) ::ShowWindow(old->handle, SW_HIDE);
+      if (::IsWindow(next->handle)) ::ShowWindow(next->handle, SW_SHOW);
     }
     // The current tab is wider with the tabs on top.
     if (!m_bTabsAtBottom) LayoutTabs();
@@ -194,10 +201,11 @@ void CKitTabCtrl::RecalcLayout() {
   if (m_nTabs > 0) {
     const CRect place = WindowArea(inner);
     for (int i = 0; i < m_nTabs; ++i) {
-      CWnd* w = GetTab(i)->window;
-      if (w && w->m_hWnd)
-        w->SetWindowPos(nullptr, place.left, place.top, std::max(0, place.Width()), std::max(0, place.Height()),
-                        SWP_NOZORDER | SWP_NOACTIVATE);
+      // Only its own children: the MDI tabs' windows live in the MDI client.
+      HWND w = GetTab(i)->handle;
+      if (::IsWindow(w) && ::GetParent(w) == m_hWnd)
+        ::SetWindowPos(w, nullptr, place.left, place.top, std::max(0, place.Width()), std::max(0, place.Height()),
+                       SWP_NOZORDER | SWP_NOACTIVATE);
     }
   }
   LayoutTabs();
@@ -507,4 +515,134 @@ void CKitScrollTabStrip::OnSysColorChange() {
   for (CKitRepeatButton* button : {&m_scrollLeft, &m_scrollRight, &m_close})
     if (button->m_hWnd) button->Invalidate();
   Invalidate();
+}
+
+// --- CKitMdiTabs ---
+
+BEGIN_MESSAGE_MAP(CKitMdiTabs, CKitScrollTabStrip)
+ON_MESSAGE(WM_SIZEPARENT, OnSizeParent)
+ON_WM_TIMER()
+ON_WM_PAINT()
+END_MESSAGE_MAP()
+
+CKitMdiTabs::CKitMdiTabs() {
+  // Every document window shows maximised under its tab; the tab brings it forward.
+  m_bBringToTop = TRUE;
+  // The MDI client keeps the frame's title ("App - [Document]"); a tab's
+  // caption written over it would stay there as the frame's own title.
+  m_bNotifyParent = FALSE;
+}
+
+void CKitMdiTabs::SetStyle(int style) {
+  m_nStyle = style;
+  if (m_hWnd) {
+    SendMessage(WM_NCPAINT, 1, 0);
+    Invalidate();
+  }
+}
+
+HWND CKitMdiTabs::ClientWindow() const {
+  auto* frame = dynamic_cast<CMDIFrameWnd*>(GetParent());
+  return frame ? frame->m_hWndMDIClient : nullptr;
+}
+
+LRESULT CKitMdiTabs::OnSizeParent(WPARAM, LPARAM lParam) {
+  HWND client = ClientWindow();
+  if (!client) return 0;
+  auto* layout = reinterpret_cast<AFX_SIZEPARENTPARAMS*>(lParam);
+  SetTimer(kScanTimer, kFirstScanMs, nullptr);
+  if (m_nTabs > 0 && ::IsWindowVisible(client)) {
+    CRect place(layout->rect.left + 2, layout->rect.top, layout->rect.right - 1, layout->rect.top + kStripHeight);
+    layout->rect.top += kStripHeight;
+    layout->rect.left += 2;
+    layout->rect.right -= 1;
+    layout->rect.bottom -= 1;
+    if (layout->hDWP)
+      layout->hDWP = ::DeferWindowPos(layout->hDWP, m_hWnd, nullptr, place.left, place.top, place.Width(), place.Height(),
+                                      SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  } else if (layout->hDWP && IsWindowVisible()) {
+    layout->hDWP = ::DeferWindowPos(layout->hDWP, m_hWnd, nullptr, 0, 0, 0, 0,
+                                    SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE | SWP_HIDEWINDOW);
+  }
+  return 0;
+}
+
+void CKitMdiTabs::Rescan() {
+  HWND client = ClientWindow();
+  if (!client) return;
+  std::vector<HWND> windows;
+  for (HWND w = ::GetWindow(client, GW_CHILD); w; w = ::GetWindow(w, GW_HWNDNEXT)) {
+    WCHAR name[32] = {};
+    ::GetClassNameW(w, name, 32);
+    if (std::u16string_view(name) == u"ScrollBar") continue;
+    if (::GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_MDICHILD) windows.push_back(w);
+  }
+  const int before = m_nTabs;
+  bool changed = false;
+  // Tabs of windows that went; the rest keep their places.
+  for (int i = m_nTabs - 1; i >= 0; --i) {
+    const KitTab* tab = GetTab(i);
+    if (std::find(windows.begin(), windows.end(), tab->handle) == windows.end()) {
+      DeleteTab(i);
+      changed = true;
+    }
+  }
+  // Windows with no tab yet get one at the end, oldest first.
+  for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+    CString title;
+    CWnd* w = CWnd::FromHandle(*it);
+    w->GetWindowText(title);
+    const int index = FindTab(*it);
+    if (index < 0) {
+      AddTab(w, title);
+      changed = true;
+    } else if (GetTab(index)->caption != title) {
+      RefreshTab(w, title);
+      changed = true;
+    }
+  }
+  HWND active = reinterpret_cast<HWND>(::SendMessageW(client, WM_MDIGETACTIVE, 0, 0));
+  const int current = FindTab(active);
+  if (current >= 0 && current != m_nCurrent) {
+    m_nCurrent = current;
+    changed = true;
+  }
+  if (changed) {
+    LayoutTabs();
+    Invalidate();
+  }
+  if ((before == 0) != (m_nTabs == 0)) {
+    // The strip comes or goes: the frame gives it its place or takes it back.
+    if (CFrameWnd* frame = dynamic_cast<CFrameWnd*>(GetParent())) frame->RecalcLayout();
+  }
+}
+
+void CKitMdiTabs::OnTimer(UINT_PTR nIDEvent) {
+  if (nIDEvent != kScanTimer) {
+    CKitScrollTabStrip::OnTimer(nIDEvent);
+    return;
+  }
+  Rescan();
+  SetTimer(kScanTimer, kRescanMs, nullptr);
+}
+
+void CKitMdiTabs::SetCurrentTab(int index) {
+  CKitScrollTabStrip::SetCurrentTab(index);
+  const KitTab* tab = GetTab(index);
+  HWND client = ClientWindow();
+  if (tab && ::IsWindow(tab->handle) && client) ::SendMessageW(client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(tab->handle), 0);
+}
+
+void CKitMdiTabs::OnCloseTab() {
+  const KitTab* tab = GetTab(m_nCurrent);
+  if (tab && ::IsWindow(tab->handle)) ::SendMessageW(tab->handle, WM_CLOSE, 0, 0);
+}
+
+void CKitMdiTabs::OnPaint() {
+  CKitScrollTabStrip::OnPaint();
+  CClientDC dc(this);
+  CRect r;
+  GetClientRect(&r);
+  CBrush frame(GetShadowColor(m_nStyle));
+  dc.FrameRect(&r, &frame);
 }

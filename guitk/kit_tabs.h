@@ -1,6 +1,7 @@
 // The toolkit's tab windows: CKitTabCtrl owns one child window per tab and
 // shows the current one; CKitScrollTabStrip adds "Scroll Left", "Scroll
-// Right" and "Close" buttons and a hidden list of the tabs.
+// Right" and "Close" buttons and a hidden list of the tabs; CKitMdiTabs is
+// that strip above a frame's MDI client, one tab per document window.
 #pragma once
 
 #include "compat/afx.h"
@@ -17,6 +18,8 @@ constexpr UINT kKitTabListId = 2185;
 struct KitTab {
   UINT menuId = 0;  // its context menu, or 0
   CWnd* window = nullptr;
+  // Compared and checked through the handle: the window's object may be gone with it.
+  HWND handle = nullptr;
   CString caption;
   int image = -1;
   CRect rect;
@@ -37,7 +40,7 @@ class CKitTabCtrl : public CWnd {
   virtual BOOL Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID);
   int AddTab(CWnd* pWnd, LPCTSTR lpszCaption, int image = -1, UINT menuId = 0);
   BOOL DeleteTab(int index);
-  void SetCurrentTab(int index);
+  virtual void SetCurrentTab(int index);
   // Finds the tab of the window; a new title replaces its caption.
   BOOL RefreshTab(CWnd* pWnd, LPCTSTR lpszTitle);
   int GetCurrentTab() const { return m_nCurrent; }
@@ -140,4 +143,27 @@ class CKitScrollTabStrip : public CKitTabCtrl {
   CImageList m_arrows;
   HICON m_icons[3] = {};
   int m_nScrollOffset = 0;
+};
+
+class CKitMdiTabs : public CKitScrollTabStrip {
+  DECLARE_DYNAMIC(CKitMdiTabs)
+
+ public:
+  static constexpr int kStripHeight = 24;
+
+  CKitMdiTabs();
+  void SetStyle(int style);
+  // Brings the tabs in step with the client's windows: captions, new and
+  // gone windows, the active one current.
+  void Rescan();
+  void SetCurrentTab(int index) override;
+
+ protected:
+  void OnCloseTab() override;
+  HWND ClientWindow() const;
+
+  afx_msg LRESULT OnSizeParent(WPARAM wParam, LPARAM lParam);
+  afx_msg void OnTimer(UINT_PTR nIDEvent);
+  afx_msg void OnPaint();
+  DECLARE_MESSAGE_MAP()
 };

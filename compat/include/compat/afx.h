@@ -21,3 +21,4 @@
 #include "compat/afx/doc_view.h"
 #include "compat/afx/sync.h"
 #include "compat/afx/control_bars.h"
+#include "compat/afx/mdi.h"
