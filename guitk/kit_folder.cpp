@@ -83,6 +83,8 @@ void CKitFolder::RecalcLayout() {
     const int top = m_nFreeTop + (m_nOpen == 0 ? 1 : 0);
     open->SetWindowPos(nullptr, client.left + kFrameWidth, top, client.Width() - 2 * kFrameWidth,
                        std::max(0, m_nFreeBottom - top), SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE);
+    // Moved without redrawing: it paints once, at its new place.
+    open->Invalidate();
   }
 }
 
@@ -109,7 +111,6 @@ void CKitFolder::OpenFolder(int index) {
   m_nShown = index;
   RecalcLayout();
   Invalidate();
-  if (folder->window && folder->window->m_hWnd) folder->window->Invalidate();
 }
 
 int CKitFolder::HitTest(CPoint point) const {
