@@ -28,6 +28,7 @@ const SystemClass kClasses[] = {
     {STATUSCLASSNAMEW, StatusBarProc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, IDC_ARROW},
     {PROGRESS_CLASSW, ProgressProc, CS_HREDRAW | CS_VREDRAW, IDC_ARROW},
     {WC_TABCONTROLW, TabControlProc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, IDC_ARROW},
+    {u"MDIClient", MdiClientProc, 0, IDC_ARROW},
 };
 
 void RegisterControlClasses() {
@@ -38,6 +39,7 @@ void RegisterControlClasses() {
     wc.cbWndExtra = kStateExtraBytes;
     wc.hCursor = LoadCursorW(nullptr, c.cursor);
     wc.lpszClassName = c.name;
+    if (c.proc == MdiClientProc) wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_APPWORKSPACE + 1));
     RegisterClassW(&wc);
   }
 }

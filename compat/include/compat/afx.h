@@ -24,3 +24,4 @@
 #include "compat/afx/dock_state.h"
 #include "compat/afx/mini_frame.h"
 #include "compat/afx/dock_context.h"
+#include "compat/afx/mdi.h"

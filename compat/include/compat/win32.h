@@ -12,6 +12,7 @@
 #include "compat/win32/profile.h"
 #include "compat/win32/message_box.h"
 #include "compat/win32/user.h"
+#include "compat/win32/mdi.h"
 #include "compat/win32/controls.h"
 #include "compat/win32/dialogs.h"
 #include "compat/win32/common_controls.h"

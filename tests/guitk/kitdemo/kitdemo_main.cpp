@@ -2,7 +2,9 @@
 // window tree and write pictures of it and of its popup menus.
 //
 //   kitdemo DESCRIPTION [--dump FILE|-] [--png DIR] [--popup N [--select K]] [--drawn-popup N] [--tour]
+//           [--periphery] [--mdi]
 // --tour (a toolkit frame's description, with --png): the desktop with the File popup open.
+// --periphery and --mdi write pictures of the periphery windows and of the MDI frame to the --png folder.
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -11,12 +13,14 @@
 #include "compat/host.h"
 #include "kit_demo.h"
 #include "kit_frame_demo.h"
+#include "kit_periphery.h"
 
 namespace {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: kitdemo DESCRIPTION [--dump FILE|-] [--png DIR] [--popup N [--select K]] [--drawn-popup N] [--tour]\n");
+               "usage: kitdemo DESCRIPTION [--dump FILE|-] [--png DIR] [--popup N [--select K]] [--drawn-popup N] [--tour]"
+               " [--periphery] [--mdi]\n");
   return 2;
 }
 
@@ -27,6 +31,7 @@ int main(int argc, char** argv) {
   std::string dump, pngDir;
   int popup = -1, drawnPopup = -1, select = 0;
   bool tour = false;
+  bool periphery = false, mdi = false;
   for (int i = 2; i < argc; ++i) {
     const bool hasValue = i + 1 < argc;
     if (!std::strcmp(argv[i], "--dump") && hasValue) dump = argv[++i];
@@ -35,6 +40,8 @@ int main(int argc, char** argv) {
     else if (!std::strcmp(argv[i], "--drawn-popup") && hasValue) drawnPopup = std::atoi(argv[++i]);
     else if (!std::strcmp(argv[i], "--select") && hasValue) select = std::atoi(argv[++i]);
     else if (!std::strcmp(argv[i], "--tour")) tour = true;
+    else if (!std::strcmp(argv[i], "--periphery")) periphery = true;
+    else if (!std::strcmp(argv[i], "--mdi")) mdi = true;
     else return Usage();
   }
   kitdemo::Description description;
@@ -70,5 +77,23 @@ int main(int argc, char** argv) {
       !kitdemo::WritePopupPng(frame, drawnPopup, select, true, pngDir + "/kitdemo_drawn_popup.png"))
     result = 1;
   frame->DestroyWindow();
+  if (periphery) {
+    auto* window = new kitdemo::CPeripheryFrame;
+    if (!window->Build()) return 1;
+    compat::PumpMessages();
+    if (!pngDir.empty() && !compat::WriteWindowPng(window->m_hWnd, (pngDir + "/kitdemo_periphery.png").c_str())) result = 1;
+    window->DestroyWindow();
+  }
+  if (mdi) {
+    auto* window = new kitdemo::CMdiDemoFrame;
+    if (!window->Build()) return 1;
+    compat::PumpMessages();
+    if (window->m_tabs.GetTabCount() != 2) {
+      std::fprintf(stderr, "kitdemo: the MDI tabs show %d windows, not 2\n", window->m_tabs.GetTabCount());
+      result = 1;
+    }
+    if (!pngDir.empty() && !compat::WriteWindowPng(window->m_hWnd, (pngDir + "/kitdemo_mdi.png").c_str())) result = 1;
+    window->DestroyWindow();
+  }
   return result;
 }
