@@ -47,10 +47,21 @@ class CNearestColorFinder {
     m_used = 0;
   }
 
-  BYTE Find(int blue, int green, int red) {
-    const DWORD cell = CellOf(blue, green, red);
+  static DWORD CellOf(int blue, int green, int red) {
+    return static_cast<DWORD>(blue >> kCellShift | (green >> kCellShift) << kCellBits | (red >> kCellShift) << (2 * kCellBits));
+  }
+  static constexpr DWORD kNoCell = 0xFFFFFFFFu;  // a cell number no colour has
+
+  // A cell's run of candidates, built on first use.
+  DWORD Run(DWORD cell) {
     if (m_cells[cell] == kUnbuilt) BuildCell(cell);
-    const size_t first = m_cells[cell] & kStartMask, end = first + (m_cells[cell] >> kStartBits);
+    return m_cells[cell];
+  }
+
+  // The nearest entry among a run's candidates; its colour, which the
+  // caller needs next, comes from the candidate rather than the palette.
+  BYTE Search(DWORD run, int blue, int green, int red, int* chosen) const {
+    const size_t first = run & kStartMask, end = first + (run >> kStartBits);
     const Group* groups = m_groups.data();
 #if defined(__SSE2__)
     // Eight candidates at a time in 16-bit lanes (a distance is at most
@@ -73,7 +84,7 @@ class CNearestColorFinder {
       best = _mm_min_epi16(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(2, 3, 0, 1)));
       best = _mm_min_epi16(best, _mm_shufflelo_epi16(best, _MM_SHUFFLE(2, 3, 0, 1)));
       const int lane = _mm_cvtsi128_si32(best) & ((1 << kPositionBits) - 1);
-      return static_cast<BYTE>(groups[first + static_cast<size_t>(lane / kLanes)].index[lane % kLanes]);
+      return Chosen(groups[first + static_cast<size_t>(lane / kLanes)], lane % kLanes, chosen);
     }
     for (size_t i = first; i < end; ++i) best = _mm_min_epi16(best, Distances(groups[i], b, g, r));
     best = _mm_min_epi16(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(1, 0, 3, 2)));
@@ -81,19 +92,19 @@ class CNearestColorFinder {
     best = _mm_min_epi16(best, _mm_shufflelo_epi16(_mm_shufflehi_epi16(best, _MM_SHUFFLE(2, 3, 0, 1)), _MM_SHUFFLE(2, 3, 0, 1)));
     for (size_t i = first; i < end; ++i) {
       const int mask = _mm_movemask_epi8(_mm_cmpeq_epi16(Distances(groups[i], b, g, r), best));
-      if (mask) return static_cast<BYTE>(groups[i].index[__builtin_ctz(static_cast<unsigned>(mask)) / 2]);
+      if (mask) return Chosen(groups[i], __builtin_ctz(static_cast<unsigned>(mask)) / 2, chosen);
     }
-    return 0;
+    return Chosen(groups[first], 0, chosen);
 #else
     int best = 200000;
-    BYTE bestIndex = 0;
+    size_t bestGroup = first, bestLane = 0;
     for (size_t i = first; i < end; ++i)
       for (size_t k = 0; k < kLanes; ++k) {
         const Group& c = groups[i];
         const int d = std::abs(c.blue[k] - blue) + std::abs(c.green[k] - green) + std::abs(c.red[k] - red);
-        if (d < best) best = d, bestIndex = static_cast<BYTE>(c.index[k]);
+        if (d < best) best = d, bestGroup = i, bestLane = k;
       }
-    return bestIndex;
+    return Chosen(groups[bestGroup], static_cast<int>(bestLane), chosen);
 #endif
   }
 
@@ -111,8 +122,9 @@ class CNearestColorFinder {
     int16_t blue[8], green[8], red[8], index[8];
   };
 
-  static DWORD CellOf(int blue, int green, int red) {
-    return static_cast<DWORD>(blue >> kCellShift | (green >> kCellShift) << kCellBits | (red >> kCellShift) << (2 * kCellBits));
+  static BYTE Chosen(const Group& group, int lane, int* chosen) {
+    chosen[0] = group.blue[lane], chosen[1] = group.green[lane], chosen[2] = group.red[lane];
+    return static_cast<BYTE>(group.index[lane]);
   }
 
   static constexpr int kCellShift = 3, kCellBits = 8 - kCellShift, kCellSide = 1 << kCellShift;
@@ -452,26 +464,29 @@ struct DiffusionTables {
 // The pixel being mapped is carried in registers: it is the pixel the last
 // step pushed its error into, stored then and not read back.
 template <int dir>
-void DiffuseLine(const DiffusionTables& t, CNearestColorFinder& nearest, const RGBQUAD* palette, BYTE* line,
+void DiffuseLine(const DiffusionTables& t, CNearestColorFinder& nearest, BYTE* line,
                  BYTE* next, LONG width, BYTE* indices) {
   const BYTE* clamp = t.clamp + DiffusionTables::kClampBias;
   LONG x = dir > 0 ? 0 : width - 1;
   int blue = line[4 * x], green = line[4 * x + 1], red = line[4 * x + 2];
+  DWORD lastCell = CNearestColorFinder::kNoCell, run = 0;
   for (LONG step = 0; step < width; ++step, x += dir) {
     BYTE* p = line + 4 * x;
     // The pixel after next is near its own colour still: its candidates
     // come in while this one is mapped.
     if (step + 2 < width) nearest.Prefetch(p[8 * dir], p[8 * dir + 1], p[8 * dir + 2]);
-    const BYTE index = nearest.Find(blue, green, red);
-    indices[x] = index;
-    const RGBQUAD& chosen = palette[index];
-    const int error[3] = {255 + blue - chosen.rgbBlue, 255 + green - chosen.rgbGreen, 255 + red - chosen.rgbRed};
+    // Neighbours share a cell more often than not: its run is known then.
+    const DWORD cell = CNearestColorFinder::CellOf(blue, green, red);
+    if (cell != lastCell) lastCell = cell, run = nearest.Run(cell);
+    int chosen[3];
+    indices[x] = nearest.Search(run, blue, green, red, chosen);
+    const int error[3] = {255 + blue - chosen[0], 255 + green - chosen[1], 255 + red - chosen[2]};
     const bool aheadOnLine = step + 1 < width, behindOnLine = step > 0;
     if (aheadOnLine) {
       BYTE* a = p + 4 * dir;
-      blue = clamp[a[0] + t.ahead[error[0]]];
-      green = clamp[a[1] + t.ahead[error[1]]];
-      red = clamp[a[2] + t.ahead[error[2]]];
+      blue = std::clamp(a[0] + t.ahead[error[0]], 0, 255);
+      green = std::clamp(a[1] + t.ahead[error[1]], 0, 255);
+      red = std::clamp(a[2] + t.ahead[error[2]], 0, 255);
       a[0] = static_cast<BYTE>(blue), a[1] = static_cast<BYTE>(green), a[2] = static_cast<BYTE>(red);
     }
     if (!next) continue;
@@ -506,9 +521,9 @@ void CMedianCutQuantizer::MapPixels(CPicImage& image, BYTE* pixels, DWORD width,
     // An 8-bit row takes the indices directly.
     BYTE* row = bpp == 8 ? bits + static_cast<size_t>(k) * rowBytes : indices.data();
     if ((k & 1) == 0)
-      DiffuseLine<1>(tables, nearest, palette, line, next, static_cast<LONG>(width), row);
+      DiffuseLine<1>(tables, nearest, line, next, static_cast<LONG>(width), row);
     else
-      DiffuseLine<-1>(tables, nearest, palette, line, next, static_cast<LONG>(width), row);
+      DiffuseLine<-1>(tables, nearest, line, next, static_cast<LONG>(width), row);
     if (bpp != 8)
       for (DWORD x = 0; x < width; ++x) image.SetPixelIndex(static_cast<LONG>(x), static_cast<LONG>(k), indices[x]);
   }
