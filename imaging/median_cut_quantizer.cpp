@@ -44,6 +44,9 @@ class CNearestColorFinder {
       m_red[i] = i < m_entries ? palette[i].rgbRed : kFar;
     }
     m_cells.assign(kCells, kUnbuilt);
+    m_parentCount.assign(kCells / 8, kUnbuilt);
+    m_parentStart.resize(kCells / 8);
+    m_parentBlue.clear(), m_parentGreen.clear(), m_parentRed.clear(), m_parentIndex.clear();
     m_used = 0;
   }
 
@@ -152,66 +155,105 @@ class CNearestColorFinder {
   }
 #endif
 
-  // Distance from v to the nearest and the farthest value of [low, low + side - 1].
-  static int Least(int v, int low) { return v < low ? low - v : v > low + kCellSide - 1 ? v - (low + kCellSide - 1) : 0; }
-  static int Most(int v, int low) { return std::max(std::abs(v - low), std::abs(v - (low + kCellSide - 1))); }
-
-  void BuildCell(DWORD cell) {
-    const int mask = (1 << kCellBits) - 1;
-    const int blue = static_cast<int>(cell & mask) << kCellShift, green = static_cast<int>((cell >> kCellBits) & mask) << kCellShift,
-              red = static_cast<int>(cell >> (2 * kCellBits)) << kCellShift;
-    alignas(16) int16_t least[256];
+  // The entries among `n` of a source (channels and entry numbers, padded
+  // to whole groups of eight with far lanes) that can be nearest for some
+  // colour of the cube of `side` at (blue, green, red), in the source's order.
+  template <class Emit>
+  static void Candidates(const int16_t* sourceBlue, const int16_t* sourceGreen, const int16_t* sourceRed, size_t n,
+                         int blue, int green, int red, int side, Emit emit) {
+    alignas(16) int16_t least[256 + kLanes];
     int bound = 0x7FFF;
 #if defined(__SSE2__)
     const __m128i zero = _mm_setzero_si128();
-    const __m128i lowB = _mm_set1_epi16(static_cast<int16_t>(blue)), highB = _mm_set1_epi16(static_cast<int16_t>(blue + kCellSide - 1));
-    const __m128i lowG = _mm_set1_epi16(static_cast<int16_t>(green)), highG = _mm_set1_epi16(static_cast<int16_t>(green + kCellSide - 1));
-    const __m128i lowR = _mm_set1_epi16(static_cast<int16_t>(red)), highR = _mm_set1_epi16(static_cast<int16_t>(red + kCellSide - 1));
+    const __m128i lowB = _mm_set1_epi16(static_cast<int16_t>(blue)), highB = _mm_set1_epi16(static_cast<int16_t>(blue + side - 1));
+    const __m128i lowG = _mm_set1_epi16(static_cast<int16_t>(green)), highG = _mm_set1_epi16(static_cast<int16_t>(green + side - 1));
+    const __m128i lowR = _mm_set1_epi16(static_cast<int16_t>(red)), highR = _mm_set1_epi16(static_cast<int16_t>(red + side - 1));
     // Per channel: least = max(low - v, v - high, 0), most = max(|v - low|, |v - high|).
-    auto channel = [&](const int16_t* values, int i, __m128i low, __m128i high, __m128i* most) {
-      const __m128i v = _mm_load_si128(reinterpret_cast<const __m128i*>(values + i));
+    auto channel = [&](const int16_t* values, size_t i, __m128i low, __m128i high, __m128i* most) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(values + i));
       const __m128i below = _mm_sub_epi16(low, v), above = _mm_sub_epi16(v, high);
       *most = _mm_max_epi16(_mm_max_epi16(below, _mm_sub_epi16(zero, below)), _mm_max_epi16(above, _mm_sub_epi16(zero, above)));
       return _mm_max_epi16(_mm_max_epi16(below, above), zero);
     };
     __m128i bounds = _mm_set1_epi16(0x7FFF);
-    for (int i = 0; i < 256; i += 8) {
+    for (size_t i = 0; i < n; i += kLanes) {
       __m128i mostB, mostG, mostR;
-      const __m128i l = _mm_add_epi16(_mm_add_epi16(channel(m_blue, i, lowB, highB, &mostB), channel(m_green, i, lowG, highG, &mostG)),
-                                      channel(m_red, i, lowR, highR, &mostR));
+      const __m128i l = _mm_add_epi16(_mm_add_epi16(channel(sourceBlue, i, lowB, highB, &mostB), channel(sourceGreen, i, lowG, highG, &mostG)),
+                                      channel(sourceRed, i, lowR, highR, &mostR));
       _mm_store_si128(reinterpret_cast<__m128i*>(least + i), l);
       bounds = _mm_min_epi16(bounds, _mm_add_epi16(_mm_add_epi16(mostB, mostG), mostR));
     }
     alignas(16) int16_t lanes[8];
     _mm_store_si128(reinterpret_cast<__m128i*>(lanes), bounds);
     for (int16_t b : lanes) bound = std::min<int>(bound, b);
-#else
-    for (int i = 0; i < 256; ++i) {
-      least[i] = static_cast<int16_t>(Least(m_blue[i], blue) + Least(m_green[i], green) + Least(m_red[i], red));
-      bound = std::min(bound, Most(m_blue[i], blue) + Most(m_green[i], green) + Most(m_red[i], red));
+    // Far lanes have a least distance above any bound.
+    const __m128i limit = _mm_set1_epi16(static_cast<int16_t>(bound));
+    for (size_t i = 0; i < n; i += kLanes) {
+      const __m128i over = _mm_cmpgt_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(least + i)), limit);
+      for (unsigned keep = ~static_cast<unsigned>(_mm_movemask_epi8(over)) & 0xAAAAu; keep; keep &= keep - 1) {
+        const size_t k = i + static_cast<size_t>(__builtin_ctz(keep) / 2);
+        if (k < n) emit(k);
+      }
     }
+#else
+    auto lowest = [side](int v, int low) { return v < low ? low - v : v > low + side - 1 ? v - (low + side - 1) : 0; };
+    auto farthest = [side](int v, int low) { return std::max(std::abs(v - low), std::abs(v - (low + side - 1))); };
+    for (size_t i = 0; i < n; ++i) {
+      least[i] = static_cast<int16_t>(lowest(sourceBlue[i], blue) + lowest(sourceGreen[i], green) + lowest(sourceRed[i], red));
+      bound = std::min(bound, farthest(sourceBlue[i], blue) + farthest(sourceGreen[i], green) + farthest(sourceRed[i], red));
+    }
+    for (size_t i = 0; i < n; ++i)
+      if (least[i] <= bound) emit(i);
 #endif
+  }
+
+  // A cell's candidates come from its parent's (the cube of twice its side
+  // around it): an entry that can be nearest in the cell can be in the
+  // parent, and so can the entry that sets the cell's bound, so the lists
+  // are those a search of the whole palette makes.
+  void BuildCell(DWORD cell) {
+    const int mask = (1 << kCellBits) - 1;
+    const int blue = static_cast<int>(cell & mask) << kCellShift, green = static_cast<int>((cell >> kCellBits) & mask) << kCellShift,
+              red = static_cast<int>(cell >> (2 * kCellBits)) << kCellShift;
+    const DWORD parent = ParentOf(blue, green, red);
+    if (m_parentCount[parent] == kUnbuilt) BuildParent(parent, blue, green, red);
+    const size_t first = m_parentStart[parent];
     const size_t start = m_used;
     if (m_groups.size() * kLanes < m_used + 256 + kLanes) {
       const size_t size = std::max<size_t>(2 * m_groups.size(), (m_used + 256) / kLanes + 1);
       m_groups.resize(size);
     }
-#if defined(__SSE2__)
-    // Entries past the palette have a least distance above any bound.
-    const __m128i limit = _mm_set1_epi16(static_cast<int16_t>(bound));
-    for (int i = 0; i < 256; i += 8) {
-      const __m128i over = _mm_cmpgt_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(least + i)), limit);
-      for (unsigned keep = ~static_cast<unsigned>(_mm_movemask_epi8(over)) & 0xAAAAu; keep; keep &= keep - 1) {
-        const int k = i + __builtin_ctz(keep) / 2;
-        Append(m_blue[k], m_green[k], m_red[k], static_cast<BYTE>(k));
-      }
-    }
-#else
-    for (DWORD i = 0; i < m_entries; ++i)
-      if (least[i] <= bound) Append(m_blue[i], m_green[i], m_red[i], static_cast<BYTE>(i));
-#endif
+    const int16_t* sourceBlue = m_parentBlue.data() + first;
+    const int16_t* sourceGreen = m_parentGreen.data() + first;
+    const int16_t* sourceRed = m_parentRed.data() + first;
+    const BYTE* sourceIndex = m_parentIndex.data() + first;
+    Candidates(sourceBlue, sourceGreen, sourceRed, m_parentCount[parent], blue, green, red, kCellSide,
+               [&](size_t k) { Append(sourceBlue[k], sourceGreen[k], sourceRed[k], sourceIndex[k]); });
     while ((m_used - start) % kLanes != 0) Append(kFar, kFar, kFar, 0);
     m_cells[cell] = static_cast<DWORD>(start / kLanes) | static_cast<DWORD>((m_used - start) / kLanes) << kStartBits;
+  }
+
+  static DWORD ParentOf(int blue, int green, int red) {
+    constexpr int shift = kCellShift + 1, bits = kCellBits - 1;
+    return static_cast<DWORD>(blue >> shift | (green >> shift) << bits | (red >> shift) << (2 * bits));
+  }
+
+  // The whole palette's candidates for a parent cube, padded to whole
+  // groups of eight with far lanes.
+  void BuildParent(DWORD parent, int blue, int green, int red) {
+    constexpr int side = 2 * kCellSide;
+    blue &= ~(side - 1), green &= ~(side - 1), red &= ~(side - 1);
+    const size_t start = m_parentBlue.size();
+    Candidates(m_blue, m_green, m_red, 256, blue, green, red, side, [&](size_t k) {
+      m_parentBlue.push_back(m_blue[k]), m_parentGreen.push_back(m_green[k]), m_parentRed.push_back(m_red[k]);
+      m_parentIndex.push_back(static_cast<BYTE>(k));
+    });
+    m_parentCount[parent] = static_cast<DWORD>(m_parentBlue.size() - start);
+    m_parentStart[parent] = static_cast<DWORD>(start);
+    while ((m_parentBlue.size() - start) % kLanes != 0) {
+      m_parentBlue.push_back(kFar), m_parentGreen.push_back(kFar), m_parentRed.push_back(kFar);
+      m_parentIndex.push_back(0);
+    }
   }
 
   void Append(int16_t blue, int16_t green, int16_t red, BYTE index) {
@@ -229,6 +271,10 @@ class CNearestColorFinder {
   std::vector<DWORD> m_cells;
   // The cells' candidates, each cell's run padded to whole groups.
   std::vector<Group> m_groups;
+  // Per parent cube: its candidates' count (or unbuilt) and first lane.
+  std::vector<DWORD> m_parentCount, m_parentStart;
+  std::vector<int16_t> m_parentBlue, m_parentGreen, m_parentRed;
+  std::vector<BYTE> m_parentIndex;
   size_t m_used = 0;  // lanes filled
 };
 
