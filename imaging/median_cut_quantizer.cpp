@@ -44,14 +44,28 @@ class CNearestColorFinder {
       m_red[i] = i < m_entries ? palette[i].rgbRed : kFar;
     }
     m_cells.assign(kCells, kUnbuilt);
+    m_parentCount.assign(kCells / 8, kUnbuilt);
+    m_parentStart.resize(kCells / 8);
+    m_parentBlue.clear(), m_parentGreen.clear(), m_parentRed.clear(), m_parentIndex.clear();
     m_used = 0;
   }
 
-  BYTE Find(const BYTE* bgr) {
-    const int blue = bgr[0], green = bgr[1], red = bgr[2];
-    const DWORD cell = (blue >> kCellShift) | (green >> kCellShift) << kCellBits | (red >> kCellShift) << (2 * kCellBits);
+  static DWORD CellOf(int blue, int green, int red) {
+    return static_cast<DWORD>(blue >> kCellShift | (green >> kCellShift) << kCellBits | (red >> kCellShift) << (2 * kCellBits));
+  }
+  static constexpr DWORD kNoCell = 0xFFFFFFFFu;  // a cell number no colour has
+
+  // A cell's run of candidates, built on first use.
+  DWORD Run(DWORD cell) {
     if (m_cells[cell] == kUnbuilt) BuildCell(cell);
-    const size_t first = m_cells[cell] & kStartMask, end = first + (m_cells[cell] >> kStartBits) * kLanes;
+    return m_cells[cell];
+  }
+
+  // The nearest entry among a run's candidates; its colour, which the
+  // caller needs next, comes from the candidate rather than the palette.
+  BYTE Search(DWORD run, int blue, int green, int red, int* chosen) const {
+    const size_t first = run & kStartMask, end = first + (run >> kStartBits);
+    const Group* groups = m_groups.data();
 #if defined(__SSE2__)
     // Eight candidates at a time in 16-bit lanes (a distance is at most
     // 3 x 255; padding lanes sit farther than any colour); the first lane
@@ -59,143 +73,208 @@ class CNearestColorFinder {
     const __m128i b = _mm_set1_epi16(static_cast<int16_t>(blue)), g = _mm_set1_epi16(static_cast<int16_t>(green)),
                   r = _mm_set1_epi16(static_cast<int16_t>(red));
     __m128i best = _mm_set1_epi16(0x7FFF);
-    if (end - first <= kPackedLanes) {
+    if (end - first <= kPackedGroups) {
       // Distance and lane position in one word (a distance fits in 10 bits):
       // the least word is the least distance at the lowest position.
       __m128i position = _mm_set_epi16(7, 6, 5, 4, 3, 2, 1, 0);
       // Padding lanes are held to the largest distance that still fits.
       const __m128i step = _mm_set1_epi16(8), cap = _mm_set1_epi16(kDistanceCap);
-      for (size_t i = first; i < end; i += 8, position = _mm_add_epi16(position, step)) {
-        const __m128i distance = _mm_min_epi16(Distances(i, b, g, r), cap);
+      for (size_t i = first; i < end; ++i, position = _mm_add_epi16(position, step)) {
+        const __m128i distance = _mm_min_epi16(Distances(groups[i], b, g, r), cap);
         best = _mm_min_epi16(best, _mm_or_si128(_mm_slli_epi16(distance, kPositionBits), position));
       }
       best = _mm_min_epi16(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(1, 0, 3, 2)));
       best = _mm_min_epi16(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(2, 3, 0, 1)));
       best = _mm_min_epi16(best, _mm_shufflelo_epi16(best, _MM_SHUFFLE(2, 3, 0, 1)));
-      return m_index[first + (_mm_cvtsi128_si32(best) & ((1 << kPositionBits) - 1))];
+      const int lane = _mm_cvtsi128_si32(best) & ((1 << kPositionBits) - 1);
+      return Chosen(groups[first + static_cast<size_t>(lane / kLanes)], lane % kLanes, chosen);
     }
-    for (size_t i = first; i < end; i += 8) best = _mm_min_epi16(best, Distances(i, b, g, r));
+    for (size_t i = first; i < end; ++i) best = _mm_min_epi16(best, Distances(groups[i], b, g, r));
     best = _mm_min_epi16(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(1, 0, 3, 2)));
     best = _mm_min_epi16(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(2, 3, 0, 1)));
     best = _mm_min_epi16(best, _mm_shufflelo_epi16(_mm_shufflehi_epi16(best, _MM_SHUFFLE(2, 3, 0, 1)), _MM_SHUFFLE(2, 3, 0, 1)));
-    for (size_t i = first; i < end; i += 8) {
-      const int mask = _mm_movemask_epi8(_mm_cmpeq_epi16(Distances(i, b, g, r), best));
-      if (mask) return m_index[i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)) / 2)];
+    for (size_t i = first; i < end; ++i) {
+      const int mask = _mm_movemask_epi8(_mm_cmpeq_epi16(Distances(groups[i], b, g, r), best));
+      if (mask) return Chosen(groups[i], __builtin_ctz(static_cast<unsigned>(mask)) / 2, chosen);
     }
-    return 0;
+    return Chosen(groups[first], 0, chosen);
 #else
     int best = 200000;
-    BYTE bestIndex = 0;
-    for (size_t i = first; i < end; ++i) {
-      const int d = std::abs(m_laneBlue[i] - blue) + std::abs(m_laneGreen[i] - green) + std::abs(m_laneRed[i] - red);
-      if (d < best) best = d, bestIndex = m_index[i];
-    }
-    return bestIndex;
+    size_t bestGroup = first, bestLane = 0;
+    for (size_t i = first; i < end; ++i)
+      for (size_t k = 0; k < kLanes; ++k) {
+        const Group& c = groups[i];
+        const int d = std::abs(c.blue[k] - blue) + std::abs(c.green[k] - green) + std::abs(c.red[k] - red);
+        if (d < best) best = d, bestGroup = i, bestLane = k;
+      }
+    return Chosen(groups[bestGroup], static_cast<int>(bestLane), chosen);
 #endif
   }
 
+  // Asks the memory for the candidates a colour's search would read: the
+  // cell's word, and its candidates once the cell is built.
+  void Prefetch(int blue, int green, int red) const {
+    const DWORD cell = CellOf(blue, green, red);
+    const DWORD word = m_cells[cell];
+    if (word != kUnbuilt) __builtin_prefetch(m_groups.data() + (word & kStartMask));
+  }
+
  private:
+  // Eight candidates in one cache line: their channels, then their entries.
+  struct alignas(64) Group {
+    int16_t blue[8], green[8], red[8], index[8];
+  };
+
+  static BYTE Chosen(const Group& group, int lane, int* chosen) {
+    chosen[0] = group.blue[lane], chosen[1] = group.green[lane], chosen[2] = group.red[lane];
+    return static_cast<BYTE>(group.index[lane]);
+  }
+
   static constexpr int kCellShift = 3, kCellBits = 8 - kCellShift, kCellSide = 1 << kCellShift;
   static constexpr DWORD kCells = 1u << (3 * kCellBits);
   static constexpr DWORD kUnbuilt = 0xFFFFFFFFu;
-  // A run starts below 2^24 lanes (32768 cells of at most 264 lanes) and
-  // holds at most 33 groups of eight.
+  // A run starts below 2^24 groups (32768 cells of at most 33 groups of
+  // eight) and holds at most 33 of them.
   static constexpr int kStartBits = 24;
   static constexpr DWORD kStartMask = (1u << kStartBits) - 1;
   static constexpr int16_t kFar = 10000;  // a padding lane's channel value
   static constexpr size_t kLanes = 8;
   // Cells of up to 32 candidates pack a lane's position beside its distance.
   static constexpr int kPositionBits = 5;
-  static constexpr size_t kPackedLanes = size_t{1} << kPositionBits;
+  static constexpr size_t kPackedGroups = (size_t{1} << kPositionBits) / kLanes;
   static constexpr int16_t kDistanceCap = (1 << (15 - kPositionBits)) - 1;  // above 3 x 255
 
 #if defined(__SSE2__)
-  __m128i Distances(size_t i, __m128i b, __m128i g, __m128i r) const {
-    const __m128i db = _mm_sub_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(m_laneBlue.data() + i)), b);
-    const __m128i dg = _mm_sub_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(m_laneGreen.data() + i)), g);
-    const __m128i dr = _mm_sub_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(m_laneRed.data() + i)), r);
+  static __m128i Distances(const Group& group, __m128i b, __m128i g, __m128i r) {
+    const __m128i db = _mm_sub_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(group.blue)), b);
+    const __m128i dg = _mm_sub_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(group.green)), g);
+    const __m128i dr = _mm_sub_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(group.red)), r);
     const __m128i zero = _mm_setzero_si128();
     return _mm_add_epi16(_mm_add_epi16(_mm_max_epi16(db, _mm_sub_epi16(zero, db)), _mm_max_epi16(dg, _mm_sub_epi16(zero, dg))),
                          _mm_max_epi16(dr, _mm_sub_epi16(zero, dr)));
   }
 #endif
 
-  // Distance from v to the nearest and the farthest value of [low, low + side - 1].
-  static int Least(int v, int low) { return v < low ? low - v : v > low + kCellSide - 1 ? v - (low + kCellSide - 1) : 0; }
-  static int Most(int v, int low) { return std::max(std::abs(v - low), std::abs(v - (low + kCellSide - 1))); }
-
-  void BuildCell(DWORD cell) {
-    const int mask = (1 << kCellBits) - 1;
-    const int blue = static_cast<int>(cell & mask) << kCellShift, green = static_cast<int>((cell >> kCellBits) & mask) << kCellShift,
-              red = static_cast<int>(cell >> (2 * kCellBits)) << kCellShift;
-    alignas(16) int16_t least[256];
+  // The entries among `n` of a source (channels and entry numbers, padded
+  // to whole groups of eight with far lanes) that can be nearest for some
+  // colour of the cube of `side` at (blue, green, red), in the source's order.
+  template <class Emit>
+  static void Candidates(const int16_t* sourceBlue, const int16_t* sourceGreen, const int16_t* sourceRed, size_t n,
+                         int blue, int green, int red, int side, Emit emit) {
+    alignas(16) int16_t least[256 + kLanes];
     int bound = 0x7FFF;
 #if defined(__SSE2__)
     const __m128i zero = _mm_setzero_si128();
-    const __m128i lowB = _mm_set1_epi16(static_cast<int16_t>(blue)), highB = _mm_set1_epi16(static_cast<int16_t>(blue + kCellSide - 1));
-    const __m128i lowG = _mm_set1_epi16(static_cast<int16_t>(green)), highG = _mm_set1_epi16(static_cast<int16_t>(green + kCellSide - 1));
-    const __m128i lowR = _mm_set1_epi16(static_cast<int16_t>(red)), highR = _mm_set1_epi16(static_cast<int16_t>(red + kCellSide - 1));
+    const __m128i lowB = _mm_set1_epi16(static_cast<int16_t>(blue)), highB = _mm_set1_epi16(static_cast<int16_t>(blue + side - 1));
+    const __m128i lowG = _mm_set1_epi16(static_cast<int16_t>(green)), highG = _mm_set1_epi16(static_cast<int16_t>(green + side - 1));
+    const __m128i lowR = _mm_set1_epi16(static_cast<int16_t>(red)), highR = _mm_set1_epi16(static_cast<int16_t>(red + side - 1));
     // Per channel: least = max(low - v, v - high, 0), most = max(|v - low|, |v - high|).
-    auto channel = [&](const int16_t* values, int i, __m128i low, __m128i high, __m128i* most) {
-      const __m128i v = _mm_load_si128(reinterpret_cast<const __m128i*>(values + i));
+    auto channel = [&](const int16_t* values, size_t i, __m128i low, __m128i high, __m128i* most) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(values + i));
       const __m128i below = _mm_sub_epi16(low, v), above = _mm_sub_epi16(v, high);
       *most = _mm_max_epi16(_mm_max_epi16(below, _mm_sub_epi16(zero, below)), _mm_max_epi16(above, _mm_sub_epi16(zero, above)));
       return _mm_max_epi16(_mm_max_epi16(below, above), zero);
     };
     __m128i bounds = _mm_set1_epi16(0x7FFF);
-    for (int i = 0; i < 256; i += 8) {
+    for (size_t i = 0; i < n; i += kLanes) {
       __m128i mostB, mostG, mostR;
-      const __m128i l = _mm_add_epi16(_mm_add_epi16(channel(m_blue, i, lowB, highB, &mostB), channel(m_green, i, lowG, highG, &mostG)),
-                                      channel(m_red, i, lowR, highR, &mostR));
+      const __m128i l = _mm_add_epi16(_mm_add_epi16(channel(sourceBlue, i, lowB, highB, &mostB), channel(sourceGreen, i, lowG, highG, &mostG)),
+                                      channel(sourceRed, i, lowR, highR, &mostR));
       _mm_store_si128(reinterpret_cast<__m128i*>(least + i), l);
       bounds = _mm_min_epi16(bounds, _mm_add_epi16(_mm_add_epi16(mostB, mostG), mostR));
     }
     alignas(16) int16_t lanes[8];
     _mm_store_si128(reinterpret_cast<__m128i*>(lanes), bounds);
     for (int16_t b : lanes) bound = std::min<int>(bound, b);
-#else
-    for (int i = 0; i < 256; ++i) {
-      least[i] = static_cast<int16_t>(Least(m_blue[i], blue) + Least(m_green[i], green) + Least(m_red[i], red));
-      bound = std::min(bound, Most(m_blue[i], blue) + Most(m_green[i], green) + Most(m_red[i], red));
-    }
-#endif
-    const size_t start = m_used;
-    if (m_index.size() < m_used + 256 + kLanes) {
-      const size_t size = std::max<size_t>(2 * m_index.size(), m_used + 256 + kLanes);
-      m_laneBlue.resize(size), m_laneGreen.resize(size), m_laneRed.resize(size), m_index.resize(size);
-    }
-#if defined(__SSE2__)
-    // Entries past the palette have a least distance above any bound.
+    // Far lanes have a least distance above any bound.
     const __m128i limit = _mm_set1_epi16(static_cast<int16_t>(bound));
-    for (int i = 0; i < 256; i += 8) {
+    for (size_t i = 0; i < n; i += kLanes) {
       const __m128i over = _mm_cmpgt_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(least + i)), limit);
       for (unsigned keep = ~static_cast<unsigned>(_mm_movemask_epi8(over)) & 0xAAAAu; keep; keep &= keep - 1) {
-        const int k = i + __builtin_ctz(keep) / 2;
-        Append(m_blue[k], m_green[k], m_red[k], static_cast<BYTE>(k));
+        const size_t k = i + static_cast<size_t>(__builtin_ctz(keep) / 2);
+        if (k < n) emit(k);
       }
     }
 #else
-    for (DWORD i = 0; i < m_entries; ++i)
-      if (least[i] <= bound) Append(m_blue[i], m_green[i], m_red[i], static_cast<BYTE>(i));
+    auto lowest = [side](int v, int low) { return v < low ? low - v : v > low + side - 1 ? v - (low + side - 1) : 0; };
+    auto farthest = [side](int v, int low) { return std::max(std::abs(v - low), std::abs(v - (low + side - 1))); };
+    for (size_t i = 0; i < n; ++i) {
+      least[i] = static_cast<int16_t>(lowest(sourceBlue[i], blue) + lowest(sourceGreen[i], green) + lowest(sourceRed[i], red));
+      bound = std::min(bound, farthest(sourceBlue[i], blue) + farthest(sourceGreen[i], green) + farthest(sourceRed[i], red));
+    }
+    for (size_t i = 0; i < n; ++i)
+      if (least[i] <= bound) emit(i);
 #endif
+  }
+
+  // A cell's candidates come from its parent's (the cube of twice its side
+  // around it): an entry that can be nearest in the cell can be in the
+  // parent, and so can the entry that sets the cell's bound, so the lists
+  // are those a search of the whole palette makes.
+  void BuildCell(DWORD cell) {
+    const int mask = (1 << kCellBits) - 1;
+    const int blue = static_cast<int>(cell & mask) << kCellShift, green = static_cast<int>((cell >> kCellBits) & mask) << kCellShift,
+              red = static_cast<int>(cell >> (2 * kCellBits)) << kCellShift;
+    const DWORD parent = ParentOf(blue, green, red);
+    if (m_parentCount[parent] == kUnbuilt) BuildParent(parent, blue, green, red);
+    const size_t first = m_parentStart[parent];
+    const size_t start = m_used;
+    if (m_groups.size() * kLanes < m_used + 256 + kLanes) {
+      const size_t size = std::max<size_t>(2 * m_groups.size(), (m_used + 256) / kLanes + 1);
+      m_groups.resize(size);
+    }
+    const int16_t* sourceBlue = m_parentBlue.data() + first;
+    const int16_t* sourceGreen = m_parentGreen.data() + first;
+    const int16_t* sourceRed = m_parentRed.data() + first;
+    const BYTE* sourceIndex = m_parentIndex.data() + first;
+    Candidates(sourceBlue, sourceGreen, sourceRed, m_parentCount[parent], blue, green, red, kCellSide,
+               [&](size_t k) { Append(sourceBlue[k], sourceGreen[k], sourceRed[k], sourceIndex[k]); });
     while ((m_used - start) % kLanes != 0) Append(kFar, kFar, kFar, 0);
-    m_cells[cell] = static_cast<DWORD>(start) | static_cast<DWORD>((m_used - start) / kLanes) << kStartBits;
+    m_cells[cell] = static_cast<DWORD>(start / kLanes) | static_cast<DWORD>((m_used - start) / kLanes) << kStartBits;
+  }
+
+  static DWORD ParentOf(int blue, int green, int red) {
+    constexpr int shift = kCellShift + 1, bits = kCellBits - 1;
+    return static_cast<DWORD>(blue >> shift | (green >> shift) << bits | (red >> shift) << (2 * bits));
+  }
+
+  // The whole palette's candidates for a parent cube, padded to whole
+  // groups of eight with far lanes.
+  void BuildParent(DWORD parent, int blue, int green, int red) {
+    constexpr int side = 2 * kCellSide;
+    blue &= ~(side - 1), green &= ~(side - 1), red &= ~(side - 1);
+    const size_t start = m_parentBlue.size();
+    Candidates(m_blue, m_green, m_red, 256, blue, green, red, side, [&](size_t k) {
+      m_parentBlue.push_back(m_blue[k]), m_parentGreen.push_back(m_green[k]), m_parentRed.push_back(m_red[k]);
+      m_parentIndex.push_back(static_cast<BYTE>(k));
+    });
+    m_parentCount[parent] = static_cast<DWORD>(m_parentBlue.size() - start);
+    m_parentStart[parent] = static_cast<DWORD>(start);
+    while ((m_parentBlue.size() - start) % kLanes != 0) {
+      m_parentBlue.push_back(kFar), m_parentGreen.push_back(kFar), m_parentRed.push_back(kFar);
+      m_parentIndex.push_back(0);
+    }
   }
 
   void Append(int16_t blue, int16_t green, int16_t red, BYTE index) {
-    m_laneBlue[m_used] = blue;
-    m_laneGreen[m_used] = green;
-    m_laneRed[m_used] = red;
-    m_index[m_used++] = index;
+    Group& group = m_groups[m_used / kLanes];
+    const size_t lane = m_used++ % kLanes;
+    group.blue[lane] = blue;
+    group.green[lane] = green;
+    group.red[lane] = red;
+    group.index[lane] = index;
   }
 
   DWORD m_entries = 0;
   alignas(16) int16_t m_blue[256], m_green[256], m_red[256];
   // Per cell: the first lane of its run (low bits) and its groups of lanes.
   std::vector<DWORD> m_cells;
-  // The cells' candidates, each cell's run padded to whole groups of lanes.
-  std::vector<int16_t> m_laneBlue, m_laneGreen, m_laneRed;
-  std::vector<BYTE> m_index;
+  // The cells' candidates, each cell's run padded to whole groups.
+  std::vector<Group> m_groups;
+  // Per parent cube: its candidates' count (or unbuilt) and first lane.
+  std::vector<DWORD> m_parentCount, m_parentStart;
+  std::vector<int16_t> m_parentBlue, m_parentGreen, m_parentRed;
+  std::vector<BYTE> m_parentIndex;
   size_t m_used = 0;  // lanes filled
 };
 
@@ -227,31 +306,39 @@ void CMedianCutQuantizer::InsertBox(std::unique_ptr<CColorBox> box) {
   m_boxes.insert(at, std::move(box));
 }
 
-// The distinct colours with their counts, by a two-pass radix sort of the
-// pixels' colour words. Boxes, their ranges and their averages depend only
-// on how many pixels have each colour, never on where they are.
+// The distinct colours with their counts: the pixels' colour words are
+// spread by their high digit (red and green's high bits), then each digit's
+// run is counted in a table of its low digits, which fits the nearest cache.
+// Boxes, their ranges and their averages depend only on how many pixels have
+// each colour, never on where they are nor in which order they are listed.
 void CMedianCutQuantizer::BuildHistogram(DWORD count) {
-  constexpr int kDigitBits = 12;
-  constexpr DWORD kDigits = 1u << kDigitBits, kDigitMask = kDigits - 1;
+  constexpr int kLowBits = 12;
+  constexpr DWORD kDigits = 1u << (24 - kLowBits), kLowMask = (1u << kLowBits) - 1;
   std::vector<DWORD>& keys = m_sortKeys;
-  std::vector<DWORD>& sorted = m_sortScratch;
-  keys.resize(count), sorted.resize(count);
+  std::vector<DWORD>& spread = m_sortScratch;
+  keys.resize(count), spread.resize(count);
   std::vector<DWORD> offsets(kDigits + 1);
   const BYTE* p = m_pixels;
-  for (DWORD i = 0; i < count; ++i, p += 4) keys[i] = p[0] | p[1] << 8 | static_cast<DWORD>(p[2]) << 16;
-  for (int shift = 0; shift < 24; shift += kDigitBits) {
-    std::fill(offsets.begin(), offsets.end(), 0u);
-    for (DWORD key : keys) ++offsets[((key >> shift) & kDigitMask) + 1];
-    for (DWORD d = 0; d < kDigits; ++d) offsets[d + 1] += offsets[d];
-    for (DWORD key : keys) sorted[offsets[(key >> shift) & kDigitMask]++] = key;
-    keys.swap(sorted);
+  for (DWORD i = 0; i < count; ++i, p += 4) {
+    const DWORD key = p[0] | p[1] << 8 | static_cast<DWORD>(p[2]) << 16;
+    keys[i] = key;
+    ++offsets[(key >> kLowBits) + 1];
   }
+  for (DWORD d = 0; d < kDigits; ++d) offsets[d + 1] += offsets[d];
+  std::vector<DWORD> at(offsets.begin(), offsets.end() - 1);
+  for (DWORD key : keys) spread[at[key >> kLowBits]++] = key;
   m_colors.clear();
-  for (DWORD i = 0; i < count;) {
-    DWORD j = i + 1;
-    while (j < count && keys[j] == keys[i]) ++j;
-    m_colors.push_back({static_cast<BYTE>(keys[i]), static_cast<BYTE>(keys[i] >> 8), static_cast<BYTE>(keys[i] >> 16), 0, j - i});
-    i = j;
+  std::vector<DWORD> counts(kLowMask + 1);
+  for (DWORD d = 0; d < kDigits; ++d) {
+    const DWORD* first = spread.data() + offsets[d];
+    const DWORD* last = spread.data() + offsets[d + 1];
+    for (const DWORD* k = first; k < last; ++k) ++counts[*k & kLowMask];
+    for (const DWORD* k = first; k < last; ++k) {
+      DWORD& n = counts[*k & kLowMask];
+      if (n == 0) continue;
+      m_colors.push_back({static_cast<BYTE>(*k), static_cast<BYTE>(*k >> 8), static_cast<BYTE>(*k >> 16), 0, n});
+      n = 0;
+    }
   }
 }
 
@@ -420,21 +507,33 @@ struct DiffusionTables {
 };
 
 // One line of the serpentine walk: `dir` is +1 left to right, -1 right to left.
+// The pixel being mapped is carried in registers: it is the pixel the last
+// step pushed its error into, stored then and not read back.
 template <int dir>
-void DiffuseLine(const DiffusionTables& t, CNearestColorFinder& nearest, const RGBQUAD* palette, BYTE* line,
+void DiffuseLine(const DiffusionTables& t, CNearestColorFinder& nearest, BYTE* line,
                  BYTE* next, LONG width, BYTE* indices) {
   const BYTE* clamp = t.clamp + DiffusionTables::kClampBias;
-  for (LONG step = 0; step < width; ++step) {
-    const LONG x = dir > 0 ? step : width - 1 - step;
+  LONG x = dir > 0 ? 0 : width - 1;
+  int blue = line[4 * x], green = line[4 * x + 1], red = line[4 * x + 2];
+  DWORD lastCell = CNearestColorFinder::kNoCell, run = 0;
+  for (LONG step = 0; step < width; ++step, x += dir) {
     BYTE* p = line + 4 * x;
-    const BYTE index = nearest.Find(p);
-    indices[x] = index;
-    const RGBQUAD& chosen = palette[index];
-    const int error[3] = {255 + p[0] - chosen.rgbBlue, 255 + p[1] - chosen.rgbGreen, 255 + p[2] - chosen.rgbRed};
+    // The pixel after next is near its own colour still: its candidates
+    // come in while this one is mapped.
+    if (step + 2 < width) nearest.Prefetch(p[8 * dir], p[8 * dir + 1], p[8 * dir + 2]);
+    // Neighbours share a cell more often than not: its run is known then.
+    const DWORD cell = CNearestColorFinder::CellOf(blue, green, red);
+    if (cell != lastCell) lastCell = cell, run = nearest.Run(cell);
+    int chosen[3];
+    indices[x] = nearest.Search(run, blue, green, red, chosen);
+    const int error[3] = {255 + blue - chosen[0], 255 + green - chosen[1], 255 + red - chosen[2]};
     const bool aheadOnLine = step + 1 < width, behindOnLine = step > 0;
     if (aheadOnLine) {
       BYTE* a = p + 4 * dir;
-      for (int ch = 0; ch < 3; ++ch) a[ch] = clamp[a[ch] + t.ahead[error[ch]]];
+      blue = std::clamp(a[0] + t.ahead[error[0]], 0, 255);
+      green = std::clamp(a[1] + t.ahead[error[1]], 0, 255);
+      red = std::clamp(a[2] + t.ahead[error[2]], 0, 255);
+      a[0] = static_cast<BYTE>(blue), a[1] = static_cast<BYTE>(green), a[2] = static_cast<BYTE>(red);
     }
     if (!next) continue;
     BYTE* below = next + 4 * x;
@@ -468,9 +567,9 @@ void CMedianCutQuantizer::MapPixels(CPicImage& image, BYTE* pixels, DWORD width,
     // An 8-bit row takes the indices directly.
     BYTE* row = bpp == 8 ? bits + static_cast<size_t>(k) * rowBytes : indices.data();
     if ((k & 1) == 0)
-      DiffuseLine<1>(tables, nearest, palette, line, next, static_cast<LONG>(width), row);
+      DiffuseLine<1>(tables, nearest, line, next, static_cast<LONG>(width), row);
     else
-      DiffuseLine<-1>(tables, nearest, palette, line, next, static_cast<LONG>(width), row);
+      DiffuseLine<-1>(tables, nearest, line, next, static_cast<LONG>(width), row);
     if (bpp != 8)
       for (DWORD x = 0; x < width; ++x) image.SetPixelIndex(static_cast<LONG>(x), static_cast<LONG>(k), indices[x]);
   }

@@ -147,3 +147,49 @@ TEST(MedianCutQuantizer, TransparentIndexIsCarriedByTheImage) {
 }
 
 }  // namespace
+
+// Without diffusion every pixel takes the entry with the least sum of channel
+// differences, the lowest index among equals, as a search of the whole
+// palette finds it; palettes clustered (many ties), spread and small.
+TEST(MedianCutQuantizer, UndiffusedPixelsTakeTheNearestEntryLowestIndexFirst) {
+  std::vector<BYTE> pixels;
+  unsigned seed = 12345;
+  auto next = [&seed] { return seed = seed * 1103515245u + 12345u, static_cast<int>((seed >> 16) & 0xFF); };
+  for (int i = 0; i < 96 * 96; ++i) {
+    // Half the pixels sweep the cube evenly, half fall at random.
+    const bool even = i % 2 == 0;
+    pixels.push_back(static_cast<BYTE>(even ? (i * 37) & 0xFF : next()));
+    pixels.push_back(static_cast<BYTE>(even ? (i / 7 * 11) & 0xFF : next()));
+    pixels.push_back(static_cast<BYTE>(even ? (i / 53 * 29) & 0xFF : next()));
+    pixels.push_back(0);
+  }
+  for (int kind = 0; kind < 3; ++kind) {
+    const int entries = kind == 2 ? 16 : 256;
+    std::vector<RGBQUAD> palette(static_cast<size_t>(entries));
+    for (RGBQUAD& c : palette) {
+      // Clustered: channels from a handful of values near the middle.
+      c.rgbBlue = static_cast<BYTE>(kind == 0 ? 120 + next() % 4 * 3 : next());
+      c.rgbGreen = static_cast<BYTE>(kind == 0 ? 118 + next() % 5 * 2 : next());
+      c.rgbRed = static_cast<BYTE>(kind == 0 ? 125 + next() % 3 * 5 : next());
+      c.rgbReserved = 0;
+    }
+    std::vector<BYTE> copy = pixels;
+    CMedianCutQuantizer q(256);
+    // Sixteen entries fill a 4-bit picture's palette: no black entries beyond.
+    const WORD bpp = entries == 16 ? 4 : 8;
+    std::unique_ptr<CPicImage> image(q.CreateIndexedImage(copy.data(), 96, 96, bpp, entries, palette.data(), 0.0f));
+    int wrong = 0;
+    for (int i = 0; i < 96 * 96; ++i) {
+      const BYTE* p = &pixels[4 * static_cast<size_t>(i)];
+      int best = 0, bestDistance = 1 << 20;
+      for (int k = 0; k < entries; ++k) {
+        const int d = std::abs(p[0] - palette[k].rgbBlue) + std::abs(p[1] - palette[k].rgbGreen) + std::abs(p[2] - palette[k].rgbRed);
+        if (d < bestDistance) best = k, bestDistance = d;
+      }
+      // Line 0 of the picture is the frame's last line.
+      const int x = i % 96, y = 95 - i / 96;
+      wrong += image->GetPixelIndex(x, y) != best;
+    }
+    EXPECT_EQ(wrong, 0) << "palette kind " << kind;
+  }
+}
