@@ -237,7 +237,7 @@ CImageSlot* CPentavoView::OtherSlot(LPARAM changed) {
 }
 
 CWnd* CPentavoView::OtherPane(LPARAM changed) {
-  return reinterpret_cast<HWND>(changed) == m_sourcePane.m_hWnd ? &m_targetPane : &m_sourcePane;
+  return reinterpret_cast<HWND>(changed) == m_sourcePane.m_hWnd ? static_cast<CWnd*>(&m_targetPane) : &m_sourcePane;
 }
 
 LRESULT CPentavoView::OnMirrorShape(WPARAM, LPARAM lParam) {
