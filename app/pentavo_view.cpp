@@ -8,6 +8,7 @@
 #include "app/pentavo_doc.h"
 #include "model/editable_path.h"
 #include "model/image_slot.h"
+#include "model/line_set.h"
 #include "model/morph_pair.h"
 #include "model/morph_project.h"
 #include "model/project_links.h"
@@ -34,6 +35,7 @@ BEGIN_MESSAGE_MAP(CPentavoView, CView)
 ON_WM_SIZE()
 ON_WM_ERASEBKGND()
 ON_WM_DESTROY()
+ON_WM_KEYDOWN()
 ON_MESSAGE(WM_PANE_RESIZED, OnPaneResized)
 ON_MESSAGE(WM_PAIR_CHANGED, OnPaneChanged)
 ON_MESSAGE(WM_RENDER_CURRENT, OnRenderCurrent)
@@ -200,6 +202,30 @@ LRESULT CPentavoView::OnPaneResized(WPARAM, LPARAM lParam) {
   }
   RecalcPaneLayout(CWnd::FromHandle(window));
   return 0;
+}
+
+// Arrow keys nudge the selected feature-line points of the pane last clicked
+// by one picture pixel.
+void CPentavoView::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
+  POINT offset{0, 0};
+  switch (nChar) {
+    case VK_LEFT: offset.x = -1; break;
+    case VK_UP: offset.y = -1; break;
+    case VK_RIGHT: offset.x = 1; break;
+    case VK_DOWN: offset.y = 1; break;
+    default: break;
+  }
+  CMorphProject* project = GetMorphProject();
+  if ((offset.x || offset.y) && project->GetPairCount() > 0) {
+    CMorphPair* pair = project->CurrentPair();
+    CImageSlot* slot = GetActiveImageView() == &m_sourcePane ? pair->GetSourceSlot() : pair->GetTargetSlot();
+    slot->GetLines()->MoveSelection(POINT{0, 0}, offset);
+    RedrawPanes();
+    pair->SetMeshDirty(TRUE);
+    RenderCurrent();
+    SetDocumentModified(TRUE);
+  }
+  CView::OnKeyDown(nChar, nRepCnt, nFlags);
 }
 
 LRESULT CPentavoView::OnPaneChanged(WPARAM wParam, LPARAM) {

@@ -66,6 +66,7 @@ class CPentavoView : public CView {
   afx_msg void OnSize(UINT nType, int cx, int cy);
   afx_msg BOOL OnEraseBkgnd(CDC* pDC);
   afx_msg void OnDestroy();
+  afx_msg void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
   afx_msg LRESULT OnPaneResized(WPARAM wParam, LPARAM lParam);
   afx_msg LRESULT OnPaneChanged(WPARAM wParam, LPARAM lParam);
   afx_msg LRESULT OnRenderCurrent(WPARAM wParam, LPARAM lParam);

@@ -81,6 +81,41 @@ TEST_F(EditorPanes, ALineDrawnInOnePaneAppearsInTheOtherAndUndoTakesItBack) {
   EXPECT_EQ(PaneColour(target, 35, 30), RGB(0x20, 0x40, 0xC0));
 }
 
+TEST_F(EditorPanes, ArrowKeysNudgeTheSelectedPointsOfTheActivePane) {
+  OpenPair();
+  SetLineTool(kLineToolNewLine);
+  CImageViewDlg* source = View()->SourcePane();
+  ClickIn(source, 20, 30);
+  ClickIn(source, 50, 30);
+  ClickIn(source, 50, 30);
+  Idle();
+  CMorphPair* pair = Project()->CurrentPair();
+  ASSERT_EQ(pair->GetTargetLines()->GetLineCount(), 1);
+  // The keys work on the lines of the active pane, here the one just clicked.
+  ASSERT_EQ(GetActiveImageView(), source);
+  CLineSet* lines = pair->GetSourceLines();
+  lines->ClearSelection();
+  lines->SelectPoint(0, 1, 0);
+  const CVector2 before = *lines->PointAt(0, 1), other = *lines->PointAt(0, 0);
+  SetDocumentModified(FALSE);
+  View()->SetFocus();
+  compat::host::InjectKeyPress(VK_RIGHT);
+  compat::host::InjectKeyPress(VK_DOWN);
+  compat::host::InjectKeyPress(VK_DOWN);
+  Idle();
+  EXPECT_EQ(lines->PointAt(0, 1)->x, before.x + 1);
+  EXPECT_EQ(lines->PointAt(0, 1)->y, before.y + 2);
+  EXPECT_EQ(lines->PointAt(0, 0)->x, other.x) << "only the selected point moves";
+  EXPECT_EQ(lines->PointAt(0, 0)->y, other.y);
+  EXPECT_TRUE(GetMainDocument()->IsModified());
+  // Another key moves nothing and leaves the document as it was.
+  SetDocumentModified(FALSE);
+  compat::host::InjectKeyPress('A');
+  Idle();
+  EXPECT_EQ(lines->PointAt(0, 1)->x, before.x + 1);
+  EXPECT_FALSE(GetMainDocument()->IsModified());
+}
+
 TEST_F(EditorPanes, TheZoomStepsReachTheStatusBar) {
   OpenPair();
   CImageViewDlg* source = View()->SourcePane();
