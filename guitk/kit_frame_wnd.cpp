@@ -47,25 +47,20 @@ void ForEachKitControlBar(CFrameWnd* frame, Fn fn) {
 
 // --- profile ---
 
-CKitFrameWnd::CKitFrameWnd() {
-  CWinApp* app = App();
-  m_strProfileBase = app && app->m_pszAppName ? app->m_pszAppName : u"";
-  m_strProfileBase.Replace(u' ', u'_');
-}
+CKitFrameWnd::CKitFrameWnd() : m_strProfileBase(KitProfileBase()) {}
 
 CKitFrameWnd::~CKitFrameWnd() {
   if (m_hToolImages) ImageList_Destroy(m_hToolImages);
 }
 
-BOOL CKitFrameWnd::PreCreateWindow(CREATESTRUCT& cs) {
-  const CString section = MainSection();
+void KitPlaceFrame(CREATESTRUCT& cs, const CString& section, bool readTheme) {
   const int left = ProfileInt(section, u"left", kDefaultLeft);
   const int top = ProfileInt(section, u"top", kDefaultTop);
   const int bottom = ProfileInt(section, u"bottom", kDefaultBottom);
   const int right = ProfileInt(section, u"right", kDefaultRight);
   const int status = ProfileInt(section, u"status", 1);
   g_kitDrawStyle = ProfileInt(section, u"Style", kKitStyleFlat);
-  g_kitTheme = ProfileInt(section, u"Theme", 0);
+  if (readTheme) g_kitTheme = ProfileInt(section, u"Theme", 0);
   if (CWinApp* app = App()) app->m_nCmdShow = status;
   int cx = right - left, cy = bottom - top;
   if (cx <= 0 || cy <= 0) {
@@ -85,6 +80,17 @@ BOOL CKitFrameWnd::PreCreateWindow(CREATESTRUCT& cs) {
   cs.y = std::clamp(top + static_cast<int>(work.top), static_cast<int>(work.top), static_cast<int>(work.bottom) - cy);
   // The clipping styles take effect only when the window is made with them.
   cs.style |= WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+}
+
+CString KitProfileBase() {
+  CWinApp* app = App();
+  CString base = app && app->m_pszAppName ? app->m_pszAppName : u"";
+  base.Replace(u' ', u'_');
+  return base;
+}
+
+BOOL CKitFrameWnd::PreCreateWindow(CREATESTRUCT& cs) {
+  KitPlaceFrame(cs, MainSection(), true);
   return CFrameWnd::PreCreateWindow(cs);
 }
 
@@ -125,33 +131,35 @@ BOOL CKitFrameWnd::PreTranslateMessage(MSG* pMsg) {
 // A toolbar tells its owner, the frame, of a drop-down, not the dock bar
 // that holds it: the notification goes back to the bar, whose own handler
 // opens the drop-down.
-BOOL CKitFrameWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+bool KitForwardDropDown(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
   const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-  if (header && header->code == static_cast<UINT>(TBN_DROPDOWN)) {
-    if (auto* bar = dynamic_cast<CKitToolBarWnd*>(CWnd::FromHandlePermanent(header->hwndFrom))) {
-      if (bar->OnChildNotify(WM_NOTIFY, wParam, lParam, pResult)) return TRUE;
-    }
-  }
+  if (!header || header->code != static_cast<UINT>(TBN_DROPDOWN)) return false;
+  auto* bar = dynamic_cast<CKitToolBarWnd*>(CWnd::FromHandlePermanent(header->hwndFrom));
+  return bar && bar->OnChildNotify(WM_NOTIFY, wParam, lParam, pResult);
+}
+
+BOOL CKitFrameWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+  if (KitForwardDropDown(wParam, lParam, pResult)) return TRUE;
   return CFrameWnd::OnNotify(wParam, lParam, pResult);
 }
 
 // --- bars ---
 
-int CKitFrameWnd::CreateKitMenuBar(UINT menuId) {
-  if (!m_wndMenuBar.Create(this, kMenuBarStyle, kKitMenuBarId)) return -1;
-  if (!m_wndMenuBar.LoadMenu(menuId)) return -1;
-  m_drawnMenu.LoadMenu(menuId);
-  m_menuManager.m_nDrawStyle = static_cast<int>(m_nDrawStyle);
-  m_menuManager.Install(this);
-  m_menuManager.LoadToolbar(menuId);
+int KitCreateMenuBar(CFrameWnd* frame, KitFrameBars bars, UINT style, UINT menuId) {
+  if (!bars.menuBar.Create(frame, kMenuBarStyle, kKitMenuBarId)) return -1;
+  if (!bars.menuBar.LoadMenu(menuId)) return -1;
+  bars.drawnMenu.LoadMenu(menuId);
+  bars.manager.m_nDrawStyle = static_cast<int>(style);
+  bars.manager.Install(frame);
+  bars.manager.LoadToolbar(menuId);
   return 0;
 }
 
-int CKitFrameWnd::CreateKitToolBar(UINT toolbarId) {
-  if (!m_wndToolBar.CreateEx(this, TBSTYLE_FLAT, kToolBarStyle, CRect(0, 0, 0, 0), toolbarId)) return -1;
-  if (!m_wndToolBar.LoadToolBar(toolbarId)) return -1;
+int KitCreateToolBar(CFrameWnd* frame, CKitToolBarWnd& toolBar, HIMAGELIST& images, UINT toolbarId) {
+  if (!toolBar.CreateEx(frame, TBSTYLE_FLAT, kToolBarStyle, CRect(0, 0, 0, 0), toolbarId)) return -1;
+  if (!toolBar.LoadToolBar(toolbarId)) return -1;
   // The pictures in their own colours, light grey as the transparent colour.
-  auto current = reinterpret_cast<HIMAGELIST>(m_wndToolBar.SendMessage(TB_GETIMAGELIST));
+  auto current = reinterpret_cast<HIMAGELIST>(toolBar.SendMessage(TB_GETIMAGELIST));
   int cx = 0, cy = 0;
   if (!current || !ImageList_GetIconSize(current, &cx, &cy)) return 0;
   const int count = ImageList_GetImageCount(current);
@@ -160,12 +168,20 @@ int CKitFrameWnd::CreateKitToolBar(UINT toolbarId) {
   HIMAGELIST colour = ImageList_Create(cx, cy, ILC_COLOR24 | ILC_MASK, count, 0);
   if (colour) {
     ImageList_AddMasked(colour, bitmap, RGB(192, 192, 192));
-    m_wndToolBar.SendMessage(TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(colour));
-    if (m_hToolImages) ImageList_Destroy(m_hToolImages);
-    m_hToolImages = colour;
+    toolBar.SendMessage(TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(colour));
+    if (images) ImageList_Destroy(images);
+    images = colour;
   }
   ::DeleteObject(bitmap);
   return 0;
+}
+
+int CKitFrameWnd::CreateKitMenuBar(UINT menuId) {
+  return KitCreateMenuBar(this, Bars(), m_nDrawStyle, menuId);
+}
+
+int CKitFrameWnd::CreateKitToolBar(UINT toolbarId) {
+  return KitCreateToolBar(this, m_wndToolBar, m_hToolImages, toolbarId);
 }
 
 // --- docking ---
@@ -174,29 +190,33 @@ void CKitFrameWnd::EnableKitDocking(DWORD) { m_dockRing.EnableKitDocking(this); 
 
 // --- drawing style ---
 
-void CKitFrameWnd::SetDrawStyle(UINT style) {
-  m_nDrawStyle = style;
+void KitApplyDrawStyle(CFrameWnd* frame, KitFrameBars bars, UINT style) {
   g_kitDrawStyle = static_cast<int>(style);
   // A bar that was never made has nothing to repaint.
-  if (m_wndStatusBar.m_hWnd) {
-    m_wndStatusBar.SetStyle(static_cast<int>(style));
+  if (bars.statusBar.m_hWnd) {
+    bars.statusBar.SetStyle(static_cast<int>(style));
   } else {
-    m_wndStatusBar.m_nStyle = static_cast<int>(style);
+    bars.statusBar.m_nStyle = static_cast<int>(style);
   }
-  if (m_wndMenuBar.m_hWnd) m_wndMenuBar.SetStyle(static_cast<int>(style));
-  m_wndMenuBar.m_nStyle = static_cast<int>(style);
-  if (m_wndToolBar.m_hWnd) m_wndToolBar.SetStyle(static_cast<int>(style));
-  m_wndToolBar.m_nStyle = static_cast<int>(style);
-  for (CKitDocBarExtenEx* dock : m_dockRing.m_outer) {
+  if (bars.menuBar.m_hWnd) bars.menuBar.SetStyle(static_cast<int>(style));
+  bars.menuBar.m_nStyle = static_cast<int>(style);
+  if (bars.toolBar.m_hWnd) bars.toolBar.SetStyle(static_cast<int>(style));
+  bars.toolBar.m_nStyle = static_cast<int>(style);
+  for (CKitDocBarExtenEx* dock : bars.ring.m_outer) {
     if (dock && dock->m_hWnd) dock->SetStyle(style);
   }
-  g_kitMenuStyle = static_cast<int>(m_nDrawStyle);
-  m_menuManager.m_nDrawStyle = static_cast<int>(m_nDrawStyle);
-  if (m_hWnd) {
-    SendMessage(WM_NCPAINT, 1, 0);
-    Invalidate(TRUE);
-    UpdateWindow();
+  g_kitMenuStyle = static_cast<int>(style);
+  bars.manager.m_nDrawStyle = static_cast<int>(style);
+  if (frame->m_hWnd) {
+    frame->SendMessage(WM_NCPAINT, 1, 0);
+    frame->Invalidate(TRUE);
+    frame->UpdateWindow();
   }
+}
+
+void CKitFrameWnd::SetDrawStyle(UINT style) {
+  m_nDrawStyle = style;
+  KitApplyDrawStyle(this, Bars(), style);
 }
 
 // --- saving and restoring ---
@@ -216,47 +236,47 @@ void RemoveSharedIdRecords(CDockState& state) {
   }
 }
 
-void CKitFrameWnd::GetSavableDockState(CDockState& state) const {
-  GetDockState(state);
-  RemoveSharedIdRecords(state);
-}
-
-BOOL CKitFrameWnd::DestroyWindow() {
+void KitSaveFrame(CFrameWnd* frame, const CString& base, const CString& section) {
   CWinApp* app = App();
-  if (m_hWnd && app) {
-    const CString section = MainSection();
-    WINDOWPLACEMENT placement{};
-    placement.length = sizeof(placement);
-    ::GetWindowPlacement(m_hWnd, &placement);
-    app->WriteProfileString(section, nullptr, nullptr);
-    app->WriteProfileInt(section, u"left", placement.rcNormalPosition.left);
-    app->WriteProfileInt(section, u"right", placement.rcNormalPosition.right);
-    app->WriteProfileInt(section, u"bottom", placement.rcNormalPosition.bottom);
-    app->WriteProfileInt(section, u"top", placement.rcNormalPosition.top);
-    app->WriteProfileInt(section, u"status", static_cast<int>(placement.showCmd));
-    app->WriteProfileInt(section, u"Style", g_kitDrawStyle);
-    app->WriteProfileInt(section, u"Theme", g_kitTheme);
-    CDockState state;
-    GetSavableDockState(state);
-    state.SaveState(m_strProfileBase);
-    ForEachKitControlBar(this, [&](CKitControlBar* bar) { bar->SaveBarSizeState(m_strProfileBase); });
-  }
-  return CFrameWnd::DestroyWindow();
+  if (!frame->m_hWnd || !app) return;
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof(placement);
+  ::GetWindowPlacement(frame->m_hWnd, &placement);
+  app->WriteProfileString(section, nullptr, nullptr);
+  app->WriteProfileInt(section, u"left", placement.rcNormalPosition.left);
+  app->WriteProfileInt(section, u"right", placement.rcNormalPosition.right);
+  app->WriteProfileInt(section, u"bottom", placement.rcNormalPosition.bottom);
+  app->WriteProfileInt(section, u"top", placement.rcNormalPosition.top);
+  app->WriteProfileInt(section, u"status", static_cast<int>(placement.showCmd));
+  app->WriteProfileInt(section, u"Style", g_kitDrawStyle);
+  app->WriteProfileInt(section, u"Theme", g_kitTheme);
+  CDockState state;
+  frame->GetDockState(state);
+  RemoveSharedIdRecords(state);
+  state.SaveState(base);
+  ForEachKitControlBar(frame, [&](CKitControlBar* bar) { bar->SaveBarSizeState(base); });
 }
 
-void CKitFrameWnd::LoadDefaultLayout() {
+void KitLoadLayout(CFrameWnd* frame, const CString& base) {
   CDockState state;
-  state.LoadState(m_strProfileBase);
+  state.LoadState(base);
   RemoveSharedIdRecords(state);
   for (INT_PTR i = 0; i < state.m_arrBarInfo.GetSize(); ++i) {
     auto* info = static_cast<CControlBarInfo*>(state.m_arrBarInfo[i]);
     for (INT_PTR slot = 0; slot < info->m_arrBarID.GetSize(); ++slot) {
       UINT id = static_cast<UINT>(reinterpret_cast<UINT_PTR>(info->m_arrBarID[slot]));
       if (id > 0xFFFF) id &= 0xFFFF;
-      if (id != 0 && !GetControlBar(id)) return;  // saved for other bars: keep the creation layout
+      if (id != 0 && !frame->GetControlBar(id)) return;  // saved for other bars: keep the creation layout
     }
-    if (!info->m_bFloating && !GetControlBar(info->m_nBarID)) return;
+    if (!info->m_bFloating && !frame->GetControlBar(info->m_nBarID)) return;
   }
-  SetDockState(state);
-  ForEachKitControlBar(this, [&](CKitControlBar* bar) { bar->LoadBarSizeState(m_strProfileBase); });
+  frame->SetDockState(state);
+  ForEachKitControlBar(frame, [&](CKitControlBar* bar) { bar->LoadBarSizeState(base); });
 }
+
+BOOL CKitFrameWnd::DestroyWindow() {
+  KitSaveFrame(this, m_strProfileBase, MainSection());
+  return CFrameWnd::DestroyWindow();
+}
+
+void CKitFrameWnd::LoadDefaultLayout() { KitLoadLayout(this, m_strProfileBase); }

@@ -13,6 +13,33 @@
 #include "guitk/menu_bar.h"
 #include "guitk/popup_menu_manager.h"
 
+// The bars a toolkit frame owns, single- or multiple-document alike.
+struct KitFrameBars {
+  CMenuBar& menuBar;
+  CDrawnMenu& drawnMenu;
+  CPopupMenuManager& manager;
+  CKitStatusBar& statusBar;
+  CKitToolBarWnd& toolBar;
+  CKitDockRing& ring;
+};
+
+// What both toolkit frames do alike. The placement is read from `section`
+// and kept inside the work area; the theme flag only when `readTheme`.
+void KitPlaceFrame(CREATESTRUCT& cs, const CString& section, bool readTheme);
+// The application's name with blanks as '_'.
+CString KitProfileBase();
+// 0, or -1 when the bar cannot be created or its resource not loaded.
+int KitCreateMenuBar(CFrameWnd* frame, KitFrameBars bars, UINT style, UINT menuId);
+int KitCreateToolBar(CFrameWnd* frame, CKitToolBarWnd& toolBar, HIMAGELIST& images, UINT toolbarId);
+void KitApplyDrawStyle(CFrameWnd* frame, KitFrameBars bars, UINT style);
+// Placement, style and theme into `section` (cleared first), then the dock
+// state and every docking bar's sizes under `base`.
+void KitSaveFrame(CFrameWnd* frame, const CString& base, const CString& section);
+// The saved dock state when every bar it names exists, then the bars' sizes.
+void KitLoadLayout(CFrameWnd* frame, const CString& base);
+// A toolbar's drop-down notice handed back to the toolbar; true when handled.
+bool KitForwardDropDown(WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+
 class CKitFrameWnd : public CFrameWnd {
   DECLARE_DYNCREATE(CKitFrameWnd)
 
@@ -50,8 +77,7 @@ class CKitFrameWnd : public CFrameWnd {
   UINT m_nDrawStyle = 0x8001;
 
  protected:
-  // The dock state as saved, without the records that cannot be told apart.
-  void GetSavableDockState(CDockState& state) const;
+  KitFrameBars Bars() { return {m_wndMenuBar, m_drawnMenu, m_menuManager, m_wndStatusBar, m_wndToolBar, m_dockRing}; }
   HIMAGELIST m_hToolImages = nullptr;
 
   afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);

@@ -341,6 +341,14 @@ class CMenuBarFrameHook : public CSubclassWnd {
         }
         break;
       }
+      case WM_INITMENUPOPUP:
+        // Not for a system menu: the window list of the document windows.
+        if (m_pBar->m_bMdi && !HIWORD(lParam) && reinterpret_cast<HMENU>(wParam) == m_pBar->m_hWindowMenu) {
+          const LRESULT result = CSubclassWnd::WindowProc(message, wParam, lParam);
+          m_pBar->BuildWindowList();
+          return result;
+        }
+        break;
       default:
         if (message == MenuBarGetMenuMessage()) return reinterpret_cast<LRESULT>(m_pBar->m_hMenu);
         break;
@@ -352,6 +360,62 @@ class CMenuBarFrameHook : public CSubclassWnd {
   CMenuBar* m_pBar;
 };
 
+// The MDI client's menu messages: a new frame menu goes to the bar, not to
+// the frame's own menu line, which stays empty.
+class CMenuBarClientHook : public CSubclassWnd {
+ public:
+  explicit CMenuBarClientHook(CMenuBar* bar) : m_pBar(bar) {}
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_MDIREFRESHMENU) return 0;
+    if (message == WM_MDISETMENU && wParam) {
+      const BOOL owned = m_pBar->m_bOwnMenu;
+      HMENU old = m_pBar->SetMenu(reinterpret_cast<HMENU>(wParam), reinterpret_cast<HMENU>(lParam));
+      if (CWnd* frame = m_pBar->GetParentFrame()) ::SetMenu(frame->m_hWnd, nullptr);
+      // A menu the bar loaded itself is nobody else's to free.
+      if (owned && old && old != reinterpret_cast<HMENU>(wParam)) {
+        ::DestroyMenu(old);
+        old = nullptr;
+      }
+      return reinterpret_cast<LRESULT>(old);
+    }
+    return CSubclassWnd::WindowProc(message, wParam, lParam);
+  }
+
+ private:
+  CMenuBar* m_pBar;
+};
+
+void CMenuBar::BuildWindowList() {
+  HMENU menu = m_hWindowMenu;
+  if (!menu || !m_hWndClient) return;
+  int count = ::GetMenuItemCount(menu);
+  bool hadList = false;
+  for (int i = 0; i < count; ++i) {
+    const UINT id = ::GetMenuItemID(menu, i);
+    if (id != static_cast<UINT>(-1) && id >= AFX_IDM_FIRST_MDICHILD) {
+      while (::GetMenuItemCount(menu) > i) ::DeleteMenu(menu, static_cast<UINT>(i), MF_BYPOSITION);
+      hadList = true;
+      break;
+    }
+  }
+  const auto active = reinterpret_cast<HWND>(::SendMessageW(m_hWndClient, WM_MDIGETACTIVE, 0, 0));
+  for (int n = 0;; ++n) {
+    HWND child = ::GetDlgItem(m_hWndClient, AFX_IDM_FIRST_MDICHILD + n);
+    if (!child) break;
+    if (n == 0 && !hadList) ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    const UINT id = static_cast<UINT>(AFX_IDM_FIRST_MDICHILD + n);
+    if (n == 9) {
+      ::AppendMenuW(menu, MF_STRING, id, u"&More windows...");
+      break;
+    }
+    WCHAR title[256] = {};
+    ::GetWindowTextW(child, title, 256);
+    CString text;
+    text.Format(u"&%d %s", n + 1, title);
+    ::AppendMenuW(menu, MF_STRING | (child == active ? MF_CHECKED : 0), id, text);
+  }
+}
+
 CMenuBar::CMenuBar() : m_crFace(GetFaceColor(kKitStyleFlat)) {
   m_cxLeftBorder = m_cxRightBorder = 0;
   m_cyTopBorder = m_cyBottomBorder = 0;
@@ -361,6 +425,7 @@ CMenuBar::~CMenuBar() {
   DeleteItems();
   if (m_hWnd) DestroyWindow();
   delete m_pFrameHook;
+  delete m_pClientHook;
   if (m_bOwnMenu && m_hMenu) ::DestroyMenu(m_hMenu);
 }
 
@@ -377,6 +442,12 @@ int CMenuBar::OnCreate(LPCREATESTRUCT lpcs) {
   if (CWnd* frame = GetParentFrame()) {
     m_pFrameHook = new CMenuBarFrameHook(this);
     m_pFrameHook->HookWindow(frame);
+    if (auto* mdi = dynamic_cast<CMDIFrameWnd*>(frame); mdi && mdi->m_hWndMDIClient) {
+      m_bMdi = TRUE;
+      m_hWndClient = mdi->m_hWndMDIClient;
+      m_pClientHook = new CMenuBarClientHook(this);
+      m_pClientHook->HookWindow(m_hWndClient);
+    }
   }
   return 0;
 }
@@ -386,6 +457,7 @@ void CMenuBar::OnDestroy() {
   m_nHoverTimer = 0;
   DeleteItems();
   if (m_pFrameHook) m_pFrameHook->HookWindow(static_cast<HWND>(nullptr));
+  if (m_pClientHook) m_pClientHook->HookWindow(static_cast<HWND>(nullptr));
   CControlBar::OnDestroy();
 }
 
@@ -409,6 +481,10 @@ HMENU CMenuBar::SetMenu(HMENU hMenu, HMENU hWindowMenu) {
   m_hMenu = hMenu;
   m_bOwnMenu = FALSE;
   m_hWindowMenu = hWindowMenu;
+  // An MDI frame's window menu, when not named, is found as the framework finds it.
+  if (!m_hWindowMenu && m_bMdi && hMenu) {
+    if (auto* mdi = dynamic_cast<CMDIFrameWnd*>(GetParentFrame())) m_hWindowMenu = mdi->GetWindowMenuPopup(hMenu);
+  }
   BuildItems();
   Refresh();
   return old;

@@ -78,6 +78,7 @@ class CMenuBar : public CControlBar {
   // Shows a menu; the old one is returned.
   HMENU SetMenu(HMENU hMenu, HMENU hWindowMenu = nullptr);
   HMENU GetMenu() const { return m_hMenu; }
+  HMENU GetWindowMenu() const { return m_hWindowMenu; }
   // The frame's messages pass here first; TRUE eats the message.
   BOOL TranslateFrameMessage(MSG* pMsg);
   void Refresh();
@@ -108,6 +109,10 @@ class CMenuBar : public CControlBar {
  protected:
   friend class CMenuBarTitleItem;
   friend class CMenuBarFrameHook;
+  friend class CMenuBarClientHook;
+
+  // The document windows appended to the window menu, the active one checked.
+  void BuildWindowList();
 
   void SetTrackingState(int nState, int nItem);
   void TrackPopup(int nItem);
@@ -155,6 +160,9 @@ class CMenuBar : public CControlBar {
   UINT_PTR m_nHoverTimer = 0;
   CSubclassWnd* m_pFrameHook = nullptr;
   HMENU m_hWindowMenu = nullptr;
+  BOOL m_bMdi = FALSE;          // the frame is an MDI frame
+  HWND m_hWndClient = nullptr;  // its client
+  CSubclassWnd* m_pClientHook = nullptr;
   int m_nWrapWidth = 32767;  // the floating bar's last wrap width
 };
 

@@ -1,6 +1,9 @@
 // kitdemo's periphery windows.
 #include "kit_periphery.h"
 
+#include "guitk/kit_colors.h"
+#include "res/resource.h"
+
 namespace kitdemo {
 namespace {
 
@@ -9,7 +12,9 @@ constexpr UINT kFolderId = 0x501;
 constexpr UINT kTabsId = 0x502;
 constexpr UINT kScrollTabsId = 0x503;
 constexpr UINT kPageId = 0x510;
-constexpr UINT kMdiTabsId = 0xE840;  // among the bars: the pane's id is the client's
+constexpr UINT kToolkitMenu = 128;
+constexpr UINT kFileClose = 0xE102;
+const UINT kIndicators[] = {ID_SEPARATOR, ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL};
 
 }  // namespace
 
@@ -39,17 +44,29 @@ BOOL CPeripheryFrame::Build() {
 
 BOOL CMdiDemoFrame::Build() {
   if (!Create(nullptr, u"Kit MDI", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(20, 20, 620, 420))) return FALSE;
+  if (CreateKitMenuBar(kToolkitMenu) == -1 || CreateKitToolBar(kToolkitMenu) == -1) return FALSE;
+  if (!m_wndStatusBar.Create(this) || !m_wndStatusBar.SetIndicators(kIndicators, 4)) return FALSE;
+  EnableKitDocking(CBRS_ALIGN_ANY);
+  // The menu bar lies above the toolbar in the outer top ring.
+  m_wndMenuBar.EnableDocking(CBRS_ALIGN_ANY);
+  DockControlBar(&m_wndMenuBar, kKitOuterTop);
+  m_wndToolBar.EnableDocking(CBRS_ALIGN_ANY);
+  DockControlBar(&m_wndToolBar, kKitOuterTop);
+  SetDrawStyle(static_cast<UINT>(g_kitDrawStyle));
+  LoadDefaultLayout();
   m_menu = ::CreateMenu();
+  HMENU file = ::CreatePopupMenu();
+  ::AppendMenuW(file, MF_STRING, kFileClose, u"&Close");
+  ::AppendMenuW(m_menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), u"&File");
   m_windowMenu = ::CreatePopupMenu();
   ::AppendMenuW(m_windowMenu, MF_STRING, ID_WINDOW_CASCADE, u"&Cascade");
   ::AppendMenuW(m_menu, MF_POPUP, reinterpret_cast<UINT_PTR>(m_windowMenu), u"&Window");
   MDISetMenu(CMenu::FromHandle(m_menu), CMenu::FromHandle(m_windowMenu));
-  if (!m_tabs.Create(0, CRect(0, 0, 0, 0), this, kMdiTabsId)) return FALSE;
   for (const char16_t* title : {u"Morph A", u"Morph B"}) {
     auto* child = new CMDIChildWnd;
     if (!child->Create(nullptr, title, WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW, rectDefault, this)) return FALSE;
   }
-  m_tabs.Rescan();
+  m_wndTabs.Rescan();
   RecalcLayout();
   return TRUE;
 }

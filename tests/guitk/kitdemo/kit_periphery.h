@@ -10,6 +10,7 @@
 #include "compat/afx.h"
 #include "guitk/history_combo.h"
 #include "guitk/kit_folder.h"
+#include "guitk/kit_mdi_frame.h"
 #include "guitk/kit_tabs.h"
 
 namespace kitdemo {
@@ -25,12 +26,12 @@ class CPeripheryFrame : public CFrameWnd {
   std::vector<std::unique_ptr<CStatic>> m_pages;
 };
 
-class CMdiDemoFrame : public CMDIFrameWnd {
+class CMdiDemoFrame : public CKitMDIFrame {
  public:
-  // Opens the two document windows "Morph A" and "Morph B".
+  // The toolkit bars (menu 128, toolbar 128, the status bar), the saved
+  // layout, then the two document windows "Morph A" and "Morph B".
   BOOL Build();
 
-  CKitMdiTabs m_tabs;
   HMENU m_menu = nullptr;
   HMENU m_windowMenu = nullptr;
 };

@@ -88,8 +88,8 @@ int main(int argc, char** argv) {
     auto* window = new kitdemo::CMdiDemoFrame;
     if (!window->Build()) return 1;
     compat::PumpMessages();
-    if (window->m_tabs.GetTabCount() != 2) {
-      std::fprintf(stderr, "kitdemo: the MDI tabs show %d windows, not 2\n", window->m_tabs.GetTabCount());
+    if (window->m_wndTabs.GetTabCount() != 2) {
+      std::fprintf(stderr, "kitdemo: the MDI tabs show %d windows, not 2\n", window->m_wndTabs.GetTabCount());
       result = 1;
     }
     if (!pngDir.empty() && !compat::WriteWindowPng(window->m_hWnd, (pngDir + "/kitdemo_mdi.png").c_str())) result = 1;

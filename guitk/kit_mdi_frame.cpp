@@ -1,0 +1,67 @@
+// The toolkit's multiple-document frame: the styled frame's behaviour on the
+// framework's MDI frame, through the pieces both frames share.
+#include "guitk/kit_mdi_frame.h"
+
+IMPLEMENT_DYNCREATE(CKitMDIFrame, CMDIFrameWnd)
+
+CKitMDIFrame::CKitMDIFrame() : m_strProfileBase(KitProfileBase()) {}
+
+CKitMDIFrame::~CKitMDIFrame() {
+  if (m_hToolImages) ImageList_Destroy(m_hToolImages);
+}
+
+// The theme flag is written on closing but not read here: the frame keeps
+// the theme the application has.
+BOOL CKitMDIFrame::PreCreateWindow(CREATESTRUCT& cs) {
+  KitPlaceFrame(cs, MainSection(), false);
+  return CMDIFrameWnd::PreCreateWindow(cs);
+}
+
+BOOL CKitMDIFrame::PreCreateWindowWithIcon(CREATESTRUCT& cs, UINT iconId) {
+  HICON icon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(iconId));
+  cs.lpszClass = AfxRegisterWndClass(0, nullptr, nullptr, icon);
+  return CMDIFrameWnd::PreCreateWindow(cs);
+}
+
+BOOL CKitMDIFrame::CreateClient(LPCREATESTRUCT lpCreateStruct, CMenu* pWindowMenu) {
+  if (!CMDIFrameWnd::CreateClient(lpCreateStruct, pWindowMenu)) return FALSE;
+  return m_wndTabs.Create(0, CRect(0, 0, 0, 0), this, kTabsId);
+}
+
+void CKitMDIFrame::RecalcLayout(BOOL bNotify) {
+  // The bars take their room in window order: the tabs go last.
+  if (m_wndTabs.m_hWnd && ::GetWindow(m_wndTabs.m_hWnd, GW_HWNDLAST) != m_wndTabs.m_hWnd)
+    m_wndTabs.SetWindowPos(&CWnd::wndBottom, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  CMDIFrameWnd::RecalcLayout(bNotify);
+}
+
+BOOL CKitMDIFrame::PreTranslateMessage(MSG* pMsg) {
+  if (m_wndMenuBar.m_hWnd && m_wndMenuBar.TranslateFrameMessage(pMsg)) return TRUE;
+  return CMDIFrameWnd::PreTranslateMessage(pMsg);
+}
+
+BOOL CKitMDIFrame::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+  if (KitForwardDropDown(wParam, lParam, pResult)) return TRUE;
+  return CMDIFrameWnd::OnNotify(wParam, lParam, pResult);
+}
+
+int CKitMDIFrame::CreateKitMenuBar(UINT menuId) { return KitCreateMenuBar(this, Bars(), m_nDrawStyle, menuId); }
+
+int CKitMDIFrame::CreateKitToolBar(UINT toolbarId) {
+  return KitCreateToolBar(this, m_wndToolBar, m_hToolImages, toolbarId);
+}
+
+void CKitMDIFrame::EnableKitDocking(DWORD) { m_dockRing.EnableKitDocking(this); }
+
+void CKitMDIFrame::SetDrawStyle(UINT style) {
+  m_nDrawStyle = style;
+  if (m_wndTabs.m_hWnd) m_wndTabs.SetStyle(static_cast<int>(style));
+  KitApplyDrawStyle(this, Bars(), style);
+}
+
+BOOL CKitMDIFrame::DestroyWindow() {
+  KitSaveFrame(this, m_strProfileBase, MainSection());
+  return CMDIFrameWnd::DestroyWindow();
+}
+
+void CKitMDIFrame::LoadDefaultLayout() { KitLoadLayout(this, m_strProfileBase); }
