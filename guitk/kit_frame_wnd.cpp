@@ -89,14 +89,18 @@ CString KitProfileBase() {
   return base;
 }
 
+LPCTSTR KitIconWndClass(UINT iconId) {
+  HICON icon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(iconId));
+  return AfxRegisterWndClass(0, nullptr, nullptr, icon);
+}
+
 BOOL CKitFrameWnd::PreCreateWindow(CREATESTRUCT& cs) {
   KitPlaceFrame(cs, MainSection(), true);
   return CFrameWnd::PreCreateWindow(cs);
 }
 
 BOOL CKitFrameWnd::PreCreateWindowWithIcon(CREATESTRUCT& cs, UINT iconId) {
-  HICON icon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(iconId));
-  cs.lpszClass = AfxRegisterWndClass(0, nullptr, nullptr, icon);
+  cs.lpszClass = KitIconWndClass(iconId);
   return CFrameWnd::PreCreateWindow(cs);
 }
 

@@ -26,6 +26,8 @@ struct KitFrameBars {
 // What both toolkit frames do alike. The placement is read from `section`
 // and kept inside the work area; the theme flag only when `readTheme`.
 void KitPlaceFrame(CREATESTRUCT& cs, const CString& section, bool readTheme);
+// A window class with the icon resource.
+LPCTSTR KitIconWndClass(UINT iconId);
 // The application's name with blanks as '_'.
 CString KitProfileBase();
 // 0, or -1 when the bar cannot be created or its resource not loaded.

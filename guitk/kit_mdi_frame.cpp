@@ -18,8 +18,7 @@ BOOL CKitMDIFrame::PreCreateWindow(CREATESTRUCT& cs) {
 }
 
 BOOL CKitMDIFrame::PreCreateWindowWithIcon(CREATESTRUCT& cs, UINT iconId) {
-  HICON icon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(iconId));
-  cs.lpszClass = AfxRegisterWndClass(0, nullptr, nullptr, icon);
+  cs.lpszClass = KitIconWndClass(iconId);
   return CMDIFrameWnd::PreCreateWindow(cs);
 }
 
