@@ -1,7 +1,7 @@
-// The "Preview and Play" bar inside the editor: a resize of the frame
-// resizes it and the preview follows at the output's aspect, drawn again,
-// and a setting changed in the transition panel shows at once in the
-// preview's pixels.
+// The "Preview and Play" bar inside the editor: F2 hides and shows it, a
+// resize of the frame resizes it and the preview follows at the output's
+// aspect, drawn again, and a setting changed in the transition panel shows
+// at once in the preview's pixels.
 #include <algorithm>
 
 #include "editor_test_support.h"
@@ -62,6 +62,22 @@ class EditorPreview : public EditorTest {
   static constexpr COLORREF kSmear = RGB(0xFF, 0x00, 0xFF);
   static constexpr uint32_t kSmearPixel = 0xFF00FF;
 };
+
+TEST_F(EditorPreview, F2HidesAndShowsThePreviewAndPlayBar) {
+  Start();
+  CDockPanelBar& bar = View()->PreviewBar();
+  ASSERT_TRUE(bar.IsWindowVisible());
+  Frame()->SetForegroundWindow();
+  Frame()->SetFocus();
+  compat::host::InjectKeyPress(VK_F2);
+  Idle();
+  EXPECT_FALSE(bar.GetStyle() & WS_VISIBLE);
+  EXPECT_EQ(MenuCheck(ID_SHOW_PREVIEW), 0);
+  compat::host::InjectKeyPress(VK_F2);
+  Idle();
+  EXPECT_TRUE(bar.GetStyle() & WS_VISIBLE);
+  EXPECT_EQ(MenuCheck(ID_SHOW_PREVIEW), 1);
+}
 
 TEST_F(EditorPreview, ResizingTheBarKeepsTheAspectAndDrawsThePreviewAgain) {
   OpenPair();
