@@ -63,6 +63,47 @@ class CPentavoView : public CView {
     int32_t split = 0;
   } m_splitter;
 
+  // The figure tool (0 insert point, 1 new figure, 2 move point).
+  int m_figureTool = 0;
+
+  // --- commands (view_commands.cpp) ---
+  BOOL IsPlaying();
+  void ImportImage(int side);
+  afx_msg void OnImportSource();
+  afx_msg void OnImportTarget();
+  afx_msg void OnExportCurrentFrame();
+  afx_msg void OnExportAnimation();
+  afx_msg void OnUndo();
+  afx_msg void OnRedo();
+  afx_msg void OnSwapSourceTarget();
+  afx_msg void OnModeImageProcess();
+  afx_msg void OnModeFeatureLine();
+  afx_msg void OnModeFigure();
+  afx_msg void OnLinePointDelete();
+  afx_msg void OnLineCreate();
+  afx_msg void OnLineEdit();
+  afx_msg void OnFigureInsertPoint();
+  afx_msg void OnDeleteCurrentPoint();
+  afx_msg void OnCopyTargetLinesToSource();
+  afx_msg void OnCopySourceLinesToTarget();
+  afx_msg void OnZoomIn();
+  afx_msg void OnZoomOut();
+  afx_msg void OnZoomActual();
+  afx_msg void OnSetOutputSize();
+  afx_msg void OnMorpherSetup();
+  afx_msg void OnShowPreview();
+  afx_msg void OnOnlySource();
+  afx_msg void OnOnlyTarget();
+  afx_msg void OnHelpFile();
+  afx_msg void OnUpdateNotPlaying(CCmdUI* pCmdUI);
+  afx_msg void OnUpdateFeatureLineMode(CCmdUI* pCmdUI);
+  afx_msg void OnUpdateFigureMode(CCmdUI* pCmdUI);
+  afx_msg void OnUpdateZoomIn(CCmdUI* pCmdUI);
+  afx_msg void OnUpdateZoomOut(CCmdUI* pCmdUI);
+  afx_msg void OnUpdateShowPreview(CCmdUI* pCmdUI);
+  afx_msg void OnUpdateOnlySource(CCmdUI* pCmdUI);
+  afx_msg void OnUpdateOnlyTarget(CCmdUI* pCmdUI);
+
   afx_msg void OnSize(UINT nType, int cx, int cy);
   afx_msg BOOL OnEraseBkgnd(CDC* pDC);
   afx_msg void OnDestroy();

@@ -3,6 +3,7 @@
 #include "controls/bmp_btn.h"
 
 #include "controls/custom_notify.h"
+#include "controls/dialog_color.h"
 
 namespace controls {
 
@@ -118,7 +119,7 @@ void CBmpBtn::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) {
   CBitmap canvas;
   canvas.CreateCompatibleBitmap(dc, r.Width() > 0 ? r.Width() : 1, r.Height() > 0 ? r.Height() : 1);
   CBitmap* oldCanvas = memory.SelectObject(&canvas);
-  memory.FillSolidRect(0, 0, r.Width(), r.Height(), ::GetSysColor(COLOR_BTNFACE));
+  memory.FillSolidRect(0, 0, r.Width(), r.Height(), GetDialogColor());
   if (bitmap->m_hObject) {
     CDC source;
     source.CreateCompatibleDC(dc);

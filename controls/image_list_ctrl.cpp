@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "controls/custom_notify.h"
+#include "controls/dialog_color.h"
 #include "model/fill_drag_cursor.h"
 #include "model/morph_project.h"
 #include "res/resource.h"
@@ -62,7 +63,7 @@ ListResources& Resources() {
     if (HCURSOR drag = ::LoadCursorW(instance, MAKEINTRESOURCEW(IDC_FILL_DRAG))) ::GetIconInfo(drag, &FillDragIconInfo());
     r.accepted = ::LoadCursorW(instance, MAKEINTRESOURCEW(IDC_DROP_ACCEPTED));
     r.refused = ::LoadCursorW(instance, MAKEINTRESOURCEW(IDC_DROP_REFUSED));  // loaded as it always was; unused
-    r.background = ::GetSysColor(COLOR_BTNFACE);
+    r.background = GetDialogColor();
     return r;
   }();
   return resources;

@@ -1,6 +1,8 @@
 // "CSliderCtrlBar": registration and the ruler's drawing.
 #include "controls/slider_ctrl_bar.h"
 
+#include "controls/dialog_color.h"
+
 namespace controls {
 
 BOOL CSliderCtrlBar::RegisterClass(HINSTANCE instance) {
@@ -8,7 +10,7 @@ BOOL CSliderCtrlBar::RegisterClass(HINSTANCE instance) {
 }
 
 void CSliderCtrlBar::PaintInto(CDC& dc, const RECT& client) {
-  dc.FillSolidRect(&client, ::GetSysColor(COLOR_BTNFACE));
+  dc.FillSolidRect(&client, GetDialogColor());
   const CRect thumb = ThumbRect();
   FillTriangle(dc, {{thumb.left, thumb.bottom}, {thumb.right, thumb.bottom}, {m_nThumbX, thumb.top}}, m_crThumb);
   CPen ruler(PS_SOLID, 1, RGB(0, 0, 0));

@@ -2,6 +2,7 @@
 #include "controls/spin_button.h"
 
 #include "controls/custom_class.h"
+#include "controls/dialog_color.h"
 #include "controls/custom_notify.h"
 
 namespace controls {
@@ -39,7 +40,7 @@ void CSpinButton::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) {
   const bool pressed = (lpDrawItemStruct->itemState & ODS_SELECTED) != 0;
   CDC* dc = CDC::FromHandle(lpDrawItemStruct->hDC);
   CRect r(lpDrawItemStruct->rcItem);
-  dc->FillSolidRect(&r, ::GetSysColor(COLOR_BTNFACE));
+  dc->FillSolidRect(&r, GetDialogColor());
   const COLORREF white = RGB(255, 255, 255);
   const COLORREF black = RGB(0, 0, 0);
   dc->Draw3dRect(&r, pressed ? black : white, pressed ? white : black);

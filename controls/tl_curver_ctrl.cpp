@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "controls/custom_notify.h"
+#include "controls/dialog_color.h"
 
 namespace controls {
 
@@ -84,6 +85,12 @@ void CTLCurverCtrl::SetFrameCount(int count) {
 
 void CTLCurverCtrl::SetBar(CWnd* pBar) {
   if (!m_pBar) m_pBar = pBar;
+}
+
+void CTLCurverCtrl::SetBackgroundBrush(HBRUSH brush) {
+  if (brush == m_hBackBrush) return;
+  m_hBackBrush = brush;
+  if (m_hWnd) Invalidate(FALSE);
 }
 
 void CTLCurverCtrl::NotifyFrame() {
@@ -191,7 +198,10 @@ void CTLCurverCtrl::ResetPoints() {
 void CTLCurverCtrl::OnDraw(CDC* pDC) {
   CRect client;
   GetClientRect(&client);
-  pDC->FillSolidRect(&client, m_pBar ? ::GetSysColor(COLOR_BTNFACE) : RGB(0xC0, 0xC0, 0xC0));
+  if (m_hBackBrush)
+    ::FillRect(pDC->m_hDC, &client, m_hBackBrush);
+  else
+    pDC->FillSolidRect(&client, m_pBar ? GetDialogColor() : RGB(0xC0, 0xC0, 0xC0));
   CRect area;
   GetCurveRect(&area);
   CPen gridPen(PS_SOLID, 1, kGridColor);

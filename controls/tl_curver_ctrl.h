@@ -24,6 +24,9 @@ class CTLCurverCtrl : public CCurverCtrl {
   void SetFrameCount(int count);
   int GetFrameCount() const { return m_nFrameCount; }
   void SetBar(CWnd* pBar);
+  // The brush the background is painted with (the hosting dialog's); null
+  // keeps the plain colours. The caller keeps the brush alive.
+  void SetBackgroundBrush(HBRUSH brush);
   int GetCursorX() const { return m_nCursorX; }
 
   void OnDraw(CDC* pDC) override;
@@ -32,6 +35,7 @@ class CTLCurverCtrl : public CCurverCtrl {
   int m_nCurrentFrame = 0;
   int m_nFrameCount = 100;
   CWnd* m_pBar = nullptr;
+  HBRUSH m_hBackBrush = nullptr;
   BOOL m_bDragCursor = FALSE;
   int m_nCursorX = 10;
   CTimeRuler m_ruler;

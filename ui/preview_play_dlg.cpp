@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "controls/dialog_color.h"
 #include "model/morph_pair.h"
 #include "model/morph_project.h"
 #include "res/resource.h"
@@ -73,6 +74,7 @@ void CPreviewDlg::OnDestroy() {
 
 BEGIN_MESSAGE_MAP(CPreviewPlayDlg, CDialog)
   ON_WM_SIZE()
+  ON_WM_CTLCOLOR()
 END_MESSAGE_MAP()
 
 CPreviewPlayDlg::CPreviewPlayDlg() : CDialog(IDD_PREVIEW_PLAY, nullptr) {}
@@ -97,6 +99,14 @@ BOOL CPreviewPlayDlg::OnInitDialog() {
 void CPreviewPlayDlg::OnSize(UINT nType, int cx, int cy) {
   CDialog::OnSize(nType, cx, cy);
   RecalcLayout();
+}
+
+// The custom controls paint with the colour this dialog is painted with.
+HBRUSH CPreviewPlayDlg::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
+  HBRUSH brush = CDialog::OnCtlColor(pDC, pWnd, nCtlColor);
+  LOGBRUSH info{};
+  if (brush && ::GetObjectW(brush, sizeof info, &info) == sizeof info) controls::SetDialogColor(info.lbColor);
+  return brush;
 }
 
 void CPreviewPlayDlg::RecalcLayout() {

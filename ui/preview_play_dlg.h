@@ -38,5 +38,6 @@ class CPreviewPlayDlg : public CDialog {
   void OnOK() override {}
   void OnCancel() override {}
   afx_msg void OnSize(UINT nType, int cx, int cy);
+  afx_msg HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
   DECLARE_MESSAGE_MAP()
 };

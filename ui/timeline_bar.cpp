@@ -71,6 +71,7 @@ CMorphPair* CurrentPairOrNull() {
 BEGIN_MESSAGE_MAP(CTimeLineBar, CDialog)
   ON_WM_CREATE()
   ON_WM_SIZE()
+  ON_WM_CTLCOLOR()
   ON_COMMAND(kCmdFirst, OnFirstFrame)
   ON_COMMAND(kCmdLast, OnLastFrame)
   ON_COMMAND(kCmdPrevious, OnPreviousFrame)
@@ -135,6 +136,13 @@ void CTimeLineBar::OnSize(UINT nType, int cx, int cy) {
   if (!m_bNotifySize) return;
   CWnd* target = GetOwner() ? GetOwner() : GetParent();
   if (target) target->SendMessage(0x500, 0, reinterpret_cast<LPARAM>(this));
+}
+
+// The curve control paints its background with the bar's own brush.
+HBRUSH CTimeLineBar::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
+  HBRUSH brush = CDialog::OnCtlColor(pDC, pWnd, nCtlColor);
+  if (CTLCurverCtrl* curve = CurveOf(m_hWnd)) curve->SetBackgroundBrush(brush);
+  return brush;
 }
 
 BOOL CTimeLineBar::PreTranslateMessage(MSG* pMsg) {

@@ -37,6 +37,7 @@ class CTimeLineBar : public CDialog {
 
   afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
   afx_msg void OnSize(UINT nType, int cx, int cy);
+  afx_msg HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
   afx_msg void OnFirstFrame();
   afx_msg void OnLastFrame();
   afx_msg void OnPreviousFrame();

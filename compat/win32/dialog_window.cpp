@@ -486,7 +486,8 @@ LRESULT WINAPI DefDlgProcW(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
   if (proc) {
     SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 0);
     const INT_PTR handled = proc(dialog, message, wParam, lParam);
-    if (handled || AnswersDirectly(message)) {
+    const bool noBrush = !handled && message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC;
+    if (!noBrush && (handled || AnswersDirectly(message))) {
       if (AnswersDirectly(message)) return handled;
       return IsWindow(dialog) ? GetWindowLongPtrW(dialog, DWLP_MSGRESULT) : 0;
     }

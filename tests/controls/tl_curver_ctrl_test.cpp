@@ -118,4 +118,17 @@ TEST_F(TLCurverCtrlTest, GreenCursorLineAndAPicture) {
   EXPECT_EQ(PixelAt(At(hwnd_, 230, 5)), RGB(0xC0, 0xC0, 0xC0));
 }
 
+TEST_F(TLCurverCtrlTest, TheHostsBrushPaintsTheBackgroundUntilItIsTakenAway) {
+  const COLORREF host = RGB(0x20, 0x40, 0x60);
+  HBRUSH brush = CreateSolidBrush(host);
+  ctrl_->SetBackgroundBrush(brush);
+  Pump();
+  EXPECT_EQ(PixelAt(At(hwnd_, 230, 5)), host);
+  EXPECT_EQ(PixelAt(At(hwnd_, 2, 40)), host);
+  ctrl_->SetBackgroundBrush(nullptr);
+  Pump();
+  EXPECT_EQ(PixelAt(At(hwnd_, 230, 5)), RGB(0xC0, 0xC0, 0xC0));
+  DeleteObject(brush);
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "controls/dialog_color.h"
 #include "model/morph_pair.h"
 #include "model/morph_project.h"
 #include "model/project_links.h"
@@ -87,6 +88,30 @@ TEST_F(PreviewPlayTest, AWindowLowerThanTheTimelineKeepsAOnePixelPreview) {
   m_window->m_preview.GetWindowRect(&preview);
   EXPECT_GE(preview.Width(), 3);
   EXPECT_GE(preview.Height(), 3);
+}
+
+// The window keeps the custom controls' colour in step with its own brush,
+// and the timeline's curve paints its margins with the bar's brush.
+TEST_F(PreviewPlayTest, TheDialogBrushColoursTheCustomControlsAndTheCurve) {
+  const INT element = COLOR_BTNFACE;
+  const COLORREF saved = GetSysColor(element);
+  const COLORREF scripted = RGB(0x30, 0x90, 0x50);
+  ASSERT_TRUE(SetSysColors(1, &element, &scripted));
+  controls::SetDialogColor(saved);
+  m_window->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  Pump();
+  EXPECT_EQ(controls::GetDialogColor(), scripted);
+  HWND curve = ::GetDlgItem(Bar().m_hWnd, 1009);
+  ASSERT_NE(curve, nullptr);
+  CRect client;
+  ::GetClientRect(curve, &client);
+  EXPECT_EQ(PixelAt(At(curve, 2, client.Height() / 2)), scripted);
+  EXPECT_EQ(PixelAt(At(curve, client.Width() - 2, client.Height() - 2)), scripted);
+  uitest::UiTest::WritePng(m_window->m_hWnd, "preview_play_dialog_colour");
+  ASSERT_TRUE(SetSysColors(1, &element, &saved));
+  m_window->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  Pump();
+  EXPECT_EQ(controls::GetDialogColor(), saved);
 }
 
 TEST_F(PreviewPlayTest, LoopingPlayRunsFrameAfterFrameAndReturnsToTheStartingFrame) {

@@ -325,6 +325,19 @@ TEST_F(Dialogs, TheDialogsBrushPaintsItsBackground) {
   DeleteObject(g_background);
 }
 
+// A procedure that gives no brush leaves the answer to the default: the
+// button-face brush, which a caller asking through DefDlgProc gets too.
+TEST_F(Dialogs, AProcedureWithoutABrushGetsTheDefaultOne) {
+  HWND dialog = CreateDialogParamW(Program(), MAKEINTRESOURCEW(IDD_NAVIGATION), nullptr, PlainProc, 0);
+  ASSERT_NE(dialog, nullptr);
+  HDC dc = GetDC(dialog);
+  const auto brush = reinterpret_cast<HBRUSH>(
+      DefDlgProcW(dialog, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(dialog)));
+  EXPECT_EQ(brush, GetSysColorBrush(COLOR_3DFACE));
+  ReleaseDC(dialog, dc);
+  DestroyWindow(dialog);
+}
+
 TEST_F(Dialogs, ItemCallsReadAndWriteByControlId) {
   HWND dialog = CreateDialogParamW(Program(), MAKEINTRESOURCEW(IDD_NAVIGATION), nullptr, PlainProc, 0);
   ASSERT_NE(dialog, nullptr);

@@ -1,0 +1,227 @@
+// The view's commands as a user reaches them: through the frame's command
+// routing, with their enabled and checked states from the update handlers,
+// and Export Current Frame through its save dialog.
+#include "editor_test_support.h"
+#include "imaging/image_file.h"
+#include "model/line_set.h"
+#include "model/line_tool.h"
+#include "model/undo_history.h"
+#include "res/resource.h"
+
+namespace {
+
+using apptest::Bytes;
+using apptest::EditorTest;
+using apptest::fs::path;
+
+class ViewCommands : public EditorTest {
+ protected:
+  CString Picture(const char* name, DWORD rgb) {
+    constexpr int w = 64, h = 48;
+    std::vector<DWORD> pixels(static_cast<size_t>(w) * h);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) pixels[static_cast<size_t>(y) * w + x] = 0xFF000000 | (x < 32 ? rgb : 0x10E010 + y);
+    const CString file(apptest::Program(path(m_temp) / name));
+    CImageFile writer;
+    EXPECT_TRUE(writer.Save(file, 0, 0, w, h, pixels.data(), 0));
+    return file;
+  }
+  void OpenPair() {
+    Start();
+    Frame()->ShowWindow(SW_MAXIMIZE);
+    Project()->SetOutputSize(64, 48);
+    CMorphPair* pair = Project()->CurrentPair();
+    pair->SetSourceImage(Picture("a.bmp", 0xC02020));
+    pair->SetTargetImage(Picture("b.bmp", 0x2040C0));
+    View()->RefreshPanes();
+    Idle();
+    Command(ID_MODE_FEATURE_LINE);
+  }
+  void Command(UINT id) {
+    Frame()->SendMessage(WM_COMMAND, id);
+    Idle();
+  }
+  // Whether a menu item or button of this command would be enabled.
+  bool Enabled(UINT id) {
+    struct Recorder : CCmdUI {
+      int enabled = -1;
+      void Enable(BOOL on) override { enabled = on ? 1 : 0; }
+      void SetCheck(int) override {}
+    } recorder;
+    recorder.m_nID = id;
+    recorder.DoUpdate(Frame(), FALSE);
+    return recorder.enabled != 0;
+  }
+  int SourceWidth() {
+    CRect rect;
+    View()->SourcePane()->GetWindowRect(&rect);
+    return rect.Width();
+  }
+  // Export Current Frame to `file`, the true-colour box ticked when asked.
+  // A message box expected afterwards is answered and noted in `seen`.
+  void ExportFrame(const std::string& file, bool trueColor = false, std::u16string* seen = nullptr) {
+    const std::u16string name = apptest::Program(file);
+    compat::AddModalStepOnCaption(u"Select Image File", [this, name, trueColor, seen](HWND dialog) {
+      ::SetDlgItemTextW(dialog, edt1, name.c_str());
+      if (trueColor)
+        for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+          if (HWND box = ::GetDlgItem(child, 1230)) ::SendMessageW(box, BM_SETCHECK, BST_CHECKED, 0);
+      compat::host::InjectKeyPress(VK_RETURN);
+      if (seen) AnswerMessageBox(seen);
+    });
+    Command(ID_EXPORT_CURRENT_FRAME);
+  }
+  static int BmpBits(const Bytes& bytes) { return bytes.size() > 30 ? static_cast<unsigned char>(bytes[28]) : -1; }
+};
+
+TEST_F(ViewCommands, PlayingDisablesTheCommandsAndTheModesGateTheTools) {
+  OpenPair();
+  for (UINT id : {ID_EDIT_UNDO, ID_FILE_NEW, ID_FILE_OPEN, ID_IMPORT_SOURCE, ID_EXPORT_CURRENT_FRAME, ID_EXPORT_ANIMATION,
+                  ID_SWAP_SOURCE_TARGET, ID_MORPHER_SETUP, ID_SET_OUTPUT_SIZE})
+    EXPECT_TRUE(Enabled(id)) << id;
+  View()->PreviewWindow()->m_timeLineBar.m_bPlaying = 1;
+  for (UINT id : {ID_EDIT_UNDO, ID_EDIT_REDO, ID_FILE_NEW, ID_FILE_OPEN, ID_IMPORT_SOURCE, ID_IMPORT_TARGET,
+                  ID_EXPORT_CURRENT_FRAME, ID_EXPORT_ANIMATION, ID_SWAP_SOURCE_TARGET, ID_MODE_IMAGE_PROCESS,
+                  ID_MORPHER_SETUP, ID_SET_OUTPUT_SIZE, ID_LOAD_SAMPLE})
+    EXPECT_FALSE(Enabled(id)) << id;
+  View()->PreviewWindow()->m_timeLineBar.m_bPlaying = 0;
+  EXPECT_TRUE(Enabled(ID_EDIT_UNDO));
+
+  Command(ID_MODE_FEATURE_LINE);
+  EXPECT_TRUE(Enabled(ID_LINE_CREATE));
+  EXPECT_TRUE(Enabled(ID_DELETE_CURRENT_POINT));
+  EXPECT_FALSE(Enabled(ID_FIGURE_NEW));
+  Command(ID_MODE_IMAGE_PROCESS);
+  EXPECT_EQ(Project()->GetEditMode(), kEditImageProcess);
+  EXPECT_FALSE(Enabled(ID_LINE_EDIT));
+  EXPECT_FALSE(Enabled(ID_DELETE_CURRENT_POINT));
+}
+
+TEST_F(ViewCommands, PointDeletePressedTwiceReturnsToTheToolBefore) {
+  OpenPair();
+  Command(ID_LINE_CREATE);
+  EXPECT_EQ(GetLineTool(), kLineToolNewLine);
+  Command(ID_LINE_POINT_DELETE);
+  EXPECT_EQ(GetLineTool(), kLineToolPointDelete);
+  Command(ID_LINE_POINT_DELETE);
+  EXPECT_EQ(GetLineTool(), kLineToolNewLine);
+  // With the line-edit button checked the way back is to line edit.
+  Frame()->m_wndToolBar.SendMessage(TB_CHECKBUTTON, ID_LINE_EDIT, MAKELPARAM(TRUE, 0));
+  EXPECT_TRUE(ButtonChecked(ID_LINE_EDIT));
+  Command(ID_LINE_POINT_DELETE);
+  EXPECT_TRUE(ButtonChecked(ID_LINE_EDIT));
+  Command(ID_LINE_POINT_DELETE);
+  EXPECT_EQ(GetLineTool(), kLineToolEdit);
+}
+
+TEST_F(ViewCommands, OnlyOnePanePressedTwiceReturnsToTheOldSplit) {
+  OpenPair();
+  CImageViewDlg* source = View()->SourcePane();
+  CImageViewDlg* target = View()->TargetPane();
+  const int split = SourceWidth();
+  ASSERT_GT(split, 0);
+  EXPECT_EQ(MenuCheck(ID_ONLY_SOURCE), 0);
+
+  compat::host::InjectKeyPress(VK_F11);
+  Idle();
+  EXPECT_TRUE(source->IsWindowVisible());
+  EXPECT_FALSE(target->IsWindowVisible());
+  EXPECT_GT(SourceWidth(), split) << "the source fills the view";
+  EXPECT_EQ(MenuCheck(ID_ONLY_SOURCE), 1);
+  compat::host::InjectKeyPress(VK_F11);
+  Idle();
+  EXPECT_TRUE(target->IsWindowVisible());
+  EXPECT_EQ(SourceWidth(), split);
+
+  compat::host::InjectKeyPress(VK_F12);
+  Idle();
+  EXPECT_FALSE(source->IsWindowVisible());
+  EXPECT_TRUE(target->IsWindowVisible());
+  EXPECT_EQ(MenuCheck(ID_ONLY_TARGET), 1);
+  EXPECT_TRUE(compat::WriteWindowPng(Frame()->m_hWnd, dlgtest::PngPath("editor_only_target").c_str()));
+  compat::host::InjectKeyPress(VK_F12);
+  Idle();
+  EXPECT_TRUE(source->IsWindowVisible());
+  EXPECT_TRUE(target->IsWindowVisible());
+  EXPECT_EQ(SourceWidth(), split);
+}
+
+TEST_F(ViewCommands, ZoomStopsAtItsLimitsAndActualSizeReturnsToOne) {
+  OpenPair();
+  for (int i = 0; i < 100 && Enabled(ID_ZOOM_IN); ++i) Command(ID_ZOOM_IN);
+  EXPECT_FALSE(Enabled(ID_ZOOM_IN));
+  EXPECT_FLOAT_EQ(Project()->CurrentPair()->GetTargetSlot()->GetZoom(), 4.0f);
+  for (int i = 0; i < 100 && Enabled(ID_ZOOM_OUT); ++i) Command(ID_ZOOM_OUT);
+  EXPECT_FALSE(Enabled(ID_ZOOM_OUT));
+  EXPECT_TRUE(Enabled(ID_ZOOM_IN));
+  Command(ID_ZOOM_ACTUAL);
+  EXPECT_FLOAT_EQ(Project()->CurrentPair()->GetSourceSlot()->GetZoom(), 1.0f);
+}
+
+TEST_F(ViewCommands, SwapExchangesPicturesAndLinesAndUndoRedoFollowAnEdit) {
+  OpenPair();
+  CMorphPair* pair = Project()->CurrentPair();
+  const CString source = pair->GetSourceSlot()->m_path, target = pair->GetTargetSlot()->m_path;
+  CComandmanger::Get()->Clear();
+  SetLineTool(kLineToolNewLine);
+  for (POINT p : {POINT{10, 10}, POINT{30, 20}, POINT{30, 20}}) {
+    View()->SourcePane()->ClientToScreen(&p);
+    compat::host::InjectMouseMove(p.x, p.y);
+    compat::host::InjectClick(0, p.x, p.y);
+  }
+  Idle();
+  ASSERT_EQ(pair->GetSourceLines()->GetLineCount(), 1);
+  compat::host::InjectKey(VK_CONTROL, true);
+  compat::host::InjectKeyPress('Z');
+  compat::host::InjectKey(VK_CONTROL, false);
+  Idle();
+  EXPECT_EQ(pair->GetSourceLines()->GetLineCount(), 0) << "Ctrl+Z undid the line";
+  EXPECT_TRUE(Enabled(ID_EDIT_REDO));
+  Command(ID_EDIT_REDO);
+  EXPECT_EQ(pair->GetSourceLines()->GetLineCount(), 1) << "Redo brought it back";
+
+  pair->GetTargetLines()->DeleteAllLines();
+  SetDocumentModified(FALSE);
+  Command(ID_SWAP_SOURCE_TARGET);
+  EXPECT_EQ(pair->GetSourceSlot()->m_path.Native(), target.Native());
+  EXPECT_EQ(pair->GetTargetSlot()->m_path.Native(), source.Native());
+  EXPECT_EQ(pair->GetSourceLines()->GetLineCount(), 0);
+  EXPECT_EQ(pair->GetTargetLines()->GetLineCount(), 1);
+  EXPECT_TRUE(GetMainDocument()->IsModified());
+}
+
+TEST_F(ViewCommands, ExportCurrentFrameWritesEachTypeAndReportsFailures) {
+  OpenPair();
+  ExportFrame(Temp("frame.bmp"));
+  EXPECT_EQ(BmpBits(apptest::ReadBytes(Temp("frame.bmp"))), 8) << "a palette picture without the option";
+  ExportFrame(Temp("true.bmp"), true);
+  EXPECT_EQ(BmpBits(apptest::ReadBytes(Temp("true.bmp"))), 24);
+  ExportFrame(Temp("frame.jpg"));
+  const Bytes jpg = apptest::ReadBytes(Temp("frame.jpg"));
+  ASSERT_GT(jpg.size(), 2u);
+  EXPECT_EQ(static_cast<unsigned char>(jpg[0]), 0xFF);
+  EXPECT_EQ(static_cast<unsigned char>(jpg[1]), 0xD8);
+  ExportFrame(Temp("frame.tga"));
+  CImageFile tga;
+  LONG w = 0, h = 0;
+  ASSERT_TRUE(tga.Open(CString(apptest::Program(Temp("frame.tga")))));
+  ASSERT_TRUE(tga.GetSize(&w, &h));
+  EXPECT_EQ(w, 64);
+  EXPECT_EQ(h, 48);
+  ExportFrame(Temp("frame.gif"));
+  const Bytes gif = apptest::ReadBytes(Temp("frame.gif"));
+  ASSERT_GT(gif.size(), 6u);
+  EXPECT_EQ(std::string(gif.data(), 3), "GIF");
+  EXPECT_EQ(std::string(gif.begin(), gif.end()).find("NETSCAPE"), std::string::npos) << "one frame, no loop block";
+  EXPECT_EQ(apptest::ReadBytes(Temp("frame.gif")).back(), ';');
+
+  // A file that cannot be made: a message for each kind of writer, and the main window usable after.
+  for (const char* name : {"frame.gif", "frame.bmp", "frame.jpg"}) {
+    std::u16string seen;
+    ExportFrame(std::string("/proc/") + name, false, &seen);
+    EXPECT_EQ(seen, u"shown") << name;
+    EXPECT_TRUE(Frame()->IsWindowEnabled()) << name;
+  }
+}
+
+}  // namespace
