@@ -69,6 +69,9 @@ class CPentavoView : public CView {
   // --- commands (view_commands.cpp) ---
   BOOL IsPlaying();
   void ImportImage(int side);
+  void EnterEditMode(int mode);
+  void RememberSplit();
+  void MoveSourceToSplit();
   afx_msg void OnImportSource();
   afx_msg void OnImportTarget();
   afx_msg void OnExportCurrentFrame();

@@ -20,6 +20,7 @@
 #include "model/project_links.h"
 #include "model/undo_history.h"
 #include "platform/file_watch.h"
+#include "platform/program_folder.h"
 #include "platform/settings_store.h"
 #include "render/frame_render.h"
 #include "res/resource.h"
@@ -137,7 +138,8 @@ void CPentavoView::OnImportTarget() { ImportImage(1); }
 // --- export ---
 
 void CPentavoView::OnExportCurrentFrame() {
-  CFrameSaveFileDlg dialog(FALSE, u"*.BMP", nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+  // A name typed without an ending becomes a BMP.
+  CFrameSaveFileDlg dialog(FALSE, u"BMP", nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
                            u"BMP(*.BMP)|*.BMP|JPG(*.JPG)|*.JPG|TGA(*.TGA)|*.TGA|GIF(*.GIF)|*.GIF||", this);
   dialog.m_ofn.lpstrTitle = u"Select Image File";
   const CString folder = LoadTextSetting(kFrameFolderSetting);
@@ -192,9 +194,10 @@ void CPentavoView::OnSwapSourceTarget() {
   SetDocumentModified(TRUE);
 }
 
-void CPentavoView::OnModeImageProcess() {
+// The modes show the pictures at different sizes: both panes refit.
+void CPentavoView::EnterEditMode(int mode) {
   CWaitCursor wait;
-  GetMorphProject()->SetEditMode(kEditImageProcess);
+  GetMorphProject()->SetEditMode(mode);
   for (CImageViewDlg* pane : {SourcePane(), TargetPane()})
     if (pane->m_hWnd) {
       pane->RefitZoom();
@@ -202,15 +205,8 @@ void CPentavoView::OnModeImageProcess() {
     }
 }
 
-void CPentavoView::OnModeFeatureLine() {
-  CWaitCursor wait;
-  GetMorphProject()->SetEditMode(kEditFeatureLine);
-  for (CImageViewDlg* pane : {SourcePane(), TargetPane()})
-    if (pane->m_hWnd) {
-      pane->RefitZoom();
-      pane->Invalidate();
-    }
-}
+void CPentavoView::OnModeImageProcess() { EnterEditMode(kEditImageProcess); }
+void CPentavoView::OnModeFeatureLine() { EnterEditMode(kEditFeatureLine); }
 
 void CPentavoView::OnModeFigure() {
   GetMorphProject()->SetEditMode(kEditFigure);
@@ -332,19 +328,28 @@ void CPentavoView::OnShowPreview() {
   frame->ShowControlBar(&m_previewBar, !visible, FALSE);
 }
 
+// While both panes show, the source's width is the split to come back to.
+void CPentavoView::RememberSplit() {
+  CRect rect;
+  m_sourcePane.GetWindowRect(&rect);
+  m_splitter.split = rect.Width();
+}
+
+void CPentavoView::MoveSourceToSplit() {
+  CRect client;
+  GetClientRect(&client);
+  m_sourcePane.MoveWindow(client.left, client.top, SplitPosition() - client.left, client.Height());
+}
+
 void CPentavoView::OnOnlySource() {
   if (!m_sourcePane.m_hWnd || !m_targetPane.m_hWnd) return;
   const bool source = Shown(m_sourcePane), target = Shown(m_targetPane);
-  CRect client;
-  GetClientRect(&client);
   if (source && target) {
-    CRect rect;
-    m_sourcePane.GetWindowRect(&rect);
-    m_splitter.split = rect.Width();
+    RememberSplit();
     m_targetPane.ShowWindow(SW_HIDE);
   } else if (source) {
     m_targetPane.ShowWindow(SW_SHOW);
-    m_sourcePane.MoveWindow(client.left, client.top, SplitPosition() - client.left, client.Height());
+    MoveSourceToSplit();
   } else {
     m_targetPane.ShowWindow(SW_HIDE);
     m_sourcePane.ShowWindow(SW_SHOW);
@@ -355,18 +360,14 @@ void CPentavoView::OnOnlySource() {
 void CPentavoView::OnOnlyTarget() {
   if (!m_sourcePane.m_hWnd || !m_targetPane.m_hWnd) return;
   const bool source = Shown(m_sourcePane), target = Shown(m_targetPane);
-  CRect client;
-  GetClientRect(&client);
   if (source && target) {
-    CRect rect;
-    m_sourcePane.GetWindowRect(&rect);
-    m_splitter.split = rect.Width();
+    RememberSplit();
     m_sourcePane.ShowWindow(SW_HIDE);
     m_targetPane.ShowWindow(SW_SHOW);
   } else if (target) {
     m_sourcePane.ShowWindow(SW_SHOW);
     m_targetPane.ShowWindow(SW_SHOW);
-    m_sourcePane.MoveWindow(client.left, client.top, SplitPosition() - client.left, client.Height());
+    MoveSourceToSplit();
   } else {
     m_sourcePane.ShowWindow(SW_HIDE);
     m_targetPane.ShowWindow(SW_SHOW);
@@ -375,8 +376,9 @@ void CPentavoView::OnOnlyTarget() {
 }
 
 void CPentavoView::OnHelpFile() {
+  // The help-file path lies beside the program; without one the program folder serves.
   CString folder = AfxGetApp()->m_pszHelpFilePath ? AfxGetApp()->m_pszHelpFilePath : u"";
-  folder = folder.Left(folder.ReverseFind(u'\\') + 1);
+  folder = folder.IsEmpty() ? GetProgramFolder() + u"\\" : folder.Left(folder.ReverseFind(u'\\') + 1);
   CWnd* main = AfxGetMainWnd();
   HtmlHelpW(main ? main->m_hWnd : nullptr, folder + u"Help\\Calvetta.chm", HH_DISPLAY_TOPIC, 0);
 }

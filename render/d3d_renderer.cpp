@@ -1,6 +1,7 @@
 // Device start-up and release, the shared vertex and index buffers, and the
 // two draws every pass uses: a picture quad and a mesh.
 #include "render/d3d_renderer.h"
+#include "render/text_overlay.h"
 
 #include <algorithm>
 #include <cmath>
@@ -68,6 +69,7 @@ HRESULT CD3DRenderer::Init(CWnd* window) {
     return E_FAIL;
   // Without the grab surfaces no export frame could be read back.
   if (!CreateGrabSurfaces()) return E_FAIL;
+  CreateNamedSlots();
   return 0;
 }
 
@@ -87,6 +89,7 @@ void CD3DRenderer::ReleaseGrabSurfaces() {
 }
 
 void CD3DRenderer::Release() {
+  DeleteNamedSlots();
   ReleaseGrabSurfaces();
   if (m_device) {
     // The device keeps references to what is bound; let them go first.

@@ -7,6 +7,7 @@
 
 #include "compat/d3d9.h"
 #include "model/fill_style.h"
+#include "render/text_overlay.h"
 #include "render/texture_holder.h"
 
 class CEffect;
@@ -120,6 +121,8 @@ class CD3DMeshRenderer : public CD3DRenderer {
   CTextureHolder m_imageC;
   CTextureHolder m_backgroundAPicture;
   CTextureHolder m_backgroundBPicture;
+  // Text shown over the frame; nothing draws it yet.
+  CTextOverlay m_textOverlay;
 
  private:
   // How the warped target goes over the warped source: its colour by its

@@ -194,6 +194,8 @@ TEST_F(ViewCommands, ExportCurrentFrameWritesEachTypeAndReportsFailures) {
   OpenPair();
   ExportFrame(Temp("frame.bmp"));
   EXPECT_EQ(BmpBits(apptest::ReadBytes(Temp("frame.bmp"))), 8) << "a palette picture without the option";
+  ExportFrame(Temp("plain"));
+  EXPECT_EQ(BmpBits(apptest::ReadBytes(Temp("plain.BMP"))), 8) << "a name without an ending is a BMP";
   ExportFrame(Temp("true.bmp"), true);
   EXPECT_EQ(BmpBits(apptest::ReadBytes(Temp("true.bmp"))), 24);
   ExportFrame(Temp("frame.jpg"));
@@ -222,6 +224,53 @@ TEST_F(ViewCommands, ExportCurrentFrameWritesEachTypeAndReportsFailures) {
     EXPECT_EQ(seen, u"shown") << name;
     EXPECT_TRUE(Frame()->IsWindowEnabled()) << name;
   }
+}
+
+TEST_F(ViewCommands, F1OpensTheHelpPageBesideTheProgram) {
+  // A stub opener first on the path notes what it was asked to open.
+  const path bin = path(m_temp) / "bin", note = path(m_temp) / "opened";
+  apptest::fs::create_directories(bin);
+  {
+    std::ofstream script(bin / "xdg-open");
+    script << "#!/bin/sh\nprintf '%s' \"$1\" > '" << note.string() << "'\n";
+  }
+  apptest::fs::permissions(bin / "xdg-open", apptest::fs::perms::owner_all);
+  const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+  setenv("PATH", (bin.string() + ":" + oldPath).c_str(), 1);
+  const path page = apptest::ProgramFolder() / "Help" / "Calvetta" / "index.html";
+  const bool madePage = !apptest::fs::exists(page);
+  if (madePage) apptest::WriteBytes(page, Bytes{'<', 'p', '>'});
+
+  OpenPair();
+  View()->SetFocus();
+  compat::host::InjectKeyPress(VK_F1);
+  Idle();
+  for (int i = 0; i < 100 && !apptest::fs::exists(note); ++i) usleep(20000);
+  usleep(50000);
+  const Bytes opened = apptest::ReadBytes(note);
+  EXPECT_EQ(std::string(opened.begin(), opened.end()), page.string());
+
+  setenv("PATH", oldPath.c_str(), 1);
+  if (madePage) apptest::fs::remove_all(apptest::ProgramFolder() / "Help");
+}
+
+// The pages the build puts beside the program link only to each other's files.
+TEST(HelpPages, EveryLinkResolves) {
+  const path folder = apptest::ProgramFolder() / "Help" / "Calvetta";
+  ASSERT_TRUE(apptest::fs::exists(folder / "index.html"));
+  int links = 0;
+  for (const auto& entry : apptest::fs::directory_iterator(folder)) {
+    if (entry.path().extension() != ".html") continue;
+    const Bytes bytes = apptest::ReadBytes(entry.path());
+    const std::string text(bytes.begin(), bytes.end());
+    for (size_t at = text.find("href=\""); at != std::string::npos; at = text.find("href=\"", at + 1)) {
+      const size_t start = at + 6, end = text.find('"', start);
+      const std::string target = text.substr(start, end - start);
+      EXPECT_TRUE(apptest::fs::exists(folder / target)) << entry.path().filename() << " -> " << target;
+      ++links;
+    }
+  }
+  EXPECT_GT(links, 10);
 }
 
 }  // namespace
