@@ -393,22 +393,22 @@ CKitScrollTabStrip::~CKitScrollTabStrip() {
 int CKitScrollTabStrip::OnCreate(LPCREATESTRUCT lpCreateStruct) {
   if (CKitTabCtrl::OnCreate(lpCreateStruct) == -1) return -1;
   m_arrows.Create(kArrowBitmap, 9, 11, kArrowMask);
-  struct ButtonSpec {
+  struct StripButton {
     CKitRepeatButton* button;
     UINT id;
     int image;
     const char16_t* tip;
   };
-  const ButtonSpec specs[] = {{&m_scrollLeft, kKitTabScrollLeftCommand, 4, u"Scroll Left"},
-                              {&m_scrollRight, kKitTabScrollRightCommand, 2, u"Scroll Right"},
-                              {&m_close, kKitTabCloseCommand, 10, u"Close"}};
+  const StripButton buttons[] = {{&m_scrollLeft, kKitTabScrollLeftCommand, 4, u"Scroll Left"},
+                                 {&m_scrollRight, kKitTabScrollRightCommand, 2, u"Scroll Right"},
+                                 {&m_close, kKitTabCloseCommand, 10, u"Close"}};
   int n = 0;
-  for (const ButtonSpec& spec : specs) {
-    if (!spec.button->Create(u"", WS_CHILD | WS_VISIBLE, CRect(0, 0, kButtonSize, kButtonSize), this, spec.id)) return -1;
-    if (m_arrows.GetSafeHandle()) m_icons[n] = ImageList_GetIcon(m_arrows.GetSafeHandle(), spec.image, ILD_TRANSPARENT);
-    if (m_icons[n]) spec.button->SetIcon(m_icons[n]);
-    spec.button->SetIconCentred(TRUE);
-    spec.button->SetTooltip(spec.tip);
+  for (const StripButton& entry : buttons) {
+    if (!entry.button->Create(u"", WS_CHILD | WS_VISIBLE, CRect(0, 0, kButtonSize, kButtonSize), this, entry.id)) return -1;
+    if (m_arrows.GetSafeHandle()) m_icons[n] = ImageList_GetIcon(m_arrows.GetSafeHandle(), entry.image, ILD_TRANSPARENT);
+    if (m_icons[n]) entry.button->SetIcon(m_icons[n]);
+    entry.button->SetIconCentred(TRUE);
+    entry.button->SetTooltip(entry.tip);
     ++n;
   }
   m_scrollLeft.SetFaceColor(GetLightenedFaceColor());
