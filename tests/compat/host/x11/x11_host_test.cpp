@@ -280,6 +280,12 @@ TEST(X11Host, DeadKeysComposeThroughTheInputMethodOntoTheKeyThatEndsThem) {
   Shell("xdotool windowfocus --sync " + window);
   Shell("xdotool key dead_diaeresis o");
   Shell("xdotool key dead_acute e");
+  // The close request is a posted message, which goes ahead of queued keys:
+  // close only once the keys have been read.
+  WaitUntil([&] {
+    const std::vector<std::string> lines = ReadLines(log);
+    return std::find(lines.begin(), lines.end(), "child WM_KEYUP 0045 c0120001") != lines.end();
+  });
   SendCloseRequest(window);
   ASSERT_EQ(demo.WaitForExit(), 0);
   std::vector<std::string> keys = ReadLines(log);
