@@ -180,9 +180,10 @@ Rgb Wood(double x, double y, double w, double h) {
   return Mix(Hex(0x5C3414), Hex(0xC08A50), grain);
 }
 
-// Light maps: white where the light falls.
+// Light maps: the picture is multiplied by them, so white keeps it as it is
+// and the shadows stay light enough to see into.
 Rgb Spot(double x, double y, double w, double h) {
-  return Grey(std::exp(-(std::pow((x - w / 2) / (w * 0.3), 2) + std::pow((y - h / 2) / (h * 0.3), 2))));
+  return Grey(0.3 + 0.7 * std::exp(-(std::pow((x - w / 2) / (w * 0.3), 2) + std::pow((y - h / 2) / (h * 0.3), 2))));
 }
 
 Rgb WindowLight(double x, double y, double w, double h) {
@@ -191,17 +192,17 @@ Rgb WindowLight(double x, double y, double w, double h) {
   const double inside = SmoothStep(0.08, 0.14, u) * (1.0 - SmoothStep(0.66, 0.72, u)) * SmoothStep(0.08, 0.16, v) *
                         (1.0 - SmoothStep(0.86, 0.94, v));
   const double bars = SmoothStep(0.01, 0.025, std::fabs(u - 0.4)) * SmoothStep(0.012, 0.03, std::fabs(v - 0.5));
-  return Grey(0.12 + 0.88 * inside * bars);
+  return Grey(0.3 + 0.7 * inside * bars);
 }
 
 Rgb Sweep(double x, double y, double w, double h) {
   const double d = (x / w - 0.5) + (y / h - 0.5) * 0.8;
-  return Grey(0.1 + 0.9 * std::exp(-d * d / 0.02));
+  return Grey(0.35 + 0.65 * std::exp(-d * d / 0.02));
 }
 
 Rgb WarmGlow(double x, double y, double w, double h) {
   const double d = std::hypot((x - w * 0.3) / w, (y - h * 0.3) / h);
-  return Mix(Hex(0xFFE0A8), Hex(0x201008), SmoothStep(0.0, 0.8, d));
+  return Mix(Hex(0xFFF0D0), Hex(0x604830), SmoothStep(0.0, 0.9, d));
 }
 
 // Soft masks: white keeps, black drops.

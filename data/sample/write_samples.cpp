@@ -26,6 +26,7 @@
 #include "imaging/image_file.h"
 #include "model/curve_keys.h"
 #include "model/effect.h"
+#include "model/fill_style.h"
 #include "model/line_set.h"
 #include "model/morph_pair.h"
 #include "model/morph_project.h"
@@ -174,7 +175,7 @@ void DayAndNight(CMorphProject& project) {
   AddLinePair(day, HorizonPoints(), HorizonPoints(), false);
   AddLinePair(day, Ellipse(160, 149, 38, 38, 8), Ellipse(160, 149, 34, 34, 8), true);
   SetCurve(day, {{0.0f, 0.0f}, {0.35f, 0.15f}, {0.65f, 0.85f}, {1.0f, 1.0f}});
-  SetLight(day, u"Warm.tga", 0.6f);
+  SetLight(day, u"Warm.tga", 1.0f);
   if (auto* fly = dynamic_cast<CFlyEffect*>(day->m_inEffect)) fly->m_style = 3;
   if (auto* wipe = dynamic_cast<CWipeEffect*>(day->m_outEffect)) wipe->m_maskPath = Installed(u"Wipe", u"Wipe10.png");
 
@@ -193,7 +194,7 @@ void Shapes(CMorphProject& project) {
   CMorphPair* first = NewPair(project, true, {u"Sphere.png", u"Star.png", 30, kScale, 8, kTile, 8, 4, 0});
   AddLinePair(first, ball, star, true);
   SetCurve(first, {{0.0f, 0.0f}, {0.6f, 0.2f}, {1.0f, 1.0f}});
-  SetLight(first, u"Spot.png", 0.8f);
+  SetLight(first, u"Spot.png", 1.0f);
 
   CMorphPair* second = NewPair(project, false, {u"Star.png", u"Square.bmp", 30, kScrew, 8, kSphereForm, 8, 0, 0});
   AddLinePair(second, star, square, true);
@@ -202,7 +203,7 @@ void Shapes(CMorphProject& project) {
 
   CMorphPair* third = NewPair(project, false, {u"Square.bmp", u"Sphere.png", 30, kWave, 8, kWipe, 10, 0, 6});
   AddLinePair(third, square, ball, true);
-  SetLight(third, u"Sweep.png", 0.5f);
+  SetLight(third, u"Sweep.png", 0.9f);
   if (auto* wipe = dynamic_cast<CWipeEffect*>(third->m_outEffect)) {
     wipe->m_maskPath = Installed(u"Wipe", u"Wipe11.png");
     wipe->m_reverse = 0;
@@ -214,7 +215,7 @@ void Textures(CMorphProject& project) {
   const Points cross = {{40, 40}, {160, 120}, {280, 200}}, turned = {{60, 200}, {160, 120}, {260, 40}};
   CMorphPair* first = NewPair(project, true, {u"Marble.jpg", u"Wood.tga", 30, kScaleRotate, 10, kSpecialWave, 8, 6, 0});
   AddLinePair(first, cross, turned, false);
-  SetLight(first, u"Window.jpg", 0.7f);
+  SetLight(first, u"Window.jpg", 1.0f);
 
   CMorphPair* second = NewPair(project, false, {u"Checker.tga", u"Bricks.bmp", 24, kUnderWater, 8, kTile, 8, 0, 0});
   AddLinePair(second, Ellipse(160, 120, 60, 45, 6), Ellipse(160, 120, 90, 70, 6), true);
@@ -241,6 +242,10 @@ int Write(int count, char** folders) {
   for (const Sample& sample : kSamples) {
     project.ResetProject();
     project.SetOutputSize(kWidth, kHeight);
+    // A dark stage under the pictures where fades and effects uncover it.
+    CFillStyle stage;
+    stage.color = 0xFF10101C;
+    project.SetBackground(stage);
     sample.make(project);
     project.SelectPair(0);
     for (int i = 0; i < count; ++i) {
