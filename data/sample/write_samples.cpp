@@ -146,6 +146,8 @@ CMorphPair* NewPair(CMorphProject& project, bool first, const PairPlan& plan) {
   pair->m_sourcePath = pair->GetSourceSlot()->m_path = Installed(u"Image", plan.source);
   pair->m_targetPath = pair->GetTargetSlot()->m_path = Installed(u"Image", plan.target);
   pair->SetFrameCount(plan.frames);
+  // Opened half-way, where both pictures show, rather than on a faded frame.
+  pair->SetCurrentFrame(plan.frames / 2);
   delete pair->m_inEffect;
   delete pair->m_outEffect;
   pair->m_inEffect = MakeEffect(plan.inEffect);
