@@ -132,21 +132,25 @@ TEST_F(SampleProjects, EachOpensWithEveryPictureAndShowsInThePreview) {
   }
 }
 
-TEST_F(SampleProjects, EachExportsAnAviAndAGifThatOtherToolsRead) {
+// One sample a case, so that each stays well inside the modal-loop watchdog.
+class SampleExport : public SampleProjects, public ::testing::WithParamInterface<const char16_t*> {};
+
+TEST_P(SampleExport, ExportsAnAviAndAGifThatOtherToolsRead) {
   CALVETTA_REQUIRE_TOOL(HaveTool("ffprobe") && HaveTool("gifsicle"), "ffprobe or gifsicle");
-  for (const std::u16string& name : SampleNames()) {
-    SCOPED_TRACE(compat::Utf16ToUtf8(name));
-    LoadSample(name);
-    const int frames = Project()->GetTotalFrames();
-    const std::string stem = Temp(compat::Utf16ToUtf8(name.substr(0, name.find(u'.'))));
-    ExportAnimation(stem + ".avi");
-    EXPECT_EQ(ProbeFrames(stem + ".avi"), frames);
-    ExportAnimation(stem + ".gif");
-    const std::string info = RunTool("gifsicle --info '" + stem + ".gif'");
-    EXPECT_NE(info.find(std::to_string(frames) + " images"), std::string::npos) << info;
-    EXPECT_FALSE(Project()->IsBusy());
-  }
+  const std::u16string name = GetParam();
+  ASSERT_TRUE(fs::exists(ProgramFolder() / "Sample" / compat::Utf16ToUtf8(name)));
+  LoadSample(name);
+  ASSERT_EQ(Title().Native(), name + u" - Calvetta");
+  const int frames = Project()->GetTotalFrames();
+  ExportAnimation(Temp("sample.avi"));
+  EXPECT_EQ(ProbeFrames(Temp("sample.avi")), frames);
+  ExportAnimation(Temp("sample.gif"));
+  const std::string info = RunTool("gifsicle --info '" + Temp("sample.gif") + "'");
+  EXPECT_NE(info.find(std::to_string(frames) + " images"), std::string::npos) << info;
+  EXPECT_FALSE(Project()->IsBusy());
 }
+
+INSTANTIATE_TEST_SUITE_P(Samples, SampleExport, ::testing::Values(u"Day and Night.pvk", u"Shapes.pvk", u"Textures.pvk"));
 
 }  // namespace
 }  // namespace apptest
