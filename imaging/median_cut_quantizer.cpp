@@ -53,7 +53,6 @@ class CNearestColorFinder {
   static DWORD CellOf(int blue, int green, int red) {
     return static_cast<DWORD>(blue >> kCellShift | (green >> kCellShift) << kCellBits | (red >> kCellShift) << (2 * kCellBits));
   }
-  static constexpr DWORD kNoCell = 0xFFFFFFFFu;  // a cell number no colour has
 
   // A cell's run of candidates, built on first use.
   DWORD Run(DWORD cell) {
@@ -73,6 +72,23 @@ class CNearestColorFinder {
     const __m128i b = _mm_set1_epi16(static_cast<int16_t>(blue)), g = _mm_set1_epi16(static_cast<int16_t>(green)),
                   r = _mm_set1_epi16(static_cast<int16_t>(red));
     __m128i best = _mm_set1_epi16(0x7FFF);
+    if (end - first <= 2) {
+      // Most cells hold up to sixteen candidates: both groups are searched
+      // side by side. A cell of one group searches the group after it too,
+      // whose entries (some other cell's candidates, or far lanes) are
+      // farther than this cell's nearest and so never win nor tie.
+      const __m128i cap = _mm_set1_epi16(kDistanceCap);
+      const __m128i low = _mm_or_si128(_mm_slli_epi16(_mm_min_epi16(Distances(groups[first], b, g, r), cap), kPositionBits),
+                                       _mm_set_epi16(7, 6, 5, 4, 3, 2, 1, 0));
+      const __m128i high = _mm_or_si128(_mm_slli_epi16(_mm_min_epi16(Distances(groups[first + 1], b, g, r), cap), kPositionBits),
+                                        _mm_set_epi16(15, 14, 13, 12, 11, 10, 9, 8));
+      best = _mm_min_epi16(low, high);
+      best = _mm_min_epi16(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(1, 0, 3, 2)));
+      best = _mm_min_epi16(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(2, 3, 0, 1)));
+      best = _mm_min_epi16(best, _mm_shufflelo_epi16(best, _MM_SHUFFLE(2, 3, 0, 1)));
+      const int lane = _mm_cvtsi128_si32(best) & ((1 << kPositionBits) - 1);
+      return Chosen(groups[first + static_cast<size_t>(lane / kLanes)], lane % kLanes, chosen);
+    }
     if (end - first <= kPackedGroups) {
       // Distance and lane position in one word (a distance fits in 10 bits):
       // the least word is the least distance at the lowest position.
@@ -116,7 +132,10 @@ class CNearestColorFinder {
   void Prefetch(int blue, int green, int red) const {
     const DWORD cell = CellOf(blue, green, red);
     const DWORD word = m_cells[cell];
-    if (word != kUnbuilt) __builtin_prefetch(m_groups.data() + (word & kStartMask));
+    if (word != kUnbuilt) {
+      __builtin_prefetch(m_groups.data() + (word & kStartMask));
+      __builtin_prefetch(m_groups.data() + (word & kStartMask) + 1);
+    }
   }
 
  private:
@@ -230,6 +249,11 @@ class CNearestColorFinder {
     Candidates(sourceBlue, sourceGreen, sourceRed, m_parentCount[parent], blue, green, red, kCellSide,
                [&](size_t k) { Append(sourceBlue[k], sourceGreen[k], sourceRed[k], sourceIndex[k]); });
     while ((m_used - start) % kLanes != 0) Append(kFar, kFar, kFar, 0);
+    // The group after the last cell's is searched beside a one-group cell:
+    // it holds far lanes until a cell fills it (rather than a former
+    // palette's entries).
+    Group& after = m_groups[m_used / kLanes];
+    for (size_t k = 0; k < kLanes; ++k) after.blue[k] = after.green[k] = after.red[k] = kFar, after.index[k] = 0;
     m_cells[cell] = static_cast<DWORD>(start / kLanes) | static_cast<DWORD>((m_used - start) / kLanes) << kStartBits;
   }
 
@@ -285,19 +309,6 @@ void CColorBox::ComputeVolume() {
 CMedianCutQuantizer::CMedianCutQuantizer(int maxColors) : m_maxColors(maxColors) {}
 CMedianCutQuantizer::~CMedianCutQuantizer() = default;
 
-void CMedianCutQuantizer::ComputeRanges(CColorBox& box) const {
-  if (box.pixelCount <= 0) return;  // an empty box keeps the ranges it started with
-  BYTE rMin = 255, rMax = 0, gMin = 255, gMax = 0, bMin = 255, bMax = 0;
-  const CHistogramColor* color = m_colors.data() + box.first;
-  for (LONG i = 0; i < box.pixelCount; ++i, ++color) {
-    rMin = std::min(rMin, color->red), rMax = std::max(rMax, color->red);
-    gMin = std::min(gMin, color->green), gMax = std::max(gMax, color->green);
-    bMin = std::min(bMin, color->blue), bMax = std::max(bMax, color->blue);
-  }
-  box.redMin = rMin, box.redMax = rMax, box.greenMin = gMin, box.greenMax = gMax;
-  box.blueMin = bMin, box.blueMax = bMax;
-}
-
 // In front of the first box of strictly greater volume: equal volumes keep
 // their order of insertion, and the last box is the one split next.
 void CMedianCutQuantizer::InsertBox(std::unique_ptr<CColorBox> box) {
@@ -306,45 +317,33 @@ void CMedianCutQuantizer::InsertBox(std::unique_ptr<CColorBox> box) {
   m_boxes.insert(at, std::move(box));
 }
 
-// The distinct colours with their counts: the pixels' colour words are
-// spread by their high digit (red and green's high bits), then each digit's
-// run is counted in a table of its low digits, which fits the nearest cache.
-// Boxes, their ranges and their averages depend only on how many pixels have
-// each colour, never on where they are nor in which order they are listed.
-void CMedianCutQuantizer::BuildHistogram(DWORD count) {
-  constexpr int kLowBits = 12;
-  constexpr DWORD kDigits = 1u << (24 - kLowBits), kLowMask = (1u << kLowBits) - 1;
-  std::vector<DWORD>& keys = m_sortKeys;
-  std::vector<DWORD>& spread = m_sortScratch;
-  keys.resize(count), spread.resize(count);
-  std::vector<DWORD> offsets(kDigits + 1);
+// The frame's colours as runs of equal neighbouring pixels with their
+// lengths, in the order of the pixels. A colour may head several runs:
+// boxes, their ranges and their averages depend only on how many pixels
+// have each colour, never on where they are nor in which order or how many
+// pieces they are listed, so the runs serve the median cut as distinct
+// colours would, without sorting the frame first.
+DWORD CMedianCutQuantizer::ListColorRuns(DWORD count) {
+  if (m_colors.size() < count) m_colors.resize(count);
+  CHistogramColor* colors = m_colors.data();
   const BYTE* p = m_pixels;
+  DWORD last = (p[0] | p[1] << 8 | static_cast<DWORD>(p[2]) << 16), length = 0;
+  size_t run = 0;
+  // Every pixel rewrites its run's entry, so that the loop has no branch
+  // on where runs end.
   for (DWORD i = 0; i < count; ++i, p += 4) {
     const DWORD key = p[0] | p[1] << 8 | static_cast<DWORD>(p[2]) << 16;
-    keys[i] = key;
-    ++offsets[(key >> kLowBits) + 1];
+    const bool same = key == last;
+    run += !same;
+    length = same ? length + 1 : 1;
+    last = key;
+    colors[run] = {static_cast<BYTE>(key), static_cast<BYTE>(key >> 8), static_cast<BYTE>(key >> 16), 0, length};
   }
-  for (DWORD d = 0; d < kDigits; ++d) offsets[d + 1] += offsets[d];
-  std::vector<DWORD> at(offsets.begin(), offsets.end() - 1);
-  for (DWORD key : keys) spread[at[key >> kLowBits]++] = key;
-  m_colors.clear();
-  std::vector<DWORD> counts(kLowMask + 1);
-  for (DWORD d = 0; d < kDigits; ++d) {
-    const DWORD* first = spread.data() + offsets[d];
-    const DWORD* last = spread.data() + offsets[d + 1];
-    for (const DWORD* k = first; k < last; ++k) ++counts[*k & kLowMask];
-    for (const DWORD* k = first; k < last; ++k) {
-      DWORD& n = counts[*k & kLowMask];
-      if (n == 0) continue;
-      m_colors.push_back({static_cast<BYTE>(*k), static_cast<BYTE>(*k >> 8), static_cast<BYTE>(*k >> 16), 0, n});
-      n = 0;
-    }
-  }
+  return static_cast<DWORD>(run + 1);
 }
 
 int CMedianCutQuantizer::AddPixels(BYTE* pixels, DWORD width, DWORD height) {
   m_boxes.clear();
-  m_colors.clear();
   m_pixels = pixels;
   m_pixelCount = 0;
   const unsigned long long count = static_cast<unsigned long long>(width) * height;
@@ -364,8 +363,7 @@ int CMedianCutQuantizer::AddPixels(BYTE* pixels, DWORD width, DWORD height) {
   box->ComputeVolume();
   const bool small = box->volume < m_maxColors;
   if (!small) {
-    BuildHistogram(m_pixelCount);
-    box->pixelCount = static_cast<LONG>(m_colors.size());
+    box->pixelCount = static_cast<LONG>(ListColorRuns(m_pixelCount));
   }
   InsertBox(std::move(box));
   if (small) return 1;
@@ -378,6 +376,83 @@ int CMedianCutQuantizer::AddPixels(BYTE* pixels, DWORD width, DWORD height) {
   return static_cast<int>(m_boxes.size());
 }
 
+namespace {
+
+// The least and greatest value of each channel over some colours, held in
+// two words of bytes laid out as a colour is.
+struct ChannelRanges {
+  DWORD least = 0xFFFFFFFFu, most = 0;
+
+  // An empty box keeps the ranges it started with.
+  void SetOn(CColorBox& box) const {
+    if (box.pixelCount <= 0) return;
+    box.blueMin = static_cast<BYTE>(least), box.blueMax = static_cast<BYTE>(most);
+    box.greenMin = static_cast<BYTE>(least >> 8), box.greenMax = static_cast<BYTE>(most >> 8);
+    box.redMin = static_cast<BYTE>(least >> 16), box.redMax = static_cast<BYTE>(most >> 16);
+  }
+};
+
+// Moves the colours `isLow` holds to the front and returns where the rest
+// start, taking the ranges of both sides as each colour is classified, so
+// that the colours are read once. Colours pass from either end, as in a
+// Hoare partition; the ranges stay in registers.
+template <class IsLow>
+CHistogramColor* PartitionWithRanges(CHistogramColor* first, CHistogramColor* last, IsLow isLow, ChannelRanges& lows,
+                                     ChannelRanges& highs) {
+#if defined(__SSE2__)
+  __m128i lowLeast = _mm_set1_epi8(static_cast<char>(0xFF)), lowMost = _mm_setzero_si128();
+  __m128i highLeast = lowLeast, highMost = lowMost;
+  auto load = [](const CHistogramColor& c) { return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&c)); };
+  auto widenLow = [&](const CHistogramColor& c) {
+    const __m128i v = load(c);
+    lowLeast = _mm_min_epu8(lowLeast, v), lowMost = _mm_max_epu8(lowMost, v);
+  };
+  auto widenHigh = [&](const CHistogramColor& c) {
+    const __m128i v = load(c);
+    highLeast = _mm_min_epu8(highLeast, v), highMost = _mm_max_epu8(highMost, v);
+  };
+  auto finish = [&] {
+    lows.least = static_cast<DWORD>(_mm_cvtsi128_si32(lowLeast)), lows.most = static_cast<DWORD>(_mm_cvtsi128_si32(lowMost));
+    highs.least = static_cast<DWORD>(_mm_cvtsi128_si32(highLeast)), highs.most = static_cast<DWORD>(_mm_cvtsi128_si32(highMost));
+  };
+#else
+  DWORD lowLeast[3] = {255, 255, 255}, lowMost[3] = {}, highLeast[3] = {255, 255, 255}, highMost[3] = {};
+  auto widen = [](const CHistogramColor& c, DWORD* least, DWORD* most) {
+    const DWORD v[3] = {c.blue, c.green, c.red};
+    for (int k = 0; k < 3; ++k) least[k] = std::min(least[k], v[k]), most[k] = std::max(most[k], v[k]);
+  };
+  auto widenLow = [&](const CHistogramColor& c) { widen(c, lowLeast, lowMost); };
+  auto widenHigh = [&](const CHistogramColor& c) { widen(c, highLeast, highMost); };
+  auto finish = [&] {
+    lows.least = lowLeast[0] | lowLeast[1] << 8 | lowLeast[2] << 16, lows.most = lowMost[0] | lowMost[1] << 8 | lowMost[2] << 16;
+    highs.least = highLeast[0] | highLeast[1] << 8 | highLeast[2] << 16;
+    highs.most = highMost[0] | highMost[1] << 8 | highMost[2] << 16;
+  };
+#endif
+  for (;;) {
+    for (;; ++first) {
+      if (first == last) return finish(), first;
+      if (!isLow(*first)) break;
+      widenLow(*first);
+    }
+    for (;;) {
+      --last;
+      if (first == last) {
+        widenHigh(*first);
+        return finish(), first;
+      }
+      if (isLow(*last)) break;
+      widenHigh(*last);
+    }
+    widenLow(*last);
+    widenHigh(*first);
+    std::swap(*first, *last);
+    ++first;
+  }
+}
+
+}  // namespace
+
 void CMedianCutQuantizer::SplitBox(std::unique_ptr<CColorBox> box) {
   const int red = Span(box->redMin, box->redMax), green = Span(box->greenMin, box->greenMax),
             blue = Span(box->blueMin, box->blueMax);
@@ -385,15 +460,16 @@ void CMedianCutQuantizer::SplitBox(std::unique_ptr<CColorBox> box) {
   CHistogramColor* begin = m_colors.data() + box->first;
   CHistogramColor* end = begin + box->pixelCount;
   CHistogramColor* middle;
+  ChannelRanges lows, highs;
   if (red >= green && red >= blue) {
     const int split = (box->redMin + box->redMax) / 2;
-    middle = std::partition(begin, end, [split](const CHistogramColor& c) { return c.red <= split; });
+    middle = PartitionWithRanges(begin, end, [split](const CHistogramColor& c) { return c.red <= split; }, lows, highs);
   } else if (green >= blue) {
     const int split = (box->greenMin + box->greenMax) / 2;
-    middle = std::partition(begin, end, [split](const CHistogramColor& c) { return c.green <= split; });
+    middle = PartitionWithRanges(begin, end, [split](const CHistogramColor& c) { return c.green <= split; }, lows, highs);
   } else {
     const int split = (box->blueMin + box->blueMax) / 2;
-    middle = std::partition(begin, end, [split](const CHistogramColor& c) { return c.blue <= split; });
+    middle = PartitionWithRanges(begin, end, [split](const CHistogramColor& c) { return c.blue <= split; }, lows, highs);
   }
   const LONG front = static_cast<LONG>(middle - begin);
   auto low = std::make_unique<CColorBox>(*box);
@@ -401,9 +477,9 @@ void CMedianCutQuantizer::SplitBox(std::unique_ptr<CColorBox> box) {
   low->pixelCount = front;
   high->first = box->first + static_cast<DWORD>(front);
   high->pixelCount = box->pixelCount - front;
-  ComputeRanges(*low);
+  lows.SetOn(*low);
   low->ComputeVolume();
-  ComputeRanges(*high);
+  highs.SetOn(*high);
   high->ComputeVolume();
   InsertBox(std::move(low));
   InsertBox(std::move(high));
@@ -515,17 +591,13 @@ void DiffuseLine(const DiffusionTables& t, CNearestColorFinder& nearest, BYTE* l
   const BYTE* clamp = t.clamp + DiffusionTables::kClampBias;
   LONG x = dir > 0 ? 0 : width - 1;
   int blue = line[4 * x], green = line[4 * x + 1], red = line[4 * x + 2];
-  DWORD lastCell = CNearestColorFinder::kNoCell, run = 0;
   for (LONG step = 0; step < width; ++step, x += dir) {
     BYTE* p = line + 4 * x;
     // The pixel after next is near its own colour still: its candidates
     // come in while this one is mapped.
     if (step + 2 < width) nearest.Prefetch(p[8 * dir], p[8 * dir + 1], p[8 * dir + 2]);
-    // Neighbours share a cell more often than not: its run is known then.
-    const DWORD cell = CNearestColorFinder::CellOf(blue, green, red);
-    if (cell != lastCell) lastCell = cell, run = nearest.Run(cell);
     int chosen[3];
-    indices[x] = nearest.Search(run, blue, green, red, chosen);
+    indices[x] = nearest.Search(nearest.Run(CNearestColorFinder::CellOf(blue, green, red)), blue, green, red, chosen);
     const int error[3] = {255 + blue - chosen[0], 255 + green - chosen[1], 255 + red - chosen[2]};
     const bool aheadOnLine = step + 1 < width, behindOnLine = step > 0;
     if (aheadOnLine) {
