@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -77,16 +78,19 @@ class CNearestColorFinder {
       // side by side. A cell of one group searches the group after it too,
       // whose entries (some other cell's candidates, or far lanes) are
       // farther than this cell's nearest and so never win nor tie.
-      const __m128i cap = _mm_set1_epi16(kDistanceCap);
-      const __m128i low = _mm_or_si128(_mm_slli_epi16(_mm_min_epi16(Distances(groups[first], b, g, r), cap), kPositionBits),
+      // Sixteen positions take four bits, and every distance, a far lane's
+      // too, fits the other eleven.
+      constexpr int kPairBits = 4;
+      static_assert(3 * kFar < (1 << (15 - kPairBits)));
+      const __m128i low = _mm_or_si128(_mm_slli_epi16(Distances(groups[first], b, g, r), kPairBits),
                                        _mm_set_epi16(7, 6, 5, 4, 3, 2, 1, 0));
-      const __m128i high = _mm_or_si128(_mm_slli_epi16(_mm_min_epi16(Distances(groups[first + 1], b, g, r), cap), kPositionBits),
+      const __m128i high = _mm_or_si128(_mm_slli_epi16(Distances(groups[first + 1], b, g, r), kPairBits),
                                         _mm_set_epi16(15, 14, 13, 12, 11, 10, 9, 8));
       best = _mm_min_epi16(low, high);
       best = _mm_min_epi16(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(1, 0, 3, 2)));
       best = _mm_min_epi16(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(2, 3, 0, 1)));
       best = _mm_min_epi16(best, _mm_shufflelo_epi16(best, _MM_SHUFFLE(2, 3, 0, 1)));
-      const int lane = _mm_cvtsi128_si32(best) & ((1 << kPositionBits) - 1);
+      const int lane = _mm_cvtsi128_si32(best) & ((1 << kPairBits) - 1);
       return Chosen(groups[first + static_cast<size_t>(lane / kLanes)], lane % kLanes, chosen);
     }
     if (end - first <= kPackedGroups) {
@@ -156,7 +160,10 @@ class CNearestColorFinder {
   // eight) and holds at most 33 of them.
   static constexpr int kStartBits = 24;
   static constexpr DWORD kStartMask = (1u << kStartBits) - 1;
-  static constexpr int16_t kFar = 10000;  // a padding lane's channel value
+  // A padding lane's channel value: farther from any colour than any entry
+  // (at least 3 x 345 against at most 3 x 255), and near enough that its
+  // distance fits eleven bits.
+  static constexpr int16_t kFar = 600;
   static constexpr size_t kLanes = 8;
   // Cells of up to 32 candidates pack a lane's position beside its distance.
   static constexpr int kPositionBits = 5;
@@ -563,6 +570,8 @@ struct DiffusionTables {
   static constexpr int kClampBias = 256;
   int ahead[511], belowBehind[511], below[511], belowAhead[511];
   BYTE clamp[768];
+  // Per error, the line below's amounts side by side: behind, below, ahead.
+  alignas(16) int16_t belowRow[511][8];
 
   explicit DiffusionTables(float strength) {
     for (int e = 0; e < 256; ++e) {
@@ -572,6 +581,10 @@ struct DiffusionTables {
       Set(belowAhead, e, e * strength * 0.0625f);
     }
     for (int v = 0; v < 768; ++v) clamp[v] = Clamp(v - kClampBias);
+    for (int e = 0; e < 511; ++e) {
+      const int amounts[8] = {belowBehind[e], below[e], belowAhead[e]};
+      for (int k = 0; k < 8; ++k) belowRow[e][k] = static_cast<int16_t>(amounts[k]);
+    }
   }
 
  private:
@@ -582,15 +595,36 @@ struct DiffusionTables {
   }
 };
 
+#if defined(__SSE2__)
+// A pixel's four bytes in the low four 16-bit lanes, and back.
+__m128i LoadPixel(const BYTE* pixel) {
+  int word;
+  std::memcpy(&word, pixel, sizeof word);
+  return _mm_unpacklo_epi8(_mm_cvtsi32_si128(word), _mm_setzero_si128());
+}
+
+void StorePixel(BYTE* pixel, __m128i lanes) {
+  const int word = _mm_cvtsi128_si32(_mm_packus_epi16(lanes, lanes));
+  std::memcpy(pixel, &word, sizeof word);
+}
+#endif
+
 // One line of the serpentine walk: `dir` is +1 left to right, -1 right to left.
 // The pixel being mapped is carried in registers: it is the pixel the last
 // step pushed its error into, stored then and not read back.
 template <int dir>
 void DiffuseLine(const DiffusionTables& t, CNearestColorFinder& nearest, BYTE* line,
                  BYTE* next, LONG width, BYTE* indices) {
-  const BYTE* clamp = t.clamp + DiffusionTables::kClampBias;
   LONG x = dir > 0 ? 0 : width - 1;
   int blue = line[4 * x], green = line[4 * x + 1], red = line[4 * x + 2];
+#if defined(__SSE2__)
+  // The line below's pixels that the error reaches are carried in 16-bit
+  // lanes, each clamped after every amount as it comes: the one behind the
+  // pixel (low half, stored once this step adds to it) and the one below
+  // (high half); the one ahead is read when the next step needs it.
+  const __m128i zero = _mm_setzero_si128(), top = _mm_set1_epi16(255);
+  __m128i window = next ? _mm_slli_si128(LoadPixel(next + 4 * x), 8) : zero;
+#endif
   for (LONG step = 0; step < width; ++step, x += dir) {
     BYTE* p = line + 4 * x;
     // The pixel after next is near its own colour still: its candidates
@@ -609,11 +643,29 @@ void DiffuseLine(const DiffusionTables& t, CNearestColorFinder& nearest, BYTE* l
     }
     if (!next) continue;
     BYTE* below = next + 4 * x;
+#if defined(__SSE2__)
+    // The three channels' amounts for behind, below and ahead, laid out as
+    // the pixels are: [behind | below] and [ahead | unused].
+    const __m128i blueRow = _mm_load_si128(reinterpret_cast<const __m128i*>(t.belowRow[error[0]]));
+    const __m128i greenRow = _mm_load_si128(reinterpret_cast<const __m128i*>(t.belowRow[error[1]]));
+    const __m128i redRow = _mm_load_si128(reinterpret_cast<const __m128i*>(t.belowRow[error[2]]));
+    const __m128i blueGreen = _mm_unpacklo_epi16(blueRow, greenRow), redNone = _mm_unpacklo_epi16(redRow, zero);
+    window = _mm_min_epi16(_mm_max_epi16(_mm_add_epi16(window, _mm_unpacklo_epi32(blueGreen, redNone)), zero), top);
+    if (behindOnLine) StorePixel(below - 4 * dir, window);
+    if (aheadOnLine) {
+      const __m128i ahead = _mm_add_epi16(LoadPixel(below + 4 * dir), _mm_unpackhi_epi32(blueGreen, redNone));
+      window = _mm_unpacklo_epi64(_mm_unpackhi_epi64(window, window), _mm_min_epi16(_mm_max_epi16(ahead, zero), top));
+    } else {
+      StorePixel(below, _mm_unpackhi_epi64(window, window));
+    }
+#else
+    const BYTE* clamp = t.clamp + DiffusionTables::kClampBias;
     for (int ch = 0; ch < 3; ++ch) {
       if (behindOnLine) below[ch - 4 * dir] = clamp[below[ch - 4 * dir] + t.belowBehind[error[ch]]];
       below[ch] = clamp[below[ch] + t.below[error[ch]]];
       if (aheadOnLine) below[ch + 4 * dir] = clamp[below[ch + 4 * dir] + t.belowAhead[error[ch]]];
     }
+#endif
   }
 }
 
