@@ -36,7 +36,8 @@ class CNearestColorFinder {
   // A new palette: the cells' lists are made again as colours need them;
   // the memory stays for the next frame.
   void Reset(const RGBQUAD* palette, DWORD entries) {
-    m_entries = entries < 256 ? entries : 256;
+    // At least one entry, so that every cell has a candidate.
+    m_entries = std::clamp<DWORD>(entries, 1, 256);
     // Entries past the palette sit farther than any colour: they never win
     // and never narrow a cell's bound.
     for (DWORD i = 0; i < 256; ++i) {
@@ -67,55 +68,34 @@ class CNearestColorFinder {
     const size_t first = run & kStartMask, end = first + (run >> kStartBits);
     const Group* groups = m_groups.data();
 #if defined(__SSE2__)
-    // Eight candidates at a time in 16-bit lanes (a distance is at most
-    // 3 x 255; padding lanes sit farther than any colour); the first lane
-    // equal to the least distance is the lowest index among equals.
-    const __m128i b = _mm_set1_epi16(static_cast<int16_t>(blue)), g = _mm_set1_epi16(static_cast<int16_t>(green)),
-                  r = _mm_set1_epi16(static_cast<int16_t>(red));
+    const __m128i b = _mm_set1_epi8(static_cast<char>(blue)), g = _mm_set1_epi8(static_cast<char>(green)),
+                  r = _mm_set1_epi8(static_cast<char>(red));
+    __m128i low, high;
+    if (end - first == 1) {
+      // Most cells hold up to sixteen candidates. Distance and lane position
+      // in one word (a distance fits in 10 bits): the least word is the
+      // least distance at the lowest position, the lowest index among equals.
+      Distances(groups[first], b, g, r, &low, &high);
+      __m128i best = _mm_min_epi16(_mm_or_si128(_mm_slli_epi16(low, 4), _mm_set_epi16(7, 6, 5, 4, 3, 2, 1, 0)),
+                                   _mm_or_si128(_mm_slli_epi16(high, 4), _mm_set_epi16(15, 14, 13, 12, 11, 10, 9, 8)));
+      best = _mm_min_epi16(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(1, 0, 3, 2)));
+      best = _mm_min_epi16(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(2, 3, 0, 1)));
+      best = _mm_min_epi16(best, _mm_shufflelo_epi16(best, _MM_SHUFFLE(2, 3, 0, 1)));
+      return Chosen(groups[first], _mm_cvtsi128_si32(best) & 15, chosen);
+    }
+    // Larger cells: the least distance, then the first lane that has it.
     __m128i best = _mm_set1_epi16(0x7FFF);
-    if (end - first <= 2) {
-      // Most cells hold up to sixteen candidates: both groups are searched
-      // side by side. A cell of one group searches the group after it too,
-      // whose entries (some other cell's candidates, or far lanes) are
-      // farther than this cell's nearest and so never win nor tie.
-      // Sixteen positions take four bits, and every distance, a far lane's
-      // too, fits the other eleven.
-      constexpr int kPairBits = 4;
-      static_assert(3 * kFar < (1 << (15 - kPairBits)));
-      const __m128i low = _mm_or_si128(_mm_slli_epi16(Distances(groups[first], b, g, r), kPairBits),
-                                       _mm_set_epi16(7, 6, 5, 4, 3, 2, 1, 0));
-      const __m128i high = _mm_or_si128(_mm_slli_epi16(Distances(groups[first + 1], b, g, r), kPairBits),
-                                        _mm_set_epi16(15, 14, 13, 12, 11, 10, 9, 8));
-      best = _mm_min_epi16(low, high);
-      best = _mm_min_epi16(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(1, 0, 3, 2)));
-      best = _mm_min_epi16(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(2, 3, 0, 1)));
-      best = _mm_min_epi16(best, _mm_shufflelo_epi16(best, _MM_SHUFFLE(2, 3, 0, 1)));
-      const int lane = _mm_cvtsi128_si32(best) & ((1 << kPairBits) - 1);
-      return Chosen(groups[first + static_cast<size_t>(lane / kLanes)], lane % kLanes, chosen);
+    for (size_t i = first; i < end; ++i) {
+      Distances(groups[i], b, g, r, &low, &high);
+      best = _mm_min_epi16(best, _mm_min_epi16(low, high));
     }
-    if (end - first <= kPackedGroups) {
-      // Distance and lane position in one word (a distance fits in 10 bits):
-      // the least word is the least distance at the lowest position.
-      __m128i position = _mm_set_epi16(7, 6, 5, 4, 3, 2, 1, 0);
-      // Padding lanes are held to the largest distance that still fits.
-      const __m128i step = _mm_set1_epi16(8), cap = _mm_set1_epi16(kDistanceCap);
-      for (size_t i = first; i < end; ++i, position = _mm_add_epi16(position, step)) {
-        const __m128i distance = _mm_min_epi16(Distances(groups[i], b, g, r), cap);
-        best = _mm_min_epi16(best, _mm_or_si128(_mm_slli_epi16(distance, kPositionBits), position));
-      }
-      best = _mm_min_epi16(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(1, 0, 3, 2)));
-      best = _mm_min_epi16(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(2, 3, 0, 1)));
-      best = _mm_min_epi16(best, _mm_shufflelo_epi16(best, _MM_SHUFFLE(2, 3, 0, 1)));
-      const int lane = _mm_cvtsi128_si32(best) & ((1 << kPositionBits) - 1);
-      return Chosen(groups[first + static_cast<size_t>(lane / kLanes)], lane % kLanes, chosen);
-    }
-    for (size_t i = first; i < end; ++i) best = _mm_min_epi16(best, Distances(groups[i], b, g, r));
     best = _mm_min_epi16(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(1, 0, 3, 2)));
     best = _mm_min_epi16(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(2, 3, 0, 1)));
     best = _mm_min_epi16(best, _mm_shufflelo_epi16(_mm_shufflehi_epi16(best, _MM_SHUFFLE(2, 3, 0, 1)), _MM_SHUFFLE(2, 3, 0, 1)));
     for (size_t i = first; i < end; ++i) {
-      const int mask = _mm_movemask_epi8(_mm_cmpeq_epi16(Distances(groups[i], b, g, r), best));
-      if (mask) return Chosen(groups[i], __builtin_ctz(static_cast<unsigned>(mask)) / 2, chosen);
+      Distances(groups[i], b, g, r, &low, &high);
+      const int mask = _mm_movemask_epi8(_mm_packs_epi16(_mm_cmpeq_epi16(low, best), _mm_cmpeq_epi16(high, best)));
+      if (mask) return Chosen(groups[i], __builtin_ctz(static_cast<unsigned>(mask)), chosen);
     }
     return Chosen(groups[first], 0, chosen);
 #else
@@ -136,16 +116,15 @@ class CNearestColorFinder {
   void Prefetch(int blue, int green, int red) const {
     const DWORD cell = CellOf(blue, green, red);
     const DWORD word = m_cells[cell];
-    if (word != kUnbuilt) {
-      __builtin_prefetch(m_groups.data() + (word & kStartMask));
-      __builtin_prefetch(m_groups.data() + (word & kStartMask) + 1);
-    }
+    if (word != kUnbuilt) __builtin_prefetch(m_groups.data() + (word & kStartMask));
   }
 
  private:
-  // Eight candidates in one cache line: their channels, then their entries.
+  // Sixteen candidates in one cache line: their channels, then their
+  // entries. A cell's last group is padded with its first candidate, which
+  // comes before the copies and so wins over them, and names the same entry.
   struct alignas(64) Group {
-    int16_t blue[8], green[8], red[8], index[8];
+    BYTE blue[16], green[16], red[16], index[16];
   };
 
   static BYTE Chosen(const Group& group, int lane, int* chosen) {
@@ -156,28 +135,28 @@ class CNearestColorFinder {
   static constexpr int kCellShift = 3, kCellBits = 8 - kCellShift, kCellSide = 1 << kCellShift;
   static constexpr DWORD kCells = 1u << (3 * kCellBits);
   static constexpr DWORD kUnbuilt = 0xFFFFFFFFu;
-  // A run starts below 2^24 groups (32768 cells of at most 33 groups of
-  // eight) and holds at most 33 of them.
+  // A run starts below 2^24 groups (32768 cells of at most 16 groups of
+  // sixteen) and holds at most 16 of them.
   static constexpr int kStartBits = 24;
   static constexpr DWORD kStartMask = (1u << kStartBits) - 1;
-  // A padding lane's channel value: farther from any colour than any entry
-  // (at least 3 x 345 against at most 3 x 255), and near enough that its
-  // distance fits eleven bits.
+  static constexpr size_t kLanes = 16;
+  // The candidate lists a cell's are taken from are padded to whole groups
+  // of eight 16-bit lanes with far entries, whose channel value is farther
+  // from any colour than any entry (at least 3 x 345 against at most 3 x 255).
+  static constexpr size_t kSourceLanes = 8;
   static constexpr int16_t kFar = 600;
-  static constexpr size_t kLanes = 8;
-  // Cells of up to 32 candidates pack a lane's position beside its distance.
-  static constexpr int kPositionBits = 5;
-  static constexpr size_t kPackedGroups = (size_t{1} << kPositionBits) / kLanes;
-  static constexpr int16_t kDistanceCap = (1 << (15 - kPositionBits)) - 1;  // above 3 x 255
 
 #if defined(__SSE2__)
-  static __m128i Distances(const Group& group, __m128i b, __m128i g, __m128i r) {
-    const __m128i db = _mm_sub_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(group.blue)), b);
-    const __m128i dg = _mm_sub_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(group.green)), g);
-    const __m128i dr = _mm_sub_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(group.red)), r);
+  // A group's sixteen distances, in 16-bit lanes: the first eight, the last eight.
+  static void Distances(const Group& group, __m128i b, __m128i g, __m128i r, __m128i* low, __m128i* high) {
+    auto difference = [](const BYTE* lanes, __m128i v) {
+      const __m128i c = _mm_load_si128(reinterpret_cast<const __m128i*>(lanes));
+      return _mm_or_si128(_mm_subs_epu8(c, v), _mm_subs_epu8(v, c));
+    };
+    const __m128i db = difference(group.blue, b), dg = difference(group.green, g), dr = difference(group.red, r);
     const __m128i zero = _mm_setzero_si128();
-    return _mm_add_epi16(_mm_add_epi16(_mm_max_epi16(db, _mm_sub_epi16(zero, db)), _mm_max_epi16(dg, _mm_sub_epi16(zero, dg))),
-                         _mm_max_epi16(dr, _mm_sub_epi16(zero, dr)));
+    *low = _mm_add_epi16(_mm_add_epi16(_mm_unpacklo_epi8(db, zero), _mm_unpacklo_epi8(dg, zero)), _mm_unpacklo_epi8(dr, zero));
+    *high = _mm_add_epi16(_mm_add_epi16(_mm_unpackhi_epi8(db, zero), _mm_unpackhi_epi8(dg, zero)), _mm_unpackhi_epi8(dr, zero));
   }
 #endif
 
@@ -187,7 +166,7 @@ class CNearestColorFinder {
   template <class Emit>
   static void Candidates(const int16_t* sourceBlue, const int16_t* sourceGreen, const int16_t* sourceRed, size_t n,
                          int blue, int green, int red, int side, Emit emit) {
-    alignas(16) int16_t least[256 + kLanes];
+    alignas(16) int16_t least[256 + kSourceLanes];
     int bound = 0x7FFF;
 #if defined(__SSE2__)
     const __m128i zero = _mm_setzero_si128();
@@ -202,7 +181,7 @@ class CNearestColorFinder {
       return _mm_max_epi16(_mm_max_epi16(below, above), zero);
     };
     __m128i bounds = _mm_set1_epi16(0x7FFF);
-    for (size_t i = 0; i < n; i += kLanes) {
+    for (size_t i = 0; i < n; i += kSourceLanes) {
       __m128i mostB, mostG, mostR;
       const __m128i l = _mm_add_epi16(_mm_add_epi16(channel(sourceBlue, i, lowB, highB, &mostB), channel(sourceGreen, i, lowG, highG, &mostG)),
                                       channel(sourceRed, i, lowR, highR, &mostR));
@@ -214,7 +193,7 @@ class CNearestColorFinder {
     for (int16_t b : lanes) bound = std::min<int>(bound, b);
     // Far lanes have a least distance above any bound.
     const __m128i limit = _mm_set1_epi16(static_cast<int16_t>(bound));
-    for (size_t i = 0; i < n; i += kLanes) {
+    for (size_t i = 0; i < n; i += kSourceLanes) {
       const __m128i over = _mm_cmpgt_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(least + i)), limit);
       for (unsigned keep = ~static_cast<unsigned>(_mm_movemask_epi8(over)) & 0xAAAAu; keep; keep &= keep - 1) {
         const size_t k = i + static_cast<size_t>(__builtin_ctz(keep) / 2);
@@ -255,12 +234,9 @@ class CNearestColorFinder {
     const BYTE* sourceIndex = m_parentIndex.data() + first;
     Candidates(sourceBlue, sourceGreen, sourceRed, m_parentCount[parent], blue, green, red, kCellSide,
                [&](size_t k) { Append(sourceBlue[k], sourceGreen[k], sourceRed[k], sourceIndex[k]); });
-    while ((m_used - start) % kLanes != 0) Append(kFar, kFar, kFar, 0);
-    // The group after the last cell's is searched beside a one-group cell:
-    // it holds far lanes until a cell fills it (rather than a former
-    // palette's entries).
-    Group& after = m_groups[m_used / kLanes];
-    for (size_t k = 0; k < kLanes; ++k) after.blue[k] = after.green[k] = after.red[k] = kFar, after.index[k] = 0;
+    const Group& head = m_groups[start / kLanes];
+    const BYTE padding[4] = {head.blue[0], head.green[0], head.red[0], head.index[0]};
+    while ((m_used - start) % kLanes != 0) Append(padding[0], padding[1], padding[2], padding[3]);
     m_cells[cell] = static_cast<DWORD>(start / kLanes) | static_cast<DWORD>((m_used - start) / kLanes) << kStartBits;
   }
 
@@ -281,18 +257,18 @@ class CNearestColorFinder {
     });
     m_parentCount[parent] = static_cast<DWORD>(m_parentBlue.size() - start);
     m_parentStart[parent] = static_cast<DWORD>(start);
-    while ((m_parentBlue.size() - start) % kLanes != 0) {
+    while ((m_parentBlue.size() - start) % kSourceLanes != 0) {
       m_parentBlue.push_back(kFar), m_parentGreen.push_back(kFar), m_parentRed.push_back(kFar);
       m_parentIndex.push_back(0);
     }
   }
 
-  void Append(int16_t blue, int16_t green, int16_t red, BYTE index) {
+  void Append(int blue, int green, int red, BYTE index) {
     Group& group = m_groups[m_used / kLanes];
     const size_t lane = m_used++ % kLanes;
-    group.blue[lane] = blue;
-    group.green[lane] = green;
-    group.red[lane] = red;
+    group.blue[lane] = static_cast<BYTE>(blue);
+    group.green[lane] = static_cast<BYTE>(green);
+    group.red[lane] = static_cast<BYTE>(red);
     group.index[lane] = index;
   }
 
