@@ -414,7 +414,10 @@ CHistogramColor* PartitionWithRanges(CHistogramColor* first, CHistogramColor* la
 #endif
   for (;;) {
     for (;; ++first) {
-      if (first == last) return finish(), first;
+      if (first == last) {
+        finish();
+        return first;
+      }
       if (!isLow(*first)) break;
       widenLow(*first);
     }
@@ -422,7 +425,8 @@ CHistogramColor* PartitionWithRanges(CHistogramColor* first, CHistogramColor* la
       --last;
       if (first == last) {
         widenHigh(*first);
-        return finish(), first;
+        finish();
+        return first;
       }
       if (isLow(*last)) break;
       widenHigh(*last);
