@@ -970,7 +970,8 @@ CSize CMenuBar::CalcDynamicLayout(int nLength, DWORD dwMode) {
     block = WrapItems(m_nWrapWidth);
   } else if (horz) {
     block = WrapItems(std::max(0, LengthAvailable()));
-    // With a document's buttons the docked bar takes the whole line, for them to sit at its end.
+    // With a document's buttons the bar takes the whole line, for them to sit at its end.
+    // (A column keeps its length: a side dock bar is shorter than the frame.)
     if (ControlItemShown()) block.cx = std::max<LONG>(block.cx, LengthAvailable());
   } else {
     for (CMenuBarItem* item : m_items) item->m_fsState &= static_cast<BYTE>(~CMenuBarItem::kRowBreak);
@@ -980,7 +981,6 @@ CSize CMenuBar::CalcDynamicLayout(int nLength, DWORD dwMode) {
       block.cx = std::max(block.cx, item->m_size.cy);
       block.cy += item->m_size.cx;
     }
-    if (ControlItemShown()) block.cy = std::max<LONG>(block.cy, LengthAvailable());
   }
   const CSize nc = NonClientSize();
   CSize size(block.cx + nc.cx, block.cy + nc.cy);

@@ -357,9 +357,22 @@ TEST_F(KitMdiMenuBar, TheIconOpensTheDocumentsSystemMenuWhoseChoiceGoesToTheDocu
     restore = ::GetMenuState(shown, SC_RESTORE, MF_BYCOMMAND);
     maximize = ::GetMenuState(shown, SC_MAXIMIZE, MF_BYCOMMAND);
     if (!kittest::OpenPopups().empty()) ::GetWindowRect(kittest::OpenPopups().back(), &popup);
+    const std::string png = std::string(CALVETTA_GUITK_PNG_DIR) + "/guitk_kit_mdi_system_menu.png";
+    EXPECT_TRUE(compat::WriteWindowPng(frame_->m_hWnd, png.c_str()));
     compat::host::InjectKeyPress('C');  // "&Close"
   });
-  ClickAt(CentreOf(::GetDlgItem(Bar().m_hWnd, 2457)));
+  // Under the pointer the icon is hot: the bar draws it framed in place of its button.
+  HWND iconButton = ::GetDlgItem(Bar().m_hWnd, 2457);
+  const POINT centre = CentreOf(iconButton);
+  MoveTo(centre);
+  FramePump();
+  EXPECT_EQ(Bar().GetTrackingState(), 3);
+  EXPECT_EQ(Bar().GetHotItem(), 0);
+  EXPECT_FALSE(::IsWindowVisible(iconButton));
+  CRect hotIcon = Bar().GetIconItem()->m_rcItem;
+  Bar().ClientToScreen(&hotIcon);
+  EXPECT_EQ(PixelAt(POINT{hotIcon.left, hotIcon.top + hotIcon.Height() / 2}), GetThemeBaseColor());
+  ClickAt(centre);
   driver.HookWindow(static_cast<HWND>(nullptr));
   FramePump();
   EXPECT_EQ(shown, system);
@@ -446,6 +459,42 @@ TEST_F(KitMdiMenuBar, ATitlePressCountsPastTheIcon) {
   driver.HookWindow(static_cast<HWND>(nullptr));
   EXPECT_EQ(shown, frame_->m_windowMenu);
   EXPECT_EQ(hot, 2);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(KitMdiMenuBar, DockedLeftTheIconLeadsAndTheButtonsStandAtTheFoot) {
+  frame_->DockControlBar(&Bar(), kKitOuterLeft);
+  frame_->RecalcLayout();
+  FramePump();
+  ASSERT_FALSE(Bar().IsHorizontal());
+  ASSERT_TRUE(ItemsShown());
+  const CRect icon = Bar().GetIconItem()->m_rcItem, file = Bar().GetItem(1)->m_rcItem;
+  EXPECT_EQ(file.top, icon.bottom);
+  CRect client;
+  Bar().GetClientRect(&client);
+  const CRect buttons = Bar().GetControlItem()->m_rcItem;
+  EXPECT_EQ(buttons.bottom, client.bottom);
+  EXPECT_GT(buttons.Height(), buttons.Width());
+  EXPECT_LT(CentreOf(ButtonOf(SC_MINIMIZE)).y, CentreOf(ButtonOf(SC_CLOSE)).y);
+  EXPECT_EQ(CentreOf(ButtonOf(SC_MINIMIZE)).x, CentreOf(ButtonOf(SC_CLOSE)).x);
+  // All inside the dock bar, where they can be seen.
+  CRect dock, close;
+  Bar().GetParent()->GetWindowRect(&dock);
+  ::GetWindowRect(ButtonOf(SC_CLOSE), &close);
+  EXPECT_TRUE(::IsWindowVisible(ButtonOf(SC_CLOSE)));
+  EXPECT_LE(close.bottom, dock.bottom);
+  // Up from File reaches the icon; Down comes back.
+  Alt();
+  EXPECT_EQ(Bar().GetHotItem(), 1);
+  PressKey(VK_UP);
+  EXPECT_EQ(Bar().GetHotItem(), 0);
+  PressKey(VK_DOWN);
+  EXPECT_EQ(Bar().GetHotItem(), 1);
+  PressKey(VK_ESCAPE);
+  WritePng(frame_->m_hWnd, "guitk_kit_mdi_menu_bar_left");
 }
 
 }  // namespace
