@@ -190,6 +190,18 @@ void DrawItemFace(CDC* pDC, CMenuBar* pBar, const CRect& r, BYTE state) {
   }
 }
 
+// A title's or the icon's button lies over its item and shows it at rest;
+// hot or pressed, the bar draws the item instead.
+void PlaceItemButton(CWnd& button, const CRect& r) {
+  if (button.m_hWnd) button.SetWindowPos(nullptr, r.left, r.top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void ShowItemButton(CWnd& button, bool plain) {
+  if (!button.m_hWnd) return;
+  if (plain != (button.IsWindowVisible() != FALSE)) button.ShowWindow(plain ? SW_SHOWNA : SW_HIDE);
+  if (plain) button.Invalidate();
+}
+
 }  // namespace
 
 CMenuBarTitleItem::CMenuBarTitleItem(CMenuBar* pBar, HMENU hMenu, int nPosition) : m_nPosition(nPosition) {
@@ -225,19 +237,12 @@ char16_t CMenuBarTitleItem::Mnemonic() const {
 
 void CMenuBarTitleItem::Layout(CPoint at, BOOL bHorz) {
   CMenuBarItem::Layout(at, bHorz);
-  if (m_button.m_hWnd) {
-    // Horizontal titles show their button at rest; vertical ones are drawn by the bar.
-    m_button.SetWindowPos(nullptr, m_rcItem.left, m_rcItem.top, m_rcItem.Width(), m_rcItem.Height(),
-                          SWP_NOZORDER | SWP_NOACTIVATE);
-  }
+  PlaceItemButton(m_button, m_rcItem);
 }
 
+// Horizontal titles show their button at rest; vertical ones are drawn by the bar.
 void CMenuBarTitleItem::Repaint(CMenuBar* pBar) {
-  const bool plain = !(m_fsState & (kHot | kPressed)) && (m_fsState & kHorizontal) && !(m_fsState & kHidden);
-  if (m_button.m_hWnd) {
-    if (plain != (m_button.IsWindowVisible() != FALSE)) m_button.ShowWindow(plain ? SW_SHOWNA : SW_HIDE);
-    if (plain) m_button.Invalidate();
-  }
+  ShowItemButton(m_button, !(m_fsState & (kHot | kPressed | kHidden)) && (m_fsState & kHorizontal));
   CMenuBarItem::Repaint(pBar);
 }
 
@@ -367,18 +372,11 @@ void CMenuBarIconItem::SetChild(HWND hWndChild) {
 
 void CMenuBarIconItem::Layout(CPoint at, BOOL bHorz) {
   CMenuBarItem::Layout(at, bHorz);
-  if (m_button.m_hWnd)
-    m_button.SetWindowPos(nullptr, m_rcItem.left, m_rcItem.top, m_rcItem.Width(), m_rcItem.Height(),
-                          SWP_NOZORDER | SWP_NOACTIVATE);
+  PlaceItemButton(m_button, m_rcItem);
 }
 
 void CMenuBarIconItem::Repaint(CMenuBar* pBar) {
-  // At rest the button shows the icon; hot or pressed, the bar draws it.
-  const bool plain = !(m_fsState & (kHot | kPressed | kHidden));
-  if (m_button.m_hWnd) {
-    if (plain != (m_button.IsWindowVisible() != FALSE)) m_button.ShowWindow(plain ? SW_SHOWNA : SW_HIDE);
-    if (plain) m_button.Invalidate();
-  }
+  ShowItemButton(m_button, !(m_fsState & (kHot | kPressed | kHidden)));
   CMenuBarItem::Repaint(pBar);
 }
 

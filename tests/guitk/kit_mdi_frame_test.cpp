@@ -191,31 +191,10 @@ class KitMdiMenuBar : public KitMdiFrame {
     recorder_.HookWindow(static_cast<HWND>(nullptr));
     KitMdiFrame::TearDown();
   }
-  // The popup the frame was last told of, while one is open.
-  class PopupRecorder : public CSubclassWnd {
-   public:
-    HMENU last = nullptr;
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
-      if (message == WM_INITMENUPOPUP) last = reinterpret_cast<HMENU>(wParam);
-      return CSubclassWnd::WindowProc(message, wParam, lParam);
-    }
-  };
-
   CMenuBar& Bar() { return frame_->m_wndMenuBar; }
-  HMENU ShownMenu() const { return kittest::OpenPopups().empty() ? nullptr : recorder_.last; }
+  HMENU ShownMenu() const { return recorder_.Shown(); }
   // The application's loop: the frame's pre-translation, then the idle update.
-  void FramePump() {
-    for (int round = 0; round < 3; ++round) {
-      MSG msg;
-      int count = 0;
-      while (count++ < 10000 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (frame_ && AfxPreTranslateMessageTree(frame_, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-      }
-      if (frame_) frame_->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE);
-    }
-  }
+  void FramePump() { kittest::PumpFrame(frame_, true); }
   void PressKey(unsigned vk) {
     compat::host::InjectKeyPress(vk);
     FramePump();
@@ -263,7 +242,7 @@ class KitMdiMenuBar : public KitMdiFrame {
   }
   HWND ButtonOf(UINT command) { return ::GetDlgItem(Bar().m_hWnd, static_cast<int>(command)); }
 
-  PopupRecorder recorder_;
+  kittest::PopupRecorder recorder_;
 };
 
 TEST_F(KitMdiMenuBar, AMaximisedDocumentShowsItsIconAndButtonsInTheBarAndItsCaptionInTheTitle) {
