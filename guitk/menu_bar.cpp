@@ -348,8 +348,8 @@ void CMenuBarMdiButton::OnMouseMove(UINT nFlags, CPoint point) {
 CMenuBarIconItem::CMenuBarIconItem(CMenuBar* pBar) {
   m_size = CSize(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
   m_fsState |= kHidden;
+  // Like the titles' buttons it takes the bar's face colour; only the system buttons have a style of their own.
   m_button.Create(u"", WS_CHILD | BS_OWNERDRAW, CRect(0, 0, m_size.cx, m_size.cy), pBar, CMenuBarMdiButton::kIconId);
-  m_button.SetStyle(kKitStyleMdiButtons, TRUE);
 }
 
 CMenuBarIconItem::~CMenuBarIconItem() { Destroy(); }
@@ -763,7 +763,6 @@ void CMenuBar::SetStyle(int style) {
   m_nStyle = style;
   m_crFace = GetFaceColor(style);
   for (CMenuBarItem* item : m_items) item->TakeFaceColor(m_crFace);
-  if (m_pIconItem && m_pIconItem->m_button.m_hWnd) m_pIconItem->m_button.SetStyle(kKitStyleMdiButtons, TRUE);
   if (m_pControlItem) m_pControlItem->SetButtonStyle(kKitStyleMdiButtons);
   if (!m_hWnd) return;
   SendMessage(WM_NCPAINT, 1, 0);

@@ -477,3 +477,19 @@ TEST_F(KitMdiMenuBar, DockedLeftTheIconLeadsAndTheButtonsStandAtTheFoot) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(KitMdiMenuBar, TheDocumentButtonsKeepTheirOwnStyleUnderTheFramesStyle) {
+  SetColor(COLOR_HIGHLIGHT, 0xC56A31);  // the blue scheme
+  g_kitTheme = TRUE;
+  frame_->SetDrawStyle(kKitStyleGradient);
+  FramePump();
+  ASSERT_NE(GetFaceColor(kKitStyleMdiButtons), GetFaceColor(kKitStyleFlat));  // the theme tints it
+  CRect close;
+  ::GetWindowRect(ButtonOf(SC_CLOSE), &close);
+  EXPECT_EQ(PixelAt(POINT{close.left + 1, close.top + 1}), GetFaceColor(kKitStyleMdiButtons));
+  WritePng(Bar().m_hWnd, "guitk_kit_mdi_menu_bar_themed");
+}
+
+}  // namespace
