@@ -493,3 +493,38 @@ TEST_F(KitMdiMenuBar, TheDocumentButtonsKeepTheirOwnStyleUnderTheFramesStyle) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(KitMdiMenuBar, AMouseSweepWithAPopupOpenPassesBetweenTheSystemMenuAndTheTitles) {
+  HMENU system = ::GetSystemMenu(Active(), FALSE);
+  const POINT icon = CentreOf(::GetDlgItem(Bar().m_hWnd, 2457));
+  CRect fileRect = Bar().GetItem(1)->m_rcItem;
+  Bar().ClientToScreen(&fileRect);
+  const POINT file = fileRect.CenterPoint();
+  kittest::MenuDriver driver;
+  driver.HookWindow(frame_->m_hWnd);
+  std::vector<HMENU> shown;
+  auto moveTo = [&](POINT p) {
+    driver.steps.push_back([&, p] {
+      shown.push_back(ShownMenu());
+      compat::host::InjectMouseMove(p.x, p.y);
+    });
+  };
+  moveTo(file);
+  moveTo(icon);
+  driver.steps.push_back([&] {
+    shown.push_back(ShownMenu());
+    compat::host::InjectKeyPress(VK_ESCAPE);
+  });
+  ClickAt(icon);
+  driver.HookWindow(static_cast<HWND>(nullptr));
+  FramePump();
+  const std::vector<HMENU> expected = {system, ::GetSubMenu(frame_->m_menu, 0), system};
+  EXPECT_EQ(shown, expected);
+  EXPECT_TRUE(kittest::OpenPopups().empty());
+  EXPECT_EQ(Bar().GetTrackingState(), 0);
+  EXPECT_TRUE(::IsWindow(frame_->m_hWnd));
+}
+
+}  // namespace
