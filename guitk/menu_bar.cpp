@@ -3,17 +3,19 @@
 // the keyboard of a menu line taken from the frame's messages before they are
 // translated.
 //
-// Sections: fonts and messages · title button · items · bar · layout ·
-// painting · mouse · popup loop · keyboard · frame hook
+// Sections: fonts and messages · title button · items · document items ·
+// bar · layout · painting · mouse · popup loop · keyboard
 #include "guitk/menu_bar.h"
 
 #include <algorithm>
 
 #include "guitk/kit_colors.h"
 #include "guitk/kit_dock_context.h"
+#include "guitk/kit_draw.h"
 #include "guitk/menu_looks.h"
 
 IMPLEMENT_DYNAMIC(CMenuBarButton, CKitToolButton)
+IMPLEMENT_DYNAMIC(CMenuBarMdiButton, CKitToolButton)
 IMPLEMENT_DYNAMIC(CMenuBar, CControlBar)
 
 namespace {
@@ -72,6 +74,21 @@ void CreateFonts(bool again) {
 
 CMenuBar* g_trackingBar = nullptr;
 HHOOK g_filterHook = nullptr;
+bool g_systemMenuOpen = false;  // the document's system menu, opened from its icon
+
+// A maximised document's system menu offers what its state allows.
+void EnableSystemCommands(HWND child, HMENU menu) {
+  const auto style = static_cast<DWORD>(::GetWindowLongW(child, GWL_STYLE));
+  const bool maximized = (style & WS_MAXIMIZE) != 0, minimized = (style & WS_MINIMIZE) != 0;
+  auto enable = [menu](UINT command, bool on) {
+    ::EnableMenuItem(menu, command, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
+  };
+  enable(SC_RESTORE, maximized || minimized);
+  enable(SC_MOVE, !maximized);
+  enable(SC_SIZE, (style & WS_THICKFRAME) && !maximized && !minimized);
+  enable(SC_MINIMIZE, (style & WS_MINIMIZEBOX) && !minimized);
+  enable(SC_MAXIMIZE, (style & WS_MAXIMIZEBOX) && !maximized);
+}
 
 bool IsMouseButtonDown(UINT m) {
   return m == WM_LBUTTONDOWN || m == WM_RBUTTONDOWN || m == WM_MBUTTONDOWN || m == WM_NCLBUTTONDOWN ||
@@ -134,6 +151,59 @@ void CMenuBarItem::Repaint(CMenuBar* pBar) {
   }
 }
 
+namespace {
+
+// The hot or pressed face of an item the bar draws itself (a title, the
+// document icon), with the popup's border joint registered while pressed.
+void DrawItemFace(CDC* pDC, CMenuBar* pBar, const CRect& r, BYTE state) {
+  const bool horizontal = (state & CMenuBarItem::kHorizontal) != 0;
+  if (state & CMenuBarItem::kPressed) {
+    // Open towards the popup below (or beside) so that its border joins.
+    CPen pen(PS_SOLID, 1, GetShadowColor(pBar->m_nStyle));
+    CPen* oldPen = pDC->SelectObject(&pen);
+    pDC->FillSolidRect(r.left + 1, r.top + 1, r.Width() - 2, r.Height() - 1, GetLightFaceColor());
+    if (horizontal) {
+      pDC->MoveTo(r.left, r.bottom);
+      pDC->LineTo(r.left, r.top);
+      pDC->LineTo(r.right - 1, r.top);
+      pDC->LineTo(r.right - 1, r.bottom);
+    } else {
+      pDC->MoveTo(r.right, r.top);
+      pDC->LineTo(r.left, r.top);
+      pDC->LineTo(r.left, r.bottom - 1);
+      pDC->LineTo(r.right, r.bottom - 1);
+    }
+    pDC->SelectObject(oldPen);
+    // Only a pressed item has a joint: a hot item's rectangle left registered
+    // would shape the border of whatever popup opens next, anywhere.
+    CRect screen = r;
+    pBar->ClientToScreen(&screen);
+    if (horizontal) screen.right -= 5;
+    else screen.bottom -= 3;
+    RegisterPressedButton(screen, horizontal ? 0 : 1);
+  } else if (state & CMenuBarItem::kHot) {
+    CBrush frame(GetThemeBaseColor());
+    pDC->FrameRect(&r, &frame);
+    CRect inside = r;
+    inside.DeflateRect(1, 1);
+    pDC->FillSolidRect(&inside, GetHotColor());
+  }
+}
+
+// A title's or the icon's button lies over its item and shows it at rest;
+// hot or pressed, the bar draws the item instead.
+void PlaceItemButton(CWnd& button, const CRect& r) {
+  if (button.m_hWnd) button.SetWindowPos(nullptr, r.left, r.top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void ShowItemButton(CWnd& button, bool plain) {
+  if (!button.m_hWnd) return;
+  if (plain != (button.IsWindowVisible() != FALSE)) button.ShowWindow(plain ? SW_SHOWNA : SW_HIDE);
+  if (plain) button.Invalidate();
+}
+
+}  // namespace
+
 CMenuBarTitleItem::CMenuBarTitleItem(CMenuBar* pBar, HMENU hMenu, int nPosition) : m_nPosition(nPosition) {
   WCHAR text[256] = {};
   GetMenuStringW(hMenu, static_cast<UINT>(nPosition), text, 256, MF_BYPOSITION);
@@ -167,19 +237,12 @@ char16_t CMenuBarTitleItem::Mnemonic() const {
 
 void CMenuBarTitleItem::Layout(CPoint at, BOOL bHorz) {
   CMenuBarItem::Layout(at, bHorz);
-  if (m_button.m_hWnd) {
-    // Horizontal titles show their button at rest; vertical ones are drawn by the bar.
-    m_button.SetWindowPos(nullptr, m_rcItem.left, m_rcItem.top, m_rcItem.Width(), m_rcItem.Height(),
-                          SWP_NOZORDER | SWP_NOACTIVATE);
-  }
+  PlaceItemButton(m_button, m_rcItem);
 }
 
+// Horizontal titles show their button at rest; vertical ones are drawn by the bar.
 void CMenuBarTitleItem::Repaint(CMenuBar* pBar) {
-  const bool plain = !(m_fsState & (kHot | kPressed)) && (m_fsState & kHorizontal) && !(m_fsState & kHidden);
-  if (m_button.m_hWnd) {
-    if (plain != (m_button.IsWindowVisible() != FALSE)) m_button.ShowWindow(plain ? SW_SHOWNA : SW_HIDE);
-    if (plain) m_button.Invalidate();
-  }
+  ShowItemButton(m_button, !(m_fsState & (kHot | kPressed | kHidden)) && (m_fsState & kHorizontal));
   CMenuBarItem::Repaint(pBar);
 }
 
@@ -193,40 +256,7 @@ void CMenuBarTitleItem::Draw(CDC* pDC, CMenuBar* pBar) {
   pDC->FillSolidRect(&r, pBar->m_crFace);
   if (!(m_fsState & (kHot | kPressed)) && (m_fsState & kHorizontal)) return;  // the button shows it
   const bool horizontal = (m_fsState & kHorizontal) != 0;
-  if (m_fsState & kPressed) {
-    // Open towards the popup below (or beside) so that its border joins.
-    CPen pen(PS_SOLID, 1, GetShadowColor(pBar->m_nStyle));
-    CPen* oldPen = pDC->SelectObject(&pen);
-    pDC->FillSolidRect(r.left + 1, r.top + 1, r.Width() - 2, r.Height() - 1, GetLightFaceColor());
-    if (horizontal) {
-      pDC->MoveTo(r.left, r.bottom);
-      pDC->LineTo(r.left, r.top);
-      pDC->LineTo(r.right - 1, r.top);
-      pDC->LineTo(r.right - 1, r.bottom);
-    } else {
-      pDC->MoveTo(r.right, r.top);
-      pDC->LineTo(r.left, r.top);
-      pDC->LineTo(r.left, r.bottom - 1);
-      pDC->LineTo(r.right, r.bottom - 1);
-    }
-    pDC->SelectObject(oldPen);
-  } else if (m_fsState & kHot) {
-    CBrush frame(GetThemeBaseColor());
-    pDC->FrameRect(&r, &frame);
-    CRect inside = r;
-    inside.DeflateRect(1, 1);
-    pDC->FillSolidRect(&inside, GetHotColor());
-  }
-  // The border joint of the popup about to open. Only a pressed title has
-  // one: a hot title's rectangle left registered would shape the border of
-  // whatever popup opens next, anywhere.
-  if (m_fsState & kPressed) {
-    CRect screen = r;
-    pBar->ClientToScreen(&screen);
-    if (horizontal) screen.right -= 5;
-    else screen.bottom -= 3;
-    RegisterPressedButton(screen, horizontal ? 0 : 1);
-  }
+  DrawItemFace(pDC, pBar, r, m_fsState);
   pDC->SetBkMode(TRANSPARENT);
   pDC->SetTextColor(GetSysColor((m_fsState & kInactive) ? COLOR_GRAYTEXT : COLOR_MENUTEXT));
   CFont* old = pDC->SelectObject(pBar->MenuFont(horizontal));
@@ -265,27 +295,175 @@ void CMenuBarTitleItem::Track(CMenuBar* pBar, CWnd* pFrame) {
     pFrame->SendMessage(WM_COMMAND, m_nCommand, 0);
     return;
   }
-  CRect r = m_rcItem;
-  pBar->ClientToScreen(&r);
-  const DWORD align = pBar->GetBarStyle() & CBRS_ALIGN_ANY;
-  const bool beside = !pBar->IsFloating() && (align & CBRS_ORIENT_VERT) && !(align & CBRS_ORIENT_HORZ);
-  RECT screen;
-  ::GetWindowRect(GetDesktopWindow(), &screen);
-  TPMPARAMS params{};
-  params.cbSize = sizeof(params);
-  POINT at;
-  UINT flags = 0;
-  if (beside) {
-    at = POINT{r.right - 1, r.top + 1};
-    params.rcExclude = screen;
-  } else {
-    // The popup may drop below the title but never rise over the bar.
-    at = POINT{std::max<LONG>(r.left, 0), r.bottom - 2};
-    params.rcExclude = RECT{screen.left, screen.top, screen.right, r.bottom - 2};
-    flags = TPM_VERTICAL;
+  pBar->TrackItemPopup(m_hPopup, m_rcItem, pFrame, 0);
+}
+
+// --- document items ---
+
+BEGIN_MESSAGE_MAP(CMenuBarMdiButton, CKitToolButton)
+ON_WM_LBUTTONDOWN()
+ON_WM_MOUSEMOVE()
+END_MESSAGE_MAP()
+
+void CMenuBarMdiButton::DrawItem(LPDRAWITEMSTRUCT dis) {
+  CKitToolButton::DrawItem(dis);  // the face, framed while hot or pressed
+  const CRect r(dis->rcItem);
+  const int shift = (dis->itemState & ODS_SELECTED) ? 1 : 0;
+  if (m_hDocIcon) {
+    const int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
+    ::DrawIconEx(dis->hDC, r.left + (r.Width() - cx) / 2, r.top + (r.Height() - cy) / 2, m_hDocIcon, cx, cy, 0,
+                 nullptr, DI_NORMAL);
+    return;
   }
-  TrackPopupMenuEx(m_hPopup, flags, at.x, at.y, pFrame->m_hWnd, &params);
-  RegisterPressedButton(RECT{0, 0, 0, 0}, -1);
+  KitGlyphStore& glyphs = GetKitGlyphStore();
+  IMAGEINFO info{};
+  if (m_nGlyph < 0 || !glyphs.images.GetImageInfo(m_nGlyph, &info)) return;
+  const int cx = info.rcImage.right - info.rcImage.left, cy = info.rcImage.bottom - info.rcImage.top;
+  const CPoint at(r.left + (r.Width() - cx) / 2 + shift, r.top + (r.Height() - cy) / 2 + shift);
+  glyphs.images.Draw(CDC::FromHandle(dis->hDC), m_nGlyph, at, ILD_TRANSPARENT);
+}
+
+// The icon opens its menu on the press, as a title does; the system buttons
+// act on the release, as buttons do.
+void CMenuBarMdiButton::OnLButtonDown(UINT nFlags, CPoint point) {
+  if (!IsIconButton()) {
+    CKitToolButton::OnLButtonDown(nFlags, point);
+    return;
+  }
+  if (CWnd* bar = GetParent())
+    bar->SendMessage(WM_COMMAND, static_cast<WPARAM>(kIconButtonId), reinterpret_cast<LPARAM>(m_hWnd));
+}
+
+void CMenuBarMdiButton::OnMouseMove(UINT nFlags, CPoint point) {
+  if (!IsIconButton()) {
+    CKitToolButton::OnMouseMove(nFlags, point);
+    return;
+  }
+  if (CWnd* bar = GetParent()) {
+    MapWindowPoints(bar, &point, 1);
+    bar->SendMessage(WM_MOUSEMOVE, nFlags, MAKELPARAM(point.x, point.y));
+  }
+}
+
+CMenuBarIconItem::CMenuBarIconItem(CMenuBar* pBar) {
+  m_size = CSize(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
+  m_fsState |= kHidden;
+  // Like the titles' buttons it takes the bar's face colour; only the system buttons have a style of their own.
+  m_button.Create(u"", WS_CHILD | BS_OWNERDRAW, CRect(0, 0, m_size.cx, m_size.cy), pBar, CMenuBarMdiButton::kIconId);
+}
+
+CMenuBarIconItem::~CMenuBarIconItem() { Destroy(); }
+
+void CMenuBarIconItem::Destroy() {
+  if (m_button.m_hWnd) m_button.DestroyWindow();
+}
+
+void CMenuBarIconItem::SetChild(HWND hWndChild) {
+  m_hWndChild = hWndChild;
+  m_hIcon = nullptr;
+  if (hWndChild) {
+    m_hIcon = reinterpret_cast<HICON>(::SendMessageW(hWndChild, WM_GETICON, ICON_SMALL, 0));
+    if (!m_hIcon) m_hIcon = reinterpret_cast<HICON>(::GetClassLongPtrW(hWndChild, GCLP_HICONSM));
+    if (!m_hIcon) m_hIcon = reinterpret_cast<HICON>(::GetClassLongPtrW(hWndChild, GCLP_HICON));
+  }
+  if (!m_hIcon) m_hIcon = ::LoadIconW(nullptr, IDI_APPLICATION);
+  m_button.m_hDocIcon = m_hIcon;
+}
+
+void CMenuBarIconItem::Layout(CPoint at, BOOL bHorz) {
+  CMenuBarItem::Layout(at, bHorz);
+  PlaceItemButton(m_button, m_rcItem);
+}
+
+void CMenuBarIconItem::Repaint(CMenuBar* pBar) {
+  ShowItemButton(m_button, !(m_fsState & (kHot | kPressed | kHidden)));
+  CMenuBarItem::Repaint(pBar);
+}
+
+void CMenuBarIconItem::TakeFaceColor(COLORREF color) {
+  if (m_button.m_hWnd) m_button.SetFaceColor(color);
+}
+
+void CMenuBarIconItem::Draw(CDC* pDC, CMenuBar* pBar) {
+  if (m_fsState & kHidden) return;
+  pDC->FillSolidRect(&m_rcItem, pBar->m_crFace);
+  if (!(m_fsState & (kHot | kPressed))) return;  // the button shows it
+  DrawItemFace(pDC, pBar, m_rcItem, m_fsState);
+  const int shift = (m_fsState & kPressed) ? 1 : 0;
+  if (m_hIcon)
+    ::DrawIconEx(pDC->m_hDC, m_rcItem.left + shift, m_rcItem.top + shift, m_hIcon, m_rcItem.Width(),
+                 m_rcItem.Height(), 0, nullptr, DI_NORMAL);
+}
+
+void CMenuBarIconItem::Track(CMenuBar* pBar, CWnd* pFrame) {
+  HWND child = m_hWndChild;
+  HMENU system = ::IsWindow(child) ? ::GetSystemMenu(child, FALSE) : nullptr;
+  if (!system) return;
+  EnableSystemCommands(child, system);
+  g_systemMenuOpen = true;
+  const UINT command = pBar->TrackItemPopup(system, m_rcItem, pFrame, TPM_RETURNCMD);
+  g_systemMenuOpen = false;
+  // Posted: closing the document rebuilds the bar, which must not happen under this item.
+  if (command) ::PostMessageW(child, WM_SYSCOMMAND, command, 0);
+}
+
+CMenuBarControlItem::CMenuBarControlItem(CMenuBar* pBar) {
+  m_fFlags = 0;  // the buttons take the clicks; the keyboard passes by
+  m_fsState |= kHidden;
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof(metrics);
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+  m_button = CSize(metrics.iMenuHeight - 2 * metrics.iBorderWidth, metrics.iMenuHeight - 4 * metrics.iBorderWidth);
+  m_size = CSize(3 * m_button.cx + 3, m_button.cy + 2);
+  static const char16_t* const tips[3] = {u"Minimize", u"Restore", u"Close"};
+  for (int i = 0; i < 3; ++i) {
+    CMenuBarMdiButton& button = m_buttons[i];
+    button.m_nGlyph = i;
+    button.Create(u"", WS_CHILD | BS_OWNERDRAW, CRect(CPoint(0, 0), m_button), pBar, kCommands[i]);
+    button.SetStyle(kKitStyleMdiButtons, TRUE);
+    button.SetTooltip(tips[i]);
+  }
+}
+
+CMenuBarControlItem::~CMenuBarControlItem() { Destroy(); }
+
+void CMenuBarControlItem::Destroy() {
+  for (CMenuBarMdiButton& button : m_buttons) {
+    if (button.m_hWnd) button.DestroyWindow();
+  }
+}
+
+void CMenuBarControlItem::SetButtonStyle(int style) {
+  for (CMenuBarMdiButton& button : m_buttons) {
+    if (button.m_hWnd) button.SetStyle(style, TRUE);
+  }
+}
+
+// The buttons in a row (a column on a vertical bar), one pixel apart.
+void CMenuBarControlItem::Layout(CPoint at, BOOL bHorz) {
+  CMenuBarItem::Layout(at, bHorz);
+  const bool shown = !(m_fsState & kHidden);
+  for (int i = 0; i < 3; ++i) {
+    CMenuBarMdiButton& button = m_buttons[i];
+    if (!button.m_hWnd) continue;
+    const int step = i * (bHorz ? m_button.cx + 1 : m_button.cy + 1);
+    const CPoint corner = bHorz ? CPoint(m_rcItem.left + step, m_rcItem.top + 1)
+                                : CPoint(m_rcItem.left + 1, m_rcItem.top + step);
+    button.SetWindowPos(nullptr, corner.x, corner.y, m_button.cx, m_button.cy,
+                        SWP_NOZORDER | SWP_NOACTIVATE | (shown ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+  }
+}
+
+void CMenuBarControlItem::Repaint(CMenuBar* pBar) {
+  CMenuBarItem::Repaint(pBar);
+  if (m_fsState & kHidden) return;
+  for (CMenuBarMdiButton& button : m_buttons) {
+    if (button.m_hWnd) button.Invalidate();
+  }
+}
+
+void CMenuBarControlItem::Draw(CDC* pDC, CMenuBar* pBar) {
+  if (!(m_fsState & kHidden)) pDC->FillSolidRect(&m_rcItem, pBar->m_crFace);
 }
 
 // --- bar ---
@@ -333,11 +511,10 @@ class CMenuBarFrameHook : public CSubclassWnd {
       case WM_MENUSELECT: {
         const UINT flags = HIWORD(wParam);
         const auto menu = reinterpret_cast<HMENU>(lParam);
-        const int hot = m_pBar->m_nHotItem;
-        auto* title = hot >= 0 && hot < m_pBar->GetItemCount() ? dynamic_cast<CMenuBarTitleItem*>(m_pBar->m_items[static_cast<size_t>(hot)]) : nullptr;
         if (flags != 0xFFFF || menu) {
+          const HMENU own = m_pBar->ItemPopup(m_pBar->m_nHotItem);
           m_pBar->m_bNoSubmenu = !(flags & MF_POPUP);
-          m_pBar->m_bOwnPopup = title && menu == title->m_hPopup;
+          m_pBar->m_bOwnPopup = own && menu == own;
         }
         break;
       }
@@ -366,7 +543,25 @@ class CMenuBarClientHook : public CSubclassWnd {
  public:
   explicit CMenuBarClientHook(CMenuBar* bar) : m_pBar(bar) {}
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
-    if (message == WM_MDIREFRESHMENU) return 0;
+    if (message == WM_MDIREFRESHMENU) {
+      m_pBar->UpdateMdiItems();
+      return 0;
+    }
+    switch (message) {
+      case WM_MDIACTIVATE:
+      case WM_MDIMAXIMIZE:
+      case WM_MDIRESTORE:
+      case WM_MDIDESTROY:
+      case WM_MDINEXT:
+      case WM_MDICREATE: {
+        // The maximised document may have changed: its items follow at once.
+        const LRESULT result = CSubclassWnd::WindowProc(message, wParam, lParam);
+        m_pBar->UpdateMdiItems();
+        return result;
+      }
+      default:
+        break;
+    }
     if (message == WM_MDISETMENU && wParam) {
       const BOOL owned = m_pBar->m_bOwnMenu;
       HMENU old = m_pBar->SetMenu(reinterpret_cast<HMENU>(wParam), reinterpret_cast<HMENU>(lParam));
@@ -493,6 +688,8 @@ HMENU CMenuBar::SetMenu(HMENU hMenu, HMENU hWindowMenu) {
 void CMenuBar::DeleteItems() {
   for (CMenuBarItem* item : m_items) delete item;
   m_items.clear();
+  m_pIconItem = nullptr;
+  m_pControlItem = nullptr;
   m_nHotItem = -1;
   m_nTrackingState = 0;
 }
@@ -500,13 +697,59 @@ void CMenuBar::DeleteItems() {
 void CMenuBar::BuildItems() {
   DeleteItems();
   if (!m_hWnd || !m_hMenu) return;
-  const int count = GetMenuItemCount(m_hMenu);
-  for (int i = 0; i < count; ++i) {
-    auto* item = new CMenuBarTitleItem(this, m_hMenu, i);
-    if (!m_bFrameActive) item->m_fsState |= CMenuBarItem::kInactive;
-    m_items.push_back(item);
+  // An MDI frame's bar holds the document's icon first and its buttons last,
+  // shown while a document is maximised.
+  if (m_bMdi) {
+    m_pIconItem = new CMenuBarIconItem(this);
+    m_items.push_back(m_pIconItem);
   }
-  for (CMenuBarItem* item : m_items) item->TakeFaceColor(m_crFace);
+  const int count = GetMenuItemCount(m_hMenu);
+  for (int i = 0; i < count; ++i) m_items.push_back(new CMenuBarTitleItem(this, m_hMenu, i));
+  if (m_bMdi) {
+    m_pControlItem = new CMenuBarControlItem(this);
+    m_items.push_back(m_pControlItem);
+    ShowMdiItems(m_bChildMaximized ? m_hWndLastChild : nullptr);
+  }
+  for (CMenuBarItem* item : m_items) {
+    if (!m_bFrameActive) item->m_fsState |= CMenuBarItem::kInactive;
+    item->TakeFaceColor(m_crFace);
+  }
+}
+
+void CMenuBar::ShowMdiItems(HWND hWndChild) {
+  if (!m_pIconItem || !m_pControlItem) return;
+  m_pIconItem->SetChild(hWndChild);
+  for (CMenuBarItem* item : {static_cast<CMenuBarItem*>(m_pIconItem), static_cast<CMenuBarItem*>(m_pControlItem)}) {
+    if (hWndChild) item->m_fsState &= static_cast<BYTE>(~CMenuBarItem::kHidden);
+    else item->m_fsState |= CMenuBarItem::kHidden;
+  }
+}
+
+void CMenuBar::UpdateMdiItems() {
+  if (!m_bMdi || !m_hWnd || !::IsWindow(m_hWndClient)) return;
+  BOOL maximized = FALSE;
+  const auto active =
+      reinterpret_cast<HWND>(::SendMessageW(m_hWndClient, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximized)));
+  const BOOL shown = active && maximized;
+  if (shown == m_bChildMaximized && active == m_hWndLastChild) return;
+  m_bChildMaximized = shown;
+  m_hWndLastChild = active;
+  // A selection on an item that goes away ends.
+  if (!shown && m_nTrackingState != 2 && m_nHotItem >= 0 && GetItem(m_nHotItem) == m_pIconItem)
+    SetTrackingState(0, -1);
+  ShowMdiItems(shown ? active : nullptr);
+  Refresh();
+}
+
+BOOL CMenuBar::OnMdiButton(UINT nCommand, HWND hWndButton) {
+  if (!m_pControlItem || !m_bChildMaximized) return FALSE;
+  for (const CMenuBarMdiButton& button : m_pControlItem->m_buttons) {
+    if (button.m_hWnd != hWndButton || !::IsWindow(m_hWndLastChild)) continue;
+    // Posted: the document's going rebuilds the bar, which must not happen under the button.
+    ::PostMessageW(m_hWndLastChild, WM_SYSCOMMAND, nCommand, 0);
+    return TRUE;
+  }
+  return FALSE;
 }
 
 void CMenuBar::Refresh() {
@@ -520,6 +763,7 @@ void CMenuBar::SetStyle(int style) {
   m_nStyle = style;
   m_crFace = GetFaceColor(style);
   for (CMenuBarItem* item : m_items) item->TakeFaceColor(m_crFace);
+  if (m_pControlItem) m_pControlItem->SetButtonStyle(kKitStyleMdiButtons);
   if (!m_hWnd) return;
   SendMessage(WM_NCPAINT, 1, 0);
   Invalidate(TRUE);
@@ -542,17 +786,19 @@ CFont* CMenuBar::MenuFont(BOOL bHorz) const {
 
 int CMenuBar::TextOffset() const { return Fonts().textOffset; }
 
-void CMenuBar::OnUpdateCmdUI(CFrameWnd*, BOOL) {}
+void CMenuBar::OnUpdateCmdUI(CFrameWnd*, BOOL) { UpdateMdiItems(); }
 
 CDockContext* CMenuBar::CreateDockContext() { return new CKitDockContext(this); }
 
 LRESULT CMenuBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_COMMAND && lParam) {
-    // A title's button was pressed.
     const int id = LOWORD(wParam);
+    if (HIWORD(wParam) == BN_CLICKED && OnMdiButton(static_cast<UINT>(id), reinterpret_cast<HWND>(lParam))) return 0;
+    // A title's button, or the document icon, was pressed; in an MDI frame
+    // the icon is the first item and the titles come after it.
     int index = -1;
     if (id == kIconButtonId) index = 0;
-    else if (id >= kButtonIdBase) index = id - kButtonIdBase;
+    else if (id >= kButtonIdBase) index = id - kButtonIdBase + (m_bMdi ? 1 : 0);
     if (CMenuBarItem* item = GetItem(index); item && (item->m_fFlags & CMenuBarItem::kHitTest)) {
       OpenItem(index);
       return 0;
@@ -619,7 +865,23 @@ void CMenuBar::PlaceItems() {
       y += item->m_size.cy;
     }
   }
+  PlaceControlItem();
   for (CMenuBarItem* item : m_items) item->Repaint(this);
+}
+
+// The document's buttons keep to the trailing end of the bar, as on a menu line.
+void CMenuBar::PlaceControlItem() {
+  if (!m_pControlItem || (m_pControlItem->m_fsState & CMenuBarItem::kHidden) || !m_hWnd) return;
+  CRect client;
+  GetClientRect(&client);
+  const CRect placed = m_pControlItem->m_rcItem;
+  if (IsHorizontal()) {
+    const int x = std::max<int>(placed.left, client.right - placed.Width());
+    m_pControlItem->Layout(CPoint(x, placed.top), TRUE);
+  } else {
+    const int y = std::max<int>(placed.top, client.bottom - placed.Height());
+    m_pControlItem->Layout(CPoint(placed.left, y), FALSE);
+  }
 }
 
 int CMenuBar::LengthAvailable() const {
@@ -705,6 +967,9 @@ CSize CMenuBar::CalcDynamicLayout(int nLength, DWORD dwMode) {
     block = WrapItems(m_nWrapWidth);
   } else if (horz) {
     block = WrapItems(std::max(0, LengthAvailable()));
+    // With a document's buttons the bar takes the whole line, for them to sit at its end.
+    // (A column keeps its length: a side dock bar is shorter than the frame.)
+    if (ControlItemShown()) block.cx = std::max<LONG>(block.cx, LengthAvailable());
   } else {
     for (CMenuBarItem* item : m_items) item->m_fsState &= static_cast<BYTE>(~CMenuBarItem::kRowBreak);
     block = CSize(0, 0);
@@ -781,6 +1046,11 @@ void CMenuBar::OnSysColorChange() {
 void CMenuBar::InvalidateItem(int nItem) {
   if (CMenuBarItem* item = GetItem(nItem)) {
     item->Repaint(this);
+    // An item wrapped under the document's buttons must not paint over them.
+    if (m_pControlItem && item != m_pControlItem && !(m_pControlItem->m_fsState & CMenuBarItem::kHidden)) {
+      CRect overlap;
+      if (overlap.IntersectRect(&item->m_rcItem, &m_pControlItem->m_rcItem)) m_pControlItem->Repaint(this);
+    }
     UpdateWindow();
   }
 }
@@ -907,6 +1177,38 @@ void CMenuBar::TrackPopup(int nItem) {
   SetTrackingState(0, -1);
 }
 
+UINT CMenuBar::TrackItemPopup(HMENU hPopup, const CRect& rcItem, CWnd* pFrame, UINT flags) {
+  CRect r = rcItem;
+  ClientToScreen(&r);
+  const DWORD align = GetBarStyle() & CBRS_ALIGN_ANY;
+  const bool beside = !IsFloating() && (align & CBRS_ORIENT_VERT) && !(align & CBRS_ORIENT_HORZ);
+  RECT screen;
+  ::GetWindowRect(GetDesktopWindow(), &screen);
+  TPMPARAMS params{};
+  params.cbSize = sizeof(params);
+  POINT at;
+  if (beside) {
+    at = POINT{r.right - 1, r.top + 1};
+    params.rcExclude = screen;
+  } else {
+    // The popup may drop below the item but never rise over the bar.
+    at = POINT{std::max<LONG>(r.left, 0), r.bottom - 2};
+    params.rcExclude = RECT{screen.left, screen.top, screen.right, r.bottom - 2};
+    flags |= TPM_VERTICAL;
+  }
+  const UINT result = static_cast<UINT>(TrackPopupMenuEx(hPopup, flags, at.x, at.y, pFrame->m_hWnd, &params));
+  RegisterPressedButton(RECT{0, 0, 0, 0}, -1);
+  return result;
+}
+
+HMENU CMenuBar::ItemPopup(int nItem) const {
+  CMenuBarItem* item = GetItem(nItem);
+  if (!item) return nullptr;
+  if (auto* title = dynamic_cast<CMenuBarTitleItem*>(item)) return title->m_hPopup;
+  if (item == m_pIconItem && ::IsWindow(m_pIconItem->m_hWndChild)) return ::GetSystemMenu(m_pIconItem->m_hWndChild, FALSE);
+  return nullptr;
+}
+
 LRESULT CALLBACK CMenuBar::MenuFilter(int code, WPARAM wParam, LPARAM lParam) {
   if (code == MSGF_MENU && g_trackingBar && g_trackingBar->OnMenuFilter(reinterpret_cast<MSG*>(lParam))) return 1;
   return CallNextHookEx(g_filterHook, code, wParam, lParam);
@@ -915,8 +1217,9 @@ LRESULT CALLBACK CMenuBar::MenuFilter(int code, WPARAM wParam, LPARAM lParam) {
 BOOL CMenuBar::OnMenuFilter(MSG* pMsg) {
   CWnd* main = AfxGetMainWnd() ? AfxGetMainWnd() : GetParentFrame();
   auto cancel = [&] {
-    // An open system menu belongs to the bar's loop, not the main window's.
-    if (main) main->PostMessage(WM_CANCELMODE);
+    // The document's system menu was opened by the bar, not the main window.
+    if (g_systemMenuOpen) PostMessage(WM_CANCELMODE);
+    else if (main) main->PostMessage(WM_CANCELMODE);
   };
   switch (pMsg->message) {
     case WM_MOUSEMOVE: {
@@ -980,6 +1283,7 @@ int CMenuBar::NextItem(int nItem, int step) const {
 
 BOOL CMenuBar::TranslateFrameMessage(MSG* pMsg) {
   if (!m_hWnd || !IsWindowVisible()) return FALSE;
+  UpdateMdiItems();
   const UINT m = pMsg->message;
   if (m_nTrackingState > 0 && IsMouseButtonDown(m) && pMsg->hwnd != m_hWnd && !::IsChild(m_hWnd, pMsg->hwnd)) {
     SetTrackingState(0, -1);
@@ -995,7 +1299,7 @@ BOOL CMenuBar::TranslateFrameMessage(MSG* pMsg) {
     if (m == WM_SYSKEYUP) {
       if (m_nTrackingState == 0) {
         if (m_bAltUsed) m_bAltUsed = FALSE;
-        else SetTrackingState(1, NextItem(-1, 1));
+        else SetTrackingState(1, NextItem(m_bMdi ? 0 : -1, 1));  // after the document icon
       } else if (m_nTrackingState == 1) {
         SetTrackingState(0, -1);
       }

@@ -25,6 +25,28 @@ class CMenuBarButton : public CKitToolButton {
   DECLARE_MESSAGE_MAP()
 };
 
+// A button of a maximised document window: its icon, whose press reaches the
+// bar as WM_COMMAND 1000 and opens the document's system menu, or one of its
+// Minimize, Restore and Close buttons, whose clicks reach the bar with their
+// system command as the control id.
+class CMenuBarMdiButton : public CKitToolButton {
+  DECLARE_DYNAMIC(CMenuBarMdiButton)
+
+ public:
+  static constexpr UINT kIconId = 2457;
+
+  void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override;
+
+  HICON m_hDocIcon = nullptr;  // the icon button's picture
+  int m_nGlyph = -1;           // a system button's image in the toolkit's glyph store
+
+ protected:
+  BOOL IsIconButton() const { return GetDlgCtrlID() == static_cast<int>(kIconId); }
+  afx_msg void OnLButtonDown(UINT nFlags, CPoint point);
+  afx_msg void OnMouseMove(UINT nFlags, CPoint point);
+  DECLARE_MESSAGE_MAP()
+};
+
 // One entry of the bar.
 class CMenuBarItem {
  public:
@@ -65,6 +87,48 @@ class CMenuBarTitleItem : public CMenuBarItem {
   CMenuBarButton m_button;
 };
 
+// The maximised document window's icon, first in an MDI frame's bar; hidden
+// while no document is maximised.
+class CMenuBarIconItem : public CMenuBarItem {
+ public:
+  explicit CMenuBarIconItem(CMenuBar* pBar);
+  ~CMenuBarIconItem() override;
+  void Draw(CDC* pDC, CMenuBar* pBar) override;
+  void Layout(CPoint at, BOOL bHorz) override;
+  // Opens the document's system menu; the chosen command goes to the document.
+  void Track(CMenuBar* pBar, CWnd* pFrame) override;
+  void Repaint(CMenuBar* pBar) override;
+  void TakeFaceColor(COLORREF color) override;
+  void Destroy() override;
+
+  // The document the icon stands for; its small icon, else the application's.
+  void SetChild(HWND hWndChild);
+
+  HWND m_hWndChild = nullptr;
+  HICON m_hIcon = nullptr;
+  CMenuBarMdiButton m_button;
+};
+
+// Minimize, Restore and Close for the maximised document, last in an MDI
+// frame's bar and drawn at its trailing end; hidden while no document is
+// maximised. Only its buttons take the mouse; the keyboard passes it by.
+class CMenuBarControlItem : public CMenuBarItem {
+ public:
+  static constexpr UINT kCommands[3] = {SC_MINIMIZE, SC_RESTORE, SC_CLOSE};
+
+  explicit CMenuBarControlItem(CMenuBar* pBar);
+  ~CMenuBarControlItem() override;
+  void Draw(CDC* pDC, CMenuBar* pBar) override;
+  void Layout(CPoint at, BOOL bHorz) override;
+  void Track(CMenuBar*, CWnd*) override {}
+  void Repaint(CMenuBar* pBar) override;
+  void Destroy() override;
+  void SetButtonStyle(int style);
+
+  CMenuBarMdiButton m_buttons[3];
+  CSize m_button{0, 0};  // one button's size
+};
+
 class CMenuBar : public CControlBar {
   DECLARE_DYNAMIC(CMenuBar)
 
@@ -89,6 +153,12 @@ class CMenuBar : public CControlBar {
   int GetHotItem() const { return m_nHotItem; }
   int GetItemCount() const { return static_cast<int>(m_items.size()); }
   CMenuBarItem* GetItem(int nIndex) const;
+  // An MDI frame's document items (null elsewhere).
+  CMenuBarIconItem* GetIconItem() const { return m_pIconItem; }
+  CMenuBarControlItem* GetControlItem() const { return m_pControlItem; }
+  // Shows or hides the document items as the MDI client's active document
+  // is maximised or not; the frame's messages and the idle update call it.
+  void UpdateMdiItems();
 
   CSize CalcFixedLayout(BOOL bStretch, BOOL bHorz) override;
   CSize CalcDynamicLayout(int nLength, DWORD dwMode) override;
@@ -108,6 +178,7 @@ class CMenuBar : public CControlBar {
 
  protected:
   friend class CMenuBarTitleItem;
+  friend class CMenuBarIconItem;
   friend class CMenuBarFrameHook;
   friend class CMenuBarClientHook;
 
@@ -116,6 +187,14 @@ class CMenuBar : public CControlBar {
 
   void SetTrackingState(int nState, int nItem);
   void TrackPopup(int nItem);
+  // Opens a popup under (or beside) an item's rectangle, owned by the frame.
+  UINT TrackItemPopup(HMENU hPopup, const CRect& rcItem, CWnd* pFrame, UINT flags);
+  // The popup an item opens: a title's, or the document's system menu.
+  HMENU ItemPopup(int nItem) const;
+  // The maximised document's system command, from a control item button.
+  BOOL OnMdiButton(UINT nCommand, HWND hWndButton);
+  // The document items show this document, or hide for none.
+  void ShowMdiItems(HWND hWndChild);
   void DeleteItems();
   void BuildItems();
   // The next hit-testable, shown item from nItem in a direction, wrapping.
@@ -126,6 +205,10 @@ class CMenuBar : public CControlBar {
   CSize WrapItems(int nWidth);
   CSize BlockSize() const;
   void PlaceItems();
+  void PlaceControlItem();
+  BOOL ControlItemShown() const {
+    return m_pControlItem && !(m_pControlItem->m_fsState & CMenuBarItem::kHidden) && !IsFloating();
+  }
   int LengthAvailable() const;
   CSize NonClientSize() const;
   void InvalidateItem(int nItem);
@@ -163,6 +246,10 @@ class CMenuBar : public CControlBar {
   BOOL m_bMdi = FALSE;          // the frame is an MDI frame
   HWND m_hWndClient = nullptr;  // its client
   CSubclassWnd* m_pClientHook = nullptr;
+  CMenuBarControlItem* m_pControlItem = nullptr;  // in m_items, MDI only
+  CMenuBarIconItem* m_pIconItem = nullptr;        // in m_items, MDI only
+  BOOL m_bChildMaximized = FALSE;
+  HWND m_hWndLastChild = nullptr;  // the active document last seen
   int m_nWrapWidth = 32767;  // the floating bar's last wrap width
 };
 

@@ -330,7 +330,8 @@ LRESULT WINAPI DefMDIChildProcW(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lPar
       return result;
     }
     case WM_SIZE:
-      if (wParam == SIZE_MAXIMIZED || wParam == SIZE_RESTORED) MdiChildSized(hWnd, wParam);
+      // A maximised document that is minimised leaves the frame's title and menu bar.
+      if (wParam == SIZE_MAXIMIZED || wParam == SIZE_RESTORED || wParam == SIZE_MINIMIZED) MdiChildSized(hWnd, wParam);
       break;
     case WM_SETTEXT: {
       const LRESULT result = DefWindowProcW(hWnd, uMsg, wParam, lParam);

@@ -25,6 +25,18 @@ inline std::vector<HWND> OpenPopups() {
   return list;
 }
 
+// Records, on the frame, the popup the menu loop last told it of.
+class PopupRecorder : public CSubclassWnd {
+ public:
+  HMENU last = nullptr;
+  // The popup open now, or null.
+  HMENU Shown() const { return OpenPopups().empty() ? nullptr : last; }
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_INITMENUPOPUP && !HIWORD(lParam)) last = reinterpret_cast<HMENU>(wParam);
+    return CSubclassWnd::WindowProc(message, wParam, lParam);
+  }
+};
+
 // A desktop pixel as it stands now, without pumping (safe inside a menu loop).
 inline COLORREF ScreenPixel(int x, int y) {
   auto surface = compat::host::DesktopSurface();

@@ -23,6 +23,21 @@ class ProfileApp : public CWinApp {
   }
 };
 
+// The application's loop: every message passes the frame's pre-translation
+// first; with `idle`, the idle update of the frame's bars follows each round.
+inline void PumpFrame(CWnd* frame, bool idle = false) {
+  for (int round = 0; round < 3; ++round) {
+    MSG msg;
+    int count = 0;
+    while (count++ < 10000 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (frame && AfxPreTranslateMessageTree(frame, &msg)) continue;
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    if (idle && frame && frame->m_hWnd) frame->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE);
+  }
+}
+
 class KitFrameTest : public KitTest {
  protected:
   void SetUp() override {
@@ -51,18 +66,7 @@ class KitFrameTest : public KitTest {
     Pump();
   }
 
-  // The application's loop: every message passes the frame's pre-translation first.
-  void FramePump() {
-    for (int round = 0; round < 3; ++round) {
-      MSG msg;
-      int count = 0;
-      while (count++ < 10000 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (frame_ && AfxPreTranslateMessageTree(frame_, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-      }
-    }
-  }
+  void FramePump() { PumpFrame(frame_); }
   void PressKey(unsigned vk) {
     compat::host::InjectKeyPress(vk);
     FramePump();

@@ -24,22 +24,13 @@ class MenuBar : public KitFrameTest {
     recorder_.HookWindow(static_cast<HWND>(nullptr));
     KitFrameTest::TearDown();
   }
-  // The popup the frame was last told of, while one is open.
-  class PopupRecorder : public CSubclassWnd {
-   public:
-    HMENU last = nullptr;
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
-      if (message == WM_INITMENUPOPUP && !HIWORD(lParam)) last = reinterpret_cast<HMENU>(wParam);
-      return CSubclassWnd::WindowProc(message, wParam, lParam);
-    }
-  };
-  PopupRecorder recorder_;
+  kittest::PopupRecorder recorder_;
   CMenuBar& Bar() { return frame_->m_wndMenuBar; }
   void Alt() {
     KeyDown(VK_MENU);
     KeyUp(VK_MENU);
   }
-  HMENU ShownMenu() const { return OpenPopups().empty() ? nullptr : recorder_.last; }
+  HMENU ShownMenu() const { return recorder_.Shown(); }
 };
 
 TEST_F(MenuBar, TheFrameHasNoMenuLineOnlyTheBarsSixTitles) {

@@ -88,6 +88,9 @@ int main(int argc, char** argv) {
     auto* window = new kitdemo::CMdiDemoFrame;
     if (!window->Build()) return 1;
     compat::PumpMessages();
+    // The idle update an application's loop gives its bars: the menu bar takes the maximised document.
+    window->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE);
+    compat::PumpMessages();
     if (window->m_wndTabs.GetTabCount() != 2) {
       std::fprintf(stderr, "kitdemo: the MDI tabs show %d windows, not 2\n", window->m_wndTabs.GetTabCount());
       result = 1;
