@@ -244,8 +244,8 @@ void CTriangleMesh::EdgeEnds(EdgeRef e, int* a, int* b) const {
     *a = m_constraints[e.index].first;
     *b = m_constraints[e.index].second;
   } else {
-    *a = m_createdEdges[e.index]->first;
-    *b = m_createdEdges[e.index]->second;
+    *a = m_createdEdges[e.index].first;
+    *b = m_createdEdges[e.index].second;
   }
 }
 
@@ -307,7 +307,7 @@ void CTriangleMesh::ActivateConstraints(int count) {
 
 void CTriangleMesh::IndexCreated(int created, bool add) {
   if (!m_gridLive) return;
-  const CreatedEdge& e = *m_createdEdges[created];
+  const CreatedEdge& e = m_createdEdges[created];
   if (add)
     m_grid.Insert(2 * created + 1, m_positions[e.first], m_positions[e.second]);
   else
@@ -349,7 +349,7 @@ void CTriangleMesh::SplitTriangle(int triangle, int q) {
   // Side k joins v[k] and v[k + 1]; the created side moves with it.
   for (int k = 1; k < 3; ++k)
     if (!sides[k].kind) {
-      CreatedEdge& e = *m_createdEdges[sides[k].index];
+      CreatedEdge& e = m_createdEdges[sides[k].index];
       if (e.left == parts[0]) e.left = parts[k];
       else if (e.right == parts[0]) e.right = parts[k];
     }
@@ -407,7 +407,7 @@ bool CTriangleMesh::OpensTowards(EdgeRef edge, int q) const {
     return r >= 0 && Cross(m_positions[a], m_positions[b], m_positions[r]) * side < 0;
   };
   if (!edge.kind) {
-    const CreatedEdge& e = *m_createdEdges[edge.index];
+    const CreatedEdge& e = m_createdEdges[edge.index];
     return !e.right && (!e.left || facesAway(e.left));
   }
   for (const auto& t : m_triangles)
@@ -552,12 +552,12 @@ CTriangleMesh::FrontNode* CTriangleMesh::NewNode(EdgeRef edge) {
 CTriangleMesh::EdgeRef CTriangleMesh::JoinEdge(int a, int b, Triangle* owner) {
   const int c = FindEdge(a, b);
   if (c >= 0) return {1, c};
-  auto e = std::make_unique<CreatedEdge>();
-  e->first = a;
-  e->second = b;
-  e->left = owner;
+  CreatedEdge e;
+  e.first = a;
+  e.second = b;
+  e.left = owner;
   m_createdBoxes.Set(m_createdEdges.size(), m_positions[a], m_positions[b]);
-  m_createdEdges.push_back(std::move(e));
+  m_createdEdges.push_back(e);
   IndexCreated(static_cast<int>(m_createdEdges.size() - 1), true);
   return {0, static_cast<int>(m_createdEdges.size() - 1)};
 }
@@ -574,7 +574,7 @@ CTriangleMesh::Triangle* CTriangleMesh::NewTriangle(EdgeRef s0, EdgeRef s1, Edge
 // A created edge that a new triangle uses from its other side.
 void CTriangleMesh::LinkRight(EdgeRef side, Triangle* t) {
   if (side.kind) return;
-  CreatedEdge& e = *m_createdEdges[side.index];
+  CreatedEdge& e = m_createdEdges[side.index];
   if (!e.left)
     e.left = t;
   else if (e.left != t && !e.right)
@@ -655,60 +655,100 @@ void CTriangleMesh::StartOrWait(int p) {
   MergeFronts();
 }
 
+// The first and last vertex of every front, and the fronts listed by them.
+void CTriangleMesh::ReadFrontEnds() {
+  const size_t n = m_fronts.size();
+  m_frontFirst.resize(n);
+  m_frontLast.resize(n);
+  m_frontsByEnd[0].clear();
+  m_frontsByEnd[1].clear();
+  for (size_t f = 0; f < n; ++f) {
+    m_frontFirst[f] = FrontFirstVertex(static_cast<int>(f));
+    m_frontLast[f] = FrontLastVertex(static_cast<int>(f));
+    m_frontsByEnd[0].emplace_back(m_frontFirst[f], static_cast<int>(f));
+    m_frontsByEnd[1].emplace_back(m_frontLast[f], static_cast<int>(f));
+  }
+  std::sort(m_frontsByEnd[0].begin(), m_frontsByEnd[0].end());
+  std::sort(m_frontsByEnd[1].begin(), m_frontsByEnd[1].end());
+}
+
+// Calls visit(other end, front) for each front whose first (end 0) or last
+// (end 1) vertex a constraint edge of v reaches.
+template <class Visit>
+void CTriangleMesh::ForFrontsReached(int v, int end, Visit visit) const {
+  const std::vector<std::pair<int, int>>& list = m_frontsByEnd[end];
+  for (int k = m_edgeStart[v]; k < m_edgeStart[v + 1]; ++k) {
+    const ConstraintEdge& c = m_constraints[m_edgeList[k]];
+    const int w = c.first == v ? c.second : c.first;
+    for (auto it = std::lower_bound(list.begin(), list.end(), std::make_pair(w, -1)); it != list.end() && it->first == w;
+         ++it)
+      visit(w, it->second);
+  }
+}
+
+// The first pending vertex, in order, that a constraint edge joins to the
+// first or last vertex of a front joins the first such front.
 void CTriangleMesh::JoinPending() {
-  for (bool attached = true; attached;) {
+  for (bool attached = true; attached && !m_pending.empty();) {
     attached = false;
-    for (auto it = m_pending.begin(); it != m_pending.end() && !attached; ++it) {
+    ReadFrontEnds();
+    const int fronts = static_cast<int>(m_fronts.size());
+    for (auto it = m_pending.begin(); it != m_pending.end(); ++it) {
       const int q = *it;
-      for (size_t f = 0; f < m_fronts.size() && !attached; ++f) {
-        const int first = FrontFirstVertex(static_cast<int>(f)), last = FrontLastVertex(static_cast<int>(f));
-        int c = FindEdge(q, first);
-        if (c >= 0) {
-          FrontNode* node = NewNode({1, c});
-          node->next = m_fronts[f];
-          m_fronts[f]->prev = node;
-          m_fronts[f] = node;
-          attached = true;
-        } else if ((c = FindEdge(last, q)) >= 0) {
-          FrontNode* tail = FrontTail(static_cast<int>(f));
-          FrontNode* node = NewNode({1, c});
-          node->prev = tail;
-          tail->next = node;
-          attached = true;
-        }
+      int f = fronts;
+      for (int end : {0, 1}) ForFrontsReached(q, end, [&](int, int g) { f = std::min(f, g); });
+      if (f == fronts) continue;
+      int c = FindEdge(q, m_frontFirst[f]);
+      if (c >= 0) {
+        FrontNode* node = NewNode({1, c});
+        node->next = m_fronts[f];
+        m_fronts[f]->prev = node;
+        m_fronts[f] = node;
+      } else {
+        c = FindEdge(m_frontLast[f], q);
+        FrontNode* tail = FrontTail(f);
+        FrontNode* node = NewNode({1, c});
+        node->prev = tail;
+        tail->next = node;
       }
-      if (attached) {
-        m_pending.erase(it);
-        break;
-      }
+      m_pending.erase(it);
+      attached = true;
+      break;
     }
   }
 }
 
+// Two fronts that a constraint edge joins, last vertex of one to first of
+// the other, become one: the first such pair (i, j), i < j, in order.
 void CTriangleMesh::MergeFronts() {
-  for (bool merged = true; merged;) {
+  for (bool merged = true; merged && m_fronts.size() > 1;) {
     merged = false;
-    for (size_t i = 0; i < m_fronts.size() && !merged; ++i)
-      for (size_t j = i + 1; j < m_fronts.size() && !merged; ++j) {
-        int c = FindEdge(FrontLastVertex(static_cast<int>(j)), FrontFirstVertex(static_cast<int>(i)));
-        size_t head = j, tailFront = i;
-        if (c < 0) {
-          c = FindEdge(FrontLastVertex(static_cast<int>(i)), FrontFirstVertex(static_cast<int>(j)));
-          head = i;
-          tailFront = j;
-        }
-        if (c < 0) continue;
-        FrontNode* tail = FrontTail(static_cast<int>(head));
-        FrontNode* node = NewNode({1, c});
-        node->prev = tail;
-        tail->next = node;
-        node->next = m_fronts[tailFront];
-        m_fronts[tailFront]->prev = node;
-        m_fronts[i] = m_fronts[head];
-        m_fronts.erase(m_fronts.begin() + static_cast<long>(j));
-        if (m_frontTails.size() > j) m_frontTails.erase(m_frontTails.begin() + static_cast<long>(j));
-        merged = true;
-      }
+    ReadFrontEnds();
+    const size_t none = m_fronts.size();
+    size_t i = none, j = none;
+    for (size_t k = 0; k < m_fronts.size(); ++k)
+      ForFrontsReached(m_frontLast[k], 0, [&](int, int m) {
+        const size_t low = std::min<size_t>(k, static_cast<size_t>(m)), high = std::max<size_t>(k, static_cast<size_t>(m));
+        if (low != high && std::make_pair(low, high) < std::make_pair(i, j)) i = low, j = high;
+      });
+    if (i == none) break;
+    int c = FindEdge(m_frontLast[j], m_frontFirst[i]);
+    size_t head = j, tailFront = i;
+    if (c < 0) {
+      c = FindEdge(m_frontLast[i], m_frontFirst[j]);
+      head = i;
+      tailFront = j;
+    }
+    FrontNode* tail = FrontTail(static_cast<int>(head));
+    FrontNode* node = NewNode({1, c});
+    node->prev = tail;
+    tail->next = node;
+    node->next = m_fronts[tailFront];
+    m_fronts[tailFront]->prev = node;
+    m_fronts[i] = m_fronts[head];
+    m_fronts.erase(m_fronts.begin() + static_cast<long>(j));
+    if (m_frontTails.size() > j) m_frontTails.erase(m_frontTails.begin() + static_cast<long>(j));
+    merged = true;
   }
 }
 
@@ -1233,7 +1273,7 @@ void CTriangleMesh::Retriangulate() {
       const auto found = created.find(std::minmax(a, b));
       if (found != created.end()) {
         t->sides[k] = {0, found->second};
-        m_createdEdges[found->second]->right = t;
+        m_createdEdges[found->second].right = t;
         continue;
       }
       t->sides[k] = JoinEdge(a, b, t);
@@ -1256,7 +1296,7 @@ int CTriangleMesh::OppositeVertex(const Triangle* t, int a, int b) const {
 
 void CTriangleMesh::Flip(int created, int depth) {
   if (m_flipBudget <= 0 || depth > kMaxFlipDepth) return;
-  CreatedEdge& e = *m_createdEdges[created];
+  CreatedEdge& e = m_createdEdges[created];
   Triangle *left = e.left, *right = e.right;
   if (!left || !right || left == right) return;
   const int a = e.first, b = e.second;
@@ -1305,7 +1345,7 @@ void CTriangleMesh::Flip(int created, int depth) {
   right->sides[0] = self, right->sides[1] = qb, right->sides[2] = bp;
   auto move = [&](EdgeRef side, Triangle* from, Triangle* to) {
     if (side.kind) return;
-    CreatedEdge& moved = *m_createdEdges[side.index];
+    CreatedEdge& moved = m_createdEdges[side.index];
     if (moved.left == from) moved.left = to;
     if (moved.right == from) moved.right = to;
   };
@@ -1320,7 +1360,7 @@ void CTriangleMesh::LinkRemaining() {
   for (const auto& t : m_triangles)
     for (EdgeRef side : t->sides)
       if (!side.kind) {
-        CreatedEdge& e = *m_createdEdges[side.index];
+        CreatedEdge& e = m_createdEdges[side.index];
         if (e.left && e.left != t.get() && !e.right) e.right = t.get();
       }
 }
@@ -1340,7 +1380,7 @@ void CTriangleMesh::TriangleVertices(int triangle, int out[3]) const {
 void CTriangleMesh::Edges(std::vector<std::pair<int, int>>& out) const {
   out.clear();
   for (const ConstraintEdge& c : m_constraints) out.emplace_back(c.first, c.second);
-  for (const auto& e : m_createdEdges) out.emplace_back(e->first, e->second);
+  for (const auto& e : m_createdEdges) out.emplace_back(e.first, e.second);
 }
 
 int CTriangleMesh::BuildRenderMesh(const CFeatureLineArray& geometry, const CFeatureLineArray& texture,

@@ -128,6 +128,9 @@ private:
   void SplitTriangle(int triangle, int q);
   bool OpensTowards(EdgeRef edge, int q) const;
   void JoinPending();
+  void ReadFrontEnds();
+  template <class Visit>
+  void ForFrontsReached(int v, int end, Visit visit) const;
   void MergeFronts();
   void CloseCorners(int front);
   void CloseCornersIndexed(int front);
@@ -158,9 +161,14 @@ private:
   std::vector<CMeshVertexSource> m_sources;
   std::vector<FrontNode*> m_fronts;
   mutable std::vector<FrontNode*> m_frontTails;  // last found tail of each front, or null
+  // Read by ReadFrontEnds: each front's first and last vertex, and (vertex,
+  // front) pairs sorted, by first vertex [0] and by last vertex [1].
+  std::vector<int> m_frontFirst, m_frontLast;
+  std::vector<std::pair<int, int>> m_frontsByEnd[2];
   std::vector<int> m_edgeStart, m_edgeList;  // constraint edges of each vertex
   std::vector<int> m_representative;         // first vertex at the same position
-  std::vector<std::unique_ptr<CreatedEdge>> m_createdEdges;
+  // By value: references to an edge are not held across the making of another.
+  std::vector<CreatedEdge> m_createdEdges;
   std::vector<std::unique_ptr<Triangle>> m_triangles;
   std::vector<int> m_pending;  // most recent last
   std::deque<FrontNode> m_nodePool;  // nodes stay where they are made
