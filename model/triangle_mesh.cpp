@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cmath>
 #include <deque>
-#include <map>
 #include <queue>
 #include <unordered_map>
 #include <unordered_set>
@@ -343,7 +342,7 @@ void CTriangleMesh::SplitAroundLeftovers() {
 void CTriangleMesh::SplitTriangle(int triangle, int q) {
   int v[3];
   TriangleVertices(triangle, v);
-  Triangle* parts[3] = {m_triangles[triangle].get(), nullptr, nullptr};
+  Triangle* parts[3] = {&m_triangles[triangle], nullptr, nullptr};
   const EdgeRef sides[3] = {parts[0]->sides[0], parts[0]->sides[1], parts[0]->sides[2]};
   for (int k = 1; k < 3; ++k) parts[k] = NewTriangle(sides[k], {1, -1}, {1, -1});
   // Side k joins v[k] and v[k + 1]; the created side moves with it.
@@ -410,9 +409,9 @@ bool CTriangleMesh::OpensTowards(EdgeRef edge, int q) const {
     const CreatedEdge& e = m_createdEdges[edge.index];
     return !e.right && (!e.left || facesAway(e.left));
   }
-  for (const auto& t : m_triangles)
-    for (EdgeRef s : t->sides)
-      if (s.kind && s.index == edge.index && !facesAway(t.get())) return false;
+  for (const Triangle& t : m_triangles)
+    for (EdgeRef s : t.sides)
+      if (s.kind && s.index == edge.index && !facesAway(&t)) return false;
   return true;
 }
 
@@ -563,8 +562,7 @@ CTriangleMesh::EdgeRef CTriangleMesh::JoinEdge(int a, int b, Triangle* owner) {
 }
 
 CTriangleMesh::Triangle* CTriangleMesh::NewTriangle(EdgeRef s0, EdgeRef s1, EdgeRef s2) {
-  m_triangles.push_back(std::make_unique<Triangle>());
-  Triangle* t = m_triangles.back().get();
+  Triangle* t = &m_triangles.emplace_back();
   t->sides[0] = s0;
   t->sides[1] = s1;
   t->sides[2] = s2;
@@ -990,7 +988,10 @@ private:
 // then forced by flips: the mesh's repair when its sweep leaves holes.
 class HullTriangulation {
 public:
-  HullTriangulation(const std::vector<CVector2>& positions, size_t edges) : m_positions(positions), m_edges(edges) {
+  // `plainFlips`: every flip unlinks and links its triangles, the form the
+  // direct flips must agree with.
+  HullTriangulation(const std::vector<CVector2>& positions, size_t edges, bool plainFlips)
+      : m_positions(positions), m_edges(edges), m_plainFlips(plainFlips) {
     m_order.reserve(edges);
   }
 
@@ -1153,13 +1154,81 @@ private:
     Link(static_cast<int>(m_triangles.size()) - 1, true);
   }
 
+  // Swaps the diagonal x-y of its two triangles for p-q: the triangles are
+  // unlinked and linked again. The direct form below makes the same owners
+  // and logs the same insertions and erasures in the same order, looking
+  // each side up once.
   void Flip(int x, int y) {
+    if (!m_plainFlips && FlipDirect(x, y)) return;
     const EdgeOwnerTable::Owners owners = *m_edges.Find(Key(x, y));
     const int p = Opposite(owners[0], x, y), q = Opposite(owners[1], x, y);
     for (int t : owners) Link(t, false);
     Set(owners[0], p, q, x);
     Set(owners[1], p, q, y);
     for (int t : owners) Link(t, true);
+  }
+
+  // False, changing nothing, when the two triangles are not as a flip
+  // expects them (then the plain form decides).
+  bool FlipDirect(int x, int y) {
+    const EdgeOwnerTable::Owners owners = *m_edges.Find(Key(x, y));
+    const int a = owners[0], b = owners[1];
+    if (a < 0 || b < 0 || a == b) return false;
+    const int p = Opposite(a, x, y), q = Opposite(b, x, y);
+    if (p < 0 || q < 0 || p == q || m_edges.Find(Key(p, q))) return false;
+    // The outer sides: each keeps its triangle across, if any, and moves to
+    // the new triangle that holds its x or y end (a holds x after the flip).
+    struct Side {
+      Edge key;
+      int from, to;
+      EdgeOwnerTable::Owners* owners;
+      int across;
+    };
+    Side sides[4] = {{Key(x, p), a, a, nullptr, -1}, {Key(y, p), a, b, nullptr, -1},
+                     {Key(x, q), b, a, nullptr, -1}, {Key(y, q), b, b, nullptr, -1}};
+    for (Side& side : sides) {
+      side.owners = m_edges.Find(side.key);
+      if (!side.owners) return false;
+      const EdgeOwnerTable::Owners& o = *side.owners;
+      if (o[0] == side.from) side.across = o[1];
+      else if (o[1] == side.from) side.across = o[0];
+      else return false;
+      if (side.across == a || side.across == b) return false;
+    }
+    for (const Side& side : sides)
+      if (side.across >= 0) *side.owners = {side.across, side.to};
+    // Unlinking logs the erasures of sides left without a triangle, in each
+    // triangle's side order; the diagonal goes with the second triangle.
+    auto outer = [&](const Edge& key) -> const Side* {
+      for (const Side& side : sides)
+        if (side.key == key) return &side;
+      return nullptr;
+    };
+    for (int t : {a, b}) {
+      const std::array<int, 3> v = m_triangles[t];
+      for (int k = 0; k < 3; ++k) {
+        const Edge key = Key(v[k], v[(k + 1) % 3]);
+        const Side* side = outer(key);
+        if (side ? side->across >= 0 : t == a) continue;
+        m_edges.Erase(key);
+        m_changes.push_back(Code(key) | kErased);
+      }
+    }
+    Set(a, p, q, x);
+    Set(b, p, q, y);
+    // Linking logs the insertions: the new diagonal with the first triangle,
+    // sides that had no triangle across with theirs.
+    for (int t : {a, b}) {
+      const std::array<int, 3> v = m_triangles[t];
+      for (int k = 0; k < 3; ++k) {
+        const Edge key = Key(v[k], v[(k + 1) % 3]);
+        const Side* side = outer(key);
+        if (side ? side->across >= 0 : t == b) continue;
+        m_edges.Insert(key, side ? EdgeOwnerTable::Owners{t, -1} : EdgeOwnerTable::Owners{a, b});
+        m_changes.push_back(Code(key));
+      }
+    }
+    return true;
   }
 
   const std::vector<CVector2>& m_positions;
@@ -1170,6 +1239,7 @@ private:
     }
   };
   EdgeOwnerTable m_edges;
+  bool m_plainFlips;
   // The edges once more in a hash map: the order in which the repair visits
   // them is this map's, which follows every insertion and erasure made.
   // Those are logged and replayed only when the order is read.
@@ -1256,7 +1326,7 @@ void CTriangleMesh::Retriangulate() {
   std::vector<int> points;
   for (int v = 0; v < m_vertexCount; ++v)
     if (m_representative[v] == v) points.push_back(v);
-  HullTriangulation hull(m_positions, 3 * points.size());
+  HullTriangulation hull(m_positions, 3 * points.size(), m_linearScans);
   if (!hull.Build(points)) return;
   hull.MakeDelaunay();
   for (const ConstraintEdge& c : m_constraints) hull.Force(c.first, c.second);
@@ -1265,19 +1335,18 @@ void CTriangleMesh::Retriangulate() {
   m_pending.clear();
   m_triangles.clear();
   m_createdEdges.clear();
-  std::map<std::pair<int, int>, int> created;
+  EdgeOwnerTable created(3 * points.size());  // the created edge of each pair of ends, first
   for (const std::array<int, 3>& v : hull.Triangles()) {
     Triangle* t = NewTriangle({1, -1}, {1, -1}, {1, -1});
     for (int k = 0; k < 3; ++k) {
       const int a = v[k], b = v[(k + 1) % 3];
-      const auto found = created.find(std::minmax(a, b));
-      if (found != created.end()) {
-        t->sides[k] = {0, found->second};
-        m_createdEdges[found->second].right = t;
+      if (const EdgeOwnerTable::Owners* found = created.Find(std::minmax(a, b))) {
+        t->sides[k] = {0, (*found)[0]};
+        m_createdEdges[(*found)[0]].right = t;
         continue;
       }
       t->sides[k] = JoinEdge(a, b, t);
-      if (!t->sides[k].kind) created.emplace(std::minmax(a, b), t->sides[k].index);
+      if (!t->sides[k].kind) created.Insert(std::minmax(a, b), {t->sides[k].index, -1});
     }
   }
 }
@@ -1357,18 +1426,18 @@ void CTriangleMesh::Flip(int created, int depth) {
 }
 
 void CTriangleMesh::LinkRemaining() {
-  for (const auto& t : m_triangles)
-    for (EdgeRef side : t->sides)
+  for (Triangle& t : m_triangles)
+    for (EdgeRef side : t.sides)
       if (!side.kind) {
         CreatedEdge& e = m_createdEdges[side.index];
-        if (e.left && e.left != t.get() && !e.right) e.right = t.get();
+        if (e.left && e.left != &t && !e.right) e.right = &t;
       }
 }
 
 // --- export ---
 
 void CTriangleMesh::TriangleVertices(int triangle, int out[3]) const {
-  const Triangle& t = *m_triangles[triangle];
+  const Triangle& t = m_triangles[triangle];
   for (int i = 0; i < 3; ++i) {
     int a0, a1, b0, b1;
     EdgeEnds(t.sides[(i + 2) % 3], &a0, &a1);

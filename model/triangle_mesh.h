@@ -169,7 +169,7 @@ private:
   std::vector<int> m_representative;         // first vertex at the same position
   // By value: references to an edge are not held across the making of another.
   std::vector<CreatedEdge> m_createdEdges;
-  std::vector<std::unique_ptr<Triangle>> m_triangles;
+  std::deque<Triangle> m_triangles;  // edges point at triangles: they stay where they are made
   std::vector<int> m_pending;  // most recent last
   std::deque<FrontNode> m_nodePool;  // nodes stay where they are made
   long m_flipBudget = 0;
