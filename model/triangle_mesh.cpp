@@ -1197,37 +1197,34 @@ private:
     }
     for (const Side& side : sides)
       if (side.across >= 0) *side.owners = {side.across, side.to};
-    // Unlinking logs the erasures of sides left without a triangle, in each
-    // triangle's side order; the diagonal goes with the second triangle.
     auto outer = [&](const Edge& key) -> const Side* {
       for (const Side& side : sides)
         if (side.key == key) return &side;
       return nullptr;
     };
-    for (int t : {a, b}) {
-      const std::array<int, 3> v = m_triangles[t];
-      for (int k = 0; k < 3; ++k) {
-        const Edge key = Key(v[k], v[(k + 1) % 3]);
-        const Side* side = outer(key);
-        if (side ? side->across >= 0 : t == a) continue;
-        m_edges.Erase(key);
-        m_changes.push_back(Code(key) | kErased);
+    // The sides that leave or enter the table, in each triangle's side
+    // order: outer sides with no triangle across, and the diagonal, which
+    // leaves with the second triangle and enters with the first.
+    auto changing = [&](int diagonalWith, auto change) {
+      for (int t : {a, b}) {
+        const std::array<int, 3> v = m_triangles[t];
+        for (int k = 0; k < 3; ++k) {
+          const Edge key = Key(v[k], v[(k + 1) % 3]);
+          const Side* side = outer(key);
+          if (side ? side->across < 0 : t == diagonalWith) change(t, key, side);
+        }
       }
-    }
+    };
+    changing(b, [&](int, const Edge& key, const Side*) {
+      m_edges.Erase(key);
+      m_changes.push_back(Code(key) | kErased);
+    });
     Set(a, p, q, x);
     Set(b, p, q, y);
-    // Linking logs the insertions: the new diagonal with the first triangle,
-    // sides that had no triangle across with theirs.
-    for (int t : {a, b}) {
-      const std::array<int, 3> v = m_triangles[t];
-      for (int k = 0; k < 3; ++k) {
-        const Edge key = Key(v[k], v[(k + 1) % 3]);
-        const Side* side = outer(key);
-        if (side ? side->across >= 0 : t == b) continue;
-        m_edges.Insert(key, side ? EdgeOwnerTable::Owners{t, -1} : EdgeOwnerTable::Owners{a, b});
-        m_changes.push_back(Code(key));
-      }
-    }
+    changing(a, [&](int t, const Edge& key, const Side* side) {
+      m_edges.Insert(key, side ? EdgeOwnerTable::Owners{t, -1} : EdgeOwnerTable::Owners{a, b});
+      m_changes.push_back(Code(key));
+    });
     return true;
   }
 
