@@ -367,6 +367,7 @@ void CTriangleMesh::SplitTriangle(int triangle, int q) {
 // front edge they see from its open side.
 void CTriangleMesh::JoinLeftovers() {
   if (m_pending.empty()) return;
+  m_sidesListed = false;
   ActivateConstraints(m_constraintCount);
   std::vector<char> used(m_vertexCount, 0);
   for (int t = 0; t < GetTriangleCount(); ++t) {
@@ -409,10 +410,32 @@ bool CTriangleMesh::OpensTowards(EdgeRef edge, int q) const {
     const CreatedEdge& e = m_createdEdges[edge.index];
     return !e.right && (!e.left || facesAway(e.left));
   }
-  for (const Triangle& t : m_triangles)
-    for (EdgeRef s : t.sides)
-      if (s.kind && s.index == edge.index && !facesAway(&t)) return false;
+  const auto [begin, end] = TrianglesOnConstraint(edge.index);
+  for (const int* t = begin; t != end; ++t)
+    if (!facesAway(&m_triangles[*t])) return false;
   return true;
+}
+
+// The triangles with constraint edge c as a side, listed afresh for every
+// constraint once triangles have been made or flipped since the last list.
+std::pair<const int*, const int*> CTriangleMesh::TrianglesOnConstraint(int c) const {
+  const std::pair<size_t, long> state(m_triangles.size(), m_flips);
+  if (!m_sidesListed || m_sidesListedAt != state) {
+    m_sideStart.assign(static_cast<size_t>(m_constraintCount) + 1, 0);
+    for (const Triangle& t : m_triangles)
+      for (EdgeRef s : t.sides)
+        if (s.kind && s.index >= 0 && s.index < m_constraintCount) ++m_sideStart[s.index + 1];
+    for (int e = 0; e < m_constraintCount; ++e) m_sideStart[e + 1] += m_sideStart[e];
+    m_sideList.resize(static_cast<size_t>(m_sideStart[m_constraintCount]));
+    std::vector<int> fill(m_sideStart.begin(), m_sideStart.end() - 1);
+    for (size_t t = 0; t < m_triangles.size(); ++t)
+      for (EdgeRef s : m_triangles[t].sides)
+        if (s.kind && s.index >= 0 && s.index < m_constraintCount) m_sideList[fill[s.index]++] = static_cast<int>(t);
+    m_sidesListed = true;
+    m_sidesListedAt = state;
+  }
+  if (c < 0 || c >= m_constraintCount) return {nullptr, nullptr};
+  return {m_sideList.data() + m_sideStart[c], m_sideList.data() + m_sideStart[c + 1]};
 }
 
 bool CTriangleMesh::BlockedBy(const CVector2& p, const CVector2& q, int a, int b) const {

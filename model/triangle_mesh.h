@@ -127,6 +127,7 @@ private:
   void SplitAroundLeftovers();
   void SplitTriangle(int triangle, int q);
   bool OpensTowards(EdgeRef edge, int q) const;
+  std::pair<const int*, const int*> TrianglesOnConstraint(int c) const;
   void JoinPending();
   void ReadFrontEnds();
   template <class Visit>
@@ -201,6 +202,11 @@ private:
   std::vector<FrontNode*> m_hiddenCorners;  // concave corners hidden when last examined
   std::vector<int> m_frontUses;  // front nodes on each created edge
   long m_flips = 0, m_flipsAtClean = -1;
+  // Triangles by their constraint sides, packed: m_sideStart[c] ..
+  // m_sideStart[c + 1] of m_sideList; listed at (triangle count, flips).
+  mutable std::vector<int> m_sideStart, m_sideList;
+  mutable bool m_sidesListed = false;
+  mutable std::pair<size_t, long> m_sidesListedAt;
   uint32_t m_cornerStamp = 0;
   mutable int m_lastBlocker = -1;  // tried first: one edge often hides a run of front edges
   // Constraint edges kept so far while AddPoints builds them, by kept order.
