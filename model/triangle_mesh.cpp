@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cmath>
 #include <deque>
-#include <map>
 #include <queue>
 #include <unordered_map>
 #include <unordered_set>
@@ -244,8 +243,8 @@ void CTriangleMesh::EdgeEnds(EdgeRef e, int* a, int* b) const {
     *a = m_constraints[e.index].first;
     *b = m_constraints[e.index].second;
   } else {
-    *a = m_createdEdges[e.index]->first;
-    *b = m_createdEdges[e.index]->second;
+    *a = m_createdEdges[e.index].first;
+    *b = m_createdEdges[e.index].second;
   }
 }
 
@@ -307,7 +306,7 @@ void CTriangleMesh::ActivateConstraints(int count) {
 
 void CTriangleMesh::IndexCreated(int created, bool add) {
   if (!m_gridLive) return;
-  const CreatedEdge& e = *m_createdEdges[created];
+  const CreatedEdge& e = m_createdEdges[created];
   if (add)
     m_grid.Insert(2 * created + 1, m_positions[e.first], m_positions[e.second]);
   else
@@ -343,13 +342,13 @@ void CTriangleMesh::SplitAroundLeftovers() {
 void CTriangleMesh::SplitTriangle(int triangle, int q) {
   int v[3];
   TriangleVertices(triangle, v);
-  Triangle* parts[3] = {m_triangles[triangle].get(), nullptr, nullptr};
+  Triangle* parts[3] = {&m_triangles[triangle], nullptr, nullptr};
   const EdgeRef sides[3] = {parts[0]->sides[0], parts[0]->sides[1], parts[0]->sides[2]};
   for (int k = 1; k < 3; ++k) parts[k] = NewTriangle(sides[k], {1, -1}, {1, -1});
   // Side k joins v[k] and v[k + 1]; the created side moves with it.
   for (int k = 1; k < 3; ++k)
     if (!sides[k].kind) {
-      CreatedEdge& e = *m_createdEdges[sides[k].index];
+      CreatedEdge& e = m_createdEdges[sides[k].index];
       if (e.left == parts[0]) e.left = parts[k];
       else if (e.right == parts[0]) e.right = parts[k];
     }
@@ -368,6 +367,7 @@ void CTriangleMesh::SplitTriangle(int triangle, int q) {
 // front edge they see from its open side.
 void CTriangleMesh::JoinLeftovers() {
   if (m_pending.empty()) return;
+  m_sidesListed = false;
   ActivateConstraints(m_constraintCount);
   std::vector<char> used(m_vertexCount, 0);
   for (int t = 0; t < GetTriangleCount(); ++t) {
@@ -407,13 +407,35 @@ bool CTriangleMesh::OpensTowards(EdgeRef edge, int q) const {
     return r >= 0 && Cross(m_positions[a], m_positions[b], m_positions[r]) * side < 0;
   };
   if (!edge.kind) {
-    const CreatedEdge& e = *m_createdEdges[edge.index];
+    const CreatedEdge& e = m_createdEdges[edge.index];
     return !e.right && (!e.left || facesAway(e.left));
   }
-  for (const auto& t : m_triangles)
-    for (EdgeRef s : t->sides)
-      if (s.kind && s.index == edge.index && !facesAway(t.get())) return false;
+  const auto [begin, end] = TrianglesOnConstraint(edge.index);
+  for (const int* t = begin; t != end; ++t)
+    if (!facesAway(&m_triangles[*t])) return false;
   return true;
+}
+
+// The triangles with constraint edge c as a side, listed afresh for every
+// constraint once triangles have been made or flipped since the last list.
+std::pair<const int*, const int*> CTriangleMesh::TrianglesOnConstraint(int c) const {
+  const std::pair<size_t, long> state(m_triangles.size(), m_flips);
+  if (!m_sidesListed || m_sidesListedAt != state) {
+    m_sideStart.assign(static_cast<size_t>(m_constraintCount) + 1, 0);
+    for (const Triangle& t : m_triangles)
+      for (EdgeRef s : t.sides)
+        if (s.kind && s.index >= 0 && s.index < m_constraintCount) ++m_sideStart[s.index + 1];
+    for (int e = 0; e < m_constraintCount; ++e) m_sideStart[e + 1] += m_sideStart[e];
+    m_sideList.resize(static_cast<size_t>(m_sideStart[m_constraintCount]));
+    std::vector<int> fill(m_sideStart.begin(), m_sideStart.end() - 1);
+    for (size_t t = 0; t < m_triangles.size(); ++t)
+      for (EdgeRef s : m_triangles[t].sides)
+        if (s.kind && s.index >= 0 && s.index < m_constraintCount) m_sideList[fill[s.index]++] = static_cast<int>(t);
+    m_sidesListed = true;
+    m_sidesListedAt = state;
+  }
+  if (c < 0 || c >= m_constraintCount) return {nullptr, nullptr};
+  return {m_sideList.data() + m_sideStart[c], m_sideList.data() + m_sideStart[c + 1]};
 }
 
 bool CTriangleMesh::BlockedBy(const CVector2& p, const CVector2& q, int a, int b) const {
@@ -552,19 +574,18 @@ CTriangleMesh::FrontNode* CTriangleMesh::NewNode(EdgeRef edge) {
 CTriangleMesh::EdgeRef CTriangleMesh::JoinEdge(int a, int b, Triangle* owner) {
   const int c = FindEdge(a, b);
   if (c >= 0) return {1, c};
-  auto e = std::make_unique<CreatedEdge>();
-  e->first = a;
-  e->second = b;
-  e->left = owner;
+  CreatedEdge e;
+  e.first = a;
+  e.second = b;
+  e.left = owner;
   m_createdBoxes.Set(m_createdEdges.size(), m_positions[a], m_positions[b]);
-  m_createdEdges.push_back(std::move(e));
+  m_createdEdges.push_back(e);
   IndexCreated(static_cast<int>(m_createdEdges.size() - 1), true);
   return {0, static_cast<int>(m_createdEdges.size() - 1)};
 }
 
 CTriangleMesh::Triangle* CTriangleMesh::NewTriangle(EdgeRef s0, EdgeRef s1, EdgeRef s2) {
-  m_triangles.push_back(std::make_unique<Triangle>());
-  Triangle* t = m_triangles.back().get();
+  Triangle* t = &m_triangles.emplace_back();
   t->sides[0] = s0;
   t->sides[1] = s1;
   t->sides[2] = s2;
@@ -574,7 +595,7 @@ CTriangleMesh::Triangle* CTriangleMesh::NewTriangle(EdgeRef s0, EdgeRef s1, Edge
 // A created edge that a new triangle uses from its other side.
 void CTriangleMesh::LinkRight(EdgeRef side, Triangle* t) {
   if (side.kind) return;
-  CreatedEdge& e = *m_createdEdges[side.index];
+  CreatedEdge& e = m_createdEdges[side.index];
   if (!e.left)
     e.left = t;
   else if (e.left != t && !e.right)
@@ -655,60 +676,100 @@ void CTriangleMesh::StartOrWait(int p) {
   MergeFronts();
 }
 
+// The first and last vertex of every front, and the fronts listed by them.
+void CTriangleMesh::ReadFrontEnds() {
+  const size_t n = m_fronts.size();
+  m_frontFirst.resize(n);
+  m_frontLast.resize(n);
+  m_frontsByEnd[0].clear();
+  m_frontsByEnd[1].clear();
+  for (size_t f = 0; f < n; ++f) {
+    m_frontFirst[f] = FrontFirstVertex(static_cast<int>(f));
+    m_frontLast[f] = FrontLastVertex(static_cast<int>(f));
+    m_frontsByEnd[0].emplace_back(m_frontFirst[f], static_cast<int>(f));
+    m_frontsByEnd[1].emplace_back(m_frontLast[f], static_cast<int>(f));
+  }
+  std::sort(m_frontsByEnd[0].begin(), m_frontsByEnd[0].end());
+  std::sort(m_frontsByEnd[1].begin(), m_frontsByEnd[1].end());
+}
+
+// Calls visit(other end, front) for each front whose first (end 0) or last
+// (end 1) vertex a constraint edge of v reaches.
+template <class Visit>
+void CTriangleMesh::ForFrontsReached(int v, int end, Visit visit) const {
+  const std::vector<std::pair<int, int>>& list = m_frontsByEnd[end];
+  for (int k = m_edgeStart[v]; k < m_edgeStart[v + 1]; ++k) {
+    const ConstraintEdge& c = m_constraints[m_edgeList[k]];
+    const int w = c.first == v ? c.second : c.first;
+    for (auto it = std::lower_bound(list.begin(), list.end(), std::make_pair(w, -1)); it != list.end() && it->first == w;
+         ++it)
+      visit(w, it->second);
+  }
+}
+
+// The first pending vertex, in order, that a constraint edge joins to the
+// first or last vertex of a front joins the first such front.
 void CTriangleMesh::JoinPending() {
-  for (bool attached = true; attached;) {
+  for (bool attached = true; attached && !m_pending.empty();) {
     attached = false;
-    for (auto it = m_pending.begin(); it != m_pending.end() && !attached; ++it) {
+    ReadFrontEnds();
+    const int fronts = static_cast<int>(m_fronts.size());
+    for (auto it = m_pending.begin(); it != m_pending.end(); ++it) {
       const int q = *it;
-      for (size_t f = 0; f < m_fronts.size() && !attached; ++f) {
-        const int first = FrontFirstVertex(static_cast<int>(f)), last = FrontLastVertex(static_cast<int>(f));
-        int c = FindEdge(q, first);
-        if (c >= 0) {
-          FrontNode* node = NewNode({1, c});
-          node->next = m_fronts[f];
-          m_fronts[f]->prev = node;
-          m_fronts[f] = node;
-          attached = true;
-        } else if ((c = FindEdge(last, q)) >= 0) {
-          FrontNode* tail = FrontTail(static_cast<int>(f));
-          FrontNode* node = NewNode({1, c});
-          node->prev = tail;
-          tail->next = node;
-          attached = true;
-        }
+      int f = fronts;
+      for (int end : {0, 1}) ForFrontsReached(q, end, [&](int, int g) { f = std::min(f, g); });
+      if (f == fronts) continue;
+      int c = FindEdge(q, m_frontFirst[f]);
+      if (c >= 0) {
+        FrontNode* node = NewNode({1, c});
+        node->next = m_fronts[f];
+        m_fronts[f]->prev = node;
+        m_fronts[f] = node;
+      } else {
+        c = FindEdge(m_frontLast[f], q);
+        FrontNode* tail = FrontTail(f);
+        FrontNode* node = NewNode({1, c});
+        node->prev = tail;
+        tail->next = node;
       }
-      if (attached) {
-        m_pending.erase(it);
-        break;
-      }
+      m_pending.erase(it);
+      attached = true;
+      break;
     }
   }
 }
 
+// Two fronts that a constraint edge joins, last vertex of one to first of
+// the other, become one: the first such pair (i, j), i < j, in order.
 void CTriangleMesh::MergeFronts() {
-  for (bool merged = true; merged;) {
+  for (bool merged = true; merged && m_fronts.size() > 1;) {
     merged = false;
-    for (size_t i = 0; i < m_fronts.size() && !merged; ++i)
-      for (size_t j = i + 1; j < m_fronts.size() && !merged; ++j) {
-        int c = FindEdge(FrontLastVertex(static_cast<int>(j)), FrontFirstVertex(static_cast<int>(i)));
-        size_t head = j, tailFront = i;
-        if (c < 0) {
-          c = FindEdge(FrontLastVertex(static_cast<int>(i)), FrontFirstVertex(static_cast<int>(j)));
-          head = i;
-          tailFront = j;
-        }
-        if (c < 0) continue;
-        FrontNode* tail = FrontTail(static_cast<int>(head));
-        FrontNode* node = NewNode({1, c});
-        node->prev = tail;
-        tail->next = node;
-        node->next = m_fronts[tailFront];
-        m_fronts[tailFront]->prev = node;
-        m_fronts[i] = m_fronts[head];
-        m_fronts.erase(m_fronts.begin() + static_cast<long>(j));
-        if (m_frontTails.size() > j) m_frontTails.erase(m_frontTails.begin() + static_cast<long>(j));
-        merged = true;
-      }
+    ReadFrontEnds();
+    const size_t none = m_fronts.size();
+    size_t i = none, j = none;
+    for (size_t k = 0; k < m_fronts.size(); ++k)
+      ForFrontsReached(m_frontLast[k], 0, [&](int, int m) {
+        const size_t low = std::min<size_t>(k, static_cast<size_t>(m)), high = std::max<size_t>(k, static_cast<size_t>(m));
+        if (low != high && std::make_pair(low, high) < std::make_pair(i, j)) i = low, j = high;
+      });
+    if (i == none) break;
+    int c = FindEdge(m_frontLast[j], m_frontFirst[i]);
+    size_t head = j, tailFront = i;
+    if (c < 0) {
+      c = FindEdge(m_frontLast[i], m_frontFirst[j]);
+      head = i;
+      tailFront = j;
+    }
+    FrontNode* tail = FrontTail(static_cast<int>(head));
+    FrontNode* node = NewNode({1, c});
+    node->prev = tail;
+    tail->next = node;
+    node->next = m_fronts[tailFront];
+    m_fronts[tailFront]->prev = node;
+    m_fronts[i] = m_fronts[head];
+    m_fronts.erase(m_fronts.begin() + static_cast<long>(j));
+    if (m_frontTails.size() > j) m_frontTails.erase(m_frontTails.begin() + static_cast<long>(j));
+    merged = true;
   }
 }
 
@@ -950,7 +1011,10 @@ private:
 // then forced by flips: the mesh's repair when its sweep leaves holes.
 class HullTriangulation {
 public:
-  HullTriangulation(const std::vector<CVector2>& positions, size_t edges) : m_positions(positions), m_edges(edges) {
+  // `plainFlips`: every flip unlinks and links its triangles, the form the
+  // direct flips must agree with.
+  HullTriangulation(const std::vector<CVector2>& positions, size_t edges, bool plainFlips)
+      : m_positions(positions), m_edges(edges), m_plainFlips(plainFlips) {
     m_order.reserve(edges);
   }
 
@@ -1113,13 +1177,78 @@ private:
     Link(static_cast<int>(m_triangles.size()) - 1, true);
   }
 
+  // Swaps the diagonal x-y of its two triangles for p-q: the triangles are
+  // unlinked and linked again. The direct form below makes the same owners
+  // and logs the same insertions and erasures in the same order, looking
+  // each side up once.
   void Flip(int x, int y) {
+    if (!m_plainFlips && FlipDirect(x, y)) return;
     const EdgeOwnerTable::Owners owners = *m_edges.Find(Key(x, y));
     const int p = Opposite(owners[0], x, y), q = Opposite(owners[1], x, y);
     for (int t : owners) Link(t, false);
     Set(owners[0], p, q, x);
     Set(owners[1], p, q, y);
     for (int t : owners) Link(t, true);
+  }
+
+  // False, changing nothing, when the two triangles are not as a flip
+  // expects them (then the plain form decides).
+  bool FlipDirect(int x, int y) {
+    const EdgeOwnerTable::Owners owners = *m_edges.Find(Key(x, y));
+    const int a = owners[0], b = owners[1];
+    if (a < 0 || b < 0 || a == b) return false;
+    const int p = Opposite(a, x, y), q = Opposite(b, x, y);
+    if (p < 0 || q < 0 || p == q || m_edges.Find(Key(p, q))) return false;
+    // The outer sides: each keeps its triangle across, if any, and moves to
+    // the new triangle that holds its x or y end (a holds x after the flip).
+    struct Side {
+      Edge key;
+      int from, to;
+      EdgeOwnerTable::Owners* owners;
+      int across;
+    };
+    Side sides[4] = {{Key(x, p), a, a, nullptr, -1}, {Key(y, p), a, b, nullptr, -1},
+                     {Key(x, q), b, a, nullptr, -1}, {Key(y, q), b, b, nullptr, -1}};
+    for (Side& side : sides) {
+      side.owners = m_edges.Find(side.key);
+      if (!side.owners) return false;
+      const EdgeOwnerTable::Owners& o = *side.owners;
+      if (o[0] == side.from) side.across = o[1];
+      else if (o[1] == side.from) side.across = o[0];
+      else return false;
+      if (side.across == a || side.across == b) return false;
+    }
+    for (const Side& side : sides)
+      if (side.across >= 0) *side.owners = {side.across, side.to};
+    auto outer = [&](const Edge& key) -> const Side* {
+      for (const Side& side : sides)
+        if (side.key == key) return &side;
+      return nullptr;
+    };
+    // The sides that leave or enter the table, in each triangle's side
+    // order: outer sides with no triangle across, and the diagonal, which
+    // leaves with the second triangle and enters with the first.
+    auto changing = [&](int diagonalWith, auto change) {
+      for (int t : {a, b}) {
+        const std::array<int, 3> v = m_triangles[t];
+        for (int k = 0; k < 3; ++k) {
+          const Edge key = Key(v[k], v[(k + 1) % 3]);
+          const Side* side = outer(key);
+          if (side ? side->across < 0 : t == diagonalWith) change(t, key, side);
+        }
+      }
+    };
+    changing(b, [&](int, const Edge& key, const Side*) {
+      m_edges.Erase(key);
+      m_changes.push_back(Code(key) | kErased);
+    });
+    Set(a, p, q, x);
+    Set(b, p, q, y);
+    changing(a, [&](int t, const Edge& key, const Side* side) {
+      m_edges.Insert(key, side ? EdgeOwnerTable::Owners{t, -1} : EdgeOwnerTable::Owners{a, b});
+      m_changes.push_back(Code(key));
+    });
+    return true;
   }
 
   const std::vector<CVector2>& m_positions;
@@ -1130,6 +1259,7 @@ private:
     }
   };
   EdgeOwnerTable m_edges;
+  bool m_plainFlips;
   // The edges once more in a hash map: the order in which the repair visits
   // them is this map's, which follows every insertion and erasure made.
   // Those are logged and replayed only when the order is read.
@@ -1216,7 +1346,7 @@ void CTriangleMesh::Retriangulate() {
   std::vector<int> points;
   for (int v = 0; v < m_vertexCount; ++v)
     if (m_representative[v] == v) points.push_back(v);
-  HullTriangulation hull(m_positions, 3 * points.size());
+  HullTriangulation hull(m_positions, 3 * points.size(), m_linearScans);
   if (!hull.Build(points)) return;
   hull.MakeDelaunay();
   for (const ConstraintEdge& c : m_constraints) hull.Force(c.first, c.second);
@@ -1225,19 +1355,18 @@ void CTriangleMesh::Retriangulate() {
   m_pending.clear();
   m_triangles.clear();
   m_createdEdges.clear();
-  std::map<std::pair<int, int>, int> created;
+  EdgeOwnerTable created(3 * points.size());  // the created edge of each pair of ends, first
   for (const std::array<int, 3>& v : hull.Triangles()) {
     Triangle* t = NewTriangle({1, -1}, {1, -1}, {1, -1});
     for (int k = 0; k < 3; ++k) {
       const int a = v[k], b = v[(k + 1) % 3];
-      const auto found = created.find(std::minmax(a, b));
-      if (found != created.end()) {
-        t->sides[k] = {0, found->second};
-        m_createdEdges[found->second]->right = t;
+      if (const EdgeOwnerTable::Owners* found = created.Find(std::minmax(a, b))) {
+        t->sides[k] = {0, (*found)[0]};
+        m_createdEdges[(*found)[0]].right = t;
         continue;
       }
       t->sides[k] = JoinEdge(a, b, t);
-      if (!t->sides[k].kind) created.emplace(std::minmax(a, b), t->sides[k].index);
+      if (!t->sides[k].kind) created.Insert(std::minmax(a, b), {t->sides[k].index, -1});
     }
   }
 }
@@ -1256,7 +1385,7 @@ int CTriangleMesh::OppositeVertex(const Triangle* t, int a, int b) const {
 
 void CTriangleMesh::Flip(int created, int depth) {
   if (m_flipBudget <= 0 || depth > kMaxFlipDepth) return;
-  CreatedEdge& e = *m_createdEdges[created];
+  CreatedEdge& e = m_createdEdges[created];
   Triangle *left = e.left, *right = e.right;
   if (!left || !right || left == right) return;
   const int a = e.first, b = e.second;
@@ -1305,7 +1434,7 @@ void CTriangleMesh::Flip(int created, int depth) {
   right->sides[0] = self, right->sides[1] = qb, right->sides[2] = bp;
   auto move = [&](EdgeRef side, Triangle* from, Triangle* to) {
     if (side.kind) return;
-    CreatedEdge& moved = *m_createdEdges[side.index];
+    CreatedEdge& moved = m_createdEdges[side.index];
     if (moved.left == from) moved.left = to;
     if (moved.right == from) moved.right = to;
   };
@@ -1317,18 +1446,18 @@ void CTriangleMesh::Flip(int created, int depth) {
 }
 
 void CTriangleMesh::LinkRemaining() {
-  for (const auto& t : m_triangles)
-    for (EdgeRef side : t->sides)
+  for (Triangle& t : m_triangles)
+    for (EdgeRef side : t.sides)
       if (!side.kind) {
-        CreatedEdge& e = *m_createdEdges[side.index];
-        if (e.left && e.left != t.get() && !e.right) e.right = t.get();
+        CreatedEdge& e = m_createdEdges[side.index];
+        if (e.left && e.left != &t && !e.right) e.right = &t;
       }
 }
 
 // --- export ---
 
 void CTriangleMesh::TriangleVertices(int triangle, int out[3]) const {
-  const Triangle& t = *m_triangles[triangle];
+  const Triangle& t = m_triangles[triangle];
   for (int i = 0; i < 3; ++i) {
     int a0, a1, b0, b1;
     EdgeEnds(t.sides[(i + 2) % 3], &a0, &a1);
@@ -1340,7 +1469,7 @@ void CTriangleMesh::TriangleVertices(int triangle, int out[3]) const {
 void CTriangleMesh::Edges(std::vector<std::pair<int, int>>& out) const {
   out.clear();
   for (const ConstraintEdge& c : m_constraints) out.emplace_back(c.first, c.second);
-  for (const auto& e : m_createdEdges) out.emplace_back(e->first, e->second);
+  for (const auto& e : m_createdEdges) out.emplace_back(e.first, e.second);
 }
 
 int CTriangleMesh::BuildRenderMesh(const CFeatureLineArray& geometry, const CFeatureLineArray& texture,

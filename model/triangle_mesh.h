@@ -127,7 +127,11 @@ private:
   void SplitAroundLeftovers();
   void SplitTriangle(int triangle, int q);
   bool OpensTowards(EdgeRef edge, int q) const;
+  std::pair<const int*, const int*> TrianglesOnConstraint(int c) const;
   void JoinPending();
+  void ReadFrontEnds();
+  template <class Visit>
+  void ForFrontsReached(int v, int end, Visit visit) const;
   void MergeFronts();
   void CloseCorners(int front);
   void CloseCornersIndexed(int front);
@@ -158,10 +162,15 @@ private:
   std::vector<CMeshVertexSource> m_sources;
   std::vector<FrontNode*> m_fronts;
   mutable std::vector<FrontNode*> m_frontTails;  // last found tail of each front, or null
+  // Read by ReadFrontEnds: each front's first and last vertex, and (vertex,
+  // front) pairs sorted, by first vertex [0] and by last vertex [1].
+  std::vector<int> m_frontFirst, m_frontLast;
+  std::vector<std::pair<int, int>> m_frontsByEnd[2];
   std::vector<int> m_edgeStart, m_edgeList;  // constraint edges of each vertex
   std::vector<int> m_representative;         // first vertex at the same position
-  std::vector<std::unique_ptr<CreatedEdge>> m_createdEdges;
-  std::vector<std::unique_ptr<Triangle>> m_triangles;
+  // By value: references to an edge are not held across the making of another.
+  std::vector<CreatedEdge> m_createdEdges;
+  std::deque<Triangle> m_triangles;  // edges point at triangles: they stay where they are made
   std::vector<int> m_pending;  // most recent last
   std::deque<FrontNode> m_nodePool;  // nodes stay where they are made
   long m_flipBudget = 0;
@@ -193,6 +202,11 @@ private:
   std::vector<FrontNode*> m_hiddenCorners;  // concave corners hidden when last examined
   std::vector<int> m_frontUses;  // front nodes on each created edge
   long m_flips = 0, m_flipsAtClean = -1;
+  // Triangles by their constraint sides, packed: m_sideStart[c] ..
+  // m_sideStart[c + 1] of m_sideList; listed at (triangle count, flips).
+  mutable std::vector<int> m_sideStart, m_sideList;
+  mutable bool m_sidesListed = false;
+  mutable std::pair<size_t, long> m_sidesListedAt;
   uint32_t m_cornerStamp = 0;
   mutable int m_lastBlocker = -1;  // tried first: one edge often hides a run of front edges
   // Constraint edges kept so far while AddPoints builds them, by kept order.

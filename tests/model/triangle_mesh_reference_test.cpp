@@ -88,4 +88,28 @@ TEST(TriangleMeshReference, DenseDrawingsKeepTheirTriangles) {
   EXPECT_EQ(MeshHash(400, 4), 7976024845807776560ull);
 }
 
+// Drawings whose sweep leaves holes, so that the mesh is triangulated afresh
+// over its hull: built with the direct flips and lookups of that repair, the
+// triangles are those of the plain form, which unlinks and links each flipped
+// pair (the form the linear scans use).
+TEST(TriangleMeshReference, HullRepairGivesTheTrianglesOfThePlainForm) {
+  for (unsigned seed = 1; seed <= 8; ++seed) {
+    Drawing d;
+    Draw(d, 16 + 4 * static_cast<int>(seed), seed);
+    std::vector<int> triangles[2];
+    for (int linear = 0; linear < 2; ++linear) {
+      CTriangleMesh mesh;
+      mesh.SetScanMode(linear ? CTriangleMesh::ScanMode::Linear : CTriangleMesh::ScanMode::Indexed);
+      mesh.AddPoints(d.array);
+      mesh.Triangulate();
+      for (int t = 0; t < mesh.GetTriangleCount(); ++t) {
+        int v[3];
+        mesh.TriangleVertices(t, v);
+        triangles[linear].insert(triangles[linear].end(), v, v + 3);
+      }
+    }
+    EXPECT_EQ(triangles[0], triangles[1]) << "seed " << seed;
+  }
+}
+
 }  // namespace
