@@ -130,6 +130,7 @@ class EditorTour : public EditorTest {
     EXPECT_TRUE(compat::WriteWindowPng(window, PngFile(name).c_str())) << name;
   }
   void ShotRect(RECT rect, const std::string& name) {
+    compat::host::SyncPresents();
     std::string error;
     EXPECT_TRUE(compat::host::WriteSurfacePng(*compat::host::DesktopSurface(), &rect, PngFile(name), &error)) << error;
   }
@@ -140,7 +141,16 @@ class EditorTour : public EditorTest {
     compat::AddModalStep([this, name, &shown] {
       const HWND dialog = ::GetActiveWindow();
       if (dialog && dialog != Frame()->m_hWnd) {
-        Shot(dialog, name);
+        // With the palette window a dialog brings up beside it.
+        RECT area;
+        ::GetWindowRect(dialog, &area);
+        const HWND palette = ::FindWindowW(nullptr, u"Select Background");
+        if (palette && ::IsWindowVisible(palette)) {
+          RECT more;
+          ::GetWindowRect(palette, &more);
+          ::UnionRect(&area, &area, &more);
+        }
+        ShotRect(area, name);
         shown = true;
       }
       compat::host::InjectKeyPress(VK_ESCAPE);
@@ -223,7 +233,6 @@ TEST_F(EditorTour, EveryWindowAndDialog) {
   Shot(Frame()->m_hWnd, "main_window_after_menus");
 
   ShotDialog(Frame(), ID_SET_OUTPUT_SIZE, "dialog_output_size");
-  ShotDialog(Frame(), ID_MORPHER_SETUP, "dialog_morpher_setup");
   ShotDialog(Frame(), ID_EXPORT_ANIMATION, "dialog_export_animation");
   ShotDialog(Frame(), ID_EXPORT_CURRENT_FRAME, "dialog_export_current_frame");
   ShotDialog(Frame(), ID_IMPORT_SOURCE, "dialog_import_source");
@@ -233,18 +242,18 @@ TEST_F(EditorTour, EveryWindowAndDialog) {
   for (const char* name : {"Face to block.pvk", "Second sample.pvk"})
     ASSERT_TRUE(Project()->SaveProjectFile(Program(ProgramFolder() / "Sample" / name).c_str()));
   ShotDialog(Frame(), ID_LOAD_SAMPLE, "dialog_load_sample");
-  Frame()->SendMessage(WM_COMMAND, ID_MODE_IMAGE_PROCESS);
-  Idle();
-  Shot(Frame()->m_hWnd, "main_window_image_process");
-  ShotDialog(View()->SourcePane(), ID_SET_CLIP_AREA, "dialog_clip_area");
-  ShotDialog(View()->SourcePane(), ID_COLOR_ADJUST, "dialog_color_adjust");
-  Frame()->SendMessage(WM_COMMAND, ID_MODE_FEATURE_LINE);
-  Idle();
   // On the left the bar is as high as the frame: the effects' settings show.
   Frame()->DockControlBar(&m_app->m_wndEffectBar, AFX_IDW_DOCKBAR_LEFT);
   Frame()->RecalcLayout();
   Idle();
   EXPECT_GE(ShotEffects(), 4);
+  // Last, as their palette window stays up.
+  ShotDialog(Frame(), ID_MORPHER_SETUP, "dialog_morpher_setup");
+  Frame()->SendMessage(WM_COMMAND, ID_MODE_IMAGE_PROCESS);
+  Idle();
+  Shot(Frame()->m_hWnd, "main_window_image_process");
+  ShotDialog(View()->SourcePane(), ID_SET_CLIP_AREA, "dialog_clip_area");
+  ShotDialog(View()->SourcePane(), ID_COLOR_ADJUST, "dialog_color_adjust");
 }
 
 // Writes a picture of the desktop, scaled down to `width` at most and cut to
