@@ -144,6 +144,8 @@ void CPentavoView::CreatePanes() {
       m_previewPlay.ShowWindow(SW_SHOW);
     }
     GetMorphProject()->InitDirect3D(m_previewPlay.m_preview.m_hWnd ? &m_previewPlay.m_preview : nullptr);
+    // The renderer learns the preview's size from its layout.
+    if (m_previewPlay.m_hWnd) m_previewPlay.RecalcLayout();
   }
   RenderCurrent();
   CRect client;

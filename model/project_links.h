@@ -22,6 +22,9 @@ class CRendererLink {
   virtual void SetFills(const CFillStyle& background, const CFillStyle& foreground) = 0;
   virtual void ResizeSurfaces(int width, int height) = 0;
   virtual void SetBusy(int busy) = 0;
+  // The client size of the window that shows the on-screen frame, which the
+  // frame is fitted into.
+  virtual void SetViewSize(int width, int height) { (void)width, (void)height; }
   // A texture for the picture rectangle: render target when renderTarget is 1.
   virtual CTextureHolder* CreateTexture(const RECT& picture, int renderTarget) = 0;
   virtual void DeleteTexture(CTextureHolder* texture) = 0;

@@ -68,6 +68,11 @@ class CMeshRendererLink : public CRendererLink {
     }
   }
 
+  void SetViewSize(int width, int height) override {
+    CD3DMeshRenderer* renderer = GetRenderer();
+    if (renderer && width > 0 && height > 0) renderer->m_viewRect = RECT{0, 0, width, height};
+  }
+
   void SetBusy(int busy) override {
     if (CD3DMeshRenderer* renderer = GetRenderer()) renderer->m_busy = busy;
   }

@@ -6,6 +6,7 @@
 #include "controls/dialog_color.h"
 #include "model/morph_pair.h"
 #include "model/morph_project.h"
+#include "model/project_links.h"
 #include "res/resource.h"
 #include "ui/stored_text.h"
 #include "platform/settings_store.h"
@@ -137,5 +138,9 @@ void CPreviewPlayDlg::RecalcLayout() {
   }
   preview.InflateRect(1, 1);
   m_preview.MoveWindow(&preview, TRUE);
+  // The renderer composes the on-screen frame at the preview's size.
+  CRect inside;
+  m_preview.GetClientRect(&inside);
+  if (CRendererLink* renderer = GetRendererLink()) renderer->SetViewSize(inside.Width(), inside.Height());
   m_timeLineBar.MoveWindow(client.left, area.bottom, client.Width(), std::max<int>(client.bottom - area.bottom, 0), TRUE);
 }
