@@ -217,7 +217,7 @@ class EditorTour : public EditorTest {
 TEST_F(EditorTour, EveryWindowAndDialog) {
   if (!std::getenv("CALVETTA_APP_X11") && !Wanted("CALVETTA_TOUR"))
     GTEST_SKIP() << "runs under xvfb-run (label x11), or with CALVETTA_TOUR=1";
-  // The X server's screen size, so that the Effect bar can show its whole panel.
+  // The X server's screen size: room for the effects' settings in the Effect bar.
   compat::ResetDesktop(1280, 1024);
   // The file dialogs open where the pictures are.
   struct Folder {
@@ -256,8 +256,8 @@ TEST_F(EditorTour, EveryWindowAndDialog) {
   ShotDialog(View()->SourcePane(), ID_COLOR_ADJUST, "dialog_color_adjust");
 }
 
-// Writes a picture of the desktop, scaled down to `width` at most and cut to
-// 256 colours, as a help page's screenshot.
+// Writes a screenshot, scaled down to `width` at most and cut to 256 colours,
+// as a help page's picture.
 void WriteHelpPicture(const std::string& from, const fs::path& to, int width) {
   const std::string script =
       "import sys\n"
