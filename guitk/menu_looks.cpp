@@ -250,8 +250,11 @@ void CDrawnMenuPlainLook::Attach(HWND hWnd, KitPopupRecord* record) {
 
 void CDrawnMenuPlainLook::Detach(HWND hWnd, KitPopupRecord* record) {
   if (!(record->flags & kPopupStyleChanged) || !IsWindow(hWnd)) return;
+  // Visibility is not the look's to give back: the popup detaches as it is
+  // being hidden, and a style without WS_VISIBLE now would make that hide a
+  // no-op that leaves the popup's picture on the screen.
   DWORD style = record->style;
-  if (record->flags & kPopupHookedVisible) style |= WS_VISIBLE;
+  if ((record->flags & kPopupHookedVisible) || (GetWindowLongW(hWnd, GWL_STYLE) & WS_VISIBLE)) style |= WS_VISIBLE;
   SetWindowLongW(hWnd, GWL_STYLE, static_cast<LONG>(style));
   SetWindowLongW(hWnd, GWL_EXSTYLE, static_cast<LONG>(record->exStyle));
 }

@@ -127,4 +127,28 @@ TEST_F(EditorPreview, ASettingChangedInThePanelShowsInThePreview) {
   EXPECT_TRUE(compat::WriteWindowPng(Frame()->m_hWnd, dlgtest::PngPath("editor_preview_setting").c_str()));
 }
 
+TEST_F(EditorPreview, ThePreviewShowsTheWholeFrameAtItsOwnSize) {
+  OpenPair();
+  // A source picture of two halves: the preview shows both, each on about
+  // half of it, not a magnified corner of a frame composed larger.
+  constexpr int w = 160, h = 120;
+  std::vector<DWORD> pixels(static_cast<size_t>(w) * h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) pixels[static_cast<size_t>(y) * w + x] = 0xFF000000 | (x < w / 2 ? 0xC02020 : 0x2020C0);
+  const CString path(apptest::Program(apptest::fs::path(m_temp) / "halves.bmp"));
+  CImageFile file;
+  ASSERT_TRUE(file.Save(path, 0, 0, w, h, pixels.data(), 0));
+  CMorphPair* pair = Project()->CurrentPair();
+  pair->SetSourceImage(path);
+  pair->m_fadeIn = 0;
+  pair->SetCurrentFrame(0);
+  View()->RenderCurrent();
+  Idle();
+  const Pixels shown = PreviewPixels();
+  ASSERT_FALSE(shown.empty());
+  const size_t red = Count(shown, 0xC02020), blue = Count(shown, 0x2020C0);
+  EXPECT_GT(red, shown.size() / 3);
+  EXPECT_GT(blue, shown.size() / 3);
+}
+
 }  // namespace

@@ -258,19 +258,22 @@ TEST_F(ViewCommands, F1OpensTheHelpPageBesideTheProgram) {
 TEST(HelpPages, EveryLinkResolves) {
   const path folder = apptest::ProgramFolder() / "Help" / "Calvetta";
   ASSERT_TRUE(apptest::fs::exists(folder / "index.html"));
-  int links = 0;
+  int links = 0, pictures = 0;
   for (const auto& entry : apptest::fs::directory_iterator(folder)) {
     if (entry.path().extension() != ".html") continue;
     const Bytes bytes = apptest::ReadBytes(entry.path());
     const std::string text(bytes.begin(), bytes.end());
-    for (size_t at = text.find("href=\""); at != std::string::npos; at = text.find("href=\"", at + 1)) {
-      const size_t start = at + 6, end = text.find('"', start);
-      const std::string target = text.substr(start, end - start);
-      EXPECT_TRUE(apptest::fs::exists(folder / target)) << entry.path().filename() << " -> " << target;
-      ++links;
-    }
+    // Links and the pages' screenshots alike.
+    for (const std::string attribute : {"href=\"", "src=\""})
+      for (size_t at = text.find(attribute); at != std::string::npos; at = text.find(attribute, at + 1)) {
+        const size_t start = at + attribute.size(), end = text.find('"', start);
+        const std::string target = text.substr(start, end - start);
+        EXPECT_TRUE(apptest::fs::exists(folder / target)) << entry.path().filename() << " -> " << target;
+        ++(attribute[0] == 's' ? pictures : links);
+      }
   }
   EXPECT_GT(links, 10);
+  EXPECT_GE(pictures, 4) << "the screenshots of the main window, panel, preview and export";
 }
 
 }  // namespace

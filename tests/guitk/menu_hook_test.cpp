@@ -149,6 +149,40 @@ TEST_F(MenuHook, OnlyPopupMenuWindowsAreTakenAndTheirBorderIsTwoPixels) {
   DestroyMenu(popup);
 }
 
+TEST_F(MenuHook, WhatLayBeneathAClosedPopupIsDrawnAgain) {
+  HWND owner = TopLevel(50, 50, 300, 200);
+  Pump();
+  HMENU popup = CreatePopupMenu();
+  AppendMenuW(popup, MF_STRING, 1, u"One");
+  // What the owner shows where the popup will open.
+  std::vector<COLORREF> before;
+  for (int y = 90; y < 140; ++y)
+    for (int x = 90; x < 140; ++x) before.push_back(ScreenPixel(x, y));
+  MenuDriver driver;
+  driver.HookWindow(owner);
+  RECT window{};
+  std::vector<COLORREF> shown;
+  // The popup's border, which differs from the owner's background.
+  auto spots = [&] { return std::vector<POINT>{{window.left, window.top + 6}}; };
+  auto was = [&](POINT p) { return before[static_cast<size_t>((p.y - 90) * 50 + (p.x - 90))]; };
+  driver.steps.push_back([&] {
+    GetWindowRect(OpenPopups().at(0), &window);
+    for (const POINT p : spots()) shown.push_back(ScreenPixel(p.x, p.y));
+  });
+  TrackPopupMenuEx(popup, TPM_RETURNCMD, 100, 100, owner, nullptr);
+  ASSERT_EQ(shown.size(), 1u);
+  Pump();
+  // The look gives the saved style back as the popup hides; the hide must
+  // still count, so that the owner paints over where the popup was.
+  for (size_t i = 0; i < shown.size(); ++i) {
+    const POINT p = spots()[i];
+    ASSERT_TRUE(p.x >= 90 && p.x < 140 && p.y >= 90 && p.y < 140);
+    EXPECT_NE(shown[i], was(p)) << "the popup covered this spot";
+    EXPECT_EQ(ScreenPixel(p.x, p.y), was(p)) << p.x << "," << p.y;
+  }
+  DestroyMenu(popup);
+}
+
 TEST_F(MenuHook, AHookThatCannotBeInstalledLeavesTheSystemBorders) {
   StopMenuLooks();
   EXPECT_FALSE(StartMenuLooks(0xFFFFFF00u));  // no such thread

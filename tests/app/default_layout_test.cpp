@@ -1,0 +1,114 @@
+// The factory layout "cMDefault.ini" that ships beside the program. It is the
+// profile of a scripted editor run that arranges the default layout and
+// exits; with CALVETTA_REGENERATE_LAYOUT=1 that run rewrites data/cMDefault.ini
+// in the source tree. The program itself only ever reads the file.
+#include <cstdlib>
+
+#include "editor_test_support.h"
+#include "guitk/kit_dock_bar.h"
+#include "res/resource.h"
+
+namespace apptest {
+namespace {
+
+const fs::path kCommitted = fs::path(CALVETTA_SOURCE_DIR) / "data" / "cMDefault.ini";
+
+class DefaultLayout : public EditorTest {
+ protected:
+  static UINT DockOf(CControlBar& bar) { return static_cast<UINT>(::GetDlgCtrlID(::GetParent(bar.m_hWnd))); }
+  static bool Visible(CControlBar& bar) { return (bar.GetStyle() & WS_VISIBLE) != 0; }
+
+  // Every bar where the default layout has it.
+  void ExpectDefaultLayout() {
+    CMainFrame* frame = Frame();
+    EXPECT_EQ(DockOf(frame->m_wndMenuBar), kKitOuterTop);
+    EXPECT_EQ(DockOf(frame->m_wndToolBar), kKitOuterTop);
+    EXPECT_EQ(DockOf(m_app->m_wndEffectBar), static_cast<UINT>(AFX_IDW_DOCKBAR_BOTTOM));
+    EXPECT_EQ(DockOf(View()->PreviewBar()), static_cast<UINT>(AFX_IDW_DOCKBAR_RIGHT));
+    for (CControlBar* bar : {static_cast<CControlBar*>(&frame->m_wndMenuBar),
+                             static_cast<CControlBar*>(&frame->m_wndToolBar),
+                             static_cast<CControlBar*>(&m_app->m_wndEffectBar),
+                             static_cast<CControlBar*>(&View()->PreviewBar())})
+      EXPECT_TRUE(Visible(*bar)) << bar->GetDlgCtrlID();
+  }
+
+  // The scripted run: a first start, every bar put in its default place
+  // explicitly (so the file does not depend on the creation order), then the
+  // exit that writes the profile.
+  Bytes ArrangeAndSave() {
+    ClearProgramFiles();
+    StoreShowNextTime(1);
+    Start();
+    CMainFrame* frame = Frame();
+    frame->MoveWindow(0, 0, 1000, 720);
+    frame->DockControlBar(&frame->m_wndMenuBar, kKitOuterTop);
+    frame->DockControlBar(&frame->m_wndToolBar, kKitOuterTop);
+    frame->DockControlBar(&m_app->m_wndEffectBar, AFX_IDW_DOCKBAR_BOTTOM);
+    frame->DockControlBar(&View()->PreviewBar(), AFX_IDW_DOCKBAR_RIGHT);
+    for (CControlBar* bar : {static_cast<CControlBar*>(&m_app->m_wndEffectBar),
+                             static_cast<CControlBar*>(&View()->PreviewBar())})
+      frame->ShowControlBar(bar, TRUE, FALSE);
+    frame->RecalcLayout();
+    Idle();
+    ExpectDefaultLayout();
+    Exit();
+    return ReadBytes(ProgramFolder() / "cM.ini");
+  }
+};
+
+TEST_F(DefaultLayout, RegeneratedOnRequestTheSameEachTime) {
+  const char* wanted = std::getenv("CALVETTA_REGENERATE_LAYOUT");
+  if (!wanted || std::string(wanted) != "1") GTEST_SKIP() << "CALVETTA_REGENERATE_LAYOUT=1 rewrites " << kCommitted;
+  const Bytes first = ArrangeAndSave();
+  const Bytes second = ArrangeAndSave();
+  ASSERT_FALSE(first.empty());
+  ASSERT_EQ(first, second) << "the scripted run must give the same bytes every time";
+  WriteBytes(kCommitted, first);
+}
+
+TEST_F(DefaultLayout, LoadingTheShippedFileGivesTheDefaultLayoutAndLeavesItAsItWas) {
+  const Bytes shipped = ReadBytes(kCommitted);
+  ASSERT_FALSE(shipped.empty()) << kCommitted;
+  // The build puts the file beside the program.
+  EXPECT_EQ(ReadBytes(ProgramFolder().parent_path() / "bin" / "cMDefault.ini"), shipped);
+  WriteBytes(ProgramFolder() / "cMDefault.ini", shipped);
+
+  Start();
+  CMainFrame* frame = Frame();
+  // A user's own arrangement: the Effect bar hidden, the preview on the left.
+  frame->DockControlBar(&View()->PreviewBar(), AFX_IDW_DOCKBAR_LEFT);
+  frame->ShowControlBar(&m_app->m_wndEffectBar, FALSE, FALSE);
+  Idle();
+  ASSERT_EQ(DockOf(View()->PreviewBar()), static_cast<UINT>(AFX_IDW_DOCKBAR_LEFT));
+
+  // Every bar the file names is one of the frame's.
+  CString profile = m_app->m_pszProfileName;
+  std::free(const_cast<TCHAR*>(m_app->m_pszProfileName));
+  m_app->m_pszProfileName = _wcsdup(Program(ProgramFolder() / "cMDefault.ini").c_str());
+  CDockState state;
+  state.LoadState(u"Calvetta");
+  std::free(const_cast<TCHAR*>(m_app->m_pszProfileName));
+  m_app->m_pszProfileName = _wcsdup(profile);
+  ASSERT_GT(state.m_arrBarInfo.GetSize(), 0) << "the file holds a dock state";
+  int named = 0;
+  for (INT_PTR i = 0; i < state.m_arrBarInfo.GetSize(); ++i) {
+    auto* info = static_cast<CControlBarInfo*>(state.m_arrBarInfo[i]);
+    EXPECT_NE(frame->GetControlBar(info->m_nBarID), nullptr) << info->m_nBarID;
+    for (INT_PTR slot = 0; slot < info->m_arrBarID.GetSize(); ++slot) {
+      const UINT id = static_cast<UINT>(reinterpret_cast<UINT_PTR>(info->m_arrBarID[slot])) & 0xFFFF;
+      if (id == 0) continue;
+      EXPECT_NE(frame->GetControlBar(id), nullptr) << id;
+      ++named;
+    }
+  }
+  EXPECT_GE(named, 4) << "menu bar, toolbar, Effect and Preview and Play";
+
+  frame->SendMessage(WM_COMMAND, ID_DEFAULT_LAYOUT);
+  Idle();
+  ExpectDefaultLayout();
+  Exit();
+  EXPECT_EQ(ReadBytes(ProgramFolder() / "cMDefault.ini"), shipped);
+}
+
+}  // namespace
+}  // namespace apptest
