@@ -227,16 +227,7 @@ TEST_F(ViewCommands, ExportCurrentFrameWritesEachTypeAndReportsFailures) {
 }
 
 TEST_F(ViewCommands, F1OpensTheHelpPageBesideTheProgram) {
-  // A stub opener first on the path notes what it was asked to open.
-  const path bin = path(m_temp) / "bin", note = path(m_temp) / "opened";
-  apptest::fs::create_directories(bin);
-  {
-    std::ofstream script(bin / "xdg-open");
-    script << "#!/bin/sh\nprintf '%s' \"$1\" > '" << note.string() << "'\n";
-  }
-  apptest::fs::permissions(bin / "xdg-open", apptest::fs::perms::owner_all);
-  const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
-  setenv("PATH", (bin.string() + ":" + oldPath).c_str(), 1);
+  apptest::StubOpener opener(m_temp);
   const path page = apptest::ProgramFolder() / "Help" / "Calvetta" / "index.html";
   const bool madePage = !apptest::fs::exists(page);
   if (madePage) apptest::WriteBytes(page, Bytes{'<', 'p', '>'});
@@ -245,12 +236,8 @@ TEST_F(ViewCommands, F1OpensTheHelpPageBesideTheProgram) {
   View()->SetFocus();
   compat::host::InjectKeyPress(VK_F1);
   Idle();
-  for (int i = 0; i < 100 && !apptest::fs::exists(note); ++i) usleep(20000);
-  usleep(50000);
-  const Bytes opened = apptest::ReadBytes(note);
-  EXPECT_EQ(std::string(opened.begin(), opened.end()), page.string());
+  EXPECT_EQ(opener.Opened(1), std::vector<std::string>{page.string()});
 
-  setenv("PATH", oldPath.c_str(), 1);
   if (madePage) apptest::fs::remove_all(apptest::ProgramFolder() / "Help");
 }
 
