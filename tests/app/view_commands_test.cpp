@@ -7,6 +7,7 @@
 #include "model/line_tool.h"
 #include "model/undo_history.h"
 #include "res/resource.h"
+#include "support/tool_runner.h"
 
 namespace {
 
@@ -70,6 +71,29 @@ class ViewCommands : public EditorTest {
       if (seen) AnswerMessageBox(seen);
     });
     Command(ID_EXPORT_CURRENT_FRAME);
+  }
+  // The frames written above, as independent readers see them.
+  void ExpectReadByTheTools() {
+    using testsupport::RunTool;
+    CALVETTA_REQUIRE_TOOL(testsupport::HaveTool("identify") && testsupport::HaveTool("jpeginfo") &&
+                              testsupport::HaveTool("tgatoppm") && testsupport::HaveTool("gifsicle"),
+                          "identify, jpeginfo, tgatoppm or gifsicle");
+    const auto quoted = [this](const char* name) { return " '" + Temp(name) + "'"; };
+    const std::string palette = RunTool("identify -verbose" + quoted("frame.bmp"));
+    EXPECT_NE(palette.find("Class: PseudoClass"), std::string::npos) << palette;
+    EXPECT_NE(palette.find("Colormap entries: 256"), std::string::npos) << palette;
+    const std::string trueColor = RunTool("identify -format '%r|%z|%wx%h'" + quoted("true.bmp"));
+    EXPECT_NE(trueColor.find("DirectClass"), std::string::npos) << trueColor;
+    EXPECT_NE(trueColor.find("|8|64x48"), std::string::npos) << "8 bits a channel: " << trueColor;
+    int status = -1;
+    const std::string jpeg = RunTool("jpeginfo -c" + quoted("frame.jpg"), &status);
+    EXPECT_EQ(status, 0) << jpeg;
+    EXPECT_NE(jpeg.find("OK"), std::string::npos) << jpeg;
+    EXPECT_EQ(RunTool("identify -format '%Q'" + quoted("frame.jpg")), "75");
+    EXPECT_EQ(RunTool("tgatoppm" + quoted("frame.tga") + " | head -2"), "P6\n64 48\n");
+    const std::string gif = RunTool("gifsicle --info" + quoted("frame.gif"));
+    EXPECT_NE(gif.find("1 image"), std::string::npos) << gif;
+    EXPECT_EQ(gif.find("loop"), std::string::npos) << "no loop block: " << gif;
   }
   static int BmpBits(const Bytes& bytes) { return bytes.size() > 30 ? static_cast<unsigned char>(bytes[28]) : -1; }
 };
@@ -192,6 +216,7 @@ TEST_F(ViewCommands, SwapExchangesPicturesAndLinesAndUndoRedoFollowAnEdit) {
 
 TEST_F(ViewCommands, ExportCurrentFrameWritesEachTypeAndReportsFailures) {
   OpenPair();
+  Project()->CurrentPair()->m_fadeIn = 0;  // frame 0 shows the source picture, not the background alone
   ExportFrame(Temp("frame.bmp"));
   EXPECT_EQ(BmpBits(apptest::ReadBytes(Temp("frame.bmp"))), 8) << "a palette picture without the option";
   ExportFrame(Temp("plain"));
@@ -217,6 +242,7 @@ TEST_F(ViewCommands, ExportCurrentFrameWritesEachTypeAndReportsFailures) {
   EXPECT_EQ(std::string(gif.begin(), gif.end()).find("NETSCAPE"), std::string::npos) << "one frame, no loop block";
   EXPECT_EQ(apptest::ReadBytes(Temp("frame.gif")).back(), ';');
 
+  ExpectReadByTheTools();
   // A file that cannot be made: a message for each kind of writer, and the main window usable after.
   for (const char* name : {"frame.gif", "frame.bmp", "frame.jpg"}) {
     std::u16string seen;
