@@ -11,25 +11,28 @@ namespace apptest {
 
 class Workflow : public EditorTest {
  protected:
-  // A w x h picture, `left` on its left half and `right` on its right half.
-  CString Picture(const std::string& name, DWORD left, DWORD right, int w = 64, int h = 48) {
+  // A w x h picture, `left` on its columns before `split` (its middle when
+  // not given) and `right` on the others.
+  CString Picture(const std::string& name, DWORD left, DWORD right, int w = 64, int h = 48, int split = -1) {
+    if (split < 0) split = w / 2;
     std::vector<DWORD> pixels(static_cast<size_t>(w) * h);
     for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) pixels[static_cast<size_t>(y) * w + x] = 0xFF000000 | (x < w / 2 ? left : right);
+      for (int x = 0; x < w; ++x) pixels[static_cast<size_t>(y) * w + x] = 0xFF000000 | (x < split ? left : right);
     const CString file(Program(fs::path(m_temp) / name));
     CImageFile writer;
     EXPECT_TRUE(writer.Save(file, 0, 0, w, h, pixels.data(), 0));
     return file;
   }
   // The editor maximised with a 64 x 48 output, the current pair holding a
-  // red/green source and a blue/yellow target, feature-line mode.
-  void OpenPair() {
+  // red/green source and a blue/yellow target (w x h, split at `split`),
+  // feature-line mode.
+  void OpenPair(int w = 64, int h = 48, int split = -1) {
     Start();
     Frame()->ShowWindow(SW_MAXIMIZE);
     Project()->SetOutputSize(64, 48);
     CMorphPair* pair = Project()->CurrentPair();
-    pair->SetSourceImage(Picture("a.bmp", kRed, kGreen));
-    pair->SetTargetImage(Picture("b.bmp", kBlue, kYellow));
+    pair->SetSourceImage(Picture("a.bmp", kRed, kGreen, w, h, split));
+    pair->SetTargetImage(Picture("b.bmp", kBlue, kYellow, w, h, split));
     for (CImageSlot* slot : {pair->GetSourceSlot(), pair->GetTargetSlot()}) slot->SetZoom(1.0f);
     View()->RefreshPanes();
     View()->RedrawPanes();
@@ -75,6 +78,13 @@ class Workflow : public EditorTest {
   void Png(const char* name) {
     Frame()->UpdateWindow();
     EXPECT_TRUE(compat::WriteWindowPng(Frame()->m_hWnd, dlgtest::PngPath(name).c_str()));
+  }
+  // Clicks a button of the main toolbar.
+  void ClickToolbarButton(UINT id) {
+    RECT rect{};
+    ASSERT_TRUE(Frame()->m_wndToolBar.SendMessage(TB_GETRECT, id, reinterpret_cast<LPARAM>(&rect))) << id;
+    ClickIn(&Frame()->m_wndToolBar, (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    Idle();
   }
   bool MainWindowEnabled() { return Frame()->IsWindowEnabled() != FALSE; }
 
