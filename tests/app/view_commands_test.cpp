@@ -1,21 +1,20 @@
 // The view's commands as a user reaches them: through the frame's command
 // routing, with their enabled and checked states from the update handlers,
 // and Export Current Frame through its save dialog.
-#include "editor_test_support.h"
 #include "imaging/image_file.h"
 #include "model/line_set.h"
 #include "model/line_tool.h"
 #include "model/undo_history.h"
 #include "res/resource.h"
 #include "support/tool_runner.h"
+#include "workflow_test_support.h"
 
 namespace {
 
 using apptest::Bytes;
-using apptest::EditorTest;
 using apptest::fs::path;
 
-class ViewCommands : public EditorTest {
+class ViewCommands : public apptest::Workflow {
  protected:
   CString Picture(const char* name, DWORD rgb) {
     constexpr int w = 64, h = 48;
@@ -37,21 +36,6 @@ class ViewCommands : public EditorTest {
     View()->RefreshPanes();
     Idle();
     Command(ID_MODE_FEATURE_LINE);
-  }
-  void Command(UINT id) {
-    Frame()->SendMessage(WM_COMMAND, id);
-    Idle();
-  }
-  // Whether a menu item or button of this command would be enabled.
-  bool Enabled(UINT id) {
-    struct Recorder : CCmdUI {
-      int enabled = -1;
-      void Enable(BOOL on) override { enabled = on ? 1 : 0; }
-      void SetCheck(int) override {}
-    } recorder;
-    recorder.m_nID = id;
-    recorder.DoUpdate(Frame(), FALSE);
-    return recorder.enabled != 0;
   }
   int SourceWidth() {
     CRect rect;

@@ -13,14 +13,6 @@ namespace {
 
 class LinesWorkflow : public Workflow {
  protected:
-  static void DragIn(CWnd* window, POINT from, POINT to) {
-    const POINT a = OnScreen(window, from.x, from.y), b = OnScreen(window, to.x, to.y);
-    compat::host::InjectMouseMove(a.x, a.y);
-    compat::host::InjectMouseButton(0, true, a.x, a.y);
-    compat::host::InjectMouseMove((a.x + b.x) / 2, (a.y + b.y) / 2);
-    compat::host::InjectMouseMove(b.x, b.y);
-    compat::host::InjectMouseButton(0, false, b.x, b.y);
-  }
   // A user choosing `file` in the framework's file dialog of this caption, after Ctrl+`key`.
   void FileCommand(UINT key, const char16_t* caption, const std::string& file) {
     const std::u16string name = Program(file);
@@ -58,7 +50,7 @@ TEST_F(LinesWorkflow, DrawMoveCopyAcrossDeleteUndoAndKeepTheLinesInTheFile) {
 
   // "Line Edit Mode": the target's second point dragged elsewhere; it stays selected.
   ClickToolbarButton(ID_LINE_EDIT);
-  DragIn(target, POINT{40, 30}, POINT{50, 40});
+  Drag(target, POINT{40, 30}, POINT{50, 40});
   Idle();
   EXPECT_EQ(At(Target(), 0, 1), (std::pair<float, float>{50.0f, 40.0f}));
   EXPECT_EQ(At(Source(), 0, 1), (std::pair<float, float>{40.0f, 30.0f}));
@@ -78,7 +70,7 @@ TEST_F(LinesWorkflow, DrawMoveCopyAcrossDeleteUndoAndKeepTheLinesInTheFile) {
   CtrlKey('Y');
   Idle();
   EXPECT_EQ(At(Source(), 0, 1), (std::pair<float, float>{50.0f, 40.0f})) << "Ctrl+Y copied it again";
-  DragIn(target, POINT{50, 40}, POINT{30, 35});
+  Drag(target, POINT{50, 40}, POINT{30, 35});
   Idle();
   ClickToolbarButton(ID_COPY_SOURCE_LINES_TO_TARGET);
   EXPECT_EQ(At(Target(), 0, 1), (std::pair<float, float>{50.0f, 40.0f}));

@@ -70,6 +70,15 @@ class Workflow : public EditorTest {
     compat::host::InjectMouseMove(p.x, p.y);
     compat::host::InjectClick(0, p.x, p.y);
   }
+  // A press at `from`, a move and a release at `to`, in a window's client coordinates.
+  static void Drag(CWnd* window, POINT from, POINT to) {
+    const POINT a = OnScreen(window, from.x, from.y), b = OnScreen(window, to.x, to.y);
+    compat::host::InjectMouseMove(a.x, a.y);
+    compat::host::InjectMouseButton(0, true, a.x, a.y);
+    compat::host::InjectMouseMove((a.x + b.x) / 2, (a.y + b.y) / 2);
+    compat::host::InjectMouseMove(b.x, b.y);
+    compat::host::InjectMouseButton(0, false, b.x, b.y);
+  }
   // What the desktop shows at a point of a window's client area, as 0xRRGGBB.
   static uint32_t ShownAt(CWnd* window, int x, int y) {
     const POINT p = OnScreen(window, x, y);

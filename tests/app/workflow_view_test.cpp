@@ -18,15 +18,6 @@ class ViewWorkflow : public Workflow {
     pane->GetScrollInfo(bar, &info, SIF_ALL);
     return info;
   }
-  // A press at `from`, a move and a release at `to`, in a window's client coordinates.
-  static void Drag(CWnd* window, POINT from, POINT to) {
-    const POINT a = OnScreen(window, from.x, from.y), b = OnScreen(window, to.x, to.y);
-    compat::host::InjectMouseMove(a.x, a.y);
-    compat::host::InjectMouseButton(0, true, a.x, a.y);
-    compat::host::InjectMouseMove((a.x + b.x) / 2, (a.y + b.y) / 2);
-    compat::host::InjectMouseMove(b.x, b.y);
-    compat::host::InjectMouseButton(0, false, b.x, b.y);
-  }
   // A click on the pane's horizontal scroll bar, `fromRight` pixels left of its right end.
   static void ClickHorizontalBar(CWnd* pane, int fromRight) {
     CRect client;
