@@ -84,6 +84,7 @@ TEST_F(SettingsWorkflow, OutputSizeAndMorpherSetupChangeTheProjectAndEscapeKeeps
   });
   dlgtest::QueueCheck([] { TypeInto(::GetActiveWindow(), 1024, "12"); });
   dlgtest::QueueCheck([] {
+    EXPECT_TRUE(compat::WriteWindowPng(::GetActiveWindow(), dlgtest::PngPath("workflow_morpher_setup").c_str()));
     EXPECT_EQ(dlgtest::FocusId(), IDOK) << "Tab went on from the rate to OK";
     compat::host::InjectKeyPress(VK_RETURN);
   });
