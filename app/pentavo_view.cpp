@@ -14,6 +14,7 @@
 #include "model/project_links.h"
 #include "platform/file_watch.h"
 #include "platform/settings_store.h"
+#include "render/d3d_renderer.h"
 #include "res/resource.h"
 
 namespace {
@@ -144,6 +145,9 @@ void CPentavoView::CreatePanes() {
       m_previewPlay.ShowWindow(SW_SHOW);
     }
     GetMorphProject()->InitDirect3D(m_previewPlay.m_preview.m_hWnd ? &m_previewPlay.m_preview : nullptr);
+    // The preview was sized before the renderer existed.
+    if (m_previewPlay.m_preview.m_hWnd)
+      SendMessage(WM_PANE_RESIZED, 0, reinterpret_cast<LPARAM>(m_previewPlay.m_preview.m_hWnd));
   }
   RenderCurrent();
   CRect client;
@@ -185,6 +189,8 @@ BOOL CPentavoView::LoadProject(LPCTSTR path) {
   CreatePanes();
   CMorphProject* project = GetMorphProject();
   if (!project->LoadProjectFile(path)) return FALSE;
+  // The project may bring another output size: the preview takes its aspect.
+  if (m_previewPlay.m_hWnd) m_previewPlay.RecalcLayout();
   RefreshPanes();
   RedrawPanes();
   if (CEditorLink* editor = GetEditorLink()) editor->RefreshTimeline();
@@ -251,6 +257,12 @@ LRESULT CPentavoView::OnPaneResized(WPARAM, LPARAM lParam) {
   auto window = reinterpret_cast<HWND>(lParam);
   if (!window) return 0;
   if (window == m_previewPlay.m_hWnd || window == m_previewPlay.m_preview.m_hWnd) {
+    // The on-screen frame is fitted into the preview's client area.
+    CD3DMeshRenderer* renderer = GetRenderer();
+    if (window == m_previewPlay.m_preview.m_hWnd && renderer) {
+      CRenderLockScope lock;
+      m_previewPlay.m_preview.GetClientRect(&renderer->m_viewRect);
+    }
     RenderCurrent();
     return 0;
   }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -35,7 +36,8 @@ class CNearestColorFinder {
   // A new palette: the cells' lists are made again as colours need them;
   // the memory stays for the next frame.
   void Reset(const RGBQUAD* palette, DWORD entries) {
-    m_entries = entries < 256 ? entries : 256;
+    // At least one entry, so that every cell has a candidate.
+    m_entries = std::clamp<DWORD>(entries, 1, 256);
     // Entries past the palette sit farther than any colour: they never win
     // and never narrow a cell's bound.
     for (DWORD i = 0; i < 256; ++i) {
@@ -53,7 +55,6 @@ class CNearestColorFinder {
   static DWORD CellOf(int blue, int green, int red) {
     return static_cast<DWORD>(blue >> kCellShift | (green >> kCellShift) << kCellBits | (red >> kCellShift) << (2 * kCellBits));
   }
-  static constexpr DWORD kNoCell = 0xFFFFFFFFu;  // a cell number no colour has
 
   // A cell's run of candidates, built on first use.
   DWORD Run(DWORD cell) {
@@ -67,35 +68,34 @@ class CNearestColorFinder {
     const size_t first = run & kStartMask, end = first + (run >> kStartBits);
     const Group* groups = m_groups.data();
 #if defined(__SSE2__)
-    // Eight candidates at a time in 16-bit lanes (a distance is at most
-    // 3 x 255; padding lanes sit farther than any colour); the first lane
-    // equal to the least distance is the lowest index among equals.
-    const __m128i b = _mm_set1_epi16(static_cast<int16_t>(blue)), g = _mm_set1_epi16(static_cast<int16_t>(green)),
-                  r = _mm_set1_epi16(static_cast<int16_t>(red));
-    __m128i best = _mm_set1_epi16(0x7FFF);
-    if (end - first <= kPackedGroups) {
-      // Distance and lane position in one word (a distance fits in 10 bits):
-      // the least word is the least distance at the lowest position.
-      __m128i position = _mm_set_epi16(7, 6, 5, 4, 3, 2, 1, 0);
-      // Padding lanes are held to the largest distance that still fits.
-      const __m128i step = _mm_set1_epi16(8), cap = _mm_set1_epi16(kDistanceCap);
-      for (size_t i = first; i < end; ++i, position = _mm_add_epi16(position, step)) {
-        const __m128i distance = _mm_min_epi16(Distances(groups[i], b, g, r), cap);
-        best = _mm_min_epi16(best, _mm_or_si128(_mm_slli_epi16(distance, kPositionBits), position));
-      }
+    const __m128i b = _mm_set1_epi8(static_cast<char>(blue)), g = _mm_set1_epi8(static_cast<char>(green)),
+                  r = _mm_set1_epi8(static_cast<char>(red));
+    __m128i low, high;
+    if (end - first == 1) {
+      // Most cells hold up to sixteen candidates. Distance and lane position
+      // in one word (a distance fits in 10 bits): the least word is the
+      // least distance at the lowest position, the lowest index among equals.
+      Distances(groups[first], b, g, r, &low, &high);
+      __m128i best = _mm_min_epi16(_mm_or_si128(_mm_slli_epi16(low, 4), _mm_set_epi16(7, 6, 5, 4, 3, 2, 1, 0)),
+                                   _mm_or_si128(_mm_slli_epi16(high, 4), _mm_set_epi16(15, 14, 13, 12, 11, 10, 9, 8)));
       best = _mm_min_epi16(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(1, 0, 3, 2)));
       best = _mm_min_epi16(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(2, 3, 0, 1)));
       best = _mm_min_epi16(best, _mm_shufflelo_epi16(best, _MM_SHUFFLE(2, 3, 0, 1)));
-      const int lane = _mm_cvtsi128_si32(best) & ((1 << kPositionBits) - 1);
-      return Chosen(groups[first + static_cast<size_t>(lane / kLanes)], lane % kLanes, chosen);
+      return Chosen(groups[first], _mm_cvtsi128_si32(best) & 15, chosen);
     }
-    for (size_t i = first; i < end; ++i) best = _mm_min_epi16(best, Distances(groups[i], b, g, r));
+    // Larger cells: the least distance, then the first lane that has it.
+    __m128i best = _mm_set1_epi16(0x7FFF);
+    for (size_t i = first; i < end; ++i) {
+      Distances(groups[i], b, g, r, &low, &high);
+      best = _mm_min_epi16(best, _mm_min_epi16(low, high));
+    }
     best = _mm_min_epi16(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(1, 0, 3, 2)));
     best = _mm_min_epi16(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(2, 3, 0, 1)));
     best = _mm_min_epi16(best, _mm_shufflelo_epi16(_mm_shufflehi_epi16(best, _MM_SHUFFLE(2, 3, 0, 1)), _MM_SHUFFLE(2, 3, 0, 1)));
     for (size_t i = first; i < end; ++i) {
-      const int mask = _mm_movemask_epi8(_mm_cmpeq_epi16(Distances(groups[i], b, g, r), best));
-      if (mask) return Chosen(groups[i], __builtin_ctz(static_cast<unsigned>(mask)) / 2, chosen);
+      Distances(groups[i], b, g, r, &low, &high);
+      const int mask = _mm_movemask_epi8(_mm_packs_epi16(_mm_cmpeq_epi16(low, best), _mm_cmpeq_epi16(high, best)));
+      if (mask) return Chosen(groups[i], __builtin_ctz(static_cast<unsigned>(mask)), chosen);
     }
     return Chosen(groups[first], 0, chosen);
 #else
@@ -120,9 +120,11 @@ class CNearestColorFinder {
   }
 
  private:
-  // Eight candidates in one cache line: their channels, then their entries.
+  // Sixteen candidates in one cache line: their channels, then their
+  // entries. A cell's last group is padded with its first candidate, which
+  // comes before the copies and so wins over them, and names the same entry.
   struct alignas(64) Group {
-    int16_t blue[8], green[8], red[8], index[8];
+    BYTE blue[16], green[16], red[16], index[16];
   };
 
   static BYTE Chosen(const Group& group, int lane, int* chosen) {
@@ -133,25 +135,28 @@ class CNearestColorFinder {
   static constexpr int kCellShift = 3, kCellBits = 8 - kCellShift, kCellSide = 1 << kCellShift;
   static constexpr DWORD kCells = 1u << (3 * kCellBits);
   static constexpr DWORD kUnbuilt = 0xFFFFFFFFu;
-  // A run starts below 2^24 groups (32768 cells of at most 33 groups of
-  // eight) and holds at most 33 of them.
+  // A run starts below 2^24 groups (32768 cells of at most 16 groups of
+  // sixteen) and holds at most 16 of them.
   static constexpr int kStartBits = 24;
   static constexpr DWORD kStartMask = (1u << kStartBits) - 1;
-  static constexpr int16_t kFar = 10000;  // a padding lane's channel value
-  static constexpr size_t kLanes = 8;
-  // Cells of up to 32 candidates pack a lane's position beside its distance.
-  static constexpr int kPositionBits = 5;
-  static constexpr size_t kPackedGroups = (size_t{1} << kPositionBits) / kLanes;
-  static constexpr int16_t kDistanceCap = (1 << (15 - kPositionBits)) - 1;  // above 3 x 255
+  static constexpr size_t kLanes = 16;
+  // The candidate lists a cell's are taken from are padded to whole groups
+  // of eight 16-bit lanes with far entries, whose channel value is farther
+  // from any colour than any entry (at least 3 x 345 against at most 3 x 255).
+  static constexpr size_t kSourceLanes = 8;
+  static constexpr int16_t kFar = 600;
 
 #if defined(__SSE2__)
-  static __m128i Distances(const Group& group, __m128i b, __m128i g, __m128i r) {
-    const __m128i db = _mm_sub_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(group.blue)), b);
-    const __m128i dg = _mm_sub_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(group.green)), g);
-    const __m128i dr = _mm_sub_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(group.red)), r);
+  // A group's sixteen distances, in 16-bit lanes: the first eight, the last eight.
+  static void Distances(const Group& group, __m128i b, __m128i g, __m128i r, __m128i* low, __m128i* high) {
+    auto difference = [](const BYTE* lanes, __m128i v) {
+      const __m128i c = _mm_load_si128(reinterpret_cast<const __m128i*>(lanes));
+      return _mm_or_si128(_mm_subs_epu8(c, v), _mm_subs_epu8(v, c));
+    };
+    const __m128i db = difference(group.blue, b), dg = difference(group.green, g), dr = difference(group.red, r);
     const __m128i zero = _mm_setzero_si128();
-    return _mm_add_epi16(_mm_add_epi16(_mm_max_epi16(db, _mm_sub_epi16(zero, db)), _mm_max_epi16(dg, _mm_sub_epi16(zero, dg))),
-                         _mm_max_epi16(dr, _mm_sub_epi16(zero, dr)));
+    *low = _mm_add_epi16(_mm_add_epi16(_mm_unpacklo_epi8(db, zero), _mm_unpacklo_epi8(dg, zero)), _mm_unpacklo_epi8(dr, zero));
+    *high = _mm_add_epi16(_mm_add_epi16(_mm_unpackhi_epi8(db, zero), _mm_unpackhi_epi8(dg, zero)), _mm_unpackhi_epi8(dr, zero));
   }
 #endif
 
@@ -161,7 +166,7 @@ class CNearestColorFinder {
   template <class Emit>
   static void Candidates(const int16_t* sourceBlue, const int16_t* sourceGreen, const int16_t* sourceRed, size_t n,
                          int blue, int green, int red, int side, Emit emit) {
-    alignas(16) int16_t least[256 + kLanes];
+    alignas(16) int16_t least[256 + kSourceLanes];
     int bound = 0x7FFF;
 #if defined(__SSE2__)
     const __m128i zero = _mm_setzero_si128();
@@ -176,7 +181,7 @@ class CNearestColorFinder {
       return _mm_max_epi16(_mm_max_epi16(below, above), zero);
     };
     __m128i bounds = _mm_set1_epi16(0x7FFF);
-    for (size_t i = 0; i < n; i += kLanes) {
+    for (size_t i = 0; i < n; i += kSourceLanes) {
       __m128i mostB, mostG, mostR;
       const __m128i l = _mm_add_epi16(_mm_add_epi16(channel(sourceBlue, i, lowB, highB, &mostB), channel(sourceGreen, i, lowG, highG, &mostG)),
                                       channel(sourceRed, i, lowR, highR, &mostR));
@@ -188,7 +193,7 @@ class CNearestColorFinder {
     for (int16_t b : lanes) bound = std::min<int>(bound, b);
     // Far lanes have a least distance above any bound.
     const __m128i limit = _mm_set1_epi16(static_cast<int16_t>(bound));
-    for (size_t i = 0; i < n; i += kLanes) {
+    for (size_t i = 0; i < n; i += kSourceLanes) {
       const __m128i over = _mm_cmpgt_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(least + i)), limit);
       for (unsigned keep = ~static_cast<unsigned>(_mm_movemask_epi8(over)) & 0xAAAAu; keep; keep &= keep - 1) {
         const size_t k = i + static_cast<size_t>(__builtin_ctz(keep) / 2);
@@ -229,7 +234,9 @@ class CNearestColorFinder {
     const BYTE* sourceIndex = m_parentIndex.data() + first;
     Candidates(sourceBlue, sourceGreen, sourceRed, m_parentCount[parent], blue, green, red, kCellSide,
                [&](size_t k) { Append(sourceBlue[k], sourceGreen[k], sourceRed[k], sourceIndex[k]); });
-    while ((m_used - start) % kLanes != 0) Append(kFar, kFar, kFar, 0);
+    const Group& head = m_groups[start / kLanes];
+    const BYTE padding[4] = {head.blue[0], head.green[0], head.red[0], head.index[0]};
+    while ((m_used - start) % kLanes != 0) Append(padding[0], padding[1], padding[2], padding[3]);
     m_cells[cell] = static_cast<DWORD>(start / kLanes) | static_cast<DWORD>((m_used - start) / kLanes) << kStartBits;
   }
 
@@ -250,18 +257,18 @@ class CNearestColorFinder {
     });
     m_parentCount[parent] = static_cast<DWORD>(m_parentBlue.size() - start);
     m_parentStart[parent] = static_cast<DWORD>(start);
-    while ((m_parentBlue.size() - start) % kLanes != 0) {
+    while ((m_parentBlue.size() - start) % kSourceLanes != 0) {
       m_parentBlue.push_back(kFar), m_parentGreen.push_back(kFar), m_parentRed.push_back(kFar);
       m_parentIndex.push_back(0);
     }
   }
 
-  void Append(int16_t blue, int16_t green, int16_t red, BYTE index) {
+  void Append(int blue, int green, int red, BYTE index) {
     Group& group = m_groups[m_used / kLanes];
     const size_t lane = m_used++ % kLanes;
-    group.blue[lane] = blue;
-    group.green[lane] = green;
-    group.red[lane] = red;
+    group.blue[lane] = static_cast<BYTE>(blue);
+    group.green[lane] = static_cast<BYTE>(green);
+    group.red[lane] = static_cast<BYTE>(red);
     group.index[lane] = index;
   }
 
@@ -285,19 +292,6 @@ void CColorBox::ComputeVolume() {
 CMedianCutQuantizer::CMedianCutQuantizer(int maxColors) : m_maxColors(maxColors) {}
 CMedianCutQuantizer::~CMedianCutQuantizer() = default;
 
-void CMedianCutQuantizer::ComputeRanges(CColorBox& box) const {
-  if (box.pixelCount <= 0) return;  // an empty box keeps the ranges it started with
-  BYTE rMin = 255, rMax = 0, gMin = 255, gMax = 0, bMin = 255, bMax = 0;
-  const CHistogramColor* color = m_colors.data() + box.first;
-  for (LONG i = 0; i < box.pixelCount; ++i, ++color) {
-    rMin = std::min(rMin, color->red), rMax = std::max(rMax, color->red);
-    gMin = std::min(gMin, color->green), gMax = std::max(gMax, color->green);
-    bMin = std::min(bMin, color->blue), bMax = std::max(bMax, color->blue);
-  }
-  box.redMin = rMin, box.redMax = rMax, box.greenMin = gMin, box.greenMax = gMax;
-  box.blueMin = bMin, box.blueMax = bMax;
-}
-
 // In front of the first box of strictly greater volume: equal volumes keep
 // their order of insertion, and the last box is the one split next.
 void CMedianCutQuantizer::InsertBox(std::unique_ptr<CColorBox> box) {
@@ -306,45 +300,33 @@ void CMedianCutQuantizer::InsertBox(std::unique_ptr<CColorBox> box) {
   m_boxes.insert(at, std::move(box));
 }
 
-// The distinct colours with their counts: the pixels' colour words are
-// spread by their high digit (red and green's high bits), then each digit's
-// run is counted in a table of its low digits, which fits the nearest cache.
-// Boxes, their ranges and their averages depend only on how many pixels have
-// each colour, never on where they are nor in which order they are listed.
-void CMedianCutQuantizer::BuildHistogram(DWORD count) {
-  constexpr int kLowBits = 12;
-  constexpr DWORD kDigits = 1u << (24 - kLowBits), kLowMask = (1u << kLowBits) - 1;
-  std::vector<DWORD>& keys = m_sortKeys;
-  std::vector<DWORD>& spread = m_sortScratch;
-  keys.resize(count), spread.resize(count);
-  std::vector<DWORD> offsets(kDigits + 1);
+// The frame's colours as runs of equal neighbouring pixels with their
+// lengths, in the order of the pixels. A colour may head several runs:
+// boxes, their ranges and their averages depend only on how many pixels
+// have each colour, never on where they are nor in which order or how many
+// pieces they are listed, so the runs serve the median cut as distinct
+// colours would, without sorting the frame first.
+DWORD CMedianCutQuantizer::ListColorRuns(DWORD count) {
+  if (m_colors.size() < count) m_colors.resize(count);
+  CHistogramColor* colors = m_colors.data();
   const BYTE* p = m_pixels;
+  DWORD last = (p[0] | p[1] << 8 | static_cast<DWORD>(p[2]) << 16), length = 0;
+  size_t run = 0;
+  // Every pixel rewrites its run's entry, so that the loop has no branch
+  // on where runs end.
   for (DWORD i = 0; i < count; ++i, p += 4) {
     const DWORD key = p[0] | p[1] << 8 | static_cast<DWORD>(p[2]) << 16;
-    keys[i] = key;
-    ++offsets[(key >> kLowBits) + 1];
+    const bool same = key == last;
+    run += !same;
+    length = same ? length + 1 : 1;
+    last = key;
+    colors[run] = {static_cast<BYTE>(key), static_cast<BYTE>(key >> 8), static_cast<BYTE>(key >> 16), 0, length};
   }
-  for (DWORD d = 0; d < kDigits; ++d) offsets[d + 1] += offsets[d];
-  std::vector<DWORD> at(offsets.begin(), offsets.end() - 1);
-  for (DWORD key : keys) spread[at[key >> kLowBits]++] = key;
-  m_colors.clear();
-  std::vector<DWORD> counts(kLowMask + 1);
-  for (DWORD d = 0; d < kDigits; ++d) {
-    const DWORD* first = spread.data() + offsets[d];
-    const DWORD* last = spread.data() + offsets[d + 1];
-    for (const DWORD* k = first; k < last; ++k) ++counts[*k & kLowMask];
-    for (const DWORD* k = first; k < last; ++k) {
-      DWORD& n = counts[*k & kLowMask];
-      if (n == 0) continue;
-      m_colors.push_back({static_cast<BYTE>(*k), static_cast<BYTE>(*k >> 8), static_cast<BYTE>(*k >> 16), 0, n});
-      n = 0;
-    }
-  }
+  return static_cast<DWORD>(run + 1);
 }
 
 int CMedianCutQuantizer::AddPixels(BYTE* pixels, DWORD width, DWORD height) {
   m_boxes.clear();
-  m_colors.clear();
   m_pixels = pixels;
   m_pixelCount = 0;
   const unsigned long long count = static_cast<unsigned long long>(width) * height;
@@ -364,8 +346,7 @@ int CMedianCutQuantizer::AddPixels(BYTE* pixels, DWORD width, DWORD height) {
   box->ComputeVolume();
   const bool small = box->volume < m_maxColors;
   if (!small) {
-    BuildHistogram(m_pixelCount);
-    box->pixelCount = static_cast<LONG>(m_colors.size());
+    box->pixelCount = static_cast<LONG>(ListColorRuns(m_pixelCount));
   }
   InsertBox(std::move(box));
   if (small) return 1;
@@ -378,6 +359,87 @@ int CMedianCutQuantizer::AddPixels(BYTE* pixels, DWORD width, DWORD height) {
   return static_cast<int>(m_boxes.size());
 }
 
+namespace {
+
+// The least and greatest value of each channel over some colours, held in
+// two words of bytes laid out as a colour is.
+struct ChannelRanges {
+  DWORD least = 0xFFFFFFFFu, most = 0;
+
+  // An empty box keeps the ranges it started with.
+  void SetOn(CColorBox& box) const {
+    if (box.pixelCount <= 0) return;
+    box.blueMin = static_cast<BYTE>(least), box.blueMax = static_cast<BYTE>(most);
+    box.greenMin = static_cast<BYTE>(least >> 8), box.greenMax = static_cast<BYTE>(most >> 8);
+    box.redMin = static_cast<BYTE>(least >> 16), box.redMax = static_cast<BYTE>(most >> 16);
+  }
+};
+
+// Moves the colours `isLow` holds to the front and returns where the rest
+// start, taking the ranges of both sides as each colour is classified, so
+// that the colours are read once. Colours pass from either end, as in a
+// Hoare partition; the ranges stay in registers.
+template <class IsLow>
+CHistogramColor* PartitionWithRanges(CHistogramColor* first, CHistogramColor* last, IsLow isLow, ChannelRanges& lows,
+                                     ChannelRanges& highs) {
+#if defined(__SSE2__)
+  __m128i lowLeast = _mm_set1_epi8(static_cast<char>(0xFF)), lowMost = _mm_setzero_si128();
+  __m128i highLeast = lowLeast, highMost = lowMost;
+  auto load = [](const CHistogramColor& c) { return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&c)); };
+  auto widenLow = [&](const CHistogramColor& c) {
+    const __m128i v = load(c);
+    lowLeast = _mm_min_epu8(lowLeast, v), lowMost = _mm_max_epu8(lowMost, v);
+  };
+  auto widenHigh = [&](const CHistogramColor& c) {
+    const __m128i v = load(c);
+    highLeast = _mm_min_epu8(highLeast, v), highMost = _mm_max_epu8(highMost, v);
+  };
+  auto finish = [&] {
+    lows.least = static_cast<DWORD>(_mm_cvtsi128_si32(lowLeast)), lows.most = static_cast<DWORD>(_mm_cvtsi128_si32(lowMost));
+    highs.least = static_cast<DWORD>(_mm_cvtsi128_si32(highLeast)), highs.most = static_cast<DWORD>(_mm_cvtsi128_si32(highMost));
+  };
+#else
+  DWORD lowLeast[3] = {255, 255, 255}, lowMost[3] = {}, highLeast[3] = {255, 255, 255}, highMost[3] = {};
+  auto widen = [](const CHistogramColor& c, DWORD* least, DWORD* most) {
+    const DWORD v[3] = {c.blue, c.green, c.red};
+    for (int k = 0; k < 3; ++k) least[k] = std::min(least[k], v[k]), most[k] = std::max(most[k], v[k]);
+  };
+  auto widenLow = [&](const CHistogramColor& c) { widen(c, lowLeast, lowMost); };
+  auto widenHigh = [&](const CHistogramColor& c) { widen(c, highLeast, highMost); };
+  auto finish = [&] {
+    lows.least = lowLeast[0] | lowLeast[1] << 8 | lowLeast[2] << 16, lows.most = lowMost[0] | lowMost[1] << 8 | lowMost[2] << 16;
+    highs.least = highLeast[0] | highLeast[1] << 8 | highLeast[2] << 16;
+    highs.most = highMost[0] | highMost[1] << 8 | highMost[2] << 16;
+  };
+#endif
+  for (;;) {
+    for (;; ++first) {
+      if (first == last) {
+        finish();
+        return first;
+      }
+      if (!isLow(*first)) break;
+      widenLow(*first);
+    }
+    for (;;) {
+      --last;
+      if (first == last) {
+        widenHigh(*first);
+        finish();
+        return first;
+      }
+      if (isLow(*last)) break;
+      widenHigh(*last);
+    }
+    widenLow(*last);
+    widenHigh(*first);
+    std::swap(*first, *last);
+    ++first;
+  }
+}
+
+}  // namespace
+
 void CMedianCutQuantizer::SplitBox(std::unique_ptr<CColorBox> box) {
   const int red = Span(box->redMin, box->redMax), green = Span(box->greenMin, box->greenMax),
             blue = Span(box->blueMin, box->blueMax);
@@ -385,15 +447,16 @@ void CMedianCutQuantizer::SplitBox(std::unique_ptr<CColorBox> box) {
   CHistogramColor* begin = m_colors.data() + box->first;
   CHistogramColor* end = begin + box->pixelCount;
   CHistogramColor* middle;
+  ChannelRanges lows, highs;
   if (red >= green && red >= blue) {
     const int split = (box->redMin + box->redMax) / 2;
-    middle = std::partition(begin, end, [split](const CHistogramColor& c) { return c.red <= split; });
+    middle = PartitionWithRanges(begin, end, [split](const CHistogramColor& c) { return c.red <= split; }, lows, highs);
   } else if (green >= blue) {
     const int split = (box->greenMin + box->greenMax) / 2;
-    middle = std::partition(begin, end, [split](const CHistogramColor& c) { return c.green <= split; });
+    middle = PartitionWithRanges(begin, end, [split](const CHistogramColor& c) { return c.green <= split; }, lows, highs);
   } else {
     const int split = (box->blueMin + box->blueMax) / 2;
-    middle = std::partition(begin, end, [split](const CHistogramColor& c) { return c.blue <= split; });
+    middle = PartitionWithRanges(begin, end, [split](const CHistogramColor& c) { return c.blue <= split; }, lows, highs);
   }
   const LONG front = static_cast<LONG>(middle - begin);
   auto low = std::make_unique<CColorBox>(*box);
@@ -401,9 +464,9 @@ void CMedianCutQuantizer::SplitBox(std::unique_ptr<CColorBox> box) {
   low->pixelCount = front;
   high->first = box->first + static_cast<DWORD>(front);
   high->pixelCount = box->pixelCount - front;
-  ComputeRanges(*low);
+  lows.SetOn(*low);
   low->ComputeVolume();
-  ComputeRanges(*high);
+  highs.SetOn(*high);
   high->ComputeVolume();
   InsertBox(std::move(low));
   InsertBox(std::move(high));
@@ -487,6 +550,8 @@ struct DiffusionTables {
   static constexpr int kClampBias = 256;
   int ahead[511], belowBehind[511], below[511], belowAhead[511];
   BYTE clamp[768];
+  // Per error, the line below's amounts side by side: behind, below, ahead.
+  alignas(16) int16_t belowRow[511][8];
 
   explicit DiffusionTables(float strength) {
     for (int e = 0; e < 256; ++e) {
@@ -496,6 +561,10 @@ struct DiffusionTables {
       Set(belowAhead, e, e * strength * 0.0625f);
     }
     for (int v = 0; v < 768; ++v) clamp[v] = Clamp(v - kClampBias);
+    for (int e = 0; e < 511; ++e) {
+      const int amounts[8] = {belowBehind[e], below[e], belowAhead[e]};
+      for (int k = 0; k < 8; ++k) belowRow[e][k] = static_cast<int16_t>(amounts[k]);
+    }
   }
 
  private:
@@ -506,26 +575,43 @@ struct DiffusionTables {
   }
 };
 
+#if defined(__SSE2__)
+// A pixel's four bytes in the low four 16-bit lanes, and back.
+__m128i LoadPixel(const BYTE* pixel) {
+  int word;
+  std::memcpy(&word, pixel, sizeof word);
+  return _mm_unpacklo_epi8(_mm_cvtsi32_si128(word), _mm_setzero_si128());
+}
+
+void StorePixel(BYTE* pixel, __m128i lanes) {
+  const int word = _mm_cvtsi128_si32(_mm_packus_epi16(lanes, lanes));
+  std::memcpy(pixel, &word, sizeof word);
+}
+#endif
+
 // One line of the serpentine walk: `dir` is +1 left to right, -1 right to left.
 // The pixel being mapped is carried in registers: it is the pixel the last
 // step pushed its error into, stored then and not read back.
 template <int dir>
 void DiffuseLine(const DiffusionTables& t, CNearestColorFinder& nearest, BYTE* line,
                  BYTE* next, LONG width, BYTE* indices) {
-  const BYTE* clamp = t.clamp + DiffusionTables::kClampBias;
   LONG x = dir > 0 ? 0 : width - 1;
   int blue = line[4 * x], green = line[4 * x + 1], red = line[4 * x + 2];
-  DWORD lastCell = CNearestColorFinder::kNoCell, run = 0;
+#if defined(__SSE2__)
+  // The line below's pixels that the error reaches are carried in 16-bit
+  // lanes, each clamped after every amount as it comes: the one behind the
+  // pixel (low half, stored once this step adds to it) and the one below
+  // (high half); the one ahead is read when the next step needs it.
+  const __m128i zero = _mm_setzero_si128(), top = _mm_set1_epi16(255);
+  __m128i window = next ? _mm_slli_si128(LoadPixel(next + 4 * x), 8) : zero;
+#endif
   for (LONG step = 0; step < width; ++step, x += dir) {
     BYTE* p = line + 4 * x;
     // The pixel after next is near its own colour still: its candidates
     // come in while this one is mapped.
     if (step + 2 < width) nearest.Prefetch(p[8 * dir], p[8 * dir + 1], p[8 * dir + 2]);
-    // Neighbours share a cell more often than not: its run is known then.
-    const DWORD cell = CNearestColorFinder::CellOf(blue, green, red);
-    if (cell != lastCell) lastCell = cell, run = nearest.Run(cell);
     int chosen[3];
-    indices[x] = nearest.Search(run, blue, green, red, chosen);
+    indices[x] = nearest.Search(nearest.Run(CNearestColorFinder::CellOf(blue, green, red)), blue, green, red, chosen);
     const int error[3] = {255 + blue - chosen[0], 255 + green - chosen[1], 255 + red - chosen[2]};
     const bool aheadOnLine = step + 1 < width, behindOnLine = step > 0;
     if (aheadOnLine) {
@@ -537,11 +623,29 @@ void DiffuseLine(const DiffusionTables& t, CNearestColorFinder& nearest, BYTE* l
     }
     if (!next) continue;
     BYTE* below = next + 4 * x;
+#if defined(__SSE2__)
+    // The three channels' amounts for behind, below and ahead, laid out as
+    // the pixels are: [behind | below] and [ahead | unused].
+    const __m128i blueRow = _mm_load_si128(reinterpret_cast<const __m128i*>(t.belowRow[error[0]]));
+    const __m128i greenRow = _mm_load_si128(reinterpret_cast<const __m128i*>(t.belowRow[error[1]]));
+    const __m128i redRow = _mm_load_si128(reinterpret_cast<const __m128i*>(t.belowRow[error[2]]));
+    const __m128i blueGreen = _mm_unpacklo_epi16(blueRow, greenRow), redNone = _mm_unpacklo_epi16(redRow, zero);
+    window = _mm_min_epi16(_mm_max_epi16(_mm_add_epi16(window, _mm_unpacklo_epi32(blueGreen, redNone)), zero), top);
+    if (behindOnLine) StorePixel(below - 4 * dir, window);
+    if (aheadOnLine) {
+      const __m128i ahead = _mm_add_epi16(LoadPixel(below + 4 * dir), _mm_unpackhi_epi32(blueGreen, redNone));
+      window = _mm_unpacklo_epi64(_mm_unpackhi_epi64(window, window), _mm_min_epi16(_mm_max_epi16(ahead, zero), top));
+    } else {
+      StorePixel(below, _mm_unpackhi_epi64(window, window));
+    }
+#else
+    const BYTE* clamp = t.clamp + DiffusionTables::kClampBias;
     for (int ch = 0; ch < 3; ++ch) {
       if (behindOnLine) below[ch - 4 * dir] = clamp[below[ch - 4 * dir] + t.belowBehind[error[ch]]];
       below[ch] = clamp[below[ch] + t.below[error[ch]]];
       if (aheadOnLine) below[ch + 4 * dir] = clamp[below[ch + 4 * dir] + t.belowAhead[error[ch]]];
     }
+#endif
   }
 }
 

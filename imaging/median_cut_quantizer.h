@@ -11,7 +11,7 @@
 class CPicImage;
 class CNearestColorFinder;
 
-// One distinct colour of the frame and how many pixels have it.
+// A colour of the frame and how many neighbouring pixels in a run have it.
 struct CHistogramColor {
   BYTE blue, green, red, unused;
   DWORD count;
@@ -48,8 +48,7 @@ public:
   int GetBoxCount() const { return static_cast<int>(m_boxes.size()); }
 
 private:
-  void ComputeRanges(CColorBox& box) const;
-  void BuildHistogram(DWORD count);
+  DWORD ListColorRuns(DWORD count);
   int ListDistinctColors(RGBQUAD* palette) const;
   void InsertBox(std::unique_ptr<CColorBox> box);
   void SplitBox(std::unique_ptr<CColorBox> box);
@@ -58,12 +57,12 @@ private:
   std::vector<std::unique_ptr<CColorBox>> m_boxes;  // ascending volume
   BYTE* m_pixels = nullptr;
   DWORD m_pixelCount = 0;
-  // The frame's distinct colours; empty while the frame is one unsplit box,
-  // which needs them in the order of the pixels.
-  std::vector<CHistogramColor> m_colors;
   // Working memory kept from frame to frame: a quantiser may serve a whole
   // animation, AddPixels starting each frame afresh.
-  std::vector<DWORD> m_sortKeys, m_sortScratch;
+  // The frame's colour runs (unused while the frame is one unsplit box,
+  // which lists its colours from the pixels); only the boxes' runs of it
+  // are the current frame's.
+  std::vector<CHistogramColor> m_colors;
   std::unique_ptr<CNearestColorFinder> m_nearest;
   int m_maxColors;
 };

@@ -60,7 +60,9 @@ BOOL CPreviewDlg::OnEraseBkgnd(CDC*) { return TRUE; }
 void CPreviewDlg::OnSize(UINT nType, int cx, int cy) {
   CDialog::OnSize(nType, cx, cy);
   CWnd* target = GetOwner() ? GetOwner() : GetParent();
-  if (target) target->SendMessage(kSizeReport, 0, reinterpret_cast<LPARAM>(this));
+  // The window's handle, as the image panes report theirs: the view tells
+  // the reports apart by handle.
+  if (target) target->SendMessage(kSizeReport, 0, reinterpret_cast<LPARAM>(m_hWnd));
 }
 
 void CPreviewDlg::OnDestroy() {

@@ -199,7 +199,8 @@ class X11Driver final : public Driver {
   void OnKey(XKeyEvent& e, bool down);
   void DeliverCharacterOnly(char32_t c);
   unsigned LockToggles();
-  void OnFocus(bool in);
+  // keymap: the keys held as the focus came (the KeymapNotify's), for a gain.
+  void OnFocus(bool in, const char* keymap = nullptr);
   // events
   bool DrainEvents();
   void Handle(XEvent& event);
@@ -240,6 +241,7 @@ class X11Driver final : public Driver {
   bool motionPending_ = false;
   int motionX_ = 0, motionY_ = 0;
   bool focused_ = false;
+  bool focusAwaitsKeymap_ = false;  // a FocusIn was taken; its KeymapNotify follows
   HostKey pressed_[256] = {};  // by keycode
   unsigned composingKey_ = 0;  // the last key the input method took, and its modifiers
   unsigned composingState_ = 0;
@@ -372,7 +374,7 @@ bool X11Driver::CreateDesktop(int width, int height) {
   XSetWindowAttributes attributes{};
   attributes.background_pixel = BlackPixel(display_, screen_);
   attributes.event_mask = ExposureMask | StructureNotifyMask | KeyPressMask | KeyReleaseMask | ButtonPressMask |
-                          ButtonReleaseMask | PointerMotionMask | FocusChangeMask;
+                          ButtonReleaseMask | PointerMotionMask | FocusChangeMask | KeymapStateMask;
   window_ = XCreateWindow(display_, RootWindow(display_, screen_), 0, 0, static_cast<unsigned>(width),
                           static_cast<unsigned>(height), 0, depth_, InputOutput, visual_,
                           CWBackPixel | CWEventMask, &attributes);
@@ -827,7 +829,7 @@ unsigned X11Driver::LockToggles() {
          (on(scrollIndicator_) ? kScrollLockOn : 0);
 }
 
-void X11Driver::OnFocus(bool in) {
+void X11Driver::OnFocus(bool in, const char* keymap) {
   if (in == focused_) return;
   focused_ = in;
   DeliverMotion();
@@ -835,9 +837,7 @@ void X11Driver::OnFocus(bool in) {
   event.kind = in ? InputKind::FocusGained : InputKind::FocusLost;
   if (in) {
     if (ic_) XSetICFocus(ic_);
-    // The keys held now, by their virtual keys, and the lock lights.
-    char keymap[32];
-    XQueryKeymap(display_, keymap);
+    // The keys held as the focus came, by their virtual keys, and the lock lights.
     for (int code = 8; code < 256; ++code) {
       if (!(keymap[code / 8] & (1 << (code % 8)))) continue;
       const HostKey key = KeyFromKeysym(XkbKeycodeToKeysym(display_, static_cast<KeyCode>(code), 0, 0));
@@ -872,7 +872,15 @@ void X11Driver::Handle(XEvent& event) {
       if (event.xfocus.mode == NotifyGrab || event.xfocus.mode == NotifyUngrab ||
           event.xfocus.detail == NotifyPointer || event.xfocus.detail == NotifyInferior)
         break;
-      OnFocus(event.type == FocusIn);
+      // A gain waits for the KeymapNotify the server sends right after it: the
+      // keys held then, not those held by the time we read the queue (a key
+      // pressed after the focus came, still queued, is not held before it).
+      focusAwaitsKeymap_ = event.type == FocusIn;
+      if (event.type == FocusOut) OnFocus(false);
+      break;
+    case KeymapNotify:
+      if (focusAwaitsKeymap_) OnFocus(true, event.xkeymap.key_vector);
+      focusAwaitsKeymap_ = false;
       break;
     case Expose: {
       std::lock_guard<std::mutex> guard(pendingLock_);

@@ -57,6 +57,30 @@ const std::vector<Mask>& Masks() {
        [](double x, double y) {
          return BlockNoise(static_cast<int>(x * (kWidth - 1) / 16), static_cast<int>(y * (kHeight - 1) / 16));
        }},
+      // A spiral of two turns from the centre outwards.
+      {"Wipe10.png",
+       [](double x, double y) {
+         const double angle = Fraction(std::atan2(x - 0.5, 0.5 - y) / (2.0 * kPi) + 1.0);
+         const double turns = std::hypot(x - 0.5, (y - 0.5) * 0.75) / 0.625 * 2.0;
+         return (std::floor(turns - angle) + angle) / 2.0;
+       }},
+      // Diamonds opening in a grid of eight by six.
+      {"Wipe11.png",
+       [](double x, double y) {
+         return std::fabs(Fraction(x * 8.0) - 0.5) + std::fabs(Fraction(y * 6.0) - 0.5);
+       }},
+      // Barn doors: from the middle column outwards.
+      {"Wipe12.png", [](double x, double) { return std::fabs(x - 0.5) * 2.0; }},
+      // Ripples: rings from the centre, each opening from its inside.
+      {"Wipe13.png", [](double x, double y) { return Fraction(std::hypot(x - 0.5, (y - 0.5) * 0.75) * 6.0); }},
+      // A five-pointed star growing from the centre.
+      {"Wipe14.png",
+       [](double x, double y) {
+         const double dx = x - 0.5, dy = (y - 0.5) * 0.75;
+         const double sector = 2.0 * kPi / 5.0;
+         const double a = std::fabs(Fraction((std::atan2(dx, -dy) + 2.0 * kPi) / sector) - 0.5) * 2.0;
+         return std::hypot(dx, dy) / (0.45 + 0.55 * a) / 0.9;
+       }},
   };
   return masks;
 }

@@ -156,6 +156,15 @@ class EditorTest : public ::testing::Test {
   dlgtest::Watchdog m_watchdog{60};
 };
 
+#ifdef CALVETTA_SAMPLE_DIR
+// The sample projects the build writes beside the program, copied into this
+// program's folder; the pictures they name are there already.
+inline void CopySamples() {
+  fs::copy(CALVETTA_SAMPLE_DIR, ProgramFolder() / "Sample",
+           fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+}
+#endif
+
 // A stub "xdg-open" put first on PATH for the object's life: it notes each
 // target the program asks it to open, one a line.
 class StubOpener {

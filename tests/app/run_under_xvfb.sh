@@ -1,22 +1,39 @@
 #!/usr/bin/env bash
 # Starts the built program on the X server that xvfb-run gives it, as
-# scripts/run would, and takes a screenshot of the screen once it shows.
+# scripts/run would, takes a screenshot of the screen once it shows, then
+# closes it as a user would and checks that it left nothing in the temporary
+# folder (its undo history files go when it ends).
 #   run_under_xvfb.sh PROGRAM PNG
 set -euo pipefail
 program=$1 png=$2
-registry=$(mktemp -d)
-trap 'rm -rf "$registry"' EXIT
-CALVETTA_REGISTRY=$registry "$program" &
+registry=$(mktemp -d) temp=$(mktemp -d)
+trap 'rm -rf "$registry" "$temp"' EXIT
+CALVETTA_REGISTRY=$registry TMPDIR=$temp "$program" &
 pid=$!
 # The editor is up when a window of its own name is on the screen.
+window=
 for _ in $(seq 1 120); do
   if ! kill -0 "$pid" 2>/dev/null; then echo "calvetta ended early" >&2; exit 1; fi
-  if xdotool search --name Calvetta >/dev/null 2>&1; then break; fi
+  window=$(xdotool search --name Calvetta 2>/dev/null | head -1) && [ -n "$window" ] && break
   sleep 0.5
 done
 sleep 3
 mkdir -p "$(dirname "$png")"
 import -window root "$png"
-kill "$pid"
-wait "$pid" 2>/dev/null || true
+# Alt+F4 closes the dialog on top (the samples offered at start), then the editor.
+for _ in $(seq 1 20); do
+  kill -0 "$pid" 2>/dev/null || break
+  xdotool windowfocus --sync "$window" key alt+F4 2>/dev/null || true
+  sleep 1
+done
+if kill -0 "$pid" 2>/dev/null; then
+  echo "calvetta did not close on Alt+F4" >&2
+  kill "$pid"
+  exit 1
+fi
+wait "$pid" || { echo "calvetta ended with code $?" >&2; exit 1; }
+if [ -n "$(ls -A "$temp")" ]; then
+  echo "calvetta left files in its temporary folder:" $(ls -A "$temp") >&2
+  exit 1
+fi
 test -s "$png"

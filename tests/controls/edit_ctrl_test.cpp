@@ -103,15 +103,15 @@ TEST_F(EditCtrlTest, CharacterFilterTakesDigitsOnePointAndALeadingMinus) {
   HWND field = FieldOf(control);
   SetFocus(field);
   SendMessageW(field, EM_SETSEL, 0, -1);
-  for (char16_t c : std::u16string(u"1.2.a+e 5")) SendMessageW(field, WM_CHAR, c, 0);
+  Type("1.2.a+e 5");
   EXPECT_EQ(Text(field), u"1.25");
   SendMessageW(field, EM_SETSEL, 2, 2);
-  SendMessageW(field, WM_CHAR, '-', 0);
+  Type("-");
   EXPECT_EQ(Text(field), u"1.25");  // not in the middle
   SendMessageW(field, EM_SETSEL, 0, -1);
-  SendMessageW(field, WM_CHAR, '-', 0);
+  Type("-");
   EXPECT_EQ(Text(field), u"-");  // replaces the whole text
-  SendMessageW(field, WM_CHAR, '3', 0);
+  Type("3");
   EXPECT_EQ(Ctrl(control).GetValue(), -3.0);
 }
 
@@ -126,7 +126,7 @@ TEST_F(EditCtrlTest, SlashResetsToZeroOrTheNearestEndOfTheRange) {
     Ctrl(control).SetValue(7 * (c.min < 0 && c.max < 0 ? -1 : 1));
     SetFocus(FieldOf(control));
     ClearLog();
-    SendMessageW(FieldOf(control), WM_CHAR, '/', 0);
+    Type("/");
     EXPECT_EQ(Text(FieldOf(control)), c.shown);
     EXPECT_EQ(Codes(control), (Seq{kCommitted}));
     DestroyWindow(control);

@@ -142,8 +142,8 @@ class KitDocking : public KitTest {
 // column. Inner bars overlap their dock bar by the framework's 2 pixels.
 constexpr char kInitialLayout[] = R"(Afx "Kit docking" id=0 (10,10)-(1110,570)
   Afx "" id=8192 (0,0)-(1092,30)
-    ToolbarWindow32 "" id=59393 (500,0)-(1000,30)
-    ToolbarWindow32 "" id=59392 (0,0)-(500,30)
+    ToolbarWindow32 "" id=59393 (494,0)-(988,30)
+    ToolbarWindow32 "" id=59392 (0,0)-(494,30)
   Afx "" id=32768 (0,533)-(1092,533)
   Afx "" id=4096 (0,30)-(0,533)
   Afx "" id=16384 (1092,30)-(1092,533)

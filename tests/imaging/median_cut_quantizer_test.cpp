@@ -1,6 +1,7 @@
 // The median-cut quantiser: box splitting, palettes and error diffusion.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <memory>
@@ -98,6 +99,46 @@ TEST(MedianCutQuantizer, ManyColoursFillTheWholePalette) {
   EXPECT_EQ(q.AddPixels(pixels.data(), 64, 64), 256);
   RGBQUAD palette[256];
   EXPECT_EQ(q.MakePalette(palette), 256);
+}
+
+// The palette comes from how many pixels have each colour: the same pixels
+// scattered, or gathered into long runs of one colour, or with runs of a
+// colour broken up by others, give the same entries in the same order.
+TEST(MedianCutQuantizer, ThePaletteDependsOnlyOnHowManyPixelsHaveEachColour) {
+  constexpr int kSide = 48;
+  std::vector<BYTE> scattered(4 * kSide * kSide);
+  unsigned seed = 7;
+  for (int i = 0; i < kSide * kSide; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    // A few hundred colours, many of them repeated.
+    const unsigned colour = (seed >> 16) % 700;
+    scattered[4 * i] = static_cast<BYTE>(colour * 37);
+    scattered[4 * i + 1] = static_cast<BYTE>(colour * 11 + 3);
+    scattered[4 * i + 2] = static_cast<BYTE>(colour / 3);
+  }
+  std::vector<std::array<BYTE, 4>> sorted(kSide * kSide);
+  for (int i = 0; i < kSide * kSide; ++i)
+    sorted[i] = {scattered[4 * i], scattered[4 * i + 1], scattered[4 * i + 2], scattered[4 * i + 3]};
+  std::sort(sorted.begin(), sorted.end());
+  std::vector<BYTE> gathered, reversed;
+  for (const auto& c : sorted) gathered.insert(gathered.end(), c.begin(), c.end());
+  for (auto c = sorted.rbegin(); c != sorted.rend(); ++c) reversed.insert(reversed.end(), c->begin(), c->end());
+
+  auto paletteOf = [](std::vector<BYTE> pixels, int maxColours) {
+    CMedianCutQuantizer q(maxColours);
+    q.AddPixels(pixels.data(), kSide, kSide);
+    std::vector<RGBQUAD> palette(256);
+    palette.resize(static_cast<size_t>(q.MakePalette(palette.data())));
+    std::vector<DWORD> words;
+    for (const RGBQUAD& c : palette) words.push_back(c.rgbBlue | c.rgbGreen << 8 | static_cast<DWORD>(c.rgbRed) << 16);
+    return words;
+  };
+  for (int maxColours : {256, 37, 2}) {
+    const std::vector<DWORD> expected = paletteOf(scattered, maxColours);
+    EXPECT_EQ(expected.size(), static_cast<size_t>(maxColours));
+    EXPECT_EQ(paletteOf(gathered, maxColours), expected) << maxColours;
+    EXPECT_EQ(paletteOf(reversed, maxColours), expected) << maxColours;
+  }
 }
 
 TEST(MedianCutQuantizer, SerpentineDiffusionMatchesAHandComputation) {

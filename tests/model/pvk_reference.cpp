@@ -102,6 +102,7 @@ void WriteCurve(Out& o, const Curve& c) {
 void WriteEffect(Out& o, const Effect& e) {
   o.U32(e.id);
   if (e.id == 0xFFFFFFFF) return;
+  if (e.id == kWipeEffectId) o.Str(e.maskPath);
   for (uint32_t w : e.block) o.U32(w);
 }
 
@@ -252,6 +253,7 @@ void ReadCurve(In& in, Curve& c) {
 void ReadEffect(In& in, Effect& e) {
   e.id = in.U32();
   if (!in.ok || e.id == 0xFFFFFFFF) return;
+  if (e.id == kWipeEffectId) e.maskPath = in.Str();
   const int words = EffectBlockWords(e.id);
   if (words < 0) { in.ok = false; return; }
   for (int i = 0; i < words; ++i) e.block.push_back(in.U32());
@@ -280,6 +282,7 @@ void ReadPair(In& in, Pair& p) {
 int EffectBlockWords(uint32_t id) {
   switch (id) {
     case 0: return 0;   // No Effect
+    case 1: return 2;   // Wipe: edge, reverse (after the mask path)
     case 2: return 2;   // Fly: style, strips
     case 3: return 3;   // Scale and Rotate: scale x, scale y, turns
     case 4: return 3;   // Wave: strength, frequency, velocity

@@ -91,8 +91,11 @@ struct Slot {
   bool operator==(const Slot&) const = default;
 };
 
+constexpr uint32_t kWipeEffectId = 1;
+
 struct Effect {
   uint32_t id = 0;                // 0xFFFFFFFF: none
+  std::u16string maskPath;        // the Wipe's block starts with its mask path
   std::vector<uint32_t> block;    // the parameter words, as many as the id's block holds
   bool operator==(const Effect&) const = default;
 };
@@ -125,8 +128,8 @@ struct Project {
   bool operator==(const Project&) const = default;
 };
 
-// Parameter words of the effects by id, as the effect table gives them;
-// -1 for an id with no known block.
+// Parameter words of the effects by id, as the effect table gives them
+// (the Wipe's after its path); -1 for an id with no known block.
 int EffectBlockWords(uint32_t id);
 
 // Writing.

@@ -86,8 +86,7 @@ class EffectSettingsTest : public uitest::UiTest {
     HWND edit = ::GetDlgItem(Item(id), 1);
     SetFocus(edit);
     SendMessageW(edit, EM_SETSEL, 0, -1);
-    for (const char* c = text; *c; ++c) compat::host::InjectKeyPress(*c == '.' ? VK_OEM_PERIOD : static_cast<unsigned>(*c));
-    Pump();
+    Type(text);
     SetFocus(parent_);
     Pump();
   }

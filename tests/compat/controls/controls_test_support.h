@@ -7,6 +7,7 @@
 
 #include "compat/host.h"
 #include "compat/win32/window_test_support.h"
+#include "support/typed_keys.h"
 
 namespace controltest {
 
@@ -97,8 +98,10 @@ class ControlTest : public wintest::WindowTest {
     compat::host::InjectKey(modifier, false);
     Pump();
   }
-  static void Type(const char* letters) {
-    for (const char* c = letters; *c; ++c) compat::host::InjectKeyPress(static_cast<unsigned>(*c >= 'a' && *c <= 'z' ? *c - 32 : *c));
+  // Types text as a user on a US keyboard: each character's key, with Shift
+  // where the character needs it.
+  static void Type(const char* text) {
+    for (const char* c = text; *c; ++c) InjectCharacter(*c);
     Pump();
   }
   static std::u16string Text(HWND hwnd) {

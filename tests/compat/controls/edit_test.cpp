@@ -34,6 +34,12 @@ TEST_F(EditTest, EveryKeystrokeNotifiesUpdateThenChangeAndSetsTheModifiedFlag) {
   EXPECT_EQ(Text(edit), u"a");
 }
 
+TEST_F(EditTest, TypedPunctuationAndCapitalsArriveAsTheCharactersTyped) {
+  HWND edit = MakeEdit(ES_AUTOHSCROLL, 300);
+  Type("Pi = 3.14, -2; (x/y)! 'A_b'");
+  EXPECT_EQ(Text(edit), u"Pi = 3.14, -2; (x/y)! 'A_b'");
+}
+
 // Program writes: on the platform EN_CHANGE says the text may have changed,
 // and a single-line edit (unlike a multi-line one) sends it for WM_SETTEXT;
 // an unchanged text is no exception. So EN_UPDATE then EN_CHANGE follow

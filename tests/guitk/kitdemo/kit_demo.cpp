@@ -8,7 +8,6 @@
 
 #include "compat/host.h"
 #include "guitk/kit_colors.h"
-#include "guitk/kit_dock_context.h"
 #include "guitk/menu_looks.h"
 
 namespace kitdemo {
@@ -208,11 +207,7 @@ void CKitDemoFrame::SaveBarSizes() {
   for (CDemoDockingBar* bar : m_dockingBars) bar->SaveBarSizeState(m_description.profileName.c_str());
 }
 
-// --- the stand-ins ---
-
-IMPLEMENT_DYNAMIC(CKitToolBarWnd, CToolBar)
-
-CDockContext* CKitToolBarWnd::CreateDockContext() { return new CKitDockContext(this); }
+// --- the demo's docking bar ---
 
 int CDemoDockingBar::OnCreate(LPCREATESTRUCT lpcs) {
   if (CKitControlBar::OnCreate(lpcs) == -1) return -1;

@@ -32,6 +32,7 @@
 #include "guitk/drawn_menu.h"
 #include "guitk/kit_control_bar.h"
 #include "guitk/kit_dock_bar.h"
+#include "guitk/kit_tool_bar.h"
 #include "guitk/popup_menu_manager.h"
 #include "guitk/subclass_wnd.h"
 
@@ -60,15 +61,6 @@ struct Description {
     std::u16string title;
   };
   std::vector<DockingBar> dockingBars;
-};
-
-// A stand-in for the toolkit's toolbar until it exists: the docking code
-// knows a toolbar by its class name, and takes the toolkit's dock context.
-class CKitToolBarWnd : public CToolBar {
-  DECLARE_DYNAMIC(CKitToolBarWnd)
-
- protected:
-  CDockContext* CreateDockContext() override;
 };
 
 // A sizable bar of the demo with an edit field as its panel.

@@ -20,6 +20,7 @@
 
 #include "compat/host.h"
 #include "compat/win32.h"
+#include "support/typed_keys.h"
 
 namespace {
 
@@ -280,25 +281,6 @@ void CreateWindows() {
 }
 
 // --- headless replay of a script ---
-
-struct TypedKey {
-  UINT vk;
-  bool shift;
-};
-
-// The US layout's key for a character; vk 0 when it has none.
-TypedKey KeyForCharacter(char c) {
-  if (c >= 'a' && c <= 'z') return {static_cast<UINT>(c - 'a' + 'A'), false};
-  if (c >= 'A' && c <= 'Z') return {static_cast<UINT>(c), true};
-  if (c >= '0' && c <= '9') return {static_cast<UINT>(c), false};
-  switch (c) {
-    case ' ': return {VK_SPACE, false};
-    case ',': return {VK_OEM_COMMA, false};
-    case '.': return {VK_OEM_PERIOD, false};
-    case '!': return {'1', true};
-    default: return {0, false};
-  }
-}
 
 UINT KeyNamed(const std::string& name) {
   if (name == "alt") return VK_MENU;

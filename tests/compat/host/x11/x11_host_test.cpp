@@ -108,6 +108,9 @@ class Demo {
     }
     return true;
   }
+  // Stops the program or lets it go on (SIGSTOP, SIGCONT): what the X server
+  // does meanwhile waits in its queue.
+  void Signal(int signal) { kill(pid_, signal); }
   // The exit code, or -1 when the program is still running after the wait.
   int WaitForExit(int milliseconds = 10000) {
     WaitUntil([this] { return !Running(); }, milliseconds);
@@ -280,6 +283,12 @@ TEST(X11Host, DeadKeysComposeThroughTheInputMethodOntoTheKeyThatEndsThem) {
   Shell("xdotool windowfocus --sync " + window);
   Shell("xdotool key dead_diaeresis o");
   Shell("xdotool key dead_acute e");
+  // The close request is a posted message, which goes ahead of queued keys:
+  // close only once the keys have been read.
+  WaitUntil([&] {
+    const std::vector<std::string> lines = ReadLines(log);
+    return std::find(lines.begin(), lines.end(), "child WM_KEYUP 0045 c0120001") != lines.end();
+  });
   SendCloseRequest(window);
   ASSERT_EQ(demo.WaitForExit(), 0);
   std::vector<std::string> keys = ReadLines(log);
@@ -287,6 +296,31 @@ TEST(X11Host, DeadKeysComposeThroughTheInputMethodOntoTheKeyThatEndsThem) {
   EXPECT_EQ(keys, (std::vector<std::string>{
                       "child WM_KEYDOWN 004f 00180001", "child WM_CHAR 00f6 00180001", "child WM_KEYUP 004f c0180001",
                       "child WM_KEYDOWN 0045 00120001", "child WM_CHAR 00e9 00120001", "child WM_KEYUP 0045 c0120001"}));
+}
+
+// The keys held as the focus comes are those held then, not those held by the
+// time the program reads its queue: a program slow to read must not take a
+// key pressed after the focus came as one already down (a repeat).
+TEST(X11Host, AKeyPressedJustAfterTheFocusComesIsNotTakenAsAlreadyDown) {
+  const std::string log = TempPath("late_focus.log");
+  Demo demo({"--log", log});
+  const std::string window = DemoWindow();
+  ASSERT_FALSE(window.empty());
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  demo.Signal(SIGSTOP);
+  Shell("xdotool windowfocus --sync " + window);
+  Shell("xdotool keydown a");
+  demo.Signal(SIGCONT);
+  Shell("xdotool keyup a");
+  WaitUntil([&] {
+    const std::vector<std::string> lines = ReadLines(log);
+    return std::find(lines.begin(), lines.end(), "child WM_KEYUP 0041 c01e0001") != lines.end();
+  });
+  SendCloseRequest(window);
+  ASSERT_EQ(demo.WaitForExit(), 0);
+  std::vector<std::string> keys = ReadLines(log);
+  std::erase_if(keys, [](const std::string& l) { return l.rfind("child WM_KEY", 0) != 0; });
+  EXPECT_EQ(keys, (std::vector<std::string>{"child WM_KEYDOWN 0041 001e0001", "child WM_KEYUP 0041 c01e0001"}));
 }
 
 TEST(X11Host, AnotherProgramTakingTheFocusDeactivatesAndLeavesNoKeyHeld) {
