@@ -239,8 +239,11 @@ BOOL CPentavoView::OnEraseBkgnd(CDC*) { return FALSE; }
 
 void CPentavoView::OnDestroy() {
   CView::OnDestroy();
-  // While one pane is hidden the source's width is not the split: keep the remembered one.
-  if (Shown(m_sourcePane) && Shown(m_targetPane)) {
+  // While one pane is hidden the source's width is not the split: keep the
+  // remembered one. The panes' own styles say so: the frame itself is
+  // already hidden on its way out.
+  const auto paneShown = [](CWnd& pane) { return pane.m_hWnd && (pane.GetStyle() & WS_VISIBLE) != 0; };
+  if (paneShown(m_sourcePane) && paneShown(m_targetPane)) {
     CRect rect;
     m_sourcePane.GetWindowRect(&rect);
     m_splitter.split = rect.Width();

@@ -70,6 +70,7 @@ class CPentavoView : public CView {
   BOOL IsPlaying();
   void ImportImage(int side);
   void EnterEditMode(int mode);
+  void CopyLinesAcross(BOOL toTarget);
   void RememberSplit();
   void MoveSourceToSplit();
   afx_msg void OnImportSource();

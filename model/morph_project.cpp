@@ -76,6 +76,14 @@ void CMorphProject::DeleteCurrentPair() {
   delete m_pairs[m_current];
   m_pairs.RemoveAt(m_current);
   if (m_current >= m_pairs.GetSize()) m_current = m_pairs.GetSize() - 1;
+  // The history held the deleted pair's snapshots, which Undo would write
+  // into the pair now current; the panes and the timeline showed the deleted pair.
+  CComandmanger::Get()->Clear();
+  if (CEditorLink* editor = GetEditorLink()) {
+    editor->RefreshImageView(0);
+    editor->RefreshImageView(1);
+    editor->RefreshTimeline();
+  }
   MarkModified();
 }
 

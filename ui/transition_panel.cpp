@@ -13,6 +13,7 @@
 #include "model/effect.h"
 #include "model/morph_pair.h"
 #include "model/morph_project.h"
+#include "model/project_links.h"
 #include "res/resource.h"
 #include "ui/normal_render.h"
 
@@ -61,6 +62,11 @@ CString PairTooltipText(int index) {
               static_cast<int>(source.cx), static_cast<int>(source.cy), pair->m_targetPath.GetString(),
               static_cast<int>(target.cx), static_cast<int>(target.cy));
   return text;
+}
+
+// A setting written into the pair is an edit of the document: closing asks to save it.
+void MarkDocumentModified() {
+  if (CEditorLink* editor = GetEditorLink()) editor->SetDocumentModified(TRUE);
 }
 
 }  // namespace
@@ -157,6 +163,7 @@ void CTransitionPanel::DoDataExchange(CDataExchange* pDX) {
 
 void CTransitionPanel::OnSettingChanged() {
   if (!UpdateData(TRUE)) return;
+  MarkDocumentModified();
   CMorphPair* pair = CurrentPair();
   pair->RecreateTextures();
   RenderPair(pair);
@@ -164,6 +171,7 @@ void CTransitionPanel::OnSettingChanged() {
 
 void CTransitionPanel::OnFramesChanged() {
   if (!UpdateData(TRUE)) return;
+  MarkDocumentModified();
   GetMorphProject()->RefreshTimeline();
 }
 
@@ -186,6 +194,7 @@ void CTransitionPanel::FillEffectCombo(int id) {
 
 void CTransitionPanel::ChangeEffect(int side) {
   if (!UpdateData(TRUE)) return;
+  MarkDocumentModified();
   CMorphPair* pair = CurrentPair();
   // The hosted dialog points at the effect: it goes first.
   DropHostedDialog(side);
@@ -339,6 +348,7 @@ void CTransitionPanel::ShowPairPictures() {
 void CTransitionPanel::OnPictureChosen(NMHDR*, LRESULT* pResult) {
   *pResult = 0;
   UpdateData(TRUE);
+  MarkDocumentModified();
   CMorphPair* pair = CurrentPair();
   auto path = [this](int id) {
     CColorIconCtrl* icon = controls::ColorIconFromHandle(::GetDlgItem(m_hWnd, id));

@@ -119,10 +119,19 @@ void Paint(HWND hwnd, HDC hdc, const StaticState& state) {
 }
 
 // A template names the picture of SS_ICON and SS_BITMAP in the caption, as
-// text or as 0xFFFF and an ordinal.
+// text, as 0xFFFF and an ordinal, or as "#" and the ordinal's digits (what
+// the dialog manager passes for an ordinal).
 LPCWSTR ResourceName(LPCWSTR caption) {
   if (!caption || IS_INTRESOURCE(caption)) return caption;
   if (caption[0] == 0xFFFF) return MAKEINTRESOURCEW(caption[1]);
+  if (caption[0] == u'#' && caption[1]) {
+    unsigned ordinal = 0;
+    for (LPCWSTR c = caption + 1; *c; ++c) {
+      if (*c < u'0' || *c > u'9' || ordinal > 0xFFFF) return caption;
+      ordinal = ordinal * 10 + static_cast<unsigned>(*c - u'0');
+    }
+    if (ordinal >= 1 && ordinal <= 0xFFFF) return MAKEINTRESOURCEW(ordinal);
+  }
   return caption[0] ? caption : nullptr;
 }
 

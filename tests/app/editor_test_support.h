@@ -165,4 +165,38 @@ inline void CopySamples() {
 }
 #endif
 
+// A stub "xdg-open" put first on PATH for the object's life: it notes each
+// target the program asks it to open, one a line.
+class StubOpener {
+ public:
+  explicit StubOpener(const fs::path& folder) : m_note(folder / "opened") {
+    const fs::path bin = folder / "bin";
+    fs::create_directories(bin);
+    std::ofstream(bin / "xdg-open") << "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" << m_note.string() << "'\n";
+    fs::permissions(bin / "xdg-open", fs::perms::owner_all);
+    m_oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+    setenv("PATH", (bin.string() + ":" + m_oldPath).c_str(), 1);
+  }
+  ~StubOpener() { setenv("PATH", m_oldPath.c_str(), 1); }
+  StubOpener(const StubOpener&) = delete;
+  StubOpener& operator=(const StubOpener&) = delete;
+  // The targets opened so far, waiting up to two seconds for `count` of them:
+  // the opener runs detached.
+  std::vector<std::string> Opened(size_t count) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < 100; ++i) {
+      lines.clear();
+      std::ifstream in(m_note);
+      for (std::string line; std::getline(in, line);) lines.push_back(line);
+      if (lines.size() >= count) break;
+      usleep(20000);
+    }
+    return lines;
+  }
+
+ private:
+  fs::path m_note;
+  std::string m_oldPath;
+};
+
 }  // namespace apptest

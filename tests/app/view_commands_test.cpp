@@ -1,20 +1,20 @@
 // The view's commands as a user reaches them: through the frame's command
 // routing, with their enabled and checked states from the update handlers,
 // and Export Current Frame through its save dialog.
-#include "editor_test_support.h"
 #include "imaging/image_file.h"
 #include "model/line_set.h"
 #include "model/line_tool.h"
 #include "model/undo_history.h"
 #include "res/resource.h"
+#include "support/tool_runner.h"
+#include "workflow_test_support.h"
 
 namespace {
 
 using apptest::Bytes;
-using apptest::EditorTest;
 using apptest::fs::path;
 
-class ViewCommands : public EditorTest {
+class ViewCommands : public apptest::Workflow {
  protected:
   CString Picture(const char* name, DWORD rgb) {
     constexpr int w = 64, h = 48;
@@ -37,21 +37,6 @@ class ViewCommands : public EditorTest {
     Idle();
     Command(ID_MODE_FEATURE_LINE);
   }
-  void Command(UINT id) {
-    Frame()->SendMessage(WM_COMMAND, id);
-    Idle();
-  }
-  // Whether a menu item or button of this command would be enabled.
-  bool Enabled(UINT id) {
-    struct Recorder : CCmdUI {
-      int enabled = -1;
-      void Enable(BOOL on) override { enabled = on ? 1 : 0; }
-      void SetCheck(int) override {}
-    } recorder;
-    recorder.m_nID = id;
-    recorder.DoUpdate(Frame(), FALSE);
-    return recorder.enabled != 0;
-  }
   int SourceWidth() {
     CRect rect;
     View()->SourcePane()->GetWindowRect(&rect);
@@ -70,6 +55,29 @@ class ViewCommands : public EditorTest {
       if (seen) AnswerMessageBox(seen);
     });
     Command(ID_EXPORT_CURRENT_FRAME);
+  }
+  // The frames written above, as independent readers see them.
+  void ExpectReadByTheTools() {
+    using testsupport::RunTool;
+    CALVETTA_REQUIRE_TOOL(testsupport::HaveTool("identify") && testsupport::HaveTool("jpeginfo") &&
+                              testsupport::HaveTool("tgatoppm") && testsupport::HaveTool("gifsicle"),
+                          "identify, jpeginfo, tgatoppm or gifsicle");
+    const auto quoted = [this](const char* name) { return " '" + Temp(name) + "'"; };
+    const std::string palette = RunTool("identify -verbose" + quoted("frame.bmp"));
+    EXPECT_NE(palette.find("Class: PseudoClass"), std::string::npos) << palette;
+    EXPECT_NE(palette.find("Colormap entries: 256"), std::string::npos) << palette;
+    const std::string trueColor = RunTool("identify -format '%r|%z|%wx%h'" + quoted("true.bmp"));
+    EXPECT_NE(trueColor.find("DirectClass"), std::string::npos) << trueColor;
+    EXPECT_NE(trueColor.find("|8|64x48"), std::string::npos) << "8 bits a channel: " << trueColor;
+    int status = -1;
+    const std::string jpeg = RunTool("jpeginfo -c" + quoted("frame.jpg"), &status);
+    EXPECT_EQ(status, 0) << jpeg;
+    EXPECT_NE(jpeg.find("OK"), std::string::npos) << jpeg;
+    EXPECT_EQ(RunTool("identify -format '%Q'" + quoted("frame.jpg")), "75");
+    EXPECT_EQ(RunTool("tgatoppm" + quoted("frame.tga") + " | head -2"), "P6\n64 48\n");
+    const std::string gif = RunTool("gifsicle --info" + quoted("frame.gif"));
+    EXPECT_NE(gif.find("1 image"), std::string::npos) << gif;
+    EXPECT_EQ(gif.find("loop"), std::string::npos) << "no loop block: " << gif;
   }
   static int BmpBits(const Bytes& bytes) { return bytes.size() > 30 ? static_cast<unsigned char>(bytes[28]) : -1; }
 };
@@ -192,6 +200,7 @@ TEST_F(ViewCommands, SwapExchangesPicturesAndLinesAndUndoRedoFollowAnEdit) {
 
 TEST_F(ViewCommands, ExportCurrentFrameWritesEachTypeAndReportsFailures) {
   OpenPair();
+  Project()->CurrentPair()->m_fadeIn = 0;  // frame 0 shows the source picture, not the background alone
   ExportFrame(Temp("frame.bmp"));
   EXPECT_EQ(BmpBits(apptest::ReadBytes(Temp("frame.bmp"))), 8) << "a palette picture without the option";
   ExportFrame(Temp("plain"));
@@ -217,6 +226,7 @@ TEST_F(ViewCommands, ExportCurrentFrameWritesEachTypeAndReportsFailures) {
   EXPECT_EQ(std::string(gif.begin(), gif.end()).find("NETSCAPE"), std::string::npos) << "one frame, no loop block";
   EXPECT_EQ(apptest::ReadBytes(Temp("frame.gif")).back(), ';');
 
+  ExpectReadByTheTools();
   // A file that cannot be made: a message for each kind of writer, and the main window usable after.
   for (const char* name : {"frame.gif", "frame.bmp", "frame.jpg"}) {
     std::u16string seen;
@@ -227,16 +237,7 @@ TEST_F(ViewCommands, ExportCurrentFrameWritesEachTypeAndReportsFailures) {
 }
 
 TEST_F(ViewCommands, F1OpensTheHelpPageBesideTheProgram) {
-  // A stub opener first on the path notes what it was asked to open.
-  const path bin = path(m_temp) / "bin", note = path(m_temp) / "opened";
-  apptest::fs::create_directories(bin);
-  {
-    std::ofstream script(bin / "xdg-open");
-    script << "#!/bin/sh\nprintf '%s' \"$1\" > '" << note.string() << "'\n";
-  }
-  apptest::fs::permissions(bin / "xdg-open", apptest::fs::perms::owner_all);
-  const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
-  setenv("PATH", (bin.string() + ":" + oldPath).c_str(), 1);
+  apptest::StubOpener opener(m_temp);
   const path page = apptest::ProgramFolder() / "Help" / "Calvetta" / "index.html";
   const bool madePage = !apptest::fs::exists(page);
   if (madePage) apptest::WriteBytes(page, Bytes{'<', 'p', '>'});
@@ -245,12 +246,8 @@ TEST_F(ViewCommands, F1OpensTheHelpPageBesideTheProgram) {
   View()->SetFocus();
   compat::host::InjectKeyPress(VK_F1);
   Idle();
-  for (int i = 0; i < 100 && !apptest::fs::exists(note); ++i) usleep(20000);
-  usleep(50000);
-  const Bytes opened = apptest::ReadBytes(note);
-  EXPECT_EQ(std::string(opened.begin(), opened.end()), page.string());
+  EXPECT_EQ(opener.Opened(1), std::vector<std::string>{page.string()});
 
-  setenv("PATH", oldPath.c_str(), 1);
   if (madePage) apptest::fs::remove_all(apptest::ProgramFolder() / "Help");
 }
 

@@ -1,0 +1,63 @@
+// Importing pictures as a user does: Ctrl+F and Ctrl+H choose the source
+// and the target picture in the image dialog, the panes show them, and a
+// picture written again by another program shows its new content by itself.
+#include <chrono>
+
+#include "ui/stored_text.h"
+#include "workflow_test_support.h"
+
+namespace apptest {
+namespace {
+
+class ImportWorkflow : public Workflow {
+ protected:
+  // Ctrl+`key`, then `file` typed into the image dialog.
+  void Import(UINT key, const std::string& file) {
+    const std::u16string name = Program(file);
+    compat::AddModalStepOnCaption(u"Image File", [name](HWND dialog) {
+      ::SetDlgItemTextW(dialog, edt1, name.c_str());
+      compat::host::InjectKeyPress(VK_RETURN);
+    });
+    View()->SetFocus();
+    CtrlKey(key);
+    Idle();
+  }
+};
+
+TEST_F(ImportWorkflow, ImportedPicturesShowAndReloadWhenChangedOnDisk) {
+  Start();
+  Frame()->ShowWindow(SW_MAXIMIZE);
+  Project()->SetOutputSize(64, 48);
+  Idle();
+  const CString source = Picture("source.bmp", kRed, kGreen), target = Picture("target.bmp", kBlue, kYellow);
+  Import('F', Temp("source.bmp"));
+  Import('H', Temp("target.bmp"));
+  CMorphPair* pair = Project()->CurrentPair();
+  EXPECT_EQ(pair->GetSourceSlot()->m_path.Native(), source.Native());
+  EXPECT_EQ(pair->GetTargetSlot()->m_path.Native(), target.Native());
+  EXPECT_TRUE(GetMainDocument()->IsModified());
+  // A new project shows its pictures at half size: the 64 x 48 output as 32 x 24.
+  EXPECT_FLOAT_EQ(pair->GetSourceSlot()->GetZoom(), 0.5f);
+  EXPECT_EQ(ShownAt(View()->SourcePane(), 5, 5), kRed);
+  EXPECT_EQ(ShownAt(View()->TargetPane(), 25, 5), kYellow);
+  EXPECT_EQ(ReadRegistryText(u"ImageFilePath").Native() + u"source.bmp", source.Native())
+      << "the dialog offers the folder again next time";
+
+  // Another program writes the source again, as editors do: a new file renamed over the old.
+  SetDocumentModified(FALSE);
+  const fs::path picture = Temp("source.bmp");
+  const Bytes before = ReadBytes(picture);
+  Picture("repainted.bmp", kYellow, kBlue);
+  fs::rename(Temp("repainted.bmp"), picture);
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (ShownAt(View()->SourcePane(), 5, 5) != kYellow && std::chrono::steady_clock::now() < end) Idle();
+  EXPECT_EQ(ShownAt(View()->SourcePane(), 5, 5), kYellow) << "the pane shows the new picture";
+  EXPECT_EQ(ShownAt(View()->SourcePane(), 25, 5), kBlue);
+  EXPECT_EQ(ShownAt(View()->TargetPane(), 25, 5), kYellow) << "the target is as it was";
+  EXPECT_TRUE(GetMainDocument()->IsModified());
+  EXPECT_NE(ReadBytes(picture), before);
+  Png("workflow_reloaded");
+}
+
+}  // namespace
+}  // namespace apptest

@@ -1,0 +1,92 @@
+// The transition panel ("Effect" bar) as a user works it: a pair's frame
+// count typed into its field, a pair added with the list's insert button
+// (it goes on from the target picture), the first pair chosen again by a
+// click on its picture, and that pair deleted; the panel, the panes, the
+// document's flag and the undo history follow each step.
+#include "controls/edit_ctrl.h"
+#include "controls/image_list_ctrl.h"
+#include "model/line_set.h"
+#include "model/line_tool.h"
+#include "model/undo_history.h"
+#include "workflow_test_support.h"
+
+namespace apptest {
+namespace {
+
+class PanelWorkflow : public Workflow {
+ protected:
+  HWND Panel() { return m_app->m_transitionPanel.m_hWnd; }
+  HWND PairList() { return ::GetDlgItem(Panel(), 1180); }
+  int FieldValue(int id) {
+    return static_cast<int>(controls::EditCtrlFromHandle(::GetDlgItem(Panel(), id))->GetValue());
+  }
+  void DrawLine() {
+    SetLineTool(kLineToolNewLine);
+    ClickIn(View()->SourcePane(), 10, 10);
+    ClickIn(View()->SourcePane(), 40, 30);
+    ClickIn(View()->SourcePane(), 40, 30);
+    Idle();
+  }
+  void ClickWindow(HWND window) {
+    const POINT at = Center(window);
+    compat::host::InjectMouseMove(at.x, at.y);
+    compat::host::InjectClick(0, at.x, at.y);
+    Idle();
+  }
+};
+
+TEST_F(PanelWorkflow, FramesFieldAndPairButtonsChangeTheProjectAndThePanesFollow) {
+  OpenPair();
+  CMorphPair* first = Project()->CurrentPair();
+  ASSERT_NE(first->GetFrameCount(), 12);
+
+  // Frames: the field typed over and left.
+  HWND frames = ::GetDlgItem(::GetDlgItem(Panel(), 1014), 1);
+  ASSERT_NE(frames, nullptr);
+  ::SetFocus(frames);
+  ::SendMessageW(frames, EM_SETSEL, 0, -1);
+  compat::host::InjectKeyPress('1');
+  compat::host::InjectKeyPress('2');
+  compat::host::InjectKeyPress(VK_TAB);
+  Idle();
+  EXPECT_EQ(first->GetFrameCount(), 12);
+  EXPECT_TRUE(GetMainDocument()->IsModified()) << "closing would ask to save the new count";
+
+  // Insert: a second pair, current, going on from the first pair's target.
+  ClickWindow(::GetDlgItem(PairList(), controls::kListInsertPairId));
+  ASSERT_EQ(Project()->GetPairCount(), 2);
+  EXPECT_EQ(Project()->GetCurrentIndex(), 1);
+  EXPECT_NE(FieldValue(1014), 12) << "the panel shows the new pair";
+  EXPECT_EQ(ShownAt(View()->SourcePane(), 5, 5), kBlue);
+  EXPECT_EQ(ShownAt(View()->TargetPane(), 5, 5), kBlue);
+  DrawLine();
+  ASSERT_EQ(Project()->CurrentPair()->GetSourceLines()->GetLineCount(), 1);
+  Png("workflow_panel_two_pairs");
+
+  // A click on the first pair's picture makes it current again.
+  ClickIn(CWnd::FromHandle(PairList()), 12, 12);
+  Idle();
+  EXPECT_EQ(Project()->GetCurrentIndex(), 0);
+  EXPECT_EQ(Project()->CurrentPair(), first);
+  EXPECT_EQ(FieldValue(1014), 12);
+  EXPECT_EQ(ShownAt(View()->SourcePane(), 5, 5), kRed) << "the panes show the first pair";
+
+  // A line in the first pair, then Delete takes that pair away; the other
+  // one is left, current, shown, and Ctrl+Z has nothing of the deleted pair
+  // to write over its lines.
+  DrawLine();
+  ASSERT_EQ(first->GetSourceLines()->GetLineCount(), 1);
+  ClickWindow(::GetDlgItem(PairList(), controls::kListDeletePairId));
+  ASSERT_EQ(Project()->GetPairCount(), 1);
+  CMorphPair* left = Project()->CurrentPair();
+  EXPECT_NE(left->GetFrameCount(), 12);
+  EXPECT_EQ(FieldValue(1014), left->GetFrameCount());
+  EXPECT_EQ(ShownAt(View()->SourcePane(), 5, 5), kBlue) << "the panes show the pair that is left";
+  View()->SetFocus();
+  CtrlKey('Z');
+  Idle();
+  EXPECT_EQ(left->GetSourceLines()->GetLineCount(), 1) << "the deleted pair's history was undone into the other pair";
+}
+
+}  // namespace
+}  // namespace apptest

@@ -1,0 +1,116 @@
+// The project's settings as a user changes them: the output size (Ctrl+I)
+// and the Morpher Setup (Ctrl+M) dialogs worked with keys and clicks, their
+// effect seen in the project, the panes, the preview and the saved file;
+// Escape changes nothing.
+#include "workflow_test_support.h"
+
+namespace apptest {
+namespace {
+
+class SettingsWorkflow : public Workflow {
+ protected:
+  // Clicks the field, selects what it holds and types `digits`, in the
+  // dialog's loop; the next step's keys or clicks follow them.
+  static void TypeInto(HWND dialog, int id, const char* digits) {
+    HWND edit = ::GetDlgItem(::GetDlgItem(dialog, id), 1);
+    ASSERT_NE(edit, nullptr) << id;
+    ::SetFocus(edit);
+    ::SendMessageW(edit, EM_SETSEL, 0, -1);
+    for (const char* d = digits; *d; ++d) compat::host::InjectKeyPress(static_cast<UINT>(*d));
+    compat::host::InjectKeyPress(VK_TAB);  // leaving the field commits it
+  }
+  static void ClickControl(HWND dialog, int id) {
+    const POINT at = Center(::GetDlgItem(dialog, id));
+    compat::host::InjectMouseMove(at.x, at.y);
+    compat::host::InjectClick(0, at.x, at.y);
+  }
+  static int ScrollMax(CWnd* pane, int bar) {
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_RANGE;
+    pane->GetScrollInfo(bar, &info, SIF_RANGE);
+    return info.nMax;
+  }
+  CRect PreviewRect() {
+    CRect rect;
+    View()->PreviewWindow()->m_preview.GetWindowRect(&rect);
+    return rect;
+  }
+};
+
+TEST_F(SettingsWorkflow, OutputSizeAndMorpherSetupChangeTheProjectAndEscapeKeepsIt) {
+  OpenPair();
+  SIZE size{};
+  Project()->GetOutputSize(size);
+  ASSERT_EQ(size.cx, 64);
+
+  // Ctrl+I: 128 x 48, twice as wide as before.
+  compat::AddModalStepOnTemplate(IDD_OUTPUT_SIZE, [](HWND dialog) { TypeInto(dialog, 1018, "128"); });
+  dlgtest::QueueCheck([] {
+    HWND dialog = ::GetActiveWindow();
+    TypeInto(dialog, 1019, "48");
+  });
+  dlgtest::QueueCheck([this] {
+    HWND dialog = ::GetActiveWindow();
+    EXPECT_TRUE(compat::WriteWindowPng(dialog, dlgtest::PngPath("workflow_output_size").c_str()));
+    ClickControl(dialog, IDOK);
+  });
+  View()->SetFocus();
+  CtrlKey('I');
+  Idle();
+  Project()->GetOutputSize(size);
+  EXPECT_EQ(size.cx, 128);
+  EXPECT_EQ(size.cy, 48);
+  EXPECT_TRUE(GetMainDocument()->IsModified());
+  EXPECT_EQ(ScrollMax(View()->SourcePane(), SB_HORZ), 128) << "the panes show the picture at the new size";
+  EXPECT_EQ(ScrollMax(View()->TargetPane(), SB_VERT), 48);
+  const CRect preview = PreviewRect();
+  EXPECT_NEAR((preview.Width() - 2) * 48, (preview.Height() - 2) * 128, 128) << "the preview takes the new aspect";
+
+  // Escape leaves the size alone.
+  compat::AddModalStepOnTemplate(IDD_OUTPUT_SIZE, [](HWND dialog) { TypeInto(dialog, 1018, "300"); });
+  dlgtest::QueueKey(VK_ESCAPE);
+  CtrlKey('I');
+  Idle();
+  Project()->GetOutputSize(size);
+  EXPECT_EQ(size.cx, 128);
+
+  // Ctrl+M: "Liner" mask edges at 12 frames a second.
+  ASSERT_EQ(Project()->GetMaskEdgeMode(), 0);
+  ASSERT_NE(Project()->GetFps(), 12);
+  compat::AddModalStepOnTemplate(IDD_MORPHER_SETUP, [](HWND dialog) {
+    EXPECT_EQ(::IsDlgButtonChecked(dialog, 1029), BST_CHECKED);
+    ClickControl(dialog, 1030);
+  });
+  dlgtest::QueueCheck([] { TypeInto(::GetActiveWindow(), 1024, "12"); });
+  dlgtest::QueueCheck([] {
+    EXPECT_TRUE(compat::WriteWindowPng(::GetActiveWindow(), dlgtest::PngPath("workflow_morpher_setup").c_str()));
+    EXPECT_EQ(dlgtest::FocusId(), IDOK) << "Tab went on from the rate to OK";
+    compat::host::InjectKeyPress(VK_RETURN);
+  });
+  SetDocumentModified(FALSE);
+  CtrlKey('M');
+  Idle();
+  EXPECT_EQ(Project()->GetMaskEdgeMode(), 1);
+  EXPECT_EQ(Project()->GetFps(), 12);
+  EXPECT_TRUE(MainWindowEnabled());
+
+  compat::AddModalStepOnTemplate(IDD_MORPHER_SETUP, [](HWND dialog) { TypeInto(dialog, 1024, "50"); });
+  dlgtest::QueueKey(VK_ESCAPE);
+  CtrlKey('M');
+  Idle();
+  EXPECT_EQ(Project()->GetFps(), 12);
+
+  // What was set is what the saved project holds.
+  ASSERT_TRUE(Project()->SaveProjectFile(Program(Temp("set.pvk")).c_str()));
+  Project()->ResetProject();
+  ASSERT_TRUE(Project()->LoadProjectFile(Program(Temp("set.pvk")).c_str()));
+  Project()->GetOutputSize(size);
+  EXPECT_EQ(size.cx, 128);
+  EXPECT_EQ(size.cy, 48);
+  EXPECT_EQ(Project()->GetMaskEdgeMode(), 1);
+  EXPECT_EQ(Project()->GetFps(), 12);
+}
+
+}  // namespace
+}  // namespace apptest
