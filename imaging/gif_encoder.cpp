@@ -121,12 +121,29 @@ void CPicImageGIF::ClearHash() { m_hash.fill(-1); }
 
 void CPicImageGIF::CompressLzw(CPicFile* file, const CPicImage& image, int initBits) {
   const DWORD width = image.GetWidth(), height = image.GetHeight();
-  // The codes are packed into memory first and cut into packets at the end.
-  // At most two codes a pixel (a string's code and a clear after it) of at
-  // most 12 bits, and two bytes of room for the last code's store.
-  const size_t capacity = 3 * static_cast<size_t>(width) * height + 16;
+  // The codes are packed into memory and cut into packets row by row, once
+  // a good many packets are full. A row makes at most two codes a pixel (a
+  // string's code and a clear after it) of at most 12 bits; the last code's
+  // store needs two bytes of room.
+  constexpr size_t kBatchBytes = 256 * kPacketBytes;
+  const size_t capacity = kBatchBytes + 3 * static_cast<size_t>(width) + 16;
   if (m_lzwBytes.size() < capacity) m_lzwBytes.resize(capacity);
-  BYTE* out = m_lzwBytes.data();
+  BYTE* const buffer = m_lzwBytes.data();
+  BYTE* out = buffer;
+  // Writes the whole packets held (all the bytes at the end) and keeps the rest.
+  auto writePackets = [&](bool all) {
+    const BYTE* data = buffer;
+    size_t left = static_cast<size_t>(out - buffer);
+    while (left >= kPacketBytes || (all && left > 0)) {
+      const size_t packet = std::min<size_t>(left, kPacketBytes);
+      PutByte(file, static_cast<int>(packet));
+      file->Write(data, 1, packet);
+      data += packet;
+      left -= packet;
+    }
+    std::memmove(buffer, data, left);
+    out = buffer + left;
+  };
   DWORD accumulator = 0;
   int accumulated = 0;
   int codeWidth = initBits, maxCode = MaxCode(codeWidth);
@@ -210,19 +227,12 @@ void CPicImageGIF::CompressLzw(CPicFile* file, const CPicImage& image, int initB
         output(clearCode);
       }
     }
+    if (static_cast<size_t>(out - buffer) >= kBatchBytes) writePackets(false);
   }
   if (prefix >= 0) output(prefix);
   output(endCode);
   if (accumulated > 0) *out++ = static_cast<BYTE>(accumulator);
-
-  const BYTE* data = m_lzwBytes.data();
-  for (size_t left = static_cast<size_t>(out - data); left > 0;) {
-    const size_t packet = std::min<size_t>(left, kPacketBytes);
-    PutByte(file, static_cast<int>(packet));
-    file->Write(data, 1, packet);
-    data += packet;
-    left -= packet;
-  }
+  writePackets(true);
   file->Flush();
   if (file->Error()) SetLastError(kWriteErrorText);
 }

@@ -156,6 +156,8 @@ TEST(GifLzw, DataMatchesTheHashedReference) {
        [](DWORD, DWORD, uint32_t r) { return (r & 0xFF) < 200 ? 0 : static_cast<int>((r >> 8) & 0xFF); }},
       {"zeros with runs", 333, 257, 8,
        [](DWORD x, DWORD y, uint32_t r) { return (x * 7 + y) % 11 < 6 ? 0 : static_cast<int>(r % 40); }},
+      // Rows far wider than the batches of packets the encoder writes.
+      {"wide noise", 9000, 24, 8, [](DWORD, DWORD, uint32_t r) { return static_cast<int>(r >> 3); }},
       {"few colours", 640, 480, 8, [](DWORD, DWORD, uint32_t r) { return static_cast<int>(r % 3); }},
       {"gradient", 640, 480, 8,
        [](DWORD x, DWORD y, uint32_t r) { return static_cast<int>((x + y / 2 + (r & 3)) / 3); }},
