@@ -66,9 +66,7 @@ private:
   void WriteComment(CPicFile* file);
   void WriteColorTable(CPicFile* file, const CPicImage& image);
   void CompressLzw(CPicFile* file, const CPicImage& image, int initBits);
-  void OutputCode(int code);
   void ClearHash();
-  void FlushPacket();
   void EncodeMosaic(CPicFile* file);
 
   LONG m_loops = 0;
@@ -95,15 +93,10 @@ private:
   std::array<BYTE, kReadAhead + 1> m_readBuffer{};
   int m_readPos = kReadAhead + 1, m_readFill = 0;
 
-  // LZW encoder state.
+  // LZW encoder state: the string table (keys, or -1 for an empty slot, and
+  // codes), the packed codes of a frame and one frame row of narrow pixels.
   std::array<LONG, kHashSize> m_hash{};
   std::array<WORD, kHashSize> m_codes{};
-  CPicFile* m_out = nullptr;
-  DWORD m_accumulator = 0;
-  int m_accumulatedBits = 0;
-  int m_encWidth = 0, m_maxCode = 0, m_freeCode = 0, m_initBits = 0;
-  int m_encClear = 0, m_encEnd = 0;
-  bool m_clearFlag = false;
-  std::array<BYTE, 256> m_packet{};
-  int m_packetFill = 0;
+  std::vector<BYTE> m_lzwBytes;
+  std::vector<BYTE> m_lzwRow;
 };

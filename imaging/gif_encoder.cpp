@@ -119,113 +119,122 @@ void CPicImageGIF::WriteImageBlock(CPicFile* file, const CPicImage& image, bool 
 
 void CPicImageGIF::ClearHash() { m_hash.fill(-1); }
 
-void CPicImageGIF::FlushPacket() {
-  if (m_packetFill == 0) return;
-  PutByte(m_out, m_packetFill);
-  m_out->Write(m_packet.data(), 1, static_cast<size_t>(m_packetFill));
-  m_packetFill = 0;
-}
-
-void CPicImageGIF::OutputCode(int code) {
-  m_accumulator |= static_cast<DWORD>(code) << m_accumulatedBits;
-  m_accumulatedBits += m_encWidth;
-  while (m_accumulatedBits >= 8) {
-    m_packet[m_packetFill++] = static_cast<BYTE>(m_accumulator & 0xFF);
-    if (m_packetFill >= kPacketBytes) FlushPacket();
-    m_accumulator >>= 8;
-    m_accumulatedBits -= 8;
-  }
-  if (m_freeCode > m_maxCode || m_clearFlag) {
-    if (m_clearFlag) {
-      m_encWidth = m_initBits;
-      m_maxCode = MaxCode(m_encWidth);
-      m_clearFlag = false;
-    } else {
-      ++m_encWidth;
-      m_maxCode = m_encWidth == kMaxCodeWidth ? kMaxCodes : MaxCode(m_encWidth);
-    }
-  }
-  if (code == m_encEnd) {
-    while (m_accumulatedBits > 0) {
-      m_packet[m_packetFill++] = static_cast<BYTE>(m_accumulator & 0xFF);
-      if (m_packetFill >= kPacketBytes) FlushPacket();
-      m_accumulator >>= 8;
-      m_accumulatedBits -= 8;
-    }
-    m_accumulatedBits = 0;
-    FlushPacket();
-    m_out->Flush();
-    if (m_out->Error()) SetLastError(kWriteErrorText);
-  }
-}
-
 void CPicImageGIF::CompressLzw(CPicFile* file, const CPicImage& image, int initBits) {
-  m_out = file;
-  m_initBits = m_encWidth = initBits;
-  m_maxCode = MaxCode(m_encWidth);
-  m_encClear = 1 << (initBits - 1);
-  m_encEnd = m_encClear + 1;
-  m_freeCode = m_encClear + 2;
-  m_clearFlag = false;
-  m_accumulator = 0;
-  m_accumulatedBits = 0;
-  m_packetFill = 0;
-  ClearHash();
-  OutputCode(m_encClear);
-
   const DWORD width = image.GetWidth(), height = image.GetHeight();
-  const WORD bpp = image.GetBpp();
-  const BYTE* bits = image.GetBits();
-  auto pixel = [&](const BYTE* row, DWORD x) -> int {
-    if (bpp == 8) return row[x];
-    if (bpp == 4) return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15;
-    return (row[x >> 3] >> (7 - (x & 7))) & 1;
+  // The codes are packed into memory and cut into packets row by row, once
+  // a good many packets are full. A row makes at most two codes a pixel (a
+  // string's code and a clear after it) of at most 12 bits; the last code's
+  // store needs two bytes of room.
+  constexpr size_t kBatchBytes = 256 * kPacketBytes;
+  const size_t capacity = kBatchBytes + 3 * static_cast<size_t>(width) + 16;
+  if (m_lzwBytes.size() < capacity) m_lzwBytes.resize(capacity);
+  BYTE* const buffer = m_lzwBytes.data();
+  BYTE* out = buffer;
+  // Writes the whole packets held (all the bytes at the end) and keeps the rest.
+  auto writePackets = [&](bool all) {
+    const BYTE* data = buffer;
+    size_t left = static_cast<size_t>(out - buffer);
+    while (left >= kPacketBytes || (all && left > 0)) {
+      const size_t packet = std::min<size_t>(left, kPacketBytes);
+      PutByte(file, static_cast<int>(packet));
+      file->Write(data, 1, packet);
+      data += packet;
+      left -= packet;
+    }
+    std::memmove(buffer, data, left);
+    out = buffer + left;
   };
-
-  int prefix = -1;
-  for (DWORD y = 0; y < height; ++y) {
-    const BYTE* row = bits + static_cast<size_t>(height - 1 - y) * image.GetRowBytes();
-    for (DWORD x = 0; x < width; ++x) {
-      const int c = pixel(row, x);
-      if (prefix < 0) {
-        prefix = c;
-        continue;
+  DWORD accumulator = 0;
+  int accumulated = 0;
+  int codeWidth = initBits, maxCode = MaxCode(codeWidth);
+  const int clearCode = 1 << (initBits - 1), endCode = clearCode + 1;
+  int freeCode = clearCode + 2;
+  bool clearFlag = false;
+  // A code fills the accumulator to at most 19 bits: its two low bytes are
+  // stored and the whole ones among them kept.
+  auto output = [&](int code) {
+    accumulator |= static_cast<DWORD>(code) << accumulated;
+    accumulated += codeWidth;
+    out[0] = static_cast<BYTE>(accumulator);
+    out[1] = static_cast<BYTE>(accumulator >> 8);
+    out += accumulated >> 3;
+    accumulator >>= accumulated & ~7;
+    accumulated &= 7;
+    if (freeCode > maxCode || clearFlag) {
+      if (clearFlag) {
+        codeWidth = initBits;
+        maxCode = MaxCode(codeWidth);
+        clearFlag = false;
+      } else {
+        ++codeWidth;
+        maxCode = codeWidth == kMaxCodeWidth ? kMaxCodes : MaxCode(codeWidth);
       }
+    }
+  };
+  ClearHash();
+  output(clearCode);
+
+  LONG* const hash = m_hash.data();
+  WORD* const codes = m_codes.data();
+  const WORD bpp = image.GetBpp();
+  if (bpp != 8) m_lzwRow.resize(width);
+  int prefix = -1;
+  for (DWORD y = 0; y < height && width > 0; ++y) {
+    const BYTE* row = image.GetBits() + static_cast<size_t>(height - 1 - y) * image.GetRowBytes();
+    if (bpp != 8) {
+      // Narrower pixels are unpacked to one byte each.
+      for (DWORD x = 0; x < width; ++x)
+        m_lzwRow[x] = static_cast<BYTE>(bpp == 4 ? (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15
+                                                 : (row[x >> 3] >> (7 - (x & 7))) & 1);
+      row = m_lzwRow.data();
+    }
+    DWORD x = 0;
+    if (prefix < 0) prefix = row[x++];
+    for (; x < width; ++x) {
+      const int c = row[x];
+      // A table search that meets the entry of colour 0 after prefix 0 (key
+      // 0) past the first slot stops there, and the new string takes that
+      // slot: written files depend on it.
       const LONG key = (static_cast<LONG>(c) << 12) + prefix;
       int slot = (c << 4) ^ prefix;
-      bool found = false;
-      if (m_hash[slot] == key) {
-        prefix = m_codes[slot];
-        found = true;
-      } else if (m_hash[slot] >= 0) {
+      LONG entry = hash[slot];
+      if (entry == key) {
+        prefix = codes[slot];
+        continue;
+      }
+      if (entry >= 0) {
         const int step = slot == 0 ? 1 : kHashSize - slot;
         for (;;) {
           slot -= step;
           if (slot < 0) slot += kHashSize;
-          if (m_hash[slot] == key) {
-            prefix = m_codes[slot];
-            found = true;
-            break;
-          }
-          if (m_hash[slot] <= 0) break;
+          entry = hash[slot];
+          if (entry == key || entry <= 0) break;
+        }
+        if (entry == key) {
+          prefix = codes[slot];
+          continue;
         }
       }
-      if (found) continue;
-      OutputCode(prefix);
+      output(prefix);
       prefix = c;
-      if (m_freeCode < kMaxCodes) {
-        m_codes[slot] = static_cast<WORD>(m_freeCode++);
-        m_hash[slot] = key;
+      if (freeCode < kMaxCodes) {
+        codes[slot] = static_cast<WORD>(freeCode++);
+        hash[slot] = key;
       } else {
         ClearHash();
-        m_freeCode = m_encClear + 2;
-        m_clearFlag = true;
-        OutputCode(m_encClear);
+        freeCode = clearCode + 2;
+        clearFlag = true;
+        output(clearCode);
       }
     }
+    if (static_cast<size_t>(out - buffer) >= kBatchBytes) writePackets(false);
   }
-  if (prefix >= 0) OutputCode(prefix);
-  OutputCode(m_encEnd);
+  if (prefix >= 0) output(prefix);
+  output(endCode);
+  if (accumulated > 0) *out++ = static_cast<BYTE>(accumulator);
+  writePackets(true);
+  file->Flush();
+  if (file->Error()) SetLastError(kWriteErrorText);
 }
 
 // --- encoders ---
