@@ -285,6 +285,10 @@ void Repaint(Window* w, const PosChange& change, UINT flags) {
   if (!changed) return;
   if (change.wasVisible) {
     RectList uncovered(change.oldScreen);
+    // A child showed only within its parent's client area: what lay beyond
+    // it was never covered (a large panel in a small bar).
+    if (!IsTopLevel(w))
+      if (const Window* parent = Find(w->parent)) uncovered.Intersect(ScreenClientRect(parent));
     if (nowVisible) uncovered.Subtract(ScreenWindowRect(w));
     for (const RECT& r : uncovered.Rects()) InvalidateScreenArea(r);
   }

@@ -103,6 +103,25 @@ TEST_F(Painting, ParentInvalidationReachesChildrenUnlessItClipsThem) {
   EXPECT_TRUE(GetUpdateRect(child, &update, FALSE));
 }
 
+// A child larger than its parent showed only inside the parent: moving or
+// hiding it repaints neither the window beside the parent nor the desktop there.
+TEST_F(Painting, AMovedChildUncoversOnlyWhatItsParentShowed) {
+  HWND parent = TopLevel(0, 0, 200, 200, WS_POPUP | WS_VISIBLE);
+  HWND beside = TopLevel(200, 0, 200, 200, WS_POPUP | WS_VISIBLE);
+  HWND child = Child(parent, 0, 0, 400, 400);
+  Pump();
+  auto surface = compat::host::DesktopSurface();
+  const uint32_t mark = 0xFF123456u;
+  surface->Row(300)[100] = mark;  // on the desktop, below both windows
+  RECT update;
+  SetWindowPos(child, nullptr, 10, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_FALSE(GetUpdateRect(beside, &update, FALSE));
+  ShowWindow(child, SW_HIDE);
+  EXPECT_FALSE(GetUpdateRect(beside, &update, FALSE));
+  EXPECT_TRUE(GetUpdateRect(parent, &update, FALSE));
+  EXPECT_EQ(surface->Row(300)[100], mark);
+}
+
 RECT Bounds(const std::vector<RECT>& rects) {
   RECT b{0, 0, 0, 0};
   for (const RECT& r : rects) UnionRect(&b, &b, &r);
