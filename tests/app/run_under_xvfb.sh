@@ -1,13 +1,23 @@
 #!/usr/bin/env bash
 # Starts the built program on the X server that xvfb-run gives it, as
-# scripts/run would, takes a screenshot of the screen once it shows, then
-# closes it as a user would and checks that it left nothing in the temporary
-# folder (its undo history files go when it ends).
+# scripts/run would at a first start, takes a screenshot of the screen once it
+# shows and checks what the desktop shows, then closes it as a user would and
+# checks that it left nothing in the temporary folder (its undo history files
+# go when it ends).
 #   run_under_xvfb.sh PROGRAM PNG
 set -euo pipefail
 program=$1 png=$2
-registry=$(mktemp -d) temp=$(mktemp -d)
-trap 'rm -rf "$registry" "$temp"' EXIT
+registry=$(mktemp -d) temp=$(mktemp -d) saved=$(mktemp -d)
+# A first start: the profile in the program's folder is set aside for the run
+# (the program writes one as it ends) and put back afterwards.
+profile=$(dirname "$program")/cM.ini
+[ ! -e "$profile" ] || mv "$profile" "$saved/"
+restore() {
+  rm -f "$profile"
+  [ ! -e "$saved/cM.ini" ] || mv "$saved/cM.ini" "$profile"
+  rm -rf "$registry" "$temp" "$saved"
+}
+trap restore EXIT
 CALVETTA_REGISTRY=$registry TMPDIR=$temp "$program" &
 pid=$!
 # The editor is up when a window of its own name is on the screen.
