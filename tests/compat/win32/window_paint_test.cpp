@@ -192,6 +192,57 @@ TEST_F(Painting, DefaultPaintingDrawsTheClassicFrameAndClassBackground) {
 }
 
 
+// Validates without drawing, as a window that a renderer presents into does.
+bool PaintNothing(HWND hwnd, UINT m, WPARAM, LPARAM, LRESULT* r) {
+  if (m == WM_ERASEBKGND) {
+    *r = TRUE;
+    return true;
+  }
+  if (m != WM_PAINT) return false;
+  PAINTSTRUCT ps;
+  BeginPaint(hwnd, &ps);
+  EndPaint(hwnd, &ps);
+  *r = 0;
+  return true;
+}
+
+// A menu-like popup (CS_SAVEBITS) puts back what it covered as it hides;
+// one that moved while shown leaves it to the windows beneath.
+TEST_F(Painting, ASaveBitsPopupPutsBackWhatItCovered) {
+  HWND beneath = TopLevel(0, 0, 300, 300, WS_POPUP | WS_VISIBLE);
+  Pump();
+  Log().SetHandler(beneath, PaintNothing);
+  HDC dc = GetDC(beneath);
+  const RECT all{0, 0, 300, 300};
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  FillRect(dc, &all, red);
+  ReleaseDC(beneath, dc);
+  DeleteObject(red);
+  WNDCLASSW wc{};
+  wc.style = CS_SAVEBITS;
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_HIGHLIGHT + 1);
+  wc.lpszClassName = u"CalvettaTestSaveBits";
+  ASSERT_NE(RegisterClassW(&wc), 0);
+  HWND popup = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, u"", WS_POPUP, 50, 50, 100, 100, nullptr, nullptr,
+                               nullptr, nullptr);
+  ShowWindow(popup, SW_SHOWNOACTIVATE);
+  Pump();
+  EXPECT_EQ(Pixel(100, 100), Expected(COLOR_HIGHLIGHT));
+  ShowWindow(popup, SW_HIDE);
+  Pump();
+  EXPECT_EQ(Pixel(100, 100), 0xFF0000u);
+  EXPECT_EQ(Pixel(50, 50), 0xFF0000u);
+  ShowWindow(popup, SW_SHOWNOACTIVATE);
+  SetWindowPos(popup, nullptr, 60, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Pump();
+  ShowWindow(popup, SW_HIDE);
+  Pump();
+  EXPECT_EQ(Pixel(100, 100), Expected(COLOR_HIGHLIGHT)) << "bits saved at another place are not put back";
+  DestroyWindow(popup);
+  UnregisterClassW(wc.lpszClassName, nullptr);
+}
+
 TEST_F(Painting, OneWindowCanBeWrittenToAPngFile) {
   HWND hwnd = TopLevel(100, 80, 200, 120);
   Pump();
