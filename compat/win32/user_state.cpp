@@ -102,6 +102,9 @@ HWND Desktop() {
   window->created = true;
   window->text = u"";
   s.desktop = AllocateHandle(std::move(window));
+  // The host's surface starts black: without this only the places that
+  // windows leave would show the desktop's colour.
+  PaintDesktopArea(Find(s.desktop)->rect);
   InstallInputSink();
   return s.desktop;
 }

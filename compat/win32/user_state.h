@@ -73,6 +73,10 @@ struct Window {
   HWND lastActivePopup = nullptr;
   HDC ownDc = nullptr;             // outstanding DCs, freed with the window
   std::vector<HDC> dcs;
+  // CS_SAVEBITS: the screen under the window as it was shown, put back when
+  // it hides where it showed.
+  std::vector<uint32_t> savedBits;
+  RECT savedRect{};
 };
 
 struct SentMessage {

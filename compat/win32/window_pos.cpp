@@ -2,6 +2,7 @@
 // coordinate mapping and finding the window under a point.
 #include <algorithm>
 
+#include "compat/host.h"
 #include "compat/win32/user_state.h"
 
 namespace compat::user {
@@ -276,15 +277,53 @@ PosChange Apply(Window* w, const WINDOWPOS& pos) {
   return change;
 }
 
+// A popup of a CS_SAVEBITS class (menus, drop-down lists, tooltips) keeps
+// what it covers and puts it back as it hides, so that a window beneath that
+// paints nothing of its own (the renderer's preview) does not keep the
+// popup's picture. Windows that paint still get their WM_PAINT.
+void SaveBitsUnder(Window* w, const PosChange& change, bool nowVisible) {
+  if (!IsTopLevel(w) || !w->cls || !(w->cls->style & CS_SAVEBITS)) return;
+  if (change.wasVisible && nowVisible && !change.moved && !change.sized) return;  // still over the same place
+  auto surface = compat::host::DesktopSurface();
+  const RECT bounds{0, 0, surface->width, surface->height};
+  const RECT shown = RectIntersection(change.oldScreen, bounds);
+  if (change.wasVisible && !nowVisible && !w->savedBits.empty() && EqualRect(&shown, &w->savedRect)) {
+    const RECT& r = w->savedRect;
+    const int width = r.right - r.left;
+    if (width > 0 && static_cast<size_t>(width) * (r.bottom - r.top) == w->savedBits.size()) {
+      for (int y = r.top; y < r.bottom; ++y)
+        std::copy_n(w->savedBits.begin() + static_cast<long>(y - r.top) * width, width, surface->Row(y) + r.left);
+      compat::host::PresentRect(r);
+    }
+  }
+  w->savedBits.clear();
+  if (!change.wasVisible && nowVisible) {
+    const RECT r = RectIntersection(ScreenWindowRect(w), bounds);
+    if (r.right <= r.left || r.bottom <= r.top) return;
+    w->savedRect = r;
+    w->savedBits.reserve(static_cast<size_t>(r.right - r.left) * (r.bottom - r.top));
+    for (int y = r.top; y < r.bottom; ++y)
+      w->savedBits.insert(w->savedBits.end(), surface->Row(y) + r.left, surface->Row(y) + r.right);
+  }
+}
+
 void Repaint(Window* w, const PosChange& change, UINT flags) {
-  if (flags & SWP_NOREDRAW) return;
+  if (flags & SWP_NOREDRAW) {
+    w->savedBits.clear();  // what lies beneath is no longer known
+    return;
+  }
   const bool nowVisible = ReallyVisible(w);
+  SaveBitsUnder(w, change, nowVisible);
   const bool changed = change.moved || change.sized || (flags & (SWP_FRAMECHANGED | SWP_SHOWWINDOW |
                                                                   SWP_HIDEWINDOW)) ||
                        !(flags & SWP_NOZORDER);
   if (!changed) return;
   if (change.wasVisible) {
     RectList uncovered(change.oldScreen);
+    // A child showed only within its parent's client area: what lay beyond
+    // it was never covered (a large panel in a small bar).
+    if (!IsTopLevel(w))
+      if (const Window* parent = Find(w->parent)) uncovered.Intersect(ScreenClientRect(parent));
     if (nowVisible) uncovered.Subtract(ScreenWindowRect(w));
     for (const RECT& r : uncovered.Rects()) InvalidateScreenArea(r);
   }

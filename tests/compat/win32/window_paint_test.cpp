@@ -103,6 +103,25 @@ TEST_F(Painting, ParentInvalidationReachesChildrenUnlessItClipsThem) {
   EXPECT_TRUE(GetUpdateRect(child, &update, FALSE));
 }
 
+// A child larger than its parent showed only inside the parent: moving or
+// hiding it repaints neither the window beside the parent nor the desktop there.
+TEST_F(Painting, AMovedChildUncoversOnlyWhatItsParentShowed) {
+  HWND parent = TopLevel(0, 0, 200, 200, WS_POPUP | WS_VISIBLE);
+  HWND beside = TopLevel(200, 0, 200, 200, WS_POPUP | WS_VISIBLE);
+  HWND child = Child(parent, 0, 0, 400, 400);
+  Pump();
+  auto surface = compat::host::DesktopSurface();
+  const uint32_t mark = 0xFF123456u;
+  surface->Row(300)[100] = mark;  // on the desktop, below both windows
+  RECT update;
+  SetWindowPos(child, nullptr, 10, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_FALSE(GetUpdateRect(beside, &update, FALSE));
+  ShowWindow(child, SW_HIDE);
+  EXPECT_FALSE(GetUpdateRect(beside, &update, FALSE));
+  EXPECT_TRUE(GetUpdateRect(parent, &update, FALSE));
+  EXPECT_EQ(surface->Row(300)[100], mark);
+}
+
 RECT Bounds(const std::vector<RECT>& rects) {
   RECT b{0, 0, 0, 0};
   for (const RECT& r : rects) UnionRect(&b, &b, &r);
@@ -172,6 +191,57 @@ TEST_F(Painting, DefaultPaintingDrawsTheClassicFrameAndClassBackground) {
   EXPECT_EQ(Pixel(510, 310), Expected(COLOR_BACKGROUND));
 }
 
+
+// Validates without drawing, as a window that a renderer presents into does.
+bool PaintNothing(HWND hwnd, UINT m, WPARAM, LPARAM, LRESULT* r) {
+  if (m == WM_ERASEBKGND) {
+    *r = TRUE;
+    return true;
+  }
+  if (m != WM_PAINT) return false;
+  PAINTSTRUCT ps;
+  BeginPaint(hwnd, &ps);
+  EndPaint(hwnd, &ps);
+  *r = 0;
+  return true;
+}
+
+// A menu-like popup (CS_SAVEBITS) puts back what it covered as it hides;
+// one that moved while shown leaves it to the windows beneath.
+TEST_F(Painting, ASaveBitsPopupPutsBackWhatItCovered) {
+  HWND beneath = TopLevel(0, 0, 300, 300, WS_POPUP | WS_VISIBLE);
+  Pump();
+  Log().SetHandler(beneath, PaintNothing);
+  HDC dc = GetDC(beneath);
+  const RECT all{0, 0, 300, 300};
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  FillRect(dc, &all, red);
+  ReleaseDC(beneath, dc);
+  DeleteObject(red);
+  WNDCLASSW wc{};
+  wc.style = CS_SAVEBITS;
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_HIGHLIGHT + 1);
+  wc.lpszClassName = u"CalvettaTestSaveBits";
+  ASSERT_NE(RegisterClassW(&wc), 0);
+  HWND popup = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, u"", WS_POPUP, 50, 50, 100, 100, nullptr, nullptr,
+                               nullptr, nullptr);
+  ShowWindow(popup, SW_SHOWNOACTIVATE);
+  Pump();
+  EXPECT_EQ(Pixel(100, 100), Expected(COLOR_HIGHLIGHT));
+  ShowWindow(popup, SW_HIDE);
+  Pump();
+  EXPECT_EQ(Pixel(100, 100), 0xFF0000u);
+  EXPECT_EQ(Pixel(50, 50), 0xFF0000u);
+  ShowWindow(popup, SW_SHOWNOACTIVATE);
+  SetWindowPos(popup, nullptr, 60, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Pump();
+  ShowWindow(popup, SW_HIDE);
+  Pump();
+  EXPECT_EQ(Pixel(100, 100), Expected(COLOR_HIGHLIGHT)) << "bits saved at another place are not put back";
+  DestroyWindow(popup);
+  UnregisterClassW(wc.lpszClassName, nullptr);
+}
 
 TEST_F(Painting, OneWindowCanBeWrittenToAPngFile) {
   HWND hwnd = TopLevel(100, 80, 200, 120);
