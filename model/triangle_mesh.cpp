@@ -1564,16 +1564,17 @@ void CTriangleMesh::Flip(int created, int depth) {
   const int p = OppositeVertex(left, a, b), q = OppositeVertex(right, a, b);
   if (p < 0 || q < 0 || p == q) return;
   const CVector2 &A = m_positions[a], &B = m_positions[b], &P = m_positions[p], &Q = m_positions[q];
+  // When the new pair's smallest angle is no larger than the old pair's, as
+  // their cosines tell, the gain is nowhere near the threshold: no arc
+  // cosines needed to refuse. Most edges are refused here, so this comes
+  // before the convexity test.
+  const double cosineBefore = std::max(TriangleMaxCosine(A, B, P), TriangleMaxCosine(A, B, Q));
+  const double cosineAfter = std::max(TriangleMaxCosine(P, Q, A), TriangleMaxCosine(P, Q, B));
+  if (cosineAfter >= cosineBefore) return;
   // Only a convex quadrilateral can swap its diagonal.
   if (InsideTriangle(P, B, Q, A) || InsideTriangle(A, P, Q, B) || InsideTriangle(A, B, Q, P) ||
       InsideTriangle(A, B, P, Q))
     return;
-  // When the new pair's smallest angle is no larger than the old pair's, as
-  // their cosines tell, the gain is nowhere near the threshold: no arc
-  // cosines needed to refuse.
-  const double cosineBefore = std::max(TriangleMaxCosine(A, B, P), TriangleMaxCosine(A, B, Q));
-  const double cosineAfter = std::max(TriangleMaxCosine(P, Q, A), TriangleMaxCosine(P, Q, B));
-  if (cosineAfter >= cosineBefore) return;
   const double before = std::min(TriangleMinAngle(A, B, P), TriangleMinAngle(A, B, Q));
   const double after = std::min(TriangleMinAngle(P, Q, A), TriangleMinAngle(P, Q, B));
   if (!(after - before > kFlipGain)) return;
