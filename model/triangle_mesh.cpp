@@ -1019,8 +1019,8 @@ private:
 // then forced by flips: the mesh's repair when its sweep leaves holes.
 class HullTriangulation {
 public:
-  // `plainFlips`: every flip unlinks and links its triangles, the form the
-  // direct flips must agree with.
+  // `plainFlips`: every flip unlinks and links its triangles in the edge
+  // table, the form the direct and linked flips must agree with.
   HullTriangulation(const std::vector<CVector2>& positions, size_t edges, bool plainFlips)
       : m_positions(positions), m_edges(edges), m_plainFlips(plainFlips) {
     m_order.reserve(edges);
