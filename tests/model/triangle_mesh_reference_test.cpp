@@ -114,4 +114,34 @@ TEST(TriangleMeshReference, HullRepairGivesTheTrianglesOfThePlainForm) {
   }
 }
 
+// Crossing strokes with no frame round them: the repair's hull is ragged,
+// so its flips reach the hull's sides and the edges round its corners.
+TEST(TriangleMeshReference, HullRepairOfFramelessStrokesGivesThePlainFormsTriangles) {
+  for (unsigned seed = 1; seed <= 6; ++seed) {
+    Drawing d;
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<float> x(0, 640), y(0, 480), bend(-90, 90);
+    for (int c = 0; c < 40; ++c) {
+      CFeatureLine* line = d.Add(c % 7 == 0);
+      const CVector2 start(x(rng), y(rng));
+      const float dx = bend(rng), dy = bend(rng);
+      for (int k = 0; k < 6; ++k) line->AddPoint(CVector2(start.x + dx * k / 2 + bend(rng) / 8, start.y + dy * k / 2));
+    }
+    std::vector<int> triangles[2];
+    for (int linear = 0; linear < 2; ++linear) {
+      CTriangleMesh mesh;
+      mesh.SetScanMode(linear ? CTriangleMesh::ScanMode::Linear : CTriangleMesh::ScanMode::Indexed);
+      mesh.AddPoints(d.array);
+      mesh.Triangulate();
+      for (int t = 0; t < mesh.GetTriangleCount(); ++t) {
+        int v[3];
+        mesh.TriangleVertices(t, v);
+        triangles[linear].insert(triangles[linear].end(), v, v + 3);
+      }
+    }
+    EXPECT_EQ(triangles[0], triangles[1]) << "seed " << seed;
+    EXPECT_GT(triangles[0].size(), 300u) << "seed " << seed;
+  }
+}
+
 }  // namespace
