@@ -935,6 +935,14 @@ public:
 
   size_t Size() const { return m_size; }
 
+  // Starts loading e's home slot: the table is far larger than the caches,
+  // and the flips look up edges one after another.
+  void Prefetch(const Edge& e) const {
+    const size_t i = Home(Code(e));
+    __builtin_prefetch(&m_codes[i]);
+    __builtin_prefetch(&m_owners[i]);
+  }
+
   Owners* Find(const Edge& e) {
     const uint64_t code = Code(e);
     for (size_t i = Home(code);; i = (i + 1) & m_mask) {
@@ -1011,8 +1019,8 @@ private:
 // then forced by flips: the mesh's repair when its sweep leaves holes.
 class HullTriangulation {
 public:
-  // `plainFlips`: every flip unlinks and links its triangles, the form the
-  // direct flips must agree with.
+  // `plainFlips`: every flip unlinks and links its triangles in the edge
+  // table, the form the direct and linked flips must agree with.
   HullTriangulation(const std::vector<CVector2>& positions, size_t edges, bool plainFlips)
       : m_positions(positions), m_edges(edges), m_plainFlips(plainFlips) {
     m_order.reserve(edges);
@@ -1056,6 +1064,10 @@ public:
 
   // Delaunay flips: segments forced in later then cross few edges.
   void MakeDelaunay() {
+    if (!m_plainFlips) {
+      MakeDelaunayLinked();
+      return;
+    }
     std::vector<Edge> stack;
     for (const auto& [key, unused] : Ordered())
       if ((*m_edges.Find(key))[1] >= 0) stack.push_back(key);
@@ -1115,6 +1127,159 @@ private:
   using Edge = std::pair<int, int>;
   const CVector2& P(int v) const { return m_positions[v]; }
   static Edge Key(int a, int b) { return std::minmax(a, b); }
+
+  // MakeDelaunay with the same flips in the same order, the edge table left
+  // aside: each triangle holds the triangle across each side and whether it
+  // is listed first there, and a stacked edge remembers a triangle that held
+  // it. The table and the log of its changes come out as the table's own
+  // flips leave them.
+  void MakeDelaunayLinked() {
+    const size_t n = m_triangles.size();
+    m_across.assign(n, {-1, -1, -1});
+    m_listedFirst.assign(n, {0, 0, 0});
+    m_around.assign(m_positions.size(), -1);
+    for (size_t t = 0; t < n; ++t)
+      for (int k = 0; k < 3; ++k) {
+        const std::array<int, 3>& v = m_triangles[t];
+        const EdgeOwnerTable::Owners& owners = *m_edges.Find(Key(v[k], v[(k + 1) % 3]));
+        const bool listedFirst = owners[0] == static_cast<int>(t);
+        m_listedFirst[t][k] = listedFirst;
+        m_across[t][k] = listedFirst ? owners[1] : owners[0];
+        m_around[v[k]] = static_cast<int>(t);
+      }
+    struct Stacked {
+      Edge e;
+      int held;  // a triangle that had the edge as a side when stacked
+    };
+    std::vector<Stacked> stack;
+    for (const auto& [key, unused] : Ordered()) {
+      const EdgeOwnerTable::Owners& owners = *m_edges.Find(key);
+      if (owners[1] >= 0) stack.push_back({key, owners[0]});
+    }
+    for (long budget = 64 * static_cast<long>(m_edges.Size()) + 64; !stack.empty() && budget > 0; --budget) {
+      const Stacked top = stack.back();
+      stack.pop_back();
+      const Edge e = top.e;
+      int t = 0, k = 0;
+      if (!FindSide(e, top.held, &t, &k) || m_across[t][k] < 0) continue;
+      const int a = m_listedFirst[t][k] ? t : m_across[t][k];
+      const int b = a == t ? m_across[t][k] : t;
+      const std::array<int, 3>& first = m_triangles[a];
+      const int q = Opposite(b, e.first, e.second);
+      if (!(InCircle(P(first[0]), P(first[1]), P(first[2]), P(q)) > 0)) continue;
+      const int p = Opposite(a, e.first, e.second);
+      if (!Convex(p, q, e.first, e.second)) continue;
+      FlipLinked(a, b, e.first, e.second, p, q);
+      for (int x : {e.first, e.second})
+        for (int y : {p, q}) stack.push_back({Key(x, y), x == e.first ? a : b});
+    }
+    const size_t edges = m_edges.Size();
+    m_edges = EdgeOwnerTable(edges);
+    for (size_t t = 0; t < n; ++t)
+      for (int k = 0; k < 3; ++k) {
+        const std::array<int, 3>& v = m_triangles[t];
+        if (!m_listedFirst[t][k]) continue;
+        m_edges.Insert(Key(v[k], v[(k + 1) % 3]), {static_cast<int>(t), m_across[t][k]});
+      }
+    m_across.clear();
+    m_listedFirst.clear();
+    m_around.clear();
+  }
+
+  // The side k of triangle *t that is edge e, looked for in `held` and then
+  // round e's first end; false when e is no longer an edge.
+  bool FindSide(const Edge& e, int held, int* t, int* k) const {
+    auto sideIn = [&](int triangle) {
+      const std::array<int, 3>& v = m_triangles[triangle];
+      for (int s = 0; s < 3; ++s)
+        if (Key(v[s], v[(s + 1) % 3]) == e) return s;
+      return -1;
+    };
+    if ((*k = sideIn(held)) >= 0) {
+      *t = held;
+      return true;
+    }
+    const int start = m_around[e.first];
+    if (start < 0) return false;
+    // Round the vertex one way, then (stopped by the hull) the other.
+    for (int turn = 0; turn < 2; ++turn)
+      for (int triangle = start;;) {
+        if ((*k = sideIn(triangle)) >= 0) {
+          *t = triangle;
+          return true;
+        }
+        const std::array<int, 3>& v = m_triangles[triangle];
+        const int at = v[0] == e.first ? 0 : v[1] == e.first ? 1 : 2;
+        triangle = m_across[triangle][turn == 0 ? at : (at + 2) % 3];
+        if (triangle < 0) break;
+        if (triangle == start) return false;
+      }
+    return false;
+  }
+
+  // FlipDirect on the links: a (listed first on x-y) becomes (p, q, x), b
+  // becomes (p, q, y).
+  void FlipLinked(int a, int b, int x, int y, int p, int q) {
+    struct Side {
+      Edge key;
+      int to;      // the triangle holding the side after the flip
+      int across;  // the triangle on its other side, or -1
+    };
+    auto sideOf = [&](int t, int u, int w, int to) {
+      const std::array<int, 3>& v = m_triangles[t];
+      const Edge key = Key(u, w);
+      for (int s = 0; s < 3; ++s)
+        if (Key(v[s], v[(s + 1) % 3]) == key) return Side{key, to, m_across[t][s]};
+      return Side{key, to, -1};
+    };
+    const Side sides[4] = {sideOf(a, x, p, a), sideOf(a, y, p, b), sideOf(b, x, q, a), sideOf(b, y, q, b)};
+    const Edge diagonal = Key(x, y), flipped = Key(p, q);
+    auto outer = [&](const Edge& key) -> const Side* {
+      for (const Side& side : sides)
+        if (side.key == key) return &side;
+      return nullptr;
+    };
+    // The table's erasures, in each old triangle's side order: outer sides
+    // with no triangle across, and the diagonal with the second triangle.
+    for (int t : {a, b}) {
+      const std::array<int, 3>& v = m_triangles[t];
+      for (int s = 0; s < 3; ++s) {
+        const Edge key = Key(v[s], v[(s + 1) % 3]);
+        const Side* side = key == diagonal ? nullptr : outer(key);
+        if (side ? side->across < 0 : t == b) m_changes.push_back(Code(key) | kErased);
+      }
+    }
+    Set(a, p, q, x);
+    Set(b, p, q, y);
+    m_around[x] = a, m_around[p] = a, m_around[q] = a, m_around[y] = b;
+    for (int t : {a, b}) {
+      const std::array<int, 3>& v = m_triangles[t];
+      for (int s = 0; s < 3; ++s) {
+        const Edge key = Key(v[s], v[(s + 1) % 3]);
+        if (key == flipped) {
+          m_across[t][s] = t == a ? b : a;
+          m_listedFirst[t][s] = t == a;
+          if (t == a) m_changes.push_back(Code(key));
+          continue;
+        }
+        const Side* side = outer(key);
+        m_across[t][s] = side->across;
+        // A side with a triangle across lists that one first; one without
+        // enters the table afresh with its new triangle.
+        m_listedFirst[t][s] = side->across < 0;
+        if (side->across < 0) {
+          m_changes.push_back(Code(key));
+          continue;
+        }
+        const std::array<int, 3>& w = m_triangles[side->across];
+        for (int r = 0; r < 3; ++r)
+          if (Key(w[r], w[(r + 1) % 3]) == key) {
+            m_across[side->across][r] = t;
+            m_listedFirst[side->across][r] = 1;
+          }
+      }
+    }
+  }
 
   bool Lock(int a, int b) {
     m_locked.insert(Key(a, b));
@@ -1198,7 +1363,9 @@ private:
     const int a = owners[0], b = owners[1];
     if (a < 0 || b < 0 || a == b) return false;
     const int p = Opposite(a, x, y), q = Opposite(b, x, y);
-    if (p < 0 || q < 0 || p == q || m_edges.Find(Key(p, q))) return false;
+    if (p < 0 || q < 0 || p == q) return false;
+    for (const Edge& key : {Key(x, p), Key(y, p), Key(x, q), Key(y, q), Key(p, q)}) m_edges.Prefetch(key);
+    if (m_edges.Find(Key(p, q))) return false;
     // The outer sides: each keeps its triangle across, if any, and moves to
     // the new triangle that holds its x or y end (a holds x after the flip).
     struct Side {
@@ -1277,6 +1444,11 @@ private:
     return m_order;
   }
   std::unordered_set<Edge, EdgeHash> m_locked;                     // segments forced in
+  // MakeDelaunayLinked's links: per triangle side, the triangle across and
+  // whether this one is listed first; a triangle at each vertex.
+  std::vector<std::array<int, 3>> m_across;
+  std::vector<std::array<char, 3>> m_listedFirst;
+  std::vector<int> m_around;
 };
 
 }  // namespace
@@ -1392,16 +1564,17 @@ void CTriangleMesh::Flip(int created, int depth) {
   const int p = OppositeVertex(left, a, b), q = OppositeVertex(right, a, b);
   if (p < 0 || q < 0 || p == q) return;
   const CVector2 &A = m_positions[a], &B = m_positions[b], &P = m_positions[p], &Q = m_positions[q];
+  // When the new pair's smallest angle is no larger than the old pair's, as
+  // their cosines tell, the gain is nowhere near the threshold: no arc
+  // cosines needed to refuse. Most edges are refused here, so this comes
+  // before the convexity test.
+  const double cosineBefore = std::max(TriangleMaxCosine(A, B, P), TriangleMaxCosine(A, B, Q));
+  const double cosineAfter = std::max(TriangleMaxCosine(P, Q, A), TriangleMaxCosine(P, Q, B));
+  if (cosineAfter >= cosineBefore) return;
   // Only a convex quadrilateral can swap its diagonal.
   if (InsideTriangle(P, B, Q, A) || InsideTriangle(A, P, Q, B) || InsideTriangle(A, B, Q, P) ||
       InsideTriangle(A, B, P, Q))
     return;
-  // When the new pair's smallest angle is no larger than the old pair's, as
-  // their cosines tell, the gain is nowhere near the threshold: no arc
-  // cosines needed to refuse.
-  const double cosineBefore = std::max(TriangleMaxCosine(A, B, P), TriangleMaxCosine(A, B, Q));
-  const double cosineAfter = std::max(TriangleMaxCosine(P, Q, A), TriangleMaxCosine(P, Q, B));
-  if (cosineAfter >= cosineBefore) return;
   const double before = std::min(TriangleMinAngle(A, B, P), TriangleMinAngle(A, B, Q));
   const double after = std::min(TriangleMinAngle(P, Q, A), TriangleMinAngle(P, Q, B));
   if (!(after - before > kFlipGain)) return;

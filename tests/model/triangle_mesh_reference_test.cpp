@@ -93,9 +93,11 @@ TEST(TriangleMeshReference, DenseDrawingsKeepTheirTriangles) {
 // triangles are those of the plain form, which unlinks and links each flipped
 // pair (the form the linear scans use).
 TEST(TriangleMeshReference, HullRepairGivesTheTrianglesOfThePlainForm) {
-  for (unsigned seed = 1; seed <= 8; ++seed) {
+  // The last drawing has about 1,150 points: its repair makes thousands of
+  // flips, enough for a stale link or a wrongly listed owner to show.
+  for (unsigned seed = 1; seed <= 9; ++seed) {
     Drawing d;
-    Draw(d, 16 + 4 * static_cast<int>(seed), seed);
+    Draw(d, seed < 9 ? 16 + 4 * static_cast<int>(seed) : 100, seed);
     std::vector<int> triangles[2];
     for (int linear = 0; linear < 2; ++linear) {
       CTriangleMesh mesh;
@@ -109,6 +111,36 @@ TEST(TriangleMeshReference, HullRepairGivesTheTrianglesOfThePlainForm) {
       }
     }
     EXPECT_EQ(triangles[0], triangles[1]) << "seed " << seed;
+  }
+}
+
+// Crossing strokes with no frame round them: the repair's hull is ragged,
+// so its flips reach the hull's sides and the edges round its corners.
+TEST(TriangleMeshReference, HullRepairOfFramelessStrokesGivesThePlainFormsTriangles) {
+  for (unsigned seed = 1; seed <= 6; ++seed) {
+    Drawing d;
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<float> x(0, 640), y(0, 480), bend(-90, 90);
+    for (int c = 0; c < 40; ++c) {
+      CFeatureLine* line = d.Add(c % 7 == 0);
+      const CVector2 start(x(rng), y(rng));
+      const float dx = bend(rng), dy = bend(rng);
+      for (int k = 0; k < 6; ++k) line->AddPoint(CVector2(start.x + dx * k / 2 + bend(rng) / 8, start.y + dy * k / 2));
+    }
+    std::vector<int> triangles[2];
+    for (int linear = 0; linear < 2; ++linear) {
+      CTriangleMesh mesh;
+      mesh.SetScanMode(linear ? CTriangleMesh::ScanMode::Linear : CTriangleMesh::ScanMode::Indexed);
+      mesh.AddPoints(d.array);
+      mesh.Triangulate();
+      for (int t = 0; t < mesh.GetTriangleCount(); ++t) {
+        int v[3];
+        mesh.TriangleVertices(t, v);
+        triangles[linear].insert(triangles[linear].end(), v, v + 3);
+      }
+    }
+    EXPECT_EQ(triangles[0], triangles[1]) << "seed " << seed;
+    EXPECT_GT(triangles[0].size(), 300u) << "seed " << seed;
   }
 }
 
