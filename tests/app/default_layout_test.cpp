@@ -18,6 +18,16 @@ class DefaultLayout : public EditorTest {
   static UINT DockOf(CControlBar& bar) { return static_cast<UINT>(::GetDlgCtrlID(::GetParent(bar.m_hWnd))); }
   static bool Visible(CControlBar& bar) { return (bar.GetStyle() & WS_VISIBLE) != 0; }
 
+  static constexpr int kMargin = 6;
+  // How far down the transition panel its "In Effect" combo reaches.
+  int InEffectRowBottom() {
+    constexpr int kInEffect = 1060;
+    CRect panel, combo;
+    m_app->m_transitionPanel.GetWindowRect(&panel);
+    ::GetWindowRect(::GetDlgItem(m_app->m_transitionPanel.m_hWnd, kInEffect), &combo);
+    return combo.bottom - panel.top;
+  }
+
   // Every bar where the default layout has it.
   void ExpectDefaultLayout() {
     CMainFrame* frame = Frame();
@@ -48,6 +58,14 @@ class DefaultLayout : public EditorTest {
     for (CControlBar* bar : {static_cast<CControlBar*>(&m_app->m_wndEffectBar),
                              static_cast<CControlBar*>(&View()->PreviewBar())})
       frame->ShowControlBar(bar, TRUE, FALSE);
+    frame->RecalcLayout();
+    Idle();
+    // The whole transition panel is far taller than any frame; the Effect bar
+    // is made high enough for the pair's settings and the choice of the In Effect.
+    CRect bar, client;
+    m_app->m_wndEffectBar.GetWindowRect(&bar);
+    m_app->m_wndEffectBar.GetClientRect(&client);
+    m_app->m_wndEffectBar.m_sizeHorz.cy = InEffectRowBottom() + kMargin + bar.Height() - client.Height();
     frame->RecalcLayout();
     Idle();
     ExpectDefaultLayout();
@@ -106,6 +124,9 @@ TEST_F(DefaultLayout, LoadingTheShippedFileGivesTheDefaultLayoutAndLeavesItAsItW
   frame->SendMessage(WM_COMMAND, ID_DEFAULT_LAYOUT);
   Idle();
   ExpectDefaultLayout();
+  CRect client;
+  m_app->m_wndEffectBar.GetClientRect(&client);
+  EXPECT_GE(client.Height(), InEffectRowBottom()) << "the Effect bar shows the panel down to the In Effect choice";
   Exit();
   EXPECT_EQ(ReadBytes(ProgramFolder() / "cMDefault.ini"), shipped);
 }

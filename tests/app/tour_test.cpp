@@ -153,12 +153,14 @@ class EditorTour : public EditorTest {
         compat::host::InjectClick(0, x, y);
       });
     compat::AddModalStep([this, name, withPalette, &shown] {
-      const HWND dialog = ::GetActiveWindow();
+      HWND dialog = ::GetActiveWindow();
+      const HWND palette = ::FindWindowW(nullptr, u"Select Background");
+      // The shown palette is active: the dialog is its owner.
+      if (withPalette && palette && dialog == palette) dialog = ::GetWindow(palette, GW_OWNER);
       if (dialog && dialog != Frame()->m_hWnd) {
         // When asked, with the palette window beside it.
         RECT area;
         ::GetWindowRect(dialog, &area);
-        const HWND palette = ::FindWindowW(nullptr, u"Select Background");
         if (withPalette && palette && ::IsWindowVisible(palette)) {
           RECT more;
           ::GetWindowRect(palette, &more);
@@ -167,8 +169,17 @@ class EditorTour : public EditorTest {
         ShotRect(area, name);
         shown = true;
       }
-      compat::host::InjectKeyPress(VK_ESCAPE);
+      if (!withPalette) {
+        compat::host::InjectKeyPress(VK_ESCAPE);
+        return;
+      }
+      // Escape would only hide the palette: the dialog's caption first.
+      RECT frame{};
+      ::GetWindowRect(dialog, &frame);
+      compat::host::InjectMouseMove(frame.left + 40, frame.top + 8);
+      compat::host::InjectClick(0, frame.left + 40, frame.top + 8);
     });
+    if (withPalette) compat::AddModalStep([] { compat::host::InjectKeyPress(VK_ESCAPE); });
     to->SendMessage(WM_COMMAND, command, 0);
     Idle();
     EXPECT_TRUE(shown) << name << ": no dialog came up";
