@@ -18,13 +18,14 @@ class DefaultLayout : public EditorTest {
   static UINT DockOf(CControlBar& bar) { return static_cast<UINT>(::GetDlgCtrlID(::GetParent(bar.m_hWnd))); }
   static bool Visible(CControlBar& bar) { return (bar.GetStyle() & WS_VISIBLE) != 0; }
 
-  static constexpr int kMargin = 6;
-  // How far down the transition panel its "In Effect" combo reaches.
-  int InEffectRowBottom() {
-    constexpr int kInEffect = 1060;
+  // Below the last row shown: room for the pair list's buttons at its foot.
+  static constexpr int kMargin = 22;
+  // How far down the transition panel its "Warp mode" combo reaches.
+  int WarpModeRowBottom() {
+    constexpr int kWarpMode = 1030;
     CRect panel, combo;
     m_app->m_transitionPanel.GetWindowRect(&panel);
-    ::GetWindowRect(::GetDlgItem(m_app->m_transitionPanel.m_hWnd, kInEffect), &combo);
+    ::GetWindowRect(::GetDlgItem(m_app->m_transitionPanel.m_hWnd, kWarpMode), &combo);
     return combo.bottom - panel.top;
   }
 
@@ -60,12 +61,13 @@ class DefaultLayout : public EditorTest {
       frame->ShowControlBar(bar, TRUE, FALSE);
     frame->RecalcLayout();
     Idle();
-    // The whole transition panel is far taller than any frame; the Effect bar
-    // is made high enough for the pair's settings and the choice of the In Effect.
+    // The whole transition panel is far taller than any frame, and a small
+    // frame must keep room for the panes: the Effect bar shows the pair list,
+    // the pair's frames, fades and its warp mode.
     CRect bar, client;
     m_app->m_wndEffectBar.GetWindowRect(&bar);
     m_app->m_wndEffectBar.GetClientRect(&client);
-    m_app->m_wndEffectBar.m_sizeHorz.cy = InEffectRowBottom() + kMargin + bar.Height() - client.Height();
+    m_app->m_wndEffectBar.m_sizeHorz.cy = WarpModeRowBottom() + kMargin + bar.Height() - client.Height();
     frame->RecalcLayout();
     Idle();
     ExpectDefaultLayout();
@@ -126,7 +128,9 @@ TEST_F(DefaultLayout, LoadingTheShippedFileGivesTheDefaultLayoutAndLeavesItAsItW
   ExpectDefaultLayout();
   CRect client;
   m_app->m_wndEffectBar.GetClientRect(&client);
-  EXPECT_GE(client.Height(), InEffectRowBottom()) << "the Effect bar shows the panel down to the In Effect choice";
+  EXPECT_GE(client.Height(), WarpModeRowBottom()) << "the Effect bar shows the panel down to the warp mode";
+  Frame()->UpdateWindow();
+  EXPECT_TRUE(compat::WriteWindowPng(Frame()->m_hWnd, dlgtest::PngPath("default_layout").c_str()));
   Exit();
   EXPECT_EQ(ReadBytes(ProgramFolder() / "cMDefault.ini"), shipped);
 }
