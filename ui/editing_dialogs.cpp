@@ -120,16 +120,16 @@ void CMorpherSetupDlg::GetFills(CFillStyle& background, CFillStyle& foreground) 
 BOOL CMorpherSetupDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   SetFieldRange(*this, kIdFps, kMinFps, kMaxFps);
-  // The palette window edits the background icon, just below it.
+  // The palette window edits the background icon, just below it. Made here,
+  // it belongs to this dialog and goes with it; whether it shows is its own
+  // remembered visibility, or a click on the icon.
   CBackgroundPalette& palette = GetBackgroundPalette();
-  if (palette.m_hWnd == nullptr) palette.Create(AfxGetMainWnd() != nullptr ? AfxGetMainWnd() : this);
-  auto* icon = static_cast<controls::CColorIconCtrl*>(CWnd::FromHandlePermanent(::GetDlgItem(m_hWnd, kIdBackground)));
+  if (palette.m_hWnd == nullptr && palette.Create(this))
+    palette.SetTarget(static_cast<controls::CColorIconCtrl*>(CWnd::FromHandlePermanent(::GetDlgItem(m_hWnd, kIdBackground))));
   if (palette.m_hWnd != nullptr) {
-    palette.SetTarget(icon);
     CRect r;
     ::GetWindowRect(::GetDlgItem(m_hWnd, kIdBackground), &r);
     palette.SetWindowPos(nullptr, r.left, r.bottom, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    palette.ShowWindow(SW_SHOWNA);
   }
   UpdateData(FALSE);
   return TRUE;

@@ -18,6 +18,17 @@ class DefaultLayout : public EditorTest {
   static UINT DockOf(CControlBar& bar) { return static_cast<UINT>(::GetDlgCtrlID(::GetParent(bar.m_hWnd))); }
   static bool Visible(CControlBar& bar) { return (bar.GetStyle() & WS_VISIBLE) != 0; }
 
+  // Below the last row shown: room for the pair list's buttons at its foot.
+  static constexpr int kMargin = 22;
+  // How far down the transition panel its "Warp mode" combo reaches.
+  int WarpModeRowBottom() {
+    constexpr int kWarpMode = 1030;
+    CRect panel, combo;
+    m_app->m_transitionPanel.GetWindowRect(&panel);
+    ::GetWindowRect(::GetDlgItem(m_app->m_transitionPanel.m_hWnd, kWarpMode), &combo);
+    return combo.bottom - panel.top;
+  }
+
   // Every bar where the default layout has it.
   void ExpectDefaultLayout() {
     CMainFrame* frame = Frame();
@@ -48,6 +59,15 @@ class DefaultLayout : public EditorTest {
     for (CControlBar* bar : {static_cast<CControlBar*>(&m_app->m_wndEffectBar),
                              static_cast<CControlBar*>(&View()->PreviewBar())})
       frame->ShowControlBar(bar, TRUE, FALSE);
+    frame->RecalcLayout();
+    Idle();
+    // The whole transition panel is far taller than any frame, and a small
+    // frame must keep room for the panes: the Effect bar shows the pair list,
+    // the pair's frames, fades and its warp mode.
+    CRect bar, client;
+    m_app->m_wndEffectBar.GetWindowRect(&bar);
+    m_app->m_wndEffectBar.GetClientRect(&client);
+    m_app->m_wndEffectBar.m_sizeHorz.cy = WarpModeRowBottom() + kMargin + bar.Height() - client.Height();
     frame->RecalcLayout();
     Idle();
     ExpectDefaultLayout();
@@ -106,6 +126,11 @@ TEST_F(DefaultLayout, LoadingTheShippedFileGivesTheDefaultLayoutAndLeavesItAsItW
   frame->SendMessage(WM_COMMAND, ID_DEFAULT_LAYOUT);
   Idle();
   ExpectDefaultLayout();
+  CRect client;
+  m_app->m_wndEffectBar.GetClientRect(&client);
+  EXPECT_GE(client.Height(), WarpModeRowBottom()) << "the Effect bar shows the panel down to the warp mode";
+  Frame()->UpdateWindow();
+  EXPECT_TRUE(compat::WriteWindowPng(Frame()->m_hWnd, dlgtest::PngPath("default_layout").c_str()));
   Exit();
   EXPECT_EQ(ReadBytes(ProgramFolder() / "cMDefault.ini"), shipped);
 }

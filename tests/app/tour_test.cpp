@@ -13,7 +13,7 @@
 #include "guitk/menu_bar.h"
 #include "guitk/subclass_wnd.h"
 #include "imaging/image_file.h"
-#include "model/line_tool.h"
+#include "model/line_set.h"
 #include "res/resource.h"
 #include "support/tool_runner.h"
 
@@ -110,19 +110,24 @@ class EditorTour : public EditorTest {
     View()->RefreshPanes();
     Idle();
     Frame()->SendMessage(WM_COMMAND, ID_MODE_FEATURE_LINE);
-    SetLineTool(kLineToolNewLine);
     CImageViewDlg* source = View()->SourcePane();
+    // Each line: "Create New Line Mode" (a finished line leaves the editor in
+    // "Line Edit Mode"), its points, a double click on the last one.
     for (const auto& line : {std::vector<POINT>{{90, 60}, {160, 40}, {230, 60}, {230, 60}},
                              std::vector<POINT>{{110, 180}, {160, 200}, {210, 180}, {210, 180}}}) {
+      Frame()->SendMessage(WM_COMMAND, ID_LINE_CREATE);
       for (const POINT& p : line) ClickIn(source, p.x, p.y);
       Idle();
     }
+    EXPECT_EQ(pair->GetSourceLines()->GetLineCount(), 2);
     // A frame from the middle of the morph in the preview.
     pair->SetCurrentFrame(40);
     View()->RedrawPanes();
     View()->RenderCurrent();
     Idle();
   }
+
+  static constexpr int kBackgroundIcon = 1016;  // Morpher Setup's "Background:"
 
   std::string PngFile(const std::string& name) const { return (m_dir / (name + ".png")).string(); }
   void Shot(HWND window, const std::string& name) {
@@ -138,13 +143,24 @@ class EditorTour : public EditorTest {
   // idle on the screen and closes it with Escape.
   void ShotDialog(CWnd* to, UINT command, const std::string& name, bool withPalette = false) {
     bool shown = false;
+    // The palette window shows on a click on the dialog's background icon.
+    if (withPalette)
+      compat::AddModalStep([] {
+        RECT icon{};
+        ::GetWindowRect(::GetDlgItem(::GetActiveWindow(), kBackgroundIcon), &icon);
+        const int x = (icon.left + icon.right) / 2, y = (icon.top + icon.bottom) / 2;
+        compat::host::InjectMouseMove(x, y);
+        compat::host::InjectClick(0, x, y);
+      });
     compat::AddModalStep([this, name, withPalette, &shown] {
-      const HWND dialog = ::GetActiveWindow();
+      HWND dialog = ::GetActiveWindow();
+      const HWND palette = ::FindWindowW(nullptr, u"Select Background");
+      // The shown palette is active: the dialog is its owner.
+      if (withPalette && palette && dialog == palette) dialog = ::GetWindow(palette, GW_OWNER);
       if (dialog && dialog != Frame()->m_hWnd) {
-        // When asked, with the palette window the dialog brings up beside it.
+        // When asked, with the palette window beside it.
         RECT area;
         ::GetWindowRect(dialog, &area);
-        const HWND palette = ::FindWindowW(nullptr, u"Select Background");
         if (withPalette && palette && ::IsWindowVisible(palette)) {
           RECT more;
           ::GetWindowRect(palette, &more);
@@ -153,8 +169,17 @@ class EditorTour : public EditorTest {
         ShotRect(area, name);
         shown = true;
       }
-      compat::host::InjectKeyPress(VK_ESCAPE);
+      if (!withPalette) {
+        compat::host::InjectKeyPress(VK_ESCAPE);
+        return;
+      }
+      // Escape would only hide the palette: the dialog's caption first.
+      RECT frame{};
+      ::GetWindowRect(dialog, &frame);
+      compat::host::InjectMouseMove(frame.left + 40, frame.top + 8);
+      compat::host::InjectClick(0, frame.left + 40, frame.top + 8);
     });
+    if (withPalette) compat::AddModalStep([] { compat::host::InjectKeyPress(VK_ESCAPE); });
     to->SendMessage(WM_COMMAND, command, 0);
     Idle();
     EXPECT_TRUE(shown) << name << ": no dialog came up";
@@ -247,7 +272,6 @@ TEST_F(EditorTour, EveryWindowAndDialog) {
   Frame()->RecalcLayout();
   Idle();
   EXPECT_GE(ShotEffects(), 4);
-  // Last, as their palette window stays up.
   ShotDialog(Frame(), ID_MORPHER_SETUP, "dialog_morpher_setup", true);
   Frame()->SendMessage(WM_COMMAND, ID_MODE_IMAGE_PROCESS);
   Idle();

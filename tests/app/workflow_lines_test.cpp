@@ -113,5 +113,30 @@ TEST_F(LinesWorkflow, DrawMoveCopyAcrossDeleteUndoAndKeepTheLinesInTheFile) {
   Png("workflow_lines_reopened");
 }
 
+// A finished line hands over to "Line Edit Mode"; choosing "Create New Line
+// Mode" again starts a second line, ended here with a right click.
+TEST_F(LinesWorkflow, EachNewLineToolChoiceDrawsASeparateLine) {
+  OpenPair();
+  CImageViewDlg* source = View()->SourcePane();
+  ClickToolbarButton(ID_LINE_CREATE);
+  for (const POINT& p : {POINT{5, 5}, POINT{30, 10}, POINT{30, 10}}) ClickIn(source, p.x, p.y);
+  Idle();
+  ASSERT_EQ(Source()->GetLineCount(), 1);
+  EXPECT_EQ(GetLineTool(), kLineToolEdit) << "the double click ended the line";
+
+  ClickToolbarButton(ID_LINE_CREATE);
+  ClickIn(source, 10, 40);
+  ClickIn(source, 50, 40);
+  const POINT end = OnScreen(source, 50, 40);
+  compat::host::InjectClick(1, end.x, end.y);
+  Idle();
+  ASSERT_EQ(Source()->GetLineCount(), 2);
+  ASSERT_EQ(Target()->GetLineCount(), 2);
+  EXPECT_EQ(Source()->LineAt(0)->GetPointCount(), 2);
+  EXPECT_EQ(Source()->LineAt(1)->GetPointCount(), 2);
+  EXPECT_EQ(At(Source(), 1, 0), (std::pair<float, float>{10.0f, 40.0f}));
+  EXPECT_EQ(At(Source(), 1, 1), (std::pair<float, float>{50.0f, 40.0f}));
+}
+
 }  // namespace
 }  // namespace apptest

@@ -112,5 +112,49 @@ TEST_F(SettingsWorkflow, OutputSizeAndMorpherSetupChangeTheProjectAndEscapeKeeps
   EXPECT_EQ(Project()->GetFps(), 12);
 }
 
+// The "Select Background" window comes with the Morpher Setup it edits for:
+// hidden at first, shown by a click on the background icon, under that icon,
+// and gone when the dialog closes; the next Morpher Setup brings it back shown.
+TEST_F(SettingsWorkflow, MorpherSetupPaletteWindowGoesWithItsDialog) {
+  OpenPair();
+  auto palette = [] { return ::FindWindowW(nullptr, u"Select Background"); };
+  compat::AddModalStepOnTemplate(IDD_MORPHER_SETUP, [&](HWND dialog) {
+    ASSERT_NE(palette(), nullptr);
+    EXPECT_EQ(::GetWindow(palette(), GW_OWNER), dialog);
+    EXPECT_FALSE(::IsWindowVisible(palette())) << "nothing asked for it yet";
+    RECT icon{}, window{};
+    ::GetWindowRect(::GetDlgItem(dialog, 1016), &icon);
+    ::GetWindowRect(palette(), &window);
+    EXPECT_EQ(window.left, icon.left);
+    EXPECT_EQ(window.top, icon.bottom);
+    ClickControl(dialog, 1016);
+  });
+  dlgtest::QueueCheck([&] {
+    EXPECT_TRUE(::IsWindowVisible(palette())) << "the click on the background icon shows it";
+    // The palette is active and covers the buttons: the dialog's caption
+    // is clicked first, then Escape closes the dialog.
+    RECT dialog{};
+    ::GetWindowRect(::GetWindow(palette(), GW_OWNER), &dialog);
+    compat::host::InjectMouseMove(dialog.left + 40, dialog.top + 8);
+    compat::host::InjectClick(0, dialog.left + 40, dialog.top + 8);
+  });
+  dlgtest::QueueKey(VK_ESCAPE);
+  View()->SetFocus();
+  CtrlKey('M');
+  Idle();
+  EXPECT_EQ(palette(), nullptr) << "no palette window is left after the dialog";
+  EXPECT_TRUE(MainWindowEnabled());
+  EXPECT_EQ(::GetActiveWindow(), Frame()->m_hWnd);
+
+  compat::AddModalStepOnTemplate(IDD_MORPHER_SETUP, [&](HWND dialog) {
+    EXPECT_TRUE(::IsWindowVisible(palette())) << "it was last left shown";
+    EXPECT_EQ(::GetWindow(palette(), GW_OWNER), dialog);
+    compat::host::InjectKeyPress(VK_ESCAPE);
+  });
+  CtrlKey('M');
+  Idle();
+  EXPECT_EQ(palette(), nullptr);
+}
+
 }  // namespace
 }  // namespace apptest

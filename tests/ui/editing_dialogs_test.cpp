@@ -68,7 +68,8 @@ TEST_F(PaneTest, MorpherSetupRoundTripsItsValuesAndRefusesARateOfZero) {
       EXPECT_EQ(FieldValue(hwnd, 1024), 25);
       CBackgroundPalette* palette = FindBackgroundPalette();
       ASSERT_NE(palette, nullptr);
-      EXPECT_TRUE(palette->IsWindowVisible()) << "the palette window is shown";
+      EXPECT_FALSE(palette->IsWindowVisible()) << "shown when last left shown, or on a click on the icon";
+      EXPECT_EQ(::GetWindow(palette->m_hWnd, GW_OWNER), hwnd) << "it goes with the dialog";
       CRect icon, placed;
       ::GetWindowRect(::GetDlgItem(hwnd, 1016), &icon);
       palette->GetWindowRect(&placed);
@@ -87,6 +88,7 @@ TEST_F(PaneTest, MorpherSetupRoundTripsItsValuesAndRefusesARateOfZero) {
     // The palette window lies over the lower buttons, as it is placed.
     dlgtest::QueueCheck([&] { ::SendMessageW(::GetDlgItem(dialog.m_hWnd, IDOK), BM_CLICK, 0, 0); });
     ASSERT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(FindBackgroundPalette()->m_hWnd, nullptr) << "no palette window is left";
     EXPECT_EQ(dialog.m_nMaskEdge, 1 - edge);
     EXPECT_EQ(dialog.m_nFps, 60);
     CFillStyle back, fore;
