@@ -52,6 +52,21 @@ void Draw(Drawing& d, int curves, unsigned seed) {
   }
 }
 
+// The vertex triples of the drawing's mesh, in triangle order.
+std::vector<int> Triangles(const Drawing& d, CTriangleMesh::ScanMode mode) {
+  CTriangleMesh mesh;
+  mesh.SetScanMode(mode);
+  mesh.AddPoints(d.array);
+  mesh.Triangulate();
+  std::vector<int> triangles;
+  for (int t = 0; t < mesh.GetTriangleCount(); ++t) {
+    int v[3];
+    mesh.TriangleVertices(t, v);
+    triangles.insert(triangles.end(), v, v + 3);
+  }
+  return triangles;
+}
+
 uint64_t MeshHash(int curves, unsigned seed) {
   Drawing d;
   Draw(d, curves, seed);
@@ -98,18 +113,8 @@ TEST(TriangleMeshReference, HullRepairGivesTheTrianglesOfThePlainForm) {
   for (unsigned seed = 1; seed <= 9; ++seed) {
     Drawing d;
     Draw(d, seed < 9 ? 16 + 4 * static_cast<int>(seed) : 100, seed);
-    std::vector<int> triangles[2];
-    for (int linear = 0; linear < 2; ++linear) {
-      CTriangleMesh mesh;
-      mesh.SetScanMode(linear ? CTriangleMesh::ScanMode::Linear : CTriangleMesh::ScanMode::Indexed);
-      mesh.AddPoints(d.array);
-      mesh.Triangulate();
-      for (int t = 0; t < mesh.GetTriangleCount(); ++t) {
-        int v[3];
-        mesh.TriangleVertices(t, v);
-        triangles[linear].insert(triangles[linear].end(), v, v + 3);
-      }
-    }
+    const std::vector<int> triangles[2] = {Triangles(d, CTriangleMesh::ScanMode::Indexed),
+                                           Triangles(d, CTriangleMesh::ScanMode::Linear)};
     EXPECT_EQ(triangles[0], triangles[1]) << "seed " << seed;
   }
 }
@@ -127,18 +132,8 @@ TEST(TriangleMeshReference, HullRepairOfFramelessStrokesGivesThePlainFormsTriang
       const float dx = bend(rng), dy = bend(rng);
       for (int k = 0; k < 6; ++k) line->AddPoint(CVector2(start.x + dx * k / 2 + bend(rng) / 8, start.y + dy * k / 2));
     }
-    std::vector<int> triangles[2];
-    for (int linear = 0; linear < 2; ++linear) {
-      CTriangleMesh mesh;
-      mesh.SetScanMode(linear ? CTriangleMesh::ScanMode::Linear : CTriangleMesh::ScanMode::Indexed);
-      mesh.AddPoints(d.array);
-      mesh.Triangulate();
-      for (int t = 0; t < mesh.GetTriangleCount(); ++t) {
-        int v[3];
-        mesh.TriangleVertices(t, v);
-        triangles[linear].insert(triangles[linear].end(), v, v + 3);
-      }
-    }
+    const std::vector<int> triangles[2] = {Triangles(d, CTriangleMesh::ScanMode::Indexed),
+                                           Triangles(d, CTriangleMesh::ScanMode::Linear)};
     EXPECT_EQ(triangles[0], triangles[1]) << "seed " << seed;
     EXPECT_GT(triangles[0].size(), 300u) << "seed " << seed;
   }
