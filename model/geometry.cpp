@@ -45,9 +45,14 @@ double DistanceFromLine(double px, double py, double cx, double cy, double dx, d
 bool StrictlyBetween(double v, double a, double b) { return (a < v && v < b) || (b < v && v < a); }
 bool Between(double v, double a, double b) { return (a <= v && v <= b) || (b <= v && v <= a); }
 
+// fmax and fmin without the library call: a NaN yields the other value, as
+// theirs does; which zero they pick cannot change a comparison.
+float MaxOf(float a, float b) { return (a < b || a != a) ? b : a; }
+float MinOf(float a, float b) { return (b < a || a != a) ? b : a; }
+
 bool BoxesOverlap(const CVector2& a, const CVector2& b, const CVector2& c, const CVector2& d) {
-  return std::fmax(a.x, b.x) >= std::fmin(c.x, d.x) && std::fmax(c.x, d.x) >= std::fmin(a.x, b.x) &&
-         std::fmax(a.y, b.y) >= std::fmin(c.y, d.y) && std::fmax(c.y, d.y) >= std::fmin(a.y, b.y);
+  return MaxOf(a.x, b.x) >= MinOf(c.x, d.x) && MaxOf(c.x, d.x) >= MinOf(a.x, b.x) &&
+         MaxOf(a.y, b.y) >= MinOf(c.y, d.y) && MaxOf(c.y, d.y) >= MinOf(a.y, b.y);
 }
 
 }  // namespace

@@ -489,13 +489,16 @@ bool CTriangleMesh::Blocked(const CVector2& p, const CVector2& q, float lowestY,
 }
 
 bool CTriangleMesh::IndexedBlocked(const CVector2& p, const CVector2& q, float lowestY, int* hint) const {
-  if (hint && *hint >= 0 && BlocksSight(*hint, p, q, lowestY)) return true;
-  if (m_lastBlocker >= 0 && BlocksSight(m_lastBlocker, p, q, lowestY)) {
-    if (hint) *hint = m_lastBlocker;
+  // The two edges tried first are not tried again: they do not block.
+  const int tried = hint ? *hint : -1;
+  if (tried >= 0 && BlocksSight(tried, p, q, lowestY)) return true;
+  const int last = m_lastBlocker;
+  if (last >= 0 && last != tried && BlocksSight(last, p, q, lowestY)) {
+    if (hint) *hint = last;
     return true;
   }
   return m_grid.Query(p, q, [&](int id) {
-    if (!BlocksSight(id, p, q, lowestY)) return false;
+    if (id == tried || id == last || !BlocksSight(id, p, q, lowestY)) return false;
     m_lastBlocker = id;
     if (hint) *hint = id;
     return true;

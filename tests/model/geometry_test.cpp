@@ -125,6 +125,23 @@ TEST(Geometry, SegmentIntersectParams) {
   EXPECT_EQ(s, -4.0f * 0 + (4.0f * 4 - 4.0f * 4));  // den = 0
 }
 
+// An end with a NaN coordinate leaves the box to the other end, so the
+// parameters are still worked out (and come out NaN) where that box meets.
+TEST(Geometry, SegmentIntersectParamsNaNEnd) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  float s = 7, t = 7;
+  EXPECT_FALSE(SegmentIntersectParams(V(nan, 0), V(10.5f, 0), V(10, -1), V(11, 1), &s, &t));
+  EXPECT_TRUE(std::isnan(s));
+  EXPECT_TRUE(std::isnan(t));
+  s = t = 7;
+  EXPECT_FALSE(SegmentIntersectParams(V(10, -1), V(11, 1), V(10.5f, nan), V(10.5f, 0), &s, &t));
+  EXPECT_TRUE(std::isnan(s));
+  s = t = 7;
+  EXPECT_FALSE(SegmentIntersectParams(V(nan, 0), V(5, 0), V(10, -1), V(11, 1), &s, &t));  // boxes apart
+  EXPECT_EQ(s, 7.0f);
+  EXPECT_EQ(t, 7.0f);
+}
+
 TEST(Geometry, LineIntersection) {
   CVector2 out;
   EXPECT_TRUE(LineIntersection(V(0, 0), V(2, 2), V(0, 2), V(2, 0), out));
