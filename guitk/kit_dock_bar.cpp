@@ -60,110 +60,14 @@ CDockBar* KitInnerDockBar(CFrameWnd* frame, DWORD side) {
 
 // --- row layout ---
 
-namespace {
-
-// Toolbars and the menu bar meet edge to edge; other bars overlap so that
-// their borders meet as one line.
-int GapOf(const CControlBar* bar, bool horz) {
-  if (KitIsToolBar(bar) || KitIsMenuBar(bar)) return 0;
-  return 2 * GetSystemMetrics(horz ? SM_CXBORDER : SM_CYBORDER);
-}
-
-DWORD LayoutMode(const CControlBar* bar) {
-  if ((bar->m_dwStyle & CBRS_SIZE_DYNAMIC) && (bar->m_dwStyle & CBRS_FLOATING)) return LM_HORZ | LM_MRUWIDTH;
-  if (bar->m_dwStyle & CBRS_ORIENT_HORZ) return LM_HORZ | LM_HORZDOCK;
-  return LM_VERTDOCK;
-}
-
-}  // namespace
-
 IMPLEMENT_DYNAMIC(CKitDocBarExten, CDockBar)
 IMPLEMENT_DYNAMIC(CKitDocBarExtenEx, CKitDocBarExten)
 
-// The framework's row layout, step for step, with each bar's own gap taken
-// when that bar is placed.
-CSize CKitDocBarExten::LayOutRows(BOOL bStretch, BOOL bHorz) {
-  CSize fixed = CControlBar::CalcFixedLayout(bStretch, bHorz);
-  CSize room = m_rectLayout.Size();
-  if (m_rectLayout.IsRectEmpty()) {
-    CRect client;
-    if (CWnd* parent = GetParent()) parent->GetClientRect(&client);
-    room = client.Size();
-  }
-  AFX_SIZEPARENTPARAMS layout{};
-  layout.hDWP = m_bLayoutQuery ? nullptr : ::BeginDeferWindowPos(static_cast<int>(m_arrBars.GetSize()));
-  // Across the rows the first bar's gap sets where they start and how much
-  // consecutive rows overlap.
-  CPoint pt(0, 0);
-  bool anyRow = false;
-  bool rowStarted = false;
-  int rowGap = 0;
-  int rowThickness = 0;
-  bool wrapped = false;
-  const int roomLength = bHorz ? room.cx : room.cy;
-  for (int pos = 0; pos < m_arrBars.GetSize(); ++pos) {
-    CControlBar* bar = GetDockedControlBar(pos);
-    void* slot = m_arrBars[pos];
-    if (bar && bar->IsVisible()) {
-      const int gap = GapOf(bar, bHorz);
-      if (!rowStarted) {
-        (bHorz ? pt.x : pt.y) = -gap;
-        if (!anyRow) (bHorz ? pt.y : pt.x) = -gap;
-        anyRow = rowStarted = true;
-        rowGap = gap;
-      }
-      const CSize size = bar->CalcDynamicLayout(-1, LayoutMode(bar));
-      CRect rect(pt, size);
-      CRect current;
-      bar->GetWindowRect(&current);
-      ScreenToClient(&current);
-      LONG& lead = bHorz ? rect.left : rect.top;
-      const LONG currentLead = bHorz ? current.left : current.top;
-      const int length = bHorz ? rect.Width() : rect.Height();
-      const LONG rowPoint = bHorz ? pt.x : pt.y;
-      auto shift = [&](LONG to) { bHorz ? rect.OffsetRect(to - rect.left, 0) : rect.OffsetRect(0, to - rect.top); };
-      if (currentLead > lead && !m_bFloating) shift(currentLead);
-      if ((bHorz ? rect.right : rect.bottom) > roomLength && !m_bFloating)
-        shift(std::max<LONG>(roomLength - (length - gap), rowPoint));
-      if (wrapped) {
-        wrapped = false;
-        shift(-gap);
-      } else if (lead >= roomLength - gap && pos > 0 && m_arrBars[pos - 1] != nullptr) {
-        m_arrBars.InsertAt(pos, static_cast<void*>(nullptr));
-        bar = nullptr;
-        slot = nullptr;
-        wrapped = true;
-      }
-      if (!wrapped) {
-        if (rect != current) {
-          if (!m_bLayoutQuery && !(bar->m_dwStyle & CBRS_FLOATING) && bar->m_pDockContext)
-            bar->m_pDockContext->m_rectMRUDockPos = rect;
-          if (!m_bLayoutQuery) {
-            layout.hDWP = layout.hDWP ? ::DeferWindowPos(layout.hDWP, bar->m_hWnd, nullptr, rect.left, rect.top,
-                                                         rect.Width(), rect.Height(), SWP_NOACTIVATE | SWP_NOZORDER)
-                                      : nullptr;
-          }
-        }
-        if (bHorz) pt.x = rect.left + size.cx - gap;
-        else pt.y = rect.top + size.cy - gap;
-        rowThickness = std::max(rowThickness, static_cast<int>(bHorz ? size.cy : size.cx));
-      }
-    }
-    if (bar) bar->RecalcDelayShow(&layout);
-    if (!bar && !slot && rowThickness != 0) {
-      (bHorz ? pt.y : pt.x) += rowThickness - rowGap;
-      fixed.cx = std::max(fixed.cx, pt.x);
-      fixed.cy = std::max(fixed.cy, pt.y);
-      rowThickness = 0;
-      rowStarted = false;
-    }
-  }
-  if (layout.hDWP) ::EndDeferWindowPos(layout.hDWP);
-  CRect inside(0, 0, 0, 0);
-  CalcInsideRect(inside, bHorz);
-  if ((!bStretch || !bHorz) && fixed.cx != 0) fixed.cx += -inside.right + inside.left;
-  if ((!bStretch || bHorz) && fixed.cy != 0) fixed.cy += -inside.bottom + inside.top;
-  return fixed;
+// Toolbars and the menu bar meet edge to edge; other bars overlap so that
+// their borders meet as one line.
+int CKitDocBarExten::GetBarGap(CControlBar* pBar, BOOL bHorz) const {
+  if (KitIsToolBar(pBar) || KitIsMenuBar(pBar)) return 0;
+  return CDockBar::GetBarGap(pBar, bHorz);
 }
 
 // --- dock bars ---
@@ -175,7 +79,7 @@ END_MESSAGE_MAP()
 
 CSize CKitDocBarExten::CalcFixedLayout(BOOL bStretch, BOOL bHorz) {
   SendAwayStrangers();
-  return LayOutRows(bStretch, bHorz);
+  return CDockBar::CalcFixedLayout(bStretch, bHorz);
 }
 
 void CKitDocBarExten::SetStyle(UINT style) {

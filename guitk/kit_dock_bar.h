@@ -45,7 +45,7 @@ class CKitDocBarExten : public CDockBar {
  protected:
   // Bars that do not belong in this ring leave it before the layout.
   virtual void SendAwayStrangers() {}
-  CSize LayOutRows(BOOL bStretch, BOOL bHorz);
+  int GetBarGap(CControlBar* pBar, BOOL bHorz) const override;
 
   afx_msg BOOL OnEraseBkgnd(CDC* pDC);
   afx_msg void OnSysColorChange();

@@ -310,6 +310,8 @@ DWORD LayoutMode(const CControlBar* bar) {
 
 }  // namespace
 
+int CDockBar::GetBarGap(CControlBar*, BOOL bHorz) const { return bHorz ? Gap() : GapY(); }
+
 CSize CDockBar::CalcFixedLayout(BOOL bStretch, BOOL bHorz) {
   CSize fixed = CControlBar::CalcFixedLayout(bStretch, bHorz);
   CSize room = m_rectLayout.Size();
@@ -318,16 +320,28 @@ CSize CDockBar::CalcFixedLayout(BOOL bStretch, BOOL bHorz) {
     if (CWnd* parent = GetParent()) parent->GetClientRect(&client);
     room = client.Size();
   }
-  const int gapX = Gap(), gapY = GapY();
   AFX_SIZEPARENTPARAMS layout{};
   layout.hDWP = m_bLayoutQuery ? nullptr : ::BeginDeferWindowPos(static_cast<int>(m_arrBars.GetSize()));
-  CPoint pt(-gapX, -gapY);
+  // A row starts at its first bar's gap, and that gap sets how much
+  // consecutive rows overlap; along the row each bar takes its own.
+  CPoint pt(0, 0);
+  bool anyRow = false;
+  bool rowStarted = false;
+  int rowGap = 0;
   int rowThickness = 0;
   bool wrapped = false;
+  const int roomLength = bHorz ? room.cx : room.cy;
   for (int pos = 0; pos < m_arrBars.GetSize(); ++pos) {
     CControlBar* bar = GetDockedControlBar(pos);
     void* slot = m_arrBars[pos];
     if (bar && bar->IsVisible()) {
+      const int gap = GetBarGap(bar, bHorz);
+      if (!rowStarted) {
+        (bHorz ? pt.x : pt.y) = -gap;
+        rowGap = GetBarGap(bar, !bHorz);
+        if (!anyRow) (bHorz ? pt.y : pt.x) = -rowGap;
+        anyRow = rowStarted = true;
+      }
       const CSize size = bar->CalcDynamicLayout(-1, LayoutMode(bar));
       CRect rect(pt, size);
       CRect current;
@@ -339,8 +353,6 @@ CSize CDockBar::CalcFixedLayout(BOOL bStretch, BOOL bHorz) {
       LONG& lead = bHorz ? rect.left : rect.top;
       const LONG currentLead = bHorz ? current.left : current.top;
       const int length = bHorz ? rect.Width() : rect.Height();
-      const int roomLength = bHorz ? room.cx : room.cy;
-      const int gap = bHorz ? gapX : gapY;
       const LONG rowPoint = bHorz ? pt.x : pt.y;
       auto shift = [&](LONG to) { bHorz ? rect.OffsetRect(to - rect.left, 0) : rect.OffsetRect(0, to - rect.top); };
       if (currentLead > lead && !m_bFloating) shift(currentLead);
@@ -360,8 +372,8 @@ CSize CDockBar::CalcFixedLayout(BOOL bStretch, BOOL bHorz) {
             bar->m_pDockContext->m_rectMRUDockPos = rect;
           if (!m_bLayoutQuery) Place(layout.hDWP, bar->m_hWnd, rect);
         }
-        if (bHorz) pt.x = rect.left + size.cx - gapX;
-        else pt.y = rect.top + size.cy - gapY;
+        if (bHorz) pt.x = rect.left + size.cx - gap;
+        else pt.y = rect.top + size.cy - gap;
         rowThickness = std::max(rowThickness, static_cast<int>(bHorz ? size.cy : size.cx));
       }
     }
@@ -369,18 +381,11 @@ CSize CDockBar::CalcFixedLayout(BOOL bStretch, BOOL bHorz) {
     if (bar) bar->RecalcDelayShow(&layout);
     if (!bar && !slot && rowThickness != 0) {
       // The end of a row.
-      if (bHorz) {
-        pt.y += rowThickness - gapY;
-        fixed.cx = std::max(fixed.cx, pt.x);
-        fixed.cy = std::max(fixed.cy, pt.y);
-        pt.x = -gapX;
-      } else {
-        pt.x += rowThickness - gapX;
-        fixed.cx = std::max(fixed.cx, pt.x);
-        fixed.cy = std::max(fixed.cy, pt.y);
-        pt.y = -gapY;
-      }
+      (bHorz ? pt.y : pt.x) += rowThickness - rowGap;
+      fixed.cx = std::max(fixed.cx, pt.x);
+      fixed.cy = std::max(fixed.cy, pt.y);
       rowThickness = 0;
+      rowStarted = false;
     }
   }
   if (layout.hDWP) ::EndDeferWindowPos(layout.hDWP);

@@ -54,5 +54,9 @@ class CDockBar : public CControlBar {
   afx_msg LRESULT OnSizeParent(WPARAM wParam, LPARAM lParam);
 
  protected:
+  // How much the bar overlaps its neighbour along the row (bHorz for a
+  // horizontal row); a row's first bar also sets the overlap between rows.
+  virtual int GetBarGap(CControlBar* pBar, BOOL bHorz) const;
+
   DECLARE_MESSAGE_MAP()
 };
