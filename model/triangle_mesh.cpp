@@ -17,6 +17,7 @@
 #include "model/geometry.h"
 #include "model/picking.h"
 #include "model/rect_clipper.h"
+#include "model/sight_line.h"
 
 namespace {
 
@@ -445,11 +446,7 @@ bool CTriangleMesh::BlockedBy(const CVector2& p, const CVector2& q, int a, int b
   if (std::max(p.x, q.x) < std::min(c.x, d.x) - kBoxMargin || std::max(c.x, d.x) < std::min(p.x, q.x) - kBoxMargin ||
       std::max(p.y, q.y) < std::min(c.y, d.y) - kBoxMargin || std::max(c.y, d.y) < std::min(p.y, q.y) - kBoxMargin)
     return false;
-  float s = 0, t = 0;
-  if (SegmentIntersectParams(p, q, c, d, &s, &t) && s > kParamLow && s < kParamHigh && t > kParamLow &&
-      t < kParamHigh)
-    return true;
-  return SegmentRelation(p.x, p.y, q.x, q.y, c.x, c.y, d.x, d.y) >= 0;
+  return SightLineBlockedBy(p, q, c, d);
 }
 
 void CTriangleMesh::EdgeBoxes::Set(size_t i, const CVector2& a, const CVector2& b) {
@@ -488,17 +485,22 @@ bool CTriangleMesh::Blocked(const CVector2& p, const CVector2& q, float lowestY,
          ScanBoxes(m_createdBoxes, m_createdEdges.size(), true, p, q, lowestY);
 }
 
+CTriangleMesh::SightLine::SightLine(const CVector2& from, const CVector2& to, float lowest)
+    : p(from), q(to), lowestY(lowest), x0(std::min(from.x, to.x) - kBoxMargin), x1(std::max(from.x, to.x) + kBoxMargin),
+      y0(std::min(from.y, to.y) - kBoxMargin), y1(std::max(from.y, to.y) + kBoxMargin) {}
+
 bool CTriangleMesh::IndexedBlocked(const CVector2& p, const CVector2& q, float lowestY, int* hint) const {
+  const SightLine line(p, q, lowestY);
   // The two edges tried first are not tried again: they do not block.
   const int tried = hint ? *hint : -1;
-  if (tried >= 0 && BlocksSight(tried, p, q, lowestY)) return true;
+  if (tried >= 0 && BlocksSight(tried, line)) return true;
   const int last = m_lastBlocker;
-  if (last >= 0 && last != tried && BlocksSight(last, p, q, lowestY)) {
+  if (last >= 0 && last != tried && BlocksSight(last, line)) {
     if (hint) *hint = last;
     return true;
   }
   return m_grid.Query(p, q, [&](int id) {
-    if (id == tried || id == last || !BlocksSight(id, p, q, lowestY)) return false;
+    if (id == tried || id == last || !BlocksSight(id, line)) return false;
     m_lastBlocker = id;
     if (hint) *hint = id;
     return true;
@@ -506,18 +508,16 @@ bool CTriangleMesh::IndexedBlocked(const CVector2& p, const CVector2& q, float l
 }
 
 // The test ScanBoxes makes of one edge, for an index id.
-bool CTriangleMesh::BlocksSight(int id, const CVector2& p, const CVector2& q, float lowestY) const {
+bool CTriangleMesh::BlocksSight(int id, const SightLine& line) const {
   const bool created = (id & 1) != 0;
   const size_t e = static_cast<size_t>(id >> 1);
   if (created ? e >= m_createdEdges.size() : static_cast<int>(e) >= m_activeConstraints) return false;
   const EdgeBoxes& boxes = created ? m_createdBoxes : m_constraintBoxes;
-  const float x0 = std::min(p.x, q.x) - kBoxMargin, x1 = std::max(p.x, q.x) + kBoxMargin;
-  const float y0 = std::min(p.y, q.y) - kBoxMargin, y1 = std::max(p.y, q.y) + kBoxMargin;
-  if (boxes.maxY[e] < lowestY || boxes.maxX[e] < x0 || boxes.minX[e] > x1 || boxes.maxY[e] < y0 || boxes.minY[e] > y1)
+  if (boxes.maxY[e] < line.lowestY || boxes.maxX[e] < line.x0 || boxes.minX[e] > line.x1 || boxes.maxY[e] < line.y0 ||
+      boxes.minY[e] > line.y1)
     return false;
-  int a, b;
-  EdgeEnds({static_cast<BYTE>(created ? 0 : 1), static_cast<int>(e)}, &a, &b);
-  return BlockedBy(p, q, a, b);
+  if (created) return BlockedBy(line.p, line.q, m_createdEdges[e].first, m_createdEdges[e].second);
+  return BlockedBy(line.p, line.q, m_constraints[e].first, m_constraints[e].second);
 }
 
 bool CTriangleMesh::Sees(int p, int a, int b, int* hint) const {

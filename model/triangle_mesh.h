@@ -186,7 +186,14 @@ private:
                  float lowestY) const;
   // The same answer as the scans, from the edges the index offers.
   bool IndexedBlocked(const CVector2& p, const CVector2& q, float lowestY, int* hint) const;
-  bool BlocksSight(int gridId, const CVector2& p, const CVector2& q, float lowestY) const;
+  // A sight line p-q with its box widened by the on-line margin, worked out
+  // once per query; edges wholly above lowestY are not tested.
+  struct SightLine {
+    SightLine(const CVector2& from, const CVector2& to, float lowest);
+    CVector2 p, q;
+    float lowestY, x0, x1, y0, y1;
+  };
+  bool BlocksSight(int gridId, const SightLine& line) const;
   void ActivateConstraints(int count);
   void IndexCreated(int created, bool add);
 

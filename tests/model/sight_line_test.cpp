@@ -1,0 +1,100 @@
+// The mesh's one-piece sight-line test against the plain pair of geometry
+// calls it stands for: any disagreement would change the triangles.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+
+#include "model/geometry.h"
+#include "model/sight_line.h"
+
+namespace {
+
+bool PlainBlocks(const CVector2& a, const CVector2& b, const CVector2& c, const CVector2& d) {
+  float s = 0, t = 0;
+  if (SegmentIntersectParams(a, b, c, d, &s, &t) && s > 1e-5f && s < 0.999999f && t > 1e-5f && t < 0.999999f)
+    return true;
+  return SegmentRelation(a.x, a.y, b.x, b.y, c.x, c.y, d.x, d.y) >= 0;
+}
+
+// Compares the two over `count` quadruples from `make`; both answers must
+// occur, so that a family that never blocks (or always does) is noticed.
+template <class Make>
+void ExpectSameAnswers(const char* family, int count, Make make) {
+  int blocked = 0, failures = 0;
+  for (int i = 0; i < count && failures < 5; ++i) {
+    CVector2 p[4];
+    make(p);
+    const bool plain = PlainBlocks(p[0], p[1], p[2], p[3]);
+    blocked += plain;
+    if (SightLineBlockedBy(p[0], p[1], p[2], p[3]) != plain) {
+      ++failures;
+      ADD_FAILURE() << family << ": (" << p[0].x << ", " << p[0].y << ")-(" << p[1].x << ", " << p[1].y << ") by ("
+                    << p[2].x << ", " << p[2].y << ")-(" << p[3].x << ", " << p[3].y << "): plain says " << plain;
+    }
+  }
+  EXPECT_GT(blocked, 0) << family;
+  EXPECT_LT(blocked, count) << family;
+}
+
+}  // namespace
+
+TEST(SightLine, AgreesWithThePlainTestOnRandomAndDegenerateSegments) {
+  std::mt19937 rng(25);
+  std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+  std::uniform_int_distribution<int> small(0, 4);
+
+  // A few grid points: shared ends, collinear overlaps, touching ends and
+  // zero-length edges come up all the time.
+  ExpectSameAnswers("grid", 200000, [&](CVector2* p) {
+    for (int k = 0; k < 4; ++k) p[k] = CVector2(small(rng) * 0.5f, small(rng) * 0.5f);
+  });
+  // General position, at scales from tiny to huge.
+  for (float scale : {1e-30f, 1e-6f, 1.0f, 640.0f, 1e7f, 1e30f}) {
+    ExpectSameAnswers("random", 50000, [&](CVector2* p) {
+      for (int k = 0; k < 4; ++k) p[k] = CVector2(unit(rng) * scale, unit(rng) * scale);
+    });
+  }
+  // The edge near AB's line: around the 0.001 on-line distance.
+  ExpectSameAnswers("near line", 200000, [&](CVector2* p) {
+    p[0] = CVector2(unit(rng) * 100, unit(rng) * 100);
+    p[1] = CVector2(unit(rng) * 100, unit(rng) * 100);
+    for (int k = 2; k < 4; ++k) {
+      const float u = unit(rng) * 1.6f - 0.3f, off = (unit(rng) - 0.5f) * 0.0025f;
+      const float dx = p[1].x - p[0].x, dy = p[1].y - p[0].y, length = std::hypot(dx, dy);
+      p[k] = CVector2(p[0].x + u * dx - off * dy / length, p[0].y + u * dy + off * dx / length);
+    }
+  });
+  // Crossings near the ends of both segments (parameters near 1e-5 and
+  // 0.999999) and nearly parallel pairs near the cross tolerance.
+  ExpectSameAnswers("near ends", 200000, [&](CVector2* p) {
+    const float e[] = {0.0f, 1e-6f, 1e-5f, 1.2e-5f, 0.999999f, 0.9999995f, 1.0f};
+    std::uniform_int_distribution<int> pick(0, 6);
+    p[0] = CVector2(0, 0), p[1] = CVector2(1000 * unit(rng) + 1, 1000 * unit(rng));
+    const float s = e[pick(rng)], t = e[pick(rng)], angle = unit(rng) * 6.2831853f;
+    const float length = unit(rng) < 0.5f ? 1e-3f : 500.0f;
+    const CVector2 x(p[1].x * s, p[1].y * s), dir(std::cos(angle) * length, std::sin(angle) * length);
+    p[2] = CVector2(x.x - dir.x * t, x.y - dir.y * t), p[3] = CVector2(x.x + dir.x * (1 - t), x.y + dir.y * (1 - t));
+  });
+  // Nearly parallel segments along a line with ends of mixed magnitudes:
+  // the cross products lose most of their digits, and only the box test
+  // keeps apart ends that the rounded parameters would call a crossing.
+  ExpectSameAnswers("mixed magnitudes", 200000, [&](CVector2* p) {
+    const float slope = unit(rng) * 2 - 1;
+    for (int k = 0; k < 4; ++k) {
+      const float u = (unit(rng) - 0.5f) * std::pow(10.0f, static_cast<float>(small(rng) * 4));
+      p[k] = CVector2(u, u * slope + (unit(rng) - 0.5f) * 1e-3f);
+    }
+  });
+  // Non-finite coordinates anywhere.
+  const float odd[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                       -std::numeric_limits<float>::infinity(), 0.0f, 1.0f, 3e38f, -3e38f, 1e-45f};
+  ExpectSameAnswers("non-finite", 200000, [&](CVector2* p) {
+    for (int k = 0; k < 4; ++k) {
+      p[k] = CVector2(small(rng) * 0.5f, small(rng) * 0.5f);
+      if (small(rng) == 0) p[k].x = odd[small(rng) + small(rng) % 4];
+      if (small(rng) == 0) p[k].y = odd[small(rng) + small(rng) % 4];
+    }
+  });
+}
