@@ -14,8 +14,6 @@ constexpr int kMaxCellsPerSide = 4096;
 
 }  // namespace
 
-bool CSegmentGrid::Finite(const CVector2& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
-
 void CSegmentGrid::Reset(const CVector2* points, size_t count, size_t cells, float margin) {
   m_cells.clear();
   m_everywhere.clear();
@@ -38,46 +36,6 @@ void CSegmentGrid::Reset(const CVector2* points, size_t count, size_t cells, flo
   m_originX = x0, m_originY = y0;
   m_cellWidth = width / m_columns, m_cellHeight = height / m_rows;
   m_cells.resize(static_cast<size_t>(m_columns) * m_rows);
-}
-
-int CSegmentGrid::Column(double x) const {
-  const double c = std::floor((x - m_originX) / m_cellWidth);
-  return static_cast<int>(std::clamp(c, 0.0, static_cast<double>(m_columns - 1)));
-}
-
-int CSegmentGrid::Row(double y) const {
-  const double r = std::floor((y - m_originY) / m_cellHeight);
-  return static_cast<int>(std::clamp(r, 0.0, static_cast<double>(m_rows - 1)));
-}
-
-CSegmentGrid::Span CSegmentGrid::Rows(const CVector2& a, const CVector2& b) const {
-  const double lo = std::min<double>(a.y, b.y) - m_margin, hi = std::max<double>(a.y, b.y) + m_margin;
-  return {Row(lo), Row(hi)};
-}
-
-bool CSegmentGrid::RowColumns(const CVector2& a, const CVector2& b, int row, int* col0, int* col1) const {
-  // Points of the segment that can lie within the margin of this row.
-  const double top = m_originY + row * m_cellHeight - m_margin;
-  const double bottom = m_originY + (row + 1) * m_cellHeight + m_margin;
-  const double ay = a.y, by = b.y, ax = a.x, bx = b.x;
-  double lo = std::min(ax, bx), hi = std::max(ax, bx);
-  if (ay != by) {
-    // The first and last rows of the grid reach out for ever: points beyond
-    // the grid's bounds are clamped into them.
-    const double yTop = row == 0 ? -INFINITY : top, yBottom = row == m_rows - 1 ? INFINITY : bottom;
-    double t0 = (yTop - ay) / (by - ay), t1 = (yBottom - ay) / (by - ay);
-    if (t0 > t1) std::swap(t0, t1);
-    t0 = std::max(t0, 0.0), t1 = std::min(t1, 1.0);
-    if (t0 > t1) return false;
-    const double xa = ax + t0 * (bx - ax), xb = ax + t1 * (bx - ax);
-    // Rounding in the interpolation is far below the margin; the end box
-    // keeps the range honest.
-    lo = std::max(lo, std::min(xa, xb)), hi = std::min(hi, std::max(xa, xb));
-    if (lo > hi) lo = hi = (xa + xb) / 2;
-  }
-  *col0 = Column(lo - m_margin);
-  *col1 = Column(hi + m_margin);
-  return true;
 }
 
 void CSegmentGrid::Insert(int id, const CVector2& a, const CVector2& b) {
@@ -111,11 +69,4 @@ void CSegmentGrid::Remove(int id, const CVector2& a, const CVector2& b) {
     if (!RowColumns(a, b, row, &col0, &col1)) continue;
     for (int col = col0; col <= col1; ++col) drop(m_cells[static_cast<size_t>(row) * m_columns + col]);
   }
-}
-
-bool CSegmentGrid::Stamp(int id) const {
-  uint32_t& stamp = m_stamps[static_cast<size_t>(id)];
-  if (stamp == m_query) return false;
-  stamp = m_query;
-  return true;
 }

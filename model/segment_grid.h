@@ -6,6 +6,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -48,6 +49,56 @@ private:
   mutable std::vector<uint32_t> m_stamps;
   mutable uint32_t m_query = 0;
 };
+
+// Inline: every query walks them row by row and cell by cell.
+inline bool CSegmentGrid::Finite(const CVector2& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+
+inline int CSegmentGrid::Column(double x) const {
+  const double c = std::floor((x - m_originX) / m_cellWidth);
+  return static_cast<int>(std::clamp(c, 0.0, static_cast<double>(m_columns - 1)));
+}
+
+inline int CSegmentGrid::Row(double y) const {
+  const double r = std::floor((y - m_originY) / m_cellHeight);
+  return static_cast<int>(std::clamp(r, 0.0, static_cast<double>(m_rows - 1)));
+}
+
+inline CSegmentGrid::Span CSegmentGrid::Rows(const CVector2& a, const CVector2& b) const {
+  const double lo = std::min<double>(a.y, b.y) - m_margin, hi = std::max<double>(a.y, b.y) + m_margin;
+  return {Row(lo), Row(hi)};
+}
+
+inline bool CSegmentGrid::RowColumns(const CVector2& a, const CVector2& b, int row, int* col0, int* col1) const {
+  // Points of the segment that can lie within the margin of this row.
+  const double top = m_originY + row * m_cellHeight - m_margin;
+  const double bottom = m_originY + (row + 1) * m_cellHeight + m_margin;
+  const double ay = a.y, by = b.y, ax = a.x, bx = b.x;
+  double lo = std::min(ax, bx), hi = std::max(ax, bx);
+  if (ay != by) {
+    // The first and last rows of the grid reach out for ever: points beyond
+    // the grid's bounds are clamped into them.
+    const double yTop = row == 0 ? -INFINITY : top, yBottom = row == m_rows - 1 ? INFINITY : bottom;
+    double t0 = (yTop - ay) / (by - ay), t1 = (yBottom - ay) / (by - ay);
+    if (t0 > t1) std::swap(t0, t1);
+    t0 = std::max(t0, 0.0), t1 = std::min(t1, 1.0);
+    if (t0 > t1) return false;
+    const double xa = ax + t0 * (bx - ax), xb = ax + t1 * (bx - ax);
+    // Rounding in the interpolation is far below the margin; the end box
+    // keeps the range honest.
+    lo = std::max(lo, std::min(xa, xb)), hi = std::min(hi, std::max(xa, xb));
+    if (lo > hi) lo = hi = (xa + xb) / 2;
+  }
+  *col0 = Column(lo - m_margin);
+  *col1 = Column(hi + m_margin);
+  return true;
+}
+
+inline bool CSegmentGrid::Stamp(int id) const {
+  uint32_t& stamp = m_stamps[static_cast<size_t>(id)];
+  if (stamp == m_query) return false;
+  stamp = m_query;
+  return true;
+}
 
 template <class Visit>
 bool CSegmentGrid::Query(const CVector2& p, const CVector2& q, Visit&& visit) const {
