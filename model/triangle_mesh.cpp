@@ -489,6 +489,20 @@ CTriangleMesh::SightLine::SightLine(const CVector2& from, const CVector2& to, fl
     : p(from), q(to), lowestY(lowest), x0(std::min(from.x, to.x) - kBoxMargin), x1(std::max(from.x, to.x) + kBoxMargin),
       y0(std::min(from.y, to.y) - kBoxMargin), y1(std::max(from.y, to.y) + kBoxMargin) {}
 
+// The test ScanBoxes makes of one edge, for an index id. Inline: a query
+// tries many candidates, half of them with boxes apart.
+inline bool CTriangleMesh::BlocksSight(int id, const SightLine& line) const {
+  const bool created = (id & 1) != 0;
+  const size_t e = static_cast<size_t>(id >> 1);
+  if (created ? e >= m_createdEdges.size() : static_cast<int>(e) >= m_activeConstraints) return false;
+  const EdgeBoxes& boxes = created ? m_createdBoxes : m_constraintBoxes;
+  if (boxes.maxY[e] < line.lowestY || boxes.maxX[e] < line.x0 || boxes.minX[e] > line.x1 || boxes.maxY[e] < line.y0 ||
+      boxes.minY[e] > line.y1)
+    return false;
+  if (created) return BlockedBy(line.p, line.q, m_createdEdges[e].first, m_createdEdges[e].second);
+  return BlockedBy(line.p, line.q, m_constraints[e].first, m_constraints[e].second);
+}
+
 bool CTriangleMesh::IndexedBlocked(const CVector2& p, const CVector2& q, float lowestY, int* hint) const {
   const SightLine line(p, q, lowestY);
   // The two edges tried first are not tried again: they do not block.
@@ -505,19 +519,6 @@ bool CTriangleMesh::IndexedBlocked(const CVector2& p, const CVector2& q, float l
     if (hint) *hint = id;
     return true;
   });
-}
-
-// The test ScanBoxes makes of one edge, for an index id.
-bool CTriangleMesh::BlocksSight(int id, const SightLine& line) const {
-  const bool created = (id & 1) != 0;
-  const size_t e = static_cast<size_t>(id >> 1);
-  if (created ? e >= m_createdEdges.size() : static_cast<int>(e) >= m_activeConstraints) return false;
-  const EdgeBoxes& boxes = created ? m_createdBoxes : m_constraintBoxes;
-  if (boxes.maxY[e] < line.lowestY || boxes.maxX[e] < line.x0 || boxes.minX[e] > line.x1 || boxes.maxY[e] < line.y0 ||
-      boxes.minY[e] > line.y1)
-    return false;
-  if (created) return BlockedBy(line.p, line.q, m_createdEdges[e].first, m_createdEdges[e].second);
-  return BlockedBy(line.p, line.q, m_constraints[e].first, m_constraints[e].second);
 }
 
 bool CTriangleMesh::Sees(int p, int a, int b, int* hint) const {
