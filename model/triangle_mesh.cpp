@@ -485,7 +485,8 @@ bool CTriangleMesh::Blocked(const CVector2& p, const CVector2& q, float lowestY,
          ScanBoxes(m_createdBoxes, m_createdEdges.size(), true, p, q, lowestY);
 }
 
-CTriangleMesh::SightLine::SightLine(const CVector2& from, const CVector2& to, float lowest)
+// Inline, as the per-query helpers below: every sight test makes one.
+inline CTriangleMesh::SightLine::SightLine(const CVector2& from, const CVector2& to, float lowest)
     : p(from), q(to), lowestY(lowest), x0(std::min(from.x, to.x) - kBoxMargin), x1(std::max(from.x, to.x) + kBoxMargin),
       y0(std::min(from.y, to.y) - kBoxMargin), y1(std::max(from.y, to.y) + kBoxMargin) {}
 
@@ -552,8 +553,10 @@ void CTriangleMesh::NodeEnds(const FrontNode* node, int* left, int* right) const
 // NodeEnds for a walk from a front's first node on: `previous` holds the
 // edge ends of the node before, read one step earlier, and takes this one's.
 void CTriangleMesh::WalkEnds(const FrontNode* node, int previous[2], int* left, int* right) const {
-  int a, b;
-  EdgeEnds(node->edge, &a, &b);
+  // The ends read in place: EdgeEnds is a call, and the walk passes every node.
+  const EdgeRef e = node->edge;
+  const int a = e.kind ? m_constraints[e.index].first : m_createdEdges[e.index].first;
+  const int b = e.kind ? m_constraints[e.index].second : m_createdEdges[e.index].second;
   if (node->prev) {
     *left = (a == previous[0] || a == previous[1]) ? a : b;
     *right = *left == a ? b : a;
