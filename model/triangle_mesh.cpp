@@ -239,16 +239,6 @@ int CTriangleMesh::FindEdge(int a, int b) const {
   return -1;
 }
 
-void CTriangleMesh::EdgeEnds(EdgeRef e, int* a, int* b) const {
-  if (e.kind) {
-    *a = m_constraints[e.index].first;
-    *b = m_constraints[e.index].second;
-  } else {
-    *a = m_createdEdges[e.index].first;
-    *b = m_createdEdges[e.index].second;
-  }
-}
-
 // --- sweep ---
 
 int CTriangleMesh::Triangulate() {
@@ -553,10 +543,8 @@ void CTriangleMesh::NodeEnds(const FrontNode* node, int* left, int* right) const
 // NodeEnds for a walk from a front's first node on: `previous` holds the
 // edge ends of the node before, read one step earlier, and takes this one's.
 void CTriangleMesh::WalkEnds(const FrontNode* node, int previous[2], int* left, int* right) const {
-  // The ends read in place: EdgeEnds is a call, and the walk passes every node.
-  const EdgeRef e = node->edge;
-  const int a = e.kind ? m_constraints[e.index].first : m_createdEdges[e.index].first;
-  const int b = e.kind ? m_constraints[e.index].second : m_createdEdges[e.index].second;
+  int a, b;
+  EdgeEnds(node->edge, &a, &b);
   if (node->prev) {
     *left = (a == previous[0] || a == previous[1]) ? a : b;
     *right = *left == a ? b : a;

@@ -76,7 +76,16 @@ public:
     BYTE kind;  // 1 constraint, 0 created
     int index;
   };
-  void EdgeEnds(EdgeRef e, int* a, int* b) const;
+  // Inline: the sweep's walks and corner scans ask it for every node.
+  void EdgeEnds(EdgeRef e, int* a, int* b) const {
+    if (e.kind) {
+      *a = m_constraints[e.index].first;
+      *b = m_constraints[e.index].second;
+    } else {
+      *a = m_createdEdges[e.index].first;
+      *b = m_createdEdges[e.index].second;
+    }
+  }
 
 private:
   struct ConstraintEdge {
