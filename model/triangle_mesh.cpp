@@ -433,8 +433,11 @@ bool CTriangleMesh::BlockedBy(const CVector2& p, const CVector2& q, int a, int b
   const CVector2& c = m_positions[a];
   const CVector2& d = m_positions[b];
   // Boxes apart by more than the on-line distance: neither test can hold.
-  if (std::max(p.x, q.x) < std::min(c.x, d.x) - kBoxMargin || std::max(c.x, d.x) < std::min(p.x, q.x) - kBoxMargin ||
-      std::max(p.y, q.y) < std::min(c.y, d.y) - kBoxMargin || std::max(c.y, d.y) < std::min(p.y, q.y) - kBoxMargin)
+  // Both callers have tested the edge's stored box (std::max of its first
+  // and second end, as here) against the segment's widened one, which
+  // settles "edge wholly left of or above the segment" the same way; the
+  // other two sides round differently there and are tested here.
+  if (std::max(p.x, q.x) < std::min(c.x, d.x) - kBoxMargin || std::max(p.y, q.y) < std::min(c.y, d.y) - kBoxMargin)
     return false;
   return SightLineBlockedBy(p, q, c, d);
 }
