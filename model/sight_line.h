@@ -1,6 +1,6 @@
 // The triangle mesh's test of one edge against a sight line, written out in
-// one piece so that the sweep's many calls (most of them answering "no")
-// pay for no calls, no repeated differences and no end-point table.
+// one piece so that the sweep's hundreds of thousands of calls pay for no
+// calls, no repeated differences and no end-point table.
 #pragma once
 
 #include <cmath>
