@@ -259,9 +259,11 @@ int CTriangleMesh::Triangulate() {
     m_flipBudget = kFlipsPerTriangle * (3L * m_vertexCount + 16);
   }
   // Flip passes over every created edge until one flips nothing.
+  m_flipSettled.assign(m_createdEdges.size(), 0);
   for (bool flipped = true; flipped && m_flipBudget > 0;) {
     const long before = m_flipBudget;
-    for (size_t e = 0; e < m_createdEdges.size(); ++e) Flip(static_cast<int>(e), 0);
+    for (size_t e = 0; e < m_createdEdges.size(); ++e)
+      if (!m_flipSettled[e]) Flip(static_cast<int>(e), 0);
     flipped = m_flipBudget != before;
   }
   return 1;
@@ -1550,37 +1552,59 @@ void CTriangleMesh::Retriangulate() {
 
 int CTriangleMesh::OppositeVertex(const Triangle* t, int a, int b) const {
   for (EdgeRef side : t->sides) {
-    int x, y;
-    EdgeEnds(side, &x, &y);
+    const auto [x, y] = SideEnds(side);
     if (x != a && x != b) return x;
     if (y != a && y != b) return y;
   }
   return -1;
 }
 
+namespace {
+
+bool AllFinite(std::initializer_list<const CVector2*> points) {
+  for (const CVector2* v : points)
+    if (!std::isfinite(v->x) || !std::isfinite(v->y)) return false;
+  return true;
+}
+
+}  // namespace
+
 void CTriangleMesh::Flip(int created, int depth) {
   if (m_flipBudget <= 0 || depth > kMaxFlipDepth) return;
+  // Every refusal below depends only on the edge's two triangles: until a
+  // flip changes one of them, the edge would be refused again.
+  const auto refuse = [&] {
+    if (static_cast<size_t>(created) < m_flipSettled.size()) m_flipSettled[created] = 1;
+  };
   CreatedEdge& e = m_createdEdges[created];
   Triangle *left = e.left, *right = e.right;
-  if (!left || !right || left == right) return;
+  if (!left || !right || left == right) return refuse();
   const int a = e.first, b = e.second;
   const int p = OppositeVertex(left, a, b), q = OppositeVertex(right, a, b);
-  if (p < 0 || q < 0 || p == q) return;
+  if (p < 0 || q < 0 || p == q) return refuse();
   const CVector2 &A = m_positions[a], &B = m_positions[b], &P = m_positions[p], &Q = m_positions[q];
   // When the new pair's smallest angle is no larger than the old pair's, as
   // their cosines tell, the gain is nowhere near the threshold: no arc
   // cosines needed to refuse. Most edges are refused here, so this comes
   // before the convexity test.
   const double cosineBefore = std::max(TriangleMaxCosine(A, B, P), TriangleMaxCosine(A, B, Q));
+  // With finite coordinates no cosine is NaN (squared float differences
+  // neither overflow nor underflow a double), so any one corner of the new
+  // pair at or above cosineBefore puts their maximum there too.
+  if (AllFinite({&A, &B, &P, &Q}) &&
+      (CornerCosine(P, Q, A) >= cosineBefore || CornerCosine(Q, A, P) >= cosineBefore ||
+       CornerCosine(A, P, Q) >= cosineBefore || CornerCosine(P, Q, B) >= cosineBefore ||
+       CornerCosine(Q, B, P) >= cosineBefore || CornerCosine(B, P, Q) >= cosineBefore))
+    return refuse();
   const double cosineAfter = std::max(TriangleMaxCosine(P, Q, A), TriangleMaxCosine(P, Q, B));
-  if (cosineAfter >= cosineBefore) return;
+  if (cosineAfter >= cosineBefore) return refuse();
   // Only a convex quadrilateral can swap its diagonal.
   if (InsideTriangle(P, B, Q, A) || InsideTriangle(A, P, Q, B) || InsideTriangle(A, B, Q, P) ||
       InsideTriangle(A, B, P, Q))
-    return;
+    return refuse();
   const double before = std::min(TriangleMinAngle(A, B, P), TriangleMinAngle(A, B, Q));
   const double after = std::min(TriangleMinAngle(P, Q, A), TriangleMinAngle(P, Q, B));
-  if (!(after - before > kFlipGain)) return;
+  if (!(after - before > kFlipGain)) return refuse();
   --m_flipBudget;
   ++m_flips;
   // A front's own edge has one triangle and never flips; should one ever,
@@ -1591,15 +1615,17 @@ void CTriangleMesh::Flip(int created, int depth) {
   // a-q and q-b. The left triangle becomes (p, q, a), the right (p, q, b).
   auto sideJoining = [&](const Triangle* t, int x, int y) {
     for (EdgeRef side : t->sides) {
-      int s0, s1;
-      EdgeEnds(side, &s0, &s1);
+      const auto [s0, s1] = SideEnds(side);
       if ((s0 == x && s1 == y) || (s0 == y && s1 == x)) return side;
     }
     return EdgeRef{2, -1};
   };
   const EdgeRef bp = sideJoining(left, b, p), pa = sideJoining(left, p, a);
   const EdgeRef aq = sideJoining(right, a, q), qb = sideJoining(right, q, b);
-  if (bp.kind == 2 || pa.kind == 2 || aq.kind == 2 || qb.kind == 2) return;
+  if (bp.kind == 2 || pa.kind == 2 || aq.kind == 2 || qb.kind == 2) return refuse();
+  // Both triangles change: their edges are tested afresh.
+  for (EdgeRef side : {EdgeRef{0, created}, bp, pa, aq, qb})
+    if (!side.kind && static_cast<size_t>(side.index) < m_flipSettled.size()) m_flipSettled[side.index] = 0;
   const EdgeRef self = {0, created};
   IndexCreated(created, false);
   e.first = p;
