@@ -1476,11 +1476,16 @@ bool CTriangleMesh::CoversHull() const {
     hullArea += Orient(m_positions[hull[0]], a, b) / 2;
     hullLength += Length(a, b);
   }
-  struct Side {
-    std::pair<int, int> edge;
-    bool left;
+  // Each side of each triangle as one number: its ends, the smaller first,
+  // then 1 when the triangle lies left of smaller -> larger. Sorted, the
+  // numbers run in the order of the ends, the sides of one edge together.
+  const auto sideCode = [](int low, int high, bool left) {
+    return static_cast<uint64_t>(static_cast<uint32_t>(low)) << 32 | static_cast<uint64_t>(static_cast<uint32_t>(high)) << 1 |
+           (left ? 1u : 0u);
   };
-  std::vector<Side> sides;
+  const auto sideLow = [](uint64_t code) { return static_cast<int>(code >> 32); };
+  const auto sideHigh = [](uint64_t code) { return static_cast<int>((code & 0xFFFFFFFFu) >> 1); };
+  std::vector<uint64_t> sides;
   sides.reserve(3 * m_triangles.size());
   std::vector<char> used(m_vertexCount, 0);
   double area = 0;
@@ -1494,23 +1499,25 @@ bool CTriangleMesh::CoversHull() const {
       if (m_representative[v[k]] != v[k]) return false;
       used[v[k]] = 1;
       const auto edge = std::minmax(v[k], v[(k + 1) % 3]);
-      sides.push_back({edge, Orient(m_positions[edge.first], m_positions[edge.second], m_positions[v[(k + 2) % 3]]) > 0});
+      sides.push_back(sideCode(edge.first, edge.second,
+                               Orient(m_positions[edge.first], m_positions[edge.second], m_positions[v[(k + 2) % 3]]) > 0));
     }
   }
   for (int v : points)
     if (!used[v]) return false;
-  std::sort(sides.begin(), sides.end(), [](const Side& a, const Side& b) { return a.edge < b.edge; });
+  std::sort(sides.begin(), sides.end());
   for (const ConstraintEdge& c : m_constraints) {
-    const Side key = {std::minmax(c.first, c.second), false};
-    if (!std::binary_search(sides.begin(), sides.end(), key, [](const Side& a, const Side& b) { return a.edge < b.edge; }))
-      return false;
+    const auto [low, high] = std::minmax(c.first, c.second);
+    const uint64_t key = sideCode(low, high, false);
+    const auto found = std::lower_bound(sides.begin(), sides.end(), key);
+    if (found == sides.end() || (*found | 1) != (key | 1)) return false;
   }
   double outerLength = 0;
   for (size_t i = 0; i < sides.size();) {
     size_t j = i + 1;
-    while (j < sides.size() && sides[j].edge == sides[i].edge) ++j;
-    if (j - i > 2 || (j - i == 2 && sides[i].left == sides[i + 1].left)) return false;
-    if (j - i == 1) outerLength += Length(m_positions[sides[i].edge.first], m_positions[sides[i].edge.second]);
+    while (j < sides.size() && (sides[j] | 1) == (sides[i] | 1)) ++j;
+    if (j - i > 2 || (j - i == 2 && sides[i] == sides[i + 1])) return false;
+    if (j - i == 1) outerLength += Length(m_positions[sideLow(sides[i])], m_positions[sideHigh(sides[i])]);
     i = j;
   }
   return std::fabs(area - hullArea) <= kCoverTolerance * hullArea &&
@@ -1660,10 +1667,10 @@ void CTriangleMesh::LinkRemaining() {
 
 void CTriangleMesh::TriangleVertices(int triangle, int out[3]) const {
   const Triangle& t = m_triangles[triangle];
+  const std::pair<int, int> ends[3] = {SideEnds(t.sides[0]), SideEnds(t.sides[1]), SideEnds(t.sides[2])};
   for (int i = 0; i < 3; ++i) {
-    int a0, a1, b0, b1;
-    EdgeEnds(t.sides[(i + 2) % 3], &a0, &a1);
-    EdgeEnds(t.sides[i], &b0, &b1);
+    const auto [a0, a1] = ends[(i + 2) % 3];
+    const auto [b0, b1] = ends[i];
     out[i] = (a0 == b0 || a0 == b1) ? a0 : a1;
   }
 }
