@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <deque>
 #include <queue>
 #include <unordered_map>
@@ -1769,7 +1770,7 @@ bool EdgesCollide(const EdgeSweepRecord& a, const EdgeSweepRecord& b) {
 class ActiveRecordsByX {
  public:
   explicit ActiveRecordsByX(const std::vector<EdgeSweepRecord>& records)
-      : m_records(records), m_active(records.size(), 0), m_stamps(records.size(), 0) {
+      : m_records(records), m_active(records.size(), 0), m_span(records.size()), m_stamps(records.size(), 0) {
     double x0 = INFINITY, x1 = -INFINITY, widths = 0;
     size_t finite = 0;
     for (const EdgeSweepRecord& r : records)
@@ -1793,7 +1794,8 @@ class ActiveRecordsByX {
       m_everywhere.push_back(r);
       return;
     }
-    for (int b = Bucket(m_records[r].box.left); b <= Bucket(m_records[r].box.right); ++b) m_buckets[b].push_back(r);
+    m_span[r] = {Bucket(m_records[r].box.left), Bucket(m_records[r].box.right)};
+    for (int b = m_span[r].first; b <= m_span[r].second; ++b) m_buckets[b].push_back(r);
   }
 
   void Remove(int r) {
@@ -1803,7 +1805,7 @@ class ActiveRecordsByX {
       drop(m_everywhere);
       return;
     }
-    for (int b = Bucket(m_records[r].box.left); b <= Bucket(m_records[r].box.right); ++b) drop(m_buckets[b]);
+    for (int b = m_span[r].first; b <= m_span[r].second; ++b) drop(m_buckets[b]);
   }
 
   bool IsActive(int r) const { return m_active[r] != 0; }
@@ -1825,7 +1827,7 @@ class ActiveRecordsByX {
       if (EdgesCollide(m_records[o], mine)) best = o;
     };
     for (int o : m_everywhere) consider(o);
-    for (int b = Bucket(mine.box.left); b <= Bucket(mine.box.right); ++b)
+    for (int b = m_span[r].first; b <= m_span[r].second; ++b)
       for (int o : m_buckets[b]) consider(o);
     return best;
   }
@@ -1839,6 +1841,7 @@ class ActiveRecordsByX {
 
   const std::vector<EdgeSweepRecord>& m_records;
   std::vector<char> m_active;
+  std::vector<std::pair<int, int>> m_span;  // first and last bucket of each record added
   std::vector<std::vector<int>> m_buckets;
   std::vector<int> m_everywhere;  // boxes whose x range is not finite
   double m_left = 0, m_width = 1;
@@ -1893,6 +1896,32 @@ int SweepIndexed(const std::vector<EdgeSweepRecord>& records, int out[4]) {
   return 0;
 }
 
+// Records by the tops of their boxes, equal tops in their first order.
+// Without NaN tops that is the order of (top, index), which sorts as one
+// number per record: the top's bits made to order as the floats do (-0
+// taken as +0, which compares equal to it) above the index.
+void SortByTop(std::vector<EdgeSweepRecord>& records) {
+  const auto byTop = [](const EdgeSweepRecord& a, const EdgeSweepRecord& b) { return a.box.top < b.box.top; };
+  if (records.size() >= (size_t{1} << 32) ||
+      std::any_of(records.begin(), records.end(), [](const EdgeSweepRecord& r) { return std::isnan(r.box.top); })) {
+    std::stable_sort(records.begin(), records.end(), byTop);
+    return;
+  }
+  std::vector<uint64_t> keys(records.size());
+  for (size_t i = 0; i < records.size(); ++i) {
+    const float top = records[i].box.top + 0.0f;
+    uint32_t bits;
+    std::memcpy(&bits, &top, sizeof bits);
+    bits = (bits & 0x80000000u) ? ~bits : (bits | 0x80000000u);
+    keys[i] = static_cast<uint64_t>(bits) << 32 | i;
+  }
+  std::sort(keys.begin(), keys.end());
+  std::vector<EdgeSweepRecord> sorted;
+  sorted.reserve(records.size());
+  for (uint64_t key : keys) sorted.push_back(records[key & 0xFFFFFFFFu]);
+  records.swap(sorted);
+}
+
 }  // namespace
 
 int FindCrossingTriangles(const CTriangleMesh& mesh, const CFeatureLineArray& source,
@@ -1910,22 +1939,27 @@ int FindCrossingTriangles(const CTriangleMesh& mesh, const CFeatureLineArray& so
     }
   std::vector<std::pair<int, int>> edges;
   mesh.Edges(edges);
+  // Each vertex's points looked up once, not once per edge end.
+  std::vector<CVector2> sourceOf(static_cast<size_t>(mesh.GetVertexCount())), targetOf(sourceOf.size());
+  for (size_t v = 0; v < sourceOf.size(); ++v) {
+    sourceOf[v] = SourcePoint(source, mesh.Sources()[v]);
+    targetOf[v] = SourcePoint(target, mesh.Sources()[v]);
+  }
   std::vector<EdgeSweepRecord> records;
   records.reserve(edges.size());
   for (const auto& [a, b] : edges) {
     EdgeSweepRecord r;
     r.first = a;
     r.second = b;
-    r.sourceFirst = SourcePoint(source, mesh.Sources()[a]);
-    r.sourceSecond = SourcePoint(source, mesh.Sources()[b]);
-    r.targetFirst = SourcePoint(target, mesh.Sources()[a]);
-    r.targetSecond = SourcePoint(target, mesh.Sources()[b]);
+    r.sourceFirst = sourceOf[a];
+    r.sourceSecond = sourceOf[b];
+    r.targetFirst = targetOf[a];
+    r.targetSecond = targetOf[b];
     const CVector2 corners[4] = {r.sourceFirst, r.sourceSecond, r.targetFirst, r.targetSecond};
     BoundsOfPoints(r.box, corners, 4);
     records.push_back(r);
   }
-  std::stable_sort(records.begin(), records.end(),
-                   [](const EdgeSweepRecord& a, const EdgeSweepRecord& b) { return a.box.top < b.box.top; });
+  SortByTop(records);
   if (!mesh.UsesLinearScans()) return SweepIndexed(records, out);
   // A record leaves the active list once the sweep passes its bottom, after
   // it has been tested against every record still listed: each pair whose
