@@ -78,6 +78,33 @@ bool InsideTriangle(const CVector2& a, const CVector2& b, const CVector2& c, con
   return PointInTriangle(tri, p.x, p.y);
 }
 
+// 0 .. count - 1 by key(i) ascending, equal keys in index order: what a
+// stable sort on `<` gives. Without NaN keys that is the order of (key,
+// index), which sorts as one number each: the key's bits made to order as
+// the floats do (-0 taken as +0, which compares equal to it) above the index.
+template <class Key>
+std::vector<size_t> StableOrder(size_t count, Key key) {
+  std::vector<size_t> order(count);
+  for (size_t i = 0; i < count; ++i) order[i] = i;
+  bool packed = count < (size_t{1} << 32);
+  for (size_t i = 0; i < count && packed; ++i) packed = !std::isnan(key(i));
+  if (!packed) {
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return key(a) < key(b); });
+    return order;
+  }
+  std::vector<uint64_t> codes(count);
+  for (size_t i = 0; i < count; ++i) {
+    const float value = key(i) + 0.0f;
+    uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    bits = (bits & 0x80000000u) ? ~bits : (bits | 0x80000000u);
+    codes[i] = static_cast<uint64_t>(bits) << 32 | i;
+  }
+  std::sort(codes.begin(), codes.end());
+  for (size_t i = 0; i < count; ++i) order[i] = static_cast<size_t>(codes[i] & 0xFFFFFFFFu);
+  return order;
+}
+
 }  // namespace
 
 CTriangleMesh::CTriangleMesh() = default;
@@ -102,10 +129,7 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
     }
   }
   // Ascending y; equal y keep their input order.
-  std::vector<int> order(inputs.size());
-  for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
-  std::stable_sort(order.begin(), order.end(),
-                   [&](int a, int b) { return inputs[a].position.y < inputs[b].position.y; });
+  const std::vector<size_t> order = StableOrder(inputs.size(), [&](size_t i) { return inputs[i].position.y; });
   std::vector<int> vertexOf(inputs.size());
   m_positions.clear();
   m_sources.clear();
@@ -137,9 +161,14 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
     for (int i = 0; i + 1 < n || (closed && i < n); ++i)
       AddConstraint(vertexOf[points[i]], vertexOf[points[(i + 1) % n]]);
   }
-  std::stable_sort(m_constraints.begin(), m_constraints.end(), [&](const ConstraintEdge& a, const ConstraintEdge& b) {
-    return m_positions[a.upper].y < m_positions[b.upper].y;
-  });
+  {
+    const std::vector<size_t> byUpper =
+        StableOrder(m_constraints.size(), [&](size_t i) { return m_positions[m_constraints[i].upper].y; });
+    std::vector<ConstraintEdge> sorted;
+    sorted.reserve(m_constraints.size());
+    for (size_t i : byUpper) sorted.push_back(m_constraints[i]);
+    m_constraints.swap(sorted);
+  }
   m_constraintCount = static_cast<int>(m_constraints.size());
   m_keptGrid = CSegmentGrid();
   m_keptPairs.clear();
@@ -176,15 +205,17 @@ void CTriangleMesh::AddConstraint(int from, int to) {
   for (int v = static_cast<int>(lowest - m_positions.begin()); v < m_vertexCount; ++v) {
     const CVector2& r = m_positions[v];
     if (r.y > y1) break;  // vertices run in ascending y
-    if (m_representative[v] != v || v == a || v == b || r.x < x0 || r.x > x1) continue;
+    if (r.x < x0 || r.x > x1 || m_representative[v] != v || v == a || v == b) continue;
     const double t = ((static_cast<double>(r.x) - p.x) * dx + (static_cast<double>(r.y) - p.y) * dy) / length2;
     const double cross = ((static_cast<double>(r.x) - p.x) * dy - (static_cast<double>(r.y) - p.y) * dx);
     if (t > 0 && t < 1 && cross * cross <= static_cast<double>(kOnLine) * kOnLine * length2) cuts.emplace_back(t, v);
   }
   std::sort(cuts.begin(), cuts.end());
-  cuts.emplace_back(1.0, b);
   int start = a;
-  for (const auto& [t, end] : cuts) {
+  // The pieces up to each cut, then the last one up to b (most segments
+  // have no cut: no list made for them).
+  for (size_t k = 0; k <= cuts.size(); ++k) {
+    const int end = k < cuts.size() ? cuts[k].second : b;
     ConstraintEdge e;
     e.first = start;
     e.second = end;
@@ -1897,28 +1928,11 @@ int SweepIndexed(const std::vector<EdgeSweepRecord>& records, int out[4]) {
 }
 
 // Records by the tops of their boxes, equal tops in their first order.
-// Without NaN tops that is the order of (top, index), which sorts as one
-// number per record: the top's bits made to order as the floats do (-0
-// taken as +0, which compares equal to it) above the index.
 void SortByTop(std::vector<EdgeSweepRecord>& records) {
-  const auto byTop = [](const EdgeSweepRecord& a, const EdgeSweepRecord& b) { return a.box.top < b.box.top; };
-  if (records.size() >= (size_t{1} << 32) ||
-      std::any_of(records.begin(), records.end(), [](const EdgeSweepRecord& r) { return std::isnan(r.box.top); })) {
-    std::stable_sort(records.begin(), records.end(), byTop);
-    return;
-  }
-  std::vector<uint64_t> keys(records.size());
-  for (size_t i = 0; i < records.size(); ++i) {
-    const float top = records[i].box.top + 0.0f;
-    uint32_t bits;
-    std::memcpy(&bits, &top, sizeof bits);
-    bits = (bits & 0x80000000u) ? ~bits : (bits | 0x80000000u);
-    keys[i] = static_cast<uint64_t>(bits) << 32 | i;
-  }
-  std::sort(keys.begin(), keys.end());
+  const std::vector<size_t> order = StableOrder(records.size(), [&](size_t i) { return records[i].box.top; });
   std::vector<EdgeSweepRecord> sorted;
   sorted.reserve(records.size());
-  for (uint64_t key : keys) sorted.push_back(records[key & 0xFFFFFFFFu]);
+  for (size_t i : order) sorted.push_back(records[i]);
   records.swap(sorted);
 }
 
