@@ -67,24 +67,22 @@ std::vector<int> Triangles(const Drawing& d, CTriangleMesh::ScanMode mode) {
   return triangles;
 }
 
-uint64_t MeshHash(int curves, unsigned seed) {
-  Drawing d;
-  Draw(d, curves, seed);
-  CTriangleMesh mesh;
-  mesh.AddPoints(d.array);
-  mesh.Triangulate();
-  uint64_t hash = Mix(14695981039346656037ull, mesh.GetVertexCount());
+// The vertex count and the triangles' vertex triples, in triangle order.
+uint64_t MixTriangles(uint64_t hash, const CTriangleMesh& mesh) {
+  hash = Mix(hash, mesh.GetVertexCount());
   for (int t = 0; t < mesh.GetTriangleCount(); ++t) {
     int v[3];
     mesh.TriangleVertices(t, v);
     for (int k : v) hash = Mix(hash, k);
   }
-  // A target with every point but the frame's moved: the first pair that
-  // passes through each other is the one the sweep of boxes meets first.
-  Drawing moved;
-  Draw(moved, curves, seed);
-  std::mt19937 rng(seed + 1);
-  std::uniform_real_distribution<float> move(-25, 25);
+  return hash;
+}
+
+// Moves every point of `moved` but the frame's by up to `shift` and mixes
+// in the fold-over answer of the morph from `d` to it.
+uint64_t MixFoldOver(uint64_t hash, const CTriangleMesh& mesh, const Drawing& d, Drawing& moved, std::mt19937& rng,
+                     float shift) {
+  std::uniform_real_distribution<float> move(-shift, shift);
   for (int l = 1; l < moved.array.GetSize(); ++l)
     for (int p = 0; p < moved.array[l]->GetPointCount(); ++p) {
       CVector2* point = moved.array[l]->PointAt(p);
@@ -94,6 +92,21 @@ uint64_t MeshHash(int curves, unsigned seed) {
   hash = Mix(hash, FindCrossingTriangles(mesh, d.array, moved.array, out));
   for (int k : out) hash = Mix(hash, k);
   return hash;
+}
+
+uint64_t MeshHash(int curves, unsigned seed) {
+  Drawing d;
+  Draw(d, curves, seed);
+  CTriangleMesh mesh;
+  mesh.AddPoints(d.array);
+  mesh.Triangulate();
+  uint64_t hash = MixTriangles(14695981039346656037ull, mesh);
+  // A target with every point but the frame's moved: the first pair that
+  // passes through each other is the one the sweep of boxes meets first.
+  Drawing moved;
+  Draw(moved, curves, seed);
+  std::mt19937 rng(seed + 1);
+  return MixFoldOver(hash, mesh, d, moved, rng, 25);
 }
 
 TEST(TriangleMeshReference, DenseDrawingsKeepTheirTriangles) {
@@ -187,12 +200,7 @@ uint64_t AwkwardMeshHash(unsigned seed, CTriangleMesh::ScanMode mode) {
   mesh.SetScanMode(mode);
   mesh.AddPoints(d.array);
   mesh.Triangulate();
-  uint64_t hash = Mix(14695981039346656037ull, mesh.GetVertexCount());
-  for (int t = 0; t < mesh.GetTriangleCount(); ++t) {
-    int v[3];
-    mesh.TriangleVertices(t, v);
-    for (int k : v) hash = Mix(hash, k);
-  }
+  uint64_t hash = MixTriangles(14695981039346656037ull, mesh);
   std::vector<std::pair<int, int>> edges;
   mesh.Edges(edges);
   for (const auto& [a, b] : edges) hash = Mix(Mix(hash, a), b);
@@ -202,15 +210,7 @@ uint64_t AwkwardMeshHash(unsigned seed, CTriangleMesh::ScanMode mode) {
     Drawing moved;
     draw(moved, rng);
     std::mt19937 r(seed + 7);
-    std::uniform_real_distribution<float> move(-shift, shift);
-    for (int l = 1; l < moved.array.GetSize(); ++l)
-      for (int p = 0; p < moved.array[l]->GetPointCount(); ++p) {
-        CVector2* point = moved.array[l]->PointAt(p);
-        *point = CVector2(point->x + move(r), point->y + move(r));
-      }
-    int out[4] = {-1, -1, -1, -1};
-    hash = Mix(hash, FindCrossingTriangles(mesh, d.array, moved.array, out));
-    for (int k : out) hash = Mix(hash, k);
+    hash = MixFoldOver(hash, mesh, d, moved, r, shift);
   }
   return hash;
 }
