@@ -1490,6 +1490,23 @@ private:
 
 }  // namespace
 
+namespace {
+
+// Sorts numbers below 2^bits ascending, eleven bits a pass.
+void RadixSort(std::vector<uint64_t>& values, int bits) {
+  constexpr int kDigit = 11;
+  std::vector<uint64_t> scratch(values.size());
+  for (int shift = 0; shift < bits; shift += kDigit) {
+    size_t counts[(1 << kDigit) + 1] = {};
+    for (uint64_t v : values) ++counts[((v >> shift) & ((1 << kDigit) - 1)) + 1];
+    for (int d = 0; d < (1 << kDigit); ++d) counts[d + 1] += counts[d];
+    for (uint64_t v : values) scratch[counts[(v >> shift) & ((1 << kDigit) - 1)]++] = v;
+    values.swap(scratch);
+  }
+}
+
+}  // namespace
+
 // The triangles cover the convex hull of the vertices exactly once: every
 // vertex is used, no edge has both its triangles on one side or more than two,
 // and the area and the outer sides' length are the hull's.
@@ -1511,12 +1528,16 @@ bool CTriangleMesh::CoversHull() const {
   // Each side of each triangle as one number: its ends, the smaller first,
   // then 1 when the triangle lies left of smaller -> larger. Sorted, the
   // numbers run in the order of the ends, the sides of one edge together.
-  const auto sideCode = [](int low, int high, bool left) {
-    return static_cast<uint64_t>(static_cast<uint32_t>(low)) << 32 | static_cast<uint64_t>(static_cast<uint32_t>(high)) << 1 |
-           (left ? 1u : 0u);
+  int endBits = 1;
+  while (endBits < 31 && (int64_t{1} << endBits) < m_vertexCount) ++endBits;
+  const int lowShift = endBits + 1;
+  const auto sideCode = [lowShift](int low, int high, bool left) {
+    return static_cast<uint64_t>(low) << lowShift | static_cast<uint64_t>(high) << 1 | (left ? 1u : 0u);
   };
-  const auto sideLow = [](uint64_t code) { return static_cast<int>(code >> 32); };
-  const auto sideHigh = [](uint64_t code) { return static_cast<int>((code & 0xFFFFFFFFu) >> 1); };
+  const auto sideLow = [lowShift](uint64_t code) { return static_cast<int>(code >> lowShift); };
+  const auto sideHigh = [lowShift](uint64_t code) {
+    return static_cast<int>((code & ((uint64_t{1} << lowShift) - 1)) >> 1);
+  };
   std::vector<uint64_t> sides;
   sides.reserve(3 * m_triangles.size());
   std::vector<char> used(m_vertexCount, 0);
@@ -1537,7 +1558,7 @@ bool CTriangleMesh::CoversHull() const {
   }
   for (int v : points)
     if (!used[v]) return false;
-  std::sort(sides.begin(), sides.end());
+  RadixSort(sides, 2 * endBits + 1);
   for (const ConstraintEdge& c : m_constraints) {
     const auto [low, high] = std::minmax(c.first, c.second);
     const uint64_t key = sideCode(low, high, false);
