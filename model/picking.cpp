@@ -130,11 +130,11 @@ int MovingEdgesCross(const CVector2& a0, const CVector2& a1, const CVector2& a2,
                      const CVector2& b0, const CVector2& b1, const CVector2& b2, const CVector2& b3) {
   const CPickTriangle a[2] = {MakeTriangle(AtTime(a0, 0), AtTime(a1, 0), AtTime(a2, 1)),
                               MakeTriangle(AtTime(a1, 0), AtTime(a3, 1), AtTime(a2, 1))};
-  const CPickTriangle b[2] = {MakeTriangle(AtTime(b0, 0), AtTime(b1, 0), AtTime(b2, 1)),
-                              MakeTriangle(AtTime(b1, 0), AtTime(b3, 1), AtTime(b2, 1))};
+  // Only A's triangles need planes: B's are tested by their corners.
+  const CVector3 b[2][3] = {{AtTime(b0, 0), AtTime(b1, 0), AtTime(b2, 1)}, {AtTime(b1, 0), AtTime(b3, 1), AtTime(b2, 1)}};
   static const int kPairs[4][2] = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
   for (const auto& pair : kPairs) {
-    if (a[pair[0]].IntersectsTriangle(b[pair[1]].vertices)) return 1;
+    if (a[pair[0]].IntersectsTriangle(b[pair[1]])) return 1;
   }
   return 0;
 }

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <deque>
 #include <queue>
 #include <unordered_map>
@@ -78,6 +79,33 @@ bool InsideTriangle(const CVector2& a, const CVector2& b, const CVector2& c, con
   return PointInTriangle(tri, p.x, p.y);
 }
 
+// 0 .. count - 1 by key(i) ascending, equal keys in index order: what a
+// stable sort on `<` gives. Without NaN keys that is the order of (key,
+// index), which sorts as one number each: the key's bits made to order as
+// the floats do (-0 taken as +0, which compares equal to it) above the index.
+template <class Key>
+std::vector<size_t> StableOrder(size_t count, Key key) {
+  std::vector<size_t> order(count);
+  for (size_t i = 0; i < count; ++i) order[i] = i;
+  bool packed = count < (size_t{1} << 32);
+  for (size_t i = 0; i < count && packed; ++i) packed = !std::isnan(key(i));
+  if (!packed) {
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return key(a) < key(b); });
+    return order;
+  }
+  std::vector<uint64_t> codes(count);
+  for (size_t i = 0; i < count; ++i) {
+    const float value = key(i) + 0.0f;
+    uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    bits = (bits & 0x80000000u) ? ~bits : (bits | 0x80000000u);
+    codes[i] = static_cast<uint64_t>(bits) << 32 | i;
+  }
+  std::sort(codes.begin(), codes.end());
+  for (size_t i = 0; i < count; ++i) order[i] = static_cast<size_t>(codes[i] & 0xFFFFFFFFu);
+  return order;
+}
+
 }  // namespace
 
 CTriangleMesh::CTriangleMesh() = default;
@@ -102,10 +130,7 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
     }
   }
   // Ascending y; equal y keep their input order.
-  std::vector<int> order(inputs.size());
-  for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
-  std::stable_sort(order.begin(), order.end(),
-                   [&](int a, int b) { return inputs[a].position.y < inputs[b].position.y; });
+  const std::vector<size_t> order = StableOrder(inputs.size(), [&](size_t i) { return inputs[i].position.y; });
   std::vector<int> vertexOf(inputs.size());
   m_positions.clear();
   m_sources.clear();
@@ -137,9 +162,14 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
     for (int i = 0; i + 1 < n || (closed && i < n); ++i)
       AddConstraint(vertexOf[points[i]], vertexOf[points[(i + 1) % n]]);
   }
-  std::stable_sort(m_constraints.begin(), m_constraints.end(), [&](const ConstraintEdge& a, const ConstraintEdge& b) {
-    return m_positions[a.upper].y < m_positions[b.upper].y;
-  });
+  {
+    const std::vector<size_t> byUpper =
+        StableOrder(m_constraints.size(), [&](size_t i) { return m_positions[m_constraints[i].upper].y; });
+    std::vector<ConstraintEdge> sorted;
+    sorted.reserve(m_constraints.size());
+    for (size_t i : byUpper) sorted.push_back(m_constraints[i]);
+    m_constraints.swap(sorted);
+  }
   m_constraintCount = static_cast<int>(m_constraints.size());
   m_keptGrid = CSegmentGrid();
   m_keptPairs.clear();
@@ -176,15 +206,17 @@ void CTriangleMesh::AddConstraint(int from, int to) {
   for (int v = static_cast<int>(lowest - m_positions.begin()); v < m_vertexCount; ++v) {
     const CVector2& r = m_positions[v];
     if (r.y > y1) break;  // vertices run in ascending y
-    if (m_representative[v] != v || v == a || v == b || r.x < x0 || r.x > x1) continue;
+    if (r.x < x0 || r.x > x1 || m_representative[v] != v || v == a || v == b) continue;
     const double t = ((static_cast<double>(r.x) - p.x) * dx + (static_cast<double>(r.y) - p.y) * dy) / length2;
     const double cross = ((static_cast<double>(r.x) - p.x) * dy - (static_cast<double>(r.y) - p.y) * dx);
     if (t > 0 && t < 1 && cross * cross <= static_cast<double>(kOnLine) * kOnLine * length2) cuts.emplace_back(t, v);
   }
   std::sort(cuts.begin(), cuts.end());
-  cuts.emplace_back(1.0, b);
   int start = a;
-  for (const auto& [t, end] : cuts) {
+  // The pieces up to each cut, then the last one up to b (most segments
+  // have no cut: no list made for them).
+  for (size_t k = 0; k <= cuts.size(); ++k) {
+    const int end = k < cuts.size() ? cuts[k].second : b;
     ConstraintEdge e;
     e.first = start;
     e.second = end;
@@ -250,9 +282,11 @@ int CTriangleMesh::Triangulate() {
     m_flipBudget = kFlipsPerTriangle * (3L * m_vertexCount + 16);
   }
   // Flip passes over every created edge until one flips nothing.
+  m_flipSettled.assign(m_createdEdges.size(), 0);
   for (bool flipped = true; flipped && m_flipBudget > 0;) {
     const long before = m_flipBudget;
-    for (size_t e = 0; e < m_createdEdges.size(); ++e) Flip(static_cast<int>(e), 0);
+    for (size_t e = 0; e < m_createdEdges.size(); ++e)
+      if (!m_flipSettled[e]) Flip(static_cast<int>(e), 0);
     flipped = m_flipBudget != before;
   }
   return 1;
@@ -1451,6 +1485,23 @@ private:
 
 }  // namespace
 
+namespace {
+
+// Sorts numbers below 2^bits ascending, eleven bits a pass.
+void RadixSort(std::vector<uint64_t>& values, int bits) {
+  constexpr int kDigit = 11;
+  std::vector<uint64_t> scratch(values.size());
+  for (int shift = 0; shift < bits; shift += kDigit) {
+    size_t counts[(1 << kDigit) + 1] = {};
+    for (uint64_t v : values) ++counts[((v >> shift) & ((1 << kDigit) - 1)) + 1];
+    for (int d = 0; d < (1 << kDigit); ++d) counts[d + 1] += counts[d];
+    for (uint64_t v : values) scratch[counts[(v >> shift) & ((1 << kDigit) - 1)]++] = v;
+    values.swap(scratch);
+  }
+}
+
+}  // namespace
+
 // The triangles cover the convex hull of the vertices exactly once: every
 // vertex is used, no edge has both its triangles on one side or more than two,
 // and the area and the outer sides' length are the hull's.
@@ -1469,11 +1520,20 @@ bool CTriangleMesh::CoversHull() const {
     hullArea += Orient(m_positions[hull[0]], a, b) / 2;
     hullLength += Length(a, b);
   }
-  struct Side {
-    std::pair<int, int> edge;
-    bool left;
+  // Each side of each triangle as one number: its ends, the smaller first,
+  // then 1 when the triangle lies left of smaller -> larger. Sorted, the
+  // numbers run in the order of the ends, the sides of one edge together.
+  int endBits = 1;
+  while (endBits < 31 && (int64_t{1} << endBits) < m_vertexCount) ++endBits;
+  const int lowShift = endBits + 1;
+  const auto sideCode = [lowShift](int low, int high, bool left) {
+    return static_cast<uint64_t>(low) << lowShift | static_cast<uint64_t>(high) << 1 | (left ? 1u : 0u);
   };
-  std::vector<Side> sides;
+  const auto sideLow = [lowShift](uint64_t code) { return static_cast<int>(code >> lowShift); };
+  const auto sideHigh = [lowShift](uint64_t code) {
+    return static_cast<int>((code & ((uint64_t{1} << lowShift) - 1)) >> 1);
+  };
+  std::vector<uint64_t> sides;
   sides.reserve(3 * m_triangles.size());
   std::vector<char> used(m_vertexCount, 0);
   double area = 0;
@@ -1487,23 +1547,25 @@ bool CTriangleMesh::CoversHull() const {
       if (m_representative[v[k]] != v[k]) return false;
       used[v[k]] = 1;
       const auto edge = std::minmax(v[k], v[(k + 1) % 3]);
-      sides.push_back({edge, Orient(m_positions[edge.first], m_positions[edge.second], m_positions[v[(k + 2) % 3]]) > 0});
+      sides.push_back(sideCode(edge.first, edge.second,
+                               Orient(m_positions[edge.first], m_positions[edge.second], m_positions[v[(k + 2) % 3]]) > 0));
     }
   }
   for (int v : points)
     if (!used[v]) return false;
-  std::sort(sides.begin(), sides.end(), [](const Side& a, const Side& b) { return a.edge < b.edge; });
+  RadixSort(sides, 2 * endBits + 1);
   for (const ConstraintEdge& c : m_constraints) {
-    const Side key = {std::minmax(c.first, c.second), false};
-    if (!std::binary_search(sides.begin(), sides.end(), key, [](const Side& a, const Side& b) { return a.edge < b.edge; }))
-      return false;
+    const auto [low, high] = std::minmax(c.first, c.second);
+    const uint64_t key = sideCode(low, high, false);
+    const auto found = std::lower_bound(sides.begin(), sides.end(), key);
+    if (found == sides.end() || (*found | 1) != (key | 1)) return false;
   }
   double outerLength = 0;
   for (size_t i = 0; i < sides.size();) {
     size_t j = i + 1;
-    while (j < sides.size() && sides[j].edge == sides[i].edge) ++j;
-    if (j - i > 2 || (j - i == 2 && sides[i].left == sides[i + 1].left)) return false;
-    if (j - i == 1) outerLength += Length(m_positions[sides[i].edge.first], m_positions[sides[i].edge.second]);
+    while (j < sides.size() && (sides[j] | 1) == (sides[i] | 1)) ++j;
+    if (j - i > 2 || (j - i == 2 && sides[i] == sides[i + 1])) return false;
+    if (j - i == 1) outerLength += Length(m_positions[sideLow(sides[i])], m_positions[sideHigh(sides[i])]);
     i = j;
   }
   return std::fabs(area - hullArea) <= kCoverTolerance * hullArea &&
@@ -1545,37 +1607,59 @@ void CTriangleMesh::Retriangulate() {
 
 int CTriangleMesh::OppositeVertex(const Triangle* t, int a, int b) const {
   for (EdgeRef side : t->sides) {
-    int x, y;
-    EdgeEnds(side, &x, &y);
+    const auto [x, y] = SideEnds(side);
     if (x != a && x != b) return x;
     if (y != a && y != b) return y;
   }
   return -1;
 }
 
+namespace {
+
+bool AllFinite(std::initializer_list<const CVector2*> points) {
+  for (const CVector2* v : points)
+    if (!std::isfinite(v->x) || !std::isfinite(v->y)) return false;
+  return true;
+}
+
+}  // namespace
+
 void CTriangleMesh::Flip(int created, int depth) {
   if (m_flipBudget <= 0 || depth > kMaxFlipDepth) return;
+  // Every refusal below depends only on the edge's two triangles: until a
+  // flip changes one of them, the edge would be refused again.
+  const auto refuse = [&] {
+    if (static_cast<size_t>(created) < m_flipSettled.size()) m_flipSettled[created] = 1;
+  };
   CreatedEdge& e = m_createdEdges[created];
   Triangle *left = e.left, *right = e.right;
-  if (!left || !right || left == right) return;
+  if (!left || !right || left == right) return refuse();
   const int a = e.first, b = e.second;
   const int p = OppositeVertex(left, a, b), q = OppositeVertex(right, a, b);
-  if (p < 0 || q < 0 || p == q) return;
+  if (p < 0 || q < 0 || p == q) return refuse();
   const CVector2 &A = m_positions[a], &B = m_positions[b], &P = m_positions[p], &Q = m_positions[q];
   // When the new pair's smallest angle is no larger than the old pair's, as
   // their cosines tell, the gain is nowhere near the threshold: no arc
   // cosines needed to refuse. Most edges are refused here, so this comes
   // before the convexity test.
   const double cosineBefore = std::max(TriangleMaxCosine(A, B, P), TriangleMaxCosine(A, B, Q));
+  // With finite coordinates no cosine is NaN (squared float differences
+  // neither overflow nor underflow a double), so any one corner of the new
+  // pair at or above cosineBefore puts their maximum there too.
+  if (AllFinite({&A, &B, &P, &Q}) &&
+      (CornerCosine(P, Q, A) >= cosineBefore || CornerCosine(Q, A, P) >= cosineBefore ||
+       CornerCosine(A, P, Q) >= cosineBefore || CornerCosine(P, Q, B) >= cosineBefore ||
+       CornerCosine(Q, B, P) >= cosineBefore || CornerCosine(B, P, Q) >= cosineBefore))
+    return refuse();
   const double cosineAfter = std::max(TriangleMaxCosine(P, Q, A), TriangleMaxCosine(P, Q, B));
-  if (cosineAfter >= cosineBefore) return;
+  if (cosineAfter >= cosineBefore) return refuse();
   // Only a convex quadrilateral can swap its diagonal.
   if (InsideTriangle(P, B, Q, A) || InsideTriangle(A, P, Q, B) || InsideTriangle(A, B, Q, P) ||
       InsideTriangle(A, B, P, Q))
-    return;
+    return refuse();
   const double before = std::min(TriangleMinAngle(A, B, P), TriangleMinAngle(A, B, Q));
   const double after = std::min(TriangleMinAngle(P, Q, A), TriangleMinAngle(P, Q, B));
-  if (!(after - before > kFlipGain)) return;
+  if (!(after - before > kFlipGain)) return refuse();
   --m_flipBudget;
   ++m_flips;
   // A front's own edge has one triangle and never flips; should one ever,
@@ -1586,15 +1670,17 @@ void CTriangleMesh::Flip(int created, int depth) {
   // a-q and q-b. The left triangle becomes (p, q, a), the right (p, q, b).
   auto sideJoining = [&](const Triangle* t, int x, int y) {
     for (EdgeRef side : t->sides) {
-      int s0, s1;
-      EdgeEnds(side, &s0, &s1);
+      const auto [s0, s1] = SideEnds(side);
       if ((s0 == x && s1 == y) || (s0 == y && s1 == x)) return side;
     }
     return EdgeRef{2, -1};
   };
   const EdgeRef bp = sideJoining(left, b, p), pa = sideJoining(left, p, a);
   const EdgeRef aq = sideJoining(right, a, q), qb = sideJoining(right, q, b);
-  if (bp.kind == 2 || pa.kind == 2 || aq.kind == 2 || qb.kind == 2) return;
+  if (bp.kind == 2 || pa.kind == 2 || aq.kind == 2 || qb.kind == 2) return refuse();
+  // Both triangles change: their edges are tested afresh.
+  for (EdgeRef side : {EdgeRef{0, created}, bp, pa, aq, qb})
+    if (!side.kind && static_cast<size_t>(side.index) < m_flipSettled.size()) m_flipSettled[side.index] = 0;
   const EdgeRef self = {0, created};
   IndexCreated(created, false);
   e.first = p;
@@ -1629,10 +1715,10 @@ void CTriangleMesh::LinkRemaining() {
 
 void CTriangleMesh::TriangleVertices(int triangle, int out[3]) const {
   const Triangle& t = m_triangles[triangle];
+  const std::pair<int, int> ends[3] = {SideEnds(t.sides[0]), SideEnds(t.sides[1]), SideEnds(t.sides[2])};
   for (int i = 0; i < 3; ++i) {
-    int a0, a1, b0, b1;
-    EdgeEnds(t.sides[(i + 2) % 3], &a0, &a1);
-    EdgeEnds(t.sides[i], &b0, &b1);
+    const auto [a0, a1] = ends[(i + 2) % 3];
+    const auto [b0, b1] = ends[i];
     out[i] = (a0 == b0 || a0 == b1) ? a0 : a1;
   }
 }
@@ -1731,7 +1817,7 @@ bool EdgesCollide(const EdgeSweepRecord& a, const EdgeSweepRecord& b) {
 class ActiveRecordsByX {
  public:
   explicit ActiveRecordsByX(const std::vector<EdgeSweepRecord>& records)
-      : m_records(records), m_active(records.size(), 0), m_stamps(records.size(), 0) {
+      : m_records(records), m_active(records.size(), 0), m_span(records.size()), m_stamps(records.size(), 0) {
     double x0 = INFINITY, x1 = -INFINITY, widths = 0;
     size_t finite = 0;
     for (const EdgeSweepRecord& r : records)
@@ -1755,7 +1841,8 @@ class ActiveRecordsByX {
       m_everywhere.push_back(r);
       return;
     }
-    for (int b = Bucket(m_records[r].box.left); b <= Bucket(m_records[r].box.right); ++b) m_buckets[b].push_back(r);
+    m_span[r] = {Bucket(m_records[r].box.left), Bucket(m_records[r].box.right)};
+    for (int b = m_span[r].first; b <= m_span[r].second; ++b) m_buckets[b].push_back(r);
   }
 
   void Remove(int r) {
@@ -1765,7 +1852,7 @@ class ActiveRecordsByX {
       drop(m_everywhere);
       return;
     }
-    for (int b = Bucket(m_records[r].box.left); b <= Bucket(m_records[r].box.right); ++b) drop(m_buckets[b]);
+    for (int b = m_span[r].first; b <= m_span[r].second; ++b) drop(m_buckets[b]);
   }
 
   bool IsActive(int r) const { return m_active[r] != 0; }
@@ -1787,7 +1874,7 @@ class ActiveRecordsByX {
       if (EdgesCollide(m_records[o], mine)) best = o;
     };
     for (int o : m_everywhere) consider(o);
-    for (int b = Bucket(mine.box.left); b <= Bucket(mine.box.right); ++b)
+    for (int b = m_span[r].first; b <= m_span[r].second; ++b)
       for (int o : m_buckets[b]) consider(o);
     return best;
   }
@@ -1801,6 +1888,7 @@ class ActiveRecordsByX {
 
   const std::vector<EdgeSweepRecord>& m_records;
   std::vector<char> m_active;
+  std::vector<std::pair<int, int>> m_span;  // first and last bucket of each record added
   std::vector<std::vector<int>> m_buckets;
   std::vector<int> m_everywhere;  // boxes whose x range is not finite
   double m_left = 0, m_width = 1;
@@ -1855,6 +1943,15 @@ int SweepIndexed(const std::vector<EdgeSweepRecord>& records, int out[4]) {
   return 0;
 }
 
+// Records by the tops of their boxes, equal tops in their first order.
+void SortByTop(std::vector<EdgeSweepRecord>& records) {
+  const std::vector<size_t> order = StableOrder(records.size(), [&](size_t i) { return records[i].box.top; });
+  std::vector<EdgeSweepRecord> sorted;
+  sorted.reserve(records.size());
+  for (size_t i : order) sorted.push_back(records[i]);
+  records.swap(sorted);
+}
+
 }  // namespace
 
 int FindCrossingTriangles(const CTriangleMesh& mesh, const CFeatureLineArray& source,
@@ -1872,22 +1969,27 @@ int FindCrossingTriangles(const CTriangleMesh& mesh, const CFeatureLineArray& so
     }
   std::vector<std::pair<int, int>> edges;
   mesh.Edges(edges);
+  // Each vertex's points looked up once, not once per edge end.
+  std::vector<CVector2> sourceOf(static_cast<size_t>(mesh.GetVertexCount())), targetOf(sourceOf.size());
+  for (size_t v = 0; v < sourceOf.size(); ++v) {
+    sourceOf[v] = SourcePoint(source, mesh.Sources()[v]);
+    targetOf[v] = SourcePoint(target, mesh.Sources()[v]);
+  }
   std::vector<EdgeSweepRecord> records;
   records.reserve(edges.size());
   for (const auto& [a, b] : edges) {
     EdgeSweepRecord r;
     r.first = a;
     r.second = b;
-    r.sourceFirst = SourcePoint(source, mesh.Sources()[a]);
-    r.sourceSecond = SourcePoint(source, mesh.Sources()[b]);
-    r.targetFirst = SourcePoint(target, mesh.Sources()[a]);
-    r.targetSecond = SourcePoint(target, mesh.Sources()[b]);
+    r.sourceFirst = sourceOf[a];
+    r.sourceSecond = sourceOf[b];
+    r.targetFirst = targetOf[a];
+    r.targetSecond = targetOf[b];
     const CVector2 corners[4] = {r.sourceFirst, r.sourceSecond, r.targetFirst, r.targetSecond};
     BoundsOfPoints(r.box, corners, 4);
     records.push_back(r);
   }
-  std::stable_sort(records.begin(), records.end(),
-                   [](const EdgeSweepRecord& a, const EdgeSweepRecord& b) { return a.box.top < b.box.top; });
+  SortByTop(records);
   if (!mesh.UsesLinearScans()) return SweepIndexed(records, out);
   // A record leaves the active list once the sweep passes its bottom, after
   // it has been tested against every record still listed: each pair whose

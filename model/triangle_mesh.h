@@ -157,6 +157,15 @@ private:
   void Flip(int created, int depth);
   int OppositeVertex(const Triangle* t, int a, int b) const;
   void LinkRemaining();
+  // Per created edge: refused by the flip test, and neither of its
+  // triangles has changed since. The flip passes skip such edges, which
+  // would only be refused again.
+  std::vector<char> m_flipSettled;
+  // EdgeEnds as a pair, inline for the flips' and the export's tight loops.
+  std::pair<int, int> SideEnds(EdgeRef e) const {
+    return e.kind ? std::pair(m_constraints[e.index].first, m_constraints[e.index].second)
+                  : std::pair(m_createdEdges[e.index].first, m_createdEdges[e.index].second);
+  }
 
   // --- cover check ---
   bool CoversHull() const;
