@@ -1142,9 +1142,9 @@ private:
     m_around.assign(m_positions.size(), -1);
     for (int t = 0; t < n; ++t) {
       Linked& l = m_linked[t];
-      l.v = m_triangles[t];
+      l.v = {m_triangles[t][0], m_triangles[t][1], m_triangles[t][2], m_triangles[t][0]};
       for (int k = 0; k < 3; ++k) {
-        const EdgeOwnerTable::Owners& owners = *m_edges.Find(Key(l.v[k], l.v[Next(k)]));
+        const EdgeOwnerTable::Owners& owners = *m_edges.Find(Key(l.v[k], l.v[k + 1]));
         l.first[k] = owners[0] == t;
         l.across[k] = l.first[k] ? owners[1] : owners[0];  // the triangle until its side is known
         m_around[l.v[k]] = t;
@@ -1152,65 +1152,69 @@ private:
     }
     for (Linked& l : m_linked)
       for (int k = 0; k < 3; ++k)
-        if (l.across[k] >= 0) l.across[k] = Corner(l.across[k], SideOf(m_linked[l.across[k]], l.v[k], l.v[Next(k)]));
+        if (l.across[k] >= 0) l.across[k] = Corner(l.across[k], SideOf(m_linked[l.across[k]], l.v[k], l.v[k + 1]));
     std::vector<Stacked> stack;
+    stack.reserve(4 * static_cast<size_t>(n));
     for (const auto& [key, unused] : Ordered()) {
       const EdgeOwnerTable::Owners& owners = *m_edges.Find(key);
-      if (owners[1] >= 0)
-        stack.push_back({key.first, key.second, Corner(owners[0], SideOf(m_linked[owners[0]], key.first, key.second))});
+      if (owners[1] >= 0) stack.push_back(Stack(Corner(owners[0], SideOf(m_linked[owners[0]], key.first, key.second))));
     }
     for (long budget = 64 * static_cast<long>(m_edges.Size()) + 64; !stack.empty() && budget > 0; --budget) {
       const Stacked top = stack.back();
       stack.pop_back();
-      const int c = FindCorner(top);
-      if (c < 0) continue;
+      int c = top.corner;
+      if (Ends(c) != top.ends && (c = FindCorner(top)) < 0) continue;
+      const int x = std::min(top.ends[0], top.ends[1]), y = std::max(top.ends[0], top.ends[1]);
       const Linked& held = m_linked[c >> 2];
       const int across = held.across[c & 3];
       if (across < 0) continue;
       const int ca = held.first[c & 3] ? c : across, cb = ca == c ? across : c;
       const Linked& first = m_linked[ca >> 2];
-      const int q = m_linked[cb >> 2].v[Next(Next(cb & 3))];
+      const int q = m_linked[cb >> 2].v[kOpposite[cb & 3]];
       if (!(InCircle(P(first.v[0]), P(first.v[1]), P(first.v[2]), P(q)) > 0)) continue;
-      const int p = first.v[Next(Next(ca & 3))];
+      const int p = first.v[kOpposite[ca & 3]];
       // Convex(p, q, x, y), keeping the sides of p-q that x and y lie on.
-      const int x = top.x, y = top.y;
       const double xSide = Orient(P(p), P(q), P(x)), ySide = Orient(P(p), P(q), P(y));
       if (!(xSide * ySide < 0 && Orient(P(x), P(y), P(p)) * Orient(P(x), P(y), P(q)) < 0)) continue;
       int sides[4];
       FlipLinked(ca, cb, x, y, p, q, xSide > 0, ySide > 0, sides);
-      stack.push_back({std::min(x, p), std::max(x, p), sides[0]});
-      stack.push_back({std::min(x, q), std::max(x, q), sides[2]});
-      stack.push_back({std::min(y, p), std::max(y, p), sides[1]});
-      stack.push_back({std::min(y, q), std::max(y, q), sides[3]});
+      for (int o : {0, 2, 1, 3}) stack.push_back(Stack(sides[o]));
     }
     const size_t edges = m_edges.Size();
     m_edges = EdgeOwnerTable(edges);
     for (int t = 0; t < n; ++t) {
       const Linked& l = m_linked[t];
-      m_triangles[t] = l.v;
+      m_triangles[t] = {l.v[0], l.v[1], l.v[2]};
       for (int k = 0; k < 3; ++k)
-        if (l.first[k]) m_edges.Insert(Key(l.v[k], l.v[Next(k)]), {t, l.across[k] < 0 ? -1 : l.across[k] >> 2});
+        if (l.first[k]) m_edges.Insert(Key(l.v[k], l.v[k + 1]), {t, l.across[k] < 0 ? -1 : l.across[k] >> 2});
     }
     m_linked.clear();
     m_around.clear();
   }
 
-  // MakeDelaunayLinked's triangle: its corners, and per side k (from v[k] to
-  // the next corner) the side across as Corner(triangle, side), -1 on the
-  // hull, and whether this triangle is listed first on it.
-  struct Linked {
-    std::array<int, 3> v;
+  // MakeDelaunayLinked's triangle: its corners (the first again after the
+  // last), and per side k (v[k] to v[k + 1]) the side across as
+  // Corner(triangle, side), -1 on the hull, and whether this triangle is
+  // listed first on it.
+  struct alignas(32) Linked {
+    std::array<int, 4> v;
     std::array<int, 3> across;
     std::array<bool, 3> first;
   };
   struct Stacked {
-    int x, y;    // the edge's ends, the smaller first
-    int corner;  // a triangle side that was the edge when stacked
+    std::array<int, 2> ends;  // the edge's ends as that side ran then
+    int corner;               // a triangle side that was the edge when stacked
   };
+  static constexpr int kOpposite[3] = {2, 0, 1};  // the corner facing each side
   static int Next(int k) { return k == 2 ? 0 : k + 1; }
+  std::array<int, 2> Ends(int corner) const {
+    const Linked& l = m_linked[corner >> 2];
+    return {l.v[corner & 3], l.v[(corner & 3) + 1]};
+  }
+  Stacked Stack(int corner) const { return {Ends(corner), corner}; }
   static int Corner(int t, int k) { return 4 * t + k; }
   static bool Joins(const Linked& l, int k, int u, int w) {
-    const int a = l.v[k], b = l.v[Next(k)];
+    const int a = l.v[k], b = l.v[k + 1];
     return (a == u && b == w) || (a == w && b == u);
   }
   static int SideOf(const Linked& l, int u, int w) {
@@ -1219,20 +1223,20 @@ private:
     return -1;
   }
 
-  // The side that is the stacked edge now, looked for where it was stacked
-  // and then round its first end; -1 when it is no longer an edge.
+  // The side that is the stacked edge now, looked for in the triangle where
+  // it was stacked and then round its first end; -1 when it is no longer an
+  // edge.
   int FindCorner(const Stacked& top) const {
-    const int held = top.corner >> 2;
-    if (Joins(m_linked[held], top.corner & 3, top.x, top.y)) return top.corner;
-    if (const int k = SideOf(m_linked[held], top.x, top.y); k >= 0) return Corner(held, k);
-    const int start = m_around[top.x];
+    const int held = top.corner >> 2, x = std::min(top.ends[0], top.ends[1]), y = std::max(top.ends[0], top.ends[1]);
+    if (const int k = SideOf(m_linked[held], x, y); k >= 0) return Corner(held, k);
+    const int start = m_around[x];
     if (start < 0) return -1;
     // Round the vertex one way, then (stopped by the hull) the other.
     for (int turn = 0; turn < 2; ++turn)
       for (int triangle = start;;) {
         const Linked& l = m_linked[triangle];
-        if (const int k = SideOf(l, top.x, top.y); k >= 0) return Corner(triangle, k);
-        const int at = l.v[0] == top.x ? 0 : l.v[1] == top.x ? 1 : 2;
+        if (const int k = SideOf(l, x, y); k >= 0) return Corner(triangle, k);
+        const int at = l.v[0] == x ? 0 : l.v[1] == x ? 1 : 2;
         const int next = l.across[turn == 0 ? at : Next(Next(at))];
         if (next < 0) break;
         triangle = next >> 2;
@@ -1247,53 +1251,57 @@ private:
   // x-p, y-p, x-q, y-q.
   void FlipLinked(int ca, int cb, int x, int y, int p, int q, bool xLeft, bool yLeft, int sides[4]) {
     const int a = ca >> 2, b = cb >> 2;
-    // The outer sides, numbered as `sides`, by their ends.
-    auto outer = [&](int u, int w) { return (u == y || w == y ? 1 : 0) + (u == q || w == q ? 2 : 0); };
+    Linked &A = m_linked[a], &B = m_linked[b];
+    // The side across each outer side, numbered as `sides`: in each old
+    // triangle the side after the diagonal runs from one of its ends to p or q.
     int across[4];
+    const int a1 = Next(ca & 3), a2 = Next(a1), b1 = Next(cb & 3), b2 = Next(b1);
+    const int ya = A.v[a1] == y ? 1 : 0, yb = B.v[b1] == y ? 1 : 0;
+    across[ya] = A.across[a1], across[1 - ya] = A.across[a2];
+    across[2 + yb] = B.across[b1], across[3 - yb] = B.across[b2];
+    const bool hull = (across[0] | across[1] | across[2] | across[3]) < 0;
     // The table's erasures, in each old triangle's side order: outer sides
     // with no triangle across, and the diagonal with the second triangle.
-    for (int c : {ca, cb}) {
-      const Linked& l = m_linked[c >> 2];
-      for (int k = 0; k < 3; ++k) {
-        const int u = l.v[k], w = l.v[Next(k)];
-        if (k == (c & 3)) {
-          if (c == cb) m_changes.push_back(Code({x, y}) | kErased);
-          continue;
-        }
-        const int o = outer(u, w);
-        across[o] = l.across[k];
-        if (across[o] < 0) m_changes.push_back(Code(Key(u, w)) | kErased);
-      }
+    if (hull) {
+      for (int k = 0; k < 3; ++k)
+        if (k != (ca & 3) && A.across[k] < 0) m_changes.push_back(Code(Key(A.v[k], A.v[k + 1])) | kErased);
+      for (int k = 0; k < 3; ++k)
+        if (k == (cb & 3) || B.across[k] < 0) m_changes.push_back(Code(Key(B.v[k], B.v[k + 1])) | kErased);
+    } else {
+      m_changes.push_back(Code({x, y}) | kErased);
     }
-    m_linked[a].v = xLeft ? std::array<int, 3>{p, q, x} : std::array<int, 3>{p, x, q};
-    m_linked[b].v = yLeft ? std::array<int, 3>{p, q, y} : std::array<int, 3>{p, y, q};
+    A.v = xLeft ? std::array<int, 4>{p, q, x, p} : std::array<int, 4>{p, x, q, p};
+    B.v = yLeft ? std::array<int, 4>{p, q, y, p} : std::array<int, 4>{p, y, q, p};
     m_around[x] = a, m_around[p] = a, m_around[q] = a, m_around[y] = b;
-    // p-q is side 0 of a triangle that runs p, q and side 2 of one that runs p, x or p, y.
+    // p-q is side 0 of a triangle that runs p, q and side 2 of one that runs
+    // p, x or p, y; side 1 always joins x or y to q.
     const int flippedA = xLeft ? 0 : 2, flippedB = yLeft ? 0 : 2;
-    for (int t : {a, b}) {
-      Linked& l = m_linked[t];
-      for (int k = 0; k < 3; ++k) {
-        if (k == (t == a ? flippedA : flippedB)) {
-          l.across[k] = t == a ? Corner(b, flippedB) : Corner(a, flippedA);
-          l.first[k] = t == a;
-          if (t == a) m_changes.push_back(Code(Key(p, q)));
-          continue;
-        }
-        const int u = l.v[k], w = l.v[Next(k)];
-        const int o = outer(u, w);
-        sides[o] = Corner(t, k);
-        l.across[k] = across[o];
-        // A side with a triangle across lists that one first; one without
-        // enters the table afresh with its new triangle.
-        l.first[k] = across[o] < 0;
-        if (across[o] < 0) {
-          m_changes.push_back(Code(Key(u, w)));
-          continue;
-        }
+    sides[0] = Corner(a, 2 - flippedA), sides[1] = Corner(b, 2 - flippedB);
+    sides[2] = Corner(a, 1), sides[3] = Corner(b, 1);
+    A.across[flippedA] = Corner(b, flippedB), A.first[flippedA] = true;
+    B.across[flippedB] = Corner(a, flippedA), B.first[flippedB] = false;
+    for (int o = 0; o < 4; ++o) {
+      Linked& l = m_linked[sides[o] >> 2];
+      const int k = sides[o] & 3;
+      l.across[k] = across[o];
+      // A side with a triangle across lists that one first; one without
+      // enters the table afresh with its new triangle.
+      l.first[k] = across[o] < 0;
+      if (across[o] >= 0) {
         Linked& other = m_linked[across[o] >> 2];
-        other.across[across[o] & 3] = Corner(t, k);
+        other.across[across[o] & 3] = sides[o];
         other.first[across[o] & 3] = true;
       }
+    }
+    // The table's insertions, in each new triangle's side order: outer sides
+    // with no triangle across, and the flipped diagonal with the first.
+    if (hull) {
+      for (int k = 0; k < 3; ++k)
+        if (k == flippedA || A.across[k] < 0) m_changes.push_back(Code(Key(A.v[k], A.v[k + 1])));
+      for (int k = 0; k < 3; ++k)
+        if (k != flippedB && B.across[k] < 0) m_changes.push_back(Code(Key(B.v[k], B.v[k + 1])));
+    } else {
+      m_changes.push_back(Code(Key(p, q)));
     }
   }
 
