@@ -1176,9 +1176,9 @@ private:
       // Convex(p, q, x, y), keeping the sides of p-q that x and y lie on.
       const double xSide = Orient(P(p), P(q), P(x)), ySide = Orient(P(p), P(q), P(y));
       if (!(xSide * ySide < 0 && Orient(P(x), P(y), P(p)) * Orient(P(x), P(y), P(q)) < 0)) continue;
-      int sides[4];
+      Stacked sides[4];
       FlipLinked(ca, cb, x, y, p, q, xSide > 0, ySide > 0, sides);
-      for (int o : {0, 2, 1, 3}) stack.push_back(Stack(sides[o]));
+      for (int o : {0, 2, 1, 3}) stack.push_back(sides[o]);
     }
     const size_t edges = m_edges.Size();
     m_edges = EdgeOwnerTable(edges);
@@ -1249,7 +1249,7 @@ private:
   // becomes (p, q, x), that of cb (p, q, y), counter-clockwise as
   // `xLeft`/`yLeft` (x, y left of p -> q) say. `sides` gets the new sides
   // x-p, y-p, x-q, y-q.
-  void FlipLinked(int ca, int cb, int x, int y, int p, int q, bool xLeft, bool yLeft, int sides[4]) {
+  void FlipLinked(int ca, int cb, int x, int y, int p, int q, bool xLeft, bool yLeft, Stacked sides[4]) {
     const int a = ca >> 2, b = cb >> 2;
     Linked &A = m_linked[a], &B = m_linked[b];
     // The side across each outer side, numbered as `sides`: in each old
@@ -1270,26 +1270,25 @@ private:
     } else {
       m_changes.push_back(Code({x, y}) | kErased);
     }
-    A.v = xLeft ? std::array<int, 4>{p, q, x, p} : std::array<int, 4>{p, x, q, p};
-    B.v = yLeft ? std::array<int, 4>{p, q, y, p} : std::array<int, 4>{p, y, q, p};
+    A.v = {p, xLeft ? q : x, xLeft ? x : q, p};
+    B.v = {p, yLeft ? q : y, yLeft ? y : q, p};
     m_around[x] = a, m_around[p] = a, m_around[q] = a, m_around[y] = b;
     // p-q is side 0 of a triangle that runs p, q and side 2 of one that runs
-    // p, x or p, y; side 1 always joins x or y to q.
+    // p, x or p, y, the side from or to p the other; side 1 joins x or y and q.
     const int flippedA = xLeft ? 0 : 2, flippedB = yLeft ? 0 : 2;
-    sides[0] = Corner(a, 2 - flippedA), sides[1] = Corner(b, 2 - flippedB);
-    sides[2] = Corner(a, 1), sides[3] = Corner(b, 1);
     A.across[flippedA] = Corner(b, flippedB), A.first[flippedA] = true;
     B.across[flippedB] = Corner(a, flippedA), B.first[flippedB] = false;
     for (int o = 0; o < 4; ++o) {
-      Linked& l = m_linked[sides[o] >> 2];
-      const int k = sides[o] & 3;
+      const int t = o & 1 ? b : a, k = o < 2 ? 2 - (o & 1 ? flippedB : flippedA) : 1;
+      Linked& l = o & 1 ? B : A;
+      sides[o] = {{l.v[k], l.v[k + 1]}, Corner(t, k)};
       l.across[k] = across[o];
       // A side with a triangle across lists that one first; one without
       // enters the table afresh with its new triangle.
       l.first[k] = across[o] < 0;
       if (across[o] >= 0) {
         Linked& other = m_linked[across[o] >> 2];
-        other.across[across[o] & 3] = sides[o];
+        other.across[across[o] & 3] = Corner(t, k);
         other.first[across[o] & 3] = true;
       }
     }
