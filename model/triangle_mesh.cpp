@@ -1093,6 +1093,10 @@ public:
   // Flips edges crossing a-b until a-b is an edge; false when it cannot be
   // made (a vertex lies on it, or it crosses a segment forced in before).
   bool Force(int a, int b) {
+    if (m_linksLive) {
+      if (LinkedEdge(a, b)) return Lock(a, b);
+      TableFromLinks();
+    }
     if (m_edges.Find(Key(a, b))) return Lock(a, b);
     std::deque<Edge> crossing;
     const float x0 = std::min(P(a).x, P(b).x), x1 = std::max(P(a).x, P(b).x);
@@ -1134,8 +1138,9 @@ private:
   // MakeDelaunay with the same flips in the same order, the edge table left
   // aside: each triangle holds, for each side, the side across and whether it
   // is listed first there, and a stacked edge remembers a triangle side that
-  // was that edge. The table and the log of its changes come out as the
-  // table's own flips leave them.
+  // was that edge. The log of the table's changes comes out as the table's
+  // own flips leave it, and the table itself when a forced segment needs it:
+  // most segments are edges already, found on the links.
   void MakeDelaunayLinked() {
     const int n = static_cast<int>(m_triangles.size());
     m_linked.resize(n);
@@ -1180,16 +1185,28 @@ private:
       FlipLinked(ca, cb, x, y, p, q, xSide > 0, ySide > 0, sides);
       for (int o : {0, 2, 1, 3}) stack.push_back(sides[o]);
     }
+    for (int t = 0; t < n; ++t) m_triangles[t] = {m_linked[t].v[0], m_linked[t].v[1], m_linked[t].v[2]};
+    m_linksLive = true;
+  }
+
+  // The edge table as the links leave it; the links are dropped.
+  void TableFromLinks() {
     const size_t edges = m_edges.Size();
     m_edges = EdgeOwnerTable(edges);
-    for (int t = 0; t < n; ++t) {
+    for (int t = 0; t < static_cast<int>(m_linked.size()); ++t) {
       const Linked& l = m_linked[t];
-      m_triangles[t] = {l.v[0], l.v[1], l.v[2]};
       for (int k = 0; k < 3; ++k)
         if (l.first[k]) m_edges.Insert(Key(l.v[k], l.v[k + 1]), {t, l.across[k] < 0 ? -1 : l.across[k] >> 2});
     }
     m_linked.clear();
     m_around.clear();
+    m_linksLive = false;
+  }
+
+  // a-b is an edge of the linked triangles.
+  bool LinkedEdge(int a, int b) const {
+    const int x = std::min(a, b);
+    return m_around[x] >= 0 && FindCorner({{a, b}, Corner(m_around[x], 0)}) >= 0;
   }
 
   // MakeDelaunayLinked's triangle: its corners (the first again after the
@@ -1467,9 +1484,11 @@ private:
     return m_order;
   }
   std::unordered_set<Edge, EdgeHash> m_locked;                     // segments forced in
-  // MakeDelaunayLinked's triangles, and a triangle at each vertex.
+  // MakeDelaunayLinked's triangles, and a triangle at each vertex, kept in
+  // place of the edge table until a segment is forced by flips.
   std::vector<Linked> m_linked;
   std::vector<int> m_around;
+  bool m_linksLive = false;
 };
 
 }  // namespace
