@@ -1046,20 +1046,22 @@ public:
       for (size_t i = k; i >= 1; --i) hull.push_back(points[i]);
     }
     // Each later point lies beyond the hull: it joins every hull side it sees.
+    std::vector<char> sees;
+    std::vector<int> next;
     for (size_t i = k + 1; i < n; ++i) {
       const int p = points[i];
       const size_t m = hull.size();
-      std::vector<char> sees(m);
+      sees.assign(m, 0);
       bool any = false;
-      for (size_t h = 0; h < m; ++h) any |= sees[h] = Orient(P(hull[h]), P(hull[(h + 1) % m]), P(p)) < 0;
+      for (size_t h = 0; h < m; ++h) any |= sees[h] = Orient(P(hull[h]), P(hull[h + 1 < m ? h + 1 : 0]), P(p)) < 0;
       if (!any) continue;
       size_t s = 0;
-      while (s < m && !(sees[s] && !sees[(s + m - 1) % m])) ++s;
+      while (s < m && !(sees[s] && !sees[s > 0 ? s - 1 : m - 1])) ++s;
       if (s == m) continue;
       size_t c = 0;
       for (; c < m && sees[(s + c) % m]; ++c) Add(hull[(s + c + 1) % m], hull[(s + c) % m], p);
-      std::vector<int> next = {hull[s], p};
-      for (size_t h = (s + c) % m; h != s; h = (h + 1) % m) next.push_back(hull[h]);
+      next.assign({hull[s], p});
+      for (size_t h = (s + c) % m; h != s; h = h + 1 < m ? h + 1 : 0) next.push_back(hull[h]);
       hull.swap(next);
     }
     return true;
