@@ -1075,20 +1075,22 @@ public:
       for (size_t i = k; i >= 1; --i) hull.push_back(points[i]);
     }
     // Each later point lies beyond the hull: it joins every hull side it sees.
+    std::vector<char> sees;
+    std::vector<int> next;
     for (size_t i = k + 1; i < n; ++i) {
       const int p = points[i];
       const size_t m = hull.size();
-      std::vector<char> sees(m);
+      sees.assign(m, 0);
       bool any = false;
-      for (size_t h = 0; h < m; ++h) any |= sees[h] = Orient(P(hull[h]), P(hull[(h + 1) % m]), P(p)) < 0;
+      for (size_t h = 0; h < m; ++h) any |= sees[h] = Orient(P(hull[h]), P(hull[h + 1 < m ? h + 1 : 0]), P(p)) < 0;
       if (!any) continue;
       size_t s = 0;
-      while (s < m && !(sees[s] && !sees[(s + m - 1) % m])) ++s;
+      while (s < m && !(sees[s] && !sees[s > 0 ? s - 1 : m - 1])) ++s;
       if (s == m) continue;
       size_t c = 0;
       for (; c < m && sees[(s + c) % m]; ++c) Add(hull[(s + c + 1) % m], hull[(s + c) % m], p);
-      std::vector<int> next = {hull[s], p};
-      for (size_t h = (s + c) % m; h != s; h = (h + 1) % m) next.push_back(hull[h]);
+      next.assign({hull[s], p});
+      for (size_t h = (s + c) % m; h != s; h = h + 1 < m ? h + 1 : 0) next.push_back(hull[h]);
       hull.swap(next);
     }
     return true;
@@ -1122,6 +1124,10 @@ public:
   // Flips edges crossing a-b until a-b is an edge; false when it cannot be
   // made (a vertex lies on it, or it crosses a segment forced in before).
   bool Force(int a, int b) {
+    if (m_linksLive) {
+      if (LinkedEdge(a, b)) return Lock(a, b);
+      TableFromLinks();
+    }
     if (m_edges.Find(Key(a, b))) return Lock(a, b);
     std::deque<Edge> crossing;
     const float x0 = std::min(P(a).x, P(b).x), x1 = std::max(P(a).x, P(b).x);
@@ -1161,155 +1167,188 @@ private:
   static Edge Key(int a, int b) { return std::minmax(a, b); }
 
   // MakeDelaunay with the same flips in the same order, the edge table left
-  // aside: each triangle holds the triangle across each side and whether it
-  // is listed first there, and a stacked edge remembers a triangle that held
-  // it. The table and the log of its changes come out as the table's own
-  // flips leave them.
+  // aside: each triangle holds, for each side, the side across and whether it
+  // is listed first there, and a stacked edge remembers a triangle side that
+  // was that edge. The log of the table's changes comes out as the table's
+  // own flips leave it, and the table itself when a forced segment needs it:
+  // most segments are edges already, found on the links.
   void MakeDelaunayLinked() {
-    const size_t n = m_triangles.size();
-    m_across.assign(n, {-1, -1, -1});
-    m_listedFirst.assign(n, {0, 0, 0});
+    const int n = static_cast<int>(m_triangles.size());
+    m_linked.resize(n);
     m_around.assign(m_positions.size(), -1);
-    for (size_t t = 0; t < n; ++t)
+    for (int t = 0; t < n; ++t) {
+      Linked& l = m_linked[t];
+      l.v = {m_triangles[t][0], m_triangles[t][1], m_triangles[t][2], m_triangles[t][0]};
       for (int k = 0; k < 3; ++k) {
-        const std::array<int, 3>& v = m_triangles[t];
-        const EdgeOwnerTable::Owners& owners = *m_edges.Find(Key(v[k], v[(k + 1) % 3]));
-        const bool listedFirst = owners[0] == static_cast<int>(t);
-        m_listedFirst[t][k] = listedFirst;
-        m_across[t][k] = listedFirst ? owners[1] : owners[0];
-        m_around[v[k]] = static_cast<int>(t);
+        const EdgeOwnerTable::Owners& owners = *m_edges.Find(Key(l.v[k], l.v[k + 1]));
+        l.first[k] = owners[0] == t;
+        l.across[k] = l.first[k] ? owners[1] : owners[0];  // the triangle until its side is known
+        m_around[l.v[k]] = t;
       }
-    struct Stacked {
-      Edge e;
-      int held;  // a triangle that had the edge as a side when stacked
-    };
+    }
+    for (Linked& l : m_linked)
+      for (int k = 0; k < 3; ++k)
+        if (l.across[k] >= 0) l.across[k] = Corner(l.across[k], SideOf(m_linked[l.across[k]], l.v[k], l.v[k + 1]));
     std::vector<Stacked> stack;
+    stack.reserve(4 * static_cast<size_t>(n));
     for (const auto& [key, unused] : Ordered()) {
       const EdgeOwnerTable::Owners& owners = *m_edges.Find(key);
-      if (owners[1] >= 0) stack.push_back({key, owners[0]});
+      if (owners[1] >= 0) stack.push_back(Stack(Corner(owners[0], SideOf(m_linked[owners[0]], key.first, key.second))));
     }
     for (long budget = 64 * static_cast<long>(m_edges.Size()) + 64; !stack.empty() && budget > 0; --budget) {
       const Stacked top = stack.back();
       stack.pop_back();
-      const Edge e = top.e;
-      int t = 0, k = 0;
-      if (!FindSide(e, top.held, &t, &k) || m_across[t][k] < 0) continue;
-      const int a = m_listedFirst[t][k] ? t : m_across[t][k];
-      const int b = a == t ? m_across[t][k] : t;
-      const std::array<int, 3>& first = m_triangles[a];
-      const int q = Opposite(b, e.first, e.second);
-      if (!(InCircle(P(first[0]), P(first[1]), P(first[2]), P(q)) > 0)) continue;
-      const int p = Opposite(a, e.first, e.second);
-      if (!Convex(p, q, e.first, e.second)) continue;
-      FlipLinked(a, b, e.first, e.second, p, q);
-      for (int x : {e.first, e.second})
-        for (int y : {p, q}) stack.push_back({Key(x, y), x == e.first ? a : b});
+      int c = top.corner;
+      if (Ends(c) != top.ends && (c = FindCorner(top)) < 0) continue;
+      const int x = std::min(top.ends[0], top.ends[1]), y = std::max(top.ends[0], top.ends[1]);
+      const Linked& held = m_linked[c >> 2];
+      const int across = held.across[c & 3];
+      if (across < 0) continue;
+      const int ca = held.first[c & 3] ? c : across, cb = ca == c ? across : c;
+      const Linked& first = m_linked[ca >> 2];
+      const int q = m_linked[cb >> 2].v[kOpposite[cb & 3]];
+      if (!(InCircle(P(first.v[0]), P(first.v[1]), P(first.v[2]), P(q)) > 0)) continue;
+      const int p = first.v[kOpposite[ca & 3]];
+      // Convex(p, q, x, y), keeping the sides of p-q that x and y lie on.
+      const double xSide = Orient(P(p), P(q), P(x)), ySide = Orient(P(p), P(q), P(y));
+      if (!(xSide * ySide < 0 && Orient(P(x), P(y), P(p)) * Orient(P(x), P(y), P(q)) < 0)) continue;
+      Stacked sides[4];
+      FlipLinked(ca, cb, x, y, p, q, xSide > 0, ySide > 0, sides);
+      for (int o : {0, 2, 1, 3}) stack.push_back(sides[o]);
     }
-    const size_t edges = m_edges.Size();
-    m_edges = EdgeOwnerTable(edges);
-    for (size_t t = 0; t < n; ++t)
-      for (int k = 0; k < 3; ++k) {
-        const std::array<int, 3>& v = m_triangles[t];
-        if (!m_listedFirst[t][k]) continue;
-        m_edges.Insert(Key(v[k], v[(k + 1) % 3]), {static_cast<int>(t), m_across[t][k]});
-      }
-    m_across.clear();
-    m_listedFirst.clear();
-    m_around.clear();
+    for (int t = 0; t < n; ++t) m_triangles[t] = {m_linked[t].v[0], m_linked[t].v[1], m_linked[t].v[2]};
+    m_linksLive = true;
   }
 
-  // The side k of triangle *t that is edge e, looked for in `held` and then
-  // round e's first end; false when e is no longer an edge.
-  bool FindSide(const Edge& e, int held, int* t, int* k) const {
-    auto sideIn = [&](int triangle) {
-      const std::array<int, 3>& v = m_triangles[triangle];
-      for (int s = 0; s < 3; ++s)
-        if (Key(v[s], v[(s + 1) % 3]) == e) return s;
-      return -1;
-    };
-    if ((*k = sideIn(held)) >= 0) {
-      *t = held;
-      return true;
+  // The edge table as the links leave it; the links are dropped.
+  void TableFromLinks() {
+    const size_t edges = m_edges.Size();
+    m_edges = EdgeOwnerTable(edges);
+    for (int t = 0; t < static_cast<int>(m_linked.size()); ++t) {
+      const Linked& l = m_linked[t];
+      for (int k = 0; k < 3; ++k)
+        if (l.first[k]) m_edges.Insert(Key(l.v[k], l.v[k + 1]), {t, l.across[k] < 0 ? -1 : l.across[k] >> 2});
     }
-    const int start = m_around[e.first];
-    if (start < 0) return false;
+    m_linked.clear();
+    m_around.clear();
+    m_linksLive = false;
+  }
+
+  // a-b is an edge of the linked triangles.
+  bool LinkedEdge(int a, int b) const {
+    const int x = std::min(a, b);
+    return m_around[x] >= 0 && FindCorner({{a, b}, Corner(m_around[x], 0)}) >= 0;
+  }
+
+  // MakeDelaunayLinked's triangle: its corners (the first again after the
+  // last), and per side k (v[k] to v[k + 1]) the side across as
+  // Corner(triangle, side), -1 on the hull, and whether this triangle is
+  // listed first on it.
+  struct alignas(32) Linked {
+    std::array<int, 4> v;
+    std::array<int, 3> across;
+    std::array<bool, 3> first;
+  };
+  struct Stacked {
+    std::array<int, 2> ends;  // the edge's ends as that side ran then
+    int corner;               // a triangle side that was the edge when stacked
+  };
+  static constexpr int kOpposite[3] = {2, 0, 1};  // the corner facing each side
+  static int Next(int k) { return k == 2 ? 0 : k + 1; }
+  std::array<int, 2> Ends(int corner) const {
+    const Linked& l = m_linked[corner >> 2];
+    return {l.v[corner & 3], l.v[(corner & 3) + 1]};
+  }
+  Stacked Stack(int corner) const { return {Ends(corner), corner}; }
+  static int Corner(int t, int k) { return 4 * t + k; }
+  static bool Joins(const Linked& l, int k, int u, int w) {
+    const int a = l.v[k], b = l.v[k + 1];
+    return (a == u && b == w) || (a == w && b == u);
+  }
+  static int SideOf(const Linked& l, int u, int w) {
+    for (int k = 0; k < 3; ++k)
+      if (Joins(l, k, u, w)) return k;
+    return -1;
+  }
+
+  // The side that is the stacked edge now, looked for in the triangle where
+  // it was stacked and then round its first end; -1 when it is no longer an
+  // edge.
+  int FindCorner(const Stacked& top) const {
+    const int held = top.corner >> 2, x = std::min(top.ends[0], top.ends[1]), y = std::max(top.ends[0], top.ends[1]);
+    if (const int k = SideOf(m_linked[held], x, y); k >= 0) return Corner(held, k);
+    const int start = m_around[x];
+    if (start < 0) return -1;
     // Round the vertex one way, then (stopped by the hull) the other.
     for (int turn = 0; turn < 2; ++turn)
       for (int triangle = start;;) {
-        if ((*k = sideIn(triangle)) >= 0) {
-          *t = triangle;
-          return true;
-        }
-        const std::array<int, 3>& v = m_triangles[triangle];
-        const int at = v[0] == e.first ? 0 : v[1] == e.first ? 1 : 2;
-        triangle = m_across[triangle][turn == 0 ? at : (at + 2) % 3];
-        if (triangle < 0) break;
-        if (triangle == start) return false;
+        const Linked& l = m_linked[triangle];
+        if (const int k = SideOf(l, x, y); k >= 0) return Corner(triangle, k);
+        const int at = l.v[0] == x ? 0 : l.v[1] == x ? 1 : 2;
+        const int next = l.across[turn == 0 ? at : Next(Next(at))];
+        if (next < 0) break;
+        triangle = next >> 2;
+        if (triangle == start) return -1;
       }
-    return false;
+    return -1;
   }
 
-  // FlipDirect on the links: a (listed first on x-y) becomes (p, q, x), b
-  // becomes (p, q, y).
-  void FlipLinked(int a, int b, int x, int y, int p, int q) {
-    struct Side {
-      Edge key;
-      int to;      // the triangle holding the side after the flip
-      int across;  // the triangle on its other side, or -1
-    };
-    auto sideOf = [&](int t, int u, int w, int to) {
-      const std::array<int, 3>& v = m_triangles[t];
-      const Edge key = Key(u, w);
-      for (int s = 0; s < 3; ++s)
-        if (Key(v[s], v[(s + 1) % 3]) == key) return Side{key, to, m_across[t][s]};
-      return Side{key, to, -1};
-    };
-    const Side sides[4] = {sideOf(a, x, p, a), sideOf(a, y, p, b), sideOf(b, x, q, a), sideOf(b, y, q, b)};
-    const Edge diagonal = Key(x, y), flipped = Key(p, q);
-    auto outer = [&](const Edge& key) -> const Side* {
-      for (const Side& side : sides)
-        if (side.key == key) return &side;
-      return nullptr;
-    };
+  // FlipDirect on the links: the triangle of side ca (listed first on x-y)
+  // becomes (p, q, x), that of cb (p, q, y), counter-clockwise as
+  // `xLeft`/`yLeft` (x, y left of p -> q) say. `sides` gets the new sides
+  // x-p, y-p, x-q, y-q.
+  void FlipLinked(int ca, int cb, int x, int y, int p, int q, bool xLeft, bool yLeft, Stacked sides[4]) {
+    const int a = ca >> 2, b = cb >> 2;
+    Linked &A = m_linked[a], &B = m_linked[b];
+    // The side across each outer side, numbered as `sides`: in each old
+    // triangle the side after the diagonal runs from one of its ends to p or q.
+    int across[4];
+    const int a1 = Next(ca & 3), a2 = Next(a1), b1 = Next(cb & 3), b2 = Next(b1);
+    const int ya = A.v[a1] == y ? 1 : 0, yb = B.v[b1] == y ? 1 : 0;
+    across[ya] = A.across[a1], across[1 - ya] = A.across[a2];
+    across[2 + yb] = B.across[b1], across[3 - yb] = B.across[b2];
+    const bool hull = (across[0] | across[1] | across[2] | across[3]) < 0;
     // The table's erasures, in each old triangle's side order: outer sides
     // with no triangle across, and the diagonal with the second triangle.
-    for (int t : {a, b}) {
-      const std::array<int, 3>& v = m_triangles[t];
-      for (int s = 0; s < 3; ++s) {
-        const Edge key = Key(v[s], v[(s + 1) % 3]);
-        const Side* side = key == diagonal ? nullptr : outer(key);
-        if (side ? side->across < 0 : t == b) m_changes.push_back(Code(key) | kErased);
+    if (hull) {
+      for (int k = 0; k < 3; ++k)
+        if (k != (ca & 3) && A.across[k] < 0) m_changes.push_back(Code(Key(A.v[k], A.v[k + 1])) | kErased);
+      for (int k = 0; k < 3; ++k)
+        if (k == (cb & 3) || B.across[k] < 0) m_changes.push_back(Code(Key(B.v[k], B.v[k + 1])) | kErased);
+    } else {
+      m_changes.push_back(Code({x, y}) | kErased);
+    }
+    A.v = {p, xLeft ? q : x, xLeft ? x : q, p};
+    B.v = {p, yLeft ? q : y, yLeft ? y : q, p};
+    m_around[x] = a, m_around[p] = a, m_around[q] = a, m_around[y] = b;
+    // p-q is side 0 of a triangle that runs p, q and side 2 of one that runs
+    // p, x or p, y, the side from or to p the other; side 1 joins x or y and q.
+    const int flippedA = xLeft ? 0 : 2, flippedB = yLeft ? 0 : 2;
+    A.across[flippedA] = Corner(b, flippedB), A.first[flippedA] = true;
+    B.across[flippedB] = Corner(a, flippedA), B.first[flippedB] = false;
+    for (int o = 0; o < 4; ++o) {
+      const int t = o & 1 ? b : a, k = o < 2 ? 2 - (o & 1 ? flippedB : flippedA) : 1;
+      Linked& l = o & 1 ? B : A;
+      sides[o] = {{l.v[k], l.v[k + 1]}, Corner(t, k)};
+      l.across[k] = across[o];
+      // A side with a triangle across lists that one first; one without
+      // enters the table afresh with its new triangle.
+      l.first[k] = across[o] < 0;
+      if (across[o] >= 0) {
+        Linked& other = m_linked[across[o] >> 2];
+        other.across[across[o] & 3] = Corner(t, k);
+        other.first[across[o] & 3] = true;
       }
     }
-    Set(a, p, q, x);
-    Set(b, p, q, y);
-    m_around[x] = a, m_around[p] = a, m_around[q] = a, m_around[y] = b;
-    for (int t : {a, b}) {
-      const std::array<int, 3>& v = m_triangles[t];
-      for (int s = 0; s < 3; ++s) {
-        const Edge key = Key(v[s], v[(s + 1) % 3]);
-        if (key == flipped) {
-          m_across[t][s] = t == a ? b : a;
-          m_listedFirst[t][s] = t == a;
-          if (t == a) m_changes.push_back(Code(key));
-          continue;
-        }
-        const Side* side = outer(key);
-        m_across[t][s] = side->across;
-        // A side with a triangle across lists that one first; one without
-        // enters the table afresh with its new triangle.
-        m_listedFirst[t][s] = side->across < 0;
-        if (side->across < 0) {
-          m_changes.push_back(Code(key));
-          continue;
-        }
-        const std::array<int, 3>& w = m_triangles[side->across];
-        for (int r = 0; r < 3; ++r)
-          if (Key(w[r], w[(r + 1) % 3]) == key) {
-            m_across[side->across][r] = t;
-            m_listedFirst[side->across][r] = 1;
-          }
-      }
+    // The table's insertions, in each new triangle's side order: outer sides
+    // with no triangle across, and the flipped diagonal with the first.
+    if (hull) {
+      for (int k = 0; k < 3; ++k)
+        if (k == flippedA || A.across[k] < 0) m_changes.push_back(Code(Key(A.v[k], A.v[k + 1])));
+      for (int k = 0; k < 3; ++k)
+        if (k != flippedB && B.across[k] < 0) m_changes.push_back(Code(Key(B.v[k], B.v[k + 1])));
+    } else {
+      m_changes.push_back(Code(Key(p, q)));
     }
   }
 
@@ -1476,11 +1515,11 @@ private:
     return m_order;
   }
   std::unordered_set<Edge, EdgeHash> m_locked;                     // segments forced in
-  // MakeDelaunayLinked's links: per triangle side, the triangle across and
-  // whether this one is listed first; a triangle at each vertex.
-  std::vector<std::array<int, 3>> m_across;
-  std::vector<std::array<char, 3>> m_listedFirst;
+  // MakeDelaunayLinked's triangles, and a triangle at each vertex, kept in
+  // place of the edge table until a segment is forced by flips.
+  std::vector<Linked> m_linked;
   std::vector<int> m_around;
+  bool m_linksLive = false;
 };
 
 }  // namespace

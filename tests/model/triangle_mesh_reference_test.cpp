@@ -227,4 +227,30 @@ TEST(TriangleMeshReference, AwkwardDrawingsKeepTheirMeshesAndFoldOverAnswers) {
   EXPECT_EQ(all[1], 11617574982344116098ull);
 }
 
+// Rows of lattice points crossed by strokes on the half lattice, at several
+// scales: the repair's Delaunay flips meet many four points on one circle,
+// where the result depends on the order of the flips, and points in line.
+TEST(TriangleMeshReference, HullRepairOfLatticeStrokesGivesThePlainFormsTriangles) {
+  for (float scale : {1.0f, 0.001f, 1000.0f, 3.7f})
+    for (unsigned strokes : {3u, 8u, 20u}) {
+      Drawing d;
+      for (int r = 0; r < 12; ++r) {
+        CFeatureLine* row = d.Add();
+        for (int k = 0; k < 16; ++k) row->AddPoint(CVector2(scale * 8 * k, scale * 8 * r));
+      }
+      std::mt19937 rng(strokes);
+      std::uniform_int_distribution<int> cell(0, 15), step(-2, 2);
+      for (unsigned c = 0; c < strokes; ++c) {
+        CFeatureLine* line = d.Add(c % 5 == 4);
+        int x = cell(rng), y = cell(rng) % 12;
+        for (int k = 0; k < 4; ++k, x += step(rng), y += step(rng))
+          line->AddPoint(CVector2(scale * (4 * x + 2), scale * (4 * y + 2)));
+      }
+      const std::vector<int> triangles[2] = {Triangles(d, CTriangleMesh::ScanMode::Indexed),
+                                             Triangles(d, CTriangleMesh::ScanMode::Linear)};
+      EXPECT_EQ(triangles[0], triangles[1]) << "scale " << scale << ", " << strokes << " strokes";
+      EXPECT_GT(triangles[0].size(), 3u * 300) << "scale " << scale << ", " << strokes << " strokes";
+    }
+}
+
 }  // namespace
