@@ -135,6 +135,22 @@ void BM_QuantiseAndMapFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_QuantiseAndMapFrame)->Unit(benchmark::kMillisecond);
 
+// The median cut alone: one frame's histogram, splits and palette, by a
+// quantiser that serves the whole animation (nothing is diffused, so the
+// frames are read in place).
+void BM_MedianCutFrame(benchmark::State& state) {
+  const auto& frames = Frames();
+  CMedianCutQuantizer quantizer(256);
+  size_t n = 0;
+  for (auto _ : state) {
+    const auto& frame = frames[n++ % frames.size()];
+    quantizer.AddPixels(const_cast<BYTE*>(frame.data()), kWidth, kHeight);
+    RGBQUAD palette[256] = {};
+    benchmark::DoNotOptimize(quantizer.MakePalette(palette));
+  }
+}
+BENCHMARK(BM_MedianCutFrame)->Unit(benchmark::kMillisecond);
+
 // One quantised frame's control and image blocks encoded (the LZW stage of
 // a writer's worker), into memory.
 void BM_EncodeFramePage(benchmark::State& state) {

@@ -307,20 +307,31 @@ void CMedianCutQuantizer::InsertBox(std::unique_ptr<CColorBox> box) {
 // pieces they are listed, so the runs serve the median cut as distinct
 // colours would, without sorting the frame first.
 DWORD CMedianCutQuantizer::ListColorRuns(DWORD count) {
+  static_assert(sizeof(CHistogramColor) == 8, "an entry is a colour word and a count word");
   if (m_colors.size() < count) m_colors.resize(count);
   CHistogramColor* colors = m_colors.data();
   const BYTE* p = m_pixels;
-  DWORD last = (p[0] | p[1] << 8 | static_cast<DWORD>(p[2]) << 16), length = 0;
+  DWORD last = p[0] | p[1] << 8 | static_cast<DWORD>(p[2]) << 16;
   size_t run = 0;
-  // Every pixel rewrites its run's entry, so that the loop has no branch
-  // on where runs end.
+  // Every pixel rewrites its run's entry with its colour and, in the count
+  // word, the number of the pixel after it, so that the loop has no branch
+  // on where runs end; a run's length is then its end less the one before.
+  uint64_t end = 0;
   for (DWORD i = 0; i < count; ++i, p += 4) {
-    const DWORD key = p[0] | p[1] << 8 | static_cast<DWORD>(p[2]) << 16;
-    const bool same = key == last;
-    run += !same;
-    length = same ? length + 1 : 1;
+    DWORD key;
+    std::memcpy(&key, p, sizeof key);
+    key &= 0xFFFFFFu;
+    run += key != last;
     last = key;
-    colors[run] = {static_cast<BYTE>(key), static_cast<BYTE>(key >> 8), static_cast<BYTE>(key >> 16), 0, length};
+    end += uint64_t{1} << 32;
+    const uint64_t entry = key | end;
+    std::memcpy(colors + run, &entry, sizeof entry);
+  }
+  DWORD start = 0;
+  for (size_t k = 0; k <= run; ++k) {
+    const DWORD next = colors[k].count;
+    colors[k].count = next - start;
+    start = next;
   }
   return static_cast<DWORD>(run + 1);
 }
@@ -433,7 +444,12 @@ CHistogramColor* PartitionWithRanges(CHistogramColor* first, CHistogramColor* la
     }
     widenLow(*last);
     widenHigh(*first);
-    std::swap(*first, *last);
+    // Whole words: a swap of the structures is made byte by byte.
+    uint64_t front, back;
+    std::memcpy(&front, first, sizeof front);
+    std::memcpy(&back, last, sizeof back);
+    std::memcpy(first, &back, sizeof back);
+    std::memcpy(last, &front, sizeof front);
     ++first;
   }
 }
