@@ -423,25 +423,29 @@ CHistogramColor* PartitionWithRanges(CHistogramColor* first, CHistogramColor* la
     highs.most = highMost[0] | highMost[1] << 8 | highMost[2] << 16;
   };
 #endif
+  // Until the first exchange the scans watch for each other.
+  for (;; ++first) {
+    if (first == last) {
+      finish();
+      return first;
+    }
+    if (!isLow(*first)) break;
+    widenLow(*first);
+  }
   for (;;) {
-    for (;; ++first) {
-      if (first == last) {
-        finish();
-        return first;
-      }
-      if (!isLow(*first)) break;
-      widenLow(*first);
+    --last;
+    if (first == last) {
+      widenHigh(*first);
+      finish();
+      return first;
     }
-    for (;;) {
-      --last;
-      if (first == last) {
-        widenHigh(*first);
-        finish();
-        return first;
-      }
-      if (isLow(*last)) break;
-      widenHigh(*last);
-    }
+    if (isLow(*last)) break;
+    widenHigh(*last);
+  }
+  // From then on the colours exchanged stop them: the high one at `last`
+  // ends a scan from the front, the low one before `first` a scan from the
+  // back, which then has crossed it.
+  for (;;) {
     widenLow(*last);
     widenHigh(*first);
     // Whole words: a swap of the structures is made byte by byte.
@@ -450,8 +454,13 @@ CHistogramColor* PartitionWithRanges(CHistogramColor* first, CHistogramColor* la
     std::memcpy(&back, last, sizeof back);
     std::memcpy(first, &back, sizeof back);
     std::memcpy(last, &front, sizeof front);
-    ++first;
+    for (++first; isLow(*first); ++first) widenLow(*first);
+    if (first == last) break;
+    for (--last; !isLow(*last); --last) widenHigh(*last);
+    if (last < first) break;
   }
+  finish();
+  return first;
 }
 
 }  // namespace
