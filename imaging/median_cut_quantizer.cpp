@@ -307,20 +307,51 @@ void CMedianCutQuantizer::InsertBox(std::unique_ptr<CColorBox> box) {
 // pieces they are listed, so the runs serve the median cut as distinct
 // colours would, without sorting the frame first.
 DWORD CMedianCutQuantizer::ListColorRuns(DWORD count) {
+  static_assert(sizeof(CHistogramColor) == 8, "an entry is a colour word and a count word");
   if (m_colors.size() < count) m_colors.resize(count);
   CHistogramColor* colors = m_colors.data();
   const BYTE* p = m_pixels;
-  DWORD last = (p[0] | p[1] << 8 | static_cast<DWORD>(p[2]) << 16), length = 0;
+  DWORD last = p[0] | p[1] << 8 | static_cast<DWORD>(p[2]) << 16;
   size_t run = 0;
-  // Every pixel rewrites its run's entry, so that the loop has no branch
-  // on where runs end.
-  for (DWORD i = 0; i < count; ++i, p += 4) {
-    const DWORD key = p[0] | p[1] << 8 | static_cast<DWORD>(p[2]) << 16;
-    const bool same = key == last;
-    run += !same;
-    length = same ? length + 1 : 1;
+  // Every pixel rewrites its run's entry with its colour and, in the count
+  // word, the number of the pixel after it, so that the loop has no branch
+  // on where runs end; a run's length is then its end less the one before.
+  uint64_t end = 0;
+  DWORD i = 0;
+  auto put = [&](DWORD key, bool starts) {
+    run += starts;
+    end += uint64_t{1} << 32;
+    const uint64_t entry = key | end;
+    std::memcpy(colors + run, &entry, sizeof entry);
+  };
+#if defined(__SSE2__)
+  // Four pixels at a time are told apart from the ones before them.
+  const __m128i colourBytes = _mm_set1_epi32(0xFFFFFF);
+  for (; i + 4 <= count; i += 4, p += 16) {
+    const __m128i keys = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), colourBytes);
+    const __m128i before = _mm_or_si128(_mm_slli_si128(keys, 4), _mm_cvtsi32_si128(static_cast<int>(last)));
+    const unsigned same = static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(keys, before))));
+    alignas(16) DWORD k[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(k), keys);
+    put(k[0], !(same & 1));
+    put(k[1], !(same & 2));
+    put(k[2], !(same & 4));
+    put(k[3], !(same & 8));
+    last = k[3];
+  }
+#endif
+  for (; i < count; ++i, p += 4) {
+    DWORD key;
+    std::memcpy(&key, p, sizeof key);
+    key &= 0xFFFFFFu;
+    put(key, key != last);
     last = key;
-    colors[run] = {static_cast<BYTE>(key), static_cast<BYTE>(key >> 8), static_cast<BYTE>(key >> 16), 0, length};
+  }
+  DWORD start = 0;
+  for (size_t k = 0; k <= run; ++k) {
+    const DWORD next = colors[k].count;
+    colors[k].count = next - start;
+    start = next;
   }
   return static_cast<DWORD>(run + 1);
 }
@@ -412,30 +443,44 @@ CHistogramColor* PartitionWithRanges(CHistogramColor* first, CHistogramColor* la
     highs.most = highMost[0] | highMost[1] << 8 | highMost[2] << 16;
   };
 #endif
+  // Until the first exchange the scans watch for each other.
+  for (;; ++first) {
+    if (first == last) {
+      finish();
+      return first;
+    }
+    if (!isLow(*first)) break;
+    widenLow(*first);
+  }
   for (;;) {
-    for (;; ++first) {
-      if (first == last) {
-        finish();
-        return first;
-      }
-      if (!isLow(*first)) break;
-      widenLow(*first);
+    --last;
+    if (first == last) {
+      widenHigh(*first);
+      finish();
+      return first;
     }
-    for (;;) {
-      --last;
-      if (first == last) {
-        widenHigh(*first);
-        finish();
-        return first;
-      }
-      if (isLow(*last)) break;
-      widenHigh(*last);
-    }
+    if (isLow(*last)) break;
+    widenHigh(*last);
+  }
+  // From then on the colours exchanged stop them: the high one at `last`
+  // ends a scan from the front, the low one before `first` a scan from the
+  // back, which then has crossed it.
+  for (;;) {
     widenLow(*last);
     widenHigh(*first);
-    std::swap(*first, *last);
-    ++first;
+    // Whole words: a swap of the structures is made byte by byte.
+    uint64_t front, back;
+    std::memcpy(&front, first, sizeof front);
+    std::memcpy(&back, last, sizeof back);
+    std::memcpy(first, &back, sizeof back);
+    std::memcpy(last, &front, sizeof front);
+    for (++first; isLow(*first); ++first) widenLow(*first);
+    if (first == last) break;
+    for (--last; !isLow(*last); --last) widenHigh(*last);
+    if (last < first) break;
   }
+  finish();
+  return first;
 }
 
 }  // namespace

@@ -141,6 +141,104 @@ TEST(MedianCutQuantizer, ThePaletteDependsOnlyOnHowManyPixelsHaveEachColour) {
   }
 }
 
+// The median cut done the plain way: each box holds its pixels, ranges are
+// taken afresh, the largest volume is split on its widest channel (red,
+// then green, on a tie) with the split value in the low box; a frame with
+// fewer colours than entries lists them in the order of their first pixel.
+std::vector<DWORD> PlainMedianCut(const std::vector<BYTE>& pixels, int maxColours) {
+  struct Box {
+    std::vector<DWORD> colours;  // blue, green, red in the low three bytes
+    int least[3] = {255, 255, 255}, most[3] = {0, 0, 0};
+    long volume = 0;
+  };
+  auto channel = [](DWORD colour, int k) { return static_cast<int>(colour >> (8 * k) & 0xFF); };
+  auto measure = [&](Box& box) {
+    if (!box.colours.empty()) {
+      for (int k = 0; k < 3; ++k) box.least[k] = 255, box.most[k] = 0;
+      for (DWORD c : box.colours)
+        for (int k = 0; k < 3; ++k) box.least[k] = std::min(box.least[k], channel(c, k)), box.most[k] = std::max(box.most[k], channel(c, k));
+    }
+    box.volume = 1;
+    for (int k = 0; k < 3; ++k) box.volume *= std::abs(box.most[k] - box.least[k]) + 1;
+  };
+  std::vector<Box> boxes;  // ascending volume, equal volumes in order of insertion
+  auto insert = [&](Box box) {
+    auto at = std::find_if(boxes.begin(), boxes.end(), [&](const Box& b) { return b.volume > box.volume; });
+    boxes.insert(at, std::move(box));
+  };
+  Box all;
+  for (size_t i = 0; i + 4 <= pixels.size(); i += 4)
+    all.colours.push_back(pixels[i] | pixels[i + 1] << 8 | static_cast<DWORD>(pixels[i + 2]) << 16);
+  measure(all);
+  std::vector<DWORD> palette;
+  if (all.volume >= maxColours) {
+    insert(all);
+    while (static_cast<int>(boxes.size()) < maxColours && boxes.back().volume >= 2) {
+      Box box = std::move(boxes.back());
+      boxes.pop_back();
+      int spans[3];
+      for (int k = 0; k < 3; ++k) spans[k] = std::abs(box.most[k] - box.least[k]);
+      const int k = spans[2] >= spans[1] && spans[2] >= spans[0] ? 2 : spans[1] >= spans[0] ? 1 : 0;
+      const int split = (box.least[k] + box.most[k]) / 2;
+      Box low = box, high = box;
+      low.colours.clear(), high.colours.clear();
+      for (DWORD c : box.colours) (channel(c, k) <= split ? low : high).colours.push_back(c);
+      measure(low), measure(high);
+      insert(std::move(low)), insert(std::move(high));
+    }
+  }
+  if (boxes.size() <= 1) {
+    for (DWORD c : all.colours)
+      if (palette.size() < 256 && std::find(palette.begin(), palette.end(), c) == palette.end()) palette.push_back(c);
+    return palette;
+  }
+  for (const Box& box : boxes) {
+    unsigned long long sums[3] = {};
+    for (DWORD c : box.colours)
+      for (int k = 0; k < 3; ++k) sums[k] += static_cast<unsigned long long>(channel(c, k));
+    const unsigned long long n = std::max<size_t>(box.colours.size(), 1);
+    palette.push_back(static_cast<DWORD>(sums[0] / n | (sums[1] / n) << 8 | (sums[2] / n) << 16));
+  }
+  return palette;
+}
+
+// Frames of every shape the splits meet: runs of a few colours, a channel
+// that never changes, the cube's corners only, noise, gradients; tiny and
+// one-line frames; palettes from 2 to 256 entries.
+TEST(MedianCutQuantizer, PalettesMatchAPlainMedianCut) {
+  unsigned seed = 99;
+  auto next = [&seed] { return seed = seed * 1664525u + 1013904223u, seed >> 8; };
+  for (int trial = 0; trial < 300; ++trial) {
+    const DWORD width = 1 + next() % 48, height = 1 + next() % (trial % 5 == 0 ? 2 : 40);
+    const int kind = trial % 5, maxColours = std::array<int, 6>{2, 3, 16, 37, 255, 256}[next() % 6];
+    std::vector<unsigned> colours(1 + next() % 700);
+    for (unsigned& c : colours) c = next();
+    std::vector<BYTE> pixels(4 * width * height);
+    for (DWORD i = 0, runLeft = 0, colour = 0; i < width * height; ++i) {
+      if (runLeft == 0) runLeft = 1 + next() % 6, colour = colours[next() % colours.size()];
+      --runLeft;
+      BYTE* p = &pixels[4 * i];
+      const unsigned noise = next();
+      switch (kind) {
+        case 0: p[0] = static_cast<BYTE>(colour), p[1] = static_cast<BYTE>(colour >> 8), p[2] = static_cast<BYTE>(colour >> 16); break;
+        case 1: p[0] = 77, p[1] = static_cast<BYTE>(colour), p[2] = static_cast<BYTE>(colour >> 9); break;
+        case 2: p[0] = noise & 1 ? 255 : 0, p[1] = noise & 2 ? 255 : 0, p[2] = noise & 4 ? 255 : 0; break;
+        case 3: p[0] = static_cast<BYTE>(noise), p[1] = static_cast<BYTE>(noise >> 8), p[2] = static_cast<BYTE>(noise >> 16); break;
+        default: p[0] = static_cast<BYTE>(i % width * 5), p[1] = static_cast<BYTE>(i / width * 3 + (noise & 7)), p[2] = static_cast<BYTE>(i); break;
+      }
+      p[3] = static_cast<BYTE>(noise >> 24);  // the fourth byte plays no part
+    }
+    const std::vector<DWORD> expected = PlainMedianCut(pixels, maxColours);
+    CMedianCutQuantizer q(maxColours);
+    q.AddPixels(pixels.data(), width, height);
+    RGBQUAD palette[256];
+    const int n = q.MakePalette(palette);
+    std::vector<DWORD> actual;
+    for (int i = 0; i < n; ++i) actual.push_back(palette[i].rgbBlue | palette[i].rgbGreen << 8 | static_cast<DWORD>(palette[i].rgbRed) << 16);
+    ASSERT_EQ(actual, expected) << "trial " << trial << ", " << width << " x " << height << ", kind " << kind << ", " << maxColours;
+  }
+}
+
 TEST(MedianCutQuantizer, SerpentineDiffusionMatchesAHandComputation) {
   // Grey 100 on black and white, 2 x 2. Worked by hand: the bottom line runs
   // left to right (black, then 143 becomes white), the top line right to left
