@@ -95,22 +95,57 @@ void CSegmentGrid::Insert(int id, const CVector2& a, const CVector2& b) {
 }
 
 void CSegmentGrid::Remove(int id, const CVector2& a, const CVector2& b) {
-  auto drop = [id](std::vector<int>& list) {
-    const auto it = std::find(list.begin(), list.end(), id);
-    if (it == list.end()) return;
-    *it = list.back();
-    list.pop_back();
-  };
   if (m_columns == 0 || !Finite(a) || !Finite(b)) {
-    drop(m_everywhere);
+    const auto it = std::find(m_everywhere.begin(), m_everywhere.end(), id);
+    if (it == m_everywhere.end()) return;
+    *it = m_everywhere.back();
+    m_everywhere.pop_back();
     return;
   }
   const Span rows = Rows(a, b);
   for (int row = rows.row0; row <= rows.row1; ++row) {
     int col0, col1;
     if (!RowColumns(a, b, row, &col0, &col1)) continue;
-    for (int col = col0; col <= col1; ++col) drop(m_cells[static_cast<size_t>(row) * m_columns + col]);
+    for (int col = col0; col <= col1; ++col) m_cells[static_cast<size_t>(row) * m_columns + col].Drop(id);
   }
+}
+
+CSegmentGrid::Cell& CSegmentGrid::Cell::operator=(const Cell& other) {
+  if (this == &other) return *this;
+  Release();
+  if (other.m_size > kLocal) {
+    m_heap = new int[other.m_size];
+    m_capacity = other.m_size;
+  }
+  m_size = other.m_size;
+  std::copy(other.begin(), other.end(), Data());
+  return *this;
+}
+
+void CSegmentGrid::Cell::Release() {
+  if (m_capacity > kLocal) delete[] m_heap;
+  m_size = 0, m_capacity = kLocal;
+}
+
+void CSegmentGrid::Cell::push_back(int id) {
+  if (m_size == m_capacity) {
+    int* grown = new int[2 * m_capacity];
+    std::copy(begin(), end(), grown);
+    const uint32_t size = m_size;
+    Release();
+    m_heap = grown;
+    m_size = size, m_capacity = 2 * size;
+  }
+  Data()[m_size++] = id;
+}
+
+void CSegmentGrid::Cell::Drop(int id) {
+  int* data = Data();
+  int* const last = data + m_size;
+  int* const it = std::find(data, last, id);
+  if (it == last) return;
+  *it = last[-1];
+  --m_size;
 }
 
 bool CSegmentGrid::Stamp(int id) const {

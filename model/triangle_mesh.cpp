@@ -299,18 +299,23 @@ void CTriangleMesh::Sweep() {
 }
 
 void CTriangleMesh::ActivateConstraints(int count) {
-  for (int e = m_activeConstraints; m_gridLive && e < count; ++e)
+  for (int e = m_activeConstraints; m_gridLive && e < count; ++e) {
     m_grid.Insert(2 * e, m_positions[m_constraints[e].first], m_positions[m_constraints[e].second]);
+    m_edgeLog.push_back(2 * e);
+  }
   m_activeConstraints = count;
 }
 
 void CTriangleMesh::IndexCreated(int created, bool add) {
   if (!m_gridLive) return;
   const CreatedEdge& e = m_createdEdges[created];
-  if (add)
+  if (add) {
     m_grid.Insert(2 * created + 1, m_positions[e.first], m_positions[e.second]);
-  else
+    m_edgeLog.push_back(2 * created + 1);
+  } else {
     m_grid.Remove(2 * created + 1, m_positions[e.first], m_positions[e.second]);
+    ++m_edgeRemovals;
+  }
 }
 
 // A vertex still outside every triangle but inside one of them (the sweep
@@ -805,9 +810,41 @@ void CTriangleMesh::CloseCorners(int front) {
 CTriangleMesh::Corner CTriangleMesh::CornerState(FrontNode* node, int a, int b, int b2, int c) const {
   if (b != b2 || a == c) return Corner::Open;
   if (Cross(m_positions[a], m_positions[b], m_positions[c]) > -kCornerTolerance) return Corner::Open;
-  const float lowest = std::min({m_positions[a].y, m_positions[b].y, m_positions[c].y});
-  if (FindEdge(a, c) < 0 && Blocked(m_positions[a], m_positions[c], lowest, &node->cornerBlocker)) return Corner::Blocked;
+  if (FindEdge(a, c) < 0 && CornerBlocked(node, a, b, c)) return Corner::Blocked;
   return Corner::Closable;
+}
+
+// Blocked() for the sight line a-c of a node's corner, from the node's last
+// answer where that is certain. Edges are only ever entered (moved edges are
+// entered again) or taken out, and positions never change, so:
+// - a line found clear is blocked now exactly when an edge entered since
+//   blocks it, each tested as Blocked() tests it;
+// - a line found blocked stays blocked while nothing was taken out.
+// Otherwise (or after many entries) the full query answers.
+bool CTriangleMesh::CornerBlocked(FrontNode* node, int a, int b, int c) const {
+  constexpr size_t kMostEntriesTested = 32;
+  const CVector2 &pa = m_positions[a], &pc = m_positions[c];
+  const float lowest = std::min({pa.y, m_positions[b].y, pc.y});
+  const size_t logged = m_edgeLog.size();
+  if (m_gridLive && node->sightA == a && node->sightC == c) {
+    if (node->sightBlocked && node->sightRemovals == m_edgeRemovals) return true;
+    if (!node->sightBlocked && logged - node->sightLogged <= kMostEntriesTested) {
+      for (size_t i = node->sightLogged; i < logged; ++i)
+        if (BlocksSight(m_edgeLog[i], pa, pc, lowest)) {
+          node->cornerBlocker = m_edgeLog[i];
+          node->sightBlocked = true;
+          break;
+        }
+      node->sightLogged = logged;
+      node->sightRemovals = m_edgeRemovals;
+      return node->sightBlocked;
+    }
+  }
+  node->sightBlocked = Blocked(pa, pc, lowest, &node->cornerBlocker);
+  node->sightA = a, node->sightC = c;
+  node->sightLogged = logged;
+  node->sightRemovals = m_edgeRemovals;
+  return node->sightBlocked;
 }
 
 void CTriangleMesh::CloseCorner(int front, FrontNode* node, int a, int c) {

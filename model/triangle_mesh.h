@@ -107,6 +107,13 @@ private:
     // hidden when last examined; it has left the front.
     bool hiddenCorner = false, dead = false;
     uint32_t stamp = 0;
+    // The last sight test across its corner with the next node, sightA to
+    // sightC: its answer, and the edge log's length and the removal count
+    // when it was made.
+    bool sightBlocked = false;
+    int sightA = -1, sightC = -1;
+    size_t sightLogged = 0;
+    long sightRemovals = 0;
   };
   enum class Corner { Open, Blocked, Closable };
 
@@ -136,6 +143,7 @@ private:
   void CloseCorners(int front);
   void CloseCornersIndexed(int front);
   Corner CornerState(FrontNode* node, int a, int b, int b2, int c) const;
+  bool CornerBlocked(FrontNode* node, int a, int b, int c) const;
   void CloseCorner(int front, FrontNode* node, int a, int c);
   static FrontNode* Earlier(FrontNode* x, FrontNode* y);
   void Retire(FrontNode* node);
@@ -189,6 +197,11 @@ private:
   bool BlocksSight(int gridId, const CVector2& p, const CVector2& q, float lowestY) const;
   void ActivateConstraints(int count);
   void IndexCreated(int created, bool add);
+  // While the index is live: the index ids of the edges entered since the
+  // sweep began (again when a flip moves one), and how many were taken out.
+  // Corners test only these against a sight line found clear before.
+  std::vector<int> m_edgeLog;
+  long m_edgeRemovals = 0;
 
   ScanMode m_scanMode = ScanMode::Automatic;
   bool m_linearScans = false;  // decided by AddPoints
