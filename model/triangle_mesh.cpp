@@ -640,8 +640,12 @@ void CTriangleMesh::AddToFront(int front, FrontNode* node, int p) {
     if (!side.kind) Flip(side.index, 0);
   JoinPending();
   MergeFronts();
-  if (front < static_cast<int>(m_fronts.size())) CloseCorners(front);
-  if (!m_fronts.empty()) CloseCorners(static_cast<int>(m_fronts.size()) - 1);
+  // A scan of the same front again finds nothing to close when both scans
+  // take the same form: nothing changes between them.
+  const int last = static_cast<int>(m_fronts.size()) - 1;
+  const bool indexed = CornersIndexed();
+  if (front <= last) CloseCorners(front);
+  if (last >= 0 && (last != front || indexed != CornersIndexed())) CloseCorners(last);
 }
 
 // --- fronts ---
@@ -781,8 +785,10 @@ void CTriangleMesh::MergeFronts() {
   }
 }
 
+bool CTriangleMesh::CornersIndexed() const { return !m_linearScans && m_cornerIndex && m_fronts.size() == 1; }
+
 void CTriangleMesh::CloseCorners(int front) {
-  if (!m_linearScans && m_cornerIndex && m_fronts.size() == 1) {
+  if (CornersIndexed()) {
     CloseCornersIndexed(front);
     return;
   }

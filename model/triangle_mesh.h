@@ -141,6 +141,7 @@ private:
   void ForFrontsReached(int v, int end, Visit visit) const;
   void MergeFronts();
   void CloseCorners(int front);
+  bool CornersIndexed() const;
   void CloseCornersIndexed(int front);
   Corner CornerState(FrontNode* node, int a, int b, int b2, int c) const;
   bool CornerBlocked(FrontNode* node, int a, int b, int c) const;
