@@ -689,15 +689,30 @@ void CTriangleMesh::StartOrWait(int p) {
 }
 
 // The first and last vertex of every front, and the fronts listed by them.
+// A front's first vertex is read off its first node and the one after, its
+// last off its last node and the one before; node edges never change, so
+// while those four nodes stay, so do its ends, and the lists stand.
 void CTriangleMesh::ReadFrontEnds() {
   const size_t n = m_fronts.size();
+  bool changed = n != m_frontFirst.size();
   m_frontFirst.resize(n);
   m_frontLast.resize(n);
+  m_frontEndNodes.resize(n);
+  for (size_t f = 0; f < n; ++f) {
+    const FrontNode* head = m_fronts[f];
+    const FrontNode* tail = FrontTail(static_cast<int>(f));
+    const std::array<const FrontNode*, 4> nodes = {head, head->next, tail, tail->prev};
+    if (nodes == m_frontEndNodes[f]) continue;
+    m_frontEndNodes[f] = nodes;
+    const int first = FrontFirstVertex(static_cast<int>(f)), last = FrontLastVertex(static_cast<int>(f));
+    changed = changed || first != m_frontFirst[f] || last != m_frontLast[f];
+    m_frontFirst[f] = first;
+    m_frontLast[f] = last;
+  }
+  if (!changed) return;
   m_frontsByEnd[0].clear();
   m_frontsByEnd[1].clear();
   for (size_t f = 0; f < n; ++f) {
-    m_frontFirst[f] = FrontFirstVertex(static_cast<int>(f));
-    m_frontLast[f] = FrontLastVertex(static_cast<int>(f));
     m_frontsByEnd[0].emplace_back(m_frontFirst[f], static_cast<int>(f));
     m_frontsByEnd[1].emplace_back(m_frontLast[f], static_cast<int>(f));
   }

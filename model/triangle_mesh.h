@@ -175,6 +175,7 @@ private:
   // front) pairs sorted, by first vertex [0] and by last vertex [1].
   std::vector<int> m_frontFirst, m_frontLast;
   std::vector<std::pair<int, int>> m_frontsByEnd[2];
+  std::vector<std::array<const FrontNode*, 4>> m_frontEndNodes;  // each front's ends read off these
   std::vector<int> m_edgeStart, m_edgeList;  // constraint edges of each vertex
   std::vector<int> m_representative;         // first vertex at the same position
   // By value: references to an edge are not held across the making of another.
