@@ -813,6 +813,10 @@ void CTriangleMesh::CloseCorners(int front) {
     // first of the following one.
     int nextLeft = -1, nextRight = -1;
     for (FrontNode* node = m_fronts[front]; node && node->next; node = node->next) {
+      if (ScannedShut(node)) {
+        nextLeft = -1;
+        continue;
+      }
       int a, b, b2, c;
       if (nextLeft >= 0)
         a = nextLeft, b = nextRight;
@@ -820,12 +824,28 @@ void CTriangleMesh::CloseCorners(int front) {
         NodeEnds(node, &a, &b);
       NodeEnds(node->next, &b2, &c);
       nextLeft = b2, nextRight = c;
-      if (CornerState(node, a, b, b2, c) != Corner::Closable) continue;
+      const Corner state = CornerState(node, a, b, b2, c);
+      if (state != Corner::Closable) {
+        node->scannedPrev = node->prev, node->scannedNext = node->next;
+        node->scannedBlocked = state == Corner::Blocked;
+        node->scannedRemovals = m_edgeRemovals;
+        continue;
+      }
       CloseCorner(front, node, a, c);
       closed = true;
       break;
     }
   }
+}
+
+// A corner that a scan found shut is still shut while its three nodes are
+// the same (their edges keep their ends while no front edge has flipped, so
+// its ends are the same), unless it was hidden and an edge was taken out
+// since: entered edges only hide more. The removal count is kept while the
+// index is live.
+bool CTriangleMesh::ScannedShut(const FrontNode* node) const {
+  if (!m_gridLive || !m_cornerIndex || node->scannedNext != node->next || node->scannedPrev != node->prev) return false;
+  return !node->scannedBlocked || node->scannedRemovals == m_edgeRemovals;
 }
 
 CTriangleMesh::Corner CTriangleMesh::CornerState(FrontNode* node, int a, int b, int b2, int c) const {
@@ -843,14 +863,14 @@ CTriangleMesh::Corner CTriangleMesh::CornerState(FrontNode* node, int a, int b, 
 // - a line found blocked stays blocked while nothing was taken out.
 // Otherwise (or after many entries) the full query answers.
 bool CTriangleMesh::CornerBlocked(FrontNode* node, int a, int b, int c) const {
-  constexpr size_t kMostEntriesTested = 32;
+  constexpr uint32_t kMostEntriesTested = 32;
   const CVector2 &pa = m_positions[a], &pc = m_positions[c];
   const float lowest = std::min({pa.y, m_positions[b].y, pc.y});
-  const size_t logged = m_edgeLog.size();
+  const uint32_t logged = static_cast<uint32_t>(m_edgeLog.size());
   if (m_gridLive && node->sightA == a && node->sightC == c) {
     if (node->sightBlocked && node->sightRemovals == m_edgeRemovals) return true;
     if (!node->sightBlocked && logged - node->sightLogged <= kMostEntriesTested) {
-      for (size_t i = node->sightLogged; i < logged; ++i)
+      for (uint32_t i = node->sightLogged; i < logged; ++i)
         if (BlocksSight(m_edgeLog[i], pa, pc, lowest)) {
           node->cornerBlocker = m_edgeLog[i];
           node->sightBlocked = true;

@@ -108,12 +108,14 @@ private:
     bool hiddenCorner = false, dead = false;
     uint32_t stamp = 0;
     // The last sight test across its corner with the next node, sightA to
-    // sightC: its answer, and the edge log's length and the removal count
-    // when it was made.
-    bool sightBlocked = false;
+    // sightC: its answer, the edge log's length and the removal count then.
+    // And the last full scan's finding for that corner (shut: open, or
+    // hidden with the removal count then), made with these neighbours.
+    const FrontNode* scannedPrev = nullptr;
+    const FrontNode* scannedNext = nullptr;
     int sightA = -1, sightC = -1;
-    size_t sightLogged = 0;
-    long sightRemovals = 0;
+    uint32_t sightLogged = 0, sightRemovals = 0, scannedRemovals = 0;
+    bool sightBlocked = false, scannedBlocked = false;
   };
   enum class Corner { Open, Blocked, Closable };
 
@@ -142,6 +144,7 @@ private:
   void MergeFronts();
   void CloseCorners(int front);
   bool CornersIndexed() const;
+  bool ScannedShut(const FrontNode* node) const;
   void CloseCornersIndexed(int front);
   Corner CornerState(FrontNode* node, int a, int b, int b2, int c) const;
   bool CornerBlocked(FrontNode* node, int a, int b, int c) const;
@@ -203,7 +206,7 @@ private:
   // sweep began (again when a flip moves one), and how many were taken out.
   // Corners test only these against a sight line found clear before.
   std::vector<int> m_edgeLog;
-  long m_edgeRemovals = 0;
+  uint32_t m_edgeRemovals = 0;  // one per flip: the flip budget keeps it far below 2^32
 
   ScanMode m_scanMode = ScanMode::Automatic;
   bool m_linearScans = false;  // decided by AddPoints
