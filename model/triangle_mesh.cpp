@@ -710,6 +710,7 @@ void CTriangleMesh::ReadFrontEnds() {
     m_frontLast[f] = last;
   }
   if (!changed) return;
+  ++m_frontEndsRead;
   m_frontsByEnd[0].clear();
   m_frontsByEnd[1].clear();
   for (size_t f = 0; f < n; ++f) {
@@ -736,10 +737,14 @@ void CTriangleMesh::ForFrontsReached(int v, int end, Visit visit) const {
 
 // The first pending vertex, in order, that a constraint edge joins to the
 // first or last vertex of a front joins the first such front.
+// Which vertex joins which front follows from the waiting vertices and the
+// fronts' ends alone: when both are as they were at a search that found
+// none, none joins.
 void CTriangleMesh::JoinPending() {
   for (bool attached = true; attached && !m_pending.empty();) {
     attached = false;
     ReadFrontEnds();
+    if (m_frontEndsRead == m_unjoinedAt && m_pending == m_unjoined) return;
     const int fronts = static_cast<int>(m_fronts.size());
     for (auto it = m_pending.begin(); it != m_pending.end(); ++it) {
       const int q = *it;
@@ -763,15 +768,19 @@ void CTriangleMesh::JoinPending() {
       attached = true;
       break;
     }
+    if (!attached) m_unjoinedAt = m_frontEndsRead, m_unjoined = m_pending;
   }
 }
 
 // Two fronts that a constraint edge joins, last vertex of one to first of
-// the other, become one: the first such pair (i, j), i < j, in order.
+// the other, become one: the first such pair (i, j), i < j, in order. The
+// pair follows from the fronts' ends alone, so ends that joined no pair
+// when last read join none now.
 void CTriangleMesh::MergeFronts() {
   for (bool merged = true; merged && m_fronts.size() > 1;) {
     merged = false;
     ReadFrontEnds();
+    if (m_frontEndsRead == m_unmergedAt) break;
     const size_t none = m_fronts.size();
     size_t i = none, j = none;
     for (size_t k = 0; k < m_fronts.size(); ++k)
@@ -779,7 +788,10 @@ void CTriangleMesh::MergeFronts() {
         const size_t low = std::min<size_t>(k, static_cast<size_t>(m)), high = std::max<size_t>(k, static_cast<size_t>(m));
         if (low != high && std::make_pair(low, high) < std::make_pair(i, j)) i = low, j = high;
       });
-    if (i == none) break;
+    if (i == none) {
+      m_unmergedAt = m_frontEndsRead;
+      break;
+    }
     int c = FindEdge(m_frontLast[j], m_frontFirst[i]);
     size_t head = j, tailFront = i;
     if (c < 0) {

@@ -179,6 +179,11 @@ private:
   std::vector<int> m_frontFirst, m_frontLast;
   std::vector<std::pair<int, int>> m_frontsByEnd[2];
   std::vector<std::array<const FrontNode*, 4>> m_frontEndNodes;  // each front's ends read off these
+  // Counts the readings that changed an end; the reading at which merging
+  // found no pair, and the one (with the waiting vertices) at which joining
+  // found none.
+  long m_frontEndsRead = 0, m_unmergedAt = -1, m_unjoinedAt = -1;
+  std::vector<int> m_unjoined;
   std::vector<int> m_edgeStart, m_edgeList;  // constraint edges of each vertex
   std::vector<int> m_representative;         // first vertex at the same position
   // By value: references to an edge are not held across the making of another.
