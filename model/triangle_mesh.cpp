@@ -627,6 +627,8 @@ void CTriangleMesh::AddToFront(int front, FrontNode* node, int p) {
 
   FrontNode* first = NewNode(ap);
   FrontNode* second = NewNode(pb);
+  // The corner after the old edge's is likely hidden by the same edge.
+  second->cornerBlocker = node->cornerBlocker;
   first->prev = node->prev;
   first->next = second;
   second->prev = first;
@@ -909,6 +911,7 @@ void CTriangleMesh::CloseCorner(int front, FrontNode* node, int a, int c) {
   LinkRight(node->edge, t);
   LinkRight(next->edge, t);
   FrontNode* merged = NewNode(ac);
+  merged->cornerBlocker = next->cornerBlocker;
   merged->prev = node->prev;
   merged->next = next->next;
   if (node->prev) node->prev->next = merged;
