@@ -86,11 +86,24 @@ void CSegmentGrid::Insert(int id, const CVector2& a, const CVector2& b) {
     m_everywhere.push_back(id);
     return;
   }
+  ForCells(a, b, [&](Cell& cell) { cell.push_back(id); });
+}
+
+template <class Visit>
+void CSegmentGrid::ForCells(const CVector2& a, const CVector2& b, Visit visit) {
   const Span rows = Rows(a, b);
+  if (rows.row0 == rows.row1) {
+    // The thickened segment lies in one row: all of it counts, so its cells
+    // are those its widened box spans.
+    const int col0 = Column(std::min<double>(a.x, b.x) - m_margin), col1 = Column(std::max<double>(a.x, b.x) + m_margin);
+    Cell* cells = m_cells.data() + static_cast<size_t>(rows.row0) * m_columns;
+    for (int col = col0; col <= col1; ++col) visit(cells[col]);
+    return;
+  }
   for (int row = rows.row0; row <= rows.row1; ++row) {
     int col0, col1;
     if (!RowColumns(a, b, row, &col0, &col1)) continue;
-    for (int col = col0; col <= col1; ++col) m_cells[static_cast<size_t>(row) * m_columns + col].push_back(id);
+    for (int col = col0; col <= col1; ++col) visit(m_cells[static_cast<size_t>(row) * m_columns + col]);
   }
 }
 
@@ -102,12 +115,7 @@ void CSegmentGrid::Remove(int id, const CVector2& a, const CVector2& b) {
     m_everywhere.pop_back();
     return;
   }
-  const Span rows = Rows(a, b);
-  for (int row = rows.row0; row <= rows.row1; ++row) {
-    int col0, col1;
-    if (!RowColumns(a, b, row, &col0, &col1)) continue;
-    for (int col = col0; col <= col1; ++col) m_cells[static_cast<size_t>(row) * m_columns + col].Drop(id);
-  }
+  ForCells(a, b, [id](Cell& cell) { cell.Drop(id); });
 }
 
 CSegmentGrid::Cell& CSegmentGrid::Cell::operator=(const Cell& other) {

@@ -62,6 +62,9 @@ private:
   // Cells of row `row` that the thickened segment crosses: [*col0, *col1].
   bool RowColumns(const CVector2& a, const CVector2& b, int row, int* col0, int* col1) const;
   Span Rows(const CVector2& a, const CVector2& b) const;
+  // Calls visit(cell) for each cell a segment is entered in.
+  template <class Visit>
+  void ForCells(const CVector2& a, const CVector2& b, Visit visit);
   int Column(double x) const;
   int Row(double y) const;
   bool Stamp(int id) const;
