@@ -44,29 +44,72 @@ void CSegmentGrid::Insert(int id, const CVector2& a, const CVector2& b) {
     m_everywhere.push_back(id);
     return;
   }
+  ForCells(a, b, [&](Cell& cell) { cell.push_back(id); });
+}
+
+template <class Visit>
+void CSegmentGrid::ForCells(const CVector2& a, const CVector2& b, Visit visit) {
   const Span rows = Rows(a, b);
+  if (rows.row0 == rows.row1) {
+    // The thickened segment lies in one row: all of it counts, so its cells
+    // are those its widened box spans.
+    const int col0 = Column(std::min<double>(a.x, b.x) - m_margin), col1 = Column(std::max<double>(a.x, b.x) + m_margin);
+    Cell* cells = m_cells.data() + static_cast<size_t>(rows.row0) * m_columns;
+    for (int col = col0; col <= col1; ++col) visit(cells[col]);
+    return;
+  }
   for (int row = rows.row0; row <= rows.row1; ++row) {
     int col0, col1;
     if (!RowColumns(a, b, row, &col0, &col1)) continue;
-    for (int col = col0; col <= col1; ++col) m_cells[static_cast<size_t>(row) * m_columns + col].push_back(id);
+    for (int col = col0; col <= col1; ++col) visit(m_cells[static_cast<size_t>(row) * m_columns + col]);
   }
 }
 
 void CSegmentGrid::Remove(int id, const CVector2& a, const CVector2& b) {
-  auto drop = [id](std::vector<int>& list) {
-    const auto it = std::find(list.begin(), list.end(), id);
-    if (it == list.end()) return;
-    *it = list.back();
-    list.pop_back();
-  };
   if (m_columns == 0 || !Finite(a) || !Finite(b)) {
-    drop(m_everywhere);
+    const auto it = std::find(m_everywhere.begin(), m_everywhere.end(), id);
+    if (it == m_everywhere.end()) return;
+    *it = m_everywhere.back();
+    m_everywhere.pop_back();
     return;
   }
-  const Span rows = Rows(a, b);
-  for (int row = rows.row0; row <= rows.row1; ++row) {
-    int col0, col1;
-    if (!RowColumns(a, b, row, &col0, &col1)) continue;
-    for (int col = col0; col <= col1; ++col) drop(m_cells[static_cast<size_t>(row) * m_columns + col]);
+  ForCells(a, b, [id](Cell& cell) { cell.Drop(id); });
+}
+
+CSegmentGrid::Cell& CSegmentGrid::Cell::operator=(const Cell& other) {
+  if (this == &other) return *this;
+  Release();
+  if (other.m_size > kLocal) {
+    m_heap = new int[other.m_size];
+    m_capacity = other.m_size;
   }
+  m_size = other.m_size;
+  std::copy(other.begin(), other.end(), Data());
+  return *this;
+}
+
+void CSegmentGrid::Cell::Release() {
+  if (m_capacity > kLocal) delete[] m_heap;
+  m_size = 0, m_capacity = kLocal;
+}
+
+void CSegmentGrid::Cell::push_back(int id) {
+  if (m_size == m_capacity) {
+    int* grown = new int[2 * m_capacity];
+    std::copy(begin(), end(), grown);
+    const uint32_t size = m_size;
+    Release();
+    m_heap = grown;
+    m_size = size, m_capacity = 2 * size;
+  }
+  Data()[m_size++] = id;
+}
+
+void CSegmentGrid::Cell::Drop(int id) {
+  int* data = Data();
+  int* const last = data + m_size;
+  int* const it = std::find(data, last, id);
+  if (it == last) return;
+  *it = last[-1];
+  --m_size;
 }

@@ -32,19 +32,47 @@ public:
   static bool Finite(const CVector2& p);
 
 private:
+  // The ids of one cell, in the order they came; most cells hold a few, so
+  // those live in the cell itself and only a crowded cell takes the heap.
+  class Cell {
+  public:
+    Cell() = default;
+    Cell(const Cell& other) { *this = other; }
+    Cell& operator=(const Cell& other);
+    ~Cell() { Release(); }
+    const int* begin() const { return m_capacity > kLocal ? m_heap : m_local; }
+    const int* end() const { return begin() + m_size; }
+    size_t size() const { return m_size; }
+    void push_back(int id);
+    // Takes one `id` out, the last id taking its place.
+    void Drop(int id);
+
+  private:
+    static constexpr uint32_t kLocal = 6;
+    int* Data() { return m_capacity > kLocal ? m_heap : m_local; }
+    void Release();
+    uint32_t m_size = 0, m_capacity = kLocal;
+    union {
+      int m_local[kLocal];
+      int* m_heap;
+    };
+  };
   struct Span {
     int row0, row1;
   };
   // Cells of row `row` that the thickened segment crosses: [*col0, *col1].
   bool RowColumns(const CVector2& a, const CVector2& b, int row, int* col0, int* col1) const;
   Span Rows(const CVector2& a, const CVector2& b) const;
+  // Calls visit(cell) for each cell a segment is entered in.
+  template <class Visit>
+  void ForCells(const CVector2& a, const CVector2& b, Visit visit);
   int Column(double x) const;
   int Row(double y) const;
   bool Stamp(int id) const;
 
   double m_originX = 0, m_originY = 0, m_cellWidth = 1, m_cellHeight = 1, m_margin = 0;
   int m_columns = 0, m_rows = 0;
-  std::vector<std::vector<int>> m_cells;
+  std::vector<Cell> m_cells;
   std::vector<int> m_everywhere;  // segments with an end that is not a number
   mutable std::vector<uint32_t> m_stamps;
   mutable uint32_t m_query = 0;

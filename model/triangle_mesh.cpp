@@ -324,18 +324,23 @@ void CTriangleMesh::Sweep() {
 }
 
 void CTriangleMesh::ActivateConstraints(int count) {
-  for (int e = m_activeConstraints; m_gridLive && e < count; ++e)
+  for (int e = m_activeConstraints; m_gridLive && e < count; ++e) {
     m_grid.Insert(2 * e, m_positions[m_constraints[e].first], m_positions[m_constraints[e].second]);
+    m_edgeLog.push_back(2 * e);
+  }
   m_activeConstraints = count;
 }
 
 void CTriangleMesh::IndexCreated(int created, bool add) {
   if (!m_gridLive) return;
   const CreatedEdge& e = m_createdEdges[created];
-  if (add)
+  if (add) {
     m_grid.Insert(2 * created + 1, m_positions[e.first], m_positions[e.second]);
-  else
+    m_edgeLog.push_back(2 * created + 1);
+  } else {
     m_grid.Remove(2 * created + 1, m_positions[e.first], m_positions[e.second]);
+    ++m_edgeRemovals;
+  }
 }
 
 // A vertex still outside every triangle but inside one of them (the sweep
@@ -651,6 +656,8 @@ void CTriangleMesh::AddToFront(int front, FrontNode* node, int p) {
 
   FrontNode* first = NewNode(ap);
   FrontNode* second = NewNode(pb);
+  // The corner after the old edge's is likely hidden by the same edge.
+  second->cornerBlocker = node->cornerBlocker;
   first->prev = node->prev;
   first->next = second;
   second->prev = first;
@@ -664,8 +671,12 @@ void CTriangleMesh::AddToFront(int front, FrontNode* node, int p) {
     if (!side.kind) Flip(side.index, 0);
   JoinPending();
   MergeFronts();
-  if (front < static_cast<int>(m_fronts.size())) CloseCorners(front);
-  if (!m_fronts.empty()) CloseCorners(static_cast<int>(m_fronts.size()) - 1);
+  // A scan of the same front again finds nothing to close when both scans
+  // take the same form: nothing changes between them.
+  const int last = static_cast<int>(m_fronts.size()) - 1;
+  const bool indexed = CornersIndexed();
+  if (front <= last) CloseCorners(front);
+  if (last >= 0 && (last != front || indexed != CornersIndexed())) CloseCorners(last);
 }
 
 // --- fronts ---
@@ -709,15 +720,31 @@ void CTriangleMesh::StartOrWait(int p) {
 }
 
 // The first and last vertex of every front, and the fronts listed by them.
+// A front's first vertex is read off its first node and the one after, its
+// last off its last node and the one before; node edges never change, so
+// while those four nodes stay, so do its ends, and the lists stand.
 void CTriangleMesh::ReadFrontEnds() {
   const size_t n = m_fronts.size();
+  bool changed = n != m_frontFirst.size();
   m_frontFirst.resize(n);
   m_frontLast.resize(n);
+  m_frontEndNodes.resize(n);
+  for (size_t f = 0; f < n; ++f) {
+    const FrontNode* head = m_fronts[f];
+    const FrontNode* tail = FrontTail(static_cast<int>(f));
+    const std::array<const FrontNode*, 4> nodes = {head, head->next, tail, tail->prev};
+    if (nodes == m_frontEndNodes[f]) continue;
+    m_frontEndNodes[f] = nodes;
+    const int first = FrontFirstVertex(static_cast<int>(f)), last = FrontLastVertex(static_cast<int>(f));
+    changed = changed || first != m_frontFirst[f] || last != m_frontLast[f];
+    m_frontFirst[f] = first;
+    m_frontLast[f] = last;
+  }
+  if (!changed) return;
+  ++m_frontEndsRead;
   m_frontsByEnd[0].clear();
   m_frontsByEnd[1].clear();
   for (size_t f = 0; f < n; ++f) {
-    m_frontFirst[f] = FrontFirstVertex(static_cast<int>(f));
-    m_frontLast[f] = FrontLastVertex(static_cast<int>(f));
     m_frontsByEnd[0].emplace_back(m_frontFirst[f], static_cast<int>(f));
     m_frontsByEnd[1].emplace_back(m_frontLast[f], static_cast<int>(f));
   }
@@ -741,10 +768,14 @@ void CTriangleMesh::ForFrontsReached(int v, int end, Visit visit) const {
 
 // The first pending vertex, in order, that a constraint edge joins to the
 // first or last vertex of a front joins the first such front.
+// Which vertex joins which front follows from the waiting vertices and the
+// fronts' ends alone: when both are as they were at a search that found
+// none, none joins.
 void CTriangleMesh::JoinPending() {
   for (bool attached = true; attached && !m_pending.empty();) {
     attached = false;
     ReadFrontEnds();
+    if (m_frontEndsRead == m_unjoinedAt && m_pending == m_unjoined) return;
     const int fronts = static_cast<int>(m_fronts.size());
     for (auto it = m_pending.begin(); it != m_pending.end(); ++it) {
       const int q = *it;
@@ -768,15 +799,19 @@ void CTriangleMesh::JoinPending() {
       attached = true;
       break;
     }
+    if (!attached) m_unjoinedAt = m_frontEndsRead, m_unjoined = m_pending;
   }
 }
 
 // Two fronts that a constraint edge joins, last vertex of one to first of
-// the other, become one: the first such pair (i, j), i < j, in order.
+// the other, become one: the first such pair (i, j), i < j, in order. The
+// pair follows from the fronts' ends alone, so ends that joined no pair
+// when last read join none now.
 void CTriangleMesh::MergeFronts() {
   for (bool merged = true; merged && m_fronts.size() > 1;) {
     merged = false;
     ReadFrontEnds();
+    if (m_frontEndsRead == m_unmergedAt) break;
     const size_t none = m_fronts.size();
     size_t i = none, j = none;
     for (size_t k = 0; k < m_fronts.size(); ++k)
@@ -784,7 +819,10 @@ void CTriangleMesh::MergeFronts() {
         const size_t low = std::min<size_t>(k, static_cast<size_t>(m)), high = std::max<size_t>(k, static_cast<size_t>(m));
         if (low != high && std::make_pair(low, high) < std::make_pair(i, j)) i = low, j = high;
       });
-    if (i == none) break;
+    if (i == none) {
+      m_unmergedAt = m_frontEndsRead;
+      break;
+    }
     int c = FindEdge(m_frontLast[j], m_frontFirst[i]);
     size_t head = j, tailFront = i;
     if (c < 0) {
@@ -805,8 +843,10 @@ void CTriangleMesh::MergeFronts() {
   }
 }
 
+bool CTriangleMesh::CornersIndexed() const { return !m_linearScans && m_cornerIndex && m_fronts.size() == 1; }
+
 void CTriangleMesh::CloseCorners(int front) {
-  if (!m_linearScans && m_cornerIndex && m_fronts.size() == 1) {
+  if (CornersIndexed()) {
     CloseCornersIndexed(front);
     return;
   }
@@ -816,6 +856,10 @@ void CTriangleMesh::CloseCorners(int front) {
     // first of the following one.
     int nextLeft = -1, nextRight = -1;
     for (FrontNode* node = m_fronts[front]; node && node->next; node = node->next) {
+      if (ScannedShut(node)) {
+        nextLeft = -1;
+        continue;
+      }
       int a, b, b2, c;
       if (nextLeft >= 0)
         a = nextLeft, b = nextRight;
@@ -823,7 +867,13 @@ void CTriangleMesh::CloseCorners(int front) {
         NodeEnds(node, &a, &b);
       NodeEnds(node->next, &b2, &c);
       nextLeft = b2, nextRight = c;
-      if (CornerState(node, a, b, b2, c) != Corner::Closable) continue;
+      const Corner state = CornerState(node, a, b, b2, c);
+      if (state != Corner::Closable) {
+        node->scannedPrev = node->prev, node->scannedNext = node->next;
+        node->scannedBlocked = state == Corner::Blocked;
+        node->scannedRemovals = m_edgeRemovals;
+        continue;
+      }
       CloseCorner(front, node, a, c);
       closed = true;
       break;
@@ -831,12 +881,54 @@ void CTriangleMesh::CloseCorners(int front) {
   }
 }
 
+// A corner that a scan found shut is still shut while its three nodes are
+// the same (their edges keep their ends while no front edge has flipped, so
+// its ends are the same), unless it was hidden and an edge was taken out
+// since: entered edges only hide more. The removal count is kept while the
+// index is live.
+bool CTriangleMesh::ScannedShut(const FrontNode* node) const {
+  if (!m_gridLive || !m_cornerIndex || node->scannedNext != node->next || node->scannedPrev != node->prev) return false;
+  return !node->scannedBlocked || node->scannedRemovals == m_edgeRemovals;
+}
+
 CTriangleMesh::Corner CTriangleMesh::CornerState(FrontNode* node, int a, int b, int b2, int c) const {
   if (b != b2 || a == c) return Corner::Open;
   if (Cross(m_positions[a], m_positions[b], m_positions[c]) > -kCornerTolerance) return Corner::Open;
-  const float lowest = std::min({m_positions[a].y, m_positions[b].y, m_positions[c].y});
-  if (FindEdge(a, c) < 0 && Blocked(m_positions[a], m_positions[c], lowest, &node->cornerBlocker)) return Corner::Blocked;
+  if (FindEdge(a, c) < 0 && CornerBlocked(node, a, b, c)) return Corner::Blocked;
   return Corner::Closable;
+}
+
+// Blocked() for the sight line a-c of a node's corner, from the node's last
+// answer where that is certain. Edges are only ever entered (moved edges are
+// entered again) or taken out, and positions never change, so:
+// - a line found clear is blocked now exactly when an edge entered since
+//   blocks it, each tested as Blocked() tests it;
+// - a line found blocked stays blocked while nothing was taken out.
+// Otherwise (or after many entries) the full query answers.
+bool CTriangleMesh::CornerBlocked(FrontNode* node, int a, int b, int c) const {
+  constexpr uint32_t kMostEntriesTested = 32;
+  const CVector2 &pa = m_positions[a], &pc = m_positions[c];
+  const float lowest = std::min({pa.y, m_positions[b].y, pc.y});
+  const uint32_t logged = static_cast<uint32_t>(m_edgeLog.size());
+  if (m_gridLive && node->sightA == a && node->sightC == c) {
+    if (node->sightBlocked && node->sightRemovals == m_edgeRemovals) return true;
+    if (!node->sightBlocked && logged - node->sightLogged <= kMostEntriesTested) {
+      for (uint32_t i = node->sightLogged; i < logged; ++i)
+        if (BlocksSight(m_edgeLog[i], pa, pc, lowest)) {
+          node->cornerBlocker = m_edgeLog[i];
+          node->sightBlocked = true;
+          break;
+        }
+      node->sightLogged = logged;
+      node->sightRemovals = m_edgeRemovals;
+      return node->sightBlocked;
+    }
+  }
+  node->sightBlocked = Blocked(pa, pc, lowest, &node->cornerBlocker);
+  node->sightA = a, node->sightC = c;
+  node->sightLogged = logged;
+  node->sightRemovals = m_edgeRemovals;
+  return node->sightBlocked;
 }
 
 void CTriangleMesh::CloseCorner(int front, FrontNode* node, int a, int c) {
@@ -848,6 +940,7 @@ void CTriangleMesh::CloseCorner(int front, FrontNode* node, int a, int c) {
   LinkRight(node->edge, t);
   LinkRight(next->edge, t);
   FrontNode* merged = NewNode(ac);
+  merged->cornerBlocker = next->cornerBlocker;
   merged->prev = node->prev;
   merged->next = next->next;
   if (node->prev) node->prev->next = merged;

@@ -116,6 +116,15 @@ private:
     // hidden when last examined; it has left the front.
     bool hiddenCorner = false, dead = false;
     uint32_t stamp = 0;
+    // The last sight test across its corner with the next node, sightA to
+    // sightC: its answer, the edge log's length and the removal count then.
+    // And the last full scan's finding for that corner (shut: open, or
+    // hidden with the removal count then), made with these neighbours.
+    const FrontNode* scannedPrev = nullptr;
+    const FrontNode* scannedNext = nullptr;
+    int sightA = -1, sightC = -1;
+    uint32_t sightLogged = 0, sightRemovals = 0, scannedRemovals = 0;
+    bool sightBlocked = false, scannedBlocked = false;
   };
   enum class Corner { Open, Blocked, Closable };
 
@@ -143,8 +152,11 @@ private:
   void ForFrontsReached(int v, int end, Visit visit) const;
   void MergeFronts();
   void CloseCorners(int front);
+  bool CornersIndexed() const;
+  bool ScannedShut(const FrontNode* node) const;
   void CloseCornersIndexed(int front);
   Corner CornerState(FrontNode* node, int a, int b, int b2, int c) const;
+  bool CornerBlocked(FrontNode* node, int a, int b, int c) const;
   void CloseCorner(int front, FrontNode* node, int a, int c);
   static FrontNode* Earlier(FrontNode* x, FrontNode* y);
   void Retire(FrontNode* node);
@@ -184,6 +196,12 @@ private:
   // front) pairs sorted, by first vertex [0] and by last vertex [1].
   std::vector<int> m_frontFirst, m_frontLast;
   std::vector<std::pair<int, int>> m_frontsByEnd[2];
+  std::vector<std::array<const FrontNode*, 4>> m_frontEndNodes;  // each front's ends read off these
+  // Counts the readings that changed an end; the reading at which merging
+  // found no pair, and the one (with the waiting vertices) at which joining
+  // found none.
+  long m_frontEndsRead = 0, m_unmergedAt = -1, m_unjoinedAt = -1;
+  std::vector<int> m_unjoined;
   std::vector<int> m_edgeStart, m_edgeList;  // constraint edges of each vertex
   std::vector<int> m_representative;         // first vertex at the same position
   // By value: references to an edge are not held across the making of another.
@@ -214,6 +232,11 @@ private:
   bool BlocksSight(int gridId, const SightLine& line) const;
   void ActivateConstraints(int count);
   void IndexCreated(int created, bool add);
+  // While the index is live: the index ids of the edges entered since the
+  // sweep began (again when a flip moves one), and how many were taken out.
+  // Corners test only these against a sight line found clear before.
+  std::vector<int> m_edgeLog;
+  uint32_t m_edgeRemovals = 0;  // one per flip: the flip budget keeps it far below 2^32
 
   ScanMode m_scanMode = ScanMode::Automatic;
   bool m_linearScans = false;  // decided by AddPoints
