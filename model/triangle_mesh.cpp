@@ -913,8 +913,9 @@ bool CTriangleMesh::CornerBlocked(FrontNode* node, int a, int b, int c) const {
   if (m_gridLive && node->sightA == a && node->sightC == c) {
     if (node->sightBlocked && node->sightRemovals == m_edgeRemovals) return true;
     if (!node->sightBlocked && logged - node->sightLogged <= kMostEntriesTested) {
+      const SightLine line(pa, pc, lowest);
       for (uint32_t i = node->sightLogged; i < logged; ++i)
-        if (BlocksSight(m_edgeLog[i], pa, pc, lowest)) {
+        if (BlocksSight(m_edgeLog[i], line)) {
           node->cornerBlocker = m_edgeLog[i];
           node->sightBlocked = true;
           break;
