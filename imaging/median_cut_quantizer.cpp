@@ -10,7 +10,14 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-
+// The mapping loop has a second form for processors with SSE4.1, chosen at
+// run time: its nearest-colour search and error arithmetic stay in vector
+// registers, which shortens the chain of dependent steps from pixel to pixel.
+#if defined(__SSE2__) && defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define CALVETTA_MAPPING_SSE41 1
+#define CALVETTA_SSE41 __attribute__((target("sse4.1")))
+#include <smmintrin.h>
+#endif
 
 #include "imaging/pic_image.h"
 
@@ -56,7 +63,16 @@ class CNearestColorFinder {
     return static_cast<DWORD>(blue >> kCellShift | (green >> kCellShift) << kCellBits | (red >> kCellShift) << (2 * kCellBits));
   }
 
-  // A cell's run of candidates, built on first use.
+  // The same from a pixel's blue, green and red bytes in one word, low byte first.
+  static DWORD CellOfWord(DWORD bgr) {
+    constexpr DWORD mask = (1u << kCellBits) - 1;
+    return (bgr >> kCellShift & mask) | (bgr >> (8 + kCellShift - kCellBits) & mask << kCellBits) |
+           (bgr >> (16 + kCellShift - 2 * kCellBits) & mask << (2 * kCellBits));
+  }
+
+  // A cell's run of candidates, built on first use: the byte offset of its
+  // first group in GroupBytes() and, in the low bits, its groups less one.
+  // A cell of one group (nearly all) is found at GroupBytes() + run.
   DWORD Run(DWORD cell) {
     if (m_cells[cell] == kUnbuilt) BuildCell(cell);
     return m_cells[cell];
@@ -65,7 +81,7 @@ class CNearestColorFinder {
   // The nearest entry among a run's candidates; its colour, which the
   // caller needs next, comes from the candidate rather than the palette.
   BYTE Search(DWORD run, int blue, int green, int red, int* chosen) const {
-    const size_t first = run & kStartMask, end = first + (run >> kStartBits);
+    const size_t first = run / sizeof(Group), end = first + (run & kGroupsMask) + 1;
     const Group* groups = m_groups.data();
 #if defined(__SSE2__)
     const __m128i b = _mm_set1_epi8(static_cast<char>(blue)), g = _mm_set1_epi8(static_cast<char>(green)),
@@ -116,8 +132,45 @@ class CNearestColorFinder {
   void Prefetch(int blue, int green, int red) const {
     const DWORD cell = CellOf(blue, green, red);
     const DWORD word = m_cells[cell];
-    if (word != kUnbuilt) __builtin_prefetch(m_groups.data() + (word & kStartMask));
+    if (word != kUnbuilt) __builtin_prefetch(GroupBytes() + (word & ~kGroupsMask));
   }
+
+  // The low bits of a run: its groups less one.
+  static constexpr DWORD kGroupsMask = 63;
+  const DWORD* CellWords() const { return m_cells.data(); }
+  // Moves when a cell is built.
+  const BYTE* GroupBytes() const { return reinterpret_cast<const BYTE*>(m_groups.data()); }
+
+#if defined(CALVETTA_MAPPING_SSE41)
+  // The nearest of a one-group run's candidates for the colour in the low
+  // three bytes of `pixel`, as blue, green, red and entry in the low four
+  // 16-bit lanes. Distances are summed in bytes, saturating at 255: while
+  // the least stays below 255 it and every lane that has it are exact, and
+  // a saturated lane is farther, so the lowest lane of the least distance
+  // (the first entry in index order) is the same as in Search. Returns
+  // false, leaving the search to Search, when the least reaches 255.
+  static CALVETTA_SSE41 bool NearestInGroup(const BYTE* group, __m128i pixel, __m128i* chosen) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i b = _mm_shuffle_epi8(pixel, zero), g = _mm_shuffle_epi8(pixel, _mm_set1_epi8(1)),
+                  r = _mm_shuffle_epi8(pixel, _mm_set1_epi8(2));
+    const __m128i* lanes = reinterpret_cast<const __m128i*>(group);
+    const __m128i cb = _mm_load_si128(lanes), cg = _mm_load_si128(lanes + 1), cr = _mm_load_si128(lanes + 2),
+                  ci = _mm_load_si128(lanes + 3);
+    const __m128i db = _mm_or_si128(_mm_subs_epu8(cb, b), _mm_subs_epu8(b, cb));
+    const __m128i dg = _mm_or_si128(_mm_subs_epu8(cg, g), _mm_subs_epu8(g, cg));
+    const __m128i dr = _mm_or_si128(_mm_subs_epu8(cr, r), _mm_subs_epu8(r, cr));
+    const __m128i d = _mm_adds_epu8(_mm_adds_epu8(db, dg), dr);
+    // Distance above, lane below in one word: the least word is the answer.
+    const __m128i position = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const __m128i best = _mm_minpos_epu16(_mm_min_epu16(_mm_unpacklo_epi8(position, d), _mm_unpackhi_epi8(position, d)));
+    // The winning lane in every byte picks its channels and entry.
+    const __m128i lane = _mm_shuffle_epi8(best, zero);
+    const __m128i blueGreen = _mm_unpacklo_epi8(_mm_shuffle_epi8(cb, lane), _mm_shuffle_epi8(cg, lane));
+    const __m128i redIndex = _mm_unpacklo_epi8(_mm_shuffle_epi8(cr, lane), _mm_shuffle_epi8(ci, lane));
+    *chosen = _mm_cvtepu8_epi16(_mm_unpacklo_epi16(blueGreen, redIndex));
+    return _mm_extract_epi16(best, 0) < 0xFF00;
+  }
+#endif
 
  private:
   // Sixteen candidates in one cache line: their channels, then their
@@ -127,6 +180,8 @@ class CNearestColorFinder {
     BYTE blue[16], green[16], red[16], index[16];
   };
 
+  static_assert(sizeof(Group) == kGroupsMask + 1);
+
   static BYTE Chosen(const Group& group, int lane, int* chosen) {
     chosen[0] = group.blue[lane], chosen[1] = group.green[lane], chosen[2] = group.red[lane];
     return static_cast<BYTE>(group.index[lane]);
@@ -134,11 +189,10 @@ class CNearestColorFinder {
 
   static constexpr int kCellShift = 3, kCellBits = 8 - kCellShift, kCellSide = 1 << kCellShift;
   static constexpr DWORD kCells = 1u << (3 * kCellBits);
+  // A run starts below 2^25 bytes (32768 cells of at most 16 groups of 64
+  // bytes) and holds at most 16 groups. An unbuilt cell's word has the low
+  // bits set, as a cell of many groups does, so one test sends both aside.
   static constexpr DWORD kUnbuilt = 0xFFFFFFFFu;
-  // A run starts below 2^24 groups (32768 cells of at most 16 groups of
-  // sixteen) and holds at most 16 of them.
-  static constexpr int kStartBits = 24;
-  static constexpr DWORD kStartMask = (1u << kStartBits) - 1;
   static constexpr size_t kLanes = 16;
   // The candidate lists a cell's are taken from are padded to whole groups
   // of eight 16-bit lanes with far entries, whose channel value is farther
@@ -237,7 +291,7 @@ class CNearestColorFinder {
     const Group& head = m_groups[start / kLanes];
     const BYTE padding[4] = {head.blue[0], head.green[0], head.red[0], head.index[0]};
     while ((m_used - start) % kLanes != 0) Append(padding[0], padding[1], padding[2], padding[3]);
-    m_cells[cell] = static_cast<DWORD>(start / kLanes) | static_cast<DWORD>((m_used - start) / kLanes) << kStartBits;
+    m_cells[cell] = static_cast<DWORD>(start / kLanes * sizeof(Group)) | static_cast<DWORD>((m_used - start) / kLanes - 1);
   }
 
   static DWORD ParentOf(int blue, int green, int red) {
@@ -565,9 +619,34 @@ struct DiffusionTables {
       const int amounts[8] = {belowBehind[e], below[e], belowAhead[e]};
       for (int k = 0; k < 8; ++k) belowRow[e][k] = static_cast<int16_t>(amounts[k]);
     }
+    fixedPoint = FixedPointOf(ahead, &aheadFactor) && FixedPointOf(belowBehind, &belowBehindFactor) &&
+                 FixedPointOf(below, &belowFactor) && FixedPointOf(belowAhead, &belowAheadFactor);
   }
 
+  // Whether every table is a fixed-point product: amount(e) = sign(e) *
+  // (|e| * factor >> 16) for each error, as for strength 1 (7/16, 3/16,
+  // 5/16, 1/16) and most others; then the amounts can be worked out in
+  // vector lanes instead of looked up.
+  bool fixedPoint = false;
+  uint16_t aheadFactor = 0, belowBehindFactor = 0, belowFactor = 0, belowAheadFactor = 0;
+
  private:
+  // The least factor that no error's amount falls short of; the table is a
+  // fixed-point product if any factor is, and then this one is. Amounts are
+  // odd in the error by construction, so the errors 0..255 decide.
+  static bool FixedPointOf(const int* table, uint16_t* factor) {
+    int least = 0;
+    for (int e = 1; e < 256; ++e) {
+      if (table[255 + e] < 0) return false;
+      least = std::max(least, (table[255 + e] * 65536 + e - 1) / e);
+    }
+    if (least > 0xFFFF) return false;
+    for (int e = 0; e < 256; ++e)
+      if ((e * least) >> 16 != table[255 + e]) return false;
+    *factor = static_cast<uint16_t>(least);
+    return true;
+  }
+
   static void Set(int* table, int e, float amount) {
     const int truncated = amount >= 256.0f ? 256 : amount <= -256.0f ? -256 : amount == amount ? static_cast<int>(amount) : 0;
     table[255 + e] = truncated;
@@ -649,6 +728,90 @@ void DiffuseLine(const DiffusionTables& t, CNearestColorFinder& nearest, BYTE* l
   }
 }
 
+#if defined(CALVETTA_MAPPING_SSE41)
+bool HasSse41() {
+  static const bool has = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("sse4.1") != 0;
+  }();
+  return has;
+}
+
+// A pixel's four bytes in the low four 16-bit lanes, and back (the
+// four-byte pixels keep their fourth byte, whose amounts are zero).
+CALVETTA_SSE41 inline __m128i LoadPixelSse41(const BYTE* pixel) {
+  int word;
+  std::memcpy(&word, pixel, sizeof word);
+  return _mm_cvtepu8_epi16(_mm_cvtsi32_si128(word));
+}
+
+CALVETTA_SSE41 inline void StorePixelSse41(BYTE* pixel, __m128i lanes) {
+  const int word = _mm_cvtsi128_si32(_mm_packus_epi16(lanes, lanes));
+  std::memcpy(pixel, &word, sizeof word);
+}
+
+// DiffuseLine for fixed-point tables on SSE4.1, with the same bytes: the
+// pixel being mapped stays in a vector register as bytes, the nearest entry
+// comes back as lanes, and the amounts are products of the error's
+// magnitude with the error's sign put back, [ahead | below ahead] and
+// [behind | below]; only a cell's word is read through a general register.
+template <int dir>
+CALVETTA_SSE41 void DiffuseLineSse41(const DiffusionTables& t, CNearestColorFinder& nearest, BYTE* line, BYTE* next,
+                                     LONG width, BYTE* indices) {
+  LONG x = dir > 0 ? 0 : width - 1;
+  const __m128i zero = _mm_setzero_si128(), top = _mm_set1_epi16(255);
+  const short ahead = static_cast<short>(t.aheadFactor), belowAhead = static_cast<short>(t.belowAheadFactor);
+  const short behind = static_cast<short>(t.belowBehindFactor), below = static_cast<short>(t.belowFactor);
+  const __m128i aheadFactors = _mm_setr_epi16(ahead, ahead, ahead, 0, belowAhead, belowAhead, belowAhead, 0);
+  const __m128i belowFactors = _mm_setr_epi16(behind, behind, behind, 0, below, below, below, 0);
+  const DWORD* cells = nearest.CellWords();
+  const BYTE* groups = nearest.GroupBytes();
+  int first;
+  std::memcpy(&first, line + 4 * x, sizeof first);
+  __m128i pixel = _mm_cvtsi32_si128(first);
+  __m128i window = next ? _mm_slli_si128(LoadPixelSse41(next + 4 * x), 8) : zero;
+  for (LONG step = 0; step < width; ++step, x += dir) {
+    BYTE* p = line + 4 * x;
+    if (step + 2 < width) nearest.Prefetch(p[8 * dir], p[8 * dir + 1], p[8 * dir + 2]);
+    const DWORD bgr = static_cast<DWORD>(_mm_cvtsi128_si32(pixel));
+    const DWORD cell = CNearestColorFinder::CellOfWord(bgr);
+    DWORD run = cells[cell];
+    if (run & CNearestColorFinder::kGroupsMask) {
+      run = nearest.Run(cell);
+      groups = nearest.GroupBytes();
+    }
+    __m128i chosen;
+    if ((run & CNearestColorFinder::kGroupsMask) != 0 || !CNearestColorFinder::NearestInGroup(groups + run, pixel, &chosen)) {
+      int colour[3];
+      const BYTE entry = nearest.Search(run, bgr & 0xFF, bgr >> 8 & 0xFF, bgr >> 16 & 0xFF, colour);
+      chosen = _mm_setr_epi16(static_cast<short>(colour[0]), static_cast<short>(colour[1]), static_cast<short>(colour[2]), entry, 0, 0, 0, 0);
+    }
+    indices[x] = static_cast<BYTE>(_mm_extract_epi16(chosen, 3));
+    const __m128i error = _mm_sub_epi16(_mm_cvtepu8_epi16(pixel), chosen);
+    const __m128i errors = _mm_unpacklo_epi64(error, error), magnitudes = _mm_abs_epi16(errors);
+    const __m128i aheadAmounts = _mm_sign_epi16(_mm_mulhi_epu16(magnitudes, aheadFactors), errors);
+    const bool aheadOnLine = step + 1 < width, behindOnLine = step > 0;
+    if (aheadOnLine) {
+      BYTE* a = p + 4 * dir;
+      pixel = _mm_packus_epi16(_mm_add_epi16(LoadPixelSse41(a), aheadAmounts), zero);
+      const int word = _mm_cvtsi128_si32(pixel);
+      std::memcpy(a, &word, sizeof word);
+    }
+    if (!next) continue;
+    BYTE* b = next + 4 * x;
+    const __m128i belowAmounts = _mm_sign_epi16(_mm_mulhi_epu16(magnitudes, belowFactors), errors);
+    window = _mm_min_epi16(_mm_max_epi16(_mm_add_epi16(window, belowAmounts), zero), top);
+    if (behindOnLine) StorePixelSse41(b - 4 * dir, window);
+    if (aheadOnLine) {
+      const __m128i belowAheadPixel = _mm_add_epi16(LoadPixelSse41(b + 4 * dir), _mm_unpackhi_epi64(aheadAmounts, aheadAmounts));
+      window = _mm_unpacklo_epi64(_mm_unpackhi_epi64(window, window), _mm_min_epi16(_mm_max_epi16(belowAheadPixel, zero), top));
+    } else {
+      StorePixelSse41(b, _mm_unpackhi_epi64(window, window));
+    }
+  }
+}
+#endif
+
 }  // namespace
 
 void CMedianCutQuantizer::MapPixels(CPicImage& image, BYTE* pixels, DWORD width, DWORD height, float strength) {
@@ -664,16 +827,28 @@ void CMedianCutQuantizer::MapPixels(CPicImage& image, BYTE* pixels, DWORD width,
   const DWORD rowBytes = image.GetRowBytes();
   const WORD bpp = image.GetBpp();
   std::vector<BYTE> indices(width);
+#if defined(CALVETTA_MAPPING_SSE41)
+  const bool vectorAmounts = tables.fixedPoint && HasSse41();
+#endif
   for (DWORD k = 0; k < height; ++k) {
     const DWORD sourceLine = height - 1 - k;  // bottom line of the picture first
     BYTE* line = pixels + stride * sourceLine;
     BYTE* next = sourceLine > 0 ? line - stride : nullptr;
     // An 8-bit row takes the indices directly.
     BYTE* row = bpp == 8 ? bits + static_cast<size_t>(k) * rowBytes : indices.data();
+    const LONG columns = static_cast<LONG>(width);
+#if defined(CALVETTA_MAPPING_SSE41)
+    if (vectorAmounts) {
+      if ((k & 1) == 0)
+        DiffuseLineSse41<1>(tables, nearest, line, next, columns, row);
+      else
+        DiffuseLineSse41<-1>(tables, nearest, line, next, columns, row);
+    } else
+#endif
     if ((k & 1) == 0)
-      DiffuseLine<1>(tables, nearest, line, next, static_cast<LONG>(width), row);
+      DiffuseLine<1>(tables, nearest, line, next, columns, row);
     else
-      DiffuseLine<-1>(tables, nearest, line, next, static_cast<LONG>(width), row);
+      DiffuseLine<-1>(tables, nearest, line, next, columns, row);
     if (bpp != 8)
       for (DWORD x = 0; x < width; ++x) image.SetPixelIndex(static_cast<LONG>(x), static_cast<LONG>(k), indices[x]);
   }
