@@ -38,6 +38,26 @@ BYTE Clamp(int v) { return static_cast<BYTE>(v < 0 ? 0 : v > 255 ? 255 : v); }
 // in it: an entry whose least distance to the cell exceeds the greatest
 // distance of some other entry to every colour of the cell never wins nor
 // ties there. A search then compares a handful of entries, in index order.
+namespace {
+
+// Per set of eight lanes (a bit each), the positions of its lanes in order,
+// one byte each from the lowest, and how many there are.
+struct KeptPositions {
+  uint64_t lanes[256];
+  BYTE count[256];
+  constexpr KeptPositions() : lanes(), count() {
+    for (unsigned keep = 0; keep < 256; ++keep) {
+      int n = 0;
+      for (unsigned k = 0; k < 8; ++k)
+        if (keep >> k & 1) lanes[keep] |= static_cast<uint64_t>(k) << (8 * n++);
+      count[keep] = static_cast<BYTE>(n);
+    }
+  }
+};
+constexpr KeptPositions kKeptPositions{};
+
+}  // namespace
+
 class CNearestColorFinder {
  public:
   // A new palette: the cells' lists are made again as colours need them;
@@ -54,9 +74,10 @@ class CNearestColorFinder {
     }
     m_cells.assign(kCells, kUnbuilt);
     m_parentCount.assign(kCells / 8, kUnbuilt);
+    m_parentRun.assign(kCells / 8, kUnbuilt);
     m_parentStart.resize(kCells / 8);
     m_parentBlue.clear(), m_parentGreen.clear(), m_parentRed.clear(), m_parentIndex.clear();
-    m_used = 0;
+    m_groupsUsed = 0;
   }
 
   static DWORD CellOf(int blue, int green, int red) {
@@ -214,12 +235,13 @@ class CNearestColorFinder {
   }
 #endif
 
-  // The entries among `n` of a source (channels and entry numbers, padded
-  // to whole groups of eight with far lanes) that can be nearest for some
-  // colour of the cube of `side` at (blue, green, red), in the source's order.
-  template <class Emit>
-  static void Candidates(const int16_t* sourceBlue, const int16_t* sourceGreen, const int16_t* sourceRed, size_t n,
-                         int blue, int green, int red, int side, Emit emit) {
+  // The positions among `n` of a source (channels, padded to whole groups
+  // of eight with far lanes) of the entries that can be nearest for some
+  // colour of the cube of `side` at (blue, green, red), in the source's
+  // order, into `kept` (room for n rounded up to eight, and eight more);
+  // returns how many.
+  static size_t Candidates(const int16_t* sourceBlue, const int16_t* sourceGreen, const int16_t* sourceRed, size_t n,
+                           int blue, int green, int red, int side, BYTE* kept) {
     alignas(16) int16_t least[256 + kSourceLanes];
     int bound = 0x7FFF;
 #if defined(__SSE2__)
@@ -245,15 +267,19 @@ class CNearestColorFinder {
     alignas(16) int16_t lanes[8];
     _mm_store_si128(reinterpret_cast<__m128i*>(lanes), bounds);
     for (int16_t b : lanes) bound = std::min<int>(bound, b);
-    // Far lanes have a least distance above any bound.
+    // Far lanes have a least distance above any bound, so they are never
+    // kept. Eight lanes' kept positions are written at once from a table,
+    // without a branch on each (which way it goes is as good as random).
     const __m128i limit = _mm_set1_epi16(static_cast<int16_t>(bound));
+    size_t count = 0;
     for (size_t i = 0; i < n; i += kSourceLanes) {
       const __m128i over = _mm_cmpgt_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(least + i)), limit);
-      for (unsigned keep = ~static_cast<unsigned>(_mm_movemask_epi8(over)) & 0xAAAAu; keep; keep &= keep - 1) {
-        const size_t k = i + static_cast<size_t>(__builtin_ctz(keep) / 2);
-        if (k < n) emit(k);
-      }
+      const unsigned keep = ~static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(over, over))) & 0xFFu;
+      const uint64_t positions = kKeptPositions.lanes[keep] + i * 0x0101010101010101ull;
+      std::memcpy(kept + count, &positions, sizeof positions);
+      count += kKeptPositions.count[keep];
     }
+    return count;
 #else
     auto lowest = [side](int v, int low) { return v < low ? low - v : v > low + side - 1 ? v - (low + side - 1) : 0; };
     auto farthest = [side](int v, int low) { return std::max(std::abs(v - low), std::abs(v - (low + side - 1))); };
@@ -261,8 +287,12 @@ class CNearestColorFinder {
       least[i] = static_cast<int16_t>(lowest(sourceBlue[i], blue) + lowest(sourceGreen[i], green) + lowest(sourceRed[i], red));
       bound = std::min(bound, farthest(sourceBlue[i], blue) + farthest(sourceGreen[i], green) + farthest(sourceRed[i], red));
     }
-    for (size_t i = 0; i < n; ++i)
-      if (least[i] <= bound) emit(i);
+    size_t count = 0;
+    for (size_t i = 0; i < n; ++i) {
+      kept[count] = static_cast<BYTE>(i);
+      count += least[i] <= bound;
+    }
+    return count;
 #endif
   }
 
@@ -276,22 +306,42 @@ class CNearestColorFinder {
               red = static_cast<int>(cell >> (2 * kCellBits)) << kCellShift;
     const DWORD parent = ParentOf(blue, green, red);
     if (m_parentCount[parent] == kUnbuilt) BuildParent(parent, blue, green, red);
-    const size_t first = m_parentStart[parent];
-    const size_t start = m_used;
-    if (m_groups.size() * kLanes < m_used + 256 + kLanes) {
-      const size_t size = std::max<size_t>(2 * m_groups.size(), (m_used + 256) / kLanes + 1);
-      m_groups.resize(size);
+    // A parent of one group's candidates lends its group to its cells: a
+    // search of more candidates than the cell's own (in the same order)
+    // finds the same entry, and costs the same within one group.
+    if (m_parentRun[parent] != kUnbuilt) {
+      m_cells[cell] = m_parentRun[parent];
+      return;
     }
-    const int16_t* sourceBlue = m_parentBlue.data() + first;
-    const int16_t* sourceGreen = m_parentGreen.data() + first;
-    const int16_t* sourceRed = m_parentRed.data() + first;
-    const BYTE* sourceIndex = m_parentIndex.data() + first;
-    Candidates(sourceBlue, sourceGreen, sourceRed, m_parentCount[parent], blue, green, red, kCellSide,
-               [&](size_t k) { Append(sourceBlue[k], sourceGreen[k], sourceRed[k], sourceIndex[k]); });
-    const Group& head = m_groups[start / kLanes];
-    const BYTE padding[4] = {head.blue[0], head.green[0], head.red[0], head.index[0]};
-    while ((m_used - start) % kLanes != 0) Append(padding[0], padding[1], padding[2], padding[3]);
-    m_cells[cell] = static_cast<DWORD>(start / kLanes * sizeof(Group)) | static_cast<DWORD>((m_used - start) / kLanes - 1);
+    const size_t first = m_parentStart[parent];
+    BYTE kept[256 + kLanes];
+    const size_t count = Candidates(m_parentBlue.data() + first, m_parentGreen.data() + first, m_parentRed.data() + first,
+                                    m_parentCount[parent], blue, green, red, kCellSide, kept);
+    m_cells[cell] = AddRun(first, kept, count);
+  }
+
+  // A new run of the parent lists' candidates at `first` + each of `kept`,
+  // padded to whole groups with the first.
+  DWORD AddRun(size_t first, BYTE* kept, size_t count) {
+    const size_t groups = (count + kLanes - 1) / kLanes;
+    if (m_groups.size() < m_groupsUsed + groups) m_groups.resize(std::max(2 * m_groups.size(), m_groupsUsed + kCells / 16 + groups));
+    Group* out = m_groups.data() + m_groupsUsed;
+    const int16_t* blue = m_parentBlue.data() + first;
+    const int16_t* green = m_parentGreen.data() + first;
+    const int16_t* red = m_parentRed.data() + first;
+    const BYTE* index = m_parentIndex.data() + first;
+    for (size_t k = count; k < groups * kLanes; ++k) kept[k] = kept[0];
+    for (size_t k = 0; k < groups * kLanes; ++k) {
+      Group& group = out[k / kLanes];
+      const size_t lane = k % kLanes, from = kept[k];
+      group.blue[lane] = static_cast<BYTE>(blue[from]);
+      group.green[lane] = static_cast<BYTE>(green[from]);
+      group.red[lane] = static_cast<BYTE>(red[from]);
+      group.index[lane] = index[from];
+    }
+    const DWORD run = static_cast<DWORD>(m_groupsUsed * sizeof(Group)) | static_cast<DWORD>(groups - 1);
+    m_groupsUsed += groups;
+    return run;
   }
 
   static DWORD ParentOf(int blue, int green, int red) {
@@ -305,38 +355,35 @@ class CNearestColorFinder {
     constexpr int side = 2 * kCellSide;
     blue &= ~(side - 1), green &= ~(side - 1), red &= ~(side - 1);
     const size_t start = m_parentBlue.size();
-    Candidates(m_blue, m_green, m_red, 256, blue, green, red, side, [&](size_t k) {
-      m_parentBlue.push_back(m_blue[k]), m_parentGreen.push_back(m_green[k]), m_parentRed.push_back(m_red[k]);
-      m_parentIndex.push_back(static_cast<BYTE>(k));
-    });
-    m_parentCount[parent] = static_cast<DWORD>(m_parentBlue.size() - start);
-    m_parentStart[parent] = static_cast<DWORD>(start);
-    while ((m_parentBlue.size() - start) % kSourceLanes != 0) {
-      m_parentBlue.push_back(kFar), m_parentGreen.push_back(kFar), m_parentRed.push_back(kFar);
-      m_parentIndex.push_back(0);
+    BYTE kept[256 + kLanes];
+    const size_t count = Candidates(m_blue, m_green, m_red, 256, blue, green, red, side, kept);
+    const size_t padded = (count + kSourceLanes - 1) / kSourceLanes * kSourceLanes;
+    m_parentBlue.resize(start + padded, kFar), m_parentGreen.resize(start + padded, kFar), m_parentRed.resize(start + padded, kFar);
+    m_parentIndex.resize(start + padded, 0);
+    for (size_t k = 0; k < count; ++k) {
+      m_parentBlue[start + k] = m_blue[kept[k]], m_parentGreen[start + k] = m_green[kept[k]], m_parentRed[start + k] = m_red[kept[k]];
+      m_parentIndex[start + k] = kept[k];
     }
-  }
-
-  void Append(int blue, int green, int red, BYTE index) {
-    Group& group = m_groups[m_used / kLanes];
-    const size_t lane = m_used++ % kLanes;
-    group.blue[lane] = static_cast<BYTE>(blue);
-    group.green[lane] = static_cast<BYTE>(green);
-    group.red[lane] = static_cast<BYTE>(red);
-    group.index[lane] = index;
+    m_parentCount[parent] = static_cast<DWORD>(count);
+    m_parentStart[parent] = static_cast<DWORD>(start);
+    if (count <= kLanes) {
+      for (size_t k = 0; k < count; ++k) kept[k] = static_cast<BYTE>(k);
+      m_parentRun[parent] = AddRun(start, kept, count);
+    }
   }
 
   DWORD m_entries = 0;
   alignas(16) int16_t m_blue[256], m_green[256], m_red[256];
-  // Per cell: the first lane of its run (low bits) and its groups of lanes.
+  // Per cell: its run (see Run), or unbuilt.
   std::vector<DWORD> m_cells;
   // The cells' candidates, each cell's run padded to whole groups.
   std::vector<Group> m_groups;
-  // Per parent cube: its candidates' count (or unbuilt) and first lane.
-  std::vector<DWORD> m_parentCount, m_parentStart;
+  // Per parent cube: its candidates' count (or unbuilt) and first lane, and
+  // where it has one group's worth, the run its cells share (or unbuilt).
+  std::vector<DWORD> m_parentCount, m_parentStart, m_parentRun;
   std::vector<int16_t> m_parentBlue, m_parentGreen, m_parentRed;
   std::vector<BYTE> m_parentIndex;
-  size_t m_used = 0;  // lanes filled
+  size_t m_groupsUsed = 0;
 };
 
 void CColorBox::ComputeVolume() {
