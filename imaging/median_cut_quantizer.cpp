@@ -713,6 +713,25 @@ void StorePixel(BYTE* pixel, __m128i lanes) {
   const int word = _mm_cvtsi128_si32(_mm_packus_epi16(lanes, lanes));
   std::memcpy(pixel, &word, sizeof word);
 }
+
+// The line below's share of one pixel's error. `window` carries, in 16-bit
+// lanes each clamped after every amount as it comes, the pixel behind the
+// one mapped (low half, stored once this step adds to it) and the one
+// below (high half); the one ahead is read when this step reaches it.
+// `amounts` is [behind | below], `aheadAmount` below ahead in the low half.
+template <int dir>
+inline void SpreadBelow(__m128i& window, __m128i amounts, __m128i aheadAmount, BYTE* below, bool behindOnLine,
+                        bool aheadOnLine) {
+  const __m128i zero = _mm_setzero_si128(), top = _mm_set1_epi16(255);
+  window = _mm_min_epi16(_mm_max_epi16(_mm_add_epi16(window, amounts), zero), top);
+  if (behindOnLine) StorePixel(below - 4 * dir, window);
+  if (aheadOnLine) {
+    const __m128i ahead = _mm_add_epi16(LoadPixel(below + 4 * dir), aheadAmount);
+    window = _mm_unpacklo_epi64(_mm_unpackhi_epi64(window, window), _mm_min_epi16(_mm_max_epi16(ahead, zero), top));
+  } else {
+    StorePixel(below, _mm_unpackhi_epi64(window, window));
+  }
+}
 #endif
 
 // One line of the serpentine walk: `dir` is +1 left to right, -1 right to left.
@@ -724,11 +743,8 @@ void DiffuseLine(const DiffusionTables& t, CNearestColorFinder& nearest, BYTE* l
   LONG x = dir > 0 ? 0 : width - 1;
   int blue = line[4 * x], green = line[4 * x + 1], red = line[4 * x + 2];
 #if defined(__SSE2__)
-  // The line below's pixels that the error reaches are carried in 16-bit
-  // lanes, each clamped after every amount as it comes: the one behind the
-  // pixel (low half, stored once this step adds to it) and the one below
-  // (high half); the one ahead is read when the next step needs it.
-  const __m128i zero = _mm_setzero_si128(), top = _mm_set1_epi16(255);
+  // The line below's pixels that the error reaches (see SpreadBelow).
+  const __m128i zero = _mm_setzero_si128();
   __m128i window = next ? _mm_slli_si128(LoadPixel(next + 4 * x), 8) : zero;
 #endif
   for (LONG step = 0; step < width; ++step, x += dir) {
@@ -756,14 +772,8 @@ void DiffuseLine(const DiffusionTables& t, CNearestColorFinder& nearest, BYTE* l
     const __m128i greenRow = _mm_load_si128(reinterpret_cast<const __m128i*>(t.belowRow[error[1]]));
     const __m128i redRow = _mm_load_si128(reinterpret_cast<const __m128i*>(t.belowRow[error[2]]));
     const __m128i blueGreen = _mm_unpacklo_epi16(blueRow, greenRow), redNone = _mm_unpacklo_epi16(redRow, zero);
-    window = _mm_min_epi16(_mm_max_epi16(_mm_add_epi16(window, _mm_unpacklo_epi32(blueGreen, redNone)), zero), top);
-    if (behindOnLine) StorePixel(below - 4 * dir, window);
-    if (aheadOnLine) {
-      const __m128i ahead = _mm_add_epi16(LoadPixel(below + 4 * dir), _mm_unpackhi_epi32(blueGreen, redNone));
-      window = _mm_unpacklo_epi64(_mm_unpackhi_epi64(window, window), _mm_min_epi16(_mm_max_epi16(ahead, zero), top));
-    } else {
-      StorePixel(below, _mm_unpackhi_epi64(window, window));
-    }
+    SpreadBelow<dir>(window, _mm_unpacklo_epi32(blueGreen, redNone), _mm_unpackhi_epi32(blueGreen, redNone), below, behindOnLine,
+                     aheadOnLine);
 #else
     const BYTE* clamp = t.clamp + DiffusionTables::kClampBias;
     for (int ch = 0; ch < 3; ++ch) {
@@ -784,29 +794,17 @@ bool HasSse41() {
   return has;
 }
 
-// A pixel's four bytes in the low four 16-bit lanes, and back (the
-// four-byte pixels keep their fourth byte, whose amounts are zero).
-CALVETTA_SSE41 inline __m128i LoadPixelSse41(const BYTE* pixel) {
-  int word;
-  std::memcpy(&word, pixel, sizeof word);
-  return _mm_cvtepu8_epi16(_mm_cvtsi32_si128(word));
-}
-
-CALVETTA_SSE41 inline void StorePixelSse41(BYTE* pixel, __m128i lanes) {
-  const int word = _mm_cvtsi128_si32(_mm_packus_epi16(lanes, lanes));
-  std::memcpy(pixel, &word, sizeof word);
-}
-
 // DiffuseLine for fixed-point tables on SSE4.1, with the same bytes: the
 // pixel being mapped stays in a vector register as bytes, the nearest entry
 // comes back as lanes, and the amounts are products of the error's
 // magnitude with the error's sign put back, [ahead | below ahead] and
-// [behind | below]; only a cell's word is read through a general register.
+// [behind | below] (zero for the fourth byte, which stays as it was); only
+// a cell's word is read through a general register.
 template <int dir>
 CALVETTA_SSE41 void DiffuseLineSse41(const DiffusionTables& t, CNearestColorFinder& nearest, BYTE* line, BYTE* next,
                                      LONG width, BYTE* indices) {
   LONG x = dir > 0 ? 0 : width - 1;
-  const __m128i zero = _mm_setzero_si128(), top = _mm_set1_epi16(255);
+  const __m128i zero = _mm_setzero_si128();
   const short ahead = static_cast<short>(t.aheadFactor), belowAhead = static_cast<short>(t.belowAheadFactor);
   const short behind = static_cast<short>(t.belowBehindFactor), below = static_cast<short>(t.belowFactor);
   const __m128i aheadFactors = _mm_setr_epi16(ahead, ahead, ahead, 0, belowAhead, belowAhead, belowAhead, 0);
@@ -816,7 +814,7 @@ CALVETTA_SSE41 void DiffuseLineSse41(const DiffusionTables& t, CNearestColorFind
   int first;
   std::memcpy(&first, line + 4 * x, sizeof first);
   __m128i pixel = _mm_cvtsi32_si128(first);
-  __m128i window = next ? _mm_slli_si128(LoadPixelSse41(next + 4 * x), 8) : zero;
+  __m128i window = next ? _mm_slli_si128(LoadPixel(next + 4 * x), 8) : zero;
   for (LONG step = 0; step < width; ++step, x += dir) {
     BYTE* p = line + 4 * x;
     if (step + 2 < width) nearest.Prefetch(p[8 * dir], p[8 * dir + 1], p[8 * dir + 2]);
@@ -840,21 +838,14 @@ CALVETTA_SSE41 void DiffuseLineSse41(const DiffusionTables& t, CNearestColorFind
     const bool aheadOnLine = step + 1 < width, behindOnLine = step > 0;
     if (aheadOnLine) {
       BYTE* a = p + 4 * dir;
-      pixel = _mm_packus_epi16(_mm_add_epi16(LoadPixelSse41(a), aheadAmounts), zero);
+      pixel = _mm_packus_epi16(_mm_add_epi16(LoadPixel(a), aheadAmounts), zero);
       const int word = _mm_cvtsi128_si32(pixel);
       std::memcpy(a, &word, sizeof word);
     }
     if (!next) continue;
     BYTE* b = next + 4 * x;
     const __m128i belowAmounts = _mm_sign_epi16(_mm_mulhi_epu16(magnitudes, belowFactors), errors);
-    window = _mm_min_epi16(_mm_max_epi16(_mm_add_epi16(window, belowAmounts), zero), top);
-    if (behindOnLine) StorePixelSse41(b - 4 * dir, window);
-    if (aheadOnLine) {
-      const __m128i belowAheadPixel = _mm_add_epi16(LoadPixelSse41(b + 4 * dir), _mm_unpackhi_epi64(aheadAmounts, aheadAmounts));
-      window = _mm_unpacklo_epi64(_mm_unpackhi_epi64(window, window), _mm_min_epi16(_mm_max_epi16(belowAheadPixel, zero), top));
-    } else {
-      StorePixelSse41(b, _mm_unpackhi_epi64(window, window));
-    }
+    SpreadBelow<dir>(window, belowAmounts, _mm_unpackhi_epi64(aheadAmounts, aheadAmounts), b, behindOnLine, aheadOnLine);
   }
 }
 #endif
