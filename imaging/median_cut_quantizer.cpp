@@ -31,13 +31,6 @@ BYTE Clamp(int v) { return static_cast<BYTE>(v < 0 ? 0 : v > 255 ? 255 : v); }
 
 }  // namespace
 
-// Nearest palette entry of a colour: the smallest sum of absolute channel
-// differences, the lowest index on a tie (so an exact match is the first
-// entry of that colour). The colour cube is cut into cells of 8 x 8 x 8; a
-// cell lists, on first use, the entries that can be nearest for some colour
-// in it: an entry whose least distance to the cell exceeds the greatest
-// distance of some other entry to every colour of the cell never wins nor
-// ties there. A search then compares a handful of entries, in index order.
 namespace {
 
 // Per set of eight lanes (a bit each), the positions of its lanes in order,
@@ -58,6 +51,13 @@ constexpr KeptPositions kKeptPositions{};
 
 }  // namespace
 
+// Nearest palette entry of a colour: the smallest sum of absolute channel
+// differences, the lowest index on a tie (so an exact match is the first
+// entry of that colour). The colour cube is cut into cells of 8 x 8 x 8; a
+// cell lists, on first use, the entries that can be nearest for some colour
+// in it: an entry whose least distance to the cell exceeds the greatest
+// distance of some other entry to every colour of the cell never wins nor
+// ties there. A search then compares a handful of entries, in index order.
 class CNearestColorFinder {
  public:
   // A new palette: the cells' lists are made again as colours need them;
