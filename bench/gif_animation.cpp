@@ -154,6 +154,28 @@ void BM_MedianCutFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_MedianCutFrame)->Unit(benchmark::kMillisecond);
 
+// The mapping stage alone: one frame diffused onto its palette, made once.
+// Each iteration maps a fresh copy (the copy untimed) with a quantiser that
+// has served earlier frames, so its cell lists are made afresh per palette
+// as in an animation.
+void BM_MapFrame(benchmark::State& state) {
+  const auto& frame = Frames()[0];
+  CMedianCutQuantizer quantizer(256);
+  std::vector<BYTE> copy = frame;
+  quantizer.AddPixels(copy.data(), kWidth, kHeight);
+  RGBQUAD palette[256] = {};
+  const int colors = quantizer.MakePalette(palette);
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::copy(frame.begin(), frame.end(), copy.begin());
+    state.ResumeTiming();
+    std::unique_ptr<CPicImage> image(
+        quantizer.CreateIndexedImage(copy.data(), kWidth, kHeight, 8, colors, palette, 1.0f));
+    benchmark::DoNotOptimize(image->GetBits());
+  }
+}
+BENCHMARK(BM_MapFrame)->Unit(benchmark::kMillisecond);
+
 // One quantised frame's control and image blocks encoded (the LZW stage of
 // a writer's worker), into memory.
 void BM_EncodeFramePage(benchmark::State& state) {

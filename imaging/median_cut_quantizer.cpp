@@ -10,7 +10,14 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-
+// The mapping loop has a second form for processors with SSE4.1, chosen at
+// run time: its nearest-colour search and error arithmetic stay in vector
+// registers, which shortens the chain of dependent steps from pixel to pixel.
+#if defined(__SSE2__) && defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define CALVETTA_MAPPING_SSE41 1
+#define CALVETTA_SSE41 __attribute__((target("sse4.1")))
+#include <smmintrin.h>
+#endif
 
 #include "imaging/pic_image.h"
 
@@ -21,6 +28,26 @@ constexpr DWORD kMappingCacheBuckets = 257;
 int Span(BYTE lo, BYTE hi) { return std::abs(static_cast<int>(hi) - static_cast<int>(lo)); }
 
 BYTE Clamp(int v) { return static_cast<BYTE>(v < 0 ? 0 : v > 255 ? 255 : v); }
+
+}  // namespace
+
+namespace {
+
+// Per set of eight lanes (a bit each), the positions of its lanes in order,
+// one byte each from the lowest, and how many there are.
+struct KeptPositions {
+  uint64_t lanes[256];
+  BYTE count[256];
+  constexpr KeptPositions() : lanes(), count() {
+    for (unsigned keep = 0; keep < 256; ++keep) {
+      int n = 0;
+      for (unsigned k = 0; k < 8; ++k)
+        if (keep >> k & 1) lanes[keep] |= static_cast<uint64_t>(k) << (8 * n++);
+      count[keep] = static_cast<BYTE>(n);
+    }
+  }
+};
+constexpr KeptPositions kKeptPositions{};
 
 }  // namespace
 
@@ -47,16 +74,26 @@ class CNearestColorFinder {
     }
     m_cells.assign(kCells, kUnbuilt);
     m_parentCount.assign(kCells / 8, kUnbuilt);
+    m_parentRun.assign(kCells / 8, kUnbuilt);
     m_parentStart.resize(kCells / 8);
     m_parentBlue.clear(), m_parentGreen.clear(), m_parentRed.clear(), m_parentIndex.clear();
-    m_used = 0;
+    m_groupsUsed = 0;
   }
 
   static DWORD CellOf(int blue, int green, int red) {
     return static_cast<DWORD>(blue >> kCellShift | (green >> kCellShift) << kCellBits | (red >> kCellShift) << (2 * kCellBits));
   }
 
-  // A cell's run of candidates, built on first use.
+  // The same from a pixel's blue, green and red bytes in one word, low byte first.
+  static DWORD CellOfWord(DWORD bgr) {
+    constexpr DWORD mask = (1u << kCellBits) - 1;
+    return (bgr >> kCellShift & mask) | (bgr >> (8 + kCellShift - kCellBits) & mask << kCellBits) |
+           (bgr >> (16 + kCellShift - 2 * kCellBits) & mask << (2 * kCellBits));
+  }
+
+  // A cell's run of candidates, built on first use: the byte offset of its
+  // first group in GroupBytes() and, in the low bits, its groups less one.
+  // A cell of one group (nearly all) is found at GroupBytes() + run.
   DWORD Run(DWORD cell) {
     if (m_cells[cell] == kUnbuilt) BuildCell(cell);
     return m_cells[cell];
@@ -65,7 +102,7 @@ class CNearestColorFinder {
   // The nearest entry among a run's candidates; its colour, which the
   // caller needs next, comes from the candidate rather than the palette.
   BYTE Search(DWORD run, int blue, int green, int red, int* chosen) const {
-    const size_t first = run & kStartMask, end = first + (run >> kStartBits);
+    const size_t first = run / sizeof(Group), end = first + (run & kGroupsMask) + 1;
     const Group* groups = m_groups.data();
 #if defined(__SSE2__)
     const __m128i b = _mm_set1_epi8(static_cast<char>(blue)), g = _mm_set1_epi8(static_cast<char>(green)),
@@ -116,8 +153,45 @@ class CNearestColorFinder {
   void Prefetch(int blue, int green, int red) const {
     const DWORD cell = CellOf(blue, green, red);
     const DWORD word = m_cells[cell];
-    if (word != kUnbuilt) __builtin_prefetch(m_groups.data() + (word & kStartMask));
+    if (word != kUnbuilt) __builtin_prefetch(GroupBytes() + (word & ~kGroupsMask));
   }
+
+  // The low bits of a run: its groups less one.
+  static constexpr DWORD kGroupsMask = 63;
+  const DWORD* CellWords() const { return m_cells.data(); }
+  // Moves when a cell is built.
+  const BYTE* GroupBytes() const { return reinterpret_cast<const BYTE*>(m_groups.data()); }
+
+#if defined(CALVETTA_MAPPING_SSE41)
+  // The nearest of a one-group run's candidates for the colour in the low
+  // three bytes of `pixel`, as blue, green, red and entry in the low four
+  // 16-bit lanes. Distances are summed in bytes, saturating at 255: while
+  // the least stays below 255 it and every lane that has it are exact, and
+  // a saturated lane is farther, so the lowest lane of the least distance
+  // (the first entry in index order) is the same as in Search. Returns
+  // false, leaving the search to Search, when the least reaches 255.
+  static CALVETTA_SSE41 bool NearestInGroup(const BYTE* group, __m128i pixel, __m128i* chosen) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i b = _mm_shuffle_epi8(pixel, zero), g = _mm_shuffle_epi8(pixel, _mm_set1_epi8(1)),
+                  r = _mm_shuffle_epi8(pixel, _mm_set1_epi8(2));
+    const __m128i* lanes = reinterpret_cast<const __m128i*>(group);
+    const __m128i cb = _mm_load_si128(lanes), cg = _mm_load_si128(lanes + 1), cr = _mm_load_si128(lanes + 2),
+                  ci = _mm_load_si128(lanes + 3);
+    const __m128i db = _mm_or_si128(_mm_subs_epu8(cb, b), _mm_subs_epu8(b, cb));
+    const __m128i dg = _mm_or_si128(_mm_subs_epu8(cg, g), _mm_subs_epu8(g, cg));
+    const __m128i dr = _mm_or_si128(_mm_subs_epu8(cr, r), _mm_subs_epu8(r, cr));
+    const __m128i d = _mm_adds_epu8(_mm_adds_epu8(db, dg), dr);
+    // Distance above, lane below in one word: the least word is the answer.
+    const __m128i position = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const __m128i best = _mm_minpos_epu16(_mm_min_epu16(_mm_unpacklo_epi8(position, d), _mm_unpackhi_epi8(position, d)));
+    // The winning lane in every byte picks its channels and entry.
+    const __m128i lane = _mm_shuffle_epi8(best, zero);
+    const __m128i blueGreen = _mm_unpacklo_epi8(_mm_shuffle_epi8(cb, lane), _mm_shuffle_epi8(cg, lane));
+    const __m128i redIndex = _mm_unpacklo_epi8(_mm_shuffle_epi8(cr, lane), _mm_shuffle_epi8(ci, lane));
+    *chosen = _mm_cvtepu8_epi16(_mm_unpacklo_epi16(blueGreen, redIndex));
+    return _mm_extract_epi16(best, 0) < 0xFF00;
+  }
+#endif
 
  private:
   // Sixteen candidates in one cache line: their channels, then their
@@ -127,6 +201,8 @@ class CNearestColorFinder {
     BYTE blue[16], green[16], red[16], index[16];
   };
 
+  static_assert(sizeof(Group) == kGroupsMask + 1);
+
   static BYTE Chosen(const Group& group, int lane, int* chosen) {
     chosen[0] = group.blue[lane], chosen[1] = group.green[lane], chosen[2] = group.red[lane];
     return static_cast<BYTE>(group.index[lane]);
@@ -134,11 +210,10 @@ class CNearestColorFinder {
 
   static constexpr int kCellShift = 3, kCellBits = 8 - kCellShift, kCellSide = 1 << kCellShift;
   static constexpr DWORD kCells = 1u << (3 * kCellBits);
+  // A run starts below 2^25 bytes (32768 cells of at most 16 groups of 64
+  // bytes) and holds at most 16 groups. An unbuilt cell's word has the low
+  // bits set, as a cell of many groups does, so one test sends both aside.
   static constexpr DWORD kUnbuilt = 0xFFFFFFFFu;
-  // A run starts below 2^24 groups (32768 cells of at most 16 groups of
-  // sixteen) and holds at most 16 of them.
-  static constexpr int kStartBits = 24;
-  static constexpr DWORD kStartMask = (1u << kStartBits) - 1;
   static constexpr size_t kLanes = 16;
   // The candidate lists a cell's are taken from are padded to whole groups
   // of eight 16-bit lanes with far entries, whose channel value is farther
@@ -160,12 +235,13 @@ class CNearestColorFinder {
   }
 #endif
 
-  // The entries among `n` of a source (channels and entry numbers, padded
-  // to whole groups of eight with far lanes) that can be nearest for some
-  // colour of the cube of `side` at (blue, green, red), in the source's order.
-  template <class Emit>
-  static void Candidates(const int16_t* sourceBlue, const int16_t* sourceGreen, const int16_t* sourceRed, size_t n,
-                         int blue, int green, int red, int side, Emit emit) {
+  // The positions among `n` of a source (channels, padded to whole groups
+  // of eight with far lanes) of the entries that can be nearest for some
+  // colour of the cube of `side` at (blue, green, red), in the source's
+  // order, into `kept` (room for n rounded up to eight, and eight more);
+  // returns how many.
+  static size_t Candidates(const int16_t* sourceBlue, const int16_t* sourceGreen, const int16_t* sourceRed, size_t n,
+                           int blue, int green, int red, int side, BYTE* kept) {
     alignas(16) int16_t least[256 + kSourceLanes];
     int bound = 0x7FFF;
 #if defined(__SSE2__)
@@ -191,15 +267,19 @@ class CNearestColorFinder {
     alignas(16) int16_t lanes[8];
     _mm_store_si128(reinterpret_cast<__m128i*>(lanes), bounds);
     for (int16_t b : lanes) bound = std::min<int>(bound, b);
-    // Far lanes have a least distance above any bound.
+    // Far lanes have a least distance above any bound, so they are never
+    // kept. Eight lanes' kept positions are written at once from a table,
+    // without a branch on each (which way it goes is as good as random).
     const __m128i limit = _mm_set1_epi16(static_cast<int16_t>(bound));
+    size_t count = 0;
     for (size_t i = 0; i < n; i += kSourceLanes) {
       const __m128i over = _mm_cmpgt_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(least + i)), limit);
-      for (unsigned keep = ~static_cast<unsigned>(_mm_movemask_epi8(over)) & 0xAAAAu; keep; keep &= keep - 1) {
-        const size_t k = i + static_cast<size_t>(__builtin_ctz(keep) / 2);
-        if (k < n) emit(k);
-      }
+      const unsigned keep = ~static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(over, over))) & 0xFFu;
+      const uint64_t positions = kKeptPositions.lanes[keep] + i * 0x0101010101010101ull;
+      std::memcpy(kept + count, &positions, sizeof positions);
+      count += kKeptPositions.count[keep];
     }
+    return count;
 #else
     auto lowest = [side](int v, int low) { return v < low ? low - v : v > low + side - 1 ? v - (low + side - 1) : 0; };
     auto farthest = [side](int v, int low) { return std::max(std::abs(v - low), std::abs(v - (low + side - 1))); };
@@ -207,8 +287,12 @@ class CNearestColorFinder {
       least[i] = static_cast<int16_t>(lowest(sourceBlue[i], blue) + lowest(sourceGreen[i], green) + lowest(sourceRed[i], red));
       bound = std::min(bound, farthest(sourceBlue[i], blue) + farthest(sourceGreen[i], green) + farthest(sourceRed[i], red));
     }
-    for (size_t i = 0; i < n; ++i)
-      if (least[i] <= bound) emit(i);
+    size_t count = 0;
+    for (size_t i = 0; i < n; ++i) {
+      kept[count] = static_cast<BYTE>(i);
+      count += least[i] <= bound;
+    }
+    return count;
 #endif
   }
 
@@ -222,22 +306,42 @@ class CNearestColorFinder {
               red = static_cast<int>(cell >> (2 * kCellBits)) << kCellShift;
     const DWORD parent = ParentOf(blue, green, red);
     if (m_parentCount[parent] == kUnbuilt) BuildParent(parent, blue, green, red);
-    const size_t first = m_parentStart[parent];
-    const size_t start = m_used;
-    if (m_groups.size() * kLanes < m_used + 256 + kLanes) {
-      const size_t size = std::max<size_t>(2 * m_groups.size(), (m_used + 256) / kLanes + 1);
-      m_groups.resize(size);
+    // A parent of one group's candidates lends its group to its cells: a
+    // search of more candidates than the cell's own (in the same order)
+    // finds the same entry, and costs the same within one group.
+    if (m_parentRun[parent] != kUnbuilt) {
+      m_cells[cell] = m_parentRun[parent];
+      return;
     }
-    const int16_t* sourceBlue = m_parentBlue.data() + first;
-    const int16_t* sourceGreen = m_parentGreen.data() + first;
-    const int16_t* sourceRed = m_parentRed.data() + first;
-    const BYTE* sourceIndex = m_parentIndex.data() + first;
-    Candidates(sourceBlue, sourceGreen, sourceRed, m_parentCount[parent], blue, green, red, kCellSide,
-               [&](size_t k) { Append(sourceBlue[k], sourceGreen[k], sourceRed[k], sourceIndex[k]); });
-    const Group& head = m_groups[start / kLanes];
-    const BYTE padding[4] = {head.blue[0], head.green[0], head.red[0], head.index[0]};
-    while ((m_used - start) % kLanes != 0) Append(padding[0], padding[1], padding[2], padding[3]);
-    m_cells[cell] = static_cast<DWORD>(start / kLanes) | static_cast<DWORD>((m_used - start) / kLanes) << kStartBits;
+    const size_t first = m_parentStart[parent];
+    BYTE kept[256 + kLanes];
+    const size_t count = Candidates(m_parentBlue.data() + first, m_parentGreen.data() + first, m_parentRed.data() + first,
+                                    m_parentCount[parent], blue, green, red, kCellSide, kept);
+    m_cells[cell] = AddRun(first, kept, count);
+  }
+
+  // A new run of the parent lists' candidates at `first` + each of `kept`,
+  // padded to whole groups with the first.
+  DWORD AddRun(size_t first, BYTE* kept, size_t count) {
+    const size_t groups = (count + kLanes - 1) / kLanes;
+    if (m_groups.size() < m_groupsUsed + groups) m_groups.resize(std::max(2 * m_groups.size(), m_groupsUsed + kCells / 16 + groups));
+    Group* out = m_groups.data() + m_groupsUsed;
+    const int16_t* blue = m_parentBlue.data() + first;
+    const int16_t* green = m_parentGreen.data() + first;
+    const int16_t* red = m_parentRed.data() + first;
+    const BYTE* index = m_parentIndex.data() + first;
+    for (size_t k = count; k < groups * kLanes; ++k) kept[k] = kept[0];
+    for (size_t k = 0; k < groups * kLanes; ++k) {
+      Group& group = out[k / kLanes];
+      const size_t lane = k % kLanes, from = kept[k];
+      group.blue[lane] = static_cast<BYTE>(blue[from]);
+      group.green[lane] = static_cast<BYTE>(green[from]);
+      group.red[lane] = static_cast<BYTE>(red[from]);
+      group.index[lane] = index[from];
+    }
+    const DWORD run = static_cast<DWORD>(m_groupsUsed * sizeof(Group)) | static_cast<DWORD>(groups - 1);
+    m_groupsUsed += groups;
+    return run;
   }
 
   static DWORD ParentOf(int blue, int green, int red) {
@@ -251,38 +355,35 @@ class CNearestColorFinder {
     constexpr int side = 2 * kCellSide;
     blue &= ~(side - 1), green &= ~(side - 1), red &= ~(side - 1);
     const size_t start = m_parentBlue.size();
-    Candidates(m_blue, m_green, m_red, 256, blue, green, red, side, [&](size_t k) {
-      m_parentBlue.push_back(m_blue[k]), m_parentGreen.push_back(m_green[k]), m_parentRed.push_back(m_red[k]);
-      m_parentIndex.push_back(static_cast<BYTE>(k));
-    });
-    m_parentCount[parent] = static_cast<DWORD>(m_parentBlue.size() - start);
-    m_parentStart[parent] = static_cast<DWORD>(start);
-    while ((m_parentBlue.size() - start) % kSourceLanes != 0) {
-      m_parentBlue.push_back(kFar), m_parentGreen.push_back(kFar), m_parentRed.push_back(kFar);
-      m_parentIndex.push_back(0);
+    BYTE kept[256 + kLanes];
+    const size_t count = Candidates(m_blue, m_green, m_red, 256, blue, green, red, side, kept);
+    const size_t padded = (count + kSourceLanes - 1) / kSourceLanes * kSourceLanes;
+    m_parentBlue.resize(start + padded, kFar), m_parentGreen.resize(start + padded, kFar), m_parentRed.resize(start + padded, kFar);
+    m_parentIndex.resize(start + padded, 0);
+    for (size_t k = 0; k < count; ++k) {
+      m_parentBlue[start + k] = m_blue[kept[k]], m_parentGreen[start + k] = m_green[kept[k]], m_parentRed[start + k] = m_red[kept[k]];
+      m_parentIndex[start + k] = kept[k];
     }
-  }
-
-  void Append(int blue, int green, int red, BYTE index) {
-    Group& group = m_groups[m_used / kLanes];
-    const size_t lane = m_used++ % kLanes;
-    group.blue[lane] = static_cast<BYTE>(blue);
-    group.green[lane] = static_cast<BYTE>(green);
-    group.red[lane] = static_cast<BYTE>(red);
-    group.index[lane] = index;
+    m_parentCount[parent] = static_cast<DWORD>(count);
+    m_parentStart[parent] = static_cast<DWORD>(start);
+    if (count <= kLanes) {
+      for (size_t k = 0; k < count; ++k) kept[k] = static_cast<BYTE>(k);
+      m_parentRun[parent] = AddRun(start, kept, count);
+    }
   }
 
   DWORD m_entries = 0;
   alignas(16) int16_t m_blue[256], m_green[256], m_red[256];
-  // Per cell: the first lane of its run (low bits) and its groups of lanes.
+  // Per cell: its run (see Run), or unbuilt.
   std::vector<DWORD> m_cells;
   // The cells' candidates, each cell's run padded to whole groups.
   std::vector<Group> m_groups;
-  // Per parent cube: its candidates' count (or unbuilt) and first lane.
-  std::vector<DWORD> m_parentCount, m_parentStart;
+  // Per parent cube: its candidates' count (or unbuilt) and first lane, and
+  // where it has one group's worth, the run its cells share (or unbuilt).
+  std::vector<DWORD> m_parentCount, m_parentStart, m_parentRun;
   std::vector<int16_t> m_parentBlue, m_parentGreen, m_parentRed;
   std::vector<BYTE> m_parentIndex;
-  size_t m_used = 0;  // lanes filled
+  size_t m_groupsUsed = 0;
 };
 
 void CColorBox::ComputeVolume() {
@@ -610,9 +711,34 @@ struct DiffusionTables {
       const int amounts[8] = {belowBehind[e], below[e], belowAhead[e]};
       for (int k = 0; k < 8; ++k) belowRow[e][k] = static_cast<int16_t>(amounts[k]);
     }
+    fixedPoint = FixedPointOf(ahead, &aheadFactor) && FixedPointOf(belowBehind, &belowBehindFactor) &&
+                 FixedPointOf(below, &belowFactor) && FixedPointOf(belowAhead, &belowAheadFactor);
   }
 
+  // Whether every table is a fixed-point product: amount(e) = sign(e) *
+  // (|e| * factor >> 16) for each error, as for strength 1 (7/16, 3/16,
+  // 5/16, 1/16) and most others; then the amounts can be worked out in
+  // vector lanes instead of looked up.
+  bool fixedPoint = false;
+  uint16_t aheadFactor = 0, belowBehindFactor = 0, belowFactor = 0, belowAheadFactor = 0;
+
  private:
+  // The least factor that no error's amount falls short of; the table is a
+  // fixed-point product if any factor is, and then this one is. Amounts are
+  // odd in the error by construction, so the errors 0..255 decide.
+  static bool FixedPointOf(const int* table, uint16_t* factor) {
+    int least = 0;
+    for (int e = 1; e < 256; ++e) {
+      if (table[255 + e] < 0) return false;
+      least = std::max(least, (table[255 + e] * 65536 + e - 1) / e);
+    }
+    if (least > 0xFFFF) return false;
+    for (int e = 0; e < 256; ++e)
+      if ((e * least) >> 16 != table[255 + e]) return false;
+    *factor = static_cast<uint16_t>(least);
+    return true;
+  }
+
   static void Set(int* table, int e, float amount) {
     const int truncated = amount >= 256.0f ? 256 : amount <= -256.0f ? -256 : amount == amount ? static_cast<int>(amount) : 0;
     table[255 + e] = truncated;
@@ -632,6 +758,25 @@ void StorePixel(BYTE* pixel, __m128i lanes) {
   const int word = _mm_cvtsi128_si32(_mm_packus_epi16(lanes, lanes));
   std::memcpy(pixel, &word, sizeof word);
 }
+
+// The line below's share of one pixel's error. `window` carries, in 16-bit
+// lanes each clamped after every amount as it comes, the pixel behind the
+// one mapped (low half, stored once this step adds to it) and the one
+// below (high half); the one ahead is read when this step reaches it.
+// `amounts` is [behind | below], `aheadAmount` below ahead in the low half.
+template <int dir>
+inline void SpreadBelow(__m128i& window, __m128i amounts, __m128i aheadAmount, BYTE* below, bool behindOnLine,
+                        bool aheadOnLine) {
+  const __m128i zero = _mm_setzero_si128(), top = _mm_set1_epi16(255);
+  window = _mm_min_epi16(_mm_max_epi16(_mm_add_epi16(window, amounts), zero), top);
+  if (behindOnLine) StorePixel(below - 4 * dir, window);
+  if (aheadOnLine) {
+    const __m128i ahead = _mm_add_epi16(LoadPixel(below + 4 * dir), aheadAmount);
+    window = _mm_unpacklo_epi64(_mm_unpackhi_epi64(window, window), _mm_min_epi16(_mm_max_epi16(ahead, zero), top));
+  } else {
+    StorePixel(below, _mm_unpackhi_epi64(window, window));
+  }
+}
 #endif
 
 // One line of the serpentine walk: `dir` is +1 left to right, -1 right to left.
@@ -643,11 +788,8 @@ void DiffuseLine(const DiffusionTables& t, CNearestColorFinder& nearest, BYTE* l
   LONG x = dir > 0 ? 0 : width - 1;
   int blue = line[4 * x], green = line[4 * x + 1], red = line[4 * x + 2];
 #if defined(__SSE2__)
-  // The line below's pixels that the error reaches are carried in 16-bit
-  // lanes, each clamped after every amount as it comes: the one behind the
-  // pixel (low half, stored once this step adds to it) and the one below
-  // (high half); the one ahead is read when the next step needs it.
-  const __m128i zero = _mm_setzero_si128(), top = _mm_set1_epi16(255);
+  // The line below's pixels that the error reaches (see SpreadBelow).
+  const __m128i zero = _mm_setzero_si128();
   __m128i window = next ? _mm_slli_si128(LoadPixel(next + 4 * x), 8) : zero;
 #endif
   for (LONG step = 0; step < width; ++step, x += dir) {
@@ -675,14 +817,8 @@ void DiffuseLine(const DiffusionTables& t, CNearestColorFinder& nearest, BYTE* l
     const __m128i greenRow = _mm_load_si128(reinterpret_cast<const __m128i*>(t.belowRow[error[1]]));
     const __m128i redRow = _mm_load_si128(reinterpret_cast<const __m128i*>(t.belowRow[error[2]]));
     const __m128i blueGreen = _mm_unpacklo_epi16(blueRow, greenRow), redNone = _mm_unpacklo_epi16(redRow, zero);
-    window = _mm_min_epi16(_mm_max_epi16(_mm_add_epi16(window, _mm_unpacklo_epi32(blueGreen, redNone)), zero), top);
-    if (behindOnLine) StorePixel(below - 4 * dir, window);
-    if (aheadOnLine) {
-      const __m128i ahead = _mm_add_epi16(LoadPixel(below + 4 * dir), _mm_unpackhi_epi32(blueGreen, redNone));
-      window = _mm_unpacklo_epi64(_mm_unpackhi_epi64(window, window), _mm_min_epi16(_mm_max_epi16(ahead, zero), top));
-    } else {
-      StorePixel(below, _mm_unpackhi_epi64(window, window));
-    }
+    SpreadBelow<dir>(window, _mm_unpacklo_epi32(blueGreen, redNone), _mm_unpackhi_epi32(blueGreen, redNone), below, behindOnLine,
+                     aheadOnLine);
 #else
     const BYTE* clamp = t.clamp + DiffusionTables::kClampBias;
     for (int ch = 0; ch < 3; ++ch) {
@@ -693,6 +829,71 @@ void DiffuseLine(const DiffusionTables& t, CNearestColorFinder& nearest, BYTE* l
 #endif
   }
 }
+
+#if defined(CALVETTA_MAPPING_SSE41)
+bool HasSse41() {
+  static const bool has = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("sse4.1") != 0;
+  }();
+  return has;
+}
+
+// DiffuseLine for fixed-point tables on SSE4.1, with the same bytes: the
+// pixel being mapped stays in a vector register as bytes, the nearest entry
+// comes back as lanes, and the amounts are products of the error's
+// magnitude with the error's sign put back, [ahead | below ahead] and
+// [behind | below] (zero for the fourth byte, which stays as it was); only
+// a cell's word is read through a general register.
+template <int dir>
+CALVETTA_SSE41 void DiffuseLineSse41(const DiffusionTables& t, CNearestColorFinder& nearest, BYTE* line, BYTE* next,
+                                     LONG width, BYTE* indices) {
+  LONG x = dir > 0 ? 0 : width - 1;
+  const __m128i zero = _mm_setzero_si128();
+  const short ahead = static_cast<short>(t.aheadFactor), belowAhead = static_cast<short>(t.belowAheadFactor);
+  const short behind = static_cast<short>(t.belowBehindFactor), below = static_cast<short>(t.belowFactor);
+  const __m128i aheadFactors = _mm_setr_epi16(ahead, ahead, ahead, 0, belowAhead, belowAhead, belowAhead, 0);
+  const __m128i belowFactors = _mm_setr_epi16(behind, behind, behind, 0, below, below, below, 0);
+  const DWORD* cells = nearest.CellWords();
+  const BYTE* groups = nearest.GroupBytes();
+  int first;
+  std::memcpy(&first, line + 4 * x, sizeof first);
+  __m128i pixel = _mm_cvtsi32_si128(first);
+  __m128i window = next ? _mm_slli_si128(LoadPixel(next + 4 * x), 8) : zero;
+  for (LONG step = 0; step < width; ++step, x += dir) {
+    BYTE* p = line + 4 * x;
+    if (step + 2 < width) nearest.Prefetch(p[8 * dir], p[8 * dir + 1], p[8 * dir + 2]);
+    const DWORD bgr = static_cast<DWORD>(_mm_cvtsi128_si32(pixel));
+    const DWORD cell = CNearestColorFinder::CellOfWord(bgr);
+    DWORD run = cells[cell];
+    if (run & CNearestColorFinder::kGroupsMask) {
+      run = nearest.Run(cell);
+      groups = nearest.GroupBytes();
+    }
+    __m128i chosen;
+    if ((run & CNearestColorFinder::kGroupsMask) != 0 || !CNearestColorFinder::NearestInGroup(groups + run, pixel, &chosen)) {
+      int colour[3];
+      const BYTE entry = nearest.Search(run, bgr & 0xFF, bgr >> 8 & 0xFF, bgr >> 16 & 0xFF, colour);
+      chosen = _mm_setr_epi16(static_cast<short>(colour[0]), static_cast<short>(colour[1]), static_cast<short>(colour[2]), entry, 0, 0, 0, 0);
+    }
+    indices[x] = static_cast<BYTE>(_mm_extract_epi16(chosen, 3));
+    const __m128i error = _mm_sub_epi16(_mm_cvtepu8_epi16(pixel), chosen);
+    const __m128i errors = _mm_unpacklo_epi64(error, error), magnitudes = _mm_abs_epi16(errors);
+    const __m128i aheadAmounts = _mm_sign_epi16(_mm_mulhi_epu16(magnitudes, aheadFactors), errors);
+    const bool aheadOnLine = step + 1 < width, behindOnLine = step > 0;
+    if (aheadOnLine) {
+      BYTE* a = p + 4 * dir;
+      pixel = _mm_packus_epi16(_mm_add_epi16(LoadPixel(a), aheadAmounts), zero);
+      const int word = _mm_cvtsi128_si32(pixel);
+      std::memcpy(a, &word, sizeof word);
+    }
+    if (!next) continue;
+    BYTE* b = next + 4 * x;
+    const __m128i belowAmounts = _mm_sign_epi16(_mm_mulhi_epu16(magnitudes, belowFactors), errors);
+    SpreadBelow<dir>(window, belowAmounts, _mm_unpackhi_epi64(aheadAmounts, aheadAmounts), b, behindOnLine, aheadOnLine);
+  }
+}
+#endif
 
 }  // namespace
 
@@ -709,16 +910,28 @@ void CMedianCutQuantizer::MapPixels(CPicImage& image, BYTE* pixels, DWORD width,
   const DWORD rowBytes = image.GetRowBytes();
   const WORD bpp = image.GetBpp();
   std::vector<BYTE> indices(width);
+#if defined(CALVETTA_MAPPING_SSE41)
+  const bool vectorAmounts = tables.fixedPoint && HasSse41();
+#endif
   for (DWORD k = 0; k < height; ++k) {
     const DWORD sourceLine = height - 1 - k;  // bottom line of the picture first
     BYTE* line = pixels + stride * sourceLine;
     BYTE* next = sourceLine > 0 ? line - stride : nullptr;
     // An 8-bit row takes the indices directly.
     BYTE* row = bpp == 8 ? bits + static_cast<size_t>(k) * rowBytes : indices.data();
+    const LONG columns = static_cast<LONG>(width);
+#if defined(CALVETTA_MAPPING_SSE41)
+    if (vectorAmounts) {
+      if ((k & 1) == 0)
+        DiffuseLineSse41<1>(tables, nearest, line, next, columns, row);
+      else
+        DiffuseLineSse41<-1>(tables, nearest, line, next, columns, row);
+    } else
+#endif
     if ((k & 1) == 0)
-      DiffuseLine<1>(tables, nearest, line, next, static_cast<LONG>(width), row);
+      DiffuseLine<1>(tables, nearest, line, next, columns, row);
     else
-      DiffuseLine<-1>(tables, nearest, line, next, static_cast<LONG>(width), row);
+      DiffuseLine<-1>(tables, nearest, line, next, columns, row);
     if (bpp != 8)
       for (DWORD x = 0; x < width; ++x) image.SetPixelIndex(static_cast<LONG>(x), static_cast<LONG>(k), indices[x]);
   }

@@ -332,3 +332,105 @@ TEST(MedianCutQuantizer, UndiffusedPixelsTakeTheNearestEntryLowestIndexFirst) {
     EXPECT_EQ(wrong, 0) << "palette kind " << kind;
   }
 }
+
+namespace {
+
+// The serpentine diffusion worked plainly: every entry searched, each amount
+// the strength's product truncated as the quantiser's tables do, the line
+// below taking its amounts behind, below and ahead in that order.
+void DiffuseByHand(std::vector<BYTE>& pixels, int width, int height, const std::vector<RGBQUAD>& palette, float strength,
+                   std::vector<BYTE>& indices) {
+  auto amount = [strength](int e, float share) {
+    const float product = static_cast<float>(std::abs(e)) * strength * share;
+    const int magnitude = product >= 256.0f ? 256 : product <= -256.0f ? -256 : product == product ? static_cast<int>(product) : 0;
+    return e < 0 ? -magnitude : magnitude;
+  };
+  auto spread = [&amount](BYTE* pixel, const int* error, float share) {
+    for (int ch = 0; ch < 3; ++ch) pixel[ch] = static_cast<BYTE>(std::clamp(pixel[ch] + amount(error[ch], share), 0, 255));
+  };
+  indices.assign(static_cast<size_t>(width) * height, 0);
+  for (int k = 0; k < height; ++k) {
+    const int line = height - 1 - k, dir = k % 2 == 0 ? 1 : -1;
+    for (int step = 0, x = dir > 0 ? 0 : width - 1; step < width; ++step, x += dir) {
+      BYTE* p = &pixels[4 * (static_cast<size_t>(line) * width + x)];
+      int best = 0, bestDistance = 1 << 20;
+      for (size_t i = 0; i < palette.size(); ++i) {
+        const int d = std::abs(p[0] - palette[i].rgbBlue) + std::abs(p[1] - palette[i].rgbGreen) + std::abs(p[2] - palette[i].rgbRed);
+        if (d < bestDistance) best = static_cast<int>(i), bestDistance = d;
+      }
+      indices[static_cast<size_t>(k) * width + x] = static_cast<BYTE>(best);
+      const int error[3] = {p[0] - palette[best].rgbBlue, p[1] - palette[best].rgbGreen, p[2] - palette[best].rgbRed};
+      const bool ahead = step + 1 < width, behind = step > 0;
+      if (ahead) spread(p + 4 * dir, error, 0.4375f);
+      if (line == 0) continue;
+      BYTE* b = p - 4 * width;
+      if (behind) spread(b - 4 * dir, error, 0.1875f);
+      spread(b, error, 0.3125f);
+      if (ahead) spread(b + 4 * dir, error, 0.0625f);
+    }
+  }
+}
+
+}  // namespace
+
+// The mapping loop, in whichever form the processor and strength select,
+// gives the indices and diffused pixels that the plain walk gives: palettes
+// with many ties, with few entries far from most colours (distances past
+// 255), of one entry or repeated entries (and the black ones past the
+// palette); strengths whose amounts are exact fixed-point products and ones
+// that are not (negative, not a number, huge); lines of one pixel and
+// pictures of one line; fourth bytes left alone.
+TEST(MedianCutQuantizer, DiffusionMatchesAPlainWalkForAnyPaletteAndStrength) {
+  unsigned seed = 99;
+  auto next = [&seed] { return seed = seed * 1103515245u + 12345u, static_cast<int>((seed >> 16) & 0xFF); };
+  const std::array<std::array<int, 2>, 7> sizes = {{{1, 1}, {1, 9}, {9, 1}, {2, 2}, {33, 17}, {64, 40}, {17, 33}}};
+  const float strengths[] = {0.0f, 0.35f, 0.8f, 1.0f, 1.3f, 2.0f, 2.6f, -1.0f, std::nanf(""), 1e30f};
+  int cases = 0;
+  for (int kind = 0; kind < 5; ++kind) {
+    std::vector<RGBQUAD> palette(kind == 3 ? 1 : kind == 4 ? 40 : 256);
+    for (size_t i = 0; i < palette.size(); ++i) {
+      RGBQUAD& c = palette[i];
+      if (kind == 0) {  // clustered: many ties
+        c = RGBQUAD{static_cast<BYTE>(120 + next() % 4 * 3), static_cast<BYTE>(118 + next() % 5 * 2), static_cast<BYTE>(125 + next() % 3 * 5), 0};
+      } else if (kind == 2) {  // the cube's corners but black, then entries near black
+        const int corner = static_cast<int>(i) + 1, v = static_cast<int>(i) - 7;
+        c = i < 7 ? RGBQUAD{static_cast<BYTE>(corner & 1 ? 255 : 0), static_cast<BYTE>(corner & 2 ? 255 : 0), static_cast<BYTE>(corner & 4 ? 255 : 0), 0}
+                  : RGBQUAD{static_cast<BYTE>(v % 8), static_cast<BYTE>(v / 8 % 8), static_cast<BYTE>(v / 64), 0};
+      } else if (kind == 4 && i >= 20) {  // every entry twice
+        c = palette[i - 20];
+      } else {
+        c = RGBQUAD{static_cast<BYTE>(next()), static_cast<BYTE>(next()), static_cast<BYTE>(next()), 0};
+      }
+    }
+    for (const auto& size : sizes)
+      for (float strength : strengths) {
+        const int width = size[0], height = size[1];
+        std::vector<BYTE> pixels(4 * static_cast<size_t>(width) * height);
+        for (int y = 0; y < height; ++y)
+          for (int x = 0; x < width; ++x) {
+            // Smooth ramps with noise, and some pixels anywhere in the cube.
+            BYTE* p = &pixels[4 * (static_cast<size_t>(y) * width + x)];
+            const bool wild = next() % 5 == 0;
+            p[0] = static_cast<BYTE>(wild ? next() : std::clamp(x * 255 / width + next() % 16 - 8, 0, 255));
+            p[1] = static_cast<BYTE>(wild ? next() : std::clamp(y * 255 / height + next() % 16 - 8, 0, 255));
+            p[2] = static_cast<BYTE>(wild ? next() : std::clamp(128 + next() % 32 - 16, 0, 255));
+            p[3] = static_cast<BYTE>(next());
+          }
+        // An 8-bit picture's entries past the palette are black, and searched.
+        std::vector<RGBQUAD> entries = palette;
+        entries.resize(256, RGBQUAD{0, 0, 0, 0});
+        std::vector<BYTE> expected = pixels, expectedIndices;
+        DiffuseByHand(expected, width, height, entries, strength, expectedIndices);
+        CMedianCutQuantizer q(256);
+        std::unique_ptr<CPicImage> image(q.CreateIndexedImage(pixels.data(), static_cast<DWORD>(width), static_cast<DWORD>(height), 8,
+                                                              static_cast<int>(palette.size()), palette.data(), strength));
+        int wrongIndices = 0;
+        for (int y = 0; y < height; ++y)
+          for (int x = 0; x < width; ++x) wrongIndices += image->GetPixelIndex(x, y) != expectedIndices[static_cast<size_t>(y) * width + x];
+        EXPECT_EQ(wrongIndices, 0) << "palette kind " << kind << ", " << width << " x " << height << ", strength " << strength;
+        EXPECT_TRUE(pixels == expected) << "palette kind " << kind << ", " << width << " x " << height << ", strength " << strength;
+        ++cases;
+      }
+  }
+  EXPECT_EQ(cases, 5 * 7 * 10);
+}
