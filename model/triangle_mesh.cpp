@@ -1190,12 +1190,13 @@ public:
     return true;
   }
 
-  // Delaunay flips: segments forced in later then cross few edges.
-  void MakeDelaunay() {
-    if (!m_plainFlips) {
-      MakeDelaunayLinked();
-      return;
-    }
+  // Delaunay flips: segments forced in later then cross few edges. False when
+  // the triangles are tangled: where a few points lie some 1e18 times farther
+  // out than the others' spacing, the side test puts the same three points on
+  // different sides by the point it measures from, Build makes flat and
+  // clockwise triangles, and the walk round a vertex no longer closes.
+  bool MakeDelaunay() {
+    if (!m_plainFlips) return MakeDelaunayLinked();
     std::vector<Edge> stack;
     for (const auto& [key, unused] : Ordered())
       if ((*m_edges.Find(key))[1] >= 0) stack.push_back(key);
@@ -1213,6 +1214,7 @@ public:
       for (int x : {e.first, e.second})
         for (int y : {p, q}) stack.push_back(Key(x, y));
     }
+    return true;
   }
 
   // Flips edges crossing a-b until a-b is an edge; false when it cannot be
@@ -1266,7 +1268,7 @@ private:
   // was that edge. The log of the table's changes comes out as the table's
   // own flips leave it, and the table itself when a forced segment needs it:
   // most segments are edges already, found on the links.
-  void MakeDelaunayLinked() {
+  bool MakeDelaunayLinked() {
     const int n = static_cast<int>(m_triangles.size());
     m_linked.resize(n);
     m_around.assign(m_positions.size(), -1);
@@ -1293,7 +1295,10 @@ private:
       const Stacked top = stack.back();
       stack.pop_back();
       int c = top.corner;
-      if (Ends(c) != top.ends && (c = FindCorner(top)) < 0) continue;
+      if (Ends(c) != top.ends && (c = FindCorner(top)) < 0) {
+        if (c == kTangled) return false;
+        continue;
+      }
       const int x = std::min(top.ends[0], top.ends[1]), y = std::max(top.ends[0], top.ends[1]);
       const Linked& held = m_linked[c >> 2];
       const int across = held.across[c & 3];
@@ -1312,6 +1317,7 @@ private:
     }
     for (int t = 0; t < n; ++t) m_triangles[t] = {m_linked[t].v[0], m_linked[t].v[1], m_linked[t].v[2]};
     m_linksLive = true;
+    return true;
   }
 
   // The edge table as the links leave it; the links are dropped.
@@ -1367,15 +1373,20 @@ private:
 
   // The side that is the stacked edge now, looked for in the triangle where
   // it was stacked and then round its first end; -1 when it is no longer an
-  // edge.
+  // edge, kTangled when the walk round the end does not close.
+  static constexpr int kTangled = -2;
   int FindCorner(const Stacked& top) const {
     const int held = top.corner >> 2, x = std::min(top.ends[0], top.ends[1]), y = std::max(top.ends[0], top.ends[1]);
     if (const int k = SideOf(m_linked[held], x, y); k >= 0) return Corner(held, k);
     const int start = m_around[x];
     if (start < 0) return -1;
-    // Round the vertex one way, then (stopped by the hull) the other.
+    // Round the vertex one way, then (stopped by the hull) the other. Each
+    // step depends on the triangle alone, so a way that takes more steps than
+    // there are triangles has met one twice and would circle for ever.
+    size_t steps = 0;
     for (int turn = 0; turn < 2; ++turn)
       for (int triangle = start;;) {
+        if (++steps > 2 * m_linked.size()) return kTangled;
         const Linked& l = m_linked[triangle];
         if (const int k = SideOf(l, x, y); k >= 0) return Corner(triangle, k);
         const int at = l.v[0] == x ? 0 : l.v[1] == x ? 1 : 2;
@@ -1712,8 +1723,8 @@ void CTriangleMesh::Retriangulate() {
   for (int v = 0; v < m_vertexCount; ++v)
     if (m_representative[v] == v) points.push_back(v);
   HullTriangulation hull(m_positions, 3 * points.size(), m_linearScans);
-  if (!hull.Build(points)) return;
-  hull.MakeDelaunay();
+  // A tangled repair is no better than the sweep's triangles: they stay.
+  if (!hull.Build(points) || !hull.MakeDelaunay()) return;
   for (const ConstraintEdge& c : m_constraints) hull.Force(c.first, c.second);
   m_fronts.clear();
   m_frontTails.clear();

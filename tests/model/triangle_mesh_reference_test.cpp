@@ -253,4 +253,83 @@ TEST(TriangleMeshReference, HullRepairOfLatticeStrokesGivesThePlainFormsTriangle
     }
 }
 
+
+// Takes the render mesh and drops it.
+class DroppingReceiver : public CMeshReceiver {
+ public:
+  void SetMesh(CRenderVertex* vertices, int, WORD* triangles, int) override {
+    delete[] vertices;
+    delete[] triangles;
+  }
+};
+
+// The whole build as the editor runs it on each edit: mesh, render mesh and
+// fold-over check against `moved`.
+void BuildAndRender(const Drawing& d, const Drawing& moved, CTriangleMesh::ScanMode mode) {
+  CTriangleMesh mesh;
+  mesh.SetScanMode(mode);
+  mesh.AddPoints(d.array);
+  mesh.Triangulate();
+  for (int t = 0; t < mesh.GetTriangleCount(); ++t) {
+    int v[3];
+    mesh.TriangleVertices(t, v);
+    for (int k : v) ASSERT_TRUE(k >= 0 && k < mesh.GetVertexCount());
+  }
+  DroppingReceiver receiver;
+  mesh.BuildRenderMesh(d.array, d.array, &receiver, CRectF(0, 0, 120, 120), 0, 1, 0, 1);
+  int out[4] = {-1, -1, -1, -1};
+  FindCrossingTriangles(mesh, d.array, moved.array, out);
+}
+
+// A point some 1e18 times farther out than the drawing's spacing swamps the
+// side tests: the same three points come out on different sides by the one
+// measured from, and the hull repair gets flat and clockwise triangles. Its
+// walk round a vertex then circled for ever (the small drawing, cut down from
+// a lattice drawing below that hung). Lattice drawings: collinear runs, shared
+// and coincident points, lines drawn over each other, points at -0 and tiny.
+TEST(TriangleMeshReference, HugeCoordinatesEndTheBuild) {
+  const float huges[] = {1e20f, 1e30f, 1e38f, -1e38f, 3.4e38f};
+  for (float huge : huges)
+    for (auto mode : {CTriangleMesh::ScanMode::Indexed, CTriangleMesh::ScanMode::Linear}) {
+      SCOPED_TRACE(testing::Message() << "huge " << huge);
+      Drawing d;
+      for (const CVector2& p : {CVector2(70, 30), CVector2(60, 90), CVector2(60, 30), CVector2(50, 80)})
+        d.Add()->AddPoint(p);
+      CFeatureLine* line = d.Add();
+      line->AddPoint(CVector2(70, 100));
+      line->AddPoint(CVector2(50, huge));
+      d.Add()->AddPoint(CVector2(50, 50));
+      BuildAndRender(d, d, mode);
+    }
+  for (float huge : huges)
+    for (unsigned seed = 1; seed <= 12; ++seed) {
+      SCOPED_TRACE(testing::Message() << "huge " << huge << ", seed " << seed);
+      std::mt19937 rng(seed);
+      std::uniform_int_distribution<int> cell(0, 12), count(2, 7), pick(0, 99);
+      auto draw = [&](Drawing& d, std::mt19937 r) {
+        CFeatureLine* frame = d.Add(true);
+        for (const CVector2& p : {CVector2(0, 0), CVector2(120, 0), CVector2(120, 120), CVector2(0, 120)})
+          frame->AddPoint(p);
+        for (int l = 0; l < 6 + static_cast<int>(seed); ++l) {
+          CFeatureLine* line = d.Add(pick(r) < 15);
+          for (int k = 0, n = count(r); k < n; ++k) {
+            CVector2 p(10.0f * cell(r), 10.0f * cell(r));
+            const int kind = pick(r);
+            if (kind < 2) p.x = -0.0f;
+            else if (kind < 4) p.y = -0.0f;
+            else if (kind < 5) p = CVector2(p.x * 1e-6f, p.y * 1e-6f);
+            else if (kind < 6) p.y = huge;
+            else if (kind < 7) p.x = -huge;
+            line->AddPoint(p);
+          }
+        }
+      };
+      Drawing d, moved;
+      draw(d, rng);
+      draw(moved, rng);
+      BuildAndRender(d, moved, CTriangleMesh::ScanMode::Indexed);
+      BuildAndRender(d, moved, CTriangleMesh::ScanMode::Linear);
+    }
+}
+
 }  // namespace
