@@ -134,6 +134,8 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
   std::vector<int> vertexOf(inputs.size());
   m_positions.clear();
   m_sources.clear();
+  // Kept cosines belong to the old positions.
+  for (Triangle& t : m_triangles) t.measured[0] = -1;
   for (size_t v = 0; v < order.size(); ++v) {
     vertexOf[order[v]] = static_cast<int>(v);
     m_positions.push_back(inputs[order[v]].position);
@@ -1755,7 +1757,32 @@ bool AllFinite(std::initializer_list<const CVector2*> points) {
   return true;
 }
 
+void SortedCorners(int a, int b, int c, int out[3]) {
+  out[0] = std::min({a, b, c});
+  out[2] = std::max({a, b, c});
+  out[1] = a != out[0] && a != out[2] ? a : (b != out[0] && b != out[2] ? b : c);
+}
+
 }  // namespace
+
+// TriangleMaxCosine of t's corners a, b and c, kept in t while its corners
+// stay the same. A corner's cosine does not depend on the order of its two
+// neighbours (IEEE products and sums commute), so the three corner cosines
+// are the same in any vertex order; with finite coordinates none is NaN and
+// their largest is the same value (but for the sign of a zero, which no
+// comparison sees). Without finite coordinates nothing is kept.
+double CTriangleMesh::MaxCosineOf(Triangle* t, int a, int b, int c, bool finite) const {
+  int corners[3];
+  SortedCorners(a, b, c, corners);
+  if (finite && t->measured[0] == corners[0] && t->measured[1] == corners[1] && t->measured[2] == corners[2])
+    return t->maxCosine;
+  const double cosine = TriangleMaxCosine(m_positions[a], m_positions[b], m_positions[c]);
+  if (finite) {
+    std::copy(corners, corners + 3, t->measured);
+    t->maxCosine = cosine;
+  }
+  return cosine;
+}
 
 void CTriangleMesh::Flip(int created, int depth) {
   if (m_flipBudget <= 0 || depth > kMaxFlipDepth) return;
@@ -1775,16 +1802,18 @@ void CTriangleMesh::Flip(int created, int depth) {
   // their cosines tell, the gain is nowhere near the threshold: no arc
   // cosines needed to refuse. Most edges are refused here, so this comes
   // before the convexity test.
-  const double cosineBefore = std::max(TriangleMaxCosine(A, B, P), TriangleMaxCosine(A, B, Q));
+  const bool finite = AllFinite({&A, &B, &P, &Q});
+  const double cosineBefore = std::max(MaxCosineOf(left, a, b, p, finite), MaxCosineOf(right, a, b, q, finite));
   // With finite coordinates no cosine is NaN (squared float differences
   // neither overflow nor underflow a double), so any one corner of the new
   // pair at or above cosineBefore puts their maximum there too.
-  if (AllFinite({&A, &B, &P, &Q}) &&
+  if (finite &&
       (CornerCosine(P, Q, A) >= cosineBefore || CornerCosine(Q, A, P) >= cosineBefore ||
        CornerCosine(A, P, Q) >= cosineBefore || CornerCosine(P, Q, B) >= cosineBefore ||
        CornerCosine(Q, B, P) >= cosineBefore || CornerCosine(B, P, Q) >= cosineBefore))
     return refuse();
-  const double cosineAfter = std::max(TriangleMaxCosine(P, Q, A), TriangleMaxCosine(P, Q, B));
+  const double cosineLeft = TriangleMaxCosine(P, Q, A), cosineRight = TriangleMaxCosine(P, Q, B);
+  const double cosineAfter = std::max(cosineLeft, cosineRight);
   if (cosineAfter >= cosineBefore) return refuse();
   // Only a convex quadrilateral can swap its diagonal.
   if (InsideTriangle(P, B, Q, A) || InsideTriangle(A, P, Q, B) || InsideTriangle(A, B, Q, P) ||
@@ -1822,6 +1851,12 @@ void CTriangleMesh::Flip(int created, int depth) {
   m_createdBoxes.Set(static_cast<size_t>(created), P, Q);
   left->sides[0] = self, left->sides[1] = aq, left->sides[2] = pa;
   right->sides[0] = self, right->sides[1] = qb, right->sides[2] = bp;
+  if (finite) {
+    SortedCorners(p, q, a, left->measured);
+    left->maxCosine = cosineLeft;
+    SortedCorners(p, q, b, right->measured);
+    right->maxCosine = cosineRight;
+  }
   auto move = [&](EdgeRef side, Triangle* from, Triangle* to) {
     if (side.kind) return;
     CreatedEdge& moved = m_createdEdges[side.index];

@@ -104,6 +104,11 @@ private:
   };
   struct Triangle {
     EdgeRef sides[3];
+    // The largest corner cosine of the corners it had when last measured by
+    // a flip, by their ascending vertex ids (-1: none yet). Sides change
+    // under flips and the sweep; vertex positions never do.
+    int measured[3] = {-1, -1, -1};
+    double maxCosine = 0;
   };
   struct FrontNode {
     FrontNode* prev = nullptr;
@@ -168,6 +173,7 @@ private:
   // --- flips ---
   void Flip(int created, int depth);
   int OppositeVertex(const Triangle* t, int a, int b) const;
+  double MaxCosineOf(Triangle* t, int a, int b, int c, bool finite) const;
   void LinkRemaining();
   // Per created edge: refused by the flip test, and neither of its
   // triangles has changed since. The flip passes skip such edges, which
