@@ -155,6 +155,22 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
 
   m_constraints.clear();
   m_keptPairs.clear();
+  m_columns.clear();
+  if (!m_linearScans) {
+    double x0 = INFINITY, x1 = -INFINITY;
+    bool finite = true;
+    for (const CVector2& v : m_positions) {
+      finite = finite && std::isfinite(v.x) && std::isfinite(v.y);
+      x0 = std::min<double>(x0, v.x), x1 = std::max<double>(x1, v.x);
+    }
+    if (finite && x0 <= x1) {
+      const int count = std::max(1, static_cast<int>(std::sqrt(static_cast<double>(m_vertexCount))));
+      m_columnLeft = x0;
+      m_columnWidth = x1 > x0 ? (x1 - x0) / count : 1.0;
+      m_columns.resize(static_cast<size_t>(count));
+      for (int v = 0; v < m_vertexCount; ++v) m_columns[Column(m_positions[v].x)].push_back(v);
+    }
+  }
   const size_t cells = 2 * static_cast<size_t>(m_vertexCount) + 16;
   if (!m_linearScans) m_keptGrid.Reset(m_positions.data(), m_positions.size(), cells, kIndexMargin);
   for (int l = 0; l < lines.GetSize(); ++l) {
@@ -173,6 +189,7 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
     m_constraints.swap(sorted);
   }
   m_constraintCount = static_cast<int>(m_constraints.size());
+  m_columns.clear();
   m_keptGrid = CSegmentGrid();
   m_keptPairs.clear();
   if (!m_linearScans) m_grid.Reset(m_positions.data(), m_positions.size(), cells, kIndexMargin);
@@ -203,16 +220,32 @@ void CTriangleMesh::AddConstraint(int from, int to) {
   std::vector<std::pair<double, int>> cuts;
   const float x0 = std::min(p.x, q.x) - kOnLine, x1 = std::max(p.x, q.x) + kOnLine;
   const float y0 = std::min(p.y, q.y) - kOnLine, y1 = std::max(p.y, q.y) + kOnLine;
-  const auto lowest = std::lower_bound(m_positions.begin(), m_positions.end(), y0,
-                                       [](const CVector2& v, float y) { return v.y < y; });
-  for (int v = static_cast<int>(lowest - m_positions.begin()); v < m_vertexCount; ++v) {
+  auto consider = [&](int v) {
     const CVector2& r = m_positions[v];
-    if (r.y > y1) break;  // vertices run in ascending y
-    if (r.x < x0 || r.x > x1 || m_representative[v] != v || v == a || v == b) continue;
+    if (r.x < x0 || r.x > x1 || m_representative[v] != v || v == a || v == b) return;
     const double t = ((static_cast<double>(r.x) - p.x) * dx + (static_cast<double>(r.y) - p.y) * dy) / length2;
     const double cross = ((static_cast<double>(r.x) - p.x) * dy - (static_cast<double>(r.y) - p.y) * dx);
     if (t > 0 && t < 1 && cross * cross <= static_cast<double>(kOnLine) * kOnLine * length2) cuts.emplace_back(t, v);
+  };
+  const auto below = [this](int v, float y) { return m_positions[v].y < y; };
+  if (!m_columns.empty() && std::isfinite(x0) && std::isfinite(x1)) {
+    // Column(x) never decreases as x grows, so every vertex with x in
+    // [x0, x1] lies in the columns from Column(x0) to Column(x1).
+    for (int c = Column(x0), last = Column(x1); c <= last; ++c) {
+      const std::vector<int>& column = m_columns[c];
+      for (auto v = std::lower_bound(column.begin(), column.end(), y0, below);
+           v != column.end() && !(m_positions[*v].y > y1); ++v)
+        consider(*v);
+    }
+  } else {
+    const auto lowest = std::lower_bound(m_positions.begin(), m_positions.end(), y0,
+                                         [](const CVector2& v, float y) { return v.y < y; });
+    for (int v = static_cast<int>(lowest - m_positions.begin()); v < m_vertexCount; ++v) {
+      if (m_positions[v].y > y1) break;  // vertices run in ascending y
+      consider(v);
+    }
   }
+  // The cuts in order along the segment, however they were found.
   std::sort(cuts.begin(), cuts.end());
   int start = a;
   // The pieces up to each cut, then the last one up to b (most segments
@@ -241,6 +274,11 @@ void CTriangleMesh::AddConstraint(int from, int to) {
     }
     m_constraints.push_back(e);
   }
+}
+
+int CTriangleMesh::Column(float x) const {
+  const double at = std::floor((static_cast<double>(x) - m_columnLeft) / m_columnWidth);
+  return static_cast<int>(std::clamp(at, 0.0, static_cast<double>(m_columns.size() - 1)));
 }
 
 bool CTriangleMesh::CrossesKeptConstraint(const ConstraintEdge& e) const {

@@ -210,6 +210,11 @@ private:
   std::vector<int> m_unjoined;
   std::vector<int> m_edgeStart, m_edgeList;  // constraint edges of each vertex
   std::vector<int> m_representative;         // first vertex at the same position
+  // While the constraints are added, with finite positions and the spatial
+  // index in use: the vertices by x column, each column in ascending y.
+  std::vector<std::vector<int>> m_columns;
+  double m_columnLeft = 0, m_columnWidth = 1;
+  int Column(float x) const;
   // By value: references to an edge are not held across the making of another.
   std::vector<CreatedEdge> m_createdEdges;
   std::deque<Triangle> m_triangles;  // edges point at triangles: they stay where they are made
