@@ -91,10 +91,13 @@ int CPickTriangle::SegmentHitsInPlane(const CVector3& p, const CVector3& q) cons
 }
 
 int CPickTriangle::IntersectsTriangle(const CVector3 other[3]) const {
-  int side[3];
+  const int side[3] = {Classify(other[0]), Classify(other[1]), Classify(other[2])};
+  return CutBy(other, side);
+}
+
+int CPickTriangle::CutBy(const CVector3 other[3], const int side[3]) const {
   bool above = false, below = false;
   for (int i = 0; i < 3; ++i) {
-    side[i] = Classify(other[i]);
     if (side[i] == kOn) return 0;  // touching, or lying in the plane
     above |= side[i] == kAbove;
     below |= side[i] == kBelow;
@@ -130,11 +133,21 @@ int MovingEdgesCross(const CVector2& a0, const CVector2& a1, const CVector2& a2,
                      const CVector2& b0, const CVector2& b1, const CVector2& b2, const CVector2& b3) {
   const CPickTriangle a[2] = {MakeTriangle(AtTime(a0, 0), AtTime(a1, 0), AtTime(a2, 1)),
                               MakeTriangle(AtTime(a1, 0), AtTime(a3, 1), AtTime(a2, 1))};
-  // Only A's triangles need planes: B's are tested by their corners.
-  const CVector3 b[2][3] = {{AtTime(b0, 0), AtTime(b1, 0), AtTime(b2, 1)}, {AtTime(b1, 0), AtTime(b3, 1), AtTime(b2, 1)}};
-  static const int kPairs[4][2] = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
-  for (const auto& pair : kPairs) {
-    if (a[pair[0]].IntersectsTriangle(b[pair[1]])) return 1;
+  // Only A's triangles need planes: B's are tested by their corners. B's two
+  // triangles share two of their four corners, so each corner is classified
+  // once against each plane; when all four lie strictly on one side, neither
+  // of B's triangles can cut that plane's triangle.
+  const CVector3 corners[4] = {AtTime(b0, 0), AtTime(b1, 0), AtTime(b2, 1), AtTime(b3, 1)};
+  static const int kTriangles[2][3] = {{0, 1, 2}, {1, 3, 2}};
+  for (const CPickTriangle& plane : a) {
+    int side[4];
+    for (int k = 0; k < 4; ++k) side[k] = plane.Classify(corners[k]);
+    if (side[0] != kOn && side[0] == side[1] && side[0] == side[2] && side[0] == side[3]) continue;
+    for (const auto& t : kTriangles) {
+      const CVector3 other[3] = {corners[t[0]], corners[t[1]], corners[t[2]]};
+      const int sides[3] = {side[t[0]], side[t[1]], side[t[2]]};
+      if (plane.CutBy(other, sides)) return 1;
+    }
   }
   return 0;
 }

@@ -22,6 +22,8 @@ struct CPickTriangle {
   int SegmentHitsInPlane(const CVector3& p, const CVector3& q) const;
   // 1 when the triangle with the other vertices cuts this one.
   int IntersectsTriangle(const CVector3 other[3]) const;
+  // The same, with the other vertices' sides of the plane already classified.
+  int CutBy(const CVector3 other[3], const int side[3]) const;
 };
 
 // 1 when p or q lies inside the triangle or the segment pq crosses an edge.

@@ -134,6 +134,8 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
   std::vector<int> vertexOf(inputs.size());
   m_positions.clear();
   m_sources.clear();
+  // Kept cosines belong to the old positions.
+  for (Triangle& t : m_triangles) t.measured[0] = -1;
   for (size_t v = 0; v < order.size(); ++v) {
     vertexOf[order[v]] = static_cast<int>(v);
     m_positions.push_back(inputs[order[v]].position);
@@ -153,6 +155,22 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
 
   m_constraints.clear();
   m_keptPairs.clear();
+  m_columns.clear();
+  if (!m_linearScans) {
+    double x0 = INFINITY, x1 = -INFINITY;
+    bool finite = true;
+    for (const CVector2& v : m_positions) {
+      finite = finite && std::isfinite(v.x) && std::isfinite(v.y);
+      x0 = std::min<double>(x0, v.x), x1 = std::max<double>(x1, v.x);
+    }
+    if (finite && x0 <= x1) {
+      const int count = std::max(1, static_cast<int>(std::sqrt(static_cast<double>(m_vertexCount))));
+      m_columnLeft = x0;
+      m_columnWidth = x1 > x0 ? (x1 - x0) / count : 1.0;
+      m_columns.resize(static_cast<size_t>(count));
+      for (int v = 0; v < m_vertexCount; ++v) m_columns[Column(m_positions[v].x)].push_back(v);
+    }
+  }
   const size_t cells = 2 * static_cast<size_t>(m_vertexCount) + 16;
   if (!m_linearScans) m_keptGrid.Reset(m_positions.data(), m_positions.size(), cells, kIndexMargin);
   for (int l = 0; l < lines.GetSize(); ++l) {
@@ -171,6 +189,7 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
     m_constraints.swap(sorted);
   }
   m_constraintCount = static_cast<int>(m_constraints.size());
+  m_columns.clear();
   m_keptGrid = CSegmentGrid();
   m_keptPairs.clear();
   if (!m_linearScans) m_grid.Reset(m_positions.data(), m_positions.size(), cells, kIndexMargin);
@@ -201,16 +220,32 @@ void CTriangleMesh::AddConstraint(int from, int to) {
   std::vector<std::pair<double, int>> cuts;
   const float x0 = std::min(p.x, q.x) - kOnLine, x1 = std::max(p.x, q.x) + kOnLine;
   const float y0 = std::min(p.y, q.y) - kOnLine, y1 = std::max(p.y, q.y) + kOnLine;
-  const auto lowest = std::lower_bound(m_positions.begin(), m_positions.end(), y0,
-                                       [](const CVector2& v, float y) { return v.y < y; });
-  for (int v = static_cast<int>(lowest - m_positions.begin()); v < m_vertexCount; ++v) {
+  auto consider = [&](int v) {
     const CVector2& r = m_positions[v];
-    if (r.y > y1) break;  // vertices run in ascending y
-    if (r.x < x0 || r.x > x1 || m_representative[v] != v || v == a || v == b) continue;
+    if (r.x < x0 || r.x > x1 || m_representative[v] != v || v == a || v == b) return;
     const double t = ((static_cast<double>(r.x) - p.x) * dx + (static_cast<double>(r.y) - p.y) * dy) / length2;
     const double cross = ((static_cast<double>(r.x) - p.x) * dy - (static_cast<double>(r.y) - p.y) * dx);
     if (t > 0 && t < 1 && cross * cross <= static_cast<double>(kOnLine) * kOnLine * length2) cuts.emplace_back(t, v);
+  };
+  const auto below = [this](int v, float y) { return m_positions[v].y < y; };
+  if (!m_columns.empty() && std::isfinite(x0) && std::isfinite(x1)) {
+    // Column(x) never decreases as x grows, so every vertex with x in
+    // [x0, x1] lies in the columns from Column(x0) to Column(x1).
+    for (int c = Column(x0), last = Column(x1); c <= last; ++c) {
+      const std::vector<int>& column = m_columns[c];
+      for (auto v = std::lower_bound(column.begin(), column.end(), y0, below);
+           v != column.end() && !(m_positions[*v].y > y1); ++v)
+        consider(*v);
+    }
+  } else {
+    const auto lowest = std::lower_bound(m_positions.begin(), m_positions.end(), y0,
+                                         [](const CVector2& v, float y) { return v.y < y; });
+    for (int v = static_cast<int>(lowest - m_positions.begin()); v < m_vertexCount; ++v) {
+      if (m_positions[v].y > y1) break;  // vertices run in ascending y
+      consider(v);
+    }
   }
+  // The cuts in order along the segment, however they were found.
   std::sort(cuts.begin(), cuts.end());
   int start = a;
   // The pieces up to each cut, then the last one up to b (most segments
@@ -239,6 +274,11 @@ void CTriangleMesh::AddConstraint(int from, int to) {
     }
     m_constraints.push_back(e);
   }
+}
+
+int CTriangleMesh::Column(float x) const {
+  const double at = std::floor((static_cast<double>(x) - m_columnLeft) / m_columnWidth);
+  return static_cast<int>(std::clamp(at, 0.0, static_cast<double>(m_columns.size() - 1)));
 }
 
 bool CTriangleMesh::CrossesKeptConstraint(const ConstraintEdge& e) const {
@@ -1766,7 +1806,32 @@ bool AllFinite(std::initializer_list<const CVector2*> points) {
   return true;
 }
 
+void SortedCorners(int a, int b, int c, int out[3]) {
+  out[0] = std::min({a, b, c});
+  out[2] = std::max({a, b, c});
+  out[1] = a != out[0] && a != out[2] ? a : (b != out[0] && b != out[2] ? b : c);
+}
+
 }  // namespace
+
+// TriangleMaxCosine of t's corners a, b and c, kept in t while its corners
+// stay the same. A corner's cosine does not depend on the order of its two
+// neighbours (IEEE products and sums commute), so the three corner cosines
+// are the same in any vertex order; with finite coordinates none is NaN and
+// their largest is the same value (but for the sign of a zero, which no
+// comparison sees). Without finite coordinates nothing is kept.
+double CTriangleMesh::MaxCosineOf(Triangle* t, int a, int b, int c, bool finite) const {
+  int corners[3];
+  SortedCorners(a, b, c, corners);
+  if (finite && t->measured[0] == corners[0] && t->measured[1] == corners[1] && t->measured[2] == corners[2])
+    return t->maxCosine;
+  const double cosine = TriangleMaxCosine(m_positions[a], m_positions[b], m_positions[c]);
+  if (finite) {
+    std::copy(corners, corners + 3, t->measured);
+    t->maxCosine = cosine;
+  }
+  return cosine;
+}
 
 void CTriangleMesh::Flip(int created, int depth) {
   if (m_flipBudget <= 0 || depth > kMaxFlipDepth) return;
@@ -1786,16 +1851,18 @@ void CTriangleMesh::Flip(int created, int depth) {
   // their cosines tell, the gain is nowhere near the threshold: no arc
   // cosines needed to refuse. Most edges are refused here, so this comes
   // before the convexity test.
-  const double cosineBefore = std::max(TriangleMaxCosine(A, B, P), TriangleMaxCosine(A, B, Q));
+  const bool finite = AllFinite({&A, &B, &P, &Q});
+  const double cosineBefore = std::max(MaxCosineOf(left, a, b, p, finite), MaxCosineOf(right, a, b, q, finite));
   // With finite coordinates no cosine is NaN (squared float differences
   // neither overflow nor underflow a double), so any one corner of the new
   // pair at or above cosineBefore puts their maximum there too.
-  if (AllFinite({&A, &B, &P, &Q}) &&
+  if (finite &&
       (CornerCosine(P, Q, A) >= cosineBefore || CornerCosine(Q, A, P) >= cosineBefore ||
        CornerCosine(A, P, Q) >= cosineBefore || CornerCosine(P, Q, B) >= cosineBefore ||
        CornerCosine(Q, B, P) >= cosineBefore || CornerCosine(B, P, Q) >= cosineBefore))
     return refuse();
-  const double cosineAfter = std::max(TriangleMaxCosine(P, Q, A), TriangleMaxCosine(P, Q, B));
+  const double cosineLeft = TriangleMaxCosine(P, Q, A), cosineRight = TriangleMaxCosine(P, Q, B);
+  const double cosineAfter = std::max(cosineLeft, cosineRight);
   if (cosineAfter >= cosineBefore) return refuse();
   // Only a convex quadrilateral can swap its diagonal.
   if (InsideTriangle(P, B, Q, A) || InsideTriangle(A, P, Q, B) || InsideTriangle(A, B, Q, P) ||
@@ -1833,6 +1900,12 @@ void CTriangleMesh::Flip(int created, int depth) {
   m_createdBoxes.Set(static_cast<size_t>(created), P, Q);
   left->sides[0] = self, left->sides[1] = aq, left->sides[2] = pa;
   right->sides[0] = self, right->sides[1] = qb, right->sides[2] = bp;
+  if (finite) {
+    SortedCorners(p, q, a, left->measured);
+    left->maxCosine = cosineLeft;
+    SortedCorners(p, q, b, right->measured);
+    right->maxCosine = cosineRight;
+  }
   auto move = [&](EdgeRef side, Triangle* from, Triangle* to) {
     if (side.kind) return;
     CreatedEdge& moved = m_createdEdges[side.index];

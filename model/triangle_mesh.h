@@ -104,6 +104,11 @@ private:
   };
   struct Triangle {
     EdgeRef sides[3];
+    // The largest corner cosine of the corners it had when last measured by
+    // a flip, by their ascending vertex ids (-1: none yet). Sides change
+    // under flips and the sweep; vertex positions never do.
+    int measured[3] = {-1, -1, -1};
+    double maxCosine = 0;
   };
   struct FrontNode {
     FrontNode* prev = nullptr;
@@ -168,6 +173,7 @@ private:
   // --- flips ---
   void Flip(int created, int depth);
   int OppositeVertex(const Triangle* t, int a, int b) const;
+  double MaxCosineOf(Triangle* t, int a, int b, int c, bool finite) const;
   void LinkRemaining();
   // Per created edge: refused by the flip test, and neither of its
   // triangles has changed since. The flip passes skip such edges, which
@@ -204,6 +210,11 @@ private:
   std::vector<int> m_unjoined;
   std::vector<int> m_edgeStart, m_edgeList;  // constraint edges of each vertex
   std::vector<int> m_representative;         // first vertex at the same position
+  // While the constraints are added, with finite positions and the spatial
+  // index in use: the vertices by x column, each column in ascending y.
+  std::vector<std::vector<int>> m_columns;
+  double m_columnLeft = 0, m_columnWidth = 1;
+  int Column(float x) const;
   // By value: references to an edge are not held across the making of another.
   std::vector<CreatedEdge> m_createdEdges;
   std::deque<Triangle> m_triangles;  // edges point at triangles: they stay where they are made

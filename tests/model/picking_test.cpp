@@ -1,6 +1,10 @@
 // Space vector, triangle cuts and the moving-edge test of the fold-over check.
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <limits>
+#include <random>
+
 #include "model/picking.h"
 
 namespace {
@@ -127,4 +131,58 @@ TEST(MovingEdges, SwappingSidesCross) {
   EXPECT_EQ(MovingEdgesCross(V(0, 0), V(0, 10), V(8, 0), V(8, 10), V(10, 2), V(10, 8), V(10, 2), V(10, 8)), 0);
   // A sweep that passes below B (B lies beyond A's reach in y).
   EXPECT_EQ(MovingEdgesCross(V(0, 0), V(0, 10), V(20, 0), V(20, 10), V(10, 20), V(10, 30), V(10, 20), V(10, 30)), 0);
+}
+
+namespace {
+
+// The moving-edge test as four whole triangle-against-triangle cuts, each
+// classifying its three corners afresh.
+int MovingEdgesCrossByTriangles(const CVector2 a[4], const CVector2 b[4]) {
+  auto at = [](const CVector2& p, float time) { return P(p.x, p.y, time); };
+  const CPickTriangle planes[2] = {Triangle(at(a[0], 0), at(a[1], 0), at(a[2], 1)),
+                                   Triangle(at(a[1], 0), at(a[3], 1), at(a[2], 1))};
+  const CVector3 others[2][3] = {{at(b[0], 0), at(b[1], 0), at(b[2], 1)}, {at(b[1], 0), at(b[3], 1), at(b[2], 1)}};
+  for (const CPickTriangle& plane : planes)
+    for (const auto& other : others)
+      if (plane.IntersectsTriangle(other)) return 1;
+  return 0;
+}
+
+}  // namespace
+
+// The moving-edge test shares its corner sides between B's two triangles and
+// skips a plane with all four corners on one side; it must still answer as
+// the four separate cuts do, on near misses, shared and coincident corners,
+// collinear ends, huge and tiny coordinates and NaN.
+TEST(MovingEdges, AgreesWithSeparateTriangleCuts) {
+  std::mt19937 random(25);
+  std::uniform_real_distribution<float> coordinate(0.0f, 8.0f);
+  std::uniform_int_distribution<int> kind(0, 9);
+  const float specials[] = {0.0f, 1e-30f, 1e30f, -1e30f, std::numeric_limits<float>::quiet_NaN(), 4.0f, 0.001f};
+  int crossings = 0;
+  for (int round = 0; round < 60000; ++round) {
+    CVector2 points[8];
+    for (int k = 0; k < 8; ++k) {
+      const int choice = kind(random);
+      if (choice == 0 && k > 0) {
+        points[k] = points[random() % k];  // coincident with an earlier corner
+      } else if (choice == 1) {
+        const float s = specials[random() % std::size(specials)];
+        points[k] = V(s, coordinate(random));
+      } else if (choice == 2 && k > 1) {
+        const CVector2 &p = points[k - 1], &q = points[k - 2];
+        points[k] = V(2 * p.x - q.x, 2 * p.y - q.y);  // collinear with the last two
+      } else {
+        // Small integers: many exact touches and coplanar corners.
+        points[k] = round % 2 ? V(static_cast<float>(random() % 5), static_cast<float>(random() % 5))
+                              : V(coordinate(random), coordinate(random));
+      }
+    }
+    const int expected = MovingEdgesCrossByTriangles(points, points + 4);
+    crossings += expected;
+    ASSERT_EQ(MovingEdgesCross(points[0], points[1], points[2], points[3], points[4], points[5], points[6], points[7]),
+              expected)
+        << "round " << round;
+  }
+  EXPECT_GT(crossings, 1000);  // the inputs reach both answers
 }

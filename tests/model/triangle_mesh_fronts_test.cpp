@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <cmath>
+#include <iterator>
 #include <memory>
 #include <random>
 #include <vector>
@@ -142,6 +143,37 @@ TEST(TriangleMeshFronts, APointThatIsNotANumberGivesTheTrianglesOfTheLinearScans
     AddStrokes(rng, 30, 1, 0, lines);
     lines.Add({{100, 100}, {std::nanf(""), 200}, {300, 300}});
     const Image indexed = Build(lines, CTriangleMesh::ScanMode::Indexed);
+    EXPECT_TRUE(indexed == Build(lines, CTriangleMesh::ScanMode::Linear)) << "round " << round;
+  }
+}
+
+// Long segments across the whole drawing with many points on them, just off
+// them and just beyond reach: the indexed build finds the points that split
+// a segment by x column, and must split exactly where the linear scan does
+// (vertical segments in one column, points at the drawing's x extremes,
+// coincident points).
+TEST(TriangleMeshFronts, PointsOnLongSegmentsSplitThemAsTheLinearScansDo) {
+  std::mt19937 rng(11);
+  std::uniform_int_distribution<int> step(0, 40);
+  const float offsets[] = {0.0f, 0.0004f, -0.0009f, 0.002f, 0.0f};
+  for (int round = 0; round < 6; ++round) {
+    Lines lines;
+    lines.Add({{0, 0}, {400, 0}, {400, 300}, {0, 300}}, true);
+    lines.Add({{0, 0}, {400, 300}});      // the diagonal, end to end
+    lines.Add({{200, 0}, {200, 300}});    // vertical: a single column
+    lines.Add({{0, 150}, {400, 150}});    // horizontal through every column
+    for (int k = 0; k < 60; ++k) {
+      const int s = step(rng);
+      const float offset = offsets[(k + round) % std::size(offsets)];
+      const float t = s / 40.0f;
+      switch (k % 3) {
+        case 0: lines.Add({{400 * t, 300 * t + offset}}); break;
+        case 1: lines.Add({{200 + offset, 300 * t}}); break;
+        default: lines.Add({{400 * t, 150 + offset}}); break;
+      }
+    }
+    const Image indexed = Build(lines, CTriangleMesh::ScanMode::Indexed);
+    EXPECT_GT(indexed.edges.size(), 60u) << "round " << round;  // the segments were split
     EXPECT_TRUE(indexed == Build(lines, CTriangleMesh::ScanMode::Linear)) << "round " << round;
   }
 }
