@@ -3,6 +3,7 @@
 // calls, no repeated differences and no end-point table.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 
 #include "model/geometry.h"
@@ -27,13 +28,14 @@ inline bool SightLineBlockedBy(const CVector2& a, const CVector2& b, const CVect
   const bool shared = (a.x == c.x && a.y == c.y) || (a.x == d.x && a.y == d.y) || (b.x == c.x && b.y == c.y) ||
                       (b.x == d.x && b.y == d.y);
   if (!shared) {
-    // fmax/fmin as the box test takes them: a NaN yields the other value.
-    auto maxOf = [](float u, float v) { return (u < v || u != u) ? v : u; };
-    auto minOf = [](float u, float v) { return (v < u || u != u) ? v : u; };
-    const bool overlap = maxOf(a.x, b.x) >= minOf(c.x, d.x) && maxOf(c.x, d.x) >= minOf(a.x, b.x) &&
-                         maxOf(a.y, b.y) >= minOf(c.y, d.y) && maxOf(c.y, d.y) >= minOf(a.y, b.y);
+    // The box test takes fmax/fmin, where a NaN yields the other value;
+    // std::max/min (one instruction each) may differ only when some
+    // coordinate is NaN, and then den, which uses all eight, is NaN and
+    // fails its test whatever the boxes say.
     const double den = cdx * aby - cdy * abx;
-    if (overlap && std::fabs(den) > kCrossTolerance) {
+    if (std::fabs(den) > kCrossTolerance && std::max(a.x, b.x) >= std::min(c.x, d.x) &&
+        std::max(c.x, d.x) >= std::min(a.x, b.x) && std::max(a.y, b.y) >= std::min(c.y, d.y) &&
+        std::max(c.y, d.y) >= std::min(a.y, b.y)) {
       const double acx = static_cast<double>(c.x) - a.x, acy = static_cast<double>(c.y) - a.y;
       const float s = static_cast<float>((acy * cdx - acx * cdy) / den);
       const float t = static_cast<float>((acx * aby - acy * abx) / -den);
