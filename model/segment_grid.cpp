@@ -44,7 +44,8 @@ void CSegmentGrid::Insert(int id, const CVector2& a, const CVector2& b) {
     m_everywhere.push_back(id);
     return;
   }
-  ForCells(a, b, [&](Cell& cell) { cell.push_back(id); });
+  const Entry entry{id, std::max(a.y, b.y)};
+  ForCells(a, b, [&](Cell& cell) { cell.push_back(entry); });
 }
 
 template <class Visit>
@@ -80,7 +81,7 @@ CSegmentGrid::Cell& CSegmentGrid::Cell::operator=(const Cell& other) {
   if (this == &other) return *this;
   Release();
   if (other.m_size > kLocal) {
-    m_heap = new int[other.m_size];
+    m_heap = new Entry[other.m_size];
     m_capacity = other.m_size;
   }
   m_size = other.m_size;
@@ -93,22 +94,22 @@ void CSegmentGrid::Cell::Release() {
   m_size = 0, m_capacity = kLocal;
 }
 
-void CSegmentGrid::Cell::push_back(int id) {
+void CSegmentGrid::Cell::push_back(const Entry& entry) {
   if (m_size == m_capacity) {
-    int* grown = new int[2 * m_capacity];
+    Entry* grown = new Entry[2 * m_capacity];
     std::copy(begin(), end(), grown);
     const uint32_t size = m_size;
     Release();
     m_heap = grown;
     m_size = size, m_capacity = 2 * size;
   }
-  Data()[m_size++] = id;
+  Data()[m_size++] = entry;
 }
 
 void CSegmentGrid::Cell::Drop(int id) {
-  int* data = Data();
-  int* const last = data + m_size;
-  int* const it = std::find(data, last, id);
+  Entry* data = Data();
+  Entry* const last = data + m_size;
+  Entry* const it = std::find_if(data, last, [id](const Entry& e) { return e.id == id; });
   if (it == last) return;
   *it = last[-1];
   --m_size;

@@ -24,15 +24,22 @@ public:
   void Remove(int id, const CVector2& a, const CVector2& b);
 
   // Offers the candidates for the segment p-q to `visit` (id -> true to
-  // stop); returns true when a visit stopped the walk. A query with an end
-  // that is not a finite number is the caller's to answer.
+  // stop); returns true when a visit stopped the walk. Segments lying wholly
+  // at y below `lowest` (both ends' y less than it) are not offered. A query
+  // with an end that is not a finite number is the caller's to answer.
   template <class Visit>
-  bool Query(const CVector2& p, const CVector2& q, Visit&& visit) const;
+  bool Query(const CVector2& p, const CVector2& q, Visit&& visit, float lowest = -INFINITY) const;
 
   static bool Finite(const CVector2& p);
 
 private:
-  // The ids of one cell, in the order they came; most cells hold a few, so
+  // One segment of a cell with the larger y of its ends, which lets a query
+  // pass over segments wholly below its `lowest` without stamping them.
+  struct Entry {
+    int id;
+    float maxY;
+  };
+  // The entries of one cell, in the order they came; most cells hold a few, so
   // those live in the cell itself and only a crowded cell takes the heap.
   class Cell {
   public:
@@ -40,21 +47,21 @@ private:
     Cell(const Cell& other) { *this = other; }
     Cell& operator=(const Cell& other);
     ~Cell() { Release(); }
-    const int* begin() const { return m_capacity > kLocal ? m_heap : m_local; }
-    const int* end() const { return begin() + m_size; }
+    const Entry* begin() const { return m_capacity > kLocal ? m_heap : m_local; }
+    const Entry* end() const { return begin() + m_size; }
     size_t size() const { return m_size; }
-    void push_back(int id);
+    void push_back(const Entry& entry);
     // Takes one `id` out, the last id taking its place.
     void Drop(int id);
 
   private:
     static constexpr uint32_t kLocal = 6;
-    int* Data() { return m_capacity > kLocal ? m_heap : m_local; }
+    Entry* Data() { return m_capacity > kLocal ? m_heap : m_local; }
     void Release();
     uint32_t m_size = 0, m_capacity = kLocal;
     union {
-      int m_local[kLocal];
-      int* m_heap;
+      Entry m_local[kLocal];
+      Entry* m_heap;
     };
   };
   struct Span {
@@ -129,7 +136,7 @@ inline bool CSegmentGrid::Stamp(int id) const {
 }
 
 template <class Visit>
-bool CSegmentGrid::Query(const CVector2& p, const CVector2& q, Visit&& visit) const {
+bool CSegmentGrid::Query(const CVector2& p, const CVector2& q, Visit&& visit, float lowest) const {
   if (++m_query == 0) {
     std::fill(m_stamps.begin(), m_stamps.end(), 0u);
     m_query = 1;
@@ -138,6 +145,11 @@ bool CSegmentGrid::Query(const CVector2& p, const CVector2& q, Visit&& visit) co
     if (Stamp(id) && visit(id)) return true;
   if (m_columns == 0) return false;
   const Span rows = Rows(p, q);
+  // Held in locals: a visit that calls out would otherwise make every
+  // candidate reload them. A visit never queries this grid again.
+  uint32_t* const stamps = m_stamps.data();
+  const uint32_t query = m_query;
+  const Cell* const cells = m_cells.data();
   // From p's end outwards: blockers of a sight line lie mostly near its start.
   const bool down = q.y < p.y;
   const bool left = q.x < p.x;
@@ -145,10 +157,16 @@ bool CSegmentGrid::Query(const CVector2& p, const CVector2& q, Visit&& visit) co
     const int row = down ? rows.row1 - (k - rows.row0) : k;
     int col0, col1;
     if (!RowColumns(p, q, row, &col0, &col1)) continue;
+    const Cell* const rowCells = cells + static_cast<size_t>(row) * m_columns;
     for (int c = col0; c <= col1; ++c) {
-      const int col = left ? col1 - (c - col0) : c;
-      for (int id : m_cells[static_cast<size_t>(row) * m_columns + col])
-        if (Stamp(id) && visit(id)) return true;
+      const Cell& cell = rowCells[left ? col1 - (c - col0) : c];
+      for (const Entry *e = cell.begin(), *end = e + cell.size(); e != end; ++e) {
+        if (e->maxY < lowest) continue;
+        uint32_t& stamp = stamps[e->id];
+        if (stamp == query) continue;
+        stamp = query;
+        if (visit(e->id)) return true;
+      }
     }
   }
   return false;

@@ -586,12 +586,14 @@ bool CTriangleMesh::IndexedBlocked(const CVector2& p, const CVector2& q, float l
     if (hint) *hint = last;
     return true;
   }
+  // The grid passes over edges wholly above lowestY, which BlocksSight
+  // turns down by the same float comparison.
   return m_grid.Query(p, q, [&](int id) {
     if (id == tried || id == last || !BlocksSight(id, line)) return false;
     m_lastBlocker = id;
     if (hint) *hint = id;
     return true;
-  });
+  }, lowestY);
 }
 
 bool CTriangleMesh::Sees(int p, int a, int b, int* hint) const {

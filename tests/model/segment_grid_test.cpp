@@ -3,6 +3,8 @@
 // after the grid has been copied.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <map>
 #include <random>
 #include <set>
@@ -66,6 +68,56 @@ TEST(SegmentGrid, CrowdedCellsOfferEveryLiveSegmentAndNoRemovedOne) {
     for (int id : offered) EXPECT_TRUE(live.count(id)) << "query " << k << " offers removed " << id;
     EXPECT_EQ(Offered(copy, query), offered);
     EXPECT_EQ(Offered(assigned, query), offered);
+  }
+}
+
+std::vector<int> OfferedInOrder(const CSegmentGrid& grid, const Segment& query, float lowest) {
+  std::vector<int> ids;
+  grid.Query(query.first, query.second, [&](int id) {
+    ids.push_back(id);
+    return false;
+  }, lowest);
+  return ids;
+}
+
+// A query with a floor offers the same segments in the same order as one
+// without, less exactly those with both ends' y below the floor (a segment
+// touching it stays), also for segments moved to other ends, crowded cells
+// and a copy; and a walk stopped early leaves the next query whole.
+TEST(SegmentGrid, FloorPassesOverExactlyTheSegmentsBelowIt) {
+  std::mt19937 random(7);
+  std::uniform_real_distribution<float> wide(0, 50), corner(0, 2);
+  std::vector<CVector2> bounds = {{0, 0}, {50, 50}};
+  CSegmentGrid grid;
+  grid.Reset(bounds.data(), bounds.size(), 100, 0.01f);
+  std::map<int, Segment> live;
+  for (int id = 0; id < 300; ++id) {
+    const bool crowded = id % 2 == 0;
+    const CVector2 a = crowded ? CVector2{corner(random), corner(random)} : CVector2{wide(random), wide(random)};
+    const CVector2 b = crowded ? CVector2{corner(random), corner(random)} : CVector2{wide(random), wide(random)};
+    grid.Insert(id, a, b);
+    live[id] = {a, b};
+  }
+  // Moved: out with the old ends, in with new ones whose top differs.
+  for (int id = 0; id < 300; id += 5) {
+    grid.Remove(id, live[id].first, live[id].second);
+    live[id] = {{wide(random), wide(random)}, {wide(random), 10.0f}};
+    grid.Insert(id, live[id].first, live[id].second);
+  }
+  const CSegmentGrid copy = grid;
+  for (int k = 0; k < 200; ++k) {
+    const Segment query{{wide(random), wide(random)}, {wide(random), wide(random)}};
+    const float lowest = k % 4 == 0 ? 10.0f : wide(random);
+    std::vector<int> expected;
+    for (int id : OfferedInOrder(grid, query, -INFINITY)) {
+      const Segment& s = live.at(id);
+      if (std::max(s.first.y, s.second.y) >= lowest) expected.push_back(id);
+    }
+    EXPECT_EQ(OfferedInOrder(grid, query, lowest), expected) << "query " << k;
+    EXPECT_EQ(OfferedInOrder(copy, query, lowest), expected) << "query " << k;
+    int seen = 0;
+    grid.Query(query.first, query.second, [&](int) { return ++seen == 2; }, lowest);
+    EXPECT_EQ(OfferedInOrder(grid, query, lowest), expected) << "query " << k << " after a stopped walk";
   }
 }
 
