@@ -156,7 +156,12 @@ bool CSegmentGrid::Query(const CVector2& p, const CVector2& q, Visit&& visit, fl
   for (int k = rows.row0; k <= rows.row1; ++k) {
     const int row = down ? rows.row1 - (k - rows.row0) : k;
     int col0, col1;
-    if (!RowColumns(p, q, row, &col0, &col1)) continue;
+    if (rows.row0 == rows.row1) {
+      // All of the thickened query lies in this row, as Insert's one-row case.
+      col0 = Column(std::min<double>(p.x, q.x) - m_margin), col1 = Column(std::max<double>(p.x, q.x) + m_margin);
+    } else if (!RowColumns(p, q, row, &col0, &col1)) {
+      continue;
+    }
     const Cell* const rowCells = cells + static_cast<size_t>(row) * m_columns;
     for (int c = col0; c <= col1; ++c) {
       const Cell& cell = rowCells[left ? col1 - (c - col0) : c];
