@@ -10,10 +10,10 @@
 
 namespace {
 
-constexpr double kCrossTolerance = static_cast<double>(1e-6f);
+constexpr double kCrossTolerance = kGeometryCrossTolerance;
 constexpr double kParamLow = static_cast<double>(1e-6f);
 constexpr double kParamHigh = static_cast<double>(0.999999f);
-constexpr double kOnLineDistance = static_cast<double>(0.001f);
+constexpr double kOnLineDistance = kGeometryOnLineDistance;
 constexpr double kMaxCircleRadius = 360.0;
 // Bezier clipping: a clip that keeps more than this share of the range
 // splits instead; a range narrower than kRootWidth is the root.

@@ -24,6 +24,10 @@ void ScalePoint(POINT& p, int k);
 void FillDwords(uint32_t* dst, uint32_t value, int count);
 
 // --- intersections and tests ---
+// A cross product at or below this is parallel (lines) or on the line (sides).
+inline constexpr double kGeometryCrossTolerance = static_cast<double>(1e-6f);
+// A point this close to a segment's line lies along it (SegmentRelation).
+inline constexpr double kGeometryOnLineDistance = static_cast<double>(0.001f);
 // Segments seg1 = (A.x, A.y, B.x, B.y) and seg2 = (C, D) cross with both
 // parameters strictly inside (1e-6, 0.999999); out gets the crossing point.
 bool SegmentsIntersect(const float seg1[4], const float seg2[4], CVector2* out);

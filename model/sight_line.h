@@ -19,8 +19,6 @@
 // is needed; the only shortcut is the one SegmentRelation takes itself, an
 // end of AB farther than 0.001 from CD's line.
 inline bool SightLineBlockedBy(const CVector2& a, const CVector2& b, const CVector2& c, const CVector2& d) {
-  constexpr double kCrossTolerance = static_cast<double>(1e-6f);
-  constexpr double kOnLineDistance = static_cast<double>(0.001f);
   constexpr float kLow = 1e-5f, kHigh = 0.999999f;
   const double abx = static_cast<double>(b.x) - a.x, aby = static_cast<double>(b.y) - a.y;
   const double cdx = static_cast<double>(d.x) - c.x, cdy = static_cast<double>(d.y) - c.y;
@@ -33,7 +31,7 @@ inline bool SightLineBlockedBy(const CVector2& a, const CVector2& b, const CVect
     // coordinate is NaN, and then den, which uses all eight, is NaN and
     // fails its test whatever the boxes say.
     const double den = cdx * aby - cdy * abx;
-    if (std::fabs(den) > kCrossTolerance && std::max(a.x, b.x) >= std::min(c.x, d.x) &&
+    if (std::fabs(den) > kGeometryCrossTolerance && std::max(a.x, b.x) >= std::min(c.x, d.x) &&
         std::max(c.x, d.x) >= std::min(a.x, b.x) && std::max(a.y, b.y) >= std::min(c.y, d.y) &&
         std::max(c.y, d.y) >= std::min(a.y, b.y)) {
       const double acx = static_cast<double>(c.x) - a.x, acy = static_cast<double>(c.y) - a.y;
@@ -47,8 +45,8 @@ inline bool SightLineBlockedBy(const CVector2& a, const CVector2& b, const CVect
   const double length = std::sqrt(cdx * cdx + cdy * cdy);
   if (length != 0.0) {
     const double ax = a.x, ay = a.y, bx = b.x, by = b.y, cx = c.x, cy = c.y;
-    if (std::fabs((ay - cy) * cdx - (ax - cx) * cdy) / length > kOnLineDistance) return false;
-    if (std::fabs((by - cy) * cdx - (bx - cx) * cdy) / length > kOnLineDistance) return false;
+    if (std::fabs((ay - cy) * cdx - (ax - cx) * cdy) / length > kGeometryOnLineDistance) return false;
+    if (std::fabs((by - cy) * cdx - (bx - cx) * cdy) / length > kGeometryOnLineDistance) return false;
   }
   return SegmentRelation(a.x, a.y, b.x, b.y, c.x, c.y, d.x, d.y) >= 0;
 }
