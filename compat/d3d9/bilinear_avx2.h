@@ -1,5 +1,4 @@
-// The 256-bit bilinear step shared by the filter loops and the fused shading
-// loops, so that both give the same texels bit for bit.
+// The 256-bit bilinear step of the filter loops.
 #pragma once
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -10,60 +9,69 @@
 
 namespace compat::d3d9 {
 
-// Four footprints wholly inside the texture, from 24.8 coordinates s[0..3],
-// t[0..3]: two rows of two texels each, blended as a * 256 + (b - a) * f in
-// 16-bit lanes (exact modulo 2^16 since the result fits). The texel pairs come
-// by scalar loads, which beat gathers on cores where gathers are microcoded;
-// the weights are spread over the 16-bit lanes by byte shuffles.
-__attribute__((target("avx2"))) inline __m128i Bilinear4Avx2(const uint32_t* tex, int w, const int32_t* s,
+// a + ((b - a) * f + 128) / 256 rounded down, for 16-bit lanes holding
+// a, b in 0..255 and f7 = f << 7 with f in 0..255: the blend of the filter
+// loops, a * 256 + (b - a) * f rounded to 8 bits. mulhrs gives
+// floor(((b - a) * f7 + 2^14) / 2^15) = floor(((b - a) * f + 128) / 2^8), the
+// product fitting 32 bits and f7 a signed 16-bit value, so the sum is the
+// exact rounded blend (the multiple of 256 in a * 256 leaves the floor alone).
+__attribute__((target("avx2"))) inline __m256i Lerp8Avx2(__m256i a, __m256i b, __m256i f7) {
+  return _mm256_add_epi16(a, _mm256_mulhrs_epi16(_mm256_sub_epi16(b, a), f7));
+}
+
+// Two pixels' texel pairs (8 bytes each) as 16-bit words: `first` in the low
+// 128-bit lane, `second` in the high one.
+__attribute__((target("avx2"))) inline __m256i PairWordsAvx2(const uint32_t* first, const uint32_t* second) {
+  __m128i v = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(first));
+  v = _mm_castpd_si128(_mm_loadh_pd(_mm_castsi128_pd(v), reinterpret_cast<const double*>(second)));
+  return _mm256_cvtepu8_epi16(v);
+}
+
+// Eight footprints wholly inside the texture, from 24.8 coordinates s[0..7],
+// t[0..7]: two rows of two texels each, blended vertically, then
+// horizontally, each step rounded to 8 bits; returns the eight texels in
+// order. Pixel k shares its vectors with pixel k + 4 (one per 128-bit lane),
+// so each weight is spread over its words by an in-lane byte shuffle and the
+// final pack leaves the pixels in order. The texel pairs come by scalar
+// loads, which beat gathers here.
+__attribute__((target("avx2"))) inline __m256i Bilinear8Avx2(const uint32_t* tex, int w, const int32_t* s,
                                                             const int32_t* t) {
-  const __m256i zero = _mm256_setzero_si256();
-  const __m256i half = _mm256_set1_epi16(128);
-  const __m128i low8 = _mm_set1_epi32(255);
-  // Word k of each 128-bit lane takes byte 0 (or 8) of that lane: one pixel's weight.
-  const __m256i spreadFirst = _mm256_setr_epi8(0, -128, 0, -128, 0, -128, 0, -128, 0, -128, 0, -128, 0, -128, 0,
-                                               -128, 0, -128, 0, -128, 0, -128, 0, -128, 0, -128, 0, -128, 0, -128,
-                                               0, -128);
-  const __m256i spreadSecond = _mm256_setr_epi8(8, -128, 8, -128, 8, -128, 8, -128, 8, -128, 8, -128, 8, -128, 8,
-                                                -128, 8, -128, 8, -128, 8, -128, 8, -128, 8, -128, 8, -128, 8,
-                                                -128, 8, -128);
-  auto load2 = [](const uint32_t* p) { return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)); };
-  __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
-  __m128i tv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t));
-  // The footprints' top-left texels, (t >> 8) * w + (s >> 8), in four lanes
-  // at once (a texture holds fewer than 2^31 texels), taken out two by two.
-  __m128i offsets = _mm_add_epi32(_mm_mullo_epi32(_mm_srai_epi32(tv, 8), _mm_set1_epi32(w)), _mm_srai_epi32(sv, 8));
-  const int64_t low = _mm_cvtsi128_si64(offsets), high = _mm_extract_epi64(offsets, 1);
-  const int64_t at[4] = {static_cast<int32_t>(low), low >> 32, static_cast<int32_t>(high), high >> 32};
+  const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s));
+  const __m256i tv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(t));
+  // The footprints' top-left texels, (t >> 8) * w + (s >> 8) (a texture holds fewer than 2^31 texels).
+  const __m256i offsets =
+      _mm256_add_epi32(_mm256_mullo_epi32(_mm256_srai_epi32(tv, 8), _mm256_set1_epi32(w)), _mm256_srai_epi32(sv, 8));
+  alignas(32) int32_t at[8];
+  _mm256_store_si256(reinterpret_cast<__m256i*>(at), offsets);
+  const __m256i low8 = _mm256_set1_epi32(255);
+  const __m256i fx = _mm256_slli_epi32(_mm256_and_si256(sv, low8), 7);
+  const __m256i fy = _mm256_slli_epi32(_mm256_and_si256(tv, low8), 7);
+  // Byte pairs 4k, 4k + 1 of each lane over all its words: pixel k's (and k + 4's) weight.
+  const __m256i spread0 = _mm256_set1_epi16(0x0100);
+  const __m256i spread1 = _mm256_set1_epi16(0x0504);
+  const __m256i spread2 = _mm256_set1_epi16(0x0908);
+  const __m256i spread3 = _mm256_set1_epi16(0x0D0C);
   // Rows below from their own base, so each load is one address form.
   const uint32_t* below = tex + w;
-  __m256i top = _mm256_set_m128i(_mm_unpacklo_epi64(load2(tex + at[2]), load2(tex + at[3])),
-                                 _mm_unpacklo_epi64(load2(tex + at[0]), load2(tex + at[1])));
-  __m256i bottom = _mm256_set_m128i(_mm_unpacklo_epi64(load2(below + at[2]), load2(below + at[3])),
-                                    _mm_unpacklo_epi64(load2(below + at[0]), load2(below + at[1])));
-  __m256i fx = _mm256_cvtepu32_epi64(_mm_and_si128(sv, low8));
-  __m256i fy = _mm256_cvtepu32_epi64(_mm_and_si128(tv, low8));
-  // Vertical blends, k = 0: pixels 0 and 2; k = 1: pixels 1 and 3 (left then right texel of each).
-  __m256i vertical[2];
-  for (int k = 0; k < 2; ++k) {
-    const __m256i& spread = k ? spreadSecond : spreadFirst;
-    __m256i tw = k ? _mm256_unpackhi_epi8(top, zero) : _mm256_unpacklo_epi8(top, zero);
-    __m256i bw = k ? _mm256_unpackhi_epi8(bottom, zero) : _mm256_unpacklo_epi8(bottom, zero);
-    __m256i v = _mm256_add_epi16(_mm256_slli_epi16(tw, 8),
-                                 _mm256_mullo_epi16(_mm256_sub_epi16(bw, tw), _mm256_shuffle_epi8(fy, spread)));
-    vertical[k] = _mm256_srli_epi16(_mm256_add_epi16(v, half), 8);
-  }
-  // The horizontal blend of all four at once: left texels (lane 0: p0 p1, lane 1: p2 p3) and right ones.
-  const __m256i spreadPair = _mm256_setr_epi8(0, -128, 0, -128, 0, -128, 0, -128, 8, -128, 8, -128, 8, -128, 8,
-                                              -128, 0, -128, 0, -128, 0, -128, 0, -128, 8, -128, 8, -128, 8, -128,
-                                              8, -128);
-  __m256i left = _mm256_unpacklo_epi64(vertical[0], vertical[1]);
-  __m256i right = _mm256_unpackhi_epi64(vertical[0], vertical[1]);
-  __m256i h = _mm256_add_epi16(_mm256_slli_epi16(left, 8),
-                               _mm256_mullo_epi16(_mm256_sub_epi16(right, left), _mm256_shuffle_epi8(fx, spreadPair)));
-  h = _mm256_srli_epi16(_mm256_add_epi16(h, half), 8);
-  __m256i packed = _mm256_packus_epi16(h, h);
-  return _mm256_castsi256_si128(_mm256_permute4x64_epi64(packed, 0x08));
+  // Vertical blends: v_k holds pixel k's left and right texels, then pixel k + 4's.
+  const __m256i v0 = Lerp8Avx2(PairWordsAvx2(tex + at[0], tex + at[4]), PairWordsAvx2(below + at[0], below + at[4]),
+                               _mm256_shuffle_epi8(fy, spread0));
+  const __m256i v1 = Lerp8Avx2(PairWordsAvx2(tex + at[1], tex + at[5]), PairWordsAvx2(below + at[1], below + at[5]),
+                               _mm256_shuffle_epi8(fy, spread1));
+  const __m256i v2 = Lerp8Avx2(PairWordsAvx2(tex + at[2], tex + at[6]), PairWordsAvx2(below + at[2], below + at[6]),
+                               _mm256_shuffle_epi8(fy, spread2));
+  const __m256i v3 = Lerp8Avx2(PairWordsAvx2(tex + at[3], tex + at[7]), PairWordsAvx2(below + at[3], below + at[7]),
+                               _mm256_shuffle_epi8(fy, spread3));
+  // Horizontal blends: lane 0 of h01 holds pixels 0 and 1, lane 1 pixels 4 and 5; h23 likewise.
+  const __m256i spread01 = _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5, 0, 1, 0, 1, 0, 1, 0, 1, 4,
+                                            5, 4, 5, 4, 5, 4, 5);
+  const __m256i spread23 = _mm256_setr_epi8(8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13, 8, 9, 8, 9, 8, 9,
+                                            8, 9, 12, 13, 12, 13, 12, 13, 12, 13);
+  const __m256i h01 = Lerp8Avx2(_mm256_unpacklo_epi64(v0, v1), _mm256_unpackhi_epi64(v0, v1),
+                                _mm256_shuffle_epi8(fx, spread01));
+  const __m256i h23 = Lerp8Avx2(_mm256_unpacklo_epi64(v2, v3), _mm256_unpackhi_epi64(v2, v3),
+                                _mm256_shuffle_epi8(fx, spread23));
+  return _mm256_packus_epi16(h01, h23);
 }
 
 }  // namespace compat::d3d9

@@ -85,31 +85,35 @@ void BilinearInterior(const uint32_t* tex, int w, const int32_t* s, const int32_
 #ifdef CALVETTA_X86
 __attribute__((target("avx2"))) void BilinearInteriorAvx2(const uint32_t* tex, int w, const int32_t* s,
                                                            const int32_t* t, int n, uint32_t* out) {
-  int i = 0;
-  for (; i + 4 <= n; i += 4)
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), Bilinear4Avx2(tex, w, s + i, t + i));
-  if (i == n) return;
-  // The last one to three pixels as a group of four, the missing lanes
-  // repeating the last footprint (inside the texture), stored under a mask.
-  int32_t sTail[4], tTail[4];
-  for (int k = 0; k < 4; ++k) {
-    sTail[k] = s[std::min(i + k, n - 1)];
-    tTail[k] = t[std::min(i + k, n - 1)];
+  if (n >= 8) {
+    int i = 0;
+    for (; i + 8 <= n; i += 8)
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), Bilinear8Avx2(tex, w, s + i, t + i));
+    // The last one to seven pixels as the group of eight ending the run (rewriting some with the same texels).
+    if (i < n) _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + n - 8), Bilinear8Avx2(tex, w, s + n - 8, t + n - 8));
+    return;
   }
-  __m128i keep = _mm_cmpgt_epi32(_mm_set1_epi32(n - i), _mm_setr_epi32(0, 1, 2, 3));
-  _mm_maskstore_epi32(reinterpret_cast<int*>(out + i), keep, Bilinear4Avx2(tex, w, sTail, tTail));
+  if (n <= 0) return;
+  // Shorter runs as one group, the missing lanes repeating the last
+  // footprint (inside the texture), stored under a mask.
+  int32_t sTail[8], tTail[8];
+  for (int k = 0; k < 8; ++k) {
+    sTail[k] = s[std::min(k, n - 1)];
+    tTail[k] = t[std::min(k, n - 1)];
+  }
+  __m256i keep = _mm256_cmpgt_epi32(_mm256_set1_epi32(n), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+  _mm256_maskstore_epi32(reinterpret_cast<int*>(out), keep, Bilinear8Avx2(tex, w, sTail, tTail));
 }
 
 // Most texel columns a row run blends up front; wider runs (strong
 // minification) take the general loop.
 constexpr int kRowColumns = 160;
 
-// Vertical blends of texels c .. c + 3 of two rows, 16-bit words.
-__attribute__((target("avx2"))) inline __m256i Vertical4(const uint32_t* top, const uint32_t* bottom, __m256i fy) {
+// Vertical blends of texels c .. c + 3 of two rows, 16-bit words (fy7: the weight << 7).
+__attribute__((target("avx2"))) inline __m256i Vertical4(const uint32_t* top, const uint32_t* bottom, __m256i fy7) {
   __m256i a = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(top)));
   __m256i b = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bottom)));
-  __m256i v = _mm256_add_epi16(_mm256_slli_epi16(a, 8), _mm256_mullo_epi16(_mm256_sub_epi16(b, a), fy));
-  return _mm256_srli_epi16(_mm256_add_epi16(v, _mm256_set1_epi16(128)), 8);
+  return Lerp8Avx2(a, b, fy7);
 }
 
 // A run along one texel row: the vertical blend of every column it touches
@@ -127,7 +131,7 @@ __attribute__((target("avx2"))) void BilinearRowAvx2(const uint32_t* tex, int w,
   alignas(32) uint16_t pairs[(kRowColumns + 4) * 8];
   const uint32_t* top = tex + static_cast<size_t>(t[0] >> 8) * w + first;
   const uint32_t* bottom = top + w;
-  const __m256i fy = _mm256_set1_epi16(static_cast<short>(t[0] & 255));
+  const __m256i fy = _mm256_set1_epi16(static_cast<short>((t[0] & 255) << 7));
   for (int c = 0; c < count; c += 4) {
     __m256i left = Vertical4(top + c, bottom + c, fy);           // columns c .. c + 3
     __m256i right = Vertical4(top + c + 1, bottom + c + 1, fy);  // columns c + 1 .. c + 4
@@ -139,10 +143,9 @@ __attribute__((target("avx2"))) void BilinearRowAvx2(const uint32_t* tex, int w,
   auto pair = [&](int i) {
     return _mm_load_si128(reinterpret_cast<const __m128i*>(pairs + ((s[i] >> 8) - first) * 8));
   };
-  const __m256i half = _mm256_set1_epi16(128);
-  // Words 0-3 of each 128-bit lane take its byte 0, words 4-7 its byte 8.
-  const __m256i spread = _mm256_setr_epi8(0, -128, 0, -128, 0, -128, 0, -128, 8, -128, 8, -128, 8, -128, 8, -128, 0,
-                                          -128, 0, -128, 0, -128, 0, -128, 8, -128, 8, -128, 8, -128, 8, -128);
+  // Words 0-3 of each 128-bit lane take its bytes 0-1, words 4-7 its bytes 8-9.
+  const __m256i spread = _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 8, 9, 8, 9, 8, 9, 8, 9, 0, 1, 0, 1, 0, 1, 0, 1, 8, 9,
+                                          8, 9, 8, 9, 8, 9);
   int i = 0;
   for (; i + 4 <= n; i += 4) {
     __m256i v01 = _mm256_set_m128i(pair(i + 1), pair(i));
@@ -150,9 +153,8 @@ __attribute__((target("avx2"))) void BilinearRowAvx2(const uint32_t* tex, int w,
     // Low lane: pixels i, i + 2; high lane: i + 1, i + 3.
     __m256i left = _mm256_unpacklo_epi64(v01, v23), right = _mm256_unpackhi_epi64(v01, v23);
     __m128i f = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i)), _mm_set1_epi32(255));
-    __m256i fx = _mm256_shuffle_epi8(_mm256_cvtepu32_epi64(_mm_shuffle_epi32(f, 0xD8)), spread);
-    __m256i h = _mm256_add_epi16(_mm256_slli_epi16(left, 8), _mm256_mullo_epi16(_mm256_sub_epi16(right, left), fx));
-    h = _mm256_srli_epi16(_mm256_add_epi16(h, half), 8);
+    __m256i fx = _mm256_shuffle_epi8(_mm256_cvtepu32_epi64(_mm_shuffle_epi32(_mm_slli_epi32(f, 7), 0xD8)), spread);
+    __m256i h = Lerp8Avx2(left, right, fx);
     __m256i packed = _mm256_packus_epi16(h, h);
     __m128i low = _mm256_castsi256_si128(packed), high = _mm256_extracti128_si256(packed, 1);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi32(low, high));
@@ -245,20 +247,15 @@ namespace {
 
 #ifdef CALVETTA_X86
 __attribute__((target("avx2"))) int LerpTexelsAvx2(const uint32_t* b, int weight, int n, uint32_t* out) {
-  const __m256i zero = _mm256_setzero_si256(), half = _mm256_set1_epi16(128);
-  const __m256i f = _mm256_set1_epi16(static_cast<short>(weight));
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i f = _mm256_set1_epi16(static_cast<short>(weight << 7));  // weight < 256
   int i = 0;
   for (; i + 8 <= n; i += 8) {
     __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(out + i));
     __m256i c = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b + i));
-    __m256i lanes[2];
-    for (int k = 0; k < 2; ++k) {
-      __m256i x = k ? _mm256_unpackhi_epi8(a, zero) : _mm256_unpacklo_epi8(a, zero);
-      __m256i y = k ? _mm256_unpackhi_epi8(c, zero) : _mm256_unpacklo_epi8(c, zero);
-      __m256i v = _mm256_add_epi16(_mm256_slli_epi16(x, 8), _mm256_mullo_epi16(_mm256_sub_epi16(y, x), f));
-      lanes[k] = _mm256_srli_epi16(_mm256_add_epi16(v, half), 8);
-    }
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_packus_epi16(lanes[0], lanes[1]));
+    __m256i low = Lerp8Avx2(_mm256_unpacklo_epi8(a, zero), _mm256_unpacklo_epi8(c, zero), f);
+    __m256i high = Lerp8Avx2(_mm256_unpackhi_epi8(a, zero), _mm256_unpackhi_epi8(c, zero), f);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_packus_epi16(low, high));
   }
   return i;
 }

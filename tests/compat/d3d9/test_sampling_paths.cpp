@@ -1,0 +1,226 @@
+// The sampling loops of the wider instruction sets against the plain ones,
+// bit for bit: whole batches of random primitives (tiny, slivers, wider than
+// the short-run planes, partly or wholly outside the texture, wrapped or
+// clamped, one to six levels down to 1 x 1, blended levels) sampled once with
+// the wide loops and once with them turned off; and the interior filter of
+// both against the channel formula for runs of any length.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "compat/d3d9/cpu_features.h"
+#include "compat/d3d9/pipeline.h"
+#include "compat/d3d9/sampling.h"
+#include "compat/d3d9/shading.h"
+#include "compat/d3d9/texture_filters.h"
+
+namespace {
+
+using namespace compat::d3d9;
+
+// Turns the wide loops off for one scope.
+class PlainLoops {
+ public:
+  PlainLoops() { AllowWideLoops(false); }
+  ~PlainLoops() { AllowWideLoops(true); }
+  PlainLoops(const PlainLoops&) = delete;
+  PlainLoops& operator=(const PlainLoops&) = delete;
+};
+
+// A texture and its levels, each halving down to 1 x 1, random texels.
+struct Levels {
+  std::vector<std::vector<uint32_t>> texels;
+  SamplerSetup sampler;
+};
+
+Levels MakeLevels(std::mt19937& rng, int w, int h, int levels) {
+  Levels l;
+  l.sampler.levels = levels;
+  l.texels.resize(levels);
+  for (int i = 0; i < levels; ++i) {
+    int lw = std::max(1, w >> i), lh = std::max(1, h >> i);
+    l.texels[i].resize(static_cast<size_t>(lw) * lh);
+    for (uint32_t& v : l.texels[i]) v = static_cast<uint32_t>(rng());
+    l.sampler.pixels[i] = l.texels[i].data();
+    l.sampler.width[i] = lw;
+    l.sampler.height[i] = lh;
+  }
+  return l;
+}
+
+double Uniform(std::mt19937& rng, double low, double high) {
+  return std::uniform_real_distribution<double>(low, high)(rng);
+}
+
+// One random affine primitive's stage 0: a bounding box, the texel planes
+// (level-0 texels, centres at integers) and the level choice.
+struct Case {
+  Levels levels;
+  DrawState state;
+  PrimitiveSetup prim;
+};
+
+Case MakeCase(std::mt19937& rng) {
+  Case c;
+  static const int kSides[] = {1, 2, 3, 5, 16, 64, 100, 256, 1024};
+  int w = kSides[rng() % 9], h = kSides[rng() % 9];
+  int levels = 1 + static_cast<int>(rng() % 6);
+  c.levels = MakeLevels(rng, w, h, levels);
+  SamplerSetup& sampler = c.levels.sampler;
+  sampler.baseLevel = static_cast<int>(rng() % 2) * (levels > 1 ? 1 : 0);
+  sampler.magLinear = rng() % 4 != 0;
+  sampler.minLinear = rng() % 4 != 0;
+  sampler.mip = static_cast<MipMode>(rng() % 3);
+  sampler.wrapU = rng() % 2;
+  sampler.wrapV = rng() % 2;
+  sampler.opaque = rng() % 5 == 0;
+  c.state.stageCount = 1;
+  c.state.stages[0].samples = true;
+  c.state.samplers[0] = sampler;
+
+  PrimitiveSetup& p = c.prim;
+  // Boxes from one pixel to wider than the short-run planes take (256).
+  static const int kBoxes[] = {1, 2, 7, 30, 120, 255, 300, 700};
+  int bw = kBoxes[rng() % 8], bh = kBoxes[rng() % 8];
+  if (rng() % 3 == 0) bh = 1 + static_cast<int>(rng() % 3);  // a sliver
+  p.xFirst = static_cast<int>(rng() % 200) - 20;
+  p.yFirst = static_cast<int>(rng() % 200) - 20;
+  p.xLast = p.xFirst + bw - 1;
+  p.yLast = p.yFirst + bh - 1;
+  // Scales around one texel per pixel (both mip slots in use), far from it,
+  // or exactly one (the copies); mirrored at times; offsets that put the
+  // box inside, across the edges or wholly outside the texture.
+  double scale = std::exp2(Uniform(rng, -3.0, 3.0));
+  if (rng() % 3 == 0) scale = std::exp2(Uniform(rng, -0.3, 0.6));
+  double angle = rng() % 3 == 0 ? 0.0 : Uniform(rng, -3.2, 3.2);
+  p.s[0].dx = scale * std::cos(angle);
+  p.s[0].dy = -scale * std::sin(angle) * Uniform(rng, 0.5, 1.5);
+  p.t[0].dx = scale * std::sin(angle) * Uniform(rng, 0.5, 1.5);
+  p.t[0].dy = scale * std::cos(angle);
+  if (rng() % 6 == 0) {
+    p.s[0] = Plane{0, 1, 0};
+    p.t[0] = Plane{0, 0, 1};
+  }
+  if (rng() % 5 == 0) p.s[0].dx = -p.s[0].dx;
+  double s0 = Uniform(rng, -0.3, 1.3) * w, t0 = Uniform(rng, -0.3, 1.3) * h;
+  if (rng() % 4 == 0) {
+    s0 = std::floor(s0);
+    t0 = std::floor(t0);
+  }
+  if (rng() % 10 == 0) s0 += w * 3.0;
+  p.s[0].c = s0 - p.s[0].dx * p.xFirst - p.s[0].dy * p.yFirst;
+  p.t[0].c = t0 - p.t[0].dx * p.xFirst - p.t[0].dy * p.yFirst;
+  p.lod[0] = ChooseLevels(sampler, FootprintLod(p.s[0].dx, p.t[0].dx, p.s[0].dy, p.t[0].dy));
+  SetupAffineLevels(sampler, 0, p);
+  return c;
+}
+
+// Segments over the box's rows, cut into batches as the rasteriser does:
+// at most `limit` pixels each, a row split where a batch fills.
+std::vector<std::vector<Segment>> MakeBatches(std::mt19937& rng, const PrimitiveSetup& p, int limit) {
+  std::vector<std::vector<Segment>> batches(1);
+  int pixels = 0;
+  int width = p.xLast - p.xFirst + 1;
+  for (int y = p.yFirst; y <= p.yLast; ++y) {
+    int a = p.xFirst + static_cast<int>(rng() % width), b = p.xFirst + static_cast<int>(rng() % width);
+    if (a > b) std::swap(a, b);
+    for (int x = a; x <= b;) {
+      int n = std::min(b + 1 - x, limit - pixels);
+      batches.back().push_back(Segment{y, x, n});
+      pixels += n;
+      x += n;
+      if (pixels == limit) {
+        batches.emplace_back();
+        pixels = 0;
+      }
+    }
+  }
+  if (batches.back().empty()) batches.pop_back();
+  return batches;
+}
+
+std::vector<uint32_t> Sample(const Case& c, const std::vector<Segment>& segments) {
+  int pixels = 0;
+  for (const Segment& g : segments) pixels += g.n;
+  BatchPixels batch{segments.data(), static_cast<int>(segments.size()), pixels};
+  std::vector<uint32_t> out(kBatch, 0xDEADBEEFu);
+  SampleSegments(c.state, c.prim, 0, batch, out.data());
+  out.resize(pixels);
+  return out;
+}
+
+TEST(SamplingPaths, WideLoopsMatchThePlainOnesOnRandomPrimitives) {
+  if (!HasAvx2()) GTEST_SKIP() << "no AVX2 here: only the plain loops run";
+  std::mt19937 rng(2525);
+  int compared = 0;
+  for (int round = 0; round < 1500; ++round) {
+    Case c = MakeCase(rng);
+    int limit = BatchLimit(c.state, c.prim);
+    for (const std::vector<Segment>& segments : MakeBatches(rng, c.prim, limit)) {
+      std::vector<uint32_t> wide = Sample(c, segments), plain;
+      {
+        PlainLoops off;
+        plain = Sample(c, segments);
+      }
+      ASSERT_EQ(wide, plain) << "round " << round << ": texture " << c.levels.sampler.width[0] << " x "
+                             << c.levels.sampler.height[0] << ", box " << c.prim.xFirst << ".." << c.prim.xLast
+                             << " x " << c.prim.yFirst << ".." << c.prim.yLast << ", level "
+                             << c.prim.lod[0].level0 << " blend " << c.prim.lod[0].blend << ", small "
+                             << c.prim.small[0][0] << ", row " << segments[0].y;
+      ++compared;
+    }
+  }
+  EXPECT_GT(compared, 3000);
+}
+
+// The channel formula of the bilinear filter: each column blended
+// vertically, then the two horizontally, each step rounded to 8 bits.
+uint32_t BilinearTexel(const std::vector<uint32_t>& tex, int w, int32_t s, int32_t t) {
+  const uint32_t* a = tex.data() + static_cast<size_t>(t >> 8) * w + (s >> 8);
+  int fx = s & 255, fy = t & 255;
+  uint32_t result = 0;
+  for (int shift = 0; shift < 32; shift += 8) {
+    int c00 = (a[0] >> shift) & 255, c10 = (a[1] >> shift) & 255;
+    int c01 = (a[w] >> shift) & 255, c11 = (a[w + 1] >> shift) & 255;
+    int left = (c00 * 256 + (c01 - c00) * fy + 128) >> 8, right = (c10 * 256 + (c11 - c10) * fy + 128) >> 8;
+    result |= static_cast<uint32_t>(((left * 256 + (right - left) * fx + 128) >> 8) & 255) << shift;
+  }
+  return result;
+}
+
+// Runs of 1 to 40 pixels: whole groups of eight, a last group overlapping
+// the one before it, and runs shorter than a group (masked); extreme
+// weights 0 and 255 and footprints on the texture's last column and row.
+void CheckInteriorRuns(std::mt19937& rng, const char* loops) {
+  InteriorKernel kernel = PickInterior(true);
+  for (int round = 0; round < 600; ++round) {
+    int w = 2 + static_cast<int>(rng() % 70), h = 2 + static_cast<int>(rng() % 30);
+    int n = 1 + round % 40;
+    std::vector<uint32_t> tex(static_cast<size_t>(w) * h);
+    for (uint32_t& v : tex) v = static_cast<uint32_t>(rng());
+    std::vector<int32_t> s(n), t(n);
+    for (int i = 0; i < n; ++i) {
+      s[i] = static_cast<int32_t>(rng() % ((w - 1) << 8));
+      t[i] = static_cast<int32_t>(rng() % ((h - 1) << 8));
+      if (rng() % 8 == 0) s[i] = (w - 2) << 8 | (rng() % 2 ? 255 : 0);
+      if (rng() % 8 == 0) t[i] = (h - 2) << 8 | (rng() % 2 ? 255 : 0);
+    }
+    std::vector<uint32_t> out(n + 8, 0xDEADBEEFu);
+    kernel(tex.data(), w, s.data(), t.data(), n, out.data());
+    for (int i = 0; i < n; ++i)
+      ASSERT_EQ(out[i], BilinearTexel(tex, w, s[i], t[i])) << loops << " loops, pixel " << i << " of " << n;
+    for (int i = n; i < n + 8; ++i) ASSERT_EQ(out[i], 0xDEADBEEFu) << loops << " loops wrote past the run of " << n;
+  }
+}
+
+TEST(SamplingPaths, InteriorRunsOfEveryLengthMatchTheFormulaWideAndPlain) {
+  std::mt19937 rng(77);
+  CheckInteriorRuns(rng, "wide");
+  PlainLoops off;
+  CheckInteriorRuns(rng, "plain");
+}
+
+}  // namespace
