@@ -151,26 +151,34 @@ void FilterRun(const SamplerSetup& sampler, int level, bool linear, bool linearR
   if (last < n) addressed(tex, w, h, s + last, t + last, n - last, out + last);
 }
 
-// A batch whose every segment lies inside goes through one interior loop, or
-// one per run when the runs follow texel rows (`rowRuns`: affine, t constant along x).
+// A batch whose every segment lies inside (`allInside`) goes through one
+// interior loop, or one per run when the runs follow texel rows (`rowRuns`:
+// affine, t constant along x); otherwise each run finds its own stretch.
 void Filter(const SamplerSetup& sampler, int level, bool linear, bool linearRuns, bool rowRuns,
-            const Segment* segments, int count, const Coords& c, int pixels, uint32_t* out) {
-  int w = sampler.width[level], h = sampler.height[level];
-  bool allInside = true;
-  for (int k = 0, at = 0; k < count && allInside; at += segments[k].n, ++k)
-    allInside = Inside(c.s, c.t, at, w, h, linear) && Inside(c.s, c.t, at + segments[k].n - 1, w, h, linear);
+            const BatchPixels& batch, const Coords& c, bool allInside, uint32_t* out) {
+  int w = sampler.width[level];
   if (allInside && rowRuns) {
     InteriorKernel row = PickRowInterior(linear);
-    for (int k = 0, at = 0; k < count; at += segments[k].n, ++k)
-      row(sampler.pixels[level], w, c.s + at, c.t + at, segments[k].n, out + at);
+    for (int k = 0, at = 0; k < batch.count; at += batch.segments[k].n, ++k)
+      row(sampler.pixels[level], w, c.s + at, c.t + at, batch.segments[k].n, out + at);
     return;
   }
   if (allInside) {
-    PickInterior(linear)(sampler.pixels[level], w, c.s, c.t, pixels, out);
+    PickInterior(linear)(sampler.pixels[level], w, c.s, c.t, batch.pixels, out);
     return;
   }
-  for (int k = 0, at = 0; k < count; at += segments[k].n, ++k)
-    FilterRun(sampler, level, linear, linearRuns, rowRuns, c.s + at, c.t + at, segments[k].n, out + at);
+  for (int k = 0, at = 0; k < batch.count; at += batch.segments[k].n, ++k)
+    FilterRun(sampler, level, linear, linearRuns, rowRuns, c.s + at, c.t + at, batch.segments[k].n, out + at);
+}
+
+// Whether the first and last pixels of every segment lie inside: all of them
+// do when each segment is monotone.
+bool EndsInside(const SamplerSetup& sampler, int level, bool linear, const BatchPixels& batch, const Coords& c) {
+  int w = sampler.width[level], h = sampler.height[level];
+  for (int k = 0, at = 0; k < batch.count; at += batch.segments[k].n, ++k)
+    if (!Inside(c.s, c.t, at, w, h, linear) || !Inside(c.s, c.t, at + batch.segments[k].n - 1, w, h, linear))
+      return false;
+  return true;
 }
 
 // Level choice of a perspective run, from the derivatives at its middle pixel.
@@ -185,27 +193,46 @@ LevelChoice PerspectiveLevels(const SamplerSetup& sampler, const PrimitiveSetup&
   return ChooseLevels(sampler, FootprintLod(dsdx, dtdx, dsdy, dtdy));
 }
 
-// 24.8 coordinates of a batch of a small primitive, segment by segment from
-// its 16.16 plane relative to the primitive's top-left pixel; also the
-// extremes, found at the segments' ends since each segment is monotone.
+// Extremes of a batch's 24.8 coordinates, or bounds around them.
 struct Range {
   int32_t low, high;
 };
 
-inline Range SmallCoordsBody(const SmallPlane& p, const PrimitiveSetup& prim, const Segment* segments, int count,
-                             int32_t* __restrict out) {
-  const int32_t c = p.c + 128, gx = p.dx, gy = p.dy;
+inline void Widen(Range& range, int32_t first, int32_t last) {
+  range.low = std::min(range.low, std::min(first, last));
+  range.high = std::max(range.high, std::max(first, last));
+}
+
+// The extremes of what a small primitive's 16.16 plane gives over its
+// bounding box (a plane takes them at the corners): bounds for any batch.
+Range SmallRange(const SmallPlane& p, const PrimitiveSetup& prim) {
+  int64_t c = int64_t{p.c} + 128;
+  int64_t ex = int64_t{p.dx} * (prim.xLast - prim.xFirst), ey = int64_t{p.dy} * (prim.yLast - prim.yFirst);
+  int64_t low = c + std::min<int64_t>(ex, 0) + std::min<int64_t>(ey, 0);
+  int64_t high = c + std::max<int64_t>(ex, 0) + std::max<int64_t>(ey, 0);
+  return Range{static_cast<int32_t>(low >> 8), static_cast<int32_t>(high >> 8)};
+}
+
+// The extremes of a batch's stored coordinates, at its segments' ends (each
+// segment is monotone).
+Range EndsRange(const int32_t* v, const BatchPixels& batch) {
   Range range{INT32_MAX, INT32_MIN};
+  for (int k = 0, at = 0; k < batch.count; at += batch.segments[k].n, ++k)
+    Widen(range, v[at], v[at + batch.segments[k].n - 1]);
+  return range;
+}
+
+// 24.8 coordinates of a batch of a small primitive, segment by segment from
+// its 16.16 plane relative to the primitive's top-left pixel.
+inline void SmallCoordsBody(const SmallPlane& p, const PrimitiveSetup& prim, const Segment* segments, int count,
+                            int32_t* __restrict out) {
+  const int32_t c = p.c + 128, gx = p.dx, gy = p.dy;
   for (int k = 0, at = 0; k < count; at += segments[k].n, ++k) {
     const Segment& g = segments[k];
     int32_t base = c + gx * (g.x - prim.xFirst) + gy * (g.y - prim.yFirst);
     int32_t* o = out + at;
     for (int i = 0; i < g.n; ++i) o[i] = (base + gx * i) >> 8;
-    int32_t a = o[0], b = o[g.n - 1];
-    range.low = std::min(range.low, std::min(a, b));
-    range.high = std::max(range.high, std::max(a, b));
   }
-  return range;
 }
 
 #ifdef CALVETTA_X86
@@ -215,6 +242,11 @@ inline Range SmallCoordsBody(const SmallPlane& p, const PrimitiveSetup& prim, co
 struct RampLanes {
   __m256i step, eight;
 };
+
+__attribute__((target("avx2"))) inline RampLanes MakeRampLanes(int32_t step) {
+  const __m256i index = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+  return RampLanes{_mm256_mullo_epi32(_mm256_set1_epi32(step), index), _mm256_slli_epi32(_mm256_set1_epi32(step), 3)};
+}
 
 __attribute__((target("avx2"))) inline void StoreRamp(int32_t base, const RampLanes& lanes, int n, int32_t* out) {
   __m256i v = _mm256_add_epi32(_mm256_set1_epi32(base), lanes.step);
@@ -227,59 +259,102 @@ __attribute__((target("avx2"))) inline void StoreRamp(int32_t base, const RampLa
   }
 }
 
-__attribute__((target("avx2"))) inline void Widen(Range& range, int32_t base, int32_t gx, int n) {
-  int32_t first = base >> 8, last = (base + gx * (n - 1)) >> 8;
-  range.low = std::min(range.low, std::min(first, last));
-  range.high = std::max(range.high, std::max(first, last));
-}
-
 // Both coordinates in one pass over the segments.
 __attribute__((target("avx2"))) void SmallCoordPairAvx2(const SmallPlane& ps, const SmallPlane& pt,
                                                         const PrimitiveSetup& prim, const Segment* segments,
-                                                        int count, int32_t* __restrict cs, int32_t* __restrict ct,
-                                                        Range& sRange, Range& tRange) {
-  const __m256i index = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-  const RampLanes sLanes{_mm256_mullo_epi32(_mm256_set1_epi32(ps.dx), index),
-                         _mm256_slli_epi32(_mm256_set1_epi32(ps.dx), 3)};
-  const RampLanes tLanes{_mm256_mullo_epi32(_mm256_set1_epi32(pt.dx), index),
-                         _mm256_slli_epi32(_mm256_set1_epi32(pt.dx), 3)};
+                                                        int count, int32_t* __restrict cs, int32_t* __restrict ct) {
+  const RampLanes sLanes = MakeRampLanes(ps.dx), tLanes = MakeRampLanes(pt.dx);
   const int32_t sc = ps.c + 128, tc = pt.c + 128;
-  Range sr{INT32_MAX, INT32_MIN}, tr{INT32_MAX, INT32_MIN};
   const int x0 = prim.xFirst, y0 = prim.yFirst;
   for (int k = 0, at = 0; k < count; ++k) {
     const int x = segments[k].x - x0, y = segments[k].y - y0, n = segments[k].n;
-    int32_t sBase = sc + ps.dx * x + ps.dy * y, tBase = tc + pt.dx * x + pt.dy * y;
-    StoreRamp(sBase, sLanes, n, cs + at);
-    StoreRamp(tBase, tLanes, n, ct + at);
-    Widen(sr, sBase, ps.dx, n);
-    Widen(tr, tBase, pt.dx, n);
+    StoreRamp(sc + ps.dx * x + ps.dy * y, sLanes, n, cs + at);
+    StoreRamp(tc + pt.dx * x + pt.dy * y, tLanes, n, ct + at);
     at += n;
   }
-  sRange = sr;
-  tRange = tr;
 }
 #endif
 
 void SmallCoordPair(const SmallPlane& ps, const SmallPlane& pt, const PrimitiveSetup& prim,
-                    const Segment* segments, int count, int32_t* cs, int32_t* ct, Range& sRange, Range& tRange) {
+                    const Segment* segments, int count, int32_t* cs, int32_t* ct) {
 #ifdef CALVETTA_X86
-  if (HasAvx2()) return SmallCoordPairAvx2(ps, pt, prim, segments, count, cs, ct, sRange, tRange);
+  if (HasAvx2()) return SmallCoordPairAvx2(ps, pt, prim, segments, count, cs, ct);
 #endif
-  sRange = SmallCoordsBody(ps, prim, segments, count, cs);
-  tRange = SmallCoordsBody(pt, prim, segments, count, ct);
+  SmallCoordsBody(ps, prim, segments, count, cs);
+  SmallCoordsBody(pt, prim, segments, count, ct);
 }
 
-// Filters a batch of a small primitive: one interior loop when every footprint is inside.
-void FilterBatch(const SamplerSetup& sampler, int level, bool linear, const BatchPixels& batch, const Coords& c,
-                 Range sRange, Range tRange, uint32_t* out) {
+// Whether every run AffineCoords makes over the primitive's bounding box
+// starts inside the first period (or does not wrap) and stays within 16.16
+// bits, so that it is a plain 16.16 ramp from its exact start; if so, bounds
+// around the 24.8 values of those ramps. Checked at the box's corners (and
+// one column past it, where the runs' ends are checked), which hold a
+// plane's extremes. A ramp's 16.16 value at pixel i is the exact value
+// s / 2^8 + 128 less under 1 + i (the start and the step are rounded down),
+// so for i < 256 its 24.8 value is floor of the exact one or one below it.
+bool AffineBox(const FixedPlane& p, bool wrap, int size, const PrimitiveSetup& prim, Range& range) {
+  int64_t c = p.c + p.dx * prim.xFirst + p.dy * prim.yFirst;
+  int64_t ex = p.dx * (prim.xLast + 1 - prim.xFirst), ey = p.dy * (prim.yLast - prim.yFirst);
+  int64_t low = c + std::min<int64_t>(ex, 0) + std::min<int64_t>(ey, 0);
+  int64_t high = c + std::max<int64_t>(ex, 0) + std::max<int64_t>(ey, 0);
+  if (!(low > -kSmallRun && high < kSmallRun)) return false;
+  if (wrap && (low < 0 || high >= (int64_t{size} << kPlaneBits))) return false;
+  constexpr int64_t kHalf = int64_t{1} << 15;
+  range = Range{static_cast<int32_t>(((low + kHalf) >> 16) - 1), static_cast<int32_t>((high + kHalf) >> 16)};
+  return true;
+}
+
+// Both coordinates of an affine batch, run by run as AffineCoords makes them,
+// with their extremes (each run is monotone).
+void AffineCoordPairBody(const FixedPlane& ps, const FixedPlane& pt, bool wrapU, bool wrapV, int w, int h,
+                         const BatchPixels& batch, int32_t* cs, int32_t* ct, Range& sRange, Range& tRange) {
+  Range sr{INT32_MAX, INT32_MIN}, tr{INT32_MAX, INT32_MIN};
+  for (int k = 0, at = 0; k < batch.count; at += batch.segments[k].n, ++k) {
+    const Segment& g = batch.segments[k];
+    AffineCoords(ps, pt, wrapU, wrapV, w, h, g.x, g.y, g.n, cs + at, ct + at);
+    Widen(sr, cs[at], cs[at + g.n - 1]);
+    Widen(tr, ct[at], ct[at + g.n - 1]);
+  }
+  sRange = sr;
+  tRange = tr;
+}
+
+#ifdef CALVETTA_X86
+// The same for a primitive whose box AffineBox passed: every run a plain
+// ramp stored by StoreRamp, the extremes known in advance.
+__attribute__((target("avx2"))) void AffineRampPairAvx2(const FixedPlane& ps, const FixedPlane& pt,
+                                                        const BatchPixels& batch, int32_t* __restrict cs,
+                                                        int32_t* __restrict ct) {
+  constexpr int kShift = kPlaneBits - 16;
+  const int32_t ds = static_cast<int32_t>(ps.dx >> kShift), dt = static_cast<int32_t>(pt.dx >> kShift);
+  const RampLanes sLanes = MakeRampLanes(ds), tLanes = MakeRampLanes(dt);
+  for (int k = 0, at = 0; k < batch.count; at += batch.segments[k].n, ++k) {
+    const Segment& g = batch.segments[k];
+    const int64_t s = ps.c + ps.dx * g.x + ps.dy * g.y, t = pt.c + pt.dx * g.x + pt.dy * g.y;
+    StoreRamp(static_cast<int32_t>(s >> kShift) + 128, sLanes, g.n, cs + at);
+    StoreRamp(static_cast<int32_t>(t >> kShift) + 128, tLanes, g.n, ct + at);
+  }
+}
+#endif
+
+// Coordinates of an affine batch and bounds around them.
+void AffineCoordPair(const SamplerSetup& sampler, int level, const FixedPlane& ps, const FixedPlane& pt,
+                     const PrimitiveSetup& prim, const BatchPixels& batch, int32_t* cs, int32_t* ct, Range& sRange,
+                     Range& tRange) {
+  int w = sampler.width[level], h = sampler.height[level];
+#ifdef CALVETTA_X86
+  if (HasAvx2() && AffineBox(ps, sampler.wrapU, w, prim, sRange) && AffineBox(pt, sampler.wrapV, h, prim, tRange))
+    return AffineRampPairAvx2(ps, pt, batch, cs, ct);
+#endif
+  AffineCoordPairBody(ps, pt, sampler.wrapU, sampler.wrapV, w, h, batch, cs, ct, sRange, tRange);
+}
+
+// Whether every footprint lies inside, from the extremes of each coordinate
+// (the conditions are per axis and monotone in each).
+bool RangeInside(const SamplerSetup& sampler, int level, bool linear, Range sRange, Range tRange) {
   int w = sampler.width[level], h = sampler.height[level];
   int32_t extremes[2][2] = {{sRange.low, sRange.high}, {tRange.low, tRange.high}};
-  if (Inside(extremes[0], extremes[1], 0, w, h, linear) && Inside(extremes[0], extremes[1], 1, w, h, linear)) {
-    PickInterior(linear)(sampler.pixels[level], w, c.s, c.t, batch.pixels, out);
-    return;
-  }
-  for (int k = 0, at = 0; k < batch.count; at += batch.segments[k].n, ++k)
-    FilterRun(sampler, level, linear, true, false, c.s + at, c.t + at, batch.segments[k].n, out + at);
+  return Inside(extremes[0], extremes[1], 0, w, h, linear) && Inside(extremes[0], extremes[1], 1, w, h, linear);
 }
 
 // A level mapped one to one onto the pixels: texel centres fall on pixel
@@ -332,25 +407,33 @@ void SampleLevel(const DrawState& state, const PrimitiveSetup& prim, int stage, 
   if (!state.perspective && prim.unitStep[stage][slot] && CopyTexels(prim, stage, slot, sampler, level, batch, out))
     return;
   Coords c;
-  if (!state.perspective && prim.small[stage][slot]) {
-    Range sRange, tRange;
-    SmallCoordPair(prim.smallS[stage][slot], prim.smallT[stage][slot], prim, batch.segments, batch.count, c.s, c.t,
-                   sRange, tRange);
-    FilterBatch(sampler, level, linear, batch, c, sRange, tRange, out);
+  Range sRange, tRange;
+  if (state.perspective) {
+    double kx = static_cast<double>(w) / sampler.width[0], ky = static_cast<double>(h) / sampler.height[0];
+    for (int k = 0, at = 0; k < batch.count; at += batch.segments[k].n, ++k) {
+      const Segment& g = batch.segments[k];
+      PerspectiveCoords(prim, stage, kx, ky, g.x, g.y, g.n, c.s + at, c.t + at);
+    }
+    Filter(sampler, level, linear, false, false, batch, c, EndsInside(sampler, level, linear, batch, c), out);
     return;
   }
-  double kx = static_cast<double>(w) / sampler.width[0], ky = static_cast<double>(h) / sampler.height[0];
-  for (int k = 0, at = 0; k < batch.count; at += batch.segments[k].n, ++k) {
-    const Segment& g = batch.segments[k];
-    if (state.perspective) {
-      PerspectiveCoords(prim, stage, kx, ky, g.x, g.y, g.n, c.s + at, c.t + at);
-    } else {
-      AffineCoords(prim.levelS[stage][slot], prim.levelT[stage][slot], sampler.wrapU, sampler.wrapV, w, h, g.x, g.y,
-                   g.n, c.s + at, c.t + at);
-    }
+  if (prim.small[stage][slot]) {
+    const SmallPlane& ps = prim.smallS[stage][slot];
+    const SmallPlane& pt = prim.smallT[stage][slot];
+    SmallCoordPair(ps, pt, prim, batch.segments, batch.count, c.s, c.t);
+    // Bounds over the primitive's box settle most batches; near the
+    // texture's edges the segments' own ends decide.
+    bool inside = RangeInside(sampler, level, linear, SmallRange(ps, prim), SmallRange(pt, prim)) ||
+                  RangeInside(sampler, level, linear, EndsRange(c.s, batch), EndsRange(c.t, batch));
+    Filter(sampler, level, linear, true, false, batch, c, inside, out);
+    return;
   }
-  bool rowRuns = !state.perspective && prim.levelT[stage][slot].dx == 0;
-  Filter(sampler, level, linear, !state.perspective, rowRuns, batch.segments, batch.count, c, batch.pixels, out);
+  const FixedPlane& ps = prim.levelS[stage][slot];
+  const FixedPlane& pt = prim.levelT[stage][slot];
+  AffineCoordPair(sampler, level, ps, pt, prim, batch, c.s, c.t, sRange, tRange);
+  bool inside = RangeInside(sampler, level, linear, sRange, tRange) ||
+                RangeInside(sampler, level, linear, EndsRange(c.s, batch), EndsRange(c.t, batch));
+  Filter(sampler, level, linear, true, pt.dx == 0, batch, c, inside, out);
 }
 
 // A small primitive's plane, when its values over the bounding box need neither
