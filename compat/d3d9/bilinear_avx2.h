@@ -29,13 +29,14 @@ __attribute__((target("avx2"))) inline __m256i PairWordsAvx2(const uint32_t* fir
 
 // Eight footprints wholly inside the texture, from 24.8 coordinates s[0..7],
 // t[0..7]: two rows of two texels each, blended vertically, then
-// horizontally, each step rounded to 8 bits; returns the eight texels in
-// order. Pixel k shares its vectors with pixel k + 4 (one per 128-bit lane),
-// so each weight is spread over its words by an in-lane byte shuffle and the
-// final pack leaves the pixels in order. The texel pairs come by scalar
-// loads, which beat gathers here.
-__attribute__((target("avx2"))) inline __m256i Bilinear8Avx2(const uint32_t* tex, int w, const int32_t* s,
-                                                            const int32_t* t) {
+// horizontally, each step rounded to 8 bits. The texels come as 16-bit
+// words: h01 holds pixels 0 and 1 in its low 128-bit lane, 4 and 5 in its
+// high one; h23 pixels 2, 3 and 6, 7. Pixel k shares its vectors with pixel
+// k + 4, so each weight is spread over its words by an in-lane byte shuffle
+// and a pack of h01 and h23 leaves the pixels in order. The texel pairs come
+// by scalar loads, which beat gathers here.
+__attribute__((target("avx2"))) inline void Bilinear8WordsAvx2(const uint32_t* tex, int w, const int32_t* s,
+                                                              const int32_t* t, __m256i& h01, __m256i& h23) {
   const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s));
   const __m256i tv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(t));
   // The footprints' top-left texels, (t >> 8) * w + (s >> 8) (a texture holds fewer than 2^31 texels).
@@ -62,15 +63,20 @@ __attribute__((target("avx2"))) inline __m256i Bilinear8Avx2(const uint32_t* tex
                                _mm256_shuffle_epi8(fy, spread2));
   const __m256i v3 = Lerp8Avx2(PairWordsAvx2(tex + at[3], tex + at[7]), PairWordsAvx2(below + at[3], below + at[7]),
                                _mm256_shuffle_epi8(fy, spread3));
-  // Horizontal blends: lane 0 of h01 holds pixels 0 and 1, lane 1 pixels 4 and 5; h23 likewise.
+  // Horizontal blends.
   const __m256i spread01 = _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5, 0, 1, 0, 1, 0, 1, 0, 1, 4,
                                             5, 4, 5, 4, 5, 4, 5);
   const __m256i spread23 = _mm256_setr_epi8(8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13, 8, 9, 8, 9, 8, 9,
                                             8, 9, 12, 13, 12, 13, 12, 13, 12, 13);
-  const __m256i h01 = Lerp8Avx2(_mm256_unpacklo_epi64(v0, v1), _mm256_unpackhi_epi64(v0, v1),
-                                _mm256_shuffle_epi8(fx, spread01));
-  const __m256i h23 = Lerp8Avx2(_mm256_unpacklo_epi64(v2, v3), _mm256_unpackhi_epi64(v2, v3),
-                                _mm256_shuffle_epi8(fx, spread23));
+  h01 = Lerp8Avx2(_mm256_unpacklo_epi64(v0, v1), _mm256_unpackhi_epi64(v0, v1), _mm256_shuffle_epi8(fx, spread01));
+  h23 = Lerp8Avx2(_mm256_unpacklo_epi64(v2, v3), _mm256_unpackhi_epi64(v2, v3), _mm256_shuffle_epi8(fx, spread23));
+}
+
+// The eight texels of Bilinear8WordsAvx2 packed to bytes, pixels in order.
+__attribute__((target("avx2"))) inline __m256i Bilinear8Avx2(const uint32_t* tex, int w, const int32_t* s,
+                                                            const int32_t* t) {
+  __m256i h01, h23;
+  Bilinear8WordsAvx2(tex, w, s, t, h01, h23);
   return _mm256_packus_epi16(h01, h23);
 }
 

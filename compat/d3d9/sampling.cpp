@@ -400,21 +400,29 @@ bool DirectTexels(const DrawState& state, const PrimitiveSetup& prim, int stage,
 namespace {
 
 // Texels of one level (slot 0 or 1 of the primitive's choice) for the batch.
-void SampleLevel(const DrawState& state, const PrimitiveSetup& prim, int stage, int level, int slot, bool linear,
-                 const BatchPixels& batch, uint32_t* out) {
+// Coordinates of one level (slot 0 or 1 of the primitive's choice) for a
+// batch, and how the filter may take them.
+struct LevelCoords {
+  Coords c;
+  bool inside;      // every footprint lies inside the texture
+  bool linearRuns;  // runs are linear in integers
+  bool rowRuns;     // runs follow texel rows
+};
+
+void MakeLevelCoords(const DrawState& state, const PrimitiveSetup& prim, int stage, int level, int slot,
+                     bool linear, const BatchPixels& batch, LevelCoords& lc) {
   const SamplerSetup& sampler = state.samplers[stage];
   int w = sampler.width[level], h = sampler.height[level];
-  if (!state.perspective && prim.unitStep[stage][slot] && CopyTexels(prim, stage, slot, sampler, level, batch, out))
-    return;
-  Coords c;
-  Range sRange, tRange;
+  Coords& c = lc.c;
+  lc.linearRuns = !state.perspective;
+  lc.rowRuns = false;
   if (state.perspective) {
     double kx = static_cast<double>(w) / sampler.width[0], ky = static_cast<double>(h) / sampler.height[0];
     for (int k = 0, at = 0; k < batch.count; at += batch.segments[k].n, ++k) {
       const Segment& g = batch.segments[k];
       PerspectiveCoords(prim, stage, kx, ky, g.x, g.y, g.n, c.s + at, c.t + at);
     }
-    Filter(sampler, level, linear, false, false, batch, c, EndsInside(sampler, level, linear, batch, c), out);
+    lc.inside = EndsInside(sampler, level, linear, batch, c);
     return;
   }
   if (prim.small[stage][slot]) {
@@ -423,17 +431,57 @@ void SampleLevel(const DrawState& state, const PrimitiveSetup& prim, int stage, 
     SmallCoordPair(ps, pt, prim, batch.segments, batch.count, c.s, c.t);
     // Bounds over the primitive's box settle most batches; near the
     // texture's edges the segments' own ends decide.
-    bool inside = RangeInside(sampler, level, linear, SmallRange(ps, prim), SmallRange(pt, prim)) ||
-                  RangeInside(sampler, level, linear, EndsRange(c.s, batch), EndsRange(c.t, batch));
-    Filter(sampler, level, linear, true, false, batch, c, inside, out);
+    lc.inside = RangeInside(sampler, level, linear, SmallRange(ps, prim), SmallRange(pt, prim)) ||
+                RangeInside(sampler, level, linear, EndsRange(c.s, batch), EndsRange(c.t, batch));
     return;
   }
   const FixedPlane& ps = prim.levelS[stage][slot];
   const FixedPlane& pt = prim.levelT[stage][slot];
+  Range sRange, tRange;
   AffineCoordPair(sampler, level, ps, pt, prim, batch, c.s, c.t, sRange, tRange);
-  bool inside = RangeInside(sampler, level, linear, sRange, tRange) ||
-                RangeInside(sampler, level, linear, EndsRange(c.s, batch), EndsRange(c.t, batch));
-  Filter(sampler, level, linear, true, pt.dx == 0, batch, c, inside, out);
+  lc.inside = RangeInside(sampler, level, linear, sRange, tRange) ||
+              RangeInside(sampler, level, linear, EndsRange(c.s, batch), EndsRange(c.t, batch));
+  lc.rowRuns = pt.dx == 0;
+}
+
+// Whether a level may be copied one to one (CopyTexels decides on the batch).
+bool MayCopy(const DrawState& state, const PrimitiveSetup& prim, int stage, int slot) {
+  return !state.perspective && prim.unitStep[stage][slot];
+}
+
+void FilterLevel(const DrawState& state, int stage, int level, bool linear, const BatchPixels& batch,
+                 const LevelCoords& lc, uint32_t* out) {
+  Filter(state.samplers[stage], level, linear, lc.linearRuns, lc.rowRuns, batch, lc.c, lc.inside, out);
+}
+
+// Texels of one level (slot 0 or 1 of the primitive's choice) for the batch.
+void SampleLevel(const DrawState& state, const PrimitiveSetup& prim, int stage, int level, int slot, bool linear,
+                 const BatchPixels& batch, uint32_t* out) {
+  if (MayCopy(state, prim, stage, slot) && CopyTexels(prim, stage, slot, state.samplers[stage], level, batch, out))
+    return;
+  LevelCoords lc;
+  MakeLevelCoords(state, prim, stage, level, slot, linear, batch, lc);
+  FilterLevel(state, stage, level, linear, batch, lc, out);
+}
+
+// Two bilinear levels blended: in one loop when every footprint lies inside
+// both, else level by level.
+void SampleTwoLevels(const DrawState& state, const PrimitiveSetup& prim, int stage, const LevelChoice& choice,
+                     TrilinearKernel blend, const BatchPixels& batch, uint32_t* out) {
+  const SamplerSetup& sampler = state.samplers[stage];
+  LevelCoords lower, upper;
+  MakeLevelCoords(state, prim, stage, choice.level0, 0, true, batch, lower);
+  MakeLevelCoords(state, prim, stage, choice.level1, 1, true, batch, upper);
+  if (lower.inside && upper.inside) {
+    blend(LevelRun{sampler.pixels[choice.level0], sampler.width[choice.level0], lower.c.s, lower.c.t},
+          LevelRun{sampler.pixels[choice.level1], sampler.width[choice.level1], upper.c.s, upper.c.t}, choice.blend,
+          batch.pixels, out);
+    return;
+  }
+  uint32_t texels[kBatch];
+  FilterLevel(state, stage, choice.level0, true, batch, lower, out);
+  FilterLevel(state, stage, choice.level1, true, batch, upper, texels);
+  LerpTexels(texels, choice.blend, batch.pixels, out);
 }
 
 // A small primitive's plane, when its values over the bounding box need neither
@@ -525,11 +573,20 @@ void SampleSegments(const DrawState& state, const PrimitiveSetup& prim, int stag
   LevelChoice choice = state.perspective
                            ? PerspectiveLevels(sampler, prim, stage, first.x + 0.5 * (first.n - 1), first.y)
                            : prim.lod[stage];
-  SampleLevel(state, prim, stage, choice.level0, 0, choice.linear, batch, out);
-  if (choice.blend > 0) {
-    uint32_t upper[kBatch];
-    SampleLevel(state, prim, stage, choice.level1, 1, choice.linear, batch, upper);
-    LerpTexels(upper, choice.blend, batch.pixels, out);
+  const bool blended = choice.blend > 0;
+  TrilinearKernel together = blended && choice.linear && !MayCopy(state, prim, stage, 0) &&
+                                     !MayCopy(state, prim, stage, 1)
+                                 ? PickTrilinearInterior()
+                                 : nullptr;
+  if (together) {
+    SampleTwoLevels(state, prim, stage, choice, together, batch, out);
+  } else {
+    SampleLevel(state, prim, stage, choice.level0, 0, choice.linear, batch, out);
+    if (blended) {
+      uint32_t upper[kBatch];
+      SampleLevel(state, prim, stage, choice.level1, 1, choice.linear, batch, upper);
+      LerpTexels(upper, choice.blend, batch.pixels, out);
+    }
   }
   if (sampler.opaque)
     for (int i = 0; i < batch.pixels; ++i) out[i] |= 0xFF000000u;

@@ -105,6 +105,46 @@ __attribute__((target("avx2"))) void BilinearInteriorAvx2(const uint32_t* tex, i
   _mm256_maskstore_epi32(reinterpret_cast<int*>(out), keep, Bilinear8Avx2(tex, w, sTail, tTail));
 }
 
+// Both levels' texels of eight pixels from `at`, blended, as bytes.
+__attribute__((target("avx2"))) inline __m256i Trilinear8Avx2(const LevelRun& lower, const LevelRun& upper,
+                                                             __m256i weight7, const int32_t* s0, const int32_t* t0,
+                                                             const int32_t* s1, const int32_t* t1) {
+  __m256i a01, a23, b01, b23;
+  Bilinear8WordsAvx2(lower.texels, lower.width, s0, t0, a01, a23);
+  Bilinear8WordsAvx2(upper.texels, upper.width, s1, t1, b01, b23);
+  return _mm256_packus_epi16(Lerp8Avx2(a01, b01, weight7), Lerp8Avx2(a23, b23, weight7));
+}
+
+__attribute__((target("avx2"))) void TrilinearInteriorAvx2(const LevelRun& lower, const LevelRun& upper, int weight,
+                                                            int n, uint32_t* out) {
+  const __m256i weight7 = _mm256_set1_epi16(static_cast<short>(weight << 7));
+  if (n >= 8) {
+    int i = 0;
+    for (; i + 8 <= n; i += 8)
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), Trilinear8Avx2(lower, upper, weight7, lower.s + i,
+                                                                               lower.t + i, upper.s + i, upper.t + i));
+    // The last pixels as the group of eight ending the run, as in BilinearInteriorAvx2.
+    if (i < n) {
+      const int k = n - 8;
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k),
+                          Trilinear8Avx2(lower, upper, weight7, lower.s + k, lower.t + k, upper.s + k, upper.t + k));
+    }
+    return;
+  }
+  if (n <= 0) return;
+  int32_t tails[4][8];
+  for (int k = 0; k < 8; ++k) {
+    int from = std::min(k, n - 1);
+    tails[0][k] = lower.s[from];
+    tails[1][k] = lower.t[from];
+    tails[2][k] = upper.s[from];
+    tails[3][k] = upper.t[from];
+  }
+  __m256i keep = _mm256_cmpgt_epi32(_mm256_set1_epi32(n), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+  _mm256_maskstore_epi32(reinterpret_cast<int*>(out), keep,
+                         Trilinear8Avx2(lower, upper, weight7, tails[0], tails[1], tails[2], tails[3]));
+}
+
 // Most texel columns a row run blends up front; wider runs (strong
 // minification) take the general loop.
 constexpr int kRowColumns = 160;
@@ -234,6 +274,13 @@ InteriorKernel PickRowInterior(bool linear) {
   if (linear && HasAvx2()) return &BilinearRowAvx2;
 #endif
   return PickInterior(linear);
+}
+
+TrilinearKernel PickTrilinearInterior() {
+#ifdef CALVETTA_X86
+  if (HasAvx2()) return &TrilinearInteriorAvx2;
+#endif
+  return nullptr;
 }
 
 AddressedKernel PickAddressed(bool linear, bool wrapU, bool wrapV, int w, int h) {

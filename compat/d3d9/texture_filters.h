@@ -15,6 +15,19 @@ InteriorKernel PickInterior(bool linear);
 // each texel column vertically once, then each pixel horizontally.
 InteriorKernel PickRowInterior(bool linear);
 
+// One level's run for the blend of two levels: texels, width, 24.8 coordinates.
+struct LevelRun {
+  const uint32_t* texels;
+  int width;
+  const int32_t *s, *t;
+};
+// Runs whose every footprint lies inside both levels: bilinear texels of
+// `lower` blended towards those of `upper` by weight / 256 (0 < weight < 256),
+// the same as the interior loop on each then LerpTexels. Null where no
+// faster loop than those exists.
+using TrilinearKernel = void (*)(const LevelRun& lower, const LevelRun& upper, int weight, int n, uint32_t* out);
+TrilinearKernel PickTrilinearInterior();
+
 // Runs that may reach past the texture's edges: wrap or clamp per axis.
 using AddressedKernel = void (*)(const uint32_t* texels, int width, int height, const int32_t* s, const int32_t* t,
                                  int n, uint32_t* out);

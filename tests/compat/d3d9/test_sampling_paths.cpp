@@ -223,4 +223,37 @@ TEST(SamplingPaths, InteriorRunsOfEveryLengthMatchTheFormulaWideAndPlain) {
   CheckInteriorRuns(rng, "plain");
 }
 
+TEST(SamplingPaths, TwoLevelRunsMatchEachLevelThenTheBlend) {
+  // The two-level loop (where there is one) against the interior loop on
+  // each level and LerpTexels, for runs of every length up to 40.
+  TrilinearKernel together = PickTrilinearInterior();
+  if (!together) GTEST_SKIP() << "no two-level loop here";
+  InteriorKernel single = PickInterior(true);
+  std::mt19937 rng(404);
+  for (int round = 0; round < 400; ++round) {
+    int n = 1 + round % 40, weight = 1 + static_cast<int>(rng() % 255);
+    int w[2], h[2];
+    std::vector<uint32_t> tex[2];
+    std::vector<int32_t> s[2], t[2];
+    for (int l = 0; l < 2; ++l) {
+      w[l] = 2 + static_cast<int>(rng() % 50);
+      h[l] = 2 + static_cast<int>(rng() % 20);
+      tex[l].resize(static_cast<size_t>(w[l]) * h[l]);
+      for (uint32_t& v : tex[l]) v = static_cast<uint32_t>(rng());
+      for (int i = 0; i < n; ++i) {
+        s[l].push_back(static_cast<int32_t>(rng() % ((w[l] - 1) << 8)));
+        t[l].push_back(static_cast<int32_t>(rng() % ((h[l] - 1) << 8)));
+      }
+    }
+    std::vector<uint32_t> expected(n), upper(n), actual(n + 8, 0xDEADBEEFu);
+    single(tex[0].data(), w[0], s[0].data(), t[0].data(), n, expected.data());
+    single(tex[1].data(), w[1], s[1].data(), t[1].data(), n, upper.data());
+    LerpTexels(upper.data(), weight, n, expected.data());
+    together(LevelRun{tex[0].data(), w[0], s[0].data(), t[0].data()},
+             LevelRun{tex[1].data(), w[1], s[1].data(), t[1].data()}, weight, n, actual.data());
+    for (int i = 0; i < n; ++i) ASSERT_EQ(actual[i], expected[i]) << "pixel " << i << " of " << n << ", weight " << weight;
+    for (int i = n; i < n + 8; ++i) ASSERT_EQ(actual[i], 0xDEADBEEFu) << "written past the run of " << n;
+  }
+}
+
 }  // namespace
