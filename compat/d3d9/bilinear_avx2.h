@@ -27,23 +27,32 @@ __attribute__((target("avx2"))) inline __m256i PairWordsAvx2(const uint32_t* fir
   return _mm256_cvtepu8_epi16(v);
 }
 
-// Eight footprints wholly inside the texture, from 24.8 coordinates s[0..7],
-// t[0..7]: two rows of two texels each, blended vertically, then
-// horizontally, each step rounded to 8 bits. The texels come as 16-bit
-// words: h01 holds pixels 0 and 1 in its low 128-bit lane, 4 and 5 in its
-// high one; h23 pixels 2, 3 and 6, 7. Pixel k shares its vectors with pixel
-// k + 4, so each weight is spread over its words by an in-lane byte shuffle
-// and a pack of h01 and h23 leaves the pixels in order. The texel pairs come
-// by scalar loads, which beat gathers here.
-__attribute__((target("avx2"))) inline void Bilinear8WordsAvx2(const uint32_t* tex, int w, const int32_t* s,
-                                                              const int32_t* t, __m256i& h01, __m256i& h23) {
+// The top-left texels of eight footprints, (t >> 8) * w + (s >> 8) (a texture
+// holds fewer than 2^31 texels). The filter loops make them for a whole
+// stretch first and read them back as scalars: taking them out of a vector
+// in the blending loop costs more.
+__attribute__((target("avx2"))) inline void TexelOffsets8Avx2(int w, const int32_t* s, const int32_t* t,
+                                                             int32_t* at) {
   const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s));
   const __m256i tv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(t));
-  // The footprints' top-left texels, (t >> 8) * w + (s >> 8) (a texture holds fewer than 2^31 texels).
-  const __m256i offsets =
-      _mm256_add_epi32(_mm256_mullo_epi32(_mm256_srai_epi32(tv, 8), _mm256_set1_epi32(w)), _mm256_srai_epi32(sv, 8));
-  alignas(32) int32_t at[8];
-  _mm256_store_si256(reinterpret_cast<__m256i*>(at), offsets);
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(at), _mm256_add_epi32(_mm256_mullo_epi32(_mm256_srai_epi32(tv, 8),
+                                                                                         _mm256_set1_epi32(w)),
+                                                                      _mm256_srai_epi32(sv, 8)));
+}
+
+// Eight footprints wholly inside the texture, from 24.8 coordinates s[0..7],
+// t[0..7] and their top-left texels at[0..7]: two rows of two texels each,
+// blended vertically, then horizontally, each step rounded to 8 bits. The
+// texels come as 16-bit words: h01 holds pixels 0 and 1 in its low 128-bit
+// lane, 4 and 5 in its high one; h23 pixels 2, 3 and 6, 7. Pixel k shares
+// its vectors with pixel k + 4, so each weight is spread over its words by
+// an in-lane byte shuffle and a pack of h01 and h23 leaves the pixels in
+// order. The texel pairs come by scalar loads, which beat gathers here.
+__attribute__((target("avx2"))) inline void Bilinear8WordsAvx2(const uint32_t* tex, int w, const int32_t* s,
+                                                              const int32_t* t, const int32_t* at, __m256i& h01,
+                                                              __m256i& h23) {
+  const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s));
+  const __m256i tv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(t));
   const __m256i low8 = _mm256_set1_epi32(255);
   const __m256i fx = _mm256_slli_epi32(_mm256_and_si256(sv, low8), 7);
   const __m256i fy = _mm256_slli_epi32(_mm256_and_si256(tv, low8), 7);
@@ -70,14 +79,6 @@ __attribute__((target("avx2"))) inline void Bilinear8WordsAvx2(const uint32_t* t
                                             8, 9, 12, 13, 12, 13, 12, 13, 12, 13);
   h01 = Lerp8Avx2(_mm256_unpacklo_epi64(v0, v1), _mm256_unpackhi_epi64(v0, v1), _mm256_shuffle_epi8(fx, spread01));
   h23 = Lerp8Avx2(_mm256_unpacklo_epi64(v2, v3), _mm256_unpackhi_epi64(v2, v3), _mm256_shuffle_epi8(fx, spread23));
-}
-
-// The eight texels of Bilinear8WordsAvx2 packed to bytes, pixels in order.
-__attribute__((target("avx2"))) inline __m256i Bilinear8Avx2(const uint32_t* tex, int w, const int32_t* s,
-                                                            const int32_t* t) {
-  __m256i h01, h23;
-  Bilinear8WordsAvx2(tex, w, s, t, h01, h23);
-  return _mm256_packus_epi16(h01, h23);
 }
 
 }  // namespace compat::d3d9

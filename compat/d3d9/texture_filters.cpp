@@ -83,66 +83,117 @@ void BilinearInterior(const uint32_t* tex, int w, const int32_t* s, const int32_
 }
 
 #ifdef CALVETTA_X86
-__attribute__((target("avx2"))) void BilinearInteriorAvx2(const uint32_t* tex, int w, const int32_t* s,
-                                                           const int32_t* t, int n, uint32_t* out) {
-  if (n >= 8) {
-    int i = 0;
-    for (; i + 8 <= n; i += 8)
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), Bilinear8Avx2(tex, w, s + i, t + i));
-    // The last one to seven pixels as the group of eight ending the run (rewriting some with the same texels).
-    if (i < n) _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + n - 8), Bilinear8Avx2(tex, w, s + n - 8, t + n - 8));
-    return;
+// Lambdas do not take their function's target: the loops' own say it again.
+#define CALVETTA_AVX2_LAMBDA __attribute__((target("avx2")))
+
+// Pixels the filter loops take between making their texel offsets.
+constexpr int kOffsetChunk = 256;
+
+// Runs as groups of eight: `offsets(i, count)` makes the texel offsets of
+// `count` pixels from i (at most kOffsetChunk, a multiple of eight) into the
+// caller's arrays, then `group(i, k)` takes pixels i .. i + 7, whose offsets
+// start at k in those arrays. The last one to seven pixels go as the group of
+// eight ending the run (rewriting some with the same texels); runs shorter
+// than eight go to `shortRun`.
+template <class Offsets, class Group, class ShortRun>
+__attribute__((target("avx2"))) inline void InGroupsOfEight(int n, Offsets offsets, Group group, ShortRun shortRun) {
+  if (n < 8) return shortRun();
+  int i = 0;
+  while (i + 8 <= n) {
+    const int count = std::min(kOffsetChunk, (n - i) & ~7);
+    offsets(i, count);
+    for (int k = 0; k < count; k += 8) group(i + k, k);
+    i += count;
   }
-  if (n <= 0) return;
-  // Shorter runs as one group, the missing lanes repeating the last
-  // footprint (inside the texture), stored under a mask.
-  int32_t sTail[8], tTail[8];
-  for (int k = 0; k < 8; ++k) {
-    sTail[k] = s[std::min(k, n - 1)];
-    tTail[k] = t[std::min(k, n - 1)];
+  if (i < n) {
+    offsets(n - 8, 8);
+    group(n - 8, 0);
   }
-  __m256i keep = _mm256_cmpgt_epi32(_mm256_set1_epi32(n), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
-  _mm256_maskstore_epi32(reinterpret_cast<int*>(out), keep, Bilinear8Avx2(tex, w, sTail, tTail));
 }
 
-// Both levels' texels of eight pixels from `at`, blended, as bytes.
-__attribute__((target("avx2"))) inline __m256i Trilinear8Avx2(const LevelRun& lower, const LevelRun& upper,
-                                                             __m256i weight7, const int32_t* s0, const int32_t* t0,
-                                                             const int32_t* s1, const int32_t* t1) {
+// The offsets of `count` pixels (a multiple of eight) of a run.
+__attribute__((target("avx2"))) inline void RunOffsets(int w, const int32_t* s, const int32_t* t, int count,
+                                                      int32_t* at) {
+  for (int k = 0; k < count; k += 8) TexelOffsets8Avx2(w, s + k, t + k, at + k);
+}
+
+// The first n (< 8) footprints of a run, the missing lanes repeating the
+// last one (inside the texture), with their offsets.
+struct ShortGroup {
+  alignas(32) int32_t s[8], t[8], at[8];
+};
+
+__attribute__((target("avx2"))) inline void MakeShortGroup(int w, const int32_t* s, const int32_t* t, int n,
+                                                          ShortGroup& g) {
+  for (int k = 0; k < 8; ++k) {
+    g.s[k] = s[std::min(k, n - 1)];
+    g.t[k] = t[std::min(k, n - 1)];
+  }
+  TexelOffsets8Avx2(w, g.s, g.t, g.at);
+}
+
+// Stores the first n (< 8) texels of a group under a mask.
+__attribute__((target("avx2"))) inline void StoreShort(__m256i texels, int n, uint32_t* out) {
+  __m256i keep = _mm256_cmpgt_epi32(_mm256_set1_epi32(n), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+  _mm256_maskstore_epi32(reinterpret_cast<int*>(out), keep, texels);
+}
+
+__attribute__((target("avx2"))) inline __m256i Bilinear8Avx2(const uint32_t* tex, int w, const int32_t* s,
+                                                            const int32_t* t, const int32_t* at) {
+  __m256i h01, h23;
+  Bilinear8WordsAvx2(tex, w, s, t, at, h01, h23);
+  return _mm256_packus_epi16(h01, h23);
+}
+
+__attribute__((target("avx2"))) void BilinearInteriorAvx2(const uint32_t* tex, int w, const int32_t* s,
+                                                           const int32_t* t, int n, uint32_t* out) {
+  if (n <= 0) return;
+  alignas(32) int32_t at[kOffsetChunk];
+  InGroupsOfEight(
+      n, [&](int i, int count) CALVETTA_AVX2_LAMBDA { RunOffsets(w, s + i, t + i, count, at); },
+      [&](int i, int k) CALVETTA_AVX2_LAMBDA {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), Bilinear8Avx2(tex, w, s + i, t + i, at + k));
+      },
+      [&]() CALVETTA_AVX2_LAMBDA {
+        ShortGroup g;
+        MakeShortGroup(w, s, t, n, g);
+        StoreShort(Bilinear8Avx2(tex, w, g.s, g.t, g.at), n, out);
+      });
+}
+
+// Both levels' texels of eight pixels, blended, as bytes.
+__attribute__((target("avx2"))) inline __m256i Trilinear8Avx2(const LevelRun& lower, const int32_t* s0,
+                                                             const int32_t* t0, const int32_t* at0,
+                                                             const LevelRun& upper, const int32_t* s1,
+                                                             const int32_t* t1, const int32_t* at1, __m256i weight7) {
   __m256i a01, a23, b01, b23;
-  Bilinear8WordsAvx2(lower.texels, lower.width, s0, t0, a01, a23);
-  Bilinear8WordsAvx2(upper.texels, upper.width, s1, t1, b01, b23);
+  Bilinear8WordsAvx2(lower.texels, lower.width, s0, t0, at0, a01, a23);
+  Bilinear8WordsAvx2(upper.texels, upper.width, s1, t1, at1, b01, b23);
   return _mm256_packus_epi16(Lerp8Avx2(a01, b01, weight7), Lerp8Avx2(a23, b23, weight7));
 }
 
 __attribute__((target("avx2"))) void TrilinearInteriorAvx2(const LevelRun& lower, const LevelRun& upper, int weight,
                                                             int n, uint32_t* out) {
-  const __m256i weight7 = _mm256_set1_epi16(static_cast<short>(weight << 7));
-  if (n >= 8) {
-    int i = 0;
-    for (; i + 8 <= n; i += 8)
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), Trilinear8Avx2(lower, upper, weight7, lower.s + i,
-                                                                               lower.t + i, upper.s + i, upper.t + i));
-    // The last pixels as the group of eight ending the run, as in BilinearInteriorAvx2.
-    if (i < n) {
-      const int k = n - 8;
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k),
-                          Trilinear8Avx2(lower, upper, weight7, lower.s + k, lower.t + k, upper.s + k, upper.t + k));
-    }
-    return;
-  }
   if (n <= 0) return;
-  int32_t tails[4][8];
-  for (int k = 0; k < 8; ++k) {
-    int from = std::min(k, n - 1);
-    tails[0][k] = lower.s[from];
-    tails[1][k] = lower.t[from];
-    tails[2][k] = upper.s[from];
-    tails[3][k] = upper.t[from];
-  }
-  __m256i keep = _mm256_cmpgt_epi32(_mm256_set1_epi32(n), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
-  _mm256_maskstore_epi32(reinterpret_cast<int*>(out), keep,
-                         Trilinear8Avx2(lower, upper, weight7, tails[0], tails[1], tails[2], tails[3]));
+  const __m256i weight7 = _mm256_set1_epi16(static_cast<short>(weight << 7));
+  alignas(32) int32_t at0[kOffsetChunk], at1[kOffsetChunk];
+  InGroupsOfEight(
+      n,
+      [&](int i, int count) CALVETTA_AVX2_LAMBDA {
+        RunOffsets(lower.width, lower.s + i, lower.t + i, count, at0);
+        RunOffsets(upper.width, upper.s + i, upper.t + i, count, at1);
+      },
+      [&](int i, int k) CALVETTA_AVX2_LAMBDA {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i),
+                            Trilinear8Avx2(lower, lower.s + i, lower.t + i, at0 + k, upper, upper.s + i, upper.t + i,
+                                           at1 + k, weight7));
+      },
+      [&]() CALVETTA_AVX2_LAMBDA {
+        ShortGroup a, b;
+        MakeShortGroup(lower.width, lower.s, lower.t, n, a);
+        MakeShortGroup(upper.width, upper.s, upper.t, n, b);
+        StoreShort(Trilinear8Avx2(lower, a.s, a.t, a.at, upper, b.s, b.t, b.at, weight7), n, out);
+      });
 }
 
 // Most texel columns a row run blends up front; wider runs (strong
