@@ -259,18 +259,27 @@ __attribute__((target("avx2"))) inline void StoreRamp(int32_t base, const RampLa
   }
 }
 
-// Both coordinates in one pass over the segments.
+// Both coordinates in one pass over the segments. The planes' values at a
+// segment's start are taken in unsigned (modular) arithmetic from the
+// plane's value at column 0, row 0: the same bits as from the primitive's
+// top-left pixel, since the result fits 32 bits.
 __attribute__((target("avx2"))) void SmallCoordPairAvx2(const SmallPlane& ps, const SmallPlane& pt,
                                                         const PrimitiveSetup& prim, const Segment* segments,
                                                         int count, int32_t* __restrict cs, int32_t* __restrict ct) {
   const RampLanes sLanes = MakeRampLanes(ps.dx), tLanes = MakeRampLanes(pt.dx);
-  const int32_t sc = ps.c + 128, tc = pt.c + 128;
-  const int x0 = prim.xFirst, y0 = prim.yFirst;
-  for (int k = 0, at = 0; k < count; ++k) {
-    const int x = segments[k].x - x0, y = segments[k].y - y0, n = segments[k].n;
-    StoreRamp(sc + ps.dx * x + ps.dy * y, sLanes, n, cs + at);
-    StoreRamp(tc + pt.dx * x + pt.dy * y, tLanes, n, ct + at);
-    at += n;
+  const uint32_t sx = static_cast<uint32_t>(ps.dx), sy = static_cast<uint32_t>(ps.dy);
+  const uint32_t tx = static_cast<uint32_t>(pt.dx), ty = static_cast<uint32_t>(pt.dy);
+  const uint32_t x0 = static_cast<uint32_t>(prim.xFirst), y0 = static_cast<uint32_t>(prim.yFirst);
+  const uint32_t sc = static_cast<uint32_t>(ps.c) + 128 - sx * x0 - sy * y0;
+  const uint32_t tc = static_cast<uint32_t>(pt.c) + 128 - tx * x0 - ty * y0;
+  const Segment* end = segments + count;
+  for (const Segment* g = segments; g != end; ++g) {
+    const uint32_t x = static_cast<uint32_t>(g->x), y = static_cast<uint32_t>(g->y);
+    const int n = g->n;
+    StoreRamp(static_cast<int32_t>(sc + sx * x + sy * y), sLanes, n, cs);
+    StoreRamp(static_cast<int32_t>(tc + tx * x + ty * y), tLanes, n, ct);
+    cs += n;
+    ct += n;
   }
 }
 #endif
