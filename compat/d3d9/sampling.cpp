@@ -205,7 +205,7 @@ inline void Widen(Range& range, int32_t first, int32_t last) {
 
 // The extremes of what a small primitive's 16.16 plane gives over its
 // bounding box (a plane takes them at the corners): bounds for any batch.
-Range SmallRange(const SmallPlane& p, const PrimitiveSetup& prim) {
+inline Range SmallRange(const SmallPlane& p, const PrimitiveSetup& prim) {
   int64_t c = int64_t{p.c} + 128;
   int64_t ex = int64_t{p.dx} * (prim.xLast - prim.xFirst), ey = int64_t{p.dy} * (prim.yLast - prim.yFirst);
   int64_t low = c + std::min<int64_t>(ex, 0) + std::min<int64_t>(ey, 0);
@@ -301,7 +301,7 @@ void SmallCoordPair(const SmallPlane& ps, const SmallPlane& pt, const PrimitiveS
 // plane's extremes. A ramp's 16.16 value at pixel i is the exact value
 // s / 2^8 + 128 less under 1 + i (the start and the step are rounded down),
 // so for i < 256 its 24.8 value is floor of the exact one or one below it.
-bool AffineBox(const FixedPlane& p, bool wrap, int size, const PrimitiveSetup& prim, Range& range) {
+inline bool AffineBox(const FixedPlane& p, bool wrap, int size, const PrimitiveSetup& prim, Range& range) {
   int64_t c = p.c + p.dx * prim.xFirst + p.dy * prim.yFirst;
   int64_t ex = p.dx * (prim.xLast + 1 - prim.xFirst), ey = p.dy * (prim.yLast - prim.yFirst);
   int64_t low = c + std::min<int64_t>(ex, 0) + std::min<int64_t>(ey, 0);
@@ -315,7 +315,8 @@ bool AffineBox(const FixedPlane& p, bool wrap, int size, const PrimitiveSetup& p
 
 // Both coordinates of an affine batch, run by run as AffineCoords makes them,
 // with their extremes (each run is monotone).
-void AffineCoordPairBody(const FixedPlane& ps, const FixedPlane& pt, bool wrapU, bool wrapV, int w, int h,
+__attribute__((noinline)) void AffineCoordPairBody(const FixedPlane& ps, const FixedPlane& pt, bool wrapU,
+                                                   bool wrapV, int w, int h,
                          const BatchPixels& batch, int32_t* cs, int32_t* ct, Range& sRange, Range& tRange) {
   Range sr{INT32_MAX, INT32_MIN}, tr{INT32_MAX, INT32_MIN};
   for (int k = 0, at = 0; k < batch.count; at += batch.segments[k].n, ++k) {
@@ -418,22 +419,25 @@ struct LevelCoords {
   bool rowRuns;     // runs follow texel rows
 };
 
+__attribute__((noinline)) void PerspectiveLevelCoords(const SamplerSetup& sampler, const PrimitiveSetup& prim,
+                                                      int stage, int level, bool linear, const BatchPixels& batch,
+                                                      LevelCoords& lc) {
+  int w = sampler.width[level], h = sampler.height[level];
+  double kx = static_cast<double>(w) / sampler.width[0], ky = static_cast<double>(h) / sampler.height[0];
+  for (int k = 0, at = 0; k < batch.count; at += batch.segments[k].n, ++k) {
+    const Segment& g = batch.segments[k];
+    PerspectiveCoords(prim, stage, kx, ky, g.x, g.y, g.n, lc.c.s + at, lc.c.t + at);
+  }
+  lc.inside = EndsInside(sampler, level, linear, batch, lc.c);
+}
+
 void MakeLevelCoords(const DrawState& state, const PrimitiveSetup& prim, int stage, int level, int slot,
                      bool linear, const BatchPixels& batch, LevelCoords& lc) {
   const SamplerSetup& sampler = state.samplers[stage];
-  int w = sampler.width[level], h = sampler.height[level];
   Coords& c = lc.c;
   lc.linearRuns = !state.perspective;
   lc.rowRuns = false;
-  if (state.perspective) {
-    double kx = static_cast<double>(w) / sampler.width[0], ky = static_cast<double>(h) / sampler.height[0];
-    for (int k = 0, at = 0; k < batch.count; at += batch.segments[k].n, ++k) {
-      const Segment& g = batch.segments[k];
-      PerspectiveCoords(prim, stage, kx, ky, g.x, g.y, g.n, c.s + at, c.t + at);
-    }
-    lc.inside = EndsInside(sampler, level, linear, batch, c);
-    return;
-  }
+  if (state.perspective) return PerspectiveLevelCoords(sampler, prim, stage, level, linear, batch, lc);
   if (prim.small[stage][slot]) {
     const SmallPlane& ps = prim.smallS[stage][slot];
     const SmallPlane& pt = prim.smallT[stage][slot];
