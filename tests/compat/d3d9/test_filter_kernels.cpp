@@ -1,6 +1,7 @@
 // The filter loops on random textures and coordinates, bit for bit: the
-// bilinear loop against the channel formula, runs along one texel row against
-// the plain loop, and the blend of two mip levels against its formula.
+// bilinear loop (wide and plain) against the channel formula, runs along one
+// texel row against the plain loop, and the blend of two mip levels against
+// its formula.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "compat/d3d9/texture_filters.h"
+#include "plain_loops.h"
 
 namespace {
 
@@ -124,6 +126,38 @@ TEST(FilterKernels, InteriorRunsOfAnyLengthMatchTheChannelFormula) {
     for (int i = 0; i < n; ++i) ASSERT_EQ(out[i], BilinearTexel(tex, w, s[i], t[i])) << "pixel " << i << " of " << n;
     EXPECT_EQ(out[n], 0xDEADBEEFu) << "written past the run of " << n;
   }
+}
+
+// Runs of 1 to 40 pixels: whole groups of eight, a last group overlapping
+// the one before it, and runs shorter than a group (masked); extreme
+// weights 0 and 255 and footprints on the texture's last column and row.
+void CheckInteriorRuns(std::mt19937& rng, const char* loops) {
+  InteriorKernel kernel = compat::d3d9::PickInterior(true);
+  for (int round = 0; round < 600; ++round) {
+    int w = 2 + static_cast<int>(rng() % 70), h = 2 + static_cast<int>(rng() % 30);
+    int n = 1 + round % 40;
+    std::vector<uint32_t> tex(static_cast<size_t>(w) * h);
+    for (uint32_t& v : tex) v = static_cast<uint32_t>(rng());
+    std::vector<int32_t> s(n), t(n);
+    for (int i = 0; i < n; ++i) {
+      s[i] = static_cast<int32_t>(rng() % ((w - 1) << 8));
+      t[i] = static_cast<int32_t>(rng() % ((h - 1) << 8));
+      if (rng() % 8 == 0) s[i] = (w - 2) << 8 | (rng() % 2 ? 255 : 0);
+      if (rng() % 8 == 0) t[i] = (h - 2) << 8 | (rng() % 2 ? 255 : 0);
+    }
+    std::vector<uint32_t> out(n + 8, 0xDEADBEEFu);
+    kernel(tex.data(), w, s.data(), t.data(), n, out.data());
+    for (int i = 0; i < n; ++i)
+      ASSERT_EQ(out[i], BilinearTexel(tex, w, s[i], t[i])) << loops << " loops, pixel " << i << " of " << n;
+    for (int i = n; i < n + 8; ++i) ASSERT_EQ(out[i], 0xDEADBEEFu) << loops << " loops wrote past the run of " << n;
+  }
+}
+
+TEST(FilterKernels, InteriorRunsOfEveryLengthMatchTheFormulaWideAndPlain) {
+  std::mt19937 rng(77);
+  CheckInteriorRuns(rng, "wide");
+  PlainLoops off;
+  CheckInteriorRuns(rng, "plain");
 }
 
 TEST(FilterKernels, LevelBlendOfAnyLengthMatchesTheChannelFormula) {

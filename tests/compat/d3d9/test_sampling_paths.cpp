@@ -2,8 +2,8 @@
 // bit for bit: whole batches of random primitives (tiny, slivers, wider than
 // the short-run planes, partly or wholly outside the texture, wrapped or
 // clamped, one to six levels down to 1 x 1, blended levels) sampled once with
-// the wide loops and once with them turned off; and the interior filter of
-// both against the channel formula for runs of any length.
+// the wide loops and once with them turned off; and the two-level loop
+// against one level at a time and the blend.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,19 +16,11 @@
 #include "compat/d3d9/sampling.h"
 #include "compat/d3d9/shading.h"
 #include "compat/d3d9/texture_filters.h"
+#include "plain_loops.h"
 
 namespace {
 
 using namespace compat::d3d9;
-
-// Turns the wide loops off for one scope.
-class PlainLoops {
- public:
-  PlainLoops() { AllowWideLoops(false); }
-  ~PlainLoops() { AllowWideLoops(true); }
-  PlainLoops(const PlainLoops&) = delete;
-  PlainLoops& operator=(const PlainLoops&) = delete;
-};
 
 // A texture and its levels, each halving down to 1 x 1, random texels.
 struct Levels {
@@ -174,53 +166,6 @@ TEST(SamplingPaths, WideLoopsMatchThePlainOnesOnRandomPrimitives) {
     }
   }
   EXPECT_GT(compared, 3000);
-}
-
-// The channel formula of the bilinear filter: each column blended
-// vertically, then the two horizontally, each step rounded to 8 bits.
-uint32_t BilinearTexel(const std::vector<uint32_t>& tex, int w, int32_t s, int32_t t) {
-  const uint32_t* a = tex.data() + static_cast<size_t>(t >> 8) * w + (s >> 8);
-  int fx = s & 255, fy = t & 255;
-  uint32_t result = 0;
-  for (int shift = 0; shift < 32; shift += 8) {
-    int c00 = (a[0] >> shift) & 255, c10 = (a[1] >> shift) & 255;
-    int c01 = (a[w] >> shift) & 255, c11 = (a[w + 1] >> shift) & 255;
-    int left = (c00 * 256 + (c01 - c00) * fy + 128) >> 8, right = (c10 * 256 + (c11 - c10) * fy + 128) >> 8;
-    result |= static_cast<uint32_t>(((left * 256 + (right - left) * fx + 128) >> 8) & 255) << shift;
-  }
-  return result;
-}
-
-// Runs of 1 to 40 pixels: whole groups of eight, a last group overlapping
-// the one before it, and runs shorter than a group (masked); extreme
-// weights 0 and 255 and footprints on the texture's last column and row.
-void CheckInteriorRuns(std::mt19937& rng, const char* loops) {
-  InteriorKernel kernel = PickInterior(true);
-  for (int round = 0; round < 600; ++round) {
-    int w = 2 + static_cast<int>(rng() % 70), h = 2 + static_cast<int>(rng() % 30);
-    int n = 1 + round % 40;
-    std::vector<uint32_t> tex(static_cast<size_t>(w) * h);
-    for (uint32_t& v : tex) v = static_cast<uint32_t>(rng());
-    std::vector<int32_t> s(n), t(n);
-    for (int i = 0; i < n; ++i) {
-      s[i] = static_cast<int32_t>(rng() % ((w - 1) << 8));
-      t[i] = static_cast<int32_t>(rng() % ((h - 1) << 8));
-      if (rng() % 8 == 0) s[i] = (w - 2) << 8 | (rng() % 2 ? 255 : 0);
-      if (rng() % 8 == 0) t[i] = (h - 2) << 8 | (rng() % 2 ? 255 : 0);
-    }
-    std::vector<uint32_t> out(n + 8, 0xDEADBEEFu);
-    kernel(tex.data(), w, s.data(), t.data(), n, out.data());
-    for (int i = 0; i < n; ++i)
-      ASSERT_EQ(out[i], BilinearTexel(tex, w, s[i], t[i])) << loops << " loops, pixel " << i << " of " << n;
-    for (int i = n; i < n + 8; ++i) ASSERT_EQ(out[i], 0xDEADBEEFu) << loops << " loops wrote past the run of " << n;
-  }
-}
-
-TEST(SamplingPaths, InteriorRunsOfEveryLengthMatchTheFormulaWideAndPlain) {
-  std::mt19937 rng(77);
-  CheckInteriorRuns(rng, "wide");
-  PlainLoops off;
-  CheckInteriorRuns(rng, "plain");
 }
 
 TEST(SamplingPaths, TwoLevelRunsMatchEachLevelThenTheBlend) {
