@@ -128,14 +128,16 @@ TEST(FilterKernels, InteriorRunsOfAnyLengthMatchTheChannelFormula) {
   }
 }
 
-// Runs of 1 to 40 pixels: whole groups of eight, a last group overlapping
-// the one before it, and runs shorter than a group (masked); extreme
-// weights 0 and 255 and footprints on the texture's last column and row.
+// Runs of 1 to 40 pixels and a few longer than the loops' offset stretch:
+// whole groups of eight, a last group overlapping the one before it, and
+// runs shorter than a group (masked); extreme weights 0 and 255 and
+// footprints on the texture's last column and row.
 void CheckInteriorRuns(std::mt19937& rng, const char* loops) {
   InteriorKernel kernel = compat::d3d9::PickInterior(true);
-  for (int round = 0; round < 600; ++round) {
+  static const int kLong[] = {255, 256, 257, 263, 264, 520, 777};
+  for (int round = 0; round < 607; ++round) {
     int w = 2 + static_cast<int>(rng() % 70), h = 2 + static_cast<int>(rng() % 30);
-    int n = 1 + round % 40;
+    int n = round < 600 ? 1 + round % 40 : kLong[round - 600];
     std::vector<uint32_t> tex(static_cast<size_t>(w) * h);
     for (uint32_t& v : tex) v = static_cast<uint32_t>(rng());
     std::vector<int32_t> s(n), t(n);

@@ -170,13 +170,15 @@ TEST(SamplingPaths, WideLoopsMatchThePlainOnesOnRandomPrimitives) {
 
 TEST(SamplingPaths, TwoLevelRunsMatchEachLevelThenTheBlend) {
   // The two-level loop (where there is one) against the interior loop on
-  // each level and LerpTexels, for runs of every length up to 40.
+  // each level and LerpTexels, for runs of every length up to 40 and a few
+  // longer than the loop's offset stretch.
   TrilinearKernel together = PickTrilinearInterior();
   if (!together) GTEST_SKIP() << "no two-level loop here";
   InteriorKernel single = PickInterior(true);
   std::mt19937 rng(404);
-  for (int round = 0; round < 400; ++round) {
-    int n = 1 + round % 40, weight = 1 + static_cast<int>(rng() % 255);
+  static const int kLong[] = {256, 257, 300, 513};
+  for (int round = 0; round < 404; ++round) {
+    int n = round < 400 ? 1 + round % 40 : kLong[round - 400], weight = 1 + static_cast<int>(rng() % 255);
     int w[2], h[2];
     std::vector<uint32_t> tex[2];
     std::vector<int32_t> s[2], t[2];
