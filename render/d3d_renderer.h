@@ -83,7 +83,9 @@ class CD3DMeshRenderer : public CD3DRenderer {
   CD3DMeshRenderer();
 
   void DrawMeshMaskUV(const CShapeBase* mesh, const DWORD* colour);
-  void BeginFrame();
+  // A new scene with the frame's transforms and the passes' common states;
+  // `cleared`, when given, is the part of the back buffer cleared first.
+  void BeginFrame(const RECT* cleared);
   void ComputeViewRect(RECT* out, BOOL fit) const;
   void RenderTextureToTarget(IDirect3DTexture9* texture, CTextureHolder* target);
   void BlendPass(int mode, CTextureHolder* from, CTextureHolder* to, IDirect3DTexture9* second);

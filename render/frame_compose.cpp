@@ -66,13 +66,15 @@ void CD3DMeshRenderer::Draw(BOOL present, IDirect3DTexture9* wipe, IDirect3DText
     current = other;
   }
 
-  BeginFrame();
+  // Only the frame's area is read back or shown: the rest of the back
+  // buffer is left as it is.
+  const RECT frame{0, 0, width, height};
+  BeginFrame(&frame);
   SetPassBasics(m_device);
   SetStage(m_device, 0, kStageTextureByDiffuse);
   DisableSecondStage(m_device);
   SetPictureSampler(m_device, 0);
   SetBlend(m_device, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
-  const RECT frame{0, 0, width, height};
   // A layer without texture is left out (a quad without one would be white).
   const auto layer = [&](const CTextureHolder& holder, float layerAlpha) {
     if (holder.m_texture)
