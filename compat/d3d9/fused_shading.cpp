@@ -104,6 +104,14 @@ CALVETTA_AVX2 inline __m256i Combine(__m256i s, __m256i d, __m256i constant16, c
   const __m256i zero = _mm256_setzero_si256();
   // An unscaled sum saturates per byte, as the widened sum and its pack do.
   if constexpr (kBlend == FusedBlend::Add && !kModulate) return _mm256_adds_epu8(s, d);
+  if constexpr ((kBlend == FusedBlend::Over || kBlend == FusedBlend::OverPremultiplied) && !kModulate) {
+    // Eight opaque texels (the common picture layer): round(x * 255 / 255) is
+    // x and round(d * 0 / 255) is 0, so the blend gives the texels exactly.
+    const __m256i alpha = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+    if (_mm256_testc_si256(s, alpha)) return s;
+    // Eight clear ones over straight alpha: round(s * 0 / 255) + d gives d.
+    if (kBlend == FusedBlend::Over && _mm256_testz_si256(s, alpha)) return d;
+  }
   __m256i halves[2];
   for (int h = 0; h < 2; ++h) {
     __m256i s16 = h ? _mm256_unpackhi_epi8(s, zero) : _mm256_unpacklo_epi8(s, zero);
