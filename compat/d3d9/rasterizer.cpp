@@ -24,8 +24,10 @@ constexpr int kBatchRows = 16;
 // Each worker gets a few bands (multiples of kBatchRows) for balance; taller
 // bands restart fewer triangles' edge walks.
 constexpr int kBandsPerThread = 4;
-// Triangles are set up in slices of at least this many, at most kMaxSlices of them.
-constexpr uint64_t kSliceTriangles = 256;
+// Triangles are set up in slices of at least this many, at most kMaxSlices of
+// them: a mesh of a few hundred triangles is set up on most of the workers
+// (a slice's setup costs about as much as rasterising a few of its rows).
+constexpr uint64_t kSliceTriangles = 64;
 constexpr uint64_t kMaxSlices = 64;
 // Below this many covered pixels a draw is not worth waking the workers.
 constexpr int64_t kParallelArea = 16 * 1024;
