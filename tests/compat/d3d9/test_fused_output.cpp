@@ -192,6 +192,47 @@ TEST_F(FusedOutput, OpaqueAndClearRunsMatchTheGeneralPath) {
   rt->Release();
 }
 
+// Every pair of texel value and alpha blended over the target, against the
+// blend's own formula: round(s * a / 255) + round(d * (255 - a) / 255).
+TEST_F(FusedOutput, OverBlendsEveryValueAndAlphaExactly) {
+  constexpr UINT kSide = 256;
+  IDirect3DTexture9* rt = MakeRenderTexture(kSide, kSide);
+  IDirect3DSurface9* target = Target(rt);
+  std::vector<uint32_t> pixels(size_t{kSide} * kSide);
+  for (UINT y = 0; y < kSide; ++y)
+    for (UINT x = 0; x < kSide; ++x)
+      pixels[size_t{y} * kSide + x] = x << 24 | (255 - y) << 16 | (y ^ 0x5A) << 8 | y;  // alpha x, colours from y
+  IDirect3DTexture9* picture = MakeTexture(kSide, kSide, pixels);
+  const std::vector<uint32_t> under = NoisePicture(kSide, kSide, 12);
+  IDirect3DTexture9* background = MakeTexture(kSide, kSide, under);
+  Stage(0, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE);
+  device_->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+  Sampler(0, D3DTEXF_POINT);
+  device_->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
+  device_->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  device_->SetTexture(0, background);
+  DrawQuad(0, 0, kSide, kSide);
+  device_->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+  Blend(D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
+  device_->SetTexture(0, picture);
+  DrawQuad(0, 0, kSide, kSide);
+  const std::vector<uint32_t> px = Read(target);
+  int wrong = 0;
+  for (size_t i = 0; i < px.size(); ++i) {
+    const uint32_t a = pixels[i] >> 24;
+    uint32_t want = 0;
+    for (int shift = 0; shift < 32; shift += 8)
+      want |= (Mul((pixels[i] >> shift) & 255, a) + Mul((under[i] >> shift) & 255, 255 - a)) << shift;
+    wrong += px[i] != want;
+  }
+  EXPECT_EQ(wrong, 0);
+  device_->SetTexture(0, nullptr);
+  picture->Release();
+  background->Release();
+  target->Release();
+  rt->Release();
+}
+
 // A picture drawn one to one through a second texture (the compose and the
 // mask and light passes): every pair of colour and alpha mixes of stage 1,
 // with and without a diffuse constant on stage 0, against the stage formulas.
