@@ -182,10 +182,20 @@ BYTE* CD3DMeshRenderer::LockRenderedFrame(int* pitch) {
   if (!m_device || !m_renderSurface || !m_systemSurface) return nullptr;
   IDirect3DSurface9* back = nullptr;
   if (FAILED(m_device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back))) return nullptr;
-  const RECT frame{0, 0, m_outputWidth, m_outputHeight};
-  const HRESULT copied = m_device->StretchRect(back, &frame, m_renderSurface, nullptr, D3DTEXF_NONE);
+  // A back buffer of the frame's own size is read back directly; a larger
+  // one has the frame copied out of it first.
+  D3DSURFACE_DESC backSize{};
+  back->GetDesc(&backSize);
+  IDirect3DSurface9* source = back;
+  HRESULT copied = 0;
+  if (backSize.Width != static_cast<UINT>(m_outputWidth) || backSize.Height != static_cast<UINT>(m_outputHeight)) {
+    const RECT frame{0, 0, m_outputWidth, m_outputHeight};
+    copied = m_device->StretchRect(back, &frame, m_renderSurface, nullptr, D3DTEXF_NONE);
+    source = m_renderSurface;
+  }
+  if (SUCCEEDED(copied)) copied = m_device->GetRenderTargetData(source, m_systemSurface);
   back->Release();
-  if (FAILED(copied) || FAILED(m_device->GetRenderTargetData(m_renderSurface, m_systemSurface))) return nullptr;
+  if (FAILED(copied)) return nullptr;
   D3DLOCKED_RECT locked;
   if (FAILED(m_systemSurface->LockRect(&locked, nullptr, 0))) return nullptr;
   if (pitch) *pitch = locked.Pitch;
