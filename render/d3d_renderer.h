@@ -141,6 +141,9 @@ class CD3DMeshRenderer : public CD3DRenderer {
 
   // The foreground is one fully transparent colour: its layer changes no pixel.
   BOOL m_foregroundClear = TRUE;
+  // The last frame was composed for export on the frame-size render target
+  // (read back from there), not on the back buffer.
+  BOOL m_frameInRenderSurface = FALSE;
 
   // A line list over the mesh's vertices scaled onto the fitted view, in
   // one colour; writeIndices fills indexCount indices.

@@ -66,8 +66,15 @@ void CD3DMeshRenderer::Draw(BOOL present, IDirect3DTexture9* wipe, IDirect3DText
     current = other;
   }
 
-  // Only the frame's area is read back or shown: the rest of the back
-  // buffer is left as it is.
+  // An export frame is composed straight on the frame-size target it is
+  // read back from; a shown one on the back buffer, of which only the
+  // frame's area is shown (the rest is left as it is).
+  IDirect3DSurface9* shownTarget = nullptr;
+  m_frameInRenderSurface = FALSE;
+  if (!present && m_renderSurface && width == m_outputWidth && height == m_outputHeight &&
+      SUCCEEDED(m_device->GetRenderTarget(0, &shownTarget))) {
+    m_frameInRenderSurface = SUCCEEDED(m_device->SetRenderTarget(0, m_renderSurface));
+  }
   const RECT frame{0, 0, width, height};
   BeginFrame(&frame);
   SetPassBasics(m_device);
@@ -89,6 +96,10 @@ void CD3DMeshRenderer::Draw(BOOL present, IDirect3DTexture9* wipe, IDirect3DText
   if (!m_foregroundClear) layer(m_backgroundBPicture, 1.0f);
   m_device->EndScene();
   m_device->SetTexture(0, nullptr);
+  if (shownTarget) {
+    m_device->SetRenderTarget(0, shownTarget);
+    shownTarget->Release();
+  }
 
   // Only an on-screen frame gets the wire frame; an export frame stays in
   // the back buffer for the grab.
@@ -180,21 +191,24 @@ void CD3DMeshRenderer::DrawMeshLines(const CShapeBase* mesh, DWORD colour, int i
 BYTE* CD3DMeshRenderer::LockRenderedFrame(int* pitch) {
   if (pitch) *pitch = 0;
   if (!m_device || !m_renderSurface || !m_systemSurface) return nullptr;
+  IDirect3DSurface9* source = m_renderSurface;
   IDirect3DSurface9* back = nullptr;
-  if (FAILED(m_device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back))) return nullptr;
-  // A back buffer of the frame's own size is read back directly; a larger
-  // one has the frame copied out of it first.
-  D3DSURFACE_DESC backSize{};
-  back->GetDesc(&backSize);
-  IDirect3DSurface9* source = back;
   HRESULT copied = 0;
-  if (backSize.Width != static_cast<UINT>(m_outputWidth) || backSize.Height != static_cast<UINT>(m_outputHeight)) {
-    const RECT frame{0, 0, m_outputWidth, m_outputHeight};
-    copied = m_device->StretchRect(back, &frame, m_renderSurface, nullptr, D3DTEXF_NONE);
-    source = m_renderSurface;
+  if (!m_frameInRenderSurface) {
+    // A frame on the back buffer: read directly when the back buffer is of
+    // the frame's own size, else copied out of it first.
+    if (FAILED(m_device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back))) return nullptr;
+    D3DSURFACE_DESC backSize{};
+    back->GetDesc(&backSize);
+    source = back;
+    if (backSize.Width != static_cast<UINT>(m_outputWidth) || backSize.Height != static_cast<UINT>(m_outputHeight)) {
+      const RECT frame{0, 0, m_outputWidth, m_outputHeight};
+      copied = m_device->StretchRect(back, &frame, m_renderSurface, nullptr, D3DTEXF_NONE);
+      source = m_renderSurface;
+    }
   }
   if (SUCCEEDED(copied)) copied = m_device->GetRenderTargetData(source, m_systemSurface);
-  back->Release();
+  if (back) back->Release();
   if (FAILED(copied)) return nullptr;
   D3DLOCKED_RECT locked;
   if (FAILED(m_systemSurface->LockRect(&locked, nullptr, 0))) return nullptr;
@@ -247,6 +261,7 @@ BOOL CD3DMeshRenderer::ResizeOutput(int width, int height) {
     if (FAILED(Init(m_window))) return FALSE;
   }
   BOOL made = CreateGrabSurfaces();
+  m_frameInRenderSurface = FALSE;  // the new frame surface holds no frame
   for (CTextureHolder* image : {&m_imageA, &m_imageB, &m_imageC})
     made &= image->Create(m_device, 0, 0, width, height, TRUE) != nullptr;
   for (CTextureHolder* background : {&m_backgroundAPicture, &m_backgroundBPicture})
