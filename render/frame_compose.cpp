@@ -191,25 +191,16 @@ void CD3DMeshRenderer::DrawMeshLines(const CShapeBase* mesh, DWORD colour, int i
 BYTE* CD3DMeshRenderer::LockRenderedFrame(int* pitch) {
   if (pitch) *pitch = 0;
   if (!m_device || !m_renderSurface || !m_systemSurface) return nullptr;
-  IDirect3DSurface9* source = m_renderSurface;
-  IDirect3DSurface9* back = nullptr;
-  HRESULT copied = 0;
   if (!m_frameInRenderSurface) {
-    // A frame on the back buffer: read directly when the back buffer is of
-    // the frame's own size, else copied out of it first.
+    // A frame left on the back buffer is copied out of it first.
+    IDirect3DSurface9* back = nullptr;
     if (FAILED(m_device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back))) return nullptr;
-    D3DSURFACE_DESC backSize{};
-    back->GetDesc(&backSize);
-    source = back;
-    if (backSize.Width != static_cast<UINT>(m_outputWidth) || backSize.Height != static_cast<UINT>(m_outputHeight)) {
-      const RECT frame{0, 0, m_outputWidth, m_outputHeight};
-      copied = m_device->StretchRect(back, &frame, m_renderSurface, nullptr, D3DTEXF_NONE);
-      source = m_renderSurface;
-    }
+    const RECT frame{0, 0, m_outputWidth, m_outputHeight};
+    const HRESULT copied = m_device->StretchRect(back, &frame, m_renderSurface, nullptr, D3DTEXF_NONE);
+    back->Release();
+    if (FAILED(copied)) return nullptr;
   }
-  if (SUCCEEDED(copied)) copied = m_device->GetRenderTargetData(source, m_systemSurface);
-  if (back) back->Release();
-  if (FAILED(copied)) return nullptr;
+  if (FAILED(m_device->GetRenderTargetData(m_renderSurface, m_systemSurface))) return nullptr;
   D3DLOCKED_RECT locked;
   if (FAILED(m_systemSurface->LockRect(&locked, nullptr, 0))) return nullptr;
   if (pitch) *pitch = locked.Pitch;

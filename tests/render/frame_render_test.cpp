@@ -156,7 +156,7 @@ TEST_F(FrameRender, FramesLargerThanTheBackBufferAreWhole) {
 TEST_F(FrameRender, FramesOfTheBackBuffersOwnSizeAreReadBackWhole) {
   PlainPair(Picture("s.bmp", 100, 100, [](int x, int y) { return static_cast<DWORD>(x << 16 | y); }),
             Picture("t.bmp", 100, 100, [](int x, int y) { return static_cast<DWORD>(x << 16 | y); }));
-  Project()->SetOutputSize(1024, 768);  // the back buffer's size: read back without a copy into a frame surface
+  Project()->SetOutputSize(1024, 768);  // the back buffer's own size
   ASSERT_NE(Renderer()->m_device, nullptr);
   const std::vector<DWORD> frame = Grab(0);
   ASSERT_EQ(frame.size(), size_t{1024} * 768);
