@@ -83,7 +83,9 @@ class CD3DMeshRenderer : public CD3DRenderer {
   CD3DMeshRenderer();
 
   void DrawMeshMaskUV(const CShapeBase* mesh, const DWORD* colour);
-  void BeginFrame();
+  // A new scene with the frame's transforms and the passes' common states;
+  // `cleared`, when given, is the part of the back buffer cleared first.
+  void BeginFrame(const RECT* cleared);
   void ComputeViewRect(RECT* out, BOOL fit) const;
   void RenderTextureToTarget(IDirect3DTexture9* texture, CTextureHolder* target);
   void BlendPass(int mode, CTextureHolder* from, CTextureHolder* to, IDirect3DTexture9* second);
@@ -139,6 +141,9 @@ class CD3DMeshRenderer : public CD3DRenderer {
 
   // The foreground is one fully transparent colour: its layer changes no pixel.
   BOOL m_foregroundClear = TRUE;
+  // The last frame was composed for export on the frame-size render target
+  // (read back from there), not on the back buffer.
+  BOOL m_frameInRenderSurface = FALSE;
 
   // A line list over the mesh's vertices scaled onto the fitted view, in
   // one colour; writeIndices fills indexCount indices.

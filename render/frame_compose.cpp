@@ -66,13 +66,22 @@ void CD3DMeshRenderer::Draw(BOOL present, IDirect3DTexture9* wipe, IDirect3DText
     current = other;
   }
 
-  BeginFrame();
+  // An export frame is composed straight on the frame-size target it is
+  // read back from; a shown one on the back buffer, of which only the
+  // frame's area is shown (the rest is left as it is).
+  IDirect3DSurface9* shownTarget = nullptr;
+  m_frameInRenderSurface = FALSE;
+  if (!present && m_renderSurface && width == m_outputWidth && height == m_outputHeight &&
+      SUCCEEDED(m_device->GetRenderTarget(0, &shownTarget))) {
+    m_frameInRenderSurface = SUCCEEDED(m_device->SetRenderTarget(0, m_renderSurface));
+  }
+  const RECT frame{0, 0, width, height};
+  BeginFrame(&frame);
   SetPassBasics(m_device);
   SetStage(m_device, 0, kStageTextureByDiffuse);
   DisableSecondStage(m_device);
   SetPictureSampler(m_device, 0);
   SetBlend(m_device, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
-  const RECT frame{0, 0, width, height};
   // A layer without texture is left out (a quad without one would be white).
   const auto layer = [&](const CTextureHolder& holder, float layerAlpha) {
     if (holder.m_texture)
@@ -87,6 +96,10 @@ void CD3DMeshRenderer::Draw(BOOL present, IDirect3DTexture9* wipe, IDirect3DText
   if (!m_foregroundClear) layer(m_backgroundBPicture, 1.0f);
   m_device->EndScene();
   m_device->SetTexture(0, nullptr);
+  if (shownTarget) {
+    m_device->SetRenderTarget(0, shownTarget);
+    shownTarget->Release();
+  }
 
   // Only an on-screen frame gets the wire frame; an export frame stays in
   // the back buffer for the grab.
@@ -178,12 +191,16 @@ void CD3DMeshRenderer::DrawMeshLines(const CShapeBase* mesh, DWORD colour, int i
 BYTE* CD3DMeshRenderer::LockRenderedFrame(int* pitch) {
   if (pitch) *pitch = 0;
   if (!m_device || !m_renderSurface || !m_systemSurface) return nullptr;
-  IDirect3DSurface9* back = nullptr;
-  if (FAILED(m_device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back))) return nullptr;
-  const RECT frame{0, 0, m_outputWidth, m_outputHeight};
-  const HRESULT copied = m_device->StretchRect(back, &frame, m_renderSurface, nullptr, D3DTEXF_NONE);
-  back->Release();
-  if (FAILED(copied) || FAILED(m_device->GetRenderTargetData(m_renderSurface, m_systemSurface))) return nullptr;
+  if (!m_frameInRenderSurface) {
+    // A frame left on the back buffer is copied out of it first.
+    IDirect3DSurface9* back = nullptr;
+    if (FAILED(m_device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back))) return nullptr;
+    const RECT frame{0, 0, m_outputWidth, m_outputHeight};
+    const HRESULT copied = m_device->StretchRect(back, &frame, m_renderSurface, nullptr, D3DTEXF_NONE);
+    back->Release();
+    if (FAILED(copied)) return nullptr;
+  }
+  if (FAILED(m_device->GetRenderTargetData(m_renderSurface, m_systemSurface))) return nullptr;
   D3DLOCKED_RECT locked;
   if (FAILED(m_systemSurface->LockRect(&locked, nullptr, 0))) return nullptr;
   if (pitch) *pitch = locked.Pitch;
@@ -235,6 +252,7 @@ BOOL CD3DMeshRenderer::ResizeOutput(int width, int height) {
     if (FAILED(Init(m_window))) return FALSE;
   }
   BOOL made = CreateGrabSurfaces();
+  m_frameInRenderSurface = FALSE;  // the new frame surface holds no frame
   for (CTextureHolder* image : {&m_imageA, &m_imageB, &m_imageC})
     made &= image->Create(m_device, 0, 0, width, height, TRUE) != nullptr;
   for (CTextureHolder* background : {&m_backgroundAPicture, &m_backgroundBPicture})

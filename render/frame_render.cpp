@@ -66,7 +66,9 @@ void RenderMorph(CMorphPair* pair, float t) {
   CD3DMeshRenderer* renderer = GetRenderer();
   if (!renderer || !renderer->m_device || !pair) return;
   const BYTE blend = static_cast<BYTE>(std::clamp(t, 0.0f, 1.0f) * 255.0f);
-  renderer->BeginFrame();
+  // The back buffer is not cleared here: the composition clears the part it
+  // draws and shows, and the effects drawn on it in between clear their own.
+  renderer->BeginFrame(nullptr);
   if (pair->IsMeshDirty()) {
     pair->BuildMesh();
     pair->SetMeshDirty(FALSE);

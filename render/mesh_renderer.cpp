@@ -49,10 +49,13 @@ void CD3DMeshRenderer::DrawMeshMaskUV(const CShapeBase* mesh, const DWORD* colou
   DrawLockedMesh(mesh);
 }
 
-void CD3DMeshRenderer::BeginFrame() {
+void CD3DMeshRenderer::BeginFrame(const RECT* cleared) {
   if (!m_device) return;
   SetTransforms();
-  m_device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00000000, 1.0f, 0);
+  if (cleared) {
+    const D3DRECT area{cleared->left, cleared->top, cleared->right, cleared->bottom};
+    m_device->Clear(1, &area, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00000000, 1.0f, 0);
+  }
   m_device->BeginScene();
   SetPassBasics(m_device);
   SetStage(m_device, 0, kStageTextureByDiffuse);

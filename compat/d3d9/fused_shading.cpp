@@ -53,11 +53,11 @@ bool MixOf(const ChannelOp& c, FusedMix& mix) {
   return product;
 }
 
-FusedBlend BlendOf(const DrawState& state) {
+FusedBlend BlendOf(const DrawState& state, FusedPlan& plan) {
   if (state.separateAlpha) {
-    uint16_t use, flip;
-    for (DWORD f : {state.srcBlend, state.dstBlend, state.srcBlendAlpha, state.dstBlendAlpha})
-      if (!LaneFactor(f, use, flip)) return FusedBlend::Off;
+    const DWORD factors[4] = {state.srcBlend, state.dstBlend, state.srcBlendAlpha, state.dstBlendAlpha};
+    for (int i = 0; i < 4; ++i)
+      if (!LaneFactor(factors[i], plan.factorUse[i], plan.factorFlip[i])) return FusedBlend::Off;
     return FusedBlend::Factors;
   }
   if (!state.blend || (state.srcBlend == D3DBLEND_ONE && state.dstBlend == D3DBLEND_ZERO)) return FusedBlend::Copy;
@@ -72,10 +72,14 @@ FusedBlend BlendOf(const DrawState& state) {
 #define CALVETTA_AVX2 __attribute__((target("avx2")))
 #define CALVETTA_AVX512 __attribute__((target("avx2,avx512f,avx512vl,avx512bw")))
 
-// round(a * b / 255) on 16-bit lanes holding 0..255.
+// round(a * b / 255) on 16-bit lanes holding 0..255: with t = a * b + 128
+// (at most 65153), (t + (t >> 8)) >> 8 equals (t * 257) >> 16, the high half
+// of one more multiply. For t = 256h + l both are h plus (h + l) / 256
+// rounded down, the second with l / 65536 (under 1 / 256) added first,
+// which never carries it to the next whole number.
 CALVETTA_AVX2 inline __m256i Mul255(__m256i a, __m256i b) {
   __m256i t = _mm256_add_epi16(_mm256_mullo_epi16(a, b), _mm256_set1_epi16(128));
-  return _mm256_srli_epi16(_mm256_add_epi16(t, _mm256_srli_epi16(t, 8)), 8);
+  return _mm256_mulhi_epu16(t, _mm256_set1_epi16(257));
 }
 
 // The per-lane factor masks of a separate blend: factor = (alpha & use) ^ flip.
@@ -84,9 +88,8 @@ struct LaneFactors {
 };
 
 CALVETTA_AVX2 inline LaneFactors FactorsOf(const DrawState& state) {
-  uint16_t use[4] = {}, flip[4] = {};  // src, dst, srcAlpha, dstAlpha (PlanFused checked all four)
-  const DWORD factors[4] = {state.srcBlend, state.dstBlend, state.srcBlendAlpha, state.dstBlendAlpha};
-  for (int i = 0; i < 4; ++i) LaneFactor(factors[i], use[i], flip[i]);
+  const uint16_t* use = state.fused.factorUse;  // src, dst, srcAlpha, dstAlpha, found by PlanFused
+  const uint16_t* flip = state.fused.factorFlip;
   // Colour lanes from the colour pair, every fourth (alpha) lane from the alpha pair.
   const __m256i alphaLanes = _mm256_set1_epi64x(static_cast<int64_t>(0xFFFF000000000000ull));
   __m256i v[4];
@@ -104,6 +107,14 @@ CALVETTA_AVX2 inline __m256i Combine(__m256i s, __m256i d, __m256i constant16, c
   const __m256i zero = _mm256_setzero_si256();
   // An unscaled sum saturates per byte, as the widened sum and its pack do.
   if constexpr (kBlend == FusedBlend::Add && !kModulate) return _mm256_adds_epu8(s, d);
+  if constexpr ((kBlend == FusedBlend::Over || kBlend == FusedBlend::OverPremultiplied) && !kModulate) {
+    // Eight opaque texels (the common picture layer): round(x * 255 / 255) is
+    // x and round(d * 0 / 255) is 0, so the blend gives the texels exactly.
+    const __m256i alpha = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+    if (_mm256_testc_si256(s, alpha)) return s;
+    // Eight clear ones over straight alpha: round(s * 0 / 255) + d gives d.
+    if (kBlend == FusedBlend::Over && _mm256_testz_si256(s, alpha)) return d;
+  }
   __m256i halves[2];
   for (int h = 0; h < 2; ++h) {
     __m256i s16 = h ? _mm256_unpackhi_epi8(s, zero) : _mm256_unpacklo_epi8(s, zero);
@@ -276,7 +287,7 @@ FusedPlan PlanFused(const DrawState& state) {
   FusedConstant constant;
   if (!TextureTimesConstant(first.colour, constant)) return plan;
   plan.constant = constant;
-  plan.blend = BlendOf(state);
+  plan.blend = BlendOf(state, plan);
   if (state.stageCount == 2 && state.stages[1].samples) {
     // A second texture: copies whose stage 1 mixes in its texels.
     const StageProgram& second = state.stages[1];

@@ -59,6 +59,8 @@ struct FusedPlan {
   FusedConstant constant = FusedConstant::None;
   bool secondTexture = false;
   FusedMix colour = FusedMix::Current, alpha = FusedMix::Current;
+  // Factors: each factor as (alpha & use) ^ flip, for src, dst, srcAlpha, dstAlpha.
+  uint16_t factorUse[4] = {}, factorFlip[4] = {};
 };
 
 struct DrawState {

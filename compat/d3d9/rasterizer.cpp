@@ -24,8 +24,10 @@ constexpr int kBatchRows = 16;
 // Each worker gets a few bands (multiples of kBatchRows) for balance; taller
 // bands restart fewer triangles' edge walks.
 constexpr int kBandsPerThread = 4;
-// Triangles are set up in slices of at least this many, at most kMaxSlices of them.
-constexpr uint64_t kSliceTriangles = 256;
+// Triangles are set up in slices of at least this many, at most kMaxSlices of
+// them: a mesh of a few hundred triangles is set up on most of the workers
+// (a slice's setup costs about as much as rasterising a few of its rows).
+constexpr uint64_t kSliceTriangles = 64;
 constexpr uint64_t kMaxSlices = 64;
 // Below this many covered pixels a draw is not worth waking the workers.
 constexpr int64_t kParallelArea = 16 * 1024;
@@ -233,11 +235,43 @@ void Rasterizer::RasterisePrimitive(const PrimitiveSetup& p, int first, int last
     else last = static_cast<int>(std::min<int64_t>(last, edgeRow - 1));
   }
   if (first > last) return;
-  EdgeWalk lefts[3], rights[3];
-  int leftCount = 0, rightCount = 0;
+  // The side with two edges is bounded by the upper one down to their shared
+  // corner and by the lower one below it: the triangle is convex, so the
+  // other edge's line lies outside it there and its bound is never the
+  // tighter one (at the corner's own height the two lines meet). Each row
+  // then walks one edge a side.
+  int leftEdges[2], rightEdges[2], leftCount = 0, rightCount = 0;
   for (int e = 0; e < 3; ++e) {
-    if (p.dy[e] < 0) lefts[leftCount++].Start(p, e, first);
-    if (p.dy[e] > 0) rights[rightCount++].Start(p, e, first);
+    if (p.dy[e] < 0) leftEdges[leftCount++] = e;
+    if (p.dy[e] > 0) rightEdges[rightCount++] = e;
+  }
+  // Edge e runs from corner e to corner e + 1; on the left (dy < 0) it runs
+  // upwards, so of two left edges the second ends where the first starts
+  // unless they are listed the other way round (edges 2 and 0).
+  int twoSided = 0, upper = 0, lower = 0, corner = 0;
+  if (leftCount == 2 || rightCount == 2) {
+    const int* pair = leftCount == 2 ? leftEdges : rightEdges;
+    const bool wrapped = pair[0] == 0 && pair[1] == 2;
+    const int a = wrapped ? pair[1] : pair[0], b = wrapped ? pair[0] : pair[1];  // a ends where b starts
+    twoSided = leftCount == 2 ? -1 : 1;
+    upper = twoSided < 0 ? b : a;  // a left edge climbs, a right edge descends
+    lower = twoSided < 0 ? a : b;
+    corner = static_cast<int>(CeilDiv(p.y0[b], kOne));  // first row at or below the shared corner
+  }
+  EdgeWalk leftWalk, rightWalk;
+  int switchRow = INT_MAX;
+  if (twoSided == 0) {
+    leftWalk.Start(p, leftEdges[0], first);
+    rightWalk.Start(p, rightEdges[0], first);
+  } else {
+    EdgeWalk& twoWalk = twoSided < 0 ? leftWalk : rightWalk;
+    (twoSided < 0 ? rightWalk : leftWalk).Start(p, twoSided < 0 ? rightEdges[0] : leftEdges[0], first);
+    if (first < corner) {
+      twoWalk.Start(p, upper, first);
+      switchRow = corner;
+    } else {
+      twoWalk.Start(p, lower, first);
+    }
   }
   int count = 0, pixels = 0;
   int restart = batchRows_ ? first + batchRows_ - (first - clip.top) % batchRows_ : INT_MAX;
@@ -247,15 +281,11 @@ void Rasterizer::RasterisePrimitive(const PrimitiveSetup& p, int first, int last
       if (pixels > 0) ShadeSegments(*state_, p, segments, count, pixels);
       count = pixels = 0;
     }
-    int64_t left = clip.left, right = clip.right;
-    for (int k = 0; k < leftCount; ++k) {
-      left = std::max(left, lefts[k].Bound());
-      lefts[k].Next();
-    }
-    for (int k = 0; k < rightCount; ++k) {
-      right = std::min(right, rights[k].Bound());
-      rights[k].Next();
-    }
+    if (y == switchRow) (twoSided < 0 ? leftWalk : rightWalk).Start(p, lower, y);
+    const int64_t left = std::max<int64_t>(clip.left, leftWalk.Bound());
+    const int64_t right = std::min<int64_t>(clip.right, rightWalk.Bound());
+    leftWalk.Next();
+    rightWalk.Next();
     if (left >= right) continue;
     int xl = static_cast<int>(left), xr = static_cast<int>(right);
     while (xl < xr) {

@@ -40,7 +40,8 @@ class Rasterizer {
   };
   // The triangles set up from one stretch of the draw's primitives. The
   // vectors grow to the largest draw and never shrink: no allocation per draw.
-  struct Slice {
+  // Each on its own cache lines: slices are filled by different threads.
+  struct alignas(64) Slice {
     std::vector<PrimitiveSetup> prims;
     std::vector<RowRange> rows;  // compact copy of each triangle's rows, for band filtering
     int64_t area = 0;

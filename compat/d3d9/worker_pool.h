@@ -54,8 +54,10 @@ class WorkerPool {
   // The run's generation (high half) and next job index: a worker that wakes
   // after its run has ended sees another generation and claims nothing, so a
   // run waits only for its jobs, never for idle or descheduled workers.
-  std::atomic<uint64_t> cursor_{0};
-  std::atomic<int> finishedJobs_{0};
+  // Claims and completions on cache lines of their own: every thread
+  // touches both once a job.
+  alignas(64) std::atomic<uint64_t> cursor_{0};
+  alignas(64) std::atomic<int> finishedJobs_{0};
 };
 
 }  // namespace compat::d3d9

@@ -127,6 +127,24 @@ TEST_F(FrameCompose, WireFrameShowsOnScreenButNeverInAGrab) {
   EXPECT_EQ(g_presentedWidth, 576);
 }
 
+TEST_F(FrameCompose, GrabsBetweenShownFramesKeepToThemselves) {
+  // Grabs are composed apart from the shown frames: neither shows in the other.
+  AddLine(Pair()->GetSourceLines(), {{80, 80}, {170, 120}});
+  AddLine(Pair()->GetTargetLines(), {{90, 70}, {160, 140}});
+  compat::SetD3DPresentTarget(CapturePresent);
+  Pair()->SetCurrentFrame(1);
+  RenderPair(Pair());
+  ASSERT_FALSE(g_presented.empty());
+  EXPECT_EQ(CountColour(g_presented, 0xFF0000FF), 0);
+  Project()->SetShowMesh(1);
+  const std::vector<DWORD> grabbed = Grab(1);
+  EXPECT_EQ(CountColour(grabbed, 0xFF0000FF), 0);
+  EXPECT_GT(CountColour(grabbed, 0xFF000000 | kPictureRgb), 1000);
+  RenderPair(Pair());
+  EXPECT_GT(CountColour(g_presented, 0xFF0000FF), 200);
+  EXPECT_EQ(Grab(1), grabbed);
+}
+
 TEST_F(FrameCompose, WireFrameOfAHugeMeshGrowsTheIndexBuffer) {
   // 2,400 triangles: their edges need 14,400 indices, past the first
   // capacity of 10,800.

@@ -153,6 +153,19 @@ TEST_F(FrameRender, FramesLargerThanTheBackBufferAreWhole) {
   for (int x : {0, 500, 1100, 1199}) EXPECT_LE(ColourDistance(frame[45 * 1200 + x], (x * 100 / 1200) << 16 | 50), 2) << x;
 }
 
+TEST_F(FrameRender, FramesOfTheBackBuffersOwnSizeAreReadBackWhole) {
+  PlainPair(Picture("s.bmp", 100, 100, [](int x, int y) { return static_cast<DWORD>(x << 16 | y); }),
+            Picture("t.bmp", 100, 100, [](int x, int y) { return static_cast<DWORD>(x << 16 | y); }));
+  Project()->SetOutputSize(1024, 768);  // the back buffer's own size
+  ASSERT_NE(Renderer()->m_device, nullptr);
+  const std::vector<DWORD> frame = Grab(0);
+  ASSERT_EQ(frame.size(), size_t{1024} * 768);
+  for (int y : {0, 300, 767})
+    for (int x : {0, 500, 1023})
+      EXPECT_LE(ColourDistance(frame[static_cast<size_t>(y) * 1024 + x], (x * 100 / 1024) << 16 | (y * 100 / 768)), 2)
+          << x << "," << y;
+}
+
 TEST_F(FrameRender, Dib24RowsArePackedLastRowFirst) {
   PlainPair(Picture("s.bmp", 256, 256, [](int, int y) { return static_cast<DWORD>(y) << 8; }),
             Picture("t.bmp", 256, 256, [](int, int y) { return static_cast<DWORD>(y) << 8; }));

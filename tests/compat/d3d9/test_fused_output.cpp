@@ -1,6 +1,7 @@
 // The fused output loop against the general stage and blend loops: the same
 // random meshes and quads drawn once with states that take the fused loop and
 // once with an equivalent stage program that does not, compared bit for bit.
+#include <algorithm>
 #include <random>
 
 #include "device_fixture.h"
@@ -148,6 +149,85 @@ TEST_F(FusedOutput, RandomMeshesMatchTheGeneralPathBitForBit) {
       }
   EXPECT_EQ(drawn, 3 * 7 * 4);
   device_->SetTexture(0, nullptr);
+  background->Release();
+  target->Release();
+  rt->Release();
+}
+
+// Over blends of pictures whose alpha comes in runs: opaque, clear and mixed
+// stretches of every length, so groups of eight pixels are wholly opaque,
+// wholly clear or mixed, at every offset within a row run.
+TEST_F(FusedOutput, OpaqueAndClearRunsMatchTheGeneralPath) {
+  IDirect3DTexture9* rt = MakeRenderTexture(kW, kH);
+  IDirect3DSurface9* target = Target(rt);
+  IDirect3DTexture9* background = MakeTexture(kW, kH, NoisePicture(kW, kH, 91));
+  std::mt19937 rng(4711);
+  for (int round = 0; round < 6; ++round) {
+    const UINT w = 40 + rng() % 100, h = 30 + rng() % 80;
+    std::vector<uint32_t> pixels = NoisePicture(w, h, static_cast<uint32_t>(rng()));
+    for (size_t i = 0; i < pixels.size();) {
+      const size_t run = std::min<size_t>(1 + rng() % 40, pixels.size() - i);
+      const int kind = static_cast<int>(rng() % 3);  // opaque, clear, left as noise
+      for (size_t k = i; k < i + run && kind < 2; ++k) pixels[k] = (pixels[k] & 0x00FFFFFF) | (kind == 0 ? 0xFF000000u : 0u);
+      i += run;
+    }
+    IDirect3DTexture9* picture = MakeTexture(w, h, pixels);
+    for (const DWORD src : {DWORD{D3DBLEND_SRCALPHA}, DWORD{D3DBLEND_ONE}})
+      for (const DWORD filter : {DWORD{D3DTEXF_POINT}, DWORD{D3DTEXF_LINEAR}}) {
+        const Case c{D3DTA_TEXTURE, src, D3DBLEND_INVSRCALPHA, TRUE, filter, D3DTEXF_NONE, D3DFMT_A8R8G8B8,
+                     DWORD{D3DTADDRESS_CLAMP}};
+        std::vector<QuadVertex> v;
+        std::vector<WORD> idx;
+        Mesh(rng, 0xFFFFFFFF, false, v, idx);
+        const float quadX = static_cast<float>(rng() % 140) - 20, quadY = static_cast<float>(rng() % 100) - 20;
+        std::vector<uint32_t> general = Draw(c, picture, background, v, idx, quadX, quadY, false);
+        std::vector<uint32_t> fused = Draw(c, picture, background, v, idx, quadX, quadY, true);
+        ASSERT_TRUE(general == fused) << "round " << round << ", source factor " << src << ", filter " << filter;
+      }
+    device_->SetTexture(0, nullptr);
+    picture->Release();
+  }
+  background->Release();
+  target->Release();
+  rt->Release();
+}
+
+// Every pair of texel value and alpha blended over the target, against the
+// blend's own formula: round(s * a / 255) + round(d * (255 - a) / 255).
+TEST_F(FusedOutput, OverBlendsEveryValueAndAlphaExactly) {
+  constexpr UINT kSide = 256;
+  IDirect3DTexture9* rt = MakeRenderTexture(kSide, kSide);
+  IDirect3DSurface9* target = Target(rt);
+  std::vector<uint32_t> pixels(size_t{kSide} * kSide);
+  for (UINT y = 0; y < kSide; ++y)
+    for (UINT x = 0; x < kSide; ++x)
+      pixels[size_t{y} * kSide + x] = x << 24 | (255 - y) << 16 | (y ^ 0x5A) << 8 | y;  // alpha x, colours from y
+  IDirect3DTexture9* picture = MakeTexture(kSide, kSide, pixels);
+  const std::vector<uint32_t> under = NoisePicture(kSide, kSide, 12);
+  IDirect3DTexture9* background = MakeTexture(kSide, kSide, under);
+  Stage(0, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE);
+  device_->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+  Sampler(0, D3DTEXF_POINT);
+  device_->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
+  device_->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  device_->SetTexture(0, background);
+  DrawQuad(0, 0, kSide, kSide);
+  device_->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+  Blend(D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
+  device_->SetTexture(0, picture);
+  DrawQuad(0, 0, kSide, kSide);
+  const std::vector<uint32_t> px = Read(target);
+  int wrong = 0;
+  for (size_t i = 0; i < px.size(); ++i) {
+    const uint32_t a = pixels[i] >> 24;
+    uint32_t want = 0;
+    for (int shift = 0; shift < 32; shift += 8)
+      want |= (Mul((pixels[i] >> shift) & 255, a) + Mul((under[i] >> shift) & 255, 255 - a)) << shift;
+    wrong += px[i] != want;
+  }
+  EXPECT_EQ(wrong, 0);
+  device_->SetTexture(0, nullptr);
+  picture->Release();
   background->Release();
   target->Release();
   rt->Release();

@@ -109,6 +109,86 @@ TEST_F(Geometry, OneWorkerAndEightWorkersGiveIdenticalPictures) {
   rt->Release();
 }
 
+// Random triangles (slivers, specks, flat tops and bottoms, corners on pixel
+// centres, parts off the target) counted into a target, against the edge
+// test itself: corners snapped to 1/256 pixel, a pixel centre inside where
+// every edge function is positive, or zero on a left or top edge.
+TEST_F(Geometry, RandomTrianglesCoverWhatTheExactEdgeTestCovers) {
+  constexpr int kW = 160, kH = 120;
+  IDirect3DTexture9* rt = MakeRenderTexture(kW, kH);
+  IDirect3DSurface9* s = Target(rt);
+  std::mt19937 rng(31337);
+  std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+  auto point = [&](float cx, float cy, float spread) {
+    float x = cx + (unit(rng) - 0.5f) * spread, y = cy + (unit(rng) - 0.5f) * spread;
+    switch (rng() % 4) {
+      case 0: return std::pair<float, float>{std::round(x), std::round(y)};  // on a pixel centre
+      case 1: return std::pair<float, float>{std::round(x) + 0.5f, std::round(y)};
+      default: return std::pair<float, float>{x, y};
+    }
+  };
+  std::vector<QuadVertex> v;
+  for (int t = 0; t < 420; ++t) {  // as many as the fixture's vertex buffer holds
+    const float cx = unit(rng) * (kW + 40) - 20, cy = unit(rng) * (kH + 40) - 20;
+    const float spread = t % 5 == 0 ? 3.0f : t % 5 == 1 ? 80.0f : 25.0f;
+    std::pair<float, float> c[3] = {point(cx, cy, spread), point(cx, cy, spread), point(cx, cy, spread)};
+    switch (t % 4) {
+      case 1: c[1].second = c[0].second; break;  // a horizontal edge
+      case 2:  // a sliver: the third corner close to the line through the other two
+        c[2] = {c[0].first + (c[1].first - c[0].first) * 0.4f + (unit(rng) - 0.5f) * 0.3f,
+                c[0].second + (c[1].second - c[0].second) * 0.4f + (unit(rng) - 0.5f) * 0.3f};
+        break;
+      default: break;
+    }
+    for (const auto& [x, y] : c) v.push_back({x, y, 0.9f, 1, 0x00000001, 0, 0, 0, 0});
+  }
+  // The expected count of every pixel.
+  std::vector<uint32_t> want(size_t{kW} * kH, 0);
+  for (size_t t = 0; t < v.size(); t += 3) {
+    int64_t X[3], Y[3];
+    for (int i = 0; i < 3; ++i) {
+      X[i] = std::llrint(static_cast<double>(v[t + i].x) * 256);
+      Y[i] = std::llrint(static_cast<double>(v[t + i].y) * 256);
+    }
+    const int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
+    if (area == 0) continue;
+    if (area < 0) std::swap(X[1], X[2]), std::swap(Y[1], Y[2]);
+    for (int py = 0; py < kH; ++py)
+      for (int px = 0; px < kW; ++px) {
+        bool inside = true;
+        for (int e = 0; e < 3 && inside; ++e) {
+          const int n = (e + 1) % 3;
+          const int64_t dx = X[n] - X[e], dy = Y[n] - Y[e];
+          const int64_t edge = dx * (int64_t{py} * 256 - Y[e]) - dy * (int64_t{px} * 256 - X[e]);
+          inside = edge > 0 || (edge == 0 && (dy < 0 || (dy == 0 && dx > 0)));
+        }
+        want[static_cast<size_t>(py) * kW + px] += inside;
+      }
+  }
+  device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  for (int workers : {1, 8}) {
+    compat::SetD3DWorkerCount(workers);
+    // All at once (rows in bands across the workers), then in small draws
+    // that one thread rasterises.
+    for (size_t perDraw : {v.size(), size_t{30}}) {
+      Additive();
+      for (size_t from = 0; from < v.size(); from += perDraw) {
+        std::vector<QuadVertex> part(v.begin() + from, v.begin() + std::min(v.size(), from + perDraw));
+        std::vector<WORD> idx(part.size());
+        for (size_t i = 0; i < idx.size(); ++i) idx[i] = static_cast<WORD>(i);
+        DrawTriangles(part, idx);
+      }
+      std::vector<uint32_t> px = Read(s);
+      int wrong = 0;
+      for (size_t i = 0; i < px.size(); ++i) wrong += px[i] != want[i];
+      EXPECT_EQ(wrong, 0) << workers << " workers, " << perDraw << " triangles a draw";
+    }
+  }
+  compat::SetD3DWorkerCount(0);
+  s->Release();
+  rt->Release();
+}
+
 TEST_F(Geometry, TrianglesWithNonFiniteCoordinatesAreDropped) {
   Additive();
   float nan = std::nanf(""), inf = INFINITY;

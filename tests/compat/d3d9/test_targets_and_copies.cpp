@@ -166,6 +166,31 @@ TEST_F(TargetsAndCopies, LargeClearsFillExactlyTheirRectangles) {
   texture->Release();
 }
 
+TEST_F(TargetsAndCopies, ClearsOfEveryWidthAndOffsetStayInTheirRectangles) {
+  // Rows filled in wide stores with narrower ones at their ends: every width
+  // up to a few stores wide, at every offset within one.
+  const UINT w = 90, h = 4;
+  IDirect3DTexture9* texture = MakeRenderTexture(w, h);
+  IDirect3DSurface9* target = Target(texture);
+  int wrong = 0;
+  for (LONG left = 0; left < 9; ++left)
+    for (LONG width = 1; left + width <= static_cast<LONG>(w); ++width) {
+      device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0x01010101, 1.0f, 0);
+      const uint32_t colour = 0x80000000u | static_cast<uint32_t>(left << 8 | width);
+      const D3DRECT rect{left, 1, left + width, 3};
+      ASSERT_EQ(device_->Clear(1, &rect, D3DCLEAR_TARGET, colour, 1.0f, 0), D3D_OK);
+      std::vector<uint32_t> px = Read(target);
+      for (UINT y = 0; y < h; ++y)
+        for (UINT x = 0; x < w; ++x) {
+          const bool inside = y >= 1 && y < 3 && static_cast<LONG>(x) >= left && static_cast<LONG>(x) < left + width;
+          wrong += px[size_t{y} * w + x] != (inside ? colour : 0x01010101u);
+        }
+    }
+  EXPECT_EQ(wrong, 0);
+  target->Release();
+  texture->Release();
+}
+
 TEST_F(TargetsAndCopies, StretchRectScalesWithPointAndLinearFilters) {
   IDirect3DSurface9 *src = nullptr, *dst = nullptr;
   device_->CreateOffscreenPlainSurface(2, 1, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &src, nullptr);
