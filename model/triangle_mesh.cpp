@@ -559,8 +559,8 @@ bool CTriangleMesh::Blocked(const CVector2& p, const CVector2& q, float lowestY,
 
 // Inline, as the per-query helpers below: every sight test makes one.
 inline CTriangleMesh::SightLine::SightLine(const CVector2& from, const CVector2& to, float lowest)
-    : p(from), q(to), lowestY(lowest), x0(std::min(from.x, to.x) - kBoxMargin), x1(std::max(from.x, to.x) + kBoxMargin),
-      y0(std::min(from.y, to.y) - kBoxMargin), y1(std::max(from.y, to.y) + kBoxMargin) {}
+    : segment(from, to), lowestY(lowest), x0(segment.minX - kBoxMargin), x1(segment.maxX + kBoxMargin),
+      y0(segment.minY - kBoxMargin), y1(segment.maxY + kBoxMargin) {}
 
 // The test ScanBoxes makes of one edge, for an index id. Inline: a query
 // tries many candidates, half of them with boxes apart.
@@ -569,11 +569,15 @@ inline bool CTriangleMesh::BlocksSight(int id, const SightLine& line) const {
   const size_t e = static_cast<size_t>(id >> 1);
   if (created ? e >= m_createdEdges.size() : static_cast<int>(e) >= m_activeConstraints) return false;
   const EdgeBoxes& boxes = created ? m_createdBoxes : m_constraintBoxes;
-  if (boxes.maxY[e] < line.lowestY || boxes.maxX[e] < line.x0 || boxes.minX[e] > line.x1 || boxes.maxY[e] < line.y0 ||
-      boxes.minY[e] > line.y1)
+  const float minX = boxes.minX[e], minY = boxes.minY[e], maxY = boxes.maxY[e];
+  if (maxY < line.lowestY || boxes.maxX[e] < line.x0 || minX > line.x1 || maxY < line.y0 || minY > line.y1)
     return false;
-  if (created) return BlockedBy(line.p, line.q, m_createdEdges[e].first, m_createdEdges[e].second);
-  return BlockedBy(line.p, line.q, m_constraints[e].first, m_constraints[e].second);
+  // BlockedBy's own box test: the stored box holds the same std::min of the
+  // same two ends (first, second), whose positions never change.
+  if (line.segment.maxX < minX - kBoxMargin || line.segment.maxY < minY - kBoxMargin) return false;
+  const auto [a, b] = created ? std::pair(m_createdEdges[e].first, m_createdEdges[e].second)
+                              : std::pair(m_constraints[e].first, m_constraints[e].second);
+  return line.segment.BlockedBy(m_positions[a], m_positions[b]);
 }
 
 bool CTriangleMesh::IndexedBlocked(const CVector2& p, const CVector2& q, float lowestY, int* hint) const {

@@ -15,6 +15,7 @@
 #include "model/line_set.h"
 #include "model/rect_f.h"
 #include "model/render_mesh.h"
+#include "model/sight_line.h"
 #include "model/segment_grid.h"
 #include "model/vector2.h"
 #include "platform/tree_node.h"
@@ -237,7 +238,7 @@ private:
   // once per query; edges wholly above lowestY are not tested.
   struct SightLine {
     SightLine(const CVector2& from, const CVector2& to, float lowest);
-    CVector2 p, q;
+    CSightSegment segment;
     float lowestY, x0, x1, y0, y1;
   };
   bool BlocksSight(int gridId, const SightLine& line) const;
