@@ -335,6 +335,7 @@ int CTriangleMesh::Triangulate() {
 void CTriangleMesh::Sweep() {
   m_activeConstraints = 0;
   m_gridLive = !m_linearScans;
+  m_allFinite = std::all_of(m_positions.begin(), m_positions.end(), CSegmentGrid::Finite);
   m_lastBlocker = -1;
   m_cornerIndex = true;
   for (m_current = 0; m_current < m_vertexCount; ++m_current) {
@@ -552,7 +553,8 @@ bool CTriangleMesh::ScanBoxes(const EdgeBoxes& boxes, size_t count, bool created
 
 // A segment is blocked by an active constraint edge or by any created edge.
 bool CTriangleMesh::Blocked(const CVector2& p, const CVector2& q, float lowestY, int* hint) const {
-  if (m_gridLive && CSegmentGrid::Finite(p) && CSegmentGrid::Finite(q)) return IndexedBlocked(p, q, lowestY, hint);
+  if (m_gridLive && (m_allFinite || (CSegmentGrid::Finite(p) && CSegmentGrid::Finite(q))))
+    return IndexedBlocked(p, q, lowestY, hint);
   return ScanBoxes(m_constraintBoxes, static_cast<size_t>(m_activeConstraints), false, p, q, lowestY) ||
          ScanBoxes(m_createdBoxes, m_createdEdges.size(), true, p, q, lowestY);
 }
@@ -601,8 +603,10 @@ bool CTriangleMesh::IndexedBlocked(const CVector2& p, const CVector2& q, float l
 }
 
 bool CTriangleMesh::Sees(int p, int a, int b, int* hint) const {
-  const float lowest = std::min({m_positions[p].y, m_positions[a].y, m_positions[b].y});
-  return !Blocked(m_positions[p], m_positions[a], lowest, hint) && !Blocked(m_positions[p], m_positions[b], lowest, hint);
+  const CVector2 &P = m_positions[p], &A = m_positions[a], &B = m_positions[b];
+  const float lowest = std::min({P.y, A.y, B.y});
+  if (m_gridLive && m_allFinite) return !IndexedBlocked(P, A, lowest, hint) && !IndexedBlocked(P, B, lowest, hint);
+  return !Blocked(P, A, lowest, hint) && !Blocked(P, B, lowest, hint);
 }
 
 // The node's ends in the front's direction: the left end is the one it shares

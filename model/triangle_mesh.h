@@ -256,6 +256,7 @@ private:
   // enter as they become active; the index lives for the sweep only.
   CSegmentGrid m_grid;
   bool m_gridLive = false;
+  bool m_allFinite = false;  // every position a finite number: the index takes every sight line
   // Corner closing examines only new corners and hidden ones (one front only).
   bool m_cornerIndex = false;
   std::vector<FrontNode*> m_freshNodes;     // made since the last scan that closed nothing
