@@ -28,6 +28,9 @@ struct CSightSegment {
   // is needed; the only shortcut is the one SegmentRelation takes itself, an
   // end of AB farther than 0.001 from CD's line.
   bool BlockedBy(const CVector2& c, const CVector2& d) const;
+  // The same answer for an edge that shares an end with AB: such an edge
+  // never crosses it, and hides B only by lying along AB.
+  bool LiesAlong(const CVector2& c, const CVector2& d) const;
 
   CVector2 a, b;
   double ax, ay, bx, by, abx, aby;
@@ -56,8 +59,14 @@ inline bool CSightSegment::BlockedBy(const CVector2& c, const CVector2& d) const
           (b.x == d.x && b.y == d.y)))
       return true;
   }
+  return LiesAlong(c, d);
+}
+
+inline bool CSightSegment::LiesAlong(const CVector2& c, const CVector2& d) const {
   // SegmentRelation's distances of A and B from CD's line; C = D (length
   // 0) and NaN (no comparison holds) are left to it.
+  const double cx = c.x, cy = c.y;
+  const double cdx = static_cast<double>(d.x) - cx, cdy = static_cast<double>(d.y) - cy;
   const double length = std::sqrt(cdx * cdx + cdy * cdy);
   if (length != 0.0) {
     if (std::fabs((ay - cy) * cdx - (ax - cx) * cdy) / length > kGeometryOnLineDistance) return false;

@@ -553,16 +553,25 @@ bool CTriangleMesh::ScanBoxes(const EdgeBoxes& boxes, size_t count, bool created
 
 // A segment is blocked by an active constraint edge or by any created edge.
 bool CTriangleMesh::Blocked(const CVector2& p, const CVector2& q, float lowestY, int* hint) const {
-  if (m_gridLive && (m_allFinite || (CSegmentGrid::Finite(p) && CSegmentGrid::Finite(q))))
-    return IndexedBlocked(p, q, lowestY, hint);
+  if (m_gridLive && m_allFinite) {
+    // Positions from the table name their vertices (see OfferedBlocks).
+    const CVector2* const begin = m_positions.data();
+    const auto vertexAt = [&](const CVector2& v) {
+      return !std::less<>()(&v, begin) && std::less<>()(&v, begin + m_positions.size()) ? static_cast<int>(&v - begin)
+                                                                                        : -1;
+    };
+    return IndexedBlocked(p, q, lowestY, hint, vertexAt(p), vertexAt(q));
+  }
+  if (m_gridLive && CSegmentGrid::Finite(p) && CSegmentGrid::Finite(q)) return IndexedBlocked(p, q, lowestY, hint);
   return ScanBoxes(m_constraintBoxes, static_cast<size_t>(m_activeConstraints), false, p, q, lowestY) ||
          ScanBoxes(m_createdBoxes, m_createdEdges.size(), true, p, q, lowestY);
 }
 
 // Inline, as the per-query helpers below: every sight test makes one.
-inline CTriangleMesh::SightLine::SightLine(const CVector2& from, const CVector2& to, float lowest)
-    : segment(from, to), lowestY(lowest), x0(segment.minX - kBoxMargin), x1(segment.maxX + kBoxMargin),
-      y0(segment.minY - kBoxMargin), y1(segment.maxY + kBoxMargin) {}
+inline CTriangleMesh::SightLine::SightLine(const CVector2& p, const CVector2& q, float lowest, int fromVertex,
+                                           int toVertex)
+    : segment(p, q), lowestY(lowest), x0(segment.minX - kBoxMargin), x1(segment.maxX + kBoxMargin),
+      y0(segment.minY - kBoxMargin), y1(segment.maxY + kBoxMargin), from(fromVertex), to(toVertex) {}
 
 // The test ScanBoxes makes of one edge, for an index id. Inline: a query
 // tries many candidates, half of them with boxes apart.
@@ -582,8 +591,28 @@ inline bool CTriangleMesh::BlocksSight(int id, const SightLine& line) const {
   return line.segment.BlockedBy(m_positions[a], m_positions[b]);
 }
 
-bool CTriangleMesh::IndexedBlocked(const CVector2& p, const CVector2& q, float lowestY, int* hint) const {
-  const SightLine line(p, q, lowestY);
+// BlocksSight for an edge the index offers. Most of them meet the line at
+// one of its end vertices (the edges around a front vertex, the constraints
+// at a new one), and such an edge is settled by LiesAlong alone: sharing a
+// vertex, it shares an end with the line, so it cannot cross it; and the
+// shared point lies in its box and in the line's box widened by the margin,
+// so no box test turns it down (the index offers no edge below lowestY).
+inline bool CTriangleMesh::OfferedBlocks(int id, const SightLine& line) const {
+  const bool created = (id & 1) != 0;
+  const size_t e = static_cast<size_t>(id >> 1);
+  if ((line.from >= 0 || line.to >= 0) &&
+      (created ? e < m_createdEdges.size() : static_cast<int>(e) < m_activeConstraints)) {
+    const auto [a, b] = created ? std::pair(m_createdEdges[e].first, m_createdEdges[e].second)
+                                : std::pair(m_constraints[e].first, m_constraints[e].second);
+    if (a == line.from || a == line.to || b == line.from || b == line.to)
+      return line.segment.LiesAlong(m_positions[a], m_positions[b]);
+  }
+  return BlocksSight(id, line);
+}
+
+bool CTriangleMesh::IndexedBlocked(const CVector2& p, const CVector2& q, float lowestY, int* hint, int from,
+                                   int to) const {
+  const SightLine line(p, q, lowestY, from, to);
   // The two edges tried first are not tried again: they do not block.
   const int tried = hint ? *hint : -1;
   if (tried >= 0 && BlocksSight(tried, line)) return true;
@@ -595,7 +624,7 @@ bool CTriangleMesh::IndexedBlocked(const CVector2& p, const CVector2& q, float l
   // The grid passes over edges wholly above lowestY, which BlocksSight
   // turns down by the same float comparison.
   return m_grid.Query(p, q, [&](int id) {
-    if (id == tried || id == last || !BlocksSight(id, line)) return false;
+    if (id == tried || id == last || !OfferedBlocks(id, line)) return false;
     m_lastBlocker = id;
     if (hint) *hint = id;
     return true;
@@ -605,7 +634,8 @@ bool CTriangleMesh::IndexedBlocked(const CVector2& p, const CVector2& q, float l
 bool CTriangleMesh::Sees(int p, int a, int b, int* hint) const {
   const CVector2 &P = m_positions[p], &A = m_positions[a], &B = m_positions[b];
   const float lowest = std::min({P.y, A.y, B.y});
-  if (m_gridLive && m_allFinite) return !IndexedBlocked(P, A, lowest, hint) && !IndexedBlocked(P, B, lowest, hint);
+  if (m_gridLive && m_allFinite)
+    return !IndexedBlocked(P, A, lowest, hint, p, a) && !IndexedBlocked(P, B, lowest, hint, p, b);
   return !Blocked(P, A, lowest, hint) && !Blocked(P, B, lowest, hint);
 }
 

@@ -233,15 +233,19 @@ private:
   bool ScanBoxes(const EdgeBoxes& boxes, size_t count, bool created, const CVector2& p, const CVector2& q,
                  float lowestY) const;
   // The same answer as the scans, from the edges the index offers.
-  bool IndexedBlocked(const CVector2& p, const CVector2& q, float lowestY, int* hint) const;
+  // `from` and `to`, when not -1, are the vertices at p and q.
+  bool IndexedBlocked(const CVector2& p, const CVector2& q, float lowestY, int* hint, int from = -1, int to = -1) const;
   // A sight line p-q with its box widened by the on-line margin, worked out
-  // once per query; edges wholly above lowestY are not tested.
+  // once per query; edges wholly above lowestY are not tested. `from` and
+  // `to` are the vertices at its ends, or -1.
   struct SightLine {
-    SightLine(const CVector2& from, const CVector2& to, float lowest);
+    SightLine(const CVector2& p, const CVector2& q, float lowest, int fromVertex = -1, int toVertex = -1);
     CSightSegment segment;
     float lowestY, x0, x1, y0, y1;
+    int from, to;
   };
   bool BlocksSight(int gridId, const SightLine& line) const;
+  bool OfferedBlocks(int gridId, const SightLine& line) const;
   void ActivateConstraints(int count);
   void IndexCreated(int created, bool add);
   // While the index is live: the index ids of the edges entered since the
