@@ -621,14 +621,22 @@ bool CTriangleMesh::IndexedBlocked(const CVector2& p, const CVector2& q, float l
     if (hint) *hint = last;
     return true;
   }
+  return GridBlocked(line, tried, last, hint);
+}
+
+// Apart from IndexedBlocked, which most queries leave after one or two
+// edges: kept inline, the walk's many live values made every query save and
+// rebuild them around those tests.
+__attribute__((noinline)) bool CTriangleMesh::GridBlocked(const SightLine& line, int tried, int last,
+                                                          int* hint) const {
   // The grid passes over edges wholly above lowestY, which BlocksSight
   // turns down by the same float comparison.
-  return m_grid.Query(p, q, [&](int id) {
+  return m_grid.Query(line.segment.a, line.segment.b, [&](int id) {
     if (id == tried || id == last || !OfferedBlocks(id, line)) return false;
     m_lastBlocker = id;
     if (hint) *hint = id;
     return true;
-  }, lowestY);
+  }, line.lowestY);
 }
 
 bool CTriangleMesh::Sees(int p, int a, int b, int* hint) const {

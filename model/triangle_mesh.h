@@ -246,6 +246,8 @@ private:
   };
   bool BlocksSight(int gridId, const SightLine& line) const;
   bool OfferedBlocks(int gridId, const SightLine& line) const;
+  // IndexedBlocked's walk of the grid, past the edges `tried` and `last`.
+  bool GridBlocked(const SightLine& line, int tried, int last, int* hint) const;
   void ActivateConstraints(int count);
   void IndexCreated(int created, bool add);
   // While the index is live: the index ids of the edges entered since the
