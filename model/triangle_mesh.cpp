@@ -345,7 +345,7 @@ void CTriangleMesh::Sweep() {
     while (active < m_constraintCount && m_positions[m_constraints[active].upper].y <= m_positions[p].y) ++active;
     ActivateConstraints(active);
     bool added = false;
-    int previous[2];
+    int previous[2] = {-1, -1};
     for (size_t f = 0; f < m_fronts.size() && !added; ++f)
       for (FrontNode* node = m_fronts[f]; node; node = node->next) {
         int a, b;
@@ -451,7 +451,7 @@ void CTriangleMesh::JoinLeftovers() {
     for (size_t i = 0; i < m_pending.size() && !joined; ++i) {
       const int q = m_pending[i];
       if (used[q]) continue;
-      int previous[2];
+      int previous[2] = {-1, -1};
       for (size_t f = 0; f < m_fronts.size() && !joined; ++f)
         for (FrontNode* node = m_fronts[f]; node; node = node->next) {
           int a, b;
@@ -639,7 +639,7 @@ __attribute__((noinline)) bool CTriangleMesh::GridBlocked(const SightLine& line,
   }, line.lowestY);
 }
 
-bool CTriangleMesh::Sees(int p, int a, int b, int* hint) const {
+inline bool CTriangleMesh::Sees(int p, int a, int b, int* hint) const {
   const CVector2 &P = m_positions[p], &A = m_positions[a], &B = m_positions[b];
   const float lowest = std::min({P.y, A.y, B.y});
   if (m_gridLive && m_allFinite)
@@ -672,7 +672,7 @@ void CTriangleMesh::NodeEnds(const FrontNode* node, int* left, int* right) const
 
 // NodeEnds for a walk from a front's first node on: `previous` holds the
 // edge ends of the node before, read one step earlier, and takes this one's.
-void CTriangleMesh::WalkEnds(const FrontNode* node, int previous[2], int* left, int* right) const {
+inline void CTriangleMesh::WalkEnds(const FrontNode* node, int previous[2], int* left, int* right) const {
   int a, b;
   EdgeEnds(node->edge, &a, &b);
   if (node->prev) {
