@@ -573,9 +573,10 @@ inline CTriangleMesh::SightLine::SightLine(const CVector2& p, const CVector2& q,
     : segment(p, q), lowestY(lowest), x0(segment.minX - kBoxMargin), x1(segment.maxX + kBoxMargin),
       y0(segment.minY - kBoxMargin), y1(segment.maxY + kBoxMargin), from(fromVertex), to(toVertex) {}
 
-// The test ScanBoxes makes of one edge, for an index id. Inline: a query
-// tries many candidates, half of them with boxes apart.
-inline bool CTriangleMesh::BlocksSight(int id, const SightLine& line) const {
+// The test ScanBoxes makes of one edge, for an index id. Always inline: a
+// query tries many candidates, half of them with boxes apart, and a call
+// would keep the sight line in memory for every one.
+__attribute__((always_inline)) inline bool CTriangleMesh::BlocksSight(int id, const SightLine& line) const {
   const bool created = (id & 1) != 0;
   const size_t e = static_cast<size_t>(id >> 1);
   if (created ? e >= m_createdEdges.size() : static_cast<int>(e) >= m_activeConstraints) return false;
