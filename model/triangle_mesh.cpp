@@ -611,8 +611,8 @@ inline bool CTriangleMesh::OfferedBlocks(int id, const SightLine& line) const {
   return BlocksSight(id, line);
 }
 
-bool CTriangleMesh::IndexedBlocked(const CVector2& p, const CVector2& q, float lowestY, int* hint, int from,
-                                   int to) const {
+inline bool CTriangleMesh::IndexedBlocked(const CVector2& p, const CVector2& q, float lowestY, int* hint, int from,
+                                          int to) const {
   const SightLine line(p, q, lowestY, from, to);
   // The two edges tried first are not tried again: they do not block.
   const int tried = hint ? *hint : -1;
