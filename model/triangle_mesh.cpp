@@ -580,6 +580,12 @@ __attribute__((always_inline)) inline bool CTriangleMesh::BlocksSight(int id, co
   const bool created = (id & 1) != 0;
   const size_t e = static_cast<size_t>(id >> 1);
   if (created ? e >= m_createdEdges.size() : static_cast<int>(e) >= m_activeConstraints) return false;
+  return EdgeBlocksSight(created, e, line);
+}
+
+// BlocksSight for an index id in range.
+__attribute__((always_inline)) inline bool CTriangleMesh::EdgeBlocksSight(bool created, size_t e,
+                                                                         const SightLine& line) const {
   const EdgeBoxes& boxes = created ? m_createdBoxes : m_constraintBoxes;
   const float minX = boxes.minX[e], minY = boxes.minY[e], maxY = boxes.maxY[e];
   if (maxY < line.lowestY || boxes.maxX[e] < line.x0 || minX > line.x1 || maxY < line.y0 || minY > line.y1)
@@ -592,23 +598,22 @@ __attribute__((always_inline)) inline bool CTriangleMesh::BlocksSight(int id, co
   return line.segment.BlockedBy(m_positions[a], m_positions[b]);
 }
 
-// BlocksSight for an edge the index offers. Most of them meet the line at
+// BlocksSight for an edge the index offers, with the counts of created and
+// active constraint edges read once per walk. Most of them meet the line at
 // one of its end vertices (the edges around a front vertex, the constraints
 // at a new one), and such an edge is settled by LiesAlong alone: sharing a
 // vertex, it shares an end with the line, so it cannot cross it; and the
 // shared point lies in its box and in the line's box widened by the margin,
 // so no box test turns it down (the index offers no edge below lowestY).
-inline bool CTriangleMesh::OfferedBlocks(int id, const SightLine& line) const {
+inline bool CTriangleMesh::OfferedBlocks(int id, const SightLine& line, size_t createdCount, int activeCount) const {
   const bool created = (id & 1) != 0;
   const size_t e = static_cast<size_t>(id >> 1);
-  if ((line.from >= 0 || line.to >= 0) &&
-      (created ? e < m_createdEdges.size() : static_cast<int>(e) < m_activeConstraints)) {
-    const auto [a, b] = created ? std::pair(m_createdEdges[e].first, m_createdEdges[e].second)
-                                : std::pair(m_constraints[e].first, m_constraints[e].second);
-    if (a == line.from || a == line.to || b == line.from || b == line.to)
-      return line.segment.LiesAlong(m_positions[a], m_positions[b]);
-  }
-  return BlocksSight(id, line);
+  if (created ? e >= createdCount : static_cast<int>(e) >= activeCount) return false;
+  const auto [a, b] = created ? std::pair(m_createdEdges[e].first, m_createdEdges[e].second)
+                              : std::pair(m_constraints[e].first, m_constraints[e].second);
+  if (a == line.from || a == line.to || b == line.from || b == line.to)
+    return line.segment.LiesAlong(m_positions[a], m_positions[b]);
+  return EdgeBlocksSight(created, e, line);
 }
 
 inline bool CTriangleMesh::IndexedBlocked(const CVector2& p, const CVector2& q, float lowestY, int* hint, int from,
@@ -625,15 +630,17 @@ inline bool CTriangleMesh::IndexedBlocked(const CVector2& p, const CVector2& q, 
   return GridBlocked(line, tried, last, hint);
 }
 
-// Apart from IndexedBlocked, which most queries leave after one or two
-// edges: kept inline, the walk's many live values made every query save and
-// rebuild them around those tests.
+// Not inline: most queries end in IndexedBlocked at its first or second
+// edge, and inlined there, this walk's many live values made every query
+// save and restore them.
 __attribute__((noinline)) bool CTriangleMesh::GridBlocked(const SightLine& line, int tried, int last,
                                                           int* hint) const {
   // The grid passes over edges wholly above lowestY, which BlocksSight
   // turns down by the same float comparison.
+  const size_t createdCount = m_createdEdges.size();
+  const int activeCount = m_activeConstraints;
   return m_grid.Query(line.segment.a, line.segment.b, [&](int id) {
-    if (id == tried || id == last || !OfferedBlocks(id, line)) return false;
+    if (id == tried || id == last || !OfferedBlocks(id, line, createdCount, activeCount)) return false;
     m_lastBlocker = id;
     if (hint) *hint = id;
     return true;

@@ -15,8 +15,8 @@
 #include "model/line_set.h"
 #include "model/rect_f.h"
 #include "model/render_mesh.h"
-#include "model/sight_line.h"
 #include "model/segment_grid.h"
+#include "model/sight_line.h"
 #include "model/vector2.h"
 #include "platform/tree_node.h"
 
@@ -245,7 +245,8 @@ private:
     int from, to;
   };
   bool BlocksSight(int gridId, const SightLine& line) const;
-  bool OfferedBlocks(int gridId, const SightLine& line) const;
+  bool EdgeBlocksSight(bool created, size_t index, const SightLine& line) const;
+  bool OfferedBlocks(int gridId, const SightLine& line, size_t createdCount, int activeCount) const;
   // IndexedBlocked's walk of the grid, past the edges `tried` and `last`.
   bool GridBlocked(const SightLine& line, int tried, int last, int* hint) const;
   void ActivateConstraints(int count);
