@@ -88,14 +88,19 @@ private:
 // Inline: every query walks them row by row and cell by cell.
 inline bool CSegmentGrid::Finite(const CVector2& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 
+// The floor of the quotient clamped to the grid, found as the truncation of
+// the clamped quotient: the same cell, as the two agree from 0 to the last
+// cell, and truncation is one instruction where floor is several.
 inline int CSegmentGrid::Column(double x) const {
-  const double c = std::floor((x - m_originX) / m_cellWidth);
-  return static_cast<int>(std::clamp(c, 0.0, static_cast<double>(m_columns - 1)));
+  const double c = (x - m_originX) / m_cellWidth;
+  if (!(c > 0)) return 0;
+  return c < m_columns - 1 ? static_cast<int>(c) : m_columns - 1;
 }
 
 inline int CSegmentGrid::Row(double y) const {
-  const double r = std::floor((y - m_originY) / m_cellHeight);
-  return static_cast<int>(std::clamp(r, 0.0, static_cast<double>(m_rows - 1)));
+  const double r = (y - m_originY) / m_cellHeight;
+  if (!(r > 0)) return 0;
+  return r < m_rows - 1 ? static_cast<int>(r) : m_rows - 1;
 }
 
 inline CSegmentGrid::Span CSegmentGrid::Rows(const CVector2& a, const CVector2& b) const {

@@ -335,6 +335,7 @@ int CTriangleMesh::Triangulate() {
 void CTriangleMesh::Sweep() {
   m_activeConstraints = 0;
   m_gridLive = !m_linearScans;
+  m_allFinite = std::all_of(m_positions.begin(), m_positions.end(), CSegmentGrid::Finite);
   m_lastBlocker = -1;
   m_cornerIndex = true;
   for (m_current = 0; m_current < m_vertexCount; ++m_current) {
@@ -344,7 +345,7 @@ void CTriangleMesh::Sweep() {
     while (active < m_constraintCount && m_positions[m_constraints[active].upper].y <= m_positions[p].y) ++active;
     ActivateConstraints(active);
     bool added = false;
-    int previous[2];
+    int previous[2] = {-1, -1};
     for (size_t f = 0; f < m_fronts.size() && !added; ++f)
       for (FrontNode* node = m_fronts[f]; node; node = node->next) {
         int a, b;
@@ -450,7 +451,7 @@ void CTriangleMesh::JoinLeftovers() {
     for (size_t i = 0; i < m_pending.size() && !joined; ++i) {
       const int q = m_pending[i];
       if (used[q]) continue;
-      int previous[2];
+      int previous[2] = {-1, -1};
       for (size_t f = 0; f < m_fronts.size() && !joined; ++f)
         for (FrontNode* node = m_fronts[f]; node; node = node->next) {
           int a, b;
@@ -552,32 +553,72 @@ bool CTriangleMesh::ScanBoxes(const EdgeBoxes& boxes, size_t count, bool created
 
 // A segment is blocked by an active constraint edge or by any created edge.
 bool CTriangleMesh::Blocked(const CVector2& p, const CVector2& q, float lowestY, int* hint) const {
+  if (m_gridLive && m_allFinite) {
+    // Positions from the table name their vertices (see OfferedBlocks).
+    const CVector2* const begin = m_positions.data();
+    const auto vertexAt = [&](const CVector2& v) {
+      return !std::less<>()(&v, begin) && std::less<>()(&v, begin + m_positions.size()) ? static_cast<int>(&v - begin)
+                                                                                        : -1;
+    };
+    return IndexedBlocked(p, q, lowestY, hint, vertexAt(p), vertexAt(q));
+  }
   if (m_gridLive && CSegmentGrid::Finite(p) && CSegmentGrid::Finite(q)) return IndexedBlocked(p, q, lowestY, hint);
   return ScanBoxes(m_constraintBoxes, static_cast<size_t>(m_activeConstraints), false, p, q, lowestY) ||
          ScanBoxes(m_createdBoxes, m_createdEdges.size(), true, p, q, lowestY);
 }
 
 // Inline, as the per-query helpers below: every sight test makes one.
-inline CTriangleMesh::SightLine::SightLine(const CVector2& from, const CVector2& to, float lowest)
-    : p(from), q(to), lowestY(lowest), x0(std::min(from.x, to.x) - kBoxMargin), x1(std::max(from.x, to.x) + kBoxMargin),
-      y0(std::min(from.y, to.y) - kBoxMargin), y1(std::max(from.y, to.y) + kBoxMargin) {}
+inline CTriangleMesh::SightLine::SightLine(const CVector2& p, const CVector2& q, float lowest, int fromVertex,
+                                           int toVertex)
+    : segment(p, q), lowestY(lowest), x0(segment.minX - kBoxMargin), x1(segment.maxX + kBoxMargin),
+      y0(segment.minY - kBoxMargin), y1(segment.maxY + kBoxMargin), from(fromVertex), to(toVertex) {}
 
-// The test ScanBoxes makes of one edge, for an index id. Inline: a query
-// tries many candidates, half of them with boxes apart.
-inline bool CTriangleMesh::BlocksSight(int id, const SightLine& line) const {
+// The test ScanBoxes makes of one edge, for an index id. Always inline: a
+// query tries many candidates, half of them with boxes apart, and a call
+// would keep the sight line in memory for every one.
+__attribute__((always_inline)) inline bool CTriangleMesh::BlocksSight(int id, const SightLine& line) const {
   const bool created = (id & 1) != 0;
   const size_t e = static_cast<size_t>(id >> 1);
   if (created ? e >= m_createdEdges.size() : static_cast<int>(e) >= m_activeConstraints) return false;
-  const EdgeBoxes& boxes = created ? m_createdBoxes : m_constraintBoxes;
-  if (boxes.maxY[e] < line.lowestY || boxes.maxX[e] < line.x0 || boxes.minX[e] > line.x1 || boxes.maxY[e] < line.y0 ||
-      boxes.minY[e] > line.y1)
-    return false;
-  if (created) return BlockedBy(line.p, line.q, m_createdEdges[e].first, m_createdEdges[e].second);
-  return BlockedBy(line.p, line.q, m_constraints[e].first, m_constraints[e].second);
+  return EdgeBlocksSight(created, e, line);
 }
 
-bool CTriangleMesh::IndexedBlocked(const CVector2& p, const CVector2& q, float lowestY, int* hint) const {
-  const SightLine line(p, q, lowestY);
+// BlocksSight for an index id in range.
+__attribute__((always_inline)) inline bool CTriangleMesh::EdgeBlocksSight(bool created, size_t e,
+                                                                         const SightLine& line) const {
+  const EdgeBoxes& boxes = created ? m_createdBoxes : m_constraintBoxes;
+  const float minX = boxes.minX[e], minY = boxes.minY[e], maxY = boxes.maxY[e];
+  if (maxY < line.lowestY || boxes.maxX[e] < line.x0 || minX > line.x1 || maxY < line.y0 || minY > line.y1)
+    return false;
+  // BlockedBy's own box test: the stored box holds the same std::min of the
+  // same two ends (first, second), whose positions never change.
+  if (line.segment.maxX < minX - kBoxMargin || line.segment.maxY < minY - kBoxMargin) return false;
+  const auto [a, b] = created ? std::pair(m_createdEdges[e].first, m_createdEdges[e].second)
+                              : std::pair(m_constraints[e].first, m_constraints[e].second);
+  return line.segment.BlockedBy(m_positions[a], m_positions[b]);
+}
+
+// BlocksSight for an edge the index offers, with the counts of created and
+// active constraint edges read once per walk. Most of them meet the line at
+// one of its end vertices (the edges around a front vertex, the constraints
+// at a new one), and such an edge is settled by LiesAlong alone: sharing a
+// vertex, it shares an end with the line, so it cannot cross it; and the
+// shared point lies in its box and in the line's box widened by the margin,
+// so no box test turns it down (the index offers no edge below lowestY).
+inline bool CTriangleMesh::OfferedBlocks(int id, const SightLine& line, size_t createdCount, int activeCount) const {
+  const bool created = (id & 1) != 0;
+  const size_t e = static_cast<size_t>(id >> 1);
+  if (created ? e >= createdCount : static_cast<int>(e) >= activeCount) return false;
+  const auto [a, b] = created ? std::pair(m_createdEdges[e].first, m_createdEdges[e].second)
+                              : std::pair(m_constraints[e].first, m_constraints[e].second);
+  if (a == line.from || a == line.to || b == line.from || b == line.to)
+    return line.segment.LiesAlong(m_positions[a], m_positions[b]);
+  return EdgeBlocksSight(created, e, line);
+}
+
+inline bool CTriangleMesh::IndexedBlocked(const CVector2& p, const CVector2& q, float lowestY, int* hint, int from,
+                                          int to) const {
+  const SightLine line(p, q, lowestY, from, to);
   // The two edges tried first are not tried again: they do not block.
   const int tried = hint ? *hint : -1;
   if (tried >= 0 && BlocksSight(tried, line)) return true;
@@ -586,19 +627,32 @@ bool CTriangleMesh::IndexedBlocked(const CVector2& p, const CVector2& q, float l
     if (hint) *hint = last;
     return true;
   }
+  return GridBlocked(line, tried, last, hint);
+}
+
+// Not inline: most queries end in IndexedBlocked at its first or second
+// edge, and inlined there, this walk's many live values made every query
+// save and restore them.
+__attribute__((noinline)) bool CTriangleMesh::GridBlocked(const SightLine& line, int tried, int last,
+                                                          int* hint) const {
   // The grid passes over edges wholly above lowestY, which BlocksSight
   // turns down by the same float comparison.
-  return m_grid.Query(p, q, [&](int id) {
-    if (id == tried || id == last || !BlocksSight(id, line)) return false;
+  const size_t createdCount = m_createdEdges.size();
+  const int activeCount = m_activeConstraints;
+  return m_grid.Query(line.segment.a, line.segment.b, [&](int id) {
+    if (id == tried || id == last || !OfferedBlocks(id, line, createdCount, activeCount)) return false;
     m_lastBlocker = id;
     if (hint) *hint = id;
     return true;
-  }, lowestY);
+  }, line.lowestY);
 }
 
-bool CTriangleMesh::Sees(int p, int a, int b, int* hint) const {
-  const float lowest = std::min({m_positions[p].y, m_positions[a].y, m_positions[b].y});
-  return !Blocked(m_positions[p], m_positions[a], lowest, hint) && !Blocked(m_positions[p], m_positions[b], lowest, hint);
+inline bool CTriangleMesh::Sees(int p, int a, int b, int* hint) const {
+  const CVector2 &P = m_positions[p], &A = m_positions[a], &B = m_positions[b];
+  const float lowest = std::min({P.y, A.y, B.y});
+  if (m_gridLive && m_allFinite)
+    return !IndexedBlocked(P, A, lowest, hint, p, a) && !IndexedBlocked(P, B, lowest, hint, p, b);
+  return !Blocked(P, A, lowest, hint) && !Blocked(P, B, lowest, hint);
 }
 
 // The node's ends in the front's direction: the left end is the one it shares
@@ -626,7 +680,7 @@ void CTriangleMesh::NodeEnds(const FrontNode* node, int* left, int* right) const
 
 // NodeEnds for a walk from a front's first node on: `previous` holds the
 // edge ends of the node before, read one step earlier, and takes this one's.
-void CTriangleMesh::WalkEnds(const FrontNode* node, int previous[2], int* left, int* right) const {
+inline void CTriangleMesh::WalkEnds(const FrontNode* node, int previous[2], int* left, int* right) const {
   int a, b;
   EdgeEnds(node->edge, &a, &b);
   if (node->prev) {

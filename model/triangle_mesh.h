@@ -16,6 +16,7 @@
 #include "model/rect_f.h"
 #include "model/render_mesh.h"
 #include "model/segment_grid.h"
+#include "model/sight_line.h"
 #include "model/vector2.h"
 #include "platform/tree_node.h"
 
@@ -232,15 +233,22 @@ private:
   bool ScanBoxes(const EdgeBoxes& boxes, size_t count, bool created, const CVector2& p, const CVector2& q,
                  float lowestY) const;
   // The same answer as the scans, from the edges the index offers.
-  bool IndexedBlocked(const CVector2& p, const CVector2& q, float lowestY, int* hint) const;
+  // `from` and `to`, when not -1, are the vertices at p and q.
+  bool IndexedBlocked(const CVector2& p, const CVector2& q, float lowestY, int* hint, int from = -1, int to = -1) const;
   // A sight line p-q with its box widened by the on-line margin, worked out
-  // once per query; edges wholly above lowestY are not tested.
+  // once per query; edges wholly above lowestY are not tested. `from` and
+  // `to` are the vertices at its ends, or -1.
   struct SightLine {
-    SightLine(const CVector2& from, const CVector2& to, float lowest);
-    CVector2 p, q;
+    SightLine(const CVector2& p, const CVector2& q, float lowest, int fromVertex = -1, int toVertex = -1);
+    CSightSegment segment;
     float lowestY, x0, x1, y0, y1;
+    int from, to;
   };
   bool BlocksSight(int gridId, const SightLine& line) const;
+  bool EdgeBlocksSight(bool created, size_t index, const SightLine& line) const;
+  bool OfferedBlocks(int gridId, const SightLine& line, size_t createdCount, int activeCount) const;
+  // IndexedBlocked's walk of the grid, past the edges `tried` and `last`.
+  bool GridBlocked(const SightLine& line, int tried, int last, int* hint) const;
   void ActivateConstraints(int count);
   void IndexCreated(int created, bool add);
   // While the index is live: the index ids of the edges entered since the
@@ -255,6 +263,7 @@ private:
   // enter as they become active; the index lives for the sweep only.
   CSegmentGrid m_grid;
   bool m_gridLive = false;
+  bool m_allFinite = false;  // every position a finite number: the index takes every sight line
   // Corner closing examines only new corners and hidden ones (one front only).
   bool m_cornerIndex = false;
   std::vector<FrontNode*> m_freshNodes;     // made since the last scan that closed nothing

@@ -71,6 +71,35 @@ TEST(SegmentGrid, CrowdedCellsOfferEveryLiveSegmentAndNoRemovedOne) {
   }
 }
 
+// Ends on the cells' borders, just either side of them, and beyond the
+// grid's bounds on every side: the cells clamp at the edges and a segment
+// meeting the query is still offered.
+TEST(SegmentGrid, SegmentsOnCellBordersAndBeyondTheBoundsAreOffered) {
+  std::mt19937 random(11);
+  const float spots[] = {-250.0f, -10.0f, -1e-7f, 0.0f, 1e-7f, 9.999999f, 10.0f, 10.000001f, 50.0f,
+                         89.99999f, 90.0f, 99.99999f, 100.0f, 100.00001f, 130.0f, 2000.0f};
+  std::uniform_int_distribution<int> pick(0, static_cast<int>(std::size(spots)) - 1);
+  std::vector<CVector2> bounds = {{0, 0}, {100, 100}};
+  CSegmentGrid grid;
+  grid.Reset(bounds.data(), bounds.size(), 100, 0.01f);
+  std::vector<Segment> segments;
+  for (int id = 0; id < 400; ++id) {
+    segments.push_back({{spots[pick(random)], spots[pick(random)]}, {spots[pick(random)], spots[pick(random)]}});
+    grid.Insert(id, segments.back().first, segments.back().second);
+  }
+  int met = 0;
+  for (int k = 0; k < 400; ++k) {
+    const Segment query{{spots[pick(random)], spots[pick(random)]}, {spots[pick(random)], spots[pick(random)]}};
+    const std::set<int> offered = Offered(grid, query);
+    for (int id = 0; id < static_cast<int>(segments.size()); ++id)
+      if (Meet(query, segments[id])) {
+        ++met;
+        EXPECT_TRUE(offered.count(id)) << "query " << k << " misses " << id;
+      }
+  }
+  EXPECT_GT(met, 1000);
+}
+
 std::vector<int> OfferedInOrder(const CSegmentGrid& grid, const Segment& query, float lowest) {
   std::vector<int> ids;
   grid.Query(query.first, query.second, [&](int id) {

@@ -98,3 +98,41 @@ TEST(SightLine, AgreesWithThePlainTestOnRandomAndDegenerateSegments) {
     }
   });
 }
+
+// An edge sharing an end with the sight line is settled by LiesAlong, which
+// must answer as the whole test does: edges meeting either end, lying along
+// the line or just off it, overlapping or pointing away, at every scale.
+TEST(SightLine, EdgesSharingAnEndLieAlongAsTheWholeTestSays) {
+  std::mt19937 rng(2512);
+  std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+  std::uniform_int_distribution<int> pick(0, 3), small(0, 4);
+  const float offsets[] = {0.0f, 5e-4f, 9.9e-4f, 1e-3f, 1.01e-3f, 2e-3f, 0.3f};
+  std::uniform_int_distribution<int> offset(0, 6);
+  for (float scale : {1e-3f, 1.0f, 640.0f, 1e6f}) {
+    int along = 0, total = 0, failures = 0;
+    for (int i = 0; i < 100000 && failures < 5; ++i) {
+      CVector2 a(unit(rng) * scale, unit(rng) * scale), b(unit(rng) * scale, unit(rng) * scale);
+      if (i % 7 == 0) b = CVector2(small(rng) * 0.5f * scale, small(rng) * 0.5f * scale), a = b;
+      // The far end of the edge: along AB (or back past its shared end) at
+      // some fraction, pushed off the line by one of the offsets.
+      const float u = unit(rng) * 2.4f - 1.2f, off = offsets[offset(rng)] * (unit(rng) < 0.5f ? -1.0f : 1.0f);
+      const float dx = b.x - a.x, dy = b.y - a.y, length = std::hypot(dx, dy);
+      const int end = pick(rng);
+      const CVector2& shared = end < 2 ? a : b;
+      CVector2 other(shared.x + u * dx, shared.y + u * dy);
+      if (length > 0) other = CVector2(other.x - off * dy / length, other.y + off * dx / length);
+      if (i % 11 == 0) other = shared;
+      const CVector2 c = end % 2 ? other : shared, d = end % 2 ? shared : other;
+      const CSightSegment line(a, b);
+      const bool plain = PlainBlocks(a, b, c, d);
+      along += plain, ++total;
+      if (line.LiesAlong(c, d) != plain || line.BlockedBy(c, d) != plain) {
+        ++failures;
+        ADD_FAILURE() << "scale " << scale << ": (" << a.x << ", " << a.y << ")-(" << b.x << ", " << b.y << ") by ("
+                      << c.x << ", " << c.y << ")-(" << d.x << ", " << d.y << "): plain says " << plain;
+      }
+    }
+    EXPECT_GT(along, 0) << scale;
+    EXPECT_LT(along, total) << scale;
+  }
+}

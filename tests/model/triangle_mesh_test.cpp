@@ -540,6 +540,23 @@ TEST(TriangleMesh, SpatialIndexGivesTheTrianglesOfTheLinearScans) {
   }
 }
 
+// A point that is not a number keeps its sight lines out of the index; the
+// finite rest still goes through it and must give what the scans give.
+TEST(TriangleMesh, SpatialIndexAgreesWhenSomePointsAreNotNumbers) {
+  std::mt19937 rng(31);
+  const float odd[] = {std::nanf(""), INFINITY, -INFINITY};
+  std::uniform_int_distribution<int> pick(0, 2);
+  for (int round = 0; round < 300; ++round) {
+    Lines lines;
+    AddRandomLines(rng, round, lines);
+    const float bad = odd[pick(rng)];
+    if (round % 3 == 0) lines.Add({CVector2(bad, 20)});
+    if (round % 3 == 1) lines.Add({CVector2(30, bad), CVector2(12, 9)});
+    if (round % 3 == 2) lines.Add({CVector2(bad, bad), CVector2(40, 30), CVector2(5, 44)});
+    ASSERT_TRUE(BuildImage(lines.array, false) == BuildImage(lines.array, true)) << "round " << round;
+  }
+}
+
 TEST(TriangleMesh, SpatialIndexAgreesOnDenseDrawings) {
   std::mt19937 rng(7);
   int folds = 0;
