@@ -14,6 +14,9 @@
 #include <queue>
 #include <unordered_map>
 #include <unordered_set>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "model/geometry.h"
 #include "model/picking.h"
@@ -1348,7 +1351,7 @@ private:
       const int ca = held.first[c & 3] ? c : across, cb = ca == c ? across : c;
       const Linked& first = m_linked[ca >> 2];
       const int q = m_linked[cb >> 2].v[kOpposite[cb & 3]];
-      if (!(InCircle(P(first.v[0]), P(first.v[1]), P(first.v[2]), P(q)) > 0)) continue;
+      if (!(InCircleWide(P(first.v[0]), P(first.v[1]), P(first.v[2]), P(q)) > 0)) continue;
       const int p = first.v[kOpposite[ca & 3]];
       // Convex(p, q, x, y), keeping the sides of p-q that x and y lie on.
       const double xSide = Orient(P(p), P(q), P(x)), ySide = Orient(P(p), P(q), P(y));
@@ -1516,6 +1519,43 @@ private:
     const double cx = static_cast<double>(c.x) - d.x, cy = static_cast<double>(c.y) - d.y;
     return (ax * ax + ay * ay) * (bx * cy - cx * by) - (bx * bx + by * by) * (ax * cy - cx * ay) +
            (cx * cx + cy * cy) * (ax * by - bx * ay);
+  }
+
+#if defined(__SSE2__)
+  // A point as the pair (x, y) of doubles (widening a float is exact).
+  static __m128d Wide(const CVector2& p) {
+    return _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&p))));
+  }
+#endif
+
+  // InCircle's value, bit for bit, two lanes at a time: every lane performs
+  // one of InCircle's double operations on the same operands, and IEEE
+  // addition and multiplication give the same result whichever operand
+  // comes first, so each term, and the sum, round exactly as there (no
+  // fused multiply-add is used). The linked flips make millions of these
+  // tests; the plain flips keep the scalar form, and the two must agree.
+  static double InCircleWide(const CVector2& a, const CVector2& b, const CVector2& c, const CVector2& d) {
+#if defined(__SSE2__)
+    const __m128d wd = Wide(d);
+    const __m128d A = _mm_sub_pd(Wide(a), wd), B = _mm_sub_pd(Wide(b), wd), C = _mm_sub_pd(Wide(c), wd);
+    const __m128d xs = _mm_unpacklo_pd(A, B), ys = _mm_unpackhi_pd(A, B);  // (ax, bx), (ay, by)
+    // (ax * ax + ay * ay, bx * bx + by * by) and cx * cx + cy * cy.
+    const __m128d lengths = _mm_add_pd(_mm_mul_pd(xs, xs), _mm_mul_pd(ys, ys));
+    const __m128d cc = _mm_mul_pd(C, C);
+    const __m128d lc = _mm_add_sd(cc, _mm_unpackhi_pd(cc, cc));
+    // (bx * cy - cx * by, ax * cy - cx * ay).
+    const __m128d ysSwapped = _mm_shuffle_pd(ys, ys, 1);  // (by, ay)
+    const __m128d dets = _mm_sub_pd(_mm_mul_pd(_mm_shuffle_pd(xs, xs, 1), _mm_unpackhi_pd(C, C)),
+                                    _mm_mul_pd(_mm_unpacklo_pd(C, C), ysSwapped));
+    // ax * by - bx * ay.
+    const __m128d cross = _mm_mul_pd(xs, ysSwapped);
+    const __m128d d3 = _mm_sub_sd(cross, _mm_unpackhi_pd(cross, cross));
+    const __m128d terms = _mm_mul_pd(lengths, dets);
+    const __m128d first = _mm_sub_sd(terms, _mm_unpackhi_pd(terms, terms));
+    return _mm_cvtsd_f64(_mm_add_sd(first, _mm_mul_sd(lc, d3)));
+#else
+    return InCircle(a, b, c, d);
+#endif
   }
 
   bool Crosses(int a, int b, int x, int y) const {
