@@ -1186,6 +1186,62 @@ private:
   int m_shift = 60;
 };
 
+// Single objects of up to kSlot bytes from blocks kept until the pool goes,
+// reused once given back; larger requests go to the heap. The repair's
+// edge-order map makes and drops one node per edge, hundreds of thousands.
+class NodePool {
+public:
+  static constexpr size_t kSlot = 32;
+
+  void* Take() {
+    if (m_free) {
+      Slot* slot = m_free;
+      m_free = slot->next;
+      return slot;
+    }
+    if (m_blocks.empty() || m_used == kBlockSlots) {
+      m_blocks.emplace_back(new Slot[kBlockSlots]);  // left uninitialised
+      m_used = 0;
+    }
+    return &m_blocks.back()[m_used++];
+  }
+  void Give(void* p) {
+    Slot* slot = static_cast<Slot*>(p);
+    slot->next = m_free;
+    m_free = slot;
+  }
+
+private:
+  static constexpr size_t kBlockSlots = 4096;
+  union Slot {
+    Slot* next;
+    alignas(16) unsigned char bytes[kSlot];
+  };
+  std::vector<std::unique_ptr<Slot[]>> m_blocks;
+  size_t m_used = 0;
+  Slot* m_free = nullptr;
+};
+
+template <class T>
+struct PoolAllocator {
+  using value_type = T;
+  NodePool* pool;
+  explicit PoolAllocator(NodePool* p) : pool(p) {}
+  template <class U>
+  PoolAllocator(const PoolAllocator<U>& other) : pool(other.pool) {}
+  static constexpr bool Pooled(size_t n) { return n == 1 && sizeof(T) <= NodePool::kSlot && alignof(T) <= 16; }
+  T* allocate(size_t n) {
+    if (Pooled(n)) return static_cast<T*>(pool->Take());
+    return std::allocator<T>().allocate(n);
+  }
+  void deallocate(T* p, size_t n) {
+    if (Pooled(n)) pool->Give(p);
+    else std::allocator<T>().deallocate(p, n);
+  }
+  template <class U>
+  bool operator==(const PoolAllocator<U>& other) const { return pool == other.pool; }
+};
+
 // A triangulation of the convex hull of distinct points into which edges are
 // then forced by flips: the mesh's repair when its sweep leaves holes.
 class HullTriangulation {
@@ -1279,7 +1335,7 @@ public:
           std::min(P(x).y, P(y).y) > y1)
         continue;
       if (x == a || x == b || y == a || y == b || !Crosses(a, b, x, y)) continue;
-      if ((*m_edges.Find(key))[1] < 0 || m_locked.count(key)) return false;
+      if ((*m_edges.Find(key))[1] < 0 || m_locked.Find(key)) return false;
       crossing.push_back(key);
     }
     const long budget = 16 * static_cast<long>(crossing.size() * crossing.size()) + 64;
@@ -1503,7 +1559,7 @@ private:
   }
 
   bool Lock(int a, int b) {
-    m_locked.insert(Key(a, b));
+    m_locked.Insert(Key(a, b), {-1, -1});
     return true;
   }
 
@@ -1688,11 +1744,15 @@ private:
   // The edges once more in a hash map: the order in which the repair visits
   // them is this map's, which follows every insertion and erasure made.
   // Those are logged and replayed only when the order is read.
-  std::unordered_map<Edge, char, EdgeHash> m_order;
+  // Declared before the map: its nodes go back to the pool when it goes.
+  NodePool m_orderNodes;
+  using OrderMap =
+      std::unordered_map<Edge, char, EdgeHash, std::equal_to<Edge>, PoolAllocator<std::pair<const Edge, char>>>;
+  OrderMap m_order{OrderMap::allocator_type(&m_orderNodes)};
   std::vector<uint64_t> m_changes;  // edge codes, kErased for an erasure
   static constexpr uint64_t kErased = 1ull << 63;
   static uint64_t Code(const Edge& e) { return EdgeCode(e); }
-  const std::unordered_map<Edge, char, EdgeHash>& Ordered() {
+  const OrderMap& Ordered() {
     for (uint64_t change : m_changes) {
       const Edge key(static_cast<int>((change & ~kErased) >> 32), static_cast<int>(change & 0xFFFFFFFFu));
       if (change & kErased) m_order.erase(key);
@@ -1701,7 +1761,7 @@ private:
     m_changes.clear();
     return m_order;
   }
-  std::unordered_set<Edge, EdgeHash> m_locked;                     // segments forced in
+  EdgeOwnerTable m_locked{0};  // segments forced in (owners unused)
   // MakeDelaunayLinked's triangles, and a triangle at each vertex, kept in
   // place of the edge table until a segment is forced by flips.
   std::vector<Linked> m_linked;
