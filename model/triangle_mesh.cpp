@@ -1222,6 +1222,40 @@ private:
   Slot* m_free = nullptr;
 };
 
+// A stack of plain values whose pushes stay inline in the flips' loop
+// (std::vector's go out of line there), growing by doubling.
+template <class T>
+class GrowingBuffer {
+public:
+  bool empty() const { return m_size == 0; }
+  const T& back() const { return m_data[m_size - 1]; }
+  void pop_back() { --m_size; }
+  void push_back(const T& value) { *Extend(1) = value; }
+  // Room for n more values, left for the caller to fill.
+  T* Extend(size_t n) {
+    if (m_capacity - m_size < n) [[unlikely]] Grow(n);
+    T* at = m_data.get() + m_size;
+    m_size += n;
+    return at;
+  }
+  void reserve(size_t n) {
+    if (n > m_capacity) Grow(n - m_size);
+  }
+  const T* begin() const { return m_data.get(); }
+  const T* end() const { return m_data.get() + m_size; }
+  void clear() { m_size = 0; }
+
+private:
+  [[gnu::noinline]] void Grow(size_t n) {
+    m_capacity = std::max(2 * m_capacity, m_size + n) + 64;
+    std::unique_ptr<T[]> data(new T[m_capacity]);
+    std::copy(begin(), end(), data.get());
+    m_data.swap(data);
+  }
+  std::unique_ptr<T[]> m_data;
+  size_t m_size = 0, m_capacity = 0;
+};
+
 template <class T>
 struct PoolAllocator {
   using value_type = T;
@@ -1386,7 +1420,7 @@ private:
     for (Linked& l : m_linked)
       for (int k = 0; k < 3; ++k)
         if (l.across[k] >= 0) l.across[k] = Corner(l.across[k], SideOf(m_linked[l.across[k]], l.v[k], l.v[k + 1]));
-    std::vector<Stacked> stack;
+    GrowingBuffer<Stacked> stack;
     stack.reserve(4 * static_cast<size_t>(n));
     for (const auto& [key, unused] : Ordered()) {
       const EdgeOwnerTable::Owners& owners = *m_edges.Find(key);
@@ -1412,9 +1446,7 @@ private:
       // Convex(p, q, x, y), keeping the sides of p-q that x and y lie on.
       const double xSide = Orient(P(p), P(q), P(x)), ySide = Orient(P(p), P(q), P(y));
       if (!(xSide * ySide < 0 && Orient(P(x), P(y), P(p)) * Orient(P(x), P(y), P(q)) < 0)) continue;
-      Stacked sides[4];
-      FlipLinked(ca, cb, x, y, p, q, xSide > 0, ySide > 0, sides);
-      for (int o : {0, 2, 1, 3}) stack.push_back(sides[o]);
+      FlipLinked(ca, cb, x, y, p, q, xSide > 0, ySide > 0, stack.Extend(4));
     }
     for (int t = 0; t < n; ++t) m_triangles[t] = {m_linked[t].v[0], m_linked[t].v[1], m_linked[t].v[2]};
     m_linksLive = true;
@@ -1501,9 +1533,50 @@ private:
 
   // FlipDirect on the links: the triangle of side ca (listed first on x-y)
   // becomes (p, q, x), that of cb (p, q, y), counter-clockwise as
-  // `xLeft`/`yLeft` (x, y left of p -> q) say. `sides` gets the new sides
-  // x-p, y-p, x-q, y-q.
-  void FlipLinked(int ca, int cb, int x, int y, int p, int q, bool xLeft, bool yLeft, Stacked sides[4]) {
+  // `xLeft`/`yLeft` (x, y left of p -> q) say. `pushed` gets the new sides
+  // x-p, x-q, y-p, y-q, the order in which they are stacked.
+  void FlipLinked(int ca, int cb, int x, int y, int p, int q, bool xLeft, bool yLeft, Stacked pushed[4]) {
+    const int a = ca >> 2, b = cb >> 2;
+    Linked &A = m_linked[a], &B = m_linked[b];
+    const int a1 = Next(ca & 3), a2 = Next(a1), b1 = Next(cb & 3), b2 = Next(b1);
+    const bool ya = A.v[a1] == y, yb = B.v[b1] == y;
+    const int xp = ya ? A.across[a2] : A.across[a1], yp = ya ? A.across[a1] : A.across[a2];
+    const int xq = yb ? B.across[b2] : B.across[b1], yq = yb ? B.across[b1] : B.across[b2];
+    if ((xp | yp | xq | yq) < 0) {
+      Stacked sides[4];
+      FlipLinkedAtHull(ca, cb, x, y, p, q, xLeft, yLeft, sides);
+      pushed[0] = sides[0], pushed[1] = sides[2], pushed[2] = sides[1], pushed[3] = sides[3];
+      return;
+    }
+    // Inside the hull every outer side keeps a triangle across: the table
+    // loses x-y and gains p-q, and the steps below are those of the form
+    // that follows, with its side numbers worked out.
+    m_changes.push_back(Code({x, y}) | kErased);
+    A.v = xLeft ? std::array<int, 4>{p, q, x, p} : std::array<int, 4>{p, x, q, p};
+    B.v = yLeft ? std::array<int, 4>{p, q, y, p} : std::array<int, 4>{p, y, q, p};
+    m_around[x] = a, m_around[p] = a, m_around[q] = a, m_around[y] = b;
+    const int flippedA = xLeft ? 0 : 2, flippedB = yLeft ? 0 : 2;
+    A.across[flippedA] = Corner(b, flippedB), A.first[flippedA] = true;
+    B.across[flippedB] = Corner(a, flippedA), B.first[flippedB] = false;
+    const auto link = [&](Linked& l, int t, int k, int across, Stacked& side) {
+      side = {{l.v[k], l.v[k + 1]}, Corner(t, k)};
+      l.across[k] = across;
+      l.first[k] = false;
+      Linked& other = m_linked[across >> 2];
+      other.across[across & 3] = Corner(t, k);
+      other.first[across & 3] = true;
+    };
+    link(A, a, 2 - flippedA, xp, pushed[0]);
+    link(B, b, 2 - flippedB, yp, pushed[2]);
+    link(A, a, 1, xq, pushed[1]);
+    link(B, b, 1, yq, pushed[3]);
+    m_changes.push_back(Code(Key(p, q)));
+  }
+
+  // FlipLinked where an outer side lies on the hull: such sides leave the
+  // table with their old triangle and enter it with the new one. `sides`
+  // gets the new sides x-p, y-p, x-q, y-q.
+  void FlipLinkedAtHull(int ca, int cb, int x, int y, int p, int q, bool xLeft, bool yLeft, Stacked sides[4]) {
     const int a = ca >> 2, b = cb >> 2;
     Linked &A = m_linked[a], &B = m_linked[b];
     // The side across each outer side, numbered as `sides`: in each old
@@ -1749,7 +1822,7 @@ private:
   using OrderMap =
       std::unordered_map<Edge, char, EdgeHash, std::equal_to<Edge>, PoolAllocator<std::pair<const Edge, char>>>;
   OrderMap m_order{OrderMap::allocator_type(&m_orderNodes)};
-  std::vector<uint64_t> m_changes;  // edge codes, kErased for an erasure
+  GrowingBuffer<uint64_t> m_changes;  // edge codes, kErased for an erasure
   static constexpr uint64_t kErased = 1ull << 63;
   static uint64_t Code(const Edge& e) { return EdgeCode(e); }
   const OrderMap& Ordered() {
