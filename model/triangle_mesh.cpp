@@ -1444,8 +1444,11 @@ private:
       if (!(InCircleWide(P(first.v[0]), P(first.v[1]), P(first.v[2]), P(q)) > 0)) continue;
       const int p = first.v[kOpposite[ca & 3]];
       // Convex(p, q, x, y), keeping the sides of p-q that x and y lie on.
-      const double xSide = Orient(P(p), P(q), P(x)), ySide = Orient(P(p), P(q), P(y));
-      if (!(xSide * ySide < 0 && Orient(P(x), P(y), P(p)) * Orient(P(x), P(y), P(q)) < 0)) continue;
+      double xSide, ySide, pSide, qSide;
+      OrientPair(P(p), P(q), P(x), P(y), &xSide, &ySide);
+      if (!(xSide * ySide < 0)) continue;
+      OrientPair(P(x), P(y), P(p), P(q), &pSide, &qSide);
+      if (!(pSide * qSide < 0)) continue;
       FlipLinked(ca, cb, x, y, p, q, xSide > 0, ySide > 0, stack.Extend(4));
     }
     for (int t = 0; t < n; ++t) m_triangles[t] = {m_linked[t].v[0], m_linked[t].v[1], m_linked[t].v[2]};
@@ -1684,6 +1687,24 @@ private:
     return _mm_cvtsd_f64(_mm_add_sd(first, _mm_mul_sd(lc, d3)));
 #else
     return InCircle(a, b, c, d);
+#endif
+  }
+
+  // Orient(a, b, c) and Orient(a, b, d), bit for bit (each lane makes
+  // Orient's operations on its operands, in its order).
+  static void OrientPair(const CVector2& a, const CVector2& b, const CVector2& c, const CVector2& d, double* cSide,
+                         double* dSide) {
+#if defined(__SSE2__)
+    const __m128d wa = Wide(a);
+    const __m128d u = _mm_sub_pd(Wide(b), wa);
+    const __m128d vc = _mm_sub_pd(Wide(c), wa), vd = _mm_sub_pd(Wide(d), wa);
+    const __m128d sides = _mm_sub_pd(_mm_mul_pd(_mm_unpacklo_pd(u, u), _mm_unpackhi_pd(vc, vd)),
+                                     _mm_mul_pd(_mm_unpackhi_pd(u, u), _mm_unpacklo_pd(vc, vd)));
+    *cSide = _mm_cvtsd_f64(sides);
+    *dSide = _mm_cvtsd_f64(_mm_unpackhi_pd(sides, sides));
+#else
+    *cSide = Orient(a, b, c);
+    *dSide = Orient(a, b, d);
 #endif
   }
 
