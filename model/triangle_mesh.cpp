@@ -1281,7 +1281,8 @@ struct PoolAllocator {
 class HullTriangulation {
 public:
   // `plainFlips`: every flip unlinks and links its triangles in the edge
-  // table, the form the direct and linked flips must agree with.
+  // table, the form the direct and linked flips must agree with, and Build
+  // tests every hull side for every point.
   HullTriangulation(const std::vector<CVector2>& positions, size_t edges, bool plainFlips)
       : m_positions(positions), m_edges(edges), m_plainFlips(plainFlips) {
     m_order.reserve(edges);
@@ -1303,10 +1304,42 @@ public:
       hull.push_back(points[0]);
       for (size_t i = k; i >= 1; --i) hull.push_back(points[i]);
     }
-    // Each later point lies beyond the hull: it joins every hull side it sees.
+    // Each later point lies beyond the hull: it joins every hull side it
+    // sees, the first run of them from side 0 on (side h joins hull[h] and
+    // hull[h + 1]), and the hull becomes hull[s], p, then hull[s + c] on
+    // round to hull[s - 1].
+    if (m_plainFlips) {
+      JoinEachPlainly(points, k + 1, std::move(hull));
+      return true;
+    }
+    // A side's test depends on the positions alone, so the tests are made
+    // as the search reaches them: the new point mostly sees the sides next
+    // to the last one, at the start of the hull.
+    Ring ring(hull);
+    for (size_t i = k + 1; i < n; ++i) {
+      const int p = points[i];
+      const size_t m = ring.Size();
+      const auto sees = [&](size_t h) { return Orient(P(ring[h]), P(ring[h + 1 < m ? h + 1 : 0]), P(p)) < 0; };
+      size_t s = 0;
+      for (bool before = sees(m - 1); s < m; ++s) {
+        const bool now = sees(s);
+        if (now && !before) break;
+        before = now;
+      }
+      if (s == m) continue;  // sees no side, or (in a tangle) every one
+      size_t c = 0;
+      for (; c < m && sees((s + c) % m); ++c) Add(ring[(s + c + 1) % m], ring[(s + c) % m], p);
+      ring.Replace(s, c, p);
+    }
+    return true;
+  }
+
+  // Build's joining of points[from] on, every side tested for each point and
+  // the hull copied: the form the ring's must agree with.
+  void JoinEachPlainly(const std::vector<int>& points, size_t from, std::vector<int> hull) {
     std::vector<char> sees;
     std::vector<int> next;
-    for (size_t i = k + 1; i < n; ++i) {
+    for (size_t i = from; i < points.size(); ++i) {
       const int p = points[i];
       const size_t m = hull.size();
       sees.assign(m, 0);
@@ -1322,7 +1355,6 @@ public:
       for (size_t h = (s + c) % m; h != s; h = h + 1 < m ? h + 1 : 0) next.push_back(hull[h]);
       hull.swap(next);
     }
-    return true;
   }
 
   // Delaunay flips: segments forced in later then cross few edges. False when
@@ -1393,6 +1425,57 @@ public:
   const std::vector<std::array<int, 3>>& Triangles() const { return m_triangles; }
 
 private:
+  // Build's hull, counter-clockwise, in a circular buffer: starting it
+  // elsewhere or swapping a run for one point leaves the rest in place.
+  class Ring {
+  public:
+    explicit Ring(const std::vector<int>& points) : m_size(points.size()) {
+      size_t slots = 16;
+      while (slots < 2 * points.size()) slots *= 2;
+      m_slots.resize(slots);
+      std::copy(points.begin(), points.end(), m_slots.begin());
+    }
+    size_t Size() const { return m_size; }
+    int operator[](size_t h) const { return m_slots[(m_start + h) & (m_slots.size() - 1)]; }
+    // Becomes hull[s], p, hull[s + c], ..., hull[s - 1] (hull[s] and p
+    // alone when c covers the hull).
+    void Replace(size_t s, size_t c, int p) {
+      const size_t m = m_size;
+      const int first = (*this)[s];
+      if (c >= m) {
+        m_slots[m_start] = first;
+        m_slots[(m_start + 1) & (m_slots.size() - 1)] = p;
+        m_size = 2;
+        return;
+      }
+      while (m + s + 2 > m_slots.size()) Grow();
+      const size_t mask = m_slots.size() - 1;
+      // The kept run hull[s + c] .. hull[s - 1] is made to lie in a row
+      // (hull[0] .. hull[s - 1] copied after hull[m - 1] when it runs over
+      // the end); hull[s] and p go in the two slots before it.
+      size_t tail = m_start + s;  // one past the run
+      if (s + c <= m) {
+        for (size_t h = 0; h < s; ++h) m_slots[(m_start + m + h) & mask] = m_slots[(m_start + h) & mask];
+        tail = m_start + m + s;
+      }
+      const size_t kept = m - c;
+      m_start = (tail - kept - 2) & mask;
+      m_slots[m_start] = first;
+      m_slots[(m_start + 1) & mask] = p;
+      m_size = kept + 2;
+    }
+
+  private:
+    void Grow() {
+      std::vector<int> slots(2 * m_slots.size());
+      for (size_t h = 0; h < m_size; ++h) slots[h] = (*this)[h];
+      m_slots.swap(slots);
+      m_start = 0;
+    }
+    std::vector<int> m_slots;  // a power of two long
+    size_t m_start = 0, m_size;
+  };
+
   using Edge = std::pair<int, int>;
   const CVector2& P(int v) const { return m_positions[v]; }
   static Edge Key(int a, int b) { return std::minmax(a, b); }
