@@ -187,6 +187,27 @@ TEST(TriangleMeshReference, HullRepairOfRingsAndCloudsGivesThePlainFormsTriangle
     }
 }
 
+// Long strokes over a dense cloud, with no frame: few of their segments are
+// edges after the Delaunay flips, so each is forced in by flips that read
+// the edge order after hundreds of thousands of changes, erasures among
+// them, and later segments meet those forced before.
+TEST(TriangleMeshReference, HullRepairForcingLongStrokesGivesThePlainFormsTriangles) {
+  for (unsigned seed = 1; seed <= 4; ++seed) {
+    Drawing d;
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<float> x(0, 400), y(0, 300);
+    for (int k = 0; k < 900; ++k) d.Add()->AddPoint(CVector2(x(rng), y(rng)));
+    for (int c = 0; c < 12; ++c) {
+      CFeatureLine* line = d.Add(c % 4 == 3);
+      for (int k = 0; k < 3; ++k) line->AddPoint(CVector2(x(rng), y(rng)));
+    }
+    const std::vector<int> triangles[2] = {Triangles(d, CTriangleMesh::ScanMode::Indexed),
+                                           Triangles(d, CTriangleMesh::ScanMode::Linear)};
+    EXPECT_EQ(triangles[0], triangles[1]) << "seed " << seed;
+    EXPECT_GT(triangles[0].size(), 3u * 1700) << "seed " << seed;
+  }
+}
+
 // Takes the render mesh's triangle indices into a hash.
 class HashingReceiver : public CMeshReceiver {
  public:
