@@ -14,6 +14,9 @@
 #include <queue>
 #include <unordered_map>
 #include <unordered_set>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "model/geometry.h"
 #include "model/picking.h"
@@ -1237,12 +1240,103 @@ private:
   int m_shift = 60;
 };
 
+// Single objects of up to kSlot bytes from blocks kept until the pool goes,
+// reused once given back; larger requests go to the heap. The repair's
+// edge-order map makes and drops one node per edge, hundreds of thousands.
+class NodePool {
+public:
+  static constexpr size_t kSlot = 32;
+
+  void* Take() {
+    if (m_free) {
+      Slot* slot = m_free;
+      m_free = slot->next;
+      return slot;
+    }
+    if (m_blocks.empty() || m_used == kBlockSlots) {
+      m_blocks.emplace_back(new Slot[kBlockSlots]);  // left uninitialised
+      m_used = 0;
+    }
+    return &m_blocks.back()[m_used++];
+  }
+  void Give(void* p) {
+    Slot* slot = static_cast<Slot*>(p);
+    slot->next = m_free;
+    m_free = slot;
+  }
+
+private:
+  static constexpr size_t kBlockSlots = 4096;
+  union Slot {
+    Slot* next;
+    alignas(16) unsigned char bytes[kSlot];
+  };
+  std::vector<std::unique_ptr<Slot[]>> m_blocks;
+  size_t m_used = 0;
+  Slot* m_free = nullptr;
+};
+
+// A stack of plain values whose pushes stay inline in the flips' loop
+// (std::vector's go out of line there), growing by doubling.
+template <class T>
+class GrowingBuffer {
+public:
+  bool empty() const { return m_size == 0; }
+  const T& back() const { return m_data[m_size - 1]; }
+  void pop_back() { --m_size; }
+  void push_back(const T& value) { *Extend(1) = value; }
+  // Room for n more values, left for the caller to fill.
+  T* Extend(size_t n) {
+    if (m_capacity - m_size < n) [[unlikely]] Grow(n);
+    T* at = m_data.get() + m_size;
+    m_size += n;
+    return at;
+  }
+  void reserve(size_t n) {
+    if (n > m_capacity) Grow(n - m_size);
+  }
+  const T* begin() const { return m_data.get(); }
+  const T* end() const { return m_data.get() + m_size; }
+  void clear() { m_size = 0; }
+
+private:
+  [[gnu::noinline]] void Grow(size_t n) {
+    m_capacity = std::max(2 * m_capacity, m_size + n) + 64;
+    std::unique_ptr<T[]> data(new T[m_capacity]);
+    std::copy(begin(), end(), data.get());
+    m_data.swap(data);
+  }
+  std::unique_ptr<T[]> m_data;
+  size_t m_size = 0, m_capacity = 0;
+};
+
+template <class T>
+struct PoolAllocator {
+  using value_type = T;
+  NodePool* pool;
+  explicit PoolAllocator(NodePool* p) : pool(p) {}
+  template <class U>
+  PoolAllocator(const PoolAllocator<U>& other) : pool(other.pool) {}
+  static constexpr bool Pooled(size_t n) { return n == 1 && sizeof(T) <= NodePool::kSlot && alignof(T) <= 16; }
+  T* allocate(size_t n) {
+    if (Pooled(n)) return static_cast<T*>(pool->Take());
+    return std::allocator<T>().allocate(n);
+  }
+  void deallocate(T* p, size_t n) {
+    if (Pooled(n)) pool->Give(p);
+    else std::allocator<T>().deallocate(p, n);
+  }
+  template <class U>
+  bool operator==(const PoolAllocator<U>& other) const { return pool == other.pool; }
+};
+
 // A triangulation of the convex hull of distinct points into which edges are
 // then forced by flips: the mesh's repair when its sweep leaves holes.
 class HullTriangulation {
 public:
   // `plainFlips`: every flip unlinks and links its triangles in the edge
-  // table, the form the direct and linked flips must agree with.
+  // table, the form the direct and linked flips must agree with, and Build
+  // tests every hull side for every point.
   HullTriangulation(const std::vector<CVector2>& positions, size_t edges, bool plainFlips)
       : m_positions(positions), m_edges(edges), m_plainFlips(plainFlips) {
     m_order.reserve(edges);
@@ -1264,10 +1358,42 @@ public:
       hull.push_back(points[0]);
       for (size_t i = k; i >= 1; --i) hull.push_back(points[i]);
     }
-    // Each later point lies beyond the hull: it joins every hull side it sees.
+    // Each later point lies beyond the hull: it joins every hull side it
+    // sees, the first run of them from side 0 on (side h joins hull[h] and
+    // hull[h + 1]), and the hull becomes hull[s], p, then hull[s + c] on
+    // round to hull[s - 1].
+    if (m_plainFlips) {
+      JoinEachPlainly(points, k + 1, std::move(hull));
+      return true;
+    }
+    // A side's test depends on the positions alone, so the tests are made
+    // as the search reaches them: the new point mostly sees the sides next
+    // to the last one, at the start of the hull.
+    Ring ring(hull);
+    for (size_t i = k + 1; i < n; ++i) {
+      const int p = points[i];
+      const size_t m = ring.Size();
+      const auto sees = [&](size_t h) { return Orient(P(ring[h]), P(ring[h + 1 < m ? h + 1 : 0]), P(p)) < 0; };
+      size_t s = 0;
+      for (bool before = sees(m - 1); s < m; ++s) {
+        const bool now = sees(s);
+        if (now && !before) break;
+        before = now;
+      }
+      if (s == m) continue;  // sees no side, or (in a tangle) every one
+      size_t c = 0;
+      for (; c < m && sees((s + c) % m); ++c) Add(ring[(s + c + 1) % m], ring[(s + c) % m], p);
+      ring.Replace(s, c, p);
+    }
+    return true;
+  }
+
+  // Build's joining of points[from] on, every side tested for each point and
+  // the hull copied: the form the ring's must agree with.
+  void JoinEachPlainly(const std::vector<int>& points, size_t from, std::vector<int> hull) {
     std::vector<char> sees;
     std::vector<int> next;
-    for (size_t i = k + 1; i < n; ++i) {
+    for (size_t i = from; i < points.size(); ++i) {
       const int p = points[i];
       const size_t m = hull.size();
       sees.assign(m, 0);
@@ -1283,7 +1409,6 @@ public:
       for (size_t h = (s + c) % m; h != s; h = h + 1 < m ? h + 1 : 0) next.push_back(hull[h]);
       hull.swap(next);
     }
-    return true;
   }
 
   // Delaunay flips: segments forced in later then cross few edges. False when
@@ -1330,7 +1455,7 @@ public:
           std::min(P(x).y, P(y).y) > y1)
         continue;
       if (x == a || x == b || y == a || y == b || !Crosses(a, b, x, y)) continue;
-      if ((*m_edges.Find(key))[1] < 0 || m_locked.count(key)) return false;
+      if ((*m_edges.Find(key))[1] < 0 || m_locked.Find(key)) return false;
       crossing.push_back(key);
     }
     const long budget = 16 * static_cast<long>(crossing.size() * crossing.size()) + 64;
@@ -1354,6 +1479,57 @@ public:
   const std::vector<std::array<int, 3>>& Triangles() const { return m_triangles; }
 
 private:
+  // Build's hull, counter-clockwise, in a circular buffer: starting it
+  // elsewhere or swapping a run for one point leaves the rest in place.
+  class Ring {
+  public:
+    explicit Ring(const std::vector<int>& points) : m_size(points.size()) {
+      size_t slots = 16;
+      while (slots < 2 * points.size()) slots *= 2;
+      m_slots.resize(slots);
+      std::copy(points.begin(), points.end(), m_slots.begin());
+    }
+    size_t Size() const { return m_size; }
+    int operator[](size_t h) const { return m_slots[(m_start + h) & (m_slots.size() - 1)]; }
+    // Becomes hull[s], p, hull[s + c], ..., hull[s - 1] (hull[s] and p
+    // alone when c covers the hull).
+    void Replace(size_t s, size_t c, int p) {
+      const size_t m = m_size;
+      const int first = (*this)[s];
+      if (c >= m) {
+        m_slots[m_start] = first;
+        m_slots[(m_start + 1) & (m_slots.size() - 1)] = p;
+        m_size = 2;
+        return;
+      }
+      while (m + s + 2 > m_slots.size()) Grow();
+      const size_t mask = m_slots.size() - 1;
+      // The kept run hull[s + c] .. hull[s - 1] is made to lie in a row
+      // (hull[0] .. hull[s - 1] copied after hull[m - 1] when it runs over
+      // the end); hull[s] and p go in the two slots before it.
+      size_t tail = m_start + s;  // one past the run
+      if (s + c <= m) {
+        for (size_t h = 0; h < s; ++h) m_slots[(m_start + m + h) & mask] = m_slots[(m_start + h) & mask];
+        tail = m_start + m + s;
+      }
+      const size_t kept = m - c;
+      m_start = (tail - kept - 2) & mask;
+      m_slots[m_start] = first;
+      m_slots[(m_start + 1) & mask] = p;
+      m_size = kept + 2;
+    }
+
+  private:
+    void Grow() {
+      std::vector<int> slots(2 * m_slots.size());
+      for (size_t h = 0; h < m_size; ++h) slots[h] = (*this)[h];
+      m_slots.swap(slots);
+      m_start = 0;
+    }
+    std::vector<int> m_slots;  // a power of two long
+    size_t m_start = 0, m_size;
+  };
+
   using Edge = std::pair<int, int>;
   const CVector2& P(int v) const { return m_positions[v]; }
   static Edge Key(int a, int b) { return std::minmax(a, b); }
@@ -1381,7 +1557,7 @@ private:
     for (Linked& l : m_linked)
       for (int k = 0; k < 3; ++k)
         if (l.across[k] >= 0) l.across[k] = Corner(l.across[k], SideOf(m_linked[l.across[k]], l.v[k], l.v[k + 1]));
-    std::vector<Stacked> stack;
+    GrowingBuffer<Stacked> stack;
     stack.reserve(4 * static_cast<size_t>(n));
     for (const auto& [key, unused] : Ordered()) {
       const EdgeOwnerTable::Owners& owners = *m_edges.Find(key);
@@ -1402,14 +1578,15 @@ private:
       const int ca = held.first[c & 3] ? c : across, cb = ca == c ? across : c;
       const Linked& first = m_linked[ca >> 2];
       const int q = m_linked[cb >> 2].v[kOpposite[cb & 3]];
-      if (!(InCircle(P(first.v[0]), P(first.v[1]), P(first.v[2]), P(q)) > 0)) continue;
+      if (!(InCircleWide(P(first.v[0]), P(first.v[1]), P(first.v[2]), P(q)) > 0)) continue;
       const int p = first.v[kOpposite[ca & 3]];
       // Convex(p, q, x, y), keeping the sides of p-q that x and y lie on.
-      const double xSide = Orient(P(p), P(q), P(x)), ySide = Orient(P(p), P(q), P(y));
-      if (!(xSide * ySide < 0 && Orient(P(x), P(y), P(p)) * Orient(P(x), P(y), P(q)) < 0)) continue;
-      Stacked sides[4];
-      FlipLinked(ca, cb, x, y, p, q, xSide > 0, ySide > 0, sides);
-      for (int o : {0, 2, 1, 3}) stack.push_back(sides[o]);
+      double xSide, ySide, pSide, qSide;
+      OrientPair(P(p), P(q), P(x), P(y), &xSide, &ySide);
+      if (!(xSide * ySide < 0)) continue;
+      OrientPair(P(x), P(y), P(p), P(q), &pSide, &qSide);
+      if (!(pSide * qSide < 0)) continue;
+      FlipLinked(ca, cb, x, y, p, q, xSide > 0, ySide > 0, stack.Extend(4));
     }
     for (int t = 0; t < n; ++t) m_triangles[t] = {m_linked[t].v[0], m_linked[t].v[1], m_linked[t].v[2]};
     m_linksLive = true;
@@ -1496,9 +1673,50 @@ private:
 
   // FlipDirect on the links: the triangle of side ca (listed first on x-y)
   // becomes (p, q, x), that of cb (p, q, y), counter-clockwise as
-  // `xLeft`/`yLeft` (x, y left of p -> q) say. `sides` gets the new sides
-  // x-p, y-p, x-q, y-q.
-  void FlipLinked(int ca, int cb, int x, int y, int p, int q, bool xLeft, bool yLeft, Stacked sides[4]) {
+  // `xLeft`/`yLeft` (x, y left of p -> q) say. `pushed` gets the new sides
+  // x-p, x-q, y-p, y-q, the order in which they are stacked.
+  void FlipLinked(int ca, int cb, int x, int y, int p, int q, bool xLeft, bool yLeft, Stacked pushed[4]) {
+    const int a = ca >> 2, b = cb >> 2;
+    Linked &A = m_linked[a], &B = m_linked[b];
+    const int a1 = Next(ca & 3), a2 = Next(a1), b1 = Next(cb & 3), b2 = Next(b1);
+    const bool ya = A.v[a1] == y, yb = B.v[b1] == y;
+    const int xp = ya ? A.across[a2] : A.across[a1], yp = ya ? A.across[a1] : A.across[a2];
+    const int xq = yb ? B.across[b2] : B.across[b1], yq = yb ? B.across[b1] : B.across[b2];
+    if ((xp | yp | xq | yq) < 0) {
+      Stacked sides[4];
+      FlipLinkedAtHull(ca, cb, x, y, p, q, xLeft, yLeft, sides);
+      pushed[0] = sides[0], pushed[1] = sides[2], pushed[2] = sides[1], pushed[3] = sides[3];
+      return;
+    }
+    // Inside the hull every outer side keeps a triangle across: the table
+    // loses x-y and gains p-q, and the steps below are those of the form
+    // that follows, with its side numbers worked out.
+    m_changes.push_back(Code({x, y}) | kErased);
+    A.v = xLeft ? std::array<int, 4>{p, q, x, p} : std::array<int, 4>{p, x, q, p};
+    B.v = yLeft ? std::array<int, 4>{p, q, y, p} : std::array<int, 4>{p, y, q, p};
+    m_around[x] = a, m_around[p] = a, m_around[q] = a, m_around[y] = b;
+    const int flippedA = xLeft ? 0 : 2, flippedB = yLeft ? 0 : 2;
+    A.across[flippedA] = Corner(b, flippedB), A.first[flippedA] = true;
+    B.across[flippedB] = Corner(a, flippedA), B.first[flippedB] = false;
+    const auto link = [&](Linked& l, int t, int k, int across, Stacked& side) {
+      side = {{l.v[k], l.v[k + 1]}, Corner(t, k)};
+      l.across[k] = across;
+      l.first[k] = false;
+      Linked& other = m_linked[across >> 2];
+      other.across[across & 3] = Corner(t, k);
+      other.first[across & 3] = true;
+    };
+    link(A, a, 2 - flippedA, xp, pushed[0]);
+    link(B, b, 2 - flippedB, yp, pushed[2]);
+    link(A, a, 1, xq, pushed[1]);
+    link(B, b, 1, yq, pushed[3]);
+    m_changes.push_back(Code(Key(p, q)));
+  }
+
+  // FlipLinked where an outer side lies on the hull: such sides leave the
+  // table with their old triangle and enter it with the new one. `sides`
+  // gets the new sides x-p, y-p, x-q, y-q.
+  void FlipLinkedAtHull(int ca, int cb, int x, int y, int p, int q, bool xLeft, bool yLeft, Stacked sides[4]) {
     const int a = ca >> 2, b = cb >> 2;
     Linked &A = m_linked[a], &B = m_linked[b];
     // The side across each outer side, numbered as `sides`: in each old
@@ -1554,7 +1772,7 @@ private:
   }
 
   bool Lock(int a, int b) {
-    m_locked.insert(Key(a, b));
+    m_locked.Insert(Key(a, b), {-1, -1});
     return true;
   }
 
@@ -1570,6 +1788,61 @@ private:
     const double cx = static_cast<double>(c.x) - d.x, cy = static_cast<double>(c.y) - d.y;
     return (ax * ax + ay * ay) * (bx * cy - cx * by) - (bx * bx + by * by) * (ax * cy - cx * ay) +
            (cx * cx + cy * cy) * (ax * by - bx * ay);
+  }
+
+#if defined(__SSE2__)
+  // A point as the pair (x, y) of doubles (widening a float is exact).
+  static __m128d Wide(const CVector2& p) {
+    return _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&p))));
+  }
+#endif
+
+  // InCircle's value, bit for bit, two lanes at a time: every lane performs
+  // one of InCircle's double operations on the same operands, and IEEE
+  // addition and multiplication give the same result whichever operand
+  // comes first, so each term, and the sum, round exactly as there (no
+  // fused multiply-add is used). The linked flips make millions of these
+  // tests; the plain flips keep the scalar form, and the two must agree.
+  static double InCircleWide(const CVector2& a, const CVector2& b, const CVector2& c, const CVector2& d) {
+#if defined(__SSE2__)
+    const __m128d wd = Wide(d);
+    const __m128d A = _mm_sub_pd(Wide(a), wd), B = _mm_sub_pd(Wide(b), wd), C = _mm_sub_pd(Wide(c), wd);
+    const __m128d xs = _mm_unpacklo_pd(A, B), ys = _mm_unpackhi_pd(A, B);  // (ax, bx), (ay, by)
+    // (ax * ax + ay * ay, bx * bx + by * by) and cx * cx + cy * cy.
+    const __m128d lengths = _mm_add_pd(_mm_mul_pd(xs, xs), _mm_mul_pd(ys, ys));
+    const __m128d cc = _mm_mul_pd(C, C);
+    const __m128d lc = _mm_add_sd(cc, _mm_unpackhi_pd(cc, cc));
+    // (bx * cy - cx * by, ax * cy - cx * ay).
+    const __m128d ysSwapped = _mm_shuffle_pd(ys, ys, 1);  // (by, ay)
+    const __m128d dets = _mm_sub_pd(_mm_mul_pd(_mm_shuffle_pd(xs, xs, 1), _mm_unpackhi_pd(C, C)),
+                                    _mm_mul_pd(_mm_unpacklo_pd(C, C), ysSwapped));
+    // ax * by - bx * ay.
+    const __m128d cross = _mm_mul_pd(xs, ysSwapped);
+    const __m128d d3 = _mm_sub_sd(cross, _mm_unpackhi_pd(cross, cross));
+    const __m128d terms = _mm_mul_pd(lengths, dets);
+    const __m128d first = _mm_sub_sd(terms, _mm_unpackhi_pd(terms, terms));
+    return _mm_cvtsd_f64(_mm_add_sd(first, _mm_mul_sd(lc, d3)));
+#else
+    return InCircle(a, b, c, d);
+#endif
+  }
+
+  // Orient(a, b, c) and Orient(a, b, d), bit for bit (each lane makes
+  // Orient's operations on its operands, in its order).
+  static void OrientPair(const CVector2& a, const CVector2& b, const CVector2& c, const CVector2& d, double* cSide,
+                         double* dSide) {
+#if defined(__SSE2__)
+    const __m128d wa = Wide(a);
+    const __m128d u = _mm_sub_pd(Wide(b), wa);
+    const __m128d vc = _mm_sub_pd(Wide(c), wa), vd = _mm_sub_pd(Wide(d), wa);
+    const __m128d sides = _mm_sub_pd(_mm_mul_pd(_mm_unpacklo_pd(u, u), _mm_unpackhi_pd(vc, vd)),
+                                     _mm_mul_pd(_mm_unpackhi_pd(u, u), _mm_unpacklo_pd(vc, vd)));
+    *cSide = _mm_cvtsd_f64(sides);
+    *dSide = _mm_cvtsd_f64(_mm_unpackhi_pd(sides, sides));
+#else
+    *cSide = Orient(a, b, c);
+    *dSide = Orient(a, b, d);
+#endif
   }
 
   bool Crosses(int a, int b, int x, int y) const {
@@ -1702,11 +1975,15 @@ private:
   // The edges once more in a hash map: the order in which the repair visits
   // them is this map's, which follows every insertion and erasure made.
   // Those are logged and replayed only when the order is read.
-  std::unordered_map<Edge, char, EdgeHash> m_order;
-  std::vector<uint64_t> m_changes;  // edge codes, kErased for an erasure
+  // Declared before the map: its nodes go back to the pool when it goes.
+  NodePool m_orderNodes;
+  using OrderMap =
+      std::unordered_map<Edge, char, EdgeHash, std::equal_to<Edge>, PoolAllocator<std::pair<const Edge, char>>>;
+  OrderMap m_order{OrderMap::allocator_type(&m_orderNodes)};
+  GrowingBuffer<uint64_t> m_changes;  // edge codes, kErased for an erasure
   static constexpr uint64_t kErased = 1ull << 63;
   static uint64_t Code(const Edge& e) { return EdgeCode(e); }
-  const std::unordered_map<Edge, char, EdgeHash>& Ordered() {
+  const OrderMap& Ordered() {
     for (uint64_t change : m_changes) {
       const Edge key(static_cast<int>((change & ~kErased) >> 32), static_cast<int>(change & 0xFFFFFFFFu));
       if (change & kErased) m_order.erase(key);
@@ -1715,7 +1992,7 @@ private:
     m_changes.clear();
     return m_order;
   }
-  std::unordered_set<Edge, EdgeHash> m_locked;                     // segments forced in
+  EdgeOwnerTable m_locked{0};  // segments forced in (owners unused)
   // MakeDelaunayLinked's triangles, and a triangle at each vertex, kept in
   // place of the edge table until a segment is forced by flips.
   std::vector<Linked> m_linked;

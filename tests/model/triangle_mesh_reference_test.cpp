@@ -152,6 +152,62 @@ TEST(TriangleMeshReference, HullRepairOfFramelessStrokesGivesThePlainFormsTriang
   }
 }
 
+// Points on shared circles (rings of lattice points at equal distances from
+// a centre, every four of a ring on one circle), a loose cloud and crossing
+// strokes, from tiny to huge scales: the repair's in-circle tests meet exact
+// zeros and values near the ends of the double range, and the direct flips
+// must decide each of them as the plain ones do.
+TEST(TriangleMeshReference, HullRepairOfRingsAndCloudsGivesThePlainFormsTriangles) {
+  // Lattice points at squared distance 325 from the centre (twelve of them
+  // up to sign) and 25 (the 3-4-5 ones).
+  const int ring[][2] = {{1, 18}, {6, 17}, {10, 15}, {15, 10}, {17, 6}, {18, 1}, {3, 4}, {4, 3}, {5, 0}, {0, 5}};
+  for (float scale : {1e-30f, 1e-3f, 1.0f, 7.3f, 1e6f, 1e30f})
+    for (unsigned seed = 1; seed <= 5; ++seed) {
+      Drawing d;
+      std::mt19937 rng(seed);
+      std::uniform_int_distribution<int> centre(-3, 3), sign(0, 1);
+      std::uniform_real_distribution<float> loose(-30, 30);
+      for (int c = 0; c < 3; ++c) {
+        const int cx = 20 * centre(rng), cy = 20 * centre(rng);
+        for (const auto& p : ring)
+          for (int s = 0; s < 4; ++s)
+            d.Add()->AddPoint(CVector2(scale * static_cast<float>(cx + (s & 1 ? -p[0] : p[0])),
+                                       scale * static_cast<float>(cy + (s & 2 ? -p[1] : p[1]))));
+      }
+      for (int k = 0; k < 40; ++k) d.Add()->AddPoint(CVector2(scale * loose(rng) * 3, scale * loose(rng) * 3));
+      for (unsigned c = 0; c < 4 + seed; ++c) {
+        CFeatureLine* line = d.Add(c % 4 == 3);
+        const CVector2 start(scale * loose(rng) * 3, scale * loose(rng) * 3);
+        const float dx = loose(rng), dy = loose(rng);
+        for (int k = 0; k < 5; ++k) line->AddPoint(CVector2(start.x + scale * dx * k, start.y + scale * dy * k));
+      }
+      const std::vector<int> triangles[2] = {Triangles(d, CTriangleMesh::ScanMode::Indexed),
+                                             Triangles(d, CTriangleMesh::ScanMode::Linear)};
+      EXPECT_EQ(triangles[0], triangles[1]) << "scale " << scale << ", seed " << seed;
+    }
+}
+
+// Long strokes over a dense cloud, with no frame: few of their segments are
+// edges after the Delaunay flips, so each is forced in by flips that read
+// the edge order after hundreds of thousands of changes, erasures among
+// them, and later segments meet those forced before.
+TEST(TriangleMeshReference, HullRepairForcingLongStrokesGivesThePlainFormsTriangles) {
+  for (unsigned seed = 1; seed <= 4; ++seed) {
+    Drawing d;
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<float> x(0, 400), y(0, 300);
+    for (int k = 0; k < 900; ++k) d.Add()->AddPoint(CVector2(x(rng), y(rng)));
+    for (int c = 0; c < 12; ++c) {
+      CFeatureLine* line = d.Add(c % 4 == 3);
+      for (int k = 0; k < 3; ++k) line->AddPoint(CVector2(x(rng), y(rng)));
+    }
+    const std::vector<int> triangles[2] = {Triangles(d, CTriangleMesh::ScanMode::Indexed),
+                                           Triangles(d, CTriangleMesh::ScanMode::Linear)};
+    EXPECT_EQ(triangles[0], triangles[1]) << "seed " << seed;
+    EXPECT_GT(triangles[0].size(), 3u * 1700) << "seed " << seed;
+  }
+}
+
 // Takes the render mesh's triangle indices into a hash.
 class HashingReceiver : public CMeshReceiver {
  public:
