@@ -497,7 +497,7 @@ DWORD CMedianCutQuantizer::SortByCell() {
     counts[cell] = start;
     start += n;
   }
-  if (m_colors.size() < m_pixelCount) m_colors.resize(m_pixelCount);
+  if (m_colors.size() < m_pixelCount) m_colors.resize(m_pixelCount), m_scratch.resize(m_pixelCount);
   DWORD* colors = m_colors.data();
   p = m_pixels;
   i = 0;
@@ -582,69 +582,23 @@ struct ChannelRanges {
 };
 
 // Moves the colours at or below `split` in the channel at bit `shift` to
-// the front and returns where the rest start, taking the ranges of both
-// sides as each colour is classified, so that the colours are read once.
-// Colours pass from either end, as in a Hoare partition; the ranges stay in
-// registers.
-DWORD* PartitionWithRanges(DWORD* first, DWORD* last, int shift, DWORD split, ChannelRanges& lows, ChannelRanges& highs) {
-  auto isLow = [shift, split](DWORD c) { return (c >> shift & 0xFF) <= split; };
-#if defined(__SSE2__)
-  __m128i lowLeast = _mm_set1_epi8(static_cast<char>(0xFF)), lowMost = _mm_setzero_si128();
-  __m128i highLeast = lowLeast, highMost = lowMost;
-  auto widenLow = [&](DWORD c) {
-    const __m128i v = _mm_cvtsi32_si128(static_cast<int>(c));
-    lowLeast = _mm_min_epu8(lowLeast, v), lowMost = _mm_max_epu8(lowMost, v);
-  };
-  auto widenHigh = [&](DWORD c) {
-    const __m128i v = _mm_cvtsi32_si128(static_cast<int>(c));
-    highLeast = _mm_min_epu8(highLeast, v), highMost = _mm_max_epu8(highMost, v);
-  };
-  auto finish = [&] {
-    lows.least = static_cast<DWORD>(_mm_cvtsi128_si32(lowLeast)), lows.most = static_cast<DWORD>(_mm_cvtsi128_si32(lowMost));
-    highs.least = static_cast<DWORD>(_mm_cvtsi128_si32(highLeast)), highs.most = static_cast<DWORD>(_mm_cvtsi128_si32(highMost));
-  };
-#else
-  DWORD lowLeast = 0xFFFFFFFFu, lowMost = 0, highLeast = 0xFFFFFFFFu, highMost = 0;
-  auto widenLow = [&](DWORD c) { lowLeast = LeastBytes(lowLeast, c), lowMost = MostBytes(lowMost, c); };
-  auto widenHigh = [&](DWORD c) { highLeast = LeastBytes(highLeast, c), highMost = MostBytes(highMost, c); };
-  auto finish = [&] {
-    lows.least = lowLeast, lows.most = lowMost;
-    highs.least = highLeast, highs.most = highMost;
-  };
-#endif
-  // Until the first exchange the scans watch for each other.
-  for (;; ++first) {
-    if (first == last) {
-      finish();
-      return first;
-    }
-    if (!isLow(*first)) break;
-    widenLow(*first);
+// the front and returns how many there are. Each colour is written at both
+// ends of the part of `scratch` not yet settled and settles at the end its
+// side grows from, so that no branch depends on the colours (they come in
+// short runs of one side, which a branch would mispredict at every turn).
+DWORD Partition(DWORD* colors, DWORD n, int shift, DWORD split, DWORD* scratch) {
+  const DWORD mask = 0xFFu << shift, bound = split << shift;
+  DWORD low = 0, high = n;
+  for (DWORD i = 0; i < n; ++i) {
+    const DWORD c = colors[i];
+    const DWORD isLow = (c & mask) <= bound;
+    scratch[low] = c;
+    scratch[high - 1] = c;
+    low += isLow;
+    high -= isLow ^ 1;
   }
-  for (;;) {
-    --last;
-    if (first == last) {
-      widenHigh(*first);
-      finish();
-      return first;
-    }
-    if (isLow(*last)) break;
-    widenHigh(*last);
-  }
-  // From then on the colours exchanged stop them: the high one at `last`
-  // ends a scan from the front, the low one before `first` a scan from the
-  // back, which then has crossed it.
-  for (;;) {
-    widenLow(*last);
-    widenHigh(*first);
-    std::swap(*first, *last);
-    for (++first; isLow(*first); ++first) widenLow(*first);
-    if (first == last) break;
-    for (--last; !isLow(*last); --last) widenHigh(*last);
-    if (last < first) break;
-  }
-  finish();
-  return first;
+  std::memcpy(colors, scratch, sizeof(DWORD) * n);
+  return low;
 }
 
 // The sums of each channel over a run of colours.
@@ -709,7 +663,9 @@ void CMedianCutQuantizer::SplitBox(std::unique_ptr<CColorBox> box) {
     } else {
       ChannelRanges low, high;
       DWORD* begin = colors + piece.first;
-      const DWORD front = static_cast<DWORD>(PartitionWithRanges(begin, begin + piece.count, shift, split, low, high) - begin);
+      const DWORD front = Partition(begin, piece.count, shift, split, m_scratch.data());
+      RangesOf(begin, front, &low.least, &low.most);
+      RangesOf(begin + front, piece.count - front, &high.least, &high.most);
       m_pieces.push_back({piece.first, front, low.least, low.most});
       m_highPieces.push_back({piece.first + front, piece.count - front, high.least, high.most});
       lows.Widen(low.least, low.most), highs.Widen(high.least, high.most);

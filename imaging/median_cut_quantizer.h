@@ -65,7 +65,7 @@ private:
   // cell, and the pieces of the boxes (only the boxes' runs of it are the
   // current frame's; unused while the frame is one unsplit box, which lists
   // its colours from the pixels).
-  std::vector<DWORD> m_colors;
+  std::vector<DWORD> m_colors, m_scratch;
   std::vector<DWORD> m_cellCounts;
   std::vector<CColorPiece> m_pieces, m_highPieces;
   std::unique_ptr<CNearestColorFinder> m_nearest;
