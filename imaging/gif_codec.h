@@ -100,6 +100,7 @@ private:
   // of narrow pixels.
   std::array<LONG, kHashSize> m_hash{};
   std::vector<DWORD> m_strings;
+  DWORD m_filling = 0;  // which filling of the second table is current
   std::vector<WORD> m_stringCodes;
   std::vector<DWORD> m_unplaced;
   std::vector<WORD> m_lzwCodes;

@@ -128,9 +128,14 @@ namespace {
 // string.
 constexpr int kStringBits = 14;
 constexpr DWORD kStringSlots = 1u << kStringBits, kStringMask = kStringSlots - 1, kRoots = 256;
+// An entry is the string's prefix's number and last colour, plus one (23
+// bits), under the number of the table's filling it belongs to: a clear
+// moves to the next number, and the entries of earlier ones read as empty.
+constexpr int kFillingShift = 23;
+constexpr DWORD kFillings = 1u << (32 - kFillingShift);
 // A slot the string of key 0 held before the first table lost it: never
 // the string's again (its number must not come back), and passed over.
-constexpr DWORD kGone = 0xFFFFFFFFu;
+constexpr DWORD kGone = (1u << kFillingShift) - 1;
 
 DWORD SlotOf(DWORD entry) { return entry * 0x9E3779B1u >> (32 - kStringBits); }
 
@@ -138,7 +143,10 @@ DWORD SlotOf(DWORD entry) { return entry * 0x9E3779B1u >> (32 - kStringBits); }
 
 void CPicImageGIF::ClearHash() {
   m_hash.fill(-1);
-  std::fill(m_strings.begin(), m_strings.end(), 0u);
+  if (++m_filling == kFillings) {
+    m_filling = 1;
+    std::fill(m_strings.begin(), m_strings.end(), 0u);
+  }
 }
 
 // Strings are found in the second table. The first table keeps its probe
@@ -242,6 +250,7 @@ void CPicImageGIF::CompressLzw(CPicFile* file, const CPicImage& image, int initB
 
   const WORD bpp = image.GetBpp();
   if (bpp != 8) m_lzwRow.resize(width);
+  DWORD filling = m_filling << kFillingShift;
   DWORD string = 0;  // the current string's number
   bool started = false;
   for (DWORD y = 0; y < height && width > 0; ++y) {
@@ -262,17 +271,16 @@ void CPicImageGIF::CompressLzw(CPicFile* file, const CPicImage& image, int initB
         // decides, once every string made so far is in it.
         for (size_t i = 0; i < unplacedCount; ++i) place(static_cast<LONG>(unplaced[i]));
         unplacedCount = 0;
-        if (zeroLost) strings[zeroSlot] = kGone, zeroLost = false;
+        if (zeroLost) strings[zeroSlot] = kGone | filling, zeroLost = false;
       }
-      // A string's entry: its prefix's number and last colour, plus one.
-      const DWORD wanted = (string << 8 | c) + 1;
-      DWORD slot = SlotOf(wanted);
+      const DWORD content = (string << 8 | c) + 1, wanted = content | filling;
+      DWORD slot = SlotOf(content);
       DWORD entry = strings[slot];
       if (entry == wanted) {
         string = kRoots + slot;
         continue;
       }
-      while (entry != 0 && entry != wanted) {
+      while (entry != wanted && (entry & ~kGone) == filling) {
         slot = (slot + 1) & kStringMask;
         entry = strings[slot];
       }
@@ -291,6 +299,7 @@ void CPicImageGIF::CompressLzw(CPicFile* file, const CPicImage& image, int initB
         unplaced[unplacedCount++] = key;
       } else {
         ClearHash();
+        filling = m_filling << kFillingShift;
         unplacedCount = 0;
         zeroLost = false;
         freeCode = clearCode + 2;
