@@ -61,10 +61,10 @@ private:
   DWORD m_pixelCount = 0;
   // Working memory kept from frame to frame: a quantiser may serve a whole
   // animation, AddPixels starting each frame afresh.
-  // The frame's colours sorted by cell of the cube, the colours' count per
-  // cell, and the pieces of the boxes (only the boxes' runs of it are the
-  // current frame's; unused while the frame is one unsplit box, which lists
-  // its colours from the pixels).
+  // The frame's colours sorted by cell of the cube and room to partition
+  // them, the colours' count per cell, and the pieces of the boxes (only
+  // the boxes' runs of it are the current frame's; unused while the frame
+  // is one unsplit box, which lists its colours from the pixels).
   std::vector<DWORD> m_colors, m_scratch;
   std::vector<DWORD> m_cellCounts;
   std::vector<CColorPiece> m_pieces, m_highPieces;
