@@ -93,10 +93,17 @@ private:
   std::array<BYTE, kReadAhead + 1> m_readBuffer{};
   int m_readPos = kReadAhead + 1, m_readFill = 0;
 
-  // LZW encoder state: the string table (keys, or -1 for an empty slot, and
-  // codes), the packed codes of a frame and one frame row of narrow pixels.
+  // LZW encoder state: the string table as files have it (keys, or -1 for
+  // an empty slot), which decides where strings go; a second table that
+  // finds a string's code in about one look; the strings not yet placed in
+  // the first; a row's codes, the packed codes of a frame and one frame row
+  // of narrow pixels.
   std::array<LONG, kHashSize> m_hash{};
-  std::array<WORD, kHashSize> m_codes{};
+  std::vector<DWORD> m_strings;
+  DWORD m_filling = 0;  // which filling of the second table is current
+  std::vector<WORD> m_stringCodes;
+  std::vector<DWORD> m_unplaced;
+  std::vector<WORD> m_lzwCodes;
   std::vector<BYTE> m_lzwBytes;
   std::vector<BYTE> m_lzwRow;
 };

@@ -2,6 +2,7 @@
 // data in 254-byte packets, the multi-page encoder and the mosaic that carries
 // a true-colour picture as tiles of 8-bit frames.
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "imaging/gif_codec.h"
@@ -117,17 +118,59 @@ void CPicImageGIF::WriteImageBlock(CPicFile* file, const CPicImage& image, bool 
 
 // --- LZW compression ---
 
-void CPicImageGIF::ClearHash() { m_hash.fill(-1); }
+namespace {
 
+// The second table: 2^14 slots. A string there is known by its slot (a
+// single colour by the colour itself, below 256), and its slot is a hash
+// of its prefix's number and last colour, then the next slots in turn: a
+// string found in its first slot gives the next string's slot without
+// waiting for the slot to be read, only for the check that it holds the
+// string.
+constexpr int kStringBits = 14;
+constexpr DWORD kStringSlots = 1u << kStringBits, kStringMask = kStringSlots - 1, kRoots = 256;
+// An entry is the string's prefix's number and last colour, plus one (23
+// bits), under the number of the table's filling it belongs to: a clear
+// moves to the next number, and the entries of earlier ones read as empty.
+constexpr int kFillingShift = 23;
+constexpr DWORD kFillings = 1u << (32 - kFillingShift);
+// A slot the string of key 0 held before the first table lost it: never
+// the string's again (its number must not come back), and passed over.
+constexpr DWORD kGone = (1u << kFillingShift) - 1;
+
+DWORD SlotOf(DWORD entry) { return entry * 0x9E3779B1u >> (32 - kStringBits); }
+
+}  // namespace
+
+void CPicImageGIF::ClearHash() {
+  m_hash.fill(-1);
+  if (++m_filling == kFillings) {
+    m_filling = 1;
+    std::fill(m_strings.begin(), m_strings.end(), 0u);
+  }
+}
+
+// Strings are found in the second table. The first table keeps its probe
+// order for one thing only: its search stops at the entry of colour 0
+// after prefix 0 (key 0) when past the first slot, and the new string
+// takes that slot, so the string "0 0" is lost from the table and written
+// files depend on when. Strings go into the first table in order when the
+// key 0 is looked up (or never, if the table fills first); every other key
+// is found there exactly when it is in the second, since the slots a
+// search passes are never emptied and never become key 0.
 void CPicImageGIF::CompressLzw(CPicFile* file, const CPicImage& image, int initBits) {
   const DWORD width = image.GetWidth(), height = image.GetHeight();
-  // The codes are packed into memory and cut into packets row by row, once
-  // a good many packets are full. A row makes at most two codes a pixel (a
-  // string's code and a clear after it) of at most 12 bits; the last code's
-  // store needs two bytes of room.
+  // A row's codes are listed with their widths (code in the low 12 bits,
+  // width above), then packed into memory, and cut into packets once a good
+  // many are full. A row makes at most two codes a pixel (a string's code
+  // and a clear after it) of at most 12 bits; a store of the packed bits
+  // needs eight bytes of room.
   constexpr size_t kBatchBytes = 256 * kPacketBytes;
   const size_t capacity = kBatchBytes + 3 * static_cast<size_t>(width) + 16;
   if (m_lzwBytes.size() < capacity) m_lzwBytes.resize(capacity);
+  if (m_lzwCodes.size() < 2 * static_cast<size_t>(width) + 4) m_lzwCodes.resize(2 * static_cast<size_t>(width) + 4);
+  if (m_strings.size() != kStringSlots) m_strings.assign(kStringSlots, 0);
+  if (m_stringCodes.size() != kStringSlots) m_stringCodes.assign(kStringSlots, 0);
+  if (m_unplaced.size() < static_cast<size_t>(kMaxCodes)) m_unplaced.resize(kMaxCodes);
   BYTE* const buffer = m_lzwBytes.data();
   BYTE* out = buffer;
   // Writes the whole packets held (all the bytes at the end) and keeps the rest.
@@ -144,22 +187,27 @@ void CPicImageGIF::CompressLzw(CPicFile* file, const CPicImage& image, int initB
     std::memmove(buffer, data, left);
     out = buffer + left;
   };
-  DWORD accumulator = 0;
+  WORD* const codes = m_lzwCodes.data();
+  size_t codeCount = 0;
+  uint64_t accumulator = 0;
   int accumulated = 0;
+  auto pack = [&] {
+    for (size_t i = 0; i < codeCount; ++i) {
+      accumulator |= static_cast<uint64_t>(codes[i] & 0xFFF) << accumulated;
+      accumulated += codes[i] >> 12;
+      std::memcpy(out, &accumulator, sizeof accumulator);
+      out += accumulated >> 3;
+      accumulator >>= accumulated & ~7;
+      accumulated &= 7;
+    }
+    codeCount = 0;
+  };
   int codeWidth = initBits, maxCode = MaxCode(codeWidth);
   const int clearCode = 1 << (initBits - 1), endCode = clearCode + 1;
   int freeCode = clearCode + 2;
   bool clearFlag = false;
-  // A code fills the accumulator to at most 19 bits: its two low bytes are
-  // stored and the whole ones among them kept.
   auto output = [&](int code) {
-    accumulator |= static_cast<DWORD>(code) << accumulated;
-    accumulated += codeWidth;
-    out[0] = static_cast<BYTE>(accumulator);
-    out[1] = static_cast<BYTE>(accumulator >> 8);
-    out += accumulated >> 3;
-    accumulator >>= accumulated & ~7;
-    accumulated &= 7;
+    codes[codeCount++] = static_cast<WORD>(code | codeWidth << 12);
     if (freeCode > maxCode || clearFlag) {
       if (clearFlag) {
         codeWidth = initBits;
@@ -171,14 +219,40 @@ void CPicImageGIF::CompressLzw(CPicFile* file, const CPicImage& image, int initB
       }
     }
   };
+
+  LONG* const hash = m_hash.data();
+  DWORD* const strings = m_strings.data();
+  WORD* const stringCodes = m_stringCodes.data();
+  DWORD* const unplaced = m_unplaced.data();
+  size_t unplacedCount = 0;
+  // Where the second table has the string of key 0, and whether the first
+  // table has lost it since.
+  DWORD zeroSlot = 0;
+  bool zeroLost = false;
+  // The first table's search for a key it lacks, and the new string put
+  // where the search stopped.
+  auto place = [&](LONG key) {
+    int slot = static_cast<int>(key >> 12 << 4 ^ (key & 0xFFF));
+    LONG entry = hash[slot];
+    if (entry >= 0) {
+      const int step = slot == 0 ? 1 : kHashSize - slot;
+      do {
+        slot -= step;
+        if (slot < 0) slot += kHashSize;
+        entry = hash[slot];
+      } while (entry > 0);
+    }
+    if (entry == 0) zeroLost = true;
+    hash[slot] = key;
+  };
   ClearHash();
   output(clearCode);
 
-  LONG* const hash = m_hash.data();
-  WORD* const codes = m_codes.data();
   const WORD bpp = image.GetBpp();
   if (bpp != 8) m_lzwRow.resize(width);
-  int prefix = -1;
+  DWORD filling = m_filling << kFillingShift;
+  DWORD string = 0;  // the current string's number
+  bool started = false;
   for (DWORD y = 0; y < height && width > 0; ++y) {
     const BYTE* row = image.GetBits() + static_cast<size_t>(height - 1 - y) * image.GetRowBytes();
     if (bpp != 8) {
@@ -189,48 +263,56 @@ void CPicImageGIF::CompressLzw(CPicFile* file, const CPicImage& image, int initB
       row = m_lzwRow.data();
     }
     DWORD x = 0;
-    if (prefix < 0) prefix = row[x++];
+    if (!started) string = row[x++], started = true;
     for (; x < width; ++x) {
-      const int c = row[x];
-      // A table search that meets the entry of colour 0 after prefix 0 (key
-      // 0) past the first slot stops there, and the new string takes that
-      // slot: written files depend on it.
-      const LONG key = (static_cast<LONG>(c) << 12) + prefix;
-      int slot = (c << 4) ^ prefix;
-      LONG entry = hash[slot];
-      if (entry == key) {
-        prefix = codes[slot];
+      const DWORD c = row[x];
+      if ((c | string) == 0) {
+        // Colour 0 after the string of colour 0, key 0: the first table
+        // decides, once every string made so far is in it.
+        for (size_t i = 0; i < unplacedCount; ++i) place(static_cast<LONG>(unplaced[i]));
+        unplacedCount = 0;
+        if (zeroLost) strings[zeroSlot] = kGone | filling, zeroLost = false;
+      }
+      const DWORD content = (string << 8 | c) + 1, wanted = content | filling;
+      DWORD slot = SlotOf(content);
+      DWORD entry = strings[slot];
+      if (entry == wanted) {
+        string = kRoots + slot;
         continue;
       }
-      if (entry >= 0) {
-        const int step = slot == 0 ? 1 : kHashSize - slot;
-        for (;;) {
-          slot -= step;
-          if (slot < 0) slot += kHashSize;
-          entry = hash[slot];
-          if (entry == key || entry <= 0) break;
-        }
-        if (entry == key) {
-          prefix = codes[slot];
-          continue;
-        }
+      while (entry != wanted && (entry & ~kGone) == filling) {
+        slot = (slot + 1) & kStringMask;
+        entry = strings[slot];
       }
+      if (entry == wanted) {
+        string = kRoots + slot;
+        continue;
+      }
+      const int prefix = string < kRoots ? static_cast<int>(string) : stringCodes[string - kRoots];
       output(prefix);
-      prefix = c;
+      string = c;
       if (freeCode < kMaxCodes) {
-        codes[slot] = static_cast<WORD>(freeCode++);
-        hash[slot] = key;
+        const DWORD key = c << 12 | static_cast<DWORD>(prefix);
+        if (key == 0) zeroSlot = slot;
+        strings[slot] = wanted;
+        stringCodes[slot] = static_cast<WORD>(freeCode++);
+        unplaced[unplacedCount++] = key;
       } else {
         ClearHash();
+        filling = m_filling << kFillingShift;
+        unplacedCount = 0;
+        zeroLost = false;
         freeCode = clearCode + 2;
         clearFlag = true;
         output(clearCode);
       }
     }
+    pack();
     if (static_cast<size_t>(out - buffer) >= kBatchBytes) writePackets(false);
   }
-  if (prefix >= 0) output(prefix);
+  if (started) output(string < kRoots ? static_cast<int>(string) : stringCodes[string - kRoots]);
   output(endCode);
+  pack();
   if (accumulated > 0) *out++ = static_cast<BYTE>(accumulator);
   writePackets(true);
   file->Flush();

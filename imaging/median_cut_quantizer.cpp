@@ -401,60 +401,134 @@ void CMedianCutQuantizer::InsertBox(std::unique_ptr<CColorBox> box) {
   m_boxes.insert(at, std::move(box));
 }
 
-// The frame's colours as runs of equal neighbouring pixels with their
-// lengths, in the order of the pixels. A colour may head several runs:
-// boxes, their ranges and their averages depend only on how many pixels
-// have each colour, never on where they are nor in which order or how many
-// pieces they are listed, so the runs serve the median cut as distinct
-// colours would, without sorting the frame first.
-DWORD CMedianCutQuantizer::ListColorRuns(DWORD count) {
-  static_assert(sizeof(CHistogramColor) == 8, "an entry is a colour word and a count word");
-  if (m_colors.size() < count) m_colors.resize(count);
-  CHistogramColor* colors = m_colors.data();
-  const BYTE* p = m_pixels;
-  DWORD last = p[0] | p[1] << 8 | static_cast<DWORD>(p[2]) << 16;
-  size_t run = 0;
-  // Every pixel rewrites its run's entry with its colour and, in the count
-  // word, the number of the pixel after it, so that the loop has no branch
-  // on where runs end; a run's length is then its end less the one before.
-  uint64_t end = 0;
-  DWORD i = 0;
-  auto put = [&](DWORD key, bool starts) {
-    run += starts;
-    end += uint64_t{1} << 32;
-    const uint64_t entry = key | end;
-    std::memcpy(colors + run, &entry, sizeof entry);
-  };
+namespace {
+
+// The cube's cells for sorting a frame's colours: 32 values of each channel.
+constexpr int kGridShift = 3;
+constexpr DWORD kGridCells = 1u << (3 * (8 - kGridShift));
+
+DWORD GridCell(DWORD color) {
+  constexpr DWORD side = (1u << (8 - kGridShift)) - 1;
+  return (color >> kGridShift & side) | (color >> (8 + kGridShift - (8 - kGridShift)) & side << (8 - kGridShift)) |
+         (color >> (16 + kGridShift - 2 * (8 - kGridShift)) & side << (2 * (8 - kGridShift)));
+}
+
 #if defined(__SSE2__)
-  // Four pixels at a time are told apart from the ones before them.
-  const __m128i colourBytes = _mm_set1_epi32(0xFFFFFF);
-  for (; i + 4 <= count; i += 4, p += 16) {
-    const __m128i keys = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), colourBytes);
-    const __m128i before = _mm_or_si128(_mm_slli_si128(keys, 4), _mm_cvtsi32_si128(static_cast<int>(last)));
-    const unsigned same = static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(keys, before))));
-    alignas(16) DWORD k[4];
-    _mm_store_si128(reinterpret_cast<__m128i*>(k), keys);
-    put(k[0], !(same & 1));
-    put(k[1], !(same & 2));
-    put(k[2], !(same & 4));
-    put(k[3], !(same & 8));
-    last = k[3];
+// GridCell of four colours.
+__m128i GridCells(__m128i colors) {
+  constexpr int bits = 8 - kGridShift, side = (1 << bits) - 1;
+  return _mm_or_si128(_mm_or_si128(_mm_and_si128(_mm_srli_epi32(colors, kGridShift), _mm_set1_epi32(side)),
+                                   _mm_and_si128(_mm_srli_epi32(colors, 8 + kGridShift - bits), _mm_set1_epi32(side << bits))),
+                      _mm_and_si128(_mm_srli_epi32(colors, 16 + kGridShift - 2 * bits), _mm_set1_epi32(side << (2 * bits))));
+}
+#endif
+
+// Byte by byte least and greatest of two colour words.
+DWORD LeastBytes(DWORD a, DWORD b) {
+#if defined(__SSE2__)
+  return static_cast<DWORD>(_mm_cvtsi128_si32(_mm_min_epu8(_mm_cvtsi32_si128(static_cast<int>(a)), _mm_cvtsi32_si128(static_cast<int>(b)))));
+#else
+  DWORD least = 0;
+  for (int k = 0; k < 32; k += 8) least |= std::min(a >> k & 0xFF, b >> k & 0xFF) << k;
+  return least;
+#endif
+}
+
+DWORD MostBytes(DWORD a, DWORD b) {
+#if defined(__SSE2__)
+  return static_cast<DWORD>(_mm_cvtsi128_si32(_mm_max_epu8(_mm_cvtsi32_si128(static_cast<int>(a)), _mm_cvtsi32_si128(static_cast<int>(b)))));
+#else
+  DWORD most = 0;
+  for (int k = 0; k < 32; k += 8) most |= std::max(a >> k & 0xFF, b >> k & 0xFF) << k;
+  return most;
+#endif
+}
+
+// The least and greatest value of each channel over a run of colours.
+void RangesOf(const DWORD* colors, DWORD n, DWORD* least, DWORD* most) {
+  DWORD i = 0;
+  DWORD low = 0xFFFFFFFFu, high = 0;
+#if defined(__SSE2__)
+  if (n >= 4) {
+    __m128i lowLanes = _mm_set1_epi8(static_cast<char>(0xFF)), highLanes = _mm_setzero_si128();
+    for (; i + 4 <= n; i += 4) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(colors + i));
+      lowLanes = _mm_min_epu8(lowLanes, v), highLanes = _mm_max_epu8(highLanes, v);
+    }
+    lowLanes = _mm_min_epu8(lowLanes, _mm_shuffle_epi32(lowLanes, _MM_SHUFFLE(1, 0, 3, 2)));
+    lowLanes = _mm_min_epu8(lowLanes, _mm_shuffle_epi32(lowLanes, _MM_SHUFFLE(2, 3, 0, 1)));
+    highLanes = _mm_max_epu8(highLanes, _mm_shuffle_epi32(highLanes, _MM_SHUFFLE(1, 0, 3, 2)));
+    highLanes = _mm_max_epu8(highLanes, _mm_shuffle_epi32(highLanes, _MM_SHUFFLE(2, 3, 0, 1)));
+    low = static_cast<DWORD>(_mm_cvtsi128_si32(lowLanes)), high = static_cast<DWORD>(_mm_cvtsi128_si32(highLanes));
   }
 #endif
-  for (; i < count; ++i, p += 4) {
-    DWORD key;
-    std::memcpy(&key, p, sizeof key);
-    key &= 0xFFFFFFu;
-    put(key, key != last);
-    last = key;
+  for (; i < n; ++i) low = LeastBytes(low, colors[i]), high = MostBytes(high, colors[i]);
+  *least = low, *most = high;
+}
+
+}  // namespace
+
+// The frame's colours sorted by cell of the cube (a counting sort), and a
+// piece for each cell that has any. Boxes, their ranges and their averages
+// depend only on how many pixels have each colour, never on their order,
+// so a box may hold its colours in any order; sorted by cell, a box whose
+// split value falls between a cell's colours partitions only that cell's,
+// and takes the other cells whole by their ranges.
+DWORD CMedianCutQuantizer::SortByCell() {
+  m_cellCounts.assign(kGridCells, 0);
+  DWORD* counts = m_cellCounts.data();
+  const BYTE* p = m_pixels;
+  DWORD i = 0;
+#if defined(__SSE2__)
+  alignas(16) DWORD cells[4], words[4];
+  for (; i + 4 <= m_pixelCount; i += 4, p += 16) {
+    _mm_store_si128(reinterpret_cast<__m128i*>(cells), GridCells(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))));
+    ++counts[cells[0]], ++counts[cells[1]], ++counts[cells[2]], ++counts[cells[3]];
+  }
+#endif
+  for (; i < m_pixelCount; ++i, p += 4) {
+    DWORD color;
+    std::memcpy(&color, p, sizeof color);
+    ++counts[GridCell(color)];
   }
   DWORD start = 0;
-  for (size_t k = 0; k <= run; ++k) {
-    const DWORD next = colors[k].count;
-    colors[k].count = next - start;
-    start = next;
+  for (DWORD cell = 0; cell < kGridCells; ++cell) {
+    const DWORD n = counts[cell];
+    counts[cell] = start;
+    start += n;
   }
-  return static_cast<DWORD>(run + 1);
+  if (m_colors.size() < m_pixelCount) m_colors.resize(m_pixelCount), m_scratch.resize(m_pixelCount);
+  DWORD* colors = m_colors.data();
+  p = m_pixels;
+  i = 0;
+#if defined(__SSE2__)
+  const __m128i colourBytes = _mm_set1_epi32(0xFFFFFF);
+  for (; i + 4 <= m_pixelCount; i += 4, p += 16) {
+    const __m128i v = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), colourBytes);
+    _mm_store_si128(reinterpret_cast<__m128i*>(words), v);
+    _mm_store_si128(reinterpret_cast<__m128i*>(cells), GridCells(v));
+    colors[counts[cells[0]]++] = words[0], colors[counts[cells[1]]++] = words[1];
+    colors[counts[cells[2]]++] = words[2], colors[counts[cells[3]]++] = words[3];
+  }
+#endif
+  for (; i < m_pixelCount; ++i, p += 4) {
+    DWORD color;
+    std::memcpy(&color, p, sizeof color);
+    color &= 0xFFFFFFu;
+    colors[counts[GridCell(color)]++] = color;
+  }
+  // Each cell's count now holds where its colours end.
+  m_pieces.clear();
+  DWORD first = 0;
+  for (DWORD cell = 0; cell < kGridCells; ++cell) {
+    const DWORD end = counts[cell];
+    if (end == first) continue;
+    CColorPiece piece{first, end - first, 0, 0};
+    RangesOf(colors + first, piece.count, &piece.least, &piece.most);
+    m_pieces.push_back(piece);
+    first = end;
+  }
+  return static_cast<DWORD>(m_pieces.size());
 }
 
 int CMedianCutQuantizer::AddPixels(BYTE* pixels, DWORD width, DWORD height) {
@@ -477,9 +551,7 @@ int CMedianCutQuantizer::AddPixels(BYTE* pixels, DWORD width, DWORD height) {
   box->blueMin = bMin, box->blueMax = bMax;
   box->ComputeVolume();
   const bool small = box->volume < m_maxColors;
-  if (!small) {
-    box->pixelCount = static_cast<LONG>(ListColorRuns(m_pixelCount));
-  }
+  if (!small) box->pieceCount = SortByCell();
   InsertBox(std::move(box));
   if (small) return 1;
   while (static_cast<int>(m_boxes.size()) < m_maxColors) {
@@ -498,6 +570,8 @@ namespace {
 struct ChannelRanges {
   DWORD least = 0xFFFFFFFFu, most = 0;
 
+  void Widen(DWORD otherLeast, DWORD otherMost) { least = LeastBytes(least, otherLeast), most = MostBytes(most, otherMost); }
+
   // An empty box keeps the ranges it started with.
   void SetOn(CColorBox& box) const {
     if (box.pixelCount <= 0) return;
@@ -507,109 +581,103 @@ struct ChannelRanges {
   }
 };
 
-// Moves the colours `isLow` holds to the front and returns where the rest
-// start, taking the ranges of both sides as each colour is classified, so
-// that the colours are read once. Colours pass from either end, as in a
-// Hoare partition; the ranges stay in registers.
-template <class IsLow>
-CHistogramColor* PartitionWithRanges(CHistogramColor* first, CHistogramColor* last, IsLow isLow, ChannelRanges& lows,
-                                     ChannelRanges& highs) {
+// Moves the colours at or below `split` in the channel at bit `shift` to
+// the front and returns how many there are. Each colour is written at both
+// ends of the part of `scratch` not yet settled and settles at the end its
+// side grows from, so that no branch depends on the colours (they come in
+// short runs of one side, which a branch would mispredict at every turn).
+DWORD Partition(DWORD* colors, DWORD n, int shift, DWORD split, DWORD* scratch) {
+  const DWORD mask = 0xFFu << shift, bound = split << shift;
+  DWORD low = 0, high = n;
+  for (DWORD i = 0; i < n; ++i) {
+    const DWORD c = colors[i];
+    const DWORD isLow = (c & mask) <= bound;
+    scratch[low] = c;
+    scratch[high - 1] = c;
+    low += isLow;
+    high -= isLow ^ 1;
+  }
+  std::memcpy(colors, scratch, sizeof(DWORD) * n);
+  return low;
+}
+
+// The sums of each channel over a run of colours.
+void AddChannels(const DWORD* colors, DWORD n, unsigned long long* sums) {
+  DWORD i = 0;
 #if defined(__SSE2__)
-  __m128i lowLeast = _mm_set1_epi8(static_cast<char>(0xFF)), lowMost = _mm_setzero_si128();
-  __m128i highLeast = lowLeast, highMost = lowMost;
-  auto load = [](const CHistogramColor& c) { return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&c)); };
-  auto widenLow = [&](const CHistogramColor& c) {
-    const __m128i v = load(c);
-    lowLeast = _mm_min_epu8(lowLeast, v), lowMost = _mm_max_epu8(lowMost, v);
-  };
-  auto widenHigh = [&](const CHistogramColor& c) {
-    const __m128i v = load(c);
-    highLeast = _mm_min_epu8(highLeast, v), highMost = _mm_max_epu8(highMost, v);
-  };
-  auto finish = [&] {
-    lows.least = static_cast<DWORD>(_mm_cvtsi128_si32(lowLeast)), lows.most = static_cast<DWORD>(_mm_cvtsi128_si32(lowMost));
-    highs.least = static_cast<DWORD>(_mm_cvtsi128_si32(highLeast)), highs.most = static_cast<DWORD>(_mm_cvtsi128_si32(highMost));
-  };
-#else
-  DWORD lowLeast[3] = {255, 255, 255}, lowMost[3] = {}, highLeast[3] = {255, 255, 255}, highMost[3] = {};
-  auto widen = [](const CHistogramColor& c, DWORD* least, DWORD* most) {
-    const DWORD v[3] = {c.blue, c.green, c.red};
-    for (int k = 0; k < 3; ++k) least[k] = std::min(least[k], v[k]), most[k] = std::max(most[k], v[k]);
-  };
-  auto widenLow = [&](const CHistogramColor& c) { widen(c, lowLeast, lowMost); };
-  auto widenHigh = [&](const CHistogramColor& c) { widen(c, highLeast, highMost); };
-  auto finish = [&] {
-    lows.least = lowLeast[0] | lowLeast[1] << 8 | lowLeast[2] << 16, lows.most = lowMost[0] | lowMost[1] << 8 | lowMost[2] << 16;
-    highs.least = highLeast[0] | highLeast[1] << 8 | highLeast[2] << 16;
-    highs.most = highMost[0] | highMost[1] << 8 | highMost[2] << 16;
-  };
+  if (n >= 4) {
+    // Each channel masked out of four colours, its bytes summed in two
+    // 64-bit lanes.
+    const __m128i zero = _mm_setzero_si128(), blueMask = _mm_set1_epi32(0xFF), greenMask = _mm_set1_epi32(0xFF00),
+                  redMask = _mm_set1_epi32(0xFF0000);
+    __m128i blue = zero, green = zero, red = zero;
+    for (; i + 4 <= n; i += 4) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(colors + i));
+      blue = _mm_add_epi64(blue, _mm_sad_epu8(_mm_and_si128(v, blueMask), zero));
+      green = _mm_add_epi64(green, _mm_sad_epu8(_mm_and_si128(v, greenMask), zero));
+      red = _mm_add_epi64(red, _mm_sad_epu8(_mm_and_si128(v, redMask), zero));
+    }
+    alignas(16) unsigned long long lanes[6];
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), blue);
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes + 2), green);
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes + 4), red);
+    sums[0] += lanes[0] + lanes[1], sums[1] += lanes[2] + lanes[3], sums[2] += lanes[4] + lanes[5];
+  }
 #endif
-  // Until the first exchange the scans watch for each other.
-  for (;; ++first) {
-    if (first == last) {
-      finish();
-      return first;
-    }
-    if (!isLow(*first)) break;
-    widenLow(*first);
-  }
-  for (;;) {
-    --last;
-    if (first == last) {
-      widenHigh(*first);
-      finish();
-      return first;
-    }
-    if (isLow(*last)) break;
-    widenHigh(*last);
-  }
-  // From then on the colours exchanged stop them: the high one at `last`
-  // ends a scan from the front, the low one before `first` a scan from the
-  // back, which then has crossed it.
-  for (;;) {
-    widenLow(*last);
-    widenHigh(*first);
-    // Whole words: a swap of the structures is made byte by byte.
-    uint64_t front, back;
-    std::memcpy(&front, first, sizeof front);
-    std::memcpy(&back, last, sizeof back);
-    std::memcpy(first, &back, sizeof back);
-    std::memcpy(last, &front, sizeof front);
-    for (++first; isLow(*first); ++first) widenLow(*first);
-    if (first == last) break;
-    for (--last; !isLow(*last); --last) widenHigh(*last);
-    if (last < first) break;
-  }
-  finish();
-  return first;
+  for (; i < n; ++i) sums[0] += colors[i] & 0xFF, sums[1] += colors[i] >> 8 & 0xFF, sums[2] += colors[i] >> 16 & 0xFF;
 }
 
 }  // namespace
 
+// The box's pieces are sorted into the two new boxes' runs, appended to the
+// pieces: a piece wholly on one side of the split value goes as it is, one
+// across it is partitioned into two.
 void CMedianCutQuantizer::SplitBox(std::unique_ptr<CColorBox> box) {
   const int red = Span(box->redMin, box->redMax), green = Span(box->greenMin, box->greenMax),
             blue = Span(box->blueMin, box->blueMax);
   // Colours at or below the split value make the low box.
-  CHistogramColor* begin = m_colors.data() + box->first;
-  CHistogramColor* end = begin + box->pixelCount;
-  CHistogramColor* middle;
-  ChannelRanges lows, highs;
+  int shift;
+  DWORD split;
   if (red >= green && red >= blue) {
-    const int split = (box->redMin + box->redMax) / 2;
-    middle = PartitionWithRanges(begin, end, [split](const CHistogramColor& c) { return c.red <= split; }, lows, highs);
+    shift = 16, split = static_cast<DWORD>(box->redMin + box->redMax) / 2;
   } else if (green >= blue) {
-    const int split = (box->greenMin + box->greenMax) / 2;
-    middle = PartitionWithRanges(begin, end, [split](const CHistogramColor& c) { return c.green <= split; }, lows, highs);
+    shift = 8, split = static_cast<DWORD>(box->greenMin + box->greenMax) / 2;
   } else {
-    const int split = (box->blueMin + box->blueMax) / 2;
-    middle = PartitionWithRanges(begin, end, [split](const CHistogramColor& c) { return c.blue <= split; }, lows, highs);
+    shift = 0, split = static_cast<DWORD>(box->blueMin + box->blueMax) / 2;
   }
-  const LONG front = static_cast<LONG>(middle - begin);
+  DWORD* colors = m_colors.data();
+  ChannelRanges lows, highs;
+  LONG lowPixels = 0, highPixels = 0;
+  const DWORD lowFirst = static_cast<DWORD>(m_pieces.size());
+  m_highPieces.clear();
+  for (DWORD i = 0; i < box->pieceCount; ++i) {
+    const CColorPiece piece = m_pieces[box->first + i];  // a copy: the pieces grow
+    if ((piece.most >> shift & 0xFF) <= split) {
+      m_pieces.push_back(piece);
+      lows.Widen(piece.least, piece.most);
+      lowPixels += static_cast<LONG>(piece.count);
+    } else if ((piece.least >> shift & 0xFF) > split) {
+      m_highPieces.push_back(piece);
+      highs.Widen(piece.least, piece.most);
+      highPixels += static_cast<LONG>(piece.count);
+    } else {
+      ChannelRanges low, high;
+      DWORD* begin = colors + piece.first;
+      const DWORD front = Partition(begin, piece.count, shift, split, m_scratch.data());
+      RangesOf(begin, front, &low.least, &low.most);
+      RangesOf(begin + front, piece.count - front, &high.least, &high.most);
+      m_pieces.push_back({piece.first, front, low.least, low.most});
+      m_highPieces.push_back({piece.first + front, piece.count - front, high.least, high.most});
+      lows.Widen(low.least, low.most), highs.Widen(high.least, high.most);
+      lowPixels += static_cast<LONG>(front), highPixels += static_cast<LONG>(piece.count - front);
+    }
+  }
   auto low = std::make_unique<CColorBox>(*box);
   auto high = std::make_unique<CColorBox>(*box);
-  low->pixelCount = front;
-  high->first = box->first + static_cast<DWORD>(front);
-  high->pixelCount = box->pixelCount - front;
+  low->first = lowFirst, low->pieceCount = static_cast<DWORD>(m_pieces.size()) - lowFirst, low->pixelCount = lowPixels;
+  high->first = static_cast<DWORD>(m_pieces.size()), high->pieceCount = static_cast<DWORD>(m_highPieces.size());
+  high->pixelCount = highPixels;
+  m_pieces.insert(m_pieces.end(), m_highPieces.begin(), m_highPieces.end());
   lows.SetOn(*low);
   low->ComputeVolume();
   highs.SetOn(*high);
@@ -655,12 +723,10 @@ int CMedianCutQuantizer::MakePalette(RGBQUAD* palette) {
   for (const auto& box : m_boxes) {
     if (n >= 256) break;
     unsigned long long sum[3] = {0, 0, 0}, pixels = 0;
-    const CHistogramColor* color = m_colors.data() + box->first;
-    for (LONG i = 0; i < box->pixelCount; ++i, ++color) {
-      sum[0] += static_cast<unsigned long long>(color->blue) * color->count;
-      sum[1] += static_cast<unsigned long long>(color->green) * color->count;
-      sum[2] += static_cast<unsigned long long>(color->red) * color->count;
-      pixels += color->count;
+    for (DWORD i = 0; i < box->pieceCount; ++i) {
+      const CColorPiece& piece = m_pieces[box->first + i];
+      AddChannels(m_colors.data() + piece.first, piece.count, sum);
+      pixels += piece.count;
     }
     const unsigned long long count = pixels > 0 ? pixels : 1;
     palette[n].rgbBlue = static_cast<BYTE>(sum[0] / count);

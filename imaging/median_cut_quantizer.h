@@ -11,18 +11,20 @@
 class CPicImage;
 class CNearestColorFinder;
 
-// A colour of the frame and how many neighbouring pixels in a run have it.
-struct CHistogramColor {
-  BYTE blue, green, red, unused;
-  DWORD count;
+// A piece of a box: a run of the frame's colours, sorted by cell of the
+// colour cube, and the least and greatest value of each channel over them
+// (bytes laid out as a colour is: blue, green, red).
+struct CColorPiece {
+  DWORD first, count, least, most;
 };
 
-// One box of the colour cube: a run of the histogram (the boxes' runs
-// partition it), or, while the frame is one unsplit box, all its pixels.
+// One box of the colour cube: a run of pieces (the boxes' pieces partition
+// the frame's colours), or, while the frame is one unsplit box, all its pixels.
 struct CColorBox {
   BYTE redMin = 255, redMax = 0, greenMin = 255, greenMax = 0, blueMin = 255, blueMax = 0;
-  DWORD first = 0;
-  LONG pixelCount = 0;  // histogram entries of the run (pixels of an unsplit frame)
+  DWORD first = 0;       // first piece
+  DWORD pieceCount = 0;
+  LONG pixelCount = 0;
   LONG volume = 0;
 
   void ComputeVolume();
@@ -48,7 +50,7 @@ public:
   int GetBoxCount() const { return static_cast<int>(m_boxes.size()); }
 
 private:
-  DWORD ListColorRuns(DWORD count);
+  DWORD SortByCell();
   int ListDistinctColors(RGBQUAD* palette) const;
   void InsertBox(std::unique_ptr<CColorBox> box);
   void SplitBox(std::unique_ptr<CColorBox> box);
@@ -59,10 +61,13 @@ private:
   DWORD m_pixelCount = 0;
   // Working memory kept from frame to frame: a quantiser may serve a whole
   // animation, AddPixels starting each frame afresh.
-  // The frame's colour runs (unused while the frame is one unsplit box,
-  // which lists its colours from the pixels); only the boxes' runs of it
-  // are the current frame's.
-  std::vector<CHistogramColor> m_colors;
+  // The frame's colours sorted by cell of the cube and room to partition
+  // them, the colours' count per cell, and the pieces of the boxes (only
+  // the boxes' runs of it are the current frame's; unused while the frame
+  // is one unsplit box, which lists its colours from the pixels).
+  std::vector<DWORD> m_colors, m_scratch;
+  std::vector<DWORD> m_cellCounts;
+  std::vector<CColorPiece> m_pieces, m_highPieces;
   std::unique_ptr<CNearestColorFinder> m_nearest;
   int m_maxColors;
 };

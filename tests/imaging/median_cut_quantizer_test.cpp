@@ -239,6 +239,50 @@ TEST(MedianCutQuantizer, PalettesMatchAPlainMedianCut) {
   }
 }
 
+// Frames large and varied enough that boxes span many cells of the cube
+// the colours are sorted by, and split values fall inside cells, on their
+// edges and at the cube's ends: smooth blends with texture, a blend of one
+// channel, values packed at 0 and 255, and full-range noise.
+TEST(MedianCutQuantizer, LargeFramesMatchAPlainMedianCut) {
+  unsigned seed = 4321;
+  std::array<std::unique_ptr<CMedianCutQuantizer>, 4> quantizers;
+  auto next = [&seed] { return seed = seed * 1664525u + 1013904223u, seed >> 8; };
+  for (int trial = 0; trial < 12; ++trial) {
+    const DWORD width = 130 + next() % 131, height = 97 + next() % 60;
+    const int kind = trial % 4, maxColours = std::array<int, 4>{256, 255, 64, 7}[trial / 4 % 4];
+    std::vector<BYTE> pixels(4 * width * height);
+    for (DWORD y = 0; y < height; ++y)
+      for (DWORD x = 0; x < width; ++x) {
+        BYTE* p = &pixels[4 * (y * width + x)];
+        const unsigned noise = next();
+        const int texture = static_cast<int>(noise % 25) - 12;
+        auto clamp = [](int v) { return static_cast<BYTE>(std::clamp(v, 0, 255)); };
+        switch (kind) {
+          case 0:
+            p[0] = clamp(static_cast<int>(255 * y / height) + texture), p[1] = clamp(static_cast<int>(200 * x / width) - texture);
+            p[2] = clamp(80 + trial * 9 + texture / 2);
+            break;
+          case 1: p[0] = 10, p[1] = static_cast<BYTE>(x + y), p[2] = 200; break;
+          case 2: p[0] = noise & 1 ? 255 : static_cast<BYTE>(noise >> 4 & 3), p[1] = noise & 2 ? 254 : 0, p[2] = clamp(texture * 20); break;
+          default: p[0] = static_cast<BYTE>(noise), p[1] = static_cast<BYTE>(noise >> 8), p[2] = static_cast<BYTE>(noise >> 16); break;
+        }
+        p[3] = static_cast<BYTE>(noise >> 3);
+      }
+    const std::vector<DWORD> expected = PlainMedianCut(pixels, maxColours);
+    // One quantiser per palette size, as an animation's: nothing may stay
+    // from frame to frame.
+    std::unique_ptr<CMedianCutQuantizer>& kept = quantizers[static_cast<size_t>(trial / 4 % 4)];
+    if (!kept) kept = std::make_unique<CMedianCutQuantizer>(maxColours);
+    CMedianCutQuantizer& q = *kept;
+    q.AddPixels(pixels.data(), width, height);
+    RGBQUAD palette[256];
+    const int n = q.MakePalette(palette);
+    std::vector<DWORD> actual;
+    for (int i = 0; i < n; ++i) actual.push_back(palette[i].rgbBlue | palette[i].rgbGreen << 8 | static_cast<DWORD>(palette[i].rgbRed) << 16);
+    ASSERT_EQ(actual, expected) << "trial " << trial << ", " << width << " x " << height << ", kind " << kind << ", " << maxColours;
+  }
+}
+
 TEST(MedianCutQuantizer, SerpentineDiffusionMatchesAHandComputation) {
   // Grey 100 on black and white, 2 x 2. Worked by hand: the bottom line runs
   // left to right (black, then 143 becomes white), the top line right to left
