@@ -1835,6 +1835,28 @@ double CTriangleMesh::MaxCosineOf(Triangle* t, int a, int b, int c, bool finite)
   return cosine;
 }
 
+// The flip test compares the smallest angles: min acos(cosine) over each
+// pair's corners, each arc cosine within 1e-15 of the true one. With b and
+// a the largest cosines before and after, the smallest angles are then
+// within 1e-15 of acos(b) and acos(a) (the corner of the largest cosine has
+// the smallest true angle), so the gain is acos(a) - acos(b) to 2e-15. For
+// a < b, acos' slope between them is at least 1 in size and at most
+// 1 / sqrt(1 - m^2), m the larger of |a| and |b|:
+//   b - a <= acos(a) - acos(b) <= (b - a) / sqrt(1 - m^2).
+// Each bound is worked out to a few units in the last place ((1 - m)(1 + m)
+// keeps 1 - m^2 to a few units even for m near 1), far inside the 1e-9
+// margin, which also covers the arc cosines and the rounding of the test's
+// own subtraction. NaN fails every test here and is left to the angles.
+int FlipGainFromCosines(double before, double after) {
+  constexpr double kMargin = 1e-9;
+  if (after >= before) return 0;
+  const double rise = before - after;
+  if (rise > kFlipGain + kMargin) return 1;
+  const double m = std::max(std::fabs(before), std::fabs(after));
+  if (m < 1 && rise / std::sqrt((1 - m) * (1 + m)) < kFlipGain - kMargin) return 0;
+  return -1;
+}
+
 void CTriangleMesh::Flip(int created, int depth) {
   if (m_flipBudget <= 0 || depth > kMaxFlipDepth) return;
   // Every refusal below depends only on the edge's two triangles: until a
@@ -1870,9 +1892,14 @@ void CTriangleMesh::Flip(int created, int depth) {
   if (InsideTriangle(P, B, Q, A) || InsideTriangle(A, P, Q, B) || InsideTriangle(A, B, Q, P) ||
       InsideTriangle(A, B, P, Q))
     return refuse();
-  const double before = std::min(TriangleMinAngle(A, B, P), TriangleMinAngle(A, B, Q));
-  const double after = std::min(TriangleMinAngle(P, Q, A), TriangleMinAngle(P, Q, B));
-  if (!(after - before > kFlipGain)) return refuse();
+  // The cosines settle most gains without arc cosines; the rest take them.
+  const int gain = FlipGainFromCosines(cosineBefore, cosineAfter);
+  if (gain == 0) return refuse();
+  if (gain < 0) {
+    const double before = std::min(TriangleMinAngle(A, B, P), TriangleMinAngle(A, B, Q));
+    const double after = std::min(TriangleMinAngle(P, Q, A), TriangleMinAngle(P, Q, B));
+    if (!(after - before > kFlipGain)) return refuse();
+  }
   --m_flipBudget;
   ++m_flips;
   // A front's own edge has one triangle and never flips; should one ever,

@@ -273,6 +273,11 @@ private:
   std::unordered_set<uint64_t> m_keptPairs;  // both ends, the smaller first
 };
 
+// Whether a flip raises the smallest angle of a pair of triangles by more
+// than the flips' threshold, told from the largest corner cosines before and
+// after: 1 yes, 0 no, -1 when only the angles themselves can tell.
+int FlipGainFromCosines(double before, double after);
+
 // 1 when two edges of the mesh pass through each other while the source
 // lines morph into the target lines; `out` gets the two vertices of each.
 int FindCrossingTriangles(const CTriangleMesh& mesh, const CFeatureLineArray& source,
