@@ -154,7 +154,6 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
   }
 
   m_constraints.clear();
-  m_keptPairs.clear();
   m_columns.clear();
   if (!m_linearScans) {
     double x0 = INFINITY, x1 = -INFINITY;
@@ -191,7 +190,6 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
   m_constraintCount = static_cast<int>(m_constraints.size());
   m_columns.clear();
   m_keptGrid = CSegmentGrid();
-  m_keptPairs.clear();
   if (!m_linearScans) m_grid.Reset(m_positions.data(), m_positions.size(), cells, kIndexMargin);
   for (int e = 0; e < m_constraintCount; ++e)
     m_constraintBoxes.Set(static_cast<size_t>(e), m_positions[m_constraints[e].first], m_positions[m_constraints[e].second]);
@@ -257,21 +255,9 @@ void CTriangleMesh::AddConstraint(int from, int to) {
     e.second = end;
     e.upper = m_positions[end].y < m_positions[start].y ? end : start;
     start = end;
-    bool held;
-    if (m_linearScans) {
-      held = std::any_of(m_constraints.begin(), m_constraints.end(), [&](const ConstraintEdge& c) {
-        return (c.first == e.first && c.second == e.second) || (c.first == e.second && c.second == e.first);
-      });
-    } else {
-      const auto [low, high] = std::minmax(e.first, e.second);
-      held = m_keptPairs.count(static_cast<uint64_t>(low) << 32 | static_cast<uint32_t>(high)) != 0;
-    }
-    if (held || CrossesKeptConstraint(e)) continue;
-    if (!m_linearScans) {
-      const auto [low, high] = std::minmax(e.first, e.second);
-      m_keptPairs.insert(static_cast<uint64_t>(low) << 32 | static_cast<uint32_t>(high));
+    if (CrossesKeptConstraint(e)) continue;
+    if (!m_linearScans)
       m_keptGrid.Insert(static_cast<int>(m_constraints.size()), m_positions[e.first], m_positions[e.second]);
-    }
     m_constraints.push_back(e);
   }
 }
@@ -284,10 +270,16 @@ int CTriangleMesh::Column(float x) const {
 bool CTriangleMesh::CrossesKeptConstraint(const ConstraintEdge& e) const {
   const CVector2& p = m_positions[e.first];
   const CVector2& q = m_positions[e.second];
-  if (!m_linearScans && CSegmentGrid::Finite(p) && CSegmentGrid::Finite(q))
-    return m_keptGrid.Query(p, q, [&](int kept) { return CrossesKept(p, q, kept); });
+  // A kept edge with the same ends holds the piece already. The grid offers
+  // it to the query like any edge: it passes through p, in p's cells.
+  const auto heldOrCrossed = [&](int kept) {
+    const ConstraintEdge& c = m_constraints[kept];
+    return (c.first == e.first && c.second == e.second) || (c.first == e.second && c.second == e.first) ||
+           CrossesKept(p, q, kept);
+  };
+  if (!m_linearScans && CSegmentGrid::Finite(p) && CSegmentGrid::Finite(q)) return m_keptGrid.Query(p, q, heldOrCrossed);
   for (size_t kept = 0; kept < m_constraints.size(); ++kept)
-    if (CrossesKept(p, q, static_cast<int>(kept))) return true;
+    if (heldOrCrossed(static_cast<int>(kept))) return true;
   return false;
 }
 
@@ -522,11 +514,17 @@ bool CTriangleMesh::BlockedBy(const CVector2& p, const CVector2& q, int a, int b
 }
 
 void CTriangleMesh::EdgeBoxes::Set(size_t i, const CVector2& a, const CVector2& b) {
-  if (minX.size() <= i) {
+  const float x0 = std::min(a.x, b.x), x1 = std::max(a.x, b.x), y0 = std::min(a.y, b.y), y1 = std::max(a.y, b.y);
+  // Edges are mostly made in order: the next box is appended.
+  if (i == minX.size()) {
+    minX.push_back(x0), maxX.push_back(x1), minY.push_back(y0), maxY.push_back(y1);
+    return;
+  }
+  if (minX.size() < i) {
     minX.resize(i + 1), maxX.resize(i + 1), minY.resize(i + 1), maxY.resize(i + 1);
   }
-  minX[i] = std::min(a.x, b.x), maxX[i] = std::max(a.x, b.x);
-  minY[i] = std::min(a.y, b.y), maxY[i] = std::max(a.y, b.y);
+  minX[i] = x0, maxX[i] = x1;
+  minY[i] = y0, maxY[i] = y1;
 }
 
 bool CTriangleMesh::ScanBoxes(const EdgeBoxes& boxes, size_t count, bool created, const CVector2& p,

@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
-#include <unordered_set>
 #include <vector>
 
 #include "compat/afx.h"
@@ -93,7 +92,8 @@ private:
     int first = 0, second = 0, upper = 0;
   };
   void AddConstraint(int from, int to);
-  // True when e crosses an edge already in m_constraints inside both.
+  // True when e crosses an edge already in m_constraints inside both, or
+  // one with the same ends is there.
   bool CrossesKeptConstraint(const ConstraintEdge& e) const;
   bool CrossesKept(const CVector2& p, const CVector2& q, int kept) const;
   struct Triangle;
@@ -270,7 +270,6 @@ private:
   mutable int m_lastBlocker = -1;  // tried first: one edge often hides a run of front edges
   // Constraint edges kept so far while AddPoints builds them, by kept order.
   CSegmentGrid m_keptGrid;
-  std::unordered_set<uint64_t> m_keptPairs;  // both ends, the smaller first
 };
 
 // Whether a flip raises the smallest angle of a pair of triangles by more
