@@ -1068,9 +1068,9 @@ double Length(const CVector2& a, const CVector2& b) {
   return std::hypot(static_cast<double>(b.x) - a.x, static_cast<double>(b.y) - a.y);
 }
 
-// The convex hull of distinct points, counter-clockwise, collinear points left out.
-std::vector<int> ConvexHull(const std::vector<CVector2>& positions, std::vector<int> points) {
-  std::sort(points.begin(), points.end(), [&](int a, int b) { return Before(positions[a], positions[b]); });
+// The convex hull of distinct points given in Before order, counter-clockwise,
+// collinear points left out.
+std::vector<int> ConvexHull(const std::vector<CVector2>& positions, const std::vector<int>& points) {
   std::vector<int> hull(2 * points.size() + 1);
   size_t k = 0;
   for (size_t i = 0; i < points.size(); ++i) {
@@ -1696,7 +1696,14 @@ bool CTriangleMesh::CoversHull() const {
     if (!std::isfinite(m_positions[v].x) || !std::isfinite(m_positions[v].y)) return true;
     if (m_representative[v] == v) points.push_back(v);
   }
-  const std::vector<int> hull = ConvexHull(m_positions, points);
+  // Vertices run in ascending y, and no two of these share both x and y: in
+  // ascending x, equal x keeping vertex order, they run as Before orders them.
+  std::vector<int> ordered(points.size());
+  {
+    const std::vector<size_t> byX = StableOrder(points.size(), [&](size_t i) { return m_positions[points[i]].x; });
+    for (size_t k = 0; k < points.size(); ++k) ordered[k] = points[byX[k]];
+  }
+  const std::vector<int> hull = ConvexHull(m_positions, ordered);
   if (hull.size() < 3) return true;  // all on one line: nothing to cover
   double hullArea = 0, hullLength = 0;
   for (size_t h = 0; h < hull.size(); ++h) {
