@@ -2055,6 +2055,22 @@ CVector2 SourcePoint(const CFeatureLineArray& lines, const CMeshVertexSource& s)
   return *lines[s.line]->PointAt(s.point);
 }
 
+// BoundsOfPoints of the record's four points, in their order, worked out in
+// place: the same comparisons, so the same box (NaN included).
+void SetBounds(EdgeSweepRecord& r) {
+  const CVector2* const corners[4] = {&r.sourceFirst, &r.sourceSecond, &r.targetFirst, &r.targetSecond};
+  CRectF& box = r.box;
+  box.left = box.right = corners[0]->x;
+  box.top = box.bottom = corners[0]->y;
+  for (int i = 1; i < 4; ++i) {
+    const CVector2& p = *corners[i];
+    if (p.x < box.left) box.left = p.x;
+    if (p.y < box.top) box.top = p.y;
+    if (p.x > box.right) box.right = p.x;
+    if (p.y > box.bottom) box.bottom = p.y;
+  }
+}
+
 bool EdgesCollide(const EdgeSweepRecord& a, const EdgeSweepRecord& b) {
   if (a.first == b.first || a.first == b.second || a.second == b.first || a.second == b.second) return false;
   if (a.box.right < b.box.left || b.box.right < a.box.left) return false;
@@ -2195,12 +2211,10 @@ int SweepIndexed(const std::vector<EdgeSweepRecord>& records, int out[4]) {
 }
 
 // Records by the tops of their boxes, equal tops in their first order.
-void SortByTop(std::vector<EdgeSweepRecord>& records) {
+void SortByTop(const std::vector<EdgeSweepRecord>& records, std::vector<EdgeSweepRecord>& sorted) {
   const std::vector<size_t> order = StableOrder(records.size(), [&](size_t i) { return records[i].box.top; });
-  std::vector<EdgeSweepRecord> sorted;
-  sorted.reserve(records.size());
-  for (size_t i : order) sorted.push_back(records[i]);
-  records.swap(sorted);
+  sorted.resize(records.size());
+  for (size_t k = 0; k < order.size(); ++k) sorted[k] = records[order[k]];
 }
 
 }  // namespace
@@ -2226,21 +2240,20 @@ int FindCrossingTriangles(const CTriangleMesh& mesh, const CFeatureLineArray& so
     sourceOf[v] = SourcePoint(source, mesh.Sources()[v]);
     targetOf[v] = SourcePoint(target, mesh.Sources()[v]);
   }
-  std::vector<EdgeSweepRecord> records;
-  records.reserve(edges.size());
+  std::vector<EdgeSweepRecord> unsorted;
+  unsorted.reserve(edges.size());
   for (const auto& [a, b] : edges) {
-    EdgeSweepRecord r;
+    EdgeSweepRecord& r = unsorted.emplace_back();
     r.first = a;
     r.second = b;
     r.sourceFirst = sourceOf[a];
     r.sourceSecond = sourceOf[b];
     r.targetFirst = targetOf[a];
     r.targetSecond = targetOf[b];
-    const CVector2 corners[4] = {r.sourceFirst, r.sourceSecond, r.targetFirst, r.targetSecond};
-    BoundsOfPoints(r.box, corners, 4);
-    records.push_back(r);
+    SetBounds(r);
   }
-  SortByTop(records);
+  std::vector<EdgeSweepRecord> records;
+  SortByTop(unsorted, records);
   if (!mesh.UsesLinearScans()) return SweepIndexed(records, out);
   // A record leaves the active list once the sweep passes its bottom, after
   // it has been tested against every record still listed: each pair whose
