@@ -2164,27 +2164,63 @@ class ActiveRecordsByX {
   mutable uint32_t m_query = 0;
 };
 
+// With no top that is not a number (a box's top and bottom are NaN
+// together) the records run in ascending top, and each step of the sweep
+// below takes one run of equal tops, at that run's top. A record then
+// leaves at the first step whose top is at or beyond its bottom: found once
+// for all, the records leaving each step are listed in index order,
+// stepStart[k] .. stepStart[k + 1] of `leaving`. False when some top is NaN.
+bool ListLeavingSteps(const std::vector<EdgeSweepRecord>& records, std::vector<uint32_t>& stepStart,
+                      std::vector<int>& leaving) {
+  const size_t count = records.size();
+  std::vector<float> runTop;
+  std::vector<uint32_t> leaveAt(count);
+  for (size_t i = 0; i < count; ++i) {
+    const float top = records[i].box.top;
+    if (std::isnan(top)) return false;
+    if (runTop.empty() || !(top <= runTop.back())) runTop.push_back(top);
+    leaveAt[i] = static_cast<uint32_t>(runTop.size() - 1);  // its own step, for now
+  }
+  stepStart.assign(runTop.size() + 1, 0);
+  for (size_t i = 0; i < count; ++i) {
+    leaveAt[i] = static_cast<uint32_t>(
+        std::lower_bound(runTop.begin() + leaveAt[i], runTop.end(), records[i].box.bottom) - runTop.begin());
+    if (leaveAt[i] < runTop.size()) ++stepStart[leaveAt[i] + 1];
+  }
+  for (size_t k = 0; k < runTop.size(); ++k) stepStart[k + 1] += stepStart[k];
+  leaving.resize(stepStart.back());
+  std::vector<uint32_t> fill(stepStart.begin(), stepStart.end() - 1);
+  for (size_t i = 0; i < count; ++i)
+    if (leaveAt[i] < runTop.size()) leaving[fill[leaveAt[i]]++] = static_cast<int>(i);
+  return true;
+}
+
 // The sweep below with the active list kept by x and the records leaving a
 // step found by their bottoms: the same pairs in the same order give the
 // same first collision.
 int SweepIndexed(const std::vector<EdgeSweepRecord>& records, int out[4]) {
   ActiveRecordsByX active(records);
+  std::vector<uint32_t> stepStart;
+  std::vector<int> stepLeaving;
+  const bool listed = ListLeavingSteps(records, stepStart, stepLeaving);
   using Bottom = std::pair<float, int>;
   std::priority_queue<Bottom, std::vector<Bottom>, std::greater<Bottom>> bottoms;
   const size_t count = records.size();
-  size_t next = 0, listed = 0;
+  size_t next = 0, activeCount = 0, step = 0;
   std::vector<int> leaving;
   auto add = [&](size_t r) {
     active.Add(static_cast<int>(r));
-    ++listed;
-    if (!std::isnan(records[r].box.bottom)) bottoms.push({records[r].box.bottom, static_cast<int>(r)});
+    ++activeCount;
+    if (!listed && !std::isnan(records[r].box.bottom)) bottoms.push({records[r].box.bottom, static_cast<int>(r)});
   };
-  while (next < count || listed > 0) {
+  for (; next < count || activeCount > 0; ++step) {
     const float sweep = next < count ? records[next].box.top : records.back().box.bottom;
     if (next < count) add(next++);
     while (next < count && records[next].box.top <= sweep) add(next++);
     leaving.clear();
-    if (next < count) {
+    if (next < count && listed) {
+      leaving.assign(stepLeaving.begin() + stepStart[step], stepLeaving.begin() + stepStart[step + 1]);
+    } else if (next < count) {
       while (!bottoms.empty() && bottoms.top().first <= sweep) {
         leaving.push_back(bottoms.top().second);
         bottoms.pop();
@@ -2204,7 +2240,7 @@ int SweepIndexed(const std::vector<EdgeSweepRecord>& records, int out[4]) {
         return 1;
       }
       active.Remove(r);
-      --listed;
+      --activeCount;
     }
   }
   return 0;
