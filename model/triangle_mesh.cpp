@@ -171,7 +171,10 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
     }
   }
   const size_t cells = 2 * static_cast<size_t>(m_vertexCount) + 16;
-  if (!m_linearScans) m_keptGrid.Reset(m_positions.data(), m_positions.size(), cells, kIndexMargin);
+  // The kept edges are the only entries, about one per vertex: a quarter of
+  // the sweep's cells holds a few each, fewer cells for each segment to enter
+  // and each query to visit.
+  if (!m_linearScans) m_keptGrid.Reset(m_positions.data(), m_positions.size(), cells / 4, kIndexMargin);
   for (int l = 0; l < lines.GetSize(); ++l) {
     const std::vector<int>& points = lineInputs[l];
     const int n = static_cast<int>(points.size());
@@ -637,7 +640,13 @@ void CTriangleMesh::WalkEnds(const FrontNode* node, int previous[2], int* left, 
 }
 
 CTriangleMesh::FrontNode* CTriangleMesh::NewNode(EdgeRef edge) {
-  FrontNode* node = &m_nodePool.emplace_back();
+  if (m_nodesLeft == 0) {
+    constexpr size_t kFirstBlock = 64, kLargestBlock = 4096;
+    m_nodeBlockSize = std::clamp(2 * m_nodeBlockSize, kFirstBlock, kLargestBlock);
+    m_nodeBlocks.push_back(std::make_unique<FrontNode[]>(m_nodeBlockSize));
+    m_nodesLeft = m_nodeBlockSize;
+  }
+  FrontNode* node = &m_nodeBlocks.back()[m_nodeBlockSize - m_nodesLeft--];
   node->edge = edge;
   m_freshNodes.push_back(node);
   if (!edge.kind && edge.index >= 0) {
@@ -1884,13 +1893,23 @@ void CTriangleMesh::Flip(int created, int depth) {
   const double cosineBefore = std::max(MaxCosineOf(left, a, b, p, finite), MaxCosineOf(right, a, b, q, finite));
   // With finite coordinates no cosine is NaN (squared float differences
   // neither overflow nor underflow a double), so any one corner of the new
-  // pair at or above cosineBefore puts their maximum there too.
-  if (finite &&
-      (CornerCosine(P, Q, A) >= cosineBefore || CornerCosine(Q, A, P) >= cosineBefore ||
-       CornerCosine(A, P, Q) >= cosineBefore || CornerCosine(P, Q, B) >= cosineBefore ||
-       CornerCosine(Q, B, P) >= cosineBefore || CornerCosine(B, P, Q) >= cosineBefore))
-    return refuse();
-  const double cosineLeft = TriangleMaxCosine(P, Q, A), cosineRight = TriangleMaxCosine(P, Q, B);
+  // pair at or above cosineBefore puts their maximum there too. The corners
+  // come in TriangleMaxCosine's order, and when none refuses, their maxima
+  // are its answers.
+  double cosineLeft, cosineRight;
+  if (finite) {
+    const CVector2* const corners[6][3] = {{&P, &Q, &A}, {&Q, &A, &P}, {&A, &P, &Q},
+                                           {&P, &Q, &B}, {&Q, &B, &P}, {&B, &P, &Q}};
+    double cosines[6];
+    for (int k = 0; k < 6; ++k) {
+      cosines[k] = CornerCosine(*corners[k][0], *corners[k][1], *corners[k][2]);
+      if (cosines[k] >= cosineBefore) return refuse();
+    }
+    cosineLeft = std::max({cosines[0], cosines[1], cosines[2]});
+    cosineRight = std::max({cosines[3], cosines[4], cosines[5]});
+  } else {
+    cosineLeft = TriangleMaxCosine(P, Q, A), cosineRight = TriangleMaxCosine(P, Q, B);
+  }
   const double cosineAfter = std::max(cosineLeft, cosineRight);
   if (cosineAfter >= cosineBefore) return refuse();
   // Only a convex quadrilateral can swap its diagonal.
@@ -2183,8 +2202,15 @@ bool ListLeavingSteps(const std::vector<EdgeSweepRecord>& records, std::vector<u
   }
   stepStart.assign(runTop.size() + 1, 0);
   for (size_t i = 0; i < count; ++i) {
-    leaveAt[i] = static_cast<uint32_t>(
-        std::lower_bound(runTop.begin() + leaveAt[i], runTop.end(), records[i].box.bottom) - runTop.begin());
+    // Most edges are short: gallop from the record's own step, then search
+    // the last stride. The tops rise strictly, so every top before `low`
+    // is below the bottom.
+    const float bottom = records[i].box.bottom;
+    const auto first = runTop.begin() + leaveAt[i];
+    const size_t length = runTop.size() - leaveAt[i];
+    size_t low = 0, stride = 1;
+    while (stride < length && first[stride - 1] < bottom) low = stride, stride *= 2;
+    leaveAt[i] += static_cast<uint32_t>(std::lower_bound(first + low, first + std::min(stride, length), bottom) - first);
     if (leaveAt[i] < runTop.size()) ++stepStart[leaveAt[i] + 1];
   }
   for (size_t k = 0; k < runTop.size(); ++k) stepStart[k + 1] += stepStart[k];

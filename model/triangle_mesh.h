@@ -219,7 +219,9 @@ private:
   std::vector<CreatedEdge> m_createdEdges;
   std::deque<Triangle> m_triangles;  // edges point at triangles: they stay where they are made
   std::vector<int> m_pending;  // most recent last
-  std::deque<FrontNode> m_nodePool;  // nodes stay where they are made
+  // Nodes stay where they are made: in blocks, each twice the one before.
+  std::vector<std::unique_ptr<FrontNode[]>> m_nodeBlocks;
+  size_t m_nodesLeft = 0, m_nodeBlockSize = 0;
   long m_flipBudget = 0;
   bool m_coverHull = true;  // the triangles should cover the vertices' convex hull
   // Boxes of the constraint and created edges, kept flat so that the
