@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <memory>
 #include <random>
 #include <vector>
 
@@ -89,67 +88,6 @@ TEST(FlipGainFromCosines, AgreesWithTheAnglesOnRandomAndAwkwardQuadrilaterals) {
     }
   EXPECT_EQ(FlipGainFromCosines(std::nan(""), 0.5), -1);
   EXPECT_EQ(FlipGainFromCosines(0.9, std::nan("")), -1);
-}
-
-// The fold-over check's answer with the index, whose sweep lists the
-// records leaving each step in advance, and with every pair scanned.
-void ExpectSameFoldOver(const CFeatureLineArray& source, const CFeatureLineArray& target, int round, int* folds) {
-  int answers[2][5];
-  for (int linear = 0; linear < 2; ++linear) {
-    CTriangleMesh mesh;
-    mesh.SetScanMode(linear ? CTriangleMesh::ScanMode::Linear : CTriangleMesh::ScanMode::Indexed);
-    mesh.AddPoints(source);
-    mesh.Triangulate();
-    int* a = answers[linear];
-    a[1] = a[2] = a[3] = a[4] = -1;
-    a[0] = FindCrossingTriangles(mesh, source, target, a + 1);
-  }
-  for (int k = 0; k < 5; ++k) EXPECT_EQ(answers[0][k], answers[1][k]) << "round " << round << " value " << k;
-  *folds += answers[0][0];
-}
-
-// Lattice drawings: many edges share their tops and bottoms (level edges
-// have both at once), some points sit on -0, and the targets move points by
-// whole steps, to NaN or to infinity.
-TEST(FoldOverSweep, StepListsGiveTheAnswersOfThePlainScan) {
-  std::mt19937 random(2025);
-  std::uniform_int_distribution<int> cell(0, 12), stepMove(-2, 2), kind(0, 19);
-  int folds = 0;
-  for (int round = 0; round < 120; ++round) {
-    std::vector<std::unique_ptr<CFeatureLine>> owned;
-    CFeatureLineArray source, target;
-    auto add = [&](CFeatureLineArray& into, const std::vector<CVector2>& points, bool closed) {
-      owned.push_back(std::make_unique<CFeatureLine>());
-      for (const CVector2& p : points) owned.back()->AddPoint(p);
-      owned.back()->closed = closed ? 1 : 0;
-      into.Add(owned.back().get());
-    };
-    const std::vector<CVector2> frame = {CVector2(-0.0f, -0.0f), CVector2(120, 0), CVector2(120, 120), CVector2(0, 120)};
-    add(source, frame, true);
-    add(target, frame, true);
-    for (int l = 0; l < 30; ++l) {
-      std::vector<CVector2> from, to;
-      for (int k = 0; k < 4; ++k) {
-        const CVector2 p(10.0f * cell(random), 10.0f * cell(random));
-        from.push_back(p);
-        const int how = kind(random);
-        const float reach = round % 4 == 0 ? 10.0f : round % 4 == 1 ? 4.0f : 1.5f;
-        if (round % 3 == 0 || how > 3)
-          to.emplace_back(p.x + reach * stepMove(random), p.y + reach * stepMove(random));
-        else if (how == 0)
-          to.emplace_back(std::numeric_limits<float>::quiet_NaN(), p.y);
-        else if (how == 1)
-          to.emplace_back(p.x, std::numeric_limits<float>::infinity());
-        else
-          to.push_back(p);
-      }
-      add(source, from, false);
-      add(target, to, false);
-    }
-    ExpectSameFoldOver(source, target, round, &folds);
-    ExpectSameFoldOver(source, source, round, &folds);
-  }
-  EXPECT_GT(folds, 10);  // the lattice moves fold often enough to compare first pairs
 }
 
 }  // namespace
