@@ -899,12 +899,17 @@ void CTriangleMesh::CloseCorners(int front) {
     CloseCornersIndexed(front);
     return;
   }
+  // Where the next scan starts: after a close that took no edge out (and with
+  // the scan records in use), every corner before the new node's
+  // predecessor is one this scan found shut or passed as shut, with the same
+  // neighbours, so the next scan would pass it again.
+  FrontNode* resume = nullptr;
   for (bool closed = true; closed;) {
     closed = false;
     // Each node's ends serve twice: as the next node of one corner and the
     // first of the following one.
     int nextLeft = -1, nextRight = -1;
-    for (FrontNode* node = m_fronts[front]; node && node->next; node = node->next) {
+    for (FrontNode* node = resume ? resume : m_fronts[front]; node && node->next; node = node->next) {
       if (ScannedShut(node)) {
         nextLeft = -1;
         continue;
@@ -923,7 +928,10 @@ void CTriangleMesh::CloseCorners(int front) {
         node->scannedRemovals = m_edgeRemovals;
         continue;
       }
+      const uint32_t removals = m_edgeRemovals;
+      FrontNode* const before = node->prev;
       CloseCorner(front, node, a, c);
+      resume = m_gridLive && m_cornerIndex && m_edgeRemovals == removals ? before : nullptr;
       closed = true;
       break;
     }
