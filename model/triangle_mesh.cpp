@@ -1745,9 +1745,9 @@ bool CTriangleMesh::CoversHull() const {
   sides.reserve(3 * m_triangles.size());
   std::vector<char> used(m_vertexCount, 0);
   double area = 0;
-  for (int t = 0; t < GetTriangleCount(); ++t) {
+  for (const Triangle& t : m_triangles) {
     int v[3];
-    TriangleVertices(t, v);
+    VerticesOf(t, v);
     const double twice = Orient(m_positions[v[0]], m_positions[v[1]], m_positions[v[2]]);
     if (twice == 0) return false;
     area += std::fabs(twice) / 2;
@@ -1991,8 +1991,9 @@ void CTriangleMesh::LinkRemaining() {
 
 // --- export ---
 
-void CTriangleMesh::TriangleVertices(int triangle, int out[3]) const {
-  const Triangle& t = m_triangles[triangle];
+void CTriangleMesh::TriangleVertices(int triangle, int out[3]) const { VerticesOf(m_triangles[triangle], out); }
+
+void CTriangleMesh::VerticesOf(const Triangle& t, int out[3]) const {
   const std::pair<int, int> ends[3] = {SideEnds(t.sides[0]), SideEnds(t.sides[1]), SideEnds(t.sides[2])};
   for (int i = 0; i < 3; ++i) {
     const auto [a0, a1] = ends[(i + 2) % 3];
@@ -2027,10 +2028,11 @@ int CTriangleMesh::BuildRenderMesh(const CFeatureLineArray& geometry, const CFea
   }
   const int triangles = GetTriangleCount();
   auto* indices = new WORD[3 * static_cast<size_t>(triangles) + 1];
-  for (int t = 0; t < triangles; ++t) {
+  WORD* index = indices;
+  for (const Triangle& t : m_triangles) {
     int v[3];
-    TriangleVertices(t, v);
-    for (int k = 0; k < 3; ++k) indices[3 * t + k] = static_cast<WORD>(v[k]);
+    VerticesOf(t, v);
+    for (int k = 0; k < 3; ++k) *index++ = static_cast<WORD>(v[k]);
   }
   shape->SetMesh(vertices, m_vertexCount, indices, triangles);
   return m_vertexCount;

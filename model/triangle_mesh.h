@@ -185,6 +185,10 @@ private:
                   : std::pair(m_createdEdges[e.index].first, m_createdEdges[e.index].second);
   }
 
+  // TriangleVertices of a triangle in hand: walks over all of them take
+  // each in turn rather than by number.
+  void VerticesOf(const Triangle& t, int out[3]) const;
+
   // --- cover check ---
   bool CoversHull() const;
   void Retriangulate();
