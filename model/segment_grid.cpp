@@ -94,16 +94,16 @@ void CSegmentGrid::Cell::Release() {
   m_size = 0, m_capacity = kLocal;
 }
 
-void CSegmentGrid::Cell::push_back(const Entry& entry) {
-  if (m_size == m_capacity) {
-    Entry* grown = new Entry[2 * m_capacity];
-    std::copy(begin(), end(), grown);
-    const uint32_t size = m_size;
-    Release();
-    m_heap = grown;
-    m_size = size, m_capacity = 2 * size;
-  }
-  Data()[m_size++] = entry;
+// A cell that outgrows its own room is a crowded one, likely to grow on:
+// its first heap block is four times that room.
+void CSegmentGrid::Cell::Grow() {
+  const uint32_t capacity = m_capacity > kLocal ? 2 * m_capacity : 4 * kLocal;
+  Entry* grown = new Entry[capacity];
+  std::copy(begin(), end(), grown);
+  const uint32_t size = m_size;
+  Release();
+  m_heap = grown;
+  m_size = size, m_capacity = capacity;
 }
 
 void CSegmentGrid::Cell::Drop(int id) {

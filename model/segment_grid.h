@@ -50,13 +50,19 @@ private:
     const Entry* begin() const { return m_capacity > kLocal ? m_heap : m_local; }
     const Entry* end() const { return begin() + m_size; }
     size_t size() const { return m_size; }
-    void push_back(const Entry& entry);
+    // Inline: Insert enters a segment in each of its cells; the rare growth is a call.
+    void push_back(const Entry& entry) {
+      if (m_size == m_capacity) [[unlikely]]
+        Grow();
+      Data()[m_size++] = entry;
+    }
     // Takes one `id` out, the last id taking its place.
     void Drop(int id);
 
   private:
     static constexpr uint32_t kLocal = 6;
     Entry* Data() { return m_capacity > kLocal ? m_heap : m_local; }
+    void Grow();
     void Release();
     uint32_t m_size = 0, m_capacity = kLocal;
     union {

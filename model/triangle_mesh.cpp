@@ -157,7 +157,6 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
   }
 
   m_constraints.clear();
-  m_keptPairs.clear();
   m_columns.clear();
   if (!m_linearScans) {
     double x0 = INFINITY, x1 = -INFINITY;
@@ -175,7 +174,10 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
     }
   }
   const size_t cells = 2 * static_cast<size_t>(m_vertexCount) + 16;
-  if (!m_linearScans) m_keptGrid.Reset(m_positions.data(), m_positions.size(), cells, kIndexMargin);
+  // The kept edges are the only entries, about one per vertex: a quarter of
+  // the sweep's cells holds a few each, fewer cells for each segment to enter
+  // and each query to visit.
+  if (!m_linearScans) m_keptGrid.Reset(m_positions.data(), m_positions.size(), cells / 4, kIndexMargin);
   for (int l = 0; l < lines.GetSize(); ++l) {
     const std::vector<int>& points = lineInputs[l];
     const int n = static_cast<int>(points.size());
@@ -194,7 +196,6 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
   m_constraintCount = static_cast<int>(m_constraints.size());
   m_columns.clear();
   m_keptGrid = CSegmentGrid();
-  m_keptPairs.clear();
   if (!m_linearScans) m_grid.Reset(m_positions.data(), m_positions.size(), cells, kIndexMargin);
   for (int e = 0; e < m_constraintCount; ++e)
     m_constraintBoxes.Set(static_cast<size_t>(e), m_positions[m_constraints[e].first], m_positions[m_constraints[e].second]);
@@ -260,21 +261,9 @@ void CTriangleMesh::AddConstraint(int from, int to) {
     e.second = end;
     e.upper = m_positions[end].y < m_positions[start].y ? end : start;
     start = end;
-    bool held;
-    if (m_linearScans) {
-      held = std::any_of(m_constraints.begin(), m_constraints.end(), [&](const ConstraintEdge& c) {
-        return (c.first == e.first && c.second == e.second) || (c.first == e.second && c.second == e.first);
-      });
-    } else {
-      const auto [low, high] = std::minmax(e.first, e.second);
-      held = m_keptPairs.count(static_cast<uint64_t>(low) << 32 | static_cast<uint32_t>(high)) != 0;
-    }
-    if (held || CrossesKeptConstraint(e)) continue;
-    if (!m_linearScans) {
-      const auto [low, high] = std::minmax(e.first, e.second);
-      m_keptPairs.insert(static_cast<uint64_t>(low) << 32 | static_cast<uint32_t>(high));
+    if (CrossesKeptConstraint(e)) continue;
+    if (!m_linearScans)
       m_keptGrid.Insert(static_cast<int>(m_constraints.size()), m_positions[e.first], m_positions[e.second]);
-    }
     m_constraints.push_back(e);
   }
 }
@@ -287,10 +276,16 @@ int CTriangleMesh::Column(float x) const {
 bool CTriangleMesh::CrossesKeptConstraint(const ConstraintEdge& e) const {
   const CVector2& p = m_positions[e.first];
   const CVector2& q = m_positions[e.second];
-  if (!m_linearScans && CSegmentGrid::Finite(p) && CSegmentGrid::Finite(q))
-    return m_keptGrid.Query(p, q, [&](int kept) { return CrossesKept(p, q, kept); });
+  // A kept edge with the same ends holds the piece already. The grid offers
+  // it to the query like any edge: it passes through p, in p's cells.
+  const auto heldOrCrossed = [&](int kept) {
+    const ConstraintEdge& c = m_constraints[kept];
+    return (c.first == e.first && c.second == e.second) || (c.first == e.second && c.second == e.first) ||
+           CrossesKept(p, q, kept);
+  };
+  if (!m_linearScans && CSegmentGrid::Finite(p) && CSegmentGrid::Finite(q)) return m_keptGrid.Query(p, q, heldOrCrossed);
   for (size_t kept = 0; kept < m_constraints.size(); ++kept)
-    if (CrossesKept(p, q, static_cast<int>(kept))) return true;
+    if (heldOrCrossed(static_cast<int>(kept))) return true;
   return false;
 }
 
@@ -526,11 +521,17 @@ bool CTriangleMesh::BlockedBy(const CVector2& p, const CVector2& q, int a, int b
 }
 
 void CTriangleMesh::EdgeBoxes::Set(size_t i, const CVector2& a, const CVector2& b) {
-  if (minX.size() <= i) {
+  const float x0 = std::min(a.x, b.x), x1 = std::max(a.x, b.x), y0 = std::min(a.y, b.y), y1 = std::max(a.y, b.y);
+  // Edges are mostly made in order: the next box is appended.
+  if (i == minX.size()) {
+    minX.push_back(x0), maxX.push_back(x1), minY.push_back(y0), maxY.push_back(y1);
+    return;
+  }
+  if (minX.size() < i) {
     minX.resize(i + 1), maxX.resize(i + 1), minY.resize(i + 1), maxY.resize(i + 1);
   }
-  minX[i] = std::min(a.x, b.x), maxX[i] = std::max(a.x, b.x);
-  minY[i] = std::min(a.y, b.y), maxY[i] = std::max(a.y, b.y);
+  minX[i] = x0, maxX[i] = x1;
+  minY[i] = y0, maxY[i] = y1;
 }
 
 bool CTriangleMesh::ScanBoxes(const EdgeBoxes& boxes, size_t count, bool created, const CVector2& p,
@@ -696,7 +697,13 @@ inline void CTriangleMesh::WalkEnds(const FrontNode* node, int previous[2], int*
 }
 
 CTriangleMesh::FrontNode* CTriangleMesh::NewNode(EdgeRef edge) {
-  FrontNode* node = &m_nodePool.emplace_back();
+  if (m_nodesLeft == 0) {
+    constexpr size_t kFirstBlock = 64, kLargestBlock = 4096;
+    m_nodeBlockSize = std::clamp(2 * m_nodeBlockSize, kFirstBlock, kLargestBlock);
+    m_nodeBlocks.push_back(std::make_unique<FrontNode[]>(m_nodeBlockSize));
+    m_nodesLeft = m_nodeBlockSize;
+  }
+  FrontNode* node = &m_nodeBlocks.back()[m_nodeBlockSize - m_nodesLeft--];
   node->edge = edge;
   m_freshNodes.push_back(node);
   if (!edge.kind && edge.index >= 0) {
@@ -949,12 +956,17 @@ void CTriangleMesh::CloseCorners(int front) {
     CloseCornersIndexed(front);
     return;
   }
+  // Where the next scan starts: after a close that took no edge out (and with
+  // the scan records in use), every corner before the new node's
+  // predecessor is one this scan found shut or passed as shut, with the same
+  // neighbours, so the next scan would pass it again.
+  FrontNode* resume = nullptr;
   for (bool closed = true; closed;) {
     closed = false;
     // Each node's ends serve twice: as the next node of one corner and the
     // first of the following one.
     int nextLeft = -1, nextRight = -1;
-    for (FrontNode* node = m_fronts[front]; node && node->next; node = node->next) {
+    for (FrontNode* node = resume ? resume : m_fronts[front]; node && node->next; node = node->next) {
       if (ScannedShut(node)) {
         nextLeft = -1;
         continue;
@@ -973,7 +985,10 @@ void CTriangleMesh::CloseCorners(int front) {
         node->scannedRemovals = m_edgeRemovals;
         continue;
       }
+      const uint32_t removals = m_edgeRemovals;
+      FrontNode* const before = node->prev;
       CloseCorner(front, node, a, c);
+      resume = m_gridLive && m_cornerIndex && m_edgeRemovals == removals ? before : nullptr;
       closed = true;
       break;
     }
@@ -1127,9 +1142,9 @@ double Length(const CVector2& a, const CVector2& b) {
   return std::hypot(static_cast<double>(b.x) - a.x, static_cast<double>(b.y) - a.y);
 }
 
-// The convex hull of distinct points, counter-clockwise, collinear points left out.
-std::vector<int> ConvexHull(const std::vector<CVector2>& positions, std::vector<int> points) {
-  std::sort(points.begin(), points.end(), [&](int a, int b) { return Before(positions[a], positions[b]); });
+// The convex hull of distinct points given in Before order, counter-clockwise,
+// collinear points left out.
+std::vector<int> ConvexHull(const std::vector<CVector2>& positions, const std::vector<int>& points) {
   std::vector<int> hull(2 * points.size() + 1);
   size_t k = 0;
   for (size_t i = 0; i < points.size(); ++i) {
@@ -2029,7 +2044,14 @@ bool CTriangleMesh::CoversHull() const {
     if (!std::isfinite(m_positions[v].x) || !std::isfinite(m_positions[v].y)) return true;
     if (m_representative[v] == v) points.push_back(v);
   }
-  const std::vector<int> hull = ConvexHull(m_positions, points);
+  // Vertices run in ascending y, and no two of these share both x and y: in
+  // ascending x, equal x keeping vertex order, they run as Before orders them.
+  std::vector<int> ordered(points.size());
+  {
+    const std::vector<size_t> byX = StableOrder(points.size(), [&](size_t i) { return m_positions[points[i]].x; });
+    for (size_t k = 0; k < points.size(); ++k) ordered[k] = points[byX[k]];
+  }
+  const std::vector<int> hull = ConvexHull(m_positions, ordered);
   if (hull.size() < 3) return true;  // all on one line: nothing to cover
   double hullArea = 0, hullLength = 0;
   for (size_t h = 0; h < hull.size(); ++h) {
@@ -2054,9 +2076,9 @@ bool CTriangleMesh::CoversHull() const {
   sides.reserve(3 * m_triangles.size());
   std::vector<char> used(m_vertexCount, 0);
   double area = 0;
-  for (int t = 0; t < GetTriangleCount(); ++t) {
+  for (const Triangle& t : m_triangles) {
     int v[3];
-    TriangleVertices(t, v);
+    VerticesOf(t, v);
     const double twice = Orient(m_positions[v[0]], m_positions[v[1]], m_positions[v[2]]);
     if (twice == 0) return false;
     area += std::fabs(twice) / 2;
@@ -2166,6 +2188,28 @@ double CTriangleMesh::MaxCosineOf(Triangle* t, int a, int b, int c, bool finite)
   return cosine;
 }
 
+// The flip test compares the smallest angles: min acos(cosine) over each
+// pair's corners, each arc cosine within 1e-15 of the true one. With b and
+// a the largest cosines before and after, the smallest angles are then
+// within 1e-15 of acos(b) and acos(a) (the corner of the largest cosine has
+// the smallest true angle), so the gain is acos(a) - acos(b) to 2e-15. For
+// a < b, acos' slope between them is at least 1 in size and at most
+// 1 / sqrt(1 - m^2), m the larger of |a| and |b|:
+//   b - a <= acos(a) - acos(b) <= (b - a) / sqrt(1 - m^2).
+// Each bound is worked out to a few units in the last place ((1 - m)(1 + m)
+// keeps 1 - m^2 to a few units even for m near 1), far inside the 1e-9
+// margin, which also covers the arc cosines and the rounding of the test's
+// own subtraction. NaN fails every test here and is left to the angles.
+int FlipGainFromCosines(double before, double after) {
+  constexpr double kMargin = 1e-9;
+  if (after >= before) return 0;
+  const double rise = before - after;
+  if (rise > kFlipGain + kMargin) return 1;
+  const double m = std::max(std::fabs(before), std::fabs(after));
+  if (m < 1 && rise / std::sqrt((1 - m) * (1 + m)) < kFlipGain - kMargin) return 0;
+  return -1;
+}
+
 void CTriangleMesh::Flip(int created, int depth) {
   if (m_flipBudget <= 0 || depth > kMaxFlipDepth) return;
   // Every refusal below depends only on the edge's two triangles: until a
@@ -2188,22 +2232,37 @@ void CTriangleMesh::Flip(int created, int depth) {
   const double cosineBefore = std::max(MaxCosineOf(left, a, b, p, finite), MaxCosineOf(right, a, b, q, finite));
   // With finite coordinates no cosine is NaN (squared float differences
   // neither overflow nor underflow a double), so any one corner of the new
-  // pair at or above cosineBefore puts their maximum there too.
-  if (finite &&
-      (CornerCosine(P, Q, A) >= cosineBefore || CornerCosine(Q, A, P) >= cosineBefore ||
-       CornerCosine(A, P, Q) >= cosineBefore || CornerCosine(P, Q, B) >= cosineBefore ||
-       CornerCosine(Q, B, P) >= cosineBefore || CornerCosine(B, P, Q) >= cosineBefore))
-    return refuse();
-  const double cosineLeft = TriangleMaxCosine(P, Q, A), cosineRight = TriangleMaxCosine(P, Q, B);
+  // pair at or above cosineBefore puts their maximum there too. The corners
+  // come in TriangleMaxCosine's order, and when none refuses, their maxima
+  // are its answers.
+  double cosineLeft, cosineRight;
+  if (finite) {
+    const CVector2* const corners[6][3] = {{&P, &Q, &A}, {&Q, &A, &P}, {&A, &P, &Q},
+                                           {&P, &Q, &B}, {&Q, &B, &P}, {&B, &P, &Q}};
+    double cosines[6];
+    for (int k = 0; k < 6; ++k) {
+      cosines[k] = CornerCosine(*corners[k][0], *corners[k][1], *corners[k][2]);
+      if (cosines[k] >= cosineBefore) return refuse();
+    }
+    cosineLeft = std::max({cosines[0], cosines[1], cosines[2]});
+    cosineRight = std::max({cosines[3], cosines[4], cosines[5]});
+  } else {
+    cosineLeft = TriangleMaxCosine(P, Q, A), cosineRight = TriangleMaxCosine(P, Q, B);
+  }
   const double cosineAfter = std::max(cosineLeft, cosineRight);
   if (cosineAfter >= cosineBefore) return refuse();
   // Only a convex quadrilateral can swap its diagonal.
   if (InsideTriangle(P, B, Q, A) || InsideTriangle(A, P, Q, B) || InsideTriangle(A, B, Q, P) ||
       InsideTriangle(A, B, P, Q))
     return refuse();
-  const double before = std::min(TriangleMinAngle(A, B, P), TriangleMinAngle(A, B, Q));
-  const double after = std::min(TriangleMinAngle(P, Q, A), TriangleMinAngle(P, Q, B));
-  if (!(after - before > kFlipGain)) return refuse();
+  // The cosines settle most gains without arc cosines; the rest take them.
+  const int gain = FlipGainFromCosines(cosineBefore, cosineAfter);
+  if (gain == 0) return refuse();
+  if (gain < 0) {
+    const double before = std::min(TriangleMinAngle(A, B, P), TriangleMinAngle(A, B, Q));
+    const double after = std::min(TriangleMinAngle(P, Q, A), TriangleMinAngle(P, Q, B));
+    if (!(after - before > kFlipGain)) return refuse();
+  }
   --m_flipBudget;
   ++m_flips;
   // A front's own edge has one triangle and never flips; should one ever,
@@ -2263,8 +2322,9 @@ void CTriangleMesh::LinkRemaining() {
 
 // --- export ---
 
-void CTriangleMesh::TriangleVertices(int triangle, int out[3]) const {
-  const Triangle& t = m_triangles[triangle];
+void CTriangleMesh::TriangleVertices(int triangle, int out[3]) const { VerticesOf(m_triangles[triangle], out); }
+
+void CTriangleMesh::VerticesOf(const Triangle& t, int out[3]) const {
   const std::pair<int, int> ends[3] = {SideEnds(t.sides[0]), SideEnds(t.sides[1]), SideEnds(t.sides[2])};
   for (int i = 0; i < 3; ++i) {
     const auto [a0, a1] = ends[(i + 2) % 3];
@@ -2299,10 +2359,11 @@ int CTriangleMesh::BuildRenderMesh(const CFeatureLineArray& geometry, const CFea
   }
   const int triangles = GetTriangleCount();
   auto* indices = new WORD[3 * static_cast<size_t>(triangles) + 1];
-  for (int t = 0; t < triangles; ++t) {
+  WORD* index = indices;
+  for (const Triangle& t : m_triangles) {
     int v[3];
-    TriangleVertices(t, v);
-    for (int k = 0; k < 3; ++k) indices[3 * t + k] = static_cast<WORD>(v[k]);
+    VerticesOf(t, v);
+    for (int k = 0; k < 3; ++k) *index++ = static_cast<WORD>(v[k]);
   }
   shape->SetMesh(vertices, m_vertexCount, indices, triangles);
   return m_vertexCount;
@@ -2352,6 +2413,22 @@ CVector2 SourcePoint(const CFeatureLineArray& lines, const CMeshVertexSource& s)
       s.point >= lines[s.line]->GetPointCount())
     return CVector2(0, 0);
   return *lines[s.line]->PointAt(s.point);
+}
+
+// BoundsOfPoints of the record's four points, in their order, worked out in
+// place: the same comparisons, so the same box (NaN included).
+void SetBounds(EdgeSweepRecord& r) {
+  const CVector2* const corners[4] = {&r.sourceFirst, &r.sourceSecond, &r.targetFirst, &r.targetSecond};
+  CRectF& box = r.box;
+  box.left = box.right = corners[0]->x;
+  box.top = box.bottom = corners[0]->y;
+  for (int i = 1; i < 4; ++i) {
+    const CVector2& p = *corners[i];
+    if (p.x < box.left) box.left = p.x;
+    if (p.y < box.top) box.top = p.y;
+    if (p.x > box.right) box.right = p.x;
+    if (p.y > box.bottom) box.bottom = p.y;
+  }
 }
 
 bool EdgesCollide(const EdgeSweepRecord& a, const EdgeSweepRecord& b) {
@@ -2447,27 +2524,70 @@ class ActiveRecordsByX {
   mutable uint32_t m_query = 0;
 };
 
+// With no top that is not a number (a box's top and bottom are NaN
+// together) the records run in ascending top, and each step of the sweep
+// below takes one run of equal tops, at that run's top. A record then
+// leaves at the first step whose top is at or beyond its bottom: found once
+// for all, the records leaving each step are listed in index order,
+// stepStart[k] .. stepStart[k + 1] of `leaving`. False when some top is NaN.
+bool ListLeavingSteps(const std::vector<EdgeSweepRecord>& records, std::vector<uint32_t>& stepStart,
+                      std::vector<int>& leaving) {
+  const size_t count = records.size();
+  std::vector<float> runTop;
+  std::vector<uint32_t> leaveAt(count);
+  for (size_t i = 0; i < count; ++i) {
+    const float top = records[i].box.top;
+    if (std::isnan(top)) return false;
+    if (runTop.empty() || !(top <= runTop.back())) runTop.push_back(top);
+    leaveAt[i] = static_cast<uint32_t>(runTop.size() - 1);  // its own step, for now
+  }
+  stepStart.assign(runTop.size() + 1, 0);
+  for (size_t i = 0; i < count; ++i) {
+    // Most edges are short: gallop from the record's own step, then search
+    // the last stride. The tops rise strictly, so every top before `low`
+    // is below the bottom.
+    const float bottom = records[i].box.bottom;
+    const auto first = runTop.begin() + leaveAt[i];
+    const size_t length = runTop.size() - leaveAt[i];
+    size_t low = 0, stride = 1;
+    while (stride < length && first[stride - 1] < bottom) low = stride, stride *= 2;
+    leaveAt[i] += static_cast<uint32_t>(std::lower_bound(first + low, first + std::min(stride, length), bottom) - first);
+    if (leaveAt[i] < runTop.size()) ++stepStart[leaveAt[i] + 1];
+  }
+  for (size_t k = 0; k < runTop.size(); ++k) stepStart[k + 1] += stepStart[k];
+  leaving.resize(stepStart.back());
+  std::vector<uint32_t> fill(stepStart.begin(), stepStart.end() - 1);
+  for (size_t i = 0; i < count; ++i)
+    if (leaveAt[i] < runTop.size()) leaving[fill[leaveAt[i]]++] = static_cast<int>(i);
+  return true;
+}
+
 // The sweep below with the active list kept by x and the records leaving a
 // step found by their bottoms: the same pairs in the same order give the
 // same first collision.
 int SweepIndexed(const std::vector<EdgeSweepRecord>& records, int out[4]) {
   ActiveRecordsByX active(records);
+  std::vector<uint32_t> stepStart;
+  std::vector<int> stepLeaving;
+  const bool listed = ListLeavingSteps(records, stepStart, stepLeaving);
   using Bottom = std::pair<float, int>;
   std::priority_queue<Bottom, std::vector<Bottom>, std::greater<Bottom>> bottoms;
   const size_t count = records.size();
-  size_t next = 0, listed = 0;
+  size_t next = 0, activeCount = 0, step = 0;
   std::vector<int> leaving;
   auto add = [&](size_t r) {
     active.Add(static_cast<int>(r));
-    ++listed;
-    if (!std::isnan(records[r].box.bottom)) bottoms.push({records[r].box.bottom, static_cast<int>(r)});
+    ++activeCount;
+    if (!listed && !std::isnan(records[r].box.bottom)) bottoms.push({records[r].box.bottom, static_cast<int>(r)});
   };
-  while (next < count || listed > 0) {
+  for (; next < count || activeCount > 0; ++step) {
     const float sweep = next < count ? records[next].box.top : records.back().box.bottom;
     if (next < count) add(next++);
     while (next < count && records[next].box.top <= sweep) add(next++);
     leaving.clear();
-    if (next < count) {
+    if (next < count && listed) {
+      leaving.assign(stepLeaving.begin() + stepStart[step], stepLeaving.begin() + stepStart[step + 1]);
+    } else if (next < count) {
       while (!bottoms.empty() && bottoms.top().first <= sweep) {
         leaving.push_back(bottoms.top().second);
         bottoms.pop();
@@ -2487,19 +2607,17 @@ int SweepIndexed(const std::vector<EdgeSweepRecord>& records, int out[4]) {
         return 1;
       }
       active.Remove(r);
-      --listed;
+      --activeCount;
     }
   }
   return 0;
 }
 
 // Records by the tops of their boxes, equal tops in their first order.
-void SortByTop(std::vector<EdgeSweepRecord>& records) {
+void SortByTop(const std::vector<EdgeSweepRecord>& records, std::vector<EdgeSweepRecord>& sorted) {
   const std::vector<size_t> order = StableOrder(records.size(), [&](size_t i) { return records[i].box.top; });
-  std::vector<EdgeSweepRecord> sorted;
-  sorted.reserve(records.size());
-  for (size_t i : order) sorted.push_back(records[i]);
-  records.swap(sorted);
+  sorted.resize(records.size());
+  for (size_t k = 0; k < order.size(); ++k) sorted[k] = records[order[k]];
 }
 
 }  // namespace
@@ -2525,21 +2643,20 @@ int FindCrossingTriangles(const CTriangleMesh& mesh, const CFeatureLineArray& so
     sourceOf[v] = SourcePoint(source, mesh.Sources()[v]);
     targetOf[v] = SourcePoint(target, mesh.Sources()[v]);
   }
-  std::vector<EdgeSweepRecord> records;
-  records.reserve(edges.size());
+  std::vector<EdgeSweepRecord> unsorted;
+  unsorted.reserve(edges.size());
   for (const auto& [a, b] : edges) {
-    EdgeSweepRecord r;
+    EdgeSweepRecord& r = unsorted.emplace_back();
     r.first = a;
     r.second = b;
     r.sourceFirst = sourceOf[a];
     r.sourceSecond = sourceOf[b];
     r.targetFirst = targetOf[a];
     r.targetSecond = targetOf[b];
-    const CVector2 corners[4] = {r.sourceFirst, r.sourceSecond, r.targetFirst, r.targetSecond};
-    BoundsOfPoints(r.box, corners, 4);
-    records.push_back(r);
+    SetBounds(r);
   }
-  SortByTop(records);
+  std::vector<EdgeSweepRecord> records;
+  SortByTop(unsorted, records);
   if (!mesh.UsesLinearScans()) return SweepIndexed(records, out);
   // A record leaves the active list once the sweep passes its bottom, after
   // it has been tested against every record still listed: each pair whose

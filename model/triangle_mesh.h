@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
-#include <unordered_set>
 #include <vector>
 
 #include "compat/afx.h"
@@ -94,7 +93,8 @@ private:
     int first = 0, second = 0, upper = 0;
   };
   void AddConstraint(int from, int to);
-  // True when e crosses an edge already in m_constraints inside both.
+  // True when e crosses an edge already in m_constraints inside both, or
+  // one with the same ends is there.
   bool CrossesKeptConstraint(const ConstraintEdge& e) const;
   bool CrossesKept(const CVector2& p, const CVector2& q, int kept) const;
   struct Triangle;
@@ -186,6 +186,10 @@ private:
                   : std::pair(m_createdEdges[e.index].first, m_createdEdges[e.index].second);
   }
 
+  // TriangleVertices of a triangle in hand: walks over all of them take
+  // each in turn rather than by number.
+  void VerticesOf(const Triangle& t, int out[3]) const;
+
   // --- cover check ---
   bool CoversHull() const;
   void Retriangulate();
@@ -220,7 +224,9 @@ private:
   std::vector<CreatedEdge> m_createdEdges;
   std::deque<Triangle> m_triangles;  // edges point at triangles: they stay where they are made
   std::vector<int> m_pending;  // most recent last
-  std::deque<FrontNode> m_nodePool;  // nodes stay where they are made
+  // Nodes stay where they are made: in blocks, each twice the one before.
+  std::vector<std::unique_ptr<FrontNode[]>> m_nodeBlocks;
+  size_t m_nodesLeft = 0, m_nodeBlockSize = 0;
   long m_flipBudget = 0;
   bool m_coverHull = true;  // the triangles should cover the vertices' convex hull
   // Boxes of the constraint and created edges, kept flat so that the
@@ -279,8 +285,12 @@ private:
   mutable int m_lastBlocker = -1;  // tried first: one edge often hides a run of front edges
   // Constraint edges kept so far while AddPoints builds them, by kept order.
   CSegmentGrid m_keptGrid;
-  std::unordered_set<uint64_t> m_keptPairs;  // both ends, the smaller first
 };
+
+// Whether a flip raises the smallest angle of a pair of triangles by more
+// than the flips' threshold, told from the largest corner cosines before and
+// after: 1 yes, 0 no, -1 when only the angles themselves can tell.
+int FlipGainFromCosines(double before, double after);
 
 // 1 when two edges of the mesh pass through each other while the source
 // lines morph into the target lines; `out` gets the two vertices of each.

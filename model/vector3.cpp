@@ -40,17 +40,3 @@ void CopyXYZ(CVector3& dst, const CVector3& src) {
   dst.z = src.z;
 }
 
-float Dot3(const CVector3& a, const CVector3& b) {
-  return static_cast<float>(static_cast<double>(a.x) * b.x + static_cast<double>(a.y) * b.y +
-                            static_cast<double>(a.z) * b.z);
-}
-
-// Formed into temporaries first, so out may be a or b.
-void Cross3(const CVector3& a, const CVector3& b, CVector3& out) {
-  const float x = static_cast<float>(static_cast<double>(a.y) * b.z - static_cast<double>(a.z) * b.y);
-  const float y = static_cast<float>(static_cast<double>(a.z) * b.x - static_cast<double>(a.x) * b.z);
-  const float z = static_cast<float>(static_cast<double>(a.x) * b.y - static_cast<double>(a.y) * b.x);
-  out.x = x;
-  out.y = y;
-  out.z = z;
-}

@@ -20,5 +20,19 @@ struct CVector3 {
 };
 
 void CopyXYZ(CVector3& dst, const CVector3& src);
-float Dot3(const CVector3& a, const CVector3& b);
-void Cross3(const CVector3& a, const CVector3& b, CVector3& out);
+// Inline: the fold-over check classifies points against planes by the
+// hundred thousand.
+inline float Dot3(const CVector3& a, const CVector3& b) {
+  return static_cast<float>(static_cast<double>(a.x) * b.x + static_cast<double>(a.y) * b.y +
+                            static_cast<double>(a.z) * b.z);
+}
+
+// Formed into temporaries first, so out may be a or b.
+inline void Cross3(const CVector3& a, const CVector3& b, CVector3& out) {
+  const float x = static_cast<float>(static_cast<double>(a.y) * b.z - static_cast<double>(a.z) * b.y);
+  const float y = static_cast<float>(static_cast<double>(a.z) * b.x - static_cast<double>(a.x) * b.z);
+  const float z = static_cast<float>(static_cast<double>(a.x) * b.y - static_cast<double>(a.y) * b.x);
+  out.x = x;
+  out.y = y;
+  out.z = z;
+}

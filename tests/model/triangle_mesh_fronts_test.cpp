@@ -4,6 +4,7 @@
 // and on degenerate ones.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cmath>
@@ -175,6 +176,43 @@ TEST(TriangleMeshFronts, PointsOnLongSegmentsSplitThemAsTheLinearScansDo) {
     const Image indexed = Build(lines, CTriangleMesh::ScanMode::Indexed);
     EXPECT_GT(indexed.edges.size(), 60u) << "round " << round;  // the segments were split
     EXPECT_TRUE(indexed == Build(lines, CTriangleMesh::ScanMode::Linear)) << "round " << round;
+  }
+}
+
+// Strokes drawn again over themselves, end to end, backwards, in part, or
+// with a point that is not a number: each segment is kept once, the later
+// copy losing its edges, as the linear scans keep them.
+TEST(TriangleMeshFronts, StrokesDrawnOverEachOtherKeepEachEdgeOnce) {
+  std::mt19937 rng(25);
+  for (int round = 0; round < 12; ++round) {
+    Lines lines;
+    AddStrokes(rng, 30, 1.0f, 0.0f, lines);
+    CTriangleMesh plain;
+    plain.SetScanMode(CTriangleMesh::ScanMode::Indexed);
+    plain.AddPoints(lines.array);
+    const int strokes = lines.array.GetSize();
+    for (int s = 1; s < strokes; s += 3) {
+      const CFeatureLine& line = *lines.array[s];
+      std::vector<CVector2> points;
+      for (int k = 0; k < line.GetPointCount(); ++k) points.push_back(*line.PointAt(k));
+      bool closed = line.closed != 0;
+      switch ((s / 3 + round) % 3) {
+        case 0: break;
+        case 1: std::reverse(points.begin(), points.end()); break;
+        default: points.resize(points.size() / 2 + 1), closed = false; break;
+      }
+      lines.Add(points, closed);
+    }
+    CTriangleMesh drawnTwice;
+    drawnTwice.SetScanMode(CTriangleMesh::ScanMode::Indexed);
+    drawnTwice.AddPoints(lines.array);
+    EXPECT_EQ(drawnTwice.GetConstraintCount(), plain.GetConstraintCount()) << "round " << round;
+    if (round % 4 == 3) {
+      // A copy through a point that is not a number goes past the index.
+      const CFeatureLine& line = *lines.array[2];
+      lines.Add({*line.PointAt(0), *line.PointAt(1), CVector2(NAN, 5), *line.PointAt(1), *line.PointAt(0)});
+    }
+    ExpectSameBothWays(lines, "strokes drawn twice", round);
   }
 }
 

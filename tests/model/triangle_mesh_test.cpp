@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cmath>
+#include <limits>
 #include <map>
 #include <memory>
 #include <random>
@@ -586,6 +587,48 @@ TEST(TriangleMesh, SpatialIndexAgreesOnDenseDrawings) {
   }
   // The first of several crossing pairs depends on the order of the tests.
   EXPECT_GT(folds, 5);
+}
+
+// The fold-over sweep lists the records leaving each step in advance.
+// Lattice drawings: many edges share their tops and bottoms (level edges
+// have both at once), some points sit on -0, and the targets move points by
+// whole steps, to NaN or to infinity.
+TEST(TriangleMesh, FoldOverStepListsGiveTheAnswersOfThePlainScan) {
+  std::mt19937 random(2025);
+  std::uniform_int_distribution<int> cell(0, 12), stepMove(-2, 2), kind(0, 19);
+  int folds = 0;
+  for (int round = 0; round < 120; ++round) {
+    Lines source, target;
+    auto add = [](Lines& into, const std::vector<CVector2>& points, bool closed) {
+      CFeatureLine* line = into.Add({}, closed);
+      for (const CVector2& p : points) line->AddPoint(p);
+    };
+    const std::vector<CVector2> frame = {CVector2(-0.0f, -0.0f), CVector2(120, 0), CVector2(120, 120), CVector2(0, 120)};
+    add(source, frame, true);
+    add(target, frame, true);
+    for (int l = 0; l < 30; ++l) {
+      std::vector<CVector2> from, to;
+      for (int k = 0; k < 4; ++k) {
+        const CVector2 p(10.0f * cell(random), 10.0f * cell(random));
+        from.push_back(p);
+        const int how = kind(random);
+        const float reach = round % 4 == 0 ? 10.0f : round % 4 == 1 ? 4.0f : 1.5f;
+        if (round % 3 == 0 || how > 3)
+          to.emplace_back(p.x + reach * stepMove(random), p.y + reach * stepMove(random));
+        else if (how == 0)
+          to.emplace_back(std::numeric_limits<float>::quiet_NaN(), p.y);
+        else if (how == 1)
+          to.emplace_back(p.x, std::numeric_limits<float>::infinity());
+        else
+          to.push_back(p);
+      }
+      add(source, from, false);
+      add(target, to, false);
+    }
+    folds += ExpectSameFoldOver(source.array, target.array, "lattice drawing");
+    folds += ExpectSameFoldOver(source.array, source.array, "lattice drawing");
+  }
+  EXPECT_GT(folds, 10);  // the lattice moves fold often enough to compare first pairs
 }
 
 }  // namespace
