@@ -75,6 +75,8 @@ class CNearestColorFinder {
     m_cells.assign(kCells, kUnbuilt);
     m_parentCount.assign(kCells / 8, kUnbuilt);
     m_parentRun.assign(kCells / 8, kUnbuilt);
+    m_parentPair.assign(kCells / 8, kUnbuilt);
+    m_pairs.resize(2 * kCells / 8);
     m_parentStart.resize(kCells / 8);
     m_parentBlue.clear(), m_parentGreen.clear(), m_parentRed.clear(), m_parentIndex.clear();
     m_groupsUsed = 0;
@@ -156,6 +158,42 @@ class CNearestColorFinder {
     if (word != kUnbuilt) __builtin_prefetch(GroupBytes() + (word & ~kGroupsMask));
   }
 
+  // The parent cube (twice a cell's side) of a pixel's blue, green and red
+  // bytes in one word, low byte first.
+  static DWORD ParentOfWord(DWORD bgr) {
+    constexpr int shift = kCellShift + 1, bits = kCellBits - 1;
+    constexpr DWORD mask = (1u << bits) - 1;
+    return (bgr >> shift & mask) | (bgr >> (8 + shift - bits) & mask << bits) | (bgr >> (16 + shift - 2 * bits) & mask << (2 * bits));
+  }
+
+  // A parent cube's candidates as a pair of groups (see NearestInPair) at
+  // a place of its own, PairBytes() + parent * kPairBytes, so that a search
+  // finds it from the colour alone. Made on first use where the parent has
+  // no more candidates than a pair holds; then its word in PairWords() is
+  // kPaired. Returns whether it is. Only NearestInPair reads a pair.
+  bool MakePair(DWORD parent) {
+    if (m_parentCount[parent] == kUnbuilt) {
+      constexpr int shift = kCellShift + 1, bits = kCellBits - 1, mask = (1 << bits) - 1;
+      BuildParent(parent, static_cast<int>(parent & mask) << shift, static_cast<int>(parent >> bits & mask) << shift,
+                  static_cast<int>(parent >> (2 * bits)) << shift);
+    }
+    if (m_parentPair[parent] == kUnbuilt) {
+      const size_t count = m_parentCount[parent];
+      m_parentPair[parent] = count <= 2 * kLanes ? kPaired : kNoPair;
+      if (count <= 2 * kLanes) {
+        BYTE kept[2 * kLanes];
+        for (size_t k = 0; k < count; ++k) kept[k] = static_cast<BYTE>(k);
+        FillGroups(&m_pairs[2 * parent], m_parentStart[parent], kept, count, 2, true);
+      }
+    }
+    return m_parentPair[parent] == kPaired;
+  }
+
+  static constexpr DWORD kPaired = 1;
+  static constexpr size_t kPairBytes = 128;
+  const DWORD* PairWords() const { return m_parentPair.data(); }
+  const BYTE* PairBytes() const { return reinterpret_cast<const BYTE*>(m_pairs.data()); }
+
   // The low bits of a run: its groups less one.
   static constexpr DWORD kGroupsMask = 63;
   const DWORD* CellWords() const { return m_cells.data(); }
@@ -171,16 +209,51 @@ class CNearestColorFinder {
   // (the first entry in index order) is the same as in Search. Returns
   // false, leaving the search to Search, when the least reaches 255.
   static CALVETTA_SSE41 bool NearestInGroup(const BYTE* group, __m128i pixel, __m128i* chosen) {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i b = _mm_shuffle_epi8(pixel, zero), g = _mm_shuffle_epi8(pixel, _mm_set1_epi8(1)),
-                  r = _mm_shuffle_epi8(pixel, _mm_set1_epi8(2));
     const __m128i* lanes = reinterpret_cast<const __m128i*>(group);
     const __m128i cb = _mm_load_si128(lanes), cg = _mm_load_si128(lanes + 1), cr = _mm_load_si128(lanes + 2),
                   ci = _mm_load_si128(lanes + 3);
+    return ChooseLane(SaturatedDistances(cb, cg, cr, pixel), cb, cg, cr, ci, chosen);
+  }
+
+  // The same for a pair of groups holding up to 32 candidates, the first
+  // group the even ones in index order, the second the odd ones: lane k of
+  // the pair holds candidates 2k and 2k + 1. Each lane keeps the nearer of
+  // its two, the even one on a tie; the lowest lane of the least distance
+  // then holds the first candidate of that distance in index order (every
+  // lane before it has both of its candidates farther), so the answer is
+  // NearestInGroup's over the 32 candidates in order.
+  static CALVETTA_SSE41 bool NearestInPair(const BYTE* pair, __m128i pixel, __m128i* chosen) {
+    const __m128i* lanes = reinterpret_cast<const __m128i*>(pair);
+    const __m128i eb = _mm_load_si128(lanes), eg = _mm_load_si128(lanes + 1), er = _mm_load_si128(lanes + 2),
+                  ei = _mm_load_si128(lanes + 3);
+    const __m128i ob = _mm_load_si128(lanes + 4), og = _mm_load_si128(lanes + 5), orr = _mm_load_si128(lanes + 6),
+                  oi = _mm_load_si128(lanes + 7);
+    const __m128i even = SaturatedDistances(eb, eg, er, pixel), odd = SaturatedDistances(ob, og, orr, pixel);
+    const __m128i least = _mm_min_epu8(even, odd);
+    const __m128i takeEven = _mm_cmpeq_epi8(least, even);
+    return ChooseLane(least, _mm_blendv_epi8(ob, eb, takeEven), _mm_blendv_epi8(og, eg, takeEven),
+                      _mm_blendv_epi8(orr, er, takeEven), _mm_blendv_epi8(oi, ei, takeEven), chosen);
+  }
+#endif
+
+ private:
+#if defined(CALVETTA_MAPPING_SSE41)
+  // Sixteen distances from the colour in the low three bytes of `pixel`,
+  // summed in bytes saturating at 255.
+  static CALVETTA_SSE41 __m128i SaturatedDistances(__m128i cb, __m128i cg, __m128i cr, __m128i pixel) {
+    const __m128i b = _mm_shuffle_epi8(pixel, _mm_setzero_si128()), g = _mm_shuffle_epi8(pixel, _mm_set1_epi8(1)),
+                  r = _mm_shuffle_epi8(pixel, _mm_set1_epi8(2));
     const __m128i db = _mm_or_si128(_mm_subs_epu8(cb, b), _mm_subs_epu8(b, cb));
     const __m128i dg = _mm_or_si128(_mm_subs_epu8(cg, g), _mm_subs_epu8(g, cg));
     const __m128i dr = _mm_or_si128(_mm_subs_epu8(cr, r), _mm_subs_epu8(r, cr));
-    const __m128i d = _mm_adds_epu8(_mm_adds_epu8(db, dg), dr);
+    return _mm_adds_epu8(_mm_adds_epu8(db, dg), dr);
+  }
+
+  // The lowest lane of the least of sixteen distances `d`, its channels and
+  // entry taken from the lanes of `cb`, `cg`, `cr` and `ci` into `chosen`;
+  // false when the least is saturated.
+  static CALVETTA_SSE41 bool ChooseLane(__m128i d, __m128i cb, __m128i cg, __m128i cr, __m128i ci, __m128i* chosen) {
+    const __m128i zero = _mm_setzero_si128();
     // Distance above, lane below in one word: the least word is the answer.
     const __m128i position = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
     const __m128i best = _mm_minpos_epu16(_mm_min_epu16(_mm_unpacklo_epi8(position, d), _mm_unpackhi_epi8(position, d)));
@@ -193,7 +266,6 @@ class CNearestColorFinder {
   }
 #endif
 
- private:
   // Sixteen candidates in one cache line: their channels, then their
   // entries. A cell's last group is padded with its first candidate, which
   // comes before the copies and so wins over them, and names the same entry.
@@ -201,7 +273,7 @@ class CNearestColorFinder {
     BYTE blue[16], green[16], red[16], index[16];
   };
 
-  static_assert(sizeof(Group) == kGroupsMask + 1);
+  static_assert(sizeof(Group) == kGroupsMask + 1 && 2 * sizeof(Group) == kPairBytes);
 
   static BYTE Chosen(const Group& group, int lane, int* chosen) {
     chosen[0] = group.blue[lane], chosen[1] = group.green[lane], chosen[2] = group.red[lane];
@@ -210,10 +282,12 @@ class CNearestColorFinder {
 
   static constexpr int kCellShift = 3, kCellBits = 8 - kCellShift, kCellSide = 1 << kCellShift;
   static constexpr DWORD kCells = 1u << (3 * kCellBits);
-  // A run starts below 2^25 bytes (32768 cells of at most 16 groups of 64
-  // bytes) and holds at most 16 groups. An unbuilt cell's word has the low
+  // A run starts below 2^26 bytes (32768 cells of at most 16 groups and
+  // 4096 pairs, of 64 bytes) and holds at most 16 groups. An unbuilt cell's word has the low
   // bits set, as a cell of many groups does, so one test sends both aside.
   static constexpr DWORD kUnbuilt = 0xFFFFFFFFu;
+  // A parent's pair word where its candidates do not fit in a pair.
+  static constexpr DWORD kNoPair = 0;
   static constexpr size_t kLanes = 16;
   // The candidate lists a cell's are taken from are padded to whole groups
   // of eight 16-bit lanes with far entries, whose channel value is farther
@@ -309,7 +383,12 @@ class CNearestColorFinder {
     // A parent of one group's candidates lends its group to its cells: a
     // search of more candidates than the cell's own (in the same order)
     // finds the same entry, and costs the same within one group.
-    if (m_parentRun[parent] != kUnbuilt) {
+    if (m_parentCount[parent] <= kLanes) {
+      if (m_parentRun[parent] == kUnbuilt) {
+        BYTE kept[kLanes];
+        for (size_t k = 0; k < m_parentCount[parent]; ++k) kept[k] = static_cast<BYTE>(k);
+        m_parentRun[parent] = AddRun(m_parentStart[parent], kept, m_parentCount[parent]);
+      }
       m_cells[cell] = m_parentRun[parent];
       return;
     }
@@ -325,23 +404,29 @@ class CNearestColorFinder {
   DWORD AddRun(size_t first, BYTE* kept, size_t count) {
     const size_t groups = (count + kLanes - 1) / kLanes;
     if (m_groups.size() < m_groupsUsed + groups) m_groups.resize(std::max(2 * m_groups.size(), m_groupsUsed + kCells / 16 + groups));
-    Group* out = m_groups.data() + m_groupsUsed;
+    FillGroups(m_groups.data() + m_groupsUsed, first, kept, count, groups, false);
+    const DWORD run = static_cast<DWORD>(m_groupsUsed * sizeof(Group)) | static_cast<DWORD>(groups - 1);
+    m_groupsUsed += groups;
+    return run;
+  }
+
+  // Writes `groups` groups of the parent lists' candidates at `first` +
+  // each of `kept` to `out`, padded with the first. The groups of a pair
+  // take the candidates in turn (see NearestInPair).
+  void FillGroups(Group* out, size_t first, BYTE* kept, size_t count, size_t groups, bool paired) {
     const int16_t* blue = m_parentBlue.data() + first;
     const int16_t* green = m_parentGreen.data() + first;
     const int16_t* red = m_parentRed.data() + first;
     const BYTE* index = m_parentIndex.data() + first;
     for (size_t k = count; k < groups * kLanes; ++k) kept[k] = kept[0];
     for (size_t k = 0; k < groups * kLanes; ++k) {
-      Group& group = out[k / kLanes];
-      const size_t lane = k % kLanes, from = kept[k];
+      Group& group = out[paired ? k & 1 : k / kLanes];
+      const size_t lane = paired ? k >> 1 : k % kLanes, from = kept[k];
       group.blue[lane] = static_cast<BYTE>(blue[from]);
       group.green[lane] = static_cast<BYTE>(green[from]);
       group.red[lane] = static_cast<BYTE>(red[from]);
       group.index[lane] = index[from];
     }
-    const DWORD run = static_cast<DWORD>(m_groupsUsed * sizeof(Group)) | static_cast<DWORD>(groups - 1);
-    m_groupsUsed += groups;
-    return run;
   }
 
   static DWORD ParentOf(int blue, int green, int red) {
@@ -366,11 +451,8 @@ class CNearestColorFinder {
     }
     m_parentCount[parent] = static_cast<DWORD>(count);
     m_parentStart[parent] = static_cast<DWORD>(start);
-    if (count <= kLanes) {
-      for (size_t k = 0; k < count; ++k) kept[k] = static_cast<BYTE>(k);
-      m_parentRun[parent] = AddRun(start, kept, count);
-    }
   }
+
 
   DWORD m_entries = 0;
   alignas(16) int16_t m_blue[256], m_green[256], m_red[256];
@@ -378,9 +460,12 @@ class CNearestColorFinder {
   std::vector<DWORD> m_cells;
   // The cells' candidates, each cell's run padded to whole groups.
   std::vector<Group> m_groups;
-  // Per parent cube: its candidates' count (or unbuilt) and first lane, and
-  // where it has one group's worth, the run its cells share (or unbuilt).
-  std::vector<DWORD> m_parentCount, m_parentStart, m_parentRun;
+  // Per parent cube: its candidates' count (or unbuilt) and first lane,
+  // where it has one group's worth, the run its cells share (or unbuilt),
+  // and whether it has a pair (see MakePair).
+  std::vector<DWORD> m_parentCount, m_parentStart, m_parentRun, m_parentPair;
+  // Two groups for every parent cube, of which the paired ones' are current.
+  std::vector<Group> m_pairs;
   std::vector<int16_t> m_parentBlue, m_parentGreen, m_parentRed;
   std::vector<BYTE> m_parentIndex;
   size_t m_groupsUsed = 0;
@@ -831,12 +916,28 @@ void DiffuseLine(const DiffusionTables& t, CNearestColorFinder& nearest, BYTE* l
 }
 
 #if defined(CALVETTA_MAPPING_SSE41)
-bool HasSse41() {
-  static const bool has = [] {
+// The vector forms of the mapping loop the processor runs.
+enum class MappingForm { kSse2, kSse41, kAvx2 };
+
+MappingForm ProcessorMappingForm() {
+  static const MappingForm form = [] {
     __builtin_cpu_init();
-    return __builtin_cpu_supports("sse4.1") != 0;
+    return __builtin_cpu_supports("avx2") ? MappingForm::kAvx2 : __builtin_cpu_supports("sse4.1") ? MappingForm::kSse41 : MappingForm::kSse2;
   }();
-  return has;
+  return form;
+}
+
+// The nearest entry by way of the colour's cell, for colours whose parent
+// has no pair or whose distances to it saturate: a one-group cell in
+// vectors, a larger one by Search.
+CALVETTA_SSE41 __attribute__((noinline)) __m128i NearestByCell(CNearestColorFinder& nearest, DWORD bgr, __m128i pixel) {
+  const DWORD run = nearest.Run(CNearestColorFinder::CellOfWord(bgr));
+  __m128i chosen;
+  if ((run & CNearestColorFinder::kGroupsMask) == 0 && CNearestColorFinder::NearestInGroup(nearest.GroupBytes() + run, pixel, &chosen))
+    return chosen;
+  int colour[3];
+  const BYTE entry = nearest.Search(run, bgr & 0xFF, bgr >> 8 & 0xFF, bgr >> 16 & 0xFF, colour);
+  return _mm_setr_epi16(static_cast<short>(colour[0]), static_cast<short>(colour[1]), static_cast<short>(colour[2]), entry, 0, 0, 0, 0);
 }
 
 // DiffuseLine for fixed-point tables on SSE4.1, with the same bytes: the
@@ -846,36 +947,30 @@ bool HasSse41() {
 // [behind | below] (zero for the fourth byte, which stays as it was); only
 // a cell's word is read through a general register.
 template <int dir>
-CALVETTA_SSE41 void DiffuseLineSse41(const DiffusionTables& t, CNearestColorFinder& nearest, BYTE* line, BYTE* next,
-                                     LONG width, BYTE* indices) {
+CALVETTA_SSE41 __attribute__((always_inline)) inline void DiffuseLineVectors(const DiffusionTables& t, CNearestColorFinder& nearest,
+                                                                          BYTE* line, BYTE* next, LONG width, BYTE* indices) {
   LONG x = dir > 0 ? 0 : width - 1;
   const __m128i zero = _mm_setzero_si128();
   const short ahead = static_cast<short>(t.aheadFactor), belowAhead = static_cast<short>(t.belowAheadFactor);
   const short behind = static_cast<short>(t.belowBehindFactor), below = static_cast<short>(t.belowFactor);
   const __m128i aheadFactors = _mm_setr_epi16(ahead, ahead, ahead, 0, belowAhead, belowAhead, belowAhead, 0);
   const __m128i belowFactors = _mm_setr_epi16(behind, behind, behind, 0, below, below, below, 0);
-  const DWORD* cells = nearest.CellWords();
-  const BYTE* groups = nearest.GroupBytes();
+  const DWORD* paired = nearest.PairWords();
+  const BYTE* pairs = nearest.PairBytes();
   int first;
   std::memcpy(&first, line + 4 * x, sizeof first);
   __m128i pixel = _mm_cvtsi32_si128(first);
   __m128i window = next ? _mm_slli_si128(LoadPixel(next + 4 * x), 8) : zero;
   for (LONG step = 0; step < width; ++step, x += dir) {
     BYTE* p = line + 4 * x;
-    if (step + 2 < width) nearest.Prefetch(p[8 * dir], p[8 * dir + 1], p[8 * dir + 2]);
     const DWORD bgr = static_cast<DWORD>(_mm_cvtsi128_si32(pixel));
-    const DWORD cell = CNearestColorFinder::CellOfWord(bgr);
-    DWORD run = cells[cell];
-    if (run & CNearestColorFinder::kGroupsMask) {
-      run = nearest.Run(cell);
-      groups = nearest.GroupBytes();
-    }
+    // The pair's place follows from the colour; its word is only tested,
+    // so the search need not wait for it to be read.
+    const DWORD parent = CNearestColorFinder::ParentOfWord(bgr);
     __m128i chosen;
-    if ((run & CNearestColorFinder::kGroupsMask) != 0 || !CNearestColorFinder::NearestInGroup(groups + run, pixel, &chosen)) {
-      int colour[3];
-      const BYTE entry = nearest.Search(run, bgr & 0xFF, bgr >> 8 & 0xFF, bgr >> 16 & 0xFF, colour);
-      chosen = _mm_setr_epi16(static_cast<short>(colour[0]), static_cast<short>(colour[1]), static_cast<short>(colour[2]), entry, 0, 0, 0, 0);
-    }
+    if ((paired[parent] != CNearestColorFinder::kPaired && !nearest.MakePair(parent)) ||
+        !CNearestColorFinder::NearestInPair(pairs + parent * CNearestColorFinder::kPairBytes, pixel, &chosen))
+      chosen = NearestByCell(nearest, bgr, pixel);
     indices[x] = static_cast<BYTE>(_mm_extract_epi16(chosen, 3));
     const __m128i error = _mm_sub_epi16(_mm_cvtepu8_epi16(pixel), chosen);
     const __m128i errors = _mm_unpacklo_epi64(error, error), magnitudes = _mm_abs_epi16(errors);
@@ -892,6 +987,20 @@ CALVETTA_SSE41 void DiffuseLineSse41(const DiffusionTables& t, CNearestColorFind
     const __m128i belowAmounts = _mm_sign_epi16(_mm_mulhi_epu16(magnitudes, belowFactors), errors);
     SpreadBelow<dir>(window, belowAmounts, _mm_unpackhi_epi64(aheadAmounts, aheadAmounts), b, behindOnLine, aheadOnLine);
   }
+}
+
+template <int dir>
+CALVETTA_SSE41 void DiffuseLineSse41(const DiffusionTables& t, CNearestColorFinder& nearest, BYTE* line, BYTE* next, LONG width,
+                                     BYTE* indices) {
+  DiffuseLineVectors<dir>(t, nearest, line, next, width, indices);
+}
+
+// The same compiled for AVX2, whose three-operand instructions spare the
+// copies between registers that the loop's SSE form needs.
+template <int dir>
+__attribute__((target("avx2"))) void DiffuseLineAvx2(const DiffusionTables& t, CNearestColorFinder& nearest, BYTE* line, BYTE* next,
+                                                     LONG width, BYTE* indices) {
+  DiffuseLineVectors<dir>(t, nearest, line, next, width, indices);
 }
 #endif
 
@@ -911,7 +1020,7 @@ void CMedianCutQuantizer::MapPixels(CPicImage& image, BYTE* pixels, DWORD width,
   const WORD bpp = image.GetBpp();
   std::vector<BYTE> indices(width);
 #if defined(CALVETTA_MAPPING_SSE41)
-  const bool vectorAmounts = tables.fixedPoint && HasSse41();
+  const MappingForm form = tables.fixedPoint ? ProcessorMappingForm() : MappingForm::kSse2;
 #endif
   for (DWORD k = 0; k < height; ++k) {
     const DWORD sourceLine = height - 1 - k;  // bottom line of the picture first
@@ -921,7 +1030,12 @@ void CMedianCutQuantizer::MapPixels(CPicImage& image, BYTE* pixels, DWORD width,
     BYTE* row = bpp == 8 ? bits + static_cast<size_t>(k) * rowBytes : indices.data();
     const LONG columns = static_cast<LONG>(width);
 #if defined(CALVETTA_MAPPING_SSE41)
-    if (vectorAmounts) {
+    if (form == MappingForm::kAvx2) {
+      if ((k & 1) == 0)
+        DiffuseLineAvx2<1>(tables, nearest, line, next, columns, row);
+      else
+        DiffuseLineAvx2<-1>(tables, nearest, line, next, columns, row);
+    } else if (form == MappingForm::kSse41) {
       if ((k & 1) == 0)
         DiffuseLineSse41<1>(tables, nearest, line, next, columns, row);
       else
