@@ -2,6 +2,7 @@
 #include "imaging/median_cut_quantizer.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -24,6 +25,8 @@
 namespace {
 
 constexpr DWORD kMappingCacheBuckets = 257;
+
+std::atomic<int> g_mappingFormLimit{2};
 
 int Span(BYTE lo, BYTE hi) { return std::abs(static_cast<int>(hi) - static_cast<int>(lo)); }
 
@@ -76,6 +79,8 @@ class CNearestColorFinder {
     m_parentCount.assign(kCells / 8, kUnbuilt);
     m_parentRun.assign(kCells / 8, kUnbuilt);
     m_parentPair.assign(kCells / 8, kUnbuilt);
+    m_outerCount.assign(kCells / 64, kUnbuilt);
+    m_outerStart.resize(kCells / 64);
     m_pairs.resize(2 * kCells / 8);
     m_parentStart.resize(kCells / 8);
     m_parentBlue.clear(), m_parentGreen.clear(), m_parentRed.clear(), m_parentIndex.clear();
@@ -196,7 +201,6 @@ class CNearestColorFinder {
 
   // The low bits of a run: its groups less one.
   static constexpr DWORD kGroupsMask = 63;
-  const DWORD* CellWords() const { return m_cells.data(); }
   // Moves when a cell is built.
   const BYTE* GroupBytes() const { return reinterpret_cast<const BYTE*>(m_groups.data()); }
 
@@ -282,8 +286,8 @@ class CNearestColorFinder {
 
   static constexpr int kCellShift = 3, kCellBits = 8 - kCellShift, kCellSide = 1 << kCellShift;
   static constexpr DWORD kCells = 1u << (3 * kCellBits);
-  // A run starts below 2^26 bytes (32768 cells of at most 16 groups and
-  // 4096 pairs, of 64 bytes) and holds at most 16 groups. An unbuilt cell's word has the low
+  // A run starts below 2^25 bytes (32768 cells of at most 16 groups of 64
+  // bytes) and holds at most 16 groups. An unbuilt cell's word has the low
   // bits set, as a cell of many groups does, so one test sends both aside.
   static constexpr DWORD kUnbuilt = 0xFFFFFFFFu;
   // A parent's pair word where its candidates do not fit in a pair.
@@ -435,24 +439,47 @@ class CNearestColorFinder {
   }
 
   // The whole palette's candidates for a parent cube, padded to whole
-  // groups of eight with far lanes.
-  void BuildParent(DWORD parent, int blue, int green, int red) {
-    constexpr int side = 2 * kCellSide;
+  // groups of eight with far lanes. They come from the list of the cube of
+  // twice its side around it, as a cell's come from its parent's (see
+  // BuildCell), which spares reading the whole palette for each parent.
+  __attribute__((noinline)) void BuildParent(DWORD parent, int blue, int green, int red) {
+    constexpr int side = 2 * kCellSide, outerSide = 2 * side;
     blue &= ~(side - 1), green &= ~(side - 1), red &= ~(side - 1);
-    const size_t start = m_parentBlue.size();
+    const DWORD outer = static_cast<DWORD>(blue / outerSide + green / outerSide * (256 / outerSide) + red / outerSide * (256 / outerSide) * (256 / outerSide));
     BYTE kept[256 + kLanes];
-    const size_t count = Candidates(m_blue, m_green, m_red, 256, blue, green, red, side, kept);
-    const size_t padded = (count + kSourceLanes - 1) / kSourceLanes * kSourceLanes;
+    if (m_outerCount[outer] == kUnbuilt) {
+      const size_t count = Candidates(m_blue, m_green, m_red, 256, blue & ~(outerSide - 1), green & ~(outerSide - 1), red & ~(outerSide - 1),
+                                      outerSide, kept);
+      m_outerStart[outer] = static_cast<DWORD>(AppendList(kPalette, kept, count));
+      m_outerCount[outer] = static_cast<DWORD>(count);
+    }
+    const size_t from = m_outerStart[outer];
+    const size_t count = Candidates(m_parentBlue.data() + from, m_parentGreen.data() + from, m_parentRed.data() + from, m_outerCount[outer],
+                                    blue, green, red, side, kept);
+    m_parentStart[parent] = static_cast<DWORD>(AppendList(from, kept, count));
+    m_parentCount[parent] = static_cast<DWORD>(count);
+  }
+
+  // Appends a list of the candidates at each of `kept` of the list at
+  // `from`, or of the palette, padded to whole groups of eight with far
+  // lanes; returns where it starts.
+  static constexpr size_t kPalette = ~size_t{0};
+  size_t AppendList(size_t from, const BYTE* kept, size_t count) {
+    const size_t start = m_parentBlue.size(), padded = (count + kSourceLanes - 1) / kSourceLanes * kSourceLanes;
     m_parentBlue.resize(start + padded, kFar), m_parentGreen.resize(start + padded, kFar), m_parentRed.resize(start + padded, kFar);
     m_parentIndex.resize(start + padded, 0);
     for (size_t k = 0; k < count; ++k) {
-      m_parentBlue[start + k] = m_blue[kept[k]], m_parentGreen[start + k] = m_green[kept[k]], m_parentRed[start + k] = m_red[kept[k]];
-      m_parentIndex[start + k] = kept[k];
+      if (from == kPalette) {
+        m_parentBlue[start + k] = m_blue[kept[k]], m_parentGreen[start + k] = m_green[kept[k]], m_parentRed[start + k] = m_red[kept[k]];
+        m_parentIndex[start + k] = kept[k];
+      } else {
+        const size_t i = from + kept[k];
+        m_parentBlue[start + k] = m_parentBlue[i], m_parentGreen[start + k] = m_parentGreen[i], m_parentRed[start + k] = m_parentRed[i];
+        m_parentIndex[start + k] = m_parentIndex[i];
+      }
     }
-    m_parentCount[parent] = static_cast<DWORD>(count);
-    m_parentStart[parent] = static_cast<DWORD>(start);
+    return start;
   }
-
 
   DWORD m_entries = 0;
   alignas(16) int16_t m_blue[256], m_green[256], m_red[256];
@@ -466,6 +493,9 @@ class CNearestColorFinder {
   std::vector<DWORD> m_parentCount, m_parentStart, m_parentRun, m_parentPair;
   // Two groups for every parent cube, of which the paired ones' are current.
   std::vector<Group> m_pairs;
+  // Per cube of twice a parent's side: the same.
+  std::vector<DWORD> m_outerCount, m_outerStart;
+  // The lists of all these cubes, one after another.
   std::vector<int16_t> m_parentBlue, m_parentGreen, m_parentRed;
   std::vector<BYTE> m_parentIndex;
   size_t m_groupsUsed = 0;
@@ -945,7 +975,8 @@ CALVETTA_SSE41 __attribute__((noinline)) __m128i NearestByCell(CNearestColorFind
 // comes back as lanes, and the amounts are products of the error's
 // magnitude with the error's sign put back, [ahead | below ahead] and
 // [behind | below] (zero for the fourth byte, which stays as it was); only
-// a cell's word is read through a general register.
+// the colour's parent cube is worked out in a general register, the place
+// of its candidates following from it without a read.
 template <int dir>
 CALVETTA_SSE41 __attribute__((always_inline)) inline void DiffuseLineVectors(const DiffusionTables& t, CNearestColorFinder& nearest,
                                                                           BYTE* line, BYTE* next, LONG width, BYTE* indices) {
@@ -1006,6 +1037,8 @@ __attribute__((target("avx2"))) void DiffuseLineAvx2(const DiffusionTables& t, C
 
 }  // namespace
 
+void SetMappingFormLimit(int highest) { g_mappingFormLimit.store(std::clamp(highest, 0, 2), std::memory_order_relaxed); }
+
 void CMedianCutQuantizer::MapPixels(CPicImage& image, BYTE* pixels, DWORD width, DWORD height, float strength) {
   image.ResetNearestIndexCache(kMappingCacheBuckets);
   const RGBQUAD* palette = image.GetPalette();
@@ -1020,7 +1053,9 @@ void CMedianCutQuantizer::MapPixels(CPicImage& image, BYTE* pixels, DWORD width,
   const WORD bpp = image.GetBpp();
   std::vector<BYTE> indices(width);
 #if defined(CALVETTA_MAPPING_SSE41)
-  const MappingForm form = tables.fixedPoint ? ProcessorMappingForm() : MappingForm::kSse2;
+  const MappingForm form =
+      tables.fixedPoint ? std::min(ProcessorMappingForm(), static_cast<MappingForm>(g_mappingFormLimit.load(std::memory_order_relaxed)))
+                        : MappingForm::kSse2;
 #endif
   for (DWORD k = 0; k < height; ++k) {
     const DWORD sourceLine = height - 1 - k;  // bottom line of the picture first

@@ -421,16 +421,76 @@ TEST(MedianCutQuantizer, DiffusionMatchesAPlainWalkForAnyPaletteAndStrength) {
         entries.resize(256, RGBQUAD{0, 0, 0, 0});
         std::vector<BYTE> expected = pixels, expectedIndices;
         DiffuseByHand(expected, width, height, entries, strength, expectedIndices);
-        CMedianCutQuantizer q(256);
-        std::unique_ptr<CPicImage> image(q.CreateIndexedImage(pixels.data(), static_cast<DWORD>(width), static_cast<DWORD>(height), 8,
-                                                              static_cast<int>(palette.size()), palette.data(), strength));
-        int wrongIndices = 0;
-        for (int y = 0; y < height; ++y)
-          for (int x = 0; x < width; ++x) wrongIndices += image->GetPixelIndex(x, y) != expectedIndices[static_cast<size_t>(y) * width + x];
-        EXPECT_EQ(wrongIndices, 0) << "palette kind " << kind << ", " << width << " x " << height << ", strength " << strength;
-        EXPECT_TRUE(pixels == expected) << "palette kind " << kind << ", " << width << " x " << height << ", strength " << strength;
+        for (int form = 0; form <= 2; ++form) {
+          SetMappingFormLimit(form);
+          std::vector<BYTE> mapped = pixels;
+          CMedianCutQuantizer q(256);
+          std::unique_ptr<CPicImage> image(q.CreateIndexedImage(mapped.data(), static_cast<DWORD>(width), static_cast<DWORD>(height), 8,
+                                                                static_cast<int>(palette.size()), palette.data(), strength));
+          int wrongIndices = 0;
+          for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) wrongIndices += image->GetPixelIndex(x, y) != expectedIndices[static_cast<size_t>(y) * width + x];
+          EXPECT_EQ(wrongIndices, 0) << "palette kind " << kind << ", " << width << " x " << height << ", strength " << strength << ", form " << form;
+          EXPECT_TRUE(mapped == expected) << "palette kind " << kind << ", " << width << " x " << height << ", strength " << strength << ", form " << form;
+        }
+        SetMappingFormLimit(2);
         ++cases;
       }
   }
   EXPECT_EQ(cases, 5 * 7 * 10);
+}
+
+// Where a colour's neighbourhood holds 17 to 32 entries they are searched
+// two at a time, in interleaved order: every form of the loop still gives
+// the plain walk's indices and pixels for palettes of 1 to 256 entries
+// packed into a small cube, for entries repeated and equally far from a
+// colour in any order (ties between neighbours in index order), and for
+// entries far from every colour (distances past 255).
+TEST(MedianCutQuantizer, EveryLoopFormMatchesThePlainWalkWhereEntriesAreCrowded) {
+  unsigned seed = 7;
+  auto next = [&seed] { return seed = seed * 1103515245u + 12345u, static_cast<int>((seed >> 16) & 0xFF); };
+  const int counts[] = {1, 2, 15, 16, 17, 24, 31, 32, 33, 40, 64, 256};
+  const int width = 23, height = 19;
+  int cases = 0;
+  for (int count : counts)
+    for (int layout = 0; layout < 3; ++layout) {
+      std::vector<RGBQUAD> palette(static_cast<size_t>(count));
+      for (RGBQUAD& c : palette) {
+        if (layout == 0) {  // anywhere in a cube of side 32 across four parents' borders
+          c = RGBQUAD{static_cast<BYTE>(100 + next() % 32), static_cast<BYTE>(100 + next() % 32), static_cast<BYTE>(100 + next() % 32), 0};
+        } else if (layout == 1) {  // six colours 6 away from (120, 120, 120) along the axes, repeated in any order
+          const int axis = next() % 6, step = axis % 2 ? 6 : -6;
+          c = RGBQUAD{static_cast<BYTE>(120 + (axis / 2 == 0 ? step : 0)), static_cast<BYTE>(120 + (axis / 2 == 1 ? step : 0)),
+                      static_cast<BYTE>(120 + (axis / 2 == 2 ? step : 0)), 0};
+        } else {  // near white, for dark pixels
+          c = RGBQUAD{static_cast<BYTE>(230 + next() % 26), static_cast<BYTE>(230 + next() % 26), static_cast<BYTE>(230 + next() % 26), 0};
+        }
+      }
+      std::vector<BYTE> pixels(4 * static_cast<size_t>(width) * height);
+      for (size_t i = 0; i < pixels.size(); i += 4) {
+        for (int ch = 0; ch < 3; ++ch)
+          pixels[i + ch] = static_cast<BYTE>(layout == 2 ? next() % 48 : layout == 1 ? 120 + next() % 9 - 4 : 92 + next() % 48);
+        pixels[i + 3] = static_cast<BYTE>(next());
+      }
+      std::vector<RGBQUAD> entries = palette;
+      entries.resize(256, RGBQUAD{0, 0, 0, 0});
+      for (float strength : {1.0f, 0.0f}) {
+        std::vector<BYTE> expected = pixels, expectedIndices;
+        DiffuseByHand(expected, width, height, entries, strength, expectedIndices);
+        for (int form = 0; form <= 2; ++form) {
+          SetMappingFormLimit(form);
+          std::vector<BYTE> mapped = pixels;
+          CMedianCutQuantizer q(256);
+          std::unique_ptr<CPicImage> image(q.CreateIndexedImage(mapped.data(), width, height, 8, count, palette.data(), strength));
+          int wrongIndices = 0;
+          for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) wrongIndices += image->GetPixelIndex(x, y) != expectedIndices[static_cast<size_t>(y) * width + x];
+          EXPECT_EQ(wrongIndices, 0) << count << " entries, layout " << layout << ", strength " << strength << ", form " << form;
+          EXPECT_TRUE(mapped == expected) << count << " entries, layout " << layout << ", strength " << strength << ", form " << form;
+        }
+        SetMappingFormLimit(2);
+        ++cases;
+      }
+    }
+  EXPECT_EQ(cases, 12 * 3 * 2);
 }
