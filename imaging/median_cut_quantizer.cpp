@@ -26,7 +26,7 @@ namespace {
 
 constexpr DWORD kMappingCacheBuckets = 257;
 
-std::atomic<int> g_mappingFormLimit{2};
+std::atomic<int> g_mappingFormLimit{1};
 
 int Span(BYTE lo, BYTE hi) { return std::abs(static_cast<int>(hi) - static_cast<int>(lo)); }
 
@@ -78,11 +78,9 @@ class CNearestColorFinder {
     m_cells.assign(kCells, kUnbuilt);
     m_parentCount.assign(kCells / 8, kUnbuilt);
     m_parentRun.assign(kCells / 8, kUnbuilt);
-    m_parentPair.assign(kCells / 8, kUnbuilt);
+    m_parentStart.resize(kCells / 8);
     m_outerCount.assign(kCells / 64, kUnbuilt);
     m_outerStart.resize(kCells / 64);
-    m_pairs.resize(2 * kCells / 8);
-    m_parentStart.resize(kCells / 8);
     m_parentBlue.clear(), m_parentGreen.clear(), m_parentRed.clear(), m_parentIndex.clear();
     m_groupsUsed = 0;
   }
@@ -163,44 +161,9 @@ class CNearestColorFinder {
     if (word != kUnbuilt) __builtin_prefetch(GroupBytes() + (word & ~kGroupsMask));
   }
 
-  // The parent cube (twice a cell's side) of a pixel's blue, green and red
-  // bytes in one word, low byte first.
-  static DWORD ParentOfWord(DWORD bgr) {
-    constexpr int shift = kCellShift + 1, bits = kCellBits - 1;
-    constexpr DWORD mask = (1u << bits) - 1;
-    return (bgr >> shift & mask) | (bgr >> (8 + shift - bits) & mask << bits) | (bgr >> (16 + shift - 2 * bits) & mask << (2 * bits));
-  }
-
-  // A parent cube's candidates as a pair of groups (see NearestInPair) at
-  // a place of its own, PairBytes() + parent * kPairBytes, so that a search
-  // finds it from the colour alone. Made on first use where the parent has
-  // no more candidates than a pair holds; then its word in PairWords() is
-  // kPaired. Returns whether it is. Only NearestInPair reads a pair.
-  bool MakePair(DWORD parent) {
-    if (m_parentCount[parent] == kUnbuilt) {
-      constexpr int shift = kCellShift + 1, bits = kCellBits - 1, mask = (1 << bits) - 1;
-      BuildParent(parent, static_cast<int>(parent & mask) << shift, static_cast<int>(parent >> bits & mask) << shift,
-                  static_cast<int>(parent >> (2 * bits)) << shift);
-    }
-    if (m_parentPair[parent] == kUnbuilt) {
-      const size_t count = m_parentCount[parent];
-      m_parentPair[parent] = count <= 2 * kLanes ? kPaired : kNoPair;
-      if (count <= 2 * kLanes) {
-        BYTE kept[2 * kLanes];
-        for (size_t k = 0; k < count; ++k) kept[k] = static_cast<BYTE>(k);
-        FillGroups(&m_pairs[2 * parent], m_parentStart[parent], kept, count, 2, true);
-      }
-    }
-    return m_parentPair[parent] == kPaired;
-  }
-
-  static constexpr DWORD kPaired = 1;
-  static constexpr size_t kPairBytes = 128;
-  const DWORD* PairWords() const { return m_parentPair.data(); }
-  const BYTE* PairBytes() const { return reinterpret_cast<const BYTE*>(m_pairs.data()); }
-
   // The low bits of a run: its groups less one.
   static constexpr DWORD kGroupsMask = 63;
+  const DWORD* CellWords() const { return m_cells.data(); }
   // Moves when a cell is built.
   const BYTE* GroupBytes() const { return reinterpret_cast<const BYTE*>(m_groups.data()); }
 
@@ -213,51 +176,16 @@ class CNearestColorFinder {
   // (the first entry in index order) is the same as in Search. Returns
   // false, leaving the search to Search, when the least reaches 255.
   static CALVETTA_SSE41 bool NearestInGroup(const BYTE* group, __m128i pixel, __m128i* chosen) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i b = _mm_shuffle_epi8(pixel, zero), g = _mm_shuffle_epi8(pixel, _mm_set1_epi8(1)),
+                  r = _mm_shuffle_epi8(pixel, _mm_set1_epi8(2));
     const __m128i* lanes = reinterpret_cast<const __m128i*>(group);
     const __m128i cb = _mm_load_si128(lanes), cg = _mm_load_si128(lanes + 1), cr = _mm_load_si128(lanes + 2),
                   ci = _mm_load_si128(lanes + 3);
-    return ChooseLane(SaturatedDistances(cb, cg, cr, pixel), cb, cg, cr, ci, chosen);
-  }
-
-  // The same for a pair of groups holding up to 32 candidates, the first
-  // group the even ones in index order, the second the odd ones: lane k of
-  // the pair holds candidates 2k and 2k + 1. Each lane keeps the nearer of
-  // its two, the even one on a tie; the lowest lane of the least distance
-  // then holds the first candidate of that distance in index order (every
-  // lane before it has both of its candidates farther), so the answer is
-  // NearestInGroup's over the 32 candidates in order.
-  static CALVETTA_SSE41 bool NearestInPair(const BYTE* pair, __m128i pixel, __m128i* chosen) {
-    const __m128i* lanes = reinterpret_cast<const __m128i*>(pair);
-    const __m128i eb = _mm_load_si128(lanes), eg = _mm_load_si128(lanes + 1), er = _mm_load_si128(lanes + 2),
-                  ei = _mm_load_si128(lanes + 3);
-    const __m128i ob = _mm_load_si128(lanes + 4), og = _mm_load_si128(lanes + 5), orr = _mm_load_si128(lanes + 6),
-                  oi = _mm_load_si128(lanes + 7);
-    const __m128i even = SaturatedDistances(eb, eg, er, pixel), odd = SaturatedDistances(ob, og, orr, pixel);
-    const __m128i least = _mm_min_epu8(even, odd);
-    const __m128i takeEven = _mm_cmpeq_epi8(least, even);
-    return ChooseLane(least, _mm_blendv_epi8(ob, eb, takeEven), _mm_blendv_epi8(og, eg, takeEven),
-                      _mm_blendv_epi8(orr, er, takeEven), _mm_blendv_epi8(oi, ei, takeEven), chosen);
-  }
-#endif
-
- private:
-#if defined(CALVETTA_MAPPING_SSE41)
-  // Sixteen distances from the colour in the low three bytes of `pixel`,
-  // summed in bytes saturating at 255.
-  static CALVETTA_SSE41 __m128i SaturatedDistances(__m128i cb, __m128i cg, __m128i cr, __m128i pixel) {
-    const __m128i b = _mm_shuffle_epi8(pixel, _mm_setzero_si128()), g = _mm_shuffle_epi8(pixel, _mm_set1_epi8(1)),
-                  r = _mm_shuffle_epi8(pixel, _mm_set1_epi8(2));
     const __m128i db = _mm_or_si128(_mm_subs_epu8(cb, b), _mm_subs_epu8(b, cb));
     const __m128i dg = _mm_or_si128(_mm_subs_epu8(cg, g), _mm_subs_epu8(g, cg));
     const __m128i dr = _mm_or_si128(_mm_subs_epu8(cr, r), _mm_subs_epu8(r, cr));
-    return _mm_adds_epu8(_mm_adds_epu8(db, dg), dr);
-  }
-
-  // The lowest lane of the least of sixteen distances `d`, its channels and
-  // entry taken from the lanes of `cb`, `cg`, `cr` and `ci` into `chosen`;
-  // false when the least is saturated.
-  static CALVETTA_SSE41 bool ChooseLane(__m128i d, __m128i cb, __m128i cg, __m128i cr, __m128i ci, __m128i* chosen) {
-    const __m128i zero = _mm_setzero_si128();
+    const __m128i d = _mm_adds_epu8(_mm_adds_epu8(db, dg), dr);
     // Distance above, lane below in one word: the least word is the answer.
     const __m128i position = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
     const __m128i best = _mm_minpos_epu16(_mm_min_epu16(_mm_unpacklo_epi8(position, d), _mm_unpackhi_epi8(position, d)));
@@ -270,6 +198,7 @@ class CNearestColorFinder {
   }
 #endif
 
+ private:
   // Sixteen candidates in one cache line: their channels, then their
   // entries. A cell's last group is padded with its first candidate, which
   // comes before the copies and so wins over them, and names the same entry.
@@ -277,7 +206,7 @@ class CNearestColorFinder {
     BYTE blue[16], green[16], red[16], index[16];
   };
 
-  static_assert(sizeof(Group) == kGroupsMask + 1 && 2 * sizeof(Group) == kPairBytes);
+  static_assert(sizeof(Group) == kGroupsMask + 1);
 
   static BYTE Chosen(const Group& group, int lane, int* chosen) {
     chosen[0] = group.blue[lane], chosen[1] = group.green[lane], chosen[2] = group.red[lane];
@@ -290,8 +219,6 @@ class CNearestColorFinder {
   // bytes) and holds at most 16 groups. An unbuilt cell's word has the low
   // bits set, as a cell of many groups does, so one test sends both aside.
   static constexpr DWORD kUnbuilt = 0xFFFFFFFFu;
-  // A parent's pair word where its candidates do not fit in a pair.
-  static constexpr DWORD kNoPair = 0;
   static constexpr size_t kLanes = 16;
   // The candidate lists a cell's are taken from are padded to whole groups
   // of eight 16-bit lanes with far entries, whose channel value is farther
@@ -387,12 +314,7 @@ class CNearestColorFinder {
     // A parent of one group's candidates lends its group to its cells: a
     // search of more candidates than the cell's own (in the same order)
     // finds the same entry, and costs the same within one group.
-    if (m_parentCount[parent] <= kLanes) {
-      if (m_parentRun[parent] == kUnbuilt) {
-        BYTE kept[kLanes];
-        for (size_t k = 0; k < m_parentCount[parent]; ++k) kept[k] = static_cast<BYTE>(k);
-        m_parentRun[parent] = AddRun(m_parentStart[parent], kept, m_parentCount[parent]);
-      }
+    if (m_parentRun[parent] != kUnbuilt) {
       m_cells[cell] = m_parentRun[parent];
       return;
     }
@@ -408,29 +330,23 @@ class CNearestColorFinder {
   DWORD AddRun(size_t first, BYTE* kept, size_t count) {
     const size_t groups = (count + kLanes - 1) / kLanes;
     if (m_groups.size() < m_groupsUsed + groups) m_groups.resize(std::max(2 * m_groups.size(), m_groupsUsed + kCells / 16 + groups));
-    FillGroups(m_groups.data() + m_groupsUsed, first, kept, count, groups, false);
-    const DWORD run = static_cast<DWORD>(m_groupsUsed * sizeof(Group)) | static_cast<DWORD>(groups - 1);
-    m_groupsUsed += groups;
-    return run;
-  }
-
-  // Writes `groups` groups of the parent lists' candidates at `first` +
-  // each of `kept` to `out`, padded with the first. The groups of a pair
-  // take the candidates in turn (see NearestInPair).
-  void FillGroups(Group* out, size_t first, BYTE* kept, size_t count, size_t groups, bool paired) {
+    Group* out = m_groups.data() + m_groupsUsed;
     const int16_t* blue = m_parentBlue.data() + first;
     const int16_t* green = m_parentGreen.data() + first;
     const int16_t* red = m_parentRed.data() + first;
     const BYTE* index = m_parentIndex.data() + first;
     for (size_t k = count; k < groups * kLanes; ++k) kept[k] = kept[0];
     for (size_t k = 0; k < groups * kLanes; ++k) {
-      Group& group = out[paired ? k & 1 : k / kLanes];
-      const size_t lane = paired ? k >> 1 : k % kLanes, from = kept[k];
+      Group& group = out[k / kLanes];
+      const size_t lane = k % kLanes, from = kept[k];
       group.blue[lane] = static_cast<BYTE>(blue[from]);
       group.green[lane] = static_cast<BYTE>(green[from]);
       group.red[lane] = static_cast<BYTE>(red[from]);
       group.index[lane] = index[from];
     }
+    const DWORD run = static_cast<DWORD>(m_groupsUsed * sizeof(Group)) | static_cast<DWORD>(groups - 1);
+    m_groupsUsed += groups;
+    return run;
   }
 
   static DWORD ParentOf(int blue, int green, int red) {
@@ -440,24 +356,29 @@ class CNearestColorFinder {
 
   // The whole palette's candidates for a parent cube, padded to whole
   // groups of eight with far lanes. They come from the list of the cube of
-  // twice its side around it, as a cell's come from its parent's (see
-  // BuildCell), which spares reading the whole palette for each parent.
-  __attribute__((noinline)) void BuildParent(DWORD parent, int blue, int green, int red) {
-    constexpr int side = 2 * kCellSide, outerSide = 2 * side;
+  // twice its side around it, as a cell's come from its parent's (the same
+  // list), which spares reading the whole palette for each parent.
+  void BuildParent(DWORD parent, int blue, int green, int red) {
+    constexpr int side = 2 * kCellSide, outerSide = 2 * side, outerCubes = 256 / outerSide;
     blue &= ~(side - 1), green &= ~(side - 1), red &= ~(side - 1);
-    const DWORD outer = static_cast<DWORD>(blue / outerSide + green / outerSide * (256 / outerSide) + red / outerSide * (256 / outerSide) * (256 / outerSide));
+    const DWORD outer = static_cast<DWORD>(blue / outerSide + (green / outerSide + red / outerSide * outerCubes) * outerCubes);
     BYTE kept[256 + kLanes];
     if (m_outerCount[outer] == kUnbuilt) {
-      const size_t count = Candidates(m_blue, m_green, m_red, 256, blue & ~(outerSide - 1), green & ~(outerSide - 1), red & ~(outerSide - 1),
-                                      outerSide, kept);
+      const size_t count = Candidates(m_blue, m_green, m_red, 256, blue & ~(outerSide - 1), green & ~(outerSide - 1),
+                                      red & ~(outerSide - 1), outerSide, kept);
       m_outerStart[outer] = static_cast<DWORD>(AppendList(kPalette, kept, count));
       m_outerCount[outer] = static_cast<DWORD>(count);
     }
     const size_t from = m_outerStart[outer];
-    const size_t count = Candidates(m_parentBlue.data() + from, m_parentGreen.data() + from, m_parentRed.data() + from, m_outerCount[outer],
-                                    blue, green, red, side, kept);
-    m_parentStart[parent] = static_cast<DWORD>(AppendList(from, kept, count));
+    const size_t count = Candidates(m_parentBlue.data() + from, m_parentGreen.data() + from, m_parentRed.data() + from,
+                                    m_outerCount[outer], blue, green, red, side, kept);
+    const size_t start = AppendList(from, kept, count);
     m_parentCount[parent] = static_cast<DWORD>(count);
+    m_parentStart[parent] = static_cast<DWORD>(start);
+    if (count <= kLanes) {
+      for (size_t k = 0; k < count; ++k) kept[k] = static_cast<BYTE>(k);
+      m_parentRun[parent] = AddRun(start, kept, count);
+    }
   }
 
   // Appends a list of the candidates at each of `kept` of the list at
@@ -468,14 +389,16 @@ class CNearestColorFinder {
     const size_t start = m_parentBlue.size(), padded = (count + kSourceLanes - 1) / kSourceLanes * kSourceLanes;
     m_parentBlue.resize(start + padded, kFar), m_parentGreen.resize(start + padded, kFar), m_parentRed.resize(start + padded, kFar);
     m_parentIndex.resize(start + padded, 0);
-    for (size_t k = 0; k < count; ++k) {
-      if (from == kPalette) {
-        m_parentBlue[start + k] = m_blue[kept[k]], m_parentGreen[start + k] = m_green[kept[k]], m_parentRed[start + k] = m_red[kept[k]];
-        m_parentIndex[start + k] = kept[k];
-      } else {
+    int16_t* blue = m_parentBlue.data() + start;
+    int16_t* green = m_parentGreen.data() + start;
+    int16_t* red = m_parentRed.data() + start;
+    BYTE* index = m_parentIndex.data() + start;
+    if (from == kPalette) {
+      for (size_t k = 0; k < count; ++k) blue[k] = m_blue[kept[k]], green[k] = m_green[kept[k]], red[k] = m_red[kept[k]], index[k] = kept[k];
+    } else {
+      for (size_t k = 0; k < count; ++k) {
         const size_t i = from + kept[k];
-        m_parentBlue[start + k] = m_parentBlue[i], m_parentGreen[start + k] = m_parentGreen[i], m_parentRed[start + k] = m_parentRed[i];
-        m_parentIndex[start + k] = m_parentIndex[i];
+        blue[k] = m_parentBlue[i], green[k] = m_parentGreen[i], red[k] = m_parentRed[i], index[k] = m_parentIndex[i];
       }
     }
     return start;
@@ -487,13 +410,11 @@ class CNearestColorFinder {
   std::vector<DWORD> m_cells;
   // The cells' candidates, each cell's run padded to whole groups.
   std::vector<Group> m_groups;
-  // Per parent cube: its candidates' count (or unbuilt) and first lane,
-  // where it has one group's worth, the run its cells share (or unbuilt),
-  // and whether it has a pair (see MakePair).
-  std::vector<DWORD> m_parentCount, m_parentStart, m_parentRun, m_parentPair;
-  // Two groups for every parent cube, of which the paired ones' are current.
-  std::vector<Group> m_pairs;
-  // Per cube of twice a parent's side: the same.
+  // Per parent cube: its candidates' count (or unbuilt) and first lane, and
+  // where it has one group's worth, the run its cells share (or unbuilt).
+  std::vector<DWORD> m_parentCount, m_parentStart, m_parentRun;
+  // Per cube of twice a parent's side: its candidates' count (or unbuilt)
+  // and first lane.
   std::vector<DWORD> m_outerCount, m_outerStart;
   // The lists of all these cubes, one after another.
   std::vector<int16_t> m_parentBlue, m_parentGreen, m_parentRed;
@@ -946,28 +867,12 @@ void DiffuseLine(const DiffusionTables& t, CNearestColorFinder& nearest, BYTE* l
 }
 
 #if defined(CALVETTA_MAPPING_SSE41)
-// The vector forms of the mapping loop the processor runs.
-enum class MappingForm { kSse2, kSse41, kAvx2 };
-
-MappingForm ProcessorMappingForm() {
-  static const MappingForm form = [] {
+bool HasSse41() {
+  static const bool has = [] {
     __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") ? MappingForm::kAvx2 : __builtin_cpu_supports("sse4.1") ? MappingForm::kSse41 : MappingForm::kSse2;
+    return __builtin_cpu_supports("sse4.1") != 0;
   }();
-  return form;
-}
-
-// The nearest entry by way of the colour's cell, for colours whose parent
-// has no pair or whose distances to it saturate: a one-group cell in
-// vectors, a larger one by Search.
-CALVETTA_SSE41 __attribute__((noinline)) __m128i NearestByCell(CNearestColorFinder& nearest, DWORD bgr, __m128i pixel) {
-  const DWORD run = nearest.Run(CNearestColorFinder::CellOfWord(bgr));
-  __m128i chosen;
-  if ((run & CNearestColorFinder::kGroupsMask) == 0 && CNearestColorFinder::NearestInGroup(nearest.GroupBytes() + run, pixel, &chosen))
-    return chosen;
-  int colour[3];
-  const BYTE entry = nearest.Search(run, bgr & 0xFF, bgr >> 8 & 0xFF, bgr >> 16 & 0xFF, colour);
-  return _mm_setr_epi16(static_cast<short>(colour[0]), static_cast<short>(colour[1]), static_cast<short>(colour[2]), entry, 0, 0, 0, 0);
+  return has;
 }
 
 // DiffuseLine for fixed-point tables on SSE4.1, with the same bytes: the
@@ -975,33 +880,38 @@ CALVETTA_SSE41 __attribute__((noinline)) __m128i NearestByCell(CNearestColorFind
 // comes back as lanes, and the amounts are products of the error's
 // magnitude with the error's sign put back, [ahead | below ahead] and
 // [behind | below] (zero for the fourth byte, which stays as it was); only
-// the colour's parent cube is worked out in a general register, the place
-// of its candidates following from it without a read.
+// a cell's word is read through a general register.
 template <int dir>
-CALVETTA_SSE41 __attribute__((always_inline)) inline void DiffuseLineVectors(const DiffusionTables& t, CNearestColorFinder& nearest,
-                                                                          BYTE* line, BYTE* next, LONG width, BYTE* indices) {
+CALVETTA_SSE41 void DiffuseLineSse41(const DiffusionTables& t, CNearestColorFinder& nearest, BYTE* line, BYTE* next,
+                                     LONG width, BYTE* indices) {
   LONG x = dir > 0 ? 0 : width - 1;
   const __m128i zero = _mm_setzero_si128();
   const short ahead = static_cast<short>(t.aheadFactor), belowAhead = static_cast<short>(t.belowAheadFactor);
   const short behind = static_cast<short>(t.belowBehindFactor), below = static_cast<short>(t.belowFactor);
   const __m128i aheadFactors = _mm_setr_epi16(ahead, ahead, ahead, 0, belowAhead, belowAhead, belowAhead, 0);
   const __m128i belowFactors = _mm_setr_epi16(behind, behind, behind, 0, below, below, below, 0);
-  const DWORD* paired = nearest.PairWords();
-  const BYTE* pairs = nearest.PairBytes();
+  const DWORD* cells = nearest.CellWords();
+  const BYTE* groups = nearest.GroupBytes();
   int first;
   std::memcpy(&first, line + 4 * x, sizeof first);
   __m128i pixel = _mm_cvtsi32_si128(first);
   __m128i window = next ? _mm_slli_si128(LoadPixel(next + 4 * x), 8) : zero;
   for (LONG step = 0; step < width; ++step, x += dir) {
     BYTE* p = line + 4 * x;
+    if (step + 2 < width) nearest.Prefetch(p[8 * dir], p[8 * dir + 1], p[8 * dir + 2]);
     const DWORD bgr = static_cast<DWORD>(_mm_cvtsi128_si32(pixel));
-    // The pair's place follows from the colour; its word is only tested,
-    // so the search need not wait for it to be read.
-    const DWORD parent = CNearestColorFinder::ParentOfWord(bgr);
+    const DWORD cell = CNearestColorFinder::CellOfWord(bgr);
+    DWORD run = cells[cell];
+    if (run & CNearestColorFinder::kGroupsMask) {
+      run = nearest.Run(cell);
+      groups = nearest.GroupBytes();
+    }
     __m128i chosen;
-    if ((paired[parent] != CNearestColorFinder::kPaired && !nearest.MakePair(parent)) ||
-        !CNearestColorFinder::NearestInPair(pairs + parent * CNearestColorFinder::kPairBytes, pixel, &chosen))
-      chosen = NearestByCell(nearest, bgr, pixel);
+    if ((run & CNearestColorFinder::kGroupsMask) != 0 || !CNearestColorFinder::NearestInGroup(groups + run, pixel, &chosen)) {
+      int colour[3];
+      const BYTE entry = nearest.Search(run, bgr & 0xFF, bgr >> 8 & 0xFF, bgr >> 16 & 0xFF, colour);
+      chosen = _mm_setr_epi16(static_cast<short>(colour[0]), static_cast<short>(colour[1]), static_cast<short>(colour[2]), entry, 0, 0, 0, 0);
+    }
     indices[x] = static_cast<BYTE>(_mm_extract_epi16(chosen, 3));
     const __m128i error = _mm_sub_epi16(_mm_cvtepu8_epi16(pixel), chosen);
     const __m128i errors = _mm_unpacklo_epi64(error, error), magnitudes = _mm_abs_epi16(errors);
@@ -1019,25 +929,11 @@ CALVETTA_SSE41 __attribute__((always_inline)) inline void DiffuseLineVectors(con
     SpreadBelow<dir>(window, belowAmounts, _mm_unpackhi_epi64(aheadAmounts, aheadAmounts), b, behindOnLine, aheadOnLine);
   }
 }
-
-template <int dir>
-CALVETTA_SSE41 void DiffuseLineSse41(const DiffusionTables& t, CNearestColorFinder& nearest, BYTE* line, BYTE* next, LONG width,
-                                     BYTE* indices) {
-  DiffuseLineVectors<dir>(t, nearest, line, next, width, indices);
-}
-
-// The same compiled for AVX2, whose three-operand instructions spare the
-// copies between registers that the loop's SSE form needs.
-template <int dir>
-__attribute__((target("avx2"))) void DiffuseLineAvx2(const DiffusionTables& t, CNearestColorFinder& nearest, BYTE* line, BYTE* next,
-                                                     LONG width, BYTE* indices) {
-  DiffuseLineVectors<dir>(t, nearest, line, next, width, indices);
-}
 #endif
 
 }  // namespace
 
-void SetMappingFormLimit(int highest) { g_mappingFormLimit.store(std::clamp(highest, 0, 2), std::memory_order_relaxed); }
+void SetMappingFormLimit(int highest) { g_mappingFormLimit.store(std::clamp(highest, 0, 1), std::memory_order_relaxed); }
 
 void CMedianCutQuantizer::MapPixels(CPicImage& image, BYTE* pixels, DWORD width, DWORD height, float strength) {
   image.ResetNearestIndexCache(kMappingCacheBuckets);
@@ -1053,9 +949,7 @@ void CMedianCutQuantizer::MapPixels(CPicImage& image, BYTE* pixels, DWORD width,
   const WORD bpp = image.GetBpp();
   std::vector<BYTE> indices(width);
 #if defined(CALVETTA_MAPPING_SSE41)
-  const MappingForm form =
-      tables.fixedPoint ? std::min(ProcessorMappingForm(), static_cast<MappingForm>(g_mappingFormLimit.load(std::memory_order_relaxed)))
-                        : MappingForm::kSse2;
+  const bool vectorAmounts = tables.fixedPoint && g_mappingFormLimit.load(std::memory_order_relaxed) > 0 && HasSse41();
 #endif
   for (DWORD k = 0; k < height; ++k) {
     const DWORD sourceLine = height - 1 - k;  // bottom line of the picture first
@@ -1065,12 +959,7 @@ void CMedianCutQuantizer::MapPixels(CPicImage& image, BYTE* pixels, DWORD width,
     BYTE* row = bpp == 8 ? bits + static_cast<size_t>(k) * rowBytes : indices.data();
     const LONG columns = static_cast<LONG>(width);
 #if defined(CALVETTA_MAPPING_SSE41)
-    if (form == MappingForm::kAvx2) {
-      if ((k & 1) == 0)
-        DiffuseLineAvx2<1>(tables, nearest, line, next, columns, row);
-      else
-        DiffuseLineAvx2<-1>(tables, nearest, line, next, columns, row);
-    } else if (form == MappingForm::kSse41) {
+    if (vectorAmounts) {
       if ((k & 1) == 0)
         DiffuseLineSse41<1>(tables, nearest, line, next, columns, row);
       else

@@ -30,7 +30,7 @@ struct CColorBox {
 
 // The mapping takes the fastest form of its loop the processor offers, all
 // giving the same bytes; tests that compare the forms lower the limit: 0 the
-// plain loop, 1 up to the SSE4.1 form, 2 (the default) up to the AVX2 form.
+// plain loop, 1 (the default) the SSE4.1 form where the processor has it.
 void SetMappingFormLimit(int highest);
 
 class CMedianCutQuantizer {

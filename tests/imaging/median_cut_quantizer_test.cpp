@@ -5,6 +5,7 @@
 #include <array>
 #include <cmath>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "imaging/median_cut_quantizer.h"
@@ -371,9 +372,28 @@ void DiffuseByHand(std::vector<BYTE>& pixels, int width, int height, const std::
   }
 }
 
+// Maps `pixels` onto `palette` in each form of the mapping loop the
+// processor offers, expecting the plain walk's diffused pixels and indices.
+void ExpectEveryLoopFormGives(const std::vector<BYTE>& expected, const std::vector<BYTE>& expectedIndices, const std::vector<BYTE>& pixels,
+                              int width, int height, const std::vector<RGBQUAD>& palette, float strength, const std::string& what) {
+  for (int form = 0; form <= 1; ++form) {
+    SetMappingFormLimit(form);
+    std::vector<BYTE> mapped = pixels;
+    CMedianCutQuantizer q(256);
+    std::unique_ptr<CPicImage> image(q.CreateIndexedImage(mapped.data(), static_cast<DWORD>(width), static_cast<DWORD>(height), 8,
+                                                          static_cast<int>(palette.size()), palette.data(), strength));
+    int wrongIndices = 0;
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) wrongIndices += image->GetPixelIndex(x, y) != expectedIndices[static_cast<size_t>(y) * width + x];
+    EXPECT_EQ(wrongIndices, 0) << what << ", strength " << strength << ", form " << form;
+    EXPECT_TRUE(mapped == expected) << what << ", strength " << strength << ", form " << form;
+  }
+  SetMappingFormLimit(1);
+}
+
 }  // namespace
 
-// The mapping loop, in whichever form the processor and strength select,
+// The mapping loop, in each form the processor offers and the strength selects,
 // gives the indices and diffused pixels that the plain walk gives: palettes
 // with many ties, with few entries far from most colours (distances past
 // 255), of one entry or repeated entries (and the black ones past the
@@ -421,31 +441,20 @@ TEST(MedianCutQuantizer, DiffusionMatchesAPlainWalkForAnyPaletteAndStrength) {
         entries.resize(256, RGBQUAD{0, 0, 0, 0});
         std::vector<BYTE> expected = pixels, expectedIndices;
         DiffuseByHand(expected, width, height, entries, strength, expectedIndices);
-        for (int form = 0; form <= 2; ++form) {
-          SetMappingFormLimit(form);
-          std::vector<BYTE> mapped = pixels;
-          CMedianCutQuantizer q(256);
-          std::unique_ptr<CPicImage> image(q.CreateIndexedImage(mapped.data(), static_cast<DWORD>(width), static_cast<DWORD>(height), 8,
-                                                                static_cast<int>(palette.size()), palette.data(), strength));
-          int wrongIndices = 0;
-          for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) wrongIndices += image->GetPixelIndex(x, y) != expectedIndices[static_cast<size_t>(y) * width + x];
-          EXPECT_EQ(wrongIndices, 0) << "palette kind " << kind << ", " << width << " x " << height << ", strength " << strength << ", form " << form;
-          EXPECT_TRUE(mapped == expected) << "palette kind " << kind << ", " << width << " x " << height << ", strength " << strength << ", form " << form;
-        }
-        SetMappingFormLimit(2);
+        ExpectEveryLoopFormGives(expected, expectedIndices, pixels, width, height, palette, strength,
+                                 "palette kind " + std::to_string(kind) + ", " + std::to_string(width) + " x " + std::to_string(height));
         ++cases;
       }
   }
   EXPECT_EQ(cases, 5 * 7 * 10);
 }
 
-// Where a colour's neighbourhood holds 17 to 32 entries they are searched
-// two at a time, in interleaved order: every form of the loop still gives
-// the plain walk's indices and pixels for palettes of 1 to 256 entries
-// packed into a small cube, for entries repeated and equally far from a
-// colour in any order (ties between neighbours in index order), and for
-// entries far from every colour (distances past 255).
+// Every form of the loop gives the plain walk's indices and pixels where
+// entries crowd a colour's neighbourhood: palettes of 1 to 256 entries
+// packed into a small cube (across the borders of the cubes whose lists
+// are shared), entries repeated and equally far from a colour in any order
+// (ties settled by index), and entries far from every colour (distances
+// past 255).
 TEST(MedianCutQuantizer, EveryLoopFormMatchesThePlainWalkWhereEntriesAreCrowded) {
   unsigned seed = 7;
   auto next = [&seed] { return seed = seed * 1103515245u + 12345u, static_cast<int>((seed >> 16) & 0xFF); };
@@ -477,18 +486,8 @@ TEST(MedianCutQuantizer, EveryLoopFormMatchesThePlainWalkWhereEntriesAreCrowded)
       for (float strength : {1.0f, 0.0f}) {
         std::vector<BYTE> expected = pixels, expectedIndices;
         DiffuseByHand(expected, width, height, entries, strength, expectedIndices);
-        for (int form = 0; form <= 2; ++form) {
-          SetMappingFormLimit(form);
-          std::vector<BYTE> mapped = pixels;
-          CMedianCutQuantizer q(256);
-          std::unique_ptr<CPicImage> image(q.CreateIndexedImage(mapped.data(), width, height, 8, count, palette.data(), strength));
-          int wrongIndices = 0;
-          for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) wrongIndices += image->GetPixelIndex(x, y) != expectedIndices[static_cast<size_t>(y) * width + x];
-          EXPECT_EQ(wrongIndices, 0) << count << " entries, layout " << layout << ", strength " << strength << ", form " << form;
-          EXPECT_TRUE(mapped == expected) << count << " entries, layout " << layout << ", strength " << strength << ", form " << form;
-        }
-        SetMappingFormLimit(2);
+        ExpectEveryLoopFormGives(expected, expectedIndices, pixels, width, height, palette, strength,
+                                 std::to_string(count) + " entries, layout " + std::to_string(layout));
         ++cases;
       }
     }
