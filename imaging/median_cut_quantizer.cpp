@@ -2,6 +2,7 @@
 #include "imaging/median_cut_quantizer.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -24,6 +25,8 @@
 namespace {
 
 constexpr DWORD kMappingCacheBuckets = 257;
+
+std::atomic<int> g_mappingFormLimit{1};
 
 int Span(BYTE lo, BYTE hi) { return std::abs(static_cast<int>(hi) - static_cast<int>(lo)); }
 
@@ -76,6 +79,8 @@ class CNearestColorFinder {
     m_parentCount.assign(kCells / 8, kUnbuilt);
     m_parentRun.assign(kCells / 8, kUnbuilt);
     m_parentStart.resize(kCells / 8);
+    m_outerCount.assign(kCells / 64, kUnbuilt);
+    m_outerStart.resize(kCells / 64);
     m_parentBlue.clear(), m_parentGreen.clear(), m_parentRed.clear(), m_parentIndex.clear();
     m_groupsUsed = 0;
   }
@@ -350,26 +355,53 @@ class CNearestColorFinder {
   }
 
   // The whole palette's candidates for a parent cube, padded to whole
-  // groups of eight with far lanes.
+  // groups of eight with far lanes. They come from the list of the cube of
+  // twice its side around it, as a cell's come from its parent's (the same
+  // list), which spares reading the whole palette for each parent.
   void BuildParent(DWORD parent, int blue, int green, int red) {
-    constexpr int side = 2 * kCellSide;
+    constexpr int side = 2 * kCellSide, outerSide = 2 * side, outerCubes = 256 / outerSide;
     blue &= ~(side - 1), green &= ~(side - 1), red &= ~(side - 1);
-    const size_t start = m_parentBlue.size();
+    const DWORD outer = static_cast<DWORD>(blue / outerSide + (green / outerSide + red / outerSide * outerCubes) * outerCubes);
     BYTE kept[256 + kLanes];
-    const size_t count = Candidates(m_blue, m_green, m_red, 256, blue, green, red, side, kept);
-    const size_t padded = (count + kSourceLanes - 1) / kSourceLanes * kSourceLanes;
-    m_parentBlue.resize(start + padded, kFar), m_parentGreen.resize(start + padded, kFar), m_parentRed.resize(start + padded, kFar);
-    m_parentIndex.resize(start + padded, 0);
-    for (size_t k = 0; k < count; ++k) {
-      m_parentBlue[start + k] = m_blue[kept[k]], m_parentGreen[start + k] = m_green[kept[k]], m_parentRed[start + k] = m_red[kept[k]];
-      m_parentIndex[start + k] = kept[k];
+    if (m_outerCount[outer] == kUnbuilt) {
+      const size_t count = Candidates(m_blue, m_green, m_red, 256, blue & ~(outerSide - 1), green & ~(outerSide - 1),
+                                      red & ~(outerSide - 1), outerSide, kept);
+      m_outerStart[outer] = static_cast<DWORD>(AppendList(kPalette, kept, count));
+      m_outerCount[outer] = static_cast<DWORD>(count);
     }
+    const size_t from = m_outerStart[outer];
+    const size_t count = Candidates(m_parentBlue.data() + from, m_parentGreen.data() + from, m_parentRed.data() + from,
+                                    m_outerCount[outer], blue, green, red, side, kept);
+    const size_t start = AppendList(from, kept, count);
     m_parentCount[parent] = static_cast<DWORD>(count);
     m_parentStart[parent] = static_cast<DWORD>(start);
     if (count <= kLanes) {
       for (size_t k = 0; k < count; ++k) kept[k] = static_cast<BYTE>(k);
       m_parentRun[parent] = AddRun(start, kept, count);
     }
+  }
+
+  // Appends a list of the candidates at each of `kept` of the list at
+  // `from`, or of the palette, padded to whole groups of eight with far
+  // lanes; returns where it starts.
+  static constexpr size_t kPalette = ~size_t{0};
+  size_t AppendList(size_t from, const BYTE* kept, size_t count) {
+    const size_t start = m_parentBlue.size(), padded = (count + kSourceLanes - 1) / kSourceLanes * kSourceLanes;
+    m_parentBlue.resize(start + padded, kFar), m_parentGreen.resize(start + padded, kFar), m_parentRed.resize(start + padded, kFar);
+    m_parentIndex.resize(start + padded, 0);
+    int16_t* blue = m_parentBlue.data() + start;
+    int16_t* green = m_parentGreen.data() + start;
+    int16_t* red = m_parentRed.data() + start;
+    BYTE* index = m_parentIndex.data() + start;
+    if (from == kPalette) {
+      for (size_t k = 0; k < count; ++k) blue[k] = m_blue[kept[k]], green[k] = m_green[kept[k]], red[k] = m_red[kept[k]], index[k] = kept[k];
+    } else {
+      for (size_t k = 0; k < count; ++k) {
+        const size_t i = from + kept[k];
+        blue[k] = m_parentBlue[i], green[k] = m_parentGreen[i], red[k] = m_parentRed[i], index[k] = m_parentIndex[i];
+      }
+    }
+    return start;
   }
 
   DWORD m_entries = 0;
@@ -381,6 +413,10 @@ class CNearestColorFinder {
   // Per parent cube: its candidates' count (or unbuilt) and first lane, and
   // where it has one group's worth, the run its cells share (or unbuilt).
   std::vector<DWORD> m_parentCount, m_parentStart, m_parentRun;
+  // Per cube of twice a parent's side: its candidates' count (or unbuilt)
+  // and first lane.
+  std::vector<DWORD> m_outerCount, m_outerStart;
+  // The lists of all these cubes, one after another.
   std::vector<int16_t> m_parentBlue, m_parentGreen, m_parentRed;
   std::vector<BYTE> m_parentIndex;
   size_t m_groupsUsed = 0;
@@ -963,6 +999,8 @@ CALVETTA_SSE41 void DiffuseLineSse41(const DiffusionTables& t, CNearestColorFind
 
 }  // namespace
 
+void SetMappingFormLimit(int highest) { g_mappingFormLimit.store(std::clamp(highest, 0, 1), std::memory_order_relaxed); }
+
 void CMedianCutQuantizer::MapPixels(CPicImage& image, BYTE* pixels, DWORD width, DWORD height, float strength) {
   image.ResetNearestIndexCache(kMappingCacheBuckets);
   const RGBQUAD* palette = image.GetPalette();
@@ -977,7 +1015,7 @@ void CMedianCutQuantizer::MapPixels(CPicImage& image, BYTE* pixels, DWORD width,
   const WORD bpp = image.GetBpp();
   std::vector<BYTE> indices(width);
 #if defined(CALVETTA_MAPPING_SSE41)
-  const bool vectorAmounts = tables.fixedPoint && HasSse41();
+  const bool vectorAmounts = tables.fixedPoint && g_mappingFormLimit.load(std::memory_order_relaxed) > 0 && HasSse41();
 #endif
   for (DWORD k = 0; k < height; ++k) {
     const DWORD sourceLine = height - 1 - k;  // bottom line of the picture first

@@ -30,6 +30,11 @@ struct CColorBox {
   void ComputeVolume();
 };
 
+// The mapping takes the fastest form of its loop the processor offers, all
+// giving the same bytes; tests that compare the forms lower the limit: 0 the
+// plain loop, 1 (the default) the SSE4.1 form where the processor has it.
+void SetMappingFormLimit(int highest);
+
 class CMedianCutQuantizer {
 public:
   explicit CMedianCutQuantizer(int maxColors = 256);

@@ -5,6 +5,7 @@
 #include <array>
 #include <cmath>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "imaging/median_cut_quantizer.h"
@@ -415,9 +416,28 @@ void DiffuseByHand(std::vector<BYTE>& pixels, int width, int height, const std::
   }
 }
 
+// Maps `pixels` onto `palette` in each form of the mapping loop the
+// processor offers, expecting the plain walk's diffused pixels and indices.
+void ExpectEveryLoopFormGives(const std::vector<BYTE>& expected, const std::vector<BYTE>& expectedIndices, const std::vector<BYTE>& pixels,
+                              int width, int height, const std::vector<RGBQUAD>& palette, float strength, const std::string& what) {
+  for (int form = 0; form <= 1; ++form) {
+    SetMappingFormLimit(form);
+    std::vector<BYTE> mapped = pixels;
+    CMedianCutQuantizer q(256);
+    std::unique_ptr<CPicImage> image(q.CreateIndexedImage(mapped.data(), static_cast<DWORD>(width), static_cast<DWORD>(height), 8,
+                                                          static_cast<int>(palette.size()), palette.data(), strength));
+    int wrongIndices = 0;
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) wrongIndices += image->GetPixelIndex(x, y) != expectedIndices[static_cast<size_t>(y) * width + x];
+    EXPECT_EQ(wrongIndices, 0) << what << ", strength " << strength << ", form " << form;
+    EXPECT_TRUE(mapped == expected) << what << ", strength " << strength << ", form " << form;
+  }
+  SetMappingFormLimit(1);
+}
+
 }  // namespace
 
-// The mapping loop, in whichever form the processor and strength select,
+// The mapping loop, in each form the processor offers and the strength selects,
 // gives the indices and diffused pixels that the plain walk gives: palettes
 // with many ties, with few entries far from most colours (distances past
 // 255), of one entry or repeated entries (and the black ones past the
@@ -465,16 +485,55 @@ TEST(MedianCutQuantizer, DiffusionMatchesAPlainWalkForAnyPaletteAndStrength) {
         entries.resize(256, RGBQUAD{0, 0, 0, 0});
         std::vector<BYTE> expected = pixels, expectedIndices;
         DiffuseByHand(expected, width, height, entries, strength, expectedIndices);
-        CMedianCutQuantizer q(256);
-        std::unique_ptr<CPicImage> image(q.CreateIndexedImage(pixels.data(), static_cast<DWORD>(width), static_cast<DWORD>(height), 8,
-                                                              static_cast<int>(palette.size()), palette.data(), strength));
-        int wrongIndices = 0;
-        for (int y = 0; y < height; ++y)
-          for (int x = 0; x < width; ++x) wrongIndices += image->GetPixelIndex(x, y) != expectedIndices[static_cast<size_t>(y) * width + x];
-        EXPECT_EQ(wrongIndices, 0) << "palette kind " << kind << ", " << width << " x " << height << ", strength " << strength;
-        EXPECT_TRUE(pixels == expected) << "palette kind " << kind << ", " << width << " x " << height << ", strength " << strength;
+        ExpectEveryLoopFormGives(expected, expectedIndices, pixels, width, height, palette, strength,
+                                 "palette kind " + std::to_string(kind) + ", " + std::to_string(width) + " x " + std::to_string(height));
         ++cases;
       }
   }
   EXPECT_EQ(cases, 5 * 7 * 10);
+}
+
+// Every form of the loop gives the plain walk's indices and pixels where
+// entries crowd a colour's neighbourhood: palettes of 1 to 256 entries
+// packed into a small cube (across the borders of the cubes whose lists
+// are shared), entries repeated and equally far from a colour in any order
+// (ties settled by index), and entries far from every colour (distances
+// past 255).
+TEST(MedianCutQuantizer, EveryLoopFormMatchesThePlainWalkWhereEntriesAreCrowded) {
+  unsigned seed = 7;
+  auto next = [&seed] { return seed = seed * 1103515245u + 12345u, static_cast<int>((seed >> 16) & 0xFF); };
+  const int counts[] = {1, 2, 15, 16, 17, 24, 31, 32, 33, 40, 64, 256};
+  const int width = 23, height = 19;
+  int cases = 0;
+  for (int count : counts)
+    for (int layout = 0; layout < 3; ++layout) {
+      std::vector<RGBQUAD> palette(static_cast<size_t>(count));
+      for (RGBQUAD& c : palette) {
+        if (layout == 0) {  // anywhere in a cube of side 32 across four parents' borders
+          c = RGBQUAD{static_cast<BYTE>(100 + next() % 32), static_cast<BYTE>(100 + next() % 32), static_cast<BYTE>(100 + next() % 32), 0};
+        } else if (layout == 1) {  // six colours 6 away from (120, 120, 120) along the axes, repeated in any order
+          const int axis = next() % 6, step = axis % 2 ? 6 : -6;
+          c = RGBQUAD{static_cast<BYTE>(120 + (axis / 2 == 0 ? step : 0)), static_cast<BYTE>(120 + (axis / 2 == 1 ? step : 0)),
+                      static_cast<BYTE>(120 + (axis / 2 == 2 ? step : 0)), 0};
+        } else {  // near white, for dark pixels
+          c = RGBQUAD{static_cast<BYTE>(230 + next() % 26), static_cast<BYTE>(230 + next() % 26), static_cast<BYTE>(230 + next() % 26), 0};
+        }
+      }
+      std::vector<BYTE> pixels(4 * static_cast<size_t>(width) * height);
+      for (size_t i = 0; i < pixels.size(); i += 4) {
+        for (int ch = 0; ch < 3; ++ch)
+          pixels[i + ch] = static_cast<BYTE>(layout == 2 ? next() % 48 : layout == 1 ? 120 + next() % 9 - 4 : 92 + next() % 48);
+        pixels[i + 3] = static_cast<BYTE>(next());
+      }
+      std::vector<RGBQUAD> entries = palette;
+      entries.resize(256, RGBQUAD{0, 0, 0, 0});
+      for (float strength : {1.0f, 0.0f}) {
+        std::vector<BYTE> expected = pixels, expectedIndices;
+        DiffuseByHand(expected, width, height, entries, strength, expectedIndices);
+        ExpectEveryLoopFormGives(expected, expectedIndices, pixels, width, height, palette, strength,
+                                 std::to_string(count) + " entries, layout " + std::to_string(layout));
+        ++cases;
+      }
+    }
+  EXPECT_EQ(cases, 12 * 3 * 2);
 }
