@@ -203,6 +203,15 @@ std::vector<DWORD> PlainMedianCut(const std::vector<BYTE>& pixels, int maxColour
   return palette;
 }
 
+// The quantiser's palette packed as the plain median cut gives it.
+std::vector<DWORD> PackedPalette(CMedianCutQuantizer& q) {
+  RGBQUAD palette[256];
+  const int n = q.MakePalette(palette);
+  std::vector<DWORD> packed;
+  for (int i = 0; i < n; ++i) packed.push_back(palette[i].rgbBlue | palette[i].rgbGreen << 8 | static_cast<DWORD>(palette[i].rgbRed) << 16);
+  return packed;
+}
+
 // Frames of every shape the splits meet: runs of a few colours, a channel
 // that never changes, the cube's corners only, noise, gradients; tiny and
 // one-line frames; palettes from 2 to 256 entries.
@@ -232,11 +241,7 @@ TEST(MedianCutQuantizer, PalettesMatchAPlainMedianCut) {
     const std::vector<DWORD> expected = PlainMedianCut(pixels, maxColours);
     CMedianCutQuantizer q(maxColours);
     q.AddPixels(pixels.data(), width, height);
-    RGBQUAD palette[256];
-    const int n = q.MakePalette(palette);
-    std::vector<DWORD> actual;
-    for (int i = 0; i < n; ++i) actual.push_back(palette[i].rgbBlue | palette[i].rgbGreen << 8 | static_cast<DWORD>(palette[i].rgbRed) << 16);
-    ASSERT_EQ(actual, expected) << "trial " << trial << ", " << width << " x " << height << ", kind " << kind << ", " << maxColours;
+    ASSERT_EQ(PackedPalette(q), expected) << "trial " << trial << ", " << width << " x " << height << ", kind " << kind << ", " << maxColours;
   }
 }
 
@@ -276,11 +281,7 @@ TEST(MedianCutQuantizer, LargeFramesMatchAPlainMedianCut) {
     if (!kept) kept = std::make_unique<CMedianCutQuantizer>(maxColours);
     CMedianCutQuantizer& q = *kept;
     q.AddPixels(pixels.data(), width, height);
-    RGBQUAD palette[256];
-    const int n = q.MakePalette(palette);
-    std::vector<DWORD> actual;
-    for (int i = 0; i < n; ++i) actual.push_back(palette[i].rgbBlue | palette[i].rgbGreen << 8 | static_cast<DWORD>(palette[i].rgbRed) << 16);
-    ASSERT_EQ(actual, expected) << "trial " << trial << ", " << width << " x " << height << ", kind " << kind << ", " << maxColours;
+    ASSERT_EQ(PackedPalette(q), expected) << "trial " << trial << ", " << width << " x " << height << ", kind " << kind << ", " << maxColours;
   }
 }
 
