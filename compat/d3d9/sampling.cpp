@@ -444,17 +444,41 @@ void MakeLevelCoords(const DrawState& state, const PrimitiveSetup& prim, int sta
     SmallCoordPair(ps, pt, prim, batch.segments, batch.count, c.s, c.t);
     // Bounds over the primitive's box settle most batches; near the
     // texture's edges the segments' own ends decide.
-    lc.inside = RangeInside(sampler, level, linear, SmallRange(ps, prim), SmallRange(pt, prim)) ||
+    lc.inside = prim.boxInside[stage][slot] ||
                 RangeInside(sampler, level, linear, EndsRange(c.s, batch), EndsRange(c.t, batch));
     return;
   }
   const FixedPlane& ps = prim.levelS[stage][slot];
   const FixedPlane& pt = prim.levelT[stage][slot];
+  lc.rowRuns = pt.dx == 0;
+#ifdef CALVETTA_X86
+  if (HasAvx2() && prim.rampBox[stage][slot]) {
+    AffineRampPairAvx2(ps, pt, batch, c.s, c.t);
+    lc.inside = prim.boxInside[stage][slot] ||
+                RangeInside(sampler, level, linear, EndsRange(c.s, batch), EndsRange(c.t, batch));
+    return;
+  }
+#endif
   Range sRange, tRange;
   AffineCoordPair(sampler, level, ps, pt, prim, batch, c.s, c.t, sRange, tRange);
   lc.inside = RangeInside(sampler, level, linear, sRange, tRange) ||
               RangeInside(sampler, level, linear, EndsRange(c.s, batch), EndsRange(c.t, batch));
-  lc.rowRuns = pt.dx == 0;
+}
+
+// What MakeLevelCoords would find from the bounding box alone, for every
+// batch of the primitive.
+void SetupBoxBounds(const SamplerSetup& sampler, int stage, int slot, int level, bool linear,
+                    PrimitiveSetup& prim) {
+  if (prim.small[stage][slot]) {
+    prim.rampBox[stage][slot] = false;
+    prim.boxInside[stage][slot] = RangeInside(sampler, level, linear, SmallRange(prim.smallS[stage][slot], prim),
+                                              SmallRange(prim.smallT[stage][slot], prim));
+    return;
+  }
+  Range sRange, tRange;
+  prim.rampBox[stage][slot] = AffineBox(prim.levelS[stage][slot], sampler.wrapU, sampler.width[level], prim, sRange) &&
+                              AffineBox(prim.levelT[stage][slot], sampler.wrapV, sampler.height[level], prim, tRange);
+  prim.boxInside[stage][slot] = prim.rampBox[stage][slot] && RangeInside(sampler, level, linear, sRange, tRange);
 }
 
 // Whether a level may be copied one to one (CopyTexels decides on the batch).
@@ -576,6 +600,7 @@ void SetupAffineLevels(const SamplerSetup& sampler, int stage, PrimitiveSetup& p
     constexpr int64_t kUnit = int64_t{1} << kPlaneBits;
     prim.unitStep[stage][slot] = ps.dx == kUnit && ps.dy == 0 && pt.dx == 0 && pt.dy == kUnit &&
                                  (ps.c & (kUnit - 1)) == 0 && (pt.c & (kUnit - 1)) == 0;
+    SetupBoxBounds(sampler, stage, slot, level, choice.linear, prim);
   }
 }
 
