@@ -214,12 +214,17 @@ inline Range SmallRange(const SmallPlane& p, const PrimitiveSetup& prim) {
 }
 
 // The extremes of a batch's stored coordinates, at its segments' ends (each
-// segment is monotone).
-Range EndsRange(const int32_t* v, const BatchPixels& batch) {
-  Range range{INT32_MAX, INT32_MIN};
-  for (int k = 0, at = 0; k < batch.count; at += batch.segments[k].n, ++k)
-    Widen(range, v[at], v[at + batch.segments[k].n - 1]);
-  return range;
+// segment is monotone), both coordinates in one pass.
+void EndsRanges(const Coords& c, const BatchPixels& batch, Range& sRange, Range& tRange) {
+  Range sr{INT32_MAX, INT32_MIN}, tr{INT32_MAX, INT32_MIN};
+  for (int k = 0, at = 0; k < batch.count; ++k) {
+    const int last = at + batch.segments[k].n - 1;
+    Widen(sr, c.s[at], c.s[last]);
+    Widen(tr, c.t[at], c.t[last]);
+    at = last + 1;
+  }
+  sRange = sr;
+  tRange = tr;
 }
 
 // 24.8 coordinates of a batch of a small primitive, segment by segment from
@@ -367,6 +372,14 @@ bool RangeInside(const SamplerSetup& sampler, int level, bool linear, Range sRan
   return Inside(extremes[0], extremes[1], 0, w, h, linear) && Inside(extremes[0], extremes[1], 1, w, h, linear);
 }
 
+// The same from the extremes at the batch's segments' ends.
+bool EndsInsideRange(const SamplerSetup& sampler, int level, bool linear, const BatchPixels& batch,
+                     const Coords& c) {
+  Range sRange, tRange;
+  EndsRanges(c, batch, sRange, tRange);
+  return RangeInside(sampler, level, linear, sRange, tRange);
+}
+
 // A level mapped one to one onto the pixels: texel centres fall on pixel
 // centres, so every filter returns the texel itself and rows are copied.
 // False when a segment reaches outside the texture (addressing decides there).
@@ -445,7 +458,7 @@ void MakeLevelCoords(const DrawState& state, const PrimitiveSetup& prim, int sta
     // Bounds over the primitive's box settle most batches; near the
     // texture's edges the segments' own ends decide.
     lc.inside = prim.boxInside[stage][slot] ||
-                RangeInside(sampler, level, linear, EndsRange(c.s, batch), EndsRange(c.t, batch));
+                EndsInsideRange(sampler, level, linear, batch, c);
     return;
   }
   const FixedPlane& ps = prim.levelS[stage][slot];
@@ -455,14 +468,14 @@ void MakeLevelCoords(const DrawState& state, const PrimitiveSetup& prim, int sta
   if (HasAvx2() && prim.rampBox[stage][slot]) {
     AffineRampPairAvx2(ps, pt, batch, c.s, c.t);
     lc.inside = prim.boxInside[stage][slot] ||
-                RangeInside(sampler, level, linear, EndsRange(c.s, batch), EndsRange(c.t, batch));
+                EndsInsideRange(sampler, level, linear, batch, c);
     return;
   }
 #endif
   Range sRange, tRange;
   AffineCoordPair(sampler, level, ps, pt, prim, batch, c.s, c.t, sRange, tRange);
   lc.inside = RangeInside(sampler, level, linear, sRange, tRange) ||
-              RangeInside(sampler, level, linear, EndsRange(c.s, batch), EndsRange(c.t, batch));
+              EndsInsideRange(sampler, level, linear, batch, c);
 }
 
 // What MakeLevelCoords would find from the bounding box alone, for every
