@@ -125,6 +125,11 @@ struct PrimitiveSetup {
   // The level maps pixels onto texel centres one to one (no filtering needed).
   bool unitStep[kStages][2] = {};
   SmallPlane smallS[kStages][2], smallT[kStages][2];
+  // Bounds over the bounding box, made once for all its batches: every run
+  // of the level is a plain 16.16 ramp (affine draws), and every footprint
+  // lies inside the texture.
+  bool rampBox[kStages][2] = {};
+  bool boxInside[kStages][2] = {};
 };
 
 // A run of n pixels of row y from column x; a batch holds several.

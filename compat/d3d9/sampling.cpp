@@ -214,12 +214,17 @@ inline Range SmallRange(const SmallPlane& p, const PrimitiveSetup& prim) {
 }
 
 // The extremes of a batch's stored coordinates, at its segments' ends (each
-// segment is monotone).
-Range EndsRange(const int32_t* v, const BatchPixels& batch) {
-  Range range{INT32_MAX, INT32_MIN};
-  for (int k = 0, at = 0; k < batch.count; at += batch.segments[k].n, ++k)
-    Widen(range, v[at], v[at + batch.segments[k].n - 1]);
-  return range;
+// segment is monotone), both coordinates in one pass.
+void EndsRanges(const Coords& c, const BatchPixels& batch, Range& sRange, Range& tRange) {
+  Range sr{INT32_MAX, INT32_MIN}, tr{INT32_MAX, INT32_MIN};
+  for (int k = 0, at = 0; k < batch.count; ++k) {
+    const int last = at + batch.segments[k].n - 1;
+    Widen(sr, c.s[at], c.s[last]);
+    Widen(tr, c.t[at], c.t[last]);
+    at = last + 1;
+  }
+  sRange = sr;
+  tRange = tr;
 }
 
 // 24.8 coordinates of a batch of a small primitive, segment by segment from
@@ -367,6 +372,14 @@ bool RangeInside(const SamplerSetup& sampler, int level, bool linear, Range sRan
   return Inside(extremes[0], extremes[1], 0, w, h, linear) && Inside(extremes[0], extremes[1], 1, w, h, linear);
 }
 
+// The same from the extremes at the batch's segments' ends.
+bool EndsInsideRange(const SamplerSetup& sampler, int level, bool linear, const BatchPixels& batch,
+                     const Coords& c) {
+  Range sRange, tRange;
+  EndsRanges(c, batch, sRange, tRange);
+  return RangeInside(sampler, level, linear, sRange, tRange);
+}
+
 // A level mapped one to one onto the pixels: texel centres fall on pixel
 // centres, so every filter returns the texel itself and rows are copied.
 // False when a segment reaches outside the texture (addressing decides there).
@@ -444,17 +457,41 @@ void MakeLevelCoords(const DrawState& state, const PrimitiveSetup& prim, int sta
     SmallCoordPair(ps, pt, prim, batch.segments, batch.count, c.s, c.t);
     // Bounds over the primitive's box settle most batches; near the
     // texture's edges the segments' own ends decide.
-    lc.inside = RangeInside(sampler, level, linear, SmallRange(ps, prim), SmallRange(pt, prim)) ||
-                RangeInside(sampler, level, linear, EndsRange(c.s, batch), EndsRange(c.t, batch));
+    lc.inside = prim.boxInside[stage][slot] ||
+                EndsInsideRange(sampler, level, linear, batch, c);
     return;
   }
   const FixedPlane& ps = prim.levelS[stage][slot];
   const FixedPlane& pt = prim.levelT[stage][slot];
+  lc.rowRuns = pt.dx == 0;
+#ifdef CALVETTA_X86
+  if (HasAvx2() && prim.rampBox[stage][slot]) {
+    AffineRampPairAvx2(ps, pt, batch, c.s, c.t);
+    lc.inside = prim.boxInside[stage][slot] ||
+                EndsInsideRange(sampler, level, linear, batch, c);
+    return;
+  }
+#endif
   Range sRange, tRange;
   AffineCoordPair(sampler, level, ps, pt, prim, batch, c.s, c.t, sRange, tRange);
   lc.inside = RangeInside(sampler, level, linear, sRange, tRange) ||
-              RangeInside(sampler, level, linear, EndsRange(c.s, batch), EndsRange(c.t, batch));
-  lc.rowRuns = pt.dx == 0;
+              EndsInsideRange(sampler, level, linear, batch, c);
+}
+
+// What MakeLevelCoords would find from the bounding box alone, for every
+// batch of the primitive.
+void SetupBoxBounds(const SamplerSetup& sampler, int stage, int slot, int level, bool linear,
+                    PrimitiveSetup& prim) {
+  if (prim.small[stage][slot]) {
+    prim.rampBox[stage][slot] = false;
+    prim.boxInside[stage][slot] = RangeInside(sampler, level, linear, SmallRange(prim.smallS[stage][slot], prim),
+                                              SmallRange(prim.smallT[stage][slot], prim));
+    return;
+  }
+  Range sRange, tRange;
+  prim.rampBox[stage][slot] = AffineBox(prim.levelS[stage][slot], sampler.wrapU, sampler.width[level], prim, sRange) &&
+                              AffineBox(prim.levelT[stage][slot], sampler.wrapV, sampler.height[level], prim, tRange);
+  prim.boxInside[stage][slot] = prim.rampBox[stage][slot] && RangeInside(sampler, level, linear, sRange, tRange);
 }
 
 // Whether a level may be copied one to one (CopyTexels decides on the batch).
@@ -576,6 +613,7 @@ void SetupAffineLevels(const SamplerSetup& sampler, int stage, PrimitiveSetup& p
     constexpr int64_t kUnit = int64_t{1} << kPlaneBits;
     prim.unitStep[stage][slot] = ps.dx == kUnit && ps.dy == 0 && pt.dx == 0 && pt.dy == kUnit &&
                                  (ps.c & (kUnit - 1)) == 0 && (pt.c & (kUnit - 1)) == 0;
+    SetupBoxBounds(sampler, stage, slot, level, choice.linear, prim);
   }
 }
 

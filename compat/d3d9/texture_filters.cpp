@@ -173,7 +173,7 @@ __attribute__((target("avx2"))) inline __m256i Trilinear8Avx2(const LevelRun& lo
 }
 
 __attribute__((target("avx2"))) void TrilinearInteriorAvx2(const LevelRun& lower, const LevelRun& upper, int weight,
-                                                            int n, uint32_t* out) {
+                                                            int n, uint32_t* __restrict out) {
   if (n <= 0) return;
   const __m256i weight7 = _mm256_set1_epi16(static_cast<short>(weight << 7));
   alignas(32) int32_t at0[kOffsetChunk], at1[kOffsetChunk];

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -166,6 +167,33 @@ TEST(SamplingPaths, WideLoopsMatchThePlainOnesOnRandomPrimitives) {
     }
   }
   EXPECT_GT(compared, 3000);
+}
+
+TEST(SamplingPaths, BoundsMadeOnceAPrimitiveMatchEachBatchsOwnChecks) {
+  // The primitive's box bounds decide, for all its batches, whether runs are
+  // plain ramps and lie inside the texture: with them cleared every batch
+  // checks its own coordinates, and the texels must not change (a bound
+  // claiming too much would also read outside the texture).
+  std::mt19937 rng(2526);
+  int boxed = 0;
+  for (int round = 0; round < 1500; ++round) {
+    Case c = MakeCase(rng);
+    Case unbounded = c;  // its sampler still reads c's texels
+    for (int slot = 0; slot < 2; ++slot) {
+      boxed += c.prim.boxInside[0][slot];
+      unbounded.prim.rampBox[0][slot] = unbounded.prim.boxInside[0][slot] = false;
+    }
+    int limit = BatchLimit(c.state, c.prim);
+    for (bool wide : {true, false}) {
+      std::optional<PlainLoops> off;
+      if (!wide) off.emplace();
+      for (const std::vector<Segment>& segments : MakeBatches(rng, c.prim, limit))
+        ASSERT_EQ(Sample(c, segments), Sample(unbounded, segments))
+            << "round " << round << (wide ? ", wide loops" : ", plain loops") << ", box " << c.prim.xFirst << ".."
+            << c.prim.xLast << " x " << c.prim.yFirst << ".." << c.prim.yLast << ", small " << c.prim.small[0][0];
+    }
+  }
+  EXPECT_GT(boxed, 40);
 }
 
 TEST(SamplingPaths, TwoLevelRunsMatchEachLevelThenTheBlend) {
