@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 
+#include "compat/d3d9_present.h"
 #include "model/effect.h"
 #include "model/morph_pair.h"
 #include "model/morph_project.h"
@@ -147,15 +148,43 @@ struct LockedFrame {
   DWORD At(LONG x, LONG y) const { return Row(y)[std::clamp<LONG>(x, 0, width - 1)]; }
 };
 
+// Rows of the 32-bit copy handed to one thread at a time.
+constexpr int kCopyBandRows = 32;
+// Below this many pixels the threads' start-up costs more than the copy.
+constexpr int64_t kParallelCopyPixels = 64 * 1024;
+
+struct CopyFrame32Job {
+  const LockedFrame* frame;
+  CPixelBuffer* buffer;
+  int inside;  // leading columns the frame holds, copied whole
+
+  static void Band(void* self, int band) {
+    const auto* job = static_cast<const CopyFrame32Job*>(self);
+    const LockedFrame& frame = *job->frame;
+    CPixelBuffer* buffer = job->buffer;
+    const int w = buffer->Width(), h = buffer->Height();
+    const LONG left = buffer->rect.left;
+    const int last = std::min(h, (band + 1) * kCopyBandRows);
+    for (int y = band * kCopyBandRows; y < last; ++y) {
+      DWORD* out = buffer->bits + static_cast<size_t>(y) * w;
+      if (job->inside > 0)
+        std::memcpy(out, &frame.Row(buffer->rect.top + y)[left], static_cast<size_t>(job->inside) * 4);
+      for (int x = job->inside; x < w; ++x) out[x] = frame.At(left + x, buffer->rect.top + y);
+    }
+  }
+};
+
 void CopyFrame32(const LockedFrame& frame, CPixelBuffer* buffer) {
   const int w = buffer->Width(), h = buffer->Height();
   const LONG left = buffer->rect.left;
   // The columns the frame holds are copied whole; the rest repeat.
   const int inside = left < 0 ? 0 : static_cast<int>(std::clamp<LONG>(frame.width - left, 0, w));
-  for (int y = 0; y < h; ++y) {
-    DWORD* out = buffer->bits + static_cast<size_t>(y) * w;
-    if (inside > 0) std::memcpy(out, &frame.Row(buffer->rect.top + y)[left], static_cast<size_t>(inside) * 4);
-    for (int x = inside; x < w; ++x) out[x] = frame.At(left + x, buffer->rect.top + y);
+  CopyFrame32Job job{&frame, buffer, inside};
+  const int bands = (h + kCopyBandRows - 1) / kCopyBandRows;
+  if (int64_t{w} * h < kParallelCopyPixels) {
+    for (int b = 0; b < bands; ++b) CopyFrame32Job::Band(&job, b);
+  } else {
+    compat::RunD3DJobs(bands, &CopyFrame32Job::Band, &job);
   }
 }
 
