@@ -78,7 +78,7 @@ BOOL CD3DRenderer::CreateGrabSurfaces() {
   if (!m_device) return FALSE;
   m_device->CreateOffscreenPlainSurface(m_outputWidth, m_outputHeight, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM,
                                         &m_systemSurface, nullptr);
-  m_device->CreateRenderTarget(m_outputWidth, m_outputHeight, D3DFMT_A8R8G8B8, D3DMULTISAMPLE_NONE, 0, FALSE,
+  m_device->CreateRenderTarget(m_outputWidth, m_outputHeight, D3DFMT_A8R8G8B8, D3DMULTISAMPLE_NONE, 0, TRUE,
                                &m_renderSurface, nullptr);
   return m_systemSurface && m_renderSurface;
 }

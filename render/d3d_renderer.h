@@ -144,6 +144,8 @@ class CD3DMeshRenderer : public CD3DRenderer {
   // The last frame was composed for export on the frame-size render target
   // (read back from there), not on the back buffer.
   BOOL m_frameInRenderSurface = FALSE;
+  // The surface LockRenderedFrame locked, for UnlockRenderedFrame.
+  IDirect3DSurface9* m_lockedSurface = nullptr;
 
   // A line list over the mesh's vertices scaled onto the fitted view, in
   // one colour; writeIndices fills indexCount indices.

@@ -200,15 +200,24 @@ BYTE* CD3DMeshRenderer::LockRenderedFrame(int* pitch) {
     back->Release();
     if (FAILED(copied)) return nullptr;
   }
-  if (FAILED(m_device->GetRenderTargetData(m_renderSurface, m_systemSurface))) return nullptr;
+  // The frame surface is lockable: reading it in place saves copying the
+  // whole frame once more. A device that refuses the lock gets the frame
+  // copied to system memory first.
   D3DLOCKED_RECT locked;
-  if (FAILED(m_systemSurface->LockRect(&locked, nullptr, 0))) return nullptr;
+  m_lockedSurface = m_renderSurface;
+  if (FAILED(m_renderSurface->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
+    m_lockedSurface = nullptr;
+    if (FAILED(m_device->GetRenderTargetData(m_renderSurface, m_systemSurface))) return nullptr;
+    if (FAILED(m_systemSurface->LockRect(&locked, nullptr, 0))) return nullptr;
+    m_lockedSurface = m_systemSurface;
+  }
   if (pitch) *pitch = locked.Pitch;
   return static_cast<BYTE*>(locked.pBits);
 }
 
 void CD3DMeshRenderer::UnlockRenderedFrame() {
-  if (m_systemSurface) m_systemSurface->UnlockRect();
+  if (m_lockedSurface) m_lockedSurface->UnlockRect();
+  m_lockedSurface = nullptr;
 }
 
 // --- backgrounds and surfaces ---

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 
+#include "compat/d3d9_present.h"
 #include "model/effect.h"
 #include "model/morph_pair.h"
 #include "model/morph_project.h"
@@ -147,23 +148,24 @@ struct LockedFrame {
   DWORD At(LONG x, LONG y) const { return Row(y)[std::clamp<LONG>(x, 0, width - 1)]; }
 };
 
-void CopyFrame32(const LockedFrame& frame, CPixelBuffer* buffer) {
-  const int w = buffer->Width(), h = buffer->Height();
+// The 32-bit grab: rows top-down, four bytes a pixel.
+void CopyFrame32Rows(const LockedFrame& frame, CPixelBuffer* buffer, int first, int last) {
+  const int w = buffer->Width();
   const LONG left = buffer->rect.left;
   // The columns the frame holds are copied whole; the rest repeat.
   const int inside = left < 0 ? 0 : static_cast<int>(std::clamp<LONG>(frame.width - left, 0, w));
-  for (int y = 0; y < h; ++y) {
+  for (int y = first; y < last; ++y) {
     DWORD* out = buffer->bits + static_cast<size_t>(y) * w;
     if (inside > 0) std::memcpy(out, &frame.Row(buffer->rect.top + y)[left], static_cast<size_t>(inside) * 4);
     for (int x = inside; x < w; ++x) out[x] = frame.At(left + x, buffer->rect.top + y);
   }
 }
 
-void CopyFrame24(const LockedFrame& frame, CPixelBuffer* buffer) {
+// The 24-bit grab: bottom-up, the first row written is the rectangle's last.
+void CopyFrame24Rows(const LockedFrame& frame, CPixelBuffer* buffer, int first, int last) {
   const int w = buffer->Width(), h = buffer->Height();
-  BYTE* out = reinterpret_cast<BYTE*>(buffer->bits);
-  // Bottom-up: the first row written is the rectangle's last.
-  for (int k = 0; k < h; ++k) {
+  BYTE* out = reinterpret_cast<BYTE*>(buffer->bits) + static_cast<size_t>(first) * w * 3;
+  for (int k = first; k < last; ++k) {
     const LONG y = buffer->rect.top + (h - 1 - k);
     for (int x = 0; x < w; ++x) {
       const DWORD p = frame.At(buffer->rect.left + x, y);
@@ -173,6 +175,41 @@ void CopyFrame24(const LockedFrame& frame, CPixelBuffer* buffer) {
     }
   }
 }
+
+// Output rows handed to one thread at a time.
+constexpr int kCopyBandRows = 32;
+// Below this many pixels the threads' start-up costs more than the copy.
+constexpr int64_t kParallelCopyPixels = 64 * 1024;
+
+using CopyRowsFunction = void (*)(const LockedFrame&, CPixelBuffer*, int first, int last);
+
+struct CopyFrameJob {
+  const LockedFrame* frame;
+  CPixelBuffer* buffer;
+  CopyRowsFunction rows;
+
+  static void Band(void* self, int band) {
+    const auto* job = static_cast<const CopyFrameJob*>(self);
+    const int first = band * kCopyBandRows;
+    job->rows(*job->frame, job->buffer, first, std::min(job->buffer->Height(), first + kCopyBandRows));
+  }
+};
+
+// Each output row depends on the frame alone, so the bands may be copied
+// in any order on any thread.
+void CopyAcrossThreads(const LockedFrame& frame, CPixelBuffer* buffer, CopyRowsFunction rows) {
+  const int w = buffer->Width(), h = buffer->Height();
+  CopyFrameJob job{&frame, buffer, rows};
+  const int bands = (h + kCopyBandRows - 1) / kCopyBandRows;
+  if (int64_t{w} * h < kParallelCopyPixels) {
+    for (int b = 0; b < bands; ++b) CopyFrameJob::Band(&job, b);
+  } else {
+    compat::RunD3DJobs(bands, &CopyFrameJob::Band, &job);
+  }
+}
+
+void CopyFrame32(const LockedFrame& frame, CPixelBuffer* buffer) { CopyAcrossThreads(frame, buffer, CopyFrame32Rows); }
+void CopyFrame24(const LockedFrame& frame, CPixelBuffer* buffer) { CopyAcrossThreads(frame, buffer, CopyFrame24Rows); }
 
 void Grab(CMorphPair* pair, CPixelBuffer* buffer, void (*copy)(const LockedFrame&, CPixelBuffer*)) {
   if (!buffer || !buffer->bits || buffer->Width() < 1 || buffer->Height() < 1) return;

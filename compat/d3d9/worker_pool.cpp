@@ -145,5 +145,8 @@ namespace compat {
 
 void SetD3DWorkerCount(int count) { d3d9::WorkerPool::Instance().SetThreadCount(count); }
 int GetD3DWorkerCount() { return d3d9::WorkerPool::Instance().ThreadCount(); }
+void RunD3DJobs(int jobs, void (*job)(void*, int), void* context) {
+  d3d9::WorkerPool::Instance().Run(jobs, job, context);
+}
 
 }  // namespace compat

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <thread>
 
+#include "compat/d3d9_present.h"
 #include "frame_fixture.h"
 #include "render/pair_pictures.h"
 
@@ -263,3 +264,47 @@ TEST_F(FrameRender, ScreenRendersBetweenExportFramesLeaveTheGrabsAlone) {
 }
 
 }  // namespace
+
+// Large grabs are copied by every rasterising thread. The 32-bit and the
+// 24-bit grab must give the same pixels, past the frame's right and bottom
+// edges included, and the same bytes on many threads as on one.
+TEST_F(FrameRender, LargeGrabsAgreeWithEachOtherOnAnyThreadCount) {
+  Project()->SetOutputSize(500, 300);
+  PlainPair(Picture("s.bmp", 500, 300, [](int x, int y) { return static_cast<DWORD>(x << 16 | y << 8 | (x ^ y)); }),
+            Picture("t.bmp", 500, 300, [](int x, int y) { return static_cast<DWORD>(y << 16 | x << 8 | (x + y)); }));
+  const RECT rects[] = {{0, 0, 500, 300}, {0, 0, 504, 300}, {3, 5, 507, 305}, {490, 0, 510, 300}};
+  std::vector<std::vector<DWORD>> oneThread32;
+  std::vector<std::vector<BYTE>> oneThread24;
+  for (int workers : {1, 4}) {
+    compat::SetD3DWorkerCount(workers);
+    for (size_t r = 0; r < std::size(rects); ++r) {
+      const RECT& rect = rects[r];
+      const int w = rect.right - rect.left, h = rect.bottom - rect.top;
+      CPixelBuffer whole(rect), dib(rect);
+      RenderFrameToPixels(Pair(), &whole);
+      RenderFrameToDib24(Pair(), &dib);
+      const BYTE* bytes = reinterpret_cast<const BYTE*>(dib.bits);
+      std::vector<DWORD> pixels(whole.bits, whole.bits + static_cast<size_t>(w) * h);
+      std::vector<BYTE> packed(bytes, bytes + static_cast<size_t>(w) * h * 3);
+      int off = 0;
+      for (int y = 0; y < h; ++y) {
+        const BYTE* row = bytes + static_cast<size_t>(h - 1 - y) * w * 3;
+        for (int x = 0; x < w; ++x) {
+          const DWORD p = pixels[static_cast<size_t>(y) * w + x];
+          off += (p & 0xFFFFFF) != static_cast<DWORD>(row[3 * x] | row[3 * x + 1] << 8 | row[3 * x + 2] << 16);
+        }
+      }
+      EXPECT_EQ(off, 0) << workers << " threads, rect from " << rect.left << "," << rect.top;
+      if (workers == 1) {
+        oneThread32.push_back(std::move(pixels));
+        oneThread24.push_back(std::move(packed));
+      } else {
+        EXPECT_TRUE(pixels == oneThread32[r]) << "32-bit, rect from " << rect.left << "," << rect.top;
+        EXPECT_TRUE(packed == oneThread24[r]) << "24-bit, rect from " << rect.left << "," << rect.top;
+      }
+      whole.Free();
+      dib.Free();
+    }
+  }
+  compat::SetD3DWorkerCount(0);
+}

@@ -22,4 +22,9 @@ void SetD3DDisplaySize(UINT width, UINT height);
 void SetD3DWorkerCount(int count);
 int GetD3DWorkerCount();
 
+// Runs job(context, i) for every i in [0, jobs) on those threads, the caller's
+// included, in any order; returns when all are done. For large plain work
+// around a frame (reading one back) that would otherwise leave them idle.
+void RunD3DJobs(int jobs, void (*job)(void* context, int index), void* context);
+
 }  // namespace compat
