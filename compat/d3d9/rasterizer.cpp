@@ -32,6 +32,8 @@ constexpr uint64_t kMaxSlices = 64;
 // Below this many covered pixels a draw is not worth waking the workers.
 constexpr int64_t kParallelArea = 16 * 1024;
 constexpr int64_t kOne = 1 << kSubpixelBits;
+// A triangle's row bounds are walked this many rows at a time.
+constexpr int kBoundRows = 64;
 // Positions beyond this many pixels from the origin are clipped before setup
 // (vertex processing guarantees it), which keeps edge products inside 64 bits.
 constexpr double kMaxCoordinate = 1 << 20;
@@ -69,9 +71,10 @@ Plane PlaneAlong(bool xMajor, const double x[3], const double y[3], const double
 
 // One sloped edge walked down the rows: the first (left edge) or last + 1
 // (right edge) covered column is ceil(N / d) with N growing by a constant per
-// row, kept exact as quotient and remainder so that no row needs a division.
+// row, kept exact as that bound and its excess bound * d - N (0 .. d - 1),
+// so that no row needs a division.
 struct EdgeWalk {
-  int64_t q = 0, r = 0, stepQ = 0, stepR = 0, d = 1;
+  int64_t bound = 0, excess = 0, stepQ = 0, stepR = 0, d = 1;
 
   // Left edges (dy < 0) include X >= -k / -dy; right edges (dy > 0) keep X < k / dy.
   void Start(const PrimitiveSetup& p, int e, int row) {
@@ -80,17 +83,35 @@ struct EdgeWalk {
     int64_t sign = dy < 0 ? -1 : 1;
     int64_t n = sign * k, step = sign * dx * kOne;
     d = sign * dy * kOne;
-    q = FloorDiv(n, d);
-    r = n - q * d;
+    const int64_t q = FloorDiv(n, d), r = n - q * d;
+    bound = q + (r > 0);
+    excess = r > 0 ? d - r : 0;
     stepQ = FloorDiv(step, d);
     stepR = step - stepQ * d;
   }
-  int64_t Bound() const { return q + (r > 0); }
-  void Next() {  // branch-free: the carry is unpredictable
-    r += stepR;
-    int64_t carry = r >= d;
-    q += stepQ + carry;
-    r -= d & -carry;
+  // With N = bound * d - excess and the step sq * d + sr (0 <= sr < d), the
+  // next N is (bound + sq) * d - (excess - sr): while excess - sr stays at
+  // or above 0 it is the next excess, else the bound gains one more and the
+  // excess is excess - sr + d (above 0, below d).
+  void Next() {  // branch-free: the borrow is unpredictable
+    excess -= stepR;
+    const int64_t borrow = excess >> 63;  // -1 or 0
+    bound += stepQ - borrow;
+    excess += d & borrow;
+  }
+  // The bounds of the next n rows into out, clamped to lo .. hi (given
+  // kClamp), moving past them. Clamping both ways keeps every row's
+  // left < right test as it was for the bound clamped on its own side only,
+  // given lo < hi: with l = max(lo, L) and r = min(hi, R), l < r puts both
+  // inside lo .. hi, and l >= r leaves min(l, hi) >= max(r, lo).
+  template <bool kClamp>
+  void Fill(int n, int lo, int hi, int* out) {
+    EdgeWalk w = *this;  // a local copy lives in registers
+    for (int i = 0; i < n; ++i) {
+      out[i] = static_cast<int>(kClamp ? std::min<int64_t>(std::max<int64_t>(w.bound, lo), hi) : w.bound);
+      w.Next();
+    }
+    *this = w;
   }
 };
 
@@ -226,6 +247,8 @@ void Rasterizer::RasteriseBand(int top, int bottom) const {
 // several are shaded as one batch.
 void Rasterizer::RasterisePrimitive(const PrimitiveSetup& p, int first, int last, Segment* segments) const {
   const RECT& clip = state_->clip;
+  // An empty clip covers nothing; the bounds below clamp into it.
+  if (clip.left >= clip.right) return;
   const int limit = BatchLimit(*state_, p);
   // A horizontal top edge owns its row, a bottom edge does not: they only trim the rows.
   for (int e = 0; e < 3; ++e) {
@@ -258,46 +281,80 @@ void Rasterizer::RasterisePrimitive(const PrimitiveSetup& p, int first, int last
     lower = twoSided < 0 ? a : b;
     corner = static_cast<int>(CeilDiv(p.y0[b], kOne));  // first row at or below the shared corner
   }
-  EdgeWalk leftWalk, rightWalk;
+  // walks[0] bounds the left side, walks[1] the right; the two-edge side
+  // restarts on its lower edge at switchRow.
+  EdgeWalk walks[2];
   int switchRow = INT_MAX;
   if (twoSided == 0) {
-    leftWalk.Start(p, leftEdges[0], first);
-    rightWalk.Start(p, rightEdges[0], first);
+    walks[0].Start(p, leftEdges[0], first);
+    walks[1].Start(p, rightEdges[0], first);
   } else {
-    EdgeWalk& twoWalk = twoSided < 0 ? leftWalk : rightWalk;
-    (twoSided < 0 ? rightWalk : leftWalk).Start(p, twoSided < 0 ? rightEdges[0] : leftEdges[0], first);
+    const int two = twoSided < 0 ? 0 : 1;
+    walks[1 - two].Start(p, twoSided < 0 ? rightEdges[0] : leftEdges[0], first);
     if (first < corner) {
-      twoWalk.Start(p, upper, first);
+      walks[two].Start(p, upper, first);
       switchRow = corner;
     } else {
-      twoWalk.Start(p, lower, first);
+      walks[two].Start(p, lower, first);
     }
   }
+  const int two = twoSided < 0 ? 0 : 1;
+  const int clipLeft = clip.left, clipRight = clip.right;
+  // An edge's bound on a row of its own lies between its ends' columns
+  // rounded up, and every row walks an edge spanning it: a triangle whose
+  // columns lie inside the clip needs no clamping.
+  const bool inside = CeilDiv(std::min({p.x0[0], p.x0[1], p.x0[2]}), kOne) >= clipLeft &&
+                      FloorDiv(std::max({p.x0[0], p.x0[1], p.x0[2]}), kOne) < clipRight;
+  // Each stretch of rows first has both sides' bounds walked into arrays, one
+  // edge at a time (its walk stays in registers), then its runs cut into
+  // batches. Stretches end where batches restart, so that test leaves the row loop.
+  int bounds[2][kBoundRows];
   int count = 0, pixels = 0;
   int restart = batchRows_ ? first + batchRows_ - (first - clip.top) % batchRows_ : INT_MAX;
-  for (int y = first; y <= last; ++y) {
-    if (y == restart) {
+  for (int from = first; from <= last;) {
+    if (from == restart) {
       restart += batchRows_;
       if (pixels > 0) ShadeSegments(*state_, p, segments, count, pixels);
       count = pixels = 0;
     }
-    if (y == switchRow) (twoSided < 0 ? leftWalk : rightWalk).Start(p, lower, y);
-    const int64_t left = std::max<int64_t>(clip.left, leftWalk.Bound());
-    const int64_t right = std::min<int64_t>(clip.right, rightWalk.Bound());
-    leftWalk.Next();
-    rightWalk.Next();
-    if (left >= right) continue;
-    int xl = static_cast<int>(left), xr = static_cast<int>(right);
-    while (xl < xr) {
-      int n = std::min(xr - xl, limit - pixels);
-      segments[count++] = Segment{y, xl, n};
-      pixels += n;
-      xl += n;
-      if (pixels == limit) {
-        ShadeSegments(*state_, p, segments, count, pixels);
-        count = pixels = 0;
+    const int to = std::min({last + 1, from + kBoundRows, restart});  // rows from .. to - 1
+    for (int side = 0; side < 2; ++side) {
+      int* out = bounds[side];
+      int row = from;
+      auto fill = [&](int rows) {
+        if (inside) walks[side].Fill<false>(rows, clipLeft, clipRight, out);
+        else walks[side].Fill<true>(rows, clipLeft, clipRight, out);
+      };
+      if (side == two && switchRow < to) {
+        fill(switchRow - row);
+        out += switchRow - row;
+        row = switchRow;
+        walks[side].Start(p, lower, row);
+        switchRow = INT_MAX;
+      }
+      fill(to - row);
+    }
+    for (int y = from; y < to; ++y) {
+      int xl = bounds[0][y - from];
+      const int xr = bounds[1][y - from];
+      if (xl >= xr) continue;
+      if (xr - xl < limit - pixels) {  // the whole run fits the batch with room to spare
+        segments[count++] = Segment{y, xl, xr - xl};
+        pixels += xr - xl;
+        continue;
+      }
+      while (xl < xr) {
+        int n = std::min(xr - xl, limit - pixels);
+        segments[count++] = Segment{y, xl, n};
+        pixels += n;
+        xl += n;
+        if (pixels == limit) {
+          ShadeSegments(*state_, p, segments, count, pixels);
+          count = pixels = 0;
+        }
       }
     }
+    from = to;
   }
   if (pixels > 0) ShadeSegments(*state_, p, segments, count, pixels);
 }

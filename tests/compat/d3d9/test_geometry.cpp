@@ -110,9 +110,10 @@ TEST_F(Geometry, OneWorkerAndEightWorkersGiveIdenticalPictures) {
 }
 
 // Random triangles (slivers, specks, flat tops and bottoms, corners on pixel
-// centres, parts off the target) counted into a target, against the edge
-// test itself: corners snapped to 1/256 pixel, a pixel centre inside where
-// every edge function is positive, or zero on a left or top edge.
+// centres, parts off the target, some taller than the target) counted into a
+// target, whole and through a viewport, against the edge test itself:
+// corners snapped to 1/256 pixel, a pixel centre inside where every edge
+// function is positive, or zero on a left or top edge.
 TEST_F(Geometry, RandomTrianglesCoverWhatTheExactEdgeTestCovers) {
   constexpr int kW = 160, kH = 120;
   IDirect3DTexture9* rt = MakeRenderTexture(kW, kH);
@@ -130,7 +131,7 @@ TEST_F(Geometry, RandomTrianglesCoverWhatTheExactEdgeTestCovers) {
   std::vector<QuadVertex> v;
   for (int t = 0; t < 420; ++t) {  // as many as the fixture's vertex buffer holds
     const float cx = unit(rng) * (kW + 40) - 20, cy = unit(rng) * (kH + 40) - 20;
-    const float spread = t % 5 == 0 ? 3.0f : t % 5 == 1 ? 80.0f : 25.0f;
+    const float spread = t % 5 == 0 ? 3.0f : t % 5 == 1 ? 80.0f : t % 5 == 3 ? 400.0f : 25.0f;
     std::pair<float, float> c[3] = {point(cx, cy, spread), point(cx, cy, spread), point(cx, cy, spread)};
     switch (t % 4) {
       case 1: c[1].second = c[0].second; break;  // a horizontal edge
@@ -166,24 +167,33 @@ TEST_F(Geometry, RandomTrianglesCoverWhatTheExactEdgeTestCovers) {
       }
   }
   device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-  for (int workers : {1, 8}) {
-    compat::SetD3DWorkerCount(workers);
-    // All at once (rows in bands across the workers), then in small draws
-    // that one thread rasterises.
-    for (size_t perDraw : {v.size(), size_t{30}}) {
-      Additive();
-      for (size_t from = 0; from < v.size(); from += perDraw) {
-        std::vector<QuadVertex> part(v.begin() + from, v.begin() + std::min(v.size(), from + perDraw));
-        std::vector<WORD> idx(part.size());
-        for (size_t i = 0; i < idx.size(); ++i) idx[i] = static_cast<WORD>(i);
-        DrawTriangles(part, idx);
+  const D3DVIEWPORT9 views[2] = {{0, 0, kW, kH, 0.0f, 1.0f}, {13, 9, 104, 86, 0.0f, 1.0f}};
+  for (const D3DVIEWPORT9& view : views)
+    for (int workers : {1, 8}) {
+      compat::SetD3DWorkerCount(workers);
+      // All at once (rows in bands across the workers), then in small draws
+      // that one thread rasterises, then one triangle a draw.
+      for (size_t perDraw : {v.size(), size_t{30}, size_t{3}}) {
+        ASSERT_EQ(device_->SetViewport(&views[0]), D3D_OK);  // clears the whole target
+        Additive();
+        ASSERT_EQ(device_->SetViewport(&view), D3D_OK);
+        for (size_t from = 0; from < v.size(); from += perDraw) {
+          std::vector<QuadVertex> part(v.begin() + from, v.begin() + std::min(v.size(), from + perDraw));
+          std::vector<WORD> idx(part.size());
+          for (size_t i = 0; i < idx.size(); ++i) idx[i] = static_cast<WORD>(i);
+          DrawTriangles(part, idx);
+        }
+        std::vector<uint32_t> px = Read(s);
+        int wrong = 0;
+        for (size_t i = 0; i < px.size(); ++i) {
+          const DWORD x = static_cast<DWORD>(i % kW), y = static_cast<DWORD>(i / kW);
+          const bool seen = x >= view.X && x < view.X + view.Width && y >= view.Y && y < view.Y + view.Height;
+          wrong += px[i] != (seen ? want[i] : 0u);
+        }
+        EXPECT_EQ(wrong, 0) << workers << " workers, " << perDraw / 3 << " triangles a draw, viewport "
+                            << view.X << "," << view.Y;
       }
-      std::vector<uint32_t> px = Read(s);
-      int wrong = 0;
-      for (size_t i = 0; i < px.size(); ++i) wrong += px[i] != want[i];
-      EXPECT_EQ(wrong, 0) << workers << " workers, " << perDraw << " triangles a draw";
     }
-  }
   compat::SetD3DWorkerCount(0);
   s->Release();
   rt->Release();
