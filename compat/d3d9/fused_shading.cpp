@@ -189,15 +189,19 @@ struct MaskTail256 {
   }
 };
 
+// Each segment's texels are at sources[k], or with no sources one after
+// another from packed.
 template <class Tail, FusedBlend kBlend, bool kModulate>
 CALVETTA_AVX2 void OutputRuns(const DrawState& state, const Segment* segments, int count,
-                              const uint32_t* const* sources, uint32_t constant) {
+                              const uint32_t* const* sources, const uint32_t* packed, uint32_t constant) {
   const OutputConstants c = ConstantsOf<kBlend>(state, constant);
   for (int k = 0; k < count; ++k) {
     const Segment& g = segments[k];
+    const uint32_t* src = sources ? sources[k] : packed;
+    packed += g.n;
     uint32_t* dst = state.target + static_cast<size_t>(g.y) * state.pitch + g.x;
-    int i = WholeGroups<kBlend, kModulate>(sources[k], dst, g.n, c);
-    if (i < g.n) Tail::template Run<kBlend, kModulate>(sources[k] + i, dst + i, g.n - i, c);
+    int i = WholeGroups<kBlend, kModulate>(src, dst, g.n, c);
+    if (i < g.n) Tail::template Run<kBlend, kModulate>(src + i, dst + i, g.n - i, c);
   }
 }
 
@@ -264,14 +268,14 @@ SecondTextureOutput PickSecond(FusedMix colour, FusedMix alpha) {
 
 template <FusedBlend kBlend>
 void OutputWith(const DrawState& state, const Segment* segments, int count, const uint32_t* const* sources,
-                uint32_t constant) {
+                const uint32_t* packed, uint32_t constant) {
   bool modulate = constant != 0xFFFFFFFFu;
   if (HasAvx512()) {
     (modulate ? OutputRuns<MaskTail512, kBlend, true>
-              : OutputRuns<MaskTail512, kBlend, false>)(state, segments, count, sources, constant);
+              : OutputRuns<MaskTail512, kBlend, false>)(state, segments, count, sources, packed, constant);
   } else {
     (modulate ? OutputRuns<MaskTail256, kBlend, true>
-              : OutputRuns<MaskTail256, kBlend, false>)(state, segments, count, sources, constant);
+              : OutputRuns<MaskTail256, kBlend, false>)(state, segments, count, sources, packed, constant);
   }
 }
 #endif
@@ -327,19 +331,20 @@ bool ShadeFused(const DrawState& state, const PrimitiveSetup& prim, const Segmen
   }
   // Each segment's texels: straight from the texture when drawn one to one, else sampled into the batch.
   uint32_t texels[kBatch];
+  const uint32_t* const* in = sources;
   if (!DirectTexels(state, prim, 0, batch, sources)) {
     SampleSegments(state, prim, 0, batch, texels);
-    for (int k = 0, at = 0; k < count; at += segments[k].n, ++k) sources[k] = texels + at;
+    in = nullptr;  // the segments' texels lie one after another in texels
   }
   switch (state.fused.blend) {
     case FusedBlend::Off: return false;
-    case FusedBlend::Copy: OutputWith<FusedBlend::Copy>(state, segments, count, sources, constant); break;
-    case FusedBlend::Add: OutputWith<FusedBlend::Add>(state, segments, count, sources, constant); break;
-    case FusedBlend::Over: OutputWith<FusedBlend::Over>(state, segments, count, sources, constant); break;
+    case FusedBlend::Copy: OutputWith<FusedBlend::Copy>(state, segments, count, in, texels, constant); break;
+    case FusedBlend::Add: OutputWith<FusedBlend::Add>(state, segments, count, in, texels, constant); break;
+    case FusedBlend::Over: OutputWith<FusedBlend::Over>(state, segments, count, in, texels, constant); break;
     case FusedBlend::OverPremultiplied:
-      OutputWith<FusedBlend::OverPremultiplied>(state, segments, count, sources, constant);
+      OutputWith<FusedBlend::OverPremultiplied>(state, segments, count, in, texels, constant);
       break;
-    case FusedBlend::Factors: OutputWith<FusedBlend::Factors>(state, segments, count, sources, constant); break;
+    case FusedBlend::Factors: OutputWith<FusedBlend::Factors>(state, segments, count, in, texels, constant); break;
   }
   return true;
 #else

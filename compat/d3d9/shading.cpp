@@ -176,9 +176,12 @@ int BatchLimit(const DrawState& state, const PrimitiveSetup& prim) {
   return kBatch;
 }
 
-void ShadeSegments(const DrawState& state, const PrimitiveSetup& prim, const Segment* segments, int count,
-                   int pixels) {
-  if (state.fused.blend != FusedBlend::Off && ShadeFused(state, prim, segments, count, pixels)) return;
+namespace {
+
+// Kept out of line: its scratch makes a large frame that batches taking the
+// fused loop need not set up.
+[[gnu::noinline]] void ShadeGeneral(const DrawState& state, const PrimitiveSetup& prim, const Segment* segments,
+                                    int count, int pixels) {
   Batch b;
   b.n = pixels;
   b.flatDiffuse = !prim.gouraud;
@@ -193,6 +196,14 @@ void ShadeSegments(const DrawState& state, const PrimitiveSetup& prim, const Seg
     if (state.stages[s].samples) SampleSegments(state, prim, s, batch, b.texel[s]);
   const uint32_t* colour = RunStages(state, b);
   Output(state, segments, count, pixels, colour);
+}
+
+}  // namespace
+
+void ShadeSegments(const DrawState& state, const PrimitiveSetup& prim, const Segment* segments, int count,
+                   int pixels) {
+  if (state.fused.blend != FusedBlend::Off && ShadeFused(state, prim, segments, count, pixels)) return;
+  ShadeGeneral(state, prim, segments, count, pixels);
 }
 
 void ShadeSpan(const DrawState& state, const PrimitiveSetup& prim, int y, int x0, int x1) {

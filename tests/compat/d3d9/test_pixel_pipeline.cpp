@@ -1,8 +1,28 @@
 // Texture stages, the null-texture rule, sampling of 1:1 copies and the
 // frame-buffer blend, checked against values worked out by hand.
+#include <random>
+
+#include "compat/d3d9/pixel_ops.h"
 #include "device_fixture.h"
 
 namespace {
+
+// A stage whose alpha differs from its colour merges the two runs: colour
+// bytes from one, alpha bytes from the other, at every length (whole groups
+// of eight and the rest) and in place over the colour run.
+TEST(PixelRuns, MergedAlphaTakesEachPixelsBytesFromTheirRuns) {
+  std::mt19937 rng(77);
+  for (int n = 0; n <= 41; ++n) {
+    std::vector<uint32_t> colour(n), alpha(n), out(n, 0xDEADBEEF);
+    for (int i = 0; i < n; ++i) colour[i] = rng(), alpha[i] = rng();
+    compat::d3d9::MergeAlphaRun(colour.data(), alpha.data(), out.data(), n);
+    for (int i = 0; i < n; ++i)
+      ASSERT_EQ(out[i], (colour[i] & 0x00FFFFFFu) | (alpha[i] & 0xFF000000u)) << n << " pixels, at " << i;
+    std::vector<uint32_t> inPlace = colour;
+    compat::d3d9::MergeAlphaRun(inPlace.data(), alpha.data(), inPlace.data(), n);
+    EXPECT_EQ(inPlace, out) << n;
+  }
+}
 
 class PixelPipeline : public DeviceTest {
  protected:
