@@ -168,10 +168,12 @@ CALVETTA_AVX2 inline int WholeGroups(const uint32_t* src, uint32_t* dst, int n, 
 
 // The rest of a run (fewer than eight) under a lane mask: 512-bit masks
 // where the core has them, AVX2 lane masks elsewhere; lanes outside the
-// run are neither read nor written.
+// run are neither read nor written, except as below. `room` is how many
+// pixels from dst lie inside the clip on the same row.
 struct MaskTail512 {
   template <FusedBlend kBlend, bool kModulate>
-  CALVETTA_AVX512 static void Run(const uint32_t* src, uint32_t* dst, int n, const OutputConstants& c) {
+  CALVETTA_AVX512 static void Run(const uint32_t* src, uint32_t* dst, int n, int /*room*/,
+                                  const OutputConstants& c) {
     __mmask8 lanes = static_cast<__mmask8>(0xFFu >> (8 - n));
     __m256i s = _mm256_maskz_loadu_epi32(lanes, src);
     __m256i d = kBlend == FusedBlend::Copy ? s : _mm256_maskz_loadu_epi32(lanes, dst);
@@ -179,11 +181,24 @@ struct MaskTail512 {
   }
 };
 
+// AVX2 masked stores are slow on some cores (several times a plain one):
+// where the eight pixels lie inside the clip on the run's row, the tail
+// stores all eight, the lanes past the run holding the pixels it loaded.
+// That row belongs to this thread for the whole draw (bands split rows, not
+// columns), so nothing can change those pixels in between.
 struct MaskTail256 {
   template <FusedBlend kBlend, bool kModulate>
-  CALVETTA_AVX2 static void Run(const uint32_t* src, uint32_t* dst, int n, const OutputConstants& c) {
+  CALVETTA_AVX2 static void Run(const uint32_t* src, uint32_t* dst, int n, int room, const OutputConstants& c) {
     const __m256i lanes = _mm256_cmpgt_epi32(_mm256_set1_epi32(n), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
     __m256i s = _mm256_maskload_epi32(reinterpret_cast<const int*>(src), lanes);
+    if (room >= 8) {
+      // Masked-off lanes read as zero, as in the masked form, so Combine's
+      // whole-group tests decide as they did there.
+      const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst));
+      __m256i out = Combine<kBlend, kModulate>(s, kBlend == FusedBlend::Copy ? s : d, c.constant16, c.factors);
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst), _mm256_blendv_epi8(d, out, lanes));
+      return;
+    }
     __m256i d = kBlend == FusedBlend::Copy ? s : _mm256_maskload_epi32(reinterpret_cast<const int*>(dst), lanes);
     _mm256_maskstore_epi32(reinterpret_cast<int*>(dst), lanes, Combine<kBlend, kModulate>(s, d, c.constant16, c.factors));
   }
@@ -201,7 +216,7 @@ CALVETTA_AVX2 void OutputRuns(const DrawState& state, const Segment* segments, i
     packed += g.n;
     uint32_t* dst = state.target + static_cast<size_t>(g.y) * state.pitch + g.x;
     int i = WholeGroups<kBlend, kModulate>(src, dst, g.n, c);
-    if (i < g.n) Tail::template Run<kBlend, kModulate>(src + i, dst + i, g.n - i, c);
+    if (i < g.n) Tail::template Run<kBlend, kModulate>(src + i, dst + i, g.n - i, state.clip.right - g.x - i, c);
   }
 }
 

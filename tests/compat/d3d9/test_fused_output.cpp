@@ -59,11 +59,12 @@ class FusedOutput : public DeviceTest {
     return t;
   }
 
-  // Draws the case on a noisy background; `fused` picks equal stage programs
-  // that do or do not allow the fused loop (alpha arguments swapped).
+  // Draws the case on a noisy background, through `view` if given; `fused`
+  // picks equal stage programs that do or do not allow the fused loop (alpha
+  // arguments swapped).
   std::vector<uint32_t> Draw(const Case& c, IDirect3DTexture9* picture, IDirect3DTexture9* background,
                              const std::vector<QuadVertex>& v, const std::vector<WORD>& idx, float quadX,
-                             float quadY, bool fused) {
+                             float quadY, bool fused, const D3DVIEWPORT9* view = nullptr) {
     Stage(0, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE);
     device_->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
     device_->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
@@ -73,6 +74,8 @@ class FusedOutput : public DeviceTest {
     device_->SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_WRAP);
     device_->SetTexture(0, background);
     DrawQuad(0, 0, kW, kH);
+    const D3DVIEWPORT9 whole{0, 0, kW, kH, 0.0f, 1.0f};
+    if (view) device_->SetViewport(view);
 
     if (c.colourArg == D3DTA_TEXTURE) {
       DWORD op2 = fused ? D3DTOP_SELECTARG1 : D3DTOP_SELECTARG2;
@@ -98,6 +101,7 @@ class FusedOutput : public DeviceTest {
     picture->GetLevelDesc(0, &d);
     DrawQuad(quadX, quadY, quadX + static_cast<float>(d.Width), quadY + static_cast<float>(d.Height), v[0].diffuse);
     device_->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    device_->SetViewport(&whole);
     return ReadTarget();
   }
 
@@ -138,8 +142,13 @@ TEST_F(FusedOutput, RandomMeshesMatchTheGeneralPathBitForBit) {
           Mesh(rng, diffuse, variant == 3 && arg == D3DTA_DIFFUSE, v, idx);
           IDirect3DTexture9* picture = Picture(rng, c.format);
           float quadX = static_cast<float>(rng() % 140) - 20, quadY = static_cast<float>(rng() % 100) - 20;
-          std::vector<uint32_t> general = Draw(c, picture, background, v, idx, quadX, quadY, false);
-          std::vector<uint32_t> fused = Draw(c, picture, background, v, idx, quadX, quadY, true);
+          // Half the draws through a viewport whose right edge falls inside
+          // groups of eight: nothing beyond it may change.
+          const D3DVIEWPORT9 view{static_cast<DWORD>(3 + rng() % 9), static_cast<DWORD>(2 + rng() % 7),
+                                  static_cast<DWORD>(117 + rng() % 30), static_cast<DWORD>(90 + rng() % 20), 0.0f, 1.0f};
+          const D3DVIEWPORT9* through = rng() % 2 ? &view : nullptr;
+          std::vector<uint32_t> general = Draw(c, picture, background, v, idx, quadX, quadY, false, through);
+          std::vector<uint32_t> fused = Draw(c, picture, background, v, idx, quadX, quadY, true, through);
           device_->SetTexture(0, nullptr);
           picture->Release();
           ASSERT_TRUE(general == fused) << "argument " << arg << ", blend " << pair[0] << "/" << pair[1]
