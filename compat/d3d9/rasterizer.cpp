@@ -9,9 +9,15 @@
 #include <climits>
 #include <cmath>
 
+#include "compat/d3d9/cpu_features.h"
 #include "compat/d3d9/sampling.h"
 #include "compat/d3d9/shading.h"
 #include "compat/d3d9/worker_pool.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define CALVETTA_WALK_AVX2 1
+#endif
 
 namespace compat::d3d9 {
 
@@ -99,21 +105,43 @@ struct EdgeWalk {
     bound += stepQ - borrow;
     excess += d & borrow;
   }
-  // The bounds of the next n rows into out, clamped to lo .. hi (given
-  // kClamp), moving past them. Clamping both ways keeps every row's
-  // left < right test as it was for the bound clamped on its own side only,
-  // given lo < hi: with l = max(lo, L) and r = min(hi, R), l < r puts both
-  // inside lo .. hi, and l >= r leaves min(l, hi) >= max(r, lo).
+  // The bounds of the next n rows into out[0], out[2], ..., clamped to
+  // lo .. hi (given kClamp), moving past them. Clamping both ways keeps
+  // every row's left < right test as it was for the bound clamped on its own
+  // side only, given lo < hi: with l = max(lo, L) and r = min(hi, R), l < r
+  // puts both inside lo .. hi, and l >= r leaves min(l, hi) >= max(r, lo).
   template <bool kClamp>
   void Fill(int n, int lo, int hi, int* out) {
     EdgeWalk w = *this;  // a local copy lives in registers
     for (int i = 0; i < n; ++i) {
-      out[i] = static_cast<int>(kClamp ? std::min<int64_t>(std::max<int64_t>(w.bound, lo), hi) : w.bound);
+      out[2 * i] = static_cast<int>(kClamp ? std::min<int64_t>(std::max<int64_t>(w.bound, lo), hi) : w.bound);
       w.Next();
     }
     *this = w;
   }
 };
+
+#ifdef CALVETTA_WALK_AVX2
+// Both sides' walks at once, one per 64-bit lane, for the next n rows as
+// {left, right} pairs, unclamped (their bounds fit an int then): the same
+// steps as Next, with the borrow as a compare against zero.
+__attribute__((target("avx2"))) void FillPairsAvx2(EdgeWalk& left, EdgeWalk& right, int n, int* out) {
+  __m128i bound = _mm_set_epi64x(right.bound, left.bound), excess = _mm_set_epi64x(right.excess, left.excess);
+  const __m128i stepQ = _mm_set_epi64x(right.stepQ, left.stepQ), stepR = _mm_set_epi64x(right.stepR, left.stepR);
+  const __m128i d = _mm_set_epi64x(right.d, left.d), zero = _mm_setzero_si128();
+  for (int i = 0; i < n; ++i) {
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 2 * i), _mm_shuffle_epi32(bound, _MM_SHUFFLE(3, 1, 2, 0)));
+    excess = _mm_sub_epi64(excess, stepR);
+    const __m128i borrow = _mm_cmpgt_epi64(zero, excess);  // -1 or 0
+    bound = _mm_sub_epi64(_mm_add_epi64(bound, stepQ), borrow);
+    excess = _mm_add_epi64(excess, _mm_and_si128(d, borrow));
+  }
+  left.bound = _mm_cvtsi128_si64(bound);
+  right.bound = _mm_extract_epi64(bound, 1);
+  left.excess = _mm_cvtsi128_si64(excess);
+  right.excess = _mm_extract_epi64(excess, 1);
+}
+#endif
 
 }  // namespace
 
@@ -305,10 +333,22 @@ void Rasterizer::RasterisePrimitive(const PrimitiveSetup& p, int first, int last
   // columns lie inside the clip needs no clamping.
   const bool inside = CeilDiv(std::min({p.x0[0], p.x0[1], p.x0[2]}), kOne) >= clipLeft &&
                       FloorDiv(std::max({p.x0[0], p.x0[1], p.x0[2]}), kOne) < clipRight;
-  // Each stretch of rows first has both sides' bounds walked into arrays, one
-  // edge at a time (its walk stays in registers), then its runs cut into
-  // batches. Stretches end where batches restart, so that test leaves the row loop.
-  int bounds[2][kBoundRows];
+  // Each stretch of rows first has both sides' bounds walked into an array
+  // (the walks stay in registers), then its runs cut into batches. Stretches
+  // end where batches restart, so that test leaves the row loop.
+#ifdef CALVETTA_WALK_AVX2
+  const bool pairs = inside && HasAvx2();
+#endif
+  auto fill = [&](int rows, int* out) {  // out: {left, right} of each row
+#ifdef CALVETTA_WALK_AVX2
+    if (pairs) return FillPairsAvx2(walks[0], walks[1], rows, out);
+#endif
+    for (int side = 0; side < 2; ++side) {
+      if (inside) walks[side].Fill<false>(rows, clipLeft, clipRight, out + side);
+      else walks[side].Fill<true>(rows, clipLeft, clipRight, out + side);
+    }
+  };
+  int bounds[kBoundRows][2];
   int count = 0, pixels = 0;
   int restart = batchRows_ ? first + batchRows_ - (first - clip.top) % batchRows_ : INT_MAX;
   for (int from = first; from <= last;) {
@@ -318,25 +358,17 @@ void Rasterizer::RasterisePrimitive(const PrimitiveSetup& p, int first, int last
       count = pixels = 0;
     }
     const int to = std::min({last + 1, from + kBoundRows, restart});  // rows from .. to - 1
-    for (int side = 0; side < 2; ++side) {
-      int* out = bounds[side];
-      int row = from;
-      auto fill = [&](int rows) {
-        if (inside) walks[side].Fill<false>(rows, clipLeft, clipRight, out);
-        else walks[side].Fill<true>(rows, clipLeft, clipRight, out);
-      };
-      if (side == two && switchRow < to) {
-        fill(switchRow - row);
-        out += switchRow - row;
-        row = switchRow;
-        walks[side].Start(p, lower, row);
-        switchRow = INT_MAX;
-      }
-      fill(to - row);
+    int row = from;
+    if (switchRow < to) {
+      fill(switchRow - row, bounds[0]);
+      row = switchRow;
+      walks[two].Start(p, lower, row);
+      switchRow = INT_MAX;
     }
+    fill(to - row, bounds[row - from]);
     for (int y = from; y < to; ++y) {
-      int xl = bounds[0][y - from];
-      const int xr = bounds[1][y - from];
+      int xl = bounds[y - from][0];
+      const int xr = bounds[y - from][1];
       if (xl >= xr) continue;
       if (xr - xl < limit - pixels) {  // the whole run fits the batch with room to spare
         segments[count++] = Segment{y, xl, xr - xl};

@@ -144,8 +144,8 @@ TEST_F(FusedOutput, RandomMeshesMatchTheGeneralPathBitForBit) {
           float quadX = static_cast<float>(rng() % 140) - 20, quadY = static_cast<float>(rng() % 100) - 20;
           // Half the draws through a viewport whose right edge falls inside
           // groups of eight: nothing beyond it may change.
-          const D3DVIEWPORT9 view{static_cast<DWORD>(3 + rng() % 9), static_cast<DWORD>(2 + rng() % 7),
-                                  static_cast<DWORD>(117 + rng() % 30), static_cast<DWORD>(90 + rng() % 20), 0.0f, 1.0f};
+          const DWORD x = 3 + rng() % 9, y = 2 + rng() % 7, w = 117 + rng() % 30, h = 90 + rng() % 20;
+          const D3DVIEWPORT9 view{x, y, w, h, 0.0f, 1.0f};
           const D3DVIEWPORT9* through = rng() % 2 ? &view : nullptr;
           std::vector<uint32_t> general = Draw(c, picture, background, v, idx, quadX, quadY, false, through);
           std::vector<uint32_t> fused = Draw(c, picture, background, v, idx, quadX, quadY, true, through);

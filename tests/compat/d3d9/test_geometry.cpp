@@ -2,9 +2,11 @@
 // camera matrices with perspective-correct texturing and clipping at w = 0,
 // bad vertices and indices, lines, and worker-count independence.
 #include <cmath>
+#include <optional>
 #include <random>
 
 #include "device_fixture.h"
+#include "plain_loops.h"
 
 namespace {
 
@@ -111,7 +113,8 @@ TEST_F(Geometry, OneWorkerAndEightWorkersGiveIdenticalPictures) {
 
 // Random triangles (slivers, specks, flat tops and bottoms, corners on pixel
 // centres, parts off the target, some taller than the target) counted into a
-// target, whole and through a viewport, against the edge test itself:
+// target, whole and through a viewport, with the wide and the plain edge
+// walks, against the edge test itself:
 // corners snapped to 1/256 pixel, a pixel centre inside where every edge
 // function is positive, or zero on a left or top edge.
 TEST_F(Geometry, RandomTrianglesCoverWhatTheExactEdgeTestCovers) {
@@ -168,32 +171,35 @@ TEST_F(Geometry, RandomTrianglesCoverWhatTheExactEdgeTestCovers) {
   }
   device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
   const D3DVIEWPORT9 views[2] = {{0, 0, kW, kH, 0.0f, 1.0f}, {13, 9, 104, 86, 0.0f, 1.0f}};
-  for (const D3DVIEWPORT9& view : views)
-    for (int workers : {1, 8}) {
-      compat::SetD3DWorkerCount(workers);
-      // All at once (rows in bands across the workers), then in small draws
-      // that one thread rasterises, then one triangle a draw.
-      for (size_t perDraw : {v.size(), size_t{30}, size_t{3}}) {
-        ASSERT_EQ(device_->SetViewport(&views[0]), D3D_OK);  // clears the whole target
-        Additive();
-        ASSERT_EQ(device_->SetViewport(&view), D3D_OK);
-        for (size_t from = 0; from < v.size(); from += perDraw) {
-          std::vector<QuadVertex> part(v.begin() + from, v.begin() + std::min(v.size(), from + perDraw));
-          std::vector<WORD> idx(part.size());
-          for (size_t i = 0; i < idx.size(); ++i) idx[i] = static_cast<WORD>(i);
-          DrawTriangles(part, idx);
+  for (bool wide : {true, false})
+    for (const D3DVIEWPORT9& view : views)
+      for (int workers : {1, 8}) {
+        std::optional<PlainLoops> plain;
+        if (!wide) plain.emplace();
+        compat::SetD3DWorkerCount(workers);
+        // All at once (rows in bands across the workers), then in small draws
+        // that one thread rasterises, then one triangle a draw.
+        for (size_t perDraw : {v.size(), size_t{30}, size_t{3}}) {
+          ASSERT_EQ(device_->SetViewport(&views[0]), D3D_OK);  // clears the whole target
+          Additive();
+          ASSERT_EQ(device_->SetViewport(&view), D3D_OK);
+          for (size_t from = 0; from < v.size(); from += perDraw) {
+            std::vector<QuadVertex> part(v.begin() + from, v.begin() + std::min(v.size(), from + perDraw));
+            std::vector<WORD> idx(part.size());
+            for (size_t i = 0; i < idx.size(); ++i) idx[i] = static_cast<WORD>(i);
+            DrawTriangles(part, idx);
+          }
+          std::vector<uint32_t> px = Read(s);
+          int wrong = 0;
+          for (size_t i = 0; i < px.size(); ++i) {
+            const DWORD x = static_cast<DWORD>(i % kW), y = static_cast<DWORD>(i / kW);
+            const bool seen = x >= view.X && x < view.X + view.Width && y >= view.Y && y < view.Y + view.Height;
+            wrong += px[i] != (seen ? want[i] : 0u);
+          }
+          EXPECT_EQ(wrong, 0) << workers << " workers, " << perDraw / 3 << " triangles a draw, viewport "
+                              << view.X << "," << view.Y << (wide ? "" : ", plain walks");
         }
-        std::vector<uint32_t> px = Read(s);
-        int wrong = 0;
-        for (size_t i = 0; i < px.size(); ++i) {
-          const DWORD x = static_cast<DWORD>(i % kW), y = static_cast<DWORD>(i / kW);
-          const bool seen = x >= view.X && x < view.X + view.Width && y >= view.Y && y < view.Y + view.Height;
-          wrong += px[i] != (seen ? want[i] : 0u);
-        }
-        EXPECT_EQ(wrong, 0) << workers << " workers, " << perDraw / 3 << " triangles a draw, viewport "
-                            << view.X << "," << view.Y;
       }
-    }
   compat::SetD3DWorkerCount(0);
   s->Release();
   rt->Release();
