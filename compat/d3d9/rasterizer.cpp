@@ -24,8 +24,9 @@ namespace compat::d3d9 {
 namespace {
 
 // Large draws shade in batches that never straddle a multiple of this many
-// rows: batch boundaries (and the per-batch mip choice of perspective runs)
-// are then the same whatever the number of workers.
+// rows where a batch's texels depend on where it starts (the per-batch mip
+// choice of perspective runs, runs whose texel coordinates restart): batch
+// boundaries are then the same whatever the number of workers.
 constexpr int kBatchRows = 16;
 // Each worker gets a few bands (multiples of kBatchRows) for balance; taller
 // bands restart fewer triangles' edge walks.
@@ -350,7 +351,11 @@ void Rasterizer::RasterisePrimitive(const PrimitiveSetup& p, int first, int last
   };
   int bounds[kBoundRows][2];
   int count = 0, pixels = 0;
-  int restart = batchRows_ ? first + batchRows_ - (first - clip.top) % batchRows_ : INT_MAX;
+  // Batches of a primitive whose texels are the same however its runs split
+  // (BatchLimit gives those the whole batch) need not restart: their pixels
+  // come out the same whatever the bands.
+  const bool restarts = batchRows_ != 0 && limit != kBatch;
+  int restart = restarts ? first + batchRows_ - (first - clip.top) % batchRows_ : INT_MAX;
   for (int from = first; from <= last;) {
     if (from == restart) {
       restart += batchRows_;

@@ -77,17 +77,32 @@ TEST_F(Geometry, SharedEdgesThroughPixelCentresBelongToOneTriangle) {
     }
 }
 
+// Bands cut a draw's triangles at different rows for each worker count; the
+// pixels must not show it, whether magnified, minified across mip levels
+// (trilinear and anisotropic) or copied one to one.
 TEST_F(Geometry, OneWorkerAndEightWorkersGiveIdenticalPictures) {
   IDirect3DTexture9* rt = MakeRenderTexture(640, 480);
   IDirect3DSurface9* s = Target(rt);
   IDirect3DTexture9* picture = MakeTexture(256, 256, NoisePicture(256, 256, 5), 1);
-  std::vector<QuadVertex> v;
+  IDirect3DTexture9* large = MakeTexture(1024, 1024, NoisePicture(1024, 1024, 6), 0);
+  D3DXFilterTexture(large, nullptr, 0, D3DX_FILTER_LINEAR);
+  std::vector<QuadVertex> v, minified, copied;
   std::vector<WORD> idx;
   GridMesh(-0.5f, -0.5f, 639.5f, 479.5f, 30, 20, 9, v, idx);
-  for (QuadVertex& q : v) {
+  minified = copied = v;
+  for (size_t i = 0; i < v.size(); ++i) {
+    QuadVertex& q = v[i];
     q.u0 = (q.x + 13) / 600;
     q.v0 = (q.y + 7) / 450;
     q.diffuse = 0xC0FFFFFF;
+    minified[i].u0 = (q.x * 2.6f + q.y * 0.3f) / 1024;  // between levels 1 and 2, a little sheared
+    minified[i].v0 = q.y * 1.7f / 1024;
+    minified[i].diffuse = 0x90FFFFFF;
+    copied[i].x = std::round(q.x + 0.5f) - 0.5f;  // corners on pixel corners: texels one to one
+    copied[i].y = std::round(q.y + 0.5f) - 0.5f;
+    copied[i].u0 = (copied[i].x + 0.5f) / 1024;
+    copied[i].v0 = (copied[i].y + 0.5f) / 1024;
+    copied[i].diffuse = 0x60FFFFFF;
   }
   std::vector<uint32_t> results[2];
   int counts[2] = {1, 8};
@@ -101,11 +116,20 @@ TEST_F(Geometry, OneWorkerAndEightWorkersGiveIdenticalPictures) {
     device_->SetTexture(0, picture);
     DrawTriangles(v, idx);
     DrawQuad(100, 50, 500, 400, 0x80FFFFFF, 0.5f, 0.5f);
+    device_->SetTexture(0, large);
+    device_->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_LINEAR);
+    DrawTriangles(minified, idx);
+    Sampler(0, D3DTEXF_ANISOTROPIC);
+    DrawTriangles(minified, idx);
+    Sampler(0, D3DTEXF_LINEAR);
+    DrawTriangles(copied, idx);
+    device_->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
     results[run] = Read(s);
   }
   compat::SetD3DWorkerCount(0);
   EXPECT_TRUE(results[0] == results[1]);
   device_->SetTexture(0, nullptr);
+  large->Release();
   picture->Release();
   s->Release();
   rt->Release();
