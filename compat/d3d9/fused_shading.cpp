@@ -166,7 +166,7 @@ CALVETTA_AVX2 inline int WholeGroups(const uint32_t* src, uint32_t* dst, int n, 
   return i;
 }
 
-// The rest of a run (fewer than eight) under a lane mask: 512-bit masks
+// A run of fewer than eight under a lane mask: 512-bit masks
 // where the core has them, AVX2 lane masks elsewhere; lanes outside the
 // run are neither read nor written, except as below. `room` is how many
 // pixels from dst lie inside the clip on the same row.
@@ -215,8 +215,20 @@ CALVETTA_AVX2 void OutputRuns(const DrawState& state, const Segment* segments, i
     const uint32_t* src = sources ? sources[k] : packed;
     packed += g.n;
     uint32_t* dst = state.target + static_cast<size_t>(g.y) * state.pitch + g.x;
-    int i = WholeGroups<kBlend, kModulate>(src, dst, g.n, c);
-    if (i < g.n) Tail::template Run<kBlend, kModulate>(src + i, dst + i, g.n - i, state.clip.right - g.x - i, c);
+    if (g.n < 8) {
+      Tail::template Run<kBlend, kModulate>(src, dst, g.n, state.clip.right - g.x, c);
+      continue;
+    }
+    // The run's last eight pixels as one group, worked from the pixels as
+    // they were before the groups before it store theirs: Combine gives each
+    // lane a value of that lane's inputs alone, so where the two overlap
+    // both store the same values, and no tail is left.
+    const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + g.n - 8));
+    const __m256i d =
+        kBlend == FusedBlend::Copy ? s : _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + g.n - 8));
+    const __m256i last = Combine<kBlend, kModulate>(s, d, c.constant16, c.factors);
+    WholeGroups<kBlend, kModulate>(src, dst, g.n - 1, c);  // the groups starting before the last eight
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + g.n - 8), last);
   }
 }
 
