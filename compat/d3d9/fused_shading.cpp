@@ -83,8 +83,10 @@ CALVETTA_AVX2 inline __m256i Mul255(__m256i a, __m256i b) {
 }
 
 // The per-lane factor masks of a separate blend: factor = (alpha & use) ^ flip.
+// opaqueSrc and opaqueDst: the factors of every texel whose alpha is 255.
 struct LaneFactors {
   __m256i srcUse, srcFlip, dstUse, dstFlip;
+  __m256i opaqueSrc, opaqueDst;
 };
 
 CALVETTA_AVX2 inline LaneFactors FactorsOf(const DrawState& state) {
@@ -99,12 +101,40 @@ CALVETTA_AVX2 inline LaneFactors FactorsOf(const DrawState& state) {
     v[2 * i + 1] = _mm256_blendv_epi8(_mm256_set1_epi16(static_cast<short>(flip[i])),
                                       _mm256_set1_epi16(static_cast<short>(flip[i + 2])), alphaLanes);
   }
-  return LaneFactors{v[0], v[1], v[2], v[3]};
+  return LaneFactors{v[0], v[1], v[2], v[3], {}, {}};
+}
+
+// Eight texels under separate factors. Eight opaque ones (kOpaque) each have
+// the alpha round(255 * constant alpha / 255) after the constant (255
+// without one), the same for all, so their factors are the draw's opaqueSrc
+// and opaqueDst.
+template <bool kModulate, bool kOpaque>
+CALVETTA_AVX2 inline __m256i FactorGroup(__m256i s, __m256i d, __m256i constant16, const LaneFactors& f) {
+  const __m256i zero = _mm256_setzero_si256();
+  __m256i halves[2];
+  for (int h = 0; h < 2; ++h) {
+    __m256i s16 = h ? _mm256_unpackhi_epi8(s, zero) : _mm256_unpacklo_epi8(s, zero);
+    if constexpr (kModulate) s16 = Mul255(s16, constant16);
+    __m256i d16 = h ? _mm256_unpackhi_epi8(d, zero) : _mm256_unpacklo_epi8(d, zero);
+    __m256i fs = f.opaqueSrc, fd = f.opaqueDst;
+    if constexpr (!kOpaque) {
+      __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(s16, 0xFF), 0xFF);
+      fs = _mm256_xor_si256(_mm256_and_si256(a, f.srcUse), f.srcFlip);
+      fd = _mm256_xor_si256(_mm256_and_si256(a, f.dstUse), f.dstFlip);
+    }
+    halves[h] = _mm256_add_epi16(Mul255(s16, fs), Mul255(d16, fd));
+  }
+  return _mm256_packus_epi16(halves[0], halves[1]);
 }
 
 template <FusedBlend kBlend, bool kModulate>
 CALVETTA_AVX2 inline __m256i Combine(__m256i s, __m256i d, __m256i constant16, const LaneFactors& f) {
   const __m256i zero = _mm256_setzero_si256();
+  if constexpr (kBlend == FusedBlend::Factors) {
+    if (_mm256_testc_si256(s, _mm256_set1_epi32(static_cast<int>(0xFF000000u))))
+      return FactorGroup<kModulate, true>(s, d, constant16, f);
+    return FactorGroup<kModulate, false>(s, d, constant16, f);
+  }
   // An unscaled sum saturates per byte, as the widened sum and its pack do.
   if constexpr (kBlend == FusedBlend::Add && !kModulate) return _mm256_adds_epu8(s, d);
   if constexpr ((kBlend == FusedBlend::Over || kBlend == FusedBlend::OverPremultiplied) && !kModulate) {
@@ -125,11 +155,6 @@ CALVETTA_AVX2 inline __m256i Combine(__m256i s, __m256i d, __m256i constant16, c
       __m256i d16 = h ? _mm256_unpackhi_epi8(d, zero) : _mm256_unpacklo_epi8(d, zero);
       if constexpr (kBlend == FusedBlend::Add) {
         halves[h] = _mm256_add_epi16(s16, d16);  // the pack saturates
-      } else if constexpr (kBlend == FusedBlend::Factors) {
-        __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(s16, 0xFF), 0xFF);
-        __m256i fs = _mm256_xor_si256(_mm256_and_si256(a, f.srcUse), f.srcFlip);
-        __m256i fd = _mm256_xor_si256(_mm256_and_si256(a, f.dstUse), f.dstFlip);
-        halves[h] = _mm256_add_epi16(Mul255(s16, fs), Mul255(d16, fd));
       } else {
         __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(s16, 0xFF), 0xFF);
         __m256i sPart = kBlend == FusedBlend::Over ? Mul255(s16, a) : s16;
@@ -149,7 +174,13 @@ struct OutputConstants {
 template <FusedBlend kBlend>
 CALVETTA_AVX2 inline OutputConstants ConstantsOf(const DrawState& state, uint32_t constant) {
   OutputConstants c{_mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(constant)), _mm256_setzero_si256()), {}};
-  if constexpr (kBlend == FusedBlend::Factors) c.factors = FactorsOf(state);
+  if constexpr (kBlend == FusedBlend::Factors) {
+    c.factors = FactorsOf(state);
+    // An opaque texel's alpha after the constant (white without one), as FactorGroup works it.
+    const __m256i alpha = Mul255(_mm256_set1_epi16(255), _mm256_set1_epi16(static_cast<short>(constant >> 24)));
+    c.factors.opaqueSrc = _mm256_xor_si256(_mm256_and_si256(alpha, c.factors.srcUse), c.factors.srcFlip);
+    c.factors.opaqueDst = _mm256_xor_si256(_mm256_and_si256(alpha, c.factors.dstUse), c.factors.dstFlip);
+  }
   return c;
 }
 

@@ -156,6 +156,12 @@ TEST_F(SeparateAlpha, ColourFollowsTheColourPairAndAlphaTheAlphaPair) {
   IDirect3DSurface9* target = Target(rt);
   IDirect3DTexture9* background = MakeTexture(kW, kH, NoisePicture(kW, kH, 31));
   IDirect3DTexture9* picture = MakeTexture(64, 64, NoisePicture(64, 64, 5));
+  // Mostly opaque, as pictures are, with clear and mixed stretches: groups of
+  // eight texels wholly opaque and not.
+  std::vector<uint32_t> solid = NoisePicture(64, 64, 6);
+  for (size_t i = 0; i < solid.size(); ++i)
+    if (i % 97 > 20) solid[i] |= 0xFF000000u;
+  IDirect3DTexture9* opaque = MakeTexture(64, 64, solid);
   // The lane-mask factors first (SIMD loops), then some that go per channel.
   const DWORD simple[] = {D3DBLEND_ZERO, D3DBLEND_ONE, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA};
   const DWORD other[] = {D3DBLEND_DESTALPHA, D3DBLEND_INVDESTCOLOR, D3DBLEND_SRCALPHASAT, D3DBLEND_SRCCOLOR};
@@ -177,12 +183,13 @@ TEST_F(SeparateAlpha, ColourFollowsTheColourPairAndAlphaTheAlphaPair) {
     std::vector<WORD> idx;
     Mesh(rng, v, idx, overlap);
 
+    IDirect3DTexture9* texels = round % 2 ? opaque : picture;
     SeparateBlend(src, dst, srcAlpha, dstAlpha);
-    const std::vector<uint32_t> both = DrawOver(picture, background, v, idx, fused, modulate, overlap);
+    const std::vector<uint32_t> both = DrawOver(texels, background, v, idx, fused, modulate, overlap);
     device_->SetRenderState(D3DRS_SEPARATEALPHABLENDENABLE, FALSE);
-    const std::vector<uint32_t> colour = DrawOver(picture, background, v, idx, fused, modulate, overlap);
+    const std::vector<uint32_t> colour = DrawOver(texels, background, v, idx, fused, modulate, overlap);
     Blend(srcAlpha, dstAlpha);
-    const std::vector<uint32_t> alpha = DrawOver(picture, background, v, idx, fused, modulate, overlap);
+    const std::vector<uint32_t> alpha = DrawOver(texels, background, v, idx, fused, modulate, overlap);
     size_t wrong = 0, first = 0;
     for (size_t i = 0; i < both.size(); ++i)
       if (both[i] != ((colour[i] & 0x00FFFFFF) | (alpha[i] & 0xFF000000)) && wrong++ == 0) first = i;
@@ -194,6 +201,7 @@ TEST_F(SeparateAlpha, ColourFollowsTheColourPairAndAlphaTheAlphaPair) {
   }
   EXPECT_EQ(checked, 40);
   device_->SetRenderState(D3DRS_SEPARATEALPHABLENDENABLE, FALSE);
+  opaque->Release();
   picture->Release();
   background->Release();
   target->Release();
