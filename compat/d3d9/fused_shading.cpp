@@ -241,13 +241,17 @@ template <class Tail, FusedBlend kBlend, bool kModulate>
 CALVETTA_AVX2 void OutputRuns(const DrawState& state, const Segment* segments, int count,
                               const uint32_t* const* sources, const uint32_t* packed, uint32_t constant) {
   const OutputConstants c = ConstantsOf<kBlend>(state, constant);
+  // Held here: the stores below could otherwise be taken to change them.
+  uint32_t* const target = state.target;
+  const size_t pitch = static_cast<size_t>(state.pitch);
+  const int clipRight = state.clip.right;
   for (int k = 0; k < count; ++k) {
     const Segment& g = segments[k];
     const uint32_t* src = sources ? sources[k] : packed;
     packed += g.n;
-    uint32_t* dst = state.target + static_cast<size_t>(g.y) * state.pitch + g.x;
+    uint32_t* dst = target + static_cast<size_t>(g.y) * pitch + g.x;
     if (g.n < 8) {
-      Tail::template Run<kBlend, kModulate>(src, dst, g.n, state.clip.right - g.x, c);
+      Tail::template Run<kBlend, kModulate>(src, dst, g.n, clipRight - g.x, c);
       continue;
     }
     // The run's last eight pixels as one group, worked from the pixels as

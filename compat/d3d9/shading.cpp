@@ -125,15 +125,29 @@ uint32_t* RowAt(const DrawState& state, const Segment& g) {
   return state.target + static_cast<size_t>(g.y) * state.pitch + g.x;
 }
 
-// Segments are a handful of pixels: fixed-size moves instead of a library call.
+// Segments are a handful of pixels: fixed-size moves instead of a library
+// call, eight pixels a step; the last move of a run ends at its end, over
+// pixels already copied (the batch and the target never overlap).
 inline void CopyPixels(const uint32_t* from, int n, uint32_t* to) {
-  int i = 0;
-  for (; i + 4 <= n; i += 4) std::memcpy(to + i, from + i, 16);
-  if (i + 2 <= n) {
-    std::memcpy(to + i, from + i, 8);
-    i += 2;
+  if (n < 4) {
+    if (n >= 2) {
+      std::memcpy(to, from, 8);
+      std::memcpy(to + n - 2, from + n - 2, 8);
+    } else if (n == 1) {
+      to[0] = from[0];
+    }
+    return;
   }
-  if (i < n) to[i] = from[i];
+  int i = 0;
+  for (; i + 8 <= n; i += 8) {
+    std::memcpy(to + i, from + i, 16);
+    std::memcpy(to + i + 4, from + i + 4, 16);
+  }
+  if (i + 4 <= n) {
+    std::memcpy(to + i, from + i, 16);
+    i += 4;
+  }
+  if (i < n) std::memcpy(to + n - 4, from + n - 4, 16);
 }
 
 // Writes or blends the batch's colours into the target, segment by segment.
