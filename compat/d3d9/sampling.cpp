@@ -264,39 +264,68 @@ __attribute__((target("avx2"))) inline void StoreRamp(int32_t base, const RampLa
   }
 }
 
-// Both coordinates in one pass over the segments. The planes' values at a
-// segment's start are taken in unsigned (modular) arithmetic from the
-// plane's value at column 0, row 0: the same bits as from the primitive's
-// top-left pixel, since the result fits 32 bits.
-__attribute__((target("avx2"))) void SmallCoordPairAvx2(const SmallPlane& ps, const SmallPlane& pt,
-                                                        const PrimitiveSetup& prim, const Segment* segments,
-                                                        int count, int32_t* __restrict cs, int32_t* __restrict ct) {
-  const RampLanes sLanes = MakeRampLanes(ps.dx), tLanes = MakeRampLanes(pt.dx);
-  const uint32_t sx = static_cast<uint32_t>(ps.dx), sy = static_cast<uint32_t>(ps.dy);
-  const uint32_t tx = static_cast<uint32_t>(pt.dx), ty = static_cast<uint32_t>(pt.dy);
+// The ranges of two coordinates from lanes (first, last, first, last) of
+// their running minima and maxima.
+__attribute__((target("avx2"))) inline void PairRanges(__m128i low, __m128i high, Range* ends) {
+  low = _mm_min_epi32(low, _mm_shuffle_epi32(low, 0xB1));
+  high = _mm_max_epi32(high, _mm_shuffle_epi32(high, 0xB1));
+  ends[0] = Range{_mm_extract_epi32(low, 0), _mm_extract_epi32(high, 0)};
+  ends[1] = Range{_mm_extract_epi32(low, 2), _mm_extract_epi32(high, 2)};
+}
+
+// Several coordinates of a small primitive's batch (both of one level, or
+// of two levels) in one pass over the segments. Each plane's value at a
+// segment's start is taken in unsigned (modular) arithmetic from its value at
+// column 0, row 0: the same bits as from the primitive's top-left pixel,
+// since the result fits 32 bits. With kEnds, also the extremes of each
+// coordinate at its segments' ends: pixels 0 and n - 1 of a ramp are
+// base >> 8 and (base + dx (n - 1)) >> 8 in the same modular arithmetic as
+// StoreRamp's lanes, so the bits EndsRanges would read back from the stores.
+template <int kCount, bool kEnds>
+__attribute__((target("avx2"))) void SmallRampsAvx2(const SmallPlane* const (&planes)[kCount],
+                                                    const PrimitiveSetup& prim, const Segment* segments, int count,
+                                                    int32_t* const (&outs)[kCount], Range* ends) {
+  static_assert(kCount == 2 || kCount == 4);
+  static_assert(!kEnds || kCount == 2);
+  // Locals, so that the stores cannot alias them.
+  uint32_t c[kCount], dx[kCount], dy[kCount];
+  RampLanes lanes[kCount];
+  int32_t* out[kCount];
   const uint32_t x0 = static_cast<uint32_t>(prim.xFirst), y0 = static_cast<uint32_t>(prim.yFirst);
-  const uint32_t sc = static_cast<uint32_t>(ps.c) + 128 - sx * x0 - sy * y0;
-  const uint32_t tc = static_cast<uint32_t>(pt.c) + 128 - tx * x0 - ty * y0;
-  const Segment* end = segments + count;
-  for (const Segment* g = segments; g != end; ++g) {
+#pragma GCC unroll 4
+  for (int k = 0; k < kCount; ++k) {
+    const SmallPlane& p = *planes[k];
+    dx[k] = static_cast<uint32_t>(p.dx);
+    dy[k] = static_cast<uint32_t>(p.dy);
+    c[k] = static_cast<uint32_t>(p.c) + 128 - dx[k] * x0 - dy[k] * y0;
+    lanes[k] = MakeRampLanes(p.dx);
+    out[k] = outs[k];
+  }
+  __m128i low = _mm_set1_epi32(INT32_MAX), high = _mm_set1_epi32(INT32_MIN);
+  for (const Segment *g = segments, *end = segments + count; g != end; ++g) {
     const uint32_t x = static_cast<uint32_t>(g->x), y = static_cast<uint32_t>(g->y);
     const int n = g->n;
-    StoreRamp(static_cast<int32_t>(sc + sx * x + sy * y), sLanes, n, cs);
-    StoreRamp(static_cast<int32_t>(tc + tx * x + ty * y), tLanes, n, ct);
-    cs += n;
-    ct += n;
+    uint32_t base[kCount];
+#pragma GCC unroll 4
+    for (int k = 0; k < kCount; ++k) {
+      base[k] = c[k] + dx[k] * x + dy[k] * y;
+      StoreRamp(static_cast<int32_t>(base[k]), lanes[k], n, out[k]);
+      out[k] += n;
+    }
+    if constexpr (kEnds) {
+      const uint32_t last = static_cast<uint32_t>(n - 1);
+      // Lanes: s first, s last, t first, t last.
+      const __m128i e = _mm_srai_epi32(
+          _mm_setr_epi32(static_cast<int32_t>(base[0]), static_cast<int32_t>(base[0] + dx[0] * last),
+                         static_cast<int32_t>(base[1]), static_cast<int32_t>(base[1] + dx[1] * last)),
+          8);
+      low = _mm_min_epi32(low, e);
+      high = _mm_max_epi32(high, e);
+    }
   }
+  if constexpr (kEnds) PairRanges(low, high, ends);
 }
 #endif
-
-void SmallCoordPair(const SmallPlane& ps, const SmallPlane& pt, const PrimitiveSetup& prim,
-                    const Segment* segments, int count, int32_t* cs, int32_t* ct) {
-#ifdef CALVETTA_X86
-  if (HasAvx2()) return SmallCoordPairAvx2(ps, pt, prim, segments, count, cs, ct);
-#endif
-  SmallCoordsBody(ps, prim, segments, count, cs);
-  SmallCoordsBody(pt, prim, segments, count, ct);
-}
 
 // Whether every run AffineCoords makes over the primitive's bounding box
 // starts inside the first period (or does not wrap) and stays within 16.16
@@ -336,19 +365,33 @@ __attribute__((noinline)) void AffineCoordPairBody(const FixedPlane& ps, const F
 
 #ifdef CALVETTA_X86
 // The same for a primitive whose box AffineBox passed: every run a plain
-// ramp stored by StoreRamp, the extremes known in advance.
+// ramp stored by StoreRamp, the extremes known in advance. With kEnds, also
+// the extremes at the segments' ends, made as SmallRampsAvx2 makes them.
+template <bool kEnds>
 __attribute__((target("avx2"))) void AffineRampPairAvx2(const FixedPlane& ps, const FixedPlane& pt,
                                                         const BatchPixels& batch, int32_t* __restrict cs,
-                                                        int32_t* __restrict ct) {
+                                                        int32_t* __restrict ct, Range* ends) {
   constexpr int kShift = kPlaneBits - 16;
   const int32_t ds = static_cast<int32_t>(ps.dx >> kShift), dt = static_cast<int32_t>(pt.dx >> kShift);
   const RampLanes sLanes = MakeRampLanes(ds), tLanes = MakeRampLanes(dt);
+  __m128i low = _mm_set1_epi32(INT32_MAX), high = _mm_set1_epi32(INT32_MIN);
   for (int k = 0, at = 0; k < batch.count; at += batch.segments[k].n, ++k) {
     const Segment& g = batch.segments[k];
     const int64_t s = ps.c + ps.dx * g.x + ps.dy * g.y, t = pt.c + pt.dx * g.x + pt.dy * g.y;
-    StoreRamp(static_cast<int32_t>(s >> kShift) + 128, sLanes, g.n, cs + at);
-    StoreRamp(static_cast<int32_t>(t >> kShift) + 128, tLanes, g.n, ct + at);
+    const int32_t s16 = static_cast<int32_t>(s >> kShift) + 128, t16 = static_cast<int32_t>(t >> kShift) + 128;
+    StoreRamp(s16, sLanes, g.n, cs + at);
+    StoreRamp(t16, tLanes, g.n, ct + at);
+    if constexpr (kEnds) {
+      const uint32_t last = static_cast<uint32_t>(g.n - 1);
+      const uint32_t us = static_cast<uint32_t>(s16), ut = static_cast<uint32_t>(t16);
+      const __m128i e = _mm_srai_epi32(_mm_setr_epi32(s16, static_cast<int32_t>(us + static_cast<uint32_t>(ds) * last),
+                                                      t16, static_cast<int32_t>(ut + static_cast<uint32_t>(dt) * last)),
+                                       8);
+      low = _mm_min_epi32(low, e);
+      high = _mm_max_epi32(high, e);
+    }
   }
+  if constexpr (kEnds) PairRanges(low, high, ends);
 }
 #endif
 
@@ -359,7 +402,7 @@ void AffineCoordPair(const SamplerSetup& sampler, int level, const FixedPlane& p
   int w = sampler.width[level], h = sampler.height[level];
 #ifdef CALVETTA_X86
   if (HasAvx2() && AffineBox(ps, sampler.wrapU, w, prim, sRange) && AffineBox(pt, sampler.wrapV, h, prim, tRange))
-    return AffineRampPairAvx2(ps, pt, batch, cs, ct);
+    return AffineRampPairAvx2<false>(ps, pt, batch, cs, ct, nullptr);
 #endif
   AffineCoordPairBody(ps, pt, sampler.wrapU, sampler.wrapV, w, h, batch, cs, ct, sRange, tRange);
 }
@@ -378,6 +421,28 @@ bool EndsInsideRange(const SamplerSetup& sampler, int level, bool linear, const 
   Range sRange, tRange;
   EndsRanges(c, batch, sRange, tRange);
   return RangeInside(sampler, level, linear, sRange, tRange);
+}
+
+// Both coordinates of a small primitive's batch; whether every footprint lies
+// inside, from the primitive's box bounds or else the segments' ends.
+bool SmallCoordPair(const SamplerSetup& sampler, int level, bool linear, const SmallPlane& ps, const SmallPlane& pt,
+                    const PrimitiveSetup& prim, bool boxInside, const BatchPixels& batch, Coords& c) {
+#ifdef CALVETTA_X86
+  if (HasAvx2()) {
+    const SmallPlane* const planes[2] = {&ps, &pt};
+    int32_t* const outs[2] = {c.s, c.t};
+    if (boxInside) {
+      SmallRampsAvx2<2, false>(planes, prim, batch.segments, batch.count, outs, nullptr);
+      return true;
+    }
+    Range ends[2];
+    SmallRampsAvx2<2, true>(planes, prim, batch.segments, batch.count, outs, ends);
+    return RangeInside(sampler, level, linear, ends[0], ends[1]);
+  }
+#endif
+  SmallCoordsBody(ps, prim, batch.segments, batch.count, c.s);
+  SmallCoordsBody(pt, prim, batch.segments, batch.count, c.t);
+  return boxInside || EndsInsideRange(sampler, level, linear, batch, c);
 }
 
 // A level mapped one to one onto the pixels: texel centres fall on pixel
@@ -452,13 +517,10 @@ void MakeLevelCoords(const DrawState& state, const PrimitiveSetup& prim, int sta
   lc.rowRuns = false;
   if (state.perspective) return PerspectiveLevelCoords(sampler, prim, stage, level, linear, batch, lc);
   if (prim.small[stage][slot]) {
-    const SmallPlane& ps = prim.smallS[stage][slot];
-    const SmallPlane& pt = prim.smallT[stage][slot];
-    SmallCoordPair(ps, pt, prim, batch.segments, batch.count, c.s, c.t);
     // Bounds over the primitive's box settle most batches; near the
     // texture's edges the segments' own ends decide.
-    lc.inside = prim.boxInside[stage][slot] ||
-                EndsInsideRange(sampler, level, linear, batch, c);
+    lc.inside = SmallCoordPair(sampler, level, linear, prim.smallS[stage][slot], prim.smallT[stage][slot], prim,
+                               prim.boxInside[stage][slot], batch, c);
     return;
   }
   const FixedPlane& ps = prim.levelS[stage][slot];
@@ -466,9 +528,14 @@ void MakeLevelCoords(const DrawState& state, const PrimitiveSetup& prim, int sta
   lc.rowRuns = pt.dx == 0;
 #ifdef CALVETTA_X86
   if (HasAvx2() && prim.rampBox[stage][slot]) {
-    AffineRampPairAvx2(ps, pt, batch, c.s, c.t);
-    lc.inside = prim.boxInside[stage][slot] ||
-                EndsInsideRange(sampler, level, linear, batch, c);
+    if (prim.boxInside[stage][slot]) {
+      AffineRampPairAvx2<false>(ps, pt, batch, c.s, c.t, nullptr);
+      lc.inside = true;
+      return;
+    }
+    Range ends[2];
+    AffineRampPairAvx2<true>(ps, pt, batch, c.s, c.t, ends);
+    lc.inside = RangeInside(sampler, level, linear, ends[0], ends[1]);
     return;
   }
 #endif
@@ -476,6 +543,36 @@ void MakeLevelCoords(const DrawState& state, const PrimitiveSetup& prim, int sta
   AffineCoordPair(sampler, level, ps, pt, prim, batch, c.s, c.t, sRange, tRange);
   lc.inside = RangeInside(sampler, level, linear, sRange, tRange) ||
               EndsInsideRange(sampler, level, linear, batch, c);
+}
+
+// Both levels' coordinates in one pass, for a small primitive whose box
+// bounds lie inside both (most batches of a slightly minified warp): what
+// MakeLevelCoords makes for each, with fewer passes over the segments.
+bool SmallLevelPair(const DrawState& state, const PrimitiveSetup& prim, int stage, const BatchPixels& batch,
+                    LevelCoords& lower, LevelCoords& upper) {
+#ifdef CALVETTA_X86
+  if (!HasAvx2() || state.perspective || !prim.small[stage][0] || !prim.small[stage][1] ||
+      !prim.boxInside[stage][0] || !prim.boxInside[stage][1])
+    return false;
+  const SmallPlane* const planes[4] = {&prim.smallS[stage][0], &prim.smallT[stage][0], &prim.smallS[stage][1],
+                                       &prim.smallT[stage][1]};
+  int32_t* const outs[4] = {lower.c.s, lower.c.t, upper.c.s, upper.c.t};
+  SmallRampsAvx2<4, false>(planes, prim, batch.segments, batch.count, outs, nullptr);
+  for (LevelCoords* lc : {&lower, &upper}) {
+    lc->inside = true;
+    lc->linearRuns = true;
+    lc->rowRuns = false;
+  }
+  return true;
+#else
+  (void)state;
+  (void)prim;
+  (void)stage;
+  (void)batch;
+  (void)lower;
+  (void)upper;
+  return false;
+#endif
 }
 
 // What MakeLevelCoords would find from the bounding box alone, for every
@@ -520,8 +617,10 @@ void SampleTwoLevels(const DrawState& state, const PrimitiveSetup& prim, int sta
                      TrilinearKernel blend, const BatchPixels& batch, uint32_t* out) {
   const SamplerSetup& sampler = state.samplers[stage];
   LevelCoords lower, upper;
-  MakeLevelCoords(state, prim, stage, choice.level0, 0, true, batch, lower);
-  MakeLevelCoords(state, prim, stage, choice.level1, 1, true, batch, upper);
+  if (!SmallLevelPair(state, prim, stage, batch, lower, upper)) {
+    MakeLevelCoords(state, prim, stage, choice.level0, 0, true, batch, lower);
+    MakeLevelCoords(state, prim, stage, choice.level1, 1, true, batch, upper);
+  }
   if (lower.inside && upper.inside) {
     blend(LevelRun{sampler.pixels[choice.level0], sampler.width[choice.level0], lower.c.s, lower.c.t},
           LevelRun{sampler.pixels[choice.level1], sampler.width[choice.level1], upper.c.s, upper.c.t}, choice.blend,
