@@ -241,9 +241,7 @@ inline void SmallCoordsBody(const SmallPlane& p, const PrimitiveSetup& prim, con
 }
 
 #ifdef CALVETTA_X86
-// One coordinate of a segment: its first sixteen pixels take two stores
-// whatever its length (the batch's room after it absorbs the excess), so the
-// short runs of small primitives take no data-dependent branch.
+// A coordinate's steps for one pixel in each lane and for eight pixels.
 struct RampLanes {
   __m256i step, eight;
 };
@@ -253,14 +251,28 @@ __attribute__((target("avx2"))) inline RampLanes MakeRampLanes(int32_t step) {
   return RampLanes{_mm256_mullo_epi32(_mm256_set1_epi32(step), index), _mm256_slli_epi32(_mm256_set1_epi32(step), 3)};
 }
 
-__attribute__((target("avx2"))) inline void StoreRamp(int32_t base, const RampLanes& lanes, int n, int32_t* out) {
-  __m256i v = _mm256_add_epi32(_mm256_set1_epi32(base), lanes.step);
-  __m256i w = _mm256_add_epi32(v, lanes.eight);
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_srai_epi32(v, 8));
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 8), _mm256_srai_epi32(w, 8));
+// Several coordinates of one segment from their values at its start: each
+// one's first sixteen pixels take two stores whatever the segment's length
+// (the batch's room after it absorbs the excess), so the short runs of small
+// primitives take no data-dependent branch; the rest eight at a time, all
+// coordinates in one loop.
+template <int kCount>
+__attribute__((target("avx2"))) inline void StoreRamps(const int32_t* bases, const RampLanes* lanes, int n,
+                                                      int32_t* const* out) {
+  __m256i w[kCount];
+#pragma GCC unroll 4
+  for (int k = 0; k < kCount; ++k) {
+    const __m256i v = _mm256_add_epi32(_mm256_set1_epi32(bases[k]), lanes[k].step);
+    w[k] = _mm256_add_epi32(v, lanes[k].eight);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out[k]), _mm256_srai_epi32(v, 8));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out[k] + 8), _mm256_srai_epi32(w[k], 8));
+  }
   for (int i = 16; i < n; i += 8) {
-    w = _mm256_add_epi32(w, lanes.eight);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_srai_epi32(w, 8));
+#pragma GCC unroll 4
+    for (int k = 0; k < kCount; ++k) {
+      w[k] = _mm256_add_epi32(w[k], lanes[k].eight);
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out[k] + i), _mm256_srai_epi32(w[k], 8));
+    }
   }
 }
 
@@ -280,15 +292,16 @@ __attribute__((target("avx2"))) inline void PairRanges(__m128i low, __m128i high
 // since the result fits 32 bits. With kEnds, also the extremes of each
 // coordinate at its segments' ends: pixels 0 and n - 1 of a ramp are
 // base >> 8 and (base + dx (n - 1)) >> 8 in the same modular arithmetic as
-// StoreRamp's lanes, so the bits EndsRanges would read back from the stores.
+// the stored lanes, so the bits EndsRanges would read back from the stores.
 template <int kCount, bool kEnds>
 __attribute__((target("avx2"))) void SmallRampsAvx2(const SmallPlane* const (&planes)[kCount],
                                                     const PrimitiveSetup& prim, const Segment* segments, int count,
                                                     int32_t* const (&outs)[kCount], Range* ends) {
   static_assert(kCount == 2 || kCount == 4);
   static_assert(!kEnds || kCount == 2);
-  // Locals, so that the stores cannot alias them.
-  uint32_t c[kCount], dx[kCount], dy[kCount];
+  // The planes' constants as lanes, so that a segment's bases take one
+  // vector step (32-bit lane products: the same modular arithmetic).
+  alignas(16) uint32_t c[4] = {}, dx[4] = {}, dy[4] = {};
   RampLanes lanes[kCount];
   int32_t* out[kCount];
   const uint32_t x0 = static_cast<uint32_t>(prim.xFirst), y0 = static_cast<uint32_t>(prim.yFirst);
@@ -301,27 +314,29 @@ __attribute__((target("avx2"))) void SmallRampsAvx2(const SmallPlane* const (&pl
     lanes[k] = MakeRampLanes(p.dx);
     out[k] = outs[k];
   }
+  const __m128i cv = _mm_load_si128(reinterpret_cast<const __m128i*>(c));
+  const __m128i dxv = _mm_load_si128(reinterpret_cast<const __m128i*>(dx));
+  const __m128i dyv = _mm_load_si128(reinterpret_cast<const __m128i*>(dy));
   __m128i low = _mm_set1_epi32(INT32_MAX), high = _mm_set1_epi32(INT32_MIN);
+  int offset = 0;
   for (const Segment *g = segments, *end = segments + count; g != end; ++g) {
-    const uint32_t x = static_cast<uint32_t>(g->x), y = static_cast<uint32_t>(g->y);
     const int n = g->n;
-    uint32_t base[kCount];
+    const __m128i base = _mm_add_epi32(_mm_add_epi32(cv, _mm_mullo_epi32(dxv, _mm_set1_epi32(g->x))),
+                                       _mm_mullo_epi32(dyv, _mm_set1_epi32(g->y)));
+    alignas(16) int32_t bases[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(bases), base);
+    int32_t* at[kCount];
 #pragma GCC unroll 4
-    for (int k = 0; k < kCount; ++k) {
-      base[k] = c[k] + dx[k] * x + dy[k] * y;
-      StoreRamp(static_cast<int32_t>(base[k]), lanes[k], n, out[k]);
-      out[k] += n;
-    }
+    for (int k = 0; k < kCount; ++k) at[k] = out[k] + offset;
+    StoreRamps<kCount>(bases, lanes, n, at);
     if constexpr (kEnds) {
-      const uint32_t last = static_cast<uint32_t>(n - 1);
       // Lanes: s first, s last, t first, t last.
-      const __m128i e = _mm_srai_epi32(
-          _mm_setr_epi32(static_cast<int32_t>(base[0]), static_cast<int32_t>(base[0] + dx[0] * last),
-                         static_cast<int32_t>(base[1]), static_cast<int32_t>(base[1] + dx[1] * last)),
-          8);
+      const __m128i last = _mm_add_epi32(base, _mm_mullo_epi32(dxv, _mm_set1_epi32(n - 1)));
+      const __m128i e = _mm_srai_epi32(_mm_unpacklo_epi32(base, last), 8);
       low = _mm_min_epi32(low, e);
       high = _mm_max_epi32(high, e);
     }
+    offset += n;
   }
   if constexpr (kEnds) PairRanges(low, high, ends);
 }
@@ -365,7 +380,7 @@ __attribute__((noinline)) void AffineCoordPairBody(const FixedPlane& ps, const F
 
 #ifdef CALVETTA_X86
 // The same for a primitive whose box AffineBox passed: every run a plain
-// ramp stored by StoreRamp, the extremes known in advance. With kEnds, also
+// ramp stored by StoreRamps, the extremes known in advance. With kEnds, also
 // the extremes at the segments' ends, made as SmallRampsAvx2 makes them.
 template <bool kEnds>
 __attribute__((target("avx2"))) void AffineRampPairAvx2(const FixedPlane& ps, const FixedPlane& pt,
@@ -373,14 +388,15 @@ __attribute__((target("avx2"))) void AffineRampPairAvx2(const FixedPlane& ps, co
                                                         int32_t* __restrict ct, Range* ends) {
   constexpr int kShift = kPlaneBits - 16;
   const int32_t ds = static_cast<int32_t>(ps.dx >> kShift), dt = static_cast<int32_t>(pt.dx >> kShift);
-  const RampLanes sLanes = MakeRampLanes(ds), tLanes = MakeRampLanes(dt);
+  const RampLanes lanes[2] = {MakeRampLanes(ds), MakeRampLanes(dt)};
   __m128i low = _mm_set1_epi32(INT32_MAX), high = _mm_set1_epi32(INT32_MIN);
   for (int k = 0, at = 0; k < batch.count; at += batch.segments[k].n, ++k) {
     const Segment& g = batch.segments[k];
     const int64_t s = ps.c + ps.dx * g.x + ps.dy * g.y, t = pt.c + pt.dx * g.x + pt.dy * g.y;
     const int32_t s16 = static_cast<int32_t>(s >> kShift) + 128, t16 = static_cast<int32_t>(t >> kShift) + 128;
-    StoreRamp(s16, sLanes, g.n, cs + at);
-    StoreRamp(t16, tLanes, g.n, ct + at);
+    const int32_t bases[2] = {s16, t16};
+    int32_t* const out[2] = {cs + at, ct + at};
+    StoreRamps<2>(bases, lanes, g.n, out);
     if constexpr (kEnds) {
       const uint32_t last = static_cast<uint32_t>(g.n - 1);
       const uint32_t us = static_cast<uint32_t>(s16), ut = static_cast<uint32_t>(t16);
