@@ -276,13 +276,43 @@ __attribute__((target("avx2"))) inline void StoreRamps(const int32_t* bases, con
   }
 }
 
-// The ranges of two coordinates from lanes (first, last, first, last) of
-// their running minima and maxima.
-__attribute__((target("avx2"))) inline void PairRanges(__m128i low, __m128i high, Range* ends) {
-  low = _mm_min_epi32(low, _mm_shuffle_epi32(low, 0xB1));
-  high = _mm_max_epi32(high, _mm_shuffle_epi32(high, 0xB1));
-  ends[0] = Range{_mm_extract_epi32(low, 0), _mm_extract_epi32(high, 0)};
-  ends[1] = Range{_mm_extract_epi32(low, 2), _mm_extract_epi32(high, 2)};
+// Running extremes of kCount coordinates at their segments' ends, from the
+// lanes of their values at a segment's first and last pixels: one vector per
+// two coordinates, lanes (first, last, first, last).
+template <int kCount>
+struct EndsLanes {
+  __m128i low[kCount / 2], high[kCount / 2];
+};
+
+template <int kCount>
+__attribute__((target("avx2"))) inline EndsLanes<kCount> StartEnds() {
+  EndsLanes<kCount> e;
+  for (int p = 0; p < kCount / 2; ++p) {
+    e.low[p] = _mm_set1_epi32(INT32_MAX);
+    e.high[p] = _mm_set1_epi32(INT32_MIN);
+  }
+  return e;
+}
+
+template <int kCount>
+__attribute__((target("avx2"))) inline void WidenEnds(EndsLanes<kCount>& e, __m128i first, __m128i last) {
+#pragma GCC unroll 2
+  for (int p = 0; p < kCount / 2; ++p) {
+    const __m128i v =
+        _mm_srai_epi32(p == 0 ? _mm_unpacklo_epi32(first, last) : _mm_unpackhi_epi32(first, last), 8);
+    e.low[p] = _mm_min_epi32(e.low[p], v);
+    e.high[p] = _mm_max_epi32(e.high[p], v);
+  }
+}
+
+template <int kCount>
+__attribute__((target("avx2"))) inline void EndRanges(const EndsLanes<kCount>& e, Range* ends) {
+  for (int p = 0; p < kCount / 2; ++p) {
+    const __m128i low = _mm_min_epi32(e.low[p], _mm_shuffle_epi32(e.low[p], 0xB1));
+    const __m128i high = _mm_max_epi32(e.high[p], _mm_shuffle_epi32(e.high[p], 0xB1));
+    ends[2 * p] = Range{_mm_extract_epi32(low, 0), _mm_extract_epi32(high, 0)};
+    ends[2 * p + 1] = Range{_mm_extract_epi32(low, 2), _mm_extract_epi32(high, 2)};
+  }
 }
 
 // Several coordinates of a small primitive's batch (both of one level, or
@@ -298,7 +328,6 @@ __attribute__((target("avx2"))) void SmallRampsAvx2(const SmallPlane* const (&pl
                                                     const PrimitiveSetup& prim, const Segment* segments, int count,
                                                     int32_t* const (&outs)[kCount], Range* ends) {
   static_assert(kCount == 2 || kCount == 4);
-  static_assert(!kEnds || kCount == 2);
   // The planes' constants as lanes, so that a segment's bases take one
   // vector step (32-bit lane products: the same modular arithmetic).
   alignas(16) uint32_t c[4] = {}, dx[4] = {}, dy[4] = {};
@@ -317,7 +346,7 @@ __attribute__((target("avx2"))) void SmallRampsAvx2(const SmallPlane* const (&pl
   const __m128i cv = _mm_load_si128(reinterpret_cast<const __m128i*>(c));
   const __m128i dxv = _mm_load_si128(reinterpret_cast<const __m128i*>(dx));
   const __m128i dyv = _mm_load_si128(reinterpret_cast<const __m128i*>(dy));
-  __m128i low = _mm_set1_epi32(INT32_MAX), high = _mm_set1_epi32(INT32_MIN);
+  EndsLanes<kCount> e = StartEnds<kCount>();
   int offset = 0;
   for (const Segment *g = segments, *end = segments + count; g != end; ++g) {
     const int n = g->n;
@@ -329,16 +358,10 @@ __attribute__((target("avx2"))) void SmallRampsAvx2(const SmallPlane* const (&pl
 #pragma GCC unroll 4
     for (int k = 0; k < kCount; ++k) at[k] = out[k] + offset;
     StoreRamps<kCount>(bases, lanes, n, at);
-    if constexpr (kEnds) {
-      // Lanes: s first, s last, t first, t last.
-      const __m128i last = _mm_add_epi32(base, _mm_mullo_epi32(dxv, _mm_set1_epi32(n - 1)));
-      const __m128i e = _mm_srai_epi32(_mm_unpacklo_epi32(base, last), 8);
-      low = _mm_min_epi32(low, e);
-      high = _mm_max_epi32(high, e);
-    }
+    if constexpr (kEnds) WidenEnds(e, base, _mm_add_epi32(base, _mm_mullo_epi32(dxv, _mm_set1_epi32(n - 1))));
     offset += n;
   }
-  if constexpr (kEnds) PairRanges(low, high, ends);
+  if constexpr (kEnds) EndRanges(e, ends);
 }
 #endif
 
@@ -380,34 +403,46 @@ __attribute__((noinline)) void AffineCoordPairBody(const FixedPlane& ps, const F
 
 #ifdef CALVETTA_X86
 // The same for a primitive whose box AffineBox passed: every run a plain
-// ramp stored by StoreRamps, the extremes known in advance. With kEnds, also
-// the extremes at the segments' ends, made as SmallRampsAvx2 makes them.
-template <bool kEnds>
-__attribute__((target("avx2"))) void AffineRampPairAvx2(const FixedPlane& ps, const FixedPlane& pt,
-                                                        const BatchPixels& batch, int32_t* __restrict cs,
-                                                        int32_t* __restrict ct, Range* ends) {
+// ramp stored by StoreRamps, the extremes known in advance; several
+// coordinates in one pass (both of one level, or of two levels). With kEnds,
+// also the extremes at the segments' ends, made as SmallRampsAvx2 makes them.
+template <int kCount, bool kEnds>
+__attribute__((target("avx2"))) void AffineRampsAvx2(const FixedPlane* const (&planes)[kCount],
+                                                     const BatchPixels& batch, int32_t* const (&outs)[kCount],
+                                                     Range* ends) {
+  static_assert(kCount == 2 || kCount == 4);
   constexpr int kShift = kPlaneBits - 16;
-  const int32_t ds = static_cast<int32_t>(ps.dx >> kShift), dt = static_cast<int32_t>(pt.dx >> kShift);
-  const RampLanes lanes[2] = {MakeRampLanes(ds), MakeRampLanes(dt)};
-  __m128i low = _mm_set1_epi32(INT32_MAX), high = _mm_set1_epi32(INT32_MIN);
-  for (int k = 0, at = 0; k < batch.count; at += batch.segments[k].n, ++k) {
-    const Segment& g = batch.segments[k];
-    const int64_t s = ps.c + ps.dx * g.x + ps.dy * g.y, t = pt.c + pt.dx * g.x + pt.dy * g.y;
-    const int32_t s16 = static_cast<int32_t>(s >> kShift) + 128, t16 = static_cast<int32_t>(t >> kShift) + 128;
-    const int32_t bases[2] = {s16, t16};
-    int32_t* const out[2] = {cs + at, ct + at};
-    StoreRamps<2>(bases, lanes, g.n, out);
+  int64_t c[kCount], dx[kCount], dy[kCount];
+  alignas(16) int32_t steps[4] = {};
+  RampLanes lanes[kCount];
+  int32_t* out[kCount];
+#pragma GCC unroll 4
+  for (int k = 0; k < kCount; ++k) {
+    c[k] = planes[k]->c;
+    dx[k] = planes[k]->dx;
+    dy[k] = planes[k]->dy;
+    steps[k] = static_cast<int32_t>(dx[k] >> kShift);
+    lanes[k] = MakeRampLanes(steps[k]);
+    out[k] = outs[k];
+  }
+  const __m128i stepv = _mm_load_si128(reinterpret_cast<const __m128i*>(steps));
+  EndsLanes<kCount> e = StartEnds<kCount>();
+  for (int i = 0, offset = 0; i < batch.count; offset += batch.segments[i].n, ++i) {
+    const Segment& g = batch.segments[i];
+    alignas(16) int32_t bases[4] = {};
+    int32_t* at[kCount];
+#pragma GCC unroll 4
+    for (int k = 0; k < kCount; ++k) {
+      bases[k] = static_cast<int32_t>((c[k] + dx[k] * g.x + dy[k] * g.y) >> kShift) + 128;
+      at[k] = out[k] + offset;
+    }
+    StoreRamps<kCount>(bases, lanes, g.n, at);
     if constexpr (kEnds) {
-      const uint32_t last = static_cast<uint32_t>(g.n - 1);
-      const uint32_t us = static_cast<uint32_t>(s16), ut = static_cast<uint32_t>(t16);
-      const __m128i e = _mm_srai_epi32(_mm_setr_epi32(s16, static_cast<int32_t>(us + static_cast<uint32_t>(ds) * last),
-                                                      t16, static_cast<int32_t>(ut + static_cast<uint32_t>(dt) * last)),
-                                       8);
-      low = _mm_min_epi32(low, e);
-      high = _mm_max_epi32(high, e);
+      const __m128i base = _mm_load_si128(reinterpret_cast<const __m128i*>(bases));
+      WidenEnds(e, base, _mm_add_epi32(base, _mm_mullo_epi32(stepv, _mm_set1_epi32(g.n - 1))));
     }
   }
-  if constexpr (kEnds) PairRanges(low, high, ends);
+  if constexpr (kEnds) EndRanges(e, ends);
 }
 #endif
 
@@ -417,8 +452,11 @@ void AffineCoordPair(const SamplerSetup& sampler, int level, const FixedPlane& p
                      Range& tRange) {
   int w = sampler.width[level], h = sampler.height[level];
 #ifdef CALVETTA_X86
-  if (HasAvx2() && AffineBox(ps, sampler.wrapU, w, prim, sRange) && AffineBox(pt, sampler.wrapV, h, prim, tRange))
-    return AffineRampPairAvx2<false>(ps, pt, batch, cs, ct, nullptr);
+  if (HasAvx2() && AffineBox(ps, sampler.wrapU, w, prim, sRange) && AffineBox(pt, sampler.wrapV, h, prim, tRange)) {
+    const FixedPlane* const planes[2] = {&ps, &pt};
+    int32_t* const outs[2] = {cs, ct};
+    return AffineRampsAvx2<2, false>(planes, batch, outs, nullptr);
+  }
 #endif
   AffineCoordPairBody(ps, pt, sampler.wrapU, sampler.wrapV, w, h, batch, cs, ct, sRange, tRange);
 }
@@ -544,13 +582,15 @@ void MakeLevelCoords(const DrawState& state, const PrimitiveSetup& prim, int sta
   lc.rowRuns = pt.dx == 0;
 #ifdef CALVETTA_X86
   if (HasAvx2() && prim.rampBox[stage][slot]) {
+    const FixedPlane* const planes[2] = {&ps, &pt};
+    int32_t* const outs[2] = {c.s, c.t};
     if (prim.boxInside[stage][slot]) {
-      AffineRampPairAvx2<false>(ps, pt, batch, c.s, c.t, nullptr);
+      AffineRampsAvx2<2, false>(planes, batch, outs, nullptr);
       lc.inside = true;
       return;
     }
     Range ends[2];
-    AffineRampPairAvx2<true>(ps, pt, batch, c.s, c.t, ends);
+    AffineRampsAvx2<2, true>(planes, batch, outs, ends);
     lc.inside = RangeInside(sampler, level, linear, ends[0], ends[1]);
     return;
   }
@@ -561,29 +601,42 @@ void MakeLevelCoords(const DrawState& state, const PrimitiveSetup& prim, int sta
               EndsInsideRange(sampler, level, linear, batch, c);
 }
 
-// Both levels' coordinates in one pass, for a small primitive whose box
-// bounds lie inside both (most batches of a slightly minified warp): what
-// MakeLevelCoords makes for each, with fewer passes over the segments.
-bool SmallLevelPair(const DrawState& state, const PrimitiveSetup& prim, int stage, const BatchPixels& batch,
-                    LevelCoords& lower, LevelCoords& upper) {
+// Both levels' coordinates in one pass where both take the same wide loop
+// (small planes, or plain ramps of the exact planes): what MakeLevelCoords
+// makes for each, with fewer passes over the segments.
+bool LevelPair(const DrawState& state, const PrimitiveSetup& prim, int stage, const LevelChoice& choice,
+               const BatchPixels& batch, LevelCoords& lower, LevelCoords& upper) {
 #ifdef CALVETTA_X86
-  if (!HasAvx2() || state.perspective || !prim.small[stage][0] || !prim.small[stage][1] ||
-      !prim.boxInside[stage][0] || !prim.boxInside[stage][1])
-    return false;
-  const SmallPlane* const planes[4] = {&prim.smallS[stage][0], &prim.smallT[stage][0], &prim.smallS[stage][1],
-                                       &prim.smallT[stage][1]};
+  if (!HasAvx2() || state.perspective) return false;
+  const bool inside0 = prim.boxInside[stage][0], inside1 = prim.boxInside[stage][1];
+  const bool ends = !inside0 || !inside1;
   int32_t* const outs[4] = {lower.c.s, lower.c.t, upper.c.s, upper.c.t};
-  SmallRampsAvx2<4, false>(planes, prim, batch.segments, batch.count, outs, nullptr);
-  for (LevelCoords* lc : {&lower, &upper}) {
-    lc->inside = true;
-    lc->linearRuns = true;
-    lc->rowRuns = false;
+  Range range[4] = {};
+  lower.rowRuns = upper.rowRuns = false;
+  if (prim.small[stage][0] && prim.small[stage][1]) {
+    const SmallPlane* const planes[4] = {&prim.smallS[stage][0], &prim.smallT[stage][0], &prim.smallS[stage][1],
+                                         &prim.smallT[stage][1]};
+    (ends ? SmallRampsAvx2<4, true> : SmallRampsAvx2<4, false>)(planes, prim, batch.segments, batch.count, outs,
+                                                                 range);
+  } else if (!prim.small[stage][0] && !prim.small[stage][1] && prim.rampBox[stage][0] && prim.rampBox[stage][1]) {
+    const FixedPlane* const planes[4] = {&prim.levelS[stage][0], &prim.levelT[stage][0], &prim.levelS[stage][1],
+                                         &prim.levelT[stage][1]};
+    (ends ? AffineRampsAvx2<4, true> : AffineRampsAvx2<4, false>)(planes, batch, outs, range);
+    lower.rowRuns = prim.levelT[stage][0].dx == 0;
+    upper.rowRuns = prim.levelT[stage][1].dx == 0;
+  } else {
+    return false;
   }
+  const SamplerSetup& sampler = state.samplers[stage];
+  lower.inside = inside0 || RangeInside(sampler, choice.level0, true, range[0], range[1]);
+  upper.inside = inside1 || RangeInside(sampler, choice.level1, true, range[2], range[3]);
+  lower.linearRuns = upper.linearRuns = true;
   return true;
 #else
   (void)state;
   (void)prim;
   (void)stage;
+  (void)choice;
   (void)batch;
   (void)lower;
   (void)upper;
@@ -633,7 +686,7 @@ void SampleTwoLevels(const DrawState& state, const PrimitiveSetup& prim, int sta
                      TrilinearKernel blend, const BatchPixels& batch, uint32_t* out) {
   const SamplerSetup& sampler = state.samplers[stage];
   LevelCoords lower, upper;
-  if (!SmallLevelPair(state, prim, stage, batch, lower, upper)) {
+  if (!LevelPair(state, prim, stage, choice, batch, lower, upper)) {
     MakeLevelCoords(state, prim, stage, choice.level0, 0, true, batch, lower);
     MakeLevelCoords(state, prim, stage, choice.level1, 1, true, batch, upper);
   }

@@ -252,13 +252,19 @@ TEST(SamplingPaths, BatchesAtTextureEdgesMatchThePlainLoopsAndTheUnboundedChecks
   // just outside the footprints that still lie inside; both short-run and
   // exact planes, one level and two.
   std::mt19937 rng(2527);
-  int endsDecided[2] = {}, twoLevels = 0;
+  int endsDecided[2] = {}, twoLevels[2] = {};
   for (int round = 0; round < 3000; ++round) {
     Case c = MakeEdgeCase(rng);
     Case unbounded = c;
     for (int slot = 0; slot < 2; ++slot) unbounded.prim.rampBox[0][slot] = unbounded.prim.boxInside[0][slot] = false;
     if (!c.prim.boxInside[0][0]) ++endsDecided[c.prim.small[0][0] ? 0 : 1];
-    twoLevels += c.prim.lod[0].blend > 0 && c.prim.small[0][1] && c.prim.boxInside[0][0] && c.prim.boxInside[0][1];
+    // Two levels taken in one pass: short-run planes, or ramps of the exact ones.
+    if (c.prim.lod[0].blend > 0 && c.prim.lod[0].linear) {
+      const bool ends = !c.prim.boxInside[0][0] || !c.prim.boxInside[0][1];
+      if (ends && c.prim.small[0][0] && c.prim.small[0][1]) ++twoLevels[0];
+      if (ends && !c.prim.small[0][0] && !c.prim.small[0][1] && c.prim.rampBox[0][0] && c.prim.rampBox[0][1])
+        ++twoLevels[1];
+    }
     int limit = BatchLimit(c.state, c.prim);
     for (const std::vector<Segment>& segments : MakeBatches(rng, c.prim, limit)) {
       std::vector<uint32_t> wide = Sample(c, segments);
@@ -271,9 +277,10 @@ TEST(SamplingPaths, BatchesAtTextureEdgesMatchThePlainLoopsAndTheUnboundedChecks
           << c.prim.small[0][0] << ", inside " << c.prim.boxInside[0][0];
     }
   }
-  EXPECT_GT(endsDecided[0], 300);
-  EXPECT_GT(endsDecided[1], 100);
-  EXPECT_GT(twoLevels, 50);
+  EXPECT_GT(endsDecided[0], 1000);
+  EXPECT_GT(endsDecided[1], 200);
+  EXPECT_GT(twoLevels[0], 400);
+  EXPECT_GT(twoLevels[1], 80);
 }
 
 TEST(SamplingPaths, TwoLevelRunsMatchEachLevelThenTheBlend) {
