@@ -2,8 +2,10 @@
 // bit for bit: whole batches of random primitives (tiny, slivers, wider than
 // the short-run planes, partly or wholly outside the texture, wrapped or
 // clamped, one to six levels down to 1 x 1, blended levels) sampled once with
-// the wide loops and once with them turned off; and the two-level loop
-// against one level at a time and the blend.
+// the wide loops and once with them turned off, and batches whose ends lie
+// at a clamped texture's edge, where each decides whether its footprints
+// lie inside; and the two-level loop against one level at a time and the
+// blend.
 #include <gtest/gtest.h>
 
 #include <algorithm>
