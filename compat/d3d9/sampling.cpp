@@ -241,9 +241,7 @@ inline void SmallCoordsBody(const SmallPlane& p, const PrimitiveSetup& prim, con
 }
 
 #ifdef CALVETTA_X86
-// One coordinate of a segment: its first sixteen pixels take two stores
-// whatever its length (the batch's room after it absorbs the excess), so the
-// short runs of small primitives take no data-dependent branch.
+// A coordinate's steps for one pixel in each lane and for eight pixels.
 struct RampLanes {
   __m256i step, eight;
 };
@@ -253,50 +251,119 @@ __attribute__((target("avx2"))) inline RampLanes MakeRampLanes(int32_t step) {
   return RampLanes{_mm256_mullo_epi32(_mm256_set1_epi32(step), index), _mm256_slli_epi32(_mm256_set1_epi32(step), 3)};
 }
 
-__attribute__((target("avx2"))) inline void StoreRamp(int32_t base, const RampLanes& lanes, int n, int32_t* out) {
-  __m256i v = _mm256_add_epi32(_mm256_set1_epi32(base), lanes.step);
-  __m256i w = _mm256_add_epi32(v, lanes.eight);
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_srai_epi32(v, 8));
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 8), _mm256_srai_epi32(w, 8));
+// Several coordinates of one segment from their values at its start: each
+// one's first sixteen pixels take two stores whatever the segment's length
+// (the batch's room after it absorbs the excess), so the short runs of small
+// primitives take no data-dependent branch; the rest eight at a time, all
+// coordinates in one loop.
+template <int kCount>
+__attribute__((target("avx2"))) inline void StoreRamps(const int32_t* bases, const RampLanes* lanes, int n,
+                                                      int32_t* const* out) {
+  __m256i w[kCount];
+#pragma GCC unroll 4
+  for (int k = 0; k < kCount; ++k) {
+    const __m256i v = _mm256_add_epi32(_mm256_set1_epi32(bases[k]), lanes[k].step);
+    w[k] = _mm256_add_epi32(v, lanes[k].eight);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out[k]), _mm256_srai_epi32(v, 8));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out[k] + 8), _mm256_srai_epi32(w[k], 8));
+  }
   for (int i = 16; i < n; i += 8) {
-    w = _mm256_add_epi32(w, lanes.eight);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_srai_epi32(w, 8));
+#pragma GCC unroll 4
+    for (int k = 0; k < kCount; ++k) {
+      w[k] = _mm256_add_epi32(w[k], lanes[k].eight);
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out[k] + i), _mm256_srai_epi32(w[k], 8));
+    }
   }
 }
 
-// Both coordinates in one pass over the segments. The planes' values at a
-// segment's start are taken in unsigned (modular) arithmetic from the
-// plane's value at column 0, row 0: the same bits as from the primitive's
-// top-left pixel, since the result fits 32 bits.
-__attribute__((target("avx2"))) void SmallCoordPairAvx2(const SmallPlane& ps, const SmallPlane& pt,
-                                                        const PrimitiveSetup& prim, const Segment* segments,
-                                                        int count, int32_t* __restrict cs, int32_t* __restrict ct) {
-  const RampLanes sLanes = MakeRampLanes(ps.dx), tLanes = MakeRampLanes(pt.dx);
-  const uint32_t sx = static_cast<uint32_t>(ps.dx), sy = static_cast<uint32_t>(ps.dy);
-  const uint32_t tx = static_cast<uint32_t>(pt.dx), ty = static_cast<uint32_t>(pt.dy);
+// Running extremes of kCount coordinates at their segments' ends, from the
+// lanes of their values at a segment's first and last pixels: one vector per
+// two coordinates, lanes (first, last, first, last).
+template <int kCount>
+struct EndsLanes {
+  __m128i low[kCount / 2], high[kCount / 2];
+};
+
+template <int kCount>
+__attribute__((target("avx2"))) inline EndsLanes<kCount> StartEnds() {
+  EndsLanes<kCount> e;
+  for (int p = 0; p < kCount / 2; ++p) {
+    e.low[p] = _mm_set1_epi32(INT32_MAX);
+    e.high[p] = _mm_set1_epi32(INT32_MIN);
+  }
+  return e;
+}
+
+template <int kCount>
+__attribute__((target("avx2"))) inline void WidenEnds(EndsLanes<kCount>& e, __m128i first, __m128i last) {
+#pragma GCC unroll 2
+  for (int p = 0; p < kCount / 2; ++p) {
+    const __m128i v =
+        _mm_srai_epi32(p == 0 ? _mm_unpacklo_epi32(first, last) : _mm_unpackhi_epi32(first, last), 8);
+    e.low[p] = _mm_min_epi32(e.low[p], v);
+    e.high[p] = _mm_max_epi32(e.high[p], v);
+  }
+}
+
+template <int kCount>
+__attribute__((target("avx2"))) inline void EndRanges(const EndsLanes<kCount>& e, Range* ends) {
+  for (int p = 0; p < kCount / 2; ++p) {
+    const __m128i low = _mm_min_epi32(e.low[p], _mm_shuffle_epi32(e.low[p], 0xB1));
+    const __m128i high = _mm_max_epi32(e.high[p], _mm_shuffle_epi32(e.high[p], 0xB1));
+    ends[2 * p] = Range{_mm_extract_epi32(low, 0), _mm_extract_epi32(high, 0)};
+    ends[2 * p + 1] = Range{_mm_extract_epi32(low, 2), _mm_extract_epi32(high, 2)};
+  }
+}
+
+// Several coordinates of a small primitive's batch (both of one level, or
+// of two levels) in one pass over the segments. Each plane's value at a
+// segment's start is taken in unsigned (modular) arithmetic from its value at
+// column 0, row 0: the same bits as from the primitive's top-left pixel,
+// since the result fits 32 bits. With kEnds, also the extremes of each
+// coordinate at its segments' ends: pixels 0 and n - 1 of a ramp are
+// base >> 8 and (base + dx (n - 1)) >> 8 in the same modular arithmetic as
+// the stored lanes, so the bits EndsRanges would read back from the stores.
+template <int kCount, bool kEnds>
+__attribute__((target("avx2"))) void SmallRampsAvx2(const SmallPlane* const (&planes)[kCount],
+                                                    const PrimitiveSetup& prim, const Segment* segments, int count,
+                                                    int32_t* const (&outs)[kCount], Range* ends) {
+  static_assert(kCount == 2 || kCount == 4);
+  // The planes' constants as lanes, so that a segment's bases take one
+  // vector step (32-bit lane products: the same modular arithmetic).
+  alignas(16) uint32_t c[4] = {}, dx[4] = {}, dy[4] = {};
+  RampLanes lanes[kCount];
+  int32_t* out[kCount];
   const uint32_t x0 = static_cast<uint32_t>(prim.xFirst), y0 = static_cast<uint32_t>(prim.yFirst);
-  const uint32_t sc = static_cast<uint32_t>(ps.c) + 128 - sx * x0 - sy * y0;
-  const uint32_t tc = static_cast<uint32_t>(pt.c) + 128 - tx * x0 - ty * y0;
-  const Segment* end = segments + count;
-  for (const Segment* g = segments; g != end; ++g) {
-    const uint32_t x = static_cast<uint32_t>(g->x), y = static_cast<uint32_t>(g->y);
-    const int n = g->n;
-    StoreRamp(static_cast<int32_t>(sc + sx * x + sy * y), sLanes, n, cs);
-    StoreRamp(static_cast<int32_t>(tc + tx * x + ty * y), tLanes, n, ct);
-    cs += n;
-    ct += n;
+#pragma GCC unroll 4
+  for (int k = 0; k < kCount; ++k) {
+    const SmallPlane& p = *planes[k];
+    dx[k] = static_cast<uint32_t>(p.dx);
+    dy[k] = static_cast<uint32_t>(p.dy);
+    c[k] = static_cast<uint32_t>(p.c) + 128 - dx[k] * x0 - dy[k] * y0;
+    lanes[k] = MakeRampLanes(p.dx);
+    out[k] = outs[k];
   }
+  const __m128i cv = _mm_load_si128(reinterpret_cast<const __m128i*>(c));
+  const __m128i dxv = _mm_load_si128(reinterpret_cast<const __m128i*>(dx));
+  const __m128i dyv = _mm_load_si128(reinterpret_cast<const __m128i*>(dy));
+  EndsLanes<kCount> e = StartEnds<kCount>();
+  int offset = 0;
+  for (const Segment *g = segments, *end = segments + count; g != end; ++g) {
+    const int n = g->n;
+    const __m128i base = _mm_add_epi32(_mm_add_epi32(cv, _mm_mullo_epi32(dxv, _mm_set1_epi32(g->x))),
+                                       _mm_mullo_epi32(dyv, _mm_set1_epi32(g->y)));
+    alignas(16) int32_t bases[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(bases), base);
+    int32_t* at[kCount];
+#pragma GCC unroll 4
+    for (int k = 0; k < kCount; ++k) at[k] = out[k] + offset;
+    StoreRamps<kCount>(bases, lanes, n, at);
+    if constexpr (kEnds) WidenEnds(e, base, _mm_add_epi32(base, _mm_mullo_epi32(dxv, _mm_set1_epi32(n - 1))));
+    offset += n;
+  }
+  if constexpr (kEnds) EndRanges(e, ends);
 }
 #endif
-
-void SmallCoordPair(const SmallPlane& ps, const SmallPlane& pt, const PrimitiveSetup& prim,
-                    const Segment* segments, int count, int32_t* cs, int32_t* ct) {
-#ifdef CALVETTA_X86
-  if (HasAvx2()) return SmallCoordPairAvx2(ps, pt, prim, segments, count, cs, ct);
-#endif
-  SmallCoordsBody(ps, prim, segments, count, cs);
-  SmallCoordsBody(pt, prim, segments, count, ct);
-}
 
 // Whether every run AffineCoords makes over the primitive's bounding box
 // starts inside the first period (or does not wrap) and stays within 16.16
@@ -336,19 +403,46 @@ __attribute__((noinline)) void AffineCoordPairBody(const FixedPlane& ps, const F
 
 #ifdef CALVETTA_X86
 // The same for a primitive whose box AffineBox passed: every run a plain
-// ramp stored by StoreRamp, the extremes known in advance.
-__attribute__((target("avx2"))) void AffineRampPairAvx2(const FixedPlane& ps, const FixedPlane& pt,
-                                                        const BatchPixels& batch, int32_t* __restrict cs,
-                                                        int32_t* __restrict ct) {
+// ramp stored by StoreRamps, the extremes known in advance; several
+// coordinates in one pass (both of one level, or of two levels). With kEnds,
+// also the extremes at the segments' ends, made as SmallRampsAvx2 makes them.
+template <int kCount, bool kEnds>
+__attribute__((target("avx2"))) void AffineRampsAvx2(const FixedPlane* const (&planes)[kCount],
+                                                     const BatchPixels& batch, int32_t* const (&outs)[kCount],
+                                                     Range* ends) {
+  static_assert(kCount == 2 || kCount == 4);
   constexpr int kShift = kPlaneBits - 16;
-  const int32_t ds = static_cast<int32_t>(ps.dx >> kShift), dt = static_cast<int32_t>(pt.dx >> kShift);
-  const RampLanes sLanes = MakeRampLanes(ds), tLanes = MakeRampLanes(dt);
-  for (int k = 0, at = 0; k < batch.count; at += batch.segments[k].n, ++k) {
-    const Segment& g = batch.segments[k];
-    const int64_t s = ps.c + ps.dx * g.x + ps.dy * g.y, t = pt.c + pt.dx * g.x + pt.dy * g.y;
-    StoreRamp(static_cast<int32_t>(s >> kShift) + 128, sLanes, g.n, cs + at);
-    StoreRamp(static_cast<int32_t>(t >> kShift) + 128, tLanes, g.n, ct + at);
+  int64_t c[kCount], dx[kCount], dy[kCount];
+  alignas(16) int32_t steps[4] = {};
+  RampLanes lanes[kCount];
+  int32_t* out[kCount];
+#pragma GCC unroll 4
+  for (int k = 0; k < kCount; ++k) {
+    c[k] = planes[k]->c;
+    dx[k] = planes[k]->dx;
+    dy[k] = planes[k]->dy;
+    steps[k] = static_cast<int32_t>(dx[k] >> kShift);
+    lanes[k] = MakeRampLanes(steps[k]);
+    out[k] = outs[k];
   }
+  const __m128i stepv = _mm_load_si128(reinterpret_cast<const __m128i*>(steps));
+  EndsLanes<kCount> e = StartEnds<kCount>();
+  for (int i = 0, offset = 0; i < batch.count; offset += batch.segments[i].n, ++i) {
+    const Segment& g = batch.segments[i];
+    alignas(16) int32_t bases[4] = {};
+    int32_t* at[kCount];
+#pragma GCC unroll 4
+    for (int k = 0; k < kCount; ++k) {
+      bases[k] = static_cast<int32_t>((c[k] + dx[k] * g.x + dy[k] * g.y) >> kShift) + 128;
+      at[k] = out[k] + offset;
+    }
+    StoreRamps<kCount>(bases, lanes, g.n, at);
+    if constexpr (kEnds) {
+      const __m128i base = _mm_load_si128(reinterpret_cast<const __m128i*>(bases));
+      WidenEnds(e, base, _mm_add_epi32(base, _mm_mullo_epi32(stepv, _mm_set1_epi32(g.n - 1))));
+    }
+  }
+  if constexpr (kEnds) EndRanges(e, ends);
 }
 #endif
 
@@ -358,8 +452,11 @@ void AffineCoordPair(const SamplerSetup& sampler, int level, const FixedPlane& p
                      Range& tRange) {
   int w = sampler.width[level], h = sampler.height[level];
 #ifdef CALVETTA_X86
-  if (HasAvx2() && AffineBox(ps, sampler.wrapU, w, prim, sRange) && AffineBox(pt, sampler.wrapV, h, prim, tRange))
-    return AffineRampPairAvx2(ps, pt, batch, cs, ct);
+  if (HasAvx2() && AffineBox(ps, sampler.wrapU, w, prim, sRange) && AffineBox(pt, sampler.wrapV, h, prim, tRange)) {
+    const FixedPlane* const planes[2] = {&ps, &pt};
+    int32_t* const outs[2] = {cs, ct};
+    return AffineRampsAvx2<2, false>(planes, batch, outs, nullptr);
+  }
 #endif
   AffineCoordPairBody(ps, pt, sampler.wrapU, sampler.wrapV, w, h, batch, cs, ct, sRange, tRange);
 }
@@ -378,6 +475,28 @@ bool EndsInsideRange(const SamplerSetup& sampler, int level, bool linear, const 
   Range sRange, tRange;
   EndsRanges(c, batch, sRange, tRange);
   return RangeInside(sampler, level, linear, sRange, tRange);
+}
+
+// Both coordinates of a small primitive's batch; whether every footprint lies
+// inside, from the primitive's box bounds or else the segments' ends.
+bool SmallCoordPair(const SamplerSetup& sampler, int level, bool linear, const SmallPlane& ps, const SmallPlane& pt,
+                    const PrimitiveSetup& prim, bool boxInside, const BatchPixels& batch, Coords& c) {
+#ifdef CALVETTA_X86
+  if (HasAvx2()) {
+    const SmallPlane* const planes[2] = {&ps, &pt};
+    int32_t* const outs[2] = {c.s, c.t};
+    if (boxInside) {
+      SmallRampsAvx2<2, false>(planes, prim, batch.segments, batch.count, outs, nullptr);
+      return true;
+    }
+    Range ends[2];
+    SmallRampsAvx2<2, true>(planes, prim, batch.segments, batch.count, outs, ends);
+    return RangeInside(sampler, level, linear, ends[0], ends[1]);
+  }
+#endif
+  SmallCoordsBody(ps, prim, batch.segments, batch.count, c.s);
+  SmallCoordsBody(pt, prim, batch.segments, batch.count, c.t);
+  return boxInside || EndsInsideRange(sampler, level, linear, batch, c);
 }
 
 // A level mapped one to one onto the pixels: texel centres fall on pixel
@@ -452,13 +571,10 @@ void MakeLevelCoords(const DrawState& state, const PrimitiveSetup& prim, int sta
   lc.rowRuns = false;
   if (state.perspective) return PerspectiveLevelCoords(sampler, prim, stage, level, linear, batch, lc);
   if (prim.small[stage][slot]) {
-    const SmallPlane& ps = prim.smallS[stage][slot];
-    const SmallPlane& pt = prim.smallT[stage][slot];
-    SmallCoordPair(ps, pt, prim, batch.segments, batch.count, c.s, c.t);
     // Bounds over the primitive's box settle most batches; near the
     // texture's edges the segments' own ends decide.
-    lc.inside = prim.boxInside[stage][slot] ||
-                EndsInsideRange(sampler, level, linear, batch, c);
+    lc.inside = SmallCoordPair(sampler, level, linear, prim.smallS[stage][slot], prim.smallT[stage][slot], prim,
+                               prim.boxInside[stage][slot], batch, c);
     return;
   }
   const FixedPlane& ps = prim.levelS[stage][slot];
@@ -466,9 +582,16 @@ void MakeLevelCoords(const DrawState& state, const PrimitiveSetup& prim, int sta
   lc.rowRuns = pt.dx == 0;
 #ifdef CALVETTA_X86
   if (HasAvx2() && prim.rampBox[stage][slot]) {
-    AffineRampPairAvx2(ps, pt, batch, c.s, c.t);
-    lc.inside = prim.boxInside[stage][slot] ||
-                EndsInsideRange(sampler, level, linear, batch, c);
+    const FixedPlane* const planes[2] = {&ps, &pt};
+    int32_t* const outs[2] = {c.s, c.t};
+    if (prim.boxInside[stage][slot]) {
+      AffineRampsAvx2<2, false>(planes, batch, outs, nullptr);
+      lc.inside = true;
+      return;
+    }
+    Range ends[2];
+    AffineRampsAvx2<2, true>(planes, batch, outs, ends);
+    lc.inside = RangeInside(sampler, level, linear, ends[0], ends[1]);
     return;
   }
 #endif
@@ -476,6 +599,49 @@ void MakeLevelCoords(const DrawState& state, const PrimitiveSetup& prim, int sta
   AffineCoordPair(sampler, level, ps, pt, prim, batch, c.s, c.t, sRange, tRange);
   lc.inside = RangeInside(sampler, level, linear, sRange, tRange) ||
               EndsInsideRange(sampler, level, linear, batch, c);
+}
+
+// Both levels' coordinates in one pass where both take the same wide loop
+// (small planes, or plain ramps of the exact planes): what MakeLevelCoords
+// makes for each, with fewer passes over the segments.
+bool LevelPair(const DrawState& state, const PrimitiveSetup& prim, int stage, const LevelChoice& choice,
+               const BatchPixels& batch, LevelCoords& lower, LevelCoords& upper) {
+#ifdef CALVETTA_X86
+  if (!HasAvx2() || state.perspective) return false;
+  const bool inside0 = prim.boxInside[stage][0], inside1 = prim.boxInside[stage][1];
+  const bool ends = !inside0 || !inside1;
+  int32_t* const outs[4] = {lower.c.s, lower.c.t, upper.c.s, upper.c.t};
+  Range range[4] = {};
+  lower.rowRuns = upper.rowRuns = false;
+  if (prim.small[stage][0] && prim.small[stage][1]) {
+    const SmallPlane* const planes[4] = {&prim.smallS[stage][0], &prim.smallT[stage][0], &prim.smallS[stage][1],
+                                         &prim.smallT[stage][1]};
+    (ends ? SmallRampsAvx2<4, true> : SmallRampsAvx2<4, false>)(planes, prim, batch.segments, batch.count, outs,
+                                                                 range);
+  } else if (!prim.small[stage][0] && !prim.small[stage][1] && prim.rampBox[stage][0] && prim.rampBox[stage][1]) {
+    const FixedPlane* const planes[4] = {&prim.levelS[stage][0], &prim.levelT[stage][0], &prim.levelS[stage][1],
+                                         &prim.levelT[stage][1]};
+    (ends ? AffineRampsAvx2<4, true> : AffineRampsAvx2<4, false>)(planes, batch, outs, range);
+    lower.rowRuns = prim.levelT[stage][0].dx == 0;
+    upper.rowRuns = prim.levelT[stage][1].dx == 0;
+  } else {
+    return false;
+  }
+  const SamplerSetup& sampler = state.samplers[stage];
+  lower.inside = inside0 || RangeInside(sampler, choice.level0, true, range[0], range[1]);
+  upper.inside = inside1 || RangeInside(sampler, choice.level1, true, range[2], range[3]);
+  lower.linearRuns = upper.linearRuns = true;
+  return true;
+#else
+  (void)state;
+  (void)prim;
+  (void)stage;
+  (void)choice;
+  (void)batch;
+  (void)lower;
+  (void)upper;
+  return false;
+#endif
 }
 
 // What MakeLevelCoords would find from the bounding box alone, for every
@@ -520,8 +686,10 @@ void SampleTwoLevels(const DrawState& state, const PrimitiveSetup& prim, int sta
                      TrilinearKernel blend, const BatchPixels& batch, uint32_t* out) {
   const SamplerSetup& sampler = state.samplers[stage];
   LevelCoords lower, upper;
-  MakeLevelCoords(state, prim, stage, choice.level0, 0, true, batch, lower);
-  MakeLevelCoords(state, prim, stage, choice.level1, 1, true, batch, upper);
+  if (!LevelPair(state, prim, stage, choice, batch, lower, upper)) {
+    MakeLevelCoords(state, prim, stage, choice.level0, 0, true, batch, lower);
+    MakeLevelCoords(state, prim, stage, choice.level1, 1, true, batch, upper);
+  }
   if (lower.inside && upper.inside) {
     blend(LevelRun{sampler.pixels[choice.level0], sampler.width[choice.level0], lower.c.s, lower.c.t},
           LevelRun{sampler.pixels[choice.level1], sampler.width[choice.level1], upper.c.s, upper.c.t}, choice.blend,

@@ -2,8 +2,10 @@
 // bit for bit: whole batches of random primitives (tiny, slivers, wider than
 // the short-run planes, partly or wholly outside the texture, wrapped or
 // clamped, one to six levels down to 1 x 1, blended levels) sampled once with
-// the wide loops and once with them turned off; and the two-level loop
-// against one level at a time and the blend.
+// the wide loops and once with them turned off, and batches whose ends lie
+// at a clamped texture's edge, where each decides whether its footprints
+// lie inside; and the two-level loop against one level at a time and the
+// blend.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -194,6 +196,93 @@ TEST(SamplingPaths, BoundsMadeOnceAPrimitiveMatchEachBatchsOwnChecks) {
     }
   }
   EXPECT_GT(boxed, 40);
+}
+
+// A primitive whose footprints reach a texture edge by a few texels at
+// most, clamped, at scales that take one level or blend two: its batches
+// decide from their segments' ends whether every footprint lies inside, and a
+// last pixel one texel off that decision would read past the edge.
+Case MakeEdgeCase(std::mt19937& rng) {
+  Case c;
+  static const int kSides[] = {16, 37, 64, 100};
+  int w = kSides[rng() % 4], h = kSides[rng() % 4];
+  c.levels = MakeLevels(rng, w, h, 3);
+  SamplerSetup& sampler = c.levels.sampler;
+  sampler.magLinear = sampler.minLinear = rng() % 5 != 0;
+  sampler.mip = rng() % 4 == 0 ? MipMode::Point : MipMode::Linear;
+  sampler.wrapU = sampler.wrapV = false;
+  c.state.stageCount = 1;
+  c.state.stages[0].samples = true;
+  c.state.samplers[0] = sampler;
+
+  PrimitiveSetup& p = c.prim;
+  // Small boxes take the short-run planes; wider ones the exact planes' ramps.
+  static const int kBoxes[] = {1, 3, 9, 24, 60, 300};
+  int bw = kBoxes[rng() % 6], bh = kBoxes[rng() % 5];
+  p.xFirst = static_cast<int>(rng() % 50);
+  p.yFirst = static_cast<int>(rng() % 50);
+  p.xLast = p.xFirst + bw - 1;
+  p.yLast = p.yFirst + bh - 1;
+  double scale = std::exp2(Uniform(rng, -0.4, 1.2));
+  double angle = rng() % 2 == 0 ? 0.0 : Uniform(rng, -0.2, 0.2);
+  double sign = rng() % 4 == 0 ? -1.0 : 1.0;
+  p.s[0].dx = sign * scale * std::cos(angle);
+  p.s[0].dy = -scale * std::sin(angle);
+  p.t[0].dx = scale * std::sin(angle);
+  p.t[0].dy = scale * std::cos(angle);
+  // The box's far side (or near side) ends within a few texels of an edge,
+  // on either side of it, often on a whole or half texel.
+  auto nearEdge = [&](double span, int size, double& start) {
+    double edge = rng() % 2 == 0 ? 0.0 : size - 1.0;
+    double jitter = rng() % 3 == 0 ? std::round(Uniform(rng, -6.0, 6.0)) * 0.5 : Uniform(rng, -3.0, 3.0);
+    start = edge == 0.0 ? edge + jitter : edge + jitter - span;
+  };
+  double s0, t0;
+  nearEdge(std::fabs(p.s[0].dx) * (bw - 1), w, s0);
+  nearEdge(std::fabs(p.t[0].dy) * (bh - 1), h, t0);
+  if (sign < 0) s0 += std::fabs(p.s[0].dx) * (bw - 1);
+  p.s[0].c = s0 - p.s[0].dx * p.xFirst - p.s[0].dy * p.yFirst;
+  p.t[0].c = t0 - p.t[0].dx * p.xFirst - p.t[0].dy * p.yFirst;
+  p.lod[0] = ChooseLevels(sampler, FootprintLod(p.s[0].dx, p.t[0].dx, p.s[0].dy, p.t[0].dy));
+  SetupAffineLevels(sampler, 0, p);
+  return c;
+}
+
+TEST(SamplingPaths, BatchesAtTextureEdgesMatchThePlainLoopsAndTheUnboundedChecks) {
+  // Wide against plain, and bounded against unbounded (each batch checking
+  // its own coordinates), for batches that end exactly at, just inside or
+  // just outside the footprints that still lie inside; both short-run and
+  // exact planes, one level and two.
+  std::mt19937 rng(2527);
+  int endsDecided[2] = {}, twoLevels[2] = {};
+  for (int round = 0; round < 3000; ++round) {
+    Case c = MakeEdgeCase(rng);
+    Case unbounded = c;
+    for (int slot = 0; slot < 2; ++slot) unbounded.prim.rampBox[0][slot] = unbounded.prim.boxInside[0][slot] = false;
+    if (!c.prim.boxInside[0][0]) ++endsDecided[c.prim.small[0][0] ? 0 : 1];
+    // Two levels taken in one pass: short-run planes, or ramps of the exact ones.
+    if (c.prim.lod[0].blend > 0 && c.prim.lod[0].linear) {
+      const bool ends = !c.prim.boxInside[0][0] || !c.prim.boxInside[0][1];
+      if (ends && c.prim.small[0][0] && c.prim.small[0][1]) ++twoLevels[0];
+      if (ends && !c.prim.small[0][0] && !c.prim.small[0][1] && c.prim.rampBox[0][0] && c.prim.rampBox[0][1])
+        ++twoLevels[1];
+    }
+    int limit = BatchLimit(c.state, c.prim);
+    for (const std::vector<Segment>& segments : MakeBatches(rng, c.prim, limit)) {
+      std::vector<uint32_t> wide = Sample(c, segments);
+      ASSERT_EQ(wide, Sample(unbounded, segments)) << "round " << round << ", unbounded";
+      PlainLoops off;
+      ASSERT_EQ(wide, Sample(c, segments))
+          << "round " << round << ": texture " << c.levels.sampler.width[0] << " x " << c.levels.sampler.height[0]
+          << ", box " << c.prim.xFirst << ".." << c.prim.xLast << " x " << c.prim.yFirst << ".." << c.prim.yLast
+          << ", level " << c.prim.lod[0].level0 << " blend " << c.prim.lod[0].blend << ", small "
+          << c.prim.small[0][0] << ", inside " << c.prim.boxInside[0][0];
+    }
+  }
+  EXPECT_GT(endsDecided[0], 1000);
+  EXPECT_GT(endsDecided[1], 200);
+  EXPECT_GT(twoLevels[0], 400);
+  EXPECT_GT(twoLevels[1], 80);
 }
 
 TEST(SamplingPaths, TwoLevelRunsMatchEachLevelThenTheBlend) {
