@@ -28,9 +28,8 @@ __attribute__((target("avx2"))) inline __m256i PairWordsAvx2(const uint32_t* fir
 }
 
 // The top-left texels of eight footprints, (t >> 8) * w + (s >> 8) (a texture
-// holds fewer than 2^31 texels). The filter loops make them for a whole
-// stretch first and read them back as scalars: taking them out of a vector
-// in the blending loop costs more.
+// holds fewer than 2^31 texels), stored for the filter loops to read back as
+// scalars: taking them out of a vector costs more.
 __attribute__((target("avx2"))) inline void TexelOffsets8Avx2(int w, const int32_t* s, const int32_t* t,
                                                              int32_t* at) {
   const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s));

@@ -83,38 +83,18 @@ void BilinearInterior(const uint32_t* tex, int w, const int32_t* s, const int32_
 }
 
 #ifdef CALVETTA_X86
-// Lambdas do not take their function's target: the loops' own say it again.
-#define CALVETTA_AVX2_LAMBDA __attribute__((target("avx2")))
+// Runs of eight or more pixels go as groups of eight, each making its own
+// texel offsets; the last one to seven pixels go as the group of eight
+// ending the run (rewriting some with the same texels). The start of the
+// group after the one at i.
+inline int NextGroup(int i, int n) { return std::min(i + 8, n - 8); }
 
-// Pixels the filter loops take between making their texel offsets.
-constexpr int kOffsetChunk = 256;
-
-// Runs as groups of eight: `offsets(i, count)` makes the texel offsets of
-// `count` pixels from i (at most kOffsetChunk, a multiple of eight) into the
-// caller's arrays, then `group(i, k)` takes pixels i .. i + 7, whose offsets
-// start at k in those arrays. The last one to seven pixels go as the group of
-// eight ending the run (rewriting some with the same texels); runs shorter
-// than eight go to `shortRun`.
-template <class Offsets, class Group, class ShortRun>
-__attribute__((target("avx2"))) inline void InGroupsOfEight(int n, Offsets offsets, Group group, ShortRun shortRun) {
-  if (n < 8) return shortRun();
-  int i = 0;
-  while (i + 8 <= n) {
-    const int count = std::min(kOffsetChunk, (n - i) & ~7);
-    offsets(i, count);
-    for (int k = 0; k < count; k += 8) group(i + k, k);
-    i += count;
-  }
-  if (i < n) {
-    offsets(n - 8, 8);
-    group(n - 8, 0);
-  }
-}
-
-// The offsets of `count` pixels (a multiple of eight) of a run.
-__attribute__((target("avx2"))) inline void RunOffsets(int w, const int32_t* s, const int32_t* t, int count,
-                                                      int32_t* at) {
-  for (int k = 0; k < count; k += 8) TexelOffsets8Avx2(w, s + k, t + k, at + k);
+// A group's texel offsets, left in memory for the blending step to read as
+// scalars: the compiler would otherwise take them out of the vector, two
+// instructions each where a load is one.
+__attribute__((target("avx2"))) inline void GroupOffsets(int w, const int32_t* s, const int32_t* t, int32_t* at) {
+  TexelOffsets8Avx2(w, s, t, at);
+  asm("" : "+m"(*reinterpret_cast<int32_t(*)[8]>(at)));
 }
 
 // The first n (< 8) footprints of a run, the missing lanes repeating the
@@ -148,17 +128,18 @@ __attribute__((target("avx2"))) inline __m256i Bilinear8Avx2(const uint32_t* tex
 __attribute__((target("avx2"))) void BilinearInteriorAvx2(const uint32_t* tex, int w, const int32_t* s,
                                                            const int32_t* t, int n, uint32_t* out) {
   if (n <= 0) return;
-  alignas(32) int32_t at[kOffsetChunk];
-  InGroupsOfEight(
-      n, [&](int i, int count) CALVETTA_AVX2_LAMBDA { RunOffsets(w, s + i, t + i, count, at); },
-      [&](int i, int k) CALVETTA_AVX2_LAMBDA {
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), Bilinear8Avx2(tex, w, s + i, t + i, at + k));
-      },
-      [&]() CALVETTA_AVX2_LAMBDA {
-        ShortGroup g;
-        MakeShortGroup(w, s, t, n, g);
-        StoreShort(Bilinear8Avx2(tex, w, g.s, g.t, g.at), n, out);
-      });
+  if (n < 8) {
+    ShortGroup g;
+    MakeShortGroup(w, s, t, n, g);
+    StoreShort(Bilinear8Avx2(tex, w, g.s, g.t, g.at), n, out);
+    return;
+  }
+  for (int i = 0;; i = NextGroup(i, n)) {
+    alignas(32) int32_t at[8];
+    GroupOffsets(w, s + i, t + i, at);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), Bilinear8Avx2(tex, w, s + i, t + i, at));
+    if (i + 8 >= n) return;
+  }
 }
 
 // Both levels' texels of eight pixels, blended, as bytes.
@@ -176,24 +157,23 @@ __attribute__((target("avx2"))) void TrilinearInteriorAvx2(const LevelRun& lower
                                                             int n, uint32_t* __restrict out) {
   if (n <= 0) return;
   const __m256i weight7 = _mm256_set1_epi16(static_cast<short>(weight << 7));
-  alignas(32) int32_t at0[kOffsetChunk], at1[kOffsetChunk];
-  InGroupsOfEight(
-      n,
-      [&](int i, int count) CALVETTA_AVX2_LAMBDA {
-        RunOffsets(lower.width, lower.s + i, lower.t + i, count, at0);
-        RunOffsets(upper.width, upper.s + i, upper.t + i, count, at1);
-      },
-      [&](int i, int k) CALVETTA_AVX2_LAMBDA {
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i),
-                            Trilinear8Avx2(lower, lower.s + i, lower.t + i, at0 + k, upper, upper.s + i, upper.t + i,
-                                           at1 + k, weight7));
-      },
-      [&]() CALVETTA_AVX2_LAMBDA {
-        ShortGroup a, b;
-        MakeShortGroup(lower.width, lower.s, lower.t, n, a);
-        MakeShortGroup(upper.width, upper.s, upper.t, n, b);
-        StoreShort(Trilinear8Avx2(lower, a.s, a.t, a.at, upper, b.s, b.t, b.at, weight7), n, out);
-      });
+  if (n < 8) {
+    ShortGroup a, b;
+    MakeShortGroup(lower.width, lower.s, lower.t, n, a);
+    MakeShortGroup(upper.width, upper.s, upper.t, n, b);
+    StoreShort(Trilinear8Avx2(lower, a.s, a.t, a.at, upper, b.s, b.t, b.at, weight7), n, out);
+    return;
+  }
+  const int w0 = lower.width, w1 = upper.width;
+  const int32_t *s0 = lower.s, *t0 = lower.t, *s1 = upper.s, *t1 = upper.t;
+  for (int i = 0;; i = NextGroup(i, n)) {
+    alignas(32) int32_t at0[8], at1[8];
+    GroupOffsets(w0, s0 + i, t0 + i, at0);
+    GroupOffsets(w1, s1 + i, t1 + i, at1);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i),
+                        Trilinear8Avx2(lower, s0 + i, t0 + i, at0, upper, s1 + i, t1 + i, at1, weight7));
+    if (i + 8 >= n) return;
+  }
 }
 
 // Most texel columns a row run blends up front; wider runs (strong
