@@ -28,15 +28,12 @@ __attribute__((target("avx2"))) inline __m256i PairWordsAvx2(const uint32_t* fir
 }
 
 // The top-left texels of eight footprints, (t >> 8) * w + (s >> 8) (a texture
-// holds fewer than 2^31 texels), stored for the filter loops to read back as
-// scalars: taking them out of a vector costs more.
-__attribute__((target("avx2"))) inline void TexelOffsets8Avx2(int w, const int32_t* s, const int32_t* t,
-                                                             int32_t* at) {
+// holds fewer than 2^31 texels). The filter loops store them and read them
+// back as scalars: taking them out of a vector costs more.
+__attribute__((target("avx2"))) inline __m256i TexelOffsets8Avx2(int w, const int32_t* s, const int32_t* t) {
   const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s));
   const __m256i tv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(t));
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(at), _mm256_add_epi32(_mm256_mullo_epi32(_mm256_srai_epi32(tv, 8),
-                                                                                         _mm256_set1_epi32(w)),
-                                                                      _mm256_srai_epi32(sv, 8)));
+  return _mm256_add_epi32(_mm256_mullo_epi32(_mm256_srai_epi32(tv, 8), _mm256_set1_epi32(w)), _mm256_srai_epi32(sv, 8));
 }
 
 // Eight footprints wholly inside the texture, from 24.8 coordinates s[0..7],
@@ -60,8 +57,10 @@ __attribute__((target("avx2"))) inline void Bilinear8WordsAvx2(const uint32_t* t
   const __m256i spread1 = _mm256_set1_epi16(0x0504);
   const __m256i spread2 = _mm256_set1_epi16(0x0908);
   const __m256i spread3 = _mm256_set1_epi16(0x0D0C);
-  // Rows below from their own base, so each load is one address form.
+  // Rows below from their own base, so each load is one address form (the
+  // empty asm keeps the compiler from folding w into every index instead).
   const uint32_t* below = tex + w;
+  asm("" : "+r"(below));
   // Vertical blends: v_k holds pixel k's left and right texels, then pixel k + 4's.
   const __m256i v0 = Lerp8Avx2(PairWordsAvx2(tex + at[0], tex + at[4]), PairWordsAvx2(below + at[0], below + at[4]),
                                _mm256_shuffle_epi8(fy, spread0));

@@ -83,18 +83,18 @@ void BilinearInterior(const uint32_t* tex, int w, const int32_t* s, const int32_
 }
 
 #ifdef CALVETTA_X86
-// Runs of eight or more pixels go as groups of eight, each making its own
-// texel offsets; the last one to seven pixels go as the group of eight
-// ending the run (rewriting some with the same texels). The start of the
-// group after the one at i.
+// Runs of eight or more pixels go as groups of eight; the last one to seven
+// pixels go as the group of eight ending the run (rewriting some with the
+// same texels). The start of the group after the one at i.
 inline int NextGroup(int i, int n) { return std::min(i + 8, n - 8); }
 
-// A group's texel offsets, left in memory for the blending step to read as
-// scalars: the compiler would otherwise take them out of the vector, two
-// instructions each where a load is one.
-__attribute__((target("avx2"))) inline void GroupOffsets(int w, const int32_t* s, const int32_t* t, int32_t* at) {
-  TexelOffsets8Avx2(w, s, t, at);
-  asm("" : "+m"(*reinterpret_cast<int32_t(*)[8]>(at)));
+// Stores a group's texel offsets for the blending step to read as scalars.
+// The loops make each group's offsets one group ahead, so its texel loads
+// need not wait for them; the empty asm keeps the compiler from taking them
+// out of the vector instead (two instructions each, where a load is one).
+__attribute__((target("avx2"))) inline void StoreOffsets(__m256i offsets, int32_t (&at)[8]) {
+  _mm256_store_si256(reinterpret_cast<__m256i*>(at), offsets);
+  asm("" : "+m"(at));
 }
 
 // The first n (< 8) footprints of a run, the missing lanes repeating the
@@ -109,7 +109,7 @@ __attribute__((target("avx2"))) inline void MakeShortGroup(int w, const int32_t*
     g.s[k] = s[std::min(k, n - 1)];
     g.t[k] = t[std::min(k, n - 1)];
   }
-  TexelOffsets8Avx2(w, g.s, g.t, g.at);
+  _mm256_store_si256(reinterpret_cast<__m256i*>(g.at), TexelOffsets8Avx2(w, g.s, g.t));
 }
 
 // Stores the first n (< 8) texels of a group under a mask.
@@ -134,11 +134,15 @@ __attribute__((target("avx2"))) void BilinearInteriorAvx2(const uint32_t* tex, i
     StoreShort(Bilinear8Avx2(tex, w, g.s, g.t, g.at), n, out);
     return;
   }
-  for (int i = 0;; i = NextGroup(i, n)) {
-    alignas(32) int32_t at[8];
-    GroupOffsets(w, s + i, t + i, at);
+  alignas(32) int32_t at[8];
+  __m256i next = TexelOffsets8Avx2(w, s, t);
+  for (int i = 0;;) {
+    StoreOffsets(next, at);
+    const int ahead = NextGroup(i, n);
+    next = TexelOffsets8Avx2(w, s + ahead, t + ahead);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), Bilinear8Avx2(tex, w, s + i, t + i, at));
     if (i + 8 >= n) return;
+    i = ahead;
   }
 }
 
@@ -166,13 +170,18 @@ __attribute__((target("avx2"))) void TrilinearInteriorAvx2(const LevelRun& lower
   }
   const int w0 = lower.width, w1 = upper.width;
   const int32_t *s0 = lower.s, *t0 = lower.t, *s1 = upper.s, *t1 = upper.t;
-  for (int i = 0;; i = NextGroup(i, n)) {
-    alignas(32) int32_t at0[8], at1[8];
-    GroupOffsets(w0, s0 + i, t0 + i, at0);
-    GroupOffsets(w1, s1 + i, t1 + i, at1);
+  alignas(32) int32_t at0[8], at1[8];
+  __m256i next0 = TexelOffsets8Avx2(w0, s0, t0), next1 = TexelOffsets8Avx2(w1, s1, t1);
+  for (int i = 0;;) {
+    StoreOffsets(next0, at0);
+    StoreOffsets(next1, at1);
+    const int ahead = NextGroup(i, n);
+    next0 = TexelOffsets8Avx2(w0, s0 + ahead, t0 + ahead);
+    next1 = TexelOffsets8Avx2(w1, s1 + ahead, t1 + ahead);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i),
                         Trilinear8Avx2(lower, s0 + i, t0 + i, at0, upper, s1 + i, t1 + i, at1, weight7));
     if (i + 8 >= n) return;
+    i = ahead;
   }
 }
 
