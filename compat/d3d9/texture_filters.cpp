@@ -83,18 +83,61 @@ void BilinearInterior(const uint32_t* tex, int w, const int32_t* s, const int32_
 }
 
 #ifdef CALVETTA_X86
-// Runs of eight or more pixels go as groups of eight; the last one to seven
-// pixels go as the group of eight ending the run (rewriting some with the
-// same texels). The start of the group after the one at i.
-inline int NextGroup(int i, int n) { return std::min(i + 8, n - 8); }
+// Lambdas do not take their function's target: the loops' own say it again.
+#define CALVETTA_AVX2_LAMBDA __attribute__((target("avx2")))
 
-// Stores a group's texel offsets for the blending step to read as scalars.
-// The loops make each group's offsets one group ahead, so its texel loads
-// need not wait for them; the empty asm keeps the compiler from taking them
-// out of the vector instead (two instructions each, where a load is one).
-__attribute__((target("avx2"))) inline void StoreOffsets(__m256i offsets, int32_t (&at)[8]) {
-  _mm256_store_si256(reinterpret_cast<__m256i*>(at), offsets);
-  asm("" : "+m"(at));
+// Pixels the filter loops take between making their texel offsets.
+constexpr int kOffsetChunk = 256;
+
+// Runs as groups of eight: `offsets(i, count)` makes the texel offsets of
+// `count` pixels from i (at most kOffsetChunk, a multiple of eight) into the
+// caller's arrays, then `group(i, k)` takes pixels i .. i + 7, whose offsets
+// start at k in those arrays. The last one to seven pixels go as the group of
+// eight ending the run (rewriting some with the same texels); runs shorter
+// than eight go to `shortRun`.
+template <class Offsets, class Group, class ShortRun>
+__attribute__((target("avx2"))) inline void InGroupsOfEight(int n, Offsets offsets, Group group, ShortRun shortRun) {
+  if (n < 8) return shortRun();
+  int i = 0;
+  while (i + 8 <= n) {
+    const int count = std::min(kOffsetChunk, (n - i) & ~7);
+    offsets(i, count);
+    for (int k = 0; k < count; k += 8) group(i + k, k);
+    i += count;
+  }
+  if (i < n) {
+    offsets(n - 8, 8);
+    group(n - 8, 0);
+  }
+}
+
+// How far ahead (in pixels) a group asks for the texel rows of the group
+// after next: a run's rows jump where it passes from one segment to the next,
+// which the processor's own prefetching cannot foresee.
+constexpr int kPrefetchAhead = 16;
+// Offsets kept past a stretch's end for the last groups' look ahead.
+constexpr int kOffsetSlack = kPrefetchAhead + 8;
+
+// The last of `count` offsets repeated over the slack after them.
+__attribute__((target("avx2"))) inline void PadOffsets(int32_t* at, int count) {
+  static_assert(kOffsetSlack % 8 == 0);
+  const __m256i last = _mm256_set1_epi32(at[count - 1]);
+  for (int k = count; k < count + kOffsetSlack; k += 8) _mm256_storeu_si256(reinterpret_cast<__m256i*>(at + k), last);
+}
+
+// The offsets of `count` pixels (a multiple of eight) of a run, and the slack.
+__attribute__((target("avx2"))) inline void RunOffsets(int w, const int32_t* s, const int32_t* t, int count,
+                                                      int32_t* at) {
+  for (int k = 0; k < count; k += 8) TexelOffsets8Avx2(w, s + k, t + k, at + k);
+  PadOffsets(at, count);
+}
+
+// Asks for the cache lines of the two texel rows of the footprint at the
+// last pixel of the group after the one whose offsets start at `at`.
+inline void PrefetchRows(const uint32_t* tex, int w, const int32_t* at) {
+  const int ahead = at[kPrefetchAhead + 7];
+  _mm_prefetch(reinterpret_cast<const char*>(tex + ahead), _MM_HINT_T0);
+  _mm_prefetch(reinterpret_cast<const char*>(tex + w + ahead), _MM_HINT_T0);
 }
 
 // The first n (< 8) footprints of a run, the missing lanes repeating the
@@ -109,7 +152,7 @@ __attribute__((target("avx2"))) inline void MakeShortGroup(int w, const int32_t*
     g.s[k] = s[std::min(k, n - 1)];
     g.t[k] = t[std::min(k, n - 1)];
   }
-  _mm256_store_si256(reinterpret_cast<__m256i*>(g.at), TexelOffsets8Avx2(w, g.s, g.t));
+  TexelOffsets8Avx2(w, g.s, g.t, g.at);
 }
 
 // Stores the first n (< 8) texels of a group under a mask.
@@ -128,22 +171,18 @@ __attribute__((target("avx2"))) inline __m256i Bilinear8Avx2(const uint32_t* tex
 __attribute__((target("avx2"))) void BilinearInteriorAvx2(const uint32_t* tex, int w, const int32_t* s,
                                                            const int32_t* t, int n, uint32_t* out) {
   if (n <= 0) return;
-  if (n < 8) {
-    ShortGroup g;
-    MakeShortGroup(w, s, t, n, g);
-    StoreShort(Bilinear8Avx2(tex, w, g.s, g.t, g.at), n, out);
-    return;
-  }
-  alignas(32) int32_t at[8];
-  __m256i next = TexelOffsets8Avx2(w, s, t);
-  for (int i = 0;;) {
-    StoreOffsets(next, at);
-    const int ahead = NextGroup(i, n);
-    next = TexelOffsets8Avx2(w, s + ahead, t + ahead);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), Bilinear8Avx2(tex, w, s + i, t + i, at));
-    if (i + 8 >= n) return;
-    i = ahead;
-  }
+  alignas(32) int32_t at[kOffsetChunk + kOffsetSlack];
+  InGroupsOfEight(
+      n, [&](int i, int count) CALVETTA_AVX2_LAMBDA { RunOffsets(w, s + i, t + i, count, at); },
+      [&](int i, int k) CALVETTA_AVX2_LAMBDA {
+        PrefetchRows(tex, w, at + k);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), Bilinear8Avx2(tex, w, s + i, t + i, at + k));
+      },
+      [&]() CALVETTA_AVX2_LAMBDA {
+        ShortGroup g;
+        MakeShortGroup(w, s, t, n, g);
+        StoreShort(Bilinear8Avx2(tex, w, g.s, g.t, g.at), n, out);
+      });
 }
 
 // Both levels' texels of eight pixels, blended, as bytes.
@@ -157,32 +196,37 @@ __attribute__((target("avx2"))) inline __m256i Trilinear8Avx2(const LevelRun& lo
   return _mm256_packus_epi16(Lerp8Avx2(a01, b01, weight7), Lerp8Avx2(a23, b23, weight7));
 }
 
-__attribute__((target("avx2"))) void TrilinearInteriorAvx2(const LevelRun& lower, const LevelRun& upper, int weight,
-                                                            int n, uint32_t* __restrict out) {
+__attribute__((target("avx2"))) void TrilinearInteriorAvx2(const LevelRun& lowerRun, const LevelRun& upperRun,
+                                                            int weight, int n, uint32_t* __restrict out) {
   if (n <= 0) return;
+  // Copies, which the stores to `out` cannot touch: the loop keeps them in
+  // registers instead of reading them again for every group.
+  const LevelRun lower = lowerRun, upper = upperRun;
   const __m256i weight7 = _mm256_set1_epi16(static_cast<short>(weight << 7));
-  if (n < 8) {
-    ShortGroup a, b;
-    MakeShortGroup(lower.width, lower.s, lower.t, n, a);
-    MakeShortGroup(upper.width, upper.s, upper.t, n, b);
-    StoreShort(Trilinear8Avx2(lower, a.s, a.t, a.at, upper, b.s, b.t, b.at, weight7), n, out);
-    return;
-  }
-  const int w0 = lower.width, w1 = upper.width;
-  const int32_t *s0 = lower.s, *t0 = lower.t, *s1 = upper.s, *t1 = upper.t;
-  alignas(32) int32_t at0[8], at1[8];
-  __m256i next0 = TexelOffsets8Avx2(w0, s0, t0), next1 = TexelOffsets8Avx2(w1, s1, t1);
-  for (int i = 0;;) {
-    StoreOffsets(next0, at0);
-    StoreOffsets(next1, at1);
-    const int ahead = NextGroup(i, n);
-    next0 = TexelOffsets8Avx2(w0, s0 + ahead, t0 + ahead);
-    next1 = TexelOffsets8Avx2(w1, s1 + ahead, t1 + ahead);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i),
-                        Trilinear8Avx2(lower, s0 + i, t0 + i, at0, upper, s1 + i, t1 + i, at1, weight7));
-    if (i + 8 >= n) return;
-    i = ahead;
-  }
+  alignas(32) int32_t at0[kOffsetChunk + kOffsetSlack], at1[kOffsetChunk + kOffsetSlack];
+  InGroupsOfEight(
+      n,
+      [&](int i, int count) CALVETTA_AVX2_LAMBDA {
+        for (int k = 0; k < count; k += 8) {
+          TexelOffsets8Avx2(lower.width, lower.s + i + k, lower.t + i + k, at0 + k);
+          TexelOffsets8Avx2(upper.width, upper.s + i + k, upper.t + i + k, at1 + k);
+        }
+        PadOffsets(at0, count);
+        PadOffsets(at1, count);
+      },
+      [&](int i, int k) CALVETTA_AVX2_LAMBDA {
+        PrefetchRows(lower.texels, lower.width, at0 + k);
+        PrefetchRows(upper.texels, upper.width, at1 + k);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i),
+                            Trilinear8Avx2(lower, lower.s + i, lower.t + i, at0 + k, upper, upper.s + i, upper.t + i,
+                                           at1 + k, weight7));
+      },
+      [&]() CALVETTA_AVX2_LAMBDA {
+        ShortGroup a, b;
+        MakeShortGroup(lower.width, lower.s, lower.t, n, a);
+        MakeShortGroup(upper.width, upper.s, upper.t, n, b);
+        StoreShort(Trilinear8Avx2(lower, a.s, a.t, a.at, upper, b.s, b.t, b.at, weight7), n, out);
+      });
 }
 
 // Most texel columns a row run blends up front; wider runs (strong
