@@ -40,6 +40,21 @@ __attribute__((target("avx2"))) inline void TexelOffsets8Avx2(int w, const int32
                                                                       _mm256_srai_epi32(sv, 8)));
 }
 
+// A texture's texel rows for the filter loops: the rows below a footprint's
+// top ones are read from their own base, so that each load is one address
+// form. Made once a run, behind an empty asm that keeps the compiler from
+// folding the width into every index instead.
+struct TexelRows {
+  const uint32_t* top;
+  const uint32_t* below;
+};
+
+inline TexelRows RowsOf(const uint32_t* tex, int w) {
+  const uint32_t* below = tex + w;
+  asm("" : "+r"(below));
+  return {tex, below};
+}
+
 // Eight footprints wholly inside the texture, from 24.8 coordinates s[0..7],
 // t[0..7] and their top-left texels at[0..7]: two rows of two texels each,
 // blended vertically, then horizontally, each step rounded to 8 bits. The
@@ -48,9 +63,8 @@ __attribute__((target("avx2"))) inline void TexelOffsets8Avx2(int w, const int32
 // its vectors with pixel k + 4, so each weight is spread over its words by
 // an in-lane byte shuffle and a pack of h01 and h23 leaves the pixels in
 // order. The texel pairs come by scalar loads, which beat gathers here.
-__attribute__((target("avx2"))) inline void Bilinear8WordsAvx2(const uint32_t* tex, int w, const int32_t* s,
-                                                              const int32_t* t, const int32_t* at, __m256i& h01,
-                                                              __m256i& h23) {
+__attribute__((target("avx2"))) inline void Bilinear8WordsAvx2(TexelRows rows, const int32_t* s, const int32_t* t,
+                                                              const int32_t* at, __m256i& h01, __m256i& h23) {
   const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s));
   const __m256i tv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(t));
   const __m256i low8 = _mm256_set1_epi32(255);
@@ -61,8 +75,7 @@ __attribute__((target("avx2"))) inline void Bilinear8WordsAvx2(const uint32_t* t
   const __m256i spread1 = _mm256_set1_epi16(0x0504);
   const __m256i spread2 = _mm256_set1_epi16(0x0908);
   const __m256i spread3 = _mm256_set1_epi16(0x0D0C);
-  // Rows below from their own base, so each load is one address form.
-  const uint32_t* below = tex + w;
+  const uint32_t *tex = rows.top, *below = rows.below;
   // Vertical blends: v_k holds pixel k's left and right texels, then pixel k + 4's.
   const __m256i v0 = Lerp8Avx2(PairWordsAvx2(tex + at[0], tex + at[4]), PairWordsAvx2(below + at[0], below + at[4]),
                                _mm256_shuffle_epi8(fy, spread0));

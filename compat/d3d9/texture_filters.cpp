@@ -111,10 +111,33 @@ __attribute__((target("avx2"))) inline void InGroupsOfEight(int n, Offsets offse
   }
 }
 
-// The offsets of `count` pixels (a multiple of eight) of a run.
+// How far ahead (in pixels) a group asks for the texel rows of the group
+// after next: a run's rows jump where it passes from one segment to the next,
+// which the processor's own prefetching cannot foresee.
+constexpr int kPrefetchAhead = 16;
+// Offsets kept past a stretch's end for the last groups' look ahead.
+constexpr int kOffsetSlack = kPrefetchAhead + 8;
+
+// The last of `count` offsets repeated over the slack after them.
+__attribute__((target("avx2"))) inline void PadOffsets(int32_t* at, int count) {
+  static_assert(kOffsetSlack % 8 == 0);
+  const __m256i last = _mm256_set1_epi32(at[count - 1]);
+  for (int k = count; k < count + kOffsetSlack; k += 8) _mm256_storeu_si256(reinterpret_cast<__m256i*>(at + k), last);
+}
+
+// The offsets of `count` pixels (a multiple of eight) of a run, and the slack.
 __attribute__((target("avx2"))) inline void RunOffsets(int w, const int32_t* s, const int32_t* t, int count,
                                                       int32_t* at) {
   for (int k = 0; k < count; k += 8) TexelOffsets8Avx2(w, s + k, t + k, at + k);
+  PadOffsets(at, count);
+}
+
+// Asks for the cache lines of the two texel rows of the footprint at the
+// last pixel of the group after the one whose offsets start at `at`.
+inline void PrefetchRows(TexelRows rows, const int32_t* at) {
+  const int ahead = at[kPrefetchAhead + 7];
+  _mm_prefetch(reinterpret_cast<const char*>(rows.top + ahead), _MM_HINT_T0);
+  _mm_prefetch(reinterpret_cast<const char*>(rows.below + ahead), _MM_HINT_T0);
 }
 
 // The first n (< 8) footprints of a run, the missing lanes repeating the
@@ -138,61 +161,72 @@ __attribute__((target("avx2"))) inline void StoreShort(__m256i texels, int n, ui
   _mm256_maskstore_epi32(reinterpret_cast<int*>(out), keep, texels);
 }
 
-__attribute__((target("avx2"))) inline __m256i Bilinear8Avx2(const uint32_t* tex, int w, const int32_t* s,
-                                                            const int32_t* t, const int32_t* at) {
+__attribute__((target("avx2"))) inline __m256i Bilinear8Avx2(TexelRows rows, const int32_t* s, const int32_t* t,
+                                                            const int32_t* at) {
   __m256i h01, h23;
-  Bilinear8WordsAvx2(tex, w, s, t, at, h01, h23);
+  Bilinear8WordsAvx2(rows, s, t, at, h01, h23);
   return _mm256_packus_epi16(h01, h23);
 }
 
 __attribute__((target("avx2"))) void BilinearInteriorAvx2(const uint32_t* tex, int w, const int32_t* s,
                                                            const int32_t* t, int n, uint32_t* out) {
   if (n <= 0) return;
-  alignas(32) int32_t at[kOffsetChunk];
+  const TexelRows rows = RowsOf(tex, w);
+  alignas(32) int32_t at[kOffsetChunk + kOffsetSlack];
   InGroupsOfEight(
       n, [&](int i, int count) CALVETTA_AVX2_LAMBDA { RunOffsets(w, s + i, t + i, count, at); },
       [&](int i, int k) CALVETTA_AVX2_LAMBDA {
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), Bilinear8Avx2(tex, w, s + i, t + i, at + k));
+        PrefetchRows(rows, at + k);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), Bilinear8Avx2(rows, s + i, t + i, at + k));
       },
       [&]() CALVETTA_AVX2_LAMBDA {
         ShortGroup g;
         MakeShortGroup(w, s, t, n, g);
-        StoreShort(Bilinear8Avx2(tex, w, g.s, g.t, g.at), n, out);
+        StoreShort(Bilinear8Avx2(rows, g.s, g.t, g.at), n, out);
       });
 }
 
 // Both levels' texels of eight pixels, blended, as bytes.
-__attribute__((target("avx2"))) inline __m256i Trilinear8Avx2(const LevelRun& lower, const int32_t* s0,
-                                                             const int32_t* t0, const int32_t* at0,
-                                                             const LevelRun& upper, const int32_t* s1,
+__attribute__((target("avx2"))) inline __m256i Trilinear8Avx2(TexelRows lower, const int32_t* s0, const int32_t* t0,
+                                                             const int32_t* at0, TexelRows upper, const int32_t* s1,
                                                              const int32_t* t1, const int32_t* at1, __m256i weight7) {
   __m256i a01, a23, b01, b23;
-  Bilinear8WordsAvx2(lower.texels, lower.width, s0, t0, at0, a01, a23);
-  Bilinear8WordsAvx2(upper.texels, upper.width, s1, t1, at1, b01, b23);
+  Bilinear8WordsAvx2(lower, s0, t0, at0, a01, a23);
+  Bilinear8WordsAvx2(upper, s1, t1, at1, b01, b23);
   return _mm256_packus_epi16(Lerp8Avx2(a01, b01, weight7), Lerp8Avx2(a23, b23, weight7));
 }
 
 __attribute__((target("avx2"))) void TrilinearInteriorAvx2(const LevelRun& lower, const LevelRun& upper, int weight,
                                                             int n, uint32_t* __restrict out) {
   if (n <= 0) return;
+  // Locals, which the stores to `out` cannot touch: the loop keeps them in
+  // registers instead of reading them again for every group.
+  const TexelRows rows0 = RowsOf(lower.texels, lower.width), rows1 = RowsOf(upper.texels, upper.width);
+  const int w0 = lower.width, w1 = upper.width;
+  const int32_t *s0 = lower.s, *t0 = lower.t, *s1 = upper.s, *t1 = upper.t;
   const __m256i weight7 = _mm256_set1_epi16(static_cast<short>(weight << 7));
-  alignas(32) int32_t at0[kOffsetChunk], at1[kOffsetChunk];
+  alignas(32) int32_t at0[kOffsetChunk + kOffsetSlack], at1[kOffsetChunk + kOffsetSlack];
   InGroupsOfEight(
       n,
       [&](int i, int count) CALVETTA_AVX2_LAMBDA {
-        RunOffsets(lower.width, lower.s + i, lower.t + i, count, at0);
-        RunOffsets(upper.width, upper.s + i, upper.t + i, count, at1);
+        for (int k = 0; k < count; k += 8) {
+          TexelOffsets8Avx2(w0, s0 + i + k, t0 + i + k, at0 + k);
+          TexelOffsets8Avx2(w1, s1 + i + k, t1 + i + k, at1 + k);
+        }
+        PadOffsets(at0, count);
+        PadOffsets(at1, count);
       },
       [&](int i, int k) CALVETTA_AVX2_LAMBDA {
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i),
-                            Trilinear8Avx2(lower, lower.s + i, lower.t + i, at0 + k, upper, upper.s + i, upper.t + i,
-                                           at1 + k, weight7));
+        PrefetchRows(rows0, at0 + k);
+        PrefetchRows(rows1, at1 + k);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), Trilinear8Avx2(rows0, s0 + i, t0 + i, at0 + k, rows1,
+                                                                                s1 + i, t1 + i, at1 + k, weight7));
       },
       [&]() CALVETTA_AVX2_LAMBDA {
         ShortGroup a, b;
-        MakeShortGroup(lower.width, lower.s, lower.t, n, a);
-        MakeShortGroup(upper.width, upper.s, upper.t, n, b);
-        StoreShort(Trilinear8Avx2(lower, a.s, a.t, a.at, upper, b.s, b.t, b.at, weight7), n, out);
+        MakeShortGroup(w0, s0, t0, n, a);
+        MakeShortGroup(w1, s1, t1, n, b);
+        StoreShort(Trilinear8Avx2(rows0, a.s, a.t, a.at, rows1, b.s, b.t, b.at, weight7), n, out);
       });
 }
 

@@ -131,12 +131,15 @@ TEST(FilterKernels, InteriorRunsOfAnyLengthMatchTheChannelFormula) {
 // Runs of 1 to 40 pixels and a few longer than the loops' offset stretch:
 // whole groups of eight, a last group overlapping the one before it, and
 // runs shorter than a group (masked); extreme weights 0 and 255 and
-// footprints on the texture's last column and row.
+// footprints on the texture's last column and row; every tenth texture
+// wide enough that its rows lie more than 2^16 texels from the first.
 void CheckInteriorRuns(std::mt19937& rng, const char* loops) {
   InteriorKernel kernel = compat::d3d9::PickInterior(true);
   static const int kLong[] = {255, 256, 257, 263, 264, 520, 777};
   for (int round = 0; round < 607; ++round) {
-    int w = 2 + static_cast<int>(rng() % 70), h = 2 + static_cast<int>(rng() % 30);
+    const bool wide = round % 10 == 3;
+    int w = wide ? 3000 + static_cast<int>(rng() % 300) : 2 + static_cast<int>(rng() % 70);
+    int h = 2 + static_cast<int>(rng() % (wide ? 50 : 30));
     int n = round < 600 ? 1 + round % 40 : kLong[round - 600];
     std::vector<uint32_t> tex(static_cast<size_t>(w) * h);
     for (uint32_t& v : tex) v = static_cast<uint32_t>(rng());
@@ -150,7 +153,8 @@ void CheckInteriorRuns(std::mt19937& rng, const char* loops) {
     std::vector<uint32_t> out(n + 8, 0xDEADBEEFu);
     kernel(tex.data(), w, s.data(), t.data(), n, out.data());
     for (int i = 0; i < n; ++i)
-      ASSERT_EQ(out[i], BilinearTexel(tex, w, s[i], t[i])) << loops << " loops, pixel " << i << " of " << n;
+      ASSERT_EQ(out[i], BilinearTexel(tex, w, s[i], t[i]))
+          << loops << " loops, pixel " << i << " of " << n << ", texture " << w << " x " << h;
     for (int i = n; i < n + 8; ++i) ASSERT_EQ(out[i], 0xDEADBEEFu) << loops << " loops wrote past the run of " << n;
   }
 }

@@ -286,36 +286,48 @@ TEST(SamplingPaths, BatchesAtTextureEdgesMatchThePlainLoopsAndTheUnboundedChecks
 }
 
 TEST(SamplingPaths, TwoLevelRunsMatchEachLevelThenTheBlend) {
-  // The two-level loop (where there is one) against the interior loop on
-  // each level and LerpTexels, for runs of every length up to 40 and a few
-  // longer than the loop's offset stretch.
+  // The two-level loop (where there is one) against the plain loops on each
+  // level and the plain blend, for runs of every length up to 40 and a few
+  // longer: short runs (masked), whole groups, a last group overlapping the
+  // one before it. Footprints on the levels' last column and row, weights 1
+  // and 255, and levels wide enough that a row is more than 2^16 bytes away
+  // from the next, catch a loop reading the wrong texels.
   TrilinearKernel together = PickTrilinearInterior();
   if (!together) GTEST_SKIP() << "no two-level loop here";
-  InteriorKernel single = PickInterior(true);
   std::mt19937 rng(404);
   static const int kLong[] = {256, 257, 300, 513};
-  for (int round = 0; round < 404; ++round) {
-    int n = round < 400 ? 1 + round % 40 : kLong[round - 400], weight = 1 + static_cast<int>(rng() % 255);
+  for (int round = 0; round < 604; ++round) {
+    int n = round < 600 ? 1 + round % 40 : kLong[round - 600];
+    int weight = round % 7 == 0 ? (round % 2 ? 1 : 255) : 1 + static_cast<int>(rng() % 255);
+    const bool wide = round % 5 == 0;
     int w[2], h[2];
     std::vector<uint32_t> tex[2];
     std::vector<int32_t> s[2], t[2];
     for (int l = 0; l < 2; ++l) {
-      w[l] = 2 + static_cast<int>(rng() % 50);
-      h[l] = 2 + static_cast<int>(rng() % 20);
+      w[l] = wide ? 4000 + static_cast<int>(rng() % 200) : 2 + static_cast<int>(rng() % 50);
+      h[l] = 2 + static_cast<int>(rng() % (wide ? 40 : 20));
       tex[l].resize(static_cast<size_t>(w[l]) * h[l]);
       for (uint32_t& v : tex[l]) v = static_cast<uint32_t>(rng());
       for (int i = 0; i < n; ++i) {
         s[l].push_back(static_cast<int32_t>(rng() % ((w[l] - 1) << 8)));
         t[l].push_back(static_cast<int32_t>(rng() % ((h[l] - 1) << 8)));
+        if (rng() % 6 == 0) s[l].back() = (w[l] - 2) << 8 | (rng() % 2 ? 255 : 0);
+        if (rng() % 6 == 0) t[l].back() = (h[l] - 2) << 8 | (rng() % 2 ? 255 : 0);
       }
     }
     std::vector<uint32_t> expected(n), upper(n), actual(n + 8, 0xDEADBEEFu);
-    single(tex[0].data(), w[0], s[0].data(), t[0].data(), n, expected.data());
-    single(tex[1].data(), w[1], s[1].data(), t[1].data(), n, upper.data());
-    LerpTexels(upper.data(), weight, n, expected.data());
+    {
+      PlainLoops off;
+      InteriorKernel single = PickInterior(true);
+      single(tex[0].data(), w[0], s[0].data(), t[0].data(), n, expected.data());
+      single(tex[1].data(), w[1], s[1].data(), t[1].data(), n, upper.data());
+      LerpTexels(upper.data(), weight, n, expected.data());
+    }
     together(LevelRun{tex[0].data(), w[0], s[0].data(), t[0].data()},
              LevelRun{tex[1].data(), w[1], s[1].data(), t[1].data()}, weight, n, actual.data());
-    for (int i = 0; i < n; ++i) ASSERT_EQ(actual[i], expected[i]) << "pixel " << i << " of " << n << ", weight " << weight;
+    for (int i = 0; i < n; ++i)
+      ASSERT_EQ(actual[i], expected[i]) << "pixel " << i << " of " << n << ", weight " << weight << ", levels "
+                                        << w[0] << " x " << h[0] << " and " << w[1] << " x " << h[1];
     for (int i = n; i < n + 8; ++i) ASSERT_EQ(actual[i], 0xDEADBEEFu) << "written past the run of " << n;
   }
 }
