@@ -1,5 +1,6 @@
-// Persistent rasterising threads: workers sleep on a condition variable
-// between runs; a run's jobs are claimed through one atomic counter.
+// Persistent rasterising threads: a run is published through atomics that
+// watching workers pick up without a lock; idle ones sleep on a condition
+// variable. A run's jobs are claimed through one atomic counter.
 #include "compat/d3d9/worker_pool.h"
 
 #include <algorithm>
@@ -24,6 +25,10 @@ inline void Pause() {
   std::this_thread::yield();
 #endif
 }
+
+// Set while a thread runs jobs: a job that starts a run of its own runs it
+// by itself rather than wait for the pool it is part of.
+thread_local bool tInsideRun = false;
 
 int DefaultThreadCount() {
   if (const char* env = std::getenv("CALVETTA_D3D_WORKERS")) {
@@ -60,15 +65,16 @@ int WorkerPool::ThreadCount() {
 }
 
 void WorkerPool::StartWorkers(int count) {
-  stopping_ = false;
-  for (int i = 0; i < count; ++i) workers_.emplace_back([this] { WorkerLoop(); });
+  stopping_.store(false);
+  // No run is in progress: the workers start out having seen the last one.
+  const uint64_t seen = published_.load();
+  for (int i = 0; i < count; ++i) workers_.emplace_back([this, seen] { WorkerLoop(seen); });
 }
 
 void WorkerPool::StopWorkers() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    stopping_ = true;
-    published_.fetch_add(1, std::memory_order_release);
+    stopping_.store(true);
   }
   wake_.notify_all();
   for (std::thread& t : workers_) t.join();
@@ -85,58 +91,90 @@ void WorkerPool::TakeJobs(const RunInfo& run) {
       if (cursor_.compare_exchange_weak(cursor, cursor + 1, std::memory_order_acq_rel)) break;
     }
     run.job(run.context, static_cast<int>(cursor & 0xFFFFFFFFu));
-    if (finishedJobs_.fetch_add(1, std::memory_order_acq_rel) + 1 == run.count) {
-      std::lock_guard<std::mutex> lock(mutex_);  // the runner may be going to sleep
+    // Sequentially consistent with the runner's flag, so that either it sees
+    // the last job done before it sleeps or this thread sees it asleep.
+    if (finishedJobs_.fetch_add(1) + 1 == run.count && runnerSleeping_.load()) {
+      std::lock_guard<std::mutex> lock(mutex_);
       done_.notify_all();
     }
   }
 }
 
-void WorkerPool::WorkerLoop() {
-  uint64_t seen = 0;
-  for (;;) {
+bool WorkerPool::NextRun(uint64_t& seen, RunInfo& run) {
+  for (int spin = 0;; ++spin) {
+    const uint64_t published = published_.load(std::memory_order_acquire);
+    if (published != seen && !(published & 1)) {
+      RunInfo read{job_.load(std::memory_order_relaxed), context_.load(std::memory_order_relaxed),
+                   jobCount_.load(std::memory_order_relaxed), static_cast<uint32_t>(published >> 1)};
+      std::atomic_thread_fence(std::memory_order_acquire);
+      if (published_.load(std::memory_order_relaxed) != published) continue;  // rewritten meanwhile
+      seen = published;
+      run = read;
+      return true;
+    }
+    if (stopping_.load(std::memory_order_acquire)) return false;
     // Draws come in quick succession: watch for the next run a little while
     // before sleeping, which saves a wake-up per draw.
-    for (int spin = 0; spin < kSpinChecks && published_.load(std::memory_order_acquire) == seen; ++spin) Pause();
-    RunInfo run;
-    {
-      std::unique_lock<std::mutex> lock(mutex_);
-      wake_.wait(lock, [&] { return stopping_ || generation_ != seen; });
-      if (stopping_) return;
-      seen = generation_;
-      run = RunInfo{job_, context_, jobCount_, static_cast<uint32_t>(generation_)};
+    if (published != seen || spin < kSpinChecks) {
+      Pause();
+      continue;
     }
-    TakeJobs(run);
+    std::unique_lock<std::mutex> lock(mutex_);
+    // Counted before the last look at published_, both sequentially
+    // consistent: either this look sees the new run or its runner sees a sleeper.
+    sleepers_.fetch_add(1);
+    wake_.wait(lock, [&] { return stopping_.load() || published_.load() != seen; });
+    sleepers_.fetch_sub(1);
+    spin = 0;
   }
+}
+
+void WorkerPool::WorkerLoop(uint64_t seen) {
+  tInsideRun = true;
+  RunInfo run;
+  while (NextRun(seen, run)) TakeJobs(run);
 }
 
 void WorkerPool::Run(int jobs, JobFunction job, void* context) {
   if (jobs <= 0) return;
-  std::lock_guard<std::mutex> runLock(runMutex_);
-  if (workers_.empty() || jobs == 1) {
+  if (tInsideRun) {
     for (int i = 0; i < jobs; ++i) job(context, i);
     return;
   }
-  RunInfo run;
-  {
-    // Every job of the previous run has finished, so its counters are free.
-    std::lock_guard<std::mutex> lock(mutex_);
-    job_ = job;
-    context_ = context;
-    jobCount_ = jobs;
-    ++generation_;
-    run = RunInfo{job, context, jobs, static_cast<uint32_t>(generation_)};
-    finishedJobs_.store(0, std::memory_order_relaxed);
-    cursor_.store(uint64_t{run.generation} << 32, std::memory_order_release);
-    published_.store(generation_, std::memory_order_release);
+  std::lock_guard<std::mutex> runLock(runMutex_);
+  if (workers_.empty() || jobs == 1) {
+    tInsideRun = true;
+    for (int i = 0; i < jobs; ++i) job(context, i);
+    tInsideRun = false;
+    return;
   }
-  wake_.notify_all();
+  // Every job of the previous run has finished, so its counters are free;
+  // a worker still reading the previous run's fields sees published_ move.
+  const uint64_t generation = (published_.load(std::memory_order_relaxed) >> 1) + 1;
+  published_.store(generation * 2 - 1, std::memory_order_relaxed);
+  std::atomic_thread_fence(std::memory_order_release);
+  job_.store(job, std::memory_order_relaxed);
+  context_.store(context, std::memory_order_relaxed);
+  jobCount_.store(jobs, std::memory_order_relaxed);
+  finishedJobs_.store(0, std::memory_order_relaxed);
+  const RunInfo run{job, context, jobs, static_cast<uint32_t>(generation)};
+  cursor_.store(uint64_t{run.generation} << 32, std::memory_order_relaxed);
+  published_.store(generation * 2);  // sequentially consistent: see NextRun
+  if (sleepers_.load() > 0) {
+    { std::lock_guard<std::mutex> lock(mutex_); }
+    wake_.notify_all();
+  }
+  tInsideRun = true;
   TakeJobs(run);
+  tInsideRun = false;
   // The last jobs usually end within microseconds: watch before sleeping.
-  auto finished = [&] { return finishedJobs_.load(std::memory_order_acquire) == jobs; };
+  auto finished = [&] { return finishedJobs_.load() == jobs; };
   for (int spin = 0; spin < kSpinChecks && !finished(); ++spin) Pause();
+  if (finished()) return;
   std::unique_lock<std::mutex> lock(mutex_);
+  runnerSleeping_.store(true);
   done_.wait(lock, finished);
+  runnerSleeping_.store(false);
 }
 
 }  // namespace compat::d3d9

@@ -21,7 +21,8 @@ class WorkerPool {
   int ThreadCount();
 
   // Runs job(context, i) for every i in [0, jobs); jobs may run in any order
-  // and on any thread, each exactly once.
+  // and on any thread, each exactly once. Callers on several threads take
+  // turns; a job that starts a run of its own runs that one by itself.
   void Run(int jobs, JobFunction job, void* context);
 
   ~WorkerPool();
@@ -37,20 +38,27 @@ class WorkerPool {
     int count;
     uint32_t generation;
   };
-  void WorkerLoop();
+  void WorkerLoop(uint64_t seen);
+  // Waits for a run other than `seen`; false when the pool stops.
+  bool NextRun(uint64_t& seen, RunInfo& run);
   void TakeJobs(const RunInfo& run);
 
   std::mutex runMutex_;  // one run at a time
+  // Only for sleeping: runs are published and picked up without it.
   std::mutex mutex_;
   std::condition_variable wake_, done_;
   std::vector<std::thread> workers_;
-  uint64_t generation_ = 0;
-  std::atomic<uint64_t> published_{0};  // generation_, readable without the lock
-  bool stopping_ = false;
+  std::atomic<bool> stopping_{false};
+  std::atomic<int> sleepers_{0};           // workers waiting on wake_
+  std::atomic<bool> runnerSleeping_{false};  // the runner waits on done_
 
-  JobFunction job_ = nullptr;
-  void* context_ = nullptr;
-  int jobCount_ = 0;
+  // The run being handed out, read by the workers without a lock: published_
+  // is twice the run's generation, odd while the runner rewrites the fields,
+  // so a reader that saw it change under its reads tries again.
+  std::atomic<uint64_t> published_{0};
+  std::atomic<JobFunction> job_{nullptr};
+  std::atomic<void*> context_{nullptr};
+  std::atomic<int> jobCount_{0};
   // The run's generation (high half) and next job index: a worker that wakes
   // after its run has ended sees another generation and claims nothing, so a
   // run waits only for its jobs, never for idle or descheduled workers.

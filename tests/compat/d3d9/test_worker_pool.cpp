@@ -1,0 +1,165 @@
+// The rasterising threads as the device and the frame grabs use them: every
+// job of a run exactly once and finished when the run returns, whatever the
+// thread count, across many short runs, runs from several threads at once,
+// runs started from inside a job, and worker counts changed while idle.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include "compat/d3d9_present.h"
+
+namespace {
+
+// Restores one worker per core whatever a test leaves behind.
+class WorkerPoolTest : public ::testing::Test {
+ protected:
+  void TearDown() override { compat::SetD3DWorkerCount(0); }
+};
+
+// Each job writes its own slot with a plain store: the run's return must
+// make every one of them visible to the caller.
+struct Marks {
+  std::vector<int> slot;
+  std::atomic<int> calls{0};
+  static void Job(void* self, int index) {
+    auto* m = static_cast<Marks*>(self);
+    m->slot[index] += 1;
+    m->calls.fetch_add(1, std::memory_order_relaxed);
+  }
+  // Each of the first `jobs` slots written once, none beyond; clears them.
+  bool EachOnce(int jobs) {
+    bool ok = calls.exchange(0) == jobs;
+    for (size_t i = 0; i < slot.size(); ++i) {
+      ok = ok && slot[i] == (static_cast<int>(i) < jobs ? 1 : 0);
+      slot[i] = 0;
+    }
+    return ok;
+  }
+};
+
+TEST_F(WorkerPoolTest, EveryJobRunsOnceOverManyShortRunsAtAnyThreadCount) {
+  for (int threads : {1, 2, 3, 8}) {
+    compat::SetD3DWorkerCount(threads);
+    EXPECT_EQ(compat::GetD3DWorkerCount(), threads);
+    Marks marks;
+    marks.slot.assign(64, 0);
+    int bad = 0;
+    for (int run = 0; run < 4000; ++run) {
+      // Lengths from empty to far more jobs than threads; the empty run is a no-op.
+      const int jobs = run % 41;
+      compat::RunD3DJobs(jobs, &Marks::Job, &marks);
+      if (!marks.EachOnce(jobs)) ++bad;
+    }
+    EXPECT_EQ(bad, 0) << threads << " threads";
+  }
+}
+
+// Jobs that wait for each other finish only if they run at the same time on
+// as many threads as the pool has: the workers really take part.
+struct Rendezvous {
+  int expected;
+  std::atomic<int> arrived{0};
+  std::atomic<int> met{0};
+  static void Job(void* self, int) {
+    auto* r = static_cast<Rendezvous*>(self);
+    r->arrived.fetch_add(1);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (r->arrived.load() < r->expected && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
+    if (r->arrived.load() >= r->expected) r->met.fetch_add(1);
+  }
+};
+
+TEST_F(WorkerPoolTest, JobsOfOneRunRunAtOnceOnEveryThread) {
+  for (int threads : {2, 4}) {
+    compat::SetD3DWorkerCount(threads);
+    for (int round = 0; round < 3; ++round) {
+      Rendezvous r;
+      r.expected = threads;
+      compat::RunD3DJobs(threads, &Rendezvous::Job, &r);
+      EXPECT_EQ(r.met.load(), threads) << threads << " threads, round " << round;
+      // Long enough for the workers to stop watching and go to sleep: the
+      // next run must wake them.
+      std::this_thread::sleep_for(std::chrono::milliseconds(round * 10));
+    }
+  }
+}
+
+struct ThreadIds {
+  std::vector<std::thread::id> ids;
+  static void Job(void* self, int index) { static_cast<ThreadIds*>(self)->ids[index] = std::this_thread::get_id(); }
+};
+
+TEST_F(WorkerPoolTest, OneThreadRunsEveryJobOnTheCaller) {
+  compat::SetD3DWorkerCount(4);
+  compat::SetD3DWorkerCount(1);  // the workers are stopped while idle
+  EXPECT_EQ(compat::GetD3DWorkerCount(), 1);
+  ThreadIds t;
+  t.ids.resize(50);
+  compat::RunD3DJobs(50, &ThreadIds::Job, &t);
+  for (const std::thread::id& id : t.ids) EXPECT_EQ(id, std::this_thread::get_id());
+}
+
+TEST_F(WorkerPoolTest, WorkerCountChangesBetweenRunsAndAfterSleeping) {
+  Marks marks;
+  marks.slot.assign(40, 0);
+  for (int threads : {5, 2, 7, 1, 3}) {
+    compat::SetD3DWorkerCount(threads);
+    EXPECT_EQ(compat::GetD3DWorkerCount(), threads);
+    compat::RunD3DJobs(40, &Marks::Job, &marks);
+    EXPECT_TRUE(marks.EachOnce(40)) << threads << " threads";
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));  // idle, likely asleep, when stopped
+  }
+}
+
+// A job that needs a run of its own (a copy inside a draw, say) must not wait
+// for the pool it is itself holding up.
+struct Nested {
+  Marks inner;
+  std::atomic<int> outer{0};
+  static void Job(void* self, int) {
+    auto* n = static_cast<Nested*>(self);
+    Marks own;
+    own.slot.assign(7, 0);
+    compat::RunD3DJobs(7, &Marks::Job, &own);
+    if (own.EachOnce(7)) n->outer.fetch_add(1);
+  }
+};
+
+TEST_F(WorkerPoolTest, AJobStartingARunFinishesItInline) {
+  for (int threads : {1, 4}) {
+    compat::SetD3DWorkerCount(threads);
+    Nested n;
+    compat::RunD3DJobs(12, &Nested::Job, &n);
+    EXPECT_EQ(n.outer.load(), 12) << threads << " threads";
+  }
+}
+
+TEST_F(WorkerPoolTest, CallersOnSeveralThreadsTakeTurns) {
+  compat::SetD3DWorkerCount(4);
+  constexpr int kCallers = 4;
+  std::atomic<int> bad{0};
+  std::vector<std::thread> callers;
+  for (int c = 0; c < kCallers; ++c) {
+    callers.emplace_back([c, &bad] {
+      Marks marks;
+      marks.slot.assign(33, 0);
+      for (int run = 0; run < 1500; ++run) {
+        const int jobs = 1 + (run * 7 + c) % 33;
+        compat::RunD3DJobs(jobs, &Marks::Job, &marks);
+        if (!marks.EachOnce(jobs)) bad.fetch_add(1);
+      }
+    });
+  }
+  // The count changes under their feet too; runs in progress keep theirs.
+  for (int k = 0; k < 6; ++k) {
+    compat::SetD3DWorkerCount(2 + k % 3);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  for (std::thread& t : callers) t.join();
+  EXPECT_EQ(bad.load(), 0);
+}
+
+}  // namespace
