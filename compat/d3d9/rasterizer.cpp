@@ -24,11 +24,12 @@ constexpr int kBatchRows = 16;
 // Each worker gets a few bands (multiples of kBatchRows) for balance; taller
 // bands restart fewer triangles' edge walks.
 constexpr int kBandsPerThread = 4;
-// Triangles are set up in slices of at least this many, at most kMaxSlices of
-// them: a mesh of a few hundred triangles is set up on most of the workers
-// (a slice's setup costs about as much as rasterising a few of its rows).
-constexpr uint64_t kSliceTriangles = 64;
-constexpr uint64_t kMaxSlices = 64;
+// Triangles are set up in slices of at least this many, up to kSlicesPerThread
+// a thread, and a whole number a thread where there are more slices than
+// threads: a mesh of a few hundred triangles is set up on all the workers,
+// none left with an extra slice while the others wait for it.
+constexpr uint64_t kSliceTriangles = 16;
+constexpr uint64_t kSlicesPerThread = 4;
 // Below this many covered pixels a draw is not worth waking the workers.
 constexpr int64_t kParallelArea = 16 * 1024;
 constexpr int64_t kOne = 1 << kSubpixelBits;
@@ -114,9 +115,10 @@ void Rasterizer::SliceJob(void* self, int slice) {
 }
 
 void Rasterizer::Setup(uint64_t count, Emitter emit, void* context) {
-  int threads = WorkerPool::Instance().ThreadCount();
-  uint64_t slices = std::min<uint64_t>(kMaxSlices, std::max<uint64_t>(1, count / kSliceTriangles));
-  sliceCount_ = static_cast<int>(std::min<uint64_t>(slices, static_cast<uint64_t>(threads) * 2));
+  const uint64_t threads = static_cast<uint64_t>(WorkerPool::Instance().ThreadCount());
+  uint64_t slices = std::min(std::max<uint64_t>(1, count / kSliceTriangles), threads * kSlicesPerThread);
+  if (slices > threads) slices -= slices % threads;
+  sliceCount_ = static_cast<int>(slices);
   if (static_cast<int>(slices_.size()) < sliceCount_) slices_.resize(sliceCount_);
   setupCount_ = count;
   emit_ = emit;

@@ -13,10 +13,11 @@ namespace compat::d3d9 {
 namespace {
 
 constexpr int kMaxThreads = 64;
-// About a tenth of a millisecond of watching before a thread sleeps: long
-// enough to bridge a frame's consecutive draws and calls (a wake-up from sleep
-// takes longer than most of them), short enough not to starve a busy machine.
-constexpr int kSpinChecks = 5000;
+// About a tenth of a millisecond of watching (on an idle machine) before a
+// thread sleeps: long enough to bridge a frame's consecutive draws and calls
+// (a wake-up from sleep takes longer than most of them), short enough not to
+// starve a busy machine.
+constexpr int kSpinChecks = 400;
 
 inline void Pause() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -24,6 +25,16 @@ inline void Pause() {
 #else
   std::this_thread::yield();
 #endif
+}
+
+// One look of a watch: the first few only pause; later ones give the core
+// away to any thread waiting for it (on a busy machine that may be one of
+// ours, holding the job everyone waits for), which costs little when the
+// machine is idle and nothing else is waiting.
+constexpr int kPauseChecks = 200;
+inline void Watch(int spin) {
+  if (spin < kPauseChecks) Pause();
+  else std::this_thread::yield();
 }
 
 // Set while a thread runs jobs: a job that starts a run of its own runs it
@@ -59,16 +70,14 @@ void WorkerPool::SetThreadCount(int count) {
   StartWorkers(count - 1);
 }
 
-int WorkerPool::ThreadCount() {
-  std::lock_guard<std::mutex> run(runMutex_);
-  return static_cast<int>(workers_.size()) + 1;
-}
+int WorkerPool::ThreadCount() { return threadCount_.load(std::memory_order_relaxed); }
 
 void WorkerPool::StartWorkers(int count) {
   stopping_.store(false);
   // No run is in progress: the workers start out having seen the last one.
   const uint64_t seen = published_.load();
   for (int i = 0; i < count; ++i) workers_.emplace_back([this, seen] { WorkerLoop(seen); });
+  threadCount_.store(count + 1, std::memory_order_relaxed);
 }
 
 void WorkerPool::StopWorkers() {
@@ -116,7 +125,7 @@ bool WorkerPool::NextRun(uint64_t& seen, RunInfo& run) {
     // Draws come in quick succession: watch for the next run a little while
     // before sleeping, which saves a wake-up per draw.
     if (published != seen || spin < kSpinChecks) {
-      Pause();
+      Watch(spin);
       continue;
     }
     std::unique_lock<std::mutex> lock(mutex_);
@@ -169,7 +178,7 @@ void WorkerPool::Run(int jobs, JobFunction job, void* context) {
   tInsideRun = false;
   // The last jobs usually end within microseconds: watch before sleeping.
   auto finished = [&] { return finishedJobs_.load() == jobs; };
-  for (int spin = 0; spin < kSpinChecks && !finished(); ++spin) Pause();
+  for (int spin = 0; spin < kSpinChecks && !finished(); ++spin) Watch(spin);
   if (finished()) return;
   std::unique_lock<std::mutex> lock(mutex_);
   runnerSleeping_.store(true);

@@ -48,6 +48,7 @@ class WorkerPool {
   std::mutex mutex_;
   std::condition_variable wake_, done_;
   std::vector<std::thread> workers_;
+  std::atomic<int> threadCount_{1};  // workers_ and the caller, readable during a run
   std::atomic<bool> stopping_{false};
   std::atomic<int> sleepers_{0};           // workers waiting on wake_
   std::atomic<bool> runnerSleeping_{false};  // the runner waits on done_
