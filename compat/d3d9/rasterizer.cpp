@@ -115,15 +115,67 @@ void Rasterizer::SliceJob(void* self, int slice) {
 }
 
 void Rasterizer::Setup(uint64_t count, Emitter emit, void* context) {
-  const uint64_t threads = static_cast<uint64_t>(WorkerPool::Instance().ThreadCount());
-  uint64_t slices = std::min(std::max<uint64_t>(1, count / kSliceTriangles), threads * kSlicesPerThread);
-  if (slices > threads) slices -= slices % threads;
+  const int threads = WorkerPool::Instance().ThreadCount();
+  const uint64_t perThread = static_cast<uint64_t>(threads);
+  uint64_t slices = std::min(std::max<uint64_t>(1, count / kSliceTriangles), perThread * kSlicesPerThread);
+  if (slices > perThread) slices -= slices % perThread;
   sliceCount_ = static_cast<int>(slices);
   if (static_cast<int>(slices_.size()) < sliceCount_) slices_.resize(sliceCount_);
   setupCount_ = count;
   emit_ = emit;
   emitContext_ = context;
-  WorkerPool::Instance().Run(sliceCount_, &Rasterizer::SliceJob, this);
+  if (sliceCount_ == 1) {
+    SliceJob(this, 0);
+    return;
+  }
+  // A mesh: one run sets it up and rasterises it, the bands' jobs queued
+  // behind the slices' and waiting for the last of them, which saves the
+  // workers a second start and the caller a second join.
+  PlanBands(threads);
+  slicesDone_.store(0, std::memory_order_relaxed);
+  setUp_.store(false, std::memory_order_relaxed);
+  rasterised_ = true;
+  WorkerPool::Instance().Run(sliceCount_ + bandCount_, &Rasterizer::SetupAndBandJob, this);
+}
+
+void Rasterizer::SetupAndBandJob(void* self, int job) {
+  auto* r = static_cast<Rasterizer*>(self);
+  if (job < r->sliceCount_) {
+    SliceJob(self, job);
+    // The last slice sees every other slice's triangles (the counter's
+    // updates form one release sequence) and hands them on to the bands.
+    if (r->slicesDone_.fetch_add(1, std::memory_order_acq_rel) + 1 == r->sliceCount_) {
+      r->ChooseBatchRows();
+      r->setUp_.store(true, std::memory_order_release);
+    }
+    return;
+  }
+  // Jobs are handed out in order: every slice is taken, and runs, before
+  // any band waits here, so the wait ends.
+  for (int spin = 0; !r->setUp_.load(std::memory_order_acquire); ++spin) WaitBriefly(spin);
+  const int band = job - r->sliceCount_;
+  if (r->batchRows_ > 0) {
+    BandJob(self, band);
+  } else if (band == 0 && r->area_ > 0) {
+    r->RasteriseBand(r->state_->clip.top, r->state_->clip.bottom);
+  }
+}
+
+// Large draws restart batches on the row grid and go to the bands; small
+// ones are rasterised at once, in one band.
+void Rasterizer::ChooseBatchRows() {
+  area_ = 0;
+  for (int i = 0; i < sliceCount_; ++i) area_ += slices_[i].area;
+  batchRows_ = area_ >= kParallelArea ? kBatchRows : 0;
+}
+
+void Rasterizer::PlanBands(int threads) {
+  const RECT& clip = state_->clip;
+  const int height = clip.bottom - clip.top;
+  const int units = (height + kBatchRows - 1) / kBatchRows;
+  int bands = std::min(units, threads <= 1 ? 1 : threads * kBandsPerThread);
+  bandHeight_ = (units + bands - 1) / bands * kBatchRows;
+  bandCount_ = std::max(1, (height + bandHeight_ - 1) / bandHeight_);
 }
 
 void Rasterizer::SetupAttributes(const ScreenVertex* v[3], const double x[3], const double y[3], bool line,
@@ -311,22 +363,19 @@ void Rasterizer::BandJob(void* self, int band) {
 }
 
 void Rasterizer::Flush() {
-  int64_t area = 0;
-  for (int i = 0; i < sliceCount_; ++i) area += slices_[i].area;
-  if (area == 0) return;
+  if (rasterised_) {
+    rasterised_ = false;
+    return;
+  }
+  ChooseBatchRows();
+  if (area_ == 0) return;
   const RECT& clip = state_->clip;
-  if (area < kParallelArea) {
-    batchRows_ = 0;
+  if (batchRows_ == 0) {
     RasteriseBand(clip.top, clip.bottom);
     return;
   }
-  batchRows_ = kBatchRows;
-  int height = clip.bottom - clip.top, threads = WorkerPool::Instance().ThreadCount();
-  int units = (height + kBatchRows - 1) / kBatchRows;
-  int bands = std::min(units, threads <= 1 ? 1 : threads * kBandsPerThread);
-  bandHeight_ = (units + bands - 1) / bands * kBatchRows;
-  bands = (height + bandHeight_ - 1) / bandHeight_;
-  WorkerPool::Instance().Run(bands, &Rasterizer::BandJob, this);
+  PlanBands(WorkerPool::Instance().ThreadCount());
+  WorkerPool::Instance().Run(bandCount_, &Rasterizer::BandJob, this);
 }
 
 void Rasterizer::DrawLine(const ScreenVertex& a, const ScreenVertex& b) {

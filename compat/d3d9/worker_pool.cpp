@@ -27,15 +27,7 @@ inline void Pause() {
 #endif
 }
 
-// One look of a watch: the first few only pause; later ones give the core
-// away to any thread waiting for it (on a busy machine that may be one of
-// ours, holding the job everyone waits for), which costs little when the
-// machine is idle and nothing else is waiting.
 constexpr int kPauseChecks = 200;
-inline void Watch(int spin) {
-  if (spin < kPauseChecks) Pause();
-  else std::this_thread::yield();
-}
 
 // Set while a thread runs jobs: a job that starts a run of its own runs it
 // by itself rather than wait for the pool it is part of.
@@ -51,6 +43,14 @@ int DefaultThreadCount() {
 }
 
 }  // namespace
+
+// Later looks give the core away to any thread waiting for it (on a busy
+// machine that may be one of ours, holding the job everyone waits for),
+// which costs little when the machine is idle and nothing else is waiting.
+void WaitBriefly(int spin) {
+  if (spin < kPauseChecks) Pause();
+  else std::this_thread::yield();
+}
 
 WorkerPool& WorkerPool::Instance() {
   static WorkerPool pool;
@@ -125,7 +125,7 @@ bool WorkerPool::NextRun(uint64_t& seen, RunInfo& run) {
     // Draws come in quick succession: watch for the next run a little while
     // before sleeping, which saves a wake-up per draw.
     if (published != seen || spin < kSpinChecks) {
-      Watch(spin);
+      WaitBriefly(spin);
       continue;
     }
     std::unique_lock<std::mutex> lock(mutex_);
@@ -178,7 +178,7 @@ void WorkerPool::Run(int jobs, JobFunction job, void* context) {
   tInsideRun = false;
   // The last jobs usually end within microseconds: watch before sleeping.
   auto finished = [&] { return finishedJobs_.load() == jobs; };
-  for (int spin = 0; spin < kSpinChecks && !finished(); ++spin) Watch(spin);
+  for (int spin = 0; spin < kSpinChecks && !finished(); ++spin) WaitBriefly(spin);
   if (finished()) return;
   std::unique_lock<std::mutex> lock(mutex_);
   runnerSleeping_.store(true);

@@ -69,4 +69,8 @@ class WorkerPool {
   alignas(64) std::atomic<int> finishedJobs_{0};
 };
 
+// One look of a thread watching for other threads' progress (`spin` counts
+// the looks so far): the first few only pause, later ones give the core away.
+void WaitBriefly(int spin);
+
 }  // namespace compat::d3d9

@@ -163,3 +163,80 @@ TEST_F(WorkerPoolTest, CallersOnSeveralThreadsTakeTurns) {
 }
 
 }  // namespace
+
+#include <random>
+
+#include "device_fixture.h"
+
+namespace {
+
+// Draws of overlapping, alpha-blended triangles: the result depends on their
+// order, which the slices of the setup and the bands must keep whatever the
+// number of threads, for meshes set up in one slice or many, covering little
+// (rasterised in one band) or much (in bands across the threads).
+class DrawRuns : public DeviceTest {};
+
+TEST_F(DrawRuns, OverlappingTrianglesBlendInOrderAtAnyThreadCount) {
+  IDirect3DTexture9* rt = MakeRenderTexture(256, 192);
+  IDirect3DSurface9* s = Target(rt);
+  IDirect3DTexture9* picture = MakeTexture(64, 64, NoisePicture(64, 64, 3), 1);
+  std::mt19937 rng(12345);
+  std::vector<QuadVertex> v;
+  // Corners spread over the target and corners crowded into a small box.
+  for (int i = 0; i < 1200; ++i) {
+    const bool crowded = i >= 600;
+    const float x = crowded ? 100 + (rng() % 4000) / 100.0f : (rng() % 27000) / 100.0f - 7;
+    const float y = crowded ? 70 + (rng() % 3000) / 100.0f : (rng() % 20500) / 100.0f - 6;
+    const DWORD diffuse = (rng() & 0xFF000000u) | (rng() & 0x00FFFFFFu);
+    v.push_back({x, y, 0.5f, 1, diffuse, (rng() % 1000) / 500.0f, (rng() % 1000) / 500.0f, 0, 0});
+  }
+  struct Case {
+    const char* name;
+    int triangles;
+    int firstVertex, vertexSpan;  // where its corners come from
+    int reach;                    // corners of a triangle at most this many apart in the list
+  };
+  const Case cases[] = {
+      {"few large", 12, 0, 600, 600},        // one slice, across bands
+      {"many large", 1100, 0, 600, 600},     // many slices, across bands
+      {"many small", 1000, 0, 600, 3},       // small neighbourly triangles over the target
+      {"many crowded", 900, 600, 600, 600},  // many slices, a small box
+      {"tiny", 70, 600, 600, 2},             // several slices, one band
+  };
+  for (const Case& c : cases) {
+    std::vector<WORD> idx;
+    for (int t = 0; t < c.triangles; ++t) {
+      const int a = c.firstVertex + static_cast<int>(rng() % c.vertexSpan);
+      for (int k = 0; k < 3; ++k) {
+        const int spread = static_cast<int>(rng() % (2 * c.reach + 1)) - c.reach;
+        const int at = std::clamp(a + (k ? spread : 0), c.firstVertex, c.firstVertex + c.vertexSpan - 1);
+        idx.push_back(static_cast<WORD>(at));
+      }
+    }
+    std::vector<uint32_t> first;
+    for (int workers : {1, 2, 3, 8}) {
+      compat::SetD3DWorkerCount(workers);
+      device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0x30507090, 1.0f, 0);
+      device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+      Stage(0, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE);
+      Sampler(0, D3DTEXF_LINEAR);
+      Blend(D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
+      device_->SetTexture(0, picture);
+      DrawTriangles(v, idx);
+      std::vector<uint32_t> px = Read(s);
+      if (first.empty()) {
+        first = px;
+        continue;
+      }
+      int differ = 0;
+      for (size_t i = 0; i < px.size(); ++i) differ += px[i] != first[i];
+      EXPECT_EQ(differ, 0) << c.name << ", " << workers << " workers";
+    }
+  }
+  device_->SetTexture(0, nullptr);
+  picture->Release();
+  s->Release();
+  rt->Release();
+}
+
+}  // namespace
