@@ -99,6 +99,7 @@ struct EdgeWalk {
 
 void Rasterizer::Begin(const DrawState* state) {
   state_ = state;
+  rasterised_ = false;
   for (int i = 0; i < sliceCount_; ++i) {
     slices_[i].prims.clear();
     slices_[i].rows.clear();
