@@ -1,6 +1,7 @@
 // Persistent rasterising threads: a run is published through atomics that
-// watching workers pick up without a lock; idle ones sleep on a condition
-// variable. A run's jobs are claimed through one atomic counter.
+// watching workers pick up without a lock; idle ones sleep on an atomic's
+// wait, so waking them takes no lock either. A run's jobs are claimed
+// through one atomic counter.
 #include "compat/d3d9/worker_pool.h"
 
 #include <algorithm>
@@ -81,11 +82,9 @@ void WorkerPool::StartWorkers(int count) {
 }
 
 void WorkerPool::StopWorkers() {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    stopping_.store(true);
-  }
-  wake_.notify_all();
+  stopping_.store(true);
+  wakeSignal_.fetch_add(1);
+  wakeSignal_.notify_all();
   for (std::thread& t : workers_) t.join();
   workers_.clear();
 }
@@ -102,10 +101,7 @@ void WorkerPool::TakeJobs(const RunInfo& run) {
     run.job(run.context, static_cast<int>(cursor & 0xFFFFFFFFu));
     // Sequentially consistent with the runner's flag, so that either it sees
     // the last job done before it sleeps or this thread sees it asleep.
-    if (finishedJobs_.fetch_add(1) + 1 == run.count && runnerSleeping_.load()) {
-      std::lock_guard<std::mutex> lock(mutex_);
-      done_.notify_all();
-    }
+    if (finishedJobs_.fetch_add(1) + 1 == run.count && runnerSleeping_.load()) finishedJobs_.notify_all();
   }
 }
 
@@ -128,11 +124,12 @@ bool WorkerPool::NextRun(uint64_t& seen, RunInfo& run) {
       WaitBriefly(spin);
       continue;
     }
-    std::unique_lock<std::mutex> lock(mutex_);
-    // Counted before the last look at published_, both sequentially
-    // consistent: either this look sees the new run or its runner sees a sleeper.
+    // Counted, then the signal read, then one more look at published_, all
+    // sequentially consistent: a runner publishing after that look sees a
+    // sleeper and moves the signal, which ends (or forestalls) the wait.
     sleepers_.fetch_add(1);
-    wake_.wait(lock, [&] { return stopping_.load() || published_.load() != seen; });
+    const uint32_t signal = wakeSignal_.load();
+    if (published_.load() == seen && !stopping_.load()) wakeSignal_.wait(signal);
     sleepers_.fetch_sub(1);
     spin = 0;
   }
@@ -170,8 +167,8 @@ void WorkerPool::Run(int jobs, JobFunction job, void* context) {
   cursor_.store(uint64_t{run.generation} << 32, std::memory_order_relaxed);
   published_.store(generation * 2);  // sequentially consistent: see NextRun
   if (sleepers_.load() > 0) {
-    { std::lock_guard<std::mutex> lock(mutex_); }
-    wake_.notify_all();
+    wakeSignal_.fetch_add(1);
+    wakeSignal_.notify_all();
   }
   tInsideRun = true;
   TakeJobs(run);
@@ -180,9 +177,10 @@ void WorkerPool::Run(int jobs, JobFunction job, void* context) {
   auto finished = [&] { return finishedJobs_.load() == jobs; };
   for (int spin = 0; spin < kSpinChecks && !finished(); ++spin) WaitBriefly(spin);
   if (finished()) return;
-  std::unique_lock<std::mutex> lock(mutex_);
+  // Flagged before the counter is read again: either that read sees the
+  // last job done or the thread finishing it sees the flag and wakes us.
   runnerSleeping_.store(true);
-  done_.wait(lock, finished);
+  for (int done; (done = finishedJobs_.load()) != jobs;) finishedJobs_.wait(done);
   runnerSleeping_.store(false);
 }
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
+#include <cstdint>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -44,14 +44,12 @@ class WorkerPool {
   void TakeJobs(const RunInfo& run);
 
   std::mutex runMutex_;  // one run at a time
-  // Only for sleeping: runs are published and picked up without it.
-  std::mutex mutex_;
-  std::condition_variable wake_, done_;
   std::vector<std::thread> workers_;
   std::atomic<int> threadCount_{1};  // workers_ and the caller, readable during a run
   std::atomic<bool> stopping_{false};
-  std::atomic<int> sleepers_{0};           // workers waiting on wake_
-  std::atomic<bool> runnerSleeping_{false};  // the runner waits on done_
+  std::atomic<int> sleepers_{0};             // workers waiting on wakeSignal_
+  std::atomic<uint32_t> wakeSignal_{0};      // moved to wake them
+  std::atomic<bool> runnerSleeping_{false};  // the runner waits on finishedJobs_
 
   // The run being handed out, read by the workers without a lock: published_
   // is twice the run's generation, odd while the runner rewrites the fields,

@@ -87,6 +87,30 @@ TEST_F(WorkerPoolTest, JobsOfOneRunRunAtOnceOnEveryThread) {
   }
 }
 
+// A job that outlasts the caller's watch: the caller sleeps and the thread
+// finishing the job must wake it; workers asleep between such runs must wake too.
+struct SlowJobs {
+  std::thread::id caller = std::this_thread::get_id();
+  std::atomic<int> done{0};
+  static void Job(void* self, int) {
+    auto* slow = static_cast<SlowJobs*>(self);
+    if (std::this_thread::get_id() != slow->caller) std::this_thread::sleep_for(std::chrono::milliseconds(4));
+    slow->done.fetch_add(1);
+  }
+};
+
+TEST_F(WorkerPoolTest, CallerAndWorkersSleepThroughLongJobsAndWake) {
+  for (int threads : {2, 5}) {
+    compat::SetD3DWorkerCount(threads);
+    for (int round = 0; round < 4; ++round) {
+      SlowJobs slow;
+      compat::RunD3DJobs(7, &SlowJobs::Job, &slow);
+      EXPECT_EQ(slow.done.load(), 7) << threads << " threads, round " << round;
+      std::this_thread::sleep_for(std::chrono::milliseconds(3));
+    }
+  }
+}
+
 struct ThreadIds {
   std::vector<std::thread::id> ids;
   static void Job(void* self, int index) { static_cast<ThreadIds*>(self)->ids[index] = std::this_thread::get_id(); }
