@@ -20,9 +20,10 @@ class WorkerPool {
   void SetThreadCount(int count);
   int ThreadCount();
 
-  // Runs job(context, i) for every i in [0, jobs); jobs may run in any order
-  // and on any thread, each exactly once. Callers on several threads take
-  // turns; a job that starts a run of its own runs that one by itself.
+  // Runs job(context, i) for every i in [0, jobs); jobs may run on any
+  // thread, each exactly once, and are handed out in increasing order, so a
+  // job may wait for lower ones: they have all started. Callers on several
+  // threads take turns; a job that starts a run of its own runs it by itself.
   void Run(int jobs, JobFunction job, void* context);
 
   ~WorkerPool();
