@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <random>
 #include <thread>
@@ -338,6 +339,46 @@ void BM_WarpedMesh640x480(benchmark::State& state) {
   compat::SetD3DWorkerCount(0);
 }
 
+// Start and join cost of the worker pool: short runs of a few microseconds
+// of work a job, two jobs a thread, back to back as a frame's draws come.
+struct PoolWork {
+  std::vector<double> sums;
+  static void Job(void* self, int index) {
+    double x = index;
+    for (int i = 0; i < 2000; ++i) x = x * 0.999 + 1.0;
+    static_cast<PoolWork*>(self)->sums[index] = x;
+  }
+};
+
+void BM_PoolRuns(benchmark::State& state) {
+  compat::SetD3DWorkerCount(static_cast<int>(state.range(0)));
+  const int jobs = 2 * compat::GetD3DWorkerCount();
+  PoolWork work;
+  work.sums.resize(jobs);
+  for (auto _ : state) {
+    compat::RunD3DJobs(jobs, &PoolWork::Job, &work);
+    benchmark::DoNotOptimize(work.sums.data());
+  }
+  compat::SetD3DWorkerCount(0);
+}
+
+// The same when the threads have gone to sleep between runs, as before a
+// frame's first draw: only the run is timed.
+void BM_PoolRunsAfterIdle(benchmark::State& state) {
+  compat::SetD3DWorkerCount(static_cast<int>(state.range(0)));
+  const int jobs = 2 * compat::GetD3DWorkerCount();
+  PoolWork work;
+  work.sums.resize(jobs);
+  for (auto _ : state) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    const auto start = std::chrono::steady_clock::now();
+    compat::RunD3DJobs(jobs, &PoolWork::Job, &work);
+    state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    benchmark::DoNotOptimize(work.sums.data());
+  }
+  compat::SetD3DWorkerCount(0);
+}
+
 int AllCores() { return static_cast<int>(std::max(1u, std::thread::hardware_concurrency())); }
 
 // On a shared machine the fastest repetition is the one least disturbed.
@@ -355,5 +396,9 @@ BENCHMARK(BM_QuadBilinearOneToOne)->Apply(Configure);
 BENCHMARK(BM_QuadThroughMask)->Apply(Configure);
 BENCHMARK(BM_WarpedMesh640x480)->Apply(Configure);
 BENCHMARK(BM_MorphFrame640x480)->Apply(Configure);
+
+BENCHMARK(BM_PoolRuns)->Arg(1)->Arg(AllCores())->UseRealTime()->Unit(benchmark::kMicrosecond)->Repetitions(5)->ComputeStatistics("min", Fastest);
+
+BENCHMARK(BM_PoolRunsAfterIdle)->Arg(AllCores())->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(500)->Repetitions(5)->ComputeStatistics("min", Fastest);
 
 BENCHMARK_MAIN();

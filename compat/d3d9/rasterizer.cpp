@@ -31,11 +31,12 @@ constexpr int kBatchRows = 16;
 // Each worker gets a few bands (multiples of kBatchRows) for balance; taller
 // bands restart fewer triangles' edge walks.
 constexpr int kBandsPerThread = 4;
-// Triangles are set up in slices of at least this many, at most kMaxSlices of
-// them: a mesh of a few hundred triangles is set up on most of the workers
-// (a slice's setup costs about as much as rasterising a few of its rows).
-constexpr uint64_t kSliceTriangles = 64;
-constexpr uint64_t kMaxSlices = 64;
+// Triangles are set up in slices of at least this many, up to kSlicesPerThread
+// a thread, and a whole number a thread where there are more slices than
+// threads: a mesh of a few hundred triangles is set up on all the workers,
+// none left with an extra slice while the others wait for it.
+constexpr uint64_t kSliceTriangles = 16;
+constexpr uint64_t kSlicesPerThread = 4;
 // Below this many covered pixels a draw is not worth waking the workers.
 constexpr int64_t kParallelArea = 16 * 1024;
 constexpr int64_t kOne = 1 << kSubpixelBits;
@@ -148,6 +149,7 @@ __attribute__((target("avx2"))) void FillPairsAvx2(EdgeWalk& left, EdgeWalk& rig
 
 void Rasterizer::Begin(const DrawState* state) {
   state_ = state;
+  rasterised_ = false;
   for (int i = 0; i < sliceCount_; ++i) {
     slices_[i].prims.clear();
     slices_[i].rows.clear();
@@ -164,14 +166,67 @@ void Rasterizer::SliceJob(void* self, int slice) {
 }
 
 void Rasterizer::Setup(uint64_t count, Emitter emit, void* context) {
-  int threads = WorkerPool::Instance().ThreadCount();
-  uint64_t slices = std::min<uint64_t>(kMaxSlices, std::max<uint64_t>(1, count / kSliceTriangles));
-  sliceCount_ = static_cast<int>(std::min<uint64_t>(slices, static_cast<uint64_t>(threads) * 2));
+  const int threads = WorkerPool::Instance().ThreadCount();
+  const uint64_t perThread = static_cast<uint64_t>(threads);
+  uint64_t slices = std::min(std::max<uint64_t>(1, count / kSliceTriangles), perThread * kSlicesPerThread);
+  if (slices > perThread) slices -= slices % perThread;
+  sliceCount_ = static_cast<int>(slices);
   if (static_cast<int>(slices_.size()) < sliceCount_) slices_.resize(sliceCount_);
   setupCount_ = count;
   emit_ = emit;
   emitContext_ = context;
-  WorkerPool::Instance().Run(sliceCount_, &Rasterizer::SliceJob, this);
+  if (sliceCount_ == 1) {
+    SliceJob(this, 0);
+    return;
+  }
+  // A mesh: one run sets it up and rasterises it, the bands' jobs queued
+  // behind the slices' and waiting for the last of them, which saves the
+  // workers a second start and the caller a second join.
+  PlanBands(threads);
+  slicesDone_.store(0, std::memory_order_relaxed);
+  setUp_.store(false, std::memory_order_relaxed);
+  rasterised_ = true;
+  WorkerPool::Instance().Run(sliceCount_ + bandCount_, &Rasterizer::SetupAndBandJob, this);
+}
+
+void Rasterizer::SetupAndBandJob(void* self, int job) {
+  auto* r = static_cast<Rasterizer*>(self);
+  if (job < r->sliceCount_) {
+    SliceJob(self, job);
+    // The last slice sees every other slice's triangles (the counter's
+    // updates form one release sequence) and hands them on to the bands.
+    if (r->slicesDone_.fetch_add(1, std::memory_order_acq_rel) + 1 == r->sliceCount_) {
+      r->ChooseBatchRows();
+      r->setUp_.store(true, std::memory_order_release);
+    }
+    return;
+  }
+  // Jobs are handed out in order: every slice is taken, and runs, before
+  // any band waits here, so the wait ends.
+  for (int spin = 0; !r->setUp_.load(std::memory_order_acquire); ++spin) WaitBriefly(spin);
+  const int band = job - r->sliceCount_;
+  if (r->batchRows_ > 0) {
+    BandJob(self, band);
+  } else if (band == 0 && r->area_ > 0) {
+    r->RasteriseBand(r->state_->clip.top, r->state_->clip.bottom);
+  }
+}
+
+// Large draws restart batches on the row grid and go to the bands; small
+// ones are rasterised at once, in one band.
+void Rasterizer::ChooseBatchRows() {
+  area_ = 0;
+  for (int i = 0; i < sliceCount_; ++i) area_ += slices_[i].area;
+  batchRows_ = area_ >= kParallelArea ? kBatchRows : 0;
+}
+
+void Rasterizer::PlanBands(int threads) {
+  const RECT& clip = state_->clip;
+  const int height = clip.bottom - clip.top;
+  const int units = (height + kBatchRows - 1) / kBatchRows;
+  int bands = std::min(units, threads <= 1 ? 1 : threads * kBandsPerThread);
+  bandHeight_ = (units + bands - 1) / bands * kBatchRows;
+  bandCount_ = std::max(1, (height + bandHeight_ - 1) / bandHeight_);
 }
 
 void Rasterizer::SetupAttributes(const ScreenVertex* v[3], const double x[3], const double y[3], bool line,
@@ -403,22 +458,19 @@ void Rasterizer::BandJob(void* self, int band) {
 }
 
 void Rasterizer::Flush() {
-  int64_t area = 0;
-  for (int i = 0; i < sliceCount_; ++i) area += slices_[i].area;
-  if (area == 0) return;
+  if (rasterised_) {
+    rasterised_ = false;
+    return;
+  }
+  ChooseBatchRows();
+  if (area_ == 0) return;
   const RECT& clip = state_->clip;
-  if (area < kParallelArea) {
-    batchRows_ = 0;
+  if (batchRows_ == 0) {
     RasteriseBand(clip.top, clip.bottom);
     return;
   }
-  batchRows_ = kBatchRows;
-  int height = clip.bottom - clip.top, threads = WorkerPool::Instance().ThreadCount();
-  int units = (height + kBatchRows - 1) / kBatchRows;
-  int bands = std::min(units, threads <= 1 ? 1 : threads * kBandsPerThread);
-  bandHeight_ = (units + bands - 1) / bands * kBatchRows;
-  bands = (height + bandHeight_ - 1) / bandHeight_;
-  WorkerPool::Instance().Run(bands, &Rasterizer::BandJob, this);
+  PlanBands(WorkerPool::Instance().ThreadCount());
+  WorkerPool::Instance().Run(bandCount_, &Rasterizer::BandJob, this);
 }
 
 void Rasterizer::DrawLine(const ScreenVertex& a, const ScreenVertex& b) {

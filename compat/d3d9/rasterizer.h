@@ -4,6 +4,7 @@
 // band walks the slices and their triangles in submission order.
 #pragma once
 
+#include <atomic>
 #include <vector>
 
 #include "compat/d3d9/pipeline.h"
@@ -15,7 +16,9 @@ class Rasterizer {
   // Starts a draw; the state must outlive `Flush`.
   void Begin(const DrawState* state);
   // Sets up `count` primitives: emit(context, first, n, slice) hands primitives
-  // first .. first + n - 1 to AddTriangle with that slice; slices run in parallel.
+  // first .. first + n - 1 to AddTriangle with that slice; slices run in
+  // parallel. A draw of several slices is rasterised in the same run, and
+  // its Flush has nothing left to do.
   using Emitter = void (*)(void* context, uint64_t first, uint64_t n, int slice);
   void Setup(uint64_t count, Emitter emit, void* context);
   // Queues a triangle into a slice; degenerate, culled, non-finite or off-target ones are dropped.
@@ -29,6 +32,9 @@ class Rasterizer {
  private:
   static void BandJob(void* self, int band);
   static void SliceJob(void* self, int slice);
+  static void SetupAndBandJob(void* self, int job);
+  void ChooseBatchRows();
+  void PlanBands(int threads);
   void RasteriseBand(int top, int bottom) const;
   void RasterisePrimitive(const PrimitiveSetup& p, int first, int last, Segment* segments) const;
   void SetupAttributes(const ScreenVertex* v[3], const double x[3], const double y[3], bool line,
@@ -48,12 +54,18 @@ class Rasterizer {
   };
   std::vector<Slice> slices_;
   int bandHeight_ = 1;
+  int bandCount_ = 1;
+  int64_t area_ = 0;  // covered pixels of the queued triangles, roughly
   int batchRows_ = 0;  // batches restart at rows this far apart (0: never)
   int sliceCount_ = 0;
   // The stretch being set up.
   uint64_t setupCount_ = 0;
   Emitter emit_ = nullptr;
   void* emitContext_ = nullptr;
+  // A setup run that rasterises too: its slices finished, and then its bands.
+  std::atomic<int> slicesDone_{0};
+  std::atomic<bool> setUp_{false};
+  bool rasterised_ = false;
 };
 
 }  // namespace compat::d3d9

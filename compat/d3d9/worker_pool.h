@@ -3,7 +3,7 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
+#include <cstdint>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -20,8 +20,10 @@ class WorkerPool {
   void SetThreadCount(int count);
   int ThreadCount();
 
-  // Runs job(context, i) for every i in [0, jobs); jobs may run in any order
-  // and on any thread, each exactly once.
+  // Runs job(context, i) for every i in [0, jobs); jobs may run on any
+  // thread, each exactly once, and are handed out in increasing order, so a
+  // job may wait for lower ones: they have all started. Callers on several
+  // threads take turns; a job that starts a run of its own runs it by itself.
   void Run(int jobs, JobFunction job, void* context);
 
   ~WorkerPool();
@@ -37,20 +39,26 @@ class WorkerPool {
     int count;
     uint32_t generation;
   };
-  void WorkerLoop();
+  void WorkerLoop(uint64_t seen);
+  // Waits for a run other than `seen`; false when the pool stops.
+  bool NextRun(uint64_t& seen, RunInfo& run);
   void TakeJobs(const RunInfo& run);
 
   std::mutex runMutex_;  // one run at a time
-  std::mutex mutex_;
-  std::condition_variable wake_, done_;
   std::vector<std::thread> workers_;
-  uint64_t generation_ = 0;
-  std::atomic<uint64_t> published_{0};  // generation_, readable without the lock
-  bool stopping_ = false;
+  std::atomic<int> threadCount_{1};  // workers_ and the caller, readable during a run
+  std::atomic<bool> stopping_{false};
+  std::atomic<int> sleepers_{0};             // workers waiting on wakeSignal_
+  std::atomic<uint32_t> wakeSignal_{0};      // moved to wake them
+  std::atomic<bool> runnerSleeping_{false};  // the runner waits on finishedJobs_
 
-  JobFunction job_ = nullptr;
-  void* context_ = nullptr;
-  int jobCount_ = 0;
+  // The run being handed out, read by the workers without a lock: published_
+  // is twice the run's generation, odd while the runner rewrites the fields,
+  // so a reader that saw it change under its reads tries again.
+  std::atomic<uint64_t> published_{0};
+  std::atomic<JobFunction> job_{nullptr};
+  std::atomic<void*> context_{nullptr};
+  std::atomic<int> jobCount_{0};
   // The run's generation (high half) and next job index: a worker that wakes
   // after its run has ended sees another generation and claims nothing, so a
   // run waits only for its jobs, never for idle or descheduled workers.
@@ -59,5 +67,9 @@ class WorkerPool {
   alignas(64) std::atomic<uint64_t> cursor_{0};
   alignas(64) std::atomic<int> finishedJobs_{0};
 };
+
+// One look of a thread watching for other threads' progress (`spin` counts
+// the looks so far): the first few only pause, later ones give the core away.
+void WaitBriefly(int spin);
 
 }  // namespace compat::d3d9
