@@ -167,10 +167,11 @@ class CNearestColorFinder {
 
   // Asks the memory for the candidates a colour's search would read: the
   // cell's word, and its candidates once the cell is built.
-  void Prefetch(int blue, int green, int red) const { PrefetchCell(CellOf(blue, green, red)); }
-  void PrefetchCell(DWORD cell) const {
-    const DWORD word = m_cells[cell];
-    if (word != kUnbuilt) __builtin_prefetch(GroupBytes() + (word & ~kGroupsMask));
+  void Prefetch(int blue, int green, int red) const { PrefetchCell(CellWords(), GroupBytes(), CellOf(blue, green, red)); }
+  // The same from CellWords() and GroupBytes() held by the caller.
+  static void PrefetchCell(const DWORD* cells, const BYTE* groups, DWORD cell) {
+    const DWORD word = cells[cell];
+    if (word != kUnbuilt) __builtin_prefetch(groups + (word & ~kGroupsMask));
   }
 
   // The low bits of a run: its groups less one.
@@ -986,7 +987,7 @@ CALVETTA_SSE41 void DiffuseLineSse41(const DiffusionTables& t, CNearestColorFind
     if (step + 2 < width) {
       DWORD after;
       std::memcpy(&after, p + 8 * dir, sizeof after);
-      nearest.PrefetchCell(gathered ? CNearestColorFinder::CellOfWordGathered(after) : CNearestColorFinder::CellOfWord(after));
+      CNearestColorFinder::PrefetchCell(cells, groups, gathered ? CNearestColorFinder::CellOfWordGathered(after) : CNearestColorFinder::CellOfWord(after));
     }
     const DWORD bgr = static_cast<DWORD>(_mm_cvtsi128_si32(pixel));
     const DWORD cell = gathered ? CNearestColorFinder::CellOfWordGathered(bgr) : CNearestColorFinder::CellOfWord(bgr);
