@@ -26,7 +26,7 @@ namespace {
 
 constexpr DWORD kMappingCacheBuckets = 257;
 
-std::atomic<int> g_mappingFormLimit{1};
+std::atomic<int> g_mappingFormLimit{2};
 
 int Span(BYTE lo, BYTE hi) { return std::abs(static_cast<int>(hi) - static_cast<int>(lo)); }
 
@@ -65,7 +65,9 @@ class CNearestColorFinder {
  public:
   // A new palette: the cells' lists are made again as colours need them;
   // the memory stays for the next frame.
-  void Reset(const RGBQUAD* palette, DWORD entries) {
+  // `shuffles`: runs are gathered with SSSE3's byte shuffle (see GatherRun).
+  void Reset(const RGBQUAD* palette, DWORD entries, bool shuffles) {
+    m_shuffles = shuffles;
     // At least one entry, so that every cell has a candidate.
     m_entries = std::clamp<DWORD>(entries, 1, 256);
     // Entries past the palette sit farther than any colour: they never win
@@ -95,6 +97,18 @@ class CNearestColorFinder {
     return (bgr >> kCellShift & mask) | (bgr >> (8 + kCellShift - kCellBits) & mask << kCellBits) |
            (bgr >> (16 + kCellShift - 2 * kCellBits) & mask << (2 * kCellBits));
   }
+
+#if defined(CALVETTA_MAPPING_SSE41)
+  // CellOfWord in one instruction of BMI2, which gathers the bits of a mask:
+  // the high five of each channel. Written out, as the assembler takes it
+  // whatever the function's target; only the form that checked runs it.
+  static DWORD CellOfWordGathered(DWORD bgr) {
+    static_assert(kCellShift == 3);
+    DWORD cell;
+    asm("pextl %2, %1, %0" : "=r"(cell) : "r"(bgr), "r"(0xF8F8F8u));
+    return cell;
+  }
+#endif
 
   // A cell's run of candidates, built on first use: the byte offset of its
   // first group in GroupBytes() and, in the low bits, its groups less one.
@@ -155,10 +169,11 @@ class CNearestColorFinder {
 
   // Asks the memory for the candidates a colour's search would read: the
   // cell's word, and its candidates once the cell is built.
-  void Prefetch(int blue, int green, int red) const {
-    const DWORD cell = CellOf(blue, green, red);
-    const DWORD word = m_cells[cell];
-    if (word != kUnbuilt) __builtin_prefetch(GroupBytes() + (word & ~kGroupsMask));
+  void Prefetch(int blue, int green, int red) const { PrefetchCell(CellWords(), GroupBytes(), CellOf(blue, green, red)); }
+  // The same from CellWords() and GroupBytes() held by the caller.
+  static void PrefetchCell(const DWORD* cells, const BYTE* groups, DWORD cell) {
+    const DWORD word = cells[cell];
+    if (word != kUnbuilt) __builtin_prefetch(groups + (word & ~kGroupsMask));
   }
 
   // The low bits of a run: its groups less one.
@@ -322,15 +337,24 @@ class CNearestColorFinder {
     BYTE kept[256 + kLanes];
     const size_t count = Candidates(m_parentBlue.data() + first, m_parentGreen.data() + first, m_parentRed.data() + first,
                                     m_parentCount[parent], blue, green, red, kCellSide, kept);
-    m_cells[cell] = AddRun(first, kept, count);
+    m_cells[cell] = AddRun(first, m_parentCount[parent], kept, count);
   }
 
   // A new run of the parent lists' candidates at `first` + each of `kept`,
   // padded to whole groups with the first.
-  DWORD AddRun(size_t first, BYTE* kept, size_t count) {
+  DWORD AddRun(size_t first, size_t listed, BYTE* kept, size_t count) {
     const size_t groups = (count + kLanes - 1) / kLanes;
     if (m_groups.size() < m_groupsUsed + groups) m_groups.resize(std::max(2 * m_groups.size(), m_groupsUsed + kCells / 16 + groups));
     Group* out = m_groups.data() + m_groupsUsed;
+#if defined(CALVETTA_MAPPING_SSE41)
+    if (m_shuffles) {
+      for (size_t k = count; k < groups * kLanes; ++k) kept[k] = kept[0];
+      for (size_t j = 0; j < groups; ++j) GatherRun(first, listed, kept + j * kLanes, out + j);
+      const DWORD run = static_cast<DWORD>(m_groupsUsed * sizeof(Group)) | static_cast<DWORD>(groups - 1);
+      m_groupsUsed += groups;
+      return run;
+    }
+#endif
     const int16_t* blue = m_parentBlue.data() + first;
     const int16_t* green = m_parentGreen.data() + first;
     const int16_t* red = m_parentRed.data() + first;
@@ -348,6 +372,41 @@ class CNearestColorFinder {
     m_groupsUsed += groups;
     return run;
   }
+
+#if defined(CALVETTA_MAPPING_SSE41)
+  // One group of AddRun: the list at `first` (`listed` long, padded to
+  // whole groups of eight lanes) taken sixteen at a time as bytes, each
+  // kept lane shuffled from the sixteen that hold it. Channel values
+  // pack to themselves (far lanes, never kept, to 255); reads stop at the
+  // list's padded end.
+  __attribute__((target("ssse3"))) void GatherRun(size_t first, size_t listed, const BYTE* kept, Group* out) const {
+    const __m128i positions = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kept));
+    const __m128i lanes = _mm_and_si128(positions, _mm_set1_epi8(15));
+    const __m128i sixteens = _mm_and_si128(_mm_srli_epi16(positions, 4), _mm_set1_epi8(15));
+    __m128i blue = _mm_setzero_si128(), green = blue, red = blue, index = blue;
+    for (size_t at = 0; at < listed; at += kLanes) {
+      const bool whole = at + kSourceLanes < listed;
+      auto bytes = [&](const std::vector<int16_t>& list) {
+        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(list.data() + first + at));
+        const __m128i high = whole ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(list.data() + first + at + kSourceLanes)) : low;
+        return _mm_packus_epi16(low, high);
+      };
+      const BYTE* entries = m_parentIndex.data() + first + at;
+      const __m128i lowEntries = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(entries));
+      const __m128i entryBytes =
+          whole ? _mm_unpacklo_epi64(lowEntries, _mm_loadl_epi64(reinterpret_cast<const __m128i*>(entries + kSourceLanes))) : lowEntries;
+      const __m128i here = _mm_cmpeq_epi8(sixteens, _mm_set1_epi8(static_cast<char>(at / kLanes)));
+      blue = _mm_or_si128(blue, _mm_and_si128(here, _mm_shuffle_epi8(bytes(m_parentBlue), lanes)));
+      green = _mm_or_si128(green, _mm_and_si128(here, _mm_shuffle_epi8(bytes(m_parentGreen), lanes)));
+      red = _mm_or_si128(red, _mm_and_si128(here, _mm_shuffle_epi8(bytes(m_parentRed), lanes)));
+      index = _mm_or_si128(index, _mm_and_si128(here, _mm_shuffle_epi8(entryBytes, lanes)));
+    }
+    _mm_store_si128(reinterpret_cast<__m128i*>(out->blue), blue);
+    _mm_store_si128(reinterpret_cast<__m128i*>(out->green), green);
+    _mm_store_si128(reinterpret_cast<__m128i*>(out->red), red);
+    _mm_store_si128(reinterpret_cast<__m128i*>(out->index), index);
+  }
+#endif
 
   static DWORD ParentOf(int blue, int green, int red) {
     constexpr int shift = kCellShift + 1, bits = kCellBits - 1;
@@ -377,7 +436,7 @@ class CNearestColorFinder {
     m_parentStart[parent] = static_cast<DWORD>(start);
     if (count <= kLanes) {
       for (size_t k = 0; k < count; ++k) kept[k] = static_cast<BYTE>(k);
-      m_parentRun[parent] = AddRun(start, kept, count);
+      m_parentRun[parent] = AddRun(start, count, kept, count);
     }
   }
 
@@ -405,6 +464,7 @@ class CNearestColorFinder {
   }
 
   DWORD m_entries = 0;
+  bool m_shuffles = false;
   alignas(16) int16_t m_blue[256], m_green[256], m_red[256];
   // Per cell: its run (see Run), or unbuilt.
   std::vector<DWORD> m_cells;
@@ -933,12 +993,18 @@ void DiffuseLine(const DiffusionTables& t, CNearestColorFinder& nearest, BYTE* l
 }
 
 #if defined(CALVETTA_MAPPING_SSE41)
-bool HasSse41() {
-  static const bool has = [] {
+// The highest form of the vector loop the processor runs well: 0 none, 1
+// SSE4.1, 2 SSE4.1 with BMI2's bit gathering where it takes one step (on
+// AMD processors before family 19h it is microcoded, many times slower
+// than the shifts it replaces).
+int VectorLoopForm() {
+  static const int form = [] {
     __builtin_cpu_init();
-    return __builtin_cpu_supports("sse4.1") != 0;
+    if (!__builtin_cpu_supports("sse4.1")) return 0;
+    const bool gathersFast = __builtin_cpu_is("intel") || __builtin_cpu_is("amdfam19h");
+    return __builtin_cpu_supports("bmi2") && gathersFast ? 2 : 1;
   }();
-  return has;
+  return form;
 }
 
 // DiffuseLine for fixed-point tables on SSE4.1, with the same bytes: the
@@ -946,8 +1012,9 @@ bool HasSse41() {
 // comes back as lanes, and the amounts are products of the error's
 // magnitude with the error's sign put back, [ahead | below ahead] and
 // [behind | below] (zero for the fourth byte, which stays as it was); only
-// a cell's word is read through a general register.
-template <int dir>
+// a cell's word is read through a general register. `gathered`: cells are
+// found with BMI2 (see CellOfWordGathered).
+template <int dir, bool gathered>
 CALVETTA_SSE41 void DiffuseLineSse41(const DiffusionTables& t, CNearestColorFinder& nearest, BYTE* line, BYTE* next,
                                      LONG width, BYTE* indices) {
   LONG x = dir > 0 ? 0 : width - 1;
@@ -964,9 +1031,13 @@ CALVETTA_SSE41 void DiffuseLineSse41(const DiffusionTables& t, CNearestColorFind
   __m128i window = next ? _mm_slli_si128(LoadPixel(next + 4 * x), 8) : zero;
   for (LONG step = 0; step < width; ++step, x += dir) {
     BYTE* p = line + 4 * x;
-    if (step + 2 < width) nearest.Prefetch(p[8 * dir], p[8 * dir + 1], p[8 * dir + 2]);
+    if (step + 2 < width) {
+      DWORD after;
+      std::memcpy(&after, p + 8 * dir, sizeof after);
+      CNearestColorFinder::PrefetchCell(cells, groups, gathered ? CNearestColorFinder::CellOfWordGathered(after) : CNearestColorFinder::CellOfWord(after));
+    }
     const DWORD bgr = static_cast<DWORD>(_mm_cvtsi128_si32(pixel));
-    const DWORD cell = CNearestColorFinder::CellOfWord(bgr);
+    const DWORD cell = gathered ? CNearestColorFinder::CellOfWordGathered(bgr) : CNearestColorFinder::CellOfWord(bgr);
     DWORD run = cells[cell];
     if (run & CNearestColorFinder::kGroupsMask) {
       run = nearest.Run(cell);
@@ -999,7 +1070,7 @@ CALVETTA_SSE41 void DiffuseLineSse41(const DiffusionTables& t, CNearestColorFind
 
 }  // namespace
 
-void SetMappingFormLimit(int highest) { g_mappingFormLimit.store(std::clamp(highest, 0, 1), std::memory_order_relaxed); }
+void SetMappingFormLimit(int highest) { g_mappingFormLimit.store(std::clamp(highest, 0, 2), std::memory_order_relaxed); }
 
 void CMedianCutQuantizer::MapPixels(CPicImage& image, BYTE* pixels, DWORD width, DWORD height, float strength) {
   image.ResetNearestIndexCache(kMappingCacheBuckets);
@@ -1008,15 +1079,20 @@ void CMedianCutQuantizer::MapPixels(CPicImage& image, BYTE* pixels, DWORD width,
   const DiffusionTables tables(strength);
   if (!m_nearest) m_nearest = std::make_unique<CNearestColorFinder>();
   CNearestColorFinder& nearest = *m_nearest;
-  nearest.Reset(palette, image.GetColorCount());
+#if defined(CALVETTA_MAPPING_SSE41)
+  // The cells' lists are gathered by shuffles in every vector form, the
+  // loop takes one where the amounts are fixed-point products.
+  const int highest = std::min(g_mappingFormLimit.load(std::memory_order_relaxed), VectorLoopForm());
+  const int form = tables.fixedPoint ? highest : 0;
+  nearest.Reset(palette, image.GetColorCount(), highest > 0);
+#else
+  nearest.Reset(palette, image.GetColorCount(), false);
+#endif
   const size_t stride = static_cast<size_t>(width) * 4;
   BYTE* bits = image.GetBits();
   const DWORD rowBytes = image.GetRowBytes();
   const WORD bpp = image.GetBpp();
   std::vector<BYTE> indices(width);
-#if defined(CALVETTA_MAPPING_SSE41)
-  const bool vectorAmounts = tables.fixedPoint && g_mappingFormLimit.load(std::memory_order_relaxed) > 0 && HasSse41();
-#endif
   for (DWORD k = 0; k < height; ++k) {
     const DWORD sourceLine = height - 1 - k;  // bottom line of the picture first
     BYTE* line = pixels + stride * sourceLine;
@@ -1025,11 +1101,16 @@ void CMedianCutQuantizer::MapPixels(CPicImage& image, BYTE* pixels, DWORD width,
     BYTE* row = bpp == 8 ? bits + static_cast<size_t>(k) * rowBytes : indices.data();
     const LONG columns = static_cast<LONG>(width);
 #if defined(CALVETTA_MAPPING_SSE41)
-    if (vectorAmounts) {
+    if (form == 2) {
       if ((k & 1) == 0)
-        DiffuseLineSse41<1>(tables, nearest, line, next, columns, row);
+        DiffuseLineSse41<1, true>(tables, nearest, line, next, columns, row);
       else
-        DiffuseLineSse41<-1>(tables, nearest, line, next, columns, row);
+        DiffuseLineSse41<-1, true>(tables, nearest, line, next, columns, row);
+    } else if (form == 1) {
+      if ((k & 1) == 0)
+        DiffuseLineSse41<1, false>(tables, nearest, line, next, columns, row);
+      else
+        DiffuseLineSse41<-1, false>(tables, nearest, line, next, columns, row);
     } else
 #endif
     if ((k & 1) == 0)

@@ -32,7 +32,8 @@ struct CColorBox {
 
 // The mapping takes the fastest form of its loop the processor offers, all
 // giving the same bytes; tests that compare the forms lower the limit: 0 the
-// plain loop, 1 (the default) the SSE4.1 form where the processor has it.
+// plain loop, 1 the SSE4.1 form where the processor has it, 2 (the default)
+// that form finding cells with BMI2 where the processor does that quickly.
 void SetMappingFormLimit(int highest);
 
 class CMedianCutQuantizer {
