@@ -46,7 +46,7 @@ constexpr double kFlipGain = 0.02;
 constexpr long kFlipsPerTriangle = 64;
 constexpr int kMaxFlipDepth = 256;
 // From this many keys a radix sort beats a comparison sort.
-constexpr size_t kRadixSortFrom = 256;
+constexpr size_t kRadixSortFrom = 1024;
 
 double Cross(const CVector2& a, const CVector2& b, const CVector2& c) {
   return (static_cast<double>(c.x) - a.x) * (static_cast<double>(b.y) - a.y) -
