@@ -511,9 +511,22 @@ bool CTriangleMesh::OpensTowards(EdgeRef edge, int q) const {
 }
 
 // The triangles with constraint edge c as a side, listed afresh for every
-// constraint once triangles have been made or flipped since the last list.
+// constraint once triangles have been flipped since the last list. Only
+// flips change a triangle's sides once it is made: while none has been
+// flipped, triangles made since the listing are looked through for c
+// instead, up to a few thousand of them.
 std::pair<const int*, const int*> CTriangleMesh::TrianglesOnConstraint(int c) const {
+  constexpr size_t kMostUnlisted = 4096;
   const std::pair<size_t, long> state(m_triangles.size(), m_flips);
+  const size_t listed = m_sidesListedAt.first;
+  if (m_sidesListed && m_sidesListedAt.second == state.second && listed < state.first &&
+      state.first - listed <= kMostUnlisted && c >= 0 && c < m_constraintCount) {
+    m_sidesWithNew.assign(m_sideList.begin() + m_sideStart[c], m_sideList.begin() + m_sideStart[c + 1]);
+    for (size_t t = listed; t < state.first; ++t)
+      for (EdgeRef s : m_triangles[t].sides)
+        if (s.kind && s.index == c) m_sidesWithNew.push_back(static_cast<int>(t));
+    return {m_sidesWithNew.data(), m_sidesWithNew.data() + m_sidesWithNew.size()};
+  }
   if (!m_sidesListed || m_sidesListedAt != state) {
     m_sideStart.assign(static_cast<size_t>(m_constraintCount) + 1, 0);
     for (const Triangle& t : m_triangles)
