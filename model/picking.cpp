@@ -129,24 +129,68 @@ int SegmentHitsTriangle2D(const CVector2 triangle[3], const CVector2& p, const C
   return 0;
 }
 
+namespace {
+
+// The plane ComputePlane gives the triangle (p0, p1, p2), worked out on plain
+// numbers in its order of float and double operations (so to the same bits)
+// without building a CPickTriangle: the fold-over check needs two planes for
+// each of hundreds of thousands of edge pairs and mostly only classifies
+// points against them.
+struct FlatPlane {
+  float nx = 0, ny = 0, nz = 0, d = 0;
+
+  FlatPlane(const CVector3& p0, const CVector3& p1, const CVector3& p2) {
+    const float e1x = p1.x - p0.x, e1y = p1.y - p0.y, e1z = p1.z - p0.z;
+    const float e2x = p2.x - p1.x, e2y = p2.y - p1.y, e2z = p2.z - p1.z;
+    const auto tiny = [](float x, float y, float z) {
+      return std::fabs(x) < kDegenerateEdge && std::fabs(y) < kDegenerateEdge && std::fabs(z) < kDegenerateEdge;
+    };
+    if (tiny(e1x, e1y, e1z) || tiny(e2x, e2y, e2z)) return;  // no plane: every point is on it
+    float x = static_cast<float>(static_cast<double>(e1y) * e2z - static_cast<double>(e1z) * e2y);
+    float y = static_cast<float>(static_cast<double>(e1z) * e2x - static_cast<double>(e1x) * e2z);
+    float z = static_cast<float>(static_cast<double>(e1x) * e2y - static_cast<double>(e1y) * e2x);
+    // CVector3::Normalize.
+    const float s = x * x + y * y + z * z;
+    if (!(s <= 1e-16f)) {
+      const double r = 1.0 / std::sqrt(static_cast<double>(s));
+      x = static_cast<float>(x * r);
+      y = static_cast<float>(y * r);
+      z = static_cast<float>(z * r);
+    }
+    nx = x, ny = y, nz = z;
+    d = Dot3(CVector3(x, y, z, 1.0f), p0);
+  }
+
+  // CPickTriangle::Classify.
+  int Classify(const CVector3& p) const {
+    const double s = static_cast<double>(Dot3(CVector3(nx, ny, nz, 1.0f), p)) - d;
+    if (s > kOnPlane) return kAbove;
+    if (s < -kOnPlane) return kBelow;
+    return kOn;
+  }
+};
+
+}  // namespace
+
 int MovingEdgesCross(const CVector2& a0, const CVector2& a1, const CVector2& a2, const CVector2& a3,
                      const CVector2& b0, const CVector2& b1, const CVector2& b2, const CVector2& b3) {
-  const CPickTriangle a[2] = {MakeTriangle(AtTime(a0, 0), AtTime(a1, 0), AtTime(a2, 1)),
-                              MakeTriangle(AtTime(a1, 0), AtTime(a3, 1), AtTime(a2, 1))};
+  const CVector3 a[2][3] = {{AtTime(a0, 0), AtTime(a1, 0), AtTime(a2, 1)}, {AtTime(a1, 0), AtTime(a3, 1), AtTime(a2, 1)}};
   // Only A's triangles need planes: B's are tested by their corners. B's two
   // triangles share two of their four corners, so each corner is classified
   // once against each plane; when all four lie strictly on one side, neither
   // of B's triangles can cut that plane's triangle.
   const CVector3 corners[4] = {AtTime(b0, 0), AtTime(b1, 0), AtTime(b2, 1), AtTime(b3, 1)};
   static const int kTriangles[2][3] = {{0, 1, 2}, {1, 3, 2}};
-  for (const CPickTriangle& plane : a) {
+  for (const auto& triangle : a) {
+    const FlatPlane plane(triangle[0], triangle[1], triangle[2]);
     int side[4];
     for (int k = 0; k < 4; ++k) side[k] = plane.Classify(corners[k]);
     if (side[0] != kOn && side[0] == side[1] && side[0] == side[2] && side[0] == side[3]) continue;
+    const CPickTriangle cut = MakeTriangle(triangle[0], triangle[1], triangle[2]);
     for (const auto& t : kTriangles) {
       const CVector3 other[3] = {corners[t[0]], corners[t[1]], corners[t[2]]};
       const int sides[3] = {side[t[0]], side[t[1]], side[t[2]]};
-      if (plane.CutBy(other, sides)) return 1;
+      if (cut.CutBy(other, sides)) return 1;
     }
   }
   return 0;

@@ -45,6 +45,8 @@ constexpr double kFlipGain = 0.02;
 // against degenerate input (NaN coordinates) that could otherwise cycle.
 constexpr long kFlipsPerTriangle = 64;
 constexpr int kMaxFlipDepth = 256;
+// From this many keys a radix sort beats a comparison sort.
+constexpr size_t kRadixSortFrom = 1024;
 
 double Cross(const CVector2& a, const CVector2& b, const CVector2& c) {
   return (static_cast<double>(c.x) - a.x) * (static_cast<double>(b.y) - a.y) -
@@ -82,6 +84,25 @@ bool InsideTriangle(const CVector2& a, const CVector2& b, const CVector2& c, con
   return PointInTriangle(tri, p.x, p.y);
 }
 
+// Sorts numbers below 2^bits ascending by their bits from `fromBit` up,
+// eleven bits a pass; each pass is stable, so numbers equal in those bits
+// keep their order. A pass that would move nothing (one digit for all) is
+// left out.
+void RadixSort(std::vector<uint64_t>& values, int bits, int fromBit = 0) {
+  constexpr int kDigit = 11;
+  constexpr uint64_t kMask = (1 << kDigit) - 1;
+  if (values.empty()) return;
+  std::vector<uint64_t> scratch(values.size());
+  for (int shift = fromBit; shift < bits; shift += kDigit) {
+    size_t counts[(1 << kDigit) + 1] = {};
+    for (uint64_t v : values) ++counts[((v >> shift) & kMask) + 1];
+    if (counts[((values[0] >> shift) & kMask) + 1] == values.size()) continue;
+    for (int d = 0; d < (1 << kDigit); ++d) counts[d + 1] += counts[d];
+    for (uint64_t v : values) scratch[counts[(v >> shift) & kMask]++] = v;
+    values.swap(scratch);
+  }
+}
+
 // 0 .. count - 1 by key(i) ascending, equal keys in index order: what a
 // stable sort on `<` gives. Without NaN keys that is the order of (key,
 // index), which sorts as one number each: the key's bits made to order as
@@ -104,7 +125,11 @@ std::vector<size_t> StableOrder(size_t count, Key key) {
     bits = (bits & 0x80000000u) ? ~bits : (bits | 0x80000000u);
     codes[i] = static_cast<uint64_t>(bits) << 32 | i;
   }
-  std::sort(codes.begin(), codes.end());
+  // The codes are made in index order, so sorting them by their key bits
+  // alone (stably) sorts them whole; that takes three passes, fewer steps
+  // than a comparison sort of more than a few hundred.
+  if (count >= kRadixSortFrom) RadixSort(codes, 64, 32);
+  else std::sort(codes.begin(), codes.end());
   for (size_t i = 0; i < count; ++i) order[i] = static_cast<size_t>(codes[i] & 0xFFFFFFFFu);
   return order;
 }
@@ -486,9 +511,22 @@ bool CTriangleMesh::OpensTowards(EdgeRef edge, int q) const {
 }
 
 // The triangles with constraint edge c as a side, listed afresh for every
-// constraint once triangles have been made or flipped since the last list.
+// constraint once triangles have been flipped since the last list. Only
+// flips change a triangle's sides once it is made: while none has been
+// flipped, triangles made since the listing are looked through for c
+// instead, up to a few thousand of them.
 std::pair<const int*, const int*> CTriangleMesh::TrianglesOnConstraint(int c) const {
+  constexpr size_t kMostUnlisted = 4096;
   const std::pair<size_t, long> state(m_triangles.size(), m_flips);
+  const size_t listed = m_sidesListedAt.first;
+  if (m_sidesListed && m_sidesListedAt.second == state.second && listed < state.first &&
+      state.first - listed <= kMostUnlisted && c >= 0 && c < m_constraintCount) {
+    m_sidesWithNew.assign(m_sideList.begin() + m_sideStart[c], m_sideList.begin() + m_sideStart[c + 1]);
+    for (size_t t = listed; t < state.first; ++t)
+      for (EdgeRef s : m_triangles[t].sides)
+        if (s.kind && s.index == c) m_sidesWithNew.push_back(static_cast<int>(t));
+    return {m_sidesWithNew.data(), m_sidesWithNew.data() + m_sidesWithNew.size()};
+  }
   if (!m_sidesListed || m_sidesListedAt != state) {
     m_sideStart.assign(static_cast<size_t>(m_constraintCount) + 1, 0);
     for (const Triangle& t : m_triangles)
@@ -2019,19 +2057,6 @@ private:
 
 namespace {
 
-// Sorts numbers below 2^bits ascending, eleven bits a pass.
-void RadixSort(std::vector<uint64_t>& values, int bits) {
-  constexpr int kDigit = 11;
-  std::vector<uint64_t> scratch(values.size());
-  for (int shift = 0; shift < bits; shift += kDigit) {
-    size_t counts[(1 << kDigit) + 1] = {};
-    for (uint64_t v : values) ++counts[((v >> shift) & ((1 << kDigit) - 1)) + 1];
-    for (int d = 0; d < (1 << kDigit); ++d) counts[d + 1] += counts[d];
-    for (uint64_t v : values) scratch[counts[(v >> shift) & ((1 << kDigit) - 1)]++] = v;
-    values.swap(scratch);
-  }
-}
-
 }  // namespace
 
 // The triangles cover the convex hull of the vertices exactly once: every
@@ -2440,11 +2465,13 @@ bool EdgesCollide(const EdgeSweepRecord& a, const EdgeSweepRecord& b) {
 
 // The active records of the fold-over sweep by their x range, in buckets
 // over the finite x range of all boxes: a record meets only records whose
-// boxes overlap its own in x, so only those are tested.
+// boxes overlap its own in x, so only those are tested. Each bucket entry
+// carries what EdgesCollide rejects most pairs on (the x range and the
+// ends), so that most candidates are passed over without their record.
 class ActiveRecordsByX {
  public:
   explicit ActiveRecordsByX(const std::vector<EdgeSweepRecord>& records)
-      : m_records(records), m_active(records.size(), 0), m_span(records.size()), m_stamps(records.size(), 0) {
+      : m_records(records), m_active(records.size(), 0), m_span(records.size()) {
     double x0 = INFINITY, x1 = -INFINITY, widths = 0;
     size_t finite = 0;
     for (const EdgeSweepRecord& r : records)
@@ -2464,28 +2491,38 @@ class ActiveRecordsByX {
 
   void Add(int r) {
     m_active[r] = 1;
-    if (!FiniteX(m_records[r])) {
+    const EdgeSweepRecord& record = m_records[r];
+    if (!FiniteX(record)) {
       m_everywhere.push_back(r);
       return;
     }
-    m_span[r] = {Bucket(m_records[r].box.left), Bucket(m_records[r].box.right)};
-    for (int b = m_span[r].first; b <= m_span[r].second; ++b) m_buckets[b].push_back(r);
+    m_span[r] = {Bucket(record.box.left), Bucket(record.box.right)};
+    const Entry entry{r, m_span[r].first, record.box.left, record.box.right, record.first, record.second};
+    for (int b = m_span[r].first; b <= m_span[r].second; ++b) m_buckets[b].push_back(entry);
   }
 
+  // Entries leave their buckets out of order: FirstCollision's answer does
+  // not depend on the order in which it meets them.
   void Remove(int r) {
     m_active[r] = 0;
-    auto drop = [r](std::vector<int>& list) { list.erase(std::find(list.begin(), list.end(), r)); };
     if (!FiniteX(m_records[r])) {
-      drop(m_everywhere);
+      m_everywhere.erase(std::find(m_everywhere.begin(), m_everywhere.end(), r));
       return;
     }
-    for (int b = m_span[r].first; b <= m_span[r].second; ++b) drop(m_buckets[b]);
+    for (int b = m_span[r].first; b <= m_span[r].second; ++b) {
+      std::vector<Entry>& bucket = m_buckets[b];
+      auto at = bucket.begin();
+      while (at->record != r) ++at;
+      *at = bucket.back();
+      bucket.pop_back();
+    }
   }
 
   bool IsActive(int r) const { return m_active[r] != 0; }
 
   // The first active record in list order (ascending index) that collides
-  // with r, or -1.
+  // with r, or -1: the least index among those that collide, however the
+  // candidates are met.
   int FirstCollision(int r) const {
     const EdgeSweepRecord& mine = m_records[r];
     if (!FiniteX(mine)) {
@@ -2493,20 +2530,31 @@ class ActiveRecordsByX {
         if (m_active[o] && static_cast<int>(o) != r && EdgesCollide(m_records[o], mine)) return static_cast<int>(o);
       return -1;
     }
-    ++m_query;
     int best = -1;
-    auto consider = [&](int o) {
-      if (o == r || m_stamps[o] == m_query || (best >= 0 && o > best)) return;
-      m_stamps[o] = m_query;
-      if (EdgesCollide(m_records[o], mine)) best = o;
-    };
-    for (int o : m_everywhere) consider(o);
-    for (int b = m_span[r].first; b <= m_span[r].second; ++b)
-      for (int o : m_buckets[b]) consider(o);
+    for (int o : m_everywhere)
+      if ((best < 0 || o < best) && EdgesCollide(m_records[o], mine)) best = o;
+    const int first = m_span[r].first, last = m_span[r].second;
+    for (int b = first; b <= last; ++b)
+      for (const Entry& e : m_buckets[b]) {
+        // A record spanning several of these buckets is met in the first of
+        // them that both spans share.
+        if (b != first && e.firstBucket != b) continue;
+        if (e.record == r || (best >= 0 && e.record > best)) continue;
+        // EdgesCollide's own first tests, on the entry.
+        if (e.first == mine.first || e.first == mine.second || e.second == mine.first || e.second == mine.second)
+          continue;
+        if (e.right < mine.box.left || mine.box.right < e.left) continue;
+        if (EdgesCollide(m_records[e.record], mine)) best = e.record;
+      }
     return best;
   }
 
  private:
+  struct Entry {
+    int record, firstBucket;
+    float left, right;
+    int first, second;
+  };
   static constexpr size_t kMaxBuckets = 1 << 16;
   static bool FiniteX(const EdgeSweepRecord& r) { return std::isfinite(r.box.left) && std::isfinite(r.box.right); }
   int Bucket(float x) const {
@@ -2516,12 +2564,10 @@ class ActiveRecordsByX {
   const std::vector<EdgeSweepRecord>& m_records;
   std::vector<char> m_active;
   std::vector<std::pair<int, int>> m_span;  // first and last bucket of each record added
-  std::vector<std::vector<int>> m_buckets;
+  std::vector<std::vector<Entry>> m_buckets;
   std::vector<int> m_everywhere;  // boxes whose x range is not finite
   double m_left = 0, m_width = 1;
   int m_count = 0;
-  mutable std::vector<uint32_t> m_stamps;
-  mutable uint32_t m_query = 0;
 };
 
 // With no top that is not a number (a box's top and bottom are NaN

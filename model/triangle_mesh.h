@@ -281,6 +281,7 @@ private:
   mutable std::vector<int> m_sideStart, m_sideList;
   mutable bool m_sidesListed = false;
   mutable std::pair<size_t, long> m_sidesListedAt;
+  mutable std::vector<int> m_sidesWithNew;  // a listing and the later triangles' own, when asked
   uint32_t m_cornerStamp = 0;
   mutable int m_lastBlocker = -1;  // tried first: one edge often hides a run of front edges
   // Constraint edges kept so far while AddPoints builds them, by kept order.

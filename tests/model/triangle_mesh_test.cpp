@@ -3,6 +3,7 @@
 // hand-made and seeded random line sets.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
@@ -133,6 +134,45 @@ TEST(TriangleMesh, VerticesRunInAscendingYAndEqualYKeepDrawingOrder) {
   CTriangleMesh closed;
   closed.AddPoints(lines.array);
   EXPECT_EQ(closed.GetConstraintCount(), 5);
+}
+
+// Large sets are put in order by their keys' bits rather than by
+// comparisons: the order must still be that of a stable sort on y, through
+// long runs of equal y, -0 beside +0, negative and infinite y.
+TEST(TriangleMesh, VerticesOfLargeSetsRunAsAStableSortOnYPutsThem) {
+  std::mt19937 random(77);
+  const float odd[] = {-0.0f, 0.0f, -1.5f, 1e30f, -1e30f, INFINITY, -INFINITY, 1e-40f, -1e-40f, 3.0f};
+  for (int round = 0; round < 12; ++round) {
+    Lines lines;
+    std::vector<CVector2> points;
+    const int count = 300 + round * 400;
+    std::uniform_int_distribution<int> level(0, round % 3 == 0 ? 5 : 2000), kind(0, 9);
+    std::uniform_real_distribution<float> anywhere(-1e4f, 1e4f);
+    CFeatureLine* line = nullptr;
+    for (int i = 0; i < count; ++i) {
+      if (i % 7 == 0) line = lines.Add({});
+      const int how = kind(random);
+      const float y = how == 0 ? odd[random() % std::size(odd)]
+                      : how < 5 ? static_cast<float>(level(random)) * 0.25f - 100
+                                : anywhere(random);
+      const CVector2 p(static_cast<float>(i), y);
+      line->AddPoint(p);
+      points.push_back(p);
+    }
+    std::vector<size_t> expected(points.size());
+    for (size_t i = 0; i < expected.size(); ++i) expected[i] = i;
+    std::stable_sort(expected.begin(), expected.end(), [&](size_t a, size_t b) { return points[a].y < points[b].y; });
+    CTriangleMesh mesh;
+    mesh.AddPoints(lines.array);
+    ASSERT_EQ(mesh.GetVertexCount(), count);
+    for (int v = 0; v < count; ++v) {
+      const CVector2& want = points[expected[v]];
+      ASSERT_EQ(mesh.Position(v).x, want.x) << "round " << round << " vertex " << v;
+      ASSERT_EQ(std::signbit(mesh.Position(v).y), std::signbit(want.y)) << "round " << round << " vertex " << v;
+      EXPECT_EQ(mesh.Sources()[v].line, static_cast<int>(expected[v] / 7));
+      EXPECT_EQ(mesh.Sources()[v].point, static_cast<int>(expected[v] % 7));
+    }
+  }
 }
 
 TEST(TriangleMesh, FeatureLinesBecomeEdgesAndTheRectangleIsCoveredOnce) {
