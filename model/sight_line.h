@@ -49,15 +49,24 @@ inline bool CSightSegment::BlockedBy(const CVector2& c, const CVector2& d) const
   if (std::fabs(den) > kGeometryCrossTolerance && maxX >= std::min(c.x, d.x) && std::max(c.x, d.x) >= minX &&
       maxY >= std::min(c.y, d.y) && std::max(c.y, d.y) >= minY) {
     const double acx = cx - ax, acy = cy - ay;
-    const float s = static_cast<float>((acy * cdx - acx * cdy) / den);
-    const float t = static_cast<float>((acx * aby - acy * abx) / -den);
-    // A shared end answers with parameters 0 or 1, never inside: the
-    // crossing is not taken then. Asked only of a crossing, as most edges
-    // tested do not cross and the comparisons are many.
-    if (s > kLow && s < kHigh && t > kLow && t < kHigh &&
-        !((a.x == c.x && a.y == c.y) || (a.x == d.x && a.y == d.y) || (b.x == c.x && b.y == c.y) ||
-          (b.x == d.x && b.y == d.y)))
-      return true;
+    const double numS = acy * cdx - acx * cdy, numT = acx * aby - acy * abx;
+    // s = numS / den and t = numT / -den. A rounded quotient keeps the sign
+    // of the exact one (or is 0) and is at least 1 where the exact one is, so
+    // a numerator of no length, of the wrong sign or not shorter than den
+    // gives a parameter outside (1e-5, 0.999999) for certain: most edges
+    // tested do not cross, and they are turned down without a division.
+    const bool positive = den > 0, inside = std::fabs(numS) < std::fabs(den) && std::fabs(numT) < std::fabs(den);
+    if (inside && numS != 0 && numT != 0 && (numS > 0) == positive && (numT > 0) != positive) {
+      const float s = static_cast<float>(numS / den);
+      const float t = static_cast<float>(numT / -den);
+      // A shared end answers with parameters 0 or 1, never inside: the
+      // crossing is not taken then. Asked only of a crossing, as most edges
+      // tested do not cross and the comparisons are many.
+      if (s > kLow && s < kHigh && t > kLow && t < kHigh &&
+          !((a.x == c.x && a.y == c.y) || (a.x == d.x && a.y == d.y) || (b.x == c.x && b.y == c.y) ||
+            (b.x == d.x && b.y == d.y)))
+        return true;
+    }
   }
   return LiesAlong(c, d);
 }
@@ -67,10 +76,20 @@ inline bool CSightSegment::LiesAlong(const CVector2& c, const CVector2& d) const
   // 0) and NaN (no comparison holds) are left to it.
   const double cx = c.x, cy = c.y;
   const double cdx = static_cast<double>(d.x) - cx, cdy = static_cast<double>(d.y) - cy;
-  const double length = std::sqrt(cdx * cdx + cdy * cdy);
+  const double crossA = (ay - cy) * cdx - (ax - cx) * cdy, crossB = (by - cy) * cdx - (bx - cx) * cdy;
+  const double length2 = cdx * cdx + cdy * cdy;
+  // An end certainly farther than the distance, told from squares without
+  // the root and the division: with both squares normal numbers, cross^2 >
+  // length2 * (D (1 + 2^-20))^2 as rounded makes |cross| / length, as
+  // rounded below, exceed D by a factor of at least 1 + 2^-20 - 8 * 2^-53.
+  // No square can overflow (float inputs); NaN fails the comparisons.
+  constexpr double kFar = kGeometryOnLineDistance * (1 + 0x1p-20), kFar2 = kFar * kFar;
+  const double far2 = length2 * kFar2;
+  if (far2 >= 0x1p-960 && (crossA * crossA > far2 || crossB * crossB > far2)) return false;
+  const double length = std::sqrt(length2);
   if (length != 0.0) {
-    if (std::fabs((ay - cy) * cdx - (ax - cx) * cdy) / length > kGeometryOnLineDistance) return false;
-    if (std::fabs((by - cy) * cdx - (bx - cx) * cdy) / length > kGeometryOnLineDistance) return false;
+    if (std::fabs(crossA) / length > kGeometryOnLineDistance) return false;
+    if (std::fabs(crossB) / length > kGeometryOnLineDistance) return false;
   }
   return SegmentRelation(a.x, a.y, b.x, b.y, c.x, c.y, d.x, d.y) >= 0;
 }
