@@ -87,6 +87,31 @@ TEST(SightLine, AgreesWithThePlainTestOnRandomAndDegenerateSegments) {
       p[k] = CVector2(u, u * slope + (unit(rng) - 0.5f) * 1e-3f);
     }
   });
+  // Crossings just past either end of either segment, or exactly at one,
+  // where the parameters' signs and sizes alone turn the edge down.
+  ExpectSameAnswers("past the ends", 200000, [&](CVector2* p) {
+    const float e[] = {-0.5f, -1e-7f, 0.0f, 1e-6f, 0.5f, 0.9999999f, 1.0f, 1.0000001f, 1.5f};
+    std::uniform_int_distribution<int> pick(0, 8);
+    p[0] = CVector2(100 * unit(rng), 100 * unit(rng)), p[1] = CVector2(100 * unit(rng), 100 * unit(rng));
+    const float s = e[pick(rng)], t = e[pick(rng)], angle = unit(rng) * 6.2831853f;
+    const float length = unit(rng) < 0.5f ? 2e-3f : 200.0f;
+    const CVector2 x(p[0].x + (p[1].x - p[0].x) * s, p[0].y + (p[1].y - p[0].y) * s);
+    const CVector2 dir(std::cos(angle) * length, std::sin(angle) * length);
+    p[2] = CVector2(x.x - dir.x * t, x.y - dir.y * t), p[3] = CVector2(x.x + dir.x * (1 - t), x.y + dir.y * (1 - t));
+  });
+  // Ends of AB at the on-line distance from CD's line to within a few parts
+  // in a million: on both sides of the squares' certain-far limit.
+  for (float scale : {1e-3f, 1e-2f, 1.0f}) {
+    ExpectSameAnswers("at the distance", 100000, [&](CVector2* p) {
+      p[2] = CVector2(unit(rng) * scale, unit(rng) * scale), p[3] = CVector2(unit(rng) * scale, unit(rng) * scale);
+      const float dx = p[3].x - p[2].x, dy = p[3].y - p[2].y, length = std::hypot(dx, dy);
+      for (int k = 0; k < 2; ++k) {
+        const float u = unit(rng) * 1.4f - 0.2f;
+        const float off = 0.001f * (1 + (unit(rng) - 0.5f) * 4e-6f) * (unit(rng) < 0.5f ? -1.0f : 1.0f);
+        p[k] = CVector2(p[2].x + u * dx - off * dy / length, p[2].y + u * dy + off * dx / length);
+      }
+    });
+  }
   // Non-finite coordinates anywhere.
   const float odd[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
                        -std::numeric_limits<float>::infinity(), 0.0f, 1.0f, 3e38f, -3e38f, 1e-45f};
