@@ -105,7 +105,9 @@ inline bool CSightSegment::LiesAlong(const CVector2& c, const CVector2& d) const
 // within 3u, and each of the three cross values
 //   den = cd x ab, numS = ac x cd (s = numS / den), numT = ac x ab (t = numT / -den)
 // within 4.01u * S of its exact value, S the sum of the magnitudes of its two
-// products (spreadS, spreadN, spreadT below, themselves within 5u). That
+// products (spreadS; spreadN and spreadT are each at most |ab|_1 times
+// |cd|_1 or |ac|_1, whose product as worked out below is at least the
+// exact one times 1 - 4u, the bound taken for both). That
 // holds for the values worked out here and for the same ones BlockedBy works
 // out, in any order and with or without fused multiply-adds. Hides demands
 // |den| >= 4e-6 and every spread <= 1e6 |den|, so each cross value here and
@@ -125,7 +127,7 @@ public:
 
 private:
   static constexpr double kLow = 0.001, kHigh = 0.999, kLeastDen = 4e-6, kMostSpread = 1e6;
-  double m_ax = 0, m_ay = 0, m_acx = 0, m_acy = 0, m_cdx = 0, m_cdy = 0, m_numS = 0, m_spreadS = 0;
+  double m_ax = 0, m_ay = 0, m_acx = 0, m_acy = 0, m_cdx = 0, m_cdy = 0, m_numS = 0, m_spreadS = 0, m_reach = 0;
   bool m_live = false;
 };
 
@@ -134,6 +136,7 @@ inline CSightShadow::CSightShadow(const CVector2& from, const CVector2& c, const
       m_cdx(static_cast<double>(d.x) - c.x), m_cdy(static_cast<double>(d.y) - c.y) {
   m_numS = m_acy * m_cdx - m_acx * m_cdy;
   m_spreadS = std::fabs(m_acy * m_cdx) + std::fabs(m_acx * m_cdy);
+  m_reach = std::max(std::fabs(m_cdx) + std::fabs(m_cdy), std::fabs(m_acx) + std::fabs(m_acy));
   // Finite ends only: then a point that is not a finite number fails a test.
   m_live = std::isfinite(m_ax) && std::isfinite(m_ay) && std::isfinite(m_spreadS) && std::isfinite(m_cdx) &&
            std::isfinite(m_cdy) && std::isfinite(m_acx) && std::isfinite(m_acy);
@@ -146,8 +149,7 @@ inline bool CSightShadow::Hides(const CVector2& x) const {
   const double size = std::fabs(den);
   // Written so that a NaN fails each test.
   if (!(size >= kLeastDen)) return false;
-  const double spread = std::max({m_spreadS, std::fabs(m_cdx * aby) + std::fabs(m_cdy * abx),
-                                  std::fabs(m_acx * aby) + std::fabs(m_acy * abx)});
+  const double spread = std::max(m_spreadS, m_reach * (std::fabs(abx) + std::fabs(aby)));
   if (!(spread <= kMostSpread * size)) return false;
   // s |den| and t |den|, without a division.
   const double s = den > 0 ? m_numS : -m_numS, t = den > 0 ? -numT : numT;
