@@ -1032,7 +1032,7 @@ void CTriangleMesh::CloseCorners(int front) {
 // its ends are the same), unless it was hidden and an edge was taken out
 // since: entered edges only hide more. The removal count is kept while the
 // index is live.
-bool CTriangleMesh::ScannedShut(const FrontNode* node) const {
+__attribute__((always_inline)) inline bool CTriangleMesh::ScannedShut(const FrontNode* node) const {
   if (!m_gridLive || !m_cornerIndex || node->scannedNext != node->next || node->scannedPrev != node->prev) return false;
   return !node->scannedBlocked || node->scannedRemovals == m_edgeRemovals;
 }
