@@ -49,15 +49,24 @@ inline bool CSightSegment::BlockedBy(const CVector2& c, const CVector2& d) const
   if (std::fabs(den) > kGeometryCrossTolerance && maxX >= std::min(c.x, d.x) && std::max(c.x, d.x) >= minX &&
       maxY >= std::min(c.y, d.y) && std::max(c.y, d.y) >= minY) {
     const double acx = cx - ax, acy = cy - ay;
-    const float s = static_cast<float>((acy * cdx - acx * cdy) / den);
-    const float t = static_cast<float>((acx * aby - acy * abx) / -den);
-    // A shared end answers with parameters 0 or 1, never inside: the
-    // crossing is not taken then. Asked only of a crossing, as most edges
-    // tested do not cross and the comparisons are many.
-    if (s > kLow && s < kHigh && t > kLow && t < kHigh &&
-        !((a.x == c.x && a.y == c.y) || (a.x == d.x && a.y == d.y) || (b.x == c.x && b.y == c.y) ||
-          (b.x == d.x && b.y == d.y)))
-      return true;
+    const double numS = acy * cdx - acx * cdy, numT = acx * aby - acy * abx;
+    // s = numS / den and t = numT / -den. A rounded quotient keeps the sign
+    // of the exact one (or is 0) and is at least 1 where the exact one is, so
+    // a numerator of no length, of the wrong sign or not shorter than den
+    // gives a parameter outside (1e-5, 0.999999) for certain: most edges
+    // tested do not cross, and they are turned down without a division.
+    const bool positive = den > 0, inside = std::fabs(numS) < std::fabs(den) && std::fabs(numT) < std::fabs(den);
+    if (inside && numS != 0 && numT != 0 && (numS > 0) == positive && (numT > 0) != positive) {
+      const float s = static_cast<float>(numS / den);
+      const float t = static_cast<float>(numT / -den);
+      // A shared end answers with parameters 0 or 1, never inside: the
+      // crossing is not taken then. Asked only of a crossing, as most edges
+      // tested do not cross and the comparisons are many.
+      if (s > kLow && s < kHigh && t > kLow && t < kHigh &&
+          !((a.x == c.x && a.y == c.y) || (a.x == d.x && a.y == d.y) || (b.x == c.x && b.y == c.y) ||
+            (b.x == d.x && b.y == d.y)))
+        return true;
+    }
   }
   return LiesAlong(c, d);
 }
@@ -67,12 +76,84 @@ inline bool CSightSegment::LiesAlong(const CVector2& c, const CVector2& d) const
   // 0) and NaN (no comparison holds) are left to it.
   const double cx = c.x, cy = c.y;
   const double cdx = static_cast<double>(d.x) - cx, cdy = static_cast<double>(d.y) - cy;
-  const double length = std::sqrt(cdx * cdx + cdy * cdy);
+  const double crossA = (ay - cy) * cdx - (ax - cx) * cdy, crossB = (by - cy) * cdx - (bx - cx) * cdy;
+  const double length2 = cdx * cdx + cdy * cdy;
+  // An end certainly farther than the distance, told from squares without
+  // the root and the division: with both squares normal numbers, cross^2 >
+  // length2 * (D (1 + 2^-20))^2 as rounded makes |cross| / length, as
+  // rounded below, exceed D by a factor of at least 1 + 2^-20 - 8 * 2^-53.
+  // No square can overflow (float inputs); NaN fails the comparisons.
+  constexpr double kFar = kGeometryOnLineDistance * (1 + 0x1p-20), kFar2 = kFar * kFar;
+  const double far2 = length2 * kFar2;
+  if (far2 >= 0x1p-960 && (crossA * crossA > far2 || crossB * crossB > far2)) return false;
+  const double length = std::sqrt(length2);
   if (length != 0.0) {
-    if (std::fabs((ay - cy) * cdx - (ax - cx) * cdy) / length > kGeometryOnLineDistance) return false;
-    if (std::fabs((by - cy) * cdx - (bx - cx) * cdy) / length > kGeometryOnLineDistance) return false;
+    if (std::fabs(crossA) / length > kGeometryOnLineDistance) return false;
+    if (std::fabs(crossB) / length > kGeometryOnLineDistance) return false;
   }
   return SegmentRelation(a.x, a.y, b.x, b.y, c.x, c.y, d.x, d.y) >= 0;
+}
+
+// An edge CD seen from a point A, made ready to show many points hidden
+// behind it: Hides(x) is true only where CSightSegment(A, x).BlockedBy(C, D)
+// is certain to be true by its crossing branch. It answers false wherever it
+// cannot be sure; the caller then asks the full test.
+//
+// Why true is certain. Let u = 2^-53. Every input is a float widened to
+// double exactly; each difference (of x and A, of C and A, of D and C) is
+// within u of its exact value relative to it, each product of two of them
+// within 3u, and each of the three cross values
+//   den = cd x ab, numS = ac x cd (s = numS / den), numT = ac x ab (t = numT / -den)
+// within 4.01u * S of its exact value, S the sum of the magnitudes of its two
+// products (spreadS; spreadN and spreadT are each at most |ab|_1 times
+// |cd|_1 or |ac|_1, whose product as worked out below is at least the
+// exact one times 1 - 4u, the bound taken for both). That
+// holds for the values worked out here and for the same ones BlockedBy works
+// out, in any order and with or without fused multiply-adds. Hides demands
+// |den| >= 4e-6 and every spread <= 1e6 |den|, so each cross value here and
+// there lies within 4.6e-10 |den| of the exact one, and the exact parameters
+// it demands in [0.001, 0.999] are exact ones in [0.000999, 0.999001]. Then
+// in BlockedBy: |den| > 1e-6; s and t, each a quotient off by at most 1e-9,
+// round to floats inside (1e-5, 0.999999); the exact segments cross inside
+// both, so their boxes meet (compared on the floats themselves) and they
+// share no end. A caller that skips edges lying wholly above some y not
+// above min(A.y, x.y) does not skip CD: the crossing lies on both.
+class CSightShadow {
+public:
+  CSightShadow() = default;
+  CSightShadow(const CVector2& from, const CVector2& c, const CVector2& d);
+  bool Hides(const CVector2& x) const;
+  bool Live() const { return m_live; }
+
+private:
+  static constexpr double kLow = 0.001, kHigh = 0.999, kLeastDen = 4e-6, kMostSpread = 1e6;
+  double m_ax = 0, m_ay = 0, m_acx = 0, m_acy = 0, m_cdx = 0, m_cdy = 0, m_numS = 0, m_spreadS = 0, m_reach = 0;
+  bool m_live = false;
+};
+
+inline CSightShadow::CSightShadow(const CVector2& from, const CVector2& c, const CVector2& d)
+    : m_ax(from.x), m_ay(from.y), m_acx(static_cast<double>(c.x) - from.x), m_acy(static_cast<double>(c.y) - from.y),
+      m_cdx(static_cast<double>(d.x) - c.x), m_cdy(static_cast<double>(d.y) - c.y) {
+  m_numS = m_acy * m_cdx - m_acx * m_cdy;
+  m_spreadS = std::fabs(m_acy * m_cdx) + std::fabs(m_acx * m_cdy);
+  m_reach = std::max(std::fabs(m_cdx) + std::fabs(m_cdy), std::fabs(m_acx) + std::fabs(m_acy));
+  // Finite ends only: then a point that is not a finite number fails a test.
+  m_live = std::isfinite(m_ax) && std::isfinite(m_ay) && std::isfinite(m_spreadS) && std::isfinite(m_cdx) &&
+           std::isfinite(m_cdy) && std::isfinite(m_acx) && std::isfinite(m_acy);
+}
+
+inline bool CSightShadow::Hides(const CVector2& x) const {
+  const double abx = static_cast<double>(x.x) - m_ax, aby = static_cast<double>(x.y) - m_ay;
+  const double den = m_cdx * aby - m_cdy * abx;
+  const double numT = m_acx * aby - m_acy * abx;
+  const double size = std::fabs(den);
+  // Written so that a NaN fails each test.
+  if (!(size >= kLeastDen)) return false;
+  const double spread = std::max(m_spreadS, m_reach * (std::fabs(abx) + std::fabs(aby)));
+  if (!(spread <= kMostSpread * size)) return false;
+  // s |den| and t |den|, without a division.
+  const double s = den > 0 ? m_numS : -m_numS, t = den > 0 ? -numT : numT;
+  return m_live && s >= kLow * size && s <= kHigh * size && t >= kLow * size && t <= kHigh * size;
 }
 
 // The same test for a sight line used once.

@@ -369,11 +369,31 @@ void CTriangleMesh::Sweep() {
     ActivateConstraints(active);
     bool added = false;
     int previous[2] = {-1, -1};
+    // The edge that hid the last front edge tested in full mostly hides a
+    // run of the ones after it too: each is shown hidden behind it by a few
+    // multiplications where that is certain (see CSightShadow), and then
+    // Sees would answer false. `shaded` is the last vertex shown so.
+    CSightShadow shadow;
+    int shadowEdge = -1, shaded = -1;
     for (size_t f = 0; f < m_fronts.size() && !added; ++f)
       for (FrontNode* node = m_fronts[f]; node; node = node->next) {
         int a, b;
         WalkEnds(node, previous, &a, &b);
-        if (a == p || b == p || !Sees(p, a, b, &node->sightBlocker)) continue;
+        if (a == p || b == p) continue;
+        if (shadow.Live()) {
+          const bool farHidden = shadow.Hides(m_positions[b]);
+          if (farHidden || a == shaded || shadow.Hides(m_positions[a])) {
+            shaded = farHidden ? b : -1;
+            node->sightBlocker = shadowEdge;
+            continue;
+          }
+        }
+        if (!Sees(p, a, b, &node->sightBlocker)) {
+          shadowEdge = node->sightBlocker;
+          shadow = ShadowOf(p, shadowEdge);
+          shaded = -1;
+          continue;
+        }
         AddToFront(static_cast<int>(f), node, p);
         added = true;
         break;
@@ -385,6 +405,18 @@ void CTriangleMesh::Sweep() {
   m_cornerIndex = false;
   m_grid = CSegmentGrid();
   SplitAroundLeftovers();
+}
+
+// The shadow of the edge with index id `id` seen from vertex p, while the
+// index is live (the linear scans stay the plain form); none for an edge
+// that Blocked would not test.
+CSightShadow CTriangleMesh::ShadowOf(int p, int id) const {
+  if (!m_gridLive || id < 0) return {};
+  const size_t e = static_cast<size_t>(id >> 1);
+  if ((id & 1) ? e >= m_createdEdges.size() : static_cast<int>(e) >= m_activeConstraints) return {};
+  const auto [c, d] = (id & 1) ? std::pair(m_createdEdges[e].first, m_createdEdges[e].second)
+                               : std::pair(m_constraints[e].first, m_constraints[e].second);
+  return CSightShadow(m_positions[p], m_positions[c], m_positions[d]);
 }
 
 void CTriangleMesh::ActivateConstraints(int count) {
@@ -1038,7 +1070,7 @@ void CTriangleMesh::CloseCorners(int front) {
 // its ends are the same), unless it was hidden and an edge was taken out
 // since: entered edges only hide more. The removal count is kept while the
 // index is live.
-bool CTriangleMesh::ScannedShut(const FrontNode* node) const {
+__attribute__((always_inline)) inline bool CTriangleMesh::ScannedShut(const FrontNode* node) const {
   if (!m_gridLive || !m_cornerIndex || node->scannedNext != node->next || node->scannedPrev != node->prev) return false;
   return !node->scannedBlocked || node->scannedRemovals == m_edgeRemovals;
 }

@@ -140,6 +140,7 @@ private:
   bool Blocked(const CVector2& p, const CVector2& q, float lowestY, int* hint = nullptr) const;
   bool BlockedBy(const CVector2& p, const CVector2& q, int a, int b) const;
   bool Sees(int p, int a, int b, int* hint) const;
+  CSightShadow ShadowOf(int p, int id) const;
   void NodeEnds(const FrontNode* node, int* left, int* right) const;
   void WalkEnds(const FrontNode* node, int previous[2], int* left, int* right) const;
   EdgeRef JoinEdge(int a, int b, Triangle* owner);

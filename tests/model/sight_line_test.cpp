@@ -87,6 +87,31 @@ TEST(SightLine, AgreesWithThePlainTestOnRandomAndDegenerateSegments) {
       p[k] = CVector2(u, u * slope + (unit(rng) - 0.5f) * 1e-3f);
     }
   });
+  // Crossings just past either end of either segment, or exactly at one,
+  // where the parameters' signs and sizes alone turn the edge down.
+  ExpectSameAnswers("past the ends", 200000, [&](CVector2* p) {
+    const float e[] = {-0.5f, -1e-7f, 0.0f, 1e-6f, 0.5f, 0.9999999f, 1.0f, 1.0000001f, 1.5f};
+    std::uniform_int_distribution<int> pick(0, 8);
+    p[0] = CVector2(100 * unit(rng), 100 * unit(rng)), p[1] = CVector2(100 * unit(rng), 100 * unit(rng));
+    const float s = e[pick(rng)], t = e[pick(rng)], angle = unit(rng) * 6.2831853f;
+    const float length = unit(rng) < 0.5f ? 2e-3f : 200.0f;
+    const CVector2 x(p[0].x + (p[1].x - p[0].x) * s, p[0].y + (p[1].y - p[0].y) * s);
+    const CVector2 dir(std::cos(angle) * length, std::sin(angle) * length);
+    p[2] = CVector2(x.x - dir.x * t, x.y - dir.y * t), p[3] = CVector2(x.x + dir.x * (1 - t), x.y + dir.y * (1 - t));
+  });
+  // Ends of AB at the on-line distance from CD's line to within a few parts
+  // in a million: on both sides of the squares' certain-far limit.
+  for (float scale : {1e-3f, 1e-2f, 1.0f}) {
+    ExpectSameAnswers("at the distance", 100000, [&](CVector2* p) {
+      p[2] = CVector2(unit(rng) * scale, unit(rng) * scale), p[3] = CVector2(unit(rng) * scale, unit(rng) * scale);
+      const float dx = p[3].x - p[2].x, dy = p[3].y - p[2].y, length = std::hypot(dx, dy);
+      for (int k = 0; k < 2; ++k) {
+        const float u = unit(rng) * 1.4f - 0.2f;
+        const float off = 0.001f * (1 + (unit(rng) - 0.5f) * 4e-6f) * (unit(rng) < 0.5f ? -1.0f : 1.0f);
+        p[k] = CVector2(p[2].x + u * dx - off * dy / length, p[2].y + u * dy + off * dx / length);
+      }
+    });
+  }
   // Non-finite coordinates anywhere.
   const float odd[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
                        -std::numeric_limits<float>::infinity(), 0.0f, 1.0f, 3e38f, -3e38f, 1e-45f};
@@ -135,4 +160,67 @@ TEST(SightLine, EdgesSharingAnEndLieAlongAsTheWholeTestSays) {
     EXPECT_GT(along, 0) << scale;
     EXPECT_LT(along, total) << scale;
   }
+}
+
+// The shadow may only say "hidden" where the whole test says blocked; it
+// must also say it often in plain cases, or the sweep gains nothing.
+TEST(SightLine, AShadowHidesOnlyWhatTheWholeTestBlocks) {
+  std::mt19937 rng(2513);
+  std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+  std::uniform_int_distribution<int> small(0, 4);
+  const auto expectSound = [&](const char* family, int count, bool mustHide, auto make) {
+    int hidden = 0, failures = 0;
+    for (int i = 0; i < count && failures < 5; ++i) {
+      CVector2 p[4];
+      make(p);
+      if (!CSightShadow(p[0], p[2], p[3]).Hides(p[1])) continue;
+      ++hidden;
+      if (!CSightSegment(p[0], p[1]).BlockedBy(p[2], p[3])) {
+        ++failures;
+        ADD_FAILURE() << family << ": (" << p[0].x << ", " << p[0].y << ")-(" << p[1].x << ", " << p[1].y
+                      << ") said hidden by (" << p[2].x << ", " << p[2].y << ")-(" << p[3].x << ", " << p[3].y << ")";
+      }
+    }
+    if (mustHide) {
+      EXPECT_GT(hidden, count / 20) << family;
+    }
+  };
+  for (float scale : {1e-3f, 1.0f, 640.0f, 1e7f, 1e30f})
+    expectSound("random", 100000, scale >= 1.0f, [&](CVector2* p) {
+      for (int k = 0; k < 4; ++k) p[k] = CVector2(unit(rng) * scale, unit(rng) * scale);
+    });
+  expectSound("grid", 100000, false, [&](CVector2* p) {
+    for (int k = 0; k < 4; ++k) p[k] = CVector2(small(rng) * 0.5f, small(rng) * 0.5f);
+  });
+  // Crossings at parameters on and around the shadow's own limits and the
+  // whole test's, on short and long edges, at every angle.
+  expectSound("near limits", 300000, true, [&](CVector2* p) {
+    const float e[] = {1e-5f, 2e-5f, 9.99e-4f, 1e-3f, 1.001e-3f, 0.5f, 0.998f, 0.999f, 0.999001f, 0.999999f};
+    std::uniform_int_distribution<int> pick(0, 9);
+    p[0] = CVector2(100 * unit(rng), 100 * unit(rng));
+    p[1] = CVector2(p[0].x + 1000 * unit(rng) - 500, p[0].y + 1000 * unit(rng) - 500);
+    const float s = e[pick(rng)], t = e[pick(rng)], angle = unit(rng) * 6.2831853f;
+    const float length = unit(rng) < 0.3f ? 2e-3f : 300.0f;
+    const CVector2 x(p[0].x + (p[1].x - p[0].x) * s, p[0].y + (p[1].y - p[0].y) * s);
+    const CVector2 dir(std::cos(angle) * length, std::sin(angle) * length);
+    p[2] = CVector2(x.x - dir.x * t, x.y - dir.y * t), p[3] = CVector2(x.x + dir.x * (1 - t), x.y + dir.y * (1 - t));
+  });
+  // Nearly parallel and nearly collinear: the cross values lose their digits.
+  expectSound("nearly parallel", 300000, false, [&](CVector2* p) {
+    const float slope = unit(rng) * 2 - 1;
+    for (int k = 0; k < 4; ++k) {
+      const float u = (unit(rng) - 0.5f) * std::pow(10.0f, static_cast<float>(small(rng) * 2));
+      p[k] = CVector2(u, u * slope + (unit(rng) - 0.5f) * std::pow(10.0f, -static_cast<float>(small(rng))));
+    }
+  });
+  // Ends that are not numbers or are huge, anywhere.
+  const float odd[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                       -std::numeric_limits<float>::infinity(), 3e38f, -3e38f, 1e-45f, 0.0f, 1.0f};
+  expectSound("non-finite", 200000, false, [&](CVector2* p) {
+    for (int k = 0; k < 4; ++k) {
+      p[k] = CVector2(unit(rng) * 4, unit(rng) * 4);
+      if (small(rng) == 0) p[k].x = odd[small(rng) + small(rng) % 4];
+      if (small(rng) == 0) p[k].y = odd[small(rng) + small(rng) % 4];
+    }
+  });
 }

@@ -217,3 +217,48 @@ TEST(TriangleMeshFronts, StrokesDrawnOverEachOtherKeepEachEdgeOnce) {
 }
 
 }  // namespace
+
+// Combs: teeth hanging from a bar hide long runs of the front from the
+// points between and below them, so most front edges are shown hidden
+// behind one tooth at a time. Some points lie exactly on, or a hair off,
+// the line through a tooth's tip and the tip of the next, or on the line
+// of a tooth itself; some teeth are drawn twice a hair apart or lie along
+// one another. Hidden or seen, every front edge must be judged as the
+// linear scans judge it.
+TEST(TriangleMeshFronts, CombsHidingRunsOfTheFrontGiveTheTrianglesOfTheLinearScans) {
+  std::mt19937 rng(2514);
+  std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+  const float hairs[] = {0.0f, 1e-6f, -1e-6f, 4e-4f, -9.9e-4f, 1e-3f, 1.01e-3f, 0.02f};
+  std::uniform_int_distribution<int> hair(0, 7);
+  for (int round = 0; round < 16; ++round) {
+    Lines lines;
+    const float width = 640, height = 480, scale = round % 4 == 3 ? 1e-3f : 1.0f;
+    auto at = [&](float x, float y) { return CVector2(x * scale, y * scale); };
+    lines.Add({at(0, 0), at(width, 0), at(width, height), at(0, height)}, true);
+    const int teeth = 20 + 6 * round;
+    std::vector<CVector2> tips;
+    for (int k = 0; k < teeth; ++k) {
+      const float x = (k + 0.5f) * width / teeth, root = 20 + 10 * unit(rng);
+      const float tip = root + 40 + (height - 100) * unit(rng), lean = (unit(rng) - 0.5f) * width / teeth;
+      lines.Add({at(x, root), at(x + lean * 0.5f, (root + tip) / 2), at(x + lean, tip)});
+      tips.push_back(at(x + lean, tip));
+      if (k % 9 == 4) lines.Add({at(x + hairs[hair(rng)], root), at(x + lean + hairs[hair(rng)], tip)});
+      if (k % 11 == 7) lines.Add({at(x + lean * 0.25f, (3 * root + tip) / 4), at(x + lean * 0.75f, (root + 3 * tip) / 4)});
+    }
+    // Points below the bar: at random, and on or next to the line through
+    // the tips of neighbouring teeth, beyond either tip.
+    for (int k = 0; k < 3 * teeth; ++k) {
+      if (k % 2 == 0 || tips.size() < 2) {
+        lines.Add({at(width * unit(rng), 30 + (height - 40) * unit(rng))});
+        continue;
+      }
+      const size_t i = static_cast<size_t>(unit(rng) * (tips.size() - 1));
+      const CVector2 a = tips[i], b = tips[i + 1];
+      const float u = unit(rng) < 0.5f ? -0.5f - unit(rng) : 1.5f + unit(rng), off = hairs[hair(rng)] * scale;
+      const float dx = b.x - a.x, dy = b.y - a.y, length = std::hypot(dx, dy);
+      const CVector2 p(a.x + u * dx - off * dy / length, a.y + u * dy + off * dx / length);
+      if (p.x > 0 && p.x < width * scale && p.y > 0 && p.y < height * scale) lines.Add({p});
+    }
+    ExpectSameBothWays(lines, "comb", round);
+  }
+}
