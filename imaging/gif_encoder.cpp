@@ -146,7 +146,15 @@ DWORD SlotOf(DWORD string, DWORD mix) { return (string * 33 ^ mix) & kStringMask
 }  // namespace
 
 void CPicImageGIF::ClearHash() {
-  m_hash.fill(-1);
+  // The first table holds only the strings placed since the last clear: a
+  // clear empties their slots (a whole fill only the first time).
+  if (m_hashEmptied) {
+    for (WORD slot : m_hashPlaced) m_hash[slot] = -1;
+  } else {
+    m_hash.fill(-1);
+    m_hashEmptied = true;
+  }
+  m_hashPlaced.clear();
   if (++m_filling == kFillings) {
     m_filling = 1;
     std::fill(m_strings.begin(), m_strings.end(), 0u);
@@ -179,6 +187,7 @@ void CPicImageGIF::CompressLzw(CPicFile* file, const CPicImage& image, int initB
     for (DWORD c = 0; c < 256; ++c) m_stringCodes[kRootBase + c] = static_cast<WORD>(c);
   }
   if (m_unplaced.size() < static_cast<size_t>(kMaxCodes)) m_unplaced.resize(kMaxCodes);
+  m_hashPlaced.reserve(kMaxCodes);
   BYTE* const buffer = m_lzwBytes.data();
   BYTE* out = buffer;
   // Writes the whole packets held (all the bytes at the end) and keeps the rest.
@@ -252,6 +261,7 @@ void CPicImageGIF::CompressLzw(CPicFile* file, const CPicImage& image, int initB
     }
     if (entry == 0) zeroLost = true;
     hash[slot] = key;
+    m_hashPlaced.push_back(static_cast<WORD>(slot));
   };
   ClearHash();
   output(clearCode);

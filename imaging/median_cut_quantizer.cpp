@@ -504,29 +504,47 @@ void RangesOf(const DWORD* colors, DWORD n, DWORD* least, DWORD* most) {
 
 }  // namespace
 
-// The frame's colours sorted by cell of the cube (a counting sort), and a
-// piece for each cell that has any. Boxes, their ranges and their averages
-// depend only on how many pixels have each colour, never on their order,
-// so a box may hold its colours in any order; sorted by cell, a box whose
-// split value falls between a cell's colours partitions only that cell's,
-// and takes the other cells whole by their ranges.
-DWORD CMedianCutQuantizer::SortByCell() {
+// The frame's colours counted by cell of the cube, and the least and
+// greatest value of each channel over them, in one pass.
+void CMedianCutQuantizer::CountByCell(DWORD* least, DWORD* most) {
   m_cellCounts.assign(kGridCells, 0);
   DWORD* counts = m_cellCounts.data();
   const BYTE* p = m_pixels;
-  DWORD i = 0;
+  DWORD i = 0, low = 0xFFFFFFFFu, high = 0;
 #if defined(__SSE2__)
-  alignas(16) DWORD cells[4], words[4];
-  for (; i + 4 <= m_pixelCount; i += 4, p += 16) {
-    _mm_store_si128(reinterpret_cast<__m128i*>(cells), GridCells(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))));
-    ++counts[cells[0]], ++counts[cells[1]], ++counts[cells[2]], ++counts[cells[3]];
+  if (m_pixelCount >= 4) {
+    alignas(16) DWORD cells[4];
+    __m128i lowLanes = _mm_set1_epi8(static_cast<char>(0xFF)), highLanes = _mm_setzero_si128();
+    for (; i + 4 <= m_pixelCount; i += 4, p += 16) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      lowLanes = _mm_min_epu8(lowLanes, v), highLanes = _mm_max_epu8(highLanes, v);
+      _mm_store_si128(reinterpret_cast<__m128i*>(cells), GridCells(v));
+      ++counts[cells[0]], ++counts[cells[1]], ++counts[cells[2]], ++counts[cells[3]];
+    }
+    lowLanes = _mm_min_epu8(lowLanes, _mm_shuffle_epi32(lowLanes, _MM_SHUFFLE(1, 0, 3, 2)));
+    lowLanes = _mm_min_epu8(lowLanes, _mm_shuffle_epi32(lowLanes, _MM_SHUFFLE(2, 3, 0, 1)));
+    highLanes = _mm_max_epu8(highLanes, _mm_shuffle_epi32(highLanes, _MM_SHUFFLE(1, 0, 3, 2)));
+    highLanes = _mm_max_epu8(highLanes, _mm_shuffle_epi32(highLanes, _MM_SHUFFLE(2, 3, 0, 1)));
+    low = static_cast<DWORD>(_mm_cvtsi128_si32(lowLanes)), high = static_cast<DWORD>(_mm_cvtsi128_si32(highLanes));
   }
 #endif
   for (; i < m_pixelCount; ++i, p += 4) {
     DWORD color;
     std::memcpy(&color, p, sizeof color);
+    low = LeastBytes(low, color), high = MostBytes(high, color);
     ++counts[GridCell(color)];
   }
+  *least = low, *most = high;
+}
+
+// The frame's colours sorted by cell of the cube (a counting sort over
+// CountByCell's counts), and a piece for each cell that has any. Boxes,
+// their ranges and their averages depend only on how many pixels have each
+// colour, never on their order, so a box may hold its colours in any order;
+// sorted by cell, a box whose split value falls between a cell's colours
+// partitions only that cell's, and takes the other cells whole by their ranges.
+DWORD CMedianCutQuantizer::SortByCell() {
+  DWORD* counts = m_cellCounts.data();
   DWORD start = 0;
   for (DWORD cell = 0; cell < kGridCells; ++cell) {
     const DWORD n = counts[cell];
@@ -535,9 +553,10 @@ DWORD CMedianCutQuantizer::SortByCell() {
   }
   if (m_colors.size() < m_pixelCount) m_colors.resize(m_pixelCount), m_scratch.resize(m_pixelCount);
   DWORD* colors = m_colors.data();
-  p = m_pixels;
-  i = 0;
+  const BYTE* p = m_pixels;
+  DWORD i = 0;
 #if defined(__SSE2__)
+  alignas(16) DWORD cells[4], words[4];
   const __m128i colourBytes = _mm_set1_epi32(0xFFFFFF);
   for (; i + 4 <= m_pixelCount; i += 4, p += 16) {
     const __m128i v = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), colourBytes);
@@ -576,15 +595,11 @@ int CMedianCutQuantizer::AddPixels(BYTE* pixels, DWORD width, DWORD height) {
   m_pixelCount = static_cast<DWORD>(count);
   auto box = std::make_unique<CColorBox>();
   box->pixelCount = static_cast<LONG>(count);
-  BYTE rMin = 255, rMax = 0, gMin = 255, gMax = 0, bMin = 255, bMax = 0;
-  const BYTE* p = pixels;
-  for (DWORD i = 0; i < m_pixelCount; ++i, p += 4) {
-    bMin = std::min(bMin, p[0]), bMax = std::max(bMax, p[0]);
-    gMin = std::min(gMin, p[1]), gMax = std::max(gMax, p[1]);
-    rMin = std::min(rMin, p[2]), rMax = std::max(rMax, p[2]);
-  }
-  box->redMin = rMin, box->redMax = rMax, box->greenMin = gMin, box->greenMax = gMax;
-  box->blueMin = bMin, box->blueMax = bMax;
+  DWORD least, most;
+  CountByCell(&least, &most);
+  box->blueMin = static_cast<BYTE>(least), box->blueMax = static_cast<BYTE>(most);
+  box->greenMin = static_cast<BYTE>(least >> 8), box->greenMax = static_cast<BYTE>(most >> 8);
+  box->redMin = static_cast<BYTE>(least >> 16), box->redMax = static_cast<BYTE>(most >> 16);
   box->ComputeVolume();
   const bool small = box->volume < m_maxColors;
   if (!small) box->pieceCount = SortByCell();

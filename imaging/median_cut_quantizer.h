@@ -55,6 +55,7 @@ public:
   int GetBoxCount() const { return static_cast<int>(m_boxes.size()); }
 
 private:
+  void CountByCell(DWORD* least, DWORD* most);
   DWORD SortByCell();
   int ListDistinctColors(RGBQUAD* palette) const;
   void InsertBox(std::unique_ptr<CColorBox> box);
