@@ -551,7 +551,8 @@ DWORD CMedianCutQuantizer::SortByCell() {
     counts[cell] = start;
     start += n;
   }
-  if (m_colors.size() < m_pixelCount) m_colors.resize(m_pixelCount), m_scratch.resize(m_pixelCount);
+  // The scratch has room for a vector store past the colours' count.
+  if (m_colors.size() < m_pixelCount) m_colors.resize(m_pixelCount), m_scratch.resize(m_pixelCount + 4);
   DWORD* colors = m_colors.data();
   const BYTE* p = m_pixels;
   DWORD i = 0;
@@ -652,6 +653,87 @@ DWORD Partition(DWORD* colors, DWORD n, int shift, DWORD split, DWORD* scratch) 
   return low;
 }
 
+// Whether a box split may partition with SSSE3 (tests lower the limit to
+// compare the forms: 0 the plain partition, 1 the vector one).
+std::atomic<int> g_splitFormLimit{1};
+
+#if defined(CALVETTA_MAPPING_SSE41)
+#define CALVETTA_SSSE3 __attribute__((target("ssse3")))
+
+bool HasSsse3() {
+  static const bool has = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("ssse3") != 0;
+  }();
+  return has;
+}
+
+// Per set of four lanes (a bit each), the bytes that gather those lanes to
+// the front in order, and how many there are.
+struct PackLanes {
+  alignas(16) BYTE bytes[16][16];
+  BYTE count[16];
+  constexpr PackLanes() : bytes(), count() {
+    for (unsigned lanes = 0; lanes < 16; ++lanes) {
+      unsigned n = 0;
+      for (unsigned k = 0; k < 4; ++k)
+        if (lanes >> k & 1) {
+          for (unsigned b = 0; b < 4; ++b) bytes[lanes][4 * n + b] = static_cast<BYTE>(4 * k + b);
+          ++n;
+        }
+      for (unsigned b = 4 * n; b < 16; ++b) bytes[lanes][b] = 0x80;
+      count[lanes] = static_cast<BYTE>(n);
+    }
+  }
+};
+constexpr PackLanes kPackLanes{};
+
+// Partition with the channel ranges of both sides, four colours a step: the
+// low ones of four are gathered and stored over the colours already read,
+// the high ones gathered into `scratch` (which has room for three more) and
+// copied in behind the low ones at the end. Fills `ranges` with the low
+// side's least and greatest, then the high side's, as RangesOf would.
+CALVETTA_SSSE3 DWORD PartitionSsse3(DWORD* colors, DWORD n, int shift, DWORD split, DWORD* scratch, DWORD* ranges) {
+  const __m128i mask = _mm_set1_epi32(static_cast<int>(0xFFu << shift)), bound = _mm_set1_epi32(static_cast<int>(split << shift));
+  __m128i lowLeast = _mm_set1_epi8(static_cast<char>(0xFF)), lowMost = _mm_setzero_si128();
+  __m128i highLeast = lowLeast, highMost = lowMost;
+  DWORD low = 0, high = 0, i = 0;
+  for (; i + 4 <= n; i += 4) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(colors + i));
+    // Channel values sit below bit 24, so a signed comparison serves.
+    const __m128i isHigh = _mm_cmpgt_epi32(_mm_and_si128(v, mask), bound);
+    const int highLanes = _mm_movemask_ps(_mm_castsi128_ps(isHigh)), lowLanes = highLanes ^ 15;
+    lowLeast = _mm_min_epu8(lowLeast, _mm_or_si128(v, isHigh)), lowMost = _mm_max_epu8(lowMost, _mm_andnot_si128(isHigh, v));
+    highLeast = _mm_min_epu8(highLeast, _mm_or_si128(v, _mm_andnot_si128(isHigh, _mm_set1_epi8(static_cast<char>(0xFF)))));
+    highMost = _mm_max_epu8(highMost, _mm_and_si128(isHigh, v));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(colors + low),
+                     _mm_shuffle_epi8(v, _mm_load_si128(reinterpret_cast<const __m128i*>(kPackLanes.bytes[lowLanes]))));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(scratch + high),
+                     _mm_shuffle_epi8(v, _mm_load_si128(reinterpret_cast<const __m128i*>(kPackLanes.bytes[highLanes]))));
+    low += kPackLanes.count[lowLanes], high += kPackLanes.count[highLanes];
+  }
+  auto fold = [](__m128i lanes, bool least) {
+    const __m128i half = _mm_shuffle_epi32(lanes, _MM_SHUFFLE(1, 0, 3, 2));
+    lanes = least ? _mm_min_epu8(lanes, half) : _mm_max_epu8(lanes, half);
+    const __m128i quarter = _mm_shuffle_epi32(lanes, _MM_SHUFFLE(2, 3, 0, 1));
+    return static_cast<DWORD>(_mm_cvtsi128_si32(least ? _mm_min_epu8(lanes, quarter) : _mm_max_epu8(lanes, quarter)));
+  };
+  DWORD lowLow = fold(lowLeast, true), lowHigh = fold(lowMost, false), highLow = fold(highLeast, true), highHigh = fold(highMost, false);
+  const DWORD channelMask = 0xFFu << shift, channelBound = split << shift;
+  for (; i < n; ++i) {
+    const DWORD c = colors[i];
+    if ((c & channelMask) <= channelBound) {
+      colors[low++] = c, lowLow = LeastBytes(lowLow, c), lowHigh = MostBytes(lowHigh, c);
+    } else {
+      scratch[high++] = c, highLow = LeastBytes(highLow, c), highHigh = MostBytes(highHigh, c);
+    }
+  }
+  std::memcpy(colors + low, scratch, sizeof(DWORD) * high);
+  ranges[0] = lowLow, ranges[1] = lowHigh, ranges[2] = highLow, ranges[3] = highHigh;
+  return low;
+}
+#endif
+
 // The sums of each channel over a run of colours.
 void AddChannels(const DWORD* colors, DWORD n, unsigned long long* sums) {
   DWORD i = 0;
@@ -680,6 +762,8 @@ void AddChannels(const DWORD* colors, DWORD n, unsigned long long* sums) {
 
 }  // namespace
 
+void SetSplitFormLimit(int highest) { g_splitFormLimit.store(std::clamp(highest, 0, 1), std::memory_order_relaxed); }
+
 // The box's pieces are sorted into the two new boxes' runs, appended to the
 // pieces: a piece wholly on one side of the split value goes as it is, one
 // across it is partitioned into two.
@@ -697,6 +781,9 @@ void CMedianCutQuantizer::SplitBox(std::unique_ptr<CColorBox> box) {
     shift = 0, split = static_cast<DWORD>(box->blueMin + box->blueMax) / 2;
   }
   DWORD* colors = m_colors.data();
+#if defined(CALVETTA_MAPPING_SSE41)
+  const bool vectorForm = g_splitFormLimit.load(std::memory_order_relaxed) > 0 && HasSsse3();
+#endif
   ChannelRanges lows, highs;
   LONG lowPixels = 0, highPixels = 0;
   const DWORD lowFirst = static_cast<DWORD>(m_pieces.size());
@@ -714,9 +801,19 @@ void CMedianCutQuantizer::SplitBox(std::unique_ptr<CColorBox> box) {
     } else {
       ChannelRanges low, high;
       DWORD* begin = colors + piece.first;
-      const DWORD front = Partition(begin, piece.count, shift, split, m_scratch.data());
-      RangesOf(begin, front, &low.least, &low.most);
-      RangesOf(begin + front, piece.count - front, &high.least, &high.most);
+      DWORD front;
+#if defined(CALVETTA_MAPPING_SSE41)
+      if (vectorForm) {
+        DWORD ranges[4];
+        front = PartitionSsse3(begin, piece.count, shift, split, m_scratch.data(), ranges);
+        low.least = ranges[0], low.most = ranges[1], high.least = ranges[2], high.most = ranges[3];
+      } else
+#endif
+      {
+        front = Partition(begin, piece.count, shift, split, m_scratch.data());
+        RangesOf(begin, front, &low.least, &low.most);
+        RangesOf(begin + front, piece.count - front, &high.least, &high.most);
+      }
       m_pieces.push_back({piece.first, front, low.least, low.most});
       m_highPieces.push_back({piece.first + front, piece.count - front, high.least, high.most});
       lows.Widen(low.least, low.most), highs.Widen(high.least, high.most);

@@ -34,6 +34,9 @@ struct CColorBox {
 // giving the same bytes; tests that compare the forms lower the limit: 0 the
 // plain loop, 1 (the default) the SSE4.1 form where the processor has it.
 void SetMappingFormLimit(int highest);
+// The same for splitting boxes: 0 the plain partition, 1 (the default) the
+// SSSE3 form where the processor has it.
+void SetSplitFormLimit(int highest);
 
 class CMedianCutQuantizer {
 public:
