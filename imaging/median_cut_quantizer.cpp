@@ -432,8 +432,8 @@ CMedianCutQuantizer::~CMedianCutQuantizer() = default;
 // In front of the first box of strictly greater volume: equal volumes keep
 // their order of insertion, and the last box is the one split next.
 void CMedianCutQuantizer::InsertBox(std::unique_ptr<CColorBox> box) {
-  auto at = m_boxes.begin();
-  while (at != m_boxes.end() && (*at)->volume <= box->volume) ++at;
+  const auto at = std::upper_bound(m_boxes.begin(), m_boxes.end(), box->volume,
+                                   [](LONG volume, const std::unique_ptr<CColorBox>& other) { return volume < other->volume; });
   m_boxes.insert(at, std::move(box));
 }
 
