@@ -431,10 +431,10 @@ CMedianCutQuantizer::~CMedianCutQuantizer() = default;
 
 // In front of the first box of strictly greater volume: equal volumes keep
 // their order of insertion, and the last box is the one split next.
-void CMedianCutQuantizer::InsertBox(std::unique_ptr<CColorBox> box) {
-  const auto at = std::upper_bound(m_boxes.begin(), m_boxes.end(), box->volume,
-                                   [](LONG volume, const std::unique_ptr<CColorBox>& other) { return volume < other->volume; });
-  m_boxes.insert(at, std::move(box));
+void CMedianCutQuantizer::InsertBox(const CColorBox& box) {
+  const auto at = std::upper_bound(m_boxes.begin(), m_boxes.end(), box.volume,
+                                   [](LONG volume, const CColorBox& other) { return volume < other.volume; });
+  m_boxes.insert(at, box);
 }
 
 namespace {
@@ -594,23 +594,23 @@ int CMedianCutQuantizer::AddPixels(BYTE* pixels, DWORD width, DWORD height) {
   const unsigned long long count = static_cast<unsigned long long>(width) * height;
   if (!pixels || count == 0 || count > 0x7FFFFFFF) return 0;
   m_pixelCount = static_cast<DWORD>(count);
-  auto box = std::make_unique<CColorBox>();
-  box->pixelCount = static_cast<LONG>(count);
+  CColorBox box;
+  box.pixelCount = static_cast<LONG>(count);
   DWORD least, most;
   CountByCell(&least, &most);
-  box->blueMin = static_cast<BYTE>(least), box->blueMax = static_cast<BYTE>(most);
-  box->greenMin = static_cast<BYTE>(least >> 8), box->greenMax = static_cast<BYTE>(most >> 8);
-  box->redMin = static_cast<BYTE>(least >> 16), box->redMax = static_cast<BYTE>(most >> 16);
-  box->ComputeVolume();
-  const bool small = box->volume < m_maxColors;
-  if (!small) box->pieceCount = SortByCell();
-  InsertBox(std::move(box));
+  box.blueMin = static_cast<BYTE>(least), box.blueMax = static_cast<BYTE>(most);
+  box.greenMin = static_cast<BYTE>(least >> 8), box.greenMax = static_cast<BYTE>(most >> 8);
+  box.redMin = static_cast<BYTE>(least >> 16), box.redMax = static_cast<BYTE>(most >> 16);
+  box.ComputeVolume();
+  const bool small = box.volume < m_maxColors;
+  if (!small) box.pieceCount = SortByCell();
+  InsertBox(box);
   if (small) return 1;
   while (static_cast<int>(m_boxes.size()) < m_maxColors) {
-    if (m_boxes.back()->volume < 2) break;
-    std::unique_ptr<CColorBox> largest = std::move(m_boxes.back());
+    if (m_boxes.back().volume < 2) break;
+    const CColorBox largest = m_boxes.back();
     m_boxes.pop_back();
-    SplitBox(std::move(largest));
+    SplitBox(largest);
   }
   return static_cast<int>(m_boxes.size());
 }
@@ -767,18 +767,18 @@ void SetSplitFormLimit(int highest) { g_splitFormLimit.store(std::clamp(highest,
 // The box's pieces are sorted into the two new boxes' runs, appended to the
 // pieces: a piece wholly on one side of the split value goes as it is, one
 // across it is partitioned into two.
-void CMedianCutQuantizer::SplitBox(std::unique_ptr<CColorBox> box) {
-  const int red = Span(box->redMin, box->redMax), green = Span(box->greenMin, box->greenMax),
-            blue = Span(box->blueMin, box->blueMax);
+void CMedianCutQuantizer::SplitBox(const CColorBox& box) {
+  const int red = Span(box.redMin, box.redMax), green = Span(box.greenMin, box.greenMax),
+            blue = Span(box.blueMin, box.blueMax);
   // Colours at or below the split value make the low box.
   int shift;
   DWORD split;
   if (red >= green && red >= blue) {
-    shift = 16, split = static_cast<DWORD>(box->redMin + box->redMax) / 2;
+    shift = 16, split = static_cast<DWORD>(box.redMin + box.redMax) / 2;
   } else if (green >= blue) {
-    shift = 8, split = static_cast<DWORD>(box->greenMin + box->greenMax) / 2;
+    shift = 8, split = static_cast<DWORD>(box.greenMin + box.greenMax) / 2;
   } else {
-    shift = 0, split = static_cast<DWORD>(box->blueMin + box->blueMax) / 2;
+    shift = 0, split = static_cast<DWORD>(box.blueMin + box.blueMax) / 2;
   }
   DWORD* colors = m_colors.data();
 #if defined(CALVETTA_MAPPING_SSE41)
@@ -788,8 +788,8 @@ void CMedianCutQuantizer::SplitBox(std::unique_ptr<CColorBox> box) {
   LONG lowPixels = 0, highPixels = 0;
   const DWORD lowFirst = static_cast<DWORD>(m_pieces.size());
   m_highPieces.clear();
-  for (DWORD i = 0; i < box->pieceCount; ++i) {
-    const CColorPiece piece = m_pieces[box->first + i];  // a copy: the pieces grow
+  for (DWORD i = 0; i < box.pieceCount; ++i) {
+    const CColorPiece piece = m_pieces[box.first + i];  // a copy: the pieces grow
     if ((piece.most >> shift & 0xFF) <= split) {
       m_pieces.push_back(piece);
       lows.Widen(piece.least, piece.most);
@@ -820,23 +820,22 @@ void CMedianCutQuantizer::SplitBox(std::unique_ptr<CColorBox> box) {
       lowPixels += static_cast<LONG>(front), highPixels += static_cast<LONG>(piece.count - front);
     }
   }
-  auto low = std::make_unique<CColorBox>(*box);
-  auto high = std::make_unique<CColorBox>(*box);
-  low->first = lowFirst, low->pieceCount = static_cast<DWORD>(m_pieces.size()) - lowFirst, low->pixelCount = lowPixels;
-  high->first = static_cast<DWORD>(m_pieces.size()), high->pieceCount = static_cast<DWORD>(m_highPieces.size());
-  high->pixelCount = highPixels;
+  CColorBox low = box, high = box;
+  low.first = lowFirst, low.pieceCount = static_cast<DWORD>(m_pieces.size()) - lowFirst, low.pixelCount = lowPixels;
+  high.first = static_cast<DWORD>(m_pieces.size()), high.pieceCount = static_cast<DWORD>(m_highPieces.size());
+  high.pixelCount = highPixels;
   m_pieces.insert(m_pieces.end(), m_highPieces.begin(), m_highPieces.end());
-  lows.SetOn(*low);
-  low->ComputeVolume();
-  highs.SetOn(*high);
-  high->ComputeVolume();
-  InsertBox(std::move(low));
-  InsertBox(std::move(high));
+  lows.SetOn(low);
+  low.ComputeVolume();
+  highs.SetOn(high);
+  high.ComputeVolume();
+  InsertBox(low);
+  InsertBox(high);
 }
 
 // The colours of an unsplit frame in the order of their first pixel.
 int CMedianCutQuantizer::ListDistinctColors(RGBQUAD* palette) const {
-  const CColorBox& box = *m_boxes.front();
+  const CColorBox& box = m_boxes.front();
   // The cube of an unsplit frame is small: a table over its cells says which
   // colours are listed already. A larger one (a quantiser for one colour) searches.
   const int redSpan = box.redMax - box.redMin + 1, greenSpan = box.greenMax - box.greenMin + 1;
@@ -871,8 +870,8 @@ int CMedianCutQuantizer::MakePalette(RGBQUAD* palette) {
   for (const auto& box : m_boxes) {
     if (n >= 256) break;
     unsigned long long sum[3] = {0, 0, 0}, pixels = 0;
-    for (DWORD i = 0; i < box->pieceCount; ++i) {
-      const CColorPiece& piece = m_pieces[box->first + i];
+    for (DWORD i = 0; i < box.pieceCount; ++i) {
+      const CColorPiece& piece = m_pieces[box.first + i];
       AddChannels(m_colors.data() + piece.first, piece.count, sum);
       pixels += piece.count;
     }

@@ -61,11 +61,11 @@ private:
   void CountByCell(DWORD* least, DWORD* most);
   DWORD SortByCell();
   int ListDistinctColors(RGBQUAD* palette) const;
-  void InsertBox(std::unique_ptr<CColorBox> box);
-  void SplitBox(std::unique_ptr<CColorBox> box);
+  void InsertBox(const CColorBox& box);
+  void SplitBox(const CColorBox& box);
   void MapPixels(CPicImage& image, BYTE* pixels, DWORD width, DWORD height, float strength);
 
-  std::vector<std::unique_ptr<CColorBox>> m_boxes;  // ascending volume
+  std::vector<CColorBox> m_boxes;  // ascending volume
   BYTE* m_pixels = nullptr;
   DWORD m_pixelCount = 0;
   // Working memory kept from frame to frame: a quantiser may serve a whole
