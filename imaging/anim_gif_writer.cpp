@@ -18,8 +18,13 @@ constexpr int kJobsPerWorker = 2;
 // A quantised frame: its image (kept until written, for the screen header
 // or a re-encoding) and its control and image blocks.
 struct CAnimGifWriter::CEncodedFrame {
+  struct FreeBytes {
+    void operator()(BYTE* bytes) const { free(bytes); }
+  };
   std::unique_ptr<CPicImage> image;
-  std::vector<BYTE> blocks;
+  // The memory file's buffer, taken over rather than copied.
+  std::unique_ptr<BYTE, FreeBytes> blocks;
+  size_t blockBytes = 0;
   bool localTable = false;
   bool ok = false;
 };
@@ -88,8 +93,8 @@ std::unique_ptr<CAnimGifWriter::CEncodedFrame> CAnimGifWriter::EncodeFrame(BYTE*
   blocks.Open();
   frame->localTable = localTable;
   frame->ok = codec.EncodePage(&blocks, frame->image.get(), localTable);
-  const BYTE* bytes = blocks.GetBuffer(false);
-  if (bytes) frame->blocks.assign(bytes, bytes + blocks.Size());
+  frame->blockBytes = static_cast<size_t>(blocks.Size());
+  frame->blocks.reset(blocks.GetBuffer(true));
   return frame;
 }
 
@@ -178,7 +183,7 @@ void CAnimGifWriter::WriteFrame(CEncodedFrame& frame) {
     m_codec.EncodePage(m_file.get(), frame.image.get(), true);
     return;
   }
-  m_file->Write(frame.blocks.data(), 1, frame.blocks.size());
+  if (frame.blocks) m_file->Write(frame.blocks.get(), 1, frame.blockBytes);
 }
 
 void CAnimGifWriter::Close() {

@@ -99,6 +99,8 @@ private:
   // the first; a row's codes, the packed codes of a frame and one frame row
   // of narrow pixels.
   std::array<LONG, kHashSize> m_hash{};
+  std::vector<WORD> m_hashPlaced;  // the first table's slots filled since its last clear
+  bool m_hashEmptied = false;      // the first table has been filled with -1 once
   std::vector<DWORD> m_strings;
   DWORD m_filling = 0;  // which filling of the second table is current
   std::vector<WORD> m_stringCodes;

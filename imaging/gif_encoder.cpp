@@ -121,28 +121,40 @@ void CPicImageGIF::WriteImageBlock(CPicFile* file, const CPicImage& image, bool 
 namespace {
 
 // The second table: 2^14 slots. A string there is known by its slot (a
-// single colour by the colour itself, below 256), and its slot is a hash
-// of its prefix's number and last colour, then the next slots in turn: a
+// single colour by kRootBase plus the colour), and its slot is a hash of
+// its prefix's number and last colour, then the next slots in turn: a
 // string found in its first slot gives the next string's slot without
 // waiting for the slot to be read, only for the check that it holds the
-// string.
+// string. The hash takes the colour's mix (worked out beside the chain)
+// and only a shift, an add and an xor on the string's number, so that the
+// chain from string to string is short.
 constexpr int kStringBits = 14;
-constexpr DWORD kStringSlots = 1u << kStringBits, kStringMask = kStringSlots - 1, kRoots = 256;
+constexpr DWORD kStringSlots = 1u << kStringBits, kStringMask = kStringSlots - 1, kRootBase = kStringSlots;
 // An entry is the string's prefix's number and last colour, plus one (23
 // bits), under the number of the table's filling it belongs to: a clear
 // moves to the next number, and the entries of earlier ones read as empty.
 constexpr int kFillingShift = 23;
 constexpr DWORD kFillings = 1u << (32 - kFillingShift);
+static_assert(((kRootBase + 255) << 8 | 255) + 1 < (1u << kFillingShift) - 1, "an entry's string fits below the filling");
 // A slot the string of key 0 held before the first table lost it: never
 // the string's again (its number must not come back), and passed over.
 constexpr DWORD kGone = (1u << kFillingShift) - 1;
 
-DWORD SlotOf(DWORD entry) { return entry * 0x9E3779B1u >> (32 - kStringBits); }
+DWORD MixOf(DWORD colour) { return colour * 0x9E3779B1u >> (32 - kStringBits); }
+DWORD SlotOf(DWORD string, DWORD mix) { return (string * 33 ^ mix) & kStringMask; }
 
 }  // namespace
 
 void CPicImageGIF::ClearHash() {
-  m_hash.fill(-1);
+  // The first table holds only the strings placed since the last clear: a
+  // clear empties their slots (a whole fill only the first time).
+  if (m_hashEmptied) {
+    for (WORD slot : m_hashPlaced) m_hash[slot] = -1;
+  } else {
+    m_hash.fill(-1);
+    m_hashEmptied = true;
+  }
+  m_hashPlaced.clear();
   if (++m_filling == kFillings) {
     m_filling = 1;
     std::fill(m_strings.begin(), m_strings.end(), 0u);
@@ -169,8 +181,13 @@ void CPicImageGIF::CompressLzw(CPicFile* file, const CPicImage& image, int initB
   if (m_lzwBytes.size() < capacity) m_lzwBytes.resize(capacity);
   if (m_lzwCodes.size() < 2 * static_cast<size_t>(width) + 4) m_lzwCodes.resize(2 * static_cast<size_t>(width) + 4);
   if (m_strings.size() != kStringSlots) m_strings.assign(kStringSlots, 0);
-  if (m_stringCodes.size() != kStringSlots) m_stringCodes.assign(kStringSlots, 0);
+  if (m_stringCodes.size() != kStringSlots + 256) {
+    // A single colour's code is the colour.
+    m_stringCodes.assign(kStringSlots + 256, 0);
+    for (DWORD c = 0; c < 256; ++c) m_stringCodes[kRootBase + c] = static_cast<WORD>(c);
+  }
   if (m_unplaced.size() < static_cast<size_t>(kMaxCodes)) m_unplaced.resize(kMaxCodes);
+  m_hashPlaced.reserve(kMaxCodes);
   BYTE* const buffer = m_lzwBytes.data();
   BYTE* out = buffer;
   // Writes the whole packets held (all the bytes at the end) and keeps the rest.
@@ -244,6 +261,7 @@ void CPicImageGIF::CompressLzw(CPicFile* file, const CPicImage& image, int initB
     }
     if (entry == 0) zeroLost = true;
     hash[slot] = key;
+    m_hashPlaced.push_back(static_cast<WORD>(slot));
   };
   ClearHash();
   output(clearCode);
@@ -263,10 +281,10 @@ void CPicImageGIF::CompressLzw(CPicFile* file, const CPicImage& image, int initB
       row = m_lzwRow.data();
     }
     DWORD x = 0;
-    if (!started) string = row[x++], started = true;
+    if (!started) string = kRootBase + row[x++], started = true;
     for (; x < width; ++x) {
       const DWORD c = row[x];
-      if ((c | string) == 0) {
+      if ((c | (string ^ kRootBase)) == 0) {
         // Colour 0 after the string of colour 0, key 0: the first table
         // decides, once every string made so far is in it.
         for (size_t i = 0; i < unplacedCount; ++i) place(static_cast<LONG>(unplaced[i]));
@@ -274,10 +292,10 @@ void CPicImageGIF::CompressLzw(CPicFile* file, const CPicImage& image, int initB
         if (zeroLost) strings[zeroSlot] = kGone | filling, zeroLost = false;
       }
       const DWORD content = (string << 8 | c) + 1, wanted = content | filling;
-      DWORD slot = SlotOf(content);
+      DWORD slot = SlotOf(string, MixOf(c));
       DWORD entry = strings[slot];
       if (entry == wanted) {
-        string = kRoots + slot;
+        string = slot;
         continue;
       }
       while (entry != wanted && (entry & ~kGone) == filling) {
@@ -285,12 +303,12 @@ void CPicImageGIF::CompressLzw(CPicFile* file, const CPicImage& image, int initB
         entry = strings[slot];
       }
       if (entry == wanted) {
-        string = kRoots + slot;
+        string = slot;
         continue;
       }
-      const int prefix = string < kRoots ? static_cast<int>(string) : stringCodes[string - kRoots];
+      const int prefix = stringCodes[string];
       output(prefix);
-      string = c;
+      string = kRootBase + c;
       if (freeCode < kMaxCodes) {
         const DWORD key = c << 12 | static_cast<DWORD>(prefix);
         if (key == 0) zeroSlot = slot;
@@ -310,7 +328,7 @@ void CPicImageGIF::CompressLzw(CPicFile* file, const CPicImage& image, int initB
     pack();
     if (static_cast<size_t>(out - buffer) >= kBatchBytes) writePackets(false);
   }
-  if (started) output(string < kRoots ? static_cast<int>(string) : stringCodes[string - kRoots]);
+  if (started) output(stringCodes[string]);
   output(endCode);
   pack();
   if (accumulated > 0) *out++ = static_cast<BYTE>(accumulator);

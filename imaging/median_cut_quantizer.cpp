@@ -491,10 +491,10 @@ CMedianCutQuantizer::~CMedianCutQuantizer() = default;
 
 // In front of the first box of strictly greater volume: equal volumes keep
 // their order of insertion, and the last box is the one split next.
-void CMedianCutQuantizer::InsertBox(std::unique_ptr<CColorBox> box) {
-  auto at = m_boxes.begin();
-  while (at != m_boxes.end() && (*at)->volume <= box->volume) ++at;
-  m_boxes.insert(at, std::move(box));
+void CMedianCutQuantizer::InsertBox(const CColorBox& box) {
+  const auto at = std::upper_bound(m_boxes.begin(), m_boxes.end(), box.volume,
+                                   [](LONG volume, const CColorBox& other) { return volume < other.volume; });
+  m_boxes.insert(at, box);
 }
 
 namespace {
@@ -564,40 +564,60 @@ void RangesOf(const DWORD* colors, DWORD n, DWORD* least, DWORD* most) {
 
 }  // namespace
 
-// The frame's colours sorted by cell of the cube (a counting sort), and a
-// piece for each cell that has any. Boxes, their ranges and their averages
-// depend only on how many pixels have each colour, never on their order,
-// so a box may hold its colours in any order; sorted by cell, a box whose
-// split value falls between a cell's colours partitions only that cell's,
-// and takes the other cells whole by their ranges.
-DWORD CMedianCutQuantizer::SortByCell() {
+// The frame's colours counted by cell of the cube, and the least and
+// greatest value of each channel over them, in one pass.
+void CMedianCutQuantizer::CountByCell(DWORD* least, DWORD* most) {
   m_cellCounts.assign(kGridCells, 0);
   DWORD* counts = m_cellCounts.data();
   const BYTE* p = m_pixels;
-  DWORD i = 0;
+  DWORD i = 0, low = 0xFFFFFFFFu, high = 0;
 #if defined(__SSE2__)
-  alignas(16) DWORD cells[4], words[4];
-  for (; i + 4 <= m_pixelCount; i += 4, p += 16) {
-    _mm_store_si128(reinterpret_cast<__m128i*>(cells), GridCells(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))));
-    ++counts[cells[0]], ++counts[cells[1]], ++counts[cells[2]], ++counts[cells[3]];
+  if (m_pixelCount >= 4) {
+    alignas(16) DWORD cells[4];
+    __m128i lowLanes = _mm_set1_epi8(static_cast<char>(0xFF)), highLanes = _mm_setzero_si128();
+    for (; i + 4 <= m_pixelCount; i += 4, p += 16) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      lowLanes = _mm_min_epu8(lowLanes, v), highLanes = _mm_max_epu8(highLanes, v);
+      _mm_store_si128(reinterpret_cast<__m128i*>(cells), GridCells(v));
+      ++counts[cells[0]], ++counts[cells[1]], ++counts[cells[2]], ++counts[cells[3]];
+    }
+    lowLanes = _mm_min_epu8(lowLanes, _mm_shuffle_epi32(lowLanes, _MM_SHUFFLE(1, 0, 3, 2)));
+    lowLanes = _mm_min_epu8(lowLanes, _mm_shuffle_epi32(lowLanes, _MM_SHUFFLE(2, 3, 0, 1)));
+    highLanes = _mm_max_epu8(highLanes, _mm_shuffle_epi32(highLanes, _MM_SHUFFLE(1, 0, 3, 2)));
+    highLanes = _mm_max_epu8(highLanes, _mm_shuffle_epi32(highLanes, _MM_SHUFFLE(2, 3, 0, 1)));
+    low = static_cast<DWORD>(_mm_cvtsi128_si32(lowLanes)), high = static_cast<DWORD>(_mm_cvtsi128_si32(highLanes));
   }
 #endif
   for (; i < m_pixelCount; ++i, p += 4) {
     DWORD color;
     std::memcpy(&color, p, sizeof color);
+    low = LeastBytes(low, color), high = MostBytes(high, color);
     ++counts[GridCell(color)];
   }
+  *least = low, *most = high;
+}
+
+// The frame's colours sorted by cell of the cube (a counting sort over
+// CountByCell's counts), and a piece for each cell that has any. Boxes,
+// their ranges and their averages depend only on how many pixels have each
+// colour, never on their order, so a box may hold its colours in any order;
+// sorted by cell, a box whose split value falls between a cell's colours
+// partitions only that cell's, and takes the other cells whole by their ranges.
+DWORD CMedianCutQuantizer::SortByCell() {
+  DWORD* counts = m_cellCounts.data();
   DWORD start = 0;
   for (DWORD cell = 0; cell < kGridCells; ++cell) {
     const DWORD n = counts[cell];
     counts[cell] = start;
     start += n;
   }
-  if (m_colors.size() < m_pixelCount) m_colors.resize(m_pixelCount), m_scratch.resize(m_pixelCount);
+  // The scratch has room for a vector store past the colours' count.
+  if (m_colors.size() < m_pixelCount) m_colors.resize(m_pixelCount), m_scratch.resize(m_pixelCount + 4);
   DWORD* colors = m_colors.data();
-  p = m_pixels;
-  i = 0;
+  const BYTE* p = m_pixels;
+  DWORD i = 0;
 #if defined(__SSE2__)
+  alignas(16) DWORD cells[4], words[4];
   const __m128i colourBytes = _mm_set1_epi32(0xFFFFFF);
   for (; i + 4 <= m_pixelCount; i += 4, p += 16) {
     const __m128i v = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), colourBytes);
@@ -634,27 +654,23 @@ int CMedianCutQuantizer::AddPixels(BYTE* pixels, DWORD width, DWORD height) {
   const unsigned long long count = static_cast<unsigned long long>(width) * height;
   if (!pixels || count == 0 || count > 0x7FFFFFFF) return 0;
   m_pixelCount = static_cast<DWORD>(count);
-  auto box = std::make_unique<CColorBox>();
-  box->pixelCount = static_cast<LONG>(count);
-  BYTE rMin = 255, rMax = 0, gMin = 255, gMax = 0, bMin = 255, bMax = 0;
-  const BYTE* p = pixels;
-  for (DWORD i = 0; i < m_pixelCount; ++i, p += 4) {
-    bMin = std::min(bMin, p[0]), bMax = std::max(bMax, p[0]);
-    gMin = std::min(gMin, p[1]), gMax = std::max(gMax, p[1]);
-    rMin = std::min(rMin, p[2]), rMax = std::max(rMax, p[2]);
-  }
-  box->redMin = rMin, box->redMax = rMax, box->greenMin = gMin, box->greenMax = gMax;
-  box->blueMin = bMin, box->blueMax = bMax;
-  box->ComputeVolume();
-  const bool small = box->volume < m_maxColors;
-  if (!small) box->pieceCount = SortByCell();
-  InsertBox(std::move(box));
+  CColorBox box;
+  box.pixelCount = static_cast<LONG>(count);
+  DWORD least, most;
+  CountByCell(&least, &most);
+  box.blueMin = static_cast<BYTE>(least), box.blueMax = static_cast<BYTE>(most);
+  box.greenMin = static_cast<BYTE>(least >> 8), box.greenMax = static_cast<BYTE>(most >> 8);
+  box.redMin = static_cast<BYTE>(least >> 16), box.redMax = static_cast<BYTE>(most >> 16);
+  box.ComputeVolume();
+  const bool small = box.volume < m_maxColors;
+  if (!small) box.pieceCount = SortByCell();
+  InsertBox(box);
   if (small) return 1;
   while (static_cast<int>(m_boxes.size()) < m_maxColors) {
-    if (m_boxes.back()->volume < 2) break;
-    std::unique_ptr<CColorBox> largest = std::move(m_boxes.back());
+    if (m_boxes.back().volume < 2) break;
+    const CColorBox largest = m_boxes.back();
     m_boxes.pop_back();
-    SplitBox(std::move(largest));
+    SplitBox(largest);
   }
   return static_cast<int>(m_boxes.size());
 }
@@ -697,6 +713,87 @@ DWORD Partition(DWORD* colors, DWORD n, int shift, DWORD split, DWORD* scratch) 
   return low;
 }
 
+// Whether a box split may partition with SSSE3 (tests lower the limit to
+// compare the forms: 0 the plain partition, 1 the vector one).
+std::atomic<int> g_splitFormLimit{1};
+
+#if defined(CALVETTA_MAPPING_SSE41)
+#define CALVETTA_SSSE3 __attribute__((target("ssse3")))
+
+bool HasSsse3() {
+  static const bool has = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("ssse3") != 0;
+  }();
+  return has;
+}
+
+// Per set of four lanes (a bit each), the bytes that gather those lanes to
+// the front in order, and how many there are.
+struct PackLanes {
+  alignas(16) BYTE bytes[16][16];
+  BYTE count[16];
+  constexpr PackLanes() : bytes(), count() {
+    for (unsigned lanes = 0; lanes < 16; ++lanes) {
+      unsigned n = 0;
+      for (unsigned k = 0; k < 4; ++k)
+        if (lanes >> k & 1) {
+          for (unsigned b = 0; b < 4; ++b) bytes[lanes][4 * n + b] = static_cast<BYTE>(4 * k + b);
+          ++n;
+        }
+      for (unsigned b = 4 * n; b < 16; ++b) bytes[lanes][b] = 0x80;
+      count[lanes] = static_cast<BYTE>(n);
+    }
+  }
+};
+constexpr PackLanes kPackLanes{};
+
+// Partition with the channel ranges of both sides, four colours a step: the
+// low ones of four are gathered and stored over the colours already read,
+// the high ones gathered into `scratch` (which has room for three more) and
+// copied in behind the low ones at the end. Fills `ranges` with the low
+// side's least and greatest, then the high side's, as RangesOf would.
+CALVETTA_SSSE3 DWORD PartitionSsse3(DWORD* colors, DWORD n, int shift, DWORD split, DWORD* scratch, DWORD* ranges) {
+  const __m128i mask = _mm_set1_epi32(static_cast<int>(0xFFu << shift)), bound = _mm_set1_epi32(static_cast<int>(split << shift));
+  __m128i lowLeast = _mm_set1_epi8(static_cast<char>(0xFF)), lowMost = _mm_setzero_si128();
+  __m128i highLeast = lowLeast, highMost = lowMost;
+  DWORD low = 0, high = 0, i = 0;
+  for (; i + 4 <= n; i += 4) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(colors + i));
+    // Channel values sit below bit 24, so a signed comparison serves.
+    const __m128i isHigh = _mm_cmpgt_epi32(_mm_and_si128(v, mask), bound);
+    const int highLanes = _mm_movemask_ps(_mm_castsi128_ps(isHigh)), lowLanes = highLanes ^ 15;
+    lowLeast = _mm_min_epu8(lowLeast, _mm_or_si128(v, isHigh)), lowMost = _mm_max_epu8(lowMost, _mm_andnot_si128(isHigh, v));
+    highLeast = _mm_min_epu8(highLeast, _mm_or_si128(v, _mm_andnot_si128(isHigh, _mm_set1_epi8(static_cast<char>(0xFF)))));
+    highMost = _mm_max_epu8(highMost, _mm_and_si128(isHigh, v));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(colors + low),
+                     _mm_shuffle_epi8(v, _mm_load_si128(reinterpret_cast<const __m128i*>(kPackLanes.bytes[lowLanes]))));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(scratch + high),
+                     _mm_shuffle_epi8(v, _mm_load_si128(reinterpret_cast<const __m128i*>(kPackLanes.bytes[highLanes]))));
+    low += kPackLanes.count[lowLanes], high += kPackLanes.count[highLanes];
+  }
+  auto fold = [](__m128i lanes, bool least) {
+    const __m128i half = _mm_shuffle_epi32(lanes, _MM_SHUFFLE(1, 0, 3, 2));
+    lanes = least ? _mm_min_epu8(lanes, half) : _mm_max_epu8(lanes, half);
+    const __m128i quarter = _mm_shuffle_epi32(lanes, _MM_SHUFFLE(2, 3, 0, 1));
+    return static_cast<DWORD>(_mm_cvtsi128_si32(least ? _mm_min_epu8(lanes, quarter) : _mm_max_epu8(lanes, quarter)));
+  };
+  DWORD lowLow = fold(lowLeast, true), lowHigh = fold(lowMost, false), highLow = fold(highLeast, true), highHigh = fold(highMost, false);
+  const DWORD channelMask = 0xFFu << shift, channelBound = split << shift;
+  for (; i < n; ++i) {
+    const DWORD c = colors[i];
+    if ((c & channelMask) <= channelBound) {
+      colors[low++] = c, lowLow = LeastBytes(lowLow, c), lowHigh = MostBytes(lowHigh, c);
+    } else {
+      scratch[high++] = c, highLow = LeastBytes(highLow, c), highHigh = MostBytes(highHigh, c);
+    }
+  }
+  std::memcpy(colors + low, scratch, sizeof(DWORD) * high);
+  ranges[0] = lowLow, ranges[1] = lowHigh, ranges[2] = highLow, ranges[3] = highHigh;
+  return low;
+}
+#endif
+
 // The sums of each channel over a run of colours.
 void AddChannels(const DWORD* colors, DWORD n, unsigned long long* sums) {
   DWORD i = 0;
@@ -725,29 +822,34 @@ void AddChannels(const DWORD* colors, DWORD n, unsigned long long* sums) {
 
 }  // namespace
 
+void SetSplitFormLimit(int highest) { g_splitFormLimit.store(std::clamp(highest, 0, 1), std::memory_order_relaxed); }
+
 // The box's pieces are sorted into the two new boxes' runs, appended to the
 // pieces: a piece wholly on one side of the split value goes as it is, one
 // across it is partitioned into two.
-void CMedianCutQuantizer::SplitBox(std::unique_ptr<CColorBox> box) {
-  const int red = Span(box->redMin, box->redMax), green = Span(box->greenMin, box->greenMax),
-            blue = Span(box->blueMin, box->blueMax);
+void CMedianCutQuantizer::SplitBox(const CColorBox& box) {
+  const int red = Span(box.redMin, box.redMax), green = Span(box.greenMin, box.greenMax),
+            blue = Span(box.blueMin, box.blueMax);
   // Colours at or below the split value make the low box.
   int shift;
   DWORD split;
   if (red >= green && red >= blue) {
-    shift = 16, split = static_cast<DWORD>(box->redMin + box->redMax) / 2;
+    shift = 16, split = static_cast<DWORD>(box.redMin + box.redMax) / 2;
   } else if (green >= blue) {
-    shift = 8, split = static_cast<DWORD>(box->greenMin + box->greenMax) / 2;
+    shift = 8, split = static_cast<DWORD>(box.greenMin + box.greenMax) / 2;
   } else {
-    shift = 0, split = static_cast<DWORD>(box->blueMin + box->blueMax) / 2;
+    shift = 0, split = static_cast<DWORD>(box.blueMin + box.blueMax) / 2;
   }
   DWORD* colors = m_colors.data();
+#if defined(CALVETTA_MAPPING_SSE41)
+  const bool vectorForm = g_splitFormLimit.load(std::memory_order_relaxed) > 0 && HasSsse3();
+#endif
   ChannelRanges lows, highs;
   LONG lowPixels = 0, highPixels = 0;
   const DWORD lowFirst = static_cast<DWORD>(m_pieces.size());
   m_highPieces.clear();
-  for (DWORD i = 0; i < box->pieceCount; ++i) {
-    const CColorPiece piece = m_pieces[box->first + i];  // a copy: the pieces grow
+  for (DWORD i = 0; i < box.pieceCount; ++i) {
+    const CColorPiece piece = m_pieces[box.first + i];  // a copy: the pieces grow
     if ((piece.most >> shift & 0xFF) <= split) {
       m_pieces.push_back(piece);
       lows.Widen(piece.least, piece.most);
@@ -759,32 +861,41 @@ void CMedianCutQuantizer::SplitBox(std::unique_ptr<CColorBox> box) {
     } else {
       ChannelRanges low, high;
       DWORD* begin = colors + piece.first;
-      const DWORD front = Partition(begin, piece.count, shift, split, m_scratch.data());
-      RangesOf(begin, front, &low.least, &low.most);
-      RangesOf(begin + front, piece.count - front, &high.least, &high.most);
+      DWORD front;
+#if defined(CALVETTA_MAPPING_SSE41)
+      if (vectorForm) {
+        DWORD ranges[4];
+        front = PartitionSsse3(begin, piece.count, shift, split, m_scratch.data(), ranges);
+        low.least = ranges[0], low.most = ranges[1], high.least = ranges[2], high.most = ranges[3];
+      } else
+#endif
+      {
+        front = Partition(begin, piece.count, shift, split, m_scratch.data());
+        RangesOf(begin, front, &low.least, &low.most);
+        RangesOf(begin + front, piece.count - front, &high.least, &high.most);
+      }
       m_pieces.push_back({piece.first, front, low.least, low.most});
       m_highPieces.push_back({piece.first + front, piece.count - front, high.least, high.most});
       lows.Widen(low.least, low.most), highs.Widen(high.least, high.most);
       lowPixels += static_cast<LONG>(front), highPixels += static_cast<LONG>(piece.count - front);
     }
   }
-  auto low = std::make_unique<CColorBox>(*box);
-  auto high = std::make_unique<CColorBox>(*box);
-  low->first = lowFirst, low->pieceCount = static_cast<DWORD>(m_pieces.size()) - lowFirst, low->pixelCount = lowPixels;
-  high->first = static_cast<DWORD>(m_pieces.size()), high->pieceCount = static_cast<DWORD>(m_highPieces.size());
-  high->pixelCount = highPixels;
+  CColorBox low = box, high = box;
+  low.first = lowFirst, low.pieceCount = static_cast<DWORD>(m_pieces.size()) - lowFirst, low.pixelCount = lowPixels;
+  high.first = static_cast<DWORD>(m_pieces.size()), high.pieceCount = static_cast<DWORD>(m_highPieces.size());
+  high.pixelCount = highPixels;
   m_pieces.insert(m_pieces.end(), m_highPieces.begin(), m_highPieces.end());
-  lows.SetOn(*low);
-  low->ComputeVolume();
-  highs.SetOn(*high);
-  high->ComputeVolume();
-  InsertBox(std::move(low));
-  InsertBox(std::move(high));
+  lows.SetOn(low);
+  low.ComputeVolume();
+  highs.SetOn(high);
+  high.ComputeVolume();
+  InsertBox(low);
+  InsertBox(high);
 }
 
 // The colours of an unsplit frame in the order of their first pixel.
 int CMedianCutQuantizer::ListDistinctColors(RGBQUAD* palette) const {
-  const CColorBox& box = *m_boxes.front();
+  const CColorBox& box = m_boxes.front();
   // The cube of an unsplit frame is small: a table over its cells says which
   // colours are listed already. A larger one (a quantiser for one colour) searches.
   const int redSpan = box.redMax - box.redMin + 1, greenSpan = box.greenMax - box.greenMin + 1;
@@ -819,8 +930,8 @@ int CMedianCutQuantizer::MakePalette(RGBQUAD* palette) {
   for (const auto& box : m_boxes) {
     if (n >= 256) break;
     unsigned long long sum[3] = {0, 0, 0}, pixels = 0;
-    for (DWORD i = 0; i < box->pieceCount; ++i) {
-      const CColorPiece& piece = m_pieces[box->first + i];
+    for (DWORD i = 0; i < box.pieceCount; ++i) {
+      const CColorPiece& piece = m_pieces[box.first + i];
       AddChannels(m_colors.data() + piece.first, piece.count, sum);
       pixels += piece.count;
     }

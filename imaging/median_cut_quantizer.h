@@ -35,6 +35,9 @@ struct CColorBox {
 // plain loop, 1 the SSE4.1 form where the processor has it, 2 (the default)
 // that form finding cells with BMI2 where the processor does that quickly.
 void SetMappingFormLimit(int highest);
+// The same for splitting boxes: 0 the plain partition, 1 (the default) the
+// SSSE3 form where the processor has it.
+void SetSplitFormLimit(int highest);
 
 class CMedianCutQuantizer {
 public:
@@ -56,13 +59,14 @@ public:
   int GetBoxCount() const { return static_cast<int>(m_boxes.size()); }
 
 private:
+  void CountByCell(DWORD* least, DWORD* most);
   DWORD SortByCell();
   int ListDistinctColors(RGBQUAD* palette) const;
-  void InsertBox(std::unique_ptr<CColorBox> box);
-  void SplitBox(std::unique_ptr<CColorBox> box);
+  void InsertBox(const CColorBox& box);
+  void SplitBox(const CColorBox& box);
   void MapPixels(CPicImage& image, BYTE* pixels, DWORD width, DWORD height, float strength);
 
-  std::vector<std::unique_ptr<CColorBox>> m_boxes;  // ascending volume
+  std::vector<CColorBox> m_boxes;  // ascending volume
   BYTE* m_pixels = nullptr;
   DWORD m_pixelCount = 0;
   // Working memory kept from frame to frame: a quantiser may serve a whole

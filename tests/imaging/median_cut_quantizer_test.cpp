@@ -239,9 +239,15 @@ TEST(MedianCutQuantizer, PalettesMatchAPlainMedianCut) {
       p[3] = static_cast<BYTE>(noise >> 24);  // the fourth byte plays no part
     }
     const std::vector<DWORD> expected = PlainMedianCut(pixels, maxColours);
-    CMedianCutQuantizer q(maxColours);
-    q.AddPixels(pixels.data(), width, height);
-    ASSERT_EQ(PackedPalette(q), expected) << "trial " << trial << ", " << width << " x " << height << ", kind " << kind << ", " << maxColours;
+    // Each form of the boxes' partition the processor offers.
+    for (int form = 0; form <= 1; ++form) {
+      SetSplitFormLimit(form);
+      CMedianCutQuantizer q(maxColours);
+      q.AddPixels(pixels.data(), width, height);
+      ASSERT_EQ(PackedPalette(q), expected) << "trial " << trial << ", " << width << " x " << height << ", kind " << kind << ", " << maxColours
+                                            << ", form " << form;
+    }
+    SetSplitFormLimit(1);
   }
 }
 
@@ -280,8 +286,13 @@ TEST(MedianCutQuantizer, LargeFramesMatchAPlainMedianCut) {
     std::unique_ptr<CMedianCutQuantizer>& kept = quantizers[static_cast<size_t>(trial / 4 % 4)];
     if (!kept) kept = std::make_unique<CMedianCutQuantizer>(maxColours);
     CMedianCutQuantizer& q = *kept;
-    q.AddPixels(pixels.data(), width, height);
-    ASSERT_EQ(PackedPalette(q), expected) << "trial " << trial << ", " << width << " x " << height << ", kind " << kind << ", " << maxColours;
+    for (int form = 0; form <= 1; ++form) {
+      SetSplitFormLimit(form);
+      q.AddPixels(pixels.data(), width, height);
+      ASSERT_EQ(PackedPalette(q), expected) << "trial " << trial << ", " << width << " x " << height << ", kind " << kind << ", " << maxColours
+                                            << ", form " << form;
+    }
+    SetSplitFormLimit(1);
   }
 }
 
