@@ -1,6 +1,7 @@
 // Animated GIF output of a 100-frame 640x480 animation: the time to quantise
 // and write it, and the mean PSNR of the frames it holds against the source.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -69,7 +70,7 @@ const std::vector<std::vector<BYTE>>& Frames() {
 void BM_AnimatedGif100Frames(benchmark::State& state) {
   const auto& frames = Frames();
   const int workers = static_cast<int>(state.range(0));
-  std::string path = (std::filesystem::temp_directory_path() / "calvetta-bench.gif").string();
+  std::string path = (std::filesystem::temp_directory_path() / ("calvetta-bench-" + std::to_string(getpid()) + ".gif")).string();
   std::u16string programPath = compat::FromHostPath(path);
   // One buffer for the copies: a fresh one each frame would be freed (and
   // unmapped, at this size) inside the timed part.

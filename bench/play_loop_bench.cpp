@@ -5,6 +5,7 @@
 // time of the whole process beside the elapsed time. Runs on the host the
 // environment picks (CALVETTA_HOST=headless, or X11 under Xvfb).
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 #include <sys/resource.h>
 
 #include <chrono>
@@ -80,7 +81,7 @@ double ProcessSeconds() {
 
 void BM_PlayTenSeconds(benchmark::State& state) {
   controls::RegisterCustomControls(nullptr);
-  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "calvetta-play-bench";
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() / ("calvetta-play-bench-" + std::to_string(getpid()));
   std::filesystem::create_directories(folder);
   CMorphProject* project = GetMorphProject();
   project->SetOutputSize(kWidth, kHeight);
@@ -134,6 +135,8 @@ void BM_PlayTenSeconds(benchmark::State& state) {
   SetRendererLink(real);
   window.DestroyWindow();
   DestroyWindow(host);
+  std::error_code ignored;
+  std::filesystem::remove_all(folder, ignored);
 }
 BENCHMARK(BM_PlayTenSeconds)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 

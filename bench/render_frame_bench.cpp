@@ -5,6 +5,7 @@
 // The machine may be shared: each frame is timed on its own, and the median,
 // the tenth percentile and the fastest frames are reported beside the mean.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -65,7 +66,7 @@ void AddFeatureLines(CMorphPair* pair, float size) {
 void BM_RenderFrames(benchmark::State& state) {
   compat::SetD3DWorkerCount(static_cast<int>(state.range(0)));
   const int width = static_cast<int>(state.range(1)), height = width * 3 / 4;
-  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "calvetta-render-bench";
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() / ("calvetta-render-bench-" + std::to_string(getpid()));
   std::filesystem::create_directories(folder);
   CMorphProject* project = GetMorphProject();
   project->SetOutputSize(width, height);
