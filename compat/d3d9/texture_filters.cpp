@@ -132,12 +132,19 @@ __attribute__((target("avx2"))) inline void RunOffsets(int w, const int32_t* s, 
   PadOffsets(at, count);
 }
 
-// Asks for the cache lines of the two texel rows of the footprint at the
-// last pixel of the group after the one whose offsets start at `at`.
+// Asks for the cache lines two and three texel rows below the footprint at
+// the last pixel of the group after the one whose offsets start at `at`.
+// The rows a run reads now were mostly brought in by the run of the pixel
+// row above (a batch's runs follow each other down a triangle), while the
+// next run reads about one texel row further down: those lines are the ones
+// that miss, and asking a run ahead leaves time for a miss to the shared
+// cache or memory. (Prefetches never fault: the lines may lie past the
+// texture; the sums are made as integers for that reason.)
 inline void PrefetchRows(TexelRows rows, const int32_t* at) {
-  const int ahead = at[kPrefetchAhead + 7];
-  _mm_prefetch(reinterpret_cast<const char*>(rows.top + ahead), _MM_HINT_T0);
-  _mm_prefetch(reinterpret_cast<const char*>(rows.below + ahead), _MM_HINT_T0);
+  const uintptr_t row = reinterpret_cast<uintptr_t>(rows.below) - reinterpret_cast<uintptr_t>(rows.top);
+  const uintptr_t ahead = reinterpret_cast<uintptr_t>(rows.below + at[kPrefetchAhead + 7]) + row;
+  _mm_prefetch(reinterpret_cast<const char*>(ahead), _MM_HINT_T0);
+  _mm_prefetch(reinterpret_cast<const char*>(ahead + row), _MM_HINT_T0);
 }
 
 // The first n (< 8) footprints of a run, the missing lanes repeating the
