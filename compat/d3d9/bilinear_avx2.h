@@ -20,11 +20,14 @@ __attribute__((target("avx2"))) inline __m256i Lerp8Avx2(__m256i a, __m256i b, _
 }
 
 // Two pixels' texel pairs (8 bytes each) as 16-bit words: `first` in the low
-// 128-bit lane, `second` in the high one.
+// 128-bit lane, `second` in the high one. The second pair comes by a
+// broadcast load and a blend, and one in-lane unpack widens both: the
+// shuffle units, which the filter loops keep busiest, see one operation
+// where a load into the high half and a lane-crossing widening took two.
 __attribute__((target("avx2"))) inline __m256i PairWordsAvx2(const uint32_t* first, const uint32_t* second) {
-  __m128i v = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(first));
-  v = _mm_castpd_si128(_mm_loadh_pd(_mm_castsi128_pd(v), reinterpret_cast<const double*>(second)));
-  return _mm256_cvtepu8_epi16(v);
+  const __m256i low = _mm256_zextsi128_si256(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(first)));
+  const __m256i high = _mm256_broadcastq_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(second)));
+  return _mm256_unpacklo_epi8(_mm256_blend_epi32(low, high, 0x30), _mm256_setzero_si256());
 }
 
 // The top-left texels of eight footprints, (t >> 8) * w + (s >> 8) (a texture
