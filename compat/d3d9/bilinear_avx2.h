@@ -25,7 +25,8 @@ __attribute__((target("avx2"))) inline __m256i Lerp8Avx2(__m256i a, __m256i b, _
 // shuffle units, which the filter loops keep busiest, see one operation
 // where a load into the high half and a lane-crossing widening took two.
 __attribute__((target("avx2"))) inline __m256i PairWordsAvx2(const uint32_t* first, const uint32_t* second) {
-  const __m256i low = _mm256_zextsi128_si256(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(first)));
+  // The upper half of each lane is left to the load: the unpack reads only the lower.
+  const __m256i low = _mm256_castsi128_si256(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(first)));
   const __m256i high = _mm256_broadcastq_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(second)));
   return _mm256_unpacklo_epi8(_mm256_blend_epi32(low, high, 0x30), _mm256_setzero_si256());
 }
