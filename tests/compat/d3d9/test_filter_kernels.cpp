@@ -1,8 +1,10 @@
 // The filter loops on random textures and coordinates, bit for bit: the
 // bilinear loop (wide and plain) against the channel formula, runs along one
 // texel row against the plain loop, and the blend of two mip levels against
-// its formula.
+// its formula; and every loop on textures fenced by pages it may not read.
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <random>
@@ -94,8 +96,8 @@ TEST(FilterKernels, RowRunsAtTheTexturesLastColumnsAndRowsStayInside) {
 
 // Bilinear weights of 8 bits: each row pair blended vertically, then the two
 // columns horizontally, each step rounded.
-uint32_t BilinearTexel(const std::vector<uint32_t>& tex, int w, int32_t s, int32_t t) {
-  const uint32_t* a = tex.data() + static_cast<size_t>(t >> 8) * w + (s >> 8);
+uint32_t BilinearTexel(const uint32_t* tex, int w, int32_t s, int32_t t) {
+  const uint32_t* a = tex + static_cast<size_t>(t >> 8) * w + (s >> 8);
   int fx = s & 255, fy = t & 255;
   uint32_t result = 0;
   for (int shift = 0; shift < 32; shift += 8) {
@@ -105,6 +107,10 @@ uint32_t BilinearTexel(const std::vector<uint32_t>& tex, int w, int32_t s, int32
     result |= static_cast<uint32_t>(((left * 256 + (right - left) * fx + 128) >> 8) & 255) << shift;
   }
   return result;
+}
+
+uint32_t BilinearTexel(const std::vector<uint32_t>& tex, int w, int32_t s, int32_t t) {
+  return BilinearTexel(tex.data(), w, s, t);
 }
 
 TEST(FilterKernels, InteriorRunsOfAnyLengthMatchTheChannelFormula) {
@@ -182,6 +188,103 @@ TEST(FilterKernels, LevelBlendOfAnyLengthMatchesTheChannelFormula) {
       }
     }
   }
+}
+
+// A texture of w x h random texels (w * h a multiple of 1024, so that it
+// fills whole pages) between two pages that may not be read: a loop loading
+// one byte before the first texel or after the last faults, in any build.
+class FencedTexture {
+ public:
+  FencedTexture(int w, int h, std::mt19937& rng) : w_(w), h_(h) {
+    const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    const size_t bytes = static_cast<size_t>(w) * h * sizeof(uint32_t);
+    const size_t body = (bytes + page - 1) / page * page;
+    size_ = body + 2 * page;
+    void* at = mmap(nullptr, size_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    base_ = at == MAP_FAILED ? nullptr : static_cast<char*>(at);
+    if (!base_) return;
+    mprotect(base_, page, PROT_NONE);
+    mprotect(base_ + page + body, page, PROT_NONE);
+    texels_ = reinterpret_cast<uint32_t*>(base_ + page + body - bytes);
+    for (size_t i = 0; i < bytes / sizeof(uint32_t); ++i) texels_[i] = static_cast<uint32_t>(rng());
+  }
+  ~FencedTexture() {
+    if (base_) munmap(base_, size_);
+  }
+  FencedTexture(const FencedTexture&) = delete;
+  FencedTexture& operator=(const FencedTexture&) = delete;
+
+  const uint32_t* texels() const { return texels_; }
+  int w() const { return w_; }
+  // A 24.8 coordinate whose footprint lies inside, on one of the first or
+  // last two texels of the axis (size texels) half the time.
+  static int32_t Edgy(std::mt19937& rng, int size) {
+    static const int kFractions[] = {0, 1, 128, 254, 255};
+    int whole = static_cast<int>(rng() % (size - 1));
+    if (rng() % 2) {
+      const int edges[] = {0, std::min(1, size - 2), std::max(0, size - 3), size - 2};
+      whole = edges[rng() % 4];
+    }
+    return whole << 8 | (rng() % 3 ? kFractions[rng() % 5] : static_cast<int>(rng() % 256));
+  }
+  int32_t S(std::mt19937& rng) const { return Edgy(rng, w_); }
+  int32_t T(std::mt19937& rng) const { return Edgy(rng, h_); }
+
+ private:
+  int w_, h_;
+  char* base_ = nullptr;
+  size_t size_ = 0;
+  uint32_t* texels_ = nullptr;
+};
+
+// Shapes of 1024 texels and more: one or two columns, two rows, squares.
+const int kFencedShapes[][2] = {{32, 32}, {2, 512}, {3, 1024}, {512, 2}, {1024, 3}, {64, 48}, {100, 256}};
+
+void CheckFencedLoops(const char* loops) {
+  std::mt19937 rng(1234);
+  InteriorKernel interior = compat::d3d9::PickInterior(true), row = compat::d3d9::PickRowInterior(true);
+  compat::d3d9::TrilinearKernel together = compat::d3d9::PickTrilinearInterior();
+  for (const auto& shape : kFencedShapes) {
+    FencedTexture lower(shape[0], shape[1], rng), upper(shape[1], shape[0], rng);
+    ASSERT_TRUE(lower.texels() && upper.texels());
+    for (int round = 0; round < 120; ++round) {
+      const int n = round < 100 ? 1 + round % 50 : 256 + round;
+      std::vector<int32_t> s0(n), t0(n), s1(n), t1(n);
+      for (int i = 0; i < n; ++i) {
+        s0[i] = lower.S(rng), t0[i] = lower.T(rng), s1[i] = upper.S(rng), t1[i] = upper.T(rng);
+      }
+      std::vector<uint32_t> out(n), expected(n);
+      interior(lower.texels(), lower.w(), s0.data(), t0.data(), n, out.data());
+      for (int i = 0; i < n; ++i) expected[i] = BilinearTexel(lower.texels(), lower.w(), s0[i], t0[i]);
+      ASSERT_EQ(out, expected) << loops << " loops, " << shape[0] << " x " << shape[1] << ", run of " << n;
+      // Along one row (sorted, as a run's columns are): the first, last or any row pair.
+      std::vector<int32_t> rowS = s0, rowT(n, t0[0]);
+      std::sort(rowS.begin(), rowS.end());
+      row(lower.texels(), lower.w(), rowS.data(), rowT.data(), n, out.data());
+      for (int i = 0; i < n; ++i) expected[i] = BilinearTexel(lower.texels(), lower.w(), rowS[i], rowT[i]);
+      ASSERT_EQ(out, expected) << loops << " loops, row run on " << shape[0] << " x " << shape[1] << ", t "
+                               << rowT[0];
+      if (!together) continue;
+      const int weight = 1 + static_cast<int>(rng() % 255);
+      together(compat::d3d9::LevelRun{lower.texels(), lower.w(), s0.data(), t0.data()},
+               compat::d3d9::LevelRun{upper.texels(), upper.w(), s1.data(), t1.data()}, weight, n, out.data());
+      for (int i = 0; i < n; ++i) {
+        expected[i] = BilinearTexel(lower.texels(), lower.w(), s0[i], t0[i]);
+        compat::d3d9::LerpTexels(std::vector<uint32_t>{BilinearTexel(upper.texels(), upper.w(), s1[i], t1[i])}.data(),
+                                 weight, 1, &expected[i]);
+      }
+      ASSERT_EQ(out, expected) << loops << " loops, two levels " << shape[0] << " x " << shape[1] << ", run of " << n;
+    }
+  }
+}
+
+TEST(FilterKernels, LoopsReadNothingBeforeOrAfterTheTexture) {
+  // Footprints on the first and last rows and columns, in runs of every
+  // length: the wide loops' loads (texel pairs, column blocks, the last
+  // group's repeated lanes) must stay on the texture's own pages.
+  CheckFencedLoops("wide");
+  PlainLoops off;
+  CheckFencedLoops("plain");
 }
 
 }  // namespace
