@@ -19,16 +19,26 @@ __attribute__((target("avx2"))) inline __m256i Lerp8Avx2(__m256i a, __m256i b, _
   return _mm256_add_epi16(a, _mm256_mulhrs_epi16(_mm256_sub_epi16(b, a), f7));
 }
 
-// Two pixels' texel pairs (8 bytes each) as 16-bit words: `first` in the low
-// 128-bit lane, `second` in the high one. The second pair comes by a
-// broadcast load and a blend, and one in-lane unpack widens both: the
-// shuffle units, which the filter loops keep busiest, see one operation
-// where a load into the high half and a lane-crossing widening took two.
-__attribute__((target("avx2"))) inline __m256i PairWordsAvx2(const uint32_t* first, const uint32_t* second) {
-  // The upper half of each lane is left to the load: the unpack reads only the lower.
-  const __m256i low = _mm256_castsi128_si256(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(first)));
-  const __m256i high = _mm256_broadcastq_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(second)));
-  return _mm256_unpacklo_epi8(_mm256_blend_epi32(low, high, 0x30), _mm256_setzero_si256());
+// Two pixels' texel pairs (8 bytes each) of a footprint's upper row as
+// 16-bit words: `first` in the low 128-bit lane, `second` in the high one.
+// The second comes as the first half of a 16-byte load, which stays inside
+// the texture: a footprint inside has its lower pair at least two texels
+// after the upper one (the width is at least two).
+__attribute__((target("avx2"))) inline __m256i UpperPairWordsAvx2(const uint32_t* first, const uint32_t* second) {
+  const __m256i pairs = _mm256_inserti128_si256(
+      _mm256_castsi128_si256(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(first))),
+      _mm_loadu_si128(reinterpret_cast<const __m128i*>(second)), 1);
+  return _mm256_unpacklo_epi8(pairs, _mm256_setzero_si256());
+}
+
+// The same for the lower row: both pairs as the second halves of 16-byte
+// loads ending at them, which stay inside for the same reason (the upper
+// pair lies at least two texels before).
+__attribute__((target("avx2"))) inline __m256i LowerPairWordsAvx2(const uint32_t* first, const uint32_t* second) {
+  const __m256i pairs = _mm256_inserti128_si256(
+      _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(first - 2))),
+      _mm_loadu_si128(reinterpret_cast<const __m128i*>(second - 2)), 1);
+  return _mm256_unpackhi_epi8(pairs, _mm256_setzero_si256());
 }
 
 // The top-left texels of eight footprints, (t >> 8) * w + (s >> 8) (a texture
@@ -81,13 +91,17 @@ __attribute__((target("avx2"))) inline void Bilinear8WordsAvx2(TexelRows rows, c
   const __m256i spread3 = _mm256_set1_epi16(0x0D0C);
   const uint32_t *tex = rows.top, *below = rows.below;
   // Vertical blends: v_k holds pixel k's left and right texels, then pixel k + 4's.
-  const __m256i v0 = Lerp8Avx2(PairWordsAvx2(tex + at[0], tex + at[4]), PairWordsAvx2(below + at[0], below + at[4]),
+  const __m256i v0 = Lerp8Avx2(UpperPairWordsAvx2(tex + at[0], tex + at[4]),
+                               LowerPairWordsAvx2(below + at[0], below + at[4]),
                                _mm256_shuffle_epi8(fy, spread0));
-  const __m256i v1 = Lerp8Avx2(PairWordsAvx2(tex + at[1], tex + at[5]), PairWordsAvx2(below + at[1], below + at[5]),
+  const __m256i v1 = Lerp8Avx2(UpperPairWordsAvx2(tex + at[1], tex + at[5]),
+                               LowerPairWordsAvx2(below + at[1], below + at[5]),
                                _mm256_shuffle_epi8(fy, spread1));
-  const __m256i v2 = Lerp8Avx2(PairWordsAvx2(tex + at[2], tex + at[6]), PairWordsAvx2(below + at[2], below + at[6]),
+  const __m256i v2 = Lerp8Avx2(UpperPairWordsAvx2(tex + at[2], tex + at[6]),
+                               LowerPairWordsAvx2(below + at[2], below + at[6]),
                                _mm256_shuffle_epi8(fy, spread2));
-  const __m256i v3 = Lerp8Avx2(PairWordsAvx2(tex + at[3], tex + at[7]), PairWordsAvx2(below + at[3], below + at[7]),
+  const __m256i v3 = Lerp8Avx2(UpperPairWordsAvx2(tex + at[3], tex + at[7]),
+                               LowerPairWordsAvx2(below + at[3], below + at[7]),
                                _mm256_shuffle_epi8(fy, spread3));
   // Horizontal blends.
   const __m256i spread01 = _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5, 0, 1, 0, 1, 0, 1, 0, 1, 4,
