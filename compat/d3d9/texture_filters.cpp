@@ -138,8 +138,10 @@ __attribute__((target("avx2"))) inline void RunOffsets(int w, const int32_t* s, 
 // row above (a batch's runs follow each other down a triangle), while the
 // next run reads about one texel row further down: those lines are the ones
 // that miss, and asking a run ahead leaves time for a miss to the shared
-// cache or memory. (Prefetches never fault: the lines may lie past the
-// texture; the sums are made as integers for that reason.)
+// cache or memory. The processor's own prefetching cannot help there: a row
+// of a texture 1024 texels wide fills a 4 KB page, and it stops at page
+// ends. (Prefetches never fault: the lines may lie past the texture; the
+// sums are made as integers for that reason.)
 inline void PrefetchRows(TexelRows rows, const int32_t* at) {
   const uintptr_t row = reinterpret_cast<uintptr_t>(rows.below) - reinterpret_cast<uintptr_t>(rows.top);
   const uintptr_t ahead = reinterpret_cast<uintptr_t>(rows.below + at[kPrefetchAhead + 7]) + row;
