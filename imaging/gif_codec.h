@@ -105,7 +105,6 @@ private:
   DWORD m_filling = 0;  // which filling of the second table is current
   std::vector<WORD> m_stringCodes;
   std::vector<DWORD> m_unplaced;
-  std::vector<WORD> m_lzwCodes;
   std::vector<BYTE> m_lzwBytes;
   std::vector<BYTE> m_lzwRow;
 };

@@ -120,20 +120,21 @@ void CPicImageGIF::WriteImageBlock(CPicFile* file, const CPicImage& image, bool 
 
 namespace {
 
-// The second table: 2^14 slots. A string there is known by its slot (a
-// single colour by kRootBase plus the colour), and its slot is a hash of
-// its prefix's number and last colour, then the next slots in turn: a
-// string found in its first slot gives the next string's slot without
-// waiting for the slot to be read, only for the check that it holds the
-// string. The hash takes the colour's mix (worked out beside the chain)
-// and only a shift, an add and an xor on the string's number, so that the
-// chain from string to string is short.
-constexpr int kStringBits = 14;
+// The second table: 2^15 slots, eight for each string it can hold, so that
+// few searches pass other strings' slots. A string there is known by its
+// slot (a single colour by kRootBase plus the colour), and its slot is a
+// hash of its prefix's number and last colour, then the next slots in
+// turn: a string found in its first slot gives the next string's slot
+// without waiting for the slot to be read, only for the check that it
+// holds the string. The hash takes the colour's mix (worked out beside the
+// chain) and only a shift, an add and an xor on the string's number, so
+// that the chain from string to string is short.
+constexpr int kStringBits = 15;
 constexpr DWORD kStringSlots = 1u << kStringBits, kStringMask = kStringSlots - 1, kRootBase = kStringSlots;
-// An entry is the string's prefix's number and last colour, plus one (23
+// An entry is the string's prefix's number and last colour, plus one (24
 // bits), under the number of the table's filling it belongs to: a clear
 // moves to the next number, and the entries of earlier ones read as empty.
-constexpr int kFillingShift = 23;
+constexpr int kFillingShift = 24;
 constexpr DWORD kFillings = 1u << (32 - kFillingShift);
 static_assert(((kRootBase + 255) << 8 | 255) + 1 < (1u << kFillingShift) - 1, "an entry's string fits below the filling");
 // A slot the string of key 0 held before the first table lost it: never
@@ -171,15 +172,13 @@ void CPicImageGIF::ClearHash() {
 // search passes are never emptied and never become key 0.
 void CPicImageGIF::CompressLzw(CPicFile* file, const CPicImage& image, int initBits) {
   const DWORD width = image.GetWidth(), height = image.GetHeight();
-  // A row's codes are listed with their widths (code in the low 12 bits,
-  // width above), then packed into memory, and cut into packets once a good
-  // many are full. A row makes at most two codes a pixel (a string's code
-  // and a clear after it) of at most 12 bits; a store of the packed bits
-  // needs eight bytes of room.
+  // Codes are packed into memory as they come, and cut into packets once a
+  // good many are full. A row makes at most two codes a pixel (a string's
+  // code and a clear after it) of at most 12 bits; a store of the packed
+  // bits needs eight bytes of room.
   constexpr size_t kBatchBytes = 256 * kPacketBytes;
   const size_t capacity = kBatchBytes + 3 * static_cast<size_t>(width) + 16;
   if (m_lzwBytes.size() < capacity) m_lzwBytes.resize(capacity);
-  if (m_lzwCodes.size() < 2 * static_cast<size_t>(width) + 4) m_lzwCodes.resize(2 * static_cast<size_t>(width) + 4);
   if (m_strings.size() != kStringSlots) m_strings.assign(kStringSlots, 0);
   if (m_stringCodes.size() != kStringSlots + 256) {
     // A single colour's code is the colour.
@@ -204,27 +203,20 @@ void CPicImageGIF::CompressLzw(CPicFile* file, const CPicImage& image, int initB
     std::memmove(buffer, data, left);
     out = buffer + left;
   };
-  WORD* const codes = m_lzwCodes.data();
-  size_t codeCount = 0;
+  // The bits not yet stored whole: fewer than eight.
   uint64_t accumulator = 0;
   int accumulated = 0;
-  auto pack = [&] {
-    for (size_t i = 0; i < codeCount; ++i) {
-      accumulator |= static_cast<uint64_t>(codes[i] & 0xFFF) << accumulated;
-      accumulated += codes[i] >> 12;
-      std::memcpy(out, &accumulator, sizeof accumulator);
-      out += accumulated >> 3;
-      accumulator >>= accumulated & ~7;
-      accumulated &= 7;
-    }
-    codeCount = 0;
-  };
   int codeWidth = initBits, maxCode = MaxCode(codeWidth);
   const int clearCode = 1 << (initBits - 1), endCode = clearCode + 1;
   int freeCode = clearCode + 2;
   bool clearFlag = false;
   auto output = [&](int code) {
-    codes[codeCount++] = static_cast<WORD>(code | codeWidth << 12);
+    accumulator |= static_cast<uint64_t>(code) << accumulated;
+    accumulated += codeWidth;
+    std::memcpy(out, &accumulator, sizeof accumulator);
+    out += accumulated >> 3;
+    accumulator >>= accumulated & ~7;
+    accumulated &= 7;
     if (freeCode > maxCode || clearFlag) {
       if (clearFlag) {
         codeWidth = initBits;
@@ -325,12 +317,10 @@ void CPicImageGIF::CompressLzw(CPicFile* file, const CPicImage& image, int initB
         output(clearCode);
       }
     }
-    pack();
     if (static_cast<size_t>(out - buffer) >= kBatchBytes) writePackets(false);
   }
   if (started) output(stringCodes[string]);
   output(endCode);
-  pack();
   if (accumulated > 0) *out++ = static_cast<BYTE>(accumulator);
   writePackets(true);
   file->Flush();

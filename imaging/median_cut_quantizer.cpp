@@ -517,6 +517,20 @@ __m128i GridCells(__m128i colors) {
                                    _mm_and_si128(_mm_srli_epi32(colors, 8 + kGridShift - bits), _mm_set1_epi32(side << bits))),
                       _mm_and_si128(_mm_srli_epi32(colors, 16 + kGridShift - 2 * bits), _mm_set1_epi32(side << (2 * bits))));
 }
+
+// Per lane of four cells, one more than how many lanes before it hold the
+// same cell. Neighbouring pixels are often in one cell; four colours then
+// take their counts or places from one read of the cell's count, rather
+// than each read waiting for the write before it.
+__m128i RanksAmongFour(__m128i cells) {
+  // Lanes shifted in read as -1, which no cell is.
+  const __m128i one = _mm_or_si128(_mm_slli_si128(cells, 4), _mm_setr_epi32(-1, 0, 0, 0));
+  const __m128i two = _mm_or_si128(_mm_slli_si128(cells, 8), _mm_setr_epi32(-1, -1, 0, 0));
+  const __m128i three = _mm_or_si128(_mm_slli_si128(cells, 12), _mm_setr_epi32(-1, -1, -1, 0));
+  const __m128i same = _mm_add_epi32(_mm_add_epi32(_mm_cmpeq_epi32(cells, one), _mm_cmpeq_epi32(cells, two)),
+                                     _mm_cmpeq_epi32(cells, three));
+  return _mm_sub_epi32(_mm_set1_epi32(1), same);
+}
 #endif
 
 // Byte by byte least and greatest of two colour words.
@@ -617,14 +631,21 @@ DWORD CMedianCutQuantizer::SortByCell() {
   const BYTE* p = m_pixels;
   DWORD i = 0;
 #if defined(__SSE2__)
-  alignas(16) DWORD cells[4], words[4];
+  alignas(16) DWORD cells[4], words[4], ranks[4];
   const __m128i colourBytes = _mm_set1_epi32(0xFFFFFF);
   for (; i + 4 <= m_pixelCount; i += 4, p += 16) {
     const __m128i v = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), colourBytes);
+    const __m128i cellLanes = GridCells(v);
     _mm_store_si128(reinterpret_cast<__m128i*>(words), v);
-    _mm_store_si128(reinterpret_cast<__m128i*>(cells), GridCells(v));
-    colors[counts[cells[0]]++] = words[0], colors[counts[cells[1]]++] = words[1];
-    colors[counts[cells[2]]++] = words[2], colors[counts[cells[3]]++] = words[3];
+    _mm_store_si128(reinterpret_cast<__m128i*>(cells), cellLanes);
+    _mm_store_si128(reinterpret_cast<__m128i*>(ranks), RanksAmongFour(cellLanes));
+    // A lane's place is its cell's count before the four plus the lanes of
+    // that cell before it, so the colours keep their order.
+    const DWORD n0 = counts[cells[0]], n1 = counts[cells[1]], n2 = counts[cells[2]], n3 = counts[cells[3]];
+    colors[n0 + ranks[0] - 1] = words[0], colors[n1 + ranks[1] - 1] = words[1];
+    colors[n2 + ranks[2] - 1] = words[2], colors[n3 + ranks[3] - 1] = words[3];
+    counts[cells[0]] = n0 + ranks[0], counts[cells[1]] = n1 + ranks[1];
+    counts[cells[2]] = n2 + ranks[2], counts[cells[3]] = n3 + ranks[3];
   }
 #endif
   for (; i < m_pixelCount; ++i, p += 4) {

@@ -210,4 +210,24 @@ TEST(GifLzw, RandomPicturesMatchTheHashedReference) {
   }
 }
 
+// Small pictures of every length up to a few tables' worth of codes, at
+// every depth: the data ends at every bit of a byte, right after the codes
+// widen and right after a clear, and one encoder carries its table's
+// fillings from each to the next.
+TEST(GifLzw, DataEndsAlikeAtEveryBitAndCodeWidth) {
+  CPicImageGIF codec;
+  uint32_t seed = 9u;
+  for (WORD bpp : {1, 4, 8})
+    for (DWORD length = 1; length <= 6000; length += length < 64 ? 1 : 97) {
+      CPicImage image;
+      ASSERT_TRUE(image.Create(length, 1, bpp, PIC_FORMAT_GIF));
+      for (DWORD x = 0; x < length; ++x) {
+        seed = seed * 1664525u + 1013904223u;
+        image.SetPixelIndex(static_cast<LONG>(x), 0, static_cast<BYTE>((seed >> 12) % (1u << bpp)));
+      }
+      const int root = bpp < 2 ? 2 : bpp;
+      ASSERT_TRUE(EncodedLzw(image, codec) == ReferenceLzw(image, root + 1)) << length << " pixels of " << bpp << " bits";
+    }
+}
+
 }  // namespace

@@ -296,6 +296,38 @@ TEST(MedianCutQuantizer, LargeFramesMatchAPlainMedianCut) {
   }
 }
 
+// Colours sorted four at a time: every way four neighbours can share cells
+// (all one cell, pairs, one odd lane out at each place, all apart), with
+// colours that differ inside a cell, at every alignment of a frame's pixels
+// to the groups of four and with frames that end part way into one.
+TEST(MedianCutQuantizer, NeighboursSharingCellsMatchAPlainMedianCut) {
+  unsigned seed = 31;
+  auto next = [&seed] { return seed = seed * 1664525u + 1013904223u, seed >> 8; };
+  for (int trial = 0; trial < 40; ++trial) {
+    const DWORD width = 61 + trial % 4, height = 23 + trial % 3;
+    const int maxColours = std::array<int, 4>{256, 64, 9, 2}[trial % 4];
+    std::vector<BYTE> pixels(4 * width * height);
+    DWORD cells[4] = {};
+    for (DWORD i = 0; i < width * height; ++i) {
+      if ((i + trial) % 4 == 0) {
+        // The group's pattern: lane k takes the cell of lane pattern[k].
+        const unsigned pattern = next() % 64;
+        for (int k = 0; k < 4; ++k) {
+          const int from = k == 0 ? 0 : static_cast<int>(pattern >> (2 * (k - 1)) & 3) % (k + 1);
+          cells[k] = from == k ? next() % 4096 : cells[from];
+        }
+      }
+      const DWORD cell = cells[(i + trial) % 4], inside = next();
+      BYTE* p = &pixels[4 * i];
+      p[0] = static_cast<BYTE>((cell & 15) << 4 | (inside & 7)), p[1] = static_cast<BYTE>((cell >> 4 & 15) << 4 | (inside >> 3 & 7));
+      p[2] = static_cast<BYTE>((cell >> 8) << 4 | (inside >> 6 & 7)), p[3] = static_cast<BYTE>(inside >> 9);
+    }
+    CMedianCutQuantizer q(maxColours);
+    q.AddPixels(pixels.data(), width, height);
+    ASSERT_EQ(PackedPalette(q), PlainMedianCut(pixels, maxColours)) << "trial " << trial;
+  }
+}
+
 TEST(MedianCutQuantizer, SerpentineDiffusionMatchesAHandComputation) {
   // Grey 100 on black and white, 2 x 2. Worked by hand: the bottom line runs
   // left to right (black, then 143 becomes white), the top line right to left
