@@ -60,7 +60,7 @@ private:
     void Drop(int id);
 
   private:
-    static constexpr uint32_t kLocal = 6;
+    static constexpr uint32_t kLocal = 8;
     Entry* Data() { return m_capacity > kLocal ? m_heap : m_local; }
     void Grow();
     void Release();

@@ -436,6 +436,8 @@ void CTriangleMesh::IndexCreated(int created, bool add) {
   } else {
     m_grid.Remove(2 * created + 1, m_positions[e.first], m_positions[e.second]);
     ++m_edgeRemovals;
+    if (m_removedAt.size() <= static_cast<size_t>(created)) m_removedAt.resize(m_createdEdges.size(), 0);
+    m_removedAt[created] = m_edgeRemovals;
   }
 }
 
@@ -1087,7 +1089,8 @@ CTriangleMesh::Corner CTriangleMesh::CornerState(FrontNode* node, int a, int b, 
 // entered again) or taken out, and positions never change, so:
 // - a line found clear is blocked now exactly when an edge entered since
 //   blocks it, each tested as Blocked() tests it;
-// - a line found blocked stays blocked while nothing was taken out.
+// - a line found blocked stays blocked while nothing was taken out, or
+//   while the edge found blocking it was not: it keeps its ends meanwhile.
 // Otherwise (or after many entries) the full query answers.
 bool CTriangleMesh::CornerBlocked(FrontNode* node, int a, int b, int c) const {
   constexpr uint32_t kMostEntriesTested = 32;
@@ -1095,12 +1098,14 @@ bool CTriangleMesh::CornerBlocked(FrontNode* node, int a, int b, int c) const {
   const float lowest = std::min({pa.y, m_positions[b].y, pc.y});
   const uint32_t logged = static_cast<uint32_t>(m_edgeLog.size());
   if (m_gridLive && node->sightA == a && node->sightC == c) {
-    if (node->sightBlocked && node->sightRemovals == m_edgeRemovals) return true;
+    if (node->sightBlocked &&
+        (node->sightRemovals == m_edgeRemovals || EnteredSince(node->sightEdge, node->sightRemovals)))
+      return true;
     if (!node->sightBlocked && logged - node->sightLogged <= kMostEntriesTested) {
       const SightLine line(pa, pc, lowest);
       for (uint32_t i = node->sightLogged; i < logged; ++i)
         if (BlocksSight(m_edgeLog[i], line)) {
-          node->cornerBlocker = m_edgeLog[i];
+          node->cornerBlocker = node->sightEdge = m_edgeLog[i];
           node->sightBlocked = true;
           break;
         }
@@ -1110,10 +1115,27 @@ bool CTriangleMesh::CornerBlocked(FrontNode* node, int a, int b, int c) const {
     }
   }
   node->sightBlocked = Blocked(pa, pc, lowest, &node->cornerBlocker);
+  // The index's answer names its blocker; the scans' does not.
+  node->sightEdge = node->sightBlocked && IndexAnswers(pa, pc) ? node->cornerBlocker : -1;
   node->sightA = a, node->sightC = c;
   node->sightLogged = logged;
   node->sightRemovals = m_edgeRemovals;
   return node->sightBlocked;
+}
+
+// Whether Blocked() asks the index for the line p-q, and so leaves its
+// blocker in the hint.
+inline bool CTriangleMesh::IndexAnswers(const CVector2& p, const CVector2& q) const {
+  return m_gridLive && (m_allFinite || (CSegmentGrid::Finite(p) && CSegmentGrid::Finite(q)));
+}
+
+// Edge `id` is in the index now and has not been taken out since the
+// removal count was `removals`. Constraint edges are never taken out.
+inline bool CTriangleMesh::EnteredSince(int id, uint32_t removals) const {
+  if (id < 0) return false;
+  if (!(id & 1)) return true;
+  const size_t e = static_cast<size_t>(id >> 1);
+  return e >= m_removedAt.size() || m_removedAt[e] <= removals;
 }
 
 void CTriangleMesh::CloseCorner(int front, FrontNode* node, int a, int c) {
@@ -1164,9 +1186,19 @@ void CTriangleMesh::CloseCornersIndexed(int front) {
       consider(node);
       consider(node->next);
     }
+    // A hidden corner not reached from a fresh node has the neighbours, and
+    // so the ends, it was last examined with; while the edge found hiding
+    // it is still entered, CornerBlocked would answer from that, and the
+    // corner stays as it is.
     if (m_flips != m_flipsAtClean)
-      for (size_t i = 0, n = m_hiddenCorners.size(); i < n; ++i)
-        if (m_hiddenCorners[i]->hiddenCorner) consider(m_hiddenCorners[i]);
+      for (size_t i = 0, n = m_hiddenCorners.size(); i < n; ++i) {
+        FrontNode* const node = m_hiddenCorners[i];
+        if (!node->hiddenCorner || node->dead || node->stamp == m_cornerStamp) continue;
+        if (node->sightBlocked &&
+            (node->sightRemovals == m_edgeRemovals || EnteredSince(node->sightEdge, node->sightRemovals)))
+          continue;
+        consider(node);
+      }
     if (!first) {
       m_freshNodes.clear();
       std::erase_if(m_hiddenCorners, [](const FrontNode* node) { return node->dead || !node->hiddenCorner; });

@@ -129,6 +129,7 @@ private:
     const FrontNode* scannedPrev = nullptr;
     const FrontNode* scannedNext = nullptr;
     int sightA = -1, sightC = -1;
+    int sightEdge = -1;  // the edge found hiding sightA from sightC, when known
     uint32_t sightLogged = 0, sightRemovals = 0, scannedRemovals = 0;
     bool sightBlocked = false, scannedBlocked = false;
   };
@@ -164,6 +165,8 @@ private:
   void CloseCornersIndexed(int front);
   Corner CornerState(FrontNode* node, int a, int b, int b2, int c) const;
   bool CornerBlocked(FrontNode* node, int a, int b, int c) const;
+  bool IndexAnswers(const CVector2& p, const CVector2& q) const;
+  bool EnteredSince(int id, uint32_t removals) const;
   void CloseCorner(int front, FrontNode* node, int a, int c);
   static FrontNode* Earlier(FrontNode* x, FrontNode* y);
   void Retire(FrontNode* node);
@@ -263,6 +266,7 @@ private:
   // Corners test only these against a sight line found clear before.
   std::vector<int> m_edgeLog;
   uint32_t m_edgeRemovals = 0;  // one per flip: the flip budget keeps it far below 2^32
+  std::vector<uint32_t> m_removedAt;  // per created edge: m_edgeRemovals at its last removal
 
   ScanMode m_scanMode = ScanMode::Automatic;
   bool m_linearScans = false;  // decided by AddPoints
