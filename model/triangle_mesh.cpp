@@ -1114,13 +1114,26 @@ bool CTriangleMesh::CornerBlocked(FrontNode* node, int a, int b, int c) const {
       return node->sightBlocked;
     }
   }
-  node->sightBlocked = Blocked(pa, pc, lowest, &node->cornerBlocker);
+  const int hanging = m_gridLive ? HangingBlocker(b, SightLine(pa, pc, lowest)) : -1;
+  if (hanging >= 0) node->cornerBlocker = hanging;
+  node->sightBlocked = hanging >= 0 || Blocked(pa, pc, lowest, &node->cornerBlocker);
   // The index's answer names its blocker; the scans' does not.
-  node->sightEdge = node->sightBlocked && IndexAnswers(pa, pc) ? node->cornerBlocker : -1;
+  node->sightEdge = node->sightBlocked && (hanging >= 0 || IndexAnswers(pa, pc)) ? node->cornerBlocker : -1;
   node->sightA = a, node->sightC = c;
   node->sightLogged = logged;
   node->sightRemovals = m_edgeRemovals;
   return node->sightBlocked;
+}
+
+// The index id of an active constraint edge at vertex b that blocks the
+// line as Blocked() tests it, or -1. A concave front corner at b that is
+// hidden is nearly always hidden by a constraint hanging from b into it,
+// which this finds without a walk of the index.
+int CTriangleMesh::HangingBlocker(int b, const SightLine& line) const {
+  if (b < 0 || b >= m_vertexCount || m_edgeStart.empty()) return -1;
+  for (int k = m_edgeStart[b]; k < m_edgeStart[b + 1]; ++k)
+    if (BlocksSight(2 * m_edgeList[k], line)) return 2 * m_edgeList[k];
+  return -1;
 }
 
 // Whether Blocked() asks the index for the line p-q, and so leaves its

@@ -255,6 +255,7 @@ private:
     int from, to;
   };
   bool BlocksSight(int gridId, const SightLine& line) const;
+  int HangingBlocker(int b, const SightLine& line) const;
   bool EdgeBlocksSight(bool created, size_t index, const SightLine& line) const;
   bool OfferedBlocks(int gridId, const SightLine& line, size_t createdCount, int activeCount) const;
   // IndexedBlocked's walk of the grid, past the edges `tried` and `last`.
