@@ -731,19 +731,31 @@ inline bool CTriangleMesh::Sees(int p, int a, int b, int* hint) const {
   return !Blocked(P, A, lowest, hint) && !Blocked(P, B, lowest, hint);
 }
 
+// The ends of a node's edge, as EdgeEnds gives them: read off the node, where
+// they were copied when it was made, while no edge of a front has flipped
+// (a flip of one clears m_cornerIndex before it moves the edge's ends), so
+// that the walks along a front need not look each edge up.
+inline void CTriangleMesh::NodeEdgeEnds(const FrontNode* node, int* a, int* b) const {
+  if (m_cornerIndex) {
+    *a = node->ends[0], *b = node->ends[1];
+    return;
+  }
+  EdgeEnds(node->edge, a, b);
+}
+
 // The node's ends in the front's direction: the left end is the one it shares
 // with the node before (or does not share with the node after).
 void CTriangleMesh::NodeEnds(const FrontNode* node, int* left, int* right) const {
   int a, b;
-  EdgeEnds(node->edge, &a, &b);
+  NodeEdgeEnds(node, &a, &b);
   int shared = -1;
   if (node->prev) {
     int pa, pb;
-    EdgeEnds(node->prev->edge, &pa, &pb);
+    NodeEdgeEnds(node->prev, &pa, &pb);
     shared = (a == pa || a == pb) ? a : b;
   } else if (node->next) {
     int na, nb;
-    EdgeEnds(node->next->edge, &na, &nb);
+    NodeEdgeEnds(node->next, &na, &nb);
     shared = (a == na || a == nb) ? b : a;
   } else {
     // A front of one edge runs left to right.
@@ -758,7 +770,7 @@ void CTriangleMesh::NodeEnds(const FrontNode* node, int* left, int* right) const
 // edge ends of the node before, read one step earlier, and takes this one's.
 inline void CTriangleMesh::WalkEnds(const FrontNode* node, int previous[2], int* left, int* right) const {
   int a, b;
-  EdgeEnds(node->edge, &a, &b);
+  NodeEdgeEnds(node, &a, &b);
   if (node->prev) {
     *left = (a == previous[0] || a == previous[1]) ? a : b;
     *right = *left == a ? b : a;
@@ -777,6 +789,7 @@ CTriangleMesh::FrontNode* CTriangleMesh::NewNode(EdgeRef edge) {
   }
   FrontNode* node = &m_nodeBlocks.back()[m_nodeBlockSize - m_nodesLeft--];
   node->edge = edge;
+  if (edge.index >= 0) EdgeEnds(edge, &node->ends[0], &node->ends[1]);
   m_freshNodes.push_back(node);
   if (!edge.kind && edge.index >= 0) {
     if (m_frontUses.size() <= static_cast<size_t>(edge.index)) m_frontUses.resize(static_cast<size_t>(edge.index) + 1, 0);

@@ -115,6 +115,7 @@ private:
     FrontNode* prev = nullptr;
     FrontNode* next = nullptr;
     EdgeRef edge;
+    int ends[2] = {-1, -1};  // the edge's ends when the node was made
     // Index ids of the edges that last hid this edge from a vertex and
     // kept its corner with the next node open: likely to do so again.
     int sightBlocker = -1, cornerBlocker = -1;
@@ -142,6 +143,7 @@ private:
   bool BlockedBy(const CVector2& p, const CVector2& q, int a, int b) const;
   bool Sees(int p, int a, int b, int* hint) const;
   CSightShadow ShadowOf(int p, int id) const;
+  void NodeEdgeEnds(const FrontNode* node, int* a, int* b) const;
   void NodeEnds(const FrontNode* node, int* left, int* right) const;
   void WalkEnds(const FrontNode* node, int previous[2], int* left, int* right) const;
   EdgeRef JoinEdge(int a, int b, Triangle* owner);
