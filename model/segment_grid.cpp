@@ -35,6 +35,7 @@ void CSegmentGrid::Reset(const CVector2* points, size_t count, size_t cells, flo
   m_rows = static_cast<int>(std::clamp(std::ceil(n / m_columns), 1.0, double(kMaxCellsPerSide)));
   m_originX = x0, m_originY = y0;
   m_cellWidth = width / m_columns, m_cellHeight = height / m_rows;
+  m_perWidth = 1 / m_cellWidth, m_perHeight = 1 / m_cellHeight;
   m_cells.resize(static_cast<size_t>(m_columns) * m_rows);
 }
 
@@ -50,18 +51,19 @@ void CSegmentGrid::Insert(int id, const CVector2& a, const CVector2& b) {
 
 template <class Visit>
 void CSegmentGrid::ForCells(const CVector2& a, const CVector2& b, Visit visit) {
-  const Span rows = Rows(a, b);
+  const Course course(a, b);
+  const Span rows = Rows(course);
   if (rows.row0 == rows.row1) {
     // The thickened segment lies in one row: all of it counts, so its cells
     // are those its widened box spans.
-    const int col0 = Column(std::min<double>(a.x, b.x) - m_margin), col1 = Column(std::max<double>(a.x, b.x) + m_margin);
+    const int col0 = Column(course.minX - m_margin), col1 = Column(course.maxX + m_margin);
     Cell* cells = m_cells.data() + static_cast<size_t>(rows.row0) * m_columns;
     for (int col = col0; col <= col1; ++col) visit(cells[col]);
     return;
   }
   for (int row = rows.row0; row <= rows.row1; ++row) {
     int col0, col1;
-    if (!RowColumns(a, b, row, &col0, &col1)) continue;
+    if (!RowColumns(course, row, &col0, &col1)) continue;
     for (int col = col0; col <= col1; ++col) visit(m_cells[static_cast<size_t>(row) * m_columns + col]);
   }
 }

@@ -60,7 +60,7 @@ private:
     void Drop(int id);
 
   private:
-    static constexpr uint32_t kLocal = 6;
+    static constexpr uint32_t kLocal = 8;
     Entry* Data() { return m_capacity > kLocal ? m_heap : m_local; }
     void Grow();
     void Release();
@@ -73,9 +73,15 @@ private:
   struct Span {
     int row0, row1;
   };
+  // A segment made ready for the walk over its rows: its box and its run
+  // in x per unit of y, worked out once rather than for every row.
+  struct Course {
+    Course(const CVector2& a, const CVector2& b);
+    double ax, ay, minX, maxX, minY, maxY, xPerY;
+  };
   // Cells of row `row` that the thickened segment crosses: [*col0, *col1].
-  bool RowColumns(const CVector2& a, const CVector2& b, int row, int* col0, int* col1) const;
-  Span Rows(const CVector2& a, const CVector2& b) const;
+  bool RowColumns(const Course& s, int row, int* col0, int* col1) const;
+  Span Rows(const Course& s) const;
   // Calls visit(cell) for each cell a segment is entered in.
   template <class Visit>
   void ForCells(const CVector2& a, const CVector2& b, Visit visit);
@@ -84,6 +90,7 @@ private:
   bool Stamp(int id) const;
 
   double m_originX = 0, m_originY = 0, m_cellWidth = 1, m_cellHeight = 1, m_margin = 0;
+  double m_perWidth = 1, m_perHeight = 1;  // reciprocals of the cell sides
   int m_columns = 0, m_rows = 0;
   std::vector<Cell> m_cells;
   std::vector<int> m_everywhere;  // segments with an end that is not a number
@@ -96,39 +103,40 @@ inline bool CSegmentGrid::Finite(const CVector2& p) { return std::isfinite(p.x) 
 
 // The floor of the quotient clamped to the grid, found as the truncation of
 // the clamped quotient: the same cell, as the two agree from 0 to the last
-// cell, and truncation is one instruction where floor is several.
+// cell, and truncation is one instruction where floor is several. Taken by
+// the reciprocal: a cell found a rounding off at a border is covered by the
+// margin, which every segment and query is widened by, and far exceeds it.
 inline int CSegmentGrid::Column(double x) const {
-  const double c = (x - m_originX) / m_cellWidth;
+  const double c = (x - m_originX) * m_perWidth;
   if (!(c > 0)) return 0;
   return c < m_columns - 1 ? static_cast<int>(c) : m_columns - 1;
 }
 
 inline int CSegmentGrid::Row(double y) const {
-  const double r = (y - m_originY) / m_cellHeight;
+  const double r = (y - m_originY) * m_perHeight;
   if (!(r > 0)) return 0;
   return r < m_rows - 1 ? static_cast<int>(r) : m_rows - 1;
 }
 
-inline CSegmentGrid::Span CSegmentGrid::Rows(const CVector2& a, const CVector2& b) const {
-  const double lo = std::min<double>(a.y, b.y) - m_margin, hi = std::max<double>(a.y, b.y) + m_margin;
-  return {Row(lo), Row(hi)};
+inline CSegmentGrid::Course::Course(const CVector2& a, const CVector2& b)
+    : ax(a.x), ay(a.y), minX(std::min(a.x, b.x)), maxX(std::max(a.x, b.x)), minY(std::min(a.y, b.y)),
+      maxY(std::max(a.y, b.y)), xPerY(a.y != b.y ? (static_cast<double>(b.x) - a.x) / (static_cast<double>(b.y) - a.y) : 0) {}
+
+inline CSegmentGrid::Span CSegmentGrid::Rows(const Course& s) const {
+  return {Row(s.minY - m_margin), Row(s.maxY + m_margin)};
 }
 
-inline bool CSegmentGrid::RowColumns(const CVector2& a, const CVector2& b, int row, int* col0, int* col1) const {
-  // Points of the segment that can lie within the margin of this row.
-  const double top = m_originY + row * m_cellHeight - m_margin;
-  const double bottom = m_originY + (row + 1) * m_cellHeight + m_margin;
-  const double ay = a.y, by = b.y, ax = a.x, bx = b.x;
-  double lo = std::min(ax, bx), hi = std::max(ax, bx);
-  if (ay != by) {
+inline bool CSegmentGrid::RowColumns(const Course& s, int row, int* col0, int* col1) const {
+  double lo = s.minX, hi = s.maxX;
+  if (s.minY != s.maxY) {
+    // The part of the segment that can lie within the margin of this row.
     // The first and last rows of the grid reach out for ever: points beyond
     // the grid's bounds are clamped into them.
-    const double yTop = row == 0 ? -INFINITY : top, yBottom = row == m_rows - 1 ? INFINITY : bottom;
-    double t0 = (yTop - ay) / (by - ay), t1 = (yBottom - ay) / (by - ay);
-    if (t0 > t1) std::swap(t0, t1);
-    t0 = std::max(t0, 0.0), t1 = std::min(t1, 1.0);
-    if (t0 > t1) return false;
-    const double xa = ax + t0 * (bx - ax), xb = ax + t1 * (bx - ax);
+    const double top = row == 0 ? -INFINITY : m_originY + row * m_cellHeight - m_margin;
+    const double bottom = row == m_rows - 1 ? INFINITY : m_originY + (row + 1) * m_cellHeight + m_margin;
+    const double y0 = std::max(top, s.minY), y1 = std::min(bottom, s.maxY);
+    if (y0 > y1) return false;
+    const double xa = s.ax + (y0 - s.ay) * s.xPerY, xb = s.ax + (y1 - s.ay) * s.xPerY;
     // Rounding in the interpolation is far below the margin; the end box
     // keeps the range honest.
     lo = std::max(lo, std::min(xa, xb)), hi = std::min(hi, std::max(xa, xb));
@@ -155,7 +163,8 @@ bool CSegmentGrid::Query(const CVector2& p, const CVector2& q, Visit&& visit, fl
   for (int id : m_everywhere)
     if (Stamp(id) && visit(id)) return true;
   if (m_columns == 0) return false;
-  const Span rows = Rows(p, q);
+  const Course course(p, q);
+  const Span rows = Rows(course);
   // Held in locals: a visit that calls out would otherwise make every
   // candidate reload them. A visit never queries this grid again.
   uint32_t* const stamps = m_stamps.data();
@@ -169,8 +178,8 @@ bool CSegmentGrid::Query(const CVector2& p, const CVector2& q, Visit&& visit, fl
     int col0, col1;
     if (rows.row0 == rows.row1) {
       // All of the thickened query lies in this row, as Insert's one-row case.
-      col0 = Column(std::min<double>(p.x, q.x) - m_margin), col1 = Column(std::max<double>(p.x, q.x) + m_margin);
-    } else if (!RowColumns(p, q, row, &col0, &col1)) {
+      col0 = Column(course.minX - m_margin), col1 = Column(course.maxX + m_margin);
+    } else if (!RowColumns(course, row, &col0, &col1)) {
       continue;
     }
     const Cell* const rowCells = cells + static_cast<size_t>(row) * m_columns;

@@ -436,6 +436,8 @@ void CTriangleMesh::IndexCreated(int created, bool add) {
   } else {
     m_grid.Remove(2 * created + 1, m_positions[e.first], m_positions[e.second]);
     ++m_edgeRemovals;
+    if (m_removedAt.size() <= static_cast<size_t>(created)) m_removedAt.resize(m_createdEdges.size(), 0);
+    m_removedAt[created] = m_edgeRemovals;
   }
 }
 
@@ -729,19 +731,31 @@ inline bool CTriangleMesh::Sees(int p, int a, int b, int* hint) const {
   return !Blocked(P, A, lowest, hint) && !Blocked(P, B, lowest, hint);
 }
 
+// The ends of a node's edge, as EdgeEnds gives them: read off the node, where
+// they were copied when it was made, while no edge of a front has flipped
+// (a flip of one clears m_cornerIndex before it moves the edge's ends), so
+// that the walks along a front need not look each edge up.
+inline void CTriangleMesh::NodeEdgeEnds(const FrontNode* node, int* a, int* b) const {
+  if (m_cornerIndex) {
+    *a = node->ends[0], *b = node->ends[1];
+    return;
+  }
+  EdgeEnds(node->edge, a, b);
+}
+
 // The node's ends in the front's direction: the left end is the one it shares
 // with the node before (or does not share with the node after).
 void CTriangleMesh::NodeEnds(const FrontNode* node, int* left, int* right) const {
   int a, b;
-  EdgeEnds(node->edge, &a, &b);
+  NodeEdgeEnds(node, &a, &b);
   int shared = -1;
   if (node->prev) {
     int pa, pb;
-    EdgeEnds(node->prev->edge, &pa, &pb);
+    NodeEdgeEnds(node->prev, &pa, &pb);
     shared = (a == pa || a == pb) ? a : b;
   } else if (node->next) {
     int na, nb;
-    EdgeEnds(node->next->edge, &na, &nb);
+    NodeEdgeEnds(node->next, &na, &nb);
     shared = (a == na || a == nb) ? b : a;
   } else {
     // A front of one edge runs left to right.
@@ -756,7 +770,7 @@ void CTriangleMesh::NodeEnds(const FrontNode* node, int* left, int* right) const
 // edge ends of the node before, read one step earlier, and takes this one's.
 inline void CTriangleMesh::WalkEnds(const FrontNode* node, int previous[2], int* left, int* right) const {
   int a, b;
-  EdgeEnds(node->edge, &a, &b);
+  NodeEdgeEnds(node, &a, &b);
   if (node->prev) {
     *left = (a == previous[0] || a == previous[1]) ? a : b;
     *right = *left == a ? b : a;
@@ -775,6 +789,7 @@ CTriangleMesh::FrontNode* CTriangleMesh::NewNode(EdgeRef edge) {
   }
   FrontNode* node = &m_nodeBlocks.back()[m_nodeBlockSize - m_nodesLeft--];
   node->edge = edge;
+  if (edge.index >= 0) EdgeEnds(edge, &node->ends[0], &node->ends[1]);
   m_freshNodes.push_back(node);
   if (!edge.kind && edge.index >= 0) {
     if (m_frontUses.size() <= static_cast<size_t>(edge.index)) m_frontUses.resize(static_cast<size_t>(edge.index) + 1, 0);
@@ -1087,7 +1102,8 @@ CTriangleMesh::Corner CTriangleMesh::CornerState(FrontNode* node, int a, int b, 
 // entered again) or taken out, and positions never change, so:
 // - a line found clear is blocked now exactly when an edge entered since
 //   blocks it, each tested as Blocked() tests it;
-// - a line found blocked stays blocked while nothing was taken out.
+// - a line found blocked stays blocked while nothing was taken out, or
+//   while the edge found blocking it was not: it keeps its ends meanwhile.
 // Otherwise (or after many entries) the full query answers.
 bool CTriangleMesh::CornerBlocked(FrontNode* node, int a, int b, int c) const {
   constexpr uint32_t kMostEntriesTested = 32;
@@ -1095,12 +1111,14 @@ bool CTriangleMesh::CornerBlocked(FrontNode* node, int a, int b, int c) const {
   const float lowest = std::min({pa.y, m_positions[b].y, pc.y});
   const uint32_t logged = static_cast<uint32_t>(m_edgeLog.size());
   if (m_gridLive && node->sightA == a && node->sightC == c) {
-    if (node->sightBlocked && node->sightRemovals == m_edgeRemovals) return true;
+    if (node->sightBlocked &&
+        (node->sightRemovals == m_edgeRemovals || EnteredSince(node->sightEdge, node->sightRemovals)))
+      return true;
     if (!node->sightBlocked && logged - node->sightLogged <= kMostEntriesTested) {
       const SightLine line(pa, pc, lowest);
       for (uint32_t i = node->sightLogged; i < logged; ++i)
         if (BlocksSight(m_edgeLog[i], line)) {
-          node->cornerBlocker = m_edgeLog[i];
+          node->cornerBlocker = node->sightEdge = m_edgeLog[i];
           node->sightBlocked = true;
           break;
         }
@@ -1109,11 +1127,41 @@ bool CTriangleMesh::CornerBlocked(FrontNode* node, int a, int b, int c) const {
       return node->sightBlocked;
     }
   }
-  node->sightBlocked = Blocked(pa, pc, lowest, &node->cornerBlocker);
+  const int hanging = m_gridLive ? HangingBlocker(b, SightLine(pa, pc, lowest)) : -1;
+  if (hanging >= 0) node->cornerBlocker = hanging;
+  node->sightBlocked = hanging >= 0 || Blocked(pa, pc, lowest, &node->cornerBlocker);
+  // The index's answer names its blocker; the scans' does not.
+  node->sightEdge = node->sightBlocked && (hanging >= 0 || IndexAnswers(pa, pc)) ? node->cornerBlocker : -1;
   node->sightA = a, node->sightC = c;
   node->sightLogged = logged;
   node->sightRemovals = m_edgeRemovals;
   return node->sightBlocked;
+}
+
+// The index id of an active constraint edge at vertex b that blocks the
+// line as Blocked() tests it, or -1. A concave front corner at b that is
+// hidden is nearly always hidden by a constraint hanging from b into it,
+// which this finds without a walk of the index.
+int CTriangleMesh::HangingBlocker(int b, const SightLine& line) const {
+  if (b < 0 || b >= m_vertexCount || m_edgeStart.empty()) return -1;
+  for (int k = m_edgeStart[b]; k < m_edgeStart[b + 1]; ++k)
+    if (BlocksSight(2 * m_edgeList[k], line)) return 2 * m_edgeList[k];
+  return -1;
+}
+
+// Whether Blocked() asks the index for the line p-q, and so leaves its
+// blocker in the hint.
+inline bool CTriangleMesh::IndexAnswers(const CVector2& p, const CVector2& q) const {
+  return m_gridLive && (m_allFinite || (CSegmentGrid::Finite(p) && CSegmentGrid::Finite(q)));
+}
+
+// Edge `id` is in the index now and has not been taken out since the
+// removal count was `removals`. Constraint edges are never taken out.
+inline bool CTriangleMesh::EnteredSince(int id, uint32_t removals) const {
+  if (id < 0) return false;
+  if (!(id & 1)) return true;
+  const size_t e = static_cast<size_t>(id >> 1);
+  return e >= m_removedAt.size() || m_removedAt[e] <= removals;
 }
 
 void CTriangleMesh::CloseCorner(int front, FrontNode* node, int a, int c) {
@@ -1164,9 +1212,19 @@ void CTriangleMesh::CloseCornersIndexed(int front) {
       consider(node);
       consider(node->next);
     }
+    // A hidden corner not reached from a fresh node has the neighbours, and
+    // so the ends, it was last examined with; while the edge found hiding
+    // it is still entered, CornerBlocked would answer from that, and the
+    // corner stays as it is.
     if (m_flips != m_flipsAtClean)
-      for (size_t i = 0, n = m_hiddenCorners.size(); i < n; ++i)
-        if (m_hiddenCorners[i]->hiddenCorner) consider(m_hiddenCorners[i]);
+      for (size_t i = 0, n = m_hiddenCorners.size(); i < n; ++i) {
+        FrontNode* const node = m_hiddenCorners[i];
+        if (!node->hiddenCorner || node->dead || node->stamp == m_cornerStamp) continue;
+        if (node->sightBlocked &&
+            (node->sightRemovals == m_edgeRemovals || EnteredSince(node->sightEdge, node->sightRemovals)))
+          continue;
+        consider(node);
+      }
     if (!first) {
       m_freshNodes.clear();
       std::erase_if(m_hiddenCorners, [](const FrontNode* node) { return node->dead || !node->hiddenCorner; });

@@ -115,6 +115,7 @@ private:
     FrontNode* prev = nullptr;
     FrontNode* next = nullptr;
     EdgeRef edge;
+    int ends[2] = {-1, -1};  // the edge's ends when the node was made
     // Index ids of the edges that last hid this edge from a vertex and
     // kept its corner with the next node open: likely to do so again.
     int sightBlocker = -1, cornerBlocker = -1;
@@ -129,6 +130,7 @@ private:
     const FrontNode* scannedPrev = nullptr;
     const FrontNode* scannedNext = nullptr;
     int sightA = -1, sightC = -1;
+    int sightEdge = -1;  // the edge found hiding sightA from sightC, when known
     uint32_t sightLogged = 0, sightRemovals = 0, scannedRemovals = 0;
     bool sightBlocked = false, scannedBlocked = false;
   };
@@ -141,6 +143,7 @@ private:
   bool BlockedBy(const CVector2& p, const CVector2& q, int a, int b) const;
   bool Sees(int p, int a, int b, int* hint) const;
   CSightShadow ShadowOf(int p, int id) const;
+  void NodeEdgeEnds(const FrontNode* node, int* a, int* b) const;
   void NodeEnds(const FrontNode* node, int* left, int* right) const;
   void WalkEnds(const FrontNode* node, int previous[2], int* left, int* right) const;
   EdgeRef JoinEdge(int a, int b, Triangle* owner);
@@ -164,6 +167,8 @@ private:
   void CloseCornersIndexed(int front);
   Corner CornerState(FrontNode* node, int a, int b, int b2, int c) const;
   bool CornerBlocked(FrontNode* node, int a, int b, int c) const;
+  bool IndexAnswers(const CVector2& p, const CVector2& q) const;
+  bool EnteredSince(int id, uint32_t removals) const;
   void CloseCorner(int front, FrontNode* node, int a, int c);
   static FrontNode* Earlier(FrontNode* x, FrontNode* y);
   void Retire(FrontNode* node);
@@ -252,6 +257,7 @@ private:
     int from, to;
   };
   bool BlocksSight(int gridId, const SightLine& line) const;
+  int HangingBlocker(int b, const SightLine& line) const;
   bool EdgeBlocksSight(bool created, size_t index, const SightLine& line) const;
   bool OfferedBlocks(int gridId, const SightLine& line, size_t createdCount, int activeCount) const;
   // IndexedBlocked's walk of the grid, past the edges `tried` and `last`.
@@ -263,6 +269,7 @@ private:
   // Corners test only these against a sight line found clear before.
   std::vector<int> m_edgeLog;
   uint32_t m_edgeRemovals = 0;  // one per flip: the flip budget keeps it far below 2^32
+  std::vector<uint32_t> m_removedAt;  // per created edge: m_edgeRemovals at its last removal
 
   ScanMode m_scanMode = ScanMode::Automatic;
   bool m_linearScans = false;  // decided by AddPoints

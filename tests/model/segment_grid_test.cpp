@@ -150,4 +150,48 @@ TEST(SegmentGrid, FloorPassesOverExactlyTheSegmentsBelowIt) {
   }
 }
 
+// Long segments that are nearly level or nearly upright cross many rows at a
+// shallow slant, so each row's cells come from the run in x per unit of y;
+// short queries crossing them anywhere along their length, near the borders
+// of the rows above all, must still be offered them.
+TEST(SegmentGrid, SlantedLongSegmentsAreOfferedWhereverTheyAreCrossed) {
+  std::mt19937 random(3);
+  std::uniform_real_distribution<float> unit(0, 1), spot(0, 1000);
+  const float slants[] = {0.0f, 1e-6f, 1e-4f, 0.013f, 0.5f, 3.7f, 250.0f, 4e5f};
+  std::vector<CVector2> bounds = {{0, 0}, {1000, 1000}};
+  CSegmentGrid grid;
+  grid.Reset(bounds.data(), bounds.size(), 200000, 0.01f);
+  std::vector<Segment> segments;
+  for (int id = 0; id < 240; ++id) {
+    const float slant = slants[id % std::size(slants)] * (id % 3 == 0 ? -1.0f : 1.0f);
+    const CVector2 a{spot(random), spot(random)};
+    const float length = 200 + 600 * unit(random);
+    // Even ids run mostly in x, odd ones mostly in y.
+    const CVector2 run = id % 2 ? CVector2{length * slant / (1 + std::fabs(slant)), length}
+                                : CVector2{length, length * slant / (1 + std::fabs(slant))};
+    segments.push_back({a, {a.x + run.x, a.y + run.y}});
+    grid.Insert(id, segments.back().first, segments.back().second);
+  }
+  int met = 0;
+  for (int id = 0; id < static_cast<int>(segments.size()); ++id) {
+    const auto& [a, b] = segments[id];
+    for (int k = 0; k < 40; ++k) {
+      // A point of the segment, often one on a row border, and a short query
+      // across it there.
+      float t = unit(random);
+      if (k % 2 && a.y != b.y) {
+        const float border = std::round(a.y + t * (b.y - a.y)) + (k % 4 == 1 ? 0.0f : 1e-4f);
+        t = std::clamp((border - a.y) / (b.y - a.y), 0.0f, 1.0f);
+      }
+      const CVector2 at{a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)};
+      const float reach = k % 3 == 0 ? 1e-3f : 0.7f;
+      const Segment query{{at.x - reach, at.y + reach * 0.3f}, {at.x + reach, at.y - reach * 0.6f}};
+      if (!Meet(query, segments[id])) continue;
+      ++met;
+      EXPECT_TRUE(Offered(grid, query).count(id)) << "segment " << id << " crossed at " << t;
+    }
+  }
+  EXPECT_GT(met, 4000);
+}
+
 }  // namespace

@@ -262,3 +262,34 @@ TEST(TriangleMeshFronts, CombsHidingRunsOfTheFrontGiveTheTrianglesOfTheLinearSca
     ExpectSameBothWays(lines, "comb", round);
   }
 }
+
+// Strokes on a coarse lattice with points squeezed towards the origin,
+// thrown far out, at -0 or not a number: fronts fold round the far points,
+// corners are hidden by edges that later flip away, and some sight lines
+// go past the index. The index keeps what it learnt about each hidden
+// corner; the linear scans keep nothing; both must close the same corners.
+TEST(TriangleMeshFronts, FarAndSqueezedPointsGiveTheTrianglesOfTheLinearScans) {
+  for (unsigned seed = 1; seed <= 400; ++seed) {
+    std::mt19937 rng(seed);
+    std::uniform_int_distribution<int> cell(0, 12), count(2, 7), pick(0, 99);
+    Lines lines;
+    lines.Add({{0, 0}, {120, 0}, {120, 120}, {0, 120}}, true);
+    const int strokes = 6 + static_cast<int>(seed % 40);
+    for (int l = 0; l < strokes; ++l) {
+      const bool closed = pick(rng) < 15;
+      std::vector<CVector2> points;
+      for (int k = count(rng); k > 0; --k) {
+        CVector2 p(10.0f * cell(rng), 10.0f * cell(rng));
+        const int kind = pick(rng);
+        if (kind < 5) p = CVector2(p.x * 1e-6f, p.y * 1e-6f);
+        else if (kind < 6 + static_cast<int>(seed % 4)) p.y = 3e7f;
+        else if (kind < 8) p.x = -0.0f;
+        else if (kind < 9 && seed % 7 == 0) p.x = NAN;
+        points.push_back(p);
+      }
+      lines.Add(points, closed);
+    }
+    const Image indexed = Build(lines, CTriangleMesh::ScanMode::Indexed);
+    EXPECT_TRUE(indexed == Build(lines, CTriangleMesh::ScanMode::Linear)) << "seed " << seed;
+  }
+}
