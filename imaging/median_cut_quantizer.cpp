@@ -211,6 +211,38 @@ class CNearestColorFinder {
     *chosen = _mm_cvtepu8_epi16(_mm_unpacklo_epi16(blueGreen, redIndex));
     return _mm_extract_epi16(best, 0) < 0xFF00;
   }
+
+  // NearestInGroup over a run of `count` groups (at most 16) in one pass:
+  // a lane's position in the run, group * 16 + lane, fits the low byte of
+  // its word, so the least word is the least distance at the first
+  // position, the first entry in index order, as Search's two passes find.
+  static CALVETTA_SSE41 bool NearestInGroups(const BYTE* first, size_t count, __m128i pixel, __m128i* chosen) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i b = _mm_shuffle_epi8(pixel, zero), g = _mm_shuffle_epi8(pixel, _mm_set1_epi8(1)),
+                  r = _mm_shuffle_epi8(pixel, _mm_set1_epi8(2));
+    __m128i position = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const __m128i sixteen = _mm_set1_epi8(16);
+    __m128i least = _mm_set1_epi8(-1);
+    const BYTE* group = first;
+    for (size_t j = 0; j < count; ++j, group += sizeof(Group), position = _mm_add_epi8(position, sixteen)) {
+      const __m128i* lanes = reinterpret_cast<const __m128i*>(group);
+      const __m128i cb = _mm_load_si128(lanes), cg = _mm_load_si128(lanes + 1), cr = _mm_load_si128(lanes + 2);
+      const __m128i db = _mm_or_si128(_mm_subs_epu8(cb, b), _mm_subs_epu8(b, cb));
+      const __m128i dg = _mm_or_si128(_mm_subs_epu8(cg, g), _mm_subs_epu8(g, cg));
+      const __m128i dr = _mm_or_si128(_mm_subs_epu8(cr, r), _mm_subs_epu8(r, cr));
+      const __m128i d = _mm_adds_epu8(_mm_adds_epu8(db, dg), dr);
+      least = _mm_min_epu16(least, _mm_min_epu16(_mm_unpacklo_epi8(position, d), _mm_unpackhi_epi8(position, d)));
+    }
+    const __m128i best = _mm_minpos_epu16(least);
+    const int word = _mm_extract_epi16(best, 0);
+    if (word >= 0xFF00) return false;
+    const __m128i* lanes = reinterpret_cast<const __m128i*>(first + (word >> 4 & 15) * sizeof(Group));
+    const __m128i lane = _mm_and_si128(_mm_shuffle_epi8(best, zero), _mm_set1_epi8(15));
+    const __m128i blueGreen = _mm_unpacklo_epi8(_mm_shuffle_epi8(_mm_load_si128(lanes), lane), _mm_shuffle_epi8(_mm_load_si128(lanes + 1), lane));
+    const __m128i redIndex = _mm_unpacklo_epi8(_mm_shuffle_epi8(_mm_load_si128(lanes + 2), lane), _mm_shuffle_epi8(_mm_load_si128(lanes + 3), lane));
+    *chosen = _mm_cvtepu8_epi16(_mm_unpacklo_epi16(blueGreen, redIndex));
+    return true;
+  }
 #endif
 
  private:
@@ -1155,7 +1187,9 @@ CALVETTA_SSE41 void DiffuseLineSse41(const DiffusionTables& t, CNearestColorFind
       groups = nearest.GroupBytes();
     }
     __m128i chosen;
-    if ((run & CNearestColorFinder::kGroupsMask) != 0 || !CNearestColorFinder::NearestInGroup(groups + run, pixel, &chosen)) {
+    const DWORD more = run & CNearestColorFinder::kGroupsMask;
+    if (!(more == 0 ? CNearestColorFinder::NearestInGroup(groups + run, pixel, &chosen)
+                    : CNearestColorFinder::NearestInGroups(groups + (run - more), more + 1, pixel, &chosen))) {
       int colour[3];
       const BYTE entry = nearest.Search(run, bgr & 0xFF, bgr >> 8 & 0xFF, bgr >> 16 & 0xFF, colour);
       chosen = _mm_setr_epi16(static_cast<short>(colour[0]), static_cast<short>(colour[1]), static_cast<short>(colour[2]), entry, 0, 0, 0, 0);
