@@ -26,7 +26,7 @@ namespace {
 
 constexpr DWORD kMappingCacheBuckets = 257;
 
-std::atomic<int> g_mappingFormLimit{2};
+std::atomic<int> g_mappingFormLimit{3};
 
 int Span(BYTE lo, BYTE hi) { return std::abs(static_cast<int>(hi) - static_cast<int>(lo)); }
 
@@ -190,10 +190,9 @@ class CNearestColorFinder {
   // a saturated lane is farther, so the lowest lane of the least distance
   // (the first entry in index order) is the same as in Search. Returns
   // false, leaving the search to Search, when the least reaches 255.
-  static CALVETTA_SSE41 bool NearestInGroup(const BYTE* group, __m128i pixel, __m128i* chosen) {
+  // `b`, `g`, `r`: the colour's channels in every byte.
+  static CALVETTA_SSE41 bool NearestInGroup(const BYTE* group, __m128i b, __m128i g, __m128i r, __m128i* chosen) {
     const __m128i zero = _mm_setzero_si128();
-    const __m128i b = _mm_shuffle_epi8(pixel, zero), g = _mm_shuffle_epi8(pixel, _mm_set1_epi8(1)),
-                  r = _mm_shuffle_epi8(pixel, _mm_set1_epi8(2));
     const __m128i* lanes = reinterpret_cast<const __m128i*>(group);
     const __m128i cb = _mm_load_si128(lanes), cg = _mm_load_si128(lanes + 1), cr = _mm_load_si128(lanes + 2),
                   ci = _mm_load_si128(lanes + 3);
@@ -216,10 +215,8 @@ class CNearestColorFinder {
   // a lane's position in the run, group * 16 + lane, fits the low byte of
   // its word, so the least word is the least distance at the first
   // position, the first entry in index order, as Search's two passes find.
-  static CALVETTA_SSE41 bool NearestInGroups(const BYTE* first, size_t count, __m128i pixel, __m128i* chosen) {
+  static CALVETTA_SSE41 bool NearestInGroups(const BYTE* first, size_t count, __m128i b, __m128i g, __m128i r, __m128i* chosen) {
     const __m128i zero = _mm_setzero_si128();
-    const __m128i b = _mm_shuffle_epi8(pixel, zero), g = _mm_shuffle_epi8(pixel, _mm_set1_epi8(1)),
-                  r = _mm_shuffle_epi8(pixel, _mm_set1_epi8(2));
     __m128i position = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
     const __m128i sixteen = _mm_set1_epi8(16);
     __m128i least = _mm_set1_epi8(-1);
@@ -352,7 +349,7 @@ class CNearestColorFinder {
   // around it): an entry that can be nearest in the cell can be in the
   // parent, and so can the entry that sets the cell's bound, so the lists
   // are those a search of the whole palette makes.
-  void BuildCell(DWORD cell) {
+  __attribute__((noinline)) void BuildCell(DWORD cell) {
     const int mask = (1 << kCellBits) - 1;
     const int blue = static_cast<int>(cell & mask) << kCellShift, green = static_cast<int>((cell >> kCellBits) & mask) << kCellShift,
               red = static_cast<int>(cell >> (2 * kCellBits)) << kCellShift;
@@ -1069,10 +1066,11 @@ void StorePixel(BYTE* pixel, __m128i lanes) {
 // one mapped (low half, stored once this step adds to it) and the one
 // below (high half); the one ahead is read when this step reaches it.
 // `amounts` is [behind | below], `aheadAmount` below ahead in the low half.
+// `top`: 255 in every lane.
 template <int dir>
 inline void SpreadBelow(__m128i& window, __m128i amounts, __m128i aheadAmount, BYTE* below, bool behindOnLine,
-                        bool aheadOnLine) {
-  const __m128i zero = _mm_setzero_si128(), top = _mm_set1_epi16(255);
+                        bool aheadOnLine, __m128i top) {
+  const __m128i zero = _mm_setzero_si128();
   window = _mm_min_epi16(_mm_max_epi16(_mm_add_epi16(window, amounts), zero), top);
   if (behindOnLine) StorePixel(below - 4 * dir, window);
   if (aheadOnLine) {
@@ -1123,7 +1121,7 @@ void DiffuseLine(const DiffusionTables& t, CNearestColorFinder& nearest, BYTE* l
     const __m128i redRow = _mm_load_si128(reinterpret_cast<const __m128i*>(t.belowRow[error[2]]));
     const __m128i blueGreen = _mm_unpacklo_epi16(blueRow, greenRow), redNone = _mm_unpacklo_epi16(redRow, zero);
     SpreadBelow<dir>(window, _mm_unpacklo_epi32(blueGreen, redNone), _mm_unpackhi_epi32(blueGreen, redNone), below, behindOnLine,
-                     aheadOnLine);
+                     aheadOnLine, _mm_set1_epi16(255));
 #else
     const BYTE* clamp = t.clamp + DiffusionTables::kClampBias;
     for (int ch = 0; ch < 3; ++ch) {
@@ -1139,15 +1137,23 @@ void DiffuseLine(const DiffusionTables& t, CNearestColorFinder& nearest, BYTE* l
 // The highest form of the vector loop the processor runs well: 0 none, 1
 // SSE4.1, 2 SSE4.1 with BMI2's bit gathering where it takes one step (on
 // AMD processors before family 19h it is microcoded, many times slower
-// than the shifts it replaces).
+// than the shifts it replaces), 3 that form in AVX2's encoding.
 int VectorLoopForm() {
   static const int form = [] {
     __builtin_cpu_init();
     if (!__builtin_cpu_supports("sse4.1")) return 0;
     const bool gathersFast = __builtin_cpu_is("intel") || __builtin_cpu_is("amdfam19h");
-    return __builtin_cpu_supports("bmi2") && gathersFast ? 2 : 1;
+    if (!__builtin_cpu_supports("bmi2") || !gathersFast) return 1;
+    return __builtin_cpu_supports("avx2") ? 3 : 2;
   }();
   return form;
+}
+
+// A value the compiler cannot see through, so that it keeps it rather than
+// make it again where it is used.
+inline __m128i Held(__m128i v) {
+  asm("" : "+x"(v));
+  return v;
 }
 
 // DiffuseLine for fixed-point tables on SSE4.1, with the same bytes: the
@@ -1158,8 +1164,8 @@ int VectorLoopForm() {
 // a cell's word is read through a general register. `gathered`: cells are
 // found with BMI2 (see CellOfWordGathered).
 template <int dir, bool gathered>
-CALVETTA_SSE41 void DiffuseLineSse41(const DiffusionTables& t, CNearestColorFinder& nearest, BYTE* line, BYTE* next,
-                                     LONG width, BYTE* indices) {
+CALVETTA_SSE41 inline __attribute__((always_inline)) void DiffuseLineSse41(const DiffusionTables& t, CNearestColorFinder& nearest,
+                                                                          BYTE* line, BYTE* next, LONG width, BYTE* indices) {
   LONG x = dir > 0 ? 0 : width - 1;
   const __m128i zero = _mm_setzero_si128();
   const short ahead = static_cast<short>(t.aheadFactor), belowAhead = static_cast<short>(t.belowAheadFactor);
@@ -1172,6 +1178,9 @@ CALVETTA_SSE41 void DiffuseLineSse41(const DiffusionTables& t, CNearestColorFind
   std::memcpy(&first, line + 4 * x, sizeof first);
   __m128i pixel = _mm_cvtsi32_si128(first);
   __m128i window = next ? _mm_slli_si128(LoadPixel(next + 4 * x), 8) : zero;
+  // Constants the compiler would otherwise make afresh in every step, three
+  // instructions each, in the AVX2 form.
+  const __m128i spreadBlue = zero, spreadGreen = Held(_mm_set1_epi8(1)), spreadRed = Held(_mm_set1_epi8(2)), top = Held(_mm_set1_epi16(255));
   for (LONG step = 0; step < width; ++step, x += dir) {
     BYTE* p = line + 4 * x;
     if (step + 2 < width) {
@@ -1188,8 +1197,10 @@ CALVETTA_SSE41 void DiffuseLineSse41(const DiffusionTables& t, CNearestColorFind
     }
     __m128i chosen;
     const DWORD more = run & CNearestColorFinder::kGroupsMask;
-    if (!(more == 0 ? CNearestColorFinder::NearestInGroup(groups + run, pixel, &chosen)
-                    : CNearestColorFinder::NearestInGroups(groups + (run - more), more + 1, pixel, &chosen))) {
+    const __m128i blues = _mm_shuffle_epi8(pixel, spreadBlue), greens = _mm_shuffle_epi8(pixel, spreadGreen),
+                  reds = _mm_shuffle_epi8(pixel, spreadRed);
+    if (!(more == 0 ? CNearestColorFinder::NearestInGroup(groups + run, blues, greens, reds, &chosen)
+                    : CNearestColorFinder::NearestInGroups(groups + (run - more), more + 1, blues, greens, reds, &chosen))) {
       int colour[3];
       const BYTE entry = nearest.Search(run, bgr & 0xFF, bgr >> 8 & 0xFF, bgr >> 16 & 0xFF, colour);
       chosen = _mm_setr_epi16(static_cast<short>(colour[0]), static_cast<short>(colour[1]), static_cast<short>(colour[2]), entry, 0, 0, 0, 0);
@@ -1208,14 +1219,29 @@ CALVETTA_SSE41 void DiffuseLineSse41(const DiffusionTables& t, CNearestColorFind
     if (!next) continue;
     BYTE* b = next + 4 * x;
     const __m128i belowAmounts = _mm_sign_epi16(_mm_mulhi_epu16(magnitudes, belowFactors), errors);
-    SpreadBelow<dir>(window, belowAmounts, _mm_unpackhi_epi64(aheadAmounts, aheadAmounts), b, behindOnLine, aheadOnLine);
+    SpreadBelow<dir>(window, belowAmounts, _mm_unpackhi_epi64(aheadAmounts, aheadAmounts), b, behindOnLine, aheadOnLine, top);
   }
+}
+
+// DiffuseLineSse41 made on its own, and again in AVX2's encoding: its
+// three-operand instructions spare the register copies of about a sixth of
+// the loop's instructions, which bound its speed as much as its chain does.
+template <int dir, bool gathered>
+CALVETTA_SSE41 void DiffuseLineSse41Made(const DiffusionTables& t, CNearestColorFinder& nearest, BYTE* line, BYTE* next, LONG width,
+                                         BYTE* indices) {
+  DiffuseLineSse41<dir, gathered>(t, nearest, line, next, width, indices);
+}
+
+template <int dir>
+__attribute__((target("avx2,bmi2"))) void DiffuseLineAvx2(const DiffusionTables& t, CNearestColorFinder& nearest, BYTE* line, BYTE* next,
+                                                         LONG width, BYTE* indices) {
+  DiffuseLineSse41<dir, true>(t, nearest, line, next, width, indices);
 }
 #endif
 
 }  // namespace
 
-void SetMappingFormLimit(int highest) { g_mappingFormLimit.store(std::clamp(highest, 0, 2), std::memory_order_relaxed); }
+void SetMappingFormLimit(int highest) { g_mappingFormLimit.store(std::clamp(highest, 0, 3), std::memory_order_relaxed); }
 
 void CMedianCutQuantizer::MapPixels(CPicImage& image, BYTE* pixels, DWORD width, DWORD height, float strength) {
   image.ResetNearestIndexCache(kMappingCacheBuckets);
@@ -1246,16 +1272,21 @@ void CMedianCutQuantizer::MapPixels(CPicImage& image, BYTE* pixels, DWORD width,
     BYTE* row = bpp == 8 ? bits + static_cast<size_t>(k) * rowBytes : indices.data();
     const LONG columns = static_cast<LONG>(width);
 #if defined(CALVETTA_MAPPING_SSE41)
-    if (form == 2) {
+    if (form == 3) {
       if ((k & 1) == 0)
-        DiffuseLineSse41<1, true>(tables, nearest, line, next, columns, row);
+        DiffuseLineAvx2<1>(tables, nearest, line, next, columns, row);
       else
-        DiffuseLineSse41<-1, true>(tables, nearest, line, next, columns, row);
+        DiffuseLineAvx2<-1>(tables, nearest, line, next, columns, row);
+    } else if (form == 2) {
+      if ((k & 1) == 0)
+        DiffuseLineSse41Made<1, true>(tables, nearest, line, next, columns, row);
+      else
+        DiffuseLineSse41Made<-1, true>(tables, nearest, line, next, columns, row);
     } else if (form == 1) {
       if ((k & 1) == 0)
-        DiffuseLineSse41<1, false>(tables, nearest, line, next, columns, row);
+        DiffuseLineSse41Made<1, false>(tables, nearest, line, next, columns, row);
       else
-        DiffuseLineSse41<-1, false>(tables, nearest, line, next, columns, row);
+        DiffuseLineSse41Made<-1, false>(tables, nearest, line, next, columns, row);
     } else
 #endif
     if ((k & 1) == 0)

@@ -432,7 +432,7 @@ void DiffuseByHand(std::vector<BYTE>& pixels, int width, int height, const std::
 // processor offers, expecting the plain walk's diffused pixels and indices.
 void ExpectEveryLoopFormGives(const std::vector<BYTE>& expected, const std::vector<BYTE>& expectedIndices, const std::vector<BYTE>& pixels,
                               int width, int height, const std::vector<RGBQUAD>& palette, float strength, const std::string& what) {
-  for (int form = 0; form <= 2; ++form) {
+  for (int form = 0; form <= 3; ++form) {
     SetMappingFormLimit(form);
     std::vector<BYTE> mapped = pixels;
     CMedianCutQuantizer q(256);
@@ -444,7 +444,7 @@ void ExpectEveryLoopFormGives(const std::vector<BYTE>& expected, const std::vect
     EXPECT_EQ(wrongIndices, 0) << what << ", strength " << strength << ", form " << form;
     EXPECT_TRUE(mapped == expected) << what << ", strength " << strength << ", form " << form;
   }
-  SetMappingFormLimit(2);
+  SetMappingFormLimit(3);
 }
 
 }  // namespace
