@@ -345,6 +345,75 @@ class CNearestColorFinder {
 #endif
   }
 
+  // The longest list whose pairs Undominated compares, which takes time as
+  // the square of the length: longer lists (a palette crowded far from the
+  // colours of a cell) are left as they are.
+  static constexpr size_t kMostCompared = 64;
+
+  // Drops from `kept` (`count` positions in a source list, in its order) the
+  // entries that another of them beats at every colour of the cube of
+  // `side` at (blue, green, red): nearer, or as near and earlier in the
+  // list (a lower index). Such an entry is never nearest in the cube, and
+  // an entry nearest somewhere is beaten by none there, so the search finds
+  // the same entry in the shorter list; where entries crowd (where the
+  // median cut puts them), a cell's list of some twenty shrinks to a few and
+  // fits one group. Over the cube, d(x, f) - d(x, e) is a sum of one term a
+  // channel, each monotonic in its channel's value, so its greatest value
+  // is the sum of each term's greater value at the two ends of the range:
+  // f beats e when that is below 0, or 0 with f first. Returns the count left.
+  static size_t Undominated(const int16_t* sourceBlue, const int16_t* sourceGreen, const int16_t* sourceRed, BYTE* kept, size_t count,
+                            int blue, int green, int red, int side) {
+    // Per candidate and channel, its distances to the range's two ends.
+    alignas(16) int16_t ends[6][kMostCompared];
+    const int low[3] = {blue, green, red};
+    const int16_t* sources[3] = {sourceBlue, sourceGreen, sourceRed};
+    for (size_t k = 0; k < count; ++k)
+      for (int c = 0; c < 3; ++c) {
+        const int v = sources[c][kept[k]];
+        ends[2 * c][k] = static_cast<int16_t>(std::abs(v - low[c]));
+        ends[2 * c + 1][k] = static_cast<int16_t>(std::abs(v - (low[c] + side - 1)));
+      }
+    alignas(16) int16_t beaten[kMostCompared] = {};
+#if defined(__SSE2__)
+    // Lanes past the count are compared too, and never read back.
+    const size_t blocks = (count + kSourceLanes - 1) / kSourceLanes;
+    for (size_t k = count; k < blocks * kSourceLanes; ++k)
+      for (auto& end : ends) end[k] = 0;
+    for (size_t f = 0; f < count; ++f) {
+      __m128i own[6];
+      for (int j = 0; j < 6; ++j) own[j] = _mm_set1_epi16(ends[j][f]);
+      const __m128i first = _mm_set1_epi16(static_cast<int16_t>(f));
+      for (size_t i = 0; i < blocks * kSourceLanes; i += kSourceLanes) {
+        __m128i worst = _mm_setzero_si128();
+        for (int c = 0; c < 3; ++c) {
+          const __m128i atLow = _mm_sub_epi16(own[2 * c], _mm_load_si128(reinterpret_cast<const __m128i*>(ends[2 * c] + i)));
+          const __m128i atHigh = _mm_sub_epi16(own[2 * c + 1], _mm_load_si128(reinterpret_cast<const __m128i*>(ends[2 * c + 1] + i)));
+          worst = _mm_add_epi16(worst, _mm_max_epi16(atLow, atHigh));
+        }
+        // Below 1 where f comes first, below 0 elsewhere (f itself gives 0).
+        const __m128i lanes = _mm_add_epi16(_mm_set1_epi16(static_cast<int16_t>(i)), _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7));
+        const __m128i threshold = _mm_sub_epi16(_mm_setzero_si128(), _mm_cmpgt_epi16(lanes, first));
+        __m128i* out = reinterpret_cast<__m128i*>(beaten + i);
+        _mm_store_si128(out, _mm_or_si128(_mm_load_si128(out), _mm_cmpgt_epi16(threshold, worst)));
+      }
+    }
+#else
+    for (size_t f = 0; f < count; ++f)
+      for (size_t e = 0; e < count; ++e) {
+        int worst = 0;
+        for (int c = 0; c < 3; ++c)
+          worst += std::max(ends[2 * c][f] - ends[2 * c][e], ends[2 * c + 1][f] - ends[2 * c + 1][e]);
+        if (worst < (e > f ? 1 : 0)) beaten[e] = -1;
+      }
+#endif
+    size_t left = 0;
+    for (size_t k = 0; k < count; ++k) {
+      kept[left] = kept[k];
+      left += beaten[k] == 0;
+    }
+    return left;
+  }
+
   // A cell's candidates come from its parent's (the cube of twice its side
   // around it): an entry that can be nearest in the cell can be in the
   // parent, and so can the entry that sets the cell's bound, so the lists
@@ -364,8 +433,12 @@ class CNearestColorFinder {
     }
     const size_t first = m_parentStart[parent];
     BYTE kept[256 + kLanes];
-    const size_t count = Candidates(m_parentBlue.data() + first, m_parentGreen.data() + first, m_parentRed.data() + first,
-                                    m_parentCount[parent], blue, green, red, kCellSide, kept);
+    size_t count = Candidates(m_parentBlue.data() + first, m_parentGreen.data() + first, m_parentRed.data() + first,
+                              m_parentCount[parent], blue, green, red, kCellSide, kept);
+    // Lists of one group cost the same however short.
+    if (count > kLanes && count <= kMostCompared)
+      count = Undominated(m_parentBlue.data() + first, m_parentGreen.data() + first, m_parentRed.data() + first, kept, count, blue, green,
+                          red, kCellSide);
     m_cells[cell] = AddRun(first, m_parentCount[parent], kept, count);
   }
 
@@ -458,8 +531,12 @@ class CNearestColorFinder {
       m_outerCount[outer] = static_cast<DWORD>(count);
     }
     const size_t from = m_outerStart[outer];
-    const size_t count = Candidates(m_parentBlue.data() + from, m_parentGreen.data() + from, m_parentRed.data() + from,
-                                    m_outerCount[outer], blue, green, red, side, kept);
+    size_t count = Candidates(m_parentBlue.data() + from, m_parentGreen.data() + from, m_parentRed.data() + from,
+                              m_outerCount[outer], blue, green, red, side, kept);
+    // A list of one group serves all the parent's cells without lists of their own.
+    if (count > kLanes && count <= kMostCompared)
+      count = Undominated(m_parentBlue.data() + from, m_parentGreen.data() + from, m_parentRed.data() + from, kept, count, blue, green,
+                          red, side);
     const size_t start = AppendList(from, kept, count);
     m_parentCount[parent] = static_cast<DWORD>(count);
     m_parentStart[parent] = static_cast<DWORD>(start);

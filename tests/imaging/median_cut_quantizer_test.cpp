@@ -510,8 +510,9 @@ TEST(MedianCutQuantizer, DiffusionMatchesAPlainWalkForAnyPaletteAndStrength) {
 // packed into a small cube (across the borders of the cubes whose lists
 // are shared), entries repeated and equally far from a colour in any order
 // (ties settled by index), and entries far from every colour (distances
-// past 255); and the nearest entries last in a long list, so that the
-// winner sits in a late group of its cell's candidates.
+// past 255); the nearest entries last in a long list, so that the winner
+// sits in a late group of its cell's candidates; and each entry twice in a
+// long list, where only the first of each pair can win.
 TEST(MedianCutQuantizer, EveryLoopFormMatchesThePlainWalkWhereEntriesAreCrowded) {
   unsigned seed = 7;
   auto next = [&seed] { return seed = seed * 1103515245u + 12345u, static_cast<int>((seed >> 16) & 0xFF); };
@@ -520,10 +521,10 @@ TEST(MedianCutQuantizer, EveryLoopFormMatchesThePlainWalkWhereEntriesAreCrowded)
   const int width = 23, height = 19;
   int cases = 0;
   for (int count : counts)
-    for (int layout = 0; layout < 4; ++layout) {
+    for (int layout = 0; layout < 5; ++layout) {
       std::vector<RGBQUAD> palette(static_cast<size_t>(count));
       for (RGBQUAD& c : palette) {
-        if (layout == 0 || layout == 3) {  // anywhere in a cube of side 32 across four parents' borders
+        if (layout == 0 || layout >= 3) {  // anywhere in a cube of side 32 across four parents' borders
           c = RGBQUAD{static_cast<BYTE>(100 + next() % 32), static_cast<BYTE>(100 + next() % 32), static_cast<BYTE>(100 + next() % 32), 0};
         } else if (layout == 1) {  // six colours 6 away from (120, 120, 120) along the axes, repeated in any order
           const int axis = next() % 6, step = axis % 2 ? 6 : -6;
@@ -533,6 +534,8 @@ TEST(MedianCutQuantizer, EveryLoopFormMatchesThePlainWalkWhereEntriesAreCrowded)
           c = RGBQUAD{static_cast<BYTE>(230 + next() % 26), static_cast<BYTE>(230 + next() % 26), static_cast<BYTE>(230 + next() % 26), 0};
         }
       }
+      if (layout == 4)  // the second half repeats the first
+        for (size_t i = static_cast<size_t>(count) / 2; i < palette.size(); ++i) palette[i] = palette[i - static_cast<size_t>(count) / 2];
       if (layout == 3) {  // the farthest from the cube's middle first
         auto away = [](const RGBQUAD& c) { return std::abs(c.rgbBlue - 116) + std::abs(c.rgbGreen - 116) + std::abs(c.rgbRed - 116); };
         std::stable_sort(palette.begin(), palette.end(), [&away](const RGBQUAD& a, const RGBQUAD& b) { return away(a) > away(b); });
@@ -553,5 +556,5 @@ TEST(MedianCutQuantizer, EveryLoopFormMatchesThePlainWalkWhereEntriesAreCrowded)
         ++cases;
       }
     }
-  EXPECT_EQ(cases, 14 * 4 * 2);
+  EXPECT_EQ(cases, 14 * 5 * 2);
 }
