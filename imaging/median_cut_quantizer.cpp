@@ -380,6 +380,8 @@ class CNearestColorFinder {
     for (size_t k = count; k < blocks * kSourceLanes; ++k)
       for (auto& end : ends) end[k] = 0;
     for (size_t f = 0; f < count; ++f) {
+      // What a beaten entry beats, the entry beating it beats too.
+      if (beaten[f]) continue;
       __m128i own[6];
       for (int j = 0; j < 6; ++j) own[j] = _mm_set1_epi16(ends[j][f]);
       const __m128i first = _mm_set1_epi16(static_cast<int16_t>(f));
@@ -399,7 +401,7 @@ class CNearestColorFinder {
     }
 #else
     for (size_t f = 0; f < count; ++f)
-      for (size_t e = 0; e < count; ++e) {
+      for (size_t e = 0; e < count && !beaten[f]; ++e) {
         int worst = 0;
         for (int c = 0; c < 3; ++c)
           worst += std::max(ends[2 * c][f] - ends[2 * c][e], ends[2 * c + 1][f] - ends[2 * c + 1][e]);
