@@ -425,7 +425,14 @@ class CNearestColorFinder {
     const int blue = static_cast<int>(cell & mask) << kCellShift, green = static_cast<int>((cell >> kCellBits) & mask) << kCellShift,
               red = static_cast<int>(cell >> (2 * kCellBits)) << kCellShift;
     const DWORD parent = ParentOf(blue, green, red);
-    if (m_parentCount[parent] == kUnbuilt) BuildParent(parent, blue, green, red);
+    if (m_parentCount[parent] == kUnbuilt) {
+      BuildParent(parent, blue, green, red);
+      // A group lent goes to all eight cells at once, sparing the other
+      // seven a call here from the middle of the mapping.
+      if (m_parentRun[parent] != kUnbuilt)
+        for (DWORD corner = 0; corner < 8; ++corner)
+          m_cells[cell ^ ((corner & 1) | (corner & 2) << (kCellBits - 1) | (corner & 4) << (2 * kCellBits - 2))] = m_parentRun[parent];
+    }
     // A parent of one group's candidates lends its group to its cells: a
     // search of more candidates than the cell's own (in the same order)
     // finds the same entry, and costs the same within one group.
