@@ -345,11 +345,6 @@ class CNearestColorFinder {
 #endif
   }
 
-  // The longest list whose pairs Undominated compares, which takes time as
-  // the square of the length: longer lists (a palette crowded far from the
-  // colours of a cell) are left as they are.
-  static constexpr size_t kMostCompared = 64;
-
   // Drops from `kept` (`count` positions in a source list, in its order) the
   // entries that another of them beats at every colour of the cube of
   // `side` at (blue, green, red): nearer, or as near and earlier in the
@@ -360,11 +355,14 @@ class CNearestColorFinder {
   // fits one group. Over the cube, d(x, f) - d(x, e) is a sum of one term a
   // channel, each monotonic in its channel's value, so its greatest value
   // is the sum of each term's greater value at the two ends of the range:
-  // f beats e when that is below 0, or 0 with f first. Returns the count left.
+  // f beats e when that is below 0, or 0 with f first. Returns the count
+  // left. The work goes as the square of the count, but the longest lists
+  // shrink the most (a palette crowded far from a cell's colours leaves one
+  // or two), so that the mapping takes the same time for any palette.
   static size_t Undominated(const int16_t* sourceBlue, const int16_t* sourceGreen, const int16_t* sourceRed, BYTE* kept, size_t count,
                             int blue, int green, int red, int side) {
     // Per candidate and channel, its distances to the range's two ends.
-    alignas(16) int16_t ends[6][kMostCompared];
+    alignas(16) int16_t ends[6][256];
     const int low[3] = {blue, green, red};
     const int16_t* sources[3] = {sourceBlue, sourceGreen, sourceRed};
     for (size_t k = 0; k < count; ++k)
@@ -373,7 +371,7 @@ class CNearestColorFinder {
         ends[2 * c][k] = static_cast<int16_t>(std::abs(v - low[c]));
         ends[2 * c + 1][k] = static_cast<int16_t>(std::abs(v - (low[c] + side - 1)));
       }
-    alignas(16) int16_t beaten[kMostCompared] = {};
+    alignas(16) int16_t beaten[256] = {};
 #if defined(__SSE2__)
     // Lanes past the count are compared too, and never read back.
     const size_t blocks = (count + kSourceLanes - 1) / kSourceLanes;
@@ -445,7 +443,7 @@ class CNearestColorFinder {
     size_t count = Candidates(m_parentBlue.data() + first, m_parentGreen.data() + first, m_parentRed.data() + first,
                               m_parentCount[parent], blue, green, red, kCellSide, kept);
     // Lists of one group cost the same however short.
-    if (count > kLanes && count <= kMostCompared)
+    if (count > kLanes)
       count = Undominated(m_parentBlue.data() + first, m_parentGreen.data() + first, m_parentRed.data() + first, kept, count, blue, green,
                           red, kCellSide);
     m_cells[cell] = AddRun(first, m_parentCount[parent], kept, count);
@@ -534,8 +532,12 @@ class CNearestColorFinder {
     const DWORD outer = static_cast<DWORD>(blue / outerSide + (green / outerSide + red / outerSide * outerCubes) * outerCubes);
     BYTE kept[256 + kLanes];
     if (m_outerCount[outer] == kUnbuilt) {
-      const size_t count = Candidates(m_blue, m_green, m_red, 256, blue & ~(outerSide - 1), green & ~(outerSide - 1),
-                                      red & ~(outerSide - 1), outerSide, kept);
+      size_t count = Candidates(m_blue, m_green, m_red, 256, blue & ~(outerSide - 1), green & ~(outerSide - 1),
+                                red & ~(outerSide - 1), outerSide, kept);
+      // Shorter lists here make the parents' lists quicker to make.
+      if (count > kLanes)
+        count = Undominated(m_blue, m_green, m_red, kept, count, blue & ~(outerSide - 1), green & ~(outerSide - 1),
+                            red & ~(outerSide - 1), outerSide);
       m_outerStart[outer] = static_cast<DWORD>(AppendList(kPalette, kept, count));
       m_outerCount[outer] = static_cast<DWORD>(count);
     }
@@ -543,7 +545,7 @@ class CNearestColorFinder {
     size_t count = Candidates(m_parentBlue.data() + from, m_parentGreen.data() + from, m_parentRed.data() + from,
                               m_outerCount[outer], blue, green, red, side, kept);
     // A list of one group serves all the parent's cells without lists of their own.
-    if (count > kLanes && count <= kMostCompared)
+    if (count > kLanes)
       count = Undominated(m_parentBlue.data() + from, m_parentGreen.data() + from, m_parentRed.data() + from, kept, count, blue, green,
                           red, side);
     const size_t start = AppendList(from, kept, count);
