@@ -17,6 +17,7 @@
 #if defined(__SSE2__) && defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 #define CALVETTA_MAPPING_SSE41 1
 #define CALVETTA_SSE41 __attribute__((target("sse4.1")))
+#include <immintrin.h>
 #include <smmintrin.h>
 #endif
 
@@ -65,9 +66,11 @@ class CNearestColorFinder {
  public:
   // A new palette: the cells' lists are made again as colours need them;
   // the memory stays for the next frame.
-  // `shuffles`: runs are gathered with SSSE3's byte shuffle (see GatherRun).
-  void Reset(const RGBQUAD* palette, DWORD entries, bool shuffles) {
+  // `shuffles`: runs are gathered with SSSE3's byte shuffle (see GatherRun);
+  // `wide`: lists are pruned with AVX2 (see Undominated).
+  void Reset(const RGBQUAD* palette, DWORD entries, bool shuffles, bool wide = false) {
     m_shuffles = shuffles;
+    m_wide = wide;
     // At least one entry, so that every cell has a candidate.
     m_entries = std::clamp<DWORD>(entries, 1, 256);
     // Entries past the palette sit farther than any colour: they never win
@@ -360,9 +363,9 @@ class CNearestColorFinder {
   // shrink the most (a palette crowded far from a cell's colours leaves one
   // or two), so that the mapping takes the same time for any palette.
   static size_t Undominated(const int16_t* sourceBlue, const int16_t* sourceGreen, const int16_t* sourceRed, BYTE* kept, size_t count,
-                            int blue, int green, int red, int side) {
+                            int blue, int green, int red, int side, bool wide) {
     // Per candidate and channel, its distances to the range's two ends.
-    alignas(16) int16_t ends[6][256];
+    alignas(32) int16_t ends[6][256];
     const int low[3] = {blue, green, red};
     const int16_t* sources[3] = {sourceBlue, sourceGreen, sourceRed};
     for (size_t k = 0; k < count; ++k)
@@ -371,30 +374,39 @@ class CNearestColorFinder {
         ends[2 * c][k] = static_cast<int16_t>(std::abs(v - low[c]));
         ends[2 * c + 1][k] = static_cast<int16_t>(std::abs(v - (low[c] + side - 1)));
       }
-    alignas(16) int16_t beaten[256] = {};
+    alignas(32) int16_t beaten[256] = {};
+#if defined(CALVETTA_MAPPING_SSE41)
+    if (wide) {
+      for (size_t k = count; k < (count + 15) / 16 * 16; ++k)
+        for (auto& end : ends) end[k] = 0;
+      BeatSixteenAtATime(ends, beaten, count);
+    } else
+#endif
 #if defined(__SSE2__)
-    // Lanes past the count are compared too, and never read back.
-    const size_t blocks = (count + kSourceLanes - 1) / kSourceLanes;
-    for (size_t k = count; k < blocks * kSourceLanes; ++k)
-      for (auto& end : ends) end[k] = 0;
-    for (size_t f = 0; f < count; ++f) {
-      // What a beaten entry beats, the entry beating it beats too.
-      if (beaten[f]) continue;
-      __m128i own[6];
-      for (int j = 0; j < 6; ++j) own[j] = _mm_set1_epi16(ends[j][f]);
-      const __m128i first = _mm_set1_epi16(static_cast<int16_t>(f));
-      for (size_t i = 0; i < blocks * kSourceLanes; i += kSourceLanes) {
-        __m128i worst = _mm_setzero_si128();
-        for (int c = 0; c < 3; ++c) {
-          const __m128i atLow = _mm_sub_epi16(own[2 * c], _mm_load_si128(reinterpret_cast<const __m128i*>(ends[2 * c] + i)));
-          const __m128i atHigh = _mm_sub_epi16(own[2 * c + 1], _mm_load_si128(reinterpret_cast<const __m128i*>(ends[2 * c + 1] + i)));
-          worst = _mm_add_epi16(worst, _mm_max_epi16(atLow, atHigh));
+    {
+      // Lanes past the count are compared too, and never read back.
+      const size_t blocks = (count + kSourceLanes - 1) / kSourceLanes;
+      for (size_t k = count; k < blocks * kSourceLanes; ++k)
+        for (auto& end : ends) end[k] = 0;
+      for (size_t f = 0; f < count; ++f) {
+        // What a beaten entry beats, the entry beating it beats too.
+        if (beaten[f]) continue;
+        __m128i own[6];
+        for (int j = 0; j < 6; ++j) own[j] = _mm_set1_epi16(ends[j][f]);
+        const __m128i first = _mm_set1_epi16(static_cast<int16_t>(f));
+        for (size_t i = 0; i < blocks * kSourceLanes; i += kSourceLanes) {
+          __m128i worst = _mm_setzero_si128();
+          for (int c = 0; c < 3; ++c) {
+            const __m128i atLow = _mm_sub_epi16(own[2 * c], _mm_load_si128(reinterpret_cast<const __m128i*>(ends[2 * c] + i)));
+            const __m128i atHigh = _mm_sub_epi16(own[2 * c + 1], _mm_load_si128(reinterpret_cast<const __m128i*>(ends[2 * c + 1] + i)));
+            worst = _mm_add_epi16(worst, _mm_max_epi16(atLow, atHigh));
+          }
+          // Below 1 where f comes first, below 0 elsewhere (f itself gives 0).
+          const __m128i lanes = _mm_add_epi16(_mm_set1_epi16(static_cast<int16_t>(i)), _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7));
+          const __m128i threshold = _mm_sub_epi16(_mm_setzero_si128(), _mm_cmpgt_epi16(lanes, first));
+          __m128i* out = reinterpret_cast<__m128i*>(beaten + i);
+          _mm_store_si128(out, _mm_or_si128(_mm_load_si128(out), _mm_cmpgt_epi16(threshold, worst)));
         }
-        // Below 1 where f comes first, below 0 elsewhere (f itself gives 0).
-        const __m128i lanes = _mm_add_epi16(_mm_set1_epi16(static_cast<int16_t>(i)), _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7));
-        const __m128i threshold = _mm_sub_epi16(_mm_setzero_si128(), _mm_cmpgt_epi16(lanes, first));
-        __m128i* out = reinterpret_cast<__m128i*>(beaten + i);
-        _mm_store_si128(out, _mm_or_si128(_mm_load_si128(out), _mm_cmpgt_epi16(threshold, worst)));
       }
     }
 #else
@@ -413,6 +425,33 @@ class CNearestColorFinder {
     }
     return left;
   }
+
+#if defined(CALVETTA_MAPPING_SSE41)
+  // Undominated's comparisons in sixteen lanes of AVX2, the same way;
+  // `ends` padded to whole sixteens.
+  static __attribute__((target("avx2"))) void BeatSixteenAtATime(const int16_t (*ends)[256], int16_t* beaten, size_t count) {
+    const size_t lanesUsed = (count + 15) / 16 * 16;
+    for (size_t f = 0; f < count; ++f) {
+      if (beaten[f]) continue;
+      __m256i own[6];
+      for (int j = 0; j < 6; ++j) own[j] = _mm256_set1_epi16(ends[j][f]);
+      const __m256i first = _mm256_set1_epi16(static_cast<int16_t>(f));
+      for (size_t i = 0; i < lanesUsed; i += 16) {
+        __m256i worst = _mm256_setzero_si256();
+        for (int c = 0; c < 3; ++c) {
+          const __m256i atLow = _mm256_sub_epi16(own[2 * c], _mm256_load_si256(reinterpret_cast<const __m256i*>(ends[2 * c] + i)));
+          const __m256i atHigh = _mm256_sub_epi16(own[2 * c + 1], _mm256_load_si256(reinterpret_cast<const __m256i*>(ends[2 * c + 1] + i)));
+          worst = _mm256_add_epi16(worst, _mm256_max_epi16(atLow, atHigh));
+        }
+        const __m256i lanes = _mm256_add_epi16(_mm256_set1_epi16(static_cast<int16_t>(i)),
+                                               _mm256_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15));
+        const __m256i threshold = _mm256_sub_epi16(_mm256_setzero_si256(), _mm256_cmpgt_epi16(lanes, first));
+        __m256i* out = reinterpret_cast<__m256i*>(beaten + i);
+        _mm256_store_si256(out, _mm256_or_si256(_mm256_load_si256(out), _mm256_cmpgt_epi16(threshold, worst)));
+      }
+    }
+  }
+#endif
 
   // A cell's candidates come from its parent's (the cube of twice its side
   // around it): an entry that can be nearest in the cell can be in the
@@ -445,7 +484,7 @@ class CNearestColorFinder {
     // Lists of one group cost the same however short.
     if (count > kLanes)
       count = Undominated(m_parentBlue.data() + first, m_parentGreen.data() + first, m_parentRed.data() + first, kept, count, blue, green,
-                          red, kCellSide);
+                          red, kCellSide, m_wide);
     m_cells[cell] = AddRun(first, m_parentCount[parent], kept, count);
   }
 
@@ -537,7 +576,7 @@ class CNearestColorFinder {
       // Shorter lists here make the parents' lists quicker to make.
       if (count > kLanes)
         count = Undominated(m_blue, m_green, m_red, kept, count, blue & ~(outerSide - 1), green & ~(outerSide - 1),
-                            red & ~(outerSide - 1), outerSide);
+                            red & ~(outerSide - 1), outerSide, m_wide);
       m_outerStart[outer] = static_cast<DWORD>(AppendList(kPalette, kept, count));
       m_outerCount[outer] = static_cast<DWORD>(count);
     }
@@ -547,7 +586,7 @@ class CNearestColorFinder {
     // A list of one group serves all the parent's cells without lists of their own.
     if (count > kLanes)
       count = Undominated(m_parentBlue.data() + from, m_parentGreen.data() + from, m_parentRed.data() + from, kept, count, blue, green,
-                          red, side);
+                          red, side, m_wide);
     const size_t start = AppendList(from, kept, count);
     m_parentCount[parent] = static_cast<DWORD>(count);
     m_parentStart[parent] = static_cast<DWORD>(start);
@@ -581,7 +620,7 @@ class CNearestColorFinder {
   }
 
   DWORD m_entries = 0;
-  bool m_shuffles = false;
+  bool m_shuffles = false, m_wide = false;
   alignas(16) int16_t m_blue[256], m_green[256], m_red[256];
   // Per cell: its run (see Run), or unbuilt.
   std::vector<DWORD> m_cells;
@@ -1343,7 +1382,7 @@ void CMedianCutQuantizer::MapPixels(CPicImage& image, BYTE* pixels, DWORD width,
   // loop takes one where the amounts are fixed-point products.
   const int highest = std::min(g_mappingFormLimit.load(std::memory_order_relaxed), VectorLoopForm());
   const int form = tables.fixedPoint ? highest : 0;
-  nearest.Reset(palette, image.GetColorCount(), highest > 0);
+  nearest.Reset(palette, image.GetColorCount(), highest > 0, highest >= 3);
 #else
   nearest.Reset(palette, image.GetColorCount(), false);
 #endif
