@@ -83,6 +83,7 @@ class CNearestColorFinder {
     m_cells.assign(kCells, kUnbuilt);
     m_parentCount.assign(kCells / 8, kUnbuilt);
     m_parentRun.assign(kCells / 8, kUnbuilt);
+    m_lent.resize(kCells / 8);
     m_parentStart.resize(kCells / 8);
     m_outerCount.assign(kCells / 64, kUnbuilt);
     m_outerStart.resize(kCells / 64);
@@ -102,6 +103,14 @@ class CNearestColorFinder {
   }
 
 #if defined(CALVETTA_MAPPING_SSE41)
+  // ParentOfWord with BMI2, as CellOfWordGathered.
+  static DWORD ParentOfWordGathered(DWORD bgr) {
+    static_assert(kCellShift + 1 == 4);
+    DWORD parent;
+    asm("pextl %2, %1, %0" : "=r"(parent) : "r"(bgr), "r"(0xF0F0F0u));
+    return parent;
+  }
+
   // CellOfWord in one instruction of BMI2, which gathers the bits of a mask:
   // the high five of each channel. Written out, as the assembler takes it
   // whatever the function's target; only the form that checked runs it.
@@ -182,6 +191,18 @@ class CNearestColorFinder {
   // The low bits of a run: its groups less one.
   static constexpr DWORD kGroupsMask = 63;
   const DWORD* CellWords() const { return m_cells.data(); }
+
+  // Per parent cube, the run it lends its cells (see BuildCell), or a word
+  // with the low bits set where it lends none (its cells have lists of
+  // their own) or is unbuilt; and at the parent's place, a copy of the
+  // lent group. The mapping reads the copy straight from a colour, without
+  // waiting first for the word, which it checks beside.
+  const DWORD* LentRuns() const { return m_parentRun.data(); }
+  const BYTE* LentGroups() const { return reinterpret_cast<const BYTE*>(m_lent.data()); }
+  static constexpr size_t kGroupBytes = kGroupsMask + 1;
+
+  // The parent cube of a pixel's blue, green and red bytes in one word.
+  static DWORD ParentOfWord(DWORD bgr) { return (bgr >> 4 & 0xF) | (bgr >> 8 & 0xF0) | (bgr >> 12 & 0xF00); }
   // Moves when a cell is built.
   const BYTE* GroupBytes() const { return reinterpret_cast<const BYTE*>(m_groups.data()); }
 
@@ -593,6 +614,7 @@ class CNearestColorFinder {
     if (count <= kLanes) {
       for (size_t k = 0; k < count; ++k) kept[k] = static_cast<BYTE>(k);
       m_parentRun[parent] = AddRun(start, count, kept, count);
+      m_lent[parent] = m_groups[m_parentRun[parent] / sizeof(Group)];
     }
   }
 
@@ -629,6 +651,8 @@ class CNearestColorFinder {
   // Per parent cube: its candidates' count (or unbuilt) and first lane, and
   // where it has one group's worth, the run its cells share (or unbuilt).
   std::vector<DWORD> m_parentCount, m_parentStart, m_parentRun;
+  // Per parent cube, a copy of the group it lends (see LentGroups).
+  std::vector<Group> m_lent;
   // Per cube of twice a parent's side: its candidates' count (or unbuilt)
   // and first lane.
   std::vector<DWORD> m_outerCount, m_outerStart;
@@ -1301,6 +1325,8 @@ CALVETTA_SSE41 inline __attribute__((always_inline)) void DiffuseLineSse41(const
   const __m128i belowFactors = _mm_setr_epi16(behind, behind, behind, 0, below, below, below, 0);
   const DWORD* cells = nearest.CellWords();
   const BYTE* groups = nearest.GroupBytes();
+  const DWORD* lentRuns = nearest.LentRuns();
+  const BYTE* lentGroups = nearest.LentGroups();
   int first;
   std::memcpy(&first, line + 4 * x, sizeof first);
   __m128i pixel = _mm_cvtsi32_si128(first);
@@ -1310,24 +1336,33 @@ CALVETTA_SSE41 inline __attribute__((always_inline)) void DiffuseLineSse41(const
   const __m128i spreadBlue = zero, spreadGreen = Held(_mm_set1_epi8(1)), spreadRed = Held(_mm_set1_epi8(2)), top = Held(_mm_set1_epi16(255));
   for (LONG step = 0; step < width; ++step, x += dir) {
     BYTE* p = line + 4 * x;
+    auto parentOf = [](DWORD bgr) {
+      return gathered ? CNearestColorFinder::ParentOfWordGathered(bgr) : CNearestColorFinder::ParentOfWord(bgr);
+    };
     if (step + 2 < width) {
       DWORD after;
       std::memcpy(&after, p + 8 * dir, sizeof after);
-      CNearestColorFinder::PrefetchCell(cells, groups, gathered ? CNearestColorFinder::CellOfWordGathered(after) : CNearestColorFinder::CellOfWord(after));
+      __builtin_prefetch(lentGroups + CNearestColorFinder::kGroupBytes * parentOf(after));
     }
     const DWORD bgr = static_cast<DWORD>(_mm_cvtsi128_si32(pixel));
-    const DWORD cell = gathered ? CNearestColorFinder::CellOfWordGathered(bgr) : CNearestColorFinder::CellOfWord(bgr);
-    DWORD run = cells[cell];
+    const DWORD parent = parentOf(bgr);
+    DWORD run = lentRuns[parent];
+    const BYTE* group = lentGroups + CNearestColorFinder::kGroupBytes * parent;
     if (run & CNearestColorFinder::kGroupsMask) {
-      run = nearest.Run(cell);
-      groups = nearest.GroupBytes();
+      const DWORD cell = gathered ? CNearestColorFinder::CellOfWordGathered(bgr) : CNearestColorFinder::CellOfWord(bgr);
+      run = cells[cell];
+      if (run & CNearestColorFinder::kGroupsMask) {
+        run = nearest.Run(cell);
+        groups = nearest.GroupBytes();
+      }
+      group = groups + (run & ~CNearestColorFinder::kGroupsMask);
     }
     __m128i chosen;
     const DWORD more = run & CNearestColorFinder::kGroupsMask;
     const __m128i blues = _mm_shuffle_epi8(pixel, spreadBlue), greens = _mm_shuffle_epi8(pixel, spreadGreen),
                   reds = _mm_shuffle_epi8(pixel, spreadRed);
-    if (!(more == 0 ? CNearestColorFinder::NearestInGroup(groups + run, blues, greens, reds, &chosen)
-                    : CNearestColorFinder::NearestInGroups(groups + (run - more), more + 1, blues, greens, reds, &chosen))) {
+    if (!(more == 0 ? CNearestColorFinder::NearestInGroup(group, blues, greens, reds, &chosen)
+                    : CNearestColorFinder::NearestInGroups(group, more + 1, blues, greens, reds, &chosen))) {
       int colour[3];
       const BYTE entry = nearest.Search(run, bgr & 0xFF, bgr >> 8 & 0xFF, bgr >> 16 & 0xFF, colour);
       chosen = _mm_setr_epi16(static_cast<short>(colour[0]), static_cast<short>(colour[1]), static_cast<short>(colour[2]), entry, 0, 0, 0, 0);
