@@ -558,3 +558,51 @@ TEST(MedianCutQuantizer, EveryLoopFormMatchesThePlainWalkWhereEntriesAreCrowded)
     }
   EXPECT_EQ(cases, 14 * 5 * 2);
 }
+
+// One quantiser maps frame after frame, as an animation's writer has it do,
+// each frame on a palette of its own and in each form of the loop, and
+// every frame comes out as the plain walk makes it: nothing of the cubes'
+// lists kept for one palette serves the next. Palettes crowded into a
+// corner of the cube (the longest lists, for colours far off), spread,
+// sparse, and crowded around the colours of the frame, in turn and again.
+TEST(MedianCutQuantizer, AQuantiserServingManyFramesMapsEachAsAFreshOneWould) {
+  unsigned seed = 2024;
+  auto next = [&seed] { return seed = seed * 1103515245u + 12345u, static_cast<int>((seed >> 16) & 0xFF); };
+  const int width = 48, height = 40;
+  std::vector<std::vector<RGBQUAD>> palettes;
+  for (int kind = 0; kind < 4; ++kind) {
+    std::vector<RGBQUAD> palette(kind == 2 ? 12 : 256);
+    for (RGBQUAD& c : palette) {
+      const int spread = kind == 0 ? 12 : kind == 3 ? 64 : 256, base = kind == 0 ? 236 : kind == 3 ? 96 : 0;
+      c = RGBQUAD{static_cast<BYTE>(base + next() % spread), static_cast<BYTE>(base + next() % spread), static_cast<BYTE>(base + next() % spread), 0};
+    }
+    palettes.push_back(palette);
+  }
+  for (int form : {3, 0}) {
+    SetMappingFormLimit(form);
+    CMedianCutQuantizer q(256);
+    for (int frame = 0; frame < 8; ++frame) {
+      const std::vector<RGBQUAD>& palette = palettes[static_cast<size_t>(frame % 4)];
+      // Colours from the whole cube, and ramps through the middle.
+      std::vector<BYTE> pixels(4 * static_cast<size_t>(width) * height);
+      for (size_t i = 0; i < pixels.size(); i += 4) {
+        const bool ramp = i / 4 % 3 == 0;
+        for (int ch = 0; ch < 3; ++ch) pixels[i + ch] = static_cast<BYTE>(ramp ? 96 + (i / 4 + 7 * ch) % 64 : next());
+        pixels[i + 3] = 0;
+      }
+      std::vector<RGBQUAD> entries = palette;
+      entries.resize(256, RGBQUAD{0, 0, 0, 0});
+      std::vector<BYTE> expected = pixels, expectedIndices;
+      DiffuseByHand(expected, width, height, entries, 1.0f, expectedIndices);
+      std::vector<BYTE> mapped = pixels;
+      std::unique_ptr<CPicImage> image(
+          q.CreateIndexedImage(mapped.data(), width, height, 8, static_cast<int>(palette.size()), palette.data(), 1.0f));
+      int wrong = 0;
+      for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) wrong += image->GetPixelIndex(x, y) != expectedIndices[static_cast<size_t>(y) * width + x];
+      EXPECT_EQ(wrong, 0) << "frame " << frame << ", form " << form;
+      EXPECT_TRUE(mapped == expected) << "frame " << frame << ", form " << form;
+    }
+  }
+  SetMappingFormLimit(3);
+}
