@@ -17,6 +17,7 @@
 #if defined(__SSE2__) && defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 #define CALVETTA_MAPPING_SSE41 1
 #define CALVETTA_SSE41 __attribute__((target("sse4.1")))
+#include <immintrin.h>
 #include <smmintrin.h>
 #endif
 
@@ -26,7 +27,7 @@ namespace {
 
 constexpr DWORD kMappingCacheBuckets = 257;
 
-std::atomic<int> g_mappingFormLimit{2};
+std::atomic<int> g_mappingFormLimit{3};
 
 int Span(BYTE lo, BYTE hi) { return std::abs(static_cast<int>(hi) - static_cast<int>(lo)); }
 
@@ -65,9 +66,11 @@ class CNearestColorFinder {
  public:
   // A new palette: the cells' lists are made again as colours need them;
   // the memory stays for the next frame.
-  // `shuffles`: runs are gathered with SSSE3's byte shuffle (see GatherRun).
-  void Reset(const RGBQUAD* palette, DWORD entries, bool shuffles) {
+  // `shuffles`: runs are gathered with SSSE3's byte shuffle (see GatherRun);
+  // `wide`: lists are pruned with AVX2 (see Undominated).
+  void Reset(const RGBQUAD* palette, DWORD entries, bool shuffles, bool wide = false) {
     m_shuffles = shuffles;
+    m_wide = wide;
     // At least one entry, so that every cell has a candidate.
     m_entries = std::clamp<DWORD>(entries, 1, 256);
     // Entries past the palette sit farther than any colour: they never win
@@ -80,6 +83,7 @@ class CNearestColorFinder {
     m_cells.assign(kCells, kUnbuilt);
     m_parentCount.assign(kCells / 8, kUnbuilt);
     m_parentRun.assign(kCells / 8, kUnbuilt);
+    m_lent.resize(kCells / 8);
     m_parentStart.resize(kCells / 8);
     m_outerCount.assign(kCells / 64, kUnbuilt);
     m_outerStart.resize(kCells / 64);
@@ -99,6 +103,14 @@ class CNearestColorFinder {
   }
 
 #if defined(CALVETTA_MAPPING_SSE41)
+  // ParentOfWord with BMI2, as CellOfWordGathered.
+  static DWORD ParentOfWordGathered(DWORD bgr) {
+    static_assert(kCellShift + 1 == 4);
+    DWORD parent;
+    asm("pextl %2, %1, %0" : "=r"(parent) : "r"(bgr), "r"(0xF0F0F0u));
+    return parent;
+  }
+
   // CellOfWord in one instruction of BMI2, which gathers the bits of a mask:
   // the high five of each channel. Written out, as the assembler takes it
   // whatever the function's target; only the form that checked runs it.
@@ -179,6 +191,18 @@ class CNearestColorFinder {
   // The low bits of a run: its groups less one.
   static constexpr DWORD kGroupsMask = 63;
   const DWORD* CellWords() const { return m_cells.data(); }
+
+  // Per parent cube, the run it lends its cells (see BuildCell), or a word
+  // with the low bits set where it lends none (its cells have lists of
+  // their own) or is unbuilt; and at the parent's place, a copy of the
+  // lent group. The mapping reads the copy straight from a colour, without
+  // waiting first for the word, which it checks beside.
+  const DWORD* LentRuns() const { return m_parentRun.data(); }
+  const BYTE* LentGroups() const { return reinterpret_cast<const BYTE*>(m_lent.data()); }
+  static constexpr size_t kGroupBytes = kGroupsMask + 1;
+
+  // The parent cube of a pixel's blue, green and red bytes in one word.
+  static DWORD ParentOfWord(DWORD bgr) { return (bgr >> 4 & 0xF) | (bgr >> 8 & 0xF0) | (bgr >> 12 & 0xF00); }
   // Moves when a cell is built.
   const BYTE* GroupBytes() const { return reinterpret_cast<const BYTE*>(m_groups.data()); }
 
@@ -190,10 +214,9 @@ class CNearestColorFinder {
   // a saturated lane is farther, so the lowest lane of the least distance
   // (the first entry in index order) is the same as in Search. Returns
   // false, leaving the search to Search, when the least reaches 255.
-  static CALVETTA_SSE41 bool NearestInGroup(const BYTE* group, __m128i pixel, __m128i* chosen) {
+  // `b`, `g`, `r`: the colour's channels in every byte.
+  static CALVETTA_SSE41 bool NearestInGroup(const BYTE* group, __m128i b, __m128i g, __m128i r, __m128i* chosen) {
     const __m128i zero = _mm_setzero_si128();
-    const __m128i b = _mm_shuffle_epi8(pixel, zero), g = _mm_shuffle_epi8(pixel, _mm_set1_epi8(1)),
-                  r = _mm_shuffle_epi8(pixel, _mm_set1_epi8(2));
     const __m128i* lanes = reinterpret_cast<const __m128i*>(group);
     const __m128i cb = _mm_load_si128(lanes), cg = _mm_load_si128(lanes + 1), cr = _mm_load_si128(lanes + 2),
                   ci = _mm_load_si128(lanes + 3);
@@ -210,6 +233,36 @@ class CNearestColorFinder {
     const __m128i redIndex = _mm_unpacklo_epi8(_mm_shuffle_epi8(cr, lane), _mm_shuffle_epi8(ci, lane));
     *chosen = _mm_cvtepu8_epi16(_mm_unpacklo_epi16(blueGreen, redIndex));
     return _mm_extract_epi16(best, 0) < 0xFF00;
+  }
+
+  // NearestInGroup over a run of `count` groups (at most 16) in one pass:
+  // a lane's position in the run, group * 16 + lane, fits the low byte of
+  // its word, so the least word is the least distance at the first
+  // position, the first entry in index order, as Search's two passes find.
+  static CALVETTA_SSE41 bool NearestInGroups(const BYTE* first, size_t count, __m128i b, __m128i g, __m128i r, __m128i* chosen) {
+    const __m128i zero = _mm_setzero_si128();
+    __m128i position = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const __m128i sixteen = _mm_set1_epi8(16);
+    __m128i least = _mm_set1_epi8(-1);
+    const BYTE* group = first;
+    for (size_t j = 0; j < count; ++j, group += sizeof(Group), position = _mm_add_epi8(position, sixteen)) {
+      const __m128i* lanes = reinterpret_cast<const __m128i*>(group);
+      const __m128i cb = _mm_load_si128(lanes), cg = _mm_load_si128(lanes + 1), cr = _mm_load_si128(lanes + 2);
+      const __m128i db = _mm_or_si128(_mm_subs_epu8(cb, b), _mm_subs_epu8(b, cb));
+      const __m128i dg = _mm_or_si128(_mm_subs_epu8(cg, g), _mm_subs_epu8(g, cg));
+      const __m128i dr = _mm_or_si128(_mm_subs_epu8(cr, r), _mm_subs_epu8(r, cr));
+      const __m128i d = _mm_adds_epu8(_mm_adds_epu8(db, dg), dr);
+      least = _mm_min_epu16(least, _mm_min_epu16(_mm_unpacklo_epi8(position, d), _mm_unpackhi_epi8(position, d)));
+    }
+    const __m128i best = _mm_minpos_epu16(least);
+    const int word = _mm_extract_epi16(best, 0);
+    if (word >= 0xFF00) return false;
+    const __m128i* lanes = reinterpret_cast<const __m128i*>(first + (word >> 4 & 15) * sizeof(Group));
+    const __m128i lane = _mm_and_si128(_mm_shuffle_epi8(best, zero), _mm_set1_epi8(15));
+    const __m128i blueGreen = _mm_unpacklo_epi8(_mm_shuffle_epi8(_mm_load_si128(lanes), lane), _mm_shuffle_epi8(_mm_load_si128(lanes + 1), lane));
+    const __m128i redIndex = _mm_unpacklo_epi8(_mm_shuffle_epi8(_mm_load_si128(lanes + 2), lane), _mm_shuffle_epi8(_mm_load_si128(lanes + 3), lane));
+    *chosen = _mm_cvtepu8_epi16(_mm_unpacklo_epi16(blueGreen, redIndex));
+    return true;
   }
 #endif
 
@@ -316,16 +369,128 @@ class CNearestColorFinder {
 #endif
   }
 
+  // Drops from `kept` (`count` positions in a source list, in its order) the
+  // entries that another of them beats at every colour of the cube of
+  // `side` at (blue, green, red): nearer, or as near and earlier in the
+  // list (a lower index). Such an entry is never nearest in the cube, and
+  // an entry nearest somewhere is beaten by none there, so the search finds
+  // the same entry in the shorter list; where entries crowd (where the
+  // median cut puts them), a cell's list of some twenty shrinks to a few and
+  // fits one group. Over the cube, d(x, f) - d(x, e) is a sum of one term a
+  // channel, each monotonic in its channel's value, so its greatest value
+  // is the sum of each term's greater value at the two ends of the range:
+  // f beats e when that is below 0, or 0 with f first. Returns the count
+  // left. The work goes as the square of the count, but the longest lists
+  // shrink the most (a palette crowded far from a cell's colours leaves one
+  // or two), so that the mapping takes the same time for any palette.
+  static size_t Undominated(const int16_t* sourceBlue, const int16_t* sourceGreen, const int16_t* sourceRed, BYTE* kept, size_t count,
+                            int blue, int green, int red, int side, bool wide) {
+    // Per candidate and channel, its distances to the range's two ends.
+    alignas(32) int16_t ends[6][256];
+    const int low[3] = {blue, green, red};
+    const int16_t* sources[3] = {sourceBlue, sourceGreen, sourceRed};
+    for (size_t k = 0; k < count; ++k)
+      for (int c = 0; c < 3; ++c) {
+        const int v = sources[c][kept[k]];
+        ends[2 * c][k] = static_cast<int16_t>(std::abs(v - low[c]));
+        ends[2 * c + 1][k] = static_cast<int16_t>(std::abs(v - (low[c] + side - 1)));
+      }
+    alignas(32) int16_t beaten[256] = {};
+#if defined(CALVETTA_MAPPING_SSE41)
+    if (wide) {
+      for (size_t k = count; k < (count + 15) / 16 * 16; ++k)
+        for (auto& end : ends) end[k] = 0;
+      BeatSixteenAtATime(ends, beaten, count);
+    } else
+#endif
+#if defined(__SSE2__)
+    {
+      // Lanes past the count are compared too, and never read back.
+      const size_t blocks = (count + kSourceLanes - 1) / kSourceLanes;
+      for (size_t k = count; k < blocks * kSourceLanes; ++k)
+        for (auto& end : ends) end[k] = 0;
+      for (size_t f = 0; f < count; ++f) {
+        // What a beaten entry beats, the entry beating it beats too.
+        if (beaten[f]) continue;
+        __m128i own[6];
+        for (int j = 0; j < 6; ++j) own[j] = _mm_set1_epi16(ends[j][f]);
+        const __m128i first = _mm_set1_epi16(static_cast<int16_t>(f));
+        for (size_t i = 0; i < blocks * kSourceLanes; i += kSourceLanes) {
+          __m128i worst = _mm_setzero_si128();
+          for (int c = 0; c < 3; ++c) {
+            const __m128i atLow = _mm_sub_epi16(own[2 * c], _mm_load_si128(reinterpret_cast<const __m128i*>(ends[2 * c] + i)));
+            const __m128i atHigh = _mm_sub_epi16(own[2 * c + 1], _mm_load_si128(reinterpret_cast<const __m128i*>(ends[2 * c + 1] + i)));
+            worst = _mm_add_epi16(worst, _mm_max_epi16(atLow, atHigh));
+          }
+          // Below 1 where f comes first, below 0 elsewhere (f itself gives 0).
+          const __m128i lanes = _mm_add_epi16(_mm_set1_epi16(static_cast<int16_t>(i)), _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7));
+          const __m128i threshold = _mm_sub_epi16(_mm_setzero_si128(), _mm_cmpgt_epi16(lanes, first));
+          __m128i* out = reinterpret_cast<__m128i*>(beaten + i);
+          _mm_store_si128(out, _mm_or_si128(_mm_load_si128(out), _mm_cmpgt_epi16(threshold, worst)));
+        }
+      }
+    }
+#else
+    for (size_t f = 0; f < count; ++f)
+      for (size_t e = 0; e < count && !beaten[f]; ++e) {
+        int worst = 0;
+        for (int c = 0; c < 3; ++c)
+          worst += std::max(ends[2 * c][f] - ends[2 * c][e], ends[2 * c + 1][f] - ends[2 * c + 1][e]);
+        if (worst < (e > f ? 1 : 0)) beaten[e] = -1;
+      }
+#endif
+    size_t left = 0;
+    for (size_t k = 0; k < count; ++k) {
+      kept[left] = kept[k];
+      left += beaten[k] == 0;
+    }
+    return left;
+  }
+
+#if defined(CALVETTA_MAPPING_SSE41)
+  // Undominated's comparisons in sixteen lanes of AVX2, the same way;
+  // `ends` padded to whole sixteens.
+  static __attribute__((target("avx2"))) void BeatSixteenAtATime(const int16_t (*ends)[256], int16_t* beaten, size_t count) {
+    const size_t lanesUsed = (count + 15) / 16 * 16;
+    for (size_t f = 0; f < count; ++f) {
+      if (beaten[f]) continue;
+      __m256i own[6];
+      for (int j = 0; j < 6; ++j) own[j] = _mm256_set1_epi16(ends[j][f]);
+      const __m256i first = _mm256_set1_epi16(static_cast<int16_t>(f));
+      for (size_t i = 0; i < lanesUsed; i += 16) {
+        __m256i worst = _mm256_setzero_si256();
+        for (int c = 0; c < 3; ++c) {
+          const __m256i atLow = _mm256_sub_epi16(own[2 * c], _mm256_load_si256(reinterpret_cast<const __m256i*>(ends[2 * c] + i)));
+          const __m256i atHigh = _mm256_sub_epi16(own[2 * c + 1], _mm256_load_si256(reinterpret_cast<const __m256i*>(ends[2 * c + 1] + i)));
+          worst = _mm256_add_epi16(worst, _mm256_max_epi16(atLow, atHigh));
+        }
+        const __m256i lanes = _mm256_add_epi16(_mm256_set1_epi16(static_cast<int16_t>(i)),
+                                               _mm256_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15));
+        const __m256i threshold = _mm256_sub_epi16(_mm256_setzero_si256(), _mm256_cmpgt_epi16(lanes, first));
+        __m256i* out = reinterpret_cast<__m256i*>(beaten + i);
+        _mm256_store_si256(out, _mm256_or_si256(_mm256_load_si256(out), _mm256_cmpgt_epi16(threshold, worst)));
+      }
+    }
+  }
+#endif
+
   // A cell's candidates come from its parent's (the cube of twice its side
   // around it): an entry that can be nearest in the cell can be in the
   // parent, and so can the entry that sets the cell's bound, so the lists
   // are those a search of the whole palette makes.
-  void BuildCell(DWORD cell) {
+  __attribute__((noinline)) void BuildCell(DWORD cell) {
     const int mask = (1 << kCellBits) - 1;
     const int blue = static_cast<int>(cell & mask) << kCellShift, green = static_cast<int>((cell >> kCellBits) & mask) << kCellShift,
               red = static_cast<int>(cell >> (2 * kCellBits)) << kCellShift;
     const DWORD parent = ParentOf(blue, green, red);
-    if (m_parentCount[parent] == kUnbuilt) BuildParent(parent, blue, green, red);
+    if (m_parentCount[parent] == kUnbuilt) {
+      BuildParent(parent, blue, green, red);
+      // A group lent goes to all eight cells at once, sparing the other
+      // seven a call here from the middle of the mapping.
+      if (m_parentRun[parent] != kUnbuilt)
+        for (DWORD corner = 0; corner < 8; ++corner)
+          m_cells[cell ^ ((corner & 1) | (corner & 2) << (kCellBits - 1) | (corner & 4) << (2 * kCellBits - 2))] = m_parentRun[parent];
+    }
     // A parent of one group's candidates lends its group to its cells: a
     // search of more candidates than the cell's own (in the same order)
     // finds the same entry, and costs the same within one group.
@@ -335,8 +500,12 @@ class CNearestColorFinder {
     }
     const size_t first = m_parentStart[parent];
     BYTE kept[256 + kLanes];
-    const size_t count = Candidates(m_parentBlue.data() + first, m_parentGreen.data() + first, m_parentRed.data() + first,
-                                    m_parentCount[parent], blue, green, red, kCellSide, kept);
+    size_t count = Candidates(m_parentBlue.data() + first, m_parentGreen.data() + first, m_parentRed.data() + first,
+                              m_parentCount[parent], blue, green, red, kCellSide, kept);
+    // Lists of one group cost the same however short.
+    if (count > kLanes)
+      count = Undominated(m_parentBlue.data() + first, m_parentGreen.data() + first, m_parentRed.data() + first, kept, count, blue, green,
+                          red, kCellSide, m_wide);
     m_cells[cell] = AddRun(first, m_parentCount[parent], kept, count);
   }
 
@@ -423,20 +592,29 @@ class CNearestColorFinder {
     const DWORD outer = static_cast<DWORD>(blue / outerSide + (green / outerSide + red / outerSide * outerCubes) * outerCubes);
     BYTE kept[256 + kLanes];
     if (m_outerCount[outer] == kUnbuilt) {
-      const size_t count = Candidates(m_blue, m_green, m_red, 256, blue & ~(outerSide - 1), green & ~(outerSide - 1),
-                                      red & ~(outerSide - 1), outerSide, kept);
+      size_t count = Candidates(m_blue, m_green, m_red, 256, blue & ~(outerSide - 1), green & ~(outerSide - 1),
+                                red & ~(outerSide - 1), outerSide, kept);
+      // Shorter lists here make the parents' lists quicker to make.
+      if (count > kLanes)
+        count = Undominated(m_blue, m_green, m_red, kept, count, blue & ~(outerSide - 1), green & ~(outerSide - 1),
+                            red & ~(outerSide - 1), outerSide, m_wide);
       m_outerStart[outer] = static_cast<DWORD>(AppendList(kPalette, kept, count));
       m_outerCount[outer] = static_cast<DWORD>(count);
     }
     const size_t from = m_outerStart[outer];
-    const size_t count = Candidates(m_parentBlue.data() + from, m_parentGreen.data() + from, m_parentRed.data() + from,
-                                    m_outerCount[outer], blue, green, red, side, kept);
+    size_t count = Candidates(m_parentBlue.data() + from, m_parentGreen.data() + from, m_parentRed.data() + from,
+                              m_outerCount[outer], blue, green, red, side, kept);
+    // A list of one group serves all the parent's cells without lists of their own.
+    if (count > kLanes)
+      count = Undominated(m_parentBlue.data() + from, m_parentGreen.data() + from, m_parentRed.data() + from, kept, count, blue, green,
+                          red, side, m_wide);
     const size_t start = AppendList(from, kept, count);
     m_parentCount[parent] = static_cast<DWORD>(count);
     m_parentStart[parent] = static_cast<DWORD>(start);
     if (count <= kLanes) {
       for (size_t k = 0; k < count; ++k) kept[k] = static_cast<BYTE>(k);
       m_parentRun[parent] = AddRun(start, count, kept, count);
+      m_lent[parent] = m_groups[m_parentRun[parent] / sizeof(Group)];
     }
   }
 
@@ -464,7 +642,7 @@ class CNearestColorFinder {
   }
 
   DWORD m_entries = 0;
-  bool m_shuffles = false;
+  bool m_shuffles = false, m_wide = false;
   alignas(16) int16_t m_blue[256], m_green[256], m_red[256];
   // Per cell: its run (see Run), or unbuilt.
   std::vector<DWORD> m_cells;
@@ -473,6 +651,8 @@ class CNearestColorFinder {
   // Per parent cube: its candidates' count (or unbuilt) and first lane, and
   // where it has one group's worth, the run its cells share (or unbuilt).
   std::vector<DWORD> m_parentCount, m_parentStart, m_parentRun;
+  // Per parent cube, a copy of the group it lends (see LentGroups).
+  std::vector<Group> m_lent;
   // Per cube of twice a parent's side: its candidates' count (or unbuilt)
   // and first lane.
   std::vector<DWORD> m_outerCount, m_outerStart;
@@ -1058,10 +1238,11 @@ void StorePixel(BYTE* pixel, __m128i lanes) {
 // one mapped (low half, stored once this step adds to it) and the one
 // below (high half); the one ahead is read when this step reaches it.
 // `amounts` is [behind | below], `aheadAmount` below ahead in the low half.
+// `top`: 255 in every lane.
 template <int dir>
 inline void SpreadBelow(__m128i& window, __m128i amounts, __m128i aheadAmount, BYTE* below, bool behindOnLine,
-                        bool aheadOnLine) {
-  const __m128i zero = _mm_setzero_si128(), top = _mm_set1_epi16(255);
+                        bool aheadOnLine, __m128i top) {
+  const __m128i zero = _mm_setzero_si128();
   window = _mm_min_epi16(_mm_max_epi16(_mm_add_epi16(window, amounts), zero), top);
   if (behindOnLine) StorePixel(below - 4 * dir, window);
   if (aheadOnLine) {
@@ -1112,7 +1293,7 @@ void DiffuseLine(const DiffusionTables& t, CNearestColorFinder& nearest, BYTE* l
     const __m128i redRow = _mm_load_si128(reinterpret_cast<const __m128i*>(t.belowRow[error[2]]));
     const __m128i blueGreen = _mm_unpacklo_epi16(blueRow, greenRow), redNone = _mm_unpacklo_epi16(redRow, zero);
     SpreadBelow<dir>(window, _mm_unpacklo_epi32(blueGreen, redNone), _mm_unpackhi_epi32(blueGreen, redNone), below, behindOnLine,
-                     aheadOnLine);
+                     aheadOnLine, _mm_set1_epi16(255));
 #else
     const BYTE* clamp = t.clamp + DiffusionTables::kClampBias;
     for (int ch = 0; ch < 3; ++ch) {
@@ -1128,15 +1309,23 @@ void DiffuseLine(const DiffusionTables& t, CNearestColorFinder& nearest, BYTE* l
 // The highest form of the vector loop the processor runs well: 0 none, 1
 // SSE4.1, 2 SSE4.1 with BMI2's bit gathering where it takes one step (on
 // AMD processors before family 19h it is microcoded, many times slower
-// than the shifts it replaces).
+// than the shifts it replaces), 3 that form in AVX2's encoding.
 int VectorLoopForm() {
   static const int form = [] {
     __builtin_cpu_init();
     if (!__builtin_cpu_supports("sse4.1")) return 0;
     const bool gathersFast = __builtin_cpu_is("intel") || __builtin_cpu_is("amdfam19h");
-    return __builtin_cpu_supports("bmi2") && gathersFast ? 2 : 1;
+    if (!__builtin_cpu_supports("bmi2") || !gathersFast) return 1;
+    return __builtin_cpu_supports("avx2") ? 3 : 2;
   }();
   return form;
+}
+
+// A value the compiler cannot see through, so that it keeps it rather than
+// make it again where it is used.
+inline __m128i Held(__m128i v) {
+  asm("" : "+x"(v));
+  return v;
 }
 
 // DiffuseLine for fixed-point tables on SSE4.1, with the same bytes: the
@@ -1147,8 +1336,8 @@ int VectorLoopForm() {
 // a cell's word is read through a general register. `gathered`: cells are
 // found with BMI2 (see CellOfWordGathered).
 template <int dir, bool gathered>
-CALVETTA_SSE41 void DiffuseLineSse41(const DiffusionTables& t, CNearestColorFinder& nearest, BYTE* line, BYTE* next,
-                                     LONG width, BYTE* indices) {
+CALVETTA_SSE41 inline __attribute__((always_inline)) void DiffuseLineSse41(const DiffusionTables& t, CNearestColorFinder& nearest,
+                                                                          BYTE* line, BYTE* next, LONG width, BYTE* indices) {
   LONG x = dir > 0 ? 0 : width - 1;
   const __m128i zero = _mm_setzero_si128();
   const short ahead = static_cast<short>(t.aheadFactor), belowAhead = static_cast<short>(t.belowAheadFactor);
@@ -1157,26 +1346,44 @@ CALVETTA_SSE41 void DiffuseLineSse41(const DiffusionTables& t, CNearestColorFind
   const __m128i belowFactors = _mm_setr_epi16(behind, behind, behind, 0, below, below, below, 0);
   const DWORD* cells = nearest.CellWords();
   const BYTE* groups = nearest.GroupBytes();
+  const DWORD* lentRuns = nearest.LentRuns();
+  const BYTE* lentGroups = nearest.LentGroups();
   int first;
   std::memcpy(&first, line + 4 * x, sizeof first);
   __m128i pixel = _mm_cvtsi32_si128(first);
   __m128i window = next ? _mm_slli_si128(LoadPixel(next + 4 * x), 8) : zero;
+  // Constants the compiler would otherwise make afresh in every step, three
+  // instructions each, in the AVX2 form.
+  const __m128i spreadBlue = zero, spreadGreen = Held(_mm_set1_epi8(1)), spreadRed = Held(_mm_set1_epi8(2)), top = Held(_mm_set1_epi16(255));
   for (LONG step = 0; step < width; ++step, x += dir) {
     BYTE* p = line + 4 * x;
+    auto parentOf = [](DWORD bgr) {
+      return gathered ? CNearestColorFinder::ParentOfWordGathered(bgr) : CNearestColorFinder::ParentOfWord(bgr);
+    };
     if (step + 2 < width) {
       DWORD after;
       std::memcpy(&after, p + 8 * dir, sizeof after);
-      CNearestColorFinder::PrefetchCell(cells, groups, gathered ? CNearestColorFinder::CellOfWordGathered(after) : CNearestColorFinder::CellOfWord(after));
+      __builtin_prefetch(lentGroups + CNearestColorFinder::kGroupBytes * parentOf(after));
     }
     const DWORD bgr = static_cast<DWORD>(_mm_cvtsi128_si32(pixel));
-    const DWORD cell = gathered ? CNearestColorFinder::CellOfWordGathered(bgr) : CNearestColorFinder::CellOfWord(bgr);
-    DWORD run = cells[cell];
+    const DWORD parent = parentOf(bgr);
+    DWORD run = lentRuns[parent];
+    const BYTE* group = lentGroups + CNearestColorFinder::kGroupBytes * parent;
     if (run & CNearestColorFinder::kGroupsMask) {
-      run = nearest.Run(cell);
-      groups = nearest.GroupBytes();
+      const DWORD cell = gathered ? CNearestColorFinder::CellOfWordGathered(bgr) : CNearestColorFinder::CellOfWord(bgr);
+      run = cells[cell];
+      if (run & CNearestColorFinder::kGroupsMask) {
+        run = nearest.Run(cell);
+        groups = nearest.GroupBytes();
+      }
+      group = groups + (run & ~CNearestColorFinder::kGroupsMask);
     }
     __m128i chosen;
-    if ((run & CNearestColorFinder::kGroupsMask) != 0 || !CNearestColorFinder::NearestInGroup(groups + run, pixel, &chosen)) {
+    const DWORD more = run & CNearestColorFinder::kGroupsMask;
+    const __m128i blues = _mm_shuffle_epi8(pixel, spreadBlue), greens = _mm_shuffle_epi8(pixel, spreadGreen),
+                  reds = _mm_shuffle_epi8(pixel, spreadRed);
+    if (!(more == 0 ? CNearestColorFinder::NearestInGroup(group, blues, greens, reds, &chosen)
+                    : CNearestColorFinder::NearestInGroups(group, more + 1, blues, greens, reds, &chosen))) {
       int colour[3];
       const BYTE entry = nearest.Search(run, bgr & 0xFF, bgr >> 8 & 0xFF, bgr >> 16 & 0xFF, colour);
       chosen = _mm_setr_epi16(static_cast<short>(colour[0]), static_cast<short>(colour[1]), static_cast<short>(colour[2]), entry, 0, 0, 0, 0);
@@ -1195,14 +1402,29 @@ CALVETTA_SSE41 void DiffuseLineSse41(const DiffusionTables& t, CNearestColorFind
     if (!next) continue;
     BYTE* b = next + 4 * x;
     const __m128i belowAmounts = _mm_sign_epi16(_mm_mulhi_epu16(magnitudes, belowFactors), errors);
-    SpreadBelow<dir>(window, belowAmounts, _mm_unpackhi_epi64(aheadAmounts, aheadAmounts), b, behindOnLine, aheadOnLine);
+    SpreadBelow<dir>(window, belowAmounts, _mm_unpackhi_epi64(aheadAmounts, aheadAmounts), b, behindOnLine, aheadOnLine, top);
   }
+}
+
+// DiffuseLineSse41 made on its own, and again in AVX2's encoding: its
+// three-operand instructions spare the register copies of about a sixth of
+// the loop's instructions, which bound its speed as much as its chain does.
+template <int dir, bool gathered>
+CALVETTA_SSE41 void DiffuseLineSse41Made(const DiffusionTables& t, CNearestColorFinder& nearest, BYTE* line, BYTE* next, LONG width,
+                                         BYTE* indices) {
+  DiffuseLineSse41<dir, gathered>(t, nearest, line, next, width, indices);
+}
+
+template <int dir>
+__attribute__((target("avx2,bmi2"))) void DiffuseLineAvx2(const DiffusionTables& t, CNearestColorFinder& nearest, BYTE* line, BYTE* next,
+                                                         LONG width, BYTE* indices) {
+  DiffuseLineSse41<dir, true>(t, nearest, line, next, width, indices);
 }
 #endif
 
 }  // namespace
 
-void SetMappingFormLimit(int highest) { g_mappingFormLimit.store(std::clamp(highest, 0, 2), std::memory_order_relaxed); }
+void SetMappingFormLimit(int highest) { g_mappingFormLimit.store(std::clamp(highest, 0, 3), std::memory_order_relaxed); }
 
 void CMedianCutQuantizer::MapPixels(CPicImage& image, BYTE* pixels, DWORD width, DWORD height, float strength) {
   image.ResetNearestIndexCache(kMappingCacheBuckets);
@@ -1216,7 +1438,7 @@ void CMedianCutQuantizer::MapPixels(CPicImage& image, BYTE* pixels, DWORD width,
   // loop takes one where the amounts are fixed-point products.
   const int highest = std::min(g_mappingFormLimit.load(std::memory_order_relaxed), VectorLoopForm());
   const int form = tables.fixedPoint ? highest : 0;
-  nearest.Reset(palette, image.GetColorCount(), highest > 0);
+  nearest.Reset(palette, image.GetColorCount(), highest > 0, highest >= 3);
 #else
   nearest.Reset(palette, image.GetColorCount(), false);
 #endif
@@ -1233,16 +1455,21 @@ void CMedianCutQuantizer::MapPixels(CPicImage& image, BYTE* pixels, DWORD width,
     BYTE* row = bpp == 8 ? bits + static_cast<size_t>(k) * rowBytes : indices.data();
     const LONG columns = static_cast<LONG>(width);
 #if defined(CALVETTA_MAPPING_SSE41)
-    if (form == 2) {
+    if (form == 3) {
       if ((k & 1) == 0)
-        DiffuseLineSse41<1, true>(tables, nearest, line, next, columns, row);
+        DiffuseLineAvx2<1>(tables, nearest, line, next, columns, row);
       else
-        DiffuseLineSse41<-1, true>(tables, nearest, line, next, columns, row);
+        DiffuseLineAvx2<-1>(tables, nearest, line, next, columns, row);
+    } else if (form == 2) {
+      if ((k & 1) == 0)
+        DiffuseLineSse41Made<1, true>(tables, nearest, line, next, columns, row);
+      else
+        DiffuseLineSse41Made<-1, true>(tables, nearest, line, next, columns, row);
     } else if (form == 1) {
       if ((k & 1) == 0)
-        DiffuseLineSse41<1, false>(tables, nearest, line, next, columns, row);
+        DiffuseLineSse41Made<1, false>(tables, nearest, line, next, columns, row);
       else
-        DiffuseLineSse41<-1, false>(tables, nearest, line, next, columns, row);
+        DiffuseLineSse41Made<-1, false>(tables, nearest, line, next, columns, row);
     } else
 #endif
     if ((k & 1) == 0)

@@ -32,8 +32,9 @@ struct CColorBox {
 
 // The mapping takes the fastest form of its loop the processor offers, all
 // giving the same bytes; tests that compare the forms lower the limit: 0 the
-// plain loop, 1 the SSE4.1 form where the processor has it, 2 (the default)
-// that form finding cells with BMI2 where the processor does that quickly.
+// plain loop, 1 the SSE4.1 form where the processor has it, 2 that form
+// finding cells with BMI2 where the processor does that quickly, 3 (the
+// default) that form in AVX2's encoding where the processor has AVX2.
 void SetMappingFormLimit(int highest);
 // The same for splitting boxes: 0 the plain partition, 1 (the default) the
 // SSSE3 form where the processor has it.

@@ -464,7 +464,7 @@ void DiffuseByHand(std::vector<BYTE>& pixels, int width, int height, const std::
 // processor offers, expecting the plain walk's diffused pixels and indices.
 void ExpectEveryLoopFormGives(const std::vector<BYTE>& expected, const std::vector<BYTE>& expectedIndices, const std::vector<BYTE>& pixels,
                               int width, int height, const std::vector<RGBQUAD>& palette, float strength, const std::string& what) {
-  for (int form = 0; form <= 2; ++form) {
+  for (int form = 0; form <= 3; ++form) {
     SetMappingFormLimit(form);
     std::vector<BYTE> mapped = pixels;
     CMedianCutQuantizer q(256);
@@ -476,7 +476,7 @@ void ExpectEveryLoopFormGives(const std::vector<BYTE>& expected, const std::vect
     EXPECT_EQ(wrongIndices, 0) << what << ", strength " << strength << ", form " << form;
     EXPECT_TRUE(mapped == expected) << what << ", strength " << strength << ", form " << form;
   }
-  SetMappingFormLimit(2);
+  SetMappingFormLimit(3);
 }
 
 }  // namespace
@@ -542,7 +542,9 @@ TEST(MedianCutQuantizer, DiffusionMatchesAPlainWalkForAnyPaletteAndStrength) {
 // packed into a small cube (across the borders of the cubes whose lists
 // are shared), entries repeated and equally far from a colour in any order
 // (ties settled by index), and entries far from every colour (distances
-// past 255).
+// past 255); the nearest entries last in a long list, so that the winner
+// sits in a late group of its cell's candidates; and each entry twice in a
+// long list, where only the first of each pair can win.
 TEST(MedianCutQuantizer, EveryLoopFormMatchesThePlainWalkWhereEntriesAreCrowded) {
   unsigned seed = 7;
   auto next = [&seed] { return seed = seed * 1103515245u + 12345u, static_cast<int>((seed >> 16) & 0xFF); };
@@ -551,10 +553,10 @@ TEST(MedianCutQuantizer, EveryLoopFormMatchesThePlainWalkWhereEntriesAreCrowded)
   const int width = 23, height = 19;
   int cases = 0;
   for (int count : counts)
-    for (int layout = 0; layout < 3; ++layout) {
+    for (int layout = 0; layout < 5; ++layout) {
       std::vector<RGBQUAD> palette(static_cast<size_t>(count));
       for (RGBQUAD& c : palette) {
-        if (layout == 0) {  // anywhere in a cube of side 32 across four parents' borders
+        if (layout == 0 || layout >= 3) {  // anywhere in a cube of side 32 across four parents' borders
           c = RGBQUAD{static_cast<BYTE>(100 + next() % 32), static_cast<BYTE>(100 + next() % 32), static_cast<BYTE>(100 + next() % 32), 0};
         } else if (layout == 1) {  // six colours 6 away from (120, 120, 120) along the axes, repeated in any order
           const int axis = next() % 6, step = axis % 2 ? 6 : -6;
@@ -564,10 +566,16 @@ TEST(MedianCutQuantizer, EveryLoopFormMatchesThePlainWalkWhereEntriesAreCrowded)
           c = RGBQUAD{static_cast<BYTE>(230 + next() % 26), static_cast<BYTE>(230 + next() % 26), static_cast<BYTE>(230 + next() % 26), 0};
         }
       }
+      if (layout == 4)  // the second half repeats the first
+        for (size_t i = static_cast<size_t>(count) / 2; i < palette.size(); ++i) palette[i] = palette[i - static_cast<size_t>(count) / 2];
+      if (layout == 3) {  // the farthest from the cube's middle first
+        auto away = [](const RGBQUAD& c) { return std::abs(c.rgbBlue - 116) + std::abs(c.rgbGreen - 116) + std::abs(c.rgbRed - 116); };
+        std::stable_sort(palette.begin(), palette.end(), [&away](const RGBQUAD& a, const RGBQUAD& b) { return away(a) > away(b); });
+      }
       std::vector<BYTE> pixels(4 * static_cast<size_t>(width) * height);
       for (size_t i = 0; i < pixels.size(); i += 4) {
         for (int ch = 0; ch < 3; ++ch)
-          pixels[i + ch] = static_cast<BYTE>(layout == 2 ? next() % 48 : layout == 1 ? 120 + next() % 9 - 4 : 92 + next() % 48);
+          pixels[i + ch] = static_cast<BYTE>(layout == 2 ? next() % 48 : layout == 1 ? 120 + next() % 9 - 4 : layout == 3 ? 104 + next() % 24 : 92 + next() % 48);
         pixels[i + 3] = static_cast<BYTE>(next());
       }
       std::vector<RGBQUAD> entries = palette;
@@ -580,5 +588,53 @@ TEST(MedianCutQuantizer, EveryLoopFormMatchesThePlainWalkWhereEntriesAreCrowded)
         ++cases;
       }
     }
-  EXPECT_EQ(cases, 14 * 3 * 2);
+  EXPECT_EQ(cases, 14 * 5 * 2);
+}
+
+// One quantiser maps frame after frame, as an animation's writer has it do,
+// each frame on a palette of its own and in each form of the loop, and
+// every frame comes out as the plain walk makes it: nothing of the cubes'
+// lists kept for one palette serves the next. Palettes crowded into a
+// corner of the cube (the longest lists, for colours far off), spread,
+// sparse, and crowded around the colours of the frame, in turn and again.
+TEST(MedianCutQuantizer, AQuantiserServingManyFramesMapsEachAsAFreshOneWould) {
+  unsigned seed = 2024;
+  auto next = [&seed] { return seed = seed * 1103515245u + 12345u, static_cast<int>((seed >> 16) & 0xFF); };
+  const int width = 48, height = 40;
+  std::vector<std::vector<RGBQUAD>> palettes;
+  for (int kind = 0; kind < 4; ++kind) {
+    std::vector<RGBQUAD> palette(kind == 2 ? 12 : 256);
+    for (RGBQUAD& c : palette) {
+      const int spread = kind == 0 ? 12 : kind == 3 ? 64 : 256, base = kind == 0 ? 236 : kind == 3 ? 96 : 0;
+      c = RGBQUAD{static_cast<BYTE>(base + next() % spread), static_cast<BYTE>(base + next() % spread), static_cast<BYTE>(base + next() % spread), 0};
+    }
+    palettes.push_back(palette);
+  }
+  for (int form : {3, 0}) {
+    SetMappingFormLimit(form);
+    CMedianCutQuantizer q(256);
+    for (int frame = 0; frame < 8; ++frame) {
+      const std::vector<RGBQUAD>& palette = palettes[static_cast<size_t>(frame % 4)];
+      // Colours from the whole cube, and ramps through the middle.
+      std::vector<BYTE> pixels(4 * static_cast<size_t>(width) * height);
+      for (size_t i = 0; i < pixels.size(); i += 4) {
+        const bool ramp = i / 4 % 3 == 0;
+        for (int ch = 0; ch < 3; ++ch) pixels[i + ch] = static_cast<BYTE>(ramp ? 96 + (i / 4 + 7 * ch) % 64 : next());
+        pixels[i + 3] = 0;
+      }
+      std::vector<RGBQUAD> entries = palette;
+      entries.resize(256, RGBQUAD{0, 0, 0, 0});
+      std::vector<BYTE> expected = pixels, expectedIndices;
+      DiffuseByHand(expected, width, height, entries, 1.0f, expectedIndices);
+      std::vector<BYTE> mapped = pixels;
+      std::unique_ptr<CPicImage> image(
+          q.CreateIndexedImage(mapped.data(), width, height, 8, static_cast<int>(palette.size()), palette.data(), 1.0f));
+      int wrong = 0;
+      for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) wrong += image->GetPixelIndex(x, y) != expectedIndices[static_cast<size_t>(y) * width + x];
+      EXPECT_EQ(wrong, 0) << "frame " << frame << ", form " << form;
+      EXPECT_TRUE(mapped == expected) << "frame " << frame << ", form " << form;
+    }
+  }
+  SetMappingFormLimit(3);
 }
