@@ -33,6 +33,16 @@ struct Coords {
   int32_t s[kBatch + 16], t[kBatch + 16];
 };
 
+// v rounded to an integer in the current rounding mode, as nearbyint and
+// lrint round, for |v| < 2^63: one instruction where the library's are calls.
+inline int64_t RoundToInt(double v) {
+#ifdef __x86_64__
+  return _mm_cvtsd_si64(_mm_set_sd(v));
+#else
+  return std::llrint(v);
+#endif
+}
+
 // Fixed point with `bits` fraction bits; NaN and huge values land on the limits.
 int64_t ToFixed(double v, int bits, double limit) {
   double scale = static_cast<double>(int64_t{1} << bits);
@@ -40,7 +50,7 @@ int64_t ToFixed(double v, int bits, double limit) {
   double l = limit * scale;
   if (!(f > -l)) f = -l;
   if (f > l) f = l;
-  return static_cast<int64_t>(std::nearbyint(f));
+  return RoundToInt(f);
 }
 
 int32_t ClampFixed8(int64_t v) {
@@ -702,26 +712,73 @@ void SampleTwoLevels(const DrawState& state, const PrimitiveSetup& prim, int sta
   LerpTexels(texels, choice.blend, batch.pixels, out);
 }
 
-// A small primitive's plane, when its values over the bounding box need neither
-// wrapping nor more than 16.16 bits.
+// A small primitive's planes of both coordinates, when their values over the
+// bounding box need neither wrapping nor more than 16.16 bits.
+constexpr int kMaxSmallSide = 256;
+constexpr double kMaxSmallTexel = 8192;
+
+#ifdef __SSE2__
+// Both planes at once, s in the low lane and t in the high one: each lane
+// takes the same operations in the same order as one plane at a time would,
+// so the same bits. Wrapped axes need 0 <= v < size at the box's corners, the
+// others |v| < kMaxSmallTexel (NaN and infinities fail either).
+bool ToSmallPlanes(const Plane& ps, const Plane& pt, double kx, double ky, const SamplerSetup& sampler, int level,
+                   const PrimitiveSetup& prim, SmallPlane& outS, SmallPlane& outT) {
+  if (prim.xLast - prim.xFirst > kMaxSmallSide || prim.yLast - prim.yFirst > kMaxSmallSide) return false;
+  const __m128d c = _mm_set_pd(pt.c, ps.c), dx = _mm_set_pd(pt.dx, ps.dx), dy = _mm_set_pd(pt.dy, ps.dy);
+  const __m128d scale = _mm_set_pd(ky, kx), half = _mm_set1_pd(0.5), zero = _mm_setzero_pd();
+  const __m128d high = _mm_set_pd(sampler.wrapV ? sampler.height[level] : kMaxSmallTexel,
+                                  sampler.wrapU ? sampler.width[level] : kMaxSmallTexel);
+  const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(INT64_MAX));
+  const __m128d keep = _mm_castsi128_pd(_mm_set_epi64x(sampler.wrapV ? -1 : INT64_MAX, sampler.wrapU ? -1 : INT64_MAX));
+  __m128d ok = _mm_cmpeq_pd(zero, zero), origin = zero;
+  for (int y : {prim.yFirst, prim.yLast})
+    for (int x : {prim.xFirst, prim.xLast}) {
+      // (c + dx x + dy y + 0.5) scale - 0.5
+      const __m128d at = _mm_add_pd(_mm_add_pd(c, _mm_mul_pd(dx, _mm_set1_pd(x))), _mm_mul_pd(dy, _mm_set1_pd(y)));
+      const __m128d v = _mm_sub_pd(_mm_mul_pd(_mm_add_pd(at, half), scale), half);
+      if (x == prim.xFirst && y == prim.yFirst) origin = v;
+      const __m128d a = _mm_and_pd(v, keep);
+      ok = _mm_and_pd(ok, _mm_and_pd(_mm_cmpge_pd(a, zero), _mm_cmplt_pd(a, high)));
+    }
+  const __m128d gx = _mm_mul_pd(dx, scale), gy = _mm_mul_pd(dy, scale), limit = _mm_set1_pd(kMaxSmallTexel);
+  ok = _mm_and_pd(ok, _mm_and_pd(_mm_cmplt_pd(_mm_and_pd(gx, magnitude), limit),
+                                 _mm_cmplt_pd(_mm_and_pd(gy, magnitude), limit)));
+  if (_mm_movemask_pd(ok) != 3) return false;
+  // The values lie within 2^29: 32-bit conversions round as lrint does.
+  const __m128d unit = _mm_set1_pd(65536.0);
+  alignas(16) int32_t c16[4], dx16[4], dy16[4];
+  _mm_store_si128(reinterpret_cast<__m128i*>(c16), _mm_cvtpd_epi32(_mm_mul_pd(origin, unit)));
+  _mm_store_si128(reinterpret_cast<__m128i*>(dx16), _mm_cvtpd_epi32(_mm_mul_pd(gx, unit)));
+  _mm_store_si128(reinterpret_cast<__m128i*>(dy16), _mm_cvtpd_epi32(_mm_mul_pd(gy, unit)));
+  outS = SmallPlane{c16[0], dx16[0], dy16[0]};
+  outT = SmallPlane{c16[1], dx16[1], dy16[1]};
+  return true;
+}
+#else
 bool ToSmallPlane(const Plane& p, double scale, bool wrap, int size, const PrimitiveSetup& prim, SmallPlane& out) {
-  constexpr int kMaxSide = 256;
-  constexpr double kMaxTexel = 8192;
-  if (prim.xLast - prim.xFirst > kMaxSide || prim.yLast - prim.yFirst > kMaxSide) return false;
   double corners[4];
   int k = 0;
   for (int y : {prim.yFirst, prim.yLast})
     for (int x : {prim.xFirst, prim.xLast}) corners[k++] = (p.At(x, y) + 0.5) * scale - 0.5;
   for (double v : corners) {
     if (!std::isfinite(v)) return false;
-    if (wrap ? (v < 0 || v >= size) : std::fabs(v) >= kMaxTexel) return false;
+    if (wrap ? (v < 0 || v >= size) : std::fabs(v) >= kMaxSmallTexel) return false;
   }
-  if (!(std::fabs(p.dx * scale) < kMaxTexel) || !(std::fabs(p.dy * scale) < kMaxTexel)) return false;
-  out.c = static_cast<int32_t>(std::lrint(corners[0] * 65536.0));
-  out.dx = static_cast<int32_t>(std::lrint(p.dx * scale * 65536.0));
-  out.dy = static_cast<int32_t>(std::lrint(p.dy * scale * 65536.0));
+  if (!(std::fabs(p.dx * scale) < kMaxSmallTexel) || !(std::fabs(p.dy * scale) < kMaxSmallTexel)) return false;
+  out.c = static_cast<int32_t>(RoundToInt(corners[0] * 65536.0));
+  out.dx = static_cast<int32_t>(RoundToInt(p.dx * scale * 65536.0));
+  out.dy = static_cast<int32_t>(RoundToInt(p.dy * scale * 65536.0));
   return true;
 }
+
+bool ToSmallPlanes(const Plane& ps, const Plane& pt, double kx, double ky, const SamplerSetup& sampler, int level,
+                   const PrimitiveSetup& prim, SmallPlane& outS, SmallPlane& outT) {
+  if (prim.xLast - prim.xFirst > kMaxSmallSide || prim.yLast - prim.yFirst > kMaxSmallSide) return false;
+  return ToSmallPlane(ps, kx, sampler.wrapU, sampler.width[level], prim, outS) &&
+         ToSmallPlane(pt, ky, sampler.wrapV, sampler.height[level], prim, outT);
+}
+#endif
 
 FixedPlane ToFixedPlane(const Plane& p, double scale) {
   FixedPlane f;
@@ -771,16 +828,26 @@ void SetupAffineLevels(const SamplerSetup& sampler, int stage, PrimitiveSetup& p
     int level = levels[slot];
     double kx = static_cast<double>(sampler.width[level]) / sampler.width[0];
     double ky = static_cast<double>(sampler.height[level]) / sampler.height[0];
-    prim.levelS[stage][slot] = ToFixedPlane(prim.s[stage], kx);
-    prim.levelT[stage][slot] = ToFixedPlane(prim.t[stage], ky);
-    prim.small[stage][slot] =
-        ToSmallPlane(prim.s[stage], kx, sampler.wrapU, sampler.width[level], prim, prim.smallS[stage][slot]) &&
-        ToSmallPlane(prim.t[stage], ky, sampler.wrapV, sampler.height[level], prim, prim.smallT[stage][slot]);
-    const FixedPlane& ps = prim.levelS[stage][slot];
-    const FixedPlane& pt = prim.levelT[stage][slot];
-    constexpr int64_t kUnit = int64_t{1} << kPlaneBits;
-    prim.unitStep[stage][slot] = ps.dx == kUnit && ps.dy == 0 && pt.dx == 0 && pt.dy == kUnit &&
-                                 (ps.c & (kUnit - 1)) == 0 && (pt.c & (kUnit - 1)) == 0;
+    const SmallPlane &ss = prim.smallS[stage][slot], &st = prim.smallT[stage][slot];
+    const bool small = prim.small[stage][slot] =
+        ToSmallPlanes(prim.s[stage], prim.t[stage], kx, ky, sampler, level, prim, prim.smallS[stage][slot],
+                      prim.smallT[stage][slot]);
+    // A short-run plane reads only its own planes, unless the level may be
+    // copied: a step the exact plane rounds to one texel (or to none) is
+    // within 2^-25 of it, which the short-run plane rounds to one (or none)
+    // too, as both round the same product. Other short-run levels skip the
+    // exact planes, which nothing reads.
+    if (small && !(ss.dx == 65536 && ss.dy == 0 && st.dx == 0 && st.dy == 65536)) {
+      prim.unitStep[stage][slot] = false;
+    } else {
+      prim.levelS[stage][slot] = ToFixedPlane(prim.s[stage], kx);
+      prim.levelT[stage][slot] = ToFixedPlane(prim.t[stage], ky);
+      const FixedPlane& ps = prim.levelS[stage][slot];
+      const FixedPlane& pt = prim.levelT[stage][slot];
+      constexpr int64_t kUnit = int64_t{1} << kPlaneBits;
+      prim.unitStep[stage][slot] = ps.dx == kUnit && ps.dy == 0 && pt.dx == 0 && pt.dy == kUnit &&
+                                   (ps.c & (kUnit - 1)) == 0 && (pt.c & (kUnit - 1)) == 0;
+    }
     SetupBoxBounds(sampler, stage, slot, level, choice.linear, prim);
   }
 }
