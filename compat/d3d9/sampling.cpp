@@ -161,11 +161,55 @@ void FilterRun(const SamplerSetup& sampler, int level, bool linear, bool linearR
   if (last < n) addressed(tex, w, h, s + last, t + last, n - last, out + last);
 }
 
+// A batch of monotone runs not all inside: each run's outside pixels lie at
+// its ends. Those are filtered through addressing first, aside, then take the
+// footprint of an inside pixel, so that the whole batch goes through one
+// interior loop (a pixel's texel depends on its own coordinates alone), and
+// are put back: one loop instead of one per run, where runs at a texture's
+// edge are often a few pixels long. Overwrites the outside coordinates.
+void FilterEdges(const SamplerSetup& sampler, int level, bool linear, const BatchPixels& batch, Coords& c,
+                 uint32_t* out) {
+  const uint32_t* tex = sampler.pixels[level];
+  const int w = sampler.width[level], h = sampler.height[level];
+  struct Stretch {
+    int at, n;
+  };
+  Stretch outside[2 * kBatch];
+  int count = 0, inside = -1;
+  for (int k = 0, at = 0; k < batch.count; at += batch.segments[k].n, ++k) {
+    const int n = batch.segments[k].n;
+    const int32_t *s = c.s + at, *t = c.t + at;
+    int first = 0, last = n;
+    while (first < n && !Inside(s, t, first, w, h, linear)) ++first;
+    while (last > first && !Inside(s, t, last - 1, w, h, linear)) --last;
+    if (first > 0) outside[count++] = Stretch{at, first};
+    if (last < n) outside[count++] = Stretch{at + last, n - last};
+    if (last > first && inside < 0) inside = at + first;
+  }
+  const AddressedKernel addressed = PickAddressed(linear, sampler.wrapU, sampler.wrapV, w, h);
+  if (inside < 0) {
+    for (int k = 0; k < count; ++k)
+      addressed(tex, w, h, c.s + outside[k].at, c.t + outside[k].at, outside[k].n, out + outside[k].at);
+    return;
+  }
+  uint32_t aside[kBatch];
+  for (int k = 0; k < count; ++k) {
+    const Stretch& g = outside[k];
+    addressed(tex, w, h, c.s + g.at, c.t + g.at, g.n, aside + g.at);
+    std::fill_n(c.s + g.at, g.n, c.s[inside]);
+    std::fill_n(c.t + g.at, g.n, c.t[inside]);
+  }
+  PickInterior(linear)(tex, w, c.s, c.t, batch.pixels, out);
+  for (int k = 0; k < count; ++k)
+    std::memcpy(out + outside[k].at, aside + outside[k].at, static_cast<size_t>(outside[k].n) * 4);
+}
+
 // A batch whose every segment lies inside (`allInside`) goes through one
 // interior loop, or one per run when the runs follow texel rows (`rowRuns`:
-// affine, t constant along x); otherwise each run finds its own stretch.
+// affine, t constant along x); otherwise the inside stretches of monotone
+// runs still take one loop, and other runs find their own stretches.
 void Filter(const SamplerSetup& sampler, int level, bool linear, bool linearRuns, bool rowRuns,
-            const BatchPixels& batch, const Coords& c, bool allInside, uint32_t* out) {
+            const BatchPixels& batch, Coords& c, bool allInside, uint32_t* out) {
   int w = sampler.width[level];
   if (allInside && rowRuns) {
     InteriorKernel row = PickRowInterior(linear);
@@ -177,6 +221,7 @@ void Filter(const SamplerSetup& sampler, int level, bool linear, bool linearRuns
     PickInterior(linear)(sampler.pixels[level], w, c.s, c.t, batch.pixels, out);
     return;
   }
+  if (linearRuns) return FilterEdges(sampler, level, linear, batch, c, out);
   for (int k = 0, at = 0; k < batch.count; at += batch.segments[k].n, ++k)
     FilterRun(sampler, level, linear, linearRuns, rowRuns, c.s + at, c.t + at, batch.segments[k].n, out + at);
 }
@@ -676,7 +721,7 @@ bool MayCopy(const DrawState& state, const PrimitiveSetup& prim, int stage, int 
 }
 
 void FilterLevel(const DrawState& state, int stage, int level, bool linear, const BatchPixels& batch,
-                 const LevelCoords& lc, uint32_t* out) {
+                 LevelCoords& lc, uint32_t* out) {
   Filter(state.samplers[stage], level, linear, lc.linearRuns, lc.rowRuns, batch, lc.c, lc.inside, out);
 }
 

@@ -285,6 +285,40 @@ TEST(SamplingPaths, BatchesAtTextureEdgesMatchThePlainLoopsAndTheUnboundedChecks
   EXPECT_GT(twoLevels[1], 80);
 }
 
+TEST(SamplingPaths, SmallPrimitivesBatchesMatchTheirPixelsTakenOneByOne) {
+  // A small primitive's texels do not depend on how its runs are cut, so a
+  // batch must give what each of its pixels gives as a batch of its own
+  // (which takes either the interior loop or addressing, alone). Batches
+  // reaching past the edges take the inside pixels of all their runs in one
+  // interior loop and the outside ones through addressing: runs wholly
+  // outside, outside at either end, batches with no pixel inside, wrapped
+  // and clamped, one level and two, wide loops and plain.
+  std::mt19937 rng(2528);
+  int partly = 0;
+  for (int round = 0; round < 2500; ++round) {
+    Case c = round % 2 ? MakeEdgeCase(rng) : MakeCase(rng);
+    const bool twoLevels = c.prim.lod[0].blend > 0;
+    if (!c.prim.small[0][0] || (twoLevels && !c.prim.small[0][1])) continue;
+    partly += !c.prim.boxInside[0][0];
+    for (bool wide : {true, false}) {
+      std::optional<PlainLoops> off;
+      if (!wide) off.emplace();
+      for (const std::vector<Segment>& segments : MakeBatches(rng, c.prim, kBatch)) {
+        std::vector<uint32_t> whole = Sample(c, segments);
+        int at = 0;
+        for (const Segment& g : segments)
+          for (int i = 0; i < g.n; ++i, ++at)
+            ASSERT_EQ(whole[at], Sample(c, {Segment{g.y, g.x + i, 1}})[0])
+                << "round " << round << (wide ? ", wide loops" : ", plain loops") << ", pixel " << g.x + i << ", "
+                << g.y << ", box " << c.prim.xFirst << ".." << c.prim.xLast << " x " << c.prim.yFirst << ".."
+                << c.prim.yLast << ", texture " << c.levels.sampler.width[0] << " x "
+                << c.levels.sampler.height[0];
+      }
+    }
+  }
+  EXPECT_GT(partly, 400);
+}
+
 TEST(SamplingPaths, TwoLevelRunsMatchEachLevelThenTheBlend) {
   // The two-level loop (where there is one) against the plain loops on each
   // level and the plain blend, for runs of every length up to 40 and a few
