@@ -135,81 +135,90 @@ inline bool Inside(const int32_t* s, const int32_t* t, int i, int w, int h, bool
 }
 
 
-// Filters a run: coordinates along a row are monotone, so the inside pixels
-// form one stretch found from both ends. Affine runs are linear in integers
-// (`linearRun`) and monotone by construction; perspective runs are checked
-// pixel by pixel, since a non-finite coordinate would break the stretch.
-void FilterRun(const SamplerSetup& sampler, int level, bool linear, bool linearRun, bool rowRun,
-               const int32_t* s, const int32_t* t, int n, uint32_t* out) {
-  const uint32_t* tex = sampler.pixels[level];
-  int w = sampler.width[level], h = sampler.height[level];
-  int first = 0, last = n;
-  while (first < n && !Inside(s, t, first, w, h, linear)) ++first;
-  while (last > first && !Inside(s, t, last - 1, w, h, linear)) --last;
-  // A run that is not monotone goes wholly through addressing.
-  for (int i = first + 1; !linearRun && i < last - 1; ++i)
-    if (!Inside(s, t, i, w, h, linear)) {
-      first = last = n;
-      break;
-    }
-  AddressedKernel addressed = nullptr;
-  if (first > 0 || last < n) addressed = PickAddressed(linear, sampler.wrapU, sampler.wrapV, w, h);
-  if (first > 0) addressed(tex, w, h, s, t, first, out);
-  if (last > first)
-    (rowRun ? PickRowInterior(linear) : PickInterior(linear))(tex, w, s + first, t + first, last - first,
-                                                             out + first);
-  if (last < n) addressed(tex, w, h, s + last, t + last, n - last, out + last);
+// Whether each of eight pixels' footprints lies wholly inside the texture,
+// as Inside decides: bit k for pixel i + k. Per axis, v >= -bias and
+// (v + bias) >> 8 <= size - margin is 0 <= v + bias < (size - margin + 1) << 8,
+// one unsigned comparison (signed, with the top bits flipped): the limits
+// hold those bounds less one, flipped, for s and t. `any`: false when the
+// texture is too small for any footprint.
+struct InsideLimits {
+  int32_t bias, s, t;
+  bool any;
+};
+
+inline InsideLimits MakeInsideLimits(int w, int h, bool linear) {
+  const int bias = linear ? 0 : 128, margin = linear ? 2 : 1;
+  auto bound = [&](int size) {
+    return static_cast<int32_t>(((static_cast<uint32_t>(std::max(size - margin + 1, 0)) << 8) - 1) ^ 0x80000000u);
+  };
+  return InsideLimits{bias, bound(w), bound(h), w >= margin && h >= margin};
 }
 
-// A batch of monotone runs not all inside: each run's outside pixels lie at
-// its ends. Those are filtered through addressing first, aside, then take the
-// footprint of an inside pixel, so that the whole batch goes through one
-// interior loop (a pixel's texel depends on its own coordinates alone), and
-// are put back: one loop instead of one per run, where runs at a texture's
-// edge are often a few pixels long. Overwrites the outside coordinates.
-void FilterEdges(const SamplerSetup& sampler, int level, bool linear, const BatchPixels& batch, Coords& c,
-                 uint32_t* out) {
+inline unsigned InsideMask8(const int32_t* s, const int32_t* t, int i, const InsideLimits& l) {
+#ifdef __SSE2__
+  const __m128i flip = _mm_set1_epi32(static_cast<int32_t>(0x80000000u + static_cast<uint32_t>(l.bias)));
+  const __m128i ls = _mm_set1_epi32(l.s), lt = _mm_set1_epi32(l.t);
+  unsigned mask = 0;
+  for (int half = 0; half < 2; ++half) {
+    const __m128i sv = _mm_add_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 4 * half)), flip);
+    const __m128i tv = _mm_add_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i + 4 * half)), flip);
+    const __m128i out = _mm_or_si128(_mm_cmpgt_epi32(sv, ls), _mm_cmpgt_epi32(tv, lt));
+    mask |= static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(out))) << (4 * half);
+  }
+  return ~mask & 0xFFu;
+#else
+  unsigned mask = 0;
+  for (int k = 0; k < 8; ++k) {
+    const uint32_t sv = static_cast<uint32_t>(s[i + k] + l.bias) ^ 0x80000000u;
+    const uint32_t tv = static_cast<uint32_t>(t[i + k] + l.bias) ^ 0x80000000u;
+    mask |= static_cast<unsigned>(static_cast<int32_t>(sv) <= l.s && static_cast<int32_t>(tv) <= l.t) << k;
+  }
+  return mask;
+#endif
+}
+
+// A batch of runs not all inside, where each pixel's texel depends on its own
+// coordinates alone: the pixels outside are gathered and filtered through
+// addressing in one call, aside, then take the footprint of a pixel inside,
+// so that the whole batch goes through one interior loop, and are put back.
+// Runs at a texture's edge are often a few pixels long: this takes two loops
+// a batch where each run would take up to three. Overwrites the outside
+// pixels' coordinates (the stored ones past the batch are read, not used).
+void FilterEdges(const SamplerSetup& sampler, int level, bool linear, int pixels, Coords& c, uint32_t* out) {
   const uint32_t* tex = sampler.pixels[level];
   const int w = sampler.width[level], h = sampler.height[level];
-  struct Stretch {
-    int at, n;
-  };
-  Stretch outside[2 * kBatch];
+  int32_t edgeS[kBatch], edgeT[kBatch];
+  uint16_t where[kBatch];
   int count = 0, inside = -1;
-  for (int k = 0, at = 0; k < batch.count; at += batch.segments[k].n, ++k) {
-    const int n = batch.segments[k].n;
-    const int32_t *s = c.s + at, *t = c.t + at;
-    int first = 0, last = n;
-    while (first < n && !Inside(s, t, first, w, h, linear)) ++first;
-    while (last > first && !Inside(s, t, last - 1, w, h, linear)) --last;
-    if (first > 0) outside[count++] = Stretch{at, first};
-    if (last < n) outside[count++] = Stretch{at + last, n - last};
-    if (last > first && inside < 0) inside = at + first;
-  }
-  const AddressedKernel addressed = PickAddressed(linear, sampler.wrapU, sampler.wrapV, w, h);
-  if (inside < 0) {
-    for (int k = 0; k < count; ++k)
-      addressed(tex, w, h, c.s + outside[k].at, c.t + outside[k].at, outside[k].n, out + outside[k].at);
-    return;
+  const InsideLimits limits = MakeInsideLimits(w, h, linear);
+  for (int i = 0; i < pixels; i += 8) {
+    const unsigned valid = pixels - i < 8 ? (1u << (pixels - i)) - 1 : 0xFFu;
+    const unsigned in = limits.any ? InsideMask8(c.s, c.t, i, limits) & valid : 0;
+    if (inside < 0 && in != 0) inside = i + __builtin_ctz(in);
+    for (unsigned outside = ~in & valid; outside != 0; outside &= outside - 1) {
+      const int at = i + __builtin_ctz(outside);
+      edgeS[count] = c.s[at];
+      edgeT[count] = c.t[at];
+      where[count++] = static_cast<uint16_t>(at);
+    }
   }
   uint32_t aside[kBatch];
-  for (int k = 0; k < count; ++k) {
-    const Stretch& g = outside[k];
-    addressed(tex, w, h, c.s + g.at, c.t + g.at, g.n, aside + g.at);
-    std::fill_n(c.s + g.at, g.n, c.s[inside]);
-    std::fill_n(c.t + g.at, g.n, c.t[inside]);
+  PickAddressed(linear, sampler.wrapU, sampler.wrapV, w, h)(tex, w, h, edgeS, edgeT, count, aside);
+  if (inside >= 0) {
+    for (int k = 0; k < count; ++k) {
+      c.s[where[k]] = c.s[inside];
+      c.t[where[k]] = c.t[inside];
+    }
+    PickInterior(linear)(tex, w, c.s, c.t, pixels, out);
   }
-  PickInterior(linear)(tex, w, c.s, c.t, batch.pixels, out);
-  for (int k = 0; k < count; ++k)
-    std::memcpy(out + outside[k].at, aside + outside[k].at, static_cast<size_t>(outside[k].n) * 4);
+  for (int k = 0; k < count; ++k) out[where[k]] = aside[k];
 }
 
 // A batch whose every segment lies inside (`allInside`) goes through one
 // interior loop, or one per run when the runs follow texel rows (`rowRuns`:
-// affine, t constant along x); otherwise the inside stretches of monotone
-// runs still take one loop, and other runs find their own stretches.
-void Filter(const SamplerSetup& sampler, int level, bool linear, bool linearRuns, bool rowRuns,
-            const BatchPixels& batch, Coords& c, bool allInside, uint32_t* out) {
+// affine, t constant along x); otherwise its pixels are sorted one by one.
+void Filter(const SamplerSetup& sampler, int level, bool linear, bool rowRuns, const BatchPixels& batch, Coords& c,
+            bool allInside, uint32_t* out) {
   int w = sampler.width[level];
   if (allInside && rowRuns) {
     InteriorKernel row = PickRowInterior(linear);
@@ -221,9 +230,7 @@ void Filter(const SamplerSetup& sampler, int level, bool linear, bool linearRuns
     PickInterior(linear)(sampler.pixels[level], w, c.s, c.t, batch.pixels, out);
     return;
   }
-  if (linearRuns) return FilterEdges(sampler, level, linear, batch, c, out);
-  for (int k = 0, at = 0; k < batch.count; at += batch.segments[k].n, ++k)
-    FilterRun(sampler, level, linear, linearRuns, rowRuns, c.s + at, c.t + at, batch.segments[k].n, out + at);
+  FilterEdges(sampler, level, linear, batch.pixels, c, out);
 }
 
 // Whether the first and last pixels of every segment lie inside: all of them
@@ -602,7 +609,6 @@ namespace {
 struct LevelCoords {
   Coords c;
   bool inside;      // every footprint lies inside the texture
-  bool linearRuns;  // runs are linear in integers
   bool rowRuns;     // runs follow texel rows
 };
 
@@ -622,7 +628,6 @@ void MakeLevelCoords(const DrawState& state, const PrimitiveSetup& prim, int sta
                      bool linear, const BatchPixels& batch, LevelCoords& lc) {
   const SamplerSetup& sampler = state.samplers[stage];
   Coords& c = lc.c;
-  lc.linearRuns = !state.perspective;
   lc.rowRuns = false;
   if (state.perspective) return PerspectiveLevelCoords(sampler, prim, stage, level, linear, batch, lc);
   if (prim.small[stage][slot]) {
@@ -685,7 +690,6 @@ bool LevelPair(const DrawState& state, const PrimitiveSetup& prim, int stage, co
   const SamplerSetup& sampler = state.samplers[stage];
   lower.inside = inside0 || RangeInside(sampler, choice.level0, true, range[0], range[1]);
   upper.inside = inside1 || RangeInside(sampler, choice.level1, true, range[2], range[3]);
-  lower.linearRuns = upper.linearRuns = true;
   return true;
 #else
   (void)state;
@@ -722,7 +726,7 @@ bool MayCopy(const DrawState& state, const PrimitiveSetup& prim, int stage, int 
 
 void FilterLevel(const DrawState& state, int stage, int level, bool linear, const BatchPixels& batch,
                  LevelCoords& lc, uint32_t* out) {
-  Filter(state.samplers[stage], level, linear, lc.linearRuns, lc.rowRuns, batch, lc.c, lc.inside, out);
+  Filter(state.samplers[stage], level, linear, lc.rowRuns, batch, lc.c, lc.inside, out);
 }
 
 // Texels of one level (slot 0 or 1 of the primitive's choice) for the batch.

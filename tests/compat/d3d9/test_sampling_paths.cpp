@@ -319,6 +319,49 @@ TEST(SamplingPaths, SmallPrimitivesBatchesMatchTheirPixelsTakenOneByOne) {
   EXPECT_GT(partly, 400);
 }
 
+TEST(SamplingPaths, AddressedLoopsMatchTheInteriorOnesInsideTheTexture) {
+  // A batch sorts its pixels one by one into the interior loop and
+  // addressing (a run need not be monotone), so on footprints wholly inside
+  // every wrap and clamp loop must give the interior loop's bytes: footprints
+  // on the last column and row, POINT ones half a texel before the first,
+  // sides of powers of two and others, wide loops and plain.
+  std::mt19937 rng(2529);
+  static const int kSides[] = {1, 2, 3, 8, 37, 64, 100};
+  for (int round = 0; round < 3000; ++round) {
+    const bool linear = round % 2 == 0;
+    const int w = kSides[rng() % 7], h = kSides[rng() % 7];
+    const int bias = linear ? 0 : 128, margin = linear ? 2 : 1;
+    if (w < margin || h < margin) continue;
+    std::vector<uint32_t> tex(static_cast<size_t>(w) * h);
+    for (uint32_t& v : tex) v = static_cast<uint32_t>(rng());
+    // 24.8 coordinates whose footprints lie inside, often on the limits.
+    auto coordinate = [&](int size) {
+      const int32_t low = -bias, high = ((size - margin) << 8) + 255 - bias;
+      switch (rng() % 4) {
+        case 0: return low;
+        case 1: return high;
+        default: return low + static_cast<int32_t>(rng() % static_cast<uint32_t>(high - low + 1));
+      }
+    };
+    const int n = 1 + static_cast<int>(rng() % 40);
+    std::vector<int32_t> s(n + 16), t(n + 16);
+    for (int i = 0; i < n; ++i) s[i] = coordinate(w), t[i] = coordinate(h);
+    for (bool wide : {true, false}) {
+      std::optional<PlainLoops> off;
+      if (!wide) off.emplace();
+      std::vector<uint32_t> interior(n + 8), addressed(n + 8);
+      PickInterior(linear)(tex.data(), w, s.data(), t.data(), n, interior.data());
+      for (int mode = 0; mode < 4; ++mode) {
+        PickAddressed(linear, mode & 1, mode & 2, w, h)(tex.data(), w, h, s.data(), t.data(), n, addressed.data());
+        for (int i = 0; i < n; ++i)
+          ASSERT_EQ(addressed[i], interior[i]) << "round " << round << ", " << w << " x " << h << ", pixel " << i
+                                               << " at " << s[i] << ", " << t[i] << (linear ? ", bilinear" : ", point")
+                                               << ", wrap " << mode << (wide ? ", wide" : ", plain");
+      }
+    }
+  }
+}
+
 TEST(SamplingPaths, TwoLevelRunsMatchEachLevelThenTheBlend) {
   // The two-level loop (where there is one) against the plain loops on each
   // level and the plain blend, for runs of every length up to 40 and a few
