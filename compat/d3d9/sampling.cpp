@@ -468,41 +468,57 @@ __attribute__((noinline)) void AffineCoordPairBody(const FixedPlane& ps, const F
 // ramp stored by StoreRamps, the extremes known in advance; several
 // coordinates in one pass (both of one level, or of two levels). With kEnds,
 // also the extremes at the segments' ends, made as SmallRampsAvx2 makes them.
+// A run starts at floor(p(x, y) / 2^8) + 128 in 16.16, of which only the low
+// 32 bits are kept: with each 40.24 constant split as a = 2^8 a_h + a_l
+// (0 <= a_l < 2^8), floor(p / 2^8) = c_h + dx_h x + dy_h y +
+// floor((c_l + dx_l x + dy_l y) / 2^8), whose first terms may be taken in
+// 32-bit modular arithmetic and whose last fits 32 bits (pixel columns and
+// rows below 2^22): every coordinate's start in one vector step.
 template <int kCount, bool kEnds>
 __attribute__((target("avx2"))) void AffineRampsAvx2(const FixedPlane* const (&planes)[kCount],
                                                      const BatchPixels& batch, int32_t* const (&outs)[kCount],
                                                      Range* ends) {
   static_assert(kCount == 2 || kCount == 4);
   constexpr int kShift = kPlaneBits - 16;
-  int64_t c[kCount], dx[kCount], dy[kCount];
+  static_assert(kShift == 8);
+  alignas(16) uint32_t high[3][4] = {}, low[3][4] = {};  // c, dx, dy
   alignas(16) int32_t steps[4] = {};
   RampLanes lanes[kCount];
   int32_t* out[kCount];
 #pragma GCC unroll 4
   for (int k = 0; k < kCount; ++k) {
-    c[k] = planes[k]->c;
-    dx[k] = planes[k]->dx;
-    dy[k] = planes[k]->dy;
-    steps[k] = static_cast<int32_t>(dx[k] >> kShift);
+    const int64_t terms[3] = {planes[k]->c, planes[k]->dx, planes[k]->dy};
+    for (int j = 0; j < 3; ++j) {
+      high[j][k] = static_cast<uint32_t>(terms[j] >> kShift);
+      low[j][k] = static_cast<uint32_t>(terms[j] & 255);
+    }
+    high[0][k] += 128;
+    steps[k] = static_cast<int32_t>(planes[k]->dx >> kShift);
     lanes[k] = MakeRampLanes(steps[k]);
     out[k] = outs[k];
   }
+  const __m128i ch = _mm_load_si128(reinterpret_cast<const __m128i*>(high[0]));
+  const __m128i dxh = _mm_load_si128(reinterpret_cast<const __m128i*>(high[1]));
+  const __m128i dyh = _mm_load_si128(reinterpret_cast<const __m128i*>(high[2]));
+  const __m128i cl = _mm_load_si128(reinterpret_cast<const __m128i*>(low[0]));
+  const __m128i dxl = _mm_load_si128(reinterpret_cast<const __m128i*>(low[1]));
+  const __m128i dyl = _mm_load_si128(reinterpret_cast<const __m128i*>(low[2]));
   const __m128i stepv = _mm_load_si128(reinterpret_cast<const __m128i*>(steps));
   EndsLanes<kCount> e = StartEnds<kCount>();
-  for (int i = 0, offset = 0; i < batch.count; offset += batch.segments[i].n, ++i) {
-    const Segment& g = batch.segments[i];
-    alignas(16) int32_t bases[4] = {};
+  int offset = 0;
+  for (const Segment *g = batch.segments, *end = g + batch.count; g != end; ++g) {
+    const __m128i x = _mm_set1_epi32(g->x), y = _mm_set1_epi32(g->y);
+    const __m128i whole = _mm_add_epi32(_mm_add_epi32(ch, _mm_mullo_epi32(dxh, x)), _mm_mullo_epi32(dyh, y));
+    const __m128i part = _mm_add_epi32(_mm_add_epi32(cl, _mm_mullo_epi32(dxl, x)), _mm_mullo_epi32(dyl, y));
+    const __m128i base = _mm_add_epi32(whole, _mm_srai_epi32(part, kShift));
+    alignas(16) int32_t bases[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(bases), base);
     int32_t* at[kCount];
 #pragma GCC unroll 4
-    for (int k = 0; k < kCount; ++k) {
-      bases[k] = static_cast<int32_t>((c[k] + dx[k] * g.x + dy[k] * g.y) >> kShift) + 128;
-      at[k] = out[k] + offset;
-    }
-    StoreRamps<kCount>(bases, lanes, g.n, at);
-    if constexpr (kEnds) {
-      const __m128i base = _mm_load_si128(reinterpret_cast<const __m128i*>(bases));
-      WidenEnds(e, base, _mm_add_epi32(base, _mm_mullo_epi32(stepv, _mm_set1_epi32(g.n - 1))));
-    }
+    for (int k = 0; k < kCount; ++k) at[k] = out[k] + offset;
+    StoreRamps<kCount>(bases, lanes, g->n, at);
+    if constexpr (kEnds) WidenEnds(e, base, _mm_add_epi32(base, _mm_mullo_epi32(stepv, _mm_set1_epi32(g->n - 1))));
+    offset += g->n;
   }
   if constexpr (kEnds) EndRanges(e, ends);
 }
