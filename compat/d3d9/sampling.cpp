@@ -464,6 +464,19 @@ __attribute__((noinline)) void AffineCoordPairBody(const FixedPlane& ps, const F
 }
 
 #ifdef CALVETTA_X86
+// One constant of up to four planes, its 64-bit values split into 32-bit
+// lanes: bits 8 .. 39 (the low bits of a >> 8, whichever shift) and 0 .. 7.
+template <int kCount>
+__attribute__((target("avx2"))) inline void SplitTerms(const FixedPlane* const (&planes)[kCount],
+                                                      int64_t FixedPlane::*term, __m128i& high, __m128i& low) {
+  const __m256i v = kCount == 4 ? _mm256_setr_epi64x(planes[0]->*term, planes[1]->*term, planes[kCount / 2]->*term,
+                                                     planes[kCount - 1]->*term)
+                                : _mm256_setr_epi64x(planes[0]->*term, planes[1]->*term, 0, 0);
+  const __m256i pick = _mm256_setr_epi32(0, 2, 4, 6, 0, 2, 4, 6);
+  high = _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(_mm256_srli_epi64(v, 8), pick));
+  low = _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(_mm256_and_si256(v, _mm256_set1_epi64x(255)), pick));
+}
+
 // The same for a primitive whose box AffineBox passed: every run a plain
 // ramp stored by StoreRamps, the extremes known in advance; several
 // coordinates in one pass (both of one level, or of two levels). With kEnds,
@@ -481,29 +494,19 @@ __attribute__((target("avx2"))) void AffineRampsAvx2(const FixedPlane* const (&p
   static_assert(kCount == 2 || kCount == 4);
   constexpr int kShift = kPlaneBits - 16;
   static_assert(kShift == 8);
-  alignas(16) uint32_t high[3][4] = {}, low[3][4] = {};  // c, dx, dy
-  alignas(16) int32_t steps[4] = {};
   RampLanes lanes[kCount];
   int32_t* out[kCount];
 #pragma GCC unroll 4
   for (int k = 0; k < kCount; ++k) {
-    const int64_t terms[3] = {planes[k]->c, planes[k]->dx, planes[k]->dy};
-    for (int j = 0; j < 3; ++j) {
-      high[j][k] = static_cast<uint32_t>(terms[j] >> kShift);
-      low[j][k] = static_cast<uint32_t>(terms[j] & 255);
-    }
-    high[0][k] += 128;
-    steps[k] = static_cast<int32_t>(planes[k]->dx >> kShift);
-    lanes[k] = MakeRampLanes(steps[k]);
+    lanes[k] = MakeRampLanes(static_cast<int32_t>(planes[k]->dx >> kShift));
     out[k] = outs[k];
   }
-  const __m128i ch = _mm_load_si128(reinterpret_cast<const __m128i*>(high[0]));
-  const __m128i dxh = _mm_load_si128(reinterpret_cast<const __m128i*>(high[1]));
-  const __m128i dyh = _mm_load_si128(reinterpret_cast<const __m128i*>(high[2]));
-  const __m128i cl = _mm_load_si128(reinterpret_cast<const __m128i*>(low[0]));
-  const __m128i dxl = _mm_load_si128(reinterpret_cast<const __m128i*>(low[1]));
-  const __m128i dyl = _mm_load_si128(reinterpret_cast<const __m128i*>(low[2]));
-  const __m128i stepv = _mm_load_si128(reinterpret_cast<const __m128i*>(steps));
+  __m128i ch, cl, dxh, dxl, dyh, dyl;
+  SplitTerms(planes, &FixedPlane::c, ch, cl);
+  SplitTerms(planes, &FixedPlane::dx, dxh, dxl);
+  SplitTerms(planes, &FixedPlane::dy, dyh, dyl);
+  ch = _mm_add_epi32(ch, _mm_set1_epi32(128));
+  const __m128i stepv = dxh;  // each coordinate's 16.16 step
   EndsLanes<kCount> e = StartEnds<kCount>();
   int offset = 0;
   for (const Segment *g = batch.segments, *end = g + batch.count; g != end; ++g) {

@@ -362,6 +362,58 @@ TEST(SamplingPaths, AddressedLoopsMatchTheInteriorOnesInsideTheTexture) {
   }
 }
 
+TEST(SamplingPaths, TexelsReadInPlaceAreTheSampledOnes) {
+  // Levels mapped one to one are read in place where every segment lies
+  // inside the texture: the rows handed out must hold the texels sampling
+  // gives, for boxes wholly inside, reaching an edge exactly, or past it
+  // (each segment checked, or no rows at all).
+  std::mt19937 rng(2530);
+  int direct[2] = {};
+  for (int round = 0; round < 3000; ++round) {
+    Case c;
+    const int w = 16 + static_cast<int>(rng() % 60), h = 16 + static_cast<int>(rng() % 60);
+    c.levels = MakeLevels(rng, w, h, 1);
+    SamplerSetup& sampler = c.levels.sampler;
+    sampler.magLinear = sampler.minLinear = rng() % 3 != 0;
+    sampler.wrapU = rng() % 2;
+    sampler.wrapV = rng() % 2;
+    c.state.stageCount = 1;
+    c.state.stages[0].samples = true;
+    c.state.samplers[0] = sampler;
+    PrimitiveSetup& p = c.prim;
+    p.xFirst = static_cast<int>(rng() % 40);
+    p.yFirst = static_cast<int>(rng() % 40);
+    p.xLast = p.xFirst + static_cast<int>(rng() % 30);
+    p.yLast = p.yFirst + static_cast<int>(rng() % 30);
+    // The box's texels from a column and row that put its far side at, near
+    // or past the texture's last ones, or its near side before the first.
+    const int sx = static_cast<int>(rng() % 3 == 0 ? w - 1 - (p.xLast - p.xFirst) + static_cast<int>(rng() % 5) - 2
+                                                   : static_cast<int>(rng() % (w + 4)) - 3);
+    const int ty = static_cast<int>(rng() % 3 == 0 ? h - 1 - (p.yLast - p.yFirst) + static_cast<int>(rng() % 5) - 2
+                                                   : static_cast<int>(rng() % (h + 4)) - 3);
+    p.s[0] = Plane{static_cast<double>(sx - p.xFirst), 1, 0};
+    p.t[0] = Plane{static_cast<double>(ty - p.yFirst), 0, 1};
+    p.lod[0] = ChooseLevels(sampler, 0.0);
+    SetupAffineLevels(sampler, 0, p);
+    ASSERT_TRUE(p.unitStep[0][0]) << "round " << round;
+    for (const std::vector<Segment>& segments : MakeBatches(rng, p, kBatch)) {
+      const uint32_t* rows[kBatch];
+      int pixels = 0;
+      for (const Segment& g : segments) pixels += g.n;
+      if (!DirectTexels(c.state, p, 0, BatchPixels{segments.data(), static_cast<int>(segments.size()), pixels}, rows))
+        continue;
+      ++direct[p.boxInside[0][0]];
+      std::vector<uint32_t> sampled = Sample(c, segments);
+      int at = 0;
+      for (size_t k = 0; k < segments.size(); ++k)
+        for (int i = 0; i < segments[k].n; ++i, ++at)
+          ASSERT_EQ(rows[k][i], sampled[at]) << "round " << round << ", segment " << k << ", pixel " << i;
+    }
+  }
+  EXPECT_GT(direct[0], 100);
+  EXPECT_GT(direct[1], 500);
+}
+
 TEST(SamplingPaths, TwoLevelRunsMatchEachLevelThenTheBlend) {
   // The two-level loop (where there is one) against the plain loops on each
   // level and the plain blend, for runs of every length up to 40 and a few
