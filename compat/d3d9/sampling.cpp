@@ -494,6 +494,7 @@ __attribute__((target("avx2"))) void AffineRampsAvx2(const FixedPlane* const (&p
   static_assert(kCount == 2 || kCount == 4);
   constexpr int kShift = kPlaneBits - 16;
   static_assert(kShift == 8);
+  static_assert(kMaxSurfaceSide < (1 << 22), "pixel columns and rows must stay below 2^22");
   RampLanes lanes[kCount];
   int32_t* out[kCount];
 #pragma GCC unroll 4
