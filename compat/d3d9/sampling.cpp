@@ -177,6 +177,64 @@ inline unsigned InsideMask8(const int32_t* s, const int32_t* t, int i, const Ins
 #endif
 }
 
+#ifdef CALVETTA_X86
+__attribute__((target("avx2"))) inline unsigned InsideMask8Avx2(const int32_t* s, const int32_t* t, int i,
+                                                                const InsideLimits& l) {
+  const __m256i flip = _mm256_set1_epi32(static_cast<int32_t>(0x80000000u + static_cast<uint32_t>(l.bias)));
+  const __m256i sv = _mm256_add_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i)), flip);
+  const __m256i tv = _mm256_add_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(t + i)), flip);
+  const __m256i out =
+      _mm256_or_si256(_mm256_cmpgt_epi32(sv, _mm256_set1_epi32(l.s)), _mm256_cmpgt_epi32(tv, _mm256_set1_epi32(l.t)));
+  return ~static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(out))) & 0xFFu;
+}
+#endif
+
+// A batch's pixels whose footprints reach outside the texture, their
+// coordinates gathered, and the first pixel inside (-1: none).
+struct EdgePixels {
+  int32_t s[kBatch], t[kBatch];
+  uint16_t where[kBatch];
+  int count = 0, inside = -1;
+};
+
+// Adds the pixels i + k of the bits k of `outside` to the gathered ones.
+inline void Gather(unsigned outside, int i, const Coords& c, EdgePixels& e, int& count) {
+  for (; outside != 0; outside &= outside - 1) {
+    const int at = i + __builtin_ctz(outside);
+    e.s[count] = c.s[at];
+    e.t[count] = c.t[at];
+    e.where[count++] = static_cast<uint16_t>(at);
+  }
+}
+
+// The pixels of eight from i that a batch of `pixels` holds.
+inline unsigned Valid8(int pixels, int i) { return pixels - i < 8 ? (1u << (pixels - i)) - 1 : 0xFFu; }
+
+void SortPixels(const Coords& c, int pixels, const InsideLimits& limits, EdgePixels& e) {
+  int count = 0, inside = -1;
+  for (int i = 0; i < pixels; i += 8) {
+    const unsigned valid = Valid8(pixels, i), in = limits.any ? InsideMask8(c.s, c.t, i, limits) & valid : 0;
+    if (inside < 0 && in != 0) inside = i + __builtin_ctz(in);
+    Gather(~in & valid, i, c, e, count);
+  }
+  e.count = count;
+  e.inside = inside;
+}
+
+#ifdef CALVETTA_X86
+__attribute__((target("avx2"))) void SortPixelsAvx2(const Coords& c, int pixels, const InsideLimits& limits,
+                                                     EdgePixels& e) {
+  int count = 0, inside = -1;
+  for (int i = 0; i < pixels; i += 8) {
+    const unsigned valid = Valid8(pixels, i), in = limits.any ? InsideMask8Avx2(c.s, c.t, i, limits) & valid : 0;
+    if (inside < 0 && in != 0) inside = i + __builtin_ctz(in);
+    Gather(~in & valid, i, c, e, count);
+  }
+  e.count = count;
+  e.inside = inside;
+}
+#endif
+
 // A batch of runs not all inside, where each pixel's texel depends on its own
 // coordinates alone: the pixels outside are gathered and filtered through
 // addressing in one call, aside, then take the footprint of a pixel inside,
@@ -187,31 +245,24 @@ inline unsigned InsideMask8(const int32_t* s, const int32_t* t, int i, const Ins
 void FilterEdges(const SamplerSetup& sampler, int level, bool linear, int pixels, Coords& c, uint32_t* out) {
   const uint32_t* tex = sampler.pixels[level];
   const int w = sampler.width[level], h = sampler.height[level];
-  int32_t edgeS[kBatch], edgeT[kBatch];
-  uint16_t where[kBatch];
-  int count = 0, inside = -1;
   const InsideLimits limits = MakeInsideLimits(w, h, linear);
-  for (int i = 0; i < pixels; i += 8) {
-    const unsigned valid = pixels - i < 8 ? (1u << (pixels - i)) - 1 : 0xFFu;
-    const unsigned in = limits.any ? InsideMask8(c.s, c.t, i, limits) & valid : 0;
-    if (inside < 0 && in != 0) inside = i + __builtin_ctz(in);
-    for (unsigned outside = ~in & valid; outside != 0; outside &= outside - 1) {
-      const int at = i + __builtin_ctz(outside);
-      edgeS[count] = c.s[at];
-      edgeT[count] = c.t[at];
-      where[count++] = static_cast<uint16_t>(at);
-    }
-  }
+  EdgePixels e;
+#ifdef CALVETTA_X86
+  if (HasAvx2())
+    SortPixelsAvx2(c, pixels, limits, e);
+  else
+#endif
+    SortPixels(c, pixels, limits, e);
   uint32_t aside[kBatch];
-  PickAddressed(linear, sampler.wrapU, sampler.wrapV, w, h)(tex, w, h, edgeS, edgeT, count, aside);
-  if (inside >= 0) {
-    for (int k = 0; k < count; ++k) {
-      c.s[where[k]] = c.s[inside];
-      c.t[where[k]] = c.t[inside];
+  PickAddressed(linear, sampler.wrapU, sampler.wrapV, w, h)(tex, w, h, e.s, e.t, e.count, aside);
+  if (e.inside >= 0) {
+    for (int k = 0; k < e.count; ++k) {
+      c.s[e.where[k]] = c.s[e.inside];
+      c.t[e.where[k]] = c.t[e.inside];
     }
     PickInterior(linear)(tex, w, c.s, c.t, pixels, out);
   }
-  for (int k = 0; k < count; ++k) out[where[k]] = aside[k];
+  for (int k = 0; k < e.count; ++k) out[e.where[k]] = aside[k];
 }
 
 // A batch whose every segment lies inside (`allInside`) goes through one
