@@ -33,6 +33,16 @@ struct Coords {
   int32_t s[kBatch + 16], t[kBatch + 16];
 };
 
+// v rounded to an integer in the current rounding mode, as nearbyint and
+// lrint round, for |v| < 2^63: one instruction where the library's are calls.
+inline int64_t RoundToInt(double v) {
+#ifdef __x86_64__
+  return _mm_cvtsd_si64(_mm_set_sd(v));
+#else
+  return std::llrint(v);
+#endif
+}
+
 // Fixed point with `bits` fraction bits; NaN and huge values land on the limits.
 int64_t ToFixed(double v, int bits, double limit) {
   double scale = static_cast<double>(int64_t{1} << bits);
@@ -40,7 +50,7 @@ int64_t ToFixed(double v, int bits, double limit) {
   double l = limit * scale;
   if (!(f > -l)) f = -l;
   if (f > l) f = l;
-  return static_cast<int64_t>(std::nearbyint(f));
+  return RoundToInt(f);
 }
 
 int32_t ClampFixed8(int64_t v) {
@@ -125,37 +135,141 @@ inline bool Inside(const int32_t* s, const int32_t* t, int i, int w, int h, bool
 }
 
 
-// Filters a run: coordinates along a row are monotone, so the inside pixels
-// form one stretch found from both ends. Affine runs are linear in integers
-// (`linearRun`) and monotone by construction; perspective runs are checked
-// pixel by pixel, since a non-finite coordinate would break the stretch.
-void FilterRun(const SamplerSetup& sampler, int level, bool linear, bool linearRun, bool rowRun,
-               const int32_t* s, const int32_t* t, int n, uint32_t* out) {
+// Whether each of eight pixels' footprints lies wholly inside the texture,
+// as Inside decides: bit k for pixel i + k. Per axis, v >= -bias and
+// (v + bias) >> 8 <= size - margin is 0 <= v + bias < (size - margin + 1) << 8,
+// one unsigned comparison (signed, with the top bits flipped): the limits
+// hold those bounds less one, flipped, for s and t. `any`: false when the
+// texture is too small for any footprint.
+struct InsideLimits {
+  int32_t bias, s, t;
+  bool any;
+};
+
+inline InsideLimits MakeInsideLimits(int w, int h, bool linear) {
+  const int bias = linear ? 0 : 128, margin = linear ? 2 : 1;
+  auto bound = [&](int size) {
+    return static_cast<int32_t>(((static_cast<uint32_t>(std::max(size - margin + 1, 0)) << 8) - 1) ^ 0x80000000u);
+  };
+  return InsideLimits{bias, bound(w), bound(h), w >= margin && h >= margin};
+}
+
+inline unsigned InsideMask8(const int32_t* s, const int32_t* t, int i, const InsideLimits& l) {
+#ifdef __SSE2__
+  const __m128i flip = _mm_set1_epi32(static_cast<int32_t>(0x80000000u + static_cast<uint32_t>(l.bias)));
+  const __m128i ls = _mm_set1_epi32(l.s), lt = _mm_set1_epi32(l.t);
+  unsigned mask = 0;
+  for (int half = 0; half < 2; ++half) {
+    const __m128i sv = _mm_add_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 4 * half)), flip);
+    const __m128i tv = _mm_add_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i + 4 * half)), flip);
+    const __m128i out = _mm_or_si128(_mm_cmpgt_epi32(sv, ls), _mm_cmpgt_epi32(tv, lt));
+    mask |= static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(out))) << (4 * half);
+  }
+  return ~mask & 0xFFu;
+#else
+  unsigned mask = 0;
+  for (int k = 0; k < 8; ++k) {
+    const uint32_t sv = static_cast<uint32_t>(s[i + k] + l.bias) ^ 0x80000000u;
+    const uint32_t tv = static_cast<uint32_t>(t[i + k] + l.bias) ^ 0x80000000u;
+    mask |= static_cast<unsigned>(static_cast<int32_t>(sv) <= l.s && static_cast<int32_t>(tv) <= l.t) << k;
+  }
+  return mask;
+#endif
+}
+
+#ifdef CALVETTA_X86
+__attribute__((target("avx2"))) inline unsigned InsideMask8Avx2(const int32_t* s, const int32_t* t, int i,
+                                                                const InsideLimits& l) {
+  const __m256i flip = _mm256_set1_epi32(static_cast<int32_t>(0x80000000u + static_cast<uint32_t>(l.bias)));
+  const __m256i sv = _mm256_add_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i)), flip);
+  const __m256i tv = _mm256_add_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(t + i)), flip);
+  const __m256i out =
+      _mm256_or_si256(_mm256_cmpgt_epi32(sv, _mm256_set1_epi32(l.s)), _mm256_cmpgt_epi32(tv, _mm256_set1_epi32(l.t)));
+  return ~static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(out))) & 0xFFu;
+}
+#endif
+
+// A batch's pixels whose footprints reach outside the texture, their
+// coordinates gathered, and the first pixel inside (-1: none).
+struct EdgePixels {
+  int32_t s[kBatch], t[kBatch];
+  uint16_t where[kBatch];
+  int count = 0, inside = -1;
+};
+
+// Adds the pixels i + k of the bits k of `outside` to the gathered ones.
+inline void Gather(unsigned outside, int i, const Coords& c, EdgePixels& e, int& count) {
+  for (; outside != 0; outside &= outside - 1) {
+    const int at = i + __builtin_ctz(outside);
+    e.s[count] = c.s[at];
+    e.t[count] = c.t[at];
+    e.where[count++] = static_cast<uint16_t>(at);
+  }
+}
+
+// The pixels of eight from i that a batch of `pixels` holds.
+inline unsigned Valid8(int pixels, int i) { return pixels - i < 8 ? (1u << (pixels - i)) - 1 : 0xFFu; }
+
+void SortPixels(const Coords& c, int pixels, const InsideLimits& limits, EdgePixels& e) {
+  int count = 0, inside = -1;
+  for (int i = 0; i < pixels; i += 8) {
+    const unsigned valid = Valid8(pixels, i), in = limits.any ? InsideMask8(c.s, c.t, i, limits) & valid : 0;
+    if (inside < 0 && in != 0) inside = i + __builtin_ctz(in);
+    Gather(~in & valid, i, c, e, count);
+  }
+  e.count = count;
+  e.inside = inside;
+}
+
+#ifdef CALVETTA_X86
+__attribute__((target("avx2"))) void SortPixelsAvx2(const Coords& c, int pixels, const InsideLimits& limits,
+                                                     EdgePixels& e) {
+  int count = 0, inside = -1;
+  for (int i = 0; i < pixels; i += 8) {
+    const unsigned valid = Valid8(pixels, i), in = limits.any ? InsideMask8Avx2(c.s, c.t, i, limits) & valid : 0;
+    if (inside < 0 && in != 0) inside = i + __builtin_ctz(in);
+    Gather(~in & valid, i, c, e, count);
+  }
+  e.count = count;
+  e.inside = inside;
+}
+#endif
+
+// A batch of runs not all inside, where each pixel's texel depends on its own
+// coordinates alone: the pixels outside are gathered and filtered through
+// addressing in one call, aside, then take the footprint of a pixel inside,
+// so that the whole batch goes through one interior loop, and are put back.
+// Runs at a texture's edge are often a few pixels long: this takes two loops
+// a batch where each run would take up to three. Overwrites the outside
+// pixels' coordinates (the stored ones past the batch are read, not used).
+void FilterEdges(const SamplerSetup& sampler, int level, bool linear, int pixels, Coords& c, uint32_t* out) {
   const uint32_t* tex = sampler.pixels[level];
-  int w = sampler.width[level], h = sampler.height[level];
-  int first = 0, last = n;
-  while (first < n && !Inside(s, t, first, w, h, linear)) ++first;
-  while (last > first && !Inside(s, t, last - 1, w, h, linear)) --last;
-  // A run that is not monotone goes wholly through addressing.
-  for (int i = first + 1; !linearRun && i < last - 1; ++i)
-    if (!Inside(s, t, i, w, h, linear)) {
-      first = last = n;
-      break;
+  const int w = sampler.width[level], h = sampler.height[level];
+  const InsideLimits limits = MakeInsideLimits(w, h, linear);
+  EdgePixels e;
+#ifdef CALVETTA_X86
+  if (HasAvx2())
+    SortPixelsAvx2(c, pixels, limits, e);
+  else
+#endif
+    SortPixels(c, pixels, limits, e);
+  uint32_t aside[kBatch];
+  PickAddressed(linear, sampler.wrapU, sampler.wrapV, w, h)(tex, w, h, e.s, e.t, e.count, aside);
+  if (e.inside >= 0) {
+    for (int k = 0; k < e.count; ++k) {
+      c.s[e.where[k]] = c.s[e.inside];
+      c.t[e.where[k]] = c.t[e.inside];
     }
-  AddressedKernel addressed = nullptr;
-  if (first > 0 || last < n) addressed = PickAddressed(linear, sampler.wrapU, sampler.wrapV, w, h);
-  if (first > 0) addressed(tex, w, h, s, t, first, out);
-  if (last > first)
-    (rowRun ? PickRowInterior(linear) : PickInterior(linear))(tex, w, s + first, t + first, last - first,
-                                                             out + first);
-  if (last < n) addressed(tex, w, h, s + last, t + last, n - last, out + last);
+    PickInterior(linear)(tex, w, c.s, c.t, pixels, out);
+  }
+  for (int k = 0; k < e.count; ++k) out[e.where[k]] = aside[k];
 }
 
 // A batch whose every segment lies inside (`allInside`) goes through one
 // interior loop, or one per run when the runs follow texel rows (`rowRuns`:
-// affine, t constant along x); otherwise each run finds its own stretch.
-void Filter(const SamplerSetup& sampler, int level, bool linear, bool linearRuns, bool rowRuns,
-            const BatchPixels& batch, const Coords& c, bool allInside, uint32_t* out) {
+// affine, t constant along x); otherwise its pixels are sorted one by one.
+void Filter(const SamplerSetup& sampler, int level, bool linear, bool rowRuns, const BatchPixels& batch, Coords& c,
+            bool allInside, uint32_t* out) {
   int w = sampler.width[level];
   if (allInside && rowRuns) {
     InteriorKernel row = PickRowInterior(linear);
@@ -167,8 +281,7 @@ void Filter(const SamplerSetup& sampler, int level, bool linear, bool linearRuns
     PickInterior(linear)(sampler.pixels[level], w, c.s, c.t, batch.pixels, out);
     return;
   }
-  for (int k = 0, at = 0; k < batch.count; at += batch.segments[k].n, ++k)
-    FilterRun(sampler, level, linear, linearRuns, rowRuns, c.s + at, c.t + at, batch.segments[k].n, out + at);
+  FilterEdges(sampler, level, linear, batch.pixels, c, out);
 }
 
 // Whether the first and last pixels of every segment lie inside: all of them
@@ -402,45 +515,65 @@ __attribute__((noinline)) void AffineCoordPairBody(const FixedPlane& ps, const F
 }
 
 #ifdef CALVETTA_X86
+// One constant of up to four planes, its 64-bit values split into 32-bit
+// lanes: bits 8 .. 39 (the low bits of a >> 8, whichever shift) and 0 .. 7.
+template <int kCount>
+__attribute__((target("avx2"))) inline void SplitTerms(const FixedPlane* const (&planes)[kCount],
+                                                      int64_t FixedPlane::*term, __m128i& high, __m128i& low) {
+  const __m256i v = kCount == 4 ? _mm256_setr_epi64x(planes[0]->*term, planes[1]->*term, planes[kCount / 2]->*term,
+                                                     planes[kCount - 1]->*term)
+                                : _mm256_setr_epi64x(planes[0]->*term, planes[1]->*term, 0, 0);
+  const __m256i pick = _mm256_setr_epi32(0, 2, 4, 6, 0, 2, 4, 6);
+  high = _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(_mm256_srli_epi64(v, 8), pick));
+  low = _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(_mm256_and_si256(v, _mm256_set1_epi64x(255)), pick));
+}
+
 // The same for a primitive whose box AffineBox passed: every run a plain
 // ramp stored by StoreRamps, the extremes known in advance; several
 // coordinates in one pass (both of one level, or of two levels). With kEnds,
 // also the extremes at the segments' ends, made as SmallRampsAvx2 makes them.
+// A run starts at floor(p(x, y) / 2^8) + 128 in 16.16, of which only the low
+// 32 bits are kept: with each 40.24 constant split as a = 2^8 a_h + a_l
+// (0 <= a_l < 2^8), floor(p / 2^8) = c_h + dx_h x + dy_h y +
+// floor((c_l + dx_l x + dy_l y) / 2^8), whose first terms may be taken in
+// 32-bit modular arithmetic and whose last fits 32 bits (pixel columns and
+// rows below 2^22): every coordinate's start in one vector step.
 template <int kCount, bool kEnds>
 __attribute__((target("avx2"))) void AffineRampsAvx2(const FixedPlane* const (&planes)[kCount],
                                                      const BatchPixels& batch, int32_t* const (&outs)[kCount],
                                                      Range* ends) {
   static_assert(kCount == 2 || kCount == 4);
   constexpr int kShift = kPlaneBits - 16;
-  int64_t c[kCount], dx[kCount], dy[kCount];
-  alignas(16) int32_t steps[4] = {};
+  static_assert(kShift == 8);
+  static_assert(kMaxSurfaceSide < (1 << 22), "pixel columns and rows must stay below 2^22");
   RampLanes lanes[kCount];
   int32_t* out[kCount];
 #pragma GCC unroll 4
   for (int k = 0; k < kCount; ++k) {
-    c[k] = planes[k]->c;
-    dx[k] = planes[k]->dx;
-    dy[k] = planes[k]->dy;
-    steps[k] = static_cast<int32_t>(dx[k] >> kShift);
-    lanes[k] = MakeRampLanes(steps[k]);
+    lanes[k] = MakeRampLanes(static_cast<int32_t>(planes[k]->dx >> kShift));
     out[k] = outs[k];
   }
-  const __m128i stepv = _mm_load_si128(reinterpret_cast<const __m128i*>(steps));
+  __m128i ch, cl, dxh, dxl, dyh, dyl;
+  SplitTerms(planes, &FixedPlane::c, ch, cl);
+  SplitTerms(planes, &FixedPlane::dx, dxh, dxl);
+  SplitTerms(planes, &FixedPlane::dy, dyh, dyl);
+  ch = _mm_add_epi32(ch, _mm_set1_epi32(128));
+  const __m128i stepv = dxh;  // each coordinate's 16.16 step
   EndsLanes<kCount> e = StartEnds<kCount>();
-  for (int i = 0, offset = 0; i < batch.count; offset += batch.segments[i].n, ++i) {
-    const Segment& g = batch.segments[i];
-    alignas(16) int32_t bases[4] = {};
+  int offset = 0;
+  for (const Segment *g = batch.segments, *end = g + batch.count; g != end; ++g) {
+    const __m128i x = _mm_set1_epi32(g->x), y = _mm_set1_epi32(g->y);
+    const __m128i whole = _mm_add_epi32(_mm_add_epi32(ch, _mm_mullo_epi32(dxh, x)), _mm_mullo_epi32(dyh, y));
+    const __m128i part = _mm_add_epi32(_mm_add_epi32(cl, _mm_mullo_epi32(dxl, x)), _mm_mullo_epi32(dyl, y));
+    const __m128i base = _mm_add_epi32(whole, _mm_srai_epi32(part, kShift));
+    alignas(16) int32_t bases[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(bases), base);
     int32_t* at[kCount];
 #pragma GCC unroll 4
-    for (int k = 0; k < kCount; ++k) {
-      bases[k] = static_cast<int32_t>((c[k] + dx[k] * g.x + dy[k] * g.y) >> kShift) + 128;
-      at[k] = out[k] + offset;
-    }
-    StoreRamps<kCount>(bases, lanes, g.n, at);
-    if constexpr (kEnds) {
-      const __m128i base = _mm_load_si128(reinterpret_cast<const __m128i*>(bases));
-      WidenEnds(e, base, _mm_add_epi32(base, _mm_mullo_epi32(stepv, _mm_set1_epi32(g.n - 1))));
-    }
+    for (int k = 0; k < kCount; ++k) at[k] = out[k] + offset;
+    StoreRamps<kCount>(bases, lanes, g->n, at);
+    if constexpr (kEnds) WidenEnds(e, base, _mm_add_epi32(base, _mm_mullo_epi32(stepv, _mm_set1_epi32(g->n - 1))));
+    offset += g->n;
   }
   if constexpr (kEnds) EndRanges(e, ends);
 }
@@ -547,7 +680,6 @@ namespace {
 struct LevelCoords {
   Coords c;
   bool inside;      // every footprint lies inside the texture
-  bool linearRuns;  // runs are linear in integers
   bool rowRuns;     // runs follow texel rows
 };
 
@@ -567,7 +699,6 @@ void MakeLevelCoords(const DrawState& state, const PrimitiveSetup& prim, int sta
                      bool linear, const BatchPixels& batch, LevelCoords& lc) {
   const SamplerSetup& sampler = state.samplers[stage];
   Coords& c = lc.c;
-  lc.linearRuns = !state.perspective;
   lc.rowRuns = false;
   if (state.perspective) return PerspectiveLevelCoords(sampler, prim, stage, level, linear, batch, lc);
   if (prim.small[stage][slot]) {
@@ -630,7 +761,6 @@ bool LevelPair(const DrawState& state, const PrimitiveSetup& prim, int stage, co
   const SamplerSetup& sampler = state.samplers[stage];
   lower.inside = inside0 || RangeInside(sampler, choice.level0, true, range[0], range[1]);
   upper.inside = inside1 || RangeInside(sampler, choice.level1, true, range[2], range[3]);
-  lower.linearRuns = upper.linearRuns = true;
   return true;
 #else
   (void)state;
@@ -666,8 +796,8 @@ bool MayCopy(const DrawState& state, const PrimitiveSetup& prim, int stage, int 
 }
 
 void FilterLevel(const DrawState& state, int stage, int level, bool linear, const BatchPixels& batch,
-                 const LevelCoords& lc, uint32_t* out) {
-  Filter(state.samplers[stage], level, linear, lc.linearRuns, lc.rowRuns, batch, lc.c, lc.inside, out);
+                 LevelCoords& lc, uint32_t* out) {
+  Filter(state.samplers[stage], level, linear, lc.rowRuns, batch, lc.c, lc.inside, out);
 }
 
 // Texels of one level (slot 0 or 1 of the primitive's choice) for the batch.
@@ -702,26 +832,73 @@ void SampleTwoLevels(const DrawState& state, const PrimitiveSetup& prim, int sta
   LerpTexels(texels, choice.blend, batch.pixels, out);
 }
 
-// A small primitive's plane, when its values over the bounding box need neither
-// wrapping nor more than 16.16 bits.
+// A small primitive's planes of both coordinates, when their values over the
+// bounding box need neither wrapping nor more than 16.16 bits.
+constexpr int kMaxSmallSide = 256;
+constexpr double kMaxSmallTexel = 8192;
+
+#ifdef __SSE2__
+// Both planes at once, s in the low lane and t in the high one: each lane
+// takes the same operations in the same order as one plane at a time would,
+// so the same bits. Wrapped axes need 0 <= v < size at the box's corners, the
+// others |v| < kMaxSmallTexel (NaN and infinities fail either).
+bool ToSmallPlanes(const Plane& ps, const Plane& pt, double kx, double ky, const SamplerSetup& sampler, int level,
+                   const PrimitiveSetup& prim, SmallPlane& outS, SmallPlane& outT) {
+  if (prim.xLast - prim.xFirst > kMaxSmallSide || prim.yLast - prim.yFirst > kMaxSmallSide) return false;
+  const __m128d c = _mm_set_pd(pt.c, ps.c), dx = _mm_set_pd(pt.dx, ps.dx), dy = _mm_set_pd(pt.dy, ps.dy);
+  const __m128d scale = _mm_set_pd(ky, kx), half = _mm_set1_pd(0.5), zero = _mm_setzero_pd();
+  const __m128d high = _mm_set_pd(sampler.wrapV ? sampler.height[level] : kMaxSmallTexel,
+                                  sampler.wrapU ? sampler.width[level] : kMaxSmallTexel);
+  const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(INT64_MAX));
+  const __m128d keep = _mm_castsi128_pd(_mm_set_epi64x(sampler.wrapV ? -1 : INT64_MAX, sampler.wrapU ? -1 : INT64_MAX));
+  __m128d ok = _mm_cmpeq_pd(zero, zero), origin = zero;
+  for (int y : {prim.yFirst, prim.yLast})
+    for (int x : {prim.xFirst, prim.xLast}) {
+      // (c + dx x + dy y + 0.5) scale - 0.5
+      const __m128d at = _mm_add_pd(_mm_add_pd(c, _mm_mul_pd(dx, _mm_set1_pd(x))), _mm_mul_pd(dy, _mm_set1_pd(y)));
+      const __m128d v = _mm_sub_pd(_mm_mul_pd(_mm_add_pd(at, half), scale), half);
+      if (x == prim.xFirst && y == prim.yFirst) origin = v;
+      const __m128d a = _mm_and_pd(v, keep);
+      ok = _mm_and_pd(ok, _mm_and_pd(_mm_cmpge_pd(a, zero), _mm_cmplt_pd(a, high)));
+    }
+  const __m128d gx = _mm_mul_pd(dx, scale), gy = _mm_mul_pd(dy, scale), limit = _mm_set1_pd(kMaxSmallTexel);
+  ok = _mm_and_pd(ok, _mm_and_pd(_mm_cmplt_pd(_mm_and_pd(gx, magnitude), limit),
+                                 _mm_cmplt_pd(_mm_and_pd(gy, magnitude), limit)));
+  if (_mm_movemask_pd(ok) != 3) return false;
+  // The values lie within 2^29: 32-bit conversions round as lrint does.
+  const __m128d unit = _mm_set1_pd(65536.0);
+  alignas(16) int32_t c16[4], dx16[4], dy16[4];
+  _mm_store_si128(reinterpret_cast<__m128i*>(c16), _mm_cvtpd_epi32(_mm_mul_pd(origin, unit)));
+  _mm_store_si128(reinterpret_cast<__m128i*>(dx16), _mm_cvtpd_epi32(_mm_mul_pd(gx, unit)));
+  _mm_store_si128(reinterpret_cast<__m128i*>(dy16), _mm_cvtpd_epi32(_mm_mul_pd(gy, unit)));
+  outS = SmallPlane{c16[0], dx16[0], dy16[0]};
+  outT = SmallPlane{c16[1], dx16[1], dy16[1]};
+  return true;
+}
+#else
 bool ToSmallPlane(const Plane& p, double scale, bool wrap, int size, const PrimitiveSetup& prim, SmallPlane& out) {
-  constexpr int kMaxSide = 256;
-  constexpr double kMaxTexel = 8192;
-  if (prim.xLast - prim.xFirst > kMaxSide || prim.yLast - prim.yFirst > kMaxSide) return false;
   double corners[4];
   int k = 0;
   for (int y : {prim.yFirst, prim.yLast})
     for (int x : {prim.xFirst, prim.xLast}) corners[k++] = (p.At(x, y) + 0.5) * scale - 0.5;
   for (double v : corners) {
     if (!std::isfinite(v)) return false;
-    if (wrap ? (v < 0 || v >= size) : std::fabs(v) >= kMaxTexel) return false;
+    if (wrap ? (v < 0 || v >= size) : std::fabs(v) >= kMaxSmallTexel) return false;
   }
-  if (!(std::fabs(p.dx * scale) < kMaxTexel) || !(std::fabs(p.dy * scale) < kMaxTexel)) return false;
-  out.c = static_cast<int32_t>(std::lrint(corners[0] * 65536.0));
-  out.dx = static_cast<int32_t>(std::lrint(p.dx * scale * 65536.0));
-  out.dy = static_cast<int32_t>(std::lrint(p.dy * scale * 65536.0));
+  if (!(std::fabs(p.dx * scale) < kMaxSmallTexel) || !(std::fabs(p.dy * scale) < kMaxSmallTexel)) return false;
+  out.c = static_cast<int32_t>(RoundToInt(corners[0] * 65536.0));
+  out.dx = static_cast<int32_t>(RoundToInt(p.dx * scale * 65536.0));
+  out.dy = static_cast<int32_t>(RoundToInt(p.dy * scale * 65536.0));
   return true;
 }
+
+bool ToSmallPlanes(const Plane& ps, const Plane& pt, double kx, double ky, const SamplerSetup& sampler, int level,
+                   const PrimitiveSetup& prim, SmallPlane& outS, SmallPlane& outT) {
+  if (prim.xLast - prim.xFirst > kMaxSmallSide || prim.yLast - prim.yFirst > kMaxSmallSide) return false;
+  return ToSmallPlane(ps, kx, sampler.wrapU, sampler.width[level], prim, outS) &&
+         ToSmallPlane(pt, ky, sampler.wrapV, sampler.height[level], prim, outT);
+}
+#endif
 
 FixedPlane ToFixedPlane(const Plane& p, double scale) {
   FixedPlane f;
@@ -771,16 +948,26 @@ void SetupAffineLevels(const SamplerSetup& sampler, int stage, PrimitiveSetup& p
     int level = levels[slot];
     double kx = static_cast<double>(sampler.width[level]) / sampler.width[0];
     double ky = static_cast<double>(sampler.height[level]) / sampler.height[0];
-    prim.levelS[stage][slot] = ToFixedPlane(prim.s[stage], kx);
-    prim.levelT[stage][slot] = ToFixedPlane(prim.t[stage], ky);
-    prim.small[stage][slot] =
-        ToSmallPlane(prim.s[stage], kx, sampler.wrapU, sampler.width[level], prim, prim.smallS[stage][slot]) &&
-        ToSmallPlane(prim.t[stage], ky, sampler.wrapV, sampler.height[level], prim, prim.smallT[stage][slot]);
-    const FixedPlane& ps = prim.levelS[stage][slot];
-    const FixedPlane& pt = prim.levelT[stage][slot];
-    constexpr int64_t kUnit = int64_t{1} << kPlaneBits;
-    prim.unitStep[stage][slot] = ps.dx == kUnit && ps.dy == 0 && pt.dx == 0 && pt.dy == kUnit &&
-                                 (ps.c & (kUnit - 1)) == 0 && (pt.c & (kUnit - 1)) == 0;
+    const SmallPlane &ss = prim.smallS[stage][slot], &st = prim.smallT[stage][slot];
+    const bool small = prim.small[stage][slot] =
+        ToSmallPlanes(prim.s[stage], prim.t[stage], kx, ky, sampler, level, prim, prim.smallS[stage][slot],
+                      prim.smallT[stage][slot]);
+    // A short-run plane reads only its own planes, unless the level may be
+    // copied: a step the exact plane rounds to one texel (or to none) is
+    // within 2^-25 of it, which the short-run plane rounds to one (or none)
+    // too, as both round the same product. Other short-run levels skip the
+    // exact planes, which nothing reads.
+    if (small && !(ss.dx == 65536 && ss.dy == 0 && st.dx == 0 && st.dy == 65536)) {
+      prim.unitStep[stage][slot] = false;
+    } else {
+      prim.levelS[stage][slot] = ToFixedPlane(prim.s[stage], kx);
+      prim.levelT[stage][slot] = ToFixedPlane(prim.t[stage], ky);
+      const FixedPlane& ps = prim.levelS[stage][slot];
+      const FixedPlane& pt = prim.levelT[stage][slot];
+      constexpr int64_t kUnit = int64_t{1} << kPlaneBits;
+      prim.unitStep[stage][slot] = ps.dx == kUnit && ps.dy == 0 && pt.dx == 0 && pt.dy == kUnit &&
+                                   (ps.c & (kUnit - 1)) == 0 && (pt.c & (kUnit - 1)) == 0;
+    }
     SetupBoxBounds(sampler, stage, slot, level, choice.linear, prim);
   }
 }

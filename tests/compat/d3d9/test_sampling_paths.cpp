@@ -285,6 +285,135 @@ TEST(SamplingPaths, BatchesAtTextureEdgesMatchThePlainLoopsAndTheUnboundedChecks
   EXPECT_GT(twoLevels[1], 80);
 }
 
+TEST(SamplingPaths, SmallPrimitivesBatchesMatchTheirPixelsTakenOneByOne) {
+  // A small primitive's texels do not depend on how its runs are cut, so a
+  // batch must give what each of its pixels gives as a batch of its own
+  // (which takes either the interior loop or addressing, alone). Batches
+  // reaching past the edges take the inside pixels of all their runs in one
+  // interior loop and the outside ones through addressing: runs wholly
+  // outside, outside at either end, batches with no pixel inside, wrapped
+  // and clamped, one level and two, wide loops and plain.
+  std::mt19937 rng(2528);
+  int partly = 0;
+  for (int round = 0; round < 2500; ++round) {
+    Case c = round % 2 ? MakeEdgeCase(rng) : MakeCase(rng);
+    const bool twoLevels = c.prim.lod[0].blend > 0;
+    if (!c.prim.small[0][0] || (twoLevels && !c.prim.small[0][1])) continue;
+    partly += !c.prim.boxInside[0][0];
+    for (bool wide : {true, false}) {
+      std::optional<PlainLoops> off;
+      if (!wide) off.emplace();
+      for (const std::vector<Segment>& segments : MakeBatches(rng, c.prim, kBatch)) {
+        std::vector<uint32_t> whole = Sample(c, segments);
+        int at = 0;
+        for (const Segment& g : segments)
+          for (int i = 0; i < g.n; ++i, ++at)
+            ASSERT_EQ(whole[at], Sample(c, {Segment{g.y, g.x + i, 1}})[0])
+                << "round " << round << (wide ? ", wide loops" : ", plain loops") << ", pixel " << g.x + i << ", "
+                << g.y << ", box " << c.prim.xFirst << ".." << c.prim.xLast << " x " << c.prim.yFirst << ".."
+                << c.prim.yLast << ", texture " << c.levels.sampler.width[0] << " x "
+                << c.levels.sampler.height[0];
+      }
+    }
+  }
+  EXPECT_GT(partly, 400);
+}
+
+TEST(SamplingPaths, AddressedLoopsMatchTheInteriorOnesInsideTheTexture) {
+  // A batch sorts its pixels one by one into the interior loop and
+  // addressing (a run need not be monotone), so on footprints wholly inside
+  // every wrap and clamp loop must give the interior loop's bytes: footprints
+  // on the last column and row, POINT ones half a texel before the first,
+  // sides of powers of two and others, wide loops and plain.
+  std::mt19937 rng(2529);
+  static const int kSides[] = {1, 2, 3, 8, 37, 64, 100};
+  for (int round = 0; round < 3000; ++round) {
+    const bool linear = round % 2 == 0;
+    const int w = kSides[rng() % 7], h = kSides[rng() % 7];
+    const int bias = linear ? 0 : 128, margin = linear ? 2 : 1;
+    if (w < margin || h < margin) continue;
+    std::vector<uint32_t> tex(static_cast<size_t>(w) * h);
+    for (uint32_t& v : tex) v = static_cast<uint32_t>(rng());
+    // 24.8 coordinates whose footprints lie inside, often on the limits.
+    auto coordinate = [&](int size) {
+      const int32_t low = -bias, high = ((size - margin) << 8) + 255 - bias;
+      switch (rng() % 4) {
+        case 0: return low;
+        case 1: return high;
+        default: return low + static_cast<int32_t>(rng() % static_cast<uint32_t>(high - low + 1));
+      }
+    };
+    const int n = 1 + static_cast<int>(rng() % 40);
+    std::vector<int32_t> s(n + 16), t(n + 16);
+    for (int i = 0; i < n; ++i) s[i] = coordinate(w), t[i] = coordinate(h);
+    for (bool wide : {true, false}) {
+      std::optional<PlainLoops> off;
+      if (!wide) off.emplace();
+      std::vector<uint32_t> interior(n + 8), addressed(n + 8);
+      PickInterior(linear)(tex.data(), w, s.data(), t.data(), n, interior.data());
+      for (int mode = 0; mode < 4; ++mode) {
+        PickAddressed(linear, mode & 1, mode & 2, w, h)(tex.data(), w, h, s.data(), t.data(), n, addressed.data());
+        for (int i = 0; i < n; ++i)
+          ASSERT_EQ(addressed[i], interior[i]) << "round " << round << ", " << w << " x " << h << ", pixel " << i
+                                               << " at " << s[i] << ", " << t[i] << (linear ? ", bilinear" : ", point")
+                                               << ", wrap " << mode << (wide ? ", wide" : ", plain");
+      }
+    }
+  }
+}
+
+TEST(SamplingPaths, TexelsReadInPlaceAreTheSampledOnes) {
+  // Levels mapped one to one are read in place where every segment lies
+  // inside the texture: the rows handed out must hold the texels sampling
+  // gives, for boxes wholly inside, reaching an edge exactly, or past it
+  // (each segment checked, or no rows at all).
+  std::mt19937 rng(2530);
+  int direct[2] = {};
+  for (int round = 0; round < 3000; ++round) {
+    Case c;
+    const int w = 16 + static_cast<int>(rng() % 60), h = 16 + static_cast<int>(rng() % 60);
+    c.levels = MakeLevels(rng, w, h, 1);
+    SamplerSetup& sampler = c.levels.sampler;
+    sampler.magLinear = sampler.minLinear = rng() % 3 != 0;
+    sampler.wrapU = rng() % 2;
+    sampler.wrapV = rng() % 2;
+    c.state.stageCount = 1;
+    c.state.stages[0].samples = true;
+    c.state.samplers[0] = sampler;
+    PrimitiveSetup& p = c.prim;
+    p.xFirst = static_cast<int>(rng() % 40);
+    p.yFirst = static_cast<int>(rng() % 40);
+    p.xLast = p.xFirst + static_cast<int>(rng() % 30);
+    p.yLast = p.yFirst + static_cast<int>(rng() % 30);
+    // The box's texels from a column and row that put its far side at, near
+    // or past the texture's last ones, or its near side before the first.
+    const int sx = static_cast<int>(rng() % 3 == 0 ? w - 1 - (p.xLast - p.xFirst) + static_cast<int>(rng() % 5) - 2
+                                                   : static_cast<int>(rng() % (w + 4)) - 3);
+    const int ty = static_cast<int>(rng() % 3 == 0 ? h - 1 - (p.yLast - p.yFirst) + static_cast<int>(rng() % 5) - 2
+                                                   : static_cast<int>(rng() % (h + 4)) - 3);
+    p.s[0] = Plane{static_cast<double>(sx - p.xFirst), 1, 0};
+    p.t[0] = Plane{static_cast<double>(ty - p.yFirst), 0, 1};
+    p.lod[0] = ChooseLevels(sampler, 0.0);
+    SetupAffineLevels(sampler, 0, p);
+    ASSERT_TRUE(p.unitStep[0][0]) << "round " << round;
+    for (const std::vector<Segment>& segments : MakeBatches(rng, p, kBatch)) {
+      const uint32_t* rows[kBatch];
+      int pixels = 0;
+      for (const Segment& g : segments) pixels += g.n;
+      if (!DirectTexels(c.state, p, 0, BatchPixels{segments.data(), static_cast<int>(segments.size()), pixels}, rows))
+        continue;
+      ++direct[p.boxInside[0][0]];
+      std::vector<uint32_t> sampled = Sample(c, segments);
+      int at = 0;
+      for (size_t k = 0; k < segments.size(); ++k)
+        for (int i = 0; i < segments[k].n; ++i, ++at)
+          ASSERT_EQ(rows[k][i], sampled[at]) << "round " << round << ", segment " << k << ", pixel " << i;
+    }
+  }
+  EXPECT_GT(direct[0], 100);
+  EXPECT_GT(direct[1], 500);
+}
+
 TEST(SamplingPaths, TwoLevelRunsMatchEachLevelThenTheBlend) {
   // The two-level loop (where there is one) against the plain loops on each
   // level and the plain blend, for runs of every length up to 40 and a few
