@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "compat/d3d9/cpu_features.h"
+#include "compat/d3d9/fill.h"
 #include "compat/d3d9/sampling.h"
 #include "compat/d3d9/shading.h"
 #include "compat/d3d9/worker_pool.h"
@@ -150,12 +151,31 @@ __attribute__((target("avx2"))) void FillPairsAvx2(EdgeWalk& left, EdgeWalk& rig
 void Rasterizer::Begin(const DrawState* state) {
   state_ = state;
   rasterised_ = false;
+  fill_ = false;
   for (int i = 0; i < sliceCount_; ++i) {
     slices_[i].prims.clear();
     slices_[i].rows.clear();
     slices_[i].area = 0;
   }
   sliceCount_ = 0;
+}
+
+void Rasterizer::FillFirst(const RECT& r, uint32_t colour) {
+  fill_ = true;
+  fillRect_ = r;
+  fillColour_ = colour;
+}
+
+void Rasterizer::FillBand(int top, int bottom) const {
+  if (!fill_) return;
+  const RECT rows{fillRect_.left, std::max<LONG>(top, fillRect_.top), fillRect_.right,
+                  std::min<LONG>(bottom, fillRect_.bottom)};
+  FillRect(state_->target, static_cast<size_t>(state_->pitch), rows, fillColour_);
+}
+
+void Rasterizer::FillWhole() {
+  if (fill_) FillRectAcrossWorkers(state_->target, static_cast<size_t>(state_->pitch), fillRect_, fillColour_);
+  fill_ = false;
 }
 
 void Rasterizer::SliceJob(void* self, int slice) {
@@ -184,6 +204,7 @@ void Rasterizer::Setup(uint64_t count, Emitter emit, void* context) {
   // workers a second start and the caller a second join.
   PlanBands(threads);
   slicesDone_.store(0, std::memory_order_relaxed);
+  bandsFilled_.store(0, std::memory_order_relaxed);
   setUp_.store(false, std::memory_order_relaxed);
   rasterised_ = true;
   WorkerPool::Instance().Run(sliceCount_ + bandCount_, &Rasterizer::SetupAndBandJob, this);
@@ -207,9 +228,24 @@ void Rasterizer::SetupAndBandJob(void* self, int job) {
   const int band = job - r->sliceCount_;
   if (r->batchRows_ > 0) {
     BandJob(self, band);
-  } else if (band == 0 && r->area_ > 0) {
-    r->RasteriseBand(r->state_->clip.top, r->state_->clip.bottom);
+    return;
   }
+  // A small draw is rasterised in one piece: with no clear, by the first
+  // band's job; with one, by the last band's once every band's rows are
+  // cleared (the jobs before it have all started, so the wait ends).
+  const RECT& clip = r->state_->clip;
+  if (!r->fill_) {
+    if (band == 0 && r->area_ > 0) r->RasteriseBand(clip.top, clip.bottom);
+    return;
+  }
+  const int top = clip.top + band * r->bandHeight_;
+  r->FillBand(top, std::min<int>(top + r->bandHeight_, clip.bottom));
+  if (band + 1 < r->bandCount_) {
+    r->bandsFilled_.fetch_add(1, std::memory_order_release);
+    return;
+  }
+  for (int spin = 0; r->bandsFilled_.load(std::memory_order_acquire) < band; ++spin) WaitBriefly(spin);
+  if (r->area_ > 0) r->RasteriseBand(clip.top, clip.bottom);
 }
 
 // Large draws restart batches on the row grid and go to the bands; small
@@ -453,8 +489,10 @@ void Rasterizer::RasterisePrimitive(const PrimitiveSetup& p, int first, int last
 
 void Rasterizer::BandJob(void* self, int band) {
   auto* r = static_cast<Rasterizer*>(self);
-  int top = r->state_->clip.top + band * r->bandHeight_;
-  r->RasteriseBand(top, std::min<int>(top + r->bandHeight_, r->state_->clip.bottom));
+  const int top = r->state_->clip.top + band * r->bandHeight_;
+  const int bottom = std::min<int>(top + r->bandHeight_, r->state_->clip.bottom);
+  r->FillBand(top, bottom);
+  r->RasteriseBand(top, bottom);
 }
 
 void Rasterizer::Flush() {
@@ -463,10 +501,10 @@ void Rasterizer::Flush() {
     return;
   }
   ChooseBatchRows();
-  if (area_ == 0) return;
   const RECT& clip = state_->clip;
-  if (batchRows_ == 0) {
-    RasteriseBand(clip.top, clip.bottom);
+  if (area_ == 0 || batchRows_ == 0) {
+    FillWhole();
+    if (area_ > 0) RasteriseBand(clip.top, clip.bottom);
     return;
   }
   PlanBands(WorkerPool::Instance().ThreadCount());

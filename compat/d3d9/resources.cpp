@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 
+#include "compat/d3d9/fill.h"
 #include "compat/d3d9/objects.h"
 
 namespace compat::d3d9 {
@@ -28,6 +29,12 @@ size_t NextStagger() { return (g_staggerSlot.fetch_add(1, std::memory_order_rela
 bool RectInside(const RECT& r, UINT width, UINT height) {
   return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom &&
          static_cast<UINT>(r.right) <= width && static_cast<UINT>(r.bottom) <= height;
+}
+
+// Every point of `inner` lies in `outer`.
+bool Contains(const RECT& outer, const RECT& inner) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
 }
 
 }  // namespace
@@ -72,6 +79,32 @@ HRESULT Surface::GetDesc(D3DSURFACE_DESC* desc) {
   return D3D_OK;
 }
 
+void Surface::ApplyDeferredFill() const {
+  std::lock_guard<std::mutex> lock(fillMutex_);
+  if (!deferred_.load(std::memory_order_relaxed)) return;  // another thread applied it
+  FillRectAcrossWorkers(pixels_, width_, fillRect_, fillColour_);
+  deferred_.store(false, std::memory_order_release);
+}
+
+void Surface::DeferFill(const RECT& r, uint32_t colour) {
+  if (!pixels_ || r.left >= r.right || r.top >= r.bottom) return;
+  if (deferred_.load(std::memory_order_acquire) && !Contains(r, fillRect_)) ApplyDeferredFill();
+  std::lock_guard<std::mutex> lock(fillMutex_);
+  fillRect_ = r;
+  fillColour_ = colour;
+  deferred_.store(true, std::memory_order_release);
+}
+
+bool Surface::TakeDeferredFill(const RECT& within, RECT& r, uint32_t& colour) {
+  if (!deferred_.load(std::memory_order_acquire)) return false;
+  std::lock_guard<std::mutex> lock(fillMutex_);
+  if (!deferred_.load(std::memory_order_relaxed) || !Contains(within, fillRect_)) return false;
+  r = fillRect_;
+  colour = fillColour_;
+  deferred_.store(false, std::memory_order_relaxed);
+  return true;
+}
+
 HRESULT Surface::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD) {
   if (!locked || !pixels_) return D3DERR_INVALIDCALL;
   size_t offset = 0;
@@ -80,7 +113,7 @@ HRESULT Surface::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD) {
     offset = static_cast<size_t>(rect->top) * width_ + static_cast<size_t>(rect->left);
   }
   locked->Pitch = static_cast<INT>(width_ * 4);
-  locked->pBits = pixels_ + offset;
+  locked->pBits = Pixels() + offset;
   return D3D_OK;
 }
 
