@@ -222,29 +222,28 @@ void Rasterizer::SetupAndBandJob(void* self, int job) {
     }
     return;
   }
+  // A band clears its rows while the slices are still being set up.
+  const RECT& clip = r->state_->clip;
+  const int band = job - r->sliceCount_;
+  const int top = clip.top + band * r->bandHeight_, bottom = std::min<int>(top + r->bandHeight_, clip.bottom);
+  r->FillBand(top, bottom);
+  if (r->fill_) r->bandsFilled_.fetch_add(1, std::memory_order_release);
   // Jobs are handed out in order: every slice is taken, and runs, before
   // any band waits here, so the wait ends.
   for (int spin = 0; !r->setUp_.load(std::memory_order_acquire); ++spin) WaitBriefly(spin);
-  const int band = job - r->sliceCount_;
   if (r->batchRows_ > 0) {
-    BandJob(self, band);
+    r->RasteriseBand(top, bottom);
     return;
   }
   // A small draw is rasterised in one piece: with no clear, by the first
   // band's job; with one, by the last band's once every band's rows are
   // cleared (the jobs before it have all started, so the wait ends).
-  const RECT& clip = r->state_->clip;
   if (!r->fill_) {
     if (band == 0 && r->area_ > 0) r->RasteriseBand(clip.top, clip.bottom);
     return;
   }
-  const int top = clip.top + band * r->bandHeight_;
-  r->FillBand(top, std::min<int>(top + r->bandHeight_, clip.bottom));
-  if (band + 1 < r->bandCount_) {
-    r->bandsFilled_.fetch_add(1, std::memory_order_release);
-    return;
-  }
-  for (int spin = 0; r->bandsFilled_.load(std::memory_order_acquire) < band; ++spin) WaitBriefly(spin);
+  if (band + 1 < r->bandCount_) return;
+  for (int spin = 0; r->bandsFilled_.load(std::memory_order_acquire) < r->bandCount_; ++spin) WaitBriefly(spin);
   if (r->area_ > 0) r->RasteriseBand(clip.top, clip.bottom);
 }
 
