@@ -29,7 +29,7 @@ RECT Whole(const Surface* s) {
 uint32_t TexelClamped(const Surface* s, const RECT& r, int x, int y) {
   x = std::clamp(x, static_cast<int>(r.left), static_cast<int>(r.right) - 1);
   y = std::clamp(y, static_cast<int>(r.top), static_cast<int>(r.bottom) - 1);
-  return s->Pixels()[static_cast<size_t>(y) * s->Width() + x];
+  return s->ReadPixels()[static_cast<size_t>(y) * s->Width() + x];
 }
 
 uint32_t Bilinear(const Surface* s, const RECT& r, double sx, double sy) {
@@ -88,7 +88,7 @@ struct CopyJob {
 
 // Equal-size copy of a rectangle, across the workers when it is large.
 void CopyRows(const Surface* src, const RECT& sr, Surface* dst, const RECT& dr) {
-  CopyJob job{src->Pixels(), src->Width(), sr, dst->Pixels(), dst->Width(), dr};
+  CopyJob job{src->ReadPixels(), src->Width(), sr, dst->Pixels(), dst->Width(), dr};
   int bands = static_cast<int>((sr.bottom - sr.top + kCopyBandRows - 1) / kCopyBandRows);
   if (int64_t{sr.right - sr.left} * (sr.bottom - sr.top) < kParallelCopyPixels) {
     for (int b = 0; b < bands; ++b) CopyJob::Band(&job, b);
@@ -138,7 +138,7 @@ HRESULT Device::Present(const RECT* sourceRect, const RECT* destRect, HWND windo
   if (sr.left >= sr.right || sr.top >= sr.bottom) return D3D_OK;
   RECT dr = destRect ? *destRect : RECT{0, 0, sr.right - sr.left, sr.bottom - sr.top};
   HWND target = window ? window : params_.hDeviceWindow ? params_.hDeviceWindow : window_;
-  if (D3DPresentTarget hook = g_presentTarget.load()) hook(target, dr, back->Pixels(), static_cast<int>(back->Width()), sr);
+  if (D3DPresentTarget hook = g_presentTarget.load()) hook(target, dr, back->ReadPixels(), static_cast<int>(back->Width()), sr);
   return D3D_OK;
 }
 

@@ -66,7 +66,7 @@ void Device::SetupSampler(int stage, SamplerSetup& sampler) const {
   sampler.levels = std::min(texture->Levels(), kMaxLevels);
   for (int i = 0; i < sampler.levels; ++i) {
     Surface* level = texture->Level(i);
-    sampler.pixels[i] = level->Pixels();
+    sampler.pixels[i] = level->ReadPixels();
     sampler.width[i] = static_cast<int>(level->Width());
     sampler.height[i] = static_cast<int>(level->Height());
   }
@@ -183,10 +183,11 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex, UINT
   if (type == D3DPT_TRIANGLELIST && target->TakeDeferredFill(drawState_.clip, fill, fillColour)) {
     rasterizer_.FillFirst(fill, fillColour);
   } else {
-    target->Pixels();
+    target->ReadPixels();
   }
   ProcessPrimitives(in, rasterizer_);
   rasterizer_.Flush();
+  target->MarkDrawn(type == D3DPT_TRIANGLELIST ? rasterizer_.DrawnBounds() : drawState_.clip);
   return D3D_OK;
 }
 

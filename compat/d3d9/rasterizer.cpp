@@ -156,6 +156,7 @@ void Rasterizer::Begin(const DrawState* state) {
     slices_[i].prims.clear();
     slices_[i].rows.clear();
     slices_[i].area = 0;
+    slices_[i].bounds = RECT{};
   }
   sliceCount_ = 0;
 }
@@ -183,6 +184,31 @@ void Rasterizer::SliceJob(void* self, int slice) {
   uint64_t first = r->setupCount_ * slice / r->sliceCount_;
   uint64_t last = r->setupCount_ * (slice + 1) / r->sliceCount_;
   r->emit_(r->emitContext_, first, last - first, slice);
+  Slice& out = r->slices_[slice];
+  if (out.prims.empty()) return;
+  RECT b{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+  for (const PrimitiveSetup& p : out.prims) {
+    b.left = std::min(b.left, p.xFirst);
+    b.top = std::min(b.top, p.yFirst);
+    b.right = std::max(b.right, p.xLast + 1);
+    b.bottom = std::max(b.bottom, p.yLast + 1);
+  }
+  out.bounds = b;
+}
+
+RECT Rasterizer::DrawnBounds() const {
+  RECT b{};
+  for (int i = 0; i < sliceCount_; ++i) {
+    const RECT& s = slices_[i].bounds;
+    if (s.left >= s.right || s.top >= s.bottom) continue;
+    if (b.left >= b.right) {
+      b = s;
+      continue;
+    }
+    b = RECT{std::min(b.left, s.left), std::min(b.top, s.top), std::max(b.right, s.right),
+             std::max(b.bottom, s.bottom)};
+  }
+  return b;
 }
 
 void Rasterizer::Setup(uint64_t count, Emitter emit, void* context) {

@@ -31,6 +31,8 @@ class Rasterizer {
   // A clear of the target (inside the clip) the draw applies first: each
   // band clears its rows just before drawing them, while they are in the cache.
   void FillFirst(const RECT& r, uint32_t colour);
+  // The rectangle holding every pixel the queued triangles cover.
+  RECT DrawnBounds() const;
 
  private:
   static void BandJob(void* self, int band);
@@ -56,6 +58,7 @@ class Rasterizer {
     std::vector<PrimitiveSetup> prims;
     std::vector<RowRange> rows;  // compact copy of each triangle's rows, for band filtering
     int64_t area = 0;
+    RECT bounds{};  // of its triangles' pixels
   };
   std::vector<Slice> slices_;
   int bandHeight_ = 1;

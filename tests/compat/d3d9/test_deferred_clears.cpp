@@ -3,6 +3,9 @@
 // copies, sampling, lines, another clear) sees the cleared pixels first. Each
 // case runs twice, once with the clear forced through at once by a lock and
 // once deferred, and the two must agree to the byte at any thread count.
+// A clear also skips what the target is known to hold in its colour
+// already: random sequences of clears, draws, copies and reads must leave
+// the target as they leave a twin that forgets after every step.
 #include <random>
 #include <thread>
 
@@ -232,6 +235,117 @@ TEST_F(DeferredClears, CopiesAndSamplingReadTheClearedPixels) {
   system->Release();
   s->Release();
   EXPECT_EQ(rt->Release(), 0u);
+}
+
+// Steps on a target and a twin; the twin is locked after each, which applies
+// its clears at once and makes it forget what it holds.
+TEST_F(DeferredClears, ClearsSkippingWhatTheyHoldMatchPlainClears) {
+  IDirect3DSurface9* back = nullptr;
+  ASSERT_EQ(device_->GetRenderTarget(0, &back), D3D_OK);
+  IDirect3DTexture9* picture = MakeTexture(64, 64, NoisePicture(64, 64, 8), 1);
+  IDirect3DSurface9* noise = nullptr;
+  ASSERT_EQ(device_->CreateOffscreenPlainSurface(kSide, kSide, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &noise, nullptr),
+            D3D_OK);
+  {
+    D3DLOCKED_RECT lr;
+    ASSERT_EQ(noise->LockRect(&lr, nullptr, 0), D3D_OK);
+    const std::vector<uint32_t> pixels = NoisePicture(kSide, kSide, 9);
+    std::memcpy(lr.pBits, pixels.data(), pixels.size() * 4);
+    noise->UnlockRect();
+  }
+  IDirect3DTexture9* side = MakeRenderTexture(kSide, kSide);  // drawn from the target
+  IDirect3DSurface9* sideSurface = nullptr;
+  side->GetSurfaceLevel(0, &sideSurface);
+  std::mt19937 rng(2024);
+  const uint32_t colours[2] = {0, 0xFF336699};
+  auto randomRect = [&](LONG limit) {
+    LONG x0 = static_cast<LONG>(rng() % limit), x1 = static_cast<LONG>(rng() % limit);
+    LONG y0 = static_cast<LONG>(rng() % limit), y1 = static_cast<LONG>(rng() % limit);
+    return RECT{std::min(x0, x1), std::min(y0, y1), std::max(x0, x1) + 1, std::max(y0, y1) + 1};
+  };
+  int sequences = 0, wrong = 0;
+  for (int sequence = 0; sequence < 60; ++sequence) {
+    compat::SetD3DWorkerCount(1 + sequence % 4 * 2);
+    IDirect3DTexture9* textures[2] = {MakeRenderTexture(kSide, kSide), MakeRenderTexture(kSide, kSide)};
+    IDirect3DSurface9* targets[2];
+    for (int k = 0; k < 2; ++k) textures[k]->GetSurfaceLevel(0, &targets[k]);
+    for (int step = 0; step < 16; ++step) {
+      const int op = static_cast<int>(rng() % 8);
+      const uint32_t colour = colours[rng() % 2];
+      const RECT r = randomRect(kSide + 40), r2 = randomRect(kSide);
+      const uint32_t seed = rng();
+      for (int k = 0; k < 2; ++k) {
+        device_->SetRenderTarget(0, targets[k]);
+        if (op == 6) {  // a smaller viewport for this step
+          D3DVIEWPORT9 vp{static_cast<DWORD>(r2.left), static_cast<DWORD>(r2.top),
+                          static_cast<DWORD>(r2.right - r2.left), static_cast<DWORD>(r2.bottom - r2.top), 0, 1};
+          device_->SetViewport(&vp);
+        }
+        switch (op) {
+          case 0:
+          case 6:
+            device_->Clear(0, nullptr, D3DCLEAR_TARGET, colour, 1.0f, 0);
+            break;
+          case 1: {
+            const D3DRECT d{r.left, r.top, r.right, r.bottom};
+            device_->Clear(1, &d, D3DCLEAR_TARGET, colour, 1.0f, 0);
+            break;
+          }
+          case 2: {
+            const D3DRECT d[2] = {{r.left, r.top, r.right, r.bottom}, {r2.left, r2.top, r2.right, r2.bottom}};
+            device_->Clear(2, d, D3DCLEAR_TARGET, colour, 1.0f, 0);
+            break;
+          }
+          case 3:
+          case 7: {  // meshes adding onto what is there, large or small
+            MakeMesh(op == 3 ? 300 : 40, static_cast<float>(r.left), static_cast<float>(r.top),
+                     static_cast<float>(op == 3 ? 200 : 30), seed);
+            Stage(0, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE);
+            Sampler(0, D3DTEXF_LINEAR);
+            Blend(D3DBLEND_ONE, D3DBLEND_ONE);
+            device_->SetTexture(0, picture);
+            DrawTriangles(vertices_, indices_);
+            device_->SetTexture(0, nullptr);
+            break;
+          }
+          case 4: {  // a copy into the target
+            const RECT to{r2.left, r2.top, std::min<LONG>(r2.left + 20, kSide), std::min<LONG>(r2.top + 30, kSide)};
+            const RECT from{0, 0, to.right - to.left, to.bottom - to.top};
+            device_->StretchRect(noise, &from, targets[k], &to, D3DTEXF_NONE);
+            break;
+          }
+          case 5: {  // the target drawn onto another, which must not make it forget
+            device_->SetRenderTarget(0, sideSurface);
+            Stage(0, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_TEXTURE,
+                  D3DTA_DIFFUSE);
+            Sampler(0, D3DTEXF_POINT);
+            Blend(D3DBLEND_ONE, D3DBLEND_ZERO);
+            device_->SetTexture(0, textures[k]);
+            DrawQuad(0, 0, 50, 50);
+            device_->SetTexture(0, nullptr);
+            break;
+          }
+        }
+        if (k == 1) Read(targets[1]);
+      }
+    }
+    const std::vector<uint32_t> lazy = Read(targets[0]), plain = Read(targets[1]);
+    int differ = 0;
+    for (size_t i = 0; i < lazy.size(); ++i) differ += lazy[i] != plain[i];
+    wrong += differ > 0;
+    ++sequences;
+    for (int k = 0; k < 2; ++k) {
+      targets[k]->Release();
+      textures[k]->Release();
+    }
+  }
+  EXPECT_EQ(wrong, 0) << "of " << sequences << " sequences";
+  device_->SetRenderTarget(0, back);
+  back->Release();
+  sideSurface->Release();
+  side->Release();
+  noise->Release();
+  EXPECT_EQ(picture->Release(), 0u);
 }
 
 }  // namespace
