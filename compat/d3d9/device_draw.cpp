@@ -133,17 +133,14 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
     r.bottom = std::min(r.bottom, clip.bottom);
     return r;
   };
-  // One rectangle waits for the next use of the target (usually a draw,
-  // which clears it band by band); several are cleared at once.
+  // A clear waits for the next use of the target (usually a draw, which
+  // clears it band by band); of several rectangles, each but the last is
+  // cleared when the next one comes.
   if (count == 0 || !rects) {
     target->DeferFill(clip, color);
-  } else if (count == 1) {
-    target->DeferFill(inClip(RECT{rects[0].x1, rects[0].y1, rects[0].x2, rects[0].y2}), color);
   } else {
-    uint32_t* pixels = target->Pixels();
     for (DWORD i = 0; i < count; ++i)
-      FillRectAcrossWorkers(pixels, target->Width(), inClip(RECT{rects[i].x1, rects[i].y1, rects[i].x2, rects[i].y2}),
-                            color);
+      target->DeferFill(inClip(RECT{rects[i].x1, rects[i].y1, rects[i].x2, rects[i].y2}), color);
   }
   return D3D_OK;
 }

@@ -61,23 +61,23 @@ struct ClearJob {
   static void Band(void* self, int band) {
     auto* job = static_cast<ClearJob*>(self);
     LONG top = job->r.top + band * kClearBandRows, bottom = std::min(top + kClearBandRows, job->r.bottom);
-    FillRect(job->pixels, job->pitch, RECT{job->r.left, top, job->r.right, bottom}, job->colour);
+    FillArea(job->pixels, job->pitch, RECT{job->r.left, top, job->r.right, bottom}, job->colour);
   }
 };
 
 }  // namespace
 
-void FillRect(uint32_t* pixels, size_t pitch, const RECT& r, uint32_t colour) {
+void FillArea(uint32_t* pixels, size_t pitch, const RECT& r, uint32_t colour) {
   if (r.left >= r.right || r.top >= r.bottom) return;
   const FillRows fill = PickFillRows();
   fill(pixels + static_cast<size_t>(r.top) * pitch + r.left, pitch, static_cast<int>(r.bottom - r.top),
        static_cast<size_t>(r.right - r.left), colour);
 }
 
-void FillRectAcrossWorkers(uint32_t* pixels, size_t pitch, const RECT& r, uint32_t colour) {
+void FillAreaAcrossWorkers(uint32_t* pixels, size_t pitch, const RECT& r, uint32_t colour) {
   if (r.left >= r.right || r.top >= r.bottom) return;
   if (int64_t{r.right - r.left} * (r.bottom - r.top) < kParallelClearPixels) {
-    FillRect(pixels, pitch, r, colour);
+    FillArea(pixels, pitch, r, colour);
     return;
   }
   ClearJob job{pixels, pitch, r, colour};

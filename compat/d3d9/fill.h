@@ -11,8 +11,8 @@ namespace compat::d3d9 {
 
 // Sets r (rows top .. bottom - 1, columns left .. right - 1) of pixels whose
 // rows are `pitch` words apart, on the calling thread.
-void FillRect(uint32_t* pixels, size_t pitch, const RECT& r, uint32_t colour);
+void FillArea(uint32_t* pixels, size_t pitch, const RECT& r, uint32_t colour);
 // The same, spread across the worker pool when the rectangle is large.
-void FillRectAcrossWorkers(uint32_t* pixels, size_t pitch, const RECT& r, uint32_t colour);
+void FillAreaAcrossWorkers(uint32_t* pixels, size_t pitch, const RECT& r, uint32_t colour);
 
 }  // namespace compat::d3d9

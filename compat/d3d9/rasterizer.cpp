@@ -171,11 +171,11 @@ void Rasterizer::FillBand(int top, int bottom) const {
   if (!fill_) return;
   const RECT rows{fillRect_.left, std::max<LONG>(top, fillRect_.top), fillRect_.right,
                   std::min<LONG>(bottom, fillRect_.bottom)};
-  FillRect(state_->target, static_cast<size_t>(state_->pitch), rows, fillColour_);
+  FillArea(state_->target, static_cast<size_t>(state_->pitch), rows, fillColour_);
 }
 
 void Rasterizer::FillWhole() {
-  if (fill_) FillRectAcrossWorkers(state_->target, static_cast<size_t>(state_->pitch), fillRect_, fillColour_);
+  if (fill_) FillAreaAcrossWorkers(state_->target, static_cast<size_t>(state_->pitch), fillRect_, fillColour_);
   fill_ = false;
 }
 

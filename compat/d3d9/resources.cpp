@@ -98,7 +98,7 @@ HRESULT Surface::GetDesc(D3DSURFACE_DESC* desc) {
 void Surface::ApplyDeferredFill() const {
   std::lock_guard<std::mutex> lock(fillMutex_);
   if (!deferred_.load(std::memory_order_relaxed)) return;  // another thread applied it
-  FillRectAcrossWorkers(pixels_, width_, fillRect_, fillColour_);
+  FillAreaAcrossWorkers(pixels_, width_, fillRect_, fillColour_);
   deferred_.store(false, std::memory_order_release);
 }
 
