@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <utility>
 
 #include "device_fixture.h"
 
@@ -32,18 +33,10 @@ class VertexPaths : public DeviceTest {
   // Draws the triangles from `buffer` (holding the vertices at its start) onto a cleared target.
   std::vector<uint32_t> Draw(IDirect3DVertexBuffer9* buffer, const std::vector<QuadVertex>& vertices,
                              const std::vector<WORD>& indices, IDirect3DSurface9* target) {
-    void* p = nullptr;
-    EXPECT_EQ(buffer->Lock(0, 0, &p, 0), D3D_OK);
-    std::memcpy(p, vertices.data(), vertices.size() * sizeof(QuadVertex));
-    buffer->Unlock();
-    EXPECT_EQ(ib_->Lock(0, 0, &p, 0), D3D_OK);
-    std::memcpy(p, indices.data(), indices.size() * 2);
-    ib_->Unlock();
     device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0x10203040, 1.0f, 0);
-    device_->SetIndices(ib_);
-    device_->SetStreamSource(0, buffer, 0, 36);
-    EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, kVertices, 0,
-                                            static_cast<UINT>(indices.size() / 3)), D3D_OK);
+    std::swap(vb_, buffer);  // the fixture draws from vb_
+    DrawTriangles(vertices, indices);
+    std::swap(vb_, buffer);
     return Read(target);
   }
 
