@@ -84,8 +84,8 @@ class CD3DMeshRenderer : public CD3DRenderer {
 
   void DrawMeshMaskUV(const CShapeBase* mesh, const DWORD* colour);
   // A new scene with the frame's transforms and the passes' common states;
-  // `cleared`, when given, is the part of the back buffer cleared first.
-  void BeginFrame(const RECT* cleared);
+  // `cleared`, when given, is the part of the back buffer cleared first (to `colour`).
+  void BeginFrame(const RECT* cleared, D3DCOLOR colour = 0);
   void ComputeViewRect(RECT* out, BOOL fit) const;
   void RenderTextureToTarget(IDirect3DTexture9* texture, CTextureHolder* target);
   void BlendPass(int mode, CTextureHolder* from, CTextureHolder* to, IDirect3DTexture9* second);
@@ -123,6 +123,11 @@ class CD3DMeshRenderer : public CD3DRenderer {
   CTextureHolder m_imageC;
   CTextureHolder m_backgroundAPicture;
   CTextureHolder m_backgroundBPicture;
+  // The opaque colour every texel of m_solidBackgroundTexture (background
+  // A's, when it is still that one) holds; 0 when its texels vary or let
+  // what is beneath show through.
+  DWORD m_solidBackgroundA = 0;
+  IDirect3DTexture9* m_solidBackgroundTexture = nullptr;
   // Text shown over the frame; nothing draws it yet.
   CTextOverlay m_textOverlay;
 

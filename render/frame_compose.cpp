@@ -76,7 +76,13 @@ void CD3DMeshRenderer::Draw(BOOL present, IDirect3DTexture9* wipe, IDirect3DText
     m_frameInRenderSurface = SUCCEEDED(m_device->SetRenderTarget(0, m_renderSurface));
   }
   const RECT frame{0, 0, width, height};
-  BeginFrame(&frame);
+  // A background of one opaque colour hides whatever is beneath it: the
+  // frame cleared to that colour holds the same pixels as the frame cleared
+  // and that layer drawn over it, without a pass over the whole frame.
+  const DWORD solid = m_backgroundAPicture.m_texture && m_backgroundAPicture.m_texture == m_solidBackgroundTexture
+                          ? m_solidBackgroundA
+                          : 0;
+  BeginFrame(&frame, solid);
   SetPassBasics(m_device);
   SetStage(m_device, 0, kStageTextureByDiffuse);
   DisableSecondStage(m_device);
@@ -87,7 +93,7 @@ void CD3DMeshRenderer::Draw(BOOL present, IDirect3DTexture9* wipe, IDirect3DText
     if (holder.m_texture)
       DrawTextureQuad(holder.m_texture, holder.m_picture, TextureSize(holder), frame, layerAlpha, kOpaqueWhite);
   };
-  layer(m_backgroundAPicture, 1.0f);
+  if (!solid) layer(m_backgroundAPicture, 1.0f);
   m_device->EndScene();
   m_device->BeginScene();
   layer(*current, alpha);
@@ -224,21 +230,31 @@ void CD3DMeshRenderer::UnlockRenderedFrame() {
 
 namespace {
 
-void PaintBackground(const CFillStyle& fill, CTextureHolder& holder, int width, int height) {
-  if (!holder.m_texture || width < 1 || height < 1) return;
+// Paints the fill into the holder's texture. Returns the colour of a fill
+// that came out as one opaque colour (the texture's every texel and level
+// then hold it: the upload repeats the edge texels and the smaller levels
+// average equal texels), else 0.
+DWORD PaintBackground(const CFillStyle& fill, CTextureHolder& holder, int width, int height) {
+  if (!holder.m_texture || width < 1 || height < 1) return 0;
   CPixelBuffer buffer(RECT{0, 0, width, height});
-  if (!buffer.bits) return;
+  if (!buffer.bits) return 0;
   buffer.Fill(0);
   RenderFillStyle(fill, buffer);
   holder.Upload(buffer.bits);
+  const DWORD* begin = buffer.bits;
+  const DWORD* end = begin + static_cast<size_t>(width) * height;
+  const DWORD first = buffer.bits[0];
+  const bool solid = (first >> 24) == 0xFF && std::all_of(begin, end, [first](DWORD p) { return p == first; });
   buffer.Free();
+  return solid ? first : 0;
 }
 
 }  // namespace
 
 void CD3DMeshRenderer::SetBackgroundA(const CFillStyle& fill) {
   m_backgroundA = fill;
-  PaintBackground(m_backgroundA, m_backgroundAPicture, m_outputWidth, m_outputHeight);
+  m_solidBackgroundA = PaintBackground(m_backgroundA, m_backgroundAPicture, m_outputWidth, m_outputHeight);
+  m_solidBackgroundTexture = m_backgroundAPicture.m_texture;
 }
 
 void CD3DMeshRenderer::SetBackgroundB(const CFillStyle& fill) {

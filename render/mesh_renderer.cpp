@@ -49,12 +49,12 @@ void CD3DMeshRenderer::DrawMeshMaskUV(const CShapeBase* mesh, const DWORD* colou
   DrawLockedMesh(mesh);
 }
 
-void CD3DMeshRenderer::BeginFrame(const RECT* cleared) {
+void CD3DMeshRenderer::BeginFrame(const RECT* cleared, D3DCOLOR colour) {
   if (!m_device) return;
   SetTransforms();
   if (cleared) {
     const D3DRECT area{cleared->left, cleared->top, cleared->right, cleared->bottom};
-    m_device->Clear(1, &area, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00000000, 1.0f, 0);
+    m_device->Clear(1, &area, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, colour, 1.0f, 0);
   }
   m_device->BeginScene();
   SetPassBasics(m_device);

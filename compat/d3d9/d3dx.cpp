@@ -108,7 +108,7 @@ namespace {
 // One level from the one above: each texel the rounded mean of its 2 x 2 block
 // (clamped at an odd edge).
 void Downsample(const Surface* from, Surface* to) {
-  const uint32_t* src = from->Pixels();
+  const uint32_t* src = from->ReadPixels();
   int sw = static_cast<int>(from->Width()), sh = static_cast<int>(from->Height());
   for (UINT y = 0; y < to->Height(); ++y) {
     int y0 = std::min(static_cast<int>(2 * y), sh - 1), y1 = std::min(y0 + 1, sh - 1);

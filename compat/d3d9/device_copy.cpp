@@ -29,7 +29,7 @@ RECT Whole(const Surface* s) {
 uint32_t TexelClamped(const Surface* s, const RECT& r, int x, int y) {
   x = std::clamp(x, static_cast<int>(r.left), static_cast<int>(r.right) - 1);
   y = std::clamp(y, static_cast<int>(r.top), static_cast<int>(r.bottom) - 1);
-  return s->Pixels()[static_cast<size_t>(y) * s->Width() + x];
+  return s->ReadPixels()[static_cast<size_t>(y) * s->Width() + x];
 }
 
 uint32_t Bilinear(const Surface* s, const RECT& r, double sx, double sy) {
@@ -64,10 +64,14 @@ void Stretch(const Surface* src, const RECT& sr, Surface* dst, const RECT& dr, b
 constexpr LONG kCopyBandRows = 32;
 constexpr int64_t kParallelCopyPixels = 64 * 1024;
 
+// The pixel pointers are taken (and any deferred fill applied) before the
+// jobs start: a job never applies one itself.
 struct CopyJob {
-  const Surface* src;
+  const uint32_t* src;
+  size_t srcPitch;
   RECT sr;
-  Surface* dst;
+  uint32_t* dst;
+  size_t dstPitch;
   RECT dr;
 
   static void Band(void* self, int band) {
@@ -75,8 +79,8 @@ struct CopyJob {
     size_t width = static_cast<size_t>(job->sr.right - job->sr.left);
     LONG first = band * kCopyBandRows, last = std::min(first + kCopyBandRows, job->sr.bottom - job->sr.top);
     for (LONG y = first; y < last; ++y) {
-      const uint32_t* from = job->src->Pixels() + static_cast<size_t>(job->sr.top + y) * job->src->Width() + job->sr.left;
-      uint32_t* to = job->dst->Pixels() + static_cast<size_t>(job->dr.top + y) * job->dst->Width() + job->dr.left;
+      const uint32_t* from = job->src + static_cast<size_t>(job->sr.top + y) * job->srcPitch + job->sr.left;
+      uint32_t* to = job->dst + static_cast<size_t>(job->dr.top + y) * job->dstPitch + job->dr.left;
       std::copy(from, from + width, to);
     }
   }
@@ -84,7 +88,7 @@ struct CopyJob {
 
 // Equal-size copy of a rectangle, across the workers when it is large.
 void CopyRows(const Surface* src, const RECT& sr, Surface* dst, const RECT& dr) {
-  CopyJob job{src, sr, dst, dr};
+  CopyJob job{src->ReadPixels(), src->Width(), sr, dst->Pixels(), dst->Width(), dr};
   int bands = static_cast<int>((sr.bottom - sr.top + kCopyBandRows - 1) / kCopyBandRows);
   if (int64_t{sr.right - sr.left} * (sr.bottom - sr.top) < kParallelCopyPixels) {
     for (int b = 0; b < bands; ++b) CopyJob::Band(&job, b);
@@ -134,7 +138,7 @@ HRESULT Device::Present(const RECT* sourceRect, const RECT* destRect, HWND windo
   if (sr.left >= sr.right || sr.top >= sr.bottom) return D3D_OK;
   RECT dr = destRect ? *destRect : RECT{0, 0, sr.right - sr.left, sr.bottom - sr.top};
   HWND target = window ? window : params_.hDeviceWindow ? params_.hDeviceWindow : window_;
-  if (D3DPresentTarget hook = g_presentTarget.load()) hook(target, dr, back->Pixels(), static_cast<int>(back->Width()), sr);
+  if (D3DPresentTarget hook = g_presentTarget.load()) hook(target, dr, back->ReadPixels(), static_cast<int>(back->Width()), sr);
   return D3D_OK;
 }
 

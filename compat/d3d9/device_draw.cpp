@@ -5,14 +5,9 @@
 
 #include "compat/d3d9/cpu_features.h"
 #include "compat/d3d9/device.h"
+#include "compat/d3d9/fill.h"
 #include "compat/d3d9/fused_shading.h"
 #include "compat/d3d9/vertex_processing.h"
-#include "compat/d3d9/worker_pool.h"
-
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
-#define CALVETTA_FILL_AVX2 1
-#endif
 
 namespace compat::d3d9 {
 
@@ -71,7 +66,7 @@ void Device::SetupSampler(int stage, SamplerSetup& sampler) const {
   sampler.levels = std::min(texture->Levels(), kMaxLevels);
   for (int i = 0; i < sampler.levels; ++i) {
     Surface* level = texture->Level(i);
-    sampler.pixels[i] = level->Pixels();
+    sampler.pixels[i] = level->ReadPixels();
     sampler.width[i] = static_cast<int>(level->Width());
     sampler.height[i] = static_cast<int>(level->Height());
   }
@@ -89,7 +84,7 @@ void Device::SetupSampler(int stage, SamplerSetup& sampler) const {
 bool Device::BuildDrawState(bool perspective, DrawState& st) const {
   Surface* target = AsSurface(renderTarget_.Get());
   if (!target || !target->HasPixels()) return false;
-  st.target = target->Pixels();
+  st.target = target->StoredPixels();  // a deferred fill is the draw's to apply
   st.pitch = static_cast<int>(target->Width());
   st.clip = ViewportClip();
   if (st.clip.left >= st.clip.right || st.clip.top >= st.clip.bottom) return false;
@@ -126,89 +121,26 @@ bool Device::BuildDrawState(bool perspective, DrawState& st) const {
   return true;
 }
 
-namespace {
-
-constexpr LONG kClearBandRows = 32;
-constexpr int64_t kParallelClearPixels = 64 * 1024;
-
-using FillRows = void (*)(uint32_t* first, size_t pitch, int rows, size_t width, uint32_t colour);
-
-void FillRowsPlain(uint32_t* first, size_t pitch, int rows, size_t width, uint32_t colour) {
-  for (int y = 0; y < rows; ++y) std::fill(first + y * pitch, first + y * pitch + width, colour);
-}
-
-#ifdef CALVETTA_FILL_AVX2
-// Whole rows in 32-byte stores, four to a step.
-__attribute__((target("avx2"))) void FillRowsAvx2(uint32_t* first, size_t pitch, int rows, size_t width,
-                                                  uint32_t colour) {
-  const __m256i v = _mm256_set1_epi32(static_cast<int>(colour));
-  for (int y = 0; y < rows; ++y) {
-    uint32_t* row = first + y * pitch;
-    size_t i = 0;
-    for (; i + 32 <= width; i += 32) {
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(row + i), v);
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(row + i + 8), v);
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(row + i + 16), v);
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(row + i + 24), v);
-    }
-    for (; i + 8 <= width; i += 8) _mm256_storeu_si256(reinterpret_cast<__m256i*>(row + i), v);
-    for (; i < width; ++i) row[i] = colour;
-  }
-}
-#endif
-
-FillRows PickFillRows() {
-#ifdef CALVETTA_FILL_AVX2
-  if (HasAvx2()) return &FillRowsAvx2;
-#endif
-  return &FillRowsPlain;
-}
-
-struct ClearJob {
-  Surface* target;
-  RECT r;
-  D3DCOLOR color;
-  FillRows fill;
-
-  static void Band(void* self, int band) {
-    auto* job = static_cast<ClearJob*>(self);
-    LONG top = job->r.top + band * kClearBandRows, bottom = std::min(top + kClearBandRows, job->r.bottom);
-    const size_t pitch = job->target->Width();
-    job->fill(job->target->Pixels() + static_cast<size_t>(top) * pitch + job->r.left, pitch,
-              static_cast<int>(bottom - top), static_cast<size_t>(job->r.right - job->r.left), job->color);
-  }
-};
-
-// Fills a rectangle of the target, across the workers when it is large.
-void Fill(Surface* target, const RECT& r, D3DCOLOR color) {
-  if (r.left >= r.right || r.top >= r.bottom) return;
-  ClearJob job{target, r, color, PickFillRows()};
-  int bands = static_cast<int>((r.bottom - r.top + kClearBandRows - 1) / kClearBandRows);
-  if (int64_t{r.right - r.left} * (r.bottom - r.top) < kParallelClearPixels) {
-    for (int b = 0; b < bands; ++b) ClearJob::Band(&job, b);
-  } else {
-    WorkerPool::Instance().Run(bands, &ClearJob::Band, &job);
-  }
-}
-
-}  // namespace
-
 HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float, DWORD) {
   if (!(flags & D3DCLEAR_TARGET)) return D3D_OK;  // no depth or stencil buffer is kept
   Surface* target = AsSurface(renderTarget_.Get());
   if (!target || !target->HasPixels()) return D3DERR_INVALIDCALL;
   RECT clip = ViewportClip();
-  auto fill = [&](RECT r) {
+  auto inClip = [&](RECT r) {
     r.left = std::max(r.left, clip.left);
     r.top = std::max(r.top, clip.top);
     r.right = std::min(r.right, clip.right);
     r.bottom = std::min(r.bottom, clip.bottom);
-    Fill(target, r, color);
+    return r;
   };
+  // A clear waits for the next use of the target (usually a draw, which
+  // clears it band by band); of several rectangles, each but the last is
+  // cleared when the next one comes.
   if (count == 0 || !rects) {
-    fill(clip);
+    target->DeferFill(clip, color);
   } else {
-    for (DWORD i = 0; i < count; ++i) fill(RECT{rects[i].x1, rects[i].y1, rects[i].x2, rects[i].y2});
+    for (DWORD i = 0; i < count; ++i)
+      target->DeferFill(inClip(RECT{rects[i].x1, rects[i].y1, rects[i].x2, rects[i].y2}), color);
   }
   return D3D_OK;
 }
@@ -240,8 +172,19 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex, UINT
   in.cullMode = renderStates_[D3DRS_CULLMODE];
 
   rasterizer_.Begin(&drawState_);
+  // The samplers applied any fill deferred on a texture they read (this
+  // target's too); one still deferred on the target is cleared by the draw.
+  Surface* target = AsSurface(renderTarget_.Get());
+  RECT fill;
+  uint32_t fillColour;
+  if (type == D3DPT_TRIANGLELIST && target->TakeDeferredFill(drawState_.clip, fill, fillColour)) {
+    rasterizer_.FillFirst(fill, fillColour);
+  } else {
+    target->ReadPixels();
+  }
   ProcessPrimitives(in, rasterizer_);
   rasterizer_.Flush();
+  target->MarkDrawn(type == D3DPT_TRIANGLELIST ? rasterizer_.DrawnBounds() : drawState_.clip);
   return D3D_OK;
 }
 

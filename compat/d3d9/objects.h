@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "compat/d3d9.h"
@@ -56,8 +57,37 @@ class Surface final : public IDirect3DSurface9 {
   UINT Height() const { return height_; }
   D3DFORMAT Format() const { return format_; }
   DWORD Usage() const { return usage_; }
-  uint32_t* Pixels() const { return pixels_; }
+  // The pixels, a deferred fill applied first, for a caller that may write
+  // them: what the surface was known to hold is forgotten.
+  uint32_t* Pixels() const {
+    if (deferred_.load(std::memory_order_acquire)) ApplyDeferredFill();
+    known_.store(false, std::memory_order_relaxed);
+    return pixels_;
+  }
+  // The same for a caller that only reads them.
+  const uint32_t* ReadPixels() const {
+    if (deferred_.load(std::memory_order_acquire)) ApplyDeferredFill();
+    return pixels_;
+  }
   bool HasPixels() const { return pixels_ != nullptr; }
+
+  // A clear put off until the pixels are next used: a draw that follows it
+  // takes it and clears each band of rows just before drawing there, while
+  // the rows are in the cache. Any other use of the pixels applies it first.
+  // A fill covering the one already deferred replaces it. Only the part of
+  // r that may hold another colour is filled (see MarkDrawn).
+  void DeferFill(RECT r, uint32_t colour);
+  // A draw changed pixels inside `bounds` only. While every write goes
+  // through a draw or a clear, the surface knows a rectangle outside which
+  // it holds one colour: a new surface is all 0, a clear of the whole
+  // surface sets it, draws grow the rectangle, and any other write
+  // (Pixels()) forgets it.
+  void MarkDrawn(const RECT& bounds);
+  // Hands over the deferred fill when it lies inside `within`; the caller
+  // then applies it before anything reads or writes those pixels.
+  bool TakeDeferredFill(const RECT& within, RECT& r, uint32_t& colour);
+  // The pixels as they are, any deferred fill not applied: for the draw that took it.
+  uint32_t* StoredPixels() const { return pixels_; }
   Texture* Container() const { return container_; }
 
  private:
@@ -65,7 +95,20 @@ class Surface final : public IDirect3DSurface9 {
   friend class Texture;
   friend struct SurfaceDeleter;
 
+  void ApplyDeferredFill() const;
+
   std::atomic<ULONG> refs_{1};
+  // The deferred fill; the flag is read without the lock, set and cleared under it.
+  mutable std::mutex fillMutex_;
+  mutable std::atomic<bool> deferred_{false};
+  RECT fillRect_{};
+  uint32_t fillColour_ = 0;
+  // While known_, every pixel outside dirty_ holds knownColour_ (once the
+  // deferred fill is applied). Changed on the device's thread only, but
+  // known_ is cleared by any thread taking the pixels to write.
+  mutable std::atomic<bool> known_{true};
+  uint32_t knownColour_ = 0;
+  RECT dirty_{};
   Texture* container_ = nullptr;
   std::vector<uint32_t> storage_;
   uint32_t* pixels_ = nullptr;

@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "compat/d3d9/cpu_features.h"
+#include "compat/d3d9/fill.h"
 #include "compat/d3d9/sampling.h"
 #include "compat/d3d9/shading.h"
 #include "compat/d3d9/worker_pool.h"
@@ -150,12 +151,32 @@ __attribute__((target("avx2"))) void FillPairsAvx2(EdgeWalk& left, EdgeWalk& rig
 void Rasterizer::Begin(const DrawState* state) {
   state_ = state;
   rasterised_ = false;
+  fill_ = false;
   for (int i = 0; i < sliceCount_; ++i) {
     slices_[i].prims.clear();
     slices_[i].rows.clear();
     slices_[i].area = 0;
+    slices_[i].bounds = RECT{};
   }
   sliceCount_ = 0;
+}
+
+void Rasterizer::FillFirst(const RECT& r, uint32_t colour) {
+  fill_ = true;
+  fillRect_ = r;
+  fillColour_ = colour;
+}
+
+void Rasterizer::FillBand(int top, int bottom) const {
+  if (!fill_) return;
+  const RECT rows{fillRect_.left, std::max<LONG>(top, fillRect_.top), fillRect_.right,
+                  std::min<LONG>(bottom, fillRect_.bottom)};
+  FillArea(state_->target, static_cast<size_t>(state_->pitch), rows, fillColour_);
+}
+
+void Rasterizer::FillWhole() {
+  if (fill_) FillAreaAcrossWorkers(state_->target, static_cast<size_t>(state_->pitch), fillRect_, fillColour_);
+  fill_ = false;
 }
 
 void Rasterizer::SliceJob(void* self, int slice) {
@@ -163,6 +184,31 @@ void Rasterizer::SliceJob(void* self, int slice) {
   uint64_t first = r->setupCount_ * slice / r->sliceCount_;
   uint64_t last = r->setupCount_ * (slice + 1) / r->sliceCount_;
   r->emit_(r->emitContext_, first, last - first, slice);
+  Slice& out = r->slices_[slice];
+  if (out.prims.empty()) return;
+  RECT b{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+  for (const PrimitiveSetup& p : out.prims) {
+    b.left = std::min(b.left, p.xFirst);
+    b.top = std::min(b.top, p.yFirst);
+    b.right = std::max(b.right, p.xLast + 1);
+    b.bottom = std::max(b.bottom, p.yLast + 1);
+  }
+  out.bounds = b;
+}
+
+RECT Rasterizer::DrawnBounds() const {
+  RECT b{};
+  for (int i = 0; i < sliceCount_; ++i) {
+    const RECT& s = slices_[i].bounds;
+    if (s.left >= s.right || s.top >= s.bottom) continue;
+    if (b.left >= b.right) {
+      b = s;
+      continue;
+    }
+    b = RECT{std::min(b.left, s.left), std::min(b.top, s.top), std::max(b.right, s.right),
+             std::max(b.bottom, s.bottom)};
+  }
+  return b;
 }
 
 void Rasterizer::Setup(uint64_t count, Emitter emit, void* context) {
@@ -184,6 +230,7 @@ void Rasterizer::Setup(uint64_t count, Emitter emit, void* context) {
   // workers a second start and the caller a second join.
   PlanBands(threads);
   slicesDone_.store(0, std::memory_order_relaxed);
+  bandsFilled_.store(0, std::memory_order_relaxed);
   setUp_.store(false, std::memory_order_relaxed);
   rasterised_ = true;
   WorkerPool::Instance().Run(sliceCount_ + bandCount_, &Rasterizer::SetupAndBandJob, this);
@@ -201,15 +248,29 @@ void Rasterizer::SetupAndBandJob(void* self, int job) {
     }
     return;
   }
+  // A band clears its rows while the slices are still being set up.
+  const RECT& clip = r->state_->clip;
+  const int band = job - r->sliceCount_;
+  const int top = clip.top + band * r->bandHeight_, bottom = std::min<int>(top + r->bandHeight_, clip.bottom);
+  r->FillBand(top, bottom);
+  if (r->fill_) r->bandsFilled_.fetch_add(1, std::memory_order_release);
   // Jobs are handed out in order: every slice is taken, and runs, before
   // any band waits here, so the wait ends.
   for (int spin = 0; !r->setUp_.load(std::memory_order_acquire); ++spin) WaitBriefly(spin);
-  const int band = job - r->sliceCount_;
   if (r->batchRows_ > 0) {
-    BandJob(self, band);
-  } else if (band == 0 && r->area_ > 0) {
-    r->RasteriseBand(r->state_->clip.top, r->state_->clip.bottom);
+    r->RasteriseBand(top, bottom);
+    return;
   }
+  // A small draw is rasterised in one piece: with no clear, by the first
+  // band's job; with one, by the last band's once every band's rows are
+  // cleared (the jobs before it have all started, so the wait ends).
+  if (!r->fill_) {
+    if (band == 0 && r->area_ > 0) r->RasteriseBand(clip.top, clip.bottom);
+    return;
+  }
+  if (band + 1 < r->bandCount_) return;
+  for (int spin = 0; r->bandsFilled_.load(std::memory_order_acquire) < r->bandCount_; ++spin) WaitBriefly(spin);
+  if (r->area_ > 0) r->RasteriseBand(clip.top, clip.bottom);
 }
 
 // Large draws restart batches on the row grid and go to the bands; small
@@ -453,8 +514,10 @@ void Rasterizer::RasterisePrimitive(const PrimitiveSetup& p, int first, int last
 
 void Rasterizer::BandJob(void* self, int band) {
   auto* r = static_cast<Rasterizer*>(self);
-  int top = r->state_->clip.top + band * r->bandHeight_;
-  r->RasteriseBand(top, std::min<int>(top + r->bandHeight_, r->state_->clip.bottom));
+  const int top = r->state_->clip.top + band * r->bandHeight_;
+  const int bottom = std::min<int>(top + r->bandHeight_, r->state_->clip.bottom);
+  r->FillBand(top, bottom);
+  r->RasteriseBand(top, bottom);
 }
 
 void Rasterizer::Flush() {
@@ -463,10 +526,10 @@ void Rasterizer::Flush() {
     return;
   }
   ChooseBatchRows();
-  if (area_ == 0) return;
   const RECT& clip = state_->clip;
-  if (batchRows_ == 0) {
-    RasteriseBand(clip.top, clip.bottom);
+  if (area_ == 0 || batchRows_ == 0) {
+    FillWhole();
+    if (area_ > 0) RasteriseBand(clip.top, clip.bottom);
     return;
   }
   PlanBands(WorkerPool::Instance().ThreadCount());

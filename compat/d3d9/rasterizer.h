@@ -28,11 +28,18 @@ class Rasterizer {
   void DrawLine(const ScreenVertex& a, const ScreenVertex& b);
   // Rasterises the queued triangles.
   void Flush();
+  // A clear of the target (inside the clip) the draw applies first: each
+  // band clears its rows just before drawing them, while they are in the cache.
+  void FillFirst(const RECT& r, uint32_t colour);
+  // The rectangle holding every pixel the queued triangles cover.
+  RECT DrawnBounds() const;
 
  private:
   static void BandJob(void* self, int band);
   static void SliceJob(void* self, int slice);
   static void SetupAndBandJob(void* self, int job);
+  void FillBand(int top, int bottom) const;
+  void FillWhole();
   void ChooseBatchRows();
   void PlanBands(int threads);
   void RasteriseBand(int top, int bottom) const;
@@ -51,6 +58,7 @@ class Rasterizer {
     std::vector<PrimitiveSetup> prims;
     std::vector<RowRange> rows;  // compact copy of each triangle's rows, for band filtering
     int64_t area = 0;
+    RECT bounds{};  // of its triangles' pixels
   };
   std::vector<Slice> slices_;
   int bandHeight_ = 1;
@@ -66,6 +74,11 @@ class Rasterizer {
   std::atomic<int> slicesDone_{0};
   std::atomic<bool> setUp_{false};
   bool rasterised_ = false;
+  // The draw's clear, if it has one.
+  bool fill_ = false;
+  RECT fillRect_{};
+  uint32_t fillColour_ = 0;
+  std::atomic<int> bandsFilled_{0};
 };
 
 }  // namespace compat::d3d9

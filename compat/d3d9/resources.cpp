@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 
+#include "compat/d3d9/fill.h"
 #include "compat/d3d9/objects.h"
 
 namespace compat::d3d9 {
@@ -28,6 +29,28 @@ size_t NextStagger() { return (g_staggerSlot.fetch_add(1, std::memory_order_rela
 bool RectInside(const RECT& r, UINT width, UINT height) {
   return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom &&
          static_cast<UINT>(r.right) <= width && static_cast<UINT>(r.bottom) <= height;
+}
+
+bool Empty(const RECT& r) { return r.left >= r.right || r.top >= r.bottom; }
+
+RECT Intersection(const RECT& a, const RECT& b) {
+  return RECT{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+              std::min(a.bottom, b.bottom)};
+}
+
+// The smallest rectangle holding both (an empty one adds nothing).
+RECT Union(const RECT& a, const RECT& b) {
+  if (Empty(a)) return b;
+  if (Empty(b)) return a;
+  return RECT{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+              std::max(a.bottom, b.bottom)};
+}
+
+// Every point of `inner` lies in `outer` (an empty one lies anywhere).
+bool Contains(const RECT& outer, const RECT& inner) {
+  if (Empty(inner)) return true;
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
 }
 
 }  // namespace
@@ -72,6 +95,50 @@ HRESULT Surface::GetDesc(D3DSURFACE_DESC* desc) {
   return D3D_OK;
 }
 
+void Surface::ApplyDeferredFill() const {
+  std::lock_guard<std::mutex> lock(fillMutex_);
+  if (!deferred_.load(std::memory_order_relaxed)) return;  // another thread applied it
+  FillAreaAcrossWorkers(pixels_, width_, fillRect_, fillColour_);
+  deferred_.store(false, std::memory_order_release);
+}
+
+void Surface::DeferFill(RECT r, uint32_t colour) {
+  if (!pixels_ || Empty(r)) return;
+  const RECT whole{0, 0, static_cast<LONG>(width_), static_cast<LONG>(height_)};
+  if (known_.load(std::memory_order_relaxed) && colour == knownColour_) {
+    // Outside dirty_ the pixels hold the colour already.
+    const RECT stale = dirty_;
+    if (Contains(r, stale)) dirty_ = RECT{};
+    r = Intersection(r, stale);
+    if (Empty(r)) return;
+  } else if (Contains(r, whole)) {
+    known_.store(true, std::memory_order_relaxed);
+    knownColour_ = colour;
+    dirty_ = RECT{};
+  } else {
+    dirty_ = Union(dirty_, r);
+  }
+  if (deferred_.load(std::memory_order_acquire) && !Contains(r, fillRect_)) ApplyDeferredFill();
+  std::lock_guard<std::mutex> lock(fillMutex_);
+  fillRect_ = r;
+  fillColour_ = colour;
+  deferred_.store(true, std::memory_order_release);
+}
+
+void Surface::MarkDrawn(const RECT& bounds) {
+  if (!Empty(bounds)) dirty_ = Union(dirty_, bounds);
+}
+
+bool Surface::TakeDeferredFill(const RECT& within, RECT& r, uint32_t& colour) {
+  if (!deferred_.load(std::memory_order_acquire)) return false;
+  std::lock_guard<std::mutex> lock(fillMutex_);
+  if (!deferred_.load(std::memory_order_relaxed) || !Contains(within, fillRect_)) return false;
+  r = fillRect_;
+  colour = fillColour_;
+  deferred_.store(false, std::memory_order_relaxed);
+  return true;
+}
+
 HRESULT Surface::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD) {
   if (!locked || !pixels_) return D3DERR_INVALIDCALL;
   size_t offset = 0;
@@ -80,7 +147,7 @@ HRESULT Surface::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD) {
     offset = static_cast<size_t>(rect->top) * width_ + static_cast<size_t>(rect->left);
   }
   locked->Pitch = static_cast<INT>(width_ * 4);
-  locked->pBits = pixels_ + offset;
+  locked->pBits = Pixels() + offset;
   return D3D_OK;
 }
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 namespace compat::d3d9 {
 
@@ -261,14 +262,82 @@ struct TriangleStretch {
   Rasterizer* r;
 };
 
+// Pre-transformed corners as EmitTriangle puts them on the screen, each
+// worked out once per stretch: a mesh's triangles share their corners.
+// Indexed by vertex number; a slot is valid while its stamp is the stretch's.
+struct ScreenCorners {
+  std::vector<ScreenVertex> vertices;
+  std::vector<uint64_t> stamps;
+  uint64_t stamp = 0;
+};
+thread_local ScreenCorners tCorners;
+// Larger vertex buffers take the general path rather than a cache this large.
+constexpr uint64_t kMaxCachedVertices = 1 << 14;
+
+// The general path for triangles first .. first + n - 1: fetched, transformed and clipped.
+void EmitClipped(const DrawInput& in, uint64_t first, uint64_t n, Rasterizer& r, int slice) {
+  for (uint64_t p = first; p < first + n; ++p) {
+    ClipVertex tri[3];
+    if (FetchPrimitive(in, in.startIndex + 3 * p, 3, tri)) EmitTriangle(in, tri, r, slice);
+  }
+}
+
+// Pre-transformed triangles: each corner goes through the same Fetch and
+// Project as on the general path, where a triangle inside the guard band
+// (the usual case) meets no clipping, so it reaches AddTriangle with the
+// same corners; one with a non-finite position is dropped there too, and
+// one reaching past the band takes the general path.
+void EmitScreen(const DrawInput& in, uint64_t first, uint64_t n, Rasterizer& r, int slice) {
+  // Vertices whose whole record lies in the buffer, as VertexAt allows.
+  const uint64_t valid = in.vertexBytes >= in.layout.size ? (in.vertexBytes - in.layout.size) / in.stride + 1 : 0;
+  if (valid > kMaxCachedVertices) {
+    EmitClipped(in, first, n, r, slice);
+    return;
+  }
+  ScreenCorners& cache = tCorners;
+  if (cache.vertices.size() < valid) {
+    cache.vertices.resize(valid);
+    cache.stamps.resize(valid, 0);
+  }
+  const uint64_t stamp = ++cache.stamp;
+  for (uint64_t p = first; p < first + n; ++p) {
+    const ScreenVertex* corner[3];
+    bool fetched = true;
+    for (int k = 0; k < 3 && fetched; ++k) {
+      uint32_t index;
+      fetched = IndexAt(in, in.startIndex + 3 * p + k, index);
+      const int64_t vertex = int64_t{in.baseVertex} + index;
+      fetched = fetched && vertex >= 0 && static_cast<uint64_t>(vertex) < valid;
+      if (!fetched) break;
+      if (cache.stamps[vertex] != stamp) {
+        cache.vertices[vertex] = Project(in, Fetch(in, in.vertices + static_cast<uint64_t>(vertex) * in.stride));
+        cache.stamps[vertex] = stamp;
+      }
+      corner[k] = &cache.vertices[vertex];
+    }
+    if (!fetched) continue;
+    bool finite = true, inside = true;
+    for (const ScreenVertex* c : corner) {
+      finite = finite && std::isfinite(c->x) && std::isfinite(c->y);
+      inside = inside && InsideGuard(*c);
+    }
+    if (!finite) continue;
+    if (inside) {
+      r.AddTriangle(slice, *corner[0], *corner[1], *corner[2], in.cullMode);
+    } else {
+      EmitClipped(in, p, 1, r, slice);
+    }
+  }
+}
+
 // Fetches, transforms and clips triangles first .. first + n - 1 into a slice.
 void EmitStretch(void* context, uint64_t first, uint64_t n, int slice) {
   auto* job = static_cast<TriangleStretch*>(context);
   const DrawInput& in = *job->in;
-  uint64_t start = in.startIndex;
-  for (uint64_t p = first; p < first + n; ++p) {
-    ClipVertex tri[3];
-    if (FetchPrimitive(in, start + 3 * p, 3, tri)) EmitTriangle(in, tri, *job->r, slice);
+  if (in.layout.transformed) {
+    EmitClipped(in, first, n, *job->r, slice);
+  } else {
+    EmitScreen(in, first, n, *job->r, slice);
   }
 }
 

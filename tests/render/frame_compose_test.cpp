@@ -298,4 +298,38 @@ TEST_F(FrameCompose, PictureFillsPaintTheBackground) {
   EXPECT_TRUE(editor_.messages.empty());
 }
 
+// A background of one opaque colour is not drawn as a layer: the frame is
+// cleared to its colour instead. Grabbed and shown frames, with the picture
+// faded in over it or not, must match the frames with the layer drawn.
+TEST_F(FrameCompose, SolidBackgroundsGiveTheFramesTheirLayerGives) {
+  AddLine(Pair()->GetSourceLines(), {{80, 80}, {170, 120}});
+  AddLine(Pair()->GetTargetLines(), {{90, 70}, {160, 140}});
+  Pair()->m_fadeIn = 4;
+  compat::SetD3DPresentTarget(CapturePresent);
+  const DWORD colours[] = {0xFF808080, 0xFF000000, 0xFFFFFFFF, 0xFF13579B, 0x80FF0000, 0x00FFFFFF};
+  for (DWORD colour : colours) {
+    CFillStyle fill;
+    fill.color = colour;
+    Project()->SetBackground(fill);
+    const bool opaque = (colour >> 24) == 0xFF;
+    EXPECT_EQ(Renderer()->m_solidBackgroundA, opaque ? colour : 0u) << std::hex << colour;
+    std::vector<std::vector<DWORD>> frames[2];
+    for (int layer = 0; layer < 2; ++layer) {
+      // The second time round the background is drawn as a layer.
+      if (layer) Renderer()->m_solidBackgroundTexture = nullptr;
+      for (int frame : {0, 2, 5}) {
+        frames[layer].push_back(Grab(frame));
+        Pair()->SetCurrentFrame(frame);
+        RenderPair(Pair());
+        frames[layer].push_back(g_presented);
+      }
+    }
+    EXPECT_TRUE(frames[0] == frames[1]) << std::hex << colour;
+    // The fade's first frame shows the background alone.
+    if (opaque) {
+      EXPECT_EQ(At(frames[0][0], 5, 5), colour);
+    }
+  }
+}
+
 }  // namespace
