@@ -59,8 +59,10 @@ struct FusedPlan {
   FusedConstant constant = FusedConstant::None;
   bool secondTexture = false;
   FusedMix colour = FusedMix::Current, alpha = FusedMix::Current;
-  // Factors: each factor as (alpha & use) ^ flip, for src, dst, srcAlpha, dstAlpha.
-  uint16_t factorUse[4] = {}, factorFlip[4] = {};
+  // Factors: each factor as (alpha & use) ^ flip per channel, as the four
+  // 16-bit lanes of one pixel (b, g, r from the colour factors, a from the
+  // alpha ones): source use and flip, then destination use and flip.
+  uint64_t factorLanes[4] = {};
 };
 
 struct DrawState {
