@@ -53,6 +53,17 @@ int64_t FloorDiv(int64_t a, int64_t b) {  // b > 0
 
 int64_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }
 
+// llrint inline: on x86-64 the library's own conversion is this one
+// instruction (nearest, ties to even, under the default rounding mode), and
+// positions are bounded by kMaxCoordinate, so nothing overflows.
+int64_t Snap(double v) {
+#if defined(__x86_64__)
+  return _mm_cvtsd_si64(_mm_set_sd(v));
+#else
+  return std::llrint(v);
+#endif
+}
+
 bool Finite(const ScreenVertex& v) {
   return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.q) && std::fabs(v.x) <= kMaxCoordinate &&
          std::fabs(v.y) <= kMaxCoordinate;
@@ -263,8 +274,8 @@ void Rasterizer::AddTriangle(int slice, const ScreenVertex& a, const ScreenVerte
   const ScreenVertex* v[3] = {&a, &b, &c};
   int64_t X[3], Y[3];
   for (int i = 0; i < 3; ++i) {
-    X[i] = std::llrint(static_cast<double>(v[i]->x) * kOne);
-    Y[i] = std::llrint(static_cast<double>(v[i]->y) * kOne);
+    X[i] = Snap(static_cast<double>(v[i]->x) * kOne);
+    Y[i] = Snap(static_cast<double>(v[i]->y) * kOne);
   }
   int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
   if (area == 0) return;
@@ -405,7 +416,14 @@ void Rasterizer::RasterisePrimitive(const PrimitiveSetup& p, int first, int last
     }
   };
   int bounds[kBoundRows][2];
-  int count = 0, pixels = 0;
+  // The batch so far: segments up to `out`, room for `room` more pixels.
+  Segment* out = segments;
+  int room = limit;
+  const auto shade = [&] {
+    ShadeSegments(*state_, p, segments, static_cast<int>(out - segments), limit - room);
+    out = segments;
+    room = limit;
+  };
   // Batches of a primitive whose texels are the same however its runs split
   // (BatchLimit gives those the whole batch) need not restart: their pixels
   // come out the same whatever the bands.
@@ -414,8 +432,7 @@ void Rasterizer::RasterisePrimitive(const PrimitiveSetup& p, int first, int last
   for (int from = first; from <= last;) {
     if (from == restart) {
       restart += batchRows_;
-      if (pixels > 0) ShadeSegments(*state_, p, segments, count, pixels);
-      count = pixels = 0;
+      if (room < limit) shade();
     }
     const int to = std::min({last + 1, from + kBoundRows, restart});  // rows from .. to - 1
     int row = from;
@@ -428,27 +445,30 @@ void Rasterizer::RasterisePrimitive(const PrimitiveSetup& p, int first, int last
     fill(to - row, bounds[row - from]);
     for (int y = from; y < to; ++y) {
       int xl = bounds[y - from][0];
-      const int xr = bounds[y - from][1];
-      if (xl >= xr) continue;
-      if (xr - xl < limit - pixels) {  // the whole run fits the batch with room to spare
-        segments[count++] = Segment{y, xl, xr - xl};
-        pixels += xr - xl;
+      int n = bounds[y - from][1] - xl;
+      if (n <= 0) continue;
+      if (n < room) {  // the whole run fits the batch with room to spare
+        *out++ = Segment{y, xl, n};
+        room -= n;
         continue;
       }
-      while (xl < xr) {
-        int n = std::min(xr - xl, limit - pixels);
-        segments[count++] = Segment{y, xl, n};
-        pixels += n;
-        xl += n;
-        if (pixels == limit) {
-          ShadeSegments(*state_, p, segments, count, pixels);
-          count = pixels = 0;
-        }
+      // The run fills the batch (and maybe more): each full batch is shaded
+      // as it fills, the rest starts the next.
+      while (n >= room) {
+        *out++ = Segment{y, xl, room};
+        xl += room;
+        n -= room;
+        room = 0;
+        shade();
+      }
+      if (n > 0) {
+        *out++ = Segment{y, xl, n};
+        room -= n;
       }
     }
     from = to;
   }
-  if (pixels > 0) ShadeSegments(*state_, p, segments, count, pixels);
+  if (room < limit) shade();
 }
 
 void Rasterizer::BandJob(void* self, int band) {
