@@ -284,7 +284,7 @@ CALVETTA_AVX2 void OutputRuns(const OutputConstants& c, const DrawState& state, 
   const size_t pitch = static_cast<size_t>(state.pitch);
   const int clipRight = state.clip.right;
   for (int k = 0; k < count; ++k) {
-    const Segment& g = segments[k];
+    const Segment g = segments[k];  // a copy: the stores below could otherwise be taken to change it
     const uint32_t* src = sources ? sources[k] : packed;
     packed += g.n;
     uint32_t* dst = target + static_cast<size_t>(g.y) * pitch + g.x;
@@ -300,7 +300,16 @@ CALVETTA_AVX2 void OutputRuns(const OutputConstants& c, const DrawState& state, 
     const __m256i d =
         kBlend == FusedBlend::Copy ? s : _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + g.n - 8));
     const __m256i last = Combine<kBlend, kModulate, kOneStep>(s, d, c.constant16, c.factors, _mm256_setzero_si256());
-    WholeGroups<kBlend, kModulate, kOneStep>(src, dst, g.n - 1, c);  // the groups starting before the last eight
+    if (g.n <= 16) {
+      // The first eight and the last eight cover the run: no loop, whose
+      // exit would follow the run's length.
+      const __m256i s0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src));
+      const __m256i d0 = kBlend == FusedBlend::Copy ? s0 : _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst),
+                          Combine<kBlend, kModulate, kOneStep>(s0, d0, c.constant16, c.factors, _mm256_setzero_si256()));
+    } else {
+      WholeGroups<kBlend, kModulate, kOneStep>(src, dst, g.n - 1, c);  // the groups starting before the last eight
+    }
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + g.n - 8), last);
   }
 }
