@@ -21,6 +21,15 @@ namespace compat::d3d9 {
 
 namespace {
 
+// Equal up to the argument a selection ignores: a picture drawn with its
+// alpha and colour each selecting the texel, whatever else each names.
+bool SameOperation(const ChannelOp& a, const ChannelOp& b) {
+  if (a.op != b.op) return false;
+  if (a.op == Op::Select1) return a.arg1 == b.arg1;
+  if (a.op == Op::Select2) return a.arg2 == b.arg2;
+  return a == b;
+}
+
 bool PassesOn(const ChannelOp& c) {
   return (c.op == Op::Select1 && c.arg1 == Arg::Current) || (c.op == Op::Select2 && c.arg2 == Arg::Current);
 }
@@ -406,7 +415,7 @@ FusedPlan PlanFused(const DrawState& state) {
 #ifdef CALVETTA_FUSED
   if (!HasAvx2() || state.stageCount < 1) return plan;
   const StageProgram& first = state.stages[0];
-  if (!first.samples || !(first.colour == first.alpha)) return plan;
+  if (!first.samples || !SameOperation(first.colour, first.alpha)) return plan;
   FusedConstant constant;
   if (!TextureTimesConstant(first.colour, constant)) return plan;
   plan.constant = constant;
