@@ -6,6 +6,7 @@
 #include "compat/d3d9/rasterizer.h"
 
 #include <algorithm>
+#include <bit>
 #include <climits>
 #include <cmath>
 
@@ -153,6 +154,17 @@ __attribute__((target("avx2"))) void FillPairsAvx2(EdgeWalk& left, EdgeWalk& rig
   right.bound = _mm_extract_epi64(bound, 1);
   left.excess = _mm_cvtsi128_si64(excess);
   right.excess = _mm_extract_epi64(excess, 1);
+}
+
+// Of four {first, last} row ranges, those that overlap rows top .. bottom - 1
+// (first < bottom and last >= top): bit k for range k.
+__attribute__((target("avx2"))) inline unsigned Overlaps4(const void* ranges, __m256i bottom, __m256i topLess1) {
+  const __m256i r = _mm256_loadu_si256(static_cast<const __m256i*>(ranges));
+  // first < bottom moved up beside its range's last >= top: the sign of
+  // each 64-bit lane says both.
+  const __m256i both =
+      _mm256_and_si256(_mm256_slli_epi64(_mm256_cmpgt_epi32(bottom, r), 32), _mm256_cmpgt_epi32(r, topLess1));
+  return static_cast<unsigned>(_mm256_movemask_pd(_mm256_castsi256_pd(both)));
 }
 #endif
 
@@ -327,16 +339,46 @@ void Rasterizer::AddTriangle(int slice, const ScreenVertex& a, const ScreenVerte
 }
 
 void Rasterizer::RasteriseBand(int top, int bottom) const {
+#ifdef CALVETTA_WALK_AVX2
+  if (HasAvx2()) return RasteriseBandAvx2(top, bottom);
+#endif
   Segment segments[kBatch];
   for (int slice = 0; slice < sliceCount_; ++slice) {
     const Slice& queued = slices_[slice];
     for (size_t i = 0; i < queued.prims.size(); ++i) {
       const RowRange& rows = queued.rows[i];
-          if (rows.last < top || rows.first >= bottom) continue;
+      if (rows.last < top || rows.first >= bottom) continue;
       RasterisePrimitive(queued.prims[i], std::max(rows.first, top), std::min(rows.last, bottom - 1), segments);
     }
   }
 }
+
+#ifdef CALVETTA_WALK_AVX2
+// The same, the triangles' rows tested four at a time: a band of many finds
+// few of a mesh's triangles in it, and the tests' branches would follow them.
+__attribute__((target("avx2"))) void Rasterizer::RasteriseBandAvx2(int top, int bottom) const {
+  Segment segments[kBatch];
+  const __m256i bottoms = _mm256_set1_epi32(bottom), topsLess1 = _mm256_set1_epi32(top - 1);
+  for (int slice = 0; slice < sliceCount_; ++slice) {
+    const Slice& queued = slices_[slice];
+    const size_t count = queued.prims.size();
+    for (size_t i = 0; i < count; i += 4) {
+      unsigned bits = 0;
+      if (i + 4 <= count) {
+        bits = Overlaps4(&queued.rows[i], bottoms, topsLess1);
+      } else {
+        for (size_t k = i; k < count; ++k)
+          bits |= static_cast<unsigned>(queued.rows[k].last >= top && queued.rows[k].first < bottom) << (k - i);
+      }
+      for (; bits != 0; bits &= bits - 1) {
+        const size_t k = i + static_cast<size_t>(std::countr_zero(bits));
+        const RowRange& rows = queued.rows[k];
+        RasterisePrimitive(queued.prims[k], std::max(rows.first, top), std::min(rows.last, bottom - 1), segments);
+      }
+    }
+  }
+}
+#endif
 
 // Rows first .. last of one triangle; rows of small triangles are short, so
 // several are shaded as one batch.

@@ -36,6 +36,7 @@ class Rasterizer {
   void ChooseBatchRows();
   void PlanBands(int threads);
   void RasteriseBand(int top, int bottom) const;
+  void RasteriseBandAvx2(int top, int bottom) const;
   void RasterisePrimitive(const PrimitiveSetup& p, int first, int last, Segment* segments) const;
   void SetupAttributes(const ScreenVertex* v[3], const double x[3], const double y[3], bool line,
                        PrimitiveSetup& p) const;
