@@ -52,7 +52,10 @@ int64_t FloorDiv(int64_t a, int64_t b) {  // b > 0
   return (a % b != 0 && a < 0) ? q - 1 : q;
 }
 
-int64_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }
+// The pixel at or before, and at or after, a snapped position: shifts, which
+// round towards minus infinity on signed values, for divisions by kOne.
+int64_t FloorPixel(int64_t a) { return a >> kSubpixelBits; }
+int64_t CeilPixel(int64_t a) { return (a + kOne - 1) >> kSubpixelBits; }
 
 // llrint inline: on x86-64 the library's own conversion is this one
 // instruction (nearest, ties to even, under the default rounding mode), and
@@ -301,13 +304,13 @@ void Rasterizer::AddTriangle(int slice, const ScreenVertex& a, const ScreenVerte
   const RECT& clip = state_->clip;
   int64_t minY = std::min({Y[0], Y[1], Y[2]}), maxY = std::max({Y[0], Y[1], Y[2]});
   int64_t minX = std::min({X[0], X[1], X[2]}), maxX = std::max({X[0], X[1], X[2]});
-  int yFirst = static_cast<int>(std::max<int64_t>(CeilDiv(minY, kOne), clip.top));
-  int yLast = static_cast<int>(std::min<int64_t>(FloorDiv(maxY, kOne), clip.bottom - 1));
-  if (yFirst > yLast || CeilDiv(minX, kOne) >= clip.right || FloorDiv(maxX, kOne) < clip.left) return;
+  int yFirst = static_cast<int>(std::max<int64_t>(CeilPixel(minY), clip.top));
+  int yLast = static_cast<int>(std::min<int64_t>(FloorPixel(maxY), clip.bottom - 1));
+  if (yFirst > yLast || CeilPixel(minX) >= clip.right || FloorPixel(maxX) < clip.left) return;
 
   PrimitiveSetup& p = out.prims.emplace_back();
   for (int e = 0; e < 3; ++e) {
-    int next = (e + 1) % 3;
+    const int next = e == 2 ? 0 : e + 1;
     p.x0[e] = X[e];
     p.y0[e] = Y[e];
     p.dx[e] = X[next] - X[e];
@@ -315,8 +318,8 @@ void Rasterizer::AddTriangle(int slice, const ScreenVertex& a, const ScreenVerte
   }
   p.yFirst = yFirst;
   p.yLast = yLast;
-  p.xFirst = static_cast<int>(std::max<int64_t>(CeilDiv(minX, kOne), clip.left));
-  p.xLast = static_cast<int>(std::min<int64_t>(FloorDiv(maxX, kOne), clip.right - 1));
+  p.xFirst = static_cast<int>(std::max<int64_t>(CeilPixel(minX), clip.left));
+  p.xLast = static_cast<int>(std::min<int64_t>(FloorPixel(maxX), clip.right - 1));
   // Attributes follow the vertices' own positions; snapped ones decide only
   // coverage. Snapping moves a thin triangle's corners across a good part of
   // its width, which would tilt its planes: its texels would be read off
@@ -390,7 +393,7 @@ void Rasterizer::RasterisePrimitive(const PrimitiveSetup& p, int first, int last
   // A horizontal top edge owns its row, a bottom edge does not: they only trim the rows.
   for (int e = 0; e < 3; ++e) {
     if (p.dy[e] != 0) continue;
-    int64_t edgeRow = CeilDiv(p.y0[e], kOne);
+    int64_t edgeRow = CeilPixel(p.y0[e]);
     if (p.dx[e] > 0) first = static_cast<int>(std::max<int64_t>(first, edgeRow));
     else last = static_cast<int>(std::min<int64_t>(last, edgeRow - 1));
   }
@@ -416,7 +419,7 @@ void Rasterizer::RasterisePrimitive(const PrimitiveSetup& p, int first, int last
     twoSided = leftCount == 2 ? -1 : 1;
     upper = twoSided < 0 ? b : a;  // a left edge climbs, a right edge descends
     lower = twoSided < 0 ? a : b;
-    corner = static_cast<int>(CeilDiv(p.y0[b], kOne));  // first row at or below the shared corner
+    corner = static_cast<int>(CeilPixel(p.y0[b]));  // first row at or below the shared corner
   }
   // walks[0] bounds the left side, walks[1] the right; the two-edge side
   // restarts on its lower edge at switchRow.
@@ -440,8 +443,8 @@ void Rasterizer::RasterisePrimitive(const PrimitiveSetup& p, int first, int last
   // An edge's bound on a row of its own lies between its ends' columns
   // rounded up, and every row walks an edge spanning it: a triangle whose
   // columns lie inside the clip needs no clamping.
-  const bool inside = CeilDiv(std::min({p.x0[0], p.x0[1], p.x0[2]}), kOne) >= clipLeft &&
-                      FloorDiv(std::max({p.x0[0], p.x0[1], p.x0[2]}), kOne) < clipRight;
+  const bool inside = CeilPixel(std::min({p.x0[0], p.x0[1], p.x0[2]})) >= clipLeft &&
+                      FloorPixel(std::max({p.x0[0], p.x0[1], p.x0[2]})) < clipRight;
   // Each stretch of rows first has both sides' bounds walked into an array
   // (the walks stay in registers), then its runs cut into batches. Stretches
   // end where batches restart, so that test leaves the row loop.
