@@ -58,7 +58,7 @@ int64_t FloorPixel(int64_t a) { return a >> kSubpixelBits; }
 int64_t CeilPixel(int64_t a) { return (a + kOne - 1) >> kSubpixelBits; }
 
 // llrint inline: on x86-64 the library's own conversion is this one
-// instruction (nearest, ties to even, under the default rounding mode), and
+// instruction (rounding as the current mode says, as llrint does), and
 // positions are bounded by kMaxCoordinate, so nothing overflows.
 int64_t Snap(double v) {
 #if defined(__x86_64__)
