@@ -337,8 +337,55 @@ void Rasterizer::AddTriangle(int slice, const ScreenVertex& a, const ScreenVerte
     }
   }
   SetupAttributes(v, x, y, false, p);
-  out.rows.push_back({yFirst, yLast});
+  // A horizontal top edge owns its row, a bottom edge does not: they only
+  // trim the rows the bands are given.
+  int first = yFirst, last = yLast;
+  for (int e = 0; e < 3; ++e) {
+    if (p.dy[e] != 0) continue;
+    const int64_t edgeRow = CeilPixel(p.y0[e]);
+    if (p.dx[e] > 0) first = static_cast<int>(std::max<int64_t>(first, edgeRow));
+    else last = static_cast<int>(std::min<int64_t>(last, edgeRow - 1));
+  }
+  PlanWalk(p);
+  out.rows.push_back({first, last});
   out.area += (std::llabs(area) >> (2 * kSubpixelBits + 1)) + (yLast - yFirst + 1);
+}
+
+void Rasterizer::PlanWalk(PrimitiveSetup& p) const {
+  RowWalk& w = p.walk;
+  // The side with two edges is bounded by the upper one down to their shared
+  // corner and by the lower one below it: the triangle is convex, so the
+  // other edge's line lies outside it there and its bound is never the
+  // tighter one (at the corner's own height the two lines meet). Each row
+  // then walks one edge a side.
+  int leftEdges[2] = {}, rightEdges[2] = {}, leftCount = 0, rightCount = 0;
+  for (int e = 0; e < 3; ++e) {
+    if (p.dy[e] < 0) leftEdges[leftCount++] = e;
+    if (p.dy[e] > 0) rightEdges[rightCount++] = e;
+  }
+  w.start[0] = static_cast<int8_t>(leftEdges[0]);
+  w.start[1] = static_cast<int8_t>(rightEdges[0]);
+  w.lower = -1;
+  // Edge e runs from corner e to corner e + 1; on the left (dy < 0) it runs
+  // upwards, so of two left edges the second ends where the first starts
+  // unless they are listed the other way round (edges 2 and 0).
+  if (leftCount == 2 || rightCount == 2) {
+    const int* pair = leftCount == 2 ? leftEdges : rightEdges;
+    const bool wrapped = pair[0] == 0 && pair[1] == 2;
+    const int a = wrapped ? pair[1] : pair[0], b = wrapped ? pair[0] : pair[1];  // a ends where b starts
+    const int side = leftCount == 2 ? 0 : 1;
+    w.start[side] = static_cast<int8_t>(side == 0 ? b : a);  // a left edge climbs, a right edge descends
+    w.lower = static_cast<int8_t>(side == 0 ? a : b);
+    w.lowerSide = static_cast<int8_t>(side);
+    w.corner = static_cast<int>(CeilPixel(p.y0[b]));  // first row at or below the shared corner
+  }
+  // An edge's bound on a row of its own lies between its ends' columns
+  // rounded up, and every row walks an edge spanning it: a triangle whose
+  // columns lie inside the clip needs no clamping.
+  const RECT& clip = state_->clip;
+  w.inside = CeilPixel(std::min({p.x0[0], p.x0[1], p.x0[2]})) >= clip.left &&
+             FloorPixel(std::max({p.x0[0], p.x0[1], p.x0[2]})) < clip.right;
+  w.limit = BatchLimit(*state_, p);
 }
 
 void Rasterizer::RasteriseBand(int top, int bottom) const {
@@ -388,63 +435,23 @@ __attribute__((target("avx2"))) void Rasterizer::RasteriseBandAvx2(int top, int 
 void Rasterizer::RasterisePrimitive(const PrimitiveSetup& p, int first, int last, Segment* segments) const {
   const RECT& clip = state_->clip;
   // An empty clip covers nothing; the bounds below clamp into it.
-  if (clip.left >= clip.right) return;
-  const int limit = BatchLimit(*state_, p);
-  // A horizontal top edge owns its row, a bottom edge does not: they only trim the rows.
-  for (int e = 0; e < 3; ++e) {
-    if (p.dy[e] != 0) continue;
-    int64_t edgeRow = CeilPixel(p.y0[e]);
-    if (p.dx[e] > 0) first = static_cast<int>(std::max<int64_t>(first, edgeRow));
-    else last = static_cast<int>(std::min<int64_t>(last, edgeRow - 1));
-  }
-  if (first > last) return;
-  // The side with two edges is bounded by the upper one down to their shared
-  // corner and by the lower one below it: the triangle is convex, so the
-  // other edge's line lies outside it there and its bound is never the
-  // tighter one (at the corner's own height the two lines meet). Each row
-  // then walks one edge a side.
-  int leftEdges[2], rightEdges[2], leftCount = 0, rightCount = 0;
-  for (int e = 0; e < 3; ++e) {
-    if (p.dy[e] < 0) leftEdges[leftCount++] = e;
-    if (p.dy[e] > 0) rightEdges[rightCount++] = e;
-  }
-  // Edge e runs from corner e to corner e + 1; on the left (dy < 0) it runs
-  // upwards, so of two left edges the second ends where the first starts
-  // unless they are listed the other way round (edges 2 and 0).
-  int twoSided = 0, upper = 0, lower = 0, corner = 0;
-  if (leftCount == 2 || rightCount == 2) {
-    const int* pair = leftCount == 2 ? leftEdges : rightEdges;
-    const bool wrapped = pair[0] == 0 && pair[1] == 2;
-    const int a = wrapped ? pair[1] : pair[0], b = wrapped ? pair[0] : pair[1];  // a ends where b starts
-    twoSided = leftCount == 2 ? -1 : 1;
-    upper = twoSided < 0 ? b : a;  // a left edge climbs, a right edge descends
-    lower = twoSided < 0 ? a : b;
-    corner = static_cast<int>(CeilPixel(p.y0[b]));  // first row at or below the shared corner
-  }
+  if (clip.left >= clip.right || first > last) return;
+  const RowWalk& w = p.walk;
+  const int limit = w.limit;
   // walks[0] bounds the left side, walks[1] the right; the two-edge side
   // restarts on its lower edge at switchRow.
   EdgeWalk walks[2];
   int switchRow = INT_MAX;
-  if (twoSided == 0) {
-    walks[0].Start(p, leftEdges[0], first);
-    walks[1].Start(p, rightEdges[0], first);
-  } else {
-    const int two = twoSided < 0 ? 0 : 1;
-    walks[1 - two].Start(p, twoSided < 0 ? rightEdges[0] : leftEdges[0], first);
-    if (first < corner) {
-      walks[two].Start(p, upper, first);
-      switchRow = corner;
-    } else {
-      walks[two].Start(p, lower, first);
-    }
+  int edges[2] = {w.start[0], w.start[1]};
+  const int two = w.lowerSide;
+  if (w.lower >= 0) {
+    if (first < w.corner) switchRow = w.corner;
+    else edges[two] = w.lower;
   }
-  const int two = twoSided < 0 ? 0 : 1;
+  walks[0].Start(p, edges[0], first);
+  walks[1].Start(p, edges[1], first);
   const int clipLeft = clip.left, clipRight = clip.right;
-  // An edge's bound on a row of its own lies between its ends' columns
-  // rounded up, and every row walks an edge spanning it: a triangle whose
-  // columns lie inside the clip needs no clamping.
-  const bool inside = CeilPixel(std::min({p.x0[0], p.x0[1], p.x0[2]})) >= clipLeft &&
-                      FloorPixel(std::max({p.x0[0], p.x0[1], p.x0[2]})) < clipRight;
+  const bool inside = w.inside;
   // Each stretch of rows first has both sides' bounds walked into an array
   // (the walks stay in registers), then its runs cut into batches. Stretches
   // end where batches restart, so that test leaves the row loop.
@@ -484,7 +491,7 @@ void Rasterizer::RasterisePrimitive(const PrimitiveSetup& p, int first, int last
     if (switchRow < to) {
       fill(switchRow - row, bounds[0]);
       row = switchRow;
-      walks[two].Start(p, lower, row);
+      walks[two].Start(p, w.lower, row);
       switchRow = INT_MAX;
     }
     fill(to - row, bounds[row - from]);
