@@ -21,6 +21,15 @@ namespace compat::d3d9 {
 
 namespace {
 
+// Equal up to the argument a selection ignores: a picture drawn with its
+// alpha and colour each selecting the texel, whatever else each names.
+bool SameOperation(const ChannelOp& a, const ChannelOp& b) {
+  if (a.op != b.op) return false;
+  if (a.op == Op::Select1) return a.arg1 == b.arg1;
+  if (a.op == Op::Select2) return a.arg2 == b.arg2;
+  return a == b;
+}
+
 bool PassesOn(const ChannelOp& c) {
   return (c.op == Op::Select1 && c.arg1 == Arg::Current) || (c.op == Op::Select2 && c.arg2 == Arg::Current);
 }
@@ -55,9 +64,14 @@ bool MixOf(const ChannelOp& c, FusedMix& mix) {
 
 FusedBlend BlendOf(const DrawState& state, FusedPlan& plan) {
   if (state.separateAlpha) {
-    const DWORD factors[4] = {state.srcBlend, state.dstBlend, state.srcBlendAlpha, state.dstBlendAlpha};
-    for (int i = 0; i < 4; ++i)
-      if (!LaneFactor(factors[i], plan.factorUse[i], plan.factorFlip[i])) return FusedBlend::Off;
+    const DWORD colour[2] = {state.srcBlend, state.dstBlend}, alpha[2] = {state.srcBlendAlpha, state.dstBlendAlpha};
+    for (int i = 0; i < 2; ++i) {
+      uint16_t use = 0, flip = 0, alphaUse = 0, alphaFlip = 0;
+      if (!LaneFactor(colour[i], use, flip) || !LaneFactor(alpha[i], alphaUse, alphaFlip)) return FusedBlend::Off;
+      const auto lanes = [](uint64_t c, uint64_t a) { return c * 0x0000000100010001ull | a << 48; };
+      plan.factorLanes[2 * i] = lanes(use, alphaUse);
+      plan.factorLanes[2 * i + 1] = lanes(flip, alphaFlip);
+    }
     return FusedBlend::Factors;
   }
   if (!state.blend || (state.srcBlend == D3DBLEND_ONE && state.dstBlend == D3DBLEND_ZERO)) return FusedBlend::Copy;
@@ -83,39 +97,36 @@ CALVETTA_AVX2 inline __m256i Mul255(__m256i a, __m256i b) {
 }
 
 // The per-lane factor masks of a separate blend: factor = (alpha & use) ^ flip.
-// opaqueSrc and opaqueDst: the factors of every texel whose alpha is 255.
+// opaqueSrc and opaqueDst: the factors of every texel whose alpha is 255;
+// opaqueOneStep: the constant and opaqueSrc as one factor, where there is one.
 struct LaneFactors {
   __m256i srcUse, srcFlip, dstUse, dstFlip;
-  __m256i opaqueSrc, opaqueDst;
+  __m256i opaqueSrc, opaqueDst, opaqueOneStep;
 };
 
 CALVETTA_AVX2 inline LaneFactors FactorsOf(const DrawState& state) {
-  const uint16_t* use = state.fused.factorUse;  // src, dst, srcAlpha, dstAlpha, found by PlanFused
-  const uint16_t* flip = state.fused.factorFlip;
-  // Colour lanes from the colour pair, every fourth (alpha) lane from the alpha pair.
-  const __m256i alphaLanes = _mm256_set1_epi64x(static_cast<int64_t>(0xFFFF000000000000ull));
-  __m256i v[4];
-  for (int i = 0; i < 2; ++i) {
-    v[2 * i] = _mm256_blendv_epi8(_mm256_set1_epi16(static_cast<short>(use[i])),
-                                  _mm256_set1_epi16(static_cast<short>(use[i + 2])), alphaLanes);
-    v[2 * i + 1] = _mm256_blendv_epi8(_mm256_set1_epi16(static_cast<short>(flip[i])),
-                                      _mm256_set1_epi16(static_cast<short>(flip[i + 2])), alphaLanes);
-  }
-  return LaneFactors{v[0], v[1], v[2], v[3], {}, {}};
+  const int64_t* lanes = reinterpret_cast<const int64_t*>(state.fused.factorLanes);  // found by PlanFused
+  return LaneFactors{_mm256_set1_epi64x(lanes[0]), _mm256_set1_epi64x(lanes[1]), _mm256_set1_epi64x(lanes[2]),
+                     _mm256_set1_epi64x(lanes[3]), {}, {}, {}};
 }
 
 // Eight texels under separate factors. Eight opaque ones (kOpaque) each have
 // the alpha round(255 * constant alpha / 255) after the constant (255
 // without one), the same for all, so their factors are the draw's opaqueSrc
-// and opaqueDst.
-template <bool kModulate, bool kOpaque>
+// and opaqueDst; with kOneStep the constant and the source factor are one
+// product as well (see OneStepFactor).
+template <bool kModulate, bool kOpaque, bool kOneStep>
 CALVETTA_AVX2 inline __m256i FactorGroup(__m256i s, __m256i d, __m256i constant16, const LaneFactors& f) {
   const __m256i zero = _mm256_setzero_si256();
   __m256i halves[2];
   for (int h = 0; h < 2; ++h) {
     __m256i s16 = h ? _mm256_unpackhi_epi8(s, zero) : _mm256_unpacklo_epi8(s, zero);
-    if constexpr (kModulate) s16 = Mul255(s16, constant16);
     __m256i d16 = h ? _mm256_unpackhi_epi8(d, zero) : _mm256_unpacklo_epi8(d, zero);
+    if constexpr (kOneStep) {
+      halves[h] = _mm256_add_epi16(Mul255(s16, f.opaqueOneStep), Mul255(d16, f.opaqueDst));
+      continue;
+    }
+    if constexpr (kModulate) s16 = Mul255(s16, constant16);
     __m256i fs = f.opaqueSrc, fd = f.opaqueDst;
     if constexpr (!kOpaque) {
       __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(s16, 0xFF), 0xFF);
@@ -127,21 +138,29 @@ CALVETTA_AVX2 inline __m256i FactorGroup(__m256i s, __m256i d, __m256i constant1
   return _mm256_packus_epi16(halves[0], halves[1]);
 }
 
-template <FusedBlend kBlend, bool kModulate>
-CALVETTA_AVX2 inline __m256i Combine(__m256i s, __m256i d, __m256i constant16, const LaneFactors& f) {
+// `outside`: the alpha bits of the lanes past a short run (zero for a whole
+// group), whose texels read as zero. The whole-group tests below look at the
+// run's own lanes only; the lanes past it are never stored.
+template <FusedBlend kBlend, bool kModulate, bool kOneStep>
+CALVETTA_AVX2 inline __m256i Combine(__m256i s, __m256i d, __m256i constant16, const LaneFactors& f,
+                                     __m256i outside) {
   const __m256i zero = _mm256_setzero_si256();
+  const __m256i alpha = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
   if constexpr (kBlend == FusedBlend::Factors) {
-    if (_mm256_testc_si256(s, _mm256_set1_epi32(static_cast<int>(0xFF000000u))))
-      return FactorGroup<kModulate, true>(s, d, constant16, f);
-    return FactorGroup<kModulate, false>(s, d, constant16, f);
+    // Every lane's value is that of its own inputs under either form: the
+    // opaque form's factors are those the general one finds for alpha 255.
+    if (_mm256_testc_si256(_mm256_or_si256(s, outside), alpha))
+      return FactorGroup<kModulate, true, kOneStep>(s, d, constant16, f);
+    return FactorGroup<kModulate, false, false>(s, d, constant16, f);
   }
-  // An unscaled sum saturates per byte, as the widened sum and its pack do.
+  // An unscaled copy is the texels; an unscaled sum saturates per byte, as
+  // the widened sum and its pack do.
+  if constexpr (kBlend == FusedBlend::Copy && !kModulate) return s;
   if constexpr (kBlend == FusedBlend::Add && !kModulate) return _mm256_adds_epu8(s, d);
   if constexpr ((kBlend == FusedBlend::Over || kBlend == FusedBlend::OverPremultiplied) && !kModulate) {
     // Eight opaque texels (the common picture layer): round(x * 255 / 255) is
     // x and round(d * 0 / 255) is 0, so the blend gives the texels exactly.
-    const __m256i alpha = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
-    if (_mm256_testc_si256(s, alpha)) return s;
+    if (_mm256_testc_si256(_mm256_or_si256(s, outside), alpha)) return s;
     // Eight clear ones over straight alpha: round(s * 0 / 255) + d gives d.
     if (kBlend == FusedBlend::Over && _mm256_testz_si256(s, alpha)) return d;
   }
@@ -169,30 +188,69 @@ CALVETTA_AVX2 inline __m256i Combine(__m256i s, __m256i d, __m256i constant16, c
 struct OutputConstants {
   __m256i constant16;
   LaneFactors factors;
+  bool oneStep = false;  // factors.opaqueOneStep holds
 };
+
+// An opaque texel's source part is round(round(x * k / 255) * f / 255) per
+// channel, k the constant's channel and f the opaque source factor: one
+// product round(x * g / 255) where k is 255 (g = f), f is 255 (g = k) or f is
+// 0 (g = 0), since round(x * 255 / 255) is x. The texel's alpha is 255, so
+// its lane is round(k * f / 255) whatever the form, and g is that value
+// (round(255 * g / 255) is g). False where a colour channel has none.
+bool OneStepFactor(uint32_t constant, const uint64_t* factorLanes, uint64_t& lanes) {
+  const uint64_t alpha = constant >> 24;  // round(255 * k / 255) is k
+  const uint64_t f = ((alpha * 0x0001000100010001ull) & factorLanes[0]) ^ factorLanes[1];  // b, g, r, a
+  const uint64_t colour = f & 0xFFFF;  // the same in the three colour lanes
+  const uint32_t kColour = constant & 0x00FFFFFF;
+  if (colour == 0 || kColour == 0x00FFFFFF) {
+    lanes = f & 0x0000FFFFFFFFFFFFull;
+  } else if (colour == 255) {
+    lanes = (kColour & 0xFF) | uint64_t{(kColour >> 8) & 0xFF} << 16 | uint64_t{kColour >> 16} << 32;
+  } else {
+    return false;
+  }
+  lanes |= uint64_t{d3d9::Mul255(static_cast<uint32_t>(alpha), static_cast<uint32_t>(f >> 48))} << 48;
+  return true;
+}
 
 template <FusedBlend kBlend>
 CALVETTA_AVX2 inline OutputConstants ConstantsOf(const DrawState& state, uint32_t constant) {
   OutputConstants c{_mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(constant)), _mm256_setzero_si256()), {}};
   if constexpr (kBlend == FusedBlend::Factors) {
     c.factors = FactorsOf(state);
-    // An opaque texel's alpha after the constant (white without one), as FactorGroup works it.
-    const __m256i alpha = Mul255(_mm256_set1_epi16(255), _mm256_set1_epi16(static_cast<short>(constant >> 24)));
+    // An opaque texel's alpha after the constant (white without one), as
+    // FactorGroup works it: round(255 * k / 255) is k.
+    const __m256i alpha = _mm256_set1_epi16(static_cast<short>(constant >> 24));
     c.factors.opaqueSrc = _mm256_xor_si256(_mm256_and_si256(alpha, c.factors.srcUse), c.factors.srcFlip);
     c.factors.opaqueDst = _mm256_xor_si256(_mm256_and_si256(alpha, c.factors.dstUse), c.factors.dstFlip);
+    uint64_t lanes = 0;
+    c.oneStep = OneStepFactor(constant, state.fused.factorLanes, lanes);
+    c.factors.opaqueOneStep = _mm256_set1_epi64x(static_cast<int64_t>(lanes));
   }
   return c;
 }
 
 // A run's whole groups of eight, with plain moves (cheaper than masked ones
 // on some cores); returns where the rest of the run begins.
-template <FusedBlend kBlend, bool kModulate>
+template <FusedBlend kBlend, bool kModulate, bool kOneStep>
 CALVETTA_AVX2 inline int WholeGroups(const uint32_t* src, uint32_t* dst, int n, const OutputConstants& c) {
   int i = 0;
+  if constexpr ((kBlend == FusedBlend::Over || kBlend == FusedBlend::OverPremultiplied) && !kModulate) {
+    // Pictures are mostly opaque: sixteen opaque texels at a time are copied
+    // as they are, as Combine gives each opaque group.
+    for (; i + 16 <= n; i += 16) {
+      const __m256i s0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
+      const __m256i s1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i + 8));
+      if (!_mm256_testc_si256(_mm256_and_si256(s0, s1), _mm256_set1_epi32(static_cast<int>(0xFF000000u)))) break;
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), s0);
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i + 8), s1);
+    }
+  }
   for (; i + 8 <= n; i += 8) {
     __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
     __m256i d = kBlend == FusedBlend::Copy ? s : _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), Combine<kBlend, kModulate>(s, d, c.constant16, c.factors));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i),
+                        Combine<kBlend, kModulate, kOneStep>(s, d, c.constant16, c.factors, _mm256_setzero_si256()));
   }
   return i;
 }
@@ -202,13 +260,14 @@ CALVETTA_AVX2 inline int WholeGroups(const uint32_t* src, uint32_t* dst, int n, 
 // run are neither read nor written, except as below. `room` is how many
 // pixels from dst lie inside the clip on the same row.
 struct MaskTail512 {
-  template <FusedBlend kBlend, bool kModulate>
+  template <FusedBlend kBlend, bool kModulate, bool kOneStep>
   CALVETTA_AVX512 static void Run(const uint32_t* src, uint32_t* dst, int n, int /*room*/,
                                   const OutputConstants& c) {
     __mmask8 lanes = static_cast<__mmask8>(0xFFu >> (8 - n));
     __m256i s = _mm256_maskz_loadu_epi32(lanes, src);
     __m256i d = kBlend == FusedBlend::Copy ? s : _mm256_maskz_loadu_epi32(lanes, dst);
-    _mm256_mask_storeu_epi32(dst, lanes, Combine<kBlend, kModulate>(s, d, c.constant16, c.factors));
+    const __m256i outside = _mm256_maskz_set1_epi32(static_cast<__mmask8>(~lanes), static_cast<int>(0xFF000000u));
+    _mm256_mask_storeu_epi32(dst, lanes, Combine<kBlend, kModulate, kOneStep>(s, d, c.constant16, c.factors, outside));
   }
 };
 
@@ -218,40 +277,41 @@ struct MaskTail512 {
 // That row belongs to this thread for the whole draw (bands split rows, not
 // columns), so nothing can change those pixels in between.
 struct MaskTail256 {
-  template <FusedBlend kBlend, bool kModulate>
+  template <FusedBlend kBlend, bool kModulate, bool kOneStep>
   CALVETTA_AVX2 static void Run(const uint32_t* src, uint32_t* dst, int n, int room, const OutputConstants& c) {
     const __m256i lanes = _mm256_cmpgt_epi32(_mm256_set1_epi32(n), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
     __m256i s = _mm256_maskload_epi32(reinterpret_cast<const int*>(src), lanes);
+    const __m256i outside = _mm256_andnot_si256(lanes, _mm256_set1_epi32(static_cast<int>(0xFF000000u)));
     if (room >= 8) {
-      // Masked-off lanes read as zero, as in the masked form, so Combine's
-      // whole-group tests decide as they did there.
+      // Masked-off lanes read as zero, as in the masked form.
       const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst));
-      __m256i out = Combine<kBlend, kModulate>(s, kBlend == FusedBlend::Copy ? s : d, c.constant16, c.factors);
+      __m256i out = Combine<kBlend, kModulate, kOneStep>(s, kBlend == FusedBlend::Copy ? s : d, c.constant16,
+                                                         c.factors, outside);
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst), _mm256_blendv_epi8(d, out, lanes));
       return;
     }
     __m256i d = kBlend == FusedBlend::Copy ? s : _mm256_maskload_epi32(reinterpret_cast<const int*>(dst), lanes);
-    _mm256_maskstore_epi32(reinterpret_cast<int*>(dst), lanes, Combine<kBlend, kModulate>(s, d, c.constant16, c.factors));
+    _mm256_maskstore_epi32(reinterpret_cast<int*>(dst), lanes,
+                           Combine<kBlend, kModulate, kOneStep>(s, d, c.constant16, c.factors, outside));
   }
 };
 
 // Each segment's texels are at sources[k], or with no sources one after
 // another from packed.
-template <class Tail, FusedBlend kBlend, bool kModulate>
-CALVETTA_AVX2 void OutputRuns(const DrawState& state, const Segment* segments, int count,
-                              const uint32_t* const* sources, const uint32_t* packed, uint32_t constant) {
-  const OutputConstants c = ConstantsOf<kBlend>(state, constant);
+template <class Tail, FusedBlend kBlend, bool kModulate, bool kOneStep>
+CALVETTA_AVX2 void OutputRuns(const OutputConstants& c, const DrawState& state, const Segment* segments, int count,
+                              const uint32_t* const* sources, const uint32_t* packed) {
   // Held here: the stores below could otherwise be taken to change them.
   uint32_t* const target = state.target;
   const size_t pitch = static_cast<size_t>(state.pitch);
   const int clipRight = state.clip.right;
   for (int k = 0; k < count; ++k) {
-    const Segment& g = segments[k];
+    const Segment g = segments[k];  // a copy: the stores below could otherwise be taken to change it
     const uint32_t* src = sources ? sources[k] : packed;
     packed += g.n;
     uint32_t* dst = target + static_cast<size_t>(g.y) * pitch + g.x;
     if (g.n < 8) {
-      Tail::template Run<kBlend, kModulate>(src, dst, g.n, clipRight - g.x, c);
+      Tail::template Run<kBlend, kModulate, kOneStep>(src, dst, g.n, clipRight - g.x, c);
       continue;
     }
     // The run's last eight pixels as one group, worked from the pixels as
@@ -261,8 +321,17 @@ CALVETTA_AVX2 void OutputRuns(const DrawState& state, const Segment* segments, i
     const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + g.n - 8));
     const __m256i d =
         kBlend == FusedBlend::Copy ? s : _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + g.n - 8));
-    const __m256i last = Combine<kBlend, kModulate>(s, d, c.constant16, c.factors);
-    WholeGroups<kBlend, kModulate>(src, dst, g.n - 1, c);  // the groups starting before the last eight
+    const __m256i last = Combine<kBlend, kModulate, kOneStep>(s, d, c.constant16, c.factors, _mm256_setzero_si256());
+    if (g.n <= 16) {
+      // The first eight and the last eight cover the run: no loop, whose
+      // exit would follow the run's length.
+      const __m256i s0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src));
+      const __m256i d0 = kBlend == FusedBlend::Copy ? s0 : _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst),
+                          Combine<kBlend, kModulate, kOneStep>(s0, d0, c.constant16, c.factors, _mm256_setzero_si256()));
+    } else {
+      WholeGroups<kBlend, kModulate, kOneStep>(src, dst, g.n - 1, c);  // the groups starting before the last eight
+    }
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + g.n - 8), last);
   }
 }
@@ -328,16 +397,26 @@ SecondTextureOutput PickSecond(FusedMix colour, FusedMix alpha) {
   return PickSecond<kModulate, FusedMix::Product>(alpha);
 }
 
+template <class Tail, FusedBlend kBlend>
+CALVETTA_AVX2 void OutputWithTail(const DrawState& state, const Segment* segments, int count,
+                                  const uint32_t* const* sources, const uint32_t* packed, uint32_t constant) {
+  const OutputConstants c = ConstantsOf<kBlend>(state, constant);
+  if (constant == 0xFFFFFFFFu) {
+    OutputRuns<Tail, kBlend, false, false>(c, state, segments, count, sources, packed);
+  } else if (kBlend == FusedBlend::Factors && c.oneStep) {
+    OutputRuns<Tail, kBlend, true, kBlend == FusedBlend::Factors>(c, state, segments, count, sources, packed);
+  } else {
+    OutputRuns<Tail, kBlend, true, false>(c, state, segments, count, sources, packed);
+  }
+}
+
 template <FusedBlend kBlend>
 void OutputWith(const DrawState& state, const Segment* segments, int count, const uint32_t* const* sources,
                 const uint32_t* packed, uint32_t constant) {
-  bool modulate = constant != 0xFFFFFFFFu;
   if (HasAvx512()) {
-    (modulate ? OutputRuns<MaskTail512, kBlend, true>
-              : OutputRuns<MaskTail512, kBlend, false>)(state, segments, count, sources, packed, constant);
+    OutputWithTail<MaskTail512, kBlend>(state, segments, count, sources, packed, constant);
   } else {
-    (modulate ? OutputRuns<MaskTail256, kBlend, true>
-              : OutputRuns<MaskTail256, kBlend, false>)(state, segments, count, sources, packed, constant);
+    OutputWithTail<MaskTail256, kBlend>(state, segments, count, sources, packed, constant);
   }
 }
 #endif
@@ -349,7 +428,7 @@ FusedPlan PlanFused(const DrawState& state) {
 #ifdef CALVETTA_FUSED
   if (!HasAvx2() || state.stageCount < 1) return plan;
   const StageProgram& first = state.stages[0];
-  if (!first.samples || !(first.colour == first.alpha)) return plan;
+  if (!first.samples || !SameOperation(first.colour, first.alpha)) return plan;
   FusedConstant constant;
   if (!TextureTimesConstant(first.colour, constant)) return plan;
   plan.constant = constant;

@@ -59,8 +59,10 @@ struct FusedPlan {
   FusedConstant constant = FusedConstant::None;
   bool secondTexture = false;
   FusedMix colour = FusedMix::Current, alpha = FusedMix::Current;
-  // Factors: each factor as (alpha & use) ^ flip, for src, dst, srcAlpha, dstAlpha.
-  uint16_t factorUse[4] = {}, factorFlip[4] = {};
+  // Factors: each factor as (alpha & use) ^ flip per channel, as the four
+  // 16-bit lanes of one pixel (b, g, r from the colour factors, a from the
+  // alpha ones): source use and flip, then destination use and flip.
+  uint64_t factorLanes[4] = {};
 };
 
 struct DrawState {
@@ -104,12 +106,23 @@ struct SmallPlane {
   int32_t c = 0, dx = 0, dy = 0;
 };
 
+// How the rasteriser walks a triangle's rows, found once at setup: the edge
+// each side (left, right) starts on, the two-edge side's lower edge (-1 with
+// none) and the first row it takes over, the batch size its texels allow, and
+// whether its columns lie inside the clip.
+struct RowWalk {
+  int8_t start[2] = {}, lower = -1, lowerSide = 0;
+  bool inside = false;
+  int corner = 0, limit = kBatch;
+};
+
 struct PrimitiveSetup {
   // Edge i: E = dx * (Y - y0) - dy * (X - x0) over fixed-point X, Y.
   int64_t x0[3], y0[3], dx[3], dy[3];
   int edgeCount = 3;  // 0 for a line pixel run (its span is given directly)
   int yFirst = 0, yLast = -1;
   int xFirst = 0, xLast = -1;  // bounding box columns inside the clip rectangle
+  RowWalk walk;
   // Texel coordinates of each stage in level-0 units (s = u * W - 0.5), or for
   // perspective draws u * q * W, v * q * H with q the plane of 1 / w.
   Plane s[kStages], t[kStages];

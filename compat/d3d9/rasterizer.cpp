@@ -6,6 +6,7 @@
 #include "compat/d3d9/rasterizer.h"
 
 #include <algorithm>
+#include <bit>
 #include <climits>
 #include <cmath>
 
@@ -52,7 +53,21 @@ int64_t FloorDiv(int64_t a, int64_t b) {  // b > 0
   return (a % b != 0 && a < 0) ? q - 1 : q;
 }
 
-int64_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }
+// The pixel at or before, and at or after, a snapped position: shifts, which
+// round towards minus infinity on signed values, for divisions by kOne.
+int64_t FloorPixel(int64_t a) { return a >> kSubpixelBits; }
+int64_t CeilPixel(int64_t a) { return (a + kOne - 1) >> kSubpixelBits; }
+
+// llrint inline: on x86-64 the library's own conversion is this one
+// instruction (rounding as the current mode says, as llrint does), and
+// positions are bounded by kMaxCoordinate, so nothing overflows.
+int64_t Snap(double v) {
+#if defined(__x86_64__)
+  return _mm_cvtsd_si64(_mm_set_sd(v));
+#else
+  return std::llrint(v);
+#endif
+}
 
 bool Finite(const ScreenVertex& v) {
   return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.q) && std::fabs(v.x) <= kMaxCoordinate &&
@@ -143,6 +158,17 @@ __attribute__((target("avx2"))) void FillPairsAvx2(EdgeWalk& left, EdgeWalk& rig
   right.bound = _mm_extract_epi64(bound, 1);
   left.excess = _mm_cvtsi128_si64(excess);
   right.excess = _mm_extract_epi64(excess, 1);
+}
+
+// Of four {first, last} row ranges, those that overlap rows top .. bottom - 1
+// (first < bottom and last >= top): bit k for range k.
+__attribute__((target("avx2"))) inline unsigned Overlaps4(const void* ranges, __m256i bottom, __m256i topLess1) {
+  const __m256i r = _mm256_loadu_si256(static_cast<const __m256i*>(ranges));
+  // first < bottom moved up beside its range's last >= top: the sign of
+  // each 64-bit lane says both.
+  const __m256i both =
+      _mm256_and_si256(_mm256_slli_epi64(_mm256_cmpgt_epi32(bottom, r), 32), _mm256_cmpgt_epi32(r, topLess1));
+  return static_cast<unsigned>(_mm256_movemask_pd(_mm256_castsi256_pd(both)));
 }
 #endif
 
@@ -324,8 +350,8 @@ void Rasterizer::AddTriangle(int slice, const ScreenVertex& a, const ScreenVerte
   const ScreenVertex* v[3] = {&a, &b, &c};
   int64_t X[3], Y[3];
   for (int i = 0; i < 3; ++i) {
-    X[i] = std::llrint(static_cast<double>(v[i]->x) * kOne);
-    Y[i] = std::llrint(static_cast<double>(v[i]->y) * kOne);
+    X[i] = Snap(static_cast<double>(v[i]->x) * kOne);
+    Y[i] = Snap(static_cast<double>(v[i]->y) * kOne);
   }
   int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
   if (area == 0) return;
@@ -339,13 +365,13 @@ void Rasterizer::AddTriangle(int slice, const ScreenVertex& a, const ScreenVerte
   const RECT& clip = state_->clip;
   int64_t minY = std::min({Y[0], Y[1], Y[2]}), maxY = std::max({Y[0], Y[1], Y[2]});
   int64_t minX = std::min({X[0], X[1], X[2]}), maxX = std::max({X[0], X[1], X[2]});
-  int yFirst = static_cast<int>(std::max<int64_t>(CeilDiv(minY, kOne), clip.top));
-  int yLast = static_cast<int>(std::min<int64_t>(FloorDiv(maxY, kOne), clip.bottom - 1));
-  if (yFirst > yLast || CeilDiv(minX, kOne) >= clip.right || FloorDiv(maxX, kOne) < clip.left) return;
+  int yFirst = static_cast<int>(std::max<int64_t>(CeilPixel(minY), clip.top));
+  int yLast = static_cast<int>(std::min<int64_t>(FloorPixel(maxY), clip.bottom - 1));
+  if (yFirst > yLast || CeilPixel(minX) >= clip.right || FloorPixel(maxX) < clip.left) return;
 
   PrimitiveSetup& p = out.prims.emplace_back();
   for (int e = 0; e < 3; ++e) {
-    int next = (e + 1) % 3;
+    const int next = e == 2 ? 0 : e + 1;
     p.x0[e] = X[e];
     p.y0[e] = Y[e];
     p.dx[e] = X[next] - X[e];
@@ -353,8 +379,8 @@ void Rasterizer::AddTriangle(int slice, const ScreenVertex& a, const ScreenVerte
   }
   p.yFirst = yFirst;
   p.yLast = yLast;
-  p.xFirst = static_cast<int>(std::max<int64_t>(CeilDiv(minX, kOne), clip.left));
-  p.xLast = static_cast<int>(std::min<int64_t>(FloorDiv(maxX, kOne), clip.right - 1));
+  p.xFirst = static_cast<int>(std::max<int64_t>(CeilPixel(minX), clip.left));
+  p.xLast = static_cast<int>(std::min<int64_t>(FloorPixel(maxX), clip.right - 1));
   // Attributes follow the vertices' own positions; snapped ones decide only
   // coverage. Snapping moves a thin triangle's corners across a good part of
   // its width, which would tilt its planes: its texels would be read off
@@ -372,84 +398,121 @@ void Rasterizer::AddTriangle(int slice, const ScreenVertex& a, const ScreenVerte
     }
   }
   SetupAttributes(v, x, y, false, p);
-  out.rows.push_back({yFirst, yLast});
+  // A horizontal top edge owns its row, a bottom edge does not: they only
+  // trim the rows the bands are given.
+  int first = yFirst, last = yLast;
+  for (int e = 0; e < 3; ++e) {
+    if (p.dy[e] != 0) continue;
+    const int64_t edgeRow = CeilPixel(p.y0[e]);
+    if (p.dx[e] > 0) first = static_cast<int>(std::max<int64_t>(first, edgeRow));
+    else last = static_cast<int>(std::min<int64_t>(last, edgeRow - 1));
+  }
+  PlanWalk(p);
+  out.rows.push_back({first, last});
   out.area += (std::llabs(area) >> (2 * kSubpixelBits + 1)) + (yLast - yFirst + 1);
 }
 
+void Rasterizer::PlanWalk(PrimitiveSetup& p) const {
+  RowWalk& w = p.walk;
+  // The side with two edges is bounded by the upper one down to their shared
+  // corner and by the lower one below it: the triangle is convex, so the
+  // other edge's line lies outside it there and its bound is never the
+  // tighter one (at the corner's own height the two lines meet). Each row
+  // then walks one edge a side.
+  int leftEdges[2] = {}, rightEdges[2] = {}, leftCount = 0, rightCount = 0;
+  for (int e = 0; e < 3; ++e) {
+    if (p.dy[e] < 0) leftEdges[leftCount++] = e;
+    if (p.dy[e] > 0) rightEdges[rightCount++] = e;
+  }
+  w.start[0] = static_cast<int8_t>(leftEdges[0]);
+  w.start[1] = static_cast<int8_t>(rightEdges[0]);
+  w.lower = -1;
+  // Edge e runs from corner e to corner e + 1; on the left (dy < 0) it runs
+  // upwards, so of two left edges the second ends where the first starts
+  // unless they are listed the other way round (edges 2 and 0).
+  if (leftCount == 2 || rightCount == 2) {
+    const int* pair = leftCount == 2 ? leftEdges : rightEdges;
+    const bool wrapped = pair[0] == 0 && pair[1] == 2;
+    const int a = wrapped ? pair[1] : pair[0], b = wrapped ? pair[0] : pair[1];  // a ends where b starts
+    const int side = leftCount == 2 ? 0 : 1;
+    w.start[side] = static_cast<int8_t>(side == 0 ? b : a);  // a left edge climbs, a right edge descends
+    w.lower = static_cast<int8_t>(side == 0 ? a : b);
+    w.lowerSide = static_cast<int8_t>(side);
+    w.corner = static_cast<int>(CeilPixel(p.y0[b]));  // first row at or below the shared corner
+  }
+  // An edge's bound on a row of its own lies between its ends' columns
+  // rounded up, and every row walks an edge spanning it: a triangle whose
+  // columns lie inside the clip needs no clamping.
+  const RECT& clip = state_->clip;
+  w.inside = CeilPixel(std::min({p.x0[0], p.x0[1], p.x0[2]})) >= clip.left &&
+             FloorPixel(std::max({p.x0[0], p.x0[1], p.x0[2]})) < clip.right;
+  w.limit = BatchLimit(*state_, p);
+}
+
 void Rasterizer::RasteriseBand(int top, int bottom) const {
+#ifdef CALVETTA_WALK_AVX2
+  if (HasAvx2()) return RasteriseBandAvx2(top, bottom);
+#endif
   Segment segments[kBatch];
   for (int slice = 0; slice < sliceCount_; ++slice) {
     const Slice& queued = slices_[slice];
     for (size_t i = 0; i < queued.prims.size(); ++i) {
       const RowRange& rows = queued.rows[i];
-          if (rows.last < top || rows.first >= bottom) continue;
+      if (rows.last < top || rows.first >= bottom) continue;
       RasterisePrimitive(queued.prims[i], std::max(rows.first, top), std::min(rows.last, bottom - 1), segments);
     }
   }
 }
+
+#ifdef CALVETTA_WALK_AVX2
+// The same, the triangles' rows tested four at a time: a band of many finds
+// few of a mesh's triangles in it, and the tests' branches would follow them.
+__attribute__((target("avx2"))) void Rasterizer::RasteriseBandAvx2(int top, int bottom) const {
+  Segment segments[kBatch];
+  const __m256i bottoms = _mm256_set1_epi32(bottom), topsLess1 = _mm256_set1_epi32(top - 1);
+  for (int slice = 0; slice < sliceCount_; ++slice) {
+    const Slice& queued = slices_[slice];
+    const size_t count = queued.prims.size();
+    for (size_t i = 0; i < count; i += 4) {
+      unsigned bits = 0;
+      if (i + 4 <= count) {
+        bits = Overlaps4(&queued.rows[i], bottoms, topsLess1);
+      } else {
+        for (size_t k = i; k < count; ++k)
+          bits |= static_cast<unsigned>(queued.rows[k].last >= top && queued.rows[k].first < bottom) << (k - i);
+      }
+      for (; bits != 0; bits &= bits - 1) {
+        const size_t k = i + static_cast<size_t>(std::countr_zero(bits));
+        const RowRange& rows = queued.rows[k];
+        RasterisePrimitive(queued.prims[k], std::max(rows.first, top), std::min(rows.last, bottom - 1), segments);
+      }
+    }
+  }
+}
+#endif
 
 // Rows first .. last of one triangle; rows of small triangles are short, so
 // several are shaded as one batch.
 void Rasterizer::RasterisePrimitive(const PrimitiveSetup& p, int first, int last, Segment* segments) const {
   const RECT& clip = state_->clip;
   // An empty clip covers nothing; the bounds below clamp into it.
-  if (clip.left >= clip.right) return;
-  const int limit = BatchLimit(*state_, p);
-  // A horizontal top edge owns its row, a bottom edge does not: they only trim the rows.
-  for (int e = 0; e < 3; ++e) {
-    if (p.dy[e] != 0) continue;
-    int64_t edgeRow = CeilDiv(p.y0[e], kOne);
-    if (p.dx[e] > 0) first = static_cast<int>(std::max<int64_t>(first, edgeRow));
-    else last = static_cast<int>(std::min<int64_t>(last, edgeRow - 1));
-  }
-  if (first > last) return;
-  // The side with two edges is bounded by the upper one down to their shared
-  // corner and by the lower one below it: the triangle is convex, so the
-  // other edge's line lies outside it there and its bound is never the
-  // tighter one (at the corner's own height the two lines meet). Each row
-  // then walks one edge a side.
-  int leftEdges[2], rightEdges[2], leftCount = 0, rightCount = 0;
-  for (int e = 0; e < 3; ++e) {
-    if (p.dy[e] < 0) leftEdges[leftCount++] = e;
-    if (p.dy[e] > 0) rightEdges[rightCount++] = e;
-  }
-  // Edge e runs from corner e to corner e + 1; on the left (dy < 0) it runs
-  // upwards, so of two left edges the second ends where the first starts
-  // unless they are listed the other way round (edges 2 and 0).
-  int twoSided = 0, upper = 0, lower = 0, corner = 0;
-  if (leftCount == 2 || rightCount == 2) {
-    const int* pair = leftCount == 2 ? leftEdges : rightEdges;
-    const bool wrapped = pair[0] == 0 && pair[1] == 2;
-    const int a = wrapped ? pair[1] : pair[0], b = wrapped ? pair[0] : pair[1];  // a ends where b starts
-    twoSided = leftCount == 2 ? -1 : 1;
-    upper = twoSided < 0 ? b : a;  // a left edge climbs, a right edge descends
-    lower = twoSided < 0 ? a : b;
-    corner = static_cast<int>(CeilDiv(p.y0[b], kOne));  // first row at or below the shared corner
-  }
+  if (clip.left >= clip.right || first > last) return;
+  const RowWalk& w = p.walk;
+  const int limit = w.limit;
   // walks[0] bounds the left side, walks[1] the right; the two-edge side
   // restarts on its lower edge at switchRow.
   EdgeWalk walks[2];
   int switchRow = INT_MAX;
-  if (twoSided == 0) {
-    walks[0].Start(p, leftEdges[0], first);
-    walks[1].Start(p, rightEdges[0], first);
-  } else {
-    const int two = twoSided < 0 ? 0 : 1;
-    walks[1 - two].Start(p, twoSided < 0 ? rightEdges[0] : leftEdges[0], first);
-    if (first < corner) {
-      walks[two].Start(p, upper, first);
-      switchRow = corner;
-    } else {
-      walks[two].Start(p, lower, first);
-    }
+  int edges[2] = {w.start[0], w.start[1]};
+  const int two = w.lowerSide;
+  if (w.lower >= 0) {
+    if (first < w.corner) switchRow = w.corner;
+    else edges[two] = w.lower;
   }
-  const int two = twoSided < 0 ? 0 : 1;
+  walks[0].Start(p, edges[0], first);
+  walks[1].Start(p, edges[1], first);
   const int clipLeft = clip.left, clipRight = clip.right;
-  // An edge's bound on a row of its own lies between its ends' columns
-  // rounded up, and every row walks an edge spanning it: a triangle whose
-  // columns lie inside the clip needs no clamping.
-  const bool inside = CeilDiv(std::min({p.x0[0], p.x0[1], p.x0[2]}), kOne) >= clipLeft &&
-                      FloorDiv(std::max({p.x0[0], p.x0[1], p.x0[2]}), kOne) < clipRight;
+  const bool inside = w.inside;
   // Each stretch of rows first has both sides' bounds walked into an array
   // (the walks stay in registers), then its runs cut into batches. Stretches
   // end where batches restart, so that test leaves the row loop.
@@ -466,7 +529,14 @@ void Rasterizer::RasterisePrimitive(const PrimitiveSetup& p, int first, int last
     }
   };
   int bounds[kBoundRows][2];
-  int count = 0, pixels = 0;
+  // The batch so far: segments up to `out`, room for `room` more pixels.
+  Segment* out = segments;
+  int room = limit;
+  const auto shade = [&] {
+    ShadeSegments(*state_, p, segments, static_cast<int>(out - segments), limit - room);
+    out = segments;
+    room = limit;
+  };
   // Batches of a primitive whose texels are the same however its runs split
   // (BatchLimit gives those the whole batch) need not restart: their pixels
   // come out the same whatever the bands.
@@ -475,41 +545,43 @@ void Rasterizer::RasterisePrimitive(const PrimitiveSetup& p, int first, int last
   for (int from = first; from <= last;) {
     if (from == restart) {
       restart += batchRows_;
-      if (pixels > 0) ShadeSegments(*state_, p, segments, count, pixels);
-      count = pixels = 0;
+      if (room < limit) shade();
     }
     const int to = std::min({last + 1, from + kBoundRows, restart});  // rows from .. to - 1
     int row = from;
     if (switchRow < to) {
       fill(switchRow - row, bounds[0]);
       row = switchRow;
-      walks[two].Start(p, lower, row);
+      walks[two].Start(p, w.lower, row);
       switchRow = INT_MAX;
     }
     fill(to - row, bounds[row - from]);
     for (int y = from; y < to; ++y) {
       int xl = bounds[y - from][0];
-      const int xr = bounds[y - from][1];
-      if (xl >= xr) continue;
-      if (xr - xl < limit - pixels) {  // the whole run fits the batch with room to spare
-        segments[count++] = Segment{y, xl, xr - xl};
-        pixels += xr - xl;
+      int n = bounds[y - from][1] - xl;
+      if (n <= 0) continue;
+      if (n < room) {  // the whole run fits the batch with room to spare
+        *out++ = Segment{y, xl, n};
+        room -= n;
         continue;
       }
-      while (xl < xr) {
-        int n = std::min(xr - xl, limit - pixels);
-        segments[count++] = Segment{y, xl, n};
-        pixels += n;
-        xl += n;
-        if (pixels == limit) {
-          ShadeSegments(*state_, p, segments, count, pixels);
-          count = pixels = 0;
-        }
+      // The run fills the batch (and maybe more): each full batch is shaded
+      // as it fills, the rest starts the next.
+      while (n >= room) {
+        *out++ = Segment{y, xl, room};
+        xl += room;
+        n -= room;
+        room = 0;
+        shade();
+      }
+      if (n > 0) {
+        *out++ = Segment{y, xl, n};
+        room -= n;
       }
     }
     from = to;
   }
-  if (pixels > 0) ShadeSegments(*state_, p, segments, count, pixels);
+  if (room < limit) shade();
 }
 
 void Rasterizer::BandJob(void* self, int band) {

@@ -43,7 +43,9 @@ class Rasterizer {
   void ChooseBatchRows();
   void PlanBands(int threads);
   void RasteriseBand(int top, int bottom) const;
+  void RasteriseBandAvx2(int top, int bottom) const;
   void RasterisePrimitive(const PrimitiveSetup& p, int first, int last, Segment* segments) const;
+  void PlanWalk(PrimitiveSetup& p) const;
   void SetupAttributes(const ScreenVertex* v[3], const double x[3], const double y[3], bool line,
                        PrimitiveSetup& p) const;
 
@@ -56,7 +58,7 @@ class Rasterizer {
   // Each on its own cache lines: slices are filled by different threads.
   struct alignas(64) Slice {
     std::vector<PrimitiveSetup> prims;
-    std::vector<RowRange> rows;  // compact copy of each triangle's rows, for band filtering
+    std::vector<RowRange> rows;  // each triangle's rows less those its horizontal edges leave, for band filtering
     int64_t area = 0;
     RECT bounds{};  // of its triangles' pixels
   };

@@ -61,10 +61,11 @@ class FusedOutput : public DeviceTest {
 
   // Draws the case on a noisy background, through `view` if given; `fused`
   // picks equal stage programs that do or do not allow the fused loop (alpha
-  // arguments swapped).
+  // arguments swapped), unless `program` gives stage 0's six states.
   std::vector<uint32_t> Draw(const Case& c, IDirect3DTexture9* picture, IDirect3DTexture9* background,
                              const std::vector<QuadVertex>& v, const std::vector<WORD>& idx, float quadX,
-                             float quadY, bool fused, const D3DVIEWPORT9* view = nullptr) {
+                             float quadY, bool fused, const D3DVIEWPORT9* view = nullptr,
+                             const DWORD* program = nullptr) {
     Stage(0, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE);
     device_->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
     device_->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
@@ -77,7 +78,9 @@ class FusedOutput : public DeviceTest {
     const D3DVIEWPORT9 whole{0, 0, kW, kH, 0.0f, 1.0f};
     if (view) device_->SetViewport(view);
 
-    if (c.colourArg == D3DTA_TEXTURE) {
+    if (program) {
+      Stage(0, program[0], program[1], program[2], program[3], program[4], program[5]);
+    } else if (c.colourArg == D3DTA_TEXTURE) {
       DWORD op2 = fused ? D3DTOP_SELECTARG1 : D3DTOP_SELECTARG2;
       DWORD a1 = fused ? D3DTA_TEXTURE : D3DTA_DIFFUSE, a2 = fused ? D3DTA_DIFFUSE : D3DTA_TEXTURE;
       Stage(0, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, op2, a1, a2);
@@ -296,6 +299,56 @@ TEST_F(FusedOutput, SecondTextureMixesFollowTheStageFormulas) {
   device_->SetTexture(1, nullptr);
   picture->Release();
   mask->Release();
+  target->Release();
+  rt->Release();
+}
+
+// Colour and alpha that each select the texel, naming different arguments
+// they ignore (the effects' straight picture pass), draw as the texel does:
+// against the general path over meshes and a one-to-one quad under each
+// blend. A selection of another argument in one group is not the texel.
+TEST_F(FusedOutput, SelectionsNamingDifferentUnusedArgumentsDrawTheTexel) {
+  IDirect3DTexture9* rt = MakeRenderTexture(kW, kH);
+  IDirect3DSurface9* target = Target(rt);
+  IDirect3DTexture9* background = MakeTexture(kW, kH, NoisePicture(kW, kH, 23));
+  const DWORD pairs[][2] = {{D3DBLEND_ONE, D3DBLEND_ZERO},
+                            {D3DBLEND_ONE, D3DBLEND_ONE},
+                            {D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA},
+                            {D3DBLEND_ONE, D3DBLEND_INVSRCALPHA}};
+  std::mt19937 rng(77);
+  for (const auto& pair : pairs)
+    for (DWORD filter : {DWORD{D3DTEXF_POINT}, DWORD{D3DTEXF_LINEAR}}) {
+      const Case c{D3DTA_TEXTURE, pair[0], pair[1], TRUE, filter, D3DTEXF_NONE, D3DFMT_A8R8G8B8,
+                   DWORD{D3DTADDRESS_CLAMP}};
+      std::vector<QuadVertex> v;
+      std::vector<WORD> idx;
+      Mesh(rng, 0x80C0407F, false, v, idx);
+      IDirect3DTexture9* picture = Picture(rng, c.format);
+      const float quadX = static_cast<float>(rng() % 140) - 20, quadY = static_cast<float>(rng() % 100) - 20;
+      const std::vector<uint32_t> general = Draw(c, picture, background, v, idx, quadX, quadY, false);
+      device_->SetRenderState(D3DRS_TEXTUREFACTOR, 0x11223344);
+      const DWORD program[] = {D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_TFACTOR,
+                               D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_CURRENT};
+      std::vector<uint32_t> straight = Draw(c, picture, background, v, idx, quadX, quadY, true, nullptr, program);
+      device_->SetTexture(0, nullptr);
+      picture->Release();
+      ASSERT_TRUE(general == straight) << "blend " << pair[0] << "/" << pair[1] << ", filter " << filter;
+    }
+  // Alpha selecting the diffuse colour, colour the texel.
+  const std::vector<uint32_t> texels = NoisePicture(kW, kH, 24);
+  IDirect3DTexture9* picture = MakeTexture(kW, kH, texels);
+  Stage(0, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_DIFFUSE, D3DTA_TEXTURE);
+  device_->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+  device_->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  Sampler(0, D3DTEXF_POINT);
+  device_->SetTexture(0, picture);
+  DrawQuad(0, 0, kW, kH, 0x5A000000);
+  const std::vector<uint32_t> px = ReadTarget();
+  for (size_t i = 0; i < px.size(); ++i)
+    ASSERT_EQ(px[i], (texels[i] & 0x00FFFFFF) | 0x5A000000u) << "pixel " << i;
+  device_->SetTexture(0, nullptr);
+  picture->Release();
+  background->Release();
   target->Release();
   rt->Release();
 }

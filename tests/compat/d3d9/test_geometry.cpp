@@ -152,6 +152,8 @@ TEST_F(Geometry, RandomTrianglesCoverWhatTheExactEdgeTestCovers) {
     switch (rng() % 4) {
       case 0: return std::pair<float, float>{std::round(x), std::round(y)};  // on a pixel centre
       case 1: return std::pair<float, float>{std::round(x) + 0.5f, std::round(y)};
+      case 2:  // halfway between two 1/256 steps: snapping rounds such ties to even
+        return std::pair<float, float>{(std::round(x * 256) + 0.5f) / 256, (std::round(y * 256) - 0.5f) / 256};
       default: return std::pair<float, float>{x, y};
     }
   };

@@ -2,6 +2,7 @@
 // meshes whose colour must equal a draw with the colour pair alone and whose
 // alpha must equal a draw with the alpha pair alone, through the fused loop,
 // the general loops and the per-channel fallback.
+#include <algorithm>
 #include <random>
 
 #include "device_fixture.h"
@@ -202,6 +203,55 @@ TEST_F(SeparateAlpha, ColourFollowsTheColourPairAndAlphaTheAlphaPair) {
   EXPECT_EQ(checked, 40);
   device_->SetRenderState(D3DRS_SEPARATEALPHABLENDENABLE, FALSE);
   opaque->Release();
+  picture->Release();
+  background->Release();
+  target->Release();
+  rt->Release();
+}
+
+// Opaque texels under a constant, where the fused loop folds the constant
+// into the source factor: constants with white colour (the morph's blend
+// byte), colour factors of one and zero with any constant, and ones it cannot
+// fold. Texels come in opaque runs of every length, so short runs and the
+// groups at a run's end are wholly opaque, partly so, or not at all.
+TEST_F(SeparateAlpha, OpaqueTexelsUnderAConstantMatchTheGeneralPath) {
+  IDirect3DTexture9* rt = MakeRenderTexture(kW, kH);
+  IDirect3DSurface9* target = Target(rt);
+  IDirect3DTexture9* background = MakeTexture(kW, kH, NoisePicture(kW, kH, 41));
+  std::mt19937 rng(1234);
+  std::vector<uint32_t> texels = NoisePicture(64, 64, 8);
+  for (size_t i = 0; i < texels.size();) {
+    const size_t run = std::min<size_t>(1 + rng() % 12, texels.size() - i);
+    const bool opaque = rng() % 4 != 0;
+    for (size_t k = i; k < i + run; ++k)
+      if (opaque) texels[k] |= 0xFF000000u;
+    i += run;
+  }
+  IDirect3DTexture9* picture = MakeTexture(64, 64, texels);
+  const DWORD factors[] = {D3DBLEND_ZERO, D3DBLEND_ONE, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA};
+  const DWORD alphas[] = {0, 1, 127, 128, 254, 255};
+  for (int round = 0; round < 24; ++round) {
+    DWORD src = D3DBLEND_SRCALPHA, dst = D3DBLEND_INVSRCALPHA, srcAlpha = D3DBLEND_ONE, dstAlpha = D3DBLEND_INVSRCALPHA;
+    if (round >= 8) src = factors[rng() % 4], dst = factors[rng() % 4], srcAlpha = factors[rng() % 4],
+                    dstAlpha = factors[rng() % 4];
+    DWORD colour = 0x00FFFFFF;
+    if (round % 3 == 1) colour = static_cast<DWORD>(rng()) & 0x00FFFFFF;
+    if (round % 3 == 2) colour = 0x00FF00FF | (static_cast<DWORD>(rng()) & 0x0000FF00);  // one channel not white
+    device_->SetRenderState(D3DRS_TEXTUREFACTOR, alphas[round % 6] << 24 | colour);
+    std::vector<QuadVertex> v;
+    std::vector<WORD> idx;
+    Mesh(rng, v, idx, true);
+    SeparateBlend(src, dst, srcAlpha, dstAlpha);
+    const std::vector<uint32_t> fused = DrawOver(picture, background, v, idx, true, true, true);
+    const std::vector<uint32_t> general = DrawOver(picture, background, v, idx, false, true, true);
+    size_t wrong = 0, first = 0;
+    for (size_t i = 0; i < fused.size(); ++i)
+      if (fused[i] != general[i] && wrong++ == 0) first = i;
+    ASSERT_EQ(wrong, 0u) << "round " << round << ": " << src << "/" << dst << " alpha " << srcAlpha << "/"
+                         << dstAlpha << ", first at " << first << std::hex << ": " << fused[first] << " against "
+                         << general[first];
+  }
+  device_->SetRenderState(D3DRS_SEPARATEALPHABLENDENABLE, FALSE);
   picture->Release();
   background->Release();
   target->Release();
