@@ -84,23 +84,69 @@ bool InsideTriangle(const CVector2& a, const CVector2& b, const CVector2& c, con
   return PointInTriangle(tri, p.x, p.y);
 }
 
-// Sorts numbers below 2^bits ascending by their bits from `fromBit` up,
-// eleven bits a pass; each pass is stable, so numbers equal in those bits
-// keep their order. A pass that would move nothing (one digit for all) is
-// left out.
-void RadixSort(std::vector<uint64_t>& values, int bits, int fromBit = 0) {
-  constexpr int kDigit = 11;
-  constexpr uint64_t kMask = (1 << kDigit) - 1;
-  if (values.empty()) return;
-  std::vector<uint64_t> scratch(values.size());
-  for (int shift = fromBit; shift < bits; shift += kDigit) {
-    size_t counts[(1 << kDigit) + 1] = {};
-    for (uint64_t v : values) ++counts[((v >> shift) & kMask) + 1];
-    if (counts[((values[0] >> shift) & kMask) + 1] == values.size()) continue;
-    for (int d = 0; d < (1 << kDigit); ++d) counts[d + 1] += counts[d];
-    for (uint64_t v : values) scratch[counts[(v >> shift) & kMask]++] = v;
+// Sorts values by key(value), numbers below 2^bits, ascending by their bits
+// from `fromBit` up, eleven bits a pass; each pass is stable, so values
+// equal in those bits keep their order. A pass that would move nothing (one
+// digit for all) is left out.
+template <class T, class KeyOf>
+void RadixSortBy(std::vector<T>& values, int bits, int fromBit, KeyOf key) {
+  constexpr int kDigit = 11, kDigits = 1 << kDigit, kMaxPasses = (64 + kDigit - 1) / kDigit;
+  constexpr uint64_t kMask = kDigits - 1;
+  const size_t count = values.size();
+  if (count == 0 || fromBit >= bits) return;
+  // Counts fit 32 bits below 2^32 values; past that (never met) a stable
+  // comparison sort on the same bits gives the same order.
+  if (count >= (size_t{1} << 32)) {
+    std::stable_sort(values.begin(), values.end(),
+                     [&](const T& a, const T& b) { return (key(a) >> fromBit) < (key(b) >> fromBit); });
+    return;
+  }
+  const int passes = (bits - fromBit + kDigit - 1) / kDigit;
+  // Every pass's digit counts in one read of the values (a pass moves the
+  // values but never changes how many carry each digit).
+  std::vector<uint32_t> counts(static_cast<size_t>(passes) * kDigits);
+  const auto countDigits = [&]<int kPasses>() {
+    uint32_t* const c = counts.data();
+    for (const T& v : values) {
+      const uint64_t digits = key(v) >> fromBit;
+      for (int p = 0; p < kPasses; ++p) ++c[p * kDigits + ((digits >> (p * kDigit)) & kMask)];
+    }
+  };
+  switch (passes) {
+    case 1: countDigits.template operator()<1>(); break;
+    case 2: countDigits.template operator()<2>(); break;
+    case 3: countDigits.template operator()<3>(); break;
+    case 4: countDigits.template operator()<4>(); break;
+    case 5: countDigits.template operator()<5>(); break;
+    default: countDigits.template operator()<kMaxPasses>(); break;
+  }
+  std::vector<T> scratch(count);
+  for (int p = 0, shift = fromBit; p < passes; ++p, shift += kDigit) {
+    uint32_t* digitCount = counts.data() + static_cast<size_t>(p) * kDigits;
+    if (digitCount[(key(values[0]) >> shift) & kMask] == count) continue;
+    // Counts become the first slot of each digit.
+    uint32_t slot = 0;
+    for (int d = 0; d < kDigits; ++d) {
+      const uint32_t n = digitCount[d];
+      digitCount[d] = slot;
+      slot += n;
+    }
+    for (const T& v : values) scratch[digitCount[(key(v) >> shift) & kMask]++] = v;
     values.swap(scratch);
   }
+}
+
+void RadixSort(std::vector<uint64_t>& values, int bits, int fromBit = 0) {
+  RadixSortBy(values, bits, fromBit, [](uint64_t v) { return v; });
+}
+
+// A number's bits, made to order as the numbers do (-0 taken as +0, which
+// compares equal to it); not for NaN.
+uint32_t OrderedBits(float number) {
+  const float value = number + 0.0f;
+  uint32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return (bits & 0x80000000u) ? ~bits : (bits | 0x80000000u);
 }
 
 // 0 .. count - 1 by key(i) ascending, equal keys in index order: what a
@@ -118,13 +164,7 @@ std::vector<size_t> StableOrder(size_t count, Key key) {
     return order;
   }
   std::vector<uint64_t> codes(count);
-  for (size_t i = 0; i < count; ++i) {
-    const float value = key(i) + 0.0f;
-    uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    bits = (bits & 0x80000000u) ? ~bits : (bits | 0x80000000u);
-    codes[i] = static_cast<uint64_t>(bits) << 32 | i;
-  }
+  for (size_t i = 0; i < count; ++i) codes[i] = static_cast<uint64_t>(OrderedBits(key(i))) << 32 | i;
   // The codes are made in index order, so sorting them by their key bits
   // alone (stably) sorts them whole; that takes three passes, fewer steps
   // than a comparison sort of more than a few hundred.
@@ -1429,7 +1469,7 @@ public:
 
   // False when the points are all on one line.
   bool Build(std::vector<int> points) {
-    std::sort(points.begin(), points.end(), [&](int a, int b) { return Before(P(a), P(b)); });
+    SortBefore(points);
     const size_t n = points.size();
     size_t k = 2;
     while (k < n && Orient(P(points[0]), P(points[1]), P(points[k])) == 0) ++k;
@@ -1471,6 +1511,35 @@ public:
       ring.Replace(s, c, p);
     }
     return true;
+  }
+
+  // The points in Before order. Distinct finite points (the mesh's
+  // representatives) are never equivalent under it, so every sort gives
+  // the one order; as (x, y) bits made to order as the numbers do, they
+  // sort by radix. Points that are not so (never met) take the comparison
+  // sort, as does the plain form.
+  void SortBefore(std::vector<int>& points) const {
+    const auto before = [&](int a, int b) { return Before(P(a), P(b)); };
+    bool finite = !m_plainFlips;
+    for (size_t i = 0; i < points.size() && finite; ++i) finite = std::isfinite(P(points[i]).x) && std::isfinite(P(points[i]).y);
+    if (!finite) {
+      std::sort(points.begin(), points.end(), before);
+      return;
+    }
+    struct Keyed {
+      uint64_t key;
+      int point;
+    };
+    std::vector<Keyed> keyed(points.size());
+    for (size_t i = 0; i < points.size(); ++i)
+      keyed[i] = {static_cast<uint64_t>(OrderedBits(P(points[i]).x)) << 32 | OrderedBits(P(points[i]).y), points[i]};
+    RadixSortBy(keyed, 64, 0, [](const Keyed& k) { return k.key; });
+    for (size_t i = 1; i < keyed.size(); ++i)
+      if (keyed[i].key == keyed[i - 1].key) {
+        std::sort(points.begin(), points.end(), before);
+        return;
+      }
+    for (size_t i = 0; i < keyed.size(); ++i) points[i] = keyed[i].point;
   }
 
   // Build's joining of points[from] on, every side tested for each point and
