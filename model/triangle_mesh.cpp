@@ -2586,7 +2586,7 @@ class ActiveRecordsByX {
     const double wanted = mean > 0 ? (x1 - x0) / mean : 1.0;
     m_count = x0 <= x1 ? static_cast<int>(std::clamp(wanted, 1.0, static_cast<double>(kMaxBuckets))) : 0;
     m_left = x0;
-    m_width = x1 > x0 ? (x1 - x0) / m_count : 1.0;
+    m_scale = x1 > x0 ? m_count / (x1 - x0) : 0.0;
     m_buckets.resize(static_cast<size_t>(m_count));
   }
 
@@ -2658,8 +2658,11 @@ class ActiveRecordsByX {
   };
   static constexpr size_t kMaxBuckets = 1 << 16;
   static bool FiniteX(const EdgeSweepRecord& r) { return std::isfinite(r.box.left) && std::isfinite(r.box.right); }
+  // x is a finite box side, so at or right of m_left: the bucket never
+  // falls as x rises, which is all that the answer relies on.
   int Bucket(float x) const {
-    return static_cast<int>(std::clamp(std::floor((x - m_left) / m_width), 0.0, static_cast<double>(m_count - 1)));
+    const double at = (x - m_left) * m_scale;
+    return at < static_cast<double>(m_count - 1) ? static_cast<int>(at) : m_count - 1;
   }
 
   const std::vector<EdgeSweepRecord>& m_records;
@@ -2667,8 +2670,56 @@ class ActiveRecordsByX {
   std::vector<std::pair<int, int>> m_span;  // first and last bucket of each record added
   std::vector<std::vector<Entry>> m_buckets;
   std::vector<int> m_everywhere;  // boxes whose x range is not finite
-  double m_left = 0, m_width = 1;
+  double m_left = 0, m_scale = 0;
   int m_count = 0;
+};
+
+// The first of strictly rising step tops at or beyond a value, through a
+// table of the first step in each of as many equal cells over the tops'
+// range: every step before the one listed for a value's cell lies in an
+// earlier cell, so below the value (the cell never falls as the value
+// rises), and the walk from there is short.
+class StepFinder {
+ public:
+  explicit StepFinder(const std::vector<float>& tops) : m_tops(tops) {
+    if (tops.empty() || !std::isfinite(tops.front()) || !std::isfinite(tops.back())) return;
+    m_low = tops.front();
+    const double range = static_cast<double>(tops.back()) - m_low;
+    if (!(range > 0) || !std::isfinite(range)) return;
+    const double scale = static_cast<double>(tops.size()) / range;
+    if (!std::isfinite(scale)) return;
+    m_cells = tops.size();
+    m_scale = scale;
+    m_first.assign(m_cells + 1, static_cast<uint32_t>(tops.size()));
+    // Filled from the last step down, each cell keeps its first step; an
+    // empty cell takes the first of the cells after it.
+    for (size_t k = tops.size(); k-- > 0;) m_first[Cell(tops[k])] = static_cast<uint32_t>(k);
+    for (size_t c = m_cells; c-- > 0;) m_first[c] = std::min(m_first[c], m_first[c + 1]);
+  }
+
+  // The first step k >= from with tops[k] >= value, or the step count
+  // when there is none (a NaN value stays at `from`).
+  uint32_t FirstAtOrBeyond(float value, uint32_t from) const {
+    uint32_t k = from;
+    if (m_cells > 0 && value >= m_low) k = std::max(k, m_first[Cell(value)]);
+    const uint32_t end = static_cast<uint32_t>(m_tops.size());
+    while (k < end && m_tops[k] < value) ++k;
+    return k;
+  }
+
+ private:
+  // For values at or above m_low: never falls as the value rises (the
+  // difference, the product and the truncation each keep the order), and
+  // lies in 0 .. m_cells.
+  size_t Cell(float value) const {
+    const double at = (static_cast<double>(value) - m_low) * m_scale;
+    return at >= static_cast<double>(m_cells) ? m_cells : static_cast<size_t>(at);
+  }
+
+  const std::vector<float>& m_tops;
+  std::vector<uint32_t> m_first;  // per cell, the first step in it or after it
+  double m_low = 0, m_scale = 0;
+  size_t m_cells = 0;
 };
 
 // With no top that is not a number (a box's top and bottom are NaN
@@ -2688,17 +2739,10 @@ bool ListLeavingSteps(const std::vector<EdgeSweepRecord>& records, std::vector<u
     if (runTop.empty() || !(top <= runTop.back())) runTop.push_back(top);
     leaveAt[i] = static_cast<uint32_t>(runTop.size() - 1);  // its own step, for now
   }
+  const StepFinder steps(runTop);
   stepStart.assign(runTop.size() + 1, 0);
   for (size_t i = 0; i < count; ++i) {
-    // Most edges are short: gallop from the record's own step, then search
-    // the last stride. The tops rise strictly, so every top before `low`
-    // is below the bottom.
-    const float bottom = records[i].box.bottom;
-    const auto first = runTop.begin() + leaveAt[i];
-    const size_t length = runTop.size() - leaveAt[i];
-    size_t low = 0, stride = 1;
-    while (stride < length && first[stride - 1] < bottom) low = stride, stride *= 2;
-    leaveAt[i] += static_cast<uint32_t>(std::lower_bound(first + low, first + std::min(stride, length), bottom) - first);
+    leaveAt[i] = steps.FirstAtOrBeyond(records[i].box.bottom, leaveAt[i]);
     if (leaveAt[i] < runTop.size()) ++stepStart[leaveAt[i] + 1];
   }
   for (size_t k = 0; k < runTop.size(); ++k) stepStart[k + 1] += stepStart[k];
@@ -2760,11 +2804,32 @@ int SweepIndexed(const std::vector<EdgeSweepRecord>& records, int out[4]) {
   return 0;
 }
 
-// Records by the tops of their boxes, equal tops in their first order.
-void SortByTop(const std::vector<EdgeSweepRecord>& records, std::vector<EdgeSweepRecord>& sorted) {
-  const std::vector<size_t> order = StableOrder(records.size(), [&](size_t i) { return records[i].box.top; });
-  sorted.resize(records.size());
-  for (size_t k = 0; k < order.size(); ++k) sorted[k] = records[order[k]];
+// The records of the edges by the tops of their boxes, equal tops in edge
+// order; each edge's top is found first (SetBounds's comparisons, in its
+// order) and its record made once, in place.
+void SortedRecords(const std::vector<std::pair<int, int>>& edges, const std::vector<CVector2>& sourceOf,
+                   const std::vector<CVector2>& targetOf, std::vector<EdgeSweepRecord>& records) {
+  std::vector<float> tops(edges.size());
+  for (size_t i = 0; i < edges.size(); ++i) {
+    const auto [a, b] = edges[i];
+    float top = sourceOf[a].y;
+    for (const float y : {sourceOf[b].y, targetOf[a].y, targetOf[b].y})
+      if (y < top) top = y;
+    tops[i] = top;
+  }
+  const std::vector<size_t> order = StableOrder(tops.size(), [&](size_t i) { return tops[i]; });
+  records.resize(edges.size());
+  for (size_t k = 0; k < order.size(); ++k) {
+    const auto [a, b] = edges[order[k]];
+    EdgeSweepRecord& r = records[k];
+    r.first = a;
+    r.second = b;
+    r.sourceFirst = sourceOf[a];
+    r.sourceSecond = sourceOf[b];
+    r.targetFirst = targetOf[a];
+    r.targetSecond = targetOf[b];
+    SetBounds(r);
+  }
 }
 
 }  // namespace
@@ -2790,20 +2855,8 @@ int FindCrossingTriangles(const CTriangleMesh& mesh, const CFeatureLineArray& so
     sourceOf[v] = SourcePoint(source, mesh.Sources()[v]);
     targetOf[v] = SourcePoint(target, mesh.Sources()[v]);
   }
-  std::vector<EdgeSweepRecord> unsorted;
-  unsorted.reserve(edges.size());
-  for (const auto& [a, b] : edges) {
-    EdgeSweepRecord& r = unsorted.emplace_back();
-    r.first = a;
-    r.second = b;
-    r.sourceFirst = sourceOf[a];
-    r.sourceSecond = sourceOf[b];
-    r.targetFirst = targetOf[a];
-    r.targetSecond = targetOf[b];
-    SetBounds(r);
-  }
   std::vector<EdgeSweepRecord> records;
-  SortByTop(unsorted, records);
+  SortedRecords(edges, sourceOf, targetOf, records);
   if (!mesh.UsesLinearScans()) return SweepIndexed(records, out);
   // A record leaves the active list once the sweep passes its bottom, after
   // it has been tested against every record still listed: each pair whose

@@ -671,6 +671,43 @@ TEST(TriangleMesh, FoldOverStepListsGiveTheAnswersOfThePlainScan) {
   EXPECT_GT(folds, 10);  // the lattice moves fold often enough to compare first pairs
 }
 
+// The step lists find each record's leaving step through a table of equal
+// cells over the range of the tops. Tops bunched in one cell by a far
+// outlier, ranges of a few subnormal steps, ranges near the float limit and
+// bottoms at infinity must leave every record where the plain scan does.
+TEST(TriangleMesh, FoldOverStepTableAgreesOverAwkwardRanges) {
+  std::mt19937 random(77);
+  std::uniform_int_distribution<int> cell(0, 9), stepMove(-1, 1);
+  const float scales[] = {1e-44f, 1e-30f, 1.0f, 3e3f, 1e25f, 3e37f};
+  int folds = 0;
+  for (int round = 0; round < 48; ++round) {
+    const float scale = scales[round % 6];
+    Lines source, target;
+    auto add = [](Lines& into, const std::vector<CVector2>& points) {
+      CFeatureLine* line = into.Add({});
+      for (const CVector2& p : points) line->AddPoint(p);
+    };
+    for (int l = 0; l < 24; ++l) {
+      std::vector<CVector2> from, to;
+      for (int k = 0; k < 3; ++k) {
+        CVector2 p(scale * static_cast<float>(cell(random)), scale * static_cast<float>(cell(random)));
+        // An outlier far below or above the rest puts the others' tops in one cell.
+        if (round % 4 == 1 && l == 0 && k == 0) p.y = -scale * 1e6f;
+        if (round % 4 == 2 && l == 23 && k == 2) p.y = std::min(scale * 1e6f, 3e38f);
+        from.push_back(p);
+        CVector2 q(p.x + scale * static_cast<float>(stepMove(random)), p.y + scale * static_cast<float>(stepMove(random)));
+        if (round % 8 == 3 && k == 1) q.y = (l % 2 ? 1 : -1) * std::numeric_limits<float>::infinity();
+        to.push_back(q);
+      }
+      add(source, from);
+      add(target, to);
+    }
+    folds += ExpectSameFoldOver(source.array, target.array, "awkward range");
+    folds += ExpectSameFoldOver(target.array, source.array, "awkward range, reversed");
+  }
+  EXPECT_GT(folds, 10);
+}
+
 }  // namespace
 
 namespace {
