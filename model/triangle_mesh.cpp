@@ -2638,13 +2638,15 @@ class ActiveRecordsByX {
     for (int b = first; b <= last; ++b)
       for (const Entry& e : m_buckets[b]) {
         // A record spanning several of these buckets is met in the first of
-        // them that both spans share.
-        if (b != first && e.firstBucket != b) continue;
-        if (e.record == r || (best >= 0 && e.record > best)) continue;
-        // EdgesCollide's own first tests, on the entry.
-        if (e.first == mine.first || e.first == mine.second || e.second == mine.first || e.second == mine.second)
-          continue;
-        if (e.right < mine.box.left || mine.box.right < e.left) continue;
+        // them that both spans share. The other tests are EdgesCollide's
+        // own first ones, on the entry. Almost every entry fails one of
+        // them, each by its own data: all are made before the one branch.
+        const bool passed = (b == first) | (e.firstBucket == b);
+        const bool self = (e.record == r) | ((best >= 0) & (e.record > best));
+        const bool shared = (e.first == mine.first) | (e.first == mine.second) | (e.second == mine.first) |
+                            (e.second == mine.second);
+        const bool apart = (e.right < mine.box.left) | (mine.box.right < e.left);
+        if (!passed | self | shared | apart) continue;
         if (EdgesCollide(m_records[e.record], mine)) best = e.record;
       }
     return best;
