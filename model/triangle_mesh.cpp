@@ -200,6 +200,7 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
   // Ascending y; equal y keep their input order.
   const std::vector<size_t> order = StableOrder(inputs.size(), [&](size_t i) { return inputs[i].position.y; });
   std::vector<int> vertexOf(inputs.size());
+  m_renderIndicesRead = false;
   m_positions.clear();
   m_sources.clear();
   // Kept cosines belong to the old positions.
@@ -377,6 +378,7 @@ int CTriangleMesh::FindEdge(int a, int b) const {
 // --- sweep ---
 
 int CTriangleMesh::Triangulate() {
+  m_renderIndicesRead = false;
   m_flipBudget = kFlipsPerTriangle * (3L * m_vertexCount + 16);
   Sweep();
   LinkRemaining();
@@ -2484,13 +2486,20 @@ int CTriangleMesh::BuildRenderMesh(const CFeatureLineArray& geometry, const CFea
     vertices[v] = {g.x, g.y, uMin + u * (uMax - uMin), vMin + w * (vMax - vMin), 0xFFFFFFFFu};
   }
   const int triangles = GetTriangleCount();
-  auto* indices = new WORD[3 * static_cast<size_t>(triangles) + 1];
-  WORD* index = indices;
-  for (const Triangle& t : m_triangles) {
-    int v[3];
-    VerticesOf(t, v);
-    for (int k = 0; k < 3; ++k) *index++ = static_cast<WORD>(v[k]);
+  // A pair makes two render meshes of one triangulation: its index triples
+  // are read off the triangles once.
+  if (!m_renderIndicesRead) {
+    m_renderIndices.resize(3 * static_cast<size_t>(triangles));
+    WORD* index = m_renderIndices.data();
+    for (const Triangle& t : m_triangles) {
+      int v[3];
+      VerticesOf(t, v);
+      for (int k = 0; k < 3; ++k) *index++ = static_cast<WORD>(v[k]);
+    }
+    m_renderIndicesRead = true;
   }
+  auto* indices = new WORD[3 * static_cast<size_t>(triangles) + 1];
+  std::copy(m_renderIndices.begin(), m_renderIndices.end(), indices);
   shape->SetMesh(vertices, m_vertexCount, indices, triangles);
   return m_vertexCount;
 }

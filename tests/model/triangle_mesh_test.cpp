@@ -292,6 +292,34 @@ TEST(TriangleMesh, RenderMeshTakesPositionsFromOneSetAndTextureFromTheOther) {
   EXPECT_TRUE(moved);
 }
 
+// A pair's two shapes come from one triangulation, and each indexes its
+// triangles as they are, vertex triples in triangle order.
+TEST(TriangleMesh, BothRenderMeshesIndexTheTriangles) {
+  std::mt19937 rng(41);
+  std::uniform_real_distribution<float> x(1, 199), y(1, 99);
+  for (int build = 0; build < 6; ++build) {
+    Lines lines;
+    lines.AddCorners(200, 100);
+    for (int i = 0; i < 3 + 7 * build; ++i) lines.Add({CVector2(x(rng), y(rng)), CVector2(x(rng), y(rng))});
+    CTriangleMesh mesh;
+    mesh.AddPoints(lines.array);
+    mesh.Triangulate();
+    std::vector<WORD> expected;
+    for (int t = 0; t < mesh.GetTriangleCount(); ++t) {
+      int v[3];
+      mesh.TriangleVertices(t, v);
+      expected.insert(expected.end(), v, v + 3);
+    }
+    for (int shape = 0; shape < 2; ++shape) {
+      MeshReceiver receiver;
+      mesh.BuildRenderMesh(lines.array, lines.array, &receiver, CRectF(0, 0, 200, 100), 0, 1, 0, 1);
+      ASSERT_EQ(receiver.triangleCount, mesh.GetTriangleCount());
+      EXPECT_EQ(std::vector<WORD>(receiver.triangles, receiver.triangles + 3 * receiver.triangleCount), expected)
+          << "build " << build << " shape " << shape;
+    }
+  }
+}
+
 TEST(FindCrossingTriangles, IdenticalLinesNeverFoldAndSwappedSegmentsDo) {
   Lines base;
   base.AddCorners(100, 100);
