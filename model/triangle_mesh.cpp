@@ -186,16 +186,16 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
     CVector2 position;
     CMeshVertexSource source;
   };
+  // Each line's points are inputs lineStart[l] .. lineStart[l + 1] - 1.
+  std::vector<int> lineStart(static_cast<size_t>(lines.GetSize()) + 1, 0);
+  for (int l = 0; l < lines.GetSize(); ++l)
+    lineStart[l + 1] = lineStart[l] + (lines[l] ? lines[l]->GetPointCount() : 0);
   std::vector<Input> inputs;
-  std::vector<std::vector<int>> lineInputs;  // input index of each point, per line
+  inputs.reserve(static_cast<size_t>(lineStart.back()));
   for (int l = 0; l < lines.GetSize(); ++l) {
-    lineInputs.emplace_back();
     const CFeatureLine* line = lines[l];
     if (!line) continue;
-    for (int p = 0; p < line->GetPointCount(); ++p) {
-      lineInputs.back().push_back(static_cast<int>(inputs.size()));
-      inputs.push_back({*line->PointAt(p), {l, p}});
-    }
+    for (int p = 0; p < line->GetPointCount(); ++p) inputs.push_back({*line->PointAt(p), {l, p}});
   }
   // Ascending y; equal y keep their input order.
   const std::vector<size_t> order = StableOrder(inputs.size(), [&](size_t i) { return inputs[i].position.y; });
@@ -203,6 +203,8 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
   m_renderIndicesRead = false;
   m_positions.clear();
   m_sources.clear();
+  m_positions.reserve(order.size());
+  m_sources.reserve(order.size());
   // Kept cosines belong to the old positions.
   for (Triangle& t : m_triangles) t.measured[0] = -1;
   for (size_t v = 0; v < order.size(); ++v) {
@@ -244,12 +246,12 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
   // the sweep's cells holds a few each, fewer cells for each segment to enter
   // and each query to visit.
   if (!m_linearScans) m_keptGrid.Reset(m_positions.data(), m_positions.size(), cells / 4, kIndexMargin);
+  m_constraints.reserve(inputs.size());
   for (int l = 0; l < lines.GetSize(); ++l) {
-    const std::vector<int>& points = lineInputs[l];
-    const int n = static_cast<int>(points.size());
+    const int* points = vertexOf.data() + lineStart[l];
+    const int n = lineStart[l + 1] - lineStart[l];
     const bool closed = lines[l] && lines[l]->closed && n > 2;
-    for (int i = 0; i + 1 < n || (closed && i < n); ++i)
-      AddConstraint(vertexOf[points[i]], vertexOf[points[(i + 1) % n]]);
+    for (int i = 0; i + 1 < n || (closed && i < n); ++i) AddConstraint(points[i], points[(i + 1) % n]);
   }
   {
     const std::vector<size_t> byUpper =
