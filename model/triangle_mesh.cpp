@@ -1439,6 +1439,44 @@ private:
   size_t m_size = 0, m_capacity = 0;
 };
 
+// A log of plain values appended in blocks that stay where they are made:
+// growing it copies nothing and touches only the memory it fills (the
+// repair's log of table changes runs to millions of entries, most of them
+// never read). Cleared, it keeps its blocks for the entries after.
+template <class T>
+class BlockLog {
+public:
+  void push_back(const T& value) {
+    if (m_at == m_end) [[unlikely]] NextBlock();
+    *m_at++ = value;
+  }
+  // Every entry in the order logged.
+  template <class Visit>
+  void ForEach(Visit visit) const {
+    for (size_t b = 0; b < m_inUse; ++b) {
+      const T* const start = m_blocks[b].get();
+      const T* const end = b + 1 == m_inUse ? m_at : start + kBlock;
+      for (const T* at = start; at != end; ++at) visit(*at);
+    }
+  }
+  void clear() {
+    m_inUse = 0;
+    m_at = m_end = nullptr;
+  }
+
+private:
+  static constexpr size_t kBlock = size_t{1} << 12;
+  [[gnu::noinline]] void NextBlock() {
+    if (m_inUse == m_blocks.size()) m_blocks.emplace_back(new T[kBlock]);  // left uninitialised
+    m_at = m_blocks[m_inUse++].get();
+    m_end = m_at + kBlock;
+  }
+  std::vector<std::unique_ptr<T[]>> m_blocks;
+  size_t m_inUse = 0;  // blocks holding entries, all full but the last
+  T* m_at = nullptr;
+  T* m_end = nullptr;
+};
+
 template <class T>
 struct PoolAllocator {
   using value_type = T;
@@ -2138,15 +2176,15 @@ private:
   using OrderMap =
       std::unordered_map<Edge, char, EdgeHash, std::equal_to<Edge>, PoolAllocator<std::pair<const Edge, char>>>;
   OrderMap m_order{OrderMap::allocator_type(&m_orderNodes)};
-  GrowingBuffer<uint64_t> m_changes;  // edge codes, kErased for an erasure
+  BlockLog<uint64_t> m_changes;  // edge codes, kErased for an erasure
   static constexpr uint64_t kErased = 1ull << 63;
   static uint64_t Code(const Edge& e) { return EdgeCode(e); }
   const OrderMap& Ordered() {
-    for (uint64_t change : m_changes) {
+    m_changes.ForEach([&](uint64_t change) {
       const Edge key(static_cast<int>((change & ~kErased) >> 32), static_cast<int>(change & 0xFFFFFFFFu));
       if (change & kErased) m_order.erase(key);
       else m_order.try_emplace(key, 0);
-    }
+    });
     m_changes.clear();
     return m_order;
   }
