@@ -140,6 +140,13 @@ void RadixSort(std::vector<uint64_t>& values, int bits, int fromBit = 0) {
   RadixSortBy(values, bits, fromBit, [](uint64_t v) { return v; });
 }
 
+// Numbers below 2^bits in ascending order: by radix when there are enough
+// of them to repay its counts, else by comparison (the same order).
+void SortNumbers(std::vector<uint64_t>& values, int bits) {
+  if (values.size() >= kRadixSortFrom) RadixSort(values, bits);
+  else std::sort(values.begin(), values.end());
+}
+
 // A number's bits, made to order as the numbers do (-0 taken as +0, which
 // compares equal to it); not for NaN.
 uint32_t OrderedBits(float number) {
@@ -2260,12 +2267,22 @@ bool CTriangleMesh::CoversHull() const {
   }
   for (int v : points)
     if (!used[v]) return false;
-  RadixSort(sides, 2 * endBits + 1);
-  for (const ConstraintEdge& c : m_constraints) {
-    const auto [low, high] = std::minmax(c.first, c.second);
-    const uint64_t key = sideCode(low, high, false);
-    const auto found = std::lower_bound(sides.begin(), sides.end(), key);
-    if (found == sides.end() || (*found | 1) != (key | 1)) return false;
+  SortNumbers(sides, 2 * endBits + 1);
+  // Every constraint edge is a side: its code (with either flag) is among
+  // the sorted sides, found by one walk through both in ascending order.
+  {
+    std::vector<uint64_t> constraints;
+    constraints.reserve(m_constraints.size());
+    for (const ConstraintEdge& c : m_constraints) {
+      const auto [low, high] = std::minmax(c.first, c.second);
+      constraints.push_back(sideCode(low, high, false));
+    }
+    SortNumbers(constraints, 2 * endBits + 1);
+    size_t at = 0;
+    for (const uint64_t key : constraints) {
+      while (at < sides.size() && sides[at] < key) ++at;
+      if (at == sides.size() || (sides[at] | 1) != (key | 1)) return false;
+    }
   }
   double outerLength = 0;
   for (size_t i = 0; i < sides.size();) {
