@@ -84,23 +84,76 @@ bool InsideTriangle(const CVector2& a, const CVector2& b, const CVector2& c, con
   return PointInTriangle(tri, p.x, p.y);
 }
 
-// Sorts numbers below 2^bits ascending by their bits from `fromBit` up,
-// eleven bits a pass; each pass is stable, so numbers equal in those bits
-// keep their order. A pass that would move nothing (one digit for all) is
-// left out.
-void RadixSort(std::vector<uint64_t>& values, int bits, int fromBit = 0) {
-  constexpr int kDigit = 11;
-  constexpr uint64_t kMask = (1 << kDigit) - 1;
-  if (values.empty()) return;
-  std::vector<uint64_t> scratch(values.size());
-  for (int shift = fromBit; shift < bits; shift += kDigit) {
-    size_t counts[(1 << kDigit) + 1] = {};
-    for (uint64_t v : values) ++counts[((v >> shift) & kMask) + 1];
-    if (counts[((values[0] >> shift) & kMask) + 1] == values.size()) continue;
-    for (int d = 0; d < (1 << kDigit); ++d) counts[d + 1] += counts[d];
-    for (uint64_t v : values) scratch[counts[(v >> shift) & kMask]++] = v;
+// Sorts values by key(value), numbers below 2^bits, ascending by their bits
+// from `fromBit` up, eleven bits a pass; each pass is stable, so values
+// equal in those bits keep their order. A pass that would move nothing (one
+// digit for all) is left out.
+template <class T, class KeyOf>
+void RadixSortBy(std::vector<T>& values, int bits, int fromBit, KeyOf key) {
+  constexpr int kDigit = 11, kDigits = 1 << kDigit, kMaxPasses = (64 + kDigit - 1) / kDigit;
+  constexpr uint64_t kMask = kDigits - 1;
+  const size_t count = values.size();
+  if (count == 0 || fromBit >= bits) return;
+  // Counts fit 32 bits below 2^32 values; past that (never met) a stable
+  // comparison sort on the same bits gives the same order.
+  if (count >= (size_t{1} << 32)) {
+    std::stable_sort(values.begin(), values.end(),
+                     [&](const T& a, const T& b) { return (key(a) >> fromBit) < (key(b) >> fromBit); });
+    return;
+  }
+  const int passes = (bits - fromBit + kDigit - 1) / kDigit;
+  // Every pass's digit counts in one read of the values (a pass moves the
+  // values but never changes how many carry each digit).
+  std::vector<uint32_t> counts(static_cast<size_t>(passes) * kDigits);
+  const auto countDigits = [&]<int kPasses>() {
+    uint32_t* const c = counts.data();
+    for (const T& v : values) {
+      const uint64_t digits = key(v) >> fromBit;
+      for (int p = 0; p < kPasses; ++p) ++c[p * kDigits + ((digits >> (p * kDigit)) & kMask)];
+    }
+  };
+  switch (passes) {
+    case 1: countDigits.template operator()<1>(); break;
+    case 2: countDigits.template operator()<2>(); break;
+    case 3: countDigits.template operator()<3>(); break;
+    case 4: countDigits.template operator()<4>(); break;
+    case 5: countDigits.template operator()<5>(); break;
+    default: countDigits.template operator()<kMaxPasses>(); break;
+  }
+  std::vector<T> scratch(count);
+  for (int p = 0, shift = fromBit; p < passes; ++p, shift += kDigit) {
+    uint32_t* digitCount = counts.data() + static_cast<size_t>(p) * kDigits;
+    if (digitCount[(key(values[0]) >> shift) & kMask] == count) continue;
+    // Counts become the first slot of each digit.
+    uint32_t slot = 0;
+    for (int d = 0; d < kDigits; ++d) {
+      const uint32_t n = digitCount[d];
+      digitCount[d] = slot;
+      slot += n;
+    }
+    for (const T& v : values) scratch[digitCount[(key(v) >> shift) & kMask]++] = v;
     values.swap(scratch);
   }
+}
+
+void RadixSort(std::vector<uint64_t>& values, int bits, int fromBit = 0) {
+  RadixSortBy(values, bits, fromBit, [](uint64_t v) { return v; });
+}
+
+// Numbers below 2^bits in ascending order: by radix when there are enough
+// of them to repay its counts, else by comparison (the same order).
+void SortNumbers(std::vector<uint64_t>& values, int bits) {
+  if (values.size() >= kRadixSortFrom) RadixSort(values, bits);
+  else std::sort(values.begin(), values.end());
+}
+
+// A number's bits, made to order as the numbers do (-0 taken as +0, which
+// compares equal to it); not for NaN.
+uint32_t OrderedBits(float number) {
+  const float value = number + 0.0f;
+  uint32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return (bits & 0x80000000u) ? ~bits : (bits | 0x80000000u);
 }
 
 // 0 .. count - 1 by key(i) ascending, equal keys in index order: what a
@@ -118,13 +171,7 @@ std::vector<size_t> StableOrder(size_t count, Key key) {
     return order;
   }
   std::vector<uint64_t> codes(count);
-  for (size_t i = 0; i < count; ++i) {
-    const float value = key(i) + 0.0f;
-    uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    bits = (bits & 0x80000000u) ? ~bits : (bits | 0x80000000u);
-    codes[i] = static_cast<uint64_t>(bits) << 32 | i;
-  }
+  for (size_t i = 0; i < count; ++i) codes[i] = static_cast<uint64_t>(OrderedBits(key(i))) << 32 | i;
   // The codes are made in index order, so sorting them by their key bits
   // alone (stably) sorts them whole; that takes three passes, fewer steps
   // than a comparison sort of more than a few hundred.
@@ -146,22 +193,25 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
     CVector2 position;
     CMeshVertexSource source;
   };
+  // Each line's points are inputs lineStart[l] .. lineStart[l + 1] - 1.
+  std::vector<int> lineStart(static_cast<size_t>(lines.GetSize()) + 1, 0);
+  for (int l = 0; l < lines.GetSize(); ++l)
+    lineStart[l + 1] = lineStart[l] + (lines[l] ? lines[l]->GetPointCount() : 0);
   std::vector<Input> inputs;
-  std::vector<std::vector<int>> lineInputs;  // input index of each point, per line
+  inputs.reserve(static_cast<size_t>(lineStart.back()));
   for (int l = 0; l < lines.GetSize(); ++l) {
-    lineInputs.emplace_back();
     const CFeatureLine* line = lines[l];
     if (!line) continue;
-    for (int p = 0; p < line->GetPointCount(); ++p) {
-      lineInputs.back().push_back(static_cast<int>(inputs.size()));
-      inputs.push_back({*line->PointAt(p), {l, p}});
-    }
+    for (int p = 0; p < line->GetPointCount(); ++p) inputs.push_back({*line->PointAt(p), {l, p}});
   }
   // Ascending y; equal y keep their input order.
   const std::vector<size_t> order = StableOrder(inputs.size(), [&](size_t i) { return inputs[i].position.y; });
   std::vector<int> vertexOf(inputs.size());
+  m_renderIndicesRead = false;
   m_positions.clear();
   m_sources.clear();
+  m_positions.reserve(order.size());
+  m_sources.reserve(order.size());
   // Kept cosines belong to the old positions.
   for (Triangle& t : m_triangles) t.measured[0] = -1;
   for (size_t v = 0; v < order.size(); ++v) {
@@ -203,12 +253,12 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
   // the sweep's cells holds a few each, fewer cells for each segment to enter
   // and each query to visit.
   if (!m_linearScans) m_keptGrid.Reset(m_positions.data(), m_positions.size(), cells / 4, kIndexMargin);
+  m_constraints.reserve(inputs.size());
   for (int l = 0; l < lines.GetSize(); ++l) {
-    const std::vector<int>& points = lineInputs[l];
-    const int n = static_cast<int>(points.size());
+    const int* points = vertexOf.data() + lineStart[l];
+    const int n = lineStart[l + 1] - lineStart[l];
     const bool closed = lines[l] && lines[l]->closed && n > 2;
-    for (int i = 0; i + 1 < n || (closed && i < n); ++i)
-      AddConstraint(vertexOf[points[i]], vertexOf[points[(i + 1) % n]]);
+    for (int i = 0; i + 1 < n || (closed && i < n); ++i) AddConstraint(points[i], points[(i + 1) % n]);
   }
   {
     const std::vector<size_t> byUpper =
@@ -337,6 +387,7 @@ int CTriangleMesh::FindEdge(int a, int b) const {
 // --- sweep ---
 
 int CTriangleMesh::Triangulate() {
+  m_renderIndicesRead = false;
   m_flipBudget = kFlipsPerTriangle * (3L * m_vertexCount + 16);
   Sweep();
   LinkRemaining();
@@ -1453,6 +1504,44 @@ private:
   size_t m_size = 0, m_capacity = 0;
 };
 
+// A log of plain values appended in blocks that stay where they are made:
+// growing it copies nothing and touches only the memory it fills (the
+// repair's log of table changes runs to millions of entries, most of them
+// never read). Cleared, it keeps its blocks for the entries after.
+template <class T>
+class BlockLog {
+public:
+  void push_back(const T& value) {
+    if (m_at == m_end) [[unlikely]] NextBlock();
+    *m_at++ = value;
+  }
+  // Every entry in the order logged.
+  template <class Visit>
+  void ForEach(Visit visit) const {
+    for (size_t b = 0; b < m_inUse; ++b) {
+      const T* const start = m_blocks[b].get();
+      const T* const end = b + 1 == m_inUse ? m_at : start + kBlock;
+      for (const T* at = start; at != end; ++at) visit(*at);
+    }
+  }
+  void clear() {
+    m_inUse = 0;
+    m_at = m_end = nullptr;
+  }
+
+private:
+  static constexpr size_t kBlock = size_t{1} << 12;
+  [[gnu::noinline]] void NextBlock() {
+    if (m_inUse == m_blocks.size()) m_blocks.emplace_back(new T[kBlock]);  // left uninitialised
+    m_at = m_blocks[m_inUse++].get();
+    m_end = m_at + kBlock;
+  }
+  std::vector<std::unique_ptr<T[]>> m_blocks;
+  size_t m_inUse = 0;  // blocks holding entries, all full but the last
+  T* m_at = nullptr;
+  T* m_end = nullptr;
+};
+
 template <class T>
 struct PoolAllocator {
   using value_type = T;
@@ -1487,7 +1576,7 @@ public:
 
   // False when the points are all on one line.
   bool Build(std::vector<int> points) {
-    std::sort(points.begin(), points.end(), [&](int a, int b) { return Before(P(a), P(b)); });
+    SortBefore(points);
     const size_t n = points.size();
     size_t k = 2;
     while (k < n && Orient(P(points[0]), P(points[1]), P(points[k])) == 0) ++k;
@@ -1529,6 +1618,35 @@ public:
       ring.Replace(s, c, p);
     }
     return true;
+  }
+
+  // The points in Before order. Distinct finite points (the mesh's
+  // representatives) are never equivalent under it, so every sort gives
+  // the one order; as (x, y) bits made to order as the numbers do, they
+  // sort by radix. Points that are not so (never met) take the comparison
+  // sort, as does the plain form.
+  void SortBefore(std::vector<int>& points) const {
+    const auto before = [&](int a, int b) { return Before(P(a), P(b)); };
+    bool finite = !m_plainFlips;
+    for (size_t i = 0; i < points.size() && finite; ++i) finite = std::isfinite(P(points[i]).x) && std::isfinite(P(points[i]).y);
+    if (!finite) {
+      std::sort(points.begin(), points.end(), before);
+      return;
+    }
+    struct Keyed {
+      uint64_t key;
+      int point;
+    };
+    std::vector<Keyed> keyed(points.size());
+    for (size_t i = 0; i < points.size(); ++i)
+      keyed[i] = {static_cast<uint64_t>(OrderedBits(P(points[i]).x)) << 32 | OrderedBits(P(points[i]).y), points[i]};
+    RadixSortBy(keyed, 64, 0, [](const Keyed& k) { return k.key; });
+    for (size_t i = 1; i < keyed.size(); ++i)
+      if (keyed[i].key == keyed[i - 1].key) {
+        std::sort(points.begin(), points.end(), before);
+        return;
+      }
+    for (size_t i = 0; i < keyed.size(); ++i) points[i] = keyed[i].point;
   }
 
   // Build's joining of points[from] on, every side tested for each point and
@@ -2123,15 +2241,15 @@ private:
   using OrderMap =
       std::unordered_map<Edge, char, EdgeHash, std::equal_to<Edge>, PoolAllocator<std::pair<const Edge, char>>>;
   OrderMap m_order{OrderMap::allocator_type(&m_orderNodes)};
-  GrowingBuffer<uint64_t> m_changes;  // edge codes, kErased for an erasure
+  BlockLog<uint64_t> m_changes;  // edge codes, kErased for an erasure
   static constexpr uint64_t kErased = 1ull << 63;
   static uint64_t Code(const Edge& e) { return EdgeCode(e); }
   const OrderMap& Ordered() {
-    for (uint64_t change : m_changes) {
+    m_changes.ForEach([&](uint64_t change) {
       const Edge key(static_cast<int>((change & ~kErased) >> 32), static_cast<int>(change & 0xFFFFFFFFu));
       if (change & kErased) m_order.erase(key);
       else m_order.try_emplace(key, 0);
-    }
+    });
     m_changes.clear();
     return m_order;
   }
@@ -2207,12 +2325,22 @@ bool CTriangleMesh::CoversHull() const {
   }
   for (int v : points)
     if (!used[v]) return false;
-  RadixSort(sides, 2 * endBits + 1);
-  for (const ConstraintEdge& c : m_constraints) {
-    const auto [low, high] = std::minmax(c.first, c.second);
-    const uint64_t key = sideCode(low, high, false);
-    const auto found = std::lower_bound(sides.begin(), sides.end(), key);
-    if (found == sides.end() || (*found | 1) != (key | 1)) return false;
+  SortNumbers(sides, 2 * endBits + 1);
+  // Every constraint edge is a side: its code (with either flag) is among
+  // the sorted sides, found by one walk through both in ascending order.
+  {
+    std::vector<uint64_t> constraints;
+    constraints.reserve(m_constraints.size());
+    for (const ConstraintEdge& c : m_constraints) {
+      const auto [low, high] = std::minmax(c.first, c.second);
+      constraints.push_back(sideCode(low, high, false));
+    }
+    SortNumbers(constraints, 2 * endBits + 1);
+    size_t at = 0;
+    for (const uint64_t key : constraints) {
+      while (at < sides.size() && sides[at] < key) ++at;
+      if (at == sides.size() || (sides[at] | 1) != (key | 1)) return false;
+    }
   }
   double outerLength = 0;
   for (size_t i = 0; i < sides.size();) {
@@ -2473,13 +2601,20 @@ int CTriangleMesh::BuildRenderMesh(const CFeatureLineArray& geometry, const CFea
     vertices[v] = {g.x, g.y, uMin + u * (uMax - uMin), vMin + w * (vMax - vMin), 0xFFFFFFFFu};
   }
   const int triangles = GetTriangleCount();
-  auto* indices = new WORD[3 * static_cast<size_t>(triangles) + 1];
-  WORD* index = indices;
-  for (const Triangle& t : m_triangles) {
-    int v[3];
-    VerticesOf(t, v);
-    for (int k = 0; k < 3; ++k) *index++ = static_cast<WORD>(v[k]);
+  // A pair makes two render meshes of one triangulation: its index triples
+  // are read off the triangles once.
+  if (!m_renderIndicesRead) {
+    m_renderIndices.resize(3 * static_cast<size_t>(triangles));
+    WORD* index = m_renderIndices.data();
+    for (const Triangle& t : m_triangles) {
+      int v[3];
+      VerticesOf(t, v);
+      for (int k = 0; k < 3; ++k) *index++ = static_cast<WORD>(v[k]);
+    }
+    m_renderIndicesRead = true;
   }
+  auto* indices = new WORD[3 * static_cast<size_t>(triangles) + 1];
+  std::copy(m_renderIndices.begin(), m_renderIndices.end(), indices);
   shape->SetMesh(vertices, m_vertexCount, indices, triangles);
   return m_vertexCount;
 }
@@ -2575,7 +2710,7 @@ class ActiveRecordsByX {
     const double wanted = mean > 0 ? (x1 - x0) / mean : 1.0;
     m_count = x0 <= x1 ? static_cast<int>(std::clamp(wanted, 1.0, static_cast<double>(kMaxBuckets))) : 0;
     m_left = x0;
-    m_width = x1 > x0 ? (x1 - x0) / m_count : 1.0;
+    m_scale = x1 > x0 ? m_count / (x1 - x0) : 0.0;
     m_buckets.resize(static_cast<size_t>(m_count));
   }
 
@@ -2627,13 +2762,15 @@ class ActiveRecordsByX {
     for (int b = first; b <= last; ++b)
       for (const Entry& e : m_buckets[b]) {
         // A record spanning several of these buckets is met in the first of
-        // them that both spans share.
-        if (b != first && e.firstBucket != b) continue;
-        if (e.record == r || (best >= 0 && e.record > best)) continue;
-        // EdgesCollide's own first tests, on the entry.
-        if (e.first == mine.first || e.first == mine.second || e.second == mine.first || e.second == mine.second)
-          continue;
-        if (e.right < mine.box.left || mine.box.right < e.left) continue;
+        // them that both spans share. The other tests are EdgesCollide's
+        // own first ones, on the entry. Almost every entry fails one of
+        // them, each by its own data: all are made before the one branch.
+        const bool passed = (b == first) | (e.firstBucket == b);
+        const bool self = (e.record == r) | ((best >= 0) & (e.record > best));
+        const bool shared = (e.first == mine.first) | (e.first == mine.second) | (e.second == mine.first) |
+                            (e.second == mine.second);
+        const bool apart = (e.right < mine.box.left) | (mine.box.right < e.left);
+        if (!passed | self | shared | apart) continue;
         if (EdgesCollide(m_records[e.record], mine)) best = e.record;
       }
     return best;
@@ -2647,8 +2784,11 @@ class ActiveRecordsByX {
   };
   static constexpr size_t kMaxBuckets = 1 << 16;
   static bool FiniteX(const EdgeSweepRecord& r) { return std::isfinite(r.box.left) && std::isfinite(r.box.right); }
+  // x is a finite box side, so at or right of m_left: the bucket never
+  // falls as x rises, which is all that the answer relies on.
   int Bucket(float x) const {
-    return static_cast<int>(std::clamp(std::floor((x - m_left) / m_width), 0.0, static_cast<double>(m_count - 1)));
+    const double at = (x - m_left) * m_scale;
+    return at < static_cast<double>(m_count - 1) ? static_cast<int>(at) : m_count - 1;
   }
 
   const std::vector<EdgeSweepRecord>& m_records;
@@ -2656,8 +2796,56 @@ class ActiveRecordsByX {
   std::vector<std::pair<int, int>> m_span;  // first and last bucket of each record added
   std::vector<std::vector<Entry>> m_buckets;
   std::vector<int> m_everywhere;  // boxes whose x range is not finite
-  double m_left = 0, m_width = 1;
+  double m_left = 0, m_scale = 0;
   int m_count = 0;
+};
+
+// The first of strictly rising step tops at or beyond a value, through a
+// table of the first step in each of as many equal cells over the tops'
+// range: every step before the one listed for a value's cell lies in an
+// earlier cell, so below the value (the cell never falls as the value
+// rises), and the walk from there is short.
+class StepFinder {
+ public:
+  explicit StepFinder(const std::vector<float>& tops) : m_tops(tops) {
+    if (tops.empty() || !std::isfinite(tops.front()) || !std::isfinite(tops.back())) return;
+    m_low = tops.front();
+    const double range = static_cast<double>(tops.back()) - m_low;
+    if (!(range > 0) || !std::isfinite(range)) return;
+    const double scale = static_cast<double>(tops.size()) / range;
+    if (!std::isfinite(scale)) return;
+    m_cells = tops.size();
+    m_scale = scale;
+    m_first.assign(m_cells + 1, static_cast<uint32_t>(tops.size()));
+    // Filled from the last step down, each cell keeps its first step; an
+    // empty cell takes the first of the cells after it.
+    for (size_t k = tops.size(); k-- > 0;) m_first[Cell(tops[k])] = static_cast<uint32_t>(k);
+    for (size_t c = m_cells; c-- > 0;) m_first[c] = std::min(m_first[c], m_first[c + 1]);
+  }
+
+  // The first step k >= from with tops[k] >= value, or the step count
+  // when there is none (a NaN value stays at `from`).
+  uint32_t FirstAtOrBeyond(float value, uint32_t from) const {
+    uint32_t k = from;
+    if (m_cells > 0 && value >= m_low) k = std::max(k, m_first[Cell(value)]);
+    const uint32_t end = static_cast<uint32_t>(m_tops.size());
+    while (k < end && m_tops[k] < value) ++k;
+    return k;
+  }
+
+ private:
+  // For values at or above m_low: never falls as the value rises (the
+  // difference, the product and the truncation each keep the order), and
+  // lies in 0 .. m_cells.
+  size_t Cell(float value) const {
+    const double at = (static_cast<double>(value) - m_low) * m_scale;
+    return at >= static_cast<double>(m_cells) ? m_cells : static_cast<size_t>(at);
+  }
+
+  const std::vector<float>& m_tops;
+  std::vector<uint32_t> m_first;  // per cell, the first step in it or after it
+  double m_low = 0, m_scale = 0;
+  size_t m_cells = 0;
 };
 
 // With no top that is not a number (a box's top and bottom are NaN
@@ -2677,17 +2865,10 @@ bool ListLeavingSteps(const std::vector<EdgeSweepRecord>& records, std::vector<u
     if (runTop.empty() || !(top <= runTop.back())) runTop.push_back(top);
     leaveAt[i] = static_cast<uint32_t>(runTop.size() - 1);  // its own step, for now
   }
+  const StepFinder steps(runTop);
   stepStart.assign(runTop.size() + 1, 0);
   for (size_t i = 0; i < count; ++i) {
-    // Most edges are short: gallop from the record's own step, then search
-    // the last stride. The tops rise strictly, so every top before `low`
-    // is below the bottom.
-    const float bottom = records[i].box.bottom;
-    const auto first = runTop.begin() + leaveAt[i];
-    const size_t length = runTop.size() - leaveAt[i];
-    size_t low = 0, stride = 1;
-    while (stride < length && first[stride - 1] < bottom) low = stride, stride *= 2;
-    leaveAt[i] += static_cast<uint32_t>(std::lower_bound(first + low, first + std::min(stride, length), bottom) - first);
+    leaveAt[i] = steps.FirstAtOrBeyond(records[i].box.bottom, leaveAt[i]);
     if (leaveAt[i] < runTop.size()) ++stepStart[leaveAt[i] + 1];
   }
   for (size_t k = 0; k < runTop.size(); ++k) stepStart[k + 1] += stepStart[k];
@@ -2749,11 +2930,32 @@ int SweepIndexed(const std::vector<EdgeSweepRecord>& records, int out[4]) {
   return 0;
 }
 
-// Records by the tops of their boxes, equal tops in their first order.
-void SortByTop(const std::vector<EdgeSweepRecord>& records, std::vector<EdgeSweepRecord>& sorted) {
-  const std::vector<size_t> order = StableOrder(records.size(), [&](size_t i) { return records[i].box.top; });
-  sorted.resize(records.size());
-  for (size_t k = 0; k < order.size(); ++k) sorted[k] = records[order[k]];
+// The records of the edges by the tops of their boxes, equal tops in edge
+// order; each edge's top is found first (SetBounds's comparisons, in its
+// order) and its record made once, in place.
+void SortedRecords(const std::vector<std::pair<int, int>>& edges, const std::vector<CVector2>& sourceOf,
+                   const std::vector<CVector2>& targetOf, std::vector<EdgeSweepRecord>& records) {
+  std::vector<float> tops(edges.size());
+  for (size_t i = 0; i < edges.size(); ++i) {
+    const auto [a, b] = edges[i];
+    float top = sourceOf[a].y;
+    for (const float y : {sourceOf[b].y, targetOf[a].y, targetOf[b].y})
+      if (y < top) top = y;
+    tops[i] = top;
+  }
+  const std::vector<size_t> order = StableOrder(tops.size(), [&](size_t i) { return tops[i]; });
+  records.resize(edges.size());
+  for (size_t k = 0; k < order.size(); ++k) {
+    const auto [a, b] = edges[order[k]];
+    EdgeSweepRecord& r = records[k];
+    r.first = a;
+    r.second = b;
+    r.sourceFirst = sourceOf[a];
+    r.sourceSecond = sourceOf[b];
+    r.targetFirst = targetOf[a];
+    r.targetSecond = targetOf[b];
+    SetBounds(r);
+  }
 }
 
 }  // namespace
@@ -2779,20 +2981,8 @@ int FindCrossingTriangles(const CTriangleMesh& mesh, const CFeatureLineArray& so
     sourceOf[v] = SourcePoint(source, mesh.Sources()[v]);
     targetOf[v] = SourcePoint(target, mesh.Sources()[v]);
   }
-  std::vector<EdgeSweepRecord> unsorted;
-  unsorted.reserve(edges.size());
-  for (const auto& [a, b] : edges) {
-    EdgeSweepRecord& r = unsorted.emplace_back();
-    r.first = a;
-    r.second = b;
-    r.sourceFirst = sourceOf[a];
-    r.sourceSecond = sourceOf[b];
-    r.targetFirst = targetOf[a];
-    r.targetSecond = targetOf[b];
-    SetBounds(r);
-  }
   std::vector<EdgeSweepRecord> records;
-  SortByTop(unsorted, records);
+  SortedRecords(edges, sourceOf, targetOf, records);
   if (!mesh.UsesLinearScans()) return SweepIndexed(records, out);
   // A record leaves the active list once the sweep passes its bottom, after
   // it has been tested against every record still listed: each pair whose

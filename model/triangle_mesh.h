@@ -294,6 +294,10 @@ private:
   mutable int m_lastBlocker = -1;  // tried first: one edge often hides a run of front edges
   // Constraint edges kept so far while AddPoints builds them, by kept order.
   CSegmentGrid m_keptGrid;
+  // BuildRenderMesh's index triples, read off the triangles by the first
+  // call after they were made.
+  std::vector<WORD> m_renderIndices;
+  bool m_renderIndicesRead = false;
 };
 
 // Whether a flip raises the smallest angle of a pair of triangles by more

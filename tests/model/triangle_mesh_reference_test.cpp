@@ -152,6 +152,38 @@ TEST(TriangleMeshReference, HullRepairOfFramelessStrokesGivesThePlainFormsTriang
   }
 }
 
+// The repair takes its points in ascending x, equal x in ascending y, sorted
+// by the bits of the numbers: points of either sign round the origin, on
+// -0 and +0 (equal numbers, so one point) and in runs of equal x or equal y
+// must come in the order the plain form's comparisons give.
+TEST(TriangleMeshReference, HullRepairOrdersPointsOfEverySignAsThePlainForm) {
+  const float zeros[] = {-0.0f, 0.0f};
+  for (unsigned seed = 1; seed <= 8; ++seed) {
+    Drawing d;
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<float> x(-320, 320), y(-240, 240), bend(-90, 90);
+    std::uniform_int_distribution<int> pick(0, 5), step(-40, 40);
+    const float unit = seed % 2 ? 1.0f : 0.125f;
+    for (int c = 0; c < 36; ++c) {
+      CFeatureLine* line = d.Add(c % 9 == 0);
+      const CVector2 start(x(rng), y(rng));
+      const float dx = bend(rng), dy = bend(rng);
+      for (int k = 0; k < 5; ++k) {
+        CVector2 p(start.x + dx * k / 2, start.y + dy * k / 2);
+        // Some points on an axis (of either zero) or on a lattice of equal x or y.
+        const int how = pick(rng);
+        if (how == 0) p.x = zeros[k % 2];
+        if (how == 1) p.y = zeros[(k + 1) % 2];
+        if (how == 2) p = CVector2(unit * static_cast<float>(step(rng)), unit * static_cast<float>(step(rng)));
+        line->AddPoint(p);
+      }
+    }
+    const std::vector<int> triangles[2] = {Triangles(d, CTriangleMesh::ScanMode::Indexed),
+                                           Triangles(d, CTriangleMesh::ScanMode::Linear)};
+    EXPECT_EQ(triangles[0], triangles[1]) << "seed " << seed;
+  }
+}
+
 // Points on shared circles (rings of lattice points at equal distances from
 // a centre, every four of a ring on one circle), a loose cloud and crossing
 // strokes, from tiny to huge scales: the repair's in-circle tests meet exact

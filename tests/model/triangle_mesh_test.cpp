@@ -292,6 +292,34 @@ TEST(TriangleMesh, RenderMeshTakesPositionsFromOneSetAndTextureFromTheOther) {
   EXPECT_TRUE(moved);
 }
 
+// A pair's two shapes come from one triangulation, and each indexes its
+// triangles as they are, vertex triples in triangle order.
+TEST(TriangleMesh, BothRenderMeshesIndexTheTriangles) {
+  std::mt19937 rng(41);
+  std::uniform_real_distribution<float> x(1, 199), y(1, 99);
+  for (int build = 0; build < 6; ++build) {
+    Lines lines;
+    lines.AddCorners(200, 100);
+    for (int i = 0; i < 3 + 7 * build; ++i) lines.Add({CVector2(x(rng), y(rng)), CVector2(x(rng), y(rng))});
+    CTriangleMesh mesh;
+    mesh.AddPoints(lines.array);
+    mesh.Triangulate();
+    std::vector<WORD> expected;
+    for (int t = 0; t < mesh.GetTriangleCount(); ++t) {
+      int v[3];
+      mesh.TriangleVertices(t, v);
+      expected.insert(expected.end(), v, v + 3);
+    }
+    for (int shape = 0; shape < 2; ++shape) {
+      MeshReceiver receiver;
+      mesh.BuildRenderMesh(lines.array, lines.array, &receiver, CRectF(0, 0, 200, 100), 0, 1, 0, 1);
+      ASSERT_EQ(receiver.triangleCount, mesh.GetTriangleCount());
+      EXPECT_EQ(std::vector<WORD>(receiver.triangles, receiver.triangles + 3 * receiver.triangleCount), expected)
+          << "build " << build << " shape " << shape;
+    }
+  }
+}
+
 TEST(FindCrossingTriangles, IdenticalLinesNeverFoldAndSwappedSegmentsDo) {
   Lines base;
   base.AddCorners(100, 100);
@@ -669,6 +697,43 @@ TEST(TriangleMesh, FoldOverStepListsGiveTheAnswersOfThePlainScan) {
     folds += ExpectSameFoldOver(source.array, source.array, "lattice drawing");
   }
   EXPECT_GT(folds, 10);  // the lattice moves fold often enough to compare first pairs
+}
+
+// The step lists find each record's leaving step through a table of equal
+// cells over the range of the tops. Tops bunched in one cell by a far
+// outlier, ranges of a few subnormal steps, ranges near the float limit and
+// bottoms at infinity must leave every record where the plain scan does.
+TEST(TriangleMesh, FoldOverStepTableAgreesOverAwkwardRanges) {
+  std::mt19937 random(77);
+  std::uniform_int_distribution<int> cell(0, 9), stepMove(-1, 1);
+  const float scales[] = {1e-44f, 1e-30f, 1.0f, 3e3f, 1e25f, 3e37f};
+  int folds = 0;
+  for (int round = 0; round < 48; ++round) {
+    const float scale = scales[round % 6];
+    Lines source, target;
+    auto add = [](Lines& into, const std::vector<CVector2>& points) {
+      CFeatureLine* line = into.Add({});
+      for (const CVector2& p : points) line->AddPoint(p);
+    };
+    for (int l = 0; l < 24; ++l) {
+      std::vector<CVector2> from, to;
+      for (int k = 0; k < 3; ++k) {
+        CVector2 p(scale * static_cast<float>(cell(random)), scale * static_cast<float>(cell(random)));
+        // An outlier far below or above the rest puts the others' tops in one cell.
+        if (round % 4 == 1 && l == 0 && k == 0) p.y = -scale * 1e6f;
+        if (round % 4 == 2 && l == 23 && k == 2) p.y = std::min(scale * 1e6f, 3e38f);
+        from.push_back(p);
+        CVector2 q(p.x + scale * static_cast<float>(stepMove(random)), p.y + scale * static_cast<float>(stepMove(random)));
+        if (round % 8 == 3 && k == 1) q.y = (l % 2 ? 1 : -1) * std::numeric_limits<float>::infinity();
+        to.push_back(q);
+      }
+      add(source, from);
+      add(target, to);
+    }
+    folds += ExpectSameFoldOver(source.array, target.array, "awkward range");
+    folds += ExpectSameFoldOver(target.array, source.array, "awkward range, reversed");
+  }
+  EXPECT_GT(folds, 10);
 }
 
 }  // namespace
