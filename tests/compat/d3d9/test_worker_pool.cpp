@@ -199,7 +199,29 @@ namespace {
 // order, which the slices of the setup and the bands must keep whatever the
 // number of threads, for meshes set up in one slice or many, covering little
 // (rasterised in one band) or much (in bands across the threads).
-class DrawRuns : public DeviceTest {};
+class DrawRuns : public DeviceTest {
+ protected:
+  // The triangles blended over a cleared target, textured through `mipFilter`.
+  std::vector<uint32_t> DrawBlended(IDirect3DSurface9* target, IDirect3DTexture9* picture, DWORD mipFilter,
+                                    const std::vector<QuadVertex>& v, const std::vector<WORD>& idx) {
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0x30507090, 1.0f, 0);
+    device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    Stage(0, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE);
+    Sampler(0, D3DTEXF_LINEAR);
+    device_->SetSamplerState(0, D3DSAMP_MIPFILTER, mipFilter);
+    Blend(D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
+    device_->SetTexture(0, picture);
+    DrawTriangles(v, idx);
+    device_->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
+    device_->SetTexture(0, nullptr);
+    return Read(target);
+  }
+  static int Differing(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
+    int differ = 0;
+    for (size_t i = 0; i < a.size(); ++i) differ += a[i] != b[i];
+    return differ;
+  }
+};
 
 TEST_F(DrawRuns, OverlappingTrianglesBlendInOrderAtAnyThreadCount) {
   IDirect3DTexture9* rt = MakeRenderTexture(256, 192);
@@ -241,21 +263,12 @@ TEST_F(DrawRuns, OverlappingTrianglesBlendInOrderAtAnyThreadCount) {
     std::vector<uint32_t> first;
     for (int workers : {1, 2, 3, 8}) {
       compat::SetD3DWorkerCount(workers);
-      device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0x30507090, 1.0f, 0);
-      device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-      Stage(0, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE);
-      Sampler(0, D3DTEXF_LINEAR);
-      Blend(D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
-      device_->SetTexture(0, picture);
-      DrawTriangles(v, idx);
-      std::vector<uint32_t> px = Read(s);
+      std::vector<uint32_t> px = DrawBlended(s, picture, D3DTEXF_NONE, v, idx);
       if (first.empty()) {
         first = px;
         continue;
       }
-      int differ = 0;
-      for (size_t i = 0; i < px.size(); ++i) differ += px[i] != first[i];
-      EXPECT_EQ(differ, 0) << c.name << ", " << workers << " workers";
+      EXPECT_EQ(Differing(px, first), 0) << c.name << ", " << workers << " workers";
     }
   }
   device_->SetTexture(0, nullptr);
@@ -313,28 +326,16 @@ TEST_F(DrawRuns, DrawsThatGrowLateOrSitAtTheBandSizeMatchOneThreadRunAfterRun) {
     for (int workers : {1, 2, 3, 8}) {
       compat::SetD3DWorkerCount(workers);
       for (int run = 0; run < (workers == 1 ? 1 : 6); ++run) {
-        device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0x30507090, 1.0f, 0);
-        device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-        Stage(0, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE);
-        Sampler(0, D3DTEXF_LINEAR);
-        device_->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_LINEAR);
-        Blend(D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
-        device_->SetTexture(0, picture);
-        DrawTriangles(d.v, d.idx);
-        std::vector<uint32_t> px = Read(s);
+        std::vector<uint32_t> px = DrawBlended(s, picture, D3DTEXF_LINEAR, d.v, d.idx);
         if (first.empty()) {
           first = px;
           continue;
         }
-        int differ = 0;
-        for (size_t i = 0; i < px.size(); ++i) differ += px[i] != first[i];
-        EXPECT_EQ(differ, 0) << d.name << ", " << workers << " workers, run " << run;
+        EXPECT_EQ(Differing(px, first), 0) << d.name << ", " << workers << " workers, run " << run;
       }
     }
   }
   compat::SetD3DWorkerCount(0);
-  device_->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
-  device_->SetTexture(0, nullptr);
   picture->Release();
   s->Release();
   rt->Release();
