@@ -255,6 +255,10 @@ void Rasterizer::Setup(uint64_t count, Emitter emit, void* context) {
   // behind the slices' and waiting for the last of them, which saves the
   // workers a second start and the caller a second join.
   PlanBands(threads);
+  // Bands may start drawing before the last slice is set up, on this
+  // grid: once set, it only goes if the whole draw turns out small.
+  batchRows_ = kBatchRows;
+  for (int i = 0; i < sliceCount_; ++i) slices_[i].ready.set.store(false, std::memory_order_relaxed);
   slicesDone_.store(0, std::memory_order_relaxed);
   bandsFilled_.store(0, std::memory_order_relaxed);
   setUp_.store(false, std::memory_order_relaxed);
@@ -266,6 +270,7 @@ void Rasterizer::SetupAndBandJob(void* self, int job) {
   auto* r = static_cast<Rasterizer*>(self);
   if (job < r->sliceCount_) {
     SliceJob(self, job);
+    r->slices_[job].ready.set.store(true, std::memory_order_release);
     // The last slice sees every other slice's triangles (the counter's
     // updates form one release sequence) and hands them on to the bands.
     if (r->slicesDone_.fetch_add(1, std::memory_order_acq_rel) + 1 == r->sliceCount_) {
@@ -280,13 +285,25 @@ void Rasterizer::SetupAndBandJob(void* self, int job) {
   const int top = clip.top + band * r->bandHeight_, bottom = std::min<int>(top + r->bandHeight_, clip.bottom);
   r->FillBand(top, bottom);
   if (r->fill_) r->bandsFilled_.fetch_add(1, std::memory_order_release);
-  // Jobs are handed out in order: every slice is taken, and runs, before
-  // any band waits here, so the wait ends.
-  for (int spin = 0; !r->setUp_.load(std::memory_order_acquire); ++spin) WaitBriefly(spin);
-  if (r->batchRows_ > 0) {
-    r->RasteriseBand(top, bottom);
+  // A band draws the slices in order, each as soon as it is set up, rather
+  // than wait for the slowest: the draw is large (and keeps the batch grid)
+  // as soon as the slices ready in front cover enough pixels, since the
+  // areas only add up.
+  int64_t area = 0;
+  for (int slice = 0; slice < r->sliceCount_ && area < kParallelArea; ++slice) {
+    r->WaitForSlice(slice);
+    area += r->slices_[slice].area;
+  }
+  if (area >= kParallelArea) {
+    for (int slice = 0; slice < r->sliceCount_; ++slice) {
+      r->WaitForSlice(slice);
+      r->RasteriseBand(top, bottom, slice, slice + 1);
+    }
     return;
   }
+  // Every slice is set up and the draw is small; the last slice's totals
+  // are read once it says so.
+  for (int spin = 0; !r->setUp_.load(std::memory_order_acquire); ++spin) WaitBriefly(spin);
   // A small draw is rasterised in one piece: with no clear, by the first
   // band's job; with one, by the last band's once every band's rows are
   // cleared (the jobs before it have all started, so the wait ends).
@@ -299,12 +316,22 @@ void Rasterizer::SetupAndBandJob(void* self, int job) {
   if (r->area_ > 0) r->RasteriseBand(clip.top, clip.bottom);
 }
 
+// Jobs are handed out in order: every slice is taken, and runs, before any
+// band waits for one, so the wait ends.
+void Rasterizer::WaitForSlice(int slice) const {
+  for (int spin = 0; !slices_[slice].ready.set.load(std::memory_order_acquire); ++spin) WaitBriefly(spin);
+}
+
 // Large draws restart batches on the row grid and go to the bands; small
 // ones are rasterised at once, in one band.
 void Rasterizer::ChooseBatchRows() {
   area_ = 0;
   for (int i = 0; i < sliceCount_; ++i) area_ += slices_[i].area;
-  batchRows_ = area_ >= kParallelArea ? kBatchRows : 0;
+  // Written only when it changes: the bands of a setup run may be drawing
+  // on the grid already, which a large draw keeps, and a small one has no
+  // band drawing before it is chosen.
+  const int rows = area_ >= kParallelArea ? kBatchRows : 0;
+  if (batchRows_ != rows) batchRows_ = rows;
 }
 
 void Rasterizer::PlanBands(int threads) {
@@ -449,12 +476,13 @@ void Rasterizer::PlanWalk(PrimitiveSetup& p) const {
   w.limit = BatchLimit(*state_, p);
 }
 
-void Rasterizer::RasteriseBand(int top, int bottom) const {
+void Rasterizer::RasteriseBand(int top, int bottom, int first, int end) const {
+  if (end < 0) end = sliceCount_;
 #ifdef CALVETTA_WALK_AVX2
-  if (HasAvx2()) return RasteriseBandAvx2(top, bottom);
+  if (HasAvx2()) return RasteriseBandAvx2(top, bottom, first, end);
 #endif
   Segment segments[kBatch];
-  for (int slice = 0; slice < sliceCount_; ++slice) {
+  for (int slice = first; slice < end; ++slice) {
     const Slice& queued = slices_[slice];
     for (size_t i = 0; i < queued.prims.size(); ++i) {
       const RowRange& rows = queued.rows[i];
@@ -467,10 +495,11 @@ void Rasterizer::RasteriseBand(int top, int bottom) const {
 #ifdef CALVETTA_WALK_AVX2
 // The same, the triangles' rows tested four at a time: a band of many finds
 // few of a mesh's triangles in it, and the tests' branches would follow them.
-__attribute__((target("avx2"))) void Rasterizer::RasteriseBandAvx2(int top, int bottom) const {
+__attribute__((target("avx2"))) void Rasterizer::RasteriseBandAvx2(int top, int bottom, int first,
+                                                                   int end) const {
   Segment segments[kBatch];
   const __m256i bottoms = _mm256_set1_epi32(bottom), topsLess1 = _mm256_set1_epi32(top - 1);
-  for (int slice = 0; slice < sliceCount_; ++slice) {
+  for (int slice = first; slice < end; ++slice) {
     const Slice& queued = slices_[slice];
     const size_t count = queued.prims.size();
     for (size_t i = 0; i < count; i += 4) {

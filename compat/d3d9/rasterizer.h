@@ -42,8 +42,10 @@ class Rasterizer {
   void FillWhole();
   void ChooseBatchRows();
   void PlanBands(int threads);
-  void RasteriseBand(int top, int bottom) const;
-  void RasteriseBandAvx2(int top, int bottom) const;
+  // Rows top .. bottom - 1 of slices first .. end - 1 (all slices by default).
+  void RasteriseBand(int top, int bottom, int first = 0, int end = -1) const;
+  void RasteriseBandAvx2(int top, int bottom, int first, int end) const;
+  void WaitForSlice(int slice) const;
   void RasterisePrimitive(const PrimitiveSetup& p, int first, int last, Segment* segments) const;
   void PlanWalk(PrimitiveSetup& p) const;
   void SetupAttributes(const ScreenVertex* v[3], const double x[3], const double y[3], bool line,
@@ -56,11 +58,19 @@ class Rasterizer {
   // The triangles set up from one stretch of the draw's primitives. The
   // vectors grow to the largest draw and never shrink: no allocation per draw.
   // Each on its own cache lines: slices are filled by different threads.
+  // Set once a slice's triangles are set up; copies start unset.
+  struct ReadyFlag {
+    std::atomic<bool> set{false};
+    ReadyFlag() = default;
+    ReadyFlag(const ReadyFlag&) noexcept {}
+    ReadyFlag& operator=(const ReadyFlag&) noexcept { return *this; }
+  };
   struct alignas(64) Slice {
     std::vector<PrimitiveSetup> prims;
     std::vector<RowRange> rows;  // each triangle's rows less those its horizontal edges leave, for band filtering
     int64_t area = 0;
     RECT bounds{};  // of its triangles' pixels
+    ReadyFlag ready;  // in a setup run that rasterises too
   };
   std::vector<Slice> slices_;
   int bandHeight_ = 1;

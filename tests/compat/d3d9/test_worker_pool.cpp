@@ -189,6 +189,7 @@ TEST_F(WorkerPoolTest, CallersOnSeveralThreadsTakeTurns) {
 }  // namespace
 
 #include <random>
+#include <string>
 
 #include "device_fixture.h"
 
@@ -198,7 +199,29 @@ namespace {
 // order, which the slices of the setup and the bands must keep whatever the
 // number of threads, for meshes set up in one slice or many, covering little
 // (rasterised in one band) or much (in bands across the threads).
-class DrawRuns : public DeviceTest {};
+class DrawRuns : public DeviceTest {
+ protected:
+  // The triangles blended over a cleared target, textured through `mipFilter`.
+  std::vector<uint32_t> DrawBlended(IDirect3DSurface9* target, IDirect3DTexture9* picture, DWORD mipFilter,
+                                    const std::vector<QuadVertex>& v, const std::vector<WORD>& idx) {
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0x30507090, 1.0f, 0);
+    device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    Stage(0, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE);
+    Sampler(0, D3DTEXF_LINEAR);
+    device_->SetSamplerState(0, D3DSAMP_MIPFILTER, mipFilter);
+    Blend(D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
+    device_->SetTexture(0, picture);
+    DrawTriangles(v, idx);
+    device_->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
+    device_->SetTexture(0, nullptr);
+    return Read(target);
+  }
+  static int Differing(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
+    int differ = 0;
+    for (size_t i = 0; i < a.size(); ++i) differ += a[i] != b[i];
+    return differ;
+  }
+};
 
 TEST_F(DrawRuns, OverlappingTrianglesBlendInOrderAtAnyThreadCount) {
   IDirect3DTexture9* rt = MakeRenderTexture(256, 192);
@@ -240,24 +263,79 @@ TEST_F(DrawRuns, OverlappingTrianglesBlendInOrderAtAnyThreadCount) {
     std::vector<uint32_t> first;
     for (int workers : {1, 2, 3, 8}) {
       compat::SetD3DWorkerCount(workers);
-      device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0x30507090, 1.0f, 0);
-      device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-      Stage(0, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE);
-      Sampler(0, D3DTEXF_LINEAR);
-      Blend(D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
-      device_->SetTexture(0, picture);
-      DrawTriangles(v, idx);
-      std::vector<uint32_t> px = Read(s);
+      std::vector<uint32_t> px = DrawBlended(s, picture, D3DTEXF_NONE, v, idx);
       if (first.empty()) {
         first = px;
         continue;
       }
-      int differ = 0;
-      for (size_t i = 0; i < px.size(); ++i) differ += px[i] != first[i];
-      EXPECT_EQ(differ, 0) << c.name << ", " << workers << " workers";
+      EXPECT_EQ(Differing(px, first), 0) << c.name << ", " << workers << " workers";
     }
   }
   device_->SetTexture(0, nullptr);
+  picture->Release();
+  s->Release();
+  rt->Release();
+}
+
+// A band draws each slice as soon as it is set up, and decides whether the
+// draw keeps its batch grid from the slices ready so far: draws whose
+// covered pixels come only from their last slices, and draws around the
+// size where the grid starts, must come out as with one thread, run after
+// run, with their texels minified through mip levels in perspective.
+TEST_F(DrawRuns, DrawsThatGrowLateOrSitAtTheBandSizeMatchOneThreadRunAfterRun) {
+  IDirect3DTexture9* rt = MakeRenderTexture(320, 240);
+  IDirect3DSurface9* s = Target(rt);
+  IDirect3DTexture9* picture = MakeTexture(256, 256, NoisePicture(256, 256, 11), 0);
+  D3DXFilterTexture(picture, nullptr, 0, D3DX_FILTER_LINEAR);
+  std::mt19937 rng(777);
+  auto corner = [&](float x, float y) {
+    const float rhw = 0.25f + (rng() % 1000) / 250.0f;
+    return QuadVertex{x, y, 0.5f, rhw, static_cast<DWORD>(0xC0000000u | (rng() & 0x00FFFFFFu)), x * 2.7f / 256, y * 2.3f / 256, 0, 0};
+  };
+  struct Draw {
+    std::string name;
+    std::vector<QuadVertex> v;
+    std::vector<WORD> idx;
+  };
+  std::vector<Draw> draws;
+  // A square of side `side` cut into small jittered triangles, behind
+  // `hidden` triangles wholly off the target.
+  auto grid = [&](const std::string& name, int side, int hidden) {
+    Draw d{name, {}, {}};
+    for (int k = 0; k < 12; ++k) d.v.push_back(corner(-90.0f + (rng() % 5000) / 100.0f, (rng() % 24000) / 100.0f));
+    for (int t = 0; t < hidden * 3; ++t) d.idx.push_back(static_cast<WORD>(rng() % 12));
+    const int cells = side / 8, first = static_cast<int>(d.v.size());
+    for (int j = 0; j <= cells; ++j)
+      for (int i = 0; i <= cells; ++i) {
+        const bool edge = i == 0 || j == 0 || i == cells || j == cells;
+        const float jx = edge ? 0 : (rng() % 300) / 100.0f - 1.5f, jy = edge ? 0 : (rng() % 300) / 100.0f - 1.5f;
+        d.v.push_back(corner(20.3f + i * 8.0f + jx, 10.6f + j * 8.0f + jy));
+      }
+    for (int j = 0; j < cells; ++j)
+      for (int i = 0; i < cells; ++i) {
+        const int a = first + j * (cells + 1) + i, b = a + 1, c = a + cells + 1, e = c + 1;
+        for (int k : {a, b, c, b, e, c}) d.idx.push_back(static_cast<WORD>(k));
+      }
+    draws.push_back(std::move(d));
+  };
+  for (int side : {96, 112, 120, 128, 136, 144, 160}) grid("square of " + std::to_string(side), side, 0);
+  grid("covered late", 216, 600);
+  grid("small and late", 128, 400);
+  for (const Draw& d : draws) {
+    std::vector<uint32_t> first;
+    for (int workers : {1, 2, 3, 8}) {
+      compat::SetD3DWorkerCount(workers);
+      for (int run = 0; run < (workers == 1 ? 1 : 6); ++run) {
+        std::vector<uint32_t> px = DrawBlended(s, picture, D3DTEXF_LINEAR, d.v, d.idx);
+        if (first.empty()) {
+          first = px;
+          continue;
+        }
+        EXPECT_EQ(Differing(px, first), 0) << d.name << ", " << workers << " workers, run " << run;
+      }
+    }
+  }
+  compat::SetD3DWorkerCount(0);
   picture->Release();
   s->Release();
   rt->Release();
