@@ -1395,13 +1395,7 @@ CALVETTA_SSE41 inline __attribute__((always_inline)) void DiffuseLineSse41(const
     const bool aheadOnLine = step + 1 < width, behindOnLine = step > 0;
     if (aheadOnLine) {
       BYTE* a = p + 4 * dir;
-      // The pixel ahead takes the low half of aheadAmounts, worked out here
-      // from `error` itself rather than its copy in both halves, a step
-      // less in the chain from pixel to pixel. The high half differs from
-      // aheadAmounts' and lands in bytes 4 to 7, which only ever reach the
-      // high half of the next step's `error`, never a stored byte.
-      const __m128i nextAmounts = _mm_sign_epi16(_mm_mulhi_epu16(_mm_abs_epi16(error), aheadFactors), error);
-      pixel = _mm_packus_epi16(_mm_add_epi16(LoadPixel(a), nextAmounts), zero);
+      pixel = _mm_packus_epi16(_mm_add_epi16(LoadPixel(a), aheadAmounts), zero);
       const int word = _mm_cvtsi128_si32(pixel);
       std::memcpy(a, &word, sizeof word);
     }
