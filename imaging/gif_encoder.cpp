@@ -140,6 +140,9 @@ static_assert(((kRootBase + 255) << 8 | 255) + 1 < (1u << kFillingShift) - 1, "a
 // A slot the string of key 0 held before the first table lost it: never
 // the string's again (its number must not come back), and passed over.
 constexpr DWORD kGone = (1u << kFillingShift) - 1;
+// The entry content of colour 0 after the string of colour 0 (key 0),
+// checked on the content the search makes anyway.
+constexpr DWORD kZeroKeyContent = (kRootBase << 8) + 1;
 
 DWORD MixOf(DWORD colour) { return colour * 0x9E3779B1u >> (32 - kStringBits); }
 DWORD SlotOf(DWORD string, DWORD mix) { return (string * 33 ^ mix) & kStringMask; }
@@ -276,14 +279,14 @@ void CPicImageGIF::CompressLzw(CPicFile* file, const CPicImage& image, int initB
     if (!started) string = kRootBase + row[x++], started = true;
     for (; x < width; ++x) {
       const DWORD c = row[x];
-      if ((c | (string ^ kRootBase)) == 0) {
+      const DWORD content = (string << 8 | c) + 1, wanted = content | filling;
+      if (content == kZeroKeyContent) {
         // Colour 0 after the string of colour 0, key 0: the first table
         // decides, once every string made so far is in it.
         for (size_t i = 0; i < unplacedCount; ++i) place(static_cast<LONG>(unplaced[i]));
         unplacedCount = 0;
         if (zeroLost) strings[zeroSlot] = kGone | filling, zeroLost = false;
       }
-      const DWORD content = (string << 8 | c) + 1, wanted = content | filling;
       DWORD slot = SlotOf(string, MixOf(c));
       DWORD entry = strings[slot];
       if (entry == wanted) {

@@ -591,6 +591,39 @@ TEST(MedianCutQuantizer, EveryLoopFormMatchesThePlainWalkWhereEntriesAreCrowded)
   EXPECT_EQ(cases, 14 * 5 * 2);
 }
 
+// Errors at their largest, pixel after pixel along full-width lines: far
+// corners of the cube alternating in every channel against palettes of
+// black and white (and one grey), fourth bytes at both ends. The amounts
+// then saturate every lane the vector loop works in, including those whose
+// results must never reach a stored byte.
+TEST(MedianCutQuantizer, EveryLoopFormMatchesThePlainWalkWhereErrorsAreLargest) {
+  const int width = 640, height = 3;
+  const std::vector<std::vector<RGBQUAD>> palettes = {
+      {RGBQUAD{0, 0, 0, 0}, RGBQUAD{255, 255, 255, 0}},
+      {RGBQUAD{255, 255, 255, 0}, RGBQUAD{0, 0, 0, 0}, RGBQUAD{128, 128, 128, 0}},
+      {RGBQUAD{255, 0, 255, 0}, RGBQUAD{0, 255, 0, 0}}};
+  int cases = 0;
+  for (size_t kind = 0; kind < palettes.size(); ++kind)
+    for (int pattern = 0; pattern < 3; ++pattern) {
+      std::vector<BYTE> pixels(4 * static_cast<size_t>(width) * height);
+      for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+          BYTE* p = &pixels[4 * (static_cast<size_t>(y) * width + x)];
+          const bool odd = ((pattern == 0 ? x : pattern == 1 ? x / 3 : x + y) & 1) != 0;
+          p[0] = odd ? 255 : 0, p[1] = odd ? 0 : 255, p[2] = odd ? 255 : 0;
+          p[3] = static_cast<BYTE>((x & 2) ? 255 : 0);
+        }
+      std::vector<RGBQUAD> entries = palettes[kind];
+      entries.resize(256, RGBQUAD{0, 0, 0, 0});
+      std::vector<BYTE> expected = pixels, expectedIndices;
+      DiffuseByHand(expected, width, height, entries, 1.0f, expectedIndices);
+      ExpectEveryLoopFormGives(expected, expectedIndices, pixels, width, height, palettes[kind], 1.0f,
+                               "palette " + std::to_string(kind) + ", pattern " + std::to_string(pattern));
+      ++cases;
+    }
+  EXPECT_EQ(cases, 9);
+}
+
 // One quantiser maps frame after frame, as an animation's writer has it do,
 // each frame on a palette of its own and in each form of the loop, and
 // every frame comes out as the plain walk makes it: nothing of the cubes'
