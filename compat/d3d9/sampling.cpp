@@ -210,10 +210,14 @@ inline void Gather(unsigned outside, int i, const Coords& c, EdgePixels& e, int&
 // The pixels of eight from i that a batch of `pixels` holds.
 inline unsigned Valid8(int pixels, int i) { return pixels - i < 8 ? (1u << (pixels - i)) - 1 : 0xFFu; }
 
-void SortPixels(const Coords& c, int pixels, const InsideLimits& limits, EdgePixels& e) {
+// The pixels outside and the first inside, eight at a time by `Mask`. Inlined
+// into each caller, so that the AVX2 caller's mask is compiled for AVX2 too.
+template <unsigned (*Mask)(const int32_t*, const int32_t*, int, const InsideLimits&)>
+__attribute__((always_inline)) inline void SortPixelsBy(const Coords& c, int pixels, const InsideLimits& limits,
+                                                        EdgePixels& e) {
   int count = 0, inside = -1;
   for (int i = 0; i < pixels; i += 8) {
-    const unsigned valid = Valid8(pixels, i), in = limits.any ? InsideMask8(c.s, c.t, i, limits) & valid : 0;
+    const unsigned valid = Valid8(pixels, i), in = limits.any ? Mask(c.s, c.t, i, limits) & valid : 0;
     if (inside < 0 && in != 0) inside = i + __builtin_ctz(in);
     Gather(~in & valid, i, c, e, count);
   }
@@ -221,17 +225,14 @@ void SortPixels(const Coords& c, int pixels, const InsideLimits& limits, EdgePix
   e.inside = inside;
 }
 
+void SortPixels(const Coords& c, int pixels, const InsideLimits& limits, EdgePixels& e) {
+  SortPixelsBy<InsideMask8>(c, pixels, limits, e);
+}
+
 #ifdef CALVETTA_X86
 __attribute__((target("avx2"))) void SortPixelsAvx2(const Coords& c, int pixels, const InsideLimits& limits,
                                                      EdgePixels& e) {
-  int count = 0, inside = -1;
-  for (int i = 0; i < pixels; i += 8) {
-    const unsigned valid = Valid8(pixels, i), in = limits.any ? InsideMask8Avx2(c.s, c.t, i, limits) & valid : 0;
-    if (inside < 0 && in != 0) inside = i + __builtin_ctz(in);
-    Gather(~in & valid, i, c, e, count);
-  }
-  e.count = count;
-  e.inside = inside;
+  SortPixelsBy<InsideMask8Avx2>(c, pixels, limits, e);
 }
 #endif
 
