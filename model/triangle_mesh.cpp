@@ -8,6 +8,7 @@
 #include "model/triangle_mesh.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <deque>
@@ -2692,7 +2693,9 @@ bool EdgesCollide(const EdgeSweepRecord& a, const EdgeSweepRecord& b) {
 // over the finite x range of all boxes: a record meets only records whose
 // boxes overlap its own in x, so only those are tested. Each bucket entry
 // carries what EdgesCollide rejects most pairs on (the x range and the
-// ends), so that most candidates are passed over without their record.
+// ends), so that most candidates are passed over without their record; the
+// entries sit four to a group, field by field, so that one set of compares
+// tests four of them.
 class ActiveRecordsByX {
  public:
   explicit ActiveRecordsByX(const std::vector<EdgeSweepRecord>& records)
@@ -2722,8 +2725,15 @@ class ActiveRecordsByX {
       return;
     }
     m_span[r] = {Bucket(record.box.left), Bucket(record.box.right)};
-    const Entry entry{r, m_span[r].first, record.box.left, record.box.right, record.first, record.second};
-    for (int b = m_span[r].first; b <= m_span[r].second; ++b) m_buckets[b].push_back(entry);
+    for (int b = m_span[r].first; b <= m_span[r].second; ++b) {
+      BucketEntries& bucket = m_buckets[b];
+      if (bucket.size % kLanes == 0) bucket.groups.emplace_back();
+      EntryGroup& g = bucket.groups.back();
+      const int lane = bucket.size++ % kLanes;
+      g.record[lane] = r, g.firstBucket[lane] = m_span[r].first;
+      g.first[lane] = record.first, g.second[lane] = record.second;
+      g.left[lane] = record.box.left, g.right[lane] = record.box.right;
+    }
   }
 
   // Entries leave their buckets out of order: FirstCollision's answer does
@@ -2735,11 +2745,14 @@ class ActiveRecordsByX {
       return;
     }
     for (int b = m_span[r].first; b <= m_span[r].second; ++b) {
-      std::vector<Entry>& bucket = m_buckets[b];
-      auto at = bucket.begin();
-      while (at->record != r) ++at;
-      *at = bucket.back();
-      bucket.pop_back();
+      BucketEntries& bucket = m_buckets[b];
+      int at = 0;
+      while (bucket.groups[at / kLanes].record[at % kLanes] != r) ++at;
+      EntryGroup& last = bucket.groups.back();
+      const int lastLane = --bucket.size % kLanes;
+      bucket.groups[at / kLanes].Take(at % kLanes, last, lastLane);
+      last.Clear(lastLane);
+      if (lastLane == 0) bucket.groups.pop_back();
     }
   }
 
@@ -2759,28 +2772,81 @@ class ActiveRecordsByX {
     for (int o : m_everywhere)
       if ((best < 0 || o < best) && EdgesCollide(m_records[o], mine)) best = o;
     const int first = m_span[r].first, last = m_span[r].second;
-    for (int b = first; b <= last; ++b)
-      for (const Entry& e : m_buckets[b]) {
-        // A record spanning several of these buckets is met in the first of
-        // them that both spans share. The other tests are EdgesCollide's
-        // own first ones, on the entry. Almost every entry fails one of
-        // them, each by its own data: all are made before the one branch.
-        const bool passed = (b == first) | (e.firstBucket == b);
-        const bool self = (e.record == r) | ((best >= 0) & (e.record > best));
-        const bool shared = (e.first == mine.first) | (e.first == mine.second) | (e.second == mine.first) |
-                            (e.second == mine.second);
-        const bool apart = (e.right < mine.box.left) | (mine.box.right < e.left);
-        if (!passed | self | shared | apart) continue;
-        if (EdgesCollide(m_records[e.record], mine)) best = e.record;
+    for (int b = first; b <= last; ++b) {
+      // A record spanning several of these buckets is met in the first of
+      // them that both spans share.
+      const int metBefore = b == first ? INT_MIN : b - 1;
+      for (const EntryGroup& g : m_buckets[b].groups) {
+        for (unsigned lanes = g.Candidates(metBefore, best < 0 ? INT_MAX : best, mine); lanes; lanes &= lanes - 1) {
+          const int o = g.record[__builtin_ctz(lanes)];
+          if ((best < 0 || o < best) && EdgesCollide(m_records[o], mine)) best = o;
+        }
       }
+    }
     return best;
   }
 
  private:
-  struct Entry {
-    int record, firstBucket;
-    float left, right;
-    int first, second;
+  static constexpr int kLanes = 4;
+  // An empty lane lies apart in x from every finite box, so it is never a
+  // candidate and never matches a record.
+  struct alignas(16) EntryGroup {
+    int record[kLanes] = {-1, -1, -1, -1}, firstBucket[kLanes] = {}, first[kLanes] = {-1, -1, -1, -1},
+        second[kLanes] = {-1, -1, -1, -1};
+    float left[kLanes] = {INFINITY, INFINITY, INFINITY, INFINITY},
+          right[kLanes] = {-INFINITY, -INFINITY, -INFINITY, -INFINITY};
+
+    void Take(int lane, const EntryGroup& from, int fromLane) {
+      record[lane] = from.record[fromLane], firstBucket[lane] = from.firstBucket[fromLane];
+      first[lane] = from.first[fromLane], second[lane] = from.second[fromLane];
+      left[lane] = from.left[fromLane], right[lane] = from.right[fromLane];
+    }
+    void Clear(int lane) {
+      record[lane] = first[lane] = second[lane] = -1, firstBucket[lane] = 0;
+      left[lane] = INFINITY, right[lane] = -INFINITY;
+    }
+
+    // The lanes (bit k for lane k) that pass EdgesCollide's own first tests
+    // against `mine`, were not met in an earlier bucket (their first bucket
+    // is after metBefore) and lie below `below`. A lane of `mine` itself
+    // shares its ends, so fails.
+    unsigned Candidates(int metBefore, int below, const EdgeSweepRecord& mine) const {
+#if defined(__SSE2__)
+      const __m128i records = _mm_load_si128(reinterpret_cast<const __m128i*>(record));
+      const __m128i firsts = _mm_load_si128(reinterpret_cast<const __m128i*>(first));
+      const __m128i seconds = _mm_load_si128(reinterpret_cast<const __m128i*>(second));
+      const __m128i mineFirst = _mm_set1_epi32(mine.first), mineSecond = _mm_set1_epi32(mine.second);
+      const __m128i shared =
+          _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi32(firsts, mineFirst), _mm_cmpeq_epi32(firsts, mineSecond)),
+                       _mm_or_si128(_mm_cmpeq_epi32(seconds, mineFirst), _mm_cmpeq_epi32(seconds, mineSecond)));
+      const __m128i fresh = _mm_and_si128(
+          _mm_cmpgt_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(firstBucket)), _mm_set1_epi32(metBefore)),
+          _mm_cmpgt_epi32(_mm_set1_epi32(below), records));
+      const __m128 apart = _mm_or_ps(_mm_cmplt_ps(_mm_load_ps(right), _mm_set1_ps(mine.box.left)),
+                                     _mm_cmplt_ps(_mm_set1_ps(mine.box.right), _mm_load_ps(left)));
+      const __m128i rejected = _mm_or_si128(_mm_or_si128(shared, _mm_castps_si128(apart)),
+                                            _mm_andnot_si128(fresh, _mm_set1_epi32(-1)));
+      return static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(rejected))) ^ 0xFu;
+#else
+      return PlainCandidates(metBefore, below, mine);
+#endif
+    }
+
+    unsigned PlainCandidates(int metBefore, int below, const EdgeSweepRecord& mine) const {
+      unsigned lanes = 0;
+      for (int k = 0; k < kLanes; ++k) {
+        const bool shared = (first[k] == mine.first) | (first[k] == mine.second) | (second[k] == mine.first) |
+                            (second[k] == mine.second);
+        const bool apart = (right[k] < mine.box.left) | (mine.box.right < left[k]);
+        const bool fresh = (firstBucket[k] > metBefore) & (record[k] < below);
+        lanes |= static_cast<unsigned>(fresh & !shared & !apart) << k;
+      }
+      return lanes;
+    }
+  };
+  struct BucketEntries {
+    std::vector<EntryGroup> groups;
+    int size = 0;
   };
   static constexpr size_t kMaxBuckets = 1 << 16;
   static bool FiniteX(const EdgeSweepRecord& r) { return std::isfinite(r.box.left) && std::isfinite(r.box.right); }
@@ -2794,7 +2860,7 @@ class ActiveRecordsByX {
   const std::vector<EdgeSweepRecord>& m_records;
   std::vector<char> m_active;
   std::vector<std::pair<int, int>> m_span;  // first and last bucket of each record added
-  std::vector<std::vector<Entry>> m_buckets;
+  std::vector<BucketEntries> m_buckets;
   std::vector<int> m_everywhere;  // boxes whose x range is not finite
   double m_left = 0, m_scale = 0;
   int m_count = 0;

@@ -736,6 +736,40 @@ TEST(TriangleMesh, FoldOverStepTableAgreesOverAwkwardRanges) {
   EXPECT_GT(folds, 10);
 }
 
+// The fold-over check keeps its active edges four to a group in x buckets.
+// Combs (long spines that share every bucket with many teeth, teeth whose
+// boxes touch their neighbours' exactly, tips on the spine) fill the
+// buckets past one group, empty them out of order and report the first of
+// many crossing pairs; the teeth swing by whole steps.
+TEST(TriangleMesh, FoldOverBucketGroupsGiveTheAnswersOfThePlainScan) {
+  std::mt19937 random(4242);
+  std::uniform_int_distribution<int> swing(-2, 2), keep(0, 3);
+  int folds = 0;
+  for (int round = 0; round < 40; ++round) {
+    Lines source, target;
+    for (Lines* lines : {&source, &target}) lines->AddCorners(200, 200);
+    const int teeth = 6 + round;
+    const float pitch = 180.0f / teeth, spineY = 20.0f + 4 * (round % 5);
+    for (Lines* lines : {&source, &target})
+      lines->Add({CVector2(-0.0f, spineY), CVector2(100, spineY + (round % 2)), CVector2(200, spineY)});
+    for (int t = 0; t < teeth; ++t) {
+      // A tooth's foot on the spine, its box touching the next tooth's.
+      const float x = 10 + pitch * t, next = 10 + pitch * (t + 1);
+      const CVector2 foot(x, spineY), knee(next, spineY + 60), tip(x, spineY + 120 + 10 * (t % 3));
+      source.Add({foot, knee, tip});
+      const float step = round % 3 == 0 ? pitch : pitch / 2;
+      auto moved = [&](const CVector2& p) {
+        return keep(random) == 0 ? p : CVector2(p.x + step * swing(random), p.y + 10.0f * swing(random));
+      };
+      target.Add({foot, moved(knee), moved(tip)});
+    }
+    folds += ExpectSameFoldOver(source.array, target.array, "comb");
+    folds += ExpectSameFoldOver(target.array, source.array, "comb, reversed");
+    ExpectSameFoldOver(source.array, source.array, "still comb");
+  }
+  EXPECT_GT(folds, 20);
+}
+
 }  // namespace
 
 namespace {
