@@ -2721,6 +2721,7 @@ class ActiveRecordsByX {
     m_active[r] = 1;
     const EdgeSweepRecord& record = m_records[r];
     if (!FiniteX(record)) {
+      m_span[r] = {kEverywhere, kEverywhere};
       m_everywhere.push_back(r);
       return;
     }
@@ -2729,7 +2730,7 @@ class ActiveRecordsByX {
       BucketEntries& bucket = m_buckets[b];
       if (bucket.size % kLanes == 0) bucket.groups.emplace_back();
       EntryGroup& g = bucket.groups.back();
-      const int lane = bucket.size++ % kLanes;
+      const unsigned lane = bucket.size++ % kLanes;
       g.record[lane] = r, g.firstBucket[lane] = m_span[r].first;
       g.first[lane] = record.first, g.second[lane] = record.second;
       g.left[lane] = record.box.left, g.right[lane] = record.box.right;
@@ -2740,17 +2741,18 @@ class ActiveRecordsByX {
   // not depend on the order in which it meets them.
   void Remove(int r) {
     m_active[r] = 0;
-    if (!FiniteX(m_records[r])) {
+    if (m_span[r].first == kEverywhere) {
       m_everywhere.erase(std::find(m_everywhere.begin(), m_everywhere.end(), r));
       return;
     }
     for (int b = m_span[r].first; b <= m_span[r].second; ++b) {
       BucketEntries& bucket = m_buckets[b];
-      int at = 0;
-      while (bucket.groups[at / kLanes].record[at % kLanes] != r) ++at;
+      EntryGroup* at = bucket.groups.data();
+      unsigned lanes;
+      while (!(lanes = at->LanesOf(r))) ++at;
       EntryGroup& last = bucket.groups.back();
-      const int lastLane = --bucket.size % kLanes;
-      bucket.groups[at / kLanes].Take(at % kLanes, last, lastLane);
+      const unsigned lastLane = --bucket.size % kLanes;
+      at->Take(__builtin_ctz(lanes), last, lastLane);
       last.Clear(lastLane);
       if (lastLane == 0) bucket.groups.pop_back();
     }
@@ -2763,7 +2765,7 @@ class ActiveRecordsByX {
   // candidates are met.
   int FirstCollision(int r) const {
     const EdgeSweepRecord& mine = m_records[r];
-    if (!FiniteX(mine)) {
+    if (m_span[r].first == kEverywhere) {
       for (size_t o = 0; o < m_records.size(); ++o)
         if (m_active[o] && static_cast<int>(o) != r && EdgesCollide(m_records[o], mine)) return static_cast<int>(o);
       return -1;
@@ -2787,7 +2789,8 @@ class ActiveRecordsByX {
   }
 
  private:
-  static constexpr int kLanes = 4;
+  static constexpr unsigned kLanes = 4;
+  static constexpr int kEverywhere = -1;  // the span of a box whose x range is not finite
   // An empty lane lies apart in x from every finite box, so it is never a
   // candidate and never matches a record.
   struct alignas(16) EntryGroup {
@@ -2796,14 +2799,26 @@ class ActiveRecordsByX {
     float left[kLanes] = {INFINITY, INFINITY, INFINITY, INFINITY},
           right[kLanes] = {-INFINITY, -INFINITY, -INFINITY, -INFINITY};
 
-    void Take(int lane, const EntryGroup& from, int fromLane) {
+    void Take(unsigned lane, const EntryGroup& from, unsigned fromLane) {
       record[lane] = from.record[fromLane], firstBucket[lane] = from.firstBucket[fromLane];
       first[lane] = from.first[fromLane], second[lane] = from.second[fromLane];
       left[lane] = from.left[fromLane], right[lane] = from.right[fromLane];
     }
-    void Clear(int lane) {
+    void Clear(unsigned lane) {
       record[lane] = first[lane] = second[lane] = -1, firstBucket[lane] = 0;
       left[lane] = INFINITY, right[lane] = -INFINITY;
+    }
+
+    // The lanes (bit k for lane k) holding record r.
+    unsigned LanesOf(int r) const {
+#if defined(__SSE2__)
+      const __m128i same = _mm_cmpeq_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(record)), _mm_set1_epi32(r));
+      return static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(same)));
+#else
+      unsigned lanes = 0;
+      for (unsigned k = 0; k < kLanes; ++k) lanes |= static_cast<unsigned>(record[k] == r) << k;
+      return lanes;
+#endif
     }
 
     // The lanes (bit k for lane k) that pass EdgesCollide's own first tests
@@ -2834,7 +2849,7 @@ class ActiveRecordsByX {
 
     unsigned PlainCandidates(int metBefore, int below, const EdgeSweepRecord& mine) const {
       unsigned lanes = 0;
-      for (int k = 0; k < kLanes; ++k) {
+      for (unsigned k = 0; k < kLanes; ++k) {
         const bool shared = (first[k] == mine.first) | (first[k] == mine.second) | (second[k] == mine.first) |
                             (second[k] == mine.second);
         const bool apart = (right[k] < mine.box.left) | (mine.box.right < left[k]);
@@ -2846,7 +2861,7 @@ class ActiveRecordsByX {
   };
   struct BucketEntries {
     std::vector<EntryGroup> groups;
-    int size = 0;
+    unsigned size = 0;
   };
   static constexpr size_t kMaxBuckets = 1 << 16;
   static bool FiniteX(const EdgeSweepRecord& r) { return std::isfinite(r.box.left) && std::isfinite(r.box.right); }
