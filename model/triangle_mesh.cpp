@@ -2708,9 +2708,10 @@ class ActiveRecordsByX {
         widths += static_cast<double>(r.box.right) - r.box.left;
         ++finite;
       }
-    // Buckets about as wide as a box: a box then spans two or three.
+    // Buckets about twice as wide as a box: a box then spans one or two,
+    // and the fuller buckets cost little more to scan a group at a time.
     const double mean = finite ? widths / static_cast<double>(finite) : 0;
-    const double wanted = mean > 0 ? (x1 - x0) / mean : 1.0;
+    const double wanted = mean > 0 ? (x1 - x0) / (2 * mean) : 1.0;
     m_count = x0 <= x1 ? static_cast<int>(std::clamp(wanted, 1.0, static_cast<double>(kMaxBuckets))) : 0;
     m_left = x0;
     m_scale = x1 > x0 ? m_count / (x1 - x0) : 0.0;
