@@ -40,7 +40,8 @@ void CSegmentGrid::Reset(const CVector2* points, size_t count, size_t cells, flo
 }
 
 void CSegmentGrid::Insert(int id, const CVector2& a, const CVector2& b) {
-  if (static_cast<size_t>(id) >= m_stamps.size()) m_stamps.resize(static_cast<size_t>(id) * 2 + 64, 0u);
+  if (static_cast<size_t>(id) >= m_slots.size()) m_slots.resize(static_cast<size_t>(id) * 2 + 64);
+  m_slots[static_cast<size_t>(id)].a = a, m_slots[static_cast<size_t>(id)].b = b;
   if (m_columns == 0 || !Finite(a) || !Finite(b)) {
     m_everywhere.push_back(id);
     return;

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <type_traits>
 #include <vector>
 
 #include "model/vector2.h"
@@ -24,9 +25,11 @@ public:
   void Remove(int id, const CVector2& a, const CVector2& b);
 
   // Offers the candidates for the segment p-q to `visit` (id -> true to
-  // stop); returns true when a visit stopped the walk. Segments lying wholly
-  // at y below `lowest` (both ends' y less than it) are not offered. A query
-  // with an end that is not a finite number is the caller's to answer.
+  // stop, or (id, a, b) -> true to stop, with the ends the segment was
+  // inserted with); returns true when a visit stopped the walk. Segments
+  // lying wholly at y below `lowest` (both ends' y less than it) are not
+  // offered. A query with an end that is not a finite number is the
+  // caller's to answer.
   template <class Visit>
   bool Query(const CVector2& p, const CVector2& q, Visit&& visit, float lowest = -INFINITY) const;
 
@@ -88,13 +91,21 @@ private:
   int Column(double x) const;
   int Row(double y) const;
   bool Stamp(int id) const;
+  template <class Visit>
+  static bool Offer(Visit& visit, int id, const CVector2& a, const CVector2& b);
 
   double m_originX = 0, m_originY = 0, m_cellWidth = 1, m_cellHeight = 1, m_margin = 0;
   double m_perWidth = 1, m_perHeight = 1;  // reciprocals of the cell sides
   int m_columns = 0, m_rows = 0;
   std::vector<Cell> m_cells;
   std::vector<int> m_everywhere;  // segments with an end that is not a number
-  mutable std::vector<uint32_t> m_stamps;
+  // Per id: its ends, handed to the visit, and the last query that offered
+  // it, side by side, as a walk reads both for each candidate.
+  struct Slot {
+    CVector2 a, b;
+    uint32_t stamp = 0;
+  };
+  mutable std::vector<Slot> m_slots;
   mutable uint32_t m_query = 0;
 };
 
@@ -148,26 +159,35 @@ inline bool CSegmentGrid::RowColumns(const Course& s, int row, int* col0, int* c
 }
 
 inline bool CSegmentGrid::Stamp(int id) const {
-  uint32_t& stamp = m_stamps[static_cast<size_t>(id)];
+  uint32_t& stamp = m_slots[static_cast<size_t>(id)].stamp;
   if (stamp == m_query) return false;
   stamp = m_query;
   return true;
 }
 
 template <class Visit>
+inline bool CSegmentGrid::Offer(Visit& visit, int id, const CVector2& a, const CVector2& b) {
+  if constexpr (std::is_invocable_v<Visit&, int, const CVector2&, const CVector2&>)
+    return visit(id, a, b);
+  else
+    return visit(id);
+}
+
+template <class Visit>
 bool CSegmentGrid::Query(const CVector2& p, const CVector2& q, Visit&& visit, float lowest) const {
   if (++m_query == 0) {
-    std::fill(m_stamps.begin(), m_stamps.end(), 0u);
+    for (Slot& slot : m_slots) slot.stamp = 0;
     m_query = 1;
   }
   for (int id : m_everywhere)
-    if (Stamp(id) && visit(id)) return true;
+    if (Stamp(id) && Offer(visit, id, m_slots[static_cast<size_t>(id)].a, m_slots[static_cast<size_t>(id)].b))
+      return true;
   if (m_columns == 0) return false;
   const Course course(p, q);
   const Span rows = Rows(course);
   // Held in locals: a visit that calls out would otherwise make every
   // candidate reload them. A visit never queries this grid again.
-  uint32_t* const stamps = m_stamps.data();
+  Slot* const slots = m_slots.data();
   const uint32_t query = m_query;
   const Cell* const cells = m_cells.data();
   // From p's end outwards: blockers of a sight line lie mostly near its start.
@@ -187,10 +207,10 @@ bool CSegmentGrid::Query(const CVector2& p, const CVector2& q, Visit&& visit, fl
       const Cell& cell = rowCells[left ? col1 - (c - col0) : c];
       for (const Entry *e = cell.begin(), *end = e + cell.size(); e != end; ++e) {
         if (e->maxY < lowest) continue;
-        uint32_t& stamp = stamps[e->id];
-        if (stamp == query) continue;
-        stamp = query;
-        if (visit(e->id)) return true;
+        Slot& slot = slots[e->id];
+        if (slot.stamp == query) continue;
+        slot.stamp = query;
+        if (Offer(visit, e->id, slot.a, slot.b)) return true;
       }
     }
   }

@@ -259,7 +259,7 @@ private:
   bool BlocksSight(int gridId, const SightLine& line) const;
   int HangingBlocker(int b, const SightLine& line) const;
   bool EdgeBlocksSight(bool created, size_t index, const SightLine& line) const;
-  bool OfferedBlocks(int gridId, const SightLine& line, size_t createdCount, int activeCount) const;
+  bool OfferedBlocks(const SightLine& line, const CVector2& c, const CVector2& d) const;
   // IndexedBlocked's walk of the grid, past the edges `tried` and `last`.
   bool GridBlocked(const SightLine& line, int tried, int last, int* hint) const;
   void ActivateConstraints(int count);
