@@ -47,7 +47,7 @@ void CSegmentGrid::Insert(int id, const CVector2& a, const CVector2& b) {
     return;
   }
   const Entry entry{id, std::max(a.y, b.y)};
-  ForCells(a, b, [&](Cell& cell) { cell.push_back(entry); });
+  ForCells(a, b, [&](Cell& cell) { cell.Enter(entry); });
 }
 
 template <class Visit>
@@ -114,6 +114,6 @@ void CSegmentGrid::Cell::Drop(int id) {
   Entry* const last = data + m_size;
   Entry* const it = std::find_if(data, last, [id](const Entry& e) { return e.id == id; });
   if (it == last) return;
-  *it = last[-1];
+  std::copy(it + 1, last, it);
   --m_size;
 }

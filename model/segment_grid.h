@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <type_traits>
 #include <vector>
@@ -42,8 +43,10 @@ private:
     int id;
     float maxY;
   };
-  // The entries of one cell, in the order they came; most cells hold a few, so
-  // those live in the cell itself and only a crowded cell takes the heap.
+  // The entries of one cell, by their maxY from low to high (in the order
+  // they came where equal), so that a query walks a cell from the top down
+  // and stops at the first entry below its `lowest`; most cells hold a few,
+  // so those live in the cell itself and only a crowded cell takes the heap.
   class Cell {
   public:
     Cell() = default;
@@ -53,13 +56,18 @@ private:
     const Entry* begin() const { return m_capacity > kLocal ? m_heap : m_local; }
     const Entry* end() const { return begin() + m_size; }
     size_t size() const { return m_size; }
-    // Inline: Insert enters a segment in each of its cells; the rare growth is a call.
-    void push_back(const Entry& entry) {
+    // Inline: Insert enters a segment in each of its cells; the rare growth
+    // is a call. The sweep enters edges mostly at its top, where a new
+    // entry goes last.
+    void Enter(const Entry& entry) {
       if (m_size == m_capacity) [[unlikely]]
         Grow();
-      Data()[m_size++] = entry;
+      Entry* const data = Data();
+      uint32_t k = m_size++;
+      for (; k > 0 && data[k - 1].maxY > entry.maxY; --k) data[k] = data[k - 1];
+      data[k] = entry;
     }
-    // Takes one `id` out, the last id taking its place.
+    // Takes one `id` out, the entries above it moving down.
     void Drop(int id);
 
   private:
@@ -202,11 +210,12 @@ bool CSegmentGrid::Query(const CVector2& p, const CVector2& q, Visit&& visit, fl
     } else if (!RowColumns(course, row, &col0, &col1)) {
       continue;
     }
-    const Cell* const rowCells = cells + static_cast<size_t>(row) * m_columns;
-    for (int c = col0; c <= col1; ++c) {
-      const Cell& cell = rowCells[left ? col1 - (c - col0) : c];
-      for (const Entry *e = cell.begin(), *end = e + cell.size(); e != end; ++e) {
-        if (e->maxY < lowest) continue;
+    const Cell* cell = cells + static_cast<size_t>(row) * m_columns + (left ? col1 : col0);
+    const std::ptrdiff_t step = left ? -1 : 1;
+    for (int n = col1 - col0; n >= 0; --n, cell += step) {
+      for (const Entry *first = cell->begin(), *e = first + cell->size(); e != first;) {
+        --e;
+        if (e->maxY < lowest) break;
         Slot& slot = slots[e->id];
         if (slot.stamp == query) continue;
         slot.stamp = query;

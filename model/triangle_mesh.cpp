@@ -680,25 +680,16 @@ bool CTriangleMesh::ScanBoxes(const EdgeBoxes& boxes, size_t count, bool created
 
 // A segment is blocked by an active constraint edge or by any created edge.
 bool CTriangleMesh::Blocked(const CVector2& p, const CVector2& q, float lowestY, int* hint) const {
-  if (m_gridLive && m_allFinite) {
-    // Positions from the table name their vertices (see OfferedBlocks).
-    const CVector2* const begin = m_positions.data();
-    const auto vertexAt = [&](const CVector2& v) {
-      return !std::less<>()(&v, begin) && std::less<>()(&v, begin + m_positions.size()) ? static_cast<int>(&v - begin)
-                                                                                        : -1;
-    };
-    return IndexedBlocked(p, q, lowestY, hint, vertexAt(p), vertexAt(q));
-  }
-  if (m_gridLive && CSegmentGrid::Finite(p) && CSegmentGrid::Finite(q)) return IndexedBlocked(p, q, lowestY, hint);
+  if (m_gridLive && (m_allFinite || (CSegmentGrid::Finite(p) && CSegmentGrid::Finite(q))))
+    return IndexedBlocked(p, q, lowestY, hint);
   return ScanBoxes(m_constraintBoxes, static_cast<size_t>(m_activeConstraints), false, p, q, lowestY) ||
          ScanBoxes(m_createdBoxes, m_createdEdges.size(), true, p, q, lowestY);
 }
 
 // Inline, as the per-query helpers below: every sight test makes one.
-inline CTriangleMesh::SightLine::SightLine(const CVector2& p, const CVector2& q, float lowest, int fromVertex,
-                                           int toVertex)
+inline CTriangleMesh::SightLine::SightLine(const CVector2& p, const CVector2& q, float lowest)
     : segment(p, q), lowestY(lowest), x0(segment.minX - kBoxMargin), x1(segment.maxX + kBoxMargin),
-      y0(segment.minY - kBoxMargin), y1(segment.maxY + kBoxMargin), from(fromVertex), to(toVertex) {}
+      y0(segment.minY - kBoxMargin), y1(segment.maxY + kBoxMargin) {}
 
 // The test ScanBoxes makes of one edge, for an index id. Always inline: a
 // query tries many candidates, half of them with boxes apart, and a call
@@ -747,9 +738,8 @@ inline bool CTriangleMesh::OfferedBlocks(const SightLine& line, const CVector2& 
   return line.segment.BlockedBy(c, d);
 }
 
-inline bool CTriangleMesh::IndexedBlocked(const CVector2& p, const CVector2& q, float lowestY, int* hint, int from,
-                                          int to) const {
-  const SightLine line(p, q, lowestY, from, to);
+inline bool CTriangleMesh::IndexedBlocked(const CVector2& p, const CVector2& q, float lowestY, int* hint) const {
+  const SightLine line(p, q, lowestY);
   // The two edges tried first are not tried again: they do not block.
   const int tried = hint ? *hint : -1;
   if (tried >= 0 && BlocksSight(tried, line)) return true;
@@ -766,8 +756,13 @@ inline bool CTriangleMesh::IndexedBlocked(const CVector2& p, const CVector2& q, 
 // save and restore them.
 __attribute__((noinline)) bool CTriangleMesh::GridBlocked(const SightLine& line, int tried, int last,
                                                           int* hint) const {
-  // The grid passes over edges wholly above lowestY, which BlocksSight
-  // turns down by the same float comparison.
+  // The grid passes over edges wholly below lowestY, which BlocksSight
+  // turns down by the same float comparison. Which blocking edge the walk
+  // hands back follows the grid's order, and only speed depends on which:
+  // every use of it (the edges tried first above, Sweep's shadows,
+  // CornerBlocked's remembered blocker) rests on nothing but its blocking
+  // the line as BlocksSight tests it, so each answer is the same for any
+  // edge that does.
   return m_grid.Query(line.segment.a, line.segment.b, [&](int id, const CVector2& c, const CVector2& d) {
     if (id == tried || id == last || !OfferedBlocks(line, c, d)) return false;
     m_lastBlocker = id;
@@ -780,7 +775,7 @@ inline bool CTriangleMesh::Sees(int p, int a, int b, int* hint) const {
   const CVector2 &P = m_positions[p], &A = m_positions[a], &B = m_positions[b];
   const float lowest = std::min({P.y, A.y, B.y});
   if (m_gridLive && m_allFinite)
-    return !IndexedBlocked(P, A, lowest, hint, p, a) && !IndexedBlocked(P, B, lowest, hint, p, b);
+    return !IndexedBlocked(P, A, lowest, hint) && !IndexedBlocked(P, B, lowest, hint);
   return !Blocked(P, A, lowest, hint) && !Blocked(P, B, lowest, hint);
 }
 
