@@ -189,11 +189,12 @@ inline bool CSightShadow::Hides(const CVector2& x) const {
   const double size = std::fabs(den);
   // Written so that a NaN fails each test.
   if (!(size >= kLeastDen)) return false;
-  const double spread = std::max(m_spreadS, m_reach * (std::fabs(abx) + std::fabs(aby)));
-  if (!(spread <= kMostSpread * size)) return false;
-  // s |den| and t |den|, without a division.
+  // s |den| and t |den|, without a division; asked before the spread, as
+  // most points tested lie outside the shadow.
   const double s = den > 0 ? m_numS : -m_numS, t = den > 0 ? -numT : numT;
-  return m_live && s >= kLow * size && s <= kHigh * size && t >= kLow * size && t <= kHigh * size;
+  if (!(m_live && s >= kLow * size && s <= kHigh * size && t >= kLow * size && t <= kHigh * size)) return false;
+  const double spread = std::max(m_spreadS, m_reach * (std::fabs(abx) + std::fabs(aby)));
+  return spread <= kMostSpread * size;
 }
 
 // The same test for a sight line used once.
