@@ -16,6 +16,7 @@ constexpr int kMaxCellsPerSide = 4096;
 
 void CSegmentGrid::Reset(const CVector2* points, size_t count, size_t cells, float margin) {
   m_cells.clear();
+  m_reach.clear();
   m_everywhere.clear();
   m_columns = m_rows = 0;
   double x0 = INFINITY, y0 = INFINITY, x1 = -INFINITY, y1 = -INFINITY;
@@ -37,6 +38,11 @@ void CSegmentGrid::Reset(const CVector2* points, size_t count, size_t cells, flo
   m_cellWidth = width / m_columns, m_cellHeight = height / m_rows;
   m_perWidth = 1 / m_cellWidth, m_perHeight = 1 / m_cellHeight;
   m_cells.resize(static_cast<size_t>(m_columns) * m_rows);
+  // Points beyond the grid's bounds are clamped into its first and last rows.
+  m_reach.resize(static_cast<size_t>(m_rows));
+  for (int row = 0; row < m_rows; ++row)
+    m_reach[static_cast<size_t>(row)] = {row == 0 ? -INFINITY : m_originY + row * m_cellHeight - m_margin,
+                                         row == m_rows - 1 ? INFINITY : m_originY + (row + 1) * m_cellHeight + m_margin};
 }
 
 void CSegmentGrid::Insert(int id, const CVector2& a, const CVector2& b) {

@@ -106,6 +106,12 @@ private:
   double m_perWidth = 1, m_perHeight = 1;  // reciprocals of the cell sides
   int m_columns = 0, m_rows = 0;
   std::vector<Cell> m_cells;
+  // Per row: the y range a segment must reach into to come within the
+  // margin of it, the first and last rows reaching out for ever.
+  struct Reach {
+    double top, bottom;
+  };
+  std::vector<Reach> m_reach;
   std::vector<int> m_everywhere;  // segments with an end that is not a number
   // Per id: its ends, handed to the visit, and the last query that offered
   // it, side by side, as a walk reads both for each candidate.
@@ -149,10 +155,7 @@ inline bool CSegmentGrid::RowColumns(const Course& s, int row, int* col0, int* c
   double lo = s.minX, hi = s.maxX;
   if (s.minY != s.maxY) {
     // The part of the segment that can lie within the margin of this row.
-    // The first and last rows of the grid reach out for ever: points beyond
-    // the grid's bounds are clamped into them.
-    const double top = row == 0 ? -INFINITY : m_originY + row * m_cellHeight - m_margin;
-    const double bottom = row == m_rows - 1 ? INFINITY : m_originY + (row + 1) * m_cellHeight + m_margin;
+    const double top = m_reach[static_cast<size_t>(row)].top, bottom = m_reach[static_cast<size_t>(row)].bottom;
     const double y0 = std::max(top, s.minY), y1 = std::min(bottom, s.maxY);
     if (y0 > y1) return false;
     const double xa = s.ax + (y0 - s.ay) * s.xPerY, xb = s.ax + (y1 - s.ay) * s.xPerY;
