@@ -16,6 +16,7 @@ constexpr int kMaxCellsPerSide = 4096;
 
 void CSegmentGrid::Reset(const CVector2* points, size_t count, size_t cells, float margin) {
   m_cells.clear();
+  m_reach.clear();
   m_everywhere.clear();
   m_columns = m_rows = 0;
   double x0 = INFINITY, y0 = INFINITY, x1 = -INFINITY, y1 = -INFINITY;
@@ -37,16 +38,22 @@ void CSegmentGrid::Reset(const CVector2* points, size_t count, size_t cells, flo
   m_cellWidth = width / m_columns, m_cellHeight = height / m_rows;
   m_perWidth = 1 / m_cellWidth, m_perHeight = 1 / m_cellHeight;
   m_cells.resize(static_cast<size_t>(m_columns) * m_rows);
+  // Points beyond the grid's bounds are clamped into its first and last rows.
+  m_reach.resize(static_cast<size_t>(m_rows));
+  for (int row = 0; row < m_rows; ++row)
+    m_reach[static_cast<size_t>(row)] = {row == 0 ? -INFINITY : m_originY + row * m_cellHeight - m_margin,
+                                         row == m_rows - 1 ? INFINITY : m_originY + (row + 1) * m_cellHeight + m_margin};
 }
 
 void CSegmentGrid::Insert(int id, const CVector2& a, const CVector2& b) {
-  if (static_cast<size_t>(id) >= m_stamps.size()) m_stamps.resize(static_cast<size_t>(id) * 2 + 64, 0u);
+  if (static_cast<size_t>(id) >= m_slots.size()) m_slots.resize(static_cast<size_t>(id) * 2 + 64);
+  m_slots[static_cast<size_t>(id)].a = a, m_slots[static_cast<size_t>(id)].b = b;
   if (m_columns == 0 || !Finite(a) || !Finite(b)) {
     m_everywhere.push_back(id);
     return;
   }
   const Entry entry{id, std::max(a.y, b.y)};
-  ForCells(a, b, [&](Cell& cell) { cell.push_back(entry); });
+  ForCells(a, b, [&](Cell& cell) { cell.Enter(entry); });
 }
 
 template <class Visit>
@@ -113,6 +120,6 @@ void CSegmentGrid::Cell::Drop(int id) {
   Entry* const last = data + m_size;
   Entry* const it = std::find_if(data, last, [id](const Entry& e) { return e.id == id; });
   if (it == last) return;
-  *it = last[-1];
+  std::copy(it + 1, last, it);
   --m_size;
 }

@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
+#include <type_traits>
 #include <vector>
 
 #include "model/vector2.h"
@@ -24,9 +26,11 @@ public:
   void Remove(int id, const CVector2& a, const CVector2& b);
 
   // Offers the candidates for the segment p-q to `visit` (id -> true to
-  // stop); returns true when a visit stopped the walk. Segments lying wholly
-  // at y below `lowest` (both ends' y less than it) are not offered. A query
-  // with an end that is not a finite number is the caller's to answer.
+  // stop, or (id, a, b) -> true to stop, with the ends the segment was
+  // inserted with); returns true when a visit stopped the walk. Segments
+  // lying wholly at y below `lowest` (both ends' y less than it) are not
+  // offered. A query with an end that is not a finite number is the
+  // caller's to answer.
   template <class Visit>
   bool Query(const CVector2& p, const CVector2& q, Visit&& visit, float lowest = -INFINITY) const;
 
@@ -39,8 +43,10 @@ private:
     int id;
     float maxY;
   };
-  // The entries of one cell, in the order they came; most cells hold a few, so
-  // those live in the cell itself and only a crowded cell takes the heap.
+  // The entries of one cell, by their maxY from low to high (in the order
+  // they came where equal), so that a query walks a cell from the top down
+  // and stops at the first entry below its `lowest`; most cells hold a few,
+  // so those live in the cell itself and only a crowded cell takes the heap.
   class Cell {
   public:
     Cell() = default;
@@ -50,13 +56,18 @@ private:
     const Entry* begin() const { return m_capacity > kLocal ? m_heap : m_local; }
     const Entry* end() const { return begin() + m_size; }
     size_t size() const { return m_size; }
-    // Inline: Insert enters a segment in each of its cells; the rare growth is a call.
-    void push_back(const Entry& entry) {
+    // Inline: Insert enters a segment in each of its cells; the rare growth
+    // is a call. The sweep enters edges mostly at its top, where a new
+    // entry goes last.
+    void Enter(const Entry& entry) {
       if (m_size == m_capacity) [[unlikely]]
         Grow();
-      Data()[m_size++] = entry;
+      Entry* const data = Data();
+      uint32_t k = m_size++;
+      for (; k > 0 && data[k - 1].maxY > entry.maxY; --k) data[k] = data[k - 1];
+      data[k] = entry;
     }
-    // Takes one `id` out, the last id taking its place.
+    // Takes one `id` out, the entries above it moving down.
     void Drop(int id);
 
   private:
@@ -88,13 +99,27 @@ private:
   int Column(double x) const;
   int Row(double y) const;
   bool Stamp(int id) const;
+  template <class Visit>
+  static bool Offer(Visit& visit, int id, const CVector2& a, const CVector2& b);
 
   double m_originX = 0, m_originY = 0, m_cellWidth = 1, m_cellHeight = 1, m_margin = 0;
   double m_perWidth = 1, m_perHeight = 1;  // reciprocals of the cell sides
   int m_columns = 0, m_rows = 0;
   std::vector<Cell> m_cells;
+  // Per row: the y range a segment must reach into to come within the
+  // margin of it, the first and last rows reaching out for ever.
+  struct Reach {
+    double top, bottom;
+  };
+  std::vector<Reach> m_reach;
   std::vector<int> m_everywhere;  // segments with an end that is not a number
-  mutable std::vector<uint32_t> m_stamps;
+  // Per id: its ends, handed to the visit, and the last query that offered
+  // it, side by side, as a walk reads both for each candidate.
+  struct Slot {
+    CVector2 a, b;
+    uint32_t stamp = 0;
+  };
+  mutable std::vector<Slot> m_slots;
   mutable uint32_t m_query = 0;
 };
 
@@ -130,10 +155,7 @@ inline bool CSegmentGrid::RowColumns(const Course& s, int row, int* col0, int* c
   double lo = s.minX, hi = s.maxX;
   if (s.minY != s.maxY) {
     // The part of the segment that can lie within the margin of this row.
-    // The first and last rows of the grid reach out for ever: points beyond
-    // the grid's bounds are clamped into them.
-    const double top = row == 0 ? -INFINITY : m_originY + row * m_cellHeight - m_margin;
-    const double bottom = row == m_rows - 1 ? INFINITY : m_originY + (row + 1) * m_cellHeight + m_margin;
+    const double top = m_reach[static_cast<size_t>(row)].top, bottom = m_reach[static_cast<size_t>(row)].bottom;
     const double y0 = std::max(top, s.minY), y1 = std::min(bottom, s.maxY);
     if (y0 > y1) return false;
     const double xa = s.ax + (y0 - s.ay) * s.xPerY, xb = s.ax + (y1 - s.ay) * s.xPerY;
@@ -148,26 +170,35 @@ inline bool CSegmentGrid::RowColumns(const Course& s, int row, int* col0, int* c
 }
 
 inline bool CSegmentGrid::Stamp(int id) const {
-  uint32_t& stamp = m_stamps[static_cast<size_t>(id)];
+  uint32_t& stamp = m_slots[static_cast<size_t>(id)].stamp;
   if (stamp == m_query) return false;
   stamp = m_query;
   return true;
 }
 
 template <class Visit>
+inline bool CSegmentGrid::Offer(Visit& visit, int id, const CVector2& a, const CVector2& b) {
+  if constexpr (std::is_invocable_v<Visit&, int, const CVector2&, const CVector2&>)
+    return visit(id, a, b);
+  else
+    return visit(id);
+}
+
+template <class Visit>
 bool CSegmentGrid::Query(const CVector2& p, const CVector2& q, Visit&& visit, float lowest) const {
   if (++m_query == 0) {
-    std::fill(m_stamps.begin(), m_stamps.end(), 0u);
+    for (Slot& slot : m_slots) slot.stamp = 0;
     m_query = 1;
   }
   for (int id : m_everywhere)
-    if (Stamp(id) && visit(id)) return true;
+    if (Stamp(id) && Offer(visit, id, m_slots[static_cast<size_t>(id)].a, m_slots[static_cast<size_t>(id)].b))
+      return true;
   if (m_columns == 0) return false;
   const Course course(p, q);
   const Span rows = Rows(course);
   // Held in locals: a visit that calls out would otherwise make every
   // candidate reload them. A visit never queries this grid again.
-  uint32_t* const stamps = m_stamps.data();
+  Slot* const slots = m_slots.data();
   const uint32_t query = m_query;
   const Cell* const cells = m_cells.data();
   // From p's end outwards: blockers of a sight line lie mostly near its start.
@@ -182,15 +213,16 @@ bool CSegmentGrid::Query(const CVector2& p, const CVector2& q, Visit&& visit, fl
     } else if (!RowColumns(course, row, &col0, &col1)) {
       continue;
     }
-    const Cell* const rowCells = cells + static_cast<size_t>(row) * m_columns;
-    for (int c = col0; c <= col1; ++c) {
-      const Cell& cell = rowCells[left ? col1 - (c - col0) : c];
-      for (const Entry *e = cell.begin(), *end = e + cell.size(); e != end; ++e) {
-        if (e->maxY < lowest) continue;
-        uint32_t& stamp = stamps[e->id];
-        if (stamp == query) continue;
-        stamp = query;
-        if (visit(e->id)) return true;
+    const Cell* cell = cells + static_cast<size_t>(row) * m_columns + (left ? col1 : col0);
+    const std::ptrdiff_t step = left ? -1 : 1;
+    for (int n = col1 - col0; n >= 0; --n, cell += step) {
+      for (const Entry *first = cell->begin(), *e = first + cell->size(); e != first;) {
+        --e;
+        if (e->maxY < lowest) break;
+        Slot& slot = slots[e->id];
+        if (slot.stamp == query) continue;
+        slot.stamp = query;
+        if (Offer(visit, e->id, slot.a, slot.b)) return true;
       }
     }
   }

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 #include "model/geometry.h"
 #include "model/vector2.h"
@@ -16,7 +18,7 @@ struct CSightSegment {
   CSightSegment(const CVector2& from, const CVector2& to)
       : a(from), b(to), ax(from.x), ay(from.y), bx(to.x), by(to.y), abx(bx - ax), aby(by - ay),
         minX(std::min(from.x, to.x)), maxX(std::max(from.x, to.x)), minY(std::min(from.y, to.y)),
-        maxY(std::max(from.y, to.y)) {}
+        maxY(std::max(from.y, to.y)), aBits(Bits(from)), bBits(Bits(to)) {}
 
   // True when edge CD hides B from A: the two cross with both parameters
   // inside (1e-5, 0.999999), or AB lies along CD and overlaps it. The same
@@ -31,10 +33,41 @@ struct CSightSegment {
   // The same answer for an edge that shares an end with AB: such an edge
   // never crosses it, and hides B only by lying along AB.
   bool LiesAlong(const CVector2& c, const CVector2& d) const;
+  // An end of CD at the very place of an end of AB: then BlockedBy's
+  // crossing branch cannot answer true, and LiesAlong alone decides.
+  bool SharesEnd(const CVector2& c, const CVector2& d) const {
+    return (a.x == c.x && a.y == c.y) || (a.x == d.x && a.y == d.y) || (b.x == c.x && b.y == c.y) ||
+           (b.x == d.x && b.y == d.y);
+  }
+  // BlockedBy's answer (0 or 1) for an edge with an end that has the bits of
+  // A or B, or -1 for any other: such an end is that very place (or a NaN,
+  // which fails the crossing branch's first test just as well), so LiesAlong
+  // decides, and its far test is made on the other end of AB first, as one
+  // end past the distance settles it whatever the other's. +0 and -0 are
+  // not told equal here; the caller asks the whole test.
+  int SharedEndAnswer(const CVector2& c, const CVector2& d) const;
+
+  static uint64_t Bits(const CVector2& v) {
+    uint64_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    return bits;
+  }
 
   CVector2 a, b;
   double ax, ay, bx, by, abx, aby;
   float minX, maxX, minY, maxY;
+  uint64_t aBits, bBits;
+
+private:
+  // LiesAlong's far test of the end (x, y) of AB alone.
+  static bool Far(double x, double y, const CVector2& c, const CVector2& d);
+  // An end certainly farther than the distance, told from squares without
+  // the root and the division: with both squares normal numbers, cross^2 >
+  // length2 * (D (1 + 2^-20))^2 as rounded makes |cross| / length, as
+  // rounded below, exceed D by a factor of at least 1 + 2^-20 - 8 * 2^-53.
+  // No square can overflow (float inputs); NaN fails the comparisons.
+  static constexpr double kFar = kGeometryOnLineDistance * (1 + 0x1p-20), kFar2 = kFar * kFar;
+  static constexpr double kLeastFar2 = 0x1p-960;
 };
 
 inline bool CSightSegment::BlockedBy(const CVector2& c, const CVector2& d) const {
@@ -62,10 +95,7 @@ inline bool CSightSegment::BlockedBy(const CVector2& c, const CVector2& d) const
       // A shared end answers with parameters 0 or 1, never inside: the
       // crossing is not taken then. Asked only of a crossing, as most edges
       // tested do not cross and the comparisons are many.
-      if (s > kLow && s < kHigh && t > kLow && t < kHigh &&
-          !((a.x == c.x && a.y == c.y) || (a.x == d.x && a.y == d.y) || (b.x == c.x && b.y == c.y) ||
-            (b.x == d.x && b.y == d.y)))
-        return true;
+      if (s > kLow && s < kHigh && t > kLow && t < kHigh && !SharesEnd(c, d)) return true;
     }
   }
   return LiesAlong(c, d);
@@ -78,20 +108,30 @@ inline bool CSightSegment::LiesAlong(const CVector2& c, const CVector2& d) const
   const double cdx = static_cast<double>(d.x) - cx, cdy = static_cast<double>(d.y) - cy;
   const double crossA = (ay - cy) * cdx - (ax - cx) * cdy, crossB = (by - cy) * cdx - (bx - cx) * cdy;
   const double length2 = cdx * cdx + cdy * cdy;
-  // An end certainly farther than the distance, told from squares without
-  // the root and the division: with both squares normal numbers, cross^2 >
-  // length2 * (D (1 + 2^-20))^2 as rounded makes |cross| / length, as
-  // rounded below, exceed D by a factor of at least 1 + 2^-20 - 8 * 2^-53.
-  // No square can overflow (float inputs); NaN fails the comparisons.
-  constexpr double kFar = kGeometryOnLineDistance * (1 + 0x1p-20), kFar2 = kFar * kFar;
   const double far2 = length2 * kFar2;
-  if (far2 >= 0x1p-960 && (crossA * crossA > far2 || crossB * crossB > far2)) return false;
+  if (far2 >= kLeastFar2 && (crossA * crossA > far2 || crossB * crossB > far2)) return false;
   const double length = std::sqrt(length2);
   if (length != 0.0) {
     if (std::fabs(crossA) / length > kGeometryOnLineDistance) return false;
     if (std::fabs(crossB) / length > kGeometryOnLineDistance) return false;
   }
   return SegmentRelation(a.x, a.y, b.x, b.y, c.x, c.y, d.x, d.y) >= 0;
+}
+
+// The same operations as LiesAlong's for the one end.
+inline bool CSightSegment::Far(double x, double y, const CVector2& c, const CVector2& d) {
+  const double cx = c.x, cy = c.y;
+  const double cdx = static_cast<double>(d.x) - cx, cdy = static_cast<double>(d.y) - cy;
+  const double cross = (y - cy) * cdx - (x - cx) * cdy;
+  const double far2 = (cdx * cdx + cdy * cdy) * kFar2;
+  return far2 >= kLeastFar2 && cross * cross > far2;
+}
+
+inline int CSightSegment::SharedEndAnswer(const CVector2& c, const CVector2& d) const {
+  const uint64_t cBits = Bits(c), dBits = Bits(d);
+  if (cBits == aBits || dBits == aBits) return !Far(bx, by, c, d) && LiesAlong(c, d);
+  if (cBits == bBits || dBits == bBits) return !Far(ax, ay, c, d) && LiesAlong(c, d);
+  return -1;
 }
 
 // An edge CD seen from a point A, made ready to show many points hidden
@@ -149,11 +189,12 @@ inline bool CSightShadow::Hides(const CVector2& x) const {
   const double size = std::fabs(den);
   // Written so that a NaN fails each test.
   if (!(size >= kLeastDen)) return false;
-  const double spread = std::max(m_spreadS, m_reach * (std::fabs(abx) + std::fabs(aby)));
-  if (!(spread <= kMostSpread * size)) return false;
-  // s |den| and t |den|, without a division.
+  // s |den| and t |den|, without a division; asked before the spread, as
+  // most points tested lie outside the shadow.
   const double s = den > 0 ? m_numS : -m_numS, t = den > 0 ? -numT : numT;
-  return m_live && s >= kLow * size && s <= kHigh * size && t >= kLow * size && t <= kHigh * size;
+  if (!(m_live && s >= kLow * size && s <= kHigh * size && t >= kLow * size && t <= kHigh * size)) return false;
+  const double spread = std::max(m_spreadS, m_reach * (std::fabs(abx) + std::fabs(aby)));
+  return spread <= kMostSpread * size;
 }
 
 // The same test for a sight line used once.

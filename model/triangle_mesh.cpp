@@ -681,25 +681,16 @@ bool CTriangleMesh::ScanBoxes(const EdgeBoxes& boxes, size_t count, bool created
 
 // A segment is blocked by an active constraint edge or by any created edge.
 bool CTriangleMesh::Blocked(const CVector2& p, const CVector2& q, float lowestY, int* hint) const {
-  if (m_gridLive && m_allFinite) {
-    // Positions from the table name their vertices (see OfferedBlocks).
-    const CVector2* const begin = m_positions.data();
-    const auto vertexAt = [&](const CVector2& v) {
-      return !std::less<>()(&v, begin) && std::less<>()(&v, begin + m_positions.size()) ? static_cast<int>(&v - begin)
-                                                                                        : -1;
-    };
-    return IndexedBlocked(p, q, lowestY, hint, vertexAt(p), vertexAt(q));
-  }
-  if (m_gridLive && CSegmentGrid::Finite(p) && CSegmentGrid::Finite(q)) return IndexedBlocked(p, q, lowestY, hint);
+  if (m_gridLive && (m_allFinite || (CSegmentGrid::Finite(p) && CSegmentGrid::Finite(q))))
+    return IndexedBlocked(p, q, lowestY, hint);
   return ScanBoxes(m_constraintBoxes, static_cast<size_t>(m_activeConstraints), false, p, q, lowestY) ||
          ScanBoxes(m_createdBoxes, m_createdEdges.size(), true, p, q, lowestY);
 }
 
 // Inline, as the per-query helpers below: every sight test makes one.
-inline CTriangleMesh::SightLine::SightLine(const CVector2& p, const CVector2& q, float lowest, int fromVertex,
-                                           int toVertex)
+inline CTriangleMesh::SightLine::SightLine(const CVector2& p, const CVector2& q, float lowest)
     : segment(p, q), lowestY(lowest), x0(segment.minX - kBoxMargin), x1(segment.maxX + kBoxMargin),
-      y0(segment.minY - kBoxMargin), y1(segment.maxY + kBoxMargin), from(fromVertex), to(toVertex) {}
+      y0(segment.minY - kBoxMargin), y1(segment.maxY + kBoxMargin) {}
 
 // The test ScanBoxes makes of one edge, for an index id. Always inline: a
 // query tries many candidates, half of them with boxes apart, and a call
@@ -726,27 +717,30 @@ __attribute__((always_inline)) inline bool CTriangleMesh::EdgeBlocksSight(bool c
   return line.segment.BlockedBy(m_positions[a], m_positions[b]);
 }
 
-// BlocksSight for an edge the index offers, with the counts of created and
-// active constraint edges read once per walk. Most of them meet the line at
-// one of its end vertices (the edges around a front vertex, the constraints
-// at a new one), and such an edge is settled by LiesAlong alone: sharing a
-// vertex, it shares an end with the line, so it cannot cross it; and the
-// shared point lies in its box and in the line's box widened by the margin,
-// so no box test turns it down (the index offers no edge below lowestY).
-inline bool CTriangleMesh::OfferedBlocks(int id, const SightLine& line, size_t createdCount, int activeCount) const {
-  const bool created = (id & 1) != 0;
-  const size_t e = static_cast<size_t>(id >> 1);
-  if (created ? e >= createdCount : static_cast<int>(e) >= activeCount) return false;
-  const auto [a, b] = created ? std::pair(m_createdEdges[e].first, m_createdEdges[e].second)
-                              : std::pair(m_constraints[e].first, m_constraints[e].second);
-  if (a == line.from || a == line.to || b == line.from || b == line.to)
-    return line.segment.LiesAlong(m_positions[a], m_positions[b]);
-  return EdgeBlocksSight(created, e, line);
+// BlocksSight for an edge the index offers, from the ends the index holds
+// for it: those of its first and second vertex when it was entered, which
+// are its ends still, as an edge is taken out before a flip moves them. Its
+// id is in range (constraints enter as they become active, and neither count
+// falls while the index lives).
+// Most offered edges meet the line at one of its ends (the edges around a
+// front vertex, the constraints at a new one), and such an edge is settled
+// by LiesAlong alone (see SharedEndAnswer): the shared point lies in its box
+// and in the line's box widened by the margin, so no box test turns it down
+// (nor lowestY, which no end of the line is below; a box with a NaN in it
+// fails no test).
+inline bool CTriangleMesh::OfferedBlocks(const SightLine& line, const CVector2& c, const CVector2& d) const {
+  const int shared = line.segment.SharedEndAnswer(c, d);
+  if (shared >= 0) return shared;
+  // EdgeBlocksSight's box tests, on the same std::min/max of the same ends.
+  const float minX = std::min(c.x, d.x), maxX = std::max(c.x, d.x);
+  const float minY = std::min(c.y, d.y), maxY = std::max(c.y, d.y);
+  if (maxY < line.lowestY || maxX < line.x0 || minX > line.x1 || maxY < line.y0 || minY > line.y1) return false;
+  if (line.segment.maxX < minX - kBoxMargin || line.segment.maxY < minY - kBoxMargin) return false;
+  return line.segment.BlockedBy(c, d);
 }
 
-inline bool CTriangleMesh::IndexedBlocked(const CVector2& p, const CVector2& q, float lowestY, int* hint, int from,
-                                          int to) const {
-  const SightLine line(p, q, lowestY, from, to);
+inline bool CTriangleMesh::IndexedBlocked(const CVector2& p, const CVector2& q, float lowestY, int* hint) const {
+  const SightLine line(p, q, lowestY);
   // The two edges tried first are not tried again: they do not block.
   const int tried = hint ? *hint : -1;
   if (tried >= 0 && BlocksSight(tried, line)) return true;
@@ -763,12 +757,15 @@ inline bool CTriangleMesh::IndexedBlocked(const CVector2& p, const CVector2& q, 
 // save and restore them.
 __attribute__((noinline)) bool CTriangleMesh::GridBlocked(const SightLine& line, int tried, int last,
                                                           int* hint) const {
-  // The grid passes over edges wholly above lowestY, which BlocksSight
-  // turns down by the same float comparison.
-  const size_t createdCount = m_createdEdges.size();
-  const int activeCount = m_activeConstraints;
-  return m_grid.Query(line.segment.a, line.segment.b, [&](int id) {
-    if (id == tried || id == last || !OfferedBlocks(id, line, createdCount, activeCount)) return false;
+  // The grid passes over edges wholly below lowestY, which BlocksSight
+  // turns down by the same float comparison. Which blocking edge the walk
+  // hands back follows the grid's order, and only speed depends on which:
+  // every use of it (the edges tried first above, Sweep's shadows,
+  // CornerBlocked's remembered blocker) rests on nothing but its blocking
+  // the line as BlocksSight tests it, so each answer is the same for any
+  // edge that does.
+  return m_grid.Query(line.segment.a, line.segment.b, [&](int id, const CVector2& c, const CVector2& d) {
+    if (id == tried || id == last || !OfferedBlocks(line, c, d)) return false;
     m_lastBlocker = id;
     if (hint) *hint = id;
     return true;
@@ -779,7 +776,7 @@ inline bool CTriangleMesh::Sees(int p, int a, int b, int* hint) const {
   const CVector2 &P = m_positions[p], &A = m_positions[a], &B = m_positions[b];
   const float lowest = std::min({P.y, A.y, B.y});
   if (m_gridLive && m_allFinite)
-    return !IndexedBlocked(P, A, lowest, hint, p, a) && !IndexedBlocked(P, B, lowest, hint, p, b);
+    return !IndexedBlocked(P, A, lowest, hint) && !IndexedBlocked(P, B, lowest, hint);
   return !Blocked(P, A, lowest, hint) && !Blocked(P, B, lowest, hint);
 }
 

@@ -245,21 +245,18 @@ private:
   bool ScanBoxes(const EdgeBoxes& boxes, size_t count, bool created, const CVector2& p, const CVector2& q,
                  float lowestY) const;
   // The same answer as the scans, from the edges the index offers.
-  // `from` and `to`, when not -1, are the vertices at p and q.
-  bool IndexedBlocked(const CVector2& p, const CVector2& q, float lowestY, int* hint, int from = -1, int to = -1) const;
+  bool IndexedBlocked(const CVector2& p, const CVector2& q, float lowestY, int* hint) const;
   // A sight line p-q with its box widened by the on-line margin, worked out
-  // once per query; edges wholly above lowestY are not tested. `from` and
-  // `to` are the vertices at its ends, or -1.
+  // once per query; edges wholly below lowestY are not tested.
   struct SightLine {
-    SightLine(const CVector2& p, const CVector2& q, float lowest, int fromVertex = -1, int toVertex = -1);
+    SightLine(const CVector2& p, const CVector2& q, float lowest);
     CSightSegment segment;
     float lowestY, x0, x1, y0, y1;
-    int from, to;
   };
   bool BlocksSight(int gridId, const SightLine& line) const;
   int HangingBlocker(int b, const SightLine& line) const;
   bool EdgeBlocksSight(bool created, size_t index, const SightLine& line) const;
-  bool OfferedBlocks(int gridId, const SightLine& line, size_t createdCount, int activeCount) const;
+  bool OfferedBlocks(const SightLine& line, const CVector2& c, const CVector2& d) const;
   // IndexedBlocked's walk of the grid, past the edges `tried` and `last`.
   bool GridBlocked(const SightLine& line, int tried, int last, int* hint) const;
   void ActivateConstraints(int count);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <random>
 #include <set>
@@ -147,6 +148,49 @@ TEST(SegmentGrid, FloorPassesOverExactlyTheSegmentsBelowIt) {
     int seen = 0;
     grid.Query(query.first, query.second, [&](int) { return ++seen == 2; }, lowest);
     EXPECT_EQ(OfferedInOrder(grid, query, lowest), expected) << "query " << k << " after a stopped walk";
+  }
+}
+
+// A visit that takes the ends is handed those each segment was last
+// inserted with, in the same order as a visit of ids alone, also for
+// segments moved to new ends, segments with ends that are not numbers (which
+// every query is offered), crowded cells and a copy.
+TEST(SegmentGrid, OfferedEndsAreThoseLastInserted) {
+  std::mt19937 random(9);
+  std::uniform_real_distribution<float> wide(0, 50), corner(0, 2);
+  std::vector<CVector2> bounds = {{0, 0}, {50, 50}};
+  CSegmentGrid grid;
+  grid.Reset(bounds.data(), bounds.size(), 100, 0.01f);
+  std::map<int, Segment> live;
+  const float odd[] = {NAN, INFINITY, -INFINITY};
+  for (int id = 0; id < 300; ++id) {
+    const bool crowded = id % 2 == 0;
+    CVector2 a = crowded ? CVector2{corner(random), corner(random)} : CVector2{wide(random), wide(random)};
+    const CVector2 b = crowded ? CVector2{corner(random), corner(random)} : CVector2{wide(random), wide(random)};
+    if (id % 37 == 0) a.y = odd[id % 3];
+    grid.Insert(id, a, b);
+    live[id] = {a, b};
+  }
+  for (int id = 1; id < 300; id += 4) {
+    grid.Remove(id, live[id].first, live[id].second);
+    live[id] = {{wide(random), wide(random)}, {corner(random), corner(random)}};
+    grid.Insert(id, live[id].first, live[id].second);
+  }
+  const CSegmentGrid copy = grid;
+  for (int k = 0; k < 200; ++k) {
+    const Segment query{{wide(random), wide(random)}, {corner(random), corner(random)}};
+    const float lowest = k % 2 ? -INFINITY : wide(random);
+    for (const CSegmentGrid* g : {static_cast<const CSegmentGrid*>(&grid), &copy}) {
+      std::vector<int> ids;
+      g->Query(query.first, query.second, [&](int id, const CVector2& a, const CVector2& b) {
+        ids.push_back(id);
+        const Segment& s = live.at(id);
+        EXPECT_EQ(std::memcmp(&a, &s.first, sizeof a), 0) << "segment " << id;
+        EXPECT_EQ(std::memcmp(&b, &s.second, sizeof b), 0) << "segment " << id;
+        return false;
+      }, lowest);
+      EXPECT_EQ(ids, OfferedInOrder(*g, query, lowest)) << "query " << k;
+    }
   }
 }
 

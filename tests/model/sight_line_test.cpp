@@ -224,3 +224,60 @@ TEST(SightLine, AShadowHidesOnlyWhatTheWholeTestBlocks) {
     }
   });
 }
+
+// SharedEndAnswer, which the index's walk asks first of every edge it
+// offers, must answer as the whole test wherever it answers, and must answer
+// for every edge with an end bit for bit at an end of the line: edges along
+// the line, just off it, pointing back past the shared end, of no length, with
+// the other end not a number or huge, and lines whose ends are -0 or +0.
+TEST(SightLine, SharedEndsAnswerAsTheWholeTest) {
+  std::mt19937 rng(2514);
+  std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+  std::uniform_int_distribution<int> pick(0, 3), small(0, 4), offset(0, 7);
+  const float offsets[] = {0.0f, 5e-4f, 9.99999e-4f, 1e-3f, 1.000001e-3f, 2e-3f, 0.3f, 40.0f};
+  const float odd[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                       -std::numeric_limits<float>::infinity(), 3e38f, 1e-45f};
+  for (float scale : {1e-3f, 1.0f, 640.0f, 1e6f}) {
+    int answered = 0, blocked = 0, failures = 0;
+    for (int i = 0; i < 100000 && failures < 5; ++i) {
+      CVector2 a(unit(rng) * scale, unit(rng) * scale), b(unit(rng) * scale, unit(rng) * scale);
+      if (i % 13 == 0) a = CVector2(-0.0f, small(rng) * 0.5f * scale);
+      if (i % 17 == 0) b = a;
+      const float u = unit(rng) * 2.4f - 1.2f, off = offsets[offset(rng)] * (unit(rng) < 0.5f ? -1.0f : 1.0f);
+      const float dx = b.x - a.x, dy = b.y - a.y, length = std::hypot(dx, dy);
+      const int end = pick(rng);
+      const CVector2& shared = end < 2 ? a : b;
+      CVector2 other(shared.x + u * dx, shared.y + u * dy);
+      if (length > 0) other = CVector2(other.x - off * dy / length, other.y + off * dx / length);
+      if (i % 11 == 0) other = shared;
+      if (i % 19 == 0) other.x = odd[small(rng)];
+      CVector2 c = end % 2 ? other : shared, d = end % 2 ? shared : other;
+      // -0 in place of +0 (and back): the same place, other bits.
+      const bool signFlip = i % 2 == 0 && shared.x == 0;
+      if (signFlip) (end % 2 ? d : c).x = -shared.x;
+      const CSightSegment line(a, b);
+      const int answer = line.SharedEndAnswer(c, d);
+      const bool whole = line.BlockedBy(c, d);
+      if (answer >= 0) ++answered, blocked += answer;
+      const bool sameBits = CSightSegment::Bits(c) == line.aBits || CSightSegment::Bits(d) == line.aBits ||
+                            CSightSegment::Bits(c) == line.bBits || CSightSegment::Bits(d) == line.bBits;
+      if ((answer >= 0) != sameBits || (answer >= 0 && (answer == 1) != whole) || whole != PlainBlocks(a, b, c, d)) {
+        ++failures;
+        ADD_FAILURE() << "scale " << scale << ": (" << a.x << ", " << a.y << ")-(" << b.x << ", " << b.y << ") by ("
+                      << c.x << ", " << c.y << ")-(" << d.x << ", " << d.y << "): answer " << answer << ", whole "
+                      << whole;
+      }
+    }
+    EXPECT_GT(answered, 80000) << scale;
+    EXPECT_GT(blocked, 0) << scale;
+    EXPECT_LT(blocked, answered) << scale;
+  }
+  // An edge with no end at either end of the line is never answered, even
+  // one crossing it or lying along it.
+  const CSightSegment line(CVector2(0, 0), CVector2(10, 0));
+  EXPECT_EQ(line.SharedEndAnswer(CVector2(5, -1), CVector2(5, 1)), -1);
+  EXPECT_EQ(line.SharedEndAnswer(CVector2(1, 0), CVector2(9, 0)), -1);
+  EXPECT_EQ(line.SharedEndAnswer(CVector2(-0.0f, 0), CVector2(0, 3)), -1);
+  EXPECT_EQ(line.SharedEndAnswer(CVector2(0, 0), CVector2(0, 3)), 0);
+  EXPECT_EQ(line.SharedEndAnswer(CVector2(4, 0), CVector2(10, 0)), line.BlockedBy(CVector2(4, 0), CVector2(10, 0)));
+}
