@@ -1249,12 +1249,15 @@ void CTriangleMesh::CloseCornersIndexed(int front) {
     auto consider = [&](FrontNode* node) {
       if (!node || node->dead || !node->next || node->stamp == m_cornerStamp) return;
       node->stamp = m_cornerStamp;
+      if (ExaminedShut(node)) return;
       int a, b, b2, c;
       NodeEnds(node, &a, &b);
       NodeEnds(node->next, &b2, &c);
       const Corner state = CornerState(node, a, b, b2, c);
       if (state == Corner::Blocked && !node->hiddenCorner) m_hiddenCorners.push_back(node);
       node->hiddenCorner = state == Corner::Blocked;
+      const bool shut = state != Corner::Closable;
+      node->examinedPrev = shut ? node->prev : node, node->examinedNext = shut ? node->next : node;
       if (state == Corner::Closable) first = first ? Earlier(first, node) : node;
     };
     for (FrontNode* node : m_freshNodes) {
@@ -1287,6 +1290,19 @@ void CTriangleMesh::CloseCornersIndexed(int front) {
     NodeEnds(first->next, &b, &c);
     CloseCorner(front, first, a, c);
   }
+}
+
+// The corner index found this corner open or hidden with the neighbours it
+// has now. A neighbour once replaced never comes back, and the index runs
+// only while nodes keep the ends they were made with, so the corner has the
+// ends it had then, and every CornerBlocked since asked of the same line:
+// open stays open, and hidden stays hidden while CornerBlocked would answer
+// from its record (the edge found hiding it still entered). Examining it
+// again would change nothing.
+__attribute__((always_inline)) inline bool CTriangleMesh::ExaminedShut(const FrontNode* node) const {
+  if (node->examinedPrev != node->prev || node->examinedNext != node->next || !m_gridLive) return false;
+  return !node->hiddenCorner || (node->sightBlocked && (node->sightRemovals == m_edgeRemovals ||
+                                                        EnteredSince(node->sightEdge, node->sightRemovals)));
 }
 
 // Whichever of two nodes of one front comes first: walk on from both.

@@ -133,6 +133,11 @@ private:
     int sightEdge = -1;  // the edge found hiding sightA from sightC, when known
     uint32_t sightLogged = 0, sightRemovals = 0, scannedRemovals = 0;
     bool sightBlocked = false, scannedBlocked = false;
+    // The neighbours with which the corner index last found its corner with
+    // the next node open or hidden (the node itself when it found it
+    // closable, or never examined it).
+    const FrontNode* examinedPrev = this;
+    const FrontNode* examinedNext = this;
   };
   enum class Corner { Open, Blocked, Closable };
 
@@ -164,6 +169,7 @@ private:
   void CloseCorners(int front);
   bool CornersIndexed() const;
   bool ScannedShut(const FrontNode* node) const;
+  bool ExaminedShut(const FrontNode* node) const;
   void CloseCornersIndexed(int front);
   Corner CornerState(FrontNode* node, int a, int b, int b2, int c) const;
   bool CornerBlocked(FrontNode* node, int a, int b, int c) const;
