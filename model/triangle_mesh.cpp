@@ -1281,7 +1281,13 @@ void CTriangleMesh::CloseCornersIndexed(int front) {
       }
     if (!first) {
       m_freshNodes.clear();
-      std::erase_if(m_hiddenCorners, [](const FrontNode* node) { return node->dead || !node->hiddenCorner; });
+      // Entries left behind cost the scan above a test each and change
+      // nothing (a corner hidden again is entered again; the stamps keep
+      // one examination per pass): cleared out once they could be half.
+      if (m_hiddenCorners.size() > 2 * m_hiddenCornersKept + 16) {
+        std::erase_if(m_hiddenCorners, [](const FrontNode* node) { return node->dead || !node->hiddenCorner; });
+        m_hiddenCornersKept = m_hiddenCorners.size();
+      }
       m_flipsAtClean = m_flips;
       return;
     }

@@ -288,6 +288,7 @@ private:
   bool m_cornerIndex = false;
   std::vector<FrontNode*> m_freshNodes;     // made since the last scan that closed nothing
   std::vector<FrontNode*> m_hiddenCorners;  // concave corners hidden when last examined
+  size_t m_hiddenCornersKept = 0;           // its length when last cleared out
   std::vector<int> m_frontUses;  // front nodes on each created edge
   long m_flips = 0, m_flipsAtClean = -1;
   // Triangles by their constraint sides, packed: m_sideStart[c] ..
