@@ -163,6 +163,7 @@ private:
   std::pair<const int*, const int*> TrianglesOnConstraint(int c) const;
   void JoinPending();
   void ReadFrontEnds();
+  void TouchFront(int front);
   template <class Visit>
   void ForFrontsReached(int v, int end, Visit visit) const;
   void MergeFronts();
@@ -224,6 +225,10 @@ private:
   // found no pair, and the one (with the waiting vertices) at which joining
   // found none.
   long m_frontEndsRead = 0, m_unmergedAt = -1, m_unjoinedAt = -1;
+  // Fronts whose nodes were linked or retired since the last reading, unless
+  // every front is to be read again (fronts added, merged or cleared).
+  std::vector<int> m_touchedFronts;
+  bool m_frontsRenumbered = true;
   std::vector<int> m_unjoined;
   std::vector<int> m_edgeStart, m_edgeList;  // constraint edges of each vertex
   std::vector<int> m_representative;         // first vertex at the same position
