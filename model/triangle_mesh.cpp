@@ -905,6 +905,7 @@ void CTriangleMesh::AddToFront(int front, FrontNode* node, int p) {
   if (node->prev) node->prev->next = first;
   if (node->next) node->next->prev = second;
   if (m_fronts[front] == node) m_fronts[front] = first;
+  TouchFront(front);
   Retire(node);
 
   for (EdgeRef side : {ap, pb})
@@ -933,6 +934,18 @@ int CTriangleMesh::FrontLastVertex(int front) const {
   return right;
 }
 
+// Notes that nodes of front `front` were linked or retired (see
+// ReadFrontEnds). A long list is dropped for a reading of every front.
+void CTriangleMesh::TouchFront(int front) {
+  if (m_frontsRenumbered) return;
+  if (m_touchedFronts.size() > m_fronts.size() + 64) {
+    m_touchedFronts.clear();
+    m_frontsRenumbered = true;
+    return;
+  }
+  m_touchedFronts.push_back(front);
+}
+
 // The last node of a front, walked to from the one found last time: nodes
 // leave a front only by retiring, and a merge appends after the old tail.
 CTriangleMesh::FrontNode* CTriangleMesh::FrontTail(int front) const {
@@ -950,6 +963,7 @@ void CTriangleMesh::StartOrWait(int p) {
     const int c = FindEdge(*it, p);
     if (c < 0) continue;
     m_fronts.push_back(NewNode({1, c}));
+    m_frontsRenumbered = true;
     m_pending.erase(it);
     started = true;
     break;
@@ -963,23 +977,34 @@ void CTriangleMesh::StartOrWait(int p) {
 // A front's first vertex is read off its first node and the one after, its
 // last off its last node and the one before; node edges never change, so
 // while those four nodes stay, so do its ends, and the lists stand.
+// Only the fronts whose nodes were linked or retired since the last reading
+// can have other end nodes; the rest are passed, unless the fronts were
+// renumbered.
 void CTriangleMesh::ReadFrontEnds() {
   const size_t n = m_fronts.size();
   bool changed = n != m_frontFirst.size();
   m_frontFirst.resize(n);
   m_frontLast.resize(n);
   m_frontEndNodes.resize(n);
-  for (size_t f = 0; f < n; ++f) {
+  const auto read = [&](size_t f) {
     const FrontNode* head = m_fronts[f];
     const FrontNode* tail = FrontTail(static_cast<int>(f));
     const std::array<const FrontNode*, 4> nodes = {head, head->next, tail, tail->prev};
-    if (nodes == m_frontEndNodes[f]) continue;
+    if (nodes == m_frontEndNodes[f]) return;
     m_frontEndNodes[f] = nodes;
     const int first = FrontFirstVertex(static_cast<int>(f)), last = FrontLastVertex(static_cast<int>(f));
     changed = changed || first != m_frontFirst[f] || last != m_frontLast[f];
     m_frontFirst[f] = first;
     m_frontLast[f] = last;
+  };
+  if (changed || m_frontsRenumbered) {
+    for (size_t f = 0; f < n; ++f) read(f);
+  } else {
+    for (int f : m_touchedFronts)
+      if (static_cast<size_t>(f) < n) read(static_cast<size_t>(f));
   }
+  m_touchedFronts.clear();
+  m_frontsRenumbered = false;
   if (!changed) return;
   ++m_frontEndsRead;
   m_frontsByEnd[0].clear();
@@ -1035,6 +1060,7 @@ void CTriangleMesh::JoinPending() {
         node->prev = tail;
         tail->next = node;
       }
+      TouchFront(f);
       m_pending.erase(it);
       attached = true;
       break;
@@ -1078,6 +1104,7 @@ void CTriangleMesh::MergeFronts() {
     m_fronts[tailFront]->prev = node;
     m_fronts[i] = m_fronts[head];
     m_fronts.erase(m_fronts.begin() + static_cast<long>(j));
+    m_frontsRenumbered = true;
     if (m_frontTails.size() > j) m_frontTails.erase(m_frontTails.begin() + static_cast<long>(j));
     merged = true;
   }
@@ -1228,6 +1255,7 @@ void CTriangleMesh::CloseCorner(int front, FrontNode* node, int a, int c) {
   if (node->prev) node->prev->next = merged;
   if (next->next) next->next->prev = merged;
   if (m_fronts[front] == node) m_fronts[front] = merged;
+  TouchFront(front);
   Retire(node);
   Retire(next);
   for (EdgeRef side : t->sides)
@@ -1247,12 +1275,15 @@ void CTriangleMesh::CloseCornersIndexed(int front) {
     auto consider = [&](FrontNode* node) {
       if (!node || node->dead || !node->next || node->stamp == m_cornerStamp) return;
       node->stamp = m_cornerStamp;
+      if (ExaminedShut(node)) return;
       int a, b, b2, c;
       NodeEnds(node, &a, &b);
       NodeEnds(node->next, &b2, &c);
       const Corner state = CornerState(node, a, b, b2, c);
       if (state == Corner::Blocked && !node->hiddenCorner) m_hiddenCorners.push_back(node);
       node->hiddenCorner = state == Corner::Blocked;
+      const bool shut = state != Corner::Closable;
+      node->examinedPrev = shut ? node->prev : node, node->examinedNext = shut ? node->next : node;
       if (state == Corner::Closable) first = first ? Earlier(first, node) : node;
     };
     for (FrontNode* node : m_freshNodes) {
@@ -1276,7 +1307,13 @@ void CTriangleMesh::CloseCornersIndexed(int front) {
       }
     if (!first) {
       m_freshNodes.clear();
-      std::erase_if(m_hiddenCorners, [](const FrontNode* node) { return node->dead || !node->hiddenCorner; });
+      // Entries left behind cost the scan above a test each and change
+      // nothing (a corner hidden again is entered again; the stamps keep
+      // one examination per pass): cleared out once they could be half.
+      if (m_hiddenCorners.size() > 2 * m_hiddenCornersKept + 16) {
+        std::erase_if(m_hiddenCorners, [](const FrontNode* node) { return node->dead || !node->hiddenCorner; });
+        m_hiddenCornersKept = m_hiddenCorners.size();
+      }
       m_flipsAtClean = m_flips;
       return;
     }
@@ -1285,6 +1322,19 @@ void CTriangleMesh::CloseCornersIndexed(int front) {
     NodeEnds(first->next, &b, &c);
     CloseCorner(front, first, a, c);
   }
+}
+
+// The corner index found this corner open or hidden with the neighbours it
+// has now. A neighbour once replaced never comes back, and the index runs
+// only while nodes keep the ends they were made with, so the corner has the
+// ends it had then, and every CornerBlocked since asked of the same line:
+// open stays open, and hidden stays hidden while CornerBlocked would answer
+// from its record (the edge found hiding it still entered). Examining it
+// again would change nothing.
+__attribute__((always_inline)) inline bool CTriangleMesh::ExaminedShut(const FrontNode* node) const {
+  if (node->examinedPrev != node->prev || node->examinedNext != node->next || !m_gridLive) return false;
+  return !node->hiddenCorner || (node->sightBlocked && (node->sightRemovals == m_edgeRemovals ||
+                                                        EnteredSince(node->sightEdge, node->sightRemovals)));
 }
 
 // Whichever of two nodes of one front comes first: walk on from both.
@@ -2363,6 +2413,7 @@ void CTriangleMesh::Retriangulate() {
   if (!hull.Build(points) || !hull.MakeDelaunay()) return;
   for (const ConstraintEdge& c : m_constraints) hull.Force(c.first, c.second);
   m_fronts.clear();
+  m_frontsRenumbered = true;
   m_frontTails.clear();
   m_pending.clear();
   m_triangles.clear();

@@ -133,6 +133,11 @@ private:
     int sightEdge = -1;  // the edge found hiding sightA from sightC, when known
     uint32_t sightLogged = 0, sightRemovals = 0, scannedRemovals = 0;
     bool sightBlocked = false, scannedBlocked = false;
+    // The neighbours with which the corner index last found its corner with
+    // the next node open or hidden (the node itself when it found it
+    // closable, or never examined it).
+    const FrontNode* examinedPrev = this;
+    const FrontNode* examinedNext = this;
   };
   enum class Corner { Open, Blocked, Closable };
 
@@ -158,12 +163,14 @@ private:
   std::pair<const int*, const int*> TrianglesOnConstraint(int c) const;
   void JoinPending();
   void ReadFrontEnds();
+  void TouchFront(int front);
   template <class Visit>
   void ForFrontsReached(int v, int end, Visit visit) const;
   void MergeFronts();
   void CloseCorners(int front);
   bool CornersIndexed() const;
   bool ScannedShut(const FrontNode* node) const;
+  bool ExaminedShut(const FrontNode* node) const;
   void CloseCornersIndexed(int front);
   Corner CornerState(FrontNode* node, int a, int b, int b2, int c) const;
   bool CornerBlocked(FrontNode* node, int a, int b, int c) const;
@@ -218,6 +225,10 @@ private:
   // found no pair, and the one (with the waiting vertices) at which joining
   // found none.
   long m_frontEndsRead = 0, m_unmergedAt = -1, m_unjoinedAt = -1;
+  // Fronts whose nodes were linked or retired since the last reading, unless
+  // every front is to be read again (fronts added, merged or cleared).
+  std::vector<int> m_touchedFronts;
+  bool m_frontsRenumbered = true;
   std::vector<int> m_unjoined;
   std::vector<int> m_edgeStart, m_edgeList;  // constraint edges of each vertex
   std::vector<int> m_representative;         // first vertex at the same position
@@ -279,6 +290,7 @@ private:
   bool m_cornerIndex = false;
   std::vector<FrontNode*> m_freshNodes;     // made since the last scan that closed nothing
   std::vector<FrontNode*> m_hiddenCorners;  // concave corners hidden when last examined
+  size_t m_hiddenCornersKept = 0;           // its length when last cleared out
   std::vector<int> m_frontUses;  // front nodes on each created edge
   long m_flips = 0, m_flipsAtClean = -1;
   // Triangles by their constraint sides, packed: m_sideStart[c] ..

@@ -293,3 +293,26 @@ TEST(TriangleMeshFronts, FarAndSqueezedPointsGiveTheTrianglesOfTheLinearScans) {
     EXPECT_TRUE(indexed == Build(lines, CTriangleMesh::ScanMode::Linear)) << "seed " << seed;
   }
 }
+
+// Lone edges that start fronts of their own and turn as their first
+// triangle is made, vertices that wait and then join a front's end, and
+// fronts that merge: which vertex joins which front, and which fronts
+// merge, follow from the fronts' end vertices, read again only for the
+// fronts changed since. The triangles are held to those recorded when
+// every front was read each time.
+TEST(TriangleMeshFronts, FrontEndsReadOnlyWhereChangedKeepTheRecordedTriangles) {
+  uint64_t hash = 1469598103934665603ull;
+  for (int size : {3, 5, 8, 9}) {
+    std::mt19937 rng(static_cast<unsigned>(size) * 7919u);
+    for (int round = 0; round < 150; ++round) {
+      Lines lines;
+      AddLattice(rng, size, round, lines);
+      const Image indexed = Build(lines, CTriangleMesh::ScanMode::Indexed);
+      for (const std::array<int, 3>& t : indexed.triangles)
+        for (int v : t) Mix(hash, v);
+      for (const auto& [a, b] : indexed.edges) Mix(hash, a), Mix(hash, b);
+      Mix(hash, -1);
+    }
+  }
+  EXPECT_EQ(hash, 0x96b102a909787e4dull);
+}
