@@ -1832,7 +1832,6 @@ private:
         if (c == kTangled) return false;
         continue;
       }
-      const int x = std::min(top.ends[0], top.ends[1]), y = std::max(top.ends[0], top.ends[1]);
       const Linked& held = m_linked[c >> 2];
       const int across = held.across[c & 3];
       if (across < 0) continue;
@@ -1840,14 +1839,7 @@ private:
       const Linked& first = m_linked[ca >> 2];
       const int q = m_linked[cb >> 2].v[kOpposite[cb & 3]];
       if (!(InCircleWide(P(first.v[0]), P(first.v[1]), P(first.v[2]), P(q)) > 0)) continue;
-      const int p = first.v[kOpposite[ca & 3]];
-      // Convex(p, q, x, y), keeping the sides of p-q that x and y lie on.
-      double xSide, ySide, pSide, qSide;
-      OrientPair(P(p), P(q), P(x), P(y), &xSide, &ySide);
-      if (!(xSide * ySide < 0)) continue;
-      OrientPair(P(x), P(y), P(p), P(q), &pSide, &qSide);
-      if (!(pSide * qSide < 0)) continue;
-      FlipLinked(ca, cb, x, y, p, q, xSide > 0, ySide > 0, stack.Extend(4));
+      FlipIfConvex(ca, cb, q, top.ends, stack);
     }
     for (int t = 0; t < n; ++t) m_triangles[t] = {m_linked[t].v[0], m_linked[t].v[1], m_linked[t].v[2]};
     m_linksLive = true;
@@ -1930,6 +1922,22 @@ private:
         if (triangle == start) return -1;
       }
     return -1;
+  }
+
+  // The rest of a flip's test once the circle test has passed, kept out of
+  // the loop that tests every stacked edge: the quadrilateral x, p, y, q
+  // must be convex, and the sides of p-q that x and y lie on orient the new
+  // triangles.
+  [[gnu::noinline]] void FlipIfConvex(int ca, int cb, int q, const std::array<int, 2>& ends,
+                                      GrowingBuffer<Stacked>& stack) {
+    const int x = std::min(ends[0], ends[1]), y = std::max(ends[0], ends[1]);
+    const int p = m_linked[ca >> 2].v[kOpposite[ca & 3]];
+    double xSide, ySide, pSide, qSide;
+    OrientPair(P(p), P(q), P(x), P(y), &xSide, &ySide);
+    if (!(xSide * ySide < 0)) return;
+    OrientPair(P(x), P(y), P(p), P(q), &pSide, &qSide);
+    if (!(pSide * qSide < 0)) return;
+    FlipLinked(ca, cb, x, y, p, q, xSide > 0, ySide > 0, stack.Extend(4));
   }
 
   // FlipDirect on the links: the triangle of side ca (listed first on x-y)
