@@ -1830,8 +1830,9 @@ private:
     for (Linked& l : m_linked)
       for (int k = 0; k < 3; ++k)
         if (l.across[k] >= 0) l.across[k] = Corner(l.across[k], SideOf(m_linked[l.across[k]], l.v[k], l.v[k + 1]));
+    // No room is set aside for the flips' pushes: the loop grows the stack
+    // when it must, which the tests' drawings then reach.
     GrowingBuffer<Stacked> stack;
-    stack.reserve(4 * static_cast<size_t>(n));
     for (const auto& [key, unused] : Ordered()) {
       const EdgeOwnerTable::Owners& owners = *m_edges.Find(key);
       if (owners[1] >= 0) stack.push_back(Stack(Corner(owners[0], SideOf(m_linked[owners[0]], key.first, key.second))));
