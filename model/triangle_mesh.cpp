@@ -18,6 +18,11 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+// The hull repair's flip loop has a second copy built for AVX, chosen at run
+// time where the processor has it.
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define CALVETTA_AVX_FLIPS 1
+#endif
 
 #include "model/geometry.h"
 #include "model/picking.h"
@@ -1844,7 +1849,6 @@ private:
     return true;
   }
 
-
   // The edge table as the links leave it; the links are dropped.
   void TableFromLinks() {
     const size_t edges = m_edges.Size();
@@ -1938,10 +1942,6 @@ private:
     FlipLinked(ca, cb, x, y, p, q, xSide > 0, ySide > 0, pushed);
     return true;
   }
-  [[gnu::noinline, gnu::target("avx")]] bool FlipIfConvexAvx(int ca, int cb, int q, int x, int y,
-                                                            Stacked pushed[4]) {
-    return FlipIfConvex(ca, cb, q, x, y, pushed);
-  }
   [[gnu::noinline]] bool FlipIfConvexPlain(int ca, int cb, int q, int x, int y, Stacked pushed[4]) {
     return FlipIfConvex(ca, cb, q, x, y, pushed);
   }
@@ -1994,10 +1994,22 @@ private:
   // brings three-operand encodings and fewer register copies, not fused
   // multiply-add (that is the separate fma target), so nothing is contracted
   // and every test rounds, and decides, as there.
+#if defined(CALVETTA_AVX_FLIPS)
   static bool UseAvx() { return g_avxFlips.load(std::memory_order_relaxed) && __builtin_cpu_supports("avx"); }
   [[gnu::target("avx")]] bool FlipStackedAvx(GrowingBuffer<Stacked>& stack, long budget) {
     return FlipStacked<true>(stack, budget);
   }
+  [[gnu::noinline, gnu::target("avx")]] bool FlipIfConvexAvx(int ca, int cb, int q, int x, int y,
+                                                            Stacked pushed[4]) {
+    return FlipIfConvex(ca, cb, q, x, y, pushed);
+  }
+#else
+  static bool UseAvx() { return false; }
+  bool FlipStackedAvx(GrowingBuffer<Stacked>& stack, long budget) { return FlipStackedPlain(stack, budget); }
+  bool FlipIfConvexAvx(int ca, int cb, int q, int x, int y, Stacked pushed[4]) {
+    return FlipIfConvexPlain(ca, cb, q, x, y, pushed);
+  }
+#endif
   bool FlipStackedPlain(GrowingBuffer<Stacked>& stack, long budget) { return FlipStacked<false>(stack, budget); }
 
   // FlipDirect on the links: the triangle of side ca (listed first on x-y)
@@ -2046,7 +2058,8 @@ private:
   // FlipLinked where an outer side lies on the hull: such sides leave the
   // table with their old triangle and enter it with the new one. `sides`
   // gets the new sides x-p, y-p, x-q, y-q.
-  [[gnu::noinline]] void FlipLinkedAtHull(int ca, int cb, int x, int y, int p, int q, bool xLeft, bool yLeft, Stacked sides[4]) {
+  [[gnu::noinline]] void FlipLinkedAtHull(int ca, int cb, int x, int y, int p, int q, bool xLeft, bool yLeft,
+                                          Stacked sides[4]) {
     const int a = ca >> 2, b = cb >> 2;
     Linked &A = m_linked[a], &B = m_linked[b];
     // The side across each outer side, numbered as `sides`: in each old
