@@ -8,6 +8,7 @@
 #include "model/triangle_mesh.h"
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -17,6 +18,11 @@
 #include <unordered_set>
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
+// The hull repair's flip loop has a second copy built for AVX, chosen at run
+// time where the processor has it.
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define CALVETTA_AVX_FLIPS 1
 #endif
 
 #include "model/geometry.h"
@@ -1540,6 +1546,15 @@ public:
   const T* begin() const { return m_data.get(); }
   const T* end() const { return m_data.get() + m_size; }
   void clear() { m_size = 0; }
+  // For a loop that keeps its own top: the values, the room for them, and
+  // how many the loop left.
+  T* data() { return m_data.get(); }
+  size_t size() const { return m_size; }
+  size_t capacity() const { return m_capacity; }
+  void resize(size_t n) {
+    if (n > m_capacity) Grow(n - m_size);
+    m_size = n;
+  }
 
 private:
   [[gnu::noinline]] void Grow(size_t n) {
@@ -1609,6 +1624,8 @@ struct PoolAllocator {
   template <class U>
   bool operator==(const PoolAllocator<U>& other) const { return pool == other.pool; }
 };
+
+std::atomic<bool> g_avxFlips{true};  // CTriangleMesh::AllowAvxFlips
 
 // A triangulation of the convex hull of distinct points into which edges are
 // then forced by flips: the mesh's repair when its sweep leaves holes.
@@ -1866,37 +1883,15 @@ private:
     for (Linked& l : m_linked)
       for (int k = 0; k < 3; ++k)
         if (l.across[k] >= 0) l.across[k] = Corner(l.across[k], SideOf(m_linked[l.across[k]], l.v[k], l.v[k + 1]));
+    // No room is set aside for the flips' pushes: the loop grows the stack
+    // when it must, which the tests' drawings then reach.
     GrowingBuffer<Stacked> stack;
-    stack.reserve(4 * static_cast<size_t>(n));
     for (const auto& [key, unused] : Ordered()) {
       const EdgeOwnerTable::Owners& owners = *m_edges.Find(key);
       if (owners[1] >= 0) stack.push_back(Stack(Corner(owners[0], SideOf(m_linked[owners[0]], key.first, key.second))));
     }
-    for (long budget = 64 * static_cast<long>(m_edges.Size()) + 64; !stack.empty() && budget > 0; --budget) {
-      const Stacked top = stack.back();
-      stack.pop_back();
-      int c = top.corner;
-      if (Ends(c) != top.ends && (c = FindCorner(top)) < 0) {
-        if (c == kTangled) return false;
-        continue;
-      }
-      const int x = std::min(top.ends[0], top.ends[1]), y = std::max(top.ends[0], top.ends[1]);
-      const Linked& held = m_linked[c >> 2];
-      const int across = held.across[c & 3];
-      if (across < 0) continue;
-      const int ca = held.first[c & 3] ? c : across, cb = ca == c ? across : c;
-      const Linked& first = m_linked[ca >> 2];
-      const int q = m_linked[cb >> 2].v[kOpposite[cb & 3]];
-      if (!(InCircleWide(P(first.v[0]), P(first.v[1]), P(first.v[2]), P(q)) > 0)) continue;
-      const int p = first.v[kOpposite[ca & 3]];
-      // Convex(p, q, x, y), keeping the sides of p-q that x and y lie on.
-      double xSide, ySide, pSide, qSide;
-      OrientPair(P(p), P(q), P(x), P(y), &xSide, &ySide);
-      if (!(xSide * ySide < 0)) continue;
-      OrientPair(P(x), P(y), P(p), P(q), &pSide, &qSide);
-      if (!(pSide * qSide < 0)) continue;
-      FlipLinked(ca, cb, x, y, p, q, xSide > 0, ySide > 0, stack.Extend(4));
-    }
+    const long budget = 64 * static_cast<long>(m_edges.Size()) + 64;
+    if (!(UseAvx() ? FlipStackedAvx(stack, budget) : FlipStackedPlain(stack, budget))) return false;
     for (int t = 0; t < n; ++t) m_triangles[t] = {m_linked[t].v[0], m_linked[t].v[1], m_linked[t].v[2]};
     m_linksLive = true;
     return true;
@@ -1936,7 +1931,8 @@ private:
     int corner;               // a triangle side that was the edge when stacked
   };
   static constexpr int kOpposite[3] = {2, 0, 1};  // the corner facing each side
-  static int Next(int k) { return k == 2 ? 0 : k + 1; }
+  static int Next(int k) { return kNext[k]; }
+  static constexpr int kNext[3] = {1, 2, 0};
   std::array<int, 2> Ends(int corner) const {
     const Linked& l = m_linked[corner >> 2];
     return {l.v[corner & 3], l.v[(corner & 3) + 1]};
@@ -1980,11 +1976,96 @@ private:
     return -1;
   }
 
+  // The rest of a flip's test once the circle test has passed, kept out of
+  // the loop that tests every stacked edge: the quadrilateral x, p, y, q
+  // must be convex, and the sides of p-q that x and y lie on orient the new
+  // triangles. True when flipped, the new sides put in `pushed`.
+  [[gnu::always_inline]] bool FlipIfConvex(int ca, int cb, int q, int x, int y, Stacked pushed[4]) {
+    const int p = m_linked[ca >> 2].v[kOpposite[ca & 3]];
+    double xSide, ySide, pSide, qSide;
+    OrientPair(P(p), P(q), P(x), P(y), &xSide, &ySide);
+    if (!(xSide * ySide < 0)) return false;
+    OrientPair(P(x), P(y), P(p), P(q), &pSide, &qSide);
+    if (!(pSide * qSide < 0)) return false;
+    FlipLinked(ca, cb, x, y, p, q, xSide > 0, ySide > 0, pushed);
+    return true;
+  }
+  [[gnu::noinline]] bool FlipIfConvexPlain(int ca, int cb, int q, int x, int y, Stacked pushed[4]) {
+    return FlipIfConvex(ca, cb, q, x, y, pushed);
+  }
+
+  // MakeDelaunayLinked's flips of the stacked edges, at most `budget` of
+  // them tested; false when the triangles are found tangled. The stack's
+  // top and the arrays' starts stay in registers: no store in the loop can
+  // move them (the links never grow while flipping).
+  template <bool kAvx>
+  [[gnu::always_inline]] bool FlipStacked(GrowingBuffer<Stacked>& stack, long budget) {
+    const CVector2* const positions = m_positions.data();
+    const Linked* const linked = m_linked.data();
+    Stacked* bottom = stack.data();
+    Stacked* stacked = bottom + stack.size();  // one past the top
+    Stacked* limit = bottom + stack.capacity();
+    bool tangled = false;
+    for (; stacked != bottom && budget > 0; --budget) {
+      const Stacked top = *--stacked;
+      int c = top.corner;
+      const Linked& held = linked[c >> 2];
+      if (std::array<int, 2>{held.v[c & 3], held.v[(c & 3) + 1]} != top.ends && (c = FindCorner(top)) < 0) {
+        if (c == kTangled) {
+          tangled = true;
+          break;
+        }
+        continue;
+      }
+      const Linked& side = linked[c >> 2];
+      const int across = side.across[c & 3];
+      if (across < 0) continue;
+      const int ca = side.first[c & 3] ? c : across, cb = ca == c ? across : c;
+      const Linked& first = linked[ca >> 2];
+      const int q = linked[cb >> 2].v[kOpposite[cb & 3]];
+      if (!(InCircleWide(positions[first.v[0]], positions[first.v[1]], positions[first.v[2]], positions[q]) > 0))
+        continue;
+      if (limit - stacked < 4) [[unlikely]] {
+        const size_t size = static_cast<size_t>(stacked - bottom);
+        stack.resize(size);
+        stack.reserve(size + 4);
+        bottom = stack.data(), stacked = bottom + size, limit = bottom + stack.capacity();
+      }
+      const int x = std::min(top.ends[0], top.ends[1]), y = std::max(top.ends[0], top.ends[1]);
+      if (kAvx ? FlipIfConvexAvx(ca, cb, q, x, y, stacked) : FlipIfConvexPlain(ca, cb, q, x, y, stacked)) stacked += 4;
+    }
+    stack.resize(static_cast<size_t>(stacked - bottom));
+    return !tangled;
+  }
+  // The AVX copies of the loop and the flip make the same double operations
+  // on the same operands in the same order as the plain ones: the target
+  // brings three-operand encodings and fewer register copies, not fused
+  // multiply-add (that is the separate fma target), so nothing is contracted
+  // and every test rounds, and decides, as there.
+#if defined(CALVETTA_AVX_FLIPS)
+  static bool UseAvx() { return g_avxFlips.load(std::memory_order_relaxed) && __builtin_cpu_supports("avx"); }
+  [[gnu::target("avx")]] bool FlipStackedAvx(GrowingBuffer<Stacked>& stack, long budget) {
+    return FlipStacked<true>(stack, budget);
+  }
+  [[gnu::noinline, gnu::target("avx")]] bool FlipIfConvexAvx(int ca, int cb, int q, int x, int y,
+                                                            Stacked pushed[4]) {
+    return FlipIfConvex(ca, cb, q, x, y, pushed);
+  }
+#else
+  static bool UseAvx() { return false; }
+  bool FlipStackedAvx(GrowingBuffer<Stacked>& stack, long budget) { return FlipStackedPlain(stack, budget); }
+  bool FlipIfConvexAvx(int ca, int cb, int q, int x, int y, Stacked pushed[4]) {
+    return FlipIfConvexPlain(ca, cb, q, x, y, pushed);
+  }
+#endif
+  bool FlipStackedPlain(GrowingBuffer<Stacked>& stack, long budget) { return FlipStacked<false>(stack, budget); }
+
   // FlipDirect on the links: the triangle of side ca (listed first on x-y)
   // becomes (p, q, x), that of cb (p, q, y), counter-clockwise as
   // `xLeft`/`yLeft` (x, y left of p -> q) say. `pushed` gets the new sides
   // x-p, x-q, y-p, y-q, the order in which they are stacked.
-  void FlipLinked(int ca, int cb, int x, int y, int p, int q, bool xLeft, bool yLeft, Stacked pushed[4]) {
+  [[gnu::always_inline]] void FlipLinked(int ca, int cb, int x, int y, int p, int q, bool xLeft, bool yLeft,
+                                         Stacked pushed[4]) {
     const int a = ca >> 2, b = cb >> 2;
     Linked &A = m_linked[a], &B = m_linked[b];
     const int a1 = Next(ca & 3), a2 = Next(a1), b1 = Next(cb & 3), b2 = Next(b1);
@@ -2025,7 +2106,8 @@ private:
   // FlipLinked where an outer side lies on the hull: such sides leave the
   // table with their old triangle and enter it with the new one. `sides`
   // gets the new sides x-p, y-p, x-q, y-q.
-  void FlipLinkedAtHull(int ca, int cb, int x, int y, int p, int q, bool xLeft, bool yLeft, Stacked sides[4]) {
+  [[gnu::noinline]] void FlipLinkedAtHull(int ca, int cb, int x, int y, int p, int q, bool xLeft, bool yLeft,
+                                          Stacked sides[4]) {
     const int a = ca >> 2, b = cb >> 2;
     Linked &A = m_linked[a], &B = m_linked[b];
     // The side across each outer side, numbered as `sides`: in each old
@@ -2401,6 +2483,8 @@ bool CTriangleMesh::CoversHull() const {
   return std::fabs(area - hullArea) <= kCoverTolerance * hullArea &&
          std::fabs(outerLength - hullLength) <= kCoverTolerance * hullLength;
 }
+
+void CTriangleMesh::AllowAvxFlips(bool allowed) { g_avxFlips.store(allowed, std::memory_order_relaxed); }
 
 // Replaces the sweep's triangles by a triangulation of the hull into which
 // every constraint edge is forced. Vertices and constraint edges stay as they are.

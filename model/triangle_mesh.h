@@ -70,6 +70,10 @@ public:
   enum class ScanMode { Automatic, Indexed, Linear };
   void SetScanMode(ScanMode mode) { m_scanMode = mode; }
   bool UsesLinearScans() const { return m_linearScans; }
+  // The hull repair's Delaunay flips run a copy of their loop built for AVX
+  // where the processor has it (the same operations, so the same flips);
+  // tests turn it off to compare it with the plain copy. For every mesh.
+  static void AllowAvxFlips(bool allowed);
 
   // --- used by the fold-over check ---
   struct EdgeRef {

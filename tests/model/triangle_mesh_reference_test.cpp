@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "model/triangle_mesh.h"
@@ -339,6 +340,77 @@ TEST(TriangleMeshReference, HullRepairOfLatticeStrokesGivesThePlainFormsTriangle
       EXPECT_EQ(triangles[0], triangles[1]) << "scale " << scale << ", " << strokes << " strokes";
       EXPECT_GT(triangles[0].size(), 3u * 300) << "scale " << scale << ", " << strokes << " strokes";
     }
+}
+
+// The triangles of the drawing's mesh with the repair's flips run by the
+// loop built for AVX (where the processor has it) or by the plain one.
+std::vector<int> TrianglesFlippedBy(const Drawing& d, bool avx) {
+  CTriangleMesh::AllowAvxFlips(avx);
+  std::vector<int> triangles = Triangles(d, CTriangleMesh::ScanMode::Indexed);
+  CTriangleMesh::AllowAvxFlips(true);
+  return triangles;
+}
+
+// Both copies of the repair's flip loop give the same triangles (the tests
+// above hold the AVX one, where it runs, to the plain form's): dense curves whose sweep leaves holes, rings of points on shared
+// circles and loose clouds from tiny to huge scales (in-circle values of
+// exactly zero and near the ends of the double range), lattice rows crossed
+// by strokes, and strokes over a cloud forced in after the flips.
+TEST(TriangleMeshReference, HullRepairFlipsAlikeInItsAvxAndPlainLoops) {
+  std::vector<std::string> names;
+  std::vector<std::unique_ptr<Drawing>> drawings;
+  const auto add = [&](const std::string& name) -> Drawing& {
+    names.push_back(name);
+    drawings.push_back(std::make_unique<Drawing>());
+    return *drawings.back();
+  };
+  for (unsigned seed = 1; seed <= 2; ++seed) Draw(add("curves " + std::to_string(seed)), 100, seed);
+  const int ring[][2] = {{1, 18}, {6, 17}, {10, 15}, {15, 10}, {17, 6}, {18, 1}, {3, 4}, {4, 3}, {5, 0}, {0, 5}};
+  for (float scale : {1e-30f, 1.0f, 7.3f, 1e30f}) {
+    Drawing& d = add("rings at " + std::to_string(scale));
+    std::mt19937 rng(static_cast<unsigned>(std::log2(scale) + 200));
+    std::uniform_real_distribution<float> loose(-90, 90);
+    for (int c = 0; c < 4; ++c)
+      for (const auto& p : ring)
+        for (int s = 0; s < 4; ++s)
+          d.Add()->AddPoint(CVector2(scale * static_cast<float>(40 * c + (s & 1 ? -p[0] : p[0])),
+                                     scale * static_cast<float>(20 * (c & 1) + (s & 2 ? -p[1] : p[1]))));
+    for (int k = 0; k < 300; ++k) d.Add()->AddPoint(CVector2(scale * loose(rng), scale * loose(rng)));
+    for (int c = 0; c < 2; ++c) {
+      CFeatureLine* line = d.Add();
+      for (int k = 0; k < 3; ++k) line->AddPoint(CVector2(scale * loose(rng), scale * loose(rng)));
+    }
+  }
+  {
+    Drawing& d = add("lattice");
+    for (int r = 0; r < 20; ++r) {
+      CFeatureLine* row = d.Add();
+      for (int k = 0; k < 24; ++k) row->AddPoint(CVector2(8.0f * k, 8.0f * r));
+    }
+    std::mt19937 rng(5);
+    std::uniform_int_distribution<int> cell(0, 23), step(-2, 2);
+    for (int c = 0; c < 20; ++c) {
+      CFeatureLine* line = d.Add();
+      int x = cell(rng), y = cell(rng) % 20;
+      for (int k = 0; k < 4; ++k, x += step(rng), y += step(rng))
+        line->AddPoint(CVector2(4.0f * x + 2, 4.0f * y + 2));
+    }
+  }
+  {
+    Drawing& d = add("strokes over a cloud");
+    std::mt19937 rng(9);
+    std::uniform_real_distribution<float> x(0, 400), y(0, 300);
+    for (int k = 0; k < 600; ++k) d.Add()->AddPoint(CVector2(x(rng), y(rng)));
+    for (int c = 0; c < 3; ++c) {
+      CFeatureLine* line = d.Add();
+      for (int k = 0; k < 3; ++k) line->AddPoint(CVector2(x(rng), y(rng)));
+    }
+  }
+  for (size_t i = 0; i < drawings.size(); ++i) {
+    const std::vector<int> avx = TrianglesFlippedBy(*drawings[i], true), plain = TrianglesFlippedBy(*drawings[i], false);
+    EXPECT_EQ(avx, plain) << names[i];
+    EXPECT_GT(avx.size(), 3u * 400) << names[i];
+  }
 }
 
 
