@@ -140,13 +140,6 @@ void RadixSort(std::vector<uint64_t>& values, int bits, int fromBit = 0) {
   RadixSortBy(values, bits, fromBit, [](uint64_t v) { return v; });
 }
 
-// Numbers below 2^bits in ascending order: by radix when there are enough
-// of them to repay its counts, else by comparison (the same order).
-void SortNumbers(std::vector<uint64_t>& values, int bits) {
-  if (values.size() >= kRadixSortFrom) RadixSort(values, bits);
-  else std::sort(values.begin(), values.end());
-}
-
 // A number's bits, made to order as the numbers do (-0 taken as +0, which
 // compares equal to it); not for NaN.
 uint32_t OrderedBits(float number) {
@@ -2267,6 +2260,52 @@ namespace {
 
 }  // namespace
 
+// Each vertex's sides (those from it to a higher vertex) are gathered in
+// turn; the pairs among them are told apart by marks on their high ends.
+bool MeshSidesPairUp(const CVector2* positions, int vertexCount, const int* low, const uint32_t* high, size_t count,
+                     const std::vector<int>& requiredStart, const std::vector<int>& required, double* outerLength) {
+  const size_t vertices = static_cast<size_t>(std::max(vertexCount, 0));
+  // Sides from vertex v go to bucketStart[v] .. bucketStart[v + 1] - 1.
+  std::vector<int> bucketStart(vertices + 2, 0);
+  for (size_t i = 0; i < count; ++i) ++bucketStart[low[i] + 2];
+  for (size_t v = 0; v < vertices; ++v) bucketStart[v + 2] += bucketStart[v + 1];
+  std::unique_ptr<uint32_t[]> bucket(new uint32_t[count ? count : 1]);
+  for (size_t i = 0; i < count; ++i) bucket[bucketStart[low[i] + 1]++] = high[i];
+  // Per high end: 1 + the low end whose sides last reached it, times 4, plus
+  // 1 for a side with the triangle right of low -> high and 2 for one left of
+  // it. A pair's second side must bring the other bit; none may come third.
+  std::vector<uint64_t> marks(vertices, 0);
+  std::vector<int> outer;
+  double length = 0;
+  for (size_t v = 0; v < vertices; ++v) {
+    const uint32_t* const first = bucket.get() + bucketStart[v];
+    const uint32_t* const last = bucket.get() + bucketStart[v + 1];
+    const uint64_t marked = (v + 1) << 2;
+    ptrdiff_t paired = 0;
+    for (const uint32_t* s = first; s != last; ++s) {
+      uint64_t& mark = marks[*s >> 1];
+      const uint64_t side = uint64_t{1} << (*s & 1);
+      if ((mark & ~uint64_t{3}) != marked) {
+        mark = marked | side;
+        continue;
+      }
+      if ((mark & 3) == 3 || (mark & side)) return false;
+      mark |= side;
+      ++paired;
+    }
+    for (int k = requiredStart[v]; k < requiredStart[v + 1]; ++k)
+      if (required[k] <= static_cast<int>(v) || (marks[required[k]] & ~uint64_t{3}) != marked) return false;
+    if (2 * paired == last - first) continue;
+    outer.clear();
+    for (const uint32_t* s = first; s != last; ++s)
+      if ((marks[*s >> 1] & 3) != 3) outer.push_back(static_cast<int>(*s >> 1));
+    std::sort(outer.begin(), outer.end());
+    for (int h : outer) length += Length(positions[v], positions[h]);
+  }
+  *outerLength = length;
+  return true;
+}
+
 // The triangles cover the convex hull of the vertices exactly once: every
 // vertex is used, no edge has both its triangles on one side or more than two,
 // and the area and the outer sides' length are the hull's.
@@ -2292,23 +2331,14 @@ bool CTriangleMesh::CoversHull() const {
     hullArea += Orient(m_positions[hull[0]], a, b) / 2;
     hullLength += Length(a, b);
   }
-  // Each side of each triangle as one number: its ends, the smaller first,
-  // then 1 when the triangle lies left of smaller -> larger. Sorted, the
-  // numbers run in the order of the ends, the sides of one edge together.
-  int endBits = 1;
-  while (endBits < 31 && (int64_t{1} << endBits) < m_vertexCount) ++endBits;
-  const int lowShift = endBits + 1;
-  const auto sideCode = [lowShift](int low, int high, bool left) {
-    return static_cast<uint64_t>(low) << lowShift | static_cast<uint64_t>(high) << 1 | (left ? 1u : 0u);
-  };
-  const auto sideLow = [lowShift](uint64_t code) { return static_cast<int>(code >> lowShift); };
-  const auto sideHigh = [lowShift](uint64_t code) {
-    return static_cast<int>((code & ((uint64_t{1} << lowShift) - 1)) >> 1);
-  };
-  std::vector<uint64_t> sides;
-  sides.reserve(3 * m_triangles.size());
+  // Each side of each triangle: its ends, the smaller first, and whether the
+  // triangle lies left of smaller -> larger; counted by their smaller ends.
+  const size_t sideCount = 3 * m_triangles.size();
+  std::unique_ptr<int[]> sideLow(new int[sideCount]);
+  std::unique_ptr<uint32_t[]> sideHigh(new uint32_t[sideCount]);  // larger end << 1 | left
   std::vector<char> used(m_vertexCount, 0);
   double area = 0;
+  size_t side = 0;
   for (const Triangle& t : m_triangles) {
     int v[3];
     VerticesOf(t, v);
@@ -2319,37 +2349,25 @@ bool CTriangleMesh::CoversHull() const {
       if (m_representative[v[k]] != v[k]) return false;
       used[v[k]] = 1;
       const auto edge = std::minmax(v[k], v[(k + 1) % 3]);
-      sides.push_back(sideCode(edge.first, edge.second,
-                               Orient(m_positions[edge.first], m_positions[edge.second], m_positions[v[(k + 2) % 3]]) > 0));
+      const bool left = Orient(m_positions[edge.first], m_positions[edge.second], m_positions[v[(k + 2) % 3]]) > 0;
+      sideLow[side] = edge.first;
+      sideHigh[side++] = static_cast<uint32_t>(edge.second) << 1 | (left ? 1u : 0u);
     }
   }
   for (int v : points)
     if (!used[v]) return false;
-  SortNumbers(sides, 2 * endBits + 1);
-  // Every constraint edge is a side: its code (with either flag) is among
-  // the sorted sides, found by one walk through both in ascending order.
-  {
-    std::vector<uint64_t> constraints;
-    constraints.reserve(m_constraints.size());
-    for (const ConstraintEdge& c : m_constraints) {
-      const auto [low, high] = std::minmax(c.first, c.second);
-      constraints.push_back(sideCode(low, high, false));
-    }
-    SortNumbers(constraints, 2 * endBits + 1);
-    size_t at = 0;
-    for (const uint64_t key : constraints) {
-      while (at < sides.size() && sides[at] < key) ++at;
-      if (at == sides.size() || (sides[at] | 1) != (key | 1)) return false;
-    }
+  // Every constraint edge must be a side: its larger end, by its smaller.
+  std::vector<int> requiredStart(static_cast<size_t>(m_vertexCount) + 2, 0), required(m_constraints.size());
+  for (const ConstraintEdge& c : m_constraints) ++requiredStart[std::min(c.first, c.second) + 2];
+  for (int v = 0; v < m_vertexCount; ++v) requiredStart[v + 2] += requiredStart[v + 1];
+  for (const ConstraintEdge& c : m_constraints) {
+    const auto [low, high] = std::minmax(c.first, c.second);
+    required[requiredStart[low + 1]++] = high;
   }
   double outerLength = 0;
-  for (size_t i = 0; i < sides.size();) {
-    size_t j = i + 1;
-    while (j < sides.size() && (sides[j] | 1) == (sides[i] | 1)) ++j;
-    if (j - i > 2 || (j - i == 2 && sides[i] == sides[i + 1])) return false;
-    if (j - i == 1) outerLength += Length(m_positions[sideLow(sides[i])], m_positions[sideHigh(sides[i])]);
-    i = j;
-  }
+  if (!MeshSidesPairUp(m_positions.data(), m_vertexCount, sideLow.get(), sideHigh.get(), sideCount, requiredStart,
+                       required, &outerLength))
+    return false;
   return std::fabs(area - hullArea) <= kCoverTolerance * hullArea &&
          std::fabs(outerLength - hullLength) <= kCoverTolerance * hullLength;
 }

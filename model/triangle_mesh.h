@@ -305,6 +305,16 @@ private:
 // after: 1 yes, 0 no, -1 when only the angles themselves can tell.
 int FlipGainFromCosines(double before, double after);
 
+// The cover check's test of the triangles' sides. Side i joins vertices
+// low[i] < high[i] >> 1 of the `vertexCount` at `positions`; its lowest bit
+// is 1 when its triangle lies left of low -> high. True when no two vertices
+// are joined by more than two sides or by two with their triangles on one
+// side, and every vertex v is joined to each of required[requiredStart[v]]
+// .. required[requiredStart[v + 1] - 1]. Then `outerLength` gets the sum of
+// the lengths of the single sides, added in ascending order of their ends.
+bool MeshSidesPairUp(const CVector2* positions, int vertexCount, const int* low, const uint32_t* high, size_t count,
+                     const std::vector<int>& requiredStart, const std::vector<int>& required, double* outerLength);
+
 // 1 when two edges of the mesh pass through each other while the source
 // lines morph into the target lines; `out` gets the two vertices of each.
 int FindCrossingTriangles(const CTriangleMesh& mesh, const CFeatureLineArray& source,
