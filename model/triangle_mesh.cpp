@@ -2454,20 +2454,26 @@ double CTriangleMesh::MaxCosineOf(Triangle* t, int a, int b, int c, bool finite)
 // a the largest cosines before and after, the smallest angles are then
 // within 1e-15 of acos(b) and acos(a) (the corner of the largest cosine has
 // the smallest true angle), so the gain is acos(a) - acos(b) to 2e-15. For
-// a < b, acos' slope between them is at least 1 in size and at most
-// 1 / sqrt(1 - m^2), m the larger of |a| and |b|:
-//   b - a <= acos(a) - acos(b) <= (b - a) / sqrt(1 - m^2).
-// Each bound is worked out to a few units in the last place ((1 - m)(1 + m)
-// keeps 1 - m^2 to a few units even for m near 1), far inside the 1e-9
+// a < b that is the integral from a to b of acos' slope in size,
+// s(t) = 1 / sqrt(1 - t^2), which is convex: the integral lies between
+// (b - a) s((a + b) / 2) and (b - a) (s(a) + s(b)) / 2, and at least b - a.
+// s at a or b is worked out to a few units in the last place ((1 - t)(1 + t)
+// keeps 1 - t^2 to a few units even for t near 1); at the midpoint, whose
+// sum rounds, s moves by at most |t| / (1 - t^2) times that rounding, under
+// 1e-13 of s while |t| stays below kMidpointLimit. All far inside the 1e-9
 // margin, which also covers the arc cosines and the rounding of the test's
 // own subtraction. NaN fails every test here and is left to the angles.
 int FlipGainFromCosines(double before, double after) {
-  constexpr double kMargin = 1e-9;
+  constexpr double kMargin = 1e-9, kMidpointLimit = 0.999;
   if (after >= before) return 0;
   const double rise = before - after;
   if (rise > kFlipGain + kMargin) return 1;
-  const double m = std::max(std::fabs(before), std::fabs(after));
-  if (m < 1 && rise / std::sqrt((1 - m) * (1 + m)) < kFlipGain - kMargin) return 0;
+  const double mid = (before + after) / 2;
+  if (std::fabs(mid) <= kMidpointLimit && rise / std::sqrt((1 - mid) * (1 + mid)) > kFlipGain + kMargin) return 1;
+  if (std::fabs(before) < 1 && std::fabs(after) < 1) {
+    const double slopes = 1 / std::sqrt((1 - before) * (1 + before)) + 1 / std::sqrt((1 - after) * (1 + after));
+    if (rise * slopes / 2 < kFlipGain - kMargin) return 0;
+  }
   return -1;
 }
 

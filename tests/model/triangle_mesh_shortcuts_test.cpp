@@ -92,6 +92,38 @@ TEST(FlipGainFromCosines, AgreesWithTheAnglesOnRandomAndAwkwardQuadrilaterals) {
   EXPECT_EQ(FlipGainFromCosines(0.9, std::nan("")), -1);
 }
 
+// Pairs of cosines whose arc cosines differ by close to the threshold, all
+// over the range and right up to where the slope runs off: a decided answer
+// is the arc cosines' own, and all but the closest are decided.
+TEST(FlipGainFromCosines, SettlesGainsNearTheThresholdAsTheAnglesDo) {
+  int decided = 0, total = 0;
+  for (int i = -1000; i <= 1000; ++i) {
+    const double after = std::clamp(i / 1000.0, -1.0, 1.0) * 0.99999;
+    for (const double offset : {-1e-3, -1e-5, -1e-7, -3e-9, -1e-12, 0.0, 1e-12, 3e-9, 1e-7, 1e-5, 1e-3}) {
+      // acos(after) - acos(before) = 0.02 + offset.
+      const double target = std::acos(after) - (0.02 + offset);
+      if (target < 0) continue;
+      const double before = std::cos(target);
+      const int quick = FlipGainFromCosines(before, after);
+      if (std::fabs(offset) >= 1e-5) total += 1, decided += quick != -1;
+      if (quick == -1) continue;
+      EXPECT_EQ(quick, std::acos(after) - std::acos(before) > 0.02 ? 1 : 0) << before << " " << after;
+    }
+  }
+  EXPECT_GT(decided, total * 95 / 100);
+  // One end at -1 or 1, where the slope there has no size.
+  for (double t : {0.0, 0.3, 0.9, 0.99, 0.99999}) {
+    for (double rise : {1e-6, 0.01, 0.0199, 0.0201}) {
+      for (const auto& [before, after] : {std::pair(1.0, 1.0 - rise), std::pair(-1.0 + rise, -1.0), std::pair(t, t - rise)}) {
+        const int quick = FlipGainFromCosines(before, after);
+        if (quick != -1) {
+          EXPECT_EQ(quick, std::acos(after) - std::acos(before) > 0.02 ? 1 : 0) << before << " " << after;
+        }
+      }
+    }
+  }
+}
+
 // The cover check's side test as it first stood: every side as one number,
 // sorted, and the sides of each pair of ends read off together.
 bool PlainSidesPairUp(const std::vector<CVector2>& positions, const std::vector<int>& low,
