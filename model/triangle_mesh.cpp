@@ -225,7 +225,7 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
   }
 
   m_constraints.clear();
-  m_columns.clear();
+  m_columnCount = 0;
   if (!m_linearScans) {
     double x0 = INFINITY, x1 = -INFINITY;
     bool finite = true;
@@ -237,8 +237,14 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
       const int count = std::max(1, static_cast<int>(std::sqrt(static_cast<double>(m_vertexCount))));
       m_columnLeft = x0;
       m_columnWidth = x1 > x0 ? (x1 - x0) / count : 1.0;
-      m_columns.resize(static_cast<size_t>(count));
-      for (int v = 0; v < m_vertexCount; ++v) m_columns[Column(m_positions[v].x)].push_back(v);
+      m_columnCount = count;
+      std::vector<int> columnOf(m_vertexCount);
+      m_columnStart.assign(static_cast<size_t>(count) + 1, 0);
+      for (int v = 0; v < m_vertexCount; ++v) ++m_columnStart[(columnOf[v] = Column(m_positions[v].x)) + 1];
+      for (int c = 0; c < count; ++c) m_columnStart[c + 1] += m_columnStart[c];
+      m_columnVertices.resize(m_vertexCount);
+      std::vector<int> fill(m_columnStart.begin(), m_columnStart.end() - 1);
+      for (int v = 0; v < m_vertexCount; ++v) m_columnVertices[fill[columnOf[v]]++] = v;
     }
   }
   const size_t cells = 2 * static_cast<size_t>(m_vertexCount) + 16;
@@ -262,9 +268,10 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
     m_constraints.swap(sorted);
   }
   m_constraintCount = static_cast<int>(m_constraints.size());
-  m_columns.clear();
+  m_columnCount = 0;
   m_keptGrid = CSegmentGrid();
   if (!m_linearScans) m_grid.Reset(m_positions.data(), m_positions.size(), cells, kIndexMargin);
+  m_constraintBoxes.Reserve(m_constraints.size());
   for (int e = 0; e < m_constraintCount; ++e)
     m_constraintBoxes.Set(static_cast<size_t>(e), m_positions[m_constraints[e].first], m_positions[m_constraints[e].second]);
   // Edges of each vertex in sorted order, packed: m_edgeStart[v] .. m_edgeStart[v + 1].
@@ -300,13 +307,14 @@ void CTriangleMesh::AddConstraint(int from, int to) {
     if (t > 0 && t < 1 && cross * cross <= static_cast<double>(kOnLine) * kOnLine * length2) cuts.emplace_back(t, v);
   };
   const auto below = [this](int v, float y) { return m_positions[v].y < y; };
-  if (!m_columns.empty() && std::isfinite(x0) && std::isfinite(x1)) {
+  if (m_columnCount > 0 && std::isfinite(x0) && std::isfinite(x1)) {
     // Column(x) never decreases as x grows, so every vertex with x in
     // [x0, x1] lies in the columns from Column(x0) to Column(x1).
     for (int c = Column(x0), last = Column(x1); c <= last; ++c) {
-      const std::vector<int>& column = m_columns[c];
-      for (auto v = std::lower_bound(column.begin(), column.end(), y0, below);
-           v != column.end() && !(m_positions[*v].y > y1); ++v)
+      const int* const end = m_columnVertices.data() + m_columnStart[c + 1];
+      const int* const begin = m_columnVertices.data() + m_columnStart[c];
+      for (const int* v = std::lower_bound(begin, end, y0, below);
+           v != end && !(m_positions[*v].y > y1); ++v)
         consider(*v);
     }
   } else {
@@ -338,7 +346,7 @@ void CTriangleMesh::AddConstraint(int from, int to) {
 
 int CTriangleMesh::Column(float x) const {
   const double at = std::floor((static_cast<double>(x) - m_columnLeft) / m_columnWidth);
-  return static_cast<int>(std::clamp(at, 0.0, static_cast<double>(m_columns.size() - 1)));
+  return static_cast<int>(std::clamp(at, 0.0, static_cast<double>(m_columnCount - 1)));
 }
 
 bool CTriangleMesh::CrossesKeptConstraint(const ConstraintEdge& e) const {
@@ -382,6 +390,10 @@ int CTriangleMesh::FindEdge(int a, int b) const {
 int CTriangleMesh::Triangulate() {
   m_renderIndicesRead = false;
   m_flipBudget = kFlipsPerTriangle * (3L * m_vertexCount + 16);
+  // A triangulation of n points has fewer than 3n edges: room made once.
+  const size_t edgeRoom = m_createdEdges.size() + 3 * static_cast<size_t>(m_vertexCount);
+  m_createdEdges.reserve(edgeRoom);
+  m_createdBoxes.Reserve(edgeRoom);
   Sweep();
   LinkRemaining();
   if (m_coverHull && !CoversHull()) {
@@ -634,6 +646,10 @@ bool CTriangleMesh::BlockedBy(const CVector2& p, const CVector2& q, int a, int b
   if (std::max(p.x, q.x) < std::min(c.x, d.x) - kBoxMargin || std::max(p.y, q.y) < std::min(c.y, d.y) - kBoxMargin)
     return false;
   return SightLineBlockedBy(p, q, c, d);
+}
+
+void CTriangleMesh::EdgeBoxes::Reserve(size_t count) {
+  minX.reserve(count), maxX.reserve(count), minY.reserve(count), maxY.reserve(count);
 }
 
 void CTriangleMesh::EdgeBoxes::Set(size_t i, const CVector2& a, const CVector2& b) {

@@ -222,8 +222,10 @@ private:
   std::vector<int> m_edgeStart, m_edgeList;  // constraint edges of each vertex
   std::vector<int> m_representative;         // first vertex at the same position
   // While the constraints are added, with finite positions and the spatial
-  // index in use: the vertices by x column, each column in ascending y.
-  std::vector<std::vector<int>> m_columns;
+  // index in use: the vertices by x column, each column in ascending y,
+  // packed: column c is m_columnVertices[m_columnStart[c] .. m_columnStart[c + 1]).
+  std::vector<int> m_columnStart, m_columnVertices;
+  int m_columnCount = 0;  // none when not in use
   double m_columnLeft = 0, m_columnWidth = 1;
   int Column(float x) const;
   // By value: references to an edge are not held across the making of another.
@@ -240,6 +242,7 @@ private:
   struct EdgeBoxes {
     std::vector<float> minX, maxX, minY, maxY;
     void Set(size_t i, const CVector2& a, const CVector2& b);
+    void Reserve(size_t count);
   };
   EdgeBoxes m_constraintBoxes, m_createdBoxes;
   bool ScanBoxes(const EdgeBoxes& boxes, size_t count, bool created, const CVector2& p, const CVector2& q,
