@@ -84,31 +84,21 @@ bool InsideTriangle(const CVector2& a, const CVector2& b, const CVector2& c, con
   return PointInTriangle(tri, p.x, p.y);
 }
 
-// Sorts values by key(value), numbers below 2^bits, ascending by their bits
-// from `fromBit` up, eleven bits a pass; each pass is stable, so values
-// equal in those bits keep their order. A pass that would move nothing (one
-// digit for all) is left out.
+// The passes of RadixSortBy over `count` values (0 < count < 2^32) between
+// `values` and `scratch`, neither of which need hold anything else; returns
+// the one that holds them sorted.
 template <class T, class KeyOf>
-void RadixSortBy(std::vector<T>& values, int bits, int fromBit, KeyOf key) {
+T* RadixPasses(T* values, T* scratch, size_t count, int bits, int fromBit, KeyOf key) {
   constexpr int kDigit = 11, kDigits = 1 << kDigit, kMaxPasses = (64 + kDigit - 1) / kDigit;
   constexpr uint64_t kMask = kDigits - 1;
-  const size_t count = values.size();
-  if (count == 0 || fromBit >= bits) return;
-  // Counts fit 32 bits below 2^32 values; past that (never met) a stable
-  // comparison sort on the same bits gives the same order.
-  if (count >= (size_t{1} << 32)) {
-    std::stable_sort(values.begin(), values.end(),
-                     [&](const T& a, const T& b) { return (key(a) >> fromBit) < (key(b) >> fromBit); });
-    return;
-  }
   const int passes = (bits - fromBit + kDigit - 1) / kDigit;
   // Every pass's digit counts in one read of the values (a pass moves the
   // values but never changes how many carry each digit).
   std::vector<uint32_t> counts(static_cast<size_t>(passes) * kDigits);
   const auto countDigits = [&]<int kPasses>() {
     uint32_t* const c = counts.data();
-    for (const T& v : values) {
-      const uint64_t digits = key(v) >> fromBit;
+    for (const T* v = values; v != values + count; ++v) {
+      const uint64_t digits = key(*v) >> fromBit;
       for (int p = 0; p < kPasses; ++p) ++c[p * kDigits + ((digits >> (p * kDigit)) & kMask)];
     }
   };
@@ -120,7 +110,6 @@ void RadixSortBy(std::vector<T>& values, int bits, int fromBit, KeyOf key) {
     case 5: countDigits.template operator()<5>(); break;
     default: countDigits.template operator()<kMaxPasses>(); break;
   }
-  std::vector<T> scratch(count);
   for (int p = 0, shift = fromBit; p < passes; ++p, shift += kDigit) {
     uint32_t* digitCount = counts.data() + static_cast<size_t>(p) * kDigits;
     if (digitCount[(key(values[0]) >> shift) & kMask] == count) continue;
@@ -131,13 +120,29 @@ void RadixSortBy(std::vector<T>& values, int bits, int fromBit, KeyOf key) {
       digitCount[d] = slot;
       slot += n;
     }
-    for (const T& v : values) scratch[digitCount[(key(v) >> shift) & kMask]++] = v;
-    values.swap(scratch);
+    for (const T* v = values; v != values + count; ++v) scratch[digitCount[(key(*v) >> shift) & kMask]++] = *v;
+    std::swap(values, scratch);
   }
+  return values;
 }
 
-void RadixSort(std::vector<uint64_t>& values, int bits, int fromBit = 0) {
-  RadixSortBy(values, bits, fromBit, [](uint64_t v) { return v; });
+// Sorts values by key(value), numbers below 2^bits, ascending by their bits
+// from `fromBit` up, eleven bits a pass; each pass is stable, so values
+// equal in those bits keep their order. A pass that would move nothing (one
+// digit for all) is left out.
+template <class T, class KeyOf>
+void RadixSortBy(std::vector<T>& values, int bits, int fromBit, KeyOf key) {
+  const size_t count = values.size();
+  if (count == 0 || fromBit >= bits) return;
+  // Counts fit 32 bits below 2^32 values; past that (never met) a stable
+  // comparison sort on the same bits gives the same order.
+  if (count >= (size_t{1} << 32)) {
+    std::stable_sort(values.begin(), values.end(),
+                     [&](const T& a, const T& b) { return (key(a) >> fromBit) < (key(b) >> fromBit); });
+    return;
+  }
+  std::vector<T> scratch(count);
+  if (RadixPasses(values.data(), scratch.data(), count, bits, fromBit, key) != values.data()) values.swap(scratch);
 }
 
 // A number's bits, made to order as the numbers do (-0 taken as +0, which
@@ -155,22 +160,29 @@ uint32_t OrderedBits(float number) {
 // the floats do (-0 taken as +0, which compares equal to it) above the index.
 template <class Key>
 std::vector<size_t> StableOrder(size_t count, Key key) {
-  std::vector<size_t> order(count);
-  for (size_t i = 0; i < count; ++i) order[i] = i;
+  std::vector<size_t> order;
+  order.reserve(count);
   bool packed = count < (size_t{1} << 32);
   for (size_t i = 0; i < count && packed; ++i) packed = !std::isnan(key(i));
   if (!packed) {
+    for (size_t i = 0; i < count; ++i) order.push_back(i);
     std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return key(a) < key(b); });
     return order;
   }
-  std::vector<uint64_t> codes(count);
+  if (count == 0) return order;
+  // The codes and the sort's scratch space, neither cleared first: every
+  // slot is written before it is read.
+  std::unique_ptr<uint64_t[]> buffers(new uint64_t[2 * count]);
+  uint64_t* codes = buffers.get();
   for (size_t i = 0; i < count; ++i) codes[i] = static_cast<uint64_t>(OrderedBits(key(i))) << 32 | i;
   // The codes are made in index order, so sorting them by their key bits
   // alone (stably) sorts them whole; that takes three passes, fewer steps
   // than a comparison sort of more than a few hundred.
-  if (count >= kRadixSortFrom) RadixSort(codes, 64, 32);
-  else std::sort(codes.begin(), codes.end());
-  for (size_t i = 0; i < count; ++i) order[i] = static_cast<size_t>(codes[i] & 0xFFFFFFFFu);
+  if (count >= kRadixSortFrom)
+    codes = RadixPasses(codes, codes + count, count, 64, 32, [](uint64_t v) { return v; });
+  else
+    std::sort(codes, codes + count);
+  for (size_t i = 0; i < count; ++i) order.push_back(static_cast<size_t>(codes[i] & 0xFFFFFFFFu));
   return order;
 }
 
