@@ -291,9 +291,15 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
   for (const ConstraintEdge& c : m_constraints) ++m_edgeStart[c.first + 1], ++m_edgeStart[c.second + 1];
   for (int v = 0; v < m_vertexCount; ++v) m_edgeStart[v + 1] += m_edgeStart[v];
   m_edgeList.assign(static_cast<size_t>(m_edgeStart[m_vertexCount]), -1);
+  m_edgeOther.resize(m_edgeList.size());
   std::vector<int> fill(m_edgeStart.begin(), m_edgeStart.end() - 1);
-  for (int e = 0; e < m_constraintCount; ++e)
-    for (int end : {m_constraints[e].first, m_constraints[e].second}) m_edgeList[fill[end]++] = e;
+  for (int e = 0; e < m_constraintCount; ++e) {
+    const int first = m_constraints[e].first, second = m_constraints[e].second;
+    m_edgeOther[fill[first]] = second;
+    m_edgeList[fill[first]++] = e;
+    m_edgeOther[fill[second]] = first;
+    m_edgeList[fill[second]++] = e;
+  }
 }
 
 // One segment of a feature line. A vertex lying on it splits it there, since
@@ -390,10 +396,10 @@ bool CTriangleMesh::CrossesKept(const CVector2& p, const CVector2& q, int kept) 
 
 int CTriangleMesh::FindEdge(int a, int b) const {
   if (a < 0 || a >= m_vertexCount || m_edgeStart.empty()) return -1;
-  for (int k = m_edgeStart[a]; k < m_edgeStart[a + 1]; ++k) {
-    const ConstraintEdge& c = m_constraints[m_edgeList[k]];
-    if ((c.first == a && c.second == b) || (c.first == b && c.second == a)) return m_edgeList[k];
-  }
+  // Each edge listed at a has a as an end, so it joins a and b exactly when
+  // its other end is b.
+  for (int k = m_edgeStart[a]; k < m_edgeStart[a + 1]; ++k)
+    if (m_edgeOther[k] == b) return m_edgeList[k];
   return -1;
 }
 

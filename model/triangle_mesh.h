@@ -220,6 +220,7 @@ private:
   long m_frontEndsRead = 0, m_unmergedAt = -1, m_unjoinedAt = -1;
   std::vector<int> m_unjoined;
   std::vector<int> m_edgeStart, m_edgeList;  // constraint edges of each vertex
+  std::vector<int> m_edgeOther;              // by m_edgeList: the edge's end that is not the vertex
   std::vector<int> m_representative;         // first vertex at the same position
   // While the constraints are added, with finite positions and the spatial
   // index in use: the vertices by x column, each column in ascending y,
