@@ -362,8 +362,10 @@ void CTriangleMesh::AddConstraint(int from, int to) {
   }
 }
 
+// Clamped before it is cut to a whole number, which for the clamped range
+// (not below 0) is what taking the floor first gives.
 int CTriangleMesh::Column(float x) const {
-  const double at = std::floor((static_cast<double>(x) - m_columnLeft) / m_columnWidth);
+  const double at = (static_cast<double>(x) - m_columnLeft) / m_columnWidth;
   return static_cast<int>(std::clamp(at, 0.0, static_cast<double>(m_columnCount - 1)));
 }
 
