@@ -225,6 +225,8 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
     m_sources.push_back(inputs[order[v]].source);
   }
   m_vertexCount = static_cast<int>(m_positions.size());
+  m_finitePositions = std::all_of(m_positions.begin(), m_positions.end(),
+                                  [](const CVector2& v) { return std::isfinite(v.x) && std::isfinite(v.y); });
   m_linearScans = m_scanMode == ScanMode::Linear ||
                   (m_scanMode == ScanMode::Automatic && m_vertexCount < kIndexFromVertices);
 
@@ -2531,7 +2533,7 @@ void CTriangleMesh::Flip(int created, int depth) {
   // their cosines tell, the gain is nowhere near the threshold: no arc
   // cosines needed to refuse. Most edges are refused here, so this comes
   // before the convexity test.
-  const bool finite = AllFinite({&A, &B, &P, &Q});
+  const bool finite = m_finitePositions || AllFinite({&A, &B, &P, &Q});
   const double cosineBefore = std::max(MaxCosineOf(left, a, b, p, finite), MaxCosineOf(right, a, b, q, finite));
   // With finite coordinates no cosine is NaN (squared float differences
   // neither overflow nor underflow a double), so any one corner of the new

@@ -237,6 +237,7 @@ private:
   std::vector<std::unique_ptr<FrontNode[]>> m_nodeBlocks;
   size_t m_nodesLeft = 0, m_nodeBlockSize = 0;
   long m_flipBudget = 0;
+  bool m_finitePositions = false;  // every vertex position finite: the flips need not ask
   bool m_coverHull = true;  // the triangles should cover the vertices' convex hull
   // Boxes of the constraint and created edges, kept flat so that the
   // visibility scans run over memory in order.
