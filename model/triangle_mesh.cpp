@@ -2443,7 +2443,7 @@ void CTriangleMesh::Retriangulate() {
 
 // --- flips ---
 
-int CTriangleMesh::OppositeVertex(const Triangle* t, int a, int b) const {
+inline int CTriangleMesh::OppositeVertex(const Triangle* t, int a, int b) const {
   for (EdgeRef side : t->sides) {
     const auto [x, y] = SideEnds(side);
     if (x != a && x != b) return x;
