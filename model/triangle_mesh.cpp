@@ -2474,7 +2474,7 @@ void SortedCorners(int a, int b, int c, int out[3]) {
 // are the same in any vertex order; with finite coordinates none is NaN and
 // their largest is the same value (but for the sign of a zero, which no
 // comparison sees). Without finite coordinates nothing is kept.
-double CTriangleMesh::MaxCosineOf(Triangle* t, int a, int b, int c, bool finite) const {
+inline double CTriangleMesh::MaxCosineOf(Triangle* t, int a, int b, int c, bool finite) const {
   int corners[3];
   SortedCorners(a, b, c, corners);
   if (finite && t->measured[0] == corners[0] && t->measured[1] == corners[1] && t->measured[2] == corners[2])
