@@ -2515,8 +2515,17 @@ int FlipGainFromCosines(double before, double after) {
   return -1;
 }
 
-void CTriangleMesh::Flip(int created, int depth) {
+// Most calls are for an edge with one triangle so far (the sweep asks for
+// each new edge): those are refused here, inline, before the full test.
+inline void CTriangleMesh::Flip(int created, int depth) {
   if (m_flipBudget <= 0 || depth > kMaxFlipDepth) return;
+  const CreatedEdge& e = m_createdEdges[created];
+  if (e.left && e.right && e.left != e.right) return FlipPair(created, depth);
+  if (static_cast<size_t>(created) < m_flipSettled.size()) m_flipSettled[created] = 1;
+}
+
+// Flip's test and flip of an edge between two triangles.
+void CTriangleMesh::FlipPair(int created, int depth) {
   // Every refusal below depends only on the edge's two triangles: until a
   // flip changes one of them, the edge would be refused again.
   const auto refuse = [&] {
@@ -2524,7 +2533,6 @@ void CTriangleMesh::Flip(int created, int depth) {
   };
   CreatedEdge& e = m_createdEdges[created];
   Triangle *left = e.left, *right = e.right;
-  if (!left || !right || left == right) return refuse();
   const int a = e.first, b = e.second;
   const int p = OppositeVertex(left, a, b), q = OppositeVertex(right, a, b);
   if (p < 0 || q < 0 || p == q) return refuse();

@@ -179,6 +179,7 @@ private:
 
   // --- flips ---
   void Flip(int created, int depth);
+  void FlipPair(int created, int depth);
   int OppositeVertex(const Triangle* t, int a, int b) const;
   double MaxCosineOf(Triangle* t, int a, int b, int c, bool finite) const;
   void LinkRemaining();
