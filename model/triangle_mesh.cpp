@@ -91,31 +91,21 @@ bool InsideTriangle(const CVector2& a, const CVector2& b, const CVector2& c, con
   return PointInTriangle(tri, p.x, p.y);
 }
 
-// Sorts values by key(value), numbers below 2^bits, ascending by their bits
-// from `fromBit` up, eleven bits a pass; each pass is stable, so values
-// equal in those bits keep their order. A pass that would move nothing (one
-// digit for all) is left out.
+// The passes of RadixSortBy over `count` values (0 < count < 2^32) between
+// `values` and `scratch`, neither of which need hold anything else; returns
+// the one that holds them sorted.
 template <class T, class KeyOf>
-void RadixSortBy(std::vector<T>& values, int bits, int fromBit, KeyOf key) {
+T* RadixPasses(T* values, T* scratch, size_t count, int bits, int fromBit, KeyOf key) {
   constexpr int kDigit = 11, kDigits = 1 << kDigit, kMaxPasses = (64 + kDigit - 1) / kDigit;
   constexpr uint64_t kMask = kDigits - 1;
-  const size_t count = values.size();
-  if (count == 0 || fromBit >= bits) return;
-  // Counts fit 32 bits below 2^32 values; past that (never met) a stable
-  // comparison sort on the same bits gives the same order.
-  if (count >= (size_t{1} << 32)) {
-    std::stable_sort(values.begin(), values.end(),
-                     [&](const T& a, const T& b) { return (key(a) >> fromBit) < (key(b) >> fromBit); });
-    return;
-  }
   const int passes = (bits - fromBit + kDigit - 1) / kDigit;
   // Every pass's digit counts in one read of the values (a pass moves the
   // values but never changes how many carry each digit).
   std::vector<uint32_t> counts(static_cast<size_t>(passes) * kDigits);
   const auto countDigits = [&]<int kPasses>() {
     uint32_t* const c = counts.data();
-    for (const T& v : values) {
-      const uint64_t digits = key(v) >> fromBit;
+    for (const T* v = values; v != values + count; ++v) {
+      const uint64_t digits = key(*v) >> fromBit;
       for (int p = 0; p < kPasses; ++p) ++c[p * kDigits + ((digits >> (p * kDigit)) & kMask)];
     }
   };
@@ -127,7 +117,6 @@ void RadixSortBy(std::vector<T>& values, int bits, int fromBit, KeyOf key) {
     case 5: countDigits.template operator()<5>(); break;
     default: countDigits.template operator()<kMaxPasses>(); break;
   }
-  std::vector<T> scratch(count);
   for (int p = 0, shift = fromBit; p < passes; ++p, shift += kDigit) {
     uint32_t* digitCount = counts.data() + static_cast<size_t>(p) * kDigits;
     if (digitCount[(key(values[0]) >> shift) & kMask] == count) continue;
@@ -138,20 +127,29 @@ void RadixSortBy(std::vector<T>& values, int bits, int fromBit, KeyOf key) {
       digitCount[d] = slot;
       slot += n;
     }
-    for (const T& v : values) scratch[digitCount[(key(v) >> shift) & kMask]++] = v;
-    values.swap(scratch);
+    for (const T* v = values; v != values + count; ++v) scratch[digitCount[(key(*v) >> shift) & kMask]++] = *v;
+    std::swap(values, scratch);
   }
+  return values;
 }
 
-void RadixSort(std::vector<uint64_t>& values, int bits, int fromBit = 0) {
-  RadixSortBy(values, bits, fromBit, [](uint64_t v) { return v; });
-}
-
-// Numbers below 2^bits in ascending order: by radix when there are enough
-// of them to repay its counts, else by comparison (the same order).
-void SortNumbers(std::vector<uint64_t>& values, int bits) {
-  if (values.size() >= kRadixSortFrom) RadixSort(values, bits);
-  else std::sort(values.begin(), values.end());
+// Sorts values by key(value), numbers below 2^bits, ascending by their bits
+// from `fromBit` up, eleven bits a pass; each pass is stable, so values
+// equal in those bits keep their order. A pass that would move nothing (one
+// digit for all) is left out.
+template <class T, class KeyOf>
+void RadixSortBy(std::vector<T>& values, int bits, int fromBit, KeyOf key) {
+  const size_t count = values.size();
+  if (count == 0 || fromBit >= bits) return;
+  // Counts fit 32 bits below 2^32 values; past that (never met) a stable
+  // comparison sort on the same bits gives the same order.
+  if (count >= (size_t{1} << 32)) {
+    std::stable_sort(values.begin(), values.end(),
+                     [&](const T& a, const T& b) { return (key(a) >> fromBit) < (key(b) >> fromBit); });
+    return;
+  }
+  std::vector<T> scratch(count);
+  if (RadixPasses(values.data(), scratch.data(), count, bits, fromBit, key) != values.data()) values.swap(scratch);
 }
 
 // A number's bits, made to order as the numbers do (-0 taken as +0, which
@@ -169,22 +167,29 @@ uint32_t OrderedBits(float number) {
 // the floats do (-0 taken as +0, which compares equal to it) above the index.
 template <class Key>
 std::vector<size_t> StableOrder(size_t count, Key key) {
-  std::vector<size_t> order(count);
-  for (size_t i = 0; i < count; ++i) order[i] = i;
+  std::vector<size_t> order;
+  order.reserve(count);
   bool packed = count < (size_t{1} << 32);
   for (size_t i = 0; i < count && packed; ++i) packed = !std::isnan(key(i));
   if (!packed) {
+    for (size_t i = 0; i < count; ++i) order.push_back(i);
     std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return key(a) < key(b); });
     return order;
   }
-  std::vector<uint64_t> codes(count);
+  if (count == 0) return order;
+  // The codes and the sort's scratch space, neither cleared first: every
+  // slot is written before it is read.
+  std::unique_ptr<uint64_t[]> buffers(new uint64_t[2 * count]);
+  uint64_t* codes = buffers.get();
   for (size_t i = 0; i < count; ++i) codes[i] = static_cast<uint64_t>(OrderedBits(key(i))) << 32 | i;
   // The codes are made in index order, so sorting them by their key bits
   // alone (stably) sorts them whole; that takes three passes, fewer steps
   // than a comparison sort of more than a few hundred.
-  if (count >= kRadixSortFrom) RadixSort(codes, 64, 32);
-  else std::sort(codes.begin(), codes.end());
-  for (size_t i = 0; i < count; ++i) order[i] = static_cast<size_t>(codes[i] & 0xFFFFFFFFu);
+  if (count >= kRadixSortFrom)
+    codes = RadixPasses(codes, codes + count, count, 64, 32, [](uint64_t v) { return v; });
+  else
+    std::sort(codes, codes + count);
+  for (size_t i = 0; i < count; ++i) order.push_back(static_cast<size_t>(codes[i] & 0xFFFFFFFFu));
   return order;
 }
 
@@ -227,6 +232,8 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
     m_sources.push_back(inputs[order[v]].source);
   }
   m_vertexCount = static_cast<int>(m_positions.size());
+  m_finitePositions = std::all_of(m_positions.begin(), m_positions.end(),
+                                  [](const CVector2& v) { return std::isfinite(v.x) && std::isfinite(v.y); });
   m_linearScans = m_scanMode == ScanMode::Linear ||
                   (m_scanMode == ScanMode::Automatic && m_vertexCount < kIndexFromVertices);
 
@@ -239,7 +246,7 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
   }
 
   m_constraints.clear();
-  m_columns.clear();
+  m_columnCount = 0;
   if (!m_linearScans) {
     double x0 = INFINITY, x1 = -INFINITY;
     bool finite = true;
@@ -251,8 +258,14 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
       const int count = std::max(1, static_cast<int>(std::sqrt(static_cast<double>(m_vertexCount))));
       m_columnLeft = x0;
       m_columnWidth = x1 > x0 ? (x1 - x0) / count : 1.0;
-      m_columns.resize(static_cast<size_t>(count));
-      for (int v = 0; v < m_vertexCount; ++v) m_columns[Column(m_positions[v].x)].push_back(v);
+      m_columnCount = count;
+      std::vector<int> columnOf(m_vertexCount);
+      m_columnStart.assign(static_cast<size_t>(count) + 1, 0);
+      for (int v = 0; v < m_vertexCount; ++v) ++m_columnStart[(columnOf[v] = Column(m_positions[v].x)) + 1];
+      for (int c = 0; c < count; ++c) m_columnStart[c + 1] += m_columnStart[c];
+      m_columnVertices.resize(m_vertexCount);
+      std::vector<int> fill(m_columnStart.begin(), m_columnStart.end() - 1);
+      for (int v = 0; v < m_vertexCount; ++v) m_columnVertices[fill[columnOf[v]]++] = v;
     }
   }
   const size_t cells = 2 * static_cast<size_t>(m_vertexCount) + 16;
@@ -276,9 +289,10 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
     m_constraints.swap(sorted);
   }
   m_constraintCount = static_cast<int>(m_constraints.size());
-  m_columns.clear();
+  m_columnCount = 0;
   m_keptGrid = CSegmentGrid();
   if (!m_linearScans) m_grid.Reset(m_positions.data(), m_positions.size(), cells, kIndexMargin);
+  m_constraintBoxes.Reserve(m_constraints.size());
   for (int e = 0; e < m_constraintCount; ++e)
     m_constraintBoxes.Set(static_cast<size_t>(e), m_positions[m_constraints[e].first], m_positions[m_constraints[e].second]);
   // Edges of each vertex in sorted order, packed: m_edgeStart[v] .. m_edgeStart[v + 1].
@@ -286,9 +300,15 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
   for (const ConstraintEdge& c : m_constraints) ++m_edgeStart[c.first + 1], ++m_edgeStart[c.second + 1];
   for (int v = 0; v < m_vertexCount; ++v) m_edgeStart[v + 1] += m_edgeStart[v];
   m_edgeList.assign(static_cast<size_t>(m_edgeStart[m_vertexCount]), -1);
+  m_edgeOther.resize(m_edgeList.size());
   std::vector<int> fill(m_edgeStart.begin(), m_edgeStart.end() - 1);
-  for (int e = 0; e < m_constraintCount; ++e)
-    for (int end : {m_constraints[e].first, m_constraints[e].second}) m_edgeList[fill[end]++] = e;
+  for (int e = 0; e < m_constraintCount; ++e) {
+    const int first = m_constraints[e].first, second = m_constraints[e].second;
+    m_edgeOther[fill[first]] = second;
+    m_edgeList[fill[first]++] = e;
+    m_edgeOther[fill[second]] = first;
+    m_edgeList[fill[second]++] = e;
+  }
 }
 
 // One segment of a feature line. A vertex lying on it splits it there, since
@@ -314,13 +334,14 @@ void CTriangleMesh::AddConstraint(int from, int to) {
     if (t > 0 && t < 1 && cross * cross <= static_cast<double>(kOnLine) * kOnLine * length2) cuts.emplace_back(t, v);
   };
   const auto below = [this](int v, float y) { return m_positions[v].y < y; };
-  if (!m_columns.empty() && std::isfinite(x0) && std::isfinite(x1)) {
+  if (m_columnCount > 0 && std::isfinite(x0) && std::isfinite(x1)) {
     // Column(x) never decreases as x grows, so every vertex with x in
     // [x0, x1] lies in the columns from Column(x0) to Column(x1).
     for (int c = Column(x0), last = Column(x1); c <= last; ++c) {
-      const std::vector<int>& column = m_columns[c];
-      for (auto v = std::lower_bound(column.begin(), column.end(), y0, below);
-           v != column.end() && !(m_positions[*v].y > y1); ++v)
+      const int* const end = m_columnVertices.data() + m_columnStart[c + 1];
+      const int* const begin = m_columnVertices.data() + m_columnStart[c];
+      for (const int* v = std::lower_bound(begin, end, y0, below);
+           v != end && !(m_positions[*v].y > y1); ++v)
         consider(*v);
     }
   } else {
@@ -350,9 +371,11 @@ void CTriangleMesh::AddConstraint(int from, int to) {
   }
 }
 
+// Clamped before it is cut to a whole number, which for the clamped range
+// (not below 0) is what taking the floor first gives.
 int CTriangleMesh::Column(float x) const {
-  const double at = std::floor((static_cast<double>(x) - m_columnLeft) / m_columnWidth);
-  return static_cast<int>(std::clamp(at, 0.0, static_cast<double>(m_columns.size() - 1)));
+  const double at = (static_cast<double>(x) - m_columnLeft) / m_columnWidth;
+  return static_cast<int>(std::clamp(at, 0.0, static_cast<double>(m_columnCount - 1)));
 }
 
 bool CTriangleMesh::CrossesKeptConstraint(const ConstraintEdge& e) const {
@@ -384,10 +407,10 @@ bool CTriangleMesh::CrossesKept(const CVector2& p, const CVector2& q, int kept) 
 
 int CTriangleMesh::FindEdge(int a, int b) const {
   if (a < 0 || a >= m_vertexCount || m_edgeStart.empty()) return -1;
-  for (int k = m_edgeStart[a]; k < m_edgeStart[a + 1]; ++k) {
-    const ConstraintEdge& c = m_constraints[m_edgeList[k]];
-    if ((c.first == a && c.second == b) || (c.first == b && c.second == a)) return m_edgeList[k];
-  }
+  // Each edge listed at a has a as an end, so it joins a and b exactly when
+  // its other end is b.
+  for (int k = m_edgeStart[a]; k < m_edgeStart[a + 1]; ++k)
+    if (m_edgeOther[k] == b) return m_edgeList[k];
   return -1;
 }
 
@@ -396,6 +419,10 @@ int CTriangleMesh::FindEdge(int a, int b) const {
 int CTriangleMesh::Triangulate() {
   m_renderIndicesRead = false;
   m_flipBudget = kFlipsPerTriangle * (3L * m_vertexCount + 16);
+  // A triangulation of n points has fewer than 3n edges: room made once.
+  const size_t edgeRoom = m_createdEdges.size() + 3 * static_cast<size_t>(m_vertexCount);
+  m_createdEdges.reserve(edgeRoom);
+  m_createdBoxes.Reserve(edgeRoom);
   Sweep();
   LinkRemaining();
   if (m_coverHull && !CoversHull()) {
@@ -648,6 +675,10 @@ bool CTriangleMesh::BlockedBy(const CVector2& p, const CVector2& q, int a, int b
   if (std::max(p.x, q.x) < std::min(c.x, d.x) - kBoxMargin || std::max(p.y, q.y) < std::min(c.y, d.y) - kBoxMargin)
     return false;
   return SightLineBlockedBy(p, q, c, d);
+}
+
+void CTriangleMesh::EdgeBoxes::Reserve(size_t count) {
+  minX.reserve(count), maxX.reserve(count), minY.reserve(count), maxY.reserve(count);
 }
 
 void CTriangleMesh::EdgeBoxes::Set(size_t i, const CVector2& a, const CVector2& b) {
@@ -2397,6 +2428,52 @@ namespace {
 
 }  // namespace
 
+// Each vertex's sides (those from it to a higher vertex) are gathered in
+// turn; the pairs among them are told apart by marks on their high ends.
+bool MeshSidesPairUp(const CVector2* positions, int vertexCount, const int* low, const uint32_t* high, size_t count,
+                     const std::vector<int>& requiredStart, const std::vector<int>& required, double* outerLength) {
+  const size_t vertices = static_cast<size_t>(std::max(vertexCount, 0));
+  // Sides from vertex v go to bucketStart[v] .. bucketStart[v + 1] - 1.
+  std::vector<int> bucketStart(vertices + 2, 0);
+  for (size_t i = 0; i < count; ++i) ++bucketStart[low[i] + 2];
+  for (size_t v = 0; v < vertices; ++v) bucketStart[v + 2] += bucketStart[v + 1];
+  std::unique_ptr<uint32_t[]> bucket(new uint32_t[count ? count : 1]);
+  for (size_t i = 0; i < count; ++i) bucket[bucketStart[low[i] + 1]++] = high[i];
+  // Per high end: 1 + the low end whose sides last reached it, times 4, plus
+  // 1 for a side with the triangle right of low -> high and 2 for one left of
+  // it. A pair's second side must bring the other bit; none may come third.
+  std::vector<uint64_t> marks(vertices, 0);
+  std::vector<int> outer;
+  double length = 0;
+  for (size_t v = 0; v < vertices; ++v) {
+    const uint32_t* const first = bucket.get() + bucketStart[v];
+    const uint32_t* const last = bucket.get() + bucketStart[v + 1];
+    const uint64_t marked = (v + 1) << 2;
+    ptrdiff_t paired = 0;
+    for (const uint32_t* s = first; s != last; ++s) {
+      uint64_t& mark = marks[*s >> 1];
+      const uint64_t side = uint64_t{1} << (*s & 1);
+      if ((mark & ~uint64_t{3}) != marked) {
+        mark = marked | side;
+        continue;
+      }
+      if ((mark & 3) == 3 || (mark & side)) return false;
+      mark |= side;
+      ++paired;
+    }
+    for (int k = requiredStart[v]; k < requiredStart[v + 1]; ++k)
+      if (required[k] <= static_cast<int>(v) || (marks[required[k]] & ~uint64_t{3}) != marked) return false;
+    if (2 * paired == last - first) continue;
+    outer.clear();
+    for (const uint32_t* s = first; s != last; ++s)
+      if ((marks[*s >> 1] & 3) != 3) outer.push_back(static_cast<int>(*s >> 1));
+    std::sort(outer.begin(), outer.end());
+    for (int h : outer) length += Length(positions[v], positions[h]);
+  }
+  *outerLength = length;
+  return true;
+}
+
 // The triangles cover the convex hull of the vertices exactly once: every
 // vertex is used, no edge has both its triangles on one side or more than two,
 // and the area and the outer sides' length are the hull's.
@@ -2422,23 +2499,14 @@ bool CTriangleMesh::CoversHull() const {
     hullArea += Orient(m_positions[hull[0]], a, b) / 2;
     hullLength += Length(a, b);
   }
-  // Each side of each triangle as one number: its ends, the smaller first,
-  // then 1 when the triangle lies left of smaller -> larger. Sorted, the
-  // numbers run in the order of the ends, the sides of one edge together.
-  int endBits = 1;
-  while (endBits < 31 && (int64_t{1} << endBits) < m_vertexCount) ++endBits;
-  const int lowShift = endBits + 1;
-  const auto sideCode = [lowShift](int low, int high, bool left) {
-    return static_cast<uint64_t>(low) << lowShift | static_cast<uint64_t>(high) << 1 | (left ? 1u : 0u);
-  };
-  const auto sideLow = [lowShift](uint64_t code) { return static_cast<int>(code >> lowShift); };
-  const auto sideHigh = [lowShift](uint64_t code) {
-    return static_cast<int>((code & ((uint64_t{1} << lowShift) - 1)) >> 1);
-  };
-  std::vector<uint64_t> sides;
-  sides.reserve(3 * m_triangles.size());
+  // Each side of each triangle: its ends, the smaller first, and whether the
+  // triangle lies left of smaller -> larger; counted by their smaller ends.
+  const size_t sideCount = 3 * m_triangles.size();
+  std::unique_ptr<int[]> sideLow(new int[sideCount]);
+  std::unique_ptr<uint32_t[]> sideHigh(new uint32_t[sideCount]);  // larger end << 1 | left
   std::vector<char> used(m_vertexCount, 0);
   double area = 0;
+  size_t side = 0;
   for (const Triangle& t : m_triangles) {
     int v[3];
     VerticesOf(t, v);
@@ -2449,37 +2517,25 @@ bool CTriangleMesh::CoversHull() const {
       if (m_representative[v[k]] != v[k]) return false;
       used[v[k]] = 1;
       const auto edge = std::minmax(v[k], v[(k + 1) % 3]);
-      sides.push_back(sideCode(edge.first, edge.second,
-                               Orient(m_positions[edge.first], m_positions[edge.second], m_positions[v[(k + 2) % 3]]) > 0));
+      const bool left = Orient(m_positions[edge.first], m_positions[edge.second], m_positions[v[(k + 2) % 3]]) > 0;
+      sideLow[side] = edge.first;
+      sideHigh[side++] = static_cast<uint32_t>(edge.second) << 1 | (left ? 1u : 0u);
     }
   }
   for (int v : points)
     if (!used[v]) return false;
-  SortNumbers(sides, 2 * endBits + 1);
-  // Every constraint edge is a side: its code (with either flag) is among
-  // the sorted sides, found by one walk through both in ascending order.
-  {
-    std::vector<uint64_t> constraints;
-    constraints.reserve(m_constraints.size());
-    for (const ConstraintEdge& c : m_constraints) {
-      const auto [low, high] = std::minmax(c.first, c.second);
-      constraints.push_back(sideCode(low, high, false));
-    }
-    SortNumbers(constraints, 2 * endBits + 1);
-    size_t at = 0;
-    for (const uint64_t key : constraints) {
-      while (at < sides.size() && sides[at] < key) ++at;
-      if (at == sides.size() || (sides[at] | 1) != (key | 1)) return false;
-    }
+  // Every constraint edge must be a side: its larger end, by its smaller.
+  std::vector<int> requiredStart(static_cast<size_t>(m_vertexCount) + 2, 0), required(m_constraints.size());
+  for (const ConstraintEdge& c : m_constraints) ++requiredStart[std::min(c.first, c.second) + 2];
+  for (int v = 0; v < m_vertexCount; ++v) requiredStart[v + 2] += requiredStart[v + 1];
+  for (const ConstraintEdge& c : m_constraints) {
+    const auto [low, high] = std::minmax(c.first, c.second);
+    required[requiredStart[low + 1]++] = high;
   }
   double outerLength = 0;
-  for (size_t i = 0; i < sides.size();) {
-    size_t j = i + 1;
-    while (j < sides.size() && (sides[j] | 1) == (sides[i] | 1)) ++j;
-    if (j - i > 2 || (j - i == 2 && sides[i] == sides[i + 1])) return false;
-    if (j - i == 1) outerLength += Length(m_positions[sideLow(sides[i])], m_positions[sideHigh(sides[i])]);
-    i = j;
-  }
+  if (!MeshSidesPairUp(m_positions.data(), m_vertexCount, sideLow.get(), sideHigh.get(), sideCount, requiredStart,
+                       required, &outerLength))
+    return false;
   return std::fabs(area - hullArea) <= kCoverTolerance * hullArea &&
          std::fabs(outerLength - hullLength) <= kCoverTolerance * hullLength;
 }
@@ -2520,7 +2576,7 @@ void CTriangleMesh::Retriangulate() {
 
 // --- flips ---
 
-int CTriangleMesh::OppositeVertex(const Triangle* t, int a, int b) const {
+inline int CTriangleMesh::OppositeVertex(const Triangle* t, int a, int b) const {
   for (EdgeRef side : t->sides) {
     const auto [x, y] = SideEnds(side);
     if (x != a && x != b) return x;
@@ -2551,7 +2607,7 @@ void SortedCorners(int a, int b, int c, int out[3]) {
 // are the same in any vertex order; with finite coordinates none is NaN and
 // their largest is the same value (but for the sign of a zero, which no
 // comparison sees). Without finite coordinates nothing is kept.
-double CTriangleMesh::MaxCosineOf(Triangle* t, int a, int b, int c, bool finite) const {
+inline double CTriangleMesh::MaxCosineOf(Triangle* t, int a, int b, int c, bool finite) const {
   int corners[3];
   SortedCorners(a, b, c, corners);
   if (finite && t->measured[0] == corners[0] && t->measured[1] == corners[1] && t->measured[2] == corners[2])
@@ -2569,25 +2625,40 @@ double CTriangleMesh::MaxCosineOf(Triangle* t, int a, int b, int c, bool finite)
 // a the largest cosines before and after, the smallest angles are then
 // within 1e-15 of acos(b) and acos(a) (the corner of the largest cosine has
 // the smallest true angle), so the gain is acos(a) - acos(b) to 2e-15. For
-// a < b, acos' slope between them is at least 1 in size and at most
-// 1 / sqrt(1 - m^2), m the larger of |a| and |b|:
-//   b - a <= acos(a) - acos(b) <= (b - a) / sqrt(1 - m^2).
-// Each bound is worked out to a few units in the last place ((1 - m)(1 + m)
-// keeps 1 - m^2 to a few units even for m near 1), far inside the 1e-9
+// a < b that is the integral from a to b of acos' slope in size,
+// s(t) = 1 / sqrt(1 - t^2), which is convex: the integral lies between
+// (b - a) s((a + b) / 2) and (b - a) (s(a) + s(b)) / 2, and at least b - a.
+// s at a or b is worked out to a few units in the last place ((1 - t)(1 + t)
+// keeps 1 - t^2 to a few units even for t near 1); at the midpoint, whose
+// sum rounds, s moves by at most |t| / (1 - t^2) times that rounding, under
+// 1e-13 of s while |t| stays below kMidpointLimit. All far inside the 1e-9
 // margin, which also covers the arc cosines and the rounding of the test's
 // own subtraction. NaN fails every test here and is left to the angles.
 int FlipGainFromCosines(double before, double after) {
-  constexpr double kMargin = 1e-9;
+  constexpr double kMargin = 1e-9, kMidpointLimit = 0.999;
   if (after >= before) return 0;
   const double rise = before - after;
   if (rise > kFlipGain + kMargin) return 1;
-  const double m = std::max(std::fabs(before), std::fabs(after));
-  if (m < 1 && rise / std::sqrt((1 - m) * (1 + m)) < kFlipGain - kMargin) return 0;
+  const double mid = (before + after) / 2;
+  if (std::fabs(mid) <= kMidpointLimit && rise / std::sqrt((1 - mid) * (1 + mid)) > kFlipGain + kMargin) return 1;
+  if (std::fabs(before) < 1 && std::fabs(after) < 1) {
+    const double slopes = 1 / std::sqrt((1 - before) * (1 + before)) + 1 / std::sqrt((1 - after) * (1 + after));
+    if (rise * slopes / 2 < kFlipGain - kMargin) return 0;
+  }
   return -1;
 }
 
-void CTriangleMesh::Flip(int created, int depth) {
+// Most calls are for an edge with one triangle so far (the sweep asks for
+// each new edge): those are refused here, inline, before the full test.
+inline void CTriangleMesh::Flip(int created, int depth) {
   if (m_flipBudget <= 0 || depth > kMaxFlipDepth) return;
+  const CreatedEdge& e = m_createdEdges[created];
+  if (e.left && e.right && e.left != e.right) return FlipPair(created, depth);
+  if (static_cast<size_t>(created) < m_flipSettled.size()) m_flipSettled[created] = 1;
+}
+
+// Flip's test and flip of an edge between two triangles.
+void CTriangleMesh::FlipPair(int created, int depth) {
   // Every refusal below depends only on the edge's two triangles: until a
   // flip changes one of them, the edge would be refused again.
   const auto refuse = [&] {
@@ -2595,7 +2666,6 @@ void CTriangleMesh::Flip(int created, int depth) {
   };
   CreatedEdge& e = m_createdEdges[created];
   Triangle *left = e.left, *right = e.right;
-  if (!left || !right || left == right) return refuse();
   const int a = e.first, b = e.second;
   const int p = OppositeVertex(left, a, b), q = OppositeVertex(right, a, b);
   if (p < 0 || q < 0 || p == q) return refuse();
@@ -2604,7 +2674,7 @@ void CTriangleMesh::Flip(int created, int depth) {
   // their cosines tell, the gain is nowhere near the threshold: no arc
   // cosines needed to refuse. Most edges are refused here, so this comes
   // before the convexity test.
-  const bool finite = AllFinite({&A, &B, &P, &Q});
+  const bool finite = m_finitePositions || AllFinite({&A, &B, &P, &Q});
   const double cosineBefore = std::max(MaxCosineOf(left, a, b, p, finite), MaxCosineOf(right, a, b, q, finite));
   // With finite coordinates no cosine is NaN (squared float differences
   // neither overflow nor underflow a double), so any one corner of the new

@@ -190,6 +190,7 @@ private:
 
   // --- flips ---
   void Flip(int created, int depth);
+  void FlipPair(int created, int depth);
   int OppositeVertex(const Triangle* t, int a, int b) const;
   double MaxCosineOf(Triangle* t, int a, int b, int c, bool finite) const;
   void LinkRemaining();
@@ -235,10 +236,13 @@ private:
   bool m_frontsRenumbered = true;
   std::vector<int> m_unjoined;
   std::vector<int> m_edgeStart, m_edgeList;  // constraint edges of each vertex
+  std::vector<int> m_edgeOther;              // by m_edgeList: the edge's end that is not the vertex
   std::vector<int> m_representative;         // first vertex at the same position
   // While the constraints are added, with finite positions and the spatial
-  // index in use: the vertices by x column, each column in ascending y.
-  std::vector<std::vector<int>> m_columns;
+  // index in use: the vertices by x column, each column in ascending y,
+  // packed: column c is m_columnVertices[m_columnStart[c] .. m_columnStart[c + 1]).
+  std::vector<int> m_columnStart, m_columnVertices;
+  int m_columnCount = 0;  // none when not in use
   double m_columnLeft = 0, m_columnWidth = 1;
   int Column(float x) const;
   // By value: references to an edge are not held across the making of another.
@@ -249,12 +253,14 @@ private:
   std::vector<std::unique_ptr<FrontNode[]>> m_nodeBlocks;
   size_t m_nodesLeft = 0, m_nodeBlockSize = 0;
   long m_flipBudget = 0;
+  bool m_finitePositions = false;  // every vertex position finite: the flips need not ask
   bool m_coverHull = true;  // the triangles should cover the vertices' convex hull
   // Boxes of the constraint and created edges, kept flat so that the
   // visibility scans run over memory in order.
   struct EdgeBoxes {
     std::vector<float> minX, maxX, minY, maxY;
     void Set(size_t i, const CVector2& a, const CVector2& b);
+    void Reserve(size_t count);
   };
   EdgeBoxes m_constraintBoxes, m_createdBoxes;
   bool ScanBoxes(const EdgeBoxes& boxes, size_t count, bool created, const CVector2& p, const CVector2& q,
@@ -317,6 +323,16 @@ private:
 // than the flips' threshold, told from the largest corner cosines before and
 // after: 1 yes, 0 no, -1 when only the angles themselves can tell.
 int FlipGainFromCosines(double before, double after);
+
+// The cover check's test of the triangles' sides. Side i joins vertices
+// low[i] < high[i] >> 1 of the `vertexCount` at `positions`; its lowest bit
+// is 1 when its triangle lies left of low -> high. True when no two vertices
+// are joined by more than two sides or by two with their triangles on one
+// side, and every vertex v is joined to each of required[requiredStart[v]]
+// .. required[requiredStart[v + 1] - 1]. Then `outerLength` gets the sum of
+// the lengths of the single sides, added in ascending order of their ends.
+bool MeshSidesPairUp(const CVector2* positions, int vertexCount, const int* low, const uint32_t* high, size_t count,
+                     const std::vector<int>& requiredStart, const std::vector<int>& required, double* outerLength);
 
 // 1 when two edges of the mesh pass through each other while the source
 // lines morph into the target lines; `out` gets the two vertices of each.

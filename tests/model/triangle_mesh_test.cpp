@@ -419,6 +419,29 @@ TEST(TriangleMesh, TenThousandRandomLineSets) {
   }
 }
 
+// FindEdge answers from each vertex's list of its constraint edges: the same
+// edge as a search of all of them, for every pair of vertices (and none for
+// numbers that name no vertex), on random sets with lines drawn over each
+// other, coincident points and crossings.
+TEST(TriangleMesh, FindEdgeNamesTheConstraintJoiningTwoVertices) {
+  std::mt19937 rng(41);
+  for (int round = 0; round < 300; ++round) {
+    Lines lines;
+    AddRandomLines(rng, round, lines);
+    Built b = Build(lines.array);
+    std::vector<std::pair<int, int>> edges;
+    b.mesh->Edges(edges);
+    const int n = b.mesh->GetVertexCount();
+    std::map<std::pair<int, int>, int> joining;
+    for (int c = b.mesh->GetConstraintCount() - 1; c >= 0; --c) joining[std::minmax(edges[c].first, edges[c].second)] = c;
+    for (int a = -1; a <= n; ++a)
+      for (int v = -1; v <= n; ++v) {
+        const auto found = joining.find(std::minmax(a, v));
+        ASSERT_EQ(b.mesh->FindEdge(a, v), found == joining.end() ? -1 : found->second) << "round " << round << " " << a << "-" << v;
+      }
+  }
+}
+
 // Crossing feature lines once left the region round the crossing without
 // triangles, and the background showed through the morph.
 TEST(TriangleMesh, CrossingLinesLeaveNoHole) {
