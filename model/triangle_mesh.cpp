@@ -2976,15 +2976,17 @@ class ActiveRecordsByX {
     int best = -1;
     for (int o : m_everywhere)
       if ((best < 0 || o < best) && EdgesCollide(m_records[o], mine)) best = o;
+    const Probe probe(mine);
+    Limit below(best < 0 ? INT_MAX : best);
     const int first = m_span[r].first, last = m_span[r].second;
     for (int b = first; b <= last; ++b) {
       // A record spanning several of these buckets is met in the first of
       // them that both spans share.
-      const int metBefore = b == first ? INT_MIN : b - 1;
+      const Limit metBefore(b == first ? INT_MIN : b - 1);
       for (const EntryGroup& g : m_buckets[b].groups) {
-        for (unsigned lanes = g.Candidates(metBefore, best < 0 ? INT_MAX : best, mine); lanes; lanes &= lanes - 1) {
+        for (unsigned lanes = g.Candidates(metBefore, below, probe); lanes; lanes &= lanes - 1) {
           const int o = g.record[__builtin_ctz(lanes)];
-          if ((best < 0 || o < best) && EdgesCollide(m_records[o], mine)) best = o;
+          if ((best < 0 || o < best) && EdgesCollide(m_records[o], mine)) below = Limit(best = o);
         }
       }
     }
@@ -2994,6 +2996,34 @@ class ActiveRecordsByX {
  private:
   static constexpr unsigned kLanes = 4;
   static constexpr int kEverywhere = -1;  // the span of a box whose x range is not finite
+
+  // A bound on an entry field, kept alongside its copy in every lane so
+  // that the groups of a search share one broadcast.
+  struct Limit {
+    explicit Limit(int v) : value(v) {
+#if defined(__SSE2__)
+      lanes = _mm_set1_epi32(v);
+#endif
+    }
+    int value;
+#if defined(__SSE2__)
+    __m128i lanes;
+#endif
+  };
+  // The searching record's ends and x range, likewise broadcast once.
+  struct Probe {
+    explicit Probe(const EdgeSweepRecord& r) : mine(r) {
+#if defined(__SSE2__)
+      first = _mm_set1_epi32(r.first), second = _mm_set1_epi32(r.second);
+      left = _mm_set1_ps(r.box.left), right = _mm_set1_ps(r.box.right);
+#endif
+    }
+    const EdgeSweepRecord& mine;
+#if defined(__SSE2__)
+    __m128i first, second;
+    __m128 left, right;
+#endif
+  };
   // An empty lane lies apart in x from every finite box, so it is never a
   // candidate and never matches a record.
   struct alignas(16) EntryGroup {
@@ -3028,25 +3058,23 @@ class ActiveRecordsByX {
     // against `mine`, were not met in an earlier bucket (their first bucket
     // is after metBefore) and lie below `below`. A lane of `mine` itself
     // shares its ends, so fails.
-    unsigned Candidates(int metBefore, int below, const EdgeSweepRecord& mine) const {
+    unsigned Candidates(const Limit& metBefore, const Limit& below, const Probe& probe) const {
 #if defined(__SSE2__)
       const __m128i records = _mm_load_si128(reinterpret_cast<const __m128i*>(record));
       const __m128i firsts = _mm_load_si128(reinterpret_cast<const __m128i*>(first));
       const __m128i seconds = _mm_load_si128(reinterpret_cast<const __m128i*>(second));
-      const __m128i mineFirst = _mm_set1_epi32(mine.first), mineSecond = _mm_set1_epi32(mine.second);
       const __m128i shared =
-          _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi32(firsts, mineFirst), _mm_cmpeq_epi32(firsts, mineSecond)),
-                       _mm_or_si128(_mm_cmpeq_epi32(seconds, mineFirst), _mm_cmpeq_epi32(seconds, mineSecond)));
+          _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi32(firsts, probe.first), _mm_cmpeq_epi32(firsts, probe.second)),
+                       _mm_or_si128(_mm_cmpeq_epi32(seconds, probe.first), _mm_cmpeq_epi32(seconds, probe.second)));
       const __m128i fresh = _mm_and_si128(
-          _mm_cmpgt_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(firstBucket)), _mm_set1_epi32(metBefore)),
-          _mm_cmpgt_epi32(_mm_set1_epi32(below), records));
-      const __m128 apart = _mm_or_ps(_mm_cmplt_ps(_mm_load_ps(right), _mm_set1_ps(mine.box.left)),
-                                     _mm_cmplt_ps(_mm_set1_ps(mine.box.right), _mm_load_ps(left)));
-      const __m128i rejected = _mm_or_si128(_mm_or_si128(shared, _mm_castps_si128(apart)),
-                                            _mm_andnot_si128(fresh, _mm_set1_epi32(-1)));
-      return static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(rejected))) ^ 0xFu;
+          _mm_cmpgt_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(firstBucket)), metBefore.lanes),
+          _mm_cmpgt_epi32(below.lanes, records));
+      const __m128 apart = _mm_or_ps(_mm_cmplt_ps(_mm_load_ps(right), probe.left),
+                                     _mm_cmplt_ps(probe.right, _mm_load_ps(left)));
+      const __m128i taken = _mm_andnot_si128(_mm_or_si128(shared, _mm_castps_si128(apart)), fresh);
+      return static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(taken)));
 #else
-      return PlainCandidates(metBefore, below, mine);
+      return PlainCandidates(metBefore.value, below.value, probe.mine);
 #endif
     }
 
