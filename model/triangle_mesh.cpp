@@ -423,20 +423,32 @@ int CTriangleMesh::Triangulate() {
   const size_t edgeRoom = m_createdEdges.size() + 3 * static_cast<size_t>(m_vertexCount);
   m_createdEdges.reserve(edgeRoom);
   m_createdBoxes.Reserve(edgeRoom);
+  // Room for the sweep's edges too: an edge made later than that is simply
+  // not marked, and is tested.
+  m_flipSettled.assign(edgeRoom, 0);
+  m_flipPasses = false;
   Sweep();
   LinkRemaining();
   if (m_coverHull && !CoversHull()) {
     Retriangulate();
     m_flipBudget = kFlipsPerTriangle * (3L * m_vertexCount + 16);
   }
-  // Flip passes over every created edge until one flips nothing.
-  m_flipSettled.assign(m_createdEdges.size(), 0);
+  // Flip passes over every created edge until one flips nothing. An edge
+  // the sweep's flips refused and whose triangles stayed as they were would
+  // be refused again, at no cost to the budget: it is passed over. Built
+  // with linear scans, the first pass tests every edge, to compare against.
+  if (m_linearScans)
+    m_flipSettled.assign(m_createdEdges.size(), 0);
+  else
+    m_flipSettled.resize(m_createdEdges.size(), 0);
+  m_flipPasses = true;
   for (bool flipped = true; flipped && m_flipBudget > 0;) {
     const long before = m_flipBudget;
     for (size_t e = 0; e < m_createdEdges.size(); ++e)
       if (!m_flipSettled[e]) Flip(static_cast<int>(e), 0);
     flipped = m_flipBudget != before;
   }
+  m_flipPasses = false;
   return 1;
 }
 
@@ -557,6 +569,7 @@ void CTriangleMesh::SplitTriangle(int triangle, int q) {
   TriangleVertices(triangle, v);
   Triangle* parts[3] = {&m_triangles[triangle], nullptr, nullptr};
   const EdgeRef sides[3] = {parts[0]->sides[0], parts[0]->sides[1], parts[0]->sides[2]};
+  for (EdgeRef side : sides) Unsettle(side);
   for (int k = 1; k < 3; ++k) parts[k] = NewTriangle(sides[k], {1, -1}, {1, -1});
   // Side k joins v[k] and v[k + 1]; the created side moves with it.
   for (int k = 1; k < 3; ++k)
@@ -914,6 +927,9 @@ void CTriangleMesh::LinkRight(EdgeRef side, Triangle* t) {
     e.left = t;
   else if (e.left != t && !e.right)
     e.right = t;
+  else
+    return;
+  Unsettle(side);
 }
 
 void CTriangleMesh::AddToFront(int front, FrontNode* node, int p) {
@@ -2558,6 +2574,7 @@ void CTriangleMesh::Retriangulate() {
   m_pending.clear();
   m_triangles.clear();
   m_createdEdges.clear();
+  m_flipSettled.clear();
   EdgeOwnerTable created(3 * points.size());  // the created edge of each pair of ends, first
   for (const std::array<int, 3>& v : hull.Triangles()) {
     Triangle* t = NewTriangle({1, -1}, {1, -1}, {1, -1});
@@ -2726,7 +2743,12 @@ void CTriangleMesh::FlipPair(int created, int depth) {
   };
   const EdgeRef bp = sideJoining(left, b, p), pa = sideJoining(left, p, a);
   const EdgeRef aq = sideJoining(right, a, q), qb = sideJoining(right, q, b);
-  if (bp.kind == 2 || pa.kind == 2 || aq.kind == 2 || qb.kind == 2) return refuse();
+  // This refusal comes after the budget is spent: marked only within the
+  // passes, where it always was, never by the sweep for the passes to skip.
+  if (bp.kind == 2 || pa.kind == 2 || aq.kind == 2 || qb.kind == 2) {
+    if (m_flipPasses) refuse();
+    return;
+  }
   // Both triangles change: their edges are tested afresh.
   for (EdgeRef side : {EdgeRef{0, created}, bp, pa, aq, qb})
     if (!side.kind && static_cast<size_t>(side.index) < m_flipSettled.size()) m_flipSettled[side.index] = 0;
@@ -2762,7 +2784,10 @@ void CTriangleMesh::LinkRemaining() {
     for (EdgeRef side : t.sides)
       if (!side.kind) {
         CreatedEdge& e = m_createdEdges[side.index];
-        if (e.left && e.left != &t && !e.right) e.right = &t;
+        if (e.left && e.left != &t && !e.right) {
+          e.right = &t;
+          Unsettle(side);
+        }
       }
 }
 

@@ -196,8 +196,16 @@ private:
   void LinkRemaining();
   // Per created edge: refused by the flip test, and neither of its
   // triangles has changed since. The flip passes skip such edges, which
-  // would only be refused again.
+  // would only be refused again. Kept from the start of the sweep, so that
+  // the first pass skips the edges the sweep's own flips refused.
   std::vector<char> m_flipSettled;
+  // In the passes after the sweep (a refusal that spent budget is marked
+  // there, and only there, as it always was).
+  bool m_flipPasses = false;
+  // A change to one of the edge's triangles: it is tested again.
+  void Unsettle(EdgeRef side) {
+    if (!side.kind && static_cast<size_t>(side.index) < m_flipSettled.size()) m_flipSettled[side.index] = 0;
+  }
   // EdgeEnds as a pair, inline for the flips' and the export's tight loops.
   std::pair<int, int> SideEnds(EdgeRef e) const {
     return e.kind ? std::pair(m_constraints[e.index].first, m_constraints[e.index].second)

@@ -316,3 +316,40 @@ TEST(TriangleMeshFronts, FrontEndsReadOnlyWhereChangedKeepTheRecordedTriangles) 
   }
   EXPECT_EQ(hash, 0x96b102a909787e4dull);
 }
+
+// The flip passes after the sweep pass over the edges the sweep's own flips
+// refused while their triangles stayed; built with linear scans, the first
+// pass tests every edge. Both must flip the same edges in the same order:
+// near-square cells (where most edges are close calls), scattered short
+// strokes, strokes that cross (the hull repair replaces the sweep's
+// triangles), and points that are not finite (the flips measure afresh).
+TEST(TriangleMeshFronts, FlipPassesSkipOnlyEdgesTheyWouldRefuse) {
+  std::mt19937 rng(4711);
+  for (int round = 0; round < 8; ++round) {
+    std::uniform_real_distribution<float> jitter(-0.02f * (round + 1), 0.02f * (round + 1));
+    Lines cells;
+    cells.Add({{0, 0}, {40, 0}, {40, 40}, {0, 40}}, true);
+    for (int y = 1; y < 20; ++y)
+      for (int x = 1; x < 20; x += 2)
+        cells.Add({{2.0f * x + jitter(rng), 2.0f * y + jitter(rng)}, {2.0f * x + 2 + jitter(rng), 2.0f * y + jitter(rng)}});
+    ExpectSameBothWays(cells, "cells", round);
+
+    std::uniform_real_distribution<float> where(1, 399), reach(-6, 6);
+    Lines scattered, crossing;
+    for (Lines* lines : {&scattered, &crossing}) lines->Add({{0, 0}, {400, 0}, {400, 400}, {0, 400}}, true);
+    for (int s = 0; s < 120; ++s) {
+      const CVector2 p(where(rng), where(rng));
+      const CVector2 q(p.x + reach(rng), p.y + reach(rng) * (s % 3 == 0 ? 0.01f : 1.0f));
+      for (Lines* lines : {&scattered, &crossing}) lines->Add({p, q});
+    }
+    ExpectSameBothWays(scattered, "scattered", round);
+    for (int s = 0; s < 4 + round; ++s) crossing.Add({{where(rng), where(rng)}, {where(rng), where(rng)}});
+    ExpectSameBothWays(crossing, "crossing", round);
+  }
+  for (const float odd : {INFINITY, -INFINITY, 3e38f}) {
+    Lines lines;
+    AddStrokes(rng, 30, 1, 0, lines);
+    lines.Add({{200, 200}, {odd, 250}});
+    ExpectSameBothWays(lines, "far point", 0);
+  }
+}
