@@ -59,6 +59,9 @@ struct CSightSegment {
   uint64_t aBits, bBits;
 
 private:
+  // LiesAlong given CD's differences and the distance value of A (either
+  // sign: only its size is used).
+  bool LiesAlong(const CVector2& c, const CVector2& d, double cdx, double cdy, double crossA) const;
   // LiesAlong's far test of the end (x, y) of AB alone.
   static bool Far(double x, double y, const CVector2& c, const CVector2& d);
   // An end certainly farther than the distance, told from squares without
@@ -79,10 +82,14 @@ inline bool CSightSegment::BlockedBy(const CVector2& c, const CVector2& d) const
   // coordinate is NaN, and then den, which uses all eight, is NaN and
   // fails its test whatever the boxes say.
   const double den = cdx * aby - cdy * abx;
+  // numS is LiesAlong's distance value of A, negated, exactly: ay - cy is
+  // -(cy - ay) and each product and difference rounds to the negated value
+  // (a zero may change sign), and that value is only used by its size.
+  const double acx = cx - ax, acy = cy - ay;
+  const double numS = acy * cdx - acx * cdy;
   if (std::fabs(den) > kGeometryCrossTolerance && maxX >= std::min(c.x, d.x) && std::max(c.x, d.x) >= minX &&
       maxY >= std::min(c.y, d.y) && std::max(c.y, d.y) >= minY) {
-    const double acx = cx - ax, acy = cy - ay;
-    const double numS = acy * cdx - acx * cdy, numT = acx * aby - acy * abx;
+    const double numT = acx * aby - acy * abx;
     // s = numS / den and t = numT / -den. A rounded quotient keeps the sign
     // of the exact one (or is 0) and is at least 1 where the exact one is, so
     // a numerator of no length, of the wrong sign or not shorter than den
@@ -98,15 +105,21 @@ inline bool CSightSegment::BlockedBy(const CVector2& c, const CVector2& d) const
       if (s > kLow && s < kHigh && t > kLow && t < kHigh && !SharesEnd(c, d)) return true;
     }
   }
-  return LiesAlong(c, d);
+  return LiesAlong(c, d, cdx, cdy, numS);
 }
 
 inline bool CSightSegment::LiesAlong(const CVector2& c, const CVector2& d) const {
+  const double cx = c.x, cy = c.y;
+  const double cdx = static_cast<double>(d.x) - cx, cdy = static_cast<double>(d.y) - cy;
+  return LiesAlong(c, d, cdx, cdy, (ay - cy) * cdx - (ax - cx) * cdy);
+}
+
+inline bool CSightSegment::LiesAlong(const CVector2& c, const CVector2& d, double cdx, double cdy,
+                                     double crossA) const {
   // SegmentRelation's distances of A and B from CD's line; C = D (length
   // 0) and NaN (no comparison holds) are left to it.
   const double cx = c.x, cy = c.y;
-  const double cdx = static_cast<double>(d.x) - cx, cdy = static_cast<double>(d.y) - cy;
-  const double crossA = (ay - cy) * cdx - (ax - cx) * cdy, crossB = (by - cy) * cdx - (bx - cx) * cdy;
+  const double crossB = (by - cy) * cdx - (bx - cx) * cdy;
   const double length2 = cdx * cdx + cdy * cdy;
   const double far2 = length2 * kFar2;
   if (far2 >= kLeastFar2 && (crossA * crossA > far2 || crossB * crossB > far2)) return false;

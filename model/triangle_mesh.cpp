@@ -268,11 +268,14 @@ void CTriangleMesh::AddPoints(const CFeatureLineArray& lines) {
       for (int v = 0; v < m_vertexCount; ++v) m_columnVertices[fill[columnOf[v]]++] = v;
     }
   }
-  const size_t cells = 2 * static_cast<size_t>(m_vertexCount) + 16;
-  // The kept edges are the only entries, about one per vertex: a quarter of
-  // the sweep's cells holds a few each, fewer cells for each segment to enter
+  // About one cell per vertex for the sweep: each edge enters fewer cells and
+  // each query visits fewer, for a few more entries in each (which the
+  // entries' order by top keeps cheap to pass); two per vertex cost more.
+  const size_t cells = static_cast<size_t>(m_vertexCount) + 8;
+  // The kept edges are the only entries, about one per vertex: half the
+  // sweep's cells holds a few each, fewer cells for each segment to enter
   // and each query to visit.
-  if (!m_linearScans) m_keptGrid.Reset(m_positions.data(), m_positions.size(), cells / 4, kIndexMargin);
+  if (!m_linearScans) m_keptGrid.Reset(m_positions.data(), m_positions.size(), cells / 2, kIndexMargin);
   m_constraints.reserve(inputs.size());
   for (int l = 0; l < lines.GetSize(); ++l) {
     const int* points = vertexOf.data() + lineStart[l];

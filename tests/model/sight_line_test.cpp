@@ -112,6 +112,18 @@ TEST(SightLine, AgreesWithThePlainTestOnRandomAndDegenerateSegments) {
       }
     });
   }
+  // A within a few on-line distances of CD's line, B near it too or far
+  // across it: the crossing branch is taken and turned down, and its
+  // numerator for A then stands in the on-line test.
+  ExpectSameAnswers("A by the line", 200000, [&](CVector2* p) {
+    p[2] = CVector2(unit(rng) * 100, unit(rng) * 100), p[3] = CVector2(unit(rng) * 100, unit(rng) * 100);
+    const float dx = p[3].x - p[2].x, dy = p[3].y - p[2].y, length = std::hypot(dx, dy);
+    for (int k = 0; k < 2; ++k) {
+      const float u = unit(rng) * 1.4f - 0.2f, off = (unit(rng) - 0.5f) * 0.006f * static_cast<float>(small(rng) % 2);
+      p[k] = CVector2(p[2].x + u * dx - off * dy / length, p[2].y + u * dy + off * dx / length);
+    }
+    if (small(rng) < 2) p[1] = CVector2(unit(rng) * 100, unit(rng) * 100);
+  });
   // Non-finite coordinates anywhere.
   const float odd[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
                        -std::numeric_limits<float>::infinity(), 0.0f, 1.0f, 3e38f, -3e38f, 1e-45f};
