@@ -101,6 +101,19 @@ TEST(SegmentGrid, SegmentsOnCellBordersAndBeyondTheBoundsAreOffered) {
   EXPECT_GT(met, 1000);
 }
 
+// A 50 x 50 grid of about 100 cells, and a segment end on it: anywhere, or
+// crowded into the cell at its corner.
+CSegmentGrid SmallGrid() {
+  const std::vector<CVector2> bounds = {{0, 0}, {50, 50}};
+  CSegmentGrid grid;
+  grid.Reset(bounds.data(), bounds.size(), 100, 0.01f);
+  return grid;
+}
+CVector2 SmallGridEnd(std::mt19937& random, bool crowded) {
+  std::uniform_real_distribution<float> wide(0, 50), corner(0, 2);
+  return crowded ? CVector2{corner(random), corner(random)} : CVector2{wide(random), wide(random)};
+}
+
 std::vector<int> OfferedInOrder(const CSegmentGrid& grid, const Segment& query, float lowest) {
   std::vector<int> ids;
   grid.Query(query.first, query.second, [&](int id) {
@@ -117,14 +130,11 @@ std::vector<int> OfferedInOrder(const CSegmentGrid& grid, const Segment& query, 
 TEST(SegmentGrid, FloorPassesOverExactlyTheSegmentsBelowIt) {
   std::mt19937 random(7);
   std::uniform_real_distribution<float> wide(0, 50), corner(0, 2);
-  std::vector<CVector2> bounds = {{0, 0}, {50, 50}};
-  CSegmentGrid grid;
-  grid.Reset(bounds.data(), bounds.size(), 100, 0.01f);
+  CSegmentGrid grid = SmallGrid();
   std::map<int, Segment> live;
   for (int id = 0; id < 300; ++id) {
     const bool crowded = id % 2 == 0;
-    const CVector2 a = crowded ? CVector2{corner(random), corner(random)} : CVector2{wide(random), wide(random)};
-    const CVector2 b = crowded ? CVector2{corner(random), corner(random)} : CVector2{wide(random), wide(random)};
+    const CVector2 a = SmallGridEnd(random, crowded), b = SmallGridEnd(random, crowded);
     grid.Insert(id, a, b);
     live[id] = {a, b};
   }
@@ -158,15 +168,13 @@ TEST(SegmentGrid, FloorPassesOverExactlyTheSegmentsBelowIt) {
 TEST(SegmentGrid, OfferedEndsAreThoseLastInserted) {
   std::mt19937 random(9);
   std::uniform_real_distribution<float> wide(0, 50), corner(0, 2);
-  std::vector<CVector2> bounds = {{0, 0}, {50, 50}};
-  CSegmentGrid grid;
-  grid.Reset(bounds.data(), bounds.size(), 100, 0.01f);
+  CSegmentGrid grid = SmallGrid();
   std::map<int, Segment> live;
   const float odd[] = {NAN, INFINITY, -INFINITY};
   for (int id = 0; id < 300; ++id) {
     const bool crowded = id % 2 == 0;
-    CVector2 a = crowded ? CVector2{corner(random), corner(random)} : CVector2{wide(random), wide(random)};
-    const CVector2 b = crowded ? CVector2{corner(random), corner(random)} : CVector2{wide(random), wide(random)};
+    CVector2 a = SmallGridEnd(random, crowded);
+    const CVector2 b = SmallGridEnd(random, crowded);
     if (id % 37 == 0) a.y = odd[id % 3];
     grid.Insert(id, a, b);
     live[id] = {a, b};

@@ -18,6 +18,14 @@ bool PlainBlocks(const CVector2& a, const CVector2& b, const CVector2& c, const 
   return SegmentRelation(a.x, a.y, b.x, b.y, c.x, c.y, d.x, d.y) >= 0;
 }
 
+// The point at u times AB from `shared` (an end of AB), pushed `off` across
+// the line: the far end of an edge that meets the line at that end.
+CVector2 AlongFrom(const CVector2& a, const CVector2& b, const CVector2& shared, float u, float off) {
+  const float dx = b.x - a.x, dy = b.y - a.y, length = std::hypot(dx, dy);
+  const CVector2 along(shared.x + u * dx, shared.y + u * dy);
+  return length > 0 ? CVector2(along.x - off * dy / length, along.y + off * dx / length) : along;
+}
+
 // Compares the two over `count` quadruples from `make`; both answers must
 // occur, so that a family that never blocks (or always does) is noticed.
 template <class Make>
@@ -153,12 +161,9 @@ TEST(SightLine, EdgesSharingAnEndLieAlongAsTheWholeTestSays) {
       // The far end of the edge: along AB (or back past its shared end) at
       // some fraction, pushed off the line by one of the offsets.
       const float u = unit(rng) * 2.4f - 1.2f, off = offsets[offset(rng)] * (unit(rng) < 0.5f ? -1.0f : 1.0f);
-      const float dx = b.x - a.x, dy = b.y - a.y, length = std::hypot(dx, dy);
       const int end = pick(rng);
       const CVector2& shared = end < 2 ? a : b;
-      CVector2 other(shared.x + u * dx, shared.y + u * dy);
-      if (length > 0) other = CVector2(other.x - off * dy / length, other.y + off * dx / length);
-      if (i % 11 == 0) other = shared;
+      CVector2 other = i % 11 == 0 ? shared : AlongFrom(a, b, shared, u, off);
       const CVector2 c = end % 2 ? other : shared, d = end % 2 ? shared : other;
       const CSightSegment line(a, b);
       const bool plain = PlainBlocks(a, b, c, d);
@@ -256,12 +261,9 @@ TEST(SightLine, SharedEndsAnswerAsTheWholeTest) {
       if (i % 13 == 0) a = CVector2(-0.0f, small(rng) * 0.5f * scale);
       if (i % 17 == 0) b = a;
       const float u = unit(rng) * 2.4f - 1.2f, off = offsets[offset(rng)] * (unit(rng) < 0.5f ? -1.0f : 1.0f);
-      const float dx = b.x - a.x, dy = b.y - a.y, length = std::hypot(dx, dy);
       const int end = pick(rng);
       const CVector2& shared = end < 2 ? a : b;
-      CVector2 other(shared.x + u * dx, shared.y + u * dy);
-      if (length > 0) other = CVector2(other.x - off * dy / length, other.y + off * dx / length);
-      if (i % 11 == 0) other = shared;
+      CVector2 other = i % 11 == 0 ? shared : AlongFrom(a, b, shared, u, off);
       if (i % 19 == 0) other.x = odd[small(rng)];
       CVector2 c = end % 2 ? other : shared, d = end % 2 ? shared : other;
       // -0 in place of +0 (and back): the same place, other bits.
