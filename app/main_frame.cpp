@@ -6,9 +6,9 @@
 #include <iterator>
 
 #include "guitk/kit_colors.h"
-#include "model/image_slot.h"
-#include "model/morph_pair.h"
-#include "model/morph_project.h"
+#include "model/project/image_slot.h"
+#include "model/project/morph_pair.h"
+#include "model/project/morph_project.h"
 #include "platform/settings_store.h"
 #include "res/resource.h"
 

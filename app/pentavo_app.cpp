@@ -11,7 +11,7 @@
 #include "compat/win32/shell.h"
 #include "controls/color_icon_host.h"
 #include "controls/custom_controls.h"
-#include "model/project_links.h"
+#include "model/project/project_links.h"
 #include "platform/program_folder.h"
 #include "render/renderer_link.h"
 #include "res/resource.h"

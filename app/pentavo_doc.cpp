@@ -2,7 +2,7 @@
 #include "app/pentavo_doc.h"
 
 #include "app/pentavo_view.h"
-#include "model/morph_project.h"
+#include "model/project/morph_project.h"
 
 IMPLEMENT_DYNCREATE(CPentavoDoc, CDocument)
 

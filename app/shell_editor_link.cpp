@@ -5,7 +5,7 @@
 #include "app/pentavo_app.h"
 #include "app/pentavo_doc.h"
 #include "app/pentavo_view.h"
-#include "model/project_links.h"
+#include "model/project/project_links.h"
 
 namespace {
 

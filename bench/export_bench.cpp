@@ -12,9 +12,9 @@
 #include "export/export_frame_source.h"
 #include "export/render_thread.h"
 #include "imaging/image_file.h"
-#include "model/morph_pair.h"
-#include "model/morph_project.h"
-#include "model/pixel_buffer.h"
+#include "model/project/morph_pair.h"
+#include "model/project/morph_project.h"
+#include "model/raster/pixel_buffer.h"
 #include "render/renderer_link.h"
 #include "tests/support/tool_runner.h"
 

@@ -8,9 +8,9 @@
 #include <memory>
 #include <vector>
 
-#include "model/color_variation_fill.h"
-#include "model/pixel_buffer.h"
-#include "model/shape_outline.h"
+#include "model/raster/color_variation_fill.h"
+#include "model/raster/pixel_buffer.h"
+#include "model/outline/shape_outline.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "model/box_scale.h"
+#include "model/raster/box_scale.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <random>
 #include <vector>
 
-#include "model/bezier_math.h"
-#include "model/geometry.h"
-#include "model/picking.h"
+#include "model/geometry/bezier_math.h"
+#include "model/geometry/geometry.h"
+#include "model/geometry/picking.h"
 
 namespace {
 

@@ -18,9 +18,9 @@
 #include "compat/host_path.h"
 #include "controls/custom_controls.h"
 #include "imaging/image_file.h"
-#include "model/morph_pair.h"
-#include "model/morph_project.h"
-#include "model/project_links.h"
+#include "model/project/morph_pair.h"
+#include "model/project/morph_project.h"
+#include "model/project/project_links.h"
 #include "ui/preview_play_dlg.h"
 
 namespace {

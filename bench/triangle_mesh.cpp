@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "model/triangle_mesh.h"
+#include "model/mesh/triangle_mesh.h"
 
 namespace {
 

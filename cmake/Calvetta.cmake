@@ -1,9 +1,16 @@
 # One library per folder, its sources found by glob so that adding a file
 # needs no edit here. A folder without sources yet is an interface library.
+# SUBFOLDERS takes the sources of the folder's sub-folders too (a layer split
+# by concern stays one library).
 function(calvetta_library name)
-  cmake_parse_arguments(ARG "OBJECT" "" "DEPS;SYSTEM;INCLUDES" ${ARGN})
-  file(GLOB _sources CONFIGURE_DEPENDS
-       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
+  cmake_parse_arguments(ARG "OBJECT;SUBFOLDERS" "" "DEPS;SYSTEM;INCLUDES" ${ARGN})
+  if(ARG_SUBFOLDERS)
+    file(GLOB_RECURSE _sources CONFIGURE_DEPENDS
+         ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
+  else()
+    file(GLOB _sources CONFIGURE_DEPENDS
+         ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
+  endif()
   if(_sources)
     if(ARG_OBJECT)
       add_library(${name} OBJECT ${_sources})

@@ -8,9 +8,9 @@
 #include <algorithm>
 
 #include "controls/color_icon_host.h"
-#include "model/color_variation_fill.h"
-#include "model/fill_render.h"
-#include "model/pixel_buffer.h"
+#include "model/raster/color_variation_fill.h"
+#include "model/raster/fill_render.h"
+#include "model/raster/pixel_buffer.h"
 
 namespace controls {
 

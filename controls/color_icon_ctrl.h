@@ -11,7 +11,7 @@
 
 #include "controls/custom_class.h"
 #include "controls/custom_notify.h"
-#include "model/fill_style.h"
+#include "model/raster/fill_style.h"
 
 class CDataExchange;
 

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "controls/custom_class.h"
-#include "model/curve_keys.h"
+#include "model/outline/curve_keys.h"
 
 namespace controls {
 

@@ -4,7 +4,7 @@
 
 #include "compat/afx/string.h"
 #include "compat/win32.h"
-#include "model/gradient_desc.h"
+#include "model/raster/gradient_desc.h"
 
 namespace controls {
 

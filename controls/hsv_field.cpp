@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "model/hsv_color.h"
+#include "model/raster/hsv_color.h"
 
 namespace controls {
 

@@ -9,8 +9,8 @@
 
 #include "controls/custom_notify.h"
 #include "controls/dialog_color.h"
-#include "model/fill_drag_cursor.h"
-#include "model/morph_project.h"
+#include "model/raster/fill_drag_cursor.h"
+#include "model/project/morph_project.h"
 #include "res/resource.h"
 
 namespace controls {

@@ -1,7 +1,7 @@
 // CTimeRuler: timecode labels and the cursor's pointer.
 #include "controls/time_ruler.h"
 
-#include "model/timecode.h"
+#include "model/project/timecode.h"
 
 namespace controls {
 

@@ -2,7 +2,7 @@
 // quarters or in curtain strips, never scaled.
 #pragma once
 
-#include "model/effect.h"
+#include "model/project/effect.h"
 #include "render/effect_frame.h"
 #include "render/shape_base.h"
 

@@ -2,7 +2,7 @@
 // curled round a cylinder whose axis sweeps across it.
 #pragma once
 
-#include "model/effect.h"
+#include "model/project/effect.h"
 
 class CPageCurlEffect : public CEffect {
  public:

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "compat/d3d9.h"
-#include "model/vector2.h"
-#include "model/vector3.h"
+#include "model/geometry/vector2.h"
+#include "model/geometry/vector3.h"
 
 struct CCurlVertex {
   CVector3 position;

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "compat/afx.h"
-#include "model/matrix3.h"
+#include "model/geometry/matrix3.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // centre, along one axis or both.
 #pragma once
 
-#include "model/effect.h"
+#include "model/project/effect.h"
 #include "render/effect_frame.h"
 #include "render/shape_base.h"
 

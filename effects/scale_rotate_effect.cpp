@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "compat/afx.h"
-#include "model/matrix3.h"
+#include "model/geometry/matrix3.h"
 #include "render/d3d_renderer.h"
 #include "render/effect_frame.h"
 

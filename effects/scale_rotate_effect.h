@@ -2,7 +2,7 @@
 // scales back to its own size, drawn as one quad.
 #pragma once
 
-#include "model/effect.h"
+#include "model/project/effect.h"
 #include "render/shape_base.h"
 
 // The picture quad, centred on the origin, scaled and then turned.

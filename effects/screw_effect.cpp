@@ -8,9 +8,9 @@
 #include <new>
 
 #include "effects/wave_mesh.h"
-#include "model/matrix3.h"
-#include "model/rect_f.h"
-#include "model/rect_clipper.h"
+#include "model/geometry/matrix3.h"
+#include "model/geometry/rect_f.h"
+#include "model/geometry/rect_clipper.h"
 #include "render/d3d_renderer.h"
 #include "render/effect_frame.h"
 #include "render/texture_holder.h"

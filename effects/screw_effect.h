@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
-#include "model/effect.h"
-#include "model/render_mesh.h"
+#include "model/project/effect.h"
+#include "model/mesh/render_mesh.h"
 #include "render/shape_base.h"
 
 class CScrewMesh : public CShapeBase {

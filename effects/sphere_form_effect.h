@@ -3,7 +3,7 @@
 // texture coordinates of the wave grid and have no parameters.
 #pragma once
 
-#include "model/effect.h"
+#include "model/project/effect.h"
 
 class CSphereFormEffect : public CEffect {
  public:

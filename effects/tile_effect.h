@@ -3,7 +3,7 @@
 #pragma once
 
 #include "compat/d3d9.h"
-#include "model/effect.h"
+#include "model/project/effect.h"
 #include "render/shape_base.h"
 
 // The grid of tiles as a 3-D page mesh, 1000 x 1000 scene units, written

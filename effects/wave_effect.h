@@ -3,7 +3,7 @@
 // share with "Circle Wave".
 #pragma once
 
-#include "model/effect.h"
+#include "model/project/effect.h"
 
 // One parameter's dialog range and its default; a stored value is clamped
 // into the range, and one that is not a number takes the default.

@@ -10,7 +10,7 @@
 #include "compat/d3dx9.h"
 #include "compat/win32.h"
 #include "imaging/image_file_types.h"
-#include "model/fill_render.h"
+#include "model/raster/fill_render.h"
 #include "platform/program_folder.h"
 #include "render/pair_pictures.h"
 

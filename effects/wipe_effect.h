@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "model/effect.h"
+#include "model/project/effect.h"
 
 class CWipeEffect : public CEffect {
  public:

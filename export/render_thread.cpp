@@ -9,9 +9,9 @@
 #include "export/swf_movie_writer.h"
 #include "imaging/anim_gif_writer.h"
 #include "imaging/image_file.h"
-#include "model/morph_pair.h"
-#include "model/morph_project.h"
-#include "model/pixel_buffer.h"
+#include "model/project/morph_pair.h"
+#include "model/project/morph_project.h"
+#include "model/raster/pixel_buffer.h"
 #include "res/resource.h"
 
 IMPLEMENT_DYNCREATE(CRenerThread, CWinThread)

@@ -8,7 +8,7 @@
 #include "export/ansi_text.h"
 #include "imaging/pic_file.h"
 #include "imaging/pic_image.h"
-#include "model/pixel_buffer.h"
+#include "model/raster/pixel_buffer.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "compat/d3d9.h"
-#include "model/fill_style.h"
+#include "model/raster/fill_style.h"
 #include "render/text_overlay.h"
 #include "render/texture_holder.h"
 

@@ -2,7 +2,7 @@
 // pass-through of "No Effect".
 #include "render/effect_frame.h"
 
-#include "model/matrix3.h"
+#include "model/geometry/matrix3.h"
 #include "render/d3d_renderer.h"
 #include "render/shape_base.h"
 #include "render/texture_holder.h"

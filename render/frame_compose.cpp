@@ -8,10 +8,10 @@
 #include <utility>
 
 #include "compat/afx/wnd.h"
-#include "model/effect.h"
-#include "model/fill_render.h"
-#include "model/morph_project.h"
-#include "model/pixel_buffer.h"
+#include "model/project/effect.h"
+#include "model/raster/fill_render.h"
+#include "model/project/morph_project.h"
+#include "model/raster/pixel_buffer.h"
 #include "render/d3d_renderer.h"
 #include "render/render_states.h"
 #include "render/shape_base.h"

@@ -9,11 +9,11 @@
 #include <memory>
 
 #include "compat/d3d9_present.h"
-#include "model/effect.h"
-#include "model/morph_pair.h"
-#include "model/morph_project.h"
-#include "model/pixel_buffer.h"
-#include "model/triangle_mesh.h"
+#include "model/project/effect.h"
+#include "model/project/morph_pair.h"
+#include "model/project/morph_project.h"
+#include "model/raster/pixel_buffer.h"
+#include "model/mesh/triangle_mesh.h"
 #include "render/d3d_renderer.h"
 #include "render/pair_pictures.h"
 #include "render/shape_base.h"

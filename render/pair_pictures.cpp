@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "compat/d3dx9.h"
-#include "model/fill_render.h"
-#include "model/morph_pair.h"
+#include "model/raster/fill_render.h"
+#include "model/project/morph_pair.h"
 #include "render/d3d_renderer.h"
 #include "render/render_states.h"
 

@@ -2,10 +2,10 @@
 // Direct3D start-up and the renderer's end.
 #include "render/renderer_link.h"
 
-#include "model/effect.h"
-#include "model/morph_pair.h"
-#include "model/morph_project.h"
-#include "model/project_links.h"
+#include "model/project/effect.h"
+#include "model/project/morph_pair.h"
+#include "model/project/morph_project.h"
+#include "model/project/project_links.h"
 #include "render/d3d_renderer.h"
 #include "render/effect_frame.h"
 #include "render/frame_render.h"

@@ -3,7 +3,7 @@
 
 #include <new>
 
-#include "model/matrix3.h"
+#include "model/geometry/matrix3.h"
 
 namespace {
 constexpr int kMaxShapeVertices = 65536;  // what a 16-bit index reaches

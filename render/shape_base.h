@@ -3,7 +3,7 @@
 #pragma once
 
 #include "compat/win32/types.h"
-#include "model/render_mesh.h"
+#include "model/mesh/render_mesh.h"
 
 struct CMatrix3;
 

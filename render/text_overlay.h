@@ -3,7 +3,7 @@
 // Init and deleted by its Release.
 #pragma once
 
-#include "model/text_item.h"
+#include "model/outline/text_item.h"
 #include "render/texture_holder.h"
 
 class CTextOverlay : public CTextItem {

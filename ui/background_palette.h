@@ -6,7 +6,7 @@
 #pragma once
 
 #include "controls/custom_notify.h"
-#include "model/fill_style.h"
+#include "model/raster/fill_style.h"
 #include "ui/color_picker_dlg.h"
 #include "ui/image_swatch_page.h"
 #include "ui/vary_color_panel.h"

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "compat/afx.h"
-#include "model/image_slot.h"
+#include "model/project/image_slot.h"
 
 class CColorAdjustDlg : public CDialog {
  public:

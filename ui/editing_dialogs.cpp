@@ -6,8 +6,8 @@
 #include "controls/color_icon_ctrl.h"
 #include "controls/custom_notify.h"
 #include "controls/edit_ctrl.h"
-#include "model/morph_pair.h"
-#include "model/morph_project.h"
+#include "model/project/morph_pair.h"
+#include "model/project/morph_project.h"
 #include "res/resource.h"
 #include "ui/background_palette.h"
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "compat/afx.h"
-#include "model/fill_style.h"
+#include "model/raster/fill_style.h"
 
 class CImageSlot;
 

@@ -17,9 +17,9 @@
 #include "effects/tile_effect.h"
 #include "effects/wave_effect.h"
 #include "effects/wipe_effect.h"
-#include "model/morph_pair.h"
-#include "model/morph_project.h"
-#include "model/no_effect.h"
+#include "model/project/morph_pair.h"
+#include "model/project/morph_project.h"
+#include "model/project/no_effect.h"
 #include "res/resource.h"
 
 namespace {

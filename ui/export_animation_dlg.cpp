@@ -5,7 +5,7 @@
 #include "controls/edit_ctrl.h"
 #include "export/render_thread.h"
 #include "imaging/image_file_types.h"
-#include "model/morph_project.h"
+#include "model/project/morph_project.h"
 #include "res/resource.h"
 #include "ui/stored_text.h"
 

@@ -3,7 +3,7 @@
 
 #include "controls/color_icon_ctrl.h"
 #include "imaging/image_file_types.h"
-#include "model/fill_render.h"
+#include "model/raster/fill_render.h"
 #include "res/resource.h"
 #include "ui/picture_file_dialogs.h"
 #include "ui/stored_text.h"

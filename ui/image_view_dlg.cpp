@@ -8,12 +8,12 @@
 #include <algorithm>
 #include <optional>
 
-#include "model/line_tool.h"
-#include "model/morph_pair.h"
-#include "model/morph_project.h"
-#include "model/project_links.h"
-#include "model/transform_tracker.h"
-#include "model/undo_history.h"
+#include "model/project/line_tool.h"
+#include "model/project/morph_pair.h"
+#include "model/project/morph_project.h"
+#include "model/project/project_links.h"
+#include "model/outline/transform_tracker.h"
+#include "model/project/undo_history.h"
 #include "res/resource.h"
 #include "ui/color_adjust_dlg.h"
 #include "ui/editing_dialogs.h"

@@ -3,10 +3,10 @@
 
 #include <memory>
 
-#include "model/color_variation_fill.h"
-#include "model/fill_render.h"
-#include "model/fill_style.h"
-#include "model/pixel_buffer.h"
+#include "model/raster/color_variation_fill.h"
+#include "model/raster/fill_render.h"
+#include "model/raster/fill_style.h"
+#include "model/raster/pixel_buffer.h"
 
 namespace {
 

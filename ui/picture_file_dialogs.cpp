@@ -3,7 +3,7 @@
 
 #include "controls/color_icon_ctrl.h"
 #include "controls/edit_ctrl.h"
-#include "model/fill_render.h"
+#include "model/raster/fill_render.h"
 #include "platform/program_folder.h"
 #include "platform/settings_store.h"
 #include "res/resource.h"

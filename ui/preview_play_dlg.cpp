@@ -4,8 +4,8 @@
 #include <algorithm>
 
 #include "controls/dialog_color.h"
-#include "model/morph_pair.h"
-#include "model/morph_project.h"
+#include "model/project/morph_pair.h"
+#include "model/project/morph_project.h"
 #include "res/resource.h"
 #include "ui/stored_text.h"
 #include "platform/settings_store.h"

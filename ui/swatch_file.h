@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "compat/afx.h"
-#include "model/fill_style.h"
+#include "model/raster/fill_style.h"
 
 using CSwatchArray = std::vector<CFillStyle>;
 

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "compat/afx.h"
-#include "model/fill_style.h"
+#include "model/raster/fill_style.h"
 #include "ui/swatch_lists.h"
 
 namespace controls {

@@ -9,9 +9,9 @@
 #include "controls/curver_ctrl.h"
 #include "controls/custom_notify.h"
 #include "controls/tl_curver_ctrl.h"
-#include "model/curve_keys.h"
-#include "model/morph_pair.h"
-#include "model/morph_project.h"
+#include "model/outline/curve_keys.h"
+#include "model/project/morph_pair.h"
+#include "model/project/morph_project.h"
 #include "res/resource.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "model/color_variation_fill.h"
+#include "model/raster/color_variation_fill.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "controls/custom_class.h"
 #include "controls/custom_notify.h"
-#include "model/gradient_desc.h"
+#include "model/raster/gradient_desc.h"
 
 // WM_NOTIFY code to the bar: the selected stop takes the colour (NMSETCOLOR).
 constexpr UINT kNotifyStopColor = 41;

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "controls/custom_notify.h"
-#include "model/gradient_desc.h"
+#include "model/raster/gradient_desc.h"
 #include "ui/swatch_page.h"
 
 class CVaryColorBar;

@@ -24,12 +24,12 @@
 #include "effects/page_curl_effect.h"
 #include "effects/wipe_effect.h"
 #include "imaging/image_file.h"
-#include "model/curve_keys.h"
-#include "model/effect.h"
-#include "model/fill_style.h"
-#include "model/line_set.h"
-#include "model/morph_pair.h"
-#include "model/morph_project.h"
+#include "model/outline/curve_keys.h"
+#include "model/project/effect.h"
+#include "model/raster/fill_style.h"
+#include "model/project/line_set.h"
+#include "model/project/morph_pair.h"
+#include "model/project/morph_project.h"
 #include "platform/program_folder.h"
 
 namespace {

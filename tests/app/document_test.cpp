@@ -3,7 +3,7 @@
 #include <sys/stat.h>
 
 #include "editor_test_support.h"
-#include "model/project_links.h"
+#include "model/project/project_links.h"
 #include "res/resource.h"
 
 namespace apptest {

@@ -20,9 +20,9 @@
 #include "compat/host.h"
 #include "compat/host_path.h"
 #include "compat/win32/dialog_test_support.h"
-#include "model/image_slot.h"
-#include "model/morph_pair.h"
-#include "model/morph_project.h"
+#include "model/project/image_slot.h"
+#include "model/project/morph_pair.h"
+#include "model/project/morph_project.h"
 #include "platform/program_folder.h"
 #include "platform/settings_store.h"
 

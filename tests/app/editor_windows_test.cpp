@@ -3,9 +3,9 @@
 // the program with its settings dialog.
 #include "controls/image_list_ctrl.h"
 #include "editor_test_support.h"
-#include "model/effect.h"
-#include "model/morph_pair.h"
-#include "model/morph_project.h"
+#include "model/project/effect.h"
+#include "model/project/morph_pair.h"
+#include "model/project/morph_project.h"
 #include "res/resource.h"
 
 namespace apptest {

@@ -3,8 +3,8 @@
 // the view's redraw, the zoom reaches the status bar, undo restores an edit.
 #include "editor_test_support.h"
 #include "imaging/image_file.h"
-#include "model/line_tool.h"
-#include "model/undo_history.h"
+#include "model/project/line_tool.h"
+#include "model/project/undo_history.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "editor_test_support.h"
-#include "model/editable_path.h"
+#include "model/outline/editable_path.h"
 #include "platform/file_watch.h"
 #include "res/resource.h"
 #include "support/tool_runner.h"

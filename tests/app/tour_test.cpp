@@ -13,7 +13,7 @@
 #include "guitk/menu_bar.h"
 #include "guitk/subclass_wnd.h"
 #include "imaging/image_file.h"
-#include "model/line_set.h"
+#include "model/project/line_set.h"
 #include "res/resource.h"
 #include "support/tool_runner.h"
 

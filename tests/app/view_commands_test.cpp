@@ -2,9 +2,9 @@
 // routing, with their enabled and checked states from the update handlers,
 // and Export Current Frame through its save dialog.
 #include "imaging/image_file.h"
-#include "model/line_set.h"
-#include "model/line_tool.h"
-#include "model/undo_history.h"
+#include "model/project/line_set.h"
+#include "model/project/line_tool.h"
+#include "model/project/undo_history.h"
 #include "res/resource.h"
 #include "support/tool_runner.h"
 #include "workflow_test_support.h"

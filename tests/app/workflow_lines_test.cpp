@@ -3,9 +3,9 @@
 // back with the copy-across buttons, Delete and Ctrl+Z on a selected point,
 // and the project saved with Ctrl+S, closed with Ctrl+N and opened with
 // Ctrl+O holding the same lines and pictures.
-#include "model/line_set.h"
-#include "model/line_tool.h"
-#include "model/undo_history.h"
+#include "model/project/line_set.h"
+#include "model/project/line_tool.h"
+#include "model/project/undo_history.h"
 #include "workflow_test_support.h"
 
 namespace apptest {

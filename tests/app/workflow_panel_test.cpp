@@ -5,9 +5,9 @@
 // document's flag and the undo history follow each step.
 #include "controls/edit_ctrl.h"
 #include "controls/image_list_ctrl.h"
-#include "model/line_set.h"
-#include "model/line_tool.h"
-#include "model/undo_history.h"
+#include "model/project/line_set.h"
+#include "model/project/line_tool.h"
+#include "model/project/undo_history.h"
 #include "workflow_test_support.h"
 
 namespace apptest {

@@ -4,9 +4,9 @@
 // pair at the frame play started from.
 #include <set>
 
-#include "model/line_set.h"
-#include "model/line_tool.h"
-#include "model/undo_history.h"
+#include "model/project/line_set.h"
+#include "model/project/line_tool.h"
+#include "model/project/undo_history.h"
 #include "workflow_test_support.h"
 
 namespace apptest {

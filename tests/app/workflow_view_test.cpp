@@ -2,8 +2,8 @@
 // (its toolbar button) shows each picture whole and a drag there sets its
 // clip, which the feature-line mode (F7) then shows at the output size; the zoom buttons make
 // a picture larger than its pane and the pane's scroll bar moves it.
-#include "model/line_set.h"
-#include "model/line_tool.h"
+#include "model/project/line_set.h"
+#include "model/project/line_tool.h"
 #include "workflow_test_support.h"
 
 namespace apptest {

@@ -9,8 +9,8 @@
 #include "compat/win32/gdi_internal.h"
 #include "controls/image_list_ctrl.h"
 #include "custom_controls_test_support.h"
-#include "model/fill_drag_cursor.h"
-#include "model/morph_project.h"
+#include "model/raster/fill_drag_cursor.h"
+#include "model/project/morph_project.h"
 #include "res/resource.h"
 
 namespace {

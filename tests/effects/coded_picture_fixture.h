@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "compat/afx.h"
-#include "model/effect.h"
+#include "model/project/effect.h"
 #include "render/render_fixture.h"
 
 // Red encodes the source column, green the source row (steps of 4 and 5, so a

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "model/effect.h"
-#include "model/no_effect.h"
+#include "model/project/effect.h"
+#include "model/project/no_effect.h"
 
 namespace {
 

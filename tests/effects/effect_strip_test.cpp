@@ -16,9 +16,9 @@
 #include "effects/screw_effect.h"
 #include "imaging/image_file.h"
 #include "imaging/pic_image.h"
-#include "model/effect.h"
-#include "model/no_effect.h"
-#include "model/project_links.h"
+#include "model/project/effect.h"
+#include "model/project/no_effect.h"
+#include "model/project/project_links.h"
 #include "render/effect_frame.h"
 #include "render/render_fixture.h"
 

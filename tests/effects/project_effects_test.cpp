@@ -10,10 +10,10 @@
 #include "compat/host_path.h"
 #include "effects/fly_effect.h"
 #include "effects/wave_effect.h"
-#include "model/effect.h"
-#include "model/morph_pair.h"
-#include "model/morph_project.h"
-#include "model/no_effect.h"
+#include "model/project/effect.h"
+#include "model/project/morph_pair.h"
+#include "model/project/morph_project.h"
+#include "model/project/no_effect.h"
 #include "support/tool_runner.h"
 
 namespace {

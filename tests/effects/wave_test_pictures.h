@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "compat/afx.h"
-#include "model/effect.h"
+#include "model/project/effect.h"
 #include "render/render_fixture.h"
 
 namespace wave_test {

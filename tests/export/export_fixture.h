@@ -20,9 +20,9 @@
 #include "compat/win32.h"
 #include "export/export_frame_source.h"
 #include "export/render_thread.h"
-#include "model/morph_pair.h"
-#include "model/morph_project.h"
-#include "model/pixel_buffer.h"
+#include "model/project/morph_pair.h"
+#include "model/project/morph_project.h"
+#include "model/raster/pixel_buffer.h"
 #include "support/tool_runner.h"
 
 namespace exporttest {

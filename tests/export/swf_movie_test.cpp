@@ -11,7 +11,7 @@
 #include "compat/host_path.h"
 #include "export/swf_html_page.h"
 #include "export/swf_movie_writer.h"
-#include "model/pixel_buffer.h"
+#include "model/raster/pixel_buffer.h"
 #include "support/tool_runner.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "model/bezier_math.h"
+#include "model/geometry/bezier_math.h"
 
 namespace {
 

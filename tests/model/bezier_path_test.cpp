@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "model/bezier_path.h"
+#include "model/outline/bezier_path.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The box-filter scaler against ImageMagick's box filter on noise pictures.
-#include "model/box_scale.h"
+#include "model/raster/box_scale.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "compat/win32.h"
-#include "model/curve_keys.h"
+#include "model/outline/curve_keys.h"
 #include "record_bytes.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include "compat/host.h"
 #include "compat/win32.h"
-#include "model/editable_path.h"
+#include "model/outline/editable_path.h"
 #include "record_bytes.h"
 #include "session_messages.h"
 

@@ -2,7 +2,7 @@
 // line record byte by byte, hostile counts included.
 #include <gtest/gtest.h>
 
-#include "model/feature_line.h"
+#include "model/project/feature_line.h"
 #include "record_bytes.h"
 
 namespace {

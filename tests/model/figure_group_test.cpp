@@ -6,9 +6,9 @@
 #include <cfloat>
 #include <cmath>
 
-#include "model/bezier_math.h"
-#include "model/bezier_path.h"
-#include "model/figure_group.h"
+#include "model/geometry/bezier_math.h"
+#include "model/outline/bezier_path.h"
+#include "model/outline/figure_group.h"
 #include "outline_test_shapes.h"
 
 using namespace test_shapes;

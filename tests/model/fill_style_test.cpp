@@ -1,6 +1,6 @@
 // Fill styles: the fill record against the reference reader and writer,
 // deep copies of the parts, and hostile records.
-#include "model/fill_style.h"
+#include "model/raster/fill_style.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <limits>
 #include <random>
 
-#include "model/geometry.h"
+#include "model/geometry/geometry.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include FT_FREETYPE_H
 
 #include "compat/afx.h"
-#include "model/glyph_outline.h"
+#include "model/outline/glyph_outline.h"
 #include "outline_test_shapes.h"
 
 using namespace test_shapes;

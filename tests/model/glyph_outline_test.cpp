@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "model/glyph_outline.h"
+#include "model/outline/glyph_outline.h"
 #include "outline_test_shapes.h"
 
 using namespace test_shapes;

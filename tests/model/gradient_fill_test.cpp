@@ -6,7 +6,7 @@
 #include <cmath>
 #include <memory>
 
-#include "model/color_variation_fill.h"
+#include "model/raster/color_variation_fill.h"
 
 namespace {
 

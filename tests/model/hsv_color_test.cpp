@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "model/hsv_color.h"
+#include "model/raster/hsv_color.h"
 
 namespace {
 

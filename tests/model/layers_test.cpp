@@ -1,12 +1,12 @@
 // Overlay layers: the relief map and shading against values worked out by
 // hand, the plain composite's order, the layer list, and the layer record.
-#include "model/layer_list.h"
+#include "model/raster/layer_list.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "model/pixel_buffer.h"
+#include "model/raster/pixel_buffer.h"
 #include "record_bytes.h"
 
 namespace {

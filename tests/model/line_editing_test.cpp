@@ -7,8 +7,8 @@
 
 #include "compat/host.h"
 #include "compat/win32.h"
-#include "model/line_tool.h"
-#include "model/morph_pair.h"
+#include "model/project/line_tool.h"
+#include "model/project/morph_pair.h"
 #include "session_messages.h"
 
 using namespace session;

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "model/line_set.h"
+#include "model/project/line_set.h"
 #include "record_bytes.h"
 
 namespace {

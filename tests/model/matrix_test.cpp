@@ -3,8 +3,8 @@
 
 #include <cmath>
 
-#include "model/matrix3.h"
-#include "model/rect_f.h"
+#include "model/geometry/matrix3.h"
+#include "model/geometry/rect_f.h"
 
 namespace {
 

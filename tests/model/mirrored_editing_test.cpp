@@ -3,7 +3,7 @@
 // refused; swapping and copying across.
 #include <gtest/gtest.h>
 
-#include "model/morph_pair.h"
+#include "model/project/morph_pair.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
 // The project: defaults, New, the pair list operations and the settings
 // that reach every pair.
-#include "model/morph_project.h"
+#include "model/project/morph_project.h"
 
 #include <gtest/gtest.h>
 
-#include "model/morph_pair.h"
-#include "model/no_effect.h"
-#include "model/render_mesh.h"
-#include "model/undo_history.h"
+#include "model/project/morph_pair.h"
+#include "model/project/no_effect.h"
+#include "model/mesh/render_mesh.h"
+#include "model/project/undo_history.h"
 #include "project_links_fake.h"
 
 namespace {

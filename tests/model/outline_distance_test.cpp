@@ -6,7 +6,7 @@
 #include <cfloat>
 #include <random>
 
-#include "model/geometry.h"
+#include "model/geometry/geometry.h"
 #include "outline_test_shapes.h"
 
 using namespace test_shapes;

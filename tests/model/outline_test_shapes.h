@@ -6,8 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "model/pixel_buffer.h"
-#include "model/shape_outline.h"
+#include "model/raster/pixel_buffer.h"
+#include "model/outline/shape_outline.h"
 
 namespace test_shapes {
 

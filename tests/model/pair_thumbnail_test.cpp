@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "model/morph_pair.h"
+#include "model/project/morph_pair.h"
 
 namespace {
 

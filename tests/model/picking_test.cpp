@@ -5,7 +5,7 @@
 #include <limits>
 #include <random>
 
-#include "model/picking.h"
+#include "model/geometry/picking.h"
 
 namespace {
 

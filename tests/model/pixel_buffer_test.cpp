@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "compat/afx/file.h"
-#include "model/gradient_desc.h"
-#include "model/pixel_buffer.h"
+#include "model/raster/gradient_desc.h"
+#include "model/raster/pixel_buffer.h"
 
 namespace {
 

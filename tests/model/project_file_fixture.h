@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "compat/host_path.h"
-#include "model/morph_project.h"
+#include "model/project/morph_project.h"
 #include "support/tool_runner.h"
 
 namespace pvktest {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "model/project_links.h"
+#include "model/project/project_links.h"
 
 class CountingEditorLink : public CEditorLink {
  public:

@@ -13,8 +13,8 @@
 
 #include "compat/afx.h"
 #include "compat/host_path.h"
-#include "model/morph_pair.h"
-#include "model/morph_project.h"
+#include "model/project/morph_pair.h"
+#include "model/project/morph_project.h"
 #include "project_file_fixture.h"
 #include "pvk_reference.h"
 #include "support/tool_runner.h"

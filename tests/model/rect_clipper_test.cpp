@@ -4,7 +4,7 @@
 #include <cmath>
 #include <random>
 
-#include "model/rect_clipper.h"
+#include "model/geometry/rect_clipper.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "model/geometry.h"
-#include "model/segment_grid.h"
+#include "model/geometry/geometry.h"
+#include "model/mesh/segment_grid.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "model/capture_loop.h"
+#include "model/project/capture_loop.h"
 
 namespace session {
 

@@ -6,8 +6,8 @@
 #include <limits>
 #include <random>
 
-#include "model/geometry.h"
-#include "model/sight_line.h"
+#include "model/geometry/geometry.h"
+#include "model/mesh/sight_line.h"
 
 namespace {
 

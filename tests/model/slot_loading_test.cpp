@@ -7,8 +7,8 @@
 
 #include "compat/host_path.h"
 #include "imaging/image_file.h"
-#include "model/morph_pair.h"
-#include "model/morph_project.h"
+#include "model/project/morph_pair.h"
+#include "model/project/morph_project.h"
 #include "project_links_fake.h"
 #include "support/tool_runner.h"
 

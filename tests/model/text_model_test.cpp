@@ -1,7 +1,7 @@
 // Text models: fonts from the text parameters, line splitting, the four
 // alignments, line stacking, vertical text, glyph bounds against FreeType's
 // own outline of the same face, and a text item rendered into a picture.
-#include "model/text_model.h"
+#include "model/outline/text_model.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,9 @@
 #include FT_OUTLINE_H
 
 #include "compat/afx.h"
-#include "model/layer_list.h"
-#include "model/pixel_buffer.h"
-#include "model/text_item.h"
+#include "model/raster/layer_list.h"
+#include "model/raster/pixel_buffer.h"
+#include "model/outline/text_item.h"
 
 namespace {
 

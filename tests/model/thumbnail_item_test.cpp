@@ -1,13 +1,13 @@
 // Thumbnail items: layer stacks over a square figure composite to values
 // predicted pixel by pixel, the stack's bounds, and the feathered clip.
-#include "model/thumb_item.h"
+#include "model/raster/thumb_item.h"
 
 #include <gtest/gtest.h>
 
-#include "model/color_variation_fill.h"
-#include "model/figure_group.h"
-#include "model/layer_list.h"
-#include "model/pixel_buffer.h"
+#include "model/raster/color_variation_fill.h"
+#include "model/outline/figure_group.h"
+#include "model/raster/layer_list.h"
+#include "model/raster/pixel_buffer.h"
 
 namespace {
 

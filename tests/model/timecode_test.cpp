@@ -1,7 +1,7 @@
 // Timecode labels of the timeline ruler at 25 frames a second.
 #include <gtest/gtest.h>
 
-#include "model/timecode.h"
+#include "model/project/timecode.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "model/curve_keys.h"
+#include "model/outline/curve_keys.h"
 
 namespace {
 

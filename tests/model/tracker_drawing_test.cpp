@@ -4,9 +4,9 @@
 
 #include "compat/afx.h"
 #include "compat/host.h"
-#include "model/line_set.h"
-#include "model/line_tool.h"
-#include "model/transform_tracker.h"
+#include "model/project/line_set.h"
+#include "model/project/line_tool.h"
+#include "model/outline/transform_tracker.h"
 
 namespace {
 

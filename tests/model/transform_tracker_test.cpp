@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 
-#include "model/transform_tracker.h"
+#include "model/outline/transform_tracker.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <random>
 #include <vector>
 
-#include "model/triangle_mesh.h"
+#include "model/mesh/triangle_mesh.h"
 
 namespace {
 

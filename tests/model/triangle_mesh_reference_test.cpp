@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "model/triangle_mesh.h"
+#include "model/mesh/triangle_mesh.h"
 
 namespace {
 

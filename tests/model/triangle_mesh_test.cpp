@@ -13,8 +13,8 @@
 #include <set>
 #include <vector>
 
-#include "model/geometry.h"
-#include "model/triangle_mesh.h"
+#include "model/geometry/geometry.h"
+#include "model/mesh/triangle_mesh.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
 // Undo and redo: snapshots of the current pair around an edit, the rings of
 // temporary files and how they wrap, and the files left behind.
-#include "model/undo_history.h"
+#include "model/project/undo_history.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "compat/host_path.h"
-#include "model/morph_pair.h"
-#include "model/morph_project.h"
+#include "model/project/morph_pair.h"
+#include "model/project/morph_project.h"
 #include "project_links_fake.h"
 
 namespace {

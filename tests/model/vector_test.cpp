@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "compat/afx.h"
-#include "model/vector2.h"
+#include "model/geometry/vector2.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include "compat/afx.h"
 #include "frame_fixture.h"
-#include "model/effect.h"
-#include "model/no_effect.h"
+#include "model/project/effect.h"
+#include "model/project/no_effect.h"
 #include "render_fixture.h"
 
 namespace {

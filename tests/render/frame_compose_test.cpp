@@ -9,9 +9,9 @@
 #include "compat/d3d9_present.h"
 #include "effects/wipe_effect.h"
 #include "frame_fixture.h"
-#include "model/effect.h"
-#include "model/fill_render.h"
-#include "model/fill_style.h"
+#include "model/project/effect.h"
+#include "model/raster/fill_render.h"
+#include "model/raster/fill_style.h"
 #include "render/effect_frame.h"
 #include "render/shape_base.h"
 

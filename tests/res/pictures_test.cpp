@@ -9,7 +9,7 @@
 
 #include "compat/afx.h"
 #include "compat/win32.h"
-#include "model/transform_tracker.h"
+#include "model/outline/transform_tracker.h"
 #include "res/resource.h"
 #include "support/tool_runner.h"
 

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "controls/dialog_color.h"
-#include "model/morph_pair.h"
-#include "model/morph_project.h"
-#include "model/project_links.h"
+#include "model/project/morph_pair.h"
+#include "model/project/morph_project.h"
+#include "model/project/project_links.h"
 #include "ui/preview_play_dlg.h"
 #include "recording_renderer.h"
 #include "ui_test_support.h"

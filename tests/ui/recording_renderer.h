@@ -5,8 +5,8 @@
 #include <functional>
 #include <vector>
 
-#include "model/morph_pair.h"
-#include "model/project_links.h"
+#include "model/project/morph_pair.h"
+#include "model/project/project_links.h"
 
 namespace uitest {
 

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "model/color_variation_fill.h"
-#include "model/gradient_desc.h"
+#include "model/raster/color_variation_fill.h"
+#include "model/raster/gradient_desc.h"
 #include "swatch_record_reader.h"
 #include "ui/normal_render.h"
 #include "ui/swatch_lists.h"

@@ -1,9 +1,0 @@
-// The project's line tool, held until the project object takes it over.
-#include "model/line_tool.h"
-
-namespace {
-int g_lineTool = kLineToolNewLine;
-}
-
-int GetLineTool() { return g_lineTool; }
-void SetLineTool(int tool) { g_lineTool = tool; }

@@ -1,0 +1,166 @@
+// The project file: the project record with its fills and pairs, Open and
+// Save. A load reads the whole record aside and takes it only when all of it
+// was read and checked; a save writes a temporary file beside the target and
+// renames it over the target only when everything was written.
+#include "model/project/morph_project.h"
+
+#include <memory>
+#include <vector>
+
+#include "compat/afx/archive.h"
+#include "compat/win32.h"
+#include "model/project/morph_pair.h"
+#include "model/project/project_links.h"
+#include "model/project/record_checks.h"
+#include "model/project/undo_history.h"
+
+namespace {
+
+constexpr DWORD kMaxTempPath = 4096;
+
+[[noreturn]] void Refuse() { AfxThrowArchiveException(CArchiveException::badIndex); }
+
+bool IsAtEnd(CArchive& ar) {
+  if (!ar.IsBufferEmpty()) return false;
+  CFile* file = ar.GetFile();
+  return file == nullptr || file->GetPosition() >= file->GetLength();
+}
+
+bool HasProjectEnding(const CString& path) {
+  CString ending = path.Right(3);
+  ending.MakeLower();
+  return ending == u"pvk";
+}
+
+// A fresh, empty file in the target's folder, so the rename stays on one
+// volume and replaces the target in one step.
+bool MakeTempBeside(const CString& path, CString& temp) {
+  const int slash = path.ReverseFind(u'\\');
+  const CString folder = slash >= 0 ? path.Left(slash) : CString(u".");
+  TCHAR name[kMaxTempPath] = {};
+  if (GetTempFileNameW(folder, u"pvk", 0, name) == 0) return false;
+  temp = name;
+  return true;
+}
+
+// A project that already exists keeps its permissions: the new file takes
+// the old one's place rather than arriving with default ones.
+bool PutInPlace(const CString& temp, const CString& path) {
+  if (GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES)
+    return ReplaceFileW(path, temp, nullptr, 0, nullptr, nullptr) != FALSE;
+  return MoveFileExW(temp, path, MOVEFILE_REPLACE_EXISTING) != FALSE;
+}
+
+}  // namespace
+
+int CMorphProject::Serialize(CArchive& ar) {
+  if (ar.IsStoring()) {
+    if (CEditorLink* editor = GetEditorLink()) editor->StopPlayback();
+    StoreRecord(ar);
+  } else {
+    LoadRecord(ar);
+    AfterLoad();
+  }
+  return 1;
+}
+
+void CMorphProject::StoreRecord(CArchive& ar) {
+  ar << static_cast<DWORD>(m_pairs.GetSize()) << static_cast<DWORD>(m_editMode) << m_reserved << m_current;
+  ar << m_width << m_height;
+  m_foreground.Serialize(ar);
+  m_background.Serialize(ar);
+  for (int i = 0; i < m_pairs.GetSize(); ++i) m_pairs[i]->Serialize(ar);
+}
+
+void CMorphProject::LoadRecord(CArchive& ar) {
+  int count = 0, storedMode = 0, reserved = 0, current = 0, width = 0, height = 0;
+  ar >> count >> storedMode >> reserved >> current >> width >> height;
+  // The stored edit mode is not taken: the editor keeps its own.
+  if (count < 1 || count > kMaxPairs) Refuse();
+  if (width < 1 || height < 1 || width > kMaxOutputSide || height > kMaxOutputSide) Refuse();
+  CFillStyle foreground, background;
+  foreground.Serialize(ar);
+  background.Serialize(ar);
+  // Pairs are made as their records arrive, so a huge count in a short file
+  // makes few of them.
+  std::vector<std::unique_ptr<CMorphPair>> pairs;
+  for (int i = 0; i < count; ++i) {
+    pairs.push_back(std::make_unique<CMorphPair>());
+    pairs.back()->Serialize(ar);
+  }
+  // The file is exactly its records: anything after them means the counts
+  // were wrong (a pair count one short would lose the last pair at the next
+  // save), so the file is refused.
+  if (!IsAtEnd(ar)) Refuse();
+  // Only a whole record replaces the project: until here a refusal leaves
+  // the open project, its undo history and its playback as they were.
+  CComandmanger::Get()->Clear();
+  if (CEditorLink* editor = GetEditorLink()) editor->StopPlayback();
+  RemoveAllPairs();
+  for (auto& pair : pairs) m_pairs.Add(pair.release());
+  m_reserved = reserved;
+  m_current = current < 0 ? 0 : current >= count ? count - 1 : current;
+  m_width = width;
+  m_height = height;
+  m_foreground = foreground;
+  m_background = background;
+}
+
+void CMorphProject::AfterLoad() {
+  if (CRendererLink* renderer = GetRendererLink()) renderer->SetFills(m_background, m_foreground);
+  ResizeSurfaces();
+  for (int i = 0; i < m_pairs.GetSize(); ++i) m_pairs[i]->ReloadImages();
+  RenderPair(CurrentPair());
+  if (CEditorLink* editor = GetEditorLink()) {
+    editor->RefreshPanel();
+    editor->RefreshTimeline();
+  }
+}
+
+BOOL CMorphProject::LoadProjectFile(LPCTSTR path) {
+  if (path == nullptr || !HasProjectEnding(CString(path))) return FALSE;
+  BOOL loaded = FALSE;
+  try {
+    CFile file(path, CFile::modeRead);
+    CArchive ar(&file, CArchive::load);
+    try {
+      Serialize(ar);
+      ar.Close();
+      loaded = TRUE;
+    } catch (...) {
+      ar.Abort();
+      throw;
+    }
+  } catch (CException* e) {
+    e->Delete();
+  }
+  // The record is read aside and taken only when whole, so a file that
+  // could not be read leaves the open project untouched.
+  return loaded;
+}
+
+BOOL CMorphProject::SaveProjectFile(LPCTSTR path) {
+  if (path == nullptr) return FALSE;
+  CString temp;
+  if (!MakeTempBeside(CString(path), temp)) return FALSE;
+  BOOL written = FALSE;
+  try {
+    CFile file(temp, CFile::modeCreate | CFile::modeWrite);
+    CArchive ar(&file, CArchive::store);
+    try {
+      Serialize(ar);
+      ar.Close();
+      file.Close();
+      written = TRUE;
+    } catch (...) {
+      ar.Abort();
+      file.Abort();
+      throw;
+    }
+  } catch (CException* e) {
+    e->Delete();
+  }
+  if (written && PutInPlace(temp, CString(path))) return TRUE;
+  DeleteFileW(temp);
+  return FALSE;
+}
