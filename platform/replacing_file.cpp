@@ -47,6 +47,12 @@ CReplacingFile::CReplacingFile(const CString& path) : m_path(path), m_temp(TempP
 
 BOOL CReplacingFile::Commit() {
   if (!m_pending) return FALSE;
+  // A read-only file is not replaced, as writing it in place would fail.
+  const DWORD attributes = GetFileAttributesW(m_path);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    Discard();
+    return FALSE;
+  }
   // A file that already exists keeps its permissions: the new one takes
   // its place rather than arriving with default ones.
   const BOOL placed = Exists(m_path) ? ReplaceFileW(m_path, m_temp, nullptr, 0, nullptr, nullptr)
