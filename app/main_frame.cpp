@@ -9,6 +9,7 @@
 #include "model/project/image_slot.h"
 #include "model/project/morph_pair.h"
 #include "model/project/morph_project.h"
+#include "platform/replacing_file.h"
 #include "platform/settings_store.h"
 #include "res/resource.h"
 
@@ -167,4 +168,31 @@ LRESULT CMainFrame::OnCheckFigureTool(WPARAM, LPARAM lParam) {
   else if (lParam == 1) CheckToolButton(ID_FIGURE_MOVE_POINT);
   else if (lParam == 2) CheckToolButton(ID_FIGURE_NEW);
   return 0;
+}
+
+// The profile is replaced whole or not at all, so a layout that cannot be
+// written leaves the earlier one; the placement not reading back is how the
+// frame learns of it.
+BOOL CMainFrame::DestroyWindow() {
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  const bool placed = m_hWnd && ::GetWindowPlacement(m_hWnd, &placement);
+  const CString section = MainSection();
+  const BOOL destroyed = CKitFrameWnd::DestroyWindow();
+  CWinApp* app = AfxGetApp();
+  if (!placed || !app || !app->m_pszProfileName) return destroyed;
+  const RECT& saved = placement.rcNormalPosition;
+  const struct {
+    const TCHAR* entry;
+    LONG value;
+  } kept[] = {{u"left", saved.left}, {u"right", saved.right}, {u"bottom", saved.bottom}, {u"top", saved.top}};
+  for (const auto& item : kept) {
+    // A value that cannot be in the file: missing entries read as it.
+    constexpr int kMissing = -0x7FFFFFF;
+    if (static_cast<int>(app->GetProfileInt(section, item.entry, kMissing)) != item.value) {
+      ReportWriteFailureOnce(app->m_pszProfileName);
+      break;
+    }
+  }
+  return destroyed;
 }

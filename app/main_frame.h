@@ -36,6 +36,9 @@ class CMainFrame : public CKitFrameWnd {
  public:
   BOOL PreCreateWindow(CREATESTRUCT& cs) override;
   void SetDrawStyle(UINT style) override;
+  // Saves the layout to the profile as the kit frame does, and tells the
+  // user once when the profile could not take it.
+  BOOL DestroyWindow() override;
 
   CMainStatusBar m_wndMainStatusBar;
 

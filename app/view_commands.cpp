@@ -21,6 +21,7 @@
 #include "model/project/undo_history.h"
 #include "platform/file_watch.h"
 #include "platform/program_folder.h"
+#include "platform/replacing_file.h"
 #include "platform/settings_store.h"
 #include "render/frame_render.h"
 #include "res/resource.h"
@@ -100,6 +101,8 @@ BOOL WriteFrameFile(const CString& path, CPixelBuffer& frame, int quality, BOOL 
     } else {
       written = image->Encode(stream, PIC_FORMAT_BMP);
     }
+    // A write the encoder did not notice still marks the stream.
+    written = std::ferror(stream) == 0 && written;
     written = std::fclose(stream) == 0 && written;
     return written ? TRUE : FALSE;
   }
@@ -158,7 +161,11 @@ void CPentavoView::OnExportCurrentFrame() {
     CPixelBuffer frame(RECT{0, 0, size.cx, size.cy});
     if (frame.bits) {
       RenderFrameToPixels(GetMorphProject()->CurrentPair(), &frame);
-      written = WriteFrameFile(path, frame, dialog.m_nQuality, dialog.m_bTrueColor);
+      // Written beside the target and put in its place only when whole: a
+      // failure leaves no partial picture and keeps an earlier one.
+      CReplacingFile output(path);
+      written = WriteFrameFile(output.GetTempPath(), frame, dialog.m_nQuality, dialog.m_bTrueColor) &&
+                output.Commit();
     }
     frame.Free();
   }

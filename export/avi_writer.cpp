@@ -21,6 +21,7 @@ ULONGLONG FrameBytes(int width, int height) {
 
 int CAviWriter::Open(LPCTSTR path, int fps, SIZE size, CWnd* owner) {
   m_cancelled = false;
+  m_failed = false;
   if (m_file || !path || fps <= 0 || size.cx <= 0 || size.cy <= 0 || size.cx % 4 != 0 ||
       FrameBytes(size.cx, size.cy) > kMaxFrameBytes)
     return 0;
@@ -91,6 +92,7 @@ int CAviWriter::WriteFrame(const BYTE* pixels) {
   const LONG frameBytes = static_cast<LONG>(FrameBytes(m_width, m_height));
   if (AVIStreamWrite(m_compressedStream, m_frameIndex, 1, const_cast<BYTE*>(pixels), frameBytes, AVIIF_KEYFRAME,
                      nullptr, nullptr) != AVIERR_OK) {
+    m_failed = true;
     Close();
     return 0;
   }
@@ -99,6 +101,7 @@ int CAviWriter::WriteFrame(const BYTE* pixels) {
   std::string text = ToAnsiText(caption);
   if (AVIStreamWrite(m_textStream, m_frameIndex, 1, text.data(), static_cast<LONG>(text.size() + 1), AVIIF_KEYFRAME,
                      nullptr, nullptr) != AVIERR_OK) {
+    m_failed = true;
     Close();
     return 0;
   }
@@ -107,12 +110,17 @@ int CAviWriter::WriteFrame(const BYTE* pixels) {
 }
 
 void CAviWriter::Close() {
+  // The file's last release writes its index and headers and tells a
+  // failure only through the last error.
+  const bool hadFile = m_file != nullptr;
+  ::SetLastError(ERROR_SUCCESS);
   for (PAVISTREAM* stream : {&m_videoStream, &m_compressedStream, &m_textStream}) {
     if (*stream) AVIStreamRelease(*stream);
     *stream = nullptr;
   }
   if (m_file) AVIFileRelease(m_file);
   m_file = nullptr;
+  if (hadFile && ::GetLastError() == ERROR_WRITE_FAULT) m_failed = true;
   if (m_libraryOpen) AVIFileExit();
   m_libraryOpen = false;
 }

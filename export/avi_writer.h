@@ -24,6 +24,8 @@ class CAviWriter {
   // The last Open failed because the user cancelled the compressor choice;
   // that is the user's decision, not an error to report.
   bool WasCancelled() const { return m_cancelled; }
+  // A frame or the file's end could not be written: the file is not whole.
+  bool HasFailed() const { return m_failed; }
   int GetFrameCount() const { return m_frameIndex; }
 
  private:
@@ -39,4 +41,5 @@ class CAviWriter {
   PAVIFILE m_file = nullptr;
   bool m_libraryOpen = false;
   bool m_cancelled = false;
+  bool m_failed = false;
 };

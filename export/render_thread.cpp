@@ -12,6 +12,7 @@
 #include "model/project/morph_pair.h"
 #include "model/project/morph_project.h"
 #include "model/raster/pixel_buffer.h"
+#include "platform/replacing_file.h"
 #include "res/resource.h"
 
 IMPLEMENT_DYNCREATE(CRenerThread, CWinThread)
@@ -21,6 +22,8 @@ namespace {
 constexpr WCHAR kCreateAviErrorText[] = u"Create AVI File Error!";
 constexpr WCHAR kCreateGifErrorText[] = u"Create GIF File Error!";
 constexpr WCHAR kCreateSwfErrorText[] = u"Create SWF File Error!";
+constexpr WCHAR kCreateBmpErrorText[] = u"Create BMP File Error!";
+constexpr WCHAR kCreateTgaErrorText[] = u"Create TGA File Error!";
 constexpr WCHAR kUnsupportedTypeText[] = u"Animations cannot be exported to files of this type.";
 constexpr WCHAR kTooManySwfFramesText[] = u"A Flash movie holds at most 32767 frames; shorten the animation.";
 constexpr int kMinFps = 1;
@@ -132,11 +135,11 @@ void CRenerThread::SendProgress(int n, const CString* fileName) {
   ::SendMessageW(m_owner, WM_RENDER_PROGRESS, text, static_cast<LPARAM>(n));
 }
 
-void CRenerThread::FinishExport(bool reportEnd) {
-  if (m_lastFramePending)
+void CRenerThread::FinishExport(bool failed) {
+  if (failed)
+    SendProgress(static_cast<int>(kRenderEndedUnfinished), nullptr);
+  else if (m_lastFramePending)
     SendProgress(m_totalFrames - 1, m_lastFileName.IsEmpty() ? nullptr : &m_lastFileName);
-  else if (reportEnd)
-    SendProgress(m_totalFrames - 1, nullptr);
   m_lastFramePending = false;
   ::PostQuitMessage(0);
 }
@@ -144,6 +147,14 @@ void CRenerThread::FinishExport(bool reportEnd) {
 void CRenerThread::ShowError(LPCTSTR text, UINT stringId) {
   CString message;
   if (stringId == 0 || !message.LoadString(stringId)) message = text;
+  ::MessageBoxW(nullptr, message, nullptr, MB_OK | MB_ICONEXCLAMATION);
+}
+
+void CRenerThread::ShowFileError(LPCTSTR text, UINT stringId, const CString& path) {
+  CString message;
+  if (!message.LoadString(stringId)) message = text;
+  message += u"\n";
+  message += path;
   ::MessageBoxW(nullptr, message, nullptr, MB_OK | MB_ICONEXCLAMATION);
 }
 
@@ -157,12 +168,19 @@ int CRenerThread::ExportFps() const { return m_fps < kMinFps ? kMinFps : m_fps >
 
 // --- writers ---
 
+// Every writer fills a file beside the output and puts it in the output's
+// place only when all of it was written: a failure tells the user once,
+// leaves no partial file and keeps an earlier one; a stop keeps what was
+// written, whole.
+
 BOOL CRenerThread::RenderToAvi() {
   const SIZE size = RoundedFrameSize();
+  CReplacingFile output(m_outputPath);
   CAviWriter writer;
-  if (!writer.Open(m_outputPath, ExportFps(), size, m_pMainWnd)) {
+  if (!writer.Open(output.GetTempPath(), ExportFps(), size, m_pMainWnd)) {
     // Cancelling the compressor choice is the user's own decision.
     if (!writer.WasCancelled()) ShowError(kCreateAviErrorText, IDS_CREATE_AVI_ERROR);
+    output.Discard();
     FinishExport(true);
     return TRUE;
   }
@@ -177,20 +195,25 @@ BOOL CRenerThread::RenderToAvi() {
   CExportBuffer buffer(size);
   bool written = buffer.IsValid() && RunFrameLoop(buffer.Get(), true, step);
   writer.Close();
-  if (!written) ShowError(kCreateAviErrorText, IDS_CREATE_AVI_ERROR);
+  written = written && !writer.HasFailed() && output.Commit();
+  if (!written) {
+    output.Discard();
+    ShowError(kCreateAviErrorText, IDS_CREATE_AVI_ERROR);
+  }
   FinishExport(!written);
   return TRUE;
 }
 
 BOOL CRenerThread::RenderToGif() {
   const SIZE size = RoundedFrameSize();
+  CReplacingFile output(m_outputPath);
   CAnimGifWriter writer;
   // Frames are quantised on every core while the next ones render.
   SYSTEM_INFO system;
   ::GetSystemInfo(&system);
   writer.SetWorkers(static_cast<int>(system.dwNumberOfProcessors));
-  if (!writer.Open(m_outputPath, static_cast<DWORD>(kHundredthsPerSecond / ExportFps()), size)) {
-    ShowError(kCreateGifErrorText, IDS_CREATE_GIF_ERROR);
+  if (!writer.Open(output.GetTempPath(), static_cast<DWORD>(kHundredthsPerSecond / ExportFps()), size)) {
+    ShowFileError(kCreateGifErrorText, IDS_CREATE_GIF_ERROR, m_outputPath);
     FinishExport(true);
     return TRUE;
   }
@@ -204,17 +227,27 @@ BOOL CRenerThread::RenderToGif() {
    public:
     explicit CGifStep(CAnimGifWriter& writer) : m_writer(writer) {}
     bool Write(CPixelBuffer& frame, int) override {
-      m_writer.AddFrame(reinterpret_cast<BYTE*>(frame.bits));
-      return true;
+      ++m_frames;
+      return m_writer.AddFrame(reinterpret_cast<BYTE*>(frame.bits));
     }
+    int Frames() const { return m_frames; }
 
    private:
     CAnimGifWriter& m_writer;
+    int m_frames = 0;
   } step(writer);
   CExportBuffer buffer(size);
-  if (buffer.IsValid()) RunFrameLoop(buffer.Get(), false, step);
-  writer.Close();
-  FinishExport(!buffer.IsValid());
+  bool written = buffer.IsValid() && RunFrameLoop(buffer.Get(), false, step);
+  written = writer.Close() && written;
+  // Stopped before the first frame: there is no animation to keep or to
+  // complain about.
+  const bool stoppedEmpty = !written && buffer.IsValid() && step.Frames() == 0 && IsStopRequested();
+  written = written && output.Commit();
+  if (!written) {
+    output.Discard();
+    if (!stoppedEmpty) ShowFileError(kCreateGifErrorText, IDS_CREATE_GIF_ERROR, m_outputPath);
+  }
+  FinishExport(!written && !stoppedEmpty);
   return TRUE;
 }
 
@@ -224,9 +257,9 @@ class CRenerThread::CStillStep : public CFrameStep {
   bool Write(CPixelBuffer& frame, int n) override {
     m_fileName.Format(_T("%s%d"), m_stem.GetString(), n);
     m_fileName += m_extension;
-    // A still that cannot be written is skipped; the others still come.
-    CImageFile().Save(m_fileName, 0, 0, frame.Width(), frame.Height(), frame.bits, 0);
-    return true;
+    // The file is written whole or not at all; the first that cannot be
+    // written ends the export, and the stills before it stay.
+    return CImageFile().Save(m_fileName, 0, 0, frame.Width(), frame.Height(), frame.bits, 0) != FALSE;
   }
   const CString* FileName() const override { return &m_fileName; }
 
@@ -241,8 +274,16 @@ BOOL CRenerThread::RenderToStills() {
   if (length <= kExtensionLength) return RenderUnsupported();
   CStillStep step(m_outputPath.Left(length - kExtensionLength), m_outputPath.Right(kExtensionLength));
   CExportBuffer buffer(RoundedFrameSize());
-  if (buffer.IsValid()) RunFrameLoop(buffer.Get(), false, step);
-  FinishExport(!buffer.IsValid());
+  const bool written = buffer.IsValid() && RunFrameLoop(buffer.Get(), false, step);
+  if (!written) {
+    const bool tga = GetImageFileType(m_outputPath) == IMAGE_FILE_TGA;
+    const CString& failed = buffer.IsValid() ? *step.FileName() : m_outputPath;
+    if (tga)
+      ShowFileError(kCreateTgaErrorText, IDS_CREATE_TGA_ERROR, failed);
+    else
+      ShowFileError(kCreateBmpErrorText, IDS_CREATE_BMP_ERROR, failed);
+  }
+  FinishExport(!written);
   return TRUE;
 }
 
@@ -263,19 +304,23 @@ BOOL CRenerThread::RenderToSwf() {
   class CSwfStep : public CFrameStep {
    public:
     CSwfStep(CSwfMovieWriter& movie, int quality) : m_movie(movie), m_quality(quality) {}
-    bool Write(CPixelBuffer& frame, int) override {
-      m_movie.AddFrame(frame, m_quality);
-      return true;
-    }
+    bool Write(CPixelBuffer& frame, int) override { return m_movie.AddFrame(frame, m_quality) != FALSE; }
 
    private:
     CSwfMovieWriter& m_movie;
     int m_quality;
   } step(movie, m_quality);
-  RunFrameLoop(buffer.Get(), false, step);
-  if (!movie.Save(m_outputPath)) ShowError(kCreateSwfErrorText, IDS_CREATE_SWF_ERROR);
-  // A page that cannot be written leaves the movie as it is.
-  WriteSwfHtmlPage(m_outputPath, size.cx, size.cy);
-  FinishExport(false);
+  const bool framesMade = RunFrameLoop(buffer.Get(), false, step);
+  CReplacingFile output(m_outputPath);
+  if (!framesMade || !movie.Save(output.GetTempPath()) || !output.Commit()) {
+    output.Discard();
+    ShowError(kCreateSwfErrorText, IDS_CREATE_SWF_ERROR);
+    FinishExport(true);
+    return TRUE;
+  }
+  // The movie stays when only its page cannot be written; the user is told.
+  const bool pageWritten = WriteSwfHtmlPage(m_outputPath, size.cx, size.cy) != FALSE;
+  if (!pageWritten) ShowFileError(kCreateSwfErrorText, IDS_CREATE_SWF_ERROR, SwfHtmlPagePath(m_outputPath));
+  FinishExport(!pageWritten);
   return TRUE;
 }

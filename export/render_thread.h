@@ -15,6 +15,10 @@ struct CPixelBuffer;
 // or 0, lParam the running frame number from 0. The last frame's number
 // (total frames - 1) means the export has ended.
 constexpr UINT WM_RENDER_PROGRESS = WM_USER + 18;
+// The progress number that ends an export which did not finish (a failure,
+// told to the user already, or a cancelled compressor choice): the owner
+// goes back to ready and shows no frame number.
+constexpr LPARAM kRenderEndedUnfinished = -1;
 
 class CRenerThread : public CWinThread {
   DECLARE_DYNCREATE(CRenerThread)
@@ -60,9 +64,11 @@ class CRenerThread : public CWinThread {
   bool RunFrameLoop(CPixelBuffer& buffer, bool dib24, CFrameStep& step);
   void SendProgress(int n, const CString* fileName);
   // After the writer has closed its file: the last frame's progress, held
-  // back by the loop, or (after a failure) the end of the export.
-  void FinishExport(bool reportEnd);
+  // back by the loop, or (after a failure) the end of an unfinished export.
+  void FinishExport(bool failed);
   void ShowError(LPCTSTR text, UINT stringId = 0);
+  // The message in the style of the others, naming the file that failed.
+  void ShowFileError(LPCTSTR text, UINT stringId, const CString& path);
   SIZE RoundedFrameSize() const;
   int ExportFps() const;
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "export/ansi_text.h"
+#include "platform/replacing_file.h"
 
 namespace {
 
@@ -67,15 +68,6 @@ BOOL WriteSwfHtmlPage(const CString& moviePath, int width, int height) {
   int slash = moviePath.ReverseFind(_T('\\'));
   std::string name = ToAnsiText(moviePath.Mid(slash + 1));
   std::string page = SwfHtmlPageText(name, width, height);
-  CFile file;
-  if (!file.Open(SwfHtmlPagePath(moviePath), CFile::modeCreate | CFile::modeWrite)) return FALSE;
-  try {
-    file.Write(page.data(), static_cast<UINT>(page.size()));
-    file.Close();
-  } catch (CException* e) {
-    e->Delete();
-    file.Abort();
-    return FALSE;
-  }
-  return TRUE;
+  // Whole or not at all: a page cut short by a full disk would embed nothing.
+  return WriteFileReplacing(SwfHtmlPagePath(moviePath), page.data(), static_cast<UINT>(page.size()));
 }

@@ -108,16 +108,19 @@ void CAnimGifWriter::GrowList() {
 }
 
 bool CAnimGifWriter::AddFrame(BYTE* pixels) {
-  if (!pixels || m_width == 0 || m_height == 0) return false;
+  if (!pixels || m_width == 0 || m_height == 0 || m_failed) return false;
   m_codec.SetDisposalMethod(1);  // leave each frame in place
   m_pageCodec.SetDisposalMethod(1);
   if (m_workerCount <= 1) {
     std::unique_ptr<CEncodedFrame> frame = EncodeFrame(pixels, Settings(), m_frameCount > 0, m_quantizer, m_pageCodec);
-    if (!frame->image->IsValid()) return false;
+    if (!frame->image->IsValid()) {
+      m_failed = true;
+      return false;
+    }
     GrowList();
     m_frames[m_frameCount++] = frame.release();
     WriteReadyFrames();
-    return true;
+    return !m_failed;
   }
   StartWorkers();
   CFrameJob job{0, {}, Settings()};
@@ -145,7 +148,7 @@ bool CAnimGifWriter::AddFrame(BYTE* pixels) {
   }
   m_jobReady.notify_one();
   WriteReadyFrames();
-  return true;
+  return !m_failed;
 }
 
 // Writes the frames at the head of the list that are ready, in order.
@@ -164,44 +167,43 @@ void CAnimGifWriter::WriteReadyFrames() {
 }
 
 void CAnimGifWriter::WriteFrame(CEncodedFrame& frame) {
-  // A frame the quantiser could not make is left out.
-  if (!frame.image || !frame.image->IsValid() || m_failed || !m_file) return;
-  if (!m_started) {
-    m_codec.SetLoops(m_loops);
-    if (!m_codec.BeginMultiPage(m_file.get(), frame.image.get())) {
-      m_failed = true;
-      return;
-    }
-    m_started = true;
-    // The first frame written takes the global colour table.
-    if (frame.localTable || !frame.ok) {
-      m_codec.EncodePage(m_file.get(), frame.image.get(), false);
-      return;
-    }
-  }
-  if (!frame.ok) {
-    m_codec.EncodePage(m_file.get(), frame.image.get(), true);
-    return;
-  }
-  if (frame.blocks) m_file->Write(frame.blocks.get(), 1, frame.blockBytes);
+  if (m_failed || !m_file) return;
+  // A frame missing from the middle would leave a file that is not the
+  // animation asked for: the whole file fails.
+  if (!frame.image || !frame.image->IsValid() || !WriteFrameBlocks(frame) || m_file->Error()) m_failed = true;
 }
 
-void CAnimGifWriter::Close() {
-  if (!m_stream) return;
+bool CAnimGifWriter::WriteFrameBlocks(CEncodedFrame& frame) {
+  if (!m_started) {
+    m_codec.SetLoops(m_loops);
+    if (!m_codec.BeginMultiPage(m_file.get(), frame.image.get())) return false;
+    m_started = true;
+    // The first frame written takes the global colour table.
+    if (frame.localTable || !frame.ok) return m_codec.EncodePage(m_file.get(), frame.image.get(), false);
+  }
+  if (!frame.ok) return m_codec.EncodePage(m_file.get(), frame.image.get(), true);
+  return !frame.blocks || m_file->Write(frame.blocks.get(), 1, frame.blockBytes) == frame.blockBytes;
+}
+
+bool CAnimGifWriter::Close() {
+  if (!m_stream) return false;
   {
     std::unique_lock<std::mutex> lock(m_mutex);
     while (m_inFlight > 0) m_frameDone.wait(lock);
   }
   WriteReadyFrames();
-  if (m_started) {
-    m_codec.EndMultiPage(m_file.get());
-  } else if (!m_failed) {
+  bool whole = false;
+  if (m_started && !m_failed) {
+    whole = m_codec.EndMultiPage(m_file.get());
+  } else if (!m_started && !m_failed) {
     // Without frames the encoder refuses with its text and writes nothing.
     m_codec.SetLoops(m_loops);
     m_codec.EncodeMultiPage(m_file.get(), nullptr, 0, true);
   }
   m_file.reset();
-  fclose(m_stream);
+  // The last buffered bytes reach the disk only here: a full disk may show
+  // itself no earlier.
+  whole = fclose(m_stream) == 0 && whole;
   m_stream = nullptr;
   for (int i = 0; i < m_frameCount; ++i) {
     delete m_frames[i];
@@ -209,7 +211,10 @@ void CAnimGifWriter::Close() {
   }
   m_frameCount = 0;
   m_written = 0;
-  m_started = m_failed = false;
+  m_started = false;
+  // A failure stays with the writer: it is not reopened.
+  m_failed = m_failed || !whole;
+  return whole;
 }
 
 // --- workers ---

@@ -31,8 +31,12 @@ public:
   // line first. With one worker the quantiser's error diffusion changes
   // them; with more, the frame is copied and quantised on a worker while the
   // caller goes on, and the caller's pixels stay as they were.
+  // False when the frame could not be made or the file could not take it;
+  // a failure sticks, so every later call fails too.
   bool AddFrame(BYTE* pixels);
-  void Close();
+  // Writes the end of the file and closes it; true only when the whole
+  // animation reached the file.
+  bool Close();
 
   // Threads that quantise and encode frames, set before the first frame;
   // 1 (the default) does the work inside AddFrame.
@@ -71,6 +75,7 @@ private:
   void GrowList();
   void WriteReadyFrames();
   void WriteFrame(CEncodedFrame& frame);
+  bool WriteFrameBlocks(CEncodedFrame& frame);
   void StartWorkers();
   void StopWorkers();
   void WorkerLoop();
@@ -84,7 +89,7 @@ private:
   int m_capacity = kListStep;
   int m_written = 0;          // frames taken from the list, in order
   bool m_started = false;     // the screen header is written
-  bool m_failed = false;      // the header could not be written: the rest is dropped
+  bool m_failed = false;      // a frame or the file failed: the rest is dropped, the file is not whole
   DWORD m_width = 0, m_height = 0;
   FILE* m_stream = nullptr;
   std::unique_ptr<CPicIOFile> m_file;  // over m_stream, which it leaves open

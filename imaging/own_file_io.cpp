@@ -1,6 +1,9 @@
 // Whole-file reads and writes for the own BMP and TGA files.
 #include "imaging/own_file_io.h"
 
+#include "compat/win32.h"
+#include "platform/replacing_file.h"
+
 namespace ownfile {
 
 namespace {
@@ -35,17 +38,11 @@ bool ReadFilePrefix(LPCTSTR path, UINT count, std::vector<BYTE>& bytes) {
 }
 
 bool WriteWholeFile(LPCTSTR path, const std::vector<BYTE>& bytes) {
-  CFile file;
-  if (!file.Open(path, CFile::modeCreate | CFile::modeWrite | CFile::typeBinary)) return false;
-  try {
-    file.Write(bytes.data(), static_cast<UINT>(bytes.size()));
-    file.Close();
-  } catch (CException* e) {
-    e->Delete();
-    file.Abort();
-    return false;
-  }
-  return true;
+  // A read-only file is not replaced; the writers refuse it as they always have.
+  const DWORD attributes = GetFileAttributesW(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
+  // Through a file beside the target: a full disk leaves the earlier file, or none.
+  return WriteFileReplacing(path, bytes.data(), static_cast<UINT>(bytes.size())) != FALSE;
 }
 
 }  // namespace ownfile

@@ -33,7 +33,8 @@ bool ReadWholeFile(LPCTSTR path, std::vector<BYTE>& bytes);
 // Up to `count` bytes from the start of the file; false when it cannot be opened.
 bool ReadFilePrefix(LPCTSTR path, UINT count, std::vector<BYTE>& bytes);
 
-// Creates (or truncates) the file and writes the bytes; false on any failure.
+// Writes the bytes as the whole file, through a temporary file beside it;
+// false on any failure, which leaves the earlier file and no partial one.
 bool WriteWholeFile(LPCTSTR path, const std::vector<BYTE>& bytes);
 
 inline WORD Word(const BYTE* p) { return static_cast<WORD>(p[0] | (p[1] << 8)); }

@@ -2,8 +2,10 @@
 #include "platform/settings_store.h"
 
 #include <cstring>
+#include <vector>
 
 #include "platform/program_folder.h"
+#include "platform/replacing_file.h"
 
 namespace {
 
@@ -58,18 +60,16 @@ BOOL SaveSetting(LPCTSTR name, const BYTE* bytes, int count) {
     return FALSE;
   }
   CreateDirectoryW(GetDataFolder(), nullptr);  // an existing folder is fine
-  CFile file;
-  if (!file.Open(SettingPath(name), CFile::modeCreate | CFile::modeWrite | CFile::typeBinary)) {
-    return FALSE;
-  }
-  try {
-    CArchive ar(&file, CArchive::store);
-    ar << count;
-    ar.Write(bytes, static_cast<UINT>(count));
-    ar.Close();
-    file.Close();
-  } catch (CException* e) {
-    e->Delete();
+  // The length word as the archive writes an int, then the bytes.
+  std::vector<BYTE> file(kLengthWordBytes + static_cast<size_t>(count));
+  const DWORD length = static_cast<DWORD>(count);
+  for (DWORD i = 0; i < kLengthWordBytes; ++i) file[i] = static_cast<BYTE>(length >> (8 * i));
+  if (count > 0) std::memcpy(file.data() + kLengthWordBytes, bytes, static_cast<size_t>(count));
+  const CString path = SettingPath(name);
+  // A full disk keeps the earlier value; the program goes on with the new
+  // one in memory, and the user hears of it once.
+  if (!WriteFileReplacing(path, file.data(), static_cast<UINT>(file.size()))) {
+    ReportWriteFailureOnce(path);
     return FALSE;
   }
   return TRUE;
@@ -109,8 +109,13 @@ BOOL RegReadValue(LPCTSTR keyPath, LPCTSTR name, BYTE** bytes, int* count) {
 BOOL RegWriteValue(LPCTSTR keyPath, LPCTSTR name, const BYTE* bytes, int count) {
   if (count < 0 || (bytes == nullptr && count > 0)) return FALSE;
   HKEY key = nullptr;
-  if (RegCreateKeyW(HKEY_LOCAL_MACHINE, keyPath, &key) != ERROR_SUCCESS) return FALSE;
+  if (RegCreateKeyW(HKEY_LOCAL_MACHINE, keyPath, &key) != ERROR_SUCCESS) {
+    ReportWriteFailureOnce(CString(u"HKEY_LOCAL_MACHINE\\") + keyPath);
+    return FALSE;
+  }
   LONG result = RegSetValueExW(key, name, 0, REG_DWORD_BIG_ENDIAN, bytes, static_cast<DWORD>(count));
   RegCloseKey(key);
-  return result == ERROR_SUCCESS;
+  if (result == ERROR_SUCCESS) return TRUE;
+  ReportWriteFailureOnce(CString(u"HKEY_LOCAL_MACHINE\\") + keyPath);
+  return FALSE;
 }

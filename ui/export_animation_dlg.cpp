@@ -13,6 +13,7 @@ namespace {
 
 constexpr int kIdOutputPath = 1012;
 constexpr int kIdCurrentFrame = 1013;
+constexpr UINT kMaxShownFrame = 4086;
 constexpr int kIdFirstFormat = 1010;
 constexpr int kIdTransparent = 1032;
 constexpr int kIdFps = 1024;
@@ -58,6 +59,8 @@ CExportAnimationDlg::~CExportAnimationDlg() {
 void CExportAnimationDlg::DoDataExchange(CDataExchange* pDX) {
   CDialog::DoDataExchange(pDX);
   DDX_Text(pDX, kIdOutputPath, m_strOutputPath);
+  DDX_Text(pDX, kIdCurrentFrame, m_nCurrentFrame);
+  DDV_MinMaxUInt(pDX, m_nCurrentFrame, 0, kMaxShownFrame);
   DDX_Radio(pDX, kIdFirstFormat, m_nFormat);
   DDX_Check(pDX, kIdTransparent, m_bTransparent);
   CMorphProject* project = GetMorphProject();
@@ -91,11 +94,15 @@ void CExportAnimationDlg::OnCancel() {
 void CExportAnimationDlg::OnUpdateValues() { UpdateData(TRUE); }
 
 void CExportAnimationDlg::OnRenderOrStop() {
-  if (!UpdateData(TRUE)) return;
+  if (!m_bRendering) ForgetExportsNumber();
+  const BOOL valid = UpdateData(TRUE);
+  // A Stop is never refused: the running number may be past what the
+  // frame field accepts.
   if (m_bRendering) {
     StopRender();
     return;
   }
+  if (!valid) return;
   ReleaseThread();
   const int format = m_nFormat >= 0 && m_nFormat < static_cast<int>(std::size(kFormats)) ? m_nFormat : 0;
   if (!AskOutputFile(format)) return;
@@ -137,6 +144,20 @@ BOOL CExportAnimationDlg::AskOutputFile(int format) {
   return !m_strOutputPath.IsEmpty() && GetImageFileType(m_strOutputPath) != IMAGE_FILE_UNKNOWN;
 }
 
+// A number past the frame field's range that the last export showed is not
+// the user's input: the next export counts from 0 again, so it must not stop
+// the Render with a range message. A number the user typed is left alone.
+void CExportAnimationDlg::ForgetExportsNumber() {
+  if (m_nShownProgress <= static_cast<LPARAM>(kMaxShownFrame)) return;
+  CString shown, text;
+  shown.Format(u"%d", static_cast<int>(m_nShownProgress));
+  TCHAR buffer[16] = {};
+  ::GetDlgItemTextW(m_hWnd, kIdCurrentFrame, buffer, static_cast<int>(std::size(buffer)));
+  text = buffer;
+  if (text == shown) ::SetDlgItemTextW(m_hWnd, kIdCurrentFrame, u"0");
+  m_nShownProgress = 0;
+}
+
 void CExportAnimationDlg::SetRenderingState() {
   m_bRendering = 1;
   SetButtonText(TRUE);
@@ -161,7 +182,19 @@ void CExportAnimationDlg::ReleaseThread() {
 }
 
 LRESULT CExportAnimationDlg::OnRenderProgress(WPARAM wParam, LPARAM lParam) {
+  if (lParam == kRenderEndedUnfinished) {
+    // Ready for another try: no number of an export that did not finish,
+    // and the chosen file rather than the last still written.
+    m_nCurrentFrame = 0;
+    m_nShownProgress = 0;
+    ::SetDlgItemTextW(m_hWnd, kIdCurrentFrame, u"0");
+    ::SetDlgItemTextW(m_hWnd, kIdOutputPath, m_strOutputPath);
+    m_bRendering = 0;
+    SetButtonText(FALSE);
+    return 0;
+  }
   m_nCurrentFrame = static_cast<UINT>(lParam);
+  m_nShownProgress = lParam;
   CString number;
   number.Format(u"%d", static_cast<int>(lParam));
   ::SetDlgItemTextW(m_hWnd, kIdCurrentFrame, number);

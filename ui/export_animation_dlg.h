@@ -19,7 +19,7 @@ class CExportAnimationDlg : public CDialog {
   void SetFrameSource(CExportFrameSource* source) { m_pFrameSource = source; }
 
   CString m_strOutputPath;
-  UINT m_nCurrentFrame = 0;  // shown only: an export can run past any bound
+  UINT m_nCurrentFrame = 0;
   int m_nFormat = 0;
   int m_bTransparent = 0;
   int m_nQuality = 75;
@@ -37,6 +37,7 @@ class CExportAnimationDlg : public CDialog {
   // Waits for the last export's thread to end and deletes its object.
   void ReleaseThread();
   void SetButtonText(BOOL rendering);
+  void ForgetExportsNumber();
 
   afx_msg void OnUpdateValues();
   afx_msg LRESULT OnRenderProgress(WPARAM wParam, LPARAM lParam);
@@ -45,4 +46,5 @@ class CExportAnimationDlg : public CDialog {
   int m_bRendering = 0;
   CRenerThread* m_pRenderThread = nullptr;
   CExportFrameSource* m_pFrameSource = nullptr;
+  LPARAM m_nShownProgress = 0;  // the last number an export showed in the frame field
 };

@@ -1,7 +1,10 @@
 // Swatch files through the framework's archive with a 4096-byte buffer.
 #include "ui/swatch_file.h"
 
+#include <cstdlib>
+
 #include "platform/program_folder.h"
+#include "platform/replacing_file.h"
 
 namespace {
 
@@ -29,21 +32,27 @@ void ReadSwatchRecords(CFile& file, CSwatchArray& swatches) {
   }
 }
 
+// The records go to memory first and then to the disk as one whole file
+// beside the target, renamed over it: a full disk keeps the earlier file.
+// The user hears of a failure once per file and run.
 template <class Write>
 BOOL WriteWholeFile(LPCTSTR path, Write write) {
   CreateDirectoryW(GetDataFolder(), nullptr);  // an existing folder is fine
-  CFile file;
-  if (!file.Open(path, CFile::modeCreate | CFile::modeWrite | CFile::typeBinary)) return FALSE;
+  CMemFile memory;
   try {
-    CArchive ar(&file, CArchive::store, kArchiveBufferBytes);
+    CArchive ar(&memory, CArchive::store, kArchiveBufferBytes);
     write(ar);
     ar.Close();
-    file.Close();
   } catch (CException* e) {
     e->Delete();
     return FALSE;
   }
-  return TRUE;
+  const UINT length = static_cast<UINT>(memory.GetLength());
+  BYTE* bytes = memory.Detach();
+  const BOOL written = WriteFileReplacing(path, bytes, length);
+  std::free(bytes);
+  if (!written) ReportWriteFailureOnce(path);
+  return written;
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "compat/host_path.h"
 #include "compat/vfw.h"
+#include "compat/win32.h"
 #include "compat/vfw/avi_riff_writer.h"
 #include "compat/vfw/compressor_dialog.h"
 #include "compat/vfw/mjpeg_encoder.h"
@@ -63,9 +64,11 @@ const char* ChunkKind(DWORD fccType, bool compressed) {
   return "tx";
 }
 
+// The last release writes the index and the headers; when that fails the
+// file is not whole, which the caller learns from the last error.
 void ReleaseFile(CAviFileObject* file) {
   if (file && --file->refs == 0) {
-    file->writer.Finish();
+    if (!file->writer.Finish()) SetLastError(ERROR_WRITE_FAULT);
     delete file;
   }
 }

@@ -9,6 +9,7 @@
 #include "editor_test_support.h"
 #include "render/d3d_renderer.h"
 #include "res/resource.h"
+#include "support/small_disk.h"
 #include "support/tool_runner.h"
 
 namespace apptest {
@@ -90,6 +91,21 @@ class SampleProjects : public EditorTest {
       WhenEnded(dialog, file, total);
     });
   }
+  // Closes the export dialog once the user was told and it is ready again:
+  // Render, and no frame number.
+  static void WhenToldAndReady(HWND dialog, int before) {
+    compat::AddModalStep([dialog, before] {
+      char16_t button[64] = {}, frame[64] = {};
+      ::GetDlgItemTextW(dialog, IDOK, button, 64);
+      ::GetDlgItemTextW(dialog, 1013, frame, 64);
+      if (compat::MessageBoxCount() > before && std::u16string(button) == u"Render" && std::u16string(frame) == u"0") {
+        ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        return;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      WhenToldAndReady(dialog, before);
+    });
+  }
   static int ProbeFrames(const std::string& file) {
     return std::atoi(RunTool("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
                              "stream=nb_read_frames -of csv=p=0 '" + file + "'").c_str());
@@ -147,6 +163,37 @@ TEST_P(SampleExport, ExportsAnAviAndAGifThatOtherToolsRead) {
   ExportAnimation(Temp("sample.gif"));
   const std::string info = RunTool("gifsicle --info '" + Temp("sample.gif") + "'");
   EXPECT_NE(info.find(std::to_string(frames) + " images"), std::string::npos) << info;
+  EXPECT_FALSE(Project()->IsBusy());
+}
+
+// A sample exported into a full 256 KB disk in each kind the dialog can be
+// given: one message each, the dialog ready again, and no file left, not
+// even an empty one.
+TEST_F(SampleProjects, ExportsIntoAFullDiskTellOnceForEachKindAndLeaveNoFile) {
+  if (!testsupport::InPrivateMounts()) return;
+  LoadSample(u"Shapes.pvk");
+  testsupport::SmallDisk disk(256 * 1024);
+  ASSERT_TRUE(disk.Mounted());
+  disk.Fill();
+  compat::SetRealMessageBoxes(false);  // the render thread's messages are logged, not waited for
+  for (const char* name : {"movie.avi", "anim.gif", "still.bmp", "still.tga", "movie.swf", "still.jpg"}) {
+    SCOPED_TRACE(name);
+    const int before = compat::MessageBoxCount();
+    const std::u16string file = Program(disk.File(name));
+    compat::AddModalStepOnTemplate(IDD_EXPORT, [file, before](HWND dialog) {
+      compat::AddModalStepOnCaption(u"Select Output File", [file](HWND chooser) {
+        ::SetDlgItemTextW(chooser, edt1, file.c_str());
+        compat::host::InjectKeyPress(VK_RETURN);
+      });
+      WhenToldAndReady(dialog, before);
+      compat::host::InjectKeyPress(VK_RETURN);  // "Render"
+    });
+    Frame()->SendMessage(WM_COMMAND, ID_EXPORT_ANIMATION);
+    Idle();
+    EXPECT_EQ(compat::MessageBoxCount() - before, 1) << compat::Utf16ToUtf8(compat::LastMessageBoxText());
+    for (const auto& entry : fs::directory_iterator(disk.Path()))
+      EXPECT_EQ(entry.path().filename(), ".filler") << "left behind: " << entry.path();
+  }
   EXPECT_FALSE(Project()->IsBusy());
 }
 

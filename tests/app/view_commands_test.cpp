@@ -6,6 +6,7 @@
 #include "model/project/line_tool.h"
 #include "model/project/undo_history.h"
 #include "res/resource.h"
+#include "support/small_disk.h"
 #include "support/tool_runner.h"
 #include "workflow_test_support.h"
 
@@ -234,6 +235,40 @@ TEST_F(ViewCommands, ExportCurrentFrameWritesEachTypeAndReportsFailures) {
     EXPECT_EQ(seen, u"shown") << name;
     EXPECT_TRUE(Frame()->IsWindowEnabled()) << name;
   }
+}
+
+// A disk that fills while the frame is written: the user is told, the
+// earlier file of that name is kept, and nothing partial is left beside it.
+TEST_F(ViewCommands, ExportCurrentFrameIntoAFullDiskKeepsTheEarlierFile) {
+  OpenPair();
+  const Bytes earlier{'o', 'l', 'd'};
+  const char* names[] = {"frame.bmp", "frame.gif", "frame.jpg", "frame.tga"};
+  for (const char* name : names) apptest::WriteBytes(Temp(name), earlier);
+  const auto entries = [this] {
+    size_t count = 0;
+    for (const auto& entry : apptest::fs::directory_iterator(m_temp)) count += entry.is_regular_file();
+    return count;
+  };
+  const size_t before = entries();
+  for (const char* name : names) {
+    std::u16string seen;
+    const std::u16string file = apptest::Program(Temp(name));
+    compat::AddModalStepOnCaption(u"Select Image File", [this, file, &seen](HWND dialog) {
+      ::SetDlgItemTextW(dialog, edt1, file.c_str());
+      compat::host::InjectKeyPress(VK_RETURN);
+      // "Do you want to replace it?": yes.
+      compat::AddModalStepOnCaption(u"Select Image File", [](HWND) { compat::host::InjectKeyPress(VK_RETURN); });
+      AnswerMessageBox(&seen);
+    });
+    {
+      testsupport::FileSizeLimit limit(512);
+      Command(ID_EXPORT_CURRENT_FRAME);
+    }
+    EXPECT_EQ(seen, u"shown") << name;
+    EXPECT_EQ(apptest::ReadBytes(Temp(name)), earlier) << name;
+    EXPECT_TRUE(Frame()->IsWindowEnabled()) << name;
+  }
+  EXPECT_EQ(entries(), before) << "no temporary file is left";
 }
 
 TEST_F(ViewCommands, F1OpensTheHelpPageBesideTheProgram) {

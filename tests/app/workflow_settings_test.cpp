@@ -2,6 +2,7 @@
 // and the Morpher Setup (Ctrl+M) dialogs worked with keys and clicks, their
 // effect seen in the project, the panes, the preview and the saved file;
 // Escape changes nothing.
+#include "platform/replacing_file.h"
 #include "workflow_test_support.h"
 
 namespace apptest {
@@ -154,6 +155,30 @@ TEST_F(SettingsWorkflow, MorpherSetupPaletteWindowGoesWithItsDialog) {
   CtrlKey('M');
   Idle();
   EXPECT_EQ(palette(), nullptr);
+}
+
+}  // namespace
+}  // namespace apptest
+
+namespace apptest {
+namespace {
+
+// The layout goes to "cM.ini" as the program closes. When the profile
+// cannot be replaced (here a folder stands in its place) the program still
+// closes, the earlier profile stays, and the user is told once, naming it.
+TEST_F(SettingsWorkflow, AProfileThatCannotBeWrittenIsToldOnceAtClose) {
+  const fs::path profile = ProgramFolder() / "cM.ini";
+  fs::remove_all(profile);
+  fs::create_directory(profile);
+  ResetWriteFailureReports();
+  Start();
+  const int before = compat::MessageBoxCount();
+  Exit();
+  EXPECT_EQ(compat::MessageBoxCount() - before, 1);
+  const std::u16string told = compat::LastMessageBoxText();
+  EXPECT_NE(told.find(u"cM.ini"), std::u16string::npos) << compat::Utf16ToUtf8(told);
+  EXPECT_TRUE(fs::is_directory(profile)) << "nothing replaced it";
+  fs::remove_all(profile);
 }
 
 }  // namespace

@@ -69,11 +69,13 @@ std::u16string ExportTest::ProgramPath(const std::string& name) const {
   return compat::FromHostPath(dir_.File(name));
 }
 
-void ExportTest::RunExport(const std::string& name, int quality) {
+void ExportTest::RunExport(const std::string& name, int quality) { RunExportToHost(dir_.File(name), quality); }
+
+void ExportTest::RunExportToHost(const std::string& hostPath, int quality) {
   thread_ = std::make_unique<CRenerThread>();
   thread_->m_pMainWnd = owner_->Wnd();
   thread_->SetQuality(quality);
-  thread_->SetOutputPath(CString(ProgramPath(name).c_str()));
+  thread_->SetOutputPath(CString(compat::FromHostPath(hostPath).c_str()));
   thread_->SetFps(GetMorphProject()->GetFps());
   thread_->SetFrameSource(source_);
   ASSERT_TRUE(thread_->CreateThread(0, 0, nullptr));

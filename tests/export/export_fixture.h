@@ -4,10 +4,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-
-#include <csignal>
-
 #include <cstring>
 #include <functional>
 #include <mutex>
@@ -23,6 +19,7 @@
 #include "model/project/morph_pair.h"
 #include "model/project/morph_project.h"
 #include "model/raster/pixel_buffer.h"
+#include "support/small_disk.h"
 #include "support/tool_runner.h"
 
 namespace exporttest {
@@ -76,26 +73,7 @@ class CPaintedFrames : public CExportFrameSource {
   }
 };
 
-// While it lives, files of this process cannot grow past `bytes`: a full
-// disk at a chosen point.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &m_old);
-    m_handler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limit = m_old;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &m_old);
-    std::signal(SIGXFSZ, m_handler);
-  }
-
- private:
-  struct rlimit m_old;
-  void (*m_handler)(int);
-};
+using testsupport::FileSizeLimit;
 
 struct Progress {
   int frame;
@@ -135,6 +113,8 @@ class ExportTest : public ::testing::Test {
   // Runs an export to `name` in the temporary folder and waits for its end
   // as the owner does; the thread object is kept for inspection.
   void RunExport(const std::string& name, int quality = 75);
+  // The same, to a file anywhere on the host.
+  void RunExportToHost(const std::string& hostPath, int quality = 75);
   std::u16string ProgramPath(const std::string& name) const;
 
   testsupport::TempDir dir_;

@@ -207,7 +207,7 @@ TEST_F(RenderThread, AnOutputTypeWithoutAWriterIsReportedAndEndsTheExport) {
   RunExport("still.jpg");
   EXPECT_EQ(compat::MessageBoxCount(), 1);
   EXPECT_EQ(frames_.grabs, 0);
-  EXPECT_EQ(owner_->Frames(), std::vector<int>{kFrames - 1});  // the owner returns to idle
+  EXPECT_EQ(owner_->Frames(), std::vector<int>{-1});  // the owner returns to idle, no number
   EXPECT_TRUE(std::filesystem::is_empty(dir_.path()));
 }
 
@@ -216,7 +216,7 @@ TEST_F(RenderThread, MovieLongerThanAFlashMovieHoldsIsRefusedWithAMessage) {
   RunExport("long.swf");
   EXPECT_EQ(compat::MessageBoxCount(), 1);
   EXPECT_EQ(frames_.grabs, 0);
-  EXPECT_EQ(owner_->Frames(), std::vector<int>{CSwfMovieWriter::kMaxFrames});  // the last frame: the end
+  EXPECT_EQ(owner_->Frames(), std::vector<int>{-1});  // ended unfinished
   EXPECT_FALSE(std::filesystem::exists(dir_.File("long.swf")));
 }
 
@@ -225,12 +225,13 @@ TEST_F(RenderThread, CancelledCompressorChoiceEndsTheExportWithoutAMessage) {
   RunExport("movie.avi");
   EXPECT_EQ(compat::MessageBoxCount(), 0);
   EXPECT_EQ(frames_.grabs, 0);
-  EXPECT_EQ(owner_->Frames(), std::vector<int>{kFrames - 1});
+  EXPECT_EQ(owner_->Frames(), std::vector<int>{-1});
+  EXPECT_TRUE(std::filesystem::is_empty(dir_.path())) << "no file without frames is left";
 }
 
 TEST_F(RenderThread, MoviesThatCannotBeCreatedAreReportedAndEndTheExport) {
   const std::pair<std::string, std::u16string> cases[] = {{"movie.avi", u"Create AVI File Error!"},
-                                                          {"anim.gif", u"Create GIF File Error!"},
+                                                          {"anim.gif", u"Create GIF File Error!\n" + ProgramPath("no/such/folder/anim.gif")},
                                                           {"movie.swf", u"Create SWF File Error!"}};
   for (const auto& [name, text] : cases) {
     SCOPED_TRACE(name);
@@ -240,7 +241,7 @@ TEST_F(RenderThread, MoviesThatCannotBeCreatedAreReportedAndEndTheExport) {
     EXPECT_EQ(compat::MessageBoxCount(), 1);
     EXPECT_EQ(compat::LastMessageBoxText(), text);
     ASSERT_FALSE(owner_->Frames().empty());
-    EXPECT_EQ(owner_->Frames().back(), kFrames - 1);  // the owner returns to idle
+    EXPECT_EQ(owner_->Frames().back(), -1);  // the owner returns to idle
   }
 }
 
@@ -254,7 +255,8 @@ TEST_F(RenderThread, AviWriteFailureMidwayIsReportedOnceAndStillEndsTheExport) {
   std::vector<int> frames = owner_->Frames();
   ASSERT_FALSE(frames.empty());
   EXPECT_LT(frames_.grabs, kFrames);
-  EXPECT_EQ(frames.back(), kFrames - 1);  // the owner returns to idle
+  EXPECT_EQ(frames.back(), -1);  // the owner returns to idle
+  EXPECT_TRUE(std::filesystem::is_empty(dir_.path())) << "the failed movie is removed";
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "compat/host_path.h"
 #include "imaging/anim_gif_writer.h"
 #include "imaging/pic_file.h"
+#include "support/small_disk.h"
 #include "support/tool_runner.h"
 
 namespace {
@@ -67,13 +68,13 @@ TEST(AnimGifWriter, NoFramesLeaveAnEmptyFileAndAFailedOpenWritesNothing) {
   {
     CAnimGifWriter writer;
     ASSERT_TRUE(writer.Open(ProgramPath(dir, "empty.gif").c_str(), 4, SIZE{8, 8}));
-    writer.Close();
+    EXPECT_FALSE(writer.Close()) << "an empty file is not a GIF";
     EXPECT_STREQ(writer.GetLastError(), "multipage GIF, no images!");
   }
   EXPECT_EQ(std::filesystem::file_size(dir.File("empty.gif")), 0u);
   CAnimGifWriter broken;
   EXPECT_FALSE(broken.Open(u"\\no\\such\\folder\\a.gif", 4, SIZE{8, 8}));
-  broken.Close();
+  EXPECT_FALSE(broken.Close());
 }
 
 TEST(AnimGifWriter, GifsicleSeesTheLoopTheDelaysAndLocalTables) {
@@ -92,7 +93,7 @@ TEST(AnimGifWriter, GifsicleSeesTheLoopTheDelaysAndLocalTables) {
     }
     ASSERT_TRUE(writer.AddFrame(pixels.data()));
   }
-  writer.Close();
+  EXPECT_TRUE(writer.Close());
   std::string info = testsupport::RunTool("gifsicle --info '" + dir.File("anim.gif") + "'");
   EXPECT_NE(info.find("5 images"), std::string::npos) << info;
   EXPECT_NE(info.find("loop forever"), std::string::npos) << info;
@@ -129,6 +130,29 @@ TEST(AnimGifWriter, WorkersLeaveTheCallersFramesAndWriteTheSameFile) {
   }
   EXPECT_GT(files[0].size(), 300u * 20);
   EXPECT_TRUE(files[0] == files[1]);
+}
+
+// A full disk: the frame that cannot be written fails, every later call
+// fails too, and Close says the file is not whole, with one worker or many.
+TEST(AnimGifWriter, AWriteFailureSticksAndCloseSaysTheFileIsNotWhole) {
+  testsupport::TempDir dir;
+  for (int workers : {1, 4}) {
+    SCOPED_TRACE(workers);
+    const std::string name = "full" + std::to_string(workers) + ".gif";
+    testsupport::FileSizeLimit limit(2048);
+    CAnimGifWriter writer;
+    writer.SetWorkers(workers);
+    ASSERT_TRUE(writer.Open(ProgramPath(dir, name.c_str()).c_str(), 4, SIZE{32, 32}));
+    std::vector<BYTE> noise(4 * 32 * 32);
+    int added = 0;
+    for (; added < 200; ++added) {
+      for (size_t p = 0; p < noise.size(); ++p) noise[p] = static_cast<BYTE>((p * 7919 + added * 104729) >> 3);
+      if (!writer.AddFrame(noise.data())) break;
+    }
+    EXPECT_LT(added, 200) << "the limit was never met";
+    EXPECT_FALSE(writer.AddFrame(noise.data())) << "the failure sticks";
+    EXPECT_FALSE(writer.Close());
+  }
 }
 
 }  // namespace

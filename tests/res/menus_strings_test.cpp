@@ -104,4 +104,6 @@ TEST(ProgramStrings, TextsLookedUpByIdAreThere) {
   EXPECT_EQ(String(IDS_CREATE_SWF_ERROR), u"Create SWF File Error!");
   EXPECT_EQ(String(IDS_NO_WRITER_FOR_TYPE), u"Animations cannot be exported to files of this type.");
   EXPECT_EQ(String(IDS_SWF_TOO_MANY_FRAMES), u"A Flash movie holds at most 32767 frames; shorten the animation.");
+  EXPECT_EQ(String(IDS_CREATE_BMP_ERROR), u"Create BMP File Error!");
+  EXPECT_EQ(String(IDS_CREATE_TGA_ERROR), u"Create TGA File Error!");
 }

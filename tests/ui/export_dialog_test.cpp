@@ -15,6 +15,7 @@
 #include "model/project/morph_project.h"
 #include "model/raster/pixel_buffer.h"
 #include "res/resource.h"
+#include "support/small_disk.h"
 #include "support/tool_runner.h"
 #include "ui/export_animation_dlg.h"
 #include "ui/stored_text.h"
@@ -174,16 +175,69 @@ TEST_F(ExportDialogTest, UnsupportedTypeIsRefusedWithAMessageAndTheDialogStays) 
   EXPECT_EQ(m_frames.grabs, 0);
 }
 
-TEST_F(ExportDialogTest, ProgressPastTheOldBoundKeepsTheDataExchangeWorking) {
+// The frame field keeps its range 0..4086: a typed number past it is
+// refused, while a number the export itself showed past it neither blocks
+// the next Render nor is taken for the user's.
+TEST_F(ExportDialogTest, TheFrameFieldKeepsItsRangeButTheExportsOwnNumberNeverBlocksRender) {
   GetMorphProject()->CurrentPair()->SetFrameCount(6000);
   CExportAnimationDlg dialog;
+  compat::ResetMessageBoxLog();
+  bool asked = false;
   QueueCheck([&] {
+    ::SetDlgItemTextW(dialog.m_hWnd, 1013, u"4086");
+    EXPECT_TRUE(dialog.UpdateData(TRUE));
+    EXPECT_EQ(dialog.m_nCurrentFrame, 4086u);
+    ::SetDlgItemTextW(dialog.m_hWnd, 1013, u"4087");
+    EXPECT_FALSE(dialog.UpdateData(TRUE)) << "typed past the range";
+    EXPECT_EQ(compat::MessageBoxCount(), 1);
     ::SendMessageW(dialog.m_hWnd, WM_RENDER_PROGRESS, 0, 5000);
     EXPECT_EQ(ItemText(dialog.m_hWnd, 1013), u"5000");
-    EXPECT_TRUE(dialog.UpdateData(TRUE));  // no range message
+    compat::AddModalStepOnCaption(u"Select Output File", [&](HWND fileDialog) {
+      asked = true;
+      ::PostMessageW(fileDialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    ::SendMessageW(dialog.m_hWnd, WM_COMMAND, IDOK, 0);  // Render
+    EXPECT_TRUE(asked) << "Render went on to ask for the file";
+    EXPECT_EQ(compat::MessageBoxCount(), 1) << "no range message for the export's own number";
+    ::SetFocus(::GetDlgItem(dialog.m_hWnd, IDOK));
     QueueKey(VK_ESCAPE);
   });
   EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+}
+
+// A full disk through the dialog: one message naming the file, the dialog
+// ready for another try (Render, no frame number, the chosen file), and an
+// empty folder.
+TEST_F(ExportDialogTest, GifAndStillsIntoAFullDiskAreToldAndTheDialogIsReadyAgain) {
+  if (!testsupport::InPrivateMounts()) return;
+  testsupport::SmallDisk disk(256 * 1024);
+  ASSERT_TRUE(disk.Mounted());
+  disk.Fill();
+  const CString folder(compat::FromHostPath(disk.Path()).c_str());
+  for (const char16_t* name : {u"anim.gif", u"frame.bmp"}) {
+    SCOPED_TRACE(CString(name) == u"anim.gif" ? "gif" : "stills");
+    compat::ResetMessageBoxLog();
+    const CString chosen = folder + u"\\" + name;
+    const CString failed = CString(name) == u"anim.gif" ? chosen : folder + u"\\frame0.bmp";
+    const std::u16string text =
+        std::u16string(CString(name) == u"anim.gif" ? u"Create GIF File Error!\n" : u"Create BMP File Error!\n") +
+        failed.GetString();
+    CExportAnimationDlg dialog;
+    dialog.SetFrameSource(&m_frames);
+    QueueRenderTo(chosen);
+    WhenExportEnds(dialog, [&] {
+      EXPECT_EQ(compat::MessageBoxCount(), 1);
+      EXPECT_EQ(compat::LastMessageBoxText(), text);
+      EXPECT_EQ(ItemText(dialog.m_hWnd, IDOK), u"Render");
+      EXPECT_EQ(ItemText(dialog.m_hWnd, 1013), u"0");
+      EXPECT_EQ(ItemText(dialog.m_hWnd, 1012), chosen.GetString());
+      QueueKey(VK_ESCAPE);
+    });
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(disk.Path())) files += entry.path().filename() != ".filler";
+    EXPECT_EQ(files, 0u);
+  }
 }
 
 TEST_F(ExportDialogTest, ChineseSystemsReadTheButtonInChinese) {

@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "model/raster/color_variation_fill.h"
+#include "platform/replacing_file.h"
+#include "support/small_disk.h"
 #include "model/raster/gradient_desc.h"
 #include "swatch_record_reader.h"
 #include "ui/normal_render.h"
@@ -226,6 +230,53 @@ TEST_F(SwatchFiles, MaterialFileKeepsTheFillWhenDamaged) {
   EXPECT_EQ(kept.type, 0);
   EXPECT_EQ(kept.color, 0xFF808080u);
   EXPECT_EQ(kept.pattern, nullptr);
+}
+
+// A disk that fills, then a full and a read-only one, and a file-size
+// limit: "Color.dat" and "Material.dat" keep their earlier contents, no
+// partial file is left beside them, and each file is told once.
+TEST_F(SwatchFiles, FilesThatCannotBeWrittenKeepTheirEarlierContentsAndAreToldOnce) {
+  if (!testsupport::InPrivateMounts()) return;
+  testsupport::SmallDisk disk(64 * 1024);
+  ASSERT_TRUE(disk.Mounted());
+  const CString folder(compat::FromHostPath(disk.Path()).c_str());
+  const CString colors = folder + u"\\Color.dat", material = folder + u"\\Material.dat";
+  ASSERT_TRUE(WriteSwatchFile(colors, CSwatchArray{Colour(0xFF112233)}));
+  ASSERT_TRUE(WriteFillFile(material, Colour(0xFF445566)));
+  compat::ResetMessageBoxLog();
+  ResetWriteFailureReports();
+  disk.Fill(4 * 1024);
+  const CSwatchArray many(2000, Picture(u"\\Image\\a rather long picture name.png"));
+  EXPECT_FALSE(WriteSwatchFile(colors, many)) << "fills part-way";
+  disk.Fill();
+  EXPECT_FALSE(WriteSwatchFile(colors, CSwatchArray{Colour(1), Colour(2)})) << "full";
+  EXPECT_FALSE(WriteFillFile(material, Colour(0xFF000000))) << "full";
+  ASSERT_TRUE(disk.MakeReadOnly());
+  EXPECT_FALSE(WriteFillFile(material, Colour(0xFF000000))) << "read-only";
+  EXPECT_EQ(compat::MessageBoxCount(), 2) << "once for each file";
+  CSwatchArray read;
+  ASSERT_TRUE(ReadSwatchFile(colors, read));
+  ASSERT_EQ(read.size(), 1u);
+  EXPECT_EQ(read[0].color, 0xFF112233u);
+  CFillStyle fill;
+  ASSERT_TRUE(ReadFillFile(material, fill));
+  EXPECT_EQ(fill.color, 0xFF445566u);
+  size_t files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(disk.Path())) files += entry.path().filename() != ".filler";
+  EXPECT_EQ(files, 2u);
+}
+
+TEST_F(SwatchFiles, AFileSizeLimitKeepsTheEarlierSwatches) {
+  ASSERT_TRUE(WriteSwatchFile(File(u"Color.dat"), CSwatchArray{Colour(0xFF010203)}));
+  const Bytes earlier = BytesOf(u"Color.dat");
+  ResetWriteFailureReports();
+  compat::ResetMessageBoxLog();
+  {
+    testsupport::FileSizeLimit limit(1024);
+    EXPECT_FALSE(WriteSwatchFile(File(u"Color.dat"), CSwatchArray(500, Colour(7))));
+  }
+  EXPECT_EQ(BytesOf(u"Color.dat"), earlier);
+  EXPECT_EQ(compat::MessageBoxCount(), 1);
 }
 
 // --- thumbnails ---
