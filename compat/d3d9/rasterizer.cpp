@@ -1,7 +1,8 @@
 // Triangle setup and scan conversion with the platform's rules: pixel centres
 // at integer coordinates, top-left fill, so that triangles sharing an edge
 // cover each pixel exactly once. Coverage uses exact integer edge tests on
-// positions snapped to 1/256 pixel; each row's run is found by division.
+// positions snapped to 2^-22 pixel (128-bit where a product needs it); each
+// row's run is found by division.
 // Attribute planes go through the unsnapped positions.
 #include "compat/d3d9/rasterizer.h"
 
@@ -45,8 +46,18 @@ constexpr int64_t kOne = 1 << kSubpixelBits;
 // A triangle's row bounds are walked this many rows at a time.
 constexpr int kBoundRows = 64;
 // Positions beyond this many pixels from the origin are clipped before setup
-// (vertex processing guarantees it), which keeps edge products inside 64 bits.
-constexpr double kMaxCoordinate = 1 << 20;
+// (vertex processing guarantees it). Snapped, a position then stays below
+// 2^38 and an edge's step times kOne below 2^61: the row walks keep to 64
+// bits, and only their starts and the areas take 128.
+constexpr double kMaxCoordinate = 1 << 16;
+static_assert(kSubpixelBits <= 22, "an edge's step times kOne must stay inside 64 bits");
+
+using Wide = __int128;
+
+Wide FloorDivWide(Wide a, int64_t b) {  // b > 0
+  Wide q = a / b;
+  return (a % b != 0 && a < 0) ? q - 1 : q;
+}
 
 int64_t FloorDiv(int64_t a, int64_t b) {  // b > 0
   int64_t q = a / b;
@@ -103,12 +114,16 @@ struct EdgeWalk {
   // Left edges (dy < 0) include X >= -k / -dy; right edges (dy > 0) keep X < k / dy.
   void Start(const PrimitiveSetup& p, int e, int row) {
     int64_t dx = p.dx[e], dy = p.dy[e];
-    int64_t k = dx * (static_cast<int64_t>(row) * kOne - p.y0[e]) + dy * p.x0[e];
+    const Wide k = Wide{dx} * (Wide{row} * kOne - p.y0[e]) + Wide{dy} * p.x0[e];
     int64_t sign = dy < 0 ? -1 : 1;
-    int64_t n = sign * k, step = sign * dx * kOne;
+    const Wide n = sign * k;
+    const int64_t step = sign * dx * kOne;
     d = sign * dy * kOne;
-    const int64_t q = FloorDiv(n, d), r = n - q * d;
-    bound = q + (r > 0);
+    // The bound is a column within a few times kMaxCoordinate of the edge's
+    // ends, far inside 64 bits; the remainder lies below d.
+    const Wide q = FloorDivWide(n, d);
+    const int64_t r = static_cast<int64_t>(n - q * d);
+    bound = static_cast<int64_t>(q) + (r > 0);
     excess = r > 0 ? d - r : 0;
     stepQ = FloorDiv(step, d);
     stepR = step - stepQ * d;
@@ -380,7 +395,7 @@ void Rasterizer::AddTriangle(int slice, const ScreenVertex& a, const ScreenVerte
     X[i] = Snap(static_cast<double>(v[i]->x) * kOne);
     Y[i] = Snap(static_cast<double>(v[i]->y) * kOne);
   }
-  int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
+  const Wide area = Wide{X[1] - X[0]} * (Y[2] - Y[0]) - Wide{X[2] - X[0]} * (Y[1] - Y[0]);
   if (area == 0) return;
   // With y pointing down a positive area is clockwise on screen.
   if ((cullMode == D3DCULL_CW && area > 0) || (cullMode == D3DCULL_CCW && area < 0)) return;
@@ -436,7 +451,7 @@ void Rasterizer::AddTriangle(int slice, const ScreenVertex& a, const ScreenVerte
   }
   PlanWalk(p);
   out.rows.push_back({first, last});
-  out.area += (std::llabs(area) >> (2 * kSubpixelBits + 1)) + (yLast - yFirst + 1);
+  out.area += static_cast<int64_t>((area < 0 ? -area : area) >> (2 * kSubpixelBits + 1)) + (yLast - yFirst + 1);
 }
 
 void Rasterizer::PlanWalk(PrimitiveSetup& p) const {
