@@ -54,9 +54,24 @@ static_assert(kSubpixelBits <= 22, "an edge's step times kOne must stay inside 6
 
 using Wide = __int128;
 
-Wide FloorDivWide(Wide a, int64_t b) {  // b > 0
-  Wide q = a / b;
-  return (a % b != 0 && a < 0) ? q - 1 : q;
+// floor(a / b) for b > 0 where the quotient fits 64 bits: a 128-bit division
+// is a slow library call, so the quotient is estimated in double precision
+// (off by far less than one for the columns and rows a walk meets) and the
+// remainder, worked out exactly, corrects it.
+int64_t FloorDivWide(Wide a, int64_t b, int64_t* remainder) {
+  const double estimate = std::floor(static_cast<double>(a) / static_cast<double>(b));
+  if (!(std::fabs(estimate) < 0x1p61)) {  // beyond any walk: exact, and held inside 64 bits
+    Wide q = a / b, r = a % b;
+    if (r < 0) --q, r += b;
+    *remainder = static_cast<int64_t>(r);
+    return static_cast<int64_t>(std::clamp<Wide>(q, -(Wide{1} << 61), Wide{1} << 61));
+  }
+  int64_t q = static_cast<int64_t>(estimate);
+  Wide r = a - Wide{q} * b;
+  while (r < 0) --q, r += b;
+  while (r >= b) ++q, r -= b;
+  *remainder = static_cast<int64_t>(r);
+  return q;
 }
 
 int64_t FloorDiv(int64_t a, int64_t b) {  // b > 0
@@ -121,9 +136,9 @@ struct EdgeWalk {
     d = sign * dy * kOne;
     // The bound is a column within a few times kMaxCoordinate of the edge's
     // ends, far inside 64 bits; the remainder lies below d.
-    const Wide q = FloorDivWide(n, d);
-    const int64_t r = static_cast<int64_t>(n - q * d);
-    bound = static_cast<int64_t>(q) + (r > 0);
+    int64_t r;
+    const int64_t q = FloorDivWide(n, d, &r);
+    bound = q + (r > 0);
     excess = r > 0 ? d - r : 0;
     stepQ = FloorDiv(step, d);
     stepR = step - stepQ * d;
