@@ -373,6 +373,28 @@ void Rasterizer::PlanBands(int threads) {
   bandCount_ = std::max(1, (height + bandHeight_ - 1) / bandHeight_);
 }
 
+namespace {
+
+// The footprint of a triangle thinner than a pixel, measured along its
+// sides: its planes hold only along its length, for across it a texel
+// coordinate rounded in one corner tilts them by as much as the triangle is
+// thin, and the footprint they give would blur it with a smaller level.
+double SideFootprintLod(const ScreenVertex* v[3], const double x[3], const double y[3], int set, double w, double h) {
+  double rho = 0;
+  for (int i = 0; i < 3; ++i) {
+    const int j = i == 2 ? 0 : i + 1;
+    const double screen = (x[j] - x[i]) * (x[j] - x[i]) + (y[j] - y[i]) * (y[j] - y[i]);
+    if (!(screen > 0)) continue;
+    const double ds = (static_cast<double>(v[j]->tex[set][0]) - v[i]->tex[set][0]) * w;
+    const double dt = (static_cast<double>(v[j]->tex[set][1]) - v[i]->tex[set][1]) * h;
+    rho = std::max(rho, (ds * ds + dt * dt) / screen);
+  }
+  if (!(rho > 0) || !std::isfinite(rho)) return 0.0;
+  return 0.5 * std::log2(rho);
+}
+
+}  // namespace
+
 void Rasterizer::SetupAttributes(const ScreenVertex* v[3], const double x[3], const double y[3], bool line,
                                  PrimitiveSetup& p) const {
   const DrawState& st = *state_;
@@ -382,6 +404,14 @@ void Rasterizer::SetupAttributes(const ScreenVertex* v[3], const double x[3], co
     return line ? PlaneAlong(xMajor, x, y, a) : PlaneThrough(x, y, a);
   };
   if (st.perspective) p.q = plane(v[0]->q, v[1]->q, v[2]->q);
+  // Thinner than a pixel: twice the area below the longest side.
+  const double twiceArea = std::fabs((x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]));
+  double longest = 0;
+  for (int i = 0; i < 3; ++i) {
+    const int j = i == 2 ? 0 : i + 1;
+    longest = std::max(longest, (x[j] - x[i]) * (x[j] - x[i]) + (y[j] - y[i]) * (y[j] - y[i]));
+  }
+  const bool thin = twiceArea * twiceArea < longest;
   for (int s = 0; s < st.stageCount; ++s) {
     if (!st.stages[s].samples) continue;
     int set = st.stages[s].texCoordSet;
@@ -390,7 +420,9 @@ void Rasterizer::SetupAttributes(const ScreenVertex* v[3], const double x[3], co
     p.s[s] = plane(v[0]->tex[set][0] * w - bias, v[1]->tex[set][0] * w - bias, v[2]->tex[set][0] * w - bias);
     p.t[s] = plane(v[0]->tex[set][1] * h - bias, v[1]->tex[set][1] * h - bias, v[2]->tex[set][1] * h - bias);
     if (!st.perspective) {
-      p.lod[s] = ChooseLevels(st.samplers[s], FootprintLod(p.s[s].dx, p.t[s].dx, p.s[s].dy, p.t[s].dy));
+      const double lod = !line && thin ? SideFootprintLod(v, x, y, set, w, h)
+                                       : FootprintLod(p.s[s].dx, p.t[s].dx, p.s[s].dy, p.t[s].dy);
+      p.lod[s] = ChooseLevels(st.samplers[s], lod);
       SetupAffineLevels(st.samplers[s], s, p);
     }
   }
