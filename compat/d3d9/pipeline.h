@@ -13,7 +13,10 @@ constexpr int kStages = 2;
 constexpr int kTexCoordSets = 2;
 constexpr int kBatch = 256;      // most pixels shaded together
 constexpr int kRunBatch = 64;    // most for primitives whose texel coordinates restart with each run
-constexpr int kSubpixelBits = 8;  // vertex positions snap to 1/256 pixel
+// Vertex positions snap to 2^-22 pixel: every float position of magnitude
+// 2 or more lies on that grid already, so the snap moves no vertex of a mesh
+// away from its neighbours' view of it, and no thin triangle turns over.
+constexpr int kSubpixelBits = 22;
 
 enum class Arg : uint8_t { Diffuse, Current, Texture, Factor };
 enum class Op : uint8_t { Select1, Select2, Modulate };

@@ -1,7 +1,8 @@
 // Triangle setup and scan conversion with the platform's rules: pixel centres
 // at integer coordinates, top-left fill, so that triangles sharing an edge
 // cover each pixel exactly once. Coverage uses exact integer edge tests on
-// positions snapped to 1/256 pixel; each row's run is found by division.
+// positions snapped to 2^-22 pixel (128-bit where a product needs it); each
+// row's run is found by division.
 // Attribute planes go through the unsnapped positions.
 #include "compat/d3d9/rasterizer.h"
 
@@ -45,8 +46,33 @@ constexpr int64_t kOne = 1 << kSubpixelBits;
 // A triangle's row bounds are walked this many rows at a time.
 constexpr int kBoundRows = 64;
 // Positions beyond this many pixels from the origin are clipped before setup
-// (vertex processing guarantees it), which keeps edge products inside 64 bits.
-constexpr double kMaxCoordinate = 1 << 20;
+// (vertex processing guarantees it). Snapped, a position then stays below
+// 2^38 and an edge's step times kOne below 2^61: the row walks keep to 64
+// bits, and only their starts and the areas take 128.
+constexpr double kMaxCoordinate = 1 << 16;
+static_assert(kSubpixelBits <= 22, "an edge's step times kOne must stay inside 64 bits");
+
+using Wide = __int128;
+
+// floor(a / b) for b > 0 where the quotient fits 64 bits: a 128-bit division
+// is a slow library call, so the quotient is estimated in double precision
+// (off by far less than one for the columns and rows a walk meets) and the
+// remainder, worked out exactly, corrects it.
+int64_t FloorDivWide(Wide a, int64_t b, int64_t* remainder) {
+  const double estimate = std::floor(static_cast<double>(a) / static_cast<double>(b));
+  if (!(std::fabs(estimate) < 0x1p61)) {  // beyond any walk: exact, and held inside 64 bits
+    Wide q = a / b, r = a % b;
+    if (r < 0) --q, r += b;
+    *remainder = static_cast<int64_t>(r);
+    return static_cast<int64_t>(std::clamp<Wide>(q, -(Wide{1} << 61), Wide{1} << 61));
+  }
+  int64_t q = static_cast<int64_t>(estimate);
+  Wide r = a - Wide{q} * b;
+  while (r < 0) --q, r += b;
+  while (r >= b) ++q, r -= b;
+  *remainder = static_cast<int64_t>(r);
+  return q;
+}
 
 int64_t FloorDiv(int64_t a, int64_t b) {  // b > 0
   int64_t q = a / b;
@@ -103,11 +129,15 @@ struct EdgeWalk {
   // Left edges (dy < 0) include X >= -k / -dy; right edges (dy > 0) keep X < k / dy.
   void Start(const PrimitiveSetup& p, int e, int row) {
     int64_t dx = p.dx[e], dy = p.dy[e];
-    int64_t k = dx * (static_cast<int64_t>(row) * kOne - p.y0[e]) + dy * p.x0[e];
+    const Wide k = Wide{dx} * (Wide{row} * kOne - p.y0[e]) + Wide{dy} * p.x0[e];
     int64_t sign = dy < 0 ? -1 : 1;
-    int64_t n = sign * k, step = sign * dx * kOne;
+    const Wide n = sign * k;
+    const int64_t step = sign * dx * kOne;
     d = sign * dy * kOne;
-    const int64_t q = FloorDiv(n, d), r = n - q * d;
+    // The bound is a column within a few times kMaxCoordinate of the edge's
+    // ends, far inside 64 bits; the remainder lies below d.
+    int64_t r;
+    const int64_t q = FloorDivWide(n, d, &r);
     bound = q + (r > 0);
     excess = r > 0 ? d - r : 0;
     stepQ = FloorDiv(step, d);
@@ -343,6 +373,28 @@ void Rasterizer::PlanBands(int threads) {
   bandCount_ = std::max(1, (height + bandHeight_ - 1) / bandHeight_);
 }
 
+namespace {
+
+// The footprint of a triangle thinner than a pixel, measured along its
+// sides: its planes hold only along its length, for across it a texel
+// coordinate rounded in one corner tilts them by as much as the triangle is
+// thin, and the footprint they give would blur it with a smaller level.
+double SideFootprintLod(const ScreenVertex* v[3], const double x[3], const double y[3], int set, double w, double h) {
+  double rho = 0;
+  for (int i = 0; i < 3; ++i) {
+    const int j = i == 2 ? 0 : i + 1;
+    const double screen = (x[j] - x[i]) * (x[j] - x[i]) + (y[j] - y[i]) * (y[j] - y[i]);
+    if (!(screen > 0)) continue;
+    const double ds = (static_cast<double>(v[j]->tex[set][0]) - v[i]->tex[set][0]) * w;
+    const double dt = (static_cast<double>(v[j]->tex[set][1]) - v[i]->tex[set][1]) * h;
+    rho = std::max(rho, (ds * ds + dt * dt) / screen);
+  }
+  if (!(rho > 0) || !std::isfinite(rho)) return 0.0;
+  return 0.5 * std::log2(rho);
+}
+
+}  // namespace
+
 void Rasterizer::SetupAttributes(const ScreenVertex* v[3], const double x[3], const double y[3], bool line,
                                  PrimitiveSetup& p) const {
   const DrawState& st = *state_;
@@ -352,6 +404,14 @@ void Rasterizer::SetupAttributes(const ScreenVertex* v[3], const double x[3], co
     return line ? PlaneAlong(xMajor, x, y, a) : PlaneThrough(x, y, a);
   };
   if (st.perspective) p.q = plane(v[0]->q, v[1]->q, v[2]->q);
+  // Thinner than a pixel: twice the area below the longest side.
+  const double twiceArea = std::fabs((x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]));
+  double longest = 0;
+  for (int i = 0; i < 3; ++i) {
+    const int j = i == 2 ? 0 : i + 1;
+    longest = std::max(longest, (x[j] - x[i]) * (x[j] - x[i]) + (y[j] - y[i]) * (y[j] - y[i]));
+  }
+  const bool thin = twiceArea * twiceArea < longest;
   for (int s = 0; s < st.stageCount; ++s) {
     if (!st.stages[s].samples) continue;
     int set = st.stages[s].texCoordSet;
@@ -360,7 +420,9 @@ void Rasterizer::SetupAttributes(const ScreenVertex* v[3], const double x[3], co
     p.s[s] = plane(v[0]->tex[set][0] * w - bias, v[1]->tex[set][0] * w - bias, v[2]->tex[set][0] * w - bias);
     p.t[s] = plane(v[0]->tex[set][1] * h - bias, v[1]->tex[set][1] * h - bias, v[2]->tex[set][1] * h - bias);
     if (!st.perspective) {
-      p.lod[s] = ChooseLevels(st.samplers[s], FootprintLod(p.s[s].dx, p.t[s].dx, p.s[s].dy, p.t[s].dy));
+      const double lod = !line && thin ? SideFootprintLod(v, x, y, set, w, h)
+                                       : FootprintLod(p.s[s].dx, p.t[s].dx, p.s[s].dy, p.t[s].dy);
+      p.lod[s] = ChooseLevels(st.samplers[s], lod);
       SetupAffineLevels(st.samplers[s], s, p);
     }
   }
@@ -380,7 +442,7 @@ void Rasterizer::AddTriangle(int slice, const ScreenVertex& a, const ScreenVerte
     X[i] = Snap(static_cast<double>(v[i]->x) * kOne);
     Y[i] = Snap(static_cast<double>(v[i]->y) * kOne);
   }
-  int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
+  const Wide area = Wide{X[1] - X[0]} * (Y[2] - Y[0]) - Wide{X[2] - X[0]} * (Y[1] - Y[0]);
   if (area == 0) return;
   // With y pointing down a positive area is clockwise on screen.
   if ((cullMode == D3DCULL_CW && area > 0) || (cullMode == D3DCULL_CCW && area < 0)) return;
@@ -436,7 +498,7 @@ void Rasterizer::AddTriangle(int slice, const ScreenVertex& a, const ScreenVerte
   }
   PlanWalk(p);
   out.rows.push_back({first, last});
-  out.area += (std::llabs(area) >> (2 * kSubpixelBits + 1)) + (yLast - yFirst + 1);
+  out.area += static_cast<int64_t>((area < 0 ? -area : area) >> (2 * kSubpixelBits + 1)) + (yLast - yFirst + 1);
 }
 
 void Rasterizer::PlanWalk(PrimitiveSetup& p) const {

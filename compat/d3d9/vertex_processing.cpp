@@ -15,7 +15,7 @@ namespace {
 // Clipping keeps w >= this share of the triangle's largest |w|, so that the
 // divide stays finite and the clipped vertices keep float precision.
 constexpr float kMinWShare = 1e-5f;
-constexpr float kGuard = 1 << 19;  // pixels; well inside the rasteriser's limit
+constexpr float kGuard = 1 << 15;  // pixels; beyond any target, inside the rasteriser's limit
 constexpr int kMaxPolygon = 12;   // 3 vertices + one per clip plane, with room
 
 // A vertex before the divide (x, y, z, w) or after it (x, y, q in z, w unused).

@@ -134,12 +134,31 @@ DWORD Detailed(int x, int y) {
 
 struct MeshCase {
   int width, rows, columns, workers;
+  int randomPoints = 0;  // one-point lines at random places instead of the rows
 };
 
 // Rows of points jittered inside their cells (so no two lines cross) over
 // the whole output; the target side's points are moved by (dx, dy). Near
 // neighbours across rows make many thin triangles.
 void AddJitteredRows(CMorphPair* pair, const MeshCase& c, int height, float dx, float dy) {
+  if (c.randomPoints > 0) {
+    // Points anywhere: neighbours at any distance and angle make slivers of
+    // every shape, many far thinner than a pixel.
+    std::mt19937 random(static_cast<unsigned>(c.randomPoints * 31 + c.width));
+    std::uniform_real_distribution<float> across(1.0f, c.width - 1.0f), down(1.0f, height - 1.0f);
+    const float scale = pair->GetSourceLines()->GetScale();
+    for (int i = 0; i < c.randomPoints; ++i) {
+      const float x = across(random), y = down(random);
+      auto* source = new CFeatureLine;
+      auto* target = new CFeatureLine;
+      source->AddPoint(CVector2(x * scale, y * scale));
+      target->AddPoint(CVector2((x + dx) * scale, (y + dy) * scale));
+      pair->GetSourceLines()->GetLines().Add(source);
+      pair->GetTargetLines()->GetLines().Add(target);
+    }
+    pair->SetMeshDirty(TRUE);
+    return;
+  }
   std::mt19937 random(static_cast<unsigned>(c.rows * 7919 + c.columns));
   std::uniform_real_distribution<float> jitter(0.1f, 0.9f);
   const float cellW = static_cast<float>(c.width) / c.columns, cellH = static_cast<float>(height) / c.rows;
@@ -183,7 +202,8 @@ TEST_P(DenseMeshSeams, PictureMorphedOntoItselfComesBack) {
   const std::vector<DWORD> got = Grab(1);
   const auto* mesh = static_cast<const CShapeBase*>(Pair()->m_sourceShape);
   ASSERT_NE(mesh, nullptr);
-  EXPECT_GT(mesh->m_triangleCount, GetParam().rows * GetParam().columns * 3 / 2);
+  const int points = GetParam().randomPoints > 0 ? GetParam().randomPoints : GetParam().rows * GetParam().columns;
+  EXPECT_GT(mesh->m_triangleCount, points * 3 / 2);
   int off = 0, worst = 0;
   for (int y = 0; y < Height(); ++y)
     for (int x = 0; x < Width(); ++x) {
@@ -242,14 +262,20 @@ TEST_P(DenseMeshSeams, HalfWayBetweenShiftedPicturesIsTheHalfShiftedPicture) {
   EXPECT_EQ(off, 0) << "worst " << worst << " of " << mesh->m_triangleCount << " triangles";
 }
 
-// About 400, 2,000 and 10,000 triangles, at two sizes, with one and eight workers.
+// About 400, 2,000 and 10,000 triangles, at two sizes, with one and eight
+// workers; in rows of jittered points and at random places.
 INSTANTIATE_TEST_SUITE_P(Meshes, DenseMeshSeams,
                          ::testing::Values(MeshCase{640, 10, 20, 1}, MeshCase{640, 20, 50, 1},
                                            MeshCase{640, 50, 100, 1}, MeshCase{640, 20, 50, 8},
                                            MeshCase{1024, 20, 50, 1}, MeshCase{1024, 50, 100, 8},
-                                           MeshCase{1024, 10, 20, 8}),
+                                           MeshCase{1024, 10, 20, 8}, MeshCase{640, 0, 0, 1, 200},
+                                           MeshCase{640, 0, 0, 8, 1000}, MeshCase{1024, 0, 0, 1, 1000},
+                                           MeshCase{1024, 0, 0, 8, 1000}, MeshCase{1024, 0, 0, 8, 5000}),
                          [](const ::testing::TestParamInfo<MeshCase>& info) {
                            const MeshCase& c = info.param;
+                           if (c.randomPoints > 0)
+                             return std::to_string(c.width) + "_" + std::to_string(c.randomPoints) + "random_" +
+                                    std::to_string(c.workers) + "workers";
                            return std::to_string(c.width) + "_" + std::to_string(c.rows * c.columns) + "points_" +
                                   std::to_string(c.workers) + "workers";
                          });

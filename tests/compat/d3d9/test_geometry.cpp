@@ -173,14 +173,18 @@ TEST_F(Geometry, RandomTrianglesCoverWhatTheExactEdgeTestCovers) {
     for (const auto& [x, y] : c) v.push_back({x, y, 0.9f, 1, 0x00000001, 0, 0, 0, 0});
   }
   // The expected count of every pixel.
+  // Positions on a 2^-22 pixel grid, which holds every float of magnitude 2
+  // or more exactly: the test is exact on the corners as given.
+  constexpr int64_t kGrid = int64_t{1} << 22;
+  using Wide = __int128;
   std::vector<uint32_t> want(size_t{kW} * kH, 0);
   for (size_t t = 0; t < v.size(); t += 3) {
     int64_t X[3], Y[3];
     for (int i = 0; i < 3; ++i) {
-      X[i] = std::llrint(static_cast<double>(v[t + i].x) * 256);
-      Y[i] = std::llrint(static_cast<double>(v[t + i].y) * 256);
+      X[i] = std::llrint(static_cast<double>(v[t + i].x) * kGrid);
+      Y[i] = std::llrint(static_cast<double>(v[t + i].y) * kGrid);
     }
-    const int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
+    const Wide area = Wide{X[1] - X[0]} * (Y[2] - Y[0]) - Wide{X[2] - X[0]} * (Y[1] - Y[0]);
     if (area == 0) continue;
     if (area < 0) std::swap(X[1], X[2]), std::swap(Y[1], Y[2]);
     for (int py = 0; py < kH; ++py)
@@ -189,7 +193,7 @@ TEST_F(Geometry, RandomTrianglesCoverWhatTheExactEdgeTestCovers) {
         for (int e = 0; e < 3 && inside; ++e) {
           const int n = (e + 1) % 3;
           const int64_t dx = X[n] - X[e], dy = Y[n] - Y[e];
-          const int64_t edge = dx * (int64_t{py} * 256 - Y[e]) - dy * (int64_t{px} * 256 - X[e]);
+          const Wide edge = Wide{dx} * (py * kGrid - Y[e]) - Wide{dy} * (px * kGrid - X[e]);
           inside = edge > 0 || (edge == 0 && (dy < 0 || (dy == 0 && dx > 0)));
         }
         want[static_cast<size_t>(py) * kW + px] += inside;
