@@ -1,6 +1,5 @@
 // The "Edit" class, single line: caret, selection by mouse and keys,
-// horizontal scrolling, a text clipboard inside the program and one level of
-// undo. Notifications EN_UPDATE then EN_CHANGE follow every change,
+// horizontal scrolling, the clipboard's text and one level of undo. Notifications EN_UPDATE then EN_CHANGE follow every change,
 // including every WM_SETTEXT, even when the text stays the same.
 //
 // Sections: state · measuring · changing the text · caret and scrolling ·
@@ -37,12 +36,6 @@ struct EditState {
   bool canUndo = false;
   HFONT font = nullptr;
 };
-
-// The program's own text clipboard, shared by every edit.
-std::u16string& Clipboard() {
-  static std::u16string* text = new std::u16string;
-  return *text;
-}
 
 size_t SelStart(const EditState& s) { return std::min(s.anchor, s.caret); }
 size_t SelEnd(const EditState& s) { return std::max(s.anchor, s.caret); }
@@ -215,9 +208,37 @@ void Undo(HWND hwnd, EditState& s) {
 
 bool ReadOnly(HWND hwnd) { return (StyleOf(hwnd) & ES_READONLY) != 0; }
 
+// The clipboard keeps text as one block of UTF-16 with its terminator.
+void PutOnClipboard(HWND hwnd, const std::u16string& text) {
+  if (!OpenClipboard(hwnd)) return;
+  EmptyClipboard();
+  if (HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(char16_t))) {
+    if (void* chars = GlobalLock(block)) {
+      std::copy(text.begin(), text.end(), static_cast<char16_t*>(chars));
+      GlobalUnlock(block);
+    }
+    if (!SetClipboardData(CF_UNICODETEXT, block)) GlobalFree(block);
+  }
+  CloseClipboard();
+}
+
+std::u16string TextOnClipboard(HWND hwnd) {
+  std::u16string text;
+  if (!OpenClipboard(hwnd)) return text;
+  if (HANDLE block = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* chars = static_cast<const char16_t*>(GlobalLock(block))) {
+      const size_t most = GlobalSize(block) / sizeof(char16_t);
+      text.assign(chars, std::find(chars, chars + most, u'\0'));
+      GlobalUnlock(block);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
 void Copy(HWND hwnd, const EditState& s) {
   if (!HasSelection(s) || (StyleOf(hwnd) & ES_PASSWORD)) return;
-  Clipboard() = s.text.substr(SelStart(s), SelEnd(s) - SelStart(s));
+  PutOnClipboard(hwnd, s.text.substr(SelStart(s), SelEnd(s) - SelStart(s)));
 }
 
 void Cut(HWND hwnd, EditState& s) {
@@ -227,8 +248,9 @@ void Cut(HWND hwnd, EditState& s) {
 }
 
 void Paste(HWND hwnd, EditState& s) {
-  if (ReadOnly(hwnd) || Clipboard().empty()) return;
-  ReplaceSelection(hwnd, s, Clipboard(), true);
+  if (ReadOnly(hwnd)) return;
+  const std::u16string text = TextOnClipboard(hwnd);
+  if (!text.empty()) ReplaceSelection(hwnd, s, text, true);
 }
 
 // --- drawing ---

@@ -190,6 +190,10 @@ void SyncPresents() {
   if (IsHostThread()) CurrentDriver()->SyncPresents();
 }
 
+void SetClipboardText(std::optional<std::string> utf8) { CurrentDriver()->SetClipboardText(std::move(utf8)); }
+
+bool GetClipboardText(std::string* utf8) { return CurrentDriver()->GetClipboardText(utf8); }
+
 void SetInputSink(InputSink sink) {
   HostState& state = State();
   std::lock_guard<std::mutex> guard(state.lock);

@@ -7,6 +7,7 @@
 // Sections: errors · images (damage, cursor pictures, text) · the driver:
 // window, presenting, pointer, keyboard, events, waking
 #include "compat/host/driver.h"
+#include "compat/host/x11_clipboard.h"
 #include "compat/host/x11_keymap.h"
 
 #include <langinfo.h>
@@ -163,6 +164,10 @@ class X11Driver final : public Driver {
   bool Pump(const WaitState& state) override;
   void ArmWake() override;
   void SyncPresents() override;
+  void SetClipboardText(std::optional<std::string> utf8) override {
+    if (!clipboard_->Offer(std::move(utf8))) WakeHostOwner();
+  }
+  bool GetClipboardText(std::string* utf8) override { return clipboard_->Read(utf8); }
 
  private:
   // What other threads hand to the owner, under `pendingLock`.
@@ -215,6 +220,7 @@ class X11Driver final : public Driver {
   int depth_ = 0;
   bool directPixels_ = false;  // the visual takes BGRA rows as they are
   Atom wmProtocols_ = 0, wmDelete_ = 0, netWmName_ = 0, utf8String_ = 0, netWmIcon_ = 0;
+  std::unique_ptr<X11Clipboard> clipboard_;
   XIM im_ = nullptr;
   XIC ic_ = nullptr;
   int xkbEventBase_ = 0;
@@ -277,6 +283,7 @@ bool X11Driver::Open(std::string* error) {
   XSetErrorHandler(OnXError);
   QueryServer();
   SetUpKeyboard();
+  clipboard_ = std::make_unique<X11Clipboard>(display_);
   stopFd_ = eventfd(0, EFD_CLOEXEC);
   owner_ = std::this_thread::get_id();
   watcher_ = std::thread([this] { Watch(); });
@@ -342,6 +349,7 @@ X11Driver::~X11Driver() {
   if (ic_) XDestroyIC(ic_);
   if (im_) XCloseIM(im_);
   if (gc_) XFreeGC(display_, gc_);
+  clipboard_.reset();
   XCloseDisplay(display_);
 }
 
@@ -374,7 +382,7 @@ bool X11Driver::CreateDesktop(int width, int height) {
   XSetWindowAttributes attributes{};
   attributes.background_pixel = BlackPixel(display_, screen_);
   attributes.event_mask = ExposureMask | StructureNotifyMask | KeyPressMask | KeyReleaseMask | ButtonPressMask |
-                          ButtonReleaseMask | PointerMotionMask | FocusChangeMask | KeymapStateMask;
+                          ButtonReleaseMask | PointerMotionMask | LeaveWindowMask | FocusChangeMask | KeymapStateMask;
   window_ = XCreateWindow(display_, RootWindow(display_, screen_), 0, 0, static_cast<unsigned>(width),
                           static_cast<unsigned>(height), 0, depth_, InputOutput, visual_,
                           CWBackPixel | CWEventMask, &attributes);
@@ -858,6 +866,12 @@ void X11Driver::Handle(XEvent& event) {
     case MotionNotify:
       OnMotion(event.xmotion.x, event.xmotion.y);
       break;
+    case LeaveNotify:
+      // Off to another program's window or the bare root: the pointer's place
+      // outside ours ends hot tracking, which would otherwise poll on.
+      if (event.xcrossing.mode == NotifyNormal && event.xcrossing.detail != NotifyInferior)
+        OnMotion(event.xcrossing.x, event.xcrossing.y);
+      break;
     case ButtonPress:
     case ButtonRelease:
       OnButton(event.xbutton, event.type == ButtonPress);
@@ -909,6 +923,10 @@ void X11Driver::Handle(XEvent& event) {
         DeliverInput(close);
         delivered_ = true;
       }
+      break;
+    case SelectionRequest:
+    case SelectionClear:
+      clipboard_->Handle(event);
       break;
     case MappingNotify:
       XRefreshKeyboardMapping(&event.xmapping);
@@ -966,6 +984,7 @@ bool X11Driver::Pump(const WaitState& state) {
     pending_.cursorChanged = pending_.warp = false;
   }
   ApplyWaitState(state);
+  clipboard_->ApplyPending();
   if (pending.cursorChanged) ShowCursor(pending.cursor);
   if (pending.warp) XWarpPointer(display_, None, window_, 0, 0, 0, 0, pending.warpTo.x, pending.warpTo.y);
   // Events first (an Expose adds damage), then presents; waiting for the

@@ -157,6 +157,12 @@ void InvalidateWhole(Window* w, bool erase, bool frame, bool children) {
   }
 }
 
+void InvalidateFrame(Window* w) {
+  if (!ReallyVisible(w) || !HasFrame(w)) return;
+  w->frameUpdate = true;
+  WakeOwner(w);
+}
+
 void PaintDesktopArea(const RECT& screen) {
   Window* desktop = Find(Desktop());
   RectList area = VisibleArea(desktop, true, true);

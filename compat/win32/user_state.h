@@ -216,6 +216,7 @@ void PostInput(const RawInput& input);
 // --- painting ---
 void InvalidateScreenArea(const RECT& screen);  // lock held; everything under the area
 void InvalidateWhole(Window* w, bool erase, bool frame, bool children);  // lock held
+void InvalidateFrame(Window* w);  // lock held; the non-client area only
 bool HasPendingPaint(const ThreadQueue& queue, HWND filter, HWND* target);  // lock held
 void PaintDesktopArea(const RECT& screen);  // lock held
 void ForgetWindowDcs(Window* w);            // lock held

@@ -183,6 +183,7 @@ struct PosChange {
   bool wasVisible = false;
   bool moved = false;
   bool sized = false;
+  bool clientMoved = false;  // within the window, as a frame change may do
 };
 
 // Asks the window for its new client rectangle after a size or frame change.
@@ -327,9 +328,15 @@ void Repaint(Window* w, const PosChange& change, UINT flags) {
     if (nowVisible) uncovered.Subtract(ScreenWindowRect(w));
     for (const RECT& r : uncovered.Rects()) InvalidateScreenArea(r);
   }
-  if (nowVisible && (change.moved || change.sized || !change.wasVisible ||
-                     (flags & SWP_FRAMECHANGED) || !(flags & SWP_NOZORDER)))
+  if (!nowVisible) return;
+  if (change.moved || change.sized || !change.wasVisible || change.clientMoved || !(flags & SWP_NOZORDER)) {
     InvalidateWhole(w, true, true, true);
+  } else if (flags & SWP_FRAMECHANGED) {
+    // A frame change that leaves the client area where it was redraws the
+    // frame only, as on the platform: bars that re-apply their frame at
+    // every idle layout would otherwise repaint all they hold each time.
+    InvalidateFrame(w);
+  }
 }
 
 bool HiddenFocusOrActive(HWND hwnd) {
@@ -393,6 +400,11 @@ BOOL WINAPI SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int 
         newRect.bottom - newRect.top == w->rect.bottom - w->rect.top && !(pos.flags & SWP_FRAMECHANGED))
       pos.flags |= SWP_NOSIZE;
   }
+  RECT oldClient{};
+  {
+    Guard guard = Lock();
+    if (Window* w = Find(hwnd)) oldClient = w->client;
+  }
   if (!(pos.flags & SWP_NOSIZE) || (pos.flags & SWP_FRAMECHANGED)) CalcClient(hwnd, newRect, &pos);
   const bool hidingActive = (pos.flags & SWP_HIDEWINDOW) && HiddenFocusOrActive(hwnd);
   {
@@ -400,6 +412,7 @@ BOOL WINAPI SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int 
     Window* w = Find(hwnd);
     if (!w) return FALSE;
     PosChange change = Apply(w, pos);
+    change.clientMoved = !EqualRect(&oldClient, &w->client);
     Repaint(w, change, pos.flags);
     if (!change.moved) pos.flags |= SWP_NOMOVE;
     if (!change.sized) pos.flags |= SWP_NOSIZE;

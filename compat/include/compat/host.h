@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -103,6 +104,10 @@ class Driver {
   virtual void ArmWake() {}
   // Sends what is gathered and waits until the host has shown it.
   virtual void SyncPresents() {}
+  // The clipboard's text (see SetClipboardText below); the headless driver
+  // keeps it in the process.
+  virtual void SetClipboardText(std::optional<std::string> utf8) = 0;
+  virtual bool GetClipboardText(std::string* utf8) = 0;
 };
 
 // Who receives input: the window manager installs itself here.
@@ -159,6 +164,16 @@ void InjectClick(int button, int x, int y);
 void InjectWheel(int delta, int x, int y);
 void InjectKey(unsigned virtualKey, bool down);
 void InjectKeyPress(unsigned virtualKey);
+
+// --- clipboard ---
+// The text on the clipboard the user shares between programs, as UTF-8.
+// Setting it makes the program the clipboard's owner until another program
+// takes it or the program ends; nullopt leaves the clipboard empty.
+void SetClipboardText(std::optional<std::string> utf8);
+// What the clipboard holds now, whoever put it there: false when it holds no
+// text, or its owner did not answer in time. From a thread other than the
+// desktop's owner only the program's own text is seen.
+bool GetClipboardText(std::string* utf8);
 
 // --- capture ---
 // Writes the surface (or a rectangle of it, clipped to it) to a PNG file.

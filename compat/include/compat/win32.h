@@ -18,6 +18,7 @@
 #include "compat/win32/common_controls.h"
 #include "compat/win32/common_dialogs.h"
 #include "compat/win32/shell.h"
+#include "compat/win32/clipboard.h"
 #include "compat/win32/gdi.h"
 #include "compat/win32/metafile.h"
 #include "compat/win32/resource.h"

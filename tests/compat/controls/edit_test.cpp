@@ -150,6 +150,38 @@ TEST_F(EditTest, CutThenPasteMovesAWordAndUndoTakesThePasteBack) {
   EXPECT_EQ(Text(edit), u"morph morph");
 }
 
+// The clipboard is the one other programs share: the host's text pastes,
+// up to its first line break on a single line, and copies land there.
+TEST_F(EditTest, PasteAndCopyGoThroughTheClipboardOtherProgramsShare) {
+  HWND edit = MakeEdit(ES_AUTOHSCROLL, 200);
+  compat::host::SetClipboardText(std::string("640\nsecond line"));
+  Chord(VK_CONTROL, 'V');
+  EXPECT_EQ(Text(edit), u"640");
+  Chord(VK_SHIFT, VK_INSERT);
+  EXPECT_EQ(Text(edit), u"640640");
+  SendMessageW(edit, EM_SETSEL, 1, 4);
+  Chord(VK_CONTROL, VK_INSERT);
+  std::string shared;
+  ASSERT_TRUE(compat::host::GetClipboardText(&shared));
+  EXPECT_EQ(shared, "406");
+  SendMessageW(edit, EM_SETSEL, 0, 2);
+  Chord(VK_CONTROL, 'C');
+  ASSERT_TRUE(compat::host::GetClipboardText(&shared));
+  EXPECT_EQ(shared, "64");
+  // A password is never copied, and an empty clipboard pastes nothing.
+  HWND password = Make(u"Edit", u"secret", WS_BORDER | ES_PASSWORD, 10, 40, 120, 22, 201);
+  SetFocus(password);
+  SendMessageW(password, EM_SETSEL, 0, -1);
+  Chord(VK_CONTROL, 'C');
+  ASSERT_TRUE(compat::host::GetClipboardText(&shared));
+  EXPECT_EQ(shared, "64");
+  compat::host::SetClipboardText(std::nullopt);
+  SetFocus(edit);
+  SendMessageW(edit, EM_SETSEL, 0, -1);
+  Chord(VK_CONTROL, 'V');
+  EXPECT_EQ(Text(edit), u"640640");
+}
+
 WNDPROC g_editSuper = nullptr;
 
 // Drops every character that is not a digit, as a numeric field does.

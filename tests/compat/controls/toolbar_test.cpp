@@ -149,6 +149,58 @@ TEST_F(ToolbarTest, HoverRaisesAClickCommandsAndACheckButtonToggles) {
   EXPECT_EQ(Commands(tb), (std::vector<int>{926, 926}));
 }
 
+struct HotCounts {
+  WNDPROC super = nullptr;
+  int timers = 0;
+  int paints = 0;
+} g_hot;
+
+// Lets time pass in steps of the poll's period: timers due together come as one.
+void Wait(int milliseconds) {
+  for (int t = 0; t < milliseconds; t += 100) {
+    compat::AdvanceClock(100);
+    compat::PumpMessages();
+  }
+}
+
+LRESULT CALLBACK CountTimersAndPaints(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_TIMER) ++g_hot.timers;
+  if (message == WM_PAINT) ++g_hot.paints;
+  return CallWindowProcW(g_hot.super, hwnd, message, wParam, lParam);
+}
+
+// Hot tracking polls the pointer. Resting on the hot button paints nothing;
+// once the pointer has gone (onto the bare desktop, where the host puts a
+// pointer that left for another program) one check ends the hot look, and
+// from then on the toolbar gets no timer and paints nothing: an idle program.
+TEST_F(ToolbarTest, HotTrackingStopsPollingAndPaintingOnceThePointerHasGone) {
+  HWND tb = TimelineToolbar();
+  g_hot = HotCounts{};
+  g_hot.super = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(tb, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountTimersAndPaints)));
+  compat::StopClock();
+  MoveTo(ButtonCenter(tb, 2));
+  Pump();
+  g_hot.timers = g_hot.paints = 0;
+  Wait(1000);
+  EXPECT_GE(g_hot.timers, 5);
+  EXPECT_EQ(g_hot.paints, 0);
+
+  RECT parent;
+  GetWindowRect(parent_, &parent);
+  MoveTo(POINT{parent.right + 50, parent.bottom + 50});
+  g_hot.timers = g_hot.paints = 0;
+  Wait(1000);
+  EXPECT_LE(g_hot.timers, 1);
+  EXPECT_EQ(g_hot.paints, 1);
+  EXPECT_EQ(PixelAt(At(tb, 40, 0)), GetSysColor(COLOR_BTNFACE));
+  g_hot.timers = g_hot.paints = 0;
+  Wait(3000);
+  EXPECT_EQ(g_hot.timers, 0);
+  EXPECT_EQ(g_hot.paints, 0);
+  SetWindowLongPtrW(tb, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_hot.super));
+}
+
 TEST_F(ToolbarTest, ADisabledButtonIsGreyedAndItsClicksDoNothing) {
   HWND tb = TimelineToolbar();
   EXPECT_TRUE(SendMessageW(tb, TB_ENABLEBUTTON, 924, FALSE));

@@ -103,6 +103,34 @@ TEST_F(Painting, ParentInvalidationReachesChildrenUnlessItClipsThem) {
   EXPECT_TRUE(GetUpdateRect(child, &update, FALSE));
 }
 
+// A frame change that leaves the client area where it was redraws the frame
+// alone; one that moves the client area (a border added) repaints it all.
+TEST_F(Painting, AFrameChangeRepaintsTheClientOnlyWhenTheClientAreaMoved) {
+  HWND top = TopLevel(20, 20, 300, 200, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  HWND child = Child(top, 10, 10, 80, 60);
+  Pump();
+  Log().Clear();
+  const UINT keep = SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED;
+  SetWindowPos(top, nullptr, 0, 0, 0, 0, keep);
+  RECT update;
+  EXPECT_FALSE(GetUpdateRect(top, &update, FALSE));
+  EXPECT_FALSE(GetUpdateRect(child, &update, FALSE));
+  Pump();
+  EXPECT_EQ(Log().Count(top, WM_NCPAINT), 1);
+  EXPECT_EQ(Log().Count(child, WM_PAINT), 0);
+
+  HWND bare = TopLevel(340, 20, 200, 150, WS_POPUP | WS_VISIBLE);
+  HWND inner = Child(bare, 10, 10, 50, 50);
+  Pump();
+  Log().Clear();
+  SetWindowLongPtrW(bare, GWL_STYLE, GetWindowLongPtrW(bare, GWL_STYLE) | WS_BORDER);
+  SetWindowPos(bare, nullptr, 0, 0, 0, 0, keep);
+  EXPECT_TRUE(GetUpdateRect(bare, &update, FALSE));
+  Pump();
+  EXPECT_EQ(Log().Count(bare, WM_PAINT), 1);
+  EXPECT_EQ(Log().Count(inner, WM_PAINT), 1);
+}
+
 // A child larger than its parent showed only inside the parent: moving or
 // hiding it repaints neither the window beside the parent nor the desktop there.
 TEST_F(Painting, AMovedChildUncoversOnlyWhatItsParentShowed) {
