@@ -13,7 +13,7 @@
 #include "guitk/kit_dock_bar.h"
 #include "guitk/kit_dock_context.h"
 #include "guitk/kit_mini_frame.h"
-#include "res/resource.h"
+#include "guitk/kit_resources.h"
 
 namespace {
 
@@ -101,9 +101,9 @@ int CKitControlBar::OnCreate(LPCREATESTRUCT lpcs) {
   if (CControlBar::OnCreate(lpcs) == -1) return -1;
   if (!m_pDockContext) m_pDockContext = new CKitDockContext(this);
   m_btnClose.SetData(kGlyphClose, u"Close");
-  m_btnClose.SetImageList(IDB_CAPTION_GLYPHS, 9, 0, kGlyphMask);
+  m_btnClose.SetImageList(kKitCaptionGlyphs, 9, 0, kGlyphMask);
   m_btnAutoHide.SetData(kGlyphAutoHide, u"Auto Hide");
-  m_btnAutoHide.SetImageList(IDB_CAPTION_GLYPHS, 9, 0, kGlyphMask);
+  m_btnAutoHide.SetImageList(kKitCaptionGlyphs, 9, 0, kGlyphMask);
   return 0;
 }
 

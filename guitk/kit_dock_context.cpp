@@ -35,8 +35,6 @@ void CKitDockContext::StartResize(int nHitTest, CPoint pt) {
   m_bFirstDraw = m_bRedraw = TRUE;
 }
 
-void CKitDockContext::ToggleDocking() { CDockContext::ToggleDocking(); }
-
 BOOL CKitDockContext::Accepts(CDockBar* dock, CControlBar* touched) const {
   const bool inner = dynamic_cast<CKitDocBarExten*>(dock) && !dynamic_cast<CKitDocBarExtenEx*>(dock);
   const bool outer = dynamic_cast<CKitDocBarExtenEx*>(dock) != nullptr;
@@ -48,7 +46,8 @@ BOOL CKitDockContext::Accepts(CDockBar* dock, CControlBar* touched) const {
   return TRUE;
 }
 
-// The frame's search for a dock bar under the drag, with the toolkit's refusals.
+// The frame's search for a dock bar under the drag, with the toolkit's
+// refusals; the framework's CanDock and GetDockBar ask it.
 DWORD CKitDockContext::FindDockBar(const CRect& rect, DWORD dockStyle, CDockBar** dockBar) {
   if (dockBar) *dockBar = nullptr;
   if (!m_pDockSite) return 0;
@@ -79,38 +78,6 @@ DWORD CKitDockContext::FindDockBar(const CRect& rect, DWORD dockStyle, CDockBar*
     return dock->m_dwStyle & dockStyle;
   }
   return 0;
-}
-
-DWORD CKitDockContext::CanDock() {
-  if (!m_pDockSite) return 0;
-  const bool horzFirst = Horizontal(m_dwStyle) != static_cast<bool>(m_bFlip);
-  const DWORD horzStyle = m_dwDockStyle & ~static_cast<DWORD>(CBRS_ORIENT_VERT);
-  const DWORD vertStyle = m_dwDockStyle & ~static_cast<DWORD>(CBRS_ORIENT_HORZ);
-  DWORD dock = 0;
-  if (horzFirst && Horizontal(m_dwDockStyle)) dock = FindDockBar(m_rectDragHorz, horzStyle, nullptr);
-  else if (Vertical(m_dwDockStyle)) dock = FindDockBar(m_rectDragVert, vertStyle, nullptr);
-  if (m_bFlip) return dock;
-  if (dock == 0 && Horizontal(m_dwDockStyle)) {
-    const DWORD other = FindDockBar(m_rectDragVert, horzStyle, nullptr);
-    dock = FindDockBar(m_rectDragHorz, horzStyle, nullptr);
-    if (dock != other) dock = 0;
-  }
-  if (dock == 0 && Vertical(m_dwDockStyle)) {
-    const DWORD other = FindDockBar(m_rectDragHorz, vertStyle, nullptr);
-    dock = FindDockBar(m_rectDragVert, vertStyle, nullptr);
-    if (dock != other) dock = 0;
-  }
-  return dock;
-}
-
-CDockBar* CKitDockContext::GetDockBar(DWORD dwOverDockStyle) {
-  CDockBar* dockBar = nullptr;
-  DWORD found = 0;
-  if (Horizontal(dwOverDockStyle))
-    found = FindDockBar(m_rectDragHorz, dwOverDockStyle & ~static_cast<DWORD>(CBRS_ORIENT_VERT), &dockBar);
-  if (found == 0 && Vertical(dwOverDockStyle))
-    FindDockBar(m_rectDragVert, dwOverDockStyle & ~static_cast<DWORD>(CBRS_ORIENT_HORZ), &dockBar);
-  return dockBar;
 }
 
 // Always the thick frame; the first call of a drag only arms the drawing.

@@ -1,6 +1,7 @@
 // CKitDockContext: the framework's drag and resize of a bar, with the
 // toolkit's rule of which ring a bar may dock in (toolbars and the menu bar
-// the outer one, sizable bars the inner one) and a thick tracking frame.
+// the outer one, sizable bars the inner one) and a thick tracking frame. The
+// framework's CanDock and GetDockBar search through FindDockBar.
 #pragma once
 
 #include "compat/afx.h"
@@ -11,15 +12,11 @@ class CKitDockContext : public CDockContext {
 
   void StartDrag(CPoint pt) override;
   void StartResize(int nHitTest, CPoint pt) override;
-  void ToggleDocking() override;
-
-  DWORD CanDock() override;
-  CDockBar* GetDockBar(DWORD dwOverDockStyle) override;
   void DrawFocusRect(BOOL bRemoveRect = FALSE) override;
 
   // The dock bar of the site under `rect` that takes this bar; its matching
   // style bits, 0 when none does.
-  DWORD FindDockBar(const CRect& rect, DWORD dockStyle, CDockBar** dockBar);
+  DWORD FindDockBar(const CRect& rect, DWORD dockStyle, CDockBar** dockBar) override;
   // Whether the toolkit lets the dragged bar dock into `dock`, the drag
   // touching `touched` (a bar of that dock bar, or null).
   BOOL Accepts(CDockBar* dock, CControlBar* touched) const;

@@ -4,13 +4,12 @@
 #include <cmath>
 
 #include "guitk/kit_colors.h"
+#include "guitk/kit_resources.h"
 
 namespace {
 
 constexpr int kBands = 256;
 constexpr COLORREF kGlyphMask = RGB(255, 0, 255);
-constexpr UINT kFrameGlyphs = 2004;
-constexpr UINT kCaptionGlyphs = 18041;
 constexpr int kFrameGlyphWidth = 9;
 
 bool Themed(int style) { return g_kitTheme && style != kKitStyleFlat; }
@@ -193,11 +192,11 @@ void CKitCaptionButton::Paint(CDC* pDC, int state, const RECT& rect, int fillMod
 KitGlyphStore& GetKitGlyphStore() {
   static KitGlyphStore store;
   if (!store.images.GetSafeHandle()) {
-    store.images.Create(kFrameGlyphs, kFrameGlyphWidth, 0, kGlyphMask);
+    store.images.Create(kKitFrameGlyphs, kFrameGlyphWidth, 0, kGlyphMask);
     store.thumbWidth = GetSystemMetrics(SM_CXHTHUMB);
     CBitmap caption;
     BITMAP info{};
-    if (caption.LoadBitmap(kCaptionGlyphs) && caption.GetBitmap(&info)) {
+    if (caption.LoadBitmap(kKitCaptionGlyphs) && caption.GetBitmap(&info)) {
       store.captionGlyphWidth = info.bmWidth;
       store.captionGlyphHeight = info.bmHeight;
     }

@@ -47,12 +47,6 @@ void ForEachKitControlBar(CFrameWnd* frame, Fn fn) {
 
 // --- profile ---
 
-CKitFrameWnd::CKitFrameWnd() : m_strProfileBase(KitProfileBase()) {}
-
-CKitFrameWnd::~CKitFrameWnd() {
-  if (m_hToolImages) ImageList_Destroy(m_hToolImages);
-}
-
 void KitPlaceFrame(CREATESTRUCT& cs, const CString& section, bool readTheme) {
   const int left = ProfileInt(section, u"left", kDefaultLeft);
   const int top = ProfileInt(section, u"top", kDefaultTop);
@@ -99,11 +93,6 @@ BOOL CKitFrameWnd::PreCreateWindow(CREATESTRUCT& cs) {
   return CFrameWnd::PreCreateWindow(cs);
 }
 
-BOOL CKitFrameWnd::PreCreateWindowWithIcon(CREATESTRUCT& cs, UINT iconId) {
-  cs.lpszClass = KitIconWndClass(iconId);
-  return CFrameWnd::PreCreateWindow(cs);
-}
-
 // --- creating ---
 
 BOOL CKitFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentWnd, CCreateContext* pContext) {
@@ -127,11 +116,6 @@ int CKitFrameWnd::OnCreate(LPCREATESTRUCT lpcs) {
 
 void CKitFrameWnd::OnSysColorChange() { CFrameWnd::OnSysColorChange(); }
 
-BOOL CKitFrameWnd::PreTranslateMessage(MSG* pMsg) {
-  if (m_wndMenuBar.m_hWnd && m_wndMenuBar.TranslateFrameMessage(pMsg)) return TRUE;
-  return CFrameWnd::PreTranslateMessage(pMsg);
-}
-
 // A toolbar tells its owner, the frame, of a drop-down, not the dock bar
 // that holds it: the notification goes back to the bar, whose own handler
 // opens the drop-down.
@@ -140,11 +124,6 @@ bool KitForwardDropDown(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
   if (!header || header->code != static_cast<UINT>(TBN_DROPDOWN)) return false;
   auto* bar = dynamic_cast<CKitToolBarWnd*>(CWnd::FromHandlePermanent(header->hwndFrom));
   return bar && bar->OnChildNotify(WM_NOTIFY, wParam, lParam, pResult);
-}
-
-BOOL CKitFrameWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
-  if (KitForwardDropDown(wParam, lParam, pResult)) return TRUE;
-  return CFrameWnd::OnNotify(wParam, lParam, pResult);
 }
 
 // --- bars ---
@@ -180,17 +159,7 @@ int KitCreateToolBar(CFrameWnd* frame, CKitToolBarWnd& toolBar, HIMAGELIST& imag
   return 0;
 }
 
-int CKitFrameWnd::CreateKitMenuBar(UINT menuId) {
-  return KitCreateMenuBar(this, Bars(), m_nDrawStyle, menuId);
-}
-
-int CKitFrameWnd::CreateKitToolBar(UINT toolbarId) {
-  return KitCreateToolBar(this, m_wndToolBar, m_hToolImages, toolbarId);
-}
-
 // --- docking ---
-
-void CKitFrameWnd::EnableKitDocking(DWORD) { m_dockRing.EnableKitDocking(this); }
 
 // --- drawing style ---
 
@@ -216,11 +185,6 @@ void KitApplyDrawStyle(CFrameWnd* frame, KitFrameBars bars, UINT style) {
     frame->Invalidate(TRUE);
     frame->UpdateWindow();
   }
-}
-
-void CKitFrameWnd::SetDrawStyle(UINT style) {
-  m_nDrawStyle = style;
-  KitApplyDrawStyle(this, Bars(), style);
 }
 
 // --- saving and restoring ---
@@ -283,4 +247,3 @@ BOOL CKitFrameWnd::DestroyWindow() {
   return CFrameWnd::DestroyWindow();
 }
 
-void CKitFrameWnd::LoadDefaultLayout() { KitLoadLayout(this, m_strProfileBase); }

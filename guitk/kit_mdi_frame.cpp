@@ -4,21 +4,10 @@
 
 IMPLEMENT_DYNCREATE(CKitMDIFrame, CMDIFrameWnd)
 
-CKitMDIFrame::CKitMDIFrame() : m_strProfileBase(KitProfileBase()) {}
-
-CKitMDIFrame::~CKitMDIFrame() {
-  if (m_hToolImages) ImageList_Destroy(m_hToolImages);
-}
-
 // The theme flag is written on closing but not read here: the frame keeps
 // the theme the application has.
 BOOL CKitMDIFrame::PreCreateWindow(CREATESTRUCT& cs) {
   KitPlaceFrame(cs, MainSection(), false);
-  return CMDIFrameWnd::PreCreateWindow(cs);
-}
-
-BOOL CKitMDIFrame::PreCreateWindowWithIcon(CREATESTRUCT& cs, UINT iconId) {
-  cs.lpszClass = KitIconWndClass(iconId);
   return CMDIFrameWnd::PreCreateWindow(cs);
 }
 
@@ -34,28 +23,9 @@ void CKitMDIFrame::RecalcLayout(BOOL bNotify) {
   CMDIFrameWnd::RecalcLayout(bNotify);
 }
 
-BOOL CKitMDIFrame::PreTranslateMessage(MSG* pMsg) {
-  if (m_wndMenuBar.m_hWnd && m_wndMenuBar.TranslateFrameMessage(pMsg)) return TRUE;
-  return CMDIFrameWnd::PreTranslateMessage(pMsg);
-}
-
-BOOL CKitMDIFrame::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
-  if (KitForwardDropDown(wParam, lParam, pResult)) return TRUE;
-  return CMDIFrameWnd::OnNotify(wParam, lParam, pResult);
-}
-
-int CKitMDIFrame::CreateKitMenuBar(UINT menuId) { return KitCreateMenuBar(this, Bars(), m_nDrawStyle, menuId); }
-
-int CKitMDIFrame::CreateKitToolBar(UINT toolbarId) {
-  return KitCreateToolBar(this, m_wndToolBar, m_hToolImages, toolbarId);
-}
-
-void CKitMDIFrame::EnableKitDocking(DWORD) { m_dockRing.EnableKitDocking(this); }
-
 void CKitMDIFrame::SetDrawStyle(UINT style) {
-  m_nDrawStyle = style;
   if (m_wndTabs.m_hWnd) m_wndTabs.SetStyle(static_cast<int>(style));
-  KitApplyDrawStyle(this, Bars(), style);
+  CKitFrameOf<CMDIFrameWnd>::SetDrawStyle(style);
 }
 
 BOOL CKitMDIFrame::DestroyWindow() {
@@ -63,4 +33,3 @@ BOOL CKitMDIFrame::DestroyWindow() {
   return CMDIFrameWnd::DestroyWindow();
 }
 
-void CKitMDIFrame::LoadDefaultLayout() { KitLoadLayout(this, m_strProfileBase); }

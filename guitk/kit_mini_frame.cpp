@@ -6,7 +6,7 @@
 #include "guitk/kit_colors.h"
 #include "guitk/kit_control_bar.h"
 #include "guitk/kit_dock_bar.h"
-#include "res/resource.h"
+#include "guitk/kit_resources.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ constexpr COLORREF kGlyphMask = RGB(255, 0, 255);
 
 void SetUpClose(CKitCaptionButton& button) {
   button.SetData(kGlyphClose, u"Close");
-  button.SetImageList(IDB_CAPTION_GLYPHS, 9, 0, kGlyphMask);
+  button.SetImageList(kKitCaptionGlyphs, 9, 0, kGlyphMask);
   button.m_bFlat = TRUE;
 }
 

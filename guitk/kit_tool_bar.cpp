@@ -12,7 +12,7 @@
 #include "guitk/kit_mini_frame.h"
 #include "guitk/kit_draw.h"
 #include "guitk/menu_looks.h"
-#include "res/resource.h"
+#include "guitk/kit_resources.h"
 
 IMPLEMENT_DYNAMIC(CKitToolBarWnd, CToolBar)
 
@@ -79,12 +79,12 @@ int CKitToolBarWnd::DropArrowWidth() {
 
 CKitToolBarWnd::CKitToolBarWnd() {
   BITMAP info{};
-  if (HBITMAP arrows = ::LoadBitmapW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDB_CAPTION_GLYPHS))) {
+  if (HBITMAP arrows = ::LoadBitmapW(AfxGetResourceHandle(), MAKEINTRESOURCEW(kKitCaptionGlyphs))) {
     GetObjectW(arrows, sizeof(info), &info);
     DeleteObject(arrows);
   }
   m_sizeArrowBitmap = CSize(info.bmWidth, info.bmHeight);
-  m_arrows.Create(IDB_CAPTION_GLYPHS, 9, 10, RGB(255, 0, 255));
+  m_arrows.Create(kKitCaptionGlyphs, 9, 10, RGB(255, 0, 255));
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof(metrics);
   SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "imaging/little_endian.h"
 #include "imaging/pic_codecs.h"
 #include "imaging/pic_file.h"
 
@@ -13,9 +14,6 @@ constexpr WORD kBmpType = 0x4D42;  // "BM"
 constexpr DWORD kWindowsHeaderBytes = 40;
 constexpr DWORD kCoreHeaderBytes = 12;
 constexpr DWORD kFileHeaderBytes = 14;
-
-DWORD ReadLe32(const BYTE* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<DWORD>(p[3]) << 24); }
-WORD ReadLe16(const BYTE* p) { return static_cast<WORD>(p[0] | (p[1] << 8)); }
 
 const char kTruncated[] = "BMP file is truncated";
 
@@ -38,25 +36,25 @@ bool ReadInfoHeader(CPicFile* file, BITMAPINFOHEADER* header) {
   BYTE raw[kWindowsHeaderBytes];
   if (file->Read(raw, sizeof(raw), 1) != 1) return false;
   memset(header, 0, sizeof(*header));
-  header->biSize = ReadLe32(raw);
+  header->biSize = le::Dword(raw);
   if (header->biSize == kCoreHeaderBytes) {
-    header->biWidth = ReadLe16(raw + 4);
-    header->biHeight = ReadLe16(raw + 6);
-    header->biPlanes = ReadLe16(raw + 8);
-    header->biBitCount = ReadLe16(raw + 10);
+    header->biWidth = le::Word(raw + 4);
+    header->biHeight = le::Word(raw + 6);
+    header->biPlanes = le::Word(raw + 8);
+    header->biBitCount = le::Word(raw + 10);
     if (!file->Seek(static_cast<LONG>(kCoreHeaderBytes) - static_cast<LONG>(kWindowsHeaderBytes), SEEK_CUR))
       return false;
   } else if (header->biSize == kWindowsHeaderBytes) {
-    header->biWidth = static_cast<LONG>(ReadLe32(raw + 4));
-    header->biHeight = static_cast<LONG>(ReadLe32(raw + 8));
-    header->biPlanes = ReadLe16(raw + 12);
-    header->biBitCount = ReadLe16(raw + 14);
-    header->biCompression = ReadLe32(raw + 16);
-    header->biSizeImage = ReadLe32(raw + 20);
-    header->biXPelsPerMeter = static_cast<LONG>(ReadLe32(raw + 24));
-    header->biYPelsPerMeter = static_cast<LONG>(ReadLe32(raw + 28));
-    header->biClrUsed = ReadLe32(raw + 32);
-    header->biClrImportant = ReadLe32(raw + 36);
+    header->biWidth = static_cast<LONG>(le::Dword(raw + 4));
+    header->biHeight = static_cast<LONG>(le::Dword(raw + 8));
+    header->biPlanes = le::Word(raw + 12);
+    header->biBitCount = le::Word(raw + 14);
+    header->biCompression = le::Dword(raw + 16);
+    header->biSizeImage = le::Dword(raw + 20);
+    header->biXPelsPerMeter = static_cast<LONG>(le::Dword(raw + 24));
+    header->biYPelsPerMeter = static_cast<LONG>(le::Dword(raw + 28));
+    header->biClrUsed = le::Dword(raw + 32);
+    header->biClrImportant = le::Dword(raw + 36);
   } else {
     return false;
   }
@@ -193,8 +191,8 @@ bool CPicImageBMP::DecodeStream(CPicFile* file) {
   LONG start = file->Tell();
   BYTE fileHeader[kFileHeaderBytes];
   if (file->Read(fileHeader, sizeof(fileHeader), 1) != 1) Raise("Not a BMP");
-  DWORD dataOffset = ReadLe32(fileHeader + 10);
-  if (ReadLe16(fileHeader) != kBmpType) {
+  DWORD dataOffset = le::Dword(fileHeader + 10);
+  if (le::Word(fileHeader) != kBmpType) {
     dataOffset = 0;
     file->Seek(start, SEEK_SET);
   }
@@ -243,9 +241,9 @@ bool CPicImageBMP::DecodeStream(CPicFile* file) {
   if (bitCount == 16 && compression == BI_BITFIELDS) {
     BYTE masks[12] = {};
     ReadAll(file, masks, 1, sizeof(masks));
-    redMask = ReadLe32(masks);
-    greenMask = ReadLe32(masks + 4);
-    blueMask = ReadLe32(masks + 8);
+    redMask = le::Dword(masks);
+    greenMask = le::Dword(masks + 4);
+    blueMask = le::Dword(masks + 8);
   }
   if (dataOffset) file->Seek(start + static_cast<LONG>(dataOffset), SEEK_SET);
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "imaging/gif_codec.h"
+#include "imaging/little_endian.h"
 #include "imaging/pic_file.h"
 
 namespace {
@@ -37,7 +38,7 @@ bool ReadTable(CPicFile* file, ColorTable& table, BYTE flags) {
   return file->Read(table.rgb, 3, table.size) == static_cast<size_t>(table.size);
 }
 
-WORD Word(const BYTE* p) { return static_cast<WORD>(p[0] | (p[1] << 8)); }
+using le::Word;
 
 // How much of a span of `length` starting at `offset` lies inside 0..limit.
 DWORD ClippedSpan(DWORD offset, DWORD length, DWORD limit) {

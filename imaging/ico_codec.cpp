@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "imaging/lib_codecs.h"
+#include "imaging/little_endian.h"
 #include "imaging/pic_codecs.h"
 #include "imaging/pic_file.h"
 
@@ -13,18 +14,6 @@ constexpr DWORD kDirectoryBytes = 6;
 constexpr DWORD kEntryBytes = 16;
 constexpr DWORD kInfoBytes = 40;
 constexpr DWORD kMaxIconSide = 255;
-
-WORD Le16(const BYTE* p) { return static_cast<WORD>(p[0] | (p[1] << 8)); }
-DWORD Le32(const BYTE* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<DWORD>(p[3]) << 24); }
-
-void Put16(std::vector<BYTE>& out, DWORD value) {
-  out.push_back(static_cast<BYTE>(value));
-  out.push_back(static_cast<BYTE>(value >> 8));
-}
-void Put32(std::vector<BYTE>& out, DWORD value) {
-  Put16(out, value & 0xFFFF);
-  Put16(out, value >> 16);
-}
 
 DWORD MaskRowBytes(DWORD width) { return ((width + 31) / 32) * 4; }
 
@@ -49,8 +38,8 @@ bool CPicImageICO::Decode(CPicFile* file) {
   if (!file) return false;
   BYTE directory[kDirectoryBytes];
   if (file->Read(directory, sizeof(directory), 1) != 1) return false;
-  if (Le16(directory) != 0 || Le16(directory + 2) != 1) return false;
-  DWORD count = Le16(directory + 4);
+  if (le::Word(directory) != 0 || le::Word(directory + 2) != 1) return false;
+  DWORD count = le::Word(directory + 4);
   m_info.frameCount = static_cast<LONG>(count);
   std::vector<BYTE> entries(static_cast<size_t>(count) * kEntryBytes, 0);
   if (!ReadAll(file, entries.data(), kEntryBytes, count)) {
@@ -60,7 +49,7 @@ bool CPicImageICO::Decode(CPicFile* file) {
   if (m_info.frameIndex < 0 || static_cast<DWORD>(m_info.frameIndex) >= count) return false;
 
   const BYTE* entry = &entries[static_cast<size_t>(m_info.frameIndex) * kEntryBytes];
-  const LONG start = static_cast<LONG>(Le32(entry + 12));
+  const LONG start = static_cast<LONG>(le::Dword(entry + 12));
   BYTE info[kInfoBytes] = {};
   if (!file->Seek(start, SEEK_SET)) return false;
   if (!ReadAll(file, info, sizeof(info), 1)) {
@@ -69,13 +58,13 @@ bool CPicImageICO::Decode(CPicFile* file) {
   }
   // Large icons are stored as whole PNG streams, alpha included.
   if (memcmp(info, kPngSignature, sizeof(kPngSignature)) == 0) return DecodePngEntry(file, start);
-  if (Le32(info) != kInfoBytes) return false;
-  WORD bitCount = Le16(info + 14);
+  if (le::Dword(info) != kInfoBytes) return false;
+  WORD bitCount = le::Word(info + 14);
   const DWORD side = EntrySide(entry[0]), otherSide = EntrySide(entry[1]);
   // The image header stores twice the height (image and mask); a 256 read
   // from a 0 byte must be what the image itself says.
-  if ((entry[0] == 0 && static_cast<LONG>(Le32(info + 4)) != 256) ||
-      (entry[1] == 0 && static_cast<LONG>(Le32(info + 8)) != 512)) {
+  if ((entry[0] == 0 && static_cast<LONG>(le::Dword(info + 4)) != 256) ||
+      (entry[1] == 0 && static_cast<LONG>(le::Dword(info + 8)) != 512)) {
     SetLastError(kSizeMismatch);
     return false;
   }
@@ -161,25 +150,25 @@ bool CPicImageICO::Encode(CPicFile* file) {
   DWORD colors = GetColorCount();
 
   std::vector<BYTE> out;
-  Put16(out, 0);
-  Put16(out, 1);
-  Put16(out, 1);
+  le::PutWord(out, 0);
+  le::PutWord(out, 1);
+  le::PutWord(out, 1);
   out.push_back(static_cast<BYTE>(width));
   out.push_back(static_cast<BYTE>(height));
   out.push_back(static_cast<BYTE>(colors));
   out.push_back(0);
-  Put16(out, 0);
-  Put16(out, bitCount);
-  Put32(out, kInfoBytes + colors * 4 + imageSize + maskSize);
-  Put32(out, kDirectoryBytes + kEntryBytes);
-  Put32(out, kInfoBytes);
-  Put32(out, width);
-  Put32(out, height * 2);
-  Put16(out, 1);
-  Put16(out, bitCount);
-  Put32(out, BI_RGB);
-  Put32(out, imageSize);
-  for (int i = 0; i < 4; ++i) Put32(out, 0);
+  le::PutWord(out, 0);
+  le::PutWord(out, bitCount);
+  le::PutDword(out, kInfoBytes + colors * 4 + imageSize + maskSize);
+  le::PutDword(out, kDirectoryBytes + kEntryBytes);
+  le::PutDword(out, kInfoBytes);
+  le::PutDword(out, width);
+  le::PutDword(out, height * 2);
+  le::PutWord(out, 1);
+  le::PutWord(out, bitCount);
+  le::PutDword(out, BI_RGB);
+  le::PutDword(out, imageSize);
+  for (int i = 0; i < 4; ++i) le::PutDword(out, 0);
   const BYTE* palette = reinterpret_cast<const BYTE*>(GetPalette());
   if (palette) out.insert(out.end(), palette, palette + colors * 4);
 

@@ -1,4 +1,8 @@
 // Median-cut colour reduction and serpentine error diffusion.
+//
+// Sections: --- nearest palette entry --- --- boxes and counting colours ---
+//           --- splitting boxes --- --- the palette ---
+//           --- error diffusion: mapping pixels to the palette ---
 #include "imaging/median_cut_quantizer.h"
 
 #include <algorithm>
@@ -34,6 +38,8 @@ int Span(BYTE lo, BYTE hi) { return std::abs(static_cast<int>(hi) - static_cast<
 BYTE Clamp(int v) { return static_cast<BYTE>(v < 0 ? 0 : v > 255 ? 255 : v); }
 
 }  // namespace
+
+// --- nearest palette entry ---
 
 namespace {
 
@@ -662,6 +668,8 @@ class CNearestColorFinder {
   size_t m_groupsUsed = 0;
 };
 
+// --- boxes and counting colours ---
+
 void CColorBox::ComputeVolume() {
   volume = (Span(redMin, redMax) + 1) * (Span(greenMin, greenMax) + 1) * (Span(blueMin, blueMax) + 1);
 }
@@ -875,6 +883,8 @@ int CMedianCutQuantizer::AddPixels(BYTE* pixels, DWORD width, DWORD height) {
   }
   return static_cast<int>(m_boxes.size());
 }
+
+// --- splitting boxes ---
 
 namespace {
 
@@ -1094,6 +1104,8 @@ void CMedianCutQuantizer::SplitBox(const CColorBox& box) {
   InsertBox(high);
 }
 
+// --- the palette ---
+
 // The colours of an unsplit frame in the order of their first pixel.
 int CMedianCutQuantizer::ListDistinctColors(RGBQUAD* palette) const {
   const CColorBox& box = m_boxes.front();
@@ -1159,6 +1171,8 @@ CPicImage* CMedianCutQuantizer::CreateIndexedImage(BYTE* pixels, DWORD width, DW
   MapPixels(*image, pixels, width, height, strength);
   return image;
 }
+
+// --- error diffusion: mapping pixels to the palette ---
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "imaging/little_endian.h"
 #include "imaging/pic_file.h"
 
 namespace {
@@ -19,8 +20,8 @@ constexpr LONG kMaxSide = 4000;
 constexpr LONG kExtentGrowthLimit = 6554;
 constexpr int kColorWindow = 5;
 
-WORD Word(const BYTE* p) { return static_cast<WORD>(p[0] | (p[1] << 8)); }
-DWORD Dword(const BYTE* p) { return Word(p) | (static_cast<DWORD>(Word(p + 2)) << 16); }
+using le::Dword;
+using le::Word;
 
 // The screen's logical pixels per inch, as a screen context reports them.
 void ScreenDpi(LONG* x, LONG* y) {

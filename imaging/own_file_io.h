@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "compat/afx.h"
+#include "imaging/little_endian.h"
 
 // What a writer is asked to store.
 struct PictureDescription {
@@ -37,17 +38,9 @@ bool ReadFilePrefix(LPCTSTR path, UINT count, std::vector<BYTE>& bytes);
 // false on any failure, which leaves the earlier file and no partial one.
 bool WriteWholeFile(LPCTSTR path, const std::vector<BYTE>& bytes);
 
-inline WORD Word(const BYTE* p) { return static_cast<WORD>(p[0] | (p[1] << 8)); }
-inline DWORD Dword(const BYTE* p) {
-  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<DWORD>(p[3]) << 24);
-}
-inline void PutWord(std::vector<BYTE>& out, DWORD v) {
-  out.push_back(static_cast<BYTE>(v));
-  out.push_back(static_cast<BYTE>(v >> 8));
-}
-inline void PutDword(std::vector<BYTE>& out, DWORD v) {
-  PutWord(out, v & 0xFFFF);
-  PutWord(out, v >> 16);
-}
+using le::Dword;
+using le::PutDword;
+using le::PutWord;
+using le::Word;
 
 }  // namespace ownfile

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "imaging/little_endian.h"
 #include "imaging/pic_codecs.h"
 #include "imaging/pic_file.h"
 
@@ -27,28 +28,22 @@ struct PcxHeader {
 
 void Raise(const char* text) { throw PicCodecError{text}; }
 
-WORD Le16(const BYTE* p) { return static_cast<WORD>(p[0] | (p[1] << 8)); }
-void PutLe16(BYTE* p, DWORD value) {
-  p[0] = static_cast<BYTE>(value);
-  p[1] = static_cast<BYTE>(value >> 8);
-}
-
 PcxHeader ParseHeader(const BYTE* raw) {
   PcxHeader h;
   h.manufacturer = raw[0];
   h.version = raw[1];
   h.encoding = raw[2];
   h.bitsPerPixel = raw[3];
-  h.xMin = Le16(raw + 4);
-  h.yMin = Le16(raw + 6);
-  h.xMax = Le16(raw + 8);
-  h.yMax = Le16(raw + 10);
-  h.hDpi = Le16(raw + 12);
-  h.vDpi = Le16(raw + 14);
+  h.xMin = le::Word(raw + 4);
+  h.yMin = le::Word(raw + 6);
+  h.xMax = le::Word(raw + 8);
+  h.yMax = le::Word(raw + 10);
+  h.hDpi = le::Word(raw + 12);
+  h.vDpi = le::Word(raw + 14);
   memcpy(h.colorMap, raw + 16, sizeof(h.colorMap));
   h.planes = raw[65];
-  h.bytesPerLine = Le16(raw + 66);
-  h.paletteInfo = Le16(raw + 68);
+  h.bytesPerLine = le::Word(raw + 66);
+  h.paletteInfo = le::Word(raw + 68);
   return h;
 }
 
@@ -267,16 +262,16 @@ bool CPicImagePCX::EncodeStream(CPicFile* file) {
   if (width > kMaxPcxSide || height > kMaxPcxSide) Raise("Can't save this image as PCX");
   bool paletted = GetPalette() != nullptr;
   BYTE raw[kHeaderBytes] = {kManufacturer, kVersion, kRunLengthEncoding};
-  PutLe16(raw + 8, width - 1);
-  PutLe16(raw + 10, height - 1);
-  PutLe16(raw + 12, static_cast<DWORD>(GetXDPI()));
-  PutLe16(raw + 14, static_cast<DWORD>(GetYDPI()));
+  le::PutWord(raw + 8, width - 1);
+  le::PutWord(raw + 10, height - 1);
+  le::PutWord(raw + 12, static_cast<DWORD>(GetXDPI()));
+  le::PutWord(raw + 14, static_cast<DWORD>(GetYDPI()));
   DWORD planes, bytesPerLine;
   if (GetBpp() >= 8) {
     raw[3] = 8;
     planes = paletted ? 1 : (HasAlpha() ? 4 : 3);
     bytesPerLine = width;
-    PutLe16(raw + 68, paletted ? 0 : 1);
+    le::PutWord(raw + 68, paletted ? 0 : 1);
   } else {
     raw[3] = 1;
     planes = GetColorCount() == 16 ? 4 : 1;
@@ -294,7 +289,7 @@ bool CPicImagePCX::EncodeStream(CPicFile* file) {
   }
   bytesPerLine += bytesPerLine & 1;
   raw[65] = static_cast<BYTE>(planes);
-  PutLe16(raw + 66, bytesPerLine);
+  le::PutWord(raw + 66, bytesPerLine);
   if (file->Write(raw, sizeof(raw), 1) != 1) Raise("cannot write PCX header");
 
   CPicMemFile data;

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "imaging/little_endian.h"
 #include "imaging/pic_codecs.h"
 #include "imaging/pic_file.h"
 
@@ -35,23 +36,17 @@ void ReadAll(CPicFile* file, void* buffer, size_t size, size_t count) {
   if (count && file->Read(buffer, size, count) != count) Raise("corrupted TGA");
 }
 
-WORD Le16(const BYTE* p) { return static_cast<WORD>(p[0] | (p[1] << 8)); }
-
-void PutLe16(BYTE* p, DWORD value) {
-  p[0] = static_cast<BYTE>(value);
-  p[1] = static_cast<BYTE>(value >> 8);
-}
 
 TgaHeader ParseHeader(const BYTE* raw) {
   TgaHeader header;
   header.idLength = raw[0];
   header.colorMapType = raw[1];
   header.imageType = raw[2];
-  header.mapFirst = Le16(raw + 3);
-  header.mapLength = Le16(raw + 5);
+  header.mapFirst = le::Word(raw + 3);
+  header.mapLength = le::Word(raw + 5);
   header.mapEntryBits = raw[7];
-  header.width = Le16(raw + 12);
-  header.height = Le16(raw + 14);
+  header.width = le::Word(raw + 12);
+  header.height = le::Word(raw + 14);
   header.pixelDepth = raw[16];
   header.descriptor = raw[17];
   return header;
@@ -63,7 +58,7 @@ DWORD ValueBytes(DWORD bits) { return (bits + 7) / 8; }
 // A 15- or 16-bit value: five bits each of blue, green, red; the top bit is
 // not colour.
 RGBQUAD FromWord(const BYTE* p) {
-  WORD w = Le16(p);
+  WORD w = le::Word(p);
   return RGBQUAD{static_cast<BYTE>((w & 31) << 3), static_cast<BYTE>(((w >> 5) & 31) << 3),
                  static_cast<BYTE>(((w >> 10) & 31) << 3), 0};
 }
@@ -239,10 +234,10 @@ bool CPicImageTGA::Encode(CPicFile* file) {
   BYTE raw[kHeaderBytes] = {};
   raw[1] = GetPalette() ? 1 : 0;
   raw[2] = paletted ? 1 : 2;
-  PutLe16(raw + 5, paletted ? 256 : 0);
+  le::PutWord(raw + 5, paletted ? 256 : 0);
   raw[7] = paletted ? 24 : 0;
-  PutLe16(raw + 12, GetWidth());
-  PutLe16(raw + 14, GetHeight());
+  le::PutWord(raw + 12, GetWidth());
+  le::PutWord(raw + 14, GetHeight());
   raw[16] = withAlpha ? 32 : static_cast<BYTE>(GetBpp());
   bool written = file->Write(raw, sizeof(raw), 1) == 1;
 

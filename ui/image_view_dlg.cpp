@@ -17,7 +17,9 @@
 #include "res/resource.h"
 #include "ui/color_adjust_dlg.h"
 #include "ui/editing_dialogs.h"
+#include "ui/image_pane_link.h"
 #include "ui/picture_file_dialogs.h"
+#include "ui/rubber_band.h"
 #include "ui/stored_text.h"
 
 namespace {
@@ -100,7 +102,11 @@ CImageViewDlg::~CImageViewDlg() {
   if (g_activePane == this) g_activePane = nullptr;
 }
 
-BOOL CImageViewDlg::Create(CWnd* parent) { return CDialog::Create(m_lpszTemplateName, parent); }
+BOOL CImageViewDlg::Create(CWnd* parent) {
+  // The model's editing runs its capture loops and notices through the panes.
+  SetPaneLink(&GetImagePaneLink());
+  return CDialog::Create(m_lpszTemplateName, parent);
+}
 
 BEGIN_MESSAGE_MAP(CImageViewDlg, CDialog)
 ON_WM_PAINT()
@@ -375,6 +381,9 @@ void CImageViewDlg::HandleLButtonDown(UINT flags, CPoint point) {
   // clip edit would only spend a history entry on nothing.
   std::optional<CUndoScope> before;
   if (mode != kEditImageProcess) before.emplace(parent, 0);
+  // The model's edits notify the view themselves; the pane's own notice is
+  // for a click the model did not report, so that one click renders once.
+  const int refreshes = pair->m_viewRefreshes;
   SetSlotOrigins(slot);
   if (slot->HasPicture()) {
     if (mode == kEditFeatureLine) {
@@ -394,7 +403,7 @@ void CImageViewDlg::HandleLButtonDown(UINT flags, CPoint point) {
     }
   }
   if (mode != kEditImageProcess) {
-    if (parent != nullptr)
+    if (parent != nullptr && pair->m_viewRefreshes == refreshes)
       parent->SendMessage(WM_PAIR_CHANGED, GetLineTool() == kLineToolNewLine ? 1 : 0,
                           reinterpret_cast<LPARAM>(m_hWnd));
     CUndoScope after(parent, 1);

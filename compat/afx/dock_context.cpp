@@ -131,25 +131,35 @@ void CDockContext::UpdateState(BOOL* pFlag, BOOL bNewValue) {
   DrawFocusRect();
 }
 
+DWORD CDockContext::FindDockBar(const CRect& rect, DWORD dwDockStyle, CDockBar** ppDockBar) {
+  if (!m_pDockSite) {
+    if (ppDockBar) *ppDockBar = nullptr;
+    return 0;
+  }
+  return m_pDockSite->CanDock(rect, dwDockStyle, ppDockBar);
+}
+
 DWORD CDockContext::CanDock() {
   if (!m_pDockSite) return 0;
   const bool horzFirst = Horizontal(m_dwStyle) != static_cast<bool>(m_bFlip);
+  const DWORD horzStyle = m_dwDockStyle & ~static_cast<DWORD>(CBRS_ORIENT_VERT);
+  const DWORD vertStyle = m_dwDockStyle & ~static_cast<DWORD>(CBRS_ORIENT_HORZ);
   DWORD dock = 0;
   // The bar's own orientation first; Shift keeps it there.
   if (horzFirst && Horizontal(m_dwDockStyle))
-    dock = m_pDockSite->CanDock(m_rectDragHorz, m_dwDockStyle & ~static_cast<DWORD>(CBRS_ORIENT_VERT));
+    dock = FindDockBar(m_rectDragHorz, horzStyle, nullptr);
   else if (Vertical(m_dwDockStyle))
-    dock = m_pDockSite->CanDock(m_rectDragVert, m_dwDockStyle & ~static_cast<DWORD>(CBRS_ORIENT_HORZ));
+    dock = FindDockBar(m_rectDragVert, vertStyle, nullptr);
   if (m_bFlip) return dock;
   // Then the other orientation, where both shapes agree on the dock bar.
   if (dock == 0 && Horizontal(m_dwDockStyle)) {
-    const DWORD other = m_pDockSite->CanDock(m_rectDragVert, m_dwDockStyle & ~static_cast<DWORD>(CBRS_ORIENT_VERT));
-    dock = m_pDockSite->CanDock(m_rectDragHorz, m_dwDockStyle & ~static_cast<DWORD>(CBRS_ORIENT_VERT));
+    const DWORD other = FindDockBar(m_rectDragVert, horzStyle, nullptr);
+    dock = FindDockBar(m_rectDragHorz, horzStyle, nullptr);
     if (dock != other) dock = 0;
   }
   if (dock == 0 && Vertical(m_dwDockStyle)) {
-    const DWORD other = m_pDockSite->CanDock(m_rectDragHorz, m_dwDockStyle & ~static_cast<DWORD>(CBRS_ORIENT_HORZ));
-    dock = m_pDockSite->CanDock(m_rectDragVert, m_dwDockStyle & ~static_cast<DWORD>(CBRS_ORIENT_HORZ));
+    const DWORD other = FindDockBar(m_rectDragHorz, vertStyle, nullptr);
+    dock = FindDockBar(m_rectDragVert, vertStyle, nullptr);
     if (dock != other) dock = 0;
   }
   return dock;
@@ -159,9 +169,9 @@ CDockBar* CDockContext::GetDockBar(DWORD dwOverDockStyle) {
   CDockBar* dockBar = nullptr;
   DWORD found = 0;
   if (Horizontal(dwOverDockStyle))
-    found = m_pDockSite->CanDock(m_rectDragHorz, dwOverDockStyle & ~static_cast<DWORD>(CBRS_ORIENT_VERT), &dockBar);
+    found = FindDockBar(m_rectDragHorz, dwOverDockStyle & ~static_cast<DWORD>(CBRS_ORIENT_VERT), &dockBar);
   if (found == 0 && Vertical(dwOverDockStyle))
-    m_pDockSite->CanDock(m_rectDragVert, dwOverDockStyle & ~static_cast<DWORD>(CBRS_ORIENT_HORZ), &dockBar);
+    FindDockBar(m_rectDragVert, dwOverDockStyle & ~static_cast<DWORD>(CBRS_ORIENT_HORZ), &dockBar);
   return dockBar;
 }
 

@@ -8,7 +8,7 @@
 #include "compat/d3d9/device.h"
 #include "compat/d3d9/worker_pool.h"
 #include "compat/d3d9_present.h"
-#include "compat/win32/window_dc.h"
+#include "compat/win32/window_present.h"
 
 namespace compat::d3d9 {
 

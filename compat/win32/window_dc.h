@@ -8,6 +8,7 @@
 
 #include "compat/host.h"
 #include "compat/win32/types.h"
+#include "compat/win32/window_present.h"
 
 namespace compat {
 
@@ -29,12 +30,6 @@ struct DrawTarget {
 // Fills `out` for the client area (clientArea true) or the whole window.
 // FALSE for a stale handle.
 bool QueryWindowDrawTarget(HWND hwnd, bool clientArea, DrawTarget* out);
-
-// Copies `source` of a BGRA frame (rows `pitchPixels` apart) to `dest` in the
-// window's client area, scaled to fit, clipped as the window's own drawing,
-// and shows it: the Direct3D device's Present lands here (its signature is
-// compat::D3DPresentTarget; install it with SetD3DPresentTarget at start-up).
-void PresentToWindow(HWND window, const RECT& dest, const uint32_t* bgra, int pitchPixels, const RECT& source);
 
 // --- provided by the GDI layer ---
 

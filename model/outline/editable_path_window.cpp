@@ -1,9 +1,10 @@
 // CBezierPath and CEditablePath on the screen: drawing the outline with GDI,
-// and the pane's side of a press with the mouse captured.
+// and a press on the pane, whose capture loop and notice the pane runs
+// (CPaneLink).
 #include "compat/win32.h"
 #include "model/outline/editable_path.h"
 #include "model/geometry/geometry.h"
-#include "model/project/pane_capture.h"
+#include "model/project/pane_link.h"
 #include "model/geometry/pixel_point.h"
 
 namespace {
@@ -104,7 +105,8 @@ void CBezierPath::DrawNodeHandles(HDC dc, int i, COLORREF colour) {
 // --- the pane ---
 
 int CEditablePath::TrackMouse(HWND pane, int x, int y) {
-  if (GetCapture() != nullptr && GetCapture() != pane) ReleaseCapture();
+  CPaneLink* link = GetPaneLink();
+  if (link != nullptr) link->ReleaseOtherCapture(pane);
   const CPathPress press = TrackMouse(x, y);
   if (press.moveCursor) {
     POINT at = press.cursorAt;
@@ -112,11 +114,12 @@ int CEditablePath::TrackMouse(HWND pane, int x, int y) {
     SetCursorPos(at.x, at.y);
   }
   InvalidateRect(pane, nullptr, TRUE);
-  if (press.loop != kPathLoopNone) RunCaptureLoop(pane, *this, TRUE);
-  const HWND parent = GetParent(pane);
-  if (press.notifyParent && parent != nullptr) {
-    SendMessageW(parent, WM_PATHSELECTIONCLEARED, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(pane));
+  if (press.loop != kPathLoopNone) {
+    CCaptureOf<CEditablePath> target(*this);
+    if (link != nullptr) link->RunCaptureLoop(pane, target);
+    if (GetActiveLoop() != kPathLoopNone) EndLoop();
   }
+  if (press.notifyParent && link != nullptr) link->SendPathSelectionCleared(pane);
   InvalidateRect(pane, nullptr, TRUE);
   return press.result;
 }

@@ -1,5 +1,6 @@
 // The drawing side of the transform tracker and the rectangle utilities:
-// the red frame with its handles, grips, XOR rubber bands and the cursor.
+// the red frame with its handles, grips, the XOR outline of rubber bands and
+// the cursor.
 #include "compat/afx.h"
 #include "model/geometry/geometry.h"
 #include "model/outline/transform_tracker.h"
@@ -76,39 +77,4 @@ void DrawRectWithGrips(const RECT& rect, CDC* dc) {
   for (int i = 1; i <= 4; ++i) dc->LineTo(points[i % 4].x, points[i % 4].y);
   for (const POINT& p : points) OutlineSquare(dc, p.x, p.y, kGripHalf);
   dc->SelectObject(old);
-}
-
-// The last outline is erased before returning, so a caller that does not
-// repaint at once keeps a clean pane. The band ends at the position of the
-// last mouse message, the ending click included.
-CRect TrackRubberBandRect(CWnd* pane, const POINT& start, COLORREF colour) {
-  CClientDC dc(pane);
-  CRect band(start.x, start.y, start.x, start.y);
-  DrawXorRect(&dc, band, colour);
-  pane->SetCapture();
-  for (;;) {
-    MSG msg;
-    if (!::GetMessageW(&msg, NULL, 0, 0)) {
-      ::PostQuitMessage(static_cast<int>(msg.wParam));  // keep the quit for the main loop
-      break;
-    }
-    if (::GetCapture() != pane->GetSafeHwnd()) break;
-    const bool ends = msg.message == WM_LBUTTONUP || msg.message == WM_RBUTTONDOWN;
-    if (!ends && msg.message != WM_MOUSEMOVE) {
-      ::DispatchMessageW(&msg);
-      if (::GetCapture() != pane->GetSafeHwnd()) break;  // e.g. WM_CANCELMODE took it
-      continue;
-    }
-    DrawXorRect(&dc, band, colour);
-    band.right = GET_X_LPARAM(msg.lParam);
-    band.bottom = GET_Y_LPARAM(msg.lParam);
-    if (ends) {
-      ::ReleaseCapture();
-      return band;
-    }
-    DrawXorRect(&dc, band, colour);
-  }
-  DrawXorRect(&dc, band, colour);
-  if (::GetCapture() == pane->GetSafeHwnd()) ::ReleaseCapture();
-  return band;
 }

@@ -75,10 +75,6 @@ int CursorForAngle(float degrees);
 void RectToEightPoints(const RECT& rect, POINT out[8]);
 // A dotted outline drawn with XOR, so drawing it twice restores the pixels.
 void DrawXorRect(CDC* dc, const RECT& rect, COLORREF colour);
-// Runs a rubber band from start with the mouse captured until the left
-// button goes up, the right one down or the capture is lost; returns the
-// rectangle from start to the last mouse position, not normalised.
-CRect TrackRubberBandRect(CWnd* pane, const POINT& start, COLORREF colour);
 // The rectangle's outline in red with a small square at each corner and
 // side middle.
 void DrawRectWithGrips(const RECT& rect, CDC* dc);

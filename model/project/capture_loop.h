@@ -1,9 +1,11 @@
 // The model's side of a capture loop: while the mouse is captured the pane
 // pumps its queue and hands each message to the model object, which moves
-// points, ends the loop, or leaves the message to be dispatched.
+// points, ends the loop, or leaves the message to be dispatched. The pane
+// runs the loop (CPaneLink, model/project/pane_link.h).
 #pragma once
 
 #include "compat/win32/types.h"
+#include "compat/win32/user.h"
 
 // A message of the loop, with the platform's numbers.
 struct CLoopMessage {
@@ -15,19 +17,18 @@ struct CLoopMessage {
 // What the model did with a message.
 enum LoopResult { kLoopConsumed = 0, kLoopDispatch = 1, kLoopEnded = 2 };
 
-// The platform's numbers of the messages and key flags the loops look at;
-// the model stays below the window layer and does not include its headers.
+// The messages and key flags the loops look at.
 namespace loop_msg {
-constexpr UINT kMouseMove = 0x0200;
-constexpr UINT kLButtonDown = 0x0201;
-constexpr UINT kLButtonUp = 0x0202;
-constexpr UINT kLButtonDblClk = 0x0203;
-constexpr UINT kRButtonDown = 0x0204;
-constexpr UINT kRButtonUp = 0x0205;
-constexpr UINT kCaptureChanged = 0x0215;
-constexpr WPARAM kFlagLButton = 0x0001;
-constexpr WPARAM kFlagShift = 0x0004;
-constexpr WPARAM kFlagControl = 0x0008;
+constexpr UINT kMouseMove = WM_MOUSEMOVE;
+constexpr UINT kLButtonDown = WM_LBUTTONDOWN;
+constexpr UINT kLButtonUp = WM_LBUTTONUP;
+constexpr UINT kLButtonDblClk = WM_LBUTTONDBLCLK;
+constexpr UINT kRButtonDown = WM_RBUTTONDOWN;
+constexpr UINT kRButtonUp = WM_RBUTTONUP;
+constexpr UINT kCaptureChanged = WM_CAPTURECHANGED;
+constexpr WPARAM kFlagLButton = MK_LBUTTON;
+constexpr WPARAM kFlagShift = MK_SHIFT;
+constexpr WPARAM kFlagControl = MK_CONTROL;
 
 // The client position packed in a mouse message, signed 16 bits each.
 inline POINT MessagePoint(LPARAM lParam) {

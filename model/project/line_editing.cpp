@@ -104,8 +104,9 @@ int CLineSet::OnLButtonDown(UINT flags, BOOL tabDown, int x, int y, CEditModeRec
       [[fallthrough]];
     case kLineHitPoint:
       if (tabDown) ToggleClosedAt(hit.line, hit.point);
-      Refresh();
+      // One refresh after the selection: both panes show the click's outcome.
       SelectClicked(flags, hit.line, hit.point);
+      Refresh();
       m_loopPrevious = p;
       m_loop = kLineLoopDrag;
       break;

@@ -134,7 +134,7 @@ class CLineSet {
   void EndLoop();
   int GetActiveLoop() const { return m_loop; }
   // The pane's click: the work above, WM_EDITMODECHANGED to the pane, then
-  // the capture loop on the pane (line_set_window.cpp).
+  // the capture loop on the pane, both run by the pane link (pane_link.h).
   void OnLButtonDown(UINT flags, HWND pane, int x, int y);
   // The lines, their point markers, crossing marks and the selection.
   void Draw(HDC dc);

@@ -1,10 +1,10 @@
-// CLineSet in its image pane: the click with the mouse captured while a
-// line is drawn or points are dragged, the cursor, and drawing with GDI.
+// CLineSet in its image pane: the click, whose capture loop and notice the
+// pane runs (CPaneLink), the cursor, and drawing with GDI.
 #include "compat/afx.h"
 #include "compat/win32.h"
 #include "model/project/line_set.h"
 #include "model/project/line_tool.h"
-#include "model/project/pane_capture.h"
+#include "model/project/pane_link.h"
 #include "model/geometry/pixel_point.h"
 
 namespace {
@@ -32,11 +32,17 @@ void CLineSet::OnLButtonDown(UINT flags, HWND pane, int x, int y) {
   CEditModeRecord record{};
   const BOOL tabDown = (GetKeyState(VK_TAB) & 0x8000) != 0;
   const int loop = OnLButtonDown(flags, tabDown, x, y, &record);
-  if (tool == kLineToolEdit) {
+  CPaneLink* link = GetPaneLink();
+  if (tool == kLineToolEdit && link != nullptr) {
     record.pane = pane;
-    SendMessageW(pane, WM_EDITMODECHANGED, 0, reinterpret_cast<LPARAM>(&record));
+    link->SendEditModeChanged(pane, &record);
   }
-  if (loop != kLineLoopNone) RunCaptureLoop(pane, *this, TRUE);
+  if (loop != kLineLoopNone) {
+    CCaptureOf<CLineSet> target(*this);
+    if (link != nullptr) link->RunCaptureLoop(pane, target);
+    // Without a pane to follow the mouse the loop has nothing to wait for.
+    if (GetActiveLoop() != kLineLoopNone) EndLoop();
+  }
   InvalidateRect(pane, nullptr, TRUE);
 }
 

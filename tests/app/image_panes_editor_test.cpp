@@ -4,11 +4,65 @@
 #include "editor_test_support.h"
 #include "imaging/image_file.h"
 #include "model/project/line_tool.h"
+#include "model/project/project_links.h"
 #include "model/project/undo_history.h"
 
 namespace {
 
 using apptest::EditorTest;
+
+// The program's renderer, with its frame renders counted.
+class CountingRenderer : public CRendererLink {
+ public:
+  explicit CountingRenderer(CRendererLink* real) : m_real(real) { SetRendererLink(this); }
+  ~CountingRenderer() override { SetRendererLink(m_real); }
+  void RenderFrame(CMorphPair* pair) override {
+    ++renders;
+    m_real->RenderFrame(pair);
+  }
+  void RecreateTextures(CMorphPair* pair) override { m_real->RecreateTextures(pair); }
+  void SetFills(const CFillStyle& b, const CFillStyle& f) override { m_real->SetFills(b, f); }
+  void ResizeSurfaces(int w, int h) override { m_real->ResizeSurfaces(w, h); }
+  void SetBusy(int busy) override { m_real->SetBusy(busy); }
+  CTextureHolder* CreateTexture(const RECT& r, int target) override { return m_real->CreateTexture(r, target); }
+  void DeleteTexture(CTextureHolder* t) override { m_real->DeleteTexture(t); }
+  void UploadTexture(CTextureHolder* t, const DWORD* pixels) override { m_real->UploadTexture(t, pixels); }
+  void GetTextureExtent(CTextureHolder* t, float* u, float* v) override { m_real->GetTextureExtent(t, u, v); }
+  CMeshReceiver* CreateShape() override { return m_real->CreateShape(); }
+  void SetCrossingEdges(const int vertices[4]) override { m_real->SetCrossingEdges(vertices); }
+  void RenderPassThrough(CD3DRenderer* r, IDirect3DDevice9* d, CTextureHolder* s, CTextureHolder* t) override {
+    m_real->RenderPassThrough(r, d, s, t);
+  }
+
+  int renders = 0;
+
+ private:
+  CRendererLink* m_real;
+};
+
+// Counts one message a window receives, its procedure running as before.
+class MessageCounter {
+ public:
+  MessageCounter(HWND window, UINT message) : m_window(window) {
+    s_message = message;
+    s_count = 0;
+    s_previous = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Counting)));
+  }
+  ~MessageCounter() { ::SetWindowLongPtrW(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(s_previous)); }
+  int Count() const { return s_count; }
+  void Reset() { s_count = 0; }
+
+ private:
+  static LRESULT CALLBACK Counting(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == s_message) ++s_count;
+    return ::CallWindowProcW(s_previous, window, message, wParam, lParam);
+  }
+  HWND m_window;
+  static inline WNDPROC s_previous = nullptr;
+  static inline UINT s_message = 0;
+  static inline int s_count = 0;
+};
 
 class EditorPanes : public EditorTest {
  protected:
@@ -114,6 +168,47 @@ TEST_F(EditorPanes, ArrowKeysNudgeTheSelectedPointsOfTheActivePane) {
   Idle();
   EXPECT_EQ(lines->PointAt(0, 1)->x, before.x + 1);
   EXPECT_FALSE(GetMainDocument()->IsModified());
+}
+
+// Each click is one edit: the view hears of it once and renders the frame
+// once, whether the click selects, inserts or starts a rubber band.
+TEST_F(EditorPanes, OneClickInAPaneRendersTheFrameOnce) {
+  OpenPair();
+  CMorphPair* pair = Project()->CurrentPair();
+  for (CLineSet* set : {pair->GetSourceLines(), pair->GetTargetLines()}) {
+    CFeatureLine* line = new CFeatureLine;
+    for (const CVector2& p : {CVector2(20, 20), CVector2(120, 20), CVector2(120, 100)}) line->AddPoint(p);
+    set->GetLines().Add(line);
+  }
+  View()->RedrawPanes();
+  Idle();
+  SetLineTool(kLineToolEdit);
+  ASSERT_NE(GetRendererLink(), nullptr);
+  CImageViewDlg* source = View()->SourcePane();
+  CountingRenderer counter(GetRendererLink());
+  struct Click {
+    int x, y;
+    const char* what;
+  };
+  // The preview repaints on its own after a click (a layout pass moves it)
+  // and its paint renders again: that render is the preview's, not the edit's.
+  MessageCounter previewPaints(View()->PreviewWindow()->m_preview.m_hWnd, WM_PAINT);
+  for (const Click& click : {Click{120, 20, "a point"}, Click{70, 20, "a segment"}, Click{60, 80, "nothing"}}) {
+    counter.renders = 0;
+    previewPaints.Reset();
+    const int points = pair->GetSourceLines()->LineAt(0)->GetPointCount();
+    {
+      MessageCounter notices(View()->m_hWnd, WM_PAIR_CHANGED);
+      ClickIn(source, click.x, click.y);
+      Idle();
+      EXPECT_EQ(notices.Count(), 1) << "a click on " << click.what;
+    }
+    EXPECT_EQ(counter.renders - previewPaints.Count(), 1) << "a click on " << click.what;
+    const int inserted = click.what == std::string("a segment") ? 1 : 0;
+    EXPECT_EQ(pair->GetSourceLines()->LineAt(0)->GetPointCount(), points + inserted) << click.what;
+  }
+  EXPECT_EQ(pair->GetSourceLines()->IsSelected(0, 0), 0) << "the last click cleared the selection";
+  EXPECT_EQ(PaneColour(View()->TargetPane(), 70, 20), RGB(0, 255, 0)) << "the other pane shows the inserted point";
 }
 
 TEST_F(EditorPanes, TheZoomStepsReachTheStatusBar) {

@@ -10,6 +10,7 @@
 #include "model/outline/editable_path.h"
 #include "record_bytes.h"
 #include "session_messages.h"
+#include "ui/image_pane_link.h"
 
 using namespace session;
 
@@ -311,9 +312,12 @@ class PathPane : public ::testing::Test {
     ASSERT_NE(pane, nullptr);
     g_panePath = &path;
     g_clearedMessages = 0;
+    // The editor's panes run the loops and send the notices.
+    SetPaneLink(&GetImagePaneLink());
     compat::PumpMessages();
   }
   void TearDown() override {
+    SetPaneLink(nullptr);
     g_panePath = nullptr;
     compat::ResetDesktop(800, 600);
   }

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <utility>
 
 #include "model/geometry/geometry.h"
 
@@ -231,6 +232,22 @@ TEST(Geometry, PointInTriangleIsStrict) {
   }
   const float flat[6] = {0, 0, 5, 0, 10, 0};
   EXPECT_FALSE(PointInTriangle(flat, 5, 0));
+}
+
+// Every order of the corners gives the same answer; degenerate triangles
+// hold nothing; cross products within the tolerance count as on the edge.
+TEST(Geometry, PointInTriangleAnswersAlikeForEveryCornerOrder) {
+  const float orders[3][6] = {{0, 0, 10, 0, 0, 10}, {0, 10, 0, 0, 10, 0}, {10, 0, 0, 10, 0, 0}};
+  for (const float* tri : orders) {
+    for (auto [x, y] : {std::pair{1.0f, 1.0f}, {4.9f, 4.9f}, {0.001f, 5.0f}}) EXPECT_TRUE(PointInTriangle(tri, x, y));
+    for (auto [x, y] : {std::pair{10.0f, 0.0f}, {0.0f, 5.0f}, {-1.0f, 1.0f}, {20.0f, 20.0f}})
+      EXPECT_FALSE(PointInTriangle(tri, x, y)) << x << "," << y;
+  }
+  const float tiny[6] = {0, 0, 1e-3f, 0, 0, 1e-3f};
+  EXPECT_FALSE(PointInTriangle(tiny, 2e-4f, 2e-4f));  // crosses of 2e-7
+  const float line[6] = {0, 0, 1, 1, 2, 2}, point[6] = {3, 3, 3, 3, 3, 3};
+  EXPECT_FALSE(PointInTriangle(line, 1, 1));
+  EXPECT_FALSE(PointInTriangle(point, 3, 3));
 }
 
 TEST(Geometry, CircleBoundsThrough3) {

@@ -10,6 +10,7 @@
 #include "model/project/line_tool.h"
 #include "model/project/morph_pair.h"
 #include "session_messages.h"
+#include "ui/image_pane_link.h"
 
 using namespace session;
 
@@ -314,6 +315,23 @@ TEST_F(LineEditing, WildPointsFromAFileAreHitWithoutOverflow) {
   ExpectSameShape(source(), target());
 }
 
+// Without the editor's panes nothing follows the mouse: a press still does
+// its work, and a loop it starts is finished at once rather than left open.
+TEST_F(LineEditing, WithoutAPaneLinkAPressLeavesNoLoopOpen) {
+  SetPaneLink(nullptr);
+  SetLineTool(kLineToolNewLine);
+  source().OnLButtonDown(0, nullptr, 10, 10);
+  EXPECT_EQ(source().GetActiveLoop(), kLineLoopNone);
+  EXPECT_EQ(source().GetLineCount(), 0) << "a line of one position is discarded";
+  ExpectSameShape(source(), target());
+  EXPECT_EQ(GetLineTool(), kLineToolEdit);
+
+  AddBoth({{20, 20}, {80, 20}});
+  source().OnLButtonDown(0, nullptr, 80, 20);
+  EXPECT_EQ(source().GetActiveLoop(), kLineLoopNone);
+  EXPECT_EQ(source().IsSelected(0, 1), 1);
+}
+
 // --- in a real pane, with injected mouse input ---
 
 namespace {
@@ -350,9 +368,12 @@ class LinePane : public LineEditing {
     ASSERT_NE(pane, nullptr);
     g_panePair = &pair;
     g_editModeMessages = 0;
+    // The editor's panes run the loops and send the notices.
+    SetPaneLink(&GetImagePaneLink());
     compat::PumpMessages();
   }
   void TearDown() override {
+    SetPaneLink(nullptr);
     g_panePair = nullptr;
     compat::ResetDesktop(800, 600);
     LineEditing::TearDown();

@@ -158,7 +158,7 @@ TEST_F(PaneTest, ZoomStepsScrollBarsAndTheStatusZoom) {
 
 TEST_F(PaneTest, ANewLineAppearsInBothPanesAndAnEditCanBeUndone) {
   SetLineTool(kLineToolNewLine);
-  const int changes = m_pairChangedMessages;
+  const int changes = m_link.pairChanges;
   auto click = [this](int x, int y) {
     const POINT p = In(m_source, x, y);
     compat::host::InjectMouseMove(p.x, p.y);
@@ -173,26 +173,51 @@ TEST_F(PaneTest, ANewLineAppearsInBothPanesAndAnEditCanBeUndone) {
   ASSERT_EQ(Pair()->GetSourceLines()->GetLineCount(), 2);
   ASSERT_EQ(Pair()->GetTargetLines()->GetLineCount(), 2) << "mirrored on the target";
   EXPECT_EQ(Pair()->GetTargetLines()->LineAt(1)->GetPointCount(), 3);
-  EXPECT_GT(m_pairChangedMessages, changes);
+  EXPECT_GT(m_link.pairChanges, changes);
   EXPECT_EQ(PaneColour(m_target, 60, 60), kGreen) << "the mirrored line is drawn";
   WritePanesPng("image_panes_new_line");
 
   // Line edit mode: a point drag moves it, the view re-renders, undo restores.
   SetLineTool(kLineToolEdit);
-  const int before = m_pairChangedMessages;
+  const int before = m_link.pairChanges;
   m_link.modified = FALSE;
   Drag(m_source, POINT{150, 20}, {POINT{155, 25}, POINT{160, 30}});
   const CVector2* moved = Pair()->GetSourceLines()->PointAt(0, 1);
   ASSERT_NE(moved, nullptr);
   EXPECT_FLOAT_EQ(moved->x, 160.0f);
   EXPECT_FLOAT_EQ(moved->y, 30.0f);
-  EXPECT_GT(m_pairChangedMessages, before) << "the preview re-renders";
+  EXPECT_GT(m_link.pairChanges, before) << "the preview re-renders";
   EXPECT_TRUE(m_link.modified);
   EXPECT_EQ(GetActiveImageView(), &m_source);
   ASSERT_TRUE(CComandmanger::Get()->Undo());
   moved = Pair()->GetSourceLines()->PointAt(0, 1);
   EXPECT_FLOAT_EQ(moved->x, 150.0f);
   EXPECT_FLOAT_EQ(moved->y, 20.0f);
+}
+
+// The model's refresh is the click's one notice; the pane adds its own only
+// for a click the model did not report (the tracker clicked and let go).
+TEST_F(PaneTest, AClickNotifiesTheViewOnce) {
+  SetLineTool(kLineToolEdit);
+  auto click = [this](int x, int y) {
+    const POINT p = In(m_source, x, y);
+    compat::host::InjectMouseMove(p.x, p.y);
+    compat::host::InjectClick(0, p.x, p.y);
+    Pump();
+  };
+  int changes = m_link.pairChanges, messages = m_pairChangedMessages;
+  click(150, 20);
+  EXPECT_EQ(m_link.pairChanges - changes, 1);
+  EXPECT_EQ(m_pairChangedMessages, messages) << "the model already told the view";
+  EXPECT_EQ(Pair()->GetSourceLines()->IsSelected(0, 1), 1);
+  EXPECT_EQ(PaneColour(m_target, 150, 20), RGB(255, 0, 0)) << "the other pane shows the selection";
+
+  // Inside a selection's frame: no model refresh without a move.
+  Pair()->GetSourceLines()->SelectPoint(0, -1, 1);
+  changes = m_link.pairChanges, messages = m_pairChangedMessages;
+  click(100, 60);
+  EXPECT_EQ(m_link.pairChanges - changes, 1);
+  EXPECT_EQ(m_pairChangedMessages - messages, 1) << "the pane's own notice";
 }
 
 TEST_F(PaneTest, ContextMenusShowOnLinePointsAndOnThePictureInImageMode) {

@@ -264,6 +264,34 @@ TEST_F(Docking, DraggingAToolbarToTheLeftEdgeDocksItThereUpright) {
   ASSERT_TRUE(compat::WriteWindowPng(m_frame->m_hWnd, dlgtest::PngPath("docking_left").c_str()));
 }
 
+// A context that refuses the left edge: every search of the drag (where it
+// may dock, and where it docks on release) goes through FindDockBar.
+class CNoLeftDockContext : public CDockContext {
+ public:
+  using CDockContext::CDockContext;
+  DWORD FindDockBar(const CRect& rect, DWORD dwDockStyle, CDockBar** ppDockBar) override {
+    ++searches;
+    return CDockContext::FindDockBar(rect, dwDockStyle & ~static_cast<DWORD>(CBRS_ALIGN_LEFT), ppDockBar);
+  }
+  int searches = 0;
+};
+
+TEST_F(Docking, AContextsOwnSearchDecidesWhereTheBarMayDock) {
+  CToolBar& bar = m_frame->m_drawing;
+  delete bar.m_pDockContext;
+  auto* context = new CNoLeftDockContext(&bar);
+  bar.m_pDockContext = context;
+  const CRect client = FrameClient();
+  const CPoint start = Gripper(bar);
+  DWORD over = 0;
+  Drag(start, {CPoint(start.x + 40, start.y + 60), CPoint(client.left + 2, client.top + 150)},
+       [&] { over = bar.m_pDockContext->m_dwOverDockStyle; });
+  EXPECT_EQ(over & CBRS_ALIGN_LEFT, 0u);
+  EXPECT_NE(bar.m_pDockBar, Edge(AFX_IDW_DOCKBAR_LEFT));
+  EXPECT_TRUE(bar.IsFloating()) << "nothing else lies under the drop";
+  EXPECT_GT(static_cast<CNoLeftDockContext*>(bar.m_pDockContext)->searches, 0);
+}
+
 TEST_F(Docking, DroppedInTheMiddleABarFloatsInAFrameWithItsTitle) {
   const CRect client = FrameClient();
   const CPoint start = Gripper(m_frame->m_editing);

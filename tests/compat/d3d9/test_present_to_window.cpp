@@ -5,7 +5,7 @@
 #include "compat/d3d9_present.h"
 #include "compat/host.h"
 #include "compat/win32.h"
-#include "compat/win32/window_dc.h"
+#include "compat/win32/window_present.h"
 
 namespace {
 

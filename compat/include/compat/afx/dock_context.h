@@ -62,9 +62,12 @@ class CDockContext {
   void InitLoop();
   void CancelLoop();
   void UpdateState(BOOL* pFlag, BOOL bNewValue);
-  // Virtual so that a toolkit's context can choose its own dock bars and frame.
-  virtual DWORD CanDock();
-  virtual CDockBar* GetDockBar(DWORD dwOverDockStyle);
+  DWORD CanDock();
+  CDockBar* GetDockBar(DWORD dwOverDockStyle);
+  // The dock bar of the site under `rect` that takes the bar and its
+  // matching style bits, 0 when none does (the frame's CanDock). Virtual,
+  // as the tracking frame is, so that a toolkit's context can refuse places.
+  virtual DWORD FindDockBar(const CRect& rect, DWORD dwDockStyle, CDockBar** ppDockBar);
   virtual void DrawFocusRect(BOOL bRemoveRect = FALSE);
   void AdjustWindowForFloat(CRect& rect);
   // Runs the modal loop; TRUE when it ended with the button's release.
