@@ -66,8 +66,7 @@ void CPentavoApp::UseProfile(const TCHAR* fileName) {
 
 BOOL CPentavoApp::InitInstance() {
   Enable3dControlsStatic();
-  controls::RegisterCustomControls(m_hInstance);
-  RegisterUiClasses(m_hInstance);
+  controls::RegisterCustomControls(m_hInstance, &RegisterUiClasses);
   controls::SetColorIconHost(&GetPaletteIconHost());
   UseProfile(kProfileFile);
   LoadStdProfileSettings(4);

@@ -266,7 +266,12 @@ LRESULT CPentavoView::OnPaneResized(WPARAM, LPARAM lParam) {
     RenderCurrent();
     return 0;
   }
+  // The layout resizes the panes: their own size reports would come back here.
+  m_sourcePane.m_bNotifyOnSize = 0;
+  m_targetPane.m_bNotifyOnSize = 0;
   RecalcPaneLayout(CWnd::FromHandle(window));
+  m_sourcePane.m_bNotifyOnSize = 1;
+  m_targetPane.m_bNotifyOnSize = 1;
   return 0;
 }
 
@@ -308,6 +313,7 @@ LRESULT CPentavoView::OnPaneChanged(WPARAM wParam, LPARAM) {
 
 LRESULT CPentavoView::OnRenderCurrent(WPARAM, LPARAM) {
   RenderCurrent();
+  m_previewPlay.m_timeLineBar.SyncCurveControl();
   return 0;
 }
 
@@ -358,8 +364,8 @@ LRESULT CPentavoView::OnMirrorRemovePoint(WPARAM wParam, LPARAM lParam) {
 
 LRESULT CPentavoView::OnMirrorSelectPoint(WPARAM wParam, LPARAM lParam) {
   CEditablePath* shape = OtherSlot(lParam)->GetShape();
-  const int index = static_cast<int>(wParam);
-  if (index >= 0 && index < shape->GetPointCount()) shape->SetSelected(index);
+  // -1 (the path cleared its selection) clears the other side's too.
+  shape->SetSelected(static_cast<int>(wParam));
   if (CWnd* pane = OtherPane(lParam); pane->m_hWnd) pane->Invalidate();
   return 0;
 }

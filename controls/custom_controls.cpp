@@ -18,7 +18,7 @@ const char16_t* const kCustomControlClasses[] = {u"BmpBtnClass", u"ColorIconCtrl
                                                  u"CSliderCtrlBar",
                                                  nullptr};
 
-BOOL RegisterCustomControls(HINSTANCE instance) {
+BOOL RegisterCustomControls(HINSTANCE instance, BOOL (*registerStopBar)(HINSTANCE)) {
   BOOL ok = TRUE;
   ok &= CBmpBtn::RegisterClass(instance);
   ok &= CColorIconCtrl::RegisterClass(instance);
@@ -27,6 +27,7 @@ BOOL RegisterCustomControls(HINSTANCE instance) {
   ok &= CSliderBarCtrl::RegisterClass(instance);
   ok &= RegisterCurverCtrlClass(instance);
   ok &= RegisterEditCtrlClass(instance);
+  if (registerStopBar) ok &= registerStopBar(instance);
   ok &= CImageListCtrl::RegisterClass(instance);
   ok &= RegisterTLCurverCtrlClass(instance);
   ok &= CSliderCtrlBar::RegisterClass(instance);

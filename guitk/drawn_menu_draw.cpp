@@ -281,6 +281,20 @@ void StyledPopupItem(CDC* pDC, CDrawnMenu* menu, LPDRAWITEMSTRUCT dis, CDrawnMen
   pDC->SelectObject(old);
 }
 
+// The open item's shadow: the 4 columns right of it darkened like the right
+// edge of a popup's shadow (the darkest next to the item, the first rows
+// fading in).
+void BarItemShadow(CDC* pDC, const CRect& item) {
+  for (int i = 1; i <= 4; ++i) {
+    const int x = item.right + 4 - i;
+    for (int y = item.top; y < item.bottom; ++y) {
+      const int row = y - item.top;
+      const int k = row < 4 ? 0 : row < 8 ? 3 * (row - 3) * i : 15 * i;
+      if (k) pDC->SetPixelV(x, y, KitDarken(pDC->GetPixel(x, y), k));
+    }
+  }
+}
+
 void StyledBarItem(CDC* pDC, CDrawnMenu*, LPDRAWITEMSTRUCT dis, CDrawnMenuItemData* data) {
   CRect r(dis->rcItem);
   pDC->FillSolidRect(&r, GetSysColor(GetMenuColorIndex()));
@@ -288,6 +302,7 @@ void StyledBarItem(CDC* pDC, CDrawnMenu*, LPDRAWITEMSTRUCT dis, CDrawnMenuItemDa
     KitFramedFill(pDC, r, (dis->itemState & ODS_SELECTED) ? KitMenuColumnColor() : KitMenuSelectColor(),
                   GetSysColor(COLOR_HIGHLIGHT));
   }
+  if (dis->itemState & ODS_SELECTED) BarItemShadow(pDC, r);
   pDC->SetBkMode(TRANSPARENT);
   pDC->SetTextColor(GetSysColor((dis->itemState & (ODS_INACTIVE | ODS_GRAYED)) ? COLOR_GRAYTEXT : COLOR_MENUTEXT));
   CFont* old = pDC->SelectObject(GetKitMenuFont());

@@ -72,12 +72,12 @@ void KitPaintMiniCaption(CDC* pDC, CWnd* frame, const CRect& caption, CKitCaptio
   while (!title.IsEmpty() && pDC->GetTextExtent(title).cx > caption.Width() - 10) title = title.Left(title.GetLength() - 1);
   pDC->SetBkMode(TRANSPARENT);
   pDC->SetTextColor(GetDarkShadowColor());
-  pDC->TextOut(caption.left + 3, caption.top + (caption.Height() - 13) / 2, title);
+  pDC->TextOut(caption.left + 3, 6, title);
   ::SelectObject(pDC->m_hDC, oldFont);
   ::DeleteObject(font);
   CRect window;
   frame->GetWindowRect(&window);
-  *closeRect = CRect(window.Width() - 20, caption.top + 2, window.Width() - 6, caption.bottom - 2);
+  *closeRect = CRect(window.Width() - 20, caption.top + 4, window.Width() - 4, caption.top + 4 + caption.Height());
   if (!showClose) return;
   const COLORREF fill = closeState == CKitCaptionButton::Hot       ? GetHotColor()
                         : closeState == CKitCaptionButton::Pressed ? GetPressedColor()
@@ -162,7 +162,12 @@ BOOL CKitMiniFrame::OnNcActivate(BOOL bActive) {
 }
 
 void CKitMiniFrame::OnNcPaint() {
-  if (HoldsAutoHiddenBar() || !(GetStyle() & WS_CAPTION)) {
+  if (HoldsAutoHiddenBar()) {
+    Default();
+    PaintSlideEdge();
+    return;
+  }
+  if (!(GetStyle() & WS_CAPTION)) {
     Default();
     return;
   }
@@ -174,6 +179,30 @@ void CKitMiniFrame::OnNcPaint() {
     dc->Draw3dRect(&client, ::GetSysColor(COLOR_BTNHIGHLIGHT), ::GetSysColor(COLOR_BTNHIGHLIGHT));
     KitPaintMiniCaption(dc, this, CaptionBand(this), m_btnClose, m_nCloseState, !m_bNoClose, &m_rectClose);
   });
+}
+
+// A bar slid out of an auto-hide strip gets a one-pixel line on the edge
+// away from the strip: black from the left and top strips, the highlight
+// colour from the right one.
+void CKitMiniFrame::PaintSlideEdge() {
+  CKitControlBar* bar = HostedKitBar();
+  if (!bar) return;
+  CRect window;
+  GetWindowRect(&window);
+  window.OffsetRect(-window.left, -window.top);
+  CRect edge;
+  COLORREF color = RGB(0, 0, 0);
+  switch (bar->m_dwAutoHideSide) {
+    case CBRS_ALIGN_LEFT: edge = CRect(window.right - 1, 0, window.right, window.bottom); break;
+    case CBRS_ALIGN_RIGHT:
+      edge = CRect(0, 0, 1, window.bottom);
+      color = ::GetSysColor(COLOR_BTNHIGHLIGHT);
+      break;
+    case CBRS_ALIGN_TOP: edge = CRect(0, window.bottom - 1, window.right, window.bottom); break;
+    default: return;
+  }
+  CWindowDC dc(this);
+  dc.FillSolidRect(&edge, color);
 }
 
 LRESULT CKitMiniFrame::OnNcHitTest(CPoint point) {

@@ -23,6 +23,8 @@ class CKitMiniFrame : public CMiniDockFrameWnd {
 
   CKitControlBar* HostedKitBar();
   BOOL HoldsAutoHiddenBar();
+  // The line along the edge of a bar slid out of an auto-hide strip.
+  void PaintSlideEdge();
 
   int m_nMode = -1;  // 1 while it holds a sizable bar, 0 for other bars, -1 until known
   BOOL m_bToolBarFrame = FALSE;

@@ -9,12 +9,17 @@
 
 IMPLEMENT_DYNAMIC(CKitToolButton, CButton)
 IMPLEMENT_DYNAMIC(CKitRepeatButton, CKitToolButton)
+IMPLEMENT_DYNAMIC(CKitHoverRepeatButton, CKitToolButton)
+IMPLEMENT_DYNAMIC(CKitLinkButton, CKitToolButton)
 
 namespace {
 
 constexpr UINT_PTR kHotTimer = 1;
 constexpr UINT kHotTimerMs = 50;
 constexpr UINT_PTR kRepeatTimer = 1001;
+constexpr UINT_PTR kHoverTimer = 2;
+constexpr UINT kHoverTimerMs = 20;
+constexpr int kLinkLeft = 4;
 constexpr DWORD kOwnerDraw = 0x0B;  // BS_OWNERDRAW
 constexpr int kCaptionGap = 8;      // between icon and caption
 constexpr int kIconLeft = 2;
@@ -287,4 +292,53 @@ void CKitRepeatButton::OnTimer(UINT_PTR nIDEvent) {
   }
   if (IsWindowEnabled() && GetParent())
     GetParent()->SendMessage(WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(), BN_CLICKED), reinterpret_cast<LPARAM>(m_hWnd));
+}
+
+// --- hover variants ---
+
+BEGIN_MESSAGE_MAP(CKitHoverRepeatButton, CKitToolButton)
+ON_WM_MOUSEMOVE()
+ON_WM_TIMER()
+END_MESSAGE_MAP()
+
+void CKitHoverRepeatButton::OnMouseMove(UINT nFlags, CPoint point) {
+  CKitToolButton::OnMouseMove(nFlags, point);
+  if (!m_bRepeat) return;
+  m_bTicking = TRUE;
+  SetTimer(kHoverTimer, kHoverTimerMs, nullptr);
+}
+
+// A tick with the pointer gone ends the ticking: nothing would restart a
+// timer left running for a pointer that never comes back.
+void CKitHoverRepeatButton::OnTimer(UINT_PTR nIDEvent) {
+  if (nIDEvent != kHoverTimer) {
+    CKitToolButton::OnTimer(nIDEvent);
+    return;
+  }
+  if (!m_bRepeat || !PointerInside(m_hWnd)) {
+    KillTimer(kHoverTimer);
+    m_bTicking = FALSE;
+    return;
+  }
+  if (GetParent())
+    GetParent()->SendMessage(WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(), BN_CLICKED), reinterpret_cast<LPARAM>(m_hWnd));
+}
+
+BEGIN_MESSAGE_MAP(CKitLinkButton, CKitToolButton)
+ON_WM_SETCURSOR()
+END_MESSAGE_MAP()
+
+CRect CKitLinkButton::LinkRect() const {
+  CRect client;
+  GetClientRect(&client);
+  client.left += kLinkLeft;
+  return client;
+}
+
+BOOL CKitLinkButton::OnSetCursor(CWnd*, UINT, UINT) {
+  CPoint p;
+  ::GetCursorPos(&p);
+  ScreenToClient(&p);
+  ::SetCursor(::LoadCursorW(nullptr, LinkRect().PtInRect(p) ? IDC_HAND : IDC_ARROW));
+  return TRUE;
 }

@@ -1,7 +1,8 @@
 // CKitToolButton: the toolkit's flat owner-drawn push button with an icon and
 // a caption, framed and tinted while the pointer is over it, with an optional
 // tooltip and a size that follows its content. CKitRepeatButton repeats its
-// command while held down.
+// command while held down; CKitHoverRepeatButton while the pointer rests on
+// it, and CKitLinkButton shows the hand cursor over its link.
 #pragma once
 
 #include "compat/afx.h"
@@ -76,4 +77,37 @@ class CKitRepeatButton : public CKitToolButton {
 
   BOOL m_bRepeating = FALSE;
   int m_nRepeatInterval = 50;
+};
+
+// Repeats its command every 20 ms while the pointer is over it and its repeat
+// flag is set.
+class CKitHoverRepeatButton : public CKitToolButton {
+  DECLARE_DYNAMIC(CKitHoverRepeatButton)
+
+ public:
+  CKitHoverRepeatButton() = default;
+  void SetRepeat(BOOL repeat) { m_bRepeat = repeat; }
+  BOOL IsRepeating() const { return m_bTicking; }
+
+ protected:
+  afx_msg void OnMouseMove(UINT nFlags, CPoint point);
+  afx_msg void OnTimer(UINT_PTR nIDEvent);
+  DECLARE_MESSAGE_MAP()
+
+  BOOL m_bRepeat = FALSE;
+  BOOL m_bTicking = FALSE;
+};
+
+// A picture button whose link, from 4 pixels right of its left edge, shows
+// the hand cursor; the rest of it shows the arrow.
+class CKitLinkButton : public CKitToolButton {
+  DECLARE_DYNAMIC(CKitLinkButton)
+
+ public:
+  CKitLinkButton() = default;
+  CRect LinkRect() const;
+
+ protected:
+  afx_msg BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
+  DECLARE_MESSAGE_MAP()
 };

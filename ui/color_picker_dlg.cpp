@@ -167,10 +167,12 @@ void CColorPickerDlg::TakeChild(const NMHDR* header, LPARAM lParam) {
     case controls::kNotifyColorDragEnd:
     case controls::kNotifySliderReleased: NotifyCommitted(); break;
     case controls::kNotifyColorMode: {
+      // Every child hears the mode, the field that asked for it too: it does
+      // not change its own mode until told.
       controls::NMCOLORMODE record = *reinterpret_cast<const controls::NMCOLORMODE*>(lParam);
       record.color = m_color & 0x00FFFFFF;
-      for (int id : {kIdField, kIdBar})
-        ::SendMessageW(::GetDlgItem(m_hWnd, id), WM_NOTIFY, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&record));
+      for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        ::SendMessageW(child, WM_NOTIFY, static_cast<WPARAM>(::GetDlgCtrlID(child)), reinterpret_cast<LPARAM>(&record));
       break;
     }
     case controls::kNotifySliderMoving: {

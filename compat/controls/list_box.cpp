@@ -1,5 +1,6 @@
 // The "ListBox" class (and "ComboLBox", the dropped list of a combo box):
-// single selection, strings with item data, its own vertical scroll bar,
+// single or extended selection (LBS_EXTENDEDSEL: Shift and Ctrl with the
+// mouse and keys), strings with item data, its own vertical scroll bar,
 // selection by mouse, keys, first letter and the wheel.
 //
 // Sections: state · items · scrolling · drawing · mouse and keys · messages ·
@@ -19,6 +20,7 @@ namespace {
 struct Item {
   std::u16string text;
   ULONG_PTR data = 0;
+  bool selected = false;  // extended selection only
 };
 
 struct ListState {
@@ -33,12 +35,15 @@ struct ListState {
   HWND combo = nullptr;  // the owning combo box of a dropped list
   bool scrollBar = false;  // created with WS_VSCROLL: the bar comes and goes with the items
   bool pressedInside = false;
+  int anchor = 0;          // extended selection: where a Shift range starts
+  bool pressedWithCtrl = false;
 };
 
 constexpr int kTextIndent = 2;
 constexpr int kWheelLines = 3;
 
 bool Notifies(HWND hwnd) { return (StyleOf(hwnd) & LBS_NOTIFY) != 0; }
+bool Extended(HWND hwnd) { return (StyleOf(hwnd) & LBS_EXTENDEDSEL) != 0; }
 int Count(const ListState& s) { return static_cast<int>(s.items.size()); }
 bool Valid(const ListState& s, WPARAM index) { return static_cast<int>(index) >= 0 && static_cast<int>(index) < Count(s); }
 
@@ -157,7 +162,14 @@ LRESULT Find(const ListState& s, WPARAM start, LPARAM text, bool exact) {
 
 void Select(HWND hwnd, ListState& s, int index) {
   if (index >= Count(s)) index = -1;
-  const bool changed = index != s.selected;
+  bool changed = index != s.selected;
+  if (Extended(hwnd)) {
+    for (int i = 0; i < Count(s); ++i) {
+      changed = changed || s.items[i].selected != (i == index);
+      s.items[i].selected = i == index;
+    }
+    if (index >= 0) s.anchor = index;
+  }
   s.selected = index;
   if (index >= 0) s.caret = index;
   ShowItem(hwnd, s, index);
@@ -172,6 +184,62 @@ void UserSelect(HWND hwnd, ListState& s, int index) {
   }
   Select(hwnd, s, index);
   if (Notifies(hwnd) && !s.combo) NotifyParent(hwnd, LBN_SELCHANGE);
+}
+
+// Extended selection by the user: with Ctrl the item toggles, with Shift the
+// items from the anchor to it are selected (added to the others with Ctrl
+// too), otherwise it alone. The parent hears of every change.
+void ExtendedSelect(HWND hwnd, ListState& s, int index, bool shift, bool ctrl) {
+  if (index < 0 || index >= Count(s)) return;
+  std::vector<bool> before;
+  for (const Item& item : s.items) before.push_back(item.selected);
+  if (!ctrl)
+    for (Item& item : s.items) item.selected = false;
+  if (shift) {
+    const int anchor = std::clamp(s.anchor, 0, Count(s) - 1);
+    for (int i = std::min(anchor, index); i <= std::max(anchor, index); ++i) s.items[i].selected = true;
+  } else {
+    s.items[index].selected = ctrl ? !s.items[index].selected : true;
+    s.anchor = index;
+  }
+  s.selected = index;
+  s.caret = index;
+  ShowItem(hwnd, s, index);
+  InvalidateRect(hwnd, nullptr, TRUE);
+  bool changed = false;
+  for (int i = 0; i < Count(s); ++i) changed = changed || before[i] != s.items[i].selected;
+  if (changed && Notifies(hwnd)) NotifyParent(hwnd, LBN_SELCHANGE);
+}
+
+bool IsSelected(HWND hwnd, const ListState& s, int index) {
+  return Extended(hwnd) ? s.items[index].selected : index == s.selected;
+}
+
+LRESULT SetSel(HWND hwnd, ListState& s, WPARAM select, LPARAM index) {
+  if (!Extended(hwnd)) return LB_ERR;
+  if (index == -1) {
+    for (Item& item : s.items) item.selected = select != 0;
+  } else if (Valid(s, static_cast<WPARAM>(index))) {
+    s.items[index].selected = select != 0;
+  } else {
+    return LB_ERR;
+  }
+  InvalidateRect(hwnd, nullptr, TRUE);
+  return LB_OKAY;
+}
+
+LRESULT SelectedItems(HWND hwnd, const ListState& s, WPARAM room, LPARAM out) {
+  if (!Extended(hwnd)) return LB_ERR;
+  int n = 0;
+  for (int i = 0; i < Count(s); ++i) {
+    if (!s.items[i].selected) continue;
+    if (out) {
+      if (n >= static_cast<int>(room)) break;
+      reinterpret_cast<int*>(out)[n] = i;
+    }
+    ++n;
+  }
+  return n;
 }
 
 RECT ItemRect(HWND hwnd, const ListState& s, int index) {
@@ -201,7 +269,7 @@ void Paint(HWND hwnd, HDC hdc, const ListState& s) {
   const int last = std::min(Count(s), s.top + VisibleCount(hwnd, s) + 1);
   for (int i = s.top; i < last; ++i) {
     RECT r = ItemRect(hwnd, s, i);
-    const bool selected = i == s.selected;
+    const bool selected = IsSelected(hwnd, s, i);
     if (selected) FillRect(hdc, &r, GetSysColorBrush(COLOR_HIGHLIGHT));
     SetTextColor(hdc, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : normalText);
     RECT text = r;
@@ -218,7 +286,7 @@ void Paint(HWND hwnd, HDC hdc, const ListState& s) {
 }
 
 // --- mouse and keys ---
-void OnButtonDown(HWND hwnd, ListState& s, LPARAM lParam, bool doubleClick) {
+void OnButtonDown(HWND hwnd, ListState& s, WPARAM wParam, LPARAM lParam, bool doubleClick) {
   if (s.combo) {
     // A press outside the dropped list dismisses it.
     if (!InClient(hwnd, lParam)) {
@@ -230,7 +298,12 @@ void OnButtonDown(HWND hwnd, ListState& s, LPARAM lParam, bool doubleClick) {
     return;
   }
   if (GetFocus() != hwnd) SetFocus(hwnd);
-  UserSelect(hwnd, s, ItemAt(hwnd, s, GET_Y_LPARAM(lParam)));
+  if (Extended(hwnd)) {
+    s.pressedWithCtrl = (wParam & MK_CONTROL) != 0;
+    ExtendedSelect(hwnd, s, ItemAt(hwnd, s, GET_Y_LPARAM(lParam)), (wParam & MK_SHIFT) != 0, s.pressedWithCtrl);
+  } else {
+    UserSelect(hwnd, s, ItemAt(hwnd, s, GET_Y_LPARAM(lParam)));
+  }
   if (!StillAlive(hwnd, s)) return;
   if (doubleClick && Notifies(hwnd) && s.selected >= 0) {
     NotifyParent(hwnd, LBN_DBLCLK);
@@ -246,7 +319,14 @@ void OnMouseMove(HWND hwnd, ListState& s, LPARAM lParam) {
     if (InClient(hwnd, lParam) || s.pressedInside) Select(hwnd, s, ItemAt(hwnd, s, GET_Y_LPARAM(lParam)));
     return;
   }
-  if (s.tracking) UserSelect(hwnd, s, ItemAt(hwnd, s, GET_Y_LPARAM(lParam)));
+  if (!s.tracking) return;
+  const int index = ItemAt(hwnd, s, GET_Y_LPARAM(lParam));
+  // Dragging with the button held stretches a range from the anchor.
+  if (Extended(hwnd)) {
+    if (index != s.caret) ExtendedSelect(hwnd, s, index, true, s.pressedWithCtrl);
+  } else {
+    UserSelect(hwnd, s, index);
+  }
 }
 
 void OnButtonUp(HWND hwnd, ListState& s, LPARAM lParam) {
@@ -323,7 +403,15 @@ LRESULT ListMessage(HWND hwnd, ListState& s, UINT message, WPARAM wParam, LPARAM
       // -1 clears the selection and still answers LB_ERR, as the platform does.
       Select(hwnd, s, Valid(s, wParam) ? static_cast<int>(wParam) : -1);
       return Valid(s, wParam) ? static_cast<LRESULT>(wParam) : LB_ERR;
-    case LB_GETSEL: return Valid(s, wParam) ? (static_cast<int>(wParam) == s.selected) : LB_ERR;
+    case LB_GETSEL: return Valid(s, wParam) ? IsSelected(hwnd, s, static_cast<int>(wParam)) : LB_ERR;
+    case LB_SETSEL: return SetSel(hwnd, s, wParam, lParam);
+    case LB_GETSELCOUNT: return SelectedItems(hwnd, s, 0, 0);
+    case LB_GETSELITEMS: return SelectedItems(hwnd, s, wParam, lParam);
+    case LB_GETANCHORINDEX: return s.anchor;
+    case LB_SETANCHORINDEX:
+      if (!Valid(s, wParam)) return LB_ERR;
+      s.anchor = static_cast<int>(wParam);
+      return LB_OKAY;
     case LB_GETTEXT: {
       if (!Valid(s, wParam)) return LB_ERR;
       const std::u16string& item = s.items[wParam].text;
@@ -418,8 +506,8 @@ LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
       return PaintMessage(hwnd, message, wParam, [&](HDC hdc) { Paint(hwnd, hdc, s); });
     case WM_SIZE: UpdateScrollBar(hwnd, s); SetTop(hwnd, s, s.top); return 0;
     case WM_VSCROLL: OnScroll(hwnd, s, LOWORD(wParam)); return 0;
-    case WM_LBUTTONDOWN: OnButtonDown(hwnd, s, lParam, false); return 0;
-    case WM_LBUTTONDBLCLK: OnButtonDown(hwnd, s, lParam, true); return 0;
+    case WM_LBUTTONDOWN: OnButtonDown(hwnd, s, wParam, lParam, false); return 0;
+    case WM_LBUTTONDBLCLK: OnButtonDown(hwnd, s, wParam, lParam, true); return 0;
     case WM_MOUSEMOVE: OnMouseMove(hwnd, s, lParam); return 0;
     case WM_LBUTTONUP: OnButtonUp(hwnd, s, lParam); return 0;
     case WM_CAPTURECHANGED:
@@ -428,8 +516,11 @@ LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
       return 0;
     case WM_MOUSEWHEEL: OnWheel(hwnd, s, wParam); return 0;
     case WM_KEYDOWN: {
-      const int to = NavigateIndex(hwnd, s.selected, wParam);
-      if (to >= 0) UserSelect(hwnd, s, to);
+      const int to = NavigateIndex(hwnd, Extended(hwnd) ? s.caret : s.selected, wParam);
+      if (to >= 0 && Extended(hwnd))
+        ExtendedSelect(hwnd, s, to, GetKeyState(VK_SHIFT) < 0, false);
+      else if (to >= 0)
+        UserSelect(hwnd, s, to);
       return 0;
     }
     case WM_CHAR:

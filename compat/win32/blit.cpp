@@ -1,5 +1,6 @@
 // Block transfers: PatBlt, BitBlt, StretchBlt, MaskBlt, TransparentBlt and
-// AlphaBlend on one engine that evaluates ternary raster operations.
+// AlphaBlend on one engine that evaluates ternary raster operations; PlgBlt
+// maps its source onto a parallelogram pixel by pixel.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -351,4 +352,55 @@ BOOL AlphaBlend(HDC hdcDest, int xoriginDest, int yoriginDest, int wDest, int hD
   extras.blend = &ftn;
   return DoBlit(hdcDest, xoriginDest, yoriginDest, wDest, hDest, hdcSrc, xoriginSrc, yoriginSrc,
                 wSrc, hSrc, SRCCOPY, extras);
+}
+
+// Each destination pixel whose centre lies in the parallelogram takes the
+// source pixel its centre maps back to; a mask keeps the destination where
+// its bit is 0.
+BOOL PlgBlt(HDC hdcDest, const POINT* points, HDC hdcSrc, int xSrc, int ySrc, int width,
+            int height, HBITMAP hbmMask, int xMask, int yMask) {
+  DcObj* dst = GetDc(hdcDest);
+  BlitSource src;
+  DcObj* srcDc = nullptr;
+  if (!dst || !points || width <= 0 || height <= 0 || !SourceOf(hdcSrc, &src, &srcDc)) return FALSE;
+  PixelView maskView;
+  if (hbmMask) {
+    BitmapObj* mask = GetBitmap(hbmMask);
+    if (!mask || !mask->mono) return FALSE;
+    maskView = mask->View();
+  }
+  POINT p0 = dst->ToDevice(points[0].x, points[0].y), p1 = dst->ToDevice(points[1].x, points[1].y),
+        p2 = dst->ToDevice(points[2].x, points[2].y);
+  double ax = p1.x - p0.x, ay = p1.y - p0.y, bx = p2.x - p0.x, by = p2.y - p0.y;
+  double det = ax * by - ay * bx;
+  if (det == 0) return FALSE;
+  Painter painter(*dst);
+  if (!painter.Ready()) return TRUE;
+  const PixelView& out = painter.View();
+  double xs[4] = {double(p0.x), double(p1.x), double(p2.x), double(p1.x) + p2.x - p0.x};
+  double ys[4] = {double(p0.y), double(p1.y), double(p2.y), double(p1.y) + p2.y - p0.y};
+  // The far corner may lie beyond what an int holds: clamp before converting.
+  auto edge = [](double v) { return static_cast<int>(std::clamp(v, -1e9, 1e9)); };
+  int left = std::max(0, edge(std::floor(*std::min_element(xs, xs + 4))));
+  int right = std::min(out.width, edge(std::ceil(*std::max_element(xs, xs + 4))));
+  int top = std::max(0, edge(std::floor(*std::min_element(ys, ys + 4))));
+  int bottom = std::min(out.height, edge(std::ceil(*std::max_element(ys, ys + 4))));
+  DeviceRectangle s = ToDeviceRect(*srcDc, xSrc, ySrc, width, height);
+  for (int y = top; y < bottom; ++y) {
+    for (int x = left; x < right; ++x) {
+      double dx = x + 0.5 - p0.x, dy = y + 0.5 - p0.y;
+      double along = (dx * by - dy * bx) / det, down = (ax * dy - ay * dx) / det;
+      if (along < 0 || along >= 1 || down < 0 || down >= 1) continue;
+      int u = static_cast<int>(along * width), v = static_cast<int>(down * height);
+      int sx = s.x + u, sy = s.y + v;
+      if (sx < 0 || sy < 0 || sx >= src.view.width || sy >= src.view.height) continue;
+      if (maskView.Valid()) {
+        int mx = xMask + u, my = yMask + v;
+        if (mx < 0 || my < 0 || mx >= maskView.width || my >= maskView.height) continue;
+        if ((maskView.Row(my)[mx] & 0xFFFFFF) == 0) continue;
+      }
+      painter.Pixel(x, y, src.view.Row(sy)[sx], R2_COPYPEN);
+    }
+  }
+  return TRUE;
 }

@@ -297,8 +297,10 @@ void MakeStandardControls(FileDialog* fd) {
   const std::vector<Placement> places = StandardPlaces(0, 0);
   for (const Spec& s : specs) {
     const RECT r = std::find_if(places.begin(), places.end(), [&](const Placement& p) { return p.id == s.id; })->rect;
+    // Several files at once: Shift and Ctrl extend the list's selection.
+    const DWORD multi = s.id == lst1 && (fd->ofn->Flags & OFN_ALLOWMULTISELECT) ? LBS_EXTENDEDSEL : 0;
     HWND hwnd = CreateWindowExW(s.id == lst1 || s.id == edt1 ? WS_EX_CLIENTEDGE : 0, s.cls, s.text,
-                                WS_CHILD | WS_VISIBLE | s.style, r.left, r.top, r.right - r.left, r.bottom - r.top, fd->dialog,
+                                WS_CHILD | WS_VISIBLE | s.style | multi, r.left, r.top, r.right - r.left, r.bottom - r.top, fd->dialog,
                                 reinterpret_cast<HMENU>(static_cast<UINT_PTR>(s.id)), nullptr, nullptr);
     SendMessageW(hwnd, WM_SETFONT, font, FALSE);
   }
@@ -573,13 +575,28 @@ void Choose(FileDialog* fd) {
   EndDialog(fd->dialog, IDOK);
 }
 
+// The selected files' names go into the name field: one as it is, several
+// each in quotes, as the field takes them back.
 void OnSelection(FileDialog* fd) {
-  const int sel = static_cast<int>(SendDlgItemMessageW(fd->dialog, lst1, LB_GETCURSEL, 0, 0));
-  if (sel < 0 || sel >= static_cast<int>(fd->entries.size())) return;
-  const Entry& e = fd->entries[static_cast<size_t>(sel)];
-  if (e.folder) return;
-  const std::u16string name = Utf8ToUtf16(e.name);
-  SetDlgItemTextW(fd->dialog, edt1, name.c_str());
+  HWND list = GetDlgItem(fd->dialog, lst1);
+  std::vector<int> chosen;
+  if (fd->ofn->Flags & OFN_ALLOWMULTISELECT) {
+    const int count = static_cast<int>(SendMessageW(list, LB_GETSELCOUNT, 0, 0));
+    chosen.resize(static_cast<size_t>(std::max(count, 0)));
+    if (count > 0) SendMessageW(list, LB_GETSELITEMS, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(chosen.data()));
+  } else {
+    chosen.push_back(static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0)));
+  }
+  std::vector<std::u16string> names;
+  for (int sel : chosen) {
+    if (sel < 0 || sel >= static_cast<int>(fd->entries.size())) continue;
+    const Entry& e = fd->entries[static_cast<size_t>(sel)];
+    if (!e.folder) names.push_back(Utf8ToUtf16(e.name));
+  }
+  if (names.empty()) return;
+  std::u16string text = names.size() == 1 ? names[0] : std::u16string();
+  for (size_t i = 0; names.size() > 1 && i < names.size(); ++i) text += (i ? u" \"" : u"\"") + names[i] + u"\"";
+  SetDlgItemTextW(fd->dialog, edt1, text.c_str());
   Notify(fd, CDN_SELCHANGE);
 }
 

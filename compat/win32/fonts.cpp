@@ -174,8 +174,9 @@ std::string ResolveFamily(const std::u16string& face, bool bold, bool italic, st
   return m.family;
 }
 
-char32_t NextChar(const WCHAR* s, int n, int* i) {
+char32_t NextChar(const WCHAR* s, int n, int* i, bool glyphIndex) {
   char32_t c = s[(*i)++];
+  if (glyphIndex) return c | kGlyphIndexKey;
   if (c >= 0xD800 && c < 0xDC00 && *i < n && s[*i] >= 0xDC00 && s[*i] < 0xE000)
     c = 0x10000 + ((c - 0xD800) << 10) + (s[(*i)++] - 0xDC00);
   return c;
@@ -276,7 +277,10 @@ void FontFace::ComputeMetrics() {
   strikePos_ = os2 ? Round(os2->yStrikeoutPosition * scale) : tm.tmAscent / 3;
 }
 
-unsigned FontFace::GlyphIndex(char32_t ch) { return face_ ? FT_Get_Char_Index(face_, ch) : 0; }
+unsigned FontFace::GlyphIndex(char32_t ch) {
+  if (ch & kGlyphIndexKey) return ch & 0xFFFF;
+  return face_ ? FT_Get_Char_Index(face_, ch) : 0;
+}
 
 int FontFace::Advance(char32_t ch) {
   std::lock_guard lock(FontMutex());

@@ -18,6 +18,10 @@ namespace compat::gdi {
 // FreeType faces are not thread-safe: every use holds this lock.
 std::recursive_mutex& FontMutex();
 
+// A character key with this bit set names a glyph of the face by its index
+// (text drawn with ETO_GLYPH_INDEX) rather than a character.
+constexpr char32_t kGlyphIndexKey = 0x80000000u;
+
 struct GlyphImage {
   int advance = 0;     // pixels along the baseline
   int left = 0;        // bitmap offset from the pen position
@@ -50,13 +54,14 @@ class FontFace {
   // Loads the unhinted outline of a character at the font's size, in 26.6
   // pixels, y up; nullptr when the face has none for it.
   FT_Outline* LoadOutline(char32_t ch, FT_Vector* advance);
+  // The face's glyph for a character key (0: the missing glyph).
+  unsigned GlyphIndex(char32_t ch);
 
  private:
   FontFace() = default;
   bool Open(const LOGFONTW& lf);
   void ComputeMetrics();
   void Activate();
-  unsigned GlyphIndex(char32_t ch);
 
   LOGFONTW lf_{};
   bool marlett_ = false;
@@ -79,10 +84,11 @@ std::shared_ptr<FontFace> CurrentFace(DcObj& dc);
 // The installed family a platform face name maps to ("Arial" gives "Liberation Sans").
 std::string ResolveFamily(const std::u16string& face, bool bold, bool italic, std::string* file);
 
-// Reads one character of UTF-16 text, advancing *i.
-char32_t NextChar(const WCHAR* s, int n, int* i);
+// Reads one character of UTF-16 text, advancing *i; with `glyphIndex` each
+// unit is a glyph index and comes back as a glyph key.
+char32_t NextChar(const WCHAR* s, int n, int* i, bool glyphIndex = false);
 // Text in an open path: the glyph outlines go into it as figures.
 void RecordTextIntoPath(DcObj& dc, FontFace& face, int x, int baseline, const WCHAR* s, int n,
-                        const INT* dx, int extra);
+                        const INT* dx, int extra, bool glyphIndex);
 
 }  // namespace compat::gdi

@@ -14,22 +14,22 @@ constexpr int kMaxTextLength = 1 << 20;
 
 int CharWidth(FontFace& face, char32_t ch, int extra) { return face.Advance(ch) + extra; }
 
-int RunWidth(FontFace& face, const WCHAR* s, int n, int extra) {
+int RunWidth(FontFace& face, const WCHAR* s, int n, int extra, bool glyphIndex = false) {
   int w = 0;
-  for (int i = 0; i < n;) w += CharWidth(face, NextChar(s, n, &i), extra);
+  for (int i = 0; i < n;) w += CharWidth(face, NextChar(s, n, &i, glyphIndex), extra);
   return w;
 }
 
 // Draws the glyphs of a run with their pen starting at (x, baseline), device coordinates.
 void DrawGlyphs(DcObj& dc, FontFace& face, int x, int baseline, const WCHAR* s, int n,
-                const INT* dx, int extra, const Region* clip) {
+                const INT* dx, int extra, const Region* clip, bool glyphIndex = false) {
   Painter painter(dc, clip);
   if (!painter.Ready()) return;
   uint32_t color = dc.DeviceColor(dc.state.textColor);
   const TEXTMETRICW& tm = face.Metrics();
   int penX = x, penY = baseline, unit = 0;
   for (int i = 0; i < n; ++unit) {
-    char32_t ch = NextChar(s, n, &i);
+    char32_t ch = NextChar(s, n, &i, glyphIndex);
     int step = 0, stepY = 0;
     if (face.IsMarlett()) {
       DrawMarlettSymbol(painter, static_cast<WCHAR>(ch), penX, penY - tm.tmAscent, face.EmPixels(), color);
@@ -84,6 +84,7 @@ BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* rect, LPCWSTR 
   auto face = CurrentFace(*dc);
   if (!face) return FALSE;
   int n = static_cast<int>(count);
+  bool glyphIndex = (options & ETO_GLYPH_INDEX) != 0;
   const TEXTMETRICW& tm = face->Metrics();
   UINT align = dc->state.textAlign;
   POINT ref = (align & TA_UPDATECP) ? dc->state.position : POINT{x, y};
@@ -91,11 +92,11 @@ BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* rect, LPCWSTR 
   int width = 0;
   if (dx) {
     for (int i = 0, unit = 0; i < n; ++unit) {
-      NextChar(s, n, &i);
+      NextChar(s, n, &i, glyphIndex);
       width += dx[unit];
     }
   } else {
-    width = RunWidth(*face, s, n, dc->state.charExtra);
+    width = RunWidth(*face, s, n, dc->state.charExtra, glyphIndex);
   }
   int along = (align & TA_CENTER) == TA_CENTER ? -width / 2 : (align & TA_RIGHT) ? -width : 0;
   int down = (align & TA_BASELINE) == TA_BASELINE ? 0 : (align & TA_BOTTOM) ? -tm.tmDescent : tm.tmAscent;
@@ -104,7 +105,7 @@ BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* rect, LPCWSTR 
   int baseline = dev.y + static_cast<int>(std::lround(-along * std::sin(angle) + down * std::cos(angle)));
 
   if (PathIsOpen(*dc)) {
-    RecordTextIntoPath(*dc, *face, startX, baseline, s, n, dx, dc->state.charExtra);
+    RecordTextIntoPath(*dc, *face, startX, baseline, s, n, dx, dc->state.charExtra, glyphIndex);
     return TRUE;
   }
   Region clipped;
@@ -120,7 +121,7 @@ BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* rect, LPCWSTR 
   if (dc->state.bkMode == OPAQUE && angle == 0.0 && !(rect && (options & ETO_OPAQUE)))
     FillDeviceRect(*dc, RECT{startX, baseline - tm.tmAscent, startX + width, baseline + tm.tmDescent},
                    dc->state.bkColor, clip);
-  DrawGlyphs(*dc, *face, startX, baseline, s, n, dx, dc->state.charExtra, clip);
+  DrawGlyphs(*dc, *face, startX, baseline, s, n, dx, dc->state.charExtra, clip, glyphIndex);
   if (angle == 0.0) Decorate(*dc, *face, startX, baseline, width, clip);
   if (align & TA_UPDATECP) {
     POINT end = dc->ToLogical(dev.x + width, dev.y);
@@ -142,6 +143,18 @@ BOOL GetTextExtentPoint32W(HDC hdc, LPCWSTR s, int c, LPSIZE size) {
   size->cx = RunWidth(*face, s, c, dc->state.charExtra);
   size->cy = face->Metrics().tmHeight;
   return TRUE;
+}
+
+DWORD GetGlyphIndicesW(HDC hdc, LPCWSTR s, int c, LPWORD out, DWORD flags) {
+  DcObj* dc = GetDc(hdc);
+  if (!dc || !out || c < 0 || c > kMaxTextLength || (c > 0 && !s)) return GDI_ERROR;
+  auto face = CurrentFace(*dc);
+  if (!face) return GDI_ERROR;
+  for (int i = 0; i < c; ++i) {
+    unsigned index = face->GlyphIndex(s[i]);
+    out[i] = index == 0 && (flags & GGI_MARK_NONEXISTING_GLYPHS) ? 0xFFFF : static_cast<WORD>(index);
+  }
+  return static_cast<DWORD>(c);
 }
 
 BOOL GetTextExtentExPointW(HDC hdc, LPCWSTR s, int c, int maxExtent, LPINT fit, LPINT partial,

@@ -68,13 +68,13 @@ int CubicTo(const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* to, void*
 }  // namespace
 
 void RecordTextIntoPath(DcObj& dc, FontFace& face, int x, int baseline, const WCHAR* s, int n,
-                        const INT* dx, int extra) {
+                        const INT* dx, int extra, bool glyphIndex) {
   double angle = face.Escapement();
   double penX = x, penY = baseline;
   FT_Outline_Funcs funcs{MoveTo, LineTo, ConicTo, CubicTo, 0, 0};
   std::lock_guard lock(FontMutex());
   for (int i = 0, unit = 0; i < n; ++unit) {
-    char32_t ch = NextChar(s, n, &i);
+    char32_t ch = NextChar(s, n, &i, glyphIndex);
     FT_Vector advance{0, 0};
     OutlineWalk walk{&dc, penX, penY, std::cos(angle), std::sin(angle), {}};
     if (FT_Outline* outline = face.LoadOutline(ch, &advance)) {

@@ -32,36 +32,138 @@ int64_t DibStride(int64_t width, int bpp) { return ((width * bpp + 31) / 32) * 4
 
 }  // namespace
 
-bool CopyDib(const Bytes& header, const Bytes& bits, UINT usage, UINT rows, DibCopy* out) {
-  uint32_t size = 0, compression = 0, used = 0;
+namespace {
+
+// One pixel of a 4- or 8-bit row.
+void PutIndex(uint8_t* row, int x, int bpp, uint8_t index) {
+  if (bpp == 8) {
+    row[x] = index;
+  } else if (x % 2 == 0) {
+    row[x / 2] = static_cast<uint8_t>((row[x / 2] & 0x0F) | (index << 4));
+  } else {
+    row[x / 2] = static_cast<uint8_t>((row[x / 2] & 0xF0) | (index & 0x0F));
+  }
+}
+
+// Expands BI_RLE8 or BI_RLE4 data into bottom-up rows of the same depth.
+// Pixels the runs skip (end of line, delta) keep index 0; pixels beyond the
+// bitmap's edge are dropped and data past its last row is ignored.
+void ExpandRle(const Bytes& data, int width, int height, int bpp, std::vector<uint8_t>* out) {
+  int64_t stride = DibStride(width, bpp);
+  out->assign(static_cast<size_t>(stride * height), 0);
+  auto put = [&](int x, int y, uint8_t index) {
+    if (x >= 0 && x < width && y < height) PutIndex(out->data() + y * stride, x, bpp, index);
+  };
+  auto nibble = [&](uint8_t byte, int i) { return bpp == 8 ? byte : uint8_t(i % 2 == 0 ? byte >> 4 : byte & 15); };
+  int x = 0, y = 0;
+  size_t pos = 0;
+  uint8_t count = 0, value = 0;
+  while (y < height && data.U8(pos, &count) && data.U8(pos + 1, &value)) {
+    pos += 2;
+    // x never runs far past the edge, however many runs and moves a file holds.
+    if (count > 0) {  // a run of one value (two alternating nibbles in RLE4)
+      for (int i = 0; i < count; ++i) put(x++, y, nibble(value, i));
+      x = std::min(x, width);
+    } else if (value == 0) {  // end of line
+      x = 0;
+      ++y;
+    } else if (value == 1) {  // end of bitmap
+      break;
+    } else if (value == 2) {  // move right and up
+      uint8_t dx = 0, dy = 0;
+      if (!data.U8(pos, &dx) || !data.U8(pos + 1, &dy)) break;
+      pos += 2;
+      x = std::min(x + dx, width);
+      y += dy;
+    } else {  // `value` pixels given one by one, padded to a word
+      size_t bytes = bpp == 8 ? value : (value + 1u) / 2;
+      if (!data.Has(pos, bytes)) break;
+      for (int i = 0; i < value; ++i) {
+        uint8_t b = 0;
+        data.U8(pos + (bpp == 8 ? i : i / 2), &b);
+        put(x++, y, nibble(b, i));
+      }
+      x = std::min(x, width);
+      pos += (bytes + 1) & ~size_t{1};
+    }
+  }
+}
+
+}  // namespace
+
+std::vector<uint32_t> DibCopy::Packed() const {
+  const BITMAPINFOHEADER& h = Info()->bmiHeader;
+  size_t colors = h.biBitCount <= 8 ? (h.biClrUsed ? h.biClrUsed : 1u << h.biBitCount) : 0;
+  size_t head = h.biSize + colors * 4 + (h.biCompression == BI_BITFIELDS ? 12 : 0);
+  std::vector<uint32_t> packed((head + 3) / 4 + bits.size(), 0);
+  std::memcpy(packed.data(), info.data(), head);
+  std::memcpy(reinterpret_cast<uint8_t*>(packed.data()) + head, bits.data(), bits.size() * 4);
+  return packed;
+}
+
+bool CopyDib(const Bytes& header, const Bytes& bits, UINT usage, UINT rows, HDC paletteDc,
+             DibCopy* out) {
+  uint32_t size = 0, compression = 0, used = 0, imageBytes = 0;
   int32_t width = 0, height = 0;
   uint16_t planes = 0, bpp = 0;
   if (!header.U32(0, &size) || size < sizeof(BITMAPINFOHEADER) || size > header.Size() ||
       !header.S32(4, &width) || !header.S32(8, &height) || !header.U16(12, &planes) ||
-      !header.U16(14, &bpp) || !header.U32(16, &compression) || !header.U32(32, &used))
+      !header.U16(14, &bpp) || !header.U32(16, &compression) || !header.U32(20, &imageBytes) ||
+      !header.U32(32, &used))
     return false;
   if (width <= 0 || height == 0 || height == INT32_MIN || width > kMaxDibSide ||
       std::abs(height) > kMaxDibSide || planes != 1)
     return false;
   if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) return false;
   bool fields = compression == BI_BITFIELDS;
-  if (compression != BI_RGB && !(fields && (bpp == 16 || bpp == 32))) return false;
+  // Run-length bitmaps are bottom-up only.
+  bool rle = (compression == BI_RLE8 && bpp == 8) || (compression == BI_RLE4 && bpp == 4);
+  if (rle && height < 0) return false;
+  if (compression != BI_RGB && !rle && !(fields && (bpp == 16 || bpp == 32))) return false;
   if (usage != DIB_RGB_COLORS && usage != DIB_PAL_COLORS) return false;
   uint64_t colors = bpp <= 8 ? (used ? used : 1u << bpp) : 0;
   if (bpp <= 8 && colors > (1u << bpp)) return false;
-  uint64_t tableBytes = colors * (usage == DIB_PAL_COLORS ? 2 : 4) + (fields ? 12 : 0);
-  uint64_t infoBytes = size + tableBytes;
-  if (infoBytes > header.Size()) return false;
+  uint64_t entryBytes = usage == DIB_PAL_COLORS ? 2 : 4;
+  uint64_t fieldBytes = fields ? 12 : 0;
+  if (size + fieldBytes + colors * entryBytes > header.Size()) return false;
+  uint64_t allBits = static_cast<uint64_t>(DibStride(width, bpp)) * std::abs(height);
   uint64_t needRows = rows ? std::min<uint64_t>(rows, static_cast<uint64_t>(std::abs(height)))
                            : static_cast<uint64_t>(std::abs(height));
   uint64_t needBits = static_cast<uint64_t>(DibStride(width, bpp)) * needRows;
-  if (needBits > bits.Size()) return false;
+  if (!rle && needBits > bits.Size()) return false;
+
+  uint64_t infoBytes = size + fieldBytes + colors * 4;
   out->info.assign((infoBytes + 3) / 4 + 1, 0);
-  std::memcpy(out->info.data(), header.Data(), infoBytes);
-  // The full height's rows are read; those the record did not carry stay zero.
-  uint64_t allBits = static_cast<uint64_t>(DibStride(width, bpp)) * std::abs(height);
+  auto* info = reinterpret_cast<uint8_t*>(out->info.data());
+  std::memcpy(info, header.Data(), size + fieldBytes);
+  auto* table = reinterpret_cast<RGBQUAD*>(info + size + fieldBytes);
+  if (usage == DIB_PAL_COLORS && colors > 0) {
+    PALETTEENTRY entries[256] = {};
+    HPALETTE palette = static_cast<HPALETTE>(GetCurrentObject(paletteDc, OBJ_PAL));
+    UINT known = palette ? GetPaletteEntries(palette, 0, 256, entries) : 0;
+    for (uint64_t i = 0; i < colors; ++i) {
+      uint16_t index = 0;
+      header.U16(size + fieldBytes + i * 2, &index);
+      PALETTEENTRY e = index < known ? entries[index] : PALETTEENTRY{};
+      table[i] = RGBQUAD{e.peBlue, e.peGreen, e.peRed, 0};
+    }
+  } else if (colors > 0) {
+    std::memcpy(table, header.Data() + size + fieldBytes, colors * 4);
+  }
   out->bits.assign((allBits + 3) / 4, 0);
-  std::memcpy(out->bits.data(), bits.Data(), needBits);
+  if (rle) {
+    // The data's own size bounds it when the header gives one.
+    size_t limit = imageBytes && imageBytes < bits.Size() ? imageBytes : bits.Size();
+    std::vector<uint8_t> rowsOut;
+    ExpandRle(bits.Sub(0, limit), width, height, bpp, &rowsOut);
+    std::memcpy(out->bits.data(), rowsOut.data(), rowsOut.size());
+    auto* h = reinterpret_cast<BITMAPINFOHEADER*>(info);
+    h->biCompression = BI_RGB;
+    h->biSizeImage = 0;
+  } else {
+    // The full height's rows are read; those the record did not carry stay zero.
+    std::memcpy(out->bits.data(), bits.Data(), needBits);
+  }
   return true;
 }
 
@@ -245,6 +347,17 @@ void MetafileCanvas::StoreFont(size_t slot, const LOGFONTW& lf) {
   objects_[slot].font.lfFaceName[LF_FACESIZE - 1] = 0;
 }
 
+void MetafileCanvas::StoreRegion(size_t slot, std::vector<RECT> rects) {
+  Store(slot, nullptr);
+  if (slot >= objects_.size()) return;
+  objects_[slot].isRegion = true;
+  objects_[slot].rects = std::move(rects);
+}
+
+const std::vector<RECT>* MetafileCanvas::Region(DWORD index) const {
+  return index < objects_.size() && objects_[index].isRegion ? &objects_[index].rects : nullptr;
+}
+
 HGDIOBJ MetafileCanvas::Object(DWORD index) const {
   return index < objects_.size() ? objects_[index].handle : nullptr;
 }
@@ -340,7 +453,7 @@ void MetafileCanvas::Text(int x, int y, UINT options, const RECT* rect, const WC
       previous = at;
     }
   }
-  ExtTextOutW(dc_, x, y, options & (ETO_OPAQUE | ETO_CLIPPED), rect, s, count,
+  ExtTextOutW(dc_, x, y, options & (ETO_OPAQUE | ETO_CLIPPED | ETO_GLYPH_INDEX), rect, s, count,
               dx ? deviceDx.data() : nullptr);
 }
 
@@ -367,6 +480,43 @@ void MetafileCanvas::SelectClip(const std::vector<RECT>& rects, bool none, int m
   if (gdi::RegionObj* obj = gdi::GetRegion(rgn)) obj->region = gdi::Region::FromRects(device);
   ExtSelectClipRgn(dc_, rgn, mode);
   if (initialClip_) ExtSelectClipRgn(dc_, initialClip_, RGN_AND);
+  DeleteObject(rgn);
+}
+
+// --- regions ---
+
+void MetafileCanvas::PaintRegion(const std::vector<RECT>& logical, RegionPaint how, HBRUSH brush,
+                                 int w, int h) {
+  // The rectangles' corners in device pixels; the GDI's region calls then
+  // run in a plain device mapping, so that scaling and turning apply.
+  std::vector<RECT> device;
+  device.reserve(logical.size());
+  for (const RECT& r : logical) {
+    POINT p[2] = {{r.left, r.top}, {r.right, r.bottom}};
+    LPtoDP(dc_, p, 2);
+    RECT d{std::min(p[0].x, p[1].x), std::min(p[0].y, p[1].y), std::max(p[0].x, p[1].x),
+           std::max(p[0].y, p[1].y)};
+    if (d.left < d.right && d.top < d.bottom) device.push_back(d);
+  }
+  auto scaled = [](double v, double by) {
+    return static_cast<int>(std::lround(std::clamp(v * by, 0.0, 1e6)));
+  };
+  int frameW = scaled(std::abs(w), std::hypot(combined_.eM11, combined_.eM12));
+  int frameH = scaled(std::abs(h), std::hypot(combined_.eM21, combined_.eM22));
+  HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+  if (gdi::RegionObj* obj = gdi::GetRegion(rgn)) obj->region = gdi::Region::FromRects(device);
+  SaveDC(dc_);
+  ModifyWorldTransform(dc_, nullptr, MWT_IDENTITY);
+  ::SetMapMode(dc_, MM_TEXT);
+  SetWindowOrgEx(dc_, 0, 0, nullptr);
+  SetViewportOrgEx(dc_, 0, 0, nullptr);
+  switch (how) {
+    case RegionPaint::kFill: if (brush) FillRgn(dc_, rgn, brush); break;
+    case RegionPaint::kFrame: if (brush) FrameRgn(dc_, rgn, brush, frameW, frameH); break;
+    case RegionPaint::kInvert: InvertRgn(dc_, rgn); break;
+    case RegionPaint::kPaint: PaintRgn(dc_, rgn); break;
+  }
+  RestoreDC(dc_, -1);
   DeleteObject(rgn);
 }
 

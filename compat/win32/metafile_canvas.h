@@ -12,17 +12,27 @@
 
 namespace compat::metafile {
 
-// A packed DIB taken out of a record into aligned memory.
+// A packed DIB taken out of a record into aligned memory. The copy is always
+// uncompressed with an RGB colour table: run-length rows are expanded and a
+// table of palette indexes is resolved, so it can be drawn as DIB_RGB_COLORS.
 struct DibCopy {
   std::vector<uint32_t> info;  // BITMAPINFO with its colour table
   std::vector<uint32_t> bits;
   const BITMAPINFO* Info() const { return reinterpret_cast<const BITMAPINFO*>(info.data()); }
   int Width() const { return Info()->bmiHeader.biWidth; }
   int Height() const { return std::abs(Info()->bmiHeader.biHeight); }
+  // Header, colours and rows in one block, as pattern brushes take them.
+  std::vector<uint32_t> Packed() const;
 };
 // Checks a DIB header, its colour table and its rows against the bytes that
-// hold them; `rows` limits the rows needed (0: all of them).
-bool CopyDib(const Bytes& header, const Bytes& bits, UINT usage, UINT rows, DibCopy* out);
+// hold them; `rows` limits the rows needed (0: all of them). A table of
+// palette indexes (DIB_PAL_COLORS) names entries of the palette selected
+// into `paletteDc`, as it does when the platform draws such a bitmap.
+bool CopyDib(const Bytes& header, const Bytes& bits, UINT usage, UINT rows, HDC paletteDc,
+             DibCopy* out);
+
+// How a region record paints its region.
+enum class RegionPaint { kFill, kFrame, kInvert, kPaint };
 
 class MetafileCanvas {
  public:
@@ -60,6 +70,10 @@ class MetafileCanvas {
   // Takes ownership of `h` (null keeps the slot taken but empty).
   void Store(size_t slot, HGDIOBJ h);
   void StoreFont(size_t slot, const LOGFONTW& lf);
+  // A region object of a Windows metafile: its rectangles in logical units.
+  void StoreRegion(size_t slot, std::vector<RECT> rects);
+  // The rectangles of a region slot; null when the slot holds no region.
+  const std::vector<RECT>* Region(DWORD index) const;
   // The slot index, or a stock object when the top bit is set.
   void Select(DWORD index);
   void Delete(DWORD index);
@@ -71,6 +85,14 @@ class MetafileCanvas {
             const INT* dx);
   // A clip region in reference-device units (RGN_COPY also with none).
   void SelectClip(const std::vector<RECT>& rects, bool none, int mode);
+  // A DIB of a record, with palette indexes resolved through this DC.
+  bool Dib(const Bytes& header, const Bytes& bits, UINT usage, UINT rows, DibCopy* out) const {
+    return CopyDib(header, bits, usage, rows, dc_, out);
+  }
+  // Fills, frames, inverts or paints a region given in logical units: its
+  // rectangles go through the page and world transforms like any shape.
+  // `brush` serves fill and frame; the frame is `w` x `h` logical units wide.
+  void PaintRegion(const std::vector<RECT>& logical, RegionPaint how, HBRUSH brush, int w, int h);
 
  private:
   struct Page {
@@ -88,6 +110,8 @@ class MetafileCanvas {
     bool taken = false;
     bool isFont = false;
     LOGFONTW font{};
+    bool isRegion = false;
+    std::vector<RECT> rects;
   };
   XFORM PageTransform() const;
   bool Apply();

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "compat/win32/gdi_internal.h"
 #include "compat/win32/metafile_canvas.h"
 
 namespace compat::metafile {
@@ -26,11 +27,13 @@ enum EmfRecord : uint32_t {
   kPie = 47, kSelectPalette = 48, kCreatePalette = 49, kRealizePalette = 52, kLineTo = 54,
   kArcTo = 55, kSetArcDirection = 57, kSetMiterLimit = 58, kBeginPath = 59, kEndPath = 60,
   kCloseFigure = 61, kFillPath = 62, kStrokeAndFillPath = 63, kStrokePath = 64,
-  kSelectClipPath = 67, kAbortPath = 68, kExtSelectClipRgn = 75, kBitBlt = 76, kStretchBlt = 77,
-  kSetDiBitsToDevice = 80, kStretchDiBits = 81, kExtCreateFontIndirectW = 82, kExtTextOutA = 83,
+  kSelectClipPath = 67, kAbortPath = 68, kFillRgn = 71, kFrameRgn = 72, kInvertRgn = 73,
+  kPaintRgn = 74, kExtSelectClipRgn = 75, kBitBlt = 76, kStretchBlt = 77, kMaskBlt = 78,
+  kPlgBlt = 79, kSetDiBitsToDevice = 80, kStretchDiBits = 81, kExtCreateFontIndirectW = 82, kExtTextOutA = 83,
   kExtTextOutW = 84, kPolyBezier16 = 85, kPolygon16 = 86, kPolyline16 = 87, kPolyBezierTo16 = 88,
   kPolylineTo16 = 89, kPolyPolyline16 = 90, kPolyPolygon16 = 91, kCreateDibPatternBrushPt = 94,
-  kExtCreatePen = 95,
+  kExtCreatePen = 95, kPolyTextOutA = 96, kPolyTextOutW = 97, kAlphaBlend = 114,
+  kTransparentBlt = 116,
 };
 
 constexpr size_t kMaxTextChars = 1 << 16;
@@ -202,23 +205,12 @@ void PlayDibPatternBrush(MetafileCanvas& c, const Bytes& rec) {
       !rec.U32(24, &offBits) || !rec.U32(28, &cbBits))
     return;
   DibCopy dib;
-  if (!CopyDib(rec.Sub(offBmi, cbBmi), rec.Sub(offBits, cbBits), usage, 0, &dib)) {
+  if (!c.Dib(rec.Sub(offBmi, cbBmi), rec.Sub(offBits, cbBits), usage, 0, &dib)) {
     c.Store(slot, nullptr);
     return;
   }
-  // The brush wants one packed block: header, colours, rows.
-  size_t infoBytes = dib.info.size() * 4, bitsBytes = dib.bits.size() * 4;
-  std::vector<uint32_t> packed((infoBytes + bitsBytes) / 4 + 1, 0);
-  uint32_t headerSize = 0;
-  std::memcpy(&headerSize, dib.info.data(), 4);
-  uint32_t used = dib.Info()->bmiHeader.biClrUsed;
-  int bpp = dib.Info()->bmiHeader.biBitCount;
-  size_t table = bpp <= 8 ? (used ? used : 1u << bpp) * (usage == DIB_PAL_COLORS ? 2 : 4) : 0;
-  if (dib.Info()->bmiHeader.biCompression == BI_BITFIELDS) table += 12;
-  size_t head = headerSize + table;
-  std::memcpy(packed.data(), dib.info.data(), head);
-  std::memcpy(reinterpret_cast<uint8_t*>(packed.data()) + head, dib.bits.data(), bitsBytes);
-  c.Store(slot, CreateDIBPatternBrushPt(packed.data(), usage));
+  std::vector<uint32_t> packed = dib.Packed();
+  c.Store(slot, CreateDIBPatternBrushPt(packed.data(), DIB_RGB_COLORS));
 }
 
 void PlayCreateFont(MetafileCanvas& c, const Bytes& rec) {
@@ -244,23 +236,25 @@ void PlayCreatePalette(MetafileCanvas& c, const Bytes& rec) {
   c.Store(slot, CreatePalette(reinterpret_cast<const LOGPALETTE*>(aligned.data())));
 }
 
-void PlayText(MetafileCanvas& c, uint32_t type, const Bytes& rec) {
+// One EMRTEXT block at `at`: reference point, characters, options, rectangle
+// and widths; its offsets count from the record's start.
+void PlayTextBlock(MetafileCanvas& c, bool wide, const Bytes& rec, size_t at) {
   int32_t x = 0, y = 0;
   uint32_t chars = 0, offString = 0, options = 0, offDx = 0;
   RECT r{};
-  if (!rec.S32(36, &x) || !rec.S32(40, &y) || !rec.U32(44, &chars) || !rec.U32(48, &offString) ||
-      !rec.U32(52, &options) || !ReadRect(rec, 56, &r) || !rec.U32(72, &offDx))
+  if (!rec.S32(at, &x) || !rec.S32(at + 4, &y) || !rec.U32(at + 8, &chars) || !rec.U32(at + 12, &offString) ||
+      !rec.U32(at + 16, &options) || !ReadRect(rec, at + 20, &r) || !rec.U32(at + 36, &offDx))
     return;
-  // Glyph indices name glyphs of the writer's font, not characters: drawn as
-  // characters they would be wrong letters, so only the background shows.
-  if (options & ETO_GLYPH_INDEX) chars = 0;
   if (chars == 0 && !(options & ETO_OPAQUE)) return;
   if (chars > kMaxTextChars) return;
-  bool wide = type == kExtTextOutW;
-  if (!rec.Has(offString, size_t{chars} * (wide ? 2 : 1))) return;
+  // Glyph indexes are 16-bit whatever the record's kind; small characters are
+  // the low bytes of wide ones.
+  bool glyphs = (options & ETO_GLYPH_INDEX) != 0;
+  bool wideUnits = glyphs || (wide && !(options & ETO_SMALL_CHARS));
+  if (!rec.Has(offString, size_t{chars} * (wideUnits ? 2 : 1))) return;
   std::vector<WCHAR> text(chars);
   for (uint32_t i = 0; i < chars; ++i) {
-    if (wide) {
+    if (wideUnits) {
       uint16_t u = 0;
       rec.U16(offString + size_t{i} * 2, &u);
       text[i] = static_cast<WCHAR>(u);
@@ -281,6 +275,53 @@ void PlayText(MetafileCanvas& c, uint32_t type, const Bytes& rec) {
   }
   bool hasRect = (options & (ETO_OPAQUE | ETO_CLIPPED)) != 0;
   c.Text(x, y, options, hasRect ? &r : nullptr, text.data(), chars, dx.empty() ? nullptr : dx.data());
+}
+
+void PlayText(MetafileCanvas& c, uint32_t type, const Bytes& rec) {
+  PlayTextBlock(c, type == kExtTextOutW, rec, 36);
+}
+
+// POLYTEXTOUT: a count of EMRTEXT blocks after the graphics mode and scales,
+// each drawn as its own text output.
+void PlayPolyText(MetafileCanvas& c, uint32_t type, const Bytes& rec) {
+  constexpr size_t kFirstBlock = 40, kBlockBytes = 40;
+  uint32_t count = 0;
+  if (!rec.U32(36, &count) || count > rec.Size() / kBlockBytes || !rec.Has(kFirstBlock, size_t{count} * kBlockBytes))
+    return;
+  for (uint32_t i = 0; i < count; ++i) PlayTextBlock(c, type == kPolyTextOutW, rec, kFirstBlock + size_t{i} * kBlockBytes);
+}
+
+// A RGNDATA block of `size` bytes at `offset`: a 32-byte header whose third
+// field counts the rectangles that follow it.
+bool ReadRegionData(const Bytes& rec, size_t offset, uint32_t size, std::vector<RECT>* rects) {
+  uint32_t count = 0;
+  if (size < 32 || !rec.Has(offset, size) || !rec.U32(offset + 8, &count) || count > (size - 32) / 16) return false;
+  rects->resize(count);
+  for (uint32_t i = 0; i < count; ++i)
+    if (!ReadRect(rec, offset + 32 + size_t{i} * 16, &(*rects)[i])) return false;
+  return true;
+}
+
+// FILLRGN and FRAMERGN name a brush of the table; INVERTRGN and PAINTRGN none.
+void PlayRegion(MetafileCanvas& c, uint32_t type, const Bytes& rec) {
+  uint32_t size = 0, brush = 0;
+  int32_t w = 0, h = 0;
+  std::vector<RECT> rects;
+  if (!rec.U32(24, &size)) return;
+  switch (type) {
+    case kFillRgn:
+      if (rec.U32(28, &brush) && ReadRegionData(rec, 32, size, &rects))
+        c.PaintRegion(rects, RegionPaint::kFill, static_cast<HBRUSH>(c.Object(brush)), 0, 0);
+      break;
+    case kFrameRgn:
+      if (rec.U32(28, &brush) && rec.S32(32, &w) && rec.S32(36, &h) && ReadRegionData(rec, 40, size, &rects))
+        c.PaintRegion(rects, RegionPaint::kFrame, static_cast<HBRUSH>(c.Object(brush)), w, h);
+      break;
+    default:
+      if (ReadRegionData(rec, 28, size, &rects))
+        c.PaintRegion(rects, type == kInvertRgn ? RegionPaint::kInvert : RegionPaint::kPaint, nullptr, 0, 0);
+      break;
+  }
 }
 
 void PlayClipRegion(MetafileCanvas& c, const Bytes& rec) {
@@ -315,10 +356,11 @@ void PlayBlt(MetafileCanvas& c, uint32_t type, const Bytes& rec) {
     return;
   }
   DibCopy dib;
-  if (!CopyDib(rec.Sub(offBmi, cbBmi), rec.Sub(offBits, cbBits), usage, 0, &dib)) return;
+  if (!c.Dib(rec.Sub(offBmi, cbBmi), rec.Sub(offBits, cbBits), usage, 0, &dib)) return;
   // The record's source rectangle counts from the bitmap's top row.
   int ySource = dib.Info()->bmiHeader.biHeight > 0 ? dib.Height() - ys - cys : ys;
-  StretchDIBits(c.Dc(), xd, yd, cxd, cyd, xs, ySource, cxs, cys, dib.bits.data(), dib.Info(), usage, rop);
+  StretchDIBits(c.Dc(), xd, yd, cxd, cyd, xs, ySource, cxs, cys, dib.bits.data(), dib.Info(), DIB_RGB_COLORS,
+                rop);
 }
 
 void PlayStretchDib(MetafileCanvas& c, const Bytes& rec) {
@@ -330,8 +372,8 @@ void PlayStretchDib(MetafileCanvas& c, const Bytes& rec) {
       !rec.S32(72, &cxd) || !rec.S32(76, &cyd))
     return;
   DibCopy dib;
-  if (!CopyDib(rec.Sub(offBmi, cbBmi), rec.Sub(offBits, cbBits), usage, 0, &dib)) return;
-  StretchDIBits(c.Dc(), xd, yd, cxd, cyd, xs, ys, cxs, cys, dib.bits.data(), dib.Info(), usage, rop);
+  if (!c.Dib(rec.Sub(offBmi, cbBmi), rec.Sub(offBits, cbBits), usage, 0, &dib)) return;
+  StretchDIBits(c.Dc(), xd, yd, cxd, cyd, xs, ys, cxs, cys, dib.bits.data(), dib.Info(), DIB_RGB_COLORS, rop);
 }
 
 // Played as a stretch of the same size, so that the playback's scale applies.
@@ -344,8 +386,128 @@ void PlaySetDibits(MetafileCanvas& c, const Bytes& rec) {
       !rec.U32(72, &scans))
     return;
   DibCopy dib;
-  if (!CopyDib(rec.Sub(offBmi, cbBmi), rec.Sub(offBits, cbBits), usage, scans, &dib)) return;
-  StretchDIBits(c.Dc(), xd, yd, cxs, cys, xs, ys, cxs, cys, dib.bits.data(), dib.Info(), usage, SRCCOPY);
+  if (!c.Dib(rec.Sub(offBmi, cbBmi), rec.Sub(offBits, cbBits), usage, scans, &dib)) return;
+  StretchDIBits(c.Dc(), xd, yd, cxs, cys, xs, ys, cxs, cys, dib.bits.data(), dib.Info(), DIB_RGB_COLORS, SRCCOPY);
+}
+
+// A record's bitmap in a memory DC, as 32-bit pixels with their alpha bytes,
+// for the blits that take a source DC; a monochrome copy serves as a mask.
+class SourceBitmap {
+ public:
+  SourceBitmap(const DibCopy& dib, bool mono) {
+    int w = 0, h = 0;
+    std::vector<uint32_t> pixels;
+    if (!gdi::DecodeDib(dib.Info(), DIB_RGB_COLORS, dib.bits.data(), 0, static_cast<UINT>(dib.Height()),
+                        &pixels, &w, &h))
+      return;
+    if (mono) {
+      bitmap_ = CreateBitmap(w, h, 1, 1, nullptr);
+      if (bitmap_) SetDIBits(nullptr, bitmap_, 0, static_cast<UINT>(dib.Height()), dib.bits.data(), dib.Info(), DIB_RGB_COLORS);
+    } else {
+      BITMAPINFO bi{};
+      bi.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+      void* bits = nullptr;
+      bitmap_ = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+      if (bitmap_ && bits) std::memcpy(bits, pixels.data(), pixels.size() * 4);
+    }
+    if (!bitmap_) return;
+    dc_ = CreateCompatibleDC(nullptr);
+    if (dc_) old_ = SelectObject(dc_, bitmap_);
+  }
+  ~SourceBitmap() {
+    if (dc_) {
+      SelectObject(dc_, old_);
+      DeleteDC(dc_);
+    }
+    if (bitmap_) DeleteObject(bitmap_);
+  }
+  SourceBitmap(const SourceBitmap&) = delete;
+  SourceBitmap& operator=(const SourceBitmap&) = delete;
+  HDC Dc() const { return dc_; }
+  HBITMAP Bitmap() const { return bitmap_; }
+
+ private:
+  HBITMAP bitmap_ = nullptr;
+  HDC dc_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+};
+
+// The bitmap whose header and rows sit at the four fields from `at` (offBmi,
+// cbBmi, offBits, cbBits), with its usage at `usageAt`.
+bool RecordDib(MetafileCanvas& c, const Bytes& rec, size_t usageAt, size_t at, DibCopy* dib) {
+  uint32_t usage = 0, offBmi = 0, cbBmi = 0, offBits = 0, cbBits = 0;
+  if (!rec.U32(usageAt, &usage) || !rec.U32(at, &offBmi) || !rec.U32(at + 4, &cbBmi) ||
+      !rec.U32(at + 8, &offBits) || !rec.U32(at + 12, &cbBits) || cbBmi == 0)
+    return false;
+  return c.Dib(rec.Sub(offBmi, cbBmi), rec.Sub(offBits, cbBits), usage, 0, dib);
+}
+
+// MASKBLT: the foreground operation where the mask is white, the background
+// one (the ROP4's high byte) where it is black; without a mask a plain blit.
+void PlayMaskBlt(MetafileCanvas& c, const Bytes& rec) {
+  int32_t xd = 0, yd = 0, cxd = 0, cyd = 0, xs = 0, ys = 0, xm = 0, ym = 0;
+  uint32_t rop4 = 0, cbMask = 0;
+  if (!rec.S32(24, &xd) || !rec.S32(28, &yd) || !rec.S32(32, &cxd) || !rec.S32(36, &cyd) ||
+      !rec.U32(40, &rop4) || !rec.S32(44, &xs) || !rec.S32(48, &ys) || !rec.S32(100, &xm) ||
+      !rec.S32(104, &ym) || !rec.U32(116, &cbMask))
+    return;
+  DibCopy source, mask;
+  if (!RecordDib(c, rec, 80, 84, &source)) {
+    PatBlt(c.Dc(), xd, yd, cxd, cyd, rop4 & 0x00FFFFFF);
+    return;
+  }
+  SourceBitmap src(source, false);
+  if (!src.Dc()) return;
+  if (cbMask == 0 || !RecordDib(c, rec, 108, 112, &mask)) {
+    BitBlt(c.Dc(), xd, yd, cxd, cyd, src.Dc(), xs, ys, rop4 & 0x00FFFFFF);
+    return;
+  }
+  SourceBitmap maskBits(mask, true);
+  if (maskBits.Bitmap()) MaskBlt(c.Dc(), xd, yd, cxd, cyd, src.Dc(), xs, ys, maskBits.Bitmap(), xm, ym, rop4);
+}
+
+// ALPHABLEND and TRANSPARENTBLT share STRETCHBLT's layout; the field after
+// the destination is the blend function or the transparent colour.
+void PlayKeyedBlt(MetafileCanvas& c, uint32_t type, const Bytes& rec) {
+  int32_t xd = 0, yd = 0, cxd = 0, cyd = 0, xs = 0, ys = 0, cxs = 0, cys = 0;
+  uint32_t how = 0;
+  if (!rec.S32(24, &xd) || !rec.S32(28, &yd) || !rec.S32(32, &cxd) || !rec.S32(36, &cyd) ||
+      !rec.U32(40, &how) || !rec.S32(44, &xs) || !rec.S32(48, &ys) || !rec.S32(100, &cxs) ||
+      !rec.S32(104, &cys))
+    return;
+  DibCopy source;
+  if (!RecordDib(c, rec, 80, 84, &source)) return;
+  SourceBitmap src(source, false);
+  if (!src.Dc()) return;
+  if (type == kTransparentBlt) {
+    TransparentBlt(c.Dc(), xd, yd, cxd, cyd, src.Dc(), xs, ys, cxs, cys, how & 0x00FFFFFF);
+  } else {
+    BLENDFUNCTION blend{static_cast<BYTE>(how), static_cast<BYTE>(how >> 8), static_cast<BYTE>(how >> 16),
+                        static_cast<BYTE>(how >> 24)};
+    AlphaBlend(c.Dc(), xd, yd, cxd, cyd, src.Dc(), xs, ys, cxs, cys, blend);
+  }
+}
+
+// PLGBLT: the source rectangle onto the parallelogram of three points (upper
+// left, upper right, lower left), through an optional mask.
+void PlayPlgBlt(MetafileCanvas& c, const Bytes& rec) {
+  std::vector<POINT> pts;
+  int32_t xs = 0, ys = 0, cxs = 0, cys = 0, xm = 0, ym = 0;
+  uint32_t cbMask = 0;
+  if (!ReadPoints(rec, 24, 3, false, &pts) || !rec.S32(48, &xs) || !rec.S32(52, &ys) ||
+      !rec.S32(56, &cxs) || !rec.S32(60, &cys) || !rec.S32(112, &xm) || !rec.S32(116, &ym) ||
+      !rec.U32(128, &cbMask))
+    return;
+  DibCopy source, mask;
+  if (!RecordDib(c, rec, 92, 96, &source)) return;
+  SourceBitmap src(source, false);
+  if (!src.Dc()) return;
+  if (cbMask == 0 || !RecordDib(c, rec, 120, 124, &mask)) {
+    PlgBlt(c.Dc(), pts.data(), src.Dc(), xs, ys, cxs, cys, nullptr, 0, 0);
+    return;
+  }
+  SourceBitmap maskBits(mask, true);
+  if (maskBits.Bitmap()) PlgBlt(c.Dc(), pts.data(), src.Dc(), xs, ys, cxs, cys, maskBits.Bitmap(), xm, ym);
 }
 
 void PlayPath(MetafileCanvas& c, uint32_t type, const Bytes& rec) {
@@ -468,6 +630,11 @@ void PlayRecord(MetafileCanvas& c, uint32_t type, const Bytes& rec) {
     case kExtCreateFontIndirectW: PlayCreateFont(c, rec); break;
     case kCreatePalette: PlayCreatePalette(c, rec); break;
     case kExtTextOutW: case kExtTextOutA: PlayText(c, type, rec); break;
+    case kPolyTextOutW: case kPolyTextOutA: PlayPolyText(c, type, rec); break;
+    case kFillRgn: case kFrameRgn: case kInvertRgn: case kPaintRgn: PlayRegion(c, type, rec); break;
+    case kMaskBlt: PlayMaskBlt(c, rec); break;
+    case kPlgBlt: PlayPlgBlt(c, rec); break;
+    case kAlphaBlend: case kTransparentBlt: PlayKeyedBlt(c, type, rec); break;
     case kExtSelectClipRgn: PlayClipRegion(c, rec); break;
     case kBitBlt: case kStretchBlt: PlayBlt(c, type, rec); break;
     case kStretchDiBits: PlayStretchDib(c, rec); break;

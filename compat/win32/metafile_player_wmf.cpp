@@ -12,7 +12,8 @@ namespace {
 enum WmfRecord : uint16_t {
   kEof = 0x0000, kSaveDc = 0x001E, kRealizePalette = 0x0035, kSetBkMode = 0x0102,
   kSetMapMode = 0x0103, kSetRop2 = 0x0104, kSetPolyFillMode = 0x0106, kSetStretchBltMode = 0x0107,
-  kSetTextCharExtra = 0x0108, kRestoreDc = 0x0127, kSelectClipRegion = 0x012C,
+  kSetTextCharExtra = 0x0108, kRestoreDc = 0x0127, kInvertRegion = 0x012A, kPaintRegion = 0x012B,
+  kSelectClipRegion = 0x012C, kFillRegion = 0x0228, kFrameRegion = 0x0429,
   kSelectObject = 0x012D, kSetTextAlign = 0x012E, kDibCreatePatternBrush = 0x0142,
   kDeleteObject = 0x01F0, kCreatePatternBrush = 0x01F9, kSetBkColor = 0x0201,
   kSetTextColor = 0x0209, kSetWindowOrg = 0x020B, kSetWindowExt = 0x020C,
@@ -158,14 +159,63 @@ void PatternBrushRecord(MetafileCanvas& c, const Bytes& rec) {
   DibCopy dib;
   if (!rec.U16(kParams + 2, &usage) ||
       !SplitDib(rec.Sub(kParams + 4, rec.Size() - std::min(rec.Size(), kParams + 4)), usage, &header, &bits) ||
-      !CopyDib(header, bits, usage, 0, &dib)) {
+      !c.Dib(header, bits, usage, 0, &dib)) {
     c.Store(slot, nullptr);
     return;
   }
-  std::vector<uint32_t> packed(dib.info.size() + dib.bits.size());
-  std::memcpy(packed.data(), dib.info.data(), header.Size());
-  std::memcpy(reinterpret_cast<uint8_t*>(packed.data()) + header.Size(), dib.bits.data(), dib.bits.size() * 4);
-  c.Store(slot, CreateDIBPatternBrushPt(packed.data(), usage));
+  std::vector<uint32_t> packed = dib.Packed();
+  c.Store(slot, CreateDIBPatternBrushPt(packed.data(), DIB_RGB_COLORS));
+}
+
+// CREATEREGION: a region object, its header then scans; each scan is a band
+// (top, bottom) with pairs of left and right edges, framed by its count.
+void RegionRecord(MetafileCanvas& c, const Bytes& rec) {
+  int slot = c.FreeSlot();
+  if (slot < 0) return;
+  constexpr size_t kScanCountAt = kParams + 10, kFirstScan = kParams + 22;
+  uint16_t scans = 0;
+  std::vector<RECT> rects;
+  size_t at = kFirstScan;
+  bool ok = rec.U16(kScanCountAt, &scans);
+  for (uint16_t i = 0; ok && i < scans; ++i) {
+    uint16_t count = 0;
+    int16_t top = 0, bottom = 0;
+    ok = rec.U16(at, &count) && count % 2 == 0 && rec.S16(at + 2, &top) && rec.S16(at + 4, &bottom) &&
+         rec.Has(at + 6, size_t{count} * 2 + 2);
+    for (size_t k = 0; ok && k < count; k += 2) {
+      int16_t left = 0, right = 0;
+      rec.S16(at + 6 + 2 * k, &left);
+      rec.S16(at + 8 + 2 * k, &right);
+      if (left < right && top < bottom) rects.push_back(RECT{left, top, right, bottom});
+    }
+    at += 8 + size_t{count} * 2;
+  }
+  if (ok)
+    c.StoreRegion(slot, std::move(rects));
+  else
+    c.Store(slot, nullptr);
+}
+
+// FILLREGION (region, brush), FRAMEREGION (region, brush, height, width),
+// INVERTREGION and PAINTREGION (region).
+void PaintRegionRecord(MetafileCanvas& c, uint16_t fn, const Bytes& rec) {
+  uint16_t region = 0, brush = 0;
+  int v[2] = {};
+  if (!rec.U16(kParams, &region)) return;
+  const std::vector<RECT>* rects = c.Region(region);
+  if (!rects) return;
+  switch (fn) {
+    case kFillRegion:
+      if (rec.U16(kParams + 2, &brush))
+        c.PaintRegion(*rects, RegionPaint::kFill, static_cast<HBRUSH>(c.Object(brush)), 0, 0);
+      break;
+    case kFrameRegion:
+      if (rec.U16(kParams + 2, &brush) && Words(rec, 2, 2, v))
+        c.PaintRegion(*rects, RegionPaint::kFrame, static_cast<HBRUSH>(c.Object(brush)), v[1], v[0]);
+      break;
+    case kInvertRegion: c.PaintRegion(*rects, RegionPaint::kInvert, nullptr, 0, 0); break;
+    default: c.PaintRegion(*rects, RegionPaint::kPaint, nullptr, 0, 0); break;
+  }
 }
 
 // --- drawing ---
@@ -228,14 +278,22 @@ void ExtTextOutRecord(MetafileCanvas& c, const Bytes& rec) {
     r = RECT{q[0], q[1], q[2], q[3]};
     at += 8;
   }
-  if (!rec.Has(at, count)) return;
+  // Glyph indexes take 16 bits each; characters one byte.
+  size_t unitBytes = (options & ETO_GLYPH_INDEX) ? 2 : 1;
+  if (!rec.Has(at, count * unitBytes)) return;
   std::vector<WCHAR> text(count);
   for (size_t i = 0; i < count; ++i) {
+    uint16_t u = 0;
     uint8_t b = 0;
-    rec.U8(at + i, &b);
-    text[i] = b;
+    if (unitBytes == 2) {
+      rec.U16(at + 2 * i, &u);
+    } else {
+      rec.U8(at + i, &b);
+      u = b;
+    }
+    text[i] = u;
   }
-  size_t dxAt = at + ((count + 1) & ~size_t{1});
+  size_t dxAt = at + ((count * unitBytes + 1) & ~size_t{1});
   std::vector<INT> dx;
   if (count > 0 && rec.Has(dxAt, count * 2)) {
     dx.resize(count);
@@ -299,7 +357,7 @@ void DibBltRecord(MetafileCanvas& c, uint16_t fn, const Bytes& rec, size_t recor
   Bytes header, bits;
   DibCopy dib;
   if (!SplitDib(rec.Sub(dibAt, rec.Size() - std::min(rec.Size(), dibAt)), DIB_RGB_COLORS, &header, &bits) ||
-      !CopyDib(header, bits, DIB_RGB_COLORS, 0, &dib))
+      !c.Dib(header, bits, DIB_RGB_COLORS, 0, &dib))
     return;
   int ySource = dib.Info()->bmiHeader.biHeight > 0 ? dib.Height() - ys - srcH : ys;
   StretchDIBits(c.Dc(), xd, yd, dstW, dstH, xs, ySource, srcW, srcH, dib.bits.data(), dib.Info(),
@@ -315,10 +373,10 @@ void StretchDibRecord(MetafileCanvas& c, const Bytes& rec) {
   Bytes header, bits;
   DibCopy dib;
   if (!SplitDib(rec.Sub(dibAt, rec.Size() - std::min(rec.Size(), dibAt)), usage, &header, &bits) ||
-      !CopyDib(header, bits, usage, 0, &dib))
+      !c.Dib(header, bits, usage, 0, &dib))
     return;
   StretchDIBits(c.Dc(), v[8], v[7], v[6], v[5], v[4], v[3], v[2], v[1], dib.bits.data(), dib.Info(),
-                usage, rop);
+                DIB_RGB_COLORS, rop);
 }
 
 // --- state ---
@@ -375,8 +433,11 @@ void PlayRecord(MetafileCanvas& c, uint16_t fn, const Bytes& rec, size_t words) 
     case kCreateFontIndirect: CreateFontRecord(c, rec); break;
     case kCreatePalette: CreatePaletteRecord(c, rec); break;
     case kDibCreatePatternBrush: PatternBrushRecord(c, rec); break;
-    case kCreatePatternBrush:
-    case kCreateRegion: {
+    case kCreateRegion: RegionRecord(c, rec); break;
+    case kFillRegion: case kFrameRegion: case kInvertRegion: case kPaintRegion:
+      PaintRegionRecord(c, fn, rec);
+      break;
+    case kCreatePatternBrush: {
       // Objects this player does not draw still take their place in the table.
       int slot = c.FreeSlot();
       if (slot >= 0) c.Store(slot, nullptr);

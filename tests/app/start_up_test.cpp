@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "editor_test_support.h"
+#include "controls/tl_curver_ctrl.h"
 #include "model/outline/editable_path.h"
 #include "platform/file_watch.h"
 #include "res/resource.h"
@@ -181,6 +182,9 @@ TEST_F(EditorStart, OutlineEditsInOnePaneAreMirroredOnTheOtherSide) {
   EXPECT_EQ(target->GetPointCount(), 3);
   View()->SendMessage(WM_MIRROR_SELECT_POINT, 1, sourcePane);
   EXPECT_EQ(target->GetSelected(), 1);
+  // A click on nothing clears the path's selection: the mirrored point goes too.
+  View()->SendMessage(WM_MIRROR_SELECT_POINT, static_cast<WPARAM>(-1), sourcePane);
+  EXPECT_EQ(target->GetSelected(), -1);
   // Indices from outside the outline change nothing.
   View()->SendMessage(WM_MIRROR_REMOVE_POINT, 99, sourcePane);
   View()->SendMessage(WM_MIRROR_INSERT_POINT, static_cast<WPARAM>(-1), sourcePane);
@@ -188,6 +192,60 @@ TEST_F(EditorStart, OutlineEditsInOnePaneAreMirroredOnTheOtherSide) {
   // From the target pane the source is the other side.
   View()->SendMessage(WM_MIRROR_REMOVE_POINT, 0, reinterpret_cast<LPARAM>(View()->TargetPane()->m_hWnd));
   EXPECT_EQ(source->GetPointCount(), 2);
+}
+
+}  // namespace
+}  // namespace apptest
+
+namespace apptest {
+namespace {
+
+// What the panes' notify-on-size flags were while the target pane was sized.
+std::vector<int> g_flagsDuringSize;
+WNDPROC g_targetProc = nullptr;
+CPentavoView* g_view = nullptr;
+LRESULT CALLBACK TargetSizeSpy(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_SIZE) {
+    g_flagsDuringSize.push_back(g_view->SourcePane()->m_bNotifyOnSize);
+    g_flagsDuringSize.push_back(g_view->TargetPane()->m_bNotifyOnSize);
+  }
+  return CallWindowProcW(g_targetProc, hwnd, message, wParam, lParam);
+}
+
+TEST_F(EditorStart, APaneResizeRelaysTheOtherPaneWithoutSizeReports) {
+  Start();
+  g_view = View();
+  CImageViewDlg* target = View()->TargetPane();
+  // Put the target pane out of place without telling the view.
+  target->m_bNotifyOnSize = 0;
+  CRect rect;
+  target->GetWindowRect(&rect);
+  View()->ScreenToClient(&rect);
+  target->MoveWindow(rect.left + 5, rect.top, rect.Width() - 10, rect.Height() - 10);
+  target->m_bNotifyOnSize = 1;
+  g_flagsDuringSize.clear();
+  g_targetProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(target->m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TargetSizeSpy)));
+  View()->SendMessage(WM_PANE_RESIZED, 0, reinterpret_cast<LPARAM>(View()->SourcePane()->m_hWnd));
+  SetWindowLongPtrW(target->m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_targetProc));
+  ASSERT_GE(g_flagsDuringSize.size(), 2u) << "the layout put the target pane back";
+  EXPECT_EQ(g_flagsDuringSize[0], 0);
+  EXPECT_EQ(g_flagsDuringSize[1], 0);
+  EXPECT_EQ(View()->SourcePane()->m_bNotifyOnSize, 1);
+  EXPECT_EQ(target->m_bNotifyOnSize, 1);
+}
+
+TEST_F(EditorStart, RenderingTheCurrentPairMovesTheTimelineCursor) {
+  Start();
+  CMorphPair* pair = Project()->CurrentPair();
+  ASSERT_GT(pair->GetFrameCount(), 3);
+  pair->SetCurrentFrame(3);
+  auto* curve = dynamic_cast<controls::CTLCurverCtrl*>(
+      CWnd::FromHandlePermanent(::GetDlgItem(View()->PreviewWindow()->m_timeLineBar.m_hWnd, 1009)));
+  ASSERT_NE(curve, nullptr);
+  curve->SetCurrentFrame(0);
+  View()->SendMessage(WM_RENDER_CURRENT);
+  EXPECT_EQ(curve->GetCurrentFrame(), 3);
 }
 
 }  // namespace

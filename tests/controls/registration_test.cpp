@@ -33,6 +33,29 @@ TEST_F(RegistrationTest, EveryClassRegistersInTheInstanceOnce) {
   EXPECT_FALSE(controls::RegisterEditCtrlClass(instance));
 }
 
+// The stop bar's class comes eighth: after "EditCtrl", before "ImageListCtrl".
+BOOL CheckStopBarPlace(HINSTANCE instance) {
+  WNDCLASSW wc{};
+  EXPECT_TRUE(GetClassInfoW(instance, u"EditCtrl", &wc));
+  EXPECT_FALSE(GetClassInfoW(instance, u"ImageListCtrl", &wc));
+  EXPECT_FALSE(GetClassInfoW(instance, u"TLCurverCtrl", &wc));
+  return TRUE;
+}
+int g_stopBarCalls = 0;
+BOOL CountStopBar(HINSTANCE instance) {
+  ++g_stopBarCalls;
+  return CheckStopBarPlace(instance);
+}
+
+TEST_F(RegistrationTest, TheStopBarRegistersEighth) {
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  for (const char16_t* const* name = controls::kCustomControlClasses; *name; ++name) UnregisterClassW(*name, instance);
+  EXPECT_TRUE(controls::RegisterCustomControls(instance, &CountStopBar));
+  EXPECT_EQ(g_stopBarCalls, 1);
+  // A failing stop bar is the whole registration's failure.
+  EXPECT_FALSE(controls::RegisterCustomControls(instance, [](HINSTANCE) -> BOOL { return FALSE; }));
+}
+
 TEST_F(RegistrationTest, WindowsMadeByNameGetObjectsThatGoWithThem) {
   for (const char16_t* const* name = controls::kCustomControlClasses; *name; ++name) {
     HWND hwnd = Make(*name, u"", 0, 10, 10, 120, 24, 77);

@@ -1,6 +1,8 @@
 // CDrawnMenu: its own template reader against the system's, measuring,
 // pictures from the toolbar, and a popup drawn by the styled look.
 #include "guitk/drawn_menu.h"
+#include "guitk/drawn_menu_draw.h"
+#include "guitk/kit_colors.h"
 
 #include <gtest/gtest.h>
 
@@ -195,6 +197,49 @@ TEST_F(DrawnMenu, APopupDrawnByThePlainLook) {
   EXPECT_EQ(back, GetSysColor(COLOR_MENU));
   EXPECT_EQ(border, GetSysColor(COLOR_HIGHLIGHT));
   owner.DestroyWindow();
+}
+
+}  // namespace
+
+namespace {
+
+// An open bar-line item of the styled look casts a 4-pixel shadow on the bar
+// to its right: 60, 45, 30 and 15 of 255 darker, fading in over its first rows.
+TEST_F(DrawnMenu, AnOpenBarItemOfTheStyledLookCastsAShadowBesideIt) {
+  CDrawnMenu menu;
+  ASSERT_TRUE(menu.CreateMenu());
+  menu.AppendDrawnItem(u"&File", 0, 301);
+  CClientDC screen(nullptr);
+  CDC dc;
+  dc.CreateCompatibleDC(&screen);
+  CBitmap bitmap;
+  bitmap.CreateCompatibleBitmap(&screen, 80, 30);
+  CBitmap* old = dc.SelectObject(&bitmap);
+  const COLORREF bar = RGB(200, 180, 160);
+  auto draw = [&](UINT state) {
+    dc.FillSolidRect(0, 0, 80, 30, bar);
+    DRAWITEMSTRUCT dis{};
+    dis.CtlType = ODT_MENU;
+    dis.itemID = 301;
+    dis.itemState = state;
+    dis.hDC = dc.m_hDC;
+    dis.rcItem = RECT{10, 2, 50, 24};
+    dis.itemData = reinterpret_cast<ULONG_PTR>(menu.ItemData(0));
+    StyledDraw(&menu, &dis, TRUE);
+  };
+  draw(ODS_SELECTED);
+  for (int j = 0; j < 4; ++j) {
+    const int k = 60 - 15 * j;
+    EXPECT_EQ(dc.GetPixel(50 + j, 20), KitDarken(bar, k)) << j;
+    EXPECT_EQ(dc.GetPixel(50 + j, 9), KitDarken(bar, 3 * (7 - 3) * (4 - j))) << j;
+    EXPECT_EQ(dc.GetPixel(50 + j, 3), bar) << "the first rows stay";
+  }
+  EXPECT_EQ(dc.GetPixel(54, 20), bar);
+  EXPECT_EQ(dc.GetPixel(50, 25), bar) << "no lower than the item";
+  // Hot (the mouse over it, no popup) casts none.
+  draw(ODS_HOTLIGHT);
+  EXPECT_EQ(dc.GetPixel(50, 20), bar);
+  dc.SelectObject(old);
 }
 
 }  // namespace

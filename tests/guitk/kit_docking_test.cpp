@@ -524,6 +524,78 @@ TEST_F(KitDocking, ATornOffWindowShowsTheWholeHostedWindow) {
   hosted.DestroyWindow();
 }
 
+TEST_F(KitDocking, ABarSlidOutOfTheRightStripHasALightLineOnItsLeftEdge) {
+  CKitControlBar* preview = Bar(2449);
+  for (int i = 0; i < 3; ++i) Pump();
+  ClickAt(AutoHideButton(preview));
+  ASSERT_TRUE(preview->IsAutoHidden());
+  ASSERT_EQ(TabsOn(CBRS_ALIGN_RIGHT), 1);
+  MoveTo(ScreenRect(Strip(CBRS_ALIGN_RIGHT)->GetTab(0)).CenterPoint());
+  CWnd* carrier = FloatingFrameOf(preview);
+  ASSERT_TRUE(carrier && carrier->IsWindowVisible());
+  for (int i = 0; i < 3; ++i) Pump();
+  const CRect r = ScreenRect(carrier);
+  const COLORREF light = ::GetSysColor(COLOR_BTNHIGHLIGHT);
+  for (int y : {r.top + 2, r.CenterPoint().y, r.bottom - 3}) EXPECT_EQ(ScreenPixel(r.left, y), light) << y;
+  EXPECT_NE(ScreenPixel(r.right - 1, r.CenterPoint().y), light) << "only the edge away from the strip";
+  WritePng(frame_->m_hWnd, "kit_docking_slid_out_right");
+}
+
+TEST_F(KitDocking, AFloatingFramesTitleStartsAtSixAndItsCloseButtonHangsFourBelowTheCaptionTop) {
+  CKitControlBar* preview = Bar(2449);
+  frame_->FloatControlBar(preview, CPoint(300, 200), CBRS_ALIGN_TOP);
+  for (int i = 0; i < 3; ++i) Pump();
+  auto* floating = dynamic_cast<CKitMiniFrame*>(FloatingFrameOf(preview));
+  ASSERT_TRUE(floating);
+  floating->SetWindowText(u"HHH");
+  floating->SendMessageW(WM_NCPAINT, 0, 0);
+  for (int i = 0; i < 3; ++i) Pump();
+  const CRect window = ScreenRect(floating);
+  CRect client;
+  floating->GetClientRect(&client);
+  floating->ClientToScreen(&client);
+  const int captionHeight = ::GetSystemMetrics(SM_CYSMCAPTION);
+  const int captionTop = client.top - window.top - captionHeight;
+  const int captionLeft = client.left - window.left;
+  EXPECT_EQ(floating->m_rectClose, CRect(window.Width() - 20, captionTop + 4, window.Width() - 4,
+                                         captionTop + 4 + captionHeight));
+  // The title's ink, against the same text drawn at (0, 0) in the same font.
+  CClientDC screen(nullptr);
+  CDC memory;
+  memory.CreateCompatibleDC(&screen);
+  CBitmap bitmap;
+  bitmap.CreateCompatibleBitmap(&screen, 60, 30);
+  CBitmap* old = memory.SelectObject(&bitmap);
+  memory.FillSolidRect(0, 0, 60, 30, RGB(255, 255, 255));
+  HFONT font = ::CreateFontW(-11, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, 1, 2, 1, 0x22, u"Verdana");
+  HGDIOBJ oldFont = ::SelectObject(memory.m_hDC, font);
+  memory.SetBkMode(TRANSPARENT);
+  memory.SetTextColor(RGB(0, 0, 0));
+  memory.TextOut(0, 0, CString(u"HHH"));
+  int inkTop = -1;
+  for (int y = 0; y < 30 && inkTop < 0; ++y)
+    for (int x = 0; x < 60; ++x)
+      if (memory.GetPixel(x, y) != RGB(255, 255, 255)) {
+        inkTop = y;
+        break;
+      }
+  ::SelectObject(memory.m_hDC, oldFont);
+  ::DeleteObject(font);
+  memory.SelectObject(old);
+  ASSERT_GE(inkTop, 0);
+  const COLORREF band = GetShadowColor(kKitStyleFlat), face = GetFaceColor(g_kitDrawStyle);
+  int shownTop = -1;
+  for (int y = captionTop + 2; y < captionTop + captionHeight && shownTop < 0; ++y)
+    for (int x = captionLeft + 3; x < captionLeft + 40; ++x) {
+      const COLORREF c = ScreenPixel(window.left + x, window.top + y);
+      if (c != band && c != face) {
+        shownTop = y;
+        break;
+      }
+    }
+  EXPECT_EQ(shownTop, 6 + inkTop);
+}
+
 TEST_F(KitDocking, AFloatingFrameThatCarriesAnAutoHiddenBarLetsClicksThrough) {
   CKitControlBar* effect = Bar(2448);
   for (int i = 0; i < 3; ++i) Pump();

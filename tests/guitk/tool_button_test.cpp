@@ -99,6 +99,38 @@ TEST_F(ToolButton, ARepeatButtonRepeatsEvery50msWhileHeldAndStopsOffIt) {
   EXPECT_EQ(commands_.clicks, stopped + 1);  // the release over the button is an ordinary click
 }
 
+TEST_F(ToolButton, AHoverRepeatButtonRepeatsEvery20msWhileThePointerRestsOnIt) {
+  CKitHoverRepeatButton button;
+  Make(&button, u"Hover");
+  MoveTo(Centre(button));
+  Advance(100);
+  EXPECT_EQ(commands_.clicks, 0) << "not without its repeat flag";
+  button.SetRepeat(TRUE);
+  MoveTo(POINT{Centre(button).x + 1, Centre(button).y});
+  EXPECT_TRUE(button.IsRepeating());
+  Advance(100);
+  EXPECT_EQ(commands_.clicks, 5);
+  // Off the button the ticks send nothing and stop.
+  MoveTo(POINT{Centre(button).x, Centre(button).y + 100});
+  Advance(100);
+  EXPECT_EQ(commands_.clicks, 5);
+  EXPECT_FALSE(button.IsRepeating());
+}
+
+TEST_F(ToolButton, ALinkButtonShowsTheHandOverItsLinkAndTheArrowBeside) {
+  CKitLinkButton button;
+  Make(&button, u"Link");
+  CRect r;
+  button.GetWindowRect(&r);
+  EXPECT_EQ(button.LinkRect().left, 4);
+  MoveTo(POINT{r.left + 10, r.CenterPoint().y});
+  button.SendMessage(WM_SETCURSOR, reinterpret_cast<WPARAM>(button.m_hWnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  EXPECT_EQ(GetCursor(), LoadCursor(nullptr, IDC_HAND));
+  MoveTo(POINT{r.left + 2, r.CenterPoint().y});
+  EXPECT_TRUE(button.SendMessage(WM_SETCURSOR, reinterpret_cast<WPARAM>(button.m_hWnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
+  EXPECT_EQ(GetCursor(), LoadCursor(nullptr, IDC_ARROW));
+}
+
 TEST_F(ToolButton, TheTooltipShowsOverTheButton) {
   CKitToolButton button;
   Make(&button, u"Tip");

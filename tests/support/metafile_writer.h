@@ -234,6 +234,180 @@ class EmfWriter {
     End();
   }
 
+
+  // EXTTEXTOUTW whose 16-bit units and options are given as they are, e.g.
+  // glyph indexes with ETO_GLYPH_INDEX (0x10).
+  void TextUnits(int x, int y, const std::vector<uint16_t>& units, uint32_t options) {
+    Begin(84);
+    for (int i = 0; i < 4; ++i) body_.U32(0);  // bounds
+    body_.U32(1);                              // GM_COMPATIBLE
+    body_.F32(1);
+    body_.F32(1);
+    TextBlock(x, y, units, options, 76);
+    for (uint16_t u : units) body_.U16(u);
+    End();
+  }
+  struct TextItem {
+    int x, y;
+    std::u16string text;
+  };
+  // POLYTEXTOUTW: one EMRTEXT block per string, the strings after all blocks.
+  void PolyTextOut(const std::vector<TextItem>& items) {
+    Begin(97);
+    for (int i = 0; i < 4; ++i) body_.U32(0);
+    body_.U32(1);
+    body_.F32(1);
+    body_.F32(1);
+    body_.U32(uint32_t(items.size()));
+    uint32_t at = 40 + 40 * uint32_t(items.size());
+    for (const TextItem& item : items) {
+      std::vector<uint16_t> units(item.text.begin(), item.text.end());
+      TextBlock(item.x, item.y, units, 0, at);
+      at += uint32_t((units.size() * 2 + 3) / 4 * 4);
+    }
+    for (const TextItem& item : items) {
+      for (char16_t ch : item.text) body_.U16(ch);
+      body_.Pad4();
+    }
+    End();
+  }
+
+  // --- regions: rectangles as RGNDATA ---
+  void FillRgn(uint32_t brush, const std::vector<std::vector<int>>& rects) {
+    Begin(71);
+    for (int i = 0; i < 4; ++i) body_.U32(0);
+    body_.U32(RegionBytes(rects));
+    body_.U32(brush);
+    RegionData(rects);
+    End();
+  }
+  void FrameRgn(uint32_t brush, int w, int h, const std::vector<std::vector<int>>& rects) {
+    Begin(72);
+    for (int i = 0; i < 4; ++i) body_.U32(0);
+    body_.U32(RegionBytes(rects));
+    body_.U32(brush);
+    body_.I32(w);
+    body_.I32(h);
+    RegionData(rects);
+    End();
+  }
+  // INVERTRGN 73, PAINTRGN 74
+  void RegionOnly(uint32_t type, const std::vector<std::vector<int>>& rects) {
+    Begin(type);
+    for (int i = 0; i < 4; ++i) body_.U32(0);
+    body_.U32(RegionBytes(rects));
+    RegionData(rects);
+    End();
+  }
+
+  // --- palettes and bitmaps ---
+  // CREATEPALETTE with entries 0x00BBGGRR.
+  void CreatePalette(uint32_t slot, const std::vector<uint32_t>& entries) {
+    Begin(49);
+    body_.U32(slot);
+    body_.U16(0x300);
+    body_.U16(uint32_t(entries.size()));
+    for (uint32_t e : entries) body_.U32(e);
+    End();
+    Slot(slot);
+  }
+  void SelectPalette(uint32_t slot) { Record(48, {slot}); }
+  // A packed DIB as a record carries it: header with colour table, then rows.
+  struct Dib {
+    std::vector<uint8_t> info;
+    std::vector<uint8_t> bits;
+    uint32_t usage = 0;
+  };
+  // STRETCHDIBITS of any DIB, source (xs, ys, cxs, cys) onto the destination.
+  void StretchDibBits(int xd, int yd, int cxd, int cyd, int xs, int ys, int cxs, int cys, const Dib& dib,
+                      uint32_t rop = 0x00CC0020) {
+    Begin(81);
+    for (int i = 0; i < 4; ++i) body_.U32(0);
+    for (int v : {xd, yd, xs, ys, cxs, cys}) body_.I32(v);
+    uint32_t offBmi = 80, offBits = offBmi + Aligned(dib.info.size());
+    body_.U32(offBmi);
+    body_.U32(uint32_t(dib.info.size()));
+    body_.U32(offBits);
+    body_.U32(uint32_t(dib.bits.size()));
+    body_.U32(dib.usage);
+    body_.U32(rop);
+    body_.I32(cxd);
+    body_.I32(cyd);
+    Blocks({&dib});
+    End();
+  }
+  // MASKBLT; a mask with no bytes leaves the mask fields empty.
+  void MaskBlt(int xd, int yd, int cx, int cy, uint32_t rop4, int xs, int ys, const Dib& src, int xm, int ym,
+               const Dib& mask) {
+    Begin(78);
+    for (int i = 0; i < 4; ++i) body_.U32(0);
+    for (int v : {xd, yd, cx, cy}) body_.I32(v);
+    body_.U32(rop4);
+    body_.I32(xs);
+    body_.I32(ys);
+    Identity();
+    body_.U32(0xFFFFFF);  // background colour
+    uint32_t offBmi = 128, offBits = offBmi + Aligned(src.info.size());
+    uint32_t offMask = offBits + Aligned(src.bits.size()), offMaskBits = offMask + Aligned(mask.info.size());
+    body_.U32(src.usage);
+    for (uint32_t v : {offBmi, uint32_t(src.info.size()), offBits, uint32_t(src.bits.size())}) body_.U32(v);
+    body_.I32(xm);
+    body_.I32(ym);
+    body_.U32(mask.usage);
+    bool hasMask = !mask.info.empty();
+    for (uint32_t v : {hasMask ? offMask : 0u, uint32_t(mask.info.size()), hasMask ? offMaskBits : 0u,
+                       uint32_t(mask.bits.size())})
+      body_.U32(v);
+    Blocks({&src, &mask});
+    End();
+  }
+  // ALPHABLEND 114 (`how` the blend function's bytes) and TRANSPARENTBLT 116
+  // (`how` the transparent colour).
+  void KeyedBlt(uint32_t type, int xd, int yd, int cxd, int cyd, uint32_t how, int xs, int ys, int cxs, int cys,
+                const Dib& src) {
+    Begin(type);
+    for (int i = 0; i < 4; ++i) body_.U32(0);
+    for (int v : {xd, yd, cxd, cyd}) body_.I32(v);
+    body_.U32(how);
+    body_.I32(xs);
+    body_.I32(ys);
+    Identity();
+    body_.U32(0);
+    uint32_t offBmi = 108, offBits = offBmi + Aligned(src.info.size());
+    body_.U32(src.usage);
+    for (uint32_t v : {offBmi, uint32_t(src.info.size()), offBits, uint32_t(src.bits.size())}) body_.U32(v);
+    body_.I32(cxs);
+    body_.I32(cys);
+    Blocks({&src});
+    End();
+  }
+  // PLGBLT: three corners (upper left, upper right, lower left).
+  void PlgBlt(const std::vector<Pt>& corners, int xs, int ys, int cxs, int cys, const Dib& src, int xm, int ym,
+              const Dib& mask) {
+    Begin(79);
+    for (int i = 0; i < 4; ++i) body_.U32(0);
+    for (const Pt& p : corners) {
+      body_.I32(p.x);
+      body_.I32(p.y);
+    }
+    for (int v : {xs, ys, cxs, cys}) body_.I32(v);
+    Identity();
+    body_.U32(0xFFFFFF);
+    uint32_t offBmi = 140, offBits = offBmi + Aligned(src.info.size());
+    uint32_t offMask = offBits + Aligned(src.bits.size()), offMaskBits = offMask + Aligned(mask.info.size());
+    body_.U32(src.usage);
+    for (uint32_t v : {offBmi, uint32_t(src.info.size()), offBits, uint32_t(src.bits.size())}) body_.U32(v);
+    body_.I32(xm);
+    body_.I32(ym);
+    body_.U32(mask.usage);
+    bool hasMask = !mask.info.empty();
+    for (uint32_t v : {hasMask ? offMask : 0u, uint32_t(mask.info.size()), hasMask ? offMaskBits : 0u,
+                       uint32_t(mask.bits.size())})
+      body_.U32(v);
+    Blocks({&src, &mask});
+    End();
+  }
+
   // Ends the file; palette entries (0x00BBGGRR with flags on top) go into
   // the end-of-file record.
   // Counts an object slot that a hand-built record fills.
@@ -280,6 +454,39 @@ class EmfWriter {
   void Slot(uint32_t slot) { UseSlot(slot); }
   void Bounds(const std::vector<Pt>&) {
     for (int i = 0; i < 4; ++i) body_.U32(0);
+  }
+  static uint32_t Aligned(size_t n) { return uint32_t((n + 3) / 4 * 4); }
+  void Identity() {
+    for (float f : {1.f, 0.f, 0.f, 1.f, 0.f, 0.f}) body_.F32(f);
+  }
+  // The blocks of a bitmap record, each padded to 4 bytes, in order.
+  void Blocks(std::initializer_list<const Dib*> dibs) {
+    for (const Dib* d : dibs) {
+      for (uint8_t b : d->info) body_.U8(b);
+      body_.Pad4();
+      for (uint8_t b : d->bits) body_.U8(b);
+      body_.Pad4();
+    }
+  }
+  // EMRTEXT: reference, count, string offset, options, rectangle, no widths.
+  void TextBlock(int x, int y, const std::vector<uint16_t>& units, uint32_t options, uint32_t offString) {
+    body_.I32(x);
+    body_.I32(y);
+    body_.U32(uint32_t(units.size()));
+    body_.U32(offString);
+    body_.U32(options);
+    for (int i = 0; i < 4; ++i) body_.U32(0);
+    body_.U32(0);
+  }
+  static uint32_t RegionBytes(const std::vector<std::vector<int>>& rects) { return 32 + 16 * uint32_t(rects.size()); }
+  void RegionData(const std::vector<std::vector<int>>& rects) {
+    body_.U32(32);
+    body_.U32(1);  // RDH_RECTANGLES
+    body_.U32(uint32_t(rects.size()));
+    body_.U32(16 * uint32_t(rects.size()));
+    for (int i = 0; i < 4; ++i) body_.U32(0);  // bounds, unused
+    for (const auto& r : rects)
+      for (int v : r) body_.I32(v);
   }
   int width_, height_;
   ByteSink body_;
@@ -348,6 +555,59 @@ class WmfWriter {
     w.push_back(y);
     w.push_back(x);
     RecordWords(0x0521, w);
+  }
+
+  // CREATEFONTINDIRECT: height, width, escapement, orientation, weight, the
+  // eight attribute bytes (non-antialiased quality), then the face name.
+  void CreateFont(int height, const std::string& face, int weight = 400) {
+    std::vector<int> w{height, 0, 0, 0, weight, 0, 0, 0, 3};
+    std::string name = face;
+    name.resize(32, '\0');
+    for (size_t i = 0; i < name.size(); i += 2) w.push_back(uint8_t(name[i]) | (uint8_t(name[i + 1]) << 8));
+    RecordWords(0x02FB, w);
+    ++objects_;
+  }
+  // EXTTEXTOUT with ETO_GLYPH_INDEX: the indexes are 16 bits each.
+  void GlyphTextOut(int x, int y, const std::vector<uint16_t>& glyphs) {
+    std::vector<int> w{y, x, int(glyphs.size()), 0x10};
+    for (uint16_t g : glyphs) w.push_back(g);
+    RecordWords(0x0A32, w);
+  }
+  // CREATEREGION from bands: each band is (top, bottom, left, right, ...).
+  void CreateRegion(const std::vector<std::vector<int>>& bands) {
+    std::vector<int> w{0, 6, 0, 0, 0, int(bands.size()), 0, 0, 0, 0, 0};
+    for (const auto& b : bands) {
+      int count = int(b.size()) - 2;
+      w.push_back(count);
+      w.push_back(b[0]);
+      w.push_back(b[1]);
+      for (size_t i = 2; i < b.size(); ++i) w.push_back(b[i]);
+      w.push_back(count);
+    }
+    RecordWords(0x06FF, w);
+    ++objects_;
+  }
+  void FillRegion(int region, int brush) { Record(0x0228, {region, brush}); }
+  void FrameRegion(int region, int brush, int w, int h) { Record(0x0429, {region, brush, h, w}); }
+  void InvertRegion(int region) { Record(0x012A, {region}); }
+  void PaintRegion(int region) { Record(0x012B, {region}); }
+  void CreatePalette(const std::vector<uint32_t>& entries) {
+    std::vector<int> w{0x300, int(entries.size())};
+    for (uint32_t e : entries) {
+      w.push_back(int(e & 0xFFFF));
+      w.push_back(int(e >> 16));
+    }
+    RecordWords(0x00F7, w);
+    ++objects_;
+  }
+  void SelectPalette(int index) { Record(0x0234, {index}); }
+  // STRETCHDIB of a packed DIB (header, colours, rows as bytes).
+  void StretchDib(int xd, int yd, int cxd, int cyd, int xs, int ys, int cxs, int cys, int usage,
+                  const std::vector<uint8_t>& packed) {
+    std::vector<int> w{0x0020, 0x00CC, usage, cys, cxs, ys, xs, cyd, cxd, yd, xd};
+    for (size_t i = 0; i < packed.size(); i += 2)
+      w.push_back(packed[i] | ((i + 1 < packed.size() ? packed[i + 1] : 0) << 8));
+    RecordWords(0x0F43, w);
   }
 
   std::vector<uint8_t> Finish(bool goodChecksum = true) {

@@ -1,6 +1,8 @@
 // The colour picker and the Vary Color panel as pages and as the stand-alone
 // picker: colours moving between their controls, swatches, and what their
 // owners hear.
+#include <algorithm>
+
 #include "controls/color_bar_ctrl.h"
 #include "controls/color_pal_ctrl.h"
 #include "controls/edit_ctrl.h"
@@ -113,6 +115,49 @@ TEST_F(SwatchPages, TheRedSliderChangesOnlyRedAndTheOthersFollowWithoutMovingMar
   ASSERT_FALSE(codes_.empty());
   EXPECT_EQ(codes_.back(), controls::kNotifyColorDragging);
   WritePng(picker.m_hWnd, "color_picker_page");
+}
+
+// Which children heard a mode notice (code 10), by their place in the list.
+std::vector<int> g_modeHeard;
+WNDPROC g_childProcs[64] = {};
+HWND g_childWindows[64] = {};
+LRESULT CALLBACK ModeSpy(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  int slot = 0;
+  while (g_childWindows[slot] != hwnd) ++slot;
+  if (message == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lParam)->code == controls::kNotifyColorMode)
+    g_modeHeard.push_back(slot);
+  return CallWindowProcW(g_childProcs[slot], hwnd, message, wParam, lParam);
+}
+
+TEST_F(SwatchPages, AModeChosenInTheFieldReachesEveryChildTheFieldToo) {
+  CColorPickerDlg picker;
+  ASSERT_TRUE(picker.Create(Parent()));
+  int children = 0;
+  for (HWND child = ::GetWindow(picker.m_hWnd, GW_CHILD); child && children < 64;
+       child = ::GetWindow(child, GW_HWNDNEXT), ++children) {
+    g_childWindows[children] = child;
+    g_childProcs[children] =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ModeSpy)));
+  }
+  ASSERT_GT(children, 4);
+  g_modeHeard.clear();
+  HWND field = ::GetDlgItem(picker.m_hWnd, 1008);
+  controls::NMCOLORMODE record{};
+  record.hdr = NMHDR{field, 1008, controls::kNotifyColorMode};
+  record.mode = 2;
+  ::SendMessageW(picker.m_hWnd, WM_NOTIFY, 1008, reinterpret_cast<LPARAM>(&record));
+  for (int i = 0; i < children; ++i)
+    SetWindowLongPtrW(g_childWindows[i], GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_childProcs[i]));
+  std::sort(g_modeHeard.begin(), g_modeHeard.end());
+  g_modeHeard.erase(std::unique(g_modeHeard.begin(), g_modeHeard.end()), g_modeHeard.end());
+  EXPECT_EQ(static_cast<int>(g_modeHeard.size()), children) << "every child, once or more";
+  auto heard = [&](int id) {
+    for (int slot : g_modeHeard)
+      if (::GetDlgCtrlID(g_childWindows[slot]) == id) return true;
+    return false;
+  };
+  EXPECT_TRUE(heard(1008)) << "the sender too";
+  EXPECT_TRUE(heard(1013)) << "a channel slider";
 }
 
 TEST_F(SwatchPages, AddingAColourThatIsThereSelectsIt) {
@@ -336,6 +381,48 @@ TEST_F(PagesWithHost, TheImagePageAddsEachChosenFileThatExists) {
   EXPECT_EQ(uitest::Str(path), uitest::Str(folder.Path(u"one.bmp")));
   EXPECT_EQ(page.Swatches()[0].type, 2);
   EXPECT_EQ(uitest::Str(ReadSettingText(u"ImageFilePath")), uitest::Str(start + u"\\"));
+}
+
+// The file dialog's list: the point of the item with this text.
+POINT ListItemPoint(HWND dialog, const char16_t* text) {
+  HWND list = ::GetDlgItem(dialog, lst1);
+  const int index = static_cast<int>(::SendMessageW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                                    reinterpret_cast<LPARAM>(text)));
+  RECT r{};
+  ::SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
+  POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  ::ClientToScreen(list, &p);
+  return p;
+}
+
+TEST_F(PagesWithHost, TheImagePageAddsEveryPictureChosenInTheDialogsList) {
+  uitest::HostFolder folder;
+  for (const char* name : {"one.bmp", "three.bmp", "two.bmp"}) folder.PutBmp(name, 4, 4, 0x008000);
+  ASSERT_TRUE(WriteSettingText(u"ImageFilePath", folder.Program() + u"\\"));
+  CImageSwatchPage page;
+  ASSERT_TRUE(page.Create(Parent()));
+  compat::AddModalStepOnCaption(u"Open", [](HWND) {});
+  dlgtest::QueueCheck([] {
+    HWND dialog = ::GetActiveWindow();
+    const POINT first = ListItemPoint(dialog, u"one.bmp"), last = ListItemPoint(dialog, u"two.bmp");
+    compat::host::InjectMouseMove(first.x, first.y);
+    compat::host::InjectClick(0, first.x, first.y);
+    compat::host::InjectMouseMove(last.x, last.y);
+    compat::host::InjectKey(VK_SHIFT, true);
+    compat::host::InjectClick(0, last.x, last.y);
+    compat::host::InjectKey(VK_SHIFT, false);
+  });
+  dlgtest::QueueKey(VK_RETURN);
+  page.AddSwatch();
+  ASSERT_EQ(page.Swatches().size(), 3u);
+  std::vector<std::u16string> paths;
+  for (const CFillStyle& fill : page.Swatches()) {
+    CString path;
+    ASSERT_TRUE(fill.GetPatternImage(path));
+    paths.push_back(uitest::Str(path));
+  }
+  EXPECT_EQ(paths, (std::vector<std::u16string>{uitest::Str(folder.Path(u"one.bmp")), uitest::Str(folder.Path(u"three.bmp")),
+                                                uitest::Str(folder.Path(u"two.bmp"))}));
 }
 
 }  // namespace

@@ -183,6 +183,72 @@ TEST_F(FileDialogTest, MultipleSelectionAndTooSmallABuffer) {
   EXPECT_GT(small[0], 20);
 }
 
+int IndexOf(HWND dialog, const std::u16string& name) {
+  const std::vector<std::u16string> items = ListItems(dialog);
+  for (size_t i = 0; i < items.size(); ++i)
+    if (items[i] == name) return static_cast<int>(i);
+  return -1;
+}
+
+void ClickWith(POINT p, int key) {
+  compat::host::InjectMouseMove(p.x, p.y);
+  if (key) compat::host::InjectKey(key, true);
+  compat::host::InjectClick(0, p.x, p.y);
+  if (key) compat::host::InjectKey(key, false);
+}
+
+std::u16string FieldText(HWND dialog) {
+  char16_t text[512] = {};
+  GetDlgItemTextW(dialog, edt1, text, 512);
+  return text;
+}
+
+TEST_F(FileDialogTest, ShiftAndCtrlClicksChooseSeveralFilesWhenTheCallerAsks) {
+  ofn_.Flags |= OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST;
+  ofn_.lpstrFilter = nullptr;
+  compat::AddModalStepOnCaption(u"Open", [](HWND) {});
+  int a = -1, b = -1, c = -1;
+  QueueCheck([&] {
+    HWND dialog = GetActiveWindow();
+    a = IndexOf(dialog, u"a.bmp");
+    b = IndexOf(dialog, u"B.BMP");
+    c = IndexOf(dialog, u"c.jpg");
+    ASSERT_TRUE(a >= 0 && b >= 0 && c >= 0);
+    ClickWith(ItemPoint(dialog, a), 0);
+    ClickWith(ItemPoint(dialog, c), VK_SHIFT);
+  });
+  QueueCheck([&] {
+    HWND dialog = GetActiveWindow();
+    EXPECT_EQ(SendDlgItemMessageW(dialog, lst1, LB_GETSELCOUNT, 0, 0), std::abs(c - a) + 1);
+    ClickWith(ItemPoint(dialog, b), VK_CONTROL);  // takes B.BMP out again
+  });
+  QueueCheck([&] {
+    HWND dialog = GetActiveWindow();
+    EXPECT_EQ(SendDlgItemMessageW(dialog, lst1, LB_GETSEL, static_cast<WPARAM>(b), 0), 0);
+    EXPECT_EQ(FieldText(dialog), u"\"a.bmp\" \"c.jpg\"");
+  });
+  QueueKey(VK_RETURN);
+  ASSERT_TRUE(GetOpenFileNameW(&ofn_));
+  std::vector<std::u16string> parts;
+  for (const char16_t* p = file_; *p; p += std::u16string(p).size() + 1) parts.push_back(p);
+  EXPECT_EQ(parts, (std::vector<std::u16string>{initialDir_, u"a.bmp", u"c.jpg"}));
+  EXPECT_EQ(ofn_.nFileOffset, initialDir_.size() + 1);
+
+  // Without the flag a Shift-click still chooses one file.
+  ofn_.Flags &= ~static_cast<DWORD>(OFN_ALLOWMULTISELECT);
+  file_[0] = 0;
+  compat::AddModalStepOnCaption(u"Open", [](HWND) {});
+  QueueCheck([&] {
+    HWND dialog = GetActiveWindow();
+    ClickWith(ItemPoint(dialog, IndexOf(dialog, u"a.bmp")), 0);
+    ClickWith(ItemPoint(dialog, IndexOf(dialog, u"c.jpg")), VK_SHIFT);
+  });
+  QueueCheck([&] { EXPECT_EQ(FieldText(GetActiveWindow()), u"c.jpg"); });
+  QueueKey(VK_RETURN);
+  ASSERT_TRUE(GetOpenFileNameW(&ofn_));
+  EXPECT_EQ(std::u16string(file_), Backslashed("c.jpg"));
+}
+
 TEST_F(FileDialogTest, AMissingFileIsRefusedAndTheDialogStaysOpen) {
   ofn_.Flags |= OFN_FILEMUSTEXIST;
   compat::AddModalStepOnCaption(u"Open", [](HWND) {});

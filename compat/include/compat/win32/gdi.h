@@ -539,6 +539,8 @@ BOOL TransparentBlt(HDC hdcDest, int xoriginDest, int yoriginDest, int wDest, in
 BOOL AlphaBlend(HDC hdcDest, int xoriginDest, int yoriginDest, int wDest, int hDest,
                 HDC hdcSrc, int xoriginSrc, int yoriginSrc, int wSrc, int hSrc,
                 BLENDFUNCTION ftn);
+BOOL PlgBlt(HDC hdcDest, const POINT* lpPoint, HDC hdcSrc, int xSrc, int ySrc, int width,
+            int height, HBITMAP hbmMask, int xMask, int yMask);
 
 HBITMAP CreateBitmap(int nWidth, int nHeight, UINT nPlanes, UINT nBitCount, const void* lpBits);
 HBITMAP CreateBitmapIndirect(const BITMAP* pbm);
@@ -590,6 +592,7 @@ HANDLE LoadImageW(HINSTANCE hInst, LPCWSTR name, UINT type, int cx, int cy, UINT
 #define ETO_OPAQUE 0x0002
 #define ETO_CLIPPED 0x0004
 #define ETO_GLYPH_INDEX 0x0010
+#define ETO_SMALL_CHARS 0x0200
 
 #define DT_TOP 0x00000000
 #define DT_LEFT 0x00000000
@@ -773,6 +776,9 @@ int DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UINT format);
 #define DrawText DrawTextW
 BOOL GetTextExtentPoint32W(HDC hdc, LPCWSTR lpString, int c, LPSIZE psizl);
 #define GetTextExtentPoint32 GetTextExtentPoint32W
+#define GGI_MARK_NONEXISTING_GLYPHS 0x0001
+DWORD GetGlyphIndicesW(HDC hdc, LPCWSTR lpstr, int c, LPWORD pgi, DWORD fl);
+#define GetGlyphIndices GetGlyphIndicesW
 BOOL GetTextExtentExPointW(HDC hdc, LPCWSTR lpszString, int cchString, int nMaxExtent,
                            LPINT lpnFit, LPINT lpnDx, LPSIZE lpSize);
 BOOL GetTextMetricsW(HDC hdc, LPTEXTMETRICW lptm);
