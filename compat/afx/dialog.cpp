@@ -42,10 +42,23 @@ void CancelCapture() {
 
 }  // namespace
 
+// As the framework does: a top-level dialog that starts hidden and is not
+// placed by its own initialisation is centred on its owner (within the work
+// area), rather than left at the owner's corner where its template's origin
+// puts it.
 INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM, LPARAM) {
   if (message != WM_INITDIALOG) return FALSE;
   auto* dialog = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(hWnd));
-  return dialog ? dialog->OnInitDialog() : TRUE;
+  if (!dialog) return TRUE;
+  const DWORD style = static_cast<DWORD>(::GetWindowLongW(hWnd, GWL_STYLE));
+  RECT before{};
+  ::GetWindowRect(hWnd, &before);
+  const INT_PTR result = dialog->OnInitDialog();
+  RECT after{};
+  if (!::IsWindow(hWnd) || !::GetWindowRect(hWnd, &after)) return result;
+  const bool placed = !::EqualRect(&before, &after);
+  if (!(style & (WS_CHILD | WS_VISIBLE | DS_ABSALIGN | DS_CENTER)) && !placed) dialog->CenterWindow();
+  return result;
 }
 
 // --- creation ---
