@@ -1,7 +1,6 @@
 // CPentavoDoc and the lookup of the application's one document.
 #include "app/pentavo_doc.h"
 
-#include "app/main_frame.h"
 #include "app/pentavo_view.h"
 #include "model/project/morph_project.h"
 
@@ -10,8 +9,6 @@ IMPLEMENT_DYNCREATE(CPentavoDoc, CDocument)
 BOOL CPentavoDoc::OnNewDocument() {
   if (!CDocument::OnNewDocument()) return FALSE;
   GetMorphProject()->ResetProject();
-  // The new project's zoom, not the one of the project before.
-  ShowZoomInStatusBar();
   return TRUE;
 }
 

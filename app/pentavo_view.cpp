@@ -193,6 +193,9 @@ BOOL CPentavoView::LoadProject(LPCTSTR path) {
   if (m_previewPlay.m_hWnd) m_previewPlay.RecalcLayout();
   RefreshPanes();
   RedrawPanes();
+  // A project read from its file brings its zoom without a zoom command:
+  // the status bar follows what the panes now show.
+  ShowZoomInStatusBar();
   if (CEditorLink* editor = GetEditorLink()) editor->RefreshTimeline();
   if (CWnd* frame = GetParentFrame()) frame->SendMessage(WM_CHECK_EDIT_MODE, 0, project->GetEditMode());
   return TRUE;
@@ -211,9 +214,6 @@ void CPentavoView::RedrawPanes() {
 void CPentavoView::RefreshPanes() {
   m_sourcePane.RefreshImage();
   m_targetPane.RefreshImage();
-  // A project read from its file brings its zoom without a zoom command:
-  // the status bar follows what the panes now show.
-  ShowZoomInStatusBar();
 }
 
 void CPentavoView::OnMouseWheelRouted(int delta) {
