@@ -7,6 +7,7 @@
 
 #include "platform/program_folder.h"
 #include "platform/settings_store.h"
+#include "platform/shown_path.h"
 #include "res/resource.h"
 
 namespace {
@@ -61,16 +62,16 @@ BOOL CLoadSampleDlg::OnInitDialog() {
   }
   finder.Close();
   std::sort(found.begin(), found.end(), [](const CString& a, const CString& b) { return a.Native() < b.Native(); });
-  for (const CString& path : found) m_list.AddString(path);
+  m_paths = found;
+  for (const CString& path : found) m_list.AddString(ShownPath(path));
   if (m_list.GetCount() > 0) m_list.SetCurSel(0);
   return TRUE;
 }
 
 void CLoadSampleDlg::OnOK() {
   const int selected = m_list.GetCurSel();
-  if (selected != LB_ERR) {
-    CString path;
-    m_list.GetText(selected, path);
+  if (selected != LB_ERR && selected < static_cast<int>(m_paths.size())) {
+    const CString path = m_paths[static_cast<size_t>(selected)];
     CFileFind finder;
     const BOOL exists = finder.FindFile(path);
     finder.Close();

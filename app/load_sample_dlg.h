@@ -2,6 +2,8 @@
 // folder at start-up and on "Load Sample"; OK opens the chosen one.
 #pragma once
 
+#include <vector>
+
 #include "compat/afx.h"
 
 class CLoadSampleDlg : public CDialog {
@@ -14,6 +16,10 @@ class CLoadSampleDlg : public CDialog {
 
   CListBox m_list;
   BOOL m_bDoNotShow = FALSE;
+
+ private:
+  // The projects in list order; the list shows them as the user writes paths.
+  std::vector<CString> m_paths;
 
  protected:
   void DoDataExchange(CDataExchange* pDX) override;

@@ -193,6 +193,9 @@ BOOL CPentavoView::LoadProject(LPCTSTR path) {
   if (m_previewPlay.m_hWnd) m_previewPlay.RecalcLayout();
   RefreshPanes();
   RedrawPanes();
+  // A project read from its file brings its zoom without a zoom command:
+  // the status bar follows what the panes now show.
+  ShowZoomInStatusBar();
   if (CEditorLink* editor = GetEditorLink()) editor->RefreshTimeline();
   if (CWnd* frame = GetParentFrame()) frame->SendMessage(WM_CHECK_EDIT_MODE, 0, project->GetEditMode());
   return TRUE;
@@ -317,10 +320,14 @@ LRESULT CPentavoView::OnRenderCurrent(WPARAM, LPARAM) {
   return 0;
 }
 
-// Any watched picture changed: every pair reads its pictures again.
+// Any watched picture changed: every pair reads its pictures again. A file
+// that no longer reads leaves its pictures, and the project, as they were.
 LRESULT CPentavoView::OnFileWatchNotify(WPARAM, LPARAM) {
   CMorphProject* project = GetMorphProject();
-  for (int i = 0; i < project->GetPairCount(); ++i) project->PairAt(i)->ReloadImages();
+  BOOL read = FALSE;
+  for (int i = 0; i < project->GetPairCount(); ++i)
+    if (project->PairAt(i)->ReloadImages()) read = TRUE;
+  if (!read) return 0;
   RedrawPanes();
   RenderCurrent();
   SetDocumentModified(TRUE);

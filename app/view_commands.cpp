@@ -23,6 +23,7 @@
 #include "platform/program_folder.h"
 #include "platform/replacing_file.h"
 #include "platform/settings_store.h"
+#include "platform/shown_path.h"
 #include "render/frame_render.h"
 #include "res/resource.h"
 #include "ui/editing_dialogs.h"
@@ -122,10 +123,9 @@ void CPentavoView::ImportImage(int side) {
   const CString path = AskImageFile(pane);
   if (path.IsEmpty()) return;
   CMorphProject* project = GetMorphProject();
-  if (side == 0)
-    project->CurrentPair()->SetSourceImage(path);
-  else
-    project->CurrentPair()->SetTargetImage(path);
+  // A picture that cannot be read has been reported and changes nothing.
+  CMorphPair* pair = project->CurrentPair();
+  if (!(side == 0 ? pair->SetSourceImage(path) : pair->SetTargetImage(path))) return;
   AddFileWatch(path, m_hWnd, 0);
   if (pane->m_hWnd) {
     pane->Invalidate();
@@ -169,7 +169,7 @@ void CPentavoView::OnExportCurrentFrame() {
     }
     frame.Free();
   }
-  if (!written) AfxMessageBox(CString(u"Cannot write the frame to \"") + path + u"\".", MB_OK | MB_ICONERROR);
+  if (!written) AfxMessageBox(CString(u"Cannot write the frame to \"") + ShownPath(path) + u"\".", MB_OK | MB_ICONERROR);
 }
 
 void CPentavoView::OnExportAnimation() {
@@ -399,7 +399,12 @@ void CPentavoView::OnHelpFile() {
   CString folder = AfxGetApp()->m_pszHelpFilePath ? AfxGetApp()->m_pszHelpFilePath : u"";
   folder = folder.IsEmpty() ? GetProgramFolder() + u"\\" : folder.Left(folder.ReverseFind(u'\\') + 1);
   CWnd* main = AfxGetMainWnd();
-  HtmlHelpW(main ? main->m_hWnd : nullptr, folder + u"Help\\Calvetta.chm", HH_DISPLAY_TOPIC, 0);
+  const CString book = folder + u"Help\\Calvetta.chm";
+  if (HtmlHelpW(main ? main->m_hWnd : nullptr, book, HH_DISPLAY_TOPIC, 0)) return;
+  // Without an opener, or with one that failed, F1 would otherwise do nothing at all.
+  CString page = folder + u"Help\\Calvetta\\index.html";
+  if (GetFileAttributesW(page) == INVALID_FILE_ATTRIBUTES) page = book;
+  AfxMessageBox(CString(u"Cannot open the help page \"") + ShownPath(page) + u"\".", MB_OK | MB_ICONEXCLAMATION);
 }
 
 // --- update handlers ---

@@ -21,6 +21,8 @@ constexpr int kHitAutoHide = 323;
 constexpr UINT_PTR kCloseTimer = 1;
 constexpr UINT_PTR kAutoHideTimer = 2;
 constexpr int kCaptionHoverMs = 100;
+// A docked bar lies this far beyond its dock bar on every side.
+constexpr int kDockOverlap = 2;
 constexpr int kGlyphClose = 6;
 constexpr int kGlyphAutoHide = 12;
 constexpr int kGlyphAutoHidden = 14;
@@ -304,6 +306,16 @@ void CKitControlBar::OnNcCalcSize(BOOL, NCCALCSIZE_PARAMS* lpncsp) {
   r.top += plainFloating ? 3 : m_nCaptionHeight + 3;
   r.right -= m_nDockPos == AFX_IDW_DOCKBAR_RIGHT ? 2 : m_nDockPos == AFX_IDW_DOCKBAR_LEFT ? 5 : 3;
   r.bottom -= plainFloating ? 2 : 3;
+  // The edge that faces the panes is the one a user drags; its dock bar hides
+  // the bar's outer 2 pixels, so the border there keeps a whole splitter band
+  // in sight (a panel filling the client area would take the press instead).
+  const LONG inner = kSplitterBand + kDockOverlap;
+  switch (m_nDockPos) {
+    case AFX_IDW_DOCKBAR_TOP: r.bottom = std::min<LONG>(r.bottom, r.bottom + 3 - inner); break;
+    case AFX_IDW_DOCKBAR_LEFT: r.right = std::min<LONG>(r.right, r.right + 5 - inner); break;
+    case AFX_IDW_DOCKBAR_RIGHT: r.left = std::max<LONG>(r.left, r.left - 5 + inner); break;
+    default: break;
+  }
   if (r.right < r.left) r.right = r.left;
   if (r.bottom < r.top) r.bottom = r.top;
 }
@@ -404,15 +416,25 @@ LRESULT CKitControlBar::OnNcHitTest(CPoint point) {
   if (m_rectAutoHide.PtInRect(at)) return kHitAutoHide;
   if (m_pDockBar && (!IsFloating() || m_bAutoHidden)) {
     FindRow();
+    // A docked bar lies 2 pixels beyond its dock bar on each side, where the
+    // dock bar cuts it off: the edge bands are measured from what shows, or
+    // the inner edge would leave the pointer a band of 2 pixels to find.
+    CRect shown = window;
+    if (CWnd* parent = GetParent()) {
+      CRect room;
+      parent->GetWindowRect(&room);
+      if (!shown.IntersectRect(&window, &room)) shown = window;
+    }
+    shown.OffsetRect(-window.left, -window.top);
     const int w = window.Width(), h = window.Height();
     const struct {
       int hit;
       CRect band;
     } edges[] = {
-        {HTLEFT, CRect(0, 0, kSplitterBand, h)},
-        {HTTOP, CRect(0, 0, w, kSplitterBand)},
-        {HTRIGHT, CRect(w - kSplitterBand, 0, w, h)},
-        {HTBOTTOM, CRect(0, h - kSplitterBand, w, h)},
+        {HTLEFT, CRect(shown.left, 0, shown.left + kSplitterBand, h)},
+        {HTTOP, CRect(0, shown.top, w, shown.top + kSplitterBand)},
+        {HTRIGHT, CRect(shown.right - kSplitterBand, 0, shown.right, h)},
+        {HTBOTTOM, CRect(0, shown.bottom - kSplitterBand, w, shown.bottom)},
     };
     for (const auto& edge : edges) {
       m_rectSplitter = edge.band;

@@ -7,6 +7,7 @@
 IMPLEMENT_DYNAMIC(CKitStatusBar, CStatusBar)
 
 BEGIN_MESSAGE_MAP(CKitStatusBar, CStatusBar)
+ON_WM_CREATE()
 ON_WM_PAINT()
 END_MESSAGE_MAP()
 
@@ -23,6 +24,14 @@ CKitStatusBar::CKitStatusBar() {
 }
 
 CKitStatusBar::~CKitStatusBar() = default;
+
+// The panes are measured and written in the bar's own font (14 pixels high),
+// not the control's bold system font: given before the panes are set.
+int CKitStatusBar::OnCreate(LPCREATESTRUCT lpCreateStruct) {
+  if (CStatusBar::OnCreate(lpCreateStruct) == -1) return -1;
+  if (m_font.m_hObject) SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_font.m_hObject), FALSE);
+  return 0;
+}
 
 void CKitStatusBar::SetStyle(int style) {
   m_nStyle = style;

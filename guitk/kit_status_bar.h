@@ -20,6 +20,7 @@ class CKitStatusBar : public CStatusBar {
   CFont m_font;
 
  protected:
+  afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
   afx_msg void OnPaint();
   DECLARE_MESSAGE_MAP()
 };

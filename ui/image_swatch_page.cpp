@@ -83,6 +83,9 @@ void CImageSwatchPage::OnBrowse() {
   if (dialog.DoModal() != IDOK) return;
   const CString path = dialog.GetPathName();
   if (!PictureFileExists(path)) return;
+  // A file that is no picture is reported (by the reader) and not taken.
+  SIZE size{0, 0};
+  if (!ReadPicturePixels(path, size)) return;
   m_imagePath = path;
   ShowImage();
   WriteSettingText(kFolderSetting, FolderOfPath(path));

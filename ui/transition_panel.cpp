@@ -4,6 +4,7 @@
 // pictures · thumbnails
 #include "ui/transition_panel.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "controls/color_icon_ctrl.h"
@@ -14,6 +15,7 @@
 #include "model/project/morph_pair.h"
 #include "model/project/morph_project.h"
 #include "model/project/project_links.h"
+#include "platform/shown_path.h"
 #include "res/resource.h"
 #include "ui/normal_render.h"
 
@@ -25,6 +27,8 @@ using controls::CImageListCtrl;
 using controls::kEditCommitted;
 
 constexpr int kIdPairList = 1180;
+// Where the template puts the pair list, in dialog units.
+constexpr RECT kPairListPlace{0, 1, 98, 74};
 constexpr int kIdFrames = 1014;
 constexpr int kIdWarpMode = 1030;
 constexpr int kIdMaskEdge = 1031;
@@ -58,8 +62,9 @@ CString PairTooltipText(int index) {
   const SIZE source = pair->GetSourceSlot()->GetPixelSize();
   const SIZE target = pair->GetTargetSlot()->GetPixelSize();
   CString text;
-  text.Format(u"Source:%s\r\n( %d X %d)\r\nTarget:%s\r\n( %d X %d)", pair->m_sourcePath.GetString(),
-              static_cast<int>(source.cx), static_cast<int>(source.cy), pair->m_targetPath.GetString(),
+  // The paths as the user writes them.
+  text.Format(u"Source:%s\r\n( %d X %d)\r\nTarget:%s\r\n( %d X %d)", ShownPath(pair->m_sourcePath).GetString(),
+              static_cast<int>(source.cx), static_cast<int>(source.cy), ShownPath(pair->m_targetPath).GetString(),
               static_cast<int>(target.cx), static_cast<int>(target.cy));
   return text;
 }
@@ -303,11 +308,17 @@ void CTransitionPanel::OnMovePairDown() {
 
 void CTransitionPanel::OnSize(UINT nType, int cx, int cy) {
   CDialog::OnSize(nType, cx, cy);
+  // The pair list keeps the place and size its template gives it: stretched
+  // to the panel's height it would lie over the warp mode, the picture
+  // groups and the effect combos below it and take their clicks. In a panel
+  // shown lower than that it ends with the panel, so its buttons at its
+  // foot stay in sight.
   HWND list = ::GetDlgItem(m_hWnd, kIdPairList);
   if (!list) return;
-  CRect rect;
-  ::GetWindowRect(list, &rect);
-  ::MoveWindow(list, 0, 0, rect.Width(), cy, TRUE);
+  CRect place(kPairListPlace);
+  MapDialogRect(&place);
+  const int height = std::max(1, std::min<int>(place.Height(), cy - place.top));
+  ::MoveWindow(list, place.left, place.top, place.Width(), height, TRUE);
 }
 
 void CTransitionPanel::RefreshFromProject() {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "compat/afx.h"
+#include "compat/host_path.h"
 
 IMPLEMENT_DYNAMIC(CWinApp, CWinThread)
 
@@ -36,12 +37,13 @@ void FreeName(LPCTSTR& name) {
   name = nullptr;
 }
 
-// A path shortened for a menu: the file name survives, the middle of the folder
-// gives way to "...", and "&" stays a character.
+// A path shortened for a menu, written as the host writes paths (as the file
+// dialogs show them): the file name survives, the middle of the folder gives
+// way to "...", and "&" stays a character.
 CString MenuDisplayName(const CString& path, int maxLength) {
-  CString shown = path;
+  CString shown(compat::Utf8ToUtf16(compat::ToHostPath(path.Native())).c_str());
   if (shown.GetLength() > maxLength) {
-    const int slash = shown.ReverseFind(u'\\');
+    const int slash = shown.ReverseFind(u'/');
     const CString name = slash >= 0 ? shown.Mid(slash) : shown;
     const int keep = maxLength - name.GetLength() - 3;
     shown = keep > 3 ? shown.Left(keep) + u"..." + name : name;

@@ -42,10 +42,18 @@ void CancelCapture() {
 
 }  // namespace
 
+// A top-level dialog that starts hidden is centred on its owner (within the
+// work area), rather than left at the owner's corner where its template's
+// origin puts it.
 INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM, LPARAM) {
   if (message != WM_INITDIALOG) return FALSE;
   auto* dialog = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(hWnd));
-  return dialog ? dialog->OnInitDialog() : TRUE;
+  if (!dialog) return TRUE;
+  // Centred before its initialisation runs, so that windows the dialog
+  // places beside its controls there, and a place of its own, stay as set.
+  const DWORD style = static_cast<DWORD>(::GetWindowLongW(hWnd, GWL_STYLE));
+  if (!(style & (WS_CHILD | WS_VISIBLE | DS_ABSALIGN | DS_CENTER))) dialog->CenterWindow();
+  return dialog->OnInitDialog();
 }
 
 // --- creation ---

@@ -2,6 +2,7 @@
 // that every message reaches the object, AfxWndProc, and the wrappers.
 //
 // Sections: handle maps · AfxWndProc · creation · wrappers · window DCs
+#include <algorithm>
 #include <mutex>
 #include <string>
 #include <unordered_map>
@@ -464,7 +465,15 @@ void CWnd::CenterWindow(CWnd* pAlternateOwner) {
   }
   const int width = self.right - self.left, height = self.bottom - self.top;
   POINT pos{(area.left + area.right - width) / 2, (area.top + area.bottom - height) / 2};
-  if (GetStyle() & WS_CHILD) ::ScreenToClient(::GetParent(m_hWnd), &pos);
+  if (GetStyle() & WS_CHILD) {
+    ::ScreenToClient(::GetParent(m_hWnd), &pos);
+  } else {
+    // A window centred on an owner near an edge still shows whole.
+    RECT work;
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    pos.x = std::max<LONG>(work.left, std::min<LONG>(pos.x, work.right - width));
+    pos.y = std::max<LONG>(work.top, std::min<LONG>(pos.y, work.bottom - height));
+  }
   ::SetWindowPos(m_hWnd, nullptr, pos.x, pos.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -3,6 +3,7 @@
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <string>
 #include <thread>
@@ -14,6 +15,9 @@
 extern char** environ;
 
 namespace {
+
+constexpr int kOpenerVerdictMs = 1500;
+constexpr int kOpenerPollMs = 10;
 
 // True when the opener started.
 bool StartOpener(const std::string& target) {
@@ -28,6 +32,16 @@ bool StartOpener(const std::string& target) {
   const int failed = posix_spawnp(&pid, program.c_str(), nullptr, &attributes, argv, environ);
   posix_spawnattr_destroy(&attributes);
   if (failed) return false;
+  // An opener that cannot serve the target (no handler, no desktop) says so
+  // within moments; one still running after the wait has handed the target
+  // on, and is reaped in the background.
+  for (int waited = 0; waited < kOpenerVerdictMs; waited += kOpenerPollMs) {
+    int status = 0;
+    const pid_t done = waitpid(pid, &status, WNOHANG);
+    if (done == pid) return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    if (done < 0) return true;
+    usleep(kOpenerPollMs * 1000);
+  }
   std::thread([pid] {
     int status = 0;
     waitpid(pid, &status, 0);

@@ -72,7 +72,7 @@ class CImageSlot {
   CTextureHolder* m_texture = nullptr;
 
  private:
-  friend void LoadImageSlot(CImageSlot* slot, CMorphPair* pair);
+  friend BOOL LoadImageSlot(CImageSlot* slot, CMorphPair* pair);
 
   void StoreOutline(CArchive& ar);
   void AfterLoad();
@@ -88,7 +88,9 @@ class CImageSlot {
   SIZE m_displaySize{0, 0};
 };
 
-void LoadImageSlot(CImageSlot* slot, CMorphPair* pair);
+// FALSE when the slot's file exists but cannot be read: the message is
+// shown and the slot keeps the picture it had.
+BOOL LoadImageSlot(CImageSlot* slot, CMorphPair* pair);
 
 // A mask byte through an alpha transfer mode.
 BYTE AlphaTransferByte(BYTE value, int mode);

@@ -73,9 +73,11 @@ class CMorphPair {
   CPairLight* GetLight() { return &m_light; }
 
   // --- pictures ---
-  void SetSourceImage(const CString& path);
-  void SetTargetImage(const CString& path);
-  void ReloadImages();
+  // FALSE when the picture cannot be read; the pair is then as it was.
+  BOOL SetSourceImage(const CString& path);
+  BOOL SetTargetImage(const CString& path);
+  // TRUE when at least one picture was read again.
+  BOOL ReloadImages();
   // Continues from another pair: both sides take its target picture.
   CMorphPair* InitFromPair(CMorphPair* other);
   // On the renderer's device (drawn by the renderer).
@@ -129,6 +131,7 @@ class CMorphPair {
   WPARAM m_lastRefreshWParam = 0;
 
  private:
+  BOOL SetSlotImage(CImageSlot& slot, CString& pairPath, const CString& path);
   CLineSet* OtherSide(const CLineSet* set) {
     return set == m_source.GetLines() ? m_target.GetLines() : m_source.GetLines();
   }

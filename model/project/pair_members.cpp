@@ -82,25 +82,29 @@ void CMorphPair::SetMaskEdge(int n) {
 
 // --- pictures ---
 
-void CMorphPair::SetSourceImage(const CString& path) {
-  m_sourcePath = path;
-  m_source.m_path = path;
-  LoadImageSlot(&m_source, this);
+// A picture that cannot be read changes nothing: the slot keeps its path
+// and picture, so a save does not write a path to a file that is no picture.
+BOOL CMorphPair::SetSourceImage(const CString& path) { return SetSlotImage(m_source, m_sourcePath, path); }
+BOOL CMorphPair::SetTargetImage(const CString& path) { return SetSlotImage(m_target, m_targetPath, path); }
+
+BOOL CMorphPair::SetSlotImage(CImageSlot& slot, CString& pairPath, const CString& path) {
+  const CString previous = slot.m_path;
+  slot.m_path = path;
+  if (!LoadImageSlot(&slot, this)) {
+    slot.m_path = previous;
+    return FALSE;
+  }
+  pairPath = path;
   m_meshDirty = TRUE;
   RenderPair(this);
+  return TRUE;
 }
 
-void CMorphPair::SetTargetImage(const CString& path) {
-  m_targetPath = path;
-  m_target.m_path = path;
-  LoadImageSlot(&m_target, this);
-  m_meshDirty = TRUE;
-  RenderPair(this);
-}
-
-void CMorphPair::ReloadImages() {
-  if (!m_sourcePath.IsEmpty()) SetSourceImage(CString(m_sourcePath));
-  if (!m_targetPath.IsEmpty()) SetTargetImage(CString(m_targetPath));
+BOOL CMorphPair::ReloadImages() {
+  BOOL read = FALSE;
+  if (!m_sourcePath.IsEmpty() && SetSourceImage(CString(m_sourcePath))) read = TRUE;
+  if (!m_targetPath.IsEmpty() && SetTargetImage(CString(m_targetPath))) read = TRUE;
+  return read;
 }
 
 CMorphPair* CMorphPair::InitFromPair(CMorphPair* other) {

@@ -15,6 +15,7 @@
 #include "model/project/morph_project.h"
 #include "model/raster/pixel_buffer.h"
 #include "model/project/project_links.h"
+#include "platform/shown_path.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ std::unique_ptr<DWORD[]> NewPixels(SIZE s) {
 bool IsEmptyRect(const RECT& r) { return r.left == 0 && r.top == 0 && r.right == 0 && r.bottom == 0; }
 
 void ShowFailure(const CString& path, const char16_t* text) {
-  if (CEditorLink* editor = GetEditorLink()) editor->ShowMessage(path + text);
+  if (CEditorLink* editor = GetEditorLink()) editor->ShowMessage(ShownPath(path) + text);
 }
 
 bool FileExists(const CString& path) { return !path.IsEmpty() && GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
@@ -100,10 +101,11 @@ bool ClipToPicture(RECT& clip, SIZE picture) {
 
 }  // namespace
 
-void LoadImageSlot(CImageSlot* slot, CMorphPair* pair) {
+BOOL LoadImageSlot(CImageSlot* slot, CMorphPair* pair) {
   CMorphProject* project = GetMorphProject();
   SIZE output;
   project->GetOutputSize(output);
+  const bool relaid = slot->m_layout.cx != output.cx || slot->m_layout.cy != output.cy;
   if ((slot->m_layout.cx != 0 || slot->m_layout.cy != 0) &&
       (slot->m_layout.cx != output.cx || slot->m_layout.cy != output.cy)) {
     CMatrix3 scale;
@@ -112,12 +114,22 @@ void LoadImageSlot(CImageSlot* slot, CMorphPair* pair) {
     slot->m_outline.Transform(scale);
   }
   slot->m_layout = output;
-  slot->ReleasePicture();
-  if (!FileExists(slot->m_path)) return;
+  if (!FileExists(slot->m_path)) {
+    slot->ReleasePicture();
+    return TRUE;
+  }
 
+  // Decoded before the old picture goes: a file that cannot be read (one
+  // being written by another program, or not a picture at all) must not
+  // take away the picture the user had.
   SIZE size{0, 0};
   std::unique_ptr<DWORD[]> pixels = Decode(slot->m_path, size);
-  if (!pixels) return;
+  if (!pixels) {
+    // The old picture is only worth keeping where it still fits the layout.
+    if (relaid) slot->ReleasePicture();
+    return FALSE;
+  }
+  slot->ReleasePicture();
   LimitSize(pixels, size);
   slot->m_pictureSize = size;
   FlipAndAdjust(pixels.get(), size, slot->m_adjust);
@@ -138,7 +150,7 @@ void LoadImageSlot(CImageSlot* slot, CMorphPair* pair) {
   // An empty clip leaves nothing to show.
   if (current.cx < 1 || current.cy < 1) {
     slot->ReleasePicture();
-    return;
+    return TRUE;
   }
   slot->m_pixels = pixels.release();
   slot->m_pixelSize = current;
@@ -163,6 +175,7 @@ void LoadImageSlot(CImageSlot* slot, CMorphPair* pair) {
   slot->m_lines.SetRect(lines);
   slot->m_lines.SetScale(slot->m_zoom);
   slot->UpdateMask();
+  return TRUE;
 }
 
 void CImageSlot::UpdateMask() {

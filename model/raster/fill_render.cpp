@@ -14,6 +14,7 @@
 #include "model/raster/fill_style.h"
 #include "model/raster/pixel_buffer.h"
 #include "model/project/project_links.h"
+#include "platform/shown_path.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ void ReportOnce(const CString& path, const char16_t* text) {
     std::lock_guard<std::mutex> guard(g_reportedMutex);
     if (!ReportedPaths().insert(PathKey(path)).second) return;
   }
-  const CString message = path + text;
+  const CString message = ShownPath(path) + text;
   if (CEditorLink* editor = GetEditorLink())
     editor->ShowMessage(message);
   else

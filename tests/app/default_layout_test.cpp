@@ -18,8 +18,6 @@ class DefaultLayout : public EditorTest {
   static UINT DockOf(CControlBar& bar) { return static_cast<UINT>(::GetDlgCtrlID(::GetParent(bar.m_hWnd))); }
   static bool Visible(CControlBar& bar) { return (bar.GetStyle() & WS_VISIBLE) != 0; }
 
-  // Below the last row shown: room for the pair list's buttons at its foot.
-  static constexpr int kMargin = 22;
   // How far down the transition panel its "Warp mode" combo reaches.
   int WarpModeRowBottom() {
     constexpr int kWarpMode = 1030;
@@ -28,13 +26,24 @@ class DefaultLayout : public EditorTest {
     ::GetWindowRect(::GetDlgItem(m_app->m_transitionPanel.m_hWnd, kWarpMode), &combo);
     return combo.bottom - panel.top;
   }
+  // The transition panel's template width in pixels.
+  int PanelWidth() {
+    CRect place(0, 0, kPanelWidthUnits, 1);
+    m_app->m_transitionPanel.MapDialogRect(&place);
+    return place.Width();
+  }
+  // The panel's template is 206 dialog units wide; the Preview and Play bar
+  // needs room for the timeline's 220-pixel toolbar and its labels.
+  static constexpr int kPanelWidthUnits = 206;
+  static constexpr int kPreviewWidth = 250;
+  static constexpr int kScreenWidth = 1280, kScreenHeight = 1024;
 
   // Every bar where the default layout has it.
   void ExpectDefaultLayout() {
     CMainFrame* frame = Frame();
     EXPECT_EQ(DockOf(frame->m_wndMenuBar), kKitOuterTop);
     EXPECT_EQ(DockOf(frame->m_wndToolBar), kKitOuterTop);
-    EXPECT_EQ(DockOf(m_app->m_wndEffectBar), static_cast<UINT>(AFX_IDW_DOCKBAR_BOTTOM));
+    EXPECT_EQ(DockOf(m_app->m_wndEffectBar), static_cast<UINT>(AFX_IDW_DOCKBAR_LEFT));
     EXPECT_EQ(DockOf(View()->PreviewBar()), static_cast<UINT>(AFX_IDW_DOCKBAR_RIGHT));
     for (CControlBar* bar : {static_cast<CControlBar*>(&frame->m_wndMenuBar),
                              static_cast<CControlBar*>(&frame->m_wndToolBar),
@@ -49,25 +58,29 @@ class DefaultLayout : public EditorTest {
   Bytes ArrangeAndSave() {
     ClearProgramFiles();
     StoreShowNextTime(1);
+    compat::ResetDesktop(kScreenWidth, kScreenHeight);
     Start();
     CMainFrame* frame = Frame();
-    frame->MoveWindow(0, 0, 1000, 720);
+    RECT work{};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    frame->MoveWindow(work.left, work.top, work.right - work.left, work.bottom - work.top);
     frame->DockControlBar(&frame->m_wndMenuBar, kKitOuterTop);
     frame->DockControlBar(&frame->m_wndToolBar, kKitOuterTop);
-    frame->DockControlBar(&m_app->m_wndEffectBar, AFX_IDW_DOCKBAR_BOTTOM);
+    frame->DockControlBar(&m_app->m_wndEffectBar, AFX_IDW_DOCKBAR_LEFT);
     frame->DockControlBar(&View()->PreviewBar(), AFX_IDW_DOCKBAR_RIGHT);
     for (CControlBar* bar : {static_cast<CControlBar*>(&m_app->m_wndEffectBar),
                              static_cast<CControlBar*>(&View()->PreviewBar())})
       frame->ShowControlBar(bar, TRUE, FALSE);
     frame->RecalcLayout();
     Idle();
-    // The whole transition panel is far taller than any frame, and a small
-    // frame must keep room for the panes: the Effect bar shows the pair list,
-    // the pair's frames, fades and its warp mode.
+    // On the left, as high as the frame, the Effect bar shows the whole width
+    // of the transition panel: the pair's fields, the pictures and both
+    // effects with their settings.
     CRect bar, client;
     m_app->m_wndEffectBar.GetWindowRect(&bar);
     m_app->m_wndEffectBar.GetClientRect(&client);
-    m_app->m_wndEffectBar.m_sizeHorz.cy = WarpModeRowBottom() + kMargin + bar.Height() - client.Height();
+    m_app->m_wndEffectBar.m_sizeVert.cx = PanelWidth() + bar.Width() - client.Width();
+    View()->PreviewBar().m_sizeVert.cx = kPreviewWidth;
     frame->RecalcLayout();
     Idle();
     ExpectDefaultLayout();
@@ -133,6 +146,38 @@ TEST_F(DefaultLayout, LoadingTheShippedFileGivesTheDefaultLayoutAndLeavesItAsItW
   EXPECT_TRUE(compat::WriteWindowPng(Frame()->m_hWnd, dlgtest::PngPath("default_layout").c_str()));
   Exit();
   EXPECT_EQ(ReadBytes(ProgramFolder() / "cMDefault.ini"), shipped);
+}
+
+// On the screen the factory layout is made for, the Effect bar shows all the
+// pair's controls of the transition panel whole, the places of both effects'
+// settings included.
+TEST_F(DefaultLayout, OnAFullSizeScreenTheEffectBarShowsEveryControlOfThePanel) {
+  WriteBytes(ProgramFolder() / "cMDefault.ini", ReadBytes(kCommitted));
+  compat::ResetDesktop(kScreenWidth, kScreenHeight);
+  Start();
+  Frame()->ShowWindow(SW_MAXIMIZE);
+  Frame()->SendMessage(WM_COMMAND, ID_DEFAULT_LAYOUT);
+  Idle();
+  ExpectDefaultLayout();
+  CRect shown;
+  m_app->m_wndEffectBar.GetClientRect(&shown);
+  m_app->m_wndEffectBar.ClientToScreen(&shown);
+  shown.IntersectRect(&shown, CRect(0, 0, kScreenWidth, kScreenHeight));
+  const HWND panel = m_app->m_transitionPanel.m_hWnd;
+  for (int id : {1014, 1030, 1031, 1035, 1036, 1025, 1044, 1040, 1023, 1049, 1024, 1060, 1061, 1037, 1062, 1063, 1038}) {
+    const HWND control = ::GetDlgItem(panel, id);
+    ASSERT_NE(control, nullptr) << id;
+    CRect rect, inside;
+    ::GetWindowRect(control, &rect);
+    inside.IntersectRect(&rect, &shown);
+    EXPECT_EQ(inside, rect) << "control " << id << " is not shown whole: " << rect.top << ".." << rect.bottom << " in " << shown.top << ".." << shown.bottom;
+  }
+  // The timeline's toolbar fits its bar: its first button is not cut off.
+  CRect preview;
+  View()->PreviewBar().GetClientRect(&preview);
+  EXPECT_GE(preview.Width(), 220);
+  Frame()->UpdateWindow();
+  EXPECT_TRUE(compat::WriteWindowPng(Frame()->m_hWnd, dlgtest::PngPath("default_layout_full_screen").c_str()));
 }
 
 }  // namespace

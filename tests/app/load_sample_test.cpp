@@ -33,8 +33,11 @@ class LoadSample : public EditorTest {
     for (int i = 0; i < count; ++i) {
       char16_t text[1024] = {};
       ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
-      std::u16string path = text;
-      names.push_back(path.substr(path.find_last_of(u'\\') + 1));
+      // The list shows paths as the user writes them, with slashes.
+      const std::u16string path = text;
+      const std::u16string name = path.substr(path.find_last_of(u'/') + 1);
+      EXPECT_EQ(path, compat::Utf8ToUtf16((ProgramFolder() / "Sample").string() + "/") + name);
+      names.push_back(name);
     }
     return names;
   }

@@ -42,7 +42,7 @@ class SampleProjects : public EditorTest {
       for (int i = 0; i < count; ++i) {
         char16_t text[1024] = {};
         ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
-        if (std::u16string(text).ends_with(u"\\" + name)) ::SendMessageW(list, LB_SETCURSEL, i, 0);
+        if (std::u16string(text).ends_with(u"/" + name)) ::SendMessageW(list, LB_SETCURSEL, i, 0);
       }
       ::SendMessageW(dialog, WM_COMMAND, IDOK, 0);
     });

@@ -6,6 +6,7 @@
 
 #include "editor_test_support.h"
 #include "controls/tl_curver_ctrl.h"
+#include "imaging/image_file.h"
 #include "model/outline/editable_path.h"
 #include "platform/file_watch.h"
 #include "res/resource.h"
@@ -144,16 +145,20 @@ TEST_F(EditorStart, ClosingWithAPaneHiddenKeepsTheRememberedSplit) {
 
 TEST_F(EditorStart, AChangedPictureOnDiskReachesTheViewAndMarksTheDocument) {
   Start();
+  // The pair's picture, written again by another program as a new picture.
   const fs::path picture = fs::path(m_temp) / "watched.bmp";
-  WriteBytes(picture, Bytes{'B', 'M'});
+  const DWORD grey[4] = {0xFF808080, 0xFF808080, 0xFF808080, 0xFF808080}, white[4] = {~0u, ~0u, ~0u, ~0u};
+  ASSERT_TRUE(CImageFile().Save(Program(picture).c_str(), 0, 0, 2, 2, grey, 0));
+  ASSERT_TRUE(CImageFile().Save(Program(fs::path(m_temp) / "part.bmp").c_str(), 0, 0, 2, 2, white, 0));
+  Project()->CurrentPair()->SetSourceImage(Program(picture).c_str());
+  SetDocumentModified(FALSE);
   ASSERT_NE(AddFileWatch(Program(picture).c_str(), View()->m_hWnd, 0), 0u);
   ASSERT_FALSE(GetMainDocument()->IsModified());
-  WriteBytes(fs::path(m_temp) / "part", Bytes{'B', 'M', '2'});
   // The watcher compares last-write times, which the file system keeps in
   // coarse ticks: two writes this close may share one. An editor saving the
   // picture later would give it a later time.
-  fs::last_write_time(fs::path(m_temp) / "part", fs::last_write_time(picture) + std::chrono::seconds(2));
-  fs::rename(fs::path(m_temp) / "part", picture);
+  fs::last_write_time(fs::path(m_temp) / "part.bmp", fs::last_write_time(picture) + std::chrono::seconds(2));
+  fs::rename(fs::path(m_temp) / "part.bmp", picture);
   // Generous: the watcher's thread may wait long for a core on a loaded machine.
   const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(15);
   while (!GetMainDocument()->IsModified() && std::chrono::steady_clock::now() < end) Idle();

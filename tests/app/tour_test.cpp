@@ -55,6 +55,8 @@ class MenuStep : public CSubclassWnd {
   }
 };
 
+void WriteHelpPicture(const std::string& from, const fs::path& to, int width);
+
 class EditorTour : public EditorTest {
  protected:
   void SetUp() override {
@@ -278,6 +280,60 @@ TEST_F(EditorTour, EveryWindowAndDialog) {
   Shot(Frame()->m_hWnd, "main_window_image_process");
   ShotDialog(View()->SourcePane(), ID_SET_CLIP_AREA, "dialog_clip_area");
   ShotDialog(View()->SourcePane(), ID_COLOR_ADJUST, "dialog_color_adjust");
+}
+
+// The factory layout on a 1280 x 1024 screen: the Effect bar shows every
+// control of the transition panel, the settings of both effects included,
+// each whole and none over another. The picture goes beside the help pages
+// when CALVETTA_REGENERATE_HELP=1.
+TEST_F(EditorTour, TheFactoryLayoutShowsTheWholeTransitionPanel) {
+  if (!std::getenv("CALVETTA_APP_X11") && !Wanted("CALVETTA_TOUR"))
+    GTEST_SKIP() << "runs under xvfb-run (label x11), or with CALVETTA_TOUR=1";
+  compat::ResetDesktop(1280, 1024);
+  WriteBytes(ProgramFolder() / "cMDefault.ini", ReadBytes(fs::path(CALVETTA_SOURCE_DIR) / "data" / "cMDefault.ini"));
+  OpenSamplePair();
+  Frame()->SendMessage(WM_COMMAND, ID_DEFAULT_LAYOUT);
+  Idle();
+  // Both effects with settings of their own ("Wipe").
+  CTransitionPanel& panel = m_app->m_transitionPanel;
+  for (int id : {1060, 1062}) {
+    const HWND combo = ::GetDlgItem(panel.m_hWnd, id);
+    ::SendMessageW(combo, CB_SETCURSEL, 1, 0);
+    panel.SendMessage(WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+  }
+  Idle();
+  ASSERT_NE(Project()->CurrentPair()->m_inEffect, nullptr);
+  ASSERT_NE(Project()->CurrentPair()->m_outEffect, nullptr);
+
+  CRect shown;
+  m_app->m_wndEffectBar.GetClientRect(&shown);
+  m_app->m_wndEffectBar.ClientToScreen(&shown);
+  shown.IntersectRect(&shown, CRect(0, 0, 1280, 1024));
+  std::vector<std::pair<int, CRect>> controls;
+  for (HWND child = ::GetWindow(panel.m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    if (!::IsWindowVisible(child)) continue;
+    char16_t name[32] = {};
+    ::GetClassNameW(child, name, 32);
+    const bool group = std::u16string(name) == u"Button" && (::GetWindowLongW(child, GWL_STYLE) & 0x0F) == BS_GROUPBOX;
+    // The effects' group boxes run far below their settings: they frame, and are not checked.
+    if (group) continue;
+    CRect rect, inside;
+    ::GetWindowRect(child, &rect);
+    inside.IntersectRect(&rect, &shown);
+    EXPECT_EQ(inside, rect) << "control " << ::GetDlgCtrlID(child) << " is not shown whole";
+    controls.emplace_back(::GetDlgCtrlID(child), rect);
+  }
+  EXPECT_GE(controls.size(), 19u) << "the pair's fields, the pictures, both effects and their settings";
+  for (size_t i = 0; i < controls.size(); ++i)
+    for (size_t k = i + 1; k < controls.size(); ++k) {
+      CRect common;
+      EXPECT_FALSE(common.IntersectRect(&controls[i].second, &controls[k].second))
+          << "controls " << controls[i].first << " and " << controls[k].first << " overlap";
+    }
+  Shot(Frame()->m_hWnd, "factory_layout");
+  if (Wanted("CALVETTA_REGENERATE_HELP"))
+    WriteHelpPicture(PngFile("factory_layout"), fs::path(CALVETTA_SOURCE_DIR) / "data" / "help" / "pages" / "factory_layout.png",
+                     1280);
 }
 
 // Writes a screenshot, scaled down to `width` at most and cut to 256 colours,

@@ -40,5 +40,33 @@ TEST_F(HelpWorkflow, AboutShowsItsBoxAndTheWebItemsOpenTheirAddresses) {
             (std::vector<std::string>{"https://example.org/calvetta/", "mailto:calvetta-support@example.org"}));
 }
 
+// F1 with no opener on the system, or one that fails: the user is told
+// which page could not be opened, written as the desktop writes paths.
+TEST_F(HelpWorkflow, F1WithoutAWorkingOpenerSaysWhichPageDidNotOpen) {
+  const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+  struct RestorePath {
+    std::string path;
+    ~RestorePath() { setenv("PATH", path.c_str(), 1); }
+  } restore{oldPath};
+  Start();
+  const std::string page = (ProgramFolder() / "Help" / "Calvetta" / "index.html").string();
+  for (const bool present : {false, true}) {
+    const fs::path bin = fs::path(m_temp) / (present ? "failing" : "none");
+    fs::create_directories(bin);
+    if (present) {
+      std::ofstream(bin / "xdg-open") << "#!/bin/sh\nexit 4\n";
+      fs::permissions(bin / "xdg-open", fs::perms::owner_all);
+    }
+    setenv("PATH", bin.c_str(), 1);
+    std::u16string seen;
+    AnswerMessageBox(&seen);
+    View()->SetFocus();
+    compat::host::InjectKeyPress(VK_F1);
+    Idle();
+    EXPECT_EQ(seen, u"shown") << (present ? "a failing opener" : "no opener");
+    EXPECT_EQ(compat::LastMessageBoxText(), u"Cannot open the help page \"" + compat::Utf8ToUtf16(page) + u"\".");
+  }
+}
+
 }  // namespace
 }  // namespace apptest

@@ -3,6 +3,7 @@
 // picture written again by another program shows its new content by itself.
 #include <chrono>
 
+#include "model/project/undo_history.h"
 #include "ui/stored_text.h"
 #include "workflow_test_support.h"
 
@@ -57,6 +58,58 @@ TEST_F(ImportWorkflow, ImportedPicturesShowAndReloadWhenChangedOnDisk) {
   EXPECT_TRUE(GetMainDocument()->IsModified());
   EXPECT_NE(ReadBytes(picture), before);
   Png("workflow_reloaded");
+}
+
+// A file that is no picture, chosen by mistake: the message names it as the
+// user writes paths, and the pair, its pane, the document's flag and the
+// undo history stay as they were; so does a watched picture that is written
+// again as something that no longer reads.
+TEST_F(ImportWorkflow, APictureThatCannotBeReadChangesNothing) {
+  Start();
+  Frame()->ShowWindow(SW_MAXIMIZE);
+  Project()->SetOutputSize(64, 48);
+  Idle();
+  const CString source = Picture("source.bmp", kRed, kGreen);
+  Import('F', Temp("source.bmp"));
+  CMorphPair* pair = Project()->CurrentPair();
+  ASSERT_EQ(pair->GetSourceSlot()->m_path.Native(), source.Native());
+  SetDocumentModified(FALSE);
+  CHistoryRing& undo = CComandmanger::Get()->GetUndoRing();
+  const BOOL undoEmpty = undo.IsEmpty();
+  const int undoFile = undo.GetCurrentFile();
+
+  WriteBytes(Temp("notpic.jpg"), Bytes{'j', 'u', 's', 't', ' ', 't', 'e', 'x', 't'});
+  // The file typed into the image dialog, then the message answered.
+  const std::u16string junk = Program(Temp("notpic.jpg"));
+  compat::AddModalStepOnCaption(u"Image File", [junk](HWND dialog) {
+    ::SetDlgItemTextW(dialog, edt1, junk.c_str());
+    compat::host::InjectKeyPress(VK_RETURN);
+  });
+  std::u16string seen;
+  AnswerMessageBox(&seen);
+  View()->SetFocus();
+  CtrlKey('F');
+  Idle();
+  EXPECT_EQ(seen, u"shown");
+  EXPECT_EQ(compat::LastMessageBoxText(), compat::Utf8ToUtf16(Temp("notpic.jpg")) + u"cound not read!");
+  EXPECT_EQ(pair->GetSourceSlot()->m_path.Native(), source.Native());
+  EXPECT_EQ(pair->m_sourcePath.Native(), source.Native()) << "Ctrl+S would save the path of the text file";
+  EXPECT_TRUE(pair->GetSourceSlot()->HasPicture());
+  EXPECT_EQ(ShownAt(View()->SourcePane(), 5, 5), kRed) << "the pane still shows the picture";
+  EXPECT_FALSE(GetMainDocument()->IsModified());
+  EXPECT_EQ(undo.IsEmpty(), undoEmpty);
+  EXPECT_EQ(undo.GetCurrentFile(), undoFile);
+
+  // The watched picture written over with text: nothing changes either.
+  const auto before = compat::MessageBoxCount();
+  compat::SetRealMessageBoxes(false);
+  WriteBytes(Temp("source.bmp"), Bytes{'n', 'o', 'p', 'e'});
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (compat::MessageBoxCount() == before && std::chrono::steady_clock::now() < end) Idle();
+  EXPECT_GT(compat::MessageBoxCount(), before) << "the file that no longer reads is reported";
+  EXPECT_TRUE(pair->GetSourceSlot()->HasPicture());
+  EXPECT_EQ(ShownAt(View()->SourcePane(), 5, 5), kRed);
+  EXPECT_FALSE(GetMainDocument()->IsModified());
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The layout a user arranges is the layout the next start shows: the split
 // between the panes dragged with the mouse and the "Preview and Play" bar
 // closed with F2 are back after the program ends and starts again.
+#include "app/dock_panel_bar.h"
 #include "workflow_test_support.h"
 
 namespace apptest {
@@ -48,6 +49,48 @@ TEST_F(LayoutWorkflow, ADraggedSplitAndAClosedBarAreKeptAcrossARestart) {
   Idle();
   EXPECT_TRUE(View()->PreviewBar().GetStyle() & WS_VISIBLE) << "F2 brings it back";
   Png("workflow_layout_restarted");
+}
+
+// The Effect bar's inner edge drags it larger wherever it is docked: its top
+// edge at the bottom, its bottom edge at the top, its right edge on the left
+// and its left edge on the right.
+TEST_F(LayoutWorkflow, TheEffectBarsInnerEdgeSizesItInEveryDockPosition) {
+  Start();
+  Frame()->ShowWindow(SW_MAXIMIZE);
+  Idle();
+  CDockPanelBar& bar = m_app->m_wndEffectBar;
+  struct Case {
+    UINT dock;
+    int dx, dy;  // the drag, away from the frame's edge
+  };
+  for (const Case& side : {Case{AFX_IDW_DOCKBAR_BOTTOM, 0, -80}, Case{AFX_IDW_DOCKBAR_TOP, 0, 80},
+                           Case{AFX_IDW_DOCKBAR_LEFT, 80, 0}, Case{AFX_IDW_DOCKBAR_RIGHT, -80, 0}}) {
+    Frame()->DockControlBar(&bar, side.dock);
+    Frame()->RecalcLayout();
+    Idle();
+    CRect before, dockBar, shown;
+    bar.GetWindowRect(&before);
+    ::GetWindowRect(::GetParent(bar.m_hWnd), &dockBar);
+    shown.IntersectRect(&before, &dockBar);
+    // The edge that shows towards the panes is a band of 4 pixels: pressed
+    // on its innermost pixel.
+    POINT edge{shown.CenterPoint().x, shown.CenterPoint().y};
+    if (side.dy < 0) edge.y = shown.top + 3;
+    if (side.dy > 0) edge.y = shown.bottom - 4;
+    if (side.dx > 0) edge.x = shown.right - 4;
+    if (side.dx < 0) edge.x = shown.left + 3;
+    compat::host::InjectMouseMove(edge.x, edge.y);
+    compat::host::InjectMouseButton(0, true, edge.x, edge.y);
+    compat::host::InjectMouseMove(edge.x + side.dx / 2, edge.y + side.dy / 2);
+    compat::host::InjectMouseMove(edge.x + side.dx, edge.y + side.dy);
+    compat::host::InjectMouseButton(0, false, edge.x + side.dx, edge.y + side.dy);
+    Idle();
+    CRect after;
+    bar.GetWindowRect(&after);
+    const int grown = side.dx != 0 ? after.Width() - before.Width() : after.Height() - before.Height();
+    EXPECT_GE(grown, 40) << "docked at " << side.dock;
+    EXPECT_LE(grown, 100) << "docked at " << side.dock;
+  }
 }
 
 }  // namespace

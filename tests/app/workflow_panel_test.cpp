@@ -4,6 +4,7 @@
 // click on its picture, and that pair deleted; the panel, the panes, the
 // document's flag and the undo history follow each step.
 #include "controls/edit_ctrl.h"
+#include "app/dock_panel_bar.h"
 #include "controls/image_list_ctrl.h"
 #include "model/project/line_set.h"
 #include "model/project/line_tool.h"
@@ -34,6 +35,48 @@ class PanelWorkflow : public Workflow {
     Idle();
   }
 };
+
+// The panel laid out as its template says: the pair list keeps its corner,
+// no control lies over another, and the effect combos open with a click.
+TEST_F(PanelWorkflow, EachControlHasItsOwnPlaceAndTheEffectCombosOpenWithTheMouse) {
+  OpenPair();
+  // Docked on the left and tall, the bar shows the panel down to the In effect.
+  CDockPanelBar& bar = m_app->m_wndEffectBar;
+  Frame()->DockControlBar(&bar, AFX_IDW_DOCKBAR_LEFT);
+  bar.m_sizeVert = CSize(360, 700);
+  Frame()->RecalcLayout();
+  Idle();
+
+  CRect list;
+  ::GetWindowRect(PairList(), &list);
+  EXPECT_LT(list.Height(), 160) << "the list keeps its template height";
+  int checked = 0;
+  for (HWND child = ::GetWindow(Panel(), GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    if (child == PairList() || !::IsWindowVisible(child)) continue;
+    CRect rect, common;
+    ::GetWindowRect(child, &rect);
+    EXPECT_FALSE(common.IntersectRect(&list, &rect)) << "control " << ::GetDlgCtrlID(child) << " lies under the pair list";
+    ++checked;
+  }
+  EXPECT_GE(checked, 16);
+
+  for (int id : {1060, 1030}) {
+    HWND combo = ::GetDlgItem(Panel(), id);
+    ClickWindow(combo);
+    EXPECT_TRUE(::SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0)) << "a click opens combo " << id;
+    compat::host::InjectKeyPress(VK_ESCAPE);
+    Idle();
+  }
+  // A choice made with the keys in the open list reaches the pair.
+  HWND in = ::GetDlgItem(Panel(), 1060);
+  ClickWindow(in);
+  compat::host::InjectKeyPress(VK_DOWN);
+  compat::host::InjectKeyPress(VK_RETURN);
+  Idle();
+  EXPECT_FALSE(::SendMessageW(in, CB_GETDROPPEDSTATE, 0, 0));
+  EXPECT_NE(Project()->CurrentPair()->m_inEffect, nullptr);
+  Png("workflow_panel_combo");
+}
 
 TEST_F(PanelWorkflow, FramesFieldAndPairButtonsChangeTheProjectAndThePanesFollow) {
   OpenPair();

@@ -157,6 +157,48 @@ TEST_F(SettingsWorkflow, MorpherSetupPaletteWindowGoesWithItsDialog) {
   EXPECT_EQ(palette(), nullptr);
 }
 
+// Dialogs open centred on the main window, whole on the desktop: not at the
+// frame's corner over its menu bar, and not off the screen when the frame
+// lies near an edge.
+TEST_F(SettingsWorkflow, DialogsOpenCentredOnTheMainWindowAndOnTheDesktop) {
+  Start();
+  struct Seen {
+    CRect rect;
+    bool shown = false;
+  };
+  auto open = [&](UINT command, UINT templateId) {
+    Seen seen;
+    compat::AddModalStepOnTemplate(templateId, [&seen](HWND dialog) {
+      ::GetWindowRect(dialog, &seen.rect);
+      seen.shown = true;
+      compat::host::InjectKeyPress(VK_ESCAPE);
+    });
+    Command(command);
+    EXPECT_TRUE(seen.shown) << command;
+    return seen.rect;
+  };
+  RECT work{};
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  Frame()->MoveWindow(100, 80, 700, 500);
+  Idle();
+  CRect frame;
+  Frame()->GetWindowRect(&frame);
+  for (const auto& [command, id] : {std::pair<UINT, UINT>{ID_SET_OUTPUT_SIZE, IDD_OUTPUT_SIZE},
+                                    std::pair<UINT, UINT>{ID_MORPHER_SETUP, IDD_MORPHER_SETUP}}) {
+    const CRect dialog = open(command, id);
+    EXPECT_NEAR(dialog.CenterPoint().x, frame.CenterPoint().x, 1) << id;
+    EXPECT_NEAR(dialog.CenterPoint().y, frame.CenterPoint().y, 1) << id;
+  }
+  // The frame half off the desktop's bottom-right corner: the dialog stays on it.
+  Frame()->MoveWindow(work.right - 200, work.bottom - 150, 700, 500);
+  Idle();
+  const CRect dialog = open(ID_SET_OUTPUT_SIZE, IDD_OUTPUT_SIZE);
+  EXPECT_LE(dialog.right, work.right);
+  EXPECT_LE(dialog.bottom, work.bottom);
+  EXPECT_GE(dialog.left, work.left);
+  EXPECT_GE(dialog.top, work.top);
+}
+
 }  // namespace
 }  // namespace apptest
 

@@ -108,5 +108,53 @@ TEST_F(ViewWorkflow, TheZoomButtonsEnlargeThePanesAndTheScrollBarMovesThePicture
   EXPECT_EQ(ShownAt(source, 30, 30), kGreen);
 }
 
+// A project saved zoomed in and opened again: the zoom pane says the zoom
+// the panes show, not the one of the project before.
+TEST_F(ViewWorkflow, TheZoomPaneFollowsAReopenedProject) {
+  OpenPair();
+  for (CImageSlot* slot : {Project()->CurrentPair()->GetSourceSlot(), Project()->CurrentPair()->GetTargetSlot()})
+    slot->SetZoom(2.63f);
+  ASSERT_TRUE(Project()->SaveProjectFile(Program(Temp("zoomed.pvk")).c_str()));
+  Command(ID_FILE_NEW);
+  ASSERT_TRUE(m_app->OpenDocumentFile(Program(Temp("zoomed.pvk")).c_str()));
+  Idle();
+  EXPECT_FLOAT_EQ(Project()->CurrentPair()->GetSourceSlot()->GetZoom(), 2.63f);
+  EXPECT_EQ(Pane(1), u"263%");
+}
+
+// The status bar writes its panes in its own font, 14 pixels high and of
+// normal weight, like the other bars: not in the large bold system font.
+TEST_F(ViewWorkflow, TheStatusBarWritesInItsOwnSmallFont) {
+  Start();
+  Frame()->ShowWindow(SW_MAXIMIZE);
+  Idle();
+  CStatusBar& bar = Frame()->m_wndMainStatusBar;
+  auto font = reinterpret_cast<HFONT>(bar.SendMessage(WM_GETFONT));
+  ASSERT_NE(font, nullptr) << "the control would draw with the system font";
+  LOGFONTW face{};
+  ASSERT_GT(::GetObjectW(font, sizeof face, &face), 0);
+  EXPECT_EQ(face.lfHeight, 14) << "a cell height in pixels";
+  EXPECT_EQ(face.lfWeight, FW_NORMAL);
+  EXPECT_EQ(std::u16string(face.lfFaceName), u"Arial");
+
+  // The zoom pane's "100 %" inked within the font's height.
+  bar.UpdateWindow();
+  CRect pane;
+  bar.GetItemRect(CMainStatusBar::kZoomPane, &pane);
+  bar.ClientToScreen(&pane);
+  int top = INT32_MAX, bottom = -1;
+  for (int y = pane.top + 2; y < pane.bottom - 2; ++y)
+    for (int x = pane.left + 2; x < pane.right - 2; ++x) {
+      const uint32_t pixel = compat::host::DesktopSurface()->Row(y)[x];
+      if (((pixel >> 16) & 0xFF) < 0x60 && ((pixel >> 8) & 0xFF) < 0x60 && (pixel & 0xFF) < 0x60) {
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+      }
+    }
+  ASSERT_GE(bottom, 0) << "no text in the zoom pane";
+  EXPECT_LE(bottom - top + 1, 14);
+  EXPECT_GE(bottom - top + 1, 6);
+}
+
 }  // namespace
 }  // namespace apptest

@@ -168,7 +168,7 @@ TEST_F(WipeMask, ABrokenPictureIsReportedOncePerPathAndLeavesNoMask) {
   }
   EXPECT_EQ(first.GetWipeTexture(), nullptr);
   EXPECT_EQ(compat::MessageBoxCount(), 1);
-  EXPECT_EQ(compat::LastMessageBoxText(), std::u16string(Path("broken.png") + u"cound not read!"));
+  EXPECT_EQ(compat::LastMessageBoxText(), compat::Utf8ToUtf16((folder_ / "broken.png").string()) + u"cound not read!");
   first.Render(nullptr, nullptr, nullptr, nullptr, 0.5f);  // nothing to draw
 
   // Another broken path has its own report.

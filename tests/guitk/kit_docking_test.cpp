@@ -162,7 +162,7 @@ constexpr char kInitialLayout[] = R"(Afx "Kit docking" id=0 (10,10)-(1110,570)
   Afx "" id=59420 (3,33)-(3,434)
   Afx "Preview and Play" id=59421 (893,33)-(1089,434)
     Afx "Preview and Play" id=2449 (-2,-2)-(198,399)
-      Edit "" id=1 (0,0)-(193,375)
+      Edit "" id=1 (0,0)-(192,375)
 )";
 
 TEST_F(KitDocking, TheOuterRingLiesOutsideTheInnerOneAndToolbarsTouch) {

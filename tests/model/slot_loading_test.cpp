@@ -174,5 +174,33 @@ TEST_F(SlotLoading, UnreadablePicturesAreReported) {
   slot = Load(junk);
   EXPECT_FALSE(slot->HasPicture());
   ASSERT_EQ(editor.messages.size(), 1u);
-  EXPECT_EQ(editor.messages[0], std::u16string(junk) + u"cound not read!");
+  // The message names the file as the user writes paths.
+  EXPECT_EQ(editor.messages[0], compat::Utf8ToUtf16(dir.File("junk.bmp")) + u"cound not read!");
+}
+
+TEST_F(SlotLoading, AnUnreadablePictureLeavesThePairAsItWas) {
+  CountingEditorLink editor;
+  CMorphPair* pair = GetMorphProject()->CurrentPair();
+  const CString good = Picture("good.bmp", 40, 30, [](int, int) { return 0x336699u; });
+  ASSERT_TRUE(pair->SetSourceImage(good));
+  std::ofstream(dir.File("notpic.jpg")) << "plain text, not a picture";
+  const CString junk(compat::FromHostPath(dir.File("notpic.jpg")));
+  EXPECT_FALSE(pair->SetSourceImage(junk));
+  ASSERT_EQ(editor.messages.size(), 1u);
+  CImageSlot* slot = pair->GetSourceSlot();
+  EXPECT_TRUE(slot->HasPicture());
+  EXPECT_EQ(slot->m_path.Native(), good.Native());
+  EXPECT_EQ(pair->m_sourcePath.Native(), good.Native()) << "a save would name the file that is no picture";
+  EXPECT_EQ(slot->m_pictureSize.cx, 40);
+  EXPECT_EQ(slot->GetPixels()[0] & 0xFFFFFF, 0x336699u);
+
+  // The picture overwritten by something that no longer reads: a reload keeps what was shown.
+  std::ofstream(dir.File("good.bmp"), std::ios::trunc) << "half written";
+  EXPECT_FALSE(pair->ReloadImages());
+  EXPECT_TRUE(slot->HasPicture());
+  EXPECT_EQ(slot->GetPixels()[0] & 0xFFFFFF, 0x336699u);
+
+  // A new output size lays the slot out afresh: an old picture would no longer fit it.
+  GetMorphProject()->SetOutputSize(128, 128);
+  EXPECT_FALSE(slot->HasPicture());
 }

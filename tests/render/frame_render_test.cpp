@@ -220,7 +220,7 @@ TEST_F(FrameRender, UnreadablePictureIsReportedOncePerPath) {
   Pair()->GetLight()->path = CString(compat::FromHostPath(broken));
   for (int frame = 0; frame < 3; ++frame) EXPECT_EQ(CountOff(Grab(frame), Grab(frame)[0], 0), 0);
   ASSERT_EQ(editor_.messages.size(), 1u);
-  EXPECT_EQ(editor_.messages[0], std::u16string(compat::FromHostPath(broken)) + u"cound not read!");
+  EXPECT_EQ(editor_.messages[0], compat::Utf8ToUtf16(broken) + u"cound not read!");
 }
 
 TEST_F(FrameRender, TransitionMaskHolderIsLaidOutLikeTheOutput) {

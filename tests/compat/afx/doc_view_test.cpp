@@ -15,6 +15,7 @@
 #include "compat/afx/doc_view_test_ids.h"
 #include "compat/afx/resource_ids.h"
 #include "compat/afx/test_helpers.h"
+#include "compat/host_path.h"
 #include "compat/win32/dialog_test_support.h"
 
 namespace {
@@ -362,7 +363,8 @@ TEST_F(DocViewTest, SaveOnAnUntitledDocumentAsksForANameAndTheRecentListOpensItO
     CString item;
     ::GetMenuStringW(Popup(*app, 0), ID_FILE_MRU_FILE1, item.GetBuffer(300), 300, MF_BYCOMMAND);
     item.ReleaseBuffer();
-    EXPECT_EQ(item.Native(), (u"&1 " + stem + u".not").Native());
+    // The menu shows the path as the file dialogs do, with slashes.
+    EXPECT_EQ(item.Native(), u"&1 " + compat::Utf8ToUtf16(compat::ToHostPath((stem + u".not").Native())));
     Frame(*app)->SendMessage(WM_CLOSE);
     Pump(*app);
     app->ExitInstance();

@@ -96,6 +96,18 @@ TEST_F(OpenerTest, WithoutAnOpenerNothingStarts) {
   EXPECT_EQ(HtmlHelpW(nullptr, u"C:\\Calvetta.chm", HH_DISPLAY_TOPIC, 0), nullptr);
 }
 
+TEST_F(OpenerTest, AnOpenerThatFailsIsAFailure) {
+  // As xdg-open does with no handler for the page: a message and status 3.
+  const std::string failing = folder_ + "/failing";
+  mkdir(failing.c_str(), 0755);
+  std::ofstream(failing + "/xdg-open") << "#!/bin/sh\necho 'no method available' >&2\nexit 3\n";
+  chmod((failing + "/xdg-open").c_str(), 0755);
+  ScopedEnv path("PATH", (failing + ":/usr/bin:/bin").c_str());
+  EXPECT_EQ(HtmlHelpW(nullptr, u"C:\\Calvetta.chm", HH_DISPLAY_TOPIC, 0), nullptr);
+  EXPECT_EQ(reinterpret_cast<intptr_t>(ShellExecuteW(nullptr, u"open", u"http://www.example.com/", nullptr, nullptr, 1)),
+            SE_ERR_NOASSOC);
+}
+
 TEST(Languages, TheLocaleVariablesNameTheLanguage) {
   ScopedEnv all("LC_ALL", nullptr);
   ScopedEnv messages("LC_MESSAGES", nullptr);
