@@ -361,7 +361,7 @@ int DeviceWidth(DcObj& dc, PenObj* pen) {
   // Twice the widest surface covers everything a stroke can reach; wider
   // would only overflow the arithmetic of its outline.
   constexpr double kMaxDeviceWidth = 1 << 16;
-  return std::max(1, static_cast<int>(std::lround(std::min(pen->width * dc.ScaleX(), kMaxDeviceWidth))));
+  return std::max(1, RoundToInt(std::min(pen->width * dc.ScaleX(), kMaxDeviceWidth)));
 }
 
 void StrokePolyline(DcObj& dc, Painter& painter, const std::vector<POINT>& pts, bool closed,
@@ -385,8 +385,7 @@ void StrokeContour(DcObj& dc, Painter& painter, const Contour& path, bool closed
   if (IsCosmetic(dc, pen)) {
     std::vector<POINT> pts;
     for (size_t i = 0; i < path.Size(); ++i)
-      pts.push_back(POINT{static_cast<LONG>(std::lround(path.xs[i])),
-                          static_cast<LONG>(std::lround(path.ys[i]))});
+      pts.push_back(POINT{RoundToInt(path.xs[i]), RoundToInt(path.ys[i])});
     CosmeticPolyline(dc, painter, pen, pts, closed, !closed);
     return;
   }
@@ -424,7 +423,7 @@ Contour ArcPoints(DcObj& dc, int left, int top, int right, int bottom, int xs, i
   bool clockwise = dc.state.arcDirection == AD_CLOCKWISE;
   double sweep = clockwise ? a0 - a1 : a1 - a0;
   while (sweep <= 1e-12) sweep += 2 * kPi;
-  int n = std::clamp(static_cast<int>(sweep * std::max(rx, ry) / 2), 8, 2048);
+  int n = ClampToInt(sweep * std::max(rx, ry) / 2, 8, 2048);
   for (int i = 0; i <= n; ++i) {
     double ang = a0 + (clockwise ? -sweep : sweep) * i / n;
     out.Add(cx + rx * std::cos(ang), cy - ry * std::sin(ang));
@@ -456,12 +455,12 @@ std::vector<POINT> FlattenBeziers(const std::vector<POINT>& dev) {
     double x2 = dev[i + 2].x, y2 = dev[i + 2].y, x3 = dev[i + 3].x, y3 = dev[i + 3].y;
     double length = std::hypot(x1 - x0, y1 - y0) + std::hypot(x2 - x1, y2 - y1) +
                     std::hypot(x3 - x2, y3 - y2);
-    int steps = std::clamp(static_cast<int>(std::min(length / 3, 1e6)), 2, maxSteps);
+    int steps = ClampToInt(length / 3, 2, maxSteps);
     for (int k = 1; k <= steps; ++k) {
       double t = static_cast<double>(k) / steps, u = 1 - t;
       double x = u * u * u * x0 + 3 * u * u * t * x1 + 3 * u * t * t * x2 + t * t * t * x3;
       double y = u * u * u * y0 + 3 * u * u * t * y1 + 3 * u * t * t * y2 + t * t * t * y3;
-      POINT p{static_cast<LONG>(std::lround(x)), static_cast<LONG>(std::lround(y))};
+      POINT p{RoundToInt(x), RoundToInt(y)};
       if (p.x != out.back().x || p.y != out.back().y || k == steps) out.push_back(p);
     }
   }
