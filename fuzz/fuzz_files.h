@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "compat/afx.h"
@@ -14,8 +15,14 @@
 
 inline const std::string& FuzzFolder() {
   static const std::string folder = [] {
-    char pattern[] = "/tmp/calvetta-fuzz-XXXXXX";
+    // A plain array outlives the strings at exit, when the folder goes; a
+    // crash leaves it for a look at its files.
+    static char pattern[] = "/tmp/calvetta-fuzz-XXXXXX";
     if (!mkdtemp(pattern)) std::abort();
+    std::atexit([] {
+      std::error_code ignored;
+      std::filesystem::remove_all(pattern, ignored);
+    });
     return std::string(pattern);
   }();
   return folder;
