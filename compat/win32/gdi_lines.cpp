@@ -114,8 +114,8 @@ void AddOriented(std::vector<Contour>& out, Contour c) {
   out.push_back(std::move(c));
 }
 
-void AddDisc(std::vector<Contour>& out, double cx, double cy, double r) {
-  int n = static_cast<int>(std::clamp(2 * kPi * r, 32.0, 256.0));
+void AddDisc(std::vector<Contour>& out, double cx, double cy, double r, int most = 256) {
+  int n = std::min(ClampToInt(2 * kPi * r, 32, 256), most);
   Contour c;
   for (int i = 0; i < n; ++i) {
     double t = 2 * kPi * (i + 0.5) / n;
@@ -129,6 +129,7 @@ struct StrokeStyle {
   DWORD cap;
   DWORD join;
   double miterLimit;  // longest miter tip, in half widths
+  int discPoints = 256;  // most points of one round join or cap
 };
 
 void AddSegment(std::vector<Contour>& out, double ax, double ay, double bx, double by,
@@ -152,7 +153,7 @@ void AddSegment(std::vector<Contour>& out, double ax, double ay, double bx, doub
 void AddJoin(std::vector<Contour>& out, double px, double py, double vx, double vy, double qx,
              double qy, const StrokeStyle& st) {
   if (st.join == PS_JOIN_ROUND) {
-    AddDisc(out, vx, vy, st.half);
+    AddDisc(out, vx, vy, st.half, st.discPoints);
     return;
   }
   double l1 = std::hypot(vx - px, vy - py), l2 = std::hypot(qx - vx, qy - vy);
@@ -180,10 +181,16 @@ void AddJoin(std::vector<Contour>& out, double px, double py, double vx, double 
   }
 }
 
-std::vector<Contour> WideStroke(const Contour& path, bool closed, const StrokeStyle& st) {
+std::vector<Contour> WideStroke(const Contour& path, bool closed, const StrokeStyle& style) {
   std::vector<Contour> pieces;
   size_t n = path.Size();
   if (n == 0) return pieces;
+  // Round joins of a path with thousands of points (a big arc) share one
+  // budget of points: neighbouring discs overlap almost whole, and full
+  // discs at every point made a single wide arc cost seconds to fill.
+  constexpr size_t kDiscBudget = size_t{1} << 16;
+  StrokeStyle st = style;
+  st.discPoints = static_cast<int>(std::clamp<size_t>(kDiscBudget / n, 16, 256));
   bool round = st.cap == PS_ENDCAP_ROUND;
   if (n == 1 || (n == 2 && path.xs[0] == path.xs[1] && path.ys[0] == path.ys[1])) {
     if (round) AddDisc(pieces, path.xs[0], path.ys[0], st.half);
