@@ -76,3 +76,17 @@ TEST(FuzzRegression, PngChunkLongerThanItsFileIsNotAllocated) {
   EXPECT_FALSE(DecodeFile("png_huge_text_chunk.png", PIC_FORMAT_PNG, &image));
   EXPECT_STREQ(image.GetLastError(), "Read Error");
 }
+
+// A 312-byte picture whose re-encoding as a GIF mosaic writes its output a
+// byte at a time through a memory file: slow only on a machine loaded many
+// times over, it must decode and encode in bounded time.
+TEST(FuzzRegression, DetectedPictureEncodesAgainInBoundedTime) {
+  CPicImage image;
+  const auto start = std::chrono::steady_clock::now();
+  if (DecodeFile("detect_a3ebfbf28a98", PIC_FORMAT_UNKNOWN, &image)) {
+    CPicMemFile out;
+    out.Open();
+    image.Encode(&out, image.GetFormatId());
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+}
