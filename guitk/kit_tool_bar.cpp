@@ -39,7 +39,6 @@ constexpr UINT kHotMs = 250;
 constexpr UINT kAfterClickMs = 10;
 constexpr COLORREF kThemedPressed = 0x66C8F9;
 constexpr COLORREF kThemedHot = 0xBAE6FC;
-constexpr COLORREF kSilverBase = 0xC9BEBC;
 constexpr UINT kLeftDock[] = {AFX_IDW_DOCKBAR_LEFT, 0x1000};
 constexpr UINT kRightDock[] = {AFX_IDW_DOCKBAR_RIGHT, 0x4000};
 constexpr UINT kBottomDock[] = {AFX_IDW_DOCKBAR_BOTTOM, 0x8000};

@@ -29,7 +29,7 @@ struct TgaHeader {
   BYTE descriptor;
 };
 
-void Raise(const char* text) { throw PicCodecError{text}; }
+[[noreturn]] void Raise(const char* text) { throw PicCodecError{text}; }
 
 // Every read inside the picture's data must deliver all it asks for.
 void ReadAll(CPicFile* file, void* buffer, size_t size, size_t count) {

@@ -20,7 +20,6 @@ namespace {
 constexpr DWORD kPictureDialogFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
 constexpr DWORD kTemplateFlags = OFN_EXPLORER | OFN_ENABLETEMPLATE | OFN_ENABLEHOOK;
 
-constexpr int kIdPreviewFrame = 1119;
 constexpr int kIdPreviewIcon = 24400;
 constexpr int kIdPreviewCheck = 24401;
 constexpr int kIdQualityLabel = 3221;

@@ -22,7 +22,6 @@ END_MESSAGE_MAP()
 namespace {
 
 constexpr int kMaxPath = 260;
-constexpr int kNumberLength = 16;
 
 // Copies text into malloc'ed memory, as the program may free the names with free.
 LPCTSTR MallocCopy(const std::u16string& text) {

@@ -498,8 +498,8 @@ BOOL GetCharABCWidthsW(HDC hdc, UINT first, UINT last, ABC* out) {
   if (!face) return FALSE;
   for (UINT c = first; c <= last; ++c) {
     ABCFLOAT f = face->Abc(c);
-    int a = static_cast<int>(std::floor(f.abcfA));
-    int b = std::max(1, static_cast<int>(std::ceil(f.abcfA + f.abcfB)) - a);
+    int a = ClampToInt(std::floor(f.abcfA));
+    int b = std::max(1, ClampToInt(std::ceil(f.abcfA + f.abcfB)) - a);
     out[c - first] = ABC{a, static_cast<UINT>(b), face->Advance(c) - a - b};
   }
   return TRUE;

@@ -2,6 +2,8 @@
 // device contexts with their state, and the span painter every primitive uses.
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -13,6 +15,20 @@
 #include "compat/win32/gdi_advanced.h"
 
 namespace compat::gdi {
+
+// --- numbers ---
+
+// Coordinates and counts worked out in floating point come from whatever a
+// caller or a metafile hands us: scales of 1e30, infinities and NaN included.
+// A value is clamped before it becomes an integer (converting one out of range
+// is undefined); NaN reads as 0. The bound leaves room to add two such values.
+inline constexpr double kIntLimit = 1 << 30;
+inline int ClampToInt(double v, double lo = -kIntLimit, double hi = kIntLimit) {
+  if (!(v == v)) return static_cast<int>(std::clamp(0.0, lo, hi));
+  return static_cast<int>(std::clamp(v, lo, hi));
+}
+// Halves away from zero, as lround does.
+inline int RoundToInt(double v) { return ClampToInt(std::round(v)); }
 
 // --- pixels ---
 
@@ -142,7 +158,7 @@ struct PaletteObj : Object {
   std::vector<PALETTEENTRY> entries;
 };
 
-struct FontFace;  // fonts.cpp
+class FontFace;  // fonts.cpp
 struct FontObj : Object {
   FontObj() : Object(Kind::Font) {}
   LOGFONTW lf{};

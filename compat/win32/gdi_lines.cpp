@@ -114,8 +114,8 @@ void AddOriented(std::vector<Contour>& out, Contour c) {
   out.push_back(std::move(c));
 }
 
-void AddDisc(std::vector<Contour>& out, double cx, double cy, double r) {
-  int n = static_cast<int>(std::clamp(2 * kPi * r, 32.0, 256.0));
+void AddDisc(std::vector<Contour>& out, double cx, double cy, double r, int most = 256) {
+  int n = std::min(ClampToInt(2 * kPi * r, 32, 256), most);
   Contour c;
   for (int i = 0; i < n; ++i) {
     double t = 2 * kPi * (i + 0.5) / n;
@@ -129,6 +129,7 @@ struct StrokeStyle {
   DWORD cap;
   DWORD join;
   double miterLimit;  // longest miter tip, in half widths
+  int discPoints = 256;  // most points of one round join or cap
 };
 
 void AddSegment(std::vector<Contour>& out, double ax, double ay, double bx, double by,
@@ -152,7 +153,7 @@ void AddSegment(std::vector<Contour>& out, double ax, double ay, double bx, doub
 void AddJoin(std::vector<Contour>& out, double px, double py, double vx, double vy, double qx,
              double qy, const StrokeStyle& st) {
   if (st.join == PS_JOIN_ROUND) {
-    AddDisc(out, vx, vy, st.half);
+    AddDisc(out, vx, vy, st.half, st.discPoints);
     return;
   }
   double l1 = std::hypot(vx - px, vy - py), l2 = std::hypot(qx - vx, qy - vy);
@@ -180,10 +181,16 @@ void AddJoin(std::vector<Contour>& out, double px, double py, double vx, double 
   }
 }
 
-std::vector<Contour> WideStroke(const Contour& path, bool closed, const StrokeStyle& st) {
+std::vector<Contour> WideStroke(const Contour& path, bool closed, const StrokeStyle& style) {
   std::vector<Contour> pieces;
   size_t n = path.Size();
   if (n == 0) return pieces;
+  // Round joins of a path with thousands of points (a big arc) share one
+  // budget of points: neighbouring discs overlap almost whole, and full
+  // discs at every point made a single wide arc cost seconds to fill.
+  constexpr size_t kDiscBudget = size_t{1} << 16;
+  StrokeStyle st = style;
+  st.discPoints = static_cast<int>(std::clamp<size_t>(kDiscBudget / n, 16, 256));
   bool round = st.cap == PS_ENDCAP_ROUND;
   if (n == 1 || (n == 2 && path.xs[0] == path.xs[1] && path.ys[0] == path.ys[1])) {
     if (round) AddDisc(pieces, path.xs[0], path.ys[0], st.half);
@@ -361,7 +368,7 @@ int DeviceWidth(DcObj& dc, PenObj* pen) {
   // Twice the widest surface covers everything a stroke can reach; wider
   // would only overflow the arithmetic of its outline.
   constexpr double kMaxDeviceWidth = 1 << 16;
-  return std::max(1, static_cast<int>(std::lround(std::min(pen->width * dc.ScaleX(), kMaxDeviceWidth))));
+  return std::max(1, RoundToInt(std::min(pen->width * dc.ScaleX(), kMaxDeviceWidth)));
 }
 
 void StrokePolyline(DcObj& dc, Painter& painter, const std::vector<POINT>& pts, bool closed,
@@ -385,8 +392,7 @@ void StrokeContour(DcObj& dc, Painter& painter, const Contour& path, bool closed
   if (IsCosmetic(dc, pen)) {
     std::vector<POINT> pts;
     for (size_t i = 0; i < path.Size(); ++i)
-      pts.push_back(POINT{static_cast<LONG>(std::lround(path.xs[i])),
-                          static_cast<LONG>(std::lround(path.ys[i]))});
+      pts.push_back(POINT{RoundToInt(path.xs[i]), RoundToInt(path.ys[i])});
     CosmeticPolyline(dc, painter, pen, pts, closed, !closed);
     return;
   }
@@ -424,7 +430,7 @@ Contour ArcPoints(DcObj& dc, int left, int top, int right, int bottom, int xs, i
   bool clockwise = dc.state.arcDirection == AD_CLOCKWISE;
   double sweep = clockwise ? a0 - a1 : a1 - a0;
   while (sweep <= 1e-12) sweep += 2 * kPi;
-  int n = std::clamp(static_cast<int>(sweep * std::max(rx, ry) / 2), 8, 2048);
+  int n = ClampToInt(sweep * std::max(rx, ry) / 2, 8, 2048);
   for (int i = 0; i <= n; ++i) {
     double ang = a0 + (clockwise ? -sweep : sweep) * i / n;
     out.Add(cx + rx * std::cos(ang), cy - ry * std::sin(ang));
@@ -456,12 +462,12 @@ std::vector<POINT> FlattenBeziers(const std::vector<POINT>& dev) {
     double x2 = dev[i + 2].x, y2 = dev[i + 2].y, x3 = dev[i + 3].x, y3 = dev[i + 3].y;
     double length = std::hypot(x1 - x0, y1 - y0) + std::hypot(x2 - x1, y2 - y1) +
                     std::hypot(x3 - x2, y3 - y2);
-    int steps = std::clamp(static_cast<int>(std::min(length / 3, 1e6)), 2, maxSteps);
+    int steps = ClampToInt(length / 3, 2, maxSteps);
     for (int k = 1; k <= steps; ++k) {
       double t = static_cast<double>(k) / steps, u = 1 - t;
       double x = u * u * u * x0 + 3 * u * u * t * x1 + 3 * u * t * t * x2 + t * t * t * x3;
       double y = u * u * u * y0 + 3 * u * u * t * y1 + 3 * u * t * t * y2 + t * t * t * y3;
-      POINT p{static_cast<LONG>(std::lround(x)), static_cast<LONG>(std::lround(y))};
+      POINT p{RoundToInt(x), RoundToInt(y)};
       if (p.x != out.back().x || p.y != out.back().y || k == steps) out.push_back(p);
     }
   }

@@ -45,8 +45,8 @@ struct RoundShape {
       double k = dy / cry;
       shrink = crx * (1.0 - std::sqrt(std::max(0.0, 1.0 - k * k)));
     }
-    *x0 = static_cast<int>(std::ceil(l + shrink - 0.5));
-    *x1 = static_cast<int>(std::floor(r - shrink - 0.5)) + 1;
+    *x0 = ClampToInt(std::ceil(l + shrink - 0.5));
+    *x1 = ClampToInt(std::floor(r - shrink - 0.5)) + 1;
     return *x0 < *x1;
   }
 };
@@ -86,8 +86,8 @@ void DrawRoundShape(DcObj& dc, const RoundShape& shape) {
   Paint brush = BrushPaint(dc, dc.state.brush);
   Paint penPaint = nullPen ? Paint{} : SolidPaint(PenPixel(dc, pen));
   int rop2 = dc.state.rop2;
-  int top = static_cast<int>(std::floor(shape.top - grow)) - 1;
-  int bottom = static_cast<int>(std::ceil(shape.bottom + grow)) + 1;
+  int top = ClampToInt(std::floor(shape.top - grow)) - 1;
+  int bottom = ClampToInt(std::ceil(shape.bottom + grow)) + 1;
   RECT box = painter.Clip().Box();
   top = std::max(top, static_cast<int>(box.top) - 1);
   bottom = std::min(bottom, static_cast<int>(box.bottom) + 1);

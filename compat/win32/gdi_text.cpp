@@ -101,8 +101,8 @@ BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* rect, LPCWSTR 
   int along = (align & TA_CENTER) == TA_CENTER ? -width / 2 : (align & TA_RIGHT) ? -width : 0;
   int down = (align & TA_BASELINE) == TA_BASELINE ? 0 : (align & TA_BOTTOM) ? -tm.tmDescent : tm.tmAscent;
   double angle = face->Escapement();
-  int startX = dev.x + static_cast<int>(std::lround(along * std::cos(angle) + down * std::sin(angle)));
-  int baseline = dev.y + static_cast<int>(std::lround(-along * std::sin(angle) + down * std::cos(angle)));
+  int startX = dev.x + RoundToInt(along * std::cos(angle) + down * std::sin(angle));
+  int baseline = dev.y + RoundToInt(-along * std::sin(angle) + down * std::cos(angle));
 
   if (PathIsOpen(*dc)) {
     RecordTextIntoPath(*dc, *face, startX, baseline, s, n, dx, dc->state.charExtra, glyphIndex);
@@ -349,7 +349,7 @@ int DrawTextW(HDC hdc, LPCWSTR text, int count, LPRECT rc, UINT format) {
     POINT end = dc->ToLogical(r.left + widest, r.top + total);
     rc->right = end.x;
     rc->bottom = end.y;
-    return static_cast<int>(std::lround(total / dc->ScaleY()));
+    return RoundToInt(total / dc->ScaleY());
   }
   int y = r.top;
   if (format & DT_SINGLELINE) {
@@ -382,5 +382,5 @@ int DrawTextW(HDC hdc, LPCWSTR text, int count, LPRECT rc, UINT format) {
     y += lineHeight;
   }
   int height = (format & DT_SINGLELINE) && (format & (DT_VCENTER | DT_BOTTOM)) ? (y - r.top) : total;
-  return static_cast<int>(std::lround(height / dc->ScaleY()));
+  return RoundToInt(height / dc->ScaleY());
 }

@@ -37,7 +37,7 @@ void FillAndOutline(DcObj& dc, const Contour& c) {
 // Enough points that neighbouring ones lie about two device pixels apart.
 int ArcSteps(DcObj& dc, double rx, double ry, double sweep) {
   double r = std::max(std::fabs(rx) * dc.ScaleX(), std::fabs(ry) * dc.ScaleY());
-  return std::clamp(static_cast<int>(sweep * r / 2), 8, 2048);
+  return ClampToInt(sweep * r / 2, 8, 2048);
 }
 
 }  // namespace

@@ -140,8 +140,8 @@ void FillMetrics(const std::vector<std::vector<Point>>& contours, double advance
     gm->gmptGlyphOrigin = POINT{0, 0};
     return;
   }
-  int x0 = static_cast<int>(std::floor(minX / 64)), x1 = static_cast<int>(std::ceil(maxX / 64));
-  int y0 = static_cast<int>(std::floor(minY / 64)), y1 = static_cast<int>(std::ceil(maxY / 64));
+  int x0 = ClampToInt(std::floor(minX / 64)), x1 = ClampToInt(std::ceil(maxX / 64));
+  int y0 = ClampToInt(std::floor(minY / 64)), y1 = ClampToInt(std::ceil(maxY / 64));
   gm->gmBlackBoxX = static_cast<UINT>(std::max(1, x1 - x0));
   gm->gmBlackBoxY = static_cast<UINT>(std::max(1, y1 - y0));
   gm->gmptGlyphOrigin = POINT{x0, y1};

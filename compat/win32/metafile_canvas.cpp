@@ -423,7 +423,7 @@ void MetafileCanvas::RealizeFont() {
   lf.lfWidth = scale(lf.lfWidth, sx);
   if (combined_.eM12 != 0) {
     // A turning transform turns the text's baseline with it.
-    LONG turn = static_cast<LONG>(std::lround(std::atan2(-combined_.eM12, combined_.eM11) * 1800 / kPi));
+    LONG turn = gdi::RoundToInt(std::atan2(-combined_.eM12, combined_.eM11) * 1800 / kPi);
     lf.lfEscapement = (lf.lfEscapement % 3600) + turn;
     lf.lfOrientation = (lf.lfOrientation % 3600) + turn;
   }

@@ -48,8 +48,8 @@ void ScanEdges(const std::vector<Edge>& edges, bool winding, int rowMin, int row
   if (edges.empty()) return;
   double top = edges.front().y0, bottom = top;
   for (const Edge& e : edges) bottom = std::max(bottom, e.y1);
-  int first = std::max(rowMin, static_cast<int>(std::ceil(std::max(top, -kCoordLimit))));
-  int last = std::min(rowMax, static_cast<int>(std::ceil(std::min(bottom, kCoordLimit))));
+  int first = std::max(rowMin, ClampToInt(std::ceil(top), -kCoordLimit, kCoordLimit));
+  int last = std::min(rowMax, ClampToInt(std::ceil(bottom), -kCoordLimit, kCoordLimit));
   std::vector<const Edge*> active;
   std::vector<std::pair<double, int>> crossings;
   size_t next = 0;
@@ -69,8 +69,8 @@ void ScanEdges(const std::vector<Edge>& edges, bool winding, int rowMin, int row
       wind += winding ? crossings[i].second : 1;
       bool inside = winding ? wind != 0 : (wind & 1) != 0;
       if (!inside) continue;
-      int x0 = static_cast<int>(std::ceil(std::max(crossings[i].first, -kCoordLimit)));
-      int x1 = static_cast<int>(std::ceil(std::min(crossings[i + 1].first, kCoordLimit)));
+      int x0 = ClampToInt(std::ceil(crossings[i].first), -kCoordLimit, kCoordLimit);
+      int x1 = ClampToInt(std::ceil(crossings[i + 1].first), -kCoordLimit, kCoordLimit);
       if (x0 < x1) emit(y, x0, x1);
     }
   }
@@ -184,7 +184,7 @@ Region ContoursToRegion(const std::vector<Contour>& contours, bool winding) {
   if (edges.empty()) return Region();
   // Rows beyond the largest desktop are left out, so absurd polygons cost nothing.
   constexpr int kRowLimit = 1 << 15;
-  int top = std::max(static_cast<int>(std::ceil(std::max(edges.front().y0, -kCoordLimit))), -kRowLimit);
+  int top = std::max(ClampToInt(std::ceil(edges.front().y0), -kCoordLimit, kCoordLimit), -kRowLimit);
   std::vector<std::vector<int>> rows;
   ScanEdges(edges, winding, -kRowLimit, kRowLimit, [&](int y, int x0, int x1) {
     size_t index = static_cast<size_t>(y - top);

@@ -247,8 +247,8 @@ Region RoundedRegion(int l, int t, int r, int b, double rx, double ry) {
     } else {
       half = rx;
     }
-    int x0 = static_cast<int>(std::ceil(cxl - half - 0.5));
-    int x1 = static_cast<int>(std::floor(cxr + half - 0.5)) + 1;
+    int x0 = ClampToInt(std::ceil(cxl - half - 0.5));
+    int x1 = ClampToInt(std::floor(cxr + half - 0.5)) + 1;
     std::vector<int> row;
     if (x0 < x1) row = {std::max(x0, l), std::min(x1, r)};
     if (!row.empty() && row[0] >= row[1]) row.clear();

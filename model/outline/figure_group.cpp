@@ -329,15 +329,15 @@ void ContourToNodes(const BYTE* contour, CFigureItem& item) {
   CBezierNodeArray& nodes = *item.nodes;
   const int firstIndex = nodes.GetSize();
   const CVector2 start = outline_walk::ReadPoint(contour + 4);
-  nodes.Add(CBezierNode{start, start, start, FALSE});
+  nodes.Add(CBezierNode{start, {start, start}, FALSE});
   auto last = [&]() -> CBezierNode& { return nodes.ElementAt(nodes.GetSize() - 1); };
   outline_walk::WalkContour(
       contour,
-      [&](const CVector2&, const CVector2& q) { nodes.Add(CBezierNode{q, q, q, FALSE}); },
+      [&](const CVector2&, const CVector2& q) { nodes.Add(CBezierNode{q, {q, q}, FALSE}); },
       [&](const CVector2& a, const CVector2& b, const CVector2& c) {
         last().handle[1] = CVector2(a.x + 0.6666667f * (b.x - a.x), a.y + 0.6666667f * (b.y - a.y));
         const CVector2 in(c.x + 0.6666667f * (b.x - c.x), c.y + 0.6666667f * (b.y - c.y));
-        nodes.Add(CBezierNode{c, in, c, FALSE});
+        nodes.Add(CBezierNode{c, {in, c}, FALSE});
       });
   // A closed contour ends on its start: the last node's in-handle moves to
   // the first node.

@@ -179,5 +179,10 @@ void CMorphPair::LoadTimingCurve(CArchive& ar) {
   m_curve.Serialize(ar);
   if (!IsUsableTimingCurve(m_curve)) SetDefaultTimingCurve();
   m_curve.SetRange(0.0f, static_cast<float>(m_frameCount - 1), 0.0f, 256.0f);
+  // A stored range that runs backwards turns the keys round when they are
+  // moved into the pair's range, and a single frame leaves no range at all:
+  // such a curve would read as unusable when the saved file is opened again,
+  // so it gives way to the default now and the file opens the same each time.
+  if (!IsUsableTimingCurve(m_curve)) SetDefaultTimingCurve();
   m_curve.RebuildTable();
 }

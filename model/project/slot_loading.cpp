@@ -190,7 +190,7 @@ void CImageSlot::UpdateMask() {
     CBezierNodeArray nodes;
     for (int k = 0; k < line->GetPointCount(); ++k) {
       const CVector2 p(sx * line->PointAt(k)->x / m_zoom, sy * line->PointAt(k)->y / m_zoom);
-      nodes.Add(CBezierNode{p, p, p, FALSE});
+      nodes.Add(CBezierNode{p, {p, p}, FALSE});
     }
     figures.AddNodes(nodes.GetData(), nodes.GetSize(), kFigureFilled);
   }

@@ -51,7 +51,7 @@ TEST_F(SettingsWorkflow, OutputSizeAndMorpherSetupChangeTheProjectAndEscapeKeeps
     HWND dialog = ::GetActiveWindow();
     TypeInto(dialog, 1019, "48");
   });
-  dlgtest::QueueCheck([this] {
+  dlgtest::QueueCheck([] {
     HWND dialog = ::GetActiveWindow();
     EXPECT_TRUE(compat::WriteWindowPng(dialog, dlgtest::PngPath("workflow_output_size").c_str()));
     ClickControl(dialog, IDOK);

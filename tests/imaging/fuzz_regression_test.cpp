@@ -76,3 +76,19 @@ TEST(FuzzRegression, PngChunkLongerThanItsFileIsNotAllocated) {
   EXPECT_FALSE(DecodeFile("png_huge_text_chunk.png", PIC_FORMAT_PNG, &image));
   EXPECT_STREQ(image.GetLastError(), "Read Error");
 }
+
+// Small pictures whose re-encoding as a GIF mosaic writes a large output a
+// byte at a time: slow only on a machine loaded many times over (the fuzzer's
+// time-out is wall time), they must decode and encode again in bounded time.
+TEST(FuzzRegression, PicturesEncodeAgainInBoundedTime) {
+  for (const char* name : {"detect_a3ebfbf28a98", "gif_fc42309312f0", "gif_ee1a47c0c1e8"}) {
+    CPicImage image;
+    const auto start = std::chrono::steady_clock::now();
+    if (DecodeFile(name, PIC_FORMAT_UNKNOWN, &image)) {
+      CPicMemFile out;
+      out.Open();
+      image.Encode(&out, image.GetFormatId());
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20)) << name;
+  }
+}

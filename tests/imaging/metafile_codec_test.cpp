@@ -236,7 +236,12 @@ TEST(MetafileCodec, PaletteCarryingMetafileDecodes) {
 // byte chose the fuzzer's drawing size.
 TEST(MetafileCodec, FuzzFindingsStayFixed) {
   const char* root = getenv("CALVETTA_TEST_DATA");
-  for (const char* name : {"fuzz_huge_pen_disc.emf"}) {  // a pen wide enough to overflow its round caps
+  for (const char* name : {
+           "fuzz_huge_pen_disc.emf",  // a pen wide enough to overflow its round caps
+           "metafile_45be5fc495b6",   // a pie of thousands of arc points under a wide round-joined pen
+           "metafile_019f252629b0",   // the same with other records around it
+           "metafile_e81789e22c5f",
+       }) {
     std::vector<uint8_t> bytes;
     for (std::string base : {std::string(root ? root : ""), std::string("../data")}) {
       std::ifstream in(base + "/metafiles/" + name, std::ios::binary);

@@ -193,7 +193,8 @@ TEST(FillStyle, CopiesOwnTheirParts) {
     fill.texture->transform.n = 2;
     fill.SetGradient(ThreeStops());
     copy = fill;
-    copy = copy;  // self-assignment keeps the parts
+    const CFillStyle& same = copy;
+    copy = same;  // self-assignment keeps the parts
   }
   ASSERT_NE(copy.image, nullptr);
   EXPECT_EQ(copy.image->path, u"i.bmp");

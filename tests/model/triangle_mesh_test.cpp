@@ -207,11 +207,13 @@ void ExpectNoWorthwhileFlip(const Built& b) {
     };
     return std::min({angle(p, q, r), angle(q, r, p), angle(r, p, q)});
   };
-  for (const auto& [edge, tris] : owners) {
+  for (const auto& owner : owners) {
+    const auto& [edge, tris] = owner;
     if (tris.size() != 2 || b.mesh->FindEdge(edge.first, edge.second) >= 0) continue;
-    auto opposite = [&](int t) {
+    // Structured bindings are not captured by every compiler's C++20 yet.
+    auto opposite = [&b, &ends = owner.first](int t) {
       for (int v : b.triangles[t])
-        if (v != edge.first && v != edge.second) return v;
+        if (v != ends.first && v != ends.second) return v;
       return -1;
     };
     int p = opposite(tris[0]), q = opposite(tris[1]);

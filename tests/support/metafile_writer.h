@@ -530,6 +530,8 @@ class WmfWriter {
   }
   void SelectObject(int index) { Record(0x012D, {index}); }
   void DeleteObject(int index) { Record(0x01F0, {index}); }
+  // Counts an object that a hand-built record creates.
+  void CountObject() { ++objects_; }
   void Rectangle(int l, int t, int r, int b) { Record(0x041B, {b, r, t, l}); }
   void Ellipse(int l, int t, int r, int b) { Record(0x0418, {b, r, t, l}); }
   void MoveTo(int x, int y) { Record(0x0214, {y, x}); }

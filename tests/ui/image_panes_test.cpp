@@ -30,7 +30,7 @@ TEST_F(PaneTest, BothPicturesShowWithTheirGreenLinesInEveryMode) {
   GetMorphProject()->SetEditMode(kEditFigure);
   CBezierNodeArray nodes;
   for (CVector2 p : {CVector2(30, 30), CVector2(170, 30), CVector2(170, 130), CVector2(30, 130)})
-    nodes.Add(CBezierNode{p, p, p, FALSE});
+    nodes.Add(CBezierNode{p, {p, p}, FALSE});
   for (CImageSlot* slot : {Source(), Target()}) {
     slot->GetShape()->SetNodes(nodes);
     slot->GetShape()->SetState(kPathFinished);

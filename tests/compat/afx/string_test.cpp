@@ -107,7 +107,8 @@ TEST(CString, ConcatenatesWithStringsAndCharacters) {
   s += u'e';
   s = u">" + s;
   EXPECT_EQ(Text(s), u">abcde");
-  s = s;  // self-assignment keeps the text
+  const CString& same = s;
+  s = same;  // self-assignment keeps the text
   EXPECT_EQ(Text(s), u">abcde");
   s = static_cast<LPCTSTR>(s) + 1;  // assigning from its own buffer
   EXPECT_EQ(Text(s), u"abcde");

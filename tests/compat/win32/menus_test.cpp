@@ -14,7 +14,7 @@ namespace {
 namespace host = compat::host;
 
 constexpr int kFrameMenu = 128;
-constexpr UINT kFileNew = 101, kFileOpen = 102, kFileExit = 103, kEditUndo = 201, kViewGrid = 301;
+constexpr UINT kFileNew = 101, kFileOpen = 102, kViewGrid = 301;
 constexpr UINT kViewWire = 302, kViewExport = 304, kRecentOne = 401;
 
 // Runs one scripted step each time the menu loop waits for input; when the

@@ -10,7 +10,6 @@
 
 namespace {
 
-const COLORREF kBlack = RGB(0, 0, 0);
 const COLORREF kWhite = RGB(255, 255, 255);
 
 HFONT Font(int height, const char16_t* face, int weight = FW_NORMAL, int escapement = 0) {

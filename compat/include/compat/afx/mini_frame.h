@@ -23,7 +23,15 @@ class CMiniFrameWnd : public CFrameWnd {
   using CFrameWnd::Create;
   BOOL Create(LPCTSTR lpClassName, LPCTSTR lpWindowName, DWORD dwStyle, const RECT& rect,
               CWnd* pParentWnd = nullptr, UINT nID = 0);
-  using CWnd::CreateEx;
+  // The window's form by coordinates stays callable here. Its form by a
+  // rectangle is replaced below: brought in with a using-declaration, it
+  // would take the same seven arguments (its eighth has a default) and make
+  // every such call ambiguous.
+  BOOL CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, int x, int y,
+                int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu, LPVOID lpParam = nullptr) override {
+    return CWnd::CreateEx(dwExStyle, lpszClassName, lpszWindowName, dwStyle, x, y, nWidth, nHeight, hWndParent,
+                          nIDorHMenu, lpParam);
+  }
   // Always a tool window; MFS_THICKFRAME makes it sizable.
   BOOL CreateEx(DWORD dwExStyle, LPCTSTR lpClassName, LPCTSTR lpWindowName, DWORD dwStyle, const RECT& rect,
                 CWnd* pParentWnd = nullptr, UINT nID = 0);

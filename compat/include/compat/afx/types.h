@@ -25,6 +25,10 @@ class CPoint : public POINT {
 
   bool operator==(POINT p) const { return x == p.x && y == p.y; }
   bool operator!=(POINT p) const { return !(*this == p); }
+  // Two points of this class compare without C++20's reversed candidates
+  // (both sides would convert alike to POINT).
+  bool operator==(const CPoint& p) const { return x == p.x && y == p.y; }
+  bool operator!=(const CPoint& p) const { return !(*this == p); }
   CPoint& operator+=(SIZE s) { Offset(s); return *this; }
   CPoint& operator-=(SIZE s) { Offset(-s.cx, -s.cy); return *this; }
   CPoint& operator+=(POINT p) { Offset(p); return *this; }
@@ -48,6 +52,8 @@ class CSize : public SIZE {
   void SetSize(int cx0, int cy0) { cx = cx0; cy = cy0; }
   bool operator==(SIZE s) const { return cx == s.cx && cy == s.cy; }
   bool operator!=(SIZE s) const { return !(*this == s); }
+  bool operator==(const CSize& s) const { return cx == s.cx && cy == s.cy; }
+  bool operator!=(const CSize& s) const { return !(*this == s); }
   CSize& operator+=(SIZE s) { cx += s.cx; cy += s.cy; return *this; }
   CSize& operator-=(SIZE s) { cx -= s.cx; cy -= s.cy; return *this; }
   CSize operator+(SIZE s) const { return CSize(cx + s.cx, cy + s.cy); }
@@ -123,6 +129,8 @@ class CRect : public RECT {
   CRect& operator=(const RECT& r) { CopyRect(&r); return *this; }
   bool operator==(const RECT& r) const { return EqualRect(&r) != FALSE; }
   bool operator!=(const RECT& r) const { return !(*this == r); }
+  bool operator==(const CRect& r) const { return EqualRect(&r) != FALSE; }
+  bool operator!=(const CRect& r) const { return !(*this == r); }
   CRect& operator+=(POINT p) { OffsetRect(p); return *this; }
   CRect& operator+=(SIZE s) { OffsetRect(s); return *this; }
   CRect& operator+=(LPCRECT r) { InflateRect(r); return *this; }
