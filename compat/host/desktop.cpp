@@ -190,6 +190,20 @@ void SyncPresents() {
   if (IsHostThread()) CurrentDriver()->SyncPresents();
 }
 
+RECT WorkArea() {
+  std::shared_ptr<Surface> surface;
+  Driver* driver = CurrentDriver(&surface);
+  const RECT whole{0, 0, surface->width, surface->height};
+  RECT area{};
+  if (!driver->WorkArea(&area)) return whole;
+  // A work area that does not lie on the desktop is no work area.
+  area = RECT{std::max(area.left, whole.left), std::max(area.top, whole.top), std::min(area.right, whole.right),
+              std::min(area.bottom, whole.bottom)};
+  return area.left < area.right && area.top < area.bottom ? area : whole;
+}
+
+bool HasWindowManager() { return CurrentDriver()->HasWindowManager(); }
+
 void SetInputSink(InputSink sink) {
   HostState& state = State();
   std::lock_guard<std::mutex> guard(state.lock);
