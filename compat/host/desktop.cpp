@@ -204,6 +204,10 @@ RECT WorkArea() {
 
 bool HasWindowManager() { return CurrentDriver()->HasWindowManager(); }
 
+bool BeginMoveSize(uintptr_t window, int edges, POINT at) {
+  return IsHostThread() && CurrentDriver()->BeginMoveSize(window, edges, at);
+}
+
 void SetInputSink(InputSink sink) {
   HostState& state = State();
   std::lock_guard<std::mutex> guard(state.lock);

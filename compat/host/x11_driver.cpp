@@ -179,6 +179,7 @@ class X11Driver final : public Driver {
   void SyncPresents() override;
   bool WorkArea(RECT* area) override;
   bool HasWindowManager() override { return wm_; }
+  bool BeginMoveSize(uintptr_t window, int edges, POINT at) override;
 
  private:
   // A top-level window shown as an X window.
@@ -552,6 +553,7 @@ void X11Driver::SendRootMessage(Window window, Atom type, long a, long b, long c
   event.xclient.data.l[1] = b;
   event.xclient.data.l[2] = c;
   event.xclient.data.l[3] = d;
+  event.xclient.data.l[4] = 1;  // from an application
   XSendEvent(display_, root_, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
 }
 
@@ -646,7 +648,21 @@ X11Driver::Shown& X11Driver::MakeShown(const TopWindow& top) {
     const long motif[5] = {2 /* decorations */, 0, 0, 0, 0};
     XChangeProperty(display_, shown.x, motifHints_, motifHints_, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(motif), 5);
+    // Shown maximized or minimized: the window manager hears it before the map.
+    if (top.maximized) {
+      const long state[2] = {static_cast<long>(netStateMaxV_), static_cast<long>(netStateMaxH_)};
+      XChangeProperty(display_, shown.x, netWmState_, XA_ATOM, 32, PropModeReplace,
+                      reinterpret_cast<const unsigned char*>(state), 2);
+      shown.maximized = true;
+    }
+    if (top.minimized) {
+      hints.initial_state = IconicState;
+      XSetWMHints(display_, shown.x, &hints);
+      shown.minimized = true;
+    }
   }
+  shown.top.maximized = top.maximized;
+  shown.top.minimized = top.minimized;
   return shown;
 }
 
@@ -787,6 +803,21 @@ void X11Driver::SetIcon(Window window, const std::shared_ptr<const CursorImage>&
   data.insert(data.end(), icon->argb.begin(), icon->argb.end());
   XChangeProperty(display_, window, netWmIcon_, XA_CARDINAL, 32, PropModeReplace,
                   reinterpret_cast<const unsigned char*>(data.data()), static_cast<int>(data.size()));
+}
+
+// The window manager's move or size, from the button the user holds: the
+// program lets go of the pointer so that the window manager can take it.
+bool X11Driver::BeginMoveSize(uintptr_t window, int edges, POINT at) {
+  auto found = shown_.find(window);
+  if (!wm_ || found == shown_.end() || !found->second.viewable || !IsManaged(found->second.top.kind)) return false;
+  // By the sizing edge (WMSZ_LEFT 1 … WMSZ_BOTTOMRIGHT 8) the window manager's direction; 8 moves.
+  static constexpr long kDirection[] = {8, 7, 3, 1, 0, 2, 5, 6, 4};
+  if (edges < 0 || edges > 8) return false;
+  XUngrabPointer(display_, CurrentTime);
+  grabbed_ = false;
+  SendRootMessage(found->second.x, netMoveResize_, at.x, at.y, kDirection[edges], Button1);
+  XFlush(display_);
+  return true;
 }
 
 // Where the window now is on the screen, told to the program when it is not

@@ -149,6 +149,10 @@ class Driver {
   virtual bool WorkArea(RECT* area) { (void)area; return false; }
   // True when a window manager of the host moves and sizes the windows.
   virtual bool HasWindowManager() { return false; }
+  // Hands a move (edges 0) or a size by the given edges (WMSZ_LEFT … WMSZ_BOTTOMRIGHT)
+  // of a top-level window, just pressed at a desktop point, to the host's window
+  // manager; false when it has none to take it. Only the thread that pumps calls it.
+  virtual bool BeginMoveSize(uintptr_t window, int edges, POINT at) { (void)window, (void)edges, (void)at; return false; }
 };
 
 // Who receives input: the window manager installs itself here.
@@ -186,6 +190,9 @@ RECT WorkArea();
 // True when the host has a window manager of its own that moves, sizes and
 // stacks the top-level windows.
 bool HasWindowManager();
+// The host's window manager moves or sizes the window from the press at
+// `at` on (see Driver::BeginMoveSize); false: the program does it itself.
+bool BeginMoveSize(uintptr_t window, int edges, POINT at);
 
 // --- input ---
 void SetInputSink(InputSink sink);

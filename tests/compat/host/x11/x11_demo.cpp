@@ -4,7 +4,7 @@
 // headless through injection (--replay), so the two logs can be compared.
 //
 //   x11_demo [--log FILE] [--capture PNG] [--replay SCRIPT] [--refuse-closes N]
-//            [--clip L,T,R,B] [--worker-paint] [--print-host] [--desktop WxH]
+//            [--clip L,T,R,B] [--worker-paint] [--print-host] [--desktop WxH] [--log-sizes]
 #include <unistd.h>
 
 #include <chrono>
@@ -36,6 +36,7 @@ struct Options {
   bool printHost = false;
   bool workerPaint = false;
   int desktopWidth = 0, desktopHeight = 0;  // headless: the X screen's size
+  bool logSizes = false;  // the top-level windows' sizes and move loops too
 };
 
 Options g_options;
@@ -164,6 +165,17 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         SetCursorPos(200, 250);
         return 0;
       }
+      break;
+    case WM_SIZE:
+      if (g_options.logSizes) {
+        char line[64];
+        std::snprintf(line, sizeof(line), "%s WM_SIZE %d %dx%d", NameOf(hwnd), static_cast<int>(wParam),
+                      LOWORD(lParam), HIWORD(lParam));
+        Note(line);
+      }
+      break;
+    case WM_ENTERSIZEMOVE:
+      if (g_options.logSizes) Note(std::string(NameOf(hwnd)) + " WM_ENTERSIZEMOVE");
       break;
     case WM_ACTIVATEAPP:
       if (hwnd == g_main) {
@@ -392,6 +404,7 @@ bool ParseOptions(int argc, char** argv) {
     if (arg == "--log" && hasValue) g_options.log = argv[++i];
     else if (arg == "--capture" && hasValue) g_options.capture = argv[++i];
     else if (arg == "--replay" && hasValue) g_options.replay = argv[++i];
+    else if (arg == "--log-sizes") g_options.logSizes = true;
     else if (arg == "--desktop" && hasValue)
       std::sscanf(argv[++i], "%dx%d", &g_options.desktopWidth, &g_options.desktopHeight);
     else if (arg == "--refuse-closes" && hasValue) g_options.refuseCloses = std::atoi(argv[++i]);

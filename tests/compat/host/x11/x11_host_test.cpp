@@ -573,6 +573,92 @@ TEST(X11Host, CaptureWithNoButtonHeldGrabsThePointerAndShowCursorHidesIt) {
   EXPECT_EQ(demo.WaitForExit(), 0);
 }
 
+// --- under a window manager ---
+
+// Openbox on the display for one test: started, waited for, and ended.
+class WindowManager {
+ public:
+  WindowManager() {
+    pid_ = fork();
+    if (pid_ == 0) {
+      execlp("openbox", "openbox", "--sm-disable", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    running_ = WaitUntil([] { return Shell("wmctrl -m 2>/dev/null | head -1").find("Openbox") != std::string::npos; });
+  }
+  ~WindowManager() {
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+  }
+  bool running() const { return running_; }
+
+ private:
+  pid_t pid_ = -1;
+  bool running_ = false;
+};
+
+bool LogHas(const std::string& log, const std::string& line) {
+  const std::vector<std::string> lines = ReadLines(log);
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+TEST(X11Host, UnderAWindowManagerItsMovesSizesStatesAndClosesReachTheProgram) {
+  WindowManager manager;
+  ASSERT_TRUE(manager.running()) << "openbox did not start";
+  const std::string capture = TempPath("wm_capture.png"), log = TempPath("wm.log");
+  std::remove(capture.c_str());
+  Demo demo({"--capture", capture, "--log", log, "--log-sizes", "--refuse-closes", "1"});
+  const std::string window = DemoWindow();
+  ASSERT_FALSE(window.empty());
+  EXPECT_NE(Shell("xprop -id " + window + " _MOTIF_WM_HINTS"), "") << "no decorations of the manager's own";
+  // Maximised by the program: the window manager fills the work area with it.
+  EXPECT_TRUE(WaitUntil([&] { return ScreenArea(window) == "1280x1024+0+0"; })) << ScreenArea(window);
+  EXPECT_NE(Shell("xprop -id " + window + " _NET_WM_STATE").find("_NET_WM_STATE_MAXIMIZED_HORZ"), std::string::npos);
+
+  // Restored, moved and sized by the window manager: the frame is laid out there.
+  Shell("wmctrl -i -r " + window + " -b remove,maximized_vert,maximized_horz");
+  Shell("wmctrl -i -r " + window + " -e 0,100,80,600,400");
+  EXPECT_TRUE(WaitUntil([&] { return ScreenArea(window) == "600x400+100+80"; })) << ScreenArea(window);
+  EXPECT_TRUE(ScreenMatches(capture, "600x400+100+80")) << "the program's frame is where the manager put it";
+  Shell("import -window root '" + TempPath("wm_moved.png") + "'");
+  const std::vector<std::string> sizes = ReadLines(log);
+  EXPECT_TRUE(std::any_of(sizes.begin(), sizes.end(), [](const std::string& l) {
+    return l.rfind("main WM_SIZE 0 ", 0) == 0;
+  })) << "restored";
+
+  // Maximised by the window manager: IsZoomed follows (the size's type says so).
+  Shell("wmctrl -i -r " + window + " -b add,maximized_vert,maximized_horz");
+  EXPECT_TRUE(WaitUntil([&] { return ScreenArea(window) == "1280x1024+0+0"; })) << ScreenArea(window);
+  EXPECT_TRUE(WaitUntil([&] {
+    const std::vector<std::string> lines = ReadLines(log);
+    return !lines.empty() && lines.back().rfind("main WM_SIZE 2 ", 0) == 0;
+  })) << "maximized, and the last size says so";
+  Shell("wmctrl -i -r " + window + " -b remove,maximized_vert,maximized_horz");
+
+  // The second window's caption dragged: the window manager moves it, not a loop of the program's.
+  const std::string second = Shell("xdotool search --onlyvisible --name '^Second$' | head -1");
+  ASSERT_FALSE(second.empty());
+  int x = 0, y = 0, w = 0, h = 0;
+  std::sscanf(ScreenArea(second).c_str(), "%dx%d+%d+%d", &w, &h, &x, &y);
+  Shell("xdotool mousemove " + std::to_string(x + 60) + " " + std::to_string(y + 8) + " mousedown 1");
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  Shell("xdotool mousemove " + std::to_string(x + 160) + " " + std::to_string(y + 58));
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  Shell("xdotool mousemove " + std::to_string(x + 260) + " " + std::to_string(y + 108) + " mouseup 1");
+  const std::string moved = std::to_string(w) + "x" + std::to_string(h) + "+" + std::to_string(x + 200) + "+" +
+                            std::to_string(y + 100);
+  EXPECT_TRUE(WaitUntil([&] { return ScreenArea(second) == moved; })) << ScreenArea(second) << " not " << moved;
+  EXPECT_FALSE(LogHas(log, "second WM_ENTERSIZEMOVE"));
+  EXPECT_TRUE(ScreenMatches(capture, moved)) << "the program knows where the manager put it";
+
+  // The manager's close: refused once (the window stays), then done.
+  Shell("wmctrl -i -c " + window);
+  EXPECT_TRUE(WaitUntil([&] { return Shell("xdotool getwindowname " + window) == "Calvetta demo - still open"; }));
+  EXPECT_TRUE(demo.Running());
+  Shell("wmctrl -i -c " + window);
+  EXPECT_EQ(demo.WaitForExit(), 0);
+}
+
 // --- no display ---
 
 TEST(X11Host, UnopenableDisplayRunsHeadlessAndSaysSo) {
