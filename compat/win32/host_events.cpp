@@ -45,10 +45,12 @@ host::WindowKind KindOf(const Window& w) {
   if (name == u"#32768") return host::WindowKind::PopupMenu;
   if (name == u"combolbox") return host::WindowKind::DropDown;
   if (name == u"tooltips_class32") return host::WindowKind::Tooltip;
-  // Caption-less pop-ups of a tool's kind (drag pictures, tips of our own) stay unmanaged.
+  // Caption-less pop-ups (drag pictures, tips of our own, drop-down sliders)
+  // come and go with what opened them: nothing for a window manager to keep.
   const bool caption = (w.style & WS_CAPTION) == WS_CAPTION;
-  if ((w.style & WS_POPUP) && !caption && !(w.style & WS_THICKFRAME) && (w.exStyle & WS_EX_TOOLWINDOW))
-    return host::WindowKind::Tooltip;
+  if ((w.style & WS_POPUP) && !caption && !(w.style & WS_THICKFRAME))
+    return (w.exStyle & WS_EX_TOOLWINDOW) && (w.exStyle & WS_EX_TOPMOST) ? host::WindowKind::Tooltip
+                                                                        : host::WindowKind::DropDown;
   if (w.exStyle & WS_EX_TOOLWINDOW) return host::WindowKind::Utility;
   if (name == u"#32770" || (w.exStyle & WS_EX_DLGMODALFRAME) || w.owner) return host::WindowKind::Dialog;
   return host::WindowKind::Normal;
