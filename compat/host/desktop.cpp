@@ -204,6 +204,14 @@ RECT WorkArea() {
 
 bool HasWindowManager() { return CurrentDriver()->HasWindowManager(); }
 
+void BeginDesktopDrawing() {
+  std::shared_ptr<Surface> surface;
+  Driver* driver = CurrentDriver(&surface);
+  driver->DesktopDrawing(surface.get());
+}
+
+void EndDesktopDrawing() { CurrentDriver()->DesktopDrawing(nullptr); }
+
 bool BeginMoveSize(uintptr_t window, int edges, POINT at) {
   return IsHostThread() && CurrentDriver()->BeginMoveSize(window, edges, at);
 }

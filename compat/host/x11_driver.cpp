@@ -26,6 +26,7 @@
 #include <X11/Xutil.h>
 #include <X11/cursorfont.h>
 #include <X11/extensions/XShm.h>
+#include <X11/extensions/shape.h>
 #include <X11/extensions/Xfixes.h>
 #include <X11/extensions/Xrender.h>
 // X names a query constant like our cursor enumeration.
@@ -180,6 +181,7 @@ class X11Driver final : public Driver {
   bool WorkArea(RECT* area) override;
   bool HasWindowManager() override { return wm_; }
   bool BeginMoveSize(uintptr_t window, int edges, POINT at) override;
+  void DesktopDrawing(const Surface* before) override;
 
  private:
   // A top-level window shown as an X window.
@@ -198,6 +200,10 @@ class X11Driver final : public Driver {
   // What other threads hand to the owner, under `pendingLock`.
   struct Pending {
     std::vector<RECT> damage;
+    // Drawing on the desktop: wanted, and the surface as it was when it began.
+    bool overlayWanted = false;
+    std::shared_ptr<std::vector<uint32_t>> overlayBefore;
+    int overlayWidth = 0;
     bool cursorChanged = false;
     CursorImage cursor;
     bool warp = false;
@@ -230,8 +236,17 @@ class X11Driver final : public Driver {
   void Flush(std::vector<RECT> damage);
   bool EnsureImage(int width, int height);
   void DropImage();
+  // Where presents go: an X window showing an area of the surface at its origin.
+  struct Target {
+    Window window;
+    RECT area;
+  };
+  std::vector<Target> Targets() const;
   void PutShared(const Surface& surface, const std::vector<RECT>& damage);
   void PutPlain(const Surface& surface, const RECT& rect, Window window, POINT origin);
+  // the overlay drawing on the desktop shows in
+  void SyncOverlay();
+  void ShapeOverlay(const Surface& surface, const std::vector<RECT>& damage);
   void WaitForCompletion();
   // pointer
   void ShowCursor(const CursorImage& cursor);
@@ -294,6 +309,13 @@ class X11Driver final : public Driver {
   bool leavePending_ = false;    // the pointer left our windows for another's or the root
   bool keyboardGrabbed_ = false;
   Cursor currentCursor_ = None;
+  // The overlay: above everything, shaped to the pixels drawn on the desktop
+  // since the drawing began (those that differ from the surface then).
+  bool shapeAvailable_ = false;
+  Window overlay_ = 0;
+  std::shared_ptr<std::vector<uint32_t>> overlayBefore_;
+  int overlayWidth_ = 0;
+  std::vector<std::vector<XRectangle>> overlayRuns_;  // by row
   std::map<uint64_t, Cursor> cursors_;
   uint64_t shownCursor_ = 0;
   bool grabbed_ = false;
@@ -373,6 +395,7 @@ void X11Driver::QueryServer() {
   if (shmAvailable_) shmCompletion_ = XShmGetEventBase(display_) + ShmCompletion;
   renderAvailable_ = XRenderQueryExtension(display_, &eventBase, &errorBase);
   fixesAvailable_ = XFixesQueryExtension(display_, &eventBase, &errorBase);
+  shapeAvailable_ = XShapeQueryExtension(display_, &eventBase, &errorBase);
   wmProtocols_ = XInternAtom(display_, "WM_PROTOCOLS", False);
   wmDelete_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
   netWmName_ = XInternAtom(display_, "_NET_WM_NAME", False);
@@ -474,6 +497,7 @@ X11Driver::~X11Driver() {
   if (!display_) return;
   DropImage();
   for (auto& [id, shown] : shown_) XDestroyWindow(display_, shown.x);
+  if (overlay_) XDestroyWindow(display_, overlay_);
   if (leader_) XDestroyWindow(display_, leader_);
   for (auto& [key, cursor] : cursors_) XFreeCursor(display_, cursor);
   if (ic_) XDestroyIC(ic_);
@@ -1001,12 +1025,11 @@ void X11Driver::PutShared(const Surface& surface, const std::vector<RECT>& damag
     POINT origin;
   };
   std::vector<Put> puts;
-  for (const auto& [id, shown] : shown_) {
-    if (!shown.mapped) continue;
+  for (const Target& target : Targets()) {
     for (const RECT& r : damage) {
-      const RECT part = Intersection(r, shown.top.rect);
+      const RECT part = Intersection(r, target.area);
       if (part.left < part.right && part.top < part.bottom)
-        puts.push_back(Put{shown.x, part, POINT{shown.top.rect.left, shown.top.rect.top}});
+        puts.push_back(Put{target.window, part, POINT{target.area.left, target.area.top}});
     }
   }
   for (size_t i = 0; i < puts.size(); ++i) {
@@ -1073,18 +1096,107 @@ void X11Driver::Flush(std::vector<RECT> damage) {
   }
   std::erase_if(damage, [](const RECT& r) { return r.left >= r.right || r.top >= r.bottom; });
   if (damage.empty()) return;
+  if (overlay_) ShapeOverlay(*surface, damage);
   if (EnsureImage(surface->width, surface->height)) {
     PutShared(*surface, damage);
   } else {
-    for (const auto& [id, shown] : shown_) {
-      if (!shown.mapped) continue;
+    for (const Target& target : Targets()) {
       for (const RECT& r : damage) {
-        const RECT part = Intersection(r, shown.top.rect);
+        const RECT part = Intersection(r, target.area);
         if (part.left < part.right && part.top < part.bottom)
-          PutPlain(*surface, part, shown.x, POINT{shown.top.rect.left, shown.top.rect.top});
+          PutPlain(*surface, part, target.window, POINT{target.area.left, target.area.top});
       }
     }
   }
+}
+
+std::vector<X11Driver::Target> X11Driver::Targets() const {
+  std::vector<Target> targets;
+  for (const auto& [id, shown] : shown_)
+    if (shown.mapped) targets.push_back(Target{shown.x, shown.top.rect});
+  if (overlay_) targets.push_back(Target{overlay_, RECT{0, 0, width_, height_}});
+  return targets;
+}
+
+// --- drawing on the desktop ---
+
+void X11Driver::DesktopDrawing(const Surface* before) {
+  {
+    std::lock_guard<std::mutex> guard(pendingLock_);
+    pending_.overlayWanted = before != nullptr;
+    pending_.overlayBefore = before ? std::make_shared<std::vector<uint32_t>>(before->pixels) : nullptr;
+    pending_.overlayWidth = before ? before->width : 0;
+  }
+  if (std::this_thread::get_id() != owner_) WakeHostOwner();
+}
+
+// Made when the drawing begins, gone when it ends; it takes no input.
+void X11Driver::SyncOverlay() {
+  bool wanted;
+  std::shared_ptr<std::vector<uint32_t>> before;
+  int width;
+  {
+    std::lock_guard<std::mutex> guard(pendingLock_);
+    wanted = pending_.overlayWanted;
+    before = pending_.overlayBefore;
+    width = pending_.overlayWidth;
+  }
+  if (!shapeAvailable_) wanted = false;
+  if (wanted && overlay_ && before == overlayBefore_) return;
+  if (overlay_) {
+    XDestroyWindow(display_, overlay_);
+    overlay_ = 0;
+    overlayBefore_.reset();
+    overlayRuns_.clear();
+  }
+  if (!wanted || !before || width != width_ || before->size() != static_cast<size_t>(width_) * height_) return;
+  XSetWindowAttributes attributes{};
+  attributes.background_pixmap = None;
+  attributes.override_redirect = True;
+  overlay_ = XCreateWindow(display_, root_, 0, 0, static_cast<unsigned>(width_), static_cast<unsigned>(height_), 0,
+                           depth_, InputOutput, visual_, CWBackPixmap | CWOverrideRedirect, &attributes);
+  const long type = static_cast<long>(typeAtoms_[static_cast<int>(WindowKind::Tooltip)]);
+  XChangeProperty(display_, overlay_, netWmType_, XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(&type), 1);
+  XShapeCombineRectangles(display_, overlay_, ShapeBounding, 0, 0, nullptr, 0, ShapeSet, Unsorted);
+  XShapeCombineRectangles(display_, overlay_, ShapeInput, 0, 0, nullptr, 0, ShapeSet, Unsorted);
+  XMapRaised(display_, overlay_);
+  overlayBefore_ = before;
+  overlayWidth_ = width;
+  overlayRuns_.assign(static_cast<size_t>(height_), {});
+}
+
+// The overlay's shape: every run of pixels that differs from the desktop as
+// it was when the drawing began, row by row over the rows drawn again.
+void X11Driver::ShapeOverlay(const Surface& surface, const std::vector<RECT>& damage) {
+  if (surface.width != overlayWidth_ || surface.height != static_cast<int>(overlayRuns_.size())) return;
+  const std::vector<uint32_t>& before = *overlayBefore_;
+  std::vector<bool> rowDone(overlayRuns_.size(), false);
+  for (const RECT& r : damage) {
+    for (LONG y = r.top; y < r.bottom; ++y) {
+      if (rowDone[static_cast<size_t>(y)]) continue;
+      rowDone[static_cast<size_t>(y)] = true;
+      std::vector<XRectangle>& runs = overlayRuns_[static_cast<size_t>(y)];
+      runs.clear();
+      const uint32_t* now = surface.Row(y);
+      const uint32_t* then = before.data() + static_cast<size_t>(y) * surface.width;
+      for (int x = 0; x < surface.width;) {
+        if (now[x] == then[x]) {
+          ++x;
+          continue;
+        }
+        const int start = x;
+        while (x < surface.width && now[x] != then[x]) ++x;
+        runs.push_back(XRectangle{static_cast<short>(start), static_cast<short>(y),
+                                  static_cast<unsigned short>(x - start), 1});
+      }
+    }
+  }
+  std::vector<XRectangle> all;
+  for (const auto& runs : overlayRuns_) all.insert(all.end(), runs.begin(), runs.end());
+  XShapeCombineRectangles(display_, overlay_, ShapeBounding, 0, 0, all.data(), static_cast<int>(all.size()), ShapeSet,
+                          YXSorted);
+  XRaiseWindow(display_, overlay_);
 }
 
 void X11Driver::SyncPresents() {
@@ -1515,6 +1627,7 @@ bool X11Driver::Pump(const WaitState& state) {
     pending_.cursorChanged = pending_.warp = false;
   }
   ApplyWaitState(state);
+  SyncOverlay();
   if (pending.cursorChanged) ShowCursor(pending.cursor);
   if (pending.warp) XWarpPointer(display_, None, root_, 0, 0, 0, 0, pending.warpTo.x, pending.warpTo.y);
   // Events first (an Expose adds damage), then presents; waiting for the

@@ -105,6 +105,12 @@ host::WaitState CurrentWaitState() {
 void PumpHostForWait() {
   if (!host::IsHostThread()) return;
   g_hostThread = CurrentThreadId();
+  std::vector<RECT> held;
+  {
+    Guard guard = Lock();
+    held = HeldDesktopDcBounds();
+  }
+  for (const RECT& r : held) host::PresentRect(r);
   host::PumpHost(CurrentWaitState());
 }
 

@@ -222,6 +222,9 @@ void InvalidateScreenArea(const RECT& screen);  // lock held; everything under t
 void InvalidateWhole(Window* w, bool erase, bool frame, bool children);  // lock held
 bool HasPendingPaint(const ThreadQueue& queue, HWND filter, HWND* target);  // lock held
 void PaintDesktopArea(const RECT& screen);  // lock held
+// Where DCs of the desktop (or the screen) are out: a drag's tracker drawn
+// through one held across waits is shown at each wait. Lock held.
+std::vector<RECT> HeldDesktopDcBounds();
 void ForgetWindowDcs(Window* w);            // lock held
 // The screen area a DC of w may draw on. clipSiblings clips a child by the
 // siblings above it even without WS_CLIPSIBLINGS; ignoreLock lets it draw

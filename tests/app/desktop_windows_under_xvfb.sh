@@ -121,6 +121,38 @@ if [ "$mode" = bare ]; then
   import -window root "$pngs/output_size_modal.png"
   xdotool key Escape
   wait_for '[ -z "$(windows_of_type DIALOG)" ]' || fail "Escape did not close Output Size"
+
+  # The Preview and Play bar dragged by its caption out of the frame: mid-drag
+  # the tracking rectangle shows on the screen outside the frame; dropped, the
+  # bar floats as an X window of its own there; dragged back, it docks.
+  import -window root "$saved/before_drag.png"
+  xdotool mousemove 430 100 mousedown 1
+  sleep 0.3
+  xdotool mousemove 600 300
+  sleep 0.2
+  xdotool mousemove 800 600
+  sleep 0.2
+  xdotool mousemove 900 650
+  sleep 1
+  import -window root "$pngs/bar_drag.png"
+  changed=$(compare -metric AE -crop 600x500+650+450 "$saved/before_drag.png" "$pngs/bar_drag.png" null: 2>&1 || true)
+  [ "$changed" != 0 ] || fail "mid-drag the screen outside the frame shows no tracking rectangle"
+  xdotool mouseup 1
+  wait_for '[ -n "$(windows_of_type UTILITY)" ]' || fail "the dropped bar is no window of its own"
+  floating=$(windows_of_type UTILITY)
+  IFS='x+' read -r bw bh bx by < <(geometry "$floating")
+  [ "$bx" -gt 600 ] && [ "$by" -gt 400 ] || fail "the bar floats at ${bw}x${bh}+$bx+$by, not where it was dropped"
+  sleep 0.5
+  import -window root "$pngs/bar_floating.png"
+  # Nothing of the drag stays on the screen beyond the floating bar.
+  xdotool mousemove $((bx + 30)) $((by + 8)) mousedown 1
+  sleep 0.3
+  xdotool mousemove 500 300
+  sleep 0.2
+  xdotool mousemove 480 120
+  sleep 0.5
+  xdotool mouseup 1
+  wait_for '[ -z "$(windows_of_type UTILITY)" ]' || fail "dragged back, the bar did not dock"
 else
   openbox --sm-disable >/dev/null 2>&1 &
   manager=$!

@@ -153,6 +153,9 @@ class Driver {
   // of a top-level window, just pressed at a desktop point, to the host's window
   // manager; false when it has none to take it. Only the thread that pumps calls it.
   virtual bool BeginMoveSize(uintptr_t window, int edges, POINT at) { (void)window, (void)edges, (void)at; return false; }
+  // Drawing on the desktop itself begins (with the surface as it is then) or
+  // ends: what is drawn shows above every window of the host. Any thread.
+  virtual void DesktopDrawing(const Surface* before) { (void)before; }
 };
 
 // Who receives input: the window manager installs itself here.
@@ -193,6 +196,11 @@ bool HasWindowManager();
 // The host's window manager moves or sizes the window from the press at
 // `at` on (see Driver::BeginMoveSize); false: the program does it itself.
 bool BeginMoveSize(uintptr_t window, int edges, POINT at);
+// The program draws on the desktop itself (a drag's tracking rectangles)
+// from now on, or no longer: what it draws there shows above every window on
+// the host's screen until it stops.
+void BeginDesktopDrawing();
+void EndDesktopDrawing();
 
 // --- input ---
 void SetInputSink(InputSink sink);
