@@ -195,6 +195,7 @@ class X11Driver final : public Driver {
     bool maximized = false;   // as the window manager last said
     bool minimized = false;
     bool titled = false;
+    Window transientFor = 0;  // the owner's X window, as WM_TRANSIENT_FOR says
   };
 
   // What other threads hand to the owner, under `pendingLock`.
@@ -614,6 +615,17 @@ void X11Driver::SyncWindows(const WaitState& state) {
     ++it;
     if (!listed.count(id)) DestroyShown(id);
   }
+  // Owned windows stay above their owners: once both have X windows (an
+  // owner may be shown after what it owns), whatever the order they came in.
+  for (auto& [id, shown] : shown_) {
+    if (!IsManaged(shown.top.kind)) continue;
+    auto owner = shown_.find(shown.top.owner);
+    const Window ownerX = owner != shown_.end() && shown.top.owner != id ? owner->second.x : 0;
+    if (ownerX == shown.transientFor) continue;
+    if (ownerX) XSetTransientForHint(display_, shown.x, ownerX);
+    else XDeleteProperty(display_, shown.x, XA_WM_TRANSIENT_FOR);
+    shown.transientFor = ownerX;
+  }
   Restack(state);
   Activate(state);
 }
@@ -698,11 +710,6 @@ void X11Driver::DescribeShown(Shown& shown, const TopWindow& top, bool fresh) {
     shown.titled = true;
   }
   if (fresh || shown.top.icon != top.icon) SetIcon(shown.x, top.icon);
-  if (fresh || shown.top.owner != top.owner) {
-    auto owner = shown_.find(top.owner);
-    if (owner != shown_.end() && top.owner != top.id) XSetTransientForHint(display_, shown.x, owner->second.x);
-    else if (!fresh) XDeleteProperty(display_, shown.x, XA_WM_TRANSIENT_FOR);
-  }
   const bool sizeChanged = shown.top.rect.right - shown.top.rect.left != top.rect.right - top.rect.left ||
                            shown.top.rect.bottom - shown.top.rect.top != top.rect.bottom - top.rect.top;
   if (fresh || shown.top.sizable != top.sizable || (!top.sizable && sizeChanged) ||

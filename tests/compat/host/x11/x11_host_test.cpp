@@ -573,6 +573,43 @@ TEST(X11Host, CaptureWithNoButtonHeldGrabsThePointerAndShowCursorHidesIt) {
   EXPECT_EQ(demo.WaitForExit(), 0);
 }
 
+// --- what a window manager reads of the windows ---
+
+TEST(X11Host, EachTopLevelWindowIsAnXWindowThatDescribesItself) {
+  Demo demo({});
+  const std::string main = DemoWindow();
+  ASSERT_FALSE(main.empty());
+  std::string second;
+  ASSERT_TRUE(WaitUntil([&] {
+    return !(second = Shell("xdotool search --onlyvisible --name '^Second$' 2>/dev/null | head -1")).empty();
+  }));
+  // Exactly the two shown windows carry the program's process.
+  const std::string pid = Shell("xprop -id " + main + " _NET_WM_PID | awk '{print $NF}'");
+  EXPECT_EQ(Shell("xdotool search --onlyvisible --pid " + pid + " | sort | tr '\\n' ' '"),
+            Shell("printf '%s\\n' " + main + " " + second + " | sort | tr '\\n' ' '"));
+  for (const std::string& w : {main, second}) {
+    EXPECT_EQ(Shell("xprop -id " + w + " WM_CLASS"), "WM_CLASS(STRING) = \"calvetta\", \"Calvetta\"");
+    // No decorations of the manager's own: flags 2 (decorations), decorations 0.
+    EXPECT_EQ(Shell("xprop -id " + w + " _MOTIF_WM_HINTS | sed 's/.*= //'"), "0x2, 0x0, 0x0, 0x0, 0x0");
+    EXPECT_NE(Shell("xprop -id " + w + " WM_PROTOCOLS").find("WM_DELETE_WINDOW"), std::string::npos);
+  }
+  EXPECT_EQ(Shell("xprop -id " + main + " _NET_WM_WINDOW_TYPE | sed 's/.*= //'"), "_NET_WM_WINDOW_TYPE_NORMAL");
+  EXPECT_EQ(Shell("xprop -id " + main + " WM_TRANSIENT_FOR"), "WM_TRANSIENT_FOR:  not found.");
+  // The owned window: a dialog that stays above its owner, at a size the user cannot change.
+  EXPECT_EQ(Shell("xprop -id " + second + " _NET_WM_WINDOW_TYPE | sed 's/.*= //'"), "_NET_WM_WINDOW_TYPE_DIALOG");
+  char owner[32];
+  std::snprintf(owner, sizeof(owner), "0x%lx", std::stoul(main));
+  EXPECT_EQ(Shell("xprop -id " + second + " WM_TRANSIENT_FOR | awk '{print $NF}'"), owner);
+  const std::string hints = Shell("xprop -id " + second + " WM_NORMAL_HINTS");
+  EXPECT_NE(hints.find("program specified minimum size: 300 by 200"), std::string::npos) << hints;
+  EXPECT_NE(hints.find("program specified maximum size: 300 by 200"), std::string::npos) << hints;
+  EXPECT_NE(hints.find("user specified location: 440, 300"), std::string::npos) << hints;
+  // The caption follows SetWindowText (the refused close renames the main window).
+  EXPECT_EQ(Shell("xprop -id " + main + " _NET_WM_NAME"), "_NET_WM_NAME(UTF8_STRING) = \"Calvetta demo\"");
+  SendCloseRequest(main);
+  EXPECT_EQ(demo.WaitForExit(), 0);
+}
+
 // --- under a window manager ---
 
 // Openbox on the display for one test: started, waited for, and ended.
