@@ -438,7 +438,10 @@ TEST(X11Host, PlainPutsToASixteenBitDisplayShowTheDesktopToo) {
            "tcp", static_cast<char*>(nullptr));
     _exit(127);
   }
-  ASSERT_TRUE(WaitUntil([&] { return access(("/tmp/.X11-unix/X" + std::to_string(number)).c_str(), F_OK) == 0; }));
+  // The socket shows before the server takes connections: wait for one, and
+  // keep it open (the server resets when its last client leaves).
+  Display* keep = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (keep = XOpenDisplay(display.c_str())) != nullptr; }));
   const std::string saved = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
   setenv("DISPLAY", display.c_str(), 1);
   const std::string capture = TempPath("capture16.png"), shot = TempPath("shot16.png");
@@ -456,6 +459,7 @@ TEST(X11Host, PlainPutsToASixteenBitDisplayShowTheDesktopToo) {
     EXPECT_EQ(demo.WaitForExit(), 0);
   }
   setenv("DISPLAY", saved.c_str(), 1);
+  XCloseDisplay(keep);
   kill(server, SIGTERM);
   waitpid(server, nullptr, 0);
 }
