@@ -174,6 +174,19 @@ else
   import -window root "$pngs/openbox_maximised.png"
   wmctrl -i -r "$frame" -b remove,maximized_vert,maximized_horz
   wait_for '[ "$(geometry "$frame")" = "900x700+100+80" ]' || fail "not restored: $(geometry "$frame")"
+  # Output Size over the frame: a click on the frame leaves the keyboard and the top to the dialog.
+  xdotool key alt+s
+  sleep 0.3
+  xdotool key i
+  output=$(dialog_named "Output image  Size") || fail "no Output Size dialog under the window manager"
+  xdotool mousemove 900 500 click 1
+  sleep 1
+  [ "$(xdotool getwindowfocus)" = "$output" ] || fail "a click on the frame took the keyboard from Output Size"
+  [ "$(xprop -root _NET_ACTIVE_WINDOW | awk '{print $NF}')" = "$(printf '0x%x' "$output")" ] ||
+    fail "the window manager's active window is not Output Size"
+  import -window root "$pngs/openbox_output_size_modal.png"
+  xdotool key Escape
+  wait_for '[ -z "$(windows_of_type DIALOG)" ]' || fail "Escape did not close Output Size"
   # A modified project, closed by the window manager: the save prompt; Cancel keeps the program.
   xdotool key alt+e
   sleep 0.3
