@@ -194,6 +194,32 @@ void SetClipboardText(std::optional<std::string> utf8) { CurrentDriver()->SetCli
 
 bool GetClipboardText(std::string* utf8) { return CurrentDriver()->GetClipboardText(utf8); }
 
+RECT WorkArea() {
+  std::shared_ptr<Surface> surface;
+  Driver* driver = CurrentDriver(&surface);
+  const RECT whole{0, 0, surface->width, surface->height};
+  RECT area{};
+  if (!driver->WorkArea(&area)) return whole;
+  // A work area that does not lie on the desktop is no work area.
+  area = RECT{std::max(area.left, whole.left), std::max(area.top, whole.top), std::min(area.right, whole.right),
+              std::min(area.bottom, whole.bottom)};
+  return area.left < area.right && area.top < area.bottom ? area : whole;
+}
+
+bool HasWindowManager() { return CurrentDriver()->HasWindowManager(); }
+
+void BeginDesktopDrawing() {
+  std::shared_ptr<Surface> surface;
+  Driver* driver = CurrentDriver(&surface);
+  driver->DesktopDrawing(surface.get());
+}
+
+void EndDesktopDrawing() { CurrentDriver()->DesktopDrawing(nullptr); }
+
+bool BeginMoveSize(uintptr_t window, int edges, POINT at) {
+  return IsHostThread() && CurrentDriver()->BeginMoveSize(window, edges, at);
+}
+
 void SetInputSink(InputSink sink) {
   HostState& state = State();
   std::lock_guard<std::mutex> guard(state.lock);

@@ -6,10 +6,55 @@
 
 #include <X11/keysym.h>
 
-#include "compat/win32/user.h"
-
 namespace compat::host {
 namespace {
+
+// The platform's virtual-key numbers the keyboard's keys stand for.
+constexpr unsigned kVkAdd = 0x6B;
+constexpr unsigned kVkApps = 0x5D;
+constexpr unsigned kVkBack = 0x08;
+constexpr unsigned kVkCapital = 0x14;
+constexpr unsigned kVkClear = 0x0C;
+constexpr unsigned kVkControl = 0x11;
+constexpr unsigned kVkDecimal = 0x6E;
+constexpr unsigned kVkDelete = 0x2E;
+constexpr unsigned kVkDivide = 0x6F;
+constexpr unsigned kVkDown = 0x28;
+constexpr unsigned kVkEnd = 0x23;
+constexpr unsigned kVkEscape = 0x1B;
+constexpr unsigned kVkF1 = 0x70;
+constexpr unsigned kVkHome = 0x24;
+constexpr unsigned kVkInsert = 0x2D;
+constexpr unsigned kVkLeft = 0x25;
+constexpr unsigned kVkLwin = 0x5B;
+constexpr unsigned kVkMenu = 0x12;
+constexpr unsigned kVkMultiply = 0x6A;
+constexpr unsigned kVkNext = 0x22;
+constexpr unsigned kVkNumlock = 0x90;
+constexpr unsigned kVkNumpad0 = 0x60;
+constexpr unsigned kVkOem1 = 0xBA;
+constexpr unsigned kVkOem2 = 0xBF;
+constexpr unsigned kVkOem3 = 0xC0;
+constexpr unsigned kVkOem4 = 0xDB;
+constexpr unsigned kVkOem5 = 0xDC;
+constexpr unsigned kVkOem6 = 0xDD;
+constexpr unsigned kVkOem7 = 0xDE;
+constexpr unsigned kVkOemComma = 0xBC;
+constexpr unsigned kVkOemMinus = 0xBD;
+constexpr unsigned kVkOemPeriod = 0xBE;
+constexpr unsigned kVkOemPlus = 0xBB;
+constexpr unsigned kVkPause = 0x13;
+constexpr unsigned kVkPrior = 0x21;
+constexpr unsigned kVkReturn = 0x0D;
+constexpr unsigned kVkRight = 0x27;
+constexpr unsigned kVkRwin = 0x5C;
+constexpr unsigned kVkScroll = 0x91;
+constexpr unsigned kVkShift = 0x10;
+constexpr unsigned kVkSnapshot = 0x2C;
+constexpr unsigned kVkSpace = 0x20;
+constexpr unsigned kVkSubtract = 0x6D;
+constexpr unsigned kVkTab = 0x09;
+constexpr unsigned kVkUp = 0x26;
 
 struct KeysymKey {
   unsigned long keysym;
@@ -20,41 +65,41 @@ constexpr unsigned kVkF13 = 0x7C;
 constexpr unsigned kRightShiftScan = 0x36;
 
 constexpr KeysymKey kTable[] = {
-    {XK_BackSpace, {VK_BACK}},        {XK_Tab, {VK_TAB}},
-    {XK_ISO_Left_Tab, {VK_TAB}},      {XK_Return, {VK_RETURN}},
-    {XK_Escape, {VK_ESCAPE}},         {XK_space, {VK_SPACE}},
-    {XK_Pause, {VK_PAUSE}},           {XK_Scroll_Lock, {VK_SCROLL}},
-    {XK_Caps_Lock, {VK_CAPITAL}},     {XK_Num_Lock, {VK_NUMLOCK, 0, true}},
-    {XK_Print, {VK_SNAPSHOT, 0, true}},
-    {XK_Shift_L, {VK_SHIFT}},         {XK_Shift_R, {VK_SHIFT, kRightShiftScan}},
-    {XK_Control_L, {VK_CONTROL}},     {XK_Control_R, {VK_CONTROL, 0, true}},
-    {XK_Alt_L, {VK_MENU}},            {XK_Alt_R, {VK_MENU, 0, true}},
-    {XK_Meta_L, {VK_MENU}},           {XK_Meta_R, {VK_MENU, 0, true}},
-    {XK_ISO_Level3_Shift, {VK_MENU, 0, true}},
-    {XK_Super_L, {VK_LWIN, 0x5B, true}}, {XK_Super_R, {VK_RWIN, 0x5C, true}},
-    {XK_Menu, {VK_APPS, 0x5D, true}},
+    {XK_BackSpace, {kVkBack}},        {XK_Tab, {kVkTab}},
+    {XK_ISO_Left_Tab, {kVkTab}},      {XK_Return, {kVkReturn}},
+    {XK_Escape, {kVkEscape}},         {XK_space, {kVkSpace}},
+    {XK_Pause, {kVkPause}},           {XK_Scroll_Lock, {kVkScroll}},
+    {XK_Caps_Lock, {kVkCapital}},     {XK_Num_Lock, {kVkNumlock, 0, true}},
+    {XK_Print, {kVkSnapshot, 0, true}},
+    {XK_Shift_L, {kVkShift}},         {XK_Shift_R, {kVkShift, kRightShiftScan}},
+    {XK_Control_L, {kVkControl}},     {XK_Control_R, {kVkControl, 0, true}},
+    {XK_Alt_L, {kVkMenu}},            {XK_Alt_R, {kVkMenu, 0, true}},
+    {XK_Meta_L, {kVkMenu}},           {XK_Meta_R, {kVkMenu, 0, true}},
+    {XK_ISO_Level3_Shift, {kVkMenu, 0, true}},
+    {XK_Super_L, {kVkLwin, 0x5B, true}}, {XK_Super_R, {kVkRwin, 0x5C, true}},
+    {XK_Menu, {kVkApps, 0x5D, true}},
     // Navigation keys of their own block are extended; the keypad's are not.
-    {XK_Home, {VK_HOME, 0, true}},    {XK_End, {VK_END, 0, true}},
-    {XK_Prior, {VK_PRIOR, 0, true}},  {XK_Next, {VK_NEXT, 0, true}},
-    {XK_Left, {VK_LEFT, 0, true}},    {XK_Right, {VK_RIGHT, 0, true}},
-    {XK_Up, {VK_UP, 0, true}},        {XK_Down, {VK_DOWN, 0, true}},
-    {XK_Insert, {VK_INSERT, 0, true}}, {XK_Delete, {VK_DELETE, 0, true}},
-    {XK_KP_Home, {VK_HOME}},          {XK_KP_End, {VK_END}},
-    {XK_KP_Prior, {VK_PRIOR}},        {XK_KP_Next, {VK_NEXT}},
-    {XK_KP_Left, {VK_LEFT}},          {XK_KP_Right, {VK_RIGHT}},
-    {XK_KP_Up, {VK_UP}},              {XK_KP_Down, {VK_DOWN}},
-    {XK_KP_Insert, {VK_INSERT}},      {XK_KP_Delete, {VK_DELETE}},
-    {XK_KP_Begin, {VK_CLEAR}},
-    {XK_KP_Enter, {VK_RETURN, 0, true}}, {XK_KP_Divide, {VK_DIVIDE, 0, true}},
-    {XK_KP_Multiply, {VK_MULTIPLY}},  {XK_KP_Subtract, {VK_SUBTRACT}},
-    {XK_KP_Add, {VK_ADD}},            {XK_KP_Decimal, {VK_DECIMAL}},
-    {XK_KP_Separator, {VK_DECIMAL}},
-    {XK_minus, {VK_OEM_MINUS}},       {XK_equal, {VK_OEM_PLUS}},
-    {XK_bracketleft, {VK_OEM_4}},     {XK_bracketright, {VK_OEM_6}},
-    {XK_semicolon, {VK_OEM_1}},       {XK_apostrophe, {VK_OEM_7}},
-    {XK_grave, {VK_OEM_3}},           {XK_backslash, {VK_OEM_5}},
-    {XK_comma, {VK_OEM_COMMA}},       {XK_period, {VK_OEM_PERIOD}},
-    {XK_slash, {VK_OEM_2}},
+    {XK_Home, {kVkHome, 0, true}},    {XK_End, {kVkEnd, 0, true}},
+    {XK_Prior, {kVkPrior, 0, true}},  {XK_Next, {kVkNext, 0, true}},
+    {XK_Left, {kVkLeft, 0, true}},    {XK_Right, {kVkRight, 0, true}},
+    {XK_Up, {kVkUp, 0, true}},        {XK_Down, {kVkDown, 0, true}},
+    {XK_Insert, {kVkInsert, 0, true}}, {XK_Delete, {kVkDelete, 0, true}},
+    {XK_KP_Home, {kVkHome}},          {XK_KP_End, {kVkEnd}},
+    {XK_KP_Prior, {kVkPrior}},        {XK_KP_Next, {kVkNext}},
+    {XK_KP_Left, {kVkLeft}},          {XK_KP_Right, {kVkRight}},
+    {XK_KP_Up, {kVkUp}},              {XK_KP_Down, {kVkDown}},
+    {XK_KP_Insert, {kVkInsert}},      {XK_KP_Delete, {kVkDelete}},
+    {XK_KP_Begin, {kVkClear}},
+    {XK_KP_Enter, {kVkReturn, 0, true}}, {XK_KP_Divide, {kVkDivide, 0, true}},
+    {XK_KP_Multiply, {kVkMultiply}},  {XK_KP_Subtract, {kVkSubtract}},
+    {XK_KP_Add, {kVkAdd}},            {XK_KP_Decimal, {kVkDecimal}},
+    {XK_KP_Separator, {kVkDecimal}},
+    {XK_minus, {kVkOemMinus}},       {XK_equal, {kVkOemPlus}},
+    {XK_bracketleft, {kVkOem4}},     {XK_bracketright, {kVkOem6}},
+    {XK_semicolon, {kVkOem1}},       {XK_apostrophe, {kVkOem7}},
+    {XK_grave, {kVkOem3}},           {XK_backslash, {kVkOem5}},
+    {XK_comma, {kVkOemComma}},       {XK_period, {kVkOemPeriod}},
+    {XK_slash, {kVkOem2}},
 };
 
 }  // namespace
@@ -63,8 +108,8 @@ HostKey KeyFromKeysym(unsigned long keysym) {
   if (keysym >= XK_a && keysym <= XK_z) return HostKey{static_cast<unsigned>('A' + keysym - XK_a)};
   if (keysym >= XK_A && keysym <= XK_Z) return HostKey{static_cast<unsigned>(keysym)};
   if (keysym >= XK_0 && keysym <= XK_9) return HostKey{static_cast<unsigned>(keysym)};
-  if (keysym >= XK_KP_0 && keysym <= XK_KP_9) return HostKey{static_cast<unsigned>(VK_NUMPAD0 + keysym - XK_KP_0)};
-  if (keysym >= XK_F1 && keysym <= XK_F12) return HostKey{static_cast<unsigned>(VK_F1 + keysym - XK_F1)};
+  if (keysym >= XK_KP_0 && keysym <= XK_KP_9) return HostKey{static_cast<unsigned>(kVkNumpad0 + keysym - XK_KP_0)};
+  if (keysym >= XK_F1 && keysym <= XK_F12) return HostKey{static_cast<unsigned>(kVkF1 + keysym - XK_F1)};
   // F13 to F24 have no scan code in the US table; theirs follow the platform's.
   if (keysym >= XK_F13 && keysym <= XK_F24) {
     const unsigned index = static_cast<unsigned>(keysym - XK_F13);

@@ -119,14 +119,20 @@ UINT ButtonVk(UINT m) {
 // Input is stamped on arrival with the clock GetTickCount and GetMessageTime use.
 
 // Where a mouse event goes; lock held.
-HWND MouseTarget(POINT pos, bool* captured) {
+// A press on a window a modal dialog disables reaches nothing and brings up
+// the dialog instead (`waitedOn`).
+HWND MouseTarget(POINT pos, bool* captured, HWND* waitedOn = nullptr) {
   UserState& s = State();
   *captured = Find(s.capture) != nullptr;
   if (*captured) return s.capture;
   HWND hwnd = HitTestGeometry(Desktop(), pos, true);
   Window* w = Find(hwnd);
-  // A disabled top-level window takes no mouse input.
-  if (!w || (w->style & WS_DISABLED)) return nullptr;
+  if (!w) return nullptr;
+  // A window inside a disabled one takes no mouse input either.
+  if (!ReallyEnabled(w)) {
+    if (waitedOn) *waitedOn = EnabledPopupOf(TopLevelOf(hwnd));
+    return nullptr;
+  }
   return hwnd;
 }
 
@@ -135,11 +141,20 @@ void OnMouse(const host::InputEvent& e, UINT message, WPARAM wParam) {
   UserState& s = State();
   POINT pos = ClampToClip(POINT{e.x, e.y});
   // A pointer that did not move makes no move message.
-  if (message == WM_MOUSEMOVE && pos.x == s.cursor.x && pos.y == s.cursor.y) return;
+  if (message == WM_MOUSEMOVE && pos.x == s.cursor.x && pos.y == s.cursor.y && !s.pointerAway) return;
   s.cursor = pos;
+  s.pointerAway = false;
   bool captured = false;
-  HWND target = MouseTarget(pos, &captured);
-  if (!target) return;
+  HWND waitedOn = nullptr;
+  HWND target = MouseTarget(pos, &captured, IsButtonDown(message) ? &waitedOn : nullptr);
+  if (!target) {
+    guard.unlock();
+    if (waitedOn) {
+      ActivateWindow(waitedOn, WA_CLICKACTIVE);
+      SetWindowPos(waitedOn, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    return;
+  }
   RawInput raw{target, message, wParam, MAKELPARAM(pos.x, pos.y), pos, static_cast<DWORD>(NowMs()), captured};
   guard.unlock();
   PostInput(raw);
@@ -247,7 +262,19 @@ void OnHostInput(const host::InputEvent& e) {
       OnHostLockState(e.lockToggles);
       break;
     case host::InputKind::CloseRequest:
-      OnHostCloseRequest();
+      OnHostCloseRequest(reinterpret_cast<HWND>(e.window));
+      break;
+    case host::InputKind::WindowMoved:
+      OnHostWindowMoved(reinterpret_cast<HWND>(e.window), e.rect);
+      break;
+    case host::InputKind::WindowState:
+      OnHostWindowState(reinterpret_cast<HWND>(e.window), e.x);
+      break;
+    case host::InputKind::WindowActivated:
+      OnHostWindowActivated(reinterpret_cast<HWND>(e.window));
+      break;
+    case host::InputKind::PointerLeft:
+      OnHostPointerLeft(POINT{e.x, e.y});
       break;
   }
 }
@@ -321,7 +348,7 @@ RawInput Reroute(RawInput raw) {
   raw.captured = false;
   HWND now = HitTestGeometry(Desktop(), raw.pt, true);
   Window* w = Find(now);
-  if (w && w->threadId == thread && !(w->style & WS_DISABLED)) raw.target = now;
+  if (w && w->threadId == thread && ReallyEnabled(w)) raw.target = now;
   return raw;
 }
 

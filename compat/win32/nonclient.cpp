@@ -5,6 +5,7 @@
 // Sections: layout · calc size and hit test · painting · mouse · move and size
 #include <algorithm>
 
+#include "compat/host.h"
 #include "compat/win32/gdi.h"
 #include "compat/win32/menu_state.h"
 #include "compat/win32/user_state.h"
@@ -446,6 +447,17 @@ LRESULT DefaultSysCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     case SC_SIZE: {
       if (IsZoomed(hwnd)) return 0;
       POINT start{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      // A press on a top-level window's caption or border: where the host has a
+      // window manager, it moves and sizes the window as it does every other.
+      const int edges = command == SC_SIZE ? static_cast<int>(wParam & 0xF) : 0;
+      if ((wParam & 0xF) && GetAncestor(hwnd, GA_PARENT) == GetDesktopWindow() &&
+          compat::host::BeginMoveSize(reinterpret_cast<uintptr_t>(hwnd), edges, start)) {
+        // The release goes to the window manager.
+        Guard guard = Lock();
+        State().keys[VK_LBUTTON] &= 0x01;
+        State().asyncKeys[VK_LBUTTON] &= 0x01;
+        return 0;
+      }
       MoveSizeLoop(hwnd, command == SC_SIZE ? static_cast<int>(wParam & 0xF) : 0, start);
       return 0;
     }

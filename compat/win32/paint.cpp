@@ -261,6 +261,13 @@ RectList RegionInScreen(HRGN region) {
 
 }  // namespace
 
+std::vector<RECT> HeldDesktopDcBounds() {
+  std::vector<RECT> held;
+  for (const DcRecord& record : DcRecords())
+    if (!record.hwnd || record.hwnd == Desktop()) held.push_back(record.screenBounds);
+  return held;
+}
+
 void ForgetWindowDcs(Window* w) {
   for (HDC hdc : std::vector<HDC>(w->dcs)) {
     RECT bounds;
@@ -560,23 +567,28 @@ HDC WINAPI GetWindowDC(HWND hwnd) { return GetDcInternal(hwnd, nullptr, DCX_WIND
 int WINAPI ReleaseDC(HWND, HDC hdc) { return ReleaseDcInternal(hdc); }
 
 BOOL WINAPI LockWindowUpdate(HWND hwnd) {
-  HWND unlocked = nullptr;
+  bool desktop = false;
   {
     Guard guard = Lock();
     UserState& s = State();
     if (hwnd) {
       if (s.lockedUpdate || !Find(hwnd)) return FALSE;
       s.lockedUpdate = hwnd;
-      return TRUE;
-    }
-    unlocked = s.lockedUpdate;
-    s.lockedUpdate = nullptr;
-    // What was drawn while locked never reached the screen.
-    if (unlocked == Desktop()) {
-      InvalidateScreenArea(Find(unlocked)->rect);
-    } else if (Window* w = Find(unlocked)) {
-      InvalidateWhole(w, true, true, true);
+      desktop = hwnd == Desktop();
+    } else {
+      HWND unlocked = s.lockedUpdate;
+      s.lockedUpdate = nullptr;
+      // What was drawn while locked never reached the screen.
+      if (unlocked == Desktop()) {
+        desktop = true;
+        InvalidateScreenArea(Find(unlocked)->rect);
+      } else if (Window* w = Find(unlocked)) {
+        InvalidateWhole(w, true, true, true);
+      }
     }
   }
+  // Drawing on the desktop itself shows above every window of the host's screen.
+  if (desktop && hwnd) compat::host::BeginDesktopDrawing();
+  else if (desktop) compat::host::EndDesktopDrawing();
   return TRUE;
 }

@@ -198,10 +198,7 @@ BOOL WINAPI SetSysColors(int count, const INT* elements, const COLORREF* values)
 
 BOOL WINAPI SystemParametersInfoW(UINT action, UINT param, PVOID data, UINT) {
   switch (action) {
-    case SPI_GETWORKAREA: {
-      const SIZE desk = DesktopSize();
-      return Put(data, 0, RECT{0, 0, desk.cx, desk.cy});
-    }
+    case SPI_GETWORKAREA: return Put(data, 0, compat::host::WorkArea());
     case SPI_GETNONCLIENTMETRICS: return NonClientMetrics(data);
     case SPI_GETICONTITLELOGFONT: return Put<LOGFONTW>(data, 0, UiFont(false));
     case SPI_GETWHEELSCROLLLINES: return Put<UINT>(data, 0, 3);

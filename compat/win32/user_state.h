@@ -160,6 +160,9 @@ struct UserState {
   HWND capture = nullptr;
   HWND lockedUpdate = nullptr;
   POINT cursor{};
+  // The pointer went off to another program's window or the bare desktop at
+  // `cursor`: nothing of ours is under it until it comes back.
+  bool pointerAway = false;
   RECT cursorClip{};
   bool cursorClipped = false;
   HCURSOR currentCursor = nullptr;
@@ -200,6 +203,7 @@ POINT ClientScreenOrigin(const Window* w);
 RECT ScreenWindowRect(const Window* w);
 RECT ScreenClientRect(const Window* w);
 bool ReallyVisible(const Window* w);  // it and every ancestor has WS_VISIBLE
+bool ReallyEnabled(const Window* w);  // neither it nor an ancestor has WS_DISABLED
 void UnlinkChild(Window* parent, HWND child);
 void LinkChild(Window* parent, HWND child, HWND insertAfter);
 std::vector<HWND> Descendants(HWND hwnd);  // parents before children
@@ -219,6 +223,9 @@ void InvalidateWhole(Window* w, bool erase, bool frame, bool children);  // lock
 void InvalidateFrame(Window* w);  // lock held; the non-client area only
 bool HasPendingPaint(const ThreadQueue& queue, HWND filter, HWND* target);  // lock held
 void PaintDesktopArea(const RECT& screen);  // lock held
+// Where DCs of the desktop (or the screen) are out: a drag's tracker drawn
+// through one held across waits is shown at each wait. Lock held.
+std::vector<RECT> HeldDesktopDcBounds();
 void ForgetWindowDcs(Window* w);            // lock held
 // The screen area a DC of w may draw on. clipSiblings clips a child by the
 // siblings above it even without WS_CLIPSIBLINGS; ignoreLock lets it draw
@@ -243,7 +250,14 @@ void InstallHostWake();
 void OnHostFocusLost();
 void OnHostFocusGained(const uint8_t* heldKeys, unsigned lockToggles);
 void OnHostLockState(unsigned lockToggles);
-void OnHostCloseRequest();
+void OnHostCloseRequest(HWND hwnd);  // null: the main window
+void OnHostWindowMoved(HWND hwnd, const RECT& rect);
+void OnHostWindowState(HWND hwnd, int state);
+void OnHostWindowActivated(HWND hwnd);
+void OnHostPointerLeft(POINT where);
+// The visible, enabled window a disabled top-level window waits on (its modal
+// dialog), or null. Lock held.
+HWND EnabledPopupOf(HWND hwnd);
 
 // --- hooks ---
 bool HasHook(int id, DWORD threadId);

@@ -36,6 +36,13 @@ bool ReallyVisible(const Window* w) {
   return true;
 }
 
+bool ReallyEnabled(const Window* w) {
+  for (; w; w = w->parent ? Find(w->parent) : nullptr) {
+    if (w->style & WS_DISABLED) return false;
+  }
+  return true;
+}
+
 namespace {
 
 bool Contains(const RECT& r, POINT p) {
@@ -147,7 +154,12 @@ BOOL WINAPI AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu) {
 
 HWND WINAPI WindowFromPoint(POINT point) {
   Guard guard = Lock();
-  return HitTestGeometry(Desktop(), point, true);
+  UserState& s = State();
+  // Where the pointer went off to another program's window, that window is
+  // the desktop as far as this program knows.
+  if (s.pointerAway && point.x == s.cursor.x && point.y == s.cursor.y) return Desktop();
+  HWND found = HitTestGeometry(Desktop(), point, true);
+  return found ? found : Desktop();
 }
 
 HWND WINAPI ChildWindowFromPointEx(HWND parent, POINT point, UINT flags) {

@@ -18,6 +18,9 @@ restore() {
   rm -rf "$registry" "$temp" "$saved"
 }
 trap restore EXIT
+# The screen before the program shows anything.
+before=$saved/before.png
+import -window root "$before"
 CALVETTA_REGISTRY=$registry TMPDIR=$temp "$program" &
 pid=$!
 # The editor is up when a window of its own name is on the screen.
@@ -30,22 +33,39 @@ done
 sleep 3
 mkdir -p "$(dirname "$png")"
 import -window root "$png"
-# One X window, the desktop; on it only the editor's frame (the samples
-# dialog lies within it), where and as large as a first start places it, and
-# the desktop's colour everywhere else: a hidden window, or one shown and
-# hidden again, must leave no trace.
-tops=$(xwininfo -root -children | grep -c '^ *0x')
-if [ "$tops" -ne 1 ]; then
-  echo "expected one X window, found $tops:" >&2
-  xwininfo -root -children >&2
+# Each window of the editor is an X window of its own: the frame and the
+# samples dialog, transient for it, and no other (a hidden window, or one
+# shown and hidden again, has none on the screen).
+windows=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | sort)
+if [ "$(echo "$windows" | grep -c .)" -ne 2 ]; then
+  echo "expected two X windows of the program, found:" >&2
+  for w in $windows; do xwininfo -id "$w" | grep -E 'xwininfo|geometry' >&2; done
   exit 1
 fi
-geometry=$(xwininfo -id "$window" | awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF}
-  /Width:/{w=$NF} /Height:/{h=$NF} END{print w "x" h "+" x "+" y}')
-# The desktop's colour as a border around the desktop, then the box of what differs from it.
-shown=$(convert "$png" -crop "$geometry" +repage -bordercolor '#3A6EA5' -border 1 -format '%@' info:)
-if [ "$shown" != "590x390+11+11" ]; then
-  echo "the desktop shows $shown (border of 1 included), not the frame alone at 590x390+11+11" >&2
+# The frame has no owner; the dialog is transient for it.
+frame= dialog= transient=
+for w in $windows; do
+  owner=$(xprop -id "$w" WM_TRANSIENT_FOR | awk '/window id/{print $NF}')
+  if [ -n "$owner" ]; then dialog=$w transient=$((owner)); else frame=$w; fi
+done
+if [ -z "$frame" ] || [ -z "$dialog" ] || [ "$transient" != "$frame" ] ||
+   [ "$(xdotool getwindowname "$dialog")" != "Load Sample" ]; then
+  echo "expected the frame and the Load Sample dialog transient for it, found:" >&2
+  for w in $windows; do echo "$w $(xdotool getwindowname "$w") $(xprop -id "$w" WM_TRANSIENT_FOR)" >&2; done
+  exit 1
+fi
+# Outside the frame the screen is as it was before the program came: the
+# root's own colour, no desktop painted by the program.
+geometry() {
+  xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF}
+    /Width:/{w=$NF} /Height:/{h=$NF} END{print x, y, w, h}'
+}
+read -r fx fy fw fh < <(geometry "$frame")
+outside="$((1280 - fx - fw))x1024+$((fx + fw))+0"
+convert "$before" -crop "$outside" +repage "$saved/before_part.png"
+convert "$png" -crop "$outside" +repage "$saved/after_part.png"
+if [ "$(compare -metric AE "$saved/before_part.png" "$saved/after_part.png" null: 2>&1)" != 0 ]; then
+  echo "the screen right of the frame ($outside) changed: the program painted outside its windows" >&2
   exit 1
 fi
 # Alt+F4 closes the dialog on top (the samples offered at start), then the editor.

@@ -1,5 +1,6 @@
-// The one host window: the desktop surface every program window is drawn on,
-// the driver that shows it and feeds input, and test input injection.
+// The desktop surface every top-level window is composed on, the driver that
+// shows each top-level window as a window of the host's own desktop (or keeps
+// them in memory, headless) and feeds input, and test input injection.
 #pragma once
 
 #include <cstdint>
@@ -28,9 +29,15 @@ struct Surface {
 // new size in x and y, after the surface has been replaced. FocusLost and
 // FocusGained: another program took or gave back the keyboard; FocusGained
 // and LockState carry the real keyboard in heldKeys and lockToggles.
-// CloseRequest: the user asked the host window to close.
+// CloseRequest: the user asked the host to close `window` (0: the main
+// window). WindowMoved: the host's window manager moved or sized `window` to
+// `rect`. WindowActivated: the host gave `window` the keyboard focus.
+// WindowState: the host's window manager minimized (x 1), maximized (x 2) or
+// restored (x 0) `window`. PointerLeft: the pointer left for a window of
+// another program or the bare desktop.
 enum class InputKind { MouseMove, ButtonDown, ButtonUp, Wheel, KeyDown, KeyUp, DesktopResized,
-                       FocusLost, FocusGained, LockState, CloseRequest };
+                       FocusLost, FocusGained, LockState, CloseRequest, WindowMoved, WindowActivated,
+                       WindowState, PointerLeft };
 
 // Caps, Num and Scroll Lock as bits of InputEvent::lockToggles.
 constexpr unsigned kCapsLockOn = 1, kNumLockOn = 2, kScrollLockOn = 4;
@@ -52,6 +59,8 @@ struct InputEvent {
   unsigned lockToggles = 0;
   uint8_t heldKeys[32] = {};  // one bit per virtual key
   uint32_t time = 0;         // milliseconds, filled by the host when 0
+  uintptr_t window = 0;      // the top-level window concerned (TopWindow::id), 0: none
+  RECT rect{};               // WindowMoved: the window's new rectangle
 };
 
 // Standard cursor shapes the driver can show.
@@ -71,15 +80,48 @@ struct CursorImage {
   bool operator==(const CursorImage&) const = default;
 };
 
+// What a top-level window is to the host's window manager. The first three
+// are managed (moved, sized and listed by it); the others are shown where the
+// program puts them, above everything.
+enum class WindowKind { Normal, Dialog, Utility, PopupMenu, DropDown, Tooltip };
+
+constexpr bool IsManaged(WindowKind kind) {
+  return kind == WindowKind::Normal || kind == WindowKind::Dialog || kind == WindowKind::Utility;
+}
+
+// A top-level window as the host shows it, in desktop coordinates.
+struct TopWindow {
+  uintptr_t id = 0;        // the window manager's handle
+  uintptr_t owner = 0;     // the top-level window it belongs to; 0: none
+  RECT rect{};
+  WindowKind kind = WindowKind::Normal;
+  bool visible = false;
+  bool sizable = false;    // the user may size it
+  bool maximized = false;
+  bool minimized = false;
+  bool disabled = false;
+  SIZE minSize{};          // the smallest and largest the user may make it
+  SIZE maxSize{};          // 0: no limit
+  std::string title;       // UTF-8
+  std::shared_ptr<const CursorImage> icon;  // its class icon; may be null
+};
+
 // What the window manager tells the host before each wait of the thread that
-// owns the desktop: the pointer grab follows the capture, the pointer clip
-// follows ClipCursor, the title and icon follow the main window's.
+// owns the desktop: the pointer grab follows the capture (and `menuOpen`
+// grabs the keyboard too), the pointer clip follows ClipCursor, the title and
+// icon follow the main window's; `windows` lists the top-level windows, top
+// first, and `active` is the one that should have the keyboard.
 struct WaitState {
   bool captured = false;
+  bool menuOpen = false;
   bool clipped = false;
   RECT clip{};
   std::string title;  // UTF-8
   std::shared_ptr<const CursorImage> icon;  // the main window's class icon; may be null
+  std::vector<TopWindow> windows;
+  uintptr_t active = 0;
+  // Set when `windows` was filled in; a state without them leaves the host's windows as they are.
+  bool listsWindows = false;
 };
 
 // What a host implementation does. The headless driver keeps no window.
@@ -108,6 +150,18 @@ class Driver {
   // keeps it in the process.
   virtual void SetClipboardText(std::optional<std::string> utf8) = 0;
   virtual bool GetClipboardText(std::string* utf8) = 0;
+
+  // The part of the desktop a window manager leaves to windows; false: all of it.
+  virtual bool WorkArea(RECT* area) { (void)area; return false; }
+  // True when a window manager of the host moves and sizes the windows.
+  virtual bool HasWindowManager() { return false; }
+  // Hands a move (edges 0) or a size by the given edges (WMSZ_LEFT … WMSZ_BOTTOMRIGHT)
+  // of a top-level window, just pressed at a desktop point, to the host's window
+  // manager; false when it has none to take it. Only the thread that pumps calls it.
+  virtual bool BeginMoveSize(uintptr_t window, int edges, POINT at) { (void)window, (void)edges, (void)at; return false; }
+  // Drawing on the desktop itself begins (with the surface as it is then) or
+  // ends: what is drawn shows above every window of the host. Any thread.
+  virtual void DesktopDrawing(const Surface* before) { (void)before; }
 };
 
 // Who receives input: the window manager installs itself here.
@@ -140,6 +194,19 @@ bool OpenDisplay(std::string* reason);
 void WarpPointer(int x, int y);
 // Everything presented so far is on the host's screen when this returns.
 void SyncPresents();
+// The desktop's work area: the window manager's where one says, else the desktop.
+RECT WorkArea();
+// True when the host has a window manager of its own that moves, sizes and
+// stacks the top-level windows.
+bool HasWindowManager();
+// The host's window manager moves or sizes the window from the press at
+// `at` on (see Driver::BeginMoveSize); false: the program does it itself.
+bool BeginMoveSize(uintptr_t window, int edges, POINT at);
+// The program draws on the desktop itself (a drag's tracking rectangles)
+// from now on, or no longer: what it draws there shows above every window on
+// the host's screen until it stops.
+void BeginDesktopDrawing();
+void EndDesktopDrawing();
 
 // --- input ---
 void SetInputSink(InputSink sink);

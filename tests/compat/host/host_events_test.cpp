@@ -1,6 +1,8 @@
-// What a real host window sends besides mouse and keys, played headless: the
-// host losing and regaining the focus, its close button, its lock lights,
-// and characters its keyboard made riding with their keys; and the X key map.
+// What a real host sends besides mouse and keys, played headless: the host
+// losing and regaining the focus, its window manager's close, move, size,
+// state and activation of one window, the pointer leaving for another
+// program, its lock lights, and characters its keyboard made riding with
+// their keys; a click on a window a modal dialog disables; and the X key map.
 #include <X11/keysym.h>
 
 #include "compat/host.h"
@@ -152,6 +154,170 @@ TEST_F(HostEvents, LockLightsSetTheToggleBits) {
   lights.lockToggles = 0;
   host::DeliverInput(lights);
   EXPECT_EQ(GetKeyState(VK_SCROLL) & 1, 0);
+}
+
+// --- the host's window manager ---
+
+host::InputEvent ForWindow(host::InputKind kind, HWND hwnd) {
+  host::InputEvent event;
+  event.kind = kind;
+  event.window = reinterpret_cast<uintptr_t>(hwnd);
+  return event;
+}
+
+TEST_F(HostEvents, CloseRequestGoesToTheWindowItNames) {
+  HWND main = TopLevel(0, 0, 400, 300, WS_OVERLAPPEDWINDOW | WS_VISIBLE, u"Main");
+  HWND dialog = CreateWindowExW(0, kTestClass, u"Dialog", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 50, 50,
+                                200, 100, main, nullptr, nullptr, nullptr);
+  Pump();
+  Log().Clear();
+  host::DeliverInput(ForWindow(host::InputKind::CloseRequest, dialog));
+  Pump();
+  EXPECT_EQ(Log().Count(main, WM_SYSCOMMAND), 0);
+  EXPECT_FALSE(IsWindow(dialog)) << "closed as its own close button would";
+  EXPECT_TRUE(IsWindow(main));
+  // A window gone meanwhile: the main window is asked, as with no window named.
+  Log().SetHandler(main, [](HWND, UINT m, WPARAM, LPARAM, LRESULT* result) {
+    if (m != WM_CLOSE) return false;
+    *result = 0;
+    return true;
+  });
+  host::DeliverInput(ForWindow(host::InputKind::CloseRequest, dialog));
+  Pump();
+  EXPECT_EQ(Log().Count(main, WM_CLOSE), 1);
+  EXPECT_TRUE(IsWindow(main));
+}
+
+TEST_F(HostEvents, TheHostsMovesSizesAndStatesReachTheWindow) {
+  HWND main = TopLevel(10, 10, 400, 300);
+  HWND other = TopLevel(500, 10, 100, 100);
+  Pump();
+  Log().Clear();
+  host::InputEvent moved = ForWindow(host::InputKind::WindowMoved, main);
+  moved.rect = RECT{100, 80, 700, 580};
+  host::DeliverInput(moved);
+  Pump();
+  RECT r{};
+  GetWindowRect(main, &r);
+  EXPECT_EQ(r.left, 100);
+  EXPECT_EQ(r.top, 80);
+  EXPECT_EQ(r.right, 700);
+  EXPECT_EQ(r.bottom, 580);
+  EXPECT_EQ(Log().Count(main, WM_WINDOWPOSCHANGED), 1);
+  EXPECT_EQ(Log().Count(main, WM_SIZE), 1);
+  EXPECT_EQ(Log().Count(main, WM_MOVE), 1);
+  EXPECT_EQ(Log().Count(other, WM_WINDOWPOSCHANGED), 0);
+  // Where it already is: nothing to tell.
+  Log().Clear();
+  host::DeliverInput(moved);
+  Pump();
+  EXPECT_EQ(Log().Count(main, WM_WINDOWPOSCHANGED), 0);
+
+  host::InputEvent state = ForWindow(host::InputKind::WindowState, main);
+  state.x = 2;
+  host::DeliverInput(state);
+  Pump();
+  EXPECT_TRUE(IsZoomed(main));
+  state.x = 0;
+  host::DeliverInput(state);
+  Pump();
+  EXPECT_FALSE(IsZoomed(main));
+  GetWindowRect(main, &r);
+  EXPECT_EQ(r.left, 100) << "restored to where the host put it";
+  EXPECT_EQ(r.right, 700);
+  state.x = 1;
+  host::DeliverInput(state);
+  Pump();
+  EXPECT_TRUE(IsIconic(main));
+  state.x = 0;
+  host::DeliverInput(state);
+  Pump();
+  EXPECT_FALSE(IsIconic(main));
+  // A child is no window of the host's.
+  HWND child = Child(main, 10, 10, 50, 50);
+  Log().Clear();
+  moved = ForWindow(host::InputKind::WindowMoved, child);
+  moved.rect = RECT{0, 0, 5, 5};
+  host::DeliverInput(moved);
+  Pump();
+  EXPECT_EQ(Log().Count(child, WM_WINDOWPOSCHANGED), 0);
+}
+
+TEST_F(HostEvents, TheHostsFocusActivatesTheWindowOrTheDialogThatDisablesIt) {
+  HWND main = TopLevel(0, 0, 400, 300, WS_OVERLAPPEDWINDOW | WS_VISIBLE, u"Main");
+  HWND other = TopLevel(450, 0, 200, 200);
+  Pump();
+  host::DeliverInput(ForWindow(host::InputKind::WindowActivated, other));
+  Pump();
+  EXPECT_EQ(GetActiveWindow(), other);
+  host::DeliverInput(ForWindow(host::InputKind::WindowActivated, main));
+  Pump();
+  EXPECT_EQ(GetActiveWindow(), main);
+
+  HWND dialog = CreateWindowExW(0, kTestClass, u"Dialog", WS_POPUP | WS_CAPTION | WS_VISIBLE, 50, 50, 200, 100,
+                                main, nullptr, nullptr, nullptr);
+  EnableWindow(main, FALSE);
+  host::DeliverInput(ForWindow(host::InputKind::WindowActivated, other));
+  Pump();
+  ASSERT_EQ(GetActiveWindow(), other);
+  host::DeliverInput(ForWindow(host::InputKind::WindowActivated, main));
+  Pump();
+  EXPECT_EQ(GetActiveWindow(), dialog);
+  EXPECT_EQ(GetWindow(GetDesktopWindow(), GW_CHILD), dialog) << "brought to the top";
+  EnableWindow(main, TRUE);
+  DestroyWindow(dialog);
+}
+
+TEST_F(HostEvents, AClickOnAWindowAModalDialogDisablesReachesNothingAndBringsUpTheDialog) {
+  HWND main = TopLevel(0, 0, 400, 300, WS_OVERLAPPEDWINDOW | WS_VISIBLE, u"Main");
+  HWND child = Child(main, 20, 40, 200, 150);
+  HWND dialog = CreateWindowExW(0, kTestClass, u"Dialog", WS_POPUP | WS_CAPTION | WS_VISIBLE, 250, 150, 140, 100,
+                                main, nullptr, nullptr, nullptr);
+  HWND other = TopLevel(450, 0, 200, 200);
+  EnableWindow(main, FALSE);
+  SetActiveWindow(other);
+  Pump();
+  Log().Clear();
+  // On the frame's (enabled) child, then on the frame's caption.
+  host::InjectClick(0, 60, 100);
+  host::InjectClick(0, 100, 10);
+  Pump();
+  EXPECT_EQ(Log().Count(child, WM_LBUTTONDOWN), 0);
+  EXPECT_EQ(Log().Count(child, WM_LBUTTONUP), 0);
+  EXPECT_EQ(Log().Count(main, WM_NCLBUTTONDOWN), 0);
+  EXPECT_EQ(Log().Count(main, WM_LBUTTONDOWN), 0);
+  EXPECT_EQ(GetActiveWindow(), dialog);
+  // Enabled again, the child takes its clicks.
+  EnableWindow(main, TRUE);
+  DestroyWindow(dialog);
+  Pump();
+  Log().Clear();
+  host::InjectClick(0, 60, 100);
+  Pump();
+  EXPECT_EQ(Log().Count(child, WM_LBUTTONDOWN), 1);
+}
+
+TEST_F(HostEvents, PointerLeavingForAnotherProgramLeavesNoWindowOfOursUnderIt) {
+  HWND top = TopLevel(0, 0, 400, 300);
+  Pump();
+  host::InjectMouseMove(100, 100);
+  Pump();
+  ASSERT_EQ(WindowFromPoint(POINT{100, 100}), top);
+  host::InputEvent left;
+  left.kind = host::InputKind::PointerLeft;
+  left.x = 120;
+  left.y = 110;
+  host::DeliverInput(left);
+  POINT at{};
+  GetCursorPos(&at);
+  EXPECT_EQ(at.x, 120);
+  EXPECT_EQ(at.y, 110);
+  EXPECT_EQ(WindowFromPoint(at), GetDesktopWindow()) << "another program's window lies there";
+  EXPECT_EQ(WindowFromPoint(POINT{50, 50}), top);
+  // Back over ours.
+  host::InjectMouseMove(120, 110);
+  Pump();
+  EXPECT_EQ(WindowFromPoint(POINT{120, 110}), top);
 }
 
 TEST(X11KeyMap, KeysymsBecomeTheLayoutsVirtualKeys) {

@@ -4,7 +4,7 @@
 // headless through injection (--replay), so the two logs can be compared.
 //
 //   x11_demo [--log FILE] [--capture PNG] [--replay SCRIPT] [--refuse-closes N]
-//            [--clip L,T,R,B] [--worker-paint] [--print-host]
+//            [--clip L,T,R,B] [--worker-paint] [--print-host] [--desktop WxH] [--log-sizes]
 #include <unistd.h>
 
 #include <chrono>
@@ -35,6 +35,8 @@ struct Options {
   RECT clipRect{};
   bool printHost = false;
   bool workerPaint = false;
+  int desktopWidth = 0, desktopHeight = 0;  // headless: the X screen's size
+  bool logSizes = false;  // the top-level windows' sizes and move loops too
 };
 
 Options g_options;
@@ -163,6 +165,17 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         SetCursorPos(200, 250);
         return 0;
       }
+      break;
+    case WM_SIZE:
+      if (g_options.logSizes) {
+        char line[64];
+        std::snprintf(line, sizeof(line), "%s WM_SIZE %d %dx%d", NameOf(hwnd), static_cast<int>(wParam),
+                      LOWORD(lParam), HIWORD(lParam));
+        Note(line);
+      }
+      break;
+    case WM_ENTERSIZEMOVE:
+      if (g_options.logSizes) Note(std::string(NameOf(hwnd)) + " WM_ENTERSIZEMOVE");
       break;
     case WM_ACTIVATEAPP:
       if (hwnd == g_main) {
@@ -391,6 +404,9 @@ bool ParseOptions(int argc, char** argv) {
     if (arg == "--log" && hasValue) g_options.log = argv[++i];
     else if (arg == "--capture" && hasValue) g_options.capture = argv[++i];
     else if (arg == "--replay" && hasValue) g_options.replay = argv[++i];
+    else if (arg == "--log-sizes") g_options.logSizes = true;
+    else if (arg == "--desktop" && hasValue)
+      std::sscanf(argv[++i], "%dx%d", &g_options.desktopWidth, &g_options.desktopHeight);
     else if (arg == "--refuse-closes" && hasValue) g_options.refuseCloses = std::atoi(argv[++i]);
     else if (arg == "--clip" && hasValue) {
       RECT& r = g_options.clipRect;
@@ -419,10 +435,8 @@ int main(int argc, char** argv) {
   }
   if (g_options.clip) ClipCursor(&g_options.clipRect);
   if (!g_options.replay.empty()) {
-    // The headless desktop takes the size the X window would have.
-    int width, height;
-    if (const char* size = std::getenv("CALVETTA_DESKTOP"); size && std::sscanf(size, "%dx%d", &width, &height) == 2)
-      host::ResizeDesktop(width, height);
+    // The headless desktop takes the size the X screen has.
+    if (g_options.desktopWidth > 0) host::ResizeDesktop(g_options.desktopWidth, g_options.desktopHeight);
     DrainMessages();
     Replay(g_options.replay);
   }

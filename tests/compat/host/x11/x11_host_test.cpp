@@ -83,7 +83,6 @@ class Demo {
     if (pid_ == 0) {
       if (headless) setenv("CALVETTA_HOST", "headless", 1);
       else unsetenv("CALVETTA_HOST");
-      setenv("CALVETTA_DESKTOP", "800x600", 1);
       std::vector<char*> argv{const_cast<char*>(CALVETTA_X11_DEMO)};
       for (std::string& a : args) argv.push_back(a.data());
       argv.push_back(nullptr);
@@ -123,10 +122,11 @@ class Demo {
   int exitCode_ = 0;
 };
 
+// The demonstration program's main window, once it shows.
 std::string DemoWindow() {
   std::string id;
   WaitUntil([&] {
-    id = Shell("xdotool search --classname calvetta 2>/dev/null | head -1");
+    id = Shell("xdotool search --onlyvisible --name '^Calvetta demo' 2>/dev/null | head -1");
     return !id.empty();
   });
   return id;
@@ -202,7 +202,7 @@ TEST(X11Host, ScriptedSessionLogsAsTheSameScriptPlayedHeadless) {
   Shell("xdotool key Caps_Lock");  // the server outlives the program: leave it as found
   ASSERT_EQ(exitCode, 0);
 
-  Demo replay({"--replay", script, "--log", headlessLog}, true);
+  Demo replay({"--replay", script, "--log", headlessLog, "--desktop", "1280x1024"}, true);
   ASSERT_EQ(replay.WaitForExit(), 0);
 
   std::vector<std::string> onX = ReadLines(xLog), headless = ReadLines(headlessLog);
@@ -348,13 +348,18 @@ TEST(X11Host, AnotherProgramTakingTheFocusDeactivatesAndLeavesNoKeyHeld) {
 
 // --- screenshots, title and close ---
 
-// Pixels that differ between the X screen (the window's part) and the program's capture.
-long ScreenDifference(const std::string& capture) {
-  const std::string shot = TempPath("shot.png");
-  const std::string size = Shell("identify -format '%wx%h' '" + capture + "' 2>/dev/null");
-  if (size.empty()) return -1;
-  Shell("import -window root -crop " + size + "+0+0 +repage '" + shot + "' 2>/dev/null");
-  const std::string count = Shell("compare -metric AE '" + shot + "' '" + capture + "' null: 2>&1");
+// Pixels that differ between the X screen and the program's capture of its
+// desktop, in an area of both ("WxH+X+Y"; empty: all of the capture).
+long ScreenDifference(const std::string& capture, std::string area = "") {
+  const std::string shot = TempPath("shot.png"), part = TempPath("capture_part.png");
+  if (area.empty()) {
+    const std::string size = Shell("identify -format '%wx%h' '" + capture + "' 2>/dev/null");
+    if (size.empty()) return -1;
+    area = size + "+0+0";
+  }
+  Shell("import -window root -crop " + area + " +repage '" + shot + "' 2>/dev/null");
+  Shell("convert '" + capture + "' -crop " + area + " +repage '" + part + "' 2>/dev/null");
+  const std::string count = Shell("compare -metric AE '" + shot + "' '" + part + "' null: 2>&1");
   try {
     return std::stol(count);
   } catch (...) {
@@ -362,9 +367,25 @@ long ScreenDifference(const std::string& capture) {
   }
 }
 
-bool ScreenMatches(const std::string& capture) {
-  return WaitUntil([&] { return ScreenDifference(capture) == 0; }, 4000);
+bool ScreenMatches(const std::string& capture, const std::string& area = "") {
+  return WaitUntil([&] { return ScreenDifference(capture, area) == 0; }, 4000);
 }
+
+// Where an X window lies on the screen, as "WxH+X+Y", cut to the screen.
+std::string ScreenArea(const std::string& windowId) {
+  int x = 0, y = 0, width = 0, height = 0;
+  const std::string info = Shell("xwininfo -id " + windowId + " | awk '/Absolute upper-left X/{x=$NF} "
+                                 "/Absolute upper-left Y/{y=$NF} /Width:/{w=$NF} /Height:/{h=$NF} "
+                                 "END{print x, y, w, h}'");
+  if (std::sscanf(info.c_str(), "%d %d %d %d", &x, &y, &width, &height) != 4) return "";
+  const int right = std::min(x + width, 1280), bottom = std::min(y + height, 1024);
+  x = std::max(x, 0);
+  y = std::max(y, 0);
+  return std::to_string(right - x) + "x" + std::to_string(bottom - y) + "+" + std::to_string(x) + "+" +
+         std::to_string(y);
+}
+
+std::string ScreenPixel(int x, int y);
 
 TEST(X11Host, ScreenShowsTheDesktopThroughCoverResizeAndClose) {
   const std::string capture = TempPath("capture.png");
@@ -385,10 +406,14 @@ TEST(X11Host, ScreenShowsTheDesktopThroughCoverResizeAndClose) {
   Shell("kill $(cat '" + TempPath("xlogo.pid") + "')");
   EXPECT_TRUE(ScreenMatches(capture)) << "after uncovering";
 
-  // The host window resized: the maximised frame follows the new desktop.
+  // The frame's X window sized from outside: the frame follows, and where it
+  // no longer is the screen shows the root, not a desktop of the program's.
+  const std::string before = ScreenPixel(1100, 900);
   Shell("xdotool windowsize " + window + " 900 700");
-  EXPECT_TRUE(WaitUntil([&] { return Shell("identify -format '%wx%h' '" + capture + "'") == "900x700"; }));
-  EXPECT_TRUE(ScreenMatches(capture)) << "after resizing";
+  EXPECT_TRUE(WaitUntil([&] { return ScreenArea(window) == "896x696+0+0"; })) << ScreenArea(window);
+  EXPECT_TRUE(WaitUntil([&] { return ScreenPixel(1100, 900) != before; })) << "the root shows";
+  EXPECT_NE(ScreenPixel(1100, 900), "#3A6EA5");
+  EXPECT_TRUE(ScreenMatches(capture, ScreenArea(window))) << "after resizing";
   Shell("cp '" + capture + "' '" + TempPath("resized.png") + "'");
 
   EXPECT_EQ(Shell("xdotool getwindowname " + window), "Calvetta demo");
@@ -413,7 +438,10 @@ TEST(X11Host, PlainPutsToASixteenBitDisplayShowTheDesktopToo) {
            "tcp", static_cast<char*>(nullptr));
     _exit(127);
   }
-  ASSERT_TRUE(WaitUntil([&] { return access(("/tmp/.X11-unix/X" + std::to_string(number)).c_str(), F_OK) == 0; }));
+  // The socket shows before the server takes connections: wait for one, and
+  // keep it open (the server resets when its last client leaves).
+  Display* keep = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (keep = XOpenDisplay(display.c_str())) != nullptr; }));
   const std::string saved = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
   setenv("DISPLAY", display.c_str(), 1);
   const std::string capture = TempPath("capture16.png"), shot = TempPath("shot16.png");
@@ -424,12 +452,14 @@ TEST(X11Host, PlainPutsToASixteenBitDisplayShowTheDesktopToo) {
     // Each channel keeps its top 5 or 6 bits: 1/32 of the range at most.
     EXPECT_TRUE(WaitUntil([&] {
       Shell("import -window root -crop 800x600+0+0 +repage '" + shot + "' 2>/dev/null");
-      return Shell("compare -metric AE -fuzz 4% '" + shot + "' '" + capture + "' null: 2>&1") == "0";
+      Shell("convert '" + capture + "' -crop 800x600+0+0 +repage '" + capture + ".part.png' 2>/dev/null");
+      return Shell("compare -metric AE -fuzz 4% '" + shot + "' '" + capture + ".part.png' null: 2>&1") == "0";
     }));
     if (!window.empty()) SendCloseRequest(window);
     EXPECT_EQ(demo.WaitForExit(), 0);
   }
   setenv("DISPLAY", saved.c_str(), 1);
+  XCloseDisplay(keep);
   kill(server, SIGTERM);
   waitpid(server, nullptr, 0);
 }
@@ -544,6 +574,129 @@ TEST(X11Host, CaptureWithNoButtonHeldGrabsThePointerAndShowCursorHidesIt) {
     return outside;
   }));
   SendCloseRequest(window);
+  EXPECT_EQ(demo.WaitForExit(), 0);
+}
+
+// --- what a window manager reads of the windows ---
+
+TEST(X11Host, EachTopLevelWindowIsAnXWindowThatDescribesItself) {
+  Demo demo({});
+  const std::string main = DemoWindow();
+  ASSERT_FALSE(main.empty());
+  std::string second;
+  ASSERT_TRUE(WaitUntil([&] {
+    return !(second = Shell("xdotool search --onlyvisible --name '^Second$' 2>/dev/null | head -1")).empty();
+  }));
+  // Exactly the two shown windows carry the program's process.
+  const std::string pid = Shell("xprop -id " + main + " _NET_WM_PID | awk '{print $NF}'");
+  EXPECT_EQ(Shell("xdotool search --onlyvisible --pid " + pid + " | sort | tr '\\n' ' '"),
+            Shell("printf '%s\\n' " + main + " " + second + " | sort | tr '\\n' ' '"));
+  for (const std::string& w : {main, second}) {
+    EXPECT_EQ(Shell("xprop -id " + w + " WM_CLASS"), "WM_CLASS(STRING) = \"calvetta\", \"Calvetta\"");
+    // No decorations of the manager's own: flags 2 (decorations), decorations 0.
+    EXPECT_EQ(Shell("xprop -id " + w + " _MOTIF_WM_HINTS | sed 's/.*= //'"), "0x2, 0x0, 0x0, 0x0, 0x0");
+    EXPECT_NE(Shell("xprop -id " + w + " WM_PROTOCOLS").find("WM_DELETE_WINDOW"), std::string::npos);
+  }
+  EXPECT_EQ(Shell("xprop -id " + main + " _NET_WM_WINDOW_TYPE | sed 's/.*= //'"), "_NET_WM_WINDOW_TYPE_NORMAL");
+  EXPECT_EQ(Shell("xprop -id " + main + " WM_TRANSIENT_FOR"), "WM_TRANSIENT_FOR:  not found.");
+  // The owned window: a dialog that stays above its owner, at a size the user cannot change.
+  EXPECT_EQ(Shell("xprop -id " + second + " _NET_WM_WINDOW_TYPE | sed 's/.*= //'"), "_NET_WM_WINDOW_TYPE_DIALOG");
+  char owner[32];
+  std::snprintf(owner, sizeof(owner), "0x%lx", std::stoul(main));
+  EXPECT_EQ(Shell("xprop -id " + second + " WM_TRANSIENT_FOR | awk '{print $NF}'"), owner);
+  const std::string hints = Shell("xprop -id " + second + " WM_NORMAL_HINTS");
+  EXPECT_NE(hints.find("program specified minimum size: 300 by 200"), std::string::npos) << hints;
+  EXPECT_NE(hints.find("program specified maximum size: 300 by 200"), std::string::npos) << hints;
+  EXPECT_NE(hints.find("user specified location: 440, 300"), std::string::npos) << hints;
+  // The caption follows SetWindowText (the refused close renames the main window).
+  EXPECT_EQ(Shell("xprop -id " + main + " _NET_WM_NAME"), "_NET_WM_NAME(UTF8_STRING) = \"Calvetta demo\"");
+  SendCloseRequest(main);
+  EXPECT_EQ(demo.WaitForExit(), 0);
+}
+
+// --- under a window manager ---
+
+// Openbox on the display for one test: started, waited for, and ended.
+class WindowManager {
+ public:
+  WindowManager() {
+    pid_ = fork();
+    if (pid_ == 0) {
+      execlp("openbox", "openbox", "--sm-disable", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    running_ = WaitUntil([] { return Shell("wmctrl -m 2>/dev/null | head -1").find("Openbox") != std::string::npos; });
+  }
+  ~WindowManager() {
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+  }
+  bool running() const { return running_; }
+
+ private:
+  pid_t pid_ = -1;
+  bool running_ = false;
+};
+
+bool LogHas(const std::string& log, const std::string& line) {
+  const std::vector<std::string> lines = ReadLines(log);
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+TEST(X11Host, UnderAWindowManagerItsMovesSizesStatesAndClosesReachTheProgram) {
+  WindowManager manager;
+  ASSERT_TRUE(manager.running()) << "openbox did not start";
+  const std::string capture = TempPath("wm_capture.png"), log = TempPath("wm.log");
+  std::remove(capture.c_str());
+  Demo demo({"--capture", capture, "--log", log, "--log-sizes", "--refuse-closes", "1"});
+  const std::string window = DemoWindow();
+  ASSERT_FALSE(window.empty());
+  EXPECT_NE(Shell("xprop -id " + window + " _MOTIF_WM_HINTS"), "") << "no decorations of the manager's own";
+  // Maximised by the program: the window manager fills the work area with it.
+  EXPECT_TRUE(WaitUntil([&] { return ScreenArea(window) == "1280x1024+0+0"; })) << ScreenArea(window);
+  EXPECT_NE(Shell("xprop -id " + window + " _NET_WM_STATE").find("_NET_WM_STATE_MAXIMIZED_HORZ"), std::string::npos);
+
+  // Restored, moved and sized by the window manager: the frame is laid out there.
+  Shell("wmctrl -i -r " + window + " -b remove,maximized_vert,maximized_horz");
+  Shell("wmctrl -i -r " + window + " -e 0,100,80,600,400");
+  EXPECT_TRUE(WaitUntil([&] { return ScreenArea(window) == "600x400+100+80"; })) << ScreenArea(window);
+  EXPECT_TRUE(ScreenMatches(capture, "600x400+100+80")) << "the program's frame is where the manager put it";
+  Shell("import -window root '" + TempPath("wm_moved.png") + "'");
+  const std::vector<std::string> sizes = ReadLines(log);
+  EXPECT_TRUE(std::any_of(sizes.begin(), sizes.end(), [](const std::string& l) {
+    return l.rfind("main WM_SIZE 0 ", 0) == 0;
+  })) << "restored";
+
+  // Maximised by the window manager: IsZoomed follows (the size's type says so).
+  Shell("wmctrl -i -r " + window + " -b add,maximized_vert,maximized_horz");
+  EXPECT_TRUE(WaitUntil([&] { return ScreenArea(window) == "1280x1024+0+0"; })) << ScreenArea(window);
+  EXPECT_TRUE(WaitUntil([&] {
+    const std::vector<std::string> lines = ReadLines(log);
+    return !lines.empty() && lines.back().rfind("main WM_SIZE 2 ", 0) == 0;
+  })) << "maximized, and the last size says so";
+  Shell("wmctrl -i -r " + window + " -b remove,maximized_vert,maximized_horz");
+
+  // The second window's caption dragged: the window manager moves it, not a loop of the program's.
+  const std::string second = Shell("xdotool search --onlyvisible --name '^Second$' | head -1");
+  ASSERT_FALSE(second.empty());
+  int x = 0, y = 0, w = 0, h = 0;
+  std::sscanf(ScreenArea(second).c_str(), "%dx%d+%d+%d", &w, &h, &x, &y);
+  Shell("xdotool mousemove " + std::to_string(x + 60) + " " + std::to_string(y + 8) + " mousedown 1");
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  Shell("xdotool mousemove " + std::to_string(x + 160) + " " + std::to_string(y + 58));
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  Shell("xdotool mousemove " + std::to_string(x + 260) + " " + std::to_string(y + 108) + " mouseup 1");
+  const std::string moved = std::to_string(w) + "x" + std::to_string(h) + "+" + std::to_string(x + 200) + "+" +
+                            std::to_string(y + 100);
+  EXPECT_TRUE(WaitUntil([&] { return ScreenArea(second) == moved; })) << ScreenArea(second) << " not " << moved;
+  EXPECT_FALSE(LogHas(log, "second WM_ENTERSIZEMOVE"));
+  EXPECT_TRUE(ScreenMatches(capture, moved)) << "the program knows where the manager put it";
+
+  // The manager's close: refused once (the window stays), then done.
+  Shell("wmctrl -i -c " + window);
+  EXPECT_TRUE(WaitUntil([&] { return Shell("xdotool getwindowname " + window) == "Calvetta demo - still open"; }));
+  EXPECT_TRUE(demo.Running());
+  Shell("wmctrl -i -c " + window);
   EXPECT_EQ(demo.WaitForExit(), 0);
 }
 
