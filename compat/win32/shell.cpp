@@ -1,11 +1,11 @@
-// ShellExecuteW and HtmlHelpW: the target goes to xdg-open, started detached;
-// a thread of its own reaps it so that no finished opener lingers.
+// ShellExecuteW and HtmlHelpW: the target goes to xdg-open, started in the
+// background so that the program neither waits for it nor leaves it unreaped.
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <cerrno>
 #include <string>
-#include <thread>
 
 #include "compat/host_path.h"
 #include "compat/win32.h"
@@ -15,24 +15,29 @@ extern char** environ;
 
 namespace {
 
-// True when the opener started.
+// True when the opener started. A short-lived shell starts it in the
+// background and ends at once: the shell is reaped here, and the opener,
+// left to the system, needs no thread of ours to wait for it.
 bool StartOpener(const std::string& target) {
-  std::string program = "xdg-open";
-  char* argv[] = {program.data(), const_cast<char*>(target.c_str()), nullptr};
+  std::string shell = "/bin/sh";
+  std::string option = "-c";
+  std::string script = "command -v xdg-open >/dev/null 2>&1 || exit 127; xdg-open \"$1\" &";
+  std::string name = "calvetta-opener";
+  char* argv[] = {shell.data(), option.data(), script.data(), name.data(), const_cast<char*>(target.c_str()), nullptr};
   pid_t pid = 0;
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
   // Its own process group: the opener outlives a Ctrl+C meant for the program.
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
   posix_spawnattr_setpgroup(&attributes, 0);
-  const int failed = posix_spawnp(&pid, program.c_str(), nullptr, &attributes, argv, environ);
+  const int failed = posix_spawn(&pid, shell.c_str(), nullptr, &attributes, argv, environ);
   posix_spawnattr_destroy(&attributes);
   if (failed) return false;
-  std::thread([pid] {
-    int status = 0;
-    waitpid(pid, &status, 0);
-  }).detach();
-  return true;
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0) {
+    if (errno != EINTR) return false;
+  }
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 // "http://...", "mailto:..." stay as they are; "C:\a" is a path, not a scheme.
