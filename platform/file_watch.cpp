@@ -4,6 +4,7 @@
 // watched. One lock guards the tables; the workers wait outside it.
 #include "platform/file_watch.h"
 
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <vector>
@@ -37,6 +38,7 @@ struct WatchState {
   std::vector<HANDLE> handles;  // handles[i] watches folders[i]; never invalid
   std::vector<std::unique_ptr<WatchGroup>> groups;
   bool stop = false;
+  bool stopAtExit = false;  // the workers are stopped at exit, before the state is destroyed
   DWORD nextId = 1;  // ids are never reused, also across stops
 };
 
@@ -128,6 +130,8 @@ void StartGroup(WatchGroup& group) {
   thread->m_bAutoDelete = FALSE;
   thread->ResumeThread();
   group.thread = thread;
+  WatchState& state = State();
+  if (!state.stopAtExit) state.stopAtExit = std::atexit(StopFileWatch) == 0;
 }
 
 // Under the lock: the group that waits on folder `index`, made when new.

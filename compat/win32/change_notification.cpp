@@ -1,5 +1,6 @@
 // Folder change notifications on inotify: one inotify instance per handle,
 // and one process-wide thread that polls them all and signals the handles.
+// The thread ends at exit.
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -8,6 +9,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -92,22 +95,26 @@ uint32_t WatchMask(DWORD filter) {
 
 // The poll thread and the notifications it watches. Entries are weak: a
 // closed handle drops out at the next turn, when its descriptor is closed.
+// The thread starts with the first watch and is stopped and joined at exit,
+// before the program's static objects are destroyed; watches asked for after
+// that fail.
 class Poller {
  public:
   Poller() : wake_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
 
   bool Add(const std::shared_ptr<ChangeNotification>& notification) {
     std::lock_guard<std::mutex> guard(lock_);
-    if (wake_ < 0) return false;
+    if (wake_ < 0 || stopped_) return false;
     watched_.push_back(notification);
-    if (!started_) {
+    if (!thread_) {
       try {
-        std::thread([this] { Run(); }).detach();
+        thread_ = std::make_unique<std::thread>([this] { Run(); });
       } catch (const std::system_error&) {
         watched_.pop_back();
         return false;
       }
-      started_ = true;
+      owner_ = getpid();
+      if (!stop_registered_) stop_registered_ = std::atexit(StopAtExit) == 0;
     }
     Wake();
     return true;
@@ -119,10 +126,33 @@ class Poller {
     (void)ignored;
   }
 
+  // Ends the thread and waits for its end.
+  void Stop() {
+    std::unique_ptr<std::thread> thread;
+    pid_t owner = 0;
+    {
+      std::lock_guard<std::mutex> guard(lock_);
+      stopped_ = true;
+      thread.swap(thread_);
+      owner = owner_;
+    }
+    if (!thread) return;
+    Wake();
+    // A forked child has the object but not the thread: nothing to wait for.
+    if (owner != getpid() || thread->get_id() == std::this_thread::get_id()) {
+      static_cast<void>(thread.release());
+      return;
+    }
+    thread->join();
+  }
+
  private:
-  std::vector<std::shared_ptr<ChangeNotification>> Snapshot() {
+  static void StopAtExit();
+
+  // The live notifications, or false once the poller is stopped.
+  bool Snapshot(std::vector<std::shared_ptr<ChangeNotification>>& live) {
     std::lock_guard<std::mutex> guard(lock_);
-    std::vector<std::shared_ptr<ChangeNotification>> live;
+    if (stopped_) return false;
     std::vector<std::weak_ptr<ChangeNotification>> kept;
     for (auto& weak : watched_) {
       if (auto notification = weak.lock()) {
@@ -131,12 +161,13 @@ class Poller {
       }
     }
     watched_ = std::move(kept);
-    return live;
+    return true;
   }
 
-  [[noreturn]] void Run() {
+  void Run() {
     for (;;) {
-      std::vector<std::shared_ptr<ChangeNotification>> live = Snapshot();
+      std::vector<std::shared_ptr<ChangeNotification>> live;
+      if (!Snapshot(live)) return;
       std::vector<pollfd> fds(1, pollfd{wake_, POLLIN, 0});
       for (const auto& notification : live) fds.push_back(pollfd{notification->descriptor(), POLLIN, 0});
       if (poll(fds.data(), fds.size(), -1) < 0) continue;
@@ -154,13 +185,19 @@ class Poller {
   std::mutex lock_;
   std::vector<std::weak_ptr<ChangeNotification>> watched_;
   const int wake_;
-  bool started_ = false;
+  std::unique_ptr<std::thread> thread_;  // guarded by lock_
+  pid_t owner_ = 0;                      // the process that started the thread
+  bool stopped_ = false;                 // guarded by lock_
+  bool stop_registered_ = false;         // guarded by lock_
 };
 
 Poller& ThePoller() {
-  static Poller* poller = new Poller;  // its thread runs for the life of the process
+  // Never destroyed: handles may be closed by threads that outlive static destruction.
+  static Poller* poller = new Poller;
   return *poller;
 }
+
+void Poller::StopAtExit() { ThePoller().Stop(); }
 
 HANDLE FailHandle(DWORD error) {
   SetLastError(error);

@@ -8,8 +8,8 @@ namespace compat {
 namespace {
 
 std::condition_variable& WaitCondition() {
-  static std::condition_variable condition;
-  return condition;
+  static auto* condition = new std::condition_variable;  // signalled by threads still ending at exit
+  return *condition;
 }
 
 struct HandleTable {

@@ -2,10 +2,12 @@
 // or setting or pulsing an event, once or periodically without drift.
 #include <algorithm>
 #include <condition_variable>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "compat/win32/kernel.h"
 #include "compat/win32/user.h"
@@ -30,11 +32,14 @@ struct MmTimer {
 struct MmTimers {
   std::mutex lock;
   std::map<UINT, std::shared_ptr<MmTimer>> timers;
+  // Threads of timers that have ended, joined by the next timeSetEvent and at exit.
+  std::vector<std::thread> ended;
   UINT nextId = 1;
+  bool stopAtExit = false;
 };
 
 MmTimers& Timers() {
-  static MmTimers* timers = new MmTimers;  // timer threads may outlive main's statics
+  static MmTimers* timers = new MmTimers;  // timers may be killed after static destruction
   return *timers;
 }
 
@@ -66,9 +71,38 @@ void Run(std::shared_ptr<MmTimer> timer) {
   auto& timers = Timers().timers;
   auto it = timers.find(timer->id);
   if (it != timers.end() && it->second == timer) {
-    timer->thread.detach();
+    Timers().ended.push_back(std::move(timer->thread));
     timers.erase(it);
   }
+}
+
+// Joins the threads of ended timers, all but the caller's own.
+void JoinEnded() {
+  std::vector<std::thread> ended;
+  {
+    std::lock_guard<std::mutex> guard(Timers().lock);
+    auto& kept = Timers().ended;
+    for (auto it = kept.begin(); it != kept.end();) {
+      if (it->get_id() == std::this_thread::get_id()) {
+        ++it;
+      } else {
+        ended.push_back(std::move(*it));
+        it = kept.erase(it);
+      }
+    }
+  }
+  for (std::thread& thread : ended) thread.join();
+}
+
+// At exit every timer still set is killed: none fires while static objects are destroyed.
+void StopAllTimers() {
+  std::vector<UINT> ids;
+  {
+    std::lock_guard<std::mutex> guard(Timers().lock);
+    for (const auto& [id, timer] : Timers().timers) ids.push_back(id);
+  }
+  for (UINT id : ids) timeKillEvent(id);
+  JoinEnded();
 }
 
 }  // namespace
@@ -95,10 +129,12 @@ UINT WINAPI timeSetEvent(UINT delay, UINT, LPTIMECALLBACK callback, DWORD_PTR us
   timer->callback = callback;
   timer->user = user;
   timer->flags = flags;
+  JoinEnded();
   std::lock_guard<std::mutex> guard(Timers().lock);
   timer->id = Timers().nextId++;
   Timers().timers[timer->id] = timer;
   timer->thread = std::thread(Run, timer);
+  if (!Timers().stopAtExit) Timers().stopAtExit = std::atexit(StopAllTimers) == 0;
   return timer->id;
 }
 
@@ -116,8 +152,12 @@ UINT WINAPI timeKillEvent(UINT id) {
     timer->stopping = true;
   }
   timer->stop.notify_all();
-  // Killed from its own callback: the thread ends by itself.
-  if (timer->thread.get_id() == std::this_thread::get_id()) timer->thread.detach();
-  else if (timer->thread.joinable()) timer->thread.join();
+  // Killed from its own callback: the thread ends by itself and is joined later.
+  if (timer->thread.get_id() == std::this_thread::get_id()) {
+    std::lock_guard<std::mutex> guard(Timers().lock);
+    Timers().ended.push_back(std::move(timer->thread));
+  } else if (timer->thread.joinable()) {
+    timer->thread.join();
+  }
   return TIMERR_NOERROR;
 }

@@ -1,12 +1,11 @@
-// ShellExecuteW and HtmlHelpW: the target goes to xdg-open, started detached;
-// a thread of its own reaps it so that no finished opener lingers.
+// ShellExecuteW and HtmlHelpW: the target goes to xdg-open, started in the
+// background so that the program neither waits for it nor leaves it unreaped.
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
+#include <cerrno>
 #include <string>
-#include <thread>
 
 #include "compat/host_path.h"
 #include "compat/win32.h"
@@ -16,37 +15,36 @@ extern char** environ;
 
 namespace {
 
-constexpr int kOpenerVerdictMs = 1500;
-constexpr int kOpenerPollMs = 10;
-
-// True when the opener started.
+// True when the opener started and did not fail at once. A short-lived
+// shell starts it in the background and waits a moment for its verdict: an
+// opener that cannot serve the target (no handler, no desktop) says so within
+// moments, and its status is the shell's; one still running then has handed
+// the target on and is left to the system (the shell's end orphans it), so no
+// thread of ours waits for it.
 bool StartOpener(const std::string& target) {
-  std::string program = "xdg-open";
-  char* argv[] = {program.data(), const_cast<char*>(target.c_str()), nullptr};
+  std::string shell = "/bin/sh";
+  std::string option = "-c";
+  // Each sleep's wait also reaps the opener once it ends, so the shell's
+  // "kill -0" stops finding it and "wait" gives its status.
+  std::string script =
+      "command -v xdg-open >/dev/null 2>&1 || exit 127; xdg-open \"$1\" & p=$!; n=0; "
+      "while [ $n -lt 15 ]; do sleep 0.1; kill -0 $p 2>/dev/null || { wait $p; exit $?; }; n=$((n+1)); done; exit 0";
+  std::string name = "calvetta-opener";
+  char* argv[] = {shell.data(), option.data(), script.data(), name.data(), const_cast<char*>(target.c_str()), nullptr};
   pid_t pid = 0;
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
   // Its own process group: the opener outlives a Ctrl+C meant for the program.
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
   posix_spawnattr_setpgroup(&attributes, 0);
-  const int failed = posix_spawnp(&pid, program.c_str(), nullptr, &attributes, argv, environ);
+  const int failed = posix_spawn(&pid, shell.c_str(), nullptr, &attributes, argv, environ);
   posix_spawnattr_destroy(&attributes);
   if (failed) return false;
-  // An opener that cannot serve the target (no handler, no desktop) says so
-  // within moments; one still running after the wait has handed the target
-  // on, and is reaped in the background.
-  for (int waited = 0; waited < kOpenerVerdictMs; waited += kOpenerPollMs) {
-    int status = 0;
-    const pid_t done = waitpid(pid, &status, WNOHANG);
-    if (done == pid) return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    if (done < 0) return true;
-    usleep(kOpenerPollMs * 1000);
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0) {
+    if (errno != EINTR) return false;
   }
-  std::thread([pid] {
-    int status = 0;
-    waitpid(pid, &status, 0);
-  }).detach();
-  return true;
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 // "http://...", "mailto:..." stay as they are; "C:\a" is a path, not a scheme.

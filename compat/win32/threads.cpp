@@ -1,13 +1,15 @@
-// Threads as waitable kernel objects on std::thread.
+// Threads as waitable kernel objects on host threads.
 #include <sys/resource.h>
 #include <cerrno>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdlib>
+#include <mutex>
 #include <pthread.h>
-#include <system_error>
 #include <thread>
+#include <vector>
 
 #include "compat/win32/kernel.h"
 #include "compat/win32/kernel_objects.h"
@@ -40,6 +42,33 @@ void ApplyPriority(pid_t tid, int priority) {
 
 thread_local int t_current_priority = THREAD_PRIORITY_NORMAL;
 
+class Thread;
+
+// The host threads behind the kernel threads. The ones that have ended are
+// joined whenever another starts (without waiting for any), and at exit,
+// when a thread whose start routine has returned is waited for, so that none
+// is left finishing while static objects are destroyed. One still running at
+// exit is the program's own to stop; it is let go.
+struct HostThread {
+  std::shared_ptr<Thread> thread;
+  pthread_t host;
+};
+
+struct HostThreads {
+  std::mutex lock;
+  std::vector<HostThread> threads;
+  bool joinAtExit = false;
+};
+
+HostThreads& Hosts() {
+  static auto* hosts = new HostThreads;  // threads may start and end after static destruction
+  return *hosts;
+}
+
+void JoinEndedThreads();
+void JoinThreadsAtExit();
+void* StartHostThread(void* thread);
+
 class Thread : public compat::Waitable {
  public:
   Thread(LPTHREAD_START_ROUTINE start, LPVOID parameter, DWORD suspend_count)
@@ -50,12 +79,24 @@ class Thread : public compat::Waitable {
   // Starts the host thread; false if the host refused.
   bool Launch() {
     auto self = std::static_pointer_cast<Thread>(shared_from_this());
-    try {
-      std::thread([self] { self->Run(); }).detach();
-      return true;
-    } catch (const std::system_error&) {
+    JoinEndedThreads();
+    HostThreads& hosts = Hosts();
+    std::lock_guard<std::mutex> guard(hosts.lock);
+    if (!hosts.joinAtExit) hosts.joinAtExit = std::atexit(JoinThreadsAtExit) == 0;
+    hosts.threads.reserve(hosts.threads.size() + 1);
+    auto* start = new std::shared_ptr<Thread>(self);
+    pthread_t host;
+    if (pthread_create(&host, nullptr, StartHostThread, start) != 0) {
+      delete start;
       return false;
     }
+    hosts.threads.push_back(HostThread{self, host});
+    return true;
+  }
+
+  bool Ended() const {
+    std::lock_guard<std::mutex> guard(compat::WaitLock());
+    return finished_;
   }
 
   // Returns the previous count, or -1 when the thread already runs.
@@ -80,7 +121,6 @@ class Thread : public compat::Waitable {
 
   bool IsSignalled(compat::WaitTicket) const override { return finished_; }
 
- private:
   void Run() {
     t_thread_id = id_;
     t_started_by_create_thread = true;
@@ -101,6 +141,7 @@ class Thread : public compat::Waitable {
     compat::WakeWaiters();
   }
 
+ private:
   LPTHREAD_START_ROUTINE start_;
   LPVOID parameter_;
   const DWORD id_;
@@ -109,6 +150,36 @@ class Thread : public compat::Waitable {
   bool finished_ = false;
   DWORD exit_code_ = STILL_ACTIVE;
 };
+
+void* StartHostThread(void* thread) {
+  std::unique_ptr<std::shared_ptr<Thread>> self(static_cast<std::shared_ptr<Thread>*>(thread));
+  (*self)->Run();
+  return nullptr;
+}
+
+void JoinEndedThreads() {
+  HostThreads& hosts = Hosts();
+  std::lock_guard<std::mutex> guard(hosts.lock);
+  std::erase_if(hosts.threads, [](const HostThread& entry) { return pthread_tryjoin_np(entry.host, nullptr) == 0; });
+}
+
+void JoinThreadsAtExit() {
+  std::vector<HostThread> threads;
+  {
+    HostThreads& hosts = Hosts();
+    std::lock_guard<std::mutex> guard(hosts.lock);
+    threads.swap(hosts.threads);
+  }
+  for (HostThread& entry : threads) {
+    if (pthread_equal(entry.host, pthread_self())) {
+      pthread_detach(entry.host);
+    } else if (entry.thread->Ended()) {
+      pthread_join(entry.host, nullptr);  // what is left of it is a few steps
+    } else {
+      pthread_detach(entry.host);
+    }
+  }
+}
 
 std::shared_ptr<Thread> ThreadFromHandle(HANDLE handle) {
   auto thread = compat::LookUpHandleAs<Thread>(handle);

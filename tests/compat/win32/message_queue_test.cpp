@@ -278,6 +278,34 @@ TEST_F(Messages, MultimediaTimerPulsesAnEventPeriodically) {
 }
 
 
+// A callback may kill its own timer and set the next one: neither waits for the
+// thread it runs on.
+TEST_F(Messages, AMultimediaTimerKilledFromItsOwnCallbackMaySetTheNext) {
+  static std::atomic<int> followers{0};
+  followers = 0;
+  HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  const UINT first = timeSetEvent(
+      2, 1,
+      [](UINT id, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
+        EXPECT_EQ(timeKillEvent(id), static_cast<UINT>(TIMERR_NOERROR));
+        const UINT next = timeSetEvent(
+            2, 1, [](UINT, UINT, DWORD_PTR event, DWORD_PTR, DWORD_PTR) {
+              ++followers;
+              SetEvent(reinterpret_cast<HANDLE>(event));
+            },
+            user, TIME_ONESHOT);
+        EXPECT_NE(next, 0u);
+      },
+      reinterpret_cast<DWORD_PTR>(done), TIME_PERIODIC);
+  ASSERT_NE(first, 0u);
+  EXPECT_EQ(WaitForSingleObject(done, 2000), WAIT_OBJECT_0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  EXPECT_EQ(followers, 1);
+  EXPECT_EQ(timeKillEvent(first), static_cast<UINT>(MMSYSERR_INVALPARAM)) << "killed already";
+  CloseHandle(done);
+}
+
+
 TEST_F(Messages, AThreadsWindowsGoWhenItEndsWithoutFurtherMessages) {
   HWND left = nullptr;
   std::thread worker([&] {

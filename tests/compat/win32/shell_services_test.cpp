@@ -108,6 +108,20 @@ TEST_F(OpenerTest, AnOpenerThatFailsIsAFailure) {
             SE_ERR_NOASSOC);
 }
 
+TEST_F(OpenerTest, AnOpenerThatKeepsRunningDoesNotHoldTheCaller) {
+  const std::string slow = folder_ + "/slow";
+  mkdir(slow.c_str(), 0755);
+  const std::string stub = slow + "/xdg-open";
+  std::ofstream(stub) << "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" << log_ << "'\nsleep 3\n";
+  chmod(stub.c_str(), 0755);
+  ScopedEnv path("PATH", (slow + ":/usr/bin:/bin").c_str());
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_GT(reinterpret_cast<intptr_t>(ShellExecuteW(nullptr, u"open", u"http://www.example.com/", nullptr, nullptr, 1)), 32);
+  // Held at most for the moments an opener has to say it failed, not its 3 s.
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2800));
+  EXPECT_EQ(Opened(1), std::vector<std::string>{"http://www.example.com/"});
+}
+
 TEST(Languages, TheLocaleVariablesNameTheLanguage) {
   ScopedEnv all("LC_ALL", nullptr);
   ScopedEnv messages("LC_MESSAGES", nullptr);
