@@ -24,11 +24,12 @@ namespace {
 bool StartOpener(const std::string& target) {
   std::string shell = "/bin/sh";
   std::string option = "-c";
-  // Each sleep's wait also reaps the opener once it ends, so the shell's
+  // Each sleep's wait also reaps the opener once it ends (the sleep is named
+  // by its path: the caller's PATH need not hold it), so the shell's
   // "kill -0" stops finding it and "wait" gives its status.
   std::string script =
       "command -v xdg-open >/dev/null 2>&1 || exit 127; xdg-open \"$1\" & p=$!; n=0; "
-      "while [ $n -lt 15 ]; do sleep 0.1; kill -0 $p 2>/dev/null || { wait $p; exit $?; }; n=$((n+1)); done; exit 0";
+      "while [ $n -lt 15 ]; do /bin/sleep 0.1; kill -0 $p 2>/dev/null || { wait $p; exit $?; }; n=$((n+1)); done; exit 0";
   std::string name = "calvetta-opener";
   char* argv[] = {shell.data(), option.data(), script.data(), name.data(), const_cast<char*>(target.c_str()), nullptr};
   pid_t pid = 0;
