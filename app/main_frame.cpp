@@ -165,8 +165,8 @@ LRESULT CMainFrame::OnCheckEditMode(WPARAM, LPARAM lParam) {
 
 LRESULT CMainFrame::OnCheckFigureTool(WPARAM, LPARAM lParam) {
   if (lParam == 0) CheckToolButton(ID_FIGURE_INSERT_POINT);
-  else if (lParam == 1) CheckToolButton(ID_FIGURE_MOVE_POINT);
-  else if (lParam == 2) CheckToolButton(ID_FIGURE_NEW);
+  else if (lParam == 1) CheckToolButton(ID_FIGURE_NEW);
+  else if (lParam == 2) CheckToolButton(ID_FIGURE_MOVE_POINT);
   return 0;
 }
 

@@ -377,7 +377,9 @@ void CKitControlBar::PlaceButtons(int windowWidth) {
     m_rectAutoHide.SetRectEmpty();
     return;
   }
-  const int right = windowWidth - (m_nDockPos == AFX_IDW_DOCKBAR_LEFT ? 3 : 0);
+  // Measured from the window's right edge, whichever side the bar docks on:
+  // the narrower caption of a left-docked bar still ends past the button.
+  const int right = windowWidth;
   m_rectClose = CRect(right - 20, 6, right - 7, 19);
   m_rectAutoHide = m_rectClose;
   m_rectAutoHide.OffsetRect(-14, 0);

@@ -627,7 +627,9 @@ CMenuBar::~CMenuBar() {
 BOOL CMenuBar::Create(CWnd* pParentWnd, DWORD dwStyle, UINT nID) {
   m_dwStyle = dwStyle & CBRS_ALL;
   LPCTSTR cls = AfxRegisterWndClass(0, ::LoadCursorW(nullptr, IDC_ARROW));
-  const DWORD windowStyle = (dwStyle & ~CBRS_ALL) | WS_CHILD | WS_CLIPCHILDREN;
+  // The bar's alignment and border bits are not window styles; the window
+  // keeps the child bits it is given and always clips its title buttons.
+  const DWORD windowStyle = (dwStyle & ~static_cast<DWORD>(0x0040FFF1)) | 0x0200000E;
   return CWnd::CreateEx(0, cls, u"MenuBar", windowStyle, CRect(0, 0, 0, 0), pParentWnd, nID);
 }
 

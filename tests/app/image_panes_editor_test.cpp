@@ -1,6 +1,8 @@
 // The image panes inside the editor: the view makes them, a pair's pictures
 // and lines show in both, a line drawn in one appears in the other through
 // the view's redraw, the zoom reaches the status bar, undo restores an edit.
+#include <vector>
+
 #include "editor_test_support.h"
 #include "imaging/image_file.h"
 #include "model/project/line_tool.h"
@@ -41,27 +43,40 @@ class CountingRenderer : public CRendererLink {
 };
 
 // Counts one message a window receives, its procedure running as before.
+// Several counters may run at once, each on its own window.
 class MessageCounter {
  public:
-  MessageCounter(HWND window, UINT message) : m_window(window) {
-    s_message = message;
-    s_count = 0;
-    s_previous = reinterpret_cast<WNDPROC>(
+  MessageCounter(HWND window, UINT message) : m_window(window), m_message(message) {
+    m_previous = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Counting)));
+    Active().push_back(this);
   }
-  ~MessageCounter() { ::SetWindowLongPtrW(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(s_previous)); }
-  int Count() const { return s_count; }
-  void Reset() { s_count = 0; }
+  ~MessageCounter() {
+    ::SetWindowLongPtrW(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previous));
+    std::erase(Active(), this);
+  }
+  MessageCounter(const MessageCounter&) = delete;
+  MessageCounter& operator=(const MessageCounter&) = delete;
+  int Count() const { return m_count; }
+  void Reset() { m_count = 0; }
 
  private:
+  static std::vector<MessageCounter*>& Active() {
+    static std::vector<MessageCounter*> active;
+    return active;
+  }
   static LRESULT CALLBACK Counting(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == s_message) ++s_count;
-    return ::CallWindowProcW(s_previous, window, message, wParam, lParam);
+    for (MessageCounter* counter : Active()) {
+      if (counter->m_window != window) continue;
+      if (message == counter->m_message) ++counter->m_count;
+      return ::CallWindowProcW(counter->m_previous, window, message, wParam, lParam);
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
   }
   HWND m_window;
-  static inline WNDPROC s_previous = nullptr;
-  static inline UINT s_message = 0;
-  static inline int s_count = 0;
+  UINT m_message;
+  WNDPROC m_previous = nullptr;
+  int m_count = 0;
 };
 
 class EditorPanes : public EditorTest {

@@ -482,6 +482,24 @@ TEST_F(KitDocking, CaptionButtonsAndTheFocusHighlight) {
   EXPECT_FALSE(effect->IsWindowVisible());
 }
 
+// The caption buttons keep their place from the window's right edge on every
+// side: docked left, where the caption ends 6 pixels in, as docked right.
+TEST_F(KitDocking, CaptionButtonsSitTheSameDistanceFromTheRightEdgeOnEverySide) {
+  CKitControlBar* preview = Bar(2449);
+  for (UINT side : {static_cast<UINT>(AFX_IDW_DOCKBAR_RIGHT), static_cast<UINT>(AFX_IDW_DOCKBAR_LEFT)}) {
+    frame_->DockControlBar(preview, side, nullptr);
+    frame_->RecalcLayout();
+    for (int i = 0; i < 3; ++i) Pump();
+    ASSERT_EQ(preview->m_nDockPos, side);
+    const int w = ScreenRect(preview).Width();
+    const CRect window = ScreenRect(preview);
+    EXPECT_EQ(preview->SendMessageW(WM_NCHITTEST, 0, MAKELPARAM(window.left + w - 19, window.top + 6)), HTCLOSE) << side;
+    EXPECT_EQ(preview->SendMessageW(WM_NCHITTEST, 0, MAKELPARAM(window.left + w - 8, window.top + 18)), HTCLOSE) << side;
+    EXPECT_EQ(preview->m_rectClose, CRect(w - 20, 6, w - 7, 19)) << side;
+    EXPECT_EQ(preview->m_rectAutoHide, CRect(w - 34, 6, w - 21, 19)) << side;
+  }
+}
+
 TEST_F(KitDocking, ATooLongTitleIsShortenedAndEndsInAnEllipsis) {
   CKitControlBar* preview = Bar(2449);
   const CString title(std::u16string(200, u'W').c_str());

@@ -35,6 +35,9 @@ class MenuBar : public KitFrameTest {
 
 TEST_F(MenuBar, TheFrameHasNoMenuLineOnlyTheBarsSixTitles) {
   EXPECT_EQ(::GetMenu(frame_->m_hWnd), nullptr);
+  // Made from the frame's 0x50402804: the bar bits leave the window style,
+  // the clipping and the bar's own low bits come in.
+  EXPECT_EQ(static_cast<DWORD>(::GetWindowLongW(Bar().m_hWnd, GWL_STYLE)), 0x5200000Eu);
   ASSERT_EQ(Bar().GetItemCount(), 6);
   EXPECT_EQ(static_cast<CMenuBarTitleItem*>(Bar().GetItem(0))->m_strCaption, CString(u"&File"));
   EXPECT_EQ(static_cast<CMenuBarTitleItem*>(Bar().GetItem(5))->Mnemonic(), u'H');
