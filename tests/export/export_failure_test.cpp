@@ -117,8 +117,9 @@ TEST_F(ExportFailure, AReadOnlyDiskTellsOnceForEveryKind) {
 
 TEST_F(ExportFailure, AFileSizeLimitFailsTheGifAndLeavesNoFile) {
   // Long enough that frames still queued for the quantising workers when
-  // the limit is met are far fewer than those never rendered.
-  constexpr int kLongPair = 60;
+  // the limit is met are far fewer than those never rendered, even on a
+  // loaded machine where the renderer runs well ahead of the workers.
+  constexpr int kLongPair = 150;
   for (int p = 0; p < 2; ++p) GetMorphProject()->PairAt(p)->SetFrameCount(kLongPair);
   {
     FileSizeLimit limit(8 * 1024);
