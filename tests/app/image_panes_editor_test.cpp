@@ -255,6 +255,49 @@ TEST_F(EditorPanes, OneClickInAPaneRendersTheFrameOnce) {
   EXPECT_EQ(PaneColour(View()->TargetPane(), 70, 20), RGB(0, 255, 0)) << "the other pane shows the inserted point";
 }
 
+// The other line tools. A new line runs from its first click to the click
+// that ends it and refreshes on every move in between: each of its notices
+// renders once, and nothing repaints the preview on top. A click with the
+// delete tool, once the pointer rests on the point, renders once.
+TEST_F(EditorPanes, ANewLineAndADeletedPointRenderOncePerNotice) {
+  OpenPair();
+  CMorphPair* pair = Project()->CurrentPair();
+  ASSERT_NE(GetRendererLink(), nullptr);
+  CImageViewDlg* source = View()->SourcePane();
+  CountingRenderer counter(GetRendererLink());
+  MessageCounter previewPaints(Preview().m_hWnd, WM_PAINT);
+  SetLineTool(kLineToolNewLine);
+  {
+    MessageCounter notices(View()->m_hWnd, WM_PAIR_CHANGED);
+    for (const POINT& p : {POINT{20, 30}, POINT{50, 30}, POINT{50, 90}, POINT{50, 90}}) ClickIn(source, p.x, p.y);
+    Idle();
+    EXPECT_GE(notices.Count(), 1);
+    EXPECT_EQ(counter.renders, notices.Count());
+  }
+  EXPECT_EQ(previewPaints.Count(), 0);
+  ASSERT_EQ(pair->GetSourceLines()->GetLineCount(), 1);
+  ASSERT_EQ(pair->GetSourceLines()->LineAt(0)->GetPointCount(), 3);
+
+  SetLineTool(kLineToolPointDelete);
+  POINT p{50, 30};
+  source->ClientToScreen(&p);
+  compat::host::InjectMouseMove(p.x, p.y);
+  Idle();
+  counter.renders = 0;
+  previewPaints.Reset();
+  {
+    MessageCounter notices(View()->m_hWnd, WM_PAIR_CHANGED);
+    ClickIn(source, 50, 30);
+    Idle();
+    EXPECT_EQ(notices.Count(), 1);
+  }
+  EXPECT_EQ(counter.renders, 1);
+  EXPECT_EQ(previewPaints.Count(), 0);
+  ASSERT_EQ(pair->GetSourceLines()->GetLineCount(), 1);
+  EXPECT_EQ(pair->GetSourceLines()->LineAt(0)->GetPointCount(), 2) << "the middle point is gone";
+  EXPECT_EQ(pair->GetTargetLines()->LineAt(0)->GetPointCount(), 2) << "on both sides";
+}
+
 // Two counters at once, on two windows: each counts its own window's
 // message, and each window's messages still reach its own procedure.
 TEST_F(EditorPanes, MessageCountersOnTwoWindowsKeepApart) {
