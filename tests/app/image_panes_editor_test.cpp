@@ -1,9 +1,10 @@
 // The image panes inside the editor: the view makes them, a pair's pictures
 // and lines show in both, a line drawn in one appears in the other through
 // the view's redraw, the zoom reaches the status bar, undo restores an edit.
-#include <vector>
-
 #include "editor_test_support.h"
+
+#include <map>
+
 #include "imaging/image_file.h"
 #include "model/project/line_tool.h"
 #include "model/project/project_links.h"
@@ -43,40 +44,43 @@ class CountingRenderer : public CRendererLink {
 };
 
 // Counts one message a window receives, its procedure running as before.
-// Several counters may run at once, each on its own window.
+// Each counter keeps its own window's state, so that counters on several
+// windows at once neither mix their counts nor hand one window's messages
+// to another window's procedure.
 class MessageCounter {
  public:
-  MessageCounter(HWND window, UINT message) : m_window(window), m_message(message) {
-    m_previous = reinterpret_cast<WNDPROC>(
+  MessageCounter(HWND window, UINT message) : m_window(window) {
+    Watch& watch = Watches()[window];
+    watch.message = message;
+    watch.count = 0;
+    watch.previous = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Counting)));
-    Active().push_back(this);
   }
   ~MessageCounter() {
-    ::SetWindowLongPtrW(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previous));
-    std::erase(Active(), this);
+    ::SetWindowLongPtrW(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Watches()[m_window].previous));
+    Watches().erase(m_window);
   }
   MessageCounter(const MessageCounter&) = delete;
   MessageCounter& operator=(const MessageCounter&) = delete;
-  int Count() const { return m_count; }
-  void Reset() { m_count = 0; }
+  int Count() const { return Watches()[m_window].count; }
+  void Reset() { Watches()[m_window].count = 0; }
 
  private:
-  static std::vector<MessageCounter*>& Active() {
-    static std::vector<MessageCounter*> active;
-    return active;
+  struct Watch {
+    UINT message = 0;
+    int count = 0;
+    WNDPROC previous = nullptr;
+  };
+  static std::map<HWND, Watch>& Watches() {
+    static std::map<HWND, Watch> watches;
+    return watches;
   }
   static LRESULT CALLBACK Counting(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    for (MessageCounter* counter : Active()) {
-      if (counter->m_window != window) continue;
-      if (message == counter->m_message) ++counter->m_count;
-      return ::CallWindowProcW(counter->m_previous, window, message, wParam, lParam);
-    }
-    return ::DefWindowProcW(window, message, wParam, lParam);
+    Watch& watch = Watches()[window];
+    if (message == watch.message) ++watch.count;
+    return ::CallWindowProcW(watch.previous, window, message, wParam, lParam);
   }
   HWND m_window;
-  UINT m_message;
-  WNDPROC m_previous = nullptr;
-  int m_count = 0;
 };
 
 class EditorPanes : public EditorTest {
@@ -104,6 +108,8 @@ class EditorPanes : public EditorTest {
     for (CImageSlot* slot : {pair->GetSourceSlot(), pair->GetTargetSlot()}) slot->SetZoom(1.0f);
     View()->RefreshPanes();
     View()->RedrawPanes();
+    // The preview takes the output's aspect, so that a frame covers it whole.
+    View()->PreviewWindow()->RecalcLayout();
     Idle();
   }
   static COLORREF PaneColour(CWnd* pane, int x, int y) {
@@ -113,6 +119,26 @@ class EditorPanes : public EditorTest {
     const uint32_t v = surface->Row(p.y)[p.x];
     return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
   }
+  CWnd& Preview() { return View()->PreviewWindow()->m_preview; }
+  // Paints the preview over in one colour that no frame has.
+  void SmearPreview() {
+    CClientDC dc(&Preview());
+    CRect client;
+    Preview().GetClientRect(&client);
+    dc.FillSolidRect(&client, kSmear);
+  }
+  // How many pixels of the preview's client area still show the smear.
+  size_t SmearedPreviewPixels() {
+    CRect client;
+    Preview().GetClientRect(&client);
+    Preview().ClientToScreen(&client);
+    auto surface = compat::host::DesktopSurface();
+    size_t smeared = 0;
+    for (int y = client.top; y < client.bottom; ++y)
+      for (int x = client.left; x < client.right; ++x) smeared += (surface->Row(y)[x] & 0xFFFFFF) == 0xFF00FF;
+    return smeared;
+  }
+  static constexpr COLORREF kSmear = RGB(0xFF, 0x00, 0xFF);
   void ClickIn(CWnd* pane, int x, int y) {
     POINT p{x, y};
     pane->ClientToScreen(&p);
@@ -186,7 +212,8 @@ TEST_F(EditorPanes, ArrowKeysNudgeTheSelectedPointsOfTheActivePane) {
 }
 
 // Each click is one edit: the view hears of it once and renders the frame
-// once, whether the click selects, inserts or starts a rubber band.
+// once, whether the click selects, inserts or starts a rubber band; the
+// preview is not painted again on top, yet shows the frame of the edit.
 TEST_F(EditorPanes, OneClickInAPaneRendersTheFrameOnce) {
   OpenPair();
   CMorphPair* pair = Project()->CurrentPair();
@@ -205,10 +232,10 @@ TEST_F(EditorPanes, OneClickInAPaneRendersTheFrameOnce) {
     int x, y;
     const char* what;
   };
-  // The preview repaints on its own after a click (a layout pass moves it)
-  // and its paint renders again: that render is the preview's, not the edit's.
-  MessageCounter previewPaints(View()->PreviewWindow()->m_preview.m_hWnd, WM_PAINT);
+  MessageCounter previewPaints(Preview().m_hWnd, WM_PAINT);
   for (const Click& click : {Click{120, 20, "a point"}, Click{70, 20, "a segment"}, Click{60, 80, "nothing"}}) {
+    SmearPreview();
+    ASSERT_GT(SmearedPreviewPixels(), 0u);
     counter.renders = 0;
     previewPaints.Reset();
     const int points = pair->GetSourceLines()->LineAt(0)->GetPointCount();
@@ -218,12 +245,94 @@ TEST_F(EditorPanes, OneClickInAPaneRendersTheFrameOnce) {
       Idle();
       EXPECT_EQ(notices.Count(), 1) << "a click on " << click.what;
     }
-    EXPECT_EQ(counter.renders - previewPaints.Count(), 1) << "a click on " << click.what;
+    EXPECT_EQ(counter.renders, 1) << "a click on " << click.what;
+    EXPECT_EQ(previewPaints.Count(), 0) << "a click on " << click.what;
+    EXPECT_EQ(SmearedPreviewPixels(), 0u) << "the preview shows the frame after a click on " << click.what;
     const int inserted = click.what == std::string("a segment") ? 1 : 0;
     EXPECT_EQ(pair->GetSourceLines()->LineAt(0)->GetPointCount(), points + inserted) << click.what;
   }
   EXPECT_EQ(pair->GetSourceLines()->IsSelected(0, 0), 0) << "the last click cleared the selection";
   EXPECT_EQ(PaneColour(View()->TargetPane(), 70, 20), RGB(0, 255, 0)) << "the other pane shows the inserted point";
+}
+
+// The other line tools. A new line runs from its first click to the click
+// that ends it and refreshes on every move in between: each of its notices
+// renders once, and nothing repaints the preview on top. A click with the
+// delete tool, once the pointer rests on the point, renders once.
+TEST_F(EditorPanes, ANewLineAndADeletedPointRenderOncePerNotice) {
+  OpenPair();
+  CMorphPair* pair = Project()->CurrentPair();
+  ASSERT_NE(GetRendererLink(), nullptr);
+  CImageViewDlg* source = View()->SourcePane();
+  CountingRenderer counter(GetRendererLink());
+  MessageCounter previewPaints(Preview().m_hWnd, WM_PAINT);
+  SetLineTool(kLineToolNewLine);
+  {
+    MessageCounter notices(View()->m_hWnd, WM_PAIR_CHANGED);
+    for (const POINT& p : {POINT{20, 30}, POINT{50, 30}, POINT{50, 90}, POINT{50, 90}}) ClickIn(source, p.x, p.y);
+    Idle();
+    EXPECT_GE(notices.Count(), 1);
+    EXPECT_EQ(counter.renders, notices.Count());
+  }
+  EXPECT_EQ(previewPaints.Count(), 0);
+  ASSERT_EQ(pair->GetSourceLines()->GetLineCount(), 1);
+  ASSERT_EQ(pair->GetSourceLines()->LineAt(0)->GetPointCount(), 3);
+
+  SetLineTool(kLineToolPointDelete);
+  POINT p{50, 30};
+  source->ClientToScreen(&p);
+  compat::host::InjectMouseMove(p.x, p.y);
+  Idle();
+  counter.renders = 0;
+  previewPaints.Reset();
+  {
+    MessageCounter notices(View()->m_hWnd, WM_PAIR_CHANGED);
+    ClickIn(source, 50, 30);
+    Idle();
+    EXPECT_EQ(notices.Count(), 1);
+  }
+  EXPECT_EQ(counter.renders, 1);
+  EXPECT_EQ(previewPaints.Count(), 0);
+  ASSERT_EQ(pair->GetSourceLines()->GetLineCount(), 1);
+  EXPECT_EQ(pair->GetSourceLines()->LineAt(0)->GetPointCount(), 2) << "the middle point is gone";
+  EXPECT_EQ(pair->GetTargetLines()->LineAt(0)->GetPointCount(), 2) << "on both sides";
+}
+
+// Two counters at once, on two windows: each counts its own window's
+// message, and each window's messages still reach its own procedure.
+TEST_F(EditorPanes, MessageCountersOnTwoWindowsKeepApart) {
+  OpenPair();
+  CImageViewDlg* source = View()->SourcePane();
+  CImageViewDlg* target = View()->TargetPane();
+  MessageCounter sourcePaints(source->m_hWnd, WM_PAINT);
+  MessageCounter targetTexts(target->m_hWnd, WM_GETTEXTLENGTH);
+  source->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  target->GetWindowTextLength();
+  target->GetWindowTextLength();
+  EXPECT_EQ(sourcePaints.Count(), 1);
+  EXPECT_EQ(targetTexts.Count(), 2);
+  // The source pane, painted through its own procedure, shows its picture.
+  EXPECT_EQ(PaneColour(source, 20, 20), RGB(0xC0, 0x20, 0x20));
+}
+
+// A preview uncovered or invalidated draws the frame again: one render.
+TEST_F(EditorPanes, AnInvalidatedPreviewRendersTheFrameAgain) {
+  OpenPair();
+  ASSERT_NE(GetRendererLink(), nullptr);
+  CountingRenderer counter(GetRendererLink());
+  SmearPreview();
+  ASSERT_GT(SmearedPreviewPixels(), 0u);
+  Preview().Invalidate(FALSE);
+  Idle();
+  EXPECT_EQ(counter.renders, 1);
+  EXPECT_EQ(SmearedPreviewPixels(), 0u);
+  // Only part of it: the paint still renders the whole frame, once.
+  SmearPreview();
+  const CRect corner(0, 0, 8, 8);
+  Preview().InvalidateRect(&corner, FALSE);
+  Preview().UpdateWindow();
+  EXPECT_EQ(counter.renders, 2);
+  EXPECT_EQ(SmearedPreviewPixels(), 0u);
 }
 
 TEST_F(EditorPanes, TheZoomStepsReachTheStatusBar) {
