@@ -127,11 +127,17 @@ class EditorPanes : public EditorTest {
     Preview().GetClientRect(&client);
     dc.FillSolidRect(&client, kSmear);
   }
-  // How many pixels of the preview's client area still show the smear.
+  // How many pixels of the frame's place in the preview still show the
+  // smear. The layout gives the preview the output's aspect to the nearest
+  // pixel, and a render presents the frame's whole rows only: a row the
+  // rounding adds below them keeps what the last paint left there.
   size_t SmearedPreviewPixels() {
     CRect client;
     Preview().GetClientRect(&client);
     Preview().ClientToScreen(&client);
+    SIZE output{};
+    Project()->GetOutputSize(output);
+    client.bottom = std::min<LONG>(client.bottom, client.top + client.Width() * output.cy / output.cx);
     auto surface = compat::host::DesktopSurface();
     size_t smeared = 0;
     for (int y = client.top; y < client.bottom; ++y)
