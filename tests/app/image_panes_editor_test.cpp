@@ -203,7 +203,11 @@ TEST_F(EditorPanes, OneClickInAPaneRendersTheFrameOnce) {
       Idle();
       EXPECT_EQ(notices.Count(), 1) << "a click on " << click.what;
     }
-    EXPECT_EQ(counter.renders - previewPaints.Count(), 1) << "a click on " << click.what;
+    // The edit's one render may also be the one the preview's repaint makes
+    // (the repaint comes before the edit's own render is due).
+    const int renders = counter.renders, paints = previewPaints.Count();
+    EXPECT_TRUE(renders - paints == 1 || (renders == 1 && paints >= 1))
+        << "a click on " << click.what << ": " << renders << " renders, " << paints << " preview paints";
     const int inserted = click.what == std::string("a segment") ? 1 : 0;
     EXPECT_EQ(pair->GetSourceLines()->LineAt(0)->GetPointCount(), points + inserted) << click.what;
   }
