@@ -1,8 +1,9 @@
 // The X11 host: the desktop is the X screen, and every top-level window is an
 // X window of its own at its place on the screen, made when it is first shown.
 // The desktop surface stays the store of every window's pixels (composed in
-// the program's Z order, which the X stacking follows); each X window shows
-// its slice of it. Presents gather damage and go to the server (through shared
+// the program's Z order); each X window shows its slice of it. Without a
+// window manager the X stacking follows the program's Z order; under one, the
+// program's Z order follows the manager's stacking. Presents gather damage and go to the server (through shared
 // memory when it can) when the owning thread is about to wait; X events
 // become host input in the same place. A watcher thread only polls the
 // connection's descriptor and wakes the owner, so an idle program sleeps and
@@ -237,6 +238,7 @@ class X11Driver final : public Driver {
   void SendRootMessage(Window window, Atom type, long a, long b, long c, long d = 0);
   void OnConfigure(XConfigureEvent& e);
   void OnStateProperty(Shown& shown);
+  void OnStacking();
   void OnWmMessage(Shown& shown, const XClientMessageEvent& e);
   // presenting
   void Flush(std::vector<RECT> damage);
@@ -287,7 +289,7 @@ class X11Driver final : public Driver {
   Atom wmProtocols_ = 0, wmDelete_ = 0, wmTakeFocus_ = 0, netWmName_ = 0, utf8String_ = 0, netWmIcon_ = 0;
   Atom netWmPid_ = 0, netWmType_ = 0, netWmState_ = 0, netStateMaxV_ = 0, netStateMaxH_ = 0, netStateHidden_ = 0;
   Atom netActiveWindow_ = 0, netMoveResize_ = 0, netWorkArea_ = 0, netSupportingCheck_ = 0, motifHints_ = 0;
-  Atom wmChangeState_ = 0, wmState_ = 0, clientLeader_ = 0;
+  Atom wmChangeState_ = 0, wmState_ = 0, clientLeader_ = 0, netClientListStacking_ = 0;
   Atom typeAtoms_[6] = {};  // by WindowKind
   std::unique_ptr<X11Clipboard> clipboard_;
   XIM im_ = nullptr;
@@ -309,6 +311,8 @@ class X11Driver final : public Driver {
   std::map<uintptr_t, Shown> shown_;
   std::map<Window, uintptr_t> byX_;
   std::vector<Window> stacked_;  // the last stacking asked for, top first
+  std::vector<uintptr_t> managedOrder_;  // the program's Z order of the windows a manager keeps, top first
+  std::vector<uintptr_t> managerOrder_;  // ours in the manager's stacking as last seen, top first
   uintptr_t activeAsked_ = 0;    // the program's active window the focus was last given to
   uintptr_t focusedId_ = 0;      // the window of ours that has the X focus
   uintptr_t activatePending_ = 0;  // a focus gain's window, told after its KeymapNotify
@@ -424,6 +428,7 @@ void X11Driver::QueryServer() {
   wmChangeState_ = XInternAtom(display_, "WM_CHANGE_STATE", False);
   wmState_ = XInternAtom(display_, "WM_STATE", False);
   clientLeader_ = XInternAtom(display_, "WM_CLIENT_LEADER", False);
+  netClientListStacking_ = XInternAtom(display_, "_NET_CLIENT_LIST_STACKING", False);
   const char* types[] = {"_NET_WM_WINDOW_TYPE_NORMAL", "_NET_WM_WINDOW_TYPE_DIALOG",
                          "_NET_WM_WINDOW_TYPE_UTILITY", "_NET_WM_WINDOW_TYPE_POPUP_MENU",
                          "_NET_WM_WINDOW_TYPE_DROPDOWN_MENU", "_NET_WM_WINDOW_TYPE_TOOLTIP"};
@@ -784,9 +789,11 @@ void X11Driver::DestroyShown(uintptr_t id) {
 // the windows it does not keep are stacked by the program (above everything).
 void X11Driver::Restack(const WaitState& state) {
   std::vector<Window> order;
+  managedOrder_.clear();
   for (const TopWindow& top : state.windows) {
     auto found = shown_.find(top.id);
     if (found == shown_.end() || !found->second.mapped) continue;
+    if (IsManaged(top.kind)) managedOrder_.push_back(top.id);
     if (wm_ && IsManaged(top.kind)) continue;
     order.push_back(found->second.x);
   }
@@ -892,6 +899,48 @@ void X11Driver::OnConfigure(XConfigureEvent& e) {
   moved.window = byX_[e.window];
   moved.rect = now;
   DeliverInput(moved);
+  delivered_ = true;
+}
+
+// The window manager stacked its windows (the root's list, bottom first):
+// when it stacked ours anew, otherwise than in the program's Z order, the
+// program hears of the manager's order, top first. A list that changed only
+// for other programs' windows leaves the program's order alone.
+void X11Driver::OnStacking() {
+  if (!wm_) return;
+  Atom type;
+  int format;
+  unsigned long count, after;
+  unsigned char* data = nullptr;
+  std::vector<uintptr_t> order;  // top first
+  if (XGetWindowProperty(display_, root_, netClientListStacking_, 0, 4096, False, XA_WINDOW, &type, &format, &count,
+                         &after, &data) == Success && data) {
+    if (type == XA_WINDOW && format == 32) {
+      const auto* windows = reinterpret_cast<const Window*>(data);
+      for (unsigned long i = count; i-- > 0;) {
+        const Shown* shown = ShownOf(windows[i]);
+        if (shown && shown->mapped && IsManaged(shown->top.kind)) order.push_back(shown->top.id);
+      }
+    }
+    XFree(data);
+  }
+  if (order == managerOrder_) return;
+  managerOrder_ = order;
+  std::vector<uintptr_t> program;
+  for (uintptr_t id : managedOrder_)
+    if (std::find(order.begin(), order.end(), id) != order.end()) program.push_back(id);
+  std::erase_if(order, [&](uintptr_t id) { return std::find(program.begin(), program.end(), id) == program.end(); });
+  if (order == program) return;
+  DeliverMotion();
+  uintptr_t above = 0;
+  for (uintptr_t id : order) {
+    InputEvent restacked;
+    restacked.kind = InputKind::WindowRestacked;
+    restacked.window = id;
+    restacked.above = above;
+    DeliverInput(restacked);
+    above = id;
+  }
   delivered_ = true;
 }
 
@@ -1571,6 +1620,7 @@ void X11Driver::Handle(XEvent& event) {
     case PropertyNotify:
       if (event.xproperty.window == root_) {
         if (event.xproperty.atom == netSupportingCheck_) DetectWindowManager();
+        if (event.xproperty.atom == netClientListStacking_) OnStacking();
       } else if (event.xproperty.atom == netWmState_) {
         if (Shown* shown = ShownOf(event.xproperty.window)) OnStateProperty(*shown);
       }

@@ -3,6 +3,7 @@
 // regaining the host's focus acts as another program being activated and
 // left; the host's window manager's closes, moves, sizes, state changes and
 // activations reach the windows as their own would.
+#include <algorithm>
 #include <atomic>
 
 #include "compat/host.h"
@@ -60,6 +61,7 @@ host::WindowKind KindOf(const Window& w) {
 std::vector<host::TopWindow> TopWindows() {
   std::vector<host::TopWindow> list;
   const SIZE minimum{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
+  const SIZE maximum{GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
   for (HWND top : Find(Desktop())->children) {
     const Window* w = Find(top);
     if (!w || w->destroying) continue;
@@ -73,7 +75,13 @@ std::vector<host::TopWindow> TopWindows() {
     t.maximized = (w->style & WS_MAXIMIZE) != 0;
     t.minimized = (w->style & WS_MINIMIZE) != 0;
     t.disabled = (w->style & WS_DISABLED) != 0;
-    if (t.sizable) t.minSize = minimum;
+    if (t.sizable) {
+      // What the window's WM_GETMINMAXINFO said, else the system's tracking sizes.
+      const bool asked = w->maxTrack.x > 0 && w->maxTrack.y > 0;
+      t.minSize = asked ? SIZE{w->minTrack.x, w->minTrack.y} : minimum;
+      if (asked && (w->maxTrack.x != maximum.cx || w->maxTrack.y != maximum.cy))
+        t.maxSize = SIZE{w->maxTrack.x, w->maxTrack.y};
+    }
     if (host::IsManaged(t.kind)) {
       t.title = Utf16ToUtf8(w->text);
       t.icon = ClassIcon(w);
@@ -215,6 +223,38 @@ void OnHostWindowState(HWND hwnd, int state) {
   if (state == 1 && !minimized) ShowWindow(hwnd, SW_SHOWMINNOACTIVE);
   else if (state == 2 && !maximized) ShowWindow(hwnd, SW_SHOWMAXIMIZED);
   else if (state == 0 && (minimized || maximized)) ShowWindow(hwnd, SW_RESTORE);
+}
+
+// The host's window manager stacked the window directly below `above`, or
+// (null) above every window it keeps: the program's Z order follows, so that
+// each window's X window shows its own pixels where windows overlap. The
+// windows the host does not keep (menus, drop-downs, tips) stay above.
+void OnHostWindowRestacked(HWND hwnd, HWND above) {
+  HWND after = nullptr;
+  {
+    Guard guard = Lock();
+    const Window* w = Find(hwnd);
+    const Window* desktop = Find(Desktop());
+    if (!w || !IsTopLevel(w) || w->destroying || (above && !Find(above))) return;
+    const auto& list = desktop->children;
+    if (above) {
+      const auto at = std::find(list.begin(), list.end(), above);
+      if (at == list.end() || (at + 1 != list.end() && *(at + 1) == hwnd)) return;
+      after = above;
+    } else {
+      after = HWND_TOP;
+      for (HWND top : list) {
+        const Window* t = Find(top);
+        if (!t || t->destroying) continue;
+        if (host::IsManaged(KindOf(*t)) && (t->style & WS_VISIBLE)) {
+          if (top == hwnd) return;  // already the highest the host keeps
+          break;
+        }
+        after = top;
+      }
+    }
+  }
+  SetWindowPos(hwnd, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
 
 // The host gave the window the keyboard: it becomes the active window, or

@@ -276,6 +276,9 @@ void OnHostInput(const host::InputEvent& e) {
     case host::InputKind::PointerLeft:
       OnHostPointerLeft(POINT{e.x, e.y});
       break;
+    case host::InputKind::WindowRestacked:
+      OnHostWindowRestacked(reinterpret_cast<HWND>(e.window), reinterpret_cast<HWND>(e.above));
+      break;
   }
 }
 

@@ -343,6 +343,7 @@ TrackLimits AskLimits(HWND hwnd, HWND parent) {
   info.ptMinTrackSize = POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
   info.ptMaxTrackSize = POINT{GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
   SendMessageW(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+  NoteTrackSizes(hwnd, info);
   TrackLimits limits{info.ptMinTrackSize, info.ptMaxTrackSize};
   limits.maxSize.x = std::max(limits.maxSize.x, limits.minSize.x);
   limits.maxSize.y = std::max(limits.maxSize.y, limits.minSize.y);

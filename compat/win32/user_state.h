@@ -70,6 +70,10 @@ struct Window {
   bool maximized = false;
   bool ncActive = false;           // caption drawn in the active colour
   RECT normalRect{};               // restored position while minimized or maximized
+  // The smallest and largest the user may size it, as WM_GETMINMAXINFO last
+  // said; 0: never asked.
+  POINT minTrack{};
+  POINT maxTrack{};
   HWND lastActivePopup = nullptr;
   HDC ownDc = nullptr;             // outstanding DCs, freed with the window
   std::vector<HDC> dcs;
@@ -254,6 +258,7 @@ void OnHostCloseRequest(HWND hwnd);  // null: the main window
 void OnHostWindowMoved(HWND hwnd, const RECT& rect);
 void OnHostWindowState(HWND hwnd, int state);
 void OnHostWindowActivated(HWND hwnd);
+void OnHostWindowRestacked(HWND hwnd, HWND above);  // above null: over every window the host keeps
 void OnHostPointerLeft(POINT where);
 // The visible, enabled window a disabled top-level window waits on (its modal
 // dialog), or null. Lock held.
@@ -310,6 +315,8 @@ namespace compat::user {
 void UpdateNow(HWND hwnd, bool children);
 void EraseNow(HWND hwnd, bool children);
 void SendPendingNcPaint(HWND hwnd);
+// Keeps the tracking sizes a window's WM_GETMINMAXINFO answer gave. No lock held.
+void NoteTrackSizes(HWND hwnd, const MINMAXINFO& info);
 HDC GetDcInternal(HWND hwnd, HRGN clip, DWORD flags);
 int ReleaseDcInternal(HDC hdc);
 }  // namespace compat::user

@@ -75,6 +75,14 @@ HWND HitTestGeometry(HWND root, POINT screen, bool skipDisabled, const std::vect
   }
 }
 
+void NoteTrackSizes(HWND hwnd, const MINMAXINFO& info) {
+  Guard guard = Lock();
+  if (Window* w = Find(hwnd)) {
+    w->minTrack = POINT{std::max<LONG>(info.ptMinTrackSize.x, 0), std::max<LONG>(info.ptMinTrackSize.y, 0)};
+    w->maxTrack = POINT{std::max(info.ptMaxTrackSize.x, w->minTrack.x), std::max(info.ptMaxTrackSize.y, w->minTrack.y)};
+  }
+}
+
 }  // namespace compat::user
 
 using namespace compat::user;
@@ -516,6 +524,7 @@ RECT MaximizedRect(HWND hwnd) {
   info.ptMinTrackSize = POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
   info.ptMaxTrackSize = POINT{GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
   SendMessageW(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+  NoteTrackSizes(hwnd, info);
   const LONG width = std::min(info.ptMaxSize.x, std::max(info.ptMaxTrackSize.x, info.ptMinTrackSize.x));
   const LONG height = std::min(info.ptMaxSize.y, std::max(info.ptMaxTrackSize.y, info.ptMinTrackSize.y));
   return RECT{info.ptMaxPosition.x, info.ptMaxPosition.y, info.ptMaxPosition.x + width, info.ptMaxPosition.y + height};

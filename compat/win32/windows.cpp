@@ -95,6 +95,7 @@ void SendMinMaxInfo(HWND hwnd) {
   info.ptMinTrackSize = POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
   info.ptMaxTrackSize = POINT{GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
   DeliverSent(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+  NoteTrackSizes(hwnd, info);
 }
 
 // WM_NCCALCSIZE at creation: the window rectangle in, the client rectangle out.

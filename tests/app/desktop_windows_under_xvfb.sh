@@ -4,7 +4,8 @@
 #   desktop_windows_under_xvfb.sh PROGRAM PNG_DIR bare
 #     no window manager: a menu near the screen's right edge opens leftwards
 #     and a click on the root closes it; while Output Size is open a click on
-#     the frame reaches nothing and the dialog keeps the keyboard.
+#     the frame reaches nothing and the dialog keeps the keyboard; the
+#     transition panel's In-effect list opens as an X window below its combo.
 #   desktop_windows_under_xvfb.sh PROGRAM PNG_DIR openbox
 #     under Openbox: the manager moves, sizes and maximises the frame and the
 #     frame is laid out to it; its close on a modified project brings the save
@@ -153,6 +154,26 @@ if [ "$mode" = bare ]; then
   sleep 0.5
   xdotool mouseup 1
   wait_for '[ -z "$(windows_of_type UTILITY)" ]' || fail "dragged back, the bar did not dock"
+
+  # The factory layout on the maximised frame puts the whole transition panel
+  # on the left: its In-effect combo (at 18,432 to 155,450) opens its list as
+  # an X window of its own just below it.
+  xdotool key alt+w
+  sleep 0.5
+  xdotool key Up Return
+  sleep 1
+  IFS='x+' read -r fw fh fx fy < <(geometry "$frame")
+  xdotool mousemove $((fx + fw - 34)) $((fy + 12)) click 1
+  wait_for '[ "$(geometry "$frame")" = "1288x1032+-4+-4" ]' || fail "the frame did not maximise: $(geometry "$frame")"
+  sleep 1
+  xdotool mousemove 145 441 click 1
+  wait_for '[ -n "$(windows_of_type DROPDOWN_MENU)" ]' || fail "a click on the In-effect combo opened no list window"
+  IFS='x+' read -r lw lh lx ly < <(geometry "$(windows_of_type DROPDOWN_MENU)")
+  import -window root "$pngs/in_effect_list.png"
+  [ "$ly" -ge 448 ] && [ "$ly" -le 456 ] && [ "$lx" -ge 14 ] && [ "$lx" -le 22 ] && [ "$lw" -ge 130 ] ||
+    fail "the In-effect list is at ${lw}x${lh}+$lx+$ly, not below its combo"
+  xdotool key Escape
+  wait_for '[ -z "$(windows_of_type DROPDOWN_MENU)" ]' || fail "Escape left the In-effect list open"
 else
   openbox --sm-disable >/dev/null 2>&1 &
   manager=$!

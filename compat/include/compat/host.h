@@ -34,10 +34,12 @@ struct Surface {
 // `rect`. WindowActivated: the host gave `window` the keyboard focus.
 // WindowState: the host's window manager minimized (x 1), maximized (x 2) or
 // restored (x 0) `window`. PointerLeft: the pointer left for a window of
-// another program or the bare desktop.
+// another program or the bare desktop. WindowRestacked: the host's window
+// manager stacked `window` directly below `above` (0: above every window it
+// keeps); one event for each window it keeps, top first.
 enum class InputKind { MouseMove, ButtonDown, ButtonUp, Wheel, KeyDown, KeyUp, DesktopResized,
                        FocusLost, FocusGained, LockState, CloseRequest, WindowMoved, WindowActivated,
-                       WindowState, PointerLeft };
+                       WindowState, PointerLeft, WindowRestacked };
 
 // Caps, Num and Scroll Lock as bits of InputEvent::lockToggles.
 constexpr unsigned kCapsLockOn = 1, kNumLockOn = 2, kScrollLockOn = 4;
@@ -61,6 +63,7 @@ struct InputEvent {
   uint32_t time = 0;         // milliseconds, filled by the host when 0
   uintptr_t window = 0;      // the top-level window concerned (TopWindow::id), 0: none
   RECT rect{};               // WindowMoved: the window's new rectangle
+  uintptr_t above = 0;       // WindowRestacked: the window it now lies directly below; 0: none
 };
 
 // Standard cursor shapes the driver can show.

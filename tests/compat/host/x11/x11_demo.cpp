@@ -4,7 +4,7 @@
 // headless through injection (--replay), so the two logs can be compared.
 //
 //   x11_demo [--log FILE] [--capture PNG] [--replay SCRIPT] [--refuse-closes N]
-//            [--clip L,T,R,B] [--worker-paint] [--print-host] [--desktop WxH] [--log-sizes]
+//            [--clip L,T,R,B] [--worker-paint] [--print-host] [--desktop WxH] [--log-sizes] [--third]
 #include <unistd.h>
 
 #include <chrono>
@@ -37,6 +37,7 @@ struct Options {
   bool workerPaint = false;
   int desktopWidth = 0, desktopHeight = 0;  // headless: the X screen's size
   bool logSizes = false;  // the top-level windows' sizes and move loops too
+  bool third = false;     // a third window, owned by none, over the main one
 };
 
 Options g_options;
@@ -48,10 +49,13 @@ void Note(const std::string& line) {
 HWND g_main = nullptr;
 HWND g_child = nullptr;
 HWND g_second = nullptr;
+HWND g_third = nullptr;
 HCURSOR g_colourCursor = nullptr;
 bool g_painted = false;
 
-const char* NameOf(HWND hwnd) { return hwnd == g_child ? "child" : hwnd == g_main ? "main" : "second"; }
+const char* NameOf(HWND hwnd) {
+  return hwnd == g_child ? "child" : hwnd == g_main ? "main" : hwnd == g_third ? "third" : "second";
+}
 
 const char* MessageName(UINT message) {
   switch (message) {
@@ -174,6 +178,13 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         Note(line);
       }
       break;
+    case WM_GETMINMAXINFO: {
+      // Limits of the frame's own, for the window manager's size hints.
+      auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+      info->ptMinTrackSize = POINT{320, 240};
+      info->ptMaxTrackSize = POINT{1600, 1200};
+      return 0;
+    }
     case WM_ENTERSIZEMOVE:
       if (g_options.logSizes) Note(std::string(NameOf(hwnd)) + " WM_ENTERSIZEMOVE");
       break;
@@ -289,6 +300,9 @@ void CreateWindows() {
                              200, g_main, nullptr, nullptr, nullptr);
   g_colourCursor = MakeColourCursor();
   ShowWindow(g_main, SW_SHOWMAXIMIZED);
+  if (g_options.third)
+    g_third = CreateWindowExW(0, u"DemoFrame", u"Third", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 560, 300, 200, nullptr,
+                              nullptr, nullptr, nullptr);
   SetFocus(g_child);
   UpdateWindow(g_main);
 }
@@ -413,6 +427,7 @@ bool ParseOptions(int argc, char** argv) {
       g_options.clip = std::sscanf(argv[++i], "%d,%d,%d,%d", &r.left, &r.top, &r.right, &r.bottom) == 4;
     } else if (arg == "--print-host") g_options.printHost = true;
     else if (arg == "--worker-paint") g_options.workerPaint = true;
+    else if (arg == "--third") g_options.third = true;
     else return false;
   }
   return true;

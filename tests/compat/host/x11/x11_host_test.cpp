@@ -608,6 +608,10 @@ TEST(X11Host, EachTopLevelWindowIsAnXWindowThatDescribesItself) {
   EXPECT_NE(hints.find("program specified minimum size: 300 by 200"), std::string::npos) << hints;
   EXPECT_NE(hints.find("program specified maximum size: 300 by 200"), std::string::npos) << hints;
   EXPECT_NE(hints.find("user specified location: 440, 300"), std::string::npos) << hints;
+  // The sizable frame's limits are those its WM_GETMINMAXINFO gives.
+  const std::string mainHints = Shell("xprop -id " + main + " WM_NORMAL_HINTS");
+  EXPECT_NE(mainHints.find("program specified minimum size: 320 by 240"), std::string::npos) << mainHints;
+  EXPECT_NE(mainHints.find("program specified maximum size: 1600 by 1200"), std::string::npos) << mainHints;
   // The caption follows SetWindowText (the refused close renames the main window).
   EXPECT_EQ(Shell("xprop -id " + main + " _NET_WM_NAME"), "_NET_WM_NAME(UTF8_STRING) = \"Calvetta demo\"");
   SendCloseRequest(main);
@@ -697,6 +701,37 @@ TEST(X11Host, UnderAWindowManagerItsMovesSizesStatesAndClosesReachTheProgram) {
   EXPECT_TRUE(WaitUntil([&] { return Shell("xdotool getwindowname " + window) == "Calvetta demo - still open"; }));
   EXPECT_TRUE(demo.Running());
   Shell("wmctrl -i -c " + window);
+  EXPECT_EQ(demo.WaitForExit(), 0);
+}
+
+// Two windows of the program overlap and the manager stacks them the other
+// way round: each X window then shows its own window's pixels in the overlap,
+// and the program's own capture agrees with the screen.
+TEST(X11Host, UnderAWindowManagerItsStackingOfOverlappingWindowsIsTheProgramsZOrder) {
+  WindowManager manager;
+  ASSERT_TRUE(manager.running()) << "openbox did not start";
+  const std::string capture = TempPath("stack_capture.png");
+  std::remove(capture.c_str());
+  Demo demo({"--capture", capture, "--third"});
+  const std::string main = DemoWindow();
+  ASSERT_FALSE(main.empty());
+  std::string third;
+  ASSERT_TRUE(WaitUntil([&] {
+    return !(third = Shell("xdotool search --onlyvisible --name '^Third$' 2>/dev/null | head -1")).empty();
+  }));
+  // Inside the third window's client area, clear of the main window's diagonal.
+  const std::string white = "#FFFFFF", green = "#46826E";
+  ASSERT_TRUE(WaitUntil([&] { return ScreenPixel(200, 680) == white; })) << ScreenPixel(200, 680);
+  // Raised by the manager (as by a click on a task bar): the main window's green shows there.
+  Shell("xdotool windowraise " + main);
+  EXPECT_TRUE(WaitUntil([&] { return ScreenPixel(200, 680) == green; })) << ScreenPixel(200, 680);
+  EXPECT_TRUE(WaitUntil([&] { return ScreenMatches(capture, "300x200+60+560"); })) << "the program's Z order follows";
+  Shell("import -window root '" + TempPath("wm_restacked.png") + "'");
+  // And back: the third window's white shows whole.
+  Shell("xdotool windowraise " + third);
+  EXPECT_TRUE(WaitUntil([&] { return ScreenPixel(200, 680) == white; })) << ScreenPixel(200, 680);
+  EXPECT_TRUE(WaitUntil([&] { return ScreenMatches(capture, "300x200+60+560"); }));
+  SendCloseRequest(main);
   EXPECT_EQ(demo.WaitForExit(), 0);
 }
 
