@@ -6,27 +6,9 @@
 # width, and copied out again (Ctrl+Insert) it is what xclip reads.
 #   clipboard_under_xvfb.sh PROGRAM
 set -euo pipefail
-program=$1
-registry=$(mktemp -d) temp=$(mktemp -d) saved=$(mktemp -d)
-profile=$(dirname "$program")/cM.ini
-[ ! -e "$profile" ] || mv "$profile" "$saved/"
-pid=
-restore() {
-  [ -z "$pid" ] || ! kill -0 "$pid" 2>/dev/null || kill "$pid"
-  rm -f "$profile"
-  [ ! -e "$saved/cM.ini" ] || mv "$saved/cM.ini" "$profile"
-  rm -rf "$registry" "$temp" "$saved"
-}
-trap restore EXIT
-CALVETTA_REGISTRY=$registry TMPDIR=$temp "$program" &
-pid=$!
-window=
-for _ in $(seq 1 120); do
-  if ! kill -0 "$pid" 2>/dev/null; then echo "calvetta ended early" >&2; exit 1; fi
-  window=$(xdotool search --name Calvetta 2>/dev/null | head -1) && [ -n "$window" ] && break
-  sleep 0.5
-done
-sleep 3
+source "$(dirname "$0")/first_start.sh"
+first_start "$1"
+start_program
 keys() { xdotool windowfocus --sync "$window" key --delay 80 "$@"; sleep 0.5; }
 # xclip owns the clipboard with the text until another owner comes.
 put() {

@@ -6,31 +6,13 @@
 # go when it ends).
 #   run_under_xvfb.sh PROGRAM PNG
 set -euo pipefail
-program=$1 png=$2
-registry=$(mktemp -d) temp=$(mktemp -d) saved=$(mktemp -d)
-# A first start: the profile in the program's folder is set aside for the run
-# (the program writes one as it ends) and put back afterwards.
-profile=$(dirname "$program")/cM.ini
-[ ! -e "$profile" ] || mv "$profile" "$saved/"
-restore() {
-  rm -f "$profile"
-  [ ! -e "$saved/cM.ini" ] || mv "$saved/cM.ini" "$profile"
-  rm -rf "$registry" "$temp" "$saved"
-}
-trap restore EXIT
+png=$2
+source "$(dirname "$0")/first_start.sh"
+first_start "$1"
 # The screen before the program shows anything.
 before=$saved/before.png
 import -window root "$before"
-CALVETTA_REGISTRY=$registry TMPDIR=$temp "$program" &
-pid=$!
-# The editor is up when a window of its own name is on the screen.
-window=
-for _ in $(seq 1 120); do
-  if ! kill -0 "$pid" 2>/dev/null; then echo "calvetta ended early" >&2; exit 1; fi
-  window=$(xdotool search --name Calvetta 2>/dev/null | head -1) && [ -n "$window" ] && break
-  sleep 0.5
-done
-sleep 3
+start_program
 mkdir -p "$(dirname "$png")"
 import -window root "$png"
 # Each window of the editor is an X window of its own: the frame and the
