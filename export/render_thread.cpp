@@ -13,6 +13,7 @@
 #include "model/project/morph_project.h"
 #include "model/raster/pixel_buffer.h"
 #include "platform/replacing_file.h"
+#include "platform/shown_path.h"
 #include "res/resource.h"
 
 IMPLEMENT_DYNCREATE(CRenerThread, CWinThread)
@@ -154,7 +155,7 @@ void CRenerThread::ShowFileError(LPCTSTR text, UINT stringId, const CString& pat
   CString message;
   if (!message.LoadString(stringId)) message = text;
   message += u"\n";
-  message += path;
+  message += ShownPath(path);
   ::MessageBoxW(nullptr, message, nullptr, MB_OK | MB_ICONEXCLAMATION);
 }
 

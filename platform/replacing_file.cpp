@@ -8,6 +8,7 @@
 #include <string>
 
 #include "compat/win32.h"
+#include "platform/shown_path.h"
 
 namespace {
 
@@ -95,7 +96,7 @@ void ReportWriteFailureOnce(LPCTSTR path) {
     if (!Reported().insert(key).second) return;
   }
   CString text;
-  text.Format(kCannotWriteText, key.c_str());
+  text.Format(kCannotWriteText, static_cast<LPCTSTR>(ShownPath(CString(key.c_str()))));
   ::MessageBoxW(nullptr, text, nullptr, MB_OK | MB_ICONEXCLAMATION);
 }
 

@@ -6,6 +6,7 @@
 #include "export/render_thread.h"
 #include "imaging/image_file_types.h"
 #include "model/project/morph_project.h"
+#include "platform/shown_path.h"
 #include "res/resource.h"
 #include "ui/stored_text.h"
 
@@ -58,7 +59,12 @@ CExportAnimationDlg::~CExportAnimationDlg() {
 
 void CExportAnimationDlg::DoDataExchange(CDataExchange* pDX) {
   CDialog::DoDataExchange(pDX);
-  DDX_Text(pDX, kIdOutputPath, m_strOutputPath);
+  // The file field is read-only and shows the path as the desktop writes
+  // it; the path itself stays as the program keeps it.
+  if (!pDX->m_bSaveAndValidate) {
+    CString shown = ShownPath(m_strOutputPath);
+    DDX_Text(pDX, kIdOutputPath, shown);
+  }
   DDX_Text(pDX, kIdCurrentFrame, m_nCurrentFrame);
   DDV_MinMaxUInt(pDX, m_nCurrentFrame, 0, kMaxShownFrame);
   DDX_Radio(pDX, kIdFirstFormat, m_nFormat);
@@ -188,7 +194,7 @@ LRESULT CExportAnimationDlg::OnRenderProgress(WPARAM wParam, LPARAM lParam) {
     m_nCurrentFrame = 0;
     m_nShownProgress = 0;
     ::SetDlgItemTextW(m_hWnd, kIdCurrentFrame, u"0");
-    ::SetDlgItemTextW(m_hWnd, kIdOutputPath, m_strOutputPath);
+    ::SetDlgItemTextW(m_hWnd, kIdOutputPath, ShownPath(m_strOutputPath));
     m_bRendering = 0;
     SetButtonText(FALSE);
     return 0;
@@ -199,7 +205,7 @@ LRESULT CExportAnimationDlg::OnRenderProgress(WPARAM wParam, LPARAM lParam) {
   number.Format(u"%d", static_cast<int>(lParam));
   ::SetDlgItemTextW(m_hWnd, kIdCurrentFrame, number);
   ::UpdateWindow(::GetDlgItem(m_hWnd, kIdCurrentFrame));
-  if (wParam != 0) ::SetDlgItemTextW(m_hWnd, kIdOutputPath, reinterpret_cast<LPCTSTR>(wParam));
+  if (wParam != 0) ::SetDlgItemTextW(m_hWnd, kIdOutputPath, ShownPath(reinterpret_cast<LPCTSTR>(wParam)));
   if (lParam == GetMorphProject()->GetTotalFrames() - 1) {
     m_bRendering = 0;
     SetButtonText(FALSE);

@@ -56,9 +56,9 @@ TEST_F(ExportFailure, EveryKindIntoAFullDiskTellsOnceAndLeavesNoFile) {
   disk.Fill();
   const std::pair<std::string, std::u16string> kinds[] = {
       {"movie.avi", u"Create AVI File Error!"},
-      {"anim.gif", u"Create GIF File Error!\n" + compat::FromHostPath(disk.File("anim.gif"))},
-      {"still.bmp", u"Create BMP File Error!\n" + compat::FromHostPath(disk.File("still0.bmp"))},
-      {"still.tga", u"Create TGA File Error!\n" + compat::FromHostPath(disk.File("still0.tga"))},
+      {"anim.gif", u"Create GIF File Error!\n" + compat::Utf8ToUtf16(disk.File("anim.gif"))},
+      {"still.bmp", u"Create BMP File Error!\n" + compat::Utf8ToUtf16(disk.File("still0.bmp"))},
+      {"still.tga", u"Create TGA File Error!\n" + compat::Utf8ToUtf16(disk.File("still0.tga"))},
       {"movie.swf", u"Create SWF File Error!"},
       {"still.jpg", u"Animations cannot be exported to files of this type."}};
   for (const auto& [name, text] : kinds) {
@@ -85,7 +85,7 @@ TEST_F(ExportFailure, ADiskThatFillsPartWayKeepsTheStillsBeforeTheFailure) {
   }
   // The message names the still that could not be written.
   EXPECT_EQ(compat::LastMessageBoxText(),
-            u"Create BMP File Error!\n" + compat::FromHostPath(disk.File("frame" + std::to_string(files.size()) + ".bmp")));
+            u"Create BMP File Error!\n" + compat::Utf8ToUtf16(disk.File("frame" + std::to_string(files.size()) + ".bmp")));
   // The render thread stopped at the failure.
   EXPECT_EQ(frames_.grabs, static_cast<int>(files.size()) + 1);
 }
@@ -126,7 +126,7 @@ TEST_F(ExportFailure, AFileSizeLimitFailsTheGifAndLeavesNoFile) {
     RunExport("anim.gif");
   }
   EXPECT_EQ(compat::MessageBoxCount(), 1);
-  EXPECT_EQ(compat::LastMessageBoxText(), u"Create GIF File Error!\n" + ProgramPath("anim.gif"));
+  EXPECT_EQ(compat::LastMessageBoxText(), u"Create GIF File Error!\n" + compat::Utf8ToUtf16(dir_.File("anim.gif")));
   EXPECT_EQ(owner_->Frames().back(), -1);
   EXPECT_LT(frames_.grabs, kLongPair) << "the export stops at the failure";
   EXPECT_TRUE(fs::is_empty(dir_.path()));
@@ -137,7 +137,7 @@ TEST_F(ExportFailure, TheSwfPageThatCannotBeWrittenIsToldAndTheMovieStays) {
   fs::create_directory(dir_.File("movie.htm"));
   RunExport("movie.swf");
   EXPECT_EQ(compat::MessageBoxCount(), 1);
-  EXPECT_EQ(compat::LastMessageBoxText(), u"Create SWF File Error!\n" + ProgramPath("movie.htm"));
+  EXPECT_EQ(compat::LastMessageBoxText(), u"Create SWF File Error!\n" + compat::Utf8ToUtf16(dir_.File("movie.htm")));
   EXPECT_EQ(owner_->Frames().back(), -1);
   EXPECT_GT(fs::file_size(dir_.File("movie.swf")), 0u);
   EXPECT_EQ(FilesIn(dir_.path()).size(), 2u) << "no temporary file is left";

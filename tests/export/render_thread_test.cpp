@@ -231,7 +231,7 @@ TEST_F(RenderThread, CancelledCompressorChoiceEndsTheExportWithoutAMessage) {
 
 TEST_F(RenderThread, MoviesThatCannotBeCreatedAreReportedAndEndTheExport) {
   const std::pair<std::string, std::u16string> cases[] = {{"movie.avi", u"Create AVI File Error!"},
-                                                          {"anim.gif", u"Create GIF File Error!\n" + ProgramPath("no/such/folder/anim.gif")},
+                                                          {"anim.gif", u"Create GIF File Error!\n" + compat::Utf8ToUtf16(dir_.File("no/such/folder/anim.gif"))},
                                                           {"movie.swf", u"Create SWF File Error!"}};
   for (const auto& [name, text] : cases) {
     SCOPED_TRACE(name);

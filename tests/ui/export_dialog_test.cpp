@@ -218,10 +218,13 @@ TEST_F(ExportDialogTest, GifAndStillsIntoAFullDiskAreToldAndTheDialogIsReadyAgai
     SCOPED_TRACE(CString(name) == u"anim.gif" ? "gif" : "stills");
     compat::ResetMessageBoxLog();
     const CString chosen = folder + u"\\" + name;
-    const CString failed = CString(name) == u"anim.gif" ? chosen : folder + u"\\frame0.bmp";
+    // Paths the user reads are written as the desktop writes them.
+    const std::string hostName(CString(name) == u"anim.gif" ? "anim.gif" : "frame.bmp");
+    const std::u16string shownChosen = compat::Utf8ToUtf16(disk.File(hostName));
+    const std::u16string shownFailed = compat::Utf8ToUtf16(disk.File(hostName == "anim.gif" ? hostName : "frame0.bmp"));
     const std::u16string text =
         std::u16string(CString(name) == u"anim.gif" ? u"Create GIF File Error!\n" : u"Create BMP File Error!\n") +
-        failed.GetString();
+        shownFailed;
     CExportAnimationDlg dialog;
     dialog.SetFrameSource(&m_frames);
     QueueRenderTo(chosen);
@@ -230,7 +233,7 @@ TEST_F(ExportDialogTest, GifAndStillsIntoAFullDiskAreToldAndTheDialogIsReadyAgai
       EXPECT_EQ(compat::LastMessageBoxText(), text);
       EXPECT_EQ(ItemText(dialog.m_hWnd, IDOK), u"Render");
       EXPECT_EQ(ItemText(dialog.m_hWnd, 1013), u"0");
-      EXPECT_EQ(ItemText(dialog.m_hWnd, 1012), chosen.GetString());
+      EXPECT_EQ(ItemText(dialog.m_hWnd, 1012), shownChosen);
       QueueKey(VK_ESCAPE);
     });
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
