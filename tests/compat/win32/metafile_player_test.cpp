@@ -10,6 +10,7 @@
 #include "compat/win32/gdi_advanced.h"
 #include "compat/win32/gdi_canvas.h"
 #include "compat/win32/gdi_internal.h"
+#include "metafile_play.h"
 #include "support/metafile_writer.h"
 
 using testsupport::EmfWriter;
@@ -21,15 +22,6 @@ namespace {
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kRed = RGB(255, 0, 0);
-
-bool Play(const std::vector<uint8_t>& bytes, GdiCanvas& canvas) {
-  HENHMETAFILE mf = SetEnhMetaFileBits(static_cast<UINT>(bytes.size()), bytes.data());
-  if (!mf) return false;
-  RECT r{0, 0, canvas.width(), canvas.height()};
-  BOOL ok = PlayEnhMetaFile(canvas.dc(), mf, &r);
-  DeleteEnhMetaFile(mf);
-  return ok != FALSE;
-}
 
 // A black brush and no pen, so that a shape shows exactly its filled pixels.
 void BlackFillNoPen(EmfWriter& w) {
@@ -46,7 +38,7 @@ TEST(MetafilePlayer, RectangleWithOnePixelPenOutlinesItsBox) {
   w.SelectStock(NULL_BRUSH);
   w.Rectangle(2, 2, 10, 8);
   GdiCanvas canvas(12, 10);
-  ASSERT_TRUE(Play(w.Finish(), canvas));
+  ASSERT_TRUE(PlayEmf(w.Finish(), canvas));
   EXPECT_EQ(canvas.Art(), Rows({"............",
                                 "............",
                                 "..########..",
@@ -70,7 +62,7 @@ TEST(MetafilePlayer, PolygonFillModesDecideTheOverlap) {
     w.SetPolyFillMode(mode);
     w.Poly(3, twice);
     GdiCanvas canvas(10, 10);
-    ASSERT_TRUE(Play(w.Finish(), canvas));
+    ASSERT_TRUE(PlayEmf(w.Finish(), canvas));
     EXPECT_EQ(canvas.At(5, 5), mode == WINDING ? kBlack : kWhite) << mode;
     EXPECT_EQ(canvas.At(0, 0), kWhite);
   }
@@ -79,7 +71,7 @@ TEST(MetafilePlayer, PolygonFillModesDecideTheOverlap) {
   BlackFillNoPen(w);
   w.Poly16(86, frame);
   GdiCanvas canvas(10, 10);
-  ASSERT_TRUE(Play(w.Finish(), canvas));
+  ASSERT_TRUE(PlayEmf(w.Finish(), canvas));
   EXPECT_EQ(canvas.At(1, 1), kBlack);
   EXPECT_EQ(canvas.At(5, 5), kWhite);
   EXPECT_EQ(canvas.CountNot(kWhite), 100 - 36);
@@ -90,7 +82,7 @@ TEST(MetafilePlayer, BezierLiesWithinAPixelOfTheCurve) {
   std::vector<Pt> pts{{2, 25}, {2, 0}, {38, 0}, {38, 25}};
   w.Poly(2, pts);
   GdiCanvas canvas(40, 30);
-  ASSERT_TRUE(Play(w.Finish(), canvas));
+  ASSERT_TRUE(PlayEmf(w.Finish(), canvas));
   auto curve = [&](double t, double* x, double* y) {
     double u = 1 - t;
     *x = u * u * u * 2 + 3 * u * u * t * 2 + 3 * u * t * t * 38 + t * t * t * 38;
@@ -132,7 +124,7 @@ TEST(MetafilePlayer, TextLandsWhereTheGdiPutsTheSameText) {
   w.SetBkMode(TRANSPARENT);
   w.TextOut(6, 5, u"HH");
   GdiCanvas played(80, 30);
-  ASSERT_TRUE(Play(w.Finish(), played));
+  ASSERT_TRUE(PlayEmf(w.Finish(), played));
 
   GdiCanvas direct(80, 30);
   HFONT font = CreateFontW(-16, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, NONANTIALIASED_QUALITY, 0, u"Arial");
@@ -165,7 +157,7 @@ TEST(MetafilePlayer, StretchedDibFillsItsDestination) {
   EmfWriter w(12, 12);
   w.StretchDib(1, 1, 10, 10, 2, 2, {0xFF0000, 0x00FF00, 0x0000FF, 0x000000});
   GdiCanvas canvas(12, 12);
-  ASSERT_TRUE(Play(w.Finish(), canvas));
+  ASSERT_TRUE(PlayEmf(w.Finish(), canvas));
   EXPECT_EQ(canvas.At(0, 0), kWhite);
   EXPECT_EQ(canvas.At(1, 1), RGB(255, 0, 0));
   EXPECT_EQ(canvas.At(5, 5), RGB(255, 0, 0));
@@ -187,7 +179,7 @@ TEST(MetafilePlayer, ClipRectanglesLimitDrawing) {
   // After the restore the clip is gone again.
   w.Poly(3, {{0, 18}, {20, 18}, {20, 20}, {0, 20}});
   GdiCanvas canvas(20, 20);
-  ASSERT_TRUE(Play(w.Finish(), canvas));
+  ASSERT_TRUE(PlayEmf(w.Finish(), canvas));
   EXPECT_EQ(canvas.At(5, 5), kBlack);
   EXPECT_EQ(canvas.At(14, 14), kBlack);
   EXPECT_EQ(canvas.At(4, 5), kWhite);
@@ -209,7 +201,7 @@ TEST(MetafilePlayer, PathsFillStrokeAndClip) {
   fill.EndPath();
   fill.FillPath();
   GdiCanvas filled(20, 20);
-  ASSERT_TRUE(Play(fill.Finish(), filled));
+  ASSERT_TRUE(PlayEmf(fill.Finish(), filled));
   GdiCanvas polygon(20, 20);
   SelectObject(polygon.dc(), GetStockObject(BLACK_BRUSH));
   SelectObject(polygon.dc(), GetStockObject(NULL_PEN));
@@ -228,7 +220,7 @@ TEST(MetafilePlayer, PathsFillStrokeAndClip) {
   stroke.StrokePath();
   stroke.StrokePath();
   GdiCanvas stroked(20, 20);
-  ASSERT_TRUE(Play(stroke.Finish(), stroked));
+  ASSERT_TRUE(PlayEmf(stroke.Finish(), stroked));
   EXPECT_EQ(stroked.At(1, 1), kBlack);
   EXPECT_EQ(stroked.At(15, 6), kBlack);
   EXPECT_EQ(stroked.At(8, 6), kWhite);
@@ -245,7 +237,7 @@ TEST(MetafilePlayer, PathsFillStrokeAndClip) {
   clip.SelectClipPath(RGN_COPY);
   clip.Poly(3, {{0, 0}, {20, 0}, {20, 20}, {0, 20}});
   GdiCanvas clipped(20, 20);
-  ASSERT_TRUE(Play(clip.Finish(), clipped));
+  ASSERT_TRUE(PlayEmf(clip.Finish(), clipped));
   EXPECT_EQ(clipped.At(10, 10), kBlack);
   EXPECT_EQ(clipped.At(3, 10), kBlack);
   EXPECT_EQ(clipped.At(3, 3), kWhite);
@@ -265,7 +257,7 @@ TEST(MetafilePlayer, WorldTransformMovesScalesAndTurns) {
   w.SetWorldTransform(0, 1, -1, 0, 30, 20);
   w.Poly(3, {{0, 0}, {10, 0}, {10, 4}, {0, 4}});
   GdiCanvas canvas(40, 40);
-  ASSERT_TRUE(Play(w.Finish(), canvas));
+  ASSERT_TRUE(PlayEmf(w.Finish(), canvas));
   // The first box: x 10..19, y 4..9.
   EXPECT_EQ(canvas.At(10, 4), kBlack);
   EXPECT_EQ(canvas.At(19, 9), kBlack);
@@ -287,7 +279,7 @@ TEST(MetafilePlayer, DashedFivePixelPenLeavesGaps) {
   w.MoveTo(0, 10);
   w.LineTo(60, 10);
   GdiCanvas canvas(70, 20);
-  ASSERT_TRUE(Play(w.Finish(), canvas));
+  ASSERT_TRUE(PlayEmf(w.Finish(), canvas));
   // Dashes three widths long, gaps one width long, five pixels thick.
   EXPECT_EQ(canvas.Art(0, 8, 70, 13), Rows({
       "###############.....###############.....###############...............",
@@ -307,7 +299,7 @@ TEST(MetafilePlayer, AnisotropicMapModeStretchesEachAxis) {
   w.SetViewportExt(20, 40);
   w.Poly(3, {{100, 100}, {150, 100}, {150, 150}, {100, 150}});
   GdiCanvas canvas(30, 30);
-  ASSERT_TRUE(Play(w.Finish(), canvas));
+  ASSERT_TRUE(PlayEmf(w.Finish(), canvas));
   EXPECT_EQ(canvas.At(0, 0), kBlack);
   EXPECT_EQ(canvas.At(9, 19), kBlack);
   EXPECT_EQ(canvas.At(10, 19), kWhite);
@@ -448,7 +440,7 @@ TEST(MetafilePlayer, GalleryOfRecordsPlays) {
   w.TextOut(0, -20, u"turned");
   std::vector<uint8_t> bytes = w.Finish();
   GdiCanvas canvas(320, 200);
-  ASSERT_TRUE(Play(bytes, canvas));
+  ASSERT_TRUE(PlayEmf(bytes, canvas));
   EXPECT_EQ(canvas.At(140, 40), RGB(0, 160, 0));
   EXPECT_EQ(canvas.At(10, 150), RGB(0x33, 0x33, 0xAA));
   EXPECT_EQ(canvas.At(115, 165), kBlack);
@@ -487,7 +479,7 @@ TEST(MetafilePlayer, RegionClipAndPatternBlits) {
   w.SelectStock(NULL_PEN);
   w.Poly(3, {{0, 18}, {20, 18}, {20, 20}, {0, 20}});
   GdiCanvas canvas(20, 20);
-  ASSERT_TRUE(Play(w.Finish(), canvas));
+  ASSERT_TRUE(PlayEmf(w.Finish(), canvas));
   EXPECT_EQ(canvas.At(4, 4), kBlack);
   EXPECT_EQ(canvas.At(5, 5), kWhite);
   EXPECT_EQ(canvas.At(15, 11), kBlack);
@@ -508,7 +500,7 @@ TEST(MetafilePlayer, ScaledViewportAndSavedPages) {
   w.RestoreDc(-1);
   w.Poly(3, {{30, 30}, {35, 30}, {35, 35}, {30, 35}});
   GdiCanvas canvas(40, 40);
-  ASSERT_TRUE(Play(w.Finish(), canvas));
+  ASSERT_TRUE(PlayEmf(w.Finish(), canvas));
   EXPECT_EQ(canvas.At(14, 9), kBlack);
   EXPECT_EQ(canvas.At(15, 9), kWhite);
   EXPECT_EQ(canvas.At(14, 10), kWhite);
@@ -560,9 +552,9 @@ TEST(MetafilePlayer, PlaybackLeavesNoObjectsBehind) {
   w.Rectangle(0, 0, 60, 40);
   std::vector<uint8_t> bytes = w.Finish();
   GdiCanvas canvas(60, 40);
-  Play(bytes, canvas);
+  PlayEmf(bytes, canvas);
   size_t before = compat::gdi::ObjectCount();
-  for (int i = 0; i < 3; ++i) ASSERT_TRUE(Play(bytes, canvas));
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(PlayEmf(bytes, canvas));
   EXPECT_EQ(compat::gdi::ObjectCount(), before);
 }
 
@@ -579,7 +571,7 @@ TEST(MetafilePlayer, DibPatternBrushTilesItsBitmap) {
   w.SelectStock(NULL_PEN);
   w.Poly(3, {{0, 0}, {8, 0}, {8, 8}, {0, 8}});
   GdiCanvas canvas(8, 8);
-  ASSERT_TRUE(Play(w.Finish(), canvas));
+  ASSERT_TRUE(PlayEmf(w.Finish(), canvas));
   EXPECT_EQ(canvas.Count(kRed), 32);
   EXPECT_EQ(canvas.Count(kBlack), 32);
   EXPECT_NE(canvas.At(0, 0), canvas.At(1, 0));

@@ -9,6 +9,7 @@
 #include "compat/win32.h"
 #include "compat/win32/gdi_advanced.h"
 #include "compat/win32/gdi_canvas.h"
+#include "metafile_play.h"
 #include "support/metafile_writer.h"
 
 using testsupport::EmfWriter;
@@ -21,26 +22,6 @@ namespace {
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr COLORREF kBlue = RGB(0, 0, 255);
-
-bool PlayEmf(const std::vector<uint8_t>& bytes, GdiCanvas& canvas) {
-  HENHMETAFILE mf = SetEnhMetaFileBits(static_cast<UINT>(bytes.size()), bytes.data());
-  if (!mf) return false;
-  RECT r{0, 0, canvas.width(), canvas.height()};
-  BOOL ok = PlayEnhMetaFile(canvas.dc(), mf, &r);
-  DeleteEnhMetaFile(mf);
-  return ok != FALSE;
-}
-
-// A placeable metafile whose window is the canvas, one unit a pixel.
-bool PlayWmf(const std::vector<uint8_t>& bytes, GdiCanvas& canvas) {
-  METAFILEPICT pict{MM_ANISOTROPIC, canvas.width() * 26, canvas.height() * 26, nullptr};
-  HENHMETAFILE mf = SetWinMetaFileBits(static_cast<UINT>(bytes.size() - 22), bytes.data() + 22, nullptr, &pict);
-  if (!mf) return false;
-  RECT r{0, 0, canvas.width(), canvas.height()};
-  BOOL ok = PlayEnhMetaFile(canvas.dc(), mf, &r);
-  DeleteEnhMetaFile(mf);
-  return ok != FALSE;
-}
 
 WmfWriter PixelWmf(int w, int h) {
   WmfWriter writer(0, 0, w, h, 96);

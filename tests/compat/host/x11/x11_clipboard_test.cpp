@@ -11,6 +11,8 @@
 
 #include <X11/Xlib.h>
 
+#include "x11_test_support.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -22,37 +24,10 @@
 
 namespace {
 
-// The server resets itself when its last client leaves: one connection stays.
-class KeepServer : public ::testing::Environment {
- public:
-  void SetUp() override { display_ = XOpenDisplay(nullptr); }
-  void TearDown() override {
-    if (display_) XCloseDisplay(display_);
-  }
+using x11test::Shell;
+using x11test::WaitUntil;
 
- private:
-  Display* display_ = nullptr;
-};
-const auto* const g_keepServer = ::testing::AddGlobalTestEnvironment(new KeepServer);
-
-std::string Shell(const std::string& command) {
-  std::string out;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return out;
-  char buffer[512];
-  while (fgets(buffer, sizeof(buffer), pipe)) out += buffer;
-  pclose(pipe);
-  return out;
-}
-
-bool WaitUntil(const std::function<bool()>& done, int milliseconds = 5000) {
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-  while (std::chrono::steady_clock::now() < until) {
-    if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return done();
-}
+const auto* const g_keepServer = ::testing::AddGlobalTestEnvironment(new x11test::KeepServer);
 
 std::string LastLine(const std::string& path) {
   std::ifstream in(path);
@@ -68,11 +43,11 @@ void XclipPut(const std::string& text, const std::string& target = "UTF8_STRING"
   const std::string file = "x11_clipboard_output/put";
   std::ofstream(file, std::ios::binary) << text;
   Shell("xclip -selection clipboard -t " + target + " -i " + file + " >/dev/null 2>&1");
-  ASSERT_TRUE(WaitUntil([&] { return Shell("xclip -o -selection clipboard -t " + target + " 2>/dev/null") == text; }));
+  ASSERT_TRUE(WaitUntil([&] { return Shell("xclip -o -selection clipboard -t " + target + " 2>/dev/null", true) == text; }));
 }
 
 std::string XclipGet(const std::string& target = "UTF8_STRING") {
-  return Shell("xclip -o -selection clipboard -t " + target + " 2>/dev/null");
+  return Shell("xclip -o -selection clipboard -t " + target + " 2>/dev/null", true);
 }
 
 // The edit demonstration on the X11 host, its field focused.
@@ -84,7 +59,6 @@ class EditDemo {
     pid_ = fork();
     if (pid_ == 0) {
       unsetenv("CALVETTA_HOST");
-      setenv("CALVETTA_DESKTOP", "640x400", 1);
       execl(CALVETTA_X11_EDIT_DEMO, CALVETTA_X11_EDIT_DEMO, log_.c_str(), text.c_str(), nullptr);
       _exit(127);
     }
@@ -92,7 +66,6 @@ class EditDemo {
       window_ = Shell("xdotool search --classname calvetta 2>/dev/null | head -1");
       return LastLine(log_) == "ready" && !window_.empty();
     });
-    while (!window_.empty() && window_.back() == '\n') window_.pop_back();
     Shell("xdotool windowfocus --sync " + window_ + " 2>/dev/null");
   }
   ~EditDemo() { Stop(); }

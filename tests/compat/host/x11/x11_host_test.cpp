@@ -13,6 +13,8 @@
 #include <X11/extensions/Xfixes.h>
 #include <X11/keysym.h>
 
+#include "x11_test_support.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -26,32 +28,11 @@
 
 namespace {
 
-// The X server resets itself (refusing connections for a moment and losing
-// keyboard changes) whenever its last client leaves: one connection stays
-// open for the whole run.
-class KeepServer : public ::testing::Environment {
- public:
-  void SetUp() override { display_ = XOpenDisplay(nullptr); }
-  void TearDown() override {
-    if (display_) XCloseDisplay(display_);
-  }
+using x11test::Shell;
+using x11test::WaitUntil;
 
- private:
-  Display* display_ = nullptr;
-};
-const auto* const g_keepServer = ::testing::AddGlobalTestEnvironment(new KeepServer);
+const auto* const g_keepServer = ::testing::AddGlobalTestEnvironment(new x11test::KeepServer);
 
-
-std::string Shell(const std::string& command) {
-  std::string out;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return out;
-  char buffer[512];
-  while (fgets(buffer, sizeof(buffer), pipe)) out += buffer;
-  pclose(pipe);
-  while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
-  return out;
-}
 
 // Logs, captures and screenshots go under the build tree, to be looked at.
 std::string TempPath(const std::string& name) {
@@ -64,15 +45,6 @@ std::vector<std::string> ReadLines(const std::string& path) {
   std::ifstream in(path);
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
-}
-
-bool WaitUntil(const std::function<bool()>& done, int milliseconds = 5000) {
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-  while (std::chrono::steady_clock::now() < until) {
-    if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return done();
 }
 
 // The demonstration program running on the display, with the X11 host.
