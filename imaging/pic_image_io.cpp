@@ -67,13 +67,16 @@ bool CPicImage::DecodeWith(DWORD formatId, CPicFile* file) {
   }
 }
 
+// A format that was only tried leaves neither its text nor its frame count.
 bool CPicImage::TryAutoDetect(CPicFile* file) {
   LONG start = file->Tell();
   LONG frame = m_info.frameIndex;
+  LONG frames = m_info.frameCount;
   for (DWORD formatId : kDetectOrder) {
     m_info.frameIndex = 0;
     if (DecodeWith(formatId, file)) return true;
     m_info.frameIndex = frame;
+    m_info.frameCount = frames;
     file->Seek(start, SEEK_SET);
   }
   SetLastError(kUnknownDecodeText);

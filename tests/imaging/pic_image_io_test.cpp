@@ -152,6 +152,10 @@ TEST(PicImageIo, IconFrameBeyondTheLastReportsTheFrameCount) {
   CPicImage loaded(path.c_str(), PIC_FORMAT_ICO, 5);
   ASSERT_TRUE(loaded.IsValid());
   EXPECT_EQ(loaded.GetFormatId(), static_cast<DWORD>(PIC_FORMAT_ICO));
+  // Formats that detection only tried leave the count as it was.
+  asked.SetFrameCount(3);
+  EXPECT_FALSE(DecodeBytes(std::vector<unsigned char>(200, 0xEE), &asked, PIC_FORMAT_UNKNOWN));
+  EXPECT_EQ(asked.GetFrameCount(), 3);
 }
 
 TEST(PicImageIo, EncodingThroughAGhostLeavesTheImageWhole) {
