@@ -89,6 +89,9 @@ class CMorphPair {
   // --- records ---
   int Serialize(CArchive& ar);
   int SerializeSnapshot(CArchive& ar);
+  // Both pictures' paths, clips and colour adjustments: the part of a swap
+  // that a snapshot does not hold. A loaded change reloads both slots.
+  void SerializePictures(CArchive& ar);
 
   // --- mirrored line editing ---
   void SyncLineCount(CLineSet* edited);
