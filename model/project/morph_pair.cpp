@@ -34,9 +34,9 @@ void CMorphPair::RemoveMirroredLine(CLineSet* edited, int line) {
   m_meshDirty = TRUE;
 }
 
+// The slot's mask comes from its mask lines, so it is made again with them.
 void CMorphPair::UpdateSlotForLines(CLineSet* set) {
-  if (set == GetSourceLines()) ++m_sourceSlotReloads;
-  else ++m_targetSlotReloads;
+  LoadImageSlot(set == GetSourceLines() ? &m_source : &m_target, this);
 }
 
 void CMorphPair::MirrorLineEdit(CLineSet* edited, const CLinePoint& index, BOOL close) {
