@@ -189,12 +189,14 @@ void CPentavoView::OnExportAnimation() {
 void CPentavoView::OnUndo() { CComandmanger::Get()->Undo(); }
 void CPentavoView::OnRedo() { CComandmanger::Get()->Redo(); }
 
+// Recorded with the pictures, so that Undo swaps them back instead of laying
+// the lines of before the swap onto the exchanged pictures.
 void CPentavoView::OnSwapSourceTarget() {
   CWaitCursor wait;
   CMorphPair* pair = GetMorphProject()->CurrentPair();
+  CUndoScope before(this, 0, CUndoScope::kPicturesRecord);
   pair->SwapImages();
-  // The swap exchanges the pair's picture names; the slots read their new pictures.
-  pair->ReloadImages();
+  CUndoScope after(this, 1, CUndoScope::kPicturesRecord);
   GetMorphProject()->RefreshPairList();
   RedrawPanes();
   RenderCurrent();

@@ -20,7 +20,6 @@ ULONGLONG FrameBytes(int width, int height) {
 }  // namespace
 
 int CAviWriter::Open(LPCTSTR path, int fps, SIZE size, CWnd* owner) {
-  m_cancelled = false;
   m_failed = false;
   if (m_file || !path || fps <= 0 || size.cx <= 0 || size.cy <= 0 || size.cx % 4 != 0 ||
       FrameBytes(size.cx, size.cy) > kMaxFrameBytes)
@@ -51,10 +50,7 @@ bool CAviWriter::CreateVideoStreams(int fps, HWND owner) {
 
   AVICOMPRESSOPTIONS options{};
   LPAVICOMPRESSOPTIONS optionList[1] = {&options};
-  if (!AVISaveOptions(owner, ICMF_CHOOSE_KEYFRAME, 1, &m_videoStream, optionList)) {
-    m_cancelled = true;
-    return false;
-  }
+  if (!AVISaveOptions(owner, ICMF_CHOOSE_KEYFRAME, 1, &m_videoStream, optionList)) return false;
   HRESULT made = AVIMakeCompressedStream(&m_compressedStream, m_videoStream, &options, nullptr);
   // The choice may have allocated a codec format and state; they are copied
   // into the compressed stream, so they go back at once.

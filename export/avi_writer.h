@@ -13,7 +13,8 @@ class CAviWriter {
   CAviWriter(const CAviWriter&) = delete;
   CAviWriter& operator=(const CAviWriter&) = delete;
 
-  // 1 on success, 0 on failure (then nothing stays open). The width must be
+  // 1 on success, 0 on failure (then nothing stays open), a cancelled
+  // compressor choice included. The width must be
   // a multiple of 4, so rows of the frames need no padding.
   int Open(LPCTSTR path, int fps, SIZE size, CWnd* owner);
   // One frame of width x height x 3 bytes (blue, green, red, rows bottom-up)
@@ -21,9 +22,6 @@ class CAviWriter {
   int WriteFrame(const BYTE* pixels);
   void Close();
 
-  // The last Open failed because the user cancelled the compressor choice;
-  // that is the user's decision, not an error to report.
-  bool WasCancelled() const { return m_cancelled; }
   // A frame or the file's end could not be written: the file is not whole.
   bool HasFailed() const { return m_failed; }
   int GetFrameCount() const { return m_frameIndex; }
@@ -40,6 +38,5 @@ class CAviWriter {
   PAVISTREAM m_textStream = nullptr;
   PAVIFILE m_file = nullptr;
   bool m_libraryOpen = false;
-  bool m_cancelled = false;
   bool m_failed = false;
 };

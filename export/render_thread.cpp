@@ -179,8 +179,8 @@ BOOL CRenerThread::RenderToAvi() {
   CReplacingFile output(m_outputPath);
   CAviWriter writer;
   if (!writer.Open(output.GetTempPath(), ExportFps(), size, m_pMainWnd)) {
-    // Cancelling the compressor choice is the user's own decision.
-    if (!writer.WasCancelled()) ShowError(kCreateAviErrorText, IDS_CREATE_AVI_ERROR);
+    // A cancelled compressor choice ends the export like any other failure.
+    ShowError(kCreateAviErrorText, IDS_CREATE_AVI_ERROR);
     output.Discard();
     FinishExport(true);
     return TRUE;

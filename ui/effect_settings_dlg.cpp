@@ -85,8 +85,10 @@ namespace {
 // own ranges.
 class CWaveSettingsDlg : public CEffectSettingsDlg {
  public:
-  CWaveSettingsDlg(CWaveParameterEffect* effect, const CWaveParameterRanges& ranges)
-      : CEffectSettingsDlg(IDD_WAVE_SETTINGS, effect), m_ranges(ranges) {}
+  // `applyAtOnce` clear: a change is only taken into the effect, and the
+  // picture follows at the pair's next render.
+  CWaveSettingsDlg(CWaveParameterEffect* effect, const CWaveParameterRanges& ranges, bool applyAtOnce)
+      : CEffectSettingsDlg(IDD_WAVE_SETTINGS, effect), m_ranges(ranges), m_applyAtOnce(applyAtOnce) {}
 
  protected:
   void DoDataExchange(CDataExchange* pDX) override {
@@ -102,16 +104,23 @@ class CWaveSettingsDlg : public CEffectSettingsDlg {
     SetFieldRange(kIdVelocity, m_ranges.velocity.low, m_ranges.velocity.high);
     for (int id : {kIdStrength, kIdFrequency, kIdVelocity}) SetFieldFormat(id, 5, 2);
   }
+  afx_msg void OnFieldChanged() {
+    if (m_applyAtOnce)
+      OnEffectSettingChanged();
+    else
+      UpdateData(TRUE);
+  }
   DECLARE_MESSAGE_MAP()
 
  private:
   const CWaveParameterRanges& m_ranges;
+  bool m_applyAtOnce;
 };
 
 BEGIN_MESSAGE_MAP(CWaveSettingsDlg, CEffectSettingsDlg)
-  ON_CONTROL(kEditCommitted, kIdStrength, OnEffectSettingChanged)
-  ON_CONTROL(kEditCommitted, kIdFrequency, OnEffectSettingChanged)
-  ON_CONTROL(kEditCommitted, kIdVelocity, OnEffectSettingChanged)
+  ON_CONTROL(kEditCommitted, kIdStrength, OnFieldChanged)
+  ON_CONTROL(kEditCommitted, kIdFrequency, OnFieldChanged)
+  ON_CONTROL(kEditCommitted, kIdVelocity, OnFieldChanged)
 END_MESSAGE_MAP()
 
 class CWipeSettingsDlg : public CEffectSettingsDlg {
@@ -286,9 +295,10 @@ CDialog* Make(CEffect* effect, CWnd* parent, UINT nIDTemplate) {
   return Open(new Dialog(static_cast<Effect*>(effect)), nIDTemplate, parent);
 }
 
-template <class Effect>
+template <class Effect, bool applyAtOnce = true>
 CDialog* MakeWave(CEffect* effect, CWnd* parent) {
-  return Open(new CWaveSettingsDlg(static_cast<Effect*>(effect), Effect::kRanges), IDD_WAVE_SETTINGS, parent);
+  return Open(new CWaveSettingsDlg(static_cast<Effect*>(effect), Effect::kRanges, applyAtOnce), IDD_WAVE_SETTINGS,
+              parent);
 }
 
 const bool g_registered = (RegisterEffectSettingsDialogs(), true);
@@ -304,7 +314,7 @@ void RegisterEffectSettingsDialogs() {
   RegisterEffectDialogMaker(CSpecialWaveEffect::kId, FindEffectDialogMaker(CNoEffect::kId));
   RegisterEffectDialogMaker(CCircleWaveEffect::kId, MakeWave<CCircleWaveEffect>);
   RegisterEffectDialogMaker(CWaveEffect::kId, MakeWave<CWaveEffect>);
-  RegisterEffectDialogMaker(CUnderWaterEffect::kId, MakeWave<CUnderWaterEffect>);
+  RegisterEffectDialogMaker(CUnderWaterEffect::kId, MakeWave<CUnderWaterEffect, false>);
   RegisterEffectDialogMaker(CWipeEffect::kId, [](CEffect* e, CWnd* p) {
     return Make<CWipeSettingsDlg, CWipeEffect>(e, p, IDD_WIPE_SETTINGS);
   });

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <utility>
 
 #include "compat/afx/archive.h"
 #include "model/project/morph_project.h"
@@ -116,6 +118,14 @@ void CImageSlot::Assign(const CImageSlot& other) {
   m_adjust = other.m_adjust;
 }
 
+void CImageSlot::SwapSettings(CImageSlot& other) {
+  std::swap(m_zoom, other.m_zoom);
+  std::swap(m_origin, other.m_origin);
+  m_lines.SwapContents(other.m_lines);
+  std::swap(m_clip, other.m_clip);
+  std::swap(m_adjust, other.m_adjust);
+}
+
 // --- records ---
 
 void CImageSlot::StoreOutline(CArchive& ar) {
@@ -183,6 +193,25 @@ void CImageSlot::SerializeSnapshot(CArchive& ar) {
   m_outline.Serialize(ar);
   // As after a project load, the outline comes back unshifted.
   m_origin = POINT{0, 0};
+}
+
+BOOL CImageSlot::SerializePicture(CArchive& ar) {
+  if (ar.IsStoring()) {
+    ar << m_path << m_clip;
+    ExchangeAdjust(ar, m_adjust);
+    return FALSE;
+  }
+  CString path;
+  RECT clip;
+  CColorAdjust adjust;
+  ar >> path >> clip;
+  ExchangeAdjust(ar, adjust);
+  const BOOL changed = path != m_path || std::memcmp(&clip, &m_clip, sizeof clip) != 0 ||
+                       std::memcmp(&adjust, &m_adjust, sizeof adjust) != 0;
+  m_path = path;
+  m_clip = clip;
+  m_adjust = adjust;
+  return changed;
 }
 
 BYTE AlphaTransferByte(BYTE value, int mode) {

@@ -48,10 +48,16 @@ class CImageSlot {
   void InsertMidPoint(int i);
   // Zoom, origin, lines, clip and colour adjustment of another slot.
   void Assign(const CImageSlot& other);
+  // The same settings exchanged with another slot; the lines change sides
+  // whole, mask flags included, which Assign's line copy would not carry.
+  void SwapSettings(CImageSlot& other);
 
   // The record in the project file and the one in undo snapshots.
   void Serialize(CArchive& ar);
   void SerializeSnapshot(CArchive& ar);
+  // Path, clip and colour adjustment, for an undo record of a swap; on load
+  // TRUE when any of them changed.
+  BOOL SerializePicture(CArchive& ar);
 
   // Picture loading (slot_loading.cpp).
   void UpdateMask();

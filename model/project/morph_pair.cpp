@@ -34,9 +34,9 @@ void CMorphPair::RemoveMirroredLine(CLineSet* edited, int line) {
   m_meshDirty = TRUE;
 }
 
+// The slot's mask comes from its mask lines, so it is made again with them.
 void CMorphPair::UpdateSlotForLines(CLineSet* set) {
-  if (set == GetSourceLines()) ++m_sourceSlotReloads;
-  else ++m_targetSlotReloads;
+  LoadImageSlot(set == GetSourceLines() ? &m_source : &m_target, this);
 }
 
 void CMorphPair::MirrorLineEdit(CLineSet* edited, const CLinePoint& index, BOOL close) {
@@ -65,12 +65,16 @@ void CMorphPair::DeleteSelectedPoints() {
   m_meshDirty = TRUE;
 }
 
+// Each picture takes its settings along: the clip and the colour adjustment
+// are applied when the slot loads, so left behind they would cut and colour
+// the other picture.
 void CMorphPair::SwapImages() {
   std::swap(m_sourcePath, m_targetPath);
-  // The lines change sides whole, mask flags included.
-  GetSourceLines()->SwapContents(*GetTargetLines());
-  UpdateSlotForLines(GetSourceLines());
-  UpdateSlotForLines(GetTargetLines());
+  m_source.SwapSettings(m_target);
+  m_source.m_path = m_sourcePath;
+  m_target.m_path = m_targetPath;
+  LoadImageSlot(&m_source, this);
+  LoadImageSlot(&m_target, this);
   m_meshDirty = TRUE;
 }
 

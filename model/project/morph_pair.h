@@ -89,6 +89,9 @@ class CMorphPair {
   // --- records ---
   int Serialize(CArchive& ar);
   int SerializeSnapshot(CArchive& ar);
+  // Both pictures' paths, clips and colour adjustments: the part of a swap
+  // that a snapshot does not hold. A loaded change reloads both slots.
+  void SerializePictures(CArchive& ar);
 
   // --- mirrored line editing ---
   void SyncLineCount(CLineSet* edited);
@@ -121,11 +124,8 @@ class CMorphPair {
   CMeshReceiver* m_sourceShape = nullptr;
   CMeshReceiver* m_targetShape = nullptr;
 
-  // Until the slots reload on line edits and the views exist: how often
-  // each was asked for. A pane compares the refresh count around a click to
-  // send its own notice only when the model sent none.
-  int m_sourceSlotReloads = 0;
-  int m_targetSlotReloads = 0;
+  // How often the views were asked to refresh. A pane compares the count
+  // around a click to send its own notice only when the model sent none.
   int m_viewRefreshes = 0;
   // wParam of the last pair-changed message: 1 while the new-line tool is on.
   WPARAM m_lastRefreshWParam = 0;

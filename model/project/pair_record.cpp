@@ -175,6 +175,16 @@ int CMorphPair::SerializeSnapshot(CArchive& ar) {
   return 1;
 }
 
+void CMorphPair::SerializePictures(CArchive& ar) {
+  const BOOL changed = m_source.SerializePicture(ar) | m_target.SerializePicture(ar);
+  if (ar.IsStoring() || !changed) return;
+  m_sourcePath = m_source.m_path;
+  m_targetPath = m_target.m_path;
+  LoadImageSlot(&m_source, this);
+  LoadImageSlot(&m_target, this);
+  m_meshDirty = TRUE;
+}
+
 void CMorphPair::LoadTimingCurve(CArchive& ar) {
   m_curve.Serialize(ar);
   if (!IsUsableTimingCurve(m_curve)) SetDefaultTimingCurve();

@@ -130,7 +130,7 @@ void CHistoryRing::Clear() {
 
 // --- records ---
 
-CUndoScope::CUndoScope(CWnd* window, int keepRedo) {
+CUndoScope::CUndoScope(CWnd* window, int keepRedo, DWORD tag) : m_tag(tag) {
   (void)window;  // the editor link carries the refresh
   CComandmanger::Get()->RecordState(this, keepRedo);
 }
@@ -140,12 +140,15 @@ void CUndoScope::OnRedo() { Refresh(); }
 
 void CUndoScope::Serialize(CArchive& ar) {
   if (ar.IsStoring()) {
-    ar << m_tag << m_tag;
+    // The class tag, always 0, then the record's own tag.
+    ar << DWORD{0} << m_tag;
     GetMorphProject()->CurrentPair()->SerializeSnapshot(ar);
+    if (m_tag == kPicturesRecord) GetMorphProject()->CurrentPair()->SerializePictures(ar);
     return;
   }
   ar >> m_tag;
   GetMorphProject()->CurrentPair()->SerializeSnapshot(ar);
+  if (m_tag == kPicturesRecord) GetMorphProject()->CurrentPair()->SerializePictures(ar);
   Refresh();
 }
 

@@ -53,14 +53,19 @@ class CHistoryRing {
 // One snapshot of the current pair; constructing it records the pair.
 class CUndoScope {
  public:
+  // Record tags: the pair snapshot alone, or followed by the pictures'
+  // paths, clips and colour adjustments (around a swap of the pictures).
+  static constexpr DWORD kSnapshotRecord = 0;
+  static constexpr DWORD kPicturesRecord = 1;
+
   // keepRedo 0 before an edit (a new edit ends the redo history), 1 after.
-  CUndoScope(CWnd* window, int keepRedo);
+  CUndoScope(CWnd* window, int keepRedo, DWORD tag = kSnapshotRecord);
   virtual ~CUndoScope() = default;
   virtual void OnUndo();
   virtual void OnRedo();
   void Serialize(CArchive& ar);
 
-  DWORD m_tag = 0;
+  DWORD m_tag = kSnapshotRecord;
 
  protected:
   CUndoScope() = default;

@@ -189,14 +189,32 @@ TEST_F(ViewCommands, SwapExchangesPicturesAndLinesAndUndoRedoFollowAnEdit) {
   Command(ID_EDIT_REDO);
   EXPECT_EQ(pair->GetSourceLines()->GetLineCount(), 1) << "Redo brought it back";
 
-  pair->GetTargetLines()->DeleteAllLines();
+  pair->GetTargetLines()->PointAt(0, 0)->x = 5.0f;
+  const float sourceX = pair->GetSourceLines()->PointAt(0, 0)->x;
+  // The source's left half, darkened: both go along with the picture.
+  pair->GetSourceSlot()->m_clip = RECT{0, 0, 32, 48};
+  pair->GetSourceSlot()->m_adjust.brightness = -50.0f;
+  pair->ReloadImages();
+  const DWORD darkened = pair->GetSourceSlot()->GetPixels()[0];
   SetDocumentModified(FALSE);
   Command(ID_SWAP_SOURCE_TARGET);
   EXPECT_EQ(pair->GetSourceSlot()->m_path.Native(), target.Native());
   EXPECT_EQ(pair->GetTargetSlot()->m_path.Native(), source.Native());
-  EXPECT_EQ(pair->GetSourceLines()->GetLineCount(), 0);
-  EXPECT_EQ(pair->GetTargetLines()->GetLineCount(), 1);
+  EXPECT_FLOAT_EQ(pair->GetSourceLines()->PointAt(0, 0)->x, 5.0f);
+  EXPECT_FLOAT_EQ(pair->GetTargetLines()->PointAt(0, 0)->x, sourceX);
+  EXPECT_EQ(pair->GetTargetSlot()->GetPixelSize().cx, 32);
+  EXPECT_EQ(pair->GetTargetSlot()->GetPixels()[0], darkened);
+  EXPECT_EQ(pair->GetSourceSlot()->GetPixelSize().cx, 64);
   EXPECT_TRUE(GetMainDocument()->IsModified());
+  Command(ID_EDIT_UNDO);
+  EXPECT_EQ(pair->GetSourceSlot()->m_path.Native(), source.Native());
+  EXPECT_EQ(pair->m_targetPath.Native(), target.Native());
+  EXPECT_FLOAT_EQ(pair->GetSourceLines()->PointAt(0, 0)->x, sourceX);
+  EXPECT_EQ(pair->GetSourceSlot()->GetPixels()[0], darkened);
+  EXPECT_EQ(pair->GetTargetSlot()->GetPixelSize().cx, 64);
+  Command(ID_EDIT_REDO);
+  EXPECT_EQ(pair->GetTargetSlot()->m_clip.right, 32);
+  EXPECT_EQ(pair->GetTargetSlot()->GetPixels()[0], darkened);
 }
 
 TEST_F(ViewCommands, ExportCurrentFrameWritesEachTypeAndReportsFailures) {

@@ -220,10 +220,11 @@ TEST_F(RenderThread, MovieLongerThanAFlashMovieHoldsIsRefusedWithAMessage) {
   EXPECT_FALSE(std::filesystem::exists(dir_.File("long.swf")));
 }
 
-TEST_F(RenderThread, CancelledCompressorChoiceEndsTheExportWithoutAMessage) {
+TEST_F(RenderThread, CancelledCompressorChoiceIsReportedAndLeavesNoFile) {
   compat::SetAviCompressorChoice(comptypeDIB, 7500, /*cancel=*/true);
   RunExport("movie.avi");
-  EXPECT_EQ(compat::MessageBoxCount(), 0);
+  EXPECT_EQ(compat::MessageBoxCount(), 1);
+  EXPECT_EQ(compat::LastMessageBoxText(), u"Create AVI File Error!");
   EXPECT_EQ(frames_.grabs, 0);
   EXPECT_EQ(owner_->Frames(), std::vector<int>{-1});
   EXPECT_TRUE(std::filesystem::is_empty(dir_.path())) << "no file without frames is left";

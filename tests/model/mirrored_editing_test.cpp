@@ -91,27 +91,38 @@ TEST(MirroredEditing, OutOfRangeIndicesOnTheOtherSideAreRefused) {
   EXPECT_EQ(t.GetLineCount(), 1);
 }
 
-TEST(MirroredEditing, SwappingTwiceRestoresLinesMasksAndPaths) {
+TEST(MirroredEditing, SwappingTakesEachPicturesSettingsAlongAndTwiceRestoresThePair) {
   CMorphPair pair;
   pair.m_sourcePath = u"\\a.png";
   pair.m_targetPath = u"\\b.png";
+  CImageSlot& a = *pair.GetSourceSlot();
+  CImageSlot& b = *pair.GetTargetSlot();
   CLineSet& s = *pair.GetSourceLines();
   CLineSet& t = *pair.GetTargetLines();
   s.SetScale(1.0f);  // slots start at zoom 0.5
   AddLine(s, {{1, 1}})->mask = 1;
-  AddLine(t, {{2, 2}});
-  s.SetScale(2.0f);
+  AddLine(t, {{3, 3}});
+  a.SetZoom(2.0f);  // the source points double
+  a.m_clip = RECT{1, 2, 30, 40};
+  a.m_adjust.brightness = 25.0f;
+  b.m_clip = RECT{5, 5, 9, 9};
   pair.SwapImages();
   EXPECT_TRUE(pair.m_sourcePath == u"\\b.png");
-  EXPECT_FLOAT_EQ(X(s, 0, 0), 2.0f);
-  EXPECT_FLOAT_EQ(t.GetScale(), 2.0f);
+  EXPECT_TRUE(a.m_path == u"\\b.png");
+  EXPECT_FLOAT_EQ(X(s, 0, 0), 3.0f);
+  EXPECT_FLOAT_EQ(b.GetZoom(), 2.0f);
   EXPECT_EQ(t.LineAt(0)->mask, 1);
+  EXPECT_EQ(b.m_clip.right, 30);
+  EXPECT_FLOAT_EQ(b.m_adjust.brightness, 25.0f);
+  EXPECT_EQ(a.m_clip.right, 9);
   pair.SwapImages();
   EXPECT_TRUE(pair.m_sourcePath == u"\\a.png");
   EXPECT_FLOAT_EQ(X(s, 0, 0), 2.0f);
   EXPECT_EQ(s.LineAt(0)->mask, 1);
-  EXPECT_FLOAT_EQ(s.GetScale(), 2.0f);
-  EXPECT_EQ(pair.m_sourceSlotReloads, 2);
+  EXPECT_FLOAT_EQ(a.GetZoom(), 2.0f);
+  EXPECT_EQ(a.m_clip.right, 30);
+  EXPECT_FLOAT_EQ(a.m_adjust.brightness, 25.0f);
+  EXPECT_EQ(b.m_clip.right, 9);
 }
 
 TEST(MirroredEditing, CopyingAcrossFollowsTheDirectionAndAlwaysRefreshes) {

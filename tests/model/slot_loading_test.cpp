@@ -139,6 +139,19 @@ TEST_F(SlotLoading, MaskComesFromTheMaskLines) {
   EXPECT_EQ(At(slot, 100, 100) >> 24, 255u);
 }
 
+TEST_F(SlotLoading, TogglingAMaskLineReloadsItsSlotWithTheMask) {
+  CImageSlot* slot = Load(Picture("plain.bmp", 256, 256, [](int, int) { return 0x808080u; }));
+  slot->SetFeather(0);
+  auto* line = new CFeatureLine;
+  for (CVector2 p : {CVector2(25, 25), CVector2(75, 25), CVector2(75, 75), CVector2(25, 75)}) line->AddPoint(p);
+  line->closed = 1;
+  slot->GetLines()->GetLines().Add(line);
+  slot->GetLines()->ToggleMaskFigure(50, 25);
+  ASSERT_EQ(line->mask, 1);
+  EXPECT_EQ(At(slot, 100, 100) >> 24, 255u);
+  EXPECT_EQ(At(slot, 10, 10) >> 24, 0u);
+}
+
 TEST_F(SlotLoading, DisplayPictureFollowsTheEditMode) {
   CImageSlot* slot = Load(Picture("small.bmp", 64, 32, [](int, int) { return 0x00FF00u; }));
   EXPECT_EQ(slot->GetDisplayPictureSize().cx, 256);  // laid out at the output size

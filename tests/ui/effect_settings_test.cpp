@@ -218,6 +218,16 @@ TEST_F(EffectSettingsTest, EveryEditReachesTheEffectAndReRendersTheCurrentPair) 
   EXPECT_EQ(m_renderer.recreations, 3);
   EXPECT_EQ(m_renderer.Renders(), 3);
 
+  // "Under Warer" only takes the values; the picture follows at the next render.
+  auto* underWater = static_cast<CWaveParameterEffect*>(Open(7));
+  const int rendersBefore = m_renderer.Renders();
+  TypeInto(1106, "4");
+  TypeInto(1109, "5");
+  EXPECT_FLOAT_EQ(underWater->m_strength, 4.0f);
+  EXPECT_FLOAT_EQ(underWater->m_frequency, 5.0f);
+  EXPECT_EQ(m_renderer.recreations, 3);
+  EXPECT_EQ(m_renderer.Renders(), rendersBefore);
+
   auto* fly = static_cast<CFlyEffect*>(Open(2));
   ChooseNext(1081);
   TypeInto(1087, "40");
