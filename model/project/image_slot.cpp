@@ -142,7 +142,7 @@ void CImageSlot::Serialize(CArchive& ar) {
     ExchangeAdjust(ar, m_adjust);
     ar << m_zoom;
     m_lines.Serialize(ar);
-    ar << m_pictureSize << m_clip;
+    ar << m_recordedLayout << m_clip;
     ExchangeAdjust(ar, m_adjust);
     StoreOutline(ar);
     return;
@@ -153,10 +153,10 @@ void CImageSlot::Serialize(CArchive& ar) {
   if (!IsUsableZoom(zoom)) AfxThrowArchiveException(CArchiveException::badIndex);
   m_zoom = zoom;
   m_lines.Serialize(ar);
-  SIZE picture;
-  ar >> picture >> m_clip;
-  CheckSize(picture);
-  m_pictureSize = picture;
+  SIZE layout;
+  ar >> layout >> m_clip;
+  CheckSize(layout);
+  m_recordedLayout = layout;
   // The second copy is the one that stays.
   ExchangeAdjust(ar, m_adjust);
   m_outline.Serialize(ar);
@@ -167,7 +167,7 @@ void CImageSlot::SerializeSnapshot(CArchive& ar) {
   if (ar.IsStoring()) {
     ar << m_zoom;
     m_lines.Serialize(ar);
-    ar << m_pictureSize;
+    ar << m_layout;
     StoreOutline(ar);
     return;
   }
@@ -176,10 +176,10 @@ void CImageSlot::SerializeSnapshot(CArchive& ar) {
   if (!IsUsableZoom(zoom)) AfxThrowArchiveException(CArchiveException::badIndex);
   m_zoom = zoom;
   m_lines.Serialize(ar);
-  // The picture may have changed since: the slot keeps its own size.
-  SIZE picture;
-  ar >> picture;
-  CheckSize(picture);
+  // The slot keeps the layout it has.
+  SIZE layout;
+  ar >> layout;
+  CheckSize(layout);
   m_outline.Serialize(ar);
   // As after a project load, the outline comes back unshifted.
   m_origin = POINT{0, 0};
