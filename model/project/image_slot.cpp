@@ -176,10 +176,12 @@ void CImageSlot::SerializeSnapshot(CArchive& ar) {
   if (!IsUsableZoom(zoom)) AfxThrowArchiveException(CArchiveException::badIndex);
   m_zoom = zoom;
   m_lines.Serialize(ar);
-  // The slot keeps the layout it has.
+  // The outline comes back in the layout it was drawn for; the next load
+  // lays it out for the output size in force then.
   SIZE layout;
   ar >> layout;
   CheckSize(layout);
+  if (layout.cx > 0 && layout.cy > 0) m_layout = layout;
   m_outline.Serialize(ar);
   // As after a project load, the outline comes back unshifted.
   m_origin = POINT{0, 0};
