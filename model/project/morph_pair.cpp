@@ -34,9 +34,11 @@ void CMorphPair::RemoveMirroredLine(CLineSet* edited, int line) {
   m_meshDirty = TRUE;
 }
 
+// The slot's mask is made from its mask lines.
 void CMorphPair::UpdateSlotForLines(CLineSet* set) {
   if (set == GetSourceLines()) ++m_sourceSlotReloads;
   else ++m_targetSlotReloads;
+  (set == GetSourceLines() ? m_source : m_target).UpdateMask();
 }
 
 void CMorphPair::MirrorLineEdit(CLineSet* edited, const CLinePoint& index, BOOL close) {
