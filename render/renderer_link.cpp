@@ -29,6 +29,13 @@ void ReleasePairTextures(CMorphPair* pair) {
   DeleteHolder(pair->GetLight()->pictureTexture);
 }
 
+bool IsInProject(const CMorphPair* pair) {
+  const CMorphProject* project = GetMorphProject();
+  for (int i = 0; i < project->GetPairCount(); ++i)
+    if (project->PairAt(i) == pair) return true;
+  return false;
+}
+
 class CMeshRendererLink : public CRendererLink {
  public:
   void RenderFrame(CMorphPair* pair) override { ::RenderFrame(pair); }
@@ -41,8 +48,12 @@ class CMeshRendererLink : public CRendererLink {
     RenderLightTarget(pair, device);
     LoadTotalMaskPicture(pair, device);
     LoadTransitionPicture(pair, device);
-    LoadImageSlot(pair->GetSourceSlot(), pair);
-    LoadImageSlot(pair->GetTargetSlot(), pair);
+    // A pair still being read from a file is laid out when the project has
+    // taken it, for the file's output size rather than the one open now.
+    if (IsInProject(pair)) {
+      LoadImageSlot(pair->GetSourceSlot(), pair);
+      LoadImageSlot(pair->GetTargetSlot(), pair);
+    }
     if (pair->m_inEffect) pair->m_inEffect->Prepare(device);
     if (pair->m_outEffect) pair->m_outEffect->Prepare(device);
   }

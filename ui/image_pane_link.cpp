@@ -4,6 +4,7 @@
 #include "compat/win32.h"
 #include "model/outline/editable_path.h"
 #include "model/project/line_set.h"
+#include "ui/rubber_band.h"
 
 namespace {
 
@@ -29,6 +30,10 @@ class CImagePaneLink : public CPaneLink {
       if (target.GetActiveLoop() != 0 && GetCapture() != pane) target.EndLoop();
     }
     if (GetCapture() == pane) ReleaseCapture();
+  }
+
+  RECT TrackRubberBand(HWND pane, POINT start, COLORREF colour) override {
+    return TrackRubberBandRect(CWnd::FromHandle(pane), start, colour);
   }
 
   void ReleaseOtherCapture(HWND pane) override {

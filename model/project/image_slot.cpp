@@ -152,7 +152,7 @@ void CImageSlot::Serialize(CArchive& ar) {
     ExchangeAdjust(ar, m_adjust);
     ar << m_zoom;
     m_lines.Serialize(ar);
-    ar << m_pictureSize << m_clip;
+    ar << m_recordedLayout << m_clip;
     ExchangeAdjust(ar, m_adjust);
     StoreOutline(ar);
     return;
@@ -163,10 +163,10 @@ void CImageSlot::Serialize(CArchive& ar) {
   if (!IsUsableZoom(zoom)) AfxThrowArchiveException(CArchiveException::badIndex);
   m_zoom = zoom;
   m_lines.Serialize(ar);
-  SIZE picture;
-  ar >> picture >> m_clip;
-  CheckSize(picture);
-  m_pictureSize = picture;
+  SIZE layout;
+  ar >> layout >> m_clip;
+  CheckSize(layout);
+  m_recordedLayout = layout;
   // The second copy is the one that stays.
   ExchangeAdjust(ar, m_adjust);
   m_outline.Serialize(ar);
@@ -177,7 +177,7 @@ void CImageSlot::SerializeSnapshot(CArchive& ar) {
   if (ar.IsStoring()) {
     ar << m_zoom;
     m_lines.Serialize(ar);
-    ar << m_pictureSize;
+    ar << m_layout;
     StoreOutline(ar);
     return;
   }
@@ -186,10 +186,12 @@ void CImageSlot::SerializeSnapshot(CArchive& ar) {
   if (!IsUsableZoom(zoom)) AfxThrowArchiveException(CArchiveException::badIndex);
   m_zoom = zoom;
   m_lines.Serialize(ar);
-  // The picture may have changed since: the slot keeps its own size.
-  SIZE picture;
-  ar >> picture;
-  CheckSize(picture);
+  // The outline comes back in the layout it was drawn for; the next load
+  // lays it out for the output size in force then.
+  SIZE layout;
+  ar >> layout;
+  CheckSize(layout);
+  if (layout.cx > 0 && layout.cy > 0) m_layout = layout;
   m_outline.Serialize(ar);
   // As after a project load, the outline comes back unshifted.
   m_origin = POINT{0, 0};

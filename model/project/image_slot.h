@@ -73,7 +73,12 @@ class CImageSlot {
   CString m_path;
   RECT m_clip{0, 0, 0, 0};  // all 0: no clipping
   CColorAdjust m_adjust;
-  SIZE m_layout{0, 0};       // 0 x 0: not laid out yet
+  SIZE m_layout{0, 0};       // output size the lines and outline are laid out for; 0 x 0: not yet
+  // What the record holds as the layout. It follows the layout, except that a
+  // slot read from a file keeps the file's value until the slot is laid out
+  // for another size: files of earlier versions hold the picture size there,
+  // and they save back as they were.
+  SIZE m_recordedLayout{0, 0};
   SIZE m_pictureSize{0, 0};  // after the size limit, before clipping
   CTextureHolder* m_texture = nullptr;
 

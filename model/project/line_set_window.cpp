@@ -15,6 +15,7 @@ constexpr COLORREF kCrossingColour = 0xFF0000;
 constexpr COLORREF kSelectedColour = 0x0000FF;
 constexpr LONG kMarkerHalf = 3;
 constexpr LONG kCrossingHalf = 6;
+constexpr COLORREF kRubberBandColour = 0x808080;
 // Standard cursors have ids from here on; below are the program's own.
 constexpr int kFirstStandardCursor = 32512;
 
@@ -37,7 +38,12 @@ void CLineSet::OnLButtonDown(UINT flags, HWND pane, int x, int y) {
     record.pane = pane;
     link->SendEditModeChanged(pane, &record);
   }
-  if (loop != kLineLoopNone) {
+  if (loop == kLineLoopRubberBand && link != nullptr) {
+    // The pane shows the band while it is dragged.
+    const RECT band = link->TrackRubberBand(pane, m_loopStart, kRubberBandColour);
+    m_loopPrevious = POINT{band.right, band.bottom};
+    EndLoop();
+  } else if (loop != kLineLoopNone) {
     CCaptureOf<CLineSet> target(*this);
     if (link != nullptr) link->RunCaptureLoop(pane, target);
     // Without a pane to follow the mouse the loop has nothing to wait for.

@@ -44,6 +44,10 @@ class CPaneLink {
   // or the queue ends; what the target leaves is dispatched, and the pane is
   // repainted after each mouse move it consumed.
   virtual void RunCaptureLoop(HWND pane, CCaptureTarget& target) = 0;
+  // Drags a dotted XOR band of this colour over the pane from start (pane
+  // pixels) until the left button goes up, the right one down or the
+  // capture is lost; returns (start, last mouse position), unnormalised.
+  virtual RECT TrackRubberBand(HWND pane, POINT start, COLORREF colour) = 0;
   // A capture another window still holds ends before a press on the pane.
   virtual void ReleaseOtherCapture(HWND pane) = 0;
   // Message 0x510 to the pane: the line-edit tool's hit record, valid only

@@ -97,6 +97,9 @@ void CMorphProject::LoadRecord(CArchive& ar) {
   CComandmanger::Get()->Clear();
   if (CEditorLink* editor = GetEditorLink()) editor->StopPlayback();
   RemoveAllPairs();
+  // Every outline of the file was laid out for the file's output size.
+  for (auto& pair : pairs)
+    for (CImageSlot* slot : {pair->GetSourceSlot(), pair->GetTargetSlot()}) slot->m_layout = SIZE{width, height};
   for (auto& pair : pairs) m_pairs.Add(pair.release());
   m_reserved = reserved;
   m_current = current < 0 ? 0 : current >= count ? count - 1 : current;

@@ -113,6 +113,7 @@ BOOL LoadImageSlot(CImageSlot* slot, CMorphPair* pair) {
                             static_cast<float>(output.cy) / static_cast<float>(std::max<LONG>(1, slot->m_layout.cy))));
     slot->m_outline.Transform(scale);
   }
+  if (relaid) slot->m_recordedLayout = output;
   slot->m_layout = output;
   if (!FileExists(slot->m_path)) {
     slot->ReleasePicture();

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "editor_test_support.h"
+#include "imaging/image_file.h"
 #include "model/project/project_links.h"
 #include "res/resource.h"
 
@@ -56,6 +57,36 @@ TEST_F(Documents, NewOpenAndSaveAsKeepAnUneditedProjectByteForByte) {
   EXPECT_EQ(Title().Native(), u"first.pvk - Calvetta");
   SaveAs(Temp("again.pvk"));
   EXPECT_EQ(ReadBytes(Temp("again.pvk")), ReadBytes(Temp("first.pvk")));
+}
+
+// A project opens as it was saved whatever output size the open project has:
+// its outlines and lines are not laid out again for the size being left.
+TEST_F(Documents, AProjectOpensAsSavedWhileAnotherOutputSizeIsOpen) {
+  Start();
+  Project()->SetOutputSize(640, 480);
+  std::vector<DWORD> pixels(100 * 80, 0xFF4080C0);
+  const CString picture(Program(Temp("p.bmp")).c_str());
+  ASSERT_TRUE(CImageFile().Save(picture, 0, 0, 100, 80, pixels.data(), 0));
+  CMorphPair* pair = Project()->CurrentPair();
+  pair->SetSourceImage(picture);
+  pair->SetTargetImage(picture);
+  for (CImageSlot* slot : {pair->GetSourceSlot(), pair->GetTargetSlot()}) {
+    slot->GetShape()->AppendPoint(CVector2(100, 100), nullptr);
+    slot->GetLines()->GetLines().Add(new CFeatureLine);
+    slot->GetLines()->LineAt(0)->AddPoint(CVector2(600, 420));
+  }
+  SaveAs(Temp("large.pvk"));
+  Command(ID_FILE_NEW);
+  Project()->SetOutputSize(320, 240);
+  Open(Temp("large.pvk"));
+  pair = Project()->CurrentPair();
+  for (CImageSlot* slot : {pair->GetSourceSlot(), pair->GetTargetSlot()}) {
+    ASSERT_EQ(slot->GetShape()->GetPointCount(), 1);
+    EXPECT_EQ(slot->GetShape()->NodeAt(0).point.y, 100.0f);
+    EXPECT_EQ(slot->GetLines()->LineAt(0)->PointAt(0)->x, 600.0f);
+  }
+  SaveAs(Temp("again.pvk"));
+  EXPECT_EQ(ReadBytes(Temp("again.pvk")), ReadBytes(Temp("large.pvk")));
 }
 
 TEST_F(Documents, ARefusedFileLeavesTheOpenProjectTitleFileAndFlagAlone) {

@@ -265,6 +265,39 @@ TEST_F(EditorPanes, OneClickInAPaneRendersTheFrameOnce) {
 // that ends it and refreshes on every move in between: each of its notices
 // renders once, and nothing repaints the preview on top. A click with the
 // delete tool, once the pointer rests on the point, renders once.
+// A press away from every line drags a band that shows while it is dragged
+// and becomes the frame of the selection when the button goes up.
+TEST_F(EditorPanes, TheRubberBandShowsWhileItIsDragged) {
+  OpenPair();
+  SetLineTool(kLineToolEdit);
+  static CImageViewDlg* pane;
+  pane = View()->SourcePane();
+  static auto side = [] {  // the band's right side, over the red of the picture
+    std::vector<COLORREF> c;
+    for (int y = 25; y < 55; ++y) c.push_back(PaneColour(pane, 40, y));
+    return c;
+  };
+  const std::vector<COLORREF> before = side();
+  static std::vector<COLORREF> during;
+  during = before;
+  auto whenButtonUp = [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+    if (reinterpret_cast<MSG*>(lParam)->message == WM_LBUTTONUP) during = side();
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+  };
+  HHOOK hook = ::SetWindowsHookExW(WH_GETMESSAGE, whenButtonUp, nullptr, ::GetCurrentThreadId());
+  POINT from{20, 20}, to{40, 60};
+  pane->ClientToScreen(&from);
+  pane->ClientToScreen(&to);
+  compat::host::InjectMouseMove(from.x, from.y);
+  compat::host::InjectMouseButton(0, true, from.x, from.y);
+  compat::host::InjectMouseMove(to.x, to.y);
+  compat::host::InjectMouseButton(0, false, to.x, to.y);
+  Idle();
+  ::UnhookWindowsHookEx(hook);
+  EXPECT_NE(during, before) << "the band is drawn while it is dragged";
+  EXPECT_FLOAT_EQ(Project()->CurrentPair()->GetSourceLines()->GetTracker().GetRect().right, 40.0f);
+}
+
 TEST_F(EditorPanes, ANewLineAndADeletedPointRenderOncePerNotice) {
   OpenPair();
   CMorphPair* pair = Project()->CurrentPair();

@@ -58,8 +58,8 @@ pvk::Slot RichSlot(float shift, int width, int height) {
   s.lines.rect[2] = 400;
   s.lines.rect[3] = 300;
   s.lines.lines = {pvk::Line{1, 1, {{1 + shift, 2}, {3, 4}, {5, 6}}}, pvk::Line{0, 0, {{7, 8}, {9, 10 + shift}}}};
-  s.pictureW = width;
-  s.pictureH = height;
+  s.layoutW = width;
+  s.layoutH = height;
   s.clip[0] = 5;
   s.clip[2] = 50;
   s.outline.nodes = {pvk::Node{1, {1, 1}, {0, 1}, {2, 1}}, pvk::Node{0, {20, 5}, {20, 5}, {20, 5}}};
@@ -103,7 +103,8 @@ pvk::Project RichProject(const std::u16string& existingPicture) {
     pair.totalMask = u"\\kept\\as\\stored.bmp";
     if (i == 1) pair.source = pair.target = existingPicture;
     pair.source_slot = RichSlot(0.5f * static_cast<float>(i), 400, 300);
-    pair.target_slot = RichSlot(1.0f, 400, 300);
+    // As earlier versions wrote it: the picture's size, not the output's.
+    pair.target_slot = RichSlot(1.0f, 64, 32);
     pair.curve.keys = {{0, 0}, {10, 100}, {static_cast<float>(pair.frames - 1), 256}};
     pair.curve.x1 = static_cast<float>(pair.frames - 1);
     pair.curve.y1 = 256;
@@ -248,7 +249,7 @@ TEST_F(ProjectFile, MalformedFilesAreRefused) {
   refuse([](pvk::Project& p) { p.pairs[1].out.id = 9; }, "unknown out effect");
   refuse([](pvk::Project& p) { p.pairs[0].source_slot.zoom = 0; }, "zero zoom");
   refuse([](pvk::Project& p) { p.pairs[0].source_slot.zoom = std::nanf(""); }, "NaN zoom");
-  refuse([](pvk::Project& p) { p.pairs[0].target_slot.pictureW = -4; }, "negative picture size");
+  refuse([](pvk::Project& p) { p.pairs[0].target_slot.layoutW = -4; }, "negative layout size");
   refuse([](pvk::Project& p) { p.pairs[0].target_slot.lines.lines.pop_back(); }, "line counts differ");
   refuse([](pvk::Project& p) { p.pairs[1].target_slot.lines.lines[0].points.pop_back(); }, "point counts differ");
   refuse([](pvk::Project& p) {
@@ -310,7 +311,9 @@ TEST_F(ProjectFile, FailedSaveKeepsThePreviousFile) {
   EXPECT_FALSE(project().SaveProjectFile(Program("no/such/folder/x.pvk").c_str()));
 }
 
-TEST_F(ProjectFile, SlotRecordCarriesThePictureSize) {
+// The slot record holds the output size the slot was laid out for (0 x 0
+// before the first layout), not the picture's size.
+TEST_F(ProjectFile, SlotRecordCarriesTheLayoutSize) {
   std::vector<DWORD> pixels(64 * 32, 0xFF336699);
   const CString path(Program("p.bmp").c_str());
   CImageFile file;
@@ -318,10 +321,14 @@ TEST_F(ProjectFile, SlotRecordCarriesThePictureSize) {
   project().CurrentPair()->SetTargetImage(path);
   pvk::Project read;
   ASSERT_TRUE(pvk::ReadProject(Save(), read));
-  EXPECT_EQ(read.pairs[0].target_slot.pictureW, 64);
-  EXPECT_EQ(read.pairs[0].target_slot.pictureH, 32);
-  EXPECT_EQ(read.pairs[0].source_slot.pictureW, 0);
+  EXPECT_EQ(read.pairs[0].target_slot.layoutW, 256);
+  EXPECT_EQ(read.pairs[0].target_slot.layoutH, 256);
+  EXPECT_EQ(read.pairs[0].source_slot.layoutW, 0);
   EXPECT_EQ(read.pairs[0].target, std::u16string(path));
+  project().SetOutputSize(300, 200);
+  ASSERT_TRUE(pvk::ReadProject(Save(), read));
+  EXPECT_EQ(read.pairs[0].source_slot.layoutW, 300);
+  EXPECT_EQ(read.pairs[0].target_slot.layoutH, 200);
 }
 
 TEST_F(ProjectFile, RandomlyDamagedFilesNeverCrash) {

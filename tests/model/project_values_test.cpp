@@ -92,8 +92,8 @@ class RandomProjects {
       for (size_t k = 0; k < points; ++k) line.points.push_back(Point());
       s.lines.lines.push_back(line);
     }
-    s.pictureW = Int(1, 4000);
-    s.pictureH = Int(1, 3000);
+    s.layoutW = Int(1, 4000);
+    s.layoutH = Int(1, 3000);
     for (int k = 0, n = Int(0, 5); k < n; ++k)
       s.outline.nodes.push_back(pvk::Node{Int(0, 1), Point(), Point(), Point()});
     s.outline.closed = Int(0, 1);

@@ -87,7 +87,7 @@ void WriteSlot(Out& o, const Slot& s) {
   for (uint32_t v : s.adjust) o.U32(v);
   o.F(s.zoom);
   WriteLines(o, s.lines);
-  o.I32(s.pictureW); o.I32(s.pictureH);
+  o.I32(s.layoutW); o.I32(s.layoutH);
   for (int32_t v : s.clip) o.I32(v);
   for (uint32_t v : s.adjustAgain) o.U32(v);
   WritePath(o, s.outline);
@@ -237,7 +237,7 @@ void ReadSlot(In& in, Slot& s) {
   for (uint32_t& v : s.adjust) v = in.U32();
   s.zoom = in.F();
   ReadLines(in, s.lines);
-  s.pictureW = in.I32(); s.pictureH = in.I32();
+  s.layoutW = in.I32(); s.layoutH = in.I32();
   for (int32_t& v : s.clip) v = in.I32();
   for (uint32_t& v : s.adjustAgain) v = in.U32();
   ReadPath(in, s.outline);

@@ -84,7 +84,7 @@ struct Slot {
   uint32_t adjust[6] = {0, 0, 0, 0, 0, 0};
   float zoom = 0.5f;
   LineSet lines;
-  int32_t pictureW = 0, pictureH = 0;
+  int32_t layoutW = 0, layoutH = 0;
   int32_t clip[4] = {0, 0, 0, 0};
   uint32_t adjustAgain[6] = {0, 0, 0, 0, 0, 0};
   Path outline;

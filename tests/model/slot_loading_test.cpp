@@ -137,6 +137,9 @@ TEST_F(SlotLoading, MaskComesFromTheMaskLines) {
   EXPECT_GT(edge, 0u);
   EXPECT_LT(edge, 255u);
   EXPECT_EQ(At(slot, 100, 100) >> 24, 255u);
+  // "Set/Remvoe As Mask Figure" on it ends the mask at once.
+  slot->GetLines()->ToggleMaskFigure(75, 25);
+  EXPECT_EQ(At(slot, 10, 10) >> 24, 255u);
 }
 
 TEST_F(SlotLoading, TogglingAMaskLineReloadsItsSlotWithTheMask) {

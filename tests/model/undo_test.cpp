@@ -102,6 +102,22 @@ TEST_F(UndoHistory, SnapshotKeepsTheOutlineOnTheSamePixels) {
   EXPECT_FLOAT_EQ(slot->GetShape()->NodeAt(0).point.x, 10.0f);
 }
 
+// An outline restored from before a change of the output size comes back
+// with the layout it was drawn for, so the next load lays it out anew.
+TEST_F(UndoHistory, SnapshotOutlineFollowsALaterOutputSize) {
+  CImageSlot* slot = Pair()->GetSourceSlot();
+  LoadImageSlot(slot, Pair());
+  slot->GetShape()->AppendPoint(CVector2(10, 10), nullptr);
+  CUndoScope before(nullptr, 0);
+  slot->GetShape()->MovePoint(0, 0, 0);
+  CUndoScope after(nullptr, 1);
+  GetMorphProject()->SetOutputSize(512, 512);
+  EXPECT_EQ(History()->Undo(), 1);
+  LoadImageSlot(slot, Pair());
+  EXPECT_FLOAT_EQ(slot->GetShape()->NodeAt(0).point.x, 20.0f);
+  GetMorphProject()->SetOutputSize(256, 256);
+}
+
 TEST(HistoryRing, FilesFillUpToTheirLimitAndWrap) {
   CHistoryRing ring(8);
   const size_t fourMiB = 4u << 20;

@@ -163,9 +163,9 @@ TEST_F(SampleProjects, TheIndependentReaderReadsPairsWithLinesCurvesFadesAndEffe
     for (const pvk::Pair& pair : project.pairs) {
       EXPECT_FALSE(pair.source_slot.lines.lines.empty());
       EXPECT_EQ(pair.source_slot.lines.lines.size(), pair.target_slot.lines.lines.size());
-      // The slots were laid out with their pictures.
-      EXPECT_GT(pair.source_slot.pictureW, 0);
-      EXPECT_GT(pair.target_slot.pictureH, 0);
+      // The slots were laid out for the output.
+      EXPECT_EQ(pair.source_slot.layoutW, 320);
+      EXPECT_EQ(pair.target_slot.layoutH, 240);
       curved += pair.curve.keys.size() > 2;
       faded += pair.fadeIn != pvk::Pair().fadeIn || pair.fadeOut != pvk::Pair().fadeOut;
       lit += !pair.lightPath.empty();
