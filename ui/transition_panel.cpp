@@ -329,6 +329,8 @@ void CTransitionPanel::RefreshFromProject() {
     list->GetClientRect(&client);
     m_nThumbWidth = client.Width() - kThumbMargin > 1 ? client.Width() - kThumbMargin : 1;
     m_nThumbHeight = kThumbHeight;
+    // Each thumbnail is nearly as wide as the list: one pair to a row.
+    list->SetColumns(1);
     list->SetCellSize(SIZE{m_nThumbWidth, m_nThumbHeight});
     RebuildThumbnails();
   }
