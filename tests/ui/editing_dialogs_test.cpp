@@ -98,6 +98,38 @@ TEST_F(PaneTest, MorpherSetupRoundTripsItsValuesAndRefusesARateOfZero) {
   }
 }
 
+TEST_F(PaneTest, ClipSizesAreTypedWhileTheOtherSideKeepsTheRatio) {
+  GetMorphProject()->SetOutputSize(400, 300);
+  Source()->m_clip = RECT{0, 0, 100, 75};
+  LoadImageSlot(Source(), Pair());
+  CClipAreaDlg dialog(Source());
+  HWND typed = nullptr;
+  auto expectTyped = [&](const char16_t* text, int height) {
+    dlgtest::QueueCheck([&, text, height] {
+      EXPECT_EQ(Text(typed), std::u16string(text));
+      DWORD start = 0, end = 0;
+      ::SendMessageW(typed, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+      EXPECT_EQ(end, std::u16string(text).size()) << "the caret stays after the last digit";
+      EXPECT_EQ(FieldValue(dialog.m_hWnd, 1047), height);
+    });
+  };
+  compat::AddModalStepOnTemplate(IDD_CLIP_AREA, [&](HWND hwnd) {
+    EXPECT_EQ(::IsDlgButtonChecked(hwnd, 1054), BST_CHECKED);
+    typed = ::GetDlgItem(::GetDlgItem(hwnd, 1046), 1);
+    ::SetFocus(typed);
+    ::SendMessageW(typed, EM_SETSEL, 0, -1);
+  });
+  dlgtest::QueueText("200");
+  expectTyped(u"200", 150);
+  dlgtest::QueueKey(VK_BACK);
+  dlgtest::QueueText("8");
+  expectTyped(u"208", 156);
+  dlgtest::QueueCheck([&] { ClickButton(dialog.m_hWnd, IDOK); });
+  ASSERT_EQ(dialog.DoModal(), IDOK);
+  EXPECT_EQ(Source()->m_clip.right, 208);
+  EXPECT_EQ(Source()->m_clip.bottom, 156);
+}
+
 TEST_F(PaneTest, TheImportDialogStartsInTheStoredFolderAndStoresTheChosenOne) {
   uitest::HostFolder folder;
   uitest::WriteHostFile(uitest::fs::path(folder.Host()) / "pick.bmp", {1, 2, 3});
