@@ -34,9 +34,13 @@ void CMorphPair::RemoveMirroredLine(CLineSet* edited, int line) {
   m_meshDirty = TRUE;
 }
 
+// The slot's mask is drawn from its mask lines while it loads: the pane and
+// the preview show a changed mask only once the slot has read its picture again.
 void CMorphPair::UpdateSlotForLines(CLineSet* set) {
-  if (set == GetSourceLines()) ++m_sourceSlotReloads;
-  else ++m_targetSlotReloads;
+  const bool source = set == GetSourceLines();
+  ++(source ? m_sourceSlotReloads : m_targetSlotReloads);
+  LoadImageSlot(source ? &m_source : &m_target, this);
+  RenderPair(this);
 }
 
 void CMorphPair::MirrorLineEdit(CLineSet* edited, const CLinePoint& index, BOOL close) {

@@ -121,9 +121,9 @@ class CMorphPair {
   CMeshReceiver* m_sourceShape = nullptr;
   CMeshReceiver* m_targetShape = nullptr;
 
-  // Until the slots reload on line edits and the views exist: how often
-  // each was asked for. A pane compares the refresh count around a click to
-  // send its own notice only when the model sent none.
+  // How often each slot reloaded for its lines and the views were asked to
+  // refresh. A pane compares the refresh count around a click to send its
+  // own notice only when the model sent none.
   int m_sourceSlotReloads = 0;
   int m_targetSlotReloads = 0;
   int m_viewRefreshes = 0;

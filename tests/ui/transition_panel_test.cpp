@@ -13,6 +13,7 @@
 #include "res/resource.h"
 #include "ui/effect_settings_dlg.h"
 #include "ui/transition_panel.h"
+#include "pane_test_support.h"
 #include "recording_renderer.h"
 #include "ui_test_support.h"
 
@@ -207,6 +208,17 @@ TEST_F(TransitionPanelTest, EveryPairHasARowOfItsOwnAndScrollsIntoReach) {
     EXPECT_EQ(controls::ImageListCtrlFromHandle(list)->GetSelection(), i);
   }
   WritePng(m_panel->m_hWnd, "transition_panel_pair_list");
+}
+
+// The panes show the slots' pictures through their masks: a new Mask Edge
+// is theirs to repaint, not only the preview's.
+TEST_F(TransitionPanelTest, AMaskEdgeChangeRepaintsThePanes) {
+  panetest::ViewLink panes;
+  SetEditorLink(&panes);
+  TypeInto(1031, "6");
+  EXPECT_EQ(Current()->GetMaskEdge(), 6);
+  EXPECT_GT(panes.pairChanges, 0);
+  SetEditorLink(nullptr);
 }
 
 TEST_F(TransitionPanelTest, MovingPairsAndFramesFollowTheProject) {
