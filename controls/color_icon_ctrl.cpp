@@ -11,6 +11,7 @@
 #include "model/raster/color_variation_fill.h"
 #include "model/raster/fill_render.h"
 #include "model/raster/pixel_buffer.h"
+#include "platform/shown_path.h"
 
 namespace controls {
 
@@ -141,7 +142,8 @@ CString CColorIconCtrl::TooltipText() const {
     text += kColorTip;
   } else if (m_fill.type != kFillVaryColor) {
     const CString path = GetTexturePath();
-    text = path.IsEmpty() ? CString(kNoPictureTip) : path;
+    // The path as the desktop writes it, and the hint on a line of its own.
+    text = path.IsEmpty() ? CString(kNoPictureTip) : ShownPath(path) + u"\r\n";
     text += kPictureTip;
   }
   return text;

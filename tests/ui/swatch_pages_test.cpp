@@ -383,6 +383,17 @@ TEST_F(PagesWithHost, TheImagePageAddsEachChosenFileThatExists) {
   EXPECT_EQ(uitest::Str(ReadSettingText(u"ImageFilePath")), uitest::Str(start + u"\\"));
 }
 
+TEST_F(PagesWithHost, TheImagePageShowsItsPathAsTheDesktopWritesIt) {
+  uitest::HostFolder folder;
+  folder.PutBmp("texture.bmp", 4, 4, 0x008000);
+  ASSERT_TRUE(WriteRegistryText(u"ImageTexRegName", folder.Path(u"texture.bmp")));
+  CImageSwatchPage page;
+  ASSERT_TRUE(page.Create(Parent()));
+  EXPECT_EQ(Text(::GetDlgItem(page.m_hWnd, 1020)), compat::Utf8ToUtf16(folder.Host() + "/texture.bmp"));
+  page.UpdateData(TRUE);
+  EXPECT_EQ(uitest::Str(page.m_imagePath), uitest::Str(folder.Path(u"texture.bmp"))) << "kept in the program's form";
+}
+
 // The file dialog's list: the point of the item with this text.
 POINT ListItemPoint(HWND dialog, const char16_t* text) {
   HWND list = ::GetDlgItem(dialog, lst1);
