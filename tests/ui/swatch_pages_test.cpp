@@ -184,6 +184,31 @@ TEST_F(SwatchPages, AddingAColourThatIsThereSelectsIt) {
   EXPECT_EQ(picker.Swatches().size(), 2u);
 }
 
+TEST_F(SwatchPages, TheListsButtonIsDrawnUpAgainOnceItsMenuCloses) {
+  CColorPickerDlg picker;
+  ASSERT_TRUE(picker.Create(Parent()));
+  picker.ShowWindow(SW_SHOW);
+  HWND button = ::GetDlgItem(::GetDlgItem(picker.m_hWnd, kSwatchListId), controls::kListButtonId);
+  ASSERT_TRUE(button && IsWindowVisible(button));
+  auto looks = [button] {
+    for (int i = 0; i < 3; ++i) Pump();
+    RECT r;
+    ::GetWindowRect(button, &r);
+    auto surface = compat::host::DesktopSurface();
+    std::vector<uint32_t> pixels;
+    for (int y = r.top; y < r.bottom; ++y) pixels.insert(pixels.end(), surface->Row(y) + r.left, surface->Row(y) + r.right);
+    return pixels;
+  };
+  const std::vector<uint32_t> up = looks();
+  const POINT p = Center(button);
+  compat::host::InjectMouseMove(p.x, p.y);
+  compat::host::InjectClick(0, p.x, p.y);
+  compat::host::InjectKeyPress(VK_ESCAPE);  // the Add/Remove/Replace menu closed unused
+  Pump();
+  EXPECT_EQ(looks(), up);
+  WritePng(picker.m_hWnd, "swatch_button_after_menu");
+}
+
 TEST_F(SwatchPages, TheStandAlonePickerTellsItsOwnerOfASelectedSwatch) {
   SharedSwatchList(u"Color.dat").fills = {Colour(0xFF102030), Colour(0x80405060)};
   CColorPickerDlg& picker = GetColorPicker();
