@@ -90,8 +90,8 @@ BOOL CPentavoApp::InitInstance() {
   if (!ProcessShellCommand(commandLine) && commandLine.m_nShellCommand != CCommandLineInfo::FileOpen) return FALSE;
 
   RegisterShellFileTypes(FALSE);
+  RestoreLayout();
   m_pMainWnd->UpdateWindow();
-  if (CKitFrameWnd* frame = MainKitFrame()) frame->LoadDefaultLayout();
 
   CLoadSampleDlg samples;
   samples.DoModalIfWanted();
@@ -163,6 +163,20 @@ void CPentavoApp::OnVisitHomepage() {
 
 void CPentavoApp::OnSupport() {
   ::ShellExecuteW(m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr, u"open", kSupportAddress, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+// The layout saved at the last exit; a first start, with none saved yet,
+// takes the factory layout so that every control of the panels is in reach.
+// The bars take their places at once: the Load Sample dialog that follows
+// keeps the frame's idle layout pass from running until it closes.
+void CPentavoApp::RestoreLayout() {
+  CKitFrameWnd* frame = MainKitFrame();
+  if (!frame) return;
+  const bool saved = GetProfileInt(frame->m_strProfileBase + u"-Summary", u"Bars", 0) > 0;
+  if (!saved) UseProfile(kDefaultLayoutFile);
+  frame->LoadDefaultLayout();
+  if (!saved) UseProfile(kProfileFile);
+  frame->RecalcLayout();
 }
 
 // The recent-file list is dropped until the program ends; "cMDefault.ini" is only read.

@@ -37,6 +37,7 @@ class CPentavoApp : public CWinApp {
  protected:
   // The framework's profile becomes this file of the program folder.
   void UseProfile(const TCHAR* fileName);
+  void RestoreLayout();
   BOOL CreateTransitionPanel() { return m_transitionPanel.Create(&m_wndEffectBar); }
 
   afx_msg void OnAppAbout();

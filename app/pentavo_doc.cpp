@@ -18,14 +18,21 @@ BOOL CPentavoDoc::OnOpenDocument(LPCTSTR lpszPathName) {
   if (view && view->LoadProject(lpszPathName)) return TRUE;
   // The project refuses a file before it touches anything, so the open
   // project, its title, its file and the modified flag stay as they were.
-  ReportSaveLoadException(lpszPathName, nullptr, FALSE, AFX_IDP_FAILED_TO_OPEN_DOC);
+  // A file that is not there says so; one that reads wrong gets the general message.
+  const DWORD error = ::GetFileAttributesW(lpszPathName) == INVALID_FILE_ATTRIBUTES ? ::GetLastError() : ERROR_SUCCESS;
+  CFileException cause(CFileException::OsErrorToException(static_cast<LONG>(error)), static_cast<LONG>(error),
+                       lpszPathName);
+  ReportSaveLoadException(lpszPathName, &cause, FALSE, AFX_IDP_FAILED_TO_OPEN_DOC);
   return FALSE;
 }
 
 BOOL CPentavoDoc::OnSaveDocument(LPCTSTR lpszPathName) {
   // A failed save leaves the previous file as it was; the document stays modified.
   if (!GetMorphProject()->SaveProjectFile(lpszPathName)) {
-    ReportSaveLoadException(lpszPathName, nullptr, TRUE, AFX_IDP_FAILED_TO_SAVE_DOC);
+    const DWORD error = ::GetLastError();
+    CFileException cause(CFileException::OsErrorToException(static_cast<LONG>(error)), static_cast<LONG>(error),
+                         lpszPathName);
+    ReportSaveLoadException(lpszPathName, &cause, TRUE, AFX_IDP_FAILED_TO_SAVE_DOC);
     return FALSE;
   }
   SetModifiedFlag(FALSE);

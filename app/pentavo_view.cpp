@@ -6,6 +6,7 @@
 
 #include "app/main_frame.h"
 #include "app/pentavo_doc.h"
+#include "app/shell_editor_link.h"
 #include "model/outline/editable_path.h"
 #include "model/project/image_slot.h"
 #include "model/project/line_set.h"
@@ -14,6 +15,7 @@
 #include "model/project/project_links.h"
 #include "platform/file_watch.h"
 #include "platform/settings_store.h"
+#include "platform/shown_path.h"
 #include "render/d3d_renderer.h"
 #include "res/resource.h"
 
@@ -26,6 +28,31 @@ constexpr int kTargetMargin = 20;
 
 UINT g_fileWatchMessage = GetFileWatchMessage();
 
+// Another program's write is often seen half done, as an empty or cut-short
+// file: the pictures are read once it has settled, and a file that still
+// does not read is tried once more before it is reported.
+constexpr UINT_PTR kWatchTimer = 0x5710;
+constexpr UINT kWatchSettleMs = 300;
+constexpr UINT kWatchRetryMs = 700;
+constexpr int kWatchTries = 2;
+
+// The write time of the picture a failure message names (0 when none does).
+ULONGLONG WriteTimeOfNamed(const CString& message) {
+  CMorphProject* project = GetMorphProject();
+  for (int i = 0; i < project->GetPairCount(); ++i) {
+    for (const CImageSlot* slot : {project->PairAt(i)->GetSourceSlot(), project->PairAt(i)->GetTargetSlot()}) {
+      const std::u16string shown = ShownPath(slot->m_path).Native();
+      if (shown.empty() || message.Native().rfind(shown, 0) != 0) continue;
+      WIN32_FIND_DATAW found{};
+      HANDLE search = ::FindFirstFileW(slot->m_path, &found);
+      if (search == INVALID_HANDLE_VALUE) return 0;
+      ::FindClose(search);
+      return (static_cast<ULONGLONG>(found.ftLastWriteTime.dwHighDateTime) << 32) | found.ftLastWriteTime.dwLowDateTime;
+    }
+  }
+  return 0;
+}
+
 bool Shown(CWnd& pane) { return pane.m_hWnd && pane.IsWindowVisible(); }
 
 }  // namespace
@@ -36,6 +63,7 @@ BEGIN_MESSAGE_MAP(CPentavoView, CView)
 ON_WM_SIZE()
 ON_WM_ERASEBKGND()
 ON_WM_DESTROY()
+ON_WM_TIMER()
 ON_WM_KEYDOWN()
 ON_MESSAGE(WM_PANE_RESIZED, OnPaneResized)
 ON_MESSAGE(WM_PAIR_CHANGED, OnPaneChanged)
@@ -320,18 +348,67 @@ LRESULT CPentavoView::OnRenderCurrent(WPARAM, LPARAM) {
   return 0;
 }
 
-// Any watched picture changed: every pair reads its pictures again. A file
-// that no longer reads leaves its pictures, and the project, as they were.
+// Any watched picture changed: every pair reads its pictures again once the
+// writes have settled (each notice restarts the wait).
 LRESULT CPentavoView::OnFileWatchNotify(WPARAM, LPARAM) {
+  m_nWatchTries = 0;
+  SetTimer(kWatchTimer, kWatchSettleMs, nullptr);
+  return 0;
+}
+
+void CPentavoView::OnTimer(UINT_PTR nIDEvent) {
+  if (nIDEvent != kWatchTimer) {
+    CView::OnTimer(nIDEvent);
+    return;
+  }
+  KillTimer(kWatchTimer);
+  // A message box of the last round is still open: this round waits for it.
+  if (m_bReportingWatch) {
+    SetTimer(kWatchTimer, kWatchSettleMs, nullptr);
+    return;
+  }
+  ReloadWatchedPictures();
+}
+
+// A file that does not read leaves its pictures, and the project, as they were.
+void CPentavoView::ReloadWatchedPictures() {
   CMorphProject* project = GetMorphProject();
+  std::vector<CString> failures;
+  CollectEditorMessages(&failures);
   BOOL read = FALSE;
   for (int i = 0; i < project->GetPairCount(); ++i)
     if (project->PairAt(i)->ReloadImages()) read = TRUE;
-  if (!read) return 0;
-  RedrawPanes();
-  RenderCurrent();
-  SetDocumentModified(TRUE);
-  return 0;
+  CollectEditorMessages(nullptr);
+  if (read) {
+    RedrawPanes();
+    RenderCurrent();
+    SetDocumentModified(TRUE);
+  }
+  if (failures.empty()) {
+    m_watchReported.clear();
+    return;
+  }
+  if (++m_nWatchTries < kWatchTries) {
+    SetTimer(kWatchTimer, kWatchRetryMs, nullptr);
+    return;
+  }
+  ReportWatchFailures(failures);
+}
+
+// Each file once, until it is written again.
+void CPentavoView::ReportWatchFailures(const std::vector<CString>& failures) {
+  std::vector<CString> shown;
+  for (const CString& text : failures) {
+    const ULONGLONG time = WriteTimeOfNamed(text);
+    auto [at, added] = m_watchReported.try_emplace(text.Native(), time);
+    if (!added && at->second == time) continue;
+    at->second = time;
+    if (std::find(shown.begin(), shown.end(), text) == shown.end()) shown.push_back(text);
+  }
+  m_bReportingWatch = TRUE;
+  if (CEditorLink* editor = GetEditorLink())
+    for (const CString& text : shown) editor->ShowMessage(text);
+  m_bReportingWatch = FALSE;
 }
 
 // --- outline edits mirrored to the other side ---

@@ -4,6 +4,10 @@
 // and the file watcher report changes.
 #pragma once
 
+#include <map>
+#include <string>
+#include <vector>
+
 #include "app/dock_panel_bar.h"
 #include "compat/afx.h"
 #include "ui/image_view_dlg.h"
@@ -66,6 +70,14 @@ class CPentavoView : public CView {
   // The figure tool (0 insert point, 1 new figure, 2 move point).
   int m_figureTool = 0;
 
+  // Pictures written by another program (pentavo_view.cpp).
+  void ReloadWatchedPictures();
+  void ReportWatchFailures(const std::vector<CString>& failures);
+  int m_nWatchTries = 0;
+  BOOL m_bReportingWatch = FALSE;
+  // Each failure reported, with the write time of its file then.
+  std::map<std::u16string, ULONGLONG> m_watchReported;
+
   // --- commands (view_commands.cpp) ---
   BOOL IsPlaying();
   void ImportImage(int side);
@@ -111,6 +123,7 @@ class CPentavoView : public CView {
   afx_msg void OnSize(UINT nType, int cx, int cy);
   afx_msg BOOL OnEraseBkgnd(CDC* pDC);
   afx_msg void OnDestroy();
+  afx_msg void OnTimer(UINT_PTR nIDEvent);
   afx_msg void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
   afx_msg LRESULT OnPaneResized(WPARAM wParam, LPARAM lParam);
   afx_msg LRESULT OnPaneChanged(WPARAM wParam, LPARAM lParam);

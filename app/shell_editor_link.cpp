@@ -9,6 +9,8 @@
 
 namespace {
 
+std::vector<CString>* g_collectedMessages = nullptr;
+
 CTransitionPanel* TransitionPanel() {
   auto* app = dynamic_cast<CPentavoApp*>(AfxGetApp());
   CTransitionPanel* panel = app ? app->m_pTransitionPanel : nullptr;
@@ -62,6 +64,10 @@ class CShellEditorLink : public CEditorLink {
     if (CPentavoView* view = GetMainView(); view && view->m_hWnd) view->SendMessage(WM_PAIR_CHANGED, flag, 0);
   }
   void ShowMessage(const char16_t* text) override {
+    if (g_collectedMessages) {
+      g_collectedMessages->push_back(CString(text));
+      return;
+    }
     CWnd* frame = AfxGetMainWnd();
     ::MessageBoxW(frame ? frame->m_hWnd : nullptr, text, AfxGetApp() ? AfxGetApp()->m_pszAppName : u"", MB_OK);
   }
@@ -70,6 +76,8 @@ class CShellEditorLink : public CEditorLink {
 };
 
 }  // namespace
+
+void CollectEditorMessages(std::vector<CString>* into) { g_collectedMessages = into; }
 
 CEditorLink& GetShellEditorLink() {
   static CShellEditorLink link;

@@ -85,11 +85,15 @@ void CBmpBtn::OnLButtonDown(UINT nFlags, CPoint point) {
   CBitmapButton::OnLButtonDown(nFlags, point);
 }
 
+// The button is let go before its owner hears of the click: an owner that
+// opens a menu then would leave it drawn down for as long as the menu runs
+// and after.
 void CBmpBtn::OnLButtonUp(UINT nFlags, CPoint point) {
   m_bPressed = 0;
-  Redraw();
   CRect client;
   GetClientRect(&client);
+  CBitmapButton::OnLButtonUp(nFlags, point);
+  Redraw();
   if (client.PtInRect(point)) {
     m_nToggled = !m_nToggled;
     NMHDR header{};
@@ -97,9 +101,10 @@ void CBmpBtn::OnLButtonUp(UINT nFlags, CPoint point) {
     header.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID());
     header.code = kNotifyBitmapButtonClicked;
     ::SendMessageW(::GetParent(m_hWnd), WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
+    // Drawn with the next paint, not at once: a menu the owner ran has left
+    // the windows under it to repaint, ours after them.
+    if (::IsWindow(m_hWnd)) Invalidate(FALSE);
   }
-  Redraw();
-  CBitmapButton::OnLButtonUp(nFlags, point);
 }
 
 void CBmpBtn::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) {

@@ -198,11 +198,15 @@ BOOL CClipAreaDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     GetMorphProject()->GetOutputSize(output);
     RECT& clip = m_pSlot->m_clip;
     if (m_bKeepRatio && output.cx > 0 && output.cy > 0) {
-      if (id == kIdClipWidth)
+      const bool width = id == kIdClipWidth;
+      if (width)
         clip.bottom = clip.top + (clip.right - clip.left) * output.cy / output.cx;
       else
         clip.right = clip.left + (clip.bottom - clip.top) * output.cx / output.cy;
-      UpdateData(FALSE);
+      // Only the other field follows: writing the one being typed would put
+      // its caret back at the start under the next key.
+      if (auto* other = controls::EditCtrlFromHandle(::GetDlgItem(m_hWnd, width ? kIdClipHeight : kIdClipWidth)))
+        other->SetValue(width ? clip.bottom - clip.top : clip.right - clip.left);
     }
   }
   // Left and top too: the pane and the texture show the rectangle as it is.

@@ -4,6 +4,7 @@
 #include "controls/color_icon_ctrl.h"
 #include "imaging/image_file_types.h"
 #include "model/raster/fill_render.h"
+#include "platform/shown_path.h"
 #include "res/resource.h"
 #include "ui/picture_file_dialogs.h"
 #include "ui/stored_text.h"
@@ -38,7 +39,13 @@ BOOL CImageSwatchPage::OnInitDialog() {
 
 void CImageSwatchPage::DoDataExchange(CDataExchange* pDX) {
   CSwatchPage::DoDataExchange(pDX);
-  DDX_Text(pDX, kIdPath, m_imagePath);
+  // The field shows the path as the desktop writes it; the page keeps the program's form.
+  CString shown = ShownPath(m_imagePath);
+  DDX_Text(pDX, kIdPath, shown);
+  if (pDX->m_bSaveAndValidate) {
+    shown.Replace(u'/', u'\\');
+    m_imagePath = shown;
+  }
 }
 
 void CImageSwatchPage::ShowImage() {

@@ -83,7 +83,7 @@ BEGIN_MESSAGE_MAP(CTransitionPanel, CDialog)
   ON_CONTROL(kEditCommitted, kIdLightStrength, OnSettingChanged)
   ON_CONTROL(kEditCommitted, kIdInFrames, OnSettingChanged)
   ON_CONTROL(kEditCommitted, kIdOutFrames, OnSettingChanged)
-  ON_CONTROL(kEditCommitted, kIdMaskEdge, OnSettingChanged)
+  ON_CONTROL(kEditCommitted, kIdMaskEdge, OnMaskEdgeChanged)
   ON_CONTROL(kEditCommitted, kIdTransitionEdge, OnSettingChanged)
   ON_CONTROL(kEditCommitted, kIdFadeIn, OnSettingChanged)
   ON_CONTROL(kEditCommitted, kIdFadeOut, OnSettingChanged)
@@ -172,6 +172,13 @@ void CTransitionPanel::OnSettingChanged() {
   CMorphPair* pair = CurrentPair();
   pair->RecreateTextures();
   RenderPair(pair);
+}
+
+// The panes show each slot's picture through its mask: a softer edge is
+// theirs to show as much as the preview's.
+void CTransitionPanel::OnMaskEdgeChanged() {
+  OnSettingChanged();
+  CurrentPair()->RefreshImageViews();
 }
 
 void CTransitionPanel::OnFramesChanged() {
@@ -329,6 +336,8 @@ void CTransitionPanel::RefreshFromProject() {
     list->GetClientRect(&client);
     m_nThumbWidth = client.Width() - kThumbMargin > 1 ? client.Width() - kThumbMargin : 1;
     m_nThumbHeight = kThumbHeight;
+    // Each thumbnail is nearly as wide as the list: one pair to a row.
+    list->SetColumns(1);
     list->SetCellSize(SIZE{m_nThumbWidth, m_nThumbHeight});
     RebuildThumbnails();
   }

@@ -52,6 +52,7 @@ class CTransitionPanel : public CDialog {
   afx_msg void OnOutEffectChanged() { ChangeEffect(1); }
   afx_msg void OnSettingChanged();
   afx_msg void OnFramesChanged();
+  afx_msg void OnMaskEdgeChanged();
   afx_msg void OnInsertPair();
   afx_msg void OnDeletePair();
   afx_msg void OnMovePairUp();

@@ -1,6 +1,7 @@
 // CDocument and the single-document template: the New, Open and Save flow
 // through the archive, with the framework's messages.
 #include "compat/afx.h"
+#include "compat/host_path.h"
 
 IMPLEMENT_DYNAMIC(CDocument, CCmdTarget)
 IMPLEMENT_DYNAMIC(CDocTemplate, CCmdTarget)
@@ -76,9 +77,29 @@ BOOL CDocument::OnNewDocument() {
   return TRUE;
 }
 
-void CDocument::ReportSaveLoadException(LPCTSTR, CException*, BOOL bSaving, UINT nIDPDefault) {
-  (void)bSaving;
-  AfxMessageBox(nIDPDefault, MB_ICONEXCLAMATION);
+// A file error with a known cause names the file, as the desktop writes its
+// path, and the cause; anything else gets the general message.
+void CDocument::ReportSaveLoadException(LPCTSTR lpszPathName, CException* e, BOOL bSaving, UINT nIDPDefault) {
+  UINT prompt = 0;
+  if (auto* file = dynamic_cast<CFileException*>(e)) {
+    switch (file->m_cause) {
+      case CFileException::fileNotFound:
+      case CFileException::badPath: prompt = AFX_IDP_FAILED_INVALID_PATH; break;
+      case CFileException::diskFull: prompt = AFX_IDP_FAILED_DISK_FULL; break;
+      case CFileException::accessDenied:
+      case CFileException::sharingViolation:
+        prompt = bSaving ? AFX_IDP_FAILED_ACCESS_WRITE : AFX_IDP_FAILED_ACCESS_READ;
+        break;
+      default: break;
+    }
+  }
+  if (prompt == 0 || lpszPathName == nullptr) {
+    AfxMessageBox(nIDPDefault, MB_ICONEXCLAMATION);
+    return;
+  }
+  CString message;
+  AfxFormatString1(message, prompt, compat::Utf8ToUtf16(compat::ToHostPath(lpszPathName)).c_str());
+  AfxMessageBox(message, MB_ICONEXCLAMATION);
 }
 
 BOOL CDocument::OnOpenDocument(LPCTSTR lpszPathName) {

@@ -34,9 +34,11 @@ void CMorphPair::RemoveMirroredLine(CLineSet* edited, int line) {
   m_meshDirty = TRUE;
 }
 
-// The slot's mask comes from its mask lines, so it is made again with them.
+// The slot's mask is drawn from its mask lines while it loads: the pane and
+// the preview show a changed mask only once the slot has read its picture again.
 void CMorphPair::UpdateSlotForLines(CLineSet* set) {
   LoadImageSlot(set == GetSourceLines() ? &m_source : &m_target, this);
+  RenderPair(this);
 }
 
 void CMorphPair::MirrorLineEdit(CLineSet* edited, const CLinePoint& index, BOOL close) {

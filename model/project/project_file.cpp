@@ -38,7 +38,11 @@ bool MakeTempBeside(const CString& path, CString& temp) {
   const int slash = path.ReverseFind(u'\\');
   const CString folder = slash >= 0 ? path.Left(slash) : CString(u".");
   TCHAR name[kMaxTempPath] = {};
-  if (GetTempFileNameW(folder, u"pvk", 0, name) == 0) return false;
+  if (GetTempFileNameW(folder, u"pvk", 0, name) == 0) {
+    // No such folder: for the user the path is not found.
+    if (GetLastError() == ERROR_DIRECTORY) SetLastError(ERROR_PATH_NOT_FOUND);
+    return false;
+  }
   temp = name;
   return true;
 }
@@ -161,9 +165,14 @@ BOOL CMorphProject::SaveProjectFile(LPCTSTR path) {
       throw;
     }
   } catch (CException* e) {
+    // The cause stays the thread's last error, for the caller's message.
+    if (auto* file = dynamic_cast<CFileException*>(e); file && file->m_lOsError != -1)
+      SetLastError(static_cast<DWORD>(file->m_lOsError));
     e->Delete();
   }
   if (written && PutInPlace(temp, CString(path))) return TRUE;
+  const DWORD error = GetLastError();
   DeleteFileW(temp);
+  SetLastError(error);
   return FALSE;
 }

@@ -38,6 +38,27 @@ class DefaultLayout : public EditorTest {
   static constexpr int kPreviewWidth = 250;
   static constexpr int kScreenWidth = 1280, kScreenHeight = 1024;
 
+  // The transition panel's controls down to both effects' settings, and the
+  // timeline's toolbar, whole on the screen.
+  void ExpectEveryPanelControlShown() {
+    CRect shown;
+    m_app->m_wndEffectBar.GetClientRect(&shown);
+    m_app->m_wndEffectBar.ClientToScreen(&shown);
+    shown.IntersectRect(&shown, CRect(0, 0, kScreenWidth, kScreenHeight));
+    const HWND panel = m_app->m_transitionPanel.m_hWnd;
+    for (int id : {1014, 1030, 1031, 1035, 1036, 1025, 1044, 1040, 1023, 1049, 1024, 1060, 1061, 1037, 1062, 1063, 1038}) {
+      const HWND control = ::GetDlgItem(panel, id);
+      ASSERT_NE(control, nullptr) << id;
+      CRect rect, inside;
+      ::GetWindowRect(control, &rect);
+      inside.IntersectRect(&rect, &shown);
+      EXPECT_EQ(inside, rect) << "control " << id << " is not shown whole: " << rect.top << ".." << rect.bottom << " in " << shown.top << ".." << shown.bottom;
+    }
+    CRect preview;
+    View()->PreviewBar().GetClientRect(&preview);
+    EXPECT_GE(preview.Width(), 220) << "the timeline's toolbar fits its bar";
+  }
+
   // Every bar where the default layout has it.
   void ExpectDefaultLayout() {
     CMainFrame* frame = Frame();
@@ -159,25 +180,28 @@ TEST_F(DefaultLayout, OnAFullSizeScreenTheEffectBarShowsEveryControlOfThePanel) 
   Frame()->SendMessage(WM_COMMAND, ID_DEFAULT_LAYOUT);
   Idle();
   ExpectDefaultLayout();
-  CRect shown;
-  m_app->m_wndEffectBar.GetClientRect(&shown);
-  m_app->m_wndEffectBar.ClientToScreen(&shown);
-  shown.IntersectRect(&shown, CRect(0, 0, kScreenWidth, kScreenHeight));
-  const HWND panel = m_app->m_transitionPanel.m_hWnd;
-  for (int id : {1014, 1030, 1031, 1035, 1036, 1025, 1044, 1040, 1023, 1049, 1024, 1060, 1061, 1037, 1062, 1063, 1038}) {
-    const HWND control = ::GetDlgItem(panel, id);
-    ASSERT_NE(control, nullptr) << id;
-    CRect rect, inside;
-    ::GetWindowRect(control, &rect);
-    inside.IntersectRect(&rect, &shown);
-    EXPECT_EQ(inside, rect) << "control " << id << " is not shown whole: " << rect.top << ".." << rect.bottom << " in " << shown.top << ".." << shown.bottom;
-  }
-  // The timeline's toolbar fits its bar: its first button is not cut off.
-  CRect preview;
-  View()->PreviewBar().GetClientRect(&preview);
-  EXPECT_GE(preview.Width(), 220);
+  ExpectEveryPanelControlShown();
   Frame()->UpdateWindow();
   EXPECT_TRUE(compat::WriteWindowPng(Frame()->m_hWnd, dlgtest::PngPath("default_layout_full_screen").c_str()));
+}
+
+// A first start has no layout of its own yet: it takes the factory one, and
+// the layout it leaves at its exit is the next start's.
+TEST_F(DefaultLayout, AFirstStartTakesTheFactoryLayout) {
+  WriteBytes(ProgramFolder() / "cMDefault.ini", ReadBytes(kCommitted));
+  compat::ResetDesktop(kScreenWidth, kScreenHeight);
+  Start();
+  Frame()->ShowWindow(SW_MAXIMIZE);
+  Idle();
+  ExpectDefaultLayout();
+  ExpectEveryPanelControlShown();
+  Frame()->UpdateWindow();
+  EXPECT_TRUE(compat::WriteWindowPng(Frame()->m_hWnd, dlgtest::PngPath("first_start_layout").c_str()));
+  Frame()->DockControlBar(&m_app->m_wndEffectBar, AFX_IDW_DOCKBAR_BOTTOM);
+  Idle();
+  Exit();
+  Start();
+  EXPECT_EQ(DockOf(m_app->m_wndEffectBar), static_cast<UINT>(AFX_IDW_DOCKBAR_BOTTOM)) << "the user's own layout";
 }
 
 }  // namespace

@@ -135,26 +135,31 @@ TEST_F(Documents, AProjectOnTheCommandLineOpensOrIsReportedAndTheEditorStartsEmp
   EXPECT_EQ(Project()->GetPairCount(), 1);
 }
 
-TEST_F(Documents, AFailedSaveIsReportedAndTheDocumentStaysModified) {
+TEST_F(Documents, AFailedSaveNamesTheFileAndItsCauseAndTheDocumentStaysModified) {
   Start();
   Project()->InsertPair();
   ASSERT_TRUE(Modified());
-  // A folder nobody may write to; the superuser may write anywhere, so for
-  // it the folder is a plain file.
-  std::string path;
-  if (geteuid() == 0) {
-    WriteBytes(Temp("plain"), Bytes{'x'});
-    path = Temp("plain") + "/p.pvk";
-  } else {
+  // A folder nobody may write to (for the superuser, who may write anywhere,
+  // one of the kernel's), and one that is not there.
+  std::string locked = "/sys/p.pvk";
+  if (geteuid() != 0) {
     fs::create_directories(Temp("locked"));
     chmod(Temp("locked").c_str(), 0555);
-    path = Temp("locked") + "/p.pvk";
+    locked = Temp("locked") + "/p.pvk";
   }
-  Answer(IDOK);
-  EXPECT_FALSE(GetMainDocument()->DoSave(Program(path).c_str()));
-  EXPECT_EQ(LastMessage(), u"Failed to save document.");
-  EXPECT_TRUE(Modified());
-  EXPECT_EQ(Title().Native(), u"Untitled - Calvetta");
+  const struct {
+    std::string path;
+    const char16_t* cause;
+  } cases[] = {
+      {Temp("missing") + "/p.pvk", u"\nThe file or its folder was not found.\nCheck the path and the file name."},
+      {locked, u"\nThe file cannot be written: it is read-only, its folder cannot be written, or another program holds it."}};
+  for (const auto& failure : cases) {
+    Answer(IDOK);
+    EXPECT_FALSE(GetMainDocument()->DoSave(Program(failure.path).c_str()));
+    EXPECT_EQ(LastMessage(), compat::Utf8ToUtf16(failure.path) + failure.cause);
+    EXPECT_TRUE(Modified());
+    EXPECT_EQ(Title().Native(), u"Untitled - Calvetta");
+  }
   chmod(Temp("locked").c_str(), 0755);
 }
 

@@ -71,6 +71,30 @@ TEST_F(Layout, ARestartRestoresThePlacementAndTheBars) {
   EXPECT_TRUE(View()->PreviewBar().GetStyle() & WS_VISIBLE);
 }
 
+// The Load Sample dialog of a restart shows over the layout the user left,
+// not over the bars' creation sizes.
+TEST_F(Layout, ARestartLaysOutTheSavedBarsBeforeLoadSampleShows) {
+  Start();
+  Frame()->MoveWindow(0, 0, 1000, 740);
+  Frame()->DockControlBar(&m_app->m_wndEffectBar, AFX_IDW_DOCKBAR_LEFT);
+  m_app->m_wndEffectBar.m_sizeVert.cx = 380;
+  Frame()->RecalcLayout();
+  Idle();
+  CRect saved;
+  m_app->m_wndEffectBar.GetWindowRect(&saved);
+  Exit();
+  fs::remove(ProgramFolder() / "Data" / "ShowNextTime.dat");
+  CRect seen;
+  compat::AddModalStepOnTemplate(IDD_LOAD_SAMPLE, [&](HWND dialog) {
+    m_app->m_wndEffectBar.GetWindowRect(&seen);
+    EXPECT_TRUE(compat::host::WriteDesktopPng(dlgtest::PngPath("restart_under_load_sample")));
+    ::SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  });
+  Start();
+  EXPECT_EQ(seen.Width(), saved.Width());
+  EXPECT_EQ(seen.Height(), saved.Height());
+}
+
 TEST_F(Layout, ARectangleOutsideTheDesktopIsBroughtBackIntoIt) {
   const RECT far{5000, 4000, 5600, 4400};
   RegWriteValue(kSettingsRegistryKey, u"Warpel_WINDOW_RECT", reinterpret_cast<const BYTE*>(&far), sizeof far);

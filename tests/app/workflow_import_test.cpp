@@ -2,6 +2,7 @@
 // and the target picture in the image dialog, the panes show them, and a
 // picture written again by another program shows its new content by itself.
 #include <chrono>
+#include <cstdlib>
 
 #include "model/project/undo_history.h"
 #include "ui/stored_text.h"
@@ -12,6 +13,15 @@ namespace {
 
 class ImportWorkflow : public Workflow {
  protected:
+  // Runs the loop for `seconds`, or until `done`.
+  template <class Done>
+  void IdleFor(double seconds, Done done) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!done() && std::chrono::steady_clock::now() < end) Idle();
+  }
+  static void Convert(const std::string& arguments) {
+    ASSERT_EQ(std::system(("convert " + arguments).c_str()), 0) << arguments;
+  }
   // Ctrl+`key`, then `file` typed into the image dialog.
   void Import(UINT key, const std::string& file) {
     const std::u16string name = Program(file);
@@ -110,6 +120,43 @@ TEST_F(ImportWorkflow, APictureThatCannotBeReadChangesNothing) {
   EXPECT_TRUE(pair->GetSourceSlot()->HasPicture());
   EXPECT_EQ(ShownAt(View()->SourcePane(), 5, 5), kRed);
   EXPECT_FALSE(GetMainDocument()->IsModified());
+}
+
+// The watched picture written in place by other programs: the file is seen
+// empty and cut short on the way, but only the finished picture counts; a
+// file that stays unreadable is reported once.
+TEST_F(ImportWorkflow, APictureRewrittenInPlaceReloadsWithoutFalseAlarms) {
+  Start();
+  Frame()->ShowWindow(SW_MAXIMIZE);
+  Project()->SetOutputSize(64, 48);
+  Idle();
+  const std::string picture = Temp("a.png");
+  Convert("-size 64x48 xc:'#C02020' " + picture);
+  Import('F', picture);
+  ASSERT_EQ(ShownAt(View()->SourcePane(), 5, 5), kRed);
+  compat::SetRealMessageBoxes(false);
+  const int before = compat::MessageBoxCount();
+  // Another program writes the picture in two pieces a moment apart, in
+  // the background while the editor runs.
+  auto writeSlowly = [&](const std::string& colour) {
+    Convert("-size 64x48 xc:'" + colour + "' png:- | { dd bs=100 count=1 2>/dev/null; sleep 0.5; cat; } > " + picture +
+            " &");
+  };
+  writeSlowly("#2040C0");
+  IdleFor(2, [] { return false; });
+  writeSlowly("#E0E020");
+  IdleFor(5, [&] { return ShownAt(View()->SourcePane(), 5, 5) == kYellow; });
+  IdleFor(1.5, [] { return false; });
+  EXPECT_EQ(ShownAt(View()->SourcePane(), 5, 5), kYellow) << "the last picture written";
+  EXPECT_EQ(compat::MessageBoxCount(), before) << compat::Utf16ToUtf8(compat::LastMessageBoxText());
+  Png("workflow_rewritten_in_place");
+
+  WriteBytes(picture, Bytes{'n', 'o', 'p', 'e'});
+  IdleFor(5, [&] { return compat::MessageBoxCount() > before; });
+  IdleFor(1.5, [] { return false; });
+  EXPECT_EQ(compat::MessageBoxCount(), before + 1) << "one report for the file that does not read";
+  EXPECT_EQ(compat::LastMessageBoxText(), compat::Utf8ToUtf16(picture) + u"cound not read!");
+  EXPECT_EQ(ShownAt(View()->SourcePane(), 5, 5), kYellow);
 }
 
 }  // namespace

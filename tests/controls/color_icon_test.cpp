@@ -6,6 +6,7 @@
 
 #include "color_icon_test_support.h"
 #include "compat/afx/data_exchange.h"
+#include "compat/host_path.h"
 #include "custom_controls_test_support.h"
 
 namespace {
@@ -251,7 +252,8 @@ TEST_F(ColorIconTest, TheTooltipDescribesTheFill) {
   HWND picture = MakeIcon(controls::kIconPicture, 100, 1019);
   const std::u16string path = Picture("calvetta_icon_tip.bmp", 0x00FF00);
   Icon(picture).SetTextureFile(CString(path.c_str()));
-  EXPECT_EQ(TipText(picture), path + u"Click left Mouse button to set file,click right Mouse button to remove file ");
+  EXPECT_EQ(TipText(picture), compat::Utf8ToUtf16(compat::ToHostPath(path)) +
+                                 u"\r\nClick left Mouse button to set file,click right Mouse button to remove file ");
   Icon(picture).SetFill(GradientFill());
   EXPECT_EQ(TipText(picture), u"");
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/color_icon_ctrl.h"
+#include "controls/color_icon_host.h"
 #include "ui/background_palette.h"
 #include "ui/editing_dialogs.h"
 #include "ui/stored_text.h"
@@ -96,6 +97,69 @@ TEST_F(PaneTest, MorpherSetupRoundTripsItsValuesAndRefusesARateOfZero) {
     EXPECT_EQ(back.color, background.color);
     EXPECT_EQ(fore.color, foreground.color);
   }
+}
+
+TEST_F(PaneTest, ClipSizesAreTypedWhileTheOtherSideKeepsTheRatio) {
+  GetMorphProject()->SetOutputSize(400, 300);
+  Source()->m_clip = RECT{0, 0, 100, 75};
+  LoadImageSlot(Source(), Pair());
+  CClipAreaDlg dialog(Source());
+  HWND typed = nullptr;
+  auto expectTyped = [&](const char16_t* text, int height) {
+    dlgtest::QueueCheck([&, text, height] {
+      EXPECT_EQ(Text(typed), std::u16string(text));
+      DWORD start = 0, end = 0;
+      ::SendMessageW(typed, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+      EXPECT_EQ(end, std::u16string(text).size()) << "the caret stays after the last digit";
+      EXPECT_EQ(FieldValue(dialog.m_hWnd, 1047), height);
+    });
+  };
+  compat::AddModalStepOnTemplate(IDD_CLIP_AREA, [&](HWND hwnd) {
+    EXPECT_EQ(::IsDlgButtonChecked(hwnd, 1054), BST_CHECKED);
+    typed = ::GetDlgItem(::GetDlgItem(hwnd, 1046), 1);
+    ::SetFocus(typed);
+    ::SendMessageW(typed, EM_SETSEL, 0, -1);
+  });
+  dlgtest::QueueText("200");
+  expectTyped(u"200", 150);
+  dlgtest::QueueKey(VK_BACK);
+  dlgtest::QueueText("8");
+  expectTyped(u"208", 156);
+  dlgtest::QueueCheck([&] { ClickButton(dialog.m_hWnd, IDOK); });
+  ASSERT_EQ(dialog.DoModal(), IDOK);
+  EXPECT_EQ(Source()->m_clip.right, 208);
+  EXPECT_EQ(Source()->m_clip.bottom, 156);
+}
+
+TEST_F(PaneTest, MorpherSetupColourIconsShowTheFocusAndOpenOnSpace) {
+  controls::SetColorIconHost(&GetPaletteIconHost());
+  CMorpherSetupDlg dialog;
+  HWND icon = nullptr;
+  COLORREF unfocused = 0;
+  compat::AddModalStepOnTemplate(IDD_MORPHER_SETUP, [&](HWND hwnd) { icon = ::GetDlgItem(hwnd, 1016); });
+  dlgtest::QueueCheck([&] {
+    ASSERT_NE(::GetFocus(), icon);
+    unfocused = PixelAt(At(icon, 3, 3));
+  });
+  // Tab round the dialog until the background icon has the focus.
+  for (int i = 0; i < 12; ++i)
+    dlgtest::QueueCheck([&] {
+      if (::GetFocus() != icon) compat::host::InjectKeyPress(VK_TAB);
+    });
+  dlgtest::QueueCheck([&] {
+    ASSERT_EQ(::GetFocus(), icon);
+    EXPECT_NE(PixelAt(At(icon, 3, 3)), unfocused) << "the focus mark";
+    EXPECT_NE(PixelAt(At(icon, 4, 3)), unfocused) << "the focus mark";
+    EXPECT_TRUE(compat::WriteWindowPng(dialog.m_hWnd, dlgtest::PngPath("morpher_setup_icon_focus").c_str()));
+    EXPECT_FALSE(FindBackgroundPalette()->IsWindowVisible());
+  });
+  dlgtest::QueueKey(VK_SPACE);
+  dlgtest::QueueCheck([&] {
+    EXPECT_TRUE(FindBackgroundPalette()->IsWindowVisible()) << "Space opens what a click opens";
+    ::SendMessageW(::GetDlgItem(dialog.m_hWnd, IDCANCEL), BM_CLICK, 0, 0);
+  });
+  EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+  controls::SetColorIconHost(nullptr);
 }
 
 TEST_F(PaneTest, TheImportDialogStartsInTheStoredFolderAndStoresTheChosenOne) {

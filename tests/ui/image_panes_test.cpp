@@ -258,6 +258,23 @@ TEST_F(PaneTest, ContextMenusShowOnLinePointsAndOnThePictureInImageMode) {
   EXPECT_TRUE(clipDialog);
 }
 
+TEST_F(PaneTest, AMaskFigureShowsInThePaneAtOnce) {
+  // The point's menu: "Close/Open line set", then "Set/Remvoe As Mask Figure".
+  m_source.menuSteps = {[] { compat::host::InjectKeyPress(VK_DOWN); }, [] { compat::host::InjectKeyPress(VK_RETURN); }};
+  RightClick(m_source, 20, 20);
+  ASSERT_EQ(Source()->GetLines()->LineAt(0)->closed, 1);
+  m_source.menuSteps = {[] { compat::host::InjectKeyPress(VK_DOWN); }, [] { compat::host::InjectKeyPress(VK_DOWN); },
+                        [] { compat::host::InjectKeyPress(VK_RETURN); }};
+  RightClick(m_source, 150, 120);
+  Pump();
+  ASSERT_EQ(Source()->GetLines()->LineAt(0)->mask, 1);
+  // Outside the closed triangle the picture is masked away, inside it shows.
+  EXPECT_EQ(PaneColour(m_source, 40, 100), RGB(0, 0, 0));
+  EXPECT_TRUE(Same(PaneColour(m_source, 130, 40), panetest::kSourceRight));
+  EXPECT_TRUE(Same(PaneColour(m_target, 40, 100), panetest::kTargetGround)) << "the mask is this side's";
+  WritePanesPng("image_panes_mask_figure");
+}
+
 TEST_F(PaneTest, ClipGripsResizeMoveAndRedrawWithoutHistory) {
   GetMorphProject()->SetEditMode(kEditImageProcess);
   Source()->m_clip = RECT{20, 20, 120, 90};

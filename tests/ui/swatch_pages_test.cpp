@@ -184,6 +184,31 @@ TEST_F(SwatchPages, AddingAColourThatIsThereSelectsIt) {
   EXPECT_EQ(picker.Swatches().size(), 2u);
 }
 
+TEST_F(SwatchPages, TheListsButtonIsDrawnUpAgainOnceItsMenuCloses) {
+  CColorPickerDlg picker;
+  ASSERT_TRUE(picker.Create(Parent()));
+  picker.ShowWindow(SW_SHOW);
+  HWND button = ::GetDlgItem(::GetDlgItem(picker.m_hWnd, kSwatchListId), controls::kListButtonId);
+  ASSERT_TRUE(button && IsWindowVisible(button));
+  auto looks = [button] {
+    for (int i = 0; i < 3; ++i) Pump();
+    RECT r;
+    ::GetWindowRect(button, &r);
+    auto surface = compat::host::DesktopSurface();
+    std::vector<uint32_t> pixels;
+    for (int y = r.top; y < r.bottom; ++y) pixels.insert(pixels.end(), surface->Row(y) + r.left, surface->Row(y) + r.right);
+    return pixels;
+  };
+  const std::vector<uint32_t> up = looks();
+  const POINT p = Center(button);
+  compat::host::InjectMouseMove(p.x, p.y);
+  compat::host::InjectClick(0, p.x, p.y);
+  compat::host::InjectKeyPress(VK_ESCAPE);  // the Add/Remove/Replace menu closed unused
+  Pump();
+  EXPECT_EQ(looks(), up);
+  WritePng(picker.m_hWnd, "swatch_button_after_menu");
+}
+
 TEST_F(SwatchPages, TheStandAlonePickerTellsItsOwnerOfASelectedSwatch) {
   SharedSwatchList(u"Color.dat").fills = {Colour(0xFF102030), Colour(0x80405060)};
   CColorPickerDlg& picker = GetColorPicker();
@@ -381,6 +406,17 @@ TEST_F(PagesWithHost, TheImagePageAddsEachChosenFileThatExists) {
   EXPECT_EQ(uitest::Str(path), uitest::Str(folder.Path(u"one.bmp")));
   EXPECT_EQ(page.Swatches()[0].type, 2);
   EXPECT_EQ(uitest::Str(ReadSettingText(u"ImageFilePath")), uitest::Str(start + u"\\"));
+}
+
+TEST_F(PagesWithHost, TheImagePageShowsItsPathAsTheDesktopWritesIt) {
+  uitest::HostFolder folder;
+  folder.PutBmp("texture.bmp", 4, 4, 0x008000);
+  ASSERT_TRUE(WriteRegistryText(u"ImageTexRegName", folder.Path(u"texture.bmp")));
+  CImageSwatchPage page;
+  ASSERT_TRUE(page.Create(Parent()));
+  EXPECT_EQ(Text(::GetDlgItem(page.m_hWnd, 1020)), compat::Utf8ToUtf16(folder.Host() + "/texture.bmp"));
+  page.UpdateData(TRUE);
+  EXPECT_EQ(uitest::Str(page.m_imagePath), uitest::Str(folder.Path(u"texture.bmp"))) << "kept in the program's form";
 }
 
 // The file dialog's list: the point of the item with this text.

@@ -13,6 +13,7 @@
 #include "res/resource.h"
 #include "ui/effect_settings_dlg.h"
 #include "ui/transition_panel.h"
+#include "pane_test_support.h"
 #include "recording_renderer.h"
 #include "ui_test_support.h"
 
@@ -182,6 +183,42 @@ TEST_F(TransitionPanelTest, InsertShowsTheNewPairAndDeleteKeepsTheRemainingPairs
   // The last pair stays.
   PressListButton(controls::kListDeletePairId);
   EXPECT_EQ(GetMorphProject()->GetPairCount(), 1);
+}
+
+TEST_F(TransitionPanelTest, EveryPairHasARowOfItsOwnAndScrollsIntoReach) {
+  HWND list = Item(1180);
+  for (int i = 0; i < 3; ++i) Click(Center(GetDlgItem(list, controls::kListInsertPairId)));
+  ASSERT_EQ(GetMorphProject()->GetPairCount(), 4);
+  HWND bar = GetDlgItem(list, controls::kListScrollBarId);
+  EXPECT_TRUE(IsWindowEnabled(bar)) << "four rows do not fit the list";
+  RECT bounds;
+  GetWindowRect(bar, &bounds);
+  const POINT pageDown{(bounds.left + bounds.right) / 2, bounds.bottom - 20};
+  RECT client;
+  GetClientRect(list, &client);
+  const int gridHeight = client.bottom - 16;
+  for (int i = 0; i < 4; ++i) {
+    const int top = i * 50;  // the panel's thumbnails are 50 pixels tall
+    for (int step = 0; step < 8 && top + 50 - GetScrollPos(bar, SB_CTL) > gridHeight; ++step) Click(pageDown);
+    const int y = top + 25 - GetScrollPos(bar, SB_CTL);
+    ASSERT_GT(y, 0);
+    ASSERT_LT(y, gridHeight) << "pair " << i + 1 << " out of reach";
+    Click(At(list, (client.right - 16) / 2, y));
+    EXPECT_EQ(GetMorphProject()->GetCurrentIndex(), i) << "pair " << i + 1;
+    EXPECT_EQ(controls::ImageListCtrlFromHandle(list)->GetSelection(), i);
+  }
+  WritePng(m_panel->m_hWnd, "transition_panel_pair_list");
+}
+
+// The panes show the slots' pictures through their masks: a new Mask Edge
+// is theirs to repaint, not only the preview's.
+TEST_F(TransitionPanelTest, AMaskEdgeChangeRepaintsThePanes) {
+  panetest::ViewLink panes;
+  SetEditorLink(&panes);
+  TypeInto(1031, "6");
+  EXPECT_EQ(Current()->GetMaskEdge(), 6);
+  EXPECT_GT(panes.pairChanges, 0);
+  SetEditorLink(nullptr);
 }
 
 TEST_F(TransitionPanelTest, MovingPairsAndFramesFollowTheProject) {

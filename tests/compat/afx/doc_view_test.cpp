@@ -480,12 +480,14 @@ TEST_F(DocViewTest, AFailedOpenKeepsAnUntouchedDocumentAndReplacesADamagedOne) {
   EXPECT_EQ(Doc(*app)->GetTitle().Native(), u"Untitled");
   EXPECT_FALSE(Doc(*app)->IsModified());
 
-  // A file that cannot be read at all says so.
+  // A file that is not there says so, by its name as the desktop writes it.
   g_openFailure = OpenFailure::none;
   app->m_answer = m_folder.Path(u"missing.not");
   AnswerBox(VK_RETURN);
   Chord('O', *app);
-  EXPECT_EQ(compat::LastMessageBoxText(), u"Failed to open document.");
+  EXPECT_EQ(compat::LastMessageBoxText(),
+            compat::Utf8ToUtf16(m_folder.Host() + "/missing.not") +
+                u"\nThe file or its folder was not found.\nCheck the path and the file name.");
   EXPECT_EQ(Doc(*app)->GetTitle().Native(), u"Untitled");
   Frame(*app)->DestroyWindow();
 }

@@ -37,6 +37,11 @@
 #define AFX_IDP_FAILED_TO_SAVE_DOC 0xF102
 #define AFX_IDP_ASK_TO_SAVE 0xF103
 #define AFX_IDP_FAILED_TO_CREATE_DOC 0xF104
+// The causes of a failed open or save, each naming the file (%1).
+#define AFX_IDP_FAILED_INVALID_PATH 0xF121
+#define AFX_IDP_FAILED_DISK_FULL 0xF122
+#define AFX_IDP_FAILED_ACCESS_READ 0xF123
+#define AFX_IDP_FAILED_ACCESS_WRITE 0xF124
 
 // Messages of dialog data exchange.
 #define AFX_IDP_PARSE_INT 0xF110
