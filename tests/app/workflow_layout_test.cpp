@@ -93,42 +93,5 @@ TEST_F(LayoutWorkflow, TheEffectBarsInnerEdgeSizesItInEveryDockPosition) {
   }
 }
 
-// The "Preview and Play" bar dragged by its caption: dropped over the
-// panes it floats there, as the tracking frame showed; dragged back onto the
-// frame's right edge it docks in its column again, as wide as before.
-TEST_F(LayoutWorkflow, ThePreviewBarFloatsWhereDroppedAndDocksBackInItsColumn) {
-  Start();
-  Frame()->ShowWindow(SW_MAXIMIZE);
-  Idle();
-  CDockPanelBar& bar = View()->PreviewBar();
-  ASSERT_FALSE(bar.IsFloating());
-  ASSERT_EQ(bar.GetParent()->GetDlgCtrlID(), static_cast<int>(AFX_IDW_DOCKBAR_RIGHT));
-  CRect docked, panes;
-  bar.GetWindowRect(&docked);
-  View()->SourcePane()->GetWindowRect(&panes);
-  auto drag = [this](POINT from, POINT to) {
-    compat::host::InjectMouseMove(from.x, from.y);
-    compat::host::InjectMouseButton(0, true, from.x, from.y);
-    for (int step = 1; step <= 4; ++step)
-      compat::host::InjectMouseMove(from.x + (to.x - from.x) * step / 4, from.y + (to.y - from.y) * step / 4);
-    compat::host::InjectMouseButton(0, false, to.x, to.y);
-    Idle();
-  };
-  drag(POINT{docked.left + 40, docked.top + 10}, panes.CenterPoint());
-  ASSERT_TRUE(bar.IsFloating()) << "dropped over the panes, the bar stays docked";
-  Png("workflow_preview_floating");
-
-  CRect floating, frame;
-  bar.GetParentFrame()->GetWindowRect(&floating);
-  Frame()->GetWindowRect(&frame);
-  drag(POINT{floating.left + 40, floating.top + 8}, POINT{frame.right - 20, (frame.top + frame.bottom) / 2});
-  ASSERT_FALSE(bar.IsFloating());
-  EXPECT_EQ(bar.GetParent()->GetDlgCtrlID(), static_cast<int>(AFX_IDW_DOCKBAR_RIGHT)) << "not back in its column";
-  CRect back;
-  bar.GetWindowRect(&back);
-  EXPECT_NEAR(back.Width(), docked.Width(), 8);
-  Png("workflow_preview_docked_back");
-}
-
 }  // namespace
 }  // namespace apptest
