@@ -43,6 +43,18 @@ bool MakeTempBeside(const CString& path, CString& temp) {
   return true;
 }
 
+// The folder's entry for the renamed file reaches the disk too, so a power
+// cut after the save leaves the new file or the old one, never neither.
+void FlushFolderOf(const CString& path) {
+  const int slash = path.ReverseFind(u'\\');
+  const CString folder = slash > 0 ? path.Left(slash) : slash == 0 ? CString(u"\\") : CString(u".");
+  HANDLE handle = CreateFileW(folder, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return;
+  FlushFileBuffers(handle);
+  CloseHandle(handle);
+}
+
 // A project that already exists keeps its permissions: the new file takes
 // the old one's place rather than arriving with default ones.
 bool PutInPlace(const CString& temp, const CString& path) {
@@ -150,6 +162,9 @@ BOOL CMorphProject::SaveProjectFile(LPCTSTR path) {
     try {
       Serialize(ar);
       ar.Close();
+      // On the disk before it replaces the target: a rename that outlives a
+      // power cut must not bring a short file.
+      file.Flush();
       file.Close();
       written = TRUE;
     } catch (...) {
@@ -160,7 +175,10 @@ BOOL CMorphProject::SaveProjectFile(LPCTSTR path) {
   } catch (CException* e) {
     e->Delete();
   }
-  if (written && PutInPlace(temp, CString(path))) return TRUE;
+  if (written && PutInPlace(temp, CString(path))) {
+    FlushFolderOf(CString(path));
+    return TRUE;
+  }
   DeleteFileW(temp);
   return FALSE;
 }
