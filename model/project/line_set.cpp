@@ -136,10 +136,13 @@ void CLineSet::Serialize(CArchive& ar) {
   const int count = ReadRecordCount(ar, kMaxLines);
   // Lines join the set as they are read, so a short record leaves the lines
   // read so far owned by the set, never leaked.
+  int points = 0;
   for (int i = 0; i < count; ++i) {
     CFeatureLine* line = new CFeatureLine;
     m_lines.Add(line);
     line->Serialize(ar);
+    points += line->GetPointCount();
+    if (points > kMaxSetPoints) AfxThrowArchiveException(CArchiveException::badIndex);
   }
   // The shared selection may name points the record no longer has.
   PruneSelection();

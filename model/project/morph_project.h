@@ -19,6 +19,10 @@ class CMorphProject {
   // Limits of a project record.
   static constexpr int kMaxPairs = 10000;
   static constexpr int kMaxOutputSide = 8192;
+  // Largest output side a project file may hold: the Output Size dialog
+  // and its "Same size" buttons (pictures are held to 1024 a side) make no
+  // larger one, and the render surfaces grow with its square.
+  static constexpr int kMaxStoredOutputSide = 1024;
 
   CMorphProject();
   ~CMorphProject();

@@ -89,7 +89,7 @@ void CMorphProject::LoadRecord(CArchive& ar) {
   ar >> count >> storedMode >> reserved >> current >> width >> height;
   // The stored edit mode is not taken: the editor keeps its own.
   if (count < 1 || count > kMaxPairs) Refuse();
-  if (width < 1 || height < 1 || width > kMaxOutputSide || height > kMaxOutputSide) Refuse();
+  if (width < 1 || height < 1 || width > kMaxStoredOutputSide || height > kMaxStoredOutputSide) Refuse();
   CFillStyle foreground, background;
   foreground.Serialize(ar);
   background.Serialize(ar);
