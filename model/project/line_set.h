@@ -66,7 +66,7 @@ class CLineSet {
   // Most points all lines of a set record may hold together: every point
   // is a vertex of the pair's mesh, whose build time grows faster than its
   // vertex count, and points are placed one click at a time.
-  static constexpr int kMaxSetPoints = 1 << 14;
+  static constexpr int kMaxSetPoints = 1 << 11;
 
   CLineSet();
   virtual ~CLineSet();
