@@ -1,0 +1,43 @@
+// Fuzz entry point: the editor, started headless once, opens each input as
+// File Open does and runs its message loop until it is idle, so the panes,
+// the pair list and the timing curve control paint what was read.
+#include <cstdlib>
+#include <memory>
+
+#include "app/pentavo_app.h"
+#include "app/pentavo_doc.h"
+#include "fuzz/fuzz_files.h"
+#include "platform/settings_store.h"
+
+namespace {
+
+CPentavoApp* StartEditor() {
+  setenv("CALVETTA_HOST", "headless", 1);
+  setenv("CALVETTA_REGISTRY", (FuzzFolder() + "/registry").c_str(), 1);
+  // No Load Sample dialog at the start.
+  const int32_t showNextTime = 1;
+  SaveSetting(u"ShowNextTime", reinterpret_cast<const BYTE*>(&showNextTime), sizeof showNextTime);
+  compat::afx::SetCommandLine({u"calvetta"});
+  static auto app = std::make_unique<CPentavoApp>();
+  if (!app->InitInstance()) std::abort();
+  return app.get();
+}
+
+void RunUntilIdle(CPentavoApp* app) {
+  MSG msg;
+  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE) && msg.message != WM_QUIT)
+    if (!app->PumpMessage()) break;
+  for (LONG count = 0; count < 10 && app->OnIdle(count); ++count) {
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static CPentavoApp* app = StartEditor();
+  // Nothing to save: the next open must not ask.
+  if (CDocument* document = GetMainDocument()) document->SetModifiedFlag(FALSE);
+  app->OpenDocumentFile(PutFuzzFile("in.pvk", data, size));
+  RunUntilIdle(app);
+  return 0;
+}
