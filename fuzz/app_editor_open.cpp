@@ -2,7 +2,6 @@
 // File Open does and runs its message loop until it is idle, so the panes,
 // the pair list and the timing curve control paint what was read.
 #include <cstdlib>
-#include <memory>
 
 #include "app/pentavo_app.h"
 #include "app/pentavo_doc.h"
@@ -18,9 +17,9 @@ CPentavoApp* StartEditor() {
   const int32_t showNextTime = 1;
   SaveSetting(u"ShowNextTime", reinterpret_cast<const BYTE*>(&showNextTime), sizeof showNextTime);
   compat::afx::SetCommandLine({u"calvetta"});
-  static auto app = std::make_unique<CPentavoApp>();
+  auto* app = new CPentavoApp;
   if (!app->InitInstance()) std::abort();
-  return app.get();
+  return app;
 }
 
 void RunUntilIdle(CPentavoApp* app) {
@@ -31,10 +30,31 @@ void RunUntilIdle(CPentavoApp* app) {
   }
 }
 
+CPentavoApp* app = nullptr;
+
 }  // namespace
 
+// Fontconfig keeps its configuration and match caches behind encoded
+// offsets the leak check cannot follow (they are freed at exit).
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
+// Started and painted once, before the inputs.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  app = StartEditor();
+  RunUntilIdle(app);
+  // The editor lives until the process ends, as the program's does; the
+  // static destructors would tear its windows down after the window
+  // manager, and the leak check at exit would take what they keep for
+  // leaks. Each input's leaks are checked while the run goes on.
+  std::atexit([] {
+    std::error_code ignored;
+    std::filesystem::remove_all(FuzzFolder(), ignored);
+    std::_Exit(0);
+  });
+  return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static CPentavoApp* app = StartEditor();
   // Nothing to save: the next open must not ask.
   if (CDocument* document = GetMainDocument()) document->SetModifiedFlag(FALSE);
   app->OpenDocumentFile(PutFuzzFile("in.pvk", data, size));
