@@ -46,11 +46,13 @@ std::vector<HostileProject> HostileProjects(const std::u16string& picture, const
   p.width = p.height = 8192;
   out.push_back({"huge_output", WriteProject(p), false});
 
+  // Stale entries (no such line) between entries of the one point there is.
   p = DefaultProject();
-  p.pairs[0].selected.assign(1 << 11, {5, 7});
+  p.pairs[0].source_slot.lines.lines = p.pairs[0].target_slot.lines.lines = {OnePointLine(0)};
+  for (int i = 0; i < 1 << 11; ++i) p.pairs[0].selected.push_back(i % 2 ? std::pair{0u, 0u} : std::pair{5u, 7u});
   out.push_back({"stale_selection", WriteProject(p), true});
 
-  p.pairs[0].selected.assign(1 << 18, {5, 7});
+  for (int i = 1 << 11; i < 1 << 18; ++i) p.pairs[0].selected.push_back(i % 2 ? std::pair{0u, 0u} : std::pair{5u, 7u});
   out.push_back({"long_selection", WriteProject(p), false});
 
   p = DefaultProject();
