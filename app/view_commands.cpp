@@ -2,6 +2,7 @@
 // the update handlers that enable and check them.
 #include <cstdio>
 #include <memory>
+#include <new>
 
 #include "app/main_frame.h"
 #include "app/pentavo_doc.h"
@@ -125,7 +126,14 @@ void CPentavoView::ImportImage(int side) {
   CMorphProject* project = GetMorphProject();
   // A picture that cannot be read has been reported and changes nothing.
   CMorphPair* pair = project->CurrentPair();
-  if (!(side == 0 ? pair->SetSourceImage(path) : pair->SetTargetImage(path))) return;
+  try {
+    if (!(side == 0 ? pair->SetSourceImage(path) : pair->SetTargetImage(path))) return;
+  } catch (const std::bad_alloc&) {
+    // A picture too large for the memory left is a failed import, not the
+    // end of the program.
+    AfxMessageBox(u"Out of memory.", MB_ICONEXCLAMATION);
+    return;
+  }
   AddFileWatch(path, m_hWnd, 0);
   if (pane->m_hWnd) {
     pane->Invalidate();

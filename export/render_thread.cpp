@@ -2,6 +2,8 @@
 // loop all writers share, progress to the owner and the end of an export.
 #include "export/render_thread.h"
 
+#include <new>
+
 #include "export/avi_writer.h"
 #include "export/export_frame_source.h"
 #include "export/render_grab_source.h"
@@ -25,6 +27,7 @@ constexpr WCHAR kCreateGifErrorText[] = u"Create GIF File Error!";
 constexpr WCHAR kCreateSwfErrorText[] = u"Create SWF File Error!";
 constexpr WCHAR kCreateBmpErrorText[] = u"Create BMP File Error!";
 constexpr WCHAR kCreateTgaErrorText[] = u"Create TGA File Error!";
+constexpr WCHAR kOutOfMemoryText[] = u"Out of memory.";
 constexpr WCHAR kUnsupportedTypeText[] = u"Animations cannot be exported to files of this type.";
 constexpr WCHAR kTooManySwfFramesText[] = u"A Flash movie holds at most 32767 frames; shorten the animation.";
 constexpr int kMinFps = 1;
@@ -80,13 +83,21 @@ BOOL CRenerThread::InitInstance() {
   m_totalFrames = GetMorphProject()->GetTotalFrames();
   m_lastFramePending = false;
   if (!m_source) m_source = GetRenderFrameGrabs();
-  switch (GetImageFileType(m_outputPath)) {
-    case IMAGE_FILE_AVI: return RenderToAvi();
-    case IMAGE_FILE_GIF: return RenderToGif();
-    case IMAGE_FILE_TGA:
-    case IMAGE_FILE_BMP: return RenderToStills();
-    case IMAGE_FILE_SWF: return RenderToSwf();
-    default: return RenderUnsupported();
+  try {
+    switch (GetImageFileType(m_outputPath)) {
+      case IMAGE_FILE_AVI: return RenderToAvi();
+      case IMAGE_FILE_GIF: return RenderToGif();
+      case IMAGE_FILE_TGA:
+      case IMAGE_FILE_BMP: return RenderToStills();
+      case IMAGE_FILE_SWF: return RenderToSwf();
+      default: return RenderUnsupported();
+    }
+  } catch (const std::bad_alloc&) {
+    // Frame buffers the memory cannot hold end the export as a failure;
+    // an exception leaving the thread would end the program.
+    ShowError(kOutOfMemoryText, 0);
+    FinishExport(true);
+    return TRUE;
   }
 }
 

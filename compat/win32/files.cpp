@@ -57,7 +57,12 @@ void TimespecToFileTime(const timespec& time, FILETIME& ft) {
 }
 
 DWORD AttributesOf(const struct stat& info, const std::string& host) {
-  DWORD attributes = S_ISDIR(info.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+  // Named pipes, sockets and devices are what the platform calls devices
+  // (FILE_ATTRIBUTE_DEVICE).
+  constexpr DWORD kDeviceAttribute = 0x00000040;
+  DWORD attributes = S_ISDIR(info.st_mode) ? FILE_ATTRIBUTE_DIRECTORY
+                     : S_ISREG(info.st_mode) ? FILE_ATTRIBUTE_ARCHIVE
+                                             : kDeviceAttribute;
   if (access(host.c_str(), W_OK) != 0 && errno == EACCES) attributes |= FILE_ATTRIBUTE_READONLY;
   return attributes;
 }
@@ -120,7 +125,7 @@ int OpenFlags(DWORD access, DWORD disposition) {
 }  // namespace
 
 HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD, LPSECURITY_ATTRIBUTES,
-                   DWORD dwCreationDisposition, DWORD, HANDLE) {
+                   DWORD dwCreationDisposition, DWORD dwFlagsAndAttributes, HANDLE) {
   int flags = OpenFlags(dwDesiredAccess, dwCreationDisposition);
   if (!lpFileName || !*lpFileName || flags < 0) {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -128,8 +133,17 @@ HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD, LPSECURITY_
   }
   std::string host = compat::ToHostPath(lpFileName);
   if (IsFolder(host)) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return INVALID_HANDLE_VALUE;
+    // A folder opens only with backup semantics, and then only as it is:
+    // enough to flush its entries.
+    const int folder = (dwFlagsAndAttributes & FILE_FLAG_BACKUP_SEMANTICS) && dwCreationDisposition == OPEN_EXISTING
+                           ? open(host.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                           : -1;
+    if (folder < 0) {
+      SetLastError(ERROR_ACCESS_DENIED);
+      return INVALID_HANDLE_VALUE;
+    }
+    SetLastError(ERROR_SUCCESS);
+    return compat::AddHandle(std::make_shared<File>(folder));
   }
   bool existed = access(host.c_str(), F_OK) == 0;
   int descriptor = open(host.c_str(), flags, 0666);

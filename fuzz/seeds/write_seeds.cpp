@@ -2,10 +2,15 @@
 // the program besides pictures: swatch lists and fill files through the
 // program's own swatch writer, named settings through the settings store, and
 // WMF and EMF pictures that take every drawing road of the player (arcs,
-// text, bitmaps, regions, paths, transforms).
+// text, bitmaps, regions, paths, transforms), and for the project targets
+// the hostile project files of the model's tests (absurd values, long
+// lists, a named pipe for a picture).
 //
 // Usage: fuzz_seeds <target> <folder>
-//   target: ui_swatch_files, platform_settings or imaging_metafile
+//   target: ui_swatch_files, platform_settings, imaging_metafile, model_project
+//   or app_editor_open
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -17,6 +22,7 @@
 #include "model/raster/fill_style.h"
 #include "platform/program_folder.h"
 #include "platform/settings_store.h"
+#include "model/hostile_projects.h"
 #include "support/metafile_writer.h"
 #include "ui/swatch_file.h"
 
@@ -447,6 +453,18 @@ int WriteMetafileSeeds(const std::string& folder) {
   return ok ? 0 : 1;
 }
 
+// The pictures they name are made by the tests, not here: a seed's paths
+// lead nowhere, or to the named pipe made beside them.
+int WriteProjectSeeds(const std::string& folder) {
+  const std::string pipe = folder + "/../pipe.bmp";
+  mkfifo(pipe.c_str(), 0600);
+  bool ok = true;
+  for (const pvk::HostileProject& kind :
+       pvk::HostileProjects(u"\\no\\such\\picture.bmp", compat::FromHostPath(pipe)))
+    ok &= WriteBytes(folder + "/" + kind.name + ".pvk", kind.bytes);
+  return ok ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -458,6 +476,7 @@ int main(int argc, char** argv) {
   if (target == "ui_swatch_files") return WriteSwatchSeeds(folder);
   if (target == "platform_settings") return WriteSettingSeeds(folder);
   if (target == "imaging_metafile") return WriteMetafileSeeds(folder);
+  if (target == "model_project" || target == "app_editor_open") return WriteProjectSeeds(folder);
   std::fprintf(stderr, "fuzz_seeds: no seeds for %s\n", target.c_str());
   return 2;
 }

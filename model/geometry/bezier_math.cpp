@@ -2,6 +2,7 @@
 // plane geometry functions.
 #include "model/geometry/bezier_math.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "model/geometry/rect_f.h"
@@ -11,9 +12,6 @@ namespace {
 // Flatness: a node whose midpoint offset from the chord is within this in
 // both coordinates ends the subdivision.
 constexpr float kFlatness = 0.1f;
-// Guards against a hang on huge or non-finite control points; real curves
-// reach flatness long before (each level divides the offset by four).
-constexpr int kMaxSubdivisionDepth = 16;
 // CubicYAtX stops once the control box is this small in both directions.
 constexpr float kYAtXBoxSize = 0.0001f;
 // Each halving shrinks the box; 64 steps take any finite box below the size.
@@ -39,20 +37,20 @@ struct SubdivisionSpan {
 
 // In-order walk of the midpoint subdivision tree: left subtree, node, right
 // subtree, so the samples come in increasing t. The tree is never stored.
-void Subdivide(const SubdivisionSpan& chord, int depth, CCurveSampleArray& samples) {
+void Subdivide(const SubdivisionSpan& chord, int depth, int maxDepth, CCurveSampleArray& samples) {
   const CVector2 m(static_cast<float>((static_cast<double>(chord.a.x) + chord.b.x) * 0.125),
                    static_cast<float>((static_cast<double>(chord.a.y) + chord.b.y) * 0.125));
   const float tm = static_cast<float>((static_cast<double>(chord.t0) + chord.t1) * 0.5);
   const CVector2 node(static_cast<float>((static_cast<double>(chord.start.x) + chord.end.x) * 0.5 - m.x),
                       static_cast<float>((static_cast<double>(chord.start.y) + chord.end.y) * 0.5 - m.y));
   const bool flat = std::fabs(m.x) <= kFlatness && std::fabs(m.y) <= kFlatness;
-  const bool stop = flat || depth >= kMaxSubdivisionDepth || !std::isfinite(m.x) || !std::isfinite(m.y);
+  const bool stop = flat || depth >= maxDepth || !std::isfinite(m.x) || !std::isfinite(m.y);
   if (!stop) {
-    Subdivide({chord.start, node, chord.a * 0.25f, m, chord.t0, tm}, depth + 1, samples);
+    Subdivide({chord.start, node, chord.a * 0.25f, m, chord.t0, tm}, depth + 1, maxDepth, samples);
   }
   samples.Add(CurveSample{node, tm});
   if (!stop) {
-    Subdivide({node, chord.end, m, chord.b * 0.25f, tm, chord.t1}, depth + 1, samples);
+    Subdivide({node, chord.end, m, chord.b * 0.25f, tm, chord.t1}, depth + 1, maxDepth, samples);
   }
 }
 
@@ -90,10 +88,10 @@ void SplitCubic(const Bezier4& c, Bezier4& left, Bezier4& right, float t) {
   right = {{s, r1, q2, p3}};
 }
 
-void FlattenCubicInterior(const Bezier4& c, CCurveSampleArray& samples) {
+void FlattenCubicInterior(const Bezier4& c, CCurveSampleArray& samples, int maxDepth) {
   const SubdivisionSpan whole{c.p[0], c.p[3], SecondDifference(c.p[0], c.p[1], c.p[2]),
                     SecondDifference(c.p[1], c.p[2], c.p[3]), 0.0f, 1.0f};
-  Subdivide(whole, 0, samples);
+  Subdivide(whole, 0, std::clamp(maxDepth, 0, kMaxCubicFlattenDepth), samples);
 }
 
 void FlattenCubicSegment(const Bezier4& c, CCurveSampleArray& samples) {
@@ -102,10 +100,15 @@ void FlattenCubicSegment(const Bezier4& c, CCurveSampleArray& samples) {
   samples.Add(CurveSample{c.p[3], 1.0f});
 }
 
-void FlattenCubicToPoints(const Bezier4& c, CVector2Array& points) {
+void FlattenCubicToPoints(const Bezier4& c, CVector2Array& points, int maxDepth) {
   CCurveSampleArray samples;
-  FlattenCubicInterior(c, samples);
-  for (int i = 0; i < samples.GetSize(); ++i) points.Add(samples[i].point);
+  FlattenCubicInterior(c, samples, maxDepth);
+  // Appended in one step, not the array's small steps: a deep flattening
+  // would copy the points over and over.
+  CVector2Array interior;
+  interior.SetSize(samples.GetSize());
+  for (int i = 0; i < samples.GetSize(); ++i) interior[i] = samples[i].point;
+  points.Append(interior);
 }
 
 void BuildArcLengthTable(const CCurveSampleArray& samples, CArcLengthTable& table) {

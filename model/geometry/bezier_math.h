@@ -32,12 +32,17 @@ void CubicPoint(CVector2& out, const Bezier4& c, float t);
 // de Casteljau split at t: left covers [0, t], right [t, 1].
 void SplitCubic(const Bezier4& c, Bezier4& left, Bezier4& right, float t);
 
+// Subdivision depth that flattening never passes (at most 2^17 - 1
+// samples): a guard against huge or non-finite control points, which real
+// curves never reach (each level divides the offset by four).
+constexpr int kMaxCubicFlattenDepth = 16;
 // Interior samples (no end points) in increasing t; a nearly straight
-// segment gives one sample at t = 0.5.
-void FlattenCubicInterior(const Bezier4& c, CCurveSampleArray& samples);
+// segment gives one sample at t = 0.5. maxDepth caps the subdivision (at
+// most 2^(maxDepth + 1) - 1 samples).
+void FlattenCubicInterior(const Bezier4& c, CCurveSampleArray& samples, int maxDepth = kMaxCubicFlattenDepth);
 // (P0, 0), the interior samples, (P3, 1).
 void FlattenCubicSegment(const Bezier4& c, CCurveSampleArray& samples);
-void FlattenCubicToPoints(const Bezier4& c, CVector2Array& points);
+void FlattenCubicToPoints(const Bezier4& c, CVector2Array& points, int maxDepth = kMaxCubicFlattenDepth);
 
 // Replaces the table's entries: one entry per sample.
 void BuildArcLengthTable(const CCurveSampleArray& samples, CArcLengthTable& table);

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <memory>
 #include <vector>
 
 #include "compat/afx/archive.h"
@@ -18,6 +20,20 @@ constexpr double kMinChord = 1e-6;
 constexpr LONG kKeyHitHalf = 4;
 // How far above or below the curve a click still hits it.
 constexpr float kCurveHitReach = 8.0f;
+
+// Points one curve's flattening may hold in all. Each segment gets an equal
+// share as its subdivision limit, so no curve, however wild its keys, costs
+// more than this; curves the editor makes need a small part of it.
+constexpr int kMaxCurvePoints = 1 << 14;
+
+// The deepest subdivision whose worst case (2^(depth + 1) - 1 points) fits
+// in a segment's share; at least one level.
+int SegmentDepth(int segments) {
+  const int share = kMaxCurvePoints / std::max(segments, 1);
+  int depth = 0;
+  while (depth < kMaxCubicFlattenDepth && (4 << depth) - 1 <= share) ++depth;
+  return depth;
+}
 
 const CVector2 kDefaultKeys[] = {{0, 0}, {60, 60}, {120, 120}, {400, 180}};
 
@@ -176,9 +192,10 @@ CVector2Array* CCurveKeys::BuildPolyline() const {
   CVector2Array* line = new CVector2Array;
   CBezierNodeArray nodes;
   Rebuild(nodes);
+  const int depth = SegmentDepth(nodes.GetSize() - 1);
   for (int i = 0; i + 1 < nodes.GetSize(); ++i) {
     line->Add(nodes[i].point);
-    FlattenCubicToPoints(SegmentOf(nodes, i), *line);
+    FlattenCubicToPoints(SegmentOf(nodes, i), *line, depth);
   }
   if (nodes.GetSize() > 0) line->Add(nodes[nodes.GetSize() - 1].point);
   return line;
@@ -231,10 +248,11 @@ void CBezierCurve::RebuildTable() {
   Rebuild(nodes);
   const float xLow = std::min(x0, x1), xHigh = std::max(x0, x1);
   const float yLow = std::min(y0, y1), yHigh = std::max(y0, y1);
+  const int depth = SegmentDepth(nodes.GetSize() - 1);
   for (int i = 0; i + 1 < nodes.GetSize(); ++i) {
     CVector2Array* table = new CVector2Array;
     table->Add(nodes[i].point);
-    FlattenCubicToPoints(SegmentOf(nodes, i), *table);
+    FlattenCubicToPoints(SegmentOf(nodes, i), *table, depth);
     table->Add(nodes[i + 1].point);
     for (int k = 0; k < table->GetSize(); ++k) {
       CVector2& q = table->ElementAt(k);
@@ -273,18 +291,28 @@ void CEditCurve::HitTest(POINT pt, CCurveHit& out) const {
       return;
     }
   }
-  CVector2Array* line = BuildPolyline();
+  const CVector2Array& line = Polyline();
   const float x = static_cast<float>(pt.x), y = static_cast<float>(pt.y);
-  for (int k = 0; k + 1 < line->GetSize(); ++k) {
-    const CVector2 &a = line->ElementAt(k), &b = line->ElementAt(k + 1);
+  for (int k = 0; k + 1 < line.GetSize(); ++k) {
+    const CVector2 &a = line[k], &b = line[k + 1];
     if (x < std::min(a.x, b.x) || x > std::max(a.x, b.x)) continue;
     const float curveY = YOnChord(a, b, x);
     if (std::fabs(curveY - y) < kCurveHitReach) {
       out = CCurveHit{kCurveHitCurve, -1, x, curveY};
-      break;
+      return;
     }
   }
-  delete line;
+}
+
+const CVector2Array& CEditCurve::Polyline() const {
+  PolylineCache& cache = m_polyline;
+  const bool same = cache.keys.GetSize() == GetSize() && cache.points.GetSize() > 0 &&
+                    std::memcmp(cache.keys.GetData(), GetData(), sizeof(CVector2) * GetSize()) == 0;
+  if (same) return cache.points;
+  std::unique_ptr<CVector2Array> line(BuildPolyline());
+  cache.points.Copy(*line);
+  CopyPoints(cache.keys);
+  return cache.points;
 }
 
 int CEditCurve::InsertPoint(const CVector2& p) {

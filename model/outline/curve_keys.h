@@ -92,4 +92,22 @@ class CEditCurve : public CCurveKeys {
   COLORREF colour = 0x00FF00;
   RECT display{0, 0, 0, 0};
   int selected = -1;
+
+ private:
+  // The flattened curve and the keys it was made from: every paint and
+  // mouse move uses it until a key changes. A copy starts empty.
+  struct PolylineCache {
+    PolylineCache() = default;
+    PolylineCache(const PolylineCache&) {}
+    PolylineCache& operator=(const PolylineCache&) {
+      keys.RemoveAll();
+      points.RemoveAll();
+      return *this;
+    }
+    CVector2Array keys;
+    CVector2Array points;
+  };
+  const CVector2Array& Polyline() const;
+
+  mutable PolylineCache m_polyline;
 };

@@ -24,13 +24,12 @@ POINT InDisplay(const CVector2& v, const RECT& display) {
 void CEditCurve::Draw(HDC dc) const {
   HPEN pen = CreatePen(PS_SOLID, 1, kCurveColour);
   HGDIOBJ old = SelectObject(dc, pen);
-  CVector2Array* line = BuildPolyline();
-  for (int k = 0; k < line->GetSize(); ++k) {
-    const POINT p = InDisplay(line->ElementAt(k), display);
+  const CVector2Array& line = Polyline();
+  for (int k = 0; k < line.GetSize(); ++k) {
+    const POINT p = InDisplay(line[k], display);
     if (k == 0) MoveToEx(dc, p.x, p.y, nullptr);
     else LineTo(dc, p.x, p.y);
   }
-  delete line;
   SelectObject(dc, old);
   DeleteObject(pen);
   HBRUSH selectedFill = CreateSolidBrush(kSelectedKeyColour), frame = CreateSolidBrush(kKeyFrameColour);

@@ -136,10 +136,13 @@ void CLineSet::Serialize(CArchive& ar) {
   const int count = ReadRecordCount(ar, kMaxLines);
   // Lines join the set as they are read, so a short record leaves the lines
   // read so far owned by the set, never leaked.
+  int points = 0;
   for (int i = 0; i < count; ++i) {
     CFeatureLine* line = new CFeatureLine;
     m_lines.Add(line);
     line->Serialize(ar);
+    points += line->GetPointCount();
+    if (points > kMaxSetPoints) AfxThrowArchiveException(CArchiveException::badIndex);
   }
   // The shared selection may name points the record no longer has.
   PruneSelection();
@@ -241,8 +244,13 @@ void CLineSet::SwapContents(CLineSet& other) {
 
 void CLineSet::PruneSelection() {
   if (m_selection == nullptr) return;
-  for (int i = m_selection->GetSize() - 1; i >= 0; --i) {
-    const CLinePoint& s = m_selection->ElementAt(i);
-    if (PointAt(s.line, s.point) == nullptr) m_selection->RemoveAt(i);
+  // Kept entries move down in one pass: removing them one at a time would
+  // be quadratic in a long list of stale entries.
+  const int n = m_selection->GetSize();
+  int kept = 0;
+  for (int i = 0; i < n; ++i) {
+    const CLinePoint s = m_selection->ElementAt(i);
+    if (PointAt(s.line, s.point) != nullptr) m_selection->ElementAt(kept++) = s;
   }
+  if (kept < n) m_selection->SetSize(kept);
 }

@@ -63,6 +63,10 @@ class CLineSet {
  public:
   // Most lines a set record may hold; a larger count is refused.
   static constexpr int kMaxLines = 1 << 16;
+  // Most points all lines of a set record may hold together: every point
+  // is a vertex of the pair's mesh, whose build time grows faster than its
+  // vertex count, and points are placed one click at a time.
+  static constexpr int kMaxSetPoints = 1 << 11;
 
   CLineSet();
   virtual ~CLineSet();

@@ -39,7 +39,8 @@ class CMorphPair {
   // Limits of the values a pair record may carry.
   static constexpr int kMaxFrames = 1 << 20;
   static constexpr int kMaxMaskEdge = 1024;
-  static constexpr int kMaxSelected = 1 << 22;
+  // The selection names each point of a line set at most once.
+  static constexpr int kMaxSelected = CLineSet::kMaxSetPoints;
   // Warp modes 0 to 4 (the frame renderer gives them their meaning).
   static constexpr int kMaxWarpMode = 4;
 

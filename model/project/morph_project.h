@@ -19,6 +19,10 @@ class CMorphProject {
   // Limits of a project record.
   static constexpr int kMaxPairs = 10000;
   static constexpr int kMaxOutputSide = 8192;
+  // Largest output side a project file may hold: the Output Size dialog
+  // and its "Same size" buttons (pictures are held to 1024 a side) make no
+  // larger one, and the render surfaces grow with its square.
+  static constexpr int kMaxStoredOutputSide = 1024;
 
   CMorphProject();
   ~CMorphProject();
@@ -82,10 +86,16 @@ class CMorphProject {
   void InitDirect3D(CWnd* window);
 
  private:
+  // A project record held apart from the project: one read from a file
+  // before it is taken, or the project it replaced (project_file.cpp).
+  struct Record;
   void RemoveAllPairs();
   void StoreRecord(CArchive& ar);
-  void LoadRecord(CArchive& ar);
-  void AfterLoad();
+  void LoadRecord(CArchive& ar, Record& record);
+  void SwapRecord(Record& record);
+  // The steps after a record was taken; the earlier project brought back
+  // after a failed load still holds its pictures.
+  void AfterLoad(bool reloadPictures = true);
   void ResizeSurfaces();
   void MarkModified();
 

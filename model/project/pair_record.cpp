@@ -4,6 +4,9 @@
 // archive exception so that the whole file is refused.
 #include "model/project/morph_pair.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "compat/afx/archive.h"
 #include "imaging/image_file_types.h"
 #include "model/project/effect.h"
@@ -44,6 +47,23 @@ bool IsUsableTimingCurve(const CCurveKeys& curve) {
   for (int i = 1; i < curve.GetSize(); ++i)
     if (curve[i].x < curve[i - 1].x) return false;
   return curve.x0 != curve.x1 && curve.y0 != curve.y1;
+}
+
+// The curve control keeps dragged keys inside the curve's range; a key
+// inserted where the curve overshoots lies at most the control's margin
+// beyond it. A key farther out than the range's own width or height was
+// not made by the editor, and would make the curve swing far outside the
+// range.
+bool KeysLieNearTheRange(const CCurveKeys& curve) {
+  const double w = std::fabs(static_cast<double>(curve.x1) - curve.x0);
+  const double h = std::fabs(static_cast<double>(curve.y1) - curve.y0);
+  const double left = std::min(curve.x0, curve.x1) - w, right = std::max(curve.x0, curve.x1) + w;
+  const double bottom = std::min(curve.y0, curve.y1) - h, top = std::max(curve.y0, curve.y1) + h;
+  for (int i = 0; i < curve.GetSize(); ++i) {
+    const CVector2& k = curve[i];
+    if (k.x < left || k.x > right || k.y < bottom || k.y > top) return false;
+  }
+  return true;
 }
 
 void StoreSelection(CArchive& ar, const CSelectionList& selection) {
@@ -188,6 +208,7 @@ void CMorphPair::SerializePictures(CArchive& ar) {
 void CMorphPair::LoadTimingCurve(CArchive& ar) {
   m_curve.Serialize(ar);
   if (!IsUsableTimingCurve(m_curve)) SetDefaultTimingCurve();
+  if (!KeysLieNearTheRange(m_curve)) Refuse();
   m_curve.SetRange(0.0f, static_cast<float>(m_frameCount - 1), 0.0f, 256.0f);
   // A stored range that runs backwards turns the keys round when they are
   // moved into the pair's range, and a single frame leaves no range at all:

@@ -5,6 +5,8 @@
 #include "model/project/morph_project.h"
 
 #include <memory>
+#include <new>
+#include <utility>
 #include <vector>
 
 #include "compat/afx/archive.h"
@@ -47,6 +49,18 @@ bool MakeTempBeside(const CString& path, CString& temp) {
   return true;
 }
 
+// The folder's entry for the renamed file reaches the disk too, so a power
+// cut after the save leaves the new file or the old one, never neither.
+void FlushFolderOf(const CString& path) {
+  const int slash = path.ReverseFind(u'\\');
+  const CString folder = slash > 0 ? path.Left(slash) : slash == 0 ? CString(u"\\") : CString(u".");
+  HANDLE handle = CreateFileW(folder, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return;
+  FlushFileBuffers(handle);
+  CloseHandle(handle);
+}
+
 // A project that already exists keeps its permissions: the new file takes
 // the old one's place rather than arriving with default ones.
 bool PutInPlace(const CString& temp, const CString& path) {
@@ -57,13 +71,43 @@ bool PutInPlace(const CString& temp, const CString& path) {
 
 }  // namespace
 
+struct CMorphProject::Record {
+  Record() = default;
+  Record(const Record&) = delete;
+  Record& operator=(const Record&) = delete;
+  ~Record() {
+    for (CMorphPair* pair : pairs) delete pair;
+  }
+
+  std::vector<CMorphPair*> pairs;
+  int reserved = 1, current = 0, width = 256, height = 256;
+  CFillStyle foreground, background;
+};
+
 int CMorphProject::Serialize(CArchive& ar) {
   if (ar.IsStoring()) {
     if (CEditorLink* editor = GetEditorLink()) editor->StopPlayback();
     StoreRecord(ar);
-  } else {
-    LoadRecord(ar);
+    return 1;
+  }
+  Record record;
+  LoadRecord(ar, record);
+  // Only a whole record replaces the project: until here a refusal leaves
+  // the open project, its undo history and its playback as they were.
+  CComandmanger::Get()->Clear();
+  if (CEditorLink* editor = GetEditorLink()) editor->StopPlayback();
+  SwapRecord(record);
+  try {
     AfterLoad();
+  } catch (const std::bad_alloc&) {
+    // Out of memory while the pictures load: the earlier project, whose
+    // pictures are still held, comes back and the open fails.
+    SwapRecord(record);
+    try {
+      AfterLoad(false);
+    } catch (const std::bad_alloc&) {
+    }
+    throw;
   }
   return 1;
 }
@@ -76,47 +120,57 @@ void CMorphProject::StoreRecord(CArchive& ar) {
   for (int i = 0; i < m_pairs.GetSize(); ++i) m_pairs[i]->Serialize(ar);
 }
 
-void CMorphProject::LoadRecord(CArchive& ar) {
-  int count = 0, storedMode = 0, reserved = 0, current = 0, width = 0, height = 0;
-  ar >> count >> storedMode >> reserved >> current >> width >> height;
+void CMorphProject::LoadRecord(CArchive& ar, Record& record) {
+  int count = 0, storedMode = 0, current = 0;
+  ar >> count >> storedMode >> record.reserved >> current >> record.width >> record.height;
   // The stored edit mode is not taken: the editor keeps its own.
   if (count < 1 || count > kMaxPairs) Refuse();
-  if (width < 1 || height < 1 || width > kMaxOutputSide || height > kMaxOutputSide) Refuse();
-  CFillStyle foreground, background;
-  foreground.Serialize(ar);
-  background.Serialize(ar);
+  const int width = record.width, height = record.height;
+  if (width < 1 || height < 1 || width > kMaxStoredOutputSide || height > kMaxStoredOutputSide) Refuse();
+  record.foreground.Serialize(ar);
+  record.background.Serialize(ar);
   // Pairs are made as their records arrive, so a huge count in a short file
   // makes few of them.
-  std::vector<std::unique_ptr<CMorphPair>> pairs;
   for (int i = 0; i < count; ++i) {
-    pairs.push_back(std::make_unique<CMorphPair>());
-    pairs.back()->Serialize(ar);
+    record.pairs.push_back(nullptr);
+    record.pairs.back() = new CMorphPair;
+    record.pairs.back()->Serialize(ar);
   }
   // The file is exactly its records: anything after them means the counts
   // were wrong (a pair count one short would lose the last pair at the next
   // save), so the file is refused.
   if (!IsAtEnd(ar)) Refuse();
-  // Only a whole record replaces the project: until here a refusal leaves
-  // the open project, its undo history and its playback as they were.
-  CComandmanger::Get()->Clear();
-  if (CEditorLink* editor = GetEditorLink()) editor->StopPlayback();
-  RemoveAllPairs();
   // Every outline of the file was laid out for the file's output size.
-  for (auto& pair : pairs)
-    for (CImageSlot* slot : {pair->GetSourceSlot(), pair->GetTargetSlot()}) slot->m_layout = SIZE{width, height};
-  for (auto& pair : pairs) m_pairs.Add(pair.release());
-  m_reserved = reserved;
-  m_current = current < 0 ? 0 : current >= count ? count - 1 : current;
-  m_width = width;
-  m_height = height;
-  m_foreground = foreground;
-  m_background = background;
+  for (CMorphPair* pair : record.pairs)
+    for (CImageSlot* slot : {pair->GetSourceSlot(), pair->GetTargetSlot()})
+      slot->m_layout = SIZE{record.width, record.height};
+  record.current = current < 0 ? 0 : current >= count ? count - 1 : current;
 }
 
-void CMorphProject::AfterLoad() {
+// Exchanges the project's pairs and stored settings with the record's.
+void CMorphProject::SwapRecord(Record& record) {
+  std::vector<CMorphPair*> pairs(m_pairs.GetData(), m_pairs.GetData() + m_pairs.GetSize());
+  m_pairs.RemoveAll();
+  for (CMorphPair* pair : record.pairs) m_pairs.Add(pair);
+  record.pairs = std::move(pairs);
+  std::swap(m_reserved, record.reserved);
+  std::swap(m_current, record.current);
+  std::swap(m_width, record.width);
+  std::swap(m_height, record.height);
+  CFillStyle fill;
+  fill = m_foreground;
+  m_foreground = record.foreground;
+  record.foreground = fill;
+  fill = m_background;
+  m_background = record.background;
+  record.background = fill;
+}
+
+void CMorphProject::AfterLoad(bool reloadPictures) {
   if (CRendererLink* renderer = GetRendererLink()) renderer->SetFills(m_background, m_foreground);
   ResizeSurfaces();
-  for (int i = 0; i < m_pairs.GetSize(); ++i) m_pairs[i]->ReloadImages();
+  if (reloadPictures)
+    for (int i = 0; i < m_pairs.GetSize(); ++i) m_pairs[i]->ReloadImages();
   RenderPair(CurrentPair());
   if (CEditorLink* editor = GetEditorLink()) {
     editor->RefreshPanel();
@@ -140,6 +194,8 @@ BOOL CMorphProject::LoadProjectFile(LPCTSTR path) {
     }
   } catch (CException* e) {
     e->Delete();
+  } catch (const std::bad_alloc&) {
+    // Out of memory is a failed open like any other.
   }
   // The record is read aside and taken only when whole, so a file that
   // could not be read leaves the open project untouched.
@@ -157,6 +213,9 @@ BOOL CMorphProject::SaveProjectFile(LPCTSTR path) {
     try {
       Serialize(ar);
       ar.Close();
+      // On the disk before it replaces the target: a rename that outlives a
+      // power cut must not bring a short file.
+      file.Flush();
       file.Close();
       written = TRUE;
     } catch (...) {
@@ -170,7 +229,10 @@ BOOL CMorphProject::SaveProjectFile(LPCTSTR path) {
       SetLastError(static_cast<DWORD>(file->m_lOsError));
     e->Delete();
   }
-  if (written && PutInPlace(temp, CString(path))) return TRUE;
+  if (written && PutInPlace(temp, CString(path))) {
+    FlushFolderOf(CString(path));
+    return TRUE;
+  }
   const DWORD error = GetLastError();
   DeleteFileW(temp);
   SetLastError(error);

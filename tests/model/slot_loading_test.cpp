@@ -3,6 +3,9 @@
 // output size, and pictures that cannot be read.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <filesystem>
 #include <fstream>
 
 #include "compat/host_path.h"
@@ -192,6 +195,15 @@ TEST_F(SlotLoading, UnreadablePicturesAreReported) {
   ASSERT_EQ(editor.messages.size(), 1u);
   // The message names the file as the user writes paths.
   EXPECT_EQ(editor.messages[0], compat::Utf8ToUtf16(dir.File("junk.bmp")) + u"cound not read!");
+  // Only a regular file is read: a named pipe would wait for a writer for ever.
+  ASSERT_EQ(mkfifo(dir.File("pipe.bmp").c_str(), 0600), 0);
+  std::filesystem::create_directory(dir.File("folder.bmp"));
+  for (const char* name : {"pipe.bmp", "folder.bmp"}) {
+    editor.messages.clear();
+    EXPECT_FALSE(Load(CString(compat::FromHostPath(dir.File(name))))->HasPicture());
+    ASSERT_EQ(editor.messages.size(), 1u);
+    EXPECT_EQ(editor.messages[0], compat::Utf8ToUtf16(dir.File(name)) + u"cound not read!");
+  }
 }
 
 TEST_F(SlotLoading, AnUnreadablePictureLeavesThePairAsItWas) {

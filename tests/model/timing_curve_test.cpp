@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
+#include <vector>
 
 #include "model/outline/curve_keys.h"
 
@@ -74,4 +76,30 @@ TEST(TimingCurve, ZeroWidthRangeReadFromAFileEvaluatesFinite) {
   EXPECT_TRUE(std::isfinite(curve.Evaluate(0.0f)));
   SetFrames(curve, 10);
   EXPECT_TRUE(std::isfinite(curve.Evaluate(5.0f)));
+}
+
+TEST(TimingCurve, WildKeysCostABoundedTableAndAMovedKeyIsSeenAtOnce) {
+  // Keys far outside the range flatten to the depth limit in every segment
+  // unless the curve's points are shared out.
+  std::vector<CVector2> keys;
+  for (int k = 0; k < 512; ++k) keys.emplace_back(static_cast<float>(k), (k % 2 ? 1e30f : -1e30f) / (k + 1));
+  CBezierCurve timing;
+  timing.SetRangeValues(0, 511, 0, 256);
+  timing.SetPoints(keys.data(), static_cast<int>(keys.size()));
+  int points = 0;
+  for (int i = 0; i < timing.GetTableCount(); ++i) points += timing.TableAt(i)->GetSize();
+  EXPECT_LE(points, (1 << 14) + 2 * 511);
+  CEditCurve edit;
+  edit.SetPoints(keys.data(), static_cast<int>(keys.size()));
+  std::unique_ptr<CVector2Array> line(edit.BuildPolyline());
+  EXPECT_LE(line->GetSize(), (1 << 14) + 512);
+
+  // The control keeps its flattened curve between paints, never past a change.
+  CEditCurve control;
+  CCurveHit hit;
+  control.HitTest(POINT{64, 60}, hit);
+  ASSERT_EQ(hit.code, kCurveHitCurve);
+  control[1].y = 160;
+  control.HitTest(POINT{64, 60}, hit);
+  EXPECT_EQ(hit.code, kCurveHitNothing);
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <set>
@@ -121,6 +122,17 @@ TEST_F(FilesTest, FoldersAttributesMovesAndCopies) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
   EXPECT_FALSE(DeleteFileW(Path(u"sub").c_str()));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  // A folder opens only with backup semantics, enough to flush its entries;
+  // a named pipe is a device, not a file.
+  EXPECT_EQ(CreateFileW(Path(u"sub").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+  HANDLE folder =
+      CreateFileW(Path(u"sub").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  ASSERT_NE(folder, INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(FlushFileBuffers(folder));
+  CloseHandle(folder);
+  ASSERT_EQ(mkfifo((host_ + "/pipe").c_str(), 0600), 0);
+  EXPECT_EQ(GetFileAttributesW(Path(u"pipe").c_str()) & (FILE_ATTRIBUTE_DIRECTORY | 0x40u), 0x40u);
+  EXPECT_EQ(GetFileAttributesW(Path(u"other.txt").c_str()) & 0x40u, 0u);
   EXPECT_TRUE(RemoveDirectoryW(Path(u"sub").c_str()));
   EXPECT_EQ(_waccess(Path(u"other.txt").c_str(), 0), 0);
   EXPECT_EQ(_waccess(Path(u"sub").c_str(), 0), -1);
