@@ -152,9 +152,8 @@ BOOL CImageFile::Open(LPCTSTR path) {
   m_path = path;
   // Only a regular file can be a picture: reading a named pipe waits for a
   // writer for ever, and a device or a folder holds no picture.
-  constexpr DWORD kDeviceAttribute = 0x00000040;  // FILE_ATTRIBUTE_DEVICE
   const DWORD attributes = GetFileAttributesW(m_path);
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & (FILE_ATTRIBUTE_DIRECTORY | kDeviceAttribute)) != 0)
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0)
     return FALSE;
   if (GetImageCache().Find(m_path) >= 0) return TRUE;
   bool ok;

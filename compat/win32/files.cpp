@@ -57,12 +57,10 @@ void TimespecToFileTime(const timespec& time, FILETIME& ft) {
 }
 
 DWORD AttributesOf(const struct stat& info, const std::string& host) {
-  // Named pipes, sockets and devices are what the platform calls devices
-  // (FILE_ATTRIBUTE_DEVICE).
-  constexpr DWORD kDeviceAttribute = 0x00000040;
+  // Named pipes, sockets and devices are what the platform calls devices.
   DWORD attributes = S_ISDIR(info.st_mode) ? FILE_ATTRIBUTE_DIRECTORY
                      : S_ISREG(info.st_mode) ? FILE_ATTRIBUTE_ARCHIVE
-                                             : kDeviceAttribute;
+                                             : FILE_ATTRIBUTE_DEVICE;
   if (access(host.c_str(), W_OK) != 0 && errno == EACCES) attributes |= FILE_ATTRIBUTE_READONLY;
   return attributes;
 }
