@@ -1,7 +1,8 @@
 // The "Preview and Play" bar inside the editor: F2 hides and shows it, a
 // resize of the frame resizes it and the preview follows at the output's
-// aspect, drawn again, and a setting changed in the transition panel shows
-// at once in the preview's pixels.
+// aspect, drawn again, a setting changed in the transition panel shows at once
+// in the preview's pixels, and a preview without pictures is black wherever
+// it moves.
 #include <algorithm>
 
 #include "editor_test_support.h"
@@ -191,6 +192,36 @@ TEST_F(EditorPreview, NewAndAnImportDrawThePreviewAgainAndShowTheZoom) {
   shown = PreviewPixels();
   EXPECT_EQ(Count(shown, kSmearPixel), 0u) << "the import did not draw the preview";
   EXPECT_EQ(zoomText(), u"100%");
+}
+
+// A new project has no pictures: its preview is a black frame wherever the
+// bottom-docked Effect bar's edge, pulled up, moves it, not what lay beneath.
+TEST_F(EditorPreview, APreviewWithoutPicturesIsBlackWhereverTheEffectBarMovesIt) {
+  Start();
+  Frame()->ShowWindow(SW_MAXIMIZE);
+  Idle();
+  CDockPanelBar& effect = m_app->m_wndEffectBar;
+  ASSERT_EQ(::GetDlgCtrlID(::GetParent(effect.m_hWnd)), AFX_IDW_DOCKBAR_BOTTOM);
+  CRect before, bar;
+  Preview().GetWindowRect(&before);
+  Smear();
+  effect.GetWindowRect(&bar);
+  const POINT edge{bar.CenterPoint().x, bar.top + 3};
+  compat::host::InjectMouseMove(edge.x, edge.y);
+  compat::host::InjectMouseButton(0, true, edge.x, edge.y);
+  compat::host::InjectMouseMove(edge.x, edge.y - 150);
+  compat::host::InjectMouseMove(edge.x, edge.y - 300);
+  compat::host::InjectMouseButton(0, false, edge.x, edge.y - 300);
+  Idle();
+  CRect after;
+  Preview().GetWindowRect(&after);
+  ASSERT_NE(after.TopLeft(), before.TopLeft()) << "the preview did not move";
+  const Pixels pixels = PreviewPixels();
+  ASSERT_FALSE(pixels.empty());
+  // Its one-pixel margin lies under the dialog's edge and the timeline.
+  const size_t inner = static_cast<size_t>(after.Width() - 2) * (after.Height() - 2);
+  EXPECT_GE(Count(pixels, 0), inner) << "the preview shows what lay beneath it";
+  EXPECT_TRUE(compat::WriteWindowPng(Frame()->m_hWnd, dlgtest::PngPath("editor_preview_empty_moved").c_str()));
 }
 
 }  // namespace
