@@ -120,9 +120,15 @@ LRESULT DefaultNcHitTest(HWND hwnd, POINT screen) {
   if (!w) return HTNOWHERE;
   RECT wr = ScreenWindowRect(w);
   if (!Inside(wr, screen)) return HTNOWHERE;
-  if (w->style & WS_MINIMIZE) return HTCAPTION;
   POINT p{screen.x - wr.left, screen.y - wr.top};
   NcLayout l = Layout(w);
+  // A minimized window is its caption strip; its buttons restore, maximize and close it.
+  if (w->style & WS_MINIMIZE) {
+    if (Inside(l.close, p)) return HTCLOSE;
+    if (Inside(l.max, p)) return HTMAXBUTTON;
+    if (Inside(l.min, p)) return HTMINBUTTON;
+    return HTCAPTION;
+  }
   if (Inside(l.client, p)) return HTCLIENT;
   if (w->style & WS_THICKFRAME) {
     const int width = l.window.right, height = l.window.bottom, b = l.outer;
@@ -288,7 +294,9 @@ LRESULT DefaultNcMouse(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     return 0;
   }
   if (message == WM_NCLBUTTONDBLCLK) {
-    if (hit == HTCAPTION && (GetWindowLongW(hwnd, GWL_STYLE) & WS_MAXIMIZEBOX))
+    if (hit == HTCAPTION && IsIconic(hwnd))
+      SendMessageW(hwnd, WM_SYSCOMMAND, SC_RESTORE, lParam);
+    else if (hit == HTCAPTION && (GetWindowLongW(hwnd, GWL_STYLE) & WS_MAXIMIZEBOX))
       SendMessageW(hwnd, WM_SYSCOMMAND, IsZoomed(hwnd) ? SC_RESTORE : SC_MAXIMIZE, lParam);
     return 0;
   }
@@ -313,7 +321,7 @@ LRESULT DefaultNcMouse(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         SendMessageW(hwnd, WM_SYSCOMMAND, IsZoomed(hwnd) ? SC_RESTORE : SC_MAXIMIZE, lParam);
       return 0;
     case HTMINBUTTON:
-      if (TrackButton(hwnd, hit)) SendMessageW(hwnd, WM_SYSCOMMAND, SC_MINIMIZE, lParam);
+      if (TrackButton(hwnd, hit)) SendMessageW(hwnd, WM_SYSCOMMAND, IsIconic(hwnd) ? SC_RESTORE : SC_MINIMIZE, lParam);
       return 0;
     default:
       return 0;
