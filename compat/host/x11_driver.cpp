@@ -620,6 +620,13 @@ void X11Driver::SyncWindows(const WaitState& state) {
     const bool managerPlaces = wm_ && IsManaged(top.kind) && (top.maximized || top.minimized);
     AskState(shown, top);
     if (!SameRect(shown.asked, top.rect) && !managerPlaces) MoveShown(shown, top.rect);
+    if (!fresh && !SameRect(shown.top.rect, top.rect)) {
+      // Its pixels are now taken from another part of the desktop: what was
+      // drawn there before this (a window restored from minimized draws its
+      // frame before the host hears of the new place) shows too.
+      std::lock_guard<std::mutex> guard(pendingLock_);
+      AddDamage(pending_.damage, top.rect);
+    }
     shown.top = top;
     if (!shown.mapped) {
       XMapWindow(display_, shown.x);
