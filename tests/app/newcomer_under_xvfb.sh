@@ -162,22 +162,24 @@ wait_for 'frame_at "$normal"' || fail "the frame did not come back from the corn
 sleep 0.5
 
 # --- File walked with the keyboard: Down skips the separators ---
-# New, Open, Save, Save As, (separator) Import Source, Import Target: Down
-# five times from New, then Enter, asks for the target picture.
+# From New, Down six times passes Open, Save, Save As, Import Source, Import
+# Target and stops on Export Current Frame, whose Enter asks for the picture
+# to write ("Select Image File"); a separator that took a press would stop
+# on an import instead.
 keys alt+f
 wait_for '[ -n "$(windows_of_type POPUP_MENU)" ]' || fail "Alt+F opened no menu"
-keys Down Down Down Down Down
+keys Down Down Down Down Down Down
 screenshot file_walked
 keys Return
 if wait_for '[ -n "$(windows_of_type DIALOG)" ]'; then
   dialog=$(windows_of_type DIALOG | head -1)
   screenshot file_walked_dialog
-  check_pending 'xdotool getwindowname "$dialog" | grep -qi target' \
-    "(menu keys skip separators) Down five times and Enter on File opened '$(xdotool getwindowname "$dialog")'"
+  check_pending '[ "$(xdotool getwindowname "$dialog")" = "Select Image File" ]' \
+    "(menu keys skip separators) Down six times and Enter on File opened '$(xdotool getwindowname "$dialog")'"
   keys Escape
   wait_for '[ -z "$(windows_of_type DIALOG)" ]' || fail "Escape left the dialog open"
 else
-  pending "(menu keys skip separators) Down five times and Enter on File opened nothing"
+  pending "(menu keys skip separators) Down six times and Enter on File opened nothing"
   keys Escape Escape
 fi
 
