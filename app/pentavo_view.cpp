@@ -124,6 +124,8 @@ void CPentavoView::OnDraw(CDC*) {}
 void CPentavoView::OnInitialUpdate() {
   CView::OnInitialUpdate();
   CreatePanes();
+  // A new project (File > New) comes here too, with the renderer made long ago.
+  RenderCurrent();
 }
 
 int CPentavoView::SplitPosition() const {
@@ -202,8 +204,12 @@ BOOL CPentavoView::LoadProject(LPCTSTR path) {
 }
 
 void CPentavoView::RenderCurrent() {
-  CMorphProject* project = GetMorphProject();
-  if (IsRendererCreated()) RenderPair(project->CurrentPair());
+  CMorphPair* pair = GetMorphProject()->CurrentPair();
+  if (!IsRendererCreated()) return;
+  RenderPair(pair);
+  // A pair that cannot be drawn presents nothing: the preview clears itself
+  // rather than keep the last frame of another pair or project.
+  if (!PairShowsInPreview(pair) && m_previewPlay.m_preview.m_hWnd) m_previewPlay.m_preview.Invalidate(FALSE);
 }
 
 void CPentavoView::RedrawPanes() {

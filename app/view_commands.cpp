@@ -131,6 +131,8 @@ void CPentavoView::ImportImage(int side) {
     pane->Invalidate();
     pane->RefitZoom();
   }
+  ShowZoomInStatusBar();
+  RenderCurrent();
   project->RefreshPairList();
   SetDocumentModified(TRUE);
 }

@@ -198,6 +198,7 @@ void CEditCtrl::OnPaint() {
   CPaintDC dc(this);
   CRect r;
   GetClientRect(&r);
+  FillAroundChildren(dc, r);
   if (GetStyle() & ECS_SUNKEN) {
     dc.Draw3dRect(&r, RGB(0x98, 0x98, 0x98), RGB(0xFF, 0xFF, 0xFF));
     r.DeflateRect(1, 1);
@@ -205,6 +206,26 @@ void CEditCtrl::OnPaint() {
   } else {
     dc.Draw3dRect(&r, RGB(0x0A, 0x0A, 0x0A), RGB(0xF0, 0xF0, 0xF0));
   }
+}
+
+// The class keeps the static class's lack of a background: the strips the
+// field and the buttons leave free are painted here, in the colour the
+// parent gives its statics, or they would show whatever lay there before.
+void CEditCtrl::FillAroundChildren(CDC& dc, const CRect& client) {
+  const int saved = dc.SaveDC();
+  for (CWnd* child = GetWindow(GW_CHILD); child; child = child->GetWindow(GW_HWNDNEXT)) {
+    if (!child->IsWindowVisible()) continue;
+    CRect area;
+    child->GetWindowRect(&area);
+    ScreenToClient(&area);
+    dc.ExcludeClipRect(&area);
+  }
+  CWnd* parent = GetParent();
+  auto brush = parent ? reinterpret_cast<HBRUSH>(parent->SendMessage(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.m_hDC),
+                                                                     reinterpret_cast<LPARAM>(m_hWnd)))
+                      : nullptr;
+  ::FillRect(dc.m_hDC, &client, brush ? brush : ::GetSysColorBrush(COLOR_3DFACE));
+  dc.RestoreDC(saved);
 }
 
 // --- buttons ---

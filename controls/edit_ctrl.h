@@ -54,6 +54,7 @@ class CEditCtrl : public CAutoObject<CWnd> {
   afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
   afx_msg void OnSize(UINT nType, int cx, int cy);
   afx_msg void OnPaint();
+  void FillAroundChildren(CDC& dc, const CRect& client);
   afx_msg void OnSetFocus(CWnd* pOldWnd);
   afx_msg void OnTimer(UINT_PTR nIDEvent);
   BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;

@@ -104,6 +104,13 @@ void CKitDocBarExtenEx::DoPaint(CDC* pDC) {
   pDC->FillSolidRect(&client, GetFaceColor(g_kitDrawStyle));
 }
 
+// The outer ring wraps a bar that would start within two borders of the
+// row's end, whatever the bar's own gap along the row.
+int CKitDocBarExtenEx::GetWrapGap(CControlBar*, BOOL bHorz) const {
+  static const int border[2] = {2 * ::GetSystemMetrics(SM_CYBORDER), 2 * ::GetSystemMetrics(SM_CXBORDER)};
+  return border[bHorz ? 1 : 0];
+}
+
 void CKitDocBarExtenEx::SendAwayStrangers() {
   CFrameWnd* frame = m_pDockSite ? m_pDockSite : GetParentFrame();
   if (!frame) return;

@@ -62,6 +62,7 @@ class CKitDocBarExtenEx : public CKitDocBarExten {
 
  protected:
   void SendAwayStrangers() override;
+  int GetWrapGap(CControlBar* pBar, BOOL bHorz) const override;
 };
 
 // A 3-pixel band in the face colour along one frame edge.

@@ -1256,6 +1256,11 @@ BOOL CMenuBar::OnMenuFilter(MSG* pMsg) {
       if (pMsg->wParam == VK_LEFT && m_bOwnPopup) step = -1;
       if (pMsg->wParam == VK_RIGHT && m_bNoSubmenu) step = 1;
       if (!step) return FALSE;
+      // The title left behind loses its pressed frame before the next one opens.
+      if (CMenuBarItem* left = GetItem(m_nHotItem)) {
+        left->m_fsState &= static_cast<BYTE>(~(CMenuBarItem::kHot | CMenuBarItem::kPressed));
+        InvalidateItem(m_nHotItem);
+      }
       m_nHotItem = NextItem(m_nHotItem, step);
       cancel();
       m_bContinue = TRUE;

@@ -398,8 +398,7 @@ BOOL CPopupMenuManager::OnDrawItem(LPDRAWITEMSTRUCT dis) {
   const bool gradient = m_nDrawStyle == kKitStyleGradient;
   if (record->type & MFT_SEPARATOR) {
     pDC->FillSolidRect(&r, KitMenuBackColor());
-    CRect line(r.left + m_buttonSize.cx + 4, r.top + r.Height() / 2, r.right, r.bottom);
-    pDC->DrawEdge(&line, EDGE_ETCHED, BF_TOP);
+    pDC->DrawEdge(&r, EDGE_ETCHED, BF_TOP);
     pDC->RestoreDC(saved);
     return TRUE;
   }

@@ -23,9 +23,9 @@ BOOL ReadSettingFile(CFile& file, BYTE** bytes, int* count) {
   CArchive ar(&file, CArchive::load);
   int n = 0;
   ar >> n;
-  if (n < 0 || n > kMaxSettingBytes || static_cast<DWORD>(n) > fileLength - kLengthWordBytes) {
-    return FALSE;
-  }
+  // A negative length word loads as an empty value, as a zero one does.
+  if (n < 0) n = 0;
+  if (n > kMaxSettingBytes || static_cast<DWORD>(n) > fileLength - kLengthWordBytes) return FALSE;
   BYTE* block = new BYTE[n];
   try {
     ar.Read(block, static_cast<UINT>(n));

@@ -136,13 +136,25 @@ void CExportAnimationDlg::OnRenderOrStop() {
   }
 }
 
+// Where the file field points, else the folder last exported to, else the
+// open project's folder. The drive root the program once fell back to is
+// the file system's root here, where nobody may write.
+CString CExportAnimationDlg::StartFolder() const {
+  for (const CString& folder : {FolderOfPath(m_strOutputPath), ReadRegistryText(kRenderFilePath)}) {
+    const DWORD attributes = folder.IsEmpty() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(folder);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return folder;
+  }
+  auto* frame = dynamic_cast<CFrameWnd*>(AfxGetMainWnd());
+  CDocument* document = frame ? frame->GetActiveDocument() : nullptr;
+  return document ? FolderOfPath(document->GetPathName()) : CString();
+}
+
 BOOL CExportAnimationDlg::AskOutputFile(int format) {
   CFileDialog dialog(FALSE, kFormats[format].extension, nullptr, OFN_EXPLORER | OFN_ENABLEHOOK | OFN_HIDEREADONLY,
                      kFormats[format].filter, this);
   dialog.m_ofn.lpstrTitle = u"Select Output File";
-  CString folder = ReadRegistryText(kRenderFilePath);
-  if (folder.IsEmpty()) folder = u"C:\\";
-  dialog.m_ofn.lpstrInitialDir = folder;
+  const CString folder = StartFolder();
+  if (!folder.IsEmpty()) dialog.m_ofn.lpstrInitialDir = folder;
   if (dialog.DoModal() != IDOK) return FALSE;
   m_strOutputPath = dialog.GetPathName();
   WriteRegistryText(kRenderFilePath, FolderOfPath(m_strOutputPath));

@@ -32,6 +32,7 @@ class CExportAnimationDlg : public CDialog {
 
   void OnRenderOrStop();
   BOOL AskOutputFile(int format);
+  CString StartFolder() const;
   void SetRenderingState();
   void StopRender();
   // Waits for the last export's thread to end and deletes its object.

@@ -366,7 +366,15 @@ void CImageViewDlg::WithUndo(Edit edit) {
   CUndoScope after(parent, 1);
 }
 
+// The view takes the keys after a click in a pane (arrow nudges, the
+// frame's accelerators), wherever the focus was before.
+void CImageViewDlg::TakeFocusToView() {
+  CWnd* view = GetParent();
+  if (view && ::GetFocus() != view->m_hWnd) view->SetFocus();
+}
+
 void CImageViewDlg::OnLButtonDown(UINT nFlags, CPoint point) {
+  TakeFocusToView();
   HandleLButtonDown(nFlags, point);
   CDialog::OnLButtonDown(nFlags, point);
 }
@@ -515,6 +523,7 @@ void CImageViewDlg::PressClip(CImageSlot* slot, CPoint point) {
 // --- context menus ---
 
 void CImageViewDlg::OnRButtonDown(UINT nFlags, CPoint point) {
+  TakeFocusToView();
   g_activePane = this;
   CImageSlot* slot = GetImageSlot();
   if (slot != nullptr && CurrentEditMode() == kEditImageProcess) {

@@ -58,6 +58,7 @@ class CImageViewDlg : public CDialog {
   void SetSlotOrigins(CImageSlot* slot);
   void ApplyZoom(CImageSlot* slot, float zoom);
   void HandleLButtonDown(UINT flags, CPoint point);
+  void TakeFocusToView();
   // Edit mode 0: the clip rectangle's grips, drag and rubber band.
   void PressClip(CImageSlot* slot, CPoint point);
   // The clip rectangle in pane pixels.

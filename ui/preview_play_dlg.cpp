@@ -6,6 +6,7 @@
 #include "controls/dialog_color.h"
 #include "model/project/morph_pair.h"
 #include "model/project/morph_project.h"
+#include "model/project/project_links.h"
 #include "res/resource.h"
 #include "ui/stored_text.h"
 #include "platform/settings_store.h"
@@ -49,10 +50,22 @@ BOOL CPreviewDlg::OnInitDialog() {
   return TRUE;
 }
 
+bool PairShowsInPreview(CMorphPair* pair) {
+  return pair && GetRendererLink() && !GetMorphProject()->IsBusy() && pair->GetSourceSlot()->m_texture &&
+         pair->GetTargetSlot()->m_texture;
+}
+
 void CPreviewDlg::OnPaint() {
   CPaintDC dc(this);
   CMorphProject* project = GetMorphProject();
-  if (project->GetPairCount() > 0) RenderPair(project->CurrentPair());
+  CMorphPair* pair = project->GetPairCount() > 0 ? project->CurrentPair() : nullptr;
+  if (PairShowsInPreview(pair)) {
+    RenderPair(pair);
+    return;
+  }
+  CRect client;
+  GetClientRect(&client);
+  dc.FillSolidRect(&client, RGB(0, 0, 0));
 }
 
 BOOL CPreviewDlg::OnEraseBkgnd(CDC*) { return TRUE; }

@@ -5,7 +5,14 @@
 #include "compat/afx.h"
 #include "ui/timeline_bar.h"
 
-// The window the renderer presents into.
+class CMorphPair;
+
+// Whether a render of the pair reaches the screen: both its pictures are
+// textures, the renderer is there and no export holds it.
+bool PairShowsInPreview(CMorphPair* pair);
+
+// The window the renderer presents into; while nothing can be presented it
+// shows black, never what lay there before.
 class CPreviewDlg : public CDialog {
  public:
   CPreviewDlg();

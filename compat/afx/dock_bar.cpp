@@ -360,7 +360,7 @@ CSize CDockBar::CalcFixedLayout(BOOL bStretch, BOOL bHorz) {
       if (wrapped) {
         wrapped = false;
         shift(-gap);
-      } else if (lead >= roomLength - gap && pos > 0 && m_arrBars[pos - 1] != nullptr) {
+      } else if (lead >= roomLength - GetWrapGap(bar, bHorz) && pos > 0 && m_arrBars[pos - 1] != nullptr) {
         m_arrBars.InsertAt(pos, static_cast<void*>(nullptr));
         bar = nullptr;
         slot = nullptr;

@@ -125,9 +125,12 @@ void Drop(HWND hwnd, ComboState& s) {
   const int height = std::max(itemHeight + 2, std::min(s.dropHeight, count * itemHeight + 2));
   RECT desk;
   GetWindowRect(GetDesktopWindow(), &desk);
+  // Below the field, else above it, else moved up as far as the screen needs.
   int top = window.bottom;
-  if (top + height > desk.bottom && window.top - height >= desk.top) top = window.top - height;
-  SetWindowPos(s.list, HWND_TOPMOST, window.left, top, window.right - window.left, height,
+  if (top + height > desk.bottom) top = window.top - height >= desk.top ? window.top - height : std::max(desk.top, desk.bottom - height);
+  const int width = window.right - window.left;
+  const int left = std::max(desk.left, std::min(window.left, desk.right - width));
+  SetWindowPos(s.list, HWND_TOPMOST, left, top, width, height,
                SWP_NOACTIVATE | SWP_SHOWWINDOW);
   SendMessageW(s.list, LB_SETTOPINDEX, static_cast<WPARAM>(std::max(0, Selected(s))), 0);
   SetCapture(s.list);

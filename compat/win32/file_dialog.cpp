@@ -367,8 +367,13 @@ void Center(HWND dialog, SIZE client) {
   const int w = frame.right - frame.left, h = frame.bottom - frame.top;
   RECT area;
   GetClientRect(GetDesktopWindow(), &area);
-  SetWindowPos(dialog, nullptr, std::max(0, static_cast<int>(area.right - w) / 2),
-               std::max(0, static_cast<int>(area.bottom - h) / 2), w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+  // Over the window that opened it, else the screen's middle; always whole on the screen.
+  RECT over = area;
+  HWND owner = GetWindow(dialog, GW_OWNER);
+  if (owner && IsWindowVisible(owner) && !IsIconic(owner)) GetWindowRect(owner, &over);
+  const int x = static_cast<int>(over.left + over.right - w) / 2, y = static_cast<int>(over.top + over.bottom - h) / 2;
+  SetWindowPos(dialog, nullptr, std::clamp(x, 0, std::max(0, static_cast<int>(area.right) - w)),
+               std::clamp(y, 0, std::max(0, static_cast<int>(area.bottom) - h)), w, h, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // --- navigation ---

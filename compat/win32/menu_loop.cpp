@@ -52,7 +52,8 @@ struct Tracker {
 
 thread_local Tracker* t_tracker = nullptr;
 
-bool Selectable(const MenuItem& item) { return !((item.type & MFT_SEPARATOR) && !(item.type & MFT_OWNERDRAW)); }
+// Separators, owner-drawn ones too, are never selected; greyed items are.
+bool Selectable(const MenuItem& item) { return !(item.type & MFT_SEPARATOR); }
 bool Enabled(const MenuItem& item) { return !(item.state & (MF_GRAYED | MF_DISABLED)); }
 
 Popup* PopupOf(HWND hwnd) {
@@ -137,13 +138,14 @@ POINT PlaceRoot(const Tracker& t, POINT at, SIZE size) {
     const bool above = ex.top - size.cy >= desk.top;
     if (below) p.y = ex.bottom;
     else if (above) p.y = ex.top - size.cy;
-    else p.y = (desk.bottom - ex.bottom >= ex.top - desk.top) ? ex.bottom : ex.top - size.cy;
+    // Room on neither side: the menu covers the rectangle rather than leave the screen.
+    else p.y = std::clamp<LONG>(ex.bottom, desk.top, std::max(desk.top, desk.bottom - size.cy));
   } else {
     const bool right = ex.right + size.cx <= desk.right;
     const bool left = ex.left - size.cx >= desk.left;
     if (right) p.x = ex.right;
     else if (left) p.x = ex.left - size.cx;
-    else p.x = (desk.right - ex.right >= ex.left - desk.left) ? ex.right : ex.left - size.cx;
+    else p.x = std::clamp<LONG>(ex.right, desk.left, std::max(desk.left, desk.right - size.cx));
   }
   return p;
 }

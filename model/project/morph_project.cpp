@@ -123,6 +123,8 @@ BOOL CMorphProject::SelectPair(int i) {
     editor->RefreshImageView(0);
     editor->RefreshImageView(1);
     editor->RefreshTimeline();
+    // Each pair keeps its own zoom: the status bar tells the new one.
+    editor->ShowZoom();
   }
   return RenderPair(CurrentPair());
 }

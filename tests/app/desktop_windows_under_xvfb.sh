@@ -2,7 +2,8 @@
 # The editor's windows as windows of the X desktop, driven with xdotool on the
 # X server that xvfb-run gives it (1280x1024), as a user would:
 #   desktop_windows_under_xvfb.sh PROGRAM PNG_DIR bare
-#     no window manager: a menu near the screen's right edge opens leftwards
+#     no window manager: the first start's frame is painted all over; a menu
+#     near the screen's bottom stays on it; a menu near the right edge opens leftwards
 #     and a click on the root closes it; while Output Size is open a click on
 #     the frame reaches nothing and the dialog keeps the keyboard; the
 #     transition panel's In-effect list opens as an X window below its combo.
@@ -81,6 +82,33 @@ dismiss_samples() {
 if [ "$mode" = bare ]; then
   start
   dismiss_samples
+  # Every part of the first start's frame is painted: nothing of the
+  # desktop's colour (what an unpainted part shows) lies inside it.
+  first=$(geometry "$frame")
+  xdotool windowsize "$frame" 1000 800
+  wait_for '[ "$(geometry "$frame")" = "1000x800+10+10" ]' || fail "the frame did not take its new size"
+  sleep 1
+  import -window root "$pngs/first_start_painted.png"
+  unpainted=$(convert "$pngs/first_start_painted.png" -crop 1000x800+10+10 +repage -fill black +opaque "#3A6EA5" \
+    -fill white -opaque "#3A6EA5" -format "%[fx:round(mean*w*h)]" info:)
+  [ "$unpainted" = 0 ] || fail "$unpainted pixels of the frame are left unpainted"
+  # The frame's menu bar 80 pixels above the screen's bottom: File opens
+  # above it, or moved up, whole on the screen.
+  xdotool windowmove "$frame" 10 940
+  wait_for '[ "$(geometry "$frame")" = "1000x800+10+940" ]' || fail "the frame did not move down"
+  sleep 0.5
+  xdotool key alt+f
+  wait_for '[ -n "$(windows_of_type POPUP_MENU)" ]' || fail "Alt+F opened no menu window at the bottom"
+  IFS='x+' read -r mw mh mx my < <(geometry "$(windows_of_type POPUP_MENU)")
+  import -window root "$pngs/menu_at_bottom_edge.png"
+  [ $((my + mh)) -le 1024 ] && [ "$mh" -gt 150 ] || fail "the File menu runs off the screen: ${mw}x${mh}+$mx+$my"
+  xdotool key Escape Escape
+  wait_for '[ -z "$(windows_of_type POPUP_MENU)" ]' || fail "Escape left the File menu open"
+  xdotool windowmove "$frame" 10 10
+  IFS='x+' read -r fw fh fx fy <<<"$first"
+  xdotool windowsize "$frame" "$fw" "$fh"
+  wait_for '[ "$(geometry "$frame")" = "$first" ]' || fail "the frame did not go back to $first"
+  sleep 0.5
   # Where the Help menu opens on a frame with room to its right.
   xdotool key alt+h
   wait_for '[ -n "$(windows_of_type POPUP_MENU)" ]' || fail "Alt+H opened no menu window"

@@ -151,4 +151,46 @@ TEST_F(EditorPreview, ThePreviewShowsTheWholeFrameAtItsOwnSize) {
   EXPECT_GT(blue, shown.size() / 3);
 }
 
+// New and an imported source picture draw the preview and say the panes'
+// zoom: nothing of the frame shown before stays.
+TEST_F(EditorPreview, NewAndAnImportDrawThePreviewAgainAndShowTheZoom) {
+  OpenPair();
+  auto zoomText = [this] { return std::u16string(Frame()->m_wndMainStatusBar.GetPaneText(1).Native()); };
+  GetMainDocument()->SetModifiedFlag(FALSE);
+  Smear();
+  View()->SetFocus();
+  compat::host::InjectKey(VK_CONTROL, true);
+  compat::host::InjectKeyPress('N');
+  compat::host::InjectKey(VK_CONTROL, false);
+  Idle();
+  Pixels shown = PreviewPixels();
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(Count(shown, kSmearPixel), 0u) << "New did not draw the preview";
+  EXPECT_EQ(zoomText(), u"50%") << "a new project shows its pictures at half size";
+  // Uncovered, the preview with nothing to show paints itself all the same.
+  Smear();
+  Preview().Invalidate(FALSE);
+  Idle();
+  EXPECT_EQ(Count(PreviewPixels(), kSmearPixel), 0u) << "the uncovered preview kept stale pixels";
+
+  const std::u16string name = apptest::Program(apptest::fs::path(m_temp) / "c.bmp");
+  Picture("c.bmp", 0x20C020);
+  compat::AddModalStepOnCaption(u"Image File", [name](HWND dialog) {
+    ::SetDlgItemTextW(dialog, edt1, name.c_str());
+    compat::host::InjectKeyPress(VK_RETURN);
+  });
+  Project()->CurrentPair()->GetSourceSlot()->SetZoom(1.0f);
+  Frame()->m_wndMainStatusBar.SetPaneText(1, u"stale");
+  Smear();
+  View()->SetFocus();
+  compat::host::InjectKey(VK_CONTROL, true);
+  compat::host::InjectKeyPress('F');
+  compat::host::InjectKey(VK_CONTROL, false);
+  Idle();
+  ASSERT_EQ(Project()->CurrentPair()->GetSourceSlot()->m_path.Native(), name);
+  shown = PreviewPixels();
+  EXPECT_EQ(Count(shown, kSmearPixel), 0u) << "the import did not draw the preview";
+  EXPECT_EQ(zoomText(), u"100%");
+}
+
 }  // namespace

@@ -35,6 +35,26 @@ class ExportWorkflow : public Workflow {
   }
 };
 
+// With no file chosen before, the save dialog starts in the project's folder.
+TEST_F(ExportWorkflow, TheOutputFileDialogStartsInTheProjectsFolder) {
+  OpenPair();
+  const std::u16string project = Program(Temp("day.pvk"));
+  ASSERT_TRUE(GetMainDocument()->DoSave(project.c_str()));
+  std::u16string lookIn;
+  dlgtest::QueueKey(VK_RETURN);
+  compat::AddModalStepOnCaption(u"Select Output File", [&lookIn](HWND fileDialog) {
+    char16_t text[512] = {};
+    ::GetDlgItemTextW(fileDialog, cmb2, text, 512);
+    lookIn = text;
+    compat::host::InjectKeyPress(VK_ESCAPE);
+  });
+  dlgtest::QueueKey(VK_ESCAPE);
+  View()->SetFocus();
+  CtrlKey('D');
+  Idle();
+  EXPECT_EQ(lookIn, compat::Utf8ToUtf16(fs::path(Temp("day.pvk")).parent_path().string()));
+}
+
 TEST_F(ExportWorkflow, CtrlDRendersTheAnimationToAviAndGifAndGivesTheEditorBack) {
   CALVETTA_REQUIRE_TOOL(testsupport::HaveTool("ffprobe") && testsupport::HaveTool("gifsicle"), "ffprobe or gifsicle");
   compat::SetAviCompressorChoice(comptypeDIB);

@@ -36,6 +36,18 @@ class PanelWorkflow : public Workflow {
   }
 };
 
+// With the keyboard in the panel, a click in a pane gives it back to the view.
+TEST_F(PanelWorkflow, AClickInAPaneTakesTheKeyboardFromThePanel) {
+  OpenPair();
+  SetLineTool(kLineToolEdit);
+  HWND field = ::GetDlgItem(::GetDlgItem(Panel(), 1014), 1);
+  ::SetFocus(field);
+  ASSERT_EQ(::GetFocus(), field);
+  ClickIn(View()->TargetPane(), 60, 40);
+  Idle();
+  EXPECT_EQ(::GetFocus(), View()->m_hWnd);
+}
+
 // The panel laid out as its template says: the pair list keeps its corner,
 // no control lies over another, and the effect combos open with a click.
 TEST_F(PanelWorkflow, EachControlHasItsOwnPlaceAndTheEffectCombosOpenWithTheMouse) {

@@ -39,6 +39,23 @@ class SettingsWorkflow : public Workflow {
   }
 };
 
+// The dialog's first field has the focus with its number selected, and Tab
+// selects the next one: typed digits replace the numbers.
+TEST_F(SettingsWorkflow, DigitsTypedIntoOutputSizeReplaceTheNumbersFromTheStartAndAfterTab) {
+  OpenPair();
+  // One key at a time, each taken by the dialog before the next, as typed.
+  compat::AddModalStepOnTemplate(IDD_OUTPUT_SIZE, [](HWND) { compat::host::InjectKeyPress('9'); });
+  for (UINT key : {UINT{'6'}, UINT{VK_TAB}, UINT{'4'}, UINT{'0'}, UINT{VK_RETURN}})
+    dlgtest::QueueCheck([key] { compat::host::InjectKeyPress(key); });
+  View()->SetFocus();
+  CtrlKey('I');
+  Idle();
+  SIZE size{};
+  Project()->GetOutputSize(size);
+  EXPECT_EQ(size.cx, 96);
+  EXPECT_EQ(size.cy, 40);
+}
+
 TEST_F(SettingsWorkflow, OutputSizeAndMorpherSetupChangeTheProjectAndEscapeKeepsIt) {
   OpenPair();
   SIZE size{};

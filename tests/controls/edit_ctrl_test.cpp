@@ -36,6 +36,34 @@ class EditCtrlTest : public customtest::CustomControlTest {
   }
 };
 
+// The strips between the field, its buttons and the border are painted by
+// the control: what was drawn there before does not stay.
+TEST_F(EditCtrlTest, EveryPixelOutsideTheFieldAndButtonsIsPaintedAgain) {
+  for (DWORD style : {DWORD{ECS_SPIN_FIELD}, DWORD{ECS_SLIDER_FIELD}}) {
+    HWND control = MakeField(style);
+    Pump();
+    RECT client;
+    GetClientRect(control, &client);
+    HDC dc = GetDCEx(control, nullptr, DCX_CLIPCHILDREN);
+    HBRUSH smear = CreateSolidBrush(RGB(255, 0, 255));
+    FillRect(dc, &client, smear);
+    DeleteObject(smear);
+    ReleaseDC(control, dc);
+    InvalidateRect(control, nullptr, TRUE);
+    UpdateWindow(control);
+    int left = 0;
+    for (int y = client.top; y < client.bottom; ++y)
+      for (int x = client.left; x < client.right; ++x) {
+        POINT p{x, y};
+        ClientToScreen(control, &p);
+        if (ChildWindowFromPoint(control, POINT{x, y}) != control) continue;
+        left += (compat::host::DesktopSurface()->Row(p.y)[p.x] & 0xFFFFFF) == 0xFF00FF;
+      }
+    EXPECT_EQ(left, 0) << "style " << style;
+    DestroyWindow(control);
+  }
+}
+
 TEST_F(EditCtrlTest, UpAndDownKeysStepAndReportABeginChangesAndACommit) {
   HWND control = MakeField(ECS_SPIN_FIELD);
   SetFocus(FieldOf(control));

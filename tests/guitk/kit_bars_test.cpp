@@ -3,6 +3,7 @@
 // the right-click menu, drop-down menus, and the status bar's own painting.
 #include <gtest/gtest.h>
 
+#include "guitk/kit_dock_bar.h"
 #include "guitk/kit_mini_frame.h"
 #include "guitk/kit_status_bar.h"
 #include "guitk/kit_tool_bar.h"
@@ -74,6 +75,40 @@ TEST_F(KitBars, AnEmptyToolBarIs32By0AndToolbar128WrapsAsTheFrameworkDoes) {
     EXPECT_EQ(bar.CalcSize(buttons.data(), static_cast<int>(buttons.size())), g.size) << g.width;
   }
   bar.DestroyWindow();
+}
+
+// Toolbars meet edge to edge in the outer ring, yet one that would start
+// within two borders of the row's end goes to a row of its own.
+TEST_F(KitBars, ASecondToolBarNearTheRowsEndWrapsInTheOuterRing) {
+  CKitToolBarWnd second;
+  ASSERT_TRUE(second.CreateEx(frame_, TBSTYLE_FLAT, WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP, CRect(0, 0, 0, 0), 0x5101));
+  ASSERT_TRUE(second.LoadToolBar(IDR_MAINFRAME));
+  second.EnableDocking(CBRS_ALIGN_ANY);
+  CDockBar* outer = KitOuterDockBar(frame_, CBRS_ALIGN_TOP);
+  frame_->SetWindowPos(nullptr, 0, 0, 1200, 500, SWP_NOMOVE | SWP_NOZORDER);
+  CRect first;
+  Tools().GetWindowRect(&first);
+  frame_->DockControlBar(&second, outer, CRect(first.right, first.top, first.right + 40, first.bottom));
+  frame_->RecalcLayout();
+  CRect beside;
+  second.GetWindowRect(&beside);
+  ASSERT_EQ(beside.top, first.top) << "the second toolbar is not in the first one's row";
+  ASSERT_EQ(beside.left, first.right) << "toolbars meet edge to edge";
+  // The row made one pixel longer than where the second toolbar starts.
+  CRect row;
+  outer->GetWindowRect(&row);
+  CRect frameRect;
+  frame_->GetWindowRect(&frameRect);
+  const int shrink = row.right - (beside.left + 1);
+  frame_->SetWindowPos(nullptr, 0, 0, frameRect.Width() - shrink, frameRect.Height(), SWP_NOMOVE | SWP_NOZORDER);
+  frame_->RecalcLayout();
+  outer->GetWindowRect(&row);
+  Tools().GetWindowRect(&first);
+  ASSERT_EQ(row.right, first.right + 1);
+  CRect wrapped;
+  second.GetWindowRect(&wrapped);
+  EXPECT_GT(wrapped.top, first.top) << "the second toolbar stays in the row";
+  second.DestroyWindow();
 }
 
 TEST_F(KitBars, TheHotLookClearsWithin250msOrTenAfterAClick) {

@@ -170,6 +170,9 @@ TEST_F(MenuBar, ArrowKeysInsideAPopupMoveToTheNeighbourTitle) {
   EXPECT_EQ(shown[2], GetSubMenu(Bar().GetMenu(), 1));
   // The Alt release after the mnemonic selects nothing.
   EXPECT_EQ(Bar().GetTrackingState(), 0);
+  // No title walked over keeps its frame.
+  for (int i = 0; i < Bar().GetItemCount(); ++i)
+    EXPECT_FALSE(Bar().GetItem(i)->m_fsState & (CMenuBarItem::kHot | CMenuBarItem::kPressed)) << "title " << i;
 }
 
 TEST_F(MenuBar, ASystemKeyInsideAPopupDoesNotLeaveTheNextAltStuck) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "guitk_test_support.h"
@@ -162,6 +163,34 @@ TEST_F(PopupManager, ThePopupAsAUserSeesIt) {
   });
   Track(mode);
   ASSERT_NE(shown, nullptr);
+}
+
+// A separator is the menu's background with an etched line along its top,
+// across the whole item.
+TEST_F(PopupManager, ASeparatorIsEtchedAlongItsTop) {
+  HMENU file = FileMenu();
+  int separator = -1;
+  for (int i = 0; i < GetMenuItemCount(file) && separator < 0; ++i)
+    if (GetMenuState(file, static_cast<UINT>(i), MF_BYPOSITION) & MF_SEPARATOR) separator = i;
+  ASSERT_GE(separator, 0);
+  RECT item{};
+  std::vector<uint32_t> left, middle;
+  driver_.steps.push_back([&] {
+    ASSERT_TRUE(GetMenuItemRect(frame_->m_hWnd, file, static_cast<UINT>(separator), &item));
+    auto surface = compat::host::DesktopSurface();
+    for (int y = item.top; y < item.bottom; ++y) {
+      left.push_back(surface->Row(y)[item.left + 2] & 0xFFFFFF);
+      middle.push_back(surface->Row(y)[(item.left + item.right) / 2] & 0xFFFFFF);
+    }
+  });
+  Track(file);
+  ASSERT_GE(left.size(), 4u);
+  const uint32_t shadow = 0x808080, highlight = 0xFFFFFF;
+  for (const auto* column : {&left, &middle}) {
+    EXPECT_EQ((*column)[0], shadow);
+    EXPECT_EQ((*column)[1], highlight);
+    EXPECT_EQ(std::count((*column).begin() + 2, (*column).end(), shadow), 0) << "no line below the top";
+  }
 }
 
 }  // namespace

@@ -170,6 +170,29 @@ TEST_F(ComboBoxTest, EscapeCancelsAndPutsTheOldChoiceBack) {
   EXPECT_EQ(Codes(combo), (std::vector<WORD>{CBN_DROPDOWN, CBN_SELENDOK, CBN_CLOSEUP, CBN_SELCHANGE}));
 }
 
+TEST_F(ComboBoxTest, TheDroppedListStaysOnTheScreenBesideItsField) {
+  HWND combo = MakeCombo();
+  RECT desk;
+  GetWindowRect(GetDesktopWindow(), &desk);
+  // The parent moved so that the field lies at the screen's bottom, right edge, or corner.
+  const POINT places[] = {{20, desk.bottom - 60}, {desk.right - 80, 100}, {desk.right - 80, desk.bottom - 60}};
+  for (const POINT& place : places) {
+    SetWindowPos(parent_, nullptr, place.x, place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    Pump();
+    Click(Center(combo));
+    HWND list = DroppedList();
+    ASSERT_TRUE(list && IsWindowVisible(list));
+    RECT field, dropped, overlap;
+    GetWindowRect(combo, &field);
+    GetWindowRect(list, &dropped);
+    EXPECT_GE(dropped.left, desk.left);
+    EXPECT_LE(dropped.right, desk.right) << place.x << "," << place.y;
+    EXPECT_LE(dropped.bottom, desk.bottom) << place.x << "," << place.y;
+    EXPECT_FALSE(IntersectRect(&overlap, &field, &dropped)) << place.x << "," << place.y;
+    Key(VK_ESCAPE);
+  }
+}
+
 TEST_F(ComboBoxTest, ClosedListChoosesWithArrowsLettersAndTheWheel) {
   HWND combo = MakeCombo();
   SetFocus(combo);

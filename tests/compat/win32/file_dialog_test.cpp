@@ -124,6 +124,24 @@ TEST_F(FileDialogTest, BrowsesFiltersAndChoosesFromTheKeyboardAndMouse) {
   EXPECT_STREQ(cwd, after) << "the dialog never changes the current folder";
 }
 
+TEST_F(FileDialogTest, ItOpensCentredOnItsOwnerAndWholeOnTheScreen) {
+  RECT desk;
+  GetWindowRect(GetDesktopWindow(), &desk);
+  const RECT places[] = {{300, 250, 700, 550}, {desk.right - 200, desk.bottom - 100, desk.right, desk.bottom}};
+  for (const RECT& place : places) {
+    HWND owner = TopLevel(place.left, place.top, place.right - place.left, place.bottom - place.top);
+    ofn_.hwndOwner = owner;
+    RECT shown{};
+    compat::AddModalStepOnCaption(u"Open", [&](HWND dialog) { GetWindowRect(dialog, &shown); });
+    QueueKey(VK_ESCAPE);
+    EXPECT_FALSE(GetOpenFileNameW(&ofn_));
+    const int w = shown.right - shown.left, h = shown.bottom - shown.top;
+    EXPECT_EQ(shown.left, std::min<LONG>((place.left + place.right - w) / 2, desk.right - w));
+    EXPECT_EQ(shown.top, std::min<LONG>((place.top + place.bottom - h) / 2, desk.bottom - h));
+    DestroyWindow(owner);
+  }
+}
+
 TEST_F(FileDialogTest, APatternListAcceptsEachOfItsTypesWhateverTheCase) {
   ofn_.lpstrFilter = u"All Formats\0*.JPG;*.GIF;*.BMP;*.PNG;*.TGA;*.TIF;*.PCX;*.PSD;*.ICO;*.WMF;*.EMF\0\0";
   compat::AddModalStepOnCaption(u"Open", [&](HWND dialog) {

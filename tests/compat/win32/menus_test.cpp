@@ -541,6 +541,7 @@ TEST_F(Menus, VerticalPopupsKeepOffTheExclusionRectangleAtEveryEdge) {
   struct Case {
     POINT at;
     RECT exclude;
+    bool roomBeside = true;
   };
   const Case cases[] = {
       {{100, 20}, {80, 0, 180, 20}},       // top edge: below the rectangle
@@ -548,6 +549,9 @@ TEST_F(Menus, VerticalPopupsKeepOffTheExclusionRectangleAtEveryEdge) {
       {{790, 300}, {760, 280, 800, 300}},  // right edge
       {{-20, 300}, {0, 280, 40, 300}},     // left edge
       {{780, 590}, {760, 570, 800, 600}},  // bottom right corner
+      // A menu bar's title near the bottom excludes everything above it: the
+      // popup is moved up to fit rather than run off the screen.
+      {{100, 590}, {0, 0, 800, 590}, false},
   };
   for (const Case& c : cases) {
     RECT placed{};
@@ -555,7 +559,9 @@ TEST_F(Menus, VerticalPopupsKeepOffTheExclusionRectangleAtEveryEdge) {
     TPMPARAMS params{sizeof(params), c.exclude};
     TrackPopupMenuEx(popup, TPM_VERTICAL | TPM_RETURNCMD, c.at.x, c.at.y, owner, &params);
     RECT overlap;
-    EXPECT_FALSE(IntersectRect(&overlap, &placed, &c.exclude)) << c.at.x << "," << c.at.y;
+    if (c.roomBeside) {
+      EXPECT_FALSE(IntersectRect(&overlap, &placed, &c.exclude)) << c.at.x << "," << c.at.y;
+    }
     EXPECT_GE(placed.left, 0);
     EXPECT_GE(placed.top, 0);
     EXPECT_LE(placed.right, 800);
@@ -624,6 +630,40 @@ TEST_F(Menus, OwnerDrawnItemsAreMeasuredDrawnHighlightedAndAnswerMenuChar) {
   }
   EXPECT_TRUE(checkedGrey);
   EXPECT_TRUE(selected);
+  DestroyMenu(popup);
+}
+
+TEST_F(Menus, UpAndDownSkipSeparatorsOwnerDrawnOrNotButStopOnGreyItems) {
+  HWND owner = TopLevel(50, 50, 300, 200);
+  HMENU popup = CreatePopupMenu();
+  AppendMenuW(popup, MF_OWNERDRAW, 31, reinterpret_cast<LPCWSTR>(1));
+  AppendMenuW(popup, MF_OWNERDRAW | MF_SEPARATOR, 0, reinterpret_cast<LPCWSTR>(2));
+  AppendMenuW(popup, MF_STRING, 32, u"Plain");
+  AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(popup, MF_STRING | MF_GRAYED, 33, u"Grey");
+  auto selected = [&] {
+    for (int i = 0; i < GetMenuItemCount(popup); ++i)
+      if (GetMenuState(popup, static_cast<UINT>(i), MF_BYPOSITION) & MF_HILITE) return i;
+    return -1;
+  };
+  std::vector<int> path;
+  std::deque<std::function<void()>> steps;
+  for (UINT vk : {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_UP, VK_UP})
+    steps.push_back([&path, &selected, vk] {
+      if (!path.empty() || selected() >= 0) path.push_back(selected());
+      host::InjectKeyPress(vk);
+    });
+  steps.push_back([&] { path.push_back(selected()); });
+  Drive(owner, std::move(steps), [](UINT m, WPARAM, LPARAM l, LRESULT* r) {
+    if (m != WM_MEASUREITEM) return false;
+    auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(l);
+    mis->itemWidth = 80;
+    mis->itemHeight = mis->itemData == 2 ? 6 : 20;
+    *r = TRUE;
+    return true;
+  });
+  TrackPopupMenuEx(popup, TPM_RETURNCMD, 100, 100, owner, nullptr);
+  EXPECT_EQ(path, (std::vector<int>{0, 2, 4, 0, 4, 2}));
   DestroyMenu(popup);
 }
 

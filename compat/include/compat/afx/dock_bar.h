@@ -57,6 +57,8 @@ class CDockBar : public CControlBar {
   // How much the bar overlaps its neighbour along the row (bHorz for a
   // horizontal row); a row's first bar also sets the overlap between rows.
   virtual int GetBarGap(CControlBar* pBar, BOOL bHorz) const;
+  // The gap the wrap test keeps before the row's end: the bar's own by default.
+  virtual int GetWrapGap(CControlBar* pBar, BOOL bHorz) const { return GetBarGap(pBar, bHorz); }
 
   DECLARE_MESSAGE_MAP()
 };
