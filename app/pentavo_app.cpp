@@ -84,10 +84,10 @@ BOOL CPentavoApp::InitInstance() {
   }
 
   // A project on the command line that cannot be opened has been reported
-  // by the document; the editor goes on with the empty project of the New above.
+  // by the document; the program ends there.
   CCommandLineInfo commandLine;
   ParseCommandLine(commandLine);
-  if (!ProcessShellCommand(commandLine) && commandLine.m_nShellCommand != CCommandLineInfo::FileOpen) return FALSE;
+  if (!ProcessShellCommand(commandLine)) return FALSE;
 
   RegisterShellFileTypes(FALSE);
   RestoreLayout();
@@ -190,6 +190,7 @@ void CPentavoApp::OnDefaultLayout() {
 
 int RunPentavoApp(CPentavoApp& app) {
   if (!app.InitInstance()) {
+    if (app.m_pMainWnd && app.m_pMainWnd->m_hWnd) app.m_pMainWnd->DestroyWindow();
     app.ExitInstance();
     return 1;
   }

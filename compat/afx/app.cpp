@@ -159,11 +159,28 @@ void CCommandLineInfo::ParseParam(LPCTSTR pszParam, BOOL bFlag, BOOL) {
   m_nShellCommand = FileOpen;
 }
 
+namespace {
+
+// The framework's own switches. Any other argument is a file, whatever it
+// starts with: a full host path starts with "/".
+bool IsKnownSwitch(const std::u16string& argument) {
+  static const char16_t* const kSwitches[] = {u"nologo",    u"p",          u"pt",          u"dde",      u"automation",
+                                              u"embedding", u"unregister", u"unregserver", u"regserver"};
+  if (argument.size() < 2 || (argument[0] != u'/' && argument[0] != u'-')) return false;
+  std::u16string word = argument.substr(1);
+  for (char16_t& c : word) {
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+  }
+  return std::any_of(std::begin(kSwitches), std::end(kSwitches), [&](const char16_t* known) { return word == known; });
+}
+
+}  // namespace
+
 void CWinApp::ParseCommandLine(CCommandLineInfo& rCmdInfo) {
   const std::vector<std::u16string>& arguments = Arguments();
   for (size_t i = 1; i < arguments.size(); ++i) {
     const std::u16string& argument = arguments[i];
-    const bool flag = !argument.empty() && (argument[0] == u'/' || argument[0] == u'-');
+    const bool flag = IsKnownSwitch(argument);
     const std::u16string text = flag ? argument.substr(1) : argument;
     rCmdInfo.ParseParam(text.c_str(), flag, i + 1 == arguments.size());
   }

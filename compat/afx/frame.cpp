@@ -343,6 +343,9 @@ void CFrameWnd::UpdateFrameTitleForDocument(LPCTSTR lpszDocName) {
 
 void CFrameWnd::RecalcLayout(BOOL) {
   if (m_bInRecalcLayout) return;  // a bar's layout may ask for another
+  // A minimized frame has no client area to share out: laid out now, every
+  // bar and pane would shrink to nothing. Its restore's size message lays it out.
+  if (IsIconic()) return;
   m_bInRecalcLayout = TRUE;
   m_nIdleFlags &= ~static_cast<UINT>(idleLayout | idleNotify);
   RepositionBars(0, 0xFFFF, AFX_IDW_PANE_FIRST);

@@ -615,8 +615,18 @@ void X11Driver::SyncWindows(const WaitState& state) {
     const bool fresh = found == shown_.end();
     Shown& shown = fresh ? MakeShown(top) : found->second;
     DescribeShown(shown, top, fresh);
-    if (!SameRect(shown.asked, top.rect) && !top.minimized) MoveShown(shown, top.rect);
+    // A window manager places maximized and minimized windows itself; were
+    // the program's rectangle for them asked for, the manager would restore to it.
+    const bool managerPlaces = wm_ && IsManaged(top.kind) && (top.maximized || top.minimized);
     AskState(shown, top);
+    if (!SameRect(shown.asked, top.rect) && !managerPlaces) MoveShown(shown, top.rect);
+    if (!fresh && !SameRect(shown.top.rect, top.rect)) {
+      // Its pixels are now taken from another part of the desktop: what was
+      // drawn there before this (a window restored from minimized draws its
+      // frame before the host hears of the new place) shows too.
+      std::lock_guard<std::mutex> guard(pendingLock_);
+      AddDamage(pending_.damage, top.rect);
+    }
     shown.top = top;
     if (!shown.mapped) {
       XMapWindow(display_, shown.x);

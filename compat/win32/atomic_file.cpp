@@ -7,6 +7,9 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
+#include <mutex>
+#include <set>
 
 namespace compat {
 namespace {
@@ -31,9 +34,43 @@ bool WriteAll(int descriptor, const std::string& bytes) {
   return true;
 }
 
+// The files written with a deferred flush and not yet synced.
+struct Deferred {
+  std::mutex lock;
+  std::set<std::string> paths;
+  bool syncAtExit = false;
+};
+
+Deferred& TheDeferred() {
+  static Deferred* deferred = new Deferred;  // written to until the last static destructor
+  return *deferred;
+}
+
+void Defer(const std::string& path) {
+  Deferred& deferred = TheDeferred();
+  std::lock_guard<std::mutex> guard(deferred.lock);
+  deferred.paths.insert(path);
+  if (!deferred.syncAtExit) deferred.syncAtExit = std::atexit(SyncDeferredFiles) == 0;
+}
+
 }  // namespace
 
-bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
+void SyncDeferredFiles() {
+  std::set<std::string> paths;
+  {
+    Deferred& deferred = TheDeferred();
+    std::lock_guard<std::mutex> guard(deferred.lock);
+    paths.swap(deferred.paths);
+  }
+  for (const std::string& path : paths) {
+    const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) continue;
+    fsync(descriptor);
+    close(descriptor);
+  }
+}
+
+bool WriteFileAtomically(const std::string& path, const std::string& bytes, Flush flush) {
   static std::atomic<unsigned> counter{0};
   size_t slash = path.find_last_of('/');
   std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash);
@@ -44,12 +81,13 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
   // Keep the permissions of the file being replaced (a private store stays private).
   struct stat old_info;
   if (stat(path.c_str(), &old_info) == 0) fchmod(descriptor, old_info.st_mode & 07777);
-  bool written = WriteAll(descriptor, bytes) && fsync(descriptor) == 0;
+  bool written = WriteAll(descriptor, bytes) && (flush == Flush::kDeferred || fsync(descriptor) == 0);
   written = close(descriptor) == 0 && written;
   if (!written || rename(temporary.c_str(), path.c_str()) != 0) {
     unlink(temporary.c_str());
     return false;
   }
+  if (flush == Flush::kDeferred) Defer(path);
   return true;
 }
 

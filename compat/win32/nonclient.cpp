@@ -4,6 +4,7 @@
 //
 // Sections: layout · calc size and hit test · painting · mouse · move and size
 #include <algorithm>
+#include <cstdlib>
 
 #include "compat/host.h"
 #include "compat/win32/gdi.h"
@@ -120,9 +121,15 @@ LRESULT DefaultNcHitTest(HWND hwnd, POINT screen) {
   if (!w) return HTNOWHERE;
   RECT wr = ScreenWindowRect(w);
   if (!Inside(wr, screen)) return HTNOWHERE;
-  if (w->style & WS_MINIMIZE) return HTCAPTION;
   POINT p{screen.x - wr.left, screen.y - wr.top};
   NcLayout l = Layout(w);
+  // A minimized window is its caption strip; its buttons restore, maximize and close it.
+  if (w->style & WS_MINIMIZE) {
+    if (Inside(l.close, p)) return HTCLOSE;
+    if (Inside(l.max, p)) return HTMAXBUTTON;
+    if (Inside(l.min, p)) return HTMINBUTTON;
+    return HTCAPTION;
+  }
   if (Inside(l.client, p)) return HTCLIENT;
   if (w->style & WS_THICKFRAME) {
     const int width = l.window.right, height = l.window.bottom, b = l.outer;
@@ -288,7 +295,9 @@ LRESULT DefaultNcMouse(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     return 0;
   }
   if (message == WM_NCLBUTTONDBLCLK) {
-    if (hit == HTCAPTION && (GetWindowLongW(hwnd, GWL_STYLE) & WS_MAXIMIZEBOX))
+    if (hit == HTCAPTION && IsIconic(hwnd))
+      SendMessageW(hwnd, WM_SYSCOMMAND, SC_RESTORE, lParam);
+    else if (hit == HTCAPTION && (GetWindowLongW(hwnd, GWL_STYLE) & WS_MAXIMIZEBOX))
       SendMessageW(hwnd, WM_SYSCOMMAND, IsZoomed(hwnd) ? SC_RESTORE : SC_MAXIMIZE, lParam);
     return 0;
   }
@@ -313,7 +322,7 @@ LRESULT DefaultNcMouse(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         SendMessageW(hwnd, WM_SYSCOMMAND, IsZoomed(hwnd) ? SC_RESTORE : SC_MAXIMIZE, lParam);
       return 0;
     case HTMINBUTTON:
-      if (TrackButton(hwnd, hit)) SendMessageW(hwnd, WM_SYSCOMMAND, SC_MINIMIZE, lParam);
+      if (TrackButton(hwnd, hit)) SendMessageW(hwnd, WM_SYSCOMMAND, IsIconic(hwnd) ? SC_RESTORE : SC_MINIMIZE, lParam);
       return 0;
     default:
       return 0;
@@ -374,6 +383,33 @@ RECT Tracked(const RECT& start, int edges, POINT delta, const TrackLimits& limit
     if (vertical == kSizeBottom) r.bottom = std::max(std::min(r.bottom, limits.parent.bottom), r.top + minSize.y);
   }
   return r;
+}
+
+// Follows a press at `at` until the pointer leaves the drag distance (true)
+// or the button is released (false).
+bool WaitForDrag(HWND hwnd, POINT at) {
+  const int dx = GetSystemMetrics(SM_CXDRAG), dy = GetSystemMetrics(SM_CYDRAG);
+  SetCapture(hwnd);
+  bool dragged = false;
+  MSG msg;
+  while (GetCapture() == hwnd && GetNextMessage(&msg, nullptr, 0, 0)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    if (msg.message == WM_LBUTTONUP) break;
+    if (msg.message == WM_MOUSEMOVE) {
+      if (std::abs(msg.pt.x - at.x) > dx || std::abs(msg.pt.y - at.y) > dy) {
+        dragged = true;
+        break;
+      }
+    } else if (msg.message < WM_MOUSEFIRST || msg.message > WM_MOUSELAST) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+  if (GetCapture() == hwnd) ReleaseCapture();
+  return dragged;
 }
 
 void MoveSizeLoop(HWND hwnd, int edges, POINT start) {
@@ -451,8 +487,13 @@ LRESULT DefaultSysCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
       // A press on a top-level window's caption or border: where the host has a
       // window manager, it moves and sizes the window as it does every other.
       const int edges = command == SC_SIZE ? static_cast<int>(wParam & 0xF) : 0;
-      if ((wParam & 0xF) && GetAncestor(hwnd, GA_PARENT) == GetDesktopWindow() &&
-          compat::host::BeginMoveSize(reinterpret_cast<uintptr_t>(hwnd), edges, start)) {
+      const bool hostMoves = (wParam & 0xF) && GetAncestor(hwnd, GA_PARENT) == GetDesktopWindow() &&
+                             compat::host::HasWindowManager();
+      // The window manager takes the pointer once it has it: a caption that
+      // is clicked, not dragged, keeps it, so that a double click reaches us.
+      // The manager is told where the press was: the window follows the pointer from there.
+      if (hostMoves && command == SC_MOVE && !WaitForDrag(hwnd, start)) return 0;
+      if (hostMoves && compat::host::BeginMoveSize(reinterpret_cast<uintptr_t>(hwnd), edges, start)) {
         // The release goes to the window manager.
         Guard guard = Lock();
         State().keys[VK_LBUTTON] &= 0x01;

@@ -1,6 +1,6 @@
 // Profile (INI) files read and edited line by line, so that comments and the
 // order of untouched lines survive a write; every write replaces the file
-// atomically.
+// atomically, and the writes reach the disk together (see Flush::kDeferred).
 #include "compat/win32/profile.h"
 
 #include <unistd.h>
@@ -263,7 +263,11 @@ BOOL WritePrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lp
     return FALSE;
   }
   if (!lpAppName) {
-    if (!lpKeyName && !lpString) return TRUE;  // "flush the cache": there is none
+    if (!lpKeyName && !lpString) {
+      // "Flush the cache": the writes so far go to the disk.
+      compat::SyncDeferredFiles();
+      return TRUE;
+    }
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
@@ -279,7 +283,8 @@ BOOL WritePrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lp
   else SetKey(file, lpAppName, lpKeyName, lpString);
   std::string after = Encode(file);
   if (after == before) return TRUE;  // a deletion of nothing writes nothing
-  if (!compat::WriteFileAtomically(host, after)) {
+  // A frame saving its layout writes hundreds of keys in a row: one flush for all.
+  if (!compat::WriteFileAtomically(host, after, compat::Flush::kDeferred)) {
     SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
   }

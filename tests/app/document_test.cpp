@@ -116,23 +116,25 @@ TEST_F(Documents, ARefusedFileLeavesTheOpenProjectTitleFileAndFlagAlone) {
   EXPECT_EQ(Project()->GetPairCount(), 3);
 }
 
-TEST_F(Documents, AProjectOnTheCommandLineOpensOrIsReportedAndTheEditorStartsEmpty) {
+TEST_F(Documents, AProjectOnTheCommandLineOpensOrIsReportedAndTheProgramEnds) {
   Start();
   SaveTwoPairs(Temp("given.pvk"));
   Exit();
-  Start({Program(Temp("given.pvk"))});
+  // A shell or a file manager passes the full path as the host writes it.
+  Start({compat::Utf8ToUtf16(Temp("given.pvk"))});
   EXPECT_EQ(Title().Native(), u"given.pvk - Calvetta");
   EXPECT_EQ(Project()->GetPairCount(), 2);
   Exit();
 
   WriteBytes(Temp("broken.pvk"), Bytes{1, 2, 3});
   Answer(IDOK);
-  Start({Program(Temp("broken.pvk"))});
+  compat::afx::SetCommandLine({u"calvetta", compat::Utf8ToUtf16(Temp("broken.pvk"))});
+  m_app = std::make_unique<CPentavoApp>();
+  EXPECT_NE(RunPentavoApp(*m_app), 0);
   EXPECT_EQ(LastMessage(), u"Failed to open document.");
-  ASSERT_TRUE(Frame());
-  EXPECT_TRUE(Frame()->IsWindowVisible());
-  EXPECT_EQ(Title().Native(), u"Untitled - Calvetta");
-  EXPECT_EQ(Project()->GetPairCount(), 1);
+  EXPECT_FALSE(m_app->m_pMainWnd) << "the editor is gone";
+  EXPECT_FALSE(::FindWindowW(nullptr, u"Untitled - Calvetta"));
+  m_app.reset();
 }
 
 TEST_F(Documents, AFailedSaveNamesTheFileAndItsCauseAndTheDocumentStaysModified) {

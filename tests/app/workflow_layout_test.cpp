@@ -51,6 +51,62 @@ TEST_F(LayoutWorkflow, ADraggedSplitAndAClosedBarAreKeptAcrossARestart) {
   Png("workflow_layout_restarted");
 }
 
+// Where every window inside the frame lies on the screen.
+std::vector<CRect> Arrangement(HWND frame) {
+  std::vector<CRect> rects;
+  ::EnumChildWindows(
+      frame,
+      [](HWND child, LPARAM list) {
+        CRect rect;
+        ::GetWindowRect(child, &rect);
+        reinterpret_cast<std::vector<CRect>*>(list)->push_back(rect);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&rects));
+  return rects;
+}
+
+TEST_F(LayoutWorkflow, MinimizedByTheCaptionAndRestoredTheFrameKeepsItsArrangementAndIsPainted) {
+  Start();
+  CWnd* frame = Frame();
+  CRect normal;
+  frame->GetWindowRect(&normal);
+  const std::vector<CRect> arranged = Arrangement(frame->m_hWnd);
+  // The caption's Minimize button; on the minimized strip the same place restores.
+  const auto clickMinimize = [&] {
+    CRect now;
+    frame->GetWindowRect(&now);
+    compat::host::InjectMouseMove(now.right - 48, now.top + 13);
+    compat::host::InjectClick(0, now.right - 48, now.top + 13);
+    Idle();
+  };
+  const auto shown = [](int x, int y) { return compat::host::DesktopSurface()->Row(y)[x] & 0xFFFFFF; };
+  const auto rgb = [](COLORREF c) { return static_cast<uint32_t>(GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c)); };
+  // Restored by the strip's button, or by the window manager (as from a task bar).
+  for (const bool byManager : {false, true}) {
+    SCOPED_TRACE(byManager ? "restored by the window manager" : "restored by the strip's button");
+    clickMinimize();
+    ASSERT_TRUE(frame->IsIconic());
+    if (byManager) {
+      compat::host::InputEvent restore;
+      restore.kind = compat::host::InputKind::WindowState;
+      restore.window = reinterpret_cast<uintptr_t>(frame->m_hWnd);
+      compat::host::DeliverInput(restore);
+      Idle();
+    } else {
+      clickMinimize();
+    }
+    CRect restored;
+    frame->GetWindowRect(&restored);
+    EXPECT_EQ(restored, normal);
+    EXPECT_TRUE(Arrangement(frame->m_hWnd) == arranged) << "a pane or bar moved or changed its size";
+    // The caption and the border are painted at once.
+    const uint32_t caption = shown(normal.left + 200, normal.top + 6);
+    EXPECT_TRUE(caption == rgb(::GetSysColor(COLOR_ACTIVECAPTION)) || caption == rgb(::GetSysColor(COLOR_INACTIVECAPTION)));
+    EXPECT_EQ(shown(normal.left + 2, normal.top + 200), rgb(::GetSysColor(COLOR_BTNFACE)));
+  }
+}
+
 // The Effect bar's inner edge drags it larger wherever it is docked: its top
 // edge at the bottom, its bottom edge at the top, its right edge on the left
 // and its left edge on the right.

@@ -193,6 +193,51 @@ TEST_F(Mouse, TheFrameIsHitTestedAndWorksAsAUserExpects) {
   EXPECT_FALSE(IsWindow(hwnd));
 }
 
+// A point along the middle of the window's caption that hit-tests as `code`.
+POINT CaptionPoint(HWND hwnd, LRESULT code) {
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  const int y = r.top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
+  for (int x = r.right - 1; x >= r.left; --x)
+    if (SendMessageW(hwnd, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == code) return POINT{x, y};
+  ADD_FAILURE() << "no hit " << code << " on the caption";
+  return POINT{};
+}
+
+TEST_F(Mouse, CaptionButtonsAndDoubleClicksMinimizeMaximizeAndRestore) {
+  HWND hwnd = TopLevel(100, 100, 300, 200);
+  Pump();
+  RECT normal;
+  GetWindowRect(hwnd, &normal);
+  auto click = [&](LRESULT code, int times = 1) {
+    const POINT p = CaptionPoint(hwnd, code);
+    for (int i = 0; i < times; ++i) host::InjectClick(0, p.x, p.y);
+    Pump();
+  };
+  // Each step, then the state it leaves: 'n' normal at the first place, 'z' maximized, 'i' minimized.
+  const struct {
+    LRESULT on;
+    int clicks;
+    char state;
+  } steps[] = {{HTMAXBUTTON, 1, 'z'}, {HTMAXBUTTON, 1, 'n'}, {HTCAPTION, 2, 'z'}, {HTCAPTION, 2, 'n'},
+               {HTMINBUTTON, 1, 'i'}, {HTMINBUTTON, 1, 'n'}, {HTMINBUTTON, 1, 'i'}, {HTCAPTION, 2, 'n'},
+               {HTMAXBUTTON, 1, 'z'}, {HTMINBUTTON, 1, 'i'}, {HTMAXBUTTON, 1, 'z'}, {HTMAXBUTTON, 1, 'n'}};
+  for (const auto& step : steps) {
+    click(step.on, step.clicks);
+    SCOPED_TRACE(testing::Message() << "after " << step.clicks << " click(s) on hit " << step.on);
+    EXPECT_EQ(IsIconic(hwnd) != FALSE, step.state == 'i');
+    EXPECT_EQ(IsZoomed(hwnd) != FALSE, step.state == 'z');
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    if (step.state == 'n') EXPECT_TRUE(EqualRect(&r, &normal));
+  }
+  // The minimized strip's own close button closes it.
+  click(HTMINBUTTON);
+  ASSERT_TRUE(IsIconic(hwnd));
+  click(HTCLOSE);
+  EXPECT_FALSE(IsWindow(hwnd));
+}
+
 TEST_F(Mouse, DisabledWindowsTakeNoClicksAndCursorsFollowTheFrame) {
   HWND hwnd = TopLevel(100, 100, 300, 200);
   HWND front = TopLevel(500, 400, 100, 100);

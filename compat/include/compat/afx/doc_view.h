@@ -328,7 +328,7 @@ class CCommandLineInfo : public CObject {
  public:
   enum ShellCommand { FileNew, FileOpen, FilePrint, FilePrintTo, FileDDE, AppRegister, AppUnregister, FileNothing = -1 };
   ~CCommandLineInfo() override = default;
-  // One argument: a flag (after "/" or "-", without it) or a parameter.
+  // One argument: a switch the framework knows (after "/" or "-", without it) or a parameter.
   virtual void ParseParam(LPCTSTR pszParam, BOOL bFlag, BOOL bLast);
 
   ShellCommand m_nShellCommand = FileNew;
