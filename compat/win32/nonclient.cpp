@@ -385,33 +385,6 @@ RECT Tracked(const RECT& start, int edges, POINT delta, const TrackLimits& limit
   return r;
 }
 
-// Follows a press at `at` until the pointer leaves the drag distance (true)
-// or the button is released (false).
-bool WaitForDrag(HWND hwnd, POINT at) {
-  const int dx = GetSystemMetrics(SM_CXDRAG), dy = GetSystemMetrics(SM_CYDRAG);
-  SetCapture(hwnd);
-  bool dragged = false;
-  MSG msg;
-  while (GetCapture() == hwnd && GetNextMessage(&msg, nullptr, 0, 0)) {
-    if (msg.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      break;
-    }
-    if (msg.message == WM_LBUTTONUP) break;
-    if (msg.message == WM_MOUSEMOVE) {
-      if (std::abs(msg.pt.x - at.x) > dx || std::abs(msg.pt.y - at.y) > dy) {
-        dragged = true;
-        break;
-      }
-    } else if (msg.message < WM_MOUSEFIRST || msg.message > WM_MOUSELAST) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-  }
-  if (GetCapture() == hwnd) ReleaseCapture();
-  return dragged;
-}
-
 void MoveSizeLoop(HWND hwnd, int edges, POINT start) {
   RECT startRect;
   GetWindowRect(hwnd, &startRect);
@@ -492,7 +465,7 @@ LRESULT DefaultSysCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
       // The window manager takes the pointer once it has it: a caption that
       // is clicked, not dragged, keeps it, so that a double click reaches us.
       // The manager is told where the press was: the window follows the pointer from there.
-      if (hostMoves && command == SC_MOVE && !WaitForDrag(hwnd, start)) return 0;
+      if (hostMoves && command == SC_MOVE && !DragDetect(hwnd, start)) return 0;
       if (hostMoves && compat::host::BeginMoveSize(reinterpret_cast<uintptr_t>(hwnd), edges, start)) {
         // The release goes to the window manager.
         Guard guard = Lock();
