@@ -33,25 +33,8 @@ fail() {
   exit 1
 }
 
-# "WxH+X+Y" of an X window.
-geometry() {
-  xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF}
-    /Width:/{w=$NF} /Height:/{h=$NF} END{print w "x" h "+" x "+" y}'
-}
-# The program's shown X windows of a _NET_WM_WINDOW_TYPE (NORMAL, DIALOG, POPUP_MENU …).
-windows_of_type() {
-  for w in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
-    if xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q "_NET_WM_WINDOW_TYPE_$1\$"; then echo "$w"; fi
-  done
-}
-# Waits until the command succeeds (ten seconds at most).
-wait_for() {
-  for _ in $(seq 1 50); do
-    if eval "$1"; then return 0; fi
-    sleep 0.2
-  done
-  return 1
-}
+# wait_for, geometry and windows_of_type come from the first start's helpers.
+. "$(dirname "$0")/first_start.sh"
 start() {
   CALVETTA_REGISTRY=$registry TMPDIR=$temp "$program" &
   pid=$!
