@@ -69,6 +69,12 @@ class EditorTest : public ::testing::Test {
     fs::remove_all(m_temp);
     unsetenv("CALVETTA_REGISTRY");
   }
+  // A key pressed with Ctrl held, as the accelerators take it.
+  static void CtrlKey(UINT key) {
+    compat::host::InjectKey(VK_CONTROL, true);
+    compat::host::InjectKeyPress(key);
+    compat::host::InjectKey(VK_CONTROL, false);
+  }
   static void ClearProgramFiles() {
     const fs::path folder = ProgramFolder();
     for (const char* name : {"cM.ini", "cMDefault.ini", "Sample", "Data"}) fs::remove_all(folder / name);

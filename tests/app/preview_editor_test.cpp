@@ -160,9 +160,7 @@ TEST_F(EditorPreview, NewAndAnImportDrawThePreviewAgainAndShowTheZoom) {
   GetMainDocument()->SetModifiedFlag(FALSE);
   Smear();
   View()->SetFocus();
-  compat::host::InjectKey(VK_CONTROL, true);
-  compat::host::InjectKeyPress('N');
-  compat::host::InjectKey(VK_CONTROL, false);
+  CtrlKey('N');
   Idle();
   Pixels shown = PreviewPixels();
   ASSERT_FALSE(shown.empty());
@@ -184,9 +182,7 @@ TEST_F(EditorPreview, NewAndAnImportDrawThePreviewAgainAndShowTheZoom) {
   Frame()->m_wndMainStatusBar.SetPaneText(1, u"stale");
   Smear();
   View()->SetFocus();
-  compat::host::InjectKey(VK_CONTROL, true);
-  compat::host::InjectKeyPress('F');
-  compat::host::InjectKey(VK_CONTROL, false);
+  CtrlKey('F');
   Idle();
   ASSERT_EQ(Project()->CurrentPair()->GetSourceSlot()->m_path.Native(), name);
   shown = PreviewPixels();

@@ -180,9 +180,7 @@ TEST_F(ViewCommands, SwapExchangesPicturesAndLinesAndUndoRedoFollowAnEdit) {
   }
   Idle();
   ASSERT_EQ(pair->GetSourceLines()->GetLineCount(), 1);
-  compat::host::InjectKey(VK_CONTROL, true);
-  compat::host::InjectKeyPress('Z');
-  compat::host::InjectKey(VK_CONTROL, false);
+  CtrlKey('Z');
   Idle();
   EXPECT_EQ(pair->GetSourceLines()->GetLineCount(), 0) << "Ctrl+Z undid the line";
   EXPECT_TRUE(Enabled(ID_EDIT_REDO));

@@ -54,12 +54,6 @@ class Workflow : public EditorTest {
     recorder.DoUpdate(Frame(), FALSE);
     return recorder.enabled != 0;
   }
-  // A key pressed with Ctrl held, as the accelerators take it.
-  static void CtrlKey(UINT key) {
-    compat::host::InjectKey(VK_CONTROL, true);
-    compat::host::InjectKeyPress(key);
-    compat::host::InjectKey(VK_CONTROL, false);
-  }
   static POINT OnScreen(CWnd* window, int x, int y) {
     POINT p{x, y};
     window->ClientToScreen(&p);
