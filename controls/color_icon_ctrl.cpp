@@ -142,8 +142,8 @@ CString CColorIconCtrl::TooltipText() const {
     text += kColorTip;
   } else if (m_fill.type != kFillVaryColor) {
     const CString path = GetTexturePath();
-    // The path as the desktop writes it, and the hint on a line of its own.
-    text = path.IsEmpty() ? CString(kNoPictureTip) : ShownPath(path) + u"\r\n";
+    // The path as the desktop writes it, the hint straight after it.
+    text = path.IsEmpty() ? CString(kNoPictureTip) : ShownPath(path);
     text += kPictureTip;
   }
   return text;
