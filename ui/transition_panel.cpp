@@ -411,5 +411,7 @@ void CTransitionPanel::RebuildThumbnails() {
       list->InsertImage(-1, &bitmap);
   }
   list->SetSelection(project->GetCurrentIndex());
+  // A pair just inserted or moved may lie below the list's foot.
+  list->EnsureVisible(list->GetSelection());
   list->Invalidate();
 }
