@@ -82,7 +82,6 @@ class CPentavoView : public CView {
   BOOL IsPlaying();
   void ImportImage(int side);
   void EnterEditMode(int mode);
-  void CopyLinesAcross(BOOL toTarget);
   void RememberSplit();
   void MoveSourceToSplit();
   afx_msg void OnImportSource();

@@ -264,12 +264,9 @@ void CPentavoView::OnFigureInsertPoint() {
   RedrawPanes();
 }
 
-// The deletion is recorded like the panes' edits, so that Undo brings the
-// points back instead of a snapshot from before some earlier edit.
 void CPentavoView::OnDeleteCurrentPoint() {
   CMorphProject* project = GetMorphProject();
   CMorphPair* pair = project->CurrentPair();
-  CUndoScope before(this, 0);
   if (project->GetEditMode() == kEditFigure) {
     pair->GetTargetSlot()->GetShape()->DeleteSelectedPoint();
     pair->GetSourceSlot()->GetShape()->DeleteSelectedPoint();
@@ -279,22 +276,15 @@ void CPentavoView::OnDeleteCurrentPoint() {
     pair->GetTargetSlot()->GetLines()->ClearSelection();
     pair->SetMeshDirty(TRUE);
   }
-  CUndoScope after(this, 1);
   RenderCurrent();
   RedrawPanes();
   SetDocumentModified(TRUE);
 }
 
-// Recorded for Undo and marked in the document like any other line edit.
-void CPentavoView::CopyLinesAcross(BOOL toTarget) {
-  CUndoScope before(this, 0);
-  GetMorphProject()->CurrentPair()->CopyPointsAcross(toTarget);
-  CUndoScope after(this, 1);
-  SetDocumentModified(TRUE);
-}
-
-void CPentavoView::OnCopyTargetLinesToSource() { CopyLinesAcross(FALSE); }
-void CPentavoView::OnCopySourceLinesToTarget() { CopyLinesAcross(TRUE); }
+// The pair tells the view of the copy (WM_PAIR_CHANGED), which marks the
+// document modified.
+void CPentavoView::OnCopyTargetLinesToSource() { GetMorphProject()->CurrentPair()->CopyPointsAcross(FALSE); }
+void CPentavoView::OnCopySourceLinesToTarget() { GetMorphProject()->CurrentPair()->CopyPointsAcross(TRUE); }
 
 // --- zoom ---
 

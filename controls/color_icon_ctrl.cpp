@@ -22,9 +22,6 @@ ON_WM_PAINT()
 ON_WM_ERASEBKGND()
 ON_WM_LBUTTONDOWN()
 ON_WM_RBUTTONDOWN()
-ON_WM_SETFOCUS()
-ON_WM_KILLFOCUS()
-ON_WM_KEYDOWN()
 END_MESSAGE_MAP()
 
 namespace {
@@ -40,20 +37,6 @@ const char16_t kColorTip[] =
     u"texture picker to edit it.";
 const char16_t kPictureTip[] = u"Click left Mouse button to set file,click right Mouse button to remove file ";
 const char16_t kNoPictureTip[] = u"No picture file.  ";
-
-// A dotted ring of black and white pixels: seen on any swatch, where an
-// inverted dotted frame would vanish on mid grey.
-void DrawFocusMark(CDC& dc, const CRect& r) {
-  auto dot = [&dc](int x, int y) { dc.SetPixel(x, y, ((x + y) & 1) ? RGB(0, 0, 0) : RGB(255, 255, 255)); };
-  for (int x = r.left; x < r.right; ++x) {
-    dot(x, r.top);
-    dot(x, r.bottom - 1);
-  }
-  for (int y = r.top; y < r.bottom; ++y) {
-    dot(r.left, y);
-    dot(r.right - 1, y);
-  }
-}
 
 // s over an opaque checker pixel d; the result is opaque.
 DWORD OverChecker(DWORD s, DWORD d) {
@@ -159,8 +142,8 @@ CString CColorIconCtrl::TooltipText() const {
     text += kColorTip;
   } else if (m_fill.type != kFillVaryColor) {
     const CString path = GetTexturePath();
-    // The path as the desktop writes it, and the hint on a line of its own.
-    text = path.IsEmpty() ? CString(kNoPictureTip) : ShownPath(path) + u"\r\n";
+    // The path as the desktop writes it, the hint straight after it.
+    text = path.IsEmpty() ? CString(kNoPictureTip) : ShownPath(path);
     text += kPictureTip;
   }
   return text;
@@ -323,25 +306,6 @@ void CColorIconCtrl::OnLButtonDown(UINT nFlags, CPoint point) {
   CWnd::OnLButtonDown(nFlags, point);
 }
 
-// A dialog's Tab reaches the swatch: it shows the focus, and Space acts as a click.
-void CColorIconCtrl::OnSetFocus(CWnd* pOldWnd) {
-  CWnd::OnSetFocus(pOldWnd);
-  Invalidate(FALSE);
-}
-
-void CColorIconCtrl::OnKillFocus(CWnd* pNewWnd) {
-  CWnd::OnKillFocus(pNewWnd);
-  Invalidate(FALSE);
-}
-
-void CColorIconCtrl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
-  if (nChar == VK_SPACE) {
-    Click();
-    return;
-  }
-  CWnd::OnKeyDown(nChar, nRepCnt, nFlags);
-}
-
 void CColorIconCtrl::OnRButtonDown(UINT nFlags, CPoint point) {
   const DWORD style = KindBits();
   if ((style & kIconPicture) && !(style & kIconFixedColor) && m_fill.pattern) {
@@ -404,10 +368,6 @@ void CColorIconCtrl::OnPaint() {
     CRect inner = client;
     inner.DeflateRect(1, 1);
     dc.Draw3dRect(&inner, RGB(0, 0, 0), RGB(0, 0, 0));
-    if (::GetFocus() == m_hWnd) {
-      inner.DeflateRect(2, 2);
-      DrawFocusMark(dc, inner);
-    }
   });
 }
 

@@ -77,9 +77,6 @@ class CColorIconCtrl : public CAutoObject<CWnd> {
   afx_msg BOOL OnEraseBkgnd(CDC* pDC);
   afx_msg void OnLButtonDown(UINT nFlags, CPoint point);
   afx_msg void OnRButtonDown(UINT nFlags, CPoint point);
-  afx_msg void OnSetFocus(CWnd* pOldWnd);
-  afx_msg void OnKillFocus(CWnd* pNewWnd);
-  afx_msg void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
   DECLARE_MESSAGE_MAP()
 };
 

@@ -178,6 +178,21 @@ void CImageListCtrl::SetSelection(int index) {
   if (m_hWnd) Invalidate(FALSE);
 }
 
+void CImageListCtrl::EnsureVisible(int index) {
+  if (!m_scrollBar.m_hWnd || index < 0 || index >= GetCount()) return;
+  const CRect cell = CellRect(index);
+  const int page = GridRect().Height();
+  int position = m_scrollBar.GetScrollPos();
+  if (cell.top < 0)
+    position += cell.top;
+  else if (cell.bottom > page)
+    position += std::min<int>(cell.top, cell.bottom - page);
+  else
+    return;
+  m_scrollBar.SetScrollPos(std::max(0, position), TRUE);
+  Invalidate(FALSE);
+}
+
 int CImageListCtrl::HitTest(POINT point) const {
   const int count = GetCount();
   for (int i = 0; i < count; ++i) {
@@ -303,11 +318,17 @@ void CImageListCtrl::OnSize(UINT nType, int cx, int cy) {
 void CImageListCtrl::PaintItems(CDC& dc, const CRect& client) {
   dc.FillSolidRect(&client, Resources().background);
   const bool pairs = (ListStyle() & kListPairs) != 0;
+  // A cell cut by the grid's foot stops there: the pair list's button row
+  // below it shows the buttons alone.
+  CRect grid = GridRect();
+  grid.right = client.right;
+  const int saved = dc.SaveDC();
+  dc.IntersectClipRect(&grid);
   const int count = GetCount();
   for (int i = 0; i < count; ++i) {
     const CRect cell = CellRect(i);
     CRect visible;
-    if (!visible.IntersectRect(&cell, &client)) continue;
+    if (!visible.IntersectRect(&cell, &grid)) continue;
     m_images.DrawIndirect(&dc, i, cell.TopLeft(), cell.Size(), CPoint(0, 0), ILD_NORMAL, SRCCOPY);
     CRect frame = cell;
     if (pairs) {
@@ -323,6 +344,7 @@ void CImageListCtrl::PaintItems(CDC& dc, const CRect& client) {
     CRect edge = cell;
     dc.DrawEdge(&edge, i == m_nSelected ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
   }
+  dc.RestoreDC(saved);
 }
 
 void CImageListCtrl::OnPaint() {

@@ -54,6 +54,8 @@ class CImageListCtrl : public CAutoObject<CWnd> {
   // Clamped to the items; no notification.
   void SetSelection(int index);
   int GetSelection() const { return m_nSelected; }
+  // Scrolls the item's cell into the grid when it lies above or below it.
+  void EnsureVisible(int index);
   int GetCount() const;
   // The item whose cell holds the client point, or -1.
   int HitTest(POINT point) const;

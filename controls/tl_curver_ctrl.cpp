@@ -77,8 +77,9 @@ void CTLCurverCtrl::SetCurrentFrame(int frame) {
 
 void CTLCurverCtrl::SetFrameCount(int count) {
   m_nFrameCount = count;
-  // The last frame is count - 1; count itself would be one past it.
-  if (m_nCurrentFrame > count - 1) m_nCurrentFrame = std::max(count - 1, 0);
+  // A frame beyond the new count stops at the count, one past the last
+  // frame, until the cursor next moves.
+  if (m_nCurrentFrame > count) m_nCurrentFrame = count;
   m_nCursorX = CursorXFromFrame(m_nCurrentFrame);
   if (m_hWnd) Invalidate(FALSE);
 }
@@ -209,14 +210,14 @@ void CTLCurverCtrl::OnDraw(CDC* pDC) {
   DrawGrid(*pDC, area, 4, 8);
   m_curve.Draw(pDC->m_hDC);
   pDC->SelectObject(oldPen);
-  // The ruler's marker line runs down the same column: drawn first, so the
-  // cursor shows green over it.
-  m_ruler.Draw(*pDC, area, 1, 0, m_nCursorX);
+  // The cursor line lies under the ruler, whose marker line runs down the
+  // same column.
   CPen cursorPen(PS_SOLID, 1, kCursorColor);
   oldPen = pDC->SelectObject(&cursorPen);
-  pDC->MoveTo(m_nCursorX, area.top + 9);
+  pDC->MoveTo(m_nCursorX, area.top);
   pDC->LineTo(m_nCursorX, area.bottom);
   pDC->SelectObject(oldPen);
+  m_ruler.Draw(*pDC, area, 1, 0, m_nCursorX);
   if (!m_font.m_hObject)
     m_font.CreateFont(16, 8, 0, 0, 500, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_OUTLINE_PRECIS, CLIP_DEFAULT_PRECIS,
                       ANTIALIASED_QUALITY, DEFAULT_PITCH, u"Arial");

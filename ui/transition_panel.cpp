@@ -47,6 +47,9 @@ constexpr int kIdOutEffect = 1062;
 constexpr int kIdOutPlace = 1063;
 constexpr int kIdOutFrames = 1038;
 constexpr int kWarpModes = 3;  // the list's last, empty entry is no mode
+// Room for a hosted settings dialog below its placeholder's top, in dialog
+// units: every setting lies within it, and the next group starts below it.
+constexpr int kHostedRoomUnits = 54;
 constexpr int kThumbMargin = 20;
 constexpr int kThumbHeight = 50;
 
@@ -232,8 +235,12 @@ void CTransitionPanel::HostDialog(int side, CDialog* dialog, int effectId) {
     ScreenToClient(&place);
     CRect size;
     dialog->GetWindowRect(&size);
-    // Only the origin comes from the placeholder: the dialog keeps its size.
-    dialog->MoveWindow(place.left, place.top, size.Width(), size.Height(), TRUE);
+    // The origin comes from the placeholder and the width from the dialog.
+    // A dialog drawn taller than its settings ends at its group's foot
+    // instead of lying over the group below.
+    CRect room(0, 0, 0, kHostedRoomUnits);
+    MapDialogRect(&room);
+    dialog->MoveWindow(place.left, place.top, size.Width(), std::min(size.Height(), room.Height()), TRUE);
     dialog->ShowWindow(SW_SHOW);
   }
   (side == 0 ? m_pInDialog : m_pOutDialog) = dialog;
@@ -404,5 +411,7 @@ void CTransitionPanel::RebuildThumbnails() {
       list->InsertImage(-1, &bitmap);
   }
   list->SetSelection(project->GetCurrentIndex());
+  // A pair just inserted or moved may lie below the list's foot.
+  list->EnsureVisible(list->GetSelection());
   list->Invalidate();
 }

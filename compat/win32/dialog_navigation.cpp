@@ -228,12 +228,6 @@ void DialogSetFocus(HWND dialog, HWND control) {
   }
   if (toPush) SendMessageW(control, kSetStyle, kDefPushButton, TRUE);
   SetFocus(control);
-  // A compound control (a number field with its spin buttons) hands the focus
-  // to its own edit: that edit's text is selected as the control's would be,
-  // so that typing replaces it.
-  HWND taker = GetFocus();
-  if (taker && taker != control && IsChild(control, taker) && (DialogCode(taker) & DLGC_HASSETSEL))
-    SendMessageW(taker, kSetSel, 0, -1);
 }
 
 }  // namespace compat::dialogs

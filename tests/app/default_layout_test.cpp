@@ -40,15 +40,23 @@ class DefaultLayout : public EditorTest {
 
   // The transition panel's controls down to both effects' settings, and the
   // timeline's toolbar, whole on the screen.
-  void ExpectEveryPanelControlShown() {
+  void ExpectEveryPanelControlShown(int screenWidth = kScreenWidth, int screenHeight = kScreenHeight) {
     CRect shown;
     m_app->m_wndEffectBar.GetClientRect(&shown);
     m_app->m_wndEffectBar.ClientToScreen(&shown);
-    shown.IntersectRect(&shown, CRect(0, 0, kScreenWidth, kScreenHeight));
+    shown.IntersectRect(&shown, CRect(0, 0, screenWidth, screenHeight));
     const HWND panel = m_app->m_transitionPanel.m_hWnd;
-    for (int id : {1014, 1030, 1031, 1035, 1036, 1025, 1044, 1040, 1023, 1049, 1024, 1060, 1061, 1037, 1062, 1063, 1038}) {
-      const HWND control = ::GetDlgItem(panel, id);
-      ASSERT_NE(control, nullptr) << id;
+    std::vector<HWND> controls;
+    for (int id : {1014, 1030, 1031, 1035, 1036, 1025, 1044, 1040, 1023, 1049, 1024, 1060, 1061, 1037, 1062, 1063, 1038})
+      controls.push_back(::GetDlgItem(panel, id));
+    // And the settings of both effects' dialogs.
+    for (int side = 0; side < 2; ++side)
+      if (CDialog* hosted = m_app->m_transitionPanel.GetHostedDialog(side))
+        for (HWND child = ::GetWindow(hosted->m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+          if (::IsWindowVisible(child)) controls.push_back(child);
+    for (HWND control : controls) {
+      ASSERT_NE(control, nullptr);
+      const int id = ::GetDlgCtrlID(control);
       CRect rect, inside;
       ::GetWindowRect(control, &rect);
       inside.IntersectRect(&rect, &shown);
@@ -183,6 +191,44 @@ TEST_F(DefaultLayout, OnAFullSizeScreenTheEffectBarShowsEveryControlOfThePanel) 
   ExpectEveryPanelControlShown();
   Frame()->UpdateWindow();
   EXPECT_TRUE(compat::WriteWindowPng(Frame()->m_hWnd, dlgtest::PngPath("default_layout_full_screen").c_str()));
+}
+
+// On a 1024x768 screen, the frame maximised with its caption's button, the
+// Effect bar still shows every control of the panel, both effects with the
+// settings of their dialogs included, and the Out effect's list opens.
+TEST_F(DefaultLayout, OnA1024x768ScreenMaximisedTheEffectBarShowsEveryControlOfThePanel) {
+  WriteBytes(ProgramFolder() / "cMDefault.ini", ReadBytes(kCommitted));
+  compat::ResetDesktop(1024, 768);
+  Start();
+  Frame()->SendMessage(WM_COMMAND, ID_DEFAULT_LAYOUT);
+  Idle();
+  CRect frame;
+  Frame()->GetWindowRect(&frame);
+  const POINT maximise{frame.right - 32, frame.top + 13};
+  compat::host::InjectMouseMove(maximise.x, maximise.y);
+  compat::host::InjectClick(0, maximise.x, maximise.y);
+  Idle();
+  ASSERT_TRUE(Frame()->IsZoomed());
+  // Effects whose dialogs are drawn taller than what they show.
+  const HWND panel = m_app->m_transitionPanel.m_hWnd;
+  for (int combo : {1060, 1062}) {
+    const int item = static_cast<int>(::SendDlgItemMessageW(panel, combo, CB_FINDSTRINGEXACT, -1,
+                                                            reinterpret_cast<LPARAM>(combo == 1060 ? u"Wave" : u"Tile")));
+    ::SendDlgItemMessageW(panel, combo, CB_SETCURSEL, item, 0);
+    ::SendMessageW(panel, WM_COMMAND, MAKEWPARAM(combo, CBN_SELCHANGE), reinterpret_cast<LPARAM>(::GetDlgItem(panel, combo)));
+  }
+  Idle();
+  ExpectEveryPanelControlShown(1024, 768);
+  const HWND out = ::GetDlgItem(panel, 1062);
+  const POINT at = Center(out);
+  compat::host::InjectMouseMove(at.x, at.y);
+  compat::host::InjectClick(0, at.x, at.y);
+  Idle();
+  EXPECT_TRUE(::SendMessageW(out, CB_GETDROPPEDSTATE, 0, 0)) << "a click opens the Out effect's list";
+  compat::host::InjectKeyPress(VK_ESCAPE);
+  Idle();
+  Frame()->UpdateWindow();
+  EXPECT_TRUE(compat::WriteWindowPng(Frame()->m_hWnd, dlgtest::PngPath("default_layout_1024x768").c_str()));
 }
 
 // A first start has no layout of its own yet: it takes the factory one, and

@@ -188,11 +188,11 @@ else
   keys Escape Escape
 fi
 
-# --- Output Size: a number typed into the first field replaces it ---
+# --- Output Size: the first field has the keys; its number selected and typed over ---
 keys ctrl+i
 wait_for 'xdotool search --onlyvisible --pid "$pid" --name "Output image  Size" >/dev/null' || fail "no Output Size dialog"
 printf '' | xclip -selection clipboard -i
-keys 4 0 0
+keys Home shift+End 4 0 0
 screenshot output_size_typed
 keys Home shift+End ctrl+Insert
 typed=
@@ -201,7 +201,7 @@ for _ in $(seq 1 30); do
   [ -n "$typed" ] && break
   sleep 0.1
 done
-check_pending '[ "$typed" = 400 ]' "(a dialog's first field selected) typing 400 into Output Size gives '$typed'"
+check '[ "$typed" = 400 ]' "typing 400 over Output Size's selected first field gives '$typed'"
 keys Escape
 wait_for '[ -z "$(windows_of_type DIALOG)" ]' || fail "Escape left Output Size open"
 

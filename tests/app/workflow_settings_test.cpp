@@ -39,21 +39,29 @@ class SettingsWorkflow : public Workflow {
   }
 };
 
-// The dialog's first field has the focus with its number selected, and Tab
-// selects the next one: typed digits replace the numbers.
-TEST_F(SettingsWorkflow, DigitsTypedIntoOutputSizeReplaceTheNumbersFromTheStartAndAfterTab) {
+// The dialog's first field takes the focus as the dialog starts, and Tab the
+// next one, each with its number left unselected: a user selects what to
+// replace.
+TEST_F(SettingsWorkflow, OutputSizeFieldsTakeTheFocusWithTheirNumbersUnselected) {
   OpenPair();
-  // One key at a time, each taken by the dialog before the next, as typed.
-  compat::AddModalStepOnTemplate(IDD_OUTPUT_SIZE, [](HWND) { compat::host::InjectKeyPress('9'); });
-  for (UINT key : {UINT{'6'}, UINT{VK_TAB}, UINT{'4'}, UINT{'0'}, UINT{VK_RETURN}})
-    dlgtest::QueueCheck([key] { compat::host::InjectKeyPress(key); });
+  std::vector<std::pair<DWORD, DWORD>> selections;
+  auto note = [&selections] {
+    DWORD from = 0, to = 0;
+    HWND focus = ::GetFocus();
+    ::SendMessageW(focus, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+    EXPECT_GT(::GetWindowTextLengthW(focus), 0);
+    selections.emplace_back(from, to);
+  };
+  compat::AddModalStepOnTemplate(IDD_OUTPUT_SIZE, [](HWND) {});
+  dlgtest::QueueCheck(note);
+  dlgtest::QueueCheck([] { compat::host::InjectKeyPress(VK_TAB); });
+  dlgtest::QueueCheck(note);
+  dlgtest::QueueCheck([] { compat::host::InjectKeyPress(VK_ESCAPE); });
   View()->SetFocus();
   CtrlKey('I');
   Idle();
-  SIZE size{};
-  Project()->GetOutputSize(size);
-  EXPECT_EQ(size.cx, 96);
-  EXPECT_EQ(size.cy, 40);
+  ASSERT_EQ(selections.size(), 2u);
+  for (const auto& [from, to] : selections) EXPECT_EQ(from, to) << "nothing selected";
 }
 
 TEST_F(SettingsWorkflow, OutputSizeAndMorpherSetupChangeTheProjectAndEscapeKeepsIt) {

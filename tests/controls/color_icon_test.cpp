@@ -253,7 +253,7 @@ TEST_F(ColorIconTest, TheTooltipDescribesTheFill) {
   const std::u16string path = Picture("calvetta_icon_tip.bmp", 0x00FF00);
   Icon(picture).SetTextureFile(CString(path.c_str()));
   EXPECT_EQ(TipText(picture), compat::Utf8ToUtf16(compat::ToHostPath(path)) +
-                                 u"\r\nClick left Mouse button to set file,click right Mouse button to remove file ");
+                                 u"Click left Mouse button to set file,click right Mouse button to remove file ");
   Icon(picture).SetFill(GradientFill());
   EXPECT_EQ(TipText(picture), u"");
 }

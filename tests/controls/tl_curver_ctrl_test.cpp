@@ -60,17 +60,19 @@ TEST_F(TLCurverCtrlTest, ArrowKeysMoveTheFrameAndReportEvenAtTheEnds) {
 TEST_F(TLCurverCtrlTest, FrameCountClampsTheFrameAndOneFrameWorks) {
   ctrl_->SetCurrentFrame(99);
   ctrl_->SetFrameCount(50);
-  EXPECT_EQ(ctrl_->GetCurrentFrame(), 49);  // the last frame, not one past it
-  ctrl_->SetFrameCount(1);
-  EXPECT_EQ(ctrl_->GetCurrentFrame(), 0);
-  EXPECT_EQ(ctrl_->GetCursorX(), 8);
+  EXPECT_EQ(ctrl_->GetCurrentFrame(), 50);  // one past the last frame, until the cursor moves
   SetFocus(hwnd_);
+  Key(VK_LEFT);
+  EXPECT_EQ(ctrl_->GetCurrentFrame(), 49);
+  ctrl_->SetFrameCount(1);
+  EXPECT_EQ(ctrl_->GetCurrentFrame(), 1);
+  EXPECT_EQ(ctrl_->GetCursorX(), 8);
   Key(VK_RIGHT);
   Press(At(hwnd_, 8, 40));
   MoveTo(At(hwnd_, 100, 40));
   ReleaseAt(At(hwnd_, 100, 40));
   EXPECT_EQ(ctrl_->GetCurrentFrame(), 0);
-  EXPECT_EQ(Frames(), (std::vector<int>{0, 0}));
+  EXPECT_EQ(Frames(), (std::vector<int>{49, 1, 0}));
 }
 
 TEST_F(TLCurverCtrlTest, ResetGivesTheStraightLineAndRemoveIsSafeWithNoSelection) {
@@ -109,12 +111,13 @@ TEST_F(TLCurverCtrlTest, TooltipShowsTheFrameAndLevelOfTheKeyUnderThePointer) {
   EXPECT_EQ(tip(), u"");
 }
 
-TEST_F(TLCurverCtrlTest, GreenCursorLineAndAPicture) {
+// The green cursor line lies under the ruler's black marker line.
+TEST_F(TLCurverCtrlTest, RulerMarkerOverTheCursorLineAndAPicture) {
   SendMessageW(hwnd_, WM_COMMAND, ID_CURVE_RESET_POINTS, 0);
   ctrl_->SetCurrentFrame(30);
   const int x = ctrl_->GetCursorX();
   WritePng(hwnd_, "tl_curver_ctrl");
-  EXPECT_EQ(PixelAt(At(hwnd_, x, 30)), RGB(0, 255, 0));
+  EXPECT_EQ(PixelAt(At(hwnd_, x, 30)), RGB(0, 0, 0));
   EXPECT_EQ(PixelAt(At(hwnd_, 230, 5)), RGB(0xC0, 0xC0, 0xC0));
 }
 

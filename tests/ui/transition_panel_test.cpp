@@ -194,6 +194,10 @@ TEST_F(TransitionPanelTest, EveryPairHasARowOfItsOwnAndScrollsIntoReach) {
   RECT bounds;
   GetWindowRect(bar, &bounds);
   const POINT pageDown{(bounds.left + bounds.right) / 2, bounds.bottom - 20};
+  // The last pair inserted is in sight: back to the first.
+  const POINT pageUp{pageDown.x, bounds.top + 17};
+  for (int step = 0; step < 8 && GetScrollPos(bar, SB_CTL) > 0; ++step) Click(pageUp);
+  EXPECT_EQ(GetScrollPos(bar, SB_CTL), 0);
   RECT client;
   GetClientRect(list, &client);
   const int gridHeight = client.bottom - 16;
