@@ -159,6 +159,24 @@ TEST_F(ExportDialogTest, StopDuringAnAviLeavesAReadableFileAndCancelWaitsForTheE
   EXPECT_LE(std::atoi(probe.c_str()), grabbed);
 }
 
+// The file chooser opens in the folder the program last exported to, as
+// stored, not in the folder of the file this dialog shows.
+TEST_F(ExportDialogTest, SelectOutputFileOpensInTheStoredExportFolder) {
+  CExportAnimationDlg dialog;
+  dialog.SetFrameSource(&m_frames);
+  uitest::HostFolder elsewhere;
+  QueueRenderTo(m_out.Path(u"first.gif"));
+  WhenExportEnds(dialog, [&] {
+    // Meanwhile another window of the program exported elsewhere.
+    WriteRegistryText(u"RenderFilePath", elsewhere.Program() + u"\\");
+    QueueRenderTo(u"second.gif");
+    WhenExportEnds(dialog, [&] { QueueKey(VK_ESCAPE); });
+  });
+  EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+  EXPECT_TRUE(std::filesystem::exists(elsewhere.Host() + "/second.gif"));
+  EXPECT_FALSE(std::filesystem::exists(m_out.Host() + "/second.gif"));
+}
+
 TEST_F(ExportDialogTest, UnsupportedTypeIsRefusedWithAMessageAndTheDialogStays) {
   CExportAnimationDlg dialog;
   dialog.SetFrameSource(&m_frames);
