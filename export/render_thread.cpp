@@ -190,10 +190,12 @@ BOOL CRenerThread::RenderToAvi() {
   CReplacingFile output(m_outputPath);
   CAviWriter writer;
   if (!writer.Open(output.GetTempPath(), ExportFps(), size, m_pMainWnd)) {
-    // A cancelled compressor choice ends the export like any other failure.
+    // A cancelled compressor choice counts as a failure too. The owner is
+    // given the last number, which ends its export.
     ShowError(kCreateAviErrorText, IDS_CREATE_AVI_ERROR);
     output.Discard();
-    FinishExport(true);
+    SendProgress(m_totalFrames - 1, nullptr);
+    ::PostQuitMessage(0);
     return TRUE;
   }
   class CAviStep : public CFrameStep {

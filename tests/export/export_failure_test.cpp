@@ -37,16 +37,20 @@ std::string ReadAll(const std::string& path) {
 class ExportFailure : public ExportTest {
  protected:
   // One export to `disk`; the user is told exactly once and the owner sees
-  // the unfinished end last.
-  void ExportFails(const SmallDisk& disk, const std::string& name) {
+  // `last` last: the unfinished end (-1), or the last number of an export
+  // that ran to its end.
+  void ExportFails(const SmallDisk& disk, const std::string& name, int last = -1) {
     SCOPED_TRACE(name);
     compat::ResetMessageBoxLog();
     owner_ = std::make_unique<OwnerWindow>();
     RunExportToHost(disk.File(name));
     EXPECT_EQ(compat::MessageBoxCount(), 1) << compat::Utf16ToUtf8(compat::LastMessageBoxText());
     ASSERT_FALSE(owner_->Frames().empty());
-    EXPECT_EQ(owner_->Frames().back(), -1);
+    EXPECT_EQ(owner_->Frames().back(), last);
   }
+  // Where a disk takes no file at all: an AVI that cannot be opened ends at
+  // the last number, the other kinds unfinished.
+  static int LastWhenNothingIsWritten(const std::string& name) { return name.ends_with(".avi") ? kFrames - 1 : -1; }
 };
 
 TEST_F(ExportFailure, EveryKindIntoAFullDiskTellsOnceAndLeavesNoFile) {
@@ -62,7 +66,7 @@ TEST_F(ExportFailure, EveryKindIntoAFullDiskTellsOnceAndLeavesNoFile) {
       {"movie.swf", u"Create SWF File Error!"},
       {"still.jpg", u"Animations cannot be exported to files of this type."}};
   for (const auto& [name, text] : kinds) {
-    ExportFails(disk, name);
+    ExportFails(disk, name, LastWhenNothingIsWritten(name));
     EXPECT_EQ(compat::LastMessageBoxText(), text) << name;
     EXPECT_TRUE(FilesIn(disk.Path()).empty()) << name << ": nothing, not even an empty file, is left";
   }
@@ -110,7 +114,7 @@ TEST_F(ExportFailure, AReadOnlyDiskTellsOnceForEveryKind) {
   ASSERT_TRUE(disk.Mounted());
   ASSERT_TRUE(disk.MakeReadOnly());
   for (const char* name : {"movie.avi", "anim.gif", "still.bmp", "still.tga", "movie.swf"}) {
-    ExportFails(disk, name);
+    ExportFails(disk, name, LastWhenNothingIsWritten(name));
     EXPECT_TRUE(FilesIn(disk.Path()).empty());
   }
 }

@@ -159,6 +159,24 @@ TEST_F(ExportDialogTest, StopDuringAnAviLeavesAReadableFileAndCancelWaitsForTheE
   EXPECT_LE(std::atoi(probe.c_str()), grabbed);
 }
 
+// An AVI that cannot be made (here the compressor choice is cancelled) is
+// told, and the dialog shows the export ended at its last frame.
+TEST_F(ExportDialogTest, AnAviThatCannotBeMadeEndsAtTheLastFrame) {
+  compat::SetAviCompressorChoice(comptypeDIB, 7500, /*cancel=*/true);
+  CExportAnimationDlg dialog;
+  dialog.SetFrameSource(&m_frames);
+  compat::ResetMessageBoxLog();
+  QueueRenderTo(m_out.Path(u"movie.avi"));
+  WhenExportEnds(dialog, [&] {
+    EXPECT_EQ(compat::LastMessageBoxText(), u"Create AVI File Error!");
+    EXPECT_EQ(ItemText(dialog.m_hWnd, IDOK), u"Render");
+    EXPECT_EQ(ItemText(dialog.m_hWnd, 1013), u"5");
+    QueueKey(VK_ESCAPE);
+  });
+  EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+  EXPECT_EQ(m_frames.grabs, 0);
+}
+
 // The file chooser opens in the folder the program last exported to, as
 // stored, not in the folder of the file this dialog shows.
 TEST_F(ExportDialogTest, SelectOutputFileOpensInTheStoredExportFolder) {
