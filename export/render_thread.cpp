@@ -271,16 +271,20 @@ class CRenerThread::CStillStep : public CFrameStep {
   bool Write(CPixelBuffer& frame, int n) override {
     m_fileName.Format(_T("%s%d"), m_stem.GetString(), n);
     m_fileName += m_extension;
-    // The file is written whole or not at all; the first that cannot be
-    // written ends the export, and the stills before it stay.
-    return CImageFile().Save(m_fileName, 0, 0, frame.Width(), frame.Height(), frame.bits, 0) != FALSE;
+    // The file is written whole or not at all. One that cannot be written
+    // is skipped and the export goes on; the first is named at the end.
+    if (!CImageFile().Save(m_fileName, 0, 0, frame.Width(), frame.Height(), frame.bits, 0) && m_firstFailed.IsEmpty())
+      m_firstFailed = m_fileName;
+    return true;
   }
   const CString* FileName() const override { return &m_fileName; }
+  const CString& FirstFailed() const { return m_firstFailed; }
 
  private:
   CString m_stem;
   CString m_extension;
   CString m_fileName;
+  CString m_firstFailed;
 };
 
 BOOL CRenerThread::RenderToStills() {
@@ -288,16 +292,15 @@ BOOL CRenerThread::RenderToStills() {
   if (length <= kExtensionLength) return RenderUnsupported();
   CStillStep step(m_outputPath.Left(length - kExtensionLength), m_outputPath.Right(kExtensionLength));
   CExportBuffer buffer(RoundedFrameSize());
-  const bool written = buffer.IsValid() && RunFrameLoop(buffer.Get(), false, step);
-  if (!written) {
-    const bool tga = GetImageFileType(m_outputPath) == IMAGE_FILE_TGA;
-    const CString& failed = buffer.IsValid() ? *step.FileName() : m_outputPath;
-    if (tga)
+  const bool rendered = buffer.IsValid() && RunFrameLoop(buffer.Get(), false, step);
+  const CString& failed = rendered ? step.FirstFailed() : m_outputPath;
+  if (!failed.IsEmpty()) {
+    if (GetImageFileType(m_outputPath) == IMAGE_FILE_TGA)
       ShowFileError(kCreateTgaErrorText, IDS_CREATE_TGA_ERROR, failed);
     else
       ShowFileError(kCreateBmpErrorText, IDS_CREATE_BMP_ERROR, failed);
   }
-  FinishExport(!written);
+  FinishExport(!rendered);
   return TRUE;
 }
 

@@ -180,10 +180,11 @@ TEST_F(SampleProjects, ExportsIntoAFullDiskTellOnceForEachKindAndLeaveNoFile) {
     SCOPED_TRACE(name);
     const int before = compat::MessageBoxCount();
     const std::u16string file = Program(disk.File(name));
-    // An AVI that cannot be opened ends at the last frame; the others are
-    // ready for another try at 0.
-    const std::u16string shownFrame =
-        std::string(name).ends_with(".avi") ? compat::Utf8ToUtf16(std::to_string(Project()->GetTotalFrames() - 1)) : u"0";
+    // An AVI that cannot be opened and stills, each skipped, end at the last
+    // frame; the others are ready for another try at 0.
+    const std::string kind(name);
+    const bool ends = kind.ends_with(".avi") || kind.ends_with(".bmp") || kind.ends_with(".tga");
+    const std::u16string shownFrame = ends ? compat::Utf8ToUtf16(std::to_string(Project()->GetTotalFrames() - 1)) : u"0";
     compat::AddModalStepOnTemplate(IDD_EXPORT, [file, before, shownFrame](HWND dialog) {
       compat::AddModalStepOnCaption(u"Select Output File", [file](HWND chooser) {
         ::SetDlgItemTextW(chooser, edt1, file.c_str());

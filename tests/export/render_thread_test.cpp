@@ -66,6 +66,20 @@ TEST_F(RenderThread, StillsAreNumberedOverBothPairsAndEachIsReported) {
   EXPECT_EQ(static_cast<BYTE>(rgb[2]), static_cast<BYTE>(expected));
 }
 
+TEST_F(RenderThread, StillsThatCannotBeWrittenAreSkippedAndTheFirstIsNamedOnceAtTheEnd) {
+  // Folders in the place of a5.bmp and a12.bmp: no file can replace them.
+  for (const char* taken : {"a5.bmp", "a12.bmp"}) std::filesystem::create_directory(dir_.File(taken));
+  RunExport("a.bmp");
+  EXPECT_EQ(frames_.grabs, kFrames);
+  EXPECT_EQ(owner_->Frames(), Range(kFrames));
+  for (int n = 0; n < kFrames; ++n) {
+    const std::string name = dir_.File("a" + std::to_string(n) + ".bmp");
+    EXPECT_EQ(std::filesystem::is_regular_file(name), n != 5 && n != 12) << name;
+  }
+  EXPECT_EQ(compat::MessageBoxCount(), 1);
+  EXPECT_EQ(compat::LastMessageBoxText(), u"Create BMP File Error!\n" + compat::Utf8ToUtf16(dir_.File("a5.bmp")));
+}
+
 TEST_F(RenderThread, FramesOfAnOddWidthAreWrittenAtTheNextMultipleOfFour) {
   CALVETTA_REQUIRE_TOOL(HaveTool("identify"), "ImageMagick");
   GetMorphProject()->SetOutputSize(62, kHeight);
