@@ -207,14 +207,17 @@ BOOL CRenerThread::RenderToAvi() {
     CAviWriter& m_writer;
   } step(writer);
   CExportBuffer buffer(size);
-  bool written = buffer.IsValid() && RunFrameLoop(buffer.Get(), true, step);
+  const bool framesDone = buffer.IsValid() && RunFrameLoop(buffer.Get(), true, step);
   writer.Close();
-  written = written && !writer.HasFailed() && output.Commit();
-  if (!written) {
-    output.Discard();
-    ShowError(kCreateAviErrorText, IDS_CREATE_AVI_ERROR);
-  }
-  FinishExport(!written);
+  // A frame that cannot be written (a full disk, the largest file the
+  // writer makes) closes the movie with the frames before it; whole and not
+  // empty, it is kept, and the failure is still told.
+  const bool failed = !framesDone || writer.HasFailed();
+  const bool whole = buffer.IsValid() && writer.IsClosedWhole() && (!failed || writer.GetFrameCount() > 0);
+  const bool kept = whole && output.Commit();
+  if (!kept) output.Discard();
+  if (failed || !kept) ShowError(kCreateAviErrorText, IDS_CREATE_AVI_ERROR);
+  FinishExport(failed || !kept);
   return TRUE;
 }
 

@@ -265,18 +265,41 @@ TEST_F(RenderThread, MoviesThatCannotBeCreatedAreReportedAndEndTheExport) {
   }
 }
 
-TEST_F(RenderThread, AviWriteFailureMidwayIsReportedOnceAndStillEndsTheExport) {
-  {
-    FileSizeLimit limit(64 * 1024);  // the disk is full after a few frames
-    RunExport("movie.avi");
+// A write that fails part-way, at the largest file the writer makes (here
+// made small) or at a disk that is full, closes the movie whole with the
+// frames before it; the user is told once and the export ends unfinished.
+TEST_F(RenderThread, AviWriteFailureMidwayKeepsTheFramesWrittenAndIsReportedOnce) {
+  CALVETTA_REQUIRE_TOOL(HaveTool("ffprobe"), "ffprobe");
+  // Headers, then five frames and their captions (9250 bytes each) with
+  // their index entries, and not a sixth.
+  constexpr ULONGLONG kFiveFrames = 8204 + 5 * 9250 + 8 + 10 * 16 + 100;
+  for (bool sizeLimit : {true, false}) {
+    SCOPED_TRACE(sizeLimit ? "the writer's size limit" : "a full disk");
+    compat::ResetMessageBoxLog();
+    owner_ = std::make_unique<OwnerWindow>();
+    frames_.grabs = 0;
+    std::filesystem::remove(dir_.File("movie.avi"));
+    if (sizeLimit) {
+      compat::SetAviFileSizeLimit(kFiveFrames);
+      RunExport("movie.avi");
+      compat::SetAviFileSizeLimit(0);
+    } else {
+      FileSizeLimit limit(64 * 1024);
+      RunExport("movie.avi");
+    }
+    EXPECT_EQ(compat::MessageBoxCount(), 1);
+    EXPECT_EQ(compat::LastMessageBoxText(), u"Create AVI File Error!");
+    std::vector<int> frames = owner_->Frames();
+    ASSERT_GE(frames.size(), 2u);
+    EXPECT_EQ(frames.back(), -1);  // the owner returns to idle
+    const int written = static_cast<int>(frames.size()) - 1;
+    if (sizeLimit) EXPECT_EQ(written, 5);
+    EXPECT_EQ(frames_.grabs, written + 1) << "the export stops at the failure";
+    const std::string path = dir_.File("movie.avi");
+    EXPECT_EQ(ProbeEntry(path, "v:0", "nb_read_frames"), std::to_string(written));
+    EXPECT_EQ(ProbeEntry(path, "s:0", "nb_frames"), std::to_string(written));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 1) << "no temporary file is left";
   }
-  EXPECT_EQ(compat::MessageBoxCount(), 1);
-  EXPECT_EQ(compat::LastMessageBoxText(), u"Create AVI File Error!");
-  std::vector<int> frames = owner_->Frames();
-  ASSERT_FALSE(frames.empty());
-  EXPECT_LT(frames_.grabs, kFrames);
-  EXPECT_EQ(frames.back(), -1);  // the owner returns to idle
-  EXPECT_TRUE(std::filesystem::is_empty(dir_.path())) << "the failed movie is removed";
 }
 
 }  // namespace
