@@ -43,9 +43,10 @@ BOOL CScaleRotateMesh::Build(float scaleX, float scaleY, float angleDegrees) {
 CString CScaleRotateEffect::GetName() const { return CString(u"Scale and Rotate"); }
 
 float CScaleRotateEffect::FrameScale(float scale, float q) {
-  // One rule on both sides of 1: shrinking pictures grow back to full size
-  // as enlarged ones shrink back, so nothing jumps when the effect ends.
-  return 1.0f + (scale - 1.0f) * q;
+  // An enlargement comes back to full size as the effect ends; a scale at or
+  // below 1 starts at full size and shrinks to its own (0: a line).
+  if (scale <= 1.0f) return (1.0f - scale) * q + scale;
+  return (scale - 1.0f) * q + 1.0f;
 }
 
 void CScaleRotateEffect::Render(CD3DRenderer* renderer, IDirect3DDevice9* device, CTextureHolder* source,

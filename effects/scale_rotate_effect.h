@@ -1,5 +1,5 @@
 // "Scale and Rotate": the whole picture spun about its centre while it
-// scales back to its own size, drawn as one quad.
+// scales, drawn as one quad.
 #pragma once
 
 #include "model/project/effect.h"
@@ -33,8 +33,9 @@ class CScaleRotateEffect : public CEffect {
   // Scale X, Scale Y (floats), Rotate (int); values out of range load clamped.
   void Serialize(CArchive& ar) override;
 
-  // The scale of one axis at q = 1 - progress: the set scale when the
-  // effect starts, the picture's own size when it ends.
+  // The scale of one axis at q = 1 - progress: above 1, the set scale at
+  // progress 0 down to full size at 1; at or below 1, full size at
+  // progress 0 down to the set scale at 1.
   static float FrameScale(float scale, float q);
 
   float m_scaleX = 5.0f;

@@ -21,6 +21,7 @@ ULONGLONG FrameBytes(int width, int height) {
 
 int CAviWriter::Open(LPCTSTR path, int fps, SIZE size, CWnd* owner) {
   m_failed = false;
+  m_closeFailed = false;
   if (m_file || !path || fps <= 0 || size.cx <= 0 || size.cy <= 0 || size.cx % 4 != 0 ||
       FrameBytes(size.cx, size.cy) > kMaxFrameBytes)
     return 0;
@@ -116,7 +117,7 @@ void CAviWriter::Close() {
   }
   if (m_file) AVIFileRelease(m_file);
   m_file = nullptr;
-  if (hadFile && ::GetLastError() == ERROR_WRITE_FAULT) m_failed = true;
+  if (hadFile && ::GetLastError() == ERROR_WRITE_FAULT) m_failed = m_closeFailed = true;
   if (m_libraryOpen) AVIFileExit();
   m_libraryOpen = false;
 }

@@ -22,8 +22,11 @@ class CAviWriter {
   int WriteFrame(const BYTE* pixels);
   void Close();
 
-  // A frame or the file's end could not be written: the file is not whole.
+  // A frame or the file's end could not be written.
   bool HasFailed() const { return m_failed; }
+  // The last Close wrote the file's index and headers: the file is whole,
+  // with the frames written before a failed one.
+  bool IsClosedWhole() const { return !m_closeFailed; }
   int GetFrameCount() const { return m_frameIndex; }
 
  private:
@@ -39,4 +42,5 @@ class CAviWriter {
   PAVIFILE m_file = nullptr;
   bool m_libraryOpen = false;
   bool m_failed = false;
+  bool m_closeFailed = false;
 };

@@ -190,10 +190,12 @@ BOOL CRenerThread::RenderToAvi() {
   CReplacingFile output(m_outputPath);
   CAviWriter writer;
   if (!writer.Open(output.GetTempPath(), ExportFps(), size, m_pMainWnd)) {
-    // A cancelled compressor choice ends the export like any other failure.
+    // A cancelled compressor choice counts as a failure too. The owner is
+    // given the last number, which ends its export.
     ShowError(kCreateAviErrorText, IDS_CREATE_AVI_ERROR);
     output.Discard();
-    FinishExport(true);
+    SendProgress(m_totalFrames - 1, nullptr);
+    ::PostQuitMessage(0);
     return TRUE;
   }
   class CAviStep : public CFrameStep {
@@ -205,14 +207,17 @@ BOOL CRenerThread::RenderToAvi() {
     CAviWriter& m_writer;
   } step(writer);
   CExportBuffer buffer(size);
-  bool written = buffer.IsValid() && RunFrameLoop(buffer.Get(), true, step);
+  const bool framesDone = buffer.IsValid() && RunFrameLoop(buffer.Get(), true, step);
   writer.Close();
-  written = written && !writer.HasFailed() && output.Commit();
-  if (!written) {
-    output.Discard();
-    ShowError(kCreateAviErrorText, IDS_CREATE_AVI_ERROR);
-  }
-  FinishExport(!written);
+  // A frame that cannot be written (a full disk, the largest file the
+  // writer makes) closes the movie with the frames before it; whole and not
+  // empty, it is kept, and the failure is still told.
+  const bool failed = !framesDone || writer.HasFailed();
+  const bool whole = buffer.IsValid() && writer.IsClosedWhole() && (!failed || writer.GetFrameCount() > 0);
+  const bool kept = whole && output.Commit();
+  if (!kept) output.Discard();
+  if (failed || !kept) ShowError(kCreateAviErrorText, IDS_CREATE_AVI_ERROR);
+  FinishExport(failed || !kept);
   return TRUE;
 }
 
@@ -269,16 +274,20 @@ class CRenerThread::CStillStep : public CFrameStep {
   bool Write(CPixelBuffer& frame, int n) override {
     m_fileName.Format(_T("%s%d"), m_stem.GetString(), n);
     m_fileName += m_extension;
-    // The file is written whole or not at all; the first that cannot be
-    // written ends the export, and the stills before it stay.
-    return CImageFile().Save(m_fileName, 0, 0, frame.Width(), frame.Height(), frame.bits, 0) != FALSE;
+    // The file is written whole or not at all. One that cannot be written
+    // is skipped and the export goes on; the first is named at the end.
+    if (!CImageFile().Save(m_fileName, 0, 0, frame.Width(), frame.Height(), frame.bits, 0) && m_firstFailed.IsEmpty())
+      m_firstFailed = m_fileName;
+    return true;
   }
   const CString* FileName() const override { return &m_fileName; }
+  const CString& FirstFailed() const { return m_firstFailed; }
 
  private:
   CString m_stem;
   CString m_extension;
   CString m_fileName;
+  CString m_firstFailed;
 };
 
 BOOL CRenerThread::RenderToStills() {
@@ -286,16 +295,15 @@ BOOL CRenerThread::RenderToStills() {
   if (length <= kExtensionLength) return RenderUnsupported();
   CStillStep step(m_outputPath.Left(length - kExtensionLength), m_outputPath.Right(kExtensionLength));
   CExportBuffer buffer(RoundedFrameSize());
-  const bool written = buffer.IsValid() && RunFrameLoop(buffer.Get(), false, step);
-  if (!written) {
-    const bool tga = GetImageFileType(m_outputPath) == IMAGE_FILE_TGA;
-    const CString& failed = buffer.IsValid() ? *step.FileName() : m_outputPath;
-    if (tga)
+  const bool rendered = buffer.IsValid() && RunFrameLoop(buffer.Get(), false, step);
+  const CString& failed = rendered ? step.FirstFailed() : m_outputPath;
+  if (!failed.IsEmpty()) {
+    if (GetImageFileType(m_outputPath) == IMAGE_FILE_TGA)
       ShowFileError(kCreateTgaErrorText, IDS_CREATE_TGA_ERROR, failed);
     else
       ShowFileError(kCreateBmpErrorText, IDS_CREATE_BMP_ERROR, failed);
   }
-  FinishExport(!written);
+  FinishExport(!rendered);
   return TRUE;
 }
 

@@ -33,11 +33,11 @@ void CopyPositions(const CFeatureLineArray& lines, const CMorphPair& pair, CShap
 float FadeAlpha(const CMorphPair& pair, int frame) {
   const int count = pair.GetFrameCount();
   if (frame < pair.m_fadeIn) return static_cast<float>(frame) / static_cast<float>(pair.m_fadeIn);
-  // The fade-out mirrors the fade-in: a fade of n frames spends all n of
-  // them on the way down ((n - 1) / n to 0), instead of dropping from full
-  // alpha to (n - 2) / n at once.
+  // The fade-out counts the frames left after this one: a fade of n frames
+  // takes the last n - 1 down from (n - 2) / n to 0, so a fade of 1 leaves
+  // the last frame whole.
   const int remaining = count - frame;
-  if (remaining <= pair.m_fadeOut) return static_cast<float>(remaining - 1) / static_cast<float>(pair.m_fadeOut);
+  if (remaining < pair.m_fadeOut) return static_cast<float>(remaining - 1) / static_cast<float>(pair.m_fadeOut);
   return 1.0f;
 }
 

@@ -136,14 +136,13 @@ void CExportAnimationDlg::OnRenderOrStop() {
   }
 }
 
-// Where the file field points, else the folder last exported to, else the
-// open project's folder. The drive root the program once fell back to is
-// the file system's root here, where nobody may write.
+// The folder last exported to, else the open project's folder. The drive
+// root the program once fell back to is the file system's root here, where
+// nobody may write.
 CString CExportAnimationDlg::StartFolder() const {
-  for (const CString& folder : {FolderOfPath(m_strOutputPath), ReadRegistryText(kRenderFilePath)}) {
-    const DWORD attributes = folder.IsEmpty() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(folder);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return folder;
-  }
+  const CString folder = ReadRegistryText(kRenderFilePath);
+  const DWORD attributes = folder.IsEmpty() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(folder);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return folder;
   auto* frame = dynamic_cast<CFrameWnd*>(AfxGetMainWnd());
   CDocument* document = frame ? frame->GetActiveDocument() : nullptr;
   return document ? FolderOfPath(document->GetPathName()) : CString();

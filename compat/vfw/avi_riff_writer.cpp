@@ -1,6 +1,7 @@
 // Plain AVI (RIFF 'AVI ') layout: headers, 'movi' and 'idx1'.
 #include "compat/vfw/avi_riff_writer.h"
 
+#include <atomic>
 #include <cstring>
 
 #include <unistd.h>
@@ -15,6 +16,8 @@ namespace {
 // in front of it, so samples can be written before the stream lengths are known.
 constexpr ULONGLONG kMoviListOffset = 8192;
 constexpr DWORD kAviHasIndex = 0x10;
+
+std::atomic<ULONGLONG> g_fileSizeLimit{0};
 
 void PutDword(std::vector<BYTE>& out, DWORD v) {
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<BYTE>(v >> (8 * i)));
@@ -57,7 +60,11 @@ AviRiffWriter::~AviRiffWriter() {
   if (file_) std::fclose(file_);
 }
 
+void SetAviFileSizeLimit(ULONGLONG bytes) { g_fileSizeLimit = bytes; }
+
 bool AviRiffWriter::Open(const std::string& hostPath) {
+  const ULONGLONG limit = g_fileSizeLimit;
+  maxFileBytes_ = limit && limit < kMaxAviFileBytes ? limit : kMaxAviFileBytes;
   file_ = std::fopen(hostPath.c_str(), "wb+");
   if (!file_) return false;
   // Unbuffered: samples are large anyway, and a failed write must leave no
@@ -97,7 +104,9 @@ bool AviRiffWriter::WriteChunk(int index, DWORD chunkId, const void* data, DWORD
   if (!file_ || failed_ || !stream || (size && !data)) return false;
   ULONGLONG padded = size + (size & 1);
   ULONGLONG indexBytes = 8 + 16ull * (index_.size() + 1);
-  if (moviEnd_ + 8 + padded + indexBytes > kMaxAviFileBytes) return false;
+  // Room is kept for the index, so a chunk refused here leaves a file that
+  // still closes whole.
+  if (moviEnd_ + 8 + padded + indexBytes > maxFileBytes_) return false;
 
   BYTE head[8];
   std::memcpy(head, &chunkId, 4);
@@ -196,9 +205,9 @@ bool AviRiffWriter::WriteHeaders() {
 bool AviRiffWriter::Finish() {
   if (!file_) return false;
   // After a failed write (a full disk) the chunks before it are kept: the
-  // file is cut back to them and still gets its headers, so what was written
-  // stays playable.
-  bool ok = !failed_;
+  // file is cut back to them and still gets its index and headers, so what
+  // was written stays playable; the write itself reported its failure.
+  bool ok = true;
   std::clearerr(file_);
   bool cut = ::ftruncate(::fileno(file_), static_cast<off_t>(moviEnd_)) == 0;
   std::vector<BYTE> idx;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "compat/vfw.h"
 #include "compat/win32/types.h"
 
 namespace compat {
@@ -43,7 +44,8 @@ class AviRiffWriter {
 
   // Appends one chunk ("NNdb", "NNdc", "NNtx" …) for stream `index`.
   bool WriteChunk(int index, DWORD chunkId, const void* data, DWORD size, DWORD flags);
-  // Writes the index, fills in the headers and closes the file.
+  // Writes the index, fills in the headers and closes the file; true when
+  // the file is whole with every chunk written before a failed one.
   bool Finish();
   bool IsOpen() const { return file_ != nullptr; }
 
@@ -60,6 +62,7 @@ class AviRiffWriter {
   std::vector<AviStreamLayout> streams_;
   std::vector<IndexEntry> index_;
   ULONGLONG moviEnd_ = 0;  // file position after the last chunk
+  ULONGLONG maxFileBytes_ = kMaxAviFileBytes;
 };
 
 }  // namespace compat

@@ -234,10 +234,12 @@ int CAngularColorStyle::Prepare(const CGradientDesc& desc, int width, int height
     if (mid > 0) FillColorRamp(topLevel.data() + idx[j], c0, cm, mid);
     if (mid != seg) FillColorRamp(topLevel.data() + idx[j] + mid, cm, c1, seg - mid);
   }
-  // Close the circle: from the last stop's colour round to the first's.
+  // Close the circle: from the last stop's colour round to the first's. The
+  // run always starts on the last stop's own sample, also when that is the
+  // level's last one; only then is the run no longer than the samples it fills.
   const int last = idx.back();
-  const int tail = last < top - 1 ? top - last : 0;
-  std::vector<DWORD> closing(static_cast<size_t>(idx[0]) + 1 + tail);
+  const int tail = top - last;
+  std::vector<DWORD> closing(static_cast<size_t>(idx[0]) + 1 + (last < top - 1 ? tail : 0));
   FillColorRamp(closing.data(), m_desc.colors[stops - 1], m_desc.colors[0], static_cast<int>(closing.size()));
   std::copy_n(closing.begin(), tail, topLevel.begin() + last);
   std::copy_n(closing.begin() + tail, idx[0], topLevel.begin());

@@ -227,17 +227,22 @@ class ScaleRotateEffectTest : public EffectPictureTest {
   }
 };
 
-TEST_F(ScaleRotateEffectTest, ProgressOneIsThePictureWhateverTheScale) {
+TEST_F(ScaleRotateEffectTest, ThePictureAtItsOwnSizeEndsAnEnlargementAndStartsAShrinking) {
   MakePictures(60, 50);
   const std::vector<DWORD> source = Source();
-  // Scales at or below 1 end at full size too, not at their own size.
-  for (float scale : {5.0f, 1.0f, 0.5f, 0.0f, 10.0f}) {
+  // Scales above 1 come back to full size at progress 1; scales at or below
+  // 1 start there at progress 0 (whole turns leave the picture upright).
+  const struct {
+    float scale;
+    float progress;
+  } cases[] = {{5.0f, 1.0f}, {10.0f, 1.0f}, {1.0f, 1.0f}, {1.0f, 0.0f}, {0.5f, 0.0f}, {0.0f, 0.0f}};
+  for (const auto& c : cases) {
     CScaleRotateEffect effect;
-    effect.m_scaleX = scale;
-    effect.m_scaleY = scale;
+    effect.m_scaleX = c.scale;
+    effect.m_scaleY = c.scale;
     effect.m_rotate = 3;
-    effect.Render(&renderer_, Device(), &source_, &target_, 1.0f);
-    EXPECT_LE(MaxDifference(Target(), source, width_, height_, 0), 1) << scale;
+    effect.Render(&renderer_, Device(), &source_, &target_, c.progress);
+    EXPECT_LE(MaxDifference(Target(), source, width_, height_, 0), 1) << c.scale << " at " << c.progress;
   }
 }
 
@@ -255,18 +260,27 @@ TEST_F(ScaleRotateEffectTest, ScalesFirstThenTurnsClockwise) {
   });
 }
 
-TEST_F(ScaleRotateEffectTest, SmallScaleGrowsFromItselfTowardsFullSize) {
+TEST_F(ScaleRotateEffectTest, ScalesBelowOneShrinkFromFullSizeTowardsTheirOwn) {
   MakePictures(60, 50);
-  // Scale 0.5 at progress 0.25: 1 - 0.5 x 0.75 = 0.625 of the size, turned
-  // 2 x 0.75 = 1.5 turns (upside down); the frame around it is empty.
+  // Scale 0.5 at progress 0.25: 0.5 x 0.75 + 0.5 = 0.875 of the size,
+  // turned 2 x 0.75 = 1.5 turns (upside down); the frame around it is empty.
   CScaleRotateEffect effect;
   effect.m_scaleX = 0.5f;
   effect.m_scaleY = 0.5f;
   effect.m_rotate = 2;
   effect.Render(&renderer_, Device(), &source_, &target_, 0.25f);
   ExpectMapped(Target(), [](float x, float y, float* px, float* py) {
-    *px = -x / 0.625f;
-    *py = -y / 0.625f;
+    *px = -x / 0.875f;
+    *py = -y / 0.875f;
+  });
+  // Scale X 0 narrows the picture towards a vertical line: a quarter of its
+  // width at progress 0.75, its height kept, half a turn left of two.
+  effect.m_scaleX = 0.0f;
+  effect.m_scaleY = 1.0f;
+  effect.Render(&renderer_, Device(), &source_, &target_, 0.75f);
+  ExpectMapped(Target(), [](float x, float y, float* px, float* py) {
+    *px = -x / 0.25f;
+    *py = -y;
   });
 }
 

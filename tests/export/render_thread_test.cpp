@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <thread>
+#include <tuple>
 
 #include "export/swf_movie_writer.h"
 #include "export_fixture.h"
@@ -63,6 +64,20 @@ TEST_F(RenderThread, StillsAreNumberedOverBothPairsAndEachIsReported) {
   EXPECT_EQ(static_cast<BYTE>(rgb[0]), static_cast<BYTE>(expected >> 16));
   EXPECT_EQ(static_cast<BYTE>(rgb[1]), static_cast<BYTE>(expected >> 8));
   EXPECT_EQ(static_cast<BYTE>(rgb[2]), static_cast<BYTE>(expected));
+}
+
+TEST_F(RenderThread, StillsThatCannotBeWrittenAreSkippedAndTheFirstIsNamedOnceAtTheEnd) {
+  // Folders in the place of a5.bmp and a12.bmp: no file can replace them.
+  for (const char* taken : {"a5.bmp", "a12.bmp"}) std::filesystem::create_directory(dir_.File(taken));
+  RunExport("a.bmp");
+  EXPECT_EQ(frames_.grabs, kFrames);
+  EXPECT_EQ(owner_->Frames(), Range(kFrames));
+  for (int n = 0; n < kFrames; ++n) {
+    const std::string name = dir_.File("a" + std::to_string(n) + ".bmp");
+    EXPECT_EQ(std::filesystem::is_regular_file(name), n != 5 && n != 12) << name;
+  }
+  EXPECT_EQ(compat::MessageBoxCount(), 1);
+  EXPECT_EQ(compat::LastMessageBoxText(), u"Create BMP File Error!\n" + compat::Utf8ToUtf16(dir_.File("a5.bmp")));
 }
 
 TEST_F(RenderThread, FramesOfAnOddWidthAreWrittenAtTheNextMultipleOfFour) {
@@ -226,15 +241,19 @@ TEST_F(RenderThread, CancelledCompressorChoiceIsReportedAndLeavesNoFile) {
   EXPECT_EQ(compat::MessageBoxCount(), 1);
   EXPECT_EQ(compat::LastMessageBoxText(), u"Create AVI File Error!");
   EXPECT_EQ(frames_.grabs, 0);
-  EXPECT_EQ(owner_->Frames(), std::vector<int>{-1});
+  // An AVI that cannot be opened ends the export at the last number.
+  EXPECT_EQ(owner_->Frames(), std::vector<int>{kFrames - 1});
   EXPECT_TRUE(std::filesystem::is_empty(dir_.path())) << "no file without frames is left";
 }
 
 TEST_F(RenderThread, MoviesThatCannotBeCreatedAreReportedAndEndTheExport) {
-  const std::pair<std::string, std::u16string> cases[] = {{"movie.avi", u"Create AVI File Error!"},
-                                                          {"anim.gif", u"Create GIF File Error!\n" + compat::Utf8ToUtf16(dir_.File("no/such/folder/anim.gif"))},
-                                                          {"movie.swf", u"Create SWF File Error!"}};
-  for (const auto& [name, text] : cases) {
+  // The owner returns to idle: an AVI that cannot be opened ends at the last
+  // number, the others unfinished.
+  const std::tuple<std::string, std::u16string, int> cases[] = {
+      {"movie.avi", u"Create AVI File Error!", kFrames - 1},
+      {"anim.gif", u"Create GIF File Error!\n" + compat::Utf8ToUtf16(dir_.File("no/such/folder/anim.gif")), -1},
+      {"movie.swf", u"Create SWF File Error!", -1}};
+  for (const auto& [name, text, last] : cases) {
     SCOPED_TRACE(name);
     compat::ResetMessageBoxLog();
     owner_ = std::make_unique<OwnerWindow>();
@@ -242,22 +261,45 @@ TEST_F(RenderThread, MoviesThatCannotBeCreatedAreReportedAndEndTheExport) {
     EXPECT_EQ(compat::MessageBoxCount(), 1);
     EXPECT_EQ(compat::LastMessageBoxText(), text);
     ASSERT_FALSE(owner_->Frames().empty());
-    EXPECT_EQ(owner_->Frames().back(), -1);  // the owner returns to idle
+    EXPECT_EQ(owner_->Frames().back(), last);
   }
 }
 
-TEST_F(RenderThread, AviWriteFailureMidwayIsReportedOnceAndStillEndsTheExport) {
-  {
-    FileSizeLimit limit(64 * 1024);  // the disk is full after a few frames
-    RunExport("movie.avi");
+// A write that fails part-way, at the largest file the writer makes (here
+// made small) or at a disk that is full, closes the movie whole with the
+// frames before it; the user is told once and the export ends unfinished.
+TEST_F(RenderThread, AviWriteFailureMidwayKeepsTheFramesWrittenAndIsReportedOnce) {
+  CALVETTA_REQUIRE_TOOL(HaveTool("ffprobe"), "ffprobe");
+  // Headers, then five frames and their captions (9250 bytes each) with
+  // their index entries, and not a sixth.
+  constexpr ULONGLONG kFiveFrames = 8204 + 5 * 9250 + 8 + 10 * 16 + 100;
+  for (bool sizeLimit : {true, false}) {
+    SCOPED_TRACE(sizeLimit ? "the writer's size limit" : "a full disk");
+    compat::ResetMessageBoxLog();
+    owner_ = std::make_unique<OwnerWindow>();
+    frames_.grabs = 0;
+    std::filesystem::remove(dir_.File("movie.avi"));
+    if (sizeLimit) {
+      compat::SetAviFileSizeLimit(kFiveFrames);
+      RunExport("movie.avi");
+      compat::SetAviFileSizeLimit(0);
+    } else {
+      FileSizeLimit limit(64 * 1024);
+      RunExport("movie.avi");
+    }
+    EXPECT_EQ(compat::MessageBoxCount(), 1);
+    EXPECT_EQ(compat::LastMessageBoxText(), u"Create AVI File Error!");
+    std::vector<int> frames = owner_->Frames();
+    ASSERT_GE(frames.size(), 2u);
+    EXPECT_EQ(frames.back(), -1);  // the owner returns to idle
+    const int written = static_cast<int>(frames.size()) - 1;
+    if (sizeLimit) EXPECT_EQ(written, 5);
+    EXPECT_EQ(frames_.grabs, written + 1) << "the export stops at the failure";
+    const std::string path = dir_.File("movie.avi");
+    EXPECT_EQ(ProbeEntry(path, "v:0", "nb_read_frames"), std::to_string(written));
+    EXPECT_EQ(ProbeEntry(path, "s:0", "nb_frames"), std::to_string(written));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 1) << "no temporary file is left";
   }
-  EXPECT_EQ(compat::MessageBoxCount(), 1);
-  EXPECT_EQ(compat::LastMessageBoxText(), u"Create AVI File Error!");
-  std::vector<int> frames = owner_->Frames();
-  ASSERT_FALSE(frames.empty());
-  EXPECT_LT(frames_.grabs, kFrames);
-  EXPECT_EQ(frames.back(), -1);  // the owner returns to idle
-  EXPECT_TRUE(std::filesystem::is_empty(dir_.path())) << "the failed movie is removed";
 }
 
 }  // namespace

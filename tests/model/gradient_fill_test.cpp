@@ -209,6 +209,23 @@ TEST(GradientFill, AngularSweepFollowsTheAngle) {
   EXPECT_EQ(centre >> 24, 0xFFu);
 }
 
+TEST(GradientFill, AngularWrapFromALastStopAtOneStartsOnTheLastSample) {
+  // 16 x 2: 10 rings, a top level of 64 samples. Black at 0.04 (sample 2),
+  // white at 1 (sample 63, the last): the closing run white, 0x80, black
+  // puts white on sample 63 and 0x80, black on samples 0 and 1.
+  CGradientDesc d;
+  d.style = 2;
+  d.stopCount = 2;
+  d.colors[0] = 0xFF000000;
+  d.colors[1] = 0xFFFFFFFF;
+  d.positions[0] = 0.04f;
+  d.positions[1] = 1.0f;
+  auto px = Render(16, 2, d);
+  // (14, 1) lies at angle 0 on ring 6: 32 samples (0x80 and black averaged
+  // to 0x40) blended 0.178 of the way to the top level's 0x80.
+  ExpectClose(px[16 + 14], 0xFF4B4B4B, 2, "angle 0");
+}
+
 TEST(GradientFill, HostileDescriptionsStayInsideTheTables) {
   for (int style : {0, 1, 2, 7}) {
     CGradientDesc d;

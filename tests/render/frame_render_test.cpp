@@ -54,11 +54,15 @@ TEST_F(FrameRender, FadeInStartsOnTheBackgroundAndRisesByThirds) {
   EXPECT_EQ(CountOff(Grab(1), Mix(kBackgroundRgb, kSourceRgb, 85), 2), 0);
   EXPECT_EQ(CountOff(Grab(2), Mix(kBackgroundRgb, kSourceRgb, 170), 2), 0);
   EXPECT_EQ(CountOff(Grab(5), kSourceRgb, 1), 0);
-  // The fade-out falls by thirds too and ends on the background.
+  // The fade-out of 3 leaves the third frame from the end whole, then a
+  // third and the background.
   EXPECT_EQ(CountOff(Grab(6), kSourceRgb, 1), 0);
-  EXPECT_EQ(CountOff(Grab(7), Mix(kBackgroundRgb, kSourceRgb, 170), 2), 0);
+  EXPECT_EQ(CountOff(Grab(7), kSourceRgb, 1), 0);
   EXPECT_EQ(CountOff(Grab(8), Mix(kBackgroundRgb, kSourceRgb, 85), 2), 0);
   EXPECT_EQ(CountOff(Grab(9), kBackgroundRgb, 0), 0);
+  // A fade-out of 1 has no frame to fade: the last frame is not blank.
+  Pair()->m_fadeOut = 1;
+  EXPECT_EQ(CountOff(Grab(9), kSourceRgb, 1), 0);
 }
 
 TEST_F(FrameRender, WarpModesChooseTheDissolve) {

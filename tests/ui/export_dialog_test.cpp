@@ -159,6 +159,42 @@ TEST_F(ExportDialogTest, StopDuringAnAviLeavesAReadableFileAndCancelWaitsForTheE
   EXPECT_LE(std::atoi(probe.c_str()), grabbed);
 }
 
+// An AVI that cannot be made (here the compressor choice is cancelled) is
+// told, and the dialog shows the export ended at its last frame.
+TEST_F(ExportDialogTest, AnAviThatCannotBeMadeEndsAtTheLastFrame) {
+  compat::SetAviCompressorChoice(comptypeDIB, 7500, /*cancel=*/true);
+  CExportAnimationDlg dialog;
+  dialog.SetFrameSource(&m_frames);
+  compat::ResetMessageBoxLog();
+  QueueRenderTo(m_out.Path(u"movie.avi"));
+  WhenExportEnds(dialog, [&] {
+    EXPECT_EQ(compat::LastMessageBoxText(), u"Create AVI File Error!");
+    EXPECT_EQ(ItemText(dialog.m_hWnd, IDOK), u"Render");
+    EXPECT_EQ(ItemText(dialog.m_hWnd, 1013), u"5");
+    QueueKey(VK_ESCAPE);
+  });
+  EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+  EXPECT_EQ(m_frames.grabs, 0);
+}
+
+// The file chooser opens in the folder the program last exported to, as
+// stored, not in the folder of the file this dialog shows.
+TEST_F(ExportDialogTest, SelectOutputFileOpensInTheStoredExportFolder) {
+  CExportAnimationDlg dialog;
+  dialog.SetFrameSource(&m_frames);
+  uitest::HostFolder elsewhere;
+  QueueRenderTo(m_out.Path(u"first.gif"));
+  WhenExportEnds(dialog, [&] {
+    // Meanwhile another window of the program exported elsewhere.
+    WriteRegistryText(u"RenderFilePath", elsewhere.Program() + u"\\");
+    QueueRenderTo(u"second.gif");
+    WhenExportEnds(dialog, [&] { QueueKey(VK_ESCAPE); });
+  });
+  EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+  EXPECT_TRUE(std::filesystem::exists(elsewhere.Host() + "/second.gif"));
+  EXPECT_FALSE(std::filesystem::exists(m_out.Host() + "/second.gif"));
+}
+
 TEST_F(ExportDialogTest, UnsupportedTypeIsRefusedWithAMessageAndTheDialogStays) {
   CExportAnimationDlg dialog;
   dialog.SetFrameSource(&m_frames);
@@ -232,8 +268,11 @@ TEST_F(ExportDialogTest, GifAndStillsIntoAFullDiskAreToldAndTheDialogIsReadyAgai
       EXPECT_EQ(compat::MessageBoxCount(), 1);
       EXPECT_EQ(compat::LastMessageBoxText(), text);
       EXPECT_EQ(ItemText(dialog.m_hWnd, IDOK), u"Render");
-      EXPECT_EQ(ItemText(dialog.m_hWnd, 1013), u"0");
-      EXPECT_EQ(ItemText(dialog.m_hWnd, 1012), shownChosen);
+      // The GIF ends unfinished: no number, the chosen file. The stills are
+      // skipped one by one and the export runs to its last frame.
+      const bool gif = hostName == "anim.gif";
+      EXPECT_EQ(ItemText(dialog.m_hWnd, 1013), gif ? u"0" : u"5");
+      EXPECT_EQ(ItemText(dialog.m_hWnd, 1012), gif ? shownChosen : compat::Utf8ToUtf16(disk.File("frame5.bmp")));
       QueueKey(VK_ESCAPE);
     });
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);

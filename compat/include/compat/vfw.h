@@ -113,8 +113,13 @@ void SetAviCompressorChoice(DWORD fccHandler, DWORD quality = 7500, bool cancel 
 // with it on, the choice above is only where the dialog starts.
 void SetRealCompressorDialog(bool on);
 
-// Largest file the writer produces; past it a write fails cleanly, because a
-// plain AVI file (no extended index) cannot grow beyond it.
-constexpr ULONGLONG kMaxAviFileBytes = 1ull << 30;
+// Largest file the writer produces; past it a write fails cleanly and the
+// file closes whole with the chunks before it. A plain AVI (no extended
+// index) keeps its RIFF size and index offsets in 32 bits; ffprobe and
+// ffmpeg read such a file in full up to the last byte those allow.
+constexpr ULONGLONG kMaxAviFileBytes = 0xFFFFFFFFull;
+// Files opened from now on stop at `bytes` instead (0: kMaxAviFileBytes);
+// lets a test reach the limit without writing gigabytes.
+void SetAviFileSizeLimit(ULONGLONG bytes);
 
 }  // namespace compat
