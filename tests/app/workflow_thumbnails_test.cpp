@@ -82,5 +82,57 @@ TEST_F(ThumbnailWorkflow, ASmallPictureImportedOverAClipShowsWhole) {
   Png("workflow_small_picture_over_clip");
 }
 
+// Each change of what a pair shows reaches its thumbnail: Swap and its Undo
+// and Redo, and a clip set in image-process mode once the line mode shows it.
+TEST_F(ThumbnailWorkflow, ThumbnailsFollowSwapUndoRedoAndTheClip) {
+  // Source red before column 40 and green after it; target blue, then yellow.
+  OpenPair(128, 96, 40);
+  Project()->RefreshPairList();
+  ASSERT_EQ(SourceThumbnailAt(0.1), kRed);
+
+  Command(ID_SWAP_SOURCE_TARGET);
+  EXPECT_EQ(SourceThumbnailAt(0.1), kBlue);
+  View()->SetFocus();
+  CtrlKey('Z');
+  Idle();
+  ASSERT_EQ(ShownAt(View()->SourcePane(), 5, 5), kRed) << "Undo swapped the pictures back";
+  EXPECT_EQ(SourceThumbnailAt(0.1), kRed);
+  CtrlKey('Y');
+  Idle();
+  ASSERT_EQ(ShownAt(View()->SourcePane(), 5, 5), kBlue);
+  EXPECT_EQ(SourceThumbnailAt(0.1), kBlue);
+
+  // Columns 10 to 74: at a third of the clip lies column 31, still blue,
+  // where the whole picture is yellow.
+  ClickToolbarButton(ID_MODE_IMAGE_PROCESS);
+  Drag(View()->SourcePane(), POINT{10, 20}, POINT{74, 68});
+  Idle();
+  ASSERT_EQ(CRect(Project()->CurrentPair()->GetSourceSlot()->m_clip), CRect(10, 20, 74, 68));
+  View()->SetFocus();
+  compat::host::InjectKeyPress(VK_F7);
+  Idle();
+  ASSERT_EQ(ShownAt(View()->SourcePane(), 20, 20), kBlue);
+  EXPECT_EQ(SourceThumbnailAt(0.33), kBlue);
+  Png("workflow_thumbnail_after_clip");
+}
+
+// Another program writes the imported picture again: the pane and the
+// thumbnail both show the new one.
+TEST_F(ThumbnailWorkflow, AThumbnailFollowsAPictureWrittenAgain) {
+  Start();
+  Frame()->ShowWindow(SW_MAXIMIZE);
+  Project()->SetOutputSize(64, 48);
+  Idle();
+  Picture("source.bmp", kRed, kRed);
+  Import('F', Temp("source.bmp"));
+  ASSERT_EQ(SourceThumbnailAt(0.5), kRed);
+
+  Picture("repainted.bmp", kBlue, kBlue);
+  fs::rename(Temp("repainted.bmp"), Temp("source.bmp"));
+  WaitUntil([&] { return ShownAt(View()->SourcePane(), 5, 5) == kBlue; });
+  ASSERT_EQ(ShownAt(View()->SourcePane(), 5, 5), kBlue);
+  EXPECT_EQ(SourceThumbnailAt(0.5), kBlue);
+}
+
 }  // namespace
 }  // namespace apptest
