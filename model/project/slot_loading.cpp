@@ -168,11 +168,8 @@ BOOL LoadImageSlot(CImageSlot* slot, CMorphPair* pair) {
       pair->m_pairTexture = renderer->CreateTexture(RECT{0, 0, output.cx, output.cy}, 1);
     }
   }
-  if (!imageMode && output.cx > 0 && output.cy > 0) {
-    slot->m_display = NewPixels(output).release();
-    BoxScalePixels(slot->m_pixels, current.cx, current.cy, slot->m_display, output.cx, output.cy);
-    slot->m_displaySize = output;
-  }
+  // Outside image-process mode the display picture is made by UpdateMask
+  // below, over the mask it draws.
   RECT lines{0, 0, output.cx, output.cy};
   slot->m_lines.SetRect(lines);
   slot->m_lines.SetScale(slot->m_zoom);
