@@ -80,6 +80,31 @@ TEST_F(HostileProjectFiles, OpeningDrawsTheCurrentPairOnly) {
   EXPECT_EQ(renderer.meshes, 1);
 }
 
+// Large files of what an editor writes (or nearly) cost time and memory
+// in step with their size; lines without points are refused at once.
+TEST_F(HostileProjectFiles, LargeProjectsStayWithinBoundsOfTheirSize) {
+  const struct {
+    pvk::HostileProject kind;
+    double seconds;
+    double megabytes;
+  } cases[] = {
+      // (The memory counts the sanitizer's own: about twice the program's.)
+      {pvk::ManyPairs(u"", 10000), 3.0, 200.0},
+      {pvk::ManyKeys(8, 65536), 2.0, 180.0},
+      {pvk::EmptyLines(4, 65536), 0.5, 10.0},
+  };
+  for (const auto& c : cases) {
+    project().ResetProject();
+    std::ofstream("/proc/self/clear_refs") << "5";
+    const double memoryBefore = StatusMegabytes("VmRSS"), cpuBefore = CpuSeconds();
+    const BOOL opened = Load(c.kind.bytes);
+    const double cpu = CpuSeconds() - cpuBefore, peak = StatusMegabytes("VmHWM") - memoryBefore;
+    EXPECT_EQ(opened != FALSE, c.kind.opens) << c.kind.name;
+    EXPECT_LT(cpu, c.seconds) << c.kind.name;
+    EXPECT_LT(peak, c.megabytes) << c.kind.name << ", a file of " << c.kind.bytes.size() / (1 << 20) << " MB";
+  }
+}
+
 TEST_F(HostileProjectFiles, OpenOrAreRefusedInBoundedTimeAndMemory) {
   CountingEditorLink editor;
   const std::u16string picture = compat::FromHostPath(dir.File("shared.bmp"));
