@@ -9,6 +9,8 @@ namespace pvk {
 
 namespace {
 
+constexpr int32_t kSmallOutputSide = 64;
+
 // Keys in rising x across the pair's frames whose heights are anywhere
 // within +-1e30.
 void WildKeys(Pair& pair, int keys, std::mt19937& random) {
@@ -91,6 +93,9 @@ HostileProject ManyPairs(const std::u16string& picture, int pairs, int points, b
     pair.in.block = {0x3E4CCCCD, 0};  // edge 0.2, not reversed
   }
   Project p = DefaultProject();
+  // A small output, as for small pictures: what each pair prepares at the
+  // output size stays small.
+  p.width = p.height = kSmallOutputSide;
   p.pairs.assign(static_cast<size_t>(pairs), pair);
   std::string name = "pairs_" + std::to_string(pairs);
   if (points > 0) name += "_points_" + std::to_string(points);
