@@ -97,7 +97,7 @@ HostileProject ManyPairs(const std::u16string& picture, int pairs, int points, b
   // output size stays small.
   p.width = p.height = kSmallOutputSide;
   p.pairs.assign(static_cast<size_t>(pairs), pair);
-  std::string name = "pairs_" + std::to_string(pairs);
+  std::string name = (picture.empty() ? "plain_pairs_" : "pairs_") + std::to_string(pairs);
   if (points > 0) name += "_points_" + std::to_string(points);
   if (wipe) name += "_wipe";
   return {name, WriteProject(p), true};
