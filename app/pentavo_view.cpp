@@ -388,6 +388,7 @@ void CPentavoView::ReloadWatchedPictures() {
   if (read) {
     RedrawPanes();
     RenderCurrent();
+    project->RefreshPairList();
     SetDocumentModified(TRUE);
   }
   if (failures.empty()) {

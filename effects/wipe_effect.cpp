@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <mutex>
 #include <new>
+#include <string>
 
 #include "compat/afx.h"
 #include "compat/d3dx9.h"
@@ -14,9 +17,69 @@
 #include "platform/program_folder.h"
 #include "render/pair_pictures.h"
 
+struct CWipeMaskShare {
+  CWipeMaskShare() = default;
+  CWipeMaskShare(const CWipeMaskShare&) = delete;
+  CWipeMaskShare& operator=(const CWipeMaskShare&) = delete;
+  ~CWipeMaskShare() {
+    if (texture) texture->Release();
+  }
+  std::vector<BYTE> levels;  // red byte of each mask pixel, rows top-down
+  int width = 0;
+  int height = 0;
+  IDirect3DDevice9* device = nullptr;
+  IDirect3DTexture9* texture = nullptr;
+};
+
 namespace {
 
 CEffectRegistration<CWipeEffect> registration;
+
+// The masks in use by path. Every Prepare reads its picture again, so a
+// picture changed on disk is seen as before; only equal levels are shared.
+// Prepare runs on the user-interface thread and in the export's frames.
+struct MaskShares {
+  std::mutex lock;
+  std::map<std::u16string, std::weak_ptr<CWipeMaskShare>> byPath;
+};
+
+MaskShares& Shares() {
+  static MaskShares shares;
+  return shares;
+}
+
+std::shared_ptr<CWipeMaskShare> MakeMask(std::vector<BYTE>&& levels, SIZE size, IDirect3DDevice9* device) {
+  auto mask = std::make_shared<CWipeMaskShare>();
+  mask->levels = std::move(levels);
+  mask->width = size.cx;
+  mask->height = size.cy;
+  mask->device = device;
+  if (device && FAILED(D3DXCreateTexture(device, static_cast<UINT>(size.cx), static_cast<UINT>(size.cy), 1, 0,
+                                         D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &mask->texture)))
+    mask->texture = nullptr;
+  return mask;
+}
+
+// The mask of the picture at `path`, shared when one in use has the same
+// levels on the same device; null when the picture cannot be read.
+std::shared_ptr<CWipeMaskShare> ShareMask(const CString& path, IDirect3DDevice9* device) {
+  SIZE size{0, 0};
+  std::unique_ptr<DWORD[]> pixels = ReadPicturePixels(path, size);
+  if (!pixels) return nullptr;
+  const size_t count = static_cast<size_t>(size.cx) * static_cast<size_t>(size.cy);
+  std::vector<BYTE> levels(count);
+  for (size_t i = 0; i < count; ++i) levels[i] = static_cast<BYTE>((pixels[i] >> 16) & 0xFF);
+  pixels.reset();
+  MaskShares& shares = Shares();
+  std::lock_guard<std::mutex> hold(shares.lock);
+  std::weak_ptr<CWipeMaskShare>& entry = shares.byPath[path.Native()];
+  std::shared_ptr<CWipeMaskShare> mask = entry.lock();
+  if (mask && mask->device == device && mask->width == size.cx && mask->height == size.cy && mask->levels == levels)
+    return mask;
+  mask = MakeMask(std::move(levels), size, device);
+  entry = mask;
+  return mask;
+}
 
 }  // namespace
 
@@ -27,39 +90,28 @@ CWipeEffect::~CWipeEffect() { ReleaseMask(); }
 CString CWipeEffect::GetName() const { return CString(u"Wipe"); }
 
 void CWipeEffect::ReleaseMask() {
-  if (m_maskTexture) m_maskTexture->Release();
+  m_mask.reset();
   m_maskTexture = nullptr;
-}
-
-BOOL CWipeEffect::ReadMask() {
-  SIZE size{0, 0};
-  std::unique_ptr<DWORD[]> pixels = ReadPicturePixels(m_maskPath, size);
-  if (!pixels) return FALSE;
-  const size_t count = static_cast<size_t>(size.cx) * static_cast<size_t>(size.cy);
-  std::vector<BYTE> levels(count);
-  for (size_t i = 0; i < count; ++i) levels[i] = static_cast<BYTE>((pixels[i] >> 16) & 0xFF);
-  m_maskLevels.swap(levels);
-  m_maskWidth = size.cx;
-  m_maskHeight = size.cy;
-  return TRUE;
 }
 
 void CWipeEffect::Prepare(IDirect3DDevice9* device) {
   ReleaseMask();
   if (m_maskPath.IsEmpty() || _waccess(m_maskPath, 0) != 0) return;
   if (GetImageFileType(m_maskPath) == IMAGE_FILE_UNKNOWN) return;
-  if (!ReadMask() || !device) return;
-  if (FAILED(D3DXCreateTexture(device, static_cast<UINT>(m_maskWidth), static_cast<UINT>(m_maskHeight), 1, 0,
-                               D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &m_maskTexture)))
-    m_maskTexture = nullptr;
+  std::shared_ptr<CWipeMaskShare> mask = ShareMask(m_maskPath, device);
+  if (!mask) return;
+  m_maskWidth = mask->width;
+  m_maskHeight = mask->height;
+  m_maskTexture = mask->texture;
+  m_mask = std::move(mask);
 }
 
 void CWipeEffect::Render(CD3DRenderer*, IDirect3DDevice9*, CTextureHolder*, CTextureHolder*, float progress) {
   if (!m_maskTexture) return;
   const size_t count = static_cast<size_t>(m_maskWidth) * static_cast<size_t>(m_maskHeight);
-  if (m_maskWidth <= 0 || m_maskHeight <= 0 || m_maskLevels.size() < count) return;
+  if (!m_mask || m_maskWidth <= 0 || m_maskHeight <= 0 || m_mask->levels.size() < count) return;
   const double q = 1.0 - (std::isnan(progress) ? 0.0 : std::clamp(static_cast<double>(progress), 0.0, 1.0));
-  WriteThresholdAlpha(m_maskTexture, m_maskLevels.data(), m_maskWidth, m_maskHeight, q, m_edge, m_reverse);
+  WriteThresholdAlpha(m_maskTexture, m_mask->levels.data(), m_maskWidth, m_maskHeight, q, m_edge, m_reverse);
 }
 
 void CWipeEffect::Serialize(CArchive& ar) {

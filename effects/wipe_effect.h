@@ -3,9 +3,16 @@
 // the effect's mask texture as the frame's wipe texture.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "model/project/effect.h"
+
+// A mask picture's levels and its texture, shared by every Wipe that names
+// the same picture with the same content on the same device: each Render
+// writes the texture's alpha for its own progress just before the frame
+// draws with it, under the render lock.
+struct CWipeMaskShare;
 
 class CWipeEffect : public CEffect {
  public:
@@ -35,10 +42,10 @@ class CWipeEffect : public CEffect {
   int m_reverse = 1;
   int m_maskWidth = 0;
   int m_maskHeight = 0;
-  IDirect3DTexture9* m_maskTexture = nullptr;
-  std::vector<BYTE> m_maskLevels;  // red byte of each mask pixel, rows top-down
+  IDirect3DTexture9* m_maskTexture = nullptr;  // the shared mask's
 
  private:
   void ReleaseMask();
-  BOOL ReadMask();
+
+  std::shared_ptr<const CWipeMaskShare> m_mask;
 };

@@ -50,6 +50,8 @@ void ReloadSlotPicture(CImageSlot* slot) {
   pair->SetMeshDirty(TRUE);
   RenderPair(pair);
   pair->RefreshImageViews();
+  // A colour adjustment shows in the thumbnail at once.
+  GetMorphProject()->RefreshPairList();
 }
 
 void SetFieldRange(CWnd& dialog, int id, double min, double max) {

@@ -238,42 +238,55 @@ CBezierCurve& CBezierCurve::operator=(const CCurveKeys& other) {
 }
 
 void CBezierCurve::FreeTables() {
-  for (int i = 0; i < m_tables.GetSize(); ++i) delete m_tables[i];
-  m_tables.RemoveAll();
+  m_tablePoints.RemoveAll();
+  m_tableStarts.RemoveAll();
+}
+
+CBezierCurve::Table CBezierCurve::TableAt(int i) const {
+  const int start = m_tableStarts[i];
+  return Table{m_tablePoints.GetData() + start, m_tableStarts[i + 1] - start};
 }
 
 void CBezierCurve::RebuildTable() {
   FreeTables();
   CBezierNodeArray nodes;
   Rebuild(nodes);
+  if (nodes.GetSize() < 2) return;
   const float xLow = std::min(x0, x1), xHigh = std::max(x0, x1);
   const float yLow = std::min(y0, y1), yHigh = std::max(y0, y1);
-  const int depth = SegmentDepth(nodes.GetSize() - 1);
-  for (int i = 0; i + 1 < nodes.GetSize(); ++i) {
-    CVector2Array* table = new CVector2Array;
-    table->Add(nodes[i].point);
-    FlattenCubicToPoints(SegmentOf(nodes, i), *table, depth);
-    table->Add(nodes[i + 1].point);
-    for (int k = 0; k < table->GetSize(); ++k) {
-      CVector2& q = table->ElementAt(k);
-      q = CVector2(std::clamp(q.x, xLow, xHigh), std::clamp(q.y, yLow, yHigh));
-    }
-    m_tables.Add(table);
+  const int segments = nodes.GetSize() - 1;
+  const int depth = SegmentDepth(segments);
+  // Two end points and 2^depth - 1 interior points at most per segment: the
+  // depth keeps that near kMaxCurvePoints, so the block is grown once.
+  m_tablePoints.SetSize(0, segments * ((1 << depth) + 1));
+  m_tableStarts.SetSize(0, segments + 1);
+  for (int i = 0; i < segments; ++i) {
+    m_tableStarts.Add(static_cast<int>(m_tablePoints.GetSize()));
+    m_tablePoints.Add(nodes[i].point);
+    FlattenCubicToPoints(SegmentOf(nodes, i), m_tablePoints, depth);
+    m_tablePoints.Add(nodes[i + 1].point);
+  }
+  m_tableStarts.Add(static_cast<int>(m_tablePoints.GetSize()));
+  m_tablePoints.FreeExtra();
+  for (int k = 0; k < m_tablePoints.GetSize(); ++k) {
+    CVector2& q = m_tablePoints.ElementAt(k);
+    q = CVector2(std::clamp(q.x, xLow, xHigh), std::clamp(q.y, yLow, yHigh));
   }
 }
 
 float CBezierCurve::Evaluate(float x) {
-  if (m_tables.GetSize() == 0) RebuildTable();
-  for (int i = 0; i < m_tables.GetSize(); ++i) {
-    const CVector2Array& t = *m_tables[i];
+  if (GetTableCount() == 0) RebuildTable();
+  const int tables = GetTableCount();
+  for (int i = 0; i < tables; ++i) {
+    const Table t = TableAt(i);
     if (!(t[0].x <= x && t[t.GetSize() - 1].x >= x)) continue;
     for (int k = 0; k + 1 < t.GetSize(); ++k) {
       if (t[k].x <= x && x <= t[k + 1].x) return YOnChord(t[k], t[k + 1], x);
     }
     return 0.0f;
   }
-  if (m_tables.GetSize() == 0) return 0.0f;
-  const CVector2Array& last = *m_tables[m_tables.GetSize() - 1];
+  if (tables == 0) return 0.0f;
+  const Table last = TableAt(tables - 1);
   const CVector2& end = last[last.GetSize() - 1];
   return x >= end.x ? end.y : 0.0f;
 }

@@ -58,11 +58,22 @@ class CBezierCurve : public CCurveKeys {
   void RebuildTable();
   void FreeTables();
   float Evaluate(float x);
-  int GetTableCount() const { return m_tables.GetSize(); }
-  const CVector2Array* TableAt(int i) const { return m_tables[i]; }
+  // One segment's table: its flattened points, start and end included.
+  struct Table {
+    const CVector2* points;
+    int count;
+    int GetSize() const { return count; }
+    const CVector2& operator[](int k) const { return points[k]; }
+  };
+  int GetTableCount() const { return m_tableStarts.GetSize() > 0 ? m_tableStarts.GetSize() - 1 : 0; }
+  Table TableAt(int i) const;
 
  private:
-  CArray<CVector2Array*, CVector2Array*> m_tables;
+  // Every segment's table in one block, table i from start i up to start
+  // i + 1: a heap block per segment cost a curve of many keys several
+  // times the memory of its points.
+  CVector2Array m_tablePoints;
+  CArray<int, int> m_tableStarts;
 };
 
 // Hit codes of CEditCurve::HitTest.

@@ -141,6 +141,10 @@ void CLineSet::Serialize(CArchive& ar) {
     CFeatureLine* line = new CFeatureLine;
     m_lines.Add(line);
     line->Serialize(ar);
+    // The editor drops a line whose last point goes, so it never writes one
+    // without points; tens of thousands of them would cost far more memory
+    // than their bytes in the file.
+    if (line->GetPointCount() == 0) AfxThrowArchiveException(CArchiveException::badIndex);
     points += line->GetPointCount();
     if (points > kMaxSetPoints) AfxThrowArchiveException(CArchiveException::badIndex);
   }

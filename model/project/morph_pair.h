@@ -77,7 +77,8 @@ class CMorphPair {
   // FALSE when the picture cannot be read; the pair is then as it was.
   BOOL SetSourceImage(const CString& path);
   BOOL SetTargetImage(const CString& path);
-  // TRUE when at least one picture was read again.
+  // TRUE when at least one picture was read again. Nothing is drawn: the
+  // caller shows the current pair.
   BOOL ReloadImages();
   // Continues from another pair: both sides take its target picture.
   CMorphPair* InitFromPair(CMorphPair* other);
@@ -133,6 +134,8 @@ class CMorphPair {
 
  private:
   BOOL SetSlotImage(CImageSlot& slot, CString& pairPath, const CString& path);
+  // SetSlotImage without the drawing.
+  BOOL ReadSlotImage(CImageSlot& slot, CString& pairPath, const CString& path);
   CLineSet* OtherSide(const CLineSet* set) {
     return set == m_source.GetLines() ? m_target.GetLines() : m_source.GetLines();
   }

@@ -170,9 +170,11 @@ void CMorphProject::SetEditMode(int mode) {
   const int old = m_editMode;
   m_editMode = mode;
   if (mode == old) return;
-  // A slot's display picture depends on the mode.
+  // A slot's display picture depends on the mode, and the pair's thumbnail
+  // on it (a clip shows in the line modes only).
   LoadImageSlot(CurrentPair()->GetSourceSlot(), CurrentPair());
   LoadImageSlot(CurrentPair()->GetTargetSlot(), CurrentPair());
+  RefreshPairList();
 }
 
 void CMorphProject::SetMaskEdgeMode(int mode) {

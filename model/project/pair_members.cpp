@@ -88,6 +88,12 @@ BOOL CMorphPair::SetSourceImage(const CString& path) { return SetSlotImage(m_sou
 BOOL CMorphPair::SetTargetImage(const CString& path) { return SetSlotImage(m_target, m_targetPath, path); }
 
 BOOL CMorphPair::SetSlotImage(CImageSlot& slot, CString& pairPath, const CString& path) {
+  if (!ReadSlotImage(slot, pairPath, path)) return FALSE;
+  RenderPair(this);
+  return TRUE;
+}
+
+BOOL CMorphPair::ReadSlotImage(CImageSlot& slot, CString& pairPath, const CString& path) {
   const CString previous = slot.m_path;
   slot.m_path = path;
   if (!LoadImageSlot(&slot, this)) {
@@ -96,14 +102,16 @@ BOOL CMorphPair::SetSlotImage(CImageSlot& slot, CString& pairPath, const CString
   }
   pairPath = path;
   m_meshDirty = TRUE;
-  RenderPair(this);
   return TRUE;
 }
 
+// Draws nothing: every caller shows the current pair once all are read.
+// Drawing here put each pair on the preview twice, and built its mesh
+// twice, while a project opened.
 BOOL CMorphPair::ReloadImages() {
   BOOL read = FALSE;
-  if (!m_sourcePath.IsEmpty() && SetSourceImage(CString(m_sourcePath))) read = TRUE;
-  if (!m_targetPath.IsEmpty() && SetTargetImage(CString(m_targetPath))) read = TRUE;
+  if (!m_sourcePath.IsEmpty() && ReadSlotImage(m_source, m_sourcePath, CString(m_sourcePath))) read = TRUE;
+  if (!m_targetPath.IsEmpty() && ReadSlotImage(m_target, m_targetPath, CString(m_targetPath))) read = TRUE;
   return read;
 }
 

@@ -10,6 +10,7 @@
 #include "compat/afx/archive.h"
 #include "imaging/image_file_types.h"
 #include "model/project/effect.h"
+#include "model/project/morph_project.h"
 #include "model/project/record_checks.h"
 
 namespace {
@@ -203,6 +204,8 @@ void CMorphPair::SerializePictures(CArchive& ar) {
   LoadImageSlot(&m_source, this);
   LoadImageSlot(&m_target, this);
   m_meshDirty = TRUE;
+  // The pair list shows the pictures too (Undo of a swap lands here).
+  GetMorphProject()->RefreshPairList();
 }
 
 void CMorphPair::LoadTimingCurve(CArchive& ar) {

@@ -89,13 +89,19 @@ void FlipAndAdjust(DWORD* pixels, SIZE size, const CColorAdjust& adjust) {
                     adjust.saturation * kPercent, adjust.contrast * kPercent);
 }
 
-// The clip held to the picture; false when the clip is unset.
+// The clip held to the picture; false when the clip is unset. A clip that
+// misses the picture altogether (one set on a larger picture before a
+// smaller one came) would leave nothing to show: the picture shows whole
+// and the clip is kept for the picture it was set on.
 bool ClipToPicture(RECT& clip, SIZE picture) {
   if (IsEmptyRect(clip)) return false;
-  clip.left = std::clamp<LONG>(clip.left, 0, picture.cx);
-  clip.top = std::clamp<LONG>(clip.top, 0, picture.cy);
-  clip.right = std::clamp<LONG>(clip.right, clip.left, picture.cx);
-  clip.bottom = std::clamp<LONG>(clip.bottom, clip.top, picture.cy);
+  RECT held;
+  held.left = std::clamp<LONG>(clip.left, 0, picture.cx);
+  held.top = std::clamp<LONG>(clip.top, 0, picture.cy);
+  held.right = std::clamp<LONG>(clip.right, held.left, picture.cx);
+  held.bottom = std::clamp<LONG>(clip.bottom, held.top, picture.cy);
+  if (held.right <= held.left || held.bottom <= held.top) return false;
+  clip = held;
   return true;
 }
 
@@ -144,14 +150,9 @@ BOOL LoadImageSlot(CImageSlot* slot, CMorphPair* pair) {
   }
   if (ClipToPicture(slot->m_clip, size)) {
     current = SIZE{slot->m_clip.right - slot->m_clip.left, slot->m_clip.bottom - slot->m_clip.top};
-    std::unique_ptr<DWORD[]> clipped = NewPixels(SIZE{std::max<LONG>(1, current.cx), std::max<LONG>(1, current.cy)});
+    std::unique_ptr<DWORD[]> clipped = NewPixels(current);
     CopyPixelRect(clipped.get(), slot->m_clip, pixels.get(), size);
     pixels = std::move(clipped);
-  }
-  // An empty clip leaves nothing to show.
-  if (current.cx < 1 || current.cy < 1) {
-    slot->ReleasePicture();
-    return TRUE;
   }
   slot->m_pixels = pixels.release();
   slot->m_pixelSize = current;
@@ -167,11 +168,8 @@ BOOL LoadImageSlot(CImageSlot* slot, CMorphPair* pair) {
       pair->m_pairTexture = renderer->CreateTexture(RECT{0, 0, output.cx, output.cy}, 1);
     }
   }
-  if (!imageMode && output.cx > 0 && output.cy > 0) {
-    slot->m_display = NewPixels(output).release();
-    BoxScalePixels(slot->m_pixels, current.cx, current.cy, slot->m_display, output.cx, output.cy);
-    slot->m_displaySize = output;
-  }
+  // Outside image-process mode the display picture is made by UpdateMask
+  // below, over the mask it draws.
   RECT lines{0, 0, output.cx, output.cy};
   slot->m_lines.SetRect(lines);
   slot->m_lines.SetScale(slot->m_zoom);

@@ -139,6 +139,31 @@ TEST_F(WipeMask, ThePicturesRedLevelsGiveTheAlphaOfEachTexelInOrder) {
   }
 }
 
+// Ten thousand pairs wiping through one picture hold one mask, not ten
+// thousand; each still draws its own progress, and a picture written again
+// is read again.
+TEST_F(WipeMask, EffectsNamingOnePictureShareItsMaskUntilThePictureChanges) {
+  const std::vector<int> ramp{0, 50, 100, 126, 127, 128, 200, 255, 255, 200, 128, 127, 126, 100, 50, 0};
+  CWipeEffect a, b;
+  a.m_maskPath = b.m_maskPath = WriteMask("shared.bmp", 8, 2, ramp);
+  a.Prepare(Device());
+  b.Prepare(Device());
+  ASSERT_NE(a.GetWipeTexture(), nullptr);
+  EXPECT_EQ(a.GetWipeTexture(), b.GetWipeTexture());
+  a.m_edge = b.m_edge = 0.0f;
+  a.m_reverse = 0;
+  b.m_reverse = 1;
+  EXPECT_EQ(MaskAlpha(a, 0.5f), (std::vector<int>{0, 0, 0, 0, 255, 255, 255, 255, 255, 255, 255, 255, 0, 0, 0, 0}));
+  EXPECT_EQ(MaskAlpha(b, 0.5f), (std::vector<int>{255, 255, 255, 255, 255, 255, 0, 0, 0, 0, 255, 255, 255, 255, 255, 255}));
+
+  WriteMask("shared.bmp", 8, 2, std::vector<int>(16, 255));
+  b.Prepare(Device());
+  EXPECT_NE(b.GetWipeTexture(), a.GetWipeTexture());
+  b.m_reverse = 0;
+  EXPECT_EQ(MaskAlpha(b, 0.5f), std::vector<int>(16, 255));
+  EXPECT_EQ(MaskAlpha(a, 0.5f)[0], 0) << "the other keeps the picture it read";
+}
+
 TEST_F(WipeMask, TheDefaultMaskLiesBesideTheProgramAndOpensFromTheCentre) {
   CWipeEffect effect;
   EXPECT_EQ(effect.m_maskPath, GetProgramFolder() + u"\\Wipe\\Wipe5.png");

@@ -49,7 +49,8 @@ int LargestDifference(int w, int h, int dw, int dh) {
 
 TEST(BoxScale, WholeFactorsMatchImageMagick) {
   CALVETTA_REQUIRE_TOOL(testsupport::HaveTool("convert"), "ImageMagick");
-  for (auto [w, h, dw, dh] : {std::array{64, 48, 32, 24}, std::array{90, 30, 30, 10}}) {
+  // Reductions, and an enlargement (a picture laid out at a larger output).
+  for (auto [w, h, dw, dh] : {std::array{64, 48, 32, 24}, std::array{90, 30, 30, 10}, std::array{16, 12, 64, 48}}) {
     const int worst = LargestDifference(w, h, dw, dh);
     EXPECT_GE(worst, 0) << "ImageMagick failed";
     EXPECT_LE(worst, 1) << w << "x" << h;

@@ -5,6 +5,7 @@
 #include <time.h>
 
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -39,7 +40,70 @@ double StatusMegabytes(const std::string& key) {
 
 class HostileProjectFiles : public pvktest::ProjectFileTest {};
 
+// A renderer that counts the frames drawn and the meshes built, per pair.
+class CountingRenderer : public CRendererLink {
+ public:
+  CountingRenderer() { SetRendererLink(this); }
+  ~CountingRenderer() override { SetRendererLink(nullptr); }
+  void RenderFrame(CMorphPair* pair) override {
+    ++frames[pair];
+    if (pair->IsMeshDirty()) ++meshes;
+    pair->SetMeshDirty(FALSE);
+  }
+  void RecreateTextures(CMorphPair*) override {}
+  void SetFills(const CFillStyle&, const CFillStyle&) override {}
+  void ResizeSurfaces(int, int) override {}
+  void SetBusy(int) override {}
+  CTextureHolder* CreateTexture(const RECT&, int) override { return nullptr; }
+  void DeleteTexture(CTextureHolder*) override {}
+  void UploadTexture(CTextureHolder*, const DWORD*) override {}
+  void GetTextureExtent(CTextureHolder*, float* u, float* v) override { *u = *v = 1.0f; }
+  CMeshReceiver* CreateShape() override { return nullptr; }
+  void SetCrossingEdges(const int*) override {}
+  std::map<CMorphPair*, int> frames;
+  int meshes = 0;
+};
+
 }  // namespace
+
+// The pairs' pictures are read at open, but only the pair shown is drawn,
+// once, and only its mesh is built.
+TEST_F(HostileProjectFiles, OpeningDrawsTheCurrentPairOnly) {
+  const std::u16string picture = compat::FromHostPath(dir.File("small.bmp"));
+  std::vector<DWORD> pixels(16 * 16, 0xFF336699);
+  ASSERT_TRUE(CImageFile().Save(CString(picture), 0, 0, 16, 16, pixels.data(), 0));
+  CountingRenderer renderer;
+  ASSERT_TRUE(Load(pvk::ManyPairs(picture, 20, 16).bytes));
+  ASSERT_EQ(project().GetPairCount(), 20);
+  EXPECT_TRUE(project().PairAt(7)->GetTargetSlot()->HasPicture());
+  EXPECT_EQ(renderer.frames, (std::map<CMorphPair*, int>{{project().CurrentPair(), 1}}));
+  EXPECT_EQ(renderer.meshes, 1);
+}
+
+// Large files of what an editor writes (or nearly) cost time and memory
+// in step with their size; lines without points are refused at once.
+TEST_F(HostileProjectFiles, LargeProjectsStayWithinBoundsOfTheirSize) {
+  const struct {
+    pvk::HostileProject kind;
+    double seconds;
+    double megabytes;
+  } cases[] = {
+      // (The memory counts the sanitizer's own: about twice the program's.)
+      {pvk::ManyPairs(u"", 10000), 3.0, 200.0},
+      {pvk::ManyKeys(8, 65536), 2.0, 180.0},
+      {pvk::EmptyLines(4, 65536), 0.5, 10.0},
+  };
+  for (const auto& c : cases) {
+    project().ResetProject();
+    std::ofstream("/proc/self/clear_refs") << "5";
+    const double memoryBefore = StatusMegabytes("VmRSS"), cpuBefore = CpuSeconds();
+    const BOOL opened = Load(c.kind.bytes);
+    const double cpu = CpuSeconds() - cpuBefore, peak = StatusMegabytes("VmHWM") - memoryBefore;
+    EXPECT_EQ(opened != FALSE, c.kind.opens) << c.kind.name;
+    EXPECT_LT(cpu, c.seconds) << c.kind.name;
+    EXPECT_LT(peak, c.megabytes) << c.kind.name << ", a file of " << c.kind.bytes.size() / (1 << 20) << " MB";
+  }
+}
 
 TEST_F(HostileProjectFiles, OpenOrAreRefusedInBoundedTimeAndMemory) {
   CountingEditorLink editor;

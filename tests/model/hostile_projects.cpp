@@ -9,6 +9,8 @@ namespace pvk {
 
 namespace {
 
+constexpr int32_t kSmallOutputSide = 64;
+
 // Keys in rising x across the pair's frames whose heights are anywhere
 // within +-1e30.
 void WildKeys(Pair& pair, int keys, std::mt19937& random) {
@@ -78,6 +80,51 @@ std::vector<HostileProject> HostileProjects(const std::u16string& picture, const
   p.pairs.erase(p.pairs.begin());
   out.push_back({"shared_picture", WriteProject(p), true});
   return out;
+}
+
+HostileProject ManyPairs(const std::u16string& picture, int pairs, int points, bool wipe) {
+  Pair pair = DefaultProject().pairs[0];
+  pair.source = pair.target = picture;
+  for (int i = 0; i < points; ++i) pair.source_slot.lines.lines.push_back(OnePointLine(i));
+  pair.target_slot.lines.lines = pair.source_slot.lines.lines;
+  if (wipe) {
+    pair.in.id = kWipeEffectId;
+    pair.in.maskPath = picture;
+    pair.in.block = {0x3E4CCCCD, 0};  // edge 0.2, not reversed
+  }
+  Project p = DefaultProject();
+  // A small output, as for small pictures: what each pair prepares at the
+  // output size stays small.
+  p.width = p.height = kSmallOutputSide;
+  p.pairs.assign(static_cast<size_t>(pairs), pair);
+  std::string name = (picture.empty() ? "plain_pairs_" : "pairs_") + std::to_string(pairs);
+  if (points > 0) name += "_points_" + std::to_string(points);
+  if (wipe) name += "_wipe";
+  return {name, WriteProject(p), true};
+}
+
+HostileProject ManyKeys(int pairs, int keys) {
+  Pair pair = DefaultProject().pairs[0];
+  // Rising in x across the frames, in y along the range: a curve the
+  // editor could hold.
+  const float last = static_cast<float>(pair.frames - 1);
+  pair.curve.keys.clear();
+  for (int k = 0; k < keys; ++k) {
+    const float at = static_cast<float>(k) / static_cast<float>(keys - 1);
+    pair.curve.keys.push_back(Point{last * at, 256.0f * at});
+  }
+  Project p = DefaultProject();
+  p.pairs.assign(static_cast<size_t>(pairs), pair);
+  return {"pairs_" + std::to_string(pairs) + "_keys_" + std::to_string(keys), WriteProject(p), true};
+}
+
+HostileProject EmptyLines(int pairs, int lines) {
+  Pair pair = DefaultProject().pairs[0];
+  pair.source_slot.lines.lines.assign(static_cast<size_t>(lines), Line{});
+  pair.target_slot.lines.lines = pair.source_slot.lines.lines;
+  Project p = DefaultProject();
+  p.pairs.assign(static_cast<size_t>(pairs), pair);
+  return {"pairs_" + std::to_string(pairs) + "_empty_lines_" + std::to_string(lines), WriteProject(p), false};
 }
 
 }  // namespace pvk

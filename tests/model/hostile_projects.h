@@ -20,4 +20,15 @@ struct HostileProject {
 // `pipe` a named pipe.
 std::vector<HostileProject> HostileProjects(const std::u16string& picture, const std::u16string& pipe);
 
+// Large projects of the kinds an editor does write, or nearly: their cost
+// must grow with their size alone.
+// `pairs` pairs naming `picture` on both sides, with `points` one-point
+// lines on each side, for a 64 x 64 output; with `wipe`, the in effect is
+// a Wipe masked by the picture.
+HostileProject ManyPairs(const std::u16string& picture, int pairs, int points = 0, bool wipe = false);
+// `pairs` pairs whose timing curves hold `keys` keys each.
+HostileProject ManyKeys(int pairs, int keys);
+// `pairs` pairs of `lines` lines without a point on each side: refused.
+HostileProject EmptyLines(int pairs, int lines);
+
 }  // namespace pvk

@@ -184,10 +184,14 @@ TEST(LineSetRecord, HostileLineCountsAreRefused) {
   }
   // A truncated second line: the first stays, nothing leaks.
   CLineSet set;
-  const std::vector<BYTE> bytes =
-      RecordBytes().Float(1).Int(0).Int(0).Int(0).Int(0).Int(0).Int(0).Int(2).Int(0).Int(0).Int(0).Int(0).bytes();
+  const RecordBytes head = RecordBytes().Float(1).Int(0).Int(0).Int(0).Int(0).Int(0).Int(0).Int(2);
+  const std::vector<BYTE> bytes = RecordBytes(head).Int(0).Int(0).Int(1).Float(3).Float(4).Int(0).bytes();
   EXPECT_EQ(LoadRecord(bytes, set), CArchiveException::endOfFile);
   EXPECT_EQ(set.GetLineCount(), 2);
+  // A line without points, which the editor never keeps: thousands of
+  // them would cost far more than their bytes.
+  CLineSet empty;
+  EXPECT_EQ(LoadRecord(RecordBytes(head).Int(0).Int(0).Int(0).bytes(), empty), CArchiveException::badIndex);
 }
 
 TEST(LineSetRecord, UnusableScaleIsRefusedAndZeroZoomIgnored) {

@@ -114,11 +114,15 @@ TEST_F(SlotLoading, ClipIsHeldToThePicture) {
   EXPECT_EQ(slot->GetPixelSize().cx, 90);
   EXPECT_EQ(slot->GetPixelSize().cy, 10);
   EXPECT_EQ(At(slot, 0, 0) & 0xFFFF, 0x0A0Au);
-  // A clip outside the picture leaves nothing to show rather than a buffer
-  // of no size.
+  // A clip outside the picture (one set on a larger picture) does not
+  // apply: the picture shows whole and the clip waits for a picture it fits.
   slot->m_clip = RECT{200, 200, 300, 300};
   LoadImageSlot(slot, GetMorphProject()->CurrentPair());
-  EXPECT_FALSE(slot->HasPicture());
+  ASSERT_TRUE(slot->HasPicture());
+  EXPECT_EQ(slot->GetPixelSize().cx, 100);
+  EXPECT_EQ(slot->GetPixelSize().cy, 100);
+  EXPECT_EQ(At(slot, 50, 40) & 0xFFFF, 0x2832u);
+  EXPECT_EQ(CRect(slot->m_clip), CRect(200, 200, 300, 300));
 }
 
 TEST_F(SlotLoading, MaskComesFromTheMaskLines) {

@@ -31,7 +31,7 @@ TEST(TimingCurve, StraightTwoKeyTable) {
   const CVector2 keys[] = {{0, 0}, {99, 256}};
   curve.SetPoints(keys, 2);
   ASSERT_EQ(curve.GetTableCount(), 1);
-  const CVector2Array& table = *curve.TableAt(0);
+  const CBezierCurve::Table table = curve.TableAt(0);
   ASSERT_EQ(table.GetSize(), 3);
   EXPECT_FLOAT_EQ(table[1].x, 49.5f);
   EXPECT_FLOAT_EQ(table[1].y, 128.0f);
@@ -87,7 +87,7 @@ TEST(TimingCurve, WildKeysCostABoundedTableAndAMovedKeyIsSeenAtOnce) {
   timing.SetRangeValues(0, 511, 0, 256);
   timing.SetPoints(keys.data(), static_cast<int>(keys.size()));
   int points = 0;
-  for (int i = 0; i < timing.GetTableCount(); ++i) points += timing.TableAt(i)->GetSize();
+  for (int i = 0; i < timing.GetTableCount(); ++i) points += timing.TableAt(i).GetSize();
   EXPECT_LE(points, (1 << 14) + 2 * 511);
   CEditCurve edit;
   edit.SetPoints(keys.data(), static_cast<int>(keys.size()));
