@@ -154,10 +154,10 @@ bool CBmpFile::Read(LPCTSTR path, std::vector<DWORD>& pixels, PictureInfo* info)
 
   const DWORD compression = m_core ? BI_RGB : m_infoHeader.biCompression;
   const bool raw = compression == BI_RGB || compression == BI_BITFIELDS;
-  // A depth this reader decodes, and for raw rows all of them (the last may
-  // lack its padding), before a buffer the size of the picture is taken.
+  // A depth this reader decodes, and for raw rows what that depth needs,
+  // before a buffer the size of the picture is taken.
   if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) return false;
-  if (raw && !RowsPresent(bytes.size() > dataAt ? bytes.size() - dataAt : 0)) return false;
+  if (raw && !PixelsPresent(bytes.size() > dataAt ? bytes.size() - dataAt : 0)) return false;
   pixels.assign(static_cast<size_t>(m_width) * static_cast<size_t>(m_height), 0);
   bool ok;
   switch (compression) {
@@ -186,8 +186,12 @@ bool CBmpFile::Read(LPCTSTR path, std::vector<DWORD>& pixels, PictureInfo* info)
   return true;
 }
 
-bool CBmpFile::RowsPresent(size_t available) const {
+// 1, 4 and 32-bit rows must all be there (the last may lack its padding); 8-bit
+// rows need one byte and 24-bit rows none: the pixels they miss stay zero.
+bool CBmpFile::PixelsPresent(size_t available) const {
   const WORD bits = m_infoHeader.biBitCount;
+  if (bits == 24) return true;
+  if (bits == 8) return available > 0;
   const unsigned long long rowBytes = RowBytes(m_width, bits);
   const unsigned long long lastRow = (static_cast<unsigned long long>(m_width) * bits + 7) / 8;
   return available >= rowBytes * (static_cast<unsigned long long>(m_height) - 1) + lastRow;
@@ -199,10 +203,15 @@ bool CBmpFile::DecodeRows(const std::vector<BYTE>& bytes, size_t at, std::vector
   const bool masked = bits == 32 && m_infoHeader.biCompression == BI_BITFIELDS && !m_core;
   const MaskedChannel red(m_masks[0]), green(m_masks[1]), blue(m_masks[2]), alpha(m_masks[3]);
   const DWORD rowBytes = RowBytes(m_width, bits);
-  const BYTE* data = bytes.data() + at;
-  for (LONG y = 0; y < m_height; ++y) {
-    const BYTE* row = data + static_cast<size_t>(y) * rowBytes;
+  const size_t available = bytes.size() > at ? bytes.size() - at : 0;
+  for (LONG y = 0; y < m_height && static_cast<size_t>(y) * rowBytes < available; ++y) {
+    const BYTE* row = bytes.data() + at + static_cast<size_t>(y) * rowBytes;
     DWORD* out = pixels.data() + static_cast<size_t>(y) * m_width;
+    // The pixels of a row cut short that are whole in the file.
+    const size_t rowHeld = std::min<size_t>(rowBytes, available - static_cast<size_t>(y) * rowBytes);
+    const LONG held = bits == 8 ? static_cast<LONG>(std::min<size_t>(m_width, rowHeld))
+                      : bits == 24 ? static_cast<LONG>(std::min<size_t>(m_width, rowHeld / 3))
+                                   : m_width;
     switch (bits) {
       case 1:
         for (LONG x = 0; x < m_width; ++x) out[x] = Opaque(m_palette[(row[x >> 3] >> (7 - (x & 7))) & 1]);
@@ -211,10 +220,10 @@ bool CBmpFile::DecodeRows(const std::vector<BYTE>& bytes, size_t at, std::vector
         for (LONG x = 0; x < m_width; ++x) out[x] = Opaque(m_palette[(row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15]);
         break;
       case 8:
-        for (LONG x = 0; x < m_width; ++x) out[x] = Opaque(m_palette[row[x]]);
+        for (LONG x = 0; x < held; ++x) out[x] = Opaque(m_palette[row[x]]);
         break;
       case 24:
-        for (LONG x = 0; x < m_width; ++x)
+        for (LONG x = 0; x < held; ++x)
           out[x] = row[3 * x] | (row[3 * x + 1] << 8) | (row[3 * x + 2] << 16) | 0xFF000000u;
         break;
       case 32:

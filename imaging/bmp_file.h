@@ -28,7 +28,7 @@ private:
   DWORD PaletteEntries() const;
   bool ReadPalette(const std::vector<BYTE>& bytes, size_t at);
   void ReadMasks(const std::vector<BYTE>& bytes);
-  bool RowsPresent(size_t available) const;
+  bool PixelsPresent(size_t available) const;
   bool DecodeRows(const std::vector<BYTE>& bytes, size_t at, std::vector<DWORD>& pixels);
   bool DecodeRunLength(const std::vector<BYTE>& bytes, size_t at, std::vector<DWORD>& pixels);
 

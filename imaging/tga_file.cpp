@@ -54,10 +54,17 @@ bool CTgaFile::ReadColorMap(const std::vector<BYTE>& bytes, size_t& at) {
   if (first + length > 256) return false;
   const DWORD entryBytes = m_header.colorMapEntryBits == 24 ? 3 : m_header.colorMapEntryBits == 32 ? 4 : 0;
   if (!entryBytes) return false;
-  if (at + static_cast<size_t>(length) * entryBytes > bytes.size()) return false;
+  const size_t mapBytes = static_cast<size_t>(length) * entryBytes;
+  const size_t held = bytes.size() > at ? std::min(mapBytes, bytes.size() - at) : 0;
+  // A 24-bit map cut short keeps the entries it holds, the rest zero (opaque
+  // black); 32-bit maps must be whole.
+  if (entryBytes == 4 ? held < mapBytes : length > 0 && held == 0) return false;
+  BYTE entry[4];
   for (DWORD i = 0; i < length; ++i) {
-    const BYTE* e = bytes.data() + at + i * entryBytes;
-    m_palette[first + i] = entryBytes == 3 ? (e[0] | (e[1] << 8) | (e[2] << 16) | 0xFF000000u) : ownfile::Dword(e);
+    const size_t from = static_cast<size_t>(i) * entryBytes;
+    for (size_t k = 0; k < entryBytes; ++k) entry[k] = from + k < held ? bytes[at + from + k] : 0;
+    m_palette[first + i] = entryBytes == 3 ? (entry[0] | (entry[1] << 8) | (entry[2] << 16) | 0xFF000000u)
+                                           : ownfile::Dword(entry);
   }
   at += static_cast<size_t>(length) * entryBytes;
   return true;
@@ -70,8 +77,10 @@ bool CTgaFile::Decode(const std::vector<BYTE>& bytes, size_t at, std::vector<DWO
   const BYTE* data = bytes.data() + (at < bytes.size() ? at : 0);
   const size_t rowBytes1 = ((static_cast<size_t>(width) + 7) / 8 + 3) / 4 * 4;
   const size_t depth = m_header.pixelDepth;
-  // Every pixel must be in the file before a buffer the picture's size is taken.
-  const size_t need = depth == 1 ? rowBytes1 * height : count * (depth / 8);
+  // Every pixel must be in the file before a buffer the picture's size is
+  // taken, except at 8 bits, where one byte will do and the pixels past the
+  // file's end stay zero.
+  const size_t need = depth == 1 ? rowBytes1 * height : depth == 8 ? 1 : count * (depth / 8);
   if (depth % 8 != 0 && depth != 1) return false;
   if (available < need) return false;
   pixels.assign(count, 0);
@@ -86,7 +95,7 @@ bool CTgaFile::Decode(const std::vector<BYTE>& bytes, size_t at, std::vector<DWO
       return true;
     }
     case 8:
-      for (size_t i = 0; i < count; ++i) pixels[i] = m_palette[data[i]];
+      for (size_t i = 0; i < std::min(count, available); ++i) pixels[i] = m_palette[data[i]];
       break;
     case 16:
       for (size_t i = 0; i < count; ++i) {
