@@ -10,6 +10,7 @@
 
 #include "compat/host_path.h"
 #include "imaging/image_file.h"
+#include "imaging/large_picture_files.h"
 #include "model/project/morph_pair.h"
 #include "hostile_projects.h"
 #include "project_file_fixture.h"
@@ -93,4 +94,26 @@ TEST_F(HostileProjectFiles, KeysTheCurveControlCanReachStillOpen) {
   EXPECT_EQ(Save(), bytes);
   p.pairs[0].curve.keys[1].y = -300;
   EXPECT_FALSE(Load(pvk::WriteProject(p)));
+}
+
+// A project naming one 16384 x 16384 picture (a PNG of a few megabytes) opens
+// with the picture reduced while it is decoded: never held whole, neither
+// while decoding nor in the picture cache.
+TEST_F(HostileProjectFiles, OneLargePictureOpensWithinItsBound) {
+  const std::u16string picture = compat::FromHostPath(dir.File("huge.png"));
+  ASSERT_TRUE(imaging_test::WriteLargePng(dir.File("huge.png"), 16384, 16384));
+  ASSERT_EQ(mkfifo(dir.File("pipe.bmp").c_str(), 0600), 0);
+  CountingEditorLink editor;
+  for (const pvk::HostileProject& kind : pvk::HostileProjects(picture, compat::FromHostPath(dir.File("pipe.bmp")))) {
+    if (kind.name != "picture_pipe") continue;
+    std::ofstream("/proc/self/clear_refs") << "5";
+    const double memoryBefore = StatusMegabytes("VmRSS"), cpuBefore = CpuSeconds();
+    ASSERT_TRUE(Load(kind.bytes));
+    EXPECT_LT(CpuSeconds() - cpuBefore, 15.0);
+    EXPECT_LT(StatusMegabytes("VmHWM") - memoryBefore, 200.0);
+    const CImageSlot* target = project().CurrentPair()->GetTargetSlot();
+    ASSERT_TRUE(target->HasPicture());
+    EXPECT_EQ(target->m_pictureSize.cx, 1024);
+    EXPECT_EQ(target->m_pictureSize.cy, 1024);
+  }
 }
