@@ -324,7 +324,7 @@ BOOL CImageFile::ReadPixelsReduced(DWORD* pixels, LONG width, LONG height) {
       for (LONG y = 0; ok && y < pictureHeight; ++y) reducer.TakeRow(whole.data() + static_cast<size_t>(y) * pictureWidth);
       break;
     }
-    case TYPE_BMP: ok = ReduceBmp(reducer); break;
+    case TYPE_BMP: ok = ReduceBmp(pixels, width, height, pictureWidth, pictureHeight); break;
     case TYPE_JPG: ok = ReduceFromCodec(PIC_FORMAT_JPG, reducer, pixels, width, height, false); break;
     case TYPE_GIF: ok = ReduceFromCodec(PIC_FORMAT_GIF, reducer, pixels, width, height, true); break;
     default: ok = ReduceFromCodec(CodecFormatOf(m_path), reducer, pixels, width, height, false); break;
@@ -340,15 +340,23 @@ bool CImageFile::ReadWhole(std::vector<DWORD>& pixels, LONG width, LONG height) 
          ReadFromCodec(PIC_FORMAT_TGA, pixels.data(), width, height, false);
 }
 
-// The own reader hands rows bottom row first: they go to the reducer in
-// that order, with no turned copy of the picture.
-bool CImageFile::ReduceBmp(CBoxReducer& reducer) {
-  std::vector<DWORD> decoded;
+// The own reader's rows go to the reducer as they are decoded, in the file's
+// order (bottom row first unless the file is top-down).
+bool CImageFile::ReduceBmp(DWORD* pixels, LONG width, LONG height, LONG pictureWidth, LONG pictureHeight) {
+  CBmpFile bmp;
+  std::unique_ptr<CBoxReducer> reducer;
   PictureInfo info;
-  if (!CBmpFile().Read(m_path, decoded, &info)) return false;
-  if (info.width != reducer.SourceWidth() || info.height != reducer.SourceHeight()) return false;
-  for (LONG y = info.height; y-- > 0;) reducer.TakeRow(decoded.data() + static_cast<size_t>(y) * info.width);
-  return true;
+  const bool read = bmp.ReadRows(
+      m_path,
+      [&](const DWORD* row) {
+        // The file may have changed since Open: its size must still be the one asked for.
+        if (bmp.Width() != pictureWidth || bmp.Height() != pictureHeight) return;
+        if (!reducer)
+          reducer = std::make_unique<CBoxReducer>(pictureWidth, pictureHeight, pixels, width, height, !bmp.TopDown());
+        reducer->TakeRow(row);
+      },
+      &info);
+  return read && info.width == pictureWidth && info.height == pictureHeight && reducer && reducer->RowsLeft() == 0;
 }
 
 BOOL CImageFile::ReadPixels(DWORD* pixels, LONG width, LONG height) {

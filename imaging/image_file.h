@@ -64,7 +64,7 @@ private:
   bool ReadBmp(DWORD* pixels, LONG width, LONG height);
   bool ReduceFromCodec(DWORD formatId, CBoxReducer& reducer, DWORD* pixels, LONG width, LONG height, bool gif);
   bool ReadWhole(std::vector<DWORD>& pixels, LONG width, LONG height);
-  bool ReduceBmp(CBoxReducer& reducer);
+  bool ReduceBmp(DWORD* pixels, LONG width, LONG height, LONG pictureWidth, LONG pictureHeight);
 
   int ReaderType() const;
 

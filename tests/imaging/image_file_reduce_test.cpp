@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -83,7 +84,17 @@ TEST(ImageFileReduced, EveryRoadGivesTheWholePictureReduced) {
   ASSERT_TRUE(RunTool("convert " + Quote(dir.Path("plain.png")) + " -depth 16 " + Quote("png48:" + dir.Path("deep.png"))));
   ASSERT_TRUE(RunTool("convert " + Quote(dir.Path("plain.png")) + " " + Quote(dir.Path("picture.gif"))));
   ASSERT_TRUE(RunTool("convert " + Quote(dir.Path("plain.png")) + " " + Quote(dir.Path("picture.tif"))));
-  for (const char* name : {"plain.png", "own.bmp", "own.tga", "deep.png", "picture.gif", "picture.tif"}) {
+  ASSERT_TRUE(RunTool("convert " + Quote(dir.Path("plain.png")) + " -colors 200 -compress RLE " +
+                      Quote("bmp3:" + dir.Path("rle.bmp"))));
+  // The same rows stored top row first, with a negative height.
+  std::vector<unsigned char> bmp = ReadBytes(dir.Path("own.bmp"));
+  const size_t rowBytes = (3 * static_cast<size_t>(w) + 3) / 4 * 4;
+  std::vector<unsigned char> topDown(bmp.begin(), bmp.begin() + 54);
+  for (LONG y = h; y-- > 0;) topDown.insert(topDown.end(), bmp.begin() + 54 + y * rowBytes, bmp.begin() + 54 + (y + 1) * rowBytes);
+  const LONG negative = -h;
+  std::memcpy(&topDown[22], &negative, 4);
+  WriteBytes(dir.Path("topdown.bmp"), topDown);
+  for (const char* name : {"plain.png", "own.bmp", "topdown.bmp", "rle.bmp", "own.tga", "deep.png", "picture.gif", "picture.tif"}) {
     SCOPED_TRACE(name);
     const Read whole = ReadPicture(dir.Path(name));
     ASSERT_TRUE(whole.ok);
