@@ -318,12 +318,10 @@ BOOL CImageFile::ReadPixelsReduced(DWORD* pixels, LONG width, LONG height) {
   if (!reducer.Valid()) return FALSE;
   bool ok = false;
   switch (ReaderType()) {
-    case TYPE_TGA: {
-      std::vector<DWORD> whole;
-      ok = ReadWhole(whole, pictureWidth, pictureHeight);
-      for (LONG y = 0; ok && y < pictureHeight; ++y) reducer.TakeRow(whole.data() + static_cast<size_t>(y) * pictureWidth);
+    case TYPE_TGA:
+      ok = ReduceTga(pixels, width, height, pictureWidth, pictureHeight) ||
+           ReduceFromCodec(PIC_FORMAT_TGA, reducer, pixels, width, height, false);
       break;
-    }
     case TYPE_BMP: ok = ReduceBmp(pixels, width, height, pictureWidth, pictureHeight); break;
     case TYPE_JPG: ok = ReduceFromCodec(PIC_FORMAT_JPG, reducer, pixels, width, height, false); break;
     case TYPE_GIF: ok = ReduceFromCodec(PIC_FORMAT_GIF, reducer, pixels, width, height, true); break;
@@ -334,10 +332,19 @@ BOOL CImageFile::ReadPixelsReduced(DWORD* pixels, LONG width, LONG height) {
   return TRUE;
 }
 
-bool CImageFile::ReadWhole(std::vector<DWORD>& pixels, LONG width, LONG height) {
-  pixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
-  return CTgaFile().Read(m_path, pixels.data(), width, height) ||
-         ReadFromCodec(PIC_FORMAT_TGA, pixels.data(), width, height, false);
+// The own reader's rows go to the reducer as they are decoded, in the file's
+// order; a run-length file it refuses goes to the codec library.
+bool CImageFile::ReduceTga(DWORD* pixels, LONG width, LONG height, LONG pictureWidth, LONG pictureHeight) {
+  CTgaFile tga;
+  std::unique_ptr<CBoxReducer> reducer;
+  const bool read = tga.ReadRows(m_path, [&](const DWORD* row) {
+    // The file may have changed since Open: its size must still be the one asked for.
+    if (tga.Width() != pictureWidth || tga.Height() != pictureHeight) return;
+    if (!reducer)
+      reducer = std::make_unique<CBoxReducer>(pictureWidth, pictureHeight, pixels, width, height, tga.RowsBottomUp());
+    reducer->TakeRow(row);
+  });
+  return read && reducer && reducer->RowsLeft() == 0;
 }
 
 // The own reader's rows go to the reducer as they are decoded, in the file's

@@ -63,7 +63,7 @@ private:
   bool ReadFromCodec(DWORD formatId, DWORD* pixels, LONG width, LONG height, bool gif);
   bool ReadBmp(DWORD* pixels, LONG width, LONG height);
   bool ReduceFromCodec(DWORD formatId, CBoxReducer& reducer, DWORD* pixels, LONG width, LONG height, bool gif);
-  bool ReadWhole(std::vector<DWORD>& pixels, LONG width, LONG height);
+  bool ReduceTga(DWORD* pixels, LONG width, LONG height, LONG pictureWidth, LONG pictureHeight);
   bool ReduceBmp(DWORD* pixels, LONG width, LONG height, LONG pictureWidth, LONG pictureHeight);
 
   int ReaderType() const;

@@ -121,15 +121,18 @@ std::vector<uint8_t> RunLengthBmp() {
 }  // namespace
 
 // A project naming one 16384 x 16384 picture (a PNG of a few megabytes, a
-// run-length BMP of 1 KB) opens with the picture reduced while it is decoded:
+// run-length BMP of 1 KB, a TGA of 19 bytes) opens with the picture reduced while it is decoded:
 // never held whole, neither while decoding nor in the picture cache.
 TEST_F(HostileProjectFiles, OneLargePictureOpensWithinItsBound) {
   ASSERT_TRUE(imaging_test::WriteLargePng(dir.File("huge.png"), 16384, 16384));
   const std::vector<uint8_t> bmp = RunLengthBmp();
   std::ofstream(dir.File("huge.bmp"), std::ios::binary).write(reinterpret_cast<const char*>(bmp.data()), static_cast<std::streamsize>(bmp.size()));
+  // A grey TGA whose one pixel byte leaves the rest of the picture black.
+  const std::vector<uint8_t> tga = {0, 0, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x40, 0, 0x40, 8, 0x20, 0x80};
+  std::ofstream(dir.File("huge.tga"), std::ios::binary).write(reinterpret_cast<const char*>(tga.data()), static_cast<std::streamsize>(tga.size()));
   ASSERT_EQ(mkfifo(dir.File("pipe.bmp").c_str(), 0600), 0);
   CountingEditorLink editor;
-  for (const char* name : {"huge.png", "huge.bmp"}) {
+  for (const char* name : {"huge.png", "huge.bmp", "huge.tga"}) {
     const std::u16string picture = compat::FromHostPath(dir.File(name));
     for (const pvk::HostileProject& kind : pvk::HostileProjects(picture, compat::FromHostPath(dir.File("pipe.bmp")))) {
       if (kind.name != "picture_pipe") continue;
