@@ -1,8 +1,9 @@
 // Open of hostile project files (keys far outside the timing curve's range,
 // a huge output, long stale selections, a named pipe for a picture, many
-// feature points, many pairs sharing one 1024 x 1024 picture) and of large
+// feature points, many pairs sharing one 1024 x 1024 picture), of large
 // ones (10 to 10,000 pairs, long timing curves, wipe masks, lines without
-// points, pairs without pictures), with the renderer attached as in the editor. Each open runs in a child process of
+// points, pairs without pictures) and of projects naming one large picture,
+// with the renderer attached as in the editor. Each open runs in a child process of
 // its own, so that its CPU time and its peak memory are its own; a child
 // that runs past a minute is ended and reported as such.
 #include <benchmark/benchmark.h>
@@ -22,6 +23,7 @@
 
 #include "compat/host_path.h"
 #include "imaging/image_file.h"
+#include "imaging/large_picture_files.h"
 #include "model/hostile_projects.h"
 #include "model/project/morph_project.h"
 
@@ -137,6 +139,44 @@ void BM_OpenHostileProject(benchmark::State& state) {
 }
 
 BENCHMARK(BM_OpenHostileProject)->DenseRange(0, 17)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A project naming one large picture as its target (its source, a named pipe,
+// is refused at once): a 16384 x 16384 PNG of a few hundred kilobytes, and an
+// 8000 x 6000 camera photo.
+struct LargePictures {
+  LargePictures() {
+    folder = std::filesystem::temp_directory_path() / ("calvetta-large-bench-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    mkfifo((folder / "pipe.bmp").c_str(), 0600);
+    const std::u16string pipe = compat::FromHostPath((folder / "pipe.bmp").string());
+    imaging_test::WriteLargePng((folder / "huge.png").string(), 16384, 16384);
+    imaging_test::WriteLargeJpeg((folder / "camera.jpg").string(), 8000, 6000);
+    for (const char* name : {"huge.png", "camera.jpg"}) {
+      for (const pvk::HostileProject& kind : pvk::HostileProjects(compat::FromHostPath((folder / name).string()), pipe))
+        if (kind.name == "picture_pipe")
+          std::ofstream(folder / (std::string(name) + ".pvk"), std::ios::binary)
+              .write(reinterpret_cast<const char*>(kind.bytes.data()), static_cast<std::streamsize>(kind.bytes.size()));
+      names.push_back(name);
+    }
+  }
+  ~LargePictures() { std::filesystem::remove_all(folder); }
+  std::filesystem::path folder;
+  std::vector<std::string> names;
+};
+
+void BM_OpenLargePicture(benchmark::State& state) {
+  static LargePictures pictures;
+  const std::string& name = pictures.names[static_cast<size_t>(state.range(0))];
+  state.SetLabel(name);
+  Figures f;
+  for (auto _ : state) f = OpenInChild((pictures.folder / (name + ".pvk")).string());
+  state.counters["cpu_s"] = f.cpuSeconds;
+  state.counters["peak_MB"] = f.peakMegabytes;
+  state.counters["opened"] = f.opened;
+  state.counters["file_KB"] = static_cast<double>(std::filesystem::file_size(pictures.folder / name)) / 1024.0;
+}
+
+BENCHMARK(BM_OpenLargePicture)->DenseRange(0, 1)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

@@ -23,10 +23,13 @@ void ReadAll(CPicFile* file, void* buffer, size_t size, size_t count) {
   if (count && file->Read(buffer, size, count) != count) Raise(kTruncated);
 }
 
-// The next byte of a run-length packet; the data may not end inside one.
+// Run-length data that ends, even inside a packet, ends the picture: what
+// was decoded stays and the rest of the zeroed rows stays black.
+struct EndOfPixels {};
+
 BYTE NextByte(CPicFile* file) {
   LONG byte = file->GetC();
-  if (byte < 0) Raise(kTruncated);
+  if (byte < 0) throw EndOfPixels{};
   return static_cast<BYTE>(byte);
 }
 
@@ -98,9 +101,9 @@ private:
 };
 
 // Reads up to `bytes` of plain rows of `rowBytes` each, file row i into stored
-// row i, or height - 1 - i for a top-down file. Data that stops before the
-// pixels of a row is a truncated file; only the last row's padding may miss.
-void ReadRows(CPicFile* file, CPicImage& image, size_t rowBytes, size_t pixelBytes, size_t bytes, bool topDown,
+// row i, or height - 1 - i for a top-down file. A file that stops early keeps
+// the rows it holds; the rest of the picture stays zero.
+void ReadRows(CPicFile* file, CPicImage& image, size_t rowBytes, size_t bytes, bool topDown,
               void (*convert)(BYTE* row, DWORD width, const DWORD* masks), const DWORD* masks) {
   DWORD height = image.GetHeight();
   for (DWORD i = 0; i < height && bytes > 0; ++i) {
@@ -108,7 +111,6 @@ void ReadRows(CPicFile* file, CPicImage& image, size_t rowBytes, size_t pixelByt
     size_t wanted = rowBytes < bytes ? rowBytes : bytes;
     size_t got = file->Read(row, 1, wanted);
     bytes -= wanted;
-    if (got < wanted && got < (pixelBytes < wanted ? pixelBytes : wanted)) Raise(kTruncated);
     if (got < wanted) memset(row + got, 0, wanted - got);
     if (convert) convert(row, image.GetWidth(), masks);
     if (got < wanted) return;
@@ -208,17 +210,6 @@ bool CPicImageBMP::DecodeStream(CPicFile* file) {
   // A depth no case below reads would leave a blank picture of any size.
   if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32)
     Raise("Error reading BMP info");
-  // Raw rows must all be in the file (the last may lack its padding) before
-  // a picture of their size is allocated.
-  if (compression == BI_RGB || compression == BI_BITFIELDS || coreHeader) {
-    const unsigned long long pixelBits = static_cast<unsigned long long>(header.biWidth) * bitCount;
-    const unsigned long long rows = (pixelBits + 31) / 32 * 4 * (height - 1) + (pixelBits + 7) / 8;
-    const long long dataStart = dataOffset ? static_cast<long long>(start) + dataOffset : file->Tell();
-    const long long size = file->Size();
-    if (size >= 0 && dataStart >= 0 && (dataStart > size || static_cast<unsigned long long>(size - dataStart) < rows))
-      Raise(kTruncated);
-  }
-
   if (!Create(header.biWidth, static_cast<DWORD>(height), bitCount, PIC_FORMAT_BMP, 0))
     Raise("Can't allocate memory");
   m_header.biXPelsPerMeter = header.biXPelsPerMeter;
@@ -255,24 +246,26 @@ bool CPicImageBMP::DecodeStream(CPicFile* file) {
     case 4:
     case 8:
       if (compression == BI_RGB) {
-        ReadRows(file, *this, m_info.rowWidthBytes, RowPixelBytes(), pixelBytes, topDown, nullptr, nullptr);
+        ReadRows(file, *this, m_info.rowWidthBytes, pixelBytes, topDown, nullptr, nullptr);
       } else if ((bitCount == 8 && compression == BI_RLE8) || (bitCount == 4 && compression == BI_RLE4)) {
         RleWriter out(m_info.pixels, m_info.rowWidthBytes, GetWidth(), GetHeight(), topDown);
-        if (bitCount == 8) DecodeRle8(file, out);
-        else DecodeRle4(file, out);
+        try {
+          if (bitCount == 8) DecodeRle8(file, out);
+          else DecodeRle4(file, out);
+        } catch (const EndOfPixels&) {
+        }
       } else {
         Raise("compression type not supported");
       }
       break;
     case 24:
       if (compression != BI_RGB) Raise("unknown compression");
-      ReadRows(file, *this, m_info.rowWidthBytes, RowPixelBytes(), pixelBytes, topDown, nullptr, nullptr);
+      ReadRows(file, *this, m_info.rowWidthBytes, pixelBytes, topDown, nullptr, nullptr);
       break;
     case 16: {
       const DWORD masks[3] = {redMask, greenMask, blueMask};
       size_t rowBytes = static_cast<size_t>((GetWidth() + 1) / 2) * 4;
-      ReadRows(file, *this, rowBytes, 2 * static_cast<size_t>(GetWidth()), rowBytes * GetHeight(), topDown, Widen16,
-               masks);
+      ReadRows(file, *this, rowBytes, rowBytes * GetHeight(), topDown, Widen16, masks);
       break;
     }
     case 32: {
@@ -283,12 +276,10 @@ bool CPicImageBMP::DecodeStream(CPicFile* file) {
       BYTE* row = static_cast<BYTE*>(malloc(rowBytes));
       if (!row) Raise("can't allocate memory");
       for (DWORD i = 0; i < GetHeight(); ++i) {
-        if (file->Read(row, 1, rowBytes) != rowBytes) {
-          free(row);
-          Raise(kTruncated);
-        }
+        const size_t got = file->Read(row, 1, rowBytes);
         BYTE* target = RowPointer(topDown ? GetHeight() - 1 - i : i);
-        for (DWORD x = 0; x < GetWidth(); ++x) memcpy(target + 3 * x, row + 4 * x, 3);
+        for (DWORD x = 0; 4 * static_cast<size_t>(x) + 3 <= got; ++x) memcpy(target + 3 * x, row + 4 * x, 3);
+        if (got < rowBytes) break;
       }
       free(row);
       break;

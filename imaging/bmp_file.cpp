@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <limits>
 
 namespace {
@@ -136,6 +137,29 @@ void CBmpFile::ReadMasks(const std::vector<BYTE>& bytes) {
 
 bool CBmpFile::Read(LPCTSTR path, std::vector<DWORD>& pixels, PictureInfo* info) {
   pixels.clear();
+  size_t next = 0;
+  const bool ok = ReadRows(
+      path,
+      [&](const DWORD* row) {
+        if (pixels.empty()) pixels.resize(static_cast<size_t>(m_width) * static_cast<size_t>(m_height));
+        std::copy(row, row + m_width, pixels.begin() + static_cast<long>(next));
+        next += static_cast<size_t>(m_width);
+      },
+      info);
+  if (!ok) {
+    pixels.clear();
+    return false;
+  }
+  if (m_topDown) {
+    // Hand rows over bottom row first, as for an ordinary file.
+    for (LONG y = 0; y < m_height / 2; ++y)
+      std::swap_ranges(pixels.begin() + static_cast<long>(y) * m_width, pixels.begin() + static_cast<long>(y + 1) * m_width,
+                       pixels.begin() + static_cast<long>(m_height - 1 - y) * m_width);
+  }
+  return true;
+}
+
+bool CBmpFile::ReadRows(LPCTSTR path, const RowCallback& row, PictureInfo* info) {
   std::vector<BYTE> bytes;
   if (!ownfile::ReadWholeFile(path, bytes) || !ParseHeaders(bytes)) return false;
   if (!ownfile::PixelCountFits(m_width, m_height)) return false;
@@ -154,29 +178,19 @@ bool CBmpFile::Read(LPCTSTR path, std::vector<DWORD>& pixels, PictureInfo* info)
 
   const DWORD compression = m_core ? BI_RGB : m_infoHeader.biCompression;
   const bool raw = compression == BI_RGB || compression == BI_BITFIELDS;
-  // A depth this reader decodes, and for raw rows all of them (the last may
-  // lack its padding), before a buffer the size of the picture is taken.
+  // A depth this reader decodes, and for raw rows what that depth needs,
+  // before a row of the picture's width is taken.
   if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) return false;
-  if (raw && !RowsPresent(bytes.size() > dataAt ? bytes.size() - dataAt : 0)) return false;
-  pixels.assign(static_cast<size_t>(m_width) * static_cast<size_t>(m_height), 0);
+  if (raw && !PixelsPresent(bytes.size() > dataAt ? bytes.size() - dataAt : 0)) return false;
   bool ok;
   switch (compression) {
     case BI_RGB:
-    case BI_BITFIELDS: ok = DecodeRows(bytes, dataAt, pixels); break;
-    case BI_RLE8: ok = bits == 8 && DecodeRunLength(bytes, dataAt, pixels); break;
-    case BI_RLE4: ok = bits == 4 && DecodeRunLength(bytes, dataAt, pixels); break;
+    case BI_BITFIELDS: ok = DecodeRows(bytes, dataAt, row); break;
+    case BI_RLE8: ok = bits == 8 && DecodeRunLength(bytes, dataAt, row); break;
+    case BI_RLE4: ok = bits == 4 && DecodeRunLength(bytes, dataAt, row); break;
     default: ok = false;
   }
-  if (ok && m_topDown) {
-    // Hand rows over bottom row first, as for an ordinary file.
-    for (LONG y = 0; y < m_height / 2; ++y)
-      std::swap_ranges(pixels.begin() + static_cast<long>(y) * m_width, pixels.begin() + static_cast<long>(y + 1) * m_width,
-                       pixels.begin() + static_cast<long>(m_height - 1 - y) * m_width);
-  }
-  if (!ok) {
-    pixels.clear();
-    return false;
-  }
+  if (!ok) return false;
   if (info) {
     info->width = m_width;
     info->height = m_height;
@@ -186,23 +200,43 @@ bool CBmpFile::Read(LPCTSTR path, std::vector<DWORD>& pixels, PictureInfo* info)
   return true;
 }
 
-bool CBmpFile::RowsPresent(size_t available) const {
+// 1, 4 and 32-bit rows must all be there (the last may lack its padding); 8-bit
+// rows need one byte and 24-bit rows none: the pixels they miss stay zero.
+bool CBmpFile::PixelsPresent(size_t available) const {
   const WORD bits = m_infoHeader.biBitCount;
+  if (bits == 24) return true;
+  if (bits == 8) return available > 0;
   const unsigned long long rowBytes = RowBytes(m_width, bits);
   const unsigned long long lastRow = (static_cast<unsigned long long>(m_width) * bits + 7) / 8;
   return available >= rowBytes * (static_cast<unsigned long long>(m_height) - 1) + lastRow;
 }
 
-bool CBmpFile::DecodeRows(const std::vector<BYTE>& bytes, size_t at, std::vector<DWORD>& pixels) {
+bool CBmpFile::DecodeRows(const std::vector<BYTE>& bytes, size_t at, const RowCallback& emit) {
   const WORD bits = m_infoHeader.biBitCount;
   if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) return false;
   const bool masked = bits == 32 && m_infoHeader.biCompression == BI_BITFIELDS && !m_core;
   const MaskedChannel red(m_masks[0]), green(m_masks[1]), blue(m_masks[2]), alpha(m_masks[3]);
   const DWORD rowBytes = RowBytes(m_width, bits);
-  const BYTE* data = bytes.data() + at;
+  const size_t available = bytes.size() > at ? bytes.size() - at : 0;
+  // 32-bit pictures are decoded whole first: whether their fourth bytes mean
+  // alpha shows only once every pixel is seen.
+  std::vector<DWORD> whole(bits == 32 ? static_cast<size_t>(m_width) * static_cast<size_t>(m_height) : 0);
+  std::vector<DWORD> line(bits == 32 ? 0 : static_cast<size_t>(m_width));
   for (LONG y = 0; y < m_height; ++y) {
-    const BYTE* row = data + static_cast<size_t>(y) * rowBytes;
-    DWORD* out = pixels.data() + static_cast<size_t>(y) * m_width;
+    DWORD* out = bits == 32 ? whole.data() + static_cast<size_t>(y) * m_width : line.data();
+    if (static_cast<size_t>(y) * rowBytes >= available) {
+      // Rows past the end of a short file stay zero.
+      std::fill(out, out + m_width, 0);
+      if (bits != 32) emit(out);
+      continue;
+    }
+    const BYTE* row = bytes.data() + at + static_cast<size_t>(y) * rowBytes;
+    if (bits != 32) std::fill(out, out + m_width, 0);
+    // The pixels of a row cut short that are whole in the file.
+    const size_t rowHeld = std::min<size_t>(rowBytes, available - static_cast<size_t>(y) * rowBytes);
+    const LONG held = bits == 8 ? static_cast<LONG>(std::min<size_t>(m_width, rowHeld))
+                      : bits == 24 ? static_cast<LONG>(std::min<size_t>(m_width, rowHeld / 3))
+                                   : m_width;
     switch (bits) {
       case 1:
         for (LONG x = 0; x < m_width; ++x) out[x] = Opaque(m_palette[(row[x >> 3] >> (7 - (x & 7))) & 1]);
@@ -211,10 +245,10 @@ bool CBmpFile::DecodeRows(const std::vector<BYTE>& bytes, size_t at, std::vector
         for (LONG x = 0; x < m_width; ++x) out[x] = Opaque(m_palette[(row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15]);
         break;
       case 8:
-        for (LONG x = 0; x < m_width; ++x) out[x] = Opaque(m_palette[row[x]]);
+        for (LONG x = 0; x < held; ++x) out[x] = Opaque(m_palette[row[x]]);
         break;
       case 24:
-        for (LONG x = 0; x < m_width; ++x)
+        for (LONG x = 0; x < held; ++x)
           out[x] = row[3 * x] | (row[3 * x + 1] << 8) | (row[3 * x + 2] << 16) | 0xFF000000u;
         break;
       case 32:
@@ -229,47 +263,68 @@ bool CBmpFile::DecodeRows(const std::vector<BYTE>& bytes, size_t at, std::vector
         }
         break;
     }
+    if (bits != 32) emit(out);
   }
-  if (bits == 32 && (!masked || m_masks[3])) OpaqueWhenAlphaIsAllZero(pixels);
+  if (bits != 32) return true;
+  if (!masked || m_masks[3]) OpaqueWhenAlphaIsAllZero(whole);
+  for (LONG y = 0; y < m_height; ++y) emit(whole.data() + static_cast<size_t>(y) * m_width);
   return true;
 }
 
-// RLE8 and RLE4, row by row from the bottom. Pixels a run places past the end
-// of its row are dropped (writers pad rows with them), and nothing is written
-// outside the picture. Skipped areas keep palette entry 0.
-bool CBmpFile::DecodeRunLength(const std::vector<BYTE>& bytes, size_t at, std::vector<DWORD>& pixels) {
+// RLE8 and RLE4, row by row from the bottom; each row is handed over once
+// the data leaves it. Pixels a run places past the end of its row are dropped
+// (writers pad rows with them), and nothing is written outside the picture.
+// Skipped areas keep palette entry 0.
+bool CBmpFile::DecodeRunLength(const std::vector<BYTE>& bytes, size_t at, const RowCallback& emit) {
   const bool rle4 = m_infoHeader.biCompression == BI_RLE4;
   const BYTE* data = bytes.data() + (at < bytes.size() ? at : bytes.size());
   const size_t size = at < bytes.size() ? bytes.size() - at : 0;
-  std::fill(pixels.begin(), pixels.end(), Opaque(m_palette[0]));
+  const DWORD blank = Opaque(m_palette[0]);
+  std::vector<DWORD> line(static_cast<size_t>(m_width), blank);
   unsigned long long row = 0, x = 0;
   const unsigned long long width = static_cast<unsigned long long>(m_width), height = static_cast<unsigned long long>(m_height);
+  // Hands over the current row and the rows down to `to`, which becomes the
+  // current row.
+  auto advanceTo = [&](unsigned long long to) {
+    for (; row < to && row < height; ++row) {
+      emit(line.data());
+      std::fill(line.begin(), line.end(), blank);
+    }
+    row = to;
+  };
   auto put = [&](BYTE index) {
-    if (x < width && row < height) pixels[row * width + x] = Opaque(m_palette[index]);
+    if (x < width && row < height) line[x] = Opaque(m_palette[index]);
     ++x;
   };
   size_t p = 0;
+  bool ok = true;
   while (p + 1 < size && row < height) {
-    if (p & 1) return false;
+    if (p & 1) {
+      ok = false;
+      break;
+    }
     const BYTE n = data[p], second = data[p + 1];
     if (n > 0) {
       for (int i = 0; i < n; ++i) put(rle4 ? ((i & 1) ? second & 15 : second >> 4) : second);
       p += 2;
     } else if (second == 0) {
-      ++row;
+      advanceTo(row + 1);
       x = 0;
       p += 2;
     } else if (second == 1) {
-      return true;
+      break;
     } else if (second == 2) {
-      if (p + 3 >= size) return true;
+      if (p + 3 >= size) break;
       x += data[p + 2];
-      row += data[p + 3];
+      advanceTo(row + data[p + 3]);
       p += 4;
     } else {
       const size_t count = second;
       const size_t dataBytes = rle4 ? (count + 1) / 2 : count;
-      if (p + 2 + dataBytes > size) return false;
+      if (p + 2 + dataBytes > size) {
+        ok = false;
+        break;
+      }
       for (size_t i = 0; i < count; ++i) {
         const BYTE b = data[p + 2 + (rle4 ? i / 2 : i)];
         put(rle4 ? ((i & 1) ? b & 15 : b >> 4) : b);
@@ -278,6 +333,8 @@ bool CBmpFile::DecodeRunLength(const std::vector<BYTE>& bytes, size_t at, std::v
       p += p & 1;
     }
   }
+  if (!ok) return false;
+  advanceTo(height);
   return true;
 }
 

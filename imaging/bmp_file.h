@@ -2,6 +2,7 @@
 // from the codec library.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "imaging/image_file_types.h"
@@ -16,6 +17,15 @@ public:
   // Decodes into `pixels` (width x height 32-bit words, blue, green, red,
   // alpha), rows bottom row first whatever the file's own row order.
   bool Read(LPCTSTR path, std::vector<DWORD>& pixels, PictureInfo* info = nullptr);
+  // Decodes row by row: `row` gets each row (width pixels) in the file's own
+  // order, bottom row first unless TopDown(). Rows handed over before a
+  // failure are void. A picture far larger than its file (run-length data)
+  // is never held whole.
+  using RowCallback = std::function<void(const DWORD* row)>;
+  bool ReadRows(LPCTSTR path, const RowCallback& row, PictureInfo* info = nullptr);
+  bool TopDown() const { return m_topDown; }
+  LONG Width() const { return m_width; }
+  LONG Height() const { return m_height; }
   // Writes a top-down 32-bit buffer at 24 bits (or 32, or 8 from a grey
   // source of one byte a pixel).
   bool Save(LPCTSTR path, const PictureDescription& description, const BYTE* pixels);
@@ -28,9 +38,9 @@ private:
   DWORD PaletteEntries() const;
   bool ReadPalette(const std::vector<BYTE>& bytes, size_t at);
   void ReadMasks(const std::vector<BYTE>& bytes);
-  bool RowsPresent(size_t available) const;
-  bool DecodeRows(const std::vector<BYTE>& bytes, size_t at, std::vector<DWORD>& pixels);
-  bool DecodeRunLength(const std::vector<BYTE>& bytes, size_t at, std::vector<DWORD>& pixels);
+  bool PixelsPresent(size_t available) const;
+  bool DecodeRows(const std::vector<BYTE>& bytes, size_t at, const RowCallback& emit);
+  bool DecodeRunLength(const std::vector<BYTE>& bytes, size_t at, const RowCallback& emit);
 
   BITMAPFILEHEADER m_fileHeader = {};
   BITMAPINFOHEADER m_infoHeader = {};

@@ -77,16 +77,13 @@ bool CPicImageICO::Decode(CPicFile* file) {
   std::vector<BYTE> quads(bitCount > 24 ? static_cast<size_t>(width) * height * 4 : 0);
   DWORD maskRow = MaskRowBytes(width);
   std::vector<BYTE> mask(static_cast<size_t>(maskRow) * height);
+  // An image cut short decodes with what the file holds: the palette, pixels
+  // and mask past its end stay zero (black, and opaque in the mask).
   RGBQUAD* palette = GetPalette();
-  bool complete = (!palette || ReadAll(file, palette, sizeof(RGBQUAD), GetColorCount())) &&
-                  (bitCount > 24 ? ReadAll(file, quads.data(), 4, static_cast<size_t>(width) * height)
-                                 : ReadAll(file, m_info.pixels, 1, m_header.biSizeImage)) &&
-                  ReadAll(file, mask.data(), maskRow, height);
-  if (!complete) {
-    Destroy();
-    SetLastError(kTruncated);
-    return false;
-  }
+  if (palette) file->Read(palette, 1, sizeof(RGBQUAD) * GetColorCount());
+  if (bitCount > 24) file->Read(quads.data(), 1, quads.size());
+  else file->Read(m_info.pixels, 1, m_header.biSizeImage);
+  file->Read(mask.data(), 1, mask.size());
   if (bitCount > 24) {
     if (!m_alpha && !AlphaCreate()) return false;
     const BYTE* quad = quads.data();

@@ -23,9 +23,10 @@ bool StampOf(const CString& path, CImageCache::FileStamp* stamp) {
 
 }  // namespace
 
-int CImageCache::FindLocked(const CString& path) {
+int CImageCache::FindLocked(const CString& path, LONG width, LONG height) {
   for (int i = 0; i < kEntries; ++i) {
     if (m_entries[i].path.IsEmpty() || m_entries[i].path != path) continue;
+    if (width > 0 && (m_entries[i].width != width || m_entries[i].height != height)) continue;
     FileStamp stamp;
     if (StampOf(path, &stamp) && stamp == m_entries[i].stamp) return i;
   }
@@ -43,21 +44,23 @@ bool CImageCache::GetInfo(const CString& path, LONG* originX, LONG* originY, LON
   if (i < 0) return false;
   if (originX) *originX = m_entries[i].originX;
   if (originY) *originY = m_entries[i].originY;
-  if (width) *width = m_entries[i].width;
-  if (height) *height = m_entries[i].height;
+  if (width) *width = m_entries[i].pictureWidth;
+  if (height) *height = m_entries[i].pictureHeight;
   return true;
 }
 
 bool CImageCache::CopyPixels(const CString& path, DWORD* pixels, LONG width, LONG height) {
   std::lock_guard<std::mutex> guard(m_lock);
-  int i = FindLocked(path);
-  if (i < 0 || !pixels || width != m_entries[i].width || height != m_entries[i].height) return false;
+  if (!pixels || width <= 0 || height <= 0) return false;
+  int i = FindLocked(path, width, height);
+  if (i < 0) return false;
   std::copy(m_entries[i].pixels.begin(), m_entries[i].pixels.end(), pixels);
   return true;
 }
 
-bool CImageCache::Store(const CString& path, const DWORD* pixels, LONG width, LONG height) {
-  if (!pixels || width <= 0 || height <= 0) return false;
+bool CImageCache::Store(const CString& path, const DWORD* pixels, LONG width, LONG height, LONG pictureWidth,
+                        LONG pictureHeight) {
+  if (!pixels || width <= 0 || height <= 0 || static_cast<long long>(width) * height > kMaxPixels) return false;
   std::lock_guard<std::mutex> guard(m_lock);
   // The first free entry; once all are taken, entry 0 is replaced.
   int slot = 0;
@@ -70,6 +73,8 @@ bool CImageCache::Store(const CString& path, const DWORD* pixels, LONG width, LO
   e.path = path;
   e.width = width;
   e.height = height;
+  e.pictureWidth = pictureWidth > 0 ? pictureWidth : width;
+  e.pictureHeight = pictureHeight > 0 ? pictureHeight : height;
   e.originX = e.originY = 0;
   e.pixels.assign(pixels, pixels + static_cast<size_t>(width) * height);
   FileStamp stamp;

@@ -10,6 +10,10 @@
 class CImageCache {
 public:
   static constexpr int kEntries = 5;
+  // Larger pictures are not kept: a cached copy of a camera photo, let alone
+  // of a 16384-pixel picture, would cost more than decoding it again saves.
+  // Reduced pictures (slots keep theirs within 1024 a side) always fit.
+  static constexpr long long kMaxPixels = 2048LL * 2048;
 
   // What tells one version of a file from another.
   struct FileStamp {
@@ -20,23 +24,29 @@ public:
 
   // Index of the entry holding this unchanged file, or -1.
   int Find(const CString& path);
+  // The picture's own size, whatever size its pixels were kept at.
   bool GetInfo(const CString& path, LONG* originX, LONG* originY, LONG* width, LONG* height);
-  // Copies the entry's pixels; false when the path is not cached or when the
-  // caller's size is not the cached picture's.
+  // Copies the pixels of an entry of this file kept at the caller's size;
+  // false when there is none.
   bool CopyPixels(const CString& path, DWORD* pixels, LONG width, LONG height);
-  // Keeps a copy of the pixels; the result is whether the file's status could
-  // be read.
-  bool Store(const CString& path, const DWORD* pixels, LONG width, LONG height);
+  // Keeps a copy of the pixels, width x height, of a picture whose own size
+  // is pictureWidth x pictureHeight (0: the same). The result is whether the
+  // file's status could be read; pixels above kMaxPixels are not kept (false).
+  bool Store(const CString& path, const DWORD* pixels, LONG width, LONG height, LONG pictureWidth = 0,
+             LONG pictureHeight = 0);
 
 private:
   struct Entry {
     FileStamp stamp;
     LONG originX = 0, originY = 0;
-    LONG width = 0, height = 0;
+    LONG width = 0, height = 0;                // of the pixels kept
+    LONG pictureWidth = 0, pictureHeight = 0;  // of the picture in the file
     CString path;
     std::vector<DWORD> pixels;
   };
-  int FindLocked(const CString& path);
+  // The first entry of this unchanged file, of pixels width x height when
+  // width is above 0.
+  int FindLocked(const CString& path, LONG width = 0, LONG height = 0);
 
   // The interface thread and the export's render thread both load pictures.
   std::mutex m_lock;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "imaging/bmp_file.h"
+#include "imaging/box_reducer.h"
 #include "imaging/image_cache.h"
 #include "imaging/pic_image.h"
 #include "imaging/tga_file.h"
@@ -46,9 +47,29 @@ DWORD Bgra(const RGBQUAD& c, BYTE alpha) {
   return c.rgbBlue | (c.rgbGreen << 8) | (c.rgbRed << 16) | (static_cast<DWORD>(alpha) << 24);
 }
 
+// Where copied rows go: straight into a whole buffer of the picture's size,
+// or one at a time through a row buffer into a reducer.
+class RowOut {
+public:
+  RowOut(DWORD* pixels, DWORD width) : m_pixels(pixels), m_width(width) {}
+  explicit RowOut(CBoxReducer& reducer)
+      : m_reducer(&reducer), m_width(static_cast<DWORD>(reducer.SourceWidth())), m_row(m_width) {}
+  // Row y of the picture, top row 0; rows are asked for in turn from the top.
+  DWORD* Row(DWORD y) { return m_reducer ? m_row.data() : m_pixels + static_cast<size_t>(y) * m_width; }
+  void Done() {
+    if (m_reducer) m_reducer->TakeRow(m_row.data());
+  }
+
+private:
+  CBoxReducer* m_reducer = nullptr;
+  DWORD* m_pixels = nullptr;
+  DWORD m_width;
+  std::vector<DWORD> m_row;
+};
+
 // Palette pictures through a table of finished words: entries past the
 // palette are black, and a GIF's transparent index is the word 0.
-void CopyIndexedRows(const CPicImage& image, DWORD* pixels, bool gif) {
+void CopyIndexedRows(const CPicImage& image, RowOut& rows, bool gif) {
   DWORD table[256];
   const RGBQUAD* palette = image.GetPalette();
   const DWORD colors = image.GetColorCount();
@@ -58,7 +79,7 @@ void CopyIndexedRows(const CPicImage& image, DWORD* pixels, bool gif) {
   const BYTE* bits = image.GetBits();
   for (DWORD y = 0; y < height; ++y) {
     const BYTE* row = bits + static_cast<size_t>(height - 1 - y) * image.GetRowBytes();
-    DWORD* out = pixels + static_cast<size_t>(y) * width;
+    DWORD* out = rows.Row(y);
     switch (image.GetBpp()) {
       case 8:
         for (DWORD x = 0; x < width; ++x) out[x] = table[row[x]];
@@ -70,39 +91,62 @@ void CopyIndexedRows(const CPicImage& image, DWORD* pixels, bool gif) {
         for (DWORD x = 0; x < width; ++x) out[x] = table[(row[x >> 3] >> (7 - (x & 7))) & 1];
         break;
     }
+    rows.Done();
   }
 }
 
 // 24-bit pictures: blue, green, red and 255; a GIF's transparent colour (the
 // composed frames of a true-colour GIF) is the word 0.
-void CopyTrueColorRows(const CPicImage& image, DWORD* pixels, bool gif) {
+void CopyTrueColorRows(const CPicImage& image, RowOut& rows, bool gif) {
   const bool keyed = gif && image.GetTransIndex() >= 0;
   const RGBQUAD key = image.GetTransColor();
   const DWORD keyWord = Bgra(key, 255);
   const DWORD width = image.GetWidth(), height = image.GetHeight();
   for (DWORD y = 0; y < height; ++y) {
     const BYTE* row = image.GetBits() + static_cast<size_t>(height - 1 - y) * image.GetRowBytes();
-    DWORD* out = pixels + static_cast<size_t>(y) * width;
+    DWORD* out = rows.Row(y);
     for (DWORD x = 0; x < width; ++x, row += 3) out[x] = row[0] | (row[1] << 8) | (row[2] << 16) | 0xFF000000u;
     if (keyed)
       for (DWORD x = 0; x < width; ++x)
         if (out[x] == keyWord) out[x] = 0;
+    rows.Done();
   }
 }
 
 // A decoded codec picture, top row first, with row loops chosen once for its
 // depth. Depths with no loop of their own go pixel by pixel at 24 bits.
-void CopyCodecPicture(CPicImage& image, DWORD* pixels, bool gif) {
+void CopyCodecPicture(CPicImage& image, RowOut& rows, bool gif) {
   const WORD bpp = image.GetBpp();
-  if ((bpp == 1 || bpp == 4 || bpp == 8) && image.GetPalette()) return CopyIndexedRows(image, pixels, gif);
-  if (bpp == 24) return CopyTrueColorRows(image, pixels, gif);
+  if ((bpp == 1 || bpp == 4 || bpp == 8) && image.GetPalette()) return CopyIndexedRows(image, rows, gif);
+  if (bpp == 24) return CopyTrueColorRows(image, rows, gif);
   image.IncreaseBpp(24);
   const LONG width = static_cast<LONG>(image.GetWidth()), height = static_cast<LONG>(image.GetHeight());
-  for (LONG y = 0; y < height; ++y) {
-    DWORD* out = pixels + static_cast<size_t>(height - 1 - y) * width;
+  for (LONG top = 0; top < height; ++top) {
+    DWORD* out = rows.Row(static_cast<DWORD>(top));
+    const LONG y = height - 1 - top;  // the codec picture keeps rows bottom-up
     for (LONG x = 0; x < width; ++x) out[x] = Bgra(image.GetPixelColor(x, y), 255);
+    rows.Done();
   }
 }
+
+// Rows a decoder delivers, into a reducer made for the size they come in.
+class ReducingSink : public PicRowSink {
+public:
+  ReducingSink(DWORD* pixels, LONG width, LONG height) : m_pixels(pixels), m_width(width), m_height(height) {}
+  bool Begin(DWORD width, DWORD height) override {
+    m_reducer = std::make_unique<CBoxReducer>(static_cast<int>(width), static_cast<int>(height), m_pixels, m_width,
+                                              m_height);
+    return m_reducer->Valid();
+  }
+  void TakeRow(const DWORD* row) override { m_reducer->TakeRow(row); }
+  // Every row arrived and every reduced row is written.
+  bool Complete() const { return m_reducer && m_reducer->Valid() && m_reducer->RowsLeft() == 0; }
+
+private:
+  DWORD* m_pixels;
+  LONG m_width, m_height;
+  std::unique_ptr<CBoxReducer> m_reducer;
+};
 
 }  // namespace
 
@@ -155,7 +199,11 @@ BOOL CImageFile::Open(LPCTSTR path) {
   const DWORD attributes = GetFileAttributesW(m_path);
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0)
     return FALSE;
-  if (GetImageCache().Find(m_path) >= 0) return TRUE;
+  if (GetImageCache().Find(m_path) >= 0) {
+    // The cache may hold the picture at another size than a read asks for.
+    m_openedFromCache = true;
+    return TRUE;
+  }
   bool ok;
   // Four characters first, so that ".wbmp" is not taken for a BMP.
   if (Ending(m_path, 4, true) == u"WBMP") {
@@ -207,7 +255,36 @@ bool CImageFile::ReadFromCodec(DWORD formatId, DWORD* pixels, LONG width, LONG h
   if (!image) return false;
   // The file may have changed since Open: its size must still be the caller's.
   if (static_cast<LONG>(image->GetWidth()) != width || static_cast<LONG>(image->GetHeight()) != height) return false;
-  CopyCodecPicture(*image, pixels, gif);
+  RowOut rows(pixels, static_cast<DWORD>(width));
+  CopyCodecPicture(*image, rows, gif);
+  return true;
+}
+
+// As ReadFromCodec, with the rows reduced as they come: those the decoder
+// hands over where it can (JPEG scaled at decode, plain PNG), else those of
+// the decoded picture.
+bool CImageFile::ReduceFromCodec(DWORD formatId, CBoxReducer& reducer, DWORD* pixels, LONG width, LONG height,
+                                 bool gif) {
+  if (formatId == PIC_FORMAT_UNKNOWN) return false;
+  std::vector<char> ansi = AnsiPath(m_path);
+  CImageLoader loader;
+  CPicImage* image = nullptr;
+  if (!gif) {
+    ReducingSink sink(pixels, width, height);
+    PicBgraTarget target = {nullptr, static_cast<DWORD>(reducer.SourceWidth()),
+                            static_cast<DWORD>(reducer.SourceHeight())};
+    target.rows = &sink;
+    target.leastWidth = static_cast<DWORD>(width);
+    target.leastHeight = static_cast<DWORD>(height);
+    image = loader.Decode(ansi.data(), formatId, target);
+    if (image && !image->IsValid()) return sink.Complete();
+  }
+  if (!image || !image->IsValid()) image = loader.Load(ansi.data(), formatId);
+  if (!image || static_cast<LONG>(image->GetWidth()) != reducer.SourceWidth() ||
+      static_cast<LONG>(image->GetHeight()) != reducer.SourceHeight())
+    return false;
+  RowOut rows(reducer);
+  CopyCodecPicture(*image, rows, gif);
   return true;
 }
 
@@ -223,11 +300,77 @@ bool CImageFile::ReadBmp(DWORD* pixels, LONG width, LONG height) {
   return true;
 }
 
+// The reader a path opened from the cache takes when the cache does not
+// hold the picture at the size asked for.
+int CImageFile::ReaderType() const {
+  if (m_type != TYPE_NONE || !m_openedFromCache) return m_type;
+  if (Ending(m_path, 4, true) == u"WBMP") return TYPE_CODEC;
+  const CString end = Ending(m_path, 3, true);
+  return end == u"TGA" ? TYPE_TGA : end == u"BMP" ? TYPE_BMP : end == u"JPG" ? TYPE_JPG : end == u"GIF" ? TYPE_GIF : TYPE_CODEC;
+}
+
+BOOL CImageFile::ReadPixelsReduced(DWORD* pixels, LONG width, LONG height) {
+  LONG pictureWidth = 0, pictureHeight = 0;
+  if (!pixels || width <= 0 || height <= 0 || !GetSize(&pictureWidth, &pictureHeight)) return FALSE;
+  if (width == pictureWidth && height == pictureHeight) return ReadPixels(pixels, width, height);
+  if (GetImageCache().CopyPixels(m_path, pixels, width, height)) return TRUE;
+  CBoxReducer reducer(pictureWidth, pictureHeight, pixels, width, height);
+  if (!reducer.Valid()) return FALSE;
+  bool ok = false;
+  switch (ReaderType()) {
+    case TYPE_TGA:
+      ok = ReduceTga(pixels, width, height, pictureWidth, pictureHeight) ||
+           ReduceFromCodec(PIC_FORMAT_TGA, reducer, pixels, width, height, false);
+      break;
+    case TYPE_BMP: ok = ReduceBmp(pixels, width, height, pictureWidth, pictureHeight); break;
+    case TYPE_JPG: ok = ReduceFromCodec(PIC_FORMAT_JPG, reducer, pixels, width, height, false); break;
+    case TYPE_GIF: ok = ReduceFromCodec(PIC_FORMAT_GIF, reducer, pixels, width, height, true); break;
+    default: ok = ReduceFromCodec(CodecFormatOf(m_path), reducer, pixels, width, height, false); break;
+  }
+  if (!ok) return FALSE;
+  GetImageCache().Store(m_path, pixels, width, height, pictureWidth, pictureHeight);
+  return TRUE;
+}
+
+// The own reader's rows go to the reducer as they are decoded, in the file's
+// order; a run-length file it refuses goes to the codec library.
+bool CImageFile::ReduceTga(DWORD* pixels, LONG width, LONG height, LONG pictureWidth, LONG pictureHeight) {
+  CTgaFile tga;
+  std::unique_ptr<CBoxReducer> reducer;
+  const bool read = tga.ReadRows(m_path, [&](const DWORD* row) {
+    // The file may have changed since Open: its size must still be the one asked for.
+    if (tga.Width() != pictureWidth || tga.Height() != pictureHeight) return;
+    if (!reducer)
+      reducer = std::make_unique<CBoxReducer>(pictureWidth, pictureHeight, pixels, width, height, tga.RowsBottomUp());
+    reducer->TakeRow(row);
+  });
+  return read && reducer && reducer->RowsLeft() == 0;
+}
+
+// The own reader's rows go to the reducer as they are decoded, in the file's
+// order (bottom row first unless the file is top-down).
+bool CImageFile::ReduceBmp(DWORD* pixels, LONG width, LONG height, LONG pictureWidth, LONG pictureHeight) {
+  CBmpFile bmp;
+  std::unique_ptr<CBoxReducer> reducer;
+  PictureInfo info;
+  const bool read = bmp.ReadRows(
+      m_path,
+      [&](const DWORD* row) {
+        // The file may have changed since Open: its size must still be the one asked for.
+        if (bmp.Width() != pictureWidth || bmp.Height() != pictureHeight) return;
+        if (!reducer)
+          reducer = std::make_unique<CBoxReducer>(pictureWidth, pictureHeight, pixels, width, height, !bmp.TopDown());
+        reducer->TakeRow(row);
+      },
+      &info);
+  return read && info.width == pictureWidth && info.height == pictureHeight && reducer && reducer->RowsLeft() == 0;
+}
+
 BOOL CImageFile::ReadPixels(DWORD* pixels, LONG width, LONG height) {
   if (!pixels || width <= 0 || height <= 0) return FALSE;
   if (GetImageCache().CopyPixels(m_path, pixels, width, height)) return TRUE;
   bool ok;
-  switch (m_type) {
+  switch (ReaderType()) {
     case TYPE_TGA:
       ok = CTgaFile().Read(m_path, pixels, width, height) ||
            ReadFromCodec(PIC_FORMAT_TGA, pixels, width, height, false);

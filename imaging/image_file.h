@@ -3,10 +3,12 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "compat/afx.h"
 #include "imaging/image_file_types.h"
 
+class CBoxReducer;
 class CPicImage;
 struct PicBgraTarget;
 
@@ -41,6 +43,12 @@ public:
   // Fills width x height pixels (blue, green, red, alpha; top row first). The
   // size must be the picture's, as GetSize gave it.
   BOOL ReadPixels(DWORD* pixels, LONG width, LONG height);
+  // Fills width x height pixels with the picture (of the size GetSize gives)
+  // resampled to that size by the box filter. Rows are reduced as they are
+  // decoded, and a JPEG is decoded at the smallest scale that still covers
+  // the size, so a large picture wanted small is never held whole where the
+  // decoder can help it. The cache keeps the result at this size.
+  BOOL ReadPixelsReduced(DWORD* pixels, LONG width, LONG height);
   BOOL Close() { return TRUE; }
   // Writes a top-down 32-bit buffer by the path's ending: BMP and TGA through
   // the own writers, JPG through the codec library.
@@ -54,8 +62,14 @@ private:
   bool ProbeCodec(DWORD formatId);
   bool ReadFromCodec(DWORD formatId, DWORD* pixels, LONG width, LONG height, bool gif);
   bool ReadBmp(DWORD* pixels, LONG width, LONG height);
+  bool ReduceFromCodec(DWORD formatId, CBoxReducer& reducer, DWORD* pixels, LONG width, LONG height, bool gif);
+  bool ReduceTga(DWORD* pixels, LONG width, LONG height, LONG pictureWidth, LONG pictureHeight);
+  bool ReduceBmp(DWORD* pixels, LONG width, LONG height, LONG pictureWidth, LONG pictureHeight);
+
+  int ReaderType() const;
 
   int m_type = TYPE_NONE;
+  bool m_openedFromCache = false;
   CString m_path;
   PictureInfo m_info;
   int m_quality = 75;

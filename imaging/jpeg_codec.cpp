@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include <jpeglib.h>
 #include <jerror.h>
@@ -223,11 +224,50 @@ const PicBgraTarget* DirectTarget(const jpeg_decompress_struct& info, const PicB
   return target;
 }
 
+// The smallest scale of eighths whose output still covers the size the
+// target asks for at least: the library then decodes far less of a large
+// picture that is only wanted small.
+void ScaleForTarget(j_decompress_ptr info, const PicBgraTarget& target) {
+  if (!target.rows || !target.leastWidth || !target.leastHeight) return;
+  constexpr unsigned kEighths = 8;
+  for (unsigned scale = 1; scale < kEighths; ++scale) {
+    const unsigned long long width = (static_cast<unsigned long long>(info->image_width) * scale + kEighths - 1) / kEighths;
+    const unsigned long long height = (static_cast<unsigned long long>(info->image_height) * scale + kEighths - 1) / kEighths;
+    if (width >= target.leastWidth && height >= target.leastHeight) {
+      info->scale_num = scale;
+      info->scale_denom = kEighths;
+      return;
+    }
+  }
+}
+
+// Rows handed to the target's row sink, 16 at a time through a small buffer.
+void ReadIntoRowSink(j_decompress_ptr info, PicRowSink& sink, std::vector<DWORD>& buffer) {
+  if (!sink.Begin(info->output_width, info->output_height)) return;
+  constexpr JDIMENSION kBand = 16;
+  buffer.resize(static_cast<size_t>(info->output_width) * kBand);
+  JSAMPROW rows[kBand];
+  for (JDIMENSION i = 0; i < kBand; ++i)
+    rows[i] = reinterpret_cast<JSAMPROW>(buffer.data() + static_cast<size_t>(i) * info->output_width);
+  while (info->output_scanline < info->output_height) {
+    const JDIMENSION count = std::min<JDIMENSION>(kBand, info->output_height - info->output_scanline);
+    const JDIMENSION got = jpeg_read_scanlines(info, rows, count);
+    if (got == 0) break;
+    for (JDIMENSION i = 0; i < got; ++i) sink.TakeRow(buffer.data() + static_cast<size_t>(i) * info->output_width);
+  }
+}
+
 // Rows straight into the target: the library writes blue, green, red and an
 // alpha of 255, the same colours as its RGB output.
-void ReadIntoTarget(j_decompress_ptr info, const PicBgraTarget& target) {
+void ReadIntoTarget(j_decompress_ptr info, const PicBgraTarget& target, std::vector<DWORD>& buffer) {
   info->out_color_space = JCS_EXT_BGRA;
+  ScaleForTarget(info, target);
   jpeg_start_decompress(info);
+  if (target.rows) {
+    ReadIntoRowSink(info, *target.rows, buffer);
+    jpeg_finish_decompress(info);
+    return;
+  }
   JSAMPROW rows[16];
   while (info->output_scanline < info->output_height) {
     const JDIMENSION first = info->output_scanline;
@@ -252,6 +292,8 @@ bool CPicImageJPG::Decode(CPicFile* file) {
   SetUpErrors(reinterpret_cast<j_common_ptr>(&info), &errors, m_info.lastError);
   const LONG fileBytes = file->Remaining();
   errors.workLimit = WorkLimit(fileBytes);
+  // Outside the jump's reach: it lives until the function returns.
+  std::vector<DWORD> rowBuffer;
   if (setjmp(errors.jump)) {
     jpeg_destroy_decompress(&info);
     return false;
@@ -283,7 +325,7 @@ bool CPicImageJPG::Decode(CPicFile* file) {
     return fits;
   }
   if (const PicBgraTarget* target = DirectTarget(info, BgraTarget())) {
-    ReadIntoTarget(&info, *target);
+    ReadIntoTarget(&info, *target, rowBuffer);
     jpeg_destroy_decompress(&info);
     return true;
   }

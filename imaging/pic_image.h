@@ -37,10 +37,27 @@ struct PicRgbTriple {
 
 // A caller's buffer that a decoder may fill directly: width x height 32-bit
 // words, top row first, bytes blue, green, red, alpha (always 255).
+// Rows a decoder hands over one at a time, top row first, as blue, green,
+// red and alpha words, instead of writing them into a whole picture. Begin
+// says the size they come in; false stops the decoding.
+class PicRowSink {
+public:
+  virtual bool Begin(DWORD width, DWORD height) = 0;
+  virtual void TakeRow(const DWORD* row) = 0;
+
+protected:
+  ~PicRowSink() = default;
+};
+
 struct PicBgraTarget {
   DWORD* pixels;
   DWORD width;
   DWORD height;
+  // When set, the rows go here and `pixels` is not used. A decoder that can
+  // scale while it decodes (JPEG) may deliver a smaller picture, down to
+  // leastWidth x leastHeight.
+  PicRowSink* rows = nullptr;
+  DWORD leastWidth = 0, leastHeight = 0;
 };
 
 // The text a codec fails with; thrown inside a codec and caught at its entry,

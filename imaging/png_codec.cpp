@@ -35,6 +35,7 @@ struct PngSession {
   png_structp png;
   png_infop info;
   BYTE* row;
+  DWORD* sinkRow;  // one row of words for a row sink
   png_colorp palette;
   bool temporaryAlpha;
 };
@@ -193,10 +194,18 @@ void ReadRowsIntoTarget(png_structp png, png_infop info, PngSession* session, co
   session->row = static_cast<BYTE*>(malloc(channels * target.width));
   if (!session->row) png_error(png, kTooLargeText);
   const BYTE* row = session->row;
+  // Rows for a row sink pass through one row of words.
+  DWORD* sinkRow = nullptr;
+  if (target.rows) {
+    if (!target.rows->Begin(target.width, target.height)) png_error(png, kTooLargeText);
+    session->sinkRow = static_cast<DWORD*>(malloc(sizeof(DWORD) * target.width));
+    if (!session->sinkRow) png_error(png, kTooLargeText);
+    sinkRow = session->sinkRow;
+  }
   // One pass a row from the library's own layout: cheaper than its swap and
   // filler steps. The caller's pictures are opaque; alpha is not kept.
   for (DWORD y = 0; y < target.height; ++y) {
-    DWORD* out = target.pixels + static_cast<size_t>(y) * target.width;
+    DWORD* out = sinkRow ? sinkRow : target.pixels + static_cast<size_t>(y) * target.width;
     png_read_row(png, session->row, nullptr);
     if (channels == 1) {
       for (DWORD x = 0; x < target.width; ++x) out[x] = palette[row[x]];
@@ -207,6 +216,7 @@ void ReadRowsIntoTarget(png_structp png, png_infop info, PngSession* session, co
       for (DWORD x = 0; x < target.width; ++x)
         out[x] = 0xFF000000u | (row[4 * x] << 16) | (row[4 * x + 1] << 8) | row[4 * x + 2];
     }
+    if (sinkRow) target.rows->TakeRow(sinkRow);
   }
   png_read_end(png, info);
 }
@@ -306,6 +316,7 @@ bool CPicImagePNG::Decode(CPicFile* file) {
   }
   bool decoded = DecodeSession(*this, file, &session, BgraTarget(), SizeOnly());
   free(session.row);
+  free(session.sinkRow);
   png_destroy_read_struct(&session.png, &session.info, nullptr);
   return decoded;
 }

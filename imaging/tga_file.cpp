@@ -54,83 +54,101 @@ bool CTgaFile::ReadColorMap(const std::vector<BYTE>& bytes, size_t& at) {
   if (first + length > 256) return false;
   const DWORD entryBytes = m_header.colorMapEntryBits == 24 ? 3 : m_header.colorMapEntryBits == 32 ? 4 : 0;
   if (!entryBytes) return false;
-  if (at + static_cast<size_t>(length) * entryBytes > bytes.size()) return false;
+  const size_t mapBytes = static_cast<size_t>(length) * entryBytes;
+  const size_t held = bytes.size() > at ? std::min(mapBytes, bytes.size() - at) : 0;
+  // A 24-bit map cut short keeps the entries it holds, the rest zero (opaque
+  // black); 32-bit maps must be whole.
+  if (entryBytes == 4 ? held < mapBytes : length > 0 && held == 0) return false;
+  BYTE entry[4];
   for (DWORD i = 0; i < length; ++i) {
-    const BYTE* e = bytes.data() + at + i * entryBytes;
-    m_palette[first + i] = entryBytes == 3 ? (e[0] | (e[1] << 8) | (e[2] << 16) | 0xFF000000u) : ownfile::Dword(e);
+    const size_t from = static_cast<size_t>(i) * entryBytes;
+    for (size_t k = 0; k < entryBytes; ++k) entry[k] = from + k < held ? bytes[at + from + k] : 0;
+    m_palette[first + i] = entryBytes == 3 ? (entry[0] | (entry[1] << 8) | (entry[2] << 16) | 0xFF000000u)
+                                           : ownfile::Dword(entry);
   }
   at += static_cast<size_t>(length) * entryBytes;
   return true;
 }
 
-bool CTgaFile::Decode(const std::vector<BYTE>& bytes, size_t at, std::vector<DWORD>& pixels) {
+bool CTgaFile::Decode(const std::vector<BYTE>& bytes, size_t at, const RowCallback& emit) {
   const LONG width = m_header.width, height = m_header.height;
   const size_t count = static_cast<size_t>(width) * height;
   const size_t available = bytes.size() > at ? bytes.size() - at : 0;
   const BYTE* data = bytes.data() + (at < bytes.size() ? at : 0);
   const size_t rowBytes1 = ((static_cast<size_t>(width) + 7) / 8 + 3) / 4 * 4;
   const size_t depth = m_header.pixelDepth;
-  // Every pixel must be in the file before a buffer the picture's size is taken.
-  const size_t need = depth == 1 ? rowBytes1 * height : count * (depth / 8);
-  if (depth % 8 != 0 && depth != 1) return false;
+  // Every pixel must be in the file before a row of the picture's width is
+  // taken, except at 8 bits, where one byte will do and the pixels past the
+  // file's end stay zero.
+  const size_t need = depth == 1 ? rowBytes1 * height : depth == 8 ? 1 : count * (depth / 8);
+  if (depth != 1 && depth != 8 && depth != 16 && depth != 24 && depth != 32) return false;
   if (available < need) return false;
-  pixels.assign(count, 0);
-  switch (depth) {
-    case 1: {
-      // Rows in file order; the origin bits are not applied to 1-bit pictures.
-      const size_t rowBytes = rowBytes1;
-      for (LONG y = 0; y < height; ++y)
-        for (LONG x = 0; x < width; ++x)
-          pixels[static_cast<size_t>(y) * width + x] =
-              (data[y * rowBytes + x / 8] >> (7 - (x & 7))) & 1 ? 0xFFFFFFFFu : 0xFF000000u;
-      return true;
-    }
-    case 8:
-      for (size_t i = 0; i < count; ++i) pixels[i] = m_palette[data[i]];
-      break;
-    case 16:
-      for (size_t i = 0; i < count; ++i) {
-        const WORD w = ownfile::Word(data + 2 * i);
-        pixels[i] = ((w & 31) << 3) | (((w >> 5) & 31) << 11) | (((w >> 10) & 31) << 19) | 0xFF000000u;
+  // The origin bits say where the file's rows and pixels go; 1-bit pictures
+  // keep the file's order.
+  const int origin = depth == 1 ? 2 : (m_header.descriptor >> 4) & 3;
+  m_rowsBottomUp = origin == 0 || origin == 1;
+  const bool mirrored = origin == 1 || origin == 3;
+  std::vector<DWORD> line(static_cast<size_t>(width));
+  for (LONG y = 0; y < height; ++y) {
+    DWORD* out = line.data();
+    const size_t first = static_cast<size_t>(y) * width;
+    switch (depth) {
+      case 1: {
+        const BYTE* row = data + y * rowBytes1;
+        for (LONG x = 0; x < width; ++x) out[x] = (row[x / 8] >> (7 - (x & 7))) & 1 ? 0xFFFFFFFFu : 0xFF000000u;
+        break;
       }
-      break;
-    case 24:
-      for (size_t i = 0; i < count; ++i)
-        pixels[i] = data[3 * i] | (data[3 * i + 1] << 8) | (data[3 * i + 2] << 16) | 0xFF000000u;
-      break;
-    case 32:
-      std::memcpy(pixels.data(), data, 4 * count);
-      break;
-    default: return false;
+      case 8:
+        for (LONG x = 0; x < width; ++x) out[x] = first + x < available ? m_palette[data[first + x]] : 0;
+        break;
+      case 16:
+        for (LONG x = 0; x < width; ++x) {
+          const WORD w = ownfile::Word(data + 2 * (first + x));
+          out[x] = ((w & 31) << 3) | (((w >> 5) & 31) << 11) | (((w >> 10) & 31) << 19) | 0xFF000000u;
+        }
+        break;
+      case 24:
+        for (LONG x = 0; x < width; ++x) {
+          const BYTE* p = data + 3 * (first + x);
+          out[x] = p[0] | (p[1] << 8) | (p[2] << 16) | 0xFF000000u;
+        }
+        break;
+      case 32:
+        std::memcpy(out, data + 4 * first, 4 * static_cast<size_t>(width));
+        break;
+    }
+    if (mirrored) std::reverse(line.begin(), line.end());
+    emit(out);
   }
-  // Place the file's pixels so that the buffer starts at the top-left pixel.
-  const int origin = (m_header.descriptor >> 4) & 3;
-  if (origin == 0 || origin == 1)
-    for (LONG y = 0; y < height / 2; ++y)
-      std::swap_ranges(pixels.begin() + static_cast<long>(y) * width, pixels.begin() + static_cast<long>(y + 1) * width,
-                       pixels.begin() + static_cast<long>(height - 1 - y) * width);
-  if (origin == 1 || origin == 3)
-    for (LONG y = 0; y < height; ++y)
-      std::reverse(pixels.begin() + static_cast<long>(y) * width, pixels.begin() + static_cast<long>(y + 1) * width);
   return true;
 }
 
-bool CTgaFile::Read(LPCTSTR path, DWORD* out, LONG width, LONG height) {
+bool CTgaFile::ReadRows(LPCTSTR path, const RowCallback& row) {
   std::vector<BYTE> bytes;
-  if (!out || !ownfile::ReadWholeFile(path, bytes) || !ParseHeader(bytes)) return false;
+  if (!ownfile::ReadWholeFile(path, bytes) || !ParseHeader(bytes)) return false;
   if (m_header.imageType != kTypeColorMapped && m_header.imageType != kTypeTrueColor &&
       m_header.imageType != kTypeGrey)
     return false;
   if (!ownfile::PixelCountFits(m_header.width, m_header.height)) return false;
   size_t at = kHeaderBytes + m_header.idLength;
   if (!ReadColorMap(bytes, at)) return false;
-  std::vector<DWORD> pixels;
-  if (!Decode(bytes, at, pixels)) return false;
+  return Decode(bytes, at, row);
+}
+
+bool CTgaFile::Read(LPCTSTR path, DWORD* out, LONG width, LONG height) {
+  if (!out) return false;
   // The caller's size must be the picture's: a file that changed since its
-  // size was read is refused rather than read out of bounds.
-  if (width != m_header.width || height != m_header.height) return false;
-  std::memcpy(out, pixels.data(), pixels.size() * 4);
-  return true;
+  // size was read is refused rather than written out of bounds.
+  LONG y = 0;
+  bool fits = true;
+  const bool read = ReadRows(path, [&](const DWORD* row) {
+    fits = fits && m_header.width == width && m_header.height == height;
+    if (!fits) return;
+    const LONG target = m_rowsBottomUp ? height - 1 - y : y;
+    std::memcpy(out + static_cast<size_t>(target) * width, row, 4 * static_cast<size_t>(width));
+    ++y;
+  });
+  return read && fits && m_header.width == width && m_header.height == height;
 }
 
 bool CTgaFile::Save(LPCTSTR path, const PictureDescription& d, const BYTE* pixels) {

@@ -52,18 +52,16 @@ bool CPicImageWBMP::DecodeStream(CPicFile* file) {
   if (type != 0) Raise("Unsupported WBMP type");
   if (width <= 0 || height <= 0) Raise("Corrupted WBMP");
   size_t rowBytes = (static_cast<size_t>(width) + 7) / 8;
-  // The rows are stored raw: a file too short for them is refused before the
-  // picture is allocated.
-  if (file->HoldsLessThan(static_cast<unsigned long long>(rowBytes) * static_cast<DWORD>(height)))
-    Raise("Corrupted WBMP");
   if (SizeOnly()) {
     if (!StopAtSize(width, height, 1)) Raise("WBMP Create failed");
     return true;
   }
   if (!Create(width, height, 1, PIC_FORMAT_WBMP)) Raise("WBMP Create failed");
   SetGrayPalette();
+  // A file cut short shows the rows it holds; the picture starts zeroed, so
+  // the rest stays black.
   for (LONG y = height; y-- > 0;) {
-    if (file->Read(RowPointer(y), 1, rowBytes) < rowBytes) Raise("Corrupted WBMP");
+    if (file->Read(RowPointer(y), 1, rowBytes) < rowBytes) break;
   }
   return true;
 }

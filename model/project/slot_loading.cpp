@@ -1,4 +1,4 @@
-// Picture loading into an image slot: decode, limit to 1024 pixels a side,
+// Picture loading into an image slot: decode within 1024 pixels a side,
 // flip, mirror and colour adjustment, clip, texture and display picture,
 // then the mask from the slot's mask lines.
 #include <algorithm>
@@ -35,7 +35,15 @@ void ShowFailure(const CString& path, const char16_t* text) {
 
 bool FileExists(const CString& path) { return !path.IsEmpty() && GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
 
-// Decodes the picture; null (with the message shown) when it cannot be.
+// Pictures above the limit are reduced so textures and masks stay small.
+SIZE LimitedSize(SIZE size) {
+  if (size.cx <= kMaxPictureSide && size.cy <= kMaxPictureSide) return size;
+  const double s = static_cast<double>(kMaxPictureSide) / std::max(size.cx, size.cy);
+  return SIZE{std::max<LONG>(1, static_cast<LONG>(size.cx * s)), std::max<LONG>(1, static_cast<LONG>(size.cy * s))};
+}
+
+// Decodes the picture within the size limit, reduced while it is decoded;
+// null (with the message shown) when it cannot be.
 std::unique_ptr<DWORD[]> Decode(const CString& path, SIZE& size) {
   CImageFile file;
   LONG w = 0, h = 0;
@@ -44,25 +52,14 @@ std::unique_ptr<DWORD[]> Decode(const CString& path, SIZE& size) {
     ShowFailure(path, u"cound not read!");
     return nullptr;
   }
-  size = SIZE{w, h};
+  size = LimitedSize(SIZE{w, h});
   std::unique_ptr<DWORD[]> pixels = NewPixels(size);
-  if (!file.ReadPixels(pixels.get(), w, h)) {
+  if (!file.ReadPixelsReduced(pixels.get(), size.cx, size.cy)) {
     ShowFailure(path, u" cound not load!");
     return nullptr;
   }
   file.Close();
   return pixels;
-}
-
-// Pictures above the limit are reduced so textures and masks stay small.
-void LimitSize(std::unique_ptr<DWORD[]>& pixels, SIZE& size) {
-  if (size.cx <= kMaxPictureSide && size.cy <= kMaxPictureSide) return;
-  const double s = static_cast<double>(kMaxPictureSide) / std::max(size.cx, size.cy);
-  const SIZE reduced{std::max<LONG>(1, static_cast<LONG>(size.cx * s)), std::max<LONG>(1, static_cast<LONG>(size.cy * s))};
-  std::unique_ptr<DWORD[]> out = NewPixels(reduced);
-  BoxScalePixels(pixels.get(), size.cx, size.cy, out.get(), reduced.cx, reduced.cy);
-  pixels = std::move(out);
-  size = reduced;
 }
 
 void FlipAndAdjust(DWORD* pixels, SIZE size, const CColorAdjust& adjust) {
@@ -137,7 +134,6 @@ BOOL LoadImageSlot(CImageSlot* slot, CMorphPair* pair) {
     return FALSE;
   }
   slot->ReleasePicture();
-  LimitSize(pixels, size);
   slot->m_pictureSize = size;
   FlipAndAdjust(pixels.get(), size, slot->m_adjust);
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 #include "imaging/pic_codecs.h"
 #include "imaging/pic_file.h"
@@ -233,12 +234,6 @@ TEST(BmpCodec, RunLengthDataNeverWritesOutsideThePicture) {
   EXPECT_EQ(image.GetPixelIndex(0, 0), 7);
   EXPECT_EQ(image.GetPixelIndex(2, 0), 7);
   EXPECT_EQ(image.GetPixelIndex(0, 1), 0);
-  // Data that ends inside a packet is a truncated file.
-  std::vector<RGBQUAD> sixteen(16, RGBQUAD{0, 0, 0, 0});
-  EXPECT_FALSE(DecodeBytes(MakeBmp(3, 2, 4, BI_RLE4, sixteen, {0, 5, 1}), &image));
-  EXPECT_STREQ(image.GetLastError(), "BMP file is truncated");
-  EXPECT_FALSE(DecodeBytes(MakeBmp(3, 2, 8, BI_RLE8, palette, {4}), &image));
-  EXPECT_STREQ(image.GetLastError(), "BMP file is truncated");
 }
 
 TEST(BmpCodec, TopDownFileDecodesLikeItsBottomUpTwin) {
@@ -309,27 +304,54 @@ TEST(BmpCodec, HostileHeadersFailWithTheirTexts) {
   std::vector<RGBQUAD> two(2, RGBQUAD{0, 0, 0, 0});
   EXPECT_FALSE(DecodeBytes(MakeBmp(1, 1, 1, BI_RLE8, two, {}), &image));
   EXPECT_STREQ(image.GetLastError(), "compression type not supported");
-  // Raw rows the file cannot hold are refused before anything is allocated.
+  // A declared size beyond what a picture may hold is refused before rows are read.
   EXPECT_FALSE(DecodeBytes(MakeBmp(100000, 100000, 24, BI_RGB, {}, {}), &image));
-  EXPECT_STREQ(image.GetLastError(), "BMP file is truncated");
+  EXPECT_STREQ(image.GetLastError(), "Can't allocate memory");
   // An image size larger than the picture only reads what the picture holds.
   std::vector<RGBQUAD> full(256, RGBQUAD{0, 0, 0, 0});
   std::vector<unsigned char> claim = MakeBmp(1, 1, 8, BI_RGB, full, std::vector<unsigned char>(64, 3));
   EXPECT_TRUE(DecodeBytes(claim, &image));
   EXPECT_EQ(image.GetPixelIndex(0, 0), 3);
-  // A file that stops inside the pixels, the palette or the masks is truncated;
-  // only the last row's padding may be missing.
-  std::vector<unsigned char> rows = MakeBmp(3, 2, 24, BI_RGB, {}, std::vector<unsigned char>(24, 9));
-  std::vector<unsigned char> noPadding(rows.begin(), rows.end() - 3);
-  EXPECT_TRUE(DecodeBytes(noPadding, &image));
-  EXPECT_EQ(image.GetPixelColor(2, 1).rgbRed, 9);
-  std::vector<unsigned char> shortRow(rows.begin(), rows.end() - 4);
-  EXPECT_FALSE(DecodeBytes(shortRow, &image));
-  EXPECT_STREQ(image.GetLastError(), "BMP file is truncated");
+  // A file that stops inside the palette is truncated.
   std::vector<unsigned char> shortPalette = MakeBmp(1, 1, 8, BI_RGB, two, {});
+  PutLe32(shortPalette, 14 + 32, 16);
   EXPECT_FALSE(DecodeBytes(shortPalette, &image));
   EXPECT_STREQ(image.GetLastError(), "BMP file is truncated");
-  EXPECT_FALSE(DecodeBytes(MakeBmp(2, 2, 32, BI_RGB, {}, std::vector<unsigned char>(12, 1)), &image));
+}
+
+// Pixel data that stops early, raw or run-length, at any depth: the picture
+// loads with the pixels the file holds and black (zero) after them.
+TEST(BmpCodec, ShortPixelDataKeepsWhatItHoldsAndZeroesTheRest) {
+  std::vector<RGBQUAD> palette(256, RGBQUAD{0, 0, 0, 0});
+  palette[5] = RGBQUAD{50, 60, 70, 0};
+  const std::vector<RGBQUAD> sixteen(palette.begin(), palette.begin() + 16);
+  struct Case {
+    const char* name;
+    std::vector<unsigned char> file;
+    size_t cut;         // bytes taken off the end
+    LONG x, y;          // a pixel the data reached (stored rows, bottom row 0), or -1
+    BYTE blue;          // its blue
+    LONG zeroX, zeroY;  // a pixel past the data
+  } cases[] = {
+      {"24-bit", MakeBmp(3, 2, 24, BI_RGB, {}, std::vector<unsigned char>(24, 9)), 12, 0, 0, 9, 2, 1},
+      {"24-bit, no pixel bytes", MakeBmp(3, 2, 24, BI_RGB, {}, {}), 0, -1, -1, 0, 0, 0},
+      {"8-bit", MakeBmp(3, 2, 8, BI_RGB, palette, std::vector<unsigned char>(8, 5)), 3, 0, 1, 50, 2, 1},
+      {"16-bit", MakeBmp(2, 2, 16, BI_RGB, {}, std::vector<unsigned char>(8, 0xFF)), 4, 1, 0, 248, 1, 1},
+      {"32-bit", MakeBmp(2, 2, 32, BI_RGB, {}, std::vector<unsigned char>(16, 7)), 8, 1, 0, 7, 0, 1},
+      {"RLE8 inside a packet", MakeBmp(3, 2, 8, BI_RLE8, palette, {2, 5, 0, 0, 4}), 0, 1, 0, 50, 2, 1},
+      {"RLE4 inside an absolute run", MakeBmp(3, 2, 4, BI_RLE4, sixteen, {2, 0x55, 0, 0, 0, 5, 1}), 0, 1, 0, 50, 2, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::vector<unsigned char> file(c.file.begin(), c.file.end() - static_cast<long>(c.cut));
+    CPicImage image;
+    ASSERT_TRUE(DecodeBytes(file, &image)) << image.GetLastError();
+    if (c.x >= 0) {
+      EXPECT_EQ(image.GetPixelColor(c.x, c.y).rgbBlue, c.blue);
+    }
+    const RGBQUAD zero = image.GetPixelColor(c.zeroX, c.zeroY);
+    EXPECT_EQ(zero.rgbBlue | zero.rgbGreen | zero.rgbRed, 0);
+  }
 }
 
 TEST(BmpCodec, WritesFilesTheToolsRead) {

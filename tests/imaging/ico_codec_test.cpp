@@ -168,15 +168,47 @@ TEST(IcoCodec, SizeLimitsAndBadDirectories) {
   png.insert(png.end(), signature.begin(), signature.end());
   png.resize(png.size() + 60, 0);
   EXPECT_FALSE(DecodeBytes(png, &image));
-  // An icon cut short anywhere inside the chosen image fails with its text.
+  // An icon cut short before its directory entry or its bitmap header ends
+  // fails with its text: nothing gives the picture's size.
   CPicImage small(5, 3, 4);
   std::vector<unsigned char> whole = Encoded(small);
-  for (size_t cut : {size_t(10), size_t(30), size_t(22 + 40 + 30), whole.size() - 1}) {
+  for (size_t cut : {size_t(10), size_t(30), size_t(22 + 39)}) {
     std::vector<unsigned char> part(whole.begin(), whole.begin() + cut);
     CPicImage truncated;
     EXPECT_FALSE(DecodeBytes(part, &truncated)) << cut;
     EXPECT_STREQ(truncated.GetLastError(), "Icon file is truncated") << cut;
     EXPECT_FALSE(truncated.IsValid());
+  }
+}
+
+// Past its header, an icon cut short decodes with what the file holds: the
+// palette, pixels and mask past the cut are zero.
+TEST(IcoCodec, ImageCutShortDecodesWithWhatTheFileHolds) {
+  CPicImage small(5, 3, 4);
+  for (LONG x = 0; x < 5; ++x) small.SetPixelIndex(x, 0, static_cast<BYTE>(x + 1));
+  for (LONG x = 0; x < 5; ++x) small.SetPixelIndex(x, 2, 3);
+  small.SetPaletteColor(3, 30, 40, 50);
+  const std::vector<unsigned char> whole = Encoded(small);
+  const size_t pixelsAt = 22 + 40 + 16 * 4;  // 4-bit rows of 4 bytes, bottom row first
+  struct Case {
+    size_t cut;
+    BYTE bottomIndex, topIndex;  // pixel 2 of the bottom and the top row
+    BYTE paletteRed3;
+  } cases[] = {
+      {22 + 40 + 2, 0, 0, 0},   // inside the palette
+      {pixelsAt + 4, 3, 0, 30},  // after the bottom row
+      {whole.size() - 1, 3, 3, 30},  // inside the mask
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.cut);
+    CPicImage image;
+    ASSERT_TRUE(DecodeBytes(std::vector<unsigned char>(whole.begin(), whole.begin() + c.cut), &image))
+        << image.GetLastError();
+    EXPECT_EQ(image.GetWidth(), 5u);
+    EXPECT_EQ(image.GetHeight(), 3u);
+    EXPECT_EQ(image.GetPixelIndex(2, 0), c.bottomIndex);
+    EXPECT_EQ(image.GetPixelIndex(2, 2), c.topIndex);
+    EXPECT_EQ(image.GetPaletteColor(3).rgbRed, c.paletteRed3);
   }
 }
 

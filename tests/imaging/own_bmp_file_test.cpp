@@ -257,20 +257,55 @@ TEST(OwnBmpRules, CoreHeaderFilesHaveSixteenBitSidesAndThreeBytePalettes) {
   EXPECT_EQ(pixels, (std::vector<DWORD>{entry(1), entry(2), entry(3), entry(4), entry(5), entry(6)}));
 }
 
+// Raw rows at a depth, behind a grey palette at 8 bits or fewer.
+std::vector<BYTE> RawFile(LONG width, LONG height, BYTE bits, const std::vector<BYTE>& pixelBytes) {
+  std::vector<BYTE> b = File32(width, height, 40, BI_RGB, {}, {});
+  b[28] = bits;
+  for (DWORD i = 0; bits <= 8 && i < (1u << bits); ++i) b.insert(b.end(), {BYTE(i), BYTE(i), BYTE(i), 0});
+  const DWORD offset = static_cast<DWORD>(b.size());
+  std::memcpy(&b[10], &offset, 4);
+  b.insert(b.end(), pixelBytes.begin(), pixelBytes.end());
+  return b;
+}
+
 TEST(OwnBmpRules, RawRowsShorterThanTheHeaderSaysAreRefused) {
   TempFolder dir;
   std::vector<DWORD> pixels;
   // 1 x -536870911 at 32 bits from a file of a few bytes.
   Write(dir.Path("tall.bmp"), File32(1, -536870911, 40, BI_RGB, {}, std::vector<BYTE>(2800, 1)));
   EXPECT_FALSE(CBmpFile().Read(Program(dir.Path("tall.bmp")), pixels));
-  // 24 bits, 3 x 2: rows of 12 bytes; the last row may lack its padding only.
-  std::vector<BYTE> b = File32(3, 2, 40, BI_RGB, {}, std::vector<BYTE>(12 + 9, 7));
-  b[28] = 24;
-  Write(dir.Path("unpadded.bmp"), b);
+  // 3 x 2: the last row may lack its padding only, at 1, 4 and 32 bits.
+  Write(dir.Path("unpadded.bmp"), RawFile(3, 2, 32, std::vector<BYTE>(12 + 12, 7)));
   EXPECT_TRUE(CBmpFile().Read(Program(dir.Path("unpadded.bmp")), pixels));
-  b.pop_back();
-  Write(dir.Path("short.bmp"), b);
-  EXPECT_FALSE(CBmpFile().Read(Program(dir.Path("short.bmp")), pixels));
+  for (BYTE bits : {1, 4, 32}) {
+    Write(dir.Path("short.bmp"), RawFile(3, 2, bits, std::vector<BYTE>(bits == 32 ? 12 + 11 : 4, 7)));
+    EXPECT_FALSE(CBmpFile().Read(Program(dir.Path("short.bmp")), pixels)) << int(bits);
+  }
+  // 8-bit rows need one byte, 8 bits with none is refused.
+  Write(dir.Path("empty8.bmp"), RawFile(3, 2, 8, {}));
+  EXPECT_FALSE(CBmpFile().Read(Program(dir.Path("empty8.bmp")), pixels));
+}
+
+// 8-bit rows with one byte, 24-bit rows with any: the pixels the file holds,
+// bottom row first, and zero after them.
+TEST(OwnBmpRules, ShortEightAndTwentyFourBitRowsKeepWhatTheFileHolds) {
+  TempFolder dir;
+  const DWORD g200 = 0xFFC8C8C8u, g7 = 0xFF070707u;
+  struct Case {
+    BYTE bits;
+    std::vector<BYTE> data;
+    std::vector<DWORD> expected;
+  } cases[] = {
+      {8, {200}, {g200, 0, 0, 0, 0, 0}},
+      {24, {}, {0, 0, 0, 0, 0, 0}},
+      {24, std::vector<BYTE>(12 + 4, 7), {g7, g7, g7, g7, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    Write(dir.Path("short.bmp"), RawFile(3, 2, c.bits, c.data));
+    std::vector<DWORD> pixels;
+    ASSERT_TRUE(CBmpFile().Read(Program(dir.Path("short.bmp")), pixels)) << int(c.bits) << " " << c.data.size();
+    EXPECT_EQ(pixels, c.expected) << int(c.bits) << " " << c.data.size();
+  }
 }
 
 }  // namespace

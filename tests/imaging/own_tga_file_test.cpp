@@ -111,6 +111,32 @@ TEST(OwnTga, RefusesWhatItCannotReadSafely) {
   EXPECT_FALSE(ok);
 }
 
+// 8-bit pixels need one byte: the pixels past the file's end are zero, and
+// the origin places them like the rest.
+TEST(OwnTga, ShortEightBitPixelsKeepWhatTheFileHolds) {
+  TempFolder dir;
+  struct Case {
+    BYTE descriptor;
+    std::vector<BYTE> data;
+    std::vector<DWORD> expected;  // top-left pixel first
+  } cases[] = {
+      {0x20, {0x40}, {0xFF404040u, 0, 0, 0}},
+      {0x00, {0x10, 0x20, 0x30}, {0xFF303030u, 0, 0xFF101010u, 0xFF202020u}},
+  };
+  bool ok;
+  for (const Case& c : cases) {
+    std::vector<BYTE> file = Header(3, 2, 2, 8, c.descriptor);
+    file.insert(file.end(), c.data.begin(), c.data.end());
+    Write(dir.Path("grey.tga"), file);
+    std::vector<DWORD> pixels = ReadAll(dir.Path("grey.tga"), 2, 2, &ok);
+    ASSERT_TRUE(ok) << c.data.size();
+    EXPECT_EQ(pixels, c.expected) << c.data.size();
+  }
+  Write(dir.Path("none.tga"), Header(3, 2, 2, 8, 0x20));
+  ReadAll(dir.Path("none.tga"), 2, 2, &ok);
+  EXPECT_FALSE(ok);
+}
+
 TEST(OwnTga, SavedFilesReadBackHereAndInPil) {
   TempFolder dir;
   const DWORD pixels[8] = {0x80112233, 0x80112233, 0x80112233, 0x80112233,

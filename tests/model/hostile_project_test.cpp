@@ -11,6 +11,7 @@
 
 #include "compat/host_path.h"
 #include "imaging/image_file.h"
+#include "imaging/large_picture_files.h"
 #include "model/project/morph_pair.h"
 #include "hostile_projects.h"
 #include "project_file_fixture.h"
@@ -157,4 +158,57 @@ TEST_F(HostileProjectFiles, KeysTheCurveControlCanReachStillOpen) {
   EXPECT_EQ(Save(), bytes);
   p.pairs[0].curve.keys[1].y = -300;
   EXPECT_FALSE(Load(pvk::WriteProject(p)));
+}
+
+namespace {
+
+// A 16384 x 16384 RLE8 BMP of about 1 KB: a few runs on the bottom rows, then
+// the end of the picture; every other pixel is palette entry 0.
+std::vector<uint8_t> RunLengthBmp() {
+  constexpr uint32_t kSide = 16384;
+  std::vector<uint8_t> b(54 + 1024, 0);
+  auto put32 = [&](size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+  };
+  b[0] = 'B', b[1] = 'M';
+  put32(10, 54 + 1024);
+  put32(14, 40);
+  put32(18, kSide);
+  put32(22, kSide);
+  b[26] = 1, b[28] = 8, b[30] = 1;  // one plane, 8 bits, RLE8
+  for (int i = 0; i < 256; ++i) b[54 + 4 * i] = b[55 + 4 * i] = b[56 + 4 * i] = static_cast<uint8_t>(i);
+  for (int row = 0; row < 40; ++row) b.insert(b.end(), {255, static_cast<uint8_t>(6 * row), 0, 0});
+  b.insert(b.end(), {0, 1});
+  return b;
+}
+
+}  // namespace
+
+// A project naming one 16384 x 16384 picture (a PNG of a few megabytes, a
+// run-length BMP of 1 KB, a TGA of 19 bytes) opens with the picture reduced while it is decoded:
+// never held whole, neither while decoding nor in the picture cache.
+TEST_F(HostileProjectFiles, OneLargePictureOpensWithinItsBound) {
+  ASSERT_TRUE(imaging_test::WriteLargePng(dir.File("huge.png"), 16384, 16384));
+  const std::vector<uint8_t> bmp = RunLengthBmp();
+  std::ofstream(dir.File("huge.bmp"), std::ios::binary).write(reinterpret_cast<const char*>(bmp.data()), static_cast<std::streamsize>(bmp.size()));
+  // A grey TGA whose one pixel byte leaves the rest of the picture black.
+  const std::vector<uint8_t> tga = {0, 0, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x40, 0, 0x40, 8, 0x20, 0x80};
+  std::ofstream(dir.File("huge.tga"), std::ios::binary).write(reinterpret_cast<const char*>(tga.data()), static_cast<std::streamsize>(tga.size()));
+  ASSERT_EQ(mkfifo(dir.File("pipe.bmp").c_str(), 0600), 0);
+  CountingEditorLink editor;
+  for (const char* name : {"huge.png", "huge.bmp", "huge.tga"}) {
+    const std::u16string picture = compat::FromHostPath(dir.File(name));
+    for (const pvk::HostileProject& kind : pvk::HostileProjects(picture, compat::FromHostPath(dir.File("pipe.bmp")))) {
+      if (kind.name != "picture_pipe") continue;
+      std::ofstream("/proc/self/clear_refs") << "5";
+      const double memoryBefore = StatusMegabytes("VmRSS"), cpuBefore = CpuSeconds();
+      ASSERT_TRUE(Load(kind.bytes)) << name;
+      EXPECT_LT(CpuSeconds() - cpuBefore, 15.0) << name;
+      EXPECT_LT(StatusMegabytes("VmHWM") - memoryBefore, 200.0) << name;
+      const CImageSlot* target = project().CurrentPair()->GetTargetSlot();
+      ASSERT_TRUE(target->HasPicture()) << name;
+      EXPECT_EQ(target->m_pictureSize.cx, 1024) << name;
+      EXPECT_EQ(target->m_pictureSize.cy, 1024) << name;
+    }
+  }
 }
