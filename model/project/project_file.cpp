@@ -22,12 +22,6 @@ constexpr DWORD kMaxTempPath = 4096;
 
 [[noreturn]] void Refuse() { AfxThrowArchiveException(CArchiveException::badIndex); }
 
-bool IsAtEnd(CArchive& ar) {
-  if (!ar.IsBufferEmpty()) return false;
-  CFile* file = ar.GetFile();
-  return file == nullptr || file->GetPosition() >= file->GetLength();
-}
-
 bool HasProjectEnding(const CString& path) {
   CString ending = path.Right(3);
   ending.MakeLower();
@@ -130,16 +124,13 @@ void CMorphProject::LoadRecord(CArchive& ar, Record& record) {
   record.foreground.Serialize(ar);
   record.background.Serialize(ar);
   // Pairs are made as their records arrive, so a huge count in a short file
-  // makes few of them.
+  // makes few of them. Bytes after the last pair are not read: they are not
+  // part of the project, and the next save does not write them.
   for (int i = 0; i < count; ++i) {
     record.pairs.push_back(nullptr);
     record.pairs.back() = new CMorphPair;
     record.pairs.back()->Serialize(ar);
   }
-  // The file is exactly its records: anything after them means the counts
-  // were wrong (a pair count one short would lose the last pair at the next
-  // save), so the file is refused.
-  if (!IsAtEnd(ar)) Refuse();
   // Every outline of the file was laid out for the file's output size.
   for (CMorphPair* pair : record.pairs)
     for (CImageSlot* slot : {pair->GetSourceSlot(), pair->GetTargetSlot()})
