@@ -93,13 +93,16 @@ int CMorphProject::Serialize(CArchive& ar) {
   SwapRecord(record);
   try {
     AfterLoad();
-  } catch (const std::bad_alloc&) {
-    // Out of memory while the pictures load: the earlier project, whose
-    // pictures are still held, comes back and the open fails.
+  } catch (...) {
+    // Any failure while the new project is set up (out of memory, a file
+    // error the renderer meets): the earlier project, whose pictures are
+    // still held, comes back whole and the open fails.
     SwapRecord(record);
     try {
       AfterLoad(false);
-    } catch (const std::bad_alloc&) {
+    } catch (CException* e) {
+      e->Delete();
+    } catch (...) {
     }
     throw;
   }

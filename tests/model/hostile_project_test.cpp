@@ -2,6 +2,7 @@
 // and 200 MB, never hangs, and a refusal leaves the open project as it was.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <time.h>
 
 #include <fstream>
@@ -48,6 +49,8 @@ TEST_F(HostileProjectFiles, OpenOrAreRefusedInBoundedTimeAndMemory) {
   ASSERT_TRUE(CImageFile().Save(CString(picture), 0, 0, 64, 64, pixels.data(), 0));
   ASSERT_EQ(mkfifo(dir.File("pipe.bmp").c_str(), 0600), 0);
   const std::u16string pipe = compat::FromHostPath(dir.File("pipe.bmp"));
+  // Reads of this process's memory at address 0 fail with an I/O error.
+  ASSERT_EQ(symlink("/proc/self/mem", dir.File("unreadable.bmp").c_str()), 0);
 
   for (const pvk::HostileProject& kind : pvk::HostileProjects(picture, pipe)) {
     // Every slot still keeps its own display picture at the output size:
@@ -74,9 +77,10 @@ TEST_F(HostileProjectFiles, OpenOrAreRefusedInBoundedTimeAndMemory) {
       EXPECT_EQ(size.cx, 320) << kind.name;
       continue;
     }
-    if (kind.name == "picture_pipe") {
-      ASSERT_EQ(editor.messages.size(), 1u);
-      EXPECT_EQ(editor.messages[0], compat::Utf8ToUtf16(dir.File("pipe.bmp")) + u"cound not read!");
+    const std::string unreadable = kind.name == "picture_pipe" ? "pipe.bmp" : "unreadable.bmp";
+    if (kind.name == "picture_pipe" || kind.name == "picture_read_error") {
+      ASSERT_EQ(editor.messages.size(), 1u) << kind.name;
+      EXPECT_EQ(editor.messages[0], compat::Utf8ToUtf16(dir.File(unreadable)) + u"cound not read!");
       EXPECT_FALSE(project().CurrentPair()->GetSourceSlot()->HasPicture());
       EXPECT_TRUE(project().CurrentPair()->GetTargetSlot()->HasPicture());
     }
