@@ -87,8 +87,7 @@ int CMorphProject::Serialize(CArchive& ar) {
   Record record;
   LoadRecord(ar, record);
   // Only a whole record replaces the project: until here a refusal leaves
-  // the open project, its undo history and its playback as they were.
-  CComandmanger::Get()->Clear();
+  // the open project and its playback as they were.
   if (CEditorLink* editor = GetEditorLink()) editor->StopPlayback();
   SwapRecord(record);
   try {
@@ -106,6 +105,9 @@ int CMorphProject::Serialize(CArchive& ar) {
     }
     throw;
   }
+  // The history belongs to the project that was open until now; it stays
+  // with that project when the new one cannot be taken.
+  CComandmanger::Get()->Clear();
   return 1;
 }
 

@@ -19,6 +19,7 @@
 #include "model/project/morph_pair.h"
 #include "model/project/morph_project.h"
 #include "model/project/project_links.h"
+#include "model/project/undo_history.h"
 #include "platform/program_folder.h"
 #include "project_file_fixture.h"
 #include "pvk_reference.h"
@@ -418,13 +419,23 @@ TEST_F(ProjectFile, AFailureAfterTheFileWasReadBringsTheEarlierProjectBackWhole)
     project().ResetProject();
     project().InsertPair();
     project().SetOutputSize(320, 240);
-    const Bytes before = Save("before.pvk");
     CMorphPair* const current = project().CurrentPair();
+    // One edit, which the undo history keeps through the failed open.
+    CUndoScope edit(nullptr, 0);
+    current->GetSourceSlot()->SetZoom(2.0f);
+    CUndoScope edited(nullptr, 1);
+    const Bytes before = Save("before.pvk");
     FailingRenderer renderer(fail);
     EXPECT_FALSE(Load(file));
     EXPECT_EQ(project().CurrentPair(), current);
     EXPECT_EQ(Save("after.pvk"), before);
     EXPECT_EQ(renderer.width, 320);
     EXPECT_EQ(renderer.height, 240);
+    EXPECT_EQ(CComandmanger::Get()->Undo(), 1);
+    EXPECT_EQ(current->GetSourceSlot()->GetZoom(), 0.5f);
   }
+  // A project that is taken starts a history of its own.
+  { CUndoScope edit(nullptr, 0); }
+  ASSERT_TRUE(Load(file));
+  EXPECT_TRUE(CComandmanger::Get()->GetUndoRing().IsEmpty());
 }
