@@ -2,8 +2,8 @@
 // and 200 MB, never hangs, and a refusal leaves the open project as it was.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <string>
@@ -12,6 +12,7 @@
 #include "compat/host_path.h"
 #include "imaging/image_file.h"
 #include "model/project/morph_pair.h"
+#include "model/project/undo_history.h"
 #include "hostile_projects.h"
 #include "project_file_fixture.h"
 #include "project_links_fake.h"
@@ -97,4 +98,82 @@ TEST_F(HostileProjectFiles, KeysTheCurveControlCanReachStillOpen) {
   EXPECT_EQ(Save(), bytes);
   p.pairs[0].curve.keys[1].y = -300;
   EXPECT_FALSE(Load(pvk::WriteProject(p)));
+}
+
+namespace {
+
+// What an undo record restores of the pair, as the history stores it.
+pvktest::Bytes SnapshotOf(CMorphPair* pair) {
+  CMemFile file;
+  {
+    CArchive ar(&file, CArchive::store);
+    pair->SerializeSnapshot(ar);
+    pair->SerializePictures(ar);
+    ar.Close();
+  }
+  pvktest::Bytes bytes(file.GetLength());
+  file.SeekToBegin();
+  file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
+  return bytes;
+}
+
+bool LinesInStep(CMorphPair* pair) {
+  CLineSet *s = pair->GetSourceLines(), *t = pair->GetTargetLines();
+  if (s->GetLineCount() != t->GetLineCount()) return false;
+  for (int i = 0; i < s->GetLineCount(); ++i)
+    if (s->LineAt(i)->GetPointCount() != t->LineAt(i)->GetPointCount()) return false;
+  return true;
+}
+
+}  // namespace
+
+// Every word of an edit's before-record (a snapshot, or a snapshot and the
+// pictures around a swap) damaged in its history file in turn: Undo restores
+// the record whole or, saying so, not at all, in bounded time, and what it
+// leaves saves as a file that opens.
+TEST_F(HostileProjectFiles, DamagedHistoryRecordsRestoreWholeOrNotAtAll) {
+  CountingEditorLink editor;
+  CComandmanger* history = CComandmanger::Get();
+  CHistoryRing& ring = history->GetUndoRing();
+  // The one edit, recorded anew; returns the history file that holds it.
+  auto edit = [&](DWORD tag) {
+    project().ResetProject();
+    for (CLineSet* set : {project().CurrentPair()->GetSourceLines(), project().CurrentPair()->GetTargetLines()}) {
+      auto* line = new CFeatureLine;
+      line->AddPoint(CVector2(10, 10));
+      line->AddPoint(CVector2(30, 40));
+      set->GetLines().Add(line);
+    }
+    CUndoScope before(nullptr, 0, tag);
+    project().CurrentPair()->GetSourceLines()->PointAt(0, 1)->x = 60;
+    CUndoScope after(nullptr, 1, tag);
+    return compat::ToHostPath(std::u16string_view(ring.FileAt(ring.GetCurrentFile()).GetPath()));
+  };
+  int refused = 0;
+  for (DWORD tag : {CUndoScope::kSnapshotRecord, CUndoScope::kPicturesRecord}) {
+    const pvktest::Bytes clean = pvktest::ReadHost(edit(tag));
+    ASSERT_EQ(clean.size() % 8, 0u);
+    const size_t beforeRecord = clean.size() / 2;  // both records have the same size
+    for (size_t at = 0; at + 4 <= beforeRecord; at += 4) {
+      for (uint8_t change : {uint8_t{1}, uint8_t{0xFF}}) {
+        const std::string file = edit(tag);
+        pvktest::Bytes damaged = clean;
+        damaged[at] = static_cast<uint8_t>(damaged[at] + change);
+        pvktest::WriteHost(file, damaged);
+        const pvktest::Bytes edited = SnapshotOf(project().CurrentPair());
+        editor.messages.clear();
+        const double cpu = CpuSeconds();
+        history->Undo();
+        EXPECT_LT(CpuSeconds() - cpu, 1.0) << "word at " << at;
+        EXPECT_TRUE(LinesInStep(project().CurrentPair())) << "word at " << at;
+        if (!editor.messages.empty()) {
+          ++refused;
+          EXPECT_EQ(editor.messages[0], u"This step of the history is damaged and was not restored.");
+          EXPECT_EQ(SnapshotOf(project().CurrentPair()), edited) << "word at " << at;
+        }
+        EXPECT_TRUE(Load(Save())) << "word at " << at;
+      }
+    }
+  }
+  EXPECT_GT(refused, 0);
 }
