@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,7 @@ TEST_F(HostileProjectFiles, OpenOrAreRefusedInBoundedTimeAndMemory) {
   const std::u16string pipe = compat::FromHostPath(dir.File("pipe.bmp"));
   // Reads of this process's memory at address 0 fail with an I/O error.
   ASSERT_EQ(symlink("/proc/self/mem", dir.File("unreadable.bmp").c_str()), 0);
+  ASSERT_EQ(symlink("loop.bmp", dir.File("loop.bmp").c_str()), 0);
 
   for (const pvk::HostileProject& kind : pvk::HostileProjects(picture, pipe)) {
     // Every slot still keeps its own display picture at the output size:
@@ -78,12 +80,16 @@ TEST_F(HostileProjectFiles, OpenOrAreRefusedInBoundedTimeAndMemory) {
       EXPECT_EQ(size.cx, 320) << kind.name;
       continue;
     }
-    const std::string unreadable = kind.name == "picture_pipe" ? "pipe.bmp" : "unreadable.bmp";
-    if (kind.name == "picture_pipe" || kind.name == "picture_read_error") {
+    const std::map<std::string, std::string> unreadable = {
+        {"picture_pipe", "pipe.bmp"}, {"picture_read_error", "unreadable.bmp"}, {"picture_link_loop", "loop.bmp"}};
+    if (unreadable.count(kind.name)) {
       ASSERT_EQ(editor.messages.size(), 1u) << kind.name;
-      EXPECT_EQ(editor.messages[0], compat::Utf8ToUtf16(dir.File(unreadable)) + u"cound not read!");
+      EXPECT_EQ(editor.messages[0], compat::Utf8ToUtf16(dir.File(unreadable.at(kind.name))) + u"cound not read!");
       EXPECT_FALSE(project().CurrentPair()->GetSourceSlot()->HasPicture());
       EXPECT_TRUE(project().CurrentPair()->GetTargetSlot()->HasPicture());
+      // Kept as named, so that the next save does not lose it.
+      EXPECT_EQ(project().CurrentPair()->m_sourcePath.Native(),
+                compat::FromHostPath(dir.File(unreadable.at(kind.name))));
     }
   }
 }

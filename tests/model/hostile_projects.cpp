@@ -83,6 +83,9 @@ std::vector<HostileProject> HostileProjects(const std::u16string& picture, const
   p.pairs[0].source = folder + u"unreadable.bmp";
   p.pairs[0].target = picture;
   out.push_back({"picture_read_error", WriteProject(p), true});
+
+  p.pairs[0].source = folder + u"loop.bmp";
+  out.push_back({"picture_link_loop", WriteProject(p), true});
   return out;
 }
 
