@@ -138,7 +138,7 @@ void BM_OpenHostileProject(benchmark::State& state) {
   state.counters["file_KB"] = static_cast<double>(kind.bytes.size()) / 1024.0;
 }
 
-BENCHMARK(BM_OpenHostileProject)->DenseRange(0, 17)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_OpenHostileProject)->DenseRange(0, 19)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // A project naming one large picture as its target (its source, a named pipe,
 // is refused at once): a 16384 x 16384 PNG of a few hundred kilobytes, and an

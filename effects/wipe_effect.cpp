@@ -13,6 +13,7 @@
 #include "compat/d3dx9.h"
 #include "compat/win32.h"
 #include "imaging/image_file_types.h"
+#include "model/project/record_checks.h"
 #include "model/raster/fill_render.h"
 #include "platform/program_folder.h"
 #include "render/pair_pictures.h"
@@ -96,7 +97,7 @@ void CWipeEffect::ReleaseMask() {
 
 void CWipeEffect::Prepare(IDirect3DDevice9* device) {
   ReleaseMask();
-  if (m_maskPath.IsEmpty() || _waccess(m_maskPath, 0) != 0) return;
+  if (!PictureFileExists(m_maskPath)) return;
   if (GetImageFileType(m_maskPath) == IMAGE_FILE_UNKNOWN) return;
   std::shared_ptr<CWipeMaskShare> mask = ShareMask(m_maskPath, device);
   if (!mask) return;
@@ -124,6 +125,7 @@ void CWipeEffect::Serialize(CArchive& ar) {
   float edge = 0.0f;
   int32_t reverse = 0;
   ar >> path;
+  CheckPathText(path);
   ar >> edge >> reverse;
   const CString relocated = AppSubfolderPath(path, SUBFOLDER_WIPE);
   // A mask made from the old path must not outlive it.

@@ -1,6 +1,7 @@
 // File kinds by name ending, and data-folder relocation of stored paths.
 #include "imaging/image_file_types.h"
 
+#include "platform/file_presence.h"
 #include "platform/program_folder.h"
 
 namespace {
@@ -27,7 +28,8 @@ const char16_t* SubfolderText(int kind) {
   }
 }
 
-bool Exists(const CString& path) { return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
+// A path that cannot be resolved is kept too: its reader reports it.
+bool Exists(const CString& path) { return PathNamesFile(path) != FALSE; }
 
 }  // namespace
 

@@ -9,6 +9,23 @@ namespace ownfile {
 namespace {
 // Files larger than any picture we accept are not read whole.
 constexpr DWORD kMaxFileBytes = 0x7FFFFFF0;
+
+// The framework's file throws on a read error (a failing disk or mount);
+// for the readers that is a file that cannot be read, and says so as a result.
+template <class Read>
+bool ReadCatching(LPCTSTR path, Read read) {
+  CFile file;
+  if (!file.Open(path, CFile::modeRead | CFile::typeBinary | CFile::shareDenyNone)) return false;
+  bool done = false;
+  try {
+    done = read(file);
+  } catch (CException* e) {
+    e->Delete();
+  }
+  file.Abort();
+  return done;
+}
+
 }  // namespace
 
 bool PixelCountFits(LONG width, LONG height) {
@@ -17,24 +34,21 @@ bool PixelCountFits(LONG width, LONG height) {
 }
 
 bool ReadWholeFile(LPCTSTR path, std::vector<BYTE>& bytes) {
-  CFile file;
-  if (!file.Open(path, CFile::modeRead | CFile::typeBinary | CFile::shareDenyNone)) return false;
-  DWORD length = file.GetLength();
-  if (length > kMaxFileBytes) return false;
-  bytes.resize(length);
-  UINT got = length ? file.Read(bytes.data(), length) : 0;
-  bytes.resize(got);
-  file.Abort();
-  return true;
+  return ReadCatching(path, [&bytes](CFile& file) {
+    const DWORD length = file.GetLength();
+    if (length > kMaxFileBytes) return false;
+    bytes.resize(length);
+    bytes.resize(length ? file.Read(bytes.data(), length) : 0);
+    return true;
+  });
 }
 
 bool ReadFilePrefix(LPCTSTR path, UINT count, std::vector<BYTE>& bytes) {
-  CFile file;
-  if (!file.Open(path, CFile::modeRead | CFile::typeBinary | CFile::shareDenyNone)) return false;
-  bytes.resize(count);
-  bytes.resize(count ? file.Read(bytes.data(), count) : 0);
-  file.Abort();
-  return true;
+  return ReadCatching(path, [count, &bytes](CFile& file) {
+    bytes.resize(count);
+    bytes.resize(count ? file.Read(bytes.data(), count) : 0);
+    return true;
+  });
 }
 
 bool WriteWholeFile(LPCTSTR path, const std::vector<BYTE>& bytes) {

@@ -236,7 +236,11 @@ namespace {
 // average equal texels), else 0.
 DWORD PaintBackground(const CFillStyle& fill, CTextureHolder& holder, int width, int height) {
   if (!holder.m_texture || width < 1 || height < 1) return 0;
-  CPixelBuffer buffer(RECT{0, 0, width, height});
+  // Freed however the painting ends: a fill may fail with an exception.
+  struct Painted : CPixelBuffer {
+    using CPixelBuffer::CPixelBuffer;
+    ~Painted() { Free(); }
+  } buffer(RECT{0, 0, width, height});
   if (!buffer.bits) return 0;
   buffer.Fill(0);
   RenderFillStyle(fill, buffer);
@@ -245,7 +249,6 @@ DWORD PaintBackground(const CFillStyle& fill, CTextureHolder& holder, int width,
   const DWORD* end = begin + static_cast<size_t>(width) * height;
   const DWORD first = buffer.bits[0];
   const bool solid = (first >> 24) == 0xFF && std::all_of(begin, end, [first](DWORD p) { return p == first; });
-  buffer.Free();
   return solid ? first : 0;
 }
 

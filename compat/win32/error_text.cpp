@@ -54,6 +54,7 @@ constexpr ErrorText kErrorTexts[] = {
     {ERROR_KEY_DELETED, u"Illegal operation attempted on a registry key that has been marked for deletion."},
     {ERROR_NO_UNICODE_TRANSLATION, u"No mapping for the Unicode character exists in the target multi-byte code page."},
     {ERROR_TIMEOUT, u"This operation returned because the timeout period expired."},
+    {ERROR_CANT_RESOLVE_FILENAME, u"The name of the file cannot be resolved by the system."},
 };
 
 const char16_t* FindErrorText(DWORD code) {

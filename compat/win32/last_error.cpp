@@ -34,6 +34,7 @@ DWORD ErrorFromErrno(int error) {
     case EINVAL: return ERROR_INVALID_PARAMETER;
     case EBUSY: return ERROR_SHARING_VIOLATION;
     case EPIPE: return ERROR_BROKEN_PIPE;
+    case ELOOP: return ERROR_CANT_RESOLVE_FILENAME;
     default: return ERROR_INVALID_FUNCTION;
   }
 }

@@ -197,6 +197,28 @@ void CImageSlot::SerializeSnapshot(CArchive& ar) {
   m_origin = POINT{0, 0};
 }
 
+void CImageSlot::KeepRestoredState(RestoredState& kept) {
+  kept.zoom = m_zoom;
+  kept.layout = m_layout;
+  kept.origin = m_origin;
+  kept.lines.SwapContents(m_lines);
+  kept.outline = m_outline;
+  kept.path = m_path;
+  kept.clip = m_clip;
+  kept.adjust = m_adjust;
+}
+
+void CImageSlot::PutBackRestoredState(RestoredState& kept) {
+  m_zoom = kept.zoom;
+  m_layout = kept.layout;
+  m_origin = kept.origin;
+  m_lines.SwapContents(kept.lines);
+  m_outline = kept.outline;
+  m_path = kept.path;
+  m_clip = kept.clip;
+  m_adjust = kept.adjust;
+}
+
 BOOL CImageSlot::SerializePicture(CArchive& ar) {
   if (ar.IsStoring()) {
     ar << m_path << m_clip;
@@ -207,6 +229,7 @@ BOOL CImageSlot::SerializePicture(CArchive& ar) {
   RECT clip;
   CColorAdjust adjust;
   ar >> path >> clip;
+  CheckPathText(path);
   ExchangeAdjust(ar, adjust);
   const BOOL changed = path != m_path || std::memcmp(&clip, &m_clip, sizeof clip) != 0 ||
                        std::memcmp(&adjust, &m_adjust, sizeof adjust) != 0;

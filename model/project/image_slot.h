@@ -58,6 +58,21 @@ class CImageSlot {
   // Path, clip and colour adjustment, for an undo record of a swap; on load
   // TRUE when any of them changed.
   BOOL SerializePicture(CArchive& ar);
+  // What an undo record replaces, held aside while the record is read and
+  // put back when it is refused: a record is restored whole or not at all.
+  struct RestoredState {
+    float zoom = 0.0f;
+    SIZE layout{0, 0};
+    POINT origin{0, 0};
+    CLineSet lines;
+    CEditablePath outline;
+    CString path;
+    RECT clip{0, 0, 0, 0};
+    CColorAdjust adjust;
+  };
+  // The lines move into `kept` (a record replaces them whole); the rest is copied.
+  void KeepRestoredState(RestoredState& kept);
+  void PutBackRestoredState(RestoredState& kept);
 
   // Picture loading (slot_loading.cpp).
   void UpdateMask();

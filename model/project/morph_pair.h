@@ -94,6 +94,15 @@ class CMorphPair {
   // Both pictures' paths, clips and colour adjustments: the part of a swap
   // that a snapshot does not hold. A loaded change reloads both slots.
   void SerializePictures(CArchive& ar);
+  // What an undo record replaces, held aside while it is read and put back
+  // when it is refused.
+  struct RestoredState {
+    CSelectionList selection;
+    CImageSlot::RestoredState source, target;
+    CCurveKeys curve;
+  };
+  void KeepRestoredState(RestoredState& kept);
+  void PutBackRestoredState(RestoredState& kept);
 
   // --- mirrored line editing ---
   void SyncLineCount(CLineSet* edited);

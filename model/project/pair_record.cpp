@@ -208,6 +208,23 @@ void CMorphPair::SerializePictures(CArchive& ar) {
   GetMorphProject()->RefreshPairList();
 }
 
+void CMorphPair::KeepRestoredState(RestoredState& kept) {
+  kept.selection.Copy(m_selection);
+  m_source.KeepRestoredState(kept.source);
+  m_target.KeepRestoredState(kept.target);
+  kept.curve = m_curve;
+}
+
+void CMorphPair::PutBackRestoredState(RestoredState& kept) {
+  m_selection.Copy(kept.selection);
+  m_source.PutBackRestoredState(kept.source);
+  m_target.PutBackRestoredState(kept.target);
+  m_sourcePath = m_source.m_path;
+  m_targetPath = m_target.m_path;
+  m_curve = kept.curve;
+  m_meshDirty = TRUE;
+}
+
 void CMorphPair::LoadTimingCurve(CArchive& ar) {
   m_curve.Serialize(ar);
   if (!IsUsableTimingCurve(m_curve)) SetDefaultTimingCurve();

@@ -22,12 +22,6 @@ constexpr DWORD kMaxTempPath = 4096;
 
 [[noreturn]] void Refuse() { AfxThrowArchiveException(CArchiveException::badIndex); }
 
-bool IsAtEnd(CArchive& ar) {
-  if (!ar.IsBufferEmpty()) return false;
-  CFile* file = ar.GetFile();
-  return file == nullptr || file->GetPosition() >= file->GetLength();
-}
-
 bool HasProjectEnding(const CString& path) {
   CString ending = path.Right(3);
   ending.MakeLower();
@@ -93,22 +87,27 @@ int CMorphProject::Serialize(CArchive& ar) {
   Record record;
   LoadRecord(ar, record);
   // Only a whole record replaces the project: until here a refusal leaves
-  // the open project, its undo history and its playback as they were.
-  CComandmanger::Get()->Clear();
+  // the open project and its playback as they were.
   if (CEditorLink* editor = GetEditorLink()) editor->StopPlayback();
   SwapRecord(record);
   try {
     AfterLoad();
-  } catch (const std::bad_alloc&) {
-    // Out of memory while the pictures load: the earlier project, whose
-    // pictures are still held, comes back and the open fails.
+  } catch (...) {
+    // Any failure while the new project is set up (out of memory, a file
+    // error the renderer meets): the earlier project, whose pictures are
+    // still held, comes back whole and the open fails.
     SwapRecord(record);
     try {
       AfterLoad(false);
-    } catch (const std::bad_alloc&) {
+    } catch (CException* e) {
+      e->Delete();
+    } catch (...) {
     }
     throw;
   }
+  // The history belongs to the project that was open until now; it stays
+  // with that project when the new one cannot be taken.
+  CComandmanger::Get()->Clear();
   return 1;
 }
 
@@ -130,16 +129,13 @@ void CMorphProject::LoadRecord(CArchive& ar, Record& record) {
   record.foreground.Serialize(ar);
   record.background.Serialize(ar);
   // Pairs are made as their records arrive, so a huge count in a short file
-  // makes few of them.
+  // makes few of them. Bytes after the last pair are not read: they are not
+  // part of the project, and the next save does not write them.
   for (int i = 0; i < count; ++i) {
     record.pairs.push_back(nullptr);
     record.pairs.back() = new CMorphPair;
     record.pairs.back()->Serialize(ar);
   }
-  // The file is exactly its records: anything after them means the counts
-  // were wrong (a pair count one short would lose the last pair at the next
-  // save), so the file is refused.
-  if (!IsAtEnd(ar)) Refuse();
   // Every outline of the file was laid out for the file's output size.
   for (CMorphPair* pair : record.pairs)
     for (CImageSlot* slot : {pair->GetSourceSlot(), pair->GetTargetSlot()})

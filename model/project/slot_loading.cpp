@@ -15,6 +15,7 @@
 #include "model/project/morph_project.h"
 #include "model/raster/pixel_buffer.h"
 #include "model/project/project_links.h"
+#include "platform/file_presence.h"
 #include "platform/shown_path.h"
 
 namespace {
@@ -32,8 +33,6 @@ bool IsEmptyRect(const RECT& r) { return r.left == 0 && r.top == 0 && r.right ==
 void ShowFailure(const CString& path, const char16_t* text) {
   if (CEditorLink* editor = GetEditorLink()) editor->ShowMessage(ShownPath(path) + text);
 }
-
-bool FileExists(const CString& path) { return !path.IsEmpty() && GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
 
 // Pictures above the limit are reduced so textures and masks stay small.
 SIZE LimitedSize(SIZE size) {
@@ -118,7 +117,7 @@ BOOL LoadImageSlot(CImageSlot* slot, CMorphPair* pair) {
   }
   if (relaid) slot->m_recordedLayout = output;
   slot->m_layout = output;
-  if (!FileExists(slot->m_path)) {
+  if (!PathNamesFile(slot->m_path)) {
     slot->ReleasePicture();
     return TRUE;
   }

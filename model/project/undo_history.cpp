@@ -29,16 +29,19 @@ std::vector<BYTE> StoreBytes(CUndoScope* record) {
   return bytes;
 }
 
-// Reads and restores; a record that cannot be read restores nothing.
+// Reads and restores; a record that cannot be read (a damaged history
+// file) restores nothing, and the user is told.
 std::unique_ptr<CUndoScope> RestoreBytes(std::vector<BYTE>& bytes) {
   CMemFile file(bytes.empty() ? nullptr : bytes.data(), static_cast<UINT>(bytes.size()));
   CArchive ar(&file, CArchive::load);
   try {
     return ReadHistoryRecord(ar);
-  } catch (CArchiveException* e) {
+  } catch (CException* e) {
     e->Delete();
-    return nullptr;
   }
+  if (CEditorLink* editor = GetEditorLink())
+    editor->ShowMessage(u"This step of the history is damaged and was not restored.");
+  return nullptr;
 }
 
 }  // namespace
@@ -147,8 +150,17 @@ void CUndoScope::Serialize(CArchive& ar) {
     return;
   }
   ar >> m_tag;
-  GetMorphProject()->CurrentPair()->SerializeSnapshot(ar);
-  if (m_tag == kPicturesRecord) GetMorphProject()->CurrentPair()->SerializePictures(ar);
+  if (m_tag != kSnapshotRecord && m_tag != kPicturesRecord) AfxThrowArchiveException(CArchiveException::badIndex);
+  CMorphPair* pair = GetMorphProject()->CurrentPair();
+  CMorphPair::RestoredState kept;
+  pair->KeepRestoredState(kept);
+  try {
+    pair->SerializeSnapshot(ar);
+    if (m_tag == kPicturesRecord) pair->SerializePictures(ar);
+  } catch (...) {
+    pair->PutBackRestoredState(kept);
+    throw;
+  }
   Refresh();
 }
 

@@ -14,6 +14,7 @@
 #include "model/raster/fill_style.h"
 #include "model/raster/pixel_buffer.h"
 #include "model/project/project_links.h"
+#include "platform/file_presence.h"
 #include "platform/shown_path.h"
 
 namespace {
@@ -59,9 +60,7 @@ void PaintPicture(const CString& path, CPixelBuffer& buffer) {
 
 }  // namespace
 
-BOOL PictureFileExists(const CString& path) {
-  return !path.IsEmpty() && GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
-}
+BOOL PictureFileExists(const CString& path) { return PathNamesFile(path); }
 
 std::unique_ptr<DWORD[]> ReadPicturePixels(const CString& path, SIZE& size) {
   CImageFile file;

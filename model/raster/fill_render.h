@@ -19,7 +19,8 @@ void RenderFill(const CFillStyle& fill, CPixelBuffer& buffer);
 // Largest side of a picture the fills and the renderer read.
 constexpr LONG kMaxFillPictureSide = 16384;
 
-// TRUE when the path is not empty and names an existing file.
+// TRUE when the path is not empty and names a file, even one that cannot
+// be resolved (PathNamesFile): the picture's reader then reports it.
 BOOL PictureFileExists(const CString& path);
 // The picture's pixels (blue, green, red, alpha; rows top-down) and size, or
 // null when it cannot be read. The path followed by "cound not read!" (size

@@ -5,6 +5,7 @@
 #include "editor_test_support.h"
 #include "imaging/image_file.h"
 #include "model/project/project_links.h"
+#include "model/raster/fill_style.h"
 #include "res/resource.h"
 
 namespace apptest {
@@ -114,6 +115,37 @@ TEST_F(Documents, ARefusedFileLeavesTheOpenProjectTitleFileAndFlagAlone) {
   Frame()->SendMessage(WM_COMMAND, ID_FILE_NEW);
   Open(Temp("good.pvk"));
   EXPECT_EQ(Project()->GetPairCount(), 3);
+}
+
+// A picture whose reads fail (a failing disk or mount) is one the editor
+// cannot read: said as for any unreadable picture, and the project opens.
+TEST_F(Documents, APictureWithAReadErrorIsReportedAndItsProjectOpens) {
+  Start();
+  std::vector<DWORD> pixels(16 * 16, 0xFF4080C0);
+  const CString picture(Program(Temp("p.bmp")).c_str());
+  ASSERT_TRUE(CImageFile().Save(picture, 0, 0, 16, 16, pixels.data(), 0));
+  Project()->CurrentPair()->SetSourceImage(picture);
+  CFillStyle fill;
+  fill.type = 2;  // a picture
+  fill.SetPatternImage(picture);
+  Project()->SetBackground(fill);
+  SaveAs(Temp("pictures.pvk"));
+  const Bytes saved = ReadBytes(Temp("pictures.pvk"));
+  Command(ID_FILE_NEW);
+  SaveTwoPairs(Temp("good.pvk"));
+  const Bytes good = ReadBytes(Temp("good.pvk"));
+  // Reads of this process's memory at address 0 fail with an I/O error.
+  fs::remove(Temp("p.bmp"));
+  fs::create_symlink("/proc/self/mem", Temp("p.bmp"));
+  compat::SetRealMessageBoxes(false);
+  Open(Temp("pictures.pvk"));
+  EXPECT_EQ(LastMessage(), compat::Utf8ToUtf16(Temp("p.bmp")) + u"cound not read!");
+  EXPECT_EQ(Title().Native(), u"pictures.pvk - Calvetta");
+  EXPECT_EQ(Project()->GetPairCount(), 1);
+  EXPECT_FALSE(Project()->CurrentPair()->GetSourceSlot()->HasPicture());
+  Command(ID_FILE_SAVE);
+  EXPECT_EQ(ReadBytes(Temp("pictures.pvk")), saved);
+  EXPECT_EQ(ReadBytes(Temp("good.pvk")), good);
 }
 
 TEST_F(Documents, AProjectOnTheCommandLineOpensOrIsReportedAndTheProgramEnds) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -246,6 +247,32 @@ TEST_F(WipeMask, TheBlockRoundTripsRelocatesItsPathAndClampsItsValues) {
     EXPECT_EQ(loaded.m_reverse, c.wantReverse) << c.reverse;
   }
   EXPECT_FALSE(LoadBlock(std::vector<BYTE>(defaults.begin(), defaults.end() - 2), loaded));
+}
+
+// As every picture path of a project: a mask path no file can have (a NUL,
+// a lone surrogate) refuses the block; one that is a loop of symbolic links
+// names a picture that cannot be read, is kept, and says so.
+TEST_F(WipeMask, APathNoFileCanHaveIsRefusedAndALinkLoopIsReported) {
+  CWipeEffect stored, loaded;
+  stored.m_maskPath = Path("#mask.png");
+  const std::vector<BYTE> block = StoreBlock(stored);
+  const BYTE hash[] = {'#', 0};  // the character to damage, in UTF-16
+  const auto mark = std::search(block.begin(), block.end(), std::begin(hash), std::end(hash));
+  ASSERT_NE(mark, block.end());
+  for (BYTE high : {0x00, 0xD8, 0xDC}) {
+    std::vector<BYTE> damaged = block;
+    damaged[static_cast<size_t>(mark - block.begin())] = 0x00;
+    damaged[static_cast<size_t>(mark - block.begin()) + 1] = high;
+    EXPECT_FALSE(LoadBlock(damaged, loaded)) << int{high};
+  }
+  ASSERT_EQ(::symlink("loop.png", (folder_ / "loop.png").c_str()), 0);
+  stored.m_maskPath = Path("loop.png");
+  ASSERT_TRUE(LoadBlock(StoreBlock(stored), loaded));
+  EXPECT_EQ(loaded.m_maskPath, Path("loop.png"));
+  loaded.Prepare(Device());
+  EXPECT_EQ(loaded.GetWipeTexture(), nullptr);
+  EXPECT_EQ(compat::MessageBoxCount(), 1);
+  EXPECT_EQ(compat::LastMessageBoxText(), compat::Utf8ToUtf16((folder_ / "loop.png").string()) + u"cound not read!");
 }
 
 TEST_F(WipeMask, LoadingAnotherPathDropsTheOldMask) {

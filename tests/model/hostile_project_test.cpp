@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <map>
@@ -13,6 +14,7 @@
 #include "imaging/image_file.h"
 #include "imaging/large_picture_files.h"
 #include "model/project/morph_pair.h"
+#include "model/project/undo_history.h"
 #include "hostile_projects.h"
 #include "project_file_fixture.h"
 #include "project_links_fake.h"
@@ -113,6 +115,9 @@ TEST_F(HostileProjectFiles, OpenOrAreRefusedInBoundedTimeAndMemory) {
   ASSERT_TRUE(CImageFile().Save(CString(picture), 0, 0, 64, 64, pixels.data(), 0));
   ASSERT_EQ(mkfifo(dir.File("pipe.bmp").c_str(), 0600), 0);
   const std::u16string pipe = compat::FromHostPath(dir.File("pipe.bmp"));
+  // Reads of this process's memory at address 0 fail with an I/O error.
+  ASSERT_EQ(symlink("/proc/self/mem", dir.File("unreadable.bmp").c_str()), 0);
+  ASSERT_EQ(symlink("loop.bmp", dir.File("loop.bmp").c_str()), 0);
 
   for (const pvk::HostileProject& kind : pvk::HostileProjects(picture, pipe)) {
     // Every slot still keeps its own display picture at the output size:
@@ -139,11 +144,16 @@ TEST_F(HostileProjectFiles, OpenOrAreRefusedInBoundedTimeAndMemory) {
       EXPECT_EQ(size.cx, 320) << kind.name;
       continue;
     }
-    if (kind.name == "picture_pipe") {
-      ASSERT_EQ(editor.messages.size(), 1u);
-      EXPECT_EQ(editor.messages[0], compat::Utf8ToUtf16(dir.File("pipe.bmp")) + u"cound not read!");
+    const std::map<std::string, std::string> unreadable = {
+        {"picture_pipe", "pipe.bmp"}, {"picture_read_error", "unreadable.bmp"}, {"picture_link_loop", "loop.bmp"}};
+    if (unreadable.count(kind.name)) {
+      ASSERT_EQ(editor.messages.size(), 1u) << kind.name;
+      EXPECT_EQ(editor.messages[0], compat::Utf8ToUtf16(dir.File(unreadable.at(kind.name))) + u"cound not read!");
       EXPECT_FALSE(project().CurrentPair()->GetSourceSlot()->HasPicture());
       EXPECT_TRUE(project().CurrentPair()->GetTargetSlot()->HasPicture());
+      // Kept as named, so that the next save does not lose it.
+      EXPECT_EQ(project().CurrentPair()->m_sourcePath.Native(),
+                compat::FromHostPath(dir.File(unreadable.at(kind.name))));
     }
   }
 }
@@ -182,6 +192,29 @@ std::vector<uint8_t> RunLengthBmp() {
   return b;
 }
 
+// What an undo record restores of the pair, as the history stores it.
+pvktest::Bytes SnapshotOf(CMorphPair* pair) {
+  CMemFile file;
+  {
+    CArchive ar(&file, CArchive::store);
+    pair->SerializeSnapshot(ar);
+    pair->SerializePictures(ar);
+    ar.Close();
+  }
+  pvktest::Bytes bytes(file.GetLength());
+  file.SeekToBegin();
+  file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
+  return bytes;
+}
+
+bool LinesInStep(CMorphPair* pair) {
+  CLineSet *s = pair->GetSourceLines(), *t = pair->GetTargetLines();
+  if (s->GetLineCount() != t->GetLineCount()) return false;
+  for (int i = 0; i < s->GetLineCount(); ++i)
+    if (s->LineAt(i)->GetPointCount() != t->LineAt(i)->GetPointCount()) return false;
+  return true;
+}
+
 }  // namespace
 
 // A project naming one 16384 x 16384 picture (a PNG of a few megabytes, a
@@ -211,4 +244,55 @@ TEST_F(HostileProjectFiles, OneLargePictureOpensWithinItsBound) {
       EXPECT_EQ(target->m_pictureSize.cy, 1024) << name;
     }
   }
+}
+
+// Every word of an edit's before-record (a snapshot, or a snapshot and the
+// pictures around a swap) damaged in its history file in turn: Undo restores
+// the record whole or, saying so, not at all, in bounded time, and what it
+// leaves saves as a file that opens.
+TEST_F(HostileProjectFiles, DamagedHistoryRecordsRestoreWholeOrNotAtAll) {
+  CountingEditorLink editor;
+  CComandmanger* history = CComandmanger::Get();
+  CHistoryRing& ring = history->GetUndoRing();
+  // The one edit, recorded anew; returns the history file that holds it.
+  auto edit = [&](DWORD tag) {
+    project().ResetProject();
+    for (CLineSet* set : {project().CurrentPair()->GetSourceLines(), project().CurrentPair()->GetTargetLines()}) {
+      auto* line = new CFeatureLine;
+      line->AddPoint(CVector2(10, 10));
+      line->AddPoint(CVector2(30, 40));
+      set->GetLines().Add(line);
+    }
+    CUndoScope before(nullptr, 0, tag);
+    project().CurrentPair()->GetSourceLines()->PointAt(0, 1)->x = 60;
+    CUndoScope after(nullptr, 1, tag);
+    return compat::ToHostPath(std::u16string_view(ring.FileAt(ring.GetCurrentFile()).GetPath()));
+  };
+  int refused = 0;
+  for (DWORD tag : {CUndoScope::kSnapshotRecord, CUndoScope::kPicturesRecord}) {
+    const pvktest::Bytes clean = pvktest::ReadHost(edit(tag));
+    ASSERT_EQ(clean.size() % 8, 0u);
+    const size_t beforeRecord = clean.size() / 2;  // both records have the same size
+    for (size_t at = 0; at + 4 <= beforeRecord; at += 4) {
+      for (uint8_t change : {uint8_t{1}, uint8_t{0xFF}}) {
+        const std::string file = edit(tag);
+        pvktest::Bytes damaged = clean;
+        damaged[at] = static_cast<uint8_t>(damaged[at] + change);
+        pvktest::WriteHost(file, damaged);
+        const pvktest::Bytes edited = SnapshotOf(project().CurrentPair());
+        editor.messages.clear();
+        const double cpu = CpuSeconds();
+        history->Undo();
+        EXPECT_LT(CpuSeconds() - cpu, 1.0) << "word at " << at;
+        EXPECT_TRUE(LinesInStep(project().CurrentPair())) << "word at " << at;
+        if (!editor.messages.empty()) {
+          ++refused;
+          EXPECT_EQ(editor.messages[0], u"This step of the history is damaged and was not restored.");
+          EXPECT_EQ(SnapshotOf(project().CurrentPair()), edited) << "word at " << at;
+        }
+        EXPECT_TRUE(Load(Save())) << "word at " << at;
+      }
+    }
+  }
+  EXPECT_GT(refused, 0);
 }

@@ -79,6 +79,15 @@ std::vector<HostileProject> HostileProjects(const std::u16string& picture, const
   }
   p.pairs.erase(p.pairs.begin());
   out.push_back({"shared_picture", WriteProject(p), true});
+
+  const std::u16string folder = pipe.substr(0, pipe.rfind(u'\\') + 1);
+  p = DefaultProject();
+  p.pairs[0].source = folder + u"unreadable.bmp";
+  p.pairs[0].target = picture;
+  out.push_back({"picture_read_error", WriteProject(p), true});
+
+  p.pairs[0].source = folder + u"loop.bmp";
+  out.push_back({"picture_link_loop", WriteProject(p), true});
   return out;
 }
 

@@ -17,7 +17,9 @@ struct HostileProject {
 };
 
 // Paths are the program's (backslashes); `picture` names a picture file,
-// `pipe` a named pipe.
+// `pipe` a named pipe. Beside the pipe, "unreadable.bmp" may be a picture
+// whose every read fails (an I/O error) and "loop.bmp" a symbolic link to
+// itself; where they are not, those kinds name a missing picture.
 std::vector<HostileProject> HostileProjects(const std::u16string& picture, const std::u16string& pipe);
 
 // Large projects of the kinds an editor does write, or nearly: their cost

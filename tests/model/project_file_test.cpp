@@ -8,7 +8,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <new>
 #include <random>
+#include <utility>
 
 #include "compat/afx.h"
 #include "compat/host_path.h"
@@ -16,6 +18,8 @@
 #include "model/project/effect.h"
 #include "model/project/morph_pair.h"
 #include "model/project/morph_project.h"
+#include "model/project/project_links.h"
+#include "model/project/undo_history.h"
 #include "platform/program_folder.h"
 #include "project_file_fixture.h"
 #include "pvk_reference.h"
@@ -373,4 +377,65 @@ TEST_F(ProjectFile, MovedPicturesAreFoundInTheImageFolder) {
   EXPECT_TRUE(pair->m_targetPath.IsEmpty());
   EXPECT_FALSE(pair->GetTargetSlot()->HasPicture());
   DeleteFileW(folder + name);
+}
+
+namespace {
+
+// A renderer whose next surface resize fails as `fail` does: a failure met
+// after the file was read, while the project it brings is being set up.
+class FailingRenderer : public CRendererLink {
+ public:
+  explicit FailingRenderer(void (*f)()) : fail(f) { SetRendererLink(this); }
+  ~FailingRenderer() override { SetRendererLink(nullptr); }
+  void RenderFrame(CMorphPair*) override {}
+  void RecreateTextures(CMorphPair*) override {}
+  void SetFills(const CFillStyle&, const CFillStyle&) override {}
+  void ResizeSurfaces(int w, int h) override {
+    if (void (*f)() = std::exchange(fail, nullptr)) f();
+    width = w;
+    height = h;
+  }
+  void SetBusy(int) override {}
+  CTextureHolder* CreateTexture(const RECT&, int) override { return nullptr; }
+  void DeleteTexture(CTextureHolder*) override {}
+  void UploadTexture(CTextureHolder*, const DWORD*) override {}
+  void GetTextureExtent(CTextureHolder*, float* u, float* v) override { *u = *v = 1.0f; }
+  CMeshReceiver* CreateShape() override { return nullptr; }
+  void SetCrossingEdges(const int*) override {}
+  void (*fail)();
+  int width = 0, height = 0;
+};
+
+}  // namespace
+
+TEST_F(ProjectFile, AFailureAfterTheFileWasReadBringsTheEarlierProjectBackWhole) {
+  const Bytes file = pvk::WriteProject(RichProject(u""));
+  void (*const failures[])() = {
+      [] { AfxThrowFileException(CFileException::hardIO); },
+      [] { AfxThrowMemoryException(); },
+      [] { throw std::bad_alloc(); },
+  };
+  for (void (*fail)() : failures) {
+    project().ResetProject();
+    project().InsertPair();
+    project().SetOutputSize(320, 240);
+    CMorphPair* const current = project().CurrentPair();
+    // One edit, which the undo history keeps through the failed open.
+    CUndoScope edit(nullptr, 0);
+    current->GetSourceSlot()->SetZoom(2.0f);
+    CUndoScope edited(nullptr, 1);
+    const Bytes before = Save("before.pvk");
+    FailingRenderer renderer(fail);
+    EXPECT_FALSE(Load(file));
+    EXPECT_EQ(project().CurrentPair(), current);
+    EXPECT_EQ(Save("after.pvk"), before);
+    EXPECT_EQ(renderer.width, 320);
+    EXPECT_EQ(renderer.height, 240);
+    EXPECT_EQ(CComandmanger::Get()->Undo(), 1);
+    EXPECT_EQ(current->GetSourceSlot()->GetZoom(), 0.5f);
+  }
+  // A project that is taken starts a history of its own.
+  { CUndoScope edit(nullptr, 0); }
+  ASSERT_TRUE(Load(file));
+  EXPECT_TRUE(CComandmanger::Get()->GetUndoRing().IsEmpty());
 }
