@@ -1193,9 +1193,10 @@ UINT CMenuBar::TrackItemPopup(HMENU hPopup, const CRect& rcItem, CWnd* pFrame, U
     at = POINT{r.right - 1, r.top + 1};
     params.rcExclude = screen;
   } else {
-    // The popup may drop below the item but never rise over the bar.
+    // The popup drops below the item; without room there it stands above
+    // the title, never over it, so the click that opened it cannot land on an item.
     at = POINT{std::max<LONG>(r.left, 0), r.bottom - 2};
-    params.rcExclude = RECT{screen.left, screen.top, screen.right, r.bottom - 2};
+    params.rcExclude = RECT{screen.left, r.top, screen.right, r.bottom - 2};
     flags |= TPM_VERTICAL;
   }
   const UINT result = static_cast<UINT>(TrackPopupMenuEx(hPopup, flags, at.x, at.y, pFrame->m_hWnd, &params));

