@@ -8,6 +8,7 @@
 #include "guitk/menu_bar.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "guitk/kit_colors.h"
 #include "guitk/kit_dock_context.h"
@@ -1289,6 +1290,18 @@ int CMenuBar::NextItem(int nItem, int step) const {
 
 // --- keyboard ---
 
+// Whether the frame's accelerator table binds the key alone (no Shift, Ctrl or Alt).
+bool CMenuBar::IsFrameAccelerator(UINT vk) const {
+  const CFrameWnd* frame = m_pDockSite ? m_pDockSite : GetParentFrame();
+  if (!frame || !frame->m_hAccelTable) return false;
+  const int count = ::CopyAcceleratorTableW(frame->m_hAccelTable, nullptr, 0);
+  std::vector<ACCEL> table(static_cast<size_t>(std::max(count, 0)));
+  if (table.empty() || ::CopyAcceleratorTableW(frame->m_hAccelTable, table.data(), count) != count) return false;
+  return std::any_of(table.begin(), table.end(), [vk](const ACCEL& a) {
+    return (a.fVirt & FVIRTKEY) && a.key == vk && !(a.fVirt & (FSHIFT | FCONTROL | FALT));
+  });
+}
+
 BOOL CMenuBar::TranslateFrameMessage(MSG* pMsg) {
   if (!m_hWnd || !IsWindowVisible()) return FALSE;
   UpdateMdiItems();
@@ -1302,6 +1315,14 @@ BOOL CMenuBar::TranslateFrameMessage(MSG* pMsg) {
   const bool shift = GetKeyState(VK_SHIFT) < 0;
   const bool ctrl = GetKeyState(VK_CONTROL) < 0;
   const bool alt = (vk != VK_MENU) && GetKeyState(VK_MENU) < 0;
+  // F10 bound to a command of the frame is that command, as the platform's
+  // accelerators come before its menu key: the press goes on to the
+  // accelerators, the release is eaten so that it selects nothing.
+  if (vk == VK_F10 && !shift && !ctrl && !alt && IsFrameAccelerator(VK_F10)) {
+    if (m == WM_SYSKEYUP) return TRUE;
+    if (m_nTrackingState == 1 || m_nTrackingState == 2) SetTrackingState(0, -1);
+    return FALSE;
+  }
   // 1. Alt or F10 alone: the release selects the first title, or deselects.
   if ((vk == VK_MENU || vk == VK_F10) && !shift && !ctrl && !alt) {
     if (m == WM_SYSKEYUP) {

@@ -199,6 +199,7 @@ class CMenuBar : public CControlBar {
   void BuildItems();
   // The next hit-testable, shown item from nItem in a direction, wrapping.
   int NextItem(int nItem, int step) const;
+  bool IsFrameAccelerator(UINT vk) const;
   int ItemFromPoint(CPoint point) const;
   void OpenItem(int nItem);
   // Wraps the items at a width; the block's size.

@@ -110,5 +110,17 @@ TEST_F(EditorMenus, ATitleNearTheScreensBottomOpensItsPopupAboveAndItsClickPicks
   }
 }
 
+TEST_F(EditorMenus, F10IsLineEditModeAsTheModeMenuShows) {
+  // The focus where a user's click leaves it: on the source picture.
+  const POINT pane = Center(View()->m_hWnd);
+  compat::host::InjectMouseMove(pane.x, pane.y);
+  Idle();
+  ::SetFocus(View()->m_hWnd);
+  Key(VK_F10);
+  EXPECT_EQ(m_watch.commands, std::vector<UINT>{ID_LINE_EDIT});
+  EXPECT_EQ(Bar().GetTrackingState(), 0);
+  EXPECT_EQ(Bar().GetHotItem(), -1);
+}
+
 }  // namespace
 }  // namespace apptest
