@@ -122,5 +122,36 @@ TEST_F(EditorMenus, F10IsLineEditModeAsTheModeMenuShows) {
   EXPECT_EQ(Bar().GetHotItem(), -1);
 }
 
+TEST_F(EditorMenus, AfterTheDefaultLayoutTheFileMenuListsNoRecentFile) {
+  m_app->AddToRecentFileList(u"C:\\work\\one.pvk");
+  m_app->AddToRecentFileList(u"C:\\work\\two.pvk");
+  const CRect title = Title(0);
+  auto openFile = [&] {
+    compat::host::InjectMouseMove(title.CenterPoint().x, title.CenterPoint().y);
+    compat::host::InjectClick(0, title.CenterPoint().x, title.CenterPoint().y);
+    Idle();
+  };
+  openFile();  // the menu lists both files
+  m_watch.eat = false;
+  Frame()->SendMessage(WM_COMMAND, ID_DEFAULT_LAYOUT);
+  Idle();
+  m_watch.eat = true;
+  const HMENU file = ::GetSubMenu(Bar().GetMenu(), 0);
+  std::vector<std::u16string> texts;
+  m_watch.steps.push_back([&] {
+    for (int i = 0; i < ::GetMenuItemCount(file); ++i) {
+      WCHAR text[128] = {};
+      ::GetMenuStringW(file, static_cast<UINT>(i), text, 128, MF_BYPOSITION);
+      texts.emplace_back(text);
+    }
+  });
+  openFile();
+  ASSERT_FALSE(texts.empty());
+  for (const std::u16string& text : texts) EXPECT_EQ(text.find(u".pvk"), std::u16string::npos) << compat::Utf16ToUtf8(text);
+  EXPECT_EQ(::GetMenuState(file, ID_FILE_MRU_FILE1, MF_BYCOMMAND) & MF_GRAYED, static_cast<UINT>(MF_GRAYED));
+  EXPECT_EQ(::GetMenuState(file, ID_FILE_MRU_FILE1 + 1, MF_BYCOMMAND), static_cast<UINT>(-1));
+  EXPECT_NE(std::find(texts.begin(), texts.end(), u"Recent File"), texts.end());
+}
+
 }  // namespace
 }  // namespace apptest
