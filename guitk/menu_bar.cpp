@@ -490,6 +490,11 @@ END_MESSAGE_MAP()
 class CMenuBarFrameHook : public CSubclassWnd {
  public:
   explicit CMenuBarFrameHook(CMenuBar* bar) : m_pBar(bar) {}
+  bool FloatingBarActive() const {
+    const HWND active = ::GetActiveWindow();
+    return active && ::GetWindow(active, GW_OWNER) == m_hWnd &&
+           dynamic_cast<CMiniFrameWnd*>(CWnd::FromHandlePermanent(active)) != nullptr;
+  }
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
     switch (message) {
       case WM_SYSCOLORCHANGE:
@@ -501,9 +506,12 @@ class CMenuBarFrameHook : public CSubclassWnd {
         return result;
       }
       case WM_NCACTIVATE: {
-        m_pBar->m_bFrameActive = wParam != 0;
+        // A floating bar of the frame taking the activation leaves the frame
+        // drawn active: its titles stay black as its caption does.
+        const bool active = wParam != 0 || FloatingBarActive();
+        m_pBar->m_bFrameActive = active;
         for (CMenuBarItem* item : m_pBar->m_items) {
-          if (wParam) item->m_fsState &= static_cast<BYTE>(~CMenuBarItem::kInactive);
+          if (active) item->m_fsState &= static_cast<BYTE>(~CMenuBarItem::kInactive);
           else item->m_fsState |= CMenuBarItem::kInactive;
           item->Repaint(m_pBar);
         }

@@ -153,5 +153,38 @@ TEST_F(EditorMenus, AfterTheDefaultLayoutTheFileMenuListsNoRecentFile) {
   EXPECT_NE(std::find(texts.begin(), texts.end(), u"Recent File"), texts.end());
 }
 
+TEST_F(EditorMenus, TheTitlesStayBlackWhileAFloatingPanelIsActive) {
+  CControlBar& panel = m_app->m_wndEffectBar;
+  Frame()->FloatControlBar(&panel, CPoint(300, 200));
+  Idle();
+  CFrameWnd* floating = panel.GetParentFrame();
+  ASSERT_NE(floating, Frame());
+  // A click on the panel's empty background, as a user brings it forward.
+  CRect client;
+  floating->GetClientRect(&client);
+  floating->ClientToScreen(&client);
+  const POINT inside{client.right - 6, client.bottom - 6};
+  compat::host::InjectMouseMove(inside.x, inside.y);
+  compat::host::InjectClick(0, inside.x, inside.y);
+  Idle();
+  ASSERT_EQ(::GetActiveWindow(), floating->m_hWnd);
+  for (int i = 0; i < Bar().GetItemCount(); ++i)
+    EXPECT_FALSE(Bar().GetItem(i)->m_fsState & CMenuBarItem::kInactive) << "title " << i;
+  // No grey text pixel in the File title.
+  const CRect title = Title(0);
+  auto surface = compat::host::DesktopSurface();
+  const COLORREF grey = ::GetSysColor(COLOR_GRAYTEXT);
+  int greyPixels = 0, textPixels = 0;
+  for (int y = title.top; y < title.bottom; ++y)
+    for (int x = title.left; x < title.right; ++x) {
+      const uint32_t p = surface->Row(y)[x];
+      const COLORREF c = RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+      greyPixels += c == grey;
+      textPixels += c == ::GetSysColor(COLOR_MENUTEXT);
+    }
+  EXPECT_EQ(greyPixels, 0);
+  EXPECT_GT(textPixels, 0);
+}
+
 }  // namespace
 }  // namespace apptest
