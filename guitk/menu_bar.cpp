@@ -517,6 +517,9 @@ class CMenuBarFrameHook : public CSubclassWnd {
         }
         break;
       }
+      case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_KEYMENU && m_pBar->KeyMenu(static_cast<char16_t>(lParam))) return 0;
+        break;
       case WM_MENUSELECT: {
         const UINT flags = HIWORD(wParam);
         const auto menu = reinterpret_cast<HMENU>(lParam);
@@ -1145,6 +1148,11 @@ BOOL CMenuBar::OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message) {
 
 void CMenuBar::SetTrackingState(int nState, int nItem) {
   if (m_nTrackingState == 3 && nState != 3) m_bAltUsed = FALSE;
+  if (nState == 0 && m_hWndFocusBefore) {
+    const HWND back = m_hWndFocusBefore;
+    m_hWndFocusBefore = nullptr;
+    if (::IsWindow(back) && ::GetFocus() == m_hWnd) ::SetFocus(back);
+  }
   if (CMenuBarItem* old = GetItem(m_nHotItem)) {
     old->m_fsState &= static_cast<BYTE>(~(CMenuBarItem::kHot | CMenuBarItem::kPressed));
     InvalidateItem(m_nHotItem);
@@ -1297,6 +1305,37 @@ int CMenuBar::NextItem(int nItem, int step) const {
 }
 
 // --- keyboard ---
+
+// Alt, F10 or Alt and a letter pressed in a window whose own handling keeps
+// the keys from the frame (a dialog in a bar) reach the frame as its keyboard
+// menu; the bar stands for the menu line there. While a title is selected
+// the bar holds the keyboard focus, so that the keys that follow reach it,
+// and gives the focus back when the selection ends.
+BOOL CMenuBar::KeyMenu(char16_t key) {
+  if (!m_hWnd || !IsWindowVisible() || key == u' ') return FALSE;  // Alt+Space: the system menu
+  if (key == 0) {
+    if (m_nTrackingState == 0) {
+      const HWND focus = ::GetFocus();
+      SetTrackingState(1, NextItem(m_bMdi ? 0 : -1, 1));  // after the document icon
+      if (focus != m_hWnd) {
+        m_hWndFocusBefore = focus;
+        SetFocus();
+      }
+    } else if (m_nTrackingState == 1) {
+      SetTrackingState(0, -1);
+    }
+    return TRUE;
+  }
+  const char16_t upper = key >= u'a' && key <= u'z' ? static_cast<char16_t>(key - 32) : key;
+  for (size_t i = 0; i < m_items.size(); ++i) {
+    auto* title = dynamic_cast<CMenuBarTitleItem*>(m_items[i]);
+    if (title && !(title->m_fsState & CMenuBarItem::kHidden) && title->Mnemonic() == upper) {
+      OpenItem(static_cast<int>(i));
+      return TRUE;
+    }
+  }
+  return FALSE;
+}
 
 // Whether the frame's accelerator table binds the key alone (no Shift, Ctrl or Alt).
 bool CMenuBar::IsFrameAccelerator(UINT vk) const {

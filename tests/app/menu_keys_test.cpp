@@ -122,6 +122,56 @@ TEST_F(EditorMenus, F10IsLineEditModeAsTheModeMenuShows) {
   EXPECT_EQ(Bar().GetHotItem(), -1);
 }
 
+// The keyboard menu from the Effect panel, whose dialog keeps the keys from
+// the frame: Alt alone selects File, Down opens it, Right and Left walk to
+// the neighbouring menus, Escape ends it and the field has the focus again.
+TEST_F(EditorMenus, AltAloneInTheEffectPanelSelectsTheBarAndArrowsWalkItsMenus) {
+  HWND field = nullptr;
+  ::EnumChildWindows(
+      m_app->m_transitionPanel.m_hWnd,
+      [](HWND child, LPARAM found) {
+        WCHAR name[32] = {};
+        ::GetClassNameW(child, name, 32);
+        if (std::u16string(name) != u"Edit") return TRUE;
+        *reinterpret_cast<HWND*>(found) = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&field));
+  ASSERT_NE(field, nullptr);
+  const POINT at = Center(field);
+  compat::host::InjectMouseMove(at.x, at.y);
+  compat::host::InjectClick(0, at.x, at.y);
+  Idle();
+  ASSERT_EQ(::GetFocus(), field);
+  Key(VK_MENU);
+  EXPECT_EQ(Bar().GetTrackingState(), 1);
+  EXPECT_EQ(Bar().GetHotItem(), 0);
+  std::vector<HMENU> shown;
+  for (UINT vk : {VK_RIGHT, VK_LEFT}) {
+    m_watch.steps.push_back([&, vk] {
+      shown.push_back(Shown());
+      compat::host::InjectKeyPress(vk);
+    });
+  }
+  m_watch.steps.push_back([&] {
+    shown.push_back(Shown());
+    compat::host::InjectKeyPress(VK_ESCAPE);
+  });
+  Key(VK_DOWN);
+  m_watch.steps.clear();
+  const HMENU menu = Bar().GetMenu();
+  EXPECT_EQ(shown, (std::vector<HMENU>{::GetSubMenu(menu, 0), ::GetSubMenu(menu, 1), ::GetSubMenu(menu, 0)}));
+  EXPECT_EQ(OpenPopup(), nullptr);
+  EXPECT_EQ(Bar().GetTrackingState(), 0);
+  EXPECT_EQ(::GetFocus(), field);
+  // Alt twice: selected, then let go.
+  Key(VK_MENU);
+  Key(VK_MENU);
+  EXPECT_EQ(Bar().GetTrackingState(), 0);
+  EXPECT_EQ(::GetFocus(), field);
+  EXPECT_TRUE(m_watch.commands.empty());
+}
+
 TEST_F(EditorMenus, AfterTheDefaultLayoutTheFileMenuListsNoRecentFile) {
   m_app->AddToRecentFileList(u"C:\\work\\one.pvk");
   m_app->AddToRecentFileList(u"C:\\work\\two.pvk");
