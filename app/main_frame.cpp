@@ -171,8 +171,8 @@ LRESULT CMainFrame::OnCheckFigureTool(WPARAM, LPARAM lParam) {
 }
 
 // The profile is replaced whole or not at all, so a layout that cannot be
-// written leaves the earlier one; the placement not reading back is how the
-// frame learns of it.
+// written leaves the earlier one; the placement not reading back, or the
+// flush failing, is how the frame learns of it.
 BOOL CMainFrame::DestroyWindow() {
   WINDOWPLACEMENT placement{};
   placement.length = sizeof placement;
@@ -186,13 +186,14 @@ BOOL CMainFrame::DestroyWindow() {
     const TCHAR* entry;
     LONG value;
   } kept[] = {{u"left", saved.left}, {u"right", saved.right}, {u"bottom", saved.bottom}, {u"top", saved.top}};
+  bool written = true;
   for (const auto& item : kept) {
     // A value that cannot be in the file: missing entries read as it.
     constexpr int kMissing = -0x7FFFFFF;
-    if (static_cast<int>(app->GetProfileInt(section, item.entry, kMissing)) != item.value) {
-      ReportWriteFailureOnce(app->m_pszProfileName);
-      break;
-    }
+    if (static_cast<int>(app->GetProfileInt(section, item.entry, kMissing)) != item.value) written = false;
   }
+  // The layout is held in memory until the profile is flushed: now, whole.
+  if (!::WritePrivateProfileStringW(nullptr, nullptr, nullptr, app->m_pszProfileName)) written = false;
+  if (!written) ReportWriteFailureOnce(app->m_pszProfileName);
   return destroyed;
 }

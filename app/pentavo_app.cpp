@@ -53,6 +53,7 @@ ON_COMMAND(ID_LOAD_SAMPLE, OnLoadSample)
 ON_COMMAND(ID_VISIT_HOMEPAGE, OnVisitHomepage)
 ON_COMMAND(ID_SUPPORT, OnSupport)
 ON_COMMAND(ID_DEFAULT_LAYOUT, OnDefaultLayout)
+ON_UPDATE_COMMAND_UI(ID_FILE_MRU_FILE1, OnUpdateRecentFiles)
 END_MESSAGE_MAP()
 
 CPentavoApp::CPentavoApp() : CWinApp(u"Calvetta") {}
@@ -186,6 +187,24 @@ void CPentavoApp::OnDefaultLayout() {
   UseProfile(kDefaultLayoutFile);
   if (CKitFrameWnd* frame = MainKitFrame()) frame->LoadDefaultLayout();
   UseProfile(kProfileFile);
+}
+
+// Once the default layout has dropped the recent-file list, the File menu
+// lists no file: the entries the list put in go, and the first item shows
+// the menu's own greyed text again.
+void CPentavoApp::OnUpdateRecentFiles(CCmdUI* pCmdUI) {
+  if (m_pRecentFileList || !pCmdUI->m_pMenu) {
+    OnUpdateRecentFileMenu(pCmdUI);
+    return;
+  }
+  const HMENU menu = pCmdUI->m_pMenu->m_hMenu;
+  for (UINT id = ID_FILE_MRU_FILE1 + 1; id < ID_FILE_MRU_FILE1 + 16; ++id) ::DeleteMenu(menu, id, MF_BYCOMMAND);
+  pCmdUI->m_nIndexMax = static_cast<UINT>(::GetMenuItemCount(menu));
+  CMenu resource;
+  CString text;
+  if (resource.LoadMenu(IDR_MAINFRAME)) resource.GetMenuString(ID_FILE_MRU_FILE1, text, MF_BYCOMMAND);
+  pCmdUI->SetText(text);
+  pCmdUI->Enable(FALSE);
 }
 
 int RunPentavoApp(CPentavoApp& app) {

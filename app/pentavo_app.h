@@ -47,6 +47,7 @@ class CPentavoApp : public CWinApp {
   afx_msg void OnVisitHomepage();
   afx_msg void OnSupport();
   afx_msg void OnDefaultLayout();
+  afx_msg void OnUpdateRecentFiles(CCmdUI* pCmdUI);
   DECLARE_MESSAGE_MAP()
 };
 

@@ -85,15 +85,14 @@ void CBmpBtn::OnLButtonDown(UINT nFlags, CPoint point) {
   CBitmapButton::OnLButtonDown(nFlags, point);
 }
 
-// The button is let go before its owner hears of the click: an owner that
-// opens a menu then would leave it drawn down for as long as the menu runs
-// and after.
+// The owner hears of the click while the button still holds the press; the
+// button is drawn up before and after, then the button's own handling ends
+// the press (capture, BN_CLICKED).
 void CBmpBtn::OnLButtonUp(UINT nFlags, CPoint point) {
   m_bPressed = 0;
+  Redraw();
   CRect client;
   GetClientRect(&client);
-  CBitmapButton::OnLButtonUp(nFlags, point);
-  Redraw();
   if (client.PtInRect(point)) {
     m_nToggled = !m_nToggled;
     NMHDR header{};
@@ -101,10 +100,10 @@ void CBmpBtn::OnLButtonUp(UINT nFlags, CPoint point) {
     header.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID());
     header.code = kNotifyBitmapButtonClicked;
     ::SendMessageW(::GetParent(m_hWnd), WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
-    // Drawn with the next paint, not at once: a menu the owner ran has left
-    // the windows under it to repaint, ours after them.
-    if (::IsWindow(m_hWnd)) Invalidate(FALSE);
+    if (!::IsWindow(m_hWnd)) return;  // the owner took the button away
   }
+  Redraw();
+  CBitmapButton::OnLButtonUp(nFlags, point);
 }
 
 void CBmpBtn::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) {

@@ -223,6 +223,8 @@ void KitSaveFrame(CFrameWnd* frame, const CString& base, const CString& section)
   RemoveSharedIdRecords(state);
   state.SaveState(base);
   ForEachKitControlBar(frame, [&](CKitControlBar* bar) { bar->SaveBarSizeState(base); });
+  // The layout's hundreds of entries reach the disk together, in one replacement of the file.
+  ::WritePrivateProfileStringW(nullptr, nullptr, nullptr, app->m_pszProfileName);
 }
 
 void KitLoadLayout(CFrameWnd* frame, const CString& base) {

@@ -8,6 +8,7 @@
 #include "guitk/menu_bar.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "guitk/kit_colors.h"
 #include "guitk/kit_dock_context.h"
@@ -489,6 +490,11 @@ END_MESSAGE_MAP()
 class CMenuBarFrameHook : public CSubclassWnd {
  public:
   explicit CMenuBarFrameHook(CMenuBar* bar) : m_pBar(bar) {}
+  bool FloatingBarActive() const {
+    const HWND active = ::GetActiveWindow();
+    return active && ::GetWindow(active, GW_OWNER) == m_hWnd &&
+           dynamic_cast<CMiniFrameWnd*>(CWnd::FromHandlePermanent(active)) != nullptr;
+  }
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
     switch (message) {
       case WM_SYSCOLORCHANGE:
@@ -500,14 +506,20 @@ class CMenuBarFrameHook : public CSubclassWnd {
         return result;
       }
       case WM_NCACTIVATE: {
-        m_pBar->m_bFrameActive = wParam != 0;
+        // A floating bar of the frame taking the activation leaves the frame
+        // drawn active: its titles stay black as its caption does.
+        const bool active = wParam != 0 || FloatingBarActive();
+        m_pBar->m_bFrameActive = active;
         for (CMenuBarItem* item : m_pBar->m_items) {
-          if (wParam) item->m_fsState &= static_cast<BYTE>(~CMenuBarItem::kInactive);
+          if (active) item->m_fsState &= static_cast<BYTE>(~CMenuBarItem::kInactive);
           else item->m_fsState |= CMenuBarItem::kInactive;
           item->Repaint(m_pBar);
         }
         break;
       }
+      case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_KEYMENU && m_pBar->KeyMenu(static_cast<char16_t>(lParam))) return 0;
+        break;
       case WM_MENUSELECT: {
         const UINT flags = HIWORD(wParam);
         const auto menu = reinterpret_cast<HMENU>(lParam);
@@ -1136,6 +1148,11 @@ BOOL CMenuBar::OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message) {
 
 void CMenuBar::SetTrackingState(int nState, int nItem) {
   if (m_nTrackingState == 3 && nState != 3) m_bAltUsed = FALSE;
+  if (nState == 0 && m_hWndFocusBefore) {
+    const HWND back = m_hWndFocusBefore;
+    m_hWndFocusBefore = nullptr;
+    if (::IsWindow(back) && ::GetFocus() == m_hWnd) ::SetFocus(back);
+  }
   if (CMenuBarItem* old = GetItem(m_nHotItem)) {
     old->m_fsState &= static_cast<BYTE>(~(CMenuBarItem::kHot | CMenuBarItem::kPressed));
     InvalidateItem(m_nHotItem);
@@ -1193,9 +1210,10 @@ UINT CMenuBar::TrackItemPopup(HMENU hPopup, const CRect& rcItem, CWnd* pFrame, U
     at = POINT{r.right - 1, r.top + 1};
     params.rcExclude = screen;
   } else {
-    // The popup may drop below the item but never rise over the bar.
+    // The popup drops below the item; without room there it stands above
+    // the title, never over it, so the click that opened it cannot land on an item.
     at = POINT{std::max<LONG>(r.left, 0), r.bottom - 2};
-    params.rcExclude = RECT{screen.left, screen.top, screen.right, r.bottom - 2};
+    params.rcExclude = RECT{screen.left, r.top, screen.right, r.bottom - 2};
     flags |= TPM_VERTICAL;
   }
   const UINT result = static_cast<UINT>(TrackPopupMenuEx(hPopup, flags, at.x, at.y, pFrame->m_hWnd, &params));
@@ -1288,6 +1306,49 @@ int CMenuBar::NextItem(int nItem, int step) const {
 
 // --- keyboard ---
 
+// Alt, F10 or Alt and a letter pressed in a window whose own handling keeps
+// the keys from the frame (a dialog in a bar) reach the frame as its keyboard
+// menu; the bar stands for the menu line there. While a title is selected
+// the bar holds the keyboard focus, so that the keys that follow reach it,
+// and gives the focus back when the selection ends.
+BOOL CMenuBar::KeyMenu(char16_t key) {
+  if (!m_hWnd || !IsWindowVisible() || key == u' ') return FALSE;  // Alt+Space: the system menu
+  if (key == 0) {
+    if (m_nTrackingState == 0) {
+      const HWND focus = ::GetFocus();
+      SetTrackingState(1, NextItem(m_bMdi ? 0 : -1, 1));  // after the document icon
+      if (focus != m_hWnd) {
+        m_hWndFocusBefore = focus;
+        SetFocus();
+      }
+    } else if (m_nTrackingState == 1) {
+      SetTrackingState(0, -1);
+    }
+    return TRUE;
+  }
+  const char16_t upper = key >= u'a' && key <= u'z' ? static_cast<char16_t>(key - 32) : key;
+  for (size_t i = 0; i < m_items.size(); ++i) {
+    auto* title = dynamic_cast<CMenuBarTitleItem*>(m_items[i]);
+    if (title && !(title->m_fsState & CMenuBarItem::kHidden) && title->Mnemonic() == upper) {
+      OpenItem(static_cast<int>(i));
+      return TRUE;
+    }
+  }
+  return FALSE;
+}
+
+// Whether the frame's accelerator table binds the key alone (no Shift, Ctrl or Alt).
+bool CMenuBar::IsFrameAccelerator(UINT vk) const {
+  const CFrameWnd* frame = m_pDockSite ? m_pDockSite : GetParentFrame();
+  if (!frame || !frame->m_hAccelTable) return false;
+  const int count = ::CopyAcceleratorTableW(frame->m_hAccelTable, nullptr, 0);
+  std::vector<ACCEL> table(static_cast<size_t>(std::max(count, 0)));
+  if (table.empty() || ::CopyAcceleratorTableW(frame->m_hAccelTable, table.data(), count) != count) return false;
+  return std::any_of(table.begin(), table.end(), [vk](const ACCEL& a) {
+    return (a.fVirt & FVIRTKEY) && a.key == vk && !(a.fVirt & (FSHIFT | FCONTROL | FALT));
+  });
+}
+
 BOOL CMenuBar::TranslateFrameMessage(MSG* pMsg) {
   if (!m_hWnd || !IsWindowVisible()) return FALSE;
   UpdateMdiItems();
@@ -1301,6 +1362,14 @@ BOOL CMenuBar::TranslateFrameMessage(MSG* pMsg) {
   const bool shift = GetKeyState(VK_SHIFT) < 0;
   const bool ctrl = GetKeyState(VK_CONTROL) < 0;
   const bool alt = (vk != VK_MENU) && GetKeyState(VK_MENU) < 0;
+  // F10 bound to a command of the frame is that command, as the platform's
+  // accelerators come before its menu key: the press goes on to the
+  // accelerators, the release is eaten so that it selects nothing.
+  if (vk == VK_F10 && !shift && !ctrl && !alt && IsFrameAccelerator(VK_F10)) {
+    if (m == WM_SYSKEYUP) return TRUE;
+    if (m_nTrackingState == 1 || m_nTrackingState == 2) SetTrackingState(0, -1);
+    return FALSE;
+  }
   // 1. Alt or F10 alone: the release selects the first title, or deselects.
   if ((vk == VK_MENU || vk == VK_F10) && !shift && !ctrl && !alt) {
     if (m == WM_SYSKEYUP) {

@@ -145,6 +145,10 @@ class CMenuBar : public CControlBar {
   HMENU GetWindowMenu() const { return m_hWindowMenu; }
   // The frame's messages pass here first; TRUE eats the message.
   BOOL TranslateFrameMessage(MSG* pMsg);
+  // The frame's keyboard menu (SC_KEYMENU: Alt alone, or Alt and a letter,
+  // pressed where the frame's pre-translation does not see the keys); TRUE
+  // when the bar took it.
+  BOOL KeyMenu(char16_t key);
   void Refresh();
   virtual void SetStyle(int style);
 
@@ -199,6 +203,7 @@ class CMenuBar : public CControlBar {
   void BuildItems();
   // The next hit-testable, shown item from nItem in a direction, wrapping.
   int NextItem(int nItem, int step) const;
+  bool IsFrameAccelerator(UINT vk) const;
   int ItemFromPoint(CPoint point) const;
   void OpenItem(int nItem);
   // Wraps the items at a width; the block's size.
@@ -234,6 +239,7 @@ class CMenuBar : public CControlBar {
   int m_nHotItem = -1;
   BOOL m_bAltUsed = FALSE;
   int m_nTrackingState = 0;
+  HWND m_hWndFocusBefore = nullptr;  // given back when the keyboard menu ends
   std::vector<CMenuBarItem*> m_items;
   HMENU m_hMenu = nullptr;
   BOOL m_bOwnMenu = FALSE;  // loaded here, destroyed here

@@ -356,7 +356,10 @@ BOOL CDrawnMenuStyledLook::PaintBorder(HWND hWnd, HDC hdc, KitPopupRecord* recor
   GetPressedButton(&button, &orientation);
   RECT desk;
   GetWindowRect(GetDesktopWindow(), &desk);
-  const bool cutOff = (orientation == 0 && window.bottom >= desk.bottom) || (orientation == 1 && window.right >= desk.right);
+  // No joint where the popup does not meet the button: cut off by the
+  // screen's far edge, or standing above a title near the screen's bottom.
+  const bool cutOff = (orientation == 0 && (window.bottom >= desk.bottom || window.top < button.top)) ||
+                      (orientation == 1 && window.right >= desk.right);
   if (orientation >= 0 && !cutOff) {
     // The border opens where the popup meets the button that opened it.
     HBRUSH menu = CreateSolidBrush(GetSysColor(GetMenuColorIndex()));

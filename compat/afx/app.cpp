@@ -240,6 +240,8 @@ BOOL CWinApp::InitInstance() { return TRUE; }
 
 int CWinApp::ExitInstance() {
   SaveStdProfileSettings();
+  // The profile's writes are held in memory: they go to the disk as the program ends.
+  if (m_pszProfileName) ::WritePrivateProfileStringW(nullptr, nullptr, nullptr, m_pszProfileName);
   return static_cast<int>(m_msgCur.wParam);
 }
 

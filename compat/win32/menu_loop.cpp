@@ -42,6 +42,12 @@ struct Tracker {
   bool awaitingRelease = false;  // an outside click ended the menu; its release is eaten too
   bool altPending = false;
   HWND activeAtStart = nullptr;
+  // Where the pointer was when the last popup appeared: the release of the
+  // click that opened it, before any move, picks nothing; a press inside the
+  // menu since then makes its release a click of its own.
+  POINT pointerAtShow{};
+  bool pointerMoved = false;
+  bool pressedSinceShow = false;
   // The chosen command.
   bool chosen = false;
   UINT command = 0;
@@ -253,6 +259,9 @@ bool OpenPopup(Tracker& t, HMENU menu, int position, bool system, const POINT* r
   HWND hwnd = t.popups.back().hwnd;
   ShowWindow(hwnd, SW_SHOWNOACTIVATE);
   UpdateWindow(hwnd);
+  GetCursorPos(&t.pointerAtShow);
+  t.pointerMoved = false;
+  t.pressedSinceShow = false;
   if (selectFirst) {
     const auto& items = t.popups.back().items;
     for (size_t i = 0; i < items.size(); ++i) {
@@ -440,7 +449,10 @@ Hit HitAt(const Tracker& t, POINT pt) {
   return hit;
 }
 
+bool SamePoint(POINT a, POINT b) { return a.x == b.x && a.y == b.y; }
+
 void MouseMove(Tracker& t, POINT pt) {
+  if (!SamePoint(pt, t.pointerAtShow)) t.pointerMoved = true;
   const Hit hit = HitAt(t, pt);
   if (hit.level >= 0) {
     if (hit.item < 0) return;
@@ -479,6 +491,7 @@ void ButtonDown(Tracker& t, POINT pt) {
 }
 
 void ButtonUp(Tracker& t, POINT pt) {
+  if (!t.pointerMoved && !t.pressedSinceShow && SamePoint(pt, t.pointerAtShow)) return;
   const Hit hit = HitAt(t, pt);
   if (hit.level < 0 || hit.item < 0) return;
   const MenuItem& item = t.popups[static_cast<size_t>(hit.level)].items[static_cast<size_t>(hit.item)];
@@ -575,7 +588,10 @@ void Handle(Tracker& t, MSG& msg) {
     }
     if (m == WM_MOUSEMOVE) MouseMove(t, msg.pt);
     else if (m == WM_LBUTTONDOWN || m == WM_RBUTTONDOWN || m == WM_MBUTTONDOWN ||
-             m == WM_LBUTTONDBLCLK || m == WM_RBUTTONDBLCLK) ButtonDown(t, msg.pt);
+             m == WM_LBUTTONDBLCLK || m == WM_RBUTTONDBLCLK) {
+      t.pressedSinceShow = true;  // before ButtonDown: a popup it opens starts afresh
+      ButtonDown(t, msg.pt);
+    }
     else if (m == WM_LBUTTONUP || (m == WM_RBUTTONUP && (t.flags & TPM_RIGHTBUTTON))) ButtonUp(t, msg.pt);
     return;
   }

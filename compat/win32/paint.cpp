@@ -59,6 +59,19 @@ RectList VisibleArea(const Window* w, bool clientArea, bool clipChildren, bool c
 
 // --- invalidation ---
 
+void NoteInvalidUnderSavedBits(const Window* w, const RECT& screen) {
+  const Window* desktop = Find(Desktop());
+  const Window* top = w;
+  while (top && top->parent && top->parent != desktop->hwnd) top = Find(top->parent);
+  for (HWND hwnd : desktop->children) {  // the top of the Z order first
+    if (top && hwnd == top->hwnd) break;
+    Window* popup = Find(hwnd);
+    if (!popup || popup->savedBits.empty()) continue;
+    const RECT under = RectIntersection(popup->savedRect, screen);
+    if (!RectEmpty(under)) popup->savedStale.Add(under);
+  }
+}
+
 namespace {
 
 void WakeOwner(const Window* w) {
@@ -85,6 +98,7 @@ void InvalidateArea(Window* w, const RECT& screen, bool erase) {
   RectList frame(inWindow);
   frame.Subtract(clientScreen);
   if (!frame.Empty()) w->frameUpdate = true;
+  NoteInvalidUnderSavedBits(w, inWindow);
   if (!RectEmpty(inClient)) {
     w->update.Add(RectOffset(inClient, -clientScreen.left, -clientScreen.top));
     if (erase) w->erase = true;
@@ -99,7 +113,12 @@ void InvalidateArea(Window* w, const RECT& screen, bool erase) {
 // coordinates of w) and carries them to the children it covers.
 void RedrawArea(Window* w, const RectList& area, UINT flags, bool wholeFrame) {
   if ((flags & RDW_INVALIDATE) && ReallyVisible(w)) {
-    for (const RECT& r : area.Rects()) w->update.Add(r);
+    const POINT at = ClientScreenOrigin(w);
+    for (const RECT& r : area.Rects()) {
+      w->update.Add(r);
+      NoteInvalidUnderSavedBits(w, RectOffset(r, at.x, at.y));
+    }
+    if ((flags & RDW_FRAME) && wholeFrame && HasFrame(w)) NoteInvalidUnderSavedBits(w, ScreenWindowRect(w));
     if (flags & RDW_ERASE) w->erase = true;
     if ((flags & RDW_FRAME) && wholeFrame && HasFrame(w)) w->frameUpdate = true;
     if (flags & RDW_INTERNALPAINT) w->internalPaint = true;
@@ -148,6 +167,7 @@ void InvalidateScreenArea(const RECT& screen) {
 void InvalidateWhole(Window* w, bool erase, bool frame, bool children) {
   if (!ReallyVisible(w)) return;
   w->update.Add(ClientBox(w));
+  NoteInvalidUnderSavedBits(w, frame ? ScreenWindowRect(w) : ScreenClientRect(w));
   if (erase) w->erase = true;
   if (frame && HasFrame(w)) w->frameUpdate = true;
   WakeOwner(w);
@@ -160,6 +180,7 @@ void InvalidateWhole(Window* w, bool erase, bool frame, bool children) {
 void InvalidateFrame(Window* w) {
   if (!ReallyVisible(w) || !HasFrame(w)) return;
   w->frameUpdate = true;
+  NoteInvalidUnderSavedBits(w, ScreenWindowRect(w));
   WakeOwner(w);
 }
 

@@ -1,11 +1,18 @@
 // Profile (INI) files read and edited line by line, so that comments and the
-// order of untouched lines survive a write; every write replaces the file
-// atomically, and the writes reach the disk together (see Flush::kDeferred).
+// order of untouched lines survive a write. A file is kept in memory from its
+// first use: reads and writes through these calls see each other at once,
+// and the file is replaced whole, once, at a flush (the platform's
+// WritePrivateProfileString(NULL, NULL, NULL, file)) or at the end of the
+// process. A frame saving its layout writes hundreds of keys in a row; one
+// replacement of the file serves them all.
 #include "compat/win32/profile.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -30,6 +37,32 @@ struct IniFile {
 std::mutex& ProfileLock() {
   static std::mutex* lock = new std::mutex;
   return *lock;
+}
+
+// What the file on disk was when it was read or written: a change by another
+// program (or a file put in place by a test) is seen at the next read.
+struct Stamp {
+  bool exists = false;
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  timespec modified{};
+  bool operator==(const Stamp& o) const {
+    return exists == o.exists && device == o.device && inode == o.inode && size == o.size &&
+           modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec;
+  }
+};
+
+Stamp StampOf(const std::string& host) {
+  Stamp stamp;
+  struct stat info;
+  if (stat(host.c_str(), &info) != 0) return stamp;
+  stamp.exists = true;
+  stamp.device = info.st_dev;
+  stamp.inode = info.st_ino;
+  stamp.size = info.st_size;
+  stamp.modified = info.st_mtim;
+  return stamp;
 }
 
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
@@ -225,14 +258,83 @@ void SetKey(IniFile& file, const char16_t* section, const char16_t* key, const c
   file.lines.insert(file.lines.begin() + static_cast<ptrdiff_t>(insert), std::u16string(key) + u"=" + value);
 }
 
+// --- the files kept in memory ---
+
+struct CachedIni {
+  IniFile file;
+  bool loaded = false;
+  bool dirty = false;  // written here and not yet on disk
+  Stamp stamp;
+};
+
+std::map<std::string, CachedIni>& Cache() {
+  static auto* cache = new std::map<std::string, CachedIni>;  // flushed by the last exit handler
+  return *cache;
+}
+
+// The file as these calls see it; false when it exists but cannot be read.
+bool Load(const std::string& host, CachedIni*& entry) {
+  entry = &Cache()[host];
+  if (entry->dirty) return true;
+  const Stamp now = StampOf(host);
+  if (entry->loaded && now == entry->stamp) return true;
+  entry->file = IniFile{};
+  entry->loaded = ReadIni(host, entry->file);
+  entry->stamp = now;
+  return entry->loaded;
+}
+
+// Whether a replacement could be put there: the nearest existing folder on
+// the way is a folder we may write in. Checked when a clean file is first
+// written, so that an unreachable profile fails at the write, as it does on
+// the platform, not silently at the flush.
+bool CanReplace(const std::string& host) {
+  std::string folder = host;
+  for (;;) {
+    const size_t slash = folder.find_last_of('/');
+    folder = slash == std::string::npos ? "." : slash == 0 ? "/" : folder.substr(0, slash);
+    struct stat info;
+    if (stat(folder.c_str(), &info) == 0) return S_ISDIR(info.st_mode) && access(folder.c_str(), W_OK) == 0;
+    if (folder == "/" || folder == ".") return false;
+  }
+}
+
+bool FlushEntry(const std::string& host, CachedIni& entry) {
+  if (!entry.dirty) return true;
+  if (!compat::WriteFileAtomically(host, Encode(entry.file))) return false;
+  entry.dirty = false;
+  entry.stamp = StampOf(host);
+  return true;
+}
+
+bool FolderExists(const std::string& host) {
+  const size_t slash = host.find_last_of('/');
+  struct stat info;
+  return slash == std::string::npos || slash == 0 ||
+         (stat(host.substr(0, slash).c_str(), &info) == 0 && S_ISDIR(info.st_mode));
+}
+
+// At the end of the process; a file whose folder has gone since is not brought back.
+void FlushAll() {
+  std::lock_guard<std::mutex> guard(ProfileLock());
+  for (auto& [host, entry] : Cache())
+    if (entry.dirty && FolderExists(host)) FlushEntry(host, entry);
+}
+
+void FlushAtExit() {
+  static const bool registered = std::atexit(FlushAll) == 0;
+  (void)registered;
+}
+
 }  // namespace
 
 DWORD GetPrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lpDefault, LPWSTR lpReturnedString,
                                DWORD nSize, LPCWSTR lpFileName) {
   if (!lpFileName) return 0;
   std::lock_guard<std::mutex> guard(ProfileLock());
-  IniFile file;
-  ReadIni(compat::ToHostPath(lpFileName), file);
+  CachedIni* entry = nullptr;
+  Load(compat::ToHostPath(lpFileName), entry);
+  const IniFile& file = entry->file;
   if (!lpAppName) return CopyList(SectionNames(file), lpReturnedString, nSize);
   if (!lpKeyName) return CopyList(KeyNames(file, lpAppName), lpReturnedString, nSize);
   size_t header, end, line;
@@ -262,32 +364,35 @@ BOOL WritePrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lp
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  if (!lpAppName) {
-    if (!lpKeyName && !lpString) {
-      // "Flush the cache": the writes so far go to the disk.
-      compat::SyncDeferredFiles();
-      return TRUE;
-    }
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
+  const std::string host = compat::ToHostPath(lpFileName);
   std::lock_guard<std::mutex> guard(ProfileLock());
-  std::string host = compat::ToHostPath(lpFileName);
-  IniFile file;
-  if (!ReadIni(host, file)) {
+  if (!lpAppName) {
+    if (lpKeyName || lpString) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
+    }
+    // "Flush the cache": the file goes to the disk whole.
+    auto found = Cache().find(host);
+    if (found == Cache().end() || FlushEntry(host, found->second)) return TRUE;
     SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
   }
-  std::string before = Encode(file);
-  if (!lpKeyName) RemoveSection(file, lpAppName);
-  else SetKey(file, lpAppName, lpKeyName, lpString);
-  std::string after = Encode(file);
-  if (after == before) return TRUE;  // a deletion of nothing writes nothing
-  // A frame saving its layout writes hundreds of keys in a row: one flush for all.
-  if (!compat::WriteFileAtomically(host, after, compat::Flush::kDeferred)) {
+  CachedIni* entry = nullptr;
+  if (!Load(host, entry)) {
     SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
   }
+  const std::vector<std::u16string> before = entry->file.lines;
+  if (!lpKeyName) RemoveSection(entry->file, lpAppName);
+  else SetKey(entry->file, lpAppName, lpKeyName, lpString);
+  if (entry->file.lines == before) return TRUE;  // a deletion of nothing writes nothing
+  if (!entry->dirty && !CanReplace(host)) {
+    entry->file.lines = before;
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
+  entry->dirty = true;
+  FlushAtExit();
   return TRUE;
 }
 

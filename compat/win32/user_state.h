@@ -78,9 +78,11 @@ struct Window {
   HDC ownDc = nullptr;             // outstanding DCs, freed with the window
   std::vector<HDC> dcs;
   // CS_SAVEBITS: the screen under the window as it was shown, put back when
-  // it hides where it showed.
+  // it hides where it showed; what was invalidated beneath it meanwhile
+  // (screen coordinates) is painted afresh instead.
   std::vector<uint32_t> savedBits;
   RECT savedRect{};
+  RectList savedStale;
 };
 
 struct SentMessage {
@@ -225,6 +227,9 @@ void PostInput(const RawInput& input);
 void InvalidateScreenArea(const RECT& screen);  // lock held; everything under the area
 void InvalidateWhole(Window* w, bool erase, bool frame, bool children);  // lock held
 void InvalidateFrame(Window* w);  // lock held; the non-client area only
+// Notes, for the popups above w that keep the screen under them, that `screen`
+// of w needs painting; lock held.
+void NoteInvalidUnderSavedBits(const Window* w, const RECT& screen);
 bool HasPendingPaint(const ThreadQueue& queue, HWND filter, HWND* target);  // lock held
 void PaintDesktopArea(const RECT& screen);  // lock held
 // Where DCs of the desktop (or the screen) are out: a drag's tracker drawn

@@ -298,13 +298,30 @@ PosChange Apply(Window* w, const WINDOWPOS& pos) {
   return change;
 }
 
+// The saved screen is only as good as what beneath was painted when it was
+// taken: a paint still owed there is owed again once the popup is gone.
+void NotePendingPaintsUnder(Window* popup) {
+  for (HWND hwnd : Descendants(Desktop())) {
+    const Window* other = Find(hwnd);
+    if (!other || other == popup || !ReallyVisible(other)) continue;
+    if (other->frameUpdate) NoteInvalidUnderSavedBits(other, ScreenWindowRect(other));
+    const POINT at = ClientScreenOrigin(other);
+    for (const RECT& r : other->update.Rects()) NoteInvalidUnderSavedBits(other, RectOffset(r, at.x, at.y));
+  }
+}
+
 // A popup of a CS_SAVEBITS class (menus, drop-down lists, tooltips) keeps
-// what it covers and puts it back as it hides, so that a window beneath that
-// paints nothing of its own (the renderer's preview) does not keep the
-// popup's picture. Windows that paint still get their WM_PAINT.
-void SaveBitsUnder(Window* w, const PosChange& change, bool nowVisible) {
-  if (!IsTopLevel(w) || !w->cls || !(w->cls->style & CS_SAVEBITS)) return;
-  if (change.wasVisible && nowVisible && !change.moved && !change.sized) return;  // still over the same place
+// what it covers and puts it back as it hides, as the platform does: the
+// windows beneath are not asked to paint again, so a window that painted at
+// once when the popup closed (a button let go) is not painted over later by
+// a parent without WS_CLIPCHILDREN, and a window that paints nothing of its
+// own (the renderer's preview) does not keep the popup's picture. What was
+// waiting to be painted beneath when it showed, or was invalidated beneath
+// while it stood there, is painted afresh. Gives the restored area.
+RectList SaveBitsUnder(Window* w, const PosChange& change, bool nowVisible) {
+  RectList restored;
+  if (!IsTopLevel(w) || !w->cls || !(w->cls->style & CS_SAVEBITS)) return restored;
+  if (change.wasVisible && nowVisible && !change.moved && !change.sized) return restored;  // still over the same place
   auto surface = compat::host::DesktopSurface();
   const RECT bounds{0, 0, surface->width, surface->height};
   const RECT shown = RectIntersection(change.oldScreen, bounds);
@@ -315,17 +332,22 @@ void SaveBitsUnder(Window* w, const PosChange& change, bool nowVisible) {
       for (int y = r.top; y < r.bottom; ++y)
         std::copy_n(w->savedBits.begin() + static_cast<long>(y - r.top) * width, width, surface->Row(y) + r.left);
       compat::host::PresentRect(r);
+      restored.Add(r);
+      for (const RECT& stale : w->savedStale.Rects()) restored.Subtract(stale);
     }
   }
   w->savedBits.clear();
+  w->savedStale.Clear();
   if (!change.wasVisible && nowVisible) {
     const RECT r = RectIntersection(ScreenWindowRect(w), bounds);
-    if (r.right <= r.left || r.bottom <= r.top) return;
+    if (r.right <= r.left || r.bottom <= r.top) return restored;
     w->savedRect = r;
     w->savedBits.reserve(static_cast<size_t>(r.right - r.left) * (r.bottom - r.top));
     for (int y = r.top; y < r.bottom; ++y)
       w->savedBits.insert(w->savedBits.end(), surface->Row(y) + r.left, surface->Row(y) + r.right);
+    NotePendingPaintsUnder(w);
   }
+  return restored;
 }
 
 void Repaint(Window* w, const PosChange& change, UINT flags) {
@@ -334,7 +356,7 @@ void Repaint(Window* w, const PosChange& change, UINT flags) {
     return;
   }
   const bool nowVisible = ReallyVisible(w);
-  SaveBitsUnder(w, change, nowVisible);
+  const RectList restored = SaveBitsUnder(w, change, nowVisible);
   const bool changed = change.moved || change.sized || (flags & (SWP_FRAMECHANGED | SWP_SHOWWINDOW |
                                                                   SWP_HIDEWINDOW)) ||
                        !(flags & SWP_NOZORDER);
@@ -346,6 +368,7 @@ void Repaint(Window* w, const PosChange& change, UINT flags) {
     if (!IsTopLevel(w))
       if (const Window* parent = Find(w->parent)) uncovered.Intersect(ScreenClientRect(parent));
     if (nowVisible) uncovered.Subtract(ScreenWindowRect(w));
+    for (const RECT& r : restored.Rects()) uncovered.Subtract(r);
     for (const RECT& r : uncovered.Rects()) InvalidateScreenArea(r);
   }
   if (!nowVisible) return;

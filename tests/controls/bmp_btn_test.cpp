@@ -51,6 +51,20 @@ TEST_F(BmpBtnTest, OneClickTogglesAndSendsOneNoteBesideTheButtonsOwn) {
   EXPECT_EQ(object.GetToggle(), 0);
 }
 
+// The note comes while the button still holds the press, its own BN_CLICKED after.
+TEST_F(BmpBtnTest, TheOwnerHearsOfTheClickBeforeTheButtonLetsGo) {
+  HWND button = MakeButton();
+  std::vector<std::string> heard;
+  Log().SetHandler(parent_, [&](HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT*) {
+    if (message == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lParam)->code == controls::kNotifyBitmapButtonClicked)
+      heard.push_back(::GetCapture() == button ? "note, held" : "note");
+    if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) heard.push_back("clicked");
+    return false;
+  });
+  Click(Center(button));
+  EXPECT_EQ(heard, (std::vector<std::string>{"note, held", "clicked"}));
+}
+
 TEST_F(BmpBtnTest, AReleaseOutsideDoesNothing) {
   HWND button = MakeButton();
   Press(Center(button));

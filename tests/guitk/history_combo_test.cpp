@@ -33,6 +33,8 @@ class ProfileApp : public CWinApp {
 
 // The section as Python's configparser reads the file: "key=value;" in file order.
 std::string ReadSectionWithPython(const std::string& path) {
+  // Another program sees the profile as it stands after the writes so far are flushed.
+  ::WritePrivateProfileStringW(nullptr, nullptr, nullptr, compat::FromHostPath(path).c_str());
   const std::string command =
       "python3 -c \"import configparser,sys\n"
       "c=configparser.ConfigParser(interpolation=None)\n"

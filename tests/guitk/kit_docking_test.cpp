@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "compat/host_path.h"
 #include "guitk/kit_auto_hide.h"
 #include "guitk/kit_control_bar.h"
 #include "guitk/kit_dock_bar.h"
@@ -409,6 +410,7 @@ TEST_F(KitDocking, TheSizeSectionHoldsSixKeysInOrderAndARestartRestoresThem) {
   for (int i = 0; i < 3; ++i) Pump();
   ClickAt(AutoHideButton(Bar(2449)));
   frame_->SaveBarSizes();
+  ::WritePrivateProfileStringW(nullptr, nullptr, nullptr, compat::FromHostPath(HostIni()).c_str());
   // The keys in the file's line order.
   std::ifstream file(HostIni());
   std::vector<std::string> keys;

@@ -70,13 +70,16 @@ TEST_F(MenuBar, AltSelectsTheFirstTitleAndASecondAltDeselects) {
   Alt();
   EXPECT_EQ(Bar().GetTrackingState(), 0);
   EXPECT_EQ(Bar().GetHotItem(), -1);
-  // F10 does the same, and the accelerator F10 names stays dead.
+  // F10 is bound to Line Edit Mode here: the accelerator runs, before and
+  // instead of the bar, even with a title selected, and its release selects nothing.
   PressKey(VK_F10);
-  EXPECT_EQ(Bar().GetTrackingState(), 1);
-  EXPECT_EQ(Bar().GetHotItem(), 0);
-  PressKey(VK_ESCAPE);
   EXPECT_EQ(Bar().GetTrackingState(), 0);
-  EXPECT_TRUE(frame_->m_commands.empty());
+  Alt();
+  PressKey(VK_F10);
+  EXPECT_EQ(Bar().GetTrackingState(), 0);
+  EXPECT_EQ(Bar().GetHotItem(), -1);
+  const std::vector<UINT> lineEdit(2, static_cast<UINT>(ID_LINE_EDIT));
+  EXPECT_EQ(frame_->m_commands, lineEdit);
 }
 
 TEST_F(MenuBar, LeftFromTheFirstTitleWrapsToTheLastAndRightComesBack) {

@@ -8,6 +8,7 @@
 
 #include "compat/afx.h"
 #include "compat/afx/test_helpers.h"
+#include "compat/host_path.h"
 #include "support/tool_runner.h"
 
 namespace {
@@ -35,6 +36,8 @@ void* Slot(DWORD value) { return reinterpret_cast<void*>(static_cast<UINT_PTR>(v
 
 // "section/key" -> value, as Python's configparser reads the file.
 std::map<std::string, std::string> ReadWithConfigParser(const std::string& path) {
+  // Another program sees the profile as it stands after the writes so far are flushed.
+  ::WritePrivateProfileStringW(nullptr, nullptr, nullptr, compat::FromHostPath(path).c_str());
   const std::string script =
       "import configparser,sys\n"
       "c=configparser.ConfigParser(interpolation=None)\n"

@@ -540,6 +540,8 @@ TEST_F(DockingState, SavedArrangementIsReadByConfigParserAndRestoredByANewFrame)
   PumpWindows();
   const CRect floatingAt = Screen(*FloatingFrameOf(m_frame->m_editing));
   m_frame->SaveBarState(u"Layout");
+  // Another program sees the profile once the writes are flushed.
+  ::WritePrivateProfileStringW(nullptr, nullptr, nullptr, m_folder.Path(u"docking.ini"));
 
   CALVETTA_REQUIRE_TOOL(testsupport::HaveTool("python3"), "python3");
   const std::string script =

@@ -370,6 +370,31 @@ TEST_F(Menus, TheRightButtonChoosesOnlyWithTpmRightButtonAndGreyItemsNever) {
   DestroyMenu(popup);
 }
 
+// A menu opened by a press that lands under the pointer: the release of that
+// press picks nothing; after a move, or with a press of its own, one does.
+TEST_F(Menus, TheReleaseOfTheOpeningPressPicksNothingUntilThePointerMoves) {
+  HWND owner = TopLevel(50, 50, 300, 200);
+  HMENU popup = CreatePopupMenu();
+  AppendMenuW(popup, MF_STRING, 1, u"One");
+  AppendMenuW(popup, MF_STRING, 2, u"Two");
+  host::InjectMouseMove(110, 106);
+  host::InjectMouseButton(0, true, 110, 106);
+  Pump();
+  int stillOpen = 0;
+  Drive(owner, {[] { host::InjectMouseButton(0, false, 110, 106); }, [&] { stillOpen = static_cast<int>(OpenPopups().size()); }});
+  EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD, 100, 100, owner, nullptr), 0);
+  EXPECT_EQ(stillOpen, 1);
+  // The same press and release after the pointer moved within the item.
+  host::InjectMouseButton(0, true, 110, 106);
+  Pump();
+  Drive(owner, {[] {
+    host::InjectMouseMove(112, 106);
+    host::InjectMouseButton(0, false, 112, 106);
+  }});
+  EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD, 100, 100, owner, nullptr), 1);
+  DestroyMenu(popup);
+}
+
 TEST_F(Menus, EndMenuAndAQuitEndTheLoopAndTheQuitGoesOn) {
   HWND owner = TopLevel(50, 50, 300, 200);
   HMENU popup = CreatePopupMenu();

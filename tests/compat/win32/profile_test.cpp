@@ -3,6 +3,7 @@
 
 #include <stdlib.h>
 
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -24,7 +25,12 @@ class ProfileTest : public ::testing::Test {
     std::string command = "rm -rf '" + folder_ + "'";
     ASSERT_EQ(system(command.c_str()), 0);
   }
+  // The file on disk as another program sees it, after the writes so far reached it.
   std::string Bytes() {
+    EXPECT_TRUE(WritePrivateProfileStringW(nullptr, nullptr, nullptr, ini_.c_str()));
+    return DiskBytes();
+  }
+  std::string DiskBytes() {
     std::ifstream in(folder_ + "/test.ini", std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
@@ -110,4 +116,38 @@ TEST_F(ProfileTest, MissingFileReadsDefaultsAndDeletingNothingCreatesNothing) {
   std::u16string unreachable = compat::FromHostPath(folder_ + "/test.ini/inner.ini");
   SetBytes("x");
   EXPECT_FALSE(WritePrivateProfileStringW(u"A", u"b", u"c", unreachable.c_str()));
+}
+
+TEST_F(ProfileTest, ARunOfWritesReachesTheDiskWholeOnlyAtAFlush) {
+  SetBytes("[Old]\nkept=1\n");
+  for (int i = 0; i < 300; ++i) {
+    const std::u16string key = u"Bar" + std::u16string(1, static_cast<char16_t>(u'A' + i % 26)) +
+                               std::u16string(1, static_cast<char16_t>(u'a' + i / 26));
+    ASSERT_TRUE(WritePrivateProfileStringW(u"Layout", key.c_str(), u"7", ini_.c_str()));
+  }
+  // Our own readers see every write at once; the disk still holds the old file.
+  EXPECT_EQ(Get(u"Layout", u"BarCa"), u"7");
+  EXPECT_EQ(Get(u"Old", u"kept"), u"1");
+  EXPECT_EQ(DiskBytes(), "[Old]\nkept=1\n");
+  ASSERT_TRUE(WritePrivateProfileStringW(nullptr, nullptr, nullptr, ini_.c_str()));
+  const std::string flushed = DiskBytes();
+  EXPECT_EQ(flushed.rfind("[Old]\nkept=1\n\n[Layout]\nBarAa=7\n", 0), 0u);
+  EXPECT_NE(flushed.find("BarNl=7\n"), std::string::npos);
+  // A file changed on disk by another program is read again.
+  SetBytes("[Old]\nkept=2\n");
+  EXPECT_EQ(Get(u"Old", u"kept"), u"2");
+}
+
+TEST_F(ProfileTest, AFlushThatCannotReplaceTheFileFails) {
+  const std::string sub = folder_ + "/sub";
+  const std::u16string ini = compat::FromHostPath(sub + "/test.ini");
+  ASSERT_TRUE(WritePrivateProfileStringW(u"A", u"b", u"c", ini.c_str()));
+  // The folder the file was to go in became a file before the flush.
+  std::ofstream(sub) << "x";
+  EXPECT_FALSE(WritePrivateProfileStringW(nullptr, nullptr, nullptr, ini.c_str()));
+  WCHAR value[8];
+  GetPrivateProfileStringW(u"A", u"b", u"", value, 8, ini.c_str());
+  EXPECT_EQ(std::u16string(value), u"c");  // still held, for a later flush
+  std::remove(sub.c_str());
+  EXPECT_TRUE(WritePrivateProfileStringW(nullptr, nullptr, nullptr, ini.c_str()));
 }

@@ -271,6 +271,63 @@ TEST_F(Painting, ASaveBitsPopupPutsBackWhatItCovered) {
   UnregisterClassW(wc.lpszClassName, nullptr);
 }
 
+// When such a popup closes, a child that draws itself at once (a button let
+// go as its menu returns) stays drawn: its parent, which does not clip its
+// children, is not asked to paint there again. What was invalidated beneath
+// while the popup stood is painted afresh.
+TEST_F(Painting, AClosedSaveBitsPopupLeavesAChildThatDrewAtOnceAndRepaintsWhatChangedBeneath) {
+  static COLORREF parentColour = RGB(0, 0, 255);
+  auto fill = [](COLORREF colour) {
+    return [colour](HWND hwnd, UINT m, WPARAM, LPARAM, LRESULT* r) {
+      if (m != WM_PAINT) return false;
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd, &ps);
+      HBRUSH brush = CreateSolidBrush(colour == CLR_INVALID ? parentColour : colour);
+      RECT all;
+      GetClientRect(hwnd, &all);
+      FillRect(dc, &all, brush);
+      DeleteObject(brush);
+      EndPaint(hwnd, &ps);
+      *r = 0;
+      return true;
+    };
+  };
+  HWND parent = TopLevel(0, 0, 300, 300, WS_POPUP | WS_VISIBLE);
+  HWND child = Child(parent, 40, 40, 60, 60);
+  Log().SetHandler(parent, fill(CLR_INVALID));
+  Log().SetHandler(child, fill(RGB(0, 255, 0)));
+  InvalidateRect(parent, nullptr, TRUE);
+  Pump();
+  ASSERT_EQ(Pixel(70, 70), 0x00FF00u);
+  WNDCLASSW wc{};
+  wc.style = CS_SAVEBITS;
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_HIGHLIGHT + 1);
+  wc.lpszClassName = u"CalvettaTestSaveBitsChild";
+  ASSERT_NE(RegisterClassW(&wc), 0);
+  HWND popup = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, u"", WS_POPUP, 20, 20, 100, 100, nullptr, nullptr,
+                               nullptr, nullptr);
+  ShowWindow(popup, SW_SHOWNOACTIVATE);
+  Pump();
+  ShowWindow(popup, SW_HIDE);
+  RedrawWindow(child, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  Pump();
+  EXPECT_EQ(Pixel(70, 70), 0x00FF00u) << "the parent painted over its child";
+  EXPECT_EQ(Pixel(25, 25), 0x0000FFu);
+  // The parent changes colour while the popup covers part of it.
+  ShowWindow(popup, SW_SHOWNOACTIVATE);
+  Pump();
+  parentColour = RGB(255, 255, 0);
+  InvalidateRect(parent, nullptr, TRUE);
+  Pump();
+  ShowWindow(popup, SW_HIDE);
+  Pump();
+  EXPECT_EQ(Pixel(25, 25), 0xFFFF00u) << "the saved screen came back over a change";
+  EXPECT_EQ(Pixel(70, 70), 0x00FF00u);
+  DestroyWindow(popup);
+  UnregisterClassW(wc.lpszClassName, nullptr);
+}
+
 TEST_F(Painting, OneWindowCanBeWrittenToAPngFile) {
   HWND hwnd = TopLevel(100, 80, 200, 120);
   Pump();
