@@ -489,10 +489,9 @@ void CImageViewDlg::PressClip(CImageSlot* slot, CPoint point) {
   if (grip == kNoGrip) {
     CRect band = TrackRubberBandRect(this, point, kRubberBandColour);
     band.NormalizeRect();
-    // A click without a drag would make an empty clip, which empties the
-    // picture: the old rectangle stays.
-    const float z = slot->GetZoom();
-    if (band.Width() >= z && band.Height() >= z) StoreClipFromPane(slot, band);
+    // A click without a drag makes an empty clip: the picture shows whole.
+    StoreClipFromPane(slot, band);
+    RefreshPair();
   } else {
     SetCapture();
     CPoint last = point;

@@ -3,9 +3,9 @@
 
 #include "model/outline/transform_tracker.h"
 
-// The last outline is erased before returning, so a caller that does not
-// repaint at once keeps a clean pane. The band ends at the position of the
-// last mouse message, the ending click included.
+// The last outline stays drawn: every caller repaints its pane after the
+// band. The band ends at the position of the last mouse message, the ending
+// click included.
 CRect TrackRubberBandRect(CWnd* pane, const POINT& start, COLORREF colour) {
   CClientDC dc(pane);
   CRect band(start.x, start.y, start.x, start.y);
@@ -24,16 +24,17 @@ CRect TrackRubberBandRect(CWnd* pane, const POINT& start, COLORREF colour) {
       if (::GetCapture() != pane->GetSafeHwnd()) break;  // e.g. WM_CANCELMODE took it
       continue;
     }
-    DrawXorRect(&dc, band, colour);
-    band.right = GET_X_LPARAM(msg.lParam);
-    band.bottom = GET_Y_LPARAM(msg.lParam);
     if (ends) {
+      band.right = GET_X_LPARAM(msg.lParam);
+      band.bottom = GET_Y_LPARAM(msg.lParam);
       ::ReleaseCapture();
       return band;
     }
     DrawXorRect(&dc, band, colour);
+    band.right = GET_X_LPARAM(msg.lParam);
+    band.bottom = GET_Y_LPARAM(msg.lParam);
+    DrawXorRect(&dc, band, colour);
   }
-  DrawXorRect(&dc, band, colour);
   if (::GetCapture() == pane->GetSafeHwnd()) ::ReleaseCapture();
   return band;
 }

@@ -312,14 +312,17 @@ TEST_F(PaneTest, ClipGripsResizeMoveAndRedrawWithoutHistory) {
   EXPECT_EQ(Source()->m_clip.top, 120);
   EXPECT_EQ(Source()->m_clip.right, 190);
   EXPECT_EQ(Source()->m_clip.bottom, 140);
-  // A click outside without a drag keeps the rectangle (and the picture).
+  WritePanesPng("image_panes_clip_dragged");
+  // A click outside without a drag makes an empty clip: the picture shows
+  // whole.
   const POINT p = In(m_source, 40, 40);
   compat::host::InjectClick(0, p.x, p.y);
   Pump();
-  EXPECT_EQ(Source()->m_clip.left, 160);
-  EXPECT_TRUE(Source()->HasPicture());
+  EXPECT_EQ(Source()->m_clip.left, Source()->m_clip.right);
+  EXPECT_EQ(Source()->m_clip.left, 40);
+  ASSERT_TRUE(Source()->HasPicture());
+  EXPECT_EQ(Source()->GetPixelSize().cx, Source()->m_pictureSize.cx) << "the picture shows whole";
   EXPECT_EQ(HistoryRecords(), history) << "clip edits leave the history alone";
-  WritePanesPng("image_panes_clip_dragged");
 }
 
 TEST_F(PaneTest, ClipAreaDialogKeepsTheRatioAndCancelGivesTheRectangleBack) {
