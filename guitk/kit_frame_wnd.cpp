@@ -7,6 +7,7 @@
 #include "guitk/kit_frame_wnd.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "guitk/kit_colors.h"
 #include "guitk/kit_control_bar.h"
@@ -64,14 +65,12 @@ void KitPlaceFrame(CREATESTRUCT& cs, const CString& section, bool readTheme) {
   }
   RECT work{};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  // Kept inside the work area on every side: a saved place from a larger
-  // screen (or a damaged one) must not put the window out of reach.
-  cx = std::min(cx, static_cast<int>(work.right - work.left));
-  cy = std::min(cy, static_cast<int>(work.bottom - work.top));
+  // Counted from the work area's corner; a place saved on a larger screen
+  // still leaves an icon's width and height of the window on this one.
   cs.cx = cx;
   cs.cy = cy;
-  cs.x = std::clamp(left + static_cast<int>(work.left), static_cast<int>(work.left), static_cast<int>(work.right) - cx);
-  cs.y = std::clamp(top + static_cast<int>(work.top), static_cast<int>(work.top), static_cast<int>(work.bottom) - cy);
+  cs.x = static_cast<int>(std::min<int64_t>(int64_t{left} + work.left, GetSystemMetrics(SM_CXSCREEN) - GetSystemMetrics(SM_CXICON)));
+  cs.y = static_cast<int>(std::min<int64_t>(int64_t{top} + work.top, GetSystemMetrics(SM_CYSCREEN) - GetSystemMetrics(SM_CYICON)));
   // The clipping styles take effect only when the window is made with them.
   cs.style |= WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 }
