@@ -67,6 +67,13 @@ void CDockContext::CancelLoop() {
 // --- dragging ---
 
 void CDockContext::StartDrag(CPoint pt) {
+  InitDrag(pt);
+  m_dwOverDockStyle = CanDock();
+  Move(pt);
+  Track();
+}
+
+void CDockContext::InitDrag(CPoint pt) {
   m_bDragging = TRUE;
   InitLoop();
   CRect rect;
@@ -101,9 +108,6 @@ void CDockContext::StartDrag(CPoint pt) {
   KeepPointInside(m_rectDragVert, pt);
   KeepPointInside(m_rectFrameDragHorz, pt);
   KeepPointInside(m_rectFrameDragVert, pt);
-  m_dwOverDockStyle = CanDock();
-  Move(pt);
-  Track();
 }
 
 void CDockContext::Move(CPoint pt) {

@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <functional>
+#include <utility>
 #include <sstream>
 
 #include "guitk/kit_auto_hide.h"
@@ -233,6 +236,74 @@ TEST_F(KitDocking, CtrlDragFloatsAndEscapeCancels) {
   for (int i = 0; i < 3; ++i) Pump();
   EXPECT_TRUE(effect->IsFloating());
   EXPECT_TRUE(dynamic_cast<CKitMiniFrame*>(FloatingFrameOf(effect)));
+}
+
+// A bar taken off its edge: the floating frame comes centred on the pointer
+// when the bar lies across the frame; a double click on the floating frame's
+// caption puts it back where it was docked, at its size.
+TEST_F(KitDocking, ABarTakenOffFloatsCentredOnThePointerAndADoubleClickDocksItBack) {
+  for (UINT id : {2448u, 2449u}) {
+    CKitControlBar* bar = Bar(id);
+    for (int i = 0; i < 3; ++i) Pump();
+    const CRect docked = ScreenRect(bar);
+    CDockBar* dock = bar->m_pDockBar;
+    const CPoint caption = WindowPoint(bar, docked.Width() - 60, 10);
+    // Dropped over the frame's middle, Ctrl held (input goes to the window
+    // under the pointer as it is queued).
+    const CPoint to = ScreenRect(frame_).CenterPoint() + CSize(static_cast<int>(id) - 2448, 0);
+    compat::host::InjectMouseMove(caption.x, caption.y);
+    compat::host::InjectMouseButton(0, true, caption.x, caption.y);
+    compat::host::InjectKey(VK_CONTROL, true);
+    compat::host::InjectMouseMove(to.x, to.y);
+    compat::host::InjectMouseButton(0, false, to.x, to.y);
+    compat::host::InjectKey(VK_CONTROL, false);
+    for (int i = 0; i < 3; ++i) Pump();
+    ASSERT_TRUE(bar->IsFloating()) << id;
+    CWnd* floating = FloatingFrameOf(bar);
+    const CRect frame = ScreenRect(floating);
+    if (id == 2448) {
+      EXPECT_LE(std::abs(frame.CenterPoint().x - to.x), 2) << frame.left << ".." << frame.right;
+      EXPECT_LE(std::abs(frame.CenterPoint().y - to.y), 2) << frame.top << ".." << frame.bottom;
+    } else {
+      EXPECT_TRUE(frame.PtInRect(to)) << "an upright bar keeps the pointer where it held it";
+    }
+    WritePng(frame_->m_hWnd, id == 2448 ? "kit_docking_taken_off" : "kit_docking_taken_off_upright");
+    CRect client;
+    floating->GetClientRect(&client);
+    floating->ClientToScreen(&client);
+    const CPoint title(client.left + 30, client.top - ::GetSystemMetrics(SM_CYSMCAPTION) / 2);
+    ASSERT_EQ(floating->SendMessageW(WM_NCHITTEST, 0, MAKELPARAM(title.x, title.y)), HTCAPTION);
+    ClickAt(title);
+    ClickAt(title);
+    EXPECT_FALSE(bar->IsFloating()) << id;
+    EXPECT_EQ(bar->m_pDockBar, dock) << id;
+    EXPECT_EQ(ScreenRect(bar), docked) << id;
+  }
+}
+
+// The 3-pixel strip above a floating bar's panel is a caption: a press there
+// drags the bar's floating frame along.
+TEST_F(KitDocking, TheStripAboveAFloatingBarsPanelDragsIt) {
+  CKitControlBar* preview = Bar(2449);
+  frame_->FloatControlBar(preview, CPoint(300, 590), CBRS_ALIGN_TOP);
+  for (int i = 0; i < 3; ++i) Pump();
+  ASSERT_TRUE(preview->IsFloating());
+  const CRect before = ScreenRect(FloatingFrameOf(preview));
+  CRect panel;
+  preview->GetClientRect(&panel);
+  preview->ClientToScreen(&panel);
+  // Its dock bar shows the lowest row of the strip.
+  const CPoint strip(panel.left + 60, panel.top - 1);
+  ASSERT_EQ(::WindowFromPoint(strip), preview->m_hWnd);
+  EXPECT_EQ(preview->SendMessageW(WM_NCHITTEST, 0, MAKELPARAM(strip.x, strip.y)), HTCAPTION);
+  // (Input goes to the window under the pointer as it is queued: the drag
+  // stays over the floating frame.)
+  const CPoint to(strip.x + 110, strip.y + 60);
+  Drag(strip, {CPoint(strip.x + 50, strip.y + 30), to});
+  ASSERT_TRUE(preview->IsFloating());
+  const CRect after = ScreenRect(FloatingFrameOf(preview));
+  EXPECT_GE(after.left, before.left + 50);
+  EXPECT_TRUE(after.PtInRect(to));
 }
 
 // --- rows ---
