@@ -471,6 +471,71 @@ TEST_F(KitDocking, LoadingTheSavedStateTwiceWhileHiddenLeavesOneTabOnTheBarsOwnE
   EXPECT_TRUE(preview->IsAutoHidden());
 }
 
+// The rows of a rectangle of the screen (or of `dc`) that hold anything but
+// the face colour: where written text begins and ends.
+std::pair<int, int> InkRows(const std::function<COLORREF(int, int)>& pixel, const CRect& r, COLORREF face) {
+  int first = -1, last = -1;
+  for (int y = r.top; y < r.bottom; ++y)
+    for (int x = r.left; x < r.right; ++x)
+      if (pixel(x, y) != face) {
+        if (first < 0) first = y;
+        last = y;
+        break;
+      }
+  return {first, last};
+}
+
+// A tab on a left strip is long enough for its whole title, written in the
+// upright font.
+TEST_F(KitDocking, ATabOnASideStripShowsItsWholeTitle) {
+  CKitControlBar* effect = Bar(2448);
+  frame_->DockControlBar(effect, AFX_IDW_DOCKBAR_LEFT, nullptr);
+  frame_->RecalcLayout();
+  for (int i = 0; i < 3; ++i) Pump();
+  ClickAt(AutoHideButton(effect));
+  ASSERT_TRUE(effect->IsAutoHidden());
+  ASSERT_EQ(TabsOn(CBRS_ALIGN_LEFT), 1);
+  CKitAutoHideTab* tab = Strip(CBRS_ALIGN_LEFT)->GetTab(0);
+  tab->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  for (int i = 0; i < 3; ++i) Pump();
+  WritePng(frame_->m_hWnd, "kit_docking_side_tab");
+  const COLORREF face = GetFaceColor(kKitStyleFlat);
+  const CRect r = ScreenRect(tab);
+  const auto shown = InkRows([](int x, int y) { return ScreenPixel(x, y); },
+                             CRect(r.left + 2, r.top + tab->m_cyIcon + 4, r.right - 2, r.bottom - 1), face);
+
+  // The same title in the same font, written where nothing cuts it.
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+  LOGFONTW upright = metrics.lfMenuFont;
+  upright.lfEscapement = upright.lfOrientation = -900;
+  std::u16string(u"verdana").copy(upright.lfFaceName, LF_FACESIZE - 1);
+  upright.lfFaceName[7] = 0;
+  HFONT font = ::CreateFontIndirectW(&upright);
+  CClientDC screen(nullptr);
+  CDC memory;
+  memory.CreateCompatibleDC(&screen);
+  CBitmap bitmap;
+  bitmap.CreateCompatibleBitmap(&screen, 40, 300);
+  CBitmap* old = memory.SelectObject(&bitmap);
+  memory.FillSolidRect(0, 0, 40, 300, face);
+  const int mode = ::SetGraphicsMode(memory.m_hDC, GM_ADVANCED);
+  HGDIOBJ oldFont = ::SelectObject(memory.m_hDC, font);
+  memory.SetBkMode(TRANSPARENT);
+  memory.SetTextColor(::GetSysColor(COLOR_BTNTEXT));
+  CRect text(0, 10, 40, 300);
+  memory.DrawText(CString(u"Effect"), &text, DT_SINGLELINE | DT_NOCLIP | DT_NOPREFIX);
+  const auto whole = InkRows([&](int x, int y) { return memory.GetPixel(x, y); }, CRect(0, 0, 40, 300), face);
+  ::SelectObject(memory.m_hDC, oldFont);
+  ::SetGraphicsMode(memory.m_hDC, mode);
+  memory.SelectObject(old);
+  ::DeleteObject(font);
+  ASSERT_GE(whole.first, 0);
+  ASSERT_GE(shown.first, 0);
+  EXPECT_EQ(shown.second - shown.first, whole.second - whole.first) << "tab " << r.top << ".." << r.bottom;
+}
+
 // --- the profile ---
 
 TEST_F(KitDocking, TheSizeSectionHoldsSixKeysInOrderAndARestartRestoresThem) {
