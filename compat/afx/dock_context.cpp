@@ -300,6 +300,10 @@ BOOL CDockContext::Track() {
     return FALSE;
   }
   m_pBar->SetCapture();
+  // A press let go where it was made, the pointer never moved, is a click (the
+  // first of a double click, say), not a drop: the bar stays where it is.
+  const CPoint pressed = m_ptLast;
+  bool moved = false;
   while (::GetCapture() == m_pBar->GetSafeHwnd()) {
     MSG msg;
     if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE) && compat::RunModalStep()) continue;
@@ -310,9 +314,14 @@ BOOL CDockContext::Track() {
     }
     switch (msg.message) {
       case WM_LBUTTONUP:
+        if (m_bDragging && !moved && CPoint(msg.pt) == pressed) {
+          CancelLoop();
+          return FALSE;
+        }
         m_bDragging ? EndDrag() : EndResize();
         return TRUE;
       case WM_MOUSEMOVE:
+        moved = moved || CPoint(msg.pt) != pressed;
         m_bDragging ? Move(msg.pt) : Stretch(msg.pt);
         break;
       case WM_KEYUP:
