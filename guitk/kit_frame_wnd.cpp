@@ -203,6 +203,29 @@ void RemoveSharedIdRecords(CDockState& state) {
   }
 }
 
+namespace {
+
+// A layout saved while a bar could still dock may name it in a dock bar's
+// rows; a bar that no longer docks keeps the place the frame gave it. Its
+// entries go, and a row they leave empty with them.
+void RemoveUndockableEntries(CFrameWnd* frame, CDockState& state) {
+  auto undockable = [frame](UINT id) {
+    CControlBar* bar = id ? frame->GetControlBar(id & 0xFFFF) : nullptr;
+    return bar && !dynamic_cast<CDockBar*>(bar) && bar->m_dwDockStyle == 0;
+  };
+  for (INT_PTR i = 0; i < state.m_arrBarInfo.GetSize(); ++i) {
+    CPtrArray& ids = static_cast<CControlBarInfo*>(state.m_arrBarInfo[i])->m_arrBarID;
+    for (INT_PTR slot = ids.GetSize() - 1; slot >= 0; --slot) {
+      if (!undockable(static_cast<UINT>(reinterpret_cast<UINT_PTR>(ids[slot])))) continue;
+      ids.RemoveAt(slot);
+      const bool emptyRow = slot > 0 && slot < ids.GetSize() && ids[slot - 1] == nullptr && ids[slot] == nullptr;
+      if (emptyRow) ids.RemoveAt(slot);
+    }
+  }
+}
+
+}  // namespace
+
 void KitSaveFrame(CFrameWnd* frame, const CString& base, const CString& section) {
   CWinApp* app = App();
   if (!frame->m_hWnd || !app) return;
@@ -237,6 +260,7 @@ void KitLoadLayout(CFrameWnd* frame, const CString& base) {
     }
     if (!info->m_bFloating && !frame->GetControlBar(info->m_nBarID)) return;
   }
+  RemoveUndockableEntries(frame, state);
   frame->SetDockState(state);
   ForEachKitControlBar(frame, [&](CKitControlBar* bar) { bar->LoadBarSizeState(base); });
 }
