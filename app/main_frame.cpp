@@ -105,11 +105,10 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct) {
     m_wndToolBar.SetButtonStyle(index, TBBS_CHECKGROUP);
     if (button.checked) CheckToolButton(button.id);
   }
-  // The toolkit's docking: the menu bar and the toolbar in the outer top ring.
-  EnableKitDocking(CBRS_ALIGN_ANY);
-  m_wndMenuBar.EnableDocking(CBRS_ALIGN_ANY);
-  DockControlBar(&m_wndMenuBar, kKitOuterTop);
+  // The toolbar docks in the outer top ring; the menu bar is never docked:
+  // it stays where the frame made it, along the top.
   m_wndToolBar.EnableDocking(CBRS_ALIGN_ANY);
+  EnableKitDocking(CBRS_ALIGN_ANY);
   DockControlBar(&m_wndToolBar, kKitOuterTop);
   g_kitDrawStyle = 0x8001;
   SetDrawStyle(0x8001);
@@ -118,6 +117,19 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct) {
   // The message pane starts with the idle prompt ("Ready").
   PostMessage(WM_SETMESSAGESTRING, AFX_IDS_IDLEMESSAGE);
   return 0;
+}
+
+// The layout gives the menu bar the width of its titles; the rest of its
+// row would show the frame's own background.
+void CMainFrame::RecalcLayout(BOOL bNotify) {
+  CKitFrameWnd::RecalcLayout(bNotify);
+  if (!m_wndMenuBar.m_hWnd || m_wndMenuBar.m_pDockBar || !m_wndMenuBar.IsWindowVisible()) return;
+  CRect client, bar;
+  GetClientRect(&client);
+  m_wndMenuBar.GetWindowRect(&bar);
+  ScreenToClient(&bar);
+  if (bar.left != client.left || bar.right != client.right)
+    m_wndMenuBar.SetWindowPos(nullptr, client.left, bar.top, client.Width(), bar.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CMainFrame::SetDrawStyle(UINT style) {

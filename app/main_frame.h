@@ -39,6 +39,8 @@ class CMainFrame : public CKitFrameWnd {
   // Saves the layout to the profile as the kit frame does, and tells the
   // user once when the profile could not take it.
   BOOL DestroyWindow() override;
+  // The menu bar, never docked, takes the whole width of the top row.
+  void RecalcLayout(BOOL bNotify = TRUE) override;
 
   CMainStatusBar m_wndMainStatusBar;
 

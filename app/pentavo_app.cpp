@@ -167,16 +167,13 @@ void CPentavoApp::OnSupport() {
 }
 
 // The layout saved at the last exit; a first start, with none saved yet,
-// takes the factory layout so that every control of the panels is in reach.
-// The bars take their places at once: the Load Sample dialog that follows
-// keeps the frame's idle layout pass from running until it closes.
+// keeps the bars as they were made (the factory layout is the Window menu's
+// to apply). The bars take their places at once: the Load Sample dialog that
+// follows keeps the frame's idle layout pass from running until it closes.
 void CPentavoApp::RestoreLayout() {
   CKitFrameWnd* frame = MainKitFrame();
   if (!frame) return;
-  const bool saved = GetProfileInt(frame->m_strProfileBase + u"-Summary", u"Bars", 0) > 0;
-  if (!saved) UseProfile(kDefaultLayoutFile);
   frame->LoadDefaultLayout();
-  if (!saved) UseProfile(kProfileFile);
   frame->RecalcLayout();
 }
 

@@ -175,10 +175,8 @@ void CPentavoView::CreatePanes() {
       m_previewPlay.ShowWindow(SW_SHOW);
     }
     GetMorphProject()->InitDirect3D(m_previewPlay.m_preview.m_hWnd ? &m_previewPlay.m_preview : nullptr);
-    // The preview was sized before the renderer existed.
-    if (m_previewPlay.m_preview.m_hWnd)
-      SendMessage(WM_PANE_RESIZED, 0, reinterpret_cast<LPARAM>(m_previewPlay.m_preview.m_hWnd));
   }
+  RefreshPanes();
   RenderCurrent();
   CRect client;
   GetClientRect(&client);
@@ -191,7 +189,6 @@ void CPentavoView::CreatePanes() {
     m_targetPane.MoveWindow(x, client.top, client.right - x, client.Height());
     m_targetPane.ShowWindow(SW_SHOW);
   }
-  RefreshPanes();
 }
 
 void CPentavoView::RecalcPaneLayout(CWnd* except) {

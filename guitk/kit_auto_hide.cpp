@@ -139,10 +139,13 @@ void CKitAutoHideStrip::LayOutTabs() {
   if (!m_hWnd) return;
   CClientDC dc(this);
   const TabFonts& fonts = GetTabFonts();
-  HGDIOBJ old = ::SelectObject(dc.m_hDC, fonts.horizontal);
+  const bool acrossTop = (m_dwStyle & CBRS_ORIENT_HORZ) != 0;
+  // Measured in the font that writes the title: the upright one on a side
+  // strip is wider than the menu font, and a title measured in the other
+  // would be cut off at the tab's end.
+  HGDIOBJ old = ::SelectObject(dc.m_hDC, acrossTop ? fonts.horizontal : fonts.vertical);
   CRect client;
   GetClientRect(&client);
-  const bool acrossTop = (m_dwStyle & CBRS_ORIENT_HORZ) != 0;
   int running = 20;
   for (int i = 0; i < m_nTabs; ++i) {
     CKitAutoHideTab* tab = GetTab(i);
@@ -261,7 +264,12 @@ void CKitAutoHideTab::OnPaint() {
   } else {
     const int oldMode = ::SetGraphicsMode(dc.m_hDC, GM_ADVANCED);
     HGDIOBJ old = ::SelectObject(dc.m_hDC, fonts.vertical);
-    CRect text(r.left, r.top + m_cyIcon + 4 + 5, r.right, r.bottom);
+    // The turned letters run down from the line's baseline, an ascent below
+    // the line's top: the line starts that much higher, so that the title
+    // begins 5 pixels below the icon and its last letter stays on the tab.
+    TEXTMETRICW metrics{};
+    ::GetTextMetricsW(dc.m_hDC, &metrics);
+    CRect text(r.left, r.top + m_cyIcon + 4 + 5 - metrics.tmAscent, r.right, r.bottom);
     dc.DrawText(m_strTitle, &text, DT_SINGLELINE | DT_NOCLIP | DT_NOPREFIX);
     ::SelectObject(dc.m_hDC, old);
     ::SetGraphicsMode(dc.m_hDC, oldMode);

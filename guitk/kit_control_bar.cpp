@@ -443,7 +443,9 @@ LRESULT CKitControlBar::OnNcHitTest(CPoint point) {
       if (edge.band.PtInRect(at) && EdgeAllowed(edge.hit)) return m_nHitCode = edge.hit;
     }
   }
-  if (at.y >= 0 && at.y < m_nCaptionHeight && !(IsFloating() && !m_bAutoHidden)) {
+  // A floating bar's caption band is the strip above its panel, which takes
+  // its own hit tests below it.
+  if (at.y >= 0 && at.y < m_nCaptionHeight) {
     ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
     return m_nHitCode = HTCAPTION;
   }
@@ -501,7 +503,7 @@ void CKitControlBar::OnNcLButtonDown(UINT nHitTest, CPoint point) {
   if (hit == HTCLOSE) m_nCloseState = CKitCaptionButton::Pressed;
   if (hit == kHitAutoHide) m_nAutoHideState = CKitCaptionButton::Pressed;
   if (hit == HTCLOSE || hit == kHitAutoHide) SendMessageW(WM_NCPAINT, 0, 0);
-  if (!m_pDockBar || (m_pDockBar->m_bFloating && !m_bAutoHidden)) return;
+  if (!m_pDockBar) return;
   if (hit == HTCAPTION && !m_bAutoHidden) {
     m_sizeHorzStart = m_sizeHorz;
     m_sizeVertStart = m_sizeVert;

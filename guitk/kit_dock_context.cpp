@@ -22,9 +22,17 @@ bool IsMenuBarKind(const CObject* object) { return KitIsMenuBar(object); }
 
 }  // namespace
 
+// A bar that lies across the frame floats centred on the pointer, so that a
+// wide bar taken by the far end of its caption comes off under the hand.
 void CKitDockContext::StartDrag(CPoint pt) {
   m_bFirstDraw = m_bRedraw = TRUE;
-  CDockContext::StartDrag(pt);
+  InitDrag(pt);
+  if (Horizontal(m_pBar->m_dwStyle)) {
+    for (CRect* rect : {&m_rectFrameDragHorz, &m_rectFrameDragVert}) rect->OffsetRect(pt - rect->CenterPoint());
+  }
+  m_dwOverDockStyle = CanDock();
+  Move(pt);
+  Track();
   m_bFirstDraw = m_bRedraw = TRUE;
 }
 

@@ -14,7 +14,6 @@ namespace {
 
 constexpr UINT_PTR kHotTimer = 1;
 constexpr UINT kHotTimerMs = 100;
-constexpr int kFrameWidth = 2;  // the two one-pixel frames round the client area
 
 }  // namespace
 
@@ -81,8 +80,8 @@ void CKitFolder::RecalcLayout() {
   CWnd* open = m_folders[static_cast<size_t>(m_nOpen)]->window;
   if (open && open->m_hWnd) {
     const int top = m_nFreeTop + (m_nOpen == 0 ? 1 : 0);
-    open->SetWindowPos(nullptr, client.left + kFrameWidth, top, client.Width() - 2 * kFrameWidth,
-                       std::max(0, m_nFreeBottom - top), SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE);
+    open->SetWindowPos(nullptr, client.left, top, client.Width(), std::max(0, m_nFreeBottom - top),
+                       SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE);
     // Moved without redrawing: it paints once, at its new place.
     open->Invalidate();
   }

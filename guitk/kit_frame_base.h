@@ -21,8 +21,9 @@ struct KitFrameBars {
   CKitDockRing& ring;
 };
 
-// What both toolkit frames do alike. The placement is read from `section`
-// and kept inside the work area; the theme flag only when `readTheme`.
+// What both toolkit frames do alike. The placement is read from `section`,
+// counted from the work area's corner and held an icon inside the screen's
+// right and bottom edges; the theme flag only when `readTheme`.
 void KitPlaceFrame(CREATESTRUCT& cs, const CString& section, bool readTheme);
 // A window class with the icon resource.
 LPCTSTR KitIconWndClass(UINT iconId);

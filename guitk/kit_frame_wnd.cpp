@@ -7,6 +7,7 @@
 #include "guitk/kit_frame_wnd.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "guitk/kit_colors.h"
 #include "guitk/kit_control_bar.h"
@@ -64,14 +65,12 @@ void KitPlaceFrame(CREATESTRUCT& cs, const CString& section, bool readTheme) {
   }
   RECT work{};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  // Kept inside the work area on every side: a saved place from a larger
-  // screen (or a damaged one) must not put the window out of reach.
-  cx = std::min(cx, static_cast<int>(work.right - work.left));
-  cy = std::min(cy, static_cast<int>(work.bottom - work.top));
+  // Counted from the work area's corner; a place saved on a larger screen
+  // still leaves an icon's width and height of the window on this one.
   cs.cx = cx;
   cs.cy = cy;
-  cs.x = std::clamp(left + static_cast<int>(work.left), static_cast<int>(work.left), static_cast<int>(work.right) - cx);
-  cs.y = std::clamp(top + static_cast<int>(work.top), static_cast<int>(work.top), static_cast<int>(work.bottom) - cy);
+  cs.x = static_cast<int>(std::min<int64_t>(int64_t{left} + work.left, GetSystemMetrics(SM_CXSCREEN) - GetSystemMetrics(SM_CXICON)));
+  cs.y = static_cast<int>(std::min<int64_t>(int64_t{top} + work.top, GetSystemMetrics(SM_CYSCREEN) - GetSystemMetrics(SM_CYICON)));
   // The clipping styles take effect only when the window is made with them.
   cs.style |= WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 }
@@ -204,6 +203,29 @@ void RemoveSharedIdRecords(CDockState& state) {
   }
 }
 
+namespace {
+
+// A layout saved while a bar could still dock may name it in a dock bar's
+// rows; a bar that no longer docks keeps the place the frame gave it. Its
+// entries go, and a row they leave empty with them.
+void RemoveUndockableEntries(CFrameWnd* frame, CDockState& state) {
+  auto undockable = [frame](UINT id) {
+    CControlBar* bar = id ? frame->GetControlBar(id & 0xFFFF) : nullptr;
+    return bar && !dynamic_cast<CDockBar*>(bar) && bar->m_dwDockStyle == 0;
+  };
+  for (INT_PTR i = 0; i < state.m_arrBarInfo.GetSize(); ++i) {
+    CPtrArray& ids = static_cast<CControlBarInfo*>(state.m_arrBarInfo[i])->m_arrBarID;
+    for (INT_PTR slot = ids.GetSize() - 1; slot >= 0; --slot) {
+      if (!undockable(static_cast<UINT>(reinterpret_cast<UINT_PTR>(ids[slot])))) continue;
+      ids.RemoveAt(slot);
+      const bool emptyRow = slot > 0 && slot < ids.GetSize() && ids[slot - 1] == nullptr && ids[slot] == nullptr;
+      if (emptyRow) ids.RemoveAt(slot);
+    }
+  }
+}
+
+}  // namespace
+
 void KitSaveFrame(CFrameWnd* frame, const CString& base, const CString& section) {
   CWinApp* app = App();
   if (!frame->m_hWnd || !app) return;
@@ -240,6 +262,7 @@ void KitLoadLayout(CFrameWnd* frame, const CString& base) {
     }
     if (!info->m_bFloating && !frame->GetControlBar(info->m_nBarID)) return;
   }
+  RemoveUndockableEntries(frame, state);
   frame->SetDockState(state);
   ForEachKitControlBar(frame, [&](CKitControlBar* bar) { bar->LoadBarSizeState(base); });
 }

@@ -2,6 +2,7 @@
 // Direct3D start-up and the renderer's end.
 #include "render/renderer_link.h"
 
+#include "compat/afx/wnd.h"
 #include "model/project/effect.h"
 #include "model/project/morph_pair.h"
 #include "model/project/morph_project.h"
@@ -134,6 +135,8 @@ void CMorphProject::InitDirect3D(CWnd* window) {
   renderer->m_busy = m_busy;
   renderer->m_backgroundA = m_background;
   renderer->m_backgroundB = m_foreground;
+  // The frame fits the window it is made on until that window's size changes.
+  if (window && window->m_hWnd) window->GetClientRect(&renderer->m_viewRect);
   renderer->ResizeOutput(m_width, m_height);
 }
 

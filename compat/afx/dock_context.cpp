@@ -67,6 +67,13 @@ void CDockContext::CancelLoop() {
 // --- dragging ---
 
 void CDockContext::StartDrag(CPoint pt) {
+  InitDrag(pt);
+  m_dwOverDockStyle = CanDock();
+  Move(pt);
+  Track();
+}
+
+void CDockContext::InitDrag(CPoint pt) {
   m_bDragging = TRUE;
   InitLoop();
   CRect rect;
@@ -101,9 +108,6 @@ void CDockContext::StartDrag(CPoint pt) {
   KeepPointInside(m_rectDragVert, pt);
   KeepPointInside(m_rectFrameDragHorz, pt);
   KeepPointInside(m_rectFrameDragVert, pt);
-  m_dwOverDockStyle = CanDock();
-  Move(pt);
-  Track();
 }
 
 void CDockContext::Move(CPoint pt) {
@@ -296,6 +300,10 @@ BOOL CDockContext::Track() {
     return FALSE;
   }
   m_pBar->SetCapture();
+  // A press let go where it was made, the pointer never moved, is a click (the
+  // first of a double click, say), not a drop: the bar stays where it is.
+  const CPoint pressed = m_ptLast;
+  bool moved = false;
   while (::GetCapture() == m_pBar->GetSafeHwnd()) {
     MSG msg;
     if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE) && compat::RunModalStep()) continue;
@@ -306,9 +314,14 @@ BOOL CDockContext::Track() {
     }
     switch (msg.message) {
       case WM_LBUTTONUP:
+        if (m_bDragging && !moved && CPoint(msg.pt) == pressed) {
+          CancelLoop();
+          return FALSE;
+        }
         m_bDragging ? EndDrag() : EndResize();
         return TRUE;
       case WM_MOUSEMOVE:
+        moved = moved || CPoint(msg.pt) != pressed;
         m_bDragging ? Move(msg.pt) : Stretch(msg.pt);
         break;
       case WM_KEYUP:

@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "editor_test_support.h"
+#include "guitk/kit_colors.h"
+#include "guitk/kit_dock_bar.h"
 #include "res/resource.h"
 #include "support/tool_runner.h"
 
@@ -11,6 +13,13 @@ namespace apptest {
 namespace {
 
 using Layout = EditorTest;
+
+COLORREF ScreenPixel(int x, int y) {
+  const uint32_t p = compat::host::DesktopSurface()->Row(y)[x];
+  return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+}
+
+std::u16string ToU16(const std::string& text) { return compat::Utf8ToUtf16(text); }
 
 // The profile's section names as configparser sees them, one a line.
 std::string ProfileSections(const fs::path& ini) {
@@ -93,6 +102,87 @@ TEST_F(Layout, ARestartLaysOutTheSavedBarsBeforeLoadSampleShows) {
   Start();
   EXPECT_EQ(seen.Width(), saved.Width());
   EXPECT_EQ(seen.Height(), saved.Height());
+}
+
+// A panel the user left floating is on the screen, painted, while the next
+// start's Load Sample dialog is up.
+TEST_F(Layout, AFloatingPanelIsPaintedUnderTheRestartsLoadSample) {
+  Start();
+  Frame()->FloatControlBar(&View()->PreviewBar(), CPoint(700, 420), CBRS_ALIGN_TOP);
+  Idle();
+  ASSERT_TRUE(View()->PreviewBar().IsFloating());
+  Exit();
+  fs::remove(ProgramFolder() / "Data" / "ShowNextTime.dat");
+  bool seen = false;
+  compat::AddModalStepOnTemplate(IDD_LOAD_SAMPLE, [&](HWND dialog) {
+    CDockPanelBar& bar = View()->PreviewBar();
+    seen = bar.IsFloating() && bar.IsWindowVisible();
+    EXPECT_TRUE(compat::host::WriteDesktopPng(dlgtest::PngPath("floating_under_load_sample")));
+    // The floating frame's caption band, and the timeline's face under the preview.
+    CRect frame, panel;
+    bar.GetParentFrame()->GetWindowRect(&frame);
+    bar.GetWindowRect(&panel);
+    EXPECT_EQ(ScreenPixel(frame.left + 40, frame.top + 6), GetShadowColor(kKitStyleFlat)) << "caption";
+    EXPECT_EQ(ScreenPixel(panel.left + 8, panel.bottom - 8), ::GetSysColor(COLOR_BTNFACE)) << "timeline";
+    ::SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  });
+  Start();
+  EXPECT_TRUE(seen) << "the panel floats, shown, under the dialog";
+}
+
+// The menu bar is the frame's fixed menu line: no dock bar holds it, a drag
+// on it moves nothing, and a profile saved while it was docked (it names the
+// bar in the top ring's rows) still loads, leaving it where it is.
+TEST_F(Layout, TheMenuBarStaysFixedAlongTheTopOfTheFrame) {
+  const auto expectFixed = [this](const char* when) {
+    CMenuBar& menu = Frame()->m_wndMenuBar;
+    EXPECT_EQ(menu.GetParent(), Frame()) << when;
+    EXPECT_EQ(menu.m_pDockBar, nullptr) << when;
+    CRect bar, client;
+    menu.GetWindowRect(&bar);
+    Frame()->GetClientRect(&client);
+    Frame()->ClientToScreen(&client);
+    EXPECT_EQ(bar.TopLeft(), client.TopLeft()) << when;
+    EXPECT_EQ(bar.Width(), client.Width()) << when;
+    EXPECT_EQ(::GetDlgCtrlID(::GetParent(Frame()->m_wndToolBar.m_hWnd)), static_cast<int>(kKitOuterTop)) << when;
+    return bar;
+  };
+  Start();
+  const CRect before = expectFixed("at the start");
+  // Pressed beyond its last title and dragged down into the frame.
+  const CPoint from(before.right - 12, before.CenterPoint().y);
+  compat::host::InjectMouseMove(from.x, from.y);
+  compat::host::InjectMouseButton(0, true, from.x, from.y);
+  compat::host::InjectMouseMove(from.x - 200, from.y + 180);
+  compat::host::InjectMouseButton(0, false, from.x - 200, from.y + 180);
+  Idle();
+  EXPECT_EQ(expectFixed("after a drag"), before);
+  Exit();
+
+  // The top ring's record lists the menu bar in a row of its own, as a
+  // layout saved while it docked there did.
+  const std::u16string ini = Program(ProgramFolder() / "cM.ini");
+  const int records = static_cast<int>(::GetPrivateProfileIntW(u"Calvetta-Summary", u"Bars", 0, ini.c_str()));
+  bool named = false;
+  for (int i = 0; i < records && !named; ++i) {
+    const std::u16string section = u"Calvetta-Bar" + ToU16(std::to_string(i));
+    if (::GetPrivateProfileIntW(section.c_str(), u"BarID", 0, ini.c_str()) != kKitOuterTop) continue;
+    const int count = static_cast<int>(::GetPrivateProfileIntW(section.c_str(), u"Bars", 0, ini.c_str()));
+    std::vector<UINT> ids{0, kKitMenuBarId};
+    for (int slot = 0; slot < count; ++slot) {
+      const std::u16string key = u"Bar#" + ToU16(std::to_string(slot));
+      ids.push_back(::GetPrivateProfileIntW(section.c_str(), key.c_str(), 0, ini.c_str()));
+    }
+    for (size_t slot = 0; slot < ids.size(); ++slot) {
+      const std::u16string key = u"Bar#" + ToU16(std::to_string(slot));
+      ::WritePrivateProfileStringW(section.c_str(), key.c_str(), ToU16(std::to_string(ids[slot])).c_str(), ini.c_str());
+    }
+    ::WritePrivateProfileStringW(section.c_str(), u"Bars", ToU16(std::to_string(ids.size())).c_str(), ini.c_str());
+    named = true;
+  }
+  ASSERT_TRUE(named) << "the profile holds the top ring's record";
+  Start();
+  EXPECT_EQ(expectFixed("after a profile that docked it"), before);
 }
 
 TEST_F(Layout, ARectangleOutsideTheDesktopIsBroughtBackIntoIt) {

@@ -1,5 +1,6 @@
 // Start-up and shutdown: what the first start shows, the bars and their
 // commands, the wheel routing, the stored layout and the program without a display.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -7,6 +8,7 @@
 #include "editor_test_support.h"
 #include "controls/tl_curver_ctrl.h"
 #include "imaging/image_file.h"
+#include "render/d3d_renderer.h"
 #include "model/outline/editable_path.h"
 #include "platform/file_watch.h"
 #include "res/resource.h"
@@ -40,6 +42,52 @@ TEST_F(EditorStart, FirstStartShowsTheFrameItsBarsAndTheStatusTexts) {
   EXPECT_TRUE(View()->TargetPane()->IsWindowVisible());
   EXPECT_TRUE(IsRendererCreated());
   EXPECT_TRUE(compat::WriteWindowPng(Frame()->m_hWnd, dlgtest::PngPath("calvetta_first_start").c_str()));
+}
+
+// The view fills its panes and renders before it places them, and the
+// renderer takes the preview's size when it is made: the view hears of the
+// preview's size only when it changes.
+struct SeenMessage {
+  HWND hwnd;
+  UINT message;
+  LPARAM lParam;
+  bool sized;        // a WM_WINDOWPOSCHANGED that changed the size
+  CSize renderView;  // where the renderer drew at that moment
+  CSize preview;     // and the client size of the window it draws on
+};
+std::vector<SeenMessage> g_seen;
+LRESULT CALLBACK RecordViewMessages(int code, WPARAM wParam, LPARAM lParam) {
+  const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+  if (code == HC_ACTION && (sent->message == WM_PANE_RESIZED || sent->message == WM_WINDOWPOSCHANGED)) {
+    SeenMessage seen{sent->hwnd, sent->message, sent->lParam, false, CSize(0, 0), CSize(0, 0)};
+    if (sent->message == WM_WINDOWPOSCHANGED)
+      seen.sized = (reinterpret_cast<const WINDOWPOS*>(sent->lParam)->flags & SWP_NOSIZE) == 0;
+    if (CD3DMeshRenderer* renderer = GetRenderer()) {
+      seen.renderView = CRect(renderer->m_viewRect).Size();
+      CRect client;
+      if (renderer->m_window) renderer->m_window->GetClientRect(&client);
+      seen.preview = client.Size();
+    }
+    g_seen.push_back(seen);
+  }
+  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(EditorStart, ThePanesArePlacedAfterTheRendererTookThePreviewsSize) {
+  g_seen.clear();
+  HHOOK hook = ::SetWindowsHookExW(WH_CALLWNDPROC, RecordViewMessages, nullptr, ::GetCurrentThreadId());
+  Start();
+  ::UnhookWindowsHookEx(hook);
+  const HWND view = View()->m_hWnd, source = View()->SourcePane()->m_hWnd;
+  const auto preview = reinterpret_cast<LPARAM>(View()->PreviewWindow()->m_preview.m_hWnd);
+  const auto placed = std::find_if(g_seen.begin(), g_seen.end(), [&](const SeenMessage& m) {
+    return m.hwnd == source && m.message == WM_WINDOWPOSCHANGED && m.sized && m.preview.cx > 0;
+  });
+  ASSERT_NE(placed, g_seen.end());
+  for (auto m = g_seen.begin(); m != placed; ++m)
+    EXPECT_FALSE(m->hwnd == view && m->message == WM_PANE_RESIZED && m->lParam == preview)
+        << "a preview size report before the panes were placed";
+  EXPECT_EQ(placed->renderView, placed->preview);
 }
 
 }  // namespace

@@ -2,12 +2,19 @@
 // between the panes dragged with the mouse and the "Preview and Play" bar
 // closed with F2 are back after the program ends and starts again.
 #include "app/dock_panel_bar.h"
+#include "guitk/kit_dock_bar.h"
 #include "workflow_test_support.h"
 
 namespace apptest {
 namespace {
 
 using LayoutWorkflow = Workflow;
+
+CRect ScreenRect(CWnd* wnd) {
+  CRect r;
+  wnd->GetWindowRect(&r);
+  return r;
+}
 
 TEST_F(LayoutWorkflow, ADraggedSplitAndAClosedBarAreKeptAcrossARestart) {
   Start();
@@ -49,6 +56,54 @@ TEST_F(LayoutWorkflow, ADraggedSplitAndAClosedBarAreKeptAcrossARestart) {
   Idle();
   EXPECT_TRUE(View()->PreviewBar().GetStyle() & WS_VISIBLE) << "F2 brings it back";
   Png("workflow_layout_restarted");
+}
+
+// A panel let go over the toolbar row (Ctrl held, so that it floats there)
+// lies over the top edge's dock bar. A double click on its floating frame's
+// caption puts it back where it was docked, at its size: the first click of
+// the two, which moves nothing, docks it nowhere. So too after a restart
+// that kept it floating.
+TEST_F(LayoutWorkflow, ADoubleClickOnAFloatingPanelsCaptionDocksItWhereItWas) {
+  Start();
+  for (UINT id : {2448u, 2449u}) {  // Effect, Preview and Play
+    for (bool restart : {false, true}) {
+      auto* bar = dynamic_cast<CDockPanelBar*>(Frame()->GetControlBar(id));
+      ASSERT_TRUE(bar);
+      const CRect docked = ScreenRect(bar);
+      const UINT dock = static_cast<UINT>(::GetDlgCtrlID(::GetParent(bar->m_hWnd)));
+      const POINT caption{docked.right - 60, docked.top + 10};
+      const POINT to{ScreenRect(Frame()).CenterPoint().x, ScreenRect(&Frame()->m_wndToolBar).CenterPoint().y};
+      compat::host::InjectMouseMove(caption.x, caption.y);
+      compat::host::InjectMouseButton(0, true, caption.x, caption.y);
+      compat::host::InjectKey(VK_CONTROL, true);
+      compat::host::InjectMouseMove(to.x, to.y);
+      compat::host::InjectMouseButton(0, false, to.x, to.y);
+      compat::host::InjectKey(VK_CONTROL, false);
+      Idle();
+      ASSERT_TRUE(bar->IsFloating()) << id;
+      if (restart) {
+        Exit();
+        Start();
+        bar = dynamic_cast<CDockPanelBar*>(Frame()->GetControlBar(id));
+        ASSERT_TRUE(bar && bar->IsFloating()) << id;
+      }
+      CWnd* floating = bar->GetParentFrame();
+      CRect client;
+      floating->GetClientRect(&client);
+      floating->ClientToScreen(&client);
+      ASSERT_LT(client.top - 20, ScreenRect(KitInnerDockBar(Frame(), CBRS_ALIGN_TOP)).bottom) << "over the top edge";
+      const POINT title{client.left + 30, client.top - ::GetSystemMetrics(SM_CYSMCAPTION) / 2};
+      for (int click = 0; click < 2; ++click) {
+        compat::host::InjectMouseMove(title.x, title.y);
+        compat::host::InjectClick(0, title.x, title.y);
+      }
+      Idle();
+      Png(restart ? "workflow_layout_docked_back_after_restart" : "workflow_layout_docked_back");
+      EXPECT_FALSE(bar->IsFloating()) << id;
+      EXPECT_EQ(static_cast<UINT>(::GetDlgCtrlID(::GetParent(bar->m_hWnd))), dock) << id;
+      EXPECT_EQ(ScreenRect(bar), docked) << id << (restart ? " after a restart" : "");
+    }
+  }
 }
 
 // Where every window inside the frame lies on the screen.

@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <functional>
+#include <utility>
 #include <sstream>
 
 #include "compat/host_path.h"
@@ -236,6 +239,74 @@ TEST_F(KitDocking, CtrlDragFloatsAndEscapeCancels) {
   EXPECT_TRUE(dynamic_cast<CKitMiniFrame*>(FloatingFrameOf(effect)));
 }
 
+// A bar taken off its edge: the floating frame comes centred on the pointer
+// when the bar lies across the frame; a double click on the floating frame's
+// caption puts it back where it was docked, at its size.
+TEST_F(KitDocking, ABarTakenOffFloatsCentredOnThePointerAndADoubleClickDocksItBack) {
+  for (UINT id : {2448u, 2449u}) {
+    CKitControlBar* bar = Bar(id);
+    for (int i = 0; i < 3; ++i) Pump();
+    const CRect docked = ScreenRect(bar);
+    CDockBar* dock = bar->m_pDockBar;
+    const CPoint caption = WindowPoint(bar, docked.Width() - 60, 10);
+    // Dropped over the frame's middle, Ctrl held (input goes to the window
+    // under the pointer as it is queued).
+    const CPoint to = ScreenRect(frame_).CenterPoint() + CSize(static_cast<int>(id) - 2448, 0);
+    compat::host::InjectMouseMove(caption.x, caption.y);
+    compat::host::InjectMouseButton(0, true, caption.x, caption.y);
+    compat::host::InjectKey(VK_CONTROL, true);
+    compat::host::InjectMouseMove(to.x, to.y);
+    compat::host::InjectMouseButton(0, false, to.x, to.y);
+    compat::host::InjectKey(VK_CONTROL, false);
+    for (int i = 0; i < 3; ++i) Pump();
+    ASSERT_TRUE(bar->IsFloating()) << id;
+    CWnd* floating = FloatingFrameOf(bar);
+    const CRect frame = ScreenRect(floating);
+    if (id == 2448) {
+      EXPECT_LE(std::abs(frame.CenterPoint().x - to.x), 2) << frame.left << ".." << frame.right;
+      EXPECT_LE(std::abs(frame.CenterPoint().y - to.y), 2) << frame.top << ".." << frame.bottom;
+    } else {
+      EXPECT_TRUE(frame.PtInRect(to)) << "an upright bar keeps the pointer where it held it";
+    }
+    WritePng(frame_->m_hWnd, id == 2448 ? "kit_docking_taken_off" : "kit_docking_taken_off_upright");
+    CRect client;
+    floating->GetClientRect(&client);
+    floating->ClientToScreen(&client);
+    const CPoint title(client.left + 30, client.top - ::GetSystemMetrics(SM_CYSMCAPTION) / 2);
+    ASSERT_EQ(floating->SendMessageW(WM_NCHITTEST, 0, MAKELPARAM(title.x, title.y)), HTCAPTION);
+    ClickAt(title);
+    ClickAt(title);
+    EXPECT_FALSE(bar->IsFloating()) << id;
+    EXPECT_EQ(bar->m_pDockBar, dock) << id;
+    EXPECT_EQ(ScreenRect(bar), docked) << id;
+  }
+}
+
+// The 3-pixel strip above a floating bar's panel is a caption: a press there
+// drags the bar's floating frame along.
+TEST_F(KitDocking, TheStripAboveAFloatingBarsPanelDragsIt) {
+  CKitControlBar* preview = Bar(2449);
+  frame_->FloatControlBar(preview, CPoint(300, 590), CBRS_ALIGN_TOP);
+  for (int i = 0; i < 3; ++i) Pump();
+  ASSERT_TRUE(preview->IsFloating());
+  const CRect before = ScreenRect(FloatingFrameOf(preview));
+  CRect panel;
+  preview->GetClientRect(&panel);
+  preview->ClientToScreen(&panel);
+  // Its dock bar shows the lowest row of the strip.
+  const CPoint strip(panel.left + 60, panel.top - 1);
+  ASSERT_EQ(::WindowFromPoint(strip), preview->m_hWnd);
+  EXPECT_EQ(preview->SendMessageW(WM_NCHITTEST, 0, MAKELPARAM(strip.x, strip.y)), HTCAPTION);
+  // (Input goes to the window under the pointer as it is queued: the drag
+  // stays over the floating frame.)
+  const CPoint to(strip.x + 110, strip.y + 60);
+  Drag(strip, {CPoint(strip.x + 50, strip.y + 30), to});
+  ASSERT_TRUE(preview->IsFloating());
+  const CRect after = ScreenRect(FloatingFrameOf(preview));
+  EXPECT_GE(after.left, before.left + 50);
+  EXPECT_TRUE(after.PtInRect(to));
+}
+
 // --- rows ---
 
 TEST_F(KitDocking, ARowTooLongLosesOnePixelPerBarFromTheFirstNoneBelow26) {
@@ -399,6 +470,71 @@ TEST_F(KitDocking, LoadingTheSavedStateTwiceWhileHiddenLeavesOneTabOnTheBarsOwnE
   for (DWORD side : {CBRS_ALIGN_LEFT, CBRS_ALIGN_TOP, CBRS_ALIGN_BOTTOM}) EXPECT_EQ(TabsOn(side), 0);
   EXPECT_EQ(Strip(CBRS_ALIGN_RIGHT)->GetTab(0)->m_nEdge, static_cast<UINT>(AFX_IDW_DOCKBAR_RIGHT));
   EXPECT_TRUE(preview->IsAutoHidden());
+}
+
+// The rows of a rectangle of the screen (or of `dc`) that hold anything but
+// the face colour: where written text begins and ends.
+std::pair<int, int> InkRows(const std::function<COLORREF(int, int)>& pixel, const CRect& r, COLORREF face) {
+  int first = -1, last = -1;
+  for (int y = r.top; y < r.bottom; ++y)
+    for (int x = r.left; x < r.right; ++x)
+      if (pixel(x, y) != face) {
+        if (first < 0) first = y;
+        last = y;
+        break;
+      }
+  return {first, last};
+}
+
+// A tab on a left strip is long enough for its whole title, written in the
+// upright font.
+TEST_F(KitDocking, ATabOnASideStripShowsItsWholeTitle) {
+  CKitControlBar* effect = Bar(2448);
+  frame_->DockControlBar(effect, AFX_IDW_DOCKBAR_LEFT, nullptr);
+  frame_->RecalcLayout();
+  for (int i = 0; i < 3; ++i) Pump();
+  ClickAt(AutoHideButton(effect));
+  ASSERT_TRUE(effect->IsAutoHidden());
+  ASSERT_EQ(TabsOn(CBRS_ALIGN_LEFT), 1);
+  CKitAutoHideTab* tab = Strip(CBRS_ALIGN_LEFT)->GetTab(0);
+  tab->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  for (int i = 0; i < 3; ++i) Pump();
+  WritePng(frame_->m_hWnd, "kit_docking_side_tab");
+  const COLORREF face = GetFaceColor(kKitStyleFlat);
+  const CRect r = ScreenRect(tab);
+  const auto shown = InkRows([](int x, int y) { return ScreenPixel(x, y); },
+                             CRect(r.left + 2, r.top + tab->m_cyIcon + 4, r.right - 2, r.bottom - 1), face);
+
+  // The same title in the same font, written where nothing cuts it.
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+  LOGFONTW upright = metrics.lfMenuFont;
+  upright.lfEscapement = upright.lfOrientation = -900;
+  std::u16string(u"verdana").copy(upright.lfFaceName, LF_FACESIZE - 1);
+  upright.lfFaceName[7] = 0;
+  HFONT font = ::CreateFontIndirectW(&upright);
+  CClientDC screen(nullptr);
+  CDC memory;
+  memory.CreateCompatibleDC(&screen);
+  CBitmap bitmap;
+  bitmap.CreateCompatibleBitmap(&screen, 40, 300);
+  CBitmap* old = memory.SelectObject(&bitmap);
+  memory.FillSolidRect(0, 0, 40, 300, face);
+  const int mode = ::SetGraphicsMode(memory.m_hDC, GM_ADVANCED);
+  HGDIOBJ oldFont = ::SelectObject(memory.m_hDC, font);
+  memory.SetBkMode(TRANSPARENT);
+  memory.SetTextColor(::GetSysColor(COLOR_BTNTEXT));
+  CRect text(0, 10, 40, 300);
+  memory.DrawText(CString(u"Effect"), &text, DT_SINGLELINE | DT_NOCLIP | DT_NOPREFIX);
+  const auto whole = InkRows([&](int x, int y) { return memory.GetPixel(x, y); }, CRect(0, 0, 40, 300), face);
+  ::SelectObject(memory.m_hDC, oldFont);
+  ::SetGraphicsMode(memory.m_hDC, mode);
+  memory.SelectObject(old);
+  ::DeleteObject(font);
+  ASSERT_GE(whole.first, 0);
+  ASSERT_GE(shown.first, 0);
+  EXPECT_EQ(shown.second - shown.first, whole.second - whole.first) << "tab " << r.top << ".." << r.bottom;
 }
 
 // --- the profile ---

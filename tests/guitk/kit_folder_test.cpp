@@ -79,7 +79,7 @@ TEST_F(FolderBar, OpeningAFolderMovesTheHeadersAboveAndBelowIt) {
   EXPECT_EQ(bar.GetFolder(0).header, CRect(0, 0, 200, 23));
   EXPECT_EQ(bar.GetFolder(1).header, CRect(0, kHeight - 42, 200, kHeight - 21));
   EXPECT_EQ(bar.GetFolder(2).header, CRect(0, kHeight - 21, 200, kHeight));
-  EXPECT_EQ(Placed(0), CRect(2, 23, 198, kHeight - 42));  // one pixel lower for folder 0
+  EXPECT_EQ(Placed(0), CRect(0, 23, 200, kHeight - 42));  // the whole free area, one pixel lower for folder 0
   EXPECT_TRUE(windows_[0]->IsWindowVisible());
   WritePng(frame_->m_hWnd, "guitk_folder_first");
 
@@ -88,7 +88,7 @@ TEST_F(FolderBar, OpeningAFolderMovesTheHeadersAboveAndBelowIt) {
   EXPECT_EQ(bar.GetFolder(1).header, CRect(0, 23, 200, 46));
   EXPECT_EQ(bar.GetFolder(2).header, CRect(0, 46, 200, 69));
   EXPECT_EQ(bar.GetFreeTop(), 68);
-  EXPECT_EQ(Placed(2), CRect(2, 68, 198, kHeight));
+  EXPECT_EQ(Placed(2), CRect(0, 68, 200, kHeight));
   EXPECT_FALSE(windows_[0]->IsWindowVisible());
   EXPECT_TRUE(windows_[2]->IsWindowVisible());
   WritePng(frame_->m_hWnd, "guitk_folder_last");
@@ -103,7 +103,7 @@ TEST_F(FolderBar, OpeningAFolderMovesTheHeadersAboveAndBelowIt) {
   Click(HeaderCentre(1));
   EXPECT_EQ(bar.GetOpenFolder(), 1);
   EXPECT_EQ(bar.GetFolder(2).header, CRect(0, kHeight - 21, 200, kHeight));
-  EXPECT_EQ(Placed(1), CRect(2, 45, 198, kHeight - 21));
+  EXPECT_EQ(Placed(1), CRect(0, 45, 200, kHeight - 21));
   EXPECT_FALSE(windows_[2]->IsWindowVisible());
   EXPECT_TRUE(windows_[1]->IsWindowVisible());
   // The middle one again: its follower is below, so it is open already.

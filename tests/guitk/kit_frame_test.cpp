@@ -60,10 +60,6 @@ class KitFrame : public KitFrameTest {
     return r;
   }
   UINT ToolBarDock() { return static_cast<UINT>(frame_->m_wndToolBar.GetParent()->GetDlgCtrlID()); }
-  void WriteMain(int left) {
-    app_->WriteProfileInt(u"KitDemo-Main", u"left", left);
-    app_->WriteProfileInt(u"KitDemo-Main", u"right", left + 500);
-  }
 };
 
 TEST_F(KitFrame, AFirstStartOpensAtTenTenOfTheWorkArea590By390) {
@@ -75,17 +71,28 @@ TEST_F(KitFrame, AFirstStartOpensAtTenTenOfTheWorkArea590By390) {
   EXPECT_EQ(frame_->m_strProfileBase, CString(u"KitDemo"));
 }
 
-TEST_F(KitFrame, ASavedPlaceOutOfReachIsKeptInsideTheWorkArea) {
+// A saved place counts from the work area's corner; past the screen's right
+// or bottom edge the window stops an icon's width or height inside it, at
+// its saved size. Only a rectangle with no size falls back to 590 x 390.
+TEST_F(KitFrame, ASavedPlacePastTheScreenStopsAnIconInsideItAtItsSavedSize) {
   const RECT work = WorkArea();
-  for (int left : {5000, -5000}) {
-    WriteMain(left);
+  const int screenW = GetSystemMetrics(SM_CXSCREEN), screenH = GetSystemMetrics(SM_CYSCREEN);
+  const struct {
+    int left, top, right, bottom;
+    CRect expected;
+  } cases[] = {
+      {5000, 5000, 5500, 5300,
+       CRect(CPoint(screenW - GetSystemMetrics(SM_CXICON), screenH - GetSystemMetrics(SM_CYICON)), CSize(500, 300))},
+      {-40, 20, 460, 320, CRect(CPoint(work.left - 40, work.top + 20), CSize(500, 300))},
+      {30, 40, 30, 10, CRect(CPoint(work.left + 30, work.top + 40), CSize(590, 390))},
+  };
+  for (const auto& c : cases) {
+    app_->WriteProfileInt(u"KitDemo-Main", u"left", c.left);
+    app_->WriteProfileInt(u"KitDemo-Main", u"top", c.top);
+    app_->WriteProfileInt(u"KitDemo-Main", u"right", c.right);
+    app_->WriteProfileInt(u"KitDemo-Main", u"bottom", c.bottom);
     Open();
-    const CRect r = FrameRect();
-    EXPECT_GE(r.left, work.left) << left;
-    EXPECT_LE(r.right, work.right) << left;
-    EXPECT_GE(r.top, work.top) << left;
-    EXPECT_LE(r.bottom, work.bottom) << left;
-    EXPECT_EQ(r.Width(), 500) << left;
+    EXPECT_EQ(FrameRect(), c.expected) << c.left << "," << c.top;
     Close();
   }
 }

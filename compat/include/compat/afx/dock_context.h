@@ -54,6 +54,9 @@ class CDockContext {
   virtual void ToggleDocking();
 
   // --- the loop's steps ---
+  // A drag's set-up before its loop: the docked and floating shapes placed
+  // round the point.
+  void InitDrag(CPoint pt);
   void Move(CPoint pt);
   void Stretch(CPoint pt);
   void OnKey(int nChar, BOOL bDown);
