@@ -241,6 +241,7 @@ TEST(MetafileCodec, FuzzFindingsStayFixed) {
            "metafile_45be5fc495b6",   // a pie of thousands of arc points under a wide round-joined pen
            "metafile_019f252629b0",   // the same with other records around it
            "metafile_e81789e22c5f",
+           "fuzz_ellipse_box_overflow.emf",  // an ellipse inside a path whose box spans the int range
        }) {
     std::vector<uint8_t> bytes;
     for (std::string base : {std::string(root ? root : ""), std::string("../data")}) {

@@ -151,3 +151,30 @@ TEST(GdiNumberLimits, MetafileArcWithAHugeDeviceRadiusPlays) {
                                           "........",
                                           "........"}));
 }
+
+// Boxes whose corners lie at opposite ends of the int range (a metafile can
+// hold any): inside a path, under a turning world transform and plain, every
+// shape's centre and radii are worked out without overflow.
+TEST(GdiNumberLimits, ShapesWithBoxesSpanningTheIntRangeDraw) {
+  constexpr int kMin = std::numeric_limits<int>::min(), kMax = std::numeric_limits<int>::max();
+  GdiCanvas canvas(64, 48);
+  HDC dc = canvas.dc();
+  const XFORM turned{0.6f, 0.8f, -0.8f, 0.6f, 0, 0};
+  for (int mode = 0; mode < 3; ++mode) {
+    if (mode == 1) BeginPath(dc);
+    if (mode == 2) {
+      SetGraphicsMode(dc, GM_ADVANCED);
+      SetWorldTransform(dc, &turned);
+    }
+    for (const RECT& r : {RECT{kMin, kMin, kMax, kMax}, RECT{kMax, kMax, kMin, kMin}, RECT{0, kMin, 10, kMax}}) {
+      Ellipse(dc, r.left, r.top, r.right, r.bottom);
+      RoundRect(dc, r.left, r.top, r.right, r.bottom, kMax, kMax);
+      Rectangle(dc, r.left, r.top, r.right, r.bottom);
+      Pie(dc, r.left, r.top, r.right, r.bottom, kMax, 0, kMin, 0);
+      Chord(dc, r.left, r.top, r.right, r.bottom, kMax, 0, kMin, 0);
+      Arc(dc, r.left, r.top, r.right, r.bottom, kMin, kMax, kMax, kMin);
+    }
+    if (mode == 1) AbortPath(dc);
+  }
+  ExpectNormalDrawingAfter(canvas);
+}
