@@ -178,3 +178,23 @@ TEST(GdiNumberLimits, ShapesWithBoxesSpanningTheIntRangeDraw) {
   }
   ExpectNormalDrawingAfter(canvas);
 }
+
+// Outlines reaching far beyond the surface on every side (a wide pen's are
+// such): the crossings outside still decide the winding of the pixels inside.
+TEST(GdiNumberLimits, PolygonsFarLargerThanTheSurfaceFillOnlyWhatTheyCover) {
+  GdiCanvas canvas(8, 6);
+  HDC dc = canvas.dc();
+  SelectObject(dc, GetStockObject(BLACK_BRUSH));
+  SelectObject(dc, GetStockObject(NULL_PEN));
+  // A square of a million pixels a side around a hole; the hole wound the same way.
+  const POINT points[] = {{-500000, -500000}, {500000, -500000}, {500000, 500000}, {-500000, 500000},
+                          {2, 2}, {6, 2}, {6, 4}, {2, 4}};
+  const INT counts[] = {4, 4};
+  for (const int mode : {ALTERNATE, WINDING}) {
+    canvas.Clear(RGB(255, 255, 255));
+    SetPolyFillMode(dc, mode);
+    ASSERT_TRUE(PolyPolygon(dc, points, counts, 2));
+    const char* middle = mode == ALTERNATE ? "##....##" : "########";
+    EXPECT_EQ(canvas.Art(), Rows({"########", "########", middle, middle, "########", "########"})) << mode;
+  }
+}
