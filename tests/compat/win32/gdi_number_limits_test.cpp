@@ -198,3 +198,31 @@ TEST(GdiNumberLimits, PolygonsFarLargerThanTheSurfaceFillOnlyWhatTheyCover) {
     EXPECT_EQ(canvas.Art(), Rows({"########", "########", middle, middle, "########", "########"})) << mode;
   }
 }
+
+// A STRETCHBLT record whose source rectangle reaches the ends of the int
+// range: the source row counted from the bitmap's top is worked out without
+// overflow, and the picture after it still draws.
+TEST(GdiNumberLimits, MetafileBlitWithAnIntRangeSourceRectanglePlays) {
+  constexpr uint32_t kNearMin = 0x80000001u, kMax = 0x7FFFFFFFu, kOne = 0x3F800000u;  // 1.0f
+  testsupport::EmfWriter w(20, 20);
+  for (const auto& [ys, cys] : {std::pair{kNearMin, kMax}, std::pair{kMax, kNearMin}}) {
+    // Bounds, destination, raster operation, source origin, source transform,
+    // background, usage, the bitmap's place (header 40 bytes at 108, one
+    // pixel at 148), source size; then a 1 x 1 bottom-up 32-bit bitmap.
+    w.Record(77, {0, 0, 0, 0, 0, 0, 4, 4, SRCCOPY, 0, ys, kOne, 0, 0, kOne, 0, 0, 0, DIB_RGB_COLORS, 108, 40, 148, 4,
+                  1, cys, 40, 1, 1, 1 | 32 << 16, BI_RGB, 4, 0, 0, 0, 0, 0x00FF0000});
+  }
+  w.SelectStock(NULL_PEN);
+  w.SelectStock(WHITE_BRUSH);
+  w.Rectangle(-1, -1, 21, 21);
+  w.SelectStock(BLACK_BRUSH);
+  w.Rectangle(2, 2, 6, 5);
+  const std::vector<uint8_t> bytes = w.Finish();
+  HENHMETAFILE mf = SetEnhMetaFileBits(static_cast<UINT>(bytes.size()), bytes.data());
+  ASSERT_NE(mf, nullptr);
+  GdiCanvas canvas(20, 20);
+  RECT r{0, 0, 20, 20};
+  EXPECT_TRUE(PlayEnhMetaFile(canvas.dc(), mf, &r));
+  DeleteEnhMetaFile(mf);
+  EXPECT_EQ(canvas.Art(0, 0, 8, 6), Rows({"........", "........", "..###...", "..###...", "........", "........"}));
+}
