@@ -158,13 +158,21 @@ void CPentavoApp::OnLoadSample() {
   samples.DoModalIfWanted();
 }
 
-void CPentavoApp::OnVisitHomepage() {
-  ::ShellExecuteW(m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr, u"open", kHomePageAddress, nullptr, nullptr, SW_SHOWNORMAL);
+namespace {
+
+// Without an opener for the address, or with one that failed, the item would
+// otherwise do nothing at all.
+void OpenAddress(CWnd* main, LPCTSTR address) {
+  const HINSTANCE result = ::ShellExecuteW(main ? main->m_hWnd : nullptr, u"open", address, nullptr, nullptr, SW_SHOWNORMAL);
+  if (reinterpret_cast<INT_PTR>(result) > 32) return;
+  AfxMessageBox(CString(u"Cannot open \"") + address + u"\".", MB_OK | MB_ICONEXCLAMATION);
 }
 
-void CPentavoApp::OnSupport() {
-  ::ShellExecuteW(m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr, u"open", kSupportAddress, nullptr, nullptr, SW_SHOWNORMAL);
-}
+}  // namespace
+
+void CPentavoApp::OnVisitHomepage() { OpenAddress(m_pMainWnd, kHomePageAddress); }
+
+void CPentavoApp::OnSupport() { OpenAddress(m_pMainWnd, kSupportAddress); }
 
 // The layout saved at the last exit; a first start, with none saved yet,
 // keeps the bars as they were made (the factory layout is the Window menu's

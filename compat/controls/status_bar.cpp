@@ -188,6 +188,11 @@ LRESULT CALLBACK StatusBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
       }
       return HTCLIENT;
     }
+    case WM_NCLBUTTONDOWN:
+      // A press in the grip sizes the window the bar lies in, as a press on
+      // that window's own lower right corner would; the bar is not sized.
+      if (wParam == HTBOTTOMRIGHT && HasGrip(hwnd)) return SendMessageW(GetParent(hwnd), message, wParam, lParam);
+      return DefWindowProcW(hwnd, message, wParam, lParam);
     case WM_SETFONT:
       StoreFont(hwnd, &sb->font, wParam, lParam);
       return 0;

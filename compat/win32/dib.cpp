@@ -308,12 +308,15 @@ int StretchDIBits(HDC hdc, int xDest, int yDest, int destWidth, int destHeight, 
   if (!DecodeDib(info, usage, bits, 0, static_cast<UINT>(std::abs(info->bmiHeader.biHeight)),
                  &pixels, &w, &h))
     return 0;
-  // A bottom-up DIB counts its source rectangle from the bottom row.
+  // A bottom-up DIB counts its source rectangle from the bottom row. The
+  // rectangles may come from a metafile, anywhere in 32 bits: their sums are
+  // worked out in doubles and clamped.
   bool bottomUp = info->bmiHeader.biHeight > 0;
-  int top = bottomUp ? h - ySrc - srcHeight : ySrc;
+  int top = bottomUp ? ClampToInt(double(h) - ySrc - srcHeight) : ySrc;
   BlitSource src;
   src.view = PixelView{pixels.data(), w, h, w};
-  POINT a = dc->ToDevice(xDest, yDest), b = dc->ToDevice(xDest + destWidth, yDest + destHeight);
+  POINT a = dc->ToDevice(xDest, yDest);
+  POINT b = dc->ToDevice(ClampToInt(double(xDest) + destWidth), ClampToInt(double(yDest) + destHeight));
   if (!StretchToDc(*dc, a.x, a.y, b.x - a.x, b.y - a.y, &src, xSrc, top, srcWidth, srcHeight,
                    rop & 0x00FFFFFF))
     return 0;
@@ -329,7 +332,7 @@ int SetDIBitsToDevice(HDC hdc, int xDest, int yDest, DWORD w, DWORD h, int xSrc,
   if (!dc || !info || w > INT32_MAX || h > INT32_MAX) return 0;
   if (!DecodeDib(info, usage, bits, startScan, lines, &pixels, &dw, &dh)) return 0;
   bool bottomUp = info->bmiHeader.biHeight > 0;
-  int top = bottomUp ? dh - ySrc - static_cast<int>(h) : ySrc;
+  int top = bottomUp ? ClampToInt(double(dh) - ySrc - h) : ySrc;
   BlitSource src;
   src.view = PixelView{pixels.data(), dw, dh, dw};
   POINT a = dc->ToDevice(xDest, yDest);

@@ -27,6 +27,7 @@ thread_local DWORD g_extendedError = 0;
 struct Filter {
   std::u16string text;
   std::vector<std::string> patterns;  // lower-case, UTF-8
+  std::u16string extension;           // the first pattern's, as written ("JPG" of "*.JPG"), or empty
 };
 
 std::string Lower(std::string s) {
@@ -49,6 +50,19 @@ std::vector<std::string> SplitPatterns(const std::u16string& list) {
   return out;
 }
 
+bool HasWildcard(const std::u16string& s) { return s.find_first_of(u"*?") != std::u16string::npos; }
+
+// The extension appended to a typed name without one: a leading "*" and "."
+// are skipped, so "*.GIF" gives "GIF" (never a name with a wildcard in it).
+std::u16string CleanDefExt(const char16_t* ext) {
+  std::u16string e = ext ? ext : u"";
+  size_t skip = 0;
+  while (skip < e.size() && (e[skip] == u'*' || e[skip] == u'.')) ++skip;
+  e.erase(0, skip);
+  if (HasWildcard(e)) return u"";
+  return e;
+}
+
 // "text\0patterns\0text\0patterns\0\0".
 std::vector<Filter> ParseFilters(LPCWSTR filter) {
   std::vector<Filter> out;
@@ -58,7 +72,8 @@ std::vector<Filter> ParseFilters(LPCWSTR filter) {
     p += text.size() + 1;
     std::u16string patterns = p;
     p += patterns.size() + (*p || patterns.empty() ? 1 : 0);
-    out.push_back({text, SplitPatterns(patterns)});
+    const std::u16string first = patterns.substr(0, patterns.find(u';'));
+    out.push_back({text, SplitPatterns(patterns), CleanDefExt(first.c_str())});
     if (patterns.empty()) break;
   }
   return out;
@@ -72,19 +87,6 @@ bool Matches(const std::string& lowerName, const std::vector<std::string>& patte
     if (fnmatch(p.c_str(), lowerName.c_str(), FNM_PERIOD) == 0) return true;
   }
   return false;
-}
-
-bool HasWildcard(const std::u16string& s) { return s.find_first_of(u"*?") != std::u16string::npos; }
-
-// The extension appended to a typed name without one: a leading "*" and "."
-// are skipped, so "*.GIF" gives "GIF" (never a name with a wildcard in it).
-std::u16string CleanDefExt(const char16_t* ext) {
-  std::u16string e = ext ? ext : u"";
-  size_t skip = 0;
-  while (skip < e.size() && (e[skip] == u'*' || e[skip] == u'.')) ++skip;
-  e.erase(0, skip);
-  if (HasWildcard(e)) return u"";
-  return e;
 }
 
 bool IsFolder(const std::string& path) {
@@ -462,12 +464,19 @@ std::string ListedWithExtension(const FileDialog* fd, const std::string& path) {
   return path;
 }
 
+// A dialog that appends an extension at all appends the chosen type's, as
+// the platform's does: "a" saved as JPG is a.JPG; the default extension is
+// for types that name none ("*.*").
 std::string WithDefExt(const FileDialog* fd, const std::string& path) {
   if (fd->defExt.empty()) return path;
   const size_t slash = path.find_last_of('/');
   const std::string name = path.substr(slash + 1);
   if (name.find('.') != std::string::npos) return path;
-  return path + "." + Utf16ToUtf8(fd->defExt);
+  std::u16string ext = fd->defExt;
+  const size_t type = static_cast<size_t>(fd->filterIndex);
+  if (fd->typedPatterns.empty() && type < fd->filters.size() && !fd->filters[type].extension.empty())
+    ext = fd->filters[type].extension;
+  return path + "." + Utf16ToUtf8(ext);
 }
 
 // Checks one chosen path as the flags ask; false (the user told) when refused.

@@ -173,8 +173,8 @@ BOOL Ellipse(HDC hdc, int left, int top, int right, int bottom) {
   DcObj* dc = GetDc(hdc);
   if (!dc) return FALSE;
   if (DrawsAsOutline(*dc))
-    return DrawTurnedEllipse(*dc, left, top, right, bottom, std::fabs(right - left) / 2.0,
-                             std::fabs(bottom - top) / 2.0);
+    return DrawTurnedEllipse(*dc, left, top, right, bottom, std::fabs(double(right) - left) / 2.0,
+                             std::fabs(double(bottom) - top) / 2.0);
   RECT r = DeviceBox(*dc, left, top, right, bottom);
   if (PenIsNull(*dc)) { --r.right; --r.bottom; }
   RoundShape shape{double(r.left), double(r.top), double(r.right), double(r.bottom),
@@ -228,7 +228,7 @@ BOOL Pie(HDC hdc, int left, int top, int right, int bottom, int xr1, int yr1, in
   if (c.Size() == 0) return TRUE;
   if (dc->WorldRotates()) {
     double cx = 0, cy = 0;
-    dc->ToDeviceExact((left + right) / 2.0, (top + bottom) / 2.0, &cx, &cy);
+    dc->ToDeviceExact((double(left) + right) / 2.0, (double(top) + bottom) / 2.0, &cx, &cy);
     c.Add(cx, cy);
   } else {
     RECT r = DeviceBox(*dc, left, top, right, bottom);

@@ -81,8 +81,9 @@ bool DrawTurnedEllipse(DcObj& dc, int left, int top, int right, int bottom, doub
 // transform point by point.
 Contour TurnedArcPoints(DcObj& dc, int left, int top, int right, int bottom, int xs, int ys,
                         int xe, int ye) {
-  double cx = (left + right) / 2.0, cy = (top + bottom) / 2.0;
-  double rx = std::fabs(right - left) / 2.0, ry = std::fabs(bottom - top) / 2.0;
+  // A metafile's box may span the whole int range: worked out in doubles.
+  double cx = (double(left) + right) / 2.0, cy = (double(top) + bottom) / 2.0;
+  double rx = std::fabs(double(right) - left) / 2.0, ry = std::fabs(double(bottom) - top) / 2.0;
   double a0 = std::atan2(-(ys - cy), xs - cx), a1 = std::atan2(-(ye - cy), xe - cx);
   bool clockwise = dc.state.arcDirection == AD_CLOCKWISE;
   double sweep = clockwise ? a0 - a1 : a1 - a0;

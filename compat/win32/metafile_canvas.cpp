@@ -136,6 +136,9 @@ bool CopyDib(const Bytes& header, const Bytes& bits, UINT usage, UINT rows, HDC 
   out->info.assign((infoBytes + 3) / 4 + 1, 0);
   auto* info = reinterpret_cast<uint8_t*>(out->info.data());
   std::memcpy(info, header.Data(), size + fieldBytes);
+  // Deeper pictures may carry a table of colours the rows never index; the
+  // copy drops it, so its header must not count it.
+  if (bpp > 8) reinterpret_cast<BITMAPINFOHEADER*>(info)->biClrUsed = 0;
   auto* table = reinterpret_cast<RGBQUAD*>(info + size + fieldBytes);
   if (usage == DIB_PAL_COLORS && colors > 0) {
     PALETTEENTRY entries[256] = {};

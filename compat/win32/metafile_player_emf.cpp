@@ -357,8 +357,12 @@ void PlayBlt(MetafileCanvas& c, uint32_t type, const Bytes& rec) {
   }
   DibCopy dib;
   if (!c.Dib(rec.Sub(offBmi, cbBmi), rec.Sub(offBits, cbBits), usage, 0, &dib)) return;
-  // The record's source rectangle counts from the bitmap's top row.
-  int ySource = dib.Info()->bmiHeader.biHeight > 0 ? dib.Height() - ys - cys : ys;
+  // The record's source rectangle counts from the bitmap's top row; its
+  // fields may lie anywhere in 32 bits, so the row is worked out in 64.
+  const int64_t fromTop = int64_t{dib.Height()} - ys - cys;
+  int ySource = dib.Info()->bmiHeader.biHeight > 0
+                    ? static_cast<int>(std::clamp<int64_t>(fromTop, INT32_MIN, INT32_MAX))
+                    : ys;
   StretchDIBits(c.Dc(), xd, yd, cxd, cyd, xs, ySource, cxs, cys, dib.bits.data(), dib.Info(), DIB_RGB_COLORS,
                 rop);
 }

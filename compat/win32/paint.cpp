@@ -49,9 +49,12 @@ RectList VisibleArea(const Window* w, bool clientArea, bool clipChildren, bool c
     }
   }
   if (clipChildren) {
+    // Children show only inside the client area: a minimised window's keep
+    // their places but must not hide its caption strip.
+    const RECT client = ScreenClientRect(w);
     for (HWND child : w->children) {
       Window* c = Find(child);
-      if (c && (c->style & WS_VISIBLE)) area.Subtract(ScreenWindowRect(c));
+      if (c && (c->style & WS_VISIBLE)) area.Subtract(RectIntersection(ScreenWindowRect(c), client));
     }
   }
   return area;

@@ -21,7 +21,9 @@ struct Edge {
   double XAt(double y) const { return x0 + (x1 - x0) * (y - y0) / (y1 - y0); }
 };
 
-std::vector<Edge> BuildEdges(const std::vector<Contour>& contours) {
+// The edges that can cross a row in [rowMin, rowMax) left of colMax: a wide
+// pen's outline reaches far beyond the surface, and the rest never count.
+std::vector<Edge> BuildEdges(const std::vector<Contour>& contours, double rowMin, double rowMax, double colMax) {
   std::vector<Edge> edges;
   for (const Contour& c : contours) {
     size_t n = c.Size();
@@ -30,6 +32,7 @@ std::vector<Edge> BuildEdges(const std::vector<Contour>& contours) {
       size_t j = (i + 1) % n;
       double ax = c.xs[i], ay = c.ys[i], bx = c.xs[j], by = c.ys[j];
       if (ay == by || !std::isfinite(ax + ay + bx + by)) continue;
+      if (std::max(ay, by) <= rowMin || std::min(ay, by) >= rowMax || std::min(ax, bx) >= colMax) continue;
       if (ay < by)
         edges.push_back(Edge{ax, ay, bx, by, 1});
       else
@@ -42,37 +45,46 @@ std::vector<Edge> BuildEdges(const std::vector<Contour>& contours) {
 
 constexpr double kCoordLimit = 1 << 24;
 
-// Calls emit(y, x0, x1) for every covered run of pixels on rows [rowMin, rowMax).
+// Calls emit(y, x0, x1) for every covered run of pixels on rows [rowMin,
+// rowMax) and columns [colMin, colMax). Crossings left of the columns only
+// add to the winding and those right of them change nothing inside, so only
+// the crossings between are sorted: a wide pen's outline far larger than the
+// surface crosses each row thousands of times, almost all of them outside.
 template <class Emit>
-void ScanEdges(const std::vector<Edge>& edges, bool winding, int rowMin, int rowMax, Emit&& emit) {
-  if (edges.empty()) return;
+void ScanEdges(const std::vector<Edge>& edges, bool winding, int rowMin, int rowMax, int colMin, int colMax,
+               Emit&& emit) {
+  if (edges.empty() || colMin >= colMax) return;
   double top = edges.front().y0, bottom = top;
   for (const Edge& e : edges) bottom = std::max(bottom, e.y1);
   int first = std::max(rowMin, ClampToInt(std::ceil(top), -kCoordLimit, kCoordLimit));
   int last = std::min(rowMax, ClampToInt(std::ceil(bottom), -kCoordLimit, kCoordLimit));
+  const auto inside = [winding](int wind) { return winding ? wind != 0 : (wind & 1) != 0; };
   std::vector<const Edge*> active;
   std::vector<std::pair<double, int>> crossings;
   size_t next = 0;
   for (int y = first; y < last; ++y) {
     while (next < edges.size() && edges[next].y0 <= y) active.push_back(&edges[next++]);
     crossings.clear();
+    int wind = 0;  // of the crossings left of colMin
     size_t keep = 0;
     for (const Edge* e : active) {
       if (e->y1 <= y) continue;
       active[keep++] = e;
-      if (e->y0 <= y) crossings.emplace_back(e->XAt(y), e->dir);
+      if (e->y0 > y) continue;
+      const double x = e->XAt(y);
+      if (x <= colMin) wind += winding ? e->dir : 1;
+      else if (x < colMax) crossings.emplace_back(x, e->dir);
     }
     active.resize(keep);
     std::sort(crossings.begin(), crossings.end());
-    int wind = 0;
-    for (size_t i = 0; i + 1 < crossings.size(); ++i) {
-      wind += winding ? crossings[i].second : 1;
-      bool inside = winding ? wind != 0 : (wind & 1) != 0;
-      if (!inside) continue;
-      int x0 = ClampToInt(std::ceil(crossings[i].first), -kCoordLimit, kCoordLimit);
-      int x1 = ClampToInt(std::ceil(crossings[i + 1].first), -kCoordLimit, kCoordLimit);
-      if (x0 < x1) emit(y, x0, x1);
+    int from = colMin;  // where the run after the last crossing seen starts
+    for (const auto& [x, dir] : crossings) {
+      const int at = ClampToInt(std::ceil(x), -kCoordLimit, kCoordLimit);
+      if (inside(wind) && from < at) emit(y, from, at);
+      wind += winding ? dir : 1;
+      from = at;
     }
+    if (inside(wind) && from < colMax) emit(y, from, colMax);
   }
 }
 
@@ -173,20 +185,19 @@ void FillContours(Painter& painter, const std::vector<Contour>& contours, bool w
                   const Paint& paint, int rop2) {
   if (!painter.Ready() || paint.type == Paint::Type::None) return;
   RECT box = painter.Clip().Box();
-  std::vector<Edge> edges = BuildEdges(contours);
-  ScanEdges(edges, winding, box.top, box.bottom, [&](int y, int x0, int x1) {
-    painter.Span(y, std::max(x0, box.left), std::min(x1, box.right), paint, rop2);
-  });
+  std::vector<Edge> edges = BuildEdges(contours, box.top, box.bottom, box.right);
+  ScanEdges(edges, winding, box.top, box.bottom, box.left, box.right,
+            [&](int y, int x0, int x1) { painter.Span(y, x0, x1, paint, rop2); });
 }
 
 Region ContoursToRegion(const std::vector<Contour>& contours, bool winding) {
-  std::vector<Edge> edges = BuildEdges(contours);
-  if (edges.empty()) return Region();
   // Rows beyond the largest desktop are left out, so absurd polygons cost nothing.
   constexpr int kRowLimit = 1 << 15;
+  std::vector<Edge> edges = BuildEdges(contours, -kRowLimit, kRowLimit, kCoordLimit);
+  if (edges.empty()) return Region();
   int top = std::max(ClampToInt(std::ceil(edges.front().y0), -kCoordLimit, kCoordLimit), -kRowLimit);
   std::vector<std::vector<int>> rows;
-  ScanEdges(edges, winding, -kRowLimit, kRowLimit, [&](int y, int x0, int x1) {
+  ScanEdges(edges, winding, -kRowLimit, kRowLimit, -kCoordLimit, kCoordLimit, [&](int y, int x0, int x1) {
     size_t index = static_cast<size_t>(y - top);
     if (rows.size() <= index) rows.resize(index + 1);
     rows[index].push_back(x0);

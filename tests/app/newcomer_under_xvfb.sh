@@ -128,6 +128,9 @@ else
   # screen's bottom-left, whose buttons and double clicks work.
   wait_for 'frame_at "160x24+0+1000"' || fail "Minimise: the frame is at $(geometry "$frame"), not a strip at the bottom-left"
   screenshot minimised
+  # The strip is painted: the caption's colour (inactive or active), not the desktop's.
+  strip_colour=$(pixel "$pngs/$(printf '%02d' $shot)_minimised.png" 30 1005)
+  check '[ "$strip_colour" = "#808080" ] || [ "$strip_colour" = "#0A246A" ]' "the minimised strip shows $strip_colour, not a caption"
   click_at 112 1013
   wait_for 'frame_at "$normal"' || fail "the strip's Restore left the frame at $(geometry "$frame")"
   restored_as_before restored_by_button

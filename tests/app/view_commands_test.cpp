@@ -43,12 +43,17 @@ class ViewCommands : public apptest::Workflow {
     View()->SourcePane()->GetWindowRect(&rect);
     return rect.Width();
   }
-  // Export Current Frame to `file`, the true-colour box ticked when asked.
+  // Export Current Frame to `file`, the true-colour box ticked when asked and
+  // the type list moved down `typeSteps` entries from BMP with the keyboard.
   // A message box expected afterwards is answered and noted in `seen`.
-  void ExportFrame(const std::string& file, bool trueColor = false, std::u16string* seen = nullptr) {
+  void ExportFrame(const std::string& file, bool trueColor = false, std::u16string* seen = nullptr,
+                   int typeSteps = 0) {
     const std::u16string name = apptest::Program(file);
-    compat::AddModalStepOnCaption(u"Select Image File", [this, name, trueColor, seen](HWND dialog) {
+    compat::AddModalStepOnCaption(u"Select Image File", [this, name, trueColor, seen, typeSteps](HWND dialog) {
+      ::SetFocus(::GetDlgItem(dialog, cmb1));
+      for (int i = 0; i < typeSteps; ++i) compat::host::InjectKeyPress(VK_DOWN);
       ::SetDlgItemTextW(dialog, edt1, name.c_str());
+      ::SetFocus(::GetDlgItem(dialog, edt1));
       if (trueColor)
         for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
           if (HWND box = ::GetDlgItem(child, 1230)) ::SendMessageW(box, BM_SETCHECK, BST_CHECKED, 0);
@@ -222,6 +227,12 @@ TEST_F(ViewCommands, ExportCurrentFrameWritesEachTypeAndReportsFailures) {
   EXPECT_EQ(BmpBits(apptest::ReadBytes(Temp("frame.bmp"))), 8) << "a palette picture without the option";
   ExportFrame(Temp("plain"));
   EXPECT_EQ(BmpBits(apptest::ReadBytes(Temp("plain.BMP"))), 8) << "a name without an ending is a BMP";
+  // With another type chosen, the name takes that type's ending and format.
+  ExportFrame(Temp("typed"), false, nullptr, 1);
+  const Bytes typed = apptest::ReadBytes(Temp("typed.JPG"));
+  ASSERT_GT(typed.size(), 2u) << "typed.JPG";
+  EXPECT_EQ(static_cast<unsigned char>(typed[0]), 0xFF);
+  EXPECT_FALSE(apptest::fs::exists(Temp("typed.BMP")));
   ExportFrame(Temp("true.bmp"), true);
   EXPECT_EQ(BmpBits(apptest::ReadBytes(Temp("true.bmp"))), 24);
   ExportFrame(Temp("frame.jpg"));

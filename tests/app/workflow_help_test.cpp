@@ -40,9 +40,10 @@ TEST_F(HelpWorkflow, AboutShowsItsBoxAndTheWebItemsOpenTheirAddresses) {
             (std::vector<std::string>{"https://example.org/calvetta/", "mailto:calvetta-support@example.org"}));
 }
 
-// F1 with no opener on the system, or one that fails: the user is told
-// which page could not be opened, written as the desktop writes paths.
-TEST_F(HelpWorkflow, F1WithoutAWorkingOpenerSaysWhichPageDidNotOpen) {
+// F1 and the web items with no opener on the system, or one that fails: the
+// user is told which page or address could not be opened, paths written as
+// the desktop writes them.
+TEST_F(HelpWorkflow, HelpAndWebItemsWithoutAWorkingOpenerSayWhatDidNotOpen) {
   const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
   struct RestorePath {
     std::string path;
@@ -65,6 +66,15 @@ TEST_F(HelpWorkflow, F1WithoutAWorkingOpenerSaysWhichPageDidNotOpen) {
     Idle();
     EXPECT_EQ(seen, u"shown") << (present ? "a failing opener" : "no opener");
     EXPECT_EQ(compat::LastMessageBoxText(), u"Cannot open the help page \"" + compat::Utf8ToUtf16(page) + u"\".");
+    for (const auto& [command, address] : {std::pair{ID_VISIT_HOMEPAGE, u"https://example.org/calvetta/"},
+                                           std::pair{ID_SUPPORT, u"mailto:calvetta-support@example.org"}}) {
+      seen.clear();
+      AnswerMessageBox(&seen);
+      Command(command);
+      Idle();
+      EXPECT_EQ(seen, u"shown") << command << (present ? ": a failing opener" : ": no opener");
+      EXPECT_EQ(compat::LastMessageBoxText(), u"Cannot open \"" + std::u16string(address) + u"\".");
+    }
   }
 }
 

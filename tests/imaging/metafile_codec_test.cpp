@@ -241,6 +241,9 @@ TEST(MetafileCodec, FuzzFindingsStayFixed) {
            "metafile_45be5fc495b6",   // a pie of thousands of arc points under a wide round-joined pen
            "metafile_019f252629b0",   // the same with other records around it
            "metafile_e81789e22c5f",
+           "fuzz_ellipse_box_overflow.emf",  // an ellipse inside a path whose box spans the int range
+           "metafile_15f80acf3a81",          // a DIB blit whose source rectangle spans the int range
+           "metafile_268fa17c29d3",          // a 24-bit pattern brush whose header counts colours it has not
        }) {
     std::vector<uint8_t> bytes;
     for (std::string base : {std::string(root ? root : ""), std::string("../data")}) {

@@ -152,9 +152,10 @@ TEST_F(FileDialogTest, APatternListAcceptsEachOfItsTypesWhateverTheCase) {
   EXPECT_EQ(CommDlgExtendedError(), 0u);
 }
 
-TEST_F(FileDialogTest, SavingAsksBeforeReplacingAndAppendsTheDefaultExtension) {
+TEST_F(FileDialogTest, SavingAsksBeforeReplacingAndAppendsTheChosenTypesOrTheDefaultExtension) {
   ofn_.Flags |= OFN_OVERWRITEPROMPT;
-  ofn_.lpstrDefExt = u"PVK";
+  ofn_.lpstrFilter = u"Projects(*.PVK)\0*.PVK\0All files\0*.*\0\0";
+  ofn_.lpstrDefExt = u"pvk";
   ofn_.lpstrTitle = u"Save Project";
   // "a.bmp" exists: No keeps the dialog open, then a new name goes through.
   compat::SetMessageBoxAnswer(IDNO);
@@ -172,13 +173,23 @@ TEST_F(FileDialogTest, SavingAsksBeforeReplacingAndAppendsTheDefaultExtension) {
   EXPECT_EQ(std::u16string(file_), Backslashed("x.PVK"));
   EXPECT_EQ(ofn_.nFilterIndex, 1u) << "0 took the first filter, which is the one chosen";
 
-  // A wildcard default extension never makes a name with a wildcard in it.
+  // A type that names no extension takes the default one; a wildcard default
+  // extension never makes a name with a wildcard in it.
   ofn_.lpstrDefExt = u"*.GIF";
+  ofn_.nFilterIndex = 2;
   file_[0] = 0;
   QueueText("x");
   QueueKey(VK_RETURN);
   ASSERT_TRUE(GetSaveFileNameW(&ofn_));
   EXPECT_EQ(std::u16string(file_), Backslashed("x.GIF"));
+  // Another type chosen: its extension, as written in the filter.
+  ofn_.lpstrFilter = kPictureFilter;
+  ofn_.nFilterIndex = 2;
+  file_[0] = 0;
+  QueueText("y");
+  QueueKey(VK_RETURN);
+  ASSERT_TRUE(GetSaveFileNameW(&ofn_));
+  EXPECT_EQ(std::u16string(file_), Backslashed("y.JPG"));
 }
 
 TEST_F(FileDialogTest, MultipleSelectionAndTooSmallABuffer) {

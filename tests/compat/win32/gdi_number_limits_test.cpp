@@ -151,3 +151,78 @@ TEST(GdiNumberLimits, MetafileArcWithAHugeDeviceRadiusPlays) {
                                           "........",
                                           "........"}));
 }
+
+// Boxes whose corners lie at opposite ends of the int range (a metafile can
+// hold any): inside a path, under a turning world transform and plain, every
+// shape's centre and radii are worked out without overflow.
+TEST(GdiNumberLimits, ShapesWithBoxesSpanningTheIntRangeDraw) {
+  constexpr int kMin = std::numeric_limits<int>::min(), kMax = std::numeric_limits<int>::max();
+  GdiCanvas canvas(64, 48);
+  HDC dc = canvas.dc();
+  const XFORM turned{0.6f, 0.8f, -0.8f, 0.6f, 0, 0};
+  for (int mode = 0; mode < 3; ++mode) {
+    if (mode == 1) BeginPath(dc);
+    if (mode == 2) {
+      SetGraphicsMode(dc, GM_ADVANCED);
+      SetWorldTransform(dc, &turned);
+    }
+    for (const RECT& r : {RECT{kMin, kMin, kMax, kMax}, RECT{kMax, kMax, kMin, kMin}, RECT{0, kMin, 10, kMax}}) {
+      Ellipse(dc, r.left, r.top, r.right, r.bottom);
+      RoundRect(dc, r.left, r.top, r.right, r.bottom, kMax, kMax);
+      Rectangle(dc, r.left, r.top, r.right, r.bottom);
+      Pie(dc, r.left, r.top, r.right, r.bottom, kMax, 0, kMin, 0);
+      Chord(dc, r.left, r.top, r.right, r.bottom, kMax, 0, kMin, 0);
+      Arc(dc, r.left, r.top, r.right, r.bottom, kMin, kMax, kMax, kMin);
+    }
+    if (mode == 1) AbortPath(dc);
+  }
+  ExpectNormalDrawingAfter(canvas);
+}
+
+// Outlines reaching far beyond the surface on every side (a wide pen's are
+// such): the crossings outside still decide the winding of the pixels inside.
+TEST(GdiNumberLimits, PolygonsFarLargerThanTheSurfaceFillOnlyWhatTheyCover) {
+  GdiCanvas canvas(8, 6);
+  HDC dc = canvas.dc();
+  SelectObject(dc, GetStockObject(BLACK_BRUSH));
+  SelectObject(dc, GetStockObject(NULL_PEN));
+  // A square of a million pixels a side around a hole; the hole wound the same way.
+  const POINT points[] = {{-500000, -500000}, {500000, -500000}, {500000, 500000}, {-500000, 500000},
+                          {2, 2}, {6, 2}, {6, 4}, {2, 4}};
+  const INT counts[] = {4, 4};
+  for (const int mode : {ALTERNATE, WINDING}) {
+    canvas.Clear(RGB(255, 255, 255));
+    SetPolyFillMode(dc, mode);
+    ASSERT_TRUE(PolyPolygon(dc, points, counts, 2));
+    const char* middle = mode == ALTERNATE ? "##....##" : "########";
+    EXPECT_EQ(canvas.Art(), Rows({"########", "########", middle, middle, "########", "########"})) << mode;
+  }
+}
+
+// A STRETCHBLT record whose source rectangle reaches the ends of the int
+// range: the source row counted from the bitmap's top is worked out without
+// overflow, and the picture after it still draws.
+TEST(GdiNumberLimits, MetafileBlitWithAnIntRangeSourceRectanglePlays) {
+  constexpr uint32_t kNearMin = 0x80000001u, kMax = 0x7FFFFFFFu, kOne = 0x3F800000u;  // 1.0f
+  testsupport::EmfWriter w(20, 20);
+  for (const auto& [ys, cys] : {std::pair{kNearMin, kMax}, std::pair{kMax, kNearMin}}) {
+    // Bounds, destination, raster operation, source origin, source transform,
+    // background, usage, the bitmap's place (header 40 bytes at 108, one
+    // pixel at 148), source size; then a 1 x 1 bottom-up 32-bit bitmap.
+    w.Record(77, {0, 0, 0, 0, 0, 0, 4, 4, SRCCOPY, 0, ys, kOne, 0, 0, kOne, 0, 0, 0, DIB_RGB_COLORS, 108, 40, 148, 4,
+                  1, cys, 40, 1, 1, 1 | 32 << 16, BI_RGB, 4, 0, 0, 0, 0, 0x00FF0000});
+  }
+  w.SelectStock(NULL_PEN);
+  w.SelectStock(WHITE_BRUSH);
+  w.Rectangle(-1, -1, 21, 21);
+  w.SelectStock(BLACK_BRUSH);
+  w.Rectangle(2, 2, 6, 5);
+  const std::vector<uint8_t> bytes = w.Finish();
+  HENHMETAFILE mf = SetEnhMetaFileBits(static_cast<UINT>(bytes.size()), bytes.data());
+  ASSERT_NE(mf, nullptr);
+  GdiCanvas canvas(20, 20);
+  RECT r{0, 0, 20, 20};
+  EXPECT_TRUE(PlayEnhMetaFile(canvas.dc(), mf, &r));
+  DeleteEnhMetaFile(mf);
+  EXPECT_EQ(canvas.Art(0, 0, 8, 6), Rows({"........", "........", "..###...", "..###...", "........", "........"}));
+}
