@@ -11,28 +11,7 @@ set -euo pipefail
 program=$1 pngs=$2/first_import_$3 mode=$3
 source "$(dirname "$0")/first_start.sh"
 first_start "$program"
-manager=
-cleanup_extra() { [ -z "$manager" ] || kill "$manager" 2>/dev/null || true; }
-mkdir -p "$pngs"
-shot=0
-screenshot() {
-  shot=$((shot + 1))
-  last_shot=$pngs/$(printf '%02d' $shot)_$1.png
-  import -window root "$last_shot"
-}
-fail() {
-  echo "$mode: $*" >&2
-  import -window root "$pngs/failed.png" 2>/dev/null || true
-  exit 1
-}
-keys() { xdotool key --delay 80 "$@"; sleep 0.4; }
-maximised_geometry=1288x1032+-4+-4
-if [ "$mode" = openbox ]; then
-  openbox --sm-disable >/dev/null 2>&1 &
-  manager=$!
-  wait_for 'wmctrl -m 2>/dev/null | grep -q Openbox' || fail "openbox did not start"
-  maximised_geometry=1280x1024+0+0
-fi
+start_session 1288x1032+-4+-4 1280x1024+0+0
 # The picture a newcomer brings: a red field with a white block at its centre.
 picture=$temp/holiday.png
 convert -size 160x120 xc:'#D02020' -fill white -draw 'rectangle 60,40 99,79' "$picture"

@@ -1,15 +1,18 @@
 # Sourced by the scripts that drive the built program on an X server, as a
 # user's first start: a registry and a temporary folder of its own, the
-# profile beside the program set aside for the run (the program writes one as
-# it ends) and put back afterwards, and the program stopped if still running.
+# profile and the small settings beside the program (cM.ini, Data/*.dat: the
+# program writes them as it ends) set aside for the run and put back
+# afterwards, and the program stopped if still running.
 #   first_start PROGRAM   sets registry, temp, saved, profile; pid stays empty
 #   start_program         starts it and waits for its frame: pid, window
 # A script with more to undo at the end defines cleanup_extra.
 first_start() {
   program=$1
   registry=$(mktemp -d) temp=$(mktemp -d) saved=$(mktemp -d)
-  profile=$(dirname "$program")/cM.ini
+  profile=$(dirname "$program")/cM.ini settings=$(dirname "$program")/Data
   [ ! -e "$profile" ] || mv "$profile" "$saved/"
+  mkdir -p "$saved/Data"
+  find "$settings" -maxdepth 1 -name '*.dat' -exec mv {} "$saved/Data/" \; 2>/dev/null || true
   pid=
   trap restore_first_start EXIT
 }
@@ -18,6 +21,8 @@ restore_first_start() {
   ! declare -F cleanup_extra >/dev/null || cleanup_extra
   rm -f "$profile"
   [ ! -e "$saved/cM.ini" ] || mv "$saved/cM.ini" "$profile"
+  find "$settings" -maxdepth 1 -name '*.dat' -delete 2>/dev/null || true
+  find "$saved/Data" -maxdepth 1 -name '*.dat' -exec mv {} "$settings/" \; 2>/dev/null || true
   rm -rf "$registry" "$temp" "$saved"
 }
 # The editor is up when a window of its own name is on the screen.
@@ -50,4 +55,55 @@ windows_of_type() {
   for w in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
     if xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q "_NET_WM_WINDOW_TYPE_$1\$"; then echo "$w"; fi
   done
+}
+
+# --- a newcomer's session, step by step (first_import, newcomer, small_screen) ---
+# The script sets pngs (its screenshots' folder) and mode (bare or openbox).
+shot=0
+# A numbered screenshot of the whole screen: last_shot names it.
+screenshot() {
+  shot=$((shot + 1))
+  last_shot=$pngs/$(printf '%02d' $shot)_$1.png
+  import -window root "$last_shot"
+}
+fail() {
+  echo "$mode: $*" >&2
+  import -window root "$pngs/failed.png" 2>/dev/null || true
+  exit 1
+}
+check() { eval "$1" || fail "$2"; }
+keys() { xdotool key --delay 80 "$@"; sleep 0.4; }
+frame_at() { [ "$(geometry "$frame")" = "$1" ]; }
+click_at() { xdotool mousemove "$1" "$2" click 1; sleep 0.5; }
+# The count of pixels that differ between two screenshots inside a WxH+X+Y rectangle.
+differing() {
+  compare -metric AE -crop "$3" "$1" "$2" null: 2>&1 || true
+}
+# Starts Openbox in the openbox mode; maximised_geometry is the maximised
+# frame's, bare (its border off the screen) or under the manager.
+#   start_session BARE_MAXIMISED OPENBOX_MAXIMISED
+start_session() {
+  mkdir -p "$pngs"
+  rm -f "$pngs"/*.png
+  manager=
+  cleanup_extra() { [ -z "${manager:-}" ] || kill "$manager" 2>/dev/null || true; }
+  maximised_geometry=$1
+  [ "$mode" = openbox ] || return 0
+  openbox --sm-disable >/dev/null 2>&1 &
+  manager=$!
+  wait_for 'wmctrl -m 2>/dev/null | grep -q Openbox' || fail "openbox did not start"
+  maximised_geometry=$2
+}
+# Starts the program and takes the first sample that Load Sample offers:
+# frame is the main window.
+start_with_sample() {
+  start_program
+  frame=$(windows_of_type NORMAL)
+  [ -n "$frame" ] || fail "no frame window"
+  wait_for 'xdotool search --onlyvisible --pid "$pid" --name "Load Sample" >/dev/null' || fail "no Load Sample dialog"
+  keys Return
+  wait_for 'xdotool getwindowname "$frame" | grep -q "\.pvk - Calvetta"' ||
+    fail "the sample did not load: the frame says '$(xdotool getwindowname "$frame")'"
+  sleep 1
+  screenshot sample_loaded
 }

@@ -8,44 +8,14 @@
 # keyboard; type a number into Output Size; drag Preview and Play out and
 # back; quit; start again with a project's full path; quit. Every step is
 # checked by the X server's state and leaves a screenshot in PNG_DIR.
-#
-# Steps marked "pending" check behaviour mended on another branch; they only
-# report until `pending_fails` is set to 1.
 set -euo pipefail
 program=$1 pngs=$2/newcomer_$3 mode=$3
-pending_fails=1
 source "$(dirname "$0")/first_start.sh"
 first_start "$program"
-manager=
-cleanup_extra() { [ -z "$manager" ] || kill "$manager" 2>/dev/null || true; }
-mkdir -p "$pngs"
-shot=0
-screenshot() {
-  shot=$((shot + 1))
-  import -window root "$pngs/$(printf '%02d' $shot)_$1.png"
-}
-fail() {
-  echo "$mode: $*" >&2
-  import -window root "$pngs/failed.png" 2>/dev/null || true
-  exit 1
-}
-pending() {
-  if [ "$pending_fails" = 1 ]; then fail "$*"; fi
-  echo "$mode: pending: $*" >&2
-}
-check() { eval "$1" || fail "$2"; }
-check_pending() { eval "$1" || pending "$2"; }
-keys() { xdotool key --delay 80 "$@"; sleep 0.4; }
-frame_at() { [ "$(geometry "$frame")" = "$1" ]; }
-# The count of pixels that differ between two screenshots inside a WxH+X+Y rectangle.
-differing() {
-  compare -metric AE -crop "$3" "$1" "$2" null: 2>&1 || true
-}
 # The screen's pixel at X,Y as #RRGGBB.
 pixel() {
   convert "$1" -crop "1x1+$2+$3" -depth 8 txt:- | grep -o '#[0-9A-F]\{6\}' | head -1
 }
-click_at() { xdotool mousemove "$1" "$2" click 1; sleep 0.5; }
 double_click_at() { xdotool mousemove "$1" "$2" click --repeat 2 --delay 120 1; sleep 0.6; }
 # Caption buttons from the frame's right edge (centres), on the caption's middle line.
 caption_button() {
@@ -54,24 +24,10 @@ caption_button() {
     min) echo $((x + w - 48)) $((y + 13)) ;; caption) echo $((x + w / 2)) $((y + 13)) ;; esac
 }
 state_of() { xprop -id "$frame" "$1" 2>/dev/null; }
-maximised_geometry=1288x1032+-4+-4
-if [ "$mode" = openbox ]; then
-  openbox --sm-disable >/dev/null 2>&1 &
-  manager=$!
-  wait_for 'wmctrl -m 2>/dev/null | grep -q Openbox' || fail "openbox did not start"
-  maximised_geometry=1280x1024+0+0
-fi
+start_session 1288x1032+-4+-4 1280x1024+0+0
 
 # --- start, load a sample ---
-start_program
-frame=$(windows_of_type NORMAL)
-[ -n "$frame" ] || fail "no frame window"
-wait_for 'xdotool search --onlyvisible --pid "$pid" --name "Load Sample" >/dev/null' || fail "no Load Sample dialog"
-keys Return
-wait_for 'xdotool getwindowname "$frame" | grep -q "\.pvk - Calvetta"' ||
-  fail "the sample did not load: the frame says '$(xdotool getwindowname "$frame")'"
-sleep 1
-screenshot sample_loaded
+start_with_sample
 # A size and place of its own, so that every restore has one to come back to.
 xdotool windowmove "$frame" 40 30
 normal=$(geometry "$frame" | sed 's/+.*//')+40+30
@@ -155,7 +111,7 @@ for letter in f e m s w h; do
   wait_for '[ -n "$(windows_of_type POPUP_MENU)" ]' || fail "Alt+$letter at the corner opened no menu"
   IFS='x+' read -r mw mh mx my < <(geometry "$(windows_of_type POPUP_MENU | head -1)")
   screenshot "menu_${letter}_at_corner"
-  check_pending '[ "$mx" -ge 0 ] && [ "$my" -ge 0 ] && [ $((mx + mw)) -le 1280 ] && [ $((my + mh)) -le 1024 ]' \
+  check '[ "$mx" -ge 0 ] && [ "$my" -ge 0 ] && [ $((mx + mw)) -le 1280 ] && [ $((my + mh)) -le 1024 ]' \
     "(menus at the screen's edges) the Alt+$letter menu ${mw}x${mh}+$mx+$my runs off the screen"
   keys Escape Escape
   wait_for '[ -z "$(windows_of_type POPUP_MENU)" ]' || fail "Escape left the Alt+$letter menu open"
@@ -182,12 +138,12 @@ keys Return
 if wait_for '[ -n "$(windows_of_type DIALOG)" ]'; then
   dialog=$(windows_of_type DIALOG | head -1)
   screenshot file_walked_dialog
-  check_pending '[ "$(xdotool getwindowname "$dialog")" = "Select Image File" ]' \
+  check '[ "$(xdotool getwindowname "$dialog")" = "Select Image File" ]' \
     "(menu keys skip separators) Down six times and Enter on File opened '$(xdotool getwindowname "$dialog")'"
   keys Escape
   wait_for '[ -z "$(windows_of_type DIALOG)" ]' || fail "Escape left the dialog open"
 else
-  pending "(menu keys skip separators) Down six times and Enter on File opened nothing"
+  fail "(menu keys skip separators) Down six times and Enter on File opened nothing"
   keys Escape Escape
 fi
 
@@ -247,7 +203,7 @@ for shift in 0 1 2 3 4 5 6 7 8; do
   changed=$(compare -metric AE "$saved/column_before.png" "$saved/column_after.png" null: 2>&1 || true)
   [ -z "$best" ] || [ "$changed" -lt "$best" ] && best=$changed
 done
-check_pending '[ "$best" -lt 4000 ]' "(Preview and Play drag) docked again, the bar's column differs from before the drag in $best pixels"
+check '[ "$best" -lt 4000 ]' "(Preview and Play drag) docked again, the bar's column differs from before the drag in $best pixels"
 
 # --- quit: the process ends at once and its profile is written ---
 ended_within() {

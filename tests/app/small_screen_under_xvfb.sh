@@ -2,7 +2,8 @@
 # A newcomer on a 1024x768 screen (xvfb-run -s "-screen 0 1024x768x24"),
 # without a window manager (bare) or under Openbox:
 #   small_screen_under_xvfb.sh PROGRAM PNG_DIR bare|openbox
-# start and load a sample; maximise by the caption's button; every control
+# start and load a sample; take the factory layout from the Window menu;
+# maximise by the caption's button; every control
 # of the Effect panel's In and Out effect groups answers a click (the effect
 # lists open, the frame counts' spin buttons count); then, the frame
 # restored and its menu bar about 100 pixels above the screen's bottom, a
@@ -14,36 +15,9 @@ set -euo pipefail
 program=$1 pngs=$2/small_screen_$3 mode=$3
 source "$(dirname "$0")/first_start.sh"
 first_start "$program"
-manager=
-cleanup_extra() { [ -z "$manager" ] || kill "$manager" 2>/dev/null || true; }
-mkdir -p "$pngs"
-shot=0
-screenshot() {
-  shot=$((shot + 1))
-  last_shot=$pngs/$(printf '%02d' $shot)_$1.png
-  import -window root "$last_shot"
-}
-fail() {
-  echo "$mode: $*" >&2
-  import -window root "$pngs/failed.png" 2>/dev/null || true
-  exit 1
-}
-check() { eval "$1" || fail "$2"; }
-keys() { xdotool key --delay 80 "$@"; sleep 0.4; }
-frame_at() { [ "$(geometry "$frame")" = "$1" ]; }
-differing() {
-  compare -metric AE -crop "$3" "$1" "$2" null: 2>&1 || true
-}
-click_at() { xdotool mousemove "$1" "$2" click 1; sleep 0.5; }
 IFS='x' read -r screen_w screen_h < <(xdpyinfo | awk '/dimensions:/{print $2}')
+start_session 1032x776+-4+-4 1024x768+0+0
 [ "$screen_w" = 1024 ] && [ "$screen_h" = 768 ] || fail "the screen is ${screen_w}x${screen_h}, not 1024x768"
-maximised_geometry=1032x776+-4+-4
-if [ "$mode" = openbox ]; then
-  openbox --sm-disable >/dev/null 2>&1 &
-  manager=$!
-  wait_for 'wmctrl -m 2>/dev/null | grep -q Openbox' || fail "openbox did not start"
-  maximised_geometry=1024x768+0+0
-fi
 # A point of the frame given in its caption's coordinates: the frame's own
 # border is 4 pixels wide.
 in_frame() {
@@ -51,16 +25,18 @@ in_frame() {
   echo $((x + 4 + $1)) $((y + 4 + $2))
 }
 
-# --- start, load a sample, maximise ---
-start_program
-frame=$(windows_of_type NORMAL)
-[ -n "$frame" ] || fail "no frame window"
-wait_for 'xdotool search --onlyvisible --pid "$pid" --name "Load Sample" >/dev/null' || fail "no Load Sample dialog"
-keys Return
-wait_for 'xdotool getwindowname "$frame" | grep -q "\.pvk - Calvetta"' ||
-  fail "the sample did not load: the frame says '$(xdotool getwindowname "$frame")'"
+# --- start, load a sample, take the factory layout, maximise ---
+# A first start docks the Effect bar at the bottom at its creation height,
+# which shows the pair list and the first fields; Window > Load default
+# windows layout gives it the left side, where the whole panel has room.
+start_with_sample
+click_at $(in_frame 203 35)
+wait_for '[ -n "$(windows_of_type POPUP_MENU)" ]' || fail "a click on Window opened no menu"
+IFS='x+' read -r mw mh mx my < <(geometry "$(windows_of_type POPUP_MENU | head -1)")
+click_at $((mx + 40)) $((my + mh - 12))
+wait_for '[ -z "$(windows_of_type POPUP_MENU)" ]' || fail "Load default windows layout left the Window menu open"
 sleep 1
-screenshot sample_loaded
+screenshot default_layout
 IFS='x+' read -r w h x y < <(geometry "$frame")
 click_at $((x + w - 32)) $((y + 13))
 wait_for 'frame_at "$maximised_geometry"' || fail "Maximise: the frame is at $(geometry "$frame")"

@@ -22,17 +22,6 @@ class ImportWorkflow : public Workflow {
   static void Convert(const std::string& arguments) {
     ASSERT_EQ(std::system(("convert " + arguments).c_str()), 0) << arguments;
   }
-  // Ctrl+`key`, then `file` typed into the image dialog.
-  void Import(UINT key, const std::string& file) {
-    const std::u16string name = Program(file);
-    compat::AddModalStepOnCaption(u"Image File", [name](HWND dialog) {
-      ::SetDlgItemTextW(dialog, edt1, name.c_str());
-      compat::host::InjectKeyPress(VK_RETURN);
-    });
-    View()->SetFocus();
-    CtrlKey(key);
-    Idle();
-  }
 };
 
 TEST_F(ImportWorkflow, ImportedPicturesShowAndReloadWhenChangedOnDisk) {

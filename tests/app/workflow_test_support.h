@@ -39,6 +39,17 @@ class Workflow : public EditorTest {
     SetDocumentModified(FALSE);
     Idle();
   }
+  // Ctrl+`key` (Ctrl+F, Ctrl+G: source or target picture), then `file` typed into the image dialog.
+  void Import(UINT key, const std::string& file) {
+    const std::u16string name = Program(file);
+    compat::AddModalStepOnCaption(u"Image File", [name](HWND dialog) {
+      ::SetDlgItemTextW(dialog, edt1, name.c_str());
+      compat::host::InjectKeyPress(VK_RETURN);
+    });
+    View()->SetFocus();
+    CtrlKey(key);
+    Idle();
+  }
   void Command(UINT id) {
     Frame()->SendMessage(WM_COMMAND, id);
     Idle();

@@ -15,17 +15,6 @@ namespace {
 
 class ThumbnailWorkflow : public Workflow {
  protected:
-  // Ctrl+`key`, then `file` typed into the image dialog.
-  void Import(UINT key, const std::string& file) {
-    const std::u16string name = Program(file);
-    compat::AddModalStepOnCaption(u"Image File", [name](HWND dialog) {
-      ::SetDlgItemTextW(dialog, edt1, name.c_str());
-      compat::host::InjectKeyPress(VK_RETURN);
-    });
-    View()->SetFocus();
-    CtrlKey(key);
-    Idle();
-  }
   // What the first thumbnail shows of its source picture at `fraction` of
   // the picture's width, on the middle row of the thumbnail.
   uint32_t SourceThumbnailAt(double fraction) {

@@ -44,25 +44,13 @@ double StatusMegabytes(const std::string& key) {
 class HostileProjectFiles : public pvktest::ProjectFileTest {};
 
 // A renderer that counts the frames drawn and the meshes built, per pair.
-class CountingRenderer : public CRendererLink {
+class CountingRenderer : public NullRendererLink {
  public:
-  CountingRenderer() { SetRendererLink(this); }
-  ~CountingRenderer() override { SetRendererLink(nullptr); }
   void RenderFrame(CMorphPair* pair) override {
     ++frames[pair];
     if (pair->IsMeshDirty()) ++meshes;
     pair->SetMeshDirty(FALSE);
   }
-  void RecreateTextures(CMorphPair*) override {}
-  void SetFills(const CFillStyle&, const CFillStyle&) override {}
-  void ResizeSurfaces(int, int) override {}
-  void SetBusy(int) override {}
-  CTextureHolder* CreateTexture(const RECT&, int) override { return nullptr; }
-  void DeleteTexture(CTextureHolder*) override {}
-  void UploadTexture(CTextureHolder*, const DWORD*) override {}
-  void GetTextureExtent(CTextureHolder*, float* u, float* v) override { *u = *v = 1.0f; }
-  CMeshReceiver* CreateShape() override { return nullptr; }
-  void SetCrossingEdges(const int*) override {}
   std::map<CMorphPair*, int> frames;
   int meshes = 0;
 };

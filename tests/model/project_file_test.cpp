@@ -22,6 +22,7 @@
 #include "model/project/undo_history.h"
 #include "platform/program_folder.h"
 #include "project_file_fixture.h"
+#include "project_links_fake.h"
 #include "pvk_reference.h"
 #include "support/tool_runner.h"
 
@@ -383,25 +384,14 @@ namespace {
 
 // A renderer whose next surface resize fails as `fail` does: a failure met
 // after the file was read, while the project it brings is being set up.
-class FailingRenderer : public CRendererLink {
+class FailingRenderer : public NullRendererLink {
  public:
-  explicit FailingRenderer(void (*f)()) : fail(f) { SetRendererLink(this); }
-  ~FailingRenderer() override { SetRendererLink(nullptr); }
-  void RenderFrame(CMorphPair*) override {}
-  void RecreateTextures(CMorphPair*) override {}
-  void SetFills(const CFillStyle&, const CFillStyle&) override {}
+  explicit FailingRenderer(void (*f)()) : fail(f) {}
   void ResizeSurfaces(int w, int h) override {
     if (void (*f)() = std::exchange(fail, nullptr)) f();
     width = w;
     height = h;
   }
-  void SetBusy(int) override {}
-  CTextureHolder* CreateTexture(const RECT&, int) override { return nullptr; }
-  void DeleteTexture(CTextureHolder*) override {}
-  void UploadTexture(CTextureHolder*, const DWORD*) override {}
-  void GetTextureExtent(CTextureHolder*, float* u, float* v) override { *u = *v = 1.0f; }
-  CMeshReceiver* CreateShape() override { return nullptr; }
-  void SetCrossingEdges(const int*) override {}
   void (*fail)();
   int width = 0, height = 0;
 };
