@@ -218,22 +218,12 @@ class CountingShape : public CMeshReceiver {
 };
 
 // A renderer that hands out counting shapes and remembers the crossings.
-class ShapeRenderer : public CRendererLink {
+class ShapeRenderer : public NullRendererLink {
  public:
-  ShapeRenderer() { SetRendererLink(this); }
-  ~ShapeRenderer() override { SetRendererLink(nullptr); }
   void RenderFrame(CMorphPair* pair) override {
     ++frames;
     if (pair->IsMeshDirty()) pair->BuildMesh();
   }
-  void RecreateTextures(CMorphPair*) override {}
-  void SetFills(const CFillStyle&, const CFillStyle&) override {}
-  void ResizeSurfaces(int, int) override {}
-  void SetBusy(int) override {}
-  CTextureHolder* CreateTexture(const RECT&, int) override { return nullptr; }
-  void DeleteTexture(CTextureHolder*) override {}
-  void UploadTexture(CTextureHolder*, const DWORD*) override {}
-  void GetTextureExtent(CTextureHolder*, float* u, float* v) override { *u = *v = 1.0f; }
   CMeshReceiver* CreateShape() override { return new CountingShape; }
   void SetCrossingEdges(const int vertices[4]) override { std::copy(vertices, vertices + 4, crossing); }
   int frames = 0;
