@@ -43,6 +43,18 @@ DWORD CodecFormatOf(const CString& path) {
   return PIC_FORMAT_UNKNOWN;
 }
 
+// The reader a path's ending names; four characters first, so that ".wbmp"
+// is not taken for a BMP.
+CImageFile::Type ReaderOf(const CString& path) {
+  if (Ending(path, 4, true) == u"WBMP") return CImageFile::TYPE_CODEC;
+  const CString end = Ending(path, 3, true);
+  if (end == u"TGA") return CImageFile::TYPE_TGA;
+  if (end == u"BMP") return CImageFile::TYPE_BMP;
+  if (end == u"JPG") return CImageFile::TYPE_JPG;
+  if (end == u"GIF") return CImageFile::TYPE_GIF;
+  return CImageFile::TYPE_CODEC;
+}
+
 DWORD Bgra(const RGBQUAD& c, BYTE alpha) {
   return c.rgbBlue | (c.rgbGreen << 8) | (c.rgbRed << 16) | (static_cast<DWORD>(alpha) << 24);
 }
@@ -205,25 +217,23 @@ BOOL CImageFile::Open(LPCTSTR path) {
     return TRUE;
   }
   bool ok;
-  // Four characters first, so that ".wbmp" is not taken for a BMP.
-  if (Ending(m_path, 4, true) == u"WBMP") {
-    m_type = TYPE_CODEC;
-    ok = ProbeCodec(PIC_FORMAT_WBMP);
-  } else if (Ending(m_path, 3, true) == u"TGA") {
-    m_type = TYPE_TGA;
-    ok = CTgaFile().ReadInfo(m_path, m_info);
-  } else if (Ending(m_path, 3, true) == u"BMP") {
-    m_type = TYPE_BMP;
-    ok = CBmpFile().ReadInfo(m_path, m_info);
-  } else if (Ending(m_path, 3, true) == u"JPG") {
-    m_type = TYPE_JPG;
-    ok = ProbeCodec(PIC_FORMAT_JPG);
-  } else if (Ending(m_path, 3, true) == u"GIF") {
-    m_type = TYPE_GIF;
-    ok = ProbeCodec(PIC_FORMAT_GIF);
-  } else {
-    m_type = TYPE_CODEC;
-    ok = ProbeCodec(CodecFormatOf(m_path));
+  m_type = ReaderOf(m_path);
+  switch (m_type) {
+    case TYPE_TGA:
+      ok = CTgaFile().ReadInfo(m_path, m_info);
+      break;
+    case TYPE_BMP:
+      ok = CBmpFile().ReadInfo(m_path, m_info);
+      break;
+    case TYPE_JPG:
+      ok = ProbeCodec(PIC_FORMAT_JPG);
+      break;
+    case TYPE_GIF:
+      ok = ProbeCodec(PIC_FORMAT_GIF);
+      break;
+    default:
+      ok = ProbeCodec(CodecFormatOf(m_path));
+      break;
   }
   return ok ? TRUE : FALSE;
 }
@@ -303,10 +313,7 @@ bool CImageFile::ReadBmp(DWORD* pixels, LONG width, LONG height) {
 // The reader a path opened from the cache takes when the cache does not
 // hold the picture at the size asked for.
 int CImageFile::ReaderType() const {
-  if (m_type != TYPE_NONE || !m_openedFromCache) return m_type;
-  if (Ending(m_path, 4, true) == u"WBMP") return TYPE_CODEC;
-  const CString end = Ending(m_path, 3, true);
-  return end == u"TGA" ? TYPE_TGA : end == u"BMP" ? TYPE_BMP : end == u"JPG" ? TYPE_JPG : end == u"GIF" ? TYPE_GIF : TYPE_CODEC;
+  return m_type != TYPE_NONE || !m_openedFromCache ? m_type : ReaderOf(m_path);
 }
 
 BOOL CImageFile::ReadPixelsReduced(DWORD* pixels, LONG width, LONG height) {

@@ -1,11 +1,11 @@
-// An editor link for tests that counts what the model asked of the editor,
-// and a renderer link that draws nothing, for tests to build on.
+// An editor link for tests that counts what the model asked of the editor.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "model/project/project_links.h"
+#include "support/null_renderer_link.h"
 
 class CountingEditorLink : public CEditorLink {
  public:
@@ -34,21 +34,3 @@ class CountingEditorLink : public CEditorLink {
   std::vector<std::u16string> messages;
 };
 
-// Registered while it lives; every call does nothing (textures and shapes are
-// null, every texture covers its whole extent).
-class NullRendererLink : public CRendererLink {
- public:
-  NullRendererLink() { SetRendererLink(this); }
-  ~NullRendererLink() override { SetRendererLink(nullptr); }
-  void RenderFrame(CMorphPair*) override {}
-  void RecreateTextures(CMorphPair*) override {}
-  void SetFills(const CFillStyle&, const CFillStyle&) override {}
-  void ResizeSurfaces(int, int) override {}
-  void SetBusy(int) override {}
-  CTextureHolder* CreateTexture(const RECT&, int) override { return nullptr; }
-  void DeleteTexture(CTextureHolder*) override {}
-  void UploadTexture(CTextureHolder*, const DWORD*) override {}
-  void GetTextureExtent(CTextureHolder*, float* u, float* v) override { *u = *v = 1.0f; }
-  CMeshReceiver* CreateShape() override { return nullptr; }
-  void SetCrossingEdges(const int*) override {}
-};

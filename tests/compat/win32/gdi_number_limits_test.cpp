@@ -58,6 +58,30 @@ void ExpectNormalDrawingAfter(GdiCanvas& canvas) {
                                           "........"}));
 }
 
+
+// The records written so far, then a white field with a black box: playing
+// the metafile must reach the box and draw it exactly where it belongs.
+void ExpectTheMarkerAfterPlaying(testsupport::EmfWriter& w) {
+  w.SelectStock(NULL_PEN);
+  w.SelectStock(WHITE_BRUSH);
+  w.Rectangle(-1, -1, 21, 21);
+  w.SelectStock(BLACK_BRUSH);
+  w.Rectangle(2, 2, 6, 5);
+  const std::vector<uint8_t> bytes = w.Finish();
+  HENHMETAFILE mf = SetEnhMetaFileBits(static_cast<UINT>(bytes.size()), bytes.data());
+  ASSERT_NE(mf, nullptr);
+  GdiCanvas canvas(20, 20);
+  RECT r{0, 0, 20, 20};
+  EXPECT_TRUE(PlayEnhMetaFile(canvas.dc(), mf, &r));
+  DeleteEnhMetaFile(mf);
+  EXPECT_EQ(canvas.Art(0, 0, 8, 6), Rows({"........",
+                                          "........",
+                                          "..###...",
+                                          "..###...",
+                                          "........",
+                                          "........"}));
+}
+
 }  // namespace
 
 TEST(GdiNumberLimits, ConversionsClampAndReadNaNAsZero) {
@@ -132,24 +156,7 @@ TEST(GdiNumberLimits, MetafileArcWithAHugeDeviceRadiusPlays) {
   w.SetWorldTransform(1e30f, 0, 0, 1e30f, 0, 0);
   w.Record(47, {0, 0, 16, 16, 16, 8, 0, 8});  // PIE
   w.RestoreDc(-1);
-  w.SelectStock(NULL_PEN);
-  w.SelectStock(WHITE_BRUSH);
-  w.Rectangle(-1, -1, 21, 21);
-  w.SelectStock(BLACK_BRUSH);
-  w.Rectangle(2, 2, 6, 5);
-  const std::vector<uint8_t> bytes = w.Finish();
-  HENHMETAFILE mf = SetEnhMetaFileBits(static_cast<UINT>(bytes.size()), bytes.data());
-  ASSERT_NE(mf, nullptr);
-  GdiCanvas canvas(20, 20);
-  RECT r{0, 0, 20, 20};
-  EXPECT_TRUE(PlayEnhMetaFile(canvas.dc(), mf, &r));
-  DeleteEnhMetaFile(mf);
-  EXPECT_EQ(canvas.Art(0, 0, 8, 6), Rows({"........",
-                                          "........",
-                                          "..###...",
-                                          "..###...",
-                                          "........",
-                                          "........"}));
+  ExpectTheMarkerAfterPlaying(w);
 }
 
 // Boxes whose corners lie at opposite ends of the int range (a metafile can
@@ -212,17 +219,5 @@ TEST(GdiNumberLimits, MetafileBlitWithAnIntRangeSourceRectanglePlays) {
     w.Record(77, {0, 0, 0, 0, 0, 0, 4, 4, SRCCOPY, 0, ys, kOne, 0, 0, kOne, 0, 0, 0, DIB_RGB_COLORS, 108, 40, 148, 4,
                   1, cys, 40, 1, 1, 1 | 32 << 16, BI_RGB, 4, 0, 0, 0, 0, 0x00FF0000});
   }
-  w.SelectStock(NULL_PEN);
-  w.SelectStock(WHITE_BRUSH);
-  w.Rectangle(-1, -1, 21, 21);
-  w.SelectStock(BLACK_BRUSH);
-  w.Rectangle(2, 2, 6, 5);
-  const std::vector<uint8_t> bytes = w.Finish();
-  HENHMETAFILE mf = SetEnhMetaFileBits(static_cast<UINT>(bytes.size()), bytes.data());
-  ASSERT_NE(mf, nullptr);
-  GdiCanvas canvas(20, 20);
-  RECT r{0, 0, 20, 20};
-  EXPECT_TRUE(PlayEnhMetaFile(canvas.dc(), mf, &r));
-  DeleteEnhMetaFile(mf);
-  EXPECT_EQ(canvas.Art(0, 0, 8, 6), Rows({"........", "........", "..###...", "..###...", "........", "........"}));
+  ExpectTheMarkerAfterPlaying(w);
 }

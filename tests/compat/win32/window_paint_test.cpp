@@ -11,7 +11,21 @@
 namespace wintest {
 namespace {
 
-using Painting = WindowTest;
+class Painting : public WindowTest {
+ protected:
+  // A hidden 100 x 100 topmost popup of a CS_SAVEBITS class (as menus and
+  // drop-down lists are), filled with the highlight colour.
+  HWND SaveBitsPopup(int x, int y) {
+    WNDCLASSW wc{};
+    wc.style = CS_SAVEBITS;
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_HIGHLIGHT + 1);
+    wc.lpszClassName = u"CalvettaTestSaveBits";
+    RegisterClassW(&wc);  // fails harmlessly when an earlier case registered it
+    return CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, u"", WS_POPUP, x, y, 100, 100, nullptr, nullptr, nullptr,
+                           nullptr);
+  }
+};
 
 struct PaintRecord {
   HWND hwnd;
@@ -246,14 +260,7 @@ TEST_F(Painting, ASaveBitsPopupPutsBackWhatItCovered) {
   FillRect(dc, &all, red);
   ReleaseDC(beneath, dc);
   DeleteObject(red);
-  WNDCLASSW wc{};
-  wc.style = CS_SAVEBITS;
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_HIGHLIGHT + 1);
-  wc.lpszClassName = u"CalvettaTestSaveBits";
-  ASSERT_NE(RegisterClassW(&wc), 0);
-  HWND popup = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, u"", WS_POPUP, 50, 50, 100, 100, nullptr, nullptr,
-                               nullptr, nullptr);
+  HWND popup = SaveBitsPopup(50, 50);
   ShowWindow(popup, SW_SHOWNOACTIVATE);
   Pump();
   EXPECT_EQ(Pixel(100, 100), Expected(COLOR_HIGHLIGHT));
@@ -268,7 +275,6 @@ TEST_F(Painting, ASaveBitsPopupPutsBackWhatItCovered) {
   Pump();
   EXPECT_EQ(Pixel(100, 100), Expected(COLOR_HIGHLIGHT)) << "bits saved at another place are not put back";
   DestroyWindow(popup);
-  UnregisterClassW(wc.lpszClassName, nullptr);
 }
 
 // When such a popup closes, a child that draws itself at once (a button let
@@ -299,14 +305,7 @@ TEST_F(Painting, AClosedSaveBitsPopupLeavesAChildThatDrewAtOnceAndRepaintsWhatCh
   InvalidateRect(parent, nullptr, TRUE);
   Pump();
   ASSERT_EQ(Pixel(70, 70), 0x00FF00u);
-  WNDCLASSW wc{};
-  wc.style = CS_SAVEBITS;
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_HIGHLIGHT + 1);
-  wc.lpszClassName = u"CalvettaTestSaveBitsChild";
-  ASSERT_NE(RegisterClassW(&wc), 0);
-  HWND popup = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, u"", WS_POPUP, 20, 20, 100, 100, nullptr, nullptr,
-                               nullptr, nullptr);
+  HWND popup = SaveBitsPopup(20, 20);
   ShowWindow(popup, SW_SHOWNOACTIVATE);
   Pump();
   ShowWindow(popup, SW_HIDE);
@@ -325,7 +324,6 @@ TEST_F(Painting, AClosedSaveBitsPopupLeavesAChildThatDrewAtOnceAndRepaintsWhatCh
   EXPECT_EQ(Pixel(25, 25), 0xFFFF00u) << "the saved screen came back over a change";
   EXPECT_EQ(Pixel(70, 70), 0x00FF00u);
   DestroyWindow(popup);
-  UnregisterClassW(wc.lpszClassName, nullptr);
 }
 
 TEST_F(Painting, OneWindowCanBeWrittenToAPngFile) {
